@@ -1,0 +1,32 @@
+#pragma once
+// Text inside the program is code page 1253: one byte one character, so
+// fixed report columns and 1-based Copy/Pos work on bytes. UTF-8 and UTF-16
+// appear only at the edges (file names, drawing, clipboard, keyboard).
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+using AnsiString = std::string;
+using WideString = std::u16string;
+
+namespace cp1253 {
+
+// The code point of a 1253 byte; undefined bytes give U+FFFD.
+char16_t ToUnicode(unsigned char byte);
+// The 1253 byte of a code point, or -1 when the code page has none.
+int FromUnicode(char32_t cp);
+
+// UTF-8 to 1253; characters with no 1253 byte (and malformed UTF-8 bytes)
+// become "?".
+AnsiString FromUtf8(std::string_view utf8);
+// 1253 to UTF-8; undefined bytes show as U+FFFD.
+std::string ToUtf8(std::string_view ansi);
+AnsiString FromWide(std::u16string_view wide);
+WideString ToWide(std::string_view ansi);
+
+}  // namespace cp1253
+
+// Source files are UTF-8; a Greek literal becomes program text through this
+// suffix: "Σφάλμα"_a.
+AnsiString operator""_a(const char* utf8, std::size_t len);

@@ -1,0 +1,151 @@
+#pragma once
+// Exceptions, conversions between text and numbers, dates, and the locale's
+// separators, with the class library's names, behaviour and messages.
+
+#include <exception>
+#include <string>
+
+#include "platform/rtl/System.h"
+
+// ---- exceptions ------------------------------------------------------------
+
+class Exception : public std::exception {
+ public:
+  explicit Exception(AnsiString message) : Message(std::move(message)) {}
+  ~Exception() override = default;
+  // what() is UTF-8, for diagnostics outside the program's own windows.
+  const char* what() const noexcept override;
+  AnsiString Message;
+
+ private:
+  mutable std::string utf8_;
+};
+
+#define DIM_EXCEPTION(Name, Base)                  \
+  class Name : public Base {                       \
+   public:                                         \
+    explicit Name(AnsiString m) : Base(std::move(m)) {} \
+  };
+
+DIM_EXCEPTION(EConvertError, Exception)
+DIM_EXCEPTION(EInOutError, Exception)
+DIM_EXCEPTION(EStreamError, Exception)
+DIM_EXCEPTION(EFCreateError, EStreamError)
+DIM_EXCEPTION(EFOpenError, EStreamError)
+DIM_EXCEPTION(EReadError, EStreamError)
+DIM_EXCEPTION(EWriteError, EStreamError)
+DIM_EXCEPTION(EListError, Exception)
+DIM_EXCEPTION(EStringListError, Exception)
+DIM_EXCEPTION(EIniFileException, Exception)
+DIM_EXCEPTION(ERegistryException, Exception)
+DIM_EXCEPTION(EMathError, Exception)
+DIM_EXCEPTION(EZeroDivide, EMathError)
+DIM_EXCEPTION(EOverflow, EMathError)
+DIM_EXCEPTION(EInvalidOp, EMathError)
+DIM_EXCEPTION(EOutOfMemory, Exception)
+DIM_EXCEPTION(EInvalidOperation, Exception)
+DIM_EXCEPTION(EInvalidPointer, Exception)
+
+// Silent: the application's error box ignores it.
+class EAbort : public Exception {
+ public:
+  EAbort() : Exception("Operation aborted") {}
+  explicit EAbort(AnsiString m) : Exception(std::move(m)) {}
+};
+[[noreturn]] void Abort();
+
+// ---- locale ----------------------------------------------------------------
+
+// The separators and short date format in force. Read from the environment
+// (LC_ALL, LC_NUMERIC, LC_TIME, LANG) by LoadLocaleFromEnvironment; Greek
+// locales use a built-in table (thousands ".", decimal ",", date "d/M/yyyy")
+// because machines often lack generated locales. Tests assign them.
+extern char DecimalSeparator;
+extern char ThousandSeparator;
+extern char DateSeparator;
+extern AnsiString ShortDateFormat;
+void LoadLocaleFromEnvironment();
+
+// ---- integers --------------------------------------------------------------
+
+AnsiString IntToStr(Int64 value);
+AnsiString IntToHex(Int64 value, int digits);
+// Raises EConvertError "'%s' is not a valid integer value". Accepts leading
+// blanks, a sign and "$" hexadecimal, as the class library does.
+int StrToInt(const AnsiString& s);
+Int64 StrToInt64(const AnsiString& s);
+int StrToIntDef(const AnsiString& s, int def);
+bool TryStrToInt(const AnsiString& s, int& value);
+
+// ---- floating point --------------------------------------------------------
+
+enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
+
+// General format, 15 significant digits, the locale's decimal separator.
+AnsiString FloatToStr(Extended value);
+AnsiString FloatToStrF(Extended value, TFloatFormat format, int precision, int digits);
+// Patterns "0", "#", ".", ",", "E+", "E-", literal text in quotes and up to
+// three ";"-separated sections, as "#,0.00" and "0.000".
+AnsiString FormatFloat(const AnsiString& format, Extended value);
+// Raises EConvertError "'%s' is not a valid floating point value".
+Extended StrToFloat(const AnsiString& s);
+Extended StrToFloatDef(const AnsiString& s, Extended def);
+bool TryStrToFloat(const AnsiString& s, Extended& value);
+
+// printf-like with the class library's directives: %d %u %x %s %f %g %e %n
+// %m, index, width and precision ("%*d", "%-10s", "%.2f"); %f %n %m use the
+// locale's separators. Arguments are passed as FormatArg.
+struct FormatArg {
+  enum Kind { Int, Float, Str } kind;
+  Int64 i = 0;
+  Extended f = 0;
+  AnsiString s;
+  FormatArg(int v) : kind(Int), i(v) {}
+  FormatArg(long v) : kind(Int), i(v) {}
+  FormatArg(long long v) : kind(Int), i(v) {}
+  FormatArg(unsigned v) : kind(Int), i(v) {}
+  FormatArg(double v) : kind(Float), f(v) {}
+  FormatArg(long double v) : kind(Float), f(v) {}
+  FormatArg(const char* v) : kind(Str), s(v) {}
+  FormatArg(AnsiString v) : kind(Str), s(std::move(v)) {}
+};
+AnsiString Format(const AnsiString& format, std::initializer_list<FormatArg> args);
+
+// ---- dates -----------------------------------------------------------------
+
+// Days since 1899-12-30, time of day as the fraction.
+using TDateTime = double;
+
+TDateTime EncodeDate(Word year, Word month, Word day);  // EConvertError when invalid
+bool TryEncodeDate(Word year, Word month, Word day, TDateTime& date);
+void DecodeDate(TDateTime date, Word& year, Word& month, Word& day);
+TDateTime EncodeTime(Word hour, Word min, Word sec, Word msec);
+void DecodeTime(TDateTime time, Word& hour, Word& min, Word& sec, Word& msec);
+bool IsLeapYear(Word year);
+int DayOfWeek(TDateTime date);  // 1 = Sunday
+
+// The clock; tests replace it with SetClock and restore it with SetClock({}).
+TDateTime Now();
+TDateTime Date();
+TDateTime Time();
+using ClockFn = TDateTime (*)();
+void SetClock(ClockFn clock);
+
+// In ShortDateFormat with DateSeparator.
+AnsiString DateToStr(TDateTime date);
+AnsiString TimeToStr(TDateTime time);
+AnsiString DateTimeToStr(TDateTime dt);
+// Day, month and year in the order of ShortDateFormat; a two-digit year is
+// taken in the century window of the class library. Raises EConvertError
+// "'%s' is not a valid date".
+TDateTime StrToDate(const AnsiString& s);
+bool TryStrToDate(const AnsiString& s, TDateTime& date);
+// "d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss z zzz am/pm c / :"
+// and quoted literals. Month and day names in Greek under a Greek locale.
+AnsiString FormatDateTime(const AnsiString& format, TDateTime dt);
+
+// ---- misc ------------------------------------------------------------------
+
+// Milliseconds since an arbitrary start; wraps as a 32-bit count.
+Cardinal GetTickCount();
+void Sleep(Cardinal ms);
