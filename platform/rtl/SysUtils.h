@@ -14,7 +14,10 @@ class Exception : public std::exception {
   explicit Exception(AnsiString message) : Message(std::move(message)) {}
   ~Exception() override = default;
   // what() is UTF-8, for diagnostics outside the program's own windows.
-  const char* what() const noexcept override;
+  const char* what() const noexcept override {
+    utf8_ = cp1253::ToUtf8(Message);
+    return utf8_.c_str();
+  }
   AnsiString Message;
 
  private:
