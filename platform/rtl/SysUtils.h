@@ -3,6 +3,7 @@
 // separators, with the class library's names, behaviour and messages.
 
 #include <exception>
+#include <initializer_list>
 #include <string>
 
 #include "platform/rtl/System.h"
@@ -24,9 +25,9 @@ class Exception : public std::exception {
   mutable std::string utf8_;
 };
 
-#define DIM_EXCEPTION(Name, Base)                  \
-  class Name : public Base {                       \
-   public:                                         \
+#define DIM_EXCEPTION(Name, Base)                       \
+  class Name : public Base {                            \
+   public:                                              \
     explicit Name(AnsiString m) : Base(std::move(m)) {} \
   };
 
@@ -67,7 +68,31 @@ extern char DecimalSeparator;
 extern char ThousandSeparator;
 extern char DateSeparator;
 extern AnsiString ShortDateFormat;
+extern AnsiString LongDateFormat;
+extern char TimeSeparator;
+extern AnsiString ShortTimeFormat;
+extern AnsiString LongTimeFormat;
+extern AnsiString TimeAMString;
+extern AnsiString TimePMString;
+// Index 0 is January (Sunday for the day names).
+extern AnsiString ShortMonthNames[12];
+extern AnsiString LongMonthNames[12];
+extern AnsiString ShortDayNames[7];
+extern AnsiString LongDayNames[7];
+// Money (%m): CurrencyFormat 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"; NegCurrFormat
+// as the class library's 0..15 ("($1)", "-$1", ..., "-1 $" is 8).
+extern AnsiString CurrencyString;
+extern Byte CurrencyFormat;
+extern Byte NegCurrFormat;
+extern Byte CurrencyDecimals;
+// A two-digit year read by StrToDate lies within this many years before the
+// current year and (100 - this) years after it.
+extern Word TwoDigitYearCenturyWindow;
 void LoadLocaleFromEnvironment();
+// The C values: ".", ",", "/", "M/d/yyyy", English names.
+void LoadDefaultLocale();
+// The built-in Greek table: ",", ".", "/", "d/M/yyyy", Greek names.
+void LoadGreekLocale();
 
 // ---- integers --------------------------------------------------------------
 
@@ -143,6 +168,18 @@ AnsiString DateTimeToStr(TDateTime dt);
 // "'%s' is not a valid date".
 TDateTime StrToDate(const AnsiString& s);
 bool TryStrToDate(const AnsiString& s, TDateTime& date);
+// Hours, minutes, optional seconds with TimeSeparator, optional AM/PM.
+// Raises EConvertError "'%s' is not a valid time".
+TDateTime StrToTime(const AnsiString& s);
+bool TryStrToTime(const AnsiString& s, TDateTime& time);
+// A date, optionally followed by a time. Raises EConvertError
+// "'%s' is not a valid date and time".
+TDateTime StrToDateTime(const AnsiString& s);
+bool TryStrToDateTime(const AnsiString& s, TDateTime& dt);
+// Moves by whole months; a day past the end of the target month becomes its
+// last day (31 January + 1 month = 28 or 29 February).
+TDateTime IncMonth(TDateTime date, int months = 1);
+Word DaysInAMonth(Word year, Word month);
 // "d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss z zzz am/pm c / :"
 // and quoted literals. Month and day names in Greek under a Greek locale.
 AnsiString FormatDateTime(const AnsiString& format, TDateTime dt);
