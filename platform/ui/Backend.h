@@ -1,0 +1,47 @@
+#pragma once
+// Where windows live: in memory for tests (headless) or on a screen. The
+// controls talk to the backend only through this interface; the backend
+// feeds input back through platform/ui/Input.h.
+
+#include <memory>
+
+#include "platform/rtl/System.h"
+#include "platform/ui/Windows.h"
+
+class TBackend {
+ public:
+  virtual ~TBackend() = default;
+  virtual const char* Name() const = 0;
+
+  // Milliseconds since the backend started; the one clock of timers, double
+  // clicks and hint delays.
+  virtual DWORD TickCount() = 0;
+  // Waits at most TimeoutMs for outside input and hands it to the ui. False
+  // when no input can ever arrive (the headless backend), so that loops
+  // waiting for the user end instead of hanging.
+  virtual bool WaitForInput(DWORD timeoutMs) = 0;
+
+  virtual void Beep(UINT type) = 0;
+  // A message box; answers IDOK, IDYES...
+  virtual int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) = 0;
+  // The default error box for an exception no handler caught.
+  virtual void ShowErrorBox(const AnsiString& text, const AnsiString& caption) = 0;
+
+  virtual void SetCursorShape(int cursor) = 0;
+  virtual int ScreenWidth() = 0;
+  virtual int ScreenHeight() = 0;
+
+  // Text on the system clipboard, in 1253.
+  virtual AnsiString ClipboardText() = 0;
+  virtual void SetClipboardText(const AnsiString& text) = 0;
+  // Hands a file or link to the desktop; starts a program. True when
+  // accepted.
+  virtual bool ShellOpen(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters) = 0;
+  virtual bool StartProcess(const AnsiString& commandLine) = 0;
+};
+
+// The backend in use. Raises EInvalidOperation when none was installed.
+TBackend& Backend();
+bool HasBackend();
+// Installs B (owned); the previous one is freed.
+void SetBackend(std::unique_ptr<TBackend> b);
