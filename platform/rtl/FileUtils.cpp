@@ -1,0 +1,463 @@
+// Files and folders: names, the case-insensitive resolver, the safe write,
+// searching, the command line and the program's folders.
+
+#include "platform/rtl/FileUtils.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <random>
+#include <vector>
+
+namespace {
+
+const char* const kFolderName = "dimoprasia";
+
+bool lexists(const std::string& utf8) {
+  struct stat st;
+  return ::lstat(utf8.c_str(), &st) == 0;
+}
+
+// A folder entry that code page 1253 can spell, in 1253; empty otherwise.
+AnsiString entryName(const char* utf8) {
+  AnsiString ansi = cp1253::FromUtf8(utf8);
+  return cp1253::ToUtf8(ansi) == utf8 ? ansi : AnsiString();
+}
+
+// The entry of Folder (UTF-8) equal to Part ignoring case; the smallest such
+// name when several are, so the choice does not depend on the folder order.
+std::string findIgnoringCase(const std::string& folder, const AnsiString& part) {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return std::string();
+  AnsiString wanted = AnsiUpperCase(part);
+  std::string best;
+  while (dirent* entry = ::readdir(dir)) {
+    AnsiString name = entryName(entry->d_name);
+    if (name.empty() || AnsiUpperCase(name) != wanted) continue;
+    if (best.empty() || std::string(entry->d_name) < best) best = entry->d_name;
+  }
+  ::closedir(dir);
+  return best;
+}
+
+std::string randomSuffix() {
+  thread_local std::mt19937_64 generator{std::random_device{}()};
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  std::uint64_t bits = generator();
+  for (int i = 0; i < 8; ++i, bits >>= 4) out += digits[bits & 15];
+  return out;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+AnsiString environmentFolder(const char* variable, const char* fallbackUnderHome) {
+  const char* value = std::getenv(variable);
+  if (value != nullptr && value[0] == '/') return cp1253::FromUtf8(value);
+  const char* home = std::getenv("HOME");
+  AnsiString base = home != nullptr && home[0] != '\0' ? cp1253::FromUtf8(home) : AnsiString("/tmp");
+  return IncludeTrailingPathDelimiter(base) + fallbackUnderHome;
+}
+
+std::vector<AnsiString>& commandLine() {
+  static std::vector<AnsiString> args;
+  return args;
+}
+
+}  // namespace
+
+// ---- names -----------------------------------------------------------------
+
+AnsiString ExtractFilePath(const AnsiString& fileName) {
+  size_t slash = fileName.rfind(PathDelim);
+  return slash == AnsiString::npos ? AnsiString() : fileName.substr(0, slash + 1);
+}
+
+AnsiString ExtractFileDir(const AnsiString& fileName) {
+  size_t slash = fileName.rfind(PathDelim);
+  if (slash == AnsiString::npos) return AnsiString();
+  size_t keep = slash + 1;
+  if (slash > 0 && fileName[slash - 1] != PathDelim) keep = slash;
+  return fileName.substr(0, keep);
+}
+
+AnsiString ExtractFileName(const AnsiString& fileName) {
+  size_t slash = fileName.rfind(PathDelim);
+  return slash == AnsiString::npos ? fileName : fileName.substr(slash + 1);
+}
+
+AnsiString ExtractFileExt(const AnsiString& fileName) {
+  size_t at = fileName.find_last_of("./");
+  return at != AnsiString::npos && fileName[at] == '.' ? fileName.substr(at) : AnsiString();
+}
+
+AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension) {
+  size_t at = fileName.find_last_of("./");
+  if (at == AnsiString::npos || fileName[at] != '.') at = fileName.size();
+  return fileName.substr(0, at) + extension;
+}
+
+AnsiString IncludeTrailingPathDelimiter(const AnsiString& s) {
+  return !s.empty() && s.back() == PathDelim ? s : s + PathDelim;
+}
+
+AnsiString ExcludeTrailingPathDelimiter(const AnsiString& s) {
+  return !s.empty() && s.back() == PathDelim ? s.substr(0, s.size() - 1) : s;
+}
+
+AnsiString ExpandFileName(const AnsiString& fileName) {
+  AnsiString full = !fileName.empty() && fileName[0] == PathDelim
+                        ? fileName
+                        : IncludeTrailingPathDelimiter(GetCurrentDir()) + fileName;
+  std::vector<AnsiString> parts;
+  size_t pos = 0;
+  while (pos <= full.size()) {
+    size_t slash = full.find(PathDelim, pos);
+    if (slash == AnsiString::npos) slash = full.size();
+    AnsiString part = full.substr(pos, slash - pos);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    pos = slash + 1;
+  }
+  AnsiString out;
+  for (const AnsiString& part : parts) out += PathDelim + part;
+  if (out.empty() || (full.back() == PathDelim && out.back() != PathDelim)) out += PathDelim;
+  return out;
+}
+
+// ---- the resolver ----------------------------------------------------------
+
+std::string DiskFileName(const AnsiString& fileName) {
+  std::string exact = cp1253::ToUtf8(fileName);
+  if (fileName.empty() || lexists(exact)) return exact;
+  std::string resolved = fileName[0] == PathDelim ? "/" : "";
+  size_t pos = 0;
+  while (pos < fileName.size()) {
+    size_t slash = fileName.find(PathDelim, pos);
+    if (slash == AnsiString::npos) slash = fileName.size();
+    const size_t partStart = pos;
+    AnsiString part = fileName.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (part.empty()) continue;
+    if (!resolved.empty() && resolved.back() != '/') resolved += '/';
+    std::string asWritten = cp1253::ToUtf8(part);
+    if (part == "." || part == ".." || lexists(resolved + asWritten)) {
+      resolved += asWritten;
+      continue;
+    }
+    std::string match = findIgnoringCase(resolved, part);
+    if (match.empty()) {
+      // Nothing further exists: the rest stays as written.
+      resolved += cp1253::ToUtf8(fileName.substr(partStart));
+      return resolved;
+    }
+    resolved += match;
+  }
+  if (fileName.back() == PathDelim && resolved.back() != '/') resolved += '/';
+  return resolved;
+}
+
+AnsiString ResolveFileName(const AnsiString& fileName) { return cp1253::FromUtf8(DiskFileName(fileName)); }
+
+// ---- files and folders -----------------------------------------------------
+
+bool FileExists(const AnsiString& fileName) {
+  struct stat st;
+  return !fileName.empty() && ::stat(DiskFileName(fileName).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const AnsiString& name) {
+  struct stat st;
+  return !name.empty() && ::stat(DiskFileName(name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool DeleteFile(const AnsiString& fileName) {
+  return !fileName.empty() && ::unlink(DiskFileName(fileName).c_str()) == 0;
+}
+
+bool RenameFile(const AnsiString& oldName, const AnsiString& newName) {
+  if (oldName.empty() || newName.empty()) return false;
+  std::string source = DiskFileName(oldName);
+  struct stat sourceStat;
+  if (::lstat(source.c_str(), &sourceStat) != 0) return false;
+  std::string target = DiskFileName(newName);
+  struct stat targetStat;
+  if (::lstat(target.c_str(), &targetStat) == 0) {
+    // Only a change of case of the same file may land on an existing name.
+    if (targetStat.st_dev != sourceStat.st_dev || targetStat.st_ino != sourceStat.st_ino) return false;
+    AnsiString folder = ExtractFilePath(newName);
+    target =
+        (folder.empty() ? std::string() : DiskFileName(folder)) + cp1253::ToUtf8(ExtractFileName(newName));
+  }
+  return ::rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool CreateDir(const AnsiString& dir) {
+  return !dir.empty() && ::mkdir(DiskFileName(dir).c_str(), 0777) == 0;
+}
+
+bool RemoveDir(const AnsiString& dir) { return !dir.empty() && ::rmdir(DiskFileName(dir).c_str()) == 0; }
+
+bool ForceDirectories(const AnsiString& dir) {
+  AnsiString folder = ExcludeTrailingPathDelimiter(dir);
+  if (folder.empty()) return dir == "/";
+  if (DirectoryExists(folder)) return true;
+  AnsiString parent = ExtractFileDir(folder);
+  if (!parent.empty() && parent != folder && !ForceDirectories(parent)) return false;
+  return CreateDir(folder) || DirectoryExists(folder);
+}
+
+AnsiString GetCurrentDir() {
+  std::string buffer(PATH_MAX, '\0');
+  if (::getcwd(buffer.data(), buffer.size()) == nullptr) return AnsiString();
+  return cp1253::FromUtf8(buffer.c_str());
+}
+
+bool SetCurrentDir(const AnsiString& dir) { return !dir.empty() && ::chdir(DiskFileName(dir).c_str()) == 0; }
+
+Int64 FileSize(const AnsiString& fileName) {
+  struct stat st;
+  if (fileName.empty() || ::stat(DiskFileName(fileName).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+  return static_cast<Int64>(st.st_size);
+}
+
+void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
+  std::string target = DiskFileName(fileName);
+  // Through a symbolic link, the file it names is replaced, not the link.
+  struct stat st;
+  if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(target.c_str(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
+  }
+  bool targetExists = ::stat(target.c_str(), &st) == 0;
+  if (targetExists && S_ISDIR(st.st_mode)) throw EFCreateError("Cannot create file " + fileName);
+
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = target + ".~" + randomSuffix();
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) throw EFCreateError("Cannot create file " + fileName);
+  if (targetExists) (void)::fchmod(fd, st.st_mode & 07777);
+
+  bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+  written = (::close(fd) == 0) && written;
+  if (!written) {
+    ::unlink(temp.c_str());
+    throw EWriteError("Stream write error");
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    throw EFCreateError("Cannot create file " + fileName);
+  }
+  // The rename itself must reach the disk too.
+  size_t slash = target.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    (void)::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
+std::string ReadWholeFile(const AnsiString& fileName) {
+  int fd = ::open(DiskFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+    ::close(fd);
+    fd = -1;
+  }
+  if (fd < 0) throw EFOpenError("Cannot open file " + fileName);
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      throw EReadError("Stream read error");
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return bytes;
+}
+
+// ---- searching -------------------------------------------------------------
+
+struct FindState {
+  DIR* dir = nullptr;
+  std::string folder;  // UTF-8, with a trailing "/" unless empty
+  AnsiString mask;
+  ~FindState() {
+    if (dir != nullptr) ::closedir(dir);
+  }
+};
+
+namespace {
+
+int packedLocalTime(time_t t) {
+  struct tm local;
+  if (::localtime_r(&t, &local) == nullptr || local.tm_year < 80) return 0;
+  return ((local.tm_year - 80) << 25) | ((local.tm_mon + 1) << 21) | (local.tm_mday << 16) |
+         (local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2);
+}
+
+// The next entry that matches and is not excluded; 0 when found.
+int findMatching(TSearchRec& f) {
+  FindState* state = f.FindHandle.get();
+  if (state == nullptr || state->dir == nullptr) return EBADF;
+  while (dirent* entry = ::readdir(state->dir)) {
+    std::string utf8 = entry->d_name;
+    if (utf8 == "." || utf8 == "..") continue;
+    AnsiString name = entryName(utf8.c_str());
+    if (name.empty() || !MatchesMask(name, state->mask)) continue;
+    struct stat st;
+    if (::stat((state->folder + utf8).c_str(), &st) != 0) continue;
+    int attr = 0;
+    if (S_ISDIR(st.st_mode))
+      attr |= faDirectory;
+    else if (S_ISREG(st.st_mode))
+      attr |= faArchive;
+    else
+      attr |= faSysFile;
+    if ((st.st_mode & S_IWUSR) == 0) attr |= faReadOnly;
+    if (name[0] == '.') attr |= faHidden;
+    if ((attr & f.ExcludeAttr) != 0) continue;
+    f.Name = name;
+    f.Attr = attr;
+    f.Size = S_ISDIR(st.st_mode) ? 0 : static_cast<Int64>(st.st_size);
+    f.Time = packedLocalTime(st.st_mtime);
+    return 0;
+  }
+  return ENOENT;
+}
+
+}  // namespace
+
+bool MatchesMask(const AnsiString& name, const AnsiString& mask) {
+  if (mask == "*" || mask == "*.*") return true;
+  AnsiString text = AnsiUpperCase(name);
+  AnsiString pattern = AnsiUpperCase(mask);
+  // Greedy matching that goes back to the last "*" on a mismatch.
+  size_t t = 0, p = 0, starP = AnsiString::npos, starT = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
+      ++t;
+      ++p;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starT = t;
+    } else if (starP != AnsiString::npos) {
+      p = starP + 1;
+      t = ++starT;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+int FindFirst(const AnsiString& path, int attr, TSearchRec& f) {
+  FindClose(f);
+  auto state = std::make_shared<FindState>();
+  AnsiString folder = ExtractFilePath(path);
+  state->folder = folder.empty() ? std::string() : DiskFileName(folder);
+  if (!state->folder.empty() && state->folder.back() != '/') state->folder += '/';
+  state->mask = ExtractFileName(path);
+  state->dir = ::opendir(state->folder.empty() ? "." : state->folder.c_str());
+  if (state->dir == nullptr) return errno != 0 ? errno : ENOENT;
+  f.ExcludeAttr = ~attr & (faHidden | faSysFile | faVolumeID | faDirectory);
+  f.FindHandle = std::move(state);
+  int result = findMatching(f);
+  if (result != 0) FindClose(f);
+  return result;
+}
+
+int FindNext(TSearchRec& f) { return findMatching(f); }
+
+void FindClose(TSearchRec& f) { f.FindHandle.reset(); }
+
+// ---- the program and its folders -------------------------------------------
+
+void SetCommandLine(int argc, const char* const* argv) {
+  std::vector<AnsiString>& args = commandLine();
+  args.clear();
+  for (int i = 0; i < argc; ++i)
+    args.push_back(argv[i] != nullptr ? cp1253::FromUtf8(argv[i]) : AnsiString());
+}
+
+int ParamCount() {
+  int count = static_cast<int>(commandLine().size()) - 1;
+  return count < 0 ? 0 : count;
+}
+
+AnsiString ParamStr(int index) {
+  if (index == 0) {
+    std::string buffer(PATH_MAX, '\0');
+    ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n > 0) return cp1253::FromUtf8(buffer.substr(0, static_cast<size_t>(n)));
+    return commandLine().empty() ? AnsiString() : ExpandFileName(commandLine()[0]);
+  }
+  const std::vector<AnsiString>& args = commandLine();
+  return index > 0 && index < static_cast<int>(args.size()) ? args[index] : AnsiString();
+}
+
+AnsiString GetProgramFolder() { return ProgramFolderFor(ExtractFilePath(ParamStr(0))); }
+
+AnsiString ProgramFolderFor(const AnsiString& exeFolder) {
+  if (!exeFolder.empty() && ::access(cp1253::ToUtf8(exeFolder).c_str(), W_OK) == 0) return exeFolder;
+  AnsiString data =
+      IncludeTrailingPathDelimiter(environmentFolder("XDG_DATA_HOME", ".local/share")) + kFolderName;
+  ForceDirectories(data);
+  return IncludeTrailingPathDelimiter(data);
+}
+
+AnsiString GetUserConfigFolder() {
+  return IncludeTrailingPathDelimiter(
+      IncludeTrailingPathDelimiter(environmentFolder("XDG_CONFIG_HOME", ".config")) + kFolderName);
+}
+
+AnsiString GetTempDir() {
+  const char* tmp = std::getenv("TMPDIR");
+  return IncludeTrailingPathDelimiter(tmp != nullptr && tmp[0] != '\0' ? cp1253::FromUtf8(tmp)
+                                                                       : AnsiString("/tmp"));
+}
+
+AnsiString GetTempFileName(const AnsiString& dir, const AnsiString& prefix) {
+  AnsiString folder = IncludeTrailingPathDelimiter(dir.empty() ? GetTempDir() : dir);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    AnsiString name = folder + prefix + randomSuffix() + ".tmp";
+    int fd = ::open(DiskFileName(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::close(fd);
+      return name;
+    }
+    if (errno != EEXIST) break;
+  }
+  throw EFCreateError("Cannot create file " + folder + prefix);
+}

@@ -1,0 +1,122 @@
+#pragma once
+// Files and folders with the class library's names. Names are 1253 inside
+// the program and UTF-8 on disk; the conversion happens here, at the system
+// call. The program was written for a file system that ignores case, so an
+// existing file is found case-insensitively when no exact match exists.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/rtl/SysUtils.h"
+
+constexpr char PathDelim = '/';
+
+// ---- names -----------------------------------------------------------------
+
+// Up to and including the last "/".
+AnsiString ExtractFilePath(const AnsiString& fileName);
+// Without the trailing "/" (except for the root).
+AnsiString ExtractFileDir(const AnsiString& fileName);
+AnsiString ExtractFileName(const AnsiString& fileName);
+// From the last "." of the name part, the dot included: "a.b/c" has none,
+// ".hidden" is all extension, "x." has ".".
+AnsiString ExtractFileExt(const AnsiString& fileName);
+AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension);
+AnsiString IncludeTrailingPathDelimiter(const AnsiString& s);
+AnsiString ExcludeTrailingPathDelimiter(const AnsiString& s);
+// Absolute, against the current folder, with "." and ".." folded.
+AnsiString ExpandFileName(const AnsiString& fileName);
+
+// ---- the case-insensitive resolver -----------------------------------------
+
+// The name of the existing file or folder that FileName designates: each
+// part of the path is taken as written when it exists, else the first entry
+// of its folder equal to it ignoring case (1253 letters included). Parts
+// that do not exist are kept as written, so a name to be created resolves to
+// the folder that exists and the name as given.
+AnsiString ResolveFileName(const AnsiString& fileName);
+// ResolveFileName in UTF-8, for system calls.
+std::string DiskFileName(const AnsiString& fileName);
+
+// ---- files and folders -----------------------------------------------------
+
+bool FileExists(const AnsiString& fileName);  // not a folder
+bool DirectoryExists(const AnsiString& name);
+bool DeleteFile(const AnsiString& fileName);
+// Fails when NewName exists and is another file.
+bool RenameFile(const AnsiString& oldName, const AnsiString& newName);
+bool CreateDir(const AnsiString& dir);
+bool RemoveDir(const AnsiString& dir);
+// Creates every missing folder of Dir; false when one cannot be made.
+bool ForceDirectories(const AnsiString& dir);
+AnsiString GetCurrentDir();
+bool SetCurrentDir(const AnsiString& dir);
+// -1 when the file does not exist.
+Int64 FileSize(const AnsiString& fileName);
+
+// Writes Bytes to FileName so that the old file stays whole when anything
+// fails: a temporary file beside the target is written, flushed to disk and
+// renamed over it. An existing target keeps its permissions. Raises
+// EFCreateError "Cannot create file %s" when the temporary file cannot be
+// made or renamed, EWriteError "Stream write error" when writing fails.
+void SafeWriteFile(const AnsiString& fileName, std::string_view bytes);
+// The whole file; EFOpenError "Cannot open file %s" or EReadError.
+std::string ReadWholeFile(const AnsiString& fileName);
+
+// ---- searching -------------------------------------------------------------
+
+enum : int {
+  faReadOnly = 0x01,
+  faHidden = 0x02,
+  faSysFile = 0x04,
+  faVolumeID = 0x08,
+  faDirectory = 0x10,
+  faArchive = 0x20,
+  faAnyFile = 0x3F,
+};
+
+struct FindState;
+
+struct TSearchRec {
+  int Time = 0;  // local time, packed as the class library does (FileAge)
+  Int64 Size = 0;
+  int Attr = 0;
+  AnsiString Name;
+  int ExcludeAttr = 0;
+  std::shared_ptr<FindState> FindHandle;
+};
+
+// Entries of a folder whose names match the mask ("*" and "?", ignoring
+// case; "*.*" matches every name). Hidden, system and folder entries are
+// listed only when Attr asks for them; read-only and archive always. "." and
+// ".." are never listed, nor names that code page 1253 cannot spell.
+// 0 when an entry was found, else an error number.
+int FindFirst(const AnsiString& path, int attr, TSearchRec& f);
+int FindNext(TSearchRec& f);
+void FindClose(TSearchRec& f);
+// Matching as FindFirst does it.
+bool MatchesMask(const AnsiString& name, const AnsiString& mask);
+
+// ---- the program and its folders -------------------------------------------
+
+// Keeps the command line for ParamStr and ParamCount; main calls it first.
+void SetCommandLine(int argc, const char* const* argv);
+int ParamCount();
+// ParamStr(0) is the executable's full name; out of range gives "".
+AnsiString ParamStr(int index);
+
+// The folder of the executable when it is writable, else the per-user data
+// folder ($XDG_DATA_HOME, default ~/.local/share, then "dimoprasia"),
+// created when missing. With a trailing "/".
+AnsiString GetProgramFolder();
+// The same choice for a given executable folder.
+AnsiString ProgramFolderFor(const AnsiString& exeFolder);
+// The per-user settings folder ($XDG_CONFIG_HOME, default ~/.config, then
+// "dimoprasia"); not created here. With a trailing "/".
+AnsiString GetUserConfigFolder();
+// $TMPDIR or /tmp, with a trailing "/".
+AnsiString GetTempDir();
+// Creates an empty file of a new name "<prefix><random>.tmp" in Dir (the
+// temporary folder when empty) and gives its full name.
+AnsiString GetTempFileName(const AnsiString& dir, const AnsiString& prefix);

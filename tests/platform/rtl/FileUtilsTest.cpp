@@ -1,0 +1,359 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/FileUtils.h"
+#include "tests/platform/rtl/TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void writeUtf8File(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+std::string readUtf8File(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::set<std::string> entries(const std::string& folder) {
+  std::set<std::string> out;
+  for (const auto& entry : fs::directory_iterator(folder)) out.insert(entry.path().filename().string());
+  return out;
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (had_)
+      ::setenv(name_, old_.c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::string old_;
+  bool had_ = false;
+};
+
+// ---- names -----------------------------------------------------------------
+
+TEST(FileNames, ExtensionsFollowTheClassLibrary) {
+  struct Case {
+    const char* name;
+    const char* ext;
+    const char* changed;  // to ".ddn"
+  };
+  const Case cases[] = {
+      {"x.DDN", ".DDN", "x.ddn"},
+      {"a.b/c", "", "a.b/c.ddn"},
+      {".hidden", ".hidden", ".ddn"},
+      {"x.", ".", "x.ddn"},
+      {"dir/file.tar.gz", ".gz", "dir/file.tar.ddn"},
+      {"noext", "", "noext.ddn"},
+      {"", "", ".ddn"},
+      {"/", "", "/.ddn"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ExtractFileExt(c.name), c.ext) << c.name;
+    EXPECT_EQ(ChangeFileExt(c.name, ".ddn"), c.changed) << c.name;
+  }
+  EXPECT_EQ(ChangeFileExt("a.ddt", ""), "a");
+}
+
+TEST(FileNames, PathParts) {
+  struct Case {
+    const char* name;
+    const char* path;
+    const char* dir;
+    const char* file;
+  };
+  const Case cases[] = {
+      {"/a/b/c.txt", "/a/b/", "/a/b", "c.txt"},
+      {"c.txt", "", "", "c.txt"},
+      {"/c.txt", "/", "/", "c.txt"},
+      {"a/", "a/", "a", ""},
+      {"a//b", "a//", "a//", "b"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ExtractFilePath(c.name), c.path) << c.name;
+    EXPECT_EQ(ExtractFileDir(c.name), c.dir) << c.name;
+    EXPECT_EQ(ExtractFileName(c.name), c.file) << c.name;
+  }
+  EXPECT_EQ(IncludeTrailingPathDelimiter("/a"), "/a/");
+  EXPECT_EQ(IncludeTrailingPathDelimiter("/a/"), "/a/");
+  EXPECT_EQ(ExcludeTrailingPathDelimiter("/a/"), "/a");
+  EXPECT_EQ(ExcludeTrailingPathDelimiter("/a"), "/a");
+}
+
+TEST(FileNames, ExpandFileNameFoldsDots) {
+  EXPECT_EQ(ExpandFileName("/a/./b/../c"), "/a/c");
+  EXPECT_EQ(ExpandFileName("/../x"), "/x");
+  EXPECT_EQ(ExpandFileName("/a/b/"), "/a/b/");
+  EXPECT_EQ(ExpandFileName("/"), "/");
+  EXPECT_EQ(ExpandFileName("rel"), IncludeTrailingPathDelimiter(GetCurrentDir()) + "rel");
+}
+
+// ---- the resolver ----------------------------------------------------------
+
+TEST(CaseInsensitive, FindsAFileWrittenInAnotherCase) {
+  TempFolder folder;
+  writeUtf8File(folder.path() + "/temp.@@@", "report");
+  EXPECT_TRUE(FileExists(folder / "TEMP.@@@"));
+  EXPECT_EQ(ResolveFileName(folder / "TEMP.@@@"), folder / "temp.@@@");
+  TStringList list;
+  list.LoadFromFile(folder / "Temp.@@@");
+  EXPECT_EQ(list[0], "report");
+  // Greek letters compare without case too, accents kept.
+  writeUtf8File(folder.path() + "/Έργο.ddn", "");
+  EXPECT_TRUE(FileExists(folder / "ΈΡΓΟ.DDN"_a));
+  EXPECT_FALSE(FileExists(folder / "ΕΡΓΟ.DDN"_a));
+}
+
+TEST(CaseInsensitive, ExactMatchIsPreferred) {
+  TempFolder folder;
+  writeUtf8File(folder.path() + "/x.ddn", "lower");
+  writeUtf8File(folder.path() + "/X.DDN", "upper");
+  writeUtf8File(folder.path() + "/X.ddn", "mixed");
+  EXPECT_EQ(ReadWholeFile(folder / "x.ddn"), "lower");
+  EXPECT_EQ(ReadWholeFile(folder / "X.DDN"), "upper");
+  // Without an exact match the smallest name wins, whatever the folder order.
+  EXPECT_EQ(ReadWholeFile(folder / "x.DDN"), "upper");
+}
+
+TEST(CaseInsensitive, FoldersOnTheWayAreResolvedToo) {
+  TempFolder folder;
+  fs::create_directories(folder.path() + "/Sub/Έργα");
+  writeUtf8File(folder.path() + "/Sub/Έργα/a.txt", "1");
+  EXPECT_EQ(ResolveFileName(folder / "SUB/ΈΡΓΑ/A.TXT"_a), folder / "Sub/Έργα/a.txt"_a);
+  // A name that does not exist keeps its own spelling under the found folder.
+  EXPECT_EQ(ResolveFileName(folder / "sub/new/B.txt"), folder / "Sub/new/B.txt");
+  EXPECT_TRUE(DirectoryExists(folder / "sub"));
+}
+
+TEST(CaseInsensitive, WritingUpdatesTheExistingFileInsteadOfAddingOne) {
+  TempFolder folder;
+  writeUtf8File(folder.path() + "/temp.@@@", "old");
+  TStringList list;
+  list.Add("new");
+  list.SaveToFile(folder / "TEMP.@@@");
+  EXPECT_EQ(entries(folder.path()), std::set<std::string>{"temp.@@@"});
+  EXPECT_EQ(readUtf8File(folder.path() + "/temp.@@@"), "new\r\n");
+  {
+    TFileStream stream(folder / "TEMP.@@@", fmCreate);
+    stream.WriteBuffer("s", 1);
+  }
+  EXPECT_EQ(entries(folder.path()), std::set<std::string>{"temp.@@@"});
+  EXPECT_EQ(readUtf8File(folder.path() + "/temp.@@@"), "s");
+}
+
+TEST(CaseInsensitive, DeleteAndRename) {
+  TempFolder folder;
+  writeUtf8File(folder.path() + "/a.pry", "a");
+  writeUtf8File(folder.path() + "/b.pry", "b");
+  EXPECT_FALSE(RenameFile(folder / "A.PRY", folder / "B.pry"));  // another file is there
+  EXPECT_TRUE(RenameFile(folder / "A.PRY", folder / "A.PRY"));   // a change of case
+  EXPECT_EQ(entries(folder.path()), (std::set<std::string>{"A.PRY", "b.pry"}));
+  EXPECT_TRUE(RenameFile(folder / "a.pry", folder / "c.pry"));
+  EXPECT_TRUE(DeleteFile(folder / "C.PRY"));
+  EXPECT_FALSE(DeleteFile(folder / "C.PRY"));
+  EXPECT_FALSE(DeleteFile(cp1253::FromUtf8(folder.path())));  // not a folder
+  EXPECT_EQ(entries(folder.path()), std::set<std::string>{"b.pry"});
+}
+
+// ---- the safe write --------------------------------------------------------
+
+TEST(SafeWrite, ReplacesTheFileAndKeepsItsPermissions) {
+  TempFolder folder;
+  std::string path = folder.path() + "/def.knd";
+  writeUtf8File(path, "old");
+  ::chmod(path.c_str(), 0640);
+  SafeWriteFile(folder / "def.knd", "new contents");
+  EXPECT_EQ(readUtf8File(path), "new contents");
+  EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+  EXPECT_EQ(entries(folder.path()), std::set<std::string>{"def.knd"});
+}
+
+TEST(SafeWrite, FailedWriteLeavesTheOldFileWhole) {
+  TempFolder folder;
+  std::string path = folder.path() + "/def.knd";
+  writeUtf8File(path, "old contents");
+  // A file-size limit makes the write fail half way, as a full disk would.
+  struct rlimit saved;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool raised = false;
+  try {
+    SafeWriteFile(folder / "def.knd", std::string(100000, 'x'));
+  } catch (const EWriteError& e) {
+    raised = true;
+    EXPECT_EQ(e.Message, "Stream write error");
+  }
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, oldHandler);
+  EXPECT_TRUE(raised);
+  EXPECT_EQ(readUtf8File(path), "old contents");
+  EXPECT_EQ(entries(folder.path()), std::set<std::string>{"def.knd"});  // no temporary file left
+}
+
+TEST(SafeWrite, TemporaryFileThatCannotBeMadeRaisesCreateError) {
+  TempFolder folder;
+  AnsiString name = folder / "missing/def.knd";
+  try {
+    SafeWriteFile(name, "x");
+    FAIL();
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.Message, "Cannot create file " + name);
+  }
+  fs::create_directory(folder.path() + "/adir");
+  EXPECT_THROW(SafeWriteFile(folder / "adir", "x"), EFCreateError);
+  EXPECT_TRUE(fs::is_directory(folder.path() + "/adir"));
+}
+
+TEST(SafeWrite, WritesThroughASymbolicLink) {
+  TempFolder folder;
+  writeUtf8File(folder.path() + "/real.ini", "old");
+  fs::create_symlink(folder.path() + "/real.ini", folder.path() + "/link.ini");
+  SafeWriteFile(folder / "link.ini", "new");
+  EXPECT_TRUE(fs::is_symlink(folder.path() + "/link.ini"));
+  EXPECT_EQ(readUtf8File(folder.path() + "/real.ini"), "new");
+}
+
+// ---- folders ---------------------------------------------------------------
+
+TEST(Folders, ForceDirectoriesAndCurrentFolder) {
+  TempFolder folder;
+  AnsiString deep = folder / "α/β/γ/"_a;
+  EXPECT_TRUE(ForceDirectories(deep));
+  EXPECT_TRUE(fs::is_directory(folder.path() + "/α/β/γ"));
+  EXPECT_TRUE(ForceDirectories(deep));
+  writeUtf8File(folder.path() + "/file", "");
+  EXPECT_FALSE(ForceDirectories(folder / "file/sub"));
+  EXPECT_FALSE(ForceDirectories(""));
+
+  AnsiString saved = GetCurrentDir();
+  ASSERT_TRUE(SetCurrentDir(folder / "Α/Β"_a));  // case-insensitive, as any name
+  EXPECT_EQ(GetCurrentDir(), folder / "α/β"_a);
+  EXPECT_TRUE(FileExists("../../FILE"));
+  EXPECT_TRUE(SetCurrentDir(saved));
+  EXPECT_FALSE(SetCurrentDir(folder / "nowhere"));
+}
+
+TEST(Folders, FileSizeAndTemporaryNames) {
+  TempFolder folder;
+  EXPECT_EQ(FileSize(folder / "none"), -1);
+  AnsiString a = GetTempFileName(cp1253::FromUtf8(folder.path()), "~");
+  AnsiString b = GetTempFileName(cp1253::FromUtf8(folder.path()), "~");
+  EXPECT_NE(a, b);
+  EXPECT_EQ(ExtractFilePath(a), folder / "");
+  EXPECT_EQ(ExtractFileExt(a), ".tmp");
+  EXPECT_EQ(FileSize(a), 0);
+  EXPECT_THROW(GetTempFileName(folder / "none", "~"), EFCreateError);
+  ScopedEnv tmp("TMPDIR", folder.path());
+  EXPECT_EQ(GetTempDir(), folder / "");
+}
+
+TEST(Folders, ProgramFolderIsTheExecutablesWhenWritableElseTheUserDataFolder) {
+  TempFolder folder;
+  ScopedEnv data("XDG_DATA_HOME", folder.path() + "/data");
+  AnsiString exeFolder = ExtractFilePath(ParamStr(0));
+  EXPECT_EQ(ProgramFolderFor(exeFolder), exeFolder);
+  EXPECT_EQ(ProgramFolderFor(folder / "no-such-folder/"), folder / "data/dimoprasia/");
+  EXPECT_TRUE(fs::is_directory(folder.path() + "/data/dimoprasia"));
+  ScopedEnv config("XDG_CONFIG_HOME", folder.path() + "/cfg");
+  EXPECT_EQ(GetUserConfigFolder(), folder / "cfg/dimoprasia/");
+  ScopedEnv relative("XDG_CONFIG_HOME", "relative/ignored");
+  ScopedEnv home("HOME", folder.path());
+  EXPECT_EQ(GetUserConfigFolder(), folder / ".config/dimoprasia/");
+}
+
+TEST(Folders, CommandLineInCodePage1253) {
+  const char* argv[] = {"prog", "Έργο.DDN", "-x"};
+  SetCommandLine(3, argv);
+  EXPECT_EQ(ParamCount(), 2);
+  EXPECT_EQ(ParamStr(1), "Έργο.DDN"_a);
+  EXPECT_EQ(ParamStr(2), "-x");
+  EXPECT_EQ(ParamStr(3), "");
+  EXPECT_EQ(ParamStr(-1), "");
+  EXPECT_EQ(ParamStr(0)[0], '/');
+  SetCommandLine(0, nullptr);
+  EXPECT_EQ(ParamCount(), 0);
+}
+
+// ---- searching -------------------------------------------------------------
+
+std::set<AnsiString> found(const AnsiString& path, int attr) {
+  std::set<AnsiString> names;
+  TSearchRec rec;
+  for (int r = FindFirst(path, attr, rec); r == 0; r = FindNext(rec)) names.insert(rec.Name);
+  FindClose(rec);
+  return names;
+}
+
+TEST(FindFirst, MasksAndAttributes) {
+  TempFolder folder;
+  for (const char* name : {"a.ddn", "B.DDN", "c.ddt", ".hidden.ddn", "d.ddnx", "Έργο.Ddn"})
+    writeUtf8File(folder.path() + "/" + name, "12345");
+  fs::create_directory(folder.path() + "/sub.ddn");
+  ::chmod((folder.path() + "/a.ddn").c_str(), 0444);
+  const int files = faReadOnly | faHidden | faSysFile | faArchive;
+
+  EXPECT_EQ(found(folder / "*.ddn", faReadOnly | faArchive),
+            (std::set<AnsiString>{"a.ddn", "B.DDN", "Έργο.Ddn"_a}));
+  EXPECT_EQ(found(folder / "*.DDN", files),
+            (std::set<AnsiString>{"a.ddn", "B.DDN", ".hidden.ddn", "Έργο.Ddn"_a}));
+  EXPECT_EQ(found(folder / "*.ddn", faAnyFile),
+            (std::set<AnsiString>{"a.ddn", "B.DDN", ".hidden.ddn", "Έργο.Ddn"_a, "sub.ddn"}));
+  EXPECT_EQ(found(folder / "?.dd?", 0), (std::set<AnsiString>{"a.ddn", "B.DDN", "c.ddt"}));
+  EXPECT_EQ(found(folder / "*.*", faDirectory).size(), 6u);
+  EXPECT_TRUE(found(folder / "*.xyz", faAnyFile).empty());
+  EXPECT_TRUE(found(folder / "nowhere/*.ddn", faAnyFile).empty());
+
+  TSearchRec rec;
+  ASSERT_EQ(FindFirst(folder / "A.DDN", faAnyFile, rec), 0);
+  EXPECT_EQ(rec.Name, "a.ddn");
+  EXPECT_EQ(rec.Size, 5);
+  EXPECT_EQ(rec.Attr, faReadOnly | faArchive);
+  EXPECT_GT(rec.Time, 0);
+  EXPECT_NE(FindNext(rec), 0);
+  FindClose(rec);
+  ASSERT_EQ(FindFirst(folder / "sub.ddn", faDirectory, rec), 0);
+  EXPECT_EQ(rec.Attr & faDirectory, faDirectory);
+  FindClose(rec);
+}
+
+TEST(FindFirst, MaskMatching) {
+  struct Case {
+    const char* name;
+    const char* mask;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"abc.ddn", "*.ddn", true}, {"ABC.DDN", "*.ddn", true},     {"abc.ddnx", "*.ddn", false},
+      {"abc", "*.*", true},       {"abc", "a?c", true},           {"ac", "a?c", false},
+      {"aXbXc", "a*b*c", true},   {"aXbX", "a*b*c", false},       {"", "*", true},
+      {"a.b.c", "*.c", true},     {"mississippi", "*sip*", true}, {"x", "", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " " << c.mask;
+}
+
+}  // namespace
