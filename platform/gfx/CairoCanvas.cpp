@@ -1,0 +1,569 @@
+#include "platform/gfx/CairoCanvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "platform/gfx/TextEngine.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+double Channel(int value) { return value / 255.0; }
+
+// Dash lengths of the styled one-unit pens.
+void SetDash(cairo_t* cr, TPenStyle style) {
+  static const double kDash[] = {18, 6}, kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
+                      kDashDotDot[] = {9, 3, 3, 3, 3, 3};
+  switch (style) {
+    case psDash:
+      cairo_set_dash(cr, kDash, 2, 0);
+      break;
+    case psDot:
+      cairo_set_dash(cr, kDot, 2, 0);
+      break;
+    case psDashDot:
+      cairo_set_dash(cr, kDashDot, 4, 0);
+      break;
+    case psDashDotDot:
+      cairo_set_dash(cr, kDashDotDot, 6, 0);
+      break;
+    default:
+      cairo_set_dash(cr, nullptr, 0, 0);
+      break;
+  }
+}
+
+// An 8 × 8 hatch tile: lines in the brush colour, gaps left unpainted.
+cairo_pattern_t* NewHatch(TBrushStyle style, TColor color) {
+  cairo_surface_t* tile = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
+  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(tile));
+  int stride = cairo_image_surface_get_stride(tile) / 4;
+  TColor rgb = ColorToRGB(color);
+  std::uint32_t ink = 0xFF000000u | (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) {
+      bool on = false;
+      switch (style) {
+        case bsHorizontal:
+          on = y == 7;
+          break;
+        case bsVertical:
+          on = x == 7;
+          break;
+        case bsFDiagonal:
+          on = x == y;
+          break;
+        case bsBDiagonal:
+          on = x == 7 - y;
+          break;
+        case bsCross:
+          on = x == 7 || y == 7;
+          break;
+        case bsDiagCross:
+          on = x == y || x == 7 - y;
+          break;
+        default:
+          break;
+      }
+      data[y * stride + x] = on ? ink : 0;
+    }
+  cairo_surface_mark_dirty(tile);
+  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile);
+  cairo_surface_destroy(tile);
+  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+  cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+  return pattern;
+}
+
+cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::vector<std::uint8_t>*>(closure)->insert(
+      static_cast<std::vector<std::uint8_t>*>(closure)->end(), data, data + length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+TCairoCanvas::TCairoCanvas(cairo_surface_t* surface, const TDeviceCaps& caps, double scaleX, double scaleY,
+                           bool pixelExact)
+    : surface_(cairo_surface_reference(surface)),
+      cr_(cairo_create(surface)),
+      caps_(caps),
+      scaleX_(scaleX),
+      scaleY_(scaleY),
+      pixelExact_(pixelExact) {
+  Font->PixelsPerInch = caps.LogPixelsY;
+  Font->SetSize(8);
+  ResetContext();
+}
+
+TCairoCanvas::~TCairoCanvas() {
+  cairo_destroy(cr_);
+  cairo_surface_destroy(surface_);
+}
+
+void TCairoCanvas::ResetContext() {
+  cairo_identity_matrix(cr_);
+  cairo_scale(cr_, scaleX_, scaleY_);
+  if (pixelExact_) cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+  cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
+  ApplyClip(cr_);
+}
+
+void TCairoCanvas::ApplyClip(cairo_t* cr) const {
+  cairo_reset_clip(cr);
+  const TRegion* region = ClipRegion();
+  if (region == nullptr) return;
+  cairo_new_path(cr);
+  cairo_fill_rule_t rule = cairo_get_fill_rule(cr);
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+  for (const TRect& r : *region) cairo_rectangle(cr, r.Left, r.Top, r.Width(), r.Height());
+  if (region->empty()) cairo_rectangle(cr, 0, 0, 0, 0);
+  cairo_clip(cr);
+  cairo_set_fill_rule(cr, rule);
+}
+
+void TCairoCanvas::ClipChanged() { ApplyClip(cr_); }
+
+void TCairoCanvas::SetColor(TColor color) {
+  TColor rgb = ColorToRGB(color);
+  cairo_set_source_rgb(cr_, Channel(GetRValue(rgb)), Channel(GetGValue(rgb)), Channel(GetBValue(rgb)));
+}
+
+bool TCairoCanvas::PenVisible() const { return Pen->Style != psClear && Pen->Color != clNone; }
+bool TCairoCanvas::BrushVisible() const { return Brush->Style != bsClear && Brush->Color != clNone; }
+
+void TCairoCanvas::ApplyPen() {
+  int width = std::max(1, Pen->Width);
+  cairo_set_line_width(cr_, width);
+  // Styles apply to one-unit pens; wider ones draw solid with round ends.
+  SetDash(cr_, width == 1 ? Pen->Style : psSolid);
+  cairo_set_line_cap(cr_, width == 1 ? CAIRO_LINE_CAP_BUTT : CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr_, width == 1 ? CAIRO_LINE_JOIN_BEVEL : CAIRO_LINE_JOIN_ROUND);
+  SetColor(Pen->Color);
+}
+
+void TCairoCanvas::FillWithBrush() {
+  if (!BrushVisible()) {
+    cairo_new_path(cr_);
+    return;
+  }
+  if (Brush->Style == bsSolid) {
+    SetColor(Brush->Color);
+    cairo_fill(cr_);
+  } else {
+    cairo_pattern_t* hatch = NewHatch(Brush->Style, Brush->Color);
+    cairo_set_source(cr_, hatch);
+    cairo_fill(cr_);
+    cairo_pattern_destroy(hatch);
+  }
+}
+
+void TCairoCanvas::StrokeWithPen() {
+  if (!PenVisible()) {
+    cairo_new_path(cr_);
+    return;
+  }
+  ApplyPen();
+  if (Pen->Mode == pmCopy || !pixelExact_) {
+    cairo_stroke(cr_);
+    return;
+  }
+  cairo_path_t* path = cairo_copy_path(cr_);
+  cairo_new_path(cr_);
+  InvertUnderMask(path, false);
+  cairo_path_destroy(path);
+}
+
+// The inverting pen modes: the shape is drawn into a mask and the pixels
+// under it are combined with the pen colour.
+void TCairoCanvas::InvertUnderMask(cairo_path_t* path, bool fill) {
+  cairo_surface_flush(surface_);
+  int width = cairo_image_surface_get_width(surface_), height = cairo_image_surface_get_height(surface_);
+  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
+  cairo_t* mcr = cairo_create(mask);
+  cairo_set_antialias(mcr, CAIRO_ANTIALIAS_NONE);
+  ApplyClip(mcr);
+  cairo_append_path(mcr, path);
+  cairo_set_line_width(mcr, cairo_get_line_width(cr_));
+  SetDash(mcr, Pen->Width <= 1 ? Pen->Style : psSolid);
+  cairo_set_line_cap(mcr, cairo_get_line_cap(cr_));
+  if (fill)
+    cairo_fill(mcr);
+  else
+    cairo_stroke(mcr);
+  cairo_destroy(mcr);
+  cairo_surface_flush(mask);
+  const unsigned char* m = cairo_image_surface_get_data(mask);
+  int mstride = cairo_image_surface_get_stride(mask);
+  auto* d = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
+  int dstride = cairo_image_surface_get_stride(surface_) / 4;
+  TColor rgb = ColorToRGB(Pen->Color);
+  std::uint32_t pen = (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      if (m[y * mstride + x] < 128) continue;
+      std::uint32_t& p = d[y * dstride + x];
+      std::uint32_t colour = p & 0xFFFFFF;
+      switch (Pen->Mode) {
+        case pmXor:
+          colour ^= pen;
+          break;
+        case pmNotXor:
+          colour = ~(colour ^ pen) & 0xFFFFFF;
+          break;
+        case pmNot:
+          colour = ~colour & 0xFFFFFF;
+          break;
+        case pmCopy:
+          colour = pen;
+          break;
+      }
+      p = (p & 0xFF000000u) | colour;
+    }
+  cairo_surface_destroy(mask);
+  cairo_surface_mark_dirty(surface_);
+}
+
+TSize TCairoCanvas::TextExtent(const AnsiString& text) {
+  const gfx::ResolvedFont& font = gfx::Resolve(*Font);
+  return {font.Width(text), font.Metrics().tmHeight};
+}
+
+TTextMetric TCairoCanvas::GetTextMetrics() { return gfx::Resolve(*Font).Metrics(); }
+
+std::vector<int> TCairoCanvas::CharacterEnds(const AnsiString& text) {
+  return gfx::Resolve(*Font).CharacterEnds(text);
+}
+
+void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
+                              const int* dx) {
+  const gfx::ResolvedFont& font = gfx::Resolve(*Font);
+  const TTextMetric& tm = font.Metrics();
+  int width = 0;
+  if (dx != nullptr)
+    for (size_t i = 0; i < text.size(); ++i) width += dx[i];
+  else
+    width = font.Width(text);
+  double left = 0, top = 0;
+  unsigned align = textAlign_;
+  if ((align & TA_CENTER) == TA_CENTER)
+    left = -(width / 2);
+  else if (align & TA_RIGHT)
+    left = -width;
+  if ((align & TA_BASELINE) == TA_BASELINE)
+    top = -tm.tmAscent;
+  else if (align & TA_BOTTOM)
+    top = -tm.tmHeight;
+
+  cairo_save(cr_);
+  if (rect != nullptr && (options & ETO_OPAQUE)) {
+    cairo_rectangle(cr_, rect->Left, rect->Top, rect->Width(), rect->Height());
+    SetColor(Brush->Color);
+    cairo_fill(cr_);
+  }
+  if (rect != nullptr && (options & ETO_CLIPPED)) {
+    cairo_rectangle(cr_, rect->Left, rect->Top, rect->Width(), rect->Height());
+    cairo_clip(cr_);
+  }
+  cairo_translate(cr_, x, y);
+  if (Font->Orientation != 0) cairo_rotate(cr_, -Font->Orientation * std::numbers::pi / 1800.0);
+  if (BrushVisible() && !text.empty()) {
+    cairo_rectangle(cr_, left, top, width, tm.tmHeight);
+    SetColor(Brush->Color);
+    cairo_fill(cr_);
+  }
+  SetColor(Font->Color);
+  cairo_move_to(cr_, left, top + tm.tmAscent);
+  font.Show(cr_, text, dx);
+  cairo_restore(cr_);
+}
+
+void TCairoCanvas::FillRect(const TRect& r) {
+  if (r.IsEmpty()) return;
+  cairo_rectangle(cr_, r.Left, r.Top, r.Width(), r.Height());
+  FillWithBrush();
+}
+
+void TCairoCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  if (x1 == x2 || y1 == y2) return;
+  if (PenVisible()) {
+    cairo_rectangle(cr_, x1, y1, x2 - x1, y2 - y1);
+    FillWithBrush();
+    cairo_rectangle(cr_, x1 + 0.5, y1 + 0.5, x2 - x1 - 1, y2 - y1 - 1);
+    StrokeWithPen();
+  } else {
+    // Without a pen the interior is one unit smaller, as on the device.
+    cairo_rectangle(cr_, x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+    FillWithBrush();
+  }
+}
+
+void TCairoCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  double left = x1 + 0.5, top = y1 + 0.5, right = x2 - 0.5, bottom = y2 - 0.5;
+  double rx = std::min(std::abs(x3) / 2.0, (right - left) / 2),
+         ry = std::min(std::abs(y3) / 2.0, (bottom - top) / 2);
+  auto corner = [&](double cx, double cy, double from, double to) {
+    cairo_save(cr_);
+    cairo_translate(cr_, cx, cy);
+    cairo_scale(cr_, std::max(rx, 1e-6), std::max(ry, 1e-6));
+    cairo_arc(cr_, 0, 0, 1, from, to);
+    cairo_restore(cr_);
+  };
+  const double pi = std::numbers::pi;
+  auto path = [&] {
+    cairo_new_sub_path(cr_);
+    corner(right - rx, top + ry, -pi / 2, 0);
+    corner(right - rx, bottom - ry, 0, pi / 2);
+    corner(left + rx, bottom - ry, pi / 2, pi);
+    corner(left + rx, top + ry, pi, 3 * pi / 2);
+    cairo_close_path(cr_);
+  };
+  path();
+  FillWithBrush();
+  path();
+  StrokeWithPen();
+}
+
+void TCairoCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  double rx = (x2 - x1 - 1) / 2.0, ry = (y2 - y1 - 1) / 2.0;
+  if (rx <= 0 || ry <= 0) return;
+  auto path = [&] {
+    cairo_save(cr_);
+    cairo_translate(cr_, x1 + 0.5 + rx, y1 + 0.5 + ry);
+    cairo_scale(cr_, rx, ry);
+    cairo_new_sub_path(cr_);
+    cairo_arc(cr_, 0, 0, 1, 0, 2 * std::numbers::pi);
+    cairo_close_path(cr_);
+    cairo_restore(cr_);
+  };
+  path();
+  FillWithBrush();
+  path();
+  StrokeWithPen();
+}
+
+void TCairoCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  double rx = (x2 - x1 - 1) / 2.0, ry = (y2 - y1 - 1) / 2.0;
+  if (rx <= 0 || ry <= 0) return;
+  double cx = x1 + 0.5 + rx, cy = y1 + 0.5 + ry;
+  double from = std::atan2((y3 - cy) / ry, (x3 - cx) / rx), to = std::atan2((y4 - cy) / ry, (x4 - cx) / rx);
+  cairo_save(cr_);
+  cairo_translate(cr_, cx, cy);
+  cairo_scale(cr_, rx, ry);
+  cairo_new_sub_path(cr_);
+  cairo_arc_negative(cr_, 0, 0, 1, from, to);
+  cairo_restore(cr_);
+  StrokeWithPen();
+}
+
+void TCairoCanvas::Polygon(const std::vector<TPoint>& points) {
+  if (points.size() < 2) return;
+  auto path = [&] {
+    cairo_move_to(cr_, points[0].X + 0.5, points[0].Y + 0.5);
+    for (size_t i = 1; i < points.size(); ++i) cairo_line_to(cr_, points[i].X + 0.5, points[i].Y + 0.5);
+    cairo_close_path(cr_);
+  };
+  path();
+  FillWithBrush();
+  path();
+  StrokeWithPen();
+}
+
+void TCairoCanvas::Polyline(const std::vector<TPoint>& points) {
+  if (points.size() < 2) return;
+  // One-unit lines cover the pixels from the first point up to, not
+  // including, the last: the ends move half a unit back along the line.
+  auto shifted = [&](TPoint p, TPoint towards) {
+    double x = p.X + 0.5, y = p.Y + 0.5;
+    if (std::max(1, Pen->Width) == 1) {
+      double dx = towards.X - p.X, dy = towards.Y - p.Y, len = std::hypot(dx, dy);
+      if (len > 0) {
+        x -= 0.5 * dx / len;
+        y -= 0.5 * dy / len;
+      }
+    }
+    return std::pair{x, y};
+  };
+  auto [sx, sy] = shifted(points[0], points[1]);
+  cairo_move_to(cr_, sx, sy);
+  for (size_t i = 1; i + 1 < points.size(); ++i) cairo_line_to(cr_, points[i].X + 0.5, points[i].Y + 0.5);
+  TPoint last = points.back(), before = points[points.size() - 2];
+  TPoint beyond{last.X + (last.X - before.X), last.Y + (last.Y - before.Y)};
+  auto [ex, ey] = shifted(last, beyond);
+  cairo_line_to(cr_, ex, ey);
+  StrokeWithPen();
+}
+
+void TCairoCanvas::DrawFocusRect(const TRect& r) {
+  if (r.IsEmpty()) return;
+  if (!pixelExact_) {
+    cairo_save(cr_);
+    static const double kDots[] = {1, 1};
+    cairo_set_dash(cr_, kDots, 2, 0);
+    cairo_set_line_width(cr_, 1);
+    cairo_set_source_rgb(cr_, 0.5, 0.5, 0.5);
+    cairo_rectangle(cr_, r.Left + 0.5, r.Top + 0.5, r.Width() - 1, r.Height() - 1);
+    cairo_stroke(cr_);
+    cairo_restore(cr_);
+    return;
+  }
+  cairo_surface_flush(surface_);
+  auto* d = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
+  int stride = cairo_image_surface_get_stride(surface_) / 4;
+  TRect visible = IntersectRect(r, ClipRect());
+  visible = IntersectRect(
+      visible, {0, 0, cairo_image_surface_get_width(surface_), cairo_image_surface_get_height(surface_)});
+  auto invert = [&](int x, int y) {
+    if (PtInRect(visible, {x, y}) && ((x + y) & 1) == 0) d[y * stride + x] ^= 0xFFFFFF;
+  };
+  for (int x = r.Left; x < r.Right; ++x) {
+    invert(x, r.Top);
+    if (r.Bottom - 1 != r.Top) invert(x, r.Bottom - 1);
+  }
+  for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+    invert(r.Left, y);
+    if (r.Right - 1 != r.Left) invert(r.Right - 1, y);
+  }
+  cairo_surface_mark_dirty(surface_);
+}
+
+void TCairoCanvas::DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) {
+  if (pixels.Width <= 0 || pixels.Height <= 0 || dest.Width() == 0 || dest.Height() == 0) return;
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels.Width, pixels.Height);
+  if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(image);
+    return;
+  }
+  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image));
+  int stride = cairo_image_surface_get_stride(image) / 4;
+  TColor rgb = ColorToRGB(key);
+  std::uint32_t keyPixel = (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+  for (int y = 0; y < pixels.Height; ++y)
+    for (int x = 0; x < pixels.Width; ++x) {
+      std::uint32_t p = pixels.At(x, y) & 0xFFFFFF;
+      data[y * stride + x] = (transparent && p == keyPixel) ? 0 : (0xFF000000u | p);
+    }
+  cairo_surface_mark_dirty(image);
+  cairo_save(cr_);
+  cairo_rectangle(cr_, std::min(dest.Left, dest.Right), std::min(dest.Top, dest.Bottom),
+                  std::abs(dest.Width()), std::abs(dest.Height()));
+  cairo_clip(cr_);
+  cairo_translate(cr_, dest.Left, dest.Top);
+  cairo_scale(cr_, static_cast<double>(dest.Width()) / pixels.Width,
+              static_cast<double>(dest.Height()) / pixels.Height);
+  cairo_set_source_surface(cr_, image, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+  cairo_paint(cr_);
+  cairo_restore(cr_);
+  cairo_surface_destroy(image);
+}
+
+int TCairoCanvas::GetDeviceCaps(int index) const {
+  switch (index) {
+    case LOGPIXELSX:
+      return caps_.LogPixelsX;
+    case LOGPIXELSY:
+      return caps_.LogPixelsY;
+    case HORZRES:
+      return caps_.HorzRes;
+    case VERTRES:
+      return caps_.VertRes;
+    case PHYSICALWIDTH:
+      return caps_.PhysicalWidth;
+    case PHYSICALHEIGHT:
+      return caps_.PhysicalHeight;
+    case PHYSICALOFFSETX:
+      return caps_.PhysicalOffsetX;
+    case PHYSICALOFFSETY:
+      return caps_.PhysicalOffsetY;
+    case HORZSIZE:
+      return caps_.LogPixelsX ? MulDiv(caps_.HorzRes, 254, caps_.LogPixelsX * 10) : 0;
+    case VERTSIZE:
+      return caps_.LogPixelsY ? MulDiv(caps_.VertRes, 254, caps_.LogPixelsY * 10) : 0;
+    case BITSPIXEL:
+      return 32;
+    default:
+      return 0;
+  }
+}
+
+// ---- image ------------------------------------------------------------------
+
+namespace {
+cairo_surface_t* NewWhiteImage(int width, int height) {
+  cairo_surface_t* s =
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(1, width), std::max(1, height));
+  cairo_t* cr = cairo_create(s);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  return s;
+}
+TDeviceCaps ScreenCaps(int width, int height) {
+  TDeviceCaps caps;
+  caps.HorzRes = caps.PhysicalWidth = width;
+  caps.VertRes = caps.PhysicalHeight = height;
+  return caps;
+}
+struct SurfaceHolder {
+  cairo_surface_t* s;
+  ~SurfaceHolder() { cairo_surface_destroy(s); }
+};
+}  // namespace
+
+TImageCanvas::TImageCanvas(int width, int height)
+    : TCairoCanvas(SurfaceHolder{NewWhiteImage(width, height)}.s, ScreenCaps(width, height), 1, 1, true),
+      width_(width),
+      height_(height) {}
+
+TColor TImageCanvas::Pixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return clNone;
+  cairo_surface_flush(surface_);
+  auto* d = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface_));
+  std::uint32_t p = d[y * (cairo_image_surface_get_stride(surface_) / 4) + x];
+  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+void TImageCanvas::SetPixel(int x, int y, TColor color) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+  cairo_surface_flush(surface_);
+  auto* d = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
+  TColor rgb = ColorToRGB(color);
+  d[y * (cairo_image_surface_get_stride(surface_) / 4) + x] =
+      0xFF000000u | (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+  cairo_surface_mark_dirty(surface_);
+}
+
+TPixelBlock TImageCanvas::Snapshot() const {
+  cairo_surface_flush(surface_);
+  TPixelBlock block{width_, height_, {}};
+  block.Pixels.resize(static_cast<size_t>(width_) * height_);
+  auto* d = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface_));
+  int stride = cairo_image_surface_get_stride(surface_) / 4;
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x)
+      block.Pixels[static_cast<size_t>(y) * width_ + x] = d[y * stride + x] | 0xFF000000u;
+  return block;
+}
+
+std::vector<std::uint8_t> TImageCanvas::PngBytes() const {
+  std::vector<std::uint8_t> bytes;
+  cairo_surface_flush(surface_);
+  cairo_surface_write_to_png_stream(surface_, AppendBytes, &bytes);
+  return bytes;
+}
+
+void TImageCanvas::SaveToPng(const std::string& fileName) const {
+  cairo_surface_flush(surface_);
+  if (cairo_surface_write_to_png(surface_, fileName.c_str()) != CAIRO_STATUS_SUCCESS)
+    throw EInOutError("Cannot write " + cp1253::FromUtf8(fileName));
+}

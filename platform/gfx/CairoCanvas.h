@@ -1,0 +1,93 @@
+#pragma once
+// The canvas over cairo: on an image (screen pixels at 96 dots per inch)
+// or on PDF pages (printer dots). Shapes on images are drawn without
+// anti-aliasing so that pixels land where the graphics device interface
+// puts them; inverting pen modes work on images.
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/Graphics.h"
+
+// What a device tells about itself through GetDeviceCaps.
+struct TDeviceCaps {
+  int LogPixelsX = 96;
+  int LogPixelsY = 96;
+  int HorzRes = 0;  // printable width in device units
+  int VertRes = 0;
+  int PhysicalWidth = 0;  // whole sheet
+  int PhysicalHeight = 0;
+  int PhysicalOffsetX = 0;  // unprintable margin
+  int PhysicalOffsetY = 0;
+};
+
+class TCairoCanvas : public TCanvas {
+ public:
+  ~TCairoCanvas() override;
+
+  TSize TextExtent(const AnsiString& text) override;
+  TTextMetric GetTextMetrics() override;
+  std::vector<int> CharacterEnds(const AnsiString& text) override;
+  void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
+                  const int* dx = nullptr) override;
+  void FillRect(const TRect& rect) override;
+  void Rectangle(int x1, int y1, int x2, int y2) override;
+  using TCanvas::Rectangle;
+  void RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) override;
+  void Ellipse(int x1, int y1, int x2, int y2) override;
+  using TCanvas::Ellipse;
+  void Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) override;
+  void Polygon(const std::vector<TPoint>& points) override;
+  void Polyline(const std::vector<TPoint>& points) override;
+  void DrawFocusRect(const TRect& rect) override;
+  void DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) override;
+  int GetDeviceCaps(int index) const override;
+  const TDeviceCaps& DeviceCaps() const { return caps_; }
+
+ protected:
+  // Takes a reference to Surface. User space is device units; Scale maps
+  // them onto the surface's own units.
+  TCairoCanvas(cairo_surface_t* surface, const TDeviceCaps& caps, double scaleX, double scaleY,
+               bool pixelExact);
+  void ClipChanged() override;
+  TSize SurfaceSize() const override { return {caps_.HorzRes, caps_.VertRes}; }
+  // Reinstates the transform and clipping after the surface starts a new page.
+  void ResetContext();
+
+  cairo_surface_t* surface_;
+  cairo_t* cr_;
+
+ private:
+  void SetColor(TColor color);
+  bool PenVisible() const;
+  bool BrushVisible() const;
+  void ApplyPen();
+  void FillWithBrush();
+  void StrokeWithPen();
+  void ApplyClip(cairo_t* cr) const;
+  void InvertUnderMask(cairo_path_t* path, bool fill);
+
+  TDeviceCaps caps_;
+  double scaleX_, scaleY_;
+  bool pixelExact_;
+};
+
+// A white image of screen pixels.
+class TImageCanvas : public TCairoCanvas {
+ public:
+  TImageCanvas(int width, int height);
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // 0x00BBGGRR.
+  TColor Pixel(int x, int y) const;
+  void SetPixel(int x, int y, TColor color);
+  TPixelBlock Snapshot() const;
+  std::vector<std::uint8_t> PngBytes() const;
+  void SaveToPng(const std::string& fileName) const;  // EInOutError when it cannot be written
+
+ private:
+  int width_, height_;
+};

@@ -1,0 +1,278 @@
+#pragma once
+// Colours, fonts, pens, brushes and the canvas: one drawing interface with
+// the graphics device interface's conventions (FillRect leaves the right and
+// bottom edges out, text is placed by the top of its cell, DrawText's flags
+// and "&" prefix), implemented over images, PDF pages, metafiles and a
+// recorder for tests.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/gfx/Types.h"
+#include "platform/rtl/System.h"
+
+// ---- colours ---------------------------------------------------------------
+
+// 0x00BBGGRR, or 0x80000000 + n for system colour n.
+using TColor = std::int32_t;
+
+constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080,
+                 clNavy = 0x800000, clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080,
+                 clSilver = 0xC0C0C0, clRed = 0x0000FF, clLime = 0x00FF00, clYellow = 0x00FFFF,
+                 clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00, clWhite = 0xFFFFFF,
+                 clLtGray = 0xC0C0C0, clDkGray = 0x808080, clMoneyGreen = 0xC0DCC0, clSkyBlue = 0xF0CAA6,
+                 clCream = 0xF0FBFF, clMedGray = 0xA4A0A0;
+constexpr TColor clNone = 0x1FFFFFFF, clDefault = 0x20000000;
+
+constexpr TColor SystemColor(int index) {
+  return static_cast<TColor>(0x80000000u | static_cast<unsigned>(index));
+}
+constexpr TColor clScrollBar = SystemColor(0), clBackground = SystemColor(1),
+                 clActiveCaption = SystemColor(2), clInactiveCaption = SystemColor(3),
+                 clMenu = SystemColor(4), clWindow = SystemColor(5), clWindowFrame = SystemColor(6),
+                 clMenuText = SystemColor(7), clWindowText = SystemColor(8), clCaptionText = SystemColor(9),
+                 clActiveBorder = SystemColor(10), clInactiveBorder = SystemColor(11),
+                 clAppWorkSpace = SystemColor(12), clHighlight = SystemColor(13),
+                 clHighlightText = SystemColor(14), clBtnFace = SystemColor(15),
+                 clBtnShadow = SystemColor(16), clGrayText = SystemColor(17), clBtnText = SystemColor(18),
+                 clInactiveCaptionText = SystemColor(19), clBtnHighlight = SystemColor(20),
+                 cl3DDkShadow = SystemColor(21), cl3DLight = SystemColor(22), clInfoText = SystemColor(23),
+                 clInfoBk = SystemColor(24), clHotLight = SystemColor(26),
+                 clGradientActiveCaption = SystemColor(27), clGradientInactiveCaption = SystemColor(28),
+                 clMenuHighlight = SystemColor(29), clMenuBar = SystemColor(30);
+
+// The RGB value (0x00BBGGRR) of a colour; system colours come from the
+// classic palette, clNone and clDefault give white and black.
+TColor ColorToRGB(TColor color);
+inline int GetRValue(TColor c) { return c & 0xFF; }
+inline int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
+inline int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+inline TColor RGB(int r, int g, int b) { return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16); }
+
+// ---- font, pen, brush ------------------------------------------------------
+
+enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+using TFontStyles = unsigned;
+enum TFontPitch { fpDefault, fpVariable, fpFixed };
+constexpr int ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2, GREEK_CHARSET = 161;
+
+class TFont {
+ public:
+  AnsiString Name = "MS Sans Serif";
+  TColor Color = clWindowText;
+  TFontStyles Style = 0;
+  int Charset = DEFAULT_CHARSET;
+  TFontPitch Pitch = fpDefault;
+  // Angle of the text's base line in tenths of a degree, counter-clockwise.
+  int Orientation = 0;
+  // The resolution that converts between Size and Height.
+  int PixelsPerInch = 96;
+
+  // Negative: the character height in pixels; positive: the cell height
+  // (character plus internal leading).
+  int Height() const { return height_; }
+  void SetHeight(int height) { height_ = height; }
+  // Points, at PixelsPerInch.
+  int Size() const { return -MulDiv(height_, 72, PixelsPerInch); }
+  void SetSize(int points) { height_ = -MulDiv(points, PixelsPerInch, 72); }
+  void Assign(const TFont& other);
+  friend bool operator==(const TFont& a, const TFont& b);
+
+ private:
+  int height_ = -11;
+};
+
+enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum TPenMode { pmCopy, pmXor, pmNotXor, pmNot };
+
+class TPen {
+ public:
+  TColor Color = clBlack;
+  int Width = 1;
+  TPenStyle Style = psSolid;
+  TPenMode Mode = pmCopy;
+  void Assign(const TPen& other) { *this = other; }
+  friend bool operator==(const TPen&, const TPen&) = default;
+};
+
+enum TBrushStyle {
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross
+};
+
+class TBrush {
+ public:
+  TColor Color = clWhite;
+  TBrushStyle Style = bsSolid;
+  void Assign(const TBrush& other) { *this = other; }
+  friend bool operator==(const TBrush&, const TBrush&) = default;
+};
+
+// ---- flags of the drawing calls ---------------------------------------------
+
+constexpr unsigned DT_TOP = 0, DT_LEFT = 0, DT_CENTER = 1, DT_RIGHT = 2, DT_VCENTER = 4, DT_BOTTOM = 8,
+                   DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40, DT_NOCLIP = 0x100,
+                   DT_EXTERNALLEADING = 0x200, DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800,
+                   DT_EDITCONTROL = 0x2000, DT_END_ELLIPSIS = 0x8000;
+
+constexpr unsigned TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6, TA_TOP = 0, TA_BOTTOM = 8, TA_BASELINE = 24;
+constexpr unsigned ETO_OPAQUE = 2, ETO_CLIPPED = 4;
+
+enum TDeviceCap {
+  HORZSIZE = 4,
+  VERTSIZE = 6,
+  HORZRES = 8,
+  VERTRES = 10,
+  BITSPIXEL = 12,
+  LOGPIXELSX = 88,
+  LOGPIXELSY = 90,
+  PHYSICALWIDTH = 110,
+  PHYSICALHEIGHT = 111,
+  PHYSICALOFFSETX = 112,
+  PHYSICALOFFSETY = 113,
+};
+
+// Font metrics in device units, ascent and descent each rounded to a whole
+// unit so that line and cell arithmetic never drifts.
+struct TTextMetric {
+  int tmHeight = 0;
+  int tmAscent = 0;
+  int tmDescent = 0;
+  int tmInternalLeading = 0;
+  int tmExternalLeading = 0;
+  int tmAveCharWidth = 0;
+  int tmMaxCharWidth = 0;
+};
+
+// A clipping region: the union of rectangles.
+using TRegion = std::vector<TRect>;
+
+// A picture that draws itself onto a canvas (bitmaps, icons, JPEG images,
+// metafiles).
+class TGraphic {
+ public:
+  virtual ~TGraphic() = default;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  virtual bool Empty() const = 0;
+  // Stretched into Rect.
+  virtual void Draw(class TCanvas& canvas, const TRect& rect) = 0;
+  bool Transparent = false;
+};
+
+// A block of 32-bit pixels, 0xAARRGGBB in native order, rows top to bottom.
+struct TPixelBlock {
+  int Width = 0;
+  int Height = 0;
+  std::vector<std::uint32_t> Pixels;
+  std::uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
+};
+
+// ---- canvas ----------------------------------------------------------------
+
+class TCanvas {
+ public:
+  TCanvas();
+  virtual ~TCanvas();
+  TCanvas(const TCanvas&) = delete;
+  TCanvas& operator=(const TCanvas&) = delete;
+
+  // Owned; drawing calls use their state at the time of the call.
+  TFont* const Font;
+  TPen* const Pen;
+  TBrush* const Brush;
+  TPoint PenPos;
+
+  // -- text. With a brush that is not clear the text cell is filled with
+  // the brush colour first, as the background mode follows the brush.
+  void TextOut(int x, int y, const AnsiString& text);
+  void TextRect(const TRect& rect, int x, int y, const AnsiString& text);
+  int TextWidth(const AnsiString& text) { return TextExtent(text).cx; }
+  int TextHeight(const AnsiString& text) { return TextExtent(text).cy; }
+  virtual TSize TextExtent(const AnsiString& text) = 0;
+  virtual TTextMetric GetTextMetrics() = 0;
+  // X positions of each character's right edge, relative to the start.
+  virtual std::vector<int> CharacterEnds(const AnsiString& text) = 0;
+  // The reference point is the top of the cell unless TA_BOTTOM or
+  // TA_BASELINE is set; TA_LEFT, TA_RIGHT, TA_CENTER place it horizontally.
+  // Dx, when given, holds one advance per character.
+  virtual void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
+                          const int* dx = nullptr) = 0;
+  // Returns the height of the text; with DT_VCENTER or DT_BOTTOM the offset
+  // from the rectangle's top to the bottom of the text.
+  virtual int DrawText(const AnsiString& text, TRect& rect, unsigned format);
+  void SetTextAlign(unsigned align) { textAlign_ = align; }
+  unsigned GetTextAlign() const { return textAlign_; }
+
+  // -- shapes. FillRect covers Left..Right-1 × Top..Bottom-1 with the brush.
+  virtual void FillRect(const TRect& rect) = 0;
+  void FrameRect(const TRect& rect);
+  virtual void Rectangle(int x1, int y1, int x2, int y2) = 0;
+  void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+  virtual void RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) = 0;
+  virtual void Ellipse(int x1, int y1, int x2, int y2) = 0;
+  void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
+  // Counter-clockwise from the radial through (x3, y3) to the one through (x4, y4).
+  virtual void Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) = 0;
+  virtual void Polygon(const std::vector<TPoint>& points) = 0;
+  virtual void Polyline(const std::vector<TPoint>& points) = 0;
+  void MoveTo(int x, int y) { PenPos = {x, y}; }
+  // The end point itself is not drawn.
+  void LineTo(int x, int y);
+  // A dotted frame drawn by inverting, so drawing it twice removes it.
+  virtual void DrawFocusRect(const TRect& rect) = 0;
+
+  // -- pictures.
+  void Draw(int x, int y, TGraphic* graphic);
+  void StretchDraw(const TRect& rect, TGraphic* graphic);
+  // Pixels stretched into Dest; with Transparent, pixels of colour Key
+  // (0x00BBGGRR) are left out.
+  virtual void DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) = 0;
+
+  // -- clipping, in device units.
+  bool HasClip() const { return clip_.has_value(); }
+  const TRegion* ClipRegion() const { return clip_ ? &*clip_ : nullptr; }
+  // The bounding box of the clipping region, or the whole surface.
+  TRect ClipRect();
+  void SelectClipRect(const TRect& rect);
+  void IntersectClipRect(const TRect& rect);
+  // Null removes the clipping.
+  void SelectClipRgn(const TRegion* region);
+  void ExtSelectClipRgnAnd(const TRegion& region);
+
+  // -- saved states (font, pen, brush, alignment, position, clipping).
+  int SaveDC();
+  // Negative: relative to the last saved state (-1 the last).
+  bool RestoreDC(int saved);
+
+  virtual int GetDeviceCaps(int index) const = 0;
+
+ protected:
+  virtual void ClipChanged() = 0;
+  // The visible size of the surface in device units.
+  virtual TSize SurfaceSize() const = 0;
+  unsigned textAlign_ = TA_LEFT | TA_TOP;
+
+ private:
+  struct SavedState {
+    TFont font;
+    TPen pen;
+    TBrush brush;
+    TPoint penPos;
+    unsigned textAlign;
+    std::optional<TRegion> clip;
+  };
+  std::optional<TRegion> clip_;
+  std::vector<SavedState> saved_;
+};
+
+// Intersects two regions (each a union of rectangles).
+TRegion IntersectRegions(const TRegion& a, const TRegion& b);

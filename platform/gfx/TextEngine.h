@@ -1,0 +1,62 @@
+#pragma once
+// Text measuring and drawing through pango, in whole device units. The
+// program's own fontconfig file maps the Windows face names onto the
+// Liberation faces, and no other font is ever seen, so the same text has
+// the same size on every machine.
+
+#include <pango/pangocairo.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/Graphics.h"
+
+namespace gfx {
+
+// A font resolved at a size in device units.
+class ResolvedFont {
+ public:
+  ResolvedFont(const TFont& font);
+  ~ResolvedFont();
+  ResolvedFont(const ResolvedFont&) = delete;
+  ResolvedFont& operator=(const ResolvedFont&) = delete;
+
+  const TTextMetric& Metrics() const { return metrics_; }
+  // The text converted for drawing: code page 1253 (or the symbol font's
+  // own encoding) to UTF-8, with the UTF-8 offset of each character.
+  struct Converted {
+    std::string utf8;
+    std::vector<int> offsets;  // one per character, plus the end
+  };
+  Converted Convert(const AnsiString& text) const;
+  // A one-line layout of the text (line breaks are drawn, not obeyed).
+  PangoLayout* NewLayout(const Converted& text) const;
+  int Width(const AnsiString& text) const;
+  std::vector<int> CharacterEnds(const AnsiString& text) const;
+  // Draws with the base line's start at the current point of Cr. Advances,
+  // when given, replace the natural ones character by character.
+  void Show(cairo_t* cr, const AnsiString& text, const int* dx) const;
+  bool Underline() const { return underline_; }
+  bool StrikeOut() const { return strikeOut_; }
+
+ private:
+  PangoFontDescription* description_ = nullptr;
+  TTextMetric metrics_;
+  bool symbol_ = false;
+  bool underline_ = false;
+  bool strikeOut_ = false;
+};
+
+// The faces offered to the user and written into font tables; tests and
+// the program may replace the list.
+std::vector<AnsiString>& FontFaceNames();
+
+// The family the font configuration gives for a face name ("Arial" gives
+// "Liberation Sans").
+std::string MappedFamily(const AnsiString& faceName);
+
+// A cache of resolved fonts keyed on everything that changes the metrics.
+const ResolvedFont& Resolve(const TFont& font);
+
+}  // namespace gfx

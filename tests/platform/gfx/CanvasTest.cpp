@@ -1,0 +1,240 @@
+// The image canvas keeps the device conventions the drawing code relies on:
+// which pixels a fill, a frame or a line covers, clipping, text cells.
+
+#include <gtest/gtest.h>
+
+#include "platform/gfx/CairoCanvas.h"
+#include "platform/gfx/TextEngine.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+class ImageCanvasTest : public ::testing::Test {
+ protected:
+  TImageCanvas canvas{40, 30};
+  // Pixels of Color inside R, and outside it.
+  int CountIn(const TRect& r, TColor color) {
+    int n = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) n += canvas.Pixel(x, y) == color;
+    return n;
+  }
+  int CountAll(TColor color) { return CountIn({0, 0, canvas.Width(), canvas.Height()}, color); }
+};
+
+TEST(Colors, SystemColoursComeFromTheClassicPalette) {
+  struct Case {
+    TColor color, rgb;
+  } cases[] = {{clBtnFace, 0xC8D0D4},    {clHighlight, 0x6A240A}, {clHighlightText, 0xFFFFFF},
+               {clInfoBk, 0xE1FFFF},     {clWindow, 0xFFFFFF},    {clWindowText, 0x000000},
+               {clGrayText, 0x808080},   {clBtnShadow, 0x808080}, {clBtnHighlight, 0xFFFFFF},
+               {cl3DDkShadow, 0x404040}, {clRed, 0x0000FF},       {clBlue, 0xFF0000},
+               {RGB(1, 2, 3), 0x030201}};
+  for (const Case& c : cases) EXPECT_EQ(ColorToRGB(c.color), c.rgb) << std::hex << c.color;
+  EXPECT_EQ(clBtnFace, static_cast<TColor>(0x8000000F));
+}
+
+TEST_F(ImageCanvasTest, FillRectLeavesRightAndBottomOut) {
+  canvas.Brush->Color = clRed;
+  canvas.FillRect(Rect(2, 3, 6, 8));
+  EXPECT_EQ(CountAll(clRed), 4 * 5);
+  EXPECT_EQ(canvas.Pixel(5, 7), clRed);
+  EXPECT_EQ(canvas.Pixel(6, 7), clWhite);
+  EXPECT_EQ(canvas.Pixel(5, 8), clWhite);
+}
+
+TEST_F(ImageCanvasTest, RectangleFramesInsideWithThePenAndFillsWithTheBrush) {
+  canvas.Pen->Color = clBlack;
+  canvas.Brush->Color = clRed;
+  canvas.Rectangle(2, 2, 8, 7);
+  EXPECT_EQ(canvas.Pixel(2, 2), clBlack);
+  EXPECT_EQ(canvas.Pixel(7, 6), clBlack);
+  EXPECT_EQ(canvas.Pixel(8, 6), clWhite);
+  EXPECT_EQ(canvas.Pixel(7, 7), clWhite);
+  EXPECT_EQ(CountIn(Rect(3, 3, 7, 6), clRed), 4 * 3);
+  EXPECT_EQ(CountAll(clBlack), 2 * 6 + 2 * 3);
+}
+
+TEST_F(ImageCanvasTest, RectangleWithoutPenFillsOneUnitLess) {
+  canvas.Pen->Style = psClear;
+  canvas.Brush->Color = clBlue;
+  canvas.Rectangle(0, 0, 5, 5);
+  EXPECT_EQ(CountAll(clBlue), 16);
+}
+
+TEST_F(ImageCanvasTest, LinesLeaveTheirEndPointOut) {
+  canvas.MoveTo(1, 1);
+  canvas.LineTo(6, 1);
+  EXPECT_EQ(CountIn(Rect(0, 0, 40, 2), clBlack), 5);
+  EXPECT_EQ(canvas.Pixel(6, 1), clWhite);
+  EXPECT_EQ(canvas.PenPos, Point(6, 1));
+  canvas.LineTo(6, 10);
+  EXPECT_EQ(canvas.Pixel(6, 1), clBlack);
+  EXPECT_EQ(canvas.Pixel(6, 9), clBlack);
+  EXPECT_EQ(canvas.Pixel(6, 10), clWhite);
+}
+
+TEST_F(ImageCanvasTest, XorPenDrawnTwiceLeavesNoTrace) {
+  canvas.Brush->Color = clYellow;
+  canvas.FillRect(Rect(0, 0, 20, 20));
+  canvas.Pen->Mode = pmXor;
+  canvas.Pen->Color = clWhite;
+  canvas.MoveTo(0, 5);
+  canvas.LineTo(20, 5);
+  EXPECT_EQ(canvas.Pixel(3, 5), clBlue);  // yellow xor white
+  canvas.MoveTo(0, 5);
+  canvas.LineTo(20, 5);
+  EXPECT_EQ(CountIn(Rect(0, 0, 20, 20), clYellow), 400);
+}
+
+TEST_F(ImageCanvasTest, FocusRectangleIsDottedAndUndoesItself) {
+  canvas.DrawFocusRect(Rect(2, 2, 12, 10));
+  int black = CountAll(clBlack);
+  EXPECT_GT(black, 10);
+  EXPECT_LT(black, 2 * 10 + 2 * 8);
+  canvas.DrawFocusRect(Rect(2, 2, 12, 10));
+  EXPECT_EQ(CountAll(clBlack), 0);
+}
+
+TEST_F(ImageCanvasTest, ClippingSelectsIntersectsAndIsRemoved) {
+  canvas.Brush->Color = clRed;
+  canvas.SelectClipRect(Rect(0, 0, 10, 10));
+  canvas.IntersectClipRect(Rect(5, 5, 20, 20));
+  EXPECT_EQ(canvas.ClipRect(), Rect(5, 5, 10, 10));
+  canvas.FillRect(Rect(0, 0, 40, 30));
+  EXPECT_EQ(CountAll(clRed), 25);
+
+  TRegion two{Rect(20, 0, 22, 2), Rect(30, 10, 33, 11)};
+  canvas.SelectClipRgn(&two);
+  canvas.Brush->Color = clBlue;
+  canvas.FillRect(Rect(0, 0, 40, 30));
+  EXPECT_EQ(CountAll(clBlue), 4 + 3);
+
+  canvas.SelectClipRgn(nullptr);
+  EXPECT_FALSE(canvas.HasClip());
+  canvas.Brush->Color = clLime;
+  canvas.FillRect(Rect(0, 0, 40, 30));
+  EXPECT_EQ(CountAll(clLime), 40 * 30);
+}
+
+TEST_F(ImageCanvasTest, RestoreBringsBackClipAndObjects) {
+  canvas.Font->Name = "Arial";
+  canvas.Brush->Color = clRed;
+  int saved = canvas.SaveDC();
+  canvas.SelectClipRect(Rect(0, 0, 1, 1));
+  canvas.Font->Name = "Courier New";
+  canvas.Brush->Color = clBlue;
+  EXPECT_TRUE(canvas.RestoreDC(saved));
+  EXPECT_FALSE(canvas.HasClip());
+  EXPECT_EQ(canvas.Font->Name, "Arial");
+  EXPECT_EQ(canvas.Brush->Color, clRed);
+  EXPECT_FALSE(canvas.RestoreDC(saved));
+  EXPECT_FALSE(canvas.RestoreDC(-1));
+}
+
+TEST_F(ImageCanvasTest, TextLandsInsideItsCellBelowTheReferencePoint) {
+  canvas.Font->Name = "Arial";
+  canvas.Font->SetHeight(-13);
+  canvas.Brush->Style = bsClear;
+  canvas.TextOut(3, 4, "ΕΛ"_a);
+  TSize size = canvas.TextExtent("ΕΛ"_a);
+  int inside = 0, outside = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) {
+      bool ink = canvas.Pixel(x, y) != clWhite;
+      bool in = PtInRect(Bounds(3, 4, size.cx, size.cy), {x, y});
+      (in ? inside : outside) += ink;
+    }
+  EXPECT_GT(inside, 10);
+  EXPECT_EQ(outside, 0);
+  EXPECT_EQ(canvas.PenPos, Point(3 + size.cx, 4));
+}
+
+TEST_F(ImageCanvasTest, SolidBrushPaintsTheTextCell) {
+  canvas.Font->Name = "Arial";
+  canvas.Brush->Color = clYellow;
+  canvas.TextOut(2, 2, "a");
+  TSize size = canvas.TextExtent("a");
+  EXPECT_GT(CountIn(Bounds(2, 2, size.cx, size.cy), clYellow), 0);
+  EXPECT_EQ(CountAll(clYellow) + CountIn(Bounds(2, 2, size.cx, size.cy), clWhite),
+            CountIn(Bounds(2, 2, size.cx, size.cy), clYellow) + 0);
+}
+
+TEST_F(ImageCanvasTest, TextAlignmentPlacesTheReferencePoint) {
+  canvas.Font->Name = "Arial";
+  canvas.Brush->Color = clRed;
+  int width = canvas.TextWidth("HH");
+  canvas.SetTextAlign(TA_RIGHT);
+  canvas.ExtTextOut(30, 2, 0, nullptr, "HH");
+  EXPECT_EQ(canvas.Pixel(30 - width, 3), clRed);
+  EXPECT_EQ(canvas.Pixel(29, 3), clRed);
+  EXPECT_EQ(canvas.Pixel(30, 3), clWhite);
+  EXPECT_EQ(canvas.Pixel(30 - width - 1, 3), clWhite);
+  canvas.SetTextAlign(TA_CENTER);
+  canvas.Brush->Color = clBlue;
+  canvas.ExtTextOut(20, 16, 0, nullptr, "HH");
+  EXPECT_EQ(canvas.Pixel(20 - width / 2, 17), clBlue);
+  EXPECT_EQ(canvas.Pixel(20 - width / 2 - 1, 17), clWhite);
+}
+
+TEST_F(ImageCanvasTest, OpaqueClippedTextStaysInItsRectangle) {
+  canvas.Font->Name = "Arial";
+  canvas.Font->SetHeight(-20);
+  canvas.Brush->Color = clAqua;
+  canvas.TextRect(Rect(5, 5, 15, 12), 5, 5, "ΩΩΩΩ"_a);
+  EXPECT_EQ(CountIn(Rect(0, 0, 40, 30), clWhite), 40 * 30 - 10 * 7);
+}
+
+TEST_F(ImageCanvasTest, HatchBrushLeavesGaps) {
+  canvas.Brush->Style = bsCross;
+  canvas.Brush->Color = clBlack;
+  canvas.FillRect(Rect(0, 0, 16, 16));
+  int black = CountIn(Rect(0, 0, 16, 16), clBlack);
+  EXPECT_EQ(black, 4 * 15);
+}
+
+TEST_F(ImageCanvasTest, TransparentPixelsKeepTheBackground) {
+  TPixelBlock block{2, 2, {0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF}};
+  canvas.DrawPixels(Rect(0, 0, 4, 4), block, true, clLime);
+  EXPECT_EQ(canvas.Pixel(0, 0), clRed);  // pixel blocks are 0xAARRGGBB
+  EXPECT_EQ(canvas.Pixel(3, 0), clWhite);
+  EXPECT_EQ(canvas.Pixel(1, 1), clRed);
+  EXPECT_EQ(canvas.Pixel(3, 3), clBlue);
+  EXPECT_EQ(CountAll(clWhite), 40 * 30 - 8);
+}
+
+TEST_F(ImageCanvasTest, ShapesStayInTheirBoundingBox) {
+  canvas.Brush->Color = clRed;
+  canvas.Ellipse(5, 5, 25, 20);
+  canvas.RoundRect(26, 2, 38, 12, 6, 6);
+  canvas.Polygon({{2, 25}, {10, 22}, {10, 28}});
+  canvas.Arc(26, 14, 38, 28, 38, 21, 26, 21);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) {
+      if (canvas.Pixel(x, y) == clWhite) continue;
+      bool inBox = PtInRect(Rect(5, 5, 25, 20), {x, y}) || PtInRect(Rect(26, 2, 38, 12), {x, y}) ||
+                   PtInRect(Rect(2, 22, 11, 29), {x, y}) || PtInRect(Rect(26, 14, 38, 22), {x, y});
+      EXPECT_TRUE(inBox) << x << "," << y;
+    }
+  EXPECT_EQ(canvas.Pixel(15, 12), clRed);
+  EXPECT_EQ(canvas.Pixel(5, 5), clWhite);  // the ellipse's corner
+  EXPECT_EQ(canvas.Pixel(32, 7), clRed);
+}
+
+TEST_F(ImageCanvasTest, DeviceCapsOfTheScreen) {
+  EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSX), 96);
+  EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSY), 96);
+  EXPECT_EQ(canvas.GetDeviceCaps(HORZRES), 40);
+  EXPECT_EQ(canvas.GetDeviceCaps(VERTRES), 30);
+  EXPECT_EQ(canvas.GetDeviceCaps(PHYSICALOFFSETX), 0);
+}
+
+TEST_F(ImageCanvasTest, PngOutput) {
+  std::vector<std::uint8_t> png = canvas.PngBytes();
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png[1], 'P');
+  EXPECT_EQ(png[2], 'N');
+  EXPECT_THROW(canvas.SaveToPng("/nonexistent-folder/x.png"), EInOutError);
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// Text metrics of the mapped faces are pinned: they must not move with the
+// fonts installed on the machine, or every cell and report line would.
+
+#include <gtest/gtest.h>
+
+#include "platform/gfx/CairoCanvas.h"
+#include "platform/gfx/TextEngine.h"
+
+namespace {
+
+TEST(FontMapping, WindowsFacesMapToLiberation) {
+  struct Case {
+    const char* face;
+    const char* family;
+  } cases[] = {
+      {"Arial", "Liberation Sans"},
+      {"Arial Greek", "Liberation Sans"},
+      {"MS Sans Serif", "Liberation Sans"},
+      {"Tahoma", "Liberation Sans"},
+      {"Small Fonts", "Liberation Sans"},
+      {"System", "Liberation Sans"},
+      {"Courier New", "Liberation Mono"},
+      {"Courier New Greek", "Liberation Mono"},
+      {"Times New Roman", "Liberation Serif"},
+      {"Symbol", "Liberation Sans"},
+      {"No Such Face", "Liberation Sans"},
+      {"DejaVu Sans", "Liberation Sans"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(gfx::MappedFamily(c.face), c.family) << c.face;
+}
+
+struct Pinned {
+  const char* face;
+  int height;
+  unsigned style;
+  int ascent, descent, internalLeading, widthLatin, widthGreek;
+};
+
+TEST(TextMetrics, PinnedForTheMappedFaces) {
+  TImageCanvas canvas(10, 10);
+  const Pinned cases[] = {
+#include "PinnedMetrics.inc"
+  };
+  for (const Pinned& c : cases) {
+    canvas.Font->Name = c.face;
+    canvas.Font->SetHeight(c.height);
+    canvas.Font->Style = c.style;
+    TTextMetric tm = canvas.GetTextMetrics();
+    SCOPED_TRACE(std::string(c.face) + " " + std::to_string(c.height));
+    EXPECT_EQ(tm.tmAscent, c.ascent);
+    EXPECT_EQ(tm.tmDescent, c.descent);
+    EXPECT_EQ(tm.tmHeight, c.ascent + c.descent);
+    EXPECT_EQ(tm.tmInternalLeading, c.internalLeading);
+    EXPECT_EQ(canvas.TextWidth("Tender 2004, total:"), c.widthLatin);
+    EXPECT_EQ(canvas.TextWidth("Προσφορά μειοδότη"_a), c.widthGreek);
+    EXPECT_EQ(canvas.TextHeight("Προσφορά"_a), c.ascent + c.descent);
+  }
+}
+
+TEST(TextMetrics, WidthsAreWholeUnitsAndAdditive) {
+  TImageCanvas canvas(10, 10);
+  canvas.Font->Name = "Arial";
+  canvas.Font->SetSize(10);
+  AnsiString text = "ΑΒΓΔ abcd 1234"_a;
+  std::vector<int> ends = canvas.CharacterEnds(text);
+  ASSERT_EQ(ends.size(), text.size());
+  EXPECT_EQ(ends.back(), canvas.TextWidth(text));
+  // Whole-unit advances: every prefix measures as its last character's end.
+  for (size_t i = 1; i <= text.size(); ++i) EXPECT_EQ(canvas.TextWidth(text.substr(0, i)), ends[i - 1]) << i;
+}
+
+TEST(TextMetrics, PositiveHeightIsTheCellHeight) {
+  TImageCanvas canvas(10, 10);
+  canvas.Font->Name = "Arial";
+  for (int cell : {13, 16, 20, 33}) {
+    canvas.Font->SetHeight(cell);
+    EXPECT_NEAR(canvas.GetTextMetrics().tmHeight, cell, 1) << cell;
+  }
+}
+
+TEST(TextMetrics, FixedPitchFaceHasEqualAdvances) {
+  TImageCanvas canvas(10, 10);
+  canvas.Font->Name = "Courier New Greek";
+  canvas.Font->SetSize(10);
+  EXPECT_EQ(canvas.TextWidth("iiiii"), canvas.TextWidth("WWWWW"));
+  EXPECT_EQ(canvas.TextWidth("ΩΩΩ"_a), canvas.TextWidth("ιιι"_a));
+}
+
+TEST(TextMetrics, SizeAndHeightFollowThePixelsPerInch) {
+  TFont font;
+  font.SetSize(10);
+  EXPECT_EQ(font.Height(), -13);
+  font.PixelsPerInch = 600;
+  font.SetSize(10);
+  EXPECT_EQ(font.Height(), -83);
+  EXPECT_EQ(font.Size(), 10);
+  TFont screen;
+  screen.SetSize(12);
+  font.Assign(screen);
+  EXPECT_EQ(font.Size(), 12);
+  EXPECT_EQ(font.Height(), -100);
+}
+
+}  // namespace
