@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "tender/N_STR.h"
+#include "tests/tender/NumericTestSupport.h"
+
+namespace {
+
+constexpr double Inf = std::numeric_limits<double>::infinity();
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+struct FormatCase {
+  int width;
+  int decimals;
+  Byte mode;
+  double value;
+  const char* expected;
+};
+
+class FormatNumCases : public testing::TestWithParam<FormatCase> {};
+
+TEST_P(FormatNumCases, Formats) {
+  const auto& c = GetParam();
+  EXPECT_EQ(FormatNum(c.width, c.decimals, c.mode, c.value), c.expected)
+      << "FormatNum(" << c.width << ", " << c.decimals << ", " << int(c.mode) << ", " << c.value << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Vectors, FormatNumCases,
+    testing::Values(
+        FormatCase{12, 2, 0, 1234567.891, "  1234567.89"}, FormatCase{12, 2, 1, 1234567.891, "1,234,567.89"},
+        FormatCase{12, 2, 2, 1234567.891, "1.234.567,89"}, FormatCase{10, 2, 1, 1234567.891, "1234567.89"},
+        FormatCase{8, 2, 1, 1234567.891, "1234567."}, FormatCase{5, 2, 0, 1234567.891, "*****"},
+        FormatCase{25, 0, 2, -1500, "                   -1.500"},
+        FormatCase{11, 2, 1, -1234567.5, "-1234567.50"}, FormatCase{10, 2, 1, -1234567.5, "-1234567.5"},
+        // Width 0 (and below) gives nothing in every mode.
+        FormatCase{0, 2, 0, 12.5, ""}, FormatCase{0, 2, 1, 12.5, ""}, FormatCase{0, 2, 2, 12.5, ""},
+        FormatCase{-3, 2, 0, 12.5, ""}, FormatCase{-3, 2, 1, 12.5, ""},
+        // Width 1.
+        FormatCase{1, 0, 0, 7, "7"}, FormatCase{1, 0, 0, 12, "*"}, FormatCase{1, 0, 1, 12, "1"},
+        FormatCase{1, 2, 2, 7.25, "7"},
+        // Only the first nine decimals show in the grouped modes.
+        FormatCase{20, 12, 1, 0.123456789012, "         0.123456789"},
+        FormatCase{20, 12, 2, 1.5, "         1,500000000"},
+        FormatCase{20, 12, 0, 0.123456789012, "      0.123456789012"},
+        // Above 20 the extra width is blanks in front of a 20-wide field.
+        FormatCase{22, 2, 1, 1234567890123456789.0, "  1234567890123456770."},
+        FormatCase{24, 2, 0, 1e18, "    ********************"},
+        // Zero decimals: grouped integer, no decimal character.
+        FormatCase{10, 0, 1, 1234567, " 1,234,567"}, FormatCase{10, 0, 2, 999, "       999"},
+        FormatCase{10, 0, 2, 1000, "     1.000"}, FormatCase{6, 0, 1, 100000, "100000"},
+        FormatCase{7, 0, 1, 100000, "100,000"}, FormatCase{4, 1, 2, 0.05, " 0,1"},
+        FormatCase{6, 2, 1, -0.001, " -0.00"}, FormatCase{6, 2, 1, 0.0049, "  0.00"},
+        FormatCase{6, 2, 0, -1e-9, " -0.00"}, FormatCase{6, 2, 3, 1.5, "  1,50"},
+        FormatCase{6, 2, 255, 1.5, "  1,50"}, FormatCase{8, 3, 1, 2.675, "   2.675"},
+        FormatCase{8, 2, 1, 2.675, "    2.67"}, FormatCase{8, -2, 1, 2.5, "       3"},
+        // Values that are no number.
+        FormatCase{6, 2, 0, NaN, "   NAN"}, FormatCase{6, 2, 1, Inf, "   INF"},
+        FormatCase{6, 2, 2, -Inf, "  -INF"}, FormatCase{2, 2, 0, NaN, "**"}, FormatCase{2, 2, 1, -Inf, "-I"},
+        // Huge and tiny values.
+        FormatCase{20, 2, 1, 1e300, "10000000000000000500"},
+        FormatCase{20, 2, 0, 1e300, "********************"}, FormatCase{8, 2, 2, 1e-300, "    0,00"},
+        FormatCase{20, 400, 1, 1.0 / 3, "         0.333333333"}));
+
+TEST(FormatNum, HugeDecimalCountsAreSafe) {
+  EXPECT_EQ(FormatNum(10, 1 << 30, 1, 2.5), "2.50000000");
+  EXPECT_EQ(FormatNum(10, 1 << 30, 0, 2.5), "**********");
+  EXPECT_EQ(FormatNum(1000, 2, 1, 2.5), AnsiString(996, ' ') + "2.50");
+}
+
+TEST(FormatNumNoBlanks, DropsEveryBlank) {
+  EXPECT_EQ(FormatNumNoBlanks(12, 2, 1, 1234.5), "1,234.50");
+  EXPECT_EQ(FormatNumNoBlanks(25, 0, 2, -1500), "-1.500");
+  EXPECT_EQ(FormatNumNoBlanks(3, 2, 0, 1234.5), "***");
+}
+
+struct ParseCase {
+  const char* text;
+  double expected;
+};
+
+class StrToNumStyle2 : public testing::TestWithParam<ParseCase> {
+ protected:
+  void SetUp() override { UseStyle2(); }
+};
+
+TEST_P(StrToNumStyle2, Reads) {
+  EXPECT_EQ(StrToNum(GetParam().text), GetParam().expected) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, StrToNumStyle2,
+                         testing::Values(ParseCase{"1.234,56", 1234.56}, ParseCase{" 12 345 ", 12345},
+                                         ParseCase{"", 0}, ParseCase{"-", 0}, ParseCase{"1e3", 1000},
+                                         ParseCase{"12,5,3", 0}, ParseCase{"12,5", 12.5},
+                                         ParseCase{"-0,25", -0.25}, ParseCase{"1.234.567", 1234567},
+                                         ParseCase{"12.", 12}, ParseCase{",5", 0.5}, ParseCase{"5,", 5},
+                                         ParseCase{"+7", 7}, ParseCase{"1E-2", 0.01}, ParseCase{"abc", 0},
+                                         ParseCase{"12abc", 0}, ParseCase{"1e", 0}, ParseCase{"1e+", 0},
+                                         ParseCase{".", 0}, ParseCase{"--1", 0}, ParseCase{"1-", 0},
+                                         ParseCase{"inf", 0}, ParseCase{"nan", 0}, ParseCase{"0x10", 0},
+                                         ParseCase{"1e400", 0}, ParseCase{"1e-400", 0}, ParseCase{"\t5", 0},
+                                         ParseCase{"     ", 0}, ParseCase{"2,675", 2.675}));
+
+class StrToNumStyle1 : public testing::TestWithParam<ParseCase> {
+ protected:
+  void SetUp() override { UseStyle1(); }
+};
+
+TEST_P(StrToNumStyle1, Reads) {
+  EXPECT_EQ(StrToNum(GetParam().text), GetParam().expected) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, StrToNumStyle1,
+                         testing::Values(ParseCase{"1,234.56", 1234.56}, ParseCase{"1234,56", 123456},
+                                         ParseCase{"12,5,3", 1253}, ParseCase{"", 0}, ParseCase{"-", 0},
+                                         ParseCase{"1e3", 1000}, ParseCase{"12,", 12},
+                                         ParseCase{" - 3 . 5 ", -3.5}, ParseCase{"1.2.3", 0},
+                                         ParseCase{"1,234,567.891", 1234567.891}));
+
+TEST(StrToNum, LongTextsAreRead) {
+  UseStyle1();
+  EXPECT_EQ(StrToNum(AnsiString(1000, '0') + "12.5"), 12.5);
+  EXPECT_EQ(StrToNum("1." + AnsiString(1000, '0') + "1"), 1.0);
+  EXPECT_EQ(StrToNum(AnsiString(100000, ' ') + "7" + AnsiString(100000, ' ')), 7);
+  EXPECT_EQ(StrToNum(AnsiString(300, '9')), 1e300);
+  EXPECT_EQ(StrToNum(AnsiString(400, '9')), 0);  // beyond the double range
+}
+
+TEST(StrToNum, RoundTripsFormatNum) {
+  for (const double value : {0.0, 1.5, -1234567.25, 999999999.99, 0.01, -0.5}) {
+    UseStyle1();
+    EXPECT_EQ(StrToNum(FormatNum(20, 2, 1, value)), value);
+    UseStyle2();
+    EXPECT_EQ(StrToNum(FormatNum(20, 2, 2, value)), value);
+  }
+}
+
+struct DotCase {
+  int style;
+  const char* text;
+  const char* expected;
+};
+
+class DotDecimalsCases : public testing::TestWithParam<DotCase> {};
+
+TEST_P(DotDecimalsCases, ReplacesTheDecimalCharacterBeforeADigit) {
+  const auto& c = GetParam();
+  if (c.style == 2)
+    UseStyle2();
+  else
+    UseStyle1();
+  AnsiString text = c.text;
+  DotDecimals(text);
+  EXPECT_EQ(text, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, DotDecimalsCases,
+                         testing::Values(DotCase{2, "12,5", "12.5"}, DotCase{2, "MOD(7, 3)", "MOD(7, 3)"},
+                                         DotCase{2, "MOD(7,3)", "MOD(7.3)"}, DotCase{2, "1.000,5", "1.000.5"},
+                                         DotCase{2, "5,", "5,"}, DotCase{2, ",x", ",x"},
+                                         DotCase{1, "12,5", "12,5"}, DotCase{1, "12.5", "12.5"},
+                                         DotCase{2, "", ""}));
+
+TEST(NumberStyleProbe, ChoosesTheStyleFromTheLocale) {
+  UseLocaleSeparators('.', ',');
+  EXPECT_EQ(FormatFloat("#.##,", 1200.223), "1.200,22");
+  NumberStyleProbe probe = ProbeNumberStyle();
+  EXPECT_EQ(probe.Thousands, '.');
+  EXPECT_EQ(probe.Decimal, ',');
+  EXPECT_EQ(probe.Style, 2);
+  EXPECT_EQ(ThousandsChar, '.');
+  EXPECT_EQ(LibraryNumberStyle, 2);
+
+  UseLocaleSeparators(',', '.');
+  probe = ProbeNumberStyle();
+  EXPECT_EQ(probe.Thousands, ',');
+  EXPECT_EQ(probe.Decimal, '.');
+  EXPECT_EQ(probe.Style, 1);
+  EXPECT_EQ(LibraryNumberStyle, 1);
+}
+
+TEST(NumberStyleProbe, ALocaleWithBlankGroupingIsStyle1) {
+  UseLocaleSeparators(' ', ',');
+  const NumberStyleProbe probe = ProbeNumberStyle();
+  EXPECT_EQ(probe.Thousands, ' ');
+  EXPECT_EQ(probe.Decimal, ',');
+  EXPECT_EQ(probe.Style, 1);
+  EXPECT_EQ(StrToNum("1 234,5"), 1234.5);
+  UseStyle1();
+}
+
+struct PadCase {
+  const char* text;
+  int width;
+  const char* expected;
+};
+
+class PadLeftCases : public testing::TestWithParam<PadCase> {};
+
+TEST_P(PadLeftCases, Pads) { EXPECT_EQ(PadLeft(GetParam().text, GetParam().width), GetParam().expected); }
+
+INSTANTIATE_TEST_SUITE_P(Vectors, PadLeftCases,
+                         testing::Values(PadCase{"abc  ", 2, "bc"}, PadCase{"abc", 5, "  abc"},
+                                         PadCase{"abc", 3, "abc"}, PadCase{"  ", 2, "  "},
+                                         PadCase{"abc", 0, ""}, PadCase{"abc", -1, ""}, PadCase{"", 1, " "},
+                                         PadCase{" a b ", 4, " a b"}));
+
+TEST(LastPos, NonOverlappingLastOccurrence) {
+  EXPECT_EQ(LastPos("aa", "aaaaa"), 3);
+  EXPECT_EQ(LastPos("a", "banana"), 6);
+  EXPECT_EQ(LastPos("x", "banana"), 0);
+  EXPECT_EQ(LastPos("", "banana"), 0);
+  EXPECT_EQ(LastPos("banana!", "banana"), 0);
+  EXPECT_EQ(LastPos("ab", "abab"), 3);
+}
+
+TEST(RepeatChar, Counts) {
+  EXPECT_EQ(RepeatChar(3, '*'), "***");
+  EXPECT_EQ(RepeatChar(0, '*'), "");
+  EXPECT_EQ(RepeatChar(-2, '*'), "");
+}
+
+TEST(DelBlanks, OnlyCharacter32) { EXPECT_EQ(DelBlanks(" a\tb c "), "a\tbc"); }
+
+TEST(GreekUpCase, CapitalsWithoutAccent) {
+  const AnsiString small = "αάβγδεέζηήθιίϊκλμνξοόπρσςτυύϋφχψωώΐΰ"_a;
+  const AnsiString capital = "ΑΑΒΓΔΕΕΖΗΗΘΙΙΙΚΛΜΝΞΟΟΠΡΣΣΤΥΥΥΦΧΨΩΩΐΰ"_a;
+  ASSERT_EQ(small.size(), capital.size());
+  for (size_t i = 0; i < small.size(); ++i) EXPECT_EQ(GreekUpCase(small[i]), capital[i]) << i;
+  for (int code = 0; code < 256; ++code) {
+    const char ch = static_cast<char>(code);
+    if (small.find(ch) == AnsiString::npos) {
+      EXPECT_EQ(GreekUpCase(ch), ch) << code;
+    }
+  }
+}
+
+}  // namespace

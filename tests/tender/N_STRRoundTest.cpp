@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "tender/N_STR.h"
+#include "tender/OfferCalc.h"
+#include "tests/tender/NumericTestSupport.h"
+
+namespace {
+
+constexpr double Inf = std::numeric_limits<double>::infinity();
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+struct RoundCase {
+  int decimals;
+  double value;
+  double expected;
+};
+
+class RoundDecCases : public testing::TestWithParam<RoundCase> {};
+
+TEST_P(RoundDecCases, Rounds) {
+  const auto& c = GetParam();
+  EXPECT_EQ(RoundDec(c.decimals, c.value), c.expected) << "RoundDec(" << c.decimals << ", " << c.value << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Vectors, RoundDecCases,
+    testing::Values(
+        // The nudge lifts values a hair below the half.
+        RoundCase{-2, 1250, 1300}, RoundCase{2, 2.675, 2.68}, RoundCase{0, 0.4999995, 1},
+        RoundCase{2, -2.345, -2.34}, RoundCase{2, 1.005, 1.01}, RoundCase{0, 2.5, 3}, RoundCase{0, -2.5, -2},
+        // Units of ten need 80-bit powers of ten.
+        RoundCase{-1, 15, 20}, RoundCase{-1, -15, -20}, RoundCase{-2, 1249.99, 1200},
+        RoundCase{-3, 1500, 2000}, RoundCase{0, 0, 0}, RoundCase{2, 0, 0}, RoundCase{3, 1.2345, 1.235},
+        RoundCase{6, 0.1234565, 0.123457}, RoundCase{4, 2.00004, 2}, RoundCase{4, 2.0000495, 2.0001},
+        RoundCase{0, -0.4, 0}, RoundCase{1, 99.95, 100},
+        // The nudge of 1e-14 above 12 decimals is kept as it is.
+        RoundCase{15, 0, 1e-14}, RoundCase{12, 0.1, 0.1},
+        // Huge and tiny magnitudes.
+        RoundCase{2, 1e300, 1e300}, RoundCase{2, -1e300, -1e300}, RoundCase{0, 1e-300, 0},
+        RoundCase{-5, 1e-300, 0}, RoundCase{-400, 1e300, 0}, RoundCase{-100000, 12345, 0},
+        RoundCase{100000, 0.5, 0.50000000000001}, RoundCase{2, 123456789012345.678, 123456789012345.67},
+        RoundCase{2, 4.5e15, 4.5e15}, RoundCase{0, 9007199254740993.0, 9007199254740992.0}));
+
+TEST(RoundDec, NonFiniteValuesComeBackUnchanged) {
+  EXPECT_EQ(RoundDec(2, Inf), Inf);
+  EXPECT_EQ(RoundDec(-2, -Inf), -Inf);
+  EXPECT_TRUE(std::isnan(RoundDec(2, NaN)));
+  EXPECT_TRUE(std::isnan(RoundDec(-3, NaN)));
+}
+
+TEST(RoundDec, LargestDoubleDoesNotOverflow) {
+  const double largest = std::numeric_limits<double>::max();
+  EXPECT_EQ(RoundDec(2, largest), largest);
+  EXPECT_EQ(RoundDec(-2, largest), largest);
+  EXPECT_EQ(RoundDec(2, std::numeric_limits<double>::denorm_min()), 0);
+}
+
+TEST(Pow10, PowersOfTen) {
+  EXPECT_EQ(Pow10(0), 1);
+  EXPECT_EQ(Pow10(2), 100);
+  EXPECT_EQ(Pow10(-2), 0.01);
+  EXPECT_EQ(Pow10(15), 1e15);
+}
+
+TEST(FixedNotation, HalfAwayFromZeroOnEighteenDigits) {
+  EXPECT_EQ(FixedNotation(2.5L, 0), "3");
+  EXPECT_EQ(FixedNotation(-2.5L, 0), "-3");
+  EXPECT_EQ(FixedNotation(2.675, 2), "2.67");  // held below the half
+  EXPECT_EQ(FixedNotation(1234567.891, 2), "1234567.89");
+  EXPECT_EQ(FixedNotation(0.5, 0), "1");
+  EXPECT_EQ(FixedNotation(0.049, 1), "0.0");
+  EXPECT_EQ(FixedNotation(9.999, 2), "10.00");
+  EXPECT_EQ(FixedNotation(0, 3), "0.000");
+  // A negative value that rounds to zero keeps its sign.
+  EXPECT_EQ(FixedNotation(-1e-9, 2), "-0.00");
+  EXPECT_EQ(FixedNotation(-0.0, 2), "0.00");
+  // 18 significant digits, then zeros.
+  EXPECT_EQ(FixedNotation(0.1, 20), "0.10000000000000000600");
+  EXPECT_EQ(FixedNotation(1e20, 1), "100000000000000000000.0");
+  // The double nearest is 123456789012345685803008.
+  EXPECT_EQ(FixedNotation(123456789012345678901234.0, 0), "123456789012345686000000");
+  EXPECT_EQ(FixedNotation(1e-20, 25), "0.0000000000000000000100000");
+  EXPECT_EQ(FixedNotation(1e-25, 2), "0.00");
+  EXPECT_EQ(FixedNotation(NaN, 2), "NAN");
+  EXPECT_EQ(FixedNotation(-Inf, 2), "-INF");
+  EXPECT_EQ(FixedNotation(Inf, 2), "INF");
+  EXPECT_EQ(FixedNotation(1.5, -3), "2");
+  EXPECT_EQ(FixedNotation(1, 1000000).size(), 2u + MaxFixedDecimals);
+}
+
+TEST(FixedNotation, NineteenNinesCarryIntoANewDigit) {
+  // 0.99999999999999999995 in the 80-bit format has more than 18 nines: the
+  // 18-digit expansion is already 1.
+  const long double almostOne = 1.0L - 1e-19L;
+  EXPECT_EQ(FixedNotation(almostOne, 2), "1.00");
+  EXPECT_EQ(FixedNotation(almostOne, 0), "1");
+}
+
+struct TableCase {
+  double value;
+  double expected;
+};
+
+class RoundByTableCases : public testing::TestWithParam<TableCase> {
+ protected:
+  void SetUp() override { UseStyle1(); }
+};
+
+TEST_P(RoundByTableCases, Rounds) {
+  EXPECT_EQ(RoundByTable(InitialRoundingTable, GetParam().value), GetParam().expected) << GetParam().value;
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, RoundByTableCases,
+                         testing::Values(TableCase{0.73, 0.75}, TableCase{1.25, 1.3}, TableCase{4.96, 5.0},
+                                         TableCase{137, 135}, TableCase{1234567, 1250000},
+                                         TableCase{-0.73, -0.75}, TableCase{1.0, 1.0}, TableCase{0.99, 1.0},
+                                         TableCase{100000000, 1e8}, TableCase{0, 0}, TableCase{0.999, 1.0},
+                                         TableCase{19.9, 20}, TableCase{99999999, 100000000},
+                                         TableCase{123456789, 125000000}));
+
+TEST(RoundByTable, ThresholdsAndTable) {
+  UseStyle1();
+  ASSERT_EQ(InitialRoundingTable[0], 0.05);
+  ASSERT_EQ(InitialRoundingTable[1], InitialRoundingTable[2]);
+  ASSERT_EQ(InitialRoundingTable[25], 5000000);
+  ASSERT_EQ(RoundingThresholds[0], 1);
+  ASSERT_EQ(RoundingThresholds[24], 100000000);
+  // A zeroed step cannot round: the value stays.
+  std::array<double, 26> empty{};
+  EXPECT_EQ(RoundByTable(empty, 12.34), 12.34);
+  EXPECT_EQ(RoundByTable(InitialRoundingTable, Inf), Inf);
+  EXPECT_TRUE(std::isnan(RoundByTable(InitialRoundingTable, NaN)));
+}
+
+struct CountCase {
+  double value;
+  int expected;
+};
+
+class CountDecimalsCases : public testing::TestWithParam<CountCase> {};
+
+TEST_P(CountDecimalsCases, Counts) {
+  EXPECT_EQ(CountDecimals(GetParam().value), GetParam().expected) << GetParam().value;
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, CountDecimalsCases,
+                         testing::Values(CountCase{12.5, 1}, CountCase{3, 0}, CountCase{0.1 + 0.2, 1},
+                                         CountCase{1234567.1234567, 5}, CountCase{0, 0}, CountCase{-12.25, 2},
+                                         CountCase{123.123456789, 9}, CountCase{999999.123456789, 5},
+                                         CountCase{1e-11, 0}, CountCase{0.0000000001, 10},
+                                         CountCase{1e300, 0}, CountCase{Inf, 0}, CountCase{NaN, 0},
+                                         CountCase{1000000.5, 1}));
+
+struct DiscountCase {
+  int decimals;
+  double value;
+  double expected;
+};
+
+class RoundDiscountCases : public testing::TestWithParam<DiscountCase> {};
+
+TEST_P(RoundDiscountCases, TenderRule) {
+  const auto& c = GetParam();
+  EXPECT_EQ(RoundDiscount(c.decimals, c.value), c.expected) << c.decimals << " " << c.value;
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, RoundDiscountCases,
+                         testing::Values(DiscountCase{2, 12.3450001, 12.345}, DiscountCase{2, 12.3451, 12.35},
+                                         DiscountCase{2, 12.3449, 12.34}, DiscountCase{2, 12.999, 13},
+                                         DiscountCase{2, 12.345, 12.345}, DiscountCase{0, 7.5, 7.5},
+                                         DiscountCase{0, 7.51, 8}, DiscountCase{0, 7.4999, 7},
+                                         DiscountCase{3, 1.23450, 1.2345}, DiscountCase{2, 0, 0},
+                                         DiscountCase{2, 100, 100}, DiscountCase{2, -12.3451, -12.34},
+                                         DiscountCase{2, -3.125, -3.125}, DiscountCase{2, 99.9951, 100},
+                                         DiscountCase{6, 1.12345650001, 1.1234565}));
+
+TEST(RoundDiscount, NonFiniteAndOddDecimals) {
+  EXPECT_EQ(RoundDiscount(2, Inf), Inf);
+  EXPECT_TRUE(std::isnan(RoundDiscount(2, NaN)));
+  EXPECT_EQ(RoundDiscount(-1, 7.6), 8);
+  EXPECT_EQ(RoundDiscount(1 << 30, 7.25), RoundDiscount(400, 7.25));
+  EXPECT_NEAR(RoundDiscount(1 << 30, 7.25), 7.25, 1e-13);
+  EXPECT_EQ(RoundDiscount(2, 1e300), 1e300);
+}
+
+}  // namespace
