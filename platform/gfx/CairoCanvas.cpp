@@ -449,8 +449,9 @@ void TCairoCanvas::DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool
   std::uint32_t keyPixel = (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
   for (int y = 0; y < pixels.Height; ++y)
     for (int x = 0; x < pixels.Width; ++x) {
-      std::uint32_t p = pixels.At(x, y) & 0xFFFFFF;
-      data[y * stride + x] = (transparent && p == keyPixel) ? 0 : (0xFF000000u | p);
+      std::uint32_t p = pixels.At(x, y);
+      bool hidden = (p >> 24) < 0x80 || (transparent && (p & 0xFFFFFF) == keyPixel);
+      data[y * stride + x] = hidden ? 0 : (0xFF000000u | p);
     }
   cairo_surface_mark_dirty(image);
   cairo_save(cr_);
@@ -553,6 +554,16 @@ TPixelBlock TImageCanvas::Snapshot() const {
     for (int x = 0; x < width_; ++x)
       block.Pixels[static_cast<size_t>(y) * width_ + x] = d[y * stride + x] | 0xFF000000u;
   return block;
+}
+
+void TImageCanvas::PutPixels(const TPixelBlock& pixels) {
+  if (pixels.Width != width_ || pixels.Height != height_) return;
+  cairo_surface_flush(surface_);
+  auto* d = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
+  int stride = cairo_image_surface_get_stride(surface_) / 4;
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x) d[y * stride + x] = pixels.At(x, y) | 0xFF000000u;
+  cairo_surface_mark_dirty(surface_);
 }
 
 std::vector<std::uint8_t> TImageCanvas::PngBytes() const {

@@ -85,6 +85,8 @@ class TImageCanvas : public TCairoCanvas {
   TColor Pixel(int x, int y) const;
   void SetPixel(int x, int y, TColor color);
   TPixelBlock Snapshot() const;
+  // Copies a block of the same size onto the image (alpha is dropped).
+  void PutPixels(const TPixelBlock& pixels);
   std::vector<std::uint8_t> PngBytes() const;
   void SaveToPng(const std::string& fileName) const;  // EInOutError when it cannot be written
 

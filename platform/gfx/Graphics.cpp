@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/rtl/FileUtils.h"
+
 namespace {
 
 // The classic palette, by system colour index (0x00BBGGRR).
@@ -112,6 +114,18 @@ void TCanvas::Draw(int x, int y, TGraphic* graphic) {
 void TCanvas::StretchDraw(const TRect& rect, TGraphic* graphic) {
   if (graphic == nullptr || graphic->Empty()) return;
   graphic->Draw(*this, rect);
+}
+
+void TGraphic::LoadFromFile(const AnsiString& fileName) {
+  TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(stream);
+}
+
+void TGraphic::SaveToFile(const AnsiString& fileName) const {
+  TMemoryStream stream;
+  SaveToStream(stream);
+  SafeWriteFile(fileName, std::string_view(static_cast<const char*>(stream.Memory()),
+                                           static_cast<size_t>(stream.Size())));
 }
 
 TRegion IntersectRegions(const TRegion& a, const TRegion& b) {

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/gfx/Types.h"
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/rtl/System.h"
 
 // ---- colours ---------------------------------------------------------------
@@ -155,8 +157,21 @@ struct TTextMetric {
 // A clipping region: the union of rectangles.
 using TRegion = std::vector<TRect>;
 
+// A block of 32-bit pixels, 0xAARRGGBB in native order, rows top to bottom.
+// An alpha below 0x80 marks a pixel that is not drawn.
+struct TPixelBlock {
+  int Width = 0;
+  int Height = 0;
+  std::vector<std::uint32_t> Pixels;
+  std::uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
+};
+
+// Raised for picture data that cannot be read, with the class library's
+// messages ("Bitmap image is not valid", ...).
+DIM_EXCEPTION(EInvalidGraphic, Exception)
+
 // A picture that draws itself onto a canvas (bitmaps, icons, JPEG images,
-// metafiles).
+// metafiles) and reads and writes its own file format.
 class TGraphic {
  public:
   virtual ~TGraphic() = default;
@@ -165,15 +180,14 @@ class TGraphic {
   virtual bool Empty() const = 0;
   // Stretched into Rect.
   virtual void Draw(class TCanvas& canvas, const TRect& rect) = 0;
+  // From the stream's position; damaged data raises EInvalidGraphic and
+  // leaves the picture as it was.
+  virtual void LoadFromStream(TStream& stream) = 0;
+  virtual void SaveToStream(TStream& stream) const = 0;
+  void LoadFromFile(const AnsiString& fileName);
+  // Through a temporary file renamed over the target.
+  void SaveToFile(const AnsiString& fileName) const;
   bool Transparent = false;
-};
-
-// A block of 32-bit pixels, 0xAARRGGBB in native order, rows top to bottom.
-struct TPixelBlock {
-  int Width = 0;
-  int Height = 0;
-  std::vector<std::uint32_t> Pixels;
-  std::uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
 };
 
 // ---- canvas ----------------------------------------------------------------

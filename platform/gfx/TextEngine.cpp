@@ -247,9 +247,23 @@ const ResolvedFont& Resolve(const TFont& font) {
   Key key{font.Name, height, font.PixelsPerInch, font.Style};
   auto it = cache.find(key);
   if (it == cache.end()) {
+    // Callers hold the result only for the call they make it for, so an
+    // overgrown cache (metafiles may ask for any size) can be dropped.
+    if (cache.size() >= 512) cache.clear();
     it = cache.emplace(key, std::make_unique<ResolvedFont>(font)).first;
   }
   return *it->second;
 }
 
 }  // namespace gfx
+
+// The font libraries keep process-wide caches that they never free; the
+// leak checker of the sanitizer builds is told so, and nothing else.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\nleak:libpango-1.0.so\nleak:libpangoft2-1.0.so\nleak:libpangocairo-1.0.so\n"
+         "leak:libcairo.so\nleak:libharfbuzz.so\nleak:libfreetype.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n";
+}
+#endif
+#endif

@@ -194,7 +194,7 @@ TEST_F(ImageCanvasTest, HatchBrushLeavesGaps) {
 }
 
 TEST_F(ImageCanvasTest, TransparentPixelsKeepTheBackground) {
-  TPixelBlock block{2, 2, {0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF}};
+  TPixelBlock block{2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF00FF00, 0x800000FF}};
   canvas.DrawPixels(Rect(0, 0, 4, 4), block, true, clLime);
   EXPECT_EQ(canvas.Pixel(0, 0), clRed);  // pixel blocks are 0xAARRGGBB
   EXPECT_EQ(canvas.Pixel(3, 0), clWhite);

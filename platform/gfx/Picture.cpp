@@ -1,0 +1,60 @@
+#include "platform/gfx/Picture.h"
+
+#include <map>
+
+#include "platform/gfx/Jpeg.h"
+#include "platform/rtl/FileUtils.h"
+
+TBitmap* TPicture::Bitmap() {
+  auto* bitmap = dynamic_cast<TBitmap*>(graphic_.get());
+  if (bitmap == nullptr) {
+    graphic_ = std::make_unique<TBitmap>();
+    bitmap = static_cast<TBitmap*>(graphic_.get());
+  }
+  return bitmap;
+}
+
+std::unique_ptr<TGraphic> TPicture::NewGraphicFor(const AnsiString& extension) {
+  AnsiString ext = LowerCase(extension);
+  if (ext == ".bmp") return std::make_unique<TBitmap>();
+  if (ext == ".ico") return std::make_unique<TIcon>();
+  if (ext == ".jpg" || ext == ".jpeg") return std::make_unique<TJPEGImage>();
+  return nullptr;
+}
+
+void TPicture::LoadFromFile(const AnsiString& fileName) {
+  AnsiString ext = ExtractFileExt(fileName);
+  std::unique_ptr<TGraphic> graphic = NewGraphicFor(ext);
+  if (!graphic) throw EInvalidGraphic("Unknown picture file extension (" + ext + ")");
+  graphic->LoadFromFile(fileName);
+  graphic_ = std::move(graphic);
+}
+
+void TPicture::SaveToFile(const AnsiString& fileName) const {
+  if (graphic_) graphic_->SaveToFile(fileName);
+}
+
+namespace {
+struct Resource {
+  int width, height;
+  TBitmapPainter painter;
+};
+std::map<AnsiString, Resource>& Resources() {
+  static std::map<AnsiString, Resource> resources;
+  return resources;
+}
+}  // namespace
+
+void RegisterBitmapResource(const AnsiString& name, int width, int height, TBitmapPainter painter) {
+  Resources()[UpperCase(name)] = {width, height, std::move(painter)};
+}
+
+bool HasBitmapResource(const AnsiString& name) { return Resources().count(UpperCase(name)) != 0; }
+
+std::unique_ptr<TBitmap> LoadBitmapResource(const AnsiString& name) {
+  auto it = Resources().find(UpperCase(name));
+  if (it == Resources().end()) throw EResNotFound("Resource " + name + " not found");
+  auto bitmap = std::make_unique<TBitmap>(it->second.width, it->second.height);
+  it->second.painter(*bitmap);
+  return bitmap;
+}
