@@ -34,9 +34,10 @@ struct NumberStyleProbe {
 };
 NumberStyleProbe ProbeNumberStyle();
 
-// The unit's start-up step: fills the rounding table, sets the evaluator's
-// angle unit and probes the locale. The program runs it once, after the
-// locale has been loaded; it reads the locale again each time it runs.
+// The unit's start-up step: fills the rounding table and probes the
+// locale. The program runs it once, after the locale has been loaded; it
+// reads the locale again each time it runs. (The evaluator's angles are
+// always degrees.)
 void InitNumericLibrary();
 
 // ---- rounding ----------------------------------------------------------------------
@@ -104,7 +105,10 @@ AnsiString AmountToWords(Byte withCents, Byte firstLetterOnly, std::string_view 
 // ---- formula evaluator ----------------------------------------------------------------------
 
 // Attributes of EvalFormula: 0 syntax error; 1 a valid formula; 2 a valid
-// formula with cell references; plus 4 when a math error occurred.
+// formula with cell references; plus 4 when a math error occurred. The
+// result is 0 on any error, and otherwise kept within -1e38..1e38. Any
+// text, however long or malformed, gives an attribute: nesting deeper than
+// the parser's 30 records is a syntax error.
 enum : Word { FormulaSyntaxError = 0, FormulaValid = 1, FormulaWithCells = 2, FormulaMathError = 4 };
 
 double EvalFormula(std::string_view text, Word& attribute);
