@@ -241,10 +241,11 @@ bool uses12HourClock(std::string_view format, std::size_t from) {
   return false;
 }
 
-// Nested formats ("c", "ddddd", "t") go at most two levels deep, so that a
-// format naming itself cannot recurse without end.
+// Nested formats ("c", "ddddd", "t") expand one level deep: the short and
+// long formats never name one another, and a format that names itself must
+// neither recurse without end nor multiply its length at every level.
 void appendFormat(AnsiString& out, std::string_view format, const DateParts& p, int level) {
-  if (level >= 3) return;
+  if (level >= 2) return;
   char lastToken = ' ';
   bool twelveHour = false;
   std::size_t i = 0;
