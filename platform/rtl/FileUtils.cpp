@@ -146,6 +146,8 @@ AnsiString ExpandFileName(const AnsiString& fileName) {
 // ---- the resolver ----------------------------------------------------------
 
 std::string DiskFileName(const AnsiString& fileName) {
+  // A NUL would cut the name short at the system call and name another file.
+  if (fileName.find('\0') != AnsiString::npos) return std::string();
   std::string exact = cp1253::ToUtf8(fileName);
   if (fileName.empty() || lexists(exact)) return exact;
   std::string resolved = fileName[0] == PathDelim ? "/" : "";
@@ -241,6 +243,7 @@ Int64 FileSize(const AnsiString& fileName) {
 
 void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
   std::string target = DiskFileName(fileName);
+  if (target.empty()) throw EFCreateError("Cannot create file " + fileName);
   // Through a symbolic link, the file it names is replaced, not the link.
   struct stat st;
   if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -252,10 +255,15 @@ void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
   bool targetExists = ::stat(target.c_str(), &st) == 0;
   if (targetExists && S_ISDIR(st.st_mode)) throw EFCreateError("Cannot create file " + fileName);
 
+  // Beside the target, so the rename stays on one file system; hidden and
+  // short, so it neither shows in listings nor outgrows the name limit.
+  size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target + ".~" + randomSuffix();
+    temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".~" +
+           randomSuffix() + ".tmp";
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
@@ -273,8 +281,6 @@ void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
     throw EFCreateError("Cannot create file " + fileName);
   }
   // The rename itself must reach the disk too.
-  size_t slash = target.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     (void)::fsync(dirFd);

@@ -36,7 +36,8 @@ AnsiString ExpandFileName(const AnsiString& fileName);
 // that do not exist are kept as written, so a name to be created resolves to
 // the folder that exists and the name as given.
 AnsiString ResolveFileName(const AnsiString& fileName);
-// ResolveFileName in UTF-8, for system calls.
+// ResolveFileName in UTF-8, for system calls; "" (which names no file) for
+// a name holding a NUL byte.
 std::string DiskFileName(const AnsiString& fileName);
 
 // ---- files and folders -----------------------------------------------------

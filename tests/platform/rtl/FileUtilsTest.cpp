@@ -126,6 +126,17 @@ TEST(CaseInsensitive, FindsAFileWrittenInAnotherCase) {
   EXPECT_FALSE(FileExists(folder / "ΕΡΓΟ.DDN"_a));
 }
 
+TEST(CaseInsensitive, ANameWithANulNamesNoFile) {
+  TempFolder folder;
+  writeUtf8File(folder.path() + "/a.txt", "x");
+  const AnsiString cut = folder / std::string("a.txt\0.ddn", 10);
+  EXPECT_FALSE(FileExists(cut));
+  EXPECT_FALSE(DeleteFile(cut));
+  EXPECT_THROW(TFileStream(cut, fmOpenRead), EFOpenError);
+  EXPECT_THROW(SafeWriteFile(cut, "y"), EFCreateError);
+  EXPECT_EQ(readUtf8File(folder.path() + "/a.txt"), "x");
+}
+
 TEST(CaseInsensitive, ExactMatchIsPreferred) {
   TempFolder folder;
   writeUtf8File(folder.path() + "/x.ddn", "lower");
@@ -354,6 +365,19 @@ TEST(FindFirst, MaskMatching) {
       {"a.b.c", "*.c", true},     {"mississippi", "*sip*", true}, {"x", "", false},
   };
   for (const Case& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " " << c.mask;
+}
+
+TEST(SafeWrite, WorksForTheLongestNameAndInTheCurrentFolder) {
+  TempFolder folder;
+  AnsiString longName = folder / AnsiString(255, 'n');
+  SafeWriteFile(longName, "long");
+  EXPECT_EQ(ReadWholeFile(longName), "long");
+  AnsiString saved = GetCurrentDir();
+  ASSERT_TRUE(SetCurrentDir(cp1253::FromUtf8(folder.path())));
+  SafeWriteFile("def.knd", "here");
+  EXPECT_TRUE(SetCurrentDir(saved));
+  EXPECT_EQ(ReadWholeFile(folder / "def.knd"), "here");
+  EXPECT_EQ(entries(folder.path()).size(), 2u);
 }
 
 }  // namespace
