@@ -99,7 +99,9 @@ void LoadGreekLocale();
 AnsiString IntToStr(Int64 value);
 AnsiString IntToHex(Int64 value, int digits);
 // Raises EConvertError "'%s' is not a valid integer value". Accepts leading
-// blanks, a sign and "$" hexadecimal, as the class library does.
+// blanks (not trailing ones), a sign and hexadecimal after "$", "x" or "0x",
+// as the class library does; hexadecimal may use all 32 bits ("$FFFFFFFF"
+// is -1), decimal must fit.
 int StrToInt(const AnsiString& s);
 Int64 StrToInt64(const AnsiString& s);
 int StrToIntDef(const AnsiString& s, int def);
@@ -109,20 +111,32 @@ bool TryStrToInt(const AnsiString& s, int& value);
 
 enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
 
-// General format, 15 significant digits, the locale's decimal separator.
+// Rounding in all of these is decimal, half away from zero, on the 18-digit
+// text of the 80-bit value (2.675L with "0.00" gives 2.68; the double 2.675
+// lies below the half and gives 2.67). A value that rounds to zero shows
+// no minus sign.
+
+// General format, 15 significant digits, the locale's decimal separator;
+// the exponent form below 0.0001 and from 10^15 on ("1E15", "1E-5").
 AnsiString FloatToStr(Extended value);
 AnsiString FloatToStrF(Extended value, TFloatFormat format, int precision, int digits);
 // Patterns "0", "#", ".", ",", "E+", "E-", literal text in quotes and up to
-// three ";"-separated sections, as "#,0.00" and "0.000".
+// three ";"-separated sections, as "#,0.00" and "0.000"; any "," groups
+// thousands. A value that rounds to zero takes the zero section.
 AnsiString FormatFloat(const AnsiString& format, Extended value);
-// Raises EConvertError "'%s' is not a valid floating point value".
+// Leading and trailing blanks, a sign, the locale's decimal separator (no
+// thousands separator) and an exponent. Raises EConvertError
+// "'%s' is not a valid floating point value".
 Extended StrToFloat(const AnsiString& s);
 Extended StrToFloatDef(const AnsiString& s, Extended def);
 bool TryStrToFloat(const AnsiString& s, Extended& value);
 
 // printf-like with the class library's directives: %d %u %x %s %f %g %e %n
 // %m, index, width and precision ("%*d", "%-10s", "%.2f"); %f %n %m use the
-// locale's separators. Arguments are passed as FormatArg.
+// locale's separators. Arguments are passed as FormatArg. A directive that
+// does not fit its argument raises EConvertError "Format '%s' invalid or
+// incompatible with argument"; a missing argument "No argument for format
+// '%s'". Widths and precisions above 65535 count as invalid.
 struct FormatArg {
   enum Kind { Int, Float, Str } kind;
   Int64 i = 0;
@@ -132,6 +146,11 @@ struct FormatArg {
   FormatArg(long v) : kind(Int), i(v) {}
   FormatArg(long long v) : kind(Int), i(v) {}
   FormatArg(unsigned v) : kind(Int), i(v) {}
+  // Sizes and counts; values beyond the 64-bit signed range wrap.
+  FormatArg(unsigned long v) : kind(Int), i(static_cast<Int64>(v)) {}
+  FormatArg(unsigned long long v) : kind(Int), i(static_cast<Int64>(v)) {}
+  // A character is one-character text, as the class library's %s takes it.
+  FormatArg(char v) : kind(Str), s(1, v) {}
   FormatArg(double v) : kind(Float), f(v) {}
   FormatArg(long double v) : kind(Float), f(v) {}
   FormatArg(const char* v) : kind(Str), s(v) {}

@@ -33,6 +33,8 @@ TEST(Format, StringDirectives) {
   EXPECT_EQ(Format("[%5s]", {"abc"}), "[  abc]");
   EXPECT_EQ(Format("[%-5s]", {"abc"}), "[abc  ]");
   EXPECT_EQ(Format("%s", {AnsiString()}), "");
+  EXPECT_EQ(Format("%s%s", {'x', "y"}), "xy");
+  EXPECT_EQ(Format("%d items", {std::size_t{3}}), "3 items");
   EXPECT_EQ(Format("Το αρχείο '%s' δεν βρέθηκε"_a, {"x.ddn"}), "Το αρχείο 'x.ddn' δεν βρέθηκε"_a);
 }
 
