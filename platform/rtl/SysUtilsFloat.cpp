@@ -236,10 +236,10 @@ AnsiString FloatToText(Extended value, TFloatFormat format, int precision, int d
 
 }  // namespace rtl_detail
 
-using rtl_detail::DecimalFloat;
-using rtl_detail::FloatToDecimal;
 using rtl_detail::appendExponent;
+using rtl_detail::DecimalFloat;
 using rtl_detail::digitAt;
+using rtl_detail::FloatToDecimal;
 
 AnsiString FloatToStr(Extended value) { return rtl_detail::FloatToText(value, ffGeneral, 15, 0); }
 
@@ -424,8 +424,8 @@ AnsiString applySection(const std::vector<Token>& tokens, const SectionShape& sh
   return out;
 }
 
-// Formats with one section; false when the value rounds to zero and a zero
-// section should be used instead.
+// Formats with one section; tells through roundedToZero whether the value
+// rounded to zero, so that the caller can take the zero section instead.
 AnsiString formatSection(std::string_view section, Extended value, bool showSign, bool* roundedToZero) {
   const std::vector<Token> tokens = tokenize(section);
   const SectionShape shape = shapeOf(tokens);

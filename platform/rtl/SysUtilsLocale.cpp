@@ -169,14 +169,14 @@ void loadSystemDates(const std::string& name) {
   int fields = 0;
   for (std::size_t i = 0; i < format.size(); ++i) {
     if (format[i] == '%' && i + 1 < format.size()) {
-      const char spec = format[++i];
-      if (spec == 'd' || spec == 'e') {
+      const char conversion = format[++i];
+      if (conversion == 'd' || conversion == 'e') {
         shortFormat += "d";
-      } else if (spec == 'm') {
+      } else if (conversion == 'm') {
         shortFormat += "M";
-      } else if (spec == 'Y') {
+      } else if (conversion == 'Y') {
         shortFormat += "yyyy";
-      } else if (spec == 'y') {
+      } else if (conversion == 'y') {
         shortFormat += "yy";
       } else {
         return;  // a format this reading does not understand: keep the C values
