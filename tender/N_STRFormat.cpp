@@ -170,13 +170,12 @@ double StrToNum(std::string_view text) {
   if (last == 0) return 0;
   const size_t lastIndex = last - 1;  // a thousands character here stays
 
-  // Short texts are normalised on the stack; this is the path of every grid
-  // cell, and it must not allocate.
+  // Short texts, every grid cell among them, are normalised on the stack
+  // without allocating; longer ones in a string.
   char buffer[128];
-  std::string longText;
-  char* out = buffer;
-  bool commaSeen = false;
   size_t length = 0;
+  std::string longText;
+  bool commaSeen = false;
   for (size_t i = 0; i < last; ++i) {
     char c = text[i];
     if (c == ' ') continue;
@@ -185,17 +184,16 @@ double StrToNum(std::string_view text) {
       c = '.';
       commaSeen = true;
     }
-    if (length == sizeof buffer && out == buffer) {
-      longText.assign(buffer, length);
-      out = nullptr;
-    }
-    if (out == buffer)
+    if (length < sizeof buffer) {
       buffer[length] = c;
-    else
+    } else {
+      if (longText.empty()) longText.assign(buffer, length);
       longText += c;
+    }
     ++length;
   }
-  return ReadNormalised(out == buffer ? std::string_view(buffer, length) : std::string_view(longText));
+  return ReadNormalised(length <= sizeof buffer ? std::string_view(buffer, length)
+                                                : std::string_view(longText));
 }
 
 void DotDecimals(AnsiString& text) {

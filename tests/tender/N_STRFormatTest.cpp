@@ -19,6 +19,10 @@ struct FormatCase {
   const char* expected;
 };
 
+void PrintTo(const FormatCase& c, std::ostream* os) {
+  *os << "FormatNum(" << c.width << ", " << c.decimals << ", " << int(c.mode) << ", " << c.value << ")";
+}
+
 class FormatNumCases : public testing::TestWithParam<FormatCase> {};
 
 TEST_P(FormatNumCases, Formats) {
@@ -81,6 +85,8 @@ struct ParseCase {
   double expected;
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << "StrToNum(\"" << c.text << "\")"; }
+
 class StrToNumStyle2 : public testing::TestWithParam<ParseCase> {
  protected:
   void SetUp() override { UseStyle2(); }
@@ -126,6 +132,15 @@ TEST(StrToNum, LongTextsAreRead) {
   EXPECT_EQ(StrToNum(AnsiString(100000, ' ') + "7" + AnsiString(100000, ' ')), 7);
   EXPECT_EQ(StrToNum(AnsiString(300, '9')), 1e300);
   EXPECT_EQ(StrToNum(AnsiString(400, '9')), 0);  // beyond the double range
+  // The stack buffer's edge: 128 characters, then one more.
+  const auto powerOfTen = [](int zeros) {
+    AnsiString text(zeros + 1, '0');
+    text[0] = '1';
+    return text;
+  };
+  EXPECT_EQ(StrToNum(powerOfTen(127)), 1e127);
+  EXPECT_EQ(StrToNum(powerOfTen(128)), 1e128);
+  EXPECT_EQ(StrToNum(" 1,000" + powerOfTen(124).substr(1) + " "), 1e127);
 }
 
 TEST(StrToNum, RoundTripsFormatNum) {
@@ -142,6 +157,8 @@ struct DotCase {
   const char* text;
   const char* expected;
 };
+
+void PrintTo(const DotCase& c, std::ostream* os) { *os << "style " << c.style << " \"" << c.text << "\""; }
 
 class DotDecimalsCases : public testing::TestWithParam<DotCase> {};
 
@@ -196,6 +213,10 @@ struct PadCase {
   int width;
   const char* expected;
 };
+
+void PrintTo(const PadCase& c, std::ostream* os) {
+  *os << "PadLeft(\"" << c.text << "\", " << c.width << ")";
+}
 
 class PadLeftCases : public testing::TestWithParam<PadCase> {};
 

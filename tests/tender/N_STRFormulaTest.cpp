@@ -15,6 +15,10 @@ struct FormulaCase {
   double tolerance = 0;
 };
 
+void PrintTo(const FormulaCase& c, std::ostream* os) {
+  *os << "style " << c.style << " \"" << c.text << "\"";
+}
+
 class EvalFormulaCases : public testing::TestWithParam<FormulaCase> {
  protected:
   void TearDown() override { UseStyle1(); }

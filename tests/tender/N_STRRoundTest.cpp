@@ -18,6 +18,10 @@ struct RoundCase {
   double expected;
 };
 
+void PrintTo(const RoundCase& c, std::ostream* os) {
+  *os << "RoundDec(" << c.decimals << ", " << c.value << ")";
+}
+
 class RoundDecCases : public testing::TestWithParam<RoundCase> {};
 
 TEST_P(RoundDecCases, Rounds) {
@@ -104,6 +108,8 @@ struct TableCase {
   double expected;
 };
 
+void PrintTo(const TableCase& c, std::ostream* os) { *os << "RoundByTable(" << c.value << ")"; }
+
 class RoundByTableCases : public testing::TestWithParam<TableCase> {
  protected:
   void SetUp() override { UseStyle1(); }
@@ -140,6 +146,8 @@ struct CountCase {
   int expected;
 };
 
+void PrintTo(const CountCase& c, std::ostream* os) { *os << "CountDecimals(" << c.value << ")"; }
+
 class CountDecimalsCases : public testing::TestWithParam<CountCase> {};
 
 TEST_P(CountDecimalsCases, Counts) {
@@ -159,6 +167,10 @@ struct DiscountCase {
   double value;
   double expected;
 };
+
+void PrintTo(const DiscountCase& c, std::ostream* os) {
+  *os << "RoundDiscount(" << c.decimals << ", " << c.value << ")";
+}
 
 class RoundDiscountCases : public testing::TestWithParam<DiscountCase> {};
 

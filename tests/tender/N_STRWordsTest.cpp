@@ -22,6 +22,10 @@ struct WordsCase {
   const char* expected;  // UTF-8
 };
 
+void PrintTo(const WordsCase& c, std::ostream* os) {
+  *os << "NumToWords(" << int(c.gender) << ", " << int(c.firstLetterOnly) << ", " << c.value << ")";
+}
+
 class NumToWordsCases : public testing::TestWithParam<WordsCase> {
  protected:
   void SetUp() override { UseStyle2(); }
@@ -92,6 +96,8 @@ struct AmountCase {
   const char* expected;
 };
 
+void PrintTo(const AmountCase& c, std::ostream* os) { *os << "AmountToWords(" << c.value << ")"; }
+
 class AmountToWordsCases : public testing::TestWithParam<AmountCase> {
  protected:
   void SetUp() override { UseStyle2(); }
@@ -126,6 +132,10 @@ struct GroupCase {
   Byte gender;
   const char* expected;
 };
+
+void PrintTo(const GroupCase& c, std::ostream* os) {
+  *os << "GroupToWords(" << c.digits << ", " << int(c.gender) << ")";
+}
 
 class GroupToWordsCases : public testing::TestWithParam<GroupCase> {};
 

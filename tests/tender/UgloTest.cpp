@@ -215,6 +215,8 @@ struct OfferCountCase {
   Byte high, low;
 };
 
+void PrintTo(const OfferCountCase& c, std::ostream* os) { *os << "count " << c.count; }
+
 class HeaderOfferCount : public testing::TestWithParam<OfferCountCase> {};
 
 TEST_P(HeaderOfferCount, HighFlagAndLowByte) {
@@ -235,6 +237,8 @@ struct PercentCase {
   double percent;
   Byte high, low;
 };
+
+void PrintTo(const PercentCase& c, std::ostream* os) { *os << "percent " << c.percent; }
 
 class HeaderPercent : public testing::TestWithParam<PercentCase> {};
 
