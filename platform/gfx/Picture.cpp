@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/gfx/Jpeg.h"
+#include "platform/gfx/Metafile.h"
 #include "platform/rtl/FileUtils.h"
 
 TBitmap* TPicture::Bitmap() {
@@ -19,6 +20,7 @@ std::unique_ptr<TGraphic> TPicture::NewGraphicFor(const AnsiString& extension) {
   if (ext == ".bmp") return std::make_unique<TBitmap>();
   if (ext == ".ico") return std::make_unique<TIcon>();
   if (ext == ".jpg" || ext == ".jpeg") return std::make_unique<TJPEGImage>();
+  if (ext == ".emf") return std::make_unique<TMetafile>();
   return nullptr;
 }
 

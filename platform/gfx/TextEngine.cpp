@@ -263,7 +263,8 @@ const ResolvedFont& Resolve(const TFont& font) {
 #if __has_feature(address_sanitizer)
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libfontconfig.so\nleak:libpango-1.0.so\nleak:libpangoft2-1.0.so\nleak:libpangocairo-1.0.so\n"
-         "leak:libcairo.so\nleak:libharfbuzz.so\nleak:libfreetype.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n";
+         "leak:libcairo.so\nleak:libharfbuzz.so\nleak:libfreetype.so\nleak:libglib-2.0.so\nleak:libgobject-2."
+         "0.so\n";
 }
 #endif
 #endif

@@ -1,0 +1,665 @@
+// The metafile canvas: each drawing call becomes the EMF records that the
+// graphics device interface itself would write, objects created and
+// selected only when the font, pen or brush in force has changed.
+
+#include "platform/gfx/Metafile.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/TextEngine.h"
+
+namespace {
+
+constexpr std::uint32_t kSignature = 0x464D4520;  // " EMF"
+constexpr std::uint32_t kStock = 0x80000000u;
+constexpr std::uint32_t WHITE_BRUSH = 0, NULL_BRUSH = 5, BLACK_PEN = 7, NULL_PEN = 8, SYSTEM_FONT = 13;
+constexpr int kHeaderSize = 108;
+// The 96-dot reference screen: 1920 × 1440 pixels are exactly 508 × 381 mm.
+constexpr int kScreenWidth = 1920, kScreenHeight = 1440;
+
+void Put32(std::string& s, std::uint32_t v) {
+  char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+               static_cast<char>(v >> 24)};
+  s.append(b, 4);
+}
+void PutInt(std::string& s, int v) { Put32(s, static_cast<std::uint32_t>(v)); }
+void Put16(std::string& s, std::uint16_t v) {
+  s += static_cast<char>(v & 0xFF);
+  s += static_cast<char>(v >> 8);
+}
+void PutRect(std::string& s, const TRect& r) {
+  PutInt(s, r.Left);
+  PutInt(s, r.Top);
+  PutInt(s, r.Right);
+  PutInt(s, r.Bottom);
+}
+void PutFloat(std::string& s, float f) {
+  std::uint32_t v;
+  std::memcpy(&v, &f, 4);
+  Put32(s, v);
+}
+void Patch32(std::string& s, size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+std::uint32_t Get32(std::string_view s, size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + i]);
+  return v;
+}
+
+// Inclusive bounds of a shape, as the header's rclBounds counts them.
+TRect Inclusive(int x1, int y1, int x2, int y2) {
+  return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) - 1, std::max(y1, y2) - 1};
+}
+
+std::uint32_t PenStyleCode(TPenStyle style) {
+  switch (style) {
+    case psDash:
+      return 1;
+    case psDot:
+      return 2;
+    case psDashDot:
+      return 3;
+    case psDashDotDot:
+      return 4;
+    case psClear:
+      return 5;
+    case psInsideFrame:
+      return 6;
+    default:
+      return 0;
+  }
+}
+
+int Rop2Code(TPenMode mode) {
+  switch (mode) {
+    case pmXor:
+      return 7;  // R2_XORPEN
+    case pmNotXor:
+      return 10;  // R2_NOTXORPEN
+    case pmNot:
+      return 6;  // R2_NOT
+    default:
+      return 13;  // R2_COPYPEN
+  }
+}
+
+bool IsSymbolFace(const AnsiString& name) { return UpperCase(name) == "SYMBOL"; }
+
+}  // namespace
+
+// ---- TMetafile ----------------------------------------------------------------
+
+void TMetafile::Clear() {
+  data_.clear();
+  width_ = height_ = mmWidth_ = mmHeight_ = 0;
+}
+
+void TMetafile::SetData(std::string bytes) {
+  bool ok = bytes.size() >= 88 && Get32(bytes, 0) == emr::HEADER && Get32(bytes, 40) == kSignature;
+  if (ok) {
+    std::uint32_t headerSize = Get32(bytes, 4), total = Get32(bytes, 48);
+    ok = headerSize >= 88 && headerSize <= total && total == bytes.size() && headerSize % 4 == 0;
+  }
+  if (!ok) throw EInvalidGraphic("Metafile is not valid");
+  auto frame = [&](size_t at) { return static_cast<std::int32_t>(Get32(bytes, at)); };
+  long long mmw = static_cast<long long>(frame(32)) - frame(24),
+            mmh = static_cast<long long>(frame(36)) - frame(28);
+  mmWidth_ = static_cast<int>(std::clamp<long long>(mmw, 0, 1 << 30));
+  mmHeight_ = static_cast<int>(std::clamp<long long>(mmh, 0, 1 << 30));
+  width_ = MulDiv(mmWidth_, 96, 2540);
+  height_ = MulDiv(mmHeight_, 96, 2540);
+  data_ = std::move(bytes);
+}
+
+void TMetafile::Draw(TCanvas& canvas, const TRect& rect) {
+  if (!data_.empty()) PlayEnhMetafile(canvas, data_, rect);
+}
+
+void TMetafile::LoadFromStream(TStream& stream) {
+  std::string header(88, '\0');
+  if (stream.Read(header.data(), 88) != 88 || Get32(header, 0) != emr::HEADER ||
+      Get32(header, 40) != kSignature)
+    throw EInvalidGraphic("Metafile is not valid");
+  std::uint32_t total = Get32(header, 48);
+  Int64 left = stream.Size() - stream.Position();
+  if (total < 88 || total - 88 > left) throw EInvalidGraphic("Metafile is not valid");
+  header.resize(total);
+  stream.ReadBuffer(header.data() + 88, static_cast<int>(total - 88));
+  SetData(std::move(header));
+}
+
+void TMetafile::SaveToStream(TStream& stream) const {
+  stream.WriteBuffer(data_.data(), static_cast<int>(data_.size()));
+}
+
+// ---- TMetafileCanvas ------------------------------------------------------------
+
+// Builds one record: type, a size patched when it ends, then the fields.
+class TMetafileCanvas::Writer {
+ public:
+  Writer(TMetafileCanvas& canvas, std::uint32_t type) : canvas_(canvas), start_(canvas.records_.size()) {
+    Put32(canvas.records_, type);
+    Put32(canvas.records_, 0);
+  }
+  ~Writer() {
+    std::string& r = canvas_.records_;
+    while ((r.size() - start_) % 4) r += '\0';
+    Patch32(r, start_ + 4, static_cast<std::uint32_t>(r.size() - start_));
+    ++canvas_.recordCount_;
+  }
+  std::string& Out() { return canvas_.records_; }
+  size_t Offset() const { return canvas_.records_.size() - start_; }
+
+ private:
+  TMetafileCanvas& canvas_;
+  size_t start_;
+};
+
+TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDevice) : metafile_(metafile) {
+  if (referenceDevice != nullptr) {
+    dpiX_ = std::max(1, referenceDevice->GetDeviceCaps(LOGPIXELSX));
+    dpiY_ = std::max(1, referenceDevice->GetDeviceCaps(LOGPIXELSY));
+  }
+  Font->PixelsPerInch = dpiY_;
+  Font->SetSize(8);
+  // The stock objects go in first, so that a reader starts from a known
+  // state whatever its defaults.
+  for (std::uint32_t stock : {WHITE_BRUSH, BLACK_PEN, SYSTEM_FONT}) {
+    Writer w(*this, emr::SELECTOBJECT);
+    Put32(w.Out(), kStock | stock);
+  }
+}
+
+TMetafileCanvas::~TMetafileCanvas() {
+  try {
+    Finish();
+  } catch (...) {
+    // Out of memory while completing: the metafile stays as it was.
+  }
+}
+
+void TMetafileCanvas::Finish() {
+  {
+    Writer w(*this, emr::EOF_);
+    Put32(w.Out(), 0);   // nPalEntries
+    Put32(w.Out(), 16);  // offPalEntries
+    Put32(w.Out(), 20);  // nSizeLast
+  }
+  int width = metafile_->width_, height = metafile_->height_;
+  TRect frame{0, 0, MulDiv(width, 2540, dpiX_), MulDiv(height, 2540, dpiY_)};
+  int deviceW = dpiX_ == 96 ? kScreenWidth : std::max(1, width);
+  int deviceH = dpiY_ == 96 ? kScreenHeight : std::max(1, height);
+  long long micronsW = static_cast<long long>(deviceW) * 25400 / dpiX_;
+  long long micronsH = static_cast<long long>(deviceH) * 25400 / dpiY_;
+  std::string header;
+  Put32(header, emr::HEADER);
+  Put32(header, kHeaderSize);
+  PutRect(header, hasBounds_ ? bounds_ : TRect{0, 0, -1, -1});
+  PutRect(header, frame);
+  Put32(header, kSignature);
+  Put32(header, 0x10000);
+  Put32(header, static_cast<std::uint32_t>(kHeaderSize + records_.size()));
+  Put32(header, recordCount_ + 1);
+  Put16(header, static_cast<std::uint16_t>(handles_.size()));
+  Put16(header, 0);
+  Put32(header, 0);  // no description
+  Put32(header, 0);
+  Put32(header, 0);  // no palette
+  PutInt(header, deviceW);
+  PutInt(header, deviceH);
+  PutInt(header, static_cast<int>(micronsW / 1000));
+  PutInt(header, static_cast<int>(micronsH / 1000));
+  Put32(header, 0);  // no pixel format
+  Put32(header, 0);
+  Put32(header, 0);  // no OpenGL
+  PutInt(header, static_cast<int>(micronsW));
+  PutInt(header, static_cast<int>(micronsH));
+  metafile_->data_ = header + records_;
+  metafile_->mmWidth_ = frame.Right;
+  metafile_->mmHeight_ = frame.Bottom;
+}
+
+void TMetafileCanvas::Include(const TRect& r) {
+  if (!hasBounds_) {
+    bounds_ = r;
+    hasBounds_ = true;
+    return;
+  }
+  bounds_.Left = std::min(bounds_.Left, r.Left);
+  bounds_.Top = std::min(bounds_.Top, r.Top);
+  bounds_.Right = std::max(bounds_.Right, r.Right);
+  bounds_.Bottom = std::max(bounds_.Bottom, r.Bottom);
+}
+
+namespace {
+int AllocateHandle(std::vector<bool>& handles) {
+  for (size_t i = 1; i < handles.size(); ++i)
+    if (!handles[i]) {
+      handles[i] = true;
+      return static_cast<int>(i);
+    }
+  handles.push_back(true);
+  return static_cast<int>(handles.size() - 1);
+}
+}  // namespace
+
+void TMetafileCanvas::SyncPen() {
+  int rop = Rop2Code(Pen->Mode);
+  if (rop2_ != rop) {
+    Writer w(*this, emr::SETROP2);
+    PutInt(w.Out(), rop);
+    rop2_ = rop;
+  }
+  if (emittedPen_ && *emittedPen_ == *Pen) return;
+  int old = penHandle_;
+  if (Pen->Style == psClear || Pen->Color == clNone) {
+    Writer w(*this, emr::SELECTOBJECT);
+    Put32(w.Out(), kStock | NULL_PEN);
+    penHandle_ = 0;
+  } else {
+    penHandle_ = AllocateHandle(handles_);
+    {
+      Writer w(*this, emr::CREATEPEN);
+      PutInt(w.Out(), penHandle_);
+      Put32(w.Out(), PenStyleCode(Pen->Style));
+      PutInt(w.Out(), std::max(0, Pen->Width));
+      PutInt(w.Out(), 0);
+      Put32(w.Out(), static_cast<std::uint32_t>(ColorToRGB(Pen->Color)));
+    }
+    Writer w(*this, emr::SELECTOBJECT);
+    PutInt(w.Out(), penHandle_);
+  }
+  if (old != 0) {
+    Writer w(*this, emr::DELETEOBJECT);
+    PutInt(w.Out(), old);
+    handles_[old] = false;
+  }
+  emittedPen_ = *Pen;
+}
+
+void TMetafileCanvas::SyncBrush() {
+  if (emittedBrush_ && *emittedBrush_ == *Brush) return;
+  int old = brushHandle_;
+  if (Brush->Style == bsClear || Brush->Color == clNone) {
+    Writer w(*this, emr::SELECTOBJECT);
+    Put32(w.Out(), kStock | NULL_BRUSH);
+    brushHandle_ = 0;
+  } else {
+    brushHandle_ = AllocateHandle(handles_);
+    {
+      Writer w(*this, emr::CREATEBRUSHINDIRECT);
+      PutInt(w.Out(), brushHandle_);
+      bool solid = Brush->Style == bsSolid;
+      Put32(w.Out(), solid ? 0 : 2);  // BS_SOLID or BS_HATCHED
+      Put32(w.Out(), static_cast<std::uint32_t>(ColorToRGB(Brush->Color)));
+      Put32(w.Out(), solid ? 0 : static_cast<std::uint32_t>(Brush->Style - bsHorizontal));
+    }
+    Writer w(*this, emr::SELECTOBJECT);
+    PutInt(w.Out(), brushHandle_);
+  }
+  if (old != 0) {
+    Writer w(*this, emr::DELETEOBJECT);
+    PutInt(w.Out(), old);
+    handles_[old] = false;
+  }
+  emittedBrush_ = *Brush;
+}
+
+void TMetafileCanvas::SyncFont() {
+  if (emittedFont_ && *emittedFont_ == *Font) return;
+  int old = fontHandle_;
+  fontHandle_ = AllocateHandle(handles_);
+  {
+    Writer w(*this, emr::EXTCREATEFONTINDIRECTW);
+    std::string& o = w.Out();
+    PutInt(o, fontHandle_);
+    PutInt(o, Font->Height());
+    PutInt(o, 0);  // width
+    PutInt(o, Font->Orientation);
+    PutInt(o, Font->Orientation);
+    PutInt(o, (Font->Style & fsBold) ? 700 : 400);
+    o += static_cast<char>((Font->Style & fsItalic) ? 1 : 0);
+    o += static_cast<char>((Font->Style & fsUnderline) ? 1 : 0);
+    o += static_cast<char>((Font->Style & fsStrikeOut) ? 1 : 0);
+    o += static_cast<char>(Font->Charset);
+    o += '\0';  // out precision
+    o += '\0';  // clip precision
+    o += '\0';  // quality
+    o += static_cast<char>(Font->Pitch == fpFixed ? 1 : Font->Pitch == fpVariable ? 2 : 0);
+    WideString face = cp1253::ToWide(Font->Name.substr(0, 31));
+    face.resize(32, u'\0');
+    for (char16_t c : face) Put16(o, c);
+  }
+  {
+    Writer w(*this, emr::SELECTOBJECT);
+    PutInt(w.Out(), fontHandle_);
+  }
+  if (old != 0) {
+    Writer w(*this, emr::DELETEOBJECT);
+    PutInt(w.Out(), old);
+    handles_[old] = false;
+  }
+  emittedFont_ = *Font;
+}
+
+void TMetafileCanvas::SyncTextState() {
+  SyncFont();
+  if (emittedAlign_ != textAlign_) {
+    Writer w(*this, emr::SETTEXTALIGN);
+    Put32(w.Out(), textAlign_);
+    emittedAlign_ = textAlign_;
+  }
+  if (textColor_ != ColorToRGB(Font->Color)) {
+    Writer w(*this, emr::SETTEXTCOLOR);
+    Put32(w.Out(), static_cast<std::uint32_t>(ColorToRGB(Font->Color)));
+    textColor_ = ColorToRGB(Font->Color);
+  }
+  // The background mode follows the brush, as on the screen.
+  unsigned mode = (Brush->Style == bsClear || Brush->Color == clNone) ? 1 : 2;
+  if (bkMode_ != mode) {
+    Writer w(*this, emr::SETBKMODE);
+    Put32(w.Out(), mode);
+    bkMode_ = mode;
+  }
+  if (mode == 2 && bkColor_ != ColorToRGB(Brush->Color)) {
+    Writer w(*this, emr::SETBKCOLOR);
+    Put32(w.Out(), static_cast<std::uint32_t>(ColorToRGB(Brush->Color)));
+    bkColor_ = ColorToRGB(Brush->Color);
+  }
+}
+
+TSize TMetafileCanvas::TextExtent(const AnsiString& text) {
+  const gfx::ResolvedFont& font = gfx::Resolve(*Font);
+  return {font.Width(text), font.Metrics().tmHeight};
+}
+
+TTextMetric TMetafileCanvas::GetTextMetrics() { return gfx::Resolve(*Font).Metrics(); }
+
+std::vector<int> TMetafileCanvas::CharacterEnds(const AnsiString& text) {
+  return gfx::Resolve(*Font).CharacterEnds(text);
+}
+
+void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
+                                 const int* dx) {
+  SyncTextState();
+  // The advances are always recorded, so that a reader with other fonts
+  // places every character where ours did.
+  std::vector<int> advances;
+  if (dx != nullptr) {
+    advances.assign(dx, dx + text.size());
+  } else {
+    std::vector<int> ends = CharacterEnds(text);
+    for (size_t i = 0; i < ends.size(); ++i) advances.push_back(ends[i] - (i ? ends[i - 1] : 0));
+  }
+  int width = 0;
+  for (int a : advances) width += a;
+  const TTextMetric& tm = GetTextMetrics();
+  int left = x;
+  if ((textAlign_ & TA_CENTER) == TA_CENTER)
+    left = x - width / 2;
+  else if (textAlign_ & TA_RIGHT)
+    left = x - width;
+  int top = y;
+  if ((textAlign_ & TA_BASELINE) == TA_BASELINE)
+    top = y - tm.tmAscent;
+  else if (textAlign_ & TA_BOTTOM)
+    top = y - tm.tmHeight;
+  TRect cell = Inclusive(left, top, left + std::max(1, width), top + tm.tmHeight);
+  if (rect != nullptr && (options & ETO_CLIPPED))
+    cell = Inclusive(rect->Left, rect->Top, rect->Right, rect->Bottom);
+  Include(cell);
+
+  WideString wide;
+  // The symbol font's characters go in the private-use page, as the
+  // system writes them; readers take the low byte back.
+  if (IsSymbolFace(Font->Name))
+    for (unsigned char c : text) wide += static_cast<char16_t>(0xF000 | c);
+  else
+    wide = cp1253::ToWide(text);
+  Writer w(*this, emr::EXTTEXTOUTW);
+  std::string& o = w.Out();
+  PutRect(o, cell);
+  Put32(o, 1);  // GM_COMPATIBLE
+  PutFloat(o, static_cast<float>(2540.0 / dpiX_));
+  PutFloat(o, static_cast<float>(2540.0 / dpiY_));
+  PutInt(o, x);
+  PutInt(o, y);
+  Put32(o, static_cast<std::uint32_t>(wide.size()));
+  const std::uint32_t stringAt = 76;
+  std::uint32_t dxAt = stringAt + static_cast<std::uint32_t>((wide.size() * 2 + 3) / 4 * 4);
+  Put32(o, stringAt);
+  Put32(o, options & (ETO_OPAQUE | ETO_CLIPPED));
+  PutRect(o, rect != nullptr ? *rect : TRect{});
+  Put32(o, dxAt);
+  for (char16_t c : wide) Put16(o, c);
+  while (w.Offset() % 4) o += '\0';
+  for (int a : advances) PutInt(o, a);
+}
+
+void TMetafileCanvas::FillRect(const TRect& r) {
+  if (r.IsEmpty()) return;
+  SyncBrush();
+  // A pattern copy with the brush, as the system records FillRect: exact
+  // at any scale, unlike a rectangle drawn without a pen.
+  Include(Inclusive(r.Left, r.Top, r.Right, r.Bottom));
+  Writer w(*this, emr::BITBLT);
+  std::string& o = w.Out();
+  PutRect(o, Inclusive(r.Left, r.Top, r.Right, r.Bottom));
+  PutInt(o, r.Left);
+  PutInt(o, r.Top);
+  PutInt(o, r.Width());
+  PutInt(o, r.Height());
+  Put32(o, 0x00F00021);  // PATCOPY
+  PutInt(o, 0);
+  PutInt(o, 0);
+  for (float f : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) PutFloat(o, f);  // source transform
+  Put32(o, 0);                                                          // source background
+  Put32(o, 0);                                                          // DIB_RGB_COLORS
+  for (int i = 0; i < 4; ++i) Put32(o, 0);                              // no source bitmap
+}
+
+void TMetafileCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  SyncPen();
+  SyncBrush();
+  Include(Inclusive(x1, y1, x2, y2));
+  Writer w(*this, emr::RECTANGLE);
+  PutRect(w.Out(), {x1, y1, x2, y2});
+}
+
+void TMetafileCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
+  SyncPen();
+  SyncBrush();
+  Include(Inclusive(x1, y1, x2, y2));
+  Writer w(*this, emr::ROUNDRECT);
+  PutRect(w.Out(), {x1, y1, x2, y2});
+  PutInt(w.Out(), x3);
+  PutInt(w.Out(), y3);
+}
+
+void TMetafileCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  SyncPen();
+  SyncBrush();
+  Include(Inclusive(x1, y1, x2, y2));
+  Writer w(*this, emr::ELLIPSE);
+  PutRect(w.Out(), {x1, y1, x2, y2});
+}
+
+void TMetafileCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  SyncPen();
+  Include(Inclusive(x1, y1, x2, y2));
+  Writer w(*this, emr::ARC);
+  PutRect(w.Out(), {x1, y1, x2, y2});
+  for (int v : {x3, y3, x4, y4}) PutInt(w.Out(), v);
+}
+
+namespace {
+bool Fits16(const std::vector<TPoint>& points) {
+  return std::all_of(points.begin(), points.end(),
+                     [](TPoint p) { return p.X >= -32768 && p.X <= 32767 && p.Y >= -32768 && p.Y <= 32767; });
+}
+TRect PointBounds(const std::vector<TPoint>& points) {
+  TRect b{points[0].X, points[0].Y, points[0].X, points[0].Y};
+  for (TPoint p : points) {
+    b.Left = std::min(b.Left, p.X);
+    b.Top = std::min(b.Top, p.Y);
+    b.Right = std::max(b.Right, p.X);
+    b.Bottom = std::max(b.Bottom, p.Y);
+  }
+  return b;
+}
+}  // namespace
+
+void TMetafileCanvas::Polygon(const std::vector<TPoint>& points) {
+  if (points.size() < 2) return;
+  SyncPen();
+  SyncBrush();
+  TRect b = PointBounds(points);
+  Include(b);
+  bool small = Fits16(points);
+  Writer w(*this, small ? emr::POLYGON16 : emr::POLYGON);
+  PutRect(w.Out(), b);
+  Put32(w.Out(), static_cast<std::uint32_t>(points.size()));
+  for (TPoint p : points) {
+    if (small) {
+      Put16(w.Out(), static_cast<std::uint16_t>(p.X));
+      Put16(w.Out(), static_cast<std::uint16_t>(p.Y));
+    } else {
+      PutInt(w.Out(), p.X);
+      PutInt(w.Out(), p.Y);
+    }
+  }
+}
+
+void TMetafileCanvas::Polyline(const std::vector<TPoint>& points) {
+  if (points.size() < 2) return;
+  SyncPen();
+  TRect b = PointBounds(points);
+  Include(b);
+  bool small = Fits16(points);
+  Writer w(*this, small ? emr::POLYLINE16 : emr::POLYLINE);
+  PutRect(w.Out(), b);
+  Put32(w.Out(), static_cast<std::uint32_t>(points.size()));
+  for (TPoint p : points) {
+    if (small) {
+      Put16(w.Out(), static_cast<std::uint16_t>(p.X));
+      Put16(w.Out(), static_cast<std::uint16_t>(p.Y));
+    } else {
+      PutInt(w.Out(), p.X);
+      PutInt(w.Out(), p.Y);
+    }
+  }
+}
+
+void TMetafileCanvas::DrawFocusRect(const TRect& r) {
+  // An inverting dotted frame: a dotted white pen in the exclusive-or mode.
+  TPen pen = *Pen;
+  TBrush brush = *Brush;
+  Pen->Style = psDot;
+  Pen->Color = clWhite;
+  Pen->Width = 1;
+  Pen->Mode = pmXor;
+  Brush->Style = bsClear;
+  Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+  *Pen = pen;
+  *Brush = brush;
+}
+
+void TMetafileCanvas::DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) {
+  if (pixels.Width <= 0 || pixels.Height <= 0 || dest.Width() == 0 || dest.Height() == 0) return;
+  TColor rgb = ColorToRGB(key);
+  std::uint32_t keyPixel = (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+  auto hidden = [&](std::uint32_t p) {
+    return (p >> 24) < 0x80 || (transparent && (p & 0xFFFFFF) == keyPixel);
+  };
+  bool anyHidden = std::any_of(pixels.Pixels.begin(), pixels.Pixels.end(), hidden);
+  auto emit = [&](const TPixelBlock& block, const TRect& to) {
+    std::string info = gfx::EncodeDibInfo(block.Width, block.Height, 24);
+    std::string bits = gfx::EncodeDibBits(block, 24);
+    Include(Inclusive(to.Left, to.Top, to.Right, to.Bottom));
+    Writer w(*this, emr::STRETCHDIBITS);
+    std::string& o = w.Out();
+    PutRect(o, Inclusive(to.Left, to.Top, to.Right, to.Bottom));
+    PutInt(o, to.Left);
+    PutInt(o, to.Top);
+    PutInt(o, 0);
+    PutInt(o, 0);
+    PutInt(o, block.Width);
+    PutInt(o, block.Height);
+    Put32(o, 80);
+    Put32(o, static_cast<std::uint32_t>(info.size()));
+    Put32(o, static_cast<std::uint32_t>(80 + info.size()));
+    Put32(o, static_cast<std::uint32_t>(bits.size()));
+    Put32(o, 0);           // DIB_RGB_COLORS
+    Put32(o, 0x00CC0020);  // SRCCOPY
+    PutInt(o, to.Width());
+    PutInt(o, to.Height());
+    o += info;
+    o += bits;
+  };
+  if (!anyHidden) {
+    emit(pixels, dest);
+    return;
+  }
+  // What shows through is left out: each visible run of a row becomes its
+  // own small picture, stretched like the whole would be.
+  auto column = [&](int c) {
+    return dest.Left + static_cast<int>(static_cast<long long>(c) * dest.Width() / pixels.Width);
+  };
+  auto row = [&](int r) {
+    return dest.Top + static_cast<int>(static_cast<long long>(r) * dest.Height() / pixels.Height);
+  };
+  for (int y = 0; y < pixels.Height; ++y) {
+    int x = 0;
+    while (x < pixels.Width) {
+      while (x < pixels.Width && hidden(pixels.At(x, y))) ++x;
+      int start = x;
+      while (x < pixels.Width && !hidden(pixels.At(x, y))) ++x;
+      if (x == start) continue;
+      TPixelBlock run{x - start, 1, {}};
+      for (int i = start; i < x; ++i) run.Pixels.push_back(pixels.At(i, y));
+      TRect to{column(start), row(y), column(x), row(y + 1)};
+      if (to.Width() != 0 && to.Height() != 0) emit(run, to);
+    }
+  }
+}
+
+int TMetafileCanvas::GetDeviceCaps(int index) const {
+  switch (index) {
+    case LOGPIXELSX:
+      return dpiX_;
+    case LOGPIXELSY:
+      return dpiY_;
+    case HORZRES:
+    case PHYSICALWIDTH:
+      return metafile_->width_;
+    case VERTRES:
+    case PHYSICALHEIGHT:
+      return metafile_->height_;
+    case BITSPIXEL:
+      return 24;
+    default:
+      return 0;
+  }
+}
+
+void TMetafileCanvas::ClipChanged() {
+  const TRegion* region = ClipRegion();
+  Writer w(*this, emr::EXTSELECTCLIPRGN);
+  std::string& o = w.Out();
+  if (region == nullptr) {
+    Put32(o, 0);
+    Put32(o, 5);  // RGN_COPY with no region: clipping removed
+    return;
+  }
+  Put32(o, static_cast<std::uint32_t>(32 + 16 * region->size()));
+  Put32(o, 5);
+  Put32(o, 32);  // RGNDATAHEADER
+  Put32(o, 1);   // RDH_RECTANGLES
+  Put32(o, static_cast<std::uint32_t>(region->size()));
+  Put32(o, static_cast<std::uint32_t>(16 * region->size()));
+  PutRect(o, ClipRect());
+  for (const TRect& r : *region) PutRect(o, r);
+}
