@@ -105,6 +105,7 @@ TCairoCanvas::~TCairoCanvas() {
 void TCairoCanvas::ResetContext() {
   cairo_identity_matrix(cr_);
   cairo_scale(cr_, scaleX_, scaleY_);
+  cairo_translate(cr_, originX_, originY_);
   if (pixelExact_) cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
   cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
   ApplyClip(cr_);
@@ -240,11 +241,12 @@ void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect,
                               const int* dx) {
   const gfx::ResolvedFont& font = gfx::Resolve(*Font);
   const TTextMetric& tm = font.Metrics();
-  int width = 0;
+  long long sum = 0;
   if (dx != nullptr)
-    for (size_t i = 0; i < text.size(); ++i) width += dx[i];
+    for (size_t i = 0; i < text.size(); ++i) sum += dx[i];
   else
-    width = font.Width(text);
+    sum = font.Width(text);
+  int width = static_cast<int>(std::clamp(sum, -(1LL << 30), 1LL << 30));
   double left = 0, top = 0;
   unsigned align = textAlign_;
   if ((align & TA_CENTER) == TA_CENTER)
@@ -267,7 +269,8 @@ void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect,
     cairo_clip(cr_);
   }
   cairo_translate(cr_, x, y);
-  if (Font->Orientation != 0) cairo_rotate(cr_, -Font->Orientation * std::numbers::pi / 1800.0);
+  if (Font->Orientation % 3600 != 0)
+    cairo_rotate(cr_, -(Font->Orientation % 3600) * std::numbers::pi / 1800.0);
   if (BrushVisible() && !text.empty()) {
     cairo_rectangle(cr_, left, top, width, tm.tmHeight);
     SetColor(Brush->Color);

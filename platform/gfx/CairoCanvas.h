@@ -56,6 +56,9 @@ class TCairoCanvas : public TCanvas {
   TSize SurfaceSize() const override { return {caps_.HorzRes, caps_.VertRes}; }
   // Reinstates the transform and clipping after the surface starts a new page.
   void ResetContext();
+  // Where device point (0, 0) lies on the surface, in device units: the
+  // printable area of a sheet starts at the physical offset.
+  double originX_ = 0, originY_ = 0;
 
   cairo_surface_t* surface_;
   cairo_t* cr_;

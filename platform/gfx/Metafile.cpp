@@ -394,8 +394,9 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* re
     std::vector<int> ends = CharacterEnds(text);
     for (size_t i = 0; i < ends.size(); ++i) advances.push_back(ends[i] - (i ? ends[i - 1] : 0));
   }
-  int width = 0;
-  for (int a : advances) width += a;
+  long long sum = 0;
+  for (int a : advances) sum += a;
+  int width = static_cast<int>(std::clamp(sum, -(1LL << 30), 1LL << 30));
   const TTextMetric& tm = GetTextMetrics();
   int left = x;
   if ((textAlign_ & TA_CENTER) == TA_CENTER)

@@ -398,7 +398,7 @@ class Player {
         if (!f.Has(8, 4 + 92)) return false;
         FontObject font;
         font.height = f.I32(12);
-        font.font.Orientation = f.I32(20);
+        font.font.Orientation = f.I32(20) % 3600;
         TFontStyles style = 0;
         if (f.I32(28) >= 600) style |= fsBold;
         if (f.Bytes(32, 1)[0]) style |= fsItalic;
@@ -769,6 +769,8 @@ class Player {
       return false;
     }
     // The source rectangle, clamped to the picture.
+    auto limit = [](int v) { return std::clamp(v, -(1 << 24), 1 << 24); };
+    xSrc = limit(xSrc), ySrc = limit(ySrc), cxSrc = limit(cxSrc), cySrc = limit(cySrc);
     int top = bottomUpOrigin ? pixels.Height - (ySrc + cySrc) : ySrc;
     TRect source = IntersectRect({xSrc, top, xSrc + cxSrc, top + cySrc}, {0, 0, pixels.Width, pixels.Height});
     if (source.IsEmpty()) return true;

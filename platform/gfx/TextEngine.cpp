@@ -205,9 +205,11 @@ void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const int* dx) cons
             endByte = item->item->offset + glyphs->log_clusters[h];
             break;
           }
-        int advance = 0;
+        long long advance = 0;
         for (int c = charAt[startByte]; c < charAt[endByte]; ++c) advance += dx[c];
-        glyphs->glyphs[g].geometry.width = advance * PANGO_SCALE;
+        // Pango keeps positions in 1/1024 units of an int.
+        glyphs->glyphs[g].geometry.width =
+            static_cast<int>(std::clamp(advance, -1000000LL, 1000000LL)) * PANGO_SCALE;
       }
     }
   }
@@ -249,7 +251,10 @@ const ResolvedFont& Resolve(const TFont& font) {
   if (it == cache.end()) {
     // Callers hold the result only for the call they make it for, so an
     // overgrown cache (metafiles may ask for any size) can be dropped.
-    if (cache.size() >= 512) cache.clear();
+    if (cache.size() >= 512) {
+      cache.clear();
+      pango_fc_font_map_cache_clear(PANGO_FC_FONT_MAP(TheEngine().fontMap));
+    }
     it = cache.emplace(key, std::make_unique<ResolvedFont>(font)).first;
   }
   return *it->second;

@@ -332,7 +332,9 @@ TEST(Metafile, DamagedMetafilesAreRefusedWithoutHarm) {
   for (const Case& c : cases) {
     TImageCanvas target(100, 100);
     EXPECT_EQ(PlayEnhMetafile(target, c.bytes, Rect(0, 0, 100, 100)), c.sound) << c.what;
-    if (c.sound) EXPECT_EQ(target.Pixel(50, 50), clRed) << c.what;
+    if (c.sound) {
+      EXPECT_EQ(target.Pixel(50, 50), clRed) << c.what;
+    }
   }
 }
 
@@ -387,6 +389,25 @@ TEST(Metafile, AnotherProgramReadsOurMetafiles) {
   ASSERT_FALSE(svg.empty());
   EXPECT_NE(svg.find("<svg"), std::string::npos);
   EXPECT_NE(svg.find(cp1253::ToUtf8("Προσφορά μειοδότη"_a)), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Every committed fuzzing input plays (as far as it is sound) without harm.
+TEST(Metafile, FuzzCorpusPlaysSafely) {
+  std::filesystem::path corpus = std::filesystem::path(DIM_TEST_DATA) / "../../../fuzz/corpus/gfx_emf";
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    TImageCanvas target(40, 30);
+    PlayEnhMetafile(target, bytes.str(), Rect(0, 0, 40, 30));
+    ++files;
+  }
+  EXPECT_GE(files, 3);
 }
 
 }  // namespace
