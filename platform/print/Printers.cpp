@@ -1,0 +1,440 @@
+#include "platform/print/Printers.h"
+
+#include <cups/cups.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/gfx/PdfCanvas.h"
+#include "platform/gfx/RecordingCanvas.h"
+#include "platform/rtl/FileUtils.h"
+
+// ---- paper sizes ------------------------------------------------------------
+
+const std::vector<TPaperSize>& StandardPaperSizes() {
+  static const std::vector<TPaperSize> sizes = {
+      {1, 215.9, 279.4},   {2, 215.9, 279.4},  {3, 279.4, 431.8},  {4, 431.8, 279.4},  {5, 215.9, 355.6},
+      {6, 139.7, 215.9},   {7, 184.15, 266.7}, {8, 297, 420},      {9, 210, 297},      {10, 210, 297},
+      {11, 148, 210},      {12, 250, 354},     {13, 182, 257},     {14, 215.9, 330.2}, {15, 215, 275},
+      {16, 254, 355.6},    {17, 279.4, 431.8}, {18, 215.9, 279.4}, {19, 98.4, 225.4},  {20, 104.8, 241.3},
+      {21, 114.3, 263.5},  {22, 120.7, 279.4}, {23, 127, 292.1},   {24, 431.8, 558.8}, {25, 558.8, 863.6},
+      {26, 863.6, 1117.6}, {27, 110, 220},     {28, 162, 229},     {29, 324, 458},     {30, 229, 324},
+      {31, 114, 162},      {32, 114, 229},     {33, 250, 353},     {34, 176, 250},     {35, 176, 125},
+      {36, 110, 230},      {37, 98.4, 190.5},  {38, 92.1, 165.1},  {39, 377.8, 279.4}, {40, 215.9, 304.8},
+      {41, 215.9, 330.2},  {42, 250, 353},     {43, 100, 148},     {44, 228.6, 279.4}, {45, 254, 279.4},
+      {46, 381, 279.4},    {47, 220, 220},     {48, 100, 100},     {49, 100, 100},     {50, 241.3, 304.8},
+      {51, 241.3, 381},    {52, 296.9, 457.2}, {53, 235.5, 322.3}, {54, 279.4, 215.9}, {55, 297, 210},
+      {56, 304.8, 241.3},  {57, 227, 356},     {58, 305, 487},     {59, 215.9, 322.3}, {60, 210, 330},
+      {61, 210, 148},      {62, 257, 182},     {63, 322, 445},     {64, 174, 235},     {65, 201, 276},
+      {66, 420, 594},      {67, 420, 297},     {68, 445, 322},
+  };
+  return sizes;
+}
+
+std::optional<TPaperSize> PaperSizeOf(int code) {
+  if (code < 1 || code > static_cast<int>(StandardPaperSizes().size())) return std::nullopt;
+  return StandardPaperSizes()[code - 1];
+}
+
+// ---- the machine's printers -------------------------------------------------
+
+namespace printers {
+namespace {
+
+constexpr std::uint32_t kPdfFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH |
+                                     DM_COPIES | DM_DEFAULTSOURCE | DM_PRINTQUALITY | DM_COLOR | DM_DUPLEX |
+                                     DM_COLLATE;
+
+AnsiString HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != 0 && DirectoryExists(cp1253::FromUtf8(home))) return cp1253::FromUtf8(home);
+  return GetProgramFolder();
+}
+
+std::vector<TPrinterProfile> CupsProfiles(int& defaultIndex) {
+  std::vector<TPrinterProfile> result;
+  cups_dest_t* dests = nullptr;
+  int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+  for (int i = 0; i < count; ++i) {
+    TPrinterProfile p;
+    p.Kind = TPrinterProfile::pkCups;
+    p.Name = cp1253::FromUtf8(dests[i].name);
+    p.Driver = "CUPS";
+    p.Port = p.Name;
+    p.PaperCodes = {DMPAPER_A4, DMPAPER_A3, DMPAPER_A5, DMPAPER_LETTER, DMPAPER_LEGAL};
+    p.Bins = {{7, "Automatically Select"}};
+    p.Defaults.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_COPIES |
+                          DM_DUPLEX | DM_COLLATE | DM_DEFAULTSOURCE | DM_COLOR;
+    if (dests[i].is_default) defaultIndex = static_cast<int>(result.size());
+    result.push_back(std::move(p));
+  }
+  cupsFreeDests(count, dests);
+  return result;
+}
+
+struct Machine {
+  std::optional<std::vector<TPrinterProfile>> profiles;
+  int defaultIndex = 0;
+  std::vector<TPrintJobRecord> log;
+};
+Machine& TheMachine() {
+  static Machine machine;
+  return machine;
+}
+
+}  // namespace
+
+TPrinterProfile PdfPrinterProfile() {
+  TPrinterProfile p;
+  p.Name = "PDF";
+  p.Driver = "PDF";
+  p.Port = "FILE:";
+  p.Kind = TPrinterProfile::pkPdfFile;
+  for (const TPaperSize& size : StandardPaperSizes()) p.PaperCodes.push_back(size.Code);
+  p.Bins = {{7, "Automatically Select"}};
+  p.Defaults.dmFields = kPdfFields;
+  p.OutputFolder = HomeFolder();
+  return p;
+}
+
+const std::vector<TPrinterProfile>& Profiles() {
+  Machine& m = TheMachine();
+  if (!m.profiles) {
+    int cupsDefault = -1;
+    std::vector<TPrinterProfile> cups = CupsProfiles(cupsDefault);
+    m.profiles = cups;
+    m.profiles->push_back(PdfPrinterProfile());
+    // A real printer is the default when CUPS names one, else the PDF one.
+    m.defaultIndex = cupsDefault >= 0 ? cupsDefault : static_cast<int>(m.profiles->size()) - 1;
+  }
+  return *m.profiles;
+}
+
+int DefaultIndex() {
+  Profiles();
+  return TheMachine().profiles->empty() ? -1 : TheMachine().defaultIndex;
+}
+
+void UseProfiles(std::vector<TPrinterProfile> profiles, int defaultIndex) {
+  Machine& m = TheMachine();
+  m.defaultIndex = profiles.empty() ? -1 : std::clamp(defaultIndex, 0, static_cast<int>(profiles.size()) - 1);
+  m.profiles = std::move(profiles);
+}
+
+void UseSystem() { TheMachine().profiles.reset(); }
+
+const std::vector<TPrintJobRecord>& JobLog() { return TheMachine().log; }
+void ClearJobLog() { TheMachine().log.clear(); }
+
+namespace {
+void Log(TPrintJobRecord record) { TheMachine().log.push_back(std::move(record)); }
+}  // namespace
+
+}  // namespace printers
+
+// ---- TPrinter ---------------------------------------------------------------
+
+TPrinter::TPrinter() : names_(std::make_unique<TStringList>()) {
+  Refresh();
+  SetPrinterIndex(-1);
+}
+
+TPrinter::~TPrinter() {
+  if (Printing()) Abort();
+}
+
+void TPrinter::Refresh() {
+  names_->Clear();
+  for (const TPrinterProfile& p : printers::Profiles()) names_->Add(p.Name);
+  if (index_ >= names_->Count()) index_ = printers::DefaultIndex();
+}
+
+TStrings* TPrinter::Printers() { return names_.get(); }
+
+const TPrinterProfile* TPrinter::Profile() const {
+  const std::vector<TPrinterProfile>& all = printers::Profiles();
+  if (index_ < 0 || index_ >= static_cast<int>(all.size())) return nullptr;
+  return &all[index_];
+}
+
+void TPrinter::SetPrinterIndex(int index) {
+  if (Printing()) throw EPrinter("Printing in progress");
+  int count = static_cast<int>(printers::Profiles().size());
+  if (index == -1) index = printers::DefaultIndex();
+  if (index < -1 || index >= count) throw EPrinter("Printer index out of range");
+  index_ = index;
+  ResetDeviceMode();
+  measure_.reset();
+}
+
+void TPrinter::ResetDeviceMode() {
+  const TPrinterProfile* p = Profile();
+  mode_ = p ? p->Defaults : TDeviceMode{};
+}
+
+AnsiString TPrinter::DeviceName() const { return Profile() ? Profile()->Name : AnsiString(); }
+AnsiString TPrinter::DriverName() const { return Profile() ? Profile()->Driver : AnsiString(); }
+AnsiString TPrinter::PortName() const { return Profile() ? Profile()->Port : AnsiString(); }
+std::vector<int> TPrinter::PaperCodes() const {
+  return Profile() ? Profile()->PaperCodes : std::vector<int>{};
+}
+std::vector<TPrinterBin> TPrinter::Bins() const {
+  return Profile() ? Profile()->Bins : std::vector<TPrinterBin>{};
+}
+
+TPrinterOrientation TPrinter::Orientation() const {
+  return mode_.dmOrientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
+}
+
+void TPrinter::SetOrientation(TPrinterOrientation orientation) {
+  if (Printing()) throw EPrinter("Printing in progress");
+  mode_.dmOrientation = orientation == poLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+  measure_.reset();
+}
+
+void TPrinter::SetCopies(int copies) { mode_.dmCopies = std::max(1, copies); }
+
+TDeviceCaps TPrinter::Caps() const {
+  TDeviceCaps caps;
+  const TPrinterProfile* p = Profile();
+  if (p == nullptr) return caps;
+  caps.LogPixelsX = p->DpiX;
+  caps.LogPixelsY = p->DpiY;
+  // The sheet: explicit length and width override the paper code, as on
+  // the system; an unknown code gives A4.
+  double widthMM = 210, lengthMM = 297;
+  std::uint32_t f = mode_.dmFields;
+  if ((f & DM_PAPERLENGTH) && (f & DM_PAPERWIDTH) && mode_.dmPaperLength > 0 && mode_.dmPaperWidth > 0) {
+    widthMM = mode_.dmPaperWidth / 10.0;
+    lengthMM = mode_.dmPaperLength / 10.0;
+  } else if (std::optional<TPaperSize> size = PaperSizeOf(mode_.dmPaperSize); (f & DM_PAPERSIZE) && size) {
+    widthMM = size->WidthMM;
+    lengthMM = size->LengthMM;
+  }
+  int offsetX = p->OffsetX, offsetY = p->OffsetY;
+  if (mode_.dmOrientation == DMORIENT_LANDSCAPE) {
+    std::swap(widthMM, lengthMM);
+    std::swap(offsetX, offsetY);
+  }
+  caps.PhysicalWidth = static_cast<int>(std::lround(widthMM / 25.4 * p->DpiX));
+  caps.PhysicalHeight = static_cast<int>(std::lround(lengthMM / 25.4 * p->DpiY));
+  caps.PhysicalOffsetX = offsetX;
+  caps.PhysicalOffsetY = offsetY;
+  caps.HorzRes = std::max(1, caps.PhysicalWidth - 2 * offsetX);
+  caps.VertRes = std::max(1, caps.PhysicalHeight - 2 * offsetY);
+  return caps;
+}
+
+int TPrinter::GetDeviceCaps(int index) const {
+  if (Profile() == nullptr) return 0;
+  TDeviceCaps caps = Caps();
+  switch (index) {
+    case LOGPIXELSX:
+      return caps.LogPixelsX;
+    case LOGPIXELSY:
+      return caps.LogPixelsY;
+    case HORZRES:
+      return caps.HorzRes;
+    case VERTRES:
+      return caps.VertRes;
+    case PHYSICALWIDTH:
+      return caps.PhysicalWidth;
+    case PHYSICALHEIGHT:
+      return caps.PhysicalHeight;
+    case PHYSICALOFFSETX:
+      return caps.PhysicalOffsetX;
+    case PHYSICALOFFSETY:
+      return caps.PhysicalOffsetY;
+    case HORZSIZE:
+      return MulDiv(caps.HorzRes, 254, caps.LogPixelsX * 10);
+    case VERTSIZE:
+      return MulDiv(caps.VertRes, 254, caps.LogPixelsY * 10);
+    case BITSPIXEL:
+      return mode_.dmColor == DMCOLOR_MONOCHROME ? 1 : 24;
+    default:
+      return 0;
+  }
+}
+
+TCanvas* TPrinter::Canvas() {
+  if (pdf_) return pdf_.get();
+  if (!measure_) {
+    TDeviceCaps caps = Caps();
+    measure_ = std::make_unique<TRecordingCanvas>(caps.HorzRes, caps.VertRes, caps.LogPixelsY);
+    measure_->Caps = caps;
+  }
+  return measure_.get();
+}
+
+void TPrinter::BeginDoc() {
+  if (Printing()) throw EPrinter("Printing in progress");
+  if (Profile() == nullptr) throw EPrinter("There is no default printer currently selected");
+  TCanvas* before = Canvas();
+  auto pdf = std::make_unique<TPdfCanvas>(Caps(), Title);
+  // What was set on the canvas before the document starts stays.
+  pdf->Font->Assign(*before->Font);
+  *pdf->Pen = *before->Pen;
+  *pdf->Brush = *before->Brush;
+  pdf_ = std::move(pdf);
+  page_ = 1;
+  aborted_ = false;
+}
+
+void TPrinter::NewPage() {
+  if (!Printing()) throw EPrinter("Printer is not currently printing");
+  pdf_->NewPage();
+  ++page_;
+}
+
+namespace {
+
+// What a PDF page cannot carry, as "Name=value".
+std::vector<AnsiString> Unshown(const TDeviceMode& m) {
+  std::vector<AnsiString> out;
+  if ((m.dmFields & DM_COPIES) && m.dmCopies != 1) out.push_back("Copies=" + IntToStr(m.dmCopies));
+  if ((m.dmFields & DM_COLLATE) && m.dmCollate != 0) out.push_back("Collate=" + IntToStr(m.dmCollate));
+  if ((m.dmFields & DM_DUPLEX) && m.dmDuplex != DMDUP_SIMPLEX)
+    out.push_back("Duplex=" + IntToStr(m.dmDuplex));
+  if ((m.dmFields & DM_DEFAULTSOURCE) && m.dmDefaultSource != 7)
+    out.push_back("Bin=" + IntToStr(m.dmDefaultSource));
+  if ((m.dmFields & DM_PRINTQUALITY) && m.dmPrintQuality != 600)
+    out.push_back("Quality=" + IntToStr(m.dmPrintQuality));
+  return out;
+}
+
+// A name from the title that is safe as a file name.
+AnsiString FileTitle(const AnsiString& title) {
+  AnsiString name;
+  for (char c : title)
+    name += (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' ||
+             c == '|' || static_cast<unsigned char>(c) < 32)
+                ? '_'
+                : c;
+  name = Trim(name);
+  return name.empty() || name == "." || name == ".." ? AnsiString("document") : name;
+}
+
+}  // namespace
+
+void TPrinter::Deliver(const std::string& pdf, TPrintJobRecord& record) {
+  const TPrinterProfile& p = *Profile();
+  if (p.Kind == TPrinterProfile::pkPdfFile) {
+    AnsiString target = FileName;
+    if (target.empty()) {
+      AnsiString folder = IncludeTrailingPathDelimiter(p.OutputFolder);
+      AnsiString base = FileTitle(Title);
+      target = folder + base + ".pdf";
+      for (int n = 2; FileExists(target); ++n) target = folder + base + " (" + IntToStr(n) + ").pdf";
+    }
+    record.Destination = target;
+    SafeWriteFile(target, pdf);  // EFCreateError when it cannot be written
+    return;
+  }
+  // A CUPS destination: the PDF goes to the server as a file, with the
+  // options it understands.
+  char spool[] = "/tmp/dim-print-XXXXXX";
+  int fd = mkstemp(spool);
+  if (fd < 0) throw EPrinter("Cannot create the print file");
+  bool written = ::write(fd, pdf.data(), pdf.size()) == static_cast<ssize_t>(pdf.size());
+  ::close(fd);
+  cups_option_t* options = nullptr;
+  int count = 0;
+  count = cupsAddOption("copies", std::to_string(std::max(1, mode_.dmCopies)).c_str(), count, &options);
+  if (mode_.dmDuplex == DMDUP_VERTICAL)
+    count = cupsAddOption("sides", "two-sided-long-edge", count, &options);
+  if (mode_.dmDuplex == DMDUP_HORIZONTAL)
+    count = cupsAddOption("sides", "two-sided-short-edge", count, &options);
+  if (mode_.dmCollate) count = cupsAddOption("collate", "true", count, &options);
+  int job = written ? cupsPrintFile2(CUPS_HTTP_DEFAULT, cp1253::ToUtf8(p.Name).c_str(), spool,
+                                     cp1253::ToUtf8(Title).c_str(), count, options)
+                    : 0;
+  cupsFreeOptions(count, options);
+  ::unlink(spool);
+  if (job == 0) throw EPrinter("The printer " + p.Name + " did not accept the job");
+  record.Destination = p.Name + "-" + IntToStr(job);
+}
+
+void TPrinter::EndDoc() {
+  if (!Printing()) throw EPrinter("Printer is not currently printing");
+  TPrintJobRecord record{DeviceName(), Title, {}, pdf_->PageCount(), mode_, Unshown(mode_), false};
+  std::string bytes = pdf_->Finish();
+  pdf_.reset();
+  if (bytes.empty()) throw EPrinter("The document could not be produced");
+  Deliver(bytes, record);
+  printers::Log(std::move(record));
+}
+
+void TPrinter::Abort() {
+  if (!Printing()) return;
+  TPrintJobRecord record{DeviceName(), Title, {}, pdf_->PageCount(), mode_, Unshown(mode_), true};
+  pdf_.reset();
+  aborted_ = true;
+  printers::Log(std::move(record));
+}
+
+TPrinter* Printer() {
+  static TPrinter printer;
+  return &printer;
+}
+
+// ---- the printer as a text file ------------------------------------------------
+
+TPrnFile::TPrnFile(TPrinter* printer) : printer_(printer) {}
+
+TPrnFile::~TPrnFile() {
+  // A channel left open by an error is abandoned, not printed half.
+  if (open_ && printer_->Printing()) printer_->Abort();
+}
+
+void TPrnFile::Rewrite() {
+  if (open_) CloseFile();
+  try {
+    printer_->BeginDoc();
+  } catch (const EPrinter& e) {
+    throw EInOutError(e.Message);
+  }
+  open_ = true;
+  pending_.clear();
+  y_ = 0;
+}
+
+void TPrnFile::PutLine(const AnsiString& line) {
+  TCanvas* canvas = printer_->Canvas();
+  int height = canvas->TextHeight("W");
+  if (y_ > 0 && y_ + height > printer_->PageHeight()) {
+    printer_->NewPage();
+    y_ = 0;
+  }
+  if (!line.empty()) canvas->TextOut(0, y_, line);
+  y_ += height;
+}
+
+void TPrnFile::Write(const AnsiString& text) {
+  if (!open_) throw EInOutError("File not open");
+  for (char c : text) {
+    if (c == '\n') {
+      PutLine(pending_);
+      pending_.clear();
+    } else if (c != '\r') {
+      pending_ += c;
+    }
+  }
+}
+
+void TPrnFile::Writeln(const AnsiString& text) { Write(text + "\n"); }
+
+void TPrnFile::CloseFile() {
+  if (!open_) throw EInOutError("File not open");
+  open_ = false;
+  try {
+    if (!pending_.empty()) PutLine(pending_);
+    pending_.clear();
+    printer_->EndDoc();
+  } catch (const EInOutError&) {
+    throw;
+  } catch (const Exception& e) {
+    throw EInOutError(e.Message);
+  }
+}

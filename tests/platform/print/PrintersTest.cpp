@@ -1,0 +1,318 @@
+// Printers: the PDF printer's output read back by other programs, device
+// settings and capabilities from installed profiles, the job log, and the
+// printer as a text file.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/print/Printers.h"
+#include "platform/rtl/FileUtils.h"
+
+namespace {
+
+std::string RunCommand(const std::string& command, int* status = nullptr) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  int rc = pclose(pipe);
+  if (status) *status = rc;
+  return out;
+}
+bool Have(const char* program) {
+  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+class PrintersTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() / ("dim-print-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    TPrinterProfile pdf = printers::PdfPrinterProfile();
+    pdf.OutputFolder = dir.string();
+    TPrinterProfile office;
+    office.Name = "Office Laser";
+    office.Driver = "laser";
+    office.Kind = TPrinterProfile::pkPdfFile;
+    office.DpiX = office.DpiY = 300;
+    office.OffsetX = 50;
+    office.OffsetY = 60;
+    office.PaperCodes = {DMPAPER_A4, DMPAPER_LETTER};
+    office.Bins = {{1, "Upper"}, {2, "Lower"}};
+    office.Defaults.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_DEFAULTSOURCE;
+    office.Defaults.dmPaperSize = DMPAPER_LETTER;
+    office.OutputFolder = dir.string();
+    printers::UseProfiles({pdf, office}, 0);
+    printers::ClearJobLog();
+  }
+  void TearDown() override {
+    printers::UseSystem();
+    std::filesystem::remove_all(dir);
+  }
+  AnsiString Path(const char* name) { return (dir / name).string(); }
+  std::filesystem::path dir;
+};
+
+TEST(PaperSizes, StandardTable) {
+  struct Case {
+    int code;
+    double width, length;
+  } cases[] = {{1, 215.9, 279.4}, {5, 215.9, 355.6}, {8, 297, 420},      {9, 210, 297},
+               {11, 148, 210},    {12, 250, 354},    {13, 182, 257},     {20, 104.8, 241.3},
+               {27, 110, 220},    {35, 176, 125},    {39, 377.8, 279.4}, {47, 220, 220},
+               {48, 100, 100},    {55, 297, 210},    {66, 420, 594},     {68, 445, 322}};
+  EXPECT_EQ(StandardPaperSizes().size(), 68u);
+  for (const Case& c : cases) {
+    std::optional<TPaperSize> size = PaperSizeOf(c.code);
+    ASSERT_TRUE(size) << c.code;
+    EXPECT_DOUBLE_EQ(size->WidthMM, c.width) << c.code;
+    EXPECT_DOUBLE_EQ(size->LengthMM, c.length) << c.code;
+  }
+  EXPECT_FALSE(PaperSizeOf(0));
+  EXPECT_FALSE(PaperSizeOf(69));
+  EXPECT_FALSE(PaperSizeOf(256));
+}
+
+TEST(SystemPrinters, ThePdfPrinterIsAlwaysThere) {
+  printers::UseSystem();
+  TPrinter printer;
+  ASSERT_GE(printer.Printers()->Count(), 1);
+  EXPECT_GE(printer.Printers()->IndexOf("PDF"), 0);
+  printer.SetPrinterIndex(printer.Printers()->IndexOf("PDF"));
+  EXPECT_EQ(printer.GetDeviceCaps(LOGPIXELSX), 600);
+  EXPECT_EQ(printer.GetDeviceCaps(LOGPIXELSY), 600);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALWIDTH), 4961);  // A4 at 600 dots per inch
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALHEIGHT), 7016);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETX), 0);
+  EXPECT_EQ(printer.PageWidth(), 4961);
+  EXPECT_EQ(printer.PaperCodes().size(), 68u);
+  EXPECT_EQ(printer.DeviceMode().dmPaperSize, DMPAPER_A4);
+  EXPECT_EQ(printer.Orientation(), poPortrait);
+}
+
+TEST_F(PrintersTest, ProfilesGiveResolutionOffsetsAndPapers) {
+  TPrinter printer;
+  EXPECT_EQ(printer.PrinterIndex(), 0);
+  printer.SetPrinterIndex(1);
+  EXPECT_EQ(printer.DeviceName(), "Office Laser");
+  EXPECT_EQ(printer.GetDeviceCaps(LOGPIXELSX), 300);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALWIDTH), 2550);  // letter, 8.5 in
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALHEIGHT), 3300);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETX), 50);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETY), 60);
+  EXPECT_EQ(printer.PageWidth(), 2450);
+  EXPECT_EQ(printer.PageHeight(), 3180);
+  printer.SetOrientation(poLandscape);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALWIDTH), 3300);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETX), 60);
+  EXPECT_EQ(printer.DeviceMode().dmOrientation, DMORIENT_LANDSCAPE);
+  // Explicit length and width, when the fields say so, override the code.
+  printer.SetOrientation(poPortrait);
+  TDeviceMode& mode = printer.DeviceMode();
+  mode.dmFields |= DM_PAPERLENGTH | DM_PAPERWIDTH;
+  mode.dmPaperWidth = 1000;
+  mode.dmPaperLength = 1500;
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALWIDTH), 1181);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALHEIGHT), 1772);
+  EXPECT_EQ(printer.Bins().size(), 2u);
+  EXPECT_EQ(printer.PaperCodes(), (std::vector<int>{DMPAPER_A4, DMPAPER_LETTER}));
+  // Selecting a printer resets the settings to its own.
+  printer.SetPrinterIndex(0);
+  printer.SetPrinterIndex(1);
+  EXPECT_EQ(printer.DeviceMode(), printers::Profiles()[1].Defaults);
+  EXPECT_THROW(printer.SetPrinterIndex(2), EPrinter);
+}
+
+TEST_F(PrintersTest, NoPrinterAtAll) {
+  printers::UseProfiles({});
+  TPrinter printer;
+  EXPECT_EQ(printer.Printers()->Count(), 0);
+  EXPECT_EQ(printer.PrinterIndex(), -1);
+  EXPECT_EQ(printer.GetDeviceCaps(LOGPIXELSX), 0);
+  try {
+    printer.BeginDoc();
+    FAIL();
+  } catch (const EPrinter& e) {
+    EXPECT_EQ(e.Message, "There is no default printer currently selected");
+  }
+}
+
+TEST_F(PrintersTest, StateErrors) {
+  TPrinter printer;
+  EXPECT_THROW(printer.NewPage(), EPrinter);
+  EXPECT_THROW(printer.EndDoc(), EPrinter);
+  printer.FileName = Path("state.pdf");
+  printer.BeginDoc();
+  EXPECT_TRUE(printer.Printing());
+  EXPECT_THROW(printer.BeginDoc(), EPrinter);
+  EXPECT_THROW(printer.SetPrinterIndex(1), EPrinter);
+  EXPECT_THROW(printer.SetOrientation(poLandscape), EPrinter);
+  printer.EndDoc();
+  EXPECT_FALSE(printer.Printing());
+}
+
+TEST_F(PrintersTest, PdfDocumentReadsBackWithItsGreekText) {
+  TPrinter printer;
+  printer.Title = "Πίνακας προσφορών"_a;
+  printer.FileName = Path("greek.pdf");
+  printer.BeginDoc();
+  TCanvas* c = printer.Canvas();
+  EXPECT_EQ(c->GetDeviceCaps(LOGPIXELSY), 600);
+  c->Font->Name = "Arial";
+  c->Font->SetSize(12);
+  EXPECT_EQ(c->Font->Height(), -100);
+  c->TextOut(600, 600, "Προσφορά μειοδότη: 12.345,67 €"_a);
+  c->Rectangle(500, 500, 4000, 800);
+  printer.NewPage();
+  EXPECT_EQ(printer.PageNumber(), 2);
+  c->Font->Name = "Courier New";
+  c->TextOut(600, 600, "Σελίδα 2 ΑΒΓΔ"_a);
+  printer.EndDoc();
+  ASSERT_TRUE(FileExists(Path("greek.pdf")));
+  std::string file = (dir / "greek.pdf").string();
+  if (Have("qpdf")) {
+    int status = -1;
+    RunCommand("qpdf --check '" + file + "' 2>&1", &status);
+    EXPECT_EQ(status, 0);
+  }
+  if (Have("pdftotext")) {
+    std::string text = RunCommand("pdftotext -enc UTF-8 '" + file + "' - 2>/dev/null");
+    EXPECT_NE(text.find(cp1253::ToUtf8("Προσφορά μειοδότη: 12.345,67 €"_a)), std::string::npos) << text;
+    EXPECT_NE(text.find(cp1253::ToUtf8("Σελίδα 2 ΑΒΓΔ"_a)), std::string::npos) << text;
+  }
+  if (Have("pdfinfo")) {
+    std::string info = RunCommand("pdfinfo '" + file + "' 2>/dev/null");
+    EXPECT_NE(info.find("Pages:           2\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("595.32 x 841.92 pts"), std::string::npos) << info;  // A4
+  }
+  ASSERT_EQ(printers::JobLog().size(), 1u);
+  EXPECT_EQ(printers::JobLog()[0].Pages, 2);
+  EXPECT_EQ(printers::JobLog()[0].Destination, Path("greek.pdf"));
+  EXPECT_TRUE(printers::JobLog()[0].Unshown.empty());
+}
+
+TEST_F(PrintersTest, JobLogKeepsWhatAPdfCannotShow) {
+  TPrinter printer;
+  printer.FileName = Path("settings.pdf");
+  printer.SetCopies(3);
+  TDeviceMode& mode = printer.DeviceMode();
+  mode.dmDuplex = DMDUP_VERTICAL;
+  mode.dmDefaultSource = 4;
+  mode.dmCollate = 1;
+  mode.dmPrintQuality = 300;
+  printer.BeginDoc();
+  printer.EndDoc();
+  ASSERT_EQ(printers::JobLog().size(), 1u);
+  const TPrintJobRecord& job = printers::JobLog()[0];
+  EXPECT_EQ(job.Printer, "PDF");
+  EXPECT_EQ(job.Mode.dmCopies, 3);
+  EXPECT_EQ(job.Unshown,
+            (std::vector<AnsiString>{"Copies=3", "Collate=1", "Duplex=2", "Bin=4", "Quality=300"}));
+  // A printer whose settings lack a field does not report it.
+  TPrinter office;
+  office.SetPrinterIndex(1);
+  office.FileName = Path("office.pdf");
+  office.DeviceMode().dmDuplex = DMDUP_HORIZONTAL;
+  office.BeginDoc();
+  office.EndDoc();
+  EXPECT_TRUE(printers::JobLog()[1].Unshown.empty());
+}
+
+TEST_F(PrintersTest, AbortWritesNothing) {
+  TPrinter printer;
+  printer.FileName = Path("aborted.pdf");
+  printer.BeginDoc();
+  printer.Canvas()->TextOut(0, 0, "x");
+  printer.Abort();
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_TRUE(printer.Aborted());
+  EXPECT_FALSE(FileExists(Path("aborted.pdf")));
+  ASSERT_EQ(printers::JobLog().size(), 1u);
+  EXPECT_TRUE(printers::JobLog()[0].Aborted);
+}
+
+TEST_F(PrintersTest, DefaultFileNameFollowsTheTitle) {
+  TPrinter printer;
+  printer.Title = "Έκθεση: 1/2"_a;
+  for (int i = 0; i < 2; ++i) {
+    printer.BeginDoc();
+    printer.EndDoc();
+  }
+  EXPECT_EQ(printers::JobLog()[0].Destination, Path("") + "Έκθεση_ 1_2.pdf"_a);
+  EXPECT_EQ(printers::JobLog()[1].Destination, Path("") + "Έκθεση_ 1_2 (2).pdf"_a);
+  EXPECT_TRUE(FileExists(printers::JobLog()[1].Destination));
+}
+
+TEST_F(PrintersTest, UnwritableTargetRaisesAndLeavesThePrinterReady) {
+  TPrinter printer;
+  printer.FileName = Path("missing-folder/out.pdf");
+  printer.BeginDoc();
+  EXPECT_ANY_THROW(printer.EndDoc());
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_TRUE(printers::JobLog().empty());
+}
+
+TEST_F(PrintersTest, CanvasBeforeTheDocumentMeasuresLikeThePrinter) {
+  TPrinter printer;
+  TCanvas* c = printer.Canvas();
+  c->Font->Name = "Courier New";
+  c->Font->SetSize(10);
+  EXPECT_EQ(c->Font->Height(), -83);
+  EXPECT_EQ(c->GetDeviceCaps(LOGPIXELSX), 600);
+  int width = c->TextWidth("0123456789");
+  printer.FileName = Path("measure.pdf");
+  printer.BeginDoc();
+  EXPECT_EQ(printer.Canvas()->Font->Name, "Courier New");
+  EXPECT_EQ(printer.Canvas()->TextWidth("0123456789"), width);
+  printer.EndDoc();
+}
+
+TEST_F(PrintersTest, TextFileWritesLinesDownThePages) {
+  TPrinter printer;
+  printer.FileName = Path("text.pdf");
+  TPrnFile prn(&printer);
+  EXPECT_THROW(prn.Writeln("x"), EInOutError);
+  prn.Rewrite();
+  printer.Canvas()->Font->Name = "Courier New";
+  printer.Canvas()->Font->SetSize(10);
+  int lineHeight = printer.Canvas()->TextHeight("W");
+  int perPage = printer.PageHeight() / lineHeight;
+  for (int i = 1; i <= perPage + 5; ++i) prn.Writeln("Γραμμή "_a + IntToStr(i));
+  prn.Write("ΣΥΝΟΛΙΚΗ ΑΠΑΙΤΟΥΜΕΝΗ  ΕΓΓΥΗΣΗ"_a);
+  prn.Write("\r\n");
+  prn.CloseFile();
+  EXPECT_THROW(prn.CloseFile(), EInOutError);
+  ASSERT_EQ(printers::JobLog().size(), 1u);
+  EXPECT_EQ(printers::JobLog()[0].Pages, 2);
+  if (Have("pdftotext")) {
+    std::string text =
+        RunCommand("pdftotext -layout -enc UTF-8 '" + (dir / "text.pdf").string() + "' - 2>/dev/null");
+    EXPECT_NE(text.find(cp1253::ToUtf8("Γραμμή 1\n"_a)), std::string::npos);
+    EXPECT_NE(text.find(cp1253::ToUtf8("Γραμμή "_a + IntToStr(perPage + 5))), std::string::npos);
+    // The reader rebuilds blanks from positions; the words must be there.
+    EXPECT_NE(text.find(cp1253::ToUtf8("ΣΥΝΟΛΙΚΗ ΑΠΑΙΤΟΥΜΕΝΗ"_a)), std::string::npos);
+    EXPECT_NE(text.find(cp1253::ToUtf8(" ΕΓΓΥΗΣΗ"_a)), std::string::npos);
+  }
+}
+
+TEST_F(PrintersTest, TextFileErrorsAreInputOutputErrors) {
+  printers::UseProfiles({});
+  TPrinter none;
+  TPrnFile prn(&none);
+  EXPECT_THROW(prn.Rewrite(), EInOutError);
+  SetUp();
+  TPrinter printer;
+  printer.FileName = Path("no-folder/x.pdf");
+  TPrnFile bad(&printer);
+  bad.Rewrite();
+  bad.Writeln("a");
+  EXPECT_THROW(bad.CloseFile(), EInOutError);
+  EXPECT_FALSE(printer.Printing());
+}
+
+}  // namespace
