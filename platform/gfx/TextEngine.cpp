@@ -165,15 +165,30 @@ std::vector<int> ResolvedFont::CharacterEnds(const AnsiString& text) const {
   if (text.empty()) return ends;
   Converted converted = Convert(text);
   PangoLayout* layout = NewLayout(converted);
-  ends.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    PangoRectangle pos;
-    pango_layout_index_to_pos(layout, converted.offsets[i], &pos);
-    ends.push_back(ToUnits(pos.x + pos.width));
+  std::vector<int> charAt(converted.utf8.size() + 1, 0);
+  for (size_t c = 0; c < text.size(); ++c)
+    for (int b = converted.offsets[c]; b < converted.offsets[c + 1]; ++b) charAt[b] = static_cast<int>(c);
+  // One walk over the glyphs: each character ends where the glyphs of its
+  // cluster end.
+  std::vector<long long> end(text.size(), -1);
+  long long x = 0;
+  PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
+  for (GSList* run = line ? line->runs : nullptr; run != nullptr; run = run->next) {
+    auto* item = static_cast<PangoGlyphItem*>(run->data);
+    for (int g = 0; g < item->glyphs->num_glyphs; ++g) {
+      x += item->glyphs->glyphs[g].geometry.width;
+      int c = charAt[item->item->offset + item->glyphs->log_clusters[g]];
+      end[c] = std::max(end[c], x);
+    }
   }
   g_object_unref(layout);
-  // Never narrower than the characters before: keeps Dx arrays non-negative.
-  for (size_t i = 1; i < ends.size(); ++i) ends[i] = std::max(ends[i], ends[i - 1]);
+  ends.reserve(text.size());
+  long long last = 0;
+  for (long long e : end) {
+    // Characters sharing a cluster end with it; never narrower than those before.
+    last = std::max(last, e);
+    ends.push_back(ToUnits(static_cast<int>(last)));
+  }
   return ends;
 }
 
