@@ -17,3 +17,13 @@ TBackend& Backend() {
 bool HasBackend() { return Installed() != nullptr; }
 
 void SetBackend(std::unique_ptr<TBackend> b) { Installed() = std::move(b); }
+
+namespace {
+void (*installedChooser)() = nullptr;
+}
+
+void SetBackendChooser(void (*chooser)()) { installedChooser = chooser; }
+
+void RunBackendChooser() {
+  if (installedChooser) installedChooser();
+}

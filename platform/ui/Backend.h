@@ -8,6 +8,10 @@
 #include "platform/rtl/System.h"
 #include "platform/ui/Windows.h"
 
+class TCustomForm;
+class TWinControl;
+class TImageCanvas;
+
 class TBackend {
  public:
   virtual ~TBackend() = default;
@@ -27,6 +31,22 @@ class TBackend {
   // The default error box for an exception no handler caught.
   virtual void ShowErrorBox(const AnsiString& text, const AnsiString& caption) = 0;
 
+  // A form is about to run modally. The headless backend takes the next
+  // scripted answer here: it may set the form's ModalResult or drive the
+  // form; false refuses an unexpected dialog (the run ends with mrCancel).
+  virtual bool BeginModal(TCustomForm& form) = 0;
+  virtual void EndModal(TCustomForm& form) = 0;
+  // A modal form waits for input that can never come (headless).
+  virtual void ModalStalled(TCustomForm& form) = 0;
+
+  // Top-level windows (forms, popups, hints) appear, move, change and go.
+  // Painted gives the window's pixels after a paint pass.
+  virtual void WindowShown(TWinControl& window) = 0;
+  virtual void WindowHidden(TWinControl& window) = 0;
+  virtual void WindowBoundsChanged(TWinControl& window) = 0;
+  virtual void WindowCaptionChanged(TWinControl& window) = 0;
+  virtual void WindowPainted(TWinControl& window, const TImageCanvas& pixels) = 0;
+
   virtual void SetCursorShape(int cursor) = 0;
   virtual int ScreenWidth() = 0;
   virtual int ScreenHeight() = 0;
@@ -45,3 +65,6 @@ TBackend& Backend();
 bool HasBackend();
 // Installs B (owned); the previous one is freed.
 void SetBackend(std::unique_ptr<TBackend> b);
+// What Application->Initialize calls when no backend is installed yet.
+void SetBackendChooser(void (*chooser)());
+void RunBackendChooser();

@@ -27,3 +27,30 @@ void Char(char ch, Word vk = 0);
 Word VkOfChar(char ch, bool* shifted = nullptr);
 
 }  // namespace ui::input
+
+class TWinControl;
+struct TPoint;
+
+namespace ui::input {
+
+// Mouse input at a point of a top-level window (its own coordinates). The
+// message goes to the window holding the capture, or to the enabled window
+// under the point; a press within the double-click time and distance of the
+// previous one becomes a double click. A press outside an open popup closes
+// it; input to a form below a modal one is refused with a beep.
+void MouseMove(TWinControl* window, int x, int y);
+void MouseButton(TWinControl* window, int button /* 0 left, 1 right, 2 middle */, bool down, int x, int y);
+// Delta in wheel units: WHEEL_DELTA (120) per notch, positive away from the
+// user.
+void MouseWheel(TWinControl* window, int delta, int x, int y);
+// The mouse left the window.
+void MouseLeave(TWinControl* window);
+
+// Lines scrolled per wheel notch (the system setting; 3 unless changed).
+UINT WheelScrollLines();
+void SetWheelScrollLines(UINT lines);
+// Double clicks: at most this many milliseconds apart, and this many pixels.
+UINT DoubleClickTime();
+constexpr int kDoubleClickDistance = 2;
+
+}  // namespace ui::input

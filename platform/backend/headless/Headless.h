@@ -9,7 +9,9 @@
 #include <memory>
 #include <vector>
 
+#include "platform/gfx/CairoCanvas.h"
 #include "platform/ui/Backend.h"
+#include "platform/ui/Controls.h"
 
 class THeadlessBackend : public TBackend {
  public:
@@ -44,6 +46,11 @@ class THeadlessBackend : public TBackend {
   std::vector<AnsiString> UnexpectedDialogs;
   std::vector<ShownBox> MessageBoxes;
   std::vector<ShownBox> ErrorBoxes;
+  // The next modal form must have TextPart in its caption (empty: any) and
+  // ends with Result at once, or is driven by Drive: the test types and
+  // clicks in the shown form, and what Drive leaves in ModalResult ends it.
+  void ExpectModal(const AnsiString& textPart, int result);
+  void ExpectModal(const AnsiString& textPart, std::function<void(TCustomForm&)> drive);
   // Scripted answers not used up.
   int PendingAnswers() const { return static_cast<int>(script_.size()); }
 
@@ -55,6 +62,43 @@ class THeadlessBackend : public TBackend {
   int Cursor = 0;
   int ScreenW = 1280;
   int ScreenH = 1024;
+
+  // ---- windows ----
+  std::vector<TWinControl*> Windows;  // showing top-level windows, in the order shown
+  int PaintPasses = 0;
+  // Paints what is pending and gives the window's pixels (nullptr when it
+  // is not showing).
+  const TImageCanvas* Render(TWinControl& window);
+  // Writes the window's pixels as a PNG file.
+  void SaveWindowPng(TWinControl& window, const std::string& fileName);
+
+  // ---- input, handled at once (the messages are processed before return) ----
+  // A key press with the modifiers held around it.
+  void PressKey(Word vk, TShiftState shift = {}, bool extended = false);
+  void KeyDown(Word vk, bool extended = false);
+  void KeyUp(Word vk, bool extended = false);
+  // Types 1253 text: each character with its key (Greek letters arrive as
+  // text, as from an input method).
+  void Type(const AnsiString& text);
+  // Mouse at a point of Control (its client coordinates).
+  void MoveMouse(TControl& control, int x, int y);
+  void Click(TControl& control, int x, int y, int button = 0);
+  void DoubleClick(TControl& control, int x, int y);
+  void PressMouse(TControl& control, int x, int y, int button = 0);
+  void ReleaseMouse(TControl& control, int x, int y, int button = 0);
+  // Notches of the wheel, positive away from the user.
+  void Wheel(TControl& control, int notches, int x, int y);
+  // Moves and resizes a top-level window as the user would.
+  void ResizeWindow(TWinControl& window, int width, int height);
+
+  bool BeginModal(TCustomForm& form) override;
+  void EndModal(TCustomForm&) override {}
+  void ModalStalled(TCustomForm& form) override;
+  void WindowShown(TWinControl& window) override;
+  void WindowHidden(TWinControl& window) override;
+  void WindowBoundsChanged(TWinControl&) override {}
+  void WindowCaptionChanged(TWinControl&) override {}
+  void WindowPainted(TWinControl&, const TImageCanvas&) override { ++PaintPasses; }
 
   void Beep(UINT type) override { Beeps.push_back(type); }
   int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) override;
@@ -71,6 +115,7 @@ class THeadlessBackend : public TBackend {
   struct Answer {
     AnsiString TextPart;
     int Result = 0;
+    std::function<void(TCustomForm&)> Drive;
   };
   // The next scripted answer if its text part is found in Text; records an
   // unexpected dialog otherwise.
@@ -82,6 +127,6 @@ class THeadlessBackend : public TBackend {
   AnsiString clipboard_;
 };
 
-// Installs a fresh headless backend and resets the thread's queue; returns
-// it for the test to drive.
+// Installs a fresh headless backend and resets the thread's queue and the
+// application's loop state; returns it for the test to drive.
 THeadlessBackend& InstallHeadlessBackend();

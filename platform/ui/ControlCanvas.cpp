@@ -1,0 +1,121 @@
+#include "platform/ui/ControlCanvas.h"
+
+namespace {
+// Which canvas last set the target's clipping; another one must set it again
+// before drawing. Numbers, not addresses: a new canvas may reuse an address.
+std::uint64_t nextCanvasId = 1;
+std::uint64_t lastClipOwner = 0;
+}  // namespace
+
+TControlCanvas::TControlCanvas(TCanvas& target, TPoint origin, const TRect& limit, TSize size)
+    : target_(target), origin_(origin), limit_(limit), size_(size), id_(nextCanvasId++) {
+  Font->Assign(*target.Font);
+  // A fresh canvas starts from the target's pen and brush, as a new device
+  // context starts from the defaults of its window.
+  Pen->Assign(*target.Pen);
+  Brush->Assign(*target.Brush);
+}
+
+void TControlCanvas::Sync() {
+  target_.Font->Assign(*Font);
+  target_.Pen->Assign(*Pen);
+  target_.Brush->Assign(*Brush);
+  target_.SetTextAlign(GetTextAlign());
+  if (clipDirty_ || lastClipOwner != id_) {
+    TRegion region{limit_};
+    if (const TRegion* own = ClipRegion()) {
+      TRegion shifted;
+      for (const TRect& r : *own) shifted.push_back(Shift(r));
+      region = IntersectRegions(region, shifted);
+    }
+    target_.SelectClipRgn(&region);
+    clipDirty_ = false;
+    lastClipOwner = id_;
+  }
+}
+
+std::vector<TPoint> TControlCanvas::Shift(const std::vector<TPoint>& points) const {
+  std::vector<TPoint> out;
+  out.reserve(points.size());
+  for (TPoint p : points) out.push_back(Point(p.X + origin_.X, p.Y + origin_.Y));
+  return out;
+}
+
+TSize TControlCanvas::TextExtent(const AnsiString& text) {
+  target_.Font->Assign(*Font);
+  return target_.TextExtent(text);
+}
+
+TTextMetric TControlCanvas::GetTextMetrics() {
+  target_.Font->Assign(*Font);
+  return target_.GetTextMetrics();
+}
+
+std::vector<int> TControlCanvas::CharacterEnds(const AnsiString& text) {
+  target_.Font->Assign(*Font);
+  return target_.CharacterEnds(text);
+}
+
+void TControlCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
+                                const int* dx) {
+  Sync();
+  TRect shifted;
+  if (rect) shifted = Shift(*rect);
+  target_.ExtTextOut(x + origin_.X, y + origin_.Y, options, rect ? &shifted : nullptr, text, dx);
+}
+
+int TControlCanvas::DrawText(const AnsiString& text, TRect& rect, unsigned format) {
+  Sync();
+  TRect shifted = Shift(rect);
+  const int result = target_.DrawText(text, shifted, format);
+  rect = OffsetRect(shifted, -origin_.X, -origin_.Y);
+  return result;
+}
+
+void TControlCanvas::FillRect(const TRect& rect) {
+  Sync();
+  target_.FillRect(Shift(rect));
+}
+
+void TControlCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  Sync();
+  target_.Rectangle(x1 + origin_.X, y1 + origin_.Y, x2 + origin_.X, y2 + origin_.Y);
+}
+
+void TControlCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
+  Sync();
+  target_.RoundRect(x1 + origin_.X, y1 + origin_.Y, x2 + origin_.X, y2 + origin_.Y, x3, y3);
+}
+
+void TControlCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  Sync();
+  target_.Ellipse(x1 + origin_.X, y1 + origin_.Y, x2 + origin_.X, y2 + origin_.Y);
+}
+
+void TControlCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  Sync();
+  const int ox = origin_.X, oy = origin_.Y;
+  target_.Arc(x1 + ox, y1 + oy, x2 + ox, y2 + oy, x3 + ox, y3 + oy, x4 + ox, y4 + oy);
+}
+
+void TControlCanvas::Polygon(const std::vector<TPoint>& points) {
+  Sync();
+  target_.Polygon(Shift(points));
+}
+
+void TControlCanvas::Polyline(const std::vector<TPoint>& points) {
+  Sync();
+  target_.Polyline(Shift(points));
+}
+
+void TControlCanvas::DrawFocusRect(const TRect& rect) {
+  Sync();
+  target_.DrawFocusRect(Shift(rect));
+}
+
+void TControlCanvas::DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) {
+  Sync();
+  target_.DrawPixels(Shift(dest), pixels, transparent, key);
+}
+
+int TControlCanvas::GetDeviceCaps(int index) const { return target_.GetDeviceCaps(index); }

@@ -1,0 +1,62 @@
+#pragma once
+// A canvas for one control on the pixels of its window: coordinates are the
+// control's own (its top-left corner is 0, 0) and drawing never leaves the
+// area it was given. Every call is passed on to the window's canvas with the
+// offset added and the clipping combined.
+
+#include <cstdint>
+
+#include "platform/gfx/Graphics.h"
+
+class TControlCanvas : public TCanvas {
+ public:
+  // Target: the window's canvas. Origin: where this canvas's (0, 0) lies on
+  // Target. Limit: the area of Target this canvas may touch (Target's
+  // coordinates); Size: the control's size.
+  TControlCanvas(TCanvas& target, TPoint origin, const TRect& limit, TSize size);
+
+  TSize TextExtent(const AnsiString& text) override;
+  TTextMetric GetTextMetrics() override;
+  std::vector<int> CharacterEnds(const AnsiString& text) override;
+  void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
+                  const int* dx = nullptr) override;
+  int DrawText(const AnsiString& text, TRect& rect, unsigned format) override;
+  void FillRect(const TRect& rect) override;
+  void Rectangle(int x1, int y1, int x2, int y2) override;
+  using TCanvas::Rectangle;
+  void RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) override;
+  void Ellipse(int x1, int y1, int x2, int y2) override;
+  using TCanvas::Ellipse;
+  void Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) override;
+  void Polygon(const std::vector<TPoint>& points) override;
+  void Polyline(const std::vector<TPoint>& points) override;
+  void DrawFocusRect(const TRect& rect) override;
+  void DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) override;
+  int GetDeviceCaps(int index) const override;
+
+  TCanvas& Target() const { return target_; }
+  // Where this canvas's (0, 0) lies on Target.
+  TPoint Origin() const { return origin_; }
+  // The area of Target this canvas may touch, in Target's coordinates.
+  TRect TargetLimit() const { return limit_; }
+  // The area this canvas may draw on, in its own coordinates.
+  TRect Limit() const { return OffsetRect(limit_, -origin_.X, -origin_.Y); }
+
+ protected:
+  void ClipChanged() override { clipDirty_ = true; }
+  TSize SurfaceSize() const override { return size_; }
+
+ private:
+  // Brings the target's font, pen, brush, alignment and clipping in line
+  // with this canvas before a call.
+  void Sync();
+  TRect Shift(const TRect& r) const { return OffsetRect(r, origin_.X, origin_.Y); }
+  std::vector<TPoint> Shift(const std::vector<TPoint>& points) const;
+
+  TCanvas& target_;
+  TPoint origin_;
+  TRect limit_;
+  TSize size_;
+  std::uint64_t id_;
+  bool clipDirty_ = true;
+};

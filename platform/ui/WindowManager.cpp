@@ -1,0 +1,279 @@
+#include "platform/ui/WindowManager.h"
+
+#include <algorithm>
+#include <map>
+
+#include "platform/ui/Backend.h"
+#include "platform/ui/ControlCanvas.h"
+#include "platform/ui/Forms.h"
+
+namespace ui {
+
+namespace {
+
+struct Windows {
+  std::vector<TWinControl*> tops;
+  std::map<TWinControl*, TWindowSurface> surfaces;
+  std::vector<TWinControl*> modal;
+  TControl* mouseControl = nullptr;
+  TControl* captureControl = nullptr;
+  bool paintSourceInstalled = false;
+};
+
+Windows& W() {
+  static Windows w;
+  return w;
+}
+
+// The window that needs painting, for the queue.
+HWND NextWindowToPaint() {
+  for (TWinControl* w : W().tops) {
+    auto it = W().surfaces.find(w);
+    // Only a live handle: a WM_PAINT nobody receives would come back forever.
+    if (it != W().surfaces.end() && !it->second.Dirty.empty() && w->HandleAllocated() &&
+        ui::FindWindow(w->Handle()) == static_cast<TWindowTarget*>(w))
+      return w->Handle();
+  }
+  return nullptr;
+}
+
+void InstallPaintSource() {
+  if (W().paintSourceInstalled) return;
+  W().paintSourceInstalled = true;
+  ui::SetPaintSource(NextWindowToPaint);
+}
+
+void FitSurface(TWinControl* window, TWindowSurface& s) {
+  const int w = std::max(window->Width(), 1), h = std::max(window->Height(), 1);
+  if (s.Image && s.Image->Width() == w && s.Image->Height() == h) return;
+  s.Image = std::make_unique<TImageCanvas>(w, h);
+  s.Dirty.assign(1, Rect(0, 0, w, h));
+}
+
+// Where a control's top-left corner lies in its top-level window.
+TPoint OffsetInWindow(const TControl* c) {
+  TPoint p{0, 0};
+  for (; c && c->Parent(); c = c->Parent()) {
+    p.X += c->Left();
+    p.Y += c->Top();
+  }
+  return p;
+}
+
+}  // namespace
+
+}  // namespace ui
+
+// Paints one windowed control and then its windowed children, each clipped
+// to its part of the region. A control that swallows WM_PAINT (an update
+// lock) keeps the pixels it had.
+class TPaintPass {
+ public:
+  TPaintPass(TCanvas& target, const TRegion& region) : target_(target), region_(region) {}
+
+  void PaintTree(TWinControl* w, TPoint origin, const TRect& visible) {
+    const TRect own = IntersectRect(visible, Bounds(origin.X, origin.Y, w->Width(), w->Height()));
+    if (own.IsEmpty()) return;
+    TRect bound{};
+    bool touched = false;
+    for (const TRect& r : region_) {
+      const TRect part = IntersectRect(r, own);
+      if (part.IsEmpty()) continue;
+      bound = touched ? Rect(std::min(bound.Left, part.Left), std::min(bound.Top, part.Top),
+                             std::max(bound.Right, part.Right), std::max(bound.Bottom, part.Bottom))
+                      : part;
+      touched = true;
+    }
+    if (!touched) return;
+    {
+      TControlCanvas canvas(target_, origin, own, TSize{w->Width(), w->Height()});
+      TRegion clip;
+      for (const TRect& r : region_) {
+        const TRect part = IntersectRect(r, own);
+        if (!part.IsEmpty()) clip.push_back(OffsetRect(part, -origin.X, -origin.Y));
+      }
+      canvas.SelectClipRgn(&clip);
+      w->paintCanvas_ = &canvas;
+      w->paintClip_ = OffsetRect(bound, -origin.X, -origin.Y);
+      try {
+        w->Perform(WM_PAINT, 0, 0);
+      } catch (...) {
+        // Painting never raises: what could not be drawn stays as it was.
+      }
+      w->paintCanvas_ = nullptr;
+    }
+    for (int i = 0; i < w->ControlCount(); ++i) {
+      TControl* c = w->Controls(i);
+      if (!c->IsWindowed() || !c->Visible()) continue;
+      PaintTree(static_cast<TWinControl*>(c), Point(origin.X + c->Left(), origin.Y + c->Top()), own);
+    }
+  }
+
+ private:
+  TCanvas& target_;
+  const TRegion& region_;
+};
+
+void TWinControl::PaintControls(TCanvas& canvas, const TRect& clip) {
+  // Graphic controls draw on their parent's pixels, moved to their corner
+  // and limited to their own area.
+  auto* parentCanvas = dynamic_cast<TControlCanvas*>(&canvas);
+  TCanvas& target = parentCanvas ? parentCanvas->Target() : canvas;
+  const TPoint base = parentCanvas ? parentCanvas->Origin() : TPoint{0, 0};
+  for (TControl* c : controls_) {
+    if (c->IsWindowed() || !c->Visible()) continue;
+    const TRect area = IntersectRect(c->BoundsRect(), clip);
+    if (area.IsEmpty()) continue;
+    TRect limit = OffsetRect(area, base.X, base.Y);
+    if (parentCanvas) limit = IntersectRect(limit, parentCanvas->TargetLimit());
+    if (limit.IsEmpty()) continue;
+    TControlCanvas childCanvas(target, Point(base.X + c->Left(), base.Y + c->Top()), limit,
+                               TSize{c->Width(), c->Height()});
+    if (const TRegion* region = canvas.ClipRegion()) {
+      TRegion shifted;
+      for (const TRect& r : *region) shifted.push_back(OffsetRect(r, -c->Left(), -c->Top()));
+      childCanvas.SelectClipRgn(&shifted);
+    }
+    try {
+      c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(&childCanvas), 0);
+    } catch (...) {
+      // as above: a control that cannot draw is left as it was
+    }
+  }
+}
+
+void TWinControl::PaintTo(TCanvas& canvas, int X, int Y) {
+  const TRegion region{Bounds(X, Y, Width(), Height())};
+  TPaintPass pass(canvas, region);
+  pass.PaintTree(this, Point(X, Y), region.front());
+}
+
+namespace ui {
+
+const std::vector<TWinControl*>& TopLevels() { return W().tops; }
+
+bool IsShownTopLevel(const TWinControl* window) {
+  const auto& tops = W().tops;
+  return std::find(tops.begin(), tops.end(), window) != tops.end();
+}
+
+void AddTopLevel(TWinControl* window) {
+  InstallPaintSource();
+  auto& tops = W().tops;
+  if (std::find(tops.begin(), tops.end(), window) == tops.end()) tops.push_back(window);
+  FitSurface(window, W().surfaces[window]);
+  if (HasBackend()) Backend().WindowShown(*window);
+}
+
+void RemoveTopLevel(TWinControl* window) {
+  auto& tops = W().tops;
+  const bool was = std::find(tops.begin(), tops.end(), window) != tops.end();
+  std::erase(tops, window);
+  W().surfaces.erase(window);
+  if (was && HasBackend()) Backend().WindowHidden(*window);
+}
+
+void RaiseTopLevel(TWinControl* window) {
+  auto& tops = W().tops;
+  if (std::find(tops.begin(), tops.end(), window) == tops.end()) return;
+  std::erase(tops, window);
+  // Popups and stay-on-top forms stay above plain forms.
+  tops.push_back(window);
+  std::stable_partition(tops.begin(), tops.end(), [](TWinControl* w) {
+    auto* f = dynamic_cast<TCustomForm*>(w);
+    return f && f->FormStyle != fsStayOnTop;
+  });
+}
+
+TWindowSurface* SurfaceOf(TWinControl* window) {
+  auto it = W().surfaces.find(window);
+  if (it == W().surfaces.end()) return nullptr;
+  FitSurface(window, it->second);
+  return &it->second;
+}
+
+void AddDirty(TWinControl* window, const TRect& r) {
+  TWindowSurface* s = SurfaceOf(window);
+  if (!s || r.IsEmpty()) return;
+  // A rectangle inside one already waiting adds nothing.
+  for (const TRect& d : s->Dirty)
+    if (IntersectRect(d, r) == r) return;
+  std::erase_if(s->Dirty, [&](const TRect& d) { return IntersectRect(r, d) == d; });
+  s->Dirty.push_back(r);
+}
+
+void TopLevelBoundsChanged(TWinControl* window) {
+  if (TWindowSurface* s = SurfaceOf(window)) (void)s;  // refitted, all dirty when the size changed
+  if (HasBackend()) Backend().WindowBoundsChanged(*window);
+}
+
+void TopLevelCaptionChanged(TWinControl* window) {
+  if (IsShownTopLevel(window) && HasBackend()) Backend().WindowCaptionChanged(*window);
+}
+
+void PaintTopLevel(TWinControl* window) {
+  TWindowSurface* s = SurfaceOf(window);
+  if (!s || s->Dirty.empty()) return;
+  const TRegion region = std::move(s->Dirty);
+  s->Dirty.clear();
+  TPaintPass pass(*s->Image, region);
+  pass.PaintTree(window, Point(0, 0), Rect(0, 0, window->Width(), window->Height()));
+  s->Image->SelectClipRgn(nullptr);
+  s->PresentPending = false;
+  if (HasBackend()) Backend().WindowPainted(*window, *s->Image);
+}
+
+void PresentPending() {
+  for (TWinControl* w : W().tops) {
+    auto it = W().surfaces.find(w);
+    if (it == W().surfaces.end() || !it->second.PresentPending) continue;
+    it->second.PresentPending = false;
+    it->second.Image->SelectClipRgn(nullptr);
+    if (HasBackend()) Backend().WindowPainted(*w, *it->second.Image);
+  }
+}
+
+std::unique_ptr<TCanvas> OutsideCanvas(TControl* control) {
+  TWinControl* top = control->TopLevel();
+  TWindowSurface* s = top ? SurfaceOf(top) : nullptr;
+  if (!s || !control->Showing()) {
+    // Not on the screen: a scratch image the size of the control, so that
+    // measuring and drawing still work.
+    return std::make_unique<TImageCanvas>(std::max(control->Width(), 1), std::max(control->Height(), 1));
+  }
+  s->PresentPending = true;
+  const TPoint origin = OffsetInWindow(control);
+  const TRect limit = IntersectRect(Bounds(origin.X, origin.Y, control->Width(), control->Height()),
+                                    Rect(0, 0, top->Width(), top->Height()));
+  return std::make_unique<TControlCanvas>(*s->Image, origin, limit,
+                                          TSize{control->Width(), control->Height()});
+}
+
+bool InputAllowed(TWinControl* window) {
+  const auto& modal = W().modal;
+  if (modal.empty()) return true;
+  if (dynamic_cast<TPopupWindow*>(window)) return true;
+  const auto& tops = W().tops;
+  auto modalAt = std::find(tops.begin(), tops.end(), modal.back());
+  auto windowAt = std::find(tops.begin(), tops.end(), window);
+  return windowAt != tops.end() && modalAt != tops.end() && windowAt >= modalAt;
+}
+
+void PushModal(TWinControl* form) { W().modal.push_back(form); }
+
+void PopModal(TWinControl* form) { std::erase(W().modal, form); }
+
+TWinControl* TopModal() { return W().modal.empty() ? nullptr : W().modal.back(); }
+
+TControl*& MouseControlRef() { return W().mouseControl; }
+TControl*& CaptureControlRef() { return W().captureControl; }
+
+void ForgetControl(TControl* control) {
+  if (W().mouseControl == control) W().mouseControl = nullptr;
+  if (W().captureControl == control) {
+    W().captureControl = nullptr;
+    ::ReleaseCapture();
+  }
+}
+
+}  // namespace ui

@@ -1,0 +1,447 @@
+#include <gtest/gtest.h>
+
+#include "UiFixture.h"
+#include "platform/ui/Input.h"
+
+namespace {
+
+TEST_F(UiTest, ShowGivesTheFocusToTheFirstTabStop) {
+  TDemoForm& f = ShowDemo();
+  EXPECT_TRUE(f.Active());
+  EXPECT_EQ(Screen->ActiveForm(), &f);
+  EXPECT_EQ(f.ActiveControl(), f.Edit1);
+  EXPECT_TRUE(f.Edit1->Focused());
+}
+
+TEST_F(UiTest, TabWalksTheTabOrderSkippingWhatCannotTakeTheFocus) {
+  TDemoForm& f = ShowDemo();
+  f.CancelButton->SetEnabled(false);
+  std::vector<TWinControl*> seen;
+  for (int i = 0; i < 4; ++i) {
+    backend->PressKey(VK_TAB);
+    seen.push_back(f.ActiveControl());
+  }
+  EXPECT_EQ(seen, (std::vector<TWinControl*>{f.Edit2, f.OkButton, f.StopButton, f.Edit1}));
+  backend->PressKey(VK_TAB, {ssShift});
+  EXPECT_EQ(f.ActiveControl(), f.StopButton);
+  f.Edit2->SetTabOrder(0);
+  f.Edit1->SetFocus();
+  backend->PressKey(VK_TAB, {ssShift});
+  EXPECT_EQ(f.ActiveControl(), f.Edit2);
+  f.OkButton->SetTabStop(false);
+  f.Edit1->SetFocus();
+  backend->PressKey(VK_TAB);
+  EXPECT_EQ(f.ActiveControl(), f.StopButton);
+}
+
+TEST_F(UiTest, FocusChangeRunsExitThenEnterAroundTheWindowMessages) {
+  TDemoForm& f = ShowDemo();
+  EventLog log;
+  f.Edit1->Log = &log;
+  f.Edit2->Log = &log;
+  f.Edit2->SetFocus();
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"Edit1.WM_KILLFOCUS", "Edit1.OnExit", "Edit2.OnEnter",
+                                                 "Edit2.WM_SETFOCUS"}));
+}
+
+TEST_F(UiTest, ExitHandlerThatTakesTheFocusBackWins) {
+  TDemoForm& f = ShowDemo();
+  f.Edit1->OnExit = [&](TObject*) { f.Edit1->SetFocus(); };
+  f.Edit2->SetFocus();
+  EXPECT_EQ(f.ActiveControl(), f.Edit1);
+  EXPECT_TRUE(f.Edit1->Focused());
+}
+
+TEST_F(UiTest, FocusOnAHiddenOrDisabledControlIsRefused) {
+  TDemoForm& f = ShowDemo();
+  f.Edit2->SetVisible(false);
+  EXPECT_THROW(f.Edit2->SetFocus(), EInvalidOperation);
+  f.Edit2->SetVisible(true);
+  f.Edit2->SetEnabled(false);
+  EXPECT_FALSE(f.Edit2->CanFocus());
+}
+
+TEST_F(UiTest, HidingTheFocusedControlLeavesTheFocusWithTheForm) {
+  TDemoForm& f = ShowDemo();
+  f.Edit1->SetVisible(false);
+  EXPECT_EQ(f.ActiveControl(), nullptr);
+  EXPECT_EQ(GetFocus(), f.Handle());
+  backend->Type("x");  // goes nowhere, breaks nothing
+  EXPECT_EQ(f.Edit1->Text(), "");
+}
+
+TEST_F(UiTest, TypedCharactersReachTheFocusedControlGreekIncluded) {
+  TDemoForm& f = ShowDemo();
+  backend->Type("Ab1 " + "Δήμος"_a);
+  EXPECT_EQ(f.Edit1->Text(), "Ab1 " + "Δήμος"_a);
+  backend->PressKey(VK_BACK);
+  EXPECT_EQ(f.Edit1->Text(), "Ab1 " + "Δήμο"_a);
+}
+
+TEST_F(UiTest, KeyPreviewLetsTheFormSeeAndEatKeysFirst) {
+  TDemoForm& f = ShowDemo();
+  std::vector<std::string> order;
+  f.KeyPreview = true;
+  f.OnKeyDown = [&](TObject*, Word& key, TShiftState) {
+    order.push_back("form");
+    if (key == VK_F2) key = 0;
+  };
+  f.Edit1->OnKeyDown = [&](TObject*, Word&, TShiftState) { order.push_back("edit"); };
+  f.OnKeyPress = [&](TObject*, char& ch) {
+    if (ch == 'z') ch = 0;
+  };
+  backend->PressKey(VK_F3);
+  backend->PressKey(VK_F2);
+  EXPECT_EQ(order, (std::vector<std::string>{"form", "edit", "form"}));
+  backend->Type("yz");
+  EXPECT_EQ(f.Edit1->Text(), "y");
+}
+
+TEST_F(UiTest, ModifiersAndTheKeypadAreSeenAsTheyWere) {
+  TDemoForm& f = ShowDemo();
+  std::vector<std::pair<Word, bool>> keys;
+  bool ctrlSeen = false;
+  f.Edit1->OnKeyDown = [&](TObject*, Word& key, TShiftState shift) {
+    keys.emplace_back(key, shift.Contains(ssCtrl));
+    if (key == 'C') ctrlSeen = GetKeyState(VK_CONTROL) < 0;
+  };
+  backend->PressKey(VK_DECIMAL);
+  backend->PressKey(VK_OEM_PERIOD);
+  backend->PressKey('C', {ssCtrl});
+  ASSERT_EQ(keys.size(), 4u);  // the Ctrl key itself comes first
+  EXPECT_EQ(keys[0], std::make_pair(VK_DECIMAL, false));
+  EXPECT_EQ(keys[0].first, 110);
+  EXPECT_EQ(keys[1], std::make_pair(VK_OEM_PERIOD, false));
+  EXPECT_EQ(keys[3], std::make_pair(Word{'C'}, true));
+  EXPECT_TRUE(ctrlSeen);
+}
+
+TEST_F(UiTest, EnterAndEscapePressTheDefaultAndCancelButtons) {
+  TDemoForm& f = ShowDemo();
+  int ok = 0, cancel = 0;
+  f.OkButton->OnClick = [&](TObject*) { ++ok; };
+  f.CancelButton->OnClick = [&](TObject*) { ++cancel; };
+  backend->PressKey(VK_RETURN);
+  backend->PressKey(VK_ESCAPE);
+  EXPECT_EQ(ok, 1);
+  EXPECT_EQ(cancel, 1);
+}
+
+TEST_F(UiTest, AcceleratorsFireOnlyWhereTheControlDoesNotTakeCharacters) {
+  TDemoForm& f = ShowDemo();
+  backend->Type("s");  // the edit takes it
+  EXPECT_FALSE(f.StopRequested);
+  EXPECT_EQ(f.Edit1->Text(), "s");
+  backend->PressKey('S', {ssAlt});
+  EXPECT_TRUE(f.StopRequested);
+  // A control that clears the character keeps the later ones from seeing it.
+  f.StopRequested = false;
+  f.OkButton->SetFocus();
+  f.Edit1->OnKeyPress = nullptr;
+  class Eater : public TDemoEdit {
+   public:
+    using TDemoEdit::TDemoEdit;
+    void Dispatch(TMessage& m) override {
+      if (m.Msg == CM_DIALOGCHAR) {
+        m.WParam = 0;
+        return;
+      }
+      TDemoEdit::Dispatch(m);
+    }
+  };
+  auto* eater = new Eater(&f);
+  eater->SetParent(&f);
+  eater->SendToBack();
+  backend->Type("s");
+  EXPECT_FALSE(f.StopRequested);
+}
+
+TEST_F(UiTest, ShowModalReturnsTheResultOfTheButtonTheScriptPresses) {
+  auto* dialog = NewForm<TDemoForm>(nullptr);
+  dialog->SetCaption("Ρυθμίσεις"_a);
+  backend->ExpectModal("Ρυθμίσεις"_a, [&](TCustomForm& shown) {
+    EXPECT_TRUE(shown.Visible());
+    backend->Type("42");
+    backend->Click(*dialog->OkButton, 5, 5);
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  EXPECT_FALSE(dialog->Visible());
+  EXPECT_EQ(dialog->Edit1->Text(), "42");
+  backend->ExpectModal("", [&](TCustomForm&) { backend->PressKey(VK_ESCAPE); });
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  backend->ExpectModal("", mrYes);
+  EXPECT_EQ(dialog->ShowModal(), mrYes);
+  delete dialog;
+}
+
+TEST_F(UiTest, ModalFormBlocksInputToTheFormsBelow) {
+  TDemoForm& main = ShowDemo();
+  auto* dialog = NewForm<TDemoForm>(nullptr);
+  dialog->SetBounds(500, 500, 200, 200);
+  int clicks = 0;
+  main.StopButton->OnClick = [&](TObject*) { ++clicks; };
+  backend->ExpectModal("", [&](TCustomForm& d) {
+    backend->Click(*main.StopButton, 5, 5);
+    d.SetModalResult(mrOk);
+  });
+  dialog->ShowModal();
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(backend->Beeps.size(), 1u);
+  EXPECT_EQ(Screen->ActiveForm(), &main);  // the focus comes back
+  backend->Click(*main.StopButton, 5, 5);
+  EXPECT_EQ(clicks, 1);
+  delete dialog;
+}
+
+TEST_F(UiTest, CloseQueryCanKeepAModalFormOpen) {
+  auto* dialog = NewForm<TDemoForm>(nullptr);
+  int asked = 0;
+  dialog->OnCloseQuery = [&](TObject*, bool& canClose) { canClose = ++asked > 1; };
+  backend->ExpectModal("", [&](TCustomForm&) {
+    backend->Click(*dialog->OkButton, 5, 5);  // refused
+    EXPECT_EQ(dialog->ModalResult(), mrNone);
+    EXPECT_TRUE(dialog->Visible());
+    backend->Click(*dialog->CancelButton, 5, 5);
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  EXPECT_EQ(asked, 2);
+  delete dialog;
+}
+
+TEST_F(UiTest, UnscriptedModalFormIsReportedAndCancelled) {
+  auto* dialog = NewForm<TDemoForm>(nullptr);
+  dialog->SetCaption("Surprise");
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  ASSERT_EQ(backend->UnexpectedDialogs.size(), 1u);
+  EXPECT_EQ(backend->UnexpectedDialogs[0], "Surprise");
+  backend->UnexpectedDialogs.clear();
+  // A script that leaves the form open does not hang the test either.
+  backend->ExpectModal("", [](TCustomForm&) {});
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  EXPECT_EQ(backend->UnexpectedDialogs.size(), 1u);
+  backend->UnexpectedDialogs.clear();
+  delete dialog;
+}
+
+TEST_F(UiTest, ShowModalOfAShowingFormIsRefused) {
+  TDemoForm& f = ShowDemo();
+  EXPECT_THROW(f.ShowModal(), EInvalidOperation);
+}
+
+TEST_F(UiTest, ScriptedMessageBoxAnswerDecidesTheBranch) {
+  TDemoForm& f = ShowDemo();
+  std::string branch;
+  f.OkButton->OnClick = [&](TObject*) {
+    if (Application->MessageBox("Να αγνοηθούν οι αλλαγές;"_a, "", MB_YESNOCANCEL) == IDYES)
+      branch = "discard";
+    else
+      branch = "keep";
+  };
+  backend->ExpectMessageBox("αγνοηθούν"_a, IDYES);
+  backend->Click(*f.OkButton, 3, 3);
+  EXPECT_EQ(branch, "discard");
+  backend->ExpectMessageBox("αγνοηθούν"_a, IDCANCEL);
+  backend->Click(*f.OkButton, 3, 3);
+  EXPECT_EQ(branch, "keep");
+}
+
+TEST_F(UiTest, ProcessMessagesInsideALongHandlerLetsStopSetItsFlag) {
+  TDemoForm& f = ShowDemo();
+  int steps = 0;
+  f.OkButton->ModalResult = mrNone;
+  f.OkButton->OnClick = [&](TObject*) {
+    f.StopRequested = false;
+    for (steps = 0; steps < 1000 && !f.StopRequested; ++steps) {
+      if (steps == 5) {
+        // The user clicks Stop while the work runs.
+        TPoint at = f.ScreenToClient(f.StopButton->ClientToScreen(Point(4, 4)));
+        ui::input::MouseButton(&f, 0, true, at.X, at.Y);
+        ui::input::MouseButton(&f, 0, false, at.X, at.Y);
+      }
+      Application->ProcessMessages();
+    }
+  };
+  backend->Click(*f.OkButton, 3, 3);
+  EXPECT_TRUE(f.StopRequested);
+  EXPECT_EQ(steps, 6);
+}
+
+TEST_F(UiTest, TimerComponentFiresAsTheClockAdvances) {
+  TDemoForm& f = ShowDemo();
+  f.Ticker->SetEnabled(true);
+  backend->Advance(1499);
+  EXPECT_EQ(f.Ticks, 2);
+  backend->Advance(1);
+  EXPECT_EQ(f.Ticks, 3);
+  f.Ticker->SetEnabled(false);
+  backend->Advance(5000);
+  EXPECT_EQ(f.Ticks, 3);
+  f.Ticker->SetInterval(100);
+  f.Ticker->SetEnabled(true);
+  backend->Advance(250);
+  EXPECT_EQ(f.Ticks, 5);
+}
+
+TEST_F(UiTest, CloseHidesAPlainFormAndFreesOneThatAsksForIt) {
+  TDemoForm& f = ShowDemo();
+  std::vector<std::string> order;
+  f.OnCloseQuery = [&](TObject*, bool&) { order.push_back("query"); };
+  f.OnClose = [&](TObject*, TCloseAction& a) { order.push_back(a == caHide ? "close caHide" : "close ?"); };
+  f.OnHide = [&](TObject*) { order.push_back("hide"); };
+  f.Close();
+  EXPECT_EQ(order, (std::vector<std::string>{"query", "close caHide", "hide"}));
+  EXPECT_FALSE(f.Visible());
+
+  bool freed = false;
+  auto* other = NewForm<TDemoForm>(nullptr);
+  other->OnDestroy = [&](TObject*) { freed = true; };
+  other->Show();
+  other->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+  other->Close();
+  EXPECT_FALSE(freed);  // freed once the queued messages ran
+  Application->ProcessMessages();
+  EXPECT_TRUE(freed);
+
+  f.Show();
+  f.OnClose = [](TObject*, TCloseAction& a) { a = caNone; };
+  f.Close();
+  EXPECT_TRUE(f.Visible());
+}
+
+TEST_F(UiTest, ClosingTheMainFormEndsTheApplication) {
+  TDemoForm* main = nullptr;
+  Application->CreateForm(main);
+  EXPECT_EQ(Application->MainForm(), main);
+  main->OnShow = [&](TObject*) { PostMessage(main->Handle(), WM_CLOSE, 0, 0); };
+  Application->Run();
+  EXPECT_TRUE(Application->Terminated());
+  delete main;
+  EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+struct TCreating : TForm {
+  static inline TCreating* slot = nullptr;
+  explicit TCreating(TComponent* o) : TForm(o) {
+    OnCreate = [this](TObject*) { seenSelf = slot == this; };
+  }
+  bool seenSelf = false;
+};
+
+TEST_F(UiTest, CreateFormAssignsTheVariableBeforeOnCreate) {
+  Application->CreateForm(TCreating::slot);
+  EXPECT_TRUE(TCreating::slot->seenSelf);
+  delete TCreating::slot;
+}
+
+TEST_F(UiTest, EventExceptionsGoToTheErrorBoxAndTheLoopGoesOn) {
+  TDemoForm& f = ShowDemo();
+  Application->Title = "Dim";
+  f.OkButton->OnClick = [](TObject*) { throw EConvertError("'abc' is not a valid floating point value"); };
+  backend->Click(*f.OkButton, 3, 3);
+  ASSERT_EQ(backend->ErrorBoxes.size(), 1u);
+  EXPECT_EQ(backend->ErrorBoxes[0].Text, "'abc' is not a valid floating point value.");
+  EXPECT_EQ(backend->ErrorBoxes[0].Caption, "Dim");
+  f.OkButton->OnClick = [](TObject*) { throw EAbort(); };
+  backend->Click(*f.OkButton, 3, 3);
+  EXPECT_EQ(backend->ErrorBoxes.size(), 1u);
+  std::string seen;
+  Application->OnException = [&](TObject*, const std::exception& e) { seen = e.what(); };
+  f.OkButton->OnClick = [](TObject*) { throw Exception("Λάθος"_a); };
+  backend->Click(*f.OkButton, 3, 3);
+  EXPECT_EQ(seen, "Λάθος");
+  Application->OnException = nullptr;
+}
+
+TEST_F(UiTest, OwnerFreesTheFormsControlsAndTimers) {
+  auto* f = NewForm<TDemoForm>(nullptr);
+  f->Ticker->SetEnabled(true);
+  f->Show();
+  EXPECT_EQ(ui::RunningTimerCount(), 1);
+  delete f;
+  EXPECT_EQ(ui::RunningTimerCount(), 0);
+  EXPECT_TRUE(backend->Windows.empty());
+  EXPECT_EQ(Screen->ActiveForm(), nullptr);
+}
+
+TEST_F(UiTest, RecreatedWindowGetsANewHandleAndTheOldOneIsDead) {
+  TDemoForm& f = ShowDemo();
+  int destroys = 0;
+  class Watch : public TDemoEdit {
+   public:
+    using TDemoEdit::TDemoEdit;
+    int* destroys = nullptr;
+    void Dispatch(TMessage& m) override {
+      if (m.Msg == WM_DESTROY) ++*destroys;
+      TDemoEdit::Dispatch(m);
+    }
+  };
+  auto* w = new Watch(&f);
+  w->destroys = &destroys;
+  w->SetParent(&f);
+  const HWND old = w->Handle();
+  SetTimer(old, 5, 100, nullptr);
+  w->RecreateWnd();
+  EXPECT_EQ(destroys, 1);
+  EXPECT_TRUE(w->HandleAllocated());
+  EXPECT_NE(w->Handle(), old);
+  EXPECT_FALSE(IsWindow(old));
+  EXPECT_EQ(ui::RunningTimerCount(), 0);
+}
+
+TEST_F(UiTest, TextMessagesReadAndWriteTheCaption) {
+  TDemoForm& f = ShowDemo();
+  SendMessage(f.Edit1->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
+  EXPECT_EQ(f.Edit1->Text(), "abc");
+  char buffer[3];
+  EXPECT_EQ(SendMessage(f.Edit1->Handle(), WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer)), 2);
+  EXPECT_STREQ(buffer, "ab");
+  EXPECT_EQ(SendMessage(f.Edit1->Handle(), WM_GETTEXTLENGTH, 0, 0), 3);
+}
+
+TEST_F(UiTest, UserMessagesPostedToAControlArriveThroughItsWindowProcedure) {
+  TDemoForm& f = ShowDemo();
+  std::vector<WPARAM> progress;
+  class Client : public TDemoEdit {
+   public:
+    using TDemoEdit::TDemoEdit;
+    std::vector<WPARAM>* out = nullptr;
+    void Dispatch(TMessage& m) override {
+      if (m.Msg == WM_USER) {
+        out->push_back(m.WParam);
+        return;
+      }
+      TDemoEdit::Dispatch(m);
+    }
+  };
+  auto* c = new Client(&f);
+  c->out = &progress;
+  c->SetParent(&f);
+  for (WPARAM p : {5, 10, 15}) PostMessage(c->Handle(), WM_USER, p, 0);
+  EXPECT_TRUE(progress.empty());
+  Application->ProcessMessages();
+  EXPECT_EQ(progress, (std::vector<WPARAM>{5, 10, 15}));
+}
+
+TEST_F(UiTest, ScreenCenterPlacesTheFormInTheMiddle) {
+  auto* f = NewForm<TDemoForm>(nullptr);
+  f->Position = poScreenCenter;
+  f->Show();
+  EXPECT_EQ(f->Left(), (backend->ScreenW - 400) / 2);
+  EXPECT_EQ(f->Top(), (backend->ScreenH - 300) / 2);
+  delete f;
+}
+
+TEST_F(UiTest, ActivationEventsFollowTheActiveForm) {
+  TDemoForm& a = ShowDemo();
+  std::vector<std::string> log;
+  a.OnDeactivate = [&](TObject*) { log.push_back("a off"); };
+  a.OnActivate = [&](TObject*) { log.push_back("a on"); };
+  auto* b = NewForm<TDemoForm>(nullptr);
+  b->OnActivate = [&](TObject*) { log.push_back("b on"); };
+  b->Show();
+  b->Hide();
+  EXPECT_EQ(log, (std::vector<std::string>{"a off", "b on", "a on"}));
+  delete b;
+}
+
+}  // namespace
