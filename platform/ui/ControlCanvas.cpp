@@ -9,11 +9,8 @@ std::uint64_t lastClipOwner = 0;
 
 TControlCanvas::TControlCanvas(TCanvas& target, TPoint origin, const TRect& limit, TSize size)
     : target_(target), origin_(origin), limit_(limit), size_(size), id_(nextCanvasId++) {
-  Font->Assign(*target.Font);
-  // A fresh canvas starts from the target's pen and brush, as a new device
-  // context starts from the defaults of its window.
-  Pen->Assign(*target.Pen);
-  Brush->Assign(*target.Brush);
+  // A fresh canvas starts from the default font, pen and brush, whatever
+  // the window's canvas was last used with.
 }
 
 void TControlCanvas::Sync() {

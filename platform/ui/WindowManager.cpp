@@ -50,6 +50,25 @@ void FitSurface(TWinControl* window, TWindowSurface& s) {
   s.Dirty.assign(1, Rect(0, 0, w, h));
 }
 
+// Region minus a rectangle: each piece split into the parts outside it.
+TRegion SubtractRect(const TRegion& region, const TRect& hole) {
+  TRegion out;
+  for (const TRect& r : region) {
+    const TRect common = IntersectRect(r, hole);
+    if (common.IsEmpty()) {
+      out.push_back(r);
+      continue;
+    }
+    const TRect parts[] = {Rect(r.Left, r.Top, r.Right, common.Top),
+                           Rect(r.Left, common.Bottom, r.Right, r.Bottom),
+                           Rect(r.Left, common.Top, common.Left, common.Bottom),
+                           Rect(common.Right, common.Top, r.Right, common.Bottom)};
+    for (const TRect& p : parts)
+      if (!p.IsEmpty()) out.push_back(p);
+  }
+  return out;
+}
+
 // Where a control's top-left corner lies in its top-level window.
 TPoint OffsetInWindow(const TControl* c) {
   TPoint p{0, 0};
@@ -92,6 +111,12 @@ class TPaintPass {
         const TRect part = IntersectRect(r, own);
         if (!part.IsEmpty()) clip.push_back(OffsetRect(part, -origin.X, -origin.Y));
       }
+      // A window does not paint over its child windows; they paint
+      // themselves (and one that skips a paint keeps its pixels).
+      for (int i = 0; i < w->ControlCount(); ++i) {
+        TControl* c = w->Controls(i);
+        if (c->IsWindowed() && c->Visible()) clip = ui::SubtractRect(clip, c->BoundsRect());
+      }
       canvas.SelectClipRgn(&clip);
       w->paintCanvas_ = &canvas;
       w->paintClip_ = OffsetRect(bound, -origin.X, -origin.Y);
@@ -129,11 +154,13 @@ void TWinControl::PaintControls(TCanvas& canvas, const TRect& clip) {
     if (limit.IsEmpty()) continue;
     TControlCanvas childCanvas(target, Point(base.X + c->Left(), base.Y + c->Top()), limit,
                                TSize{c->Width(), c->Height()});
+    TRegion childClip{Rect(0, 0, c->Width(), c->Height())};
     if (const TRegion* region = canvas.ClipRegion()) {
       TRegion shifted;
       for (const TRect& r : *region) shifted.push_back(OffsetRect(r, -c->Left(), -c->Top()));
-      childCanvas.SelectClipRgn(&shifted);
+      childClip = IntersectRegions(childClip, shifted);
     }
+    childCanvas.SelectClipRgn(&childClip);
     try {
       c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(&childCanvas), 0);
     } catch (...) {
