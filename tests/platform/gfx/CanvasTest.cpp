@@ -238,3 +238,29 @@ TEST_F(ImageCanvasTest, PngOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RotatedText, EscapementTurnsTheBaseLine) {
+  TImageCanvas canvas(60, 60);
+  canvas.Font->Name = "Arial";
+  canvas.Font->SetHeight(-12);
+  canvas.Brush->Style = bsClear;
+  canvas.Font->Orientation = 900;  // a quarter turn counter-clockwise: the text reads upwards
+  canvas.TextOut(30, 55, "ΑΒΓΔΕ"_a);
+  int above = 0, below = 0, left = 0, right = 0;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 60; ++x) {
+      if (canvas.Pixel(x, y) == clWhite) continue;
+      (y < 55 ? above : below)++;
+      (x < 30 ? left : right)++;
+    }
+  EXPECT_GT(above, 20);
+  EXPECT_EQ(below, 0);
+  // The cell lies to the right of the base line once turned, as its top
+  // (the reference point) is the left edge now.
+  EXPECT_GT(right, 20);
+  EXPECT_EQ(left, 0);
+}
+
+}  // namespace
