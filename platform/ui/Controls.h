@@ -26,6 +26,10 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 using TAnchors = TSet<TAnchorKind>;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
+// Text placement shared by labels, edits, check boxes and panels.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+using TLeftRight = TAlignment;
+enum TTextLayout { tlTop, tlCenter, tlBottom };
 
 enum TControlStyleMember {
   csAcceptsControls,

@@ -10,6 +10,8 @@
 
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+// The border of edits, list boxes, panels and scroll boxes: none or single.
+using TBorderStyle = TFormBorderStyle;
 enum TPosition {
   poDesigned,
   poDefault,
