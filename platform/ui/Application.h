@@ -3,6 +3,7 @@
 // what belongs to the whole program (title, hint delays, help file, the
 // handler of exceptions that escape an event).
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -57,7 +58,9 @@ class TApplication : public TComponent, private TWindowTarget {
   TCustomForm* MainForm() const { return mainForm_; }
   AnsiString Title;
   AnsiString HelpFile;
-  int HelpContext = 0;
+  // Shows help from HelpFile (Shell.cpp): true when the desktop took it.
+  bool HelpContext(int Context);
+  bool HelpCommand(Word Command, std::intptr_t Data);
   // Milliseconds: before a hint shows, between hints of neighbouring
   // controls, and how long it stays.
   int HintPause = 500;

@@ -1,0 +1,103 @@
+#pragma once
+// The clipboard: text goes to the system clipboard (through the backend), so
+// other programs see it; the other formats (the grid's own cells, rich text,
+// grid columns, pictures) are byte blocks that stay inside the program. When
+// another program puts text on the system clipboard, the program's own
+// blocks are stale and are dropped.
+//
+// Windows that want to hear about changes join the viewer chain as they
+// would on the system: SetClipboardViewer, WM_DRAWCLIPBOARD passed on to
+// the next viewer, WM_CHANGECBCHAIN and ChangeClipboardChain.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/rtl/System.h"
+#include "platform/ui/Messages.h"
+
+// Standard formats, with the system's numbers.
+constexpr UINT CF_TEXT = 1;
+constexpr UINT CF_BITMAP = 2;
+constexpr UINT CF_UNICODETEXT = 13;
+constexpr UINT CF_ENHMETAFILE = 14;
+constexpr UINT CF_HDROP = 15;
+
+constexpr UINT WM_DRAWCLIPBOARD = 0x0308;
+constexpr UINT WM_CHANGECBCHAIN = 0x030D;
+
+// The number of the format called Name, the same for every call with that
+// name, ignoring case (numbers start at 0xC000). 0 for an empty name.
+UINT RegisterClipboardFormat(const AnsiString& name);
+// The name a registered format was given; "" for standard and unknown ones.
+AnsiString GetClipboardFormatName(UINT format);
+
+// The viewer chain. SetClipboardViewer puts Wnd first, sends it
+// WM_DRAWCLIPBOARD and gives the viewer that was first before (or nullptr):
+// each viewer passes the messages it gets on to that one.
+HWND SetClipboardViewer(HWND wnd);
+// Takes Remove out of the chain: the first viewer gets WM_CHANGECBCHAIN
+// (wParam Remove, lParam Next) and passes it along until Remove's
+// predecessor learns its new next viewer.
+BOOL ChangeClipboardChain(HWND remove, HWND next);
+HWND GetClipboardViewer();
+
+class TClipboard {
+ public:
+  // Open and Close nest; everything changed between the outermost pair is
+  // one change, which the viewers hear about at the outermost Close.
+  void Open();
+  void Close();
+  // Empties the clipboard, the system's text included.
+  void Clear();
+
+  bool HasFormat(UINT format);
+  // Formats on the clipboard now, text first when there is any.
+  int FormatCount();
+  UINT Formats(int index);
+
+  // Text in 1253 with CR LF line ends. Setting it replaces everything on
+  // the clipboard, as a new copy does.
+  AnsiString AsText();
+  void SetAsText(const AnsiString& text);
+  void SetTextBuf(const char* buffer) { SetAsText(buffer ? AnsiString(buffer) : AnsiString()); }
+
+  // A block of bytes under Format: added to what is on the clipboard, or
+  // put in place of that format's block, so that the grid's text, cells and
+  // rich text stand side by side. CF_TEXT here is the text itself.
+  void SetAsHandle(UINT format, std::string_view bytes);
+  // The block under Format; "" when the clipboard has none.
+  std::string GetAsHandle(UINT format);
+
+ private:
+  struct Block {
+    UINT Format;
+    std::string Bytes;
+  };
+  // Drops the program's blocks when the system text is no longer ours.
+  void CheckOwnership();
+  void Changed();
+  std::vector<Block> blocks_;
+  // What the program last put on the system clipboard.
+  AnsiString ourText_;
+  bool haveText_ = false;
+  int openCount_ = 0;
+  bool changedWhileOpen_ = false;
+};
+
+// The program's clipboard object.
+TClipboard* Clipboard();
+
+namespace ui {
+// Backends call this when the system clipboard changed outside the
+// program: the viewers hear about it.
+void ClipboardChangedOutside();
+// Empties the clipboard and forgets the viewers (tests start afresh);
+// registered formats keep their numbers.
+void ResetClipboard();
+
+// Clipboard text between the program and the system: 1253 with CR LF
+// inside, UTF-8 with LF outside.
+std::string ClipboardTextToSystem(const AnsiString& text);
+AnsiString ClipboardTextFromSystem(std::string_view utf8);
+}  // namespace ui
