@@ -61,9 +61,9 @@ void TFont::Assign(const TFont& other) {
   Charset = other.Charset;
   Pitch = other.Pitch;
   Orientation = other.Orientation;
-  // The height is kept in points across resolutions, as a font assigned
-  // from the screen to a printer keeps its size.
-  if (PixelsPerInch == other.PixelsPerInch || other.height_ > 0)
+  // The size in points is kept across resolutions, as a font assigned from
+  // the screen to a printer keeps its size (a cell height scales likewise).
+  if (PixelsPerInch == other.PixelsPerInch)
     height_ = other.height_;
   else
     SetSize(other.Size());

@@ -58,6 +58,17 @@ bool Decode(const unsigned char* data, unsigned long size, TPixelBlock* out, boo
     std::snprintf(error, JMSG_LENGTH_MAX, "%s", "image too large");
     return false;
   }
+  // Huffman coding spends at least a bit on every block of the first
+  // component (a sixteenth of the picture's blocks at the most reduced
+  // sampling): fewer bytes than that cannot hold the picture, and are
+  // refused before a large picture is decoded from them.
+  unsigned long long blocks =
+      static_cast<unsigned long long>((cinfo.image_width + 7) / 8) * ((cinfo.image_height + 7) / 8);
+  if (!cinfo.arith_code && static_cast<unsigned long long>(size) * 8 * 16 < blocks) {
+    jpeg_destroy_decompress(&cinfo);
+    std::snprintf(error, JMSG_LENGTH_MAX, "%s", "the file ends before the picture does");
+    return false;
+  }
   *grayscale = cinfo.jpeg_color_space == JCS_GRAYSCALE;
   cinfo.out_color_space = JCS_RGB;
   jpeg_start_decompress(&cinfo);

@@ -40,15 +40,20 @@ namespace {
 struct Resource {
   int width, height;
   TBitmapPainter painter;
+  TPoint hotSpot;
 };
 std::map<AnsiString, Resource>& Resources() {
   static std::map<AnsiString, Resource> resources;
   return resources;
 }
+std::map<AnsiString, Resource>& Cursors() {
+  static std::map<AnsiString, Resource> cursors;
+  return cursors;
+}
 }  // namespace
 
 void RegisterBitmapResource(const AnsiString& name, int width, int height, TBitmapPainter painter) {
-  Resources()[UpperCase(name)] = {width, height, std::move(painter)};
+  Resources()[UpperCase(name)] = {width, height, std::move(painter), {}};
 }
 
 bool HasBitmapResource(const AnsiString& name) { return Resources().count(UpperCase(name)) != 0; }
@@ -59,4 +64,24 @@ std::unique_ptr<TBitmap> LoadBitmapResource(const AnsiString& name) {
   auto bitmap = std::make_unique<TBitmap>(it->second.width, it->second.height);
   it->second.painter(*bitmap);
   return bitmap;
+}
+
+void RegisterCursorResource(const AnsiString& name, int width, int height, TPoint hotSpot,
+                            TBitmapPainter painter) {
+  Cursors()[UpperCase(name)] = {width, height, std::move(painter), hotSpot};
+}
+
+bool HasCursorResource(const AnsiString& name) { return Cursors().count(UpperCase(name)) != 0; }
+
+TCursorImage LoadCursorResource(const AnsiString& name) {
+  auto it = Cursors().find(UpperCase(name));
+  if (it == Cursors().end()) throw EResNotFound("Resource " + name + " not found");
+  auto bitmap = std::make_unique<TBitmap>(it->second.width, it->second.height);
+  bitmap->Canvas()->Brush->Color = clFuchsia;
+  bitmap->Canvas()->FillRect(Rect(0, 0, it->second.width, it->second.height));
+  bitmap->Canvas()->Brush->Color = clWhite;
+  bitmap->Transparent = true;
+  bitmap->TransparentColor = clFuchsia;
+  it->second.painter(*bitmap);
+  return {std::move(bitmap), it->second.hotSpot};
 }

@@ -37,3 +37,15 @@ using TBitmapPainter = std::function<void(TBitmap&)>;
 void RegisterBitmapResource(const AnsiString& name, int width, int height, TBitmapPainter painter);
 std::unique_ptr<TBitmap> LoadBitmapResource(const AnsiString& name);
 bool HasBitmapResource(const AnsiString& name);
+
+// Cursors likewise, by name (numbered cursors by their number in decimal).
+// The painter draws on a bitmap filled with the transparent key colour
+// clFuchsia; what it leaves in that colour is not part of the cursor.
+struct TCursorImage {
+  std::unique_ptr<TBitmap> Picture;
+  TPoint HotSpot;
+};
+void RegisterCursorResource(const AnsiString& name, int width, int height, TPoint hotSpot,
+                            TBitmapPainter painter);
+TCursorImage LoadCursorResource(const AnsiString& name);
+bool HasCursorResource(const AnsiString& name);

@@ -341,9 +341,15 @@ TEST(Jpeg, DamagedDataRaisesInsteadOfEndingTheProcess) {
   std::string hugeSize = good;
   hugeSize[frame + 5] = '\x7F';  // height
   hugeSize[frame + 7] = '\x7F';  // width
+  // 4000 × 4000 claimed by a few hundred bytes: refused before decoding.
+  std::string largeClaim = good;
+  largeClaim[frame + 5] = '\x0F';
+  largeClaim[frame + 6] = '\xA0';
+  largeClaim[frame + 7] = '\x0F';
+  largeClaim[frame + 8] = '\xA0';
   TJPEGImage target;
   for (const std::string& bytes : {std::string(), std::string("\xFF\xD8"), good.substr(0, good.size() / 2),
-                                   std::string("not a jpeg at all"), badPrecision, hugeSize}) {
+                                   std::string("not a jpeg at all"), badPrecision, hugeSize, largeClaim}) {
     EXPECT_THROW(target.LoadFromBytes(bytes), EInvalidGraphic);
     EXPECT_TRUE(target.Empty());
   }
@@ -394,6 +400,24 @@ TEST(Resources, NamedBitmapsArePaintedOnRequest) {
   EXPECT_EQ(bitmap->Width(), 5);
   EXPECT_EQ(bitmap->Pixel(2, 1), clNavy);
   EXPECT_THROW(LoadBitmapResource("NoSuch"), EResNotFound);
+}
+
+TEST(Resources, CursorsKeepTheirHotSpotAndTransparency) {
+  RegisterCursorResource("8011", 8, 8, {3, 4}, [](TBitmap& b) {
+    b.Canvas()->Brush->Color = clBlack;
+    b.Canvas()->FillRect(Rect(2, 2, 5, 5));
+  });
+  EXPECT_TRUE(HasCursorResource("8011"));
+  EXPECT_FALSE(HasBitmapResource("8011"));
+  TCursorImage cursor = LoadCursorResource("8011");
+  EXPECT_EQ(cursor.HotSpot, Point(3, 4));
+  TImageCanvas target(8, 8);
+  target.Brush->Color = clYellow;
+  target.FillRect(Rect(0, 0, 8, 8));
+  target.Draw(0, 0, cursor.Picture.get());
+  EXPECT_EQ(target.Pixel(0, 0), clYellow);
+  EXPECT_EQ(target.Pixel(3, 3), clBlack);
+  EXPECT_THROW(LoadCursorResource("8099"), EResNotFound);
 }
 
 }  // namespace

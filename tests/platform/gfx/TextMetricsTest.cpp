@@ -99,6 +99,15 @@ TEST(TextMetrics, SizeAndHeightFollowThePixelsPerInch) {
   font.Assign(screen);
   EXPECT_EQ(font.Size(), 12);
   EXPECT_EQ(font.Height(), -100);
+  TFont cell;
+  cell.SetHeight(16);  // a cell height of 16 screen pixels
+  font.Assign(cell);
+  EXPECT_EQ(font.Height(), 100);
+  TFont same;
+  same.PixelsPerInch = 600;
+  same.SetHeight(-77);
+  font.Assign(same);
+  EXPECT_EQ(font.Height(), -77);
 }
 
 }  // namespace
