@@ -1,0 +1,927 @@
+#include "platform/ui/StdEdits.h"
+
+#include <algorithm>
+
+#include "platform/gfx/CairoCanvas.h"
+#include "platform/gfx/FrameControls.h"
+#include "platform/ui/Backend.h"
+
+TEditClipboard& EditClipboard() {
+  static TEditClipboard clipboard{[] { return HasBackend() ? Backend().ClipboardText() : AnsiString(); },
+                                  [](const AnsiString& text) {
+                                    if (HasBackend()) Backend().SetClipboardText(text);
+                                  }};
+  return clipboard;
+}
+
+namespace {
+// Text is measured on a small image of its own, so that layout works for
+// controls that are not showing.
+TCanvas& MeasureCanvas(const TFont& font) {
+  static TImageCanvas canvas(1, 1);
+  canvas.Font->Assign(font);
+  return canvas;
+}
+
+constexpr int kMargin = 1;
+
+bool IsWordChar(char ch) { return ch != ' ' && ch != '\t' && ch != '\r' && ch != '\n'; }
+}  // namespace
+
+// ---- TCustomEdit ---------------------------------------------------------------
+
+TCustomEdit::TCustomEdit(TComponent* AOwner) : TCustomControl(AOwner) {
+  SetTabStop(true);
+  SetColor(clWindow);
+  SetCursor(crIBeam);
+  ControlStyle << csDoubleClicks;
+  SetBounds(0, 0, 121, 21);
+}
+
+TCustomEdit::~TCustomEdit() = default;
+
+void TCustomEdit::SetReadOnly(bool v) {
+  readOnly_ = v;
+  Invalidate();
+}
+
+void TCustomEdit::SetPasswordChar(char c) {
+  if (c == passwordChar_) return;
+  passwordChar_ = c;
+  InvalidateLayout();
+  Invalidate();
+}
+
+void TCustomEdit::SetBorderStyle(TBorderStyle s) {
+  if (s == borderStyle_) return;
+  borderStyle_ = s;
+  InvalidateLayout();
+  Invalidate();
+}
+
+AnsiString TCustomEdit::DisplayText() const {
+  if (passwordChar_ != 0 && !MultiLine()) return AnsiString(Text().size(), passwordChar_);
+  return Text();
+}
+
+TRect TCustomEdit::InnerRect() const {
+  TRect r = ClientRect();
+  if (borderStyle_ != bsNone) r = InflateRect(r, -2, -2);
+  return r;
+}
+
+TRect TCustomEdit::TextArea() const { return InnerRect(); }
+
+TRect TCustomEdit::EditRect() const {
+  if (formatRect_) return *formatRect_;
+  TRect r = TextArea();
+  r.Left += kMargin;
+  r.Right -= kMargin;
+  if (r.Right < r.Left) r.Right = r.Left;
+  return r;
+}
+
+int TCustomEdit::LineHeight() const {
+  if (!layoutValid_) BuildLayout();
+  return lineHeight_;
+}
+
+const std::vector<TCustomEdit::TEditLine>& TCustomEdit::Lines() const {
+  if (!layoutValid_) BuildLayout();
+  return lines_;
+}
+
+void TCustomEdit::BuildLayout() const {
+  TCanvas& canvas = MeasureCanvas(Font());
+  lineHeight_ = std::max(1, canvas.GetTextMetrics().tmHeight);
+  lines_.clear();
+  const AnsiString text = DisplayText();
+  const int n = static_cast<int>(text.size());
+  if (!MultiLine()) {
+    lines_.push_back({0, n});
+    layoutValid_ = true;
+    return;
+  }
+  const int width = EditRect().Width();
+  int start = 0;
+  while (true) {
+    int end = start;
+    while (end < n && text[static_cast<size_t>(end)] != '\r' && text[static_cast<size_t>(end)] != '\n') ++end;
+    // One hard line [start, end): wrapped into pieces that fit the width.
+    if (WrapLines() && end > start && width > 0) {
+      const std::vector<int> ends =
+          canvas.CharacterEnds(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+      int piece = start;
+      while (piece < end) {
+        const int base = piece == start ? 0 : ends[static_cast<size_t>(piece - start - 1)];
+        int fit = piece;
+        while (fit < end && ends[static_cast<size_t>(fit - start)] - base <= width) ++fit;
+        if (fit >= end) {
+          lines_.push_back({piece, end - piece});
+          break;
+        }
+        // Break after the last blank that fits; a word longer than the
+        // line is cut where the line ends. Blanks after it stay on this line.
+        int cut = fit;
+        while (cut > piece && text[static_cast<size_t>(cut - 1)] != ' ') --cut;
+        if (cut == piece) cut = std::max(fit, piece + 1);
+        while (cut < end && text[static_cast<size_t>(cut)] == ' ') ++cut;
+        lines_.push_back({piece, cut - piece});
+        piece = cut;
+      }
+    } else {
+      lines_.push_back({start, end - start});
+    }
+    if (end >= n) break;
+    start = end + (text[static_cast<size_t>(end)] == '\r' && end + 1 < n &&
+                           text[static_cast<size_t>(end) + 1] == '\n'
+                       ? 2
+                       : 1);
+    if (start >= n) {
+      lines_.push_back({n, 0});  // the empty line after a final break
+      break;
+    }
+  }
+  layoutValid_ = true;
+}
+
+int TCustomEdit::LineCount() const { return static_cast<int>(Lines().size()); }
+
+int TCustomEdit::LineFromChar(int index) const {
+  const auto& lines = Lines();
+  auto it = std::upper_bound(lines.begin(), lines.end(), index,
+                             [](int i, const TEditLine& line) { return i < line.Start; });
+  return it == lines.begin() ? 0 : static_cast<int>(it - lines.begin()) - 1;
+}
+
+int TCustomEdit::LineIndex(int line) const {
+  const auto& lines = Lines();
+  if (line < 0 || line >= static_cast<int>(lines.size())) return -1;
+  return lines[static_cast<size_t>(line)].Start;
+}
+
+std::vector<int> TCustomEdit::LineEnds(int line) const {
+  const TEditLine& l = Lines()[static_cast<size_t>(line)];
+  return MeasureCanvas(Font()).CharacterEnds(
+      DisplayText().substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)));
+}
+
+int TCustomEdit::XOfChar(int line, int index) const {
+  const TEditLine& l = Lines()[static_cast<size_t>(line)];
+  const int offset = std::clamp(index - l.Start, 0, l.Length);
+  if (offset == 0) return 0;
+  return LineEnds(line)[static_cast<size_t>(offset - 1)];
+}
+
+TPoint TCustomEdit::PosFromChar(int index) const {
+  index = std::clamp(index, 0, static_cast<int>(Text().size()));
+  const int line = LineFromChar(index);
+  const TRect r = EditRect();
+  return Point(r.Left + XOfChar(line, index) - scrollX_, r.Top + (line - topLine_) * LineHeight());
+}
+
+int TCustomEdit::CharFromPos(TPoint p) const {
+  const TRect r = EditRect();
+  const int count = LineCount();
+  const int row = p.Y < r.Top ? -1 : (p.Y - r.Top) / LineHeight();
+  const int line = std::clamp(topLine_ + row, 0, count - 1);
+  const TEditLine& l = Lines()[static_cast<size_t>(line)];
+  const std::vector<int> ends = LineEnds(line);
+  const int x = p.X - r.Left + scrollX_;
+  // The boundary nearest X.
+  int prev = 0;
+  for (int i = 0; i < l.Length; ++i) {
+    const int next = ends[static_cast<size_t>(i)];
+    if (x < (prev + next + 1) / 2) return l.Start + i;
+    prev = next;
+  }
+  // A wrapped line ends before its trailing blank's successor.
+  const bool wrapped = line + 1 < count && Lines()[static_cast<size_t>(line) + 1].Start == l.Start + l.Length;
+  return l.Start + l.Length - (wrapped && l.Length > 0 ? 1 : 0);
+}
+
+int TCustomEdit::VisibleLineCount() const { return std::max(1, EditRect().Height() / LineHeight()); }
+
+void TCustomEdit::SetTopLine(int line) {
+  line = std::clamp(line, 0, std::max(0, LineCount() - 1));
+  if (line == topLine_) return;
+  topLine_ = line;
+  LayoutChanged();
+  Invalidate();
+}
+
+void TCustomEdit::ScrollCaretIntoView() {
+  const int line = LineFromChar(caret_);
+  const int visible = VisibleLineCount();
+  int top = topLine_;
+  if (line < top) top = line;
+  if (line >= top + visible) top = line - visible + 1;
+  top = std::clamp(top, 0, std::max(0, LineCount() - 1));
+  const int width = EditRect().Width();
+  int sx = scrollX_;
+  if (!WrapLines()) {
+    const int x = XOfChar(line, caret_);
+    if (x - sx < 0) sx = std::max(0, x - width / 4);
+    if (x - sx > width - 1) sx = x - width + 1 + width / 4;
+  } else {
+    sx = 0;
+  }
+  if (top != topLine_ || sx != scrollX_) {
+    topLine_ = top;
+    scrollX_ = sx;
+    Invalidate();
+  }
+  LayoutChanged();
+}
+
+void TCustomEdit::TextReplaced() {
+  const int n = static_cast<int>(Text().size());
+  anchor_ = std::min(anchor_, n);
+  caret_ = std::min(caret_, n);
+  InvalidateLayout();
+}
+
+// ---- selection ----
+
+void TCustomEdit::SetSelection(int anchor, int caret) {
+  const int n = static_cast<int>(Text().size());
+  anchor = std::clamp(anchor, 0, n);
+  caret = std::clamp(caret, 0, n);
+  if (anchor == anchor_ && caret == caret_) return;
+  anchor_ = anchor;
+  caret_ = caret;
+  ScrollCaretIntoView();
+  Invalidate();
+}
+
+void TCustomEdit::MoveCaret(int pos, bool extend) { SetSelection(extend ? anchor_ : pos, pos); }
+
+void TCustomEdit::SetSelStart(int v) { SetSelection(v, v); }
+
+void TCustomEdit::SetSelLength(int v) { SetSelection(SelStart(), SelStart() + std::max(0, v)); }
+
+AnsiString TCustomEdit::SelText() const {
+  return Text().substr(static_cast<size_t>(SelStart()), static_cast<size_t>(SelLength()));
+}
+
+void TCustomEdit::SetSelText(const AnsiString& s) {
+  SaveUndo();
+  ReplaceRange(SelStart(), SelStart() + SelLength(), s, SelStart() + static_cast<int>(s.size()));
+}
+
+void TCustomEdit::SelectAll() { SetSelection(0, static_cast<int>(Text().size())); }
+
+void TCustomEdit::ClearSelection() {
+  if (SelLength() > 0) SetSelText("");
+}
+
+void TCustomEdit::Clear() {
+  TControl::SetText("");
+  Modified = false;
+}
+
+void TCustomEdit::SaveUndo() {
+  undoText_ = Text();
+  undoAnchor_ = anchor_;
+  undoCaret_ = caret_;
+  hasUndo_ = true;
+}
+
+void TCustomEdit::Undo() {
+  if (!hasUndo_) return;
+  const AnsiString text = undoText_;
+  const int anchor = undoAnchor_, caret = undoCaret_;
+  SaveUndo();
+  settingText_ = true;
+  TControl::SetText(text);
+  settingText_ = false;
+  TextReplaced();
+  SetSelection(anchor, caret);
+  Modified = true;
+}
+
+void TCustomEdit::ReplaceRange(int start, int end, const AnsiString& s, int newCaret) {
+  const AnsiString& text = Text();
+  AnsiString next = text.substr(0, static_cast<size_t>(start)) + s + text.substr(static_cast<size_t>(end));
+  settingText_ = true;
+  try {
+    anchor_ = caret_ = std::min(newCaret, static_cast<int>(next.size()));
+    TControl::SetText(next);
+  } catch (...) {
+    settingText_ = false;
+    throw;
+  }
+  settingText_ = false;
+  InvalidateLayout();
+  ScrollCaretIntoView();
+  Invalidate();
+}
+
+bool TCustomEdit::UserReplace(const AnsiString& s) {
+  if (readOnly_) {
+    MessageBeep(0);
+    return false;
+  }
+  AnsiString piece = s;
+  if (maxLength_ > 0) {
+    const int room = maxLength_ - (static_cast<int>(Text().size()) - SelLength());
+    if (room < static_cast<int>(piece.size())) {
+      // A CR LF pair is never split by the limit.
+      int keep = std::max(0, room);
+      if (keep > 0 && piece[static_cast<size_t>(keep) - 1] == '\r') --keep;
+      piece.resize(static_cast<size_t>(keep));
+      if (piece.empty() && !s.empty() && SelLength() == 0) {
+        MessageBeep(0);
+        return false;
+      }
+    }
+  }
+  SaveUndo();
+  ReplaceRange(SelStart(), SelStart() + SelLength(), piece, SelStart() + static_cast<int>(piece.size()));
+  Modified = true;
+  return true;
+}
+
+void TCustomEdit::CopyToClipboard() {
+  if (passwordChar_ != 0 || SelLength() == 0) return;
+  if (EditClipboard().SetText) EditClipboard().SetText(SelText());
+}
+
+void TCustomEdit::CutToClipboard() {
+  if (passwordChar_ != 0 || SelLength() == 0 || readOnly_) return;
+  CopyToClipboard();
+  UserReplace("");
+}
+
+void TCustomEdit::PasteFromClipboard() {
+  if (!EditClipboard().GetText) return;
+  AnsiString text = EditClipboard().GetText();
+  if (!MultiLine()) {
+    // One line: the text up to the first line break.
+    const auto br = text.find_first_of("\r\n");
+    if (br != AnsiString::npos) text.resize(br);
+  }
+  UserReplace(text);
+}
+
+int TCustomEdit::WordStart(int pos) const {
+  const AnsiString& t = Text();
+  while (pos > 0 && !IsWordChar(t[static_cast<size_t>(pos) - 1])) --pos;
+  while (pos > 0 && IsWordChar(t[static_cast<size_t>(pos) - 1])) --pos;
+  return pos;
+}
+
+int TCustomEdit::WordEnd(int pos) const {
+  const AnsiString& t = Text();
+  const int n = static_cast<int>(t.size());
+  while (pos < n && IsWordChar(t[static_cast<size_t>(pos)])) ++pos;
+  while (pos < n && !IsWordChar(t[static_cast<size_t>(pos)])) ++pos;
+  return pos;
+}
+
+// ---- keys ----
+
+namespace {
+// The length of the line break at Pos (CR LF counts as one step), or 1.
+int StepForward(const AnsiString& t, int pos) {
+  if (pos + 1 < static_cast<int>(t.size()) && t[static_cast<size_t>(pos)] == '\r' &&
+      t[static_cast<size_t>(pos) + 1] == '\n')
+    return 2;
+  return 1;
+}
+int StepBack(const AnsiString& t, int pos) {
+  if (pos >= 2 && t[static_cast<size_t>(pos) - 1] == '\n' && t[static_cast<size_t>(pos) - 2] == '\r')
+    return 2;
+  return 1;
+}
+}  // namespace
+
+bool TCustomEdit::EditKey(Word key, TShiftState shift) {
+  const bool extend = shift.Contains(ssShift);
+  const bool ctrl = shift.Contains(ssCtrl);
+  const AnsiString& t = Text();
+  const int n = static_cast<int>(t.size());
+  const int line = LineFromChar(caret_);
+  if (key != VK_UP && key != VK_DOWN && key != VK_PRIOR && key != VK_NEXT) goalX_ = -1;
+  switch (key) {
+    case VK_LEFT:
+      if (!extend && SelLength() > 0)
+        MoveCaret(SelStart(), false);
+      else
+        MoveCaret(ctrl ? WordStart(caret_) : std::max(0, caret_ - (caret_ > 0 ? StepBack(t, caret_) : 0)),
+                  extend);
+      return true;
+    case VK_RIGHT:
+      if (!extend && SelLength() > 0)
+        MoveCaret(SelStart() + SelLength(), false);
+      else
+        MoveCaret(ctrl ? WordEnd(caret_) : std::min(n, caret_ + (caret_ < n ? StepForward(t, caret_) : 0)),
+                  extend);
+      return true;
+    case VK_HOME:
+      MoveCaret(ctrl || !MultiLine() ? 0 : LineIndex(line), extend);
+      return true;
+    case VK_END:
+      if (ctrl || !MultiLine()) {
+        MoveCaret(n, extend);
+      } else {
+        const TEditLine& l = Lines()[static_cast<size_t>(line)];
+        const bool wrapped =
+            line + 1 < LineCount() && Lines()[static_cast<size_t>(line) + 1].Start == l.Start + l.Length;
+        MoveCaret(l.Start + l.Length - (wrapped ? 1 : 0), extend);
+      }
+      return true;
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT: {
+      if (!MultiLine()) return false;
+      if (goalX_ < 0) goalX_ = PosFromChar(caret_).X;
+      const int step = key == VK_UP || key == VK_DOWN ? 1 : std::max(1, VisibleLineCount() - 1);
+      const int target =
+          std::clamp(line + ((key == VK_UP || key == VK_PRIOR) ? -step : step), 0, LineCount() - 1);
+      if (key == VK_PRIOR || key == VK_NEXT) SetTopLine(topLine_ + (target - line));
+      const int goal = goalX_;
+      const int y = EditRect().Top + (target - topLine_) * LineHeight() + LineHeight() / 2;
+      MoveCaret(CharFromPos(Point(goal, y)), extend);
+      goalX_ = goal;
+      return true;
+    }
+    case VK_DELETE:
+      if (extend) {
+        CutToClipboard();
+      } else if (SelLength() > 0) {
+        UserReplace("");
+      } else if (caret_ < n) {
+        SetSelection(caret_, caret_ + StepForward(t, caret_));
+        UserReplace("");
+      }
+      return true;
+    case VK_INSERT:
+      if (ctrl) CopyToClipboard();
+      if (extend) PasteFromClipboard();
+      return ctrl || extend;
+    default:
+      return false;
+  }
+}
+
+bool TCustomEdit::EditChar(char ch) {
+  switch (ch) {
+    case '\b':
+      if (SelLength() == 0 && caret_ > 0) SetSelection(caret_ - StepBack(Text(), caret_), caret_);
+      if (SelLength() > 0) UserReplace("");
+      return true;
+    case 0x03:
+      CopyToClipboard();
+      return true;
+    case 0x16:
+      PasteFromClipboard();
+      return true;
+    case 0x18:
+      CutToClipboard();
+      return true;
+    case 0x1A:
+      if (!readOnly_) Undo();
+      return true;
+    default:
+      break;
+  }
+  if (static_cast<unsigned char>(ch) < ' ' || ch == 0x7F) return false;
+  UserReplace(AnsiString(1, ch));
+  return true;
+}
+
+// ---- messages ----
+
+void TCustomEdit::Dispatch(TMessage& m) {
+  switch (m.Msg) {
+    case WM_GETDLGCODE:
+      m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS;
+      return;
+    case WM_SETTEXT:
+      TControl::SetText(m.LParam ? reinterpret_cast<const char*>(m.LParam) : "");
+      m.Result = 1;
+      return;
+    case CM_TEXTCHANGED:
+      if (!settingText_) {
+        // Set by the program: the caret goes to the start, as the system's
+        // edit does on WM_SETTEXT.
+        anchor_ = caret_ = 0;
+        scrollX_ = 0;
+        topLine_ = 0;
+        hasUndo_ = false;
+      }
+      TextReplaced();
+      LayoutChanged();
+      Change();
+      Invalidate();
+      return;
+    case CM_FONTCHANGED:
+      InvalidateLayout();
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      Invalidate();
+      break;
+    case WM_CUT:
+      CutToClipboard();
+      return;
+    case WM_COPY:
+      CopyToClipboard();
+      return;
+    case WM_PASTE:
+      PasteFromClipboard();
+      return;
+    case WM_CLEAR:
+      if (!readOnly_ && SelLength() > 0) UserReplace("");
+      return;
+    case WM_UNDO:
+    case EM_UNDO:
+      m.Result = hasUndo_ ? 1 : 0;
+      Undo();
+      return;
+    case EM_CANUNDO:
+      m.Result = hasUndo_ ? 1 : 0;
+      return;
+    case EM_EMPTYUNDOBUFFER:
+      hasUndo_ = false;
+      return;
+    case EM_GETSEL: {
+      const int start = SelStart(), end = SelStart() + SelLength();
+      if (m.WParam) *reinterpret_cast<DWORD*>(m.WParam) = static_cast<DWORD>(start);
+      if (m.LParam) *reinterpret_cast<DWORD*>(m.LParam) = static_cast<DWORD>(end);
+      m.Result = MAKELPARAM(std::min(start, 0xFFFF), std::min(end, 0xFFFF));
+      return;
+    }
+    case EM_SETSEL: {
+      const int n = static_cast<int>(Text().size());
+      int start = static_cast<int>(static_cast<std::intptr_t>(m.WParam));
+      int end = static_cast<int>(m.LParam);
+      if (start == -1) {
+        SetSelection(caret_, caret_);  // -1 removes the selection
+        return;
+      }
+      if (end < 0) end = n;
+      SetSelection(start, end);
+      return;
+    }
+    case EM_GETRECT:
+      if (m.LParam) *reinterpret_cast<TRect*>(m.LParam) = EditRect();
+      return;
+    case EM_SETRECT:
+    case EM_SETRECTNP:
+      if (m.LParam)
+        formatRect_ = *reinterpret_cast<const TRect*>(m.LParam);
+      else
+        formatRect_.reset();
+      InvalidateLayout();
+      ScrollCaretIntoView();
+      if (m.Msg == EM_SETRECT) Invalidate();
+      return;
+    case EM_SCROLLCARET:
+      ScrollCaretIntoView();
+      return;
+    case EM_GETMODIFY:
+      m.Result = Modified ? 1 : 0;
+      return;
+    case EM_SETMODIFY:
+      Modified = m.WParam != 0;
+      return;
+    case EM_GETLINECOUNT:
+      m.Result = LineCount();
+      return;
+    case EM_LINEINDEX:
+      m.Result = LineIndex(static_cast<int>(static_cast<std::intptr_t>(m.WParam)) == -1
+                               ? LineFromChar(caret_)
+                               : static_cast<int>(static_cast<std::intptr_t>(m.WParam)));
+      return;
+    case EM_LINELENGTH: {
+      const int index = static_cast<int>(static_cast<std::intptr_t>(m.WParam));
+      m.Result = index < 0 ? 0 : Lines()[static_cast<size_t>(LineFromChar(index))].Length;
+      return;
+    }
+    case EM_LINEFROMCHAR: {
+      const int index = static_cast<int>(static_cast<std::intptr_t>(m.WParam));
+      m.Result = LineFromChar(index < 0 ? SelStart() : index);
+      return;
+    }
+    case EM_POSFROMCHAR: {
+      const int index = static_cast<int>(static_cast<std::intptr_t>(m.WParam));
+      if (index < 0 || index > static_cast<int>(Text().size())) {
+        m.Result = -1;
+        return;
+      }
+      const TPoint p = PosFromChar(index);
+      m.Result = MAKELPARAM(p.X, p.Y);
+      return;
+    }
+    case EM_CHARFROMPOS: {
+      const int index = CharFromPos(Point(MsgX(m), MsgY(m)));
+      m.Result = MAKELPARAM(index, LineFromChar(index));
+      return;
+    }
+    case EM_REPLACESEL: {
+      const AnsiString s = m.LParam ? reinterpret_cast<const char*>(m.LParam) : "";
+      if (m.WParam) SaveUndo();
+      ReplaceRange(SelStart(), SelStart() + SelLength(), s, SelStart() + static_cast<int>(s.size()));
+      return;
+    }
+    case EM_LIMITTEXT:
+      SetMaxLength(static_cast<int>(m.WParam));
+      return;
+    case EM_SETPASSWORDCHAR:
+      SetPasswordChar(static_cast<char>(m.WParam));
+      return;
+    case EM_SETREADONLY:
+      SetReadOnly(m.WParam != 0);
+      m.Result = 1;
+      return;
+    case EM_GETFIRSTVISIBLELINE:
+      m.Result = topLine_;
+      return;
+    default:
+      break;
+  }
+  TCustomControl::Dispatch(m);
+}
+
+void TCustomEdit::DefaultHandler(TMessage& m) {
+  if (m.Msg == WM_KEYDOWN && Enabled()) {
+    if (EditKey(MsgCharCode(m), KeyDataToShiftState(m.LParam))) return;
+  } else if (m.Msg == WM_CHAR && Enabled()) {
+    if (EditChar(static_cast<char>(m.WParam & 0xFF))) return;
+  }
+  TCustomControl::DefaultHandler(m);
+}
+
+void TCustomEdit::Change() {
+  if (OnChange) OnChange(this);
+}
+
+void TCustomEdit::DoEnter() {
+  if (AutoSelect && !MultiLine() && !ControlState.Contains(csLButtonDown)) SelectAll();
+  TCustomControl::DoEnter();
+}
+
+void TCustomEdit::DoExit() { TCustomControl::DoExit(); }
+
+void TCustomEdit::BoundsChanged() {
+  InvalidateLayout();
+  TCustomControl::BoundsChanged();
+}
+
+// ---- mouse ----
+
+void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft) {
+    // The click places the caret; AutoSelect does not take it over.
+    ControlState << csLButtonDown;
+    if (!Focused() && CanFocus()) SetFocus();
+    ControlState >> csLButtonDown;
+    if (!Shift.Contains(ssDouble)) {
+      MoveCaret(CharFromPos(Point(X, Y)), Shift.Contains(ssShift));
+      selecting_ = true;
+    }
+  }
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TCustomEdit::MouseMove(TShiftState Shift, int X, int Y) {
+  if (selecting_ && Shift.Contains(ssLeft)) MoveCaret(CharFromPos(Point(X, Y)), true);
+  TCustomControl::MouseMove(Shift, X, Y);
+}
+
+void TCustomEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft) selecting_ = false;
+  TCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TCustomEdit::DblClick() {
+  // The word under the caret.
+  const AnsiString& t = Text();
+  int start = caret_, end = caret_;
+  while (start > 0 && IsWordChar(t[static_cast<size_t>(start) - 1])) --start;
+  while (end < static_cast<int>(t.size()) && IsWordChar(t[static_cast<size_t>(end)])) ++end;
+  SetSelection(start, end);
+  selecting_ = false;
+  TCustomControl::DblClick();
+}
+
+// ---- painting ----
+
+void TCustomEdit::Paint() {
+  TCanvas& c = Canvas();
+  TRect r = ClientRect();
+  if (borderStyle_ != bsNone) DrawEdge(c, r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  c.Brush->Style = bsSolid;
+  c.Brush->Color = Color();
+  c.FillRect(r);
+
+  const TRect area = IntersectRect(TextArea(), EditRect());
+  const int saved = c.SaveDC();
+  c.IntersectClipRect(area);
+  c.Font->Assign(Font());
+  if (!Enabled()) c.Font->Color = clGrayText;
+  const TColor textColor = c.Font->Color;
+  const AnsiString text = DisplayText();
+  const TRect er = EditRect();
+  const int lh = LineHeight();
+  const bool showSelection = SelLength() > 0 && (Focused() || !HideSelection);
+  const int selStart = SelStart(), selEnd = SelStart() + SelLength();
+  const auto& lines = Lines();
+  const int last = std::min(static_cast<int>(lines.size()), topLine_ + VisibleLineCount() + 1);
+  for (int i = topLine_; i < last; ++i) {
+    const TEditLine& l = lines[static_cast<size_t>(i)];
+    const int y = er.Top + (i - topLine_) * lh;
+    const int x = er.Left - scrollX_;
+    const AnsiString piece = text.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length));
+    c.Brush->Style = bsClear;
+    c.Font->Color = textColor;
+    c.TextOut(x, y, piece);
+    if (!showSelection) continue;
+    const int from = std::max(selStart, l.Start), to = std::min(selEnd, l.Start + l.Length);
+    if (from >= to) continue;
+    const int x1 = XOfChar(i, from), x2 = XOfChar(i, to);
+    c.Brush->Style = bsSolid;
+    c.Brush->Color = Focused() ? clHighlight : clBtnFace;
+    c.FillRect(Rect(x + x1, y, x + x2, y + lh));
+    c.Brush->Style = bsClear;
+    c.Font->Color = Focused() ? clHighlightText : textColor;
+    c.TextOut(x + x1, y, text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)));
+  }
+  if (Focused() && Enabled()) {
+    const TPoint p = PosFromChar(caret_);
+    c.Pen->Color = clWindowText;
+    c.Pen->Width = 1;
+    c.MoveTo(p.X, p.Y);
+    c.LineTo(p.X, p.Y + lh);
+  }
+  c.RestoreDC(saved);
+}
+
+// ---- TCustomMaskEdit ----------------------------------------------------------------
+
+TCustomMaskEdit::TCustomMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+
+void TCustomMaskEdit::SetEditMask(const AnsiString& mask) {
+  const AnsiString value = Text();
+  mask_ = TEditMask(mask);
+  if (IsMasked()) SetMaxLength(mask_.Length());
+  SetText(value);
+}
+
+void TCustomMaskEdit::SetEditText(const AnsiString& s) {
+  if (!IsMasked()) {
+    TControl::SetText(s);
+    return;
+  }
+  // Fitted place by place to the mask.
+  AnsiString edit = mask_.EmptyText();
+  for (int i = 0; i < mask_.Length() && static_cast<size_t>(i) < s.size(); ++i) {
+    if (mask_.IsLiteral(i)) continue;
+    if (const char ch = mask_.Accept(i, s[static_cast<size_t>(i)])) edit[static_cast<size_t>(i)] = ch;
+  }
+  TControl::SetText(edit);
+}
+
+AnsiString TCustomMaskEdit::Text() const { return mask_.TextOf(EditText()); }
+
+void TCustomMaskEdit::SetText(const AnsiString& value) {
+  if (!IsMasked()) {
+    TControl::SetText(value);
+    return;
+  }
+  TControl::SetText(mask_.EditTextOf(value));
+}
+
+void TCustomMaskEdit::ValidateEdit() {
+  if (!IsMasked() || EditText() == mask_.EmptyText()) return;
+  const int missing = mask_.FirstMissing(EditText());
+  if (missing < 0) return;
+  SetSelection(missing, missing);
+  throw EDBEditError("Invalid input value. Use escape key to abandon changes");
+}
+
+void TCustomMaskEdit::DoEnter() {
+  enterText_ = EditText();
+  TCustomEdit::DoEnter();
+  if (IsMasked() && !AutoSelect) SetSelection(mask_.NextInput(0), mask_.NextInput(0));
+}
+
+void TCustomMaskEdit::DoExit() {
+  if (IsMasked() && Modified) ValidateEdit();
+  TCustomEdit::DoExit();
+}
+
+void TCustomMaskEdit::Dispatch(TMessage& m) {
+  // Escape is the edit's while there is something to take back.
+  if (m.Msg == CM_WANTSPECIALKEY && MsgCharCode(m) == VK_ESCAPE && IsMasked() && Modified) {
+    m.Result = 1;
+    return;
+  }
+  TCustomEdit::Dispatch(m);
+}
+
+void TCustomMaskEdit::KeyDown(Word& Key, TShiftState Shift) {
+  TCustomEdit::KeyDown(Key, Shift);
+  // Escape takes back what was typed since the control got the focus.
+  if (Key == VK_ESCAPE && IsMasked() && Modified) {
+    TControl::SetText(enterText_);
+    Modified = false;
+    SelectAll();
+    Key = 0;
+  }
+}
+
+void TCustomMaskEdit::ClearPlaces(int start, int end) {
+  AnsiString edit = EditText();
+  const AnsiString empty = mask_.EmptyText();
+  for (int i = start; i < end && i < mask_.Length(); ++i)
+    edit[static_cast<size_t>(i)] = empty[static_cast<size_t>(i)];
+  SetSelection(0, mask_.Length());
+  if (!UserReplace(edit)) return;
+  SetSelection(start, start);
+}
+
+bool TCustomMaskEdit::EditKey(Word key, TShiftState shift) {
+  if (!IsMasked()) return TCustomEdit::EditKey(key, shift);
+  if (key == VK_DELETE && !shift.Contains(ssShift)) {
+    if (ReadOnly()) return true;
+    const int start = SelStart();
+    const int end = SelLength() > 0 ? start + SelLength() : start + 1;
+    ClearPlaces(start, end);
+    return true;
+  }
+  if (key == VK_DELETE || key == VK_INSERT) {
+    // Cut clears the places; paste types the text in place by place.
+    if (key == VK_DELETE) {
+      CopyToClipboard();
+      ClearPlaces(SelStart(), SelStart() + SelLength());
+      return true;
+    }
+    if (shift.Contains(ssCtrl)) return TCustomEdit::EditKey(key, shift);
+    if (shift.Contains(ssShift)) {
+      for (char ch : EditClipboard().GetText ? EditClipboard().GetText() : AnsiString()) EditChar(ch);
+      return true;
+    }
+    return false;
+  }
+  return TCustomEdit::EditKey(key, shift);
+}
+
+bool TCustomMaskEdit::EditChar(char ch) {
+  if (!IsMasked()) return TCustomEdit::EditChar(ch);
+  if (ch == '\b') {
+    if (ReadOnly()) return true;
+    if (SelLength() > 0) {
+      ClearPlaces(SelStart(), SelStart() + SelLength());
+    } else {
+      const int prev = mask_.PrevInput(CaretPos() - 1);
+      if (prev >= 0) ClearPlaces(prev, prev + 1);
+    }
+    return true;
+  }
+  if (ch == 0x16) {
+    for (char c : EditClipboard().GetText ? EditClipboard().GetText() : AnsiString()) EditChar(c);
+    return true;
+  }
+  if (ch == 0x18) {
+    CopyToClipboard();
+    ClearPlaces(SelStart(), SelStart() + SelLength());
+    return true;
+  }
+  if (static_cast<unsigned char>(ch) < ' ') return TCustomEdit::EditChar(ch);
+  if (ReadOnly()) {
+    MessageBeep(0);
+    return true;
+  }
+  // Typing over a selection empties it first; the character lands on the
+  // next input place and the caret skips the literals after it.
+  const int start = SelStart();
+  int pos = mask_.NextInput(start);
+  if (pos >= mask_.Length()) {
+    MessageBeep(0);
+    return true;
+  }
+  // A literal typed where it stands just moves past it.
+  if (start < pos && EditText()[static_cast<size_t>(start)] == ch && SelLength() == 0) {
+    SetSelection(pos, pos);
+    return true;
+  }
+  const char fitted = mask_.Accept(pos, ch);
+  if (!fitted) {
+    MessageBeep(0);
+    return true;
+  }
+  AnsiString edit = EditText();
+  const AnsiString empty = mask_.EmptyText();
+  for (int i = start; i < start + SelLength(); ++i)
+    edit[static_cast<size_t>(i)] = empty[static_cast<size_t>(i)];
+  edit[static_cast<size_t>(pos)] = fitted;
+  SetSelection(0, mask_.Length());
+  if (!UserReplace(edit)) return true;
+  const int next = mask_.NextInput(pos + 1);
+  SetSelection(next, next);
+  return true;
+}

@@ -1,0 +1,297 @@
+#pragma once
+// The text controls: TCustomEdit/TEdit (one line), TCustomMaskEdit/
+// TMaskEdit (text held to an edit mask, Mask.h), TCustomMemo/TMemo (lines,
+// word wrap, scroll bars). They answer the system's edit messages (EM_*)
+// with its numbers. The edit's own key handling runs after KeyDown and
+// KeyPress (and so after OnKeyDown / OnKeyPress and after whatever a
+// derived class does first), in the default handler, as the system's edit
+// window does it: a handler that clears Key keeps the edit from acting.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/rtl/Classes.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Mask.h"
+#include "platform/ui/ScrollBars.h"
+
+using TBorderStyle = TFormBorderStyle;
+
+// Where cut, copy and paste of the edits go. Text only, in 1253 with CR LF
+// line ends. The default reaches the backend's clipboard; the clipboard unit
+// installs its own so that the edits share its formats and notifications.
+struct TEditClipboard {
+  std::function<AnsiString()> GetText;
+  std::function<void(const AnsiString&)> SetText;
+};
+TEditClipboard& EditClipboard();
+
+// ---- the edit messages -----------------------------------------------------
+constexpr UINT EM_GETSEL = 0x00B0;
+constexpr UINT EM_SETSEL = 0x00B1;
+constexpr UINT EM_GETRECT = 0x00B2;
+constexpr UINT EM_SETRECT = 0x00B3;
+constexpr UINT EM_SETRECTNP = 0x00B4;
+constexpr UINT EM_SCROLLCARET = 0x00B7;
+constexpr UINT EM_GETMODIFY = 0x00B8;
+constexpr UINT EM_SETMODIFY = 0x00B9;
+constexpr UINT EM_GETLINECOUNT = 0x00BA;
+constexpr UINT EM_LINEINDEX = 0x00BB;
+constexpr UINT EM_LINELENGTH = 0x00C1;
+constexpr UINT EM_REPLACESEL = 0x00C2;
+constexpr UINT EM_LIMITTEXT = 0x00C5;
+constexpr UINT EM_CANUNDO = 0x00C6;
+constexpr UINT EM_UNDO = 0x00C7;
+constexpr UINT EM_LINEFROMCHAR = 0x00C9;
+constexpr UINT EM_SETPASSWORDCHAR = 0x00CC;
+constexpr UINT EM_EMPTYUNDOBUFFER = 0x00CD;
+constexpr UINT EM_GETFIRSTVISIBLELINE = 0x00CE;
+constexpr UINT EM_SETREADONLY = 0x00CF;
+constexpr UINT EM_POSFROMCHAR = 0x00D6;
+constexpr UINT EM_CHARFROMPOS = 0x00D7;
+
+class TCustomEdit : public TCustomControl {
+ public:
+  explicit TCustomEdit(TComponent* AOwner);
+  ~TCustomEdit() override;
+
+  // ---- selection; positions are byte offsets into the text ----
+  int SelStart() const { return std::min(anchor_, caret_); }
+  void SetSelStart(int v);
+  int SelLength() const { return std::abs(caret_ - anchor_); }
+  void SetSelLength(int v);
+  AnsiString SelText() const;
+  // Replaces the selection (ReadOnly does not stop a program's change).
+  void SetSelText(const AnsiString& s);
+  void SelectAll();
+  void ClearSelection();
+  void Clear();
+  // Where the caret is (the moving end of the selection).
+  int CaretPos() const { return caret_; }
+
+  void CopyToClipboard();
+  void CutToClipboard();
+  void PasteFromClipboard();
+  // One level, as the system's edit: a second Undo takes the first back.
+  void Undo();
+  bool CanUndo() const { return hasUndo_; }
+  void ClearUndo() { hasUndo_ = false; }
+
+  // ---- properties ----
+  int MaxLength() const { return maxLength_; }
+  // 0: no limit. Text already longer stays.
+  void SetMaxLength(int v) { maxLength_ = std::max(0, v); }
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool v);
+  char PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char c);
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle s);
+  bool AutoSelect = true;
+  bool HideSelection = true;
+  bool Modified = false;
+  TNotifyEvent OnChange;
+
+  void Dispatch(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+
+  // ---- layout, for the edit messages and for tests ----
+  // The formatting rectangle the text lies in (client coordinates).
+  TRect EditRect() const;
+  int LineCount() const;
+  int LineFromChar(int index) const;
+  int LineIndex(int line) const;
+  // Top-left of the character's cell in client coordinates.
+  TPoint PosFromChar(int index) const;
+  // The character nearest a client point (its offset; the end for points
+  // past it).
+  int CharFromPos(TPoint p) const;
+  int TopLine() const { return topLine_; }
+  int LineHeight() const;
+
+ protected:
+  struct TEditLine {
+    int Start = 0;
+    int Length = 0;  // without the line break
+  };
+  virtual void Change();
+  void Paint() override;
+  void DoEnter() override;
+  void DoExit() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DblClick() override;
+  void BoundsChanged() override;
+
+  // The edit's own handling of a key (after KeyDown) and of a typed
+  // character (after KeyPress); true when used.
+  virtual bool EditKey(Word key, TShiftState shift);
+  virtual bool EditChar(char ch);
+  // Multi-line controls break lines at CR LF and wrap.
+  virtual bool MultiLine() const { return false; }
+  virtual bool WrapLines() const { return false; }
+  // The area inside the border; the formatting rectangle lies within it.
+  TRect InnerRect() const;
+  // What is left for text once the control took its strips (scroll bars).
+  virtual TRect TextArea() const;
+  // Called after the layout changed (lines or their scroll position).
+  virtual void LayoutChanged() {}
+  // Replaces the selection as the user does: limited by MaxLength, kept
+  // for Undo, sets Modified, fires OnChange. False when ReadOnly.
+  bool UserReplace(const AnsiString& s);
+  void ReplaceRange(int start, int end, const AnsiString& s, int newCaret);
+  void SetSelection(int anchor, int caret);
+  void MoveCaret(int pos, bool extend);
+  void ScrollCaretIntoView();
+  void SetTopLine(int line);
+  int VisibleLineCount() const;
+  const std::vector<TEditLine>& Lines() const;
+  // A word boundary left or right of Pos, as Ctrl+arrows move.
+  int WordStart(int pos) const;
+  int WordEnd(int pos) const;
+  AnsiString DisplayText() const;
+  // The text changed behind the engine's back (SetText): keep the
+  // selection in range and redo the layout.
+  void TextReplaced();
+  void InvalidateLayout() { layoutValid_ = false; }
+  int scrollX_ = 0;
+  int goalX_ = -1;  // the x that up/down try to keep
+
+ private:
+  void BuildLayout() const;
+  int XOfChar(int line, int index) const;
+  std::vector<int> LineEnds(int line) const;
+  void SaveUndo();
+
+  int anchor_ = 0, caret_ = 0;
+  int maxLength_ = 0;
+  bool readOnly_ = false;
+  char passwordChar_ = 0;
+  TBorderStyle borderStyle_ = bsSingle;
+  bool hasUndo_ = false;
+  AnsiString undoText_;
+  int undoAnchor_ = 0, undoCaret_ = 0;
+  std::optional<TRect> formatRect_;
+  int topLine_ = 0;
+  bool selecting_ = false;
+  bool settingText_ = false;
+  mutable bool layoutValid_ = false;
+  mutable std::vector<TEditLine> lines_;
+  mutable int lineHeight_ = 0;
+};
+
+class TEdit : public TCustomEdit {
+ public:
+  explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+};
+
+// ---- masked edit -------------------------------------------------------------
+
+// The mask's validation failed when leaving the control.
+DIM_EXCEPTION(EDBEditError, Exception)
+
+class TCustomMaskEdit : public TCustomEdit {
+ public:
+  explicit TCustomMaskEdit(TComponent* AOwner);
+  const AnsiString& EditMask() const { return mask_.Source(); }
+  // The current value is kept as far as it fits the new mask.
+  void SetEditMask(const AnsiString& mask);
+  bool IsMasked() const { return !mask_.Empty(); }
+  // What is shown: literals in place, the blank character in empty places.
+  const AnsiString& EditText() const { return TControl::Text(); }
+  void SetEditText(const AnsiString& s);
+  // The value: literals dropped unless the mask keeps them (";1"), blanks
+  // of empty places trimmed. Without a mask the same as EditText.
+  AnsiString Text() const;
+  void SetText(const AnsiString& value);
+  // Raises EDBEditError, with the caret on the first missing place, when a
+  // required place is empty; an untouched empty text passes.
+  virtual void ValidateEdit();
+  const TEditMask& Mask() const { return mask_; }
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  bool EditKey(Word key, TShiftState shift) override;
+  bool EditChar(char ch) override;
+  void DoExit() override;
+  void DoEnter() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+
+ private:
+  void ClearPlaces(int start, int end);
+  TEditMask mask_;
+  AnsiString enterText_;
+};
+
+class TMaskEdit : public TCustomMaskEdit {
+ public:
+  explicit TMaskEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner) {}
+};
+
+// ---- memo ------------------------------------------------------------------------
+
+class TCustomMemo;
+
+// A memo's text seen as lines. Every change goes to the memo at once.
+class TMemoStrings : public TStrings {
+ public:
+  explicit TMemoStrings(TCustomMemo& memo) : memo_(memo) {}
+  int Count() const override;
+  AnsiString Get(int index) const override;
+  void Put(int index, const AnsiString& s) override;
+  void Insert(int index, const AnsiString& s) override;
+  void Delete(int index) override;
+  void Clear() override;
+  AnsiString Text() const override;
+  void SetText(const AnsiString& text) override;
+
+ private:
+  // Byte range of line Index in the memo's text (without its break) and
+  // where the next line starts.
+  void Range(int index, size_t& start, size_t& end, size_t& next) const;
+  void CheckIndex(int index, bool allowEnd) const;
+  TCustomMemo& memo_;
+};
+
+class TCustomMemo : public TCustomEdit {
+ public:
+  explicit TCustomMemo(TComponent* AOwner);
+  ~TCustomMemo() override;
+  TStrings& Lines() { return *lines_; }
+  const TStrings& Lines() const { return *lines_; }
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool v);
+  TScrollStyle ScrollBars() const { return scrollBars_.Style(); }
+  void SetScrollBars(TScrollStyle s);
+  bool WantReturns = true;
+  bool WantTabs = false;
+  // The caret as line and column.
+  TPoint CaretPosXY() const;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  bool MultiLine() const override { return true; }
+  bool WrapLines() const override { return wordWrap_; }
+  TRect TextArea() const override;
+  bool EditChar(char ch) override;
+  void Paint() override;
+  void LayoutChanged() override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+
+ private:
+  friend class TMemoStrings;
+  void Scroll(int bar, int code, int pos);
+  std::unique_ptr<TMemoStrings> lines_;
+  TWindowScrollBars scrollBars_;
+  bool wordWrap_ = true;
+};
+
+class TMemo : public TCustomMemo {
+ public:
+  explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
+};

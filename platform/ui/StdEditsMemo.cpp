@@ -1,0 +1,265 @@
+#include <algorithm>
+
+#include "platform/ui/Input.h"
+#include "platform/ui/StdEdits.h"
+
+// ---- TMemoStrings ----------------------------------------------------------------
+
+namespace {
+// Where each line of Text starts, as the system's memo counts lines: one at
+// 0 and one after every line break, so a text ending in a break has an
+// empty last line.
+std::vector<size_t> LineStarts(const AnsiString& text) {
+  std::vector<size_t> starts{0};
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (text[i] == '\r' || text[i] == '\n') starts.push_back(i + 1);
+  }
+  return starts;
+}
+
+size_t LineEnd(const AnsiString& text, size_t start) {
+  const size_t br = text.find_first_of("\r\n", start);
+  return br == AnsiString::npos ? text.size() : br;
+}
+}  // namespace
+
+int TMemoStrings::Count() const {
+  const AnsiString& text = memo_.TControl::Text();
+  const auto starts = LineStarts(text);
+  // The empty line after a final break is no item.
+  return static_cast<int>(starts.size()) - (starts.back() == text.size() ? 1 : 0);
+}
+
+void TMemoStrings::CheckIndex(int index, bool allowEnd) const {
+  if (index < 0 || index > Count() - (allowEnd ? 0 : 1)) Error("List index out of bounds (%d)", index);
+}
+
+void TMemoStrings::Range(int index, size_t& start, size_t& end, size_t& next) const {
+  const AnsiString& text = memo_.TControl::Text();
+  const auto starts = LineStarts(text);
+  start = starts[static_cast<size_t>(index)];
+  end = LineEnd(text, start);
+  next =
+      static_cast<size_t>(index) + 1 < starts.size() ? starts[static_cast<size_t>(index) + 1] : text.size();
+}
+
+AnsiString TMemoStrings::Get(int index) const {
+  CheckIndex(index, false);
+  size_t start, end, next;
+  Range(index, start, end, next);
+  return memo_.TControl::Text().substr(start, end - start);
+}
+
+void TMemoStrings::Put(int index, const AnsiString& s) {
+  CheckIndex(index, false);
+  size_t start, end, next;
+  Range(index, start, end, next);
+  AnsiString text = memo_.TControl::Text();
+  text.replace(start, end - start, s);
+  memo_.TControl::SetText(text);
+}
+
+void TMemoStrings::Insert(int index, const AnsiString& s) {
+  CheckIndex(index, true);
+  AnsiString text = memo_.TControl::Text();
+  const auto starts = LineStarts(text);
+  if (static_cast<size_t>(index) < starts.size())
+    text.insert(starts[static_cast<size_t>(index)], s + "\r\n");
+  else
+    text += "\r\n" + s;  // after a last line that has no break
+  memo_.TControl::SetText(text);
+}
+
+void TMemoStrings::Delete(int index) {
+  CheckIndex(index, false);
+  size_t start, end, next;
+  Range(index, start, end, next);
+  AnsiString text = memo_.TControl::Text();
+  text.erase(start, next - start);
+  memo_.TControl::SetText(text);
+}
+
+void TMemoStrings::Clear() { memo_.TControl::SetText(""); }
+
+AnsiString TMemoStrings::Text() const { return memo_.TControl::Text(); }
+
+void TMemoStrings::SetText(const AnsiString& text) { memo_.TControl::SetText(text); }
+
+// ---- TCustomMemo -------------------------------------------------------------------
+
+TCustomMemo::TCustomMemo(TComponent* AOwner)
+    : TCustomEdit(AOwner), lines_(std::make_unique<TMemoStrings>(*this)), scrollBars_(this) {
+  AutoSelect = false;
+  SetBounds(Left(), Top(), 185, 89);
+}
+
+TCustomMemo::~TCustomMemo() = default;
+
+void TCustomMemo::SetWordWrap(bool v) {
+  if (v == wordWrap_) return;
+  wordWrap_ = v;
+  scrollX_ = 0;
+  InvalidateLayout();
+  ScrollCaretIntoView();
+  Invalidate();
+}
+
+void TCustomMemo::SetScrollBars(TScrollStyle s) {
+  scrollBars_.SetStyle(s);
+  InvalidateLayout();
+  ScrollCaretIntoView();
+  Invalidate();
+}
+
+TRect TCustomMemo::TextArea() const { return scrollBars_.ContentRect(InnerRect()); }
+
+TPoint TCustomMemo::CaretPosXY() const {
+  // The column counts from the start of the hard line.
+  const AnsiString& text = TControl::Text();
+  const int caret = CaretPos();
+  int lineStart = 0, line = 0;
+  for (int i = 0; i < caret; ++i) {
+    const char ch = text[static_cast<size_t>(i)];
+    if (ch == '\r' && i + 1 < static_cast<int>(text.size()) && text[static_cast<size_t>(i) + 1] == '\n') ++i;
+    if (ch == '\r' || ch == '\n') {
+      ++line;
+      lineStart = i + 1;
+    }
+  }
+  return Point(caret - lineStart, line);
+}
+
+void TCustomMemo::LayoutChanged() {
+  // The bars follow the lines: one position per line vertically, one per
+  // pixel horizontally.
+  SCROLLINFO v;
+  v.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  v.nMin = 0;
+  v.nMax = std::max(0, LineCount() - 1);
+  v.nPage = static_cast<UINT>(VisibleLineCount());
+  v.nPos = TopLine();
+  scrollBars_.SetInfo(SB_VERT, v, true);
+  SCROLLINFO h;
+  h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  const int width = std::max(1, EditRect().Width());
+  h.nMin = 0;
+  h.nMax = wordWrap_ ? 0 : std::max(width, scrollX_ + width) + width / 2;
+  h.nPage = static_cast<UINT>(width);
+  h.nPos = scrollX_;
+  scrollBars_.SetInfo(SB_HORZ, h, true);
+}
+
+void TCustomMemo::Scroll(int bar, int code, int pos) {
+  if (bar == SB_VERT) {
+    const int page = std::max(1, VisibleLineCount() - 1);
+    int top = TopLine();
+    switch (code) {
+      case SB_LINEUP:
+        --top;
+        break;
+      case SB_LINEDOWN:
+        ++top;
+        break;
+      case SB_PAGEUP:
+        top -= page;
+        break;
+      case SB_PAGEDOWN:
+        top += page;
+        break;
+      case SB_THUMBTRACK:
+      case SB_THUMBPOSITION:
+        top = pos;
+        break;
+      case SB_TOP:
+        top = 0;
+        break;
+      case SB_BOTTOM:
+        top = LineCount();
+        break;
+      default:
+        return;
+    }
+    SetTopLine(std::min(top, std::max(0, LineCount() - VisibleLineCount())));
+    LayoutChanged();
+    return;
+  }
+  if (wordWrap_) return;
+  const int width = std::max(1, EditRect().Width());
+  int x = scrollX_;
+  switch (code) {
+    case SB_LINELEFT:
+      x -= 8;
+      break;
+    case SB_LINERIGHT:
+      x += 8;
+      break;
+    case SB_PAGELEFT:
+      x -= width;
+      break;
+    case SB_PAGERIGHT:
+      x += width;
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      x = pos;
+      break;
+    case SB_LEFT:
+      x = 0;
+      break;
+    default:
+      return;
+  }
+  scrollX_ = std::max(0, x);
+  LayoutChanged();
+  Invalidate();
+}
+
+void TCustomMemo::Dispatch(TMessage& m) {
+  switch (m.Msg) {
+    case WM_GETDLGCODE:
+      m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | (WantReturns ? DLGC_WANTALLKEYS : 0) |
+                 (WantTabs ? DLGC_WANTTAB : 0);
+      return;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      Scroll(m.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ, m.WParamLo(), static_cast<SmallInt>(m.WParamHi()));
+      return;
+    case WM_TIMER:
+      if (scrollBars_.TimerMessage(m, InnerRect())) return;
+      break;
+    default:
+      if (m.Msg >= WM_MOUSEFIRST && m.Msg < WM_MOUSEWHEEL && scrollBars_.MouseMessage(m, InnerRect())) return;
+      break;
+  }
+  TCustomEdit::Dispatch(m);
+}
+
+bool TCustomMemo::EditChar(char ch) {
+  if (ch == '\r') {
+    if (!WantReturns) return false;
+    UserReplace("\r\n");
+    return true;
+  }
+  if (ch == '\t') {
+    if (!WantTabs) return false;
+    UserReplace("\t");
+    return true;
+  }
+  return TCustomEdit::EditChar(ch);
+}
+
+void TCustomMemo::Paint() {
+  TCustomEdit::Paint();
+  scrollBars_.Paint(Canvas(), InnerRect());
+}
+
+bool TCustomMemo::DoMouseWheelDown(TShiftState, TPoint) {
+  Scroll(SB_VERT, SB_THUMBPOSITION, TopLine() + static_cast<int>(ui::input::WheelScrollLines()));
+  return true;
+}
+
+bool TCustomMemo::DoMouseWheelUp(TShiftState, TPoint) {
+  Scroll(SB_VERT, SB_THUMBPOSITION, TopLine() - static_cast<int>(ui::input::WheelScrollLines()));
+  return true;
+}
