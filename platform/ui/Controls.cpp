@@ -364,15 +364,16 @@ bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) 
   bool handled = false;
   if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
   if (handled) return true;
-  // Whole notches only: a fine-grained wheel adds up until one is reached.
+  // Whole notches only: a fine-grained wheel adds up until one is reached;
+  // a turn of several notches at once scrolls for each of them.
   wheelAccumulator_ += WheelDelta;
-  while (!handled && std::abs(wheelAccumulator_) >= WHEEL_DELTA) {
+  while (std::abs(wheelAccumulator_) >= WHEEL_DELTA) {
     if (wheelAccumulator_ < 0) {
       wheelAccumulator_ += WHEEL_DELTA;
-      handled = DoMouseWheelDown(Shift, MousePos);
+      handled = DoMouseWheelDown(Shift, MousePos) || handled;
     } else {
       wheelAccumulator_ -= WHEEL_DELTA;
-      handled = DoMouseWheelUp(Shift, MousePos);
+      handled = DoMouseWheelUp(Shift, MousePos) || handled;
     }
   }
   return handled;

@@ -1,0 +1,35 @@
+#pragma once
+// The classic look of the standard controls beyond edges and frame controls
+// (platform/gfx/FrameControls.h): captions that grey out when disabled,
+// glyphs cut from a strip of images, focus rectangles. Every standard
+// control draws through these, so the look changes in one place.
+
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/FrameControls.h"
+#include "platform/gfx/Graphics.h"
+
+namespace ui::paint {
+
+// Draws Text with DrawText's Format in the canvas's font; a disabled
+// caption is embossed (highlight one pixel down-right, shadow on top).
+// The brush is left clear.
+void Caption(TCanvas& canvas, const AnsiString& text, TRect rect, unsigned format, bool enabled);
+// The size DrawText gives Text in the canvas's font (Format without
+// DT_CALCRECT); Width bounds word-wrapped text.
+TSize CaptionExtent(TCanvas& canvas, const AnsiString& text, unsigned format, int width = 0);
+
+// Image Index of a strip of Count equally wide images (Count < 1 counts as
+// one); an index past the strip gives the first image.
+TPixelBlock GlyphImage(const TBitmap& strip, int count, int index);
+// Draws a glyph with its key colour transparent; disabled glyphs are drawn
+// embossed in the highlight and shadow colours.
+void Glyph(TCanvas& canvas, const TPixelBlock& image, TColor key, TPoint at, bool enabled);
+
+// The dotted focus rectangle, drawn with the canvas's current colours.
+void FocusRect(TCanvas& canvas, const TRect& rect);
+// A solid rectangle in Color, keeping the canvas's brush.
+void Fill(TCanvas& canvas, const TRect& rect, TColor color);
+// A one-pixel frame in Color, keeping the canvas's brush.
+void Frame(TCanvas& canvas, const TRect& rect, TColor color);
+
+}  // namespace ui::paint

@@ -1,0 +1,301 @@
+#pragma once
+// The standard controls, drawn in the classic look: labels, push buttons,
+// check boxes, radio buttons, group boxes and list boxes. (The edit
+// controls are in StdEdits.h.)
+
+#include <memory>
+#include <vector>
+
+#include "platform/rtl/Classes.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Forms.h"
+
+// True when Str has the accelerator "&" before the character of VK
+// (letters in either case; "&&" is a plain ampersand).
+bool IsAccel(Word VK, const AnsiString& Str);
+// The accelerator character of Str (after its single "&"), 0 when none.
+char GetHotkey(const AnsiString& Str);
+
+enum TOwnerDrawStateMember {
+  odSelected,
+  odGrayed,
+  odDisabled,
+  odChecked,
+  odFocused,
+  odDefault,
+  odComboBoxEdit
+};
+using TOwnerDrawState = TSet<TOwnerDrawStateMember>;
+using TDrawItemEvent =
+    std::function<void(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State)>;
+
+// ---- labels -------------------------------------------------------------------
+
+class TCustomLabel : public TGraphicControl {
+ public:
+  explicit TCustomLabel(TComponent* AOwner);
+  ~TCustomLabel() override;
+
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment a);
+  TTextLayout Layout() const { return layout_; }
+  void SetLayout(TTextLayout l);
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool v);
+  // Without a background: what lies under the label shows through.
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool v);
+  // The label takes the size of its text (only the height when it wraps).
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool v);
+  // "&" marks the accelerator and is not shown; off, it is shown as is.
+  bool ShowAccelChar() const { return showAccelChar_; }
+  void SetShowAccelChar(bool v);
+  // The control that takes the focus when the accelerator is typed.
+  TWinControl* FocusControl() const { return focusControl_; }
+  void SetFocusControl(TWinControl* c);
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Fits the bounds to the text when AutoSize is on.
+  virtual void AdjustBounds();
+  unsigned TextFormat() const;
+
+ private:
+  TAlignment alignment_ = taLeftJustify;
+  TTextLayout layout_ = tlTop;
+  bool wordWrap_ = false;
+  bool transparent_ = false;
+  bool autoSize_ = true;
+  bool showAccelChar_ = true;
+  TWinControl* focusControl_ = nullptr;
+};
+
+class TLabel : public TCustomLabel {
+ public:
+  explicit TLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
+};
+
+// ---- buttons ------------------------------------------------------------------
+
+// What push buttons, check boxes and radio buttons share: they take the
+// focus on a click, repaint when it comes and goes, and answer their "&"
+// accelerator.
+class TButtonControl : public TCustomControl {
+ public:
+  explicit TButtonControl(TComponent* AOwner);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  // The accelerator was typed; the default clicks.
+  virtual void AcceleratorTyped();
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  // Space released, or the mouse released over the control.
+  virtual void Pressed() { Click(); }
+  // Shown pushed: the mouse is held over it or Space is held.
+  bool PushedLook() const { return spaceDown_ || (mouseDown_ && mouseInside_); }
+  // The form's Enter and Escape (CM_DIALOGKEY); true when taken.
+  virtual bool DialogKey(Word) { return false; }
+
+ private:
+  bool mouseDown_ = false;
+  bool mouseInside_ = false;
+  bool spaceDown_ = false;
+};
+
+class TButton : public TButtonControl {
+ public:
+  explicit TButton(TComponent* AOwner);
+  // Enter on the form presses the default button unless another button has
+  // the focus; Escape presses the cancel button.
+  bool Default() const { return default_; }
+  void SetDefault(bool v);
+  bool Cancel = false;
+  // Given to the form on a click; a modal form then closes with it.
+  TModalResult ModalResult = mrNone;
+  void Click() override;
+
+ protected:
+  void Paint() override;
+  bool DialogKey(Word key) override;
+  // Draws what lies on the face (the caption; a glyph too in descendants)
+  // inside Face, shifted one pixel when pushed.
+  virtual void PaintFace(TCanvas& canvas, const TRect& face, bool pushed);
+  // True when this button shows the thick frame of the button Enter presses.
+  bool IsActiveDefault() const;
+
+ private:
+  bool default_ = false;
+};
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+// Check boxes and radio buttons: a mark with the caption beside it.
+class TMarkButton : public TButtonControl {
+ public:
+  explicit TMarkButton(TComponent* AOwner);
+  // taRightJustify (the default) puts the caption right of the mark.
+  TLeftRight Alignment() const { return alignment_; }
+  void SetAlignment(TLeftRight a);
+  bool WordWrap = false;
+
+ protected:
+  // DrawFrameControl's state for the mark (checked, grayed...).
+  virtual unsigned MarkState() const = 0;
+  virtual unsigned MarkKind() const = 0;
+  void Paint() override;
+
+ private:
+  TLeftRight alignment_ = taRightJustify;
+};
+
+class TCheckBox : public TMarkButton {
+ public:
+  explicit TCheckBox(TComponent* AOwner);
+  TCheckBoxState State() const { return state_; }
+  // A change of state repaints and runs OnClick, in code as by the user.
+  void SetState(TCheckBoxState s);
+  bool Checked() const { return state_ == cbChecked; }
+  void SetChecked(bool v) { SetState(v ? cbChecked : cbUnchecked); }
+  // The user's clicks pass through the grayed state too.
+  bool AllowGrayed = false;
+  // The next state, as a click makes it.
+  virtual void Toggle();
+
+ protected:
+  unsigned MarkState() const override;
+  unsigned MarkKind() const override;
+  void Pressed() override { Toggle(); }
+  void AcceleratorTyped() override;
+
+ private:
+  TCheckBoxState state_ = cbUnchecked;
+};
+
+class TRadioButton : public TMarkButton {
+ public:
+  explicit TRadioButton(TComponent* AOwner);
+  bool Checked() const { return checked_; }
+  // Checking one unchecks the other radio buttons of the same parent and
+  // runs OnClick; only the checked one is a tab stop.
+  void SetChecked(bool v);
+
+ protected:
+  unsigned MarkState() const override;
+  unsigned MarkKind() const override;
+  void Pressed() override { SetChecked(true); }
+  void AcceleratorTyped() override;
+  void DoEnter() override;
+
+ private:
+  bool checked_ = false;
+};
+
+// ---- group box ----------------------------------------------------------------
+
+class TCustomGroupBox : public TCustomControl {
+ public:
+  explicit TCustomGroupBox(TComponent* AOwner);
+  void AlignControls(TControl* AControl, TRect& Rect) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+};
+
+class TGroupBox : public TCustomGroupBox {
+ public:
+  explicit TGroupBox(TComponent* AOwner) : TCustomGroupBox(AOwner) {}
+};
+
+// ---- list box -----------------------------------------------------------------
+
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+
+class TCustomListBox : public TCustomControl {
+ public:
+  explicit TCustomListBox(TComponent* AOwner);
+  ~TCustomListBox() override;
+
+  // The lines; changing them repaints and keeps ItemIndex in range.
+  TStrings* Items() const { return items_.get(); }
+  // The selected line (the focused one with MultiSelect), -1 for none.
+  // Setting it in code runs no event.
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int index);
+  int TopIndex() const { return topIndex_; }
+  void SetTopIndex(int index);
+  int ItemHeight() const;
+  void SetItemHeight(int h);
+  TListBoxStyle Style = lbStandard;
+  bool Sorted() const;
+  void SetSorted(bool v);
+  // Several lines may be selected; ExtendedSelect adds Shift ranges and
+  // Ctrl toggling (otherwise a click or Space toggles one line).
+  bool MultiSelect() const { return multiSelect_; }
+  void SetMultiSelect(bool v);
+  bool ExtendedSelect = true;
+  bool Selected(int index) const;
+  void SetSelected(int index, bool v);
+  int SelCount() const;
+  void ClearSelection();
+  void SelectAll();
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle b);
+  void Clear() { items_->Clear(); }
+
+  // The line under a client point; with Existing, -1 below the last line
+  // (otherwise the count).
+  int ItemAtPos(TPoint Pos, bool Existing) const;
+  TRect ItemRect(int Index) const;
+  // Lines that fit in the client area.
+  int VisibleCount() const;
+
+  TDrawItemEvent OnDrawItem;
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  // Draws one line; OnDrawItem draws owner-drawn ones.
+  virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  // The area the lines take (inside the border).
+  TRect ItemArea() const;
+
+ private:
+  void ItemsChanged();
+  // Moves the focus line by the user's hand: selects, scrolls it into
+  // view and runs OnClick when the selection changed.
+  void MoveTo(int index, TShiftState shift, bool toggle);
+  void SelectRange(int from, int to);
+  void ScrollIntoView(int index);
+  void ClampTop();
+
+  std::unique_ptr<TStringList> items_;
+  std::vector<bool> selected_;
+  int itemIndex_ = -1;
+  int anchor_ = -1;
+  int topIndex_ = 0;
+  int itemHeight_ = 0;
+  bool multiSelect_ = false;
+  bool dragging_ = false;
+  TBorderStyle borderStyle_ = bsSingle;
+};
+
+class TListBox : public TCustomListBox {
+ public:
+  explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
+};
