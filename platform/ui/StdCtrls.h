@@ -9,6 +9,7 @@
 #include "platform/rtl/Classes.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/ScrollBars.h"
 
 // True when Str has the accelerator "&" before the character of VK
 // (letters in either case; "&&" is a plain ampersand).
@@ -282,7 +283,9 @@ class TCustomListBox : public TCustomControl {
   void MoveTo(int index, TShiftState shift, bool toggle);
   void SelectRange(int from, int to);
   void ScrollIntoView(int index);
+  // Keeps TopIndex in range and the scroll bar in step with it.
   void ClampTop();
+  void Scroll(int code, int pos);
 
   std::unique_ptr<TStringList> items_;
   std::vector<bool> selected_;
@@ -293,6 +296,7 @@ class TCustomListBox : public TCustomControl {
   bool multiSelect_ = false;
   bool dragging_ = false;
   TBorderStyle borderStyle_ = bsSingle;
+  TWindowScrollBars scrollBars_;
 };
 
 class TListBox : public TCustomListBox {

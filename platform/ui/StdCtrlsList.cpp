@@ -10,7 +10,9 @@
 namespace paint = ui::paint;
 
 TCustomListBox::TCustomListBox(TComponent* AOwner)
-    : TCustomControl(AOwner), items_(std::make_unique<TStringList>()) {
+    : TCustomControl(AOwner), items_(std::make_unique<TStringList>()), scrollBars_(this) {
+  scrollBars_.SetStyle(ssVertical);
+  scrollBars_.Show(SB_VERT, false);
   SetTabStop(true);
   SetColor(clWindow);
   SetBounds(0, 0, 121, 97);
@@ -67,16 +69,62 @@ void TCustomListBox::SetBorderStyle(TBorderStyle b) {
   Invalidate();
 }
 
+namespace {
+TRect InsideBorder(const TRect& client, TBorderStyle border) {
+  return border == bsNone ? client : InflateRect(client, -2, -2);
+}
+}  // namespace
+
 TRect TCustomListBox::ItemArea() const {
-  TRect r = ClientRect();
-  return borderStyle_ == bsNone ? r : InflateRect(r, -2, -2);
+  return scrollBars_.ContentRect(InsideBorder(ClientRect(), borderStyle_));
 }
 
 int TCustomListBox::VisibleCount() const { return std::max(1, ItemArea().Height() / ItemHeight()); }
 
 void TCustomListBox::ClampTop() {
-  const int most = std::max(0, items_->Count() - VisibleCount());
-  topIndex_ = std::clamp(topIndex_, 0, most);
+  const int count = items_->Count(), visible = VisibleCount();
+  topIndex_ = std::clamp(topIndex_, 0, std::max(0, count - visible));
+  // The bar shows only when the lines do not all fit.
+  SCROLLINFO info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMax = std::max(0, count - 1);
+  info.nPage = static_cast<UINT>(visible);
+  info.nPos = topIndex_;
+  scrollBars_.SetInfo(SB_VERT, info, true);
+  if (scrollBars_.Showing(SB_VERT) != (count > visible)) {
+    scrollBars_.Show(SB_VERT, count > visible);
+    Invalidate();
+  }
+}
+
+void TCustomListBox::Scroll(int code, int pos) {
+  const int page = std::max(1, VisibleCount() - 1);
+  switch (code) {
+    case SB_LINEUP:
+      SetTopIndex(topIndex_ - 1);
+      break;
+    case SB_LINEDOWN:
+      SetTopIndex(topIndex_ + 1);
+      break;
+    case SB_PAGEUP:
+      SetTopIndex(topIndex_ - page);
+      break;
+    case SB_PAGEDOWN:
+      SetTopIndex(topIndex_ + page);
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      SetTopIndex(pos);
+      break;
+    case SB_TOP:
+      SetTopIndex(0);
+      break;
+    case SB_BOTTOM:
+      SetTopIndex(items_->Count());
+      break;
+    default:
+      break;
+  }
 }
 
 void TCustomListBox::SetTopIndex(int index) {
@@ -287,10 +335,20 @@ bool TCustomListBox::DoMouseWheelUp(TShiftState, TPoint) {
 }
 
 void TCustomListBox::Dispatch(TMessage& m) {
+  // The bar takes the mouse over it, and all of it while it tracks.
+  if (m.Msg >= WM_MOUSEFIRST && m.Msg < WM_MOUSEWHEEL &&
+      scrollBars_.MouseMessage(m, InsideBorder(ClientRect(), borderStyle_)))
+    return;
   switch (m.Msg) {
     case WM_GETDLGCODE:
       m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
       return;
+    case WM_VSCROLL:
+      Scroll(m.WParamLo(), static_cast<SmallInt>(m.WParamHi()));
+      return;
+    case WM_TIMER:
+      if (scrollBars_.TimerMessage(m, InsideBorder(ClientRect(), borderStyle_))) return;
+      break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       Invalidate();
@@ -343,6 +401,7 @@ void TCustomListBox::Paint() {
     paint::FocusRect(c, ItemRect(0));
   }
   c.RestoreDC(-1);
+  scrollBars_.Paint(c, InsideBorder(ClientRect(), borderStyle_));
 }
 
 void TCustomListBox::DrawItem(int index, const TRect& r, TOwnerDrawState state) {

@@ -350,6 +350,25 @@ TEST_F(ListBoxTest, MouseSelectsAndTheWheelScrolls) {
   EXPECT_EQ(list->TopIndex(), 15);
   EXPECT_EQ(list->ItemAtPos(Point(20, 3), true), 15);
   EXPECT_EQ(list->ItemAtPos(Point(20, 2 + h * 10), true), -1);
+  // The scroll bar's arrows scroll by a line, its track by a page.
+  const int barX = list->Width() - 2 - kScrollBarSize / 2;
+  backend->Click(*list, barX, 2 + kScrollBarSize / 2);
+  EXPECT_EQ(list->TopIndex(), 14);
+  backend->Click(*list, barX, list->Height() - 2 - kScrollBarSize - 2);
+  EXPECT_EQ(list->TopIndex(), 15);
+  backend->Click(*list, barX, 2 + kScrollBarSize + 2);
+  EXPECT_EQ(list->TopIndex(), 11);
+  EXPECT_EQ(list->ItemIndex(), 2);  // the bar selects nothing
+}
+
+TEST_F(ListBoxTest, TheScrollBarShowsOnlyWhenTheLinesDoNotFit) {
+  MakeList(5);
+  const TRect full = list->ItemRect(0);
+  EXPECT_EQ(full.Right, list->Width() - 2);
+  list->Items()->Add("έκτη"_a);
+  EXPECT_EQ(list->ItemRect(0).Right, list->Width() - 2 - kScrollBarSize);
+  list->Items()->Delete(0);
+  EXPECT_EQ(list->ItemRect(0).Right, list->Width() - 2);
 }
 
 TEST_F(ListBoxTest, ExtendedMultiSelectTakesShiftRangesAndCtrlToggles) {
