@@ -1,0 +1,215 @@
+#pragma once
+// The program's dialogs, all of them our own windows: message boxes with
+// the Greek captions and buttons, and the open, save, font, print, printer
+// set-up, find and input dialogs.
+//
+// Message boxes go through the backend (Backend().MessageBox), so that the
+// headless backend answers them from its script by their text; the screen
+// backend shows them as the message form built here.
+
+#include <vector>
+
+#include "platform/ui/Forms.h"
+
+// ---- message boxes ----------------------------------------------------------
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn {
+  mbYes,
+  mbNo,
+  mbOK,
+  mbCancel,
+  mbAbort,
+  mbRetry,
+  mbIgnore,
+  mbAll,
+  mbNoToAll,
+  mbYesToAll,
+  mbHelp
+};
+using TMsgDlgButtons = TSet<TMsgDlgBtn>;
+constexpr TMsgDlgButtons mbYesNoCancel{mbYes, mbNo, mbCancel};
+constexpr TMsgDlgButtons mbOKCancel{mbOK, mbCancel};
+
+// The system has no message box of Yes with Cancel; the message dialogs
+// have, and carry it to the backend under this type.
+constexpr UINT MB_YESCANCEL = 0x0007;
+
+// Shows Msg with the caption of its kind ("Προειδοποίηση", "Σφάλμα",
+// "Πληροφορία", "Επιβεβαίωση"; the application's title for mtCustom), the
+// kind's icon and Buttons, which must be one of the sets the program uses:
+// OK; Yes, No; Yes, Cancel; OK, Cancel; Yes, No, Cancel (others raise
+// EInvalidOperation). Answers mrYes, mrNo, mrOk or mrCancel.
+int MessageDlg(const AnsiString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);
+// Msg in a box captioned with the application's title, with OK.
+void ShowMessage(const AnsiString& Msg);
+// The system's message box call: Type is MB_OK... with an MB_ICON kind.
+int MessageBox(HWND hWnd, const AnsiString& Text, const AnsiString& Caption, UINT Type);
+
+// The message form for Text: icon by the MB_ICON bits, buttons by the type
+// bits (MB_OK, MB_OKCANCEL, MB_YESNO, MB_YESNOCANCEL, MB_YESCANCEL; others
+// raise EInvalidOperation), default button by MB_DEFBUTTONn. Enter presses
+// the focused button, Escape and closing the window answer Cancel (No
+// without Cancel, OK alone), and each button's "&" letter presses it. The
+// caller owns the form; ShowModal answers IDOK, IDYES...
+TForm* CreateMessageDialog(const AnsiString& Text, const AnsiString& Caption, UINT Type);
+// Builds the message form, shows it modally, frees it: what the backends
+// that show windows do for Backend().MessageBox.
+int ShowMessageForm(const AnsiString& Text, const AnsiString& Caption, UINT Type);
+
+// ---- the common dialogs -----------------------------------------------------
+
+class TCommonDialog : public TComponent {
+ public:
+  explicit TCommonDialog(TComponent* AOwner) : TComponent(AOwner) {}
+  // Shows the dialog modally; true when the user confirmed.
+  virtual bool Execute() = 0;
+  int HelpContext = 0;
+  bool Ctl3D = true;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnClose;
+};
+
+enum TOpenOption {
+  ofReadOnly,
+  ofOverwritePrompt,
+  ofHideReadOnly,
+  ofNoChangeDir,
+  ofShowHelp,
+  ofNoValidate,
+  ofAllowMultiSelect,
+  ofExtensionDifferent,
+  ofPathMustExist,
+  ofFileMustExist,
+  ofCreatePrompt,
+  ofShareAware,
+  ofNoReadOnlyReturn,
+  ofNoTestFileCreate,
+  ofNoNetworkButton,
+  ofNoLongNames,
+  ofOldStyleDialog,
+  ofNoDereferenceLinks,
+  ofEnableIncludeNotify,
+  ofEnableSizing,
+};
+using TOpenOptions = TSet<TOpenOption>;
+
+// ---- window-free parts of the file dialogs ----------------------------------
+namespace dialogs {
+
+struct TFilterEntry {
+  AnsiString Description;
+  std::vector<AnsiString> Masks;
+};
+// The pairs of a filter string; a description without masks is dropped,
+// and an empty filter gives one entry showing every file.
+std::vector<TFilterEntry> ParseFilter(const AnsiString& filter);
+
+// What an open or save dialog shows and decides, without its window: the
+// folder, its subfolders and the files of the chosen filter, and what the
+// OK button does with the typed name.
+class TFileBrowser {
+ public:
+  TFileBrowser(const AnsiString& folder, const AnsiString& filter, int filterIndex,
+               const AnsiString& defaultExt, TOpenOptions options, bool save);
+
+  const AnsiString& Folder() const { return folder_; }
+  // Subfolders of the folder, ".." first except at the root.
+  const std::vector<AnsiString>& Folders() const { return folders_; }
+  const std::vector<AnsiString>& Files() const { return files_; }
+  const std::vector<TFilterEntry>& Filters() const { return filters_; }
+  int FilterIndex() const { return filterIndex_; }
+  void SetFilterIndex(int index);
+  // Into a subfolder of the current one, or ".." up; false when it cannot
+  // be listed.
+  bool Enter(const AnsiString& folder);
+  bool SetFolder(const AnsiString& folder);
+  void Refresh();
+
+  enum class TVerdict {
+    Listed,   // the typed text was a folder or a mask: the lists changed
+    Refused,  // Message tells why; the dialog stays
+    Confirm,  // Message asks whether to overwrite; Yes takes FileName
+    Chosen,   // FileName is the answer
+  };
+  struct TAccept {
+    TVerdict Verdict = TVerdict::Listed;
+    AnsiString FileName;
+    AnsiString Message;
+  };
+  // What OK does with the typed text.
+  TAccept Accept(const AnsiString& typed);
+
+ private:
+  std::vector<AnsiString> masks_;
+  std::vector<TFilterEntry> filters_;
+  AnsiString folder_;
+  std::vector<AnsiString> folders_;
+  std::vector<AnsiString> files_;
+  int filterIndex_ = 1;
+  AnsiString defaultExt_;
+  TOpenOptions options_;
+  bool save_;
+};
+
+}  // namespace dialogs
+
+// ---- input boxes ------------------------------------------------------------
+
+// A box captioned ACaption asking APrompt, with Value in an edit (selected)
+// and OK and Cancel. True on OK, with the edited text in Value.
+bool InputQuery(const AnsiString& ACaption, const AnsiString& APrompt, AnsiString& Value);
+// The edited text on OK, ADefault otherwise.
+AnsiString InputBox(const AnsiString& ACaption, const AnsiString& APrompt, const AnsiString& ADefault);
+
+// ---- find -------------------------------------------------------------------
+
+enum TFindOption {
+  frDown,
+  frFindNext,
+  frHideMatchCase,
+  frHideWholeWord,
+  frHideUpDown,
+  frMatchCase,
+  frDisableMatchCase,
+  frDisableUpDown,
+  frDisableWholeWord,
+  frReplace,
+  frReplaceAll,
+  frWholeWord,
+  frShowHelp,
+};
+using TFindOptions = TSet<TFindOption>;
+
+namespace dialogs {
+class TFindForm;
+}
+
+// The find dialog is modeless: Execute shows it and returns at once; each
+// "Εύρεση επομένου" puts the text and choices into FindText and Options
+// (with frFindNext) and calls OnFind, until the user closes the dialog.
+class TFindDialog : public TCommonDialog {
+ public:
+  explicit TFindDialog(TComponent* AOwner);
+  ~TFindDialog() override;
+  bool Execute() override;
+  void CloseDialog();
+
+  AnsiString FindText;
+  TFindOptions Options{frDown};
+  // Where the dialog appears (screen coordinates); -1 centres it.
+  int Left = -1;
+  int Top = -1;
+  TPoint Position() const { return Point(Left, Top); }
+  void SetPosition(TPoint p) {
+    Left = p.X;
+    Top = p.Y;
+  }
+  TNotifyEvent OnFind;
+  // The dialog's window while it exists (for tests and placing).
+  TCustomForm* Form() const;
+
+ private:
+  friend class dialogs::TFindForm;
+  dialogs::TFindForm* form_ = nullptr;
+};
