@@ -1,6 +1,7 @@
 #include "platform/ui/Backend.h"
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Dialogs.h"
 
 namespace {
 std::unique_ptr<TBackend>& Installed() {
@@ -8,6 +9,14 @@ std::unique_ptr<TBackend>& Installed() {
   return backend;
 }
 }  // namespace
+
+int TBackend::MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) {
+  return ShowMessageForm(text, caption, flags);
+}
+
+void TBackend::ShowErrorBox(const AnsiString& text, const AnsiString& caption) {
+  MessageBox(text, caption, MB_OK | MB_ICONERROR);
+}
 
 TBackend& Backend() {
   if (!Installed()) throw EInvalidOperation("No window backend is installed");

@@ -26,10 +26,13 @@ class TBackend {
   virtual bool WaitForInput(DWORD timeoutMs) = 0;
 
   virtual void Beep(UINT type) = 0;
-  // A message box; answers IDOK, IDYES...
-  virtual int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) = 0;
-  // The default error box for an exception no handler caught.
-  virtual void ShowErrorBox(const AnsiString& text, const AnsiString& caption) = 0;
+  // A message box; answers IDOK, IDYES... The default shows the program's
+  // own message dialog (Dialogs.h); the headless backend answers from its
+  // script instead.
+  virtual int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags);
+  // The default error box for an exception no handler caught: by default a
+  // message box with the error icon and OK.
+  virtual void ShowErrorBox(const AnsiString& text, const AnsiString& caption);
 
   // A form is about to run modally. The headless backend takes the next
   // scripted answer here: it may set the form's ModalResult or drive the

@@ -69,7 +69,11 @@ int THeadlessBackend::MessageBox(const AnsiString& text, const AnsiString& capti
 }
 
 void THeadlessBackend::ShowErrorBox(const AnsiString& text, const AnsiString& caption) {
-  ErrorBoxes.push_back(ShownBox{text, caption, MB_ICONERROR, IDOK});
+  // Like any other box, the error box must be expected by the script: an
+  // exception a test did not foresee fails it, naming the message.
+  Answer answer;
+  TakeAnswer(text, answer);
+  ErrorBoxes.push_back(ShownBox{text, caption, MB_OK | MB_ICONERROR, IDOK});
 }
 
 bool THeadlessBackend::ShellOpen(const AnsiString& verb, const AnsiString& file,

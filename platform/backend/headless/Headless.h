@@ -45,6 +45,8 @@ class THeadlessBackend : public TBackend {
   // the script; each names its text. Tests fail when this is not empty.
   std::vector<AnsiString> UnexpectedDialogs;
   std::vector<ShownBox> MessageBoxes;
+  // Default error boxes of exceptions no handler caught; each takes a
+  // scripted answer (ExpectMessageBox) like a message box.
   std::vector<ShownBox> ErrorBoxes;
   // The next modal form must have TextPart in its caption (empty: any) and
   // ends with Result at once, or is driven by Drive: the test types and

@@ -42,7 +42,12 @@ TEST_F(HeadlessTest, DesktopRequestsAreRecorded) {
   EXPECT_EQ(Backend().ClipboardText(), "abc");
   EXPECT_TRUE(Backend().ShellOpen("open", "http://example.org", ""));
   EXPECT_TRUE(Backend().StartProcess("soffice"));
+  backend->ExpectMessageBox("Invalid", IDOK);
   Backend().ShowErrorBox("Invalid", "App");
+  EXPECT_TRUE(backend->UnexpectedDialogs.empty());
+  Backend().ShowErrorBox("Not foreseen", "App");
+  EXPECT_EQ(backend->UnexpectedDialogs, std::vector<AnsiString>{"Not foreseen"});
+  backend->UnexpectedDialogs.clear();
   ASSERT_EQ(backend->ShellRequests.size(), 1u);
   EXPECT_EQ(backend->ShellRequests[0].File, "http://example.org");
   EXPECT_EQ(backend->ProcessRequests, std::vector<AnsiString>{"soffice"});

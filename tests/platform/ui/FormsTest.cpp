@@ -337,6 +337,7 @@ TEST_F(UiTest, EventExceptionsGoToTheErrorBoxAndTheLoopGoesOn) {
   TDemoForm& f = ShowDemo();
   Application->Title = "Dim";
   f.OkButton->OnClick = [](TObject*) { throw EConvertError("'abc' is not a valid floating point value"); };
+  backend->ExpectMessageBox("'abc' is not a valid", IDOK);
   backend->Click(*f.OkButton, 3, 3);
   ASSERT_EQ(backend->ErrorBoxes.size(), 1u);
   EXPECT_EQ(backend->ErrorBoxes[0].Text, "'abc' is not a valid floating point value.");
