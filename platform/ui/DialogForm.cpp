@@ -38,14 +38,14 @@ TButton* TDialogForm::AddButton(const char* utf8Caption, TModalResult result, in
   return b;
 }
 
-TButton* TDialogForm::OkButton(int x, int y) {
-  TButton* b = AddButton("OK", mrOk, x, y);
+TButton* TDialogForm::OkButton(int x, int y, int w) {
+  TButton* b = AddButton("OK", mrOk, x, y, w);
   b->SetName("OkButton");
   return b;
 }
 
-TButton* TDialogForm::CancelButton(int x, int y) {
-  TButton* b = AddButton(kCancelCaption, mrCancel, x, y);
+TButton* TDialogForm::CancelButton(int x, int y, int w) {
+  TButton* b = AddButton(kCancelCaption, mrCancel, x, y, w);
   b->SetName("CancelButton");
   return b;
 }

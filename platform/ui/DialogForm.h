@@ -39,8 +39,8 @@ class TDialogForm : public TForm {
   // A push button that ends the dialog with Result.
   TButton* AddButton(const char* utf8Caption, TModalResult result, int x, int y, int w = 50, int h = 14);
   // OK (default, named OkButton) and Cancel (named CancelButton).
-  TButton* OkButton(int x, int y);
-  TButton* CancelButton(int x, int y);
+  TButton* OkButton(int x, int y, int w = 50);
+  TButton* CancelButton(int x, int y, int w = 50);
 
   // The text width of S in the form's font, in pixels.
   int TextWidth(const AnsiString& s) const;

@@ -94,6 +94,42 @@ enum TOpenOption {
 };
 using TOpenOptions = TSet<TOpenOption>;
 
+// Choosing a file to open in the real file system: a folder list, a file
+// list showing the files of the chosen filter, a file name field. Names are
+// 1253 (files whose names the code page cannot spell are not listed).
+// Options acted on: ofFileMustExist, ofPathMustExist, ofOverwritePrompt
+// (save), ofHideReadOnly (else an "open read-only" box sets ofReadOnly),
+// ofNoChangeDir (else the current folder becomes the chosen file's, as the
+// system's dialogs do).
+class TOpenDialog : public TCommonDialog {
+ public:
+  explicit TOpenDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+  bool Execute() override;
+
+  // The chosen file, with its folder; before Execute, the name to start with.
+  AnsiString FileName;
+  // Pairs "description|masks|description|masks", masks separated by ";".
+  AnsiString Filter;
+  // 1-based; after Execute, the filter that was chosen.
+  int FilterIndex = 1;
+  // Added (without the dot) to a typed name that has no extension.
+  AnsiString DefaultExt;
+  AnsiString InitialDir;
+  AnsiString Title;
+  TOpenOptions Options{ofHideReadOnly, ofEnableSizing};
+
+ protected:
+  virtual bool IsSaveDialog() const { return false; }
+};
+
+class TSaveDialog : public TOpenDialog {
+ public:
+  explicit TSaveDialog(TComponent* AOwner) : TOpenDialog(AOwner) {}
+
+ protected:
+  bool IsSaveDialog() const override { return true; }
+};
+
 // ---- window-free parts of the file dialogs ----------------------------------
 namespace dialogs {
 
