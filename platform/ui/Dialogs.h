@@ -249,3 +249,24 @@ class TFindDialog : public TCommonDialog {
   friend class dialogs::TFindForm;
   dialogs::TFindForm* form_ = nullptr;
 };
+
+// ---- font -------------------------------------------------------------------
+
+// fdEffects shows strike-out, underline and colour; fdLimitSize keeps the
+// size within MinFontSize..MaxFontSize.
+enum TFontDialogOption { fdEffects, fdLimitSize };
+using TFontDialogOptions = TSet<TFontDialogOption>;
+
+// Choosing a font among the faces the program offers (FontFaceNames), its
+// style and size in points, and with fdEffects underline, strike-out and
+// one of the sixteen basic colours.
+class TFontDialog : public TCommonDialog {
+ public:
+  explicit TFontDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+  bool Execute() override;
+  // The font to start with; after Execute, the one chosen.
+  TFont Font;
+  TFontDialogOptions Options{fdEffects};
+  int MinFontSize = 0;
+  int MaxFontSize = 0;
+};
