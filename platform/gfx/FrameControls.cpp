@@ -125,6 +125,7 @@ void RadioButton(Painter& p, const TRect& area, unsigned state) {
 }  // namespace
 
 bool DrawEdge(TCanvas& canvas, TRect& rect, unsigned edge, unsigned flags) {
+  canvas.Note("DrawEdge", rect, edge, flags);
   Painter p(canvas);
   TRect r = rect;
   unsigned sides = flags & BF_RECT;
@@ -150,6 +151,7 @@ bool DrawEdge(TCanvas& canvas, TRect& rect, unsigned edge, unsigned flags) {
 }
 
 bool DrawFrameControl(TCanvas& canvas, TRect& rect, unsigned type, unsigned state) {
+  canvas.Note("DrawFrameControl", rect, type, state);
   Painter p(canvas);
   if (type == DFC_BUTTON) {
     if (state & DFCS_BUTTONPUSH) {

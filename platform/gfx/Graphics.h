@@ -269,6 +269,12 @@ class TCanvas {
 
   virtual int GetDeviceCaps(int index) const = 0;
 
+  // Helpers that draw through the canvas (edges, frame controls) name
+  // themselves here first; only the recording canvas keeps the note.
+  virtual void Note(const char* op, const TRect& rect, unsigned flags1, unsigned flags2) {
+    (void)op, (void)rect, (void)flags1, (void)flags2;
+  }
+
  protected:
   virtual void ClipChanged() = 0;
   // The visible size of the surface in device units.

@@ -105,3 +105,7 @@ int TRecordingCanvas::GetDeviceCaps(int index) const {
       return 0;
   }
 }
+
+void TRecordingCanvas::Note(const char* op, const TRect& r, unsigned flags1, unsigned flags2) {
+  Log(op, {r.Left, r.Top, r.Right, r.Bottom, static_cast<int>(flags1), static_cast<int>(flags2)});
+}

@@ -49,6 +49,8 @@ class TRecordingCanvas : public TCanvas {
   void DrawFocusRect(const TRect& rect) override;
   void DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) override;
   int GetDeviceCaps(int index) const override;
+  // Logged with the rectangle and both flags as arguments.
+  void Note(const char* op, const TRect& rect, unsigned flags1, unsigned flags2) override;
 
  protected:
   void ClipChanged() override {}

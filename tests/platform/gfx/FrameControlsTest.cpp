@@ -5,6 +5,7 @@
 
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/FrameControls.h"
+#include "platform/gfx/RecordingCanvas.h"
 
 namespace {
 
@@ -139,6 +140,22 @@ TEST(DrawFrameControl, ScrollArrowsPointTheirWay) {
   DrawFrameControl(canvas, r, DFC_SCROLL, DFCS_SCROLLUP | DFCS_INACTIVE);
   EXPECT_EQ(CountColour(canvas, clBtnText), 0);
   EXPECT_GT(CountColour(canvas, clBtnShadow), 0);
+}
+
+TEST(DrawFrameControl, TheRecorderNotesTheCallsThemselves) {
+  TRecordingCanvas canvas;
+  TRect r = Rect(1, 2, 14, 15);
+  DrawFrameControl(canvas, r, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_FLAT);
+  TRect e = Rect(0, 0, 20, 10);
+  DrawEdge(canvas, e, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  std::vector<TDrawCall> controls = canvas.CallsOf("DrawFrameControl");
+  ASSERT_EQ(controls.size(), 1u);
+  EXPECT_EQ(controls[0].Args,
+            (std::vector<int>{1, 2, 14, 15, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_FLAT}));
+  std::vector<TDrawCall> edges = canvas.CallsOf("DrawEdge");
+  ASSERT_EQ(edges.size(), 1u);
+  EXPECT_EQ(edges[0].Args, (std::vector<int>{0, 0, 20, 10, EDGE_SUNKEN, BF_RECT | BF_ADJUST}));
+  EXPECT_FALSE(canvas.CallsOf("FillRect").empty());
 }
 
 }  // namespace
