@@ -240,10 +240,21 @@ std::vector<int> TCairoCanvas::CharacterEnds(const AnsiString& text) {
 void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                               const int* dx) {
   const gfx::ResolvedFont& font = gfx::Resolve(*Font);
+  ShowText(font, x, y, options, rect, font.Convert(text), dx);
+}
+
+void TCairoCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
+                               const int* dx) {
+  const gfx::ResolvedFont& font = gfx::Resolve(*Font);
+  ShowText(font, x, y, options, rect, gfx::ResolvedFont::ConvertWide(text), dx);
+}
+
+void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options, const TRect* rect,
+                            const gfx::ResolvedFont::Converted& text, const int* dx) {
   const TTextMetric& tm = font.Metrics();
   long long sum = 0;
   if (dx != nullptr)
-    for (size_t i = 0; i < text.size(); ++i) sum += dx[i];
+    for (size_t i = 0; i < text.Count(); ++i) sum += dx[i];
   else
     sum = font.Width(text);
   int width = static_cast<int>(std::clamp(sum, -(1LL << 30), 1LL << 30));
@@ -271,7 +282,7 @@ void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect,
   cairo_translate(cr_, x, y);
   if (Font->Orientation % 3600 != 0)
     cairo_rotate(cr_, -(Font->Orientation % 3600) * std::numbers::pi / 1800.0);
-  if (BrushVisible() && !text.empty()) {
+  if (BrushVisible() && text.Count() > 0) {
     cairo_rectangle(cr_, left, top, width, tm.tmHeight);
     SetColor(Brush->Color);
     cairo_fill(cr_);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/gfx/Graphics.h"
+#include "platform/gfx/TextEngine.h"
 
 // What a device tells about itself through GetDeviceCaps.
 struct TDeviceCaps {
@@ -33,6 +34,8 @@ class TCairoCanvas : public TCanvas {
   std::vector<int> CharacterEnds(const AnsiString& text) override;
   void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                   const int* dx = nullptr) override;
+  void ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
+                   const int* dx = nullptr) override;
   void FillRect(const TRect& rect) override;
   void Rectangle(int x1, int y1, int x2, int y2) override;
   using TCanvas::Rectangle;
@@ -64,6 +67,8 @@ class TCairoCanvas : public TCanvas {
   cairo_t* cr_;
 
  private:
+  void ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options, const TRect* rect,
+                const gfx::ResolvedFont::Converted& text, const int* dx);
   void SetColor(TColor color);
   bool PenVisible() const;
   bool BrushVisible() const;

@@ -10,17 +10,27 @@ namespace {
 
 constexpr int kTabColumns = 8;
 
+// The calls that differ between code-page and wide text.
+int Measure(TCanvas& c, const AnsiString& s) { return c.TextWidth(s); }
+int Measure(TCanvas& c, const WideString& s) { return c.TextWidthW(s); }
+void Out(TCanvas& c, int x, int y, const AnsiString& s) { c.ExtTextOut(x, y, 0, nullptr, s); }
+void Out(TCanvas& c, int x, int y, const WideString& s) { c.ExtTextOutW(x, y, 0, nullptr, s); }
+std::vector<int> Ends(TCanvas& c, const AnsiString& s) { return c.CharacterEnds(s); }
+std::vector<int> Ends(TCanvas& c, const WideString& s) { return c.CharacterEndsW(s); }
+
 // One line to show: its text and, for each character, whether the "&"
 // prefix asked for it to be underlined.
+template <class S>
 struct Line {
-  AnsiString text;
+  S text;
   std::vector<int> underlined;  // character indices
 };
 
 // Removes the prefix marks: "&&" stands for "&", "&x" underlines x and a
 // lone "&" at the end disappears.
-Line StripPrefix(const AnsiString& text) {
-  Line line;
+template <class S>
+Line<S> StripPrefix(const S& text) {
+  Line<S> line;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '&') {
       if (i + 1 >= text.size()) break;
@@ -32,6 +42,7 @@ Line StripPrefix(const AnsiString& text) {
   return line;
 }
 
+template <class S>
 class Layout {
  public:
   Layout(TCanvas& canvas, unsigned format) : canvas_(canvas), format_(format) {
@@ -43,14 +54,14 @@ class Layout {
   int LineHeight() const { return lineHeight_; }
 
   // Width with tabs expanded to the tab stops when asked.
-  int Width(const AnsiString& text) const {
-    if (!(format_ & DT_EXPANDTABS) || text.find('\t') == AnsiString::npos) return canvas_.TextWidth(text);
+  int Width(const S& text) const {
+    if (!(format_ & DT_EXPANDTABS) || text.find('\t') == S::npos) return Measure(canvas_, text);
     int x = 0;
     size_t start = 0;
     for (;;) {
       size_t tab = text.find('\t', start);
-      x += canvas_.TextWidth(text.substr(start, tab - start));
-      if (tab == AnsiString::npos) return x;
+      x += Measure(canvas_, text.substr(start, tab - start));
+      if (tab == S::npos) return x;
       x = (x / tabWidth_ + 1) * tabWidth_;
       start = tab + 1;
     }
@@ -58,16 +69,16 @@ class Layout {
 
   // Breaks one paragraph into lines no wider than Width at blanks; a word
   // too long for a line stays whole unless DT_EDITCONTROL, which breaks it.
-  std::vector<AnsiString> Wrap(const AnsiString& paragraph, int width) const {
-    std::vector<AnsiString> lines;
-    AnsiString rest = paragraph;
+  std::vector<S> Wrap(const S& paragraph, int width) const {
+    std::vector<S> lines;
+    S rest = paragraph;
     while (!rest.empty()) {
       if (Width(rest) <= width) {
         lines.push_back(rest);
         break;
       }
       // The longest prefix that fits and ends before a blank.
-      size_t cut = AnsiString::npos;
+      size_t cut = S::npos;
       for (size_t i = 1; i <= rest.size(); ++i) {
         if ((i == rest.size() || rest[i] == ' ') && rest[i - 1] != ' ') {
           if (Width(rest.substr(0, i)) <= width)
@@ -76,9 +87,9 @@ class Layout {
             break;
         }
       }
-      if (cut == AnsiString::npos) {
+      if (cut == S::npos) {
         size_t wordEnd = rest.find(' ');
-        if (wordEnd == AnsiString::npos) wordEnd = rest.size();
+        if (wordEnd == S::npos) wordEnd = rest.size();
         if (format_ & DT_EDITCONTROL) {
           cut = 1;
           while (cut < wordEnd && Width(rest.substr(0, cut + 1)) <= width) ++cut;
@@ -95,11 +106,12 @@ class Layout {
     return lines;
   }
 
-  AnsiString Ellipsis(const AnsiString& text, int width) const {
+  S Ellipsis(const S& text, int width) const {
     if (Width(text) <= width) return text;
-    AnsiString cut = text;
-    while (!cut.empty() && Width(cut + "...") > width) cut.pop_back();
-    return cut + "...";
+    const S dots(3, '.');
+    S cut = text;
+    while (!cut.empty() && Width(cut + dots) > width) cut.pop_back();
+    return cut + dots;
   }
 
  private:
@@ -109,11 +121,12 @@ class Layout {
   int tabWidth_ = 0;
 };
 
-std::vector<AnsiString> SplitParagraphs(const AnsiString& text) {
-  std::vector<AnsiString> result;
-  AnsiString current;
+template <class S>
+std::vector<S> SplitParagraphs(const S& text) {
+  std::vector<S> result;
+  S current;
   for (size_t i = 0; i < text.size(); ++i) {
-    char ch = text[i];
+    auto ch = text[i];
     if (ch == '\r' || ch == '\n') {
       result.push_back(current);
       current.clear();
@@ -126,31 +139,30 @@ std::vector<AnsiString> SplitParagraphs(const AnsiString& text) {
   return result;
 }
 
-}  // namespace
-
-int TCanvas::DrawText(const AnsiString& text, TRect& rect, unsigned format) {
-  Layout layout(*this, format);
+template <class S>
+int LayOut(TCanvas& canvas, const S& text, TRect& rect, unsigned format) {
+  Layout<S> layout(canvas, format);
   const int width = rect.Width();
   const bool single = format & DT_SINGLELINE;
 
   // Lines before the prefix marks come out, so that "&" costs no width.
-  std::vector<AnsiString> rawLines;
+  std::vector<S> rawLines;
   if (single) {
     rawLines.push_back(text);
   } else {
-    for (const AnsiString& paragraph : SplitParagraphs(text)) {
+    for (const S& paragraph : SplitParagraphs(text)) {
       if (format & DT_WORDBREAK) {
         // Wrap on the text as shown, then carry the marks along.
-        Line shown = (format & DT_NOPREFIX) ? Line{paragraph, {}} : StripPrefix(paragraph);
-        std::vector<AnsiString> wrapped = layout.Wrap(shown.text, width);
+        Line<S> shown = (format & DT_NOPREFIX) ? Line<S>{paragraph, {}} : StripPrefix(paragraph);
+        std::vector<S> wrapped = layout.Wrap(shown.text, width);
         if (format & DT_NOPREFIX) {
           rawLines.insert(rawLines.end(), wrapped.begin(), wrapped.end());
         } else {
           // Re-mark the underlined characters in each wrapped piece.
           size_t offset = 0;
-          for (const AnsiString& piece : wrapped) {
+          for (const S& piece : wrapped) {
             size_t at = shown.text.find(piece, offset);
-            AnsiString marked;
+            S marked;
             for (size_t i = 0; i < piece.size(); ++i) {
               int index = static_cast<int>(at + i);
               if (std::find(shown.underlined.begin(), shown.underlined.end(), index) !=
@@ -170,11 +182,11 @@ int TCanvas::DrawText(const AnsiString& text, TRect& rect, unsigned format) {
     }
   }
 
-  std::vector<Line> lines;
-  for (const AnsiString& raw : rawLines) {
-    Line line = (format & DT_NOPREFIX) ? Line{raw, {}} : StripPrefix(raw);
+  std::vector<Line<S>> lines;
+  for (const S& raw : rawLines) {
+    Line<S> line = (format & DT_NOPREFIX) ? Line<S>{raw, {}} : StripPrefix(raw);
     if (format & DT_END_ELLIPSIS) {
-      AnsiString shortened = layout.Ellipsis(line.text, width);
+      S shortened = layout.Ellipsis(line.text, width);
       if (shortened != line.text) {
         line.text = shortened;
         std::erase_if(line.underlined, [&](int i) { return i >= static_cast<int>(shortened.size()) - 3; });
@@ -186,7 +198,7 @@ int TCanvas::DrawText(const AnsiString& text, TRect& rect, unsigned format) {
   const int lineHeight = layout.LineHeight();
   const int textHeight = lineHeight * static_cast<int>(lines.size());
   int widest = 0;
-  for (const Line& line : lines) widest = std::max(widest, layout.Width(line.text));
+  for (const Line<S>& line : lines) widest = std::max(widest, layout.Width(line.text));
 
   if (format & DT_CALCRECT) {
     rect.Right = rect.Left + widest;
@@ -202,50 +214,60 @@ int TCanvas::DrawText(const AnsiString& text, TRect& rect, unsigned format) {
 
   int saved = 0;
   if (!(format & DT_NOCLIP)) {
-    saved = SaveDC();
-    IntersectClipRect(rect);
+    saved = canvas.SaveDC();
+    canvas.IntersectClipRect(rect);
   }
-  unsigned oldAlign = textAlign_;
-  textAlign_ = TA_LEFT | TA_TOP;
-  int ascent = GetTextMetrics().tmAscent;
-  for (const Line& line : lines) {
+  unsigned oldAlign = canvas.GetTextAlign();
+  canvas.SetTextAlign(TA_LEFT | TA_TOP);
+  int ascent = canvas.GetTextMetrics().tmAscent;
+  for (const Line<S>& line : lines) {
     int lineWidth = layout.Width(line.text);
     int x = rect.Left;
     if (format & DT_CENTER)
       x = rect.Left + (width - lineWidth) / 2;
     else if (format & DT_RIGHT)
       x = rect.Right - lineWidth;
-    if ((format & DT_EXPANDTABS) && line.text.find('\t') != AnsiString::npos) {
+    if ((format & DT_EXPANDTABS) && line.text.find('\t') != S::npos) {
       size_t start = 0;
       int cx = x;
       for (;;) {
         size_t tab = line.text.find('\t', start);
-        AnsiString piece = line.text.substr(start, tab - start);
-        ExtTextOut(cx, y, 0, nullptr, piece);
-        if (tab == AnsiString::npos) break;
+        S piece = line.text.substr(start, tab - start);
+        Out(canvas, cx, y, piece);
+        if (tab == S::npos) break;
         cx = x + layout.Width(line.text.substr(0, tab + 1));
         start = tab + 1;
       }
     } else {
-      ExtTextOut(x, y, 0, nullptr, line.text);
+      Out(canvas, x, y, line.text);
     }
     if (!line.underlined.empty()) {
-      std::vector<int> ends = CharacterEnds(line.text);
-      TBrush oldBrush = *Brush;
-      Brush->Color = Font->Color;
-      Brush->Style = bsSolid;
+      std::vector<int> ends = Ends(canvas, line.text);
+      TBrush oldBrush = *canvas.Brush;
+      canvas.Brush->Color = canvas.Font->Color;
+      canvas.Brush->Style = bsSolid;
       for (int index : line.underlined) {
         if (index >= static_cast<int>(ends.size())) continue;
         int left = index == 0 ? 0 : ends[index - 1];
-        FillRect({x + left, y + ascent + 1, x + ends[index], y + ascent + 2});
+        canvas.FillRect({x + left, y + ascent + 1, x + ends[index], y + ascent + 2});
       }
-      *Brush = oldBrush;
+      *canvas.Brush = oldBrush;
     }
     y += lineHeight;
   }
-  textAlign_ = oldAlign;
-  if (saved) RestoreDC(saved);
+  canvas.SetTextAlign(oldAlign);
+  if (saved) canvas.RestoreDC(saved);
 
   if (single && (format & (DT_VCENTER | DT_BOTTOM))) return y - rect.Top;
   return textHeight;
+}
+
+}  // namespace
+
+int TCanvas::DrawText(const AnsiString& text, TRect& rect, unsigned format) {
+  return LayOut(*this, text, rect, format);
+}
+
+int TCanvas::DrawTextW(const WideString& text, TRect& rect, unsigned format) {
+  return LayOut(*this, text, rect, format);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/gfx/TextEngine.h"
 #include "platform/rtl/FileUtils.h"
 
 namespace {
@@ -85,6 +86,20 @@ TCanvas::~TCanvas() {
 void TCanvas::TextOut(int x, int y, const AnsiString& text) {
   ExtTextOut(x, y, 0, nullptr, text);
   PenPos = {x + TextWidth(text), y};
+}
+
+TSize TCanvas::TextExtentW(const WideString& text) {
+  const gfx::ResolvedFont& font = gfx::Resolve(*Font);
+  return {font.Width(gfx::ResolvedFont::ConvertWide(text)), font.Metrics().tmHeight};
+}
+
+std::vector<int> TCanvas::CharacterEndsW(const WideString& text) {
+  return gfx::Resolve(*Font).CharacterEnds(gfx::ResolvedFont::ConvertWide(text));
+}
+
+void TCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
+                          const int* dx) {
+  ExtTextOut(x, y, options, rect, cp1253::FromWide(text), dx);
 }
 
 void TCanvas::TextRect(const TRect& rect, int x, int y, const AnsiString& text) {

@@ -223,6 +223,17 @@ class TCanvas {
   // Returns the height of the text; with DT_VCENTER or DT_BOTTOM the offset
   // from the rectangle's top to the bottom of the text.
   virtual int DrawText(const AnsiString& text, TRect& rect, unsigned format);
+  // Wide (UTF-16) text, for characters beyond the code page; the same
+  // rules as the calls above.
+  TSize TextExtentW(const WideString& text);
+  int TextWidthW(const WideString& text) { return TextExtentW(text).cx; }
+  std::vector<int> CharacterEndsW(const WideString& text);
+  // Canvases that draw through another canvas and do not pass wide text
+  // on show its code-page form: exact for Greek and Latin text, "?" for
+  // characters the code page lacks. The drawing canvases show it all.
+  virtual void ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
+                           const int* dx = nullptr);
+  virtual int DrawTextW(const WideString& text, TRect& rect, unsigned format);
   void SetTextAlign(unsigned align) { textAlign_ = align; }
   unsigned GetTextAlign() const { return textAlign_; }
 

@@ -384,16 +384,34 @@ std::vector<int> TMetafileCanvas::CharacterEnds(const AnsiString& text) {
 
 void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                                  const int* dx) {
-  SyncTextState();
-  // The advances are always recorded, so that a reader with other fonts
-  // places every character where ours did.
+  WideString wide;
+  // The symbol font's characters go in the private-use page, as the
+  // system writes them; readers take the low byte back.
+  if (IsSymbolFace(Font->Name))
+    for (unsigned char c : text) wide += static_cast<char16_t>(0xF000 | c);
+  else
+    wide = cp1253::ToWide(text);
+  WriteText(x, y, options, rect, wide,
+            dx != nullptr ? std::vector<int>(dx, dx + text.size()) : Advances(CharacterEnds(text)));
+}
+
+void TMetafileCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
+                                  const int* dx) {
+  WriteText(x, y, options, rect, text,
+            dx != nullptr ? std::vector<int>(dx, dx + text.size()) : Advances(CharacterEndsW(text)));
+}
+
+std::vector<int> TMetafileCanvas::Advances(const std::vector<int>& ends) {
   std::vector<int> advances;
-  if (dx != nullptr) {
-    advances.assign(dx, dx + text.size());
-  } else {
-    std::vector<int> ends = CharacterEnds(text);
-    for (size_t i = 0; i < ends.size(); ++i) advances.push_back(ends[i] - (i ? ends[i - 1] : 0));
-  }
+  for (size_t i = 0; i < ends.size(); ++i) advances.push_back(ends[i] - (i ? ends[i - 1] : 0));
+  return advances;
+}
+
+// The advances are always recorded, so that a reader with other fonts
+// places every character where ours did.
+void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* rect, const WideString& wide,
+                                const std::vector<int>& advances) {
+  SyncTextState();
   long long sum = 0;
   for (int a : advances) sum += a;
   int width = static_cast<int>(std::clamp(sum, -(1LL << 30), 1LL << 30));
@@ -413,13 +431,6 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* re
     cell = Inclusive(rect->Left, rect->Top, rect->Right, rect->Bottom);
   Include(cell);
 
-  WideString wide;
-  // The symbol font's characters go in the private-use page, as the
-  // system writes them; readers take the low byte back.
-  if (IsSymbolFace(Font->Name))
-    for (unsigned char c : text) wide += static_cast<char16_t>(0xF000 | c);
-  else
-    wide = cp1253::ToWide(text);
   Writer w(*this, emr::EXTTEXTOUTW);
   std::string& o = w.Out();
   PutRect(o, cell);

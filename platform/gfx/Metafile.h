@@ -71,6 +71,8 @@ class TMetafileCanvas : public TCanvas {
   std::vector<int> CharacterEnds(const AnsiString& text) override;
   void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                   const int* dx = nullptr) override;
+  void ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
+                   const int* dx = nullptr) override;
   void FillRect(const TRect& rect) override;
   void Rectangle(int x1, int y1, int x2, int y2) override;
   using TCanvas::Rectangle;
@@ -94,6 +96,9 @@ class TMetafileCanvas : public TCanvas {
   void SyncBrush();
   void SyncFont();
   void SyncTextState();
+  static std::vector<int> Advances(const std::vector<int>& ends);
+  void WriteText(int x, int y, unsigned options, const TRect* rect, const WideString& wide,
+                 const std::vector<int>& advances);
   void Include(const TRect& bounds);
   void Finish();
 

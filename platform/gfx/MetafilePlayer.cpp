@@ -678,8 +678,16 @@ class Player {
       canvas_.FillRect(rect);
     }
     *canvas_.Brush = state_.bkMode == 2 ? TBrush{state_.bkColor, bsSolid} : TBrush{clWhite, bsClear};
-    canvas_.ExtTextOut(at.X, at.Y, hasRect ? (options & ETO_CLIPPED) : 0, hasRect ? &rect : nullptr, text,
-                       dx.empty() ? nullptr : dx.data());
+    unsigned drawOptions = hasRect ? (options & ETO_CLIPPED) : 0;
+    const int* advances = dx.empty() ? nullptr : dx.data();
+    if (type == emr::EXTTEXTOUTW && UpperCase(state_.font.Name) != "SYMBOL") {
+      // Wide text keeps the characters the code page lacks.
+      WideString wide;
+      for (std::uint32_t i = 0; i < count; ++i) wide += static_cast<char16_t>(f.U16(stringAt + 2 * i));
+      canvas_.ExtTextOutW(at.X, at.Y, drawOptions, hasRect ? &rect : nullptr, wide, advances);
+    } else {
+      canvas_.ExtTextOut(at.X, at.Y, drawOptions, hasRect ? &rect : nullptr, text, advances);
+    }
     if (state_.textAlign & 1) {
       double advance = 0;
       for (std::uint32_t i = 0; dxAt != 0 && i < dx.size(); ++i) advance += f.I32(dxAt + i * (pairs ? 8 : 4));

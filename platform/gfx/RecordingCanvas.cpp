@@ -12,7 +12,14 @@ TRecordingCanvas::TRecordingCanvas(int width, int height, int dpi) {
 
 void TRecordingCanvas::Log(const char* op, std::vector<int> args, const AnsiString& text, unsigned flags) {
   const TRegion* clip = ClipRegion();
-  Calls.push_back({op, std::move(args), text, flags, *Font, *Pen, *Brush,
+  Calls.push_back({op,
+                   std::move(args),
+                   text,
+                   {},
+                   flags,
+                   *Font,
+                   *Pen,
+                   *Brush,
                    clip ? std::optional<TRegion>(*clip) : std::nullopt});
 }
 
@@ -26,7 +33,7 @@ std::vector<TDrawCall> TRecordingCanvas::CallsOf(const AnsiString& op) const {
 AnsiString TRecordingCanvas::TextDrawn() const {
   AnsiString text;
   for (const TDrawCall& call : Calls)
-    if (call.Op == "ExtTextOut") text += call.Text + "\n";
+    if (call.Op == "ExtTextOut" || call.Op == "ExtTextOutW") text += call.Text + "\n";
   return text;
 }
 
@@ -52,6 +59,21 @@ void TRecordingCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* r
 int TRecordingCanvas::DrawText(const AnsiString& text, TRect& rect, unsigned format) {
   Log("DrawText", {rect.Left, rect.Top, rect.Right, rect.Bottom}, text, format);
   return TCanvas::DrawText(text, rect, format);
+}
+
+void TRecordingCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
+                                   const int* dx) {
+  std::vector<int> args{x, y};
+  if (rect != nullptr) args.insert(args.end(), {rect->Left, rect->Top, rect->Right, rect->Bottom});
+  if (dx != nullptr) args.insert(args.end(), dx, dx + text.size());
+  Log("ExtTextOutW", std::move(args), cp1253::FromWide(text), options | (textAlign_ << 16));
+  Calls.back().WideText = text;
+}
+
+int TRecordingCanvas::DrawTextW(const WideString& text, TRect& rect, unsigned format) {
+  Log("DrawTextW", {rect.Left, rect.Top, rect.Right, rect.Bottom}, cp1253::FromWide(text), format);
+  Calls.back().WideText = text;
+  return TCanvas::DrawTextW(text, rect, format);
 }
 
 void TRecordingCanvas::FillRect(const TRect& r) { Log("FillRect", {r.Left, r.Top, r.Right, r.Bottom}); }

@@ -13,7 +13,8 @@ struct TDrawCall {
   AnsiString Op;  // the call's name: "FillRect", "ExtTextOut", "DrawText", ...
   std::vector<int> Args;
   AnsiString Text;
-  unsigned Flags = 0;  // ExtTextOut options, DrawText format, text alignment
+  WideString WideText;  // of the wide calls ("ExtTextOutW", "DrawTextW"); Text then has it in 1253
+  unsigned Flags = 0;   // ExtTextOut options, DrawText format, text alignment
   TFont Font;
   TPen Pen;
   TBrush Brush;
@@ -37,6 +38,9 @@ class TRecordingCanvas : public TCanvas {
   void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                   const int* dx = nullptr) override;
   int DrawText(const AnsiString& text, TRect& rect, unsigned format) override;
+  void ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
+                   const int* dx = nullptr) override;
+  int DrawTextW(const WideString& text, TRect& rect, unsigned format) override;
   void FillRect(const TRect& rect) override;
   void Rectangle(int x1, int y1, int x2, int y2) override;
   using TCanvas::Rectangle;

@@ -151,26 +151,49 @@ PangoLayout* ResolvedFont::NewLayout(const Converted& text) const {
   return layout;
 }
 
-int ResolvedFont::Width(const AnsiString& text) const {
-  if (text.empty()) return 0;
-  PangoLayout* layout = NewLayout(Convert(text));
+int ResolvedFont::Width(const Converted& text) const {
+  if (text.Count() == 0) return 0;
+  PangoLayout* layout = NewLayout(text);
   PangoRectangle logical;
   pango_layout_get_extents(layout, nullptr, &logical);
   g_object_unref(layout);
   return ToUnits(logical.width);
 }
 
-std::vector<int> ResolvedFont::CharacterEnds(const AnsiString& text) const {
+ResolvedFont::Converted ResolvedFont::ConvertWide(std::u16string_view text) {
+  Converted out;
+  out.offsets.reserve(text.size() + 1);
+  for (size_t i = 0; i < text.size(); ++i) {
+    out.offsets.push_back(static_cast<int>(out.utf8.size()));
+    char32_t cp = text[i];
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      // A surrogate pair: the first unit carries the character, the second
+      // none.
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      AppendUtf8(out.utf8, cp);
+      out.offsets.push_back(static_cast<int>(out.utf8.size()));
+      ++i;
+      continue;
+    }
+    if (cp == 0) cp = ' ';
+    if (cp >= 0xD800 && cp < 0xE000) cp = 0xFFFD;  // a lone surrogate
+    AppendUtf8(out.utf8, cp);
+  }
+  out.offsets.push_back(static_cast<int>(out.utf8.size()));
+  return out;
+}
+
+std::vector<int> ResolvedFont::CharacterEnds(const Converted& converted) const {
   std::vector<int> ends;
-  if (text.empty()) return ends;
-  Converted converted = Convert(text);
+  const size_t count = converted.Count();
+  if (count == 0) return ends;
   PangoLayout* layout = NewLayout(converted);
   std::vector<int> charAt(converted.utf8.size() + 1, 0);
-  for (size_t c = 0; c < text.size(); ++c)
+  for (size_t c = 0; c < count; ++c)
     for (int b = converted.offsets[c]; b < converted.offsets[c + 1]; ++b) charAt[b] = static_cast<int>(c);
   // One walk over the glyphs: each character ends where the glyphs of its
   // cluster end.
-  std::vector<long long> end(text.size(), -1);
+  std::vector<long long> end(count, -1);
   long long x = 0;
   PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
   for (GSList* run = line ? line->runs : nullptr; run != nullptr; run = run->next) {
@@ -182,7 +205,7 @@ std::vector<int> ResolvedFont::CharacterEnds(const AnsiString& text) const {
     }
   }
   g_object_unref(layout);
-  ends.reserve(text.size());
+  ends.reserve(count);
   long long last = 0;
   for (long long e : end) {
     // Characters sharing a cluster end with it; never narrower than those before.
@@ -192,18 +215,18 @@ std::vector<int> ResolvedFont::CharacterEnds(const AnsiString& text) const {
   return ends;
 }
 
-void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const int* dx) const {
-  if (text.empty()) return;
-  Converted converted = Convert(text);
+void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx) const {
+  const size_t count = converted.Count();
+  if (count == 0) return;
   PangoLayout* layout = NewLayout(converted);
   PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
   if (dx != nullptr && line != nullptr) {
     // Character index of each UTF-8 offset, to give every cluster the sum
     // of the advances of its characters.
     std::vector<int> charAt(converted.utf8.size() + 1, 0);
-    for (size_t c = 0; c < text.size(); ++c)
+    for (size_t c = 0; c < count; ++c)
       for (int b = converted.offsets[c]; b < converted.offsets[c + 1]; ++b) charAt[b] = static_cast<int>(c);
-    charAt[converted.utf8.size()] = static_cast<int>(text.size());
+    charAt[converted.utf8.size()] = static_cast<int>(count);
     for (GSList* run = line->runs; run != nullptr; run = run->next) {
       auto* item = static_cast<PangoGlyphItem*>(run->data);
       PangoGlyphString* glyphs = item->glyphs;

@@ -24,19 +24,24 @@ class ResolvedFont {
 
   const TTextMetric& Metrics() const { return metrics_; }
   // The text converted for drawing: code page 1253 (or the symbol font's
-  // own encoding) to UTF-8, with the UTF-8 offset of each character.
+  // own encoding), or UTF-16, to UTF-8, with the UTF-8 offset of each
+  // character (each UTF-16 unit), plus the end.
   struct Converted {
     std::string utf8;
-    std::vector<int> offsets;  // one per character, plus the end
+    std::vector<int> offsets;
+    size_t Count() const { return offsets.empty() ? 0 : offsets.size() - 1; }
   };
   Converted Convert(const AnsiString& text) const;
+  static Converted ConvertWide(std::u16string_view text);
   // A one-line layout of the text (line breaks are drawn, not obeyed).
   PangoLayout* NewLayout(const Converted& text) const;
-  int Width(const AnsiString& text) const;
-  std::vector<int> CharacterEnds(const AnsiString& text) const;
+  int Width(const Converted& text) const;
+  int Width(const AnsiString& text) const { return text.empty() ? 0 : Width(Convert(text)); }
+  std::vector<int> CharacterEnds(const Converted& text) const;
+  std::vector<int> CharacterEnds(const AnsiString& text) const { return CharacterEnds(Convert(text)); }
   // Draws with the base line's start at the current point of Cr. Advances,
   // when given, replace the natural ones character by character.
-  void Show(cairo_t* cr, const AnsiString& text, const int* dx) const;
+  void Show(cairo_t* cr, const Converted& text, const int* dx) const;
   bool Underline() const { return underline_; }
   bool StrikeOut() const { return strikeOut_; }
 

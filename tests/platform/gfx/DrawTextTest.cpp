@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/gfx/Metafile.h"
 #include "platform/gfx/RecordingCanvas.h"
 
 namespace {
@@ -202,6 +203,58 @@ TEST_F(DrawTextTest, ClipsToTheRectangleUnlessNoClip) {
   canvas.Calls.clear();
   canvas.DrawText("x", r, DT_SINGLELINE | DT_NOCLIP);
   EXPECT_FALSE(Texts()[0].Clip.has_value());
+}
+
+}  // namespace
+
+namespace {
+
+// Wide text keeps characters the code page lacks, through every canvas.
+TEST(WideText, DrawTextWWrapsAndKeepsEveryCharacter) {
+  TRecordingCanvas canvas;
+  canvas.Font->Name = "Arial";
+  WideString text = u"Привет мир ΑΒΓ";
+  int width = canvas.TextWidthW(u"Привет мир") + 1;
+  TRect r = Rect(0, 0, width, 100);
+  int height = canvas.DrawTextW(text, r, DT_WORDBREAK);
+  std::vector<TDrawCall> lines = canvas.CallsOf("ExtTextOutW");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].WideText, u"Привет мир");
+  EXPECT_EQ(lines[1].WideText, u"ΑΒΓ");
+  EXPECT_EQ(lines[1].Text, "ΑΒΓ"_a);
+  EXPECT_EQ(height, 2 * canvas.TextHeight("W"));
+  EXPECT_EQ(canvas.CallsOf("DrawTextW").size(), 1u);
+  EXPECT_TRUE(canvas.CallsOf("ExtTextOut").empty());
+  std::vector<int> ends = canvas.CharacterEndsW(u"Жж");
+  ASSERT_EQ(ends.size(), 2u);
+  EXPECT_EQ(ends[1], canvas.TextWidthW(u"Жж"));
+  EXPECT_GT(ends[0], 0);
+  // Outside the basic plane: two units, one character.
+  EXPECT_EQ(canvas.CharacterEndsW(u"a\U0001F600").size(), 3u);
+}
+
+TEST(WideText, ImageMetafileAndPlaybackShowTheCharacters) {
+  TImageCanvas image(80, 20);
+  image.Font->Name = "Arial";
+  image.Brush->Style = bsClear;
+  image.ExtTextOutW(2, 2, 0, nullptr, u"Жизнь");
+  int ink = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 80; ++x) ink += image.Pixel(x, y) != clWhite;
+  EXPECT_GT(ink, 30);
+
+  TMetafile mf;
+  mf.SetWidth(80);
+  mf.SetHeight(20);
+  {
+    TMetafileCanvas canvas(&mf);
+    canvas.Font->Name = "Arial";
+    canvas.Brush->Style = bsClear;
+    canvas.ExtTextOutW(2, 2, 0, nullptr, u"Жизнь");
+  }
+  TImageCanvas played(80, 20);
+  PlayEnhMetafile(played, mf.Data(), Rect(0, 0, 80, 20));
+  EXPECT_EQ(played.Snapshot().Pixels, image.Snapshot().Pixels);
 }
 
 }  // namespace
