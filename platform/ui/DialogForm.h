@@ -11,6 +11,11 @@
 
 namespace dialogs {
 
+// The one-line choosers of the dialogs (filters, printers, papers,
+// colours): Items, ItemIndex and OnClick when the choice changes. A list
+// box one line high until the standard controls have a drop-down list.
+using TChooser = TListBox;
+
 class TDialogForm : public TForm {
  public:
   TDialogForm(TComponent* owner, const AnsiString& caption);
@@ -35,6 +40,9 @@ class TDialogForm : public TForm {
     C* c = Add<C>(x, y, w, h, parent);
     c->SetCaption(cp1253::FromUtf8(utf8Caption));
     return c;
+  }
+  TChooser* AddChooser(int x, int y, int w, TWinControl* parent = nullptr) {
+    return Add<TChooser>(x, y, w, 13, parent);
   }
   // A push button that ends the dialog with Result.
   TButton* AddButton(const char* utf8Caption, TModalResult result, int x, int y, int w = 50, int h = 14);

@@ -270,3 +270,43 @@ class TFontDialog : public TCommonDialog {
   int MinFontSize = 0;
   int MaxFontSize = 0;
 };
+
+// ---- printing ---------------------------------------------------------------
+
+enum TPrintRange { prAllPages, prSelection, prPageNums };
+enum TPrintDialogOption { poPrintToFile, poPageNums, poSelection, poWarning, poHelp, poDisablePrintToFile };
+using TPrintDialogOptions = TSet<TPrintDialogOption>;
+
+// Choosing the printer, the pages and the copies for a print job. On OK
+// the program's printer (Printer()) takes the chosen printer (its settings
+// start afresh only when it is another one), the copies and the collation.
+// poPageNums (with MinPage below MaxPage) and poSelection offer those
+// ranges, page numbers checked against MinPage..MaxPage; poPrintToFile shows the
+// "print to file" box (greyed with poDisablePrintToFile).
+class TPrintDialog : public TCommonDialog {
+ public:
+  explicit TPrintDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+  bool Execute() override;
+  bool Collate = false;
+  int Copies = 1;
+  int FromPage = 0;
+  int ToPage = 0;
+  int MinPage = 0;
+  int MaxPage = 0;
+  TPrintDialogOptions Options;
+  TPrintRange PrintRange = prAllPages;
+  bool PrintToFile = false;
+};
+
+// Choosing the printer, its paper, paper source and orientation; on OK
+// the program's printer takes them.
+class TPrinterSetupDialog : public TCommonDialog {
+ public:
+  explicit TPrinterSetupDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+  bool Execute() override;
+};
+
+namespace dialogs {
+// A paper's name as the dialogs show it: "A4 (210 x 297 mm)".
+AnsiString PaperName(int code);
+}  // namespace dialogs

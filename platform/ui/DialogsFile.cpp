@@ -45,7 +45,7 @@ class TFileForm : public TDialogForm {
     Folders->OnDblClick = [this](TObject*) { EnterSelectedFolder(); };
 
     auto* typeLabel = Add<TLabel>("Αρχεία &τύπου:", 6, 113, 96, 9);
-    Filters = Add<TListBox>(6, 123, 200, 13);
+    Filters = AddChooser(6, 123, 200);
     Filters->SetName("FilterList");
     typeLabel->SetFocusControl(Filters);
     for (const TFilterEntry& f : browser_.Filters()) Filters->Items()->Add(f.Description);
@@ -73,7 +73,7 @@ class TFileForm : public TDialogForm {
   TEdit* NameEdit;
   TListBox* Files;
   TListBox* Folders;
-  TListBox* Filters;
+  TChooser* Filters;
   TLabel* FolderName;
   TCheckBox* ReadOnly = nullptr;
   AnsiString Chosen;

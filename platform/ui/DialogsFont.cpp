@@ -85,7 +85,7 @@ class TFontForm : public TDialogForm {
       Underline = Add<TCheckBox>("&Υπογράμμιση", 8, 24, 80, 10, group);
       Underline->SetName("Underline");
       auto* colorLabel = Add<TLabel>("&Χρώμα:", 8, 38, 60, 9, group);
-      Colors = Add<TListBox>(8, 48, 78, 13, group);
+      Colors = AddChooser(8, 48, 78, group);
       Colors->SetName("ColorList");
       colorLabel->SetFocusControl(Colors);
       for (const NamedColor& c : kColors) Colors->Items()->Add(cp1253::FromUtf8(c.Name));
@@ -114,7 +114,7 @@ class TFontForm : public TDialogForm {
   TListBox* SizeList = nullptr;
   TCheckBox* StrikeOut = nullptr;
   TCheckBox* Underline = nullptr;
-  TListBox* Colors = nullptr;
+  TChooser* Colors = nullptr;
   TFontSample* Sample = nullptr;
 
  private:

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "UiFixture.h"
+#include "platform/print/Printers.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/StdEdits.h"
+
+namespace {
+
+template <typename C>
+C& Named(TComponent& owner, const char* name) {
+  auto* c = dynamic_cast<C*>(owner.FindComponent(name));
+  if (!c) throw Exception(AnsiString("no control ") + name);
+  return *c;
+}
+
+class PrintDialogTest : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    TPrinterProfile laser = printers::PdfPrinterProfile();
+    laser.Name = "Laser";
+    laser.PaperCodes = {DMPAPER_A4, DMPAPER_A3, DMPAPER_LETTER};
+    laser.Bins = {{7, "Αυτόματα"_a}, {1, "Επάνω"_a}};
+    laser.Defaults.dmPaperSize = DMPAPER_A4;
+    printers::UseProfiles({printers::PdfPrinterProfile(), laser}, 0);
+    Printer()->Refresh();
+    Printer()->SetPrinterIndex(0);
+  }
+  void TearDown() override {
+    printers::UseSystem();
+    Printer()->Refresh();
+    UiTest::TearDown();
+  }
+  // Clicks line Index of a one-line chooser, scrolled to it first.
+  void Choose(TListBox& list, int index) {
+    list.SetTopIndex(index);
+    backend->Click(list, 3, list.ItemRect(index).Top + 2);
+  }
+  void Field(TCustomForm& f, const char* name, const AnsiString& text) {
+    auto& e = Named<TEdit>(f, name);
+    e.SetFocus();
+    e.SelectAll();
+    backend->Type(text);
+  }
+};
+
+TEST_F(PrintDialogTest, ChoosesPrinterPagesCopiesAndCollation) {
+  TPrintDialog dialog(nullptr);
+  dialog.Options = {poPageNums};
+  dialog.MinPage = 1;
+  dialog.MaxPage = 10;
+  dialog.FromPage = 1;
+  dialog.ToPage = 10;
+  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
+    auto& printerList = Named<TListBox>(f, "PrinterList");
+    EXPECT_EQ(printerList.Items()->Count(), 2);
+    EXPECT_EQ(printerList.ItemIndex(), 0);
+    EXPECT_TRUE(Named<TRadioButton>(f, "AllPages").Checked());
+    EXPECT_FALSE(Named<TRadioButton>(f, "Selection").Enabled());
+    EXPECT_EQ(f.FindComponent("PrintToFile"), nullptr);
+    if (const char* out = std::getenv("DIM_DIALOG_PNG"))
+      backend->SaveWindowPng(f, std::string(out) + "/print.png");
+    Choose(printerList, 1);
+    Field(f, "FromPage", "2");
+    Field(f, "ToPage", "5");
+    EXPECT_TRUE(Named<TRadioButton>(f, "PageNums").Checked());
+    Field(f, "Copies", "3");
+    backend->Click(Named<TCheckBox>(f, "Collate"), 3, 3);
+    backend->Click(Named<TButton>(f, "OkButton"), 3, 3);
+  });
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.PrintRange, prPageNums);
+  EXPECT_EQ(dialog.FromPage, 2);
+  EXPECT_EQ(dialog.ToPage, 5);
+  EXPECT_EQ(dialog.Copies, 3);
+  EXPECT_TRUE(dialog.Collate);
+  EXPECT_EQ(Printer()->PrinterIndex(), 1);
+  EXPECT_EQ(Printer()->Copies(), 3);
+  EXPECT_EQ(Printer()->DeviceMode().dmCollate, 1);
+}
+
+TEST_F(PrintDialogTest, WrongNumbersAreRefused) {
+  TPrintDialog dialog(nullptr);
+  dialog.Options = {poPageNums};
+  dialog.MinPage = 1;
+  dialog.MaxPage = 10;
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    Field(f, "FromPage", "6");
+    Field(f, "ToPage", "5");
+    backend->PressKey(VK_RETURN);
+    Field(f, "ToPage", "11");
+    backend->PressKey(VK_RETURN);
+    Field(f, "ToPage", "6");
+    Field(f, "Copies", "0");
+    backend->PressKey(VK_RETURN);
+    EXPECT_EQ(f.ModalResult(), mrNone);
+    backend->PressKey(VK_ESCAPE);
+  });
+  backend->ExpectMessageBox("από 1 έως 10"_a, IDOK);
+  backend->ExpectMessageBox("από 1 έως 10"_a, IDOK);
+  backend->ExpectMessageBox("αντίγραφα"_a, IDOK);
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(dialog.PrintRange, prAllPages);
+  EXPECT_EQ(Printer()->Copies(), 1);
+}
+
+TEST_F(PrintDialogTest, TheSamePrinterKeepsItsSettingsAndOptionsShowTheirBoxes) {
+  Printer()->SetOrientation(poLandscape);
+  TPrintDialog dialog(nullptr);
+  dialog.Options = {poPrintToFile, poDisablePrintToFile, poSelection};
+  dialog.PrintRange = prSelection;
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    EXPECT_FALSE(Named<TRadioButton>(f, "PageNums").Enabled());  // MinPage = MaxPage
+    EXPECT_TRUE(Named<TRadioButton>(f, "Selection").Checked());
+    EXPECT_FALSE(Named<TCheckBox>(f, "PrintToFile").Enabled());
+    backend->PressKey(VK_RETURN);
+  });
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.PrintRange, prSelection);
+  EXPECT_EQ(Printer()->Orientation(), poLandscape);
+}
+
+TEST_F(PrintDialogTest, SetupChoosesPaperSourceAndOrientation) {
+  Printer()->SetPrinterIndex(1);
+  TPrinterSetupDialog setup(nullptr);
+  backend->ExpectModal("Ρυθμίσεις εκτύπωσης"_a, [&](TCustomForm& f) {
+    auto& papers = Named<TListBox>(f, "PaperList");
+    ASSERT_EQ(papers.Items()->Count(), 3);
+    EXPECT_EQ(papers.Items()->Strings(0), "A4 (210 x 297 mm)");
+    EXPECT_EQ(papers.ItemIndex(), 0);
+    EXPECT_TRUE(Named<TRadioButton>(f, "Portrait").Checked());
+    if (const char* out = std::getenv("DIM_DIALOG_PNG"))
+      backend->SaveWindowPng(f, std::string(out) + "/setup.png");
+    Choose(papers, 1);
+    Choose(Named<TListBox>(f, "BinList"), 1);
+    backend->Click(Named<TRadioButton>(f, "Landscape"), 3, 3);
+    backend->PressKey(VK_RETURN);
+  });
+  ASSERT_TRUE(setup.Execute());
+  EXPECT_EQ(Printer()->PrinterIndex(), 1);
+  EXPECT_EQ(Printer()->DeviceMode().dmPaperSize, DMPAPER_A3);
+  EXPECT_EQ(Printer()->DeviceMode().dmDefaultSource, 1);
+  EXPECT_EQ(Printer()->Orientation(), poLandscape);
+}
+
+TEST_F(PrintDialogTest, SetupFollowsTheChosenPrinterAndCancelKeepsAll) {
+  TPrinterSetupDialog setup(nullptr);
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    EXPECT_GT(Named<TListBox>(f, "PaperList").Items()->Count(), 3);  // the PDF printer's
+    Choose(Named<TListBox>(f, "PrinterList"), 1);
+    EXPECT_EQ(Named<TListBox>(f, "PaperList").Items()->Count(), 3);
+    EXPECT_EQ(Named<TListBox>(f, "BinList").Items()->Strings(1), "Επάνω"_a);
+    backend->PressKey(VK_ESCAPE);
+  });
+  EXPECT_FALSE(setup.Execute());
+  EXPECT_EQ(Printer()->PrinterIndex(), 0);
+}
+
+TEST(PaperName, NamesAndSizes) {
+  EXPECT_EQ(dialogs::PaperName(DMPAPER_A4), "A4 (210 x 297 mm)");
+  EXPECT_EQ(dialogs::PaperName(DMPAPER_LETTER), "Letter (216 x 279 mm)");
+  EXPECT_EQ(dialogs::PaperName(9999), "Χαρτί 9999"_a);
+}
+
+}  // namespace
