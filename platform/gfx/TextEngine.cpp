@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -27,6 +28,12 @@ struct Engine {
     if (!FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(kFontsConf), FcTrue) ||
         !FcConfigBuildFonts(config))
       throw std::runtime_error("the program's font configuration cannot be loaded");
+    FcFontSet* fonts = FcConfigGetFonts(config, FcSetSystem);
+    if (fonts == nullptr || fonts->nfont == 0)
+      // Drawing goes on (text shows as boxes); the cause is said once.
+      std::fprintf(stderr, "%s\n",
+                   "No fonts: the Liberation fonts (package fonts-liberation2) are not installed in "
+                   "/usr/share/fonts/truetype/liberation2");
     fontMap = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
     pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(fontMap), config);
     context = pango_font_map_create_context(fontMap);
