@@ -6,6 +6,7 @@
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Backend.h"
+#include "platform/ui/StdEdits.h"
 
 namespace {
 
@@ -49,6 +50,16 @@ void NotifyViewers() {
 }
 
 bool IsText(UINT format) { return format == CF_TEXT || format == CF_UNICODETEXT; }
+
+// Wherever this unit is part of the program, the edits' cut, copy and paste
+// go through the clipboard object, so that they too replace the other
+// formats and the viewers hear of them.
+struct EditClipboardInstaller {
+  EditClipboardInstaller() {
+    EditClipboard() = TEditClipboard{[] { return Clipboard()->AsText(); },
+                                     [](const AnsiString& text) { Clipboard()->SetAsText(text); }};
+  }
+} editClipboardInstaller;
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "UiFixture.h"
 #include "platform/ui/Clipbrd.h"
+#include "platform/ui/StdEdits.h"
 
 namespace {
 
@@ -161,6 +162,29 @@ TEST_F(ClipboardTest, LeavingTheChainTellsThePredecessorItsNewNext) {
   EXPECT_TRUE(ChangeClipboardChain(a.Handle, a.Next));
   EXPECT_EQ(GetClipboardViewer(), c.Handle);
   EXPECT_FALSE(ChangeClipboardChain(a.Handle, nullptr));
+}
+
+TEST_F(ClipboardTest, EditsCopyAndPasteThroughTheClipboardObject) {
+  TDemoForm& f = ShowDemo();
+  auto* edit = new TEdit(&f);
+  edit->SetBounds(10, 80, 150, 24);
+  edit->SetParent(&f);
+  edit->SetText("Προσφορά"_a);
+  TViewer viewer;
+  viewer.Next = SetClipboardViewer(viewer.Handle);
+  Clipboard()->SetAsHandle(cells, "stale");
+  viewer.Draws = 0;
+
+  edit->SelectAll();
+  edit->CopyToClipboard();
+  EXPECT_EQ(Clipboard()->AsText(), "Προσφορά"_a);
+  EXPECT_FALSE(Clipboard()->HasFormat(cells));
+  EXPECT_EQ(viewer.Draws, 1);
+
+  Clipboard()->SetAsText("νέο"_a);
+  edit->SelectAll();
+  edit->PasteFromClipboard();
+  EXPECT_EQ(edit->Text(), "νέο"_a);
 }
 
 struct LineCase {
