@@ -274,7 +274,7 @@ class TFontDialog : public TCommonDialog {
 // ---- printing ---------------------------------------------------------------
 
 enum TPrintRange { prAllPages, prSelection, prPageNums };
-enum TPrintDialogOption { poPrintToFile, poPageNums, poSelection, poWarning, poHelp, poDisablePrintToFile };
+enum TPrintDialogOption { poPrintToFile, poPageNums, poSelection, poWarning, poDisablePrintToFile };
 using TPrintDialogOptions = TSet<TPrintDialogOption>;
 
 // Choosing the printer, the pages and the copies for a print job. On OK
@@ -282,7 +282,8 @@ using TPrintDialogOptions = TSet<TPrintDialogOption>;
 // start afresh only when it is another one), the copies and the collation.
 // poPageNums (with MinPage below MaxPage) and poSelection offer those
 // ranges, page numbers checked against MinPage..MaxPage; poPrintToFile shows the
-// "print to file" box (greyed with poDisablePrintToFile).
+// "print to file" box (greyed with poDisablePrintToFile). Without any
+// printer the dialog does not show (poWarning says so first).
 class TPrintDialog : public TCommonDialog {
  public:
   explicit TPrintDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
@@ -299,7 +300,7 @@ class TPrintDialog : public TCommonDialog {
 };
 
 // Choosing the printer, its paper, paper source and orientation; on OK
-// the program's printer takes them.
+// the program's printer takes them. Without any printer it says so.
 class TPrinterSetupDialog : public TCommonDialog {
  public:
   explicit TPrinterSetupDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}

@@ -46,6 +46,14 @@ void SelectPrinter(int index) {
   if (index >= 0 && index != Printer()->PrinterIndex()) Printer()->SetPrinterIndex(index);
 }
 
+// False, after saying so when asked, when there is no printer to choose.
+bool HavePrinters(bool warn) {
+  if (Printer()->Printers()->Count() > 0) return true;
+  if (warn)
+    Backend().MessageBox("Δεν υπάρχει εγκατεστημένος εκτυπωτής."_a, "Εκτύπωση"_a, MB_OK | MB_ICONWARNING);
+  return false;
+}
+
 bool ReadNumber(TEdit* edit, int low, int high, int& value) {
   return TryStrToInt(Trim(edit->Text()), value) && value >= low && value <= high;
 }
@@ -213,6 +221,7 @@ class TSetupForm : public TDialogForm {
 }  // namespace dialogs
 
 bool TPrintDialog::Execute() {
+  if (!dialogs::HavePrinters(Options.Contains(poWarning))) return false;
   std::unique_ptr<dialogs::TPrintForm> form(new dialogs::TPrintForm(*this));
   form->AfterConstruction();
   if (OnShow) OnShow(this);
@@ -235,6 +244,7 @@ bool TPrintDialog::Execute() {
 }
 
 bool TPrinterSetupDialog::Execute() {
+  if (!dialogs::HavePrinters(true)) return false;
   std::unique_ptr<dialogs::TSetupForm> form(new dialogs::TSetupForm(this));
   form->AfterConstruction();
   if (OnShow) OnShow(this);

@@ -161,6 +161,20 @@ TEST_F(PrintDialogTest, SetupFollowsTheChosenPrinterAndCancelKeepsAll) {
   EXPECT_EQ(Printer()->PrinterIndex(), 0);
 }
 
+TEST_F(PrintDialogTest, WithoutPrintersNoDialogShows) {
+  printers::UseProfiles({}, -1);
+  Printer()->Refresh();
+  TPrintDialog quiet(nullptr);
+  EXPECT_FALSE(quiet.Execute());
+  quiet.Options << poWarning;
+  backend->ExpectMessageBox("εκτυπωτής"_a, IDOK);
+  EXPECT_FALSE(quiet.Execute());
+  TPrinterSetupDialog setup(nullptr);
+  backend->ExpectMessageBox("εκτυπωτής"_a, IDOK);
+  EXPECT_FALSE(setup.Execute());
+  EXPECT_EQ(backend->MessageBoxes.size(), 2u);
+}
+
 TEST(PaperName, NamesAndSizes) {
   EXPECT_EQ(dialogs::PaperName(DMPAPER_A4), "A4 (210 x 297 mm)");
   EXPECT_EQ(dialogs::PaperName(DMPAPER_LETTER), "Letter (216 x 279 mm)");
