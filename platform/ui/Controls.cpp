@@ -398,8 +398,9 @@ void TControl::InvalidateControl(const TRect& r) {
     rect = OffsetRect(rect, c->left_, c->top_);
     c = c->parent_;
   }
+  if (!c->IsWindowed()) return;
   auto* top = static_cast<TWinControl*>(c);
-  if (c->IsWindowed() && ui::IsShownTopLevel(top)) ui::AddDirty(top, rect);
+  if (ui::IsShownTopLevel(top)) ui::AddDirty(top, rect);
 }
 
 void TControl::Invalidate() { InvalidateControl(Rect(0, 0, width_, height_)); }

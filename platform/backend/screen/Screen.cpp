@@ -1,0 +1,531 @@
+#include "platform/backend/screen/Screen.h"
+
+#include <SDL2/SDL.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/gfx/CairoCanvas.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Input.h"
+#include "platform/ui/WindowManager.h"
+
+extern char** environ;
+
+namespace {
+
+std::string Utf8(const AnsiString& s) { return cp1253::ToUtf8(s); }
+
+// The virtual key of an SDL key, with the keypad told apart; Extended marks
+// the twins of the navigation block and the keypad's Enter and "/".
+Word VirtualKey(const SDL_Keysym& key, bool& extended) {
+  extended = false;
+  const SDL_Scancode sc = key.scancode;
+  const bool numLock = (key.mod & KMOD_NUM) != 0;
+  if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return static_cast<Word>('A' + (sc - SDL_SCANCODE_A));
+  if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return static_cast<Word>('1' + (sc - SDL_SCANCODE_1));
+  if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12)
+    return static_cast<Word>(VK_F1 + (sc - SDL_SCANCODE_F1));
+  if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9) {
+    if (numLock) return static_cast<Word>(VK_NUMPAD1 + (sc - SDL_SCANCODE_KP_1));
+    static constexpr Word kNav[] = {VK_END,   VK_DOWN, VK_NEXT, VK_LEFT, VK_CLEAR,
+                                    VK_RIGHT, VK_HOME, VK_UP,   VK_PRIOR};
+    return kNav[sc - SDL_SCANCODE_KP_1];
+  }
+  switch (sc) {
+    case SDL_SCANCODE_0:
+      return '0';
+    case SDL_SCANCODE_KP_0:
+      return numLock ? VK_NUMPAD0 : VK_INSERT;
+    case SDL_SCANCODE_KP_PERIOD:
+      return numLock ? VK_DECIMAL : VK_DELETE;
+    case SDL_SCANCODE_KP_ENTER:
+      extended = true;
+      return VK_RETURN;
+    case SDL_SCANCODE_KP_DIVIDE:
+      extended = true;
+      return VK_DIVIDE;
+    case SDL_SCANCODE_KP_MULTIPLY:
+      return VK_MULTIPLY;
+    case SDL_SCANCODE_KP_MINUS:
+      return VK_SUBTRACT;
+    case SDL_SCANCODE_KP_PLUS:
+      return VK_ADD;
+    case SDL_SCANCODE_RETURN:
+      return VK_RETURN;
+    case SDL_SCANCODE_ESCAPE:
+      return VK_ESCAPE;
+    case SDL_SCANCODE_BACKSPACE:
+      return VK_BACK;
+    case SDL_SCANCODE_TAB:
+      return VK_TAB;
+    case SDL_SCANCODE_SPACE:
+      return VK_SPACE;
+    case SDL_SCANCODE_MINUS:
+      return VK_OEM_MINUS;
+    case SDL_SCANCODE_EQUALS:
+      return VK_OEM_PLUS;
+    case SDL_SCANCODE_LEFTBRACKET:
+      return VK_OEM_4;
+    case SDL_SCANCODE_RIGHTBRACKET:
+      return VK_OEM_6;
+    case SDL_SCANCODE_BACKSLASH:
+      return VK_OEM_5;
+    case SDL_SCANCODE_SEMICOLON:
+      return VK_OEM_1;
+    case SDL_SCANCODE_APOSTROPHE:
+      return VK_OEM_7;
+    case SDL_SCANCODE_GRAVE:
+      return VK_OEM_3;
+    case SDL_SCANCODE_COMMA:
+      return VK_OEM_COMMA;
+    case SDL_SCANCODE_PERIOD:
+      return VK_OEM_PERIOD;
+    case SDL_SCANCODE_SLASH:
+      return VK_OEM_2;
+    case SDL_SCANCODE_CAPSLOCK:
+      return VK_CAPITAL;
+    case SDL_SCANCODE_NUMLOCKCLEAR:
+      return VK_NUMLOCK;
+    case SDL_SCANCODE_SCROLLLOCK:
+      return VK_SCROLL;
+    case SDL_SCANCODE_PAUSE:
+      return VK_PAUSE;
+    case SDL_SCANCODE_INSERT:
+      return VK_INSERT;
+    case SDL_SCANCODE_DELETE:
+      return VK_DELETE;
+    case SDL_SCANCODE_HOME:
+      return VK_HOME;
+    case SDL_SCANCODE_END:
+      return VK_END;
+    case SDL_SCANCODE_PAGEUP:
+      return VK_PRIOR;
+    case SDL_SCANCODE_PAGEDOWN:
+      return VK_NEXT;
+    case SDL_SCANCODE_LEFT:
+      return VK_LEFT;
+    case SDL_SCANCODE_RIGHT:
+      return VK_RIGHT;
+    case SDL_SCANCODE_UP:
+      return VK_UP;
+    case SDL_SCANCODE_DOWN:
+      return VK_DOWN;
+    case SDL_SCANCODE_LSHIFT:
+      return VK_LSHIFT;
+    case SDL_SCANCODE_RSHIFT:
+      return VK_RSHIFT;
+    case SDL_SCANCODE_LCTRL:
+      return VK_LCONTROL;
+    case SDL_SCANCODE_RCTRL:
+      return VK_RCONTROL;
+    case SDL_SCANCODE_LALT:
+      return VK_LMENU;
+    case SDL_SCANCODE_RALT:
+      return VK_RMENU;
+    case SDL_SCANCODE_APPLICATION:
+      return VK_APPS;
+    default:
+      return 0;
+  }
+}
+
+// The character a key makes by itself (the ones text input does not give).
+char KeyCharacter(Word vk, bool ctrl) {
+  switch (vk) {
+    case VK_RETURN:
+      return '\r';
+    case VK_TAB:
+      return ctrl ? 0 : '\t';
+    case VK_BACK:
+      return '\b';
+    case VK_ESCAPE:
+      return '\x1b';
+    default:
+      if (ctrl && vk >= 'A' && vk <= 'Z') return static_cast<char>(vk - 'A' + 1);
+      return 0;
+  }
+}
+
+SDL_SystemCursor SystemCursorOf(int cursor) {
+  switch (cursor) {
+    case crIBeam:
+      return SDL_SYSTEM_CURSOR_IBEAM;
+    case crHourGlass:
+    case crSQLWait:
+      return SDL_SYSTEM_CURSOR_WAIT;
+    case crAppStart:
+      return SDL_SYSTEM_CURSOR_WAITARROW;
+    case crCross:
+      return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case crSizeNESW:
+      return SDL_SYSTEM_CURSOR_SIZENESW;
+    case crSizeNWSE:
+      return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case crSizeNS:
+    case crVSplit:
+      return SDL_SYSTEM_CURSOR_SIZENS;
+    case crSizeWE:
+    case crHSplit:
+      return SDL_SYSTEM_CURSOR_SIZEWE;
+    case crSizeAll:
+      return SDL_SYSTEM_CURSOR_SIZEALL;
+    case crNo:
+    case crNoDrop:
+      return SDL_SYSTEM_CURSOR_NO;
+    case crHandPoint:
+      return SDL_SYSTEM_CURSOR_HAND;
+    default:
+      return SDL_SYSTEM_CURSOR_ARROW;
+  }
+}
+
+// Clipboard text is CR LF inside the program, LF outside.
+AnsiString ToProgramLines(const AnsiString& s) {
+  AnsiString out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\n' && (i == 0 || s[i - 1] != '\r')) out += '\r';
+    out += s[i];
+  }
+  return out;
+}
+
+AnsiString ToOutsideLines(const AnsiString& s) {
+  AnsiString out;
+  for (size_t i = 0; i < s.size(); ++i)
+    if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')) out += s[i];
+  return out;
+}
+
+// Runs Argv without a shell and does not wait for it.
+bool Spawn(const std::vector<std::string>& argv) {
+  if (argv.empty() || argv[0].empty()) return false;
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return false;
+  // Reaped when it ends, so that no zombie stays behind.
+  signal(SIGCHLD, SIG_IGN);
+  return true;
+}
+
+}  // namespace
+
+TScreenBackend::TScreenBackend() {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+    throw EInvalidOperation(AnsiString("The screen cannot be opened: ") + SDL_GetError());
+  startTicks_ = SDL_GetTicks();
+  SDL_StartTextInput();
+}
+
+TScreenBackend::~TScreenBackend() {
+  for (auto& [control, window] : windows_) SDL_DestroyWindow(window);
+  windows_.clear();
+  SDL_Quit();
+}
+
+DWORD TScreenBackend::TickCount() { return SDL_GetTicks() - startTicks_; }
+
+bool TScreenBackend::WaitForInput(DWORD timeoutMs) {
+  SDL_Event event;
+  const int wait = timeoutMs > 0x7FFFFFFF ? -1 : static_cast<int>(timeoutMs);
+  if (SDL_WaitEventTimeout(&event, wait) == 0) return true;  // the time passed: timers are due
+  HandleEvent(event);
+  while (SDL_PollEvent(&event)) HandleEvent(event);
+  return true;
+}
+
+TWinControl* TScreenBackend::FindByWindowId(unsigned id) const {
+  for (const auto& [control, window] : windows_)
+    if (SDL_GetWindowID(window) == id) return control;
+  return nullptr;
+}
+
+SDL_Window* TScreenBackend::WindowOf(TWinControl& window) const {
+  auto it = windows_.find(&window);
+  return it == windows_.end() ? nullptr : it->second;
+}
+
+void TScreenBackend::HandleEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      bool extended = false;
+      const Word vk = VirtualKey(e.key.keysym, extended);
+      if (vk == 0) return;
+      const bool ctrl = (e.key.keysym.mod & KMOD_CTRL) != 0, alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+      if (e.type == SDL_KEYUP) {
+        ui::input::KeyUp(vk, extended);
+        return;
+      }
+      ui::input::KeyDown(vk, extended);
+      suppressText_ = ctrl || alt;
+      if (char ch = KeyCharacter(vk, ctrl)) {
+        ui::input::Char(ch, vk);
+      } else if (alt && ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))) {
+        const bool shift = (e.key.keysym.mod & KMOD_SHIFT) != 0;
+        ui::input::Char(static_cast<char>(vk >= 'A' && !shift ? vk + 32 : vk), vk);
+      }
+      return;
+    }
+    case SDL_TEXTINPUT: {
+      if (suppressText_ && (SDL_GetModState() & (KMOD_CTRL | KMOD_ALT)) != 0) return;
+      for (char ch : cp1253::FromUtf8(e.text.text)) ui::input::Char(ch);
+      return;
+    }
+    case SDL_MOUSEMOTION:
+      if (TWinControl* w = FindByWindowId(e.motion.windowID)) ui::input::MouseMove(w, e.motion.x, e.motion.y);
+      return;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      TWinControl* w = FindByWindowId(e.button.windowID);
+      if (!w) return;
+      const int button = e.button.button == SDL_BUTTON_LEFT ? 0 : e.button.button == SDL_BUTTON_RIGHT ? 1 : 2;
+      if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT &&
+          e.button.button != SDL_BUTTON_MIDDLE)
+        return;
+      ui::input::MouseButton(w, button, e.type == SDL_MOUSEBUTTONDOWN, e.button.x, e.button.y);
+      return;
+    }
+    case SDL_MOUSEWHEEL: {
+      TWinControl* w = FindByWindowId(e.wheel.windowID);
+      if (!w) return;
+      int x = 0, y = 0;
+      SDL_GetMouseState(&x, &y);
+      int notches = e.wheel.y;
+      if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+      if (notches != 0) ui::input::MouseWheel(w, notches * WHEEL_DELTA, x, y);
+      return;
+    }
+    case SDL_WINDOWEVENT: {
+      TWinControl* w = FindByWindowId(e.window.windowID);
+      if (!w) return;
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          w->SetBounds(w->Left(), w->Top(), e.window.data1, e.window.data2);
+          break;
+        case SDL_WINDOWEVENT_MOVED:
+          w->SetBounds(e.window.data1, e.window.data2, w->Width(), w->Height());
+          break;
+        case SDL_WINDOWEVENT_CLOSE:
+          PostMessage(w->Handle(), WM_CLOSE, 0, 0);
+          break;
+        case SDL_WINDOWEVENT_LEAVE:
+          ui::input::MouseLeave(w);
+          break;
+        case SDL_WINDOWEVENT_EXPOSED:
+          ui::AddDirty(w, Rect(0, 0, w->Width(), w->Height()));
+          break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          if (auto* form = dynamic_cast<TCustomForm*>(w); form && !form->Active() && ui::InputAllowed(form))
+            form->Show();
+          break;
+        default:
+          break;
+      }
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void TScreenBackend::Beep(UINT) {
+  // SDL has no system sound; the terminal bell is what is left.
+  fputc('\a', stderr);
+}
+
+int TScreenBackend::MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) {
+  struct Choice {
+    int id;
+    const char* label;
+  };
+  std::vector<Choice> choices;
+  switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+      choices = {{IDOK, "OK"}, {IDCANCEL, "Ακυρο"}};
+      break;
+    case MB_YESNO:
+      choices = {{IDYES, "Ναι"}, {IDNO, "Οχι"}};
+      break;
+    case MB_YESNOCANCEL:
+      choices = {{IDYES, "Ναι"}, {IDNO, "Οχι"}, {IDCANCEL, "Ακυρο"}};
+      break;
+    case MB_RETRYCANCEL:
+      choices = {{IDRETRY, "Επανάληψη"}, {IDCANCEL, "Ακυρο"}};
+      break;
+    case MB_ABORTRETRYIGNORE:
+      choices = {{IDABORT, "Διακοπή"}, {IDRETRY, "Επανάληψη"}, {IDIGNORE, "Παράβλεψη"}};
+      break;
+    default:
+      choices = {{IDOK, "OK"}};
+      break;
+  }
+  const size_t defaultIndex = std::min<size_t>((flags & MB_DEFMASK) >> 8, choices.size() - 1);
+  std::vector<SDL_MessageBoxButtonData> buttons;
+  for (size_t i = 0; i < choices.size(); ++i) {
+    Uint32 f = 0;
+    if (i == defaultIndex) f |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+    if (choices[i].id == IDCANCEL || (choices.size() == 1)) f |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    buttons.push_back(SDL_MessageBoxButtonData{f, choices[i].id, choices[i].label});
+  }
+  Uint32 kind = SDL_MESSAGEBOX_INFORMATION;
+  if ((flags & MB_ICONMASK) == MB_ICONERROR) kind = SDL_MESSAGEBOX_ERROR;
+  if ((flags & MB_ICONMASK) == MB_ICONWARNING) kind = SDL_MESSAGEBOX_WARNING;
+  const std::string title = Utf8(caption), message = Utf8(text);
+  SDL_Window* parent = nullptr;
+  if (Screen && Screen->ActiveForm()) parent = WindowOf(*Screen->ActiveForm());
+  SDL_MessageBoxData data{
+      kind,           parent, title.c_str(), message.c_str(), static_cast<int>(buttons.size()),
+      buttons.data(), nullptr};
+  int answer = 0;
+  if (SDL_ShowMessageBox(&data, &answer) != 0 || answer < 0) {
+    // Closed without a button: as Escape would.
+    for (const auto& c : choices)
+      if (c.id == IDCANCEL || c.id == IDNO) return c.id;
+    return choices.front().id;
+  }
+  return answer;
+}
+
+void TScreenBackend::ShowErrorBox(const AnsiString& text, const AnsiString& caption) {
+  MessageBox(text, caption, MB_OK | MB_ICONERROR);
+}
+
+void TScreenBackend::WindowShown(TWinControl& window) {
+  if (windows_.count(&window)) return;
+  const bool popup = dynamic_cast<TPopupWindow*>(&window) != nullptr;
+  Uint32 flags = SDL_WINDOW_SHOWN;
+  if (popup)
+    flags |=
+        SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
+  auto* form = dynamic_cast<TCustomForm*>(&window);
+  if (form && form->BorderStyle == bsSizeable) flags |= SDL_WINDOW_RESIZABLE;
+  if (form && form->BorderStyle == bsNone) flags |= SDL_WINDOW_BORDERLESS;
+  if (form && form->FormStyle == fsStayOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+  SDL_Window* w = SDL_CreateWindow(Utf8(window.Caption()).c_str(), window.Left(), window.Top(),
+                                   std::max(window.Width(), 1), std::max(window.Height(), 1), flags);
+  if (!w) throw EInvalidOperation(AnsiString("A window cannot be created: ") + SDL_GetError());
+  windows_[&window] = w;
+}
+
+void TScreenBackend::WindowHidden(TWinControl& window) {
+  auto it = windows_.find(&window);
+  if (it == windows_.end()) return;
+  SDL_DestroyWindow(it->second);
+  windows_.erase(it);
+}
+
+void TScreenBackend::WindowBoundsChanged(TWinControl& window) {
+  SDL_Window* w = WindowOf(window);
+  if (!w) return;
+  int x = 0, y = 0, width = 0, height = 0;
+  SDL_GetWindowPosition(w, &x, &y);
+  SDL_GetWindowSize(w, &width, &height);
+  if (x != window.Left() || y != window.Top()) SDL_SetWindowPosition(w, window.Left(), window.Top());
+  if (width != window.Width() || height != window.Height())
+    SDL_SetWindowSize(w, std::max(window.Width(), 1), std::max(window.Height(), 1));
+}
+
+void TScreenBackend::WindowCaptionChanged(TWinControl& window) {
+  if (SDL_Window* w = WindowOf(window)) SDL_SetWindowTitle(w, Utf8(window.Caption()).c_str());
+}
+
+void TScreenBackend::WindowPainted(TWinControl& window, const TImageCanvas& pixels) {
+  SDL_Window* w = WindowOf(window);
+  if (!w) return;
+  TPixelBlock block = pixels.Snapshot();
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(block.Pixels.data(), block.Width, block.Height, 32,
+                                                           block.Width * 4, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* target = SDL_GetWindowSurface(w);
+  if (source && target) {
+    SDL_BlitSurface(source, nullptr, target, nullptr);
+    SDL_UpdateWindowSurface(w);
+  }
+  if (source) SDL_FreeSurface(source);
+}
+
+void TScreenBackend::SaveScreenshot(TWinControl& window, const std::string& fileName) {
+  SDL_Window* w = WindowOf(window);
+  SDL_Surface* shown = w ? SDL_GetWindowSurface(w) : nullptr;
+  if (!shown) throw EInvalidOperation("The window is not on the screen");
+  SDL_Surface* argb = SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0);
+  if (!argb) throw EInvalidOperation(AnsiString("The window cannot be read: ") + SDL_GetError());
+  TImageCanvas image(argb->w, argb->h);
+  TPixelBlock block{argb->w, argb->h, {}};
+  block.Pixels.resize(static_cast<size_t>(argb->w) * argb->h);
+  SDL_LockSurface(argb);
+  for (int y = 0; y < argb->h; ++y) {
+    const auto* row =
+        reinterpret_cast<const std::uint32_t*>(static_cast<const char*>(argb->pixels) + y * argb->pitch);
+    std::copy(row, row + argb->w, block.Pixels.begin() + static_cast<std::ptrdiff_t>(y) * argb->w);
+  }
+  SDL_UnlockSurface(argb);
+  SDL_FreeSurface(argb);
+  image.DrawPixels(Rect(0, 0, block.Width, block.Height), block, false, clNone);
+  image.SaveToPng(fileName);
+}
+
+void TScreenBackend::SetCursorShape(int cursor) {
+  if (cursor == cursorShown_) return;
+  cursorShown_ = cursor;
+  static std::map<SDL_SystemCursor, SDL_Cursor*> made;
+  const SDL_SystemCursor id = SystemCursorOf(cursor);
+  SDL_Cursor*& c = made[id];
+  if (!c) c = SDL_CreateSystemCursor(id);
+  if (c) SDL_SetCursor(c);
+}
+
+int TScreenBackend::ScreenWidth() {
+  SDL_DisplayMode mode;
+  return SDL_GetCurrentDisplayMode(0, &mode) == 0 ? mode.w : 1024;
+}
+
+int TScreenBackend::ScreenHeight() {
+  SDL_DisplayMode mode;
+  return SDL_GetCurrentDisplayMode(0, &mode) == 0 ? mode.h : 768;
+}
+
+AnsiString TScreenBackend::ClipboardText() {
+  char* text = SDL_GetClipboardText();
+  if (!text) return {};
+  AnsiString result = ToProgramLines(cp1253::FromUtf8(text));
+  SDL_free(text);
+  return result;
+}
+
+void TScreenBackend::SetClipboardText(const AnsiString& text) {
+  SDL_SetClipboardText(Utf8(ToOutsideLines(text)).c_str());
+}
+
+bool TScreenBackend::ShellOpen(const AnsiString&, const AnsiString& file, const AnsiString&) {
+  return Spawn({"xdg-open", Utf8(file)});
+}
+
+bool TScreenBackend::StartProcess(const AnsiString& commandLine) {
+  // Words split at blanks, double quotes keeping blanks inside; no shell.
+  std::vector<std::string> argv;
+  std::string word;
+  bool quoted = false, any = false;
+  for (char ch : Utf8(commandLine)) {
+    if (ch == '"') {
+      quoted = !quoted;
+      any = true;
+    } else if (ch == ' ' && !quoted) {
+      if (any) argv.push_back(word);
+      word.clear();
+      any = false;
+    } else {
+      word += ch;
+      any = true;
+    }
+  }
+  if (any) argv.push_back(word);
+  return Spawn(argv);
+}

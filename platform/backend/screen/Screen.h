@@ -1,0 +1,62 @@
+#pragma once
+// The backend for a person at a screen, over SDL2: each showing top-level
+// window (form, popup, hint) is an SDL window showing the pixels our canvas
+// painted; SDL's key, text, mouse, wheel, window and clipboard events become
+// our input. Under Xvfb it gives real windows for screenshots.
+
+#include <map>
+#include <string>
+
+#include "platform/ui/Backend.h"
+
+struct SDL_Window;
+union SDL_Event;
+
+class TScreenBackend : public TBackend {
+ public:
+  // Raises EInvalidOperation when SDL cannot open the display.
+  TScreenBackend();
+  ~TScreenBackend() override;
+  const char* Name() const override { return "screen"; }
+
+  DWORD TickCount() override;
+  bool WaitForInput(DWORD timeoutMs) override;
+
+  void Beep(UINT type) override;
+  int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) override;
+  void ShowErrorBox(const AnsiString& text, const AnsiString& caption) override;
+
+  bool BeginModal(TCustomForm&) override { return true; }
+  void EndModal(TCustomForm&) override {}
+  void ModalStalled(TCustomForm&) override {}
+
+  void WindowShown(TWinControl& window) override;
+  void WindowHidden(TWinControl& window) override;
+  void WindowBoundsChanged(TWinControl& window) override;
+  void WindowCaptionChanged(TWinControl& window) override;
+  void WindowPainted(TWinControl& window, const TImageCanvas& pixels) override;
+
+  void SetCursorShape(int cursor) override;
+  int ScreenWidth() override;
+  int ScreenHeight() override;
+  AnsiString ClipboardText() override;
+  void SetClipboardText(const AnsiString& text) override;
+  bool ShellOpen(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters) override;
+  bool StartProcess(const AnsiString& commandLine) override;
+
+  // Hands one SDL event to the ui (what WaitForInput does with each event).
+  void HandleEvent(const SDL_Event& event);
+  // The SDL window of a showing top-level window (nullptr otherwise).
+  SDL_Window* WindowOf(TWinControl& window) const;
+  // Reads the window's pixels back from SDL and writes them as PNG.
+  void SaveScreenshot(TWinControl& window, const std::string& fileName);
+
+ private:
+  TWinControl* FindByWindowId(unsigned id) const;
+  std::map<TWinControl*, SDL_Window*> windows_;
+  unsigned startTicks_ = 0;
+  int cursorShown_ = 0;
+  // Characters come from SDL's text input, except while Ctrl or Alt is
+  // down: then the key itself makes the character (accelerators).
+  bool suppressText_ = false;
+};

@@ -1,0 +1,245 @@
+#include <SDL2/SDL.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "platform/backend/Backends.h"
+#include "platform/backend/screen/Screen.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/MessageLoop.h"
+
+extern char** environ;
+
+namespace {
+
+// A virtual X display of our own for the test, ended with the test.
+class XvfbDisplay {
+ public:
+  XvfbDisplay() {
+    const char* paths[] = {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"};
+    for (const char* p : paths)
+      if (access(p, X_OK) == 0) binary_ = p;
+    if (binary_.empty()) return;
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    // Xvfb picks a free display and writes its number to the pipe once it
+    // accepts connections, so no waiting by the clock is needed.
+    const std::string fd = std::to_string(fds[1]);
+    std::vector<std::string> args = {binary_, "-displayfd",  fd,          "-screen",
+                                     "0",     "1024x768x24", "-nolisten", "tcp"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const bool started = posix_spawn(&pid_, binary_.c_str(), &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (started) {
+      char buffer[32] = {};
+      const ssize_t n = read(fds[0], buffer, sizeof buffer - 1);
+      if (n > 0)
+        display_ = ":" + std::string(buffer, static_cast<size_t>(n - (buffer[n - 1] == '\n' ? 1 : 0)));
+    } else {
+      pid_ = 0;
+    }
+    close(fds[0]);
+  }
+  ~XvfbDisplay() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  bool Installed() const { return !binary_.empty(); }
+  const std::string& Display() const { return display_; }
+
+ private:
+  std::string binary_;
+  std::string display_;
+  pid_t pid_ = 0;
+};
+
+class TypingBox : public TCustomControl {
+ public:
+  explicit TypingBox(TComponent* owner) : TCustomControl(owner) {
+    SetTabStop(true);
+    SetColor(clWindow);
+  }
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == WM_CHAR) {
+      const char ch = static_cast<char>(m.WParam);
+      if (ch == '\b' && !Text().empty())
+        SetText(Text().substr(0, Text().size() - 1));
+      else if (static_cast<unsigned char>(ch) >= ' ')
+        SetText(Text() + ch);
+      return;
+    }
+    if (m.Msg == WM_KEYDOWN) keys.push_back(MsgCharCode(m));
+    TCustomControl::Dispatch(m);
+  }
+  std::vector<Word> keys;
+
+ protected:
+  void Paint() override {
+    Canvas().Brush->Color = Color();
+    Canvas().FillRect(ClientRect());
+    Canvas().Font->Assign(Font());
+    Canvas().TextOut(3, 3, Text());
+  }
+};
+
+class Swatch : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+
+ protected:
+  void Paint() override {
+    Canvas().Brush->Color = clRed;
+    Canvas().FillRect(ClientRect());
+  }
+};
+
+// Runs the loop until SDL's queue is empty and our messages are handled.
+void Drain() {
+  for (int round = 0; round < 100; ++round) {
+    SDL_PumpEvents();
+    if (SDL_PeepEvents(nullptr, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0 &&
+        !ui::HasPendingMessages())
+      return;
+    Backend().WaitForInput(0);
+    Application->ProcessMessages();
+  }
+}
+
+void PushText(const char* utf8) {
+  SDL_Event e{};
+  e.type = SDL_TEXTINPUT;
+  std::strncpy(e.text.text, utf8, sizeof e.text.text - 1);
+  SDL_PushEvent(&e);
+}
+
+void PushKey(SDL_Scancode sc, bool down, Uint16 mod = 0) {
+  SDL_Event e{};
+  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.keysym.scancode = sc;
+  e.key.keysym.sym = SDL_GetKeyFromScancode(sc);
+  e.key.keysym.mod = mod;
+  e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  SDL_PushEvent(&e);
+}
+
+void PushClick(Uint32 windowId, int x, int y) {
+  for (bool down : {true, false}) {
+    SDL_Event e{};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.windowID = windowId;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.button.x = x;
+    e.button.y = y;
+    SDL_PushEvent(&e);
+  }
+}
+
+TEST(ScreenBackend, DemoFormOnARealDisplayTypedIntoAndCaptured) {
+  XvfbDisplay display;
+  if (!display.Installed()) GTEST_SKIP() << "Xvfb is not installed";
+  ASSERT_FALSE(display.Display().empty()) << "Xvfb did not start";
+  setenv("DISPLAY", display.Display().c_str(), 1);
+  unsetenv("WAYLAND_DISPLAY");
+  setenv("SDL_VIDEODRIVER", "x11", 1);
+  setenv("DIM_BACKEND", "screen", 1);
+  SetBackend(nullptr);
+  InstallDefaultBackend();
+  auto* screen = dynamic_cast<TScreenBackend*>(&Backend());
+  ASSERT_NE(screen, nullptr);
+  ui::ResetThreadState();
+  Application->ResetState();
+  Application->Initialize();
+
+  auto* form = NewForm<TForm>(nullptr);
+  form->SetCaption("Δοκιμή οθόνης"_a);
+  form->SetBounds(0, 0, 320, 200);
+  auto* box = new TypingBox(form);
+  box->SetBounds(10, 10, 200, 24);
+  box->SetParent(form);
+  auto* swatch = new Swatch(form);
+  swatch->SetBounds(250, 10, 40, 40);
+  swatch->SetParent(form);
+  int clicks = 0;
+  swatch->OnClick = [&](TObject*) { ++clicks; };
+  form->Show();
+  Drain();
+  SDL_Window* window = screen->WindowOf(*form);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(std::string(SDL_GetWindowTitle(window)), "Δοκιμή οθόνης");
+
+  PushText("Ab");
+  PushText("Δή");
+  PushKey(SDL_SCANCODE_BACKSPACE, true);
+  PushKey(SDL_SCANCODE_BACKSPACE, false);
+  PushKey(SDL_SCANCODE_KP_PERIOD, true, KMOD_NUM);
+  PushKey(SDL_SCANCODE_KP_PERIOD, false, KMOD_NUM);
+  PushClick(SDL_GetWindowID(window), 260, 20);
+  Drain();
+  EXPECT_EQ(box->Text(), "Ab" + "Δ"_a);
+  EXPECT_NE(std::find(box->keys.begin(), box->keys.end(), VK_DECIMAL), box->keys.end());
+  EXPECT_EQ(clicks, 1);
+
+  const std::string file = "platform_backend_screen_demo.png";
+  screen->SaveScreenshot(*form, file);
+  std::ifstream in(file, std::ios::binary);
+  char signature[8] = {};
+  in.read(signature, 8);
+  EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+  // What the window shows is what we painted: the red swatch.
+  SDL_Surface* shown = SDL_ConvertSurfaceFormat(SDL_GetWindowSurface(window), SDL_PIXELFORMAT_ARGB8888, 0);
+  ASSERT_NE(shown, nullptr);
+  const auto* pixels = static_cast<const Uint32*>(shown->pixels);
+  EXPECT_EQ(pixels[20 * (shown->pitch / 4) + 260] & 0xFFFFFF, 0xFF0000u);
+  SDL_FreeSurface(shown);
+
+  // The clipboard goes through the display, lines as they are outside.
+  Backend().SetClipboardText("α\r\nβ"_a);
+  EXPECT_EQ(Backend().ClipboardText(), "α\r\nβ"_a);
+
+  delete form;
+  SetBackend(nullptr);
+  unsetenv("DIM_BACKEND");
+}
+
+TEST(ScreenBackend, WithoutADisplayTheHeadlessBackendIsChosen) {
+  const char* saved = std::getenv("DISPLAY");
+  std::string keep = saved ? saved : "";
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  unsetenv("DIM_BACKEND");
+  SetBackend(nullptr);
+  InstallDefaultBackend();
+  EXPECT_STREQ(Backend().Name(), "headless");
+  SetBackend(nullptr);
+  setenv("DIM_BACKEND", "headless", 1);
+  setenv("DISPLAY", ":12345", 1);
+  InstallDefaultBackend();
+  EXPECT_STREQ(Backend().Name(), "headless");
+  unsetenv("DIM_BACKEND");
+  if (!keep.empty())
+    setenv("DISPLAY", keep.c_str(), 1);
+  else
+    unsetenv("DISPLAY");
+}
+
+}  // namespace
