@@ -50,8 +50,9 @@ class XvfbDisplay {
     if (started) {
       char buffer[32] = {};
       const ssize_t n = read(fds[0], buffer, sizeof buffer - 1);
-      if (n > 0)
-        display_ = ":" + std::string(buffer, static_cast<size_t>(n - (buffer[n - 1] == '\n' ? 1 : 0)));
+      std::string number(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+      while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
+      if (!number.empty()) display_ = std::string(":").append(number);
     } else {
       pid_ = 0;
     }
