@@ -474,6 +474,9 @@ TWinControl::~TWinControl() {
     form->ControlGoing(this);
   DestroyHandle();
   while (!controls_.empty()) delete controls_.back();  // each removes itself
+  // Leave the parent while still a windowed control, so that it drops this
+  // one from its tab order too.
+  if (Parent()) Parent()->RemoveControl(this);
 }
 
 void TWinControl::InsertControl(TControl* c) {
@@ -865,10 +868,15 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (!Parent() && ui::IsShownTopLevel(this)) ui::TopLevelBoundsChanged(this);
   if (moved) Perform(WM_MOVE, 0, MAKELPARAM(ALeft, ATop));
   if (AWidth != oldWidth || AHeight != oldHeight) {
-    // Children anchored to the right or bottom follow the new size.
+    // Children anchored to the right or bottom follow the new size; not
+    // while the form is still being built, where every control's place is
+    // final as given.
     const int dx = AWidth - oldWidth, dy = AHeight - oldHeight;
+    TCustomForm* form = GetParentForm();
+    const bool building =
+        ComponentState().Contains(csLoading) || (form && form->FormState.Contains(fsCreating));
     for (TControl* c : controls_) {
-      if (c->Align() != alNone) continue;
+      if (c->Align() != alNone || building) continue;
       int l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
       const TAnchors a = c->Anchors;
       if (a.Contains(akRight))

@@ -293,13 +293,22 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (old == Control) return true;
   focusedControl_ = Control;
   activeControl_ = Control;
-  if (old) {
-    old->Perform(CM_EXIT, 0, 0);
+  // The controls left lose it innermost first, up to the container the two
+  // share; the new ones get it outermost first, so a group box hears of its
+  // children's focus too.
+  for (TWinControl* c = old; c && c != this && !c->ContainsControl(Control); c = c->Parent()) {
+    c->Perform(CM_EXIT, 0, 0);
     // An OnExit that moved the focus elsewhere wins.
     if (!Control->HandleAllocated() || GetFocus() != Control->Handle()) return false;
   }
-  Control->Perform(CM_ENTER, 0, 0);
-  return GetFocus() == Control->Handle();
+  std::vector<TWinControl*> entered;
+  for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old)); c = c->Parent())
+    entered.push_back(c);
+  for (auto it = entered.rbegin(); it != entered.rend(); ++it) {
+    (*it)->Perform(CM_ENTER, 0, 0);
+    if (GetFocus() != Control->Handle()) return false;
+  }
+  return true;
 }
 
 void TCustomForm::ControlGoing(TControl* c) {

@@ -4,6 +4,8 @@
 // extended bit, Alt context, previous state, transition), so handlers that
 // read the keypad from the scan code work.
 
+#include <vector>
+
 #include "platform/ui/Messages.h"
 
 namespace ui::input {
@@ -45,6 +47,10 @@ void MouseButton(TWinControl* window, int button /* 0 left, 1 right, 2 middle */
 void MouseWheel(TWinControl* window, int delta, int x, int y);
 // The mouse left the window.
 void MouseLeave(TWinControl* window);
+// Files (1253 names) dropped at a point of a top-level window: WM_DROPFILES
+// goes to the window under the point that accepts files, or the nearest
+// parent that does; nothing when none does.
+void DropFiles(TWinControl* window, int x, int y, const std::vector<AnsiString>& files);
 
 // Lines scrolled per wheel notch (the system setting; 3 unless changed).
 UINT WheelScrollLines();

@@ -1,3 +1,7 @@
+#include <map>
+#include <memory>
+#include <set>
+
 #include "platform/gfx/Types.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Input.h"
@@ -12,7 +16,18 @@ struct MouseState {
   TPoint lastPos{0, 0};
   HWND lastWindow = nullptr;
   UINT wheelLines = 3;
+  std::set<HWND> acceptsFiles;
 };
+
+struct Drop {
+  std::vector<AnsiString> files;
+  TPoint point;
+};
+
+std::map<HDROP, std::unique_ptr<Drop>>& Drops() {
+  static std::map<HDROP, std::unique_ptr<Drop>> drops;
+  return drops;
+}
 
 MouseState& M() {
   static MouseState m;
@@ -71,7 +86,51 @@ BOOL GetCursorPos(TPoint* point) {
   return 1;
 }
 
+void DragAcceptFiles(HWND wnd, BOOL accept) {
+  if (accept)
+    M().acceptsFiles.insert(wnd);
+  else
+    M().acceptsFiles.erase(wnd);
+}
+
+UINT DragQueryFile(HDROP drop, UINT index, char* buffer, UINT size) {
+  auto it = Drops().find(drop);
+  if (it == Drops().end()) return 0;
+  const auto& files = it->second->files;
+  if (index == 0xFFFFFFFF) return static_cast<UINT>(files.size());
+  if (index >= files.size()) return 0;
+  const AnsiString& name = files[index];
+  if (!buffer || size == 0) return static_cast<UINT>(name.size());
+  const size_t n = std::min<size_t>(name.size(), size - 1);
+  std::copy_n(name.data(), n, buffer);
+  buffer[n] = '\0';
+  return static_cast<UINT>(n);
+}
+
+BOOL DragQueryPoint(HDROP drop, TPoint* point) {
+  auto it = Drops().find(drop);
+  if (it == Drops().end() || !point) return 0;
+  *point = it->second->point;
+  return 1;
+}
+
+void DragFinish(HDROP drop) { Drops().erase(drop); }
+
 namespace ui::input {
+
+void DropFiles(TWinControl* window, int x, int y, const std::vector<AnsiString>& files) {
+  if (files.empty() || !ui::IsShownTopLevel(window) || !ui::InputAllowed(window)) return;
+  M().screen = window->ClientToScreen(Point(x, y));
+  for (TWinControl* w = WindowAt(window, Point(x, y)); w; w = w->Parent()) {
+    if (!w->HandleAllocated() || !M().acceptsFiles.count(w->Handle())) continue;
+    static std::uintptr_t next = 1;
+    auto drop = std::make_unique<Drop>(Drop{files, w->ScreenToClient(M().screen)});
+    const HDROP handle = reinterpret_cast<HDROP>(next++);
+    Drops()[handle] = std::move(drop);
+    PostMessage(w->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(handle), 0);
+    return;
+  }
+}
 
 UINT WheelScrollLines() { return M().wheelLines; }
 void SetWheelScrollLines(UINT lines) { M().wheelLines = lines; }

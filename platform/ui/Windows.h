@@ -291,3 +291,17 @@ HWND SetCapture(HWND wnd);
 BOOL ReleaseCapture();
 
 BOOL MessageBeep(UINT type);
+
+// Files dropped on a window (WM_DROPFILES carries the HDROP in wParam).
+// Only windows that called DragAcceptFiles get them; the receiver reads the
+// names and frees the drop with DragFinish.
+struct HDROP__;
+using HDROP = HDROP__*;
+void DragAcceptFiles(HWND wnd, BOOL accept);
+// Index 0xFFFFFFFF gives the count; otherwise copies name Index (1253, cut
+// to Size - 1 bytes, zero-terminated) and gives its length. With a null
+// buffer only the length.
+UINT DragQueryFile(HDROP drop, UINT index, char* buffer, UINT size);
+// The drop point in the client coordinates of the receiving window.
+BOOL DragQueryPoint(HDROP drop, struct TPoint* point);
+void DragFinish(HDROP drop);

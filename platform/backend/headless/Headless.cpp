@@ -220,6 +220,17 @@ void THeadlessBackend::Wheel(TControl& control, int notches, int x, int y) {
   ui::PumpMessages();
 }
 
+void THeadlessBackend::DropFiles(TControl& control, int x, int y, const std::vector<AnsiString>& files) {
+  TPoint at;
+  if (TWinControl* top = WindowPoint(control, x, y, at)) ui::input::DropFiles(top, at.X, at.Y, files);
+  ui::PumpMessages();
+}
+
+void THeadlessBackend::ActivateWindow(TCustomForm& form) {
+  if (ui::InputAllowed(&form)) form.Show();
+  ui::PumpMessages();
+}
+
 void THeadlessBackend::ResizeWindow(TWinControl& window, int width, int height) {
   window.SetBounds(window.Left(), window.Top(), width, height);
   ui::PumpMessages();

@@ -90,6 +90,10 @@ class THeadlessBackend : public TBackend {
   void ReleaseMouse(TControl& control, int x, int y, int button = 0);
   // Notches of the wheel, positive away from the user.
   void Wheel(TControl& control, int notches, int x, int y);
+  // Files dropped on Control at a point.
+  void DropFiles(TControl& control, int x, int y, const std::vector<AnsiString>& files);
+  // The user brings a form to the front (clicking its caption, Alt+Tab).
+  void ActivateWindow(TCustomForm& form);
   // Moves and resizes a top-level window as the user would.
   void ResizeWindow(TWinControl& window, int width, int height);
 

@@ -15,6 +15,34 @@
 
 extern char** environ;
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#include <sanitizer/lsan_interface.h>
+#define DIM_LSAN 1
+#endif
+#endif
+
+namespace {
+// The display's libraries (Xlib, D-Bus, the input method) keep what they
+// allocate while connecting for the life of the process; the leak checker
+// of sanitizer builds is told to look away from those calls only.
+class DisplayLibraryAllocations {
+ public:
+  DisplayLibraryAllocations() {
+#ifdef DIM_LSAN
+    __lsan_disable();
+#endif
+  }
+  ~DisplayLibraryAllocations() {
+#ifdef DIM_LSAN
+    __lsan_enable();
+#endif
+  }
+  DisplayLibraryAllocations(const DisplayLibraryAllocations&) = delete;
+  DisplayLibraryAllocations& operator=(const DisplayLibraryAllocations&) = delete;
+};
+}  // namespace
+
 namespace {
 
 std::string Utf8(const AnsiString& s) { return cp1253::ToUtf8(s); }
@@ -218,6 +246,7 @@ bool Spawn(const std::vector<std::string>& argv) {
 TScreenBackend::TScreenBackend() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  DisplayLibraryAllocations connecting;
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     throw EInvalidOperation(AnsiString("The screen cannot be opened: ") + SDL_GetError());
   startTicks_ = SDL_GetTicks();
@@ -235,9 +264,15 @@ DWORD TScreenBackend::TickCount() { return SDL_GetTicks() - startTicks_; }
 bool TScreenBackend::WaitForInput(DWORD timeoutMs) {
   SDL_Event event;
   const int wait = timeoutMs > 0x7FFFFFFF ? -1 : static_cast<int>(timeoutMs);
-  if (SDL_WaitEventTimeout(&event, wait) == 0) return true;  // the time passed: timers are due
+  // Reading the display's events runs the input method's modules, which
+  // keep what they allocate.
+  auto next = [&](int waitMs) {
+    DisplayLibraryAllocations reading;
+    return waitMs != 0 ? SDL_WaitEventTimeout(&event, waitMs) : SDL_PollEvent(&event);
+  };
+  if (next(wait) == 0) return true;  // the time passed: timers are due
   HandleEvent(event);
-  while (SDL_PollEvent(&event)) HandleEvent(event);
+  while (next(0)) HandleEvent(event);
   return true;
 }
 
@@ -331,6 +366,25 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
       }
       return;
     }
+    case SDL_DROPBEGIN:
+      dropped_.clear();
+      dropWindow_ = e.drop.windowID;
+      return;
+    case SDL_DROPFILE:
+      if (e.drop.file) {
+        dropped_.push_back(cp1253::FromUtf8(e.drop.file));
+        SDL_free(e.drop.file);
+      }
+      dropWindow_ = e.drop.windowID;
+      return;
+    case SDL_DROPCOMPLETE: {
+      TWinControl* w = FindByWindowId(e.drop.windowID ? e.drop.windowID : dropWindow_);
+      int x = 0, y = 0;
+      SDL_GetMouseState(&x, &y);
+      if (w) ui::input::DropFiles(w, x, y, dropped_);
+      dropped_.clear();
+      return;
+    }
     default:
       return;
   }
@@ -409,6 +463,7 @@ void TScreenBackend::WindowShown(TWinControl& window) {
   if (form && form->BorderStyle == bsSizeable) flags |= SDL_WINDOW_RESIZABLE;
   if (form && form->BorderStyle == bsNone) flags |= SDL_WINDOW_BORDERLESS;
   if (form && form->FormStyle == fsStayOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+  DisplayLibraryAllocations creating;
   SDL_Window* w = SDL_CreateWindow(Utf8(window.Caption()).c_str(), window.Left(), window.Top(),
                                    std::max(window.Width(), 1), std::max(window.Height(), 1), flags);
   if (!w) throw EInvalidOperation(AnsiString("A window cannot be created: ") + SDL_GetError());
@@ -443,6 +498,8 @@ void TScreenBackend::WindowPainted(TWinControl& window, const TImageCanvas& pixe
   TPixelBlock block = pixels.Snapshot();
   SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(block.Pixels.data(), block.Width, block.Height, 32,
                                                            block.Width * 4, SDL_PIXELFORMAT_ARGB8888);
+  // The window's shared-memory image belongs to the display library.
+  DisplayLibraryAllocations mapping;
   SDL_Surface* target = SDL_GetWindowSurface(w);
   if (source && target) {
     SDL_BlitSurface(source, nullptr, target, nullptr);
@@ -478,7 +535,10 @@ void TScreenBackend::SetCursorShape(int cursor) {
   static std::map<SDL_SystemCursor, SDL_Cursor*> made;
   const SDL_SystemCursor id = SystemCursorOf(cursor);
   SDL_Cursor*& c = made[id];
-  if (!c) c = SDL_CreateSystemCursor(id);
+  if (!c) {
+    DisplayLibraryAllocations loading;  // the cursor library's theme cache
+    c = SDL_CreateSystemCursor(id);
+  }
   if (c) SDL_SetCursor(c);
 }
 

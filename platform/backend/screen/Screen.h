@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/ui/Backend.h"
 
@@ -59,4 +60,7 @@ class TScreenBackend : public TBackend {
   // Characters come from SDL's text input, except while Ctrl or Alt is
   // down: then the key itself makes the character (accelerators).
   bool suppressText_ = false;
+  // Files of a drop in progress (SDL gives one event per file).
+  std::vector<AnsiString> dropped_;
+  unsigned dropWindow_ = 0;
 };

@@ -446,3 +446,49 @@ TEST_F(UiTest, ActivationEventsFollowTheActiveForm) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UiTest, ContainersHearEnterAndExitOfTheirChildren) {
+  TDemoForm& f = ShowDemo();
+  EventLog log;
+  auto* group = f.Add<TDemoEdit>("Group", 10, 120, 200, 100);
+  group->SetTabStop(false);
+  auto* inner = new TDemoEdit(&f);
+  inner->SetName("Inner");
+  inner->SetBounds(5, 5, 50, 20);
+  inner->SetParent(group);
+  auto* inner2 = new TDemoEdit(&f);
+  inner2->SetName("Inner2");
+  inner2->SetBounds(5, 40, 50, 20);
+  inner2->SetParent(group);
+  for (TDemoEdit* e : {f.Edit1, group, inner, inner2}) e->Log = &log;
+  inner->SetFocus();
+  inner2->SetFocus();
+  f.Edit1->SetFocus();
+  std::vector<std::string> enterExit;
+  for (const auto& line : log.lines)
+    if (line.find("WM_") == std::string::npos) enterExit.push_back(line);
+  EXPECT_EQ(enterExit,
+            (std::vector<std::string>{"Edit1.OnExit", "Group.OnEnter", "Inner.OnEnter", "Inner.OnExit",
+                                      "Inner2.OnEnter", "Inner2.OnExit", "Group.OnExit", "Edit1.OnEnter"}));
+}
+
+TEST_F(UiTest, AnchorsDoNotMoveControlsWhileTheFormIsBeingBuilt) {
+  struct TBuilt : TForm {
+    explicit TBuilt(TComponent* o) : TForm(o) {
+      Edge = new TDemoEdit(this);
+      Edge->SetBounds(300, 10, 50, 20);
+      Edge->Anchors = {akTop, akRight};
+      Edge->SetParent(this);
+      SetBounds(0, 0, 600, 400);  // as a form description sets its size last
+    }
+    TDemoEdit* Edge;
+  };
+  std::unique_ptr<TBuilt> built(NewForm<TBuilt>(nullptr));
+  EXPECT_EQ(built->Edge->Left(), 300);
+  built->SetWidth(700);
+  EXPECT_EQ(built->Edge->Left(), 400);
+}
+
+}  // namespace

@@ -299,3 +299,67 @@ TEST_F(UiTest, ShortAndLongHintParts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UiTest, DroppedFilesReachTheNearestWindowThatAcceptsThem) {
+  TDemoForm& f = ShowDemo();
+  std::vector<AnsiString> names;
+  TPoint point;
+  class Target : public TDemoEdit {
+   public:
+    using TDemoEdit::TDemoEdit;
+    std::function<void(HDROP)> onDrop;
+    void Dispatch(TMessage& m) override {
+      if (m.Msg == WM_DROPFILES) {
+        onDrop(reinterpret_cast<HDROP>(m.WParam));
+        return;
+      }
+      TDemoEdit::Dispatch(m);
+    }
+  };
+  auto* panel = new Target(&f);
+  panel->SetBounds(10, 100, 200, 100);
+  panel->SetParent(&f);
+  auto* child = new TDemoEdit(&f);
+  child->SetBounds(10, 10, 50, 20);
+  child->SetParent(panel);
+  panel->onDrop = [&](HDROP drop) {
+    const UINT count = DragQueryFile(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      char buffer[260];
+      DragQueryFile(drop, i, buffer, sizeof buffer);
+      names.push_back(buffer);
+    }
+    DragQueryPoint(drop, &point);
+    DragFinish(drop);
+    EXPECT_EQ(DragQueryFile(drop, 0xFFFFFFFF, nullptr, 0), 0u);  // gone
+  };
+  const std::vector<AnsiString> files = {"/tmp/Προϋπολογισμός.pry"_a, "/tmp/a.ddn"};
+  backend->DropFiles(*child, 5, 5, files);
+  EXPECT_TRUE(names.empty());  // nobody accepts files yet
+  DragAcceptFiles(panel->Handle(), 1);
+  backend->DropFiles(*child, 5, 5, files);
+  EXPECT_EQ(names, files);
+  EXPECT_EQ(point, Point(15, 15));  // in the receiving window
+}
+
+TEST_F(UiTest, UserActivatesAnotherFormUnlessAModalOneIsUp) {
+  TDemoForm& a = ShowDemo();
+  std::unique_ptr<TDemoForm> b(NewForm<TDemoForm>(nullptr));
+  b->SetBounds(500, 400, 300, 200);
+  b->Show();
+  EXPECT_EQ(Screen->ActiveForm(), b.get());
+  backend->ActivateWindow(a);
+  EXPECT_EQ(Screen->ActiveForm(), &a);
+  EXPECT_TRUE(a.Edit1->Focused());
+  backend->ExpectModal("", [&](TCustomForm& modal) {
+    backend->ActivateWindow(a);
+    EXPECT_EQ(Screen->ActiveForm(), &modal);
+    modal.SetModalResult(mrOk);
+  });
+  std::unique_ptr<TDemoForm> dialog(NewForm<TDemoForm>(nullptr));
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+}
+
+}  // namespace
