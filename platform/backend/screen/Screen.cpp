@@ -395,63 +395,6 @@ void TScreenBackend::Beep(UINT) {
   fputc('\a', stderr);
 }
 
-int TScreenBackend::MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) {
-  struct Choice {
-    int id;
-    const char* label;
-  };
-  std::vector<Choice> choices;
-  switch (flags & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-      choices = {{IDOK, "OK"}, {IDCANCEL, "Ακυρο"}};
-      break;
-    case MB_YESNO:
-      choices = {{IDYES, "Ναι"}, {IDNO, "Οχι"}};
-      break;
-    case MB_YESNOCANCEL:
-      choices = {{IDYES, "Ναι"}, {IDNO, "Οχι"}, {IDCANCEL, "Ακυρο"}};
-      break;
-    case MB_RETRYCANCEL:
-      choices = {{IDRETRY, "Επανάληψη"}, {IDCANCEL, "Ακυρο"}};
-      break;
-    case MB_ABORTRETRYIGNORE:
-      choices = {{IDABORT, "Διακοπή"}, {IDRETRY, "Επανάληψη"}, {IDIGNORE, "Παράβλεψη"}};
-      break;
-    default:
-      choices = {{IDOK, "OK"}};
-      break;
-  }
-  const size_t defaultIndex = std::min<size_t>((flags & MB_DEFMASK) >> 8, choices.size() - 1);
-  std::vector<SDL_MessageBoxButtonData> buttons;
-  for (size_t i = 0; i < choices.size(); ++i) {
-    Uint32 f = 0;
-    if (i == defaultIndex) f |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-    if (choices[i].id == IDCANCEL || (choices.size() == 1)) f |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-    buttons.push_back(SDL_MessageBoxButtonData{f, choices[i].id, choices[i].label});
-  }
-  Uint32 kind = SDL_MESSAGEBOX_INFORMATION;
-  if ((flags & MB_ICONMASK) == MB_ICONERROR) kind = SDL_MESSAGEBOX_ERROR;
-  if ((flags & MB_ICONMASK) == MB_ICONWARNING) kind = SDL_MESSAGEBOX_WARNING;
-  const std::string title = Utf8(caption), message = Utf8(text);
-  SDL_Window* parent = nullptr;
-  if (Screen && Screen->ActiveForm()) parent = WindowOf(*Screen->ActiveForm());
-  SDL_MessageBoxData data{
-      kind,           parent, title.c_str(), message.c_str(), static_cast<int>(buttons.size()),
-      buttons.data(), nullptr};
-  int answer = 0;
-  if (SDL_ShowMessageBox(&data, &answer) != 0 || answer < 0) {
-    // Closed without a button: as Escape would.
-    for (const auto& c : choices)
-      if (c.id == IDCANCEL || c.id == IDNO) return c.id;
-    return choices.front().id;
-  }
-  return answer;
-}
-
-void TScreenBackend::ShowErrorBox(const AnsiString& text, const AnsiString& caption) {
-  MessageBox(text, caption, MB_OK | MB_ICONERROR);
-}
-
 void TScreenBackend::WindowShown(TWinControl& window) {
   if (windows_.count(&window)) return;
   const bool popup = dynamic_cast<TPopupWindow*>(&window) != nullptr;

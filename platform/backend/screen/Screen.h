@@ -24,8 +24,7 @@ class TScreenBackend : public TBackend {
   bool WaitForInput(DWORD timeoutMs) override;
 
   void Beep(UINT type) override;
-  int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) override;
-  void ShowErrorBox(const AnsiString& text, const AnsiString& caption) override;
+  // Message and error boxes are the program's own dialogs (the defaults).
 
   bool BeginModal(TCustomForm&) override { return true; }
   void EndModal(TCustomForm&) override {}
