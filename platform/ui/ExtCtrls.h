@@ -4,6 +4,9 @@
 
 #include "platform/ui/Component.h"
 #include "platform/ui/MessageLoop.h"
+// The panels, shapes, images, radio groups and splitters live beside the
+// timer for code that expects them in one unit.
+#include "platform/ui/Panels.h"
 
 class TTimer : public TComponent, private TWindowTarget {
  public:
