@@ -174,12 +174,6 @@ TDateTime Time() {
 }
 void SetClock(ClockFn clock) { g_clock = clock; }
 
-Cardinal GetTickCount() {
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now().time_since_epoch());
-  return static_cast<Cardinal>(ms.count());
-}
-
 void Sleep(Cardinal ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // ---- formatting ------------------------------------------------------------
