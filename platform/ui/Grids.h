@@ -396,6 +396,15 @@ class TStringGrid : public TDrawGrid {
   void ColumnMoved(int FromIndex, int ToIndex) override;
   void RowMoved(int FromIndex, int ToIndex) override;
   void SizeChanged(int OldColCount, int OldRowCount) override;
+  // The cells the store keeps: columns below X and rows below Y; writing
+  // outside raises. The grid's counts by default; a descendant may keep more
+  // (cells of hidden columns after the shown ones, a text written one past
+  // the last row that shows when the grid grows).
+  virtual TGridCoord CellStoreLimit() const { return {ColCount(), RowCount()}; }
+  // Rows the store has room for, and the columns stored in one row: what a
+  // descendant that owns the cells' objects walks before cells are dropped.
+  int StoreRowCount() const { return static_cast<int>(cells_.size()); }
+  int StoreColCount(int ARow) const;
 
  private:
   struct Cell {

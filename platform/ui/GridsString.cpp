@@ -115,8 +115,10 @@ const TStringGrid::Cell* TStringGrid::Find(int ACol, int ARow) const {
 }
 
 TStringGrid::Cell& TStringGrid::Ensure(int ACol, int ARow) {
-  if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount())
+  const TGridCoord limit = CellStoreLimit();
+  if (ACol < 0 || ARow < 0 || ACol >= limit.X || ARow >= limit.Y)
     throw EInvalidGridOperation("Grid index out of range");
+  if (static_cast<size_t>(ARow) >= cells_.size()) cells_.resize(static_cast<size_t>(ARow) + 1);
   auto& row = cells_[static_cast<size_t>(ARow)];
   if (!row) row = std::make_unique<RowCells>();
   if (row->size() <= static_cast<size_t>(ACol)) row->resize(static_cast<size_t>(ACol) + 1);
@@ -205,9 +207,15 @@ void TStringGrid::RowMoved(int FromIndex, int ToIndex) {
 void TStringGrid::SizeChanged(int OldColCount, int OldRowCount) {
   // Cells that fell outside the grid go; rows and columns that come back
   // start empty. Row and column lists stay: they check their index.
-  cells_.resize(static_cast<size_t>(RowCount()));
-  if (ColCount() < OldColCount)
-    for (auto& row : cells_)
-      if (row && row->size() > static_cast<size_t>(ColCount())) row->resize(static_cast<size_t>(ColCount()));
+  const TGridCoord limit = CellStoreLimit();
+  cells_.resize(static_cast<size_t>(limit.Y));
+  for (auto& row : cells_)
+    if (row && row->size() > static_cast<size_t>(limit.X)) row->resize(static_cast<size_t>(limit.X));
   TDrawGrid::SizeChanged(OldColCount, OldRowCount);
+}
+
+int TStringGrid::StoreColCount(int ARow) const {
+  if (ARow < 0 || static_cast<size_t>(ARow) >= cells_.size()) return 0;
+  const RowCells* row = cells_[static_cast<size_t>(ARow)].get();
+  return row ? static_cast<int>(row->size()) : 0;
 }
