@@ -167,6 +167,20 @@ int ResolvedFont::Width(const Converted& text) const {
   return ToUnits(logical.width);
 }
 
+int ResolvedFont::Width(const AnsiString& text) const {
+  if (text.empty()) return 0;
+  {
+    std::lock_guard guard(widthsLock_);
+    auto it = widths_.find(text);
+    if (it != widths_.end()) return it->second;
+  }
+  int width = Width(Convert(text));
+  std::lock_guard guard(widthsLock_);
+  if (widths_.size() >= 4096) widths_.clear();
+  widths_.emplace(text, width);
+  return width;
+}
+
 ResolvedFont::Converted ResolvedFont::ConvertWide(std::u16string_view text) {
   Converted out;
   out.offsets.reserve(text.size() + 1);

@@ -7,7 +7,9 @@
 #include <pango/pangocairo.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gfx/Graphics.h"
@@ -36,7 +38,9 @@ class ResolvedFont {
   // A one-line layout of the text (line breaks are drawn, not obeyed).
   PangoLayout* NewLayout(const Converted& text) const;
   int Width(const Converted& text) const;
-  int Width(const AnsiString& text) const { return text.empty() ? 0 : Width(Convert(text)); }
+  // Code-page widths are remembered: cells and report lines measure the
+  // same texts over and over.
+  int Width(const AnsiString& text) const;
   std::vector<int> CharacterEnds(const Converted& text) const;
   std::vector<int> CharacterEnds(const AnsiString& text) const { return CharacterEnds(Convert(text)); }
   // Draws with the base line's start at the current point of Cr. Advances,
@@ -47,6 +51,8 @@ class ResolvedFont {
 
  private:
   PangoFontDescription* description_ = nullptr;
+  mutable std::mutex widthsLock_;
+  mutable std::unordered_map<AnsiString, int> widths_;
   TTextMetric metrics_;
   bool symbol_ = false;
   bool underline_ = false;
