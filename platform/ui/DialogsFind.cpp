@@ -9,25 +9,25 @@ class TFindForm : public TDialogForm {
  public:
   explicit TFindForm(TFindDialog& dialog) : TDialogForm(&dialog, "Εύρεση"_a), dialog_(dialog) {
     Position = poDesigned;
-    SetClientSizeDU(236, 62);
+    SetClientSizeDU(274, 62);
     auto* label = Add<TLabel>("Εύρεση &του:", 5, 9, 42, 8);
-    Text = Add<TEdit>(47, 7, 128, 12);
+    Text = Add<TEdit>(49, 7, 152, 12);
     Text->SetName("FindEdit");
     label->SetFocusControl(Text);
-    WholeWord = Add<TCheckBox>("Μόνο ολόκληρες &λέξεις", 5, 26, 100, 12);
+    WholeWord = Add<TCheckBox>("Μόνο ολόκληρες &λέξεις", 5, 26, 124, 12);
     WholeWord->SetName("WholeWord");
-    MatchCase = Add<TCheckBox>("&Διάκριση πεζών/κεφαλαίων", 5, 42, 100, 12);
+    MatchCase = Add<TCheckBox>("&Διάκριση πεζών/κεφαλαίων", 5, 42, 124, 12);
     MatchCase->SetName("MatchCase");
-    auto* direction = Add<TGroupBox>("Κατεύθυνση", 108, 26, 68, 28);
-    Up = Add<TRadioButton>("&Πάνω", 6, 11, 28, 12, direction);
+    auto* direction = Add<TGroupBox>("Κατεύθυνση", 131, 26, 70, 28);
+    Up = Add<TRadioButton>("&Πάνω", 4, 11, 32, 12, direction);
     Up->SetName("Up");
-    Down = Add<TRadioButton>("&Κάτω", 36, 11, 30, 12, direction);
+    Down = Add<TRadioButton>("&Κάτω", 37, 11, 32, 12, direction);
     Down->SetName("Down");
-    FindNext = AddButton("Εύρεση &επομένου", mrNone, 182, 5, 50, 14);
+    FindNext = AddButton("Εύρεση &επομένου", mrNone, 207, 5, 62, 14);
     FindNext->SetName("FindNext");
     FindNext->SetDefault(true);
     FindNext->OnClick = [this](TObject*) { Find(); };
-    TButton* cancel = AddButton(kCancelCaption, mrNone, 182, 23, 50, 14);
+    TButton* cancel = AddButton(kCancelCaption, mrNone, 207, 23, 62, 14);
     cancel->SetName("CancelButton");
     cancel->Cancel = true;
     cancel->OnClick = [this](TObject*) { dialog_.CloseDialog(); };

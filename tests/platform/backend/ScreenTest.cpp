@@ -1,87 +1,21 @@
 #include <SDL2/SDL.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
 
+#include "XvfbDisplay.h"
 #include "platform/backend/Backends.h"
 #include "platform/backend/screen/Screen.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/MessageLoop.h"
 
-extern char** environ;
-
 namespace {
-
-// A virtual X display of our own for the test, ended with the test.
-class XvfbDisplay {
- public:
-  static std::string Binary() {
-    for (const char* p : {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"})
-      if (access(p, X_OK) == 0) return p;
-    return {};
-  }
-  static bool Installed() { return !Binary().empty(); }
-
-  XvfbDisplay() : binary_(Binary()) {
-    if (binary_.empty()) return;
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    // Xvfb picks a free display and writes its number to the pipe once it
-    // accepts connections, so no waiting by the clock is needed.
-    const std::string fd = std::to_string(fds[1]);
-    std::vector<std::string> args = {binary_, "-displayfd",  fd,          "-screen",
-                                     "0",     "1024x768x24", "-nolisten", "tcp"};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const bool started = posix_spawn(&pid_, binary_.c_str(), &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    if (started) {
-      std::string number;
-      char ch;
-      for (;;) {
-        const ssize_t n = read(fds[0], &ch, 1);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0 || ch == '\n') break;
-        number += ch;
-      }
-      while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
-      if (!number.empty()) display_ = std::string(":").append(number);
-    } else {
-      pid_ = 0;
-    }
-    close(fds[0]);
-  }
-  ~XvfbDisplay() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  std::string binary_;
-  std::string display_;
-  pid_t pid_ = 0;
-};
 
 class TypingBox : public TCustomControl {
  public:
@@ -166,25 +100,7 @@ void PushClick(Uint32 windowId, int x, int y) {
 
 TEST(ScreenBackend, DemoFormOnARealDisplayTypedIntoAndCaptured) {
   if (!XvfbDisplay::Installed()) GTEST_SKIP() << "Xvfb is not installed";
-  unsetenv("WAYLAND_DISPLAY");
-  setenv("SDL_VIDEODRIVER", "x11", 1);
-  setenv("DIM_BACKEND", "screen", 1);
-  // A server that lost a race for a display number with another one gives
-  // up; a new one is asked for, a few times at most.
-  std::unique_ptr<XvfbDisplay> display;
-  SetBackend(nullptr);
-  for (int attempt = 0; attempt < 5 && !HasBackend(); ++attempt) {
-    display = std::make_unique<XvfbDisplay>();
-    if (display->Display().empty()) continue;
-    setenv("DISPLAY", display->Display().c_str(), 1);
-    SetBackend(nullptr);
-    try {
-      InstallDefaultBackend();
-    } catch (const Exception&) {
-      SetBackend(nullptr);
-      display.reset();
-    }
-  }
+  std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
   ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
   auto* screen = dynamic_cast<TScreenBackend*>(&Backend());
   ASSERT_NE(screen, nullptr);

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "XvfbDisplay.h"
+#include "platform/backend/Backends.h"
+#include "platform/backend/screen/Screen.h"
+#include "platform/print/Printers.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/MessageLoop.h"
+
+namespace {
+
+// Every dialog once on a real display: each is shown, captured as a PNG
+// once it has painted, and closed from the loop's idle time.
+class DialogsOnScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!XvfbDisplay::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+    display = XvfbDisplay::OpenScreenBackend();
+    ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
+    screen = dynamic_cast<TScreenBackend*>(&Backend());
+    ASSERT_NE(screen, nullptr);
+    ui::ResetThreadState();
+    Application->ResetState();
+  }
+  void TearDown() override {
+    Application->OnIdle = nullptr;
+    SetBackend(nullptr);
+    unsetenv("DIM_BACKEND");
+  }
+  // While the dialog captioned Caption runs, the first idle moment after it
+  // showed takes its picture and Close ends it.
+  void CaptureWhenShown(const AnsiString& caption, const std::string& name,
+                        std::function<void(TCustomForm&)> close) {
+    Application->OnIdle = [this, caption, name, close](TObject*, bool& done) {
+      TCustomForm* active = Screen->ActiveForm();
+      if (!active || active->Caption() != caption || !screen->WindowOf(*active)) return;
+      const std::string file = "platform_ui_dialog_" + name + ".png";
+      screen->SaveScreenshot(*active, file);
+      std::ifstream in(file, std::ios::binary);
+      char signature[4] = {};
+      in.read(signature, 4);
+      EXPECT_EQ(std::string(signature + 1, 3), "PNG") << name;
+      ++captured;
+      Application->OnIdle = nullptr;
+      close(*active);
+      done = false;  // back to the loop, which sees the result, without waiting
+    };
+  }
+  std::unique_ptr<XvfbDisplay> display;
+  TScreenBackend* screen = nullptr;
+  int captured = 0;
+};
+
+void Ok(TCustomForm& f) { f.SetModalResult(mrOk); }
+void Cancel(TCustomForm& f) { f.SetModalResult(mrCancel); }
+
+TEST_F(DialogsOnScreen, MessageBoxes) {
+  CaptureWhenShown("Προειδοποίηση"_a, "message", [](TCustomForm& f) { f.SetModalResult(mrYes); });
+  EXPECT_EQ(MessageDlg("Να αγνοηθούν οι αλλαγές;"_a, mtWarning, {mbYes, mbCancel}, 0), mrYes);
+  Application->Title = "Dim";
+  CaptureWhenShown("Dim", "error", Ok);
+  try {
+    throw Exception("Invalid row accessed");
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  Application->Title.clear();
+  EXPECT_EQ(captured, 2);
+}
+
+TEST_F(DialogsOnScreen, InputOpenSaveFontPrintSetupAndFind) {
+  AnsiString page = "3";
+  CaptureWhenShown("Επιλογή σελίδας"_a, "input", Ok);
+  EXPECT_TRUE(InputQuery("Επιλογή σελίδας"_a, "Εισάγετε τον αριθμό σελίδας"_a, page));
+
+  TOpenDialog open(nullptr);
+  open.Filter = "ΑΡΧΕΙΑ  *.ddn|*.ddn|ΠΑΛΑΙΑ ΑΡΧΕΙΑ  *.ddt|*.ddt"_a;
+  CaptureWhenShown("Ανοιγμα"_a, "open", Cancel);
+  EXPECT_FALSE(open.Execute());
+  TSaveDialog save(nullptr);
+  CaptureWhenShown("Αποθήκευση ως"_a, "save", Cancel);
+  EXPECT_FALSE(save.Execute());
+
+  TFontDialog font(nullptr);
+  CaptureWhenShown("Γραμματοσειρά"_a, "font", Cancel);
+  EXPECT_FALSE(font.Execute());
+
+  printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
+  Printer()->Refresh();
+  TPrintDialog print(nullptr);
+  CaptureWhenShown("Εκτύπωση"_a, "print", Cancel);
+  EXPECT_FALSE(print.Execute());
+  TPrinterSetupDialog setup(nullptr);
+  CaptureWhenShown("Ρυθμίσεις εκτύπωσης"_a, "printer_setup", Cancel);
+  EXPECT_FALSE(setup.Execute());
+  printers::UseSystem();
+  Printer()->Refresh();
+
+  // The find dialog does not wait: it shows, and the loop runs until it
+  // has been captured and closed.
+  TFindDialog find(nullptr);
+  find.FindText = "δημοπρασία"_a;
+  CaptureWhenShown("Εύρεση"_a, "find", [&](TCustomForm&) { find.CloseDialog(); });
+  find.Execute();
+  for (int round = 0; round < 200 && find.Form()->Visible(); ++round) {
+    Backend().WaitForInput(10);
+    Application->ProcessMessages();
+    bool done = true;
+    if (Application->OnIdle) Application->OnIdle(Application, done);
+  }
+  EXPECT_FALSE(find.Form()->Visible());
+  EXPECT_EQ(captured, 7);
+}
+
+}  // namespace
