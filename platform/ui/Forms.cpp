@@ -4,6 +4,7 @@
 
 #include "platform/ui/Application.h"
 #include "platform/ui/Backend.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/WindowManager.h"
 
 namespace {
@@ -331,8 +332,34 @@ void TCustomForm::ControlHidden(TControl* c) {
   if (hadFocus && HandleAllocated()) ::SetFocus(Handle());
 }
 
+void TCustomForm::SetMenu(TMainMenu* menu) {
+  if (menu == menu_) return;
+  TMainMenu* old = menu_;
+  menu_ = menu;
+  if (old) old->AttachTo(nullptr);
+  if (menu) menu->AttachTo(this);
+}
+
+bool TCustomForm::IsShortCut(Word key, TShiftState shift) {
+  if (menu_ && menu_->IsShortCut(key, shift)) return true;
+  for (TControl* c = activeControl_; c; c = c->Parent())
+    if (c->PopupMenu && c->PopupMenu->IsShortCut(key, shift)) return true;
+  return false;
+}
+
 void TCustomForm::Dispatch(TMessage& m) {
   switch (m.Msg) {
+    case CM_CHILDKEY: {
+      // A key on its way to a control: the menus' shortcuts come first.
+      const Word key = MsgCharCode(m);
+      if (key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU &&
+          IsShortCut(key, KeyboardStateToShiftState() - TShiftState{ssLeft, ssRight, ssMiddle})) {
+        m.Result = 1;
+        return;
+      }
+      TCustomControl::Dispatch(m);
+      return;
+    }
     case WM_CLOSE:
       Close();
       return;

@@ -35,6 +35,8 @@ constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = I
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
+class TMainMenu;
+
 class TCustomForm : public TCustomControl {
  public:
   explicit TCustomForm(TComponent* AOwner);
@@ -75,6 +77,13 @@ class TCustomForm : public TCustomControl {
   TFormStyle FormStyle = fsNormal;
   TWindowState WindowState = wsNormal;
   TColor HintColorDefault = clInfoBk;
+
+  // The main menu: its bar along the top and its shortcuts.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
+  // Runs the menu item of this shortcut: of the main menu, or of the popup
+  // menu of the focused control or one of its parents. True when one ran.
+  virtual bool IsShortCut(Word Key, TShiftState Shift);
 
   TWinControl* ActiveControl() const { return activeControl_; }
   void SetActiveControl(TWinControl* c);
@@ -122,6 +131,7 @@ class TCustomForm : public TCustomControl {
   void CloseModal();
 
   TModalResult modalResult_ = mrNone;
+  TMainMenu* menu_ = nullptr;
   TWinControl* activeControl_ = nullptr;
   // The control CM_ENTER last went to.
   TWinControl* focusedControl_ = nullptr;
