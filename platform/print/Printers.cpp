@@ -166,7 +166,7 @@ void TPrinter::SetPrinterIndex(int index) {
   if (index < -1 || index >= count) throw EPrinter("Printer index out of range");
   index_ = index;
   ResetDeviceMode();
-  measure_.reset();
+  RefreshMeasure();
 }
 
 void TPrinter::ResetDeviceMode() {
@@ -191,7 +191,7 @@ TPrinterOrientation TPrinter::Orientation() const {
 void TPrinter::SetOrientation(TPrinterOrientation orientation) {
   if (Printing()) throw EPrinter("Printing in progress");
   mode_.dmOrientation = orientation == poLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
-  measure_.reset();
+  RefreshMeasure();
 }
 
 void TPrinter::SetCopies(int copies) { mode_.dmCopies = std::max(1, copies); }
@@ -256,6 +256,17 @@ int TPrinter::GetDeviceCaps(int index) const {
     default:
       return 0;
   }
+}
+
+// Another printer or orientation: the canvas measures for the new device
+// and its font keeps its size in points.
+void TPrinter::RefreshMeasure() {
+  if (!measure_) return;
+  TDeviceCaps caps = Caps();
+  measure_->Caps = caps;
+  TFont before = *measure_->Font;
+  measure_->Font->PixelsPerInch = caps.LogPixelsY > 0 ? caps.LogPixelsY : 96;
+  measure_->Font->Assign(before);
 }
 
 TCanvas* TPrinter::Canvas() {
@@ -356,11 +367,22 @@ void TPrinter::Deliver(const std::string& pdf, TPrintJobRecord& record) {
   record.Destination = p.Name + "-" + IntToStr(job);
 }
 
+// The canvas is one object to its users: what was set while printing
+// stays set afterwards.
+void TPrinter::Reset() {
+  std::unique_ptr<TPdfCanvas> finished = std::move(pdf_);
+  if (!finished) return;
+  TCanvas* after = Canvas();
+  after->Font->Assign(*finished->Font);
+  *after->Pen = *finished->Pen;
+  *after->Brush = *finished->Brush;
+}
+
 void TPrinter::EndDoc() {
   if (!Printing()) throw EPrinter("Printer is not currently printing");
   TPrintJobRecord record{DeviceName(), Title, {}, pdf_->PageCount(), mode_, Unshown(mode_), false};
   std::string bytes = pdf_->Finish();
-  pdf_.reset();
+  Reset();
   if (bytes.empty()) throw EPrinter("The document could not be produced");
   Deliver(bytes, record);
   printers::Log(std::move(record));
@@ -369,7 +391,7 @@ void TPrinter::EndDoc() {
 void TPrinter::Abort() {
   if (!Printing()) return;
   TPrintJobRecord record{DeviceName(), Title, {}, pdf_->PageCount(), mode_, Unshown(mode_), true};
-  pdf_.reset();
+  Reset();
   aborted_ = true;
   printers::Log(std::move(record));
 }

@@ -164,6 +164,7 @@ class TPrinter {
   TDeviceCaps Caps() const;
   void Deliver(const std::string& pdf, TPrintJobRecord& record);
   void Reset();
+  void RefreshMeasure();
 
   std::unique_ptr<TStringList> names_;
   int index_ = -1;

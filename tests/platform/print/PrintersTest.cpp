@@ -269,7 +269,17 @@ TEST_F(PrintersTest, CanvasBeforeTheDocumentMeasuresLikeThePrinter) {
   printer.BeginDoc();
   EXPECT_EQ(printer.Canvas()->Font->Name, "Courier New");
   EXPECT_EQ(printer.Canvas()->TextWidth("0123456789"), width);
+  printer.Canvas()->Font->Style = fsBold;
   printer.EndDoc();
+  EXPECT_EQ(printer.Canvas()->Font->Style, static_cast<TFontStyles>(fsBold));
+  EXPECT_EQ(printer.Canvas()->Font->Name, "Courier New");
+  // Another printer: the canvas measures for it, the font keeps its size.
+  printer.SetPrinterIndex(1);
+  EXPECT_EQ(printer.Canvas()->GetDeviceCaps(LOGPIXELSX), 300);
+  EXPECT_EQ(printer.Canvas()->Font->Size(), 10);
+  EXPECT_EQ(printer.Canvas()->Font->Height(), -42);
+  printer.SetOrientation(poLandscape);
+  EXPECT_EQ(printer.Canvas()->GetDeviceCaps(HORZRES), printer.PageWidth());
 }
 
 TEST_F(PrintersTest, TextFileWritesLinesDownThePages) {
