@@ -62,34 +62,22 @@ int ShowMessageForm(const AnsiString& Text, const AnsiString& Caption, UINT Type
 class TCommonDialog : public TComponent {
  public:
   explicit TCommonDialog(TComponent* AOwner) : TComponent(AOwner) {}
-  // Shows the dialog modally; true when the user confirmed.
+  // Shows the dialog (modally, except the find dialog); true when the user
+  // confirmed.
   virtual bool Execute() = 0;
-  int HelpContext = 0;
-  bool Ctl3D = true;
   TNotifyEvent OnShow;
   TNotifyEvent OnClose;
 };
 
+// The options the program sets; ofEnableSizing is accepted, and the dialog
+// keeps its size.
 enum TOpenOption {
   ofReadOnly,
   ofOverwritePrompt,
   ofHideReadOnly,
   ofNoChangeDir,
-  ofShowHelp,
-  ofNoValidate,
-  ofAllowMultiSelect,
-  ofExtensionDifferent,
   ofPathMustExist,
   ofFileMustExist,
-  ofCreatePrompt,
-  ofShareAware,
-  ofNoReadOnlyReturn,
-  ofNoTestFileCreate,
-  ofNoNetworkButton,
-  ofNoLongNames,
-  ofOldStyleDialog,
-  ofNoDereferenceLinks,
-  ofEnableIncludeNotify,
   ofEnableSizing,
 };
 using TOpenOptions = TSet<TOpenOption>;
@@ -210,10 +198,7 @@ enum TFindOption {
   frDisableMatchCase,
   frDisableUpDown,
   frDisableWholeWord,
-  frReplace,
-  frReplaceAll,
   frWholeWord,
-  frShowHelp,
 };
 using TFindOptions = TSet<TFindOption>;
 
@@ -227,7 +212,6 @@ class TFindForm;
 class TFindDialog : public TCommonDialog {
  public:
   explicit TFindDialog(TComponent* AOwner);
-  ~TFindDialog() override;
   bool Execute() override;
   void CloseDialog();
 

@@ -90,12 +90,9 @@ class TFindForm : public TDialogForm {
 
 }  // namespace dialogs
 
+// The form, made on the first Execute, is owned (and freed) as a component
+// of the dialog.
 TFindDialog::TFindDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
-
-TFindDialog::~TFindDialog() {
-  // The form is owned (and freed) as a component of this one.
-  form_ = nullptr;
-}
 
 TCustomForm* TFindDialog::Form() const { return form_; }
 
