@@ -10,6 +10,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/ScrollBars.h"
+#include "platform/ui/StdEdits.h"
 
 // True when Str has the accelerator "&" before the character of VK
 // (letters in either case; "&&" is a plain ampersand).
@@ -302,4 +303,142 @@ class TCustomListBox : public TCustomControl {
 class TListBox : public TCustomListBox {
  public:
   explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
+};
+
+// ---- combo box -----------------------------------------------------------------
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+
+class TCustomComboBox;
+
+// The dropped-down list of a combo box. It never takes the focus: the
+// combo box hands it the keys while it shows.
+class TComboListWindow : public TPopupWindow {
+ public:
+  explicit TComboListWindow(TCustomComboBox& combo);
+  ~TComboListWindow() override;
+  // The highlighted line, -1 for none.
+  int Highlighted() const { return highlighted_; }
+  void Highlight(int index);
+  int TopIndex() const { return top_; }
+  int VisibleCount() const;
+  TRect ItemRect(int index) const;
+  int ItemAt(TPoint p) const;
+  void Layout();
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+
+ private:
+  TRect Inner() const { return InflateRect(ClientRect(), -1, -1); }
+  void SetTop(int top);
+  TCustomComboBox& combo_;
+  int highlighted_ = -1;
+  int top_ = 0;
+  TWindowScrollBars bars_;
+};
+
+// The edit part of a drop-down combo box: its keys reach the combo box first.
+class TComboEdit : public TEdit {
+ public:
+  TComboEdit(TComponent* AOwner, TCustomComboBox& combo);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void Change() override;
+
+ private:
+  TCustomComboBox& combo_;
+};
+
+class TCustomComboBox : public TCustomControl {
+ public:
+  explicit TCustomComboBox(TComponent* AOwner);
+  ~TCustomComboBox() override;
+
+  TComboBoxStyle Style() const { return style_; }
+  void SetStyle(TComboBoxStyle s);
+  TStrings* Items() const { return items_.get(); }
+  bool Sorted() const { return items_->Sorted(); }
+  void SetSorted(bool v) { items_->SetSorted(v); }
+  // The chosen line, -1 for none; setting it in code runs no event. With
+  // csDropDown, typing text that matches no line makes it -1.
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int index);
+  // The text shown (the chosen line, or what was typed).
+  AnsiString Text() const;
+  void SetText(const AnsiString& s);
+  bool DroppedDown() const;
+  void SetDroppedDown(bool v);
+  // Lines the list shows at most before it scrolls.
+  int DropDownCount = 8;
+  // The list's width; 0 takes the control's.
+  int DropDownWidth = 0;
+  int ItemHeight() const;
+  void SetItemHeight(int h);
+  int MaxLength() const;
+  void SetMaxLength(int v);
+  // The edit part (csDropDown only).
+  TCustomEdit* EditControl() const { return edit_; }
+  // The drop-down list while it shows.
+  TComboListWindow* ListWindow() const { return list_; }
+  // The rectangle of the drop-down button.
+  TRect ButtonRect() const;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnDropDown;
+  TNotifyEvent OnCloseUp;
+  // The user chose a line (keyboard or list).
+  TNotifyEvent OnSelect;
+  TDrawItemEvent OnDrawItem;
+
+  void Dispatch(TMessage& Message) override;
+  // The box or its edit has the focus.
+  bool Focused() const;
+
+ protected:
+  void Paint() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  virtual void Change();
+  virtual void Select();
+  virtual void DropDown();
+  virtual void CloseUp();
+  // Draws line Index in Rect (the list and the field of a list-style box).
+  virtual void DrawItem(TCanvas& canvas, int Index, const TRect& Rect, TOwnerDrawState State);
+  void BoundsChanged() override;
+
+ private:
+  friend class TComboListWindow;
+  friend class TComboEdit;
+  // The user's choice of a line: the text follows, OnChange and OnSelect run.
+  void ChooseByUser(int index);
+  // Keys the combo box handles for itself and its edit; true when used.
+  bool ComboKey(Word key, TShiftState shift);
+  void EditTextChanged();
+  void PlaceEdit();
+  void ItemsChanged();
+
+  std::unique_ptr<TStringList> items_;
+  TComboBoxStyle style_ = csDropDown;
+  int itemIndex_ = -1;
+  int itemHeight_ = 0;
+  TComboEdit* edit_ = nullptr;
+  TComboListWindow* list_ = nullptr;
+  bool settingText_ = false;
+};
+
+class TComboBox : public TCustomComboBox {
+ public:
+  explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
 };

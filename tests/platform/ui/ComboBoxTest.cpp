@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include "ControlsFixture.h"
+#include "platform/ui/StdCtrls.h"
+
+namespace {
+
+class ComboBoxTest : public ControlsTest {
+ protected:
+  TComboBox* MakeCombo(TComboBoxStyle style, int lines = 12) {
+    before = Add<TButton>(10, 10, 75, 25);
+    combo = Add<TComboBox>(10, 50, 150, 21);
+    combo->SetStyle(style);
+    for (int i = 0; i < lines; ++i) combo->Items()->Add("Επιλογή "_a + IntToStr(i));
+    combo->OnChange = [this](TObject*) { events.push_back("change"); };
+    combo->OnSelect = [this](TObject*) { events.push_back("select"); };
+    combo->OnDropDown = [this](TObject*) { events.push_back("drop"); };
+    combo->OnCloseUp = [this](TObject*) { events.push_back("close"); };
+    ok = Add<TButton>(200, 10, 75, 25);
+    ok->SetDefault(true);
+    ok->OnClick = [this](TObject*) { events.push_back("ok"); };
+    ShowForm();
+    combo->SetFocus();
+    return combo;
+  }
+  TButton* before = nullptr;
+  TButton* ok = nullptr;
+  TComboBox* combo = nullptr;
+  std::vector<std::string> events;
+};
+
+TEST_F(ComboBoxTest, ListStyleStepsWithArrowsWhileClosed) {
+  MakeCombo(csDropDownList);
+  ASSERT_TRUE(combo->Focused());
+  backend->PressKey(VK_DOWN);
+  EXPECT_EQ(combo->ItemIndex(), 0);
+  backend->PressKey(VK_DOWN);
+  backend->PressKey(VK_END);
+  EXPECT_EQ(combo->ItemIndex(), 11);
+  EXPECT_EQ(combo->Text(), "Επιλογή 11"_a);
+  backend->PressKey(VK_DOWN);  // stays at the last
+  backend->PressKey(VK_HOME);
+  EXPECT_EQ(combo->ItemIndex(), 0);
+  EXPECT_EQ(events, (std::vector<std::string>{"change", "select", "change", "select", "change", "select",
+                                              "change", "select"}));
+  combo->SetItemIndex(3);  // in code: no event
+  EXPECT_EQ(events.size(), 8u);
+}
+
+TEST_F(ComboBoxTest, KeyboardDropsTheListChoosesWithEnterAndEscapeKeepsTheOld) {
+  MakeCombo(csDropDownList);
+  combo->SetItemIndex(2);
+  backend->PressKey(VK_DOWN, {ssAlt});
+  ASSERT_TRUE(combo->DroppedDown());
+  ASSERT_NE(combo->ListWindow(), nullptr);
+  EXPECT_EQ(combo->ListWindow()->Highlighted(), 2);
+  backend->PressKey(VK_DOWN);
+  backend->PressKey(VK_DOWN);
+  EXPECT_EQ(combo->ItemIndex(), 2);  // only the highlight moves
+  backend->PressKey(VK_RETURN);      // the list's, not the default button's
+  EXPECT_FALSE(combo->DroppedDown());
+  EXPECT_EQ(combo->ItemIndex(), 4);
+  EXPECT_EQ(events, (std::vector<std::string>{"drop", "close", "change", "select"}));
+  events.clear();
+  backend->PressKey(VK_F4);
+  backend->PressKey(VK_UP);
+  backend->PressKey(VK_ESCAPE);
+  EXPECT_FALSE(combo->DroppedDown());
+  EXPECT_EQ(combo->ItemIndex(), 4);
+  EXPECT_EQ(events, (std::vector<std::string>{"drop", "close"}));
+  backend->PressKey(VK_RETURN);  // closed: the default button's again
+  EXPECT_EQ(events.back(), "ok");
+}
+
+TEST_F(ComboBoxTest, TypingALetterFindsTheNextLine) {
+  MakeCombo(csDropDownList, 0);
+  for (const char* s : {"Άλφα", "Βήτα", "Βάση", "Γάμμα"}) combo->Items()->Add(cp1253::FromUtf8(s));
+  backend->Type("β"_a);
+  EXPECT_EQ(combo->ItemIndex(), 1);
+  backend->Type("β"_a);
+  EXPECT_EQ(combo->ItemIndex(), 2);
+  backend->Type("γ"_a);
+  EXPECT_EQ(combo->Text(), "Γάμμα"_a);
+}
+
+TEST_F(ComboBoxTest, MouseDropsTheListAndChoosesALine) {
+  MakeCombo(csDropDownList);
+  combo->DropDownCount = 5;
+  backend->Click(*combo, 20, 10);
+  ASSERT_TRUE(combo->DroppedDown());
+  TComboListWindow* list = combo->ListWindow();
+  EXPECT_EQ(list->Height(), 5 * combo->ItemHeight() + 2);
+  EXPECT_EQ(list->Width(), combo->Width());
+  EXPECT_EQ(list->Top(), combo->ClientToScreen(Point(0, combo->Height())).Y);
+  const TRect third = list->ItemRect(2);
+  backend->MoveMouse(*list, 20, third.Top + 2);
+  EXPECT_EQ(list->Highlighted(), 2);
+  backend->Wheel(*list, -1, 20, third.Top + 2);
+  EXPECT_EQ(list->TopIndex(), 3);
+  backend->Click(*list, 20, third.Top + 2);
+  EXPECT_FALSE(combo->DroppedDown());
+  EXPECT_EQ(combo->ItemIndex(), 5);
+  // A press outside closes the list without a choice.
+  backend->Click(*combo, 20, 10);
+  ASSERT_TRUE(combo->DroppedDown());
+  backend->Click(*Form, 300, 300);
+  EXPECT_FALSE(combo->DroppedDown());
+  EXPECT_EQ(combo->ItemIndex(), 5);
+}
+
+TEST_F(ComboBoxTest, DropDownWidthAndTheListOpeningUpwardsNearTheScreenBottom) {
+  MakeCombo(csDropDownList);
+  combo->DropDownWidth = 300;
+  Form->SetTop(backend->ScreenH - 100);
+  combo->SetDroppedDown(true);
+  TComboListWindow* list = combo->ListWindow();
+  EXPECT_EQ(list->Width(), 300);
+  EXPECT_EQ(list->Top() + list->Height(), combo->ClientToScreen(Point(0, 0)).Y);
+}
+
+TEST_F(ComboBoxTest, DropDownStyleTypesIntoItsEditAndMatchesLines) {
+  MakeCombo(csDropDown);
+  ASSERT_NE(combo->EditControl(), nullptr);
+  EXPECT_TRUE(combo->EditControl()->Focused());
+  backend->Type("Επιλογή 7"_a);
+  EXPECT_EQ(combo->Text(), "Επιλογή 7"_a);
+  EXPECT_EQ(combo->ItemIndex(), 7);
+  backend->PressKey(VK_BACK);
+  EXPECT_EQ(combo->ItemIndex(), -1);
+  EXPECT_EQ(combo->Text(), "Επιλογή "_a);
+  backend->PressKey(VK_DOWN);  // the arrows choose lines
+  EXPECT_EQ(combo->ItemIndex(), 0);
+  EXPECT_EQ(combo->Text(), "Επιλογή 0"_a);
+  // The button drops the list; the field does not.
+  backend->Click(*combo, combo->ButtonRect().Left + 3, 10);
+  EXPECT_TRUE(combo->DroppedDown());
+  backend->PressKey(VK_ESCAPE);
+  EXPECT_FALSE(combo->DroppedDown());
+  // Tab and Shift+Tab pass over the box as one control.
+  backend->PressKey(VK_TAB);
+  EXPECT_TRUE(ok->Focused());
+  backend->PressKey(VK_TAB, {ssShift});
+  EXPECT_TRUE(combo->EditControl()->Focused());
+  backend->PressKey(VK_TAB, {ssShift});
+  EXPECT_TRUE(before->Focused());
+}
+
+TEST_F(ComboBoxTest, ListStyleDrawsItsLineHighlightedWhenFocused) {
+  MakeCombo(csDropDownList);
+  combo->SetItemIndex(1);
+  Application->ProcessMessages();
+  const auto texts = DrawnTexts(*Record(*combo));
+  EXPECT_EQ(texts, std::vector<AnsiString>{"Επιλογή 1"_a});
+  EXPECT_EQ(PixelOf(*combo, 4, 4), ColorToRGB(clHighlight));
+  before->SetFocus();
+  Application->ProcessMessages();
+  EXPECT_EQ(PixelOf(*combo, 4, 4), ColorToRGB(clWindow));
+}
+
+}  // namespace
