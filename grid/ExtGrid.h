@@ -1,0 +1,868 @@
+#pragma once
+// The grid control behind every table of the program: the base grid with
+// option groups, typed cell values, cell graphics (check boxes, radio
+// choices, nodes...), hidden rows and columns with real and displayed
+// indexes, disjunct row and column selection, a filter that hides rows,
+// row and column structure operations that keep cell properties and merged
+// areas consistent, column widths kept in an INI file or the registry, and
+// a 500 ms window timer.
+//
+// Indexes: a real index names a row or column as the data knows it, a
+// displayed index counts only what is shown. The cell store is indexed by
+// real column: the columns shown are 0..ColCount-1 of the displayed
+// numbering, and the cells of hidden columns stay in the store at their
+// real index (the store keeps ColCount + HiddenColCount columns). Hidden
+// rows leave the store for the hidden-row collection.
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "grid/BaseGrid.h"
+#include "platform/gfx/Bitmap.h"
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/IniFiles.h"
+
+DIM_EXCEPTION(EExtGridError, Exception)
+
+class TExtStringGrid;
+
+// Option groups own the bitmaps they publish: setting one copies it.
+void AssignBitmap(TBitmap& Target, const TBitmap& Source);
+
+// ---- option groups --------------------------------------------------------------
+
+enum TColumnSizeLocation { clRegistry, clIniFile };
+
+class TColumnSize : public TObject {
+ public:
+  explicit TColumnSize(TExtStringGrid* grid) : grid_(grid) {}
+  bool Save = false;
+  AnsiString Key;  // INI file name or registry key
+  AnsiString Section;
+  int StretchColumn = -1;  // -1: the last column
+  bool SynchWithGrid = false;
+  TColumnSizeLocation Location = clRegistry;
+  bool Stretch() const { return stretch_; }
+  // Stretches at once.
+  void SetStretch(bool v);
+
+ private:
+  TExtStringGrid* grid_;
+  bool stretch_ = false;
+};
+
+enum TAdvanceDirection { adLeftRight, adTopBottom };
+enum TInsertPosition { pInsertBefore, pInsertAfter };
+enum THomeEndAction { heFirstLastColumn, heFirstLastRow };
+
+struct TNavigation : TObject {
+  bool AllowInsertRow = false;
+  bool AllowDeleteRow = false;
+  bool AlwaysEdit = false;
+  bool AdvanceOnEnter = false;
+  bool AdvanceInsert = false;
+  bool AutoGotoWhenSorted = false;
+  bool AutoGotoIncremental = false;
+  bool AutoComboDropSize = false;
+  TAdvanceDirection AdvanceDirection = adLeftRight;
+  bool AllowClipboardShortCuts = false;
+  bool AllowSmartClipboard = false;
+  bool AllowRTFClipboard = false;
+  bool AllowFmtClipboard = false;
+  bool AllowClipboardAlways = false;
+  bool AllowClipboardRowGrow = true;
+  bool AllowClipboardColGrow = true;
+  bool AdvanceAuto = false;
+  bool EditSelectAll = true;
+  TInsertPosition InsertPosition = pInsertBefore;
+  bool CursorWalkEditor = false;
+  bool MoveRowOnSort = false;
+  bool ImproveMaskSel = false;
+  bool CopyHTMLTagsToClipboard = true;
+  bool KeepHorizScroll = false;
+  bool LineFeedOnEnter = false;
+  THomeEndAction HomeEndKey = heFirstLastColumn;
+  bool TabToNextAtEnd = false;
+  TAdvanceDirection TabAdvanceDirection = adLeftRight;
+};
+
+class TMouseActions : public TObject {
+ public:
+  explicit TMouseActions(TExtStringGrid* grid) : grid_(grid) {}
+  bool AllColumnSize = false;
+  bool AllRowSize = false;
+  bool AllSelect = false;
+  bool CaretPositioning = false;
+  bool ColSelect = false;
+  bool DirectComboDrop = false;
+  bool DirectEdit = false;
+  bool NoAutoRangeScroll = false;
+  bool RangeSelectAndEdit = false;
+  bool RowSelect = false;
+  bool SizeFixedCol = false;
+  // While the grid is designed one of the three excludes the others; at run
+  // time they are independent.
+  bool DisjunctRowSelect() const { return disjunctRow_; }
+  bool DisjunctColSelect() const { return disjunctCol_; }
+  bool DisjunctCellSelect() const { return disjunctCell_; }
+  void SetDisjunctRowSelect(bool v);
+  void SetDisjunctColSelect(bool v);
+  void SetDisjunctCellSelect(bool v);
+
+ private:
+  bool Designing() const;
+  TExtStringGrid* grid_;
+  bool disjunctRow_ = false, disjunctCol_ = false, disjunctCell_ = false;
+};
+
+enum TNodeType { cnFlat, cn3D, cnGlyph, cnLeaf };
+
+class TCellNode : public TObject {
+ public:
+  explicit TCellNode(TExtStringGrid* grid) : grid_(grid) {}
+  TColor Color = 0xC0C0C0;
+  TColor NodeColor = 0;
+  TNodeType NodeType() const { return nodeType_; }
+  void SetNodeType(TNodeType v);
+  bool ShowTree() const { return showTree_; }
+  void SetShowTree(bool v);
+  TBitmap& ExpandGlyph() { return expandGlyph_; }
+  void SetExpandGlyph(const TBitmap& v) { AssignBitmap(expandGlyph_, v); }
+  TBitmap& ContractGlyph() { return contractGlyph_; }
+  void SetContractGlyph(const TBitmap& v) { AssignBitmap(contractGlyph_, v); }
+
+ private:
+  TExtStringGrid* grid_;
+  TNodeType nodeType_ = cnFlat;
+  bool showTree_ = false;
+  TBitmap expandGlyph_, contractGlyph_;
+};
+
+struct TSizeWhileTyping : TObject {
+  bool Height = false;
+  bool Width = false;
+};
+
+// Export settings, kept and streamed; the grid has no export of its own.
+struct THTMLSettings : TObject {
+  int BorderSize = 1;
+  int CellSpacing = 0;
+  int CellPadding = 0;
+  bool SaveColor = true;
+  bool SaveFonts = true;
+  AnsiString FooterFile, HeaderFile, TableStyle, PrefixTag, SuffixTag;
+  int Width = 100;
+  bool XHTML = false;
+  std::vector<int> ColWidths;
+};
+
+enum TPrintPosition {
+  ppNone,
+  ppTopLeft,
+  ppTopRight,
+  ppTopCenter,
+  ppBottomLeft,
+  ppBottomRight,
+  ppBottomCenter
+};
+enum TFitToPage { fpNever, fpGrow, fpShrink, fpAlways, fpCustom };
+
+// Print settings, kept and streamed; the grid has no printing of its own.
+struct TPrintSettings : TObject {
+  int FooterSize = 0, HeaderSize = 0;
+  TPrintPosition Time = ppNone, Date = ppNone, PageNr = ppNone, Title = ppNone;
+  AnsiString DateFormat = "dd/mm/yyyy";
+  AnsiString TitleText;
+  TStringList TitleLines;
+  TFont Font, HeaderFont, FooterFont;
+  int Borders = 0, BorderStyle = 0;
+  bool Centered = false, RepeatFixedRows = false, RepeatFixedCols = false;
+  int LeftSize = 0, RightSize = 0, ColumnSpacing = 0, RowSpacing = 0, TitleSpacing = 0;
+  int Orientation = 0;
+  AnsiString PagePrefix, PageSuffix;
+  int PageNumberOffset = 0, MaxPagesOffset = 0;
+  int FixedWidth = 0, FixedHeight = 0;
+  bool UseFixedHeight = false, UseFixedWidth = false;
+  TFitToPage FitToPage = fpNever;
+  AnsiString JobName;
+  AnsiString PageNumSep = "/";
+  bool NoAutoSize = false, NoAutoSizeRow = false, PrintGraphics = false;
+};
+
+// Alternating row colours.
+class TBands : public TObject {
+ public:
+  explicit TBands(TExtStringGrid* grid) : grid_(grid) {}
+  bool Active() const { return active_; }
+  void SetActive(bool v);
+  TColor PrimaryColor() const { return primaryColor_; }
+  void SetPrimaryColor(TColor v);
+  TColor SecondaryColor() const { return secondaryColor_; }
+  void SetSecondaryColor(TColor v);
+  int PrimaryLength() const { return primaryLength_; }
+  void SetPrimaryLength(int v);
+  int SecondaryLength() const { return secondaryLength_; }
+  void SetSecondaryLength(int v);
+  bool Print = false;
+  // PrimaryLength + SecondaryLength rows.
+  int Period() const { return period_; }
+  // The band colour of a data row; with both lengths 0 there are no bands
+  // and every row takes the primary colour.
+  TColor RowColor(int RowFromFirstData) const;
+
+ private:
+  void Changed();
+  TExtStringGrid* grid_;
+  bool active_ = false;
+  TColor primaryColor_ = clInfoBk, secondaryColor_ = clWindow;
+  int primaryLength_ = 1, secondaryLength_ = 1, period_ = 2;
+};
+
+enum TBackGroundDisplay { bdTile, bdFixed };
+enum TBackGroundCells { bcNormal, bcFixed, bcAll };
+
+class TBackGround : public TObject {
+ public:
+  explicit TBackGround(TExtStringGrid* grid) : grid_(grid) {}
+  int Top() const { return top_; }
+  void SetTop(int v);
+  int Left() const { return left_; }
+  void SetLeft(int v);
+  TBackGroundDisplay Display() const { return display_; }
+  void SetDisplay(TBackGroundDisplay v);
+  TBackGroundCells Cells() const { return cells_; }
+  void SetCells(TBackGroundCells v);
+  TBitmap& Bitmap() { return bitmap_; }
+  void SetBitmap(const TBitmap& v);
+
+ private:
+  void Changed();
+  TExtStringGrid* grid_;
+  int top_ = 0, left_ = 0;
+  TBackGroundDisplay display_ = bdTile;
+  TBackGroundCells cells_ = bcNormal;
+  TBitmap bitmap_;
+};
+
+enum TSortBlankPosition { blFirst, blLast };
+enum TSortDirection { sdAscending, sdDescending };
+
+class TSortSettings : public TObject {
+ public:
+  explicit TSortSettings(TExtStringGrid* grid) : grid_(grid) {}
+  bool AutoColumnMerge = false;
+  int Column = 0;
+  bool Show = false;
+  bool IndexShow = false;
+  TColor IndexColor = clYellow;
+  bool Full = true;
+  bool SingleColumn = false;
+  bool IgnoreBlanks = false;
+  TSortBlankPosition BlankPos = blFirst;
+  bool AutoFormat = true;
+  TSortDirection Direction = sdAscending;
+  bool FixedCols = false;
+  bool NormalCellsOnly = false;
+  TBitmap& UpGlyph() { return upGlyph_; }
+  void SetUpGlyph(const TBitmap& v) { AssignBitmap(upGlyph_, v); }
+  TBitmap& DownGlyph() { return downGlyph_; }
+  void SetDownGlyph(const TBitmap& v) { AssignBitmap(downGlyph_, v); }
+  TBitmap& IndexUpGlyph() { return indexUpGlyph_; }
+  void SetIndexUpGlyph(const TBitmap& v) { AssignBitmap(indexUpGlyph_, v); }
+  TBitmap& IndexDownGlyph() { return indexDownGlyph_; }
+  void SetIndexDownGlyph(const TBitmap& v) { AssignBitmap(indexDownGlyph_, v); }
+  int Row() const { return row_; }
+  // Not above FixedRows; a larger one raises and keeps the old value.
+  void SetRow(int v);
+
+ private:
+  TExtStringGrid* grid_;
+  TBitmap upGlyph_, downGlyph_, indexUpGlyph_, indexDownGlyph_;
+  int row_ = 0;
+};
+
+// The class library's control style type holds the name TControlStyle.
+enum TCellControlStyle { csClassic, csFlat, csWinXP, csDunmare, csQir, csGlyph, csTheme };
+
+class TControlLook : public TObject {
+ public:
+  explicit TControlLook(TExtStringGrid* grid) : grid_(grid) {}
+  TColor Color() const { return color_; }
+  void SetColor(TColor v);
+  int CheckSize() const { return checkSize_; }
+  void SetCheckSize(int v);
+  int RadioSize() const { return radioSize_; }
+  void SetRadioSize(int v);
+  TCellControlStyle ControlStyle() const { return controlStyle_; }
+  void SetControlStyle(TCellControlStyle v);
+  bool FlatButton() const { return flatButton_; }
+  void SetFlatButton(bool v);
+  TBitmap& CheckedGlyph() { return checked_; }
+  void SetCheckedGlyph(const TBitmap& v);
+  TBitmap& UnCheckedGlyph() { return unchecked_; }
+  void SetUnCheckedGlyph(const TBitmap& v);
+  TBitmap& RadioOnGlyph() { return radioOn_; }
+  void SetRadioOnGlyph(const TBitmap& v);
+  TBitmap& RadioOffGlyph() { return radioOff_; }
+  void SetRadioOffGlyph(const TBitmap& v);
+
+ private:
+  void Changed();
+  TExtStringGrid* grid_;
+  TColor color_ = clBlack;
+  int checkSize_ = 15, radioSize_ = 10;
+  TCellControlStyle controlStyle_ = csClassic;
+  bool flatButton_ = false;
+  TBitmap checked_, unchecked_, radioOn_, radioOff_;
+};
+
+enum TFooterStyle { fsFixedLastRow, fsColumnPreview, fsCustomPreview };
+
+// The footer strip below the grid. The strip itself (its panel) is drawn
+// by the grid's footer code; here are its settings and what they switch.
+class TFloatingFooter : public TObject {
+ public:
+  explicit TFloatingFooter(TExtStringGrid* grid) : grid_(grid) {}
+  TColor Color() const { return color_; }
+  void SetColor(TColor v);
+  int Column() const { return column_; }
+  void SetColumn(int v);
+  TFooterStyle FooterStyle() const { return footerStyle_; }
+  void SetFooterStyle(TFooterStyle v);
+  const AnsiString& CustomTemplate() const { return customTemplate_; }
+  void SetCustomTemplate(const AnsiString& v);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v);
+  int FooterHeight = 21;
+
+ private:
+  void UpdateGrid();
+  TExtStringGrid* grid_;
+  TColor color_ = clBtnFace;
+  int column_ = 0;
+  TFooterStyle footerStyle_ = fsFixedLastRow;
+  AnsiString customTemplate_;
+  bool visible_ = false;
+};
+
+// Drag and drop settings; the drop target itself comes with the grid's drag
+// and drop code.
+struct TDragDropSettings : TObject {
+  bool OleAcceptFiles = true;
+  bool OleAcceptText = true;
+  bool OleCopyAlways = false;
+  bool OleDropTarget = false;
+  bool OleDropSource = false;
+  bool OleEntireRows = false;
+  bool OleInsertRows = false;
+  bool OleRemoveRows = false;
+  bool OleDropRTF = false;
+  bool OleColumnDragDrop = false;
+};
+
+// ---- collections ------------------------------------------------------------------
+
+// One condition of the filter: the text of the real column Column must
+// match Condition.
+struct TFilterData : TObject {
+  SmallInt Column = 0;
+  AnsiString Condition;
+  bool CaseSensitive = true;
+};
+
+class TFilter : public TObject {
+ public:
+  explicit TFilter(TExtStringGrid* grid) : grid_(grid) {}
+  TExtStringGrid* GetOwner() const { return grid_; }
+  int Count() const { return static_cast<int>(items_.size()); }
+  TFilterData& GetItem(int index) const;
+  TFilterData& Add();
+  void Delete(int index);
+  void Clear() { items_.clear(); }
+
+ private:
+  TExtStringGrid* grid_;
+  std::vector<std::unique_ptr<TFilterData>> items_;
+};
+
+// A hidden row: its real index and its cells (texts with their objects).
+class TGridItem : public TObject {
+ public:
+  int Idx = 0;
+  TStringList& Items() { return *items_; }
+  // Takes the list over.
+  void SetItems(std::unique_ptr<TStringList> list) { items_ = std::move(list); }
+  int Height = -1;  // the row's height when it was hidden
+
+ private:
+  std::unique_ptr<TStringList> items_ = std::make_unique<TStringList>();
+};
+
+// ---- cell graphics ---------------------------------------------------------------
+
+enum TCellType {
+  ctBitmap,
+  ctIcon,
+  ctNone,
+  ctImageList,
+  ctCheckBox,
+  ctDataCheckBox,
+  ctRotated,
+  ctDataImage,
+  ctNode,
+  ctRadio,
+  ctEmpty,
+  ctImages,
+  ctPicture,
+  ctFilePicture,
+  ctValue,
+  ctProgress,
+  ctComment,
+  ctButton,
+  ctBitButton,
+  ctVirtCheckBox,
+  ctProgressPie,
+};
+enum TCellVAlign { vaTop, vaBottom, vaCenter, vaUnderText, vaAboveText, vaFull };
+enum TCellHAlign { haLeft, haRight, haCenter, haBeforeText, haAfterText, haFull };
+
+class TCellGraphic : public TCellGraphicObject {
+ public:
+  ~TCellGraphic() override;
+  // Copies the fields, not the objects.
+  void Assign(const TCellGraphic& source);
+  bool SharedByCells() const override { return CellType == ctVirtCheckBox; }
+
+  TCellType CellType = ctNone;
+  // The bitmap, radio choice list, index list or button picture, by kind.
+  TObject* CellObject1 = nullptr;
+  TObject* CellObject2 = nullptr;  // the icon
+  TCellVAlign CellVAlign = vaTop;
+  TCellHAlign CellHAlign = haLeft;
+  int CellIndex = 0;
+  bool CellTransparent = false;
+  bool CellCreated = false;  // the grid made the objects and frees them
+  bool CellBoolean = false;
+  int CellAngle = 0;
+  double CellValue = 0;
+  SmallInt CellErrFrom = 0;
+  SmallInt CellErrLen = 0;
+  AnsiString CellText;
+};
+
+// Radio choices and image index lists are held as these.
+struct TCellStrings : TObject {
+  TStringList List;
+};
+struct TCellIntList : TObject {
+  std::vector<int> List;
+};
+
+// ---- events ------------------------------------------------------------------------
+
+using TGridColorEvent = std::function<void(TObject* Sender, int ARow, int ACol, TGridDrawState AState,
+                                           TBrush& ABrush, TFont& AFont)>;
+using TIsFixedCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& IsFixed)>;
+using TCanEditCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& CanEdit)>;
+using TIsPasswordCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& IsPassword)>;
+using TGetCheckEvent = std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value)>;
+using TGridAlignEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign)>;
+using TGetEditorTypeEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditorType& AEditor)>;
+using TUpdateColumnSizeEvent = std::function<void(TObject* Sender, int ACol, int& AWidth)>;
+using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, AnsiString& HintStr)>;
+using TCellsChangedEvent = std::function<void(TObject* Sender, const TRect& R)>;
+using TRowChangingEvent = std::function<void(TObject* Sender, int OldRow, int NewRow, bool& Allow)>;
+using TColChangingEvent = std::function<void(TObject* Sender, int OldCol, int NewCol, bool& Allow)>;
+using TCellChangingEvent =
+    std::function<void(TObject* Sender, int OldRow, int OldCol, int NewRow, int NewCol, bool& Allow)>;
+using TEllipsClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& S)>;
+using TCanAddRowEvent = std::function<void(TObject* Sender, bool& CanAdd)>;
+using TRowEvent = std::function<void(TObject* Sender, int ARow)>;
+using TColEvent = std::function<void(TObject* Sender, int ACol)>;
+using TNodeClickEvent = std::function<void(TObject* Sender, int ARow, int ARowReal)>;
+using TColumnSizeEvent = std::function<void(TObject* Sender, int ACol, bool& Allow)>;
+using TRowSizeEvent = std::function<void(TObject* Sender, int ARow, bool& Allow)>;
+using TScrollHintEvent = std::function<void(TObject* Sender, int ARow, AnsiString& HintStr)>;
+using TGridProgressEvent = std::function<void(TObject* Sender, SmallInt Progress)>;
+
+enum TGridLook { glStandard, glSoft, glClassic, glQir };
+enum TScrollType { ssNormal, ssFlat, ssEncarta };
+enum TScrollHintType { shNone, shVertical, shHorizontal, shBoth };
+enum TIntelliPan { ipVertical, ipHorizontal, ipBoth, ipNone };
+
+// ---- the grid ------------------------------------------------------------------------
+
+class TExtStringGrid : public TBaseGrid {
+ public:
+  explicit TExtStringGrid(TComponent* AOwner);
+  ~TExtStringGrid() override;
+
+  // ---- option groups ----
+  TColumnSize& ColumnSize() { return *columnSize_; }
+  TNavigation& Navigation() { return *navigation_; }
+  TMouseActions& MouseActions() { return *mouseActions_; }
+  TCellNode& CellNode() { return *cellNode_; }
+  TSizeWhileTyping& SizeWhileTyping() { return *sizeWhileTyping_; }
+  THTMLSettings& HTMLSettings() { return *htmlSettings_; }
+  TPrintSettings& PrintSettings() { return *printSettings_; }
+  TBands& Bands() { return *bands_; }
+  TBackGround& BackGround() { return *backGround_; }
+  TSortSettings& SortSettings() { return *sortSettings_; }
+  TControlLook& ControlLook() { return *controlLook_; }
+  TFloatingFooter& FloatingFooter() { return *floatingFooter_; }
+  TDragDropSettings& DragDropSettings() { return *dragDropSettings_; }
+  TFilter& Filter() { return *filter_; }
+  TFont& FixedFont() { return fixedFont_; }
+  void SetFixedFont(const TFont& v);
+  TFont& ActiveCellFont() { return activeCellFont_; }
+  void SetActiveCellFont(const TFont& v);
+  TStringList& ColumnHeaders() { return columnHeaders_; }
+  void SetColumnHeaders(const TStrings& v);
+  TStringList& RowHeaders() { return rowHeaders_; }
+  void SetRowHeaders(const TStrings& v);
+  TStringList& LookupItems() { return lookupItems_; }
+
+  // ---- plain published values ----
+  bool ActiveCellShow() const { return activeCellShow_; }
+  void SetActiveCellShow(bool v);
+  TColor ActiveCellColor() const { return activeCellColor_; }
+  void SetActiveCellColor(TColor v);
+  bool AutoNumAlign = false;
+  TVAlignment VAlignment() const { return vAlignment_; }
+  void SetVAlignment(TVAlignment v);
+  bool SizeWithForm = false;
+  bool Multilinecells = false;
+  bool EnableBlink = false;
+  bool EnableHTML = true;
+  bool EnableWheel = true;
+  bool Flat = false;
+  TGridLook Look() const { return look_; }
+  void SetLook(TGridLook v);
+  TColor HintColor = clInfoBk;
+  TColor SelectionColor() const { return selectionColor_; }
+  void SetSelectionColor(TColor v);
+  TColor SelectionTextColor() const { return selectionTextColor_; }
+  void SetSelectionTextColor(TColor v);
+  bool ShowSelection() const { return showSelection_; }
+  void SetShowSelection(bool v);
+  int MaxEditLength = 0;
+  TIntelliPan IntelliPan = ipVertical;
+  bool IntelliZoom = true;
+  TColor URLColor = 0xFF0000;
+  bool URLShow = false;
+  TScrollType ScrollType = ssNormal;
+  TColor ScrollColor = clNotSet;
+  int ScrollWidth = 16;
+  bool ScrollSynch = false;
+  bool ScrollProportional = false;
+  TScrollHintType ScrollHints = shNone;
+  int FixedFooters() const { return fixedFooters_; }
+  void SetFixedFooters(int v);
+  int FixedRightCols() const { return fixedRightCols_; }
+  void SetFixedRightCols(int v);
+  bool FixedRowAlways = false;
+  bool FixedColAlways = false;
+  AnsiString FloatFormat = "%.2f";
+  bool IntegralHeight = false;
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool v);
+  bool Lookup = false;
+  bool LookupCaseSensitive = false;
+  bool LookupHistory = false;
+  bool HideFocusRect = false;
+  bool Hovering = false;
+  // Dates shown for values of 0 and below (on after construction).
+  bool ShowZeroDates = true;
+
+  // ---- counts ----
+  // These set the display-text limit and keep FixedRowAlways and
+  // FixedColAlways; the store keeps hidden columns past ColCount.
+  void SetRowCount(int v);
+  void SetColCount(int v);
+  void SetDefaultRowHeight(int v);
+
+  // ---- updates ----
+  void BeginUpdate() { ++updateCount_; }
+  // Repaints once the last bracket closes.
+  void EndUpdate();
+  int UpdateCount() const { return updateCount_; }
+  void Invalidate() override;
+
+  // ---- cell values ----
+  int GetCellInteger(int ACol, int ARow);
+  void SetCellInteger(int ACol, int ARow, int Value);
+  double GetCellFloat(int ACol, int ARow);
+  void SetCellFloat(int ACol, int ARow, double Value);
+  void SetCellDate(int ACol, int ARow, TDateTime Value);
+  AnsiString GetCurrentCellText() { return GetCellText(RealColIndex(Col()), Row()); }
+  void SetCurrentCellText(const AnsiString& S) { SetCellText(RealColIndex(Col()), Row(), S); }
+
+  // ---- cell graphics ----
+  virtual TCellGraphic* GetCellGraphic(int ACol, int ARow);
+  virtual TCellType GetCellType(int ACol, int ARow);
+  TCellGraphic* CreateCellGraphic(int ACol, int ARow);
+  bool RemoveCellGraphic(int ACol, int ARow);
+  // Makers for the kinds the program uses.
+  void AddCheckBox(int ACol, int ARow, bool State, bool Data);
+  void AddRadio(int ACol, int ARow, bool DirRadio, const TStrings& Choices, int Index);
+  void AddNode(int ARow, int Span);
+  void AddComment(int ACol, int ARow, const AnsiString& Comment);
+  bool HasCheckBox(int ACol, int ARow);
+  bool HasCheckBoxOrRadio(int ACol, int ARow);
+  bool GetCheckBoxState(int ACol, int ARow, bool& State);
+  // Sets a check box's state; for the data kinds writes the check text.
+  bool SetCheckBoxState(int ACol, int ARow, bool State);
+  virtual bool ToggleCheckBox(int ACol, int ARow, bool AskEdit);
+  void SetCellGraphicBoolean(int ACol, int ARow, bool Value);
+  bool IsRadio(int ACol, int ARow);
+  bool GetRadioIdx(int ACol, int ARow, int& Idx);
+  TStrings* GetRadioChoices(int ACol, int ARow);
+  bool ToggleRadio(int ACol, int ARow, bool AskEdit);
+  bool GetRotated(int ACol, int ARow, int& Angle);
+  bool IsComment(int ACol, int ARow, AnsiString& Comment);
+  void GetCellError(int ACol, int ARow, int& From, int& Len);
+  bool IsButton(int ACol, int ARow);
+  TRect GetButtonRect(int ACol, int ARow);
+  std::vector<int>* GetImageIndexList(int ACol, int ARow);
+  virtual TPoint GetCellGraphicSize(int ACol, int ARow);
+
+  // ---- editing rules ----
+  bool CellEditable(int ACol, int ARow);
+  virtual void IsFixedCell(int ACol, int ARow, bool& IsFixed);
+  virtual bool CanEditCell(int ACol, int ARow);
+  virtual bool IsPasswordCell(int ACol, int ARow);
+  virtual AnsiString GetCheckTrue(int ACol, int ARow);
+  virtual AnsiString GetCheckFalse(int ACol, int ARow);
+  virtual TEditorType GetCellEditor(int ACol, int ARow);
+  virtual void GetCellAlignment(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign);
+  // The alignment a cell's text is drawn with.
+  void CellAlignment(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign);
+  virtual AnsiString GetCellTextForSort(int ACol, int ARow) { return GetCellText(ACol, ARow); }
+  virtual void GetGridHint(int ARow, int ACol, AnsiString& HintStr);
+  virtual void GetCellColor(int ACol, int ARow, TGridDrawState AState, TBrush& ABrush, TFont& AFont);
+  virtual void DoUpdateColumnSize(int ACol, int& AWidth);
+  virtual void DoUpdateRowSize(int ARow, int& AHeight);
+  virtual void DoEllipsClick(AnsiString& S);
+  virtual void CellsChanged(const TRect& R);
+
+  // ---- base grid slots ----
+  bool CellIsFixed(int ACol, int ARow) override;
+  int GetCellIndent(int ARow) override;
+  bool HasNodes() override { return nodeCount_ > 0; }
+  void DrawCellContent(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect,
+                       TGridDrawState AState) override;
+  void GetCellColors(int ACol, int ARow, TGridDrawState AState, bool Printing, bool Option1, bool Option2,
+                     TBrush& ABrush, TFont& AFont) override;
+
+  // ---- disjunct selection ----
+  bool RowSelect(int ARow);
+  void SetRowSelect(int ARow, bool Value);
+  bool ColSelect(int ACol);
+  void SetColSelect(int ACol, bool Value);
+  void ClearRowSelect();
+  void ClearColSelect();
+  void SelectToRowSelect(bool All);
+  void SelectToColSelect(bool All);
+  int RowSelectCount() const { return static_cast<int>(rowSelect_.size()); }
+  // Outside the grid, and back.
+  void HideSelection();
+  void UnHideSelection();
+
+  // ---- filter ----
+  virtual bool MatchFilter(int ARow);
+  void ApplyFilter();
+  bool FilterActive() const { return filterActive_; }
+  void SetFilterActive(bool v);
+  TGridProgressEvent OnFilterProgress;
+
+  // ---- hidden rows and columns, nodes ----
+  int DisplColIndex(int RealCol) const;
+  int RealColIndex(int DisplCol) const;
+  int RealRowIndex(int DisplRow) const;
+  int DisplRowIndex(int RealRow) const;
+  bool IsHiddenRow(int RealRow) const;
+  int HiddenRowCount() const { return static_cast<int>(hiddenRows_.size()); }
+  int HiddenColCount() const { return hiddenColCount_; }
+  bool IsHiddenColumn(int RealCol) const;
+  void HideRowRange(int FromRow, int ToRow);
+  void HideRow(int ARow) { HideRowRange(ARow, ARow); }
+  void UnHideRowRange(int FromRow, int ToRow);
+  void UnHideRow(int ARow) { UnHideRowRange(ARow, ARow); }
+  void UnHideRowsAll();
+  void HideColumn(int RealCol);
+  void UnHideColumn(int RealCol);
+  void UnHideColumnsAll();
+  bool IsNode(int ARow);
+  bool GetNodeState(int ARow);
+  int GetNodeSpan(int ARow);
+  void ExpandNode(int ARow);
+  void ContractNode(int ARow);
+  int NodePosition(int ARow);
+  int NodeCount() const { return nodeCount_; }
+
+  // ---- structure and clearing ----
+  virtual void RemoveRows(int RowIndex, int RCount);
+  virtual void DeleteRows(int ARow, int ACount);
+  void RemoveRowRange(int ARow, int ACount);
+  virtual void InsertRows(int RowIndex, int RCount);
+  void AddRow();
+  void RemoveSelectedRows();
+  virtual void RemoveCols(int ColIndex, int CCount);
+  virtual void InsertCols(int ColIndex, int CCount);
+  virtual void ClearRect(int ACol1, int ARow1, int ACol2, int ARow2);
+  void ClearRows(int ARow, int ACount);
+  void ClearColumns(int ACol, int ACount);
+  void ClearAllCells();
+  void SplitColumnCells(int ACol);
+  void MergeColumnCells(int ACol, bool MainMerge);
+  // The automatic merge list: columns whose equal neighbouring texts merge.
+  void SetMergeColumns(const std::vector<int>& Columns);
+  const std::vector<int>& MergeColumns() const { return mergeColumns_; }
+  void SplitAllMerges();
+  void MergeListedColumns();
+  const AnsiString& LookupText() const { return lookupText_; }
+
+  // ---- sizes ----
+  void StretchColumn(int ACol);
+  void SaveColumnSizes();
+  void LoadColumnSizes();
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+  // ---- repainting ----
+  void RepaintCellDispl(int ACol, int ARow);
+  void RepaintRect(const TRect& R);
+  void RepaintRow(int ARow) { InvalidateRow(ARow); }
+  void RepaintCol(int ACol) { InvalidateCol(ACol); }
+
+  // Ticks of the grid's 500 ms window timer (hover and blinking).
+  int TimerTicks() const { return timerTicks_; }
+  static constexpr UINT_PTR TimerId = 111;
+  static constexpr UINT TimerInterval = 500;
+
+  // ---- events ----
+  TGridColorEvent OnGetCellColor;
+  TIsFixedCellEvent OnIsFixedCell;
+  TCanEditCellEvent OnCanEditCell;
+  TIsPasswordCellEvent OnIsPasswordCell;
+  TGetCheckEvent OnGetCheckTrue;
+  TGetCheckEvent OnGetCheckFalse;
+  TGridAlignEvent OnGetAlignment;
+  TGetEditorTypeEvent OnGetEditorType;
+  TUpdateColumnSizeEvent OnUpdateColumnSize;
+  TGridHintEvent OnGridHint;
+  TCellsChangedEvent OnCellsChanged;
+  TRowChangingEvent OnRowChanging;
+  TColChangingEvent OnColChanging;
+  TCellChangingEvent OnCellChanging;
+  TEllipsClickEvent OnEllipsClick;
+  TNotifyEvent OnEditingDone;
+  TCanAddRowEvent OnCanAddRow;
+  TRowEvent OnAutoAddRow;
+  TRowEvent OnAutoInsertRow;
+  TColEvent OnAutoInsertCol;
+  TRowEvent OnAutoDeleteRow;
+  TNodeClickEvent OnExpandNode;
+  TNodeClickEvent OnContractNode;
+  TColumnSizeEvent OnColumnSize;
+  TRowSizeEvent OnRowSize;
+  TColEvent OnEndColumnSize;
+  TRowEvent OnEndRowSize;
+  TScrollHintEvent OnScrollHint;
+
+  void Loaded() override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateWnd() override;
+  void Resize() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs) override;
+  TGridCoord CellStoreLimit() const override;
+  // What the 500 ms timer does each tick; the hover and blinking code
+  // fills it.
+  virtual void TimerTick() { ++timerTicks_; }
+  // Column and row sizing by the mouse ended.
+  virtual void ColumnSized(int ACol);
+  virtual void RowSized(int ARow);
+  // The grid's size changed.
+  void GridResized();
+
+ private:
+  friend class TFloatingFooter;
+  // The store columns of a grid with hidden columns.
+  int StoreCols() const { return ColCount() + hiddenColCount_; }
+  // Moves stored row From to To (texts, objects, heights), the rows between
+  // shifting by one.
+  void MoveStoredRow(int From, int To);
+  void MoveStoredCol(int From, int To);
+  // Frees the cells of ACount rows from ARow and drops the rows.
+  void RemoveRowsOfStore(int ARow, int ACount);
+  void RestoreHiddenItem(size_t index);
+  // Frees the properties and graphics of a cell and empties it.
+  void FreeCell(int ACol, int ARow, bool Notify);
+  void SplitAreasAcrossRow(int ARow);
+  void SplitAreasAcrossCol(int ACol);
+  void WriteColumnHeaders();
+  void WriteRowHeaders();
+  void CountNode(TCellType OldType, TCellType NewType);
+  std::unique_ptr<TCustomIniFile> OpenSizeStore() const;
+  bool CanPersistSizes() const;
+
+  std::unique_ptr<TColumnSize> columnSize_;
+  std::unique_ptr<TNavigation> navigation_;
+  std::unique_ptr<TMouseActions> mouseActions_;
+  std::unique_ptr<TCellNode> cellNode_;
+  std::unique_ptr<TSizeWhileTyping> sizeWhileTyping_;
+  std::unique_ptr<THTMLSettings> htmlSettings_;
+  std::unique_ptr<TPrintSettings> printSettings_;
+  std::unique_ptr<TBands> bands_;
+  std::unique_ptr<TBackGround> backGround_;
+  std::unique_ptr<TSortSettings> sortSettings_;
+  std::unique_ptr<TControlLook> controlLook_;
+  std::unique_ptr<TFloatingFooter> floatingFooter_;
+  std::unique_ptr<TDragDropSettings> dragDropSettings_;
+  std::unique_ptr<TFilter> filter_;
+  TFont fixedFont_, activeCellFont_;
+  TStringList columnHeaders_, rowHeaders_, lookupItems_;
+
+  bool activeCellShow_ = false;
+  TColor activeCellColor_ = 0x808080;
+  TVAlignment vAlignment_ = vtaTop;
+  TGridLook look_ = glSoft;
+  TColor selectionColor_ = clHighlight, selectionTextColor_ = clHighlightText;
+  bool showSelection_ = true;
+  int fixedFooters_ = 0, fixedRightCols_ = 0;
+  bool wordWrap_ = false;
+  int updateCount_ = 0;
+  bool suppressInvalidate_ = false;
+
+  std::vector<bool> rowSelect_, colSelect_;
+  bool selectionHidden_ = false;
+  TGridRect savedSelection_;
+
+  bool filterActive_ = false;
+  int filterFixedRows_ = -1;  // FixedRows when the filter went on
+  bool filterAddedRow_ = false;
+
+  std::vector<std::unique_ptr<TGridItem>> hiddenRows_;  // in the order hidden
+  std::array<bool, 513> colVisible_;
+  std::vector<std::pair<int, int>> hiddenColWidths_;  // real column, width
+  int hiddenColCount_ = 0;
+  int nodeCount_ = 0;
+
+  std::vector<int> mergeColumns_;
+  AnsiString lookupText_;
+  bool stretched_ = false;
+  int sizingCol_ = -1, sizingRow_ = -1, sizingStart_ = 0;
+  int pendingSizeIndex_ = -1;
+  bool inSizingEnd_ = false;
+  TCustomForm* ownerForm_ = nullptr;
+  TNotifyEvent savedFormResize_;
+  int formWidth_ = 0, formHeight_ = 0;
+  std::vector<int> sizingWidths_;
+  int timerTicks_ = 0;
+};

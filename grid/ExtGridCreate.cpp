@@ -1,0 +1,499 @@
+// The grid control's life: construction with its option groups, the owner
+// form's resize hook, the window and its 500 ms timer, column widths kept in
+// an INI file or the registry, counts and sizes, and the slots that fire
+// the look and kind events.
+
+#include <cmath>
+
+#include "grid/ExtGrid.h"
+#include "grid/GridUtil.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Registry.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Windows.h"
+
+TExtStringGrid::TExtStringGrid(TComponent* AOwner)
+    : TBaseGrid(AOwner),
+      columnSize_(std::make_unique<TColumnSize>(this)),
+      navigation_(std::make_unique<TNavigation>()),
+      mouseActions_(std::make_unique<TMouseActions>(this)),
+      cellNode_(std::make_unique<TCellNode>(this)),
+      sizeWhileTyping_(std::make_unique<TSizeWhileTyping>()),
+      htmlSettings_(std::make_unique<THTMLSettings>()),
+      printSettings_(std::make_unique<TPrintSettings>()),
+      bands_(std::make_unique<TBands>(this)),
+      backGround_(std::make_unique<TBackGround>(this)),
+      sortSettings_(std::make_unique<TSortSettings>(this)),
+      controlLook_(std::make_unique<TControlLook>(this)),
+      floatingFooter_(std::make_unique<TFloatingFooter>(this)),
+      dragDropSettings_(std::make_unique<TDragDropSettings>()),
+      filter_(std::make_unique<TFilter>(this)) {
+  ControlStyle << csAcceptsControls;
+  colVisible_.fill(true);
+  fixedFont_.Name = "Tahoma";
+  activeCellFont_.Style = fsBold;
+  TFont font;
+  font.Assign(Font());
+  font.Name = "Tahoma";
+  SetFont(font);
+  columnHeaders_.OnChange = [this](TStrings*) { WriteColumnHeaders(); };
+  rowHeaders_.OnChange = [this](TStrings*) { WriteRowHeaders(); };
+  SetDefaultRowHeight(21);
+
+  // The owner form's resize moves and stretches the grid with it.
+  if (auto* form = dynamic_cast<TCustomForm*>(AOwner); form && !ComponentState().Contains(csDesigning)) {
+    ownerForm_ = form;
+    savedFormResize_ = form->OnResize;
+    formWidth_ = form->Width();
+    formHeight_ = form->Height();
+    form->OnResize = [this](TObject* sender) {
+      if (SizeWithForm) {
+        const int newWidth = Width() + ownerForm_->Width() - formWidth_;
+        const int newHeight = Height() + ownerForm_->Height() - formHeight_;
+        if (newWidth > 0 && newHeight > 0) SetBounds(Left(), Top(), newWidth, newHeight);
+        formWidth_ = ownerForm_->Width();
+        formHeight_ = ownerForm_->Height();
+      }
+      if (savedFormResize_) savedFormResize_(sender);
+      StretchColumn(columnSize_->StretchColumn);
+    };
+  }
+}
+
+TExtStringGrid::~TExtStringGrid() {
+  Destroying();
+  if (ownerForm_) ownerForm_->OnResize = savedFormResize_;
+  // Losing the widths must not stop the grid from going.
+  if (columnSize_->Save) {
+    try {
+      SaveColumnSizes();
+    } catch (...) {
+    }
+  }
+  // Hidden rows hold cell objects of their own.
+  for (auto& item : hiddenRows_)
+    for (int i = 0; i < item->Items().Count(); ++i) delete static_cast<TObject*>(item->Items().Objects(i));
+}
+
+void TExtStringGrid::Loaded() {
+  TBaseGrid::Loaded();
+  WriteColumnHeaders();
+  WriteRowHeaders();
+  if (columnSize_->Save) LoadColumnSizes();
+}
+
+void TExtStringGrid::CreateWnd() {
+  TBaseGrid::CreateWnd();
+  if (columnSize_->Save) LoadColumnSizes();
+  SetTimer(Handle(), TimerId, TimerInterval);
+}
+
+void TExtStringGrid::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_TIMER && Message.WParam == TimerId) {
+    TimerTick();
+    return;
+  }
+  TBaseGrid::Dispatch(Message);
+}
+
+void TExtStringGrid::Resize() {
+  TBaseGrid::Resize();
+  if (Parent()) GridResized();
+}
+
+// ---- updates and repainting ----------------------------------------------------------
+
+void TExtStringGrid::EndUpdate() {
+  if (updateCount_ == 0) return;
+  if (--updateCount_ == 0) {
+    Invalidate();
+    UpdateFooter();
+  }
+}
+
+void TExtStringGrid::Invalidate() {
+  if (suppressInvalidate_) {
+    suppressInvalidate_ = false;
+    return;
+  }
+  if (updateCount_ > 0) return;
+  TBaseGrid::Invalidate();
+}
+
+void TExtStringGrid::RepaintCellDispl(int ACol, int ARow) {
+  if (HandleAllocated()) InvalidateRect(MergedCellRect(ACol, ARow));
+}
+
+void TExtStringGrid::RepaintRect(const TRect& R) {
+  const TRect a = MergedCellRect(R.Left, R.Top), b = MergedCellRect(R.Right, R.Bottom);
+  if (a.IsEmpty() || b.IsEmpty()) {
+    Invalidate();
+    return;
+  }
+  if (HandleAllocated())
+    InvalidateRect(Rect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+                        std::max(a.Bottom, b.Bottom)));
+}
+
+// ---- counts and sizes -------------------------------------------------------------------
+
+TGridCoord TExtStringGrid::CellStoreLimit() const { return {StoreCols() + 1, RowCount() + 1}; }
+
+void TExtStringGrid::SetRowCount(int v) {
+  if (RowCount() <= FixedRows() && FixedRowAlways) UnHideSelection();
+  TBaseGrid::SetRowCount(v);
+  if (RowCount() >= 2 && FixedRowAlways) SetFixedRows(1);
+  SetDisplTextRowLimit(RowCount());
+  UpdateFooter();
+}
+
+void TExtStringGrid::SetColCount(int v) {
+  TBaseGrid::SetColCount(v);
+  if (ColCount() >= 2 && FixedColAlways) SetFixedCols(1);
+  UpdateFooter();
+  SetBounds(Left(), Top(), Width(), Height());
+}
+
+void TExtStringGrid::SetDefaultRowHeight(int v) {
+  TBaseGrid::SetDefaultRowHeight(v);
+  floatingFooter_->FooterHeight = v;
+}
+
+void TExtStringGrid::SetFixedFooters(int v) {
+  fixedFooters_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetFixedRightCols(int v) {
+  fixedRightCols_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetFixedFont(const TFont& v) {
+  fixedFont_.Assign(v);
+  Invalidate();
+}
+
+void TExtStringGrid::SetActiveCellFont(const TFont& v) {
+  activeCellFont_.Assign(v);
+  Invalidate();
+}
+
+void TExtStringGrid::SetActiveCellShow(bool v) {
+  activeCellShow_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetActiveCellColor(TColor v) {
+  activeCellColor_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetVAlignment(TVAlignment v) {
+  vAlignment_ = v;
+  if (updateCount_ == 0) Invalidate();
+}
+
+void TExtStringGrid::SetLook(TGridLook v) {
+  look_ = v;
+  Invalidate();
+  UpdateFooter();
+}
+
+void TExtStringGrid::SetSelectionColor(TColor v) {
+  selectionColor_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetSelectionTextColor(TColor v) {
+  selectionTextColor_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetShowSelection(bool v) {
+  if (v == showSelection_) return;
+  showSelection_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetWordWrap(bool v) {
+  wordWrap_ = v;
+  if (updateCount_ == 0) Invalidate();
+}
+
+void TExtStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const int rowHeight = DefaultRowHeight();
+  if (IntegralHeight && updateCount_ == 0 && rowHeight > 0) {
+    constexpr int kHorzScrollBarHeight = 16;
+    if (VisibleColCount() + FixedCols() >= ColCount())
+      AHeight = AHeight + rowHeight - AHeight % rowHeight - 1 - kHorzScrollBarHeight;
+    else
+      AHeight = AHeight - AHeight % rowHeight - 1;
+  }
+  TBaseGrid::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TExtStringGrid::StretchColumn(int ACol) {
+  if (ComponentState().Contains(csLoading)) return;
+  // Stretching off is no error, whatever the index.
+  if (!columnSize_->Stretch() || ColCount() == 0) return;
+  if (ACol >= ColCount()) throw Exception("Stretch column index out of range");
+  if (ACol < 0) ACol = ColCount() - 1;
+  const int clientWidth = ClientWidth();
+  if (ColCount() == 1) {
+    SetColWidths(ACol, clientWidth);
+  } else {
+    int others = 0;
+    for (int c = 0; c < ColCount(); ++c)
+      if (c != ACol) others += ColWidths(c);
+    SetColWidths(ACol, clientWidth <= others ? DefaultColWidth() : clientWidth - others - 1);
+  }
+  stretched_ = true;
+}
+
+void TExtStringGrid::GridResized() {
+  if (columnSize_->Stretch()) StretchColumn(columnSize_->StretchColumn);
+  if (fixedFooters_ > 0 || fixedRightCols_ > 0) Invalidate();
+}
+
+// ---- sizing by the mouse --------------------------------------------------------------
+
+void TExtStringGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos,
+                                     int& SizingOfs) {
+  TBaseGrid::CalcSizingState(X, Y, State, Index, SizingPos, SizingOfs);
+  if (State == gsColSizing) {
+    int col = -1, row = -1;
+    MouseToCell(X - 6, Y, col, row);
+    if (row == 0 && OnColumnSize) {
+      bool allow = true;
+      OnColumnSize(this, col, allow);
+      if (!allow) State = gsNormal;
+    }
+  } else if (State == gsRowSizing) {
+    int col = -1, row = -1;
+    MouseToCell(X, Y - 6, col, row);
+    if (col == 0 && OnRowSize) {
+      bool allow = true;
+      OnRowSize(this, row, allow);
+      if (!allow) State = gsNormal;
+    }
+  }
+  pendingSizeIndex_ = State == gsNormal ? -1 : Index;
+}
+
+void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TBaseGrid::MouseDown(Button, Shift, X, Y);
+  const TGridState state = GridState();
+  if (state == gsColSizing && pendingSizeIndex_ >= 0) {
+    sizingCol_ = pendingSizeIndex_;
+    sizingStart_ = ColWidths(sizingCol_);
+    sizingWidths_.clear();
+    for (int c = 0; c < ColCount(); ++c) sizingWidths_.push_back(ColWidths(c));
+  } else if (state == gsRowSizing && pendingSizeIndex_ >= 0) {
+    sizingRow_ = pendingSizeIndex_;
+    sizingStart_ = RowHeights(sizingRow_);
+    sizingWidths_.clear();
+    for (int r = 0; r < RowCount(); ++r) sizingWidths_.push_back(RowHeights(r));
+  }
+}
+
+void TExtStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  const TGridState state = GridState();
+  TBaseGrid::MouseUp(Button, Shift, X, Y);
+  if (state == gsColSizing && sizingCol_ >= 0) ColumnSized(sizingCol_);
+  if (state == gsRowSizing && sizingRow_ >= 0) RowSized(sizingRow_);
+}
+
+void TExtStringGrid::ColumnSized(int ACol) {
+  if (stretched_) StretchColumn(columnSize_->StretchColumn);
+  // The others follow the sized column's proportion; a column sized from
+  // width 0 gives no proportion.
+  if (mouseActions_->AllColumnSize && sizingStart_ > 0) {
+    const double scale = static_cast<double>(ColWidths(ACol)) / sizingStart_;
+    for (int c = FixedCols(); c < ColCount() && c < static_cast<int>(sizingWidths_.size()); ++c)
+      if (c != ACol)
+        SetColWidths(c, static_cast<int>(std::lround(sizingWidths_[static_cast<size_t>(c)] * scale)));
+  }
+  if (OnEndColumnSize) OnEndColumnSize(this, ACol);
+  int width = ColWidths(ACol);
+  DoUpdateColumnSize(ACol, width);
+  if (width != ColWidths(ACol)) SetColWidths(ACol, width);
+  sizingCol_ = sizingRow_ = -1;
+  UpdateFooter();
+}
+
+void TExtStringGrid::RowSized(int ARow) {
+  if (mouseActions_->AllRowSize && sizingStart_ > 0) {
+    const double scale = static_cast<double>(RowHeights(ARow)) / sizingStart_;
+    for (int r = FixedRows(); r < RowCount() && r < static_cast<int>(sizingWidths_.size()); ++r)
+      if (r != ARow)
+        SetRowHeights(r, static_cast<int>(std::lround(sizingWidths_[static_cast<size_t>(r)] * scale)));
+  }
+  if (OnEndRowSize) OnEndRowSize(this, ARow);
+  int height = RowHeights(ARow);
+  DoUpdateRowSize(ARow, height);
+  if (height != RowHeights(ARow)) SetRowHeights(ARow, height);
+  sizingCol_ = sizingRow_ = -1;
+}
+
+void TExtStringGrid::DoUpdateColumnSize(int ACol, int& AWidth) {
+  if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
+}
+
+// Row heights have no event of their own: the column-size event is not
+// asked about rows.
+void TExtStringGrid::DoUpdateRowSize(int, int&) {}
+
+// ---- column widths in the INI file or the registry ------------------------------------
+
+bool TExtStringGrid::CanPersistSizes() const {
+  return !columnSize_->Key.empty() && !columnSize_->Section.empty() &&
+         !ComponentState().Contains(csDesigning);
+}
+
+std::unique_ptr<TCustomIniFile> TExtStringGrid::OpenSizeStore() const {
+  if (columnSize_->Location == clIniFile) return std::make_unique<TIniFile>(columnSize_->Key);
+  return std::make_unique<TRegistryIniFile>(columnSize_->Key);
+}
+
+void TExtStringGrid::SaveColumnSizes() {
+  if (!CanPersistSizes()) return;
+  auto store = OpenSizeStore();
+  for (int c = 0; c < ColCount(); ++c)
+    store->WriteInteger(columnSize_->Section, "Col" + std::to_string(c), ColWidths(c));
+}
+
+void TExtStringGrid::LoadColumnSizes() {
+  if (!CanPersistSizes()) return;
+  auto store = OpenSizeStore();
+  for (int c = 0; c < ColCount(); ++c) {
+    const int width = store->ReadInteger(columnSize_->Section, "Col" + std::to_string(c), DefaultColWidth());
+    if (width != ColWidths(c)) SetColWidths(c, width);
+  }
+}
+
+// ---- slots that ask the events ----------------------------------------------------------
+
+void TExtStringGrid::IsFixedCell(int ACol, int ARow, bool& IsFixed) {
+  if (!IsFixed)
+    IsFixed = ACol < FixedCols() || ARow < FixedRows() || (FixedRowAlways && ARow == 0 && RowCount() == 1) ||
+              (FixedColAlways && ACol == 0 && ColCount() == 1);
+  if (!IsFixed && OnIsFixedCell) OnIsFixedCell(this, ARow, ACol, IsFixed);
+}
+
+bool TExtStringGrid::CellIsFixed(int ACol, int ARow) {
+  bool fixed = false;
+  IsFixedCell(RealColIndex(ACol), ARow, fixed);
+  return fixed;
+}
+
+bool TExtStringGrid::CanEditCell(int ACol, int ARow) {
+  const TPoint base = BaseCell(ACol, ARow);
+  bool canEdit = true;
+  if (OnCanEditCell) OnCanEditCell(this, base.Y, base.X, canEdit);
+  return canEdit;
+}
+
+bool TExtStringGrid::IsPasswordCell(int ACol, int ARow) {
+  bool password = false;
+  if (OnIsPasswordCell) OnIsPasswordCell(this, ARow, ACol, password);
+  return password;
+}
+
+AnsiString TExtStringGrid::GetCheckTrue(int ACol, int ARow) {
+  AnsiString value = "Y";
+  if (OnGetCheckTrue) OnGetCheckTrue(this, ACol, ARow, value);
+  return value;
+}
+
+AnsiString TExtStringGrid::GetCheckFalse(int ACol, int ARow) {
+  AnsiString value = "N";
+  if (OnGetCheckFalse) OnGetCheckFalse(this, ACol, ARow, value);
+  return value;
+}
+
+TEditorType TExtStringGrid::GetCellEditor(int ACol, int ARow) {
+  TEditorType editor = edNormal;
+  if (OnGetEditorType) OnGetEditorType(this, ACol, ARow, editor);
+  return editor;
+}
+
+void TExtStringGrid::GetCellAlignment(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign) {
+  if (OnGetAlignment) OnGetAlignment(this, ARow, ACol, HAlign, VAlign);
+}
+
+void TExtStringGrid::CellAlignment(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign) {
+  HAlign = taLeftJustify;
+  VAlign = vAlignment_;
+  if (AutoNumAlign) {
+    AnsiString text = GetCellText(ACol, ARow);
+    if (!text.empty() && text[0] == '=') text = GetCellTextForSort(ACol, ARow);
+    if (ClassifyNumberText(text) != 2) HAlign = taRightJustify;
+  }
+  if (const TCellProperties* props = FindCellProperties(ACol, ARow)) HAlign = props->Alignment;
+  GetCellAlignment(ACol, ARow, HAlign, VAlign);
+}
+
+void TExtStringGrid::GetGridHint(int ARow, int ACol, AnsiString& HintStr) {
+  if (OnGridHint) OnGridHint(this, ARow, ACol, HintStr);
+}
+
+void TExtStringGrid::DoEllipsClick(AnsiString& S) {
+  if (OnEllipsClick) OnEllipsClick(this, RealColIndex(Col()), Row(), S);
+}
+
+void TExtStringGrid::CellsChanged(const TRect& R) {
+  if (OnCellsChanged) OnCellsChanged(this, R);
+}
+
+void TExtStringGrid::GetCellColor(int ACol, int ARow, TGridDrawState AState, TBrush& ABrush, TFont& AFont) {
+  if (activeCellShow_) {
+    const int displCol = DisplColIndex(ACol);
+    if ((displCol == 0 && ARow == Row() && FixedCols() > 0) ||
+        (ARow == 0 && displCol == Col() && FixedRows() >= 1)) {
+      AFont.Assign(activeCellFont_);
+      ABrush.Color = activeCellColor_;
+    }
+  }
+  if (const TCellProperties* props = FindCellProperties(ACol, ARow)) {
+    if (props->BrushColor() != clNotSet) ABrush.Color = props->BrushColor();
+    if (props->FontColor != clNotSet) AFont.Color = props->FontColor;
+    if (props->FontStyle != 0) AFont.Style = props->FontStyle;
+    if (props->FontSize != 0) AFont.SetSize(props->FontSize);
+    if (!props->FontName.empty()) AFont.Name = props->FontName;
+  }
+  if (OnGetCellColor) OnGetCellColor(this, ARow, ACol, AState, ABrush, AFont);
+}
+
+// The plain look until the full cell painter takes over: fixed cells in the
+// fixed font, bands, the selection colours, the cell's own colours, and the
+// text in its alignment on one line.
+void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState AState, bool, bool, bool,
+                                   TBrush& ABrush, TFont& AFont) {
+  const int realCol = RealColIndex(ACol);
+  if (AState.Contains(gdFixed)) {
+    AFont.Assign(fixedFont_);
+    ABrush.Color = FixedColor();
+  } else if (AState.Contains(gdSelected) && showSelection_ && !AState.Contains(gdFocused)) {
+    ABrush.Color = selectionColor_;
+    AFont.Color = selectionTextColor_;
+  } else if (bands_->Active() && ARow >= FixedRows() && ARow < RowCount() - fixedFooters_) {
+    ABrush.Color = bands_->RowColor(ARow - FixedRows());
+  }
+  GetCellColor(realCol, ARow, AState, ABrush, AFont);
+}
+
+void TExtStringGrid::DrawCellContent(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect,
+                                     TGridDrawState) {
+  const int realCol = RealColIndex(ACol);
+  TAlignment hAlign;
+  TVAlignment vAlign;
+  CellAlignment(realCol, ARow, hAlign, vAlign);
+  unsigned format = DT_SINGLELINE | DT_NOPREFIX;
+  format |= hAlign == taRightJustify ? DT_RIGHT : hAlign == taCenter ? DT_CENTER : DT_LEFT;
+  format |= vAlign == vtaBottom ? DT_BOTTOM : vAlign == vtaCenter ? DT_VCENTER : DT_TOP;
+  TRect r = Rect(ARect.Left + 2, ARect.Top + 2, ARect.Right - 2, ARect.Bottom - 1);
+  ACanvas.Brush->Style = bsClear;
+  ACanvas.DrawText(GetCellText(realCol, ARow), r, format);
+  ACanvas.Brush->Style = bsSolid;
+}
