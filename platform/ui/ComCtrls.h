@@ -1,0 +1,137 @@
+#pragma once
+// The common controls: up-down buttons, progress bars and status bars.
+
+#include <memory>
+#include <vector>
+
+#include "platform/ui/StdCtrls.h"
+
+// ---- up-down ----------------------------------------------------------------------
+
+enum TUDBtnType { btNext, btPrev };
+enum TUDOrientation { udHorizontal, udVertical };
+using TUDClickEvent = std::function<void(TObject* Sender, TUDBtnType Button)>;
+using TUDChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
+
+// Two arrow buttons. A press steps once; held, it steps again after 400 ms
+// and then every 100 ms. The associated control shows the position.
+class TUpDown : public TCustomControl {
+ public:
+  explicit TUpDown(TComponent* AOwner);
+  ~TUpDown() override;
+  int Min() const { return min_; }
+  void SetMin(int v);
+  int Max() const { return max_; }
+  void SetMax(int v);
+  int Position() const { return position_; }
+  void SetPosition(int v);
+  int Increment = 1;
+  // Past one end the position goes round to the other.
+  bool Wrap = false;
+  // The Up and Down keys of the associated control step too.
+  bool ArrowKeys = true;
+  TUDOrientation Orientation() const { return orientation_; }
+  void SetOrientation(TUDOrientation o);
+  TWinControl* Associate() const { return associate_; }
+  void SetAssociate(TWinControl* c);
+  TUDClickEvent OnClick;
+  TUDChangingEvent OnChanging;
+  // Steps as a press of Button does.
+  void Step(TUDBtnType Button);
+  // The button under a client point.
+  TUDBtnType ButtonAt(TPoint p) const;
+  TRect ButtonRect(TUDBtnType Button) const;
+  void Dispatch(TMessage& Message) override;
+
+  static constexpr int kFirstRepeatMs = 400;
+  static constexpr int kRepeatMs = 100;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // A step by the user: OnChanging may refuse, then OnClick runs.
+  virtual void Click(TUDBtnType Button);
+
+ private:
+  void StopRepeat();
+  int min_ = 0, max_ = 100, position_ = 0;
+  TUDOrientation orientation_ = udVertical;
+  TWinControl* associate_ = nullptr;
+  int pressed_ = -1;  // the button held, as a TUDBtnType
+  bool repeating_ = false;
+};
+
+// ---- progress bar -------------------------------------------------------------------
+
+enum TProgressBarOrientation { pbHorizontal, pbVertical };
+
+class TProgressBar : public TCustomControl {
+ public:
+  explicit TProgressBar(TComponent* AOwner);
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  int Position() const { return position_; }
+  void SetMin(int v) { SetRange(v, std::max(v, max_)); }
+  void SetMax(int v) { SetRange(std::min(min_, v), v); }
+  void SetRange(int AMin, int AMax);
+  // Kept between Min and Max.
+  void SetPosition(int v);
+  int Step = 10;
+  void StepIt();
+  void StepBy(int Delta);
+  bool Smooth = false;
+  TProgressBarOrientation Orientation = pbHorizontal;
+  // The filled part (client coordinates).
+  TRect FilledRect() const;
+
+ protected:
+  void Paint() override;
+
+ private:
+  int min_ = 0, max_ = 100, position_ = 0;
+};
+
+// ---- status bar ----------------------------------------------------------------------
+
+enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
+enum TStatusPanelStyle { psText, psOwnerDraw };
+
+class TStatusBar;
+
+struct TStatusPanel {
+  AnsiString Text;
+  int Width = 50;
+  TAlignment Alignment = taLeftJustify;
+  TStatusPanelBevel Bevel = pbLowered;
+  TStatusPanelStyle Style = psText;
+};
+
+using TDrawPanelEvent = std::function<void(TStatusBar* StatusBar, TStatusPanel& Panel, const TRect& Rect)>;
+
+class TStatusBar : public TCustomControl {
+ public:
+  explicit TStatusBar(TComponent* AOwner);
+  // The panels; after changing them, call PanelsChanged (or use SetPanelText).
+  std::vector<TStatusPanel> Panels;
+  TStatusPanel& AddPanel(int Width, const AnsiString& Text = {});
+  void SetPanelText(int Index, const AnsiString& Text);
+  void PanelsChanged() { Invalidate(); }
+  // One panel of SimpleText over the whole bar.
+  bool SimplePanel() const { return simplePanel_; }
+  void SetSimplePanel(bool v);
+  const AnsiString& SimpleText() const { return simpleText_; }
+  void SetSimpleText(const AnsiString& s);
+  bool SizeGrip = true;
+  TDrawPanelEvent OnDrawPanel;
+  // Where panel Index lies; the last panel takes what is left.
+  TRect PanelRect(int Index) const;
+
+ protected:
+  void Paint() override;
+
+ private:
+  bool simplePanel_ = false;
+  AnsiString simpleText_;
+};
