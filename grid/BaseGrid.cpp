@@ -388,18 +388,21 @@ void TBaseGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState 
   if (TCellProperties* props = FindCellProperties(ACol, ARow)) {
     if (props->CellSpanX > 0 || props->CellSpanY > 0) props->PaintStamp = paintCount_;
   }
-  const bool fixed = CellIsFixed(ACol, ARow) || AState.Contains(gdFixed);
-  if (CellIsFixed(ACol, ARow)) AState = (AState - TGridDrawState{gdSelected}) + TGridDrawState{gdFixed};
+  const bool fixedByGrid = CellIsFixed(ACol, ARow);
+  const bool fixed = fixedByGrid || AState.Contains(gdFixed);
+  if (fixedByGrid) AState = (AState - TGridDrawState{gdSelected}) + TGridDrawState{gdFixed};
   TRect r = MergedCellRect(ACol, ARow);
 
-  // The area may reach beyond the cell the plain grid clipped to; it must
-  // still not paint over the fixed cells when it is scrolled under them.
   const int saved = canvas.SaveDC();
-  canvas.SelectClipRgn(nullptr);
-  TRect clip = GridArea();
-  if (ACol >= FixedCols()) clip.Left = std::max(clip.Left, clip.Left + FixedColsWidth());
-  if (ARow >= FixedRows()) clip.Top = std::max(clip.Top, clip.Top + FixedRowsHeight());
-  canvas.IntersectClipRect(clip);
+  if (r != ARect) {
+    // A merged area reaches beyond the cell the plain grid clipped to; it
+    // must still not paint over the fixed cells when scrolled under them.
+    canvas.SelectClipRgn(nullptr);
+    TRect clip = GridArea();
+    if (ACol >= FixedCols()) clip.Left = std::max(clip.Left, clip.Left + FixedColsWidth());
+    if (ARow >= FixedRows()) clip.Top = std::max(clip.Top, clip.Top + FixedRowsHeight());
+    canvas.IntersectClipRect(clip);
+  }
 
   canvas.Pen->Width = 1;
   canvas.Font->Assign(Font());

@@ -474,7 +474,8 @@ void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState AState, bo
   if (AState.Contains(gdFixed)) {
     AFont.Assign(fixedFont_);
     ABrush.Color = FixedColor();
-  } else if (AState.Contains(gdSelected) && showSelection_ && !AState.Contains(gdFocused)) {
+  } else if (AState.Contains(gdSelected) && showSelection_ &&
+             (!AState.Contains(gdFocused) || Options().Contains(goDrawFocusSelected))) {
     ABrush.Color = selectionColor_;
     AFont.Color = selectionTextColor_;
   } else if (bands_->Active() && ARow >= FixedRows() && ARow < RowCount() - fixedFooters_) {

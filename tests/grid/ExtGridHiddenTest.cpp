@@ -32,7 +32,9 @@ TEST_F(ExtGridHiddenTest, RealAndDisplayedIndexesStayApart) {
   };
   for (const Case& c : {Case{0, 0}, Case{2, 2}, Case{3, 6}, Case{6, 9}, Case{-1, -1}}) {
     EXPECT_EQ(g.RealRowIndex(c.displ), c.real) << c.displ;
-    if (c.displ >= 0) EXPECT_EQ(g.DisplRowIndex(c.real), c.displ) << c.real;
+    if (c.displ >= 0) {
+      EXPECT_EQ(g.DisplRowIndex(c.real), c.displ) << c.real;
+    }
   }
   EXPECT_TRUE(g.IsHiddenRow(4));
   EXPECT_FALSE(g.IsHiddenRow(6));

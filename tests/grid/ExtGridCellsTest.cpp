@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+
+#include "GridFixture.h"
+#include "grid/ExtGrid.h"
+
+namespace {
+
+class ExtGridCellsTest : public GridFormTest {
+ protected:
+  void SetUp() override {
+    GridFormTest::SetUp();
+    savedDecimal_ = DecimalSeparator;
+    savedThousand_ = ThousandSeparator;
+    DecimalSeparator = ',';
+    ThousandSeparator = '.';
+  }
+  void TearDown() override {
+    DecimalSeparator = savedDecimal_;
+    ThousandSeparator = savedThousand_;
+    GridFormTest::TearDown();
+  }
+  char savedDecimal_ = '.', savedThousand_ = ',';
+};
+
+TEST_F(ExtGridCellsTest, FloatsReadThroughTheLocaleOrRaise) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  struct Case {
+    const char* text;
+    bool ok;
+    double value;
+  };
+  const Case cases[] = {
+      {"", true, 0},
+      {"1.234,50", true, 1234.5},
+      {"-12,5", true, -12.5},
+      {"(3,25)", true, -3.25},
+      {"abc", false, 0},
+      {"12,5abc", true, 12.5},
+      {"   ", true, 0},
+      {"7", true, 7},
+      {"€ 1.000,00", true, 1000},
+  };
+  for (const Case& c : cases) {
+    g.SetCellText(1, 1, c.text);
+    if (c.ok) {
+      EXPECT_DOUBLE_EQ(g.GetCellFloat(1, 1), c.value) << c.text;
+    } else {
+      try {
+        g.GetCellFloat(1, 1);
+        ADD_FAILURE() << c.text;
+      } catch (const EExtGridError& e) {
+        EXPECT_STREQ(e.what(), "Cell does not contain a float value");
+      }
+    }
+  }
+  g.SetCellFloat(1, 1, 1234.567);
+  EXPECT_EQ(g.GetCellText(1, 1), "1234,57");
+  g.FloatFormat = "%.3f";
+  g.SetCellFloat(1, 1, -2.5);
+  EXPECT_EQ(g.GetCellText(1, 1), "-2,500");
+}
+
+TEST_F(ExtGridCellsTest, IntegersAreTakenAsWritten) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  struct Case {
+    const char* text;
+    bool ok;
+    int value;
+  };
+  for (const Case& c : {Case{"", true, 0}, Case{"42", true, 42}, Case{"-7", true, -7}, Case{" 12", false, 0},
+                        Case{"12 ", false, 0}, Case{"1,5", false, 0}, Case{"x", false, 0}}) {
+    g.SetCellText(2, 2, c.text);
+    if (c.ok)
+      EXPECT_EQ(g.GetCellInteger(2, 2), c.value) << c.text;
+    else
+      EXPECT_THROW(g.GetCellInteger(2, 2), EExtGridError) << c.text;
+  }
+  g.SetCellInteger(2, 2, -15);
+  EXPECT_EQ(g.GetCellText(2, 2), "-15");
+}
+
+TEST_F(ExtGridCellsTest, DatesUseTheShortFormatAndMayHideZero) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  const AnsiString savedFormat = ShortDateFormat;
+  const char savedSeparator = DateSeparator;
+  ShortDateFormat = "dd/mm/yyyy";
+  DateSeparator = '/';
+  g.SetCellDate(1, 1, EncodeDate(2026, 12, 6));
+  EXPECT_EQ(g.GetCellText(1, 1), "06/12/2026");
+  g.ShowZeroDates = false;
+  g.SetCellDate(1, 1, 0);
+  EXPECT_EQ(g.GetCellText(1, 1), "");
+  ShortDateFormat = savedFormat;
+  DateSeparator = savedSeparator;
+}
+
+TEST_F(ExtGridCellsTest, MergedCellsReadValuesThroughTheirBase) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  g.MergeCells(1, 1, 2, 2);
+  g.SetCellFloat(2, 2, 3.5);
+  EXPECT_EQ(g.GetCellDirect(1, 1), "3,50");
+  EXPECT_DOUBLE_EQ(g.GetCellFloat(1, 2), 3.5);
+}
+
+TEST_F(ExtGridCellsTest, CheckBoxesAndRadiosToggle) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  g.AddCheckBox(1, 1, false, false);
+  g.AddCheckBox(2, 1, true, true);  // data check box: its text is the state
+  bool state = true;
+  ASSERT_TRUE(g.GetCheckBoxState(1, 1, state));
+  EXPECT_FALSE(state);
+  ASSERT_TRUE(g.GetCheckBoxState(2, 1, state));
+  EXPECT_TRUE(state);
+  EXPECT_EQ(g.GetCellText(2, 1), "Y");
+  EXPECT_TRUE(g.ToggleCheckBox(2, 1, false));
+  EXPECT_EQ(g.GetCellText(2, 1), "N");
+  EXPECT_TRUE(g.ToggleCheckBox(1, 1, false));
+  ASSERT_TRUE(g.GetCheckBoxState(1, 1, state));
+  EXPECT_TRUE(state);
+  g.OnCanEditCell = [](TObject*, int, int, bool& can) { can = false; };
+  EXPECT_FALSE(g.ToggleCheckBox(1, 1, true));
+  g.OnCanEditCell = nullptr;
+  EXPECT_FALSE(g.GetCheckBoxState(3, 3, state));  // no graphic
+  EXPECT_EQ(g.GetCellType(3, 3), ctEmpty);
+  EXPECT_TRUE(g.HasCheckBox(2, 1));
+  EXPECT_EQ(g.GetCellGraphicSize(1, 1), (TPoint{15, 15}));
+
+  TStringList choices;
+  choices.Add("a");
+  choices.Add("b");
+  choices.Add("c");
+  g.AddRadio(1, 2, false, choices, -1);  // a data radio: the text is the choice
+  g.SetCellText(1, 2, "c");
+  EXPECT_TRUE(g.ToggleRadio(1, 2, false));
+  EXPECT_EQ(g.GetCellText(1, 2), "a");
+  g.AddRadio(2, 2, true, choices, 1);
+  EXPECT_TRUE(g.ToggleRadio(2, 2, false));
+  int idx = -1;
+  EXPECT_TRUE(g.GetRadioIdx(2, 2, idx));
+  EXPECT_EQ(idx, 2);
+  EXPECT_EQ(g.GetCellText(2, 2), "c");
+  EXPECT_TRUE(g.HasCheckBoxOrRadio(2, 2));
+  EXPECT_TRUE(g.RemoveCellGraphic(2, 2));
+  EXPECT_FALSE(g.RemoveCellGraphic(2, 2));
+}
+
+TEST_F(ExtGridCellsTest, AGraphicLeavesTheCellTextAsItWas) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  g.SetCellText(1, 1, "text");
+  g.AddComment(1, 1, "note");
+  g.AddComment(2, 2, "empty cell");
+  EXPECT_EQ(g.GetCellText(1, 1), "text");
+  EXPECT_EQ(g.GetCellText(2, 2), "");
+  AnsiString comment;
+  EXPECT_TRUE(g.IsComment(2, 2, comment));
+  EXPECT_EQ(comment, "empty cell");
+  int from = -1, len = -1;
+  g.GetCellError(3, 3, from, len);
+  EXPECT_EQ(from, 0);
+  EXPECT_EQ(len, 0);
+}
+
+TEST_F(ExtGridCellsTest, SelectionListsCheckTheirIndexAndGrowOnDemand) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 6);
+  EXPECT_FALSE(g.RowSelect(5));
+  EXPECT_EQ(g.RowSelectCount(), 6);
+  try {
+    g.RowSelect(6);
+    ADD_FAILURE();
+  } catch (const EExtGridError& e) {
+    EXPECT_STREQ(e.what(), "Invalid row accessed");
+  }
+  try {
+    g.SetColSelect(-1, true);
+    ADD_FAILURE();
+  } catch (const EExtGridError& e) {
+    EXPECT_STREQ(e.what(), "Invalid column accessed");
+  }
+  g.SetSelection({1, 2, 2, 3});
+  g.SetRowSelect(5, true);
+  g.SelectToRowSelect(false);
+  EXPECT_TRUE(g.RowSelect(2));
+  EXPECT_TRUE(g.RowSelect(3));
+  EXPECT_TRUE(g.RowSelect(5));
+  g.SelectToRowSelect(true);
+  EXPECT_FALSE(g.RowSelect(5));
+  g.SelectToColSelect(true);
+  EXPECT_TRUE(g.ColSelect(1));
+  EXPECT_FALSE(g.ColSelect(3));
+  g.ClearRowSelect();
+  g.ClearColSelect();
+  EXPECT_FALSE(g.RowSelect(2));
+  EXPECT_FALSE(g.ColSelect(1));
+}
+
+TEST_F(ExtGridCellsTest, FilterHidesFailingRowsAndRestoresThemInOrder) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 8);
+  const char* names[] = {"name", "alpha", "beta", "gamma", "alpaca", "delta", "alps", "omega"};
+  for (int r = 0; r < 8; ++r) g.SetCellText(1, r, names[r]);
+  TFilterData& f = g.Filter().Add();
+  f.Column = 1;
+  f.Condition = "al*";
+  std::vector<int> progress;
+  g.OnFilterProgress = [&](TObject*, SmallInt p) { progress.push_back(p); };
+  g.SetFilterActive(true);
+  ASSERT_EQ(g.RowCount(), 4);
+  EXPECT_EQ(g.GetCellText(1, 1), "alpha");
+  EXPECT_EQ(g.GetCellText(1, 2), "alpaca");
+  EXPECT_EQ(g.GetCellText(1, 3), "alps");
+  ASSERT_FALSE(progress.empty());
+  EXPECT_EQ(progress.back(), 100);
+  g.SetFilterActive(false);
+  ASSERT_EQ(g.RowCount(), 8);
+  for (int r = 0; r < 8; ++r) EXPECT_EQ(g.GetCellText(1, r), names[r]);
+}
+
+TEST_F(ExtGridCellsTest, FilteringAwayEveryRowLeavesOneEmptyRow) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 5);
+  for (int r = 1; r < 5; ++r) g.SetCellText(1, r, "x" + std::to_string(r));
+  TFilterData& f = g.Filter().Add();
+  f.Column = 1;
+  f.Condition = "nothing";
+  g.SetFilterActive(true);
+  EXPECT_EQ(g.RowCount(), 2);
+  EXPECT_EQ(g.FixedRows(), 1);
+  EXPECT_EQ(g.GetCellText(1, 1), "");
+  g.SetFilterActive(false);
+  ASSERT_EQ(g.RowCount(), 5);
+  EXPECT_EQ(g.FixedRows(), 1);
+  for (int r = 1; r < 5; ++r) EXPECT_EQ(g.GetCellText(1, r), "x" + std::to_string(r));
+}
+
+TEST_F(ExtGridCellsTest, APlaceholderRowWithTextIsKeptWhenTheFilterGoesOff) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  g.SetCellText(1, 1, "a");
+  g.SetCellText(1, 2, "b");
+  TFilterData& f = g.Filter().Add();
+  f.Column = 1;
+  f.Condition = "z";
+  g.SetFilterActive(true);
+  g.SetCellText(1, 1, "typed");  // the user wrote into the placeholder
+  g.SetFilterActive(false);
+  ASSERT_EQ(g.RowCount(), 4);
+  EXPECT_EQ(g.GetCellText(1, 1), "a");
+  EXPECT_EQ(g.GetCellText(1, 2), "b");
+  EXPECT_EQ(g.GetCellText(1, 3), "typed");
+}
+
+TEST_F(ExtGridCellsTest, HeadersAreWrittenIntoTheFixedCells) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  TStringList heads;
+  heads.Add("Α/Α"_a);
+  heads.Add("two\\nlines");
+  g.SetColumnHeaders(heads);
+  EXPECT_EQ(g.GetCellText(0, 0), "Α/Α"_a);
+  EXPECT_EQ(g.GetCellText(1, 0), "two\rlines");
+  g.RowHeaders().Add("r0");
+  g.RowHeaders().Add("r1");
+  EXPECT_EQ(g.GetCellText(0, 1), "r1");
+}
+
+TEST_F(ExtGridCellsTest, EditingRulesFollowOptionsMergesAndEvents) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  EXPECT_FALSE(g.CellEditable(1, 1));
+  g.SetOptions(g.Options() + TGridOptions{goEditing});
+  EXPECT_TRUE(g.CellEditable(1, 1));
+  EXPECT_FALSE(g.CellEditable(0, 1));  // fixed
+  g.MergeCells(1, 1, 2, 1);
+  EXPECT_FALSE(g.CellEditable(2, 1));  // covered
+  std::vector<std::pair<int, int>> asked;
+  g.OnCanEditCell = [&](TObject*, int row, int col, bool& can) {
+    asked.emplace_back(col, row);
+    can = false;
+  };
+  EXPECT_FALSE(g.CellEditable(1, 1));
+  EXPECT_FALSE(g.CanEditCell(2, 1));
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[1], std::make_pair(1, 1));  // asked for the base cell
+  g.FixedRowAlways = true;
+  bool fixed = false;
+  g.IsFixedCell(2, 2, fixed);
+  EXPECT_FALSE(fixed);
+  g.OnIsFixedCell = [](TObject*, int row, int, bool& f) { f = row == 3; };
+  fixed = false;
+  g.IsFixedCell(2, 3, fixed);
+  EXPECT_TRUE(fixed);
+}
+
+TEST_F(ExtGridCellsTest, AlignmentComesFromNumbersPropertiesAndTheEvent) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  g.SetCellText(1, 1, "12,5");
+  g.SetCellText(2, 1, "text");
+  TAlignment h;
+  TVAlignment v;
+  g.CellAlignment(1, 1, h, v);
+  EXPECT_EQ(h, taLeftJustify);
+  g.AutoNumAlign = true;
+  g.CellAlignment(1, 1, h, v);
+  EXPECT_EQ(h, taRightJustify);
+  g.CellAlignment(2, 1, h, v);
+  EXPECT_EQ(h, taLeftJustify);
+  g.GetCellProperties(1, 1)->Alignment = taCenter;
+  g.CellAlignment(1, 1, h, v);
+  EXPECT_EQ(h, taCenter);
+  g.OnGetAlignment = [](TObject*, int, int, TAlignment& ha, TVAlignment& va) {
+    ha = taRightJustify;
+    va = vtaBottom;
+  };
+  g.CellAlignment(2, 1, h, v);
+  EXPECT_EQ(h, taRightJustify);
+  EXPECT_EQ(v, vtaBottom);
+}
+
+}  // namespace

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "GridFixture.h"
+#include "grid/ExtGrid.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Registry.h"
+
+namespace {
+
+class ExtGridCreateTest : public GridFormTest {
+ protected:
+  void SetUp() override {
+    GridFormTest::SetUp();
+    folder_ = std::filesystem::temp_directory_path() / ("extgrid_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder_);
+    SetRegistryStoreRoot((folder_ / "registry").string());
+  }
+  void TearDown() override {
+    GridFormTest::TearDown();
+    SetRegistryStoreRoot("");
+    std::filesystem::remove_all(folder_);
+  }
+  std::filesystem::path folder_;
+};
+
+TEST_F(ExtGridCreateTest, ANewGridHasTheDocumentedDefaults) {
+  auto& g = MakeGrid<TExtStringGrid>(5, 5);
+  const TNavigation& n = g.Navigation();
+  EXPECT_TRUE(n.AllowClipboardRowGrow && n.AllowClipboardColGrow && n.CopyHTMLTagsToClipboard &&
+              n.EditSelectAll);
+  EXPECT_FALSE(n.AllowInsertRow || n.AllowDeleteRow || n.AlwaysEdit || n.AdvanceOnEnter || n.AdvanceInsert ||
+               n.AutoGotoWhenSorted || n.AllowClipboardAlways || n.TabToNextAtEnd || n.MoveRowOnSort);
+  EXPECT_EQ(n.AdvanceDirection, adLeftRight);
+  EXPECT_EQ(g.ColumnSize().StretchColumn, -1);
+  EXPECT_EQ(g.ColumnSize().Location, clRegistry);
+  EXPECT_EQ(g.DefaultRowHeight(), 21);
+  EXPECT_EQ(g.Font().Name, "Tahoma");
+  EXPECT_EQ(g.FixedFont().Name, "Tahoma");
+  EXPECT_EQ(g.ActiveCellFont().Style, static_cast<TFontStyles>(fsBold));
+  EXPECT_EQ(g.ActiveCellColor(), 0x808080);
+  EXPECT_EQ(g.FloatFormat, "%.2f");
+  EXPECT_EQ(g.Look(), glSoft);
+  EXPECT_TRUE(g.EnableHTML);
+  EXPECT_TRUE(g.ShowSelection());
+  EXPECT_FALSE(g.FilterActive());
+  EXPECT_EQ(g.SortSettings().IndexColor, clYellow);
+  EXPECT_TRUE(g.SortSettings().Full);
+  EXPECT_TRUE(g.SortSettings().AutoFormat);
+  EXPECT_EQ(g.ControlLook().CheckSize(), 15);
+  EXPECT_EQ(g.ControlLook().RadioSize(), 10);
+  EXPECT_EQ(g.Bands().Period(), 2);
+  EXPECT_EQ(g.FloatingFooter().Color(), clBtnFace);
+  EXPECT_TRUE(g.DragDropSettings().OleAcceptFiles && g.DragDropSettings().OleAcceptText);
+  EXPECT_EQ(g.PrintSettings().DateFormat, "dd/mm/yyyy");
+  EXPECT_EQ(g.PrintSettings().PageNumSep, "/");
+  EXPECT_EQ(g.HTMLSettings().Width, 100);
+  EXPECT_EQ(g.GetCheckTrue(1, 1), "Y");
+  EXPECT_EQ(g.GetCheckFalse(1, 1), "N");
+  EXPECT_TRUE(g.ControlStyle.Contains(csAcceptsControls));
+}
+
+TEST_F(ExtGridCreateTest, OptionSettersKeepTheirRules) {
+  auto& g = MakeGrid<TExtStringGrid>(5, 5);
+  g.SetFixedRows(2);
+  g.SortSettings().SetRow(2);
+  EXPECT_EQ(g.SortSettings().Row(), 2);
+  try {
+    g.SortSettings().SetRow(3);
+    ADD_FAILURE();
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "Sort row should be smaller than number of fixed rows");
+  }
+  EXPECT_EQ(g.SortSettings().Row(), 2);
+  g.Bands().SetPrimaryLength(3);
+  EXPECT_EQ(g.Bands().Period(), 4);
+  g.Bands().SetSecondaryLength(2);
+  EXPECT_EQ(g.Bands().Period(), 5);
+  g.Bands().SetPrimaryLength(0);
+  g.Bands().SetSecondaryLength(0);
+  EXPECT_EQ(g.Bands().RowColor(7), g.Bands().PrimaryColor());  // no division by a zero period
+  // Run time: the disjunct selections are independent.
+  g.MouseActions().SetDisjunctRowSelect(true);
+  g.MouseActions().SetDisjunctColSelect(true);
+  EXPECT_TRUE(g.MouseActions().DisjunctRowSelect());
+  EXPECT_TRUE(g.MouseActions().DisjunctColSelect());
+  // Bitmaps are copied.
+  {
+    TBitmap glyph(4, 3);
+    g.SortSettings().SetUpGlyph(glyph);
+  }
+  EXPECT_EQ(g.SortSettings().UpGlyph().Width(), 4);
+}
+
+TEST_F(ExtGridCreateTest, ColumnWidthsGoToAnIniFileAndComeBack) {
+  const std::string ini = (folder_ / "grid.ini").string();
+  {
+    auto& g = MakeGrid<TExtStringGrid>(4, 3);
+    g.ColumnSize().Save = true;
+    g.ColumnSize().Location = clIniFile;
+    g.ColumnSize().Key = ini;
+    g.ColumnSize().Section = "Offers";
+    for (int c = 0; c < 4; ++c) g.SetColWidths(c, 30 + 10 * c);
+    form.reset();  // the grid saves as it goes
+  }
+  TIniFile file(ini);
+  for (int c = 0; c < 4; ++c)
+    EXPECT_EQ(file.ReadInteger("Offers", "Col" + std::to_string(c), -1), 30 + 10 * c);
+  auto& g = MakeGrid<TExtStringGrid>(4, 3);
+  g.ColumnSize().Location = clIniFile;
+  g.ColumnSize().Key = ini;
+  g.ColumnSize().Section = "Offers";
+  g.LoadColumnSizes();
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(g.ColWidths(c), 30 + 10 * c);
+}
+
+TEST_F(ExtGridCreateTest, ColumnWidthsGoToTheRegistryAndNotWithoutAKey) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  g.ColumnSize().Key = "Software\\Tender\\Grid";
+  g.ColumnSize().Section = "Budget";
+  g.SetColWidths(1, 0);  // the budget hides columns with width 0
+  g.SetColWidths(2, 77);
+  g.SaveColumnSizes();
+  TRegistryIniFile reg("Software\\Tender\\Grid");
+  EXPECT_EQ(reg.ReadInteger("Budget", "Col1", -1), 0);
+  EXPECT_EQ(reg.ReadInteger("Budget", "Col2", -1), 77);
+  g.SetColWidths(1, 50);
+  g.SetColWidths(2, 50);
+  g.LoadColumnSizes();
+  EXPECT_EQ(g.ColWidths(1), 0);
+  EXPECT_EQ(g.ColWidths(2), 77);
+  // Without a section nothing is read or written.
+  g.ColumnSize().Section = "";
+  g.SetColWidths(2, 10);
+  g.SaveColumnSizes();
+  g.ColumnSize().Section = "Budget";
+  g.LoadColumnSizes();
+  EXPECT_EQ(g.ColWidths(2), 77);
+}
+
+TEST_F(ExtGridCreateTest, AFailingStoreDoesNotStopTheGridFromGoing) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  g.ColumnSize().Save = true;
+  g.ColumnSize().Location = clIniFile;
+  g.ColumnSize().Key = (folder_ / "no" / "such" / "folder" / "x.ini").string();
+  g.ColumnSize().Section = "S";
+  EXPECT_NO_THROW(form.reset());
+}
+
+TEST_F(ExtGridCreateTest, TheWindowTimerTicksEvery500ms) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  const int before = g.TimerTicks();
+  backend->Advance(1500);
+  EXPECT_EQ(g.TimerTicks() - before, 3);
+}
+
+TEST_F(ExtGridCreateTest, IntegralHeightRoundsToWholeRows) {
+  auto& g = MakeGrid<TExtStringGrid>(30, 30, 200, 200);
+  g.IntegralHeight = true;
+  g.SetBounds(0, 0, 200, 100);  // columns do not all fit
+  EXPECT_EQ(g.Height(), 100 - 100 % 21 - 1);
+}
+
+TEST_F(ExtGridCreateTest, UpdateBracketsNestAndNeverGoBelowZero) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  g.BeginUpdate();
+  g.BeginUpdate();
+  g.EndUpdate();
+  EXPECT_EQ(g.UpdateCount(), 1);
+  g.EndUpdate();
+  g.EndUpdate();
+  EXPECT_EQ(g.UpdateCount(), 0);
+}
+
+TEST_F(ExtGridCreateTest, RowCountSetsTheDisplayTextLimit) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  g.SetCellText(1, 2, "v");
+  g.OnGetDisplText = [](TObject*, int, int, AnsiString& v) { v += "!"; };
+  g.SetRowCount(5);
+  EXPECT_EQ(g.GetCellText(1, 2), "v!");
+  g.FixedRowAlways = true;
+  g.SetFixedRows(0);
+  g.SetRowCount(4);
+  EXPECT_EQ(g.FixedRows(), 1);
+}
+
+TEST_F(ExtGridCreateTest, GridsOfTheApplicationsShapesForReview) {
+  struct Shape {
+    const char* file;
+    int cols, rows, width, height;
+  };
+  const Shape shapes[] = {
+      {"grid_offers_501x5.png", 5, 501, 560, 260},
+      {"grid_budget_2500x14.png", 14, 2500, 760, 300},
+      {"grid_search_101x20000.png", 101, 20000, 760, 300},
+  };
+  for (const Shape& s : shapes) {
+    auto& g = MakeGrid<TExtStringGrid>(s.cols, s.rows, s.width, s.height);
+    g.Bands().SetActive(s.cols == 5);
+    for (int c = 1; c < s.cols; ++c) g.SetCellText(c, 0, "Στήλη "_a + std::to_string(c));
+    for (int r = 1; r < 40; ++r) {
+      g.SetCellText(0, r, std::to_string(r));
+      for (int c = 1; c < s.cols; ++c) g.SetCellFloat(c, r, r * 1.5 + c);
+    }
+    if (s.cols == 14) {
+      for (int c : {3, 5, 9}) g.SetColWidths(c, 0);  // columns of width 0
+      g.SetCellText(1, 1, "Χωματουργικά"_a);
+      g.MergeCells(1, 2, 2, 1);
+      g.SetCellText(1, 2, "Συγχωνευμένο κελί"_a);
+      g.GetCellProperties(2, 3)->SetBrushColor(clYellow);
+    }
+    g.SetSelection({2, 3, 3, 4});
+    Application->ProcessMessages();
+    backend->SaveWindowPng(*form, s.file);
+  }
+  SUCCEED();
+}
+
+}  // namespace
