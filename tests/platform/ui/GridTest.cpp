@@ -246,7 +246,7 @@ TEST_F(GridTest, DraggingARowHeaderMovesTheRowWithItsCells) {
     movedFrom = from;
     movedTo = to;
   };
-  for (int r = 1; r < 6; ++r) g.SetCells(1, r, "r" + std::to_string(r));
+  for (int r = 1; r < 6; ++r) g.SetCells(1, r, AnsiString("r").append(std::to_string(r)));
   g.SetRowHeights(2, 40);
   const TPoint from = Middle(0, 2), to = Middle(0, 4);
   backend->PressMouse(g, from.X, from.Y);
