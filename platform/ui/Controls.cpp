@@ -495,11 +495,11 @@ void TWinControl::RemoveControl(TControl* c) {
   if (TCustomForm* form = GetParentForm()) form->ControlGoing(c);
   ui::ForgetControl(c);
   std::erase(controls_, c);
-  if (c->IsWindowed()) {
-    auto* w = static_cast<TWinControl*>(c);
-    std::erase(tabList_, w);
-    w->DestroyHandle();  // a window lives only inside its parent
-  }
+  // A windowed child that is being destroyed no longer answers IsWindowed
+  // (its TWinControl part is gone): it leaves the tab list by identity.
+  std::erase_if(tabList_, [c](TWinControl* w) { return static_cast<TControl*>(w) == c; });
+  if (c->IsWindowed())
+    static_cast<TWinControl*>(c)->DestroyHandle();  // a window lives only inside its parent
   c->parent_ = nullptr;
   if (c->align_ != alNone) Realign();
 }
