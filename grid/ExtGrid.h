@@ -657,6 +657,25 @@ class TExtStringGrid : public TBaseGrid {
   void GetCellColors(int ACol, int ARow, TGridDrawState AState, bool Printing, bool Option1, bool Option2,
                      TBrush& ABrush, TFont& AFont) override;
 
+  // ---- moving about ----
+  // Moves the cursor to the next (previous) editable cell, by rows or by
+  // columns as Navigation says; a grid with no editable cell is walked
+  // once round and the cursor stays. True when it moved.
+  bool AdvanceCell(int ACol, int ARow, bool Forward, bool ShowEditorAfter, bool Force);
+  // Brings the cell into view, centring it when it lay outside.
+  void ScrollInView(int ACol, int ARow);
+  // Inserts a row at ARow and reports it; removes a row unless it is the
+  // only data row, and reports it.
+  virtual void DoInsertRow(int ARow);
+  virtual void DoDeleteRow(int ARow);
+
+  // ---- footer ----
+  // The sums, averages, counts, minima and maxima of the footer row's
+  // cells, as each cell's footer calculation says; -1 for every column.
+  virtual void CalcFooter(int ACol);
+  void RecalcFooter(int ACol) { CalcFooter(ACol); }
+  void RecalcAllFooters() { CalcFooter(-1); }
+
   // ---- disjunct selection ----
   bool RowSelect(int ARow);
   void SetRowSelect(int ARow, bool Value);
@@ -782,6 +801,7 @@ class TExtStringGrid : public TBaseGrid {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs) override;
   TGridCoord CellStoreLimit() const override;
+  bool SelectCell(int ACol, int ARow) override;
   // What the 500 ms timer does each tick; the hover and blinking code
   // fills it.
   virtual void TimerTick() { ++timerTicks_; }
@@ -865,4 +885,5 @@ class TExtStringGrid : public TBaseGrid {
   int formWidth_ = 0, formHeight_ = 0;
   std::vector<int> sizingWidths_;
   int timerTicks_ = 0;
+  bool advancing_ = false;  // AdvanceCell fires the cell-changing event itself
 };
