@@ -135,3 +135,123 @@ class TStatusBar : public TCustomControl {
   bool simplePanel_ = false;
   AnsiString simpleText_;
 };
+
+// ---- date and time picker ----------------------------------------------------------
+
+enum TDateTimeKind { dtkDate, dtkTime };
+enum TDTDateMode { dmComboBox, dmUpDown };
+enum TDTDateFormat { dfShort, dfLong };
+
+class TDateTimePicker;
+
+// The month calendar that drops down from a date picker.
+class TCalendarWindow : public TPopupWindow {
+ public:
+  explicit TCalendarWindow(TDateTimePicker& picker);
+  // The month shown and the day marked.
+  TDateTime Marked() const { return marked_; }
+  void SetMarked(TDateTime day);
+  // The day drawn at a client point; false outside the days.
+  bool DayAt(TPoint p, TDateTime& day) const;
+  // Where the day lies (it must be in the month shown).
+  TRect DayRect(TDateTime day) const;
+  TRect PrevMonthRect() const;
+  TRect NextMonthRect() const;
+  static TSize PreferredSize();
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+ private:
+  // The first cell of the grid: the Monday on or before the 1st.
+  TDateTime GridStart() const;
+  TDateTimePicker& picker_;
+  TDateTime marked_ = 0;
+};
+
+class TDateTimePicker : public TCustomControl {
+ public:
+  explicit TDateTimePicker(TComponent* AOwner);
+  ~TDateTimePicker() override;
+
+  TDateTimeKind Kind() const { return kind_; }
+  void SetKind(TDateTimeKind k);
+  TDTDateMode DateMode() const { return dateMode_; }
+  void SetDateMode(TDTDateMode m);
+  TDTDateFormat DateFormat() const { return dateFormat_; }
+  void SetDateFormat(TDTDateFormat f);
+  // The whole value; Date keeps the time and Time the date.
+  TDateTime DateTime() const { return value_; }
+  void SetDateTime(TDateTime v);
+  TDateTime Date() const;
+  void SetDate(TDateTime d);
+  TDateTime Time() const;
+  void SetTime(TDateTime t);
+  // A check box before the value; unchecked, the value is shown grey.
+  bool ShowCheckbox() const { return showCheckbox_; }
+  void SetShowCheckbox(bool v);
+  bool Checked() const { return checked_; }
+  void SetChecked(bool v);
+  // 0: no bound.
+  TDateTime MinDate = 0;
+  TDateTime MaxDate = 0;
+  TNotifyEvent OnChange;
+  TNotifyEvent OnDropDown;
+  TNotifyEvent OnCloseUp;
+
+  bool DroppedDown() const { return calendar_ && calendar_->Visible(); }
+  void SetDroppedDown(bool v);
+  TCalendarWindow* Calendar() const { return calendar_; }
+  // The text shown, field by field.
+  AnsiString Text() const;
+  // The field the keys change (0 the first).
+  int SelectedField() const { return selected_; }
+  int FieldCount() const { return static_cast<int>(fields_.size()); }
+  TRect ButtonRect() const;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DoExit() override;
+  virtual void Change();
+  void BoundsChanged() override;
+
+ private:
+  friend class TCalendarWindow;
+  enum class Part { Day, Month, Year, Hour, Minute, Second, Literal };
+  struct Field {
+    Part part;
+    int width;  // digits shown at least (2 for "dd"), 4 for "yyyy"
+    AnsiString literal;
+  };
+  void BuildFields();
+  int FieldValue(Part part) const;
+  int FieldMin(Part part) const;
+  int FieldMax(Part part) const;
+  // Sets one part, keeping the day within its month and the value within
+  // MinDate and MaxDate; runs OnChange when the value changed.
+  void SetPart(Part part, int value);
+  void ChangeValue(TDateTime v);
+  void StepField(int delta);
+  void MoveField(int direction);
+  // Field rectangles as laid out in the last paint or measure.
+  std::vector<TRect> FieldRects();
+  TRect TextArea() const;
+
+  TDateTimeKind kind_ = dtkDate;
+  TDTDateMode dateMode_ = dmComboBox;
+  TDTDateFormat dateFormat_ = dfShort;
+  TDateTime value_;
+  bool showCheckbox_ = false;
+  bool checked_ = true;
+  std::vector<Field> fields_;
+  int selected_ = 0;
+  AnsiString typed_;
+  TCalendarWindow* calendar_ = nullptr;
+  TUpDown* upDown_ = nullptr;
+};
