@@ -142,6 +142,23 @@ void TDateTimePicker::BuildFields() {
   const AnsiString format = kind_ == dtkTime ? LongTimeFormat : ShortDateFormat;
   size_t i = 0;
   while (i < format.size()) {
+    // The picker shows hours from 0 to 23: a morning/afternoon designator
+    // of the format is left out with the blank before it.
+    bool designator = false;
+    for (const char* token : {"am/pm", "ampm", "a/p"}) {
+      const size_t n = std::char_traits<char>::length(token);
+      if (AnsiCompareText(format.substr(i, n), token) == 0) {
+        if (!fields_.empty() && fields_.back().part == Part::Literal) {
+          AnsiString& text = fields_.back().literal;
+          while (!text.empty() && text.back() == ' ') text.pop_back();
+          if (text.empty()) fields_.pop_back();
+        }
+        i += n;
+        designator = true;
+        break;
+      }
+    }
+    if (designator) continue;
     const char ch = static_cast<char>(std::tolower(static_cast<unsigned char>(format[i])));
     size_t run = 1;
     while (i + run < format.size() && std::tolower(static_cast<unsigned char>(format[i + run])) == ch) ++run;

@@ -102,6 +102,15 @@ TEST_F(DateTimePickerTest, TimeKindTypesAndStepsWithItsUpDownButtons) {
   EXPECT_EQ(picker->Date(), EncodeDate(2026, 1, 31));
 }
 
+TEST_F(DateTimePickerTest, TimeFormatsWithADesignatorShowTwentyFourHours) {
+  LongTimeFormat = "h:nn:ss AMPM";
+  MakePicker(dtkTime);
+  EXPECT_EQ(picker->Text(), "9:05:00");
+  picker->SetTime(EncodeTime(21, 30, 0, 0));
+  EXPECT_EQ(picker->Text(), "21:30:00");
+  EXPECT_EQ(picker->FieldCount(), 5);
+}
+
 TEST_F(DateTimePickerTest, CheckBoxGreysTheValueAndSpaceTogglesIt) {
   MakePicker();
   picker->SetShowCheckbox(true);
