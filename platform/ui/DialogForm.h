@@ -12,9 +12,8 @@
 namespace dialogs {
 
 // The one-line choosers of the dialogs (filters, printers, papers,
-// colours): Items, ItemIndex and OnClick when the choice changes. A list
-// box one line high until the standard controls have a drop-down list.
-using TChooser = TListBox;
+// colours): drop-down lists; OnClick runs when the user chose a line.
+using TChooser = TComboBox;
 
 class TDialogForm : public TForm {
  public:
@@ -42,7 +41,9 @@ class TDialogForm : public TForm {
     return c;
   }
   TChooser* AddChooser(int x, int y, int w, TWinControl* parent = nullptr) {
-    return Add<TChooser>(x, y, w, 13, parent);
+    auto* chooser = Add<TChooser>(x, y, w, 12, parent);
+    chooser->SetStyle(csDropDownList);
+    return chooser;
   }
   // A push button that ends the dialog with Result.
   TButton* AddButton(const char* utf8Caption, TModalResult result, int x, int y, int w = 50, int h = 14);

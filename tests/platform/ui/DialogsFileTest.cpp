@@ -65,7 +65,7 @@ TEST_F(FileDialogTest, OpenListsTheFilterAndTakesTheTypedFile) {
   backend->ExpectModal("Ανοιγμα"_a, [&](TCustomForm& f) {
     EXPECT_EQ(Lines(*Named<TListBox>(f, "FileList")), (std::vector<AnsiString>{"alpha.ddn", "Έργο.ddn"_a}));
     EXPECT_EQ(Lines(*Named<TListBox>(f, "FolderList")), (std::vector<AnsiString>{"..", "Φάκελος"_a}));
-    EXPECT_EQ(Lines(*Named<TListBox>(f, "FilterList")).size(), 2u);
+    EXPECT_EQ(Named<TComboBox>(f, "FilterList")->Items()->Count(), 2);
     EXPECT_EQ(Named<TLabel>(f, "FolderName")->Caption(), dir);
     EXPECT_TRUE(NameEdit(f).Focused());
     if (const char* out = std::getenv("DIM_DIALOG_PNG"))
@@ -85,7 +85,10 @@ TEST_F(FileDialogTest, ChoosingAnotherFilterAndDoubleClickingAFile) {
   open.InitialDir = dir;
   open.Options << ofNoChangeDir;
   backend->ExpectModal("", [&](TCustomForm& f) {
-    ClickLine(*Named<TListBox>(f, "FilterList"), 1);
+    auto* filters = Named<TComboBox>(f, "FilterList");
+    filters->SetFocus();
+    backend->PressKey(VK_DOWN);  // the next filter, chosen by the keyboard
+    EXPECT_EQ(filters->ItemIndex(), 1);
     TListBox& files = *Named<TListBox>(f, "FileList");
     ASSERT_EQ(Lines(files), std::vector<AnsiString>{"old.ddt"});
     ClickLine(files, 0);

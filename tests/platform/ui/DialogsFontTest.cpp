@@ -47,7 +47,7 @@ TEST_F(FontDialogTest, StartsFromTheFontAndGivesItBackUnchanged) {
     EXPECT_EQ(Named<TEdit>(f, "FaceEdit").Text(), "Times New Roman");
     EXPECT_EQ(Named<TEdit>(f, "StyleEdit").Text(), "Έντονα"_a);
     EXPECT_EQ(Named<TEdit>(f, "SizeEdit").Text(), "12");
-    EXPECT_EQ(Named<TListBox>(f, "ColorList").ItemIndex(), 0);
+    EXPECT_EQ(Named<TComboBox>(f, "ColorList").ItemIndex(), 0);
     if (const char* out = std::getenv("DIM_DIALOG_PNG"))
       backend->SaveWindowPng(f, std::string(out) + "/font.png");
     backend->PressKey(VK_RETURN);
@@ -65,7 +65,7 @@ TEST_F(FontDialogTest, ChoicesMakeTheNewFont) {
     Line(f, "StyleList", "Πλάγια"_a);
     Line(f, "SizeList", "14");
     backend->Click(Named<TCheckBox>(f, "Underline"), 3, 3);
-    auto& colors = Named<TListBox>(f, "ColorList");
+    auto& colors = Named<TComboBox>(f, "ColorList");
     colors.SetFocus();
     for (int i = 0; i < 9; ++i) backend->PressKey(VK_DOWN);  // to "Κόκκινο"
     backend->Click(Named<TButton>(f, "OkButton"), 3, 3);

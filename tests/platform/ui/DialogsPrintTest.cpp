@@ -36,10 +36,12 @@ class PrintDialogTest : public UiTest {
     Printer()->Refresh();
     UiTest::TearDown();
   }
-  // Clicks line Index of a one-line chooser, scrolled to it first.
-  void Choose(TListBox& list, int index) {
-    list.SetTopIndex(index);
-    backend->Click(list, 3, list.ItemRect(index).Top + 2);
+  // Drops the chooser down and clicks line Index of its list.
+  void Choose(TComboBox& chooser, int index) {
+    backend->Click(chooser, chooser.Width() - 4, 4);
+    ASSERT_NE(chooser.ListWindow(), nullptr);
+    const TRect r = chooser.ListWindow()->ItemRect(index);
+    backend->Click(*chooser.ListWindow(), r.Left + 3, r.Top + 2);
   }
   void Field(TCustomForm& f, const char* name, const AnsiString& text) {
     auto& e = Named<TEdit>(f, name);
@@ -57,7 +59,7 @@ TEST_F(PrintDialogTest, ChoosesPrinterPagesCopiesAndCollation) {
   dialog.FromPage = 1;
   dialog.ToPage = 10;
   backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
-    auto& printerList = Named<TListBox>(f, "PrinterList");
+    auto& printerList = Named<TComboBox>(f, "PrinterList");
     EXPECT_EQ(printerList.Items()->Count(), 2);
     EXPECT_EQ(printerList.ItemIndex(), 0);
     EXPECT_TRUE(Named<TRadioButton>(f, "AllPages").Checked());
@@ -129,7 +131,7 @@ TEST_F(PrintDialogTest, SetupChoosesPaperSourceAndOrientation) {
   Printer()->SetPrinterIndex(1);
   TPrinterSetupDialog setup(nullptr);
   backend->ExpectModal("Ρυθμίσεις εκτύπωσης"_a, [&](TCustomForm& f) {
-    auto& papers = Named<TListBox>(f, "PaperList");
+    auto& papers = Named<TComboBox>(f, "PaperList");
     ASSERT_EQ(papers.Items()->Count(), 3);
     EXPECT_EQ(papers.Items()->Strings(0), "A4 (210 x 297 mm)");
     EXPECT_EQ(papers.ItemIndex(), 0);
@@ -137,7 +139,7 @@ TEST_F(PrintDialogTest, SetupChoosesPaperSourceAndOrientation) {
     if (const char* out = std::getenv("DIM_DIALOG_PNG"))
       backend->SaveWindowPng(f, std::string(out) + "/setup.png");
     Choose(papers, 1);
-    Choose(Named<TListBox>(f, "BinList"), 1);
+    Choose(Named<TComboBox>(f, "BinList"), 1);
     backend->Click(Named<TRadioButton>(f, "Landscape"), 3, 3);
     backend->PressKey(VK_RETURN);
   });
@@ -151,10 +153,10 @@ TEST_F(PrintDialogTest, SetupChoosesPaperSourceAndOrientation) {
 TEST_F(PrintDialogTest, SetupFollowsTheChosenPrinterAndCancelKeepsAll) {
   TPrinterSetupDialog setup(nullptr);
   backend->ExpectModal("", [&](TCustomForm& f) {
-    EXPECT_GT(Named<TListBox>(f, "PaperList").Items()->Count(), 3);  // the PDF printer's
-    Choose(Named<TListBox>(f, "PrinterList"), 1);
-    EXPECT_EQ(Named<TListBox>(f, "PaperList").Items()->Count(), 3);
-    EXPECT_EQ(Named<TListBox>(f, "BinList").Items()->Strings(1), "Επάνω"_a);
+    EXPECT_GT(Named<TComboBox>(f, "PaperList").Items()->Count(), 3);  // the PDF printer's
+    Choose(Named<TComboBox>(f, "PrinterList"), 1);
+    EXPECT_EQ(Named<TComboBox>(f, "PaperList").Items()->Count(), 3);
+    EXPECT_EQ(Named<TComboBox>(f, "BinList").Items()->Strings(1), "Επάνω"_a);
     backend->PressKey(VK_ESCAPE);
   });
   EXPECT_FALSE(setup.Execute());
