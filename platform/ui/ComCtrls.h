@@ -1,9 +1,11 @@
 #pragma once
-// The common controls: up-down buttons, progress bars and status bars.
+// The common controls: up-down buttons, progress bars, status bars, tool
+// bars, page controls and the date and time picker.
 
 #include <memory>
 #include <vector>
 
+#include "platform/ui/ImgList.h"
 #include "platform/ui/StdCtrls.h"
 
 // ---- up-down ----------------------------------------------------------------------
@@ -254,4 +256,138 @@ class TDateTimePicker : public TCustomControl {
   AnsiString typed_;
   TCalendarWindow* calendar_ = nullptr;
   TUpDown* upDown_ = nullptr;
+};
+
+// ---- tool bar ------------------------------------------------------------------------
+
+enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
+
+class TToolBar;
+
+// A button of a tool bar: a picture of the bar's image list (and its
+// caption when the bar shows captions); a check button stays down.
+class TToolButton : public TGraphicControl {
+ public:
+  explicit TToolButton(TComponent* AOwner);
+  TToolButtonStyle Style() const { return style_; }
+  void SetStyle(TToolButtonStyle s);
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int i);
+  bool Down() const { return down_; }
+  // A grouped check button going down puts up its grouped neighbours.
+  void SetDown(bool v);
+  bool Grouped = false;
+  bool AllowAllUp = false;
+  TToolBar* ToolBar() const;
+  void Click() override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+ private:
+  TToolButtonStyle style_ = tbsButton;
+  int imageIndex_ = -1;
+  bool down_ = false;
+  bool pressed_ = false;
+  bool hot_ = false;
+};
+
+class TToolBar : public TCustomControl {
+ public:
+  explicit TToolBar(TComponent* AOwner);
+  ~TToolBar() override;
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* list);
+  int ButtonWidth() const { return buttonWidth_; }
+  int ButtonHeight() const { return buttonHeight_; }
+  void SetButtonSize(int width, int height);
+  bool Flat() const { return flat_; }
+  void SetFlat(bool v);
+  bool ShowCaptions() const { return showCaptions_; }
+  void SetShowCaptions(bool v);
+  int ButtonCount() const;
+  TToolButton* Buttons(int index) const;
+  // Places the buttons left to right in the order they were added.
+  void ArrangeButtons();
+  void AlignControls(TControl* AControl, TRect& Rect) override;
+
+ protected:
+  void Paint() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  TCustomImageList* images_ = nullptr;
+  int buttonWidth_ = 23, buttonHeight_ = 22;
+  bool flat_ = false;
+  bool showCaptions_ = false;
+  bool arranging_ = false;
+};
+
+// ---- page control ----------------------------------------------------------------------
+
+class TPageControl;
+
+class TTabSheet : public TCustomControl {
+ public:
+  explicit TTabSheet(TComponent* AOwner);
+  ~TTabSheet() override;
+  TPageControl* PageControl() const { return pageControl_; }
+  void SetPageControl(TPageControl* p);
+  int PageIndex() const;
+  bool TabVisible() const { return tabVisible_; }
+  void SetTabVisible(bool v);
+
+ protected:
+  void Paint() override;
+
+ private:
+  friend class TPageControl;
+  TPageControl* pageControl_ = nullptr;
+  bool tabVisible_ = true;
+};
+
+using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
+
+class TPageControl : public TCustomControl {
+ public:
+  explicit TPageControl(TComponent* AOwner);
+  ~TPageControl() override;
+  int PageCount() const { return static_cast<int>(pages_.size()); }
+  TTabSheet* Pages(int index) const { return pages_.at(static_cast<size_t>(index)); }
+  TTabSheet* ActivePage() const { return active_; }
+  // Shows Page (in code: no events).
+  void SetActivePage(TTabSheet* page);
+  int ActivePageIndex() const;
+  void SetActivePageIndex(int index);
+  // The next (or previous) page with a visible tab, wrapping, as the
+  // user's Ctrl+Tab does: OnChanging may refuse, then OnChange runs.
+  void SelectNextPage(bool GoForward);
+  TRect TabRect(int index);
+  // The page at a client point's tab, nullptr when none.
+  TTabSheet* PageAtTab(TPoint p);
+  // Where the pages lie.
+  TRect DisplayRect() const;
+  TNotifyEvent OnChange;
+  TTabChangingEvent OnChanging;
+  void AlignControls(TControl* AControl, TRect& Rect) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+
+ private:
+  friend class TTabSheet;
+  void InsertPage(TTabSheet* page);
+  void RemovePage(TTabSheet* page);
+  // The user's change of page; false when OnChanging refused.
+  bool ChangeByUser(TTabSheet* page);
+  int TabHeight() const;
+  std::vector<TTabSheet*> pages_;
+  TTabSheet* active_ = nullptr;
 };

@@ -61,15 +61,18 @@ TPixelBlock Silhouette(const TPixelBlock& image, std::uint32_t key, TColor color
 void Glyph(TCanvas& canvas, const TPixelBlock& image, TColor key, TPoint at, bool enabled) {
   if (image.Width <= 0 || image.Height <= 0) return;
   const TRect dest = Bounds(at.X, at.Y, image.Width, image.Height);
+  // Without a key colour only the pixels' own transparency counts.
+  const bool keyed = key != clNone;
   const TColor keyRgb = ColorToRGB(key);
   if (enabled) {
-    canvas.DrawPixels(dest, image, true, keyRgb);
+    canvas.DrawPixels(dest, image, keyed, keyRgb);
     return;
   }
-  const std::uint32_t keyPixel =
-      (static_cast<std::uint32_t>(GetRValue(keyRgb)) << 16) | (GetGValue(keyRgb) << 8) | GetBValue(keyRgb);
-  canvas.DrawPixels(OffsetRect(dest, 1, 1), Silhouette(image, keyPixel, clBtnHighlight), true, clNone);
-  canvas.DrawPixels(dest, Silhouette(image, keyPixel, clBtnShadow), true, clNone);
+  const std::uint32_t keyPixel = keyed ? (static_cast<std::uint32_t>(GetRValue(keyRgb)) << 16) |
+                                             (GetGValue(keyRgb) << 8) | GetBValue(keyRgb)
+                                       : 0xFFFFFFFFu;  // matches no pixel's colour
+  canvas.DrawPixels(OffsetRect(dest, 1, 1), Silhouette(image, keyPixel, clBtnHighlight), false, clNone);
+  canvas.DrawPixels(dest, Silhouette(image, keyPixel, clBtnShadow), false, clNone);
 }
 
 void FocusRect(TCanvas& canvas, const TRect& rect) { canvas.DrawFocusRect(rect); }

@@ -21,8 +21,9 @@ TSize CaptionExtent(TCanvas& canvas, const AnsiString& text, unsigned format, in
 // Image Index of a strip of Count equally wide images (Count < 1 counts as
 // one); an index past the strip gives the first image.
 TPixelBlock GlyphImage(const TBitmap& strip, int count, int index);
-// Draws a glyph with its key colour transparent; disabled glyphs are drawn
-// embossed in the highlight and shadow colours.
+// Draws a glyph with its key colour transparent (clNone: only pixels with
+// no alpha are); disabled glyphs are drawn embossed in the highlight and
+// shadow colours.
 void Glyph(TCanvas& canvas, const TPixelBlock& image, TColor key, TPoint at, bool enabled);
 
 // The dotted focus rectangle, drawn with the canvas's current colours.

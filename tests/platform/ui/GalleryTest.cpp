@@ -167,6 +167,42 @@ TEST_F(GalleryTest, EveryControlDrawsOnOneForm) {
   splitter->SetAlign(alNone);
   splitter->Beveled = true;
 
+  auto* pages = Place<TPageControl>(130, top + 370, 300, 120);
+  for (const char* caption : {"Γενικά", "Εκτύπωση"}) {
+    auto* sheet = new TTabSheet(Form.get());
+    sheet->SetCaption(cp1253::FromUtf8(caption));
+    sheet->SetPageControl(pages);
+  }
+  auto* onPage = Add<TCheckBox>(10, 10, 150, 17, pages->Pages(0));
+  onPage->SetCaption("Στη σελίδα"_a);
+  auto* images = new TImageList(Form.get());
+  {
+    TBitmap strip(48, 16);
+    TCanvas& c = *strip.Canvas();
+    ui::paint::Fill(c, Rect(0, 0, 48, 16), clFuchsia);
+    for (int i = 0; i < 3; ++i) {
+      c.Brush->Color = i == 0 ? clRed : i == 1 ? clGreen : clBlue;
+      c.Pen->Color = clBlack;
+      c.Ellipse(i * 16 + 2, 2, i * 16 + 14, 14);
+    }
+    images->AddMasked(strip, clFuchsia);
+  }
+  auto* tools = Place<TToolBar>(450, top + 370, 200, 29);
+  tools->SetAlign(alNone);
+  tools->SetBounds(450, top + 370, 200, 29);
+  tools->SetImages(images);
+  for (int i = 0; i < 4; ++i) {
+    auto* b = new TToolButton(Form.get());
+    b->SetParent(tools);
+    b->SetImageIndex(i < 2 ? i : i - 1);
+    if (i == 2) b->SetStyle(tbsDivider);
+    if (i == 3) {
+      b->SetStyle(tbsCheck);
+      b->SetDown(true);
+    }
+  }
+  tools->ArrangeButtons();
+
   ShowForm();
   edit->SetFocus();
   Application->ProcessMessages();
