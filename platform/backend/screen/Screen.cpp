@@ -9,6 +9,7 @@
 
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Clipbrd.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/WindowManager.h"
@@ -211,23 +212,6 @@ SDL_SystemCursor SystemCursorOf(int cursor) {
   }
 }
 
-// Clipboard text is CR LF inside the program, LF outside.
-AnsiString ToProgramLines(const AnsiString& s) {
-  AnsiString out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\n' && (i == 0 || s[i - 1] != '\r')) out += '\r';
-    out += s[i];
-  }
-  return out;
-}
-
-AnsiString ToOutsideLines(const AnsiString& s) {
-  AnsiString out;
-  for (size_t i = 0; i < s.size(); ++i)
-    if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')) out += s[i];
-  return out;
-}
-
 // Runs Argv without a shell and does not wait for it.
 bool Spawn(const std::vector<std::string>& argv) {
   if (argv.empty() || argv[0].empty()) return false;
@@ -366,6 +350,17 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
       }
       return;
     }
+    case SDL_CLIPBOARDUPDATE: {
+      // Our own change comes back too; only another program's counts.
+      char* text = SDL_GetClipboardText();
+      const std::string now = text ? text : "";
+      if (text) SDL_free(text);
+      if (now != lastClipboard_) {
+        lastClipboard_ = now;
+        ui::ClipboardChangedOutside();
+      }
+      return;
+    }
     case SDL_DROPBEGIN:
       dropped_.clear();
       dropWindow_ = e.drop.windowID;
@@ -498,13 +493,14 @@ int TScreenBackend::ScreenHeight() {
 AnsiString TScreenBackend::ClipboardText() {
   char* text = SDL_GetClipboardText();
   if (!text) return {};
-  AnsiString result = ToProgramLines(cp1253::FromUtf8(text));
+  AnsiString result = ui::ClipboardTextFromSystem(text);
   SDL_free(text);
   return result;
 }
 
 void TScreenBackend::SetClipboardText(const AnsiString& text) {
-  SDL_SetClipboardText(Utf8(ToOutsideLines(text)).c_str());
+  lastClipboard_ = ui::ClipboardTextToSystem(text);
+  SDL_SetClipboardText(lastClipboard_.c_str());
 }
 
 bool TScreenBackend::ShellOpen(const AnsiString&, const AnsiString& file, const AnsiString&) {

@@ -61,5 +61,7 @@ class TScreenBackend : public TBackend {
   bool suppressText_ = false;
   // Files of a drop in progress (SDL gives one event per file).
   std::vector<AnsiString> dropped_;
+  // The clipboard text as we last set or saw it (UTF-8).
+  std::string lastClipboard_;
   unsigned dropWindow_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "UiFixture.h"
 #include "platform/ui/Input.h"
+#include "platform/ui/WindowManager.h"
 
 namespace {
 
@@ -489,6 +490,38 @@ TEST_F(UiTest, AnchorsDoNotMoveControlsWhileTheFormIsBeingBuilt) {
   EXPECT_EQ(built->Edge->Left(), 300);
   built->SetWidth(700);
   EXPECT_EQ(built->Edge->Left(), 400);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(UiTest, StayOnTopFormsStayAboveTheOthers) {
+  std::unique_ptr<TDemoForm> tools(NewForm<TDemoForm>(nullptr));
+  tools->FormStyle = fsStayOnTop;
+  tools->Show();
+  TDemoForm& main = ShowDemo();
+  const auto& order = ui::TopLevels();
+  ASSERT_EQ(order.size(), 2u);
+  EXPECT_EQ(order.back(), tools.get());
+  main.BringToFront();
+  EXPECT_EQ(order.back(), tools.get());
+}
+
+TEST_F(UiTest, RunEndsWhenHeadlessInputRunsOut) {
+  TDemoForm* main = nullptr;
+  Application->CreateForm(main);
+  int handled = 0;
+  main->OnShow = [&](TObject*) { PostMessage(main->Handle(), WM_USER, 0, 0); };
+  Application->OnMessage = [&](TMsg& msg, bool&) {
+    if (msg.message == WM_USER) ++handled;
+  };
+  Application->Run();  // returns: nothing more can arrive
+  EXPECT_EQ(handled, 1);
+  EXPECT_FALSE(Application->Terminated());
+  EXPECT_FALSE(Application->HandleMessage());
+  Application->OnMessage = nullptr;
+  delete main;
 }
 
 }  // namespace
