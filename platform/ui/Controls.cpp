@@ -894,8 +894,6 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (Parent() && Align() != alNone) Parent()->Realign();
 }
 
-void TWinControl::Invalidate() { TControl::Invalidate(); }
-
 void TWinControl::AlignControls(TControl*, TRect& r) {
   const TAlign order[] = {alTop, alBottom, alLeft, alRight, alClient};
   for (TAlign a : order) {

@@ -305,7 +305,6 @@ class TWinControl : public TControl, public TWindowTarget {
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void Invalidate() override;
   // Draws the control and its children onto Canvas with its top-left
   // corner at X, Y (a picture of the window, or a recording for tests).
   void PaintTo(TCanvas& canvas, int X, int Y);
@@ -321,7 +320,6 @@ class TWinControl : public TControl, public TWindowTarget {
   TKeyEvent OnKeyUp;
   TKeyPressEvent OnKeyPress;
 
-  // The window's surface while it paints (nullptr otherwise).
   friend class TControl;
   friend class TCustomForm;
   friend class TPaintPass;

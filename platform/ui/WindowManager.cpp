@@ -230,7 +230,7 @@ void AddDirty(TWinControl* window, const TRect& r) {
 }
 
 void TopLevelBoundsChanged(TWinControl* window) {
-  if (TWindowSurface* s = SurfaceOf(window)) (void)s;  // refitted, all dirty when the size changed
+  SurfaceOf(window);  // refits the pixels: a new size leaves them all to paint
   if (HasBackend()) Backend().WindowBoundsChanged(*window);
 }
 
