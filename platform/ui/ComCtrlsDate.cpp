@@ -83,6 +83,10 @@ void TCalendarWindow::Dispatch(TMessage& m) {
     picker_.SetDroppedDown(false);
     return;
   }
+  if (m.Msg == CM_RELEASE) {
+    delete this;  // closed earlier; nothing of it is touched after this
+    return;
+  }
   TPopupWindow::Dispatch(m);
 }
 

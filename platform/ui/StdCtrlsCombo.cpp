@@ -147,6 +147,9 @@ void TComboListWindow::Dispatch(TMessage& m) {
       // A press elsewhere (the combo box's button included) closes the list.
       combo_.SetDroppedDown(false);
       return;
+    case CM_RELEASE:
+      delete this;  // closed earlier; nothing of it is touched after this
+      return;
     default:
       break;
   }

@@ -21,6 +21,8 @@ class ControlsTest : public UiTest {
   }
   void TearDown() override {
     Form.reset();
+    // Closed drop-downs and menus go once their messages are handled.
+    Application->ProcessMessages();
     UiTest::TearDown();
   }
   template <typename C>
