@@ -291,6 +291,7 @@ void TCustomRadioGroup::UpdateButtons() {
     auto* button = new TRadioButton(this);
     const int index = static_cast<int>(buttons_.size());
     button->OnClick = [this, index](TObject*) { ButtonClicked(index); };
+    button->SetTabStop(false);  // until it is checked
     button->SetParent(this);
     buttons_.push_back(button);
   }

@@ -370,7 +370,7 @@ unsigned TCheckBox::MarkState() const {
 
 unsigned TCheckBox::MarkKind() const { return DFCS_BUTTONCHECK; }
 
-TRadioButton::TRadioButton(TComponent* AOwner) : TMarkButton(AOwner) { SetTabStop(false); }
+TRadioButton::TRadioButton(TComponent* AOwner) : TMarkButton(AOwner) {}
 
 void TRadioButton::SetChecked(bool v) {
   if (v == checked_) return;

@@ -186,7 +186,8 @@ class TRadioButton : public TMarkButton {
   explicit TRadioButton(TComponent* AOwner);
   bool Checked() const { return checked_; }
   // Checking one unchecks the other radio buttons of the same parent and
-  // runs OnClick; only the checked one is a tab stop.
+  // runs OnClick. A button checked or unchecked becomes a tab stop or stops
+  // being one, so that Tab reaches a group at its checked button.
   void SetChecked(bool v);
 
  protected:

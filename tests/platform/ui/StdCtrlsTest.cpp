@@ -248,6 +248,8 @@ TEST_F(StdCtrlsTest, RadioButtonsOfOneParentExcludeEachOtherAndArrowsCheck) {
   }
   auto* outside = Add<TRadioButton>(250, 60, 100, 17);
   outside->SetChecked(true);
+  EXPECT_TRUE(radios[0]->TabStop());  // until a check passes it by
+  for (auto* r : radios) r->SetChecked(true);
   radios[1]->SetChecked(true);
   EXPECT_TRUE(outside->Checked());  // another parent, another group
   EXPECT_FALSE(radios[0]->TabStop());
