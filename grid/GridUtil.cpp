@@ -169,6 +169,9 @@ bool ParseLocaleDate(const AnsiString& S, TDateTime& Date) {
     if (!TryStrToInt(parts[i], value)) return false;
     (order[i].second == 'D' ? day : order[i].second == 'M' ? month : year) = value;
   }
+  // A two-digit year is read as DateFromDMYText reads it, so that a filter
+  // ">1/1/07" compares with "5/3/2007" as the user means.
+  year = WidenYear(year);
   if (day >= 32 || month >= 13 || day < 1 || month < 1 || year < 1 || year > 9999) return false;
   TDateTime date = 0;
   if (!TryEncodeDate(static_cast<Word>(year), static_cast<Word>(month), static_cast<Word>(day), date))

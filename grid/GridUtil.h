@@ -33,7 +33,8 @@ AnsiString NormalizeNumberText(const AnsiString& S);
 // ---- dates ---------------------------------------------------------------------
 
 // Day, month and year in the order of ShortDateFormat, split at
-// DateSeparator; false for a text that is not such a date.
+// DateSeparator; false for a text that is not such a date. Years below 100
+// follow the two-digit rule of DateFromDMYText.
 bool ParseLocaleDate(const AnsiString& S, TDateTime& Date);
 // Month/day/year and day/month/year with the first of "/", "." and "-" the
 // text holds as separator; a year below 100 counts as 2000..2025 for 0..25

@@ -79,6 +79,10 @@ TEST_F(GridUtilTest, ParsesDatesInTheLocaleOrder) {
   TDateTime date = 0;
   EXPECT_TRUE(ParseLocaleDate("5/3/2007", date));
   EXPECT_EQ(date, EncodeDate(2007, 3, 5));
+  EXPECT_TRUE(ParseLocaleDate("5/3/07", date));
+  EXPECT_EQ(date, EncodeDate(2007, 3, 5));
+  EXPECT_TRUE(ParseLocaleDate("5/3/99", date));
+  EXPECT_EQ(date, EncodeDate(1999, 3, 5));
   for (const char* bad :
        {"32/1/2007", "5/13/2007", "31/2/2007", "5/3", "5/3/2007/1", "a/3/2007", "", "0/1/2000"}) {
     date = 7;
@@ -149,6 +153,7 @@ TEST_F(GridUtilTest, MatchesFilterExpressions) {
       {">=5", "5", true, true},
       {">1,5", "2", true, true},              // the locale's decimal separator
       {">1/3/2007", "5/3/2007", true, true},  // dates
+      {">1/3/07", "5/3/2007", true, true},
       {"<1/3/2007", "5/3/2007", true, false},
       {">b", "c", true, true},  // bytes
       {"!>5", "3", true, true},
