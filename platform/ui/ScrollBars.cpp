@@ -335,10 +335,12 @@ bool TWindowScrollBars::MouseMessage(TMessage& m, const TRect& inner) {
   if (m.Msg == WM_LBUTTONUP) {
     const TScrollPart part = pressed_;
     KillTimer(owner_->Handle(), kRepeatTimer);
+    owner_->SetMouseCapture(false);
+    // The owner reads the track position (SIF_TRACKPOS) while it handles
+    // the final position, so the tracking ends after it.
+    if (part == TScrollPart::Thumb) Send(bar, SB_THUMBPOSITION, b.trackPos);
     tracking_ = -1;
     pressed_ = TScrollPart::None;
-    owner_->SetMouseCapture(false);
-    if (part == TScrollPart::Thumb) Send(bar, SB_THUMBPOSITION, b.trackPos);
     Send(bar, SB_ENDSCROLL, 0);
     InvalidateBar(bar);
     return true;

@@ -254,7 +254,12 @@ class TMemoStrings : public TStrings {
   // where the next line starts.
   void Range(int index, size_t& start, size_t& end, size_t& next) const;
   void CheckIndex(int index, bool allowEnd) const;
+  // Where each line starts, kept until the memo's text changes, so that
+  // walking the lines costs one pass over the text.
+  const std::vector<size_t>& Starts() const;
   TCustomMemo& memo_;
+  mutable std::vector<size_t> starts_;
+  mutable unsigned long long startsVersion_ = ~0ull;
 };
 
 class TCustomMemo : public TCustomEdit {
@@ -286,6 +291,7 @@ class TCustomMemo : public TCustomEdit {
  private:
   friend class TMemoStrings;
   void Scroll(int bar, int code, int pos);
+  unsigned long long textVersion_ = 0;
   std::unique_ptr<TMemoStrings> lines_;
   TWindowScrollBars scrollBars_;
   bool wordWrap_ = true;

@@ -24,9 +24,17 @@ size_t LineEnd(const AnsiString& text, size_t start) {
 }
 }  // namespace
 
+const std::vector<size_t>& TMemoStrings::Starts() const {
+  if (startsVersion_ != memo_.textVersion_) {
+    starts_ = LineStarts(memo_.TControl::Text());
+    startsVersion_ = memo_.textVersion_;
+  }
+  return starts_;
+}
+
 int TMemoStrings::Count() const {
   const AnsiString& text = memo_.TControl::Text();
-  const auto starts = LineStarts(text);
+  const auto& starts = Starts();
   // The empty line after a final break is no item.
   return static_cast<int>(starts.size()) - (starts.back() == text.size() ? 1 : 0);
 }
@@ -37,7 +45,7 @@ void TMemoStrings::CheckIndex(int index, bool allowEnd) const {
 
 void TMemoStrings::Range(int index, size_t& start, size_t& end, size_t& next) const {
   const AnsiString& text = memo_.TControl::Text();
-  const auto starts = LineStarts(text);
+  const auto& starts = Starts();
   start = starts[static_cast<size_t>(index)];
   end = LineEnd(text, start);
   next =
@@ -63,7 +71,7 @@ void TMemoStrings::Put(int index, const AnsiString& s) {
 void TMemoStrings::Insert(int index, const AnsiString& s) {
   CheckIndex(index, true);
   AnsiString text = memo_.TControl::Text();
-  const auto starts = LineStarts(text);
+  const auto& starts = Starts();
   if (static_cast<size_t>(index) < starts.size())
     text.insert(starts[static_cast<size_t>(index)], s + "\r\n");
   else
@@ -217,6 +225,10 @@ void TCustomMemo::Scroll(int bar, int code, int pos) {
 
 void TCustomMemo::Dispatch(TMessage& m) {
   switch (m.Msg) {
+    case CM_TEXTCHANGED:
+    case WM_SETTEXT:
+      ++textVersion_;
+      break;
     case WM_GETDLGCODE:
       m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | (WantReturns ? DLGC_WANTALLKEYS : 0) |
                  (WantTabs ? DLGC_WANTTAB : 0);

@@ -267,6 +267,63 @@ TEST_F(GridTest, DraggingARowHeaderMovesTheRowWithItsCells) {
   EXPECT_EQ(g.Cells(1, 1), "");
 }
 
+TEST_F(GridTest, DraggingAColumnHeaderMovesTheColumnAndRowLinesSizeRows) {
+  TRecordingGrid& g = MakeGrid(8, 6);
+  g.SetOptions(g.Options() + TGridOptions{goColMoving, goRowSizing});
+  int movedFrom = -1, movedTo = -1;
+  g.OnColumnMoved = [&](TObject*, int from, int to) {
+    movedFrom = from;
+    movedTo = to;
+  };
+  g.SetCells(1, 0, "A");
+  g.SetCells(1, 2, "a2");
+  g.SetColWidths(1, 30);
+  const TPoint from = Middle(1, 0), to = Middle(3, 0);
+  backend->PressMouse(g, from.X, from.Y);
+  EXPECT_EQ(g.GridState(), gsColMoving);
+  backend->MoveMouse(g, to.X, to.Y);
+  backend->ReleaseMouse(g, to.X, to.Y);
+  EXPECT_EQ(movedFrom, 1);
+  EXPECT_EQ(movedTo, 3);
+  EXPECT_EQ(g.Cells(3, 0), "A");
+  EXPECT_EQ(g.Cells(3, 2), "a2");
+  EXPECT_EQ(g.ColWidths(3), 30);
+
+  // The line under row 2 in the fixed column sizes row 2.
+  const TRect r = g.CellRect(0, 2);
+  backend->Advance(1000);
+  backend->PressMouse(g, r.Left + 5, r.Bottom);
+  EXPECT_EQ(g.GridState(), gsRowSizing);
+  backend->MoveMouse(g, r.Left + 5, r.Bottom - 10);
+  backend->ReleaseMouse(g, r.Left + 5, r.Bottom - 10);
+  EXPECT_EQ(g.RowHeights(2), 24 - 10);
+}
+
+TEST_F(GridTest, ThumbTrackingFollowsTheThumbOnlyWhenAsked) {
+  TRecordingGrid& g = MakeGrid(4, 1000);
+  const TRect area = g.GridArea();
+  const int x = area.Right + 8;
+  const int thumbY = area.Top + 16 + 3;  // the thumb sits just below the upper arrow
+  backend->PressMouse(g, x, thumbY);
+  backend->MoveMouse(g, x, area.Top + area.Height() / 2);
+  EXPECT_EQ(g.TopRow(), 1);  // without goThumbTracking only the release scrolls
+  backend->ReleaseMouse(g, x, area.Top + area.Height() / 2);
+  const int released = g.TopRow();
+  EXPECT_GT(released, 300);
+  SCROLLINFO info;
+  info.fMask = SIF_POS;
+  GetScrollInfo(g.Handle(), SB_VERT, &info);
+  EXPECT_EQ(info.nPos, released);
+  // With goThumbTracking the rows follow while the thumb moves.
+  g.SetOptions(g.Options() + TGridOptions{goThumbTracking});
+  g.SetTopRow(1);
+  backend->Advance(1000);
+  backend->PressMouse(g, x, thumbY);
+  backend->MoveMouse(g, x, area.Top + area.Height() / 2);
+  EXPECT_GT(g.TopRow(), 300);
+  backend->ReleaseMouse(g, x, area.Top + area.Height() / 2);
+}
+
 TEST_F(GridTest, WheelMovesTheCurrentRow) {
   TRecordingGrid& g = MakeGrid(4, 50);
   backend->Wheel(g, -2, 50, 50);
