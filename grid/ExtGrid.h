@@ -686,6 +686,9 @@ class TExtStringGrid : public TBaseGrid {
   void SelectToRowSelect(bool All);
   void SelectToColSelect(bool All);
   int RowSelectCount() const { return static_cast<int>(rowSelect_.size()); }
+  // Fixed cells never; else by the disjunct row or column selection when
+  // one is on, else by the selection rectangle.
+  bool IsCellSelected(int ACol, int ARow);
   // Outside the grid, and back.
   void HideSelection();
   void UnHideSelection();

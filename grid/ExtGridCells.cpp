@@ -341,6 +341,14 @@ void TExtStringGrid::SetColSelect(int ACol, bool Value) {
   RepaintCol(ACol);
 }
 
+bool TExtStringGrid::IsCellSelected(int ACol, int ARow) {
+  if (ACol < FixedCols() || ARow < FixedRows()) return false;
+  if (mouseActions_->DisjunctRowSelect()) return ARow < RowCount() && RowSelect(ARow);
+  if (mouseActions_->DisjunctColSelect()) return ACol < ColCount() && ColSelect(ACol);
+  const TGridRect sel = Selection();
+  return ACol >= sel.Left && ACol <= sel.Right && ARow >= sel.Top && ARow <= sel.Bottom;
+}
+
 void TExtStringGrid::ClearRowSelect() {
   for (size_t r = 0; r < rowSelect_.size(); ++r)
     if (rowSelect_[r]) {

@@ -193,6 +193,28 @@ TEST_F(ExtGridCellsTest, SelectionListsCheckTheirIndexAndGrowOnDemand) {
   EXPECT_FALSE(g.ColSelect(1));
 }
 
+TEST_F(ExtGridCellsTest, CellSelectionFollowsTheDisjunctListsWhenOn) {
+  auto& g = MakeGrid<TExtStringGrid>(5, 5);
+  g.SetSelection({1, 1, 2, 2});
+  struct Case {
+    bool rows, cols;
+    int col, row;
+    bool selected;
+  };
+  g.SetRowSelect(4, true);
+  g.SetColSelect(3, true);
+  const Case cases[] = {
+      {false, false, 2, 2, true}, {false, false, 3, 3, false}, {false, false, 0, 1, false},
+      {true, false, 1, 4, true},  {true, false, 1, 1, false},  {false, true, 3, 1, true},
+      {true, true, 3, 1, false},  {true, true, 2, 4, true},
+  };
+  for (const Case& c : cases) {
+    g.MouseActions().SetDisjunctRowSelect(c.rows);
+    g.MouseActions().SetDisjunctColSelect(c.cols);
+    EXPECT_EQ(g.IsCellSelected(c.col, c.row), c.selected) << c.rows << c.cols << " " << c.col << "," << c.row;
+  }
+}
+
 TEST_F(ExtGridCellsTest, FilterHidesFailingRowsAndRestoresThemInOrder) {
   auto& g = MakeGrid<TExtStringGrid>(3, 8);
   const char* names[] = {"name", "alpha", "beta", "gamma", "alpaca", "delta", "alps", "omega"};
