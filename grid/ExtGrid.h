@@ -493,6 +493,15 @@ enum TScrollType { ssNormal, ssFlat, ssEncarta };
 enum TScrollHintType { shNone, shVertical, shHorizontal, shBoth };
 enum TIntelliPan { ipVertical, ipHorizontal, ipBoth, ipNone };
 
+// ---- the unit's start ------------------------------------------------------------------
+
+// The date and time editors need the newer common controls; this platform
+// has no such library, so they are never made.
+constexpr bool HasNewCommonControls = false;
+// The grid's private clipboard format, "TExtStringGrid Cells", registered
+// on first use.
+UINT GridCellsClipboardFormat();
+
 // ---- the grid ------------------------------------------------------------------------
 
 class TExtStringGrid : public TBaseGrid {

@@ -1,6 +1,12 @@
 // The grid's option groups, its collections and the cell graphic.
 
 #include "grid/ExtGrid.h"
+#include "platform/ui/Clipbrd.h"
+
+UINT GridCellsClipboardFormat() {
+  static const UINT format = RegisterClipboardFormat("TExtStringGrid Cells");
+  return format;
+}
 
 void AssignBitmap(TBitmap& Target, const TBitmap& Source) {
   if (&Target == &Source) return;

@@ -6,6 +6,7 @@
 #include "grid/ExtGrid.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
+#include "platform/ui/Clipbrd.h"
 
 namespace {
 
@@ -59,6 +60,13 @@ TEST_F(ExtGridCreateTest, ANewGridHasTheDocumentedDefaults) {
   EXPECT_EQ(g.GetCheckTrue(1, 1), "Y");
   EXPECT_EQ(g.GetCheckFalse(1, 1), "N");
   EXPECT_TRUE(g.ControlStyle.Contains(csAcceptsControls));
+}
+
+TEST_F(ExtGridCreateTest, ThePrivateClipboardFormatIsRegisteredOnceByName) {
+  const UINT format = GridCellsClipboardFormat();
+  EXPECT_NE(format, 0u);
+  EXPECT_EQ(GridCellsClipboardFormat(), format);
+  EXPECT_EQ(RegisterClipboardFormat("TExtStringGrid Cells"), format);
 }
 
 TEST_F(ExtGridCreateTest, OptionSettersKeepTheirRules) {
