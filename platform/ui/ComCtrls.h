@@ -54,6 +54,7 @@ class TUpDown : public TCustomControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // A step by the user: OnChanging may refuse, then OnClick runs.
+  using TCustomControl::Click;
   virtual void Click(TUDBtnType Button);
 
  private:
