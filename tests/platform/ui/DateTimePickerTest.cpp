@@ -120,8 +120,11 @@ TEST_F(DateTimePickerTest, CheckBoxGreysTheValueAndSpaceTogglesIt) {
   backend->PressKey(VK_UP);  // an unchecked value does not change
   EXPECT_EQ(picker->Text(), "31/01/2026");
   const auto drawn = Record(*picker);
-  for (const auto& call : drawn->CallsOf("DrawText"))
-    if (!(call.Flags & DT_CALCRECT)) EXPECT_EQ(call.Font.Color, clGrayText);
+  for (const auto& call : drawn->CallsOf("DrawText")) {
+    if (!(call.Flags & DT_CALCRECT)) {
+      EXPECT_EQ(call.Font.Color, clGrayText);
+    }
+  }
   backend->Click(*picker, 6, 10);
   EXPECT_TRUE(picker->Checked());
   EXPECT_EQ(changes, 2);
