@@ -48,8 +48,11 @@ class DialogsOnScreen : public ::testing::Test {
       in.read(signature, 4);
       EXPECT_EQ(std::string(signature + 1, 3), "PNG") << name;
       ++captured;
+      // Clearing the handler frees this lambda: what it still needs is
+      // taken out first.
+      const std::function<void(TCustomForm&)> closeNow = close;
       Application->OnIdle = nullptr;
-      close(*active);
+      closeNow(*active);
       done = false;  // back to the loop, which sees the result, without waiting
     };
   }
