@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/gfx/Picture.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Backend.h"
 #include "platform/ui/Menus.h"
@@ -413,6 +414,10 @@ void TScreen::ShowCursorShape(TCursor shape) {
 }
 
 void TScreen::RemoveForm(TCustomForm* f) { std::erase(forms_, f); }
+
+bool TScreen::HasCursor(TCursor id) const {
+  return id <= 0 || cursors_.count(id) > 0 || HasCursorResource(std::to_string(id));
+}
 
 // ---- popups and hints -------------------------------------------------------------
 

@@ -169,10 +169,11 @@ class TScreen : public TComponent {
   TWinControl* ActiveControl() const;
   int FormCount() const { return static_cast<int>(forms_.size()); }
   TCustomForm* Forms(int index) const { return forms_.at(static_cast<size_t>(index)); }
-  // The program's own cursors (its resources), by number. Unknown numbers
-  // show the arrow.
+  // The program's own cursors, by number: a cursor resource of that number
+  // (platform/gfx/Picture.h), or one registered here by name. Unknown
+  // numbers show the arrow.
   void RegisterCursor(TCursor id, const AnsiString& name) { cursors_[id] = name; }
-  bool HasCursor(TCursor id) const { return id <= 0 || cursors_.count(id) > 0; }
+  bool HasCursor(TCursor id) const;
   // The cursor shape shown now: the screen's when set, else Shape.
   TCursor EffectiveCursor(TCursor shape) const { return cursor_ != crDefault ? cursor_ : shape; }
   TCursor ShownCursor() const { return shown_; }

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/gfx/Bitmap.h"
 #include "platform/gfx/CairoCanvas.h"
+#include "platform/gfx/Picture.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Forms.h"
@@ -467,15 +469,39 @@ void TScreenBackend::SaveScreenshot(TWinControl& window, const std::string& file
   image.SaveToPng(fileName);
 }
 
+namespace {
+
+// The program's own cursor drawn by its resource: the key colour is
+// transparent.
+SDL_Cursor* ResourceCursor(int id) {
+  const AnsiString name = std::to_string(id);
+  if (!HasCursorResource(name)) return nullptr;
+  TCursorImage image = LoadCursorResource(name);
+  TPixelBlock block = image.Picture->Pixels();
+  const std::uint32_t key =
+      0xFF000000u | (GetRValue(clFuchsia) << 16) | (GetGValue(clFuchsia) << 8) | GetBValue(clFuchsia);
+  for (std::uint32_t& p : block.Pixels) p = (p | 0xFF000000u) == key ? 0u : (p | 0xFF000000u);
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(block.Pixels.data(), block.Width, block.Height,
+                                                            32, block.Width * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (!surface) return nullptr;
+  SDL_Cursor* cursor = SDL_CreateColorCursor(surface, image.HotSpot.X, image.HotSpot.Y);
+  SDL_FreeSurface(surface);
+  return cursor;
+}
+
+}  // namespace
+
 void TScreenBackend::SetCursorShape(int cursor) {
   if (cursor == cursorShown_) return;
   cursorShown_ = cursor;
-  static std::map<SDL_SystemCursor, SDL_Cursor*> made;
-  const SDL_SystemCursor id = SystemCursorOf(cursor);
-  SDL_Cursor*& c = made[id];
+  // Made once each and kept for the life of the program, as the system's
+  // cursors are.
+  static std::map<int, SDL_Cursor*> made;
+  SDL_Cursor*& c = made[cursor];
   if (!c) {
     DisplayLibraryAllocations loading;  // the cursor library's theme cache
-    c = SDL_CreateSystemCursor(id);
+    if (cursor > 0) c = ResourceCursor(cursor);
+    if (!c) c = SDL_CreateSystemCursor(SystemCursorOf(cursor));
   }
   if (c) SDL_SetCursor(c);
 }

@@ -11,6 +11,8 @@
 #include "XvfbDisplay.h"
 #include "platform/backend/Backends.h"
 #include "platform/backend/screen/Screen.h"
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Picture.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/MessageLoop.h"
@@ -86,6 +88,12 @@ void PushKey(SDL_Scancode sc, bool down, Uint16 mod = 0) {
 }
 
 void PushClick(Uint32 windowId, int x, int y) {
+  SDL_Event move{};
+  move.type = SDL_MOUSEMOTION;
+  move.motion.windowID = windowId;
+  move.motion.x = x;
+  move.motion.y = y;
+  SDL_PushEvent(&move);
   for (bool down : {true, false}) {
     SDL_Event e{};
     e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
@@ -131,11 +139,19 @@ TEST(ScreenBackend, DemoFormOnARealDisplayTypedIntoAndCaptured) {
   PushKey(SDL_SCANCODE_BACKSPACE, false);
   PushKey(SDL_SCANCODE_KP_PERIOD, true, KMOD_NUM);
   PushKey(SDL_SCANCODE_KP_PERIOD, false, KMOD_NUM);
+  // Over the swatch the program's own cursor, drawn by its resource.
+  RegisterCursorResource("8012", 16, 16, Point(1, 1), [](TBitmap& b) {
+    b.Canvas()->Brush->Color = clBlack;
+    b.Canvas()->FillRect(Rect(0, 0, 8, 8));
+  });
+  swatch->SetCursor(8012);
   PushClick(SDL_GetWindowID(window), 260, 20);
   Drain();
   EXPECT_EQ(box->Text(), "Ab" + "Δ"_a);
   EXPECT_NE(std::find(box->keys.begin(), box->keys.end(), VK_DECIMAL), box->keys.end());
   EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(Screen->ShownCursor(), 8012);
+  EXPECT_NE(SDL_GetCursor(), SDL_GetDefaultCursor());
 
   const std::string file = "platform_backend_screen_demo.png";
   screen->SaveScreenshot(*form, file);

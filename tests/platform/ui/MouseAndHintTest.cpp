@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "UiFixture.h"
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Picture.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/WindowManager.h"
 
@@ -235,6 +237,10 @@ TEST_F(UiTest, CursorFollowsTheControlUnderTheMouseAndTheScreen) {
   EXPECT_EQ(backend->Cursor, 8011);
   f.Edit2->SetCursor(8999);  // none of ours: the arrow
   EXPECT_EQ(backend->Cursor, crArrow);
+  RegisterCursorResource("8999", 32, 32, Point(0, 0), [](TBitmap&) {});  // drawn by the program
+  f.Edit2->SetCursor(crDefault);
+  f.Edit2->SetCursor(8999);
+  EXPECT_EQ(backend->Cursor, 8999);
 }
 
 TEST_F(UiTest, AlignAndAnchorsFollowTheParentsSize) {
