@@ -162,7 +162,7 @@ bool TApplication::ProcessMessage(TMsg& msg) {
   }
   try {
     bool handled = false;
-    if (OnMessage) OnMessage(msg, handled);
+    FireEvent(OnMessage, msg, handled);
     if (handled) return true;
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || IsMouseButtonDown(msg.message)) {
       HideHint();
@@ -192,7 +192,7 @@ bool TApplication::HandleMessage() {
   bool done = true;
   if (OnIdle) {
     try {
-      OnIdle(this, done);
+      FireEvent(OnIdle, this, done);
     } catch (...) {
       HandleException(this);
     }
@@ -216,7 +216,7 @@ void TApplication::HandleException(TObject*) {
     // Silent by design: EAbort only unwinds.
   } catch (const std::exception& e) {
     if (OnException)
-      OnException(this, e);
+      FireEvent(OnException, this, e);
     else
       ShowException(e);
   } catch (...) {
@@ -243,7 +243,7 @@ int TApplication::MessageBox(const AnsiString& Text, const AnsiString& Caption, 
 void TApplication::SetHint(const AnsiString& hint) {
   if (hint == hint_) return;
   hint_ = hint;
-  if (OnHint) OnHint(this);
+  FireEvent(OnHint, this);
 }
 
 // ---- hints --------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/SysUtils.h"
@@ -21,6 +22,16 @@ class TObject {
 };
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+// Calls an event when it is assigned. The handler runs from a copy, so a
+// handler that unassigns or replaces its own event (legal in the class
+// library) does not pull itself from under its feet.
+template <typename Event, typename... Args>
+void FireEvent(const Event& event, Args&&... args) {
+  if (!event) return;
+  Event running = event;
+  running(std::forward<Args>(args)...);
+}
 
 // A set of enumeration members (at most 64), as the class library's
 // "set of" types: Contains, include with <<, exclude with >>.

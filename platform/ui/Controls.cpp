@@ -340,9 +340,7 @@ void TControl::DefaultHandler(TMessage& Message) {
     Message.Result = parent_->Perform(WM_MOUSEWHEEL, Message.WParam, Message.LParam);
 }
 
-void TControl::Click() {
-  if (OnClick) OnClick(this);
-}
+void TControl::Click() { FireEvent(OnClick, this); }
 
 void TControl::DblClick() {
   if (OnDblClick) OnDblClick(this);

@@ -28,7 +28,7 @@ void TTimer::UpdateTimer() {
 }
 
 void TTimer::Timer() {
-  if (enabled_ && OnTimer) OnTimer(this);
+  if (enabled_) FireEvent(OnTimer, this);
 }
 
 LRESULT TTimer::WindowMessage(UINT msg, WPARAM, LPARAM) {

@@ -525,3 +525,33 @@ TEST_F(UiTest, RunEndsWhenHeadlessInputRunsOut) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UiTest, HandlersMayUnassignTheirOwnEvent) {
+  TDemoForm& f = ShowDemo();
+  int idles = 0, clicks = 0, ticks = 0;
+  std::string tag = "kept";
+  Application->OnIdle = [&idles, tag](TObject*, bool&) {
+    Application->OnIdle = nullptr;  // the running handler stays whole
+    idles += tag == "kept" ? 1 : 100;
+  };
+  EXPECT_FALSE(Application->HandleMessage());
+  EXPECT_EQ(idles, 1);
+  f.StopButton->OnClick = [&clicks, &f, tag](TObject*) {
+    f.StopButton->OnClick = nullptr;
+    clicks += tag == "kept" ? 1 : 100;
+  };
+  backend->Click(*f.StopButton, 3, 3);
+  backend->Click(*f.StopButton, 3, 3);
+  EXPECT_EQ(clicks, 1);
+  f.Ticker->SetEnabled(true);
+  f.Ticker->OnTimer = [&ticks, &f, tag](TObject*) {
+    f.Ticker->OnTimer = nullptr;
+    ticks += tag == "kept" ? 1 : 100;
+  };
+  backend->Advance(2000);
+  EXPECT_EQ(ticks, 1);
+}
+
+}  // namespace
