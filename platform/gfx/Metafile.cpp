@@ -168,8 +168,7 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDe
   // The stock objects go in first, so that a reader starts from a known
   // state whatever its defaults.
   for (std::uint32_t stock : {WHITE_BRUSH, BLACK_PEN, SYSTEM_FONT}) {
-    Writer w(*this, emr::SELECTOBJECT);
-    Put32(w.Out(), kStock | stock);
+    SelectObjectRecord(kStock | stock);
   }
 }
 
@@ -246,6 +245,20 @@ int AllocateHandle(std::vector<bool>& handles) {
 }
 }  // namespace
 
+// Every object change is a select record and, for the object it replaces,
+// a delete record that frees its handle for reuse.
+void TMetafileCanvas::SelectObjectRecord(std::uint32_t handle) {
+  Writer w(*this, emr::SELECTOBJECT);
+  Put32(w.Out(), handle);
+}
+
+void TMetafileCanvas::ReleaseObject(int handle) {
+  if (handle == 0) return;
+  Writer w(*this, emr::DELETEOBJECT);
+  PutInt(w.Out(), handle);
+  handles_[handle] = false;
+}
+
 void TMetafileCanvas::SyncPen() {
   int rop = Rop2Code(Pen->Mode);
   if (rop2_ != rop) {
@@ -256,8 +269,7 @@ void TMetafileCanvas::SyncPen() {
   if (emittedPen_ && *emittedPen_ == *Pen) return;
   int old = penHandle_;
   if (Pen->Style == psClear || Pen->Color == clNone) {
-    Writer w(*this, emr::SELECTOBJECT);
-    Put32(w.Out(), kStock | NULL_PEN);
+    SelectObjectRecord(kStock | NULL_PEN);
     penHandle_ = 0;
   } else {
     penHandle_ = AllocateHandle(handles_);
@@ -269,14 +281,9 @@ void TMetafileCanvas::SyncPen() {
       PutInt(w.Out(), 0);
       Put32(w.Out(), static_cast<std::uint32_t>(ColorToRGB(Pen->Color)));
     }
-    Writer w(*this, emr::SELECTOBJECT);
-    PutInt(w.Out(), penHandle_);
+    SelectObjectRecord(static_cast<std::uint32_t>(penHandle_));
   }
-  if (old != 0) {
-    Writer w(*this, emr::DELETEOBJECT);
-    PutInt(w.Out(), old);
-    handles_[old] = false;
-  }
+  ReleaseObject(old);
   emittedPen_ = *Pen;
 }
 
@@ -284,8 +291,7 @@ void TMetafileCanvas::SyncBrush() {
   if (emittedBrush_ && *emittedBrush_ == *Brush) return;
   int old = brushHandle_;
   if (Brush->Style == bsClear || Brush->Color == clNone) {
-    Writer w(*this, emr::SELECTOBJECT);
-    Put32(w.Out(), kStock | NULL_BRUSH);
+    SelectObjectRecord(kStock | NULL_BRUSH);
     brushHandle_ = 0;
   } else {
     brushHandle_ = AllocateHandle(handles_);
@@ -297,14 +303,9 @@ void TMetafileCanvas::SyncBrush() {
       Put32(w.Out(), static_cast<std::uint32_t>(ColorToRGB(Brush->Color)));
       Put32(w.Out(), solid ? 0 : static_cast<std::uint32_t>(Brush->Style - bsHorizontal));
     }
-    Writer w(*this, emr::SELECTOBJECT);
-    PutInt(w.Out(), brushHandle_);
+    SelectObjectRecord(static_cast<std::uint32_t>(brushHandle_));
   }
-  if (old != 0) {
-    Writer w(*this, emr::DELETEOBJECT);
-    PutInt(w.Out(), old);
-    handles_[old] = false;
-  }
+  ReleaseObject(old);
   emittedBrush_ = *Brush;
 }
 
@@ -333,15 +334,8 @@ void TMetafileCanvas::SyncFont() {
     face.resize(32, u'\0');
     for (char16_t c : face) Put16(o, c);
   }
-  {
-    Writer w(*this, emr::SELECTOBJECT);
-    PutInt(w.Out(), fontHandle_);
-  }
-  if (old != 0) {
-    Writer w(*this, emr::DELETEOBJECT);
-    PutInt(w.Out(), old);
-    handles_[old] = false;
-  }
+  SelectObjectRecord(static_cast<std::uint32_t>(fontHandle_));
+  ReleaseObject(old);
   emittedFont_ = *Font;
 }
 

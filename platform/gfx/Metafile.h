@@ -92,6 +92,8 @@ class TMetafileCanvas : public TCanvas {
 
  private:
   class Writer;
+  void SelectObjectRecord(std::uint32_t handle);
+  void ReleaseObject(int handle);
   void SyncPen();
   void SyncBrush();
   void SyncFont();
