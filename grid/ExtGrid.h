@@ -572,8 +572,14 @@ class TExtStringGrid : public TBaseGrid {
   void SetFixedFooters(int v);
   int FixedRightCols() const { return fixedRightCols_; }
   void SetFixedRightCols(int v);
+  // With these on, a grid of one row (column) keeps it as a fixed row
+  // (column), and the fixed counts read at least 1.
   bool FixedRowAlways = false;
   bool FixedColAlways = false;
+  // The stored count, or 1 while it is 0 and FixedRowAlways (FixedColAlways)
+  // is on. The plain grid's own layout keeps reading the stored count.
+  int FixedRows() const;
+  int FixedCols() const;
   AnsiString FloatFormat = "%.2f";
   bool IntegralHeight = false;
   bool WordWrap() const { return wordWrap_; }

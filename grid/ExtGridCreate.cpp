@@ -139,10 +139,23 @@ void TExtStringGrid::RepaintRect(const TRect& R) {
 
 TGridCoord TExtStringGrid::CellStoreLimit() const { return {StoreCols() + 1, RowCount() + 1}; }
 
+int TExtStringGrid::FixedRows() const {
+  const int stored = TBaseGrid::FixedRows();
+  return stored == 0 && FixedRowAlways ? 1 : stored;
+}
+
+int TExtStringGrid::FixedCols() const {
+  const int stored = TBaseGrid::FixedCols();
+  return stored == 0 && FixedColAlways ? 1 : stored;
+}
+
 void TExtStringGrid::SetRowCount(int v) {
-  if (RowCount() <= FixedRows() && FixedRowAlways) UnHideSelection();
+  // The selection hidden while only the fixed row was left comes back once
+  // the rows it can stand on exist.
+  const bool onlyFixedRows = RowCount() <= FixedRows() && FixedRowAlways;
   TBaseGrid::SetRowCount(v);
   if (RowCount() >= 2 && FixedRowAlways) SetFixedRows(1);
+  if (onlyFixedRows && RowCount() > FixedRows()) UnHideSelection();
   SetDisplTextRowLimit(RowCount());
   UpdateFooter();
 }

@@ -263,8 +263,10 @@ void TExtStringGrid::HideSelection() {
 void TExtStringGrid::UnHideSelection() {
   if (!selectionHidden_) return;
   selectionHidden_ = false;
-  auto clampCol = [&](int c) { return std::clamp(c, FixedCols(), std::max(FixedCols(), ColCount() - 1)); };
-  auto clampRow = [&](int r) { return std::clamp(r, FixedRows(), std::max(FixedRows(), RowCount() - 1)); };
+  // Into the first non-fixed cells, and never past the grid's end (a grid of
+  // one always-fixed row reads FixedRows 1 and has no row 1).
+  auto clampCol = [&](int c) { return std::min(std::max(c, FixedCols()), ColCount() - 1); };
+  auto clampRow = [&](int r) { return std::min(std::max(r, FixedRows()), RowCount() - 1); };
   anchor_ = {clampCol(savedSelection_.Left), clampRow(savedSelection_.Top)};
   current_ = {clampCol(savedSelection_.Right), clampRow(savedSelection_.Bottom)};
   Invalidate();

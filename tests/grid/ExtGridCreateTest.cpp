@@ -193,6 +193,40 @@ TEST_F(ExtGridCreateTest, RowCountSetsTheDisplayTextLimit) {
   EXPECT_EQ(g.FixedRows(), 1);
 }
 
+TEST_F(ExtGridCreateTest, FixedCountsReadOneWhileAlwaysKeptAndStoredZero) {
+  struct Case {
+    bool always;
+    int count, stored, read;
+  };
+  const Case cases[] = {
+      {false, 1, 0, 0}, {true, 1, 0, 1}, {true, 5, 0, 1}, {true, 5, 2, 2}, {false, 5, 2, 2}};
+  for (const Case& c : cases) {
+    auto& g = MakeGrid<TExtStringGrid>(c.count, c.count);
+    g.SetFixedRows(c.stored);
+    g.SetFixedCols(c.stored);
+    g.FixedRowAlways = g.FixedColAlways = c.always;
+    EXPECT_EQ(g.FixedRows(), c.read) << c.always << c.count << c.stored;
+    EXPECT_EQ(g.FixedCols(), c.read) << c.always << c.count << c.stored;
+    // The plain grid's layout keeps the stored count.
+    EXPECT_EQ(static_cast<TStringGrid&>(g).FixedRows(), c.stored);
+    EXPECT_EQ(g.CellEditable(c.count - 1, 0), c.read == 0 && c.count > 1);
+  }
+}
+
+TEST_F(ExtGridCreateTest, SelectionHiddenOnTheLastFixedRowComesBackInsideTheGrownGrid) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  g.FixedRowAlways = true;
+  g.SetRow(2);
+  g.RemoveRowRange(1, 2);
+  ASSERT_EQ(g.RowCount(), 1);
+  g.SetRowCount(1);  // still only the fixed row: nothing to stand on
+  EXPECT_GE(g.Row(), g.RowCount());
+  g.SetRowCount(4);
+  EXPECT_EQ(g.Row(), 1);
+  EXPECT_EQ(g.Col(), 1);
+  EXPECT_EQ(g.FixedRows(), 1);
+}
+
 TEST_F(ExtGridCreateTest, GridsOfTheApplicationsShapesForReview) {
   struct Shape {
     const char* file;
