@@ -21,8 +21,10 @@
 
 #include "grid/BaseGrid.h"
 #include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Picture.h"
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/ui/ImgList.h"
 
 DIM_EXCEPTION(EExtGridError, Exception)
 
@@ -436,9 +438,14 @@ class TCellGraphic : public TCellGraphicObject {
   bool SharedByCells() const override { return CellType == ctVirtCheckBox; }
 
   TCellType CellType = ctNone;
-  // The bitmap, radio choice list, index list or button picture, by kind.
+  // The first object: the radio choice list (TCellStrings) or the image
+  // index list (TCellIntList). The platform's pictures are no TObject, so
+  // the bitmap (ctBitmap, ctBitButton), the picture (ctPicture) and the
+  // icon (ctIcon, the second object) have fields of their own.
   TObject* CellObject1 = nullptr;
-  TObject* CellObject2 = nullptr;  // the icon
+  TBitmap* CellBitmap = nullptr;
+  TPicture* CellPicture = nullptr;
+  TIcon* CellIcon = nullptr;
   TCellVAlign CellVAlign = vaTop;
   TCellHAlign CellHAlign = haLeft;
   int CellIndex = 0;
@@ -451,6 +458,13 @@ class TCellGraphic : public TCellGraphicObject {
   SmallInt CellErrLen = 0;
   AnsiString CellText;
 };
+
+// The size a picture of Picture takes in a cell of Cell (both width, height)
+// with Margin pixels off each direction, by sizing Mode: 1 the room left,
+// 2 scaled to fit keeping its shape, 3 the room when too wide and its own
+// size when it fits in height, 4 its own size when it fits, else shrunk to
+// fit keeping its shape; any other mode its own size.
+TPoint FitPictureInCell(int Mode, int Margin, TPoint Cell, TPoint Picture);
 
 // Radio choices and image index lists are held as these.
 struct TCellStrings : TObject {
@@ -642,7 +656,14 @@ class TExtStringGrid : public TBaseGrid {
   bool IsButton(int ACol, int ARow);
   TRect GetButtonRect(int ACol, int ARow);
   std::vector<int>* GetImageIndexList(int ACol, int ARow);
+  // The room a cell's graphic takes: on the screen for the cell as it is,
+  // and when printing for a cell of W × H at the given scale.
   virtual TPoint GetCellGraphicSize(int ACol, int ARow);
+  virtual void GetCellGraphicPrintSize(int ACol, int ARow, TPoint& Size, double Scale, int W, int H);
+  // The images of ctImageList, ctDataImage and ctImages cells; cleared when
+  // the list is freed.
+  TCustomImageList* GridImages() const { return gridImages_; }
+  void SetGridImages(TCustomImageList* v);
 
   // ---- editing rules ----
   bool CellEditable(int ACol, int ARow);
@@ -811,6 +832,7 @@ class TExtStringGrid : public TBaseGrid {
 
   void Loaded() override;
   void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  protected:
   void CreateWnd() override;
@@ -847,6 +869,8 @@ class TExtStringGrid : public TBaseGrid {
   void WriteColumnHeaders();
   void WriteRowHeaders();
   void CountNode(TCellType OldType, TCellType NewType);
+  // The sizes of both GetCellGraphicSize and GetCellGraphicPrintSize.
+  TPoint GraphicSize(int ACol, int ARow, bool Printing, double Scale, int W, int H);
   std::unique_ptr<TCustomIniFile> OpenSizeStore() const;
   bool CanPersistSizes() const;
 
@@ -884,6 +908,7 @@ class TExtStringGrid : public TBaseGrid {
 
   bool filterActive_ = false;
   int filterFixedRows_ = -1;  // FixedRows when the filter went on
+  TCustomImageList* gridImages_ = nullptr;
   bool filterAddedRow_ = false;
 
   std::vector<std::unique_ptr<TGridItem>> hiddenRows_;  // in the order hidden

@@ -265,17 +265,79 @@ std::vector<int>* TExtStringGrid::GetImageIndexList(int ACol, int ARow) {
   return list ? &list->List : nullptr;
 }
 
+TPoint FitPictureInCell(int Mode, int Margin, TPoint Cell, TPoint Picture) {
+  const TPoint room{Cell.X - Margin, Cell.Y - Margin};
+  // Scaled by the smaller ratio, the limiting side taking the room's length.
+  auto scaled = [&](bool shrinkOnly) {
+    double ratioX = Picture.X < 1 ? 1.0 : static_cast<double>(room.X) / Picture.X;
+    double ratioY = Picture.Y < 1 ? 1.0 : static_cast<double>(room.Y) / Picture.Y;
+    if (shrinkOnly) ratioX = std::min(ratioX, 1.0), ratioY = std::min(ratioY, 1.0);
+    if (ratioX <= ratioY) return TPoint{room.X, static_cast<int>(std::lround(Picture.Y * ratioX))};
+    return TPoint{static_cast<int>(std::lround(Picture.X * ratioY)), room.Y};
+  };
+  switch (Mode) {
+    case 1:
+      return room;
+    case 2:
+      return scaled(false);
+    case 3:
+      if (Picture.X > room.X) return room;
+      return Picture.Y <= room.Y ? Picture : room;
+    case 4:
+      if (Picture.X <= room.X && Picture.Y <= room.Y) return Picture;
+      return scaled(true);
+    default:
+      return Picture;
+  }
+}
+
 TPoint TExtStringGrid::GetCellGraphicSize(int ACol, int ARow) {
+  const int displCol = DisplColIndex(ACol);
+  const int cellWidth = displCol >= 0 && displCol < ColCount() ? ColWidths(displCol) : 0;
+  return GraphicSize(ACol, ARow, false, 1.0, cellWidth, RowHeights(ARow));
+}
+
+void TExtStringGrid::GetCellGraphicPrintSize(int ACol, int ARow, TPoint& Size, double Scale, int W, int H) {
+  Size = GraphicSize(ACol, ARow, true, Scale, W, H);
+}
+
+TPoint TExtStringGrid::GraphicSize(int ACol, int ARow, bool Printing, double Scale, int W, int H) {
   const TCellGraphic* g = GetCellGraphic(ACol, ARow);
   if (!g) return {0, 0};
+  // A graphic beside the text (or in an empty cell) takes its width; one
+  // drawn over or under the text takes none.
+  auto besideText = [&] {
+    return g->CellHAlign == haBeforeText || g->CellHAlign == haAfterText || GetCellText(ACol, ARow).empty();
+  };
+  auto picture = [&](const TGraphic* graphic) -> TPoint {
+    if (!graphic || graphic->Empty()) return {0, 0};
+    return {Printing || besideText() ? graphic->Width() : 0, graphic->Height()};
+  };
   switch (g->CellType) {
     case ctBitmap:
-      if (const auto* bitmap = dynamic_cast<const TBitmap*>(g->CellObject1)) {
-        const bool besideText =
-            g->CellHAlign == haBeforeText || g->CellHAlign == haAfterText || GetCellText(ACol, ARow).empty();
-        return {besideText ? bitmap->Width() : 0, bitmap->Height()};
-      }
-      return {0, 0};
+      return picture(g->CellBitmap);
+    case ctIcon:
+      return picture(g->CellIcon);
+    case ctImageList:
+    case ctDataImage:
+      if (!gridImages_) return {0, 0};
+      return {(Printing && g->CellType == ctDataImage) || besideText() ? gridImages_->Width() : 0,
+              gridImages_->Height()};
+    case ctImages: {
+      const std::vector<int>* list = GetImageIndexList(ACol, ARow);
+      if (!gridImages_ || !list) return {0, 0};
+      const int count = static_cast<int>(list->size());
+      if (g->CellBoolean) return {count * gridImages_->Width(), gridImages_->Height()};
+      return {gridImages_->Width(), count * gridImages_->Height()};
+    }
+    case ctPicture: {
+      if (!g->CellPicture || !g->CellPicture->Graphic()) return {0, 0};
+      const TPoint fitted = FitPictureInCell(g->CellAngle, g->CellIndex, {W, H},
+                                             {g->CellPicture->Width(), g->CellPicture->Height()});
+      if (!Printing || Scale == 0) return fitted;
+      return {static_cast<int>(std::lround(fitted.X / Scale)),
+              static_cast<int>(std::lround(fitted.Y / Scale))};
+    }
     case ctCheckBox:
     case ctDataCheckBox:
     case ctVirtCheckBox:
@@ -303,6 +365,19 @@ TPoint TExtStringGrid::GetCellGraphicSize(int ACol, int ARow) {
     default:
       return {0, 0};
   }
+}
+
+void TExtStringGrid::SetGridImages(TCustomImageList* v) {
+  if (gridImages_ == v) return;
+  if (gridImages_) gridImages_->RemoveFreeNotification(this);
+  gridImages_ = v;
+  if (gridImages_) gridImages_->FreeNotification(this);
+  Invalidate();
+}
+
+void TExtStringGrid::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == opRemove && AComponent == gridImages_) gridImages_ = nullptr;
+  TBaseGrid::Notification(AComponent, Operation);
 }
 
 // ---- editing rules -------------------------------------------------------------------------

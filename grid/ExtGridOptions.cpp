@@ -236,14 +236,18 @@ void TFilter::Delete(int index) {
 TCellGraphic::~TCellGraphic() {
   switch (CellType) {
     case ctBitmap:
-    case ctRadio:
-    case ctPicture:
-    case ctFilePicture:
     case ctBitButton:
+      if (CellCreated) delete CellBitmap;
+      break;
+    case ctPicture:
+      if (CellCreated) delete CellPicture;
+      break;
+    case ctRadio:
+    case ctFilePicture:
       if (CellCreated) delete CellObject1;
       break;
     case ctIcon:
-      if (CellCreated) delete CellObject2;
+      if (CellCreated) delete CellIcon;
       break;
     case ctImages:
       delete CellObject1;  // the index list is always the graphic's own

@@ -102,6 +102,105 @@ TEST_F(ExtGridCellsTest, MergedCellsReadValuesThroughTheirBase) {
   EXPECT_DOUBLE_EQ(g.GetCellFloat(1, 2), 3.5);
 }
 
+TEST(FitPictureInCell, SizesByModeInACellOf100x50WithMargin10) {
+  struct Case {
+    int mode;
+    TPoint picture, expected;
+  };
+  const Case cases[] = {
+      {1, {30, 20}, {90, 40}},  {2, {45, 10}, {90, 20}}, {2, {30, 80}, {15, 40}},     {2, {0, 20}, {90, 20}},
+      {3, {120, 10}, {90, 40}}, {3, {30, 20}, {30, 20}}, {3, {30, 60}, {90, 40}},     {4, {30, 20}, {30, 20}},
+      {4, {180, 20}, {90, 10}}, {4, {30, 80}, {15, 40}}, {0, {300, 200}, {300, 200}}, {7, {5, 6}, {5, 6}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(FitPictureInCell(c.mode, 10, {100, 50}, c.picture), c.expected)
+        << c.mode << " " << c.picture.X << "x" << c.picture.Y;
+}
+
+// A one-image 32-bit icon file of the given side.
+std::string IconFile(int side) {
+  auto put = [](std::string& out, unsigned value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  std::string image;
+  put(image, 40, 4), put(image, side, 4), put(image, side * 2, 4), put(image, 1, 2), put(image, 32, 2);
+  image.append(24, '\0');
+  image.append(static_cast<size_t>(side * side * 4), '\x7F');
+  image.append(static_cast<size_t>(side * ((side + 31) / 32) * 4), '\0');
+  std::string file;
+  put(file, 0, 2), put(file, 1, 2), put(file, 1, 2);
+  file += static_cast<char>(side), file += static_cast<char>(side), file.append(2, '\0');
+  put(file, 1, 2), put(file, 32, 2), put(file, static_cast<unsigned>(image.size()), 4), put(file, 22, 4);
+  return file + image;
+}
+
+TEST_F(ExtGridCellsTest, PicturesIconsAndImageListsTakeTheirSizesBesideTheText) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  auto* images = new TImageList(form.get());
+  images->SetSize(16, 12);
+  for (int i = 0; i < 3; ++i) images->Add(TBitmap(16, 12));
+  g.SetGridImages(images);
+  g.SetColWidths(1, 100);
+  g.SetRowHeights(1, 50);
+
+  struct Case {
+    TCellType type;
+    const char* text;
+    TCellHAlign align;
+    bool boolean;
+    TPoint screen, printed;  // printed for a cell of 200 × 100 at scale 2
+  };
+  const Case cases[] = {
+      {ctBitmap, "", haLeft, false, {20, 10}, {20, 10}},
+      {ctBitmap, "x", haLeft, false, {0, 10}, {20, 10}},  // drawn over the text
+      {ctBitmap, "x", haBeforeText, false, {20, 10}, {20, 10}},
+      {ctIcon, "x", haAfterText, false, {32, 32}, {32, 32}},
+      {ctIcon, "x", haCenter, false, {0, 32}, {32, 32}},
+      {ctImageList, "", haLeft, false, {16, 12}, {16, 12}},
+      {ctImageList, "x", haLeft, false, {0, 12}, {0, 12}},
+      {ctDataImage, "1", haLeft, false, {0, 12}, {16, 12}},
+      {ctImages, "x", haLeft, true, {32, 12}, {32, 12}},
+      {ctImages, "x", haLeft, false, {16, 24}, {16, 24}},
+      // 60 × 30 fitted into 90 × 40 (height limits), printed into 190 × 90 / 2
+      {ctPicture, "x", haLeft, false, {80, 40}, {90, 45}},
+  };
+  for (const Case& c : cases) {
+    g.SetCellText(1, 1, c.text);
+    TCellGraphic* graphic = g.CreateCellGraphic(1, 1);
+    graphic->CellType = c.type;
+    graphic->CellHAlign = c.align;
+    graphic->CellBoolean = c.boolean;
+    graphic->CellCreated = true;
+    if (c.type == ctBitmap) graphic->CellBitmap = new TBitmap(20, 10);
+    if (c.type == ctIcon) {
+      graphic->CellIcon = new TIcon;
+      graphic->CellIcon->LoadFromBytes(IconFile(32));
+    }
+    if (c.type == ctImages) {
+      auto* list = new TCellIntList;
+      list->List = {0, 2};
+      graphic->CellObject1 = list;
+    }
+    if (c.type == ctPicture) {
+      graphic->CellPicture = new TPicture;
+      graphic->CellPicture->SetGraphic(std::make_unique<TBitmap>(60, 30));
+      graphic->CellAngle = 2;
+      graphic->CellIndex = 10;
+    }
+    EXPECT_EQ(g.GetCellGraphicSize(1, 1), c.screen) << c.type << " " << c.text << " " << c.align;
+    TPoint printed;
+    g.GetCellGraphicPrintSize(1, 1, printed, 2.0, 200, 100);
+    if (c.type != ctPicture) g.GetCellGraphicPrintSize(1, 1, printed, 1.0, 200, 100);
+    EXPECT_EQ(printed, c.printed) << c.type << " " << c.text << " " << c.align;
+  }
+  // Freeing the list leaves the grid without images, not with a dangling one.
+  g.CreateCellGraphic(1, 1)->CellType = ctImageList;
+  g.SetCellText(1, 1, "");
+  delete images;
+  EXPECT_EQ(g.GridImages(), nullptr);
+  EXPECT_EQ(g.GetCellGraphicSize(1, 1), (TPoint{0, 0}));
+}
+
 TEST_F(ExtGridCellsTest, CheckBoxesAndRadiosToggle) {
   auto& g = MakeGrid<TExtStringGrid>(4, 4);
   g.AddCheckBox(1, 1, false, false);
