@@ -8,10 +8,9 @@
 
 #include <locale.h>
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace rtl_detail {
@@ -19,19 +18,6 @@ namespace rtl_detail {
 namespace {
 
 constexpr int kMaxDigits = 18;
-
-// The 18 significant digits, correctly rounded, of a finite non-zero value.
-void exactDigits(Extended magnitude, std::string& digits, int& exponent) {
-  char buffer[64];
-  // "%.17Le" prints d.ddddddddddddddddde±x; the point may be the C
-  // library's locale's, so only digits and the exponent are read.
-  const int n = std::snprintf(buffer, sizeof buffer, "%.17Le", magnitude);
-  digits.clear();
-  int i = 0;
-  for (; i < n && buffer[i] != 'e'; ++i)
-    if (buffer[i] >= '0' && buffer[i] <= '9') digits += buffer[i];
-  exponent = std::atoi(buffer + i + 1) + 1;
-}
 
 }  // namespace
 
@@ -45,39 +31,17 @@ DecimalFloat FloatToDecimal(Extended value, int precision, int decimals) {
     result.kind = value > 0 ? DecimalFloat::PlusInf : DecimalFloat::MinusInf;
     return result;
   }
-  if (value == 0) return result;
-  result.negative = std::signbit(value);
-  exactDigits(std::fabs(value), result.digits, result.exponent);
-
+  result.number = rtl::Expand18(value);
   if (precision > kMaxDigits) precision = kMaxDigits;
   // Significant digits kept: the precision, or fewer when the decimals end
   // first. Computed in 64 bits: decimals may be "unlimited" (9999).
   long long keep = precision;
-  const long long byDecimals = static_cast<long long>(result.exponent) + decimals;
+  const long long byDecimals = static_cast<long long>(result.number.Exp10) + decimals;
   if (byDecimals < keep) keep = byDecimals;
-  if (keep < 0) {
-    result.digits.clear();
-  } else if (keep < static_cast<long long>(result.digits.size())) {
-    const bool roundUp = result.digits[static_cast<std::size_t>(keep)] >= '5';
-    result.digits.resize(static_cast<std::size_t>(keep));
-    if (roundUp) {
-      int i = static_cast<int>(keep) - 1;
-      while (i >= 0 && result.digits[static_cast<std::size_t>(i)] == '9') {
-        result.digits[static_cast<std::size_t>(i)] = '0';
-        --i;
-      }
-      if (i >= 0) {
-        ++result.digits[static_cast<std::size_t>(i)];
-      } else {
-        result.digits.insert(result.digits.begin(), '1');
-        ++result.exponent;
-      }
-    }
-  }
-  while (!result.digits.empty() && result.digits.back() == '0') result.digits.pop_back();
-  if (result.digits.empty()) {
-    result.negative = false;
-    result.exponent = 0;
+  rtl::RoundToSignificant(result.number, keep);
+  if (result.number.Count == 0) {
+    result.number.Negative = false;
+    result.number.Exp10 = 0;
   }
   return result;
 }
@@ -85,7 +49,7 @@ DecimalFloat FloatToDecimal(Extended value, int precision, int decimals) {
 namespace {
 
 // Zeros past the end of the digits.
-char digitAt(const std::string& digits, int index) {
+char digitAt(std::string_view digits, int index) {
   return index >= 0 && index < static_cast<int>(digits.size()) ? digits[static_cast<std::size_t>(index)]
                                                                : '0';
 }
@@ -116,43 +80,43 @@ const char* specialText(const DecimalFloat& d) {
 
 AnsiString formatGeneral(const DecimalFloat& d, int precision, int minExponentDigits) {
   if (d.isZero()) return "0";
-  AnsiString out = d.negative ? "-" : "";
-  const int n = static_cast<int>(d.digits.size());
+  AnsiString out = d.negative() ? "-" : "";
+  const int n = static_cast<int>(d.digits().size());
   // Fixed notation from 0.0001 up to `precision` integer digits.
-  if (d.exponent >= -3 && d.exponent <= precision) {
-    if (d.exponent <= 0) {
+  if (d.exponent() >= -3 && d.exponent() <= precision) {
+    if (d.exponent() <= 0) {
       out += '0';
       out += DecimalSeparator;
-      out.append(static_cast<std::size_t>(-d.exponent), '0');
-      out += d.digits;
+      out.append(static_cast<std::size_t>(-d.exponent()), '0');
+      out += d.digits();
     } else {
-      for (int i = 0; i < d.exponent; ++i) out += digitAt(d.digits, i);
-      if (n > d.exponent) {
+      for (int i = 0; i < d.exponent(); ++i) out += digitAt(d.digits(), i);
+      if (n > d.exponent()) {
         out += DecimalSeparator;
-        out.append(d.digits, static_cast<std::size_t>(d.exponent));
+        out.append(d.digits(), static_cast<std::size_t>(d.exponent()));
       }
     }
     return out;
   }
-  out += d.digits[0];
+  out += d.digits()[0];
   if (n > 1) {
     out += DecimalSeparator;
-    out.append(d.digits, 1);
+    out.append(d.digits(), 1);
   }
   out += 'E';
-  appendExponent(out, d.exponent - 1, false, minExponentDigits);
+  appendExponent(out, d.exponent() - 1, false, minExponentDigits);
   return out;
 }
 
 AnsiString formatExponent(const DecimalFloat& d, int precision, int minExponentDigits) {
-  AnsiString out = d.negative ? "-" : "";
-  out += digitAt(d.digits, 0);
+  AnsiString out = d.negative() ? "-" : "";
+  out += digitAt(d.digits(), 0);
   if (precision > 1) {
     out += DecimalSeparator;
-    for (int i = 1; i < precision; ++i) out += digitAt(d.digits, i);
+    for (int i = 1; i < precision; ++i) out += digitAt(d.digits(), i);
   }
   out += 'E';
-  appendExponent(out, d.isZero() ? 0 : d.exponent - 1, true, minExponentDigits);
+  appendExponent(out, d.isZero() ? 0 : d.exponent() - 1, true, minExponentDigits);
   return out;
 }
 
@@ -167,14 +131,14 @@ void appendGrouped(AnsiString& out, const std::string& integerDigits, bool group
 }
 
 AnsiString formatFixed(const DecimalFloat& d, int decimals, bool grouped) {
-  AnsiString out = d.negative ? "-" : "";
+  AnsiString out = d.negative() ? "-" : "";
   std::string integerDigits;
-  for (int i = 0; i < d.exponent; ++i) integerDigits += digitAt(d.digits, i);
+  for (int i = 0; i < d.exponent(); ++i) integerDigits += digitAt(d.digits(), i);
   if (integerDigits.empty()) integerDigits.assign(1, '0');
   appendGrouped(out, integerDigits, grouped);
   if (decimals > 0) {
     out += DecimalSeparator;
-    for (int i = 0; i < decimals; ++i) out += digitAt(d.digits, d.exponent + i);
+    for (int i = 0; i < decimals; ++i) out += digitAt(d.digits(), d.exponent() + i);
   }
   return out;
 }
@@ -223,12 +187,12 @@ AnsiString FloatToText(Extended value, TFloatFormat format, int precision, int d
       const DecimalFloat d = FloatToDecimal(value, precision, decimals);
       if (const char* special = specialText(d)) return special;
       // More integer digits than the precision holds: general notation.
-      if (d.exponent > precision) return formatGeneral(d, precision, minExponentDigits);
+      if (d.exponent() > precision) return formatGeneral(d, precision, minExponentDigits);
       if (format == ffFixed) return formatFixed(d, decimals, false);
       if (format == ffNumber) return formatFixed(d, decimals, true);
       DecimalFloat magnitude = d;
-      magnitude.negative = false;
-      return placeCurrency(formatFixed(magnitude, decimals, true), d.negative);
+      magnitude.number.Negative = false;
+      return placeCurrency(formatFixed(magnitude, decimals, true), d.negative());
     }
   }
   return {};
@@ -435,24 +399,24 @@ AnsiString formatSection(std::string_view section, Extended value, bool showSign
   if (shape.scientific) {
     d = FloatToDecimal(value, shape.digitCount > 0 ? shape.digitCount : 1, 9999);
     if (!d.isZero()) {
-      for (int i = 0; i < shape.decimalIndex; ++i) integerDigits += digitAt(d.digits, i);
-      if (static_cast<int>(d.digits.size()) > shape.decimalIndex)
-        fractionDigits = d.digits.substr(static_cast<std::size_t>(shape.decimalIndex));
-      exponent = d.exponent - shape.decimalIndex;
+      for (int i = 0; i < shape.decimalIndex; ++i) integerDigits += digitAt(d.digits(), i);
+      if (static_cast<int>(d.digits().size()) > shape.decimalIndex)
+        fractionDigits = d.digits().substr(static_cast<std::size_t>(shape.decimalIndex));
+      exponent = d.exponent() - shape.decimalIndex;
     }
   } else {
     d = FloatToDecimal(value, 18, shape.digitCount - shape.decimalIndex);
     // Beyond 18 integer digits the pattern cannot show the value.
-    if (d.exponent > 18) return rtl_detail::FloatToText(value, ffGeneral, 15, 0);
-    for (int i = 0; i < d.exponent; ++i) integerDigits += digitAt(d.digits, i);
+    if (d.exponent() > 18) return rtl_detail::FloatToText(value, ffGeneral, 15, 0);
+    for (int i = 0; i < d.exponent(); ++i) integerDigits += digitAt(d.digits(), i);
     if (!d.isZero()) {
-      if (d.exponent < 0) fractionDigits.assign(static_cast<std::size_t>(-d.exponent), '0');
-      if (static_cast<int>(d.digits.size()) > d.exponent)
-        fractionDigits += d.digits.substr(static_cast<std::size_t>(d.exponent > 0 ? d.exponent : 0));
+      if (d.exponent() < 0) fractionDigits.assign(static_cast<std::size_t>(-d.exponent()), '0');
+      if (static_cast<int>(d.digits().size()) > d.exponent())
+        fractionDigits += d.digits().substr(static_cast<std::size_t>(d.exponent() > 0 ? d.exponent() : 0));
     }
   }
   if (roundedToZero != nullptr) *roundedToZero = d.isZero();
-  return applySection(tokens, shape, integerDigits, fractionDigits, exponent, showSign && d.negative);
+  return applySection(tokens, shape, integerDigits, fractionDigits, exponent, showSign && d.negative());
 }
 
 }  // namespace

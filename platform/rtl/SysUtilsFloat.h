@@ -3,20 +3,22 @@
 // shared by the float conversions and Format. Not part of the public
 // runtime library.
 
-#include <string>
+#include <string_view>
 
+#include "platform/rtl/DecimalDigits.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace rtl_detail {
 
 struct DecimalFloat {
   enum Kind { Finite, NaN, PlusInf, MinusInf } kind = Finite;
-  bool negative = false;
-  // Value = 0.digits × 10^exponent; digits hold no leading or trailing
-  // zeros, and are empty for zero (then exponent is 0 and negative false).
-  int exponent = 0;
-  std::string digits;
-  bool isZero() const { return kind == Finite && digits.empty(); }
+  // A value that rounds to zero has no digits, exponent 0 and no sign.
+  rtl::DecimalDigits number;
+  bool negative() const { return number.Negative; }
+  // Value = 0.digits × 10^exponent, no leading or trailing zeros.
+  int exponent() const { return number.Exp10; }
+  std::string_view digits() const { return {number.Digit, static_cast<std::size_t>(number.Count)}; }
+  bool isZero() const { return kind == Finite && number.Count == 0; }
 };
 
 // The value's 18 significant digits (correctly rounded from the 80-bit
