@@ -290,8 +290,16 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
       if (char ch = KeyCharacter(vk, ctrl)) {
         ui::input::Char(ch, vk);
       } else if (alt && ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))) {
+        // With Alt no text arrives: the character is the key's in the
+        // layout, so Alt with the key of "ν" on a Greek layout reaches the
+        // accelerator of "&Ναι" as "ν".
         const bool shift = (e.key.keysym.mod & KMOD_SHIFT) != 0;
-        ui::input::Char(static_cast<char>(vk >= 'A' && !shift ? vk + 32 : vk), vk);
+        const int layoutChar =
+            e.key.keysym.sym >= 0x80 ? cp1253::FromUnicode(static_cast<char32_t>(e.key.keysym.sym)) : -1;
+        if (layoutChar > 0)
+          ui::input::Char(static_cast<char>(layoutChar), vk);
+        else
+          ui::input::Char(static_cast<char>(vk >= 'A' && !shift ? vk + 32 : vk), vk);
       }
       return;
     }

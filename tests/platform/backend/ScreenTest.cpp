@@ -35,9 +35,11 @@ class TypingBox : public TCustomControl {
       return;
     }
     if (m.Msg == WM_KEYDOWN) keys.push_back(MsgCharCode(m));
+    if (m.Msg == WM_SYSCHAR) altChars += static_cast<char>(m.WParam);
     TCustomControl::Dispatch(m);
   }
   std::vector<Word> keys;
+  AnsiString altChars;
 
  protected:
   void Paint() override {
@@ -77,11 +79,12 @@ void PushText(const char* utf8) {
   SDL_PushEvent(&e);
 }
 
-void PushKey(SDL_Scancode sc, bool down, Uint16 mod = 0) {
+// Sym: the key's character in the layout (0: the display's own layout).
+void PushKey(SDL_Scancode sc, bool down, Uint16 mod = 0, SDL_Keycode sym = 0) {
   SDL_Event e{};
   e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
   e.key.keysym.scancode = sc;
-  e.key.keysym.sym = SDL_GetKeyFromScancode(sc);
+  e.key.keysym.sym = sym != 0 ? sym : SDL_GetKeyFromScancode(sc);
   e.key.keysym.mod = mod;
   e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
   SDL_PushEvent(&e);
@@ -139,6 +142,12 @@ TEST(ScreenBackend, DemoFormOnARealDisplayTypedIntoAndCaptured) {
   PushKey(SDL_SCANCODE_BACKSPACE, false);
   PushKey(SDL_SCANCODE_KP_PERIOD, true, KMOD_NUM);
   PushKey(SDL_SCANCODE_KP_PERIOD, false, KMOD_NUM);
+  // Alt with the key of "ν" on a Greek layout: the accelerator character is
+  // the Greek letter, not the Latin one of the key's position.
+  PushKey(SDL_SCANCODE_LALT, true, KMOD_LALT);
+  PushKey(SDL_SCANCODE_N, true, KMOD_LALT, 0x03BD);
+  PushKey(SDL_SCANCODE_N, false, KMOD_LALT, 0x03BD);
+  PushKey(SDL_SCANCODE_LALT, false);
   // Over the swatch the program's own cursor, drawn by its resource.
   RegisterCursorResource("8012", 16, 16, Point(1, 1), [](TBitmap& b) {
     b.Canvas()->Brush->Color = clBlack;
@@ -149,6 +158,7 @@ TEST(ScreenBackend, DemoFormOnARealDisplayTypedIntoAndCaptured) {
   Drain();
   EXPECT_EQ(box->Text(), "Ab" + "Δ"_a);
   EXPECT_NE(std::find(box->keys.begin(), box->keys.end(), VK_DECIMAL), box->keys.end());
+  EXPECT_EQ(box->altChars, "ν"_a);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(Screen->ShownCursor(), 8012);
   EXPECT_NE(SDL_GetCursor(), SDL_GetDefaultCursor());
