@@ -335,6 +335,7 @@ void TCustomGrid::FocusCell(int ACol, int ARow, bool MoveAnchor) {
 
 void TCustomGrid::MoveColRow(int ACol, int ARow, bool MoveAnchor, bool Show) {
   if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) GridIndexError();
+  if (!(TGridCoord{ACol, ARow} == TGridCoord{inplaceCol_, inplaceRow_})) ValidateEditor();
   if (!SelectCell(ACol, ARow)) return;
   const TGridRect old = Selection();
   current_ = {ACol, ARow};

@@ -299,12 +299,21 @@ class TCustomGrid : public TCustomControl {
   bool IsActiveControl() const;
   void HideEdit();
   void UpdateText();
+  // The user leaves the editor's cell or closes it: a masked editor whose
+  // text misses a required place raises the mask's error and stays, with
+  // the focus and the caret on the place.
+  void ValidateEditor();
   void ScrollMessage(int bar, int code);
   void SelectionMoved(const TGridRect& oldSelection);
   void InvalidateRange(const TGridRect& r);
   void UpdateEdit();
   void ShowEditorChar(char ch);
   void PaintLines(TCanvas& canvas, const TRect& area, int firstCol, int lastCol, int firstRow, int lastRow);
+  // Row, column or selection dragging: the cell under a point carries the
+  // drag on; past the edge the auto-scroll timer moves one cell a tick.
+  void DragTo(TGridCoord cell);
+  void AutoScrollTick();
+  void StopAutoScroll();
   void EndSizing(int X, int Y);
   void EndMoving(int X, int Y);
   int VisibleCount(const TGridAxis& axis, int fixed, int first, int room) const;

@@ -219,6 +219,17 @@ void TCustomGrid::UpdateText() {
     SetEditText(inplaceCol_, inplaceRow_, inplaceEdit_->Text());
 }
 
+void TCustomGrid::ValidateEditor() {
+  if (!inplaceEdit_ || !inplaceEdit_->Visible() || !inplaceEdit_->Modified || inplaceCol_ == -1) return;
+  try {
+    inplaceEdit_->ValidateEdit();
+  } catch (...) {
+    if (GridFocused() && !inplaceEdit_->Focused() && inplaceEdit_->CanFocus())
+      ::SetFocus(inplaceEdit_->Handle());
+    throw;
+  }
+}
+
 void TCustomGrid::HideEdit() {
   if (!inplaceEdit_) return;
   try {
@@ -294,5 +305,13 @@ void TCustomGrid::DoEnter() { TCustomControl::DoEnter(); }
 
 void TCustomGrid::DoExit() {
   TCustomControl::DoExit();
-  if (!options_.Contains(goAlwaysShowEditor)) HideEditor();
+  if (options_.Contains(goAlwaysShowEditor)) return;
+  try {
+    ValidateEditor();
+  } catch (...) {
+    // The focus goes back to the editor that the error is about.
+    if (inplaceEdit_->CanFocus()) ::SetFocus(inplaceEdit_->Handle());
+    throw;
+  }
+  HideEditor();
 }

@@ -6,6 +6,14 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/Grids.h"
 
+namespace {
+// The timer that scrolls while rows, columns or a selection are dragged
+// past the edge; the grid control's own dragging arms and kills it by this
+// identifier too.
+constexpr UINT_PTR kAutoScrollTimer = 1;
+constexpr UINT kAutoScrollMs = 60;
+}  // namespace
+
 void TCustomGrid::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case WM_GETDLGCODE:
@@ -29,6 +37,10 @@ void TCustomGrid::Dispatch(TMessage& m) {
       ScrollMessage(m.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ, m.WParamLo());
       return;
     case WM_TIMER:
+      if (m.WParam == kAutoScrollTimer) {
+        AutoScrollTick();
+        return;
+      }
       if (scrollBars_.TimerMessage(m, InnerClient())) return;
       break;
     case WM_SETFOCUS:
@@ -40,6 +52,7 @@ void TCustomGrid::Dispatch(TMessage& m) {
       break;
     case WM_CANCELMODE:
     case CM_CANCELMODE:
+      StopAutoScroll();
       if (gridState_ != gsNormal) {
         gridState_ = gsNormal;
         Invalidate();
@@ -197,9 +210,10 @@ void TCustomGrid::KeyDown(Word& Key, TShiftState Shift) {
 void TCustomGrid::KeyPress(char& Key) {
   TCustomControl::KeyPress(Key);
   if (!options_.Contains(goAlwaysShowEditor) && Key == '\r') {
-    if (editorMode_)
+    if (editorMode_) {
+      ValidateEditor();
       HideEditor();
-    else
+    } else
       ShowEditor();
     Key = 0;
   }
@@ -284,6 +298,7 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
         Click();
       } else {
         gridState_ = gsSelecting;
+        SetTimer(Handle(), kAutoScrollTimer, kAutoScrollMs);
         if (Shift.Contains(ssShift))
           MoveAnchor(cell);
         else
@@ -292,10 +307,12 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     } else if (options_.Contains(goRowMoving) && cell.X >= 0 && cell.X < fixedCols_ && cell.Y >= fixedRows_) {
       moveIndex_ = movePos_ = cell.Y;
       gridState_ = gsRowMoving;
+      SetTimer(Handle(), kAutoScrollTimer, kAutoScrollMs);
       Invalidate();
     } else if (options_.Contains(goColMoving) && cell.Y >= 0 && cell.Y < fixedRows_ && cell.X >= fixedCols_) {
       moveIndex_ = movePos_ = cell.X;
       gridState_ = gsColMoving;
+      SetTimer(Handle(), kAutoScrollTimer, kAutoScrollMs);
       Invalidate();
     }
   }
@@ -307,29 +324,12 @@ void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
     case gsSelecting:
     case gsRowMoving:
     case gsColMoving: {
-      TGridCoord cell = MouseCoord(X, Y);
-      // Past the edge of the cells the grid scrolls on towards the mouse.
+      // Outside the cells the nearest visible one counts; the timer scrolls.
       const TRect area = GridArea();
-      if (cell.X < 0 || cell.Y < 0) {
-        const int x = std::clamp(X, area.Left, area.Right - 1), y = std::clamp(Y, area.Top, area.Bottom - 1);
-        cell = MouseCoord(x, y);
-        if (cell.X < 0 || cell.Y < 0) break;
-        if (Y >= area.Bottom && cell.Y + 1 < RowCount()) ++cell.Y;
-        if (X >= area.Right && cell.X + 1 < ColCount()) ++cell.X;
-      }
-      if (cell.X < fixedCols_ && gridState_ != gsRowMoving) cell.X = std::min(topLeft_.X, ColCount() - 1);
-      if (cell.Y < fixedRows_ && gridState_ != gsColMoving) cell.Y = std::min(topLeft_.Y, RowCount() - 1);
-      if (gridState_ == gsSelecting) {
-        if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && !(cell == anchor_)) MoveAnchor(cell);
-      } else if (gridState_ == gsRowMoving && cell.Y >= fixedRows_ && cell.Y != movePos_) {
-        movePos_ = cell.Y;
-        ClampInView({topLeft_.X, cell.Y});
-        Invalidate();
-      } else if (gridState_ == gsColMoving && cell.X >= fixedCols_ && cell.X != movePos_) {
-        movePos_ = cell.X;
-        ClampInView({cell.X, topLeft_.Y});
-        Invalidate();
-      }
+      if (area.IsEmpty()) break;
+      const TGridCoord cell =
+          MouseCoord(std::clamp(X, area.Left, area.Right - 1), std::clamp(Y, area.Top, area.Bottom - 1));
+      if (cell.X >= 0 && cell.Y >= 0) DragTo(cell);
       break;
     }
     case gsColSizing:
@@ -343,7 +343,66 @@ void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
   TCustomControl::MouseMove(Shift, X, Y);
 }
 
+void TCustomGrid::DragTo(TGridCoord cell) {
+  if (cell.X < fixedCols_ && gridState_ != gsRowMoving) cell.X = std::min(topLeft_.X, ColCount() - 1);
+  if (cell.Y < fixedRows_ && gridState_ != gsColMoving) cell.Y = std::min(topLeft_.Y, RowCount() - 1);
+  if (gridState_ == gsSelecting) {
+    if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && !(cell == anchor_)) MoveAnchor(cell);
+  } else if (gridState_ == gsRowMoving && cell.Y >= fixedRows_ && cell.Y != movePos_) {
+    movePos_ = cell.Y;
+    ClampInView({topLeft_.X, cell.Y});
+    Invalidate();
+  } else if (gridState_ == gsColMoving && cell.X >= fixedCols_ && cell.X != movePos_) {
+    movePos_ = cell.X;
+    ClampInView({cell.X, topLeft_.Y});
+    Invalidate();
+  }
+}
+
+void TCustomGrid::AutoScrollTick() {
+  if (gridState_ != gsSelecting && gridState_ != gsRowMoving && gridState_ != gsColMoving) {
+    StopAutoScroll();
+    return;
+  }
+  TPoint p;
+  GetCursorPos(&p);
+  p = ScreenToClient(p);
+  const TRect area = GridArea();
+  if (area.IsEmpty()) return;
+  // The cell one past the visible scrolling part on the side of the mouse.
+  const TGridCoord last{topLeft_.X + std::max(1, VisibleColCount()) - 1,
+                        topLeft_.Y + std::max(1, VisibleRowCount()) - 1};
+  TGridCoord cell =
+      MouseCoord(std::clamp(p.X, area.Left, area.Right - 1), std::clamp(p.Y, area.Top, area.Bottom - 1));
+  bool past = false;
+  if (gridState_ != gsRowMoving) {
+    if (p.X < area.Left + FixedWidth() && topLeft_.X > fixedCols_) {
+      cell.X = topLeft_.X - 1;
+      past = true;
+    } else if (p.X >= area.Right && last.X + 1 < ColCount()) {
+      cell.X = last.X + 1;
+      past = true;
+    }
+  }
+  if (gridState_ != gsColMoving) {
+    if (p.Y < area.Top + FixedHeight() && topLeft_.Y > fixedRows_) {
+      cell.Y = topLeft_.Y - 1;
+      past = true;
+    } else if (p.Y >= area.Bottom && last.Y + 1 < RowCount()) {
+      cell.Y = last.Y + 1;
+      past = true;
+    }
+  }
+  if (!past || cell.X < 0 || cell.Y < 0) return;
+  DragTo({std::clamp(cell.X, 0, ColCount() - 1), std::clamp(cell.Y, 0, RowCount() - 1)});
+}
+
+void TCustomGrid::StopAutoScroll() {
+  if (HandleAllocated()) KillTimer(Handle(), kAutoScrollTimer);
+}
+
 void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  StopAutoScroll();
   const TGridState state = gridState_;
   gridState_ = gsNormal;
   try {

@@ -216,6 +216,51 @@ TEST_F(GridTest, SelectCellCanRefuseACell) {
   EXPECT_THROW(g.SetRow(50), EInvalidGridOperation);
 }
 
+TEST_F(GridTest, DraggingPastTheEdgeScrollsOnTheAutoScrollTimer) {
+  TRecordingGrid& g = MakeGrid(10, 100);
+  g.SetOptions(g.Options() + TGridOptions{goRowMoving});
+  const int visible = g.VisibleRowCount();
+  // A selection dragged below the grid grows a row a tick, and stops when
+  // the button is up.
+  const TPoint from = Middle(1, 2);
+  backend->PressMouse(g, from.X, from.Y);
+  backend->MoveMouse(g, from.X, g.Height() + 20);
+  const int top = g.TopRow();  // at most the row cut by the edge came into view
+  EXPECT_LE(top, 2);
+  backend->Advance(60 * 5);
+  EXPECT_EQ(g.TopRow(), top + 5);
+  EXPECT_EQ(g.Selection().Bottom, top + visible - 1 + 5);
+  backend->MoveMouse(g, from.X, -20);  // and back up above it
+  backend->Advance(60 * 2);
+  EXPECT_EQ(g.TopRow(), top + 3);
+  backend->ReleaseMouse(g, from.X, -20);
+  backend->Advance(600);
+  EXPECT_EQ(g.TopRow(), top + 3);
+
+  // A row dragged below the grid travels as far as the timer took it.
+  g.SetCells(1, 5, "moved");
+  backend->Advance(1000);
+  const TPoint header = Middle(0, 5);
+  backend->PressMouse(g, header.X, header.Y);
+  backend->MoveMouse(g, header.X, g.Height() + 5);
+  backend->Advance(60 * 10);
+  const int to = g.TopRow() + g.VisibleRowCount() - 1;
+  backend->ReleaseMouse(g, header.X, g.Height() + 5);
+  EXPECT_GT(to, visible + 3);
+  EXPECT_EQ(g.Cells(1, to), "moved");
+
+  // The grid control's dragging shares the timer: killing identifier 1
+  // stops the scrolling.
+  backend->Advance(1000);
+  backend->PressMouse(g, from.X, from.Y);
+  backend->MoveMouse(g, from.X, g.Height() + 20);
+  const int before = g.TopRow();
+  EXPECT_TRUE(KillTimer(g.Handle(), 1));
+  backend->Advance(600);
+  EXPECT_EQ(g.TopRow(), before);
+  backend->ReleaseMouse(g, from.X, g.Height() + 20);
+}
+
 TEST_F(GridTest, DraggingAHeaderLineSizesTheColumn) {
   TRecordingGrid& g = MakeGrid(6, 6);
   g.SetOptions(g.Options() + TGridOptions{goColSizing});
@@ -419,6 +464,53 @@ TEST_F(GridTest, EditorUsesTheMaskAndLimitOfTheCell) {
   backend->Type("abqcde");
   EXPECT_EQ(g->InplaceEditor()->Text(), "abc");
   EXPECT_FALSE(backend->Beeps.empty());
+}
+
+TEST_F(GridTest, AnIncompleteMaskKeepsTheEditorOnItsCell) {
+  class TMaskedGrid : public TStringGrid {
+   public:
+    using TStringGrid::TStringGrid;
+
+   protected:
+    AnsiString GetEditMask(int, int) override { return "000;1;_"; }
+  };
+  TDemoForm& f = ShowDemo();
+  auto* g = f.Add<TMaskedGrid>("Masked", 5, 70, 300, 150);
+  g->SetOptions(g->Options() + TGridOptions{goEditing});
+  g->SetFocus();
+  const char* error = "Invalid input value";
+  // Moving to another cell, by key and by mouse, and closing with Enter.
+  const std::function<void()> leaves[] = {
+      [&] { backend->PressKey(VK_DOWN); },
+      [&] {
+        const TRect r = g->CellRect(2, 2);
+        backend->Click(*g, r.Left + 5, r.Top + 5);
+      },
+      [&] { backend->PressKey(VK_RETURN); },
+  };
+  backend->Type("1");
+  for (const auto& leave : leaves) {
+    backend->ExpectMessageBox(error, IDOK);
+    leave();
+    ASSERT_EQ(backend->ErrorBoxes.size(), 1u);
+    backend->ErrorBoxes.clear();
+    EXPECT_EQ(g->Row(), 1);
+    EXPECT_EQ(g->Col(), 1);
+    EXPECT_TRUE(g->InplaceEditor()->Visible());
+    EXPECT_TRUE(g->InplaceEditor()->Focused());
+    EXPECT_EQ(g->InplaceEditor()->CaretPos(), 1);  // on the first missing place
+    backend->Advance(1000);
+  }
+  // Leaving the grid (Tab to the next control) is refused the same way.
+  backend->ExpectMessageBox(error, IDOK);
+  backend->PressKey(VK_TAB);
+  EXPECT_EQ(backend->ErrorBoxes.size(), 1u);
+  EXPECT_TRUE(g->InplaceEditor()->Focused());
+  // Complete, it goes.
+  backend->Type("23");
+  backend->PressKey(VK_DOWN);
+  EXPECT_EQ(g->Cells(1, 1), "123");
+  EXPECT_EQ(g->Row(), 2);
 }
 
 TEST_F(GridTest, AlwaysShowEditorKeepsItOpenWhileMoving) {
