@@ -41,6 +41,10 @@ class TBackend {
   virtual void EndModal(TCustomForm& form) = 0;
   // A modal form waits for input that can never come (headless).
   virtual void ModalStalled(TCustomForm& form) = 0;
+  // A popup menu waits for its choice (the window of its items). The
+  // headless backend drives it from its script; false when no input for it
+  // can come, and the menu closes with no choice.
+  virtual bool DriveMenu(TWinControl&) { return true; }
 
   // Top-level windows (forms, popups, hints) appear, move, change and go.
   // Painted gives the window's pixels after a paint pass.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ui/Application.h"
+#include "platform/ui/Backend.h"
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/WindowManager.h"
 
@@ -259,6 +261,30 @@ void TPopupMenu::TrackFor(TWinControl* window, int X, int Y) {
   Popup(X, Y);
 }
 
+int TPopupMenu::TrackReturnCmd(int X, int Y) {
+  if (returnCmd_) throw EMenuError("The menu is open already");
+  commandTarget_ = nullptr;
+  returnCmd_ = true;
+  chosenCmd_ = 0;
+  try {
+    Popup(X, Y);
+    TMenuWindow* window = OpenMenuWindow();
+    if (window && HasBackend() && !Backend().DriveMenu(*window) && IsOpen()) window->CloseAll();
+    while (IsOpen()) {
+      if (!Application->HandleMessage() && IsOpen()) {
+        // No input can ever come (headless): the menu closes unchosen.
+        if (TMenuWindow* open = OpenMenuWindow()) open->CloseAll();
+      }
+      if (Application->Terminated() && IsOpen()) OpenMenuWindow()->CloseAll();
+    }
+  } catch (...) {
+    returnCmd_ = false;
+    throw;
+  }
+  returnCmd_ = false;
+  return chosenCmd_;
+}
+
 // ---- TMenuBar ---------------------------------------------------------------------------
 
 TMenuBar::TMenuBar(TComponent* AOwner, TMainMenu& menu) : TCustomControl(AOwner), menu_(menu) {
@@ -512,6 +538,10 @@ void TMenuWindow::Choose(int index) {
   if (popup_) popup_->commandTarget_ = nullptr;
   const int command = item->Command();
   CloseAll();
+  if (popup_ && popup_->returnCmd_) {
+    popup_->chosenCmd_ = command;
+    return;
+  }
   // The menu is gone before the choice runs, as after the system's menus.
   if (target)
     SendMessage(target->Handle(), WM_COMMAND, static_cast<WPARAM>(command), 0);

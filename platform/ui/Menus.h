@@ -126,6 +126,11 @@ class TPopupMenu : public TMenu {
   // The choice goes as WM_COMMAND with the item's Command to Window
   // instead of running the item's OnClick.
   void TrackFor(TWinControl* Window, int X, int Y);
+  // Opens the menu at X, Y and waits until it closes, as the system's
+  // popup menus that return the command: the result is the Command of the
+  // chosen item (its OnClick does not run), 0 when the menu closed with no
+  // choice.
+  int TrackReturnCmd(int X, int Y);
   TNotifyEvent OnPopup;
   // The menu is showing now.
   bool IsOpen() const;
@@ -133,6 +138,8 @@ class TPopupMenu : public TMenu {
  private:
   friend class TMenuWindow;
   TWinControl* commandTarget_ = nullptr;
+  bool returnCmd_ = false;
+  int chosenCmd_ = 0;
 };
 
 // The bar of a main menu: top-level items side by side.

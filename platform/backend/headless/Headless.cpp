@@ -105,6 +105,17 @@ bool THeadlessBackend::BeginModal(TCustomForm& form) {
   return true;
 }
 
+bool THeadlessBackend::DriveMenu(TWinControl& menuWindow) {
+  if (menuScript_.empty()) {
+    UnexpectedDialogs.push_back("popup menu left open");
+    return false;
+  }
+  auto drive = std::move(menuScript_.front());
+  menuScript_.pop_front();
+  drive(menuWindow);
+  return true;
+}
+
 void THeadlessBackend::ModalStalled(TCustomForm& form) {
   UnexpectedDialogs.push_back("modal form left open: " + form.Caption());
 }

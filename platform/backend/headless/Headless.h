@@ -53,8 +53,12 @@ class THeadlessBackend : public TBackend {
   // clicks in the shown form, and what Drive leaves in ModalResult ends it.
   void ExpectModal(const AnsiString& textPart, int result);
   void ExpectModal(const AnsiString& textPart, std::function<void(TCustomForm&)> drive);
+  // The next popup menu that waits for its choice is driven by Drive (it
+  // presses keys or clicks in the menu's window); an unscripted one is an
+  // unexpected dialog and closes with no choice.
+  void ExpectMenu(std::function<void(TWinControl&)> drive) { menuScript_.push_back(std::move(drive)); }
   // Scripted answers not used up.
-  int PendingAnswers() const { return static_cast<int>(script_.size()); }
+  int PendingAnswers() const { return static_cast<int>(script_.size() + menuScript_.size()); }
 
   // ---- the desktop, recorded ----
   std::vector<UINT> Beeps;
@@ -100,6 +104,7 @@ class THeadlessBackend : public TBackend {
   bool BeginModal(TCustomForm& form) override;
   void EndModal(TCustomForm&) override {}
   void ModalStalled(TCustomForm& form) override;
+  bool DriveMenu(TWinControl& menuWindow) override;
   void WindowShown(TWinControl& window) override;
   void WindowHidden(TWinControl& window) override;
   void WindowBoundsChanged(TWinControl&) override {}
@@ -127,6 +132,7 @@ class THeadlessBackend : public TBackend {
   // unexpected dialog otherwise.
   bool TakeAnswer(const AnsiString& text, Answer& answer);
   std::deque<Answer> script_;
+  std::deque<std::function<void(TWinControl&)>> menuScript_;
 
  private:
   DWORD now_ = 0;

@@ -238,6 +238,49 @@ TEST_F(MenusTest, PopupMenuOpensAtThePointOnTheScreenAndSendsCommands) {
   EXPECT_TRUE(log.empty());
 }
 
+TEST_F(MenusTest, ABlockingPopupReturnsTheChosenCommand) {
+  auto* popup = new TPopupMenu(Form.get());
+  auto* first = AddItem(popup->Items(), "&Πρώτο", &log);
+  auto* disabled = AddItem(popup->Items(), "&Ανενεργό", &log);
+  disabled->Enabled = false;
+  auto* last = AddItem(popup->Items(), "&Τελευταίο", &log);
+  auto* button = Add<TButton>(10, 10, 75, 25);
+  ShowForm();
+  const struct {
+    std::function<void(TWinControl&)> drive;
+    int command;
+  } cases[] = {
+      {[&](TWinControl&) { backend->Type("τ"_a); }, last->Command()},
+      {[&](TWinControl&) {
+         backend->PressKey(VK_DOWN);
+         backend->PressKey(VK_RETURN);
+       },
+       first->Command()},
+      {[&](TWinControl& w) {
+         const TRect r = static_cast<TMenuWindow&>(w).ItemRect(0);
+         backend->Click(w, r.Left + 5, r.Top + 3);
+       },
+       first->Command()},
+      {[&](TWinControl&) { backend->Type("α"_a); }, 0},  // disabled: nothing, then Escape
+      {[&](TWinControl&) { backend->Click(*Form, 300, 300); }, 0},
+  };
+  for (const auto& c : cases) {
+    backend->ExpectMenu([&](TWinControl& w) {
+      c.drive(w);
+      if (popup->IsOpen()) backend->PressKey(VK_ESCAPE);
+    });
+    EXPECT_EQ(popup->TrackReturnCmd(100, 100), c.command);
+    EXPECT_FALSE(popup->IsOpen());
+    EXPECT_TRUE(button->Focused());  // the focus is back
+    backend->Advance(1000);
+  }
+  EXPECT_TRUE(log.empty());  // the items' OnClick did not run
+  // With no input coming the menu closes unchosen and is reported.
+  EXPECT_EQ(popup->TrackReturnCmd(100, 100), 0);
+  EXPECT_EQ(backend->UnexpectedDialogs, std::vector<AnsiString>{"popup menu left open"});
+  backend->UnexpectedDialogs.clear();
+}
+
 TEST_F(MenusTest, MenuWindowDrawsChecksShortcutsAndSubMenuArrows) {
   MakeMainMenu();
   ShowForm();
