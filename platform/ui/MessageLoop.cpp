@@ -7,6 +7,7 @@
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Backend.h"
+#include "platform/ui/Caret.h"
 
 namespace {
 
@@ -207,6 +208,7 @@ void ResetThreadState() {
   fresh.focusObserver = std::move(q.focusObserver);
   fresh.pump = std::move(q.pump);
   q = std::move(fresh);
+  ResetCaret();
 }
 
 }  // namespace ui

@@ -94,6 +94,7 @@ const std::vector<TCustomEdit::TEditLine>& TCustomEdit::Lines() const {
 void TCustomEdit::BuildLayout() const {
   TCanvas& canvas = MeasureCanvas(Font());
   lineHeight_ = std::max(1, canvas.GetTextMetrics().tmHeight);
+  widestLine_ = -1;
   lines_.clear();
   const AnsiString text = DisplayText();
   const int n = static_cast<int>(text.size());
@@ -143,6 +144,19 @@ void TCustomEdit::BuildLayout() const {
     }
   }
   layoutValid_ = true;
+}
+
+int TCustomEdit::WidestLine() const {
+  const auto& lines = Lines();
+  if (widestLine_ >= 0) return widestLine_;
+  int widest = 0;
+  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+    if (lines[static_cast<size_t>(i)].Length == 0) continue;
+    const std::vector<int> ends = LineEnds(i);
+    widest = std::max(widest, ends.back());
+  }
+  widestLine_ = widest;
+  return widest;
 }
 
 int TCustomEdit::LineCount() const { return static_cast<int>(Lines().size()); }
@@ -206,7 +220,7 @@ void TCustomEdit::SetTopLine(int line) {
   line = std::clamp(line, 0, std::max(0, LineCount() - 1));
   if (line == topLine_) return;
   topLine_ = line;
-  LayoutChanged();
+  LayoutMoved();
   Invalidate();
 }
 
@@ -231,7 +245,7 @@ void TCustomEdit::ScrollCaretIntoView() {
     scrollX_ = sx;
     Invalidate();
   }
-  LayoutChanged();
+  LayoutMoved();
 }
 
 void TCustomEdit::TextReplaced() {
@@ -513,15 +527,21 @@ void TCustomEdit::Dispatch(TMessage& m) {
         hasUndo_ = false;
       }
       TextReplaced();
-      LayoutChanged();
+      LayoutMoved();
       Change();
       Invalidate();
       return;
     case CM_FONTCHANGED:
       InvalidateLayout();
+      LayoutMoved();
+      if (Focused()) CreateEditCaret();
       break;
     case WM_SETFOCUS:
+      CreateEditCaret();
+      Invalidate();
+      break;
     case WM_KILLFOCUS:
+      DestroyCaret();
       Invalidate();
       break;
     case WM_CUT:
@@ -669,6 +689,25 @@ void TCustomEdit::DoExit() { TCustomControl::DoExit(); }
 void TCustomEdit::BoundsChanged() {
   InvalidateLayout();
   TCustomControl::BoundsChanged();
+  SyncCaret();
+}
+
+void TCustomEdit::LayoutMoved() {
+  LayoutChanged();
+  SyncCaret();
+}
+
+void TCustomEdit::CreateEditCaret() {
+  if (!HandleAllocated()) return;
+  CreateCaret(Handle(), nullptr, 1, LineHeight());
+  SyncCaret();
+  ShowCaret(Handle());
+}
+
+void TCustomEdit::SyncCaret() {
+  if (!HandleAllocated() || !Focused()) return;
+  const TPoint p = PosFromChar(caret_);
+  SetCaretPos(p.X, p.Y);
 }
 
 // ---- mouse ----
@@ -749,13 +788,6 @@ void TCustomEdit::Paint() {
     c.Brush->Style = bsClear;
     c.Font->Color = Focused() ? clHighlightText : textColor;
     c.TextOut(x + x1, y, text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)));
-  }
-  if (Focused() && Enabled()) {
-    const TPoint p = PosFromChar(caret_);
-    c.Pen->Color = clWindowText;
-    c.Pen->Width = 1;
-    c.MoveTo(p.X, p.Y);
-    c.LineTo(p.X, p.Y + lh);
   }
   c.RestoreDC(saved);
 }

@@ -140,6 +140,8 @@ class TCustomEdit : public TCustomControl {
   virtual TRect TextArea() const;
   // Called after the layout changed (lines or their scroll position).
   virtual void LayoutChanged() {}
+  // LayoutChanged, then the caret follows the character it stands at.
+  void LayoutMoved();
   // Replaces the selection as the user does: limited by MaxLength, kept
   // for Undo, sets Modified, fires OnChange. False when ReadOnly.
   bool UserReplace(const AnsiString& s);
@@ -158,11 +160,17 @@ class TCustomEdit : public TCustomControl {
   // selection in range and redo the layout.
   void TextReplaced();
   void InvalidateLayout() { layoutValid_ = false; }
+  // Width in pixels of the widest line as it is drawn in the control's
+  // font, measured once per layout.
+  int WidestLine() const;
   int scrollX_ = 0;
   int goalX_ = -1;  // the x that up/down try to keep
 
  private:
   void BuildLayout() const;
+  // The focused edit owns the caret, a line as high as its text.
+  void CreateEditCaret();
+  void SyncCaret();
   int XOfChar(int line, int index) const;
   std::vector<int> LineEnds(int line) const;
   void SaveUndo();
@@ -182,6 +190,7 @@ class TCustomEdit : public TCustomControl {
   mutable bool layoutValid_ = false;
   mutable std::vector<TEditLine> lines_;
   mutable int lineHeight_ = 0;
+  mutable int widestLine_ = -1;
 };
 
 class TEdit : public TCustomEdit {

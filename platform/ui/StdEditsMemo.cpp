@@ -150,9 +150,10 @@ void TCustomMemo::LayoutChanged() {
   scrollBars_.SetInfo(SB_VERT, v, true);
   SCROLLINFO h;
   h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  // One position a pixel, up to the widest line and the caret after it.
   const int width = std::max(1, EditRect().Width());
   h.nMin = 0;
-  h.nMax = wordWrap_ ? 0 : std::max(width, scrollX_ + width) + width / 2;
+  h.nMax = wordWrap_ ? 0 : WidestLine();
   h.nPage = static_cast<UINT>(width);
   h.nPos = scrollX_;
   scrollBars_.SetInfo(SB_HORZ, h, true);
@@ -189,7 +190,7 @@ void TCustomMemo::Scroll(int bar, int code, int pos) {
         return;
     }
     SetTopLine(std::min(top, std::max(0, LineCount() - VisibleLineCount())));
-    LayoutChanged();
+    LayoutMoved();
     return;
   }
   if (wordWrap_) return;
@@ -215,11 +216,14 @@ void TCustomMemo::Scroll(int bar, int code, int pos) {
     case SB_LEFT:
       x = 0;
       break;
+    case SB_RIGHT:
+      x = WidestLine();
+      break;
     default:
       return;
   }
-  scrollX_ = std::max(0, x);
-  LayoutChanged();
+  scrollX_ = std::clamp(x, 0, std::max(0, WidestLine() + 1 - width));
+  LayoutMoved();
   Invalidate();
 }
 

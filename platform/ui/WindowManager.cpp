@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/ui/Backend.h"
+#include "platform/ui/Caret.h"
 #include "platform/ui/ControlCanvas.h"
 #include "platform/ui/Forms.h"
 
@@ -88,7 +89,10 @@ TPoint OffsetInWindow(const TControl* c) {
 // lock) keeps the pixels it had.
 class TPaintPass {
  public:
-  TPaintPass(TCanvas& target, const TRegion& region) : target_(target), region_(region) {}
+  // WithCaret: the window's caret shows as on the screen (not in an image
+  // of the window made by PaintTo).
+  TPaintPass(TCanvas& target, const TRegion& region, bool withCaret)
+      : target_(target), region_(region), withCaret_(withCaret) {}
 
   void PaintTree(TWinControl* w, TPoint origin, const TRect& visible) {
     const TRect own = IntersectRect(visible, Bounds(origin.X, origin.Y, w->Width(), w->Height()));
@@ -126,6 +130,7 @@ class TPaintPass {
         // Painting never raises: what could not be drawn stays as it was.
       }
       w->paintCanvas_ = nullptr;
+      if (withCaret_ && w->HandleAllocated()) ui::PaintCaret(w->Handle(), canvas);
     }
     for (int i = 0; i < w->ControlCount(); ++i) {
       TControl* c = w->Controls(i);
@@ -137,6 +142,7 @@ class TPaintPass {
  private:
   TCanvas& target_;
   const TRegion& region_;
+  bool withCaret_;
 };
 
 void TWinControl::PaintControls(TCanvas& canvas, const TRect& clip) {
@@ -171,7 +177,7 @@ void TWinControl::PaintControls(TCanvas& canvas, const TRect& clip) {
 
 void TWinControl::PaintTo(TCanvas& canvas, int X, int Y) {
   const TRegion region{Bounds(X, Y, Width(), Height())};
-  TPaintPass pass(canvas, region);
+  TPaintPass pass(canvas, region, false);
   pass.PaintTree(this, Point(X, Y), region.front());
 }
 
@@ -243,7 +249,7 @@ void PaintTopLevel(TWinControl* window) {
   if (!s || s->Dirty.empty()) return;
   const TRegion region = std::move(s->Dirty);
   s->Dirty.clear();
-  TPaintPass pass(*s->Image, region);
+  TPaintPass pass(*s->Image, region, true);
   pass.PaintTree(window, Point(0, 0), Rect(0, 0, window->Width(), window->Height()));
   s->Image->SelectClipRgn(nullptr);
   s->PresentPending = false;

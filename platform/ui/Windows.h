@@ -292,6 +292,28 @@ BOOL ReleaseCapture();
 
 BOOL MessageBeep(UINT type);
 
+// The caret: one a thread, owned by a window, drawn by inverting its
+// rectangle over what the window painted. CreateCaret replaces any caret
+// there was and starts it hidden; ShowCaret and HideCaret count (a caret
+// hidden twice needs two shows); a visible caret blinks on the UI clock,
+// each half of the blink time on or off, and shows at once after it moved.
+// Bitmap: nullptr for a solid caret, (HBITMAP)1 for a grey one. The calls
+// fail (false) for a window that does not own the caret.
+struct HBITMAP__;
+using HBITMAP = HBITMAP__*;
+constexpr UINT INFINITE = 0xFFFFFFFF;
+BOOL CreateCaret(HWND wnd, HBITMAP bitmap, int width, int height);
+BOOL DestroyCaret();
+BOOL ShowCaret(HWND wnd);
+BOOL HideCaret(HWND wnd);
+// Client coordinates of the owner.
+BOOL SetCaretPos(int x, int y);
+BOOL GetCaretPos(struct TPoint* point);
+// Milliseconds of each blink phase (530 unless set); INFINITE: no blinking,
+// a shown caret stays on.
+UINT GetCaretBlinkTime();
+BOOL SetCaretBlinkTime(UINT ms);
+
 // Files dropped on a window (WM_DROPFILES carries the HDROP in wParam).
 // Only windows that called DragAcceptFiles get them; the receiver reads the
 // names and frees the drop with DragFinish.

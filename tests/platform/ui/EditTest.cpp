@@ -299,6 +299,37 @@ TEST_F(EditTest, MemoScrollBarScrollsLines) {
   EXPECT_GT(memo->TopLine(), 30);
 }
 
+TEST_F(EditTest, MemoHorizontalRangeIsTheWidestLineInItsFont) {
+  auto* memo = Place<TMemo>(10, 80, 150, 80);
+  memo->SetScrollBars(ssBoth);
+  memo->SetWordWrap(false);
+  const AnsiString wide = "Μια γραμμή πολύ πλατύτερη από το πλαίσιο της"_a;
+  memo->SetText("αβγ\r\n" + wide + "\r\nWWW");
+  auto range = [&] {
+    SCROLLINFO info;
+    info.fMask = SIF_RANGE | SIF_PAGE;
+    GetScrollInfo(memo->Handle(), SB_HORZ, &info);
+    return info;
+  };
+  auto widthIn = [&](const TFont& font) {
+    TImageCanvas measure(1, 1);
+    measure.Font->Assign(font);
+    return measure.TextWidth(wide);
+  };
+  EXPECT_EQ(range().nMax, widthIn(memo->Font()));
+  TFont larger;
+  larger.Assign(memo->Font());
+  larger.SetSize(14);
+  memo->SetFont(larger);
+  EXPECT_EQ(range().nMax, widthIn(memo->Font()));
+  // Scrolled to the end, the last pixel column of the widest line shows.
+  memo->Perform(WM_HSCROLL, SB_RIGHT, 0);
+  const SCROLLINFO info = range();
+  EXPECT_EQ(GetScrollPos(memo->Handle(), SB_HORZ), info.nMax + 1 - static_cast<int>(info.nPage));
+  memo->SetText("short");
+  EXPECT_EQ(GetScrollPos(memo->Handle(), SB_HORZ), 0);
+}
+
 TEST_F(EditTest, MemoLoadFromFile) {
   auto* memo = Place<TMemo>(10, 80, 150, 80);
   const std::string path = ::testing::TempDir() + "memo_load.txt";
