@@ -1,9 +1,15 @@
 #include "tender/OfferCalc.h"
 
 #include <cmath>
+#include <set>
+#include <utility>
+#include <vector>
 
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/SysUtils.h"
 #include "tender/N_STR.h"
 #include "tender/N_STRDigits.h"
+#include "tender/Uglo.h"
 
 using namespace nstr;
 
@@ -32,4 +38,330 @@ double RoundDiscount(int decimals, double value) {
   if (exactHalf) return cutAfter(decimals + 1);
   if (next >= '5') return RoundDec(decimals, cutAfter(decimals + 1));
   return RoundDec(decimals, cutAfter(decimals));
+}
+
+// ---- the offers grid ---------------------------------------------------------
+
+TOfferSheet::~TOfferSheet() = default;
+
+namespace {
+
+AnsiString EntryNoText(int entryNo) { return Format("%3d", {entryNo}); }
+
+// The number in column 0; 0 when the text is no entry number.
+int RowEntryNo(const TOfferSheet& sheet, int row) {
+  const AnsiString text = Trim(sheet.Cell(ColEntryNo, row));
+  int value = 0;
+  if (!TryStrToInt(text, value) || value < 0 || value > 0xFFFF) return 0;
+  return value;
+}
+
+bool RowHasDetailedOffer(const TOfferSheet& sheet, int row) {
+  return BidderDiscountTable.Has(RowEntryNo(sheet, row));
+}
+
+// The last row a scan may read: the grid's, and never beyond one row per slot.
+int LastScannableRow(const TOfferSheet& sheet) {
+  const int last = sheet.RowCount() - 1;
+  return last < LastOfferRow ? last : LastOfferRow;
+}
+
+// An unnamed bidder with a detailed offer is named "*;;" in the grid, and a
+// zero discount of such a row is written as "0".
+void MarkDetailedOfferRow(TOfferSheet& sheet, int row, int entryNo, double discount) {
+  if (!BidderDiscountTable.Has(entryNo) || !sheet.Cell(ColName, row).empty()) return;
+  sheet.SetCell(ColName, row, "*;;");
+  if (discount == 0) sheet.SetCell(ColDiscount, row, "0");
+}
+
+double RoundByRule(int decimals, double value) {
+  // The rule is installed by the main window; until then it is the tender's own.
+  return RoundDiscountProc ? RoundDiscountProc(decimals, value) : RoundDiscount(decimals, value);
+}
+
+}  // namespace
+
+int AmountDecimals(double amount) {
+  int decimals = CountDecimals(amount);
+  if (decimals < CostDecimals) decimals = CostDecimals;
+  if (decimals > CostDecimals + 2) decimals = CostDecimals + 2;
+  return decimals;
+}
+
+void ResetGridHeadings(TOfferSheet& sheet) {
+  sheet.SetCell(ColName, 0, "ΠΡΟΣΦΕΡΟΥΣΑ ΕΤΑΙΡΕΙΑ"_a);
+  sheet.SetCell(ColAmount, 0, "ΠΟΣΟ ΠΡΟΣΦΟΡΑΣ"_a);
+  sheet.SetCell(ColDiscount, 0, "ΕΚΠΤΩΣΗ"_a);
+}
+
+// ---- records -------------------------------------------------------------------
+
+TOfferCalcState OfferCalcState;
+
+void SetOfferCount(int n) { OfferCount = n < 0 ? 0 : n > MaxOffers ? MaxOffers : n; }
+
+void CompactOffers() {
+  // Each removal leaves one more copy of slot 500 at the top; those copies
+  // are not examined again, so a removable slot 500 cannot loop forever.
+  int end = MaxOffers;
+  int i = 1;
+  while (i < end) {
+    const OfferRecord& offer = OfferTable[i];
+    if (offer.TypedFlag >= 1 && offer.EntryNo == 0) {
+      for (int slot = i; slot < MaxOffers; ++slot) OfferTable[slot] = OfferTable[slot + 1];
+      --end;
+    } else {
+      ++i;
+    }
+  }
+}
+
+void ResetCalculation(TStrings* report) {
+  if (report) report->Clear();
+  OfferCalcState.CurrentRow = 0;
+  OfferCalcState.SlotCount = 0;
+  CompactOffers();
+  for (int slot = 1; slot <= MaxOffers; ++slot) {
+    OfferRecord& offer = OfferTable[slot];
+    const double exact = offer.ExactDiscount;
+    const Byte marked = offer.Marked;
+    offer = OfferRecord();
+    offer.ExactDiscount = exact;
+    offer.Marked = marked;
+  }
+}
+
+bool CheckPosoPososto(int decimals, double divisor, double discount, double amount) {
+  if (amount == 0 || divisor == 0 || discount == 100) return false;
+  if (discount != std::trunc(discount)) return false;
+  return std::fabs(amount / ((100 - discount) / 100) - divisor) < 2 * Pow10(-decimals);
+}
+
+// ---- the calculation ------------------------------------------------------------
+
+const AnsiString MissingDivisorMessage = "Δεν έχει εισαχθεί Διαιρέτης"_a;
+const AnsiString OverHundredMessage = "Έχει Εισαχθεί Έκπτωση Μεγαλύτερη του 100%. A/A="_a;
+
+namespace {
+
+// Reads grid row r into the next slot.
+void ReadOfferRow(TOfferSheet& sheet, int row, OfferRecord& offer) {
+  const double x = StrToNum(sheet.Cell(ColAmount, row));
+  offer.Amount =
+      CountDecimals(x) > CostDecimals + 2 ? RoundDec(CostDecimals + 4, x) : RoundDec(CostDecimals + 2, x);
+
+  const AnsiString cell = sheet.Cell(ColDiscount, row);
+  std::string_view text = std::string_view(cell).substr(0, 80);
+  // The mark belongs to this row: a slot refilled from another row loses it.
+  offer.Marked = 0;
+  offer.TypedFlag = 0;
+  if (!text.empty() && text.front() == '*') {
+    text.remove_prefix(1);
+    offer.TypedFlag = 1;
+    offer.Marked = 1;
+  }
+  double v = StrToNum(text);
+  if (offer.Amount == 0 && v == 0) v = 1e-9;
+  if (cell == "0") v = 0;
+  offer.RoundedDiscount = v;
+  offer.Discount = v;
+
+  offer.EntryNo = static_cast<Word>(RowEntryNo(sheet, row));
+  MarkDetailedOfferRow(sheet, row, offer.EntryNo, v);
+  offer.BidderName = sheet.Cell(ColName, row);
+}
+
+// The discount of slot j against the divisor; false with the outcome set
+// when the slot cannot be computed or is out of range.
+bool ComputeDiscount(int slot, double divisor, TCalcResult& result) {
+  OfferRecord& offer = OfferTable[slot];
+  if (offer.Amount == 0) {
+    // A discount given without an amount stays as typed.
+    offer.ExactDiscount = offer.RoundedDiscount;
+  } else {
+    if (divisor == 0) {
+      result.Outcome = TCalcOutcome::MissingDivisor;
+      result.Slot = slot;
+      result.Message = MissingDivisorMessage;
+      return false;
+    }
+    double d = (1 - offer.Amount / divisor) * 100;
+    if (offer.TypedFlag == 1) {
+      d = std::nearbyint(d);  // a half goes to the even neighbour
+      offer.TypedFlag = 0;
+    }
+    offer.ExactDiscount = RoundDec(15, d);
+    offer.RoundedDiscount = RoundByRule(DiscountDecimals, d);
+    if (offer.RoundedDiscount == 0) offer.RoundedDiscount = offer.Amount > divisor ? -1e-9 : 1e-9;
+    offer.Discount = offer.RoundedDiscount;
+  }
+  if (offer.Discount > 100) {
+    result.Outcome = TCalcOutcome::OverHundred;
+    result.Slot = slot;
+    result.Message = OverHundredMessage + IntToStr(slot);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+TCalcResult ScanOffers(TOfferSheet& sheet) {
+  TCalcResult result;
+  TOfferCalcState& state = OfferCalcState;
+  state.CurrentRow = 0;
+  const int lastRow = LastScannableRow(sheet);
+  int k = 0;
+  while (state.CurrentRow < lastRow && k < MaxOffers) {
+    const int row = state.CurrentRow + 1;
+    const AnsiString discountCell = sheet.Cell(ColDiscount, row);
+    const bool detailed = RowHasDetailedOffer(sheet, row);
+    if (discountCell.empty() && sheet.Cell(ColAmount, row).empty() && !detailed) break;
+    state.CurrentRow = row;
+    if (discountCell == "0" && sheet.Cell(ColName, row).empty() && !detailed) continue;
+    ++k;
+    ReadOfferRow(sheet, row, OfferTable[k]);
+  }
+  state.SlotCount = k;
+  state.OfferRowsInGrid = state.CurrentRow;
+
+  const double divisor = ProjectHeader.Divisor;
+  for (int slot = 1; slot <= k; ++slot)
+    if (!ComputeDiscount(slot, divisor, result)) return result;
+
+  SetOfferCount(k);
+  result.Outcome = k == 0 ? TCalcOutcome::NoOffers : TCalcOutcome::Done;
+  return result;
+}
+
+// ---- ranking ---------------------------------------------------------------------
+
+bool OfferInOrder(int i, int j, bool ascending, bool byEntryNo) {
+  const OfferRecord& a = OfferTable[i];
+  const OfferRecord& b = OfferTable[j];
+  if (byEntryNo) return a.EntryNo < b.EntryNo;
+  if (ascending) return a.RoundedDiscount < b.RoundedDiscount;
+  return a.RoundedDiscount > b.RoundedDiscount;
+}
+
+void SortOffers(bool ascending, bool byEntryNo) {
+  for (int i = 1; i < OfferCount; ++i)
+    for (int j = i + 1; j <= OfferCount; ++j)
+      if (OfferTable[i].EntryNo != 0 && !OfferInOrder(i, j, ascending, byEntryNo))
+        std::swap(OfferTable[i], OfferTable[j]);
+}
+
+namespace {
+
+// The discount as the grid shows it, with its marks.
+AnsiString DiscountCellText(const OfferRecord& offer, int projectType, double divisor) {
+  AnsiString text = offer.RoundedDiscount == 0 ? AnsiString("0")
+                                               : FormatNum(DiscountDecimals + 5, DiscountDecimals,
+                                                           NumberStyle, offer.RoundedDiscount);
+  if (offer.Amount == 0) return text;
+  if (projectType == ProjectCategoryPercentages &&
+      (CheckPosoPososto(CostDecimals + 2, divisor, offer.RoundedDiscount, offer.Amount) || offer.Marked)) {
+    return offer.RoundedDiscount == 0 ? AnsiString("*0.00") : text;
+  }
+  // A discount that only rounding kept from zero.
+  if (std::fabs(offer.ExactDiscount) < Pow10(-(DiscountDecimals + 1))) return AnsiString(1, '~').append(text);
+  return text;
+}
+
+bool RowHoldsText(const TOfferSheet& sheet, int row) {
+  for (int col = ColName; col <= ColRemark; ++col)
+    if (!sheet.Cell(col, row).empty()) return true;
+  return false;
+}
+
+}  // namespace
+
+void DisplayItems(TOfferSheet& sheet, int projectType) {
+  const double divisor = ProjectHeader.Divisor;
+  const int lastRow = sheet.RowCount() - 1;
+  int row = 0;
+  for (int slot = 1; slot <= OfferCount; ++slot) {
+    OfferRecord& offer = OfferTable[slot];
+    if (offer.EntryNo == 0) continue;
+    ++row;
+    // An offer whose exact discount is zero is flagged once in its remark.
+    if (offer.ExactDiscount == 0 && !offer.Remark.View().starts_with('!'))
+      offer.Remark = AnsiString(1, '!').append(offer.Remark.View());
+    if (row > lastRow) continue;
+    sheet.SetCell(ColEntryNo, row, EntryNoText(offer.EntryNo));
+    sheet.SetCell(ColDiscount, row, DiscountCellText(offer, projectType, divisor));
+    if (offer.Amount != 0) {
+      OfferCalcState.LastAmountDecimals = AmountDecimals(offer.Amount);
+      sheet.SetCell(ColAmount, row,
+                    FormatNum(14, OfferCalcState.LastAmountDecimals, NumberStyle, offer.Amount));
+    }
+    sheet.SetCell(ColName, row, offer.BidderName.Str());
+    const bool detailed = offer.Remark.Empty() && BidderDiscountTable.Has(offer.EntryNo);
+    sheet.SetCell(ColRemark, row, detailed ? AnsiString(1, '*') : offer.Remark.Str());
+  }
+  const int shownRows = row;
+
+  // The rows after the offers are numbered on from the highest entry number.
+  // Rows that were not part of the offers and still hold something keep
+  // their number, which may designate a detailed offer; no number is given
+  // twice.
+  int highest = 0;
+  for (int slot = 1; slot <= MaxOffers; ++slot)
+    if (OfferTable[slot].EntryNo > highest) highest = OfferTable[slot].EntryNo;
+  std::vector<bool> keeps(lastRow + 1 > 0 ? lastRow + 1 : 0, false);
+  std::set<int> keptNumbers;
+  for (int r = shownRows + 1; r <= lastRow; ++r) {
+    if (r <= OfferCalcState.OfferRowsInGrid) continue;
+    if (RowHoldsText(sheet, r) || RowHasDetailedOffer(sheet, r)) {
+      keeps[r] = true;
+      keptNumbers.insert(RowEntryNo(sheet, r));
+    }
+  }
+  int next = highest;
+  for (int r = shownRows + 1; r <= lastRow; ++r) {
+    if (keeps[r]) continue;
+    do ++next;
+    while (keptNumbers.count(next));
+    sheet.SetCell(ColEntryNo, r, EntryNoText(next));
+  }
+  OfferCalcState.OfferRowsInGrid = shownRows;
+}
+
+void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, int projectType) {
+  // Only the rows that held the offers are cleared: rows typed below an
+  // empty row were never read and keep their text.
+  int shown = 0;
+  for (int slot = 1; slot <= OfferCount; ++slot) shown += OfferTable[slot].EntryNo != 0;
+  int clearRows = OfferCalcState.OfferRowsInGrid > shown ? OfferCalcState.OfferRowsInGrid : shown;
+  if (clearRows > sheet.RowCount() - 1) clearRows = sheet.RowCount() - 1;
+  for (int row = 1; row <= clearRows; ++row)
+    for (int col = ColName; col <= ColRemark; ++col) sheet.SetCell(col, row, "");
+  OfferCalcState.OfferRowsInGrid = clearRows;
+  ResetGridHeadings(sheet);
+  SortOffers(ascending, byEntryNo);
+  if (display) DisplayItems(sheet, projectType);
+}
+
+void RefreshOffersFromGrid(TOfferSheet& sheet) {
+  OfferTable.Clear();
+  const int lastRow = LastScannableRow(sheet);
+  const int decimals = OfferCalcState.LastAmountDecimals;
+  int rowsRead = 0;
+  for (int row = 1; row <= lastRow; ++row) {
+    const AnsiString discountCell = sheet.Cell(ColDiscount, row);
+    if (discountCell.empty() && sheet.Cell(ColAmount, row).empty() && sheet.Cell(ColName, row).empty() &&
+        !RowHasDetailedOffer(sheet, row))
+      break;
+    OfferRecord& offer = OfferTable[row];
+    offer.RoundedDiscount = StrToNum(discountCell);
+    offer.Discount = offer.RoundedDiscount;
+    offer.Marked = discountCell.starts_with('*') ? 1 : 0;
+    offer.EntryNo = static_cast<Word>(RowEntryNo(sheet, row));
+    offer.Amount = RoundDec(decimals + 2, StrToNum(sheet.Cell(ColAmount, row)));
+    MarkDetailedOfferRow(sheet, row, offer.EntryNo, offer.RoundedDiscount);
+    offer.BidderName = sheet.Cell(ColName, row);
+    rowsRead = row;
+  }
+  OfferCalcState.OfferRowsInGrid = rowsRead;
+  if (rowsRead > OfferCount) SetOfferCount(rowsRead);
 }

@@ -1,8 +1,138 @@
 #pragma once
-// The offer calculation's logic that draws nothing; the main window uses it.
+// The offer calculation's logic that draws nothing: the offers grid is seen
+// through TOfferSheet, the offers live in the tender state (Uglo). The main
+// window adapts its grid, shows the messages and moves the focus.
+
+#include "platform/rtl/System.h"
+
+class TStrings;
 
 // The tender's rounding rule for a discount with N decimals: the value is
 // looked at to N + 6 decimals; when the three digits after the N-th are
 // "500" the discount keeps N + 1 decimals (that 5) unrounded, otherwise it
 // is rounded to N decimals on its first N + 1 digits.
 double RoundDiscount(int decimals, double value);
+
+// ---- the offers grid ---------------------------------------------------------
+
+// Cell access of the offers grid. Row 0 holds the headings, rows 1 on the
+// offers; a cell outside the grid reads as "" and ignores writes.
+class TOfferSheet {
+ public:
+  virtual ~TOfferSheet();
+  virtual AnsiString Cell(int col, int row) const = 0;
+  virtual void SetCell(int col, int row, const AnsiString& text) = 0;
+  virtual int RowCount() const = 0;
+};
+
+// Columns of the offers grid.
+enum : int {
+  ColEntryNo = 0,   // the entry number, 3 characters right-aligned
+  ColName = 1,      // bidder name
+  ColAmount = 2,    // offered amount in the number style
+  ColDiscount = 3,  // discount; a leading "*" marks the offer, "0" alone is a void offer
+  ColRemark = 4,    // remark, or "*" for a detailed offer; never read back
+};
+
+// The last row an offer can occupy: one per slot.
+constexpr int LastOfferRow = 500;
+
+// Project types of the offer check (the header's project type byte).
+enum : int { ProjectNoCheck = 0, ProjectPricedOffer = 1, ProjectCategoryPercentages = 2 };
+
+// The decimals an amount is shown with: its own, kept within CostDecimals
+// to CostDecimals + 2.
+int AmountDecimals(double amount);
+
+// Row 0 of columns 1 to 3.
+void ResetGridHeadings(TOfferSheet& sheet);
+
+// ---- working state -------------------------------------------------------------
+
+struct TOfferCalcState {
+  int CurrentRow = 0;  // the row scan's current row
+  int SlotCount = 0;   // slots filled by the row scan
+  // Rows 1 to this held the offers last read from or written to the grid;
+  // a sort clears these and no others.
+  int OfferRowsInGrid = 0;
+  // The amount decimals last worked out for the grid (CostDecimals to
+  // CostDecimals + 2); the refresh from the grid rounds amounts with it.
+  int LastAmountDecimals = 0;
+};
+extern TOfferCalcState OfferCalcState;
+
+// ---- records -------------------------------------------------------------------
+
+// OfferCount := n, kept within 0..500.
+void SetOfferCount(int n);
+
+// Slots whose typed flag is set and whose entry number is 0 are removed;
+// the slots above move down (slot 500 keeps its content). Ends when no
+// removable slot is left below the ones already moved.
+void CompactOffers();
+
+// Before a calculation: counters back to 0, CompactOffers, then the stored
+// part and the typed flag of all 500 slots zeroed (the exact discount and the
+// mark stay until the calculation rewrites them). The report text, when
+// given, is cleared first.
+void ResetCalculation(TStrings* report = nullptr);
+
+// Whether an amount and a whole-percent discount give back the divisor
+// within 2 x 10^-N.
+bool CheckPosoPososto(int decimals, double divisor, double discount, double amount);
+
+// The result of the row scan and the discount computation.
+enum class TCalcOutcome {
+  Done,            // OfferCount is set; rank and report
+  NoOffers,        // no row took a slot: nothing more to do
+  MissingDivisor,  // an amount offer but no divisor: show Message, focus the divisor field
+  OverHundred,     // a discount above 100 %: show Message (it names the slot)
+};
+struct TCalcResult {
+  TCalcOutcome Outcome = TCalcOutcome::NoOffers;
+  int Slot = 0;        // the slot at fault
+  AnsiString Message;  // empty unless the window must show it
+};
+
+extern const AnsiString MissingDivisorMessage;  // "Δεν έχει εισαχθεί Διαιρέτης"
+extern const AnsiString OverHundredMessage;     // followed by the slot number
+
+// The calculation's row scan and discount computation on the offers grid:
+// rows become slots 1..k (rows 1 to 500 at most), amounts and discounts are
+// read and rounded, each discount is computed against the header's divisor
+// and rounded by RoundDiscountProc, and OfferCount becomes k. The grid gets
+// "*;;" as the name and "0" as the discount of an unnamed detailed offer.
+// Call after ResetCalculation and the header's rebuild. On an error
+// OfferCount keeps its previous value.
+TCalcResult ScanOffers(TOfferSheet& sheet);
+
+// ---- ranking ---------------------------------------------------------------------
+
+// Whether slot i may stay before slot j: strictly smaller entry number, or
+// strictly smaller (ascending) or greater (descending) rounded discount.
+// Equal keys are out of order, so equal offers swap places.
+bool OfferInOrder(int i, int j, bool ascending, bool byEntryNo);
+
+// The exchange sort of slots 1 to OfferCount (a slot with entry number 0
+// is not moved from its place by its own comparisons).
+void SortOffers(bool ascending, bool byEntryNo);
+
+// Writes the shown slots (entry number not 0) into rows 1 on: number,
+// name, amount, discount with its marks, remark. The rows after them are
+// numbered on from the highest entry number; a row below the offers that
+// holds text, or whose number designates a detailed offer, keeps its
+// number. projectType is the offer check's project type.
+void DisplayItems(TOfferSheet& sheet, int projectType);
+
+// The sort of the calculation and the sort buttons: columns 1 to 4 of the
+// rows that held the offers are cleared (rows below keep their text), the
+// headings are written, the slots are sorted and, with display, shown. The
+// current grid row is the window's.
+void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, int projectType);
+
+// When the grid loses the focus after a change: the offer table is
+// rebuilt from the rows 1 on, up to the first row with no discount, amount
+// and name and no detailed offer (at most 500). OfferCount is raised to the
+// number of rows read, never lowered. The window calls it only when
+// ProjectModified is set.
+void RefreshOffersFromGrid(TOfferSheet& sheet);

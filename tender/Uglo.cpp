@@ -216,6 +216,7 @@ Byte OverheadIsExpression = 0;
 Byte ContingencyFlag = 0;
 Byte AsphaltFlag = 0;
 Word BudgetRows = 0;
+Byte HalfDownSwitch = 0;
 double NormalHigh = 1.1;
 double NormalLow = 0.9;
 

@@ -210,6 +210,9 @@ extern Byte OverheadIsExpression;  // the budget's GE&OE figure is a formula
 extern Byte ContingencyFlag;       // the budget file carries its contingencies part
 extern Byte AsphaltFlag;           // the budget file carries its asphalt part
 extern Word BudgetRows;
+// 1 when the budget window's half-down button is down: its rounding takes an
+// exact half downwards. The budget window mirrors its button on it.
+extern Byte HalfDownSwitch;
 extern double NormalHigh;  // factors of the normality band
 extern double NormalLow;
 

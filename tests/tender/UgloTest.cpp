@@ -12,6 +12,7 @@ TEST(UgloDefaults, StartUpValues) {
   EXPECT_DOUBLE_EQ(NormalLow, 0.9);
   EXPECT_EQ(BudgetChanged, 0);
   EXPECT_EQ(BudgetRows, 0);
+  EXPECT_EQ(HalfDownSwitch, 0);
   EXPECT_EQ(DiscountDecimals, 2);
   EXPECT_EQ(CostDecimals, 0);
   EXPECT_EQ(CalcMode, 0);

@@ -1,0 +1,557 @@
+#include <gtest/gtest.h>
+
+#include "platform/rtl/Classes.h"
+#include "tender/OfferCalc.h"
+#include "tests/tender/OfferCalcSupport.h"
+
+namespace {
+
+class OfferCalc : public TenderStateTest {
+ protected:
+  TVectorSheet sheet;
+
+  void SetUp() override {
+    TenderStateTest::SetUp();
+    sheet.NumberRows();
+    ProjectHeader.Divisor = 100000;
+  }
+  // The calculation's steps that touch the grid: scan, then the two sorts.
+  TCalcResult Calculate(int projectType = ProjectNoCheck) {
+    ResetCalculation();
+    TCalcResult result = ScanOffers(sheet);
+    if (result.Outcome == TCalcOutcome::Done) {
+      sortitms(sheet, true, false, true, projectType);
+      sortitms(sheet, false, false, true, projectType);
+    }
+    return result;
+  }
+};
+
+// ---- discounts ------------------------------------------------------------------
+
+struct AmountCase {
+  const char* amount;
+  double rounded;
+};
+
+class CalcRounding : public OfferCalc, public testing::WithParamInterface<AmountCase> {};
+
+// Amounts against a divisor of 100,000 whose discounts are the rounding
+// rule's vectors: 12.3450001, 12.3451, 12.3449 and 12.999.
+TEST_P(CalcRounding, DiscountFollowsTheTenderRule) {
+  sheet.Row(1, 1, "Alpha", GetParam().amount, "");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, GetParam().rounded);
+  EXPECT_EQ(OfferTable[1].Discount, GetParam().rounded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, CalcRounding,
+                         testing::Values(AmountCase{"87654.9999", 12.345}, AmountCase{"87654.9", 12.35},
+                                         AmountCase{"87655.1", 12.34}, AmountCase{"87001", 13}));
+
+TEST_F(OfferCalc, AmountWithManyDecimalsIsRoundedToFourMore) {
+  CostDecimals = 0;
+  sheet.Row(1, 1, "A", "1000.12345678", "");
+  sheet.Row(2, 2, "B", "1000.125", "");
+  ASSERT_EQ(ScanOffers(sheet).Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferTable[1].Amount, 1000.1235);
+  EXPECT_EQ(OfferTable[2].Amount, 1000.125);
+}
+
+TEST_F(OfferCalc, ZeroAfterRoundingIsHeldAsPlusOrMinusOneBillionth) {
+  sheet.Row(1, 1, "Equal", "100000", "");
+  sheet.Row(2, 2, "Above", "100000.001", "");
+  ASSERT_EQ(ScanOffers(sheet).Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 1e-9);
+  EXPECT_EQ(OfferTable[2].RoundedDiscount, -1e-9);
+  EXPECT_EQ(OfferTable[2].Discount, -1e-9);
+}
+
+// The exact discount of an offer equal to the divisor is RoundDec(15, 0),
+// which the library's nudge makes 1e-14: not zero, so no "!" is added,
+// while the "~" mark shows that only rounding kept it from zero.
+TEST_F(OfferCalc, OfferEqualToDivisorGetsTildeButNoExclamation) {
+  EXPECT_EQ(RoundDec(15, 0.0), 1e-14);
+  sheet.Row(1, 1, "Equal", "100000", "");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferTable[1].ExactDiscount, 1e-14);
+  EXPECT_EQ(sheet.Cell(ColDiscount, 1), "~   0.00");
+  EXPECT_EQ(sheet.Cell(ColRemark, 1), "");
+  EXPECT_EQ(sheet.Cell(ColAmount, 1), "       100,000");
+}
+
+TEST_F(OfferCalc, StarredOfferIsMarkedAndRoundedToWholePercentHalfToEven) {
+  sheet.Row(1, 1, "A", "87400", "*1");  // 12.6
+  sheet.Row(2, 2, "B", "87500", "*");   // 12.5
+  sheet.Row(3, 3, "C", "86500", "*");   // 13.5
+  sheet.Row(4, 4, "D", "87400", "");
+  ASSERT_EQ(ScanOffers(sheet).Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 13);
+  EXPECT_EQ(OfferTable[2].RoundedDiscount, 12);
+  EXPECT_EQ(OfferTable[3].RoundedDiscount, 14);
+  EXPECT_EQ(OfferTable[4].RoundedDiscount, 12.6);
+  for (int slot = 1; slot <= 3; ++slot) {
+    EXPECT_EQ(OfferTable[slot].Marked, 1) << slot;
+    EXPECT_EQ(OfferTable[slot].TypedFlag, 0) << slot;
+  }
+  EXPECT_EQ(OfferTable[4].Marked, 0);
+}
+
+TEST_F(OfferCalc, MarkFollowsTheRowNotTheSlot) {
+  sheet.Row(1, 1, "A", "90000", "*");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  ASSERT_EQ(OfferTable[1].Marked, 1);
+  // The row is retyped without the mark: the slot it fills loses it.
+  sheet.Row(1, 1, "B", "80000", "");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferTable[1].Marked, 0);
+}
+
+TEST_F(OfferCalc, DiscountOnlyOfferKeepsItsTypedDiscount) {
+  sheet.Row(1, 1, "Delta", "", "12.3456");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferTable[1].Amount, 0);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 12.3456);
+  EXPECT_EQ(OfferTable[1].ExactDiscount, 12.3456);
+  EXPECT_EQ(sheet.Cell(ColAmount, 1), "");
+  EXPECT_EQ(sheet.Cell(ColDiscount, 1), "  12.35");
+}
+
+TEST_F(OfferCalc, DiscountOnlyOfferInGreekStyle) {
+  UseStyle2();
+  NumberStyle = 2;
+  sheet.Row(1, 1, "Delta", "", "7,5");
+  sheet.Row(2, 2, "Eta", "87.654,9", "");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 12.35);
+  EXPECT_EQ(OfferTable[2].RoundedDiscount, 7.5);
+  EXPECT_EQ(sheet.Cell(ColDiscount, 2), "   7,50");
+  EXPECT_EQ(sheet.Cell(ColAmount, 1), "      87.654,9");
+}
+
+TEST_F(OfferCalc, VoidOfferIsZeroAndFlaggedOnce) {
+  sheet.Row(1, 1, "Void", "", "0");
+  sheet.Row(2, 2, "Text", "", "abc");  // no number: held as 1e-9, not void
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  // Descending: the 1e-9 offer ranks first.
+  EXPECT_EQ(OfferTable[2].EntryNo, 1);
+  EXPECT_EQ(OfferTable[2].RoundedDiscount, 0);
+  EXPECT_EQ(OfferTable[2].Amount, 0);
+  EXPECT_EQ(sheet.Cell(ColDiscount, 2), "0");
+  EXPECT_EQ(sheet.Cell(ColRemark, 2), "!");
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 1e-9);
+  EXPECT_EQ(sheet.Cell(ColRemark, 1), "");
+  // Each display meets the zero again; the remark is not eaten.
+  sortitms(sheet, true, true, true, ProjectNoCheck);
+  sortitms(sheet, false, false, true, ProjectNoCheck);
+  EXPECT_EQ(sheet.Cell(ColRemark, 2), "!");
+}
+
+TEST_F(OfferCalc, RemarkGetsOneExclamationOnly) {
+  OfferCount = 2;
+  OfferTable[1].EntryNo = 1;
+  OfferTable[1].Remark = "abcdef";
+  OfferTable[2].EntryNo = 2;
+  OfferTable[2].Remark = "!x";
+  for (int round = 0; round < 3; ++round) DisplayItems(sheet, ProjectNoCheck);
+  EXPECT_EQ(OfferTable[1].Remark, "!abcde");
+  EXPECT_EQ(OfferTable[2].Remark, "!x");
+  EXPECT_EQ(sheet.Cell(ColRemark, 2), "!x");
+}
+
+TEST_F(OfferCalc, ZeroWithoutNameIsSkippedUnlessDetailed) {
+  sheet.Row(1, 1, "", "", "0");
+  sheet.Row(2, 2, "A", "90000", "");
+  sheet.Row(3, 3, "", "", "0");
+  BidderDiscountTable.Ensure(3);
+  ASSERT_EQ(ScanOffers(sheet).Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferCount, 2);
+  EXPECT_EQ(OfferTable[1].EntryNo, 2);
+  EXPECT_EQ(OfferTable[2].EntryNo, 3);
+  EXPECT_EQ(OfferTable[2].BidderName, "*;;");
+  EXPECT_EQ(sheet.Cell(ColName, 3), "*;;");
+  EXPECT_EQ(sheet.Cell(ColDiscount, 3), "0");
+}
+
+TEST_F(OfferCalc, DetailedOfferWithoutDiscountOrAmountTakesASlot) {
+  sheet.Row(1, 1, "A", "90000", "");
+  BidderDiscountTable.Ensure(2);
+  ASSERT_EQ(ScanOffers(sheet).Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferCount, 2);
+  EXPECT_EQ(OfferTable[2].BidderName, "*;;");
+  EXPECT_EQ(OfferTable[2].RoundedDiscount, 1e-9);
+  // Its remark column shows the detailed offer.
+  sortitms(sheet, true, true, true, ProjectNoCheck);
+  EXPECT_EQ(sheet.Cell(ColRemark, 2), "*");
+  EXPECT_EQ(sheet.Cell(ColRemark, 1), "");
+}
+
+TEST_F(OfferCalc, EmptyFirstRowMeansNoOffers) {
+  sheet.Row(2, 2, "A", "90000", "");
+  OfferCount = 4;
+  const TCalcResult result = Calculate();
+  EXPECT_EQ(result.Outcome, TCalcOutcome::NoOffers);
+  EXPECT_TRUE(result.Message.empty());
+  EXPECT_EQ(OfferCount, 0);
+}
+
+TEST_F(OfferCalc, MissingDivisorStopsWithItsMessage) {
+  ProjectHeader.Divisor = 0;
+  OfferCount = 7;
+  sheet.Row(1, 1, "Typed", "", "10");
+  sheet.Row(2, 2, "Priced", "5000", "");
+  const TCalcResult result = Calculate();
+  EXPECT_EQ(result.Outcome, TCalcOutcome::MissingDivisor);
+  EXPECT_EQ(result.Slot, 2);
+  EXPECT_EQ(result.Message, "Δεν έχει εισαχθεί Διαιρέτης"_a);
+  EXPECT_EQ(OfferCount, 7);
+}
+
+TEST_F(OfferCalc, DiscountOnlyOffersNeedNoDivisor) {
+  ProjectHeader.Divisor = 0;
+  sheet.Row(1, 1, "Typed", "", "10");
+  EXPECT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+}
+
+struct OverCase {
+  const char* amount;
+  const char* discount;
+};
+
+class OverHundred : public OfferCalc, public testing::WithParamInterface<OverCase> {};
+
+TEST_P(OverHundred, StopsNamingTheSlot) {
+  OfferCount = 3;
+  sheet.Row(1, 1, "Fine", "90000", "");
+  sheet.Row(2, 2, "Bad", GetParam().amount, GetParam().discount);
+  const TCalcResult result = Calculate();
+  EXPECT_EQ(result.Outcome, TCalcOutcome::OverHundred);
+  EXPECT_EQ(result.Slot, 2);
+  EXPECT_EQ(result.Message, "Έχει Εισαχθεί Έκπτωση Μεγαλύτερη του 100%. A/A=2"_a);
+  EXPECT_EQ(OfferCount, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OverHundred,
+                         testing::Values(OverCase{"-100", ""}, OverCase{"", "150"}, OverCase{"", "100.01"}));
+
+TEST_F(OfferCalc, ExactlyHundredIsAllowed) {
+  sheet.Row(1, 1, "Free", "", "100");
+  EXPECT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+}
+
+TEST_F(OfferCalc, ScanStopsAtRowFiveHundred) {
+  TVectorSheet big(700);
+  big.NumberRows();
+  for (int row = 1; row < big.RowCount(); ++row) big.SetCell(ColAmount, row, "90000");
+  ResetCalculation();
+  ASSERT_EQ(ScanOffers(big).Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferCount, 500);
+  sortitms(big, false, false, true, ProjectNoCheck);
+  EXPECT_EQ(big.Cell(ColAmount, 501), "90000");
+  EXPECT_EQ(big.Cell(ColEntryNo, 501), "501");
+}
+
+TEST_F(OfferCalc, ShortGridEndsTheScan) {
+  TVectorSheet small(4);
+  small.NumberRows();
+  for (int row = 1; row < 4; ++row) small.SetCell(ColAmount, row, "90000");
+  ASSERT_EQ(ScanOffers(small).Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferCount, 3);
+}
+
+TEST_F(OfferCalc, EntryNumberThatIsNoNumberReadsAsZeroAndIsNotShown) {
+  sheet.Row(1, 1, "A", "90000", "");
+  sheet.Row(2, 2, "B", "80000", "");
+  sheet.SetCell(ColEntryNo, 2, "x");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferCount, 2);
+  EXPECT_EQ(sheet.Cell(ColName, 1), "A");
+  EXPECT_EQ(sheet.Cell(ColName, 2), "");
+}
+
+// ---- ranking ---------------------------------------------------------------------
+
+struct SortCase {
+  bool ascending;
+  bool byEntryNo;
+};
+
+class EqualKeys : public OfferCalc, public testing::WithParamInterface<SortCase> {};
+
+// Strict comparisons: two offers with the same key change places.
+TEST_P(EqualKeys, SwapInEverySort) {
+  OfferCount = 2;
+  OfferTable[1].EntryNo = 4;
+  OfferTable[1].BidderName = "First";
+  OfferTable[1].RoundedDiscount = 10;
+  OfferTable[2].EntryNo = GetParam().byEntryNo ? 4 : 5;
+  OfferTable[2].BidderName = "Second";
+  OfferTable[2].RoundedDiscount = 10;
+  SortOffers(GetParam().ascending, GetParam().byEntryNo);
+  EXPECT_EQ(OfferTable[1].BidderName, "Second");
+  SortOffers(GetParam().ascending, GetParam().byEntryNo);
+  EXPECT_EQ(OfferTable[1].BidderName, "First");
+}
+
+INSTANTIATE_TEST_SUITE_P(Sorts, EqualKeys,
+                         testing::Values(SortCase{true, false}, SortCase{false, false},
+                                         SortCase{true, true}));
+
+TEST_F(OfferCalc, RankingDependsOnTheOrderBefore) {
+  const double discounts[] = {10, 5, 10};
+  OfferCount = 3;
+  for (int slot = 1; slot <= 3; ++slot) {
+    OfferTable[slot].EntryNo = static_cast<Word>(slot);
+    OfferTable[slot].RoundedDiscount = discounts[slot - 1];
+  }
+  SortOffers(false, false);
+  EXPECT_EQ(OfferTable[1].EntryNo, 3);
+  EXPECT_EQ(OfferTable[2].EntryNo, 1);
+  EXPECT_EQ(OfferTable[3].EntryNo, 2);
+}
+
+TEST_F(OfferCalc, EmptySlotDoesNotMoveItself) {
+  OfferCount = 3;
+  OfferTable[1].EntryNo = 0;
+  OfferTable[1].RoundedDiscount = 50;
+  OfferTable[2].EntryNo = 2;
+  OfferTable[2].RoundedDiscount = 10;
+  OfferTable[3].EntryNo = 3;
+  OfferTable[3].RoundedDiscount = 20;
+  SortOffers(true, false);
+  EXPECT_EQ(OfferTable[1].EntryNo, 0);
+  EXPECT_EQ(OfferTable[2].EntryNo, 2);
+  EXPECT_EQ(OfferTable[3].EntryNo, 3);
+}
+
+TEST_F(OfferCalc, DisplayWritesRankedRowsAndNumbersTheRest) {
+  sheet.Row(1, 1, "Low", "95000", "");
+  sheet.Row(2, 2, "High", "80010.5", "");
+  sheet.Row(3, 3, "Mid", "90000", "");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(sheet.Cell(ColName, 0), "ΠΡΟΣΦΕΡΟΥΣΑ ΕΤΑΙΡΕΙΑ"_a);
+  EXPECT_EQ(sheet.Cell(ColAmount, 0), "ΠΟΣΟ ΠΡΟΣΦΟΡΑΣ"_a);
+  EXPECT_EQ(sheet.Cell(ColDiscount, 0), "ΕΚΠΤΩΣΗ"_a);
+  const char* expected[][4] = {{"  2", "High", "      80,010.5", "  19.99"},
+                               {"  3", "Mid", "        90,000", "  10.00"},
+                               {"  1", "Low", "        95,000", "   5.00"}};
+  for (int row = 1; row <= 3; ++row)
+    for (int col = 0; col < 4; ++col)
+      EXPECT_EQ(sheet.Cell(col, row), expected[row - 1][col]) << row << "," << col;
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 4), "  4");
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 500), "500");
+  // The amount decimals last worked out: 95,000 has none.
+  EXPECT_EQ(OfferCalcState.LastAmountDecimals, 0);
+}
+
+TEST_F(OfferCalc, RowsBelowAnEmptyRowKeepTheirText) {
+  sheet.Row(1, 1, "A", "90000", "");
+  sheet.Row(2, 2, "B", "80000", "");
+  sheet.Row(3, 3, "Note only", "", "");  // ends the scan
+  sheet.Row(4, 4, "Late", "85000", "");
+  sheet.SetCell(ColRemark, 4, "r");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferCount, 2);
+  EXPECT_EQ(sheet.Cell(ColName, 1), "B");
+  EXPECT_EQ(sheet.Cell(ColName, 3), "Note only");
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 3), "  3");
+  EXPECT_EQ(sheet.Cell(ColName, 4), "Late");
+  EXPECT_EQ(sheet.Cell(ColAmount, 4), "85000");
+  EXPECT_EQ(sheet.Cell(ColRemark, 4), "r");
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 4), "  4");
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 5), "  5");
+}
+
+TEST_F(OfferCalc, RowsOfSkippedOffersAreClearedAndNumbersStayUnique) {
+  sheet.Row(1, 1, "A", "90000", "");
+  sheet.Row(2, 2, "", "", "0");  // skipped
+  sheet.Row(3, 3, "B", "80000", "");
+  sheet.Row(5, 9, "Kept", "", "");  // below the end of the scan
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(sheet.Cell(ColName, 2), "A");
+  EXPECT_EQ(sheet.Cell(ColName, 3), "");
+  EXPECT_EQ(sheet.Cell(ColDiscount, 3), "");
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 3), "  4");
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 4), "  5");
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 5), "  9");
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 6), "  6");
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 8), "  8");
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 9), " 10");
+}
+
+TEST_F(OfferCalc, DetailedOfferMovedByTheRankingIsNotNumberedTwice) {
+  sheet.Row(1, 1, "", "", "0");  // skipped
+  sheet.Row(2, 2, "B", "80000", "");
+  sheet.Row(3, 3, "A", "95000", "");
+  BidderDiscountTable.Ensure(3);
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(sheet.Cell(ColEntryNo, 2), "  3");
+  EXPECT_EQ(sheet.Cell(ColRemark, 2), "*");
+  // Row 3 held the offer before the ranking moved it up.
+  for (int row = 3; row < 10; ++row) EXPECT_NE(sheet.Cell(ColEntryNo, row), "  3") << row;
+}
+
+struct TypeCase {
+  int projectType;
+  const char* discountCell;
+};
+
+class ProjectTypeDisplay : public OfferCalc, public testing::WithParamInterface<TypeCase> {};
+
+// A marked offer equal to the divisor: a category-percentage project keeps
+// the text, the others mark it as an approximation.
+TEST_P(ProjectTypeDisplay, MarkedEqualOffer) {
+  sheet.Row(1, 1, "Equal", "100000", "*");
+  ASSERT_EQ(Calculate(GetParam().projectType).Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(sheet.Cell(ColDiscount, 1), GetParam().discountCell);
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, ProjectTypeDisplay,
+                         testing::Values(TypeCase{ProjectNoCheck, "~   0.00"},
+                                         TypeCase{ProjectPricedOffer, "~   0.00"},
+                                         TypeCase{ProjectCategoryPercentages, "   0.00"}));
+
+TEST_F(OfferCalc, CategoryProjectUnmarkedOfferThatDoesNotGiveBackTheDivisor) {
+  sheet.Row(1, 1, "Equal", "100000", "");
+  ASSERT_EQ(Calculate(ProjectCategoryPercentages).Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(sheet.Cell(ColDiscount, 1), "~   0.00");
+}
+
+struct PosoCase {
+  int decimals;
+  double divisor, discount, amount;
+  bool holds;
+};
+
+class PosoPososto : public testing::TestWithParam<PosoCase> {};
+
+TEST_P(PosoPososto, Checks) {
+  const PosoCase& c = GetParam();
+  EXPECT_EQ(CheckPosoPososto(c.decimals, c.divisor, c.discount, c.amount), c.holds);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PosoPososto,
+    testing::Values(PosoCase{2, 100000, 12, 88000, true}, PosoCase{2, 100000, 12, 0, false},
+                    PosoCase{2, 0, 12, 88000, false}, PosoCase{2, 100000, 100, 88000, false},
+                    PosoCase{2, 100000, 12.5, 87500, false}, PosoCase{2, 100000, 12, 88000.01, true},
+                    PosoCase{2, 100000, 12, 88000.02, false}, PosoCase{0, 100000, 12, 88000.5, true}));
+
+// ---- records -------------------------------------------------------------------
+
+TEST(OfferCount, NeverBelowZeroNorAboveTheTable) {
+  const Integer saved = OfferCount;
+  SetOfferCount(-3);
+  EXPECT_EQ(OfferCount, 0);
+  SetOfferCount(501);
+  EXPECT_EQ(OfferCount, 500);
+  SetOfferCount(17);
+  EXPECT_EQ(OfferCount, 17);
+  OfferCount = saved;
+}
+
+TEST_F(OfferCalc, CompactRemovesTypedSlotsWithoutEntryNumber) {
+  OfferTable[1].EntryNo = 1;
+  OfferTable[2].TypedFlag = 1;
+  OfferTable[3].TypedFlag = 2;
+  OfferTable[4].EntryNo = 4;
+  OfferTable[5].EntryNo = 5;
+  OfferTable[5].TypedFlag = 1;
+  CompactOffers();
+  EXPECT_EQ(OfferTable[1].EntryNo, 1);
+  EXPECT_EQ(OfferTable[2].EntryNo, 4);
+  EXPECT_EQ(OfferTable[3].EntryNo, 5);
+  EXPECT_EQ(OfferTable[3].TypedFlag, 1);
+}
+
+TEST_F(OfferCalc, CompactEndsWhenRemovableSlotsReachTheLast) {
+  for (int slot = 250; slot <= 500; ++slot) OfferTable[slot].TypedFlag = 1;
+  OfferTable[1].EntryNo = 1;
+  CompactOffers();
+  EXPECT_EQ(OfferTable[1].EntryNo, 1);
+  for (int slot = 1; slot <= 500; ++slot) OfferTable[slot].TypedFlag = 1;
+  CompactOffers();
+  EXPECT_EQ(OfferTable[500].TypedFlag, 1);
+}
+
+TEST_F(OfferCalc, ResetKeepsExactDiscountAndMark) {
+  OfferTable[3].EntryNo = 3;
+  OfferTable[3].Amount = 5;
+  OfferTable[3].Remark = "r";
+  OfferTable[3].TypedFlag = 1;
+  OfferTable[3].ExactDiscount = 7;
+  OfferTable[3].Marked = 1;
+  OfferCalcState.CurrentRow = 9;
+  TStringList report;
+  report.Add("old");
+  ResetCalculation(&report);
+  EXPECT_EQ(report.Count(), 0);
+  EXPECT_EQ(OfferCalcState.CurrentRow, 0);
+  EXPECT_EQ(OfferTable[3].EntryNo, 0);
+  EXPECT_EQ(OfferTable[3].Amount, 0);
+  EXPECT_TRUE(OfferTable[3].Remark.Empty());
+  EXPECT_EQ(OfferTable[3].TypedFlag, 0);
+  EXPECT_EQ(OfferTable[3].ExactDiscount, 7);
+  EXPECT_EQ(OfferTable[3].Marked, 1);
+}
+
+// ---- refresh from the grid -------------------------------------------------------
+
+TEST_F(OfferCalc, RefreshReadsRowsUpToAnEmptyOne) {
+  OfferTable[9].EntryNo = 9;
+  OfferCalcState.LastAmountDecimals = 1;
+  sheet.Row(1, 1, "A", "99.1256", "*12");
+  sheet.Row(2, 2, "Name only", "", "");
+  sheet.Row(3, 3, "C", "", "7.5");
+  sheet.Row(5, 5, "Below", "", "3");
+  RefreshOffersFromGrid(sheet);
+  EXPECT_EQ(OfferCount, 3);
+  EXPECT_EQ(OfferTable[9].EntryNo, 0);
+  EXPECT_EQ(OfferTable[1].Amount, 99.126);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 0);  // the "*" is not read past
+  EXPECT_EQ(OfferTable[1].Marked, 1);
+  EXPECT_EQ(OfferTable[2].BidderName, "Name only");
+  EXPECT_EQ(OfferTable[3].RoundedDiscount, 7.5);
+  EXPECT_EQ(OfferTable[3].Discount, 7.5);
+  EXPECT_EQ(OfferTable[3].EntryNo, 3);
+  EXPECT_EQ(OfferTable[5].EntryNo, 0);
+}
+
+TEST_F(OfferCalc, RefreshUsesTheAmountDecimalsOfTheLastDisplay) {
+  sheet.Row(1, 1, "A", "90000.5", "");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  ASSERT_EQ(OfferCalcState.LastAmountDecimals, 1);
+  sheet.SetCell(ColAmount, 1, "99.1256");
+  RefreshOffersFromGrid(sheet);
+  EXPECT_EQ(OfferTable[1].Amount, 99.126);
+  OfferCalcState.LastAmountDecimals = 0;
+  RefreshOffersFromGrid(sheet);
+  EXPECT_EQ(OfferTable[1].Amount, 99.13);
+}
+
+TEST_F(OfferCalc, RefreshNeverLowersTheCount) {
+  OfferCount = 6;
+  sheet.Row(1, 1, "A", "1", "");
+  RefreshOffersFromGrid(sheet);
+  EXPECT_EQ(OfferCount, 6);
+}
+
+TEST_F(OfferCalc, RefreshNamesUnnamedDetailedOffers) {
+  BidderDiscountTable.Ensure(1);
+  sheet.Row(2, 2, "B", "", "4");
+  RefreshOffersFromGrid(sheet);
+  EXPECT_EQ(OfferCount, 2);
+  EXPECT_EQ(sheet.Cell(ColName, 1), "*;;");
+  EXPECT_EQ(sheet.Cell(ColDiscount, 1), "0");
+  EXPECT_EQ(OfferTable[1].BidderName, "*;;");
+}
+
+TEST_F(OfferCalc, RefreshStopsAtRowFiveHundred) {
+  TVectorSheet big(600);
+  big.NumberRows();
+  for (int row = 1; row < big.RowCount(); ++row) big.SetCell(ColName, row, "N");
+  RefreshOffersFromGrid(big);
+  EXPECT_EQ(OfferCount, 500);
+}
+
+}  // namespace
