@@ -123,6 +123,24 @@ void BM_PaintOneScreen(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintOneScreen)->Arg(100)->Arg(2500)->Arg(20000)->Unit(benchmark::kMillisecond);
 
+// The application's own tables: the offers (501 × 5) and the budget
+// (2,500 × 14, three columns of width 0), one screen each.
+void BM_PaintApplicationGrid(benchmark::State& state) {
+  const bool budget = state.range(0) == 1;
+  Screen& screen = TheScreen();
+  TExtStringGrid& g = budget ? screen.Grid(14, 2500) : screen.Grid(5, 501);
+  Fill(g);
+  if (budget)
+    for (int c : {3, 5, 9}) g.SetColWidths(c, 0);
+  g.SetTopRow(g.RowCount() / 2);
+  for (auto _ : state) {
+    g.Invalidate();
+    benchmark::DoNotOptimize(screen.backend->Render(*screen.form));
+  }
+  state.SetLabel(budget ? "budget 2500x14" : "offers 501x5");
+}
+BENCHMARK(BM_PaintApplicationGrid)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 namespace {

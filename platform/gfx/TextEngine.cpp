@@ -126,7 +126,24 @@ ResolvedFont::ResolvedFont(const TFont& font) {
   metrics_.tmMaxCharWidth = Width("W");
 }
 
-ResolvedFont::~ResolvedFont() { pango_font_description_free(description_); }
+ResolvedFont::~ResolvedFont() {
+  for (auto& [text, layout] : layouts_) g_object_unref(layout);
+  pango_font_description_free(description_);
+}
+
+template <typename Use>
+auto ResolvedFont::WithLayout(const Converted& text, Use use) const {
+  std::lock_guard guard(layoutsLock_);
+  auto it = layouts_.find(text.utf8);
+  if (it == layouts_.end()) {
+    if (layouts_.size() >= 1024) {
+      for (auto& [kept, layout] : layouts_) g_object_unref(layout);
+      layouts_.clear();
+    }
+    it = layouts_.emplace(text.utf8, NewLayout(text)).first;
+  }
+  return use(it->second);
+}
 
 ResolvedFont::Converted ResolvedFont::Convert(const AnsiString& text) const {
   Converted out;
@@ -160,11 +177,11 @@ PangoLayout* ResolvedFont::NewLayout(const Converted& text) const {
 
 int ResolvedFont::Width(const Converted& text) const {
   if (text.Count() == 0) return 0;
-  PangoLayout* layout = NewLayout(text);
-  PangoRectangle logical;
-  pango_layout_get_extents(layout, nullptr, &logical);
-  g_object_unref(layout);
-  return ToUnits(logical.width);
+  return WithLayout(text, [](PangoLayout* layout) {
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    return ToUnits(logical.width);
+  });
 }
 
 int ResolvedFont::Width(const AnsiString& text) const {
@@ -239,9 +256,17 @@ std::vector<int> ResolvedFont::CharacterEnds(const Converted& converted) const {
 void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx) const {
   const size_t count = converted.Count();
   if (count == 0) return;
+  if (dx == nullptr) {
+    WithLayout(converted, [cr](PangoLayout* layout) {
+      if (PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0))
+        pango_cairo_show_layout_line(cr, line);
+    });
+    return;
+  }
+  // Advances of its own change the glyphs: a layout for this call alone.
   PangoLayout* layout = NewLayout(converted);
   PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
-  if (dx != nullptr && line != nullptr) {
+  if (line != nullptr) {
     // Character index of each UTF-8 offset, to give every cluster the sum
     // of the advances of its characters.
     std::vector<int> charAt(converted.utf8.size() + 1, 0);

@@ -50,9 +50,17 @@ class ResolvedFont {
   bool StrikeOut() const { return strikeOut_; }
 
  private:
+  // Runs Use on the layout of Text, laid out once and kept: the cells of a
+  // grid draw the same texts paint after paint, and laying text out is
+  // most of what drawing it costs.
+  template <typename Use>
+  auto WithLayout(const Converted& text, Use use) const;
+
   PangoFontDescription* description_ = nullptr;
   mutable std::mutex widthsLock_;
   mutable std::unordered_map<AnsiString, int> widths_;
+  mutable std::mutex layoutsLock_;
+  mutable std::unordered_map<std::string, PangoLayout*> layouts_;
   TTextMetric metrics_;
   bool symbol_ = false;
   bool underline_ = false;

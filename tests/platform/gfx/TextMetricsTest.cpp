@@ -69,6 +69,29 @@ TEST(TextMetrics, WidthsAreWholeUnitsAndAdditive) {
   for (size_t i = 1; i <= text.size(); ++i) EXPECT_EQ(canvas.TextWidth(text.substr(0, i)), ends[i - 1]) << i;
 }
 
+// Laid-out texts are kept per font and dropped when too many: a text drawn
+// again, from the kept layout or after the drop, looks as it did first.
+TEST(TextDrawing, KeptLayoutsDrawAsAFreshOne) {
+  auto draw = [](TImageCanvas& canvas, const AnsiString& text, const char* face) {
+    canvas.Font->Name = face;
+    canvas.Font->SetSize(10);
+    canvas.TextOut(2, 2, text);
+  };
+  const AnsiString text = "Προσφορά 1.234,56"_a;
+  TImageCanvas first(160, 24);
+  draw(first, text, "Arial");
+  TImageCanvas other(160, 24);
+  draw(other, text, "Times New Roman");  // the same text in another font is another layout
+  EXPECT_NE(first.Snapshot().Pixels, other.Snapshot().Pixels);
+  TImageCanvas scratch(160, 24);
+  for (int i = 0; i < 1500; ++i) draw(scratch, std::to_string(i), "Arial");
+  for (int round = 0; round < 2; ++round) {
+    TImageCanvas again(160, 24);
+    draw(again, text, "Arial");
+    EXPECT_EQ(again.Snapshot().Pixels, first.Snapshot().Pixels) << round;
+  }
+}
+
 TEST(TextMetrics, PositiveHeightIsTheCellHeight) {
   TImageCanvas canvas(10, 10);
   canvas.Font->Name = "Arial";
