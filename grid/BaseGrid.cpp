@@ -342,6 +342,15 @@ void TBaseGrid::SizeChanged(int OldColCount, int OldRowCount) {
   TStringGrid::SizeChanged(OldColCount, OldRowCount);
 }
 
+void TBaseGrid::MirrorCanvas(bool Mirrored) {
+  TCanvas& canvas = Canvas();
+  const int width = ClientWidth(), height = ClientHeight();
+  canvas.SetMapMode(MM_ANISOTROPIC);
+  canvas.SetWindowOrgEx(Mirrored ? width : 0, 0);
+  canvas.SetViewportExtEx(width, height);
+  canvas.SetWindowExtEx(Mirrored ? -width : width, height);
+}
+
 // ---- virtual slots -----------------------------------------------------------------
 
 bool TBaseGrid::CellIsFixed(int, int) { return false; }

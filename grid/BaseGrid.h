@@ -177,6 +177,9 @@ class TBaseGrid : public TStringGrid {
   // Frees the properties of every cell of the rectangle.
   void ClearPropsRect(int Col1, int Row1, int Row2, int Col2);
   void ClearAllProps();
+  // Mirrored, the canvas's x runs from the right edge of the client area
+  // to the left (a right-to-left layout); not mirrored, one to one.
+  void MirrorCanvas(bool Mirrored);
 
   // ---- look ----
   // The grid's own flag; the inherited default drawing stays off.

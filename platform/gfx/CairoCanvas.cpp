@@ -249,8 +249,13 @@ void TCairoCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect
   ShowText(font, x, y, options, rect, gfx::ResolvedFont::ConvertWide(text), dx);
 }
 
-void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options, const TRect* rect,
-                            const gfx::ResolvedFont::Converted& text, const int* dx) {
+void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options,
+                            const TRect* logicalRect, const gfx::ResolvedFont::Converted& text,
+                            const int* dx) {
+  const TPoint at = LPtoDP(TPoint{x, y});
+  x = at.X, y = at.Y;
+  const TRect mappedRect = logicalRect ? LPtoDP(*logicalRect) : TRect{};
+  const TRect* rect = logicalRect ? &mappedRect : nullptr;
   const TTextMetric& tm = font.Metrics();
   long long sum = 0;
   if (dx != nullptr)
@@ -259,7 +264,7 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
     sum = font.Width(text);
   int width = static_cast<int>(std::clamp(sum, -(1LL << 30), 1LL << 30));
   double left = 0, top = 0;
-  unsigned align = textAlign_;
+  const unsigned align = DeviceTextAlign();
   if ((align & TA_CENTER) == TA_CENTER)
     left = -(width / 2);
   else if (align & TA_RIGHT)
@@ -293,13 +298,15 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   cairo_restore(cr_);
 }
 
-void TCairoCanvas::FillRect(const TRect& r) {
+void TCairoCanvas::FillRect(const TRect& logical) {
+  const TRect r = LPtoDP(logical);
   if (r.IsEmpty()) return;
   cairo_rectangle(cr_, r.Left, r.Top, r.Width(), r.Height());
   FillWithBrush();
 }
 
 void TCairoCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  MapCorners(x1, y1, x2, y2);
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   if (x1 == x2 || y1 == y2) return;
@@ -316,6 +323,8 @@ void TCairoCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 }
 
 void TCairoCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
+  MapCorners(x1, y1, x2, y2);
+  x3 = LengthToDeviceX(x3), y3 = LengthToDeviceY(y3);
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   double left = x1 + 0.5, top = y1 + 0.5, right = x2 - 0.5, bottom = y2 - 0.5;
@@ -344,6 +353,7 @@ void TCairoCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
 }
 
 void TCairoCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  MapCorners(x1, y1, x2, y2);
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   double rx = (x2 - x1 - 1) / 2.0, ry = (y2 - y1 - 1) / 2.0;
@@ -364,6 +374,10 @@ void TCairoCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 }
 
 void TCairoCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  MapCorners(x1, y1, x2, y2);
+  MapCorners(x3, y3, x4, y4);
+  // A mirror turns the arc's direction: the ends change places.
+  if (FlipsX() != FlipsY()) std::swap(x3, x4), std::swap(y3, y4);
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   double rx = (x2 - x1 - 1) / 2.0, ry = (y2 - y1 - 1) / 2.0;
@@ -379,8 +393,9 @@ void TCairoCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, i
   StrokeWithPen();
 }
 
-void TCairoCanvas::Polygon(const std::vector<TPoint>& points) {
-  if (points.size() < 2) return;
+void TCairoCanvas::Polygon(const std::vector<TPoint>& logical) {
+  if (logical.size() < 2) return;
+  const std::vector<TPoint> points = LPtoDP(logical);
   auto path = [&] {
     cairo_move_to(cr_, points[0].X + 0.5, points[0].Y + 0.5);
     for (size_t i = 1; i < points.size(); ++i) cairo_line_to(cr_, points[i].X + 0.5, points[i].Y + 0.5);
@@ -392,8 +407,9 @@ void TCairoCanvas::Polygon(const std::vector<TPoint>& points) {
   StrokeWithPen();
 }
 
-void TCairoCanvas::Polyline(const std::vector<TPoint>& points) {
-  if (points.size() < 2) return;
+void TCairoCanvas::Polyline(const std::vector<TPoint>& logical) {
+  if (logical.size() < 2) return;
+  const std::vector<TPoint> points = LPtoDP(logical);
   // One-unit lines cover the pixels from the first point up to, not
   // including, the last: the ends move half a unit back along the line.
   auto shifted = [&](TPoint p, TPoint towards) {
@@ -417,7 +433,8 @@ void TCairoCanvas::Polyline(const std::vector<TPoint>& points) {
   StrokeWithPen();
 }
 
-void TCairoCanvas::DrawFocusRect(const TRect& r) {
+void TCairoCanvas::DrawFocusRect(const TRect& logical) {
+  const TRect r = LPtoDP(logical);
   if (r.IsEmpty()) return;
   if (!pixelExact_) {
     cairo_save(cr_);
@@ -450,7 +467,11 @@ void TCairoCanvas::DrawFocusRect(const TRect& r) {
   cairo_surface_mark_dirty(surface_);
 }
 
-void TCairoCanvas::DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) {
+void TCairoCanvas::DrawPixels(const TRect& logical, const TPixelBlock& pixels, bool transparent, TColor key) {
+  // Corners as mapped, unswapped: a mirrored axis draws the picture mirrored.
+  const TPoint a = LPtoDP(TPoint{logical.Left, logical.Top});
+  const TPoint b = LPtoDP(TPoint{logical.Right, logical.Bottom});
+  const TRect dest{a.X, a.Y, b.X, b.Y};
   if (pixels.Width <= 0 || pixels.Height <= 0 || dest.Width() == 0 || dest.Height() == 0) return;
   cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels.Width, pixels.Height);
   if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {

@@ -70,6 +70,10 @@ class TCairoCanvas : public TCanvas {
   void ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options, const TRect* rect,
                 const gfx::ResolvedFont::Converted& text, const int* dx);
   void SetColor(TColor color);
+  void MapCorners(int& x1, int& y1, int& x2, int& y2) const {
+    const TPoint a = LPtoDP(TPoint{x1, y1}), b = LPtoDP(TPoint{x2, y2});
+    x1 = a.X, y1 = a.Y, x2 = b.X, y2 = b.Y;
+  }
   bool PenVisible() const;
   bool BrushVisible() const;
   void ApplyPen();

@@ -174,7 +174,8 @@ void TCanvas::SelectClipRect(const TRect& rect) {
   ClipChanged();
 }
 
-void TCanvas::IntersectClipRect(const TRect& rect) {
+void TCanvas::IntersectClipRect(const TRect& logical) {
+  const TRect rect = LPtoDP(logical);
   if (!clip_) {
     SelectClipRect(rect);
     return;
@@ -203,8 +204,120 @@ void TCanvas::ExtSelectClipRgnAnd(const TRegion& region) {
   }
 }
 
+// ---- mapping ----------------------------------------------------------------------
+
+namespace {
+
+// Value × numerator / denominator, to the nearest integer (halves away from 0).
+int ScaleRounded(long long value, int numerator, int denominator) {
+  long long product = value * numerator;
+  if (denominator < 0) product = -product, denominator = -denominator;
+  const long long half = denominator / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / denominator : -((-product + half) / denominator));
+}
+
+}  // namespace
+
+void TCanvas::SetMapping(const Mapping& mapping) {
+  if (mapping == mapping_) return;
+  mapping_ = mapping;
+  MappingChanged();
+}
+
+int TCanvas::SetMapMode(int mode) {
+  if (mode != MM_TEXT && mode != MM_ANISOTROPIC) return 0;
+  const int previous = mapping_.mode;
+  Mapping next = mapping_;
+  next.mode = mode;
+  SetMapping(next);
+  return previous;
+}
+
+void TCanvas::SetWindowOrgEx(int x, int y) {
+  Mapping next = mapping_;
+  next.windowOrg = {x, y};
+  SetMapping(next);
+}
+
+void TCanvas::SetViewportOrgEx(int x, int y) {
+  Mapping next = mapping_;
+  next.viewportOrg = {x, y};
+  SetMapping(next);
+}
+
+void TCanvas::SetWindowExtEx(int cx, int cy) {
+  if (cx == 0 || cy == 0) return;
+  Mapping next = mapping_;
+  next.windowExt = {cx, cy};
+  SetMapping(next);
+}
+
+void TCanvas::SetViewportExtEx(int cx, int cy) {
+  if (cx == 0 || cy == 0) return;
+  Mapping next = mapping_;
+  next.viewportExt = {cx, cy};
+  SetMapping(next);
+}
+
+void TCanvas::CopyMapping(const TCanvas& source, TPoint offset) {
+  Mapping next = source.mapping_;
+  next.windowOrg = {next.windowOrg.X + offset.X, next.windowOrg.Y + offset.Y};
+  next.viewportOrg = {next.viewportOrg.X + offset.X, next.viewportOrg.Y + offset.Y};
+  SetMapping(next);
+}
+
+int TCanvas::MapX(int x) const {
+  const long long logical = static_cast<long long>(x) - mapping_.windowOrg.X;
+  const int scaled = Scaled() ? ScaleRounded(logical, mapping_.viewportExt.cx, mapping_.windowExt.cx)
+                              : static_cast<int>(logical);
+  return scaled + mapping_.viewportOrg.X;
+}
+
+int TCanvas::MapY(int y) const {
+  const long long logical = static_cast<long long>(y) - mapping_.windowOrg.Y;
+  const int scaled = Scaled() ? ScaleRounded(logical, mapping_.viewportExt.cy, mapping_.windowExt.cy)
+                              : static_cast<int>(logical);
+  return scaled + mapping_.viewportOrg.Y;
+}
+
+TPoint TCanvas::LPtoDP(TPoint p) const {
+  if (!Maps()) return p;
+  return {MapX(p.X), MapY(p.Y)};
+}
+
+TRect TCanvas::LPtoDP(const TRect& r) const {
+  if (!Maps()) return r;
+  TRect d{MapX(r.Left), MapY(r.Top), MapX(r.Right), MapY(r.Bottom)};
+  if (FlipsX()) std::swap(d.Left, d.Right);
+  if (FlipsY()) std::swap(d.Top, d.Bottom);
+  return d;
+}
+
+std::vector<TPoint> TCanvas::LPtoDP(const std::vector<TPoint>& points) const {
+  if (!Maps()) return points;
+  std::vector<TPoint> mapped;
+  mapped.reserve(points.size());
+  for (TPoint p : points) mapped.push_back({MapX(p.X), MapY(p.Y)});
+  return mapped;
+}
+
+unsigned TCanvas::DeviceTextAlign() const {
+  unsigned align = textAlign_;
+  if (FlipsX() && (align & TA_CENTER) != TA_CENTER) align ^= TA_RIGHT;
+  if (FlipsY() && (align & TA_BASELINE) != TA_BASELINE) align ^= TA_BOTTOM;
+  return align;
+}
+
+int TCanvas::LengthToDeviceX(int length) const {
+  return Scaled() ? std::abs(ScaleRounded(length, mapping_.viewportExt.cx, mapping_.windowExt.cx)) : length;
+}
+
+int TCanvas::LengthToDeviceY(int length) const {
+  return Scaled() ? std::abs(ScaleRounded(length, mapping_.viewportExt.cy, mapping_.windowExt.cy)) : length;
+}
+
 int TCanvas::SaveDC() {
-  saved_.push_back({*Font, *Pen, *Brush, PenPos, textAlign_, clip_});
+  saved_.push_back({*Font, *Pen, *Brush, PenPos, textAlign_, clip_, mapping_});
   return static_cast<int>(saved_.size());
 }
 
@@ -220,5 +333,6 @@ bool TCanvas::RestoreDC(int saved) {
   textAlign_ = state.textAlign;
   clip_ = state.clip;
   ClipChanged();
+  SetMapping(state.mapping);
   return true;
 }

@@ -126,6 +126,8 @@ constexpr unsigned DT_TOP = 0, DT_LEFT = 0, DT_CENTER = 1, DT_RIGHT = 2, DT_VCEN
                    DT_EDITCONTROL = 0x2000, DT_END_ELLIPSIS = 0x8000;
 
 constexpr unsigned TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6, TA_TOP = 0, TA_BOTTOM = 8, TA_BASELINE = 24;
+// Mapping modes a canvas takes.
+constexpr int MM_TEXT = 1, MM_ANISOTROPIC = 8;
 constexpr unsigned ETO_OPAQUE = 2, ETO_CLIPPED = 4;
 
 enum TDeviceCap {
@@ -262,7 +264,8 @@ class TCanvas {
   // (0x00BBGGRR) are left out.
   virtual void DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) = 0;
 
-  // -- clipping, in device units.
+  // -- clipping, in device units; IntersectClipRect alone takes logical
+  // units (see the mapping below).
   bool HasClip() const { return clip_.has_value(); }
   const TRegion* ClipRegion() const { return clip_ ? &*clip_ : nullptr; }
   // The bounding box of the clipping region, or the whole surface.
@@ -273,7 +276,41 @@ class TCanvas {
   void SelectClipRgn(const TRegion* region);
   void ExtSelectClipRgnAnd(const TRegion& region);
 
-  // -- saved states (font, pen, brush, alignment, position, clipping).
+  // -- mapping of logical coordinates onto the device: MM_TEXT moves by the
+  // origins only; MM_ANISOTROPIC also scales each axis by its viewport
+  // extent over its window extent: device = (logical - window origin) ×
+  // scale + viewport origin. Shapes and pictures follow the mapping, so a
+  // negative extent mirrors them; text is placed at its mapped reference
+  // point, its alignment read in logical units, its glyphs upright and of
+  // the font's own size. Clipping stays in device units.
+  // Returns the previous mode; another mode is refused (0).
+  int SetMapMode(int mode);
+  int GetMapMode() const { return mapping_.mode; }
+  void SetWindowOrgEx(int x, int y);
+  void SetViewportOrgEx(int x, int y);
+  // An extent of 0 is refused.
+  void SetWindowExtEx(int cx, int cy);
+  void SetViewportExtEx(int cx, int cy);
+  TPoint LPtoDP(TPoint p) const;
+  // Both corners mapped; the edges of a flipped axis change places, so a
+  // rectangle keeps its left edge on the device's left.
+  TRect LPtoDP(const TRect& r) const;
+  std::vector<TPoint> LPtoDP(const std::vector<TPoint>& points) const;
+  bool FlipsX() const { return Scaled() && (mapping_.windowExt.cx < 0) != (mapping_.viewportExt.cx < 0); }
+  bool FlipsY() const { return Scaled() && (mapping_.windowExt.cy < 0) != (mapping_.viewportExt.cy < 0); }
+  // Lengths (pen widths aside) along each axis, unsigned.
+  int LengthToDeviceX(int length) const;
+  int LengthToDeviceY(int length) const;
+  bool Maps() const { return mapping_.mode != MM_TEXT || mapping_.windowOrg != mapping_.viewportOrg; }
+  // The text alignment as the device applies it: alignment is logical, so
+  // on a mirrored axis text starts at its right (bottom) instead.
+  unsigned DeviceTextAlign() const;
+  // This canvas takes Source's mapping with both origins moved by Offset:
+  // a canvas that draws through another, Offset from its corner.
+  void CopyMapping(const TCanvas& source, TPoint offset);
+
+  // -- saved states (font, pen, brush, alignment, position, clipping,
+  // mapping).
   int SaveDC();
   // Negative: relative to the last saved state (-1 the last).
   bool RestoreDC(int saved);
@@ -288,9 +325,20 @@ class TCanvas {
 
  protected:
   virtual void ClipChanged() = 0;
+  // Canvases that keep the mapping themselves (metafiles) hear of changes.
+  virtual void MappingChanged() {}
   // The visible size of the surface in device units.
   virtual TSize SurfaceSize() const = 0;
   unsigned textAlign_ = TA_LEFT | TA_TOP;
+
+ public:
+  struct Mapping {
+    int mode = MM_TEXT;
+    TPoint windowOrg, viewportOrg;
+    TSize windowExt{1, 1}, viewportExt{1, 1};
+    friend bool operator==(const Mapping&, const Mapping&) = default;
+  };
+  const Mapping& CurrentMapping() const { return mapping_; }
 
  private:
   struct SavedState {
@@ -300,8 +348,14 @@ class TCanvas {
     TPoint penPos;
     unsigned textAlign;
     std::optional<TRegion> clip;
+    struct Mapping mapping;
   };
+  bool Scaled() const { return mapping_.mode == MM_ANISOTROPIC; }
+  int MapX(int x) const;
+  int MapY(int y) const;
+  void SetMapping(const Mapping& mapping);
   std::optional<TRegion> clip_;
+  Mapping mapping_;
   std::vector<SavedState> saved_;
 };
 

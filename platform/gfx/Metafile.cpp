@@ -341,10 +341,11 @@ void TMetafileCanvas::SyncFont() {
 
 void TMetafileCanvas::SyncTextState() {
   SyncFont();
-  if (emittedAlign_ != textAlign_) {
+  const unsigned align = DeviceTextAlign();
+  if (emittedAlign_ != align) {
     Writer w(*this, emr::SETTEXTALIGN);
-    Put32(w.Out(), textAlign_);
-    emittedAlign_ = textAlign_;
+    Put32(w.Out(), align);
+    emittedAlign_ = align;
   }
   if (textColor_ != ColorToRGB(Font->Color)) {
     Writer w(*this, emr::SETTEXTCOLOR);
@@ -403,22 +404,27 @@ std::vector<int> TMetafileCanvas::Advances(const std::vector<int>& ends) {
 
 // The advances are always recorded, so that a reader with other fonts
 // places every character where ours did.
-void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* rect, const WideString& wide,
-                                const std::vector<int>& advances) {
+void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* logicalRect,
+                                const WideString& wide, const std::vector<int>& advances) {
   SyncTextState();
+  const unsigned textAlign = DeviceTextAlign();
+  const TPoint at = LPtoDP(TPoint{x, y});
+  x = at.X, y = at.Y;
+  const TRect mappedRect = logicalRect ? LPtoDP(*logicalRect) : TRect{};
+  const TRect* rect = logicalRect ? &mappedRect : nullptr;
   long long sum = 0;
   for (int a : advances) sum += a;
   int width = static_cast<int>(std::clamp(sum, -(1LL << 30), 1LL << 30));
   const TTextMetric& tm = GetTextMetrics();
   int left = x;
-  if ((textAlign_ & TA_CENTER) == TA_CENTER)
+  if ((textAlign & TA_CENTER) == TA_CENTER)
     left = x - width / 2;
-  else if (textAlign_ & TA_RIGHT)
+  else if (textAlign & TA_RIGHT)
     left = x - width;
   int top = y;
-  if ((textAlign_ & TA_BASELINE) == TA_BASELINE)
+  if ((textAlign & TA_BASELINE) == TA_BASELINE)
     top = y - tm.tmAscent;
-  else if (textAlign_ & TA_BOTTOM)
+  else if (textAlign & TA_BOTTOM)
     top = y - tm.tmHeight;
   TRect cell = Inclusive(left, top, left + std::max(1, width), top + tm.tmHeight);
   if (rect != nullptr && (options & ETO_CLIPPED))
@@ -445,7 +451,10 @@ void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* rec
   for (int a : advances) PutInt(o, a);
 }
 
-void TMetafileCanvas::FillRect(const TRect& r) {
+// Records hold device units: the mapping is applied here, as the screen
+// canvases apply it, so a player draws what they draw.
+void TMetafileCanvas::FillRect(const TRect& logical) {
+  const TRect r = LPtoDP(logical);
   if (r.IsEmpty()) return;
   SyncBrush();
   // A pattern copy with the brush, as the system records FillRect: exact
@@ -468,6 +477,7 @@ void TMetafileCanvas::FillRect(const TRect& r) {
 }
 
 void TMetafileCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  MapCorners(x1, y1, x2, y2);
   SyncPen();
   SyncBrush();
   Include(Inclusive(x1, y1, x2, y2));
@@ -476,6 +486,8 @@ void TMetafileCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 }
 
 void TMetafileCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
+  MapCorners(x1, y1, x2, y2);
+  x3 = LengthToDeviceX(x3), y3 = LengthToDeviceY(y3);
   SyncPen();
   SyncBrush();
   Include(Inclusive(x1, y1, x2, y2));
@@ -486,6 +498,7 @@ void TMetafileCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) 
 }
 
 void TMetafileCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  MapCorners(x1, y1, x2, y2);
   SyncPen();
   SyncBrush();
   Include(Inclusive(x1, y1, x2, y2));
@@ -494,6 +507,9 @@ void TMetafileCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 }
 
 void TMetafileCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  MapCorners(x1, y1, x2, y2);
+  MapCorners(x3, y3, x4, y4);
+  if (FlipsX() != FlipsY()) std::swap(x3, x4), std::swap(y3, y4);  // a mirror turns the arc
   SyncPen();
   Include(Inclusive(x1, y1, x2, y2));
   Writer w(*this, emr::ARC);
@@ -518,8 +534,9 @@ TRect PointBounds(const std::vector<TPoint>& points) {
 }
 }  // namespace
 
-void TMetafileCanvas::Polygon(const std::vector<TPoint>& points) {
-  if (points.size() < 2) return;
+void TMetafileCanvas::Polygon(const std::vector<TPoint>& logical) {
+  if (logical.size() < 2) return;
+  const std::vector<TPoint> points = LPtoDP(logical);
   SyncPen();
   SyncBrush();
   TRect b = PointBounds(points);
@@ -539,8 +556,9 @@ void TMetafileCanvas::Polygon(const std::vector<TPoint>& points) {
   }
 }
 
-void TMetafileCanvas::Polyline(const std::vector<TPoint>& points) {
-  if (points.size() < 2) return;
+void TMetafileCanvas::Polyline(const std::vector<TPoint>& logical) {
+  if (logical.size() < 2) return;
+  const std::vector<TPoint> points = LPtoDP(logical);
   SyncPen();
   TRect b = PointBounds(points);
   Include(b);
@@ -573,7 +591,19 @@ void TMetafileCanvas::DrawFocusRect(const TRect& r) {
   *Brush = brush;
 }
 
-void TMetafileCanvas::DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) {
+void TMetafileCanvas::DrawPixels(const TRect& logical, const TPixelBlock& source, bool transparent,
+                                 TColor key) {
+  // A mirrored axis is written as a mirrored picture in device units.
+  const TRect dest = LPtoDP(logical);
+  TPixelBlock mirrored;
+  if ((FlipsX() || FlipsY()) && source.Width > 0 && source.Height > 0) {
+    mirrored = source;
+    for (int y = 0; y < source.Height; ++y)
+      for (int x = 0; x < source.Width; ++x)
+        mirrored.Pixels[static_cast<size_t>(y) * source.Width + x] =
+            source.At(FlipsX() ? source.Width - 1 - x : x, FlipsY() ? source.Height - 1 - y : y);
+  }
+  const TPixelBlock& pixels = mirrored.Width > 0 ? mirrored : source;
   if (pixels.Width <= 0 || pixels.Height <= 0 || dest.Width() == 0 || dest.Height() == 0) return;
   TColor rgb = ColorToRGB(key);
   std::uint32_t keyPixel = (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);

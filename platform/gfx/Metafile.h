@@ -102,6 +102,10 @@ class TMetafileCanvas : public TCanvas {
   void WriteText(int x, int y, unsigned options, const TRect* rect, const WideString& wide,
                  const std::vector<int>& advances);
   void Include(const TRect& bounds);
+  void MapCorners(int& x1, int& y1, int& x2, int& y2) const {
+    const TPoint a = LPtoDP(TPoint{x1, y1}), b = LPtoDP(TPoint{x2, y2});
+    x1 = a.X, y1 = a.Y, x2 = b.X, y2 = b.Y;
+  }
   void Finish();
 
   TMetafile* metafile_;

@@ -48,59 +48,64 @@ std::vector<int> TRecordingCanvas::CharacterEnds(const AnsiString& text) {
   return gfx::Resolve(*Font).CharacterEnds(text);
 }
 
+std::vector<int> TRecordingCanvas::Corners(const TRect& logical) const {
+  const TRect r = LPtoDP(logical);
+  return {r.Left, r.Top, r.Right, r.Bottom};
+}
+
+std::vector<int> TRecordingCanvas::Points(const std::vector<TPoint>& logical) const {
+  std::vector<int> args;
+  for (TPoint p : LPtoDP(logical)) args.insert(args.end(), {p.X, p.Y});
+  return args;
+}
+
 void TRecordingCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                                   const int* dx) {
-  std::vector<int> args{x, y};
-  if (rect != nullptr) args.insert(args.end(), {rect->Left, rect->Top, rect->Right, rect->Bottom});
+  std::vector<int> args = Points({{x, y}});
+  if (rect != nullptr) args = Concat(args, Corners(*rect));
   if (dx != nullptr) args.insert(args.end(), dx, dx + text.size());
   Log("ExtTextOut", std::move(args), text, options | (textAlign_ << 16));
 }
 
 int TRecordingCanvas::DrawText(const AnsiString& text, TRect& rect, unsigned format) {
-  Log("DrawText", {rect.Left, rect.Top, rect.Right, rect.Bottom}, text, format);
+  Log("DrawText", Corners(rect), text, format);
   return TCanvas::DrawText(text, rect, format);
 }
 
 void TRecordingCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
                                    const int* dx) {
-  std::vector<int> args{x, y};
-  if (rect != nullptr) args.insert(args.end(), {rect->Left, rect->Top, rect->Right, rect->Bottom});
+  std::vector<int> args = Points({{x, y}});
+  if (rect != nullptr) args = Concat(args, Corners(*rect));
   if (dx != nullptr) args.insert(args.end(), dx, dx + text.size());
   Log("ExtTextOutW", std::move(args), cp1253::FromWide(text), options | (textAlign_ << 16));
   Calls.back().WideText = text;
 }
 
 int TRecordingCanvas::DrawTextW(const WideString& text, TRect& rect, unsigned format) {
-  Log("DrawTextW", {rect.Left, rect.Top, rect.Right, rect.Bottom}, cp1253::FromWide(text), format);
+  Log("DrawTextW", Corners(rect), cp1253::FromWide(text), format);
   Calls.back().WideText = text;
   return TCanvas::DrawTextW(text, rect, format);
 }
 
-void TRecordingCanvas::FillRect(const TRect& r) { Log("FillRect", {r.Left, r.Top, r.Right, r.Bottom}); }
-void TRecordingCanvas::Rectangle(int x1, int y1, int x2, int y2) { Log("Rectangle", {x1, y1, x2, y2}); }
+void TRecordingCanvas::FillRect(const TRect& r) { Log("FillRect", Corners(r)); }
+void TRecordingCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  Log("Rectangle", Corners({x1, y1, x2, y2}));
+}
 void TRecordingCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
-  Log("RoundRect", {x1, y1, x2, y2, x3, y3});
+  Log("RoundRect", Concat(Corners({x1, y1, x2, y2}), {LengthToDeviceX(x3), LengthToDeviceY(y3)}));
 }
-void TRecordingCanvas::Ellipse(int x1, int y1, int x2, int y2) { Log("Ellipse", {x1, y1, x2, y2}); }
+void TRecordingCanvas::Ellipse(int x1, int y1, int x2, int y2) { Log("Ellipse", Corners({x1, y1, x2, y2})); }
 void TRecordingCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  Log("Arc", {x1, y1, x2, y2, x3, y3, x4, y4});
+  Log("Arc", Points({{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}}));
 }
-void TRecordingCanvas::Polygon(const std::vector<TPoint>& points) {
-  std::vector<int> args;
-  for (TPoint p : points) args.insert(args.end(), {p.X, p.Y});
-  Log("Polygon", std::move(args));
-}
-void TRecordingCanvas::Polyline(const std::vector<TPoint>& points) {
-  std::vector<int> args;
-  for (TPoint p : points) args.insert(args.end(), {p.X, p.Y});
-  Log("Polyline", std::move(args));
-}
-void TRecordingCanvas::DrawFocusRect(const TRect& r) {
-  Log("DrawFocusRect", {r.Left, r.Top, r.Right, r.Bottom});
-}
+void TRecordingCanvas::Polygon(const std::vector<TPoint>& points) { Log("Polygon", Points(points)); }
+void TRecordingCanvas::Polyline(const std::vector<TPoint>& points) { Log("Polyline", Points(points)); }
+void TRecordingCanvas::DrawFocusRect(const TRect& r) { Log("DrawFocusRect", Corners(r)); }
 void TRecordingCanvas::DrawPixels(const TRect& d, const TPixelBlock& pixels, bool transparent, TColor key) {
-  Log("DrawPixels",
-      {d.Left, d.Top, d.Right, d.Bottom, pixels.Width, pixels.Height, transparent ? 1 : 0, key});
+  // Corners as mapped, unswapped: a mirrored picture shows as a right edge
+  // left of its left edge.
+  Log("DrawPixels", Concat(Points({{d.Left, d.Top}, {d.Right, d.Bottom}}),
+                           {pixels.Width, pixels.Height, transparent ? 1 : 0, static_cast<int>(key)}));
 }
 
 int TRecordingCanvas::GetDeviceCaps(int index) const {

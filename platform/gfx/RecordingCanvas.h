@@ -1,7 +1,8 @@
 #pragma once
 // A canvas that draws nothing and logs every call with its arguments and
 // the font, pen, brush and clipping in force, so that tests can say what
-// was drawn. Text is measured like on the real canvases.
+// was drawn. Text is measured like on the real canvases. Coordinates are
+// logged where they land on the device, after the mapping mode.
 
 #include <optional>
 #include <vector>
@@ -62,4 +63,10 @@ class TRecordingCanvas : public TCanvas {
 
  private:
   void Log(const char* op, std::vector<int> args, const AnsiString& text = {}, unsigned flags = 0);
+  std::vector<int> Corners(const TRect& logical) const;
+  std::vector<int> Points(const std::vector<TPoint>& logical) const;
+  static std::vector<int> Concat(std::vector<int> a, const std::vector<int>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  }
 };

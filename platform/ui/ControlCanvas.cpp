@@ -18,6 +18,9 @@ void TControlCanvas::Sync() {
   target_.Pen->Assign(*Pen);
   target_.Brush->Assign(*Brush);
   target_.SetTextAlign(GetTextAlign());
+  // Calls reach the target shifted by the origin; the target maps them as
+  // this canvas would, then moves them by the origin.
+  target_.CopyMapping(*this, origin_);
   if (clipDirty_ || lastClipOwner != id_) {
     TRegion region{limit_};
     if (const TRegion* own = ClipRegion()) {

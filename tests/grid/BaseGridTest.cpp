@@ -254,4 +254,30 @@ TEST_F(BaseGridTest, PaintingDrawsAMergedAreaOnceWithLinesInsideTheCells) {
   EXPECT_NE(pixel({inside.Right - 1, inside.Top + 5}), ColorToRGB(clRed));
 }
 
+TEST_F(BaseGridTest, AMirroredCanvasDrawsFromTheRightEdgeOfTheClientArea) {
+  struct TBandGrid : TBaseGrid {
+    using TBaseGrid::TBaseGrid;
+    void Paint() override {
+      TBaseGrid::Paint();
+      for (bool mirrored : {true, false}) {
+        MirrorCanvas(mirrored);
+        Canvas().Brush->Color = mirrored ? clRed : clBlue;
+        Canvas().FillRect(Rect(0, 0, mirrored ? 6 : 3, ClientHeight()));
+      }
+    }
+  };
+  auto& g = MakeGrid<TBandGrid>(3, 3);
+  const TImageCanvas* image = backend->Render(*form);
+  ASSERT_NE(image, nullptr);
+  auto pixel = [&](int x) {
+    const TPoint p = form->ScreenToClient(g.ClientToScreen({x, 30}));
+    return image->Pixel(p.X, p.Y);
+  };
+  const int right = g.ClientWidth();
+  EXPECT_EQ(pixel(right - 1), ColorToRGB(clRed));
+  EXPECT_EQ(pixel(right - 6), ColorToRGB(clRed));
+  EXPECT_NE(pixel(right - 7), ColorToRGB(clRed));
+  EXPECT_EQ(pixel(0), ColorToRGB(clBlue));  // and back to one to one
+}
+
 }  // namespace
