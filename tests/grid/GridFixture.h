@@ -4,10 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "platform/backend/headless/Headless.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
+
+// The message of the E that Call raises; empty when it raises nothing.
+template <typename E, typename F>
+std::string ErrorOf(F&& call) {
+  try {
+    call();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return {};
+}
 
 class GridFormTest : public ::testing::Test {
  protected:
