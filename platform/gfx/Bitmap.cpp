@@ -5,27 +5,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/rtl/ByteOrder.h"
+
 namespace {
 
 const char* const kBadBitmap = "Bitmap image is not valid";
 const char* const kBadIcon = "Icon image is not valid";
 
-std::uint32_t U32(std::string_view s, size_t at) {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + i]);
-  return v;
-}
-std::uint16_t U16(std::string_view s, size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(s[at]) |
-                                    (static_cast<unsigned char>(s[at + 1]) << 8));
-}
-void Put32(std::string& s, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-void Put16(std::string& s, std::uint16_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>(v >> 8);
-}
+using le::Get16;
+using le::Get32;
+using le::Put16;
+using le::Put32;
 
 // What the header of a bitmap-info block says.
 struct DibHeader {
@@ -44,22 +34,22 @@ constexpr std::uint32_t kBiRgb = 0, kBiBitfields = 3;
 DibHeader ParseDibHeader(std::string_view info) {
   DibHeader h;
   if (info.size() < 4) throw EInvalidGraphic(kBadBitmap);
-  h.headerSize = U32(info, 0);
+  h.headerSize = Get32(info, 0);
   if (h.headerSize == 12) {
     if (info.size() < 12) throw EInvalidGraphic(kBadBitmap);
-    h.width = U16(info, 4);
-    h.height = U16(info, 6);
-    h.bitsPerPixel = U16(info, 10);
+    h.width = Get16(info, 4);
+    h.height = Get16(info, 6);
+    h.bitsPerPixel = Get16(info, 10);
     h.paletteEntrySize = 3;
   } else if (h.headerSize >= 40 && h.headerSize <= info.size() && h.headerSize <= 1024) {
-    h.width = static_cast<std::int32_t>(U32(info, 4));
-    std::int32_t height = static_cast<std::int32_t>(U32(info, 8));
+    h.width = static_cast<std::int32_t>(Get32(info, 4));
+    std::int32_t height = static_cast<std::int32_t>(Get32(info, 8));
     if (height == INT32_MIN) throw EInvalidGraphic(kBadBitmap);
     h.topDown = height < 0;
     h.height = height < 0 ? -height : height;
-    h.bitsPerPixel = U16(info, 14);
-    h.compression = U32(info, 16);
-    h.paletteEntries = U32(info, 32);
+    h.bitsPerPixel = Get16(info, 14);
+    h.compression = Get32(info, 16);
+    h.paletteEntries = Get32(info, 32);
   } else {
     throw EInvalidGraphic(kBadBitmap);
   }
@@ -82,7 +72,7 @@ DibHeader ParseDibHeader(std::string_view info) {
         // The masks follow a plain 40-byte header, or sit inside a larger one.
         size_t at = 40;
         if (info.size() < at + 12) throw EInvalidGraphic(kBadBitmap);
-        for (int i = 0; i < 3; ++i) h.masks[i] = U32(info, at + 4 * i);
+        for (int i = 0; i < 3; ++i) h.masks[i] = Get32(info, at + 4 * i);
         if (h.headerSize == 40) h.paletteAt += 12;
       } else if (h.compression == kBiRgb) {
         if (h.bitsPerPixel == 16) {
@@ -273,7 +263,7 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
 
 void TBitmap::LoadFromBytes(std::string_view bytes) {
   if (bytes.size() < 14 + 12 || bytes[0] != 'B' || bytes[1] != 'M') throw EInvalidGraphic(kBadBitmap);
-  std::uint32_t offBits = U32(bytes, 10);
+  std::uint32_t offBits = Get32(bytes, 10);
   std::string_view info = bytes.substr(14);
   DibHeader h = ParseDibHeader(info);
   if (offBits < 14 + h.InfoSize() || offBits > bytes.size())
@@ -305,7 +295,7 @@ void TBitmap::LoadFromBytes(std::string_view bytes) {
 void TBitmap::LoadFromStream(TStream& stream) {
   char header[14];
   if (stream.Read(header, 14) != 14) throw EInvalidGraphic(kBadBitmap);
-  std::uint32_t size = U32(std::string_view(header, 14), 2);
+  std::uint32_t size = Get32(std::string_view(header, 14), 2);
   Int64 left = stream.Size() - stream.Position();
   std::string bytes(header, 14);
   if (size > 14 && size - 14 <= left) {
@@ -354,11 +344,7 @@ cairo_status_t ReadPng(void* closure, unsigned char* out, unsigned int length) {
 TPixelBlock DecodePng(std::string_view data) {
   // The header's size is checked before the decoder allocates anything.
   if (data.size() < 24) throw EInvalidGraphic(kBadIcon);
-  auto big = [&](size_t at) {
-    return (static_cast<std::uint32_t>(static_cast<unsigned char>(data[at])) << 24) |
-           (static_cast<unsigned char>(data[at + 1]) << 16) |
-           (static_cast<unsigned char>(data[at + 2]) << 8) | static_cast<unsigned char>(data[at + 3]);
-  };
+  const auto big = [&](size_t at) { return be::Get32(data, at); };
   if (big(16) > 65535 || big(20) > 65535 || static_cast<long long>(big(16)) * big(20) > gfx::kMaxPixels)
     throw EInvalidGraphic(kBadIcon);
   PngReader reader{data};
@@ -396,7 +382,7 @@ TPixelBlock DecodeIconImage(std::string_view data) {
   if (data.size() >= 8 && data.substr(0, 8) == std::string_view(kPngSignature, 8)) return DecodePng(data);
   std::string info(data.substr(0, std::min<size_t>(data.size(), 1024 + 12 + 1024)));
   if (info.size() < 40) throw EInvalidGraphic(kBadIcon);
-  std::int32_t doubled = static_cast<std::int32_t>(U32(info, 8));
+  std::int32_t doubled = static_cast<std::int32_t>(Get32(info, 8));
   if (doubled <= 1 || doubled % 2 != 0) throw EInvalidGraphic(kBadIcon);
   int height = doubled / 2;
   for (int i = 0; i < 4; ++i)
@@ -441,9 +427,9 @@ TPixelBlock DecodeIconImage(std::string_view data) {
 }  // namespace
 
 void TIcon::LoadFromBytes(std::string_view bytes) {
-  if (bytes.size() < 6 || U16(bytes, 0) != 0 || (U16(bytes, 2) != 1 && U16(bytes, 2) != 2))
+  if (bytes.size() < 6 || Get16(bytes, 0) != 0 || (Get16(bytes, 2) != 1 && Get16(bytes, 2) != 2))
     throw EInvalidGraphic(kBadIcon);
-  int count = U16(bytes, 4);
+  int count = Get16(bytes, 4);
   if (count == 0 || 6 + 16 * static_cast<size_t>(count) > bytes.size()) throw EInvalidGraphic(kBadIcon);
   // The 32 × 32 image when there is one, else the largest.
   int chosen = -1, chosenSize = -1;
@@ -459,7 +445,7 @@ void TIcon::LoadFromBytes(std::string_view bytes) {
     }
   }
   size_t e = 6 + 16 * static_cast<size_t>(chosen);
-  std::uint32_t length = U32(bytes, e + 8), offset = U32(bytes, e + 12);
+  std::uint32_t length = Get32(bytes, e + 8), offset = Get32(bytes, e + 12);
   if (offset > bytes.size() || length > bytes.size() - offset) throw EInvalidGraphic(kBadIcon);
   TPixelBlock pixels = DecodeIconImage(bytes.substr(offset, length));
   pixels_ = std::move(pixels);

@@ -9,6 +9,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/TextEngine.h"
+#include "platform/rtl/ByteOrder.h"
 
 namespace {
 
@@ -19,16 +20,12 @@ constexpr int kHeaderSize = 108;
 // The 96-dot reference screen: 1920 × 1440 pixels are exactly 508 × 381 mm.
 constexpr int kScreenWidth = 1920, kScreenHeight = 1440;
 
-void Put32(std::string& s, std::uint32_t v) {
-  char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-               static_cast<char>(v >> 24)};
-  s.append(b, 4);
-}
+using le::Get32;
+using le::Patch32;
+using le::Put16;
+using le::Put32;
+
 void PutInt(std::string& s, int v) { Put32(s, static_cast<std::uint32_t>(v)); }
-void Put16(std::string& s, std::uint16_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>(v >> 8);
-}
 void PutRect(std::string& s, const TRect& r) {
   PutInt(s, r.Left);
   PutInt(s, r.Top);
@@ -40,15 +37,6 @@ void PutFloat(std::string& s, float f) {
   std::memcpy(&v, &f, 4);
   Put32(s, v);
 }
-void Patch32(std::string& s, size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-std::uint32_t Get32(std::string_view s, size_t at) {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + i]);
-  return v;
-}
-
 // Inclusive bounds of a shape, as the header's rclBounds counts them.
 TRect Inclusive(int x1, int y1, int x2, int y2) {
   return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) - 1, std::max(y1, y2) - 1};

@@ -10,6 +10,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Metafile.h"
+#include "platform/rtl/ByteOrder.h"
 
 namespace {
 
@@ -21,16 +22,9 @@ class Fields {
  public:
   explicit Fields(std::string_view record) : r_(record) {}
   bool Has(size_t at, size_t length) const { return at <= r_.size() && length <= r_.size() - at; }
-  std::uint32_t U32(size_t at) const {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(r_[at + i]);
-    return v;
-  }
+  std::uint32_t U32(size_t at) const { return le::Get32(r_, at); }
   std::int32_t I32(size_t at) const { return static_cast<std::int32_t>(U32(at)); }
-  std::uint16_t U16(size_t at) const {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(r_[at]) |
-                                      (static_cast<unsigned char>(r_[at + 1]) << 8));
-  }
+  std::uint16_t U16(size_t at) const { return le::Get16(r_, at); }
   std::int16_t I16(size_t at) const { return static_cast<std::int16_t>(U16(at)); }
   float F32(size_t at) const {
     std::uint32_t v = U32(at);

@@ -1,0 +1,44 @@
+#pragma once
+// Fixed-width integers in byte strings. The file formats of the graphics
+// device interface (bitmaps, icons, metafiles) store them little-endian;
+// PNG stores them big-endian. Readers check the bounds before they call.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace le {
+
+inline std::uint16_t Get16(std::string_view s, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(s[at]) |
+                                    (static_cast<unsigned char>(s[at + 1]) << 8));
+}
+inline std::uint32_t Get32(std::string_view s, std::size_t at) {
+  return static_cast<std::uint32_t>(Get16(s, at)) | (static_cast<std::uint32_t>(Get16(s, at + 2)) << 16);
+}
+inline void Put16(std::string& s, std::uint16_t v) {
+  const char bytes[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
+  s.append(bytes, 2);
+}
+inline void Put32(std::string& s, std::uint32_t v) {
+  const char bytes[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                         static_cast<char>(v >> 24)};
+  s.append(bytes, 4);
+}
+// Overwrites four bytes already in the string.
+inline void Patch32(std::string& s, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+}  // namespace le
+
+namespace be {
+
+inline std::uint32_t Get32(std::string_view s, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(s[at + i]);
+  return v;
+}
+
+}  // namespace be
