@@ -226,17 +226,6 @@ void TCairoCanvas::InvertUnderMask(cairo_path_t* path, bool fill) {
   cairo_surface_mark_dirty(surface_);
 }
 
-TSize TCairoCanvas::TextExtent(const AnsiString& text) {
-  const gfx::ResolvedFont& font = gfx::Resolve(*Font);
-  return {font.Width(text), font.Metrics().tmHeight};
-}
-
-TTextMetric TCairoCanvas::GetTextMetrics() { return gfx::Resolve(*Font).Metrics(); }
-
-std::vector<int> TCairoCanvas::CharacterEnds(const AnsiString& text) {
-  return gfx::Resolve(*Font).CharacterEnds(text);
-}
-
 void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                               const int* dx) {
   const gfx::ResolvedFont& font = gfx::Resolve(*Font);

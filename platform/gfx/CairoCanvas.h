@@ -29,9 +29,6 @@ class TCairoCanvas : public TCanvas {
  public:
   ~TCairoCanvas() override;
 
-  TSize TextExtent(const AnsiString& text) override;
-  TTextMetric GetTextMetrics() override;
-  std::vector<int> CharacterEnds(const AnsiString& text) override;
   void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                   const int* dx = nullptr) override;
   void ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,

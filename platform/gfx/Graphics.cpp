@@ -88,6 +88,17 @@ void TCanvas::TextOut(int x, int y, const AnsiString& text) {
   PenPos = {x + TextWidth(text), y};
 }
 
+TSize TCanvas::TextExtent(const AnsiString& text) {
+  const gfx::ResolvedFont& font = gfx::Resolve(*Font);
+  return {font.Width(text), font.Metrics().tmHeight};
+}
+
+TTextMetric TCanvas::GetTextMetrics() { return gfx::Resolve(*Font).Metrics(); }
+
+std::vector<int> TCanvas::CharacterEnds(const AnsiString& text) {
+  return gfx::Resolve(*Font).CharacterEnds(text);
+}
+
 TSize TCanvas::TextExtentW(const WideString& text) {
   const gfx::ResolvedFont& font = gfx::Resolve(*Font);
   return {font.Width(gfx::ResolvedFont::ConvertWide(text)), font.Metrics().tmHeight};

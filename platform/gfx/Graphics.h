@@ -213,10 +213,12 @@ class TCanvas {
   void TextRect(const TRect& rect, int x, int y, const AnsiString& text);
   int TextWidth(const AnsiString& text) { return TextExtent(text).cx; }
   int TextHeight(const AnsiString& text) { return TextExtent(text).cy; }
-  virtual TSize TextExtent(const AnsiString& text) = 0;
-  virtual TTextMetric GetTextMetrics() = 0;
+  // Measured by the text engine at the canvas's font; a canvas that draws
+  // through another asks that one.
+  virtual TSize TextExtent(const AnsiString& text);
+  virtual TTextMetric GetTextMetrics();
   // X positions of each character's right edge, relative to the start.
-  virtual std::vector<int> CharacterEnds(const AnsiString& text) = 0;
+  virtual std::vector<int> CharacterEnds(const AnsiString& text);
   // The reference point is the top of the cell unless TA_BOTTOM or
   // TA_BASELINE is set; TA_LEFT, TA_RIGHT, TA_CENTER place it horizontally.
   // Dx, when given, holds one advance per character.

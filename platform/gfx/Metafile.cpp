@@ -354,17 +354,6 @@ void TMetafileCanvas::SyncTextState() {
   }
 }
 
-TSize TMetafileCanvas::TextExtent(const AnsiString& text) {
-  const gfx::ResolvedFont& font = gfx::Resolve(*Font);
-  return {font.Width(text), font.Metrics().tmHeight};
-}
-
-TTextMetric TMetafileCanvas::GetTextMetrics() { return gfx::Resolve(*Font).Metrics(); }
-
-std::vector<int> TMetafileCanvas::CharacterEnds(const AnsiString& text) {
-  return gfx::Resolve(*Font).CharacterEnds(text);
-}
-
 void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                                  const int* dx) {
   WideString wide;
@@ -522,15 +511,12 @@ TRect PointBounds(const std::vector<TPoint>& points) {
 }
 }  // namespace
 
-void TMetafileCanvas::Polygon(const std::vector<TPoint>& logical) {
-  if (logical.size() < 2) return;
-  const std::vector<TPoint> points = LPtoDP(logical);
-  SyncPen();
-  SyncBrush();
-  TRect b = PointBounds(points);
+void TMetafileCanvas::WritePoints(std::uint32_t type16, std::uint32_t type32,
+                                  const std::vector<TPoint>& points) {
+  const TRect b = PointBounds(points);
   Include(b);
-  bool small = Fits16(points);
-  Writer w(*this, small ? emr::POLYGON16 : emr::POLYGON);
+  const bool small = Fits16(points);
+  Writer w(*this, small ? type16 : type32);
   PutRect(w.Out(), b);
   Put32(w.Out(), static_cast<std::uint32_t>(points.size()));
   for (TPoint p : points) {
@@ -544,25 +530,17 @@ void TMetafileCanvas::Polygon(const std::vector<TPoint>& logical) {
   }
 }
 
+void TMetafileCanvas::Polygon(const std::vector<TPoint>& logical) {
+  if (logical.size() < 2) return;
+  SyncPen();
+  SyncBrush();
+  WritePoints(emr::POLYGON16, emr::POLYGON, LPtoDP(logical));
+}
+
 void TMetafileCanvas::Polyline(const std::vector<TPoint>& logical) {
   if (logical.size() < 2) return;
-  const std::vector<TPoint> points = LPtoDP(logical);
   SyncPen();
-  TRect b = PointBounds(points);
-  Include(b);
-  bool small = Fits16(points);
-  Writer w(*this, small ? emr::POLYLINE16 : emr::POLYLINE);
-  PutRect(w.Out(), b);
-  Put32(w.Out(), static_cast<std::uint32_t>(points.size()));
-  for (TPoint p : points) {
-    if (small) {
-      Put16(w.Out(), static_cast<std::uint16_t>(p.X));
-      Put16(w.Out(), static_cast<std::uint16_t>(p.Y));
-    } else {
-      PutInt(w.Out(), p.X);
-      PutInt(w.Out(), p.Y);
-    }
-  }
+  WritePoints(emr::POLYLINE16, emr::POLYLINE, LPtoDP(logical));
 }
 
 void TMetafileCanvas::DrawFocusRect(const TRect& r) {

@@ -66,9 +66,6 @@ class TMetafileCanvas : public TCanvas {
   explicit TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDevice = nullptr);
   ~TMetafileCanvas() override;
 
-  TSize TextExtent(const AnsiString& text) override;
-  TTextMetric GetTextMetrics() override;
-  std::vector<int> CharacterEnds(const AnsiString& text) override;
   void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                   const int* dx = nullptr) override;
   void ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
@@ -106,6 +103,8 @@ class TMetafileCanvas : public TCanvas {
     const TPoint a = LPtoDP(TPoint{x1, y1}), b = LPtoDP(TPoint{x2, y2});
     x1 = a.X, y1 = a.Y, x2 = b.X, y2 = b.Y;
   }
+  // A polygon or polyline record, in 16-bit points when they all fit.
+  void WritePoints(std::uint32_t type16, std::uint32_t type32, const std::vector<TPoint>& points);
   void Finish();
 
   TMetafile* metafile_;

@@ -37,17 +37,6 @@ AnsiString TRecordingCanvas::TextDrawn() const {
   return text;
 }
 
-TSize TRecordingCanvas::TextExtent(const AnsiString& text) {
-  const gfx::ResolvedFont& font = gfx::Resolve(*Font);
-  return {font.Width(text), font.Metrics().tmHeight};
-}
-
-TTextMetric TRecordingCanvas::GetTextMetrics() { return gfx::Resolve(*Font).Metrics(); }
-
-std::vector<int> TRecordingCanvas::CharacterEnds(const AnsiString& text) {
-  return gfx::Resolve(*Font).CharacterEnds(text);
-}
-
 std::vector<int> TRecordingCanvas::Corners(const TRect& logical) const {
   const TRect r = LPtoDP(logical);
   return {r.Left, r.Top, r.Right, r.Bottom};

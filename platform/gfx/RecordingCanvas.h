@@ -33,9 +33,6 @@ class TRecordingCanvas : public TCanvas {
   // Every text drawn by ExtTextOut, one line each.
   AnsiString TextDrawn() const;
 
-  TSize TextExtent(const AnsiString& text) override;
-  TTextMetric GetTextMetrics() override;
-  std::vector<int> CharacterEnds(const AnsiString& text) override;
   void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                   const int* dx = nullptr) override;
   int DrawText(const AnsiString& text, TRect& rect, unsigned format) override;
