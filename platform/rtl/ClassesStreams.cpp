@@ -37,6 +37,28 @@ bool seekTarget(Int64 offset, int origin, Int64 position, Int64 size, Int64& tar
   return !__builtin_add_overflow(base, offset, &target);
 }
 
+// Reading and writing bytes held in a string, shared by the memory and
+// string streams. A position before the start reads and writes nothing;
+// writing past the end extends the bytes and keeps what lies beyond.
+int readHeld(const std::string& data, Int64& position, void* buffer, int count) {
+  if (position < 0 || count <= 0) return 0;
+  const Int64 available = static_cast<Int64>(data.size()) - position;
+  if (available <= 0) return 0;
+  const int n = static_cast<int>(std::min<Int64>(available, count));
+  std::memcpy(buffer, data.data() + position, static_cast<size_t>(n));
+  position += n;
+  return n;
+}
+
+int writeHeld(std::string& data, Int64& position, const void* buffer, int count) {
+  if (position < 0 || count <= 0 || position > kMaxMemoryStreamSize - count) return 0;
+  const Int64 end = position + count;
+  if (end > static_cast<Int64>(data.size())) data.resize(static_cast<size_t>(end), '\0');
+  std::memcpy(data.data() + position, buffer, static_cast<size_t>(count));
+  position = end;
+  return count;
+}
+
 }  // namespace
 
 // ---- TStream ---------------------------------------------------------------
@@ -77,24 +99,9 @@ void TStream::SetSize(Int64) {}
 
 // ---- TMemoryStream ---------------------------------------------------------
 
-int TMemoryStream::Read(void* buffer, int count) {
-  if (position_ < 0 || count <= 0) return 0;
-  Int64 available = Size() - position_;
-  if (available <= 0) return 0;
-  int n = static_cast<int>(std::min<Int64>(available, count));
-  std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
-  position_ += n;
-  return n;
-}
+int TMemoryStream::Read(void* buffer, int count) { return readHeld(data_, position_, buffer, count); }
 
-int TMemoryStream::Write(const void* buffer, int count) {
-  if (position_ < 0 || count <= 0 || position_ > kMaxMemoryStreamSize - count) return 0;
-  Int64 end = position_ + count;
-  if (end > Size()) data_.resize(static_cast<size_t>(end), '\0');
-  std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
-  position_ = end;
-  return count;
-}
+int TMemoryStream::Write(const void* buffer, int count) { return writeHeld(data_, position_, buffer, count); }
 
 Int64 TMemoryStream::Seek(Int64 offset, int origin) {
   Int64 target = 0;
@@ -209,26 +216,9 @@ void TFileStream::SetSize(Int64 newSize) {
 
 // ---- TStringStream ---------------------------------------------------------
 
-int TStringStream::Read(void* buffer, int count) {
-  if (count <= 0) return 0;
-  Int64 available = Size() - position_;
-  if (available <= 0) return 0;
-  int n = static_cast<int>(std::min<Int64>(available, count));
-  std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
-  position_ += n;
-  return n;
-}
+int TStringStream::Read(void* buffer, int count) { return readHeld(data_, position_, buffer, count); }
 
-// Writing overwrites from the position and extends the string when needed;
-// what lies beyond the written bytes is kept.
-int TStringStream::Write(const void* buffer, int count) {
-  if (count <= 0 || position_ > kMaxMemoryStreamSize - count) return 0;
-  Int64 end = position_ + count;
-  if (end > Size()) data_.resize(static_cast<size_t>(end), '\0');
-  std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
-  position_ = end;
-  return count;
-}
+int TStringStream::Write(const void* buffer, int count) { return writeHeld(data_, position_, buffer, count); }
 
 Int64 TStringStream::Seek(Int64 offset, int origin) {
   Int64 target = 0;

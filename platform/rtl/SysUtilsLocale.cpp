@@ -44,33 +44,6 @@ void loadDefaultNumbers() {
   CurrencyDecimals = 2;
 }
 
-void loadDefaultDates() {
-  DateSeparator = '/';
-  ShortDateFormat = "M/d/yyyy";
-  LongDateFormat = "dddd, mmmm d, yyyy";
-  TimeSeparator = ':';
-  ShortTimeFormat = "h:nn ampm";
-  LongTimeFormat = "h:nn:ss ampm";
-  TimeAMString = "AM";
-  TimePMString = "PM";
-  static const char* const shortMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  static const char* const longMonths[12] = {"January",   "February", "March",    "April",
-                                             "May",       "June",     "July",     "August",
-                                             "September", "October",  "November", "December"};
-  static const char* const shortDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static const char* const longDays[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                          "Thursday", "Friday", "Saturday"};
-  for (int i = 0; i < 12; ++i) {
-    ShortMonthNames[i] = shortMonths[i];
-    LongMonthNames[i] = longMonths[i];
-  }
-  for (int i = 0; i < 7; ++i) {
-    ShortDayNames[i] = shortDays[i];
-    LongDayNames[i] = longDays[i];
-  }
-}
-
 void loadGreekNumbers() {
   DecimalSeparator = ',';
   ThousandSeparator = '.';
@@ -80,32 +53,61 @@ void loadGreekNumbers() {
   CurrencyDecimals = 2;
 }
 
-void loadGreekDates() {
+// A locale's date and time texts, in UTF-8.
+struct DateTexts {
+  const char* shortDate;
+  const char* longDate;
+  const char* am;
+  const char* pm;
+  const char* shortMonths[12];
+  const char* longMonths[12];
+  const char* shortDays[7];
+  const char* longDays[7];
+};
+
+constexpr DateTexts kDefaultDates = {
+    "M/d/yyyy",
+    "dddd, mmmm d, yyyy",
+    "AM",
+    "PM",
+    {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
+    {"January", "February", "March", "April", "May", "June", "July", "August", "September", "October",
+     "November", "December"},
+    {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"},
+    {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"}};
+
+constexpr DateTexts kGreekDates = {
+    "d/M/yyyy",
+    "dddd, d mmmm yyyy",
+    "πμ",
+    "μμ",
+    {"Ιαν", "Φεβ", "Μαρ", "Απρ", "Μαϊ", "Ιουν", "Ιουλ", "Αυγ", "Σεπ", "Οκτ", "Νοε", "Δεκ"},
+    {"Ιανουάριος", "Φεβρουάριος", "Μάρτιος", "Απρίλιος", "Μάιος", "Ιούνιος", "Ιούλιος", "Αύγουστος",
+     "Σεπτέμβριος", "Οκτώβριος", "Νοέμβριος", "Δεκέμβριος"},
+    {"Κυρ", "Δευ", "Τρι", "Τετ", "Πεμ", "Παρ", "Σαβ"},
+    {"Κυριακή", "Δευτέρα", "Τρίτη", "Τετάρτη", "Πέμπτη", "Παρασκευή", "Σάββατο"}};
+
+void loadDates(const DateTexts& texts) {
   DateSeparator = '/';
-  ShortDateFormat = "d/M/yyyy";
-  LongDateFormat = "dddd, d mmmm yyyy";
+  ShortDateFormat = texts.shortDate;
+  LongDateFormat = texts.longDate;
   TimeSeparator = ':';
   ShortTimeFormat = "h:nn ampm";
   LongTimeFormat = "h:nn:ss ampm";
-  TimeAMString = "πμ"_a;
-  TimePMString = "μμ"_a;
-  static const char* const shortMonths[12] = {"Ιαν",  "Φεβ", "Μαρ", "Απρ", "Μαϊ", "Ιουν",
-                                              "Ιουλ", "Αυγ", "Σεπ", "Οκτ", "Νοε", "Δεκ"};
-  static const char* const longMonths[12] = {"Ιανουάριος",  "Φεβρουάριος", "Μάρτιος",   "Απρίλιος",
-                                             "Μάιος",       "Ιούνιος",     "Ιούλιος",   "Αύγουστος",
-                                             "Σεπτέμβριος", "Οκτώβριος",   "Νοέμβριος", "Δεκέμβριος"};
-  static const char* const shortDays[7] = {"Κυρ", "Δευ", "Τρι", "Τετ", "Πεμ", "Παρ", "Σαβ"};
-  static const char* const longDays[7] = {"Κυριακή", "Δευτέρα",   "Τρίτη",  "Τετάρτη",
-                                          "Πέμπτη",  "Παρασκευή", "Σάββατο"};
+  TimeAMString = cp1253::FromUtf8(texts.am);
+  TimePMString = cp1253::FromUtf8(texts.pm);
   for (int i = 0; i < 12; ++i) {
-    ShortMonthNames[i] = cp1253::FromUtf8(shortMonths[i]);
-    LongMonthNames[i] = cp1253::FromUtf8(longMonths[i]);
+    ShortMonthNames[i] = cp1253::FromUtf8(texts.shortMonths[i]);
+    LongMonthNames[i] = cp1253::FromUtf8(texts.longMonths[i]);
   }
   for (int i = 0; i < 7; ++i) {
-    ShortDayNames[i] = cp1253::FromUtf8(shortDays[i]);
-    LongDayNames[i] = cp1253::FromUtf8(longDays[i]);
+    ShortDayNames[i] = cp1253::FromUtf8(texts.shortDays[i]);
+    LongDayNames[i] = cp1253::FromUtf8(texts.longDays[i]);
   }
 }
+
+void loadDefaultDates() { loadDates(kDefaultDates); }
+void loadGreekDates() { loadDates(kGreekDates); }
 
 // The first of the variables that is set and not empty, as the C library
 // resolves a category.
