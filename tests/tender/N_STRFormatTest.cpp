@@ -11,62 +11,48 @@ namespace {
 constexpr double Inf = std::numeric_limits<double>::infinity();
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
-struct FormatCase {
-  int width;
-  int decimals;
-  Byte mode;
-  double value;
-  const char* expected;
-};
-
-void PrintTo(const FormatCase& c, std::ostream* os) {
-  *os << "FormatNum(" << c.width << ", " << c.decimals << ", " << int(c.mode) << ", " << c.value << ")";
+TEST(FormatNum, Vectors) {
+  const struct {
+    int width, decimals;
+    Byte mode;
+    double value;
+    const char* expected;
+  } cases[] = {
+      // clang-format off
+      {12, 2, 0, 1234567.891, "  1234567.89"}, {12, 2, 1, 1234567.891, "1,234,567.89"},
+      {12, 2, 2, 1234567.891, "1.234.567,89"}, {10, 2, 1, 1234567.891, "1234567.89"},
+      {8, 2, 1, 1234567.891, "1234567."}, {5, 2, 0, 1234567.891, "*****"},
+      {25, 0, 2, -1500, "                   -1.500"}, {11, 2, 1, -1234567.5, "-1234567.50"},
+      {10, 2, 1, -1234567.5, "-1234567.5"},
+      // Width 0 (and below) gives nothing in every mode.
+      {0, 2, 0, 12.5, ""}, {0, 2, 1, 12.5, ""}, {0, 2, 2, 12.5, ""}, {-3, 2, 0, 12.5, ""},
+      {-3, 2, 1, 12.5, ""},
+      // Width 1.
+      {1, 0, 0, 7, "7"}, {1, 0, 0, 12, "*"}, {1, 0, 1, 12, "1"}, {1, 2, 2, 7.25, "7"},
+      // Only the first nine decimals show in the grouped modes.
+      {20, 12, 1, 0.123456789012, "         0.123456789"}, {20, 12, 2, 1.5, "         1,500000000"},
+      {20, 12, 0, 0.123456789012, "      0.123456789012"},
+      // Above 20 the extra width is blanks in front of a 20-wide field.
+      {22, 2, 1, 1234567890123456789.0, "  1234567890123456770."},
+      {24, 2, 0, 1e18, "    ********************"},
+      // Zero decimals: grouped integer, no decimal character.
+      {10, 0, 1, 1234567, " 1,234,567"}, {10, 0, 2, 999, "       999"}, {10, 0, 2, 1000, "     1.000"},
+      {6, 0, 1, 100000, "100000"}, {7, 0, 1, 100000, "100,000"}, {4, 1, 2, 0.05, " 0,1"},
+      {6, 2, 1, -0.001, " -0.00"}, {6, 2, 1, 0.0049, "  0.00"}, {6, 2, 0, -1e-9, " -0.00"},
+      {6, 2, 3, 1.5, "  1,50"}, {6, 2, 255, 1.5, "  1,50"}, {8, 3, 1, 2.675, "   2.675"},
+      {8, 2, 1, 2.675, "    2.67"}, {8, -2, 1, 2.5, "       3"},
+      // Values that are no number.
+      {6, 2, 0, NaN, "   NAN"}, {6, 2, 1, Inf, "   INF"}, {6, 2, 2, -Inf, "  -INF"}, {2, 2, 0, NaN, "**"},
+      {2, 2, 1, -Inf, "-I"},
+      // Huge and tiny values.
+      {20, 2, 1, 1e300, "10000000000000000500"}, {20, 2, 0, 1e300, "********************"},
+      {8, 2, 2, 1e-300, "    0,00"}, {20, 400, 1, 1.0 / 3, "         0.333333333"}
+      // clang-format on
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatNum(c.width, c.decimals, c.mode, c.value), c.expected)
+        << "FormatNum(" << c.width << ", " << c.decimals << ", " << int(c.mode) << ", " << c.value << ")";
 }
-
-class FormatNumCases : public testing::TestWithParam<FormatCase> {};
-
-TEST_P(FormatNumCases, Formats) {
-  const auto& c = GetParam();
-  EXPECT_EQ(FormatNum(c.width, c.decimals, c.mode, c.value), c.expected)
-      << "FormatNum(" << c.width << ", " << c.decimals << ", " << int(c.mode) << ", " << c.value << ")";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Vectors, FormatNumCases,
-    testing::Values(
-        FormatCase{12, 2, 0, 1234567.891, "  1234567.89"}, FormatCase{12, 2, 1, 1234567.891, "1,234,567.89"},
-        FormatCase{12, 2, 2, 1234567.891, "1.234.567,89"}, FormatCase{10, 2, 1, 1234567.891, "1234567.89"},
-        FormatCase{8, 2, 1, 1234567.891, "1234567."}, FormatCase{5, 2, 0, 1234567.891, "*****"},
-        FormatCase{25, 0, 2, -1500, "                   -1.500"},
-        FormatCase{11, 2, 1, -1234567.5, "-1234567.50"}, FormatCase{10, 2, 1, -1234567.5, "-1234567.5"},
-        // Width 0 (and below) gives nothing in every mode.
-        FormatCase{0, 2, 0, 12.5, ""}, FormatCase{0, 2, 1, 12.5, ""}, FormatCase{0, 2, 2, 12.5, ""},
-        FormatCase{-3, 2, 0, 12.5, ""}, FormatCase{-3, 2, 1, 12.5, ""},
-        // Width 1.
-        FormatCase{1, 0, 0, 7, "7"}, FormatCase{1, 0, 0, 12, "*"}, FormatCase{1, 0, 1, 12, "1"},
-        FormatCase{1, 2, 2, 7.25, "7"},
-        // Only the first nine decimals show in the grouped modes.
-        FormatCase{20, 12, 1, 0.123456789012, "         0.123456789"},
-        FormatCase{20, 12, 2, 1.5, "         1,500000000"},
-        FormatCase{20, 12, 0, 0.123456789012, "      0.123456789012"},
-        // Above 20 the extra width is blanks in front of a 20-wide field.
-        FormatCase{22, 2, 1, 1234567890123456789.0, "  1234567890123456770."},
-        FormatCase{24, 2, 0, 1e18, "    ********************"},
-        // Zero decimals: grouped integer, no decimal character.
-        FormatCase{10, 0, 1, 1234567, " 1,234,567"}, FormatCase{10, 0, 2, 999, "       999"},
-        FormatCase{10, 0, 2, 1000, "     1.000"}, FormatCase{6, 0, 1, 100000, "100000"},
-        FormatCase{7, 0, 1, 100000, "100,000"}, FormatCase{4, 1, 2, 0.05, " 0,1"},
-        FormatCase{6, 2, 1, -0.001, " -0.00"}, FormatCase{6, 2, 1, 0.0049, "  0.00"},
-        FormatCase{6, 2, 0, -1e-9, " -0.00"}, FormatCase{6, 2, 3, 1.5, "  1,50"},
-        FormatCase{6, 2, 255, 1.5, "  1,50"}, FormatCase{8, 3, 1, 2.675, "   2.675"},
-        FormatCase{8, 2, 1, 2.675, "    2.67"}, FormatCase{8, -2, 1, 2.5, "       3"},
-        // Values that are no number.
-        FormatCase{6, 2, 0, NaN, "   NAN"}, FormatCase{6, 2, 1, Inf, "   INF"},
-        FormatCase{6, 2, 2, -Inf, "  -INF"}, FormatCase{2, 2, 0, NaN, "**"}, FormatCase{2, 2, 1, -Inf, "-I"},
-        // Huge and tiny values.
-        FormatCase{20, 2, 1, 1e300, "10000000000000000500"},
-        FormatCase{20, 2, 0, 1e300, "********************"}, FormatCase{8, 2, 2, 1e-300, "    0,00"},
-        FormatCase{20, 400, 1, 1.0 / 3, "         0.333333333"}));
 
 TEST(FormatNum, HugeDecimalCountsAreSafe) {
   EXPECT_EQ(FormatNum(10, 1 << 30, 1, 2.5), "2.50000000");
@@ -80,50 +66,36 @@ TEST(FormatNumNoBlanks, DropsEveryBlank) {
   EXPECT_EQ(FormatNumNoBlanks(3, 2, 0, 1234.5), "***");
 }
 
-struct ParseCase {
-  const char* text;
-  double expected;
-};
-
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << "StrToNum(\"" << c.text << "\")"; }
-
-class StrToNumStyle2 : public testing::TestWithParam<ParseCase> {
- protected:
-  void SetUp() override { UseStyle2(); }
-};
-
-TEST_P(StrToNumStyle2, Reads) {
-  EXPECT_EQ(StrToNum(GetParam().text), GetParam().expected) << GetParam().text;
+TEST(StrToNum, Style2Vectors) {
+  UseStyle2();
+  const struct {
+    const char* text;
+    double expected;
+  } cases[] = {
+      // clang-format off
+      {"1.234,56", 1234.56}, {" 12 345 ", 12345}, {"", 0}, {"-", 0}, {"1e3", 1000}, {"12,5,3", 0},
+      {"12,5", 12.5}, {"-0,25", -0.25}, {"1.234.567", 1234567}, {"12.", 12}, {",5", 0.5}, {"5,", 5},
+      {"+7", 7}, {"1E-2", 0.01}, {"abc", 0}, {"12abc", 0}, {"1e", 0}, {"1e+", 0}, {".", 0}, {"--1", 0},
+      {"1-", 0}, {"inf", 0}, {"nan", 0}, {"0x10", 0}, {"1e400", 0}, {"1e-400", 0}, {"\t5", 0},
+      {"     ", 0}, {"2,675", 2.675}
+      // clang-format on
+  };
+  for (const auto& c : cases) EXPECT_EQ(StrToNum(c.text), c.expected) << c.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Vectors, StrToNumStyle2,
-                         testing::Values(ParseCase{"1.234,56", 1234.56}, ParseCase{" 12 345 ", 12345},
-                                         ParseCase{"", 0}, ParseCase{"-", 0}, ParseCase{"1e3", 1000},
-                                         ParseCase{"12,5,3", 0}, ParseCase{"12,5", 12.5},
-                                         ParseCase{"-0,25", -0.25}, ParseCase{"1.234.567", 1234567},
-                                         ParseCase{"12.", 12}, ParseCase{",5", 0.5}, ParseCase{"5,", 5},
-                                         ParseCase{"+7", 7}, ParseCase{"1E-2", 0.01}, ParseCase{"abc", 0},
-                                         ParseCase{"12abc", 0}, ParseCase{"1e", 0}, ParseCase{"1e+", 0},
-                                         ParseCase{".", 0}, ParseCase{"--1", 0}, ParseCase{"1-", 0},
-                                         ParseCase{"inf", 0}, ParseCase{"nan", 0}, ParseCase{"0x10", 0},
-                                         ParseCase{"1e400", 0}, ParseCase{"1e-400", 0}, ParseCase{"\t5", 0},
-                                         ParseCase{"     ", 0}, ParseCase{"2,675", 2.675}));
-
-class StrToNumStyle1 : public testing::TestWithParam<ParseCase> {
- protected:
-  void SetUp() override { UseStyle1(); }
-};
-
-TEST_P(StrToNumStyle1, Reads) {
-  EXPECT_EQ(StrToNum(GetParam().text), GetParam().expected) << GetParam().text;
+TEST(StrToNum, Style1Vectors) {
+  UseStyle1();
+  const struct {
+    const char* text;
+    double expected;
+  } cases[] = {
+      // clang-format off
+      {"1,234.56", 1234.56}, {"1234,56", 123456}, {"12,5,3", 1253}, {"", 0}, {"-", 0}, {"1e3", 1000},
+      {"12,", 12}, {" - 3 . 5 ", -3.5}, {"1.2.3", 0}, {"1,234,567.891", 1234567.891}
+      // clang-format on
+  };
+  for (const auto& c : cases) EXPECT_EQ(StrToNum(c.text), c.expected) << c.text;
 }
-
-INSTANTIATE_TEST_SUITE_P(Vectors, StrToNumStyle1,
-                         testing::Values(ParseCase{"1,234.56", 1234.56}, ParseCase{"1234,56", 123456},
-                                         ParseCase{"12,5,3", 1253}, ParseCase{"", 0}, ParseCase{"-", 0},
-                                         ParseCase{"1e3", 1000}, ParseCase{"12,", 12},
-                                         ParseCase{" - 3 . 5 ", -3.5}, ParseCase{"1.2.3", 0},
-                                         ParseCase{"1,234,567.891", 1234567.891}));
 
 TEST(StrToNum, LongTextsAreRead) {
   UseStyle1();
@@ -152,33 +124,28 @@ TEST(StrToNum, RoundTripsFormatNum) {
   }
 }
 
-struct DotCase {
-  int style;
-  const char* text;
-  const char* expected;
-};
-
-void PrintTo(const DotCase& c, std::ostream* os) { *os << "style " << c.style << " \"" << c.text << "\""; }
-
-class DotDecimalsCases : public testing::TestWithParam<DotCase> {};
-
-TEST_P(DotDecimalsCases, ReplacesTheDecimalCharacterBeforeADigit) {
-  const auto& c = GetParam();
-  if (c.style == 2)
-    UseStyle2();
-  else
-    UseStyle1();
-  AnsiString text = c.text;
-  DotDecimals(text);
-  EXPECT_EQ(text, c.expected);
+TEST(DotDecimals, ReplacesTheDecimalCharacterBeforeADigit) {
+  const struct {
+    int style;
+    const char* text;
+    const char* expected;
+  } cases[] = {
+      // clang-format off
+      {2, "12,5", "12.5"}, {2, "MOD(7, 3)", "MOD(7, 3)"}, {2, "MOD(7,3)", "MOD(7.3)"},
+      {2, "1.000,5", "1.000.5"}, {2, "5,", "5,"}, {2, ",x", ",x"}, {1, "12,5", "12,5"},
+      {1, "12.5", "12.5"}, {2, "", ""}
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    if (c.style == 2)
+      UseStyle2();
+    else
+      UseStyle1();
+    AnsiString text = c.text;
+    DotDecimals(text);
+    EXPECT_EQ(text, c.expected) << "style " << c.style << " \"" << c.text << "\"";
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Vectors, DotDecimalsCases,
-                         testing::Values(DotCase{2, "12,5", "12.5"}, DotCase{2, "MOD(7, 3)", "MOD(7, 3)"},
-                                         DotCase{2, "MOD(7,3)", "MOD(7.3)"}, DotCase{2, "1.000,5", "1.000.5"},
-                                         DotCase{2, "5,", "5,"}, DotCase{2, ",x", ",x"},
-                                         DotCase{1, "12,5", "12,5"}, DotCase{1, "12.5", "12.5"},
-                                         DotCase{2, "", ""}));
 
 TEST(NumberStyleProbe, ChoosesTheStyleFromTheLocale) {
   UseLocaleSeparators('.', ',');
@@ -208,25 +175,19 @@ TEST(NumberStyleProbe, ALocaleWithBlankGroupingIsStyle1) {
   UseStyle1();
 }
 
-struct PadCase {
-  const char* text;
-  int width;
-  const char* expected;
-};
-
-void PrintTo(const PadCase& c, std::ostream* os) {
-  *os << "PadLeft(\"" << c.text << "\", " << c.width << ")";
+TEST(PadLeft, KeepsTheRightmostCharactersOrPadsWithBlanks) {
+  const struct {
+    const char* text;
+    int width;
+    const char* expected;
+  } cases[] = {
+      // clang-format off
+      {"abc  ", 2, "bc"}, {"abc", 5, "  abc"}, {"abc", 3, "abc"}, {"  ", 2, "  "},
+      {"abc", 0, ""},     {"abc", -1, ""},     {"", 1, " "},      {" a b ", 4, " a b"}
+      // clang-format on
+  };
+  for (const auto& c : cases) EXPECT_EQ(PadLeft(c.text, c.width), c.expected) << c.text << " " << c.width;
 }
-
-class PadLeftCases : public testing::TestWithParam<PadCase> {};
-
-TEST_P(PadLeftCases, Pads) { EXPECT_EQ(PadLeft(GetParam().text, GetParam().width), GetParam().expected); }
-
-INSTANTIATE_TEST_SUITE_P(Vectors, PadLeftCases,
-                         testing::Values(PadCase{"abc  ", 2, "bc"}, PadCase{"abc", 5, "  abc"},
-                                         PadCase{"abc", 3, "abc"}, PadCase{"  ", 2, "  "},
-                                         PadCase{"abc", 0, ""}, PadCase{"abc", -1, ""}, PadCase{"", 1, " "},
-                                         PadCase{" a b ", 4, " a b"}));
 
 TEST(LastPos, NonOverlappingLastOccurrence) {
   EXPECT_EQ(LastPos("aa", "aaaaa"), 3);

@@ -12,41 +12,32 @@ namespace {
 constexpr double Inf = std::numeric_limits<double>::infinity();
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
-struct RoundCase {
-  int decimals;
-  double value;
-  double expected;
-};
-
-void PrintTo(const RoundCase& c, std::ostream* os) {
-  *os << "RoundDec(" << c.decimals << ", " << c.value << ")";
+TEST(RoundDec, Rounds) {
+  const struct {
+    int decimals;
+    double value;
+    double expected;
+  } cases[] = {
+      // clang-format off
+      // The nudge lifts values a hair below the half.
+      {-2, 1250, 1300}, {2, 2.675, 2.68}, {0, 0.4999995, 1}, {2, -2.345, -2.34}, {2, 1.005, 1.01},
+      {0, 2.5, 3}, {0, -2.5, -2},
+      // Units of ten need 80-bit powers of ten.
+      {-1, 15, 20}, {-1, -15, -20}, {-2, 1249.99, 1200}, {-3, 1500, 2000}, {0, 0, 0}, {2, 0, 0},
+      {3, 1.2345, 1.235}, {6, 0.1234565, 0.123457}, {4, 2.00004, 2}, {4, 2.0000495, 2.0001}, {0, -0.4, 0},
+      {1, 99.95, 100},
+      // The nudge of 1e-14 above 12 decimals is kept as it is.
+      {15, 0, 1e-14}, {12, 0.1, 0.1},
+      // Huge and tiny magnitudes.
+      {2, 1e300, 1e300}, {2, -1e300, -1e300}, {0, 1e-300, 0}, {-5, 1e-300, 0}, {-400, 1e300, 0},
+      {-100000, 12345, 0}, {100000, 0.5, 0.50000000000001}, {2, 123456789012345.678, 123456789012345.67},
+      {2, 4.5e15, 4.5e15}, {0, 9007199254740993.0, 9007199254740992.0},
+      // clang-format on
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RoundDec(c.decimals, c.value), c.expected)
+        << "RoundDec(" << c.decimals << ", " << c.value << ")";
 }
-
-class RoundDecCases : public testing::TestWithParam<RoundCase> {};
-
-TEST_P(RoundDecCases, Rounds) {
-  const auto& c = GetParam();
-  EXPECT_EQ(RoundDec(c.decimals, c.value), c.expected) << "RoundDec(" << c.decimals << ", " << c.value << ")";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Vectors, RoundDecCases,
-    testing::Values(
-        // The nudge lifts values a hair below the half.
-        RoundCase{-2, 1250, 1300}, RoundCase{2, 2.675, 2.68}, RoundCase{0, 0.4999995, 1},
-        RoundCase{2, -2.345, -2.34}, RoundCase{2, 1.005, 1.01}, RoundCase{0, 2.5, 3}, RoundCase{0, -2.5, -2},
-        // Units of ten need 80-bit powers of ten.
-        RoundCase{-1, 15, 20}, RoundCase{-1, -15, -20}, RoundCase{-2, 1249.99, 1200},
-        RoundCase{-3, 1500, 2000}, RoundCase{0, 0, 0}, RoundCase{2, 0, 0}, RoundCase{3, 1.2345, 1.235},
-        RoundCase{6, 0.1234565, 0.123457}, RoundCase{4, 2.00004, 2}, RoundCase{4, 2.0000495, 2.0001},
-        RoundCase{0, -0.4, 0}, RoundCase{1, 99.95, 100},
-        // The nudge of 1e-14 above 12 decimals is kept as it is.
-        RoundCase{15, 0, 1e-14}, RoundCase{12, 0.1, 0.1},
-        // Huge and tiny magnitudes.
-        RoundCase{2, 1e300, 1e300}, RoundCase{2, -1e300, -1e300}, RoundCase{0, 1e-300, 0},
-        RoundCase{-5, 1e-300, 0}, RoundCase{-400, 1e300, 0}, RoundCase{-100000, 12345, 0},
-        RoundCase{100000, 0.5, 0.50000000000001}, RoundCase{2, 123456789012345.678, 123456789012345.67},
-        RoundCase{2, 4.5e15, 4.5e15}, RoundCase{0, 9007199254740993.0, 9007199254740992.0}));
 
 TEST(RoundDec, NonFiniteValuesComeBackUnchanged) {
   EXPECT_EQ(RoundDec(2, Inf), Inf);
@@ -103,29 +94,20 @@ TEST(FixedNotation, NineteenNinesCarryIntoANewDigit) {
   EXPECT_EQ(FixedNotation(almostOne, 0), "1");
 }
 
-struct TableCase {
-  double value;
-  double expected;
-};
-
-void PrintTo(const TableCase& c, std::ostream* os) { *os << "RoundByTable(" << c.value << ")"; }
-
-class RoundByTableCases : public testing::TestWithParam<TableCase> {
- protected:
-  void SetUp() override { UseStyle1(); }
-};
-
-TEST_P(RoundByTableCases, Rounds) {
-  EXPECT_EQ(RoundByTable(InitialRoundingTable, GetParam().value), GetParam().expected) << GetParam().value;
+TEST(RoundByTable, Rounds) {
+  UseStyle1();
+  const struct {
+    double value;
+    double expected;
+  } cases[] = {
+      // clang-format off
+      {0.73, 0.75}, {1.25, 1.3}, {4.96, 5.0}, {137, 135}, {1234567, 1250000}, {-0.73, -0.75}, {1.0, 1.0},
+      {0.99, 1.0}, {100000000, 1e8}, {0, 0}, {0.999, 1.0}, {19.9, 20}, {99999999, 100000000},
+      {123456789, 125000000},
+      // clang-format on
+  };
+  for (const auto& c : cases) EXPECT_EQ(RoundByTable(InitialRoundingTable, c.value), c.expected) << c.value;
 }
-
-INSTANTIATE_TEST_SUITE_P(Vectors, RoundByTableCases,
-                         testing::Values(TableCase{0.73, 0.75}, TableCase{1.25, 1.3}, TableCase{4.96, 5.0},
-                                         TableCase{137, 135}, TableCase{1234567, 1250000},
-                                         TableCase{-0.73, -0.75}, TableCase{1.0, 1.0}, TableCase{0.99, 1.0},
-                                         TableCase{100000000, 1e8}, TableCase{0, 0}, TableCase{0.999, 1.0},
-                                         TableCase{19.9, 20}, TableCase{99999999, 100000000},
-                                         TableCase{123456789, 125000000}));
 
 TEST(RoundByTable, ThresholdsAndTable) {
   UseStyle1();
@@ -141,53 +123,34 @@ TEST(RoundByTable, ThresholdsAndTable) {
   EXPECT_TRUE(std::isnan(RoundByTable(InitialRoundingTable, NaN)));
 }
 
-struct CountCase {
-  double value;
-  int expected;
-};
-
-void PrintTo(const CountCase& c, std::ostream* os) { *os << "CountDecimals(" << c.value << ")"; }
-
-class CountDecimalsCases : public testing::TestWithParam<CountCase> {};
-
-TEST_P(CountDecimalsCases, Counts) {
-  EXPECT_EQ(CountDecimals(GetParam().value), GetParam().expected) << GetParam().value;
+TEST(CountDecimals, Counts) {
+  const struct {
+    double value;
+    int expected;
+  } cases[] = {
+      // clang-format off
+      {12.5, 1}, {3, 0}, {0.1 + 0.2, 1}, {1234567.1234567, 5}, {0, 0}, {-12.25, 2}, {123.123456789, 9},
+      {999999.123456789, 5}, {1e-11, 0}, {0.0000000001, 10}, {1e300, 0}, {Inf, 0}, {NaN, 0}, {1000000.5, 1},
+      // clang-format on
+  };
+  for (const auto& c : cases) EXPECT_EQ(CountDecimals(c.value), c.expected) << c.value;
 }
 
-INSTANTIATE_TEST_SUITE_P(Vectors, CountDecimalsCases,
-                         testing::Values(CountCase{12.5, 1}, CountCase{3, 0}, CountCase{0.1 + 0.2, 1},
-                                         CountCase{1234567.1234567, 5}, CountCase{0, 0}, CountCase{-12.25, 2},
-                                         CountCase{123.123456789, 9}, CountCase{999999.123456789, 5},
-                                         CountCase{1e-11, 0}, CountCase{0.0000000001, 10},
-                                         CountCase{1e300, 0}, CountCase{Inf, 0}, CountCase{NaN, 0},
-                                         CountCase{1000000.5, 1}));
-
-struct DiscountCase {
-  int decimals;
-  double value;
-  double expected;
-};
-
-void PrintTo(const DiscountCase& c, std::ostream* os) {
-  *os << "RoundDiscount(" << c.decimals << ", " << c.value << ")";
+TEST(RoundDiscount, TenderRule) {
+  const struct {
+    int decimals;
+    double value;
+    double expected;
+  } cases[] = {
+      // clang-format off
+      {2, 12.3450001, 12.345}, {2, 12.3451, 12.35}, {2, 12.3449, 12.34}, {2, 12.999, 13}, {2, 12.345, 12.345},
+      {0, 7.5, 7.5}, {0, 7.51, 8}, {0, 7.4999, 7}, {3, 1.23450, 1.2345}, {2, 0, 0}, {2, 100, 100},
+      {2, -12.3451, -12.34}, {2, -3.125, -3.125}, {2, 99.9951, 100}, {6, 1.12345650001, 1.1234565},
+      // clang-format on
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RoundDiscount(c.decimals, c.value), c.expected) << c.decimals << " " << c.value;
 }
-
-class RoundDiscountCases : public testing::TestWithParam<DiscountCase> {};
-
-TEST_P(RoundDiscountCases, TenderRule) {
-  const auto& c = GetParam();
-  EXPECT_EQ(RoundDiscount(c.decimals, c.value), c.expected) << c.decimals << " " << c.value;
-}
-
-INSTANTIATE_TEST_SUITE_P(Vectors, RoundDiscountCases,
-                         testing::Values(DiscountCase{2, 12.3450001, 12.345}, DiscountCase{2, 12.3451, 12.35},
-                                         DiscountCase{2, 12.3449, 12.34}, DiscountCase{2, 12.999, 13},
-                                         DiscountCase{2, 12.345, 12.345}, DiscountCase{0, 7.5, 7.5},
-                                         DiscountCase{0, 7.51, 8}, DiscountCase{0, 7.4999, 7},
-                                         DiscountCase{3, 1.23450, 1.2345}, DiscountCase{2, 0, 0},
-                                         DiscountCase{2, 100, 100}, DiscountCase{2, -12.3451, -12.34},
-                                         DiscountCase{2, -3.125, -3.125}, DiscountCase{2, 99.9951, 100},
-                                         DiscountCase{6, 1.12345650001, 1.1234565}));
 
 TEST(RoundDiscount, NonFiniteAndOddDecimals) {
   EXPECT_EQ(RoundDiscount(2, Inf), Inf);

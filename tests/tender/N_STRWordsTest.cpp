@@ -15,71 +15,56 @@ class GreekWords : public testing::Test {
   void TearDown() override { UseStyle1(); }
 };
 
-struct WordsCase {
-  Byte gender;
-  Byte firstLetterOnly;
-  double value;
-  const char* expected;  // UTF-8
-};
-
-void PrintTo(const WordsCase& c, std::ostream* os) {
-  *os << "NumToWords(" << int(c.gender) << ", " << int(c.firstLetterOnly) << ", " << c.value << ")";
+TEST(NumToWords, Words) {
+  UseStyle2();
+  const struct {
+    Byte gender;
+    Byte firstLetterOnly;
+    double value;
+    const char* expected;  // UTF-8
+  } cases[] = {
+      // clang-format off
+      {3, 1, 1, "Ενα"}, {3, 1, 21, "Είκοσι ένα"}, {3, 1, 100, "Εκατό"}, {3, 1, 101, "Εκατόν ένα"},
+      {3, 1, 1000, "Χίλια"}, {3, 1, 2001, "Δύο χιλιάδες ένα"}, {3, 1, 21000, "Είκοσι μία χιλιάδες"},
+      {3, 1, 1000000, "Ενα εκατομμύριο"}, {3, 1, 2500000, "Δύο εκατομμύρια πεντακόσιες χιλιάδες"},
+      {3, 1, -12.5, "Μείον Δώδεκα και 0,50"}, {1, 1, 1000, "Χίλιοι"}, {2, 1, 1000, "Χίλιες"},
+      {2, 1, 3, "Τρεις"}, {3, 0, 214, "ΔΙΑΚΟΣΙΑ ΔΕΚΑ ΤΕΣΣΕΡΑ"}, {3, 1, 7, "Επτά"}, {3, 1, 8, "Οκτώ"},
+      {3, 1, 1001, "Χίλια ένα"}, {3, 1, 11, "Ενδεκα"}, {3, 1, 12, "Δώδεκα"}, {3, 1, 111, "Εκατόν ένδεκα"},
+      {3, 1, 112, "Εκατόν δώδεκα"}, {2, 1, 13, "Δέκα τρεις"}, {3, 1, 10, "Δέκα"}, {1, 1, 1, "Ενας"},
+      {2, 1, 1, "Μία"}, {1, 1, 4, "Τέσσερις"}, {3, 1, 4, "Τέσσερα"}, {1, 1, 300, "Τριακόσιοι"},
+      {2, 1, 300, "Τριακόσιες"}, {3, 1, 300, "Τριακόσια"}, {3, 1, 999, "Εννιακόσια ενενήντα εννέα"},
+      {3, 1, 70, "Εβδομήντα"}, {3, 1, 88, "Ογδόντα οκτώ"},
+      // Zero keeps its leading blank and its small letters in both modes.
+      {3, 1, 0, " μηδέν"}, {3, 0, 0, " μηδέν"}, {3, 1, 0.25, " μηδέν και 0,25"},
+      {3, 1, 0.0000001, " μηδέν και 0,00"}, {3, 1, 0.9999999, " μηδέν και 1,00"},
+      {3, 1, 5.345, "Πέντε και 0,345"}, {3, 1, 5.123456789, "Πέντε και 0,123457"},
+      // Thousand and million boundaries.
+      {3, 1, 999999, "Εννιακόσιες ενενήντα εννέα χιλιάδες εννιακόσια ενενήντα εννέα"},
+      {3, 1, 1000001, "Ενα εκατομμύριο ένα"}, {3, 1, 1001000, "Ενα εκατομμύριο χίλια"},
+      {1, 1, 1001000, "Ενα εκατομμύριο χίλιοι"}, {3, 1, 2000000, "Δύο εκατομμύρια"},
+      {3, 1, 1100000, "Ενα εκατομμύριο εκατό χιλιάδες"}, {3, 1, 201000000, "Διακόσια ένα εκατομμύρια"},
+      {3, 1, 1e9, "Ενα δισεκατομμύριο"}, {3, 1, 3e9, "Τρία δισεκατομμύρια"},
+      {3, 1, 1e12, "Ενα τρισεκατομμύριο"},
+      {3, 1, 999999999999999,
+       "Εννιακόσια ενενήντα εννέα τρισεκατομμύρια εννιακόσια ενενήντα εννέα δισεκατομμύρια εννιακόσια "
+       "ενενήντα εννέα εκατομμύρια εννιακόσιες ενενήντα εννέα χιλιάδες εννιακόσια ενενήντα εννέα"},
+      {3, 0, 1000, "ΧΙΛΙΑ"}, {3, 0, 2500000, "ΔΥΟ ΕΚΑΤΟΜΜΥΡΙΑ ΠΕΝΤΑΚΟΣΙΕΣ ΧΙΛΙΑΔΕΣ"},
+      {3, 0, 12.5, "ΔΩΔΕΚΑ και 0,50"}, {3, 0, -3, "Μείον ΤΡΙΑ"},
+      // A negative value above -1 keeps its sign.
+      {3, 1, -0.5, "Μείον μηδέν και 0,50"},
+      // Beyond the scale of the words: the figures.
+      {3, 1, 1e15, "1000000000000000"}, {3, 1, -2e15, "Μείον 2000000000000000"},
+      // Gender codes outside 1..3 are taken as neuter.
+      {0, 1, 1, "Ενα"}, {9, 1, 3, "Τρία"},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    const AnsiString words = NumToWords(c.gender, c.firstLetterOnly, c.value);
+    EXPECT_EQ(cp1253::ToUtf8(words), c.expected)
+        << int(c.gender) << " " << int(c.firstLetterOnly) << " " << c.value;
+  }
+  UseStyle1();
 }
-
-class NumToWordsCases : public testing::TestWithParam<WordsCase> {
- protected:
-  void SetUp() override { UseStyle2(); }
-  void TearDown() override { UseStyle1(); }
-};
-
-TEST_P(NumToWordsCases, Words) {
-  const auto& c = GetParam();
-  const AnsiString words = NumToWords(c.gender, c.firstLetterOnly, c.value);
-  EXPECT_EQ(cp1253::ToUtf8(words), c.expected)
-      << int(c.gender) << " " << int(c.firstLetterOnly) << " " << c.value;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Vectors, NumToWordsCases,
-    testing::Values(
-        WordsCase{3, 1, 1, "Ενα"}, WordsCase{3, 1, 21, "Είκοσι ένα"}, WordsCase{3, 1, 100, "Εκατό"},
-        WordsCase{3, 1, 101, "Εκατόν ένα"}, WordsCase{3, 1, 1000, "Χίλια"},
-        WordsCase{3, 1, 2001, "Δύο χιλιάδες ένα"}, WordsCase{3, 1, 21000, "Είκοσι μία χιλιάδες"},
-        WordsCase{3, 1, 1000000, "Ενα εκατομμύριο"},
-        WordsCase{3, 1, 2500000, "Δύο εκατομμύρια πεντακόσιες χιλιάδες"},
-        WordsCase{3, 1, -12.5, "Μείον Δώδεκα και 0,50"}, WordsCase{1, 1, 1000, "Χίλιοι"},
-        WordsCase{2, 1, 1000, "Χίλιες"}, WordsCase{2, 1, 3, "Τρεις"},
-        WordsCase{3, 0, 214, "ΔΙΑΚΟΣΙΑ ΔΕΚΑ ΤΕΣΣΕΡΑ"}, WordsCase{3, 1, 7, "Επτά"}, WordsCase{3, 1, 8, "Οκτώ"},
-        WordsCase{3, 1, 1001, "Χίλια ένα"}, WordsCase{3, 1, 11, "Ενδεκα"}, WordsCase{3, 1, 12, "Δώδεκα"},
-        WordsCase{3, 1, 111, "Εκατόν ένδεκα"}, WordsCase{3, 1, 112, "Εκατόν δώδεκα"},
-        WordsCase{2, 1, 13, "Δέκα τρεις"}, WordsCase{3, 1, 10, "Δέκα"}, WordsCase{1, 1, 1, "Ενας"},
-        WordsCase{2, 1, 1, "Μία"}, WordsCase{1, 1, 4, "Τέσσερις"}, WordsCase{3, 1, 4, "Τέσσερα"},
-        WordsCase{1, 1, 300, "Τριακόσιοι"}, WordsCase{2, 1, 300, "Τριακόσιες"},
-        WordsCase{3, 1, 300, "Τριακόσια"}, WordsCase{3, 1, 999, "Εννιακόσια ενενήντα εννέα"},
-        WordsCase{3, 1, 70, "Εβδομήντα"}, WordsCase{3, 1, 88, "Ογδόντα οκτώ"},
-        // Zero keeps its leading blank and its small letters in both modes.
-        WordsCase{3, 1, 0, " μηδέν"}, WordsCase{3, 0, 0, " μηδέν"}, WordsCase{3, 1, 0.25, " μηδέν και 0,25"},
-        WordsCase{3, 1, 0.0000001, " μηδέν και 0,00"}, WordsCase{3, 1, 0.9999999, " μηδέν και 1,00"},
-        WordsCase{3, 1, 5.345, "Πέντε και 0,345"}, WordsCase{3, 1, 5.123456789, "Πέντε και 0,123457"},
-        // Thousand and million boundaries.
-        WordsCase{3, 1, 999999, "Εννιακόσιες ενενήντα εννέα χιλιάδες εννιακόσια ενενήντα εννέα"},
-        WordsCase{3, 1, 1000001, "Ενα εκατομμύριο ένα"}, WordsCase{3, 1, 1001000, "Ενα εκατομμύριο χίλια"},
-        WordsCase{1, 1, 1001000, "Ενα εκατομμύριο χίλιοι"}, WordsCase{3, 1, 2000000, "Δύο εκατομμύρια"},
-        WordsCase{3, 1, 1100000, "Ενα εκατομμύριο εκατό χιλιάδες"},
-        WordsCase{3, 1, 201000000, "Διακόσια ένα εκατομμύρια"}, WordsCase{3, 1, 1e9, "Ενα δισεκατομμύριο"},
-        WordsCase{3, 1, 3e9, "Τρία δισεκατομμύρια"}, WordsCase{3, 1, 1e12, "Ενα τρισεκατομμύριο"},
-        WordsCase{
-            3, 1, 999999999999999,
-            "Εννιακόσια ενενήντα εννέα τρισεκατομμύρια εννιακόσια ενενήντα εννέα δισεκατομμύρια εννιακόσια "
-            "ενενήντα εννέα εκατομμύρια εννιακόσιες ενενήντα εννέα χιλιάδες εννιακόσια ενενήντα εννέα"},
-        WordsCase{3, 0, 1000, "ΧΙΛΙΑ"}, WordsCase{3, 0, 2500000, "ΔΥΟ ΕΚΑΤΟΜΜΥΡΙΑ ΠΕΝΤΑΚΟΣΙΕΣ ΧΙΛΙΑΔΕΣ"},
-        WordsCase{3, 0, 12.5, "ΔΩΔΕΚΑ και 0,50"}, WordsCase{3, 0, -3, "Μείον ΤΡΙΑ"},
-        // A negative value above -1 keeps its sign.
-        WordsCase{3, 1, -0.5, "Μείον μηδέν και 0,50"},
-        // Beyond the scale of the words: the figures.
-        WordsCase{3, 1, 1e15, "1000000000000000"}, WordsCase{3, 1, -2e15, "Μείον 2000000000000000"},
-        // Gender codes outside 1..3 are taken as neuter.
-        WordsCase{0, 1, 1, "Ενα"}, WordsCase{9, 1, 3, "Τρία"}));
 
 TEST_F(GreekWords, HugeValuesAreWrittenInFigures) {
   EXPECT_EQ(NumToWords(3, 1, 1e300), "100000000000000005" + AnsiString(283, '0'));
@@ -91,77 +76,57 @@ TEST_F(GreekWords, ValuesThatAreNoNumber) {
   EXPECT_EQ(AmountToWords(1, 1, " λεπτά"_a, -std::numeric_limits<double>::infinity()), "-INF");
 }
 
-struct AmountCase {
-  double value;
-  const char* expected;
-};
-
-void PrintTo(const AmountCase& c, std::ostream* os) { *os << "AmountToWords(" << c.value << ")"; }
-
-class AmountToWordsCases : public testing::TestWithParam<AmountCase> {
- protected:
-  void SetUp() override { UseStyle2(); }
-  void TearDown() override { UseStyle1(); }
-};
-
-TEST_P(AmountToWordsCases, WithCents) {
-  EXPECT_EQ(cp1253::ToUtf8(AmountToWords(1, 1, " λεπτά"_a, GetParam().value)), GetParam().expected)
-      << GetParam().value;
+TEST(AmountToWords, WithCents) {
+  UseStyle2();
+  const struct {
+    double value;
+    const char* expected;
+  } cases[] = {
+      // clang-format off
+      {1234.56, "Χίλια διακόσια τριάντα τέσσερα και Πενήντα έξι λεπτά"}, {7, "Επτά"},
+      {0.3, " μηδέν και Τριάντα λεπτά"}, {2.999, "Δύο και Εκατό λεπτά"},
+      {-0.5, " μηδέν και Μείον Πενήντα λεπτά"}, {0, " μηδέν"}, {0.25, " μηδέν και Είκοσι πέντε λεπτά"},
+      {-12.75, "Μείον Δώδεκα και Εβδομήντα πέντε λεπτά"},
+      // Exact half cents go to the even neighbour.
+      {0.125, " μηδέν και Δώδεκα λεπτά"}, {0.375, " μηδέν και Τριάντα οκτώ λεπτά"},
+      {1000000.01, "Ενα εκατομμύριο και Ενα λεπτά"},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(cp1253::ToUtf8(AmountToWords(1, 1, " λεπτά"_a, c.value)), c.expected) << c.value;
+  }
+  UseStyle1();
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Vectors, AmountToWordsCases,
-    testing::Values(AmountCase{1234.56, "Χίλια διακόσια τριάντα τέσσερα και Πενήντα έξι λεπτά"},
-                    AmountCase{7, "Επτά"}, AmountCase{0.3, " μηδέν και Τριάντα λεπτά"},
-                    AmountCase{2.999, "Δύο και Εκατό λεπτά"},
-                    AmountCase{-0.5, " μηδέν και Μείον Πενήντα λεπτά"}, AmountCase{0, " μηδέν"},
-                    AmountCase{0.25, " μηδέν και Είκοσι πέντε λεπτά"},
-                    AmountCase{-12.75, "Μείον Δώδεκα και Εβδομήντα πέντε λεπτά"},
-                    // Exact half cents go to the even neighbour.
-                    AmountCase{0.125, " μηδέν και Δώδεκα λεπτά"},
-                    AmountCase{0.375, " μηδέν και Τριάντα οκτώ λεπτά"},
-                    AmountCase{1000000.01, "Ενα εκατομμύριο και Ενα λεπτά"}));
 
 TEST_F(GreekWords, AmountWithoutCentsIsTheNumber) {
   EXPECT_EQ(AmountToWords(0, 1, " λεπτά"_a, 12.5), NumToWords(3, 1, 12.5));
   EXPECT_EQ(AmountToWords(0, 0, "", 214), NumToWords(3, 0, 214));
 }
 
-struct GroupCase {
-  const char* digits;
-  Byte gender;
-  const char* expected;
-};
-
-void PrintTo(const GroupCase& c, std::ostream* os) {
-  *os << "GroupToWords(" << c.digits << ", " << int(c.gender) << ")";
+TEST(GroupToWords, Words) {
+  const struct {
+    const char* digits;
+    Byte gender;
+    const char* expected;
+  } cases[] = {
+      // clang-format off
+      {"000", 3, ""}, {"001", 1, " ένας"}, {"009", 2, " εννέα"}, {"010", 3, " δέκα"}, {"011", 2, " ένδεκα"},
+      {"012", 1, " δώδεκα"}, {"013", 2, " δέκα τρεις"}, {"013", 3, " δέκα τρία"}, {"020", 3, " είκοσι"},
+      {"021", 2, " είκοσι μία"}, {"099", 3, " ενενήντα εννέα"}, {"100", 1, " εκατό"},
+      {"101", 2, " εκατόν μία"}, {"110", 3, " εκατόν δέκα"}, {"111", 3, " εκατόν ένδεκα"},
+      {"112", 3, " εκατόν δώδεκα"}, {"200", 1, " διακόσιοι"}, {"200", 2, " διακόσιες"},
+      {"200", 3, " διακόσια"}, {"204", 1, " διακόσιοι τέσσερις"}, {"211", 2, " διακόσιες ένδεκα"},
+      {"350", 3, " τριακόσια πενήντα"}, {"401", 1, " τετρακόσιοι ένας"},
+      {"567", 2, " πεντακόσιες εξήντα επτά"}, {"678", 3, " εξακόσια εβδομήντα οκτώ"},
+      {"780", 1, " επτακόσιοι ογδόντα"}, {"803", 2, " οκτακόσιες τρεις"},
+      {"999", 3, " εννιακόσια ενενήντα εννέα"}, {"040", 3, " σαράντα"},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(cp1253::ToUtf8(GroupToWords(c.digits[0], c.digits[1], c.digits[2], c.gender)), c.expected)
+        << c.digits;
+  }
 }
-
-class GroupToWordsCases : public testing::TestWithParam<GroupCase> {};
-
-TEST_P(GroupToWordsCases, Words) {
-  const auto& c = GetParam();
-  EXPECT_EQ(cp1253::ToUtf8(GroupToWords(c.digits[0], c.digits[1], c.digits[2], c.gender)), c.expected)
-      << c.digits;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Shapes, GroupToWordsCases,
-    testing::Values(GroupCase{"000", 3, ""}, GroupCase{"001", 1, " ένας"}, GroupCase{"009", 2, " εννέα"},
-                    GroupCase{"010", 3, " δέκα"}, GroupCase{"011", 2, " ένδεκα"},
-                    GroupCase{"012", 1, " δώδεκα"}, GroupCase{"013", 2, " δέκα τρεις"},
-                    GroupCase{"013", 3, " δέκα τρία"}, GroupCase{"020", 3, " είκοσι"},
-                    GroupCase{"021", 2, " είκοσι μία"}, GroupCase{"099", 3, " ενενήντα εννέα"},
-                    GroupCase{"100", 1, " εκατό"}, GroupCase{"101", 2, " εκατόν μία"},
-                    GroupCase{"110", 3, " εκατόν δέκα"}, GroupCase{"111", 3, " εκατόν ένδεκα"},
-                    GroupCase{"112", 3, " εκατόν δώδεκα"}, GroupCase{"200", 1, " διακόσιοι"},
-                    GroupCase{"200", 2, " διακόσιες"}, GroupCase{"200", 3, " διακόσια"},
-                    GroupCase{"204", 1, " διακόσιοι τέσσερις"}, GroupCase{"211", 2, " διακόσιες ένδεκα"},
-                    GroupCase{"350", 3, " τριακόσια πενήντα"}, GroupCase{"401", 1, " τετρακόσιοι ένας"},
-                    GroupCase{"567", 2, " πεντακόσιες εξήντα επτά"},
-                    GroupCase{"678", 3, " εξακόσια εβδομήντα οκτώ"},
-                    GroupCase{"780", 1, " επτακόσιοι ογδόντα"}, GroupCase{"803", 2, " οκτακόσιες τρεις"},
-                    GroupCase{"999", 3, " εννιακόσια ενενήντα εννέα"}, GroupCase{"040", 3, " σαράντα"}));
 
 // Every group shape: words separated by single blanks, one word for the
 // hundreds, one or two below them.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 #include "tender/Uglo.h"
 
@@ -191,14 +192,6 @@ TEST(ProjectHeaderBytes, RoundTripIsByteExact) {
   EXPECT_EQ(EncodeProjectHeader(DecodeProjectHeader(bytes)), bytes);
 }
 
-TEST(ProjectHeaderBytes, TextsAreCutToTheirCapacity) {
-  TProjectHeader header;
-  header.ProjectText = AnsiString(400, 'p');
-  header.Date = "2026-12-06 extra";
-  EXPECT_EQ(header.ProjectText.Length(), 255);
-  EXPECT_EQ(header.Date.View(), "2026-12-06");
-}
-
 TEST(ProjectHeaderBytes, ZeroedHeaderIsNoHeader) {
   TProjectHeader header;
   EXPECT_FALSE(header.IsHeader());
@@ -211,60 +204,43 @@ TEST(ProjectHeaderBytes, ZeroedHeaderIsNoHeader) {
   EXPECT_FALSE(IsProjectHeader(bytes));
 }
 
-struct OfferCountCase {
-  int count;
-  Byte high, low;
-};
-
-void PrintTo(const OfferCountCase& c, std::ostream* os) { *os << "count " << c.count; }
-
-class HeaderOfferCount : public testing::TestWithParam<OfferCountCase> {};
-
-TEST_P(HeaderOfferCount, HighFlagAndLowByte) {
-  TProjectHeader header;
-  header.ResetOptions();
-  header.StoreOfferCount(GetParam().count);
-  const auto bytes = EncodeProjectHeader(header);
-  EXPECT_EQ(bytes[556], GetParam().high);
-  EXPECT_EQ(bytes[557], GetParam().low);
+TEST(ProjectHeaderBytes, OfferCountIsAFlagForTheHighByteAndTheLowByte) {
+  const struct {
+    int count;
+    Byte high, low;
+  } cases[] = {{255, 0, 255}, {256, 1, 0}, {500, 1, 244}};
+  for (const auto& c : cases) {
+    TProjectHeader header;
+    header.ResetOptions();
+    header.StoreOfferCount(c.count);
+    const auto bytes = EncodeProjectHeader(header);
+    EXPECT_EQ(bytes[556], c.high) << c.count;
+    EXPECT_EQ(bytes[557], c.low) << c.count;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, HeaderOfferCount,
-                         testing::Values(OfferCountCase{0, 0, 0}, OfferCountCase{1, 0, 1},
-                                         OfferCountCase{255, 0, 255}, OfferCountCase{256, 1, 0},
-                                         OfferCountCase{500, 1, 244}));
-
-struct PercentCase {
-  double percent;
-  Byte high, low;
-};
-
-void PrintTo(const PercentCase& c, std::ostream* os) { *os << "percent " << c.percent; }
-
-class HeaderPercent : public testing::TestWithParam<PercentCase> {};
-
-TEST_P(HeaderPercent, HighByteFirst) {
-  TProjectHeader header;
-  header.ResetOptions();
-  header.StorePercent(TProjectHeader::GuaranteePercent, GetParam().percent);
-  header.StorePercent(TProjectHeader::LimitPercent, GetParam().percent);
-  const auto bytes = EncodeProjectHeader(header);
-  EXPECT_EQ(bytes[567], GetParam().high);
-  EXPECT_EQ(bytes[568], GetParam().low);
-  EXPECT_EQ(bytes[569], GetParam().high);
-  EXPECT_EQ(bytes[570], GetParam().low);
-  EXPECT_EQ(bytes[571], '!');
+TEST(ProjectHeaderBytes, PercentsAreHundredthsHighByteFirst) {
+  const struct {
+    double percent;
+    Byte high, low;
+  } cases[] = {{5, 1, 244}, {12.34, 4, 210},
+               // Exact halves go to the even neighbour.
+               {0.125, 0, 12}, {0.375, 0, 38},
+               // Out of 16-bit range: kept at the bounds, never wrapped.
+               {700, 255, 255}, {-3, 0, 0}, {std::numeric_limits<double>::quiet_NaN(), 0, 0}};
+  for (const auto& c : cases) {
+    TProjectHeader header;
+    header.ResetOptions();
+    header.StorePercent(TProjectHeader::GuaranteePercent, c.percent);
+    header.StorePercent(TProjectHeader::LimitPercent, c.percent);
+    const auto bytes = EncodeProjectHeader(header);
+    EXPECT_EQ(bytes[567], c.high) << c.percent;
+    EXPECT_EQ(bytes[568], c.low) << c.percent;
+    EXPECT_EQ(bytes[569], c.high) << c.percent;
+    EXPECT_EQ(bytes[570], c.low) << c.percent;
+    EXPECT_EQ(bytes[571], '!');
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Percentages, HeaderPercent,
-                         testing::Values(PercentCase{5, 1, 244}, PercentCase{0, 0, 0},
-                                         PercentCase{2.5, 0, 250},
-                                         // Exact halves go to the even neighbour.
-                                         PercentCase{0.125, 0, 12}, PercentCase{0.375, 0, 38},
-                                         PercentCase{12.34, 4, 210},
-                                         // Out of 16-bit range: kept at the bounds, never wrapped.
-                                         PercentCase{700, 255, 255}, PercentCase{-3, 0, 0},
-                                         PercentCase{std::numeric_limits<double>::quiet_NaN(), 0, 0}));
 
 TEST(ProjectHeaderBytes, StoredPercentReadsBack) {
   TProjectHeader header;
