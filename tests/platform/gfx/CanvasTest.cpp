@@ -221,14 +221,6 @@ TEST_F(ImageCanvasTest, ShapesStayInTheirBoundingBox) {
   EXPECT_EQ(canvas.Pixel(32, 7), clRed);
 }
 
-TEST_F(ImageCanvasTest, DeviceCapsOfTheScreen) {
-  EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSX), 96);
-  EXPECT_EQ(canvas.GetDeviceCaps(LOGPIXELSY), 96);
-  EXPECT_EQ(canvas.GetDeviceCaps(HORZRES), 40);
-  EXPECT_EQ(canvas.GetDeviceCaps(VERTRES), 30);
-  EXPECT_EQ(canvas.GetDeviceCaps(PHYSICALOFFSETX), 0);
-}
-
 TEST_F(ImageCanvasTest, PngOutput) {
   std::vector<std::uint8_t> png = canvas.PngBytes();
   ASSERT_GT(png.size(), 8u);

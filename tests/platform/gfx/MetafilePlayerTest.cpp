@@ -8,6 +8,7 @@
 
 #include "platform/gfx/Metafile.h"
 #include "platform/gfx/RecordingCanvas.h"
+#include "platform/rtl/ByteOrder.h"
 
 namespace {
 
@@ -18,12 +19,12 @@ class EmfBuilder {
   EmfBuilder& Record(std::uint32_t type, std::initializer_list<std::int32_t> fields,
                      const std::string& tail = {}) {
     std::string r;
-    Put(r, type);
-    Put(r, 0);
-    for (std::int32_t f : fields) Put(r, static_cast<std::uint32_t>(f));
+    le::Put32(r, type);
+    le::Put32(r, 0);
+    for (std::int32_t f : fields) le::Put32(r, static_cast<std::uint32_t>(f));
     r += tail;
     while (r.size() % 4) r += '\0';
-    Patch(r, 4, static_cast<std::uint32_t>(r.size()));
+    le::Patch32(r, 4, static_cast<std::uint32_t>(r.size()));
     records_ += r;
     ++count_;
     return *this;
@@ -33,26 +34,17 @@ class EmfBuilder {
     for (std::uint32_t v :
          {1u,  108u, 0u, 0u, 95u,   95u,   0u,   0u,   2540u, 2540u, 0x464D4520u, 0x10000u, 0u,     0u,
           16u, 0u,   0u, 0u, 1920u, 1440u, 508u, 381u, 0u,    0u,    0u,          508000u,  381000u})
-      Put(h, v);
+      le::Put32(h, v);
     std::string eof;
-    for (std::uint32_t v : {14u, 20u, 0u, 16u, 20u}) Put(eof, v);
+    for (std::uint32_t v : {14u, 20u, 0u, 16u, 20u}) le::Put32(eof, v);
     std::string all = h + records_ + eof;
-    Patch(all, 48, static_cast<std::uint32_t>(all.size()));
-    Patch(all, 52, count_ + 2);
+    le::Patch32(all, 48, static_cast<std::uint32_t>(all.size()));
+    le::Patch32(all, 52, count_ + 2);
     return all;
-  }
-  static void Put(std::string& s, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-  }
-  static void Patch(std::string& s, size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
   }
   static std::string Wide(const char16_t* text) {
     std::string s;
-    for (; *text; ++text) {
-      s += static_cast<char>(*text & 0xFF);
-      s += static_cast<char>(*text >> 8);
-    }
+    for (; *text; ++text) le::Put16(s, *text);
     return s;
   }
 
@@ -119,7 +111,7 @@ TEST(MetafilePlayer, AnsiAndUnicodeTextWithFontsAndAdvances) {
   std::string face = EmfBuilder::Wide(u"Times New Roman");
   face.resize(64, '\0');
   std::string logfont;
-  for (std::int32_t v : {-20, 0, 0, 0, 700}) EmfBuilder::Put(logfont, static_cast<std::uint32_t>(v));
+  for (std::int32_t v : {-20, 0, 0, 0, 700}) le::Put32(logfont, static_cast<std::uint32_t>(v));
   logfont += std::string("\1\0\0\xA1\0\0\0\0", 8);  // italic, Greek charset
   logfont += face;
   std::string ansi = "\xC1\xE8\xDE\xED\xE1";  // "Αθήνα" in code page 1253
@@ -243,11 +235,11 @@ TEST(MetafilePlayer, BezierCurvesAndPolyPolygons) {
 std::string Dib8(int width, int height, const std::vector<unsigned char>& indices) {
   std::string info;
   for (std::uint32_t v : {40u, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)})
-    EmfBuilder::Put(info, v);
+    le::Put32(info, v);
   info += std::string("\1\0\x08\0", 4);
-  for (int i = 0; i < 6; ++i) EmfBuilder::Put(info, i == 4 ? 2 : 0);
-  EmfBuilder::Put(info, 0x0000FF);  // index 0: blue (B, G, R order: 0xFF, 0, 0)... as RGBQUAD
-  EmfBuilder::Put(info, 0xFF0000);  // index 1
+  for (int i = 0; i < 6; ++i) le::Put32(info, i == 4 ? 2 : 0);
+  le::Put32(info, 0x0000FF);  // index 0: blue (B, G, R order: 0xFF, 0, 0)... as RGBQUAD
+  le::Put32(info, 0xFF0000);  // index 1
   int stride = (width + 3) / 4 * 4;
   std::string bits;
   for (int row = 0; row < height; ++row) {

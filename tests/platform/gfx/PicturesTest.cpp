@@ -8,19 +8,17 @@
 #include <filesystem>
 #include <functional>
 
+#include "../rtl/TempFolder.h"
 #include "platform/gfx/Jpeg.h"
+#include "platform/gfx/Metafile.h"
 #include "platform/gfx/Picture.h"
+#include "platform/rtl/ByteOrder.h"
 #include "platform/rtl/FileUtils.h"
 
 namespace {
 
-void Put32(std::string& s, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-void Put16(std::string& s, std::uint16_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>(v >> 8);
-}
+using le::Put16;
+using le::Put32;
 
 // A BMP file written byte by byte, independent of the code under test.
 // Rows are given top to bottom as palette indices or 0xRRGGBB values.
@@ -355,18 +353,9 @@ TEST(Jpeg, DamagedDataRaisesInsteadOfEndingTheProcess) {
   }
 }
 
-class PictureFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() / ("dim-pictures-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  AnsiString Path(const char* name) { return (dir / name).string(); }
-  std::filesystem::path dir;
-};
-
-TEST_F(PictureFiles, ChoosesTheKindByExtension) {
+TEST(PictureFiles, ChoosesTheKindByExtension) {
+  TempFolder folder;
+  const auto Path = [&](const char* name) { return folder / name; };
   TBitmap bitmap(3, 2);
   bitmap.SetPixel(0, 0, clRed);
   bitmap.SaveToFile(Path("a.BMP"));
@@ -388,9 +377,10 @@ TEST_F(PictureFiles, ChoosesTheKindByExtension) {
   }
   EXPECT_THROW(picture.LoadFromFile(Path("missing.bmp")), EFOpenError);
   // A bitmap file with a JPEG name: refused, the picture stays.
-  std::filesystem::copy_file(dir / "a.BMP", dir / "wrong.jpg");
+  std::filesystem::copy_file(folder.path() + "/a.BMP", folder.path() + "/wrong.jpg");
   EXPECT_THROW(picture.LoadFromFile(Path("wrong.jpg")), EInvalidGraphic);
   EXPECT_NE(dynamic_cast<TJPEGImage*>(picture.Graphic()), nullptr);
+  EXPECT_NE(dynamic_cast<TMetafile*>(TPicture::NewGraphicFor(".EMF").get()), nullptr);
 }
 
 TEST(Resources, NamedBitmapsArePaintedOnRequest) {

@@ -129,9 +129,8 @@ class SceneTest : public ::testing::Test {
   // A UTF-8 path inside the test's folder.
   std::string PathOf(const char* name) const { return folder.path() + "/" + name; }
   std::string Write(const char* name, const std::string& bytes) {
-    const std::string path = PathOf(name);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
+    WriteBytes(PathOf(name), bytes);
+    return PathOf(name);
   }
   TempFolder folder;
 };
@@ -178,8 +177,7 @@ TEST_F(SceneTest, AnotherProgramReadsTheMetafileAndItsText) {
   int status = -1;
   RunCommand("emf2svg-conv -i '" + emf + "' -o '" + svg + "' 2>&1", &status);
   ASSERT_EQ(status, 0);
-  std::ifstream in(svg, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string text = ReadBytes(svg);
   for (const char* expected : kTexts) EXPECT_NE(text.find(expected), std::string::npos) << expected;
   EXPECT_NE(text.find("<ellipse"), std::string::npos);
   EXPECT_NE(text.find("<image"), std::string::npos);

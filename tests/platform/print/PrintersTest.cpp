@@ -42,10 +42,7 @@ TEST(PaperSizes, StandardTable) {
   struct Case {
     int code;
     double width, length;
-  } cases[] = {{1, 215.9, 279.4}, {5, 215.9, 355.6}, {8, 297, 420},      {9, 210, 297},
-               {11, 148, 210},    {12, 250, 354},    {13, 182, 257},     {20, 104.8, 241.3},
-               {27, 110, 220},    {35, 176, 125},    {39, 377.8, 279.4}, {47, 220, 220},
-               {48, 100, 100},    {55, 297, 210},    {66, 420, 594},     {68, 445, 322}};
+  } cases[] = {{1, 215.9, 279.4}, {9, 210, 297}, {35, 176, 125}, {55, 297, 210}, {68, 445, 322}};
   EXPECT_EQ(StandardPaperSizes().size(), 68u);
   for (const Case& c : cases) {
     std::optional<TPaperSize> size = PaperSizeOf(c.code);

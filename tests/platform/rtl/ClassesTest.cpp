@@ -16,11 +16,6 @@ std::vector<AnsiString> items(const TStrings& list) {
   return out;
 }
 
-std::string readBytes(const std::string& utf8Path) {
-  std::ifstream in(utf8Path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // ---- TStringList -----------------------------------------------------------
 
 TEST(TStringList, IndexOfIgnoresCaseByDefaultIncludingGreek) {
@@ -319,7 +314,7 @@ TEST(TStringList, GreekFileRoundTripIsByteExact) {
   list.Add("");
   list.Add("ΆΈΉΊΌΎΏ άέήίόύώ ς €"_a);
   list.SaveToFile(name);
-  std::string onDisk = readBytes(folder.path() + "/" + "Κείμενο.txt");
+  std::string onDisk = ReadBytes(folder.path() + "/" + "Κείμενο.txt");
   EXPECT_EQ(onDisk, list.Text());
   EXPECT_EQ(onDisk.substr(0, 3), "\xC5\xF0\xE5");  // 1253 bytes, not UTF-8
   TStringList back;

@@ -52,13 +52,17 @@ TEST(Cp1253, CharactersOutsideTheCodePageBecomeQuestionMarks) {
     const char* ansi;
   } cases[] = {
       {"abc", "abc"},
-      {"\xD0\x96", "?"},                 // Cyrillic Zhe
-      {"\xE4\xB8\xAD" "x", "?x"},        // CJK
-      {"\xF0\x9F\x98\x80", "?"},         // emoji, four bytes
-      {"\xC3", "?"},                     // truncated sequence
-      {"\x80" "a", "?a"},                // stray continuation byte
-      {"\xC0\xAF", "??"},                // overlong
-      {"\xED\xA0\x80", "???"},           // encoded surrogate
+      {"\xD0\x96", "?"},  // Cyrillic Zhe
+      {"\xE4\xB8\xAD"
+       "x",
+       "?x"},                     // CJK
+      {"\xF0\x9F\x98\x80", "?"},  // emoji, four bytes
+      {"\xC3", "?"},              // truncated sequence
+      {"\x80"
+       "a",
+       "?a"},                   // stray continuation byte
+      {"\xC0\xAF", "??"},       // overlong
+      {"\xED\xA0\x80", "???"},  // encoded surrogate
   };
   for (const auto& c : cases) EXPECT_EQ(cp1253::FromUtf8(c.utf8), c.ansi) << c.utf8;
   EXPECT_EQ(cp1253::FromWide(u"\U0001F600z"), "?z");

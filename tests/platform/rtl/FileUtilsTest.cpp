@@ -10,47 +10,18 @@
 
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/FileUtils.h"
+#include "tests/platform/rtl/ScopedEnv.h"
 #include "tests/platform/rtl/TempFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void writeUtf8File(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-std::string readUtf8File(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::set<std::string> entries(const std::string& folder) {
   std::set<std::string> out;
   for (const auto& entry : fs::directory_iterator(folder)) out.insert(entry.path().filename().string());
   return out;
 }
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (had_)
-      ::setenv(name_, old_.c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::string old_;
-  bool had_ = false;
-};
 
 // ---- names -----------------------------------------------------------------
 
@@ -114,34 +85,34 @@ TEST(FileNames, ExpandFileNameFoldsDots) {
 
 TEST(CaseInsensitive, FindsAFileWrittenInAnotherCase) {
   TempFolder folder;
-  writeUtf8File(folder.path() + "/temp.@@@", "report");
+  WriteBytes(folder.path() + "/temp.@@@", "report");
   EXPECT_TRUE(FileExists(folder / "TEMP.@@@"));
   EXPECT_EQ(ResolveFileName(folder / "TEMP.@@@"), folder / "temp.@@@");
   TStringList list;
   list.LoadFromFile(folder / "Temp.@@@");
   EXPECT_EQ(list[0], "report");
   // Greek letters compare without case too, accents kept.
-  writeUtf8File(folder.path() + "/Έργο.ddn", "");
+  WriteBytes(folder.path() + "/Έργο.ddn", "");
   EXPECT_TRUE(FileExists(folder / "ΈΡΓΟ.DDN"_a));
   EXPECT_FALSE(FileExists(folder / "ΕΡΓΟ.DDN"_a));
 }
 
 TEST(CaseInsensitive, ANameWithANulNamesNoFile) {
   TempFolder folder;
-  writeUtf8File(folder.path() + "/a.txt", "x");
+  WriteBytes(folder.path() + "/a.txt", "x");
   const AnsiString cut = folder / std::string("a.txt\0.ddn", 10);
   EXPECT_FALSE(FileExists(cut));
   EXPECT_FALSE(DeleteFile(cut));
   EXPECT_THROW(TFileStream(cut, fmOpenRead), EFOpenError);
   EXPECT_THROW(SafeWriteFile(cut, "y"), EFCreateError);
-  EXPECT_EQ(readUtf8File(folder.path() + "/a.txt"), "x");
+  EXPECT_EQ(ReadBytes(folder.path() + "/a.txt"), "x");
 }
 
 TEST(CaseInsensitive, ExactMatchIsPreferred) {
   TempFolder folder;
-  writeUtf8File(folder.path() + "/x.ddn", "lower");
-  writeUtf8File(folder.path() + "/X.DDN", "upper");
-  writeUtf8File(folder.path() + "/X.ddn", "mixed");
+  WriteBytes(folder.path() + "/x.ddn", "lower");
+  WriteBytes(folder.path() + "/X.DDN", "upper");
+  WriteBytes(folder.path() + "/X.ddn", "mixed");
   EXPECT_EQ(ReadWholeFile(folder / "x.ddn"), "lower");
   EXPECT_EQ(ReadWholeFile(folder / "X.DDN"), "upper");
   // Without an exact match the smallest name wins, whatever the folder order.
@@ -151,7 +122,7 @@ TEST(CaseInsensitive, ExactMatchIsPreferred) {
 TEST(CaseInsensitive, FoldersOnTheWayAreResolvedToo) {
   TempFolder folder;
   fs::create_directories(folder.path() + "/Sub/Έργα");
-  writeUtf8File(folder.path() + "/Sub/Έργα/a.txt", "1");
+  WriteBytes(folder.path() + "/Sub/Έργα/a.txt", "1");
   EXPECT_EQ(ResolveFileName(folder / "SUB/ΈΡΓΑ/A.TXT"_a), folder / "Sub/Έργα/a.txt"_a);
   // A name that does not exist keeps its own spelling under the found folder.
   EXPECT_EQ(ResolveFileName(folder / "sub/new/B.txt"), folder / "Sub/new/B.txt");
@@ -160,24 +131,24 @@ TEST(CaseInsensitive, FoldersOnTheWayAreResolvedToo) {
 
 TEST(CaseInsensitive, WritingUpdatesTheExistingFileInsteadOfAddingOne) {
   TempFolder folder;
-  writeUtf8File(folder.path() + "/temp.@@@", "old");
+  WriteBytes(folder.path() + "/temp.@@@", "old");
   TStringList list;
   list.Add("new");
   list.SaveToFile(folder / "TEMP.@@@");
   EXPECT_EQ(entries(folder.path()), std::set<std::string>{"temp.@@@"});
-  EXPECT_EQ(readUtf8File(folder.path() + "/temp.@@@"), "new\r\n");
+  EXPECT_EQ(ReadBytes(folder.path() + "/temp.@@@"), "new\r\n");
   {
     TFileStream stream(folder / "TEMP.@@@", fmCreate);
     stream.WriteBuffer("s", 1);
   }
   EXPECT_EQ(entries(folder.path()), std::set<std::string>{"temp.@@@"});
-  EXPECT_EQ(readUtf8File(folder.path() + "/temp.@@@"), "s");
+  EXPECT_EQ(ReadBytes(folder.path() + "/temp.@@@"), "s");
 }
 
 TEST(CaseInsensitive, DeleteAndRename) {
   TempFolder folder;
-  writeUtf8File(folder.path() + "/a.pry", "a");
-  writeUtf8File(folder.path() + "/b.pry", "b");
+  WriteBytes(folder.path() + "/a.pry", "a");
+  WriteBytes(folder.path() + "/b.pry", "b");
   EXPECT_FALSE(RenameFile(folder / "A.PRY", folder / "B.pry"));  // another file is there
   EXPECT_TRUE(RenameFile(folder / "A.PRY", folder / "A.PRY"));   // a change of case
   EXPECT_EQ(entries(folder.path()), (std::set<std::string>{"A.PRY", "b.pry"}));
@@ -193,10 +164,10 @@ TEST(CaseInsensitive, DeleteAndRename) {
 TEST(SafeWrite, ReplacesTheFileAndKeepsItsPermissions) {
   TempFolder folder;
   std::string path = folder.path() + "/def.knd";
-  writeUtf8File(path, "old");
+  WriteBytes(path, "old");
   ::chmod(path.c_str(), 0640);
   SafeWriteFile(folder / "def.knd", "new contents");
-  EXPECT_EQ(readUtf8File(path), "new contents");
+  EXPECT_EQ(ReadBytes(path), "new contents");
   EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
   EXPECT_EQ(entries(folder.path()), std::set<std::string>{"def.knd"});
 }
@@ -204,7 +175,7 @@ TEST(SafeWrite, ReplacesTheFileAndKeepsItsPermissions) {
 TEST(SafeWrite, FailedWriteLeavesTheOldFileWhole) {
   TempFolder folder;
   std::string path = folder.path() + "/def.knd";
-  writeUtf8File(path, "old contents");
+  WriteBytes(path, "old contents");
   // A file-size limit makes the write fail half way, as a full disk would.
   struct rlimit saved;
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -222,7 +193,7 @@ TEST(SafeWrite, FailedWriteLeavesTheOldFileWhole) {
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, oldHandler);
   EXPECT_TRUE(raised);
-  EXPECT_EQ(readUtf8File(path), "old contents");
+  EXPECT_EQ(ReadBytes(path), "old contents");
   EXPECT_EQ(entries(folder.path()), std::set<std::string>{"def.knd"});  // no temporary file left
 }
 
@@ -242,11 +213,11 @@ TEST(SafeWrite, TemporaryFileThatCannotBeMadeRaisesCreateError) {
 
 TEST(SafeWrite, WritesThroughASymbolicLink) {
   TempFolder folder;
-  writeUtf8File(folder.path() + "/real.ini", "old");
+  WriteBytes(folder.path() + "/real.ini", "old");
   fs::create_symlink(folder.path() + "/real.ini", folder.path() + "/link.ini");
   SafeWriteFile(folder / "link.ini", "new");
   EXPECT_TRUE(fs::is_symlink(folder.path() + "/link.ini"));
-  EXPECT_EQ(readUtf8File(folder.path() + "/real.ini"), "new");
+  EXPECT_EQ(ReadBytes(folder.path() + "/real.ini"), "new");
 }
 
 // ---- folders ---------------------------------------------------------------
@@ -257,7 +228,7 @@ TEST(Folders, ForceDirectoriesAndCurrentFolder) {
   EXPECT_TRUE(ForceDirectories(deep));
   EXPECT_TRUE(fs::is_directory(folder.path() + "/α/β/γ"));
   EXPECT_TRUE(ForceDirectories(deep));
-  writeUtf8File(folder.path() + "/file", "");
+  WriteBytes(folder.path() + "/file", "");
   EXPECT_FALSE(ForceDirectories(folder / "file/sub"));
   EXPECT_FALSE(ForceDirectories(""));
 
@@ -323,7 +294,7 @@ std::set<AnsiString> found(const AnsiString& path, int attr) {
 TEST(FindFirst, MasksAndAttributes) {
   TempFolder folder;
   for (const char* name : {"a.ddn", "B.DDN", "c.ddt", ".hidden.ddn", "d.ddnx", "Έργο.Ddn"})
-    writeUtf8File(folder.path() + "/" + name, "12345");
+    WriteBytes(folder.path() + "/" + name, "12345");
   fs::create_directory(folder.path() + "/sub.ddn");
   ::chmod((folder.path() + "/a.ddn").c_str(), 0444);
   const int files = faReadOnly | faHidden | faSysFile | faArchive;

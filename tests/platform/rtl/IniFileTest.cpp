@@ -6,19 +6,10 @@
 
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
+#include "tests/platform/rtl/ScopedEnv.h"
 #include "tests/platform/rtl/TempFolder.h"
 
 namespace {
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-std::string readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<AnsiString> items(const TStrings& list) {
   std::vector<AnsiString> out;
@@ -57,7 +48,7 @@ TEST(TIniFile, RoundTripOfEveryType) {
   EXPECT_FALSE(again.ReadBool("Grid", "Stretch", true));
   EXPECT_EQ(again.ReadString("Grid", "Missing", "def"), "def");
   EXPECT_EQ(again.ReadInteger("Nowhere", "Col0", 5), 5);
-  EXPECT_EQ(readBytes(folder.path() + "/TOLVICOR.INI"),
+  EXPECT_EQ(ReadBytes(folder.path() + "/TOLVICOR.INI"),
             "[Excel]\r\nPath=" + "/opt/Λογιστικό φύλλο/bin"_a +
                 "\r\n[Grid]\r\nCol0=64\r\nCol1=-7\r\nSave=1\r\nStretch=0\r\n");
 }
@@ -88,7 +79,7 @@ TEST(TIniFile, FloatsUseTheLocaleSeparatorAndReadEither) {
 
 TEST(TIniFile, IntegersAndBooleansFromText) {
   TempFolder folder;
-  writeBytes(folder.path() + "/i.ini", "[S]\nhex=0x1F\ndollar=$10\nbad=12a\nblank=\nbool=2\n");
+  WriteBytes(folder.path() + "/i.ini", "[S]\nhex=0x1F\ndollar=$10\nbad=12a\nblank=\nbool=2\n");
   TIniFile ini(folder / "i.ini");
   EXPECT_EQ(ini.ReadInteger("S", "hex", 0), 31);
   EXPECT_EQ(ini.ReadInteger("S", "dollar", 0), 16);
@@ -100,7 +91,7 @@ TEST(TIniFile, IntegersAndBooleansFromText) {
 
 TEST(TIniFile, ReadsHandWrittenFiles) {
   TempFolder folder;
-  writeBytes(folder.path() + "/h.ini",
+  WriteBytes(folder.path() + "/h.ini",
              "orphan=before any section\r\n"
              "; a comment\r\n"
              "  [ First ]  \r\n"
@@ -136,15 +127,15 @@ TEST(TIniFile, ReadsHandWrittenFiles) {
 TEST(TIniFile, WritingKeepsTheRestOfTheFile) {
   TempFolder folder;
   std::string path = folder.path() + "/k.ini";
-  writeBytes(path, "; settings\r\n[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n");
+  WriteBytes(path, "; settings\r\n[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n");
   TIniFile ini(folder / "k.ini");
   ini.WriteString("a", "X", "10");  // replaces in place, keeps the spelling
   ini.WriteString("A", "z", "3");   // before the blank separator
   ini.WriteString("C", "w", "4");   // a new section at the end
-  EXPECT_EQ(readBytes(path), "; settings\r\n[A]\r\nx=10\r\nz=3\r\n\r\n[B]\r\ny=2\r\n[C]\r\nw=4\r\n");
+  EXPECT_EQ(ReadBytes(path), "; settings\r\n[A]\r\nx=10\r\nz=3\r\n\r\n[B]\r\ny=2\r\n[C]\r\nw=4\r\n");
   ini.DeleteKey("a", "x");
   ini.EraseSection("b");
-  EXPECT_EQ(readBytes(path), "; settings\r\n[A]\r\nz=3\r\n\r\n[C]\r\nw=4\r\n");
+  EXPECT_EQ(ReadBytes(path), "; settings\r\n[A]\r\nz=3\r\n\r\n[C]\r\nw=4\r\n");
   EXPECT_TRUE(ini.SectionExists("c"));
   EXPECT_FALSE(ini.SectionExists("B"));
   EXPECT_TRUE(ini.ValueExists("A", "Z"));
@@ -153,7 +144,7 @@ TEST(TIniFile, WritingKeepsTheRestOfTheFile) {
 
 TEST(TIniFile, AnEmptySectionDoesNotExistAsInTheClassLibrary) {
   TempFolder folder;
-  writeBytes(folder.path() + "/e.ini", "[Empty]\r\n");
+  WriteBytes(folder.path() + "/e.ini", "[Empty]\r\n");
   TIniFile ini(folder / "e.ini");
   EXPECT_FALSE(ini.SectionExists("Empty"));
 }
@@ -172,7 +163,7 @@ TEST(TIniFile, WhatOneLineCannotHoldIsRefusedAndTheFileKept) {
   std::string path = folder.path() + "/r.ini";
   TIniFile ini(folder / "r.ini");
   ini.WriteString("S", "k", "v");
-  const std::string before = readBytes(path);
+  const std::string before = ReadBytes(path);
   const std::pair<const char*, const char*> bad[] = {{"S", "a=b"}, {"S", ""},   {"S", "new\nline"},
                                                      {"S]", "k"},  {"S", "[k"}, {"S", ";k"}};
   for (const auto& [section, ident] : bad)
@@ -183,7 +174,7 @@ TEST(TIniFile, WhatOneLineCannotHoldIsRefusedAndTheFileKept) {
   } catch (const EIniFileException& e) {
     EXPECT_EQ(e.Message, "Unable to write to " + (folder / "r.ini"));
   }
-  EXPECT_EQ(readBytes(path), before);
+  EXPECT_EQ(ReadBytes(path), before);
 }
 
 TEST(TIniFile, UnwritableFileRaisesAndReadsGiveDefaults) {
@@ -199,20 +190,14 @@ TEST(TIniFile, UnwritableFileRaisesAndReadsGiveDefaults) {
 
 TEST(TIniFile, ANameWithoutAFolderLivesInTheUserSettingsFolder) {
   TempFolder folder;
-  const char* saved = std::getenv("XDG_CONFIG_HOME");
-  std::string savedValue = saved ? saved : "";
-  ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+  ScopedEnv settings("XDG_CONFIG_HOME", folder.path());
   {
     TIniFile ini("TOLVICOR.INI");
     EXPECT_EQ(ini.FileName(), "TOLVICOR.INI");
     EXPECT_EQ(ini.Path(), folder / "dimoprasia/TOLVICOR.INI");
     ini.WriteString("Excel", "Path", "x");
-    EXPECT_EQ(readBytes(folder.path() + "/dimoprasia/TOLVICOR.INI"), "[Excel]\r\nPath=x\r\n");
+    EXPECT_EQ(ReadBytes(folder.path() + "/dimoprasia/TOLVICOR.INI"), "[Excel]\r\nPath=x\r\n");
   }
-  if (saved)
-    ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-  else
-    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(TIniFile, TwoObjectsOnOneFileSeeEachOther) {
@@ -229,7 +214,7 @@ TEST(TIniFile, BinaryFileReadsWhatItCan) {
   TempFolder folder;
   std::string bytes = std::string("\x00[bin\x01]\r\n\xFF[no]\r\n", 16) + std::string("k=\0v\r\n", 6) +
                       std::string(300, '\0') + "\r[ok]\rgood=yes\r\x80\x81=\x82";
-  writeBytes(folder.path() + "/b.ini", bytes);
+  WriteBytes(folder.path() + "/b.ini", bytes);
   TIniFile ini(folder / "b.ini");
   EXPECT_EQ(ini.ReadString("ok", "good", ""), "yes");
   EXPECT_EQ(ini.ReadString("bin\x01", "k", ""), "v");  // blanks and controls trimmed

@@ -8,6 +8,7 @@
 
 #include "platform/rtl/SysUtils.h"
 #include "tests/platform/rtl/LocaleScope.h"
+#include "tests/platform/rtl/ScopedEnv.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -34,34 +35,10 @@ class LocPathLeakScope {
 
 // Sets the locale variables of the environment for one test and restores
 // them.
-class EnvironmentScope {
- public:
-  EnvironmentScope(const char* all, const char* numeric, const char* time, const char* lang) {
-    for (int i = 0; i < 4; ++i) {
-      const char* old = std::getenv(kNames[i]);
-      saved_[i] = old ? std::optional<std::string>(old) : std::nullopt;
-    }
-    set("LC_ALL", all);
-    set("LC_NUMERIC", numeric);
-    set("LC_TIME", time);
-    set("LANG", lang);
-  }
-  EnvironmentScope(const EnvironmentScope&) = delete;
-  EnvironmentScope& operator=(const EnvironmentScope&) = delete;
-  ~EnvironmentScope() {
-    for (int i = 0; i < 4; ++i) set(kNames[i], saved_[i] ? saved_[i]->c_str() : nullptr);
-  }
-
- private:
-  static void set(const char* name, const char* value) {
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  static constexpr const char* kNames[4] = {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LANG"};
-  std::optional<std::string> saved_[4];
+struct EnvironmentScope {
+  EnvironmentScope(const char* all, const char* numeric, const char* time, const char* lang)
+      : all_("LC_ALL", all), numeric_("LC_NUMERIC", numeric), time_("LC_TIME", time), lang_("LANG", lang) {}
+  ScopedEnv all_, numeric_, time_, lang_;
 };
 
 struct Expected {
@@ -158,9 +135,7 @@ TEST(Locale, OtherLocalesAskTheCLibrary) {
     std::filesystem::remove_all(dir);
     GTEST_SKIP() << "localedef or the locale sources are missing";
   }
-  const char* oldPath = std::getenv("LOCPATH");
-  const std::optional<std::string> savedPath = oldPath ? std::optional<std::string>(oldPath) : std::nullopt;
-  setenv("LOCPATH", dir.c_str(), 1);
+  ScopedEnv path("LOCPATH", dir.string());
   [[maybe_unused]] LocPathLeakScope leaksOfTheCLibrary;
   {
     LocaleScope restore(LocaleScope::C);
@@ -183,11 +158,6 @@ TEST(Locale, OtherLocalesAskTheCLibrary) {
     EXPECT_EQ(ThousandSeparator, '.');
     EXPECT_EQ(DateSeparator, '/');
     EXPECT_EQ(ShortDateFormat, "d/M/yyyy");
-  }
-  if (savedPath) {
-    setenv("LOCPATH", savedPath->c_str(), 1);
-  } else {
-    unsetenv("LOCPATH");
   }
   std::filesystem::remove_all(dir);
 }

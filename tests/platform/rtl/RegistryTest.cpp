@@ -6,6 +6,7 @@
 
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Registry.h"
+#include "tests/platform/rtl/ScopedEnv.h"
 #include "tests/platform/rtl/TempFolder.h"
 
 namespace {
@@ -181,9 +182,7 @@ TEST_F(RegistryTest, RootKeysAreSeparate) {
 
 TEST(RegistryStore, DefaultsToTheUserSettingsFolder) {
   TempFolder folder;
-  const char* saved = std::getenv("XDG_CONFIG_HOME");
-  std::string savedValue = saved ? saved : "";
-  ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+  ScopedEnv settings("XDG_CONFIG_HOME", folder.path());
   SetRegistryStoreRoot("");
   EXPECT_EQ(RegistryStoreRoot(), folder / "dimoprasia/registry/");
   {
@@ -193,10 +192,6 @@ TEST(RegistryStore, DefaultsToTheUserSettingsFolder) {
   }
   EXPECT_TRUE(std::filesystem::exists(folder.path() +
                                       "/dimoprasia/registry/HKEY_CURRENT_USER/RichPrn.Set/Compress/.values"));
-  if (saved)
-    ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-  else
-    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(RegistryTest, RegistryIniFile) {

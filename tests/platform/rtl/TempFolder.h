@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/rtl/Cp1253.h"
@@ -29,3 +31,12 @@ class TempFolder {
  private:
   std::string path_;
 };
+
+// Whole files by UTF-8 path, written and read without the code under test.
+inline void WriteBytes(const std::string& utf8Path, const std::string& bytes) {
+  std::ofstream(utf8Path, std::ios::binary) << bytes;
+}
+inline std::string ReadBytes(const std::string& utf8Path) {
+  std::ifstream in(utf8Path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
