@@ -1,0 +1,27 @@
+// The program's entry: the units' start-up, the application, the main window
+// and the report form, then the message loop.
+#include "platform/backend/Backends.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/Application.h"
+#include "printing/Qprint.h"
+#include "tender/N_STR.h"
+#include "tender/Uglo.h"
+#include "tender/mainauction.h"
+
+int main(int argc, char** argv) {
+  SetCommandLine(argc, argv);
+  // The number-style probe reads the locale, so the locale comes first.
+  LoadLocaleFromEnvironment();
+  InitNumericLibrary();
+  FormulaBeep = [] { MessageBeep(MB_ICONASTERISK); };
+  // On a screen when a display is there, else in memory.
+  InstallDefaultBackend();
+  Application->Initialize();
+  Application->CreateForm(MainForm);
+  Application->CreateForm(ReportForm);
+  Application->HintPause = 500;
+  Application->HintHidePause = 8000;
+  Application->HelpFile = "VARNOLDI.HLP";
+  Application->Run();
+  return 0;
+}

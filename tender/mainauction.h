@@ -1,0 +1,198 @@
+#pragma once
+// The main window: the project's description, the divisor, the offers grid,
+// the commands that calculate, print and preview, the guarantee panel, and
+// the program's start-up settings and shutdown.
+
+#include "grid/ExtGrid.h"
+#include "grid/ExtPanel.h"
+#include "platform/ui/Buttons.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/Panels.h"
+#include "platform/ui/Spin.h"
+#include "platform/ui/StdCtrls.h"
+#include "tender/DefKnd.h"
+
+// Where the window finds the program's folder; tests point it at a folder
+// of their own.
+using TProgramFolderSource = AnsiString (*)();
+extern TProgramFolderSource ProgramFolderSource;
+
+class TFrmAXP : public TForm {
+ public:
+  explicit TFrmAXP(TComponent* AOwner);
+  ~TFrmAXP() override;
+
+  // ---- controls (names of the window description) ----
+  TMainMenu* MainMenu1;
+  TMenuItem* File1;  // "&Αρχείο"
+  TMenuItem* N1;     // "&Νέο"
+  TMenuItem* Open1;
+  TMenuItem* Save1;
+  TMenuItem* SaveAs;
+  TMenuItem* Indexfrm;
+  TMenuItem* N5;  // preview
+  TMenuItem* N6;  // print
+  TMenuItem* N7;  // quick print
+  TMenuItem* N9;  // exit
+  TMenuItem* Params1;
+  TMenuItem* E10;  // print the initial order too
+  TMenuItem* N8;   // help
+  TMenuItem* N16;  // about
+  TPopupMenu* GridPopup;
+  TMenuItem* mouse1;
+  TMenuItem* CopyToCliboard;
+  TMenuItem* PasteFromCipBoard;
+
+  TPanel* ToolPanel;
+  TSpeedButton* BtnOpen;
+  TSpeedButton* BtnSave;
+  TSpeedButton* docalc;
+  TSpeedButton* ClearButton;
+  TSpeedButton* Doreset;
+  TSpeedButton* sortBtn;
+  TSpeedButton* doprintq;
+  TSpeedButton* doprint;
+  TSpeedButton* dopreview;
+  TBitBtn* Button2;
+  TBitBtn* BitBtn2;
+  TBitBtn* BitBtn1;
+  TSpeedButton* ExitButton;
+  TCheckBox* PrintInitaa;
+
+  TLabel* Label1;
+  TMemo* Memo1;
+  TLabel* Label2;
+  TMemo* Memo2;
+  TLabel* Label3;
+  TEdit* Edit1;
+  TLabel* Label4;
+  TEdit* EditDiair;
+  TLabel* Label5;
+  TDateTimePicker* EditDate;
+  TLabel* Label6;
+  TSpinEdit* EkptDgEd;
+  TRadioGroup* RadioGroupZephType;
+  TButton* ProInputBtn;
+  TButton* CheckOmalbtn;
+  TLabel* Label24;
+  TExtStringGrid* StGrid;
+  TPanel* Panel4;
+  // The report text, hidden: the calculation writes it, the preview and the
+  // quick print take it from here.
+  TRichEdit* PrMemo;
+
+  // The guarantee panel and its controls.
+  TExtPanel* ExtraKe;
+  TLabel* Label9;
+  TEdit* Edit4;  // limit for the additional guarantee
+  TLabel* Label10;
+  TEdit* Edit2;  // initial guarantee
+  TLabel* Label11;
+  TEdit* Edit3;  // the tender discount
+  TCheckBox* CheckBox1;
+  TSpeedButton* SpeedButton1;
+  TLabel* Label8;  // the result
+  TButton* Button1;
+  TMemo* Memo4;
+  TMemo* Memo3;
+
+  TOpenDialog* OpenDialog1;
+  TSaveDialog* SaveDialog1;
+
+  // ---- window state ----
+  int ProjectType = 0;
+  AnsiString ProgramFolder;
+  AnsiString Title;
+  AnsiString VersionDate;
+  AnsiString CommandLineProject;
+  Word LastKeyDown = 0;
+  // The sort button's next direction; it starts descending.
+  bool SortAscending = false;
+
+  // ---- start-up and settings ----
+  void FormCreate(TObject* Sender);
+  // Finds the locale's separators by formatting a number and sets the
+  // number style from them.
+  void ProbeNumberStyle();
+  void ReadDefKind();
+  void WriteDefKind();
+  void ResetGridHeadings();
+  // Builds the project header from the window's fields and the settings.
+  void initgrec();
+
+  // ---- the calculation and its report ----
+  void docalcClick(TObject* Sender);
+  void BtnCalcKlick();
+  void sortitms(bool ascending, bool byEntryNo, bool display);
+  void DisplayItems();
+  void PrintHeader();
+  void printArxika();
+  void PrintFooter();
+  void StGridExit(TObject* Sender);
+  void doprintqClick(TObject* Sender);
+  void N7Click(TObject* Sender);
+
+  // ---- the guarantee panel ----
+  void BitBtn1Click(TObject* Sender);
+  void SpeedButton1Click(TObject* Sender);
+  void AccCalcEggKeExecute();
+  void Button1Click(TObject* Sender);
+  void Edit2KeyPress(TObject* Sender, char& Key);
+
+  // ---- commands ----
+  void doresetClick(TObject* Sender);
+  void sortBtnClick(TObject* Sender);
+  void N6Click(TObject* Sender);
+  void dopreviewClick(TObject* Sender);
+  void N5Click(TObject* Sender);
+  void N8Click(TObject* Sender);
+  void ExitButtonClick(TObject* Sender);
+  void N9Click(TObject* Sender);
+  void E10Click(TObject* Sender);
+  void PrintInitaaClick(TObject* Sender);
+  void EkptDgEdChange(TObject* Sender);
+  void RadioGroupZephTypeClick(TObject* Sender);
+  void mouse1Click(TObject* Sender);
+
+  // ---- grid and field events ----
+  void StGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void StGridKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void EditDiairKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void StGridKeyPress(TObject* Sender, char& Key);
+  void Edit2NKeyPress(TObject* Sender, char& Key);
+  void EditDateKeyPress(TObject* Sender, char& Key);
+  void MemoKeyPress(TObject* Sender, char& Key);
+  void EditDateChange(TObject* Sender);
+  void EditDiairExit(TObject* Sender);
+  void Edit1Exit(TObject* Sender);
+  void StGridColumnSize(TObject* Sender, int ACol, bool& Allow);
+
+  // ---- shutdown ----
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  // Asks what the changes' state needs; false keeps the window open.
+  bool ToSave();
+
+ private:
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildFields();
+  void BuildGrid();
+  void BuildGuaranteePanel();
+  void BuildReportText();
+  // The header's two guarantee percentages from the panel's fields.
+  void StoreGuaranteePercents();
+  void CreatePreview();
+  // The calculation after ResetCalculation: scan, rank, report.
+  void CalculateAndReport();
+  // Moves the grid's current cell one row down (Enter in the grid).
+  void NextGridRow();
+  // What typing into the amount or discount column makes stale.
+  void ForgetResults();
+  // Whether a typed character may stay in a number field.
+  static bool IsNumberChar(char Key);
+
+  int gridWidth_ = 0;
+};

@@ -1,0 +1,174 @@
+// The calculate command and what follows it: ranking in the grid, the text
+// report in PrMemo, its copy in the calculation preview, the print commands
+// and the quick print.
+#include "platform/print/Printers.h"
+#include "platform/rtl/Cp1253.h"
+#include "platform/ui/Application.h"
+#include "printing/Prevunt.h"
+#include "printing/Qprint.h"
+#include "tender/CalcReport.h"
+#include "tender/N_STR.h"
+#include "tender/OfferCalc.h"
+#include "tender/Uglo.h"
+#include "tender/mainauction.h"
+
+namespace {
+
+// The offers grid as the calculation sees it.
+class TGridSheet : public TOfferSheet {
+ public:
+  explicit TGridSheet(TExtStringGrid& grid) : grid_(grid) {}
+  AnsiString Cell(int col, int row) const override {
+    if (col < 0 || row < 0 || col >= grid_.ColCount() || row >= grid_.RowCount()) return {};
+    return grid_.GetCellText(col, row);
+  }
+  void SetCell(int col, int row, const AnsiString& text) override {
+    if (col < 0 || row < 0 || col >= grid_.ColCount() || row >= grid_.RowCount()) return;
+    grid_.SetCellText(col, row, text);
+  }
+  int RowCount() const override { return grid_.RowCount(); }
+
+ private:
+  TExtStringGrid& grid_;
+};
+
+}  // namespace
+
+void TFrmAXP::docalcClick(TObject*) {
+  Screen->SetCursor(crHourGlass);
+  try {
+    BtnCalcKlick();
+  } catch (...) {
+    Screen->SetCursor(crDefault);
+    throw;
+  }
+  Screen->SetCursor(crDefault);
+}
+
+void TFrmAXP::BtnCalcKlick() {
+  ResetCalculation(&PrMemo->Lines());
+  try {
+    CalculateAndReport();
+  } catch (...) {
+    // A guarantee field that is no number stops the calculation with the
+    // conversion error: the report text is incomplete, so none is offered.
+    PrMemo->Lines().Clear();
+    doprint->SetEnabled(false);
+    doprintq->SetEnabled(false);
+    throw;
+  }
+}
+
+void TFrmAXP::CalculateAndReport() {
+  initgrec();
+  TGridSheet sheet(*StGrid);
+  const TCalcResult result = ScanOffers(sheet);
+  switch (result.Outcome) {
+    case TCalcOutcome::MissingDivisor:
+      MessageDlg(result.Message, mtInformation, {mbOK});
+      if (EditDiair->CanFocus()) EditDiair->SetFocus();
+      return;
+    case TCalcOutcome::OverHundred:
+      MessageDlg(result.Message, mtInformation, {mbOK});
+      return;
+    case TCalcOutcome::NoOffers:
+      return;
+    case TCalcOutcome::Done:
+      break;
+  }
+  sortitms(true, false, true);
+  Doreset->SetEnabled(true);
+  sortBtn->SetEnabled(true);
+  PrintHeader();
+  if (PrintInitaa->Checked()) {
+    sortitms(true, true, true);
+    printArxika();
+  }
+  sortitms(false, false, true);
+  Edit3->SetText(FloatToStr(OfferTable[1].Discount));
+  AccCalcEggKeExecute();
+  PrintFooter();
+  dopreview->SetEnabled(true);
+  doprint->SetEnabled(true);
+  doprintq->SetEnabled(doprint->Enabled());
+}
+
+void TFrmAXP::sortitms(bool ascending, bool byEntryNo, bool display) {
+  TGridSheet sheet(*StGrid);
+  StGrid->SetRow(1);
+  ::sortitms(sheet, ascending, byEntryNo, display, ProjectType);
+}
+
+void TFrmAXP::DisplayItems() {
+  TGridSheet sheet(*StGrid);
+  ::DisplayItems(sheet, ProjectType);
+}
+
+void TFrmAXP::doresetClick(TObject*) { sortitms(true, true, true); }
+
+void TFrmAXP::sortBtnClick(TObject*) {
+  sortitms(SortAscending, false, true);
+  SortAscending = !SortAscending;
+}
+
+void TFrmAXP::StGridExit(TObject*) {
+  if (!ProjectModified) return;
+  TGridSheet sheet(*StGrid);
+  RefreshOffersFromGrid(sheet);
+}
+
+// ---- the report ---------------------------------------------------------------------
+
+void TFrmAXP::PrintHeader() { ::PrintHeader(PrMemo->Lines()); }
+
+void TFrmAXP::printArxika() { ::printArxika(PrMemo->Lines()); }
+
+void TFrmAXP::PrintFooter() {
+  ::PrintFooter(PrMemo->Lines(), Label8->Caption());
+  if (PreviewForm) {
+    PreviewForm->CopyReport(*PrMemo);
+  } else {
+    CreatePreview();
+  }
+}
+
+void TFrmAXP::CreatePreview() { PreviewForm = NewForm<Tprevform>(this, *PrMemo, PublisherContactLine); }
+
+void TFrmAXP::ForgetResults() {
+  if (PreviewForm) PreviewForm->Prevmemo->Clear();
+  StGrid->ClearColumns(ColRemark, StGrid->ColCount() - ColRemark);
+}
+
+// ---- showing and printing -----------------------------------------------------------
+
+void TFrmAXP::dopreviewClick(TObject*) {
+  if (!PreviewForm) CreatePreview();
+  PreviewForm->Show();
+  dopreview->SetDown(false);
+  PrMemo->SetFont(PreviewForm->Prevmemo->Font());
+}
+
+void TFrmAXP::N5Click(TObject* Sender) { dopreviewClick(Sender); }
+
+void TFrmAXP::N6Click(TObject*) {
+  if (doprint->Enabled() && ReportForm) ReportForm->ShowForKind(1);
+}
+
+void TFrmAXP::N7Click(TObject* Sender) {
+  if (doprint->Enabled()) doprintqClick(Sender);
+}
+
+void TFrmAXP::doprintqClick(TObject*) {
+  initgrec();
+  const TStrings& report = PrMemo->Lines();
+  if (report.Count() == 0) return;
+  TStringList lines;
+  QuickPrintLines(report, Label8->Caption(), lines);
+  TPrnFile prn;
+  prn.Rewrite();
+  TFont font = PrMemo->Font();
+  font.SetSize(10);
+  Printer()->Canvas()->Font->Assign(font);
+  for (int i = 0; i < lines.Count(); ++i) prn.Writeln(lines[i]);
+  prn.CloseFile();
+}

@@ -1,0 +1,114 @@
+// The main window's typing rules, the fields' exits, the grid's events and
+// the commands that only switch or show something.
+#include "platform/rtl/Cp1253.h"
+#include "platform/ui/Application.h"
+#include "tender/N_STR.h"
+#include "tender/OfferCalc.h"
+#include "tender/Uglo.h"
+#include "tender/mainauction.h"
+
+// ---- typing ---------------------------------------------------------------------
+
+// Backspace, tab, Enter, Escape, and "(" to "9": brackets, "*", "+", ",",
+// "-", ".", "/" and the digits.
+bool TFrmAXP::IsNumberChar(char Key) {
+  const auto code = static_cast<unsigned char>(Key);
+  return code == 8 || code == 9 || code == 13 || code == 27 || (code >= 40 && code <= 57);
+}
+
+void TFrmAXP::StGridKeyDown(TObject*, Word& Key, TShiftState) { LastKeyDown = Key; }
+
+void TFrmAXP::EditDiairKeyDown(TObject*, Word& Key, TShiftState) { LastKeyDown = Key; }
+
+void TFrmAXP::StGridKeyPress(TObject*, char& Key) {
+  const int col = StGrid->Col();
+  if (col == ColAmount || col == ColDiscount) {
+    if (!IsNumberChar(Key)) {
+      Key = 0;
+      return;
+    }
+    if (LastKeyDown == VK_DECIMAL && (Key == ',' || Key == '.')) Key = LocaleDecimalChar;
+    if (Key == '\r') NextGridRow();
+    ProjectModified = 1;
+    ForgetResults();
+    return;
+  }
+  if (col == ColName && static_cast<unsigned char>(Key) >= ' ') ProjectModified = 1;
+  if (Key == '\r') NextGridRow();
+}
+
+void TFrmAXP::Edit2NKeyPress(TObject*, char& Key) {
+  if (!IsNumberChar(Key)) {
+    Key = 0;
+    return;
+  }
+  if (LastKeyDown == VK_DECIMAL && (Key == ',' || Key == '.')) Key = LocaleDecimalChar;
+  ProjectModified = 1;
+}
+
+void TFrmAXP::EditDateKeyPress(TObject*, char& Key) {
+  if (!IsNumberChar(Key)) {
+    Key = 0;
+    return;
+  }
+  ProjectModified = 1;
+}
+
+void TFrmAXP::MemoKeyPress(TObject*, char&) { ProjectModified = 1; }
+
+void TFrmAXP::EditDateChange(TObject*) { ProjectModified = 1; }
+
+void TFrmAXP::NextGridRow() {
+  if (StGrid->Row() < StGrid->RowCount() - 1) StGrid->SetRow(StGrid->Row() + 1);
+}
+
+// ---- fields ---------------------------------------------------------------------------
+
+void TFrmAXP::EditDiairExit(TObject*) {
+  if (EditDiair->Text().empty()) return;
+  ProjectHeader.Divisor = StrToNum(EditDiair->Text());
+  EditDiair->SetText(FormatNum(14, CostDecimals, static_cast<Byte>(NumberStyle), ProjectHeader.Divisor));
+}
+
+void TFrmAXP::Edit1Exit(TObject*) {
+  if (!Edit1->Text().empty())
+    Edit1->SetText(FormatNum(14, CostDecimals, static_cast<Byte>(NumberStyle), StrToNum(Edit1->Text())));
+  ProjectHeader.IndicativeTotal = Edit1->Text();
+}
+
+// ---- the grid ---------------------------------------------------------------------------
+
+void TFrmAXP::StGridMouseUp(TObject*, TMouseButton, TShiftState, int, int) {
+  StGrid->SetOptions(StGrid->Options() + TGridOptions{goEditing});
+}
+
+void TFrmAXP::mouse1Click(TObject*) { StGrid->SetOptions(StGrid->Options() - TGridOptions{goEditing}); }
+
+void TFrmAXP::StGridColumnSize(TObject*, int, bool&) {
+  int others = 0;
+  for (int col = 0; col < StGrid->ColCount(); ++col)
+    if (col != ColName) others += StGrid->ColWidths(col);
+  StGrid->SetColWidths(ColName, std::max(50, gridWidth_ - others - 28));
+}
+
+// ---- switches and simple commands -----------------------------------------------------------
+
+void TFrmAXP::E10Click(TObject*) {
+  E10->Checked = !E10->Checked;
+  PrintInitaa->SetChecked(E10->Checked);
+}
+
+void TFrmAXP::PrintInitaaClick(TObject*) { E10->Checked = PrintInitaa->Checked(); }
+
+void TFrmAXP::EkptDgEdChange(TObject*) { DiscountDecimals = static_cast<Byte>(EkptDgEd->Value()); }
+
+void TFrmAXP::RadioGroupZephTypeClick(TObject*) {
+  ProjectType = RadioGroupZephType->ItemIndex();
+  ProInputBtn->SetEnabled(ProjectType >= 1);
+}
+
+void TFrmAXP::N8Click(TObject*) { Application->HelpContext(1000); }
+
+void TFrmAXP::ExitButtonClick(TObject*) { Close(); }
+
+void TFrmAXP::N9Click(TObject*) { Close(); }

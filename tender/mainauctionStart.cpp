@@ -1,0 +1,142 @@
+// The main window's creation, the settings file, the project header built
+// from the window, and shutdown.
+#include "platform/rtl/Cp1253.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/Application.h"
+#include "tender/N_STR.h"
+#include "tender/OfferCalc.h"
+#include "tender/Uglo.h"
+#include "tender/mainauction.h"
+
+namespace {
+
+const char* const SettingsFileName = "def.knd";
+
+// The first line of a memo, then each of its second and third lines that is
+// not empty, after a line end.
+AnsiString HeaderText(const TMemo& memo) {
+  const TStrings& lines = memo.Lines();
+  AnsiString text = lines.Count() > 0 ? lines[0] : AnsiString();
+  for (int i = 1; i < 3 && i < lines.Count(); ++i)
+    if (!lines[i].empty()) text += "\r\n" + lines[i];
+  return text;
+}
+
+}  // namespace
+
+void TFrmAXP::FormCreate(TObject*) {
+  MainForm = this;
+  OfferTable.Clear();
+  OfferCount = 0;
+  for (int row = 1; row <= MaxOffers; ++row) StGrid->SetCellText(0, row, PadLeft(IntToStr(row), 3));
+  gridWidth_ = StGrid->Width();
+  ResetGridHeadings();
+
+  DiscountDecimals = 3;
+  ExtraDecimalsA = 4;
+  ExtraDecimalsB = 4;
+  RoundDiscountProc = &RoundDiscount;
+  ProjectModified = 0;
+
+  ProbeNumberStyle();
+
+  CalcMode = 0;
+  ProgramFolder = ProgramFolderSource();
+  SetCurrentDir(ProgramFolder);
+
+  ReadDefKind();
+  EkptDgEd->SetValue(DiscountDecimals);
+
+  Title = "Zeph-ΟΜΑΛΟΤΗΤΑ 1.46"_a;
+  VersionDate = "9-5-2014";
+  EditDate->SetDate(Date());
+  Panel4->SetCaption(Title);
+  // Only the user's changes of the date count as changes of the project.
+  EditDate->OnChange = [this](TObject* s) { EditDateChange(s); };
+}
+
+void TFrmAXP::ProbeNumberStyle() {
+  const NumberStyleProbe probe = ::ProbeNumberStyle();
+  LocaleDecimalChar = probe.Decimal;
+  NumberStyle = probe.Style;
+}
+
+void TFrmAXP::ResetGridHeadings() {
+  StGrid->SetCellText(1, 0, "ΠΡΟΣΦΕΡΟΥΣΑ ΕΤΑΙΡΕΙΑ"_a);
+  StGrid->SetCellText(2, 0, "ΠΟΣΟ ΠΡΟΣΦΟΡΑΣ"_a);
+  StGrid->SetCellText(3, 0, "ΕΚΠΤΩΣΗ"_a);
+}
+
+// A missing or unreadable file leaves every setting as it is; a damaged
+// line leaves its own setting.
+void TFrmAXP::ReadDefKind() {
+  const AnsiString fileName = ProgramFolder + SettingsFileName;
+  if (!FileExists(fileName)) return;
+  std::string text;
+  try {
+    text = ReadWholeFile(fileName);
+  } catch (const EStreamError&) {
+    return;
+  }
+  TDefKndSettings settings{CalcMode,       CostDecimals,   DiscountDecimals,
+                           ExtraDecimalsA, ExtraDecimalsB, HalfDownSwitch};
+  ReadDefKndText(text, settings);
+  CalcMode = settings.CalcMode;
+  CostDecimals = settings.CostDecimals;
+  DiscountDecimals = settings.DiscountDecimals;
+  ExtraDecimalsA = settings.ExtraDecimalsA;
+  ExtraDecimalsB = settings.ExtraDecimalsB;
+  HalfDownSwitch = settings.HalfDown;
+}
+
+void TFrmAXP::WriteDefKind() {
+  const TDefKndSettings settings{CalcMode,       CostDecimals,   DiscountDecimals,
+                                 ExtraDecimalsA, ExtraDecimalsB, HalfDownSwitch};
+  SafeWriteFile(ProgramFolder + SettingsFileName, DefKndText(settings));
+}
+
+void TFrmAXP::initgrec() {
+  ProjectHeader.ProjectText = HeaderText(*Memo1);
+  ProjectHeader.ServiceText = HeaderText(*Memo2);
+  ProjectHeader.Date = DateToStr(EditDate->Date());
+  ProjectHeader.IndicativeTotal = Edit1->Text();
+  ProjectHeader.ResetOptions();
+  ProjectHeader.SetOption(TProjectHeader::CalcModeByte, static_cast<Byte>(CalcMode));
+  ProjectHeader.SetOption(TProjectHeader::ProjectTypeByte, static_cast<Byte>(ProjectType));
+  ProjectHeader.SetOption(555, 0);
+  ProjectHeader.StoreOfferCount(OfferCount);
+  ProjectHeader.SetOption(TProjectHeader::CostDecimalsByte, static_cast<Byte>(CostDecimals));
+  ProjectHeader.SetOption(TProjectHeader::DiscountDecimalsByte, DiscountDecimals);
+  ProjectHeader.SetOption(TProjectHeader::ExtraDecimalsAByte, ExtraDecimalsA);
+  ProjectHeader.SetOption(TProjectHeader::ExtraDecimalsBByte, ExtraDecimalsB);
+  ProjectHeader.SetOption(562, 0);
+  ProjectHeader.SetOption(TProjectHeader::HalfDownByte, HalfDownSwitch ? 1 : 0);
+  ProjectHeader.SetOption(TProjectHeader::OverheadIsExpressionByte, OverheadIsExpression);
+  ProjectHeader.SetOption(TProjectHeader::AlwaysOneByte, 1);
+  ProjectHeader.SetOption(TProjectHeader::ContingencyByte, ContingencyFlag);
+  StoreGuaranteePercents();
+}
+
+// ---- shutdown ---------------------------------------------------------------------
+
+void TFrmAXP::FormClose(TObject*, TCloseAction& Action) {
+  if (!ToSave()) Action = caNone;
+}
+
+bool TFrmAXP::ToSave() {
+  if (ProjectModified && MessageDlg("Να αγνοηθούν οι αλλαγές;"_a, mtError, {mbYes, mbCancel}) != mrYes)
+    return false;
+  if (BudgetChanged && BudgetRows > 0 &&
+      MessageDlg("Nα αγνοηθούν τα στοιχεία προϋπολογισμού μελέτης;"_a, mtWarning, {mbYes, mbCancel}) != mrYes)
+    // The budget is saved with its project; until the window can save a
+    // project, keeping the window open is what keeps the budget.
+    return false;
+  try {
+    WriteDefKind();
+  } catch (const Exception& e) {
+    // The settings are lost for the next run, the work is not: say so and
+    // let the program end.
+    Application->ShowException(e);
+  }
+  return true;
+}
