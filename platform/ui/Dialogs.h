@@ -69,8 +69,8 @@ class TCommonDialog : public TComponent {
   TNotifyEvent OnClose;
 };
 
-// The options the program sets; ofEnableSizing is accepted, and the dialog
-// keeps its size.
+// The options the program sets; with ofEnableSizing the user can make the
+// dialog larger (its lists grow), without it the dialog keeps its size.
 enum TOpenOption {
   ofReadOnly,
   ofOverwritePrompt,

@@ -59,7 +59,7 @@ class TFileForm : public TDialogForm {
     ok->SetName("OkButton");
     ok->SetDefault(true);
     ok->OnClick = [this](TObject*) { OkPressed(); };
-    CancelButton(212, 34, 46);
+    TButton* cancel = CancelButton(212, 34, 46);
     if (!dialog.Options.Contains(ofHideReadOnly)) {
       ReadOnly = Add<TCheckBox>("Μόνο για &ανάγνωση", 212, 56, 50, 20);
       ReadOnly->SetName("ReadOnlyCheck");
@@ -68,6 +68,29 @@ class TFileForm : public TDialogForm {
     ShowLists();
     SetActiveControl(NameEdit);
     NameEdit->SelectAll();
+    if (dialog.Options.Contains(ofEnableSizing)) {
+      // The lists take what the user adds, the buttons keep to the right
+      // edge and the type chooser to the bottom; the first size is the least.
+      BorderStyle = bsSizeable;
+      leastSize_ = {Width(), Height()};
+      Files->Anchors = {akLeft, akTop, akBottom};
+      Folders->Anchors = {akLeft, akTop, akRight, akBottom};
+      FolderName->Anchors = {akLeft, akTop, akRight};
+      typeLabel->Anchors = {akLeft, akBottom};
+      Filters->Anchors = {akLeft, akRight, akBottom};
+      for (TControl* c : std::initializer_list<TControl*>{ok, cancel, ReadOnly})
+        if (c) c->Anchors = {akRight, akTop};
+    }
+  }
+
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == WM_GETMINMAXINFO && leastSize_.cx > 0) {
+      auto* limits = reinterpret_cast<MINMAXINFO*>(m.LParam);
+      limits->ptMinTrackSizeX = leastSize_.cx;
+      limits->ptMinTrackSizeY = leastSize_.cy;
+      return;
+    }
+    TDialogForm::Dispatch(m);
   }
 
   TEdit* NameEdit;
@@ -126,6 +149,7 @@ class TFileForm : public TDialogForm {
   }
 
   TFileBrowser browser_;
+  TSize leastSize_{0, 0};
 };
 
 }  // namespace

@@ -52,6 +52,11 @@ void MouseLeave(TWinControl* window);
 // parent that does; nothing when none does.
 void DropFiles(TWinControl* window, int x, int y, const std::vector<AnsiString>& files);
 
+// The user resizes a top-level window to Width × Height: a form whose
+// border does not size keeps its size, and the window's answer to
+// WM_GETMINMAXINFO bounds the new one.
+void ResizeWindow(TWinControl* window, int width, int height);
+
 // Lines scrolled per wheel notch (the system setting; 3 unless changed).
 UINT WheelScrollLines();
 void SetWheelScrollLines(UINT lines);

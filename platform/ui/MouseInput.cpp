@@ -203,4 +203,15 @@ void MouseLeave(TWinControl* window) {
   over->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(over));
 }
 
+void ResizeWindow(TWinControl* window, int width, int height) {
+  if (const auto* form = dynamic_cast<const TCustomForm*>(window))
+    if (form->BorderStyle != bsSizeable && form->BorderStyle != bsSizeToolWin) return;
+  MINMAXINFO limits;
+  window->Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  width = std::clamp(width, limits.ptMinTrackSizeX, std::max(limits.ptMinTrackSizeX, limits.ptMaxTrackSizeX));
+  height =
+      std::clamp(height, limits.ptMinTrackSizeY, std::max(limits.ptMinTrackSizeY, limits.ptMaxTrackSizeY));
+  window->SetBounds(window->Left(), window->Top(), width, height);
+}
+
 }  // namespace ui::input

@@ -260,6 +260,15 @@ constexpr int IDNO = 7;
 // MessageBeep sounds.
 constexpr UINT MB_SIMPLEBEEP = 0xFFFFFFFF;
 
+// Asked of a top-level window before the user resizes it (lParam: a
+// MINMAXINFO*): the window may raise the smallest and lower the largest
+// size the user can give it.
+constexpr UINT WM_GETMINMAXINFO = 0x0024;
+struct MINMAXINFO {
+  int ptMinTrackSizeX = 0, ptMinTrackSizeY = 0;
+  int ptMaxTrackSizeX = 0x7FFF, ptMaxTrackSizeY = 0x7FFF;
+};
+
 // ---- the calls -------------------------------------------------------------
 // Messages go through the calling thread's queue; a handle that names no
 // live window makes Post/Send fail (false / 0) instead of reaching freed

@@ -243,7 +243,7 @@ void THeadlessBackend::ActivateWindow(TCustomForm& form) {
 }
 
 void THeadlessBackend::ResizeWindow(TWinControl& window, int width, int height) {
-  window.SetBounds(window.Left(), window.Top(), width, height);
+  ui::input::ResizeWindow(&window, width, height);
   ui::PumpMessages();
 }
 

@@ -98,7 +98,8 @@ class THeadlessBackend : public TBackend {
   void DropFiles(TControl& control, int x, int y, const std::vector<AnsiString>& files);
   // The user brings a form to the front (clicking its caption, Alt+Tab).
   void ActivateWindow(TCustomForm& form);
-  // Moves and resizes a top-level window as the user would.
+  // Resizes a top-level window as the user would (a form whose border
+  // does not size keeps its size).
   void ResizeWindow(TWinControl& window, int width, int height);
 
   bool BeginModal(TCustomForm& form) override;

@@ -337,7 +337,9 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
       if (!w) return;
       switch (e.window.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-          w->SetBounds(w->Left(), w->Top(), e.window.data1, e.window.data2);
+          // A size the form refuses or bounds goes back to the window.
+          ui::input::ResizeWindow(w, e.window.data1, e.window.data2);
+          if (w->Width() != e.window.data1 || w->Height() != e.window.data2) WindowBoundsChanged(*w);
           break;
         case SDL_WINDOWEVENT_MOVED:
           w->SetBounds(e.window.data1, e.window.data2, w->Width(), w->Height());

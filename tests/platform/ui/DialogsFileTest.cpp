@@ -182,4 +182,28 @@ TEST_F(FileDialogTest, TitleAndTheReadOnlyBox) {
   EXPECT_FALSE(hidden.Execute());
 }
 
+TEST_F(FileDialogTest, TheDialogSizesOnlyWithEnableSizing) {
+  for (bool sizing : {true, false}) {
+    TOpenDialog dialog(nullptr);
+    dialog.InitialDir = dir;
+    if (!sizing) dialog.Options >> ofEnableSizing;
+    backend->ExpectModal("", [&](TCustomForm& f) {
+      auto& files = *Named<TListBox>(f, "FileList");
+      auto& ok = *Named<TButton>(f, "OkButton");
+      const TRect form = f.BoundsRect(), list = files.BoundsRect(), button = ok.BoundsRect();
+      backend->ResizeWindow(f, form.Width() + 100, form.Height() + 80);
+      const int grown = sizing ? 1 : 0;
+      EXPECT_EQ(f.Width(), form.Width() + 100 * grown);
+      EXPECT_EQ(files.Height(), list.Height() + 80 * grown);
+      EXPECT_EQ(ok.Left(), button.Left + 100 * grown);
+      EXPECT_EQ(ok.Top(), button.Top);
+      // Never smaller than it opened.
+      backend->ResizeWindow(f, 50, 50);
+      EXPECT_EQ(f.BoundsRect(), form);
+      f.SetModalResult(mrCancel);
+    });
+    EXPECT_FALSE(dialog.Execute()) << sizing;
+  }
+}
+
 }  // namespace
