@@ -70,9 +70,10 @@ void TControl::SetParent(TWinControl* AParent) {
 }
 
 TPoint TControl::ClientOrigin() const {
-  if (!parent_) return Point(left_, top_);
+  const TPoint own = ClientOffset();
+  if (!parent_) return Point(left_ + own.X, top_ + own.Y);
   const TPoint p = parent_->ClientOrigin();
-  return Point(p.X + left_, p.Y + top_);
+  return Point(p.X + left_ + own.X, p.Y + top_ + own.Y);
 }
 
 TPoint TControl::ClientToScreen(TPoint p) const {
@@ -387,10 +388,12 @@ void TControl::Resize() {
 void TControl::InvalidateControl(const TRect& r) {
   TControl* c = this;
   TRect rect = r;
-  // Clip to each parent on the way up, in that parent's coordinates.
+  // Clip to each parent on the way up, in that parent's coordinates (its
+  // client area's, then its window's, which may hold a menu bar too).
   while (c) {
     if (!c->visible_) return;
-    rect = IntersectRect(rect, Rect(0, 0, c->width_, c->height_));
+    const TPoint offset = c->ClientOffset();
+    rect = IntersectRect(OffsetRect(rect, offset.X, offset.Y), Rect(0, 0, c->width_, c->height_));
     if (rect.IsEmpty()) return;
     if (!c->parent_) break;
     rect = OffsetRect(rect, c->left_, c->top_);
@@ -524,7 +527,8 @@ TControl* TWinControl::DeepestControlAt(TPoint pos) {
   TControl* c = ControlAtPos(pos, true, true);
   if (!c) return this;
   if (c->IsWindowed())
-    return static_cast<TWinControl*>(c)->DeepestControlAt(Point(pos.X - c->Left(), pos.Y - c->Top()));
+    return static_cast<TWinControl*>(c)->DeepestControlAt(
+        Point(pos.X - c->Left() - c->ClientOffset().X, pos.Y - c->Top() - c->ClientOffset().Y));
   return c;
 }
 

@@ -108,6 +108,9 @@ class TControl : public TComponent {
   TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
   void SetBoundsRect(const TRect& r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
   virtual TRect ClientRect() const { return Rect(0, 0, width_, height_); }
+  // Where the client area's origin lies in the control's own window: below
+  // a form's menu bar, which is outside the client area as on the system.
+  virtual TPoint ClientOffset() const { return {0, 0}; }
   int ClientWidth() const { return ClientRect().Width(); }
   int ClientHeight() const { return ClientRect().Height(); }
   void SetClientWidth(int v) { SetWidth(width_ - ClientWidth() + v); }

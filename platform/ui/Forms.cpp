@@ -333,6 +333,26 @@ void TCustomForm::ControlHidden(TControl* c) {
   if (hadFocus && HandleAllocated()) ::SetFocus(Handle());
 }
 
+namespace {
+int MenuBarHeight(const TMainMenu* menu) {
+  const TMenuBar* bar = menu ? menu->Bar() : nullptr;
+  return bar && bar->Visible() ? bar->Height() : 0;
+}
+}  // namespace
+
+TRect TCustomForm::ClientRect() const {
+  return Rect(0, 0, Width(), std::max(0, Height() - MenuBarHeight(menu_)));
+}
+
+TPoint TCustomForm::ClientOffset() const { return {0, MenuBarHeight(menu_)}; }
+
+void TCustomForm::AlignControls(TControl* AControl, TRect& r) {
+  // The bar spans the window's top, just above the client area.
+  if (TMenuBar* bar = menu_ ? menu_->Bar() : nullptr)
+    bar->SetBounds(0, -bar->Height(), Width(), bar->Height());
+  TCustomControl::AlignControls(AControl, r);
+}
+
 void TCustomForm::SetMenu(TMainMenu* menu) {
   if (menu == menu_) return;
   TMainMenu* old = menu_;

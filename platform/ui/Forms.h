@@ -80,6 +80,10 @@ class TCustomForm : public TCustomControl {
 
   // The main menu: its bar along the top and its shortcuts.
   TMainMenu* Menu() const { return menu_; }
+  // The menu bar lies above the client area.
+  TRect ClientRect() const override;
+  TPoint ClientOffset() const override;
+  void AlignControls(TControl* AControl, TRect& Rect) override;
   void SetMenu(TMainMenu* menu);
   // Runs the menu item of this shortcut: of the main menu, or of the popup
   // menu of the focused control or one of its parents. True when one ran.

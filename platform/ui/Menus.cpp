@@ -217,12 +217,14 @@ void TMainMenu::AttachTo(TCustomForm* form) {
     TMenuBar* bar = bar_;
     bar_ = nullptr;
     delete bar;
+    if (form_) form_->Realign();  // the client area takes the strip back
   }
   form_ = form;
   if (!form) return;
+  // The bar takes its strip of the window above the client area: the
+  // window keeps its size and the client area gets lower.
   bar_ = new TMenuBar(nullptr, *this);
   bar_->SetParent(form);
-  bar_->SendToBack();  // the first of the top-aligned
   form->Realign();
 }
 
@@ -291,8 +293,7 @@ TMenuBar::TMenuBar(TComponent* AOwner, TMainMenu& menu) : TCustomControl(AOwner)
   SetColor(clMenu);
   TImageCanvas measure(1, 1);
   measure.Font->Assign(Font());
-  SetBounds(0, 0, 100, measure.TextHeight("Ag") + 6);
-  SetAlign(alTop);
+  SetBounds(0, -(measure.TextHeight("Ag") + 6), 100, measure.TextHeight("Ag") + 6);
   ControlStyle >> csClickEvents;
 }
 

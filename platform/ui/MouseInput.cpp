@@ -49,14 +49,20 @@ WPARAM KeyFlags() {
   return k;
 }
 
+// A point of a top-level window on the screen.
+TPoint WindowToScreen(const TWinControl* window, TPoint p) {
+  return Point(window->Left() + p.X, window->Top() + p.Y);
+}
+
 // The deepest visible windowed control under a point of Window; nullptr
 // when that control (or one above it) is disabled.
 TWinControl* WindowAt(TWinControl* window, TPoint p) {
   TWinControl* w = window;
+  p = Point(p.X - window->ClientOffset().X, p.Y - window->ClientOffset().Y);
   for (;;) {
     TControl* c = w->ControlAtPos(p, true, true);
     if (!c || !c->IsWindowed()) break;
-    p = Point(p.X - c->Left(), p.Y - c->Top());
+    p = Point(p.X - c->Left() - c->ClientOffset().X, p.Y - c->Top() - c->ClientOffset().Y);
     w = static_cast<TWinControl*>(c);
   }
   for (TControl* c = w; c; c = c->Parent())
@@ -67,7 +73,7 @@ TWinControl* WindowAt(TWinControl* window, TPoint p) {
 // Where a mouse event at a window point goes, and the point in its client
 // coordinates.
 TWinControl* Target(TWinControl* window, int x, int y, TPoint& client) {
-  M().screen = window->ClientToScreen(Point(x, y));
+  M().screen = WindowToScreen(window, Point(x, y));
   TWinControl* target = nullptr;
   if (HWND capture = GetCapture()) target = dynamic_cast<TWinControl*>(ui::FindWindow(capture));
   if (!target) {
@@ -120,7 +126,7 @@ namespace ui::input {
 
 void DropFiles(TWinControl* window, int x, int y, const std::vector<AnsiString>& files) {
   if (files.empty() || !ui::IsShownTopLevel(window) || !ui::InputAllowed(window)) return;
-  M().screen = window->ClientToScreen(Point(x, y));
+  M().screen = WindowToScreen(window, Point(x, y));
   for (TWinControl* w = WindowAt(window, Point(x, y)); w; w = w->Parent()) {
     if (!w->HandleAllocated() || !M().acceptsFiles.count(w->Handle())) continue;
     static std::uintptr_t next = 1;

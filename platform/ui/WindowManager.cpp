@@ -74,8 +74,8 @@ TRegion SubtractRect(const TRegion& region, const TRect& hole) {
 TPoint OffsetInWindow(const TControl* c) {
   TPoint p{0, 0};
   for (; c && c->Parent(); c = c->Parent()) {
-    p.X += c->Left();
-    p.Y += c->Top();
+    p.X += c->Left() + c->Parent()->ClientOffset().X;
+    p.Y += c->Top() + c->Parent()->ClientOffset().Y;
   }
   return p;
 }
@@ -94,8 +94,25 @@ class TPaintPass {
   TPaintPass(TCanvas& target, const TRegion& region, bool withCaret)
       : target_(target), region_(region), withCaret_(withCaret) {}
 
-  void PaintTree(TWinControl* w, TPoint origin, const TRect& visible) {
-    const TRect own = IntersectRect(visible, Bounds(origin.X, origin.Y, w->Width(), w->Height()));
+  void PaintTree(TWinControl* w, TPoint window, const TRect& visible) {
+    const TRect whole = IntersectRect(visible, Bounds(window.X, window.Y, w->Width(), w->Height()));
+    if (whole.IsEmpty()) return;
+    // The window paints its client area; its children (a form's menu bar
+    // among them) may lie anywhere in its window.
+    const TPoint offset = w->ClientOffset();
+    const TPoint origin = Point(window.X + offset.X, window.Y + offset.Y);
+    const TRect own =
+        IntersectRect(whole, Bounds(origin.X, origin.Y, w->Width() - offset.X, w->Height() - offset.Y));
+    PaintOwn(w, origin, own);
+    for (int i = 0; i < w->ControlCount(); ++i) {
+      TControl* c = w->Controls(i);
+      if (!c->IsWindowed() || !c->Visible()) continue;
+      PaintTree(static_cast<TWinControl*>(c), Point(origin.X + c->Left(), origin.Y + c->Top()), whole);
+    }
+  }
+
+ private:
+  void PaintOwn(TWinControl* w, TPoint origin, const TRect& own) {
     if (own.IsEmpty()) return;
     TRect bound{};
     bool touched = false;
@@ -109,7 +126,8 @@ class TPaintPass {
     }
     if (!touched) return;
     {
-      TControlCanvas canvas(target_, origin, own, TSize{w->Width(), w->Height()});
+      const TPoint offset = w->ClientOffset();
+      TControlCanvas canvas(target_, origin, own, TSize{w->Width() - offset.X, w->Height() - offset.Y});
       TRegion clip;
       for (const TRect& r : region_) {
         const TRect part = IntersectRect(r, own);
@@ -132,14 +150,8 @@ class TPaintPass {
       w->paintCanvas_ = nullptr;
       if (withCaret_ && w->HandleAllocated()) ui::PaintCaret(w->Handle(), canvas);
     }
-    for (int i = 0; i < w->ControlCount(); ++i) {
-      TControl* c = w->Controls(i);
-      if (!c->IsWindowed() || !c->Visible()) continue;
-      PaintTree(static_cast<TWinControl*>(c), Point(origin.X + c->Left(), origin.Y + c->Top()), own);
-    }
   }
 
- private:
   TCanvas& target_;
   const TRegion& region_;
   bool withCaret_;

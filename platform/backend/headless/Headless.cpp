@@ -13,7 +13,8 @@ namespace {
 TWinControl* WindowPoint(TControl& control, int x, int y, TPoint& at) {
   TWinControl* top = control.TopLevel();
   if (!top) return nullptr;
-  at = top->ScreenToClient(control.ClientToScreen(Point(x, y)));
+  const TPoint screen = control.ClientToScreen(Point(x, y));
+  at = Point(screen.X - top->Left(), screen.Y - top->Top());
   return top;
 }
 }  // namespace

@@ -53,7 +53,8 @@ class ControlsTest : public UiTest {
   // The pixel at a point of Control (its client coordinates), as RGB.
   TColor PixelOf(TControl& control, int x, int y) {
     const TImageCanvas* image = backend->Render(*control.TopLevel());
-    const TPoint at = control.TopLevel()->ScreenToClient(control.ClientToScreen(Point(x, y)));
+    const TPoint screen = control.ClientToScreen(Point(x, y));
+    const TPoint at = Point(screen.X - control.TopLevel()->Left(), screen.Y - control.TopLevel()->Top());
     return image->Pixel(at.X, at.Y);
   }
   std::unique_ptr<TForm> Form;

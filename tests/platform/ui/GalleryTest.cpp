@@ -213,7 +213,9 @@ TEST_F(GalleryTest, EveryControlDrawsOnOneForm) {
   const TColor face = ColorToRGB(clBtnFace);
   for (TControl* c : shown) {
     if (!c->Visible()) continue;
-    const TPoint at = Form->ScreenToClient(c->ClientToScreen(Point(0, 0)));
+    // In the window's pixels, which hold the menu bar above the client area.
+    const TPoint screen = c->ClientToScreen(Point(0, 0));
+    const TPoint at = Point(screen.X - Form->Left(), screen.Y - Form->Top());
     bool drawn = false;
     for (int y = 0; y < c->Height() && !drawn; ++y)
       for (int x = 0; x < c->Width() && !drawn; ++x)

@@ -96,18 +96,40 @@ class MenusTest : public ControlsTest {
   std::vector<std::string> log;
 };
 
-TEST_F(MenusTest, MainMenuBarSitsAtTheTopOfItsForm) {
+TEST_F(MenusTest, MainMenuBarLiesAboveTheClientArea) {
+  auto* whole = Add<TButton>(0, 0, 10, 10);
+  whole->SetAlign(alClient);
+  const int height = Form->Height(), clientHeight = Form->ClientHeight();
   MakeMainMenu();
   EXPECT_EQ(Form->Menu(), menu);
   ShowForm();
   TMenuBar* bar = menu->Bar();
   ASSERT_NE(bar, nullptr);
-  EXPECT_EQ(bar->Top(), 0);
-  EXPECT_EQ(bar->Width(), Form->ClientWidth());
+  // The window keeps its size; the client area starts below the bar.
+  EXPECT_EQ(Form->Height(), height);
+  EXPECT_EQ(Form->ClientHeight(), clientHeight - bar->Height());
+  EXPECT_EQ(whole->BoundsRect(), Form->ClientRect());
+  EXPECT_EQ(bar->ClientToScreen(Point(0, bar->Height())), Form->ClientToScreen(Point(0, 0)));
+  EXPECT_EQ(Form->ClientToScreen(Point(0, 0)).Y - Form->Top(), bar->Height());
+  // A click in the strip reaches the bar, one just below it the client.
+  backend->Click(*bar, 10, 5);
+  ASSERT_NE(OpenMenuWindow(), nullptr);
+  EXPECT_EQ(&OpenMenuWindow()->MenuItems(), file);
+  backend->PressKey(VK_ESCAPE);
+  backend->PressKey(VK_ESCAPE);
+  int clicks = 0;
+  whole->OnClick = [&](TObject*) { ++clicks; };
+  backend->Advance(1000);
+  backend->Click(*Form, 300, 2);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(PixelOf(*bar, 1, 1), ColorToRGB(clMenu));
+  EXPECT_EQ(bar->Width(), Form->Width());
   const auto texts = DrawnTexts(*Record(*bar));
   EXPECT_EQ(texts, (std::vector<AnsiString>{"&Αρχείο"_a, "&Παράμετροι"_a, "περί"_a}));
   Form->SetMenu(nullptr);
   EXPECT_EQ(menu->Bar(), nullptr);
+  EXPECT_EQ(Form->ClientHeight(), clientHeight);
+  EXPECT_EQ(whole->Height(), clientHeight);
 }
 
 TEST_F(MenusTest, AltAndAcceleratorsChooseAnItem) {
