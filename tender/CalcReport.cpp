@@ -108,6 +108,25 @@ void PrintFooter(TStrings& lines, const AnsiString& guaranteeText) {
   AddReportLine(lines, ReportGuaranteeLine + guaranteeText + "\r\n");
 }
 
+void RankAndReport(TOfferSheet& sheet, TStrings& report, bool initialOrder, int projectType,
+                   const TGuaranteeHook& guarantee) {
+  sortitms(sheet, true, false, true, projectType);
+  PrintHeader(report);
+  if (initialOrder) {
+    sortitms(sheet, true, true, true, projectType);
+    printArxika(report);
+  }
+  sortitms(sheet, false, false, true, projectType);
+  AnsiString guaranteeText;
+  try {
+    guaranteeText = guarantee ? guarantee(OfferTable[1].Discount) : AnsiString();
+  } catch (...) {
+    report.Clear();
+    throw;
+  }
+  PrintFooter(report, guaranteeText);
+}
+
 void AddClosingLine(TStrings& lines) {
   AddReportLine(lines, "");
   AddReportLine(lines, PublisherContactLine);

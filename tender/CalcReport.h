@@ -5,9 +5,12 @@
 // report control's lines); they read the offers and the header from the
 // tender state. Text is code page 1253, one byte one column.
 
+#include <functional>
+
 #include "platform/rtl/System.h"
 
 class TStrings;
+class TOfferSheet;
 
 // The heading and the separator of both tables, 85 characters each.
 extern const AnsiString ReportTableHeading;
@@ -37,6 +40,18 @@ void PrintHeader(TStrings& lines);
 void printArxika(TStrings& lines);
 // The final-ranking table and the guarantee line with its result text.
 void PrintFooter(TStrings& lines, const AnsiString& guaranteeText);
+
+// The guarantee's result text for the first-ranked discount (the window
+// writes the discount into its panel and computes there). It may throw.
+using TGuaranteeHook = std::function<AnsiString(double firstDiscount)>;
+
+// The calculation after a scan that found offers: ranked ascending, the
+// header, the initial order when asked (sorted by entry number), the final
+// ranking (descending) with the guarantee line. When the guarantee throws,
+// the report is cleared and the exception goes on: no partial report stays
+// to be printed as if complete.
+void RankAndReport(TOfferSheet& sheet, TStrings& report, bool initialOrder, int projectType,
+                   const TGuaranteeHook& guarantee);
 
 // The preview's closing: an empty line and the publisher's contact line.
 void AddClosingLine(TStrings& lines);

@@ -38,18 +38,15 @@ class CalcReport : public TenderStateTest {
     sheet.Row(5, 5, LongName, "100000", "");
   }
 
-  // The calculation's order of sorts and writers.
+  double firstDiscount = -1;
+
   void Run(bool initialOrder) {
     ResetCalculation(&report);
     ASSERT_EQ(ScanOffers(sheet).Outcome, TCalcOutcome::Done);
-    sortitms(sheet, true, false, true, ProjectNoCheck);
-    PrintHeader(report);
-    if (initialOrder) {
-      sortitms(sheet, true, true, true, ProjectNoCheck);
-      printArxika(report);
-    }
-    sortitms(sheet, false, false, true, ProjectNoCheck);
-    PrintFooter(report, "5%");
+    RankAndReport(sheet, report, initialOrder, ProjectNoCheck, [this](double discount) {
+      firstDiscount = discount;
+      return AnsiString("5%");
+    });
   }
 
   static std::vector<AnsiString> HeaderLines() {
@@ -102,6 +99,24 @@ TEST_F(CalcReport, WithoutInitialOrder) {
   const std::vector<AnsiString> final = FinalTable();
   expected.insert(expected.end(), final.begin(), final.end());
   EXPECT_EQ(LinesOf(report), expected);
+}
+
+TEST_F(CalcReport, GuaranteeGetsTheFirstRankedDiscount) {
+  Run(false);
+  EXPECT_EQ(firstDiscount, 12);
+}
+
+TEST_F(CalcReport, FailedGuaranteeLeavesNoPartialReport) {
+  ResetCalculation(&report);
+  ASSERT_EQ(ScanOffers(sheet).Outcome, TCalcOutcome::Done);
+  EXPECT_THROW(RankAndReport(sheet, report, true, ProjectNoCheck,
+                             [](double) -> AnsiString {
+                               throw EConvertError("'' is not a valid floating point value");
+                             }),
+               EConvertError);
+  EXPECT_EQ(report.Count(), 0);
+  // The grid shows the final ranking all the same.
+  EXPECT_EQ(sheet.Cell(ColName, 1), "Βήτα"_a);
 }
 
 TEST_F(CalcReport, TableLinesAreEightyFiveWideAndAmountsStartAtFifty) {
