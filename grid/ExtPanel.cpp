@@ -4,6 +4,7 @@
 
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/ControlPaint.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/ScrollBars.h"
 
 namespace paint = ui::paint;
@@ -406,8 +407,24 @@ void TExtPanel::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 }
 
 void TExtPanel::Dispatch(TMessage& m) {
-  TCustomPanel::Dispatch(m);
-  if (m.Msg == WM_LBUTTONDBLCLK && caption_->Visible() && OnCaptionDBlClick) {
-    if (InCaptionStrip(MsgX(m), MsgY(m))) OnCaptionDBlClick(this);
+  if (m.Msg == WM_SETCURSOR && Screen && Screen->Cursor() == crDefault) {
+    // The grip shows the sizing cursor, a caption drag the moving one.
+    TPoint p;
+    GetCursorPos(&p);
+    p = ScreenToClient(p);
+    TCursor shape = crDefault;
+    if (drag_ == TDrag::Size || (drag_ == TDrag::None && InSizeGrip(p.X, p.Y)))
+      shape = crSizeNWSE;
+    else if (drag_ == TDrag::Move && ShowMoveCursor)
+      shape = crSizeAll;
+    if (shape != crDefault) {
+      Screen->ShowCursorShape(shape);
+      m.Result = 1;
+      return;
+    }
   }
+  TCustomPanel::Dispatch(m);
+  if (m.Msg == WM_LBUTTONDBLCLK && caption_->Visible() && OnCaptionDBlClick &&
+      InCaptionStrip(MsgX(m), MsgY(m)))
+    OnCaptionDBlClick(this);
 }

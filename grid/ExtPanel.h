@@ -131,6 +131,8 @@ class TExtPanel : public TCustomPanel {
 
   // The caption bar moves the panel.
   bool CanMove = false;
+  // The size-all cursor shows while the caption moves the panel.
+  bool ShowMoveCursor = false;
   // The grip in the lower right corner sizes the panel.
   bool CanSize() const { return canSize_; }
   void SetCanSize(bool v);

@@ -7,6 +7,10 @@
 //
 // So far the window is its editor; the tool bars, menus, ruler, files,
 // search and printing through the rich-text printer come later.
+//
+// The window does not read the program's command line: its one argument
+// is the project file the main window opens, which loaded into this editor
+// would replace the report with a binary file's bytes.
 
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Forms.h"

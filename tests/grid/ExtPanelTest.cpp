@@ -217,6 +217,26 @@ TEST_F(ExtPanelTest, DraggingTheCaptionMovesThePanel) {
   EXPECT_EQ(ended, 1);
 }
 
+TEST_F(ExtPanelTest, CursorShowsWhereThePanelSizesAndMoves) {
+  panel->ShowMoveCursor = true;
+  ShowForm();
+  backend->MoveMouse(*panel, panel->Width() - 4, panel->Height() - 4);
+  EXPECT_EQ(backend->Cursor, crSizeNWSE);
+  backend->MoveMouse(*panel, 100, 80);
+  EXPECT_EQ(backend->Cursor, crArrow);
+  backend->MoveMouse(*panel, 100, 10);
+  EXPECT_EQ(backend->Cursor, crArrow);  // only while moving
+  backend->PressMouse(*panel, 100, 10);
+  backend->MoveMouse(*panel, 120, 10);
+  EXPECT_EQ(backend->Cursor, crSizeAll);
+  backend->ReleaseMouse(*panel, 120, 10);
+  backend->MoveMouse(*panel, 100, 80);
+  EXPECT_EQ(backend->Cursor, crArrow);
+  panel->SetCanSize(false);
+  backend->MoveMouse(*panel, panel->Width() - 4, panel->Height() - 4);
+  EXPECT_EQ(backend->Cursor, crArrow);
+}
+
 TEST_F(ExtPanelTest, FixedTopKeepsTheTopWhileMoving) {
   panel->FixedTop = true;
   ShowForm();
@@ -265,6 +285,16 @@ TEST_F(ExtPanelTest, CloseButtonHidesThePanelAndCaptionClicksAreReported) {
   backend->Click(*panel, corner.Left + 5, corner.Top + 5);
   EXPECT_FALSE(panel->Visible());
   EXPECT_EQ(events, (std::vector<AnsiString>{"caption", "caption", "close"}));
+}
+
+TEST_F(ExtPanelTest, DoubleClickOnTheCaptionIsReported) {
+  int doubles = 0;
+  panel->OnCaptionDBlClick = [&](TObject*) { ++doubles; };
+  ShowForm();
+  backend->DoubleClick(*panel, 200, 80);  // the body
+  EXPECT_EQ(doubles, 0);
+  backend->DoubleClick(*panel, 200, 10);
+  EXPECT_EQ(doubles, 1);
 }
 
 }  // namespace

@@ -114,6 +114,19 @@ TEST_F(PrevuntTest, TheShownEditorDrawsTheReportInTheReportsFont) {
                                             credit}));
 }
 
+TEST_F(PrevuntTest, ClosingHidesTheWindowAndKeepsItsText) {
+  Tprevform* preview = Create();
+  preview->Show();
+  Application->ProcessMessages();
+  preview->Close();
+  Application->ProcessMessages();
+  EXPECT_FALSE(preview->Visible());
+  ASSERT_EQ(owner->ComponentCount(), 2);  // the report control and the preview
+  EXPECT_EQ(LinesOf(preview->Prevmemo->Lines()), Expected());
+  preview->Show();
+  EXPECT_TRUE(preview->Visible());
+}
+
 TEST_F(PrevuntTest, ALongReportIsCopiedWhole) {
   report->Lines().BeginUpdate();
   report->Lines().Clear();
