@@ -106,6 +106,34 @@ TEST_F(RichEditTest, ABatchOutOfRangeRaisesAndStaysConsistent) {
   EXPECT_EQ(LinesOf(edit->Lines()), std::vector<AnsiString>{"α"_a});
 }
 
+TEST_F(RichEditTest, AHiddenEditSetsItsScrollBarsOnceItShows) {
+  auto* edit = Add<TRichEdit>(10, 10, 200, 100);
+  edit->SetScrollBars(ssBoth);
+  edit->SetWordWrap(false);
+  const AnsiString wide = "Μια γραμμή πολύ πλατύτερη από το πλαίσιο της"_a;
+  for (int i = 0; i < 30; ++i) edit->Lines().Add(i == 7 ? wide : "γραμμή"_a);
+  const auto info = [&](int bar) {
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE | SIF_PAGE;
+    GetScrollInfo(edit->Handle(), bar, &si);
+    return si;
+  };
+  ShowForm();
+  // One position per line, the empty one after the last break included.
+  EXPECT_EQ(info(SB_VERT).nMax, 30);
+  TImageCanvas measure(1, 1);
+  measure.Font->Assign(edit->Font());
+  EXPECT_EQ(info(SB_HORZ).nMax, measure.TextWidth(wide));
+  // Showing, it follows every change at once.
+  edit->Lines().Add("τέλος"_a);
+  EXPECT_EQ(info(SB_VERT).nMax, 31);
+  edit->Hide();
+  edit->Lines().Delete(0);
+  edit->Show();
+  Application->ProcessMessages();
+  EXPECT_EQ(info(SB_VERT).nMax, 30);
+}
+
 TEST_F(RichEditTest, KeepsTheMemosEditingScrollBarsAndSwitches) {
   auto* edit = Add<TRichEdit>(10, 10, 200, 100);
   EXPECT_FALSE(edit->PlainText());
