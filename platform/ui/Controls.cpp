@@ -728,42 +728,37 @@ void TWinControl::WMPaint(TMessage& m) {
 
 void TWinControl::PaintWindow(TCanvas&) {}
 
-bool TWinControl::DoKeyDown(TMessage& m) {
+bool TWinControl::DoKey(TMessage& m, bool (TWinControl::*preview)(TMessage&),
+                        const std::function<WPARAM()>& handle) {
   TCustomForm* form = GetParentForm();
-  if (form && form != static_cast<TControl*>(this) && form->KeyPreview && form->DoKeyDown(m)) return true;
-  Word key = MsgCharCode(m);
-  const TShiftState shift = KeyDataToShiftState(m.LParam);
-  if (!ControlStyle.Contains(csNoStdEvents)) {
-    KeyDown(key, shift);
-    m.WParam = key;
-    if (key == 0) return true;
-  }
-  return false;
+  if (form && form != static_cast<TControl*>(this) && form->KeyPreview && (form->*preview)(m)) return true;
+  if (ControlStyle.Contains(csNoStdEvents)) return false;
+  m.WParam = handle();
+  return m.WParam == 0;
+}
+
+bool TWinControl::DoKeyDown(TMessage& m) {
+  return DoKey(m, &TWinControl::DoKeyDown, [&] {
+    Word key = MsgCharCode(m);
+    KeyDown(key, KeyDataToShiftState(m.LParam));
+    return WPARAM{key};
+  });
 }
 
 bool TWinControl::DoKeyUp(TMessage& m) {
-  TCustomForm* form = GetParentForm();
-  if (form && form != static_cast<TControl*>(this) && form->KeyPreview && form->DoKeyUp(m)) return true;
-  Word key = MsgCharCode(m);
-  const TShiftState shift = KeyDataToShiftState(m.LParam);
-  if (!ControlStyle.Contains(csNoStdEvents)) {
-    KeyUp(key, shift);
-    m.WParam = key;
-    if (key == 0) return true;
-  }
-  return false;
+  return DoKey(m, &TWinControl::DoKeyUp, [&] {
+    Word key = MsgCharCode(m);
+    KeyUp(key, KeyDataToShiftState(m.LParam));
+    return WPARAM{key};
+  });
 }
 
 bool TWinControl::DoKeyPress(TMessage& m) {
-  TCustomForm* form = GetParentForm();
-  if (form && form != static_cast<TControl*>(this) && form->KeyPreview && form->DoKeyPress(m)) return true;
-  char ch = static_cast<char>(m.WParam & 0xFF);
-  if (!ControlStyle.Contains(csNoStdEvents)) {
+  return DoKey(m, &TWinControl::DoKeyPress, [&] {
+    char ch = static_cast<char>(m.WParam & 0xFF);
     KeyPress(ch);
-    m.WParam = static_cast<unsigned char>(ch);
-    if (ch == 0) return true;
-  }
-  return false;
+    return WPARAM{static_cast<unsigned char>(ch)};
+  });
 }
 
 void TWinControl::KeyDown(Word& Key, TShiftState Shift) {

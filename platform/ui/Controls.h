@@ -340,6 +340,11 @@ class TWinControl : public TControl, public TWindowTarget {
   bool DoKeyDown(TMessage& Message);
   bool DoKeyUp(TMessage& Message);
   bool DoKeyPress(TMessage& Message);
+  // What the three share: the form's key preview (Preview on the form)
+  // first, then, unless the control takes no standard events, Handle, whose
+  // key goes back into the message. True when the key was used up (0).
+  bool DoKey(TMessage& Message, bool (TWinControl::*Preview)(TMessage&),
+             const std::function<WPARAM()>& Handle);
   // Paints the window: background (WM_ERASEBKGND), its own Paint, then the
   // graphic children; PaintWindow is what a windowed control draws itself.
   virtual void PaintWindow(TCanvas& canvas);

@@ -9,6 +9,7 @@
 #include "platform/rtl/Classes.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/LineScroller.h"
 #include "platform/ui/ScrollBars.h"
 #include "platform/ui/StdEdits.h"
 
@@ -233,7 +234,7 @@ class TCustomListBox : public TCustomControl {
   // Setting it in code runs no event.
   int ItemIndex() const { return itemIndex_; }
   void SetItemIndex(int index);
-  int TopIndex() const { return topIndex_; }
+  int TopIndex() const { return lines_.Top(); }
   void SetTopIndex(int index);
   int ItemHeight() const;
   void SetItemHeight(int h);
@@ -284,21 +285,16 @@ class TCustomListBox : public TCustomControl {
   // view and runs OnClick when the selection changed.
   void MoveTo(int index, TShiftState shift, bool toggle);
   void SelectRange(int from, int to);
-  void ScrollIntoView(int index);
-  // Keeps TopIndex in range and the scroll bar in step with it.
-  void ClampTop();
-  void Scroll(int code, int pos);
 
   std::unique_ptr<TStringList> items_;
   std::vector<bool> selected_;
   int itemIndex_ = -1;
   int anchor_ = -1;
-  int topIndex_ = 0;
   int itemHeight_ = 0;
   bool multiSelect_ = false;
   bool dragging_ = false;
   TBorderStyle borderStyle_ = bsSingle;
-  TWindowScrollBars scrollBars_;
+  TLineScroller lines_;
 };
 
 class TListBox : public TCustomListBox {
@@ -321,9 +317,9 @@ class TComboListWindow : public TPopupWindow {
   // The highlighted line, -1 for none.
   int Highlighted() const { return highlighted_; }
   void Highlight(int index);
-  int TopIndex() const { return top_; }
-  int VisibleCount() const;
-  TRect ItemRect(int index) const;
+  int TopIndex() const { return lines_.Top(); }
+  int VisibleCount() const { return lines_.VisibleCount(); }
+  TRect ItemRect(int index) const { return lines_.LineRect(index); }
   int ItemAt(TPoint p) const;
   void Layout();
   void Dispatch(TMessage& Message) override;
@@ -337,11 +333,9 @@ class TComboListWindow : public TPopupWindow {
 
  private:
   TRect Inner() const { return InflateRect(ClientRect(), -1, -1); }
-  void SetTop(int top);
   TCustomComboBox& combo_;
   int highlighted_ = -1;
-  int top_ = 0;
-  TWindowScrollBars bars_;
+  TLineScroller lines_;
 };
 
 // The edit part of a drop-down combo box: its keys reach the combo box first.

@@ -11,69 +11,29 @@ namespace paint = ui::paint;
 
 namespace {
 constexpr int kButtonWidth = 17;
-
-// The next line after From starting with Ch, wrapping; -1 when none.
-int FindByFirstChar(const TStrings& items, int from, char ch) {
-  const int count = items.Count();
-  const AnsiString wanted = AnsiUpperCase(AnsiString(1, ch));
-  for (int step = 1; step <= count; ++step) {
-    const int i = (std::max(from, -1) + step + count) % count;
-    const AnsiString line = items.Get(i);
-    if (!line.empty() && AnsiUpperCase(line.substr(0, 1)) == wanted) return i;
-  }
-  return -1;
-}
 }  // namespace
 
 // ---- TComboListWindow -----------------------------------------------------------------
 
 TComboListWindow::TComboListWindow(TCustomComboBox& combo)
-    : TPopupWindow(nullptr), combo_(combo), bars_(this) {
-  bars_.SetStyle(ssVertical);
-  bars_.Show(SB_VERT, false);
+    : TPopupWindow(nullptr),
+      combo_(combo),
+      lines_(
+          this, [this] { return combo_.Items()->Count(); }, [this] { return combo_.ItemHeight(); },
+          [this] { return Inner(); }) {
   ControlStyle >> csClickEvents;
   SetFont(combo.Font());
 }
 
 TComboListWindow::~TComboListWindow() { Destroying(); }
 
-int TComboListWindow::VisibleCount() const {
-  return std::max(1, Inner().Height() / std::max(1, combo_.ItemHeight()));
-}
-
-TRect TComboListWindow::ItemRect(int index) const {
-  const TRect area = bars_.ContentRect(Inner());
-  const int h = combo_.ItemHeight();
-  const int top = area.Top + (index - top_) * h;
-  return Rect(area.Left, top, area.Right, top + h);
-}
-
 int TComboListWindow::ItemAt(TPoint p) const {
-  const TRect area = bars_.ContentRect(Inner());
-  if (!PtInRect(area, p)) return -1;
-  const int index = top_ + (p.Y - area.Top) / std::max(1, combo_.ItemHeight());
+  if (!PtInRect(lines_.Area(), p)) return -1;
+  const int index = lines_.RowAt(p.Y);
   return index < combo_.Items()->Count() ? index : -1;
 }
 
-void TComboListWindow::Layout() {
-  const int count = combo_.Items()->Count();
-  const int visible = VisibleCount();
-  bars_.Show(SB_VERT, count > visible);
-  SCROLLINFO info;
-  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  info.nMax = std::max(0, count - 1);
-  info.nPage = static_cast<UINT>(visible);
-  info.nPos = top_;
-  bars_.SetInfo(SB_VERT, info, true);
-}
-
-void TComboListWindow::SetTop(int top) {
-  top = std::clamp(top, 0, std::max(0, combo_.Items()->Count() - VisibleCount()));
-  if (top == top_) return;
-  top_ = top;
-  bars_.SetPos(SB_VERT, top_);
-  Invalidate();
-}
+void TComboListWindow::Layout() { lines_.Update(); }
 
 void TComboListWindow::Highlight(int index) {
   const int count = combo_.Items()->Count();
@@ -81,10 +41,7 @@ void TComboListWindow::Highlight(int index) {
   if (index >= count) index = count - 1;
   if (index < -1) index = -1;
   highlighted_ = index;
-  if (index >= 0) {
-    if (index < top_) SetTop(index);
-    if (index >= top_ + VisibleCount()) SetTop(index - VisibleCount() + 1);
-  }
+  lines_.ScrollIntoView(index);
   Invalidate();
 }
 
@@ -104,45 +61,18 @@ void TComboListWindow::MouseUp(TMouseButton button, TShiftState shift, int X, in
 }
 
 bool TComboListWindow::DoMouseWheelDown(TShiftState, TPoint) {
-  SetTop(top_ + static_cast<int>(ui::input::WheelScrollLines()));
+  lines_.Wheel(1);
   return true;
 }
 
 bool TComboListWindow::DoMouseWheelUp(TShiftState, TPoint) {
-  SetTop(top_ - static_cast<int>(ui::input::WheelScrollLines()));
+  lines_.Wheel(-1);
   return true;
 }
 
 void TComboListWindow::Dispatch(TMessage& m) {
-  if (m.Msg >= WM_MOUSEFIRST && m.Msg < WM_MOUSEWHEEL && bars_.MouseMessage(m, Inner())) return;
+  if (lines_.Message(m)) return;
   switch (m.Msg) {
-    case WM_VSCROLL: {
-      const int page = std::max(1, VisibleCount() - 1);
-      switch (m.WParamLo()) {
-        case SB_LINEUP:
-          SetTop(top_ - 1);
-          break;
-        case SB_LINEDOWN:
-          SetTop(top_ + 1);
-          break;
-        case SB_PAGEUP:
-          SetTop(top_ - page);
-          break;
-        case SB_PAGEDOWN:
-          SetTop(top_ + page);
-          break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-          SetTop(static_cast<SmallInt>(m.WParamHi()));
-          break;
-        default:
-          break;
-      }
-      return;
-    }
-    case WM_TIMER:
-      if (bars_.TimerMessage(m, Inner())) return;
-      break;
     case CM_CANCELMODE:
       // A press elsewhere (the combo box's button included) closes the list.
       combo_.SetDroppedDown(false);
@@ -161,13 +91,13 @@ void TComboListWindow::Paint() {
   paint::Fill(c, ClientRect(), combo_.Color());
   paint::Frame(c, ClientRect(), clWindowFrame);
   const int count = combo_.Items()->Count();
-  const int last = std::min(count, top_ + VisibleCount());
-  for (int i = top_; i < last; ++i) {
+  const int last = std::min(count, lines_.Top() + VisibleCount());
+  for (int i = lines_.Top(); i < last; ++i) {
     TOwnerDrawState state;
     if (i == highlighted_) state << odSelected << odFocused;
     combo_.DrawItem(c, i, ItemRect(i), state);
   }
-  bars_.Paint(c, Inner());
+  lines_.PaintBar(c);
 }
 
 // ---- TComboEdit -----------------------------------------------------------------------

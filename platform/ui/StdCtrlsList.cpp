@@ -9,10 +9,18 @@
 
 namespace paint = ui::paint;
 
+namespace {
+TRect InsideBorder(const TRect& client, TBorderStyle border) {
+  return border == bsNone ? client : InflateRect(client, -2, -2);
+}
+}  // namespace
+
 TCustomListBox::TCustomListBox(TComponent* AOwner)
-    : TCustomControl(AOwner), items_(std::make_unique<TStringList>()), scrollBars_(this) {
-  scrollBars_.SetStyle(ssVertical);
-  scrollBars_.Show(SB_VERT, false);
+    : TCustomControl(AOwner),
+      items_(std::make_unique<TStringList>()),
+      lines_(
+          this, [this] { return items_->Count(); }, [this] { return ItemHeight(); },
+          [this] { return InsideBorder(ClientRect(), borderStyle_); }) {
   SetTabStop(true);
   SetColor(clWindow);
   SetBounds(0, 0, 121, 97);
@@ -31,7 +39,7 @@ void TCustomListBox::ItemsChanged() {
   selected_.resize(static_cast<size_t>(count), false);
   if (itemIndex_ >= count) itemIndex_ = -1;
   if (anchor_ >= count) anchor_ = itemIndex_;
-  ClampTop();
+  lines_.Update();
   Invalidate();
 }
 
@@ -44,7 +52,7 @@ int TCustomListBox::ItemHeight() const {
 
 void TCustomListBox::SetItemHeight(int h) {
   itemHeight_ = std::max(h, 0);
-  ClampTop();
+  lines_.Update();
   Invalidate();
 }
 
@@ -65,82 +73,15 @@ void TCustomListBox::SetMultiSelect(bool v) {
 
 void TCustomListBox::SetBorderStyle(TBorderStyle b) {
   borderStyle_ = b;
-  ClampTop();
+  lines_.Update();
   Invalidate();
 }
 
-namespace {
-TRect InsideBorder(const TRect& client, TBorderStyle border) {
-  return border == bsNone ? client : InflateRect(client, -2, -2);
-}
-}  // namespace
+TRect TCustomListBox::ItemArea() const { return lines_.Area(); }
 
-TRect TCustomListBox::ItemArea() const {
-  return scrollBars_.ContentRect(InsideBorder(ClientRect(), borderStyle_));
-}
+int TCustomListBox::VisibleCount() const { return lines_.VisibleCount(); }
 
-int TCustomListBox::VisibleCount() const { return std::max(1, ItemArea().Height() / ItemHeight()); }
-
-void TCustomListBox::ClampTop() {
-  const int count = items_->Count(), visible = VisibleCount();
-  topIndex_ = std::clamp(topIndex_, 0, std::max(0, count - visible));
-  // The bar shows only when the lines do not all fit.
-  SCROLLINFO info;
-  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  info.nMax = std::max(0, count - 1);
-  info.nPage = static_cast<UINT>(visible);
-  info.nPos = topIndex_;
-  scrollBars_.SetInfo(SB_VERT, info, true);
-  if (scrollBars_.Showing(SB_VERT) != (count > visible)) {
-    scrollBars_.Show(SB_VERT, count > visible);
-    Invalidate();
-  }
-}
-
-void TCustomListBox::Scroll(int code, int pos) {
-  const int page = std::max(1, VisibleCount() - 1);
-  switch (code) {
-    case SB_LINEUP:
-      SetTopIndex(topIndex_ - 1);
-      break;
-    case SB_LINEDOWN:
-      SetTopIndex(topIndex_ + 1);
-      break;
-    case SB_PAGEUP:
-      SetTopIndex(topIndex_ - page);
-      break;
-    case SB_PAGEDOWN:
-      SetTopIndex(topIndex_ + page);
-      break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-      SetTopIndex(pos);
-      break;
-    case SB_TOP:
-      SetTopIndex(0);
-      break;
-    case SB_BOTTOM:
-      SetTopIndex(items_->Count());
-      break;
-    default:
-      break;
-  }
-}
-
-void TCustomListBox::SetTopIndex(int index) {
-  const int old = topIndex_;
-  topIndex_ = index;
-  ClampTop();
-  if (topIndex_ != old) Invalidate();
-}
-
-void TCustomListBox::ScrollIntoView(int index) {
-  if (index < 0) return;
-  if (index < topIndex_)
-    SetTopIndex(index);
-  else if (index >= topIndex_ + VisibleCount())
-    SetTopIndex(index - VisibleCount() + 1);
-}
+void TCustomListBox::SetTopIndex(int index) { lines_.SetTop(index); }
 
 void TCustomListBox::SetItemIndex(int index) {
   if (index < -1 || index >= items_->Count()) index = -1;
@@ -149,7 +90,7 @@ void TCustomListBox::SetItemIndex(int index) {
   anchor_ = index;
   if (index >= 0) {
     selected_[static_cast<size_t>(index)] = true;
-    ScrollIntoView(index);
+    lines_.ScrollIntoView(index);
   }
   Invalidate();
 }
@@ -195,18 +136,14 @@ void TCustomListBox::SelectAll() {
 }
 
 int TCustomListBox::ItemAtPos(TPoint pos, bool existing) const {
-  const TRect area = ItemArea();
-  if (pos.Y < area.Top) return existing && topIndex_ >= items_->Count() ? -1 : topIndex_;
-  const int index = topIndex_ + (pos.Y - area.Top) / ItemHeight();
-  if (index < items_->Count()) return index;
-  return existing ? -1 : items_->Count();
+  const int count = items_->Count();
+  if (pos.Y < ItemArea().Top) return existing && lines_.Top() >= count ? -1 : lines_.Top();
+  const int index = lines_.RowAt(pos.Y);
+  if (index < count) return index;
+  return existing ? -1 : count;
 }
 
-TRect TCustomListBox::ItemRect(int index) const {
-  const TRect area = ItemArea();
-  const int top = area.Top + (index - topIndex_) * ItemHeight();
-  return Rect(area.Left, top, area.Right, top + ItemHeight());
-}
+TRect TCustomListBox::ItemRect(int index) const { return lines_.LineRect(index); }
 
 void TCustomListBox::SelectRange(int from, int to) {
   std::fill(selected_.begin(), selected_.end(), false);
@@ -236,7 +173,7 @@ void TCustomListBox::MoveTo(int index, TShiftState shift, bool toggle) {
     SelectRange(index, index);
     anchor_ = index;
   }
-  ScrollIntoView(index);
+  lines_.ScrollIntoView(index);
   Invalidate();
   if (before != selected_ || oldIndex != itemIndex_) Click();
 }
@@ -285,15 +222,7 @@ void TCustomListBox::KeyPress(char& key) {
   TCustomControl::KeyPress(key);
   if (static_cast<unsigned char>(key) < ' ' || items_->Count() == 0) return;
   // A typed character moves to the next line starting with it, wrapping.
-  const int count = items_->Count();
-  for (int step = 1; step <= count; ++step) {
-    const int i = (std::max(itemIndex_, -1) + step + count) % count;
-    const AnsiString line = items_->Get(i);
-    if (!line.empty() && AnsiUpperCase(line.substr(0, 1)) == AnsiUpperCase(AnsiString(1, key))) {
-      MoveTo(i, {}, false);
-      break;
-    }
-  }
+  if (const int found = FindByFirstChar(*items_, itemIndex_, key); found >= 0) MoveTo(found, {}, false);
   key = 0;
 }
 
@@ -315,7 +244,7 @@ void TCustomListBox::MouseMove(TShiftState shift, int x, int y) {
     // Dragging past the top or bottom scrolls one line at a time.
     const TRect area = ItemArea();
     int index = ItemAtPos(Point(x, y), false);
-    if (y < area.Top) index = topIndex_ - 1;
+    if (y < area.Top) index = lines_.Top() - 1;
     if (index >= 0 && index < items_->Count() + 1)
       MoveTo(index, multiSelect_ ? TShiftState{ssShift} : TShiftState{}, false);
   } else {
@@ -325,30 +254,21 @@ void TCustomListBox::MouseMove(TShiftState shift, int x, int y) {
 }
 
 bool TCustomListBox::DoMouseWheelDown(TShiftState, TPoint) {
-  SetTopIndex(topIndex_ + static_cast<int>(ui::input::WheelScrollLines()));
+  lines_.Wheel(1);
   return true;
 }
 
 bool TCustomListBox::DoMouseWheelUp(TShiftState, TPoint) {
-  SetTopIndex(topIndex_ - static_cast<int>(ui::input::WheelScrollLines()));
+  lines_.Wheel(-1);
   return true;
 }
 
 void TCustomListBox::Dispatch(TMessage& m) {
-  // The bar takes the mouse over it, and all of it while it tracks.
-  if (m.Msg >= WM_MOUSEFIRST && m.Msg < WM_MOUSEWHEEL &&
-      scrollBars_.MouseMessage(m, InsideBorder(ClientRect(), borderStyle_)))
-    return;
+  if (lines_.Message(m)) return;
   switch (m.Msg) {
     case WM_GETDLGCODE:
       m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
       return;
-    case WM_VSCROLL:
-      Scroll(m.WParamLo(), static_cast<SmallInt>(m.WParamHi()));
-      return;
-    case WM_TIMER:
-      if (scrollBars_.TimerMessage(m, InsideBorder(ClientRect(), borderStyle_))) return;
-      break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       Invalidate();
@@ -360,10 +280,10 @@ void TCustomListBox::Dispatch(TMessage& m) {
       DblClick();
       break;
     case WM_SIZE:
-      ClampTop();
+      lines_.Update();
       break;
     case CM_FONTCHANGED:
-      ClampTop();
+      lines_.Update();
       break;
     default:
       break;
@@ -378,8 +298,8 @@ void TCustomListBox::Paint() {
   paint::Fill(c, client, Color());
   c.SaveDC();
   c.IntersectClipRect(client);
-  const int last = std::min(items_->Count(), topIndex_ + VisibleCount() + 1);
-  for (int i = topIndex_; i < last; ++i) {
+  const int last = std::min(items_->Count(), lines_.Top() + VisibleCount() + 1);
+  for (int i = lines_.Top(); i < last; ++i) {
     TOwnerDrawState state;
     if (Selected(i)) state << odSelected;
     if (!Enabled()) state << odDisabled;
@@ -401,7 +321,7 @@ void TCustomListBox::Paint() {
     paint::FocusRect(c, ItemRect(0));
   }
   c.RestoreDC(-1);
-  scrollBars_.Paint(c, InsideBorder(ClientRect(), borderStyle_));
+  lines_.PaintBar(c);
 }
 
 void TCustomListBox::DrawItem(int index, const TRect& r, TOwnerDrawState state) {
