@@ -594,34 +594,4 @@ TEST_F(GridTest, RowsAndColsAreListsOverTheCells) {
   EXPECT_EQ(g.Objects(0, 3), nullptr);
 }
 
-TEST_F(GridTest, RenderControlsForReview) {
-  TDemoForm& f = ShowDemo();
-  f.SetBounds(100, 50, 520, 420);
-  auto* edit = f.Add<TEdit>("E", 10, 80, 150, 21);
-  edit->SetText("Ποσό: 1.250,00"_a);
-  auto* masked = f.Add<TMaskEdit>("M", 170, 80, 100, 21);
-  masked->SetEditMask("00/00/0000;1;_");
-  masked->SetText("06/12/2026");
-  auto* memo = f.Add<TMemo>("Memo", 280, 10, 220, 90);
-  memo->SetScrollBars(ssVertical);
-  memo->SetText("Η επιτροπή διαγωνισμού εξέτασε τις προσφορές και τις βρήκε σύμφωνες με τους όρους."_a);
-  auto* g = f.Add<TStringGrid>("G", 10, 110, 490, 200);
-  g->SetColCount(14);
-  g->SetRowCount(2500);
-  g->SetOptions(g->Options() + TGridOptions{goColSizing, goEditing});
-  for (int c = 1; c < 14; ++c) g->SetCells(c, 0, "Στήλη "_a + std::to_string(c));
-  for (int r = 1; r < 30; ++r) {
-    g->SetCells(0, r, std::to_string(r));
-    for (int c = 1; c < 14; ++c) g->SetCells(c, r, std::to_string(r * c));
-  }
-  g->SetSelection({2, 2, 3, 4});
-  auto* bar = f.Add<TScrollBar>("Bar", 10, 320, 300, 17);
-  bar->SetParams(30, 0, 100);
-  edit->SetFocus();
-  edit->SelectAll();
-  Application->ProcessMessages();
-  backend->SaveWindowPng(f, "edits_memo_grid.png");
-  SUCCEED();
-}
-
 }  // namespace

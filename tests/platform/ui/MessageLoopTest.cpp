@@ -135,12 +135,6 @@ TEST_F(MessageLoopTest, ThreadTimerWithProcedureGetsItsOwnId) {
   KillTimer(nullptr, b);
 }
 
-TEST_F(MessageLoopTest, GetTickCountFollowsTheBackendClock) {
-  const DWORD start = GetTickCount();
-  clock->Advance(1234);
-  EXPECT_EQ(GetTickCount() - start, 1234u);
-}
-
 TEST_F(MessageLoopTest, KeyStateChangesWhenTheKeyMessageIsTaken) {
   Recorder w;
   SetFocus(w.handle);
@@ -266,12 +260,6 @@ TEST_F(MessageLoopTest, CaptureChangeTellsTheWindowThatLosesIt) {
   EXPECT_EQ(b.seen.back().msg, WM_CAPTURECHANGED);
 }
 
-TEST_F(MessageLoopTest, MessageBeepIsRecorded) {
-  MessageBeep(0);
-  ASSERT_EQ(clock->Beeps.size(), 1u);
-  EXPECT_EQ(clock->Beeps[0], 0u);
-}
-
 TEST(MessageParams, PackedCoordinatesKeepTheirSign) {
   const LPARAM l = MAKELPARAM(-5, 300);
   EXPECT_EQ(GET_X_LPARAM(l), -5);
@@ -279,15 +267,6 @@ TEST(MessageParams, PackedCoordinatesKeepTheirSign) {
   const WPARAM w = MAKEWPARAM(MK_CONTROL, -WHEEL_DELTA);
   EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(w), -120);
   EXPECT_EQ(GET_KEYSTATE_WPARAM(w), static_cast<int>(MK_CONTROL));
-}
-
-TEST(MessageNumbers, KeepTheNumbersHandlersCompareAgainst) {
-  EXPECT_EQ(WM_MOUSEWHEEL, 522u);
-  EXPECT_EQ(WM_USER, 1024u);
-  EXPECT_EQ(VK_DECIMAL, 110);
-  EXPECT_EQ(CM_HINTSHOW, 0xB030u);
-  EXPECT_EQ(CM_WANTSPECIALKEY, 0xB01Eu);
-  EXPECT_EQ(CM_DIALOGCHAR, 0xB006u);
 }
 
 }  // namespace
