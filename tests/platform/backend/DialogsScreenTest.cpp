@@ -16,6 +16,23 @@
 
 namespace {
 
+// A dialog that never shows where the idle handler looks for it must not
+// leave the modal loop waiting for display events that no longer come (the
+// loop waits for the display without a bound when no timer runs): a thread
+// timer wakes the loop every 100 ms, and past the bound it ends the modal
+// form that runs with Cancel and fails the test.
+constexpr DWORD kDialogBoundMs = 30000;
+DWORD watchdogStart = 0;
+
+void Watchdog(HWND, UINT, UINT_PTR, DWORD) {
+  if (GetTickCount() - watchdogStart < kDialogBoundMs) return;
+  TCustomForm* active = Screen->ActiveForm();
+  if (!active || !active->FormState.Contains(fsModal)) return;
+  ADD_FAILURE() << "dialog not captured in time: " << cp1253::ToUtf8(active->Caption());
+  active->SetModalResult(mrCancel);
+  watchdogStart = GetTickCount();  // the next one gets its own bound
+}
+
 // Every dialog once on a real display: each is shown, captured as a PNG
 // once it has painted, and closed from the loop's idle time.
 class DialogsOnScreen : public ::testing::Test {
@@ -28,8 +45,11 @@ class DialogsOnScreen : public ::testing::Test {
     ASSERT_NE(screen, nullptr);
     ui::ResetThreadState();
     Application->ResetState();
+    watchdogStart = GetTickCount();
+    watchdog = SetTimer(nullptr, 0, 100, Watchdog);
   }
   void TearDown() override {
+    if (watchdog) KillTimer(nullptr, watchdog);
     Application->OnIdle = nullptr;
     SetBackend(nullptr);
     unsetenv("DIM_BACKEND");
@@ -58,6 +78,7 @@ class DialogsOnScreen : public ::testing::Test {
   }
   std::unique_ptr<XvfbDisplay> display;
   TScreenBackend* screen = nullptr;
+  UINT_PTR watchdog = 0;
   int captured = 0;
 };
 

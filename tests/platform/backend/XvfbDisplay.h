@@ -3,6 +3,7 @@
 // the screen backend opened on it.
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -53,9 +54,19 @@ class XvfbDisplay {
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     if (started) {
+      // A server that neither answers nor ends within the bound (a stalled
+      // one, outside our code) is ended: no display, and the test says so
+      // instead of hanging.
       std::string number;
       char ch;
       for (;;) {
+        pollfd ready{fds[0], POLLIN, 0};
+        const int polled = poll(&ready, 1, kStartTimeoutMs);
+        if (polled < 0 && errno == EINTR) continue;
+        if (polled <= 0) {
+          number.clear();
+          break;
+        }
         const ssize_t n = read(fds[0], &ch, 1);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0 || ch == '\n') break;
@@ -63,6 +74,11 @@ class XvfbDisplay {
       }
       while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
       if (!number.empty()) display_ = std::string(":").append(number);
+      if (display_.empty()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = 0;
+      }
     } else {
       pid_ = 0;
     }
@@ -102,6 +118,7 @@ class XvfbDisplay {
   }
 
  private:
+  static constexpr int kStartTimeoutMs = 20000;
   std::string binary_;
   std::string display_;
   pid_t pid_ = 0;
