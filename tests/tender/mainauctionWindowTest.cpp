@@ -6,12 +6,14 @@
 #include <sstream>
 
 #include "MainWindowFixture.h"
+#include "platform/backend/screen/Screen.h"
 #include "platform/print/Printers.h"
 #include "platform/rtl/Cp1253.h"
 #include "printing/Prevunt.h"
 #include "printing/Qprint.h"
 #include "tender/CalcReport.h"
 #include "tests/platform/OtherPrograms.h"
+#include "tests/platform/backend/XvfbDisplay.h"
 #include "tests/platform/rtl/LocaleScope.h"
 
 namespace {
@@ -320,6 +322,38 @@ TEST_F(CalculationTest, PicturesOfTheWindowAndThePreview) {
   ASSERT_NE(PreviewForm, nullptr);
   SaveReview(*PreviewForm, "tender_calc_preview.png");
   EXPECT_TRUE(std::filesystem::file_size(OutputFolder() / "tender_calc_preview.png") > 1000);
+}
+
+// The same window on a real (virtual) screen, as scripts/start.sh shows it.
+TEST_F(CalculationTest, ScreenshotOnAVirtualDisplay) {
+  if (!XvfbDisplay::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+  {
+    std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
+    auto* screen = HasBackend() ? dynamic_cast<TScreenBackend*>(&Backend()) : nullptr;
+    if (screen) {
+      TFrmAXP& w = Start();
+      w.EditDiair->SetText("100000");
+      w.EditDiairExit(w.EditDiair);
+      const char* names[] = {"ΑΛΦΑ ΑΤΕ", "ΒΗΤΑ ΕΠΕ", "ΓΑΜΜΑ ΟΕ"};
+      const char* amounts[] = {"87654,32", "91000", "85321"};
+      for (int row = 1; row <= 3; ++row) {
+        w.StGrid->SetCellText(1, row, cp1253::FromUtf8(names[row - 1]));
+        w.StGrid->SetCellText(2, row, amounts[row - 1]);
+      }
+      w.docalcClick(&w);
+      Application->ProcessMessages();
+      const std::string path = (OutputFolder() / "tender_main_window_screen.png").string();
+      screen->SaveScreenshot(w, path);
+      std::printf("picture for review: %s\n", path.c_str());
+      EXPECT_GT(std::filesystem::file_size(path), 1000u);
+      EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΓΑΜΜΑ ΟΕ"_a);
+      Stop();
+    }
+    unsetenv("DIM_BACKEND");
+    unsetenv("DISPLAY");
+    backend = &InstallHeadlessBackend();
+    if (!screen) GTEST_SKIP() << "no virtual display could be opened";
+  }
 }
 
 }  // namespace
