@@ -134,6 +134,9 @@ void TFrmAXP::BuildToolBar() {
   // The preview button stays down while its command runs.
   dopreview->SetGroupIndex(1);
   dopreview->SetAllowAllUp(true);
+  // The sorts and the outputs need a calculation first.
+  Doreset->SetEnabled(false);
+  sortBtn->SetEnabled(false);
   doprintq->SetEnabled(false);
   doprint->SetEnabled(false);
   dopreview->SetEnabled(false);

@@ -39,6 +39,8 @@ TEST_F(MainWindowTest, CreationLaysOutTheGridAndTheSettings) {
   EXPECT_FALSE(w.doprint->Enabled());
   EXPECT_FALSE(w.doprintq->Enabled());
   EXPECT_FALSE(w.dopreview->Enabled());
+  EXPECT_FALSE(w.Doreset->Enabled());
+  EXPECT_FALSE(w.sortBtn->Enabled());
   EXPECT_FALSE(w.CheckOmalbtn->Enabled());
   EXPECT_TRUE(w.PrintInitaa->Checked());
   EXPECT_TRUE(w.E10->Checked);
