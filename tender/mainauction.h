@@ -128,9 +128,9 @@ class TFrmAXP : public TForm {
   void BtnCalcKlick();
   void sortitms(bool ascending, bool byEntryNo, bool display);
   void DisplayItems();
-  void PrintHeader();
-  void printArxika();
-  void PrintFooter();
+  // The finished report goes to the calculation preview, which is made
+  // on first need.
+  void CopyReportToPreview();
   void StGridExit(TObject* Sender);
   void doprintqClick(TObject* Sender);
   void N7Click(TObject* Sender);

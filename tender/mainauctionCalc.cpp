@@ -51,8 +51,8 @@ void TFrmAXP::BtnCalcKlick() {
     CalculateAndReport();
   } catch (...) {
     // A guarantee field that is no number stops the calculation with the
-    // conversion error: the report text is incomplete, so none is offered.
-    PrMemo->Lines().Clear();
+    // conversion error and leaves no report; no old one may be printed as
+    // if it were this calculation's.
     doprint->SetEnabled(false);
     doprintq->SetEnabled(false);
     throw;
@@ -76,18 +76,15 @@ void TFrmAXP::CalculateAndReport() {
     case TCalcOutcome::Done:
       break;
   }
-  sortitms(true, false, true);
   Doreset->SetEnabled(true);
   sortBtn->SetEnabled(true);
-  PrintHeader();
-  if (PrintInitaa->Checked()) {
-    sortitms(true, true, true);
-    printArxika();
-  }
-  sortitms(false, false, true);
-  Edit3->SetText(FloatToStr(OfferTable[1].Discount));
-  AccCalcEggKeExecute();
-  PrintFooter();
+  StGrid->SetRow(1);
+  RankAndReport(sheet, PrMemo->Lines(), PrintInitaa->Checked(), ProjectType, [this](double firstDiscount) {
+    Edit3->SetText(FloatToStr(firstDiscount));
+    AccCalcEggKeExecute();
+    return Label8->Caption();
+  });
+  CopyReportToPreview();
   dopreview->SetEnabled(true);
   doprint->SetEnabled(true);
   doprintq->SetEnabled(doprint->Enabled());
@@ -117,14 +114,9 @@ void TFrmAXP::StGridExit(TObject*) {
   RefreshOffersFromGrid(sheet);
 }
 
-// ---- the report ---------------------------------------------------------------------
+// ---- the report's copy in the preview --------------------------------------------------
 
-void TFrmAXP::PrintHeader() { ::PrintHeader(PrMemo->Lines()); }
-
-void TFrmAXP::printArxika() { ::printArxika(PrMemo->Lines()); }
-
-void TFrmAXP::PrintFooter() {
-  ::PrintFooter(PrMemo->Lines(), Label8->Caption());
+void TFrmAXP::CopyReportToPreview() {
   if (PreviewForm) {
     PreviewForm->CopyReport(*PrMemo);
   } else {
