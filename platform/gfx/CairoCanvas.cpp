@@ -39,8 +39,7 @@ cairo_pattern_t* NewHatch(TBrushStyle style, TColor color) {
   cairo_surface_t* tile = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
   auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(tile));
   int stride = cairo_image_surface_get_stride(tile) / 4;
-  TColor rgb = ColorToRGB(color);
-  std::uint32_t ink = 0xFF000000u | (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+  const std::uint32_t ink = 0xFF000000u | ColorToPixel(color);
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) {
       bool on = false;
@@ -199,8 +198,7 @@ void TCairoCanvas::InvertUnderMask(cairo_path_t* path, bool fill) {
   int mstride = cairo_image_surface_get_stride(mask);
   auto* d = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
   int dstride = cairo_image_surface_get_stride(surface_) / 4;
-  TColor rgb = ColorToRGB(Pen->Color);
-  std::uint32_t pen = (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+  const std::uint32_t pen = ColorToPixel(Pen->Color);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       if (m[y * mstride + x] < 128) continue;
@@ -469,8 +467,7 @@ void TCairoCanvas::DrawPixels(const TRect& logical, const TPixelBlock& pixels, b
   }
   auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image));
   int stride = cairo_image_surface_get_stride(image) / 4;
-  TColor rgb = ColorToRGB(key);
-  std::uint32_t keyPixel = (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+  const std::uint32_t keyPixel = ColorToPixel(key);
   for (int y = 0; y < pixels.Height; ++y)
     for (int x = 0; x < pixels.Width; ++x) {
       std::uint32_t p = pixels.At(x, y);
@@ -562,9 +559,7 @@ void TImageCanvas::SetPixel(int x, int y, TColor color) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
   cairo_surface_flush(surface_);
   auto* d = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
-  TColor rgb = ColorToRGB(color);
-  d[y * (cairo_image_surface_get_stride(surface_) / 4) + x] =
-      0xFF000000u | (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+  d[y * (cairo_image_surface_get_stride(surface_) / 4) + x] = 0xFF000000u | ColorToPixel(color);
   cairo_surface_mark_dirty(surface_);
 }
 

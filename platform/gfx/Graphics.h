@@ -168,6 +168,13 @@ struct TPixelBlock {
   std::uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
 };
 
+// A colour (system colours resolved) as a pixel's 0x00RRGGBB; an opaque
+// pixel adds 0xFF000000.
+inline std::uint32_t ColorToPixel(TColor color) {
+  const TColor rgb = ColorToRGB(color);
+  return (static_cast<std::uint32_t>(GetRValue(rgb)) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+}
+
 // Raised for picture data that cannot be read, with the class library's
 // messages ("Bitmap image is not valid", ...).
 DIM_EXCEPTION(EInvalidGraphic, Exception)

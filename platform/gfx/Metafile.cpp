@@ -571,8 +571,7 @@ void TMetafileCanvas::DrawPixels(const TRect& logical, const TPixelBlock& source
   }
   const TPixelBlock& pixels = mirrored.Width > 0 ? mirrored : source;
   if (pixels.Width <= 0 || pixels.Height <= 0 || dest.Width() == 0 || dest.Height() == 0) return;
-  TColor rgb = ColorToRGB(key);
-  std::uint32_t keyPixel = (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+  const std::uint32_t keyPixel = ColorToPixel(key);
   auto hidden = [&](std::uint32_t p) {
     return (p >> 24) < 0x80 || (transparent && (p & 0xFFFFFF) == keyPixel);
   };

@@ -488,8 +488,7 @@ SDL_Cursor* ResourceCursor(int id) {
   if (!HasCursorResource(name)) return nullptr;
   TCursorImage image = LoadCursorResource(name);
   TPixelBlock block = image.Picture->Pixels();
-  const std::uint32_t key =
-      0xFF000000u | (GetRValue(clFuchsia) << 16) | (GetGValue(clFuchsia) << 8) | GetBValue(clFuchsia);
+  const std::uint32_t key = 0xFF000000u | ColorToPixel(clFuchsia);
   for (std::uint32_t& p : block.Pixels) p = (p | 0xFF000000u) == key ? 0u : (p | 0xFF000000u);
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(block.Pixels.data(), block.Width, block.Height,
                                                             32, block.Width * 4, SDL_PIXELFORMAT_ARGB8888);
