@@ -4,6 +4,7 @@
 #include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -126,8 +127,25 @@ ResolvedFont::ResolvedFont(const TFont& font) {
   metrics_.tmMaxCharWidth = Width("W");
 }
 
-ResolvedFont::~ResolvedFont() {
+namespace {
+
+// Layouts kept by all fonts together. A font that finds the total at the
+// limit drops its own before it keeps another, so the whole stays near the
+// limit however many sizes a metafile or a preview asks for.
+std::atomic<long> keptLayouts{0};
+constexpr long kKeptLayoutsLimit = 4096;
+constexpr size_t kKeptLayoutsPerFont = 1024;
+
+}  // namespace
+
+void ResolvedFont::DropLayouts() const {
   for (auto& [text, layout] : layouts_) g_object_unref(layout);
+  keptLayouts -= static_cast<long>(layouts_.size());
+  layouts_.clear();
+}
+
+ResolvedFont::~ResolvedFont() {
+  DropLayouts();
   pango_font_description_free(description_);
 }
 
@@ -136,11 +154,9 @@ auto ResolvedFont::WithLayout(const Converted& text, Use use) const {
   std::lock_guard guard(layoutsLock_);
   auto it = layouts_.find(text.utf8);
   if (it == layouts_.end()) {
-    if (layouts_.size() >= 1024) {
-      for (auto& [kept, layout] : layouts_) g_object_unref(layout);
-      layouts_.clear();
-    }
+    if (layouts_.size() >= kKeptLayoutsPerFont || keptLayouts >= kKeptLayoutsLimit) DropLayouts();
     it = layouts_.emplace(text.utf8, NewLayout(text)).first;
+    ++keptLayouts;
   }
   return use(it->second);
 }

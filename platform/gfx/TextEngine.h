@@ -55,6 +55,8 @@ class ResolvedFont {
   // most of what drawing it costs.
   template <typename Use>
   auto WithLayout(const Converted& text, Use use) const;
+  // Called with layoutsLock_ held (or from the destructor).
+  void DropLayouts() const;
 
   PangoFontDescription* description_ = nullptr;
   mutable std::mutex widthsLock_;
