@@ -79,11 +79,21 @@ void TFrmAXP::CalculateAndReport() {
   Doreset->SetEnabled(true);
   sortBtn->SetEnabled(true);
   StGrid->SetRow(1);
-  RankAndReport(sheet, PrMemo->Lines(), PrintInitaa->Checked(), ProjectType, [this](double firstDiscount) {
-    Edit3->SetText(FloatToStr(firstDiscount));
-    AccCalcEggKeExecute();
-    return Label8->Caption();
-  });
+  {
+    // The report is written line by line; the control lays its text out
+    // once at the end instead of after every line.
+    TStrings& report = PrMemo->Lines();
+    report.BeginUpdate();
+    struct TEndUpdate {
+      TStrings& lines;
+      ~TEndUpdate() { lines.EndUpdate(); }
+    } endUpdate{report};
+    RankAndReport(sheet, report, PrintInitaa->Checked(), ProjectType, [this](double firstDiscount) {
+      Edit3->SetText(FloatToStr(firstDiscount));
+      AccCalcEggKeExecute();
+      return Label8->Caption();
+    });
+  }
   CopyReportToPreview();
   dopreview->SetEnabled(true);
   doprint->SetEnabled(true);
