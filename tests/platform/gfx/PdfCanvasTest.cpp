@@ -2,12 +2,9 @@
 // printable area starts at the physical offset on the sheet.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-
+#include "../OtherPrograms.h"
+#include "../rtl/TempFolder.h"
 #include "platform/gfx/PdfCanvas.h"
 
 namespace {
@@ -15,25 +12,22 @@ namespace {
 class PdfCanvasTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::system("command -v pdftoppm > /dev/null 2>&1") != 0) GTEST_SKIP() << "pdftoppm is not installed";
-    dir = std::filesystem::temp_directory_path() / ("dim-pdfcanvas-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    if (!Have("pdftoppm")) GTEST_SKIP() << "pdftoppm is not installed";
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
   // The first page rendered at 72 dots per inch: one pixel per point.
   cairo_surface_t* Render(const std::string& pdf) {
-    std::ofstream((dir / "page.pdf").string(), std::ios::binary) << pdf;
-    std::string command = "pdftoppm -r 72 -png -singlefile '" + (dir / "page.pdf").string() + "' '" +
-                          (dir / "page").string() + "' 2>/dev/null";
-    if (std::system(command.c_str()) != 0) return nullptr;
-    return cairo_image_surface_create_from_png((dir / "page.png").string().c_str());
+    const std::string page = folder.path() + "/page";
+    WriteBytes(page + ".pdf", pdf);
+    int status = -1;
+    RunCommand("pdftoppm -r 72 -png -singlefile '" + page + ".pdf' '" + page + "' 2>/dev/null", &status);
+    return status == 0 ? cairo_image_surface_create_from_png((page + ".png").c_str()) : nullptr;
   }
   static std::uint32_t At(cairo_surface_t* s, int x, int y) {
     cairo_surface_flush(s);
     auto* d = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(s));
     return d[y * (cairo_image_surface_get_stride(s) / 4) + x] & 0xFFFFFF;
   }
-  std::filesystem::path dir;
+  TempFolder folder;
 };
 
 TEST_F(PdfCanvasTest, DotsAndTheUnprintableMargin) {
