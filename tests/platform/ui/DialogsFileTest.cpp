@@ -13,11 +13,6 @@
 
 namespace {
 
-template <typename C>
-C* Named(TComponent& owner, const char* name) {
-  return dynamic_cast<C*>(owner.FindComponent(name));
-}
-
 std::vector<AnsiString> Lines(TListBox& list) {
   std::vector<AnsiString> lines;
   for (int i = 0; i < list.Items()->Count(); ++i) lines.push_back(list.Items()->Strings(i));

@@ -10,13 +10,6 @@
 
 namespace {
 
-template <typename C>
-C& Named(TComponent& owner, const char* name) {
-  auto* c = dynamic_cast<C*>(owner.FindComponent(name));
-  if (!c) throw Exception(AnsiString("no control ") + name);
-  return *c;
-}
-
 class FontDialogTest : public UiTest {
  protected:
   void SetUp() override {
@@ -27,14 +20,14 @@ class FontDialogTest : public UiTest {
     dialog.Font.Color = clBlack;
   }
   void Line(TCustomForm& f, const char* list, const AnsiString& text) {
-    auto& box = Named<TListBox>(f, list);
+    auto& box = Found<TListBox>(f, list);
     const int i = box.Items()->IndexOf(text);
     ASSERT_GE(i, 0) << list;
     const TRect r = box.ItemRect(i);
     backend->Click(box, r.Left + 2, r.Top + 2);
   }
   void Field(TCustomForm& f, const char* edit, const AnsiString& text) {
-    auto& e = Named<TEdit>(f, edit);
+    auto& e = Found<TEdit>(f, edit);
     e.SetFocus();
     e.SelectAll();
     backend->Type(text);
@@ -44,10 +37,10 @@ class FontDialogTest : public UiTest {
 
 TEST_F(FontDialogTest, StartsFromTheFontAndGivesItBackUnchanged) {
   backend->ExpectModal("Γραμματοσειρά"_a, [&](TCustomForm& f) {
-    EXPECT_EQ(Named<TEdit>(f, "FaceEdit").Text(), "Times New Roman");
-    EXPECT_EQ(Named<TEdit>(f, "StyleEdit").Text(), "Έντονα"_a);
-    EXPECT_EQ(Named<TEdit>(f, "SizeEdit").Text(), "12");
-    EXPECT_EQ(Named<TComboBox>(f, "ColorList").ItemIndex(), 0);
+    EXPECT_EQ(Found<TEdit>(f, "FaceEdit").Text(), "Times New Roman");
+    EXPECT_EQ(Found<TEdit>(f, "StyleEdit").Text(), "Έντονα"_a);
+    EXPECT_EQ(Found<TEdit>(f, "SizeEdit").Text(), "12");
+    EXPECT_EQ(Found<TComboBox>(f, "ColorList").ItemIndex(), 0);
     if (const char* out = std::getenv("DIM_DIALOG_PNG"))
       backend->SaveWindowPng(f, std::string(out) + "/font.png");
     backend->PressKey(VK_RETURN);
@@ -61,14 +54,14 @@ TEST_F(FontDialogTest, StartsFromTheFontAndGivesItBackUnchanged) {
 TEST_F(FontDialogTest, ChoicesMakeTheNewFont) {
   backend->ExpectModal("", [&](TCustomForm& f) {
     Line(f, "FaceList", "Courier New");
-    EXPECT_EQ(Named<TEdit>(f, "FaceEdit").Text(), "Courier New");
+    EXPECT_EQ(Found<TEdit>(f, "FaceEdit").Text(), "Courier New");
     Line(f, "StyleList", "Πλάγια"_a);
     Line(f, "SizeList", "14");
-    backend->Click(Named<TCheckBox>(f, "Underline"), 3, 3);
-    auto& colors = Named<TComboBox>(f, "ColorList");
+    backend->Click(Found<TCheckBox>(f, "Underline"), 3, 3);
+    auto& colors = Found<TComboBox>(f, "ColorList");
     colors.SetFocus();
     for (int i = 0; i < 9; ++i) backend->PressKey(VK_DOWN);  // to "Κόκκινο"
-    backend->Click(Named<TButton>(f, "OkButton"), 3, 3);
+    backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
   });
   ASSERT_TRUE(dialog.Execute());
   EXPECT_EQ(dialog.Font.Name, "Courier New");
@@ -80,7 +73,7 @@ TEST_F(FontDialogTest, ChoicesMakeTheNewFont) {
 TEST_F(FontDialogTest, TypingAPrefixFindsTheFaceButOnlyAWholeNameIsTaken) {
   backend->ExpectModal("", [&](TCustomForm& f) {
     Field(f, "FaceEdit", "cour");
-    EXPECT_EQ(Named<TListBox>(f, "FaceList").Items()->Strings(Named<TListBox>(f, "FaceList").ItemIndex()),
+    EXPECT_EQ(Found<TListBox>(f, "FaceList").Items()->Strings(Found<TListBox>(f, "FaceList").ItemIndex()),
               "Courier New");
     backend->PressKey(VK_RETURN);
     EXPECT_EQ(f.ModalResult(), mrNone);
@@ -105,7 +98,7 @@ TEST_F(FontDialogTest, LimitedSizesAndNoEffects) {
   dialog.Font.Style = fsBold | fsUnderline;
   backend->ExpectModal("", [&](TCustomForm& f) {
     EXPECT_EQ(f.FindComponent("Underline"), nullptr);
-    EXPECT_EQ(Named<TListBox>(f, "SizeList").Items()->Count(), 5);  // 8, 9, 10, 11, 12
+    EXPECT_EQ(Found<TListBox>(f, "SizeList").Items()->Count(), 5);  // 8, 9, 10, 11, 12
     Field(f, "SizeEdit", "14");
     backend->PressKey(VK_RETURN);
     Field(f, "SizeEdit", "9");
@@ -120,7 +113,7 @@ TEST_F(FontDialogTest, LimitedSizesAndNoEffects) {
 TEST_F(FontDialogTest, AFaceTheProgramUsesIsOfferedAndCancelChangesNothing) {
   dialog.Font.Name = "Courier New Greek";
   backend->ExpectModal("", [&](TCustomForm& f) {
-    EXPECT_GE(Named<TListBox>(f, "FaceList").Items()->IndexOf("Courier New Greek"), 0);
+    EXPECT_GE(Found<TListBox>(f, "FaceList").Items()->IndexOf("Courier New Greek"), 0);
     Line(f, "SizeList", "20");
     backend->PressKey(VK_ESCAPE);
   });

@@ -9,11 +9,6 @@
 
 namespace {
 
-template <typename C>
-C* Named(TComponent& owner, const char* name) {
-  return dynamic_cast<C*>(owner.FindComponent(name));
-}
-
 class InputQueryTest : public UiTest {};
 
 TEST_F(InputQueryTest, TypedTextReplacesTheSelectedValueOnOk) {

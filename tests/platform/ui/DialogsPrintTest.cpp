@@ -11,13 +11,6 @@
 
 namespace {
 
-template <typename C>
-C& Named(TComponent& owner, const char* name) {
-  auto* c = dynamic_cast<C*>(owner.FindComponent(name));
-  if (!c) throw Exception(AnsiString("no control ") + name);
-  return *c;
-}
-
 class PrintDialogTest : public UiTest {
  protected:
   void SetUp() override {
@@ -44,7 +37,7 @@ class PrintDialogTest : public UiTest {
     backend->Click(*chooser.ListWindow(), r.Left + 3, r.Top + 2);
   }
   void Field(TCustomForm& f, const char* name, const AnsiString& text) {
-    auto& e = Named<TEdit>(f, name);
+    auto& e = Found<TEdit>(f, name);
     e.SetFocus();
     e.SelectAll();
     backend->Type(text);
@@ -59,21 +52,21 @@ TEST_F(PrintDialogTest, ChoosesPrinterPagesCopiesAndCollation) {
   dialog.FromPage = 1;
   dialog.ToPage = 10;
   backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
-    auto& printerList = Named<TComboBox>(f, "PrinterList");
+    auto& printerList = Found<TComboBox>(f, "PrinterList");
     EXPECT_EQ(printerList.Items()->Count(), 2);
     EXPECT_EQ(printerList.ItemIndex(), 0);
-    EXPECT_TRUE(Named<TRadioButton>(f, "AllPages").Checked());
-    EXPECT_FALSE(Named<TRadioButton>(f, "Selection").Enabled());
+    EXPECT_TRUE(Found<TRadioButton>(f, "AllPages").Checked());
+    EXPECT_FALSE(Found<TRadioButton>(f, "Selection").Enabled());
     EXPECT_EQ(f.FindComponent("PrintToFile"), nullptr);
     if (const char* out = std::getenv("DIM_DIALOG_PNG"))
       backend->SaveWindowPng(f, std::string(out) + "/print.png");
     Choose(printerList, 1);
     Field(f, "FromPage", "2");
     Field(f, "ToPage", "5");
-    EXPECT_TRUE(Named<TRadioButton>(f, "PageNums").Checked());
+    EXPECT_TRUE(Found<TRadioButton>(f, "PageNums").Checked());
     Field(f, "Copies", "3");
-    backend->Click(Named<TCheckBox>(f, "Collate"), 3, 3);
-    backend->Click(Named<TButton>(f, "OkButton"), 3, 3);
+    backend->Click(Found<TCheckBox>(f, "Collate"), 3, 3);
+    backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
   });
   ASSERT_TRUE(dialog.Execute());
   EXPECT_EQ(dialog.PrintRange, prPageNums);
@@ -117,9 +110,9 @@ TEST_F(PrintDialogTest, TheSamePrinterKeepsItsSettingsAndOptionsShowTheirBoxes) 
   dialog.Options = {poPrintToFile, poDisablePrintToFile, poSelection};
   dialog.PrintRange = prSelection;
   backend->ExpectModal("", [&](TCustomForm& f) {
-    EXPECT_FALSE(Named<TRadioButton>(f, "PageNums").Enabled());  // MinPage = MaxPage
-    EXPECT_TRUE(Named<TRadioButton>(f, "Selection").Checked());
-    EXPECT_FALSE(Named<TCheckBox>(f, "PrintToFile").Enabled());
+    EXPECT_FALSE(Found<TRadioButton>(f, "PageNums").Enabled());  // MinPage = MaxPage
+    EXPECT_TRUE(Found<TRadioButton>(f, "Selection").Checked());
+    EXPECT_FALSE(Found<TCheckBox>(f, "PrintToFile").Enabled());
     backend->PressKey(VK_RETURN);
   });
   ASSERT_TRUE(dialog.Execute());
@@ -131,16 +124,16 @@ TEST_F(PrintDialogTest, SetupChoosesPaperSourceAndOrientation) {
   Printer()->SetPrinterIndex(1);
   TPrinterSetupDialog setup(nullptr);
   backend->ExpectModal("Ρυθμίσεις εκτύπωσης"_a, [&](TCustomForm& f) {
-    auto& papers = Named<TComboBox>(f, "PaperList");
+    auto& papers = Found<TComboBox>(f, "PaperList");
     ASSERT_EQ(papers.Items()->Count(), 3);
     EXPECT_EQ(papers.Items()->Strings(0), "A4 (210 x 297 mm)");
     EXPECT_EQ(papers.ItemIndex(), 0);
-    EXPECT_TRUE(Named<TRadioButton>(f, "Portrait").Checked());
+    EXPECT_TRUE(Found<TRadioButton>(f, "Portrait").Checked());
     if (const char* out = std::getenv("DIM_DIALOG_PNG"))
       backend->SaveWindowPng(f, std::string(out) + "/setup.png");
     Choose(papers, 1);
-    Choose(Named<TComboBox>(f, "BinList"), 1);
-    backend->Click(Named<TRadioButton>(f, "Landscape"), 3, 3);
+    Choose(Found<TComboBox>(f, "BinList"), 1);
+    backend->Click(Found<TRadioButton>(f, "Landscape"), 3, 3);
     backend->PressKey(VK_RETURN);
   });
   ASSERT_TRUE(setup.Execute());
@@ -153,10 +146,10 @@ TEST_F(PrintDialogTest, SetupChoosesPaperSourceAndOrientation) {
 TEST_F(PrintDialogTest, SetupFollowsTheChosenPrinterAndCancelKeepsAll) {
   TPrinterSetupDialog setup(nullptr);
   backend->ExpectModal("", [&](TCustomForm& f) {
-    EXPECT_GT(Named<TComboBox>(f, "PaperList").Items()->Count(), 3);  // the PDF printer's
-    Choose(Named<TComboBox>(f, "PrinterList"), 1);
-    EXPECT_EQ(Named<TComboBox>(f, "PaperList").Items()->Count(), 3);
-    EXPECT_EQ(Named<TComboBox>(f, "BinList").Items()->Strings(1), "Επάνω"_a);
+    EXPECT_GT(Found<TComboBox>(f, "PaperList").Items()->Count(), 3);  // the PDF printer's
+    Choose(Found<TComboBox>(f, "PrinterList"), 1);
+    EXPECT_EQ(Found<TComboBox>(f, "PaperList").Items()->Count(), 3);
+    EXPECT_EQ(Found<TComboBox>(f, "BinList").Items()->Strings(1), "Επάνω"_a);
     backend->PressKey(VK_ESCAPE);
   });
   EXPECT_FALSE(setup.Execute());

@@ -117,17 +117,6 @@ TEST_F(UiTest, ModifiersAndTheKeypadAreSeenAsTheyWere) {
   EXPECT_TRUE(ctrlSeen);
 }
 
-TEST_F(UiTest, EnterAndEscapePressTheDefaultAndCancelButtons) {
-  TDemoForm& f = ShowDemo();
-  int ok = 0, cancel = 0;
-  f.OkButton->OnClick = [&](TObject*) { ++ok; };
-  f.CancelButton->OnClick = [&](TObject*) { ++cancel; };
-  backend->PressKey(VK_RETURN);
-  backend->PressKey(VK_ESCAPE);
-  EXPECT_EQ(ok, 1);
-  EXPECT_EQ(cancel, 1);
-}
-
 TEST_F(UiTest, AcceleratorsFireOnlyWhereTheControlDoesNotTakeCharacters) {
   TDemoForm& f = ShowDemo();
   backend->Type("s");  // the edit takes it

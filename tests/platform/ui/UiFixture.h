@@ -7,6 +7,18 @@
 #include "DemoControls.h"
 #include "platform/backend/headless/Headless.h"
 
+// The component of class C that Owner holds under Name: nullptr when none
+// (Named), or the test stops with an error (Found).
+template <typename C>
+C* Named(TComponent& owner, const char* name) {
+  return dynamic_cast<C*>(owner.FindComponent(name));
+}
+template <typename C>
+C& Found(TComponent& owner, const char* name) {
+  if (C* c = Named<C>(owner, name)) return *c;
+  throw Exception(AnsiString("no control ") + name);
+}
+
 class UiTest : public ::testing::Test {
  protected:
   void SetUp() override { backend = &InstallHeadlessBackend(); }
