@@ -3,17 +3,20 @@
 // default/cancel/accelerator behaviour, a custom-drawn graphic control, a
 // timer and a popup. They log what reaches them so tests can check order.
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
 
 struct EventLog {
   std::vector<std::string> lines;
   void Add(const std::string& s) { lines.push_back(s); }
   void Clear() { lines.clear(); }
+  int Count(const std::string& s) const { return static_cast<int>(std::count(lines.begin(), lines.end(), s)); }
 };
 
 // Takes characters, Backspace deletes; paints its text.
@@ -37,6 +40,12 @@ class TDemoEdit : public TCustomControl {
         break;
       case WM_KILLFOCUS:
         if (Log) Log->Add(Name() + ".WM_KILLFOCUS");
+        break;
+      case WM_DESTROY:
+        if (Log) Log->Add(Name() + ".WM_DESTROY");
+        break;
+      case CM_FONTCHANGED:
+        if (Log) Log->Add(Name() + ".CM_FONTCHANGED");
         break;
       case WM_CHAR: {
         TCustomControl::Dispatch(m);  // OnKeyPress may change or eat it
@@ -97,16 +106,13 @@ class TDemoButton : public TCustomControl {
           return;
         }
         break;
-      case CM_DIALOGCHAR: {
-        const auto amp = Caption().find('&');
-        if (amp != AnsiString::npos && amp + 1 < Caption().size() &&
-            UpCase(Caption()[amp + 1]) == UpCase(static_cast<char>(m.WParam)) && Enabled() && Visible()) {
+      case CM_DIALOGCHAR:
+        if (IsAccel(MsgCharCode(m), Caption()) && Enabled() && Visible()) {
           Click();
           m.Result = 1;
           return;
         }
         break;
-      }
       case WM_KEYDOWN:
         if (MsgCharCode(m) == VK_SPACE) {
           Click();

@@ -356,23 +356,13 @@ TEST_F(UiTest, OwnerFreesTheFormsControlsAndTimers) {
 
 TEST_F(UiTest, RecreatedWindowGetsANewHandleAndTheOldOneIsDead) {
   TDemoForm& f = ShowDemo();
-  int destroys = 0;
-  class Watch : public TDemoEdit {
-   public:
-    using TDemoEdit::TDemoEdit;
-    int* destroys = nullptr;
-    void Dispatch(TMessage& m) override {
-      if (m.Msg == WM_DESTROY) ++*destroys;
-      TDemoEdit::Dispatch(m);
-    }
-  };
-  auto* w = new Watch(&f);
-  w->destroys = &destroys;
-  w->SetParent(&f);
+  EventLog log;
+  TDemoEdit* w = f.Edit2;
+  w->Log = &log;
   const HWND old = w->Handle();
   SetTimer(old, 5, 100, nullptr);
   w->RecreateWnd();
-  EXPECT_EQ(destroys, 1);
+  EXPECT_EQ(log.Count("Edit2.WM_DESTROY"), 1);
   EXPECT_TRUE(w->HandleAllocated());
   EXPECT_NE(w->Handle(), old);
   EXPECT_FALSE(IsWindow(old));

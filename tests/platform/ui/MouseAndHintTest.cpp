@@ -267,25 +267,14 @@ TEST_F(UiTest, AlignAndAnchorsFollowTheParentsSize) {
 
 TEST_F(UiTest, ParentFontAndColourReachChildrenThatFollowThem) {
   TDemoForm& f = ShowDemo();
-  int changed = 0;
-  class Watch : public TDemoEdit {
-   public:
-    using TDemoEdit::TDemoEdit;
-    int* changed = nullptr;
-    void Dispatch(TMessage& m) override {
-      if (m.Msg == CM_FONTCHANGED) ++*changed;
-      TDemoEdit::Dispatch(m);
-    }
-  };
-  auto* w = new Watch(&f);
-  w->changed = &changed;
-  w->SetParent(&f);
-  changed = 0;  // taking the parent's font on insertion counted once
+  EventLog log;
+  TDemoEdit* w = f.Edit2;
+  w->Log = &log;
   TFont big = f.Font();
   big.SetSize(12);
   f.SetFont(big);
   EXPECT_EQ(w->Font().Size(), 12);
-  EXPECT_EQ(changed, 1);
+  EXPECT_EQ(log.Count("Edit2.CM_FONTCHANGED"), 1);
   TFont own = w->Font();
   own.Name = "Courier New";
   w->SetFont(own);
