@@ -500,6 +500,8 @@ using TNodeClickEvent = std::function<void(TObject* Sender, int ARow, int ARowRe
 using TColumnSizeEvent = std::function<void(TObject* Sender, int ACol, bool& Allow)>;
 using TRowSizeEvent = std::function<void(TObject* Sender, int ARow, bool& Allow)>;
 using TScrollHintEvent = std::function<void(TObject* Sender, int ARow, AnsiString& HintStr)>;
+using TBeforeCellPasteEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value, bool& Allow)>;
 using TGridProgressEvent = std::function<void(TObject* Sender, SmallInt Progress)>;
 
 enum TGridLook { glStandard, glSoft, glClassic, glQir };
@@ -729,6 +731,36 @@ class TExtStringGrid : public TBaseGrid {
   void HideSelection();
   void UnHideSelection();
 
+  // ---- clipboard ----
+  // Only tab- and line-separated text is exchanged so far: the grid's own
+  // cell format and rich text are not yet placed on or read from the
+  // clipboard.
+  void CopySelection();
+  void CutSelection();
+  // Pastes at the selection's top-left cell; with AllowSmartClipboard the
+  // pasted value or series is then extended over the selection.
+  void PasteAtSelection();
+  // R in displayed columns. SkipUnselected leaves out the rows and columns
+  // a disjunct selection does not hold.
+  void CopyRange(const TGridRect& R, bool SkipUnselected);
+  // The number of text cells read.
+  int PasteAt(int ACol, int ARow);
+  // Writes TAB/CR text from the displayed cell (ACol, ARow) on, growing the
+  // grid as Navigation allows; the number of cells read.
+  int PasteText(int ACol, int ARow, const AnsiString& Text);
+  // After a paste: where the cells came from ((-1, -1) when unknown), the
+  // rectangle written, and whether they were copied rather than cut.
+  virtual void PasteNotify(TPoint /*Origin*/, const TGridRect& /*R*/, bool /*Copied*/) {}
+  // Writes a cell addressed by displayed column.
+  virtual void SetDisplayCellText(int ACol, int ARow, const AnsiString& Value);
+  // Copy quotes cells of several lines and text paste unquotes them.
+  bool ClipboardQuoteMultiLine = false;
+  // The whole-grid range of a disjunct copy includes the fixed cells.
+  bool IncludeFixedCells = true;
+  TPoint CopyOrigin() const { return copyOrigin_; }
+  bool CopiedByCopy() const { return copiedByCopy_; }
+  TBeforeCellPasteEvent OnClipboardBeforePasteCell;
+
   // ---- filter ----
   virtual bool MatchFilter(int ARow);
   void ApplyFilter();
@@ -928,5 +960,10 @@ class TExtStringGrid : public TBaseGrid {
   int formWidth_ = 0, formHeight_ = 0;
   std::vector<int> sizingWidths_;
   int timerTicks_ = 0;
-  bool advancing_ = false;  // AdvanceCell fires the cell-changing event itself
+  bool advancing_ = false;
+  // A smart paste of two or more cells over a one-column or one-row
+  // selection: a date, integer or number series, else the block repeated.
+  void ExtendPastedSeries(const TGridRect& Sel, int Count);
+  TPoint copyOrigin_{0, 0};
+  bool copiedByCopy_ = false;  // AdvanceCell fires the cell-changing event itself
 };

@@ -156,6 +156,8 @@ class TFrmAXP : public TForm {
   void EkptDgEdChange(TObject* Sender);
   void RadioGroupZephTypeClick(TObject* Sender);
   void mouse1Click(TObject* Sender);
+  void CopyToCliboardClick(TObject* Sender);
+  void PasteFromCipBoardClick(TObject* Sender);
 
   // ---- grid and field events ----
   void StGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);

@@ -102,6 +102,8 @@ void TFrmAXP::BuildMenus() {
   PasteFromCipBoard =
       AddItem(this, GridPopup->Items(), "PasteFromCipBoard", "&Επικόληση Συλλογής Απο ClipBoard"_a);
   mouse1->OnClick = [this](TObject* s) { mouse1Click(s); };
+  CopyToCliboard->OnClick = [this](TObject* s) { CopyToCliboardClick(s); };
+  PasteFromCipBoard->OnClick = [this](TObject* s) { PasteFromCipBoardClick(s); };
 }
 
 void TFrmAXP::BuildToolBar() {
@@ -248,6 +250,8 @@ void TFrmAXP::BuildGrid() {
   StGrid->SetParentFont(false);
   StGrid->SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goColSizing,
                       goRowMoving, goEditing});
+  StGrid->Navigation().AllowClipboardShortCuts = true;
+  StGrid->Navigation().AllowSmartClipboard = true;
   StGrid->PopupMenu = GridPopup;
   StGrid->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     StGridMouseUp(s, b, sh, x, y);

@@ -84,6 +84,10 @@ void TFrmAXP::StGridMouseUp(TObject*, TMouseButton, TShiftState, int, int) {
 
 void TFrmAXP::mouse1Click(TObject*) { StGrid->SetOptions(StGrid->Options() - TGridOptions{goEditing}); }
 
+void TFrmAXP::CopyToCliboardClick(TObject*) { StGrid->CopySelection(); }
+
+void TFrmAXP::PasteFromCipBoardClick(TObject*) { StGrid->PasteAtSelection(); }
+
 void TFrmAXP::StGridColumnSize(TObject*, int, bool&) {
   int others = 0;
   for (int col = 0; col < StGrid->ColCount(); ++col)

@@ -2,6 +2,7 @@
 
 #include "MainWindowFixture.h"
 #include "platform/rtl/Cp1253.h"
+#include "platform/ui/Clipbrd.h"
 #include "tender/OfferCalc.h"
 #include "tests/platform/rtl/LocaleScope.h"
 
@@ -231,6 +232,27 @@ TEST_F(MainWindowTest, MouseSelectionSwitchesEditingOffUntilTheMouseIsReleased) 
   EXPECT_FALSE(w.StGrid->Options().Contains(goEditing));
   backend->Click(*w.StGrid, 100, 40);
   EXPECT_TRUE(w.StGrid->Options().Contains(goEditing));
+}
+
+TEST_F(MainWindowTest, PopupCopiesTwoOfferRowsAndPastesThemBelow) {
+  TFrmAXP& w = Start();
+  ui::ResetClipboard();
+  TypeCell(1, 1, "ΑΛΦΑ ΑΤΕ"_a);
+  TypeCell(2, 1, "87654");
+  TypeCell(1, 2, "ΒΗΤΑ ΕΠΕ"_a);
+  TypeCell(2, 2, "91000");
+  w.StGrid->SetSelection(TGridRect{1, 1, 2, 2});
+  w.CopyToCliboard->Click();
+  EXPECT_EQ(Clipboard()->AsText(), "ΑΛΦΑ ΑΤΕ\t87654\r\nΒΗΤΑ ΕΠΕ\t91000\r\n"_a);
+  w.StGrid->SetSelection(TGridRect{1, 3, 1, 3});
+  w.PasteFromCipBoard->Click();
+  EXPECT_EQ(w.StGrid->GetCellText(1, 3), "ΑΛΦΑ ΑΤΕ"_a);
+  EXPECT_EQ(w.StGrid->GetCellText(2, 3), "87654");
+  EXPECT_EQ(w.StGrid->GetCellText(1, 4), "ΒΗΤΑ ΕΠΕ"_a);
+  EXPECT_EQ(w.StGrid->GetCellText(2, 4), "91000");
+  EXPECT_EQ(w.StGrid->GetCellText(1, 5), "");
+  EXPECT_EQ(w.StGrid->RowCount(), 501);
+  ui::ResetClipboard();
 }
 
 TEST_F(MainWindowTest, NameColumnWidthFollowsTheOthers) {
