@@ -446,16 +446,8 @@ class TCustomRichEdit : public TCustomMemo {
   bool PlainText() const { return plainText_; }
   void SetPlainText(bool v) { plainText_ = v; }
 
- protected:
-  // A rich edit that is not showing (the hidden report control) leaves its
-  // scroll bars until it is next painted: measuring every line after each
-  // added line would make writing a report cost the square of its length.
-  void LayoutChanged() override;
-  void Paint() override;
-
  private:
   friend class TRichEditStrings;
-  bool layoutPending_ = false;
   std::unique_ptr<TRichEditStrings> richLines_;
   bool plainText_ = false;
 };

@@ -106,20 +106,3 @@ TCustomRichEdit::TCustomRichEdit(TComponent* AOwner)
     : TCustomMemo(AOwner), richLines_(std::make_unique<TRichEditStrings>(*this)) {}
 
 TCustomRichEdit::~TCustomRichEdit() = default;
-
-void TCustomRichEdit::LayoutChanged() {
-  if (!Showing()) {
-    layoutPending_ = true;
-    return;
-  }
-  layoutPending_ = false;
-  TCustomMemo::LayoutChanged();
-}
-
-void TCustomRichEdit::Paint() {
-  if (layoutPending_) {
-    layoutPending_ = false;
-    TCustomMemo::LayoutChanged();
-  }
-  TCustomMemo::Paint();
-}

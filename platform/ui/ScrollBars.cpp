@@ -188,6 +188,7 @@ int TWindowScrollBars::SetInfo(int bar, const SCROLLINFO& info, bool redraw) {
 }
 
 bool TWindowScrollBars::GetInfo(int bar, SCROLLINFO& info) const {
+  if (BeforeRead) BeforeRead();
   const BarState& b = Bar(bar);
   if (info.fMask & SIF_RANGE) {
     info.nMin = b.geometry.Min;

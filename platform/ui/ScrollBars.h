@@ -7,6 +7,7 @@
 // position. The geometry of a bar lives in TScrollBarGeometry, free of
 // windows; every bar draws through PaintScrollBar, the classic look.
 
+#include <functional>
 #include <map>
 
 #include "platform/ui/Controls.h"
@@ -91,7 +92,13 @@ class TWindowScrollBars {
   // SetScrollInfo/GetScrollInfo semantics; the position is kept in range.
   int SetInfo(int bar, const SCROLLINFO& info, bool redraw);
   bool GetInfo(int bar, SCROLLINFO& info) const;
-  int Pos(int bar) const { return Bar(bar).geometry.Pos; }
+  int Pos(int bar) const {
+    if (BeforeRead) BeforeRead();
+    return Bar(bar).geometry.Pos;
+  }
+  // Called before the bars' numbers are read, so that an owner that sets
+  // them lazily can bring them up to date first.
+  std::function<void()> BeforeRead;
   int SetPos(int bar, int pos, bool redraw = true);
   void SetRange(int bar, int minPos, int maxPos, bool redraw = true);
 

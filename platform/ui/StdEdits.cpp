@@ -189,8 +189,11 @@ int TCustomEdit::XOfChar(int line, int index) const {
 
 TPoint TCustomEdit::PosFromChar(int index) const {
   index = std::clamp(index, 0, static_cast<int>(Text().size()));
-  const int line = LineFromChar(index);
   const TRect r = EditRect();
+  // The start needs no layout: a focused control whose text a program
+  // rewrites line by line puts its caret there after every line.
+  if (index == 0) return Point(r.Left - scrollX_, r.Top - (topLine_ == 0 ? 0 : topLine_ * LineHeight()));
+  const int line = LineFromChar(index);
   return Point(r.Left + XOfChar(line, index) - scrollX_, r.Top + (line - topLine_) * LineHeight());
 }
 

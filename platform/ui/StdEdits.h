@@ -300,6 +300,13 @@ class TCustomMemo : public TCustomEdit {
  private:
   friend class TMemoStrings;
   void Scroll(int bar, int code, int pos);
+  // The bars follow the layout lazily: a change only marks them stale, and
+  // they are set when next painted or read. Setting them measures every
+  // line, so doing it after each line a program adds would make writing a
+  // long text cost the square of its length.
+  void UpdateBars();
+  void FlushBars();
+  bool barsStale_ = false;
   unsigned long long textVersion_ = 0;
   std::unique_ptr<TMemoStrings> lines_;
   TWindowScrollBars scrollBars_;

@@ -100,6 +100,7 @@ TCustomMemo::TCustomMemo(TComponent* AOwner)
     : TCustomEdit(AOwner), lines_(std::make_unique<TMemoStrings>(*this)), scrollBars_(this) {
   AutoSelect = false;
   SetBounds(Left(), Top(), 185, 89);
+  scrollBars_.BeforeRead = [this] { FlushBars(); };
 }
 
 TCustomMemo::~TCustomMemo() = default;
@@ -138,7 +139,15 @@ TPoint TCustomMemo::CaretPosXY() const {
   return Point(caret - lineStart, line);
 }
 
-void TCustomMemo::LayoutChanged() {
+void TCustomMemo::LayoutChanged() { barsStale_ = true; }
+
+void TCustomMemo::FlushBars() {
+  if (!barsStale_) return;
+  barsStale_ = false;
+  UpdateBars();
+}
+
+void TCustomMemo::UpdateBars() {
   // The bars follow the lines: one position per line vertically, one per
   // pixel horizontally.
   SCROLLINFO v;
@@ -242,9 +251,11 @@ void TCustomMemo::Dispatch(TMessage& m) {
       Scroll(m.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ, m.WParamLo(), static_cast<SmallInt>(m.WParamHi()));
       return;
     case WM_TIMER:
+      FlushBars();
       if (scrollBars_.TimerMessage(m, InnerRect())) return;
       break;
     default:
+      if (m.Msg >= WM_MOUSEFIRST && m.Msg < WM_MOUSEWHEEL) FlushBars();
       if (m.Msg >= WM_MOUSEFIRST && m.Msg < WM_MOUSEWHEEL && scrollBars_.MouseMessage(m, InnerRect())) return;
       break;
   }
@@ -266,6 +277,7 @@ bool TCustomMemo::EditChar(char ch) {
 }
 
 void TCustomMemo::Paint() {
+  FlushBars();
   TCustomEdit::Paint();
   scrollBars_.Paint(Canvas(), InnerRect());
 }
