@@ -396,38 +396,6 @@ class TPageControl : public TCustomControl {
 
 // ---- rich edit ------------------------------------------------------------------------
 
-class TCustomRichEdit;
-
-// A rich edit's text seen as lines. Outside a batch every change goes to
-// the control at once, as the memo's lines do; between BeginUpdate and
-// EndUpdate the lines are kept here and the control gets the whole text
-// once at the end, so that writing a long report line by line costs one
-// layout instead of one per line. Reading through these lines during a
-// batch sees the batch; the control's own Text catches up at EndUpdate.
-class TRichEditStrings : public TStrings {
- public:
-  explicit TRichEditStrings(TCustomRichEdit& edit) : edit_(edit) {}
-  int Count() const override;
-  AnsiString Get(int index) const override;
-  void Put(int index, const AnsiString& s) override;
-  void Insert(int index, const AnsiString& s) override;
-  void Delete(int index) override;
-  void Clear() override;
-  AnsiString Text() const override;
-  void SetText(const AnsiString& text) override;
-
- protected:
-  void SetUpdateState(bool updating) override;
-
- private:
-  TStrings& Control() const;
-  void CheckIndex(int index, bool allowEnd) const;
-  TCustomRichEdit& edit_;
-  bool batching_ = false;
-  bool changed_ = false;
-  std::vector<AnsiString> batch_;
-};
-
 // The rich-text control as far as it goes yet: plain text in lines, one font
 // for the whole text (drawn in it), scroll bars, word wrap, read-only and
 // the memo's editing. Character and paragraph attributes and reading and
@@ -437,18 +405,12 @@ class TCustomRichEdit : public TCustomMemo {
  public:
   explicit TCustomRichEdit(TComponent* AOwner);
   ~TCustomRichEdit() override;
-  // The rich edit's lines (the memo's lines reach the same text, without
-  // the batching).
-  TStrings& Lines() { return *richLines_; }
-  const TStrings& Lines() const { return *richLines_; }
   // Whether Lines load and save plain text (true) or RTF (false). Only
   // stored for now: with no RTF reader or writer, the text stays plain.
   bool PlainText() const { return plainText_; }
   void SetPlainText(bool v) { plainText_ = v; }
 
  private:
-  friend class TRichEditStrings;
-  std::unique_ptr<TRichEditStrings> richLines_;
   bool plainText_ = false;
 };
 

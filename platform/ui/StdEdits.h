@@ -245,7 +245,12 @@ class TMaskEdit : public TCustomMaskEdit {
 
 class TCustomMemo;
 
-// A memo's text seen as lines. Every change goes to the memo at once.
+// A memo's text seen as lines. Outside a batch every change goes to the
+// memo at once; between BeginUpdate and EndUpdate the lines are kept here
+// and the memo gets the whole text once at the end, so that writing a long
+// report line by line does not copy the text once per line. Reading through
+// these lines during a batch sees the batch; the memo's own Text catches up
+// at EndUpdate.
 class TMemoStrings : public TStrings {
  public:
   explicit TMemoStrings(TCustomMemo& memo) : memo_(memo) {}
@@ -258,6 +263,9 @@ class TMemoStrings : public TStrings {
   AnsiString Text() const override;
   void SetText(const AnsiString& text) override;
 
+ protected:
+  void SetUpdateState(bool updating) override;
+
  private:
   // Byte range of line Index in the memo's text (without its break) and
   // where the next line starts.
@@ -269,6 +277,9 @@ class TMemoStrings : public TStrings {
   TCustomMemo& memo_;
   mutable std::vector<size_t> starts_;
   mutable unsigned long long startsVersion_ = ~0ull;
+  bool batching_ = false;
+  bool changed_ = false;
+  std::vector<AnsiString> batch_;
 };
 
 class TCustomMemo : public TCustomEdit {

@@ -22,6 +22,32 @@ size_t LineEnd(const AnsiString& text, size_t start) {
   const size_t br = text.find_first_of("\r\n", start);
   return br == AnsiString::npos ? text.size() : br;
 }
+// Text split at CR, LF and CR LF, as the memo counts its lines: a text
+// ending in a break has no empty last line, an empty text has none.
+std::vector<AnsiString> SplitLines(const AnsiString& text) {
+  std::vector<AnsiString> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == AnsiString::npos) end = text.size();
+    lines.push_back(text.substr(pos, end - pos));
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+    pos = end + 1;
+  }
+  return lines;
+}
+
+AnsiString JoinLines(const std::vector<AnsiString>& lines) {
+  size_t size = 0;
+  for (const auto& line : lines) size += line.size() + 2;
+  AnsiString text;
+  text.reserve(size);
+  for (const auto& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
 }  // namespace
 
 const std::vector<size_t>& TMemoStrings::Starts() const {
@@ -33,6 +59,7 @@ const std::vector<size_t>& TMemoStrings::Starts() const {
 }
 
 int TMemoStrings::Count() const {
+  if (batching_) return static_cast<int>(batch_.size());
   const AnsiString& text = memo_.TControl::Text();
   const auto& starts = Starts();
   // The empty line after a final break is no item.
@@ -54,6 +81,7 @@ void TMemoStrings::Range(int index, size_t& start, size_t& end, size_t& next) co
 
 AnsiString TMemoStrings::Get(int index) const {
   CheckIndex(index, false);
+  if (batching_) return batch_[static_cast<size_t>(index)];
   size_t start, end, next;
   Range(index, start, end, next);
   return memo_.TControl::Text().substr(start, end - start);
@@ -61,6 +89,12 @@ AnsiString TMemoStrings::Get(int index) const {
 
 void TMemoStrings::Put(int index, const AnsiString& s) {
   CheckIndex(index, false);
+  if (batching_) {
+    // A line with breaks in it becomes several lines, as in the memo.
+    batch_.erase(batch_.begin() + index);
+    Insert(index, s);
+    return;
+  }
   size_t start, end, next;
   Range(index, start, end, next);
   AnsiString text = memo_.TControl::Text();
@@ -70,6 +104,15 @@ void TMemoStrings::Put(int index, const AnsiString& s) {
 
 void TMemoStrings::Insert(int index, const AnsiString& s) {
   CheckIndex(index, true);
+  if (batching_) {
+    std::vector<AnsiString> pieces = SplitLines(s);
+    if (pieces.empty()) pieces.emplace_back();
+    // A break at the very end of S leaves an empty line behind it.
+    if (!s.empty() && (s.back() == '\r' || s.back() == '\n')) pieces.emplace_back();
+    batch_.insert(batch_.begin() + index, pieces.begin(), pieces.end());
+    changed_ = true;
+    return;
+  }
   AnsiString text = memo_.TControl::Text();
   const auto& starts = Starts();
   if (static_cast<size_t>(index) < starts.size())
@@ -81,6 +124,11 @@ void TMemoStrings::Insert(int index, const AnsiString& s) {
 
 void TMemoStrings::Delete(int index) {
   CheckIndex(index, false);
+  if (batching_) {
+    batch_.erase(batch_.begin() + index);
+    changed_ = true;
+    return;
+  }
   size_t start, end, next;
   Range(index, start, end, next);
   AnsiString text = memo_.TControl::Text();
@@ -88,11 +136,32 @@ void TMemoStrings::Delete(int index) {
   memo_.TControl::SetText(text);
 }
 
-void TMemoStrings::Clear() { memo_.TControl::SetText(""); }
+void TMemoStrings::Clear() {
+  if (!batching_) return memo_.TControl::SetText("");
+  batch_.clear();
+  changed_ = true;
+}
 
-AnsiString TMemoStrings::Text() const { return memo_.TControl::Text(); }
+AnsiString TMemoStrings::Text() const { return batching_ ? JoinLines(batch_) : memo_.TControl::Text(); }
 
-void TMemoStrings::SetText(const AnsiString& text) { memo_.TControl::SetText(text); }
+void TMemoStrings::SetText(const AnsiString& text) {
+  if (!batching_) return memo_.TControl::SetText(text);
+  batch_ = SplitLines(text);
+  changed_ = true;
+}
+
+void TMemoStrings::SetUpdateState(bool updating) {
+  if (updating) {
+    batch_ = SplitLines(memo_.TControl::Text());
+    batching_ = true;
+    changed_ = false;
+    return;
+  }
+  batching_ = false;
+  // A batch that changed nothing leaves the text, and the caret, alone.
+  if (changed_) memo_.TControl::SetText(JoinLines(batch_));
+  batch_.clear();
+}
 
 // ---- TCustomMemo -------------------------------------------------------------------
 
