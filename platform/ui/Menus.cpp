@@ -680,7 +680,7 @@ void TMenuWindow::Paint() {
     if (highlighted) paint::Fill(c, ir, clHighlight);
     const TColor ink = highlighted ? clHighlightText : clMenuText;
     c.Font->Color = ink;
-    c.Font->Style = item->Default ? fsBold : 0;
+    c.Font->Style = item->Default ? TFontStyles{fsBold} : TFontStyles{0};
     if (item->Checked) {
       c.Pen->Color = item->Enabled ? ink : clGrayText;
       c.Pen->Width = 1;

@@ -73,7 +73,9 @@ TEST(DecimalDigits, RoundsHalfAwayFromZeroAtTheCut) {
     rtl::DecimalDigits d = rtl::Expand18(c.value);
     rtl::RoundToSignificant(d, c.keep);
     EXPECT_EQ(Digits(d), c.digits) << static_cast<double>(c.value) << " keep " << c.keep;
-    if (d.Count != 0) EXPECT_EQ(d.Exp10, c.exp10) << static_cast<double>(c.value);
+    if (d.Count != 0) {
+      EXPECT_EQ(d.Exp10, c.exp10) << static_cast<double>(c.value);
+    }
   }
   rtl::DecimalDigits d = rtl::Expand18(-2.675L);
   rtl::RoundAtDecimal(d, 2);
