@@ -13,11 +13,16 @@ namespace {
 
 std::string Encode(const dde::Frame& f) {
   switch (f.kind) {
-    case dde::FrameKind::Open: return dde::EncodeOpen(f.text);
-    case dde::FrameKind::Execute: return dde::EncodeExecute(f.commands);
-    case dde::FrameKind::Accepted: return dde::EncodeAccepted();
-    case dde::FrameKind::Refused: return dde::EncodeRefused(f.text);
-    case dde::FrameKind::Executed: return dde::EncodeExecuted(f.ran);
+    case dde::FrameKind::Open:
+      return dde::EncodeOpen(f.text);
+    case dde::FrameKind::Execute:
+      return dde::EncodeExecute(f.commands);
+    case dde::FrameKind::Accepted:
+      return dde::EncodeAccepted();
+    case dde::FrameKind::Refused:
+      return dde::EncodeRefused(f.text);
+    case dde::FrameKind::Executed:
+      return dde::EncodeExecuted(f.ran);
   }
   std::abort();
 }

@@ -12,7 +12,9 @@ constexpr auto kFrameGap = std::chrono::milliseconds(10);
 
 // The bridge reads numbers in the program's number style, which the
 // locale's thousands separator decides.
-std::string NumberStyleEntry() { return ThousandSeparator == '.' ? "DIM_NUMBER_STYLE=2" : "DIM_NUMBER_STYLE=1"; }
+std::string NumberStyleEntry() {
+  return ThousandSeparator == '.' ? "DIM_NUMBER_STYLE=2" : "DIM_NUMBER_STYLE=1";
+}
 
 }  // namespace
 

@@ -21,7 +21,8 @@ void PutU16(std::string& out, std::size_t v) {
 }
 
 std::string WithHeader(const std::string& payload) {
-  if (payload.empty() || payload.size() > kMaxFramePayload) throw std::length_error("frame payload out of range");
+  if (payload.empty() || payload.size() > kMaxFramePayload)
+    throw std::length_error("frame payload out of range");
   std::string out;
   out.reserve(kFrameHeader + payload.size());
   const std::size_t n = payload.size();
@@ -137,8 +138,8 @@ std::string EncodeExecuted(std::uint16_t ran) {
 
 DecodeStatus FrameReader::Next(Frame& frame, std::string& error) {
   std::size_t consumed = 0;
-  const DecodeStatus status =
-      DecodeFrame(reinterpret_cast<const std::uint8_t*>(buffer_.data()), buffer_.size(), frame, consumed, error);
+  const DecodeStatus status = DecodeFrame(reinterpret_cast<const std::uint8_t*>(buffer_.data()),
+                                          buffer_.size(), frame, consumed, error);
   if (status == DecodeStatus::Complete) buffer_.erase(0, consumed);
   return status;
 }

@@ -40,9 +40,9 @@ enum class DecodeStatus { Incomplete, Complete, Malformed };
 
 struct Frame {
   FrameKind kind = FrameKind::Open;
-  std::string text;                    // Open: the topic; Refused: the reason
-  std::vector<std::string> commands;   // Execute
-  std::uint16_t ran = 0;               // Executed
+  std::string text;                   // Open: the topic; Refused: the reason
+  std::vector<std::string> commands;  // Execute
+  std::uint16_t ran = 0;              // Executed
 };
 
 // Reads one frame from the front of data. Complete: frame filled and

@@ -78,7 +78,8 @@ AnsiString DdeSocketFolder() {
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
     throw EDdeError("Cannot create the folder of the conversations " + folder);
   struct stat st {};
-  if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() || (st.st_mode & 077) != 0)
+  if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() ||
+      (st.st_mode & 077) != 0)
     throw EDdeError("The folder of the conversations " + folder + " is not private to this user");
   return folder + "/";
 }

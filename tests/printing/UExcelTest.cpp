@@ -60,11 +60,17 @@ TExcelTransferEvent ThreeCells() {
 TEST_F(UExcelTest, ANewWorksheetTranscript) {
   DdeTestServer server;
   RunDialog(ThreeCells());
-  const Lines expected = {"[SELECT(\"R1C1\")]", "[APP.MINIMIZE()]", "[NEW(1)]",
-                          "[SELECT(\"R1C1\")]", cp1253::FromUtf8("[FORMULA(\"Α/Α\")]"),
-                          "[SELECT(\"R1C2\")]", "[FORMULA(\"say 'yes'\")]",
-                          "[SELECT(\"R2C1\")]", "[FORMULA(\"1.234,56\")]",
-                          "[SELECT(\"R1C1\")]", "[APP.RESTORE()]"};
+  const Lines expected = {"[SELECT(\"R1C1\")]",
+                          "[APP.MINIMIZE()]",
+                          "[NEW(1)]",
+                          "[SELECT(\"R1C1\")]",
+                          cp1253::FromUtf8("[FORMULA(\"Α/Α\")]"),
+                          "[SELECT(\"R1C2\")]",
+                          "[FORMULA(\"say 'yes'\")]",
+                          "[SELECT(\"R2C1\")]",
+                          "[FORMULA(\"1.234,56\")]",
+                          "[SELECT(\"R1C1\")]",
+                          "[APP.RESTORE()]"};
   EXPECT_EQ(server.Transcript(), expected);
   EXPECT_EQ(infoAfterPress, Lines{" Ενεργή σύνδεση με EXCEL"});
 }

@@ -21,7 +21,8 @@ std::string Bytes(std::initializer_list<int> values) {
 
 DecodeStatus Decode(const std::string& bytes, dde::Frame& frame, std::size_t& used) {
   std::string error;
-  return dde::DecodeFrame(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), frame, used, error);
+  return dde::DecodeFrame(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), frame, used,
+                          error);
 }
 
 TEST(DdeFrame, EveryKindComesBackAsItWasWritten) {
@@ -49,16 +50,16 @@ TEST(DdeFrame, DamagedFramesAreRefusedAndShortOnesWait) {
     DecodeStatus expected;
   };
   const Case cases[] = {
-      {Bytes({0, 0, 0, 0}), DecodeStatus::Malformed},                           // no payload
-      {Bytes({1, 0, 1, 0, 'A'}), DecodeStatus::Malformed},                      // 65,537 bytes
-      {Bytes({1, 0, 0, 0, 'Q'}), DecodeStatus::Malformed},                      // no such kind
-      {Bytes({1, 0, 0, 0, 'O'}), DecodeStatus::Malformed},                      // no topic
-      {Bytes({2, 0, 0, 0, 'A', 0}), DecodeStatus::Malformed},                   // trailing byte
-      {Bytes({3, 0, 0, 0, 'E', 1, 1}), DecodeStatus::Malformed},                // ran 257
-      {Bytes({3, 0, 0, 0, 'X', 0, 0}), DecodeStatus::Malformed},                // no commands
-      {Bytes({3, 0, 0, 0, 'X', 1, 1}), DecodeStatus::Malformed},                // 257 commands
-      {Bytes({6, 0, 0, 0, 'X', 1, 0, 9, 0, 'A'}), DecodeStatus::Malformed},     // command past the frame
-      {Bytes({5, 0, 0, 0, 'X', 1, 0, 0, 0}), DecodeStatus::Malformed},          // empty command
+      {Bytes({0, 0, 0, 0}), DecodeStatus::Malformed},                             // no payload
+      {Bytes({1, 0, 1, 0, 'A'}), DecodeStatus::Malformed},                        // 65,537 bytes
+      {Bytes({1, 0, 0, 0, 'Q'}), DecodeStatus::Malformed},                        // no such kind
+      {Bytes({1, 0, 0, 0, 'O'}), DecodeStatus::Malformed},                        // no topic
+      {Bytes({2, 0, 0, 0, 'A', 0}), DecodeStatus::Malformed},                     // trailing byte
+      {Bytes({3, 0, 0, 0, 'E', 1, 1}), DecodeStatus::Malformed},                  // ran 257
+      {Bytes({3, 0, 0, 0, 'X', 0, 0}), DecodeStatus::Malformed},                  // no commands
+      {Bytes({3, 0, 0, 0, 'X', 1, 1}), DecodeStatus::Malformed},                  // 257 commands
+      {Bytes({6, 0, 0, 0, 'X', 1, 0, 9, 0, 'A'}), DecodeStatus::Malformed},       // command past the frame
+      {Bytes({5, 0, 0, 0, 'X', 1, 0, 0, 0}), DecodeStatus::Malformed},            // empty command
       {Bytes({7, 0, 0, 0, 'X', 1, 0, 1, 0, 'A', 'B'}), DecodeStatus::Malformed},  // byte after it
       {Bytes({7, 0, 0}), DecodeStatus::Incomplete},
       {Bytes({7, 0, 0, 0, 'X', 1}), DecodeStatus::Incomplete},
@@ -141,7 +142,8 @@ TEST_F(DdeConversation, BadPeersEndTheLinkWithAClearError) {
   const struct {
     DdeTestServer::Mode mode;
     bool raises;
-  } cases[] = {{DdeTestServer::Garbage, true}, {DdeTestServer::Stall, true}, {DdeTestServer::CloseMidFrame, false}};
+  } cases[] = {
+      {DdeTestServer::Garbage, true}, {DdeTestServer::Stall, true}, {DdeTestServer::CloseMidFrame, false}};
   for (const auto& c : cases) {
     DdeTestServer server("Excel", c.mode);
     closed = 0;

@@ -1,0 +1,104 @@
+// The budget through the spreadsheet service into a real, headless Calc,
+// read back through Calc's own interface.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+#include <sstream>
+
+#include "platform/backend/headless/Headless.h"
+#include "printing/UExcel.h"
+#include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/ScopedEnv.h"
+#include "tests/platform/rtl/TempFolder.h"
+
+namespace {
+
+// (document, row, column) -> "N value" or "S text".
+using Cells = std::map<std::tuple<int, int, int>, std::string>;
+
+Cells ReadCalc(const std::string& pipe) {
+  Cells cells;
+  std::istringstream lines(
+      RunCommand(std::string("/usr/bin/python3 -B ") + DIM_CALC_READER + " " + pipe + " 2>&1"));
+  std::string line;
+  while (std::getline(lines, line)) {
+    int doc = 0, row = 0, col = 0;
+    char kind = 0;
+    std::istringstream in(line);
+    std::string field;
+    std::vector<std::string> f;
+    while (std::getline(in, field, '\t')) f.push_back(field);
+    if (f.size() < 4) {
+      ADD_FAILURE() << line;
+      continue;
+    }
+    doc = std::stoi(f[0]), row = std::stoi(f[1]), col = std::stoi(f[2]), kind = f[3][0];
+    cells[{doc, row, col}] = std::string(1, kind) + " " + (f.size() > 4 ? f[4] : "");
+  }
+  return cells;
+}
+
+TEST(UExcelCalc, ABudgetArrivesCellByCellInANewAndTheOpenDocument) {
+  ASSERT_TRUE(Have("soffice") && RunCommand("/usr/bin/python3 -c 'import uno' 2>&1").empty())
+      << "needs the Debian packages libreoffice-calc-nogui and python3-uno";
+  InstallHeadlessBackend();
+  TempFolder folder;
+  ScopedEnv runtime("XDG_RUNTIME_DIR", folder.path());
+  ScopedEnv display("DISPLAY", nullptr);
+  const std::string pipe = "dimtest-calc-" + std::to_string(getpid());
+  ScopedEnv pipeEnv("DIM_CALC_PIPE", pipe);
+  const char oldThousands = ThousandSeparator, oldDecimal = DecimalSeparator;
+  ThousandSeparator = '.', DecimalSeparator = ',';
+
+  TExcel excel(nullptr);
+  excel.SetExeName(DIM_CALC_BRIDGE);
+  excel.Conversation().StartTimeout = 180000;
+  excel.Conversation().ReplyTimeout = 60000;
+  excel.Connect();
+  const pid_t service = excel.Conversation().ServiceProcess();
+  excel.Select(1, 1);
+  excel.MinimizeAndNew();
+  Cells expected;
+  for (int r = 1; r <= 50; ++r)
+    for (int c = 1; c <= 14; ++c) {
+      std::string text, seen;
+      switch (c % 4) {
+        case 0:
+          text = std::to_string(r) + "." + std::to_string(100 + c) + ",5",
+          seen = "N " + std::to_string(r * 1000 + 100 + c) + ".5";
+          break;
+        case 1:
+          text = cp1253::FromUtf8("Εργασία \"" + std::to_string(r) + "\""),
+          seen = "S Εργασία '" + std::to_string(r) + "'";
+          break;
+        case 2:
+          text = "=1:3", seen = "S =1:3";
+          break;
+        default:
+          text = std::to_string(c), seen = "N " + std::to_string(c) + ".0";
+          break;
+      }
+      excel.PutCell(r, c, text);
+      expected[{1, r, c}] = seen;
+    }
+  excel.Restore();
+  excel.Conversation().CloseLink();
+
+  // The open document takes the next transfer.
+  excel.Connect();
+  excel.Minimize();
+  excel.PutCell(52, 1, "12");
+  excel.Restore();
+  expected[{1, 52, 1}] = "N 12.0";
+  const Cells cells = ReadCalc(pipe);
+  ::kill(service, SIGTERM);
+  ::waitpid(service, nullptr, 0);
+  ThousandSeparator = oldThousands, DecimalSeparator = oldDecimal;
+  EXPECT_EQ(cells, expected);
+}
+
+}  // namespace
