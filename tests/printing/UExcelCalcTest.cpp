@@ -43,8 +43,9 @@ Cells ReadCalc(const std::string& pipe) {
 }
 
 TEST(UExcelCalc, ABudgetArrivesCellByCellInANewAndTheOpenDocument) {
-  ASSERT_TRUE(Have("soffice") && RunCommand("/usr/bin/python3 -c 'import uno' 2>&1").empty())
-      << "needs the Debian packages libreoffice-calc-nogui and python3-uno";
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc-nogui"));
+  ASSERT_TRUE(RunCommand("/usr/bin/python3 -c 'import uno' 2>&1").empty())
+      << "python3-uno is missing: install the Debian package python3-uno";
   InstallHeadlessBackend();
   TempFolder folder;
   ScopedEnv runtime("XDG_RUNTIME_DIR", folder.path());

@@ -12,7 +12,7 @@ namespace {
 class PdfCanvasTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!Have("pdftoppm")) GTEST_SKIP() << "pdftoppm is not installed";
+    ASSERT_TRUE(Installed("pdftoppm", "poppler-utils"));
   }
   // The first page rendered at 72 dots per inch: one pixel per point.
   cairo_surface_t* Render(const std::string& pdf) {

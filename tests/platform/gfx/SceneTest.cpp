@@ -164,7 +164,7 @@ TEST_F(SceneTest, MetafilePlaybackMatchesDirectDrawing) {
 }
 
 TEST_F(SceneTest, AnotherProgramReadsTheMetafileAndItsText) {
-  if (!Have("emf2svg-conv")) GTEST_SKIP() << "emf2svg-conv is not installed";
+  ASSERT_TRUE(Installed("emf2svg-conv", "emf2svg"));
   TMetafile mf;
   mf.SetWidth(kWidth);
   mf.SetHeight(kHeight);

@@ -157,7 +157,8 @@ TEST_F(PrintersTest, PdfDocumentReadsBackWithItsGreekText) {
     EXPECT_NE(text.find(cp1253::ToUtf8("Προσφορά μειοδότη: 12.345,67 €"_a)), std::string::npos) << text;
     EXPECT_NE(text.find(cp1253::ToUtf8("Σελίδα 2 ΑΒΓΔ"_a)), std::string::npos) << text;
   }
-  if (Have("pdfinfo")) {
+  ASSERT_TRUE(Installed("pdfinfo", "poppler-utils"));
+  {
     std::string info = RunCommand("pdfinfo '" + file + "' 2>/dev/null");
     EXPECT_NE(info.find("Pages:           2\n"), std::string::npos) << info;
     EXPECT_NE(info.find("595.32 x 841.92 pts"), std::string::npos) << info;  // A4
