@@ -174,8 +174,12 @@ TEST_F(ExtGridStructureTest, ClearingOperationsEmptyTheirCellsAndFreeTheirProper
         }
         if (g.GetCellText(col, row).empty()) ++empty;
       }
-    if (std::string(c.name) == "ClearAllCells") EXPECT_EQ(empty, 16);
-    if (std::string(c.name) == "ClearRows") EXPECT_EQ(empty, 8);
+    if (std::string(c.name) == "ClearAllCells") {
+      EXPECT_EQ(empty, 16);
+    }
+    if (std::string(c.name) == "ClearRows") {
+      EXPECT_EQ(empty, 8);
+    }
     if (c.cleared.empty()) {
       EXPECT_EQ(empty, 0);
       EXPECT_TRUE(changed.empty());
