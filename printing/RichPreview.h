@@ -51,3 +51,42 @@ class TPreviewPageFiles {
   AnsiString folder_;
   int written_ = 0;  // pages 0 .. written_ - 1 may have files
 };
+
+// Which pages the preview shows and where its arrows may go: one page, or
+// four to a view, and as many again in the facing window when it is open.
+struct TPreviewNavigation {
+  int Current = 0;   // the first page shown, 0-based
+  int LastPage = 0;  // the last page written
+  bool Facing = false;
+  bool FourUp = false;
+
+  int PagesPerView() const { return (FourUp ? 4 : 1) * (Facing ? 2 : 1); }
+  void Next();
+  void Previous();
+  void First() { Current = 0; }
+  void Last();
+  // A page number typed by the user (1-based); out of range or no number
+  // changes nothing. With the facing window an even number is shown as
+  // the right page of its pair; in four-up views the view that holds it.
+  void GoTo(const AnsiString& typed);
+  bool CanGoBack() const { return Current > 0; }
+  bool CanGoOn() const { return Current + PagesPerView() - 1 < LastPage; }
+  // "3", or "1-4" when several pages are shown.
+  AnsiString PageLabel() const;
+  // Sheets of four pages that a four-up print needs.
+  int FourUpSheets() const { return (LastPage + 1 + 3) / 4; }
+};
+
+// The preview's zoom: a step added or taken away, never below 1.0.
+struct TPreviewZoom {
+  long double Zoom = 1.0L;
+  long double Step = 0.25L;
+  void In() { Zoom += Step; }
+  void Out() { Zoom = Zoom - Step < 1.0L ? 1.0L : Zoom - Step; }
+  void Reset() { Zoom = 1.0L; }
+  bool CanZoomOut() const { return Zoom != 1.0L; }
+  // The step as typed; a text that is no number makes it 0.1.
+  void SetStepText(const AnsiString& text);
+  // With three decimals, as the labels show it.
+  static AnsiString Text(long double value);
+};

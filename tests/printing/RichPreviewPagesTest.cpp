@@ -71,3 +71,61 @@ TEST(RichPreviewPages, TwoPreviewsNeverShareAFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RichPreviewNavigation, ArrowsMoveByTheViewAndStopAtTheEnds) {
+  const struct {
+    bool facing, fourUp;
+    int last;
+    const char* moves;  // n next, p previous, f first, l last
+    int current;
+    const char* label;
+  } cases[] = {
+      {false, false, 0, "n", 0, "1"},     {false, false, 9, "nnn", 3, "4"}, {true, false, 9, "nn", 4, "5-6"},
+      {true, false, 9, "l", 8, "9-10"},   {true, false, 8, "l", 8, "9"},    {false, true, 9, "nnn", 9, "10"},
+      {true, true, 20, "l", 16, "17-21"}, {true, true, 20, "np", 0, "1-8"}, {false, false, 5, "lp", 4, "5"},
+      {false, true, 5, "n", 4, "5-6"},
+  };
+  for (const auto& c : cases) {
+    TPreviewNavigation nav;
+    nav.Facing = c.facing, nav.FourUp = c.fourUp, nav.LastPage = c.last;
+    for (const char* m = c.moves; *m; ++m) {
+      if (*m == 'n') nav.Next();
+      if (*m == 'p') nav.Previous();
+      if (*m == 'l') nav.Last();
+    }
+    EXPECT_EQ(nav.Current, c.current) << c.moves;
+    EXPECT_EQ(nav.PageLabel(), c.label) << c.moves;
+  }
+  TPreviewNavigation one;
+  EXPECT_FALSE(one.CanGoBack() || one.CanGoOn());
+}
+
+TEST(RichPreviewNavigation, TypedPagesAndFourUpSheets) {
+  TPreviewNavigation nav;
+  nav.LastPage = 9, nav.Facing = true;
+  nav.GoTo("4");
+  EXPECT_EQ(nav.Current, 2);  // page 4 is the right page of 3-4
+  nav.GoTo("11");
+  nav.GoTo("x");
+  EXPECT_EQ(nav.Current, 2);
+  for (const auto& [pages, sheets] : {std::pair{1, 1}, {4, 1}, {5, 2}, {8, 2}}) {
+    nav.LastPage = pages - 1;
+    EXPECT_EQ(nav.FourUpSheets(), sheets) << pages;
+  }
+}
+
+TEST(RichPreviewZoom, ZoomOutStopsAtOneAndABadStepIsATenth) {
+  TPreviewZoom zoom;
+  zoom.Out();
+  EXPECT_EQ(zoom.Zoom, 1.0L);
+  EXPECT_FALSE(zoom.CanZoomOut());
+  zoom.SetStepText("0.5");
+  zoom.In();
+  EXPECT_EQ(TPreviewZoom::Text(zoom.Zoom), "1.500");
+  zoom.SetStepText("_.___");
+  EXPECT_EQ(zoom.Step, 0.1L);
+}
+
+}  // namespace
