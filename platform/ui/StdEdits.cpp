@@ -187,14 +187,31 @@ int TCustomEdit::XOfChar(int line, int index) const {
   return LineEnds(line)[static_cast<size_t>(offset - 1)];
 }
 
+int TCustomEdit::AlignOffset(int line) const {
+  if (alignment_ == taLeftJustify || MultiLine()) return 0;
+  const int room = EditRect().Width() - XOfChar(line, Lines()[static_cast<size_t>(line)].Start +
+                                                          Lines()[static_cast<size_t>(line)].Length);
+  if (room <= 0) return 0;
+  return alignment_ == taRightJustify ? room : room / 2;
+}
+
+void TCustomEdit::SetAlignment(TAlignment a) {
+  if (a == alignment_) return;
+  alignment_ = a;
+  LayoutMoved();
+  Invalidate();
+}
+
 TPoint TCustomEdit::PosFromChar(int index) const {
   index = std::clamp(index, 0, static_cast<int>(Text().size()));
   const TRect r = EditRect();
   // The start needs no layout: a focused control whose text a program
   // rewrites line by line puts its caret there after every line.
-  if (index == 0) return Point(r.Left - scrollX_, r.Top - (topLine_ == 0 ? 0 : topLine_ * LineHeight()));
+  if (index == 0 && alignment_ == taLeftJustify)
+    return Point(r.Left - scrollX_, r.Top - (topLine_ == 0 ? 0 : topLine_ * LineHeight()));
   const int line = LineFromChar(index);
-  return Point(r.Left + XOfChar(line, index) - scrollX_, r.Top + (line - topLine_) * LineHeight());
+  return Point(r.Left + AlignOffset(line) + XOfChar(line, index) - scrollX_,
+               r.Top + (line - topLine_) * LineHeight());
 }
 
 int TCustomEdit::CharFromPos(TPoint p) const {
@@ -204,7 +221,7 @@ int TCustomEdit::CharFromPos(TPoint p) const {
   const int line = std::clamp(topLine_ + row, 0, count - 1);
   const TEditLine& l = Lines()[static_cast<size_t>(line)];
   const std::vector<int> ends = LineEnds(line);
-  const int x = p.X - r.Left + scrollX_;
+  const int x = p.X - r.Left - AlignOffset(line) + scrollX_;
   // The boundary nearest X.
   int prev = 0;
   for (int i = 0; i < l.Length; ++i) {
@@ -776,7 +793,7 @@ void TCustomEdit::Paint() {
   for (int i = topLine_; i < last; ++i) {
     const TEditLine& l = lines[static_cast<size_t>(i)];
     const int y = er.Top + (i - topLine_) * lh;
-    const int x = er.Left - scrollX_;
+    const int x = er.Left + AlignOffset(i) - scrollX_;
     const AnsiString piece = text.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length));
     c.Brush->Style = bsClear;
     c.Font->Color = textColor;

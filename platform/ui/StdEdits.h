@@ -90,6 +90,10 @@ class TCustomEdit : public TCustomControl {
   void SetPasswordChar(char c);
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle s);
+  // Where a one-line text that is shorter than the formatting rectangle
+  // stands in it; a longer one scrolls as a left-aligned text does.
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment a);
   bool AutoSelect = true;
   bool HideSelection = true;
   bool Modified = false;
@@ -172,6 +176,8 @@ class TCustomEdit : public TCustomControl {
   void CreateEditCaret();
   void SyncCaret();
   int XOfChar(int line, int index) const;
+  // Where the alignment puts a line's start in the formatting rectangle.
+  int AlignOffset(int line) const;
   std::vector<int> LineEnds(int line) const;
   void SaveUndo();
 
@@ -180,6 +186,7 @@ class TCustomEdit : public TCustomControl {
   bool readOnly_ = false;
   char passwordChar_ = 0;
   TBorderStyle borderStyle_ = bsSingle;
+  TAlignment alignment_ = taLeftJustify;
   bool hasUndo_ = false;
   AnsiString undoText_;
   int undoAnchor_ = 0, undoCaret_ = 0;

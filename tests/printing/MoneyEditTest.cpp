@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/backend/headless/Headless.h"
+#include "platform/ui/Application.h"
+#include "printing/MoneyEdit.h"
+
+namespace {
+
+class MoneyEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    backend = &InstallHeadlessBackend();
+    form.reset(NewForm<TForm>(nullptr));
+    form->SetBounds(100, 100, 300, 200);
+    edit = new TMoneyEdit(form.get());
+    edit->SetParent(form.get());
+    edit->SetBounds(10, 10, 150, 21);
+    form->Show();
+    edit->SetFocus();
+    Application->ProcessMessages();
+  }
+  void TearDown() override {
+    for (const auto& text : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(text);
+    form.reset();
+  }
+  // Clicks the keypad key with Tag.
+  void ClickKey(int tag) {
+    for (const TCalcKeySpec& k : edit->Keypad()->Layout().Keys)
+      if (k.Tag == tag) backend->Click(*edit->Keypad(), k.Bounds.Left + 3, k.Bounds.Top + 3);
+  }
+  THeadlessBackend* backend = nullptr;
+  std::unique_ptr<TForm> form;
+  TMoneyEdit* edit = nullptr;
+};
+
+TEST_F(MoneyEditTest, TypingKeepsNumbersAndCalculates) {
+  const struct {
+    const char* typed;
+    const char* shown;
+  } cases[] = {
+      {"12a,3.4.5", "123.45"},
+      {"1234567=", "1234567"},
+      {"8/0=", "0"},
+      {"5+3%", "0.15"},
+      {"7\b", "0"},
+      {"2*21\r", "42"},
+      {"9c5", "5"},
+  };
+  for (const auto& c : cases) {
+    edit->SetText("0");
+    edit->PressKey(ckClear);
+    backend->Type(c.typed);
+    EXPECT_EQ(edit->Text(), c.shown) << c.typed;
+  }
+  EXPECT_EQ(edit->CaretPos(), 1);
+}
+
+TEST_F(MoneyEditTest, DeletingEverythingLeavesZero) {
+  backend->Type("123");
+  edit->SelectAll();
+  backend->PressKey(VK_DELETE);
+  EXPECT_EQ(edit->Text(), "0");
+}
+
+TEST_F(MoneyEditTest, TheKeypadDropsByF4OrTheButtonAndItsKeysCalculate) {
+  backend->PressKey(VK_F4);
+  ASSERT_TRUE(edit->Dropped());
+  EXPECT_EQ(edit->Keypad()->Width(), 26 * 5 + 4);
+  EXPECT_EQ(edit->Keypad()->Top(), edit->ClientToScreen(Point(0, 0)).Y + edit->Height());
+  for (int tag : {1, 2, int(ckAdd), 3, int(ckEquals)}) ClickKey(tag);
+  EXPECT_EQ(edit->Text(), "15");
+  backend->PressKey(VK_ESCAPE);
+  EXPECT_FALSE(edit->Dropped());
+  backend->Click(*edit->Button(), 5, 5);
+  EXPECT_TRUE(edit->Dropped());
+  backend->Type("\r");
+  EXPECT_FALSE(edit->Dropped());
+}
+
+TEST_F(MoneyEditTest, ExtraKeysWidenTheKeypadAndNearTheBottomItOpensAbove) {
+  edit->ExtraButtons().Extra2 = "ΦΠΑ"_a;
+  edit->OnExtraButtonClick = [](TObject*, int index, long double& v) {
+    if (index == 2) v = v * 124 / 100;
+  };
+  backend->Type("100");
+  edit->DropDown();
+  EXPECT_EQ(edit->Keypad()->Width(), 26 * 6 + 4);
+  ClickKey(20);
+  EXPECT_EQ(edit->Text(), "124");
+  edit->CloseUp();
+  form->SetBounds(100, backend->ScreenH - 60, 300, 200);
+  edit->DropDown();
+  EXPECT_EQ(edit->Keypad()->Top() + edit->Keypad()->Height(), edit->ClientToScreen(Point(0, 0)).Y);
+}
+
+TEST_F(MoneyEditTest, TheTextStandsRightAndNeverUnderTheButton) {
+  backend->Type("12");
+  TRect format{};
+  edit->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  EXPECT_EQ(format.Right, edit->Button()->Left() - 3);
+  EXPECT_EQ(edit->Button()->Width(), 15);
+  EXPECT_LE(edit->PosFromChar(2).X, format.Right);
+  EXPECT_GT(edit->PosFromChar(0).X, format.Left + 50);
+  edit->SetHeight(5);
+  EXPECT_GE(edit->Height(), edit->LineHeight() + edit->LineHeight() / 4);
+}
+
+}  // namespace
