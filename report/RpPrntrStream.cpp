@@ -1,13 +1,13 @@
-#include "report/RpPrntrPages.h"
-
 #include <algorithm>
 #include <cstring>
 
 #include "platform/rtl/FileUtils.h"
+#include "report/RpPrntrPages.h"
 
 // ---- page stream -----------------------------------------------------------
 
-TRpStream::TRpStream(int memoryLimit) : memory_(std::make_unique<TMemoryStream>()), memoryLimit_(memoryLimit) {}
+TRpStream::TRpStream(int memoryLimit)
+    : memory_(std::make_unique<TMemoryStream>()), memoryLimit_(memoryLimit) {}
 
 std::unique_ptr<TRpStream> TRpStream::CreateFromFile(const AnsiString& fileName) {
   std::unique_ptr<TRpStream> stream(new TRpStream());

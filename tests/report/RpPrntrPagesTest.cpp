@@ -50,16 +50,15 @@ std::unique_ptr<TRpPageList> PageRun(int pages, bool compressed, int memoryLimit
 
 std::string FirstText(TMetafile& page) {
   std::string text;
-  EnumEnhMetafile(page.Data(), [&](std::uint32_t, std::string_view record) {
-    return !TextOfRecord(record, text);
-  });
+  EnumEnhMetafile(page.Data(),
+                  [&](std::uint32_t, std::string_view record) { return !TextOfRecord(record, text); });
   return text;
 }
 
 std::string Golden(const char* name) { return std::string(DIM_TEST_DATA) + "/golden/" + name; }
 
 TEST(RpCompressTest, FirstCodesOfAFreshTree) {
-  EXPECT_EQ(Coded(std::string(1, '\0')), "\x80");                 // eight bits, the last a right turn
+  EXPECT_EQ(Coded(std::string(1, '\0')), "\x80");                  // eight bits, the last a right turn
   EXPECT_EQ(Coded(std::string(1, '\xFF')), std::string(2, '\0'));  // nine left turns
 }
 

@@ -97,8 +97,10 @@ class ReferenceCoder {
         } else {
           left[g] = n;
         }
-        if (n == left[p]) left[p] = u;
-        else right[p] = u;
+        if (n == left[p])
+          left[p] = u;
+        else
+          right[p] = u;
         up[n] = g;
         up[u] = p;
         n = g;
