@@ -166,6 +166,28 @@ TEST_F(RpPrntrTest, SavedRunLoadsBackWithItsPaper) {
   EXPECT_EQ(reports, 1);
 }
 
+TEST_F(RpPrntrTest, RecordedPagesOpenInADrawingProgram) {
+  ASSERT_TRUE(Have("soffice")) << "LibreOffice (libreoffice-draw-nogui) is needed";
+  TRpPrinter p;
+  p.Settings()->SetPaperSize(TRpPaperSize::A4);
+  RunPages(p, 2);
+  p.GetPage(2)->SaveToFile(folder / "page2.emf");
+  int status = -1;
+  const std::string out =
+      RunCommand("cd '" + folder.path() + "' && soffice -env:UserInstallation=file://" + folder.path() +
+                     "/profile --headless --convert-to pdf page2.emf 2>&1",
+                 &status);
+  ASSERT_EQ(status, 0) << out;
+  const std::string info = RunCommand("pdfinfo '" + Pdf("page2.pdf") + "' 2>&1");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(info, m, std::regex("Page size: +([0-9.]+) x ([0-9.]+)"))) << info << out;
+  EXPECT_NEAR(std::stod(m[1]), 210 / 25.4 * 72, 2);
+  EXPECT_NEAR(std::stod(m[2]), 297 / 25.4 * 72, 2);
+  std::string text;
+  ASSERT_TRUE(PdfText(Pdf("page2.pdf"), text));
+  EXPECT_NE(text.find("Σελίδα 2"), std::string::npos);
+}
+
 class MessageLog : public TWindowTarget {
  public:
   LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM) override {
