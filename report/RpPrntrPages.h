@@ -66,7 +66,6 @@ class TRpCompress {
   void Flush();
 
  private:
-  void Splay(unsigned leaf);
   void PutBits(std::uint64_t bits, unsigned count);
   void Refill();
 

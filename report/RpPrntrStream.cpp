@@ -104,33 +104,12 @@ void TRpCompress::Flush() {
     accBits_ = 0;
     if (!buffer_.empty()) stream_->WriteBuffer(buffer_.data(), static_cast<int>(buffer_.size()));
     buffer_.clear();
-  } else if (bufferPos_ < buffer_.size()) {
-    stream_->Seek(-static_cast<Int64>(buffer_.size() - bufferPos_), soFromCurrent);
+  } else if (bufferPos_ < buffer_.size() || accBits_ >= 8) {
+    stream_->Seek(-static_cast<Int64>(buffer_.size() - bufferPos_ + accBits_ / 8), soFromCurrent);
     buffer_.clear();
     bufferPos_ = 0;
+    accBits_ = 0;
   }
-}
-
-void TRpCompress::Splay(unsigned n) {
-  do {
-    const unsigned p = up_[n];
-    if (p != 0) {
-      const unsigned g = up_[p];
-      unsigned u = child_[2 * g];
-      if (u == p) {
-        u = child_[2 * g + 1];
-        child_[2 * g + 1] = static_cast<std::uint16_t>(n);
-      } else {
-        child_[2 * g] = static_cast<std::uint16_t>(n);
-      }
-      child_[2 * p + (n == child_[2 * p] ? 0 : 1)] = static_cast<std::uint16_t>(u);
-      up_[n] = static_cast<std::uint8_t>(g);
-      up_[u] = static_cast<std::uint8_t>(p);
-      n = g;
-    } else {
-      n = p;
-    }
-  } while (n != 0);
 }
 
 void TRpCompress::PutBits(std::uint64_t bits, unsigned count) {
@@ -209,21 +188,52 @@ void TRpCompress::Refill() {
     if (limit_ >= 0) limit_ -= static_cast<Int64>(buffer_.size());
     if (buffer_.empty()) throw ERpError(RpDamagedFileText());
   }
-  acc_ = buffer_[bufferPos_++];
-  accBits_ = 8;
+  // Up to eight bytes at once; whole bytes still unused go back on Flush.
+  acc_ = 0;
+  accBits_ = 0;
+  while (accBits_ < 64 && bufferPos_ < buffer_.size()) {
+    acc_ |= static_cast<std::uint64_t>(buffer_[bufferPos_++]) << accBits_;
+    accBits_ += 8;
+  }
 }
 
 std::uint8_t TRpCompress::Decode() {
-  unsigned n = 0;
+  // The way down is kept, so the splay back up needs no parent links: a
+  // node's parent and grandparent are the two before it on the way.
+  std::uint16_t path[260];
+  std::uint8_t side[260];
+  unsigned n = 0, d = 0;
+  path[0] = 0;
+  std::uint64_t acc = acc_;
+  unsigned bits = accBits_;
   while (n < 256) {
-    if (accBits_ == 0) Refill();
-    n = child_[2 * n + (acc_ & 1)];
-    acc_ >>= 1;
-    --accBits_;
+    if (bits == 0) {
+      Refill();
+      acc = acc_;
+      bits = accBits_;
+    }
+    const unsigned bit = static_cast<unsigned>(acc & 1);
+    acc >>= 1;
+    --bits;
+    n = child_[2 * n + bit];
+    ++d;
+    path[d] = static_cast<std::uint16_t>(n);
+    side[d] = static_cast<std::uint8_t>(bit);
   }
+  acc_ = acc;
+  accBits_ = bits;
   if (n > 511) throw ERpError(RpDamagedFileText());
-  Splay(n);
-  return static_cast<std::uint8_t>(n - 256);
+  const unsigned leaf = n;
+  while (d >= 2) {
+    const unsigned p = path[d - 1], g = path[d - 2];
+    const unsigned away = 1u - side[d - 1];
+    const unsigned u = child_[2 * g + away];
+    child_[2 * g + away] = static_cast<std::uint16_t>(n);
+    child_[2 * p + side[d]] = static_cast<std::uint16_t>(u);
+    n = g;
+    d -= 2;
+  }
+  return static_cast<std::uint8_t>(leaf - 256);
 }
 
 void TRpCompress::Decode(std::uint8_t* bytes, size_t count) {

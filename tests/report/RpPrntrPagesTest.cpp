@@ -29,11 +29,15 @@ std::string Coded(const std::string& plain) {
   return out.DataString();
 }
 
+// The stream is left just after the code's last byte.
 std::string Decoded(const std::string& coded, size_t count) {
-  TStringStream in(coded);
+  TStringStream in(coded + "tail");
   std::string out(count, '\0');
-  TRpCompress coder(&in, false);
-  coder.Decode(reinterpret_cast<std::uint8_t*>(out.data()), count);
+  {
+    TRpCompress coder(&in, false);
+    coder.Decode(reinterpret_cast<std::uint8_t*>(out.data()), count);
+  }
+  EXPECT_EQ(in.Position(), static_cast<Int64>(coded.size()));
   return out;
 }
 
@@ -81,9 +85,13 @@ TEST(RpCompressTest, EqualsTheLiteralCoderAndRoundTrips) {
 }
 
 TEST(RpCompressTest, DamageIsAnError) {
-  EXPECT_THROW(Decoded("\x80", 2), ERpError);  // runs out of bits
+  TStringStream one("\x80");
+  TRpCompress short1(&one, false);
+  short1.Decode();
+  EXPECT_THROW(short1.Decode(), ERpError);  // runs out of bits
   // The leaf no byte has: eight left turns, then right from node 255.
-  EXPECT_THROW(Decoded(std::string("\x00\x01", 2), 1), ERpError);
+  TStringStream leaf(std::string("\x00\x01", 2));
+  EXPECT_THROW(TRpCompress(&leaf, false).Decode(), ERpError);
   TStringStream in(std::string(8, '\0'));
   TRpCompress coder(&in, false, 1);
   EXPECT_THROW(coder.Decode(), ERpError);  // the limit holds short of the stream's end
