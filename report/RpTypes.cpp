@@ -38,6 +38,9 @@ int RpBinCode(TRpBin bin) {
   return codes[(i >= 0 && i < kRpBinCount) ? i : 7];
 }
 
+// The report unit's start-up notes the locale's measurement system.
+const bool measurementRead = (ReadRpMeasurementFlag(), true);
+
 bool RpMeasureInInches() { return inchesFlag; }
 void SetRpMeasureInInches(bool inches) { inchesFlag = inches; }
 
