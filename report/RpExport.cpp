@@ -50,6 +50,13 @@ TRpExportFilterLibrary& RpExportFilterLibrary() {
   return library;
 }
 
+TRpFilterComponent::TRpFilterComponent(TComponent* owner, TRpExportFilterClass filterClass)
+    : TComponent(owner), filterClass_(std::move(filterClass)) {
+  RpExportFilterLibrary().AddFilter(filterClass_);
+}
+
+TRpFilterComponent::~TRpFilterComponent() { RpExportFilterLibrary().RemoveFilter(filterClass_); }
+
 AnsiString SaveTypeExtension(TPrevSaveType type) {
   static const char* const ext[] = {".RPP", ".PDF", ".XLS", ".HTML", ".RTF", ".CSV", ".TXT", ".XML"};
   const int i = static_cast<int>(type);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/gfx/Graphics.h"
+#include "platform/ui/Component.h"
 #include "platform/ui/Controls.h"
 
 class TRpPrintable;
@@ -78,6 +79,17 @@ class TRpExportFilterLibrary {
 
 // The program's one library.
 TRpExportFilterLibrary& RpExportFilterLibrary();
+
+// A component on a form that offers its filter class in the save dialog
+// while it exists; the spreadsheet and RTF filter components are these.
+class TRpFilterComponent : public TComponent {
+ public:
+  TRpFilterComponent(TComponent* owner, TRpExportFilterClass filterClass);
+  ~TRpFilterComponent() override;
+
+ private:
+  TRpExportFilterClass filterClass_;
+};
 
 enum TPrevSaveType { stRPP, stPDF, stXL, stHTML, stRTF, stCSV, stASCII, stXML };
 AnsiString SaveTypeExtension(TPrevSaveType type);

@@ -48,4 +48,14 @@ TEST(RpExportTest, LibraryRegistersOnceFindsAndLists) {
   EXPECT_EQ(SaveTypeExtension(stASCII), ".TXT");
 }
 
+TEST(RpExportTest, AFilterComponentOffersItsFormatWhileItExists) {
+  const size_t before = RpExportFilterLibrary().Filters().size();
+  {
+    TRpFilterComponent excel(nullptr, RpFilterClass<XlsLike>("TRpXLSFilter"));
+    EXPECT_NE(RpExportFilterLibrary().FindByExtension("XLS"), nullptr);
+  }
+  EXPECT_EQ(RpExportFilterLibrary().FindByExtension("XLS"), nullptr);
+  EXPECT_EQ(RpExportFilterLibrary().Filters().size(), before);
+}
+
 }  // namespace
