@@ -211,6 +211,28 @@ TEST_F(RpPrntrTest, ProgressAndPageCountsArriveInOrder) {
   ui::UnregisterWindow(p.Client);
 }
 
+TEST_F(RpPrntrTest, ClosingThePreviewStopsTheRunAndTellsItsWindow) {
+  MessageLog window;
+  TRpPrinter p;
+  p.PreviewWindow = ui::RegisterWindow(&window);
+  int afterPreview = 0;
+  p.AfterPreview = [&](TRpPrinter*) { ++afterPreview; };
+  p.SetShowingPreview(true);
+  p.BeginDoc();
+  p.NewPage();
+  p.ClosePreview();
+  EXPECT_TRUE(p.Cancelled);
+  EXPECT_EQ(p.Status(), rpsFinished);
+  EXPECT_EQ(afterPreview, 1);
+  EXPECT_EQ(p.PageList()->PageCount(), 1);  // the partial page is kept
+  // Printing a run the preview owns asks the preview to run it again.
+  p.Print();
+  Application->ProcessMessages();
+  EXPECT_EQ(window.log, (std::vector<std::pair<UINT, int>>{{4, 0}, {2, 0}}));
+  EXPECT_EQ(p.DefaultPaperIndex(), static_cast<int>(TRpPaperSize::A4));
+  ui::UnregisterWindow(p.PreviewWindow);
+}
+
 TEST_F(RpPrntrTest, LinksGoToTheShellOrTheirHandler) {
   std::vector<AnsiString> opened, claimed;
   auto saved = RpShellOpen;
