@@ -1,5 +1,7 @@
 #include "report/RpPrntr.h"
 
+#include <algorithm>
+
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Shell.h"
@@ -247,9 +249,11 @@ void TRpPrinter::Print() {
   };
   const int left = tenths(printer_->GetDeviceCaps(PHYSICALOFFSETX), printer_->GetDeviceCaps(LOGPIXELSX));
   const int top = tenths(printer_->GetDeviceCaps(PHYSICALOFFSETY), printer_->GetDeviceCaps(LOGPIXELSY));
+  // A range reaching past the stored pages prints no blank sheets.
+  const int from = std::max(FirstPage != 0 ? FirstPage : 1, 1);
+  const int to = std::min(LastPage != 0 ? LastPage : pageCount_, pageCount_);
+  if (from > to) return;
   printer_->BeginDoc();
-  const int from = FirstPage != 0 ? FirstPage : 1;
-  const int to = LastPage != 0 ? LastPage : pageCount_;
   std::unique_ptr<TRpProgressForm> progress;
   if (showProgress) {
     progress = std::make_unique<TRpProgressForm>(nullptr);
