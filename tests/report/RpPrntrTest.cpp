@@ -94,6 +94,19 @@ TEST_F(RpPrntrTest, GeometryFollowsTheOrientation) {
   p.Cancel();
 }
 
+TEST_F(RpPrntrTest, ADeviceWithoutResolutionStartsAtScreenFactors) {
+  TPrinterProfile blind = printers::PdfPrinterProfile();
+  blind.DpiX = blind.DpiY = 0;
+  printers::UseProfiles({blind}, 0);
+  Printer()->Refresh();
+  TRpPrinter p;
+  p.Destination = rpdPrinter;
+  p.BeginDoc();
+  EXPECT_EQ(p.XFactor(), 96.0L / 254);
+  EXPECT_EQ(p.YFactor(), 96.0L / 254);
+  p.Cancel();
+}
+
 TEST_F(RpPrntrTest, PagesOutOfRangeGoToThrowAwayMetafiles) {
   TRpPrinter p;
   p.Destination = rpdPrinter;
