@@ -108,6 +108,27 @@ class TRpPrinter {
   void SetShowingPreview(bool value);
   void ClosePreview();
   void SetPrinterIndex(int index);
+  // The settings, each validated by the device as the settings do.
+  void SetCopies(int v) { settings_.SetCopies(v); }
+  void SetDuplex(bool v) { settings_.SetDuplex(v); }
+  void SetExtendedDuplex(int v) { settings_.ExtendedDuplex = v; }
+  void SetOutputBin(TRpBin v) { settings_.SetOutputBin(static_cast<int>(v)); }
+  void SetUseCustomBinCode(bool v) { settings_.UseCustomBinCode = v; }
+  void SetCustomBinCode(int v) { settings_.CustomBinCode = v; }
+  void SetPaperSize(TRpPaperSize v) { settings_.SetPaperSize(v); }
+  void SetUseCustomPaperCode(bool v) { settings_.UseCustomPaperCode = v; }
+  void SetCustomPaperCode(int v) { settings_.CustomPaperCode = v; }
+  void SetOrientation(TPrinterOrientation v) { settings_.SetOrientation(v); }
+  void SetPrintQuality(int v) { settings_.PrintQuality = v; }
+  void SetCollate(int v) { settings_.Collate = v; }
+  void SetColorOption(int v) { settings_.ColorOption = v; }
+  // The custom paper, in 0.1 mm.
+  void SetPaperWidth(int v) { settings_.SetPaperWidth(v); }
+  void SetPaperLength(int v) { settings_.SetPaperLength(v); }
+  void SetPrintMetaFile(bool v) { settings_.PrintMetaFile = v; }
+  void SetUseStandardprinter(bool v) { settings_.UseStandardprinter = v; }
+  void SetOnGetPrinterSettings(TRpPrinterEvent e) { settings_.OnGetPrinterSettings = std::move(e); }
+  void SetOnApplyPrinterSettings(TRpPrinterEvent e) { settings_.OnApplyPrinterSettings = std::move(e); }
   void SetCompression(bool value) { pageList_->Compression = value; }
   void SetOutline(TRpOutlineView* view) { pageList_->Outline()->SetTreeView(view); }
   TCanvas* GetPrinterHandle() const { return printer_ ? printer_->Canvas() : nullptr; }

@@ -80,9 +80,9 @@ TEST_F(RpPrntrTest, StateErrors) {
 
 TEST_F(RpPrntrTest, GeometryFollowsTheOrientation) {
   TRpPrinter p;
-  p.Settings()->SetPaperSize(TRpPaperSize::A4);
+  p.SetPaperSize(TRpPaperSize::A4);
   EXPECT_EQ(p.PaperWidth(), 2100);
-  p.Settings()->SetOrientation(poLandscape);
+  p.SetOrientation(poLandscape);
   EXPECT_EQ(p.PaperWidth(), 2970);
   EXPECT_EQ(p.PaperLength(), 2100);
   EXPECT_EQ(p.Settings()->PaperWidth(), 2100);  // the settings' own stay unswapped
