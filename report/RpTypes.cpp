@@ -214,8 +214,8 @@ int Thickness(Extended factor, int width) {
 int TRpFrame::VerticalThickness(Extended xFactor) const { return Thickness(xFactor, width_); }
 int TRpFrame::HorizontalThickness(Extended yFactor) const { return Thickness(yFactor, width_); }
 
-void TRpFrame::PaintFrame(TCanvas& canvas, TRect r, Extended yFactor, Extended xFactor,
-                          int printableBottom) const {
+void TRpFrame::PaintFrame(TCanvas& canvas, TRect r, Extended yFactor, Extended xFactor, int printableBottom,
+                          const std::vector<Extended>& framelines) const {
   const int v = VerticalThickness(xFactor), h = HorizontalThickness(yFactor);
   if (printableBottom >= 0 && r.Bottom >= printableBottom) r.Bottom = printableBottom;
   canvas.Brush->Style = bsSolid;
@@ -224,4 +224,13 @@ void TRpFrame::PaintFrame(TCanvas& canvas, TRect r, Extended yFactor, Extended x
   if (bottom_) canvas.FillRect({r.Left, r.Bottom - h - 1, r.Right, r.Bottom - 1});
   if (left_) canvas.FillRect({r.Left, r.Top, r.Left + v, r.Bottom});
   if (right_) canvas.FillRect({r.Right - v, r.Top, r.Right, r.Bottom});
+  if (framelines.empty()) return;
+  canvas.Pen->Style = psSolid;
+  canvas.Pen->Color = color_;
+  canvas.Pen->Width = v;
+  for (Extended centre : framelines) {
+    const int x = r.Left + static_cast<int>(Round(centre * (r.Right - r.Left)));
+    canvas.MoveTo(x, r.Top);
+    canvas.LineTo(x, r.Bottom);
+  }
 }

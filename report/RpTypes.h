@@ -240,8 +240,10 @@ class TRpFrame {
   int HorizontalThickness(Extended yFactor) const;
   // Fills the drawn sides; a rectangle reaching below PrintableBottom (the
   // run's Length - BottomMargin in device pixels, < 0 for none) is cut there.
-  void PaintFrame(TCanvas& canvas, TRect rect, Extended yFactor, Extended xFactor,
-                  int printableBottom = -1) const;
+  // A band's frame lines stand at their centres, given as fractions of the
+  // band's width, from top to bottom.
+  void PaintFrame(TCanvas& canvas, TRect rect, Extended yFactor, Extended xFactor, int printableBottom = -1,
+                  const std::vector<Extended>& framelines = {}) const;
 
  private:
   template <class T>

@@ -127,6 +127,12 @@ TEST_F(RpTypesTest, FrameThicknessAndSides) {
   EXPECT_EQ(fills[2].Args, (std::vector<int>{10, 20, 14, 300}));
   EXPECT_EQ(fills[3].Args, (std::vector<int>{106, 20, 110, 300}));
   EXPECT_EQ(fills[0].Brush.Color, clBlack);
+  canvas.Calls.clear();
+  frame.PaintFrame(canvas, {10, 20, 110, 200}, f600, f600, -1, {0.25L});
+  const auto lines = canvas.CallsOf("Polyline");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].Args, (std::vector<int>{35, 20, 35, 200}));
+  EXPECT_EQ(lines[0].Pen.Width, 4);
 }
 
 }  // namespace
