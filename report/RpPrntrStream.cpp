@@ -33,12 +33,18 @@ int TRpStream::Write(const void* buffer, int count) {
   if (memory_ && memory_->Size() > memoryLimit_) {
     // The write that crossed the limit is in memory already and moves too.
     const AnsiString name = GetTempFileName(GetTempDir(), "RPP");
-    auto file = std::make_unique<TFileStream>(name, fmCreate);
+    try {
+      auto file = std::make_unique<TFileStream>(name, fmCreate);
+      const Int64 position = memory_->Position();
+      file->WriteBuffer(memory_->Memory(), static_cast<int>(memory_->Size()));
+      file->Seek(position, soFromBeginning);
+      file_ = std::move(file);
+    } catch (...) {
+      // The pages stay in memory; the next write tries again.
+      DeleteFile(name);
+      throw;
+    }
     fileName_ = name;
-    const Int64 position = memory_->Position();
-    file->WriteBuffer(memory_->Memory(), static_cast<int>(memory_->Size()));
-    file->Seek(position, soFromBeginning);
-    file_ = std::move(file);
     memory_.reset();
   }
   return written;
