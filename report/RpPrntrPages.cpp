@@ -240,10 +240,23 @@ void TRpPageList::SeekToPage(int n) {
 
 void TRpPageList::AddPage(const TMetafile& metafile) {
   std::lock_guard guard(lock_);
-  ++pageCount_;
-  if (pageCount_ == 1) WriteFileHeader();
   TRpStream& s = *stream_;
-  const Int64 start = s.Seek(0, soFromEnd);
+  ++pageCount_;
+  Int64 start = -1;
+  try {
+    if (pageCount_ == 1) WriteFileHeader();
+    start = s.Seek(0, soFromEnd);
+    WriteRecord(metafile, start);
+  } catch (...) {
+    // A page that could not be written whole leaves no part behind.
+    --pageCount_;
+    if (start >= 0) s.SetSize(start);
+    throw;
+  }
+}
+
+void TRpPageList::WriteRecord(const TMetafile& metafile, Int64 start) {
+  TRpStream& s = *stream_;
   std::string head;
   le::Put32(head, static_cast<std::uint32_t>(pageCount_));
   le::Put32(head, 0);

@@ -26,6 +26,7 @@ class TRpStream : public TStream {
   int Write(const void* buffer, int count) override;
   Int64 Seek(Int64 offset, int origin) override;
   Int64 Size() override;
+  void SetSize(Int64 newSize) override;
   // Everything from the start, in chunks.
   void SaveToStream(TStream& target);
 
@@ -159,6 +160,7 @@ class TRpPageList {
 
  private:
   static std::int32_t ReadInt(TStream& s);
+  void WriteRecord(const TMetafile& metafile, Int64 start);
   void Damaged() const;
 
   std::recursive_mutex lock_;

@@ -60,6 +60,11 @@ Int64 TRpStream::Size() {
   return Current().Size();
 }
 
+void TRpStream::SetSize(Int64 newSize) {
+  std::lock_guard guard(lock_);
+  Current().SetSize(newSize);
+}
+
 void TRpStream::SaveToStream(TStream& target) {
   std::lock_guard guard(lock_);
   Current().Seek(0, soFromBeginning);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -114,6 +115,26 @@ TEST(RpStreamTest, SpillsToAFileOnlyPastTheLimit) {
     EXPECT_EQ(Bytes(over), std::string(600, 'q') + std::string(401, 'x'));
   }
   EXPECT_FALSE(FileExists(name));
+}
+
+TEST(RpPageListTest, APageThatCannotBeStoredLeavesTheOthersWhole) {
+  const char* saved = std::getenv("TMPDIR");
+  const std::string before = saved ? saved : "";
+  setenv("TMPDIR", "/nonexistent-folder", 1);
+  TRpPageList list;
+  list.SetStream(std::make_unique<TRpStream>(700));
+  list.AddPage(*MakePage({"1"}));
+  EXPECT_THROW(list.AddPage(*MakePage({"2"})), EStreamError);  // past the limit, and no folder
+  if (saved)
+    setenv("TMPDIR", before.c_str(), 1);
+  else
+    unsetenv("TMPDIR");
+  EXPECT_EQ(list.PageCount(), 1);
+  EXPECT_TRUE(list.Stream()->InMemory());
+  list.AddPage(*MakePage({"2"}));
+  list.Finish();
+  TRpPageList::CheckChain(*list.Stream(), 128, 2);
+  EXPECT_EQ(FirstText(*list.GetPage(2)), "2");
 }
 
 TEST(RpPageListTest, GoldenPlainAndCompressedRuns) {
