@@ -1,0 +1,180 @@
+// LIBS: report platform_backend z
+// The page coder against its literal bit-at-a-time form and zlib's fastest
+// deflate on the same metafile bytes; a 1,000-page run into the page stream
+// plain and coded; a seek from the first page to the last; 1,000 stored
+// pages printed to the PDF printer beside a plain cairo and pango program
+// drawing the same text.
+
+#include <benchmark/benchmark.h>
+#include <cairo-pdf.h>
+#include <pango/pangocairo.h>
+#include <zlib.h>
+
+#include "platform/backend/headless/Headless.h"
+#include "report/RpPrntr.h"
+#include "tests/report/RpTestSupport.h"
+
+namespace {
+
+constexpr int kLines = 60;
+
+AnsiString LineText(int page, int i) {
+  return "Σελίδα "_a + IntToStr(page) + " γραμμή "_a + IntToStr(i) + ": Προσφορά με έκπτωση 12,34%"_a;
+}
+
+void DrawPage(TCanvas& c, int page, Extended factor) {
+  c.Font->Name = "Arial";
+  c.Font->SetSize(10);
+  c.Brush->Style = bsClear;
+  for (int i = 0; i < kLines; ++i)
+    c.TextOut(static_cast<int>(200 * factor), static_cast<int>((200 + 45 * i) * factor), LineText(page, i));
+}
+
+const std::string& PageBytes() {
+  static const std::string bytes = [] {
+    TMetafile mf;
+    mf.SetWidth(794);
+    mf.SetHeight(1123);
+    {
+      TMetafileCanvas c(&mf);
+      DrawPage(c, 1, 96.0L / 254);
+    }
+    return mf.Data();
+  }();
+  return bytes;
+}
+
+std::string Encoded(const std::string& plain) {
+  TStringStream out;
+  TRpCompress coder(&out, true);
+  coder.Encode(reinterpret_cast<const std::uint8_t*>(plain.data()), plain.size());
+  coder.Flush();
+  return out.DataString();
+}
+
+void BM_EncodeFast(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(Encoded(PageBytes()));
+  state.SetBytesProcessed(state.iterations() * PageBytes().size());
+}
+BENCHMARK(BM_EncodeFast);
+
+void BM_EncodeLiteral(benchmark::State& state) {
+  for (auto _ : state) {
+    ReferenceCoder coder;
+    benchmark::DoNotOptimize(coder.Encode(PageBytes()));
+  }
+  state.SetBytesProcessed(state.iterations() * PageBytes().size());
+}
+BENCHMARK(BM_EncodeLiteral);
+
+void BM_DecodeFast(benchmark::State& state) {
+  const std::string coded = Encoded(PageBytes());
+  std::string out(PageBytes().size(), '\0');
+  for (auto _ : state) {
+    TStringStream in(coded);
+    TRpCompress coder(&in, false);
+    coder.Decode(reinterpret_cast<std::uint8_t*>(out.data()), out.size());
+    benchmark::DoNotOptimize(out);
+  }
+  state.SetBytesProcessed(state.iterations() * PageBytes().size());
+}
+BENCHMARK(BM_DecodeFast);
+
+void BM_DecodeLiteral(benchmark::State& state) {
+  const std::string coded = Encoded(PageBytes());
+  for (auto _ : state) {
+    ReferenceCoder coder;
+    benchmark::DoNotOptimize(coder.Decode(coded, PageBytes().size()));
+  }
+  state.SetBytesProcessed(state.iterations() * PageBytes().size());
+}
+BENCHMARK(BM_DecodeLiteral);
+
+void BM_ZlibLevel1(benchmark::State& state) {
+  const std::string& plain = PageBytes();
+  std::string out(compressBound(plain.size()), '\0');
+  for (auto _ : state) {
+    uLongf size = out.size();
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(plain.data()),
+              plain.size(), 1);
+    benchmark::DoNotOptimize(size);
+  }
+  state.SetBytesProcessed(state.iterations() * plain.size());
+}
+BENCHMARK(BM_ZlibLevel1);
+
+// A 1,000-page run into the page stream (arg 1: coded).
+void BM_Run1000Pages(benchmark::State& state) {
+  InstallHeadlessBackend();
+  for (auto _ : state) {
+    TRpPrinter p;
+    p.SetCompression(state.range(0) != 0);
+    p.BeginDoc();
+    for (int n = 1; n <= 1000; ++n) {
+      p.NewPage();
+      DrawPage(*p.Canvas(), n, p.XFactor());
+    }
+    p.EndDoc();
+  }
+}
+BENCHMARK(BM_Run1000Pages)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+std::unique_ptr<TRpPrinter> StoredRun(int pages) {
+  auto p = std::make_unique<TRpPrinter>();
+  p->BeginDoc();
+  for (int n = 1; n <= pages; ++n) {
+    p->NewPage();
+    DrawPage(*p->Canvas(), n, p->XFactor());
+  }
+  p->EndDoc();
+  return p;
+}
+
+void BM_SeekFirstToLast(benchmark::State& state) {
+  InstallHeadlessBackend();
+  auto p = StoredRun(1000);
+  for (auto _ : state) {
+    p->PageList()->SeekToPage(1);
+    p->PageList()->SeekToPage(1000);
+  }
+}
+BENCHMARK(BM_SeekFirstToLast)->Unit(benchmark::kMillisecond);
+
+void BM_Print1000StoredPages(benchmark::State& state) {
+  InstallHeadlessBackend();
+  printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
+  Printer()->Refresh();
+  auto p = StoredRun(1000);
+  p->Printer()->FileName = "/tmp/report_pages_bench.pdf";
+  for (auto _ : state) p->Print();
+  printers::UseSystem();
+}
+BENCHMARK(BM_Print1000StoredPages)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same text straight through cairo and pango at 600 dots per inch.
+void BM_PlainCairo1000Pages(benchmark::State& state) {
+  for (auto _ : state) {
+    cairo_surface_t* s = cairo_pdf_surface_create("/tmp/report_pages_cairo.pdf", 595.28, 841.89);
+    cairo_t* cr = cairo_create(s);
+    cairo_scale(cr, 72.0 / 600, 72.0 / 600);
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoFontDescription* font = pango_font_description_from_string("Arial");
+    pango_font_description_set_absolute_size(font, 10 * 600 / 72.0 * PANGO_SCALE);
+    pango_layout_set_font_description(layout, font);
+    for (int page = 1; page <= 1000; ++page) {
+      for (int i = 0; i < kLines; ++i) {
+        cairo_move_to(cr, 200 * 600 / 254.0, (200 + 45 * i) * 600 / 254.0);
+        pango_layout_set_text(layout, cp1253::ToUtf8(LineText(page, i)).c_str(), -1);
+        pango_cairo_show_layout(cr, layout);
+      }
+      cairo_show_page(cr);
+    }
+    pango_font_description_free(font);
+    g_object_unref(layout);
+    cairo_destroy(cr);
+    cairo_surface_destroy(s);
+  }
+}
+BENCHMARK(BM_PlainCairo1000Pages)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace

@@ -1,0 +1,49 @@
+#pragma once
+// The design surface shared by the report and its bands: their frame, zoom
+// and the ruler grid drawn behind them in the report's units. Only the
+// screen shows it, never a page.
+
+#include "platform/ui/Panels.h"
+#include "report/RpTypes.h"
+
+// Pens and colours of the design surface, chosen at start-up by how many
+// colours the screen shows.
+struct TRpDesignPalette {
+  TPenStyle MinorStyle;
+  TColor Minor;
+  TPenStyle MajorStyle;
+  TColor Major;
+  TColor Numbers;
+  TPenStyle MarginStyle;
+  TColor Margin;
+  TPenStyle OutlineStyle;
+  TColor Outline;
+};
+const TRpDesignPalette& RpDesignPalette();
+// Bits per screen pixel: 8 or fewer take the palette of few colours.
+void ChooseRpDesignPalette(int bitsPerPixel);
+
+class TRpBasePanel : public TCustomPanel {
+ public:
+  explicit TRpBasePanel(TComponent* owner);
+
+  TRpFrame* Frame() { return &frame_; }
+  int Zoom() const { return zoom_; }
+  // Every nested panel takes the zoom too.
+  virtual void SetZoom(int zoom);
+  virtual void PaintRuler(TRpUnit units);
+  // The absolute size of the report font, for the character grid.
+  int FontSize = 12;
+  // The report's page: its Ruler and Units say what grid shows.
+  TRpPage* RulerPage = nullptr;
+  // The report numbers its grid; bands do not.
+  bool NumberRuler = false;
+
+ protected:
+  void Paint() override;
+
+ private:
+  void GridLine(bool vertical, Extended at, bool major, const AnsiString& number);
+  TRpFrame frame_;
+  int zoom_ = 100;
+};

@@ -1,0 +1,174 @@
+#pragma once
+// The pages of a report run: each finished page is one record of a single
+// page stream, kept in memory until it grows past a limit and then in a
+// temporary file. The same bytes behind a 128-byte header are the saved
+// report file, so saving copies the stream and loading opens the file.
+// Pages may be stored through an adaptive splay-tree prefix coder.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/gfx/Metafile.h"
+#include "platform/rtl/Classes.h"
+#include "report/RpTypes.h"
+
+class TRpStream : public TStream {
+ public:
+  explicit TRpStream(int memoryLimit);
+  // An existing file, read only and shared with other readers and writers.
+  static std::unique_ptr<TRpStream> CreateFromFile(const AnsiString& fileName);
+  ~TRpStream() override;
+
+  int Read(void* buffer, int count) override;
+  int Write(const void* buffer, int count) override;
+  Int64 Seek(Int64 offset, int origin) override;
+  Int64 Size() override;
+  void SetSize(Int64 newSize) override;
+  // Everything from the start, in chunks.
+  void SaveToStream(TStream& target);
+
+  bool InMemory() const { return memory_ != nullptr; }
+  // The temporary file; empty in memory or when opened on a file.
+  const AnsiString& FileName() const { return fileName_; }
+  int MemoryLimit() const { return memoryLimit_; }
+
+ private:
+  TRpStream() = default;
+  TStream& Current() { return memory_ ? static_cast<TStream&>(*memory_) : *file_; }
+  std::recursive_mutex lock_;
+  std::unique_ptr<TMemoryStream> memory_;
+  std::unique_ptr<TFileStream> file_;
+  AnsiString fileName_;
+  int memoryLimit_ = 0;
+};
+
+// The splay-tree coder: 256 inner nodes (0 the root) and the leaves 256 +
+// byte, plus one leaf (512) no byte codes for. Codes fill each byte from
+// its least significant bit; every page starts from a fresh tree.
+class TRpCompress {
+ public:
+  // A decoder reads at most Limit bytes (< 0: up to the stream's end) and
+  // gives back to the stream what it read ahead and did not use.
+  TRpCompress(TStream* stream, bool encoding, Int64 limit = -1);
+  ~TRpCompress();
+  TRpCompress(const TRpCompress&) = delete;
+  TRpCompress& operator=(const TRpCompress&) = delete;
+
+  void Encode(std::uint8_t byte);
+  void Encode(const std::uint8_t* bytes, size_t count);
+  // A short read or the code of the leaf no byte has is damage (ERpError).
+  std::uint8_t Decode();
+  void Decode(std::uint8_t* bytes, size_t count);
+  // Writes the pending bits (the destructor does it too) or returns the
+  // bytes read ahead.
+  void Flush();
+
+ private:
+  void PutBits(std::uint64_t bits, unsigned count);
+  void Refill();
+
+  TStream* stream_;
+  bool encoding_;
+  Int64 limit_;
+  // Children of inner node i at 2i (left) and 2i + 1 (right).
+  std::uint16_t child_[512];
+  std::uint8_t up_[513];
+  std::uint64_t acc_ = 0;
+  unsigned accBits_ = 0;
+  std::vector<std::uint8_t> buffer_;
+  size_t bufferPos_ = 0;
+  bool flushed_ = false;
+};
+
+struct TRpOutlineEntry {
+  AnsiString Caption;  // up to 51 characters
+  int Level = 0;       // 0 = top, up to 32 levels
+  TRect Rect{};
+  int Page = 0;
+  void* Node = nullptr;
+};
+
+// Where the outline shows: a tree of text nodes.
+class TRpOutlineView {
+ public:
+  virtual ~TRpOutlineView() = default;
+  virtual void BeginUpdate() = 0;
+  virtual void EndUpdate() = 0;
+  virtual void Clear() = 0;
+  // A node under Parent (nil: the top level).
+  virtual void* AddChild(void* parent, const AnsiString& text) = 0;
+};
+
+class TRpOutline {
+ public:
+  void Clear() { entries_.clear(); }
+  void AddEntry(const AnsiString& caption, int level, const TRect& rect, int page);
+  const std::vector<TRpOutlineEntry>& Entries() const { return entries_; }
+  TRpOutlineView* TreeView() const { return view_; }
+  void SetTreeView(TRpOutlineView* view);
+  void Refresh();
+  // The page and rectangle of the entry a node shows; 0 and empty for none.
+  int FindEntry(void* node, TRect& rect) const;
+
+ private:
+  std::vector<TRpOutlineEntry> entries_;
+  TRpOutlineView* view_ = nullptr;
+};
+
+class TRpPageList {
+ public:
+  static constexpr int kHeaderSize = 128;
+  // Payloads above this are damage.
+  static constexpr Int64 kMaxPageBytes = 64 << 20;
+
+  TRpPageList();
+  ~TRpPageList();
+
+  TRpStream* Stream() const { return stream_.get(); }
+  void SetStream(std::unique_ptr<TRpStream> stream);
+  std::unique_ptr<TRpStream> ReleaseStream();
+  int PageCount() const { return pageCount_; }
+  bool Compression = false;
+  TRpOutline* Outline() { return &outline_; }
+  // The creation time written into the header; the clock by default.
+  std::function<TDateTime()> Clock;
+
+  void Clear() { pageCount_ = 0; }
+  void AddPage(const TMetafile& metafile);
+  // Nil outside 1 .. PageCount; a damaged record or payload raises ERpError.
+  std::unique_ptr<TMetafile> GetPage(int n);
+  void WriteFileHeader();
+  void ReadFileHeader();
+  void Finish() { WriteFileHeader(); }
+  void SeekToFirst();
+  void SeekToLast();
+  void SeekToPage(int n);
+  // A damaged file raises ERpError and leaves the pages as they were.
+  void LoadFromFile(const AnsiString& fileName);
+  // The same for a page file already in a stream.
+  void LoadFromStream(std::unique_ptr<TRpStream> stream);
+  void SaveToFile(const AnsiString& fileName);
+
+  // The header's size from where the first page's metafile signature lies:
+  // 128, or an earlier 124, 120 or 96; 0 when it is no page file.
+  static int GetPageFileHeaderSize(TStream& stream);
+  // Raises ERpError unless every record of the file chains to the next.
+  static void CheckChain(TStream& stream, int headerSize, int pageCount);
+
+ private:
+  static std::int32_t ReadInt(TStream& s);
+  void WriteRecord(const TMetafile& metafile, Int64 start);
+  void Damaged() const;
+
+  std::recursive_mutex lock_;
+  std::unique_ptr<TRpStream> stream_;
+  int pageCount_ = 0;
+  int headerSize_ = kHeaderSize;
+  TRpOutline outline_;
+};
+
+// The text of damage found in a page file.
+AnsiString RpDamagedFileText();

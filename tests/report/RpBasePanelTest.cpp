@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "report/RpBasePanel.h"
+#include "tests/platform/ui/ControlsFixture.h"
+
+namespace {
+
+class RpBasePanelTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    SetRpMeasureInInches(false);
+  }
+};
+
+TEST_F(RpBasePanelTest, RulerGridFollowsUnitsAndZoom) {
+  TRpPage page;
+  auto* report = Add<TRpBasePanel>(0, 0, 200, 100);
+  report->RulerPage = &page;
+  report->NumberRuler = true;
+  auto* band = new TRpBasePanel(Form.get());
+  band->SetParent(report);
+  band->SetBounds(0, 50, 200, 40);
+  ShowForm();
+  auto numbers = [](const TRecordingCanvas& canvas) {
+    std::vector<AnsiString> out;
+    for (const auto& call : canvas.CallsOf("ExtTextOut")) out.push_back(call.Text);
+    return out;
+  };
+  auto texts = [&](TRpBasePanel& panel) { return numbers(*Record(panel)); };
+  // Millimetres: a line every 5 mm, centimetres numbered.
+  EXPECT_EQ(texts(*report), (std::vector<AnsiString>{"1", "2", "3", "4", "5", "1", "2"}));
+  EXPECT_TRUE(texts(*band).empty());  // bands carry no numbers
+  // Zoomed out, neither minor lines nor numbers; the band zooms too.
+  report->SetZoom(50);
+  EXPECT_EQ(band->Zoom(), 50);
+  auto drawn = Record(*report);
+  EXPECT_TRUE(numbers(*drawn).empty());
+  for (const auto& line : drawn->CallsOf("Polyline")) EXPECT_EQ(line.Pen.Color, RpDesignPalette().Major);
+  report->SetZoom(100);
+  page.Units = TRpUnit::Inches;
+  EXPECT_EQ(texts(*report), (std::vector<AnsiString>{"1", "2", "1"}));
+  page.Units = TRpUnit::Native;
+  EXPECT_TRUE(Record(*report)->CallsOf("Polyline").empty());
+  page.SetRuler(false);
+  page.Units = TRpUnit::MM;
+  EXPECT_TRUE(texts(*report).empty());
+  ChooseRpDesignPalette(8);
+  EXPECT_EQ(RpDesignPalette().MarginStyle, psDash);
+  ChooseRpDesignPalette(24);
+}
+
+}  // namespace

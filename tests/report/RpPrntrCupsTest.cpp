@@ -1,0 +1,148 @@
+// A real CUPS job: a private scheduler (its own configuration folder and
+// port) with one queue whose backend keeps what it is sent, printed to
+// through the same CUPS path the program uses.
+
+#include <arpa/inet.h>
+#include <cups/cups.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "platform/backend/headless/Headless.h"
+#include "report/RpPrntr.h"
+#include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/TempFolder.h"
+
+extern char** environ;
+
+namespace {
+
+int FreePort() {
+  const int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  socklen_t n = sizeof a;
+  getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
+  close(s);
+  return ntohs(a.sin_port);
+}
+
+void WriteFile(const std::string& path, const std::string& text, mode_t mode = 0644) {
+  std::ofstream(path) << text;
+  chmod(path.c_str(), mode);
+}
+
+class PrivateCups {
+ public:
+  PrivateCups() {
+    const std::string d = folder.path();
+    chmod(d.c_str(), 0755);
+    // The scheduler runs its backends only from folders no one else may
+    // write to; its own folders are written by its user.
+    for (const char* sub : {"spool", "cache", "state", "log", "out", "bin", "bin/backend"}) {
+      const std::string p = d + "/" + sub;
+      const mode_t mode = std::string(sub).rfind("bin", 0) == 0 ? 0755 : 0777;
+      mkdir(p.c_str(), mode);
+      chmod(p.c_str(), mode);
+    }
+    for (const char* sub : {"daemon", "notifier"})
+      symlink((std::string("/usr/lib/cups/") + sub).c_str(), (d + "/bin/" + sub).c_str());
+    WriteFile(d + "/bin/backend/capture",
+              "#!/bin/sh\n"
+              "if [ $# -eq 0 ]; then echo 'direct capture \"Unknown\" \"Capture\"'; exit 0; fi\n"
+              "out=\"${DEVICE_URI#capture:}\"\n"
+              "if [ -n \"$6\" ]; then cat \"$6\" > \"$out.part\"; else cat > \"$out.part\"; fi\n"
+              "mv \"$out.part\" \"$out\"\n",
+              0700);
+    port = FreePort();
+    WriteFile(d + "/cupsd.conf", "Listen 127.0.0.1:" + std::to_string(port) +
+                                     "\nLogLevel warn\nWebInterface No\nBrowsing No\nDefaultAuthType None\n"
+                                     "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n");
+    WriteFile(d + "/cups-files.conf",
+              "ServerRoot " + d + "\nServerBin " + d + "/bin\nRequestRoot " + d + "/spool\nCacheDir " + d +
+                  "/cache\nStateDir " + d + "/state\nTempDir " + d + "/spool\nErrorLog " + d +
+                  "/log/error_log\nAccessLog " + d + "/log/access_log\nUser lp\nGroup lp\n");
+    const std::string conf = d + "/cupsd.conf", files = d + "/cups-files.conf";
+    const char* argv[] = {"/usr/sbin/cupsd", "-f", "-c", conf.c_str(), "-s", files.c_str(), nullptr};
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid = -1;
+  }
+  ~PrivateCups() {
+    if (pid > 0) {
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  std::string Server() const { return "127.0.0.1:" + std::to_string(port); }
+  // Adds the queue once the scheduler answers.
+  bool AddQueue(const std::string& name, const std::string& output) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      int status = -1;
+      RunCommand("CUPS_SERVER=" + Server() + " lpadmin -p " + name + " -E -v capture:" + output +
+                     " -m raw >/dev/null 2>&1",
+                 &status);
+      if (status == 0) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
+  TempFolder folder;
+  pid_t pid = -1;
+  int port = 0;
+};
+
+TEST(RpPrntrCupsTest, ThreePagesReachAPrivateQueue) {
+  ASSERT_TRUE(Have("/usr/sbin/cupsd")) << "cupsd (cups-daemon) is needed";
+  ASSERT_TRUE(Have("lpadmin")) << "lpadmin (cups-client) is needed";
+  InstallHeadlessBackend();
+  PrivateCups cups;
+  ASSERT_GT(cups.pid, 0);
+  const std::string out = cups.folder.path() + "/out/job.pdf";
+  ASSERT_TRUE(cups.AddQueue("rptest", out));
+  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
+  cupsSetServer(nullptr);  // forget a server asked before
+  printers::UseSystem();
+  Printer()->Refresh();
+  const int index = Printer()->Printers()->IndexOf("rptest");
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(printers::Profiles()[static_cast<size_t>(index)].Kind, TPrinterProfile::pkCups);
+  {
+    TRpPrinter p;
+    p.SetPrinterIndex(index);
+    p.Destination = rpdPrinter;
+    p.Title = "Τρεις σελίδες"_a;
+    p.BeginDoc();
+    for (int n = 1; n <= 3; ++n) {
+      p.NewPage();
+      p.Canvas()->TextOut(p.DeviceX(300), p.DeviceY(300), "Σελίδα "_a + IntToStr(n));
+    }
+    p.EndDoc();
+  }
+  for (int i = 0; i < 100 && access(out.c_str(), F_OK) != 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::smatch m;
+  const std::string info = RunCommand("pdfinfo '" + out + "' 2>&1");
+  ASSERT_TRUE(std::regex_search(info, m, std::regex("Pages: +([0-9]+)")))
+      << info << RunCommand("cat '" + cups.folder.path() + "/log/error_log'");
+  EXPECT_EQ(m[1], "3");
+  std::string text;
+  ASSERT_TRUE(PdfText(out, text));
+  EXPECT_NE(text.find("Σελίδα 3"), std::string::npos);
+  unsetenv("CUPS_SERVER");
+  cupsSetServer(nullptr);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+}  // namespace

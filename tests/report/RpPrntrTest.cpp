@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "platform/backend/headless/Headless.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/MessageLoop.h"
+#include "report/RpPrntr.h"
+#include "report/RpProgress.h"
+#include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/TempFolder.h"
+
+namespace {
+
+// The PDF printer at 600 dots per inch, its printable area 4.2 mm from the
+// left and 2.1 mm from the top of the sheet.
+class RpPrntrTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallHeadlessBackend();
+    SetRpMeasureInInches(false);
+    TPrinterProfile pdf = printers::PdfPrinterProfile();
+    pdf.OutputFolder = folder.path();
+    pdf.OffsetX = 100;
+    pdf.OffsetY = 50;
+    printers::UseProfiles({pdf}, 0);
+    Printer()->Refresh();
+    Printer()->SetPrinterIndex(0);
+    Printer()->ResetDeviceMode();
+    printers::ClearJobLog();
+  }
+  void TearDown() override {
+    printers::UseSystem();
+    Printer()->Refresh();
+  }
+  // A run of Pages pages, each with "Σελίδα N" at 30 mm, 40 mm of the sheet.
+  void RunPages(TRpPrinter& p, int pages) {
+    p.BeginDoc();
+    for (int n = 1; n <= pages; ++n) {
+      p.NewPage();
+      p.Canvas()->Font->Name = "Arial";
+      p.Canvas()->Font->SetSize(12);
+      p.Canvas()->TextOut(p.DeviceX(300), p.DeviceY(400), "Σελίδα "_a + IntToStr(n));
+    }
+    p.EndDoc();
+  }
+  std::string Pdf(const char* name) { return folder.path() + "/" + name; }
+  TempFolder folder;
+};
+
+int PdfPages(const std::string& file) {
+  std::smatch m;
+  const std::string info = RunCommand("pdfinfo '" + file + "' 2>&1");
+  return std::regex_search(info, m, std::regex("Pages: +([0-9]+)")) ? std::stoi(m[1]) : -1;
+}
+
+TEST_F(RpPrntrTest, StateErrors) {
+  TRpPrinter p;
+  try {
+    p.NewPage();
+    FAIL();
+  } catch (const ERpError& e) {
+    EXPECT_EQ(e.Message, "Illegal call to NewPage");
+  }
+  p.BeginDoc();
+  p.NewPage();
+  try {
+    p.BeginDoc();
+    FAIL();
+  } catch (const ERpError& e) {
+    EXPECT_EQ(e.Message, "Δεν είναι έτοιμος ο εκτυπωτής"_a);
+  }
+  EXPECT_EQ(p.Status(), rpsBusy);
+  EXPECT_EQ(p.PageCount(), 1);
+  p.EndDoc();
+  EXPECT_EQ(p.GetPage(2), nullptr);
+  EXPECT_NE(p.GetPage(1), nullptr);
+}
+
+TEST_F(RpPrntrTest, GeometryFollowsTheOrientation) {
+  TRpPrinter p;
+  p.SetPaperSize(TRpPaperSize::A4);
+  EXPECT_EQ(p.PaperWidth(), 2100);
+  p.SetOrientation(poLandscape);
+  EXPECT_EQ(p.PaperWidth(), 2970);
+  EXPECT_EQ(p.PaperLength(), 2100);
+  EXPECT_EQ(p.Settings()->PaperWidth(), 2100);  // the settings' own stay unswapped
+  p.Destination = rpdPrinter;
+  p.BeginDoc();
+  EXPECT_EQ(p.LeftOffset(), 42);
+  EXPECT_EQ(p.DeviceX(142), 236);  // 10 mm past the margin at 600 per inch
+  EXPECT_EQ(p.DeviceWidth(254), 600);
+  p.Cancel();
+}
+
+TEST_F(RpPrntrTest, ADeviceWithoutResolutionStartsAtScreenFactors) {
+  TPrinterProfile blind = printers::PdfPrinterProfile();
+  blind.DpiX = blind.DpiY = 0;
+  printers::UseProfiles({blind}, 0);
+  Printer()->Refresh();
+  TRpPrinter p;
+  p.Destination = rpdPrinter;
+  p.BeginDoc();
+  EXPECT_EQ(p.XFactor(), 96.0L / 254);
+  EXPECT_EQ(p.YFactor(), 96.0L / 254);
+  p.Cancel();
+}
+
+TEST_F(RpPrntrTest, PagesOutOfRangeGoToThrowAwayMetafiles) {
+  TRpPrinter p;
+  p.Destination = rpdPrinter;
+  p.FirstPage = 3;
+  p.LastPage = 4;
+  p.Printer()->FileName = folder / "range.pdf";
+  RunPages(p, 6);
+  EXPECT_EQ(p.PageCount(), 6);
+  ASSERT_EQ(PdfPages(Pdf("range.pdf")), 2);
+  std::string text;
+  ASSERT_TRUE(PdfText(Pdf("range.pdf"), text)) << "pdftotext is needed";
+  EXPECT_NE(text.find("Σελίδα 3"), std::string::npos);
+  EXPECT_NE(text.find("Σελίδα 4"), std::string::npos);
+  EXPECT_EQ(text.find("Σελίδα 5"), std::string::npos);
+}
+
+TEST_F(RpPrntrTest, StoredPagesPrintAtTheirPlaceOnTheSheet) {
+  TRpPrinter p;
+  p.Title = "Αποθηκευμένες"_a;
+  RunPages(p, 3);
+  p.Printer()->FileName = folder / "stored.pdf";
+  p.FirstPage = 2;
+  p.LastPage = 9;  // past the last page: no blank sheets
+  p.Print();
+  ASSERT_EQ(PdfPages(Pdf("stored.pdf")), 2);
+  ASSERT_TRUE(Have("pdftotext")) << "pdftotext is needed";
+  const std::string html = RunCommand("pdftotext -bbox -enc UTF-8 '" + Pdf("stored.pdf") + "' - 2>/dev/null");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(html, m, std::regex("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Σελίδα")));
+  // 30 mm and 40 mm from the sheet's corner, in points; the text's cell
+  // starts at the reference point's top.
+  EXPECT_NEAR(std::stod(m[1]), 30 / 25.4 * 72, 1.5);
+  EXPECT_NEAR(std::stod(m[2]), 40 / 25.4 * 72, 3);
+  ASSERT_EQ(printers::JobLog().size(), 1u);
+  EXPECT_EQ(printers::JobLog()[0].Title, "Αποθηκευμένες"_a);
+}
+
+TEST_F(RpPrntrTest, SavedRunLoadsBackWithItsPaper) {
+  TRpPrinter p;
+  p.Settings()->SetPaperSize(TRpPaperSize::A4);
+  p.Settings()->SetOrientation(poLandscape);
+  RunPages(p, 2);
+  const AnsiString file = folder / "landscape.rpp";
+  p.Save(file);
+  EXPECT_EQ(ReadWholeFile(file).size(), static_cast<size_t>(p.Stream()->Size()));
+  TRpPrinter q;
+  q.Settings()->SetPaperSize(TRpPaperSize::Letter);
+  // Loading stops a run still going.
+  q.BeginDoc();
+  q.NewPage();
+  q.Load(file);
+  EXPECT_TRUE(q.Cancelled);
+  EXPECT_EQ(q.Status(), rpsFinished);
+  EXPECT_EQ(q.PageCount(), 2);
+  EXPECT_TRUE(q.LoadedFromFile());
+  EXPECT_EQ(q.Settings()->Orientation(), poLandscape);
+  // A4's row and the later row of the same size: the later one is taken.
+  EXPECT_EQ(q.Settings()->PaperSize(), TRpPaperSize::A4Small);
+  EXPECT_EQ(q.PaperWidth(), 2970);
+  // A damaged page shows blank, reported once.
+  std::string bytes = ReadWholeFile(file);
+  bytes[128 + 8 + 40] = '_';  // the metafile signature
+  SafeWriteFile(file, bytes);
+  int reports = 0;
+  q.OnDamagedPage = [&](const AnsiString&) { ++reports; };
+  q.Load(file);
+  SafeWriteFile(folder / "junk.rpp", "junk");
+  EXPECT_THROW(q.Load(folder / "junk.rpp"), ERpError);
+  EXPECT_EQ(q.PageCount(), 2);
+  auto blank = q.GetPage(1);
+  q.GetPage(1);
+  ASSERT_NE(blank, nullptr);
+  EXPECT_EQ(reports, 1);
+}
+
+TEST_F(RpPrntrTest, RecordedPagesOpenInADrawingProgram) {
+  ASSERT_TRUE(Have("soffice")) << "LibreOffice (libreoffice-draw-nogui) is needed";
+  TRpPrinter p;
+  p.Settings()->SetPaperSize(TRpPaperSize::A4);
+  RunPages(p, 2);
+  p.GetPage(2)->SaveToFile(folder / "page2.emf");
+  int status = -1;
+  const std::string out =
+      RunCommand("cd '" + folder.path() + "' && soffice -env:UserInstallation=file://" + folder.path() +
+                     "/profile --headless --convert-to pdf page2.emf 2>&1",
+                 &status);
+  ASSERT_EQ(status, 0) << out;
+  const std::string info = RunCommand("pdfinfo '" + Pdf("page2.pdf") + "' 2>&1");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(info, m, std::regex("Page size: +([0-9.]+) x ([0-9.]+)"))) << info << out;
+  EXPECT_NEAR(std::stod(m[1]), 210 / 25.4 * 72, 2);
+  EXPECT_NEAR(std::stod(m[2]), 297 / 25.4 * 72, 2);
+  std::string text;
+  ASSERT_TRUE(PdfText(Pdf("page2.pdf"), text));
+  EXPECT_NE(text.find("Σελίδα 2"), std::string::npos);
+}
+
+class MessageLog : public TWindowTarget {
+ public:
+  LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM) override {
+    log.push_back({msg - WM_USER, static_cast<int>(wParam)});
+    return 0;
+  }
+  std::vector<std::pair<UINT, int>> log;
+};
+
+TEST_F(RpPrntrTest, ProgressAndPageCountsArriveInOrder) {
+  MessageLog window;
+  TRpPrinter p;
+  p.Client = ui::RegisterWindow(&window);
+  p.BeginDoc();
+  p.NewPage();
+  p.NewPage();
+  p.SetProgress(50);
+  p.EndDoc();
+  Application->ProcessMessages();
+  EXPECT_EQ(window.log, (std::vector<std::pair<UINT, int>>{{1, 1}, {0, 50}, {1, 2}}));
+  ui::UnregisterWindow(p.Client);
+}
+
+TEST_F(RpPrntrTest, ClosingThePreviewStopsTheRunAndTellsItsWindow) {
+  MessageLog window;
+  TRpPrinter p;
+  p.PreviewWindow = ui::RegisterWindow(&window);
+  int afterPreview = 0;
+  p.AfterPreview = [&](TRpPrinter*) { ++afterPreview; };
+  p.SetShowingPreview(true);
+  p.BeginDoc();
+  p.NewPage();
+  p.ClosePreview();
+  EXPECT_TRUE(p.Cancelled);
+  EXPECT_EQ(p.Status(), rpsFinished);
+  EXPECT_EQ(afterPreview, 1);
+  EXPECT_EQ(p.PageList()->PageCount(), 1);  // the partial page is kept
+  // Printing a run the preview owns asks the preview to run it again.
+  p.Print();
+  Application->ProcessMessages();
+  EXPECT_EQ(window.log, (std::vector<std::pair<UINT, int>>{{4, 0}, {2, 0}}));
+  EXPECT_EQ(p.DefaultPaperIndex(), static_cast<int>(TRpPaperSize::A4));
+  ui::UnregisterWindow(p.PreviewWindow);
+}
+
+TEST_F(RpPrntrTest, LinksGoToTheShellOrTheirHandler) {
+  std::vector<AnsiString> opened, claimed;
+  auto saved = RpShellOpen;
+  RpShellOpen = [&](const AnsiString& target) { opened.push_back(target); };
+  TRpPrinter p;
+  p.ProcessHyperlink("eXt:https://example.org");
+  p.ProcessHyperlink("INT:nothing");
+  RegisterRpLinkHandler("page:", [&](const AnsiString& rest) { claimed.push_back(rest); });
+  p.ProcessHyperlink("INT:page:4");
+  p.ProcessHyperlink("page:5");
+  p.ProcessHyperlink("mailto:a@b");
+  ClearRpLinkHandlers();
+  RpShellOpen = saved;
+  EXPECT_EQ(opened, (std::vector<AnsiString>{"https://example.org", "mailto:a@b"}));
+  EXPECT_EQ(claimed, (std::vector<AnsiString>{"4", "5"}));
+}
+
+TEST_F(RpPrntrTest, ProgressWindowShowsEveryFifthPercentAndCancels) {
+  TRpPrinter p;
+  TRpProgressForm form(nullptr);
+  form.RpPrinter = &p;
+  EXPECT_EQ(form.Caption(), "Πρόοδος εκτύπωσης"_a);
+  EXPECT_EQ(form.CancelButton->Caption(), "Ακυρο"_a);
+  p.Client = form.Handle();
+  p.SetProgress(33);
+  Application->ProcessMessages();
+  EXPECT_EQ(form.Gauge->Position(), 0);
+  p.SetProgress(35);
+  Application->ProcessMessages();
+  EXPECT_EQ(form.Gauge->Position(), 35);
+  EXPECT_EQ(form.Info->Caption(), "35%  Ολοκληρώθηκε"_a);
+  form.CancelButton->Click();
+  EXPECT_TRUE(p.Cancelled);
+}
+
+}  // namespace
