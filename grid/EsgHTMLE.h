@@ -9,6 +9,7 @@
 #include "platform/ui/Windows.h"
 
 class TCustomImageList;
+class THTMLPicture;
 class THTMLPictureCache;
 class TPictureContainer;
 
