@@ -10,6 +10,9 @@
 namespace giftest {
 
 struct Frame {
+  Frame() = default;
+  Frame(int left, int top, int width, int height, std::vector<unsigned char> indices = {})
+      : Left(left), Top(top), Width(width), Height(height), Indices(std::move(indices)) {}
   int Left = 0, Top = 0, Width = 1, Height = 1;
   std::vector<unsigned char> Indices;  // Width × Height, empty: all index 1
   bool Control = true;                 // preceded by a graphic control block
