@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   StripHTML(text);
   ReplaceHTMLEntities(text);
   DecodeRunEntities(text);
-  if (DecodeAngleEntities(EncodeAngleEntities(text)) != text) std::abort();
+  if (text.find('&') == std::string::npos && DecodeAngleEntities(EncodeAngleEntities(text)) != text)
+    std::abort();
   HexColorToColor(text);
   ColorNameToColor(text);
   const THTMLControlTag tag = ParseControlTag(text);

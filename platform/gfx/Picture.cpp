@@ -35,7 +35,9 @@ void TPicture::LoadFromFile(const AnsiString& fileName) {
 }
 
 std::unique_ptr<TGraphic> GraphicFromBytes(std::string_view bytes) {
-  auto starts = [&](std::string_view mark, size_t at = 0) { return bytes.substr(at, mark.size()) == mark; };
+  auto starts = [&](std::string_view mark, size_t at = 0) {
+    return bytes.size() >= at + mark.size() && bytes.substr(at, mark.size()) == mark;
+  };
   using namespace std::string_view_literals;
   std::unique_ptr<TGraphic> graphic;
   if (starts("BM"))
