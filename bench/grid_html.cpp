@@ -50,6 +50,17 @@ void BM_ThousandEntities(benchmark::State& state) {
 }
 BENCHMARK(BM_ThousandEntities)->Unit(benchmark::kMicrosecond);
 
+// Hostile cells of 64 KB: one word without blanks cut with an ellipsis,
+// blanks wrapped into thousands of lines, tags only, entities only, list
+// items only (each measured then drawn; the drawing stops at the bounds).
+void BM_Hostile64K(benchmark::State& state) {
+  static const char* const pieces[] = {"a", "a ", "<B>", "&amp;", "<LI>x", "<IMG SRC=\"http://h/x\">"};
+  AnsiString text;
+  while (text.size() < 65536) text += pieces[state.range(0)];
+  MeasureAndDraw(state, text, {0, 0, 300, 300});
+}
+BENCHMARK(BM_Hostile64K)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
+
 void BM_DecodeGif4x256(benchmark::State& state) {
   std::vector<giftest::Frame> frames(4, giftest::Frame{0, 0, 256, 256});
   for (int f = 0; f < 4; ++f) {

@@ -204,7 +204,7 @@ bool TRenderer::TextRun(std::string_view& rest, const TRect& rect, bool drawing,
       a_.HitAnchor = style_.AnchorTarget;
       style_.AnchorUnderMouse = true;
     }
-    runX_ += w;
+    Advance(runX_, w);
     rest.remove_prefix(end);
     return true;
   }
@@ -212,7 +212,7 @@ bool TRenderer::TextRun(std::string_view& rest, const TRect& rect, bool drawing,
   TRect measured = rect;
   c_.DrawText(run, measured, TextFlags() | DT_CALCRECT);
   const int w = measured.Width();
-  line_.X += w;
+  Advance(line_.X, w);
   const int available = AvailableWidth(rect);
   bool fits = line_.X < available || available <= w;
   if (!fits && (line_.Text.empty() || line_.Text.back() != ' ')) fits = true;
@@ -226,7 +226,7 @@ bool TRenderer::TextRun(std::string_view& rest, const TRect& rect, bool drawing,
     return true;
   }
   line_.Ended = true;
-  line_.X -= w;
+  Advance(line_.X, -w);
   return false;
 }
 

@@ -60,10 +60,10 @@ bool TRenderer::Place(int width, int height, const TRect& rect) {
     return false;
   }
   if (!drawingPass_) {
-    line_.X += width;
+    Advance(line_.X, width);
     line_.Height = std::max(line_.Height, height);
   }
-  runX_ += width;
+  Advance(runX_, width);
   return true;
 }
 

@@ -3,6 +3,7 @@
 // its files (lines and runs, tags, pictures and control markers). Not a
 // public interface.
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +20,13 @@ AnsiString QuotedValue(const AnsiString& tag, const AnsiString& upper, const cha
 int LeadingNumber(const AnsiString& text);
 // Digits only (at most nine); false otherwise.
 bool ValidNumber(const AnsiString& text, int& value);
+
+// Positions move by this helper, held within a billion pixels either way
+// so that no markup can overflow them.
+inline void Advance(int& position, long long by) {
+  constexpr long long kFar = 1LL << 29;
+  position = static_cast<int>(std::clamp(position + by, -kFar, kFar));
+}
 
 // The arguments of one call, outputs included.
 struct TCallArgs {

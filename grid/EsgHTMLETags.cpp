@@ -341,8 +341,8 @@ void TRenderer::ListItemTag(const TRect& rect, bool drawing) {
     return;
   }
   line_.HoldsListItem = true;
-  line_.X += style_.ListLevel * 12;
-  runX_ += (style_.ListLevel - 1) * 12;
+  Advance(line_.X, style_.ListLevel * 12LL);
+  Advance(runX_, (style_.ListLevel - 1) * 12LL);
   if (drawing && !a_.HitTestOnly) {
     TFont& font = *c_.Font;
     const AnsiString name = font.Name;
@@ -351,7 +351,7 @@ void TRenderer::ListItemTag(const TRect& rect, bool drawing) {
     c_.DrawText(style_.ListLevel % 2 != 0 ? AnsiString("\xB7") : AnsiString("o"), bullet, 0);
     font.Name = name;
   }
-  runX_ += 12;
+  Advance(runX_, 12);
 }
 
 void TRenderer::RotationTag(const AnsiString& tag) {
