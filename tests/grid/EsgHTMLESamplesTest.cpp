@@ -38,7 +38,7 @@ TEST(EsgHTMLESamples, DrawnAsPictures) {
        R"(<FONT COLOR="clRed">red</FONT> <FONT COLOR="#0000FF" BGCOLOR="clYellow">blue on yellow</FONT> <HI>highlight</HI> <SHAD>shadow</SHAD>)"},
       {"lists", "<UL><LI>first<LI>second<UL><LI>nested one<LI>nested two</UL><LI>third</UL>"},
       {"paragraphs",
-       R"(<P ALIGN="LEFT">left</P><P ALIGN="CENTER" BGCOLOR="clSilver">centre</P><P ALIGN="RIGHT">right</P><P INDENT="30">indented</P>)"},
+       R"(<P ALIGN="LEFT">left</P><P ALIGN="CENTER" BGCOLOR="clSilver">centre</P><P ALIGN="RIGHT">right</P><P ALIGN="LEFT" INDENT="30">indented</P>)"},
       {"anchors",
        R"(Open <A href="https://example.org">the site</A> or <A href="mailto:x@example.org">write</A>.)"},
       {"wrap",
@@ -51,7 +51,7 @@ TEST(EsgHTMLESamples, DrawnAsPictures) {
        R"(List <IMG SRC="IDX:0"> icons <IMG SRC="SSYS:3"><IMG SRC="LSYS:file.txt"> gif <IMG SRC="ANIM"> stretched <IMG SRC="ANIM" WIDTH="40" HEIGHT="12">)"},
       {"controls",
        R"(<CONTROL TYPE="EDIT" ID="e" VALUE="text" WIDTH="60"> <CONTROL TYPE="COMBO" ID="c" VALUE="pick" WIDTH="70"> <CONTROL TYPE="CHECK" ID="k" VALUE="TRUE"> <CONTROL TYPE="RADIO" ID="r" VALUE="TRUE"> <CONTROL TYPE="BUTTON" ID="b" VALUE="Go" WIDTH="40">)"},
-      {"rotation", R"(<R A="30">rotated</R> level <R A="90">up</R>)"},
+      {"rotation", R"(<R A="8">slightly rotated</R> level <R A="90">up</R>)"},
       {"body", R"(<BODY BGCOLOR="clInfoBk">background and a rule<HR>below it)"},
   };
   for (const auto& sample : samples) {
