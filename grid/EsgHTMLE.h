@@ -50,6 +50,11 @@ AnsiString DecodeRunEntities(const AnsiString& Run);
 // goes; a "<" without ">" after it keeps the rest as it stands.
 AnsiString StripHTML(const AnsiString& Text);
 
+// The text between the first two double quotes after Name, which is looked
+// for in Upper (the upper-cased Tag) and read from Tag in its own case; ""
+// when Name or either quote is missing.
+AnsiString HTMLQuotedValue(const AnsiString& Tag, const AnsiString& Upper, const char* Name);
+
 // The attributes of a CONTROL marker, values in their own case (TYPE upper
 // case, "&lt;"/"&gt;" decoded in VALUE); absent ones are empty.
 struct THTMLControlTag {

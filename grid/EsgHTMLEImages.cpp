@@ -86,7 +86,7 @@ THTMLPicture* TRenderer::FindPicture(const AnsiString& source) const {
 void TRenderer::BodyTag(const AnsiString& upper, bool drawing) {
   if (!drawing || a_.HitTestOnly) return;
   if (upper.find("BACKGROUND") != AnsiString::npos) {
-    THTMLPicture* picture = FindPicture(QuotedValue(upper, upper, "BACKGROUND"));
+    THTMLPicture* picture = FindPicture(HTMLQuotedValue(upper, upper, "BACKGROUND"));
     if (picture && !picture->Empty() && picture->Width() > 0 && picture->Height() > 0) {
       const TRect visible = IntersectRect(a_.Bounds, c_.ClipRect());
       const int w = picture->Width(), h = picture->Height();
@@ -102,7 +102,7 @@ void TRenderer::BodyTag(const AnsiString& upper, bool drawing) {
     }
   }
   if (upper.find("BGCOLOR") != AnsiString::npos) {
-    const AnsiString value = QuotedValue(upper, upper, "BGCOLOR");
+    const AnsiString value = HTMLQuotedValue(upper, upper, "BGCOLOR");
     TColor colour = c_.Brush->Color;
     if (value.find("CL") != AnsiString::npos)
       colour = ColorNameToColor(LowerCase(value));
@@ -114,10 +114,10 @@ void TRenderer::BodyTag(const AnsiString& upper, bool drawing) {
 }
 
 void TRenderer::ImageTag(const AnsiString& upper, const TRect& rect, bool drawing) {
-  const AnsiString source = QuotedValue(upper, upper, "SRC");
+  const AnsiString source = HTMLQuotedValue(upper, upper, "SRC");
   int attrWidth = 0, attrHeight = 0;
-  ValidNumber(QuotedValue(upper, upper, "WIDTH"), attrWidth);
-  ValidNumber(QuotedValue(upper, upper, "HEIGHT"), attrHeight);
+  ValidNumber(HTMLQuotedValue(upper, upper, "WIDTH"), attrWidth);
+  ValidNumber(HTMLQuotedValue(upper, upper, "HEIGHT"), attrHeight);
   const int dpiX = c_.GetDeviceCaps(LOGPIXELSX), dpiY = c_.GetDeviceCaps(LOGPIXELSY);
   const int top = rect.Top;
   const int x = runX_;

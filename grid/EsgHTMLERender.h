@@ -11,10 +11,6 @@
 
 namespace esghtml {
 
-// The text between the first double quote at or after Name (found in
-// Upper, the upper-cased Tag) and the next one, in Tag's case; to the end
-// when the second quote is missing; "" when Name is absent.
-AnsiString QuotedValue(const AnsiString& tag, const AnsiString& upper, const char* name);
 // The number at the start of Text (blanks skipped, "-" allowed), read up to
 // the first other character; 0 when none. Kept within a million.
 int LeadingNumber(const AnsiString& text);

@@ -8,16 +8,6 @@
 
 namespace esghtml {
 
-AnsiString QuotedValue(const AnsiString& tag, const AnsiString& upper, const char* name) {
-  const size_t at = upper.find(name);
-  if (at == AnsiString::npos) return {};
-  const size_t open = tag.find('"', at);
-  if (open == AnsiString::npos) return {};
-  const size_t close = tag.find('"', open + 1);
-  if (close == AnsiString::npos) return tag.substr(open + 1);
-  return tag.substr(open + 1, close - open - 1);
-}
-
 int LeadingNumber(const AnsiString& text) {
   long long n = 0;
   size_t i = 0;
@@ -113,7 +103,7 @@ void TRenderer::OpenTag(const AnsiString& tag, const TRect& rect, bool drawing) 
         font.Style |= fsItalic;
       } else if (second == 'N') {
         int n = 0;
-        if (ValidNumber(QuotedValue(tag, UpperCase(tag), "X"), n)) {
+        if (ValidNumber(HTMLQuotedValue(tag, UpperCase(tag), "X"), n)) {
           if (!drawing && n > line_.X) line_.X = n;
           if (drawing && a_.Bounds.Left + n > runX_) runX_ = a_.Bounds.Left + n;
         }
@@ -227,11 +217,7 @@ void TRenderer::CloseTag(const AnsiString& tag, const TRect& rect, bool drawing)
 }
 
 void TRenderer::AnchorTag(const AnsiString& tag, bool drawing) {
-  const size_t open = tag.find('"');
-  const size_t close = open == AnsiString::npos ? AnsiString::npos : tag.find('"', open + 1);
-  style_.AnchorTarget = open == AnsiString::npos    ? AnsiString()
-                        : close == AnsiString::npos ? tag.substr(open + 1)
-                                                    : tag.substr(open + 1, close - open - 1);
+  style_.AnchorTarget = HTMLQuotedValue(tag, tag, "");
   if (drawing && style_.AnchorCount == a_.FocusAnchorIndex) {
     style_.FocusOpen = true;
     style_.FocusLeft = runX_;
@@ -283,12 +269,12 @@ void TRenderer::CloseAnchor(const TRect& rect, bool drawing) {
 
 void TRenderer::FontTag(const AnsiString& upper, bool drawing) {
   TFont& font = *c_.Font;
-  if (upper.find("FACE=") != AnsiString::npos) font.Name = QuotedValue(upper, upper, "FACE=");
+  if (upper.find("FACE=") != AnsiString::npos) font.Name = HTMLQuotedValue(upper, upper, "FACE=");
   if (!a_.KeepColours && upper.find(" COLOR") != AnsiString::npos)
-    font.Color = HTMLAttributeColor(QuotedValue(upper, upper, " COLOR"));
+    font.Color = HTMLAttributeColor(HTMLQuotedValue(upper, upper, " COLOR"));
   if (drawing && !a_.KeepColours && upper.find("BGCOLOR") != AnsiString::npos) {
     style_.FontBackBrush = BrushOrNone();
-    SetBrush(HTMLAttributeColor(QuotedValue(upper, upper, "BGCOLOR")));
+    SetBrush(HTMLAttributeColor(HTMLQuotedValue(upper, upper, "BGCOLOR")));
   }
   const size_t size = upper.find("SIZE");
   if (size != AnsiString::npos) {
@@ -325,11 +311,11 @@ void TRenderer::ParagraphTag(const AnsiString& upper, const TRect& rect, bool dr
     }
   }
   if (upper.find("INDENT") != AnsiString::npos)
-    style_.Indent = LeadingNumber(QuotedValue(upper, upper, "INDENT"));
+    style_.Indent = LeadingNumber(HTMLQuotedValue(upper, upper, "INDENT"));
   if (drawing && upper.find("BGCOLOR") != AnsiString::npos) {
     style_.ParagraphBack = true;
     style_.ParagraphBrush = BrushOrNone();
-    SetBrush(HTMLAttributeColor(QuotedValue(upper, upper, "BGCOLOR")));
+    SetBrush(HTMLAttributeColor(HTMLQuotedValue(upper, upper, "BGCOLOR")));
     if (!a_.HitTestOnly)
       FillBand({a_.Bounds.Left, rect.Top, a_.Bounds.Right, rect.Top + line_.Height}, c_.Brush->Color);
   }
@@ -357,7 +343,7 @@ void TRenderer::ListItemTag(const TRect& rect, bool drawing) {
 void TRenderer::RotationTag(const AnsiString& tag) {
   const AnsiString upper = UpperCase(tag);
   if (upper.find('A') == AnsiString::npos) return;
-  const int angle = LeadingNumber(QuotedValue(tag, upper, "A"));
+  const int angle = LeadingNumber(HTMLQuotedValue(tag, upper, "A"));
   style_.Unrotated.push_back(*c_.Font);
   c_.Font->Orientation = (angle % 360) * 10;
 }

@@ -201,29 +201,23 @@ AnsiString StripHTML(const AnsiString& Text) {
   return out;
 }
 
-namespace {
-
-// The text between the first two double quotes after Name in the
-// upper-cased tag, in the tag's own case; "" when absent.
-AnsiString QuotedAttribute(const AnsiString& tag, const AnsiString& upper, const char* name) {
-  const size_t at = upper.find(name);
+AnsiString HTMLQuotedValue(const AnsiString& Tag, const AnsiString& Upper, const char* Name) {
+  const size_t at = Upper.find(Name);
   if (at == AnsiString::npos) return {};
-  const size_t open = tag.find('"', at + std::strlen(name));
+  const size_t open = Tag.find('"', at + std::strlen(Name));
   if (open == AnsiString::npos) return {};
-  const size_t close = tag.find('"', open + 1);
+  const size_t close = Tag.find('"', open + 1);
   if (close == AnsiString::npos) return {};
-  return tag.substr(open + 1, close - open - 1);
+  return Tag.substr(open + 1, close - open - 1);
 }
-
-}  // namespace
 
 THTMLControlTag ParseControlTag(const AnsiString& Tag) {
   const AnsiString upper = UpperCase(Tag);
   THTMLControlTag result;
-  result.Type = UpperCase(QuotedAttribute(Tag, upper, "TYPE="));
-  result.Width = QuotedAttribute(Tag, upper, "WIDTH=");
-  result.ID = QuotedAttribute(Tag, upper, "ID=");
-  result.Value = DecodeAngleEntities(QuotedAttribute(Tag, upper, "VALUE="));
+  result.Type = UpperCase(HTMLQuotedValue(Tag, upper, "TYPE="));
+  result.Width = HTMLQuotedValue(Tag, upper, "WIDTH=");
+  result.ID = HTMLQuotedValue(Tag, upper, "ID=");
+  result.Value = DecodeAngleEntities(HTMLQuotedValue(Tag, upper, "VALUE="));
   return result;
 }
 

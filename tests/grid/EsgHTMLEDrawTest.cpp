@@ -230,7 +230,9 @@ TEST(EsgHTMLEDraw, ControlMarkersDrawAndHit) {
     h.Draw(c.markup);
     const auto calls = h.canvas.CallsOf(c.op);
     ASSERT_EQ(calls.size(), 1u);
-    if (std::string(c.op) == "DrawFrameControl") EXPECT_EQ(calls[0].Args[5], static_cast<int>(c.flags));
+    if (std::string(c.op) == "DrawFrameControl") {
+      EXPECT_EQ(calls[0].Args[5], static_cast<int>(c.flags));
+    }
     const int height = c.height ? c.height : h.Gh() + 6;
     EXPECT_EQ(h.extentX, c.width);
     EXPECT_EQ(h.extentY, height);
