@@ -109,9 +109,17 @@ class Layout {
   S Ellipsis(const S& text, int width) const {
     if (Width(text) <= width) return text;
     const S dots(3, '.');
-    S cut = text;
-    while (!cut.empty() && Width(cut + dots) > width) cut.pop_back();
-    return cut + dots;
+    // The longest start that fits with the dots, found by halving so that
+    // a long text costs a few measurements instead of one per character.
+    size_t fits = 0, over = text.size();
+    while (over - fits > 1) {
+      const size_t mid = fits + (over - fits) / 2;
+      if (Width(text.substr(0, mid) + dots) > width)
+        over = mid;
+      else
+        fits = mid;
+    }
+    return text.substr(0, fits) + dots;
   }
 
  private:

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "platform/gfx/Gif.h"
 #include "platform/gfx/Jpeg.h"
 #include "platform/gfx/Metafile.h"
 #include "platform/rtl/FileUtils.h"
@@ -19,6 +20,7 @@ std::unique_ptr<TGraphic> TPicture::NewGraphicFor(const AnsiString& extension) {
   AnsiString ext = LowerCase(extension);
   if (ext == ".bmp") return std::make_unique<TBitmap>();
   if (ext == ".ico") return std::make_unique<TIcon>();
+  if (ext == ".gif") return std::make_unique<TGIFImage>();
   if (ext == ".jpg" || ext == ".jpeg") return std::make_unique<TJPEGImage>();
   if (ext == ".emf") return std::make_unique<TMetafile>();
   return nullptr;
@@ -30,6 +32,29 @@ void TPicture::LoadFromFile(const AnsiString& fileName) {
   if (!graphic) throw EInvalidGraphic("Unknown picture file extension (" + ext + ")");
   graphic->LoadFromFile(fileName);
   graphic_ = std::move(graphic);
+}
+
+std::unique_ptr<TGraphic> GraphicFromBytes(std::string_view bytes) {
+  auto starts = [&](std::string_view mark, size_t at = 0) {
+    return bytes.size() >= at + mark.size() && bytes.substr(at, mark.size()) == mark;
+  };
+  using namespace std::string_view_literals;
+  std::unique_ptr<TGraphic> graphic;
+  if (starts("BM"))
+    graphic = std::make_unique<TBitmap>();
+  else if (starts("GIF8"))
+    graphic = std::make_unique<TGIFImage>();
+  else if (starts("\xFF\xD8"))
+    graphic = std::make_unique<TJPEGImage>();
+  else if (starts("\0\0\1\0"sv))
+    graphic = std::make_unique<TIcon>();
+  else if (starts("\1\0\0\0"sv) && starts(" EMF", 40))
+    graphic = std::make_unique<TMetafile>();
+  else
+    throw EInvalidGraphic("Unknown picture format");
+  TStringStream stream{AnsiString(bytes)};
+  graphic->LoadFromStream(stream);
+  return graphic;
 }
 
 void TPicture::SaveToFile(const AnsiString& fileName) const {

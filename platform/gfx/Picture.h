@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Graphics.h"
@@ -17,7 +18,7 @@ class TPicture {
   TBitmap* Bitmap();
   int Width() const { return graphic_ ? graphic_->Width() : 0; }
   int Height() const { return graphic_ ? graphic_->Height() : 0; }
-  // ".bmp", ".ico", ".jpg", ".jpeg", ".emf" in any letter case; another
+  // ".bmp", ".gif", ".ico", ".jpg", ".jpeg", ".emf" in any letter case; another
   // extension raises EInvalidGraphic "Unknown picture file extension (.xyz)".
   // A picture that cannot be read leaves the previous one in place.
   void LoadFromFile(const AnsiString& fileName);
@@ -28,6 +29,11 @@ class TPicture {
  private:
   std::unique_ptr<TGraphic> graphic_;
 };
+
+// A picture decoded from a file's bytes, its kind found by their content:
+// BMP, GIF, JPEG, ICO or EMF. Raises EInvalidGraphic "Unknown picture
+// format" for other bytes and the reader's own error for damaged ones.
+std::unique_ptr<TGraphic> GraphicFromBytes(std::string_view bytes);
 
 // Named bitmaps: the program registers a drawing for each name at start-up
 // and LoadBitmapResource paints a fresh bitmap from it (EResNotFound
