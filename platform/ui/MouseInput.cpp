@@ -84,6 +84,115 @@ TWinControl* Target(TWinControl* window, int x, int y, TPoint& client) {
   return target;
 }
 
+// ---- the system's move and size loop for child windows -----------------------------
+// A press where a child window answers WM_NCHITTEST with its caption or a
+// sizing corner or edge starts the loop instead of a button message: the
+// window takes the capture, every move proposes a rectangle (screen
+// coordinates) through WM_MOVING or WM_SIZING that the window may change,
+// and the window is placed there; the release ends the loop with
+// WM_EXITSIZEMOVE. No button message reaches the window meanwhile.
+
+struct SizeMoveLoop {
+  TWinControl* window = nullptr;
+  int hit = HTNOWHERE;
+  TPoint from;   // screen point of the press
+  TRect bounds;  // screen rectangle then
+};
+
+SizeMoveLoop& Loop() {
+  static SizeMoveLoop loop;
+  return loop;
+}
+
+bool IsSizingHit(int hit) { return hit >= HTLEFT && hit <= HTBOTTOMRIGHT; }
+
+// The edge WM_SIZING names for a sizing hit; which sides follow the mouse.
+void SizingEdges(int hit, int& edge, bool& left, bool& top, bool& right, bool& bottom) {
+  static constexpr int kEdge[] = {WMSZ_LEFT,     WMSZ_RIGHT,  WMSZ_TOP,        WMSZ_TOPLEFT,
+                                  WMSZ_TOPRIGHT, WMSZ_BOTTOM, WMSZ_BOTTOMLEFT, WMSZ_BOTTOMRIGHT};
+  edge = kEdge[hit - HTLEFT];
+  left = hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT;
+  right = hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT;
+  top = hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT;
+  bottom = hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT;
+}
+
+TRect ScreenBounds(const TWinControl* w) {
+  const TPoint at =
+      w->Parent() ? w->Parent()->ClientToScreen(Point(w->Left(), w->Top())) : Point(w->Left(), w->Top());
+  return Bounds(at.X, at.Y, w->Width(), w->Height());
+}
+
+// Starts the loop when Target answers a caption or sizing hit at the
+// mouse; false otherwise.
+bool StartSizeMove(TWinControl* target) {
+  if (!target->Parent() || GetCapture()) return false;
+  const HWND h = target->Handle();
+  const int hit = static_cast<int>(SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(M().screen.X, M().screen.Y)));
+  if (hit != HTCAPTION && !IsSizingHit(hit)) return false;
+  SendMessage(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(hit, WM_LBUTTONDOWN));
+  Loop() = {target, hit, M().screen, ScreenBounds(target)};
+  SendMessage(h, WM_ENTERSIZEMOVE, 0, 0);
+  SetCapture(h);
+  return true;
+}
+
+void TrackSizeMove() {
+  SizeMoveLoop& loop = Loop();
+  const int dx = M().screen.X - loop.from.X, dy = M().screen.Y - loop.from.Y;
+  TRect r = loop.bounds;
+  const HWND h = loop.window->Handle();
+  if (loop.hit == HTCAPTION) {
+    r = OffsetRect(r, dx, dy);
+    SendMessage(h, WM_MOVING, 0, reinterpret_cast<LPARAM>(&r));
+  } else {
+    int edge = 0;
+    bool left = false, top = false, right = false, bottom = false;
+    SizingEdges(loop.hit, edge, left, top, right, bottom);
+    MINMAXINFO limits;
+    loop.window->Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    const auto track = [](int size, int lo, int hi) { return std::clamp(size, lo, std::max(lo, hi)); };
+    const int w = track(r.Width() + (right  ? dx
+                                     : left ? -dx
+                                            : 0),
+                        limits.ptMinTrackSizeX, limits.ptMaxTrackSizeX);
+    const int hgt = track(r.Height() + (bottom ? dy
+                                        : top  ? -dy
+                                               : 0),
+                          limits.ptMinTrackSizeY, limits.ptMaxTrackSizeY);
+    if (left)
+      r.Left = r.Right - w;
+    else
+      r.Right = r.Left + w;
+    if (top)
+      r.Top = r.Bottom - hgt;
+    else
+      r.Bottom = r.Top + hgt;
+    SendMessage(h, WM_SIZING, static_cast<WPARAM>(edge), reinterpret_cast<LPARAM>(&r));
+  }
+  TWinControl* window = loop.window;
+  const TPoint at = window->Parent()->ScreenToClient(Point(r.Left, r.Top));
+  window->SetBounds(at.X, at.Y, r.Width(), r.Height());
+}
+
+void EndSizeMove() {
+  TWinControl* window = Loop().window;
+  Loop() = {};
+  if (GetCapture() == window->Handle()) ReleaseCapture();
+  SendMessage(window->Handle(), WM_EXITSIZEMOVE, 0, 0);
+}
+
+// A window that goes away or loses the capture ends the loop.
+bool InSizeMove() {
+  SizeMoveLoop& loop = Loop();
+  if (!loop.window) return false;
+  if (!ui::FindWindow(GetCapture()) || GetCapture() != loop.window->Handle()) {
+    loop = {};
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 BOOL GetCursorPos(TPoint* point) {
@@ -143,12 +252,23 @@ void SetWheelScrollLines(UINT lines) { M().wheelLines = lines; }
 UINT DoubleClickTime() { return 500; }
 
 void MouseMove(TWinControl* window, int x, int y) {
+  if (InSizeMove()) {
+    M().screen = WindowToScreen(window, Point(x, y));
+    TrackSizeMove();
+    return;
+  }
   TPoint client;
+  const bool captured = GetCapture() != nullptr;
   TWinControl* target = Target(window, x, y, client);
   if (!target) return;
   const HWND h = target->Handle();
-  SendMessage(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  PostMessage(h, WM_MOUSEMOVE, KeyFlags(), MAKELPARAM(client.X, client.Y));
+  // Outside its client area (its caption or sizing border, as it answers)
+  // a window gets no client mouse message.
+  const int hit =
+      captured ? HTCLIENT
+               : static_cast<int>(SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(M().screen.X, M().screen.Y)));
+  SendMessage(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(hit, WM_MOUSEMOVE));
+  if (hit == HTCLIENT) PostMessage(h, WM_MOUSEMOVE, KeyFlags(), MAKELPARAM(client.X, client.Y));
 }
 
 void MouseButton(TWinControl* window, int button, bool down, int x, int y) {
@@ -158,6 +278,12 @@ void MouseButton(TWinControl* window, int button, bool down, int x, int y) {
     const auto popups = OpenPopups();
     for (auto it = popups.rbegin(); it != popups.rend(); ++it)
       if (*it != window) (*it)->Perform(CM_CANCELMODE, 0, 0);
+  }
+  if (InSizeMove()) {
+    ui::SetAsyncKeyDown(kButtonVk[button], down);
+    M().screen = WindowToScreen(window, Point(x, y));
+    if (!down && button == 0) EndSizeMove();
+    return;
   }
   TPoint client;
   TWinControl* target = Target(window, x, y, client);
@@ -171,6 +297,7 @@ void MouseButton(TWinControl* window, int button, bool down, int x, int y) {
         form && !form->Active() && !dynamic_cast<TPopupWindow*>(window))
       form->Show();  // a click activates its form
   }
+  if (down && button == 0 && StartSizeMove(target)) return;
   const HWND h = target->Handle();
   const LPARAM at = MAKELPARAM(client.X, client.Y);
   if (!down) {
