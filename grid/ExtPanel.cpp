@@ -1,6 +1,7 @@
 #include "grid/ExtPanel.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "grid/ThemeApi.h"
 #include "platform/gfx/FrameControls.h"
@@ -228,6 +229,21 @@ void TExtPanel::SaveOnDestroy() {
 void TExtPanel::Loaded() {
   TCustomPanel::Loaded();
   if (position_->Save) position_->LoadPosition();
+  RecordLoadState();
+}
+
+void TExtPanel::CreateWnd() {
+  TCustomPanel::CreateWnd();
+  EnsureLoadState();
+}
+
+void TExtPanel::EnsureLoadState() {
+  // A panel built in code is never loaded: its state when it is first
+  // shown, moved, sized, hovered or collapsed stands in for the loaded one.
+  if (!loaded_) RecordLoadState();
+}
+
+void TExtPanel::RecordLoadState() {
   origin_ = ClientOrigin();
   loadWidth_ = Width();
   loadHeight_ = Height();
@@ -582,9 +598,9 @@ void TExtPanel::PaintSizeGrip(TCanvas& c) {
   c.Pen->Style = psSolid;
   c.Pen->Color = clGray;
   c.Pen->Width = 2;
-  for (int d : {11, 6, 3}) {
-    c.MoveTo(x, y - d);
-    c.LineTo(x - d, y);
+  for (auto [up, left] : {std::pair{11, 11}, {6, 7}, {3, 3}}) {
+    c.MoveTo(x, y - up);
+    c.LineTo(x - left, y);
   }
   c.Pen->Color = clWhite;
   c.Pen->Width = 1;

@@ -312,6 +312,7 @@ class TExtPanel : public TCustomPanel {
   friend class TPanelPosition;
   friend class TAutoSize;
   void ShadeChanged();
+  void CreateWnd() override;
   void Paint() override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -345,6 +346,8 @@ class TExtPanel : public TCustomPanel {
   void HintShow(THintInfo& info);
   void AnimateHeight(int from, int to);
   void SaveOnDestroy();
+  void RecordLoadState();
+  void EnsureLoadState();
 
   std::unique_ptr<TPanelCaption> caption_;
   std::unique_ptr<TPanelPosition> position_;

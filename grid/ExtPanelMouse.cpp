@@ -65,6 +65,7 @@ void TExtPanel::DropHover(THover& hover) {
 }
 
 void TExtPanel::MouseMove(TShiftState Shift, int X, int Y) {
+  EnsureLoadState();
   TCustomPanel::MouseMove(Shift, X, Y);
   const TPanelTextHit hit = AnchorAt(X, Y);
   moving_ = false;
@@ -146,6 +147,7 @@ int TExtPanel::WMNCHitTest(TPoint screen) {
 void TExtPanel::WMMovingSizing(TMessage& m) {
   m.Result = 0;
   if (ComponentState().Contains(csDesigning)) return;
+  EnsureLoadState();
   TRect& r = *reinterpret_cast<TRect*>(m.LParam);
   if (m.Msg == WM_MOVING) {
     origin_ = ClientOrigin();
@@ -153,8 +155,8 @@ void TExtPanel::WMMovingSizing(TMessage& m) {
     if (FixedTop) r = Bounds(r.Left, origin_.Y, r.Width(), r.Height());
     return;
   }
-  if (FixedWidth) r.Right = r.Left + (loaded_ ? loadWidth_ : Width());
-  if (FixedHeight) r.Bottom = r.Top + (loaded_ ? loadHeight_ : Height());
+  if (FixedWidth) r.Right = r.Left + loadWidth_;
+  if (FixedHeight) r.Bottom = r.Top + loadHeight_;
   fullHeight_ = r.Height();
   if (r.Width() != Width()) {
     shade_.SetSize(0, 0);
@@ -243,6 +245,7 @@ void TExtPanel::AnimateHeight(int from, int to) {
 }
 
 void TExtPanel::SetCollaps(bool v) {
+  EnsureLoadState();
   if (collaps_) {
     if (OnMaximize) OnMaximize(this);
   } else if (OnMinimize) {
@@ -258,9 +261,6 @@ void TExtPanel::SetCollaps(bool v) {
       };
       if (v) {
         fullHeight_ = Height();
-        // A panel built in code (never loaded) comes back in the colour it
-        // has now.
-        if (!loaded_) loadColor_ = Color();
         children(false);
         if (CollapsSteps > 0) {
           SetColor(CollapsColor);
