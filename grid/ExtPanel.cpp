@@ -212,8 +212,9 @@ TExtPanel::TExtPanel(TComponent* AOwner)
       loadColor_(Color()) {}
 
 TExtPanel::~TExtPanel() {
-  // The window goes with the base class, too late for this class to see.
-  if (HandleAllocated()) SaveOnDestroy();
+  // The window goes with the base class, too late for this class to see
+  // (and a window is only made when first needed).
+  SaveOnDestroy();
 }
 
 void TExtPanel::SaveOnDestroy() {
@@ -234,6 +235,7 @@ void TExtPanel::Loaded() {
 
 void TExtPanel::CreateWnd() {
   TCustomPanel::CreateWnd();
+  savedOnDestroy_ = false;
   EnsureLoadState();
 }
 

@@ -5,36 +5,6 @@
 
 namespace {
 
-// Anchors at fixed places of the body text "body" (relative to its
-// rectangle), and the hover index of every drawing.
-class FakeAnchors : public TPanelTextRenderer {
- public:
-  struct Anchor {
-    AnsiString Target;
-    TRect Rect;
-  };
-  std::vector<Anchor> Anchors;
-  AnsiString AnchoredText = "body";
-  std::vector<int> DrawnHover;
-  TSize Draw(TCanvas& canvas, const TRect& rect, const AnsiString& text, const TPanelTextStyle& style,
-             bool measure) override {
-    if (measure) return {120, 30};
-    if (text == AnchoredText) DrawnHover.push_back(style.HoverIndex);
-    TRect r = rect;
-    canvas.DrawText(text, r, DT_LEFT | DT_TOP);
-    return {120, 30};
-  }
-  TPanelTextHit HitTest(TCanvas&, const TRect& rect, const AnsiString& text, const TPanelTextStyle&,
-                        TPoint p) override {
-    if (text != AnchoredText) return {};
-    for (size_t i = 0; i < Anchors.size(); ++i) {
-      const TRect r = OffsetRect(Anchors[i].Rect, rect.Left, rect.Top);
-      if (PtInRect(r, p)) return {Anchors[i].Target, r, static_cast<int>(i)};
-    }
-    return {};
-  }
-};
-
 class PanelMouseTest : public ExtPanelTest {
  protected:
   void SetUp() override {
