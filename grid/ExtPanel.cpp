@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "grid/ThemeApi.h"
+#include "grid/APXPVS.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/ControlPaint.h"
 
@@ -314,7 +314,11 @@ int TExtPanel::AnyBevelWidth() const {
   return BevelOuter() != bvNone || BevelInner() != bvNone ? BevelWidth() : 0;
 }
 
-bool TExtPanel::ThemedCaption() const { return caption_->ShadeType() == stXPCaption && ThemedLookActive(); }
+bool TExtPanel::ThemedCaption() const {
+  // The themed-system flag holds here: the theme library decides alone.
+  return caption_->ShadeType() == stXPCaption && APXPVS::ThemeLibraryAvailable() &&
+         APXPVS::IsThemeActive() != 0;
+}
 
 int TExtPanel::ButtonSize() const {
   if (!caption_->CloseMinGlyph().Empty() && !caption_->CloseMaxGlyph().Empty())
@@ -471,10 +475,7 @@ void TExtPanel::PaintCaption(TCanvas& c) {
 void TExtPanel::PaintCaptionBackground(TCanvas& c, TRect r) {
   const TShadeType type = caption_->ShadeType();
   if (type == stXPCaption) {
-    HTHEME theme = OpenThemeData(Handle(), u"window");
-    const TRect grown = InflateRect(r, 1, 1);
-    DrawThemeBackground(theme, &c, 1, 1, &grown, nullptr);
-    CloseThemeData(theme);
+    DrawWindowThemePart(c, InflateRect(r, 1, 1), 1);
     return;
   }
   if (type == stBitmap || type == stBitmapRStretch || type == stBitmapLStretch) {
@@ -531,16 +532,29 @@ void TExtPanel::PaintCaptionBackground(TCanvas& c, TRect r) {
   c.RestoreDC(saved);
 }
 
+void TExtPanel::DrawWindowThemePart(TCanvas& c, const TRect& r, int part) {
+  HTHEME theme = APXPVS::OpenThemeData(Handle(), u"window");
+  APXPVS::DrawThemeBackground(theme, &c, part, 1, &r, nullptr);
+  APXPVS::CloseThemeData(theme);
+}
+
+// A themed button's 14 x 14 square, 2 pixels in from the button side of R
+// and 4 from its top.
+TRect TExtPanel::ThemedButtonSquare(const TRect& r) const {
+  return caption_->ButtonPosition() == cbpLeft ? Bounds(r.Left + 2, r.Top + 4, 14, 14)
+                                               : Bounds(r.Right - 16, r.Top + 4, 14, 14);
+}
+
 int TExtPanel::PaintCloseButton(TCanvas& c, const TRect& bar) {
   const bool left = caption_->ButtonPosition() == cbpLeft;
   // Pixels N in from the button side's edge.
   const auto side = [&](int n) { return left ? bar.Left + n : bar.Right - n; };
   if (ThemedCaption()) {
-    HTHEME theme = OpenThemeData(Handle(), u"window");
+    HTHEME theme = APXPVS::OpenThemeData(Handle(), u"window");
     const TRect square =
         left ? Bounds(bar.Left + 2, bar.Top + 4, 14, 14) : Bounds(bar.Right - 16, bar.Top + 4, 14, 14);
-    DrawThemeBackground(theme, &c, 18, 1, &square, nullptr);
-    CloseThemeData(theme);
+    APXPVS::DrawThemeBackground(theme, &c, 18, 1, &square, nullptr);
+    APXPVS::CloseThemeData(theme);
     return 14;
   }
   const TBitmap& closeMin = caption_->CloseMinGlyph();
@@ -570,11 +584,11 @@ void TExtPanel::PaintMinMaxButton(TCanvas& c, const TRect& bar, int closeWidth) 
                        : Rect(bar.Left, bar.Top, bar.Right - closeWidth, bar.Bottom);
   const auto side = [&](int n) { return left ? r.Left + n : r.Right - n; };
   if (ThemedCaption()) {
-    HTHEME theme = OpenThemeData(Handle(), u"window");
+    HTHEME theme = APXPVS::OpenThemeData(Handle(), u"window");
     const TRect square =
         left ? Bounds(r.Left + 2, r.Top + 4, 14, 14) : Bounds(r.Right - 16, r.Top + 4, 14, 14);
-    DrawThemeBackground(theme, &c, collaps_ ? 17 : 15, 1, &square, nullptr);
-    CloseThemeData(theme);
+    APXPVS::DrawThemeBackground(theme, &c, collaps_ ? 17 : 15, 1, &square, nullptr);
+    APXPVS::CloseThemeData(theme);
     return;
   }
   const TBitmap& glyph = collaps_ ? caption_->MaxGlyph() : caption_->MinGlyph();

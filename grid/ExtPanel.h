@@ -339,6 +339,8 @@ class TExtPanel : public TCustomPanel {
   int PaintCloseButton(TCanvas& c, const TRect& r);
   void PaintMinMaxButton(TCanvas& c, const TRect& r, int closeWidth);
   void PaintSizeGrip(TCanvas& c);
+  void DrawWindowThemePart(TCanvas& c, const TRect& r, int part);
+  TRect ThemedButtonSquare(const TRect& r) const;
   void RepaintAnchor(const TRect& r);
   void DropHover(THover& hover);
   int WMNCHitTest(TPoint screen);
