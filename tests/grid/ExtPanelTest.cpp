@@ -221,3 +221,48 @@ TEST_F(ExtPanelTest, DoubleClickOnTheCaptionIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+// The two panels of the application with their settings, as a picture for
+// review in the build tree.
+TEST_F(ExtPanelTest, TheApplicationsPanelsForReview) {
+  form->SetBounds(0, 0, 740, 470);
+  panel->SetBounds(10, 10, 690, 200);
+  auto* search = new TExtPanel(form.get());
+  search->SetBounds(10, 230, 690, 220);
+  search->SetParent(form.get());
+  const struct {
+    TExtPanel* Panel;
+    TShadeType Shade;
+    int Height;
+    Byte Grain;
+    const char* Text;
+  } settings[] = {
+      {panel, stDiagShade, 25, 40, "ΥΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΘΕΤΗΣ ΚΑΙ ΣΥΝΟΛΙΚΗΣ ΕΓΓΥΗΣΗΣ ΚΑΛΗΣ ΕΚΤΕΛΕΣΗΣ "},
+      {search, stHShade, 40, 60, "ΑΝΑΖΗΤΗΣΗ ΕΚΠΤΩΣΕΩΝ"}};
+  for (const auto& s : settings) {
+    TPanelCaption& c = s.Panel->Caption();
+    c.SetVisible(true);
+    c.SetText(cp1253::FromUtf8(s.Text));
+    c.SetShadeType(s.Shade);
+    c.SetHeight(s.Height);
+    c.SetColor(static_cast<TColor>(0xFF8000));
+    c.SetShadeLight(200);
+    c.SetShadeGrain(s.Grain);
+    c.SetFlat(true);
+    c.SetTopIndent(4);
+    s.Panel->SetHover(true);
+    s.Panel->SetShadowOffset(2);
+    s.Panel->CanMove = true;
+    s.Panel->SetCanSize(true);
+  }
+  ShowForm();
+  backend->SaveWindowPng(*form, "panel_application_settings.png");
+  // The search panel's bar: darkest at its left edge, L - 123 of the colour.
+  const TImageCanvas* image = backend->Render(*form);
+  const TPoint at = form->ScreenToClient(search->ClientToScreen(Point(1, 20)));
+  EXPECT_EQ(image->Pixel(at.X, at.Y), RGB(0, 128 * 77 / 255, 77));
+}
+
+}  // namespace
