@@ -79,7 +79,8 @@ void Radial(TShadeCanvas& c, int light, bool inner) {
   const long double d0 = std::max(1.0L, std::sqrt(cx * cx + cy * cy));
   for (int x = 0; x <= w / 2; ++x)
     for (int y = 0; y <= h / 2; ++y) {
-      const long double d = std::nearbyint(std::hypot(static_cast<long double>(x) - cx, y - cy));
+      const long double dx = x - cx, dy = y - cy;
+      const long double d = std::nearbyint(std::sqrt(dx * dx + dy * dy));
       const long double t = inner ? d0 - d : d;
       const int v = static_cast<int>(std::nearbyint(t / d0 * light));
       c.Set(x, y, v);
