@@ -93,7 +93,7 @@ TWinControl* Target(TWinControl* window, int x, int y, TPoint& client) {
 // WM_EXITSIZEMOVE. No button message reaches the window meanwhile.
 
 struct SizeMoveLoop {
-  TWinControl* window = nullptr;
+  HWND window = nullptr;  // by handle: the window may go during the loop
   int hit = HTNOWHERE;
   TPoint from;   // screen point of the press
   TRect bounds;  // screen rectangle then
@@ -104,22 +104,12 @@ SizeMoveLoop& Loop() {
   return loop;
 }
 
+TWinControl* LoopWindow() { return dynamic_cast<TWinControl*>(ui::FindWindow(Loop().window)); }
+
 bool IsSizingHit(int hit) { return hit >= HTLEFT && hit <= HTBOTTOMRIGHT; }
 
-// The edge WM_SIZING names for a sizing hit; which sides follow the mouse.
-void SizingEdges(int hit, int& edge, bool& left, bool& top, bool& right, bool& bottom) {
-  static constexpr int kEdge[] = {WMSZ_LEFT,     WMSZ_RIGHT,  WMSZ_TOP,        WMSZ_TOPLEFT,
-                                  WMSZ_TOPRIGHT, WMSZ_BOTTOM, WMSZ_BOTTOMLEFT, WMSZ_BOTTOMRIGHT};
-  edge = kEdge[hit - HTLEFT];
-  left = hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT;
-  right = hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT;
-  top = hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT;
-  bottom = hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT;
-}
-
 TRect ScreenBounds(const TWinControl* w) {
-  const TPoint at =
-      w->Parent() ? w->Parent()->ClientToScreen(Point(w->Left(), w->Top())) : Point(w->Left(), w->Top());
+  const TPoint at = w->Parent()->ClientToScreen(Point(w->Left(), w->Top()));
   return Bounds(at.X, at.Y, w->Width(), w->Height());
 }
 
@@ -131,66 +121,80 @@ bool StartSizeMove(TWinControl* target) {
   const int hit = static_cast<int>(SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(M().screen.X, M().screen.Y)));
   if (hit != HTCAPTION && !IsSizingHit(hit)) return false;
   SendMessage(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(hit, WM_LBUTTONDOWN));
-  Loop() = {target, hit, M().screen, ScreenBounds(target)};
+  Loop() = {h, hit, M().screen, ScreenBounds(target)};
   SendMessage(h, WM_ENTERSIZEMOVE, 0, 0);
   SetCapture(h);
   return true;
 }
 
-void TrackSizeMove() {
-  SizeMoveLoop& loop = Loop();
+// The rectangle a sizing hit proposes after the mouse moved by Dx, Dy,
+// within the window's tracking limits, and the edge WM_SIZING names.
+TRect ProposedSize(TWinControl* window, int hit, TRect r, int dx, int dy, int& edge) {
+  static constexpr int kEdge[] = {WMSZ_LEFT,     WMSZ_RIGHT,  WMSZ_TOP,        WMSZ_TOPLEFT,
+                                  WMSZ_TOPRIGHT, WMSZ_BOTTOM, WMSZ_BOTTOMLEFT, WMSZ_BOTTOMRIGHT};
+  edge = kEdge[hit - HTLEFT];
+  const bool left = hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT;
+  const bool right = hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT;
+  const bool top = hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT;
+  const bool bottom = hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT;
+  MINMAXINFO limits;
+  window->Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  const int dw = right ? dx : left ? -dx : 0;
+  const int dh = bottom ? dy : top ? -dy : 0;
+  const int w = std::clamp(r.Width() + dw, limits.ptMinTrackSizeX,
+                           std::max(limits.ptMinTrackSizeX, limits.ptMaxTrackSizeX));
+  const int h = std::clamp(r.Height() + dh, limits.ptMinTrackSizeY,
+                           std::max(limits.ptMinTrackSizeY, limits.ptMaxTrackSizeY));
+  if (left)
+    r.Left = r.Right - w;
+  else
+    r.Right = r.Left + w;
+  if (top)
+    r.Top = r.Bottom - h;
+  else
+    r.Bottom = r.Top + h;
+  return r;
+}
+
+void TrackSizeMove(TWinControl* window) {
+  const SizeMoveLoop loop = Loop();
   const int dx = M().screen.X - loop.from.X, dy = M().screen.Y - loop.from.Y;
-  TRect r = loop.bounds;
-  const HWND h = loop.window->Handle();
+  TRect r;
   if (loop.hit == HTCAPTION) {
-    r = OffsetRect(r, dx, dy);
-    SendMessage(h, WM_MOVING, 0, reinterpret_cast<LPARAM>(&r));
+    r = OffsetRect(loop.bounds, dx, dy);
+    SendMessage(loop.window, WM_MOVING, 0, reinterpret_cast<LPARAM>(&r));
   } else {
     int edge = 0;
-    bool left = false, top = false, right = false, bottom = false;
-    SizingEdges(loop.hit, edge, left, top, right, bottom);
-    MINMAXINFO limits;
-    loop.window->Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    const auto track = [](int size, int lo, int hi) { return std::clamp(size, lo, std::max(lo, hi)); };
-    const int w = track(r.Width() + (right  ? dx
-                                     : left ? -dx
-                                            : 0),
-                        limits.ptMinTrackSizeX, limits.ptMaxTrackSizeX);
-    const int hgt = track(r.Height() + (bottom ? dy
-                                        : top  ? -dy
-                                               : 0),
-                          limits.ptMinTrackSizeY, limits.ptMaxTrackSizeY);
-    if (left)
-      r.Left = r.Right - w;
-    else
-      r.Right = r.Left + w;
-    if (top)
-      r.Top = r.Bottom - hgt;
-    else
-      r.Bottom = r.Top + hgt;
-    SendMessage(h, WM_SIZING, static_cast<WPARAM>(edge), reinterpret_cast<LPARAM>(&r));
+    r = ProposedSize(window, loop.hit, loop.bounds, dx, dy, edge);
+    SendMessage(loop.window, WM_SIZING, static_cast<WPARAM>(edge), reinterpret_cast<LPARAM>(&r));
   }
-  TWinControl* window = loop.window;
+  if (!(window = LoopWindow()) || !window->Parent()) return;
   const TPoint at = window->Parent()->ScreenToClient(Point(r.Left, r.Top));
   window->SetBounds(at.X, at.Y, r.Width(), r.Height());
 }
 
+// Ends the loop: the capture goes and the window hears of the end.
 void EndSizeMove() {
-  TWinControl* window = Loop().window;
+  const HWND h = Loop().window;
   Loop() = {};
-  if (GetCapture() == window->Handle()) ReleaseCapture();
-  SendMessage(window->Handle(), WM_EXITSIZEMOVE, 0, 0);
+  if (GetCapture() == h) ReleaseCapture();
+  SendMessage(h, WM_EXITSIZEMOVE, 0, 0);
 }
 
-// A window that goes away or loses the capture ends the loop.
-bool InSizeMove() {
-  SizeMoveLoop& loop = Loop();
-  if (!loop.window) return false;
-  if (!ui::FindWindow(GetCapture()) || GetCapture() != loop.window->Handle()) {
-    loop = {};
-    return false;
+// The window of the loop in progress; a window that went away or lost the
+// capture has ended it.
+TWinControl* SizeMoveWindow() {
+  if (!Loop().window) return nullptr;
+  TWinControl* window = LoopWindow();
+  if (!window) {
+    Loop() = {};
+    return nullptr;
   }
-  return true;
+  if (GetCapture() != Loop().window) {
+    EndSizeMove();
+    return nullptr;
+  }
+  return window;
 }
 
 }  // namespace
@@ -252,9 +256,9 @@ void SetWheelScrollLines(UINT lines) { M().wheelLines = lines; }
 UINT DoubleClickTime() { return 500; }
 
 void MouseMove(TWinControl* window, int x, int y) {
-  if (InSizeMove()) {
+  if (TWinControl* moving = SizeMoveWindow()) {
     M().screen = WindowToScreen(window, Point(x, y));
-    TrackSizeMove();
+    TrackSizeMove(moving);
     return;
   }
   TPoint client;
@@ -279,7 +283,7 @@ void MouseButton(TWinControl* window, int button, bool down, int x, int y) {
     for (auto it = popups.rbegin(); it != popups.rend(); ++it)
       if (*it != window) (*it)->Perform(CM_CANCELMODE, 0, 0);
   }
-  if (InSizeMove()) {
+  if (SizeMoveWindow()) {
     ui::SetAsyncKeyDown(kButtonVk[button], down);
     M().screen = WindowToScreen(window, Point(x, y));
     if (!down && button == 0) EndSizeMove();
