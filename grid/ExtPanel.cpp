@@ -361,16 +361,45 @@ bool TExtPanel::InCaptionStrip(int X, int Y) const {
   return caption_->Visible() && X >= 0 && X < ClientWidth() - 2 && Y >= 0 && Y < caption_->Height();
 }
 
-// The body below the caption, inside the bevels.
+// The body below the caption, inside the border and bevels: where Paint
+// draws the text and the hit-test looks for anchors.
 TRect TExtPanel::BodyRect() const {
-  const int bw = AnyBevelWidth();
-  TRect r = InflateRect(ClientRect(), -bw, -bw);
+  TRect r = ClientRect();
+  if (BorderStyle() != bsNone) r = InflateRect(r, -2, -2);
+  const auto bevel = [&](TBevelCut cut) {
+    if (cut != bvNone) r = InflateRect(r, -BevelWidth(), -BevelWidth());
+  };
+  bevel(BevelOuter());
+  r = InflateRect(r, -BorderWidth(), -BorderWidth());
+  bevel(BevelInner());
   if (caption_->Visible()) r.Top += caption_->Height() - 2 * BevelWidth();
   return r;
 }
 
-TSize TExtPanel::MeasureBody(const TRect& r) {
-  TCanvas& c = Canvas();
+int TExtPanel::CloseButtonWidth() const {
+  if (!caption_->CloseButton()) return 0;
+  if (ThemedCaption()) return 14;
+  const TBitmap &closeMin = caption_->CloseMinGlyph(), &closeMax = caption_->CloseMaxGlyph();
+  if (!closeMin.Empty() && !closeMax.Empty()) return (collaps_ ? closeMin : closeMax).Width();
+  return 12;
+}
+
+// The caption text's rectangle: the bar less the close button and 20 pixels
+// for each button, as high as the caption, after the indents.
+TRect TExtPanel::CaptionTextRect() const {
+  TRect text = CaptionRect();
+  const int narrow = CloseButtonWidth() + 20 * VisibleButtons();
+  if (caption_->ButtonPosition() == cbpLeft)
+    text.Left += narrow;
+  else
+    text.Right -= narrow;
+  text.Bottom = text.Top + caption_->Height();
+  text.Left += caption_->Indent();
+  text.Top += caption_->TopIndent();
+  return text;
+}
+
+TSize TExtPanel::MeasureBody(TCanvas& c, const TRect& r) {
   c.Font->Assign(Font());
   return PanelTextRenderer().Draw(c, r, text_, style_, true);
 }
@@ -421,7 +450,7 @@ void TExtPanel::Paint() {
     r = InflateRect(r, -1, -1);
   }
   bevel(BevelInner());
-  if (caption_->Visible()) r.Top += caption_->Height() - 2 * BevelWidth();
+  r = BodyRect();
   paint::Fill(c, r, Color());
 
   // The body text, clipped to the body.
@@ -429,7 +458,7 @@ void TExtPanel::Paint() {
     const int saved = c.SaveDC();
     c.IntersectClipRect(r);
     c.Font->Assign(Font());
-    if (textVAlign_ != tvaTop) ApplyVAlign(r, MeasureBody(r));
+    if (textVAlign_ != tvaTop) ApplyVAlign(r, MeasureBody(c, r));
     TPanelTextStyle style = style_;
     style.HoverIndex = bodyHover_.Hit.Index;
     PanelTextRenderer().Draw(c, r, text_, style, false);
@@ -453,18 +482,10 @@ void TExtPanel::PaintCaption(TCanvas& c) {
 
   // The buttons on their side; the close button narrows the bar for the
   // min/max button.
-  const int closeWidth = caption_->CloseButton() ? PaintCloseButton(c, bar) : 0;
+  if (caption_->CloseButton()) PaintCloseButton(c, bar);
+  const int closeWidth = CloseButtonWidth();
   if (caption_->MinMaxButton()) PaintMinMaxButton(c, bar, closeWidth);
-
-  TRect text = bar;
-  const int narrow = closeWidth + 20 * VisibleButtons();
-  if (caption_->ButtonPosition() == cbpLeft)
-    text.Left += narrow;
-  else
-    text.Right -= narrow;
-  text.Bottom = text.Top + caption_->Height();
-  text.Left += caption_->Indent();
-  text.Top += caption_->TopIndent();
+  const TRect text = CaptionTextRect();
   c.Font->Assign(caption_->Font());
   TPanelTextStyle style = style_;
   style.HoverIndex = captionHover_.Hit.Index;
@@ -545,17 +566,13 @@ TRect TExtPanel::ThemedButtonSquare(const TRect& r) const {
                                                : Bounds(r.Right - 16, r.Top + 4, 14, 14);
 }
 
-int TExtPanel::PaintCloseButton(TCanvas& c, const TRect& bar) {
+void TExtPanel::PaintCloseButton(TCanvas& c, const TRect& bar) {
   const bool left = caption_->ButtonPosition() == cbpLeft;
   // Pixels N in from the button side's edge.
   const auto side = [&](int n) { return left ? bar.Left + n : bar.Right - n; };
   if (ThemedCaption()) {
-    HTHEME theme = APXPVS::OpenThemeData(Handle(), u"window");
-    const TRect square =
-        left ? Bounds(bar.Left + 2, bar.Top + 4, 14, 14) : Bounds(bar.Right - 16, bar.Top + 4, 14, 14);
-    APXPVS::DrawThemeBackground(theme, &c, 18, 1, &square, nullptr);
-    APXPVS::CloseThemeData(theme);
-    return 14;
+    DrawWindowThemePart(c, ThemedButtonSquare(bar), 18);
+    return;
   }
   const TBitmap& closeMin = caption_->CloseMinGlyph();
   const TBitmap& closeMax = caption_->CloseMaxGlyph();
@@ -564,7 +581,7 @@ int TExtPanel::PaintCloseButton(TCanvas& c, const TRect& bar) {
     const TPixelBlock image = glyph.Pixels();
     paint::Glyph(c, image, glyph.EffectiveTransparentColor(),
                  Point(left ? bar.Left : bar.Right - glyph.Width(), bar.Top), true);
-    return glyph.Width();
+    return;
   }
   // A cross of two 2-pixel lines, 4 to 10 pixels in from the side and top.
   c.Pen->Color = caption_->CloseButtonColor();
@@ -575,7 +592,6 @@ int TExtPanel::PaintCloseButton(TCanvas& c, const TRect& bar) {
   c.MoveTo(side(10), bar.Top + 4);
   c.LineTo(side(4), bar.Top + 10);
   c.Pen->Width = 1;
-  return 12;
 }
 
 void TExtPanel::PaintMinMaxButton(TCanvas& c, const TRect& bar, int closeWidth) {
@@ -584,11 +600,7 @@ void TExtPanel::PaintMinMaxButton(TCanvas& c, const TRect& bar, int closeWidth) 
                        : Rect(bar.Left, bar.Top, bar.Right - closeWidth, bar.Bottom);
   const auto side = [&](int n) { return left ? r.Left + n : r.Right - n; };
   if (ThemedCaption()) {
-    HTHEME theme = APXPVS::OpenThemeData(Handle(), u"window");
-    const TRect square =
-        left ? Bounds(r.Left + 2, r.Top + 4, 14, 14) : Bounds(r.Right - 16, r.Top + 4, 14, 14);
-    APXPVS::DrawThemeBackground(theme, &c, collaps_ ? 17 : 15, 1, &square, nullptr);
-    APXPVS::CloseThemeData(theme);
+    DrawWindowThemePart(c, ThemedButtonSquare(r), collaps_ ? 17 : 15);
     return;
   }
   const TBitmap& glyph = collaps_ ? caption_->MaxGlyph() : caption_->MinGlyph();

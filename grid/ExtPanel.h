@@ -332,11 +332,15 @@ class TExtPanel : public TCustomPanel {
   int VisibleButtons() const;
   bool InCaptionStrip(int X, int Y) const;
   TRect BodyRect() const;
-  TSize MeasureBody(const TRect& r);
+  TRect CaptionTextRect() const;
+  int CloseButtonWidth() const;
+  // Canvas: one canvas for a whole step (outside Paint each Canvas() call
+  // replaces the last one).
+  TSize MeasureBody(TCanvas& c, const TRect& r);
   void ApplyVAlign(TRect& r, const TSize& text) const;
   void PaintCaption(TCanvas& c);
   void PaintCaptionBackground(TCanvas& c, TRect r);
-  int PaintCloseButton(TCanvas& c, const TRect& r);
+  void PaintCloseButton(TCanvas& c, const TRect& r);
   void PaintMinMaxButton(TCanvas& c, const TRect& r, int closeWidth);
   void PaintSizeGrip(TCanvas& c);
   void DrawWindowThemePart(TCanvas& c, const TRect& r, int part);
@@ -348,6 +352,7 @@ class TExtPanel : public TCustomPanel {
   void HintShow(THintInfo& info);
   void AnimateHeight(int from, int to);
   void SaveOnDestroy();
+  void RaiseToTop();
   void RecordLoadState();
   void EnsureLoadState();
 
@@ -371,6 +376,7 @@ class TExtPanel : public TCustomPanel {
   int loadWidth_ = 0, loadHeight_ = 0;
   TPoint origin_;
   THover bodyHover_, captionHover_;
+  AnsiString enteredAnchor_;
   bool loaded_ = false;
   bool savedOnDestroy_ = false;
 };

@@ -32,23 +32,18 @@ void SetPanelAnimationWait(TPanelAnimationWait wait) {
 // ---- anchors ---------------------------------------------------------------------------------
 
 TPanelTextHit TExtPanel::AnchorAt(int X, int Y) {
-  const int bw = AnyBevelWidth();
-  TRect r = InflateRect(ClientRect(), -bw, -bw);
+  // Where Paint draws the texts: the caption text narrowed by the buttons,
+  // and not moved by the body's vertical alignment; the body inside the
+  // border and both bevels.
   TCanvas& c = Canvas();
-  TSize body{0, 0};
-  if (textVAlign_ != tvaTop) body = MeasureBody(BodyRect());
   TPanelTextStyle style = style_;
   if (caption_->Visible() && Y < caption_->Height()) {
-    r.Bottom = r.Top + caption_->Height();
-    ApplyVAlign(r, body);
-    r.Left += caption_->Indent();
-    r.Top += caption_->TopIndent();
     c.Font->Assign(caption_->Font());
     style.HoverIndex = captionHover_.Hit.Index;
-    return PanelTextRenderer().HitTest(c, r, caption_->Text(), style, Point(X, Y));
+    return PanelTextRenderer().HitTest(c, CaptionTextRect(), caption_->Text(), style, Point(X, Y));
   }
-  if (caption_->Visible()) r.Top += caption_->Height() - 2 * BevelWidth();
-  ApplyVAlign(r, body);
+  TRect r = BodyRect();
+  if (textVAlign_ != tvaTop) ApplyVAlign(r, MeasureBody(c, r));
   c.Font->Assign(Font());
   style.HoverIndex = bodyHover_.Hit.Index;
   return PanelTextRenderer().HitTest(c, r, text_, style, Point(X, Y));
@@ -80,13 +75,16 @@ void TExtPanel::MouseMove(TShiftState Shift, int X, int Y) {
     if (Cursor() == loadCursor_ || hit.Anchor != hover.Hit.Anchor) {
       if (AnchorHint && Application) Application->CancelHint();
       SetCursor(crHandPoint);
+      enteredAnchor_ = hit.Anchor;
       if (OnAnchorEnter) OnAnchorEnter(this, hit.Anchor);
       RepaintAnchor(hit.Rect);
     }
     hover.Hit = hit;
   } else if (Cursor() == crHandPoint) {
     SetCursor(loadCursor_);
-    if (OnAnchorExit) OnAnchorExit(this, hover.Hit.Anchor);
+    // The anchor left, though the mouse may have left it for the other
+    // text's area.
+    if (OnAnchorExit) OnAnchorExit(this, enteredAnchor_);
     DropHover(hover);
   }
 }
@@ -132,16 +130,24 @@ int TExtPanel::WMNCHitTest(TPoint screen) {
     MouseMove(KeyboardStateToShiftState(), p.X, p.Y);
     if (AnchorAt(p.X, p.Y).Index < 0) {
       moving_ = true;
-      BringToFront();
+      RaiseToTop();
       return HTCAPTION;
     }
   }
   if (p.Y > Height() - GetScrollBarMetric(SM_CYHSCROLL) && p.X > Width() - GetScrollBarMetric(SM_CXHSCROLL) &&
       canSize_ && !collaps_) {
-    BringToFront();
+    RaiseToTop();
     return HTBOTTOMRIGHT;
   }
   return HTCLIENT;
+}
+
+// Brought to the top of its siblings; a panel already there is not
+// repainted for it at every hit-test.
+void TExtPanel::RaiseToTop() {
+  TWinControl* parent = Parent();
+  if (parent && parent->Controls(parent->ControlCount() - 1) == this) return;
+  BringToFront();
 }
 
 void TExtPanel::WMMovingSizing(TMessage& m) {

@@ -75,7 +75,8 @@ void TExtPanel::DoAutoSize() {
   const int bw = BevelWidth();
   const TRect r =
       Rect(0, 0, autoSize_->Width ? 65535 : Width() - 2 * bw, autoSize_->Height ? 65535 : Height() - 2 * bw);
-  const TSize text = MeasureBody(r);
+  // One canvas for the whole step: each outside-paint canvas replaces the last.
+  const TSize text = MeasureBody(Canvas(), r);
   if (autoSize_->Width) SetWidth(2 * bw + text.cx);
   if (autoSize_->Height) SetHeight((caption_->Visible() ? caption_->Height() : 0) + text.cy + 2 * bw);
   ArrangeGroup();

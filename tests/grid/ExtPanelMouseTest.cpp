@@ -252,6 +252,32 @@ TEST_F(PanelMouseTest, AnchorsLightUpAndOpenOrReport) {
   EXPECT_EQ(anchors.DrawnHover, std::vector<int>{-1});
 }
 
+TEST_F(PanelMouseTest, HitTestingFindsTheTextsWherePaintPutsThem) {
+  // The body's 30 pixels centred in its 124 (26 to 149); the caption's
+  // text narrowed by the buttons and not centred.
+  panel->SetTextVAlign(tvaCenter);
+  panel->Caption().SetCloseButton(true);
+  panel->Caption().SetButtonPosition(cbpLeft);
+  anchors.Anchors = {{"a", Rect(0, 0, 10, 10)}};
+  ShowForm();
+  EXPECT_EQ(panel->AnchorAt(5, 24 + 47 + 5).Rect, Bounds(1, 24 + 47, 10, 10));
+  EXPECT_EQ(panel->AnchorAt(5, 24 + 5).Index, -1);
+  anchors.AnchoredText = panel->Caption().Text();
+  EXPECT_EQ(panel->AnchorAt(1 + 32 + 5, 5).Rect, Bounds(1 + 32, 1, 10, 10));
+}
+
+TEST_F(PanelMouseTest, FreeOnCloseDestroysThePanel) {
+  Log(*panel);
+  panel->FreeOnClose = true;
+  panel->Caption().SetCloseButton(true);
+  ShowForm();
+  const int before = form->ComponentCount();
+  const TRect close = panel->CloseButtonRect();
+  backend->Click(*panel, close.Left + 3, close.Top + 3);
+  EXPECT_EQ(form->ComponentCount(), before - 1);
+  EXPECT_EQ(events, std::vector<AnsiString>{"close"});
+}
+
 TEST_F(PanelMouseTest, TheAnchorHintShowsBesideThePoint) {
   panel->AnchorHint = true;
   anchors.Anchors = {{"page2", Rect(70, 10, 120, 25)}};
