@@ -340,6 +340,16 @@ void MouseLeave(TWinControl* window) {
   over->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(over));
 }
 
+bool CancelSizeMove() {
+  TWinControl* window = SizeMoveWindow();
+  if (!window) return false;
+  const TRect& r = Loop().bounds;
+  const TPoint at = window->Parent()->ScreenToClient(Point(r.Left, r.Top));
+  window->SetBounds(at.X, at.Y, r.Width(), r.Height());
+  EndSizeMove();
+  return true;
+}
+
 void ResizeWindow(TWinControl* window, int width, int height) {
   if (const auto* form = dynamic_cast<const TCustomForm*>(window))
     if (form->BorderStyle != bsSizeable && form->BorderStyle != bsSizeToolWin) return;

@@ -3,6 +3,7 @@
 #include "UiFixture.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Input.h"
 #include "platform/ui/Panels.h"
 
 namespace {
@@ -107,6 +108,20 @@ TEST_F(SizeMoveTest, LosingTheCaptureEndsTheLoop) {
   EXPECT_EQ(child->BoundsRect(), Bounds(40, 50, 100, 80));
   EXPECT_EQ(child->Log, (std::vector<AnsiString>{"enter", "exit"}));
   backend->ReleaseMouse(*form, 90, 90);
+}
+
+TEST_F(SizeMoveTest, EscapePutsTheWindowBack) {
+  child->Answer = HTCAPTION;
+  backend->PressMouse(*form, 60, 60);
+  backend->MoveMouse(*form, 90, 100);
+  EXPECT_EQ(child->Left(), 70);
+  ui::input::KeyDown(VK_ESCAPE);
+  Application->ProcessMessages();
+  EXPECT_EQ(child->BoundsRect(), Bounds(40, 50, 100, 80));
+  EXPECT_EQ(child->Log, (std::vector<AnsiString>{"enter", "moving 0", "exit"}));
+  EXPECT_EQ(GetCapture(), nullptr);
+  ui::input::KeyUp(VK_ESCAPE);
+  backend->ReleaseMouse(*form, 90, 100);
 }
 
 }  // namespace
