@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "grid/BaseGrid.h"
+#include "grid/GridOptionsShared.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Picture.h"
 #include "platform/rtl/Classes.h"
@@ -30,12 +31,7 @@ DIM_EXCEPTION(EExtGridError, Exception)
 
 class TExtStringGrid;
 
-// Option groups own the bitmaps they publish: setting one copies it.
-void AssignBitmap(TBitmap& Target, const TBitmap& Source);
-
 // ---- option groups --------------------------------------------------------------
-
-enum TColumnSizeLocation { clRegistry, clIniFile };
 
 class TColumnSize : public TObject {
  public:

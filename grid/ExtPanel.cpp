@@ -1,13 +1,51 @@
 #include "grid/ExtPanel.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "grid/APXPVS.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/ControlPaint.h"
-#include "platform/ui/Forms.h"
-#include "platform/ui/ScrollBars.h"
 
 namespace paint = ui::paint;
+
+// ---- the text renderer ------------------------------------------------------------------
+
+namespace {
+
+// Word-wrapped text without markup, so without anchors.
+class TPlainPanelText : public TPanelTextRenderer {
+ public:
+  TSize Draw(TCanvas& canvas, const TRect& rect, const AnsiString& text, const TPanelTextStyle&,
+             bool measure) override {
+    TRect r = rect;
+    const unsigned format = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX;
+    if (measure || text.empty()) {
+      if (text.empty()) return {0, 0};
+      canvas.DrawText(text, r, format | DT_CALCRECT);
+      return {r.Width(), r.Height()};
+    }
+    const int saved = canvas.Brush->Style;
+    canvas.Brush->Style = bsClear;
+    const int height = canvas.DrawText(text, r, format);
+    canvas.Brush->Style = static_cast<TBrushStyle>(saved);
+    return {rect.Width(), height};
+  }
+  TPanelTextHit HitTest(TCanvas&, const TRect&, const AnsiString&, const TPanelTextStyle&, TPoint) override {
+    return {};
+  }
+};
+
+TPanelTextRenderer* g_renderer = nullptr;
+
+}  // namespace
+
+void SetPanelTextRenderer(TPanelTextRenderer* renderer) { g_renderer = renderer; }
+
+TPanelTextRenderer& PanelTextRenderer() {
+  static TPlainPanelText plain;
+  return g_renderer ? *g_renderer : plain;
+}
 
 // ---- TPanelCaption -----------------------------------------------------------------
 
@@ -32,11 +70,16 @@ void TPanelCaption::Assign(const TPanelCaption& s) {
   shadeType_ = s.shadeType_;
   shadeLight_ = s.shadeLight_;
   shadeGrain_ = s.shadeGrain_;
+  AssignBitmap(background_, s.background_);
   closeButton_ = s.closeButton_;
   closeButtonColor_ = s.closeButtonColor_;
   closeColor_ = s.closeColor_;
+  AssignBitmap(closeMinGlyph_, s.closeMinGlyph_);
+  AssignBitmap(closeMaxGlyph_, s.closeMaxGlyph_);
   minMaxButton_ = s.minMaxButton_;
   minMaxButtonColor_ = s.minMaxButtonColor_;
+  AssignBitmap(minGlyph_, s.minGlyph_);
+  AssignBitmap(maxGlyph_, s.maxGlyph_);
   buttonPosition_ = s.buttonPosition_;
   owner_.Realign();
   Changed(true);
@@ -109,6 +152,11 @@ void TPanelCaption::SetShadeGrain(Byte v) {
   Changed(true);
 }
 
+void TPanelCaption::SetBackground(const TBitmap& v) {
+  AssignBitmap(background_, v);
+  Changed(true);
+}
+
 void TPanelCaption::SetCloseButton(bool v) {
   if (v == closeButton_) return;
   closeButton_ = v;
@@ -124,6 +172,16 @@ void TPanelCaption::SetCloseButtonColor(TColor v) {
 void TPanelCaption::SetCloseColor(TColor v) {
   if (v == closeColor_) return;
   closeColor_ = v;
+  Changed(false);
+}
+
+void TPanelCaption::SetCloseMinGlyph(const TBitmap& v) {
+  AssignBitmap(closeMinGlyph_, v);
+  Changed(false);
+}
+
+void TPanelCaption::SetCloseMaxGlyph(const TBitmap& v) {
+  AssignBitmap(closeMaxGlyph_, v);
   Changed(false);
 }
 
@@ -144,66 +202,88 @@ void TPanelCaption::SetButtonPosition(TCaptionButtonPosition v) {
   Changed(false);
 }
 
-// ---- the shade --------------------------------------------------------------------------
+// ---- TExtPanel: properties -----------------------------------------------------------------
 
-namespace {
+TExtPanel::TExtPanel(TComponent* AOwner)
+    : TCustomPanel(AOwner),
+      caption_(std::make_unique<TPanelCaption>(*this)),
+      position_(std::make_unique<TPanelPosition>(*this)),
+      autoSize_(std::make_unique<TAutoSize>(*this)),
+      loadColor_(Color()) {}
 
-// A pixel of the shade's block from a tone of the caption colour: each
-// component scaled by v/255, keeping its low 8 bits.
-std::uint32_t Tone(TColor rgb, int v) {
-  const int r = static_cast<int>(rgb & 0xFF), g = static_cast<int>((rgb >> 8) & 0xFF),
-            b = static_cast<int>((rgb >> 16) & 0xFF);
-  const auto scale = [v](int c) { return static_cast<std::uint32_t>((c * v / 255) & 0xFF); };
-  return 0xFF000000u | scale(r) << 16 | scale(g) << 8 | scale(b);
+TExtPanel::~TExtPanel() {
+  // The window goes with the base class, too late for this class to see
+  // (and a window is only made when first needed).
+  SaveOnDestroy();
 }
 
-int BlueOf(std::uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
-
-// The tones of the shades built so far; false for a style that is filled
-// plain meanwhile. W, H > 0.
-bool ShadePixels(TShadeType type, TColor rgb, int light, TPixelBlock& block) {
-  const int w = block.Width, h = block.Height;
-  auto at = [&](int x, int y) -> std::uint32_t& { return block.Pixels[static_cast<size_t>(y) * w + x]; };
-  switch (type) {
-    case stDiagShade:
-      for (int x = 0; x < w; ++x)
-        for (int y = 0; y < h; ++y) {
-          const int t = 129 * x / w + (light - BlueOf(at(x, y))) + 129 * y / h;
-          at(x, y) = Tone(rgb, light - t / 2);
-        }
-      return true;
-    case stHShade:
-    case stHShadeInv:
-      // x runs to W, so the inverse's column W - x covers column 0 too.
-      for (int x = 0; x <= w; ++x) {
-        const int column = type == stHShade ? x : w - x;
-        if (column < 0 || column >= w) continue;
-        const std::uint32_t tone = Tone(rgb, light - (239 * (w - x) / w + 8) / 2);
-        for (int y = 0; y < h; ++y) at(column, y) = tone;
-      }
-      return true;
-    case stVShade:
-    case stVShadeInv:
-      for (int y = 0; y <= h; ++y) {
-        const int row = type == stVShade ? y : h - y;
-        if (row < 0 || row >= h) continue;
-        const std::uint32_t tone = Tone(rgb, light - (239 * y / h + 8) / 2);
-        for (int x = 0; x < w; ++x) at(x, row) = tone;
-      }
-      return true;
-    default:
-      return false;
+void TExtPanel::SaveOnDestroy() {
+  if (!position_->Save || savedOnDestroy_) return;
+  savedOnDestroy_ = true;
+  try {
+    position_->SavePosition();
+  } catch (const Exception&) {
+    // A store that cannot be written keeps the last place; closing goes on.
   }
 }
 
-}  // namespace
+void TExtPanel::Loaded() {
+  TCustomPanel::Loaded();
+  if (position_->Save) position_->LoadPosition();
+  RecordLoadState();
+}
 
-// ---- TExtPanel ---------------------------------------------------------------------------
+void TExtPanel::CreateWnd() {
+  TCustomPanel::CreateWnd();
+  savedOnDestroy_ = false;
+  EnsureLoadState();
+}
 
-TExtPanel::TExtPanel(TComponent* AOwner)
-    : TCustomPanel(AOwner), caption_(std::make_unique<TPanelCaption>(*this)) {}
+void TExtPanel::EnsureLoadState() {
+  // A panel built in code is never loaded: its state when it is first
+  // shown, moved, sized, hovered or collapsed stands in for the loaded one.
+  if (!loaded_) RecordLoadState();
+}
 
-TExtPanel::~TExtPanel() = default;
+void TExtPanel::RecordLoadState() {
+  origin_ = ClientOrigin();
+  loadWidth_ = Width();
+  loadHeight_ = Height();
+  loadCursor_ = Cursor();
+  loadColor_ = Color();
+  loaded_ = true;
+}
+
+void TExtPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TCustomPanel::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (!collaps_ && !collapsing_) fullHeight_ = Height();
+}
+
+void TExtPanel::SetText(const AnsiString& v) {
+  text_ = v;
+  Invalidate();
+  DoAutoSize();
+}
+
+void TExtPanel::SetTextVAlign(TTextVAlignment v) {
+  textVAlign_ = v;
+  Invalidate();
+}
+
+void TExtPanel::SetURLColor(TColor v) {
+  style_.URLColor = v;
+  Invalidate();
+}
+
+void TExtPanel::SetShadowColor(TColor v) {
+  style_.ShadowColor = v;
+  Invalidate();
+}
+
+void TExtPanel::SetShadowOffset(int v) {
+  style_.ShadowOffset = v;
+  Invalidate();
+}
 
 void TExtPanel::SetCanSize(bool v) {
   canSize_ = v;
@@ -213,21 +293,41 @@ void TExtPanel::SetCanSize(bool v) {
 void TExtPanel::ShadeChanged() { shadeValid_ = false; }
 
 void TExtPanel::BuildShade() {
-  const int w = std::max(Width(), 1), h = std::max(caption_->Height(), 1);
   TPixelBlock block;
-  block.Width = w;
-  block.Height = h;
-  const TColor rgb = ColorToRGB(caption_->Color());
-  block.Pixels.assign(static_cast<size_t>(w) * h, 0xFFFFFFFFu);  // white first
-  if (!ShadePixels(caption_->ShadeType(), rgb, caption_->ShadeLight(), block))
-    std::fill(block.Pixels.begin(), block.Pixels.end(), Tone(rgb, 255));
-  shade_.SetSize(w, h);
-  shade_.Assign(block);
+  block.Width = std::max(Width(), 0);
+  block.Height = std::max(caption_->Height(), 0);
+  BuildShadePixels(caption_->ShadeType(), ColorToRGB(caption_->Color()), caption_->ShadeLight(),
+                   caption_->ShadeGrain(), block);
+  shade_.SetSize(block.Width, block.Height);
+  if (!block.Pixels.empty()) shade_.Assign(block);
   shadeValid_ = true;
 }
 
+void TExtPanel::AlignControls(TControl* AControl, TRect& r) {
+  if (caption_ && caption_->Visible()) r.Top = std::max(r.Top, caption_->Height());
+  TCustomPanel::AlignControls(AControl, r);
+}
+
+// ---- TExtPanel: geometry ------------------------------------------------------------------
+
 int TExtPanel::AnyBevelWidth() const {
   return BevelOuter() != bvNone || BevelInner() != bvNone ? BevelWidth() : 0;
+}
+
+bool TExtPanel::ThemedCaption() const {
+  // The themed-system flag holds here: the theme library decides alone.
+  return caption_->ShadeType() == stXPCaption && APXPVS::ThemeLibraryAvailable() &&
+         APXPVS::IsThemeActive() != 0;
+}
+
+int TExtPanel::ButtonSize() const {
+  if (!caption_->CloseMinGlyph().Empty() && !caption_->CloseMaxGlyph().Empty())
+    return caption_->CloseMinGlyph().Width();
+  return ThemedCaption() ? 16 : 12;
+}
+
+int TExtPanel::VisibleButtons() const {
+  return (caption_->CloseButton() ? 1 : 0) + (caption_->MinMaxButton() ? 1 : 0);
 }
 
 TRect TExtPanel::CaptionRect() const {
@@ -245,10 +345,90 @@ TRect TExtPanel::CloseButtonRect() const {
                                                : Rect(r.Right - 2 - s, r.Top + 2, r.Right - 2, r.Top + 2 + s);
 }
 
-void TExtPanel::AlignControls(TControl* AControl, TRect& r) {
-  if (caption_ && caption_->Visible()) r.Top = std::max(r.Top, caption_->Height());
-  TCustomPanel::AlignControls(AControl, r);
+TRect TExtPanel::MinMaxButtonRect() const {
+  if (!caption_->Visible() || !caption_->MinMaxButton()) return TRect();
+  const int s = ButtonSize();
+  // Next to the close button when there is one.
+  const int shift = caption_->CloseButton() ? (caption_->ButtonPosition() == cbpLeft ? s : -s) : 0;
+  const TRect r = ClientRect();
+  const TRect first = caption_->ButtonPosition() == cbpLeft
+                          ? Rect(r.Left + 2, r.Top + 2, r.Left + 2 + s, r.Top + 2 + s)
+                          : Rect(r.Right - 2 - s, r.Top + 2, r.Right - 2, r.Top + 2 + s);
+  return OffsetRect(first, shift, 0);
 }
+
+bool TExtPanel::InCaptionStrip(int X, int Y) const {
+  return caption_->Visible() && X >= 0 && X < ClientWidth() - 2 && Y >= 0 && Y < caption_->Height();
+}
+
+// The body below the caption, inside the border and bevels: where Paint
+// draws the text and the hit-test looks for anchors.
+TRect TExtPanel::BodyRect() const {
+  TRect r = ClientRect();
+  if (BorderStyle() != bsNone) r = InflateRect(r, -2, -2);
+  const auto bevel = [&](TBevelCut cut) {
+    if (cut != bvNone) r = InflateRect(r, -BevelWidth(), -BevelWidth());
+  };
+  bevel(BevelOuter());
+  r = InflateRect(r, -BorderWidth(), -BorderWidth());
+  bevel(BevelInner());
+  if (caption_->Visible()) r.Top += caption_->Height() - 2 * BevelWidth();
+  return r;
+}
+
+int TExtPanel::CloseButtonWidth() const {
+  if (!caption_->CloseButton()) return 0;
+  if (ThemedCaption()) return 14;
+  const TBitmap &closeMin = caption_->CloseMinGlyph(), &closeMax = caption_->CloseMaxGlyph();
+  if (!closeMin.Empty() && !closeMax.Empty()) return (collaps_ ? closeMin : closeMax).Width();
+  return 12;
+}
+
+// The caption text's rectangle: the bar less the close button and 20 pixels
+// for each button, as high as the caption, after the indents.
+TRect TExtPanel::CaptionTextRect() const {
+  TRect text = CaptionRect();
+  const int narrow = CloseButtonWidth() + 20 * VisibleButtons();
+  if (caption_->ButtonPosition() == cbpLeft)
+    text.Left += narrow;
+  else
+    text.Right -= narrow;
+  text.Bottom = text.Top + caption_->Height();
+  text.Left += caption_->Indent();
+  text.Top += caption_->TopIndent();
+  return text;
+}
+
+TSize TExtPanel::MeasureBody(TCanvas& c, const TRect& r) {
+  c.Font->Assign(Font());
+  return PanelTextRenderer().Draw(c, r, text_, style_, true);
+}
+
+void TExtPanel::ApplyVAlign(TRect& r, const TSize& text) const {
+  if (textVAlign_ == tvaTop || text.cy >= r.Height()) return;
+  if (textVAlign_ == tvaCenter)
+    r.Top += (r.Height() - text.cy) / 2;
+  else
+    r.Top = r.Bottom - text.cy;
+}
+
+// ---- TExtPanel: painting ---------------------------------------------------------------------
+
+namespace {
+
+// Count columns of Picture from First on (as many as there are) into Part.
+void Columns(const TBitmap& picture, int first, int count, TBitmap& part) {
+  const TPixelBlock all = picture.Pixels();
+  TPixelBlock cut;
+  cut.Width = std::min(count, all.Width - first);
+  cut.Height = all.Height;
+  for (int y = 0; y < cut.Height; ++y)
+    for (int x = 0; x < cut.Width; ++x) cut.Pixels.push_back(all.At(first + x, y));
+  part.SetSize(cut.Width, cut.Height);
+  part.Assign(cut);
+}
+
+}  // namespace
 
 void TExtPanel::Paint() {
   TCanvas& c = Canvas();
@@ -266,72 +446,177 @@ void TExtPanel::Paint() {
   bevel(BevelOuter());
   // The frame between the bevels in the panel's colour.
   for (int i = 0; i < BorderWidth(); ++i) {
-    c.Brush->Style = bsSolid;
-    c.Brush->Color = Color();
-    c.FrameRect(r);
+    paint::Frame(c, r, Color());
     r = InflateRect(r, -1, -1);
   }
   bevel(BevelInner());
-  if (caption_->Visible()) r.Top += caption_->Height() - 2 * BevelWidth();
+  r = BodyRect();
   paint::Fill(c, r, Color());
+
+  // The body text, clipped to the body.
+  if (!text_.empty()) {
+    const int saved = c.SaveDC();
+    c.IntersectClipRect(r);
+    c.Font->Assign(Font());
+    if (textVAlign_ != tvaTop) ApplyVAlign(r, MeasureBody(c, r));
+    TPanelTextStyle style = style_;
+    style.HoverIndex = bodyHover_.Hit.Index;
+    PanelTextRenderer().Draw(c, r, text_, style, false);
+    c.RestoreDC(saved);
+  }
   if (caption_->Visible()) PaintCaption(c);
-  if (canSize_) PaintSizeGrip(c);
+  if (!collaps_ && canSize_) PaintSizeGrip(c);
   TCustomControl::Paint();
 }
 
 void TExtPanel::PaintCaption(TCanvas& c) {
-  TRect r = CaptionRect();
+  const TRect bar = CaptionRect();
+  const TColor color = collaps_ ? caption_->CloseColor() : caption_->Color();
   const TShadeType type = caption_->ShadeType();
-  if (!shadeValid_ || shade_.Width() != std::max(Width(), 1)) BuildShade();
-  if (type == stNormal || type == stXPCaption) {
-    paint::Fill(c, r, caption_->Color());
-  } else {
-    if (!caption_->Flat()) {
-      c.Pen->Width = 1;
-      c.Pen->Style = psSolid;
-      c.Pen->Color = clGray;
-      c.MoveTo(r.Left, r.Bottom - 1);
-      c.LineTo(r.Right - 1, r.Bottom - 1);
-      c.LineTo(r.Right - 1, r.Top - 1);
-      c.Pen->Color = clWhite;
-      c.MoveTo(r.Left, r.Bottom - 1);
-      c.LineTo(r.Left, r.Top);
-      c.LineTo(r.Right - 1, r.Top);
-      r = InflateRect(r, -1, -1);
-    }
-    const int saved = c.SaveDC();
-    c.IntersectClipRect(r);
-    c.Draw(r.Left, r.Top, &shade_);
-    c.RestoreDC(saved);
-  }
+  if (!shadeValid_ || shade_.Width() != std::max(Width(), 0) || shade_.Height() != caption_->Height())
+    BuildShade();
+  if (type == stNormal || (type == stXPCaption && !ThemedCaption()))
+    paint::Fill(c, bar, color);
+  else
+    PaintCaptionBackground(c, bar);
 
-  TRect text = CaptionRect();
-  text.Bottom = text.Top + caption_->Height();
-  if (caption_->CloseButton()) {
-    // A cross of two 2-pixel lines, 4 to 10 pixels in from the side and top.
-    const TRect bar = CaptionRect();
-    const bool left = caption_->ButtonPosition() == cbpLeft;
-    const int x1 = left ? bar.Left + 4 : bar.Right - 10, x2 = left ? bar.Left + 10 : bar.Right - 4;
-    c.Pen->Color = caption_->CloseButtonColor();
-    c.Pen->Width = 2;
-    c.Pen->Style = psSolid;
-    c.MoveTo(x1, bar.Top + 4);
-    c.LineTo(x2, bar.Top + 10);
-    c.MoveTo(x2, bar.Top + 4);
-    c.LineTo(x1, bar.Top + 10);
-    c.Pen->Width = 1;
-    if (caption_->ButtonPosition() == cbpLeft)
-      text.Left += ButtonSize() + 20;
-    else
-      text.Right -= ButtonSize() + 20;
-  }
-  text.Left += caption_->Indent();
-  text.Top += caption_->TopIndent();
-  // The caption is plain text until the panel draws its mini-HTML.
+  // The buttons on their side; the close button narrows the bar for the
+  // min/max button.
+  if (caption_->CloseButton()) PaintCloseButton(c, bar);
+  const int closeWidth = CloseButtonWidth();
+  if (caption_->MinMaxButton()) PaintMinMaxButton(c, bar, closeWidth);
+  const TRect text = CaptionTextRect();
   c.Font->Assign(caption_->Font());
-  c.Brush->Style = bsClear;
-  c.DrawText(caption_->Text(), text, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+  TPanelTextStyle style = style_;
+  style.HoverIndex = captionHover_.Hit.Index;
+  PanelTextRenderer().Draw(c, text, caption_->Text(), style, false);
   c.Brush->Style = bsSolid;
+}
+
+void TExtPanel::PaintCaptionBackground(TCanvas& c, TRect r) {
+  const TShadeType type = caption_->ShadeType();
+  if (type == stXPCaption) {
+    DrawWindowThemePart(c, InflateRect(r, 1, 1), 1);
+    return;
+  }
+  if (type == stBitmap || type == stBitmapRStretch || type == stBitmapLStretch) {
+    const TBitmap& picture = caption_->Background();
+    if (picture.Empty()) {
+      paint::Fill(c, r, caption_->Color());
+      return;
+    }
+    TBitmap& bmp = const_cast<TBitmap&>(picture);
+    const int pw = picture.Width();
+    if (type == stBitmap) {
+      c.StretchDraw(r, &bmp);
+    } else if (type == stBitmapRStretch) {
+      // The picture at the left, its last three columns stretched over the
+      // rest of the bar.
+      c.Draw(r.Left, r.Top, &bmp);
+      TBitmap tail;
+      Columns(picture, std::max(0, pw - 3), 3, tail);
+      c.StretchDraw(Rect(r.Left + pw, r.Top, r.Right, r.Bottom), &tail);
+    } else {
+      // The picture at the right, its first two columns stretched over the
+      // strip before it.
+      const int x = r.Left + std::max(0, Width() - pw);
+      c.Draw(x, r.Top, &bmp);
+      TBitmap head;
+      Columns(picture, 0, 2, head);
+      c.StretchDraw(Rect(0, r.Top, x, r.Bottom), &head);
+    }
+    return;
+  }
+  const TCaptionShape shape = caption_->Shape();
+  if (!caption_->Flat()) {
+    // A one-pixel edge: white along the top and left, grey along the
+    // bottom and right (for rounded bars the same lines, inside the corners).
+    const int in = shape == csRectangle ? 0 : 16;
+    const int rightIn = shape == csRounded ? in : 0;
+    c.Pen->Width = 1;
+    c.Pen->Style = psSolid;
+    c.Pen->Color = clGray;
+    c.MoveTo(r.Left + in, r.Bottom - 1);
+    c.LineTo(r.Right - 1 - rightIn, r.Bottom - 1);
+    c.MoveTo(r.Right - 1, r.Bottom - 1 - rightIn);
+    c.LineTo(r.Right - 1, r.Top - 1 + rightIn);
+    c.Pen->Color = clWhite;
+    c.MoveTo(r.Left, r.Bottom - 1 - in);
+    c.LineTo(r.Left, r.Top + in);
+    c.MoveTo(r.Left + in, r.Top);
+    c.LineTo(r.Right - 1 - rightIn, r.Top);
+    r = InflateRect(r, -1, -1);
+  }
+  const int saved = c.SaveDC();
+  c.ExtSelectClipRgnAnd(CaptionShapeRegion(shape, r));
+  c.Draw(r.Left, r.Top, &shade_);
+  c.RestoreDC(saved);
+}
+
+void TExtPanel::DrawWindowThemePart(TCanvas& c, const TRect& r, int part) {
+  HTHEME theme = APXPVS::OpenThemeData(Handle(), u"window");
+  APXPVS::DrawThemeBackground(theme, &c, part, 1, &r, nullptr);
+  APXPVS::CloseThemeData(theme);
+}
+
+// A themed button's 14 x 14 square, 2 pixels in from the button side of R
+// and 4 from its top.
+TRect TExtPanel::ThemedButtonSquare(const TRect& r) const {
+  return caption_->ButtonPosition() == cbpLeft ? Bounds(r.Left + 2, r.Top + 4, 14, 14)
+                                               : Bounds(r.Right - 16, r.Top + 4, 14, 14);
+}
+
+void TExtPanel::PaintCloseButton(TCanvas& c, const TRect& bar) {
+  const bool left = caption_->ButtonPosition() == cbpLeft;
+  // Pixels N in from the button side's edge.
+  const auto side = [&](int n) { return left ? bar.Left + n : bar.Right - n; };
+  if (ThemedCaption()) {
+    DrawWindowThemePart(c, ThemedButtonSquare(bar), 18);
+    return;
+  }
+  const TBitmap& closeMin = caption_->CloseMinGlyph();
+  const TBitmap& closeMax = caption_->CloseMaxGlyph();
+  if (!closeMin.Empty() && !closeMax.Empty()) {
+    const TBitmap& glyph = collaps_ ? closeMin : closeMax;
+    const TPixelBlock image = glyph.Pixels();
+    paint::Glyph(c, image, glyph.EffectiveTransparentColor(),
+                 Point(left ? bar.Left : bar.Right - glyph.Width(), bar.Top), true);
+    return;
+  }
+  // A cross of two 2-pixel lines, 4 to 10 pixels in from the side and top.
+  c.Pen->Color = caption_->CloseButtonColor();
+  c.Pen->Width = 2;
+  c.Pen->Style = psSolid;
+  c.MoveTo(side(4), bar.Top + 4);
+  c.LineTo(side(10), bar.Top + 10);
+  c.MoveTo(side(10), bar.Top + 4);
+  c.LineTo(side(4), bar.Top + 10);
+  c.Pen->Width = 1;
+}
+
+void TExtPanel::PaintMinMaxButton(TCanvas& c, const TRect& bar, int closeWidth) {
+  const bool left = caption_->ButtonPosition() == cbpLeft;
+  const TRect r = left ? Rect(bar.Left + closeWidth, bar.Top, bar.Right, bar.Bottom)
+                       : Rect(bar.Left, bar.Top, bar.Right - closeWidth, bar.Bottom);
+  const auto side = [&](int n) { return left ? r.Left + n : r.Right - n; };
+  if (ThemedCaption()) {
+    DrawWindowThemePart(c, ThemedButtonSquare(r), collaps_ ? 17 : 15);
+    return;
+  }
+  const TBitmap& glyph = collaps_ ? caption_->MaxGlyph() : caption_->MinGlyph();
+  if (!glyph.Empty()) {
+    paint::Glyph(c, glyph.Pixels(), glyph.EffectiveTransparentColor(),
+                 Point(left ? r.Left : r.Right - glyph.Width(), r.Top), true);
+    return;
+  }
+  // A triangle pointing down while collapsed, up while expanded.
+  const int base = collaps_ ? 5 : 8, tip = collaps_ ? 8 : 5;
+  c.Pen->Color = caption_->MinMaxButtonColor();
+  c.Pen->Width = 1;
+  c.Pen->Style = psSolid;
+  c.Brush->Color = caption_->MinMaxButtonColor();
+  c.Brush->Style = bsSolid;
+  c.Polygon({Point(side(4), r.Top + base), Point(side(10), r.Top + base), Point(side(7), r.Top + tip)});
 }
 
 void TExtPanel::PaintSizeGrip(TCanvas& c) {
@@ -341,9 +626,9 @@ void TExtPanel::PaintSizeGrip(TCanvas& c) {
   c.Pen->Style = psSolid;
   c.Pen->Color = clGray;
   c.Pen->Width = 2;
-  for (int d : {11, 6, 3}) {
-    c.MoveTo(x, y - d);
-    c.LineTo(x - d, y);
+  for (auto [up, left] : {std::pair{11, 11}, {6, 7}, {3, 3}}) {
+    c.MoveTo(x, y - up);
+    c.LineTo(x - left, y);
   }
   c.Pen->Color = clWhite;
   c.Pen->Width = 1;
@@ -351,80 +636,4 @@ void TExtPanel::PaintSizeGrip(TCanvas& c) {
     c.MoveTo(x, y - d);
     c.LineTo(x - d, y);
   }
-}
-
-bool TExtPanel::InCaptionStrip(int X, int Y) const {
-  return caption_->Visible() && X >= 0 && X < ClientWidth() && Y >= 0 && Y < caption_->Height();
-}
-
-bool TExtPanel::InSizeGrip(int X, int Y) const {
-  return canSize_ && X > Width() - kScrollBarSize && Y > Height() - kScrollBarSize;
-}
-
-void TExtPanel::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomPanel::MouseDown(Button, Shift, X, Y);
-  if (Button != mbLeft) return;
-  if (InSizeGrip(X, Y))
-    drag_ = TDrag::Size;
-  else if (CanMove && InCaptionStrip(X, Y) && !PtInRect(CloseButtonRect(), Point(X, Y)))
-    drag_ = TDrag::Move;
-  else
-    return;
-  BringToFront();
-  dragFrom_ = ClientToScreen(Point(X, Y));
-  dragBounds_ = BoundsRect();
-}
-
-void TExtPanel::MouseMove(TShiftState Shift, int X, int Y) {
-  TCustomPanel::MouseMove(Shift, X, Y);
-  if (drag_ == TDrag::None) return;
-  const TPoint now = ClientToScreen(Point(X, Y));
-  const int dx = now.X - dragFrom_.X, dy = now.Y - dragFrom_.Y;
-  const TRect& b = dragBounds_;
-  if (drag_ == TDrag::Move)
-    SetBounds(FixedLeft ? b.Left : b.Left + dx, FixedTop ? b.Top : b.Top + dy, b.Width(), b.Height());
-  else
-    SetBounds(b.Left, b.Top, FixedWidth ? b.Width() : std::max(b.Width() + dx, 2 * ButtonSize()),
-              FixedHeight ? b.Height() : std::max(b.Height() + dy, caption_->Height()));
-}
-
-void TExtPanel::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  const bool dragged = drag_ != TDrag::None && BoundsRect() != dragBounds_;
-  drag_ = TDrag::None;
-  TCustomPanel::MouseUp(Button, Shift, X, Y);
-  if (dragged) {
-    if (OnEndMoveSize) OnEndMoveSize(this);
-    return;
-  }
-  if (!caption_->Visible()) return;
-  if (caption_->CloseButton() && PtInRect(CloseButtonRect(), Point(X, Y))) {
-    Hide();
-    if (OnClose) OnClose(this);
-    return;
-  }
-  if (X >= 0 && X < ClientWidth() - 2 && Y >= 0 && Y < caption_->Height() && OnCaptionClick)
-    OnCaptionClick(this);
-}
-
-void TExtPanel::Dispatch(TMessage& m) {
-  if (m.Msg == WM_SETCURSOR && Screen && Screen->Cursor() == crDefault) {
-    // The grip shows the sizing cursor, a caption drag the moving one.
-    TPoint p;
-    GetCursorPos(&p);
-    p = ScreenToClient(p);
-    TCursor shape = crDefault;
-    if (drag_ == TDrag::Size || (drag_ == TDrag::None && InSizeGrip(p.X, p.Y)))
-      shape = crSizeNWSE;
-    else if (drag_ == TDrag::Move && ShowMoveCursor)
-      shape = crSizeAll;
-    if (shape != crDefault) {
-      Screen->ShowCursorShape(shape);
-      m.Result = 1;
-      return;
-    }
-  }
-  TCustomPanel::Dispatch(m);
-  if (m.Msg == WM_LBUTTONDBLCLK && caption_->Visible() && OnCaptionDBlClick &&
-      InCaptionStrip(MsgX(m), MsgY(m)))
-    OnCaptionDBlClick(this);
 }

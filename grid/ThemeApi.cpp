@@ -2,7 +2,7 @@
 
 #include "grid/ThemeApi.h"
 
-#include <type_traits>
+#include <iterator>
 
 HTHEME (*OpenThemeData)(HWND, LPCWSTR) = nullptr;
 HRESULT (*CloseThemeData)(HTHEME) = nullptr;
@@ -52,105 +52,18 @@ HRESULT (*EnableTheming)(BOOL) = nullptr;
 
 namespace {
 
-template <auto& Pointer>
-void BindTo(void* address) {
-  Pointer = reinterpret_cast<std::remove_reference_t<decltype(Pointer)>>(address);
-}
-
-struct EntryPoint {
-  const char* name;
-  void (*bind)(void*);
-};
-
-#define DIM_ENTRY(Name) \
-  { #Name, &BindTo < Name> }
-constexpr EntryPoint kEntryPoints[45] = {
-    DIM_ENTRY(OpenThemeData),
-    DIM_ENTRY(CloseThemeData),
-    DIM_ENTRY(DrawThemeBackground),
-    DIM_ENTRY(DrawThemeText),
-    DIM_ENTRY(GetThemeBackgroundContentRect),
-    DIM_ENTRY(GetThemeBackgroundExtent),
-    DIM_ENTRY(GetThemeTextExtent),
-    DIM_ENTRY(GetThemeTextMetrics),
-    DIM_ENTRY(GetThemeBackgroundRegion),
-    DIM_ENTRY(HitTestThemeBackground),
-    DIM_ENTRY(DrawThemeEdge),
-    DIM_ENTRY(DrawThemeIcon),
-    DIM_ENTRY(IsThemePartDefined),
-    DIM_ENTRY(IsThemeBackgroundPartiallyTransparent),
-    DIM_ENTRY(GetThemeColor),
-    DIM_ENTRY(GetThemeMetric),
-    DIM_ENTRY(GetThemeString),
-    DIM_ENTRY(GetThemeBool),
-    DIM_ENTRY(GetThemeInt),
-    DIM_ENTRY(GetThemeEnumValue),
-    DIM_ENTRY(GetThemePosition),
-    DIM_ENTRY(GetThemeFont),
-    DIM_ENTRY(GetThemeRect),
-    DIM_ENTRY(GetThemeMargins),
-    DIM_ENTRY(GetThemeIntList),
-    DIM_ENTRY(SetWindowTheme),
-    DIM_ENTRY(GetThemeFilename),
-    DIM_ENTRY(GetThemeSysColor),
-    DIM_ENTRY(GetThemeSysColorBrush),
-    DIM_ENTRY(GetThemeSysBool),
-    DIM_ENTRY(GetThemeSysSize),
-    DIM_ENTRY(GetThemeSysFont),
-    DIM_ENTRY(GetThemeSysString),
-    DIM_ENTRY(GetThemeSysInt),
-    DIM_ENTRY(IsThemeActive),
-    DIM_ENTRY(IsAppThemed),
-    DIM_ENTRY(GetWindowTheme),
-    DIM_ENTRY(EnableThemeDialogTexture),
-    DIM_ENTRY(IsThemeDialogTextureEnabled),
-    DIM_ENTRY(GetThemeAppProperties),
-    DIM_ENTRY(SetThemeAppProperties),
-    DIM_ENTRY(GetCurrentThemeName),
-    DIM_ENTRY(GetThemeDocumentationProperty),
-    DIM_ENTRY(DrawThemeParentBackground),
-    DIM_ENTRY(EnableTheming),
-};
-#undef DIM_ENTRY
+constexpr TThemeEntryPoint kEntryPoints[] = {DIM_THEME_ENTRY_POINTS_HEAD(DIM_THEME_ENTRY)
+                                                 DIM_THEME_ENTRY_POINTS_TAIL(DIM_THEME_ENTRY)};
 
 void* NoLibrary(const char*) { return nullptr; }
 void* NoEntryPoint(void*, const char*) { return nullptr; }
 void NothingToClose(void*) {}
 
 TThemeLibraryLoader g_loader{&NoLibrary, &NoEntryPoint, &NothingToClose};
-bool g_loaded = false;
-void* g_library = nullptr;
-int g_references = 0;
 
-void UnbindAll() {
-  for (const EntryPoint& entry : kEntryPoints) entry.bind(nullptr);
-}
-
-void Load() {
-  if (g_loaded || !g_loader.Open) return;
-  void* library = g_loader.Open(ThemeLibraryName);
-  if (!library) return;
-  for (const EntryPoint& entry : kEntryPoints) {
-    void* address = g_loader.Lookup ? g_loader.Lookup(library, entry.name) : nullptr;
-    if (!address) {
-      // A library from another version of the system: no themes rather
-      // than a half-bound set of pointers.
-      UnbindAll();
-      if (g_loader.Close) g_loader.Close(library);
-      return;
-    }
-    entry.bind(address);
-  }
-  g_library = library;
-  g_loaded = true;
-}
-
-void Unload() {
-  if (!g_loaded) return;
-  UnbindAll();
-  if (g_loader.Close) g_loader.Close(g_library);
-  g_library = nullptr;
-  g_loaded = false;
+TThemeBinding& Binding() {
+  static TThemeBinding binding(kEntryPoints, static_cast<int>(std::size(kEntryPoints)));
+  return binding;
 }
 
 // The unit's start-up and shutdown.
@@ -161,19 +74,45 @@ struct ThemeUnit {
 
 }  // namespace
 
+void TThemeBinding::Unbind() {
+  for (int i = 0; i < count_; ++i) entries_[i].Bind(nullptr);
+}
+
+void TThemeBinding::Init() {
+  if (references_++ != 0 || loaded_ || !g_loader.Open) return;
+  void* library = g_loader.Open(ThemeLibraryName);
+  if (!library) return;
+  for (int i = 0; i < count_; ++i) {
+    void* address = g_loader.Lookup ? g_loader.Lookup(library, entries_[i].Name) : nullptr;
+    if (!address) {
+      // A library from another version of the system: no themes rather
+      // than a half-bound set of pointers.
+      Unbind();
+      if (g_loader.Close) g_loader.Close(library);
+      return;
+    }
+    entries_[i].Bind(address);
+  }
+  library_ = library;
+  loaded_ = true;
+}
+
+void TThemeBinding::Free() {
+  if (references_ == 0 || --references_ != 0 || !loaded_) return;
+  Unbind();
+  if (g_loader.Close) g_loader.Close(library_);
+  library_ = nullptr;
+  loaded_ = false;
+}
+
 TThemeLibraryLoader SystemThemeLibraryLoader() { return {&NoLibrary, &NoEntryPoint, &NothingToClose}; }
 
 void SetThemeLibraryLoader(const TThemeLibraryLoader& loader) { g_loader = loader; }
 
-void InitThemeLibrary() {
-  if (g_references++ == 0) Load();
-}
+void InitThemeLibrary() { Binding().Init(); }
 
-void FreeThemeLibrary() {
-  if (g_references == 0) return;
-  if (--g_references == 0) Unload();
-}
+void FreeThemeLibrary() { Binding().Free(); }
 
-bool ThemeLibraryLoaded() { return g_loaded; }
+bool ThemeLibraryLoaded() { return Binding().Loaded(); }
 
-bool ThemedLookActive() { return g_loaded && IsThemeActive && IsThemeActive() != 0; }
+bool ThemedLookActive() { return ThemeLibraryLoaded() && IsThemeActive && IsThemeActive() != 0; }

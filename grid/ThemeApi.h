@@ -11,6 +11,7 @@
 // convention; on this system there is only one.)
 
 #include <cstdint>
+#include <type_traits>
 
 #include "platform/gfx/Graphics.h"
 #include "platform/ui/Windows.h"
@@ -128,6 +129,89 @@ struct TThemeLibraryLoader {
 TThemeLibraryLoader SystemThemeLibraryLoader();
 // Replaces the loader for the next load (tests); the system's by default.
 void SetThemeLibraryLoader(const TThemeLibraryLoader& loader);
+
+// The names bound, in binding order: the grid's set is the head and the
+// tail; the panel's (APXPVS) has GetThemePartSize between them.
+#define DIM_THEME_ENTRY_POINTS_HEAD(X)     \
+  X(OpenThemeData)                         \
+  X(CloseThemeData)                        \
+  X(DrawThemeBackground)                   \
+  X(DrawThemeText)                         \
+  X(GetThemeBackgroundContentRect)         \
+  X(GetThemeBackgroundExtent)              \
+  X(GetThemeTextExtent)                    \
+  X(GetThemeTextMetrics)                   \
+  X(GetThemeBackgroundRegion)              \
+  X(HitTestThemeBackground)                \
+  X(DrawThemeEdge)                         \
+  X(DrawThemeIcon)                         \
+  X(IsThemePartDefined)                    \
+  X(IsThemeBackgroundPartiallyTransparent) \
+  X(GetThemeColor)                         \
+  X(GetThemeMetric)                        \
+  X(GetThemeString)                        \
+  X(GetThemeBool)                          \
+  X(GetThemeInt)                           \
+  X(GetThemeEnumValue)                     \
+  X(GetThemePosition)                      \
+  X(GetThemeFont)                          \
+  X(GetThemeRect)                          \
+  X(GetThemeMargins)                       \
+  X(GetThemeIntList)                       \
+  X(SetWindowTheme)                        \
+  X(GetThemeFilename)                      \
+  X(GetThemeSysColor)                      \
+  X(GetThemeSysColorBrush)                 \
+  X(GetThemeSysBool)                       \
+  X(GetThemeSysSize)                       \
+  X(GetThemeSysFont)                       \
+  X(GetThemeSysString)                     \
+  X(GetThemeSysInt)                        \
+  X(IsThemeActive)                         \
+  X(IsAppThemed)                           \
+  X(GetWindowTheme)                        \
+  X(EnableThemeDialogTexture)              \
+  X(IsThemeDialogTextureEnabled)           \
+  X(GetThemeAppProperties)                 \
+  X(SetThemeAppProperties)                 \
+  X(GetCurrentThemeName)                   \
+  X(GetThemeDocumentationProperty)
+#define DIM_THEME_ENTRY_POINTS_TAIL(X) \
+  X(DrawThemeParentBackground)         \
+  X(EnableTheming)
+
+// One named entry point and how to store its address (nullptr unbinds).
+struct TThemeEntryPoint {
+  const char* Name;
+  void (*Bind)(void* address);
+};
+template <auto& Pointer>
+void BindThemeEntryPoint(void* address) {
+  Pointer = reinterpret_cast<std::remove_reference_t<decltype(Pointer)>>(address);
+}
+// The table entry of the pointer Name.
+#define DIM_THEME_ENTRY(Name) {#Name, &BindThemeEntryPoint<Name>},
+
+// A set of entry points bound from the theme library through the loader
+// (SetThemeLibraryLoader). Start-up and shutdown may run more than once: the
+// first start-up loads and binds, the matching last shutdown frees. A
+// library that lacks any of the names is freed again and counts as absent:
+// all pointers stay nil.
+class TThemeBinding {
+ public:
+  TThemeBinding(const TThemeEntryPoint* entries, int count) : entries_(entries), count_(count) {}
+  void Init();
+  void Free();
+  bool Loaded() const { return loaded_; }
+
+ private:
+  void Unbind();
+  const TThemeEntryPoint* entries_;
+  int count_;
+  bool loaded_ = false;
+  void* library_ = nullptr;
+  int references_ = 0;
+};
 
 // Start-up and shutdown may run more than once: the first start-up loads
 // and binds, the matching last shutdown frees. A library that lacks any of

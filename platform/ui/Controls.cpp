@@ -335,6 +335,11 @@ void TControl::Dispatch(TMessage& m) {
 }
 
 void TControl::DefaultHandler(TMessage& Message) {
+  // A window is all client area unless it says otherwise.
+  if (Message.Msg == WM_NCHITTEST) {
+    Message.Result = HTCLIENT;
+    return;
+  }
   // Unclaimed mouse-wheel turns go up to the parent, as the system does.
   // (the wheel's position is in screen coordinates, the same for both).
   if (Message.Msg == WM_MOUSEWHEEL && parent_)
@@ -699,8 +704,15 @@ void TWinControl::SetCursorAt(TMessage& m) {
   GetCursorPos(&p);
   if (TControl* child = ControlAtPos(ScreenToClient(p), false)) over = child;
   TCursor shape = crDefault;
+  const int hit = static_cast<SmallInt>(m.LParamLo());
   if (Screen && Screen->Cursor() != crDefault) {
     shape = Screen->Cursor();
+  } else if (hit != HTCLIENT) {
+    // The sizing border and corners show the sizing cursors, the rest of
+    // the non-client area the arrow.
+    static constexpr TCursor kSizing[] = {crSizeWE,   crSizeWE, crSizeNS,   crSizeNWSE,
+                                          crSizeNESW, crSizeNS, crSizeNESW, crSizeNWSE};
+    shape = hit >= HTLEFT && hit <= HTBOTTOMRIGHT ? kSizing[hit - HTLEFT] : crArrow;
   } else if (over->Cursor() != crDefault) {
     shape = over->Cursor();
   } else if (Parent()) {

@@ -192,6 +192,7 @@ bool IsExtendedKey(Word vk) {
 }
 
 void KeyDown(Word vk, bool extended) {
+  if (vk == VK_ESCAPE && CancelSizeMove()) return;
   const Word generic = GenericKey(vk);
   const bool wasDown = KeyIsDown(generic);
   if (generic != vk) SetModifier(vk, true);

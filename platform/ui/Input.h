@@ -52,6 +52,10 @@ void MouseLeave(TWinControl* window);
 // parent that does; nothing when none does.
 void DropFiles(TWinControl* window, int x, int y, const std::vector<AnsiString>& files);
 
+// Escape during the move and size loop of a child window: the window goes
+// back where the loop found it and the loop ends. False when no loop runs.
+bool CancelSizeMove();
+
 // The user resizes a top-level window to Width × Height: a form whose
 // border does not size keeps its size, and the window's answer to
 // WM_GETMINMAXINFO bounds the new one.

@@ -84,6 +84,119 @@ TWinControl* Target(TWinControl* window, int x, int y, TPoint& client) {
   return target;
 }
 
+// ---- the system's move and size loop for child windows -----------------------------
+// A press where a child window answers WM_NCHITTEST with its caption or a
+// sizing corner or edge starts the loop instead of a button message: the
+// window takes the capture, every move proposes a rectangle (screen
+// coordinates) through WM_MOVING or WM_SIZING that the window may change,
+// and the window is placed there; the release ends the loop with
+// WM_EXITSIZEMOVE. No button message reaches the window meanwhile.
+
+struct SizeMoveLoop {
+  HWND window = nullptr;  // by handle: the window may go during the loop
+  int hit = HTNOWHERE;
+  TPoint from;   // screen point of the press
+  TRect bounds;  // screen rectangle then
+};
+
+SizeMoveLoop& Loop() {
+  static SizeMoveLoop loop;
+  return loop;
+}
+
+TWinControl* LoopWindow() { return dynamic_cast<TWinControl*>(ui::FindWindow(Loop().window)); }
+
+bool IsSizingHit(int hit) { return hit >= HTLEFT && hit <= HTBOTTOMRIGHT; }
+
+TRect ScreenBounds(const TWinControl* w) {
+  const TPoint at = w->Parent()->ClientToScreen(Point(w->Left(), w->Top()));
+  return Bounds(at.X, at.Y, w->Width(), w->Height());
+}
+
+// Starts the loop when Target answers a caption or sizing hit at the
+// mouse; false otherwise.
+bool StartSizeMove(TWinControl* target) {
+  if (!target->Parent() || GetCapture()) return false;
+  const HWND h = target->Handle();
+  const int hit = static_cast<int>(SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(M().screen.X, M().screen.Y)));
+  if (hit != HTCAPTION && !IsSizingHit(hit)) return false;
+  SendMessage(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(hit, WM_LBUTTONDOWN));
+  Loop() = {h, hit, M().screen, ScreenBounds(target)};
+  SendMessage(h, WM_ENTERSIZEMOVE, 0, 0);
+  SetCapture(h);
+  return true;
+}
+
+// The rectangle a sizing hit proposes after the mouse moved by Dx, Dy,
+// within the window's tracking limits, and the edge WM_SIZING names.
+TRect ProposedSize(TWinControl* window, int hit, TRect r, int dx, int dy, int& edge) {
+  static constexpr int kEdge[] = {WMSZ_LEFT,     WMSZ_RIGHT,  WMSZ_TOP,        WMSZ_TOPLEFT,
+                                  WMSZ_TOPRIGHT, WMSZ_BOTTOM, WMSZ_BOTTOMLEFT, WMSZ_BOTTOMRIGHT};
+  edge = kEdge[hit - HTLEFT];
+  const bool left = hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT;
+  const bool right = hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT;
+  const bool top = hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT;
+  const bool bottom = hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT;
+  MINMAXINFO limits;
+  window->Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  const int dw = right ? dx : left ? -dx : 0;
+  const int dh = bottom ? dy : top ? -dy : 0;
+  const int w = std::clamp(r.Width() + dw, limits.ptMinTrackSizeX,
+                           std::max(limits.ptMinTrackSizeX, limits.ptMaxTrackSizeX));
+  const int h = std::clamp(r.Height() + dh, limits.ptMinTrackSizeY,
+                           std::max(limits.ptMinTrackSizeY, limits.ptMaxTrackSizeY));
+  if (left)
+    r.Left = r.Right - w;
+  else
+    r.Right = r.Left + w;
+  if (top)
+    r.Top = r.Bottom - h;
+  else
+    r.Bottom = r.Top + h;
+  return r;
+}
+
+void TrackSizeMove(TWinControl* window) {
+  const SizeMoveLoop loop = Loop();
+  const int dx = M().screen.X - loop.from.X, dy = M().screen.Y - loop.from.Y;
+  TRect r;
+  if (loop.hit == HTCAPTION) {
+    r = OffsetRect(loop.bounds, dx, dy);
+    SendMessage(loop.window, WM_MOVING, 0, reinterpret_cast<LPARAM>(&r));
+  } else {
+    int edge = 0;
+    r = ProposedSize(window, loop.hit, loop.bounds, dx, dy, edge);
+    SendMessage(loop.window, WM_SIZING, static_cast<WPARAM>(edge), reinterpret_cast<LPARAM>(&r));
+  }
+  if (!(window = LoopWindow()) || !window->Parent()) return;
+  const TPoint at = window->Parent()->ScreenToClient(Point(r.Left, r.Top));
+  window->SetBounds(at.X, at.Y, r.Width(), r.Height());
+}
+
+// Ends the loop: the capture goes and the window hears of the end.
+void EndSizeMove() {
+  const HWND h = Loop().window;
+  Loop() = {};
+  if (GetCapture() == h) ReleaseCapture();
+  SendMessage(h, WM_EXITSIZEMOVE, 0, 0);
+}
+
+// The window of the loop in progress; a window that went away or lost the
+// capture has ended it.
+TWinControl* SizeMoveWindow() {
+  if (!Loop().window) return nullptr;
+  TWinControl* window = LoopWindow();
+  if (!window) {
+    Loop() = {};
+    return nullptr;
+  }
+  if (GetCapture() != Loop().window) {
+    EndSizeMove();
+    return nullptr;
+  }
+  return window;
+}
+
 }  // namespace
 
 BOOL GetCursorPos(TPoint* point) {
@@ -143,12 +256,23 @@ void SetWheelScrollLines(UINT lines) { M().wheelLines = lines; }
 UINT DoubleClickTime() { return 500; }
 
 void MouseMove(TWinControl* window, int x, int y) {
+  if (TWinControl* moving = SizeMoveWindow()) {
+    M().screen = WindowToScreen(window, Point(x, y));
+    TrackSizeMove(moving);
+    return;
+  }
   TPoint client;
+  const bool captured = GetCapture() != nullptr;
   TWinControl* target = Target(window, x, y, client);
   if (!target) return;
   const HWND h = target->Handle();
-  SendMessage(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  PostMessage(h, WM_MOUSEMOVE, KeyFlags(), MAKELPARAM(client.X, client.Y));
+  // Outside its client area (its caption or sizing border, as it answers)
+  // a window gets no client mouse message.
+  const int hit =
+      captured ? HTCLIENT
+               : static_cast<int>(SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(M().screen.X, M().screen.Y)));
+  SendMessage(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(hit, WM_MOUSEMOVE));
+  if (hit == HTCLIENT) PostMessage(h, WM_MOUSEMOVE, KeyFlags(), MAKELPARAM(client.X, client.Y));
 }
 
 void MouseButton(TWinControl* window, int button, bool down, int x, int y) {
@@ -158,6 +282,12 @@ void MouseButton(TWinControl* window, int button, bool down, int x, int y) {
     const auto popups = OpenPopups();
     for (auto it = popups.rbegin(); it != popups.rend(); ++it)
       if (*it != window) (*it)->Perform(CM_CANCELMODE, 0, 0);
+  }
+  if (SizeMoveWindow()) {
+    ui::SetAsyncKeyDown(kButtonVk[button], down);
+    M().screen = WindowToScreen(window, Point(x, y));
+    if (!down && button == 0) EndSizeMove();
+    return;
   }
   TPoint client;
   TWinControl* target = Target(window, x, y, client);
@@ -171,6 +301,7 @@ void MouseButton(TWinControl* window, int button, bool down, int x, int y) {
         form && !form->Active() && !dynamic_cast<TPopupWindow*>(window))
       form->Show();  // a click activates its form
   }
+  if (down && button == 0 && StartSizeMove(target)) return;
   const HWND h = target->Handle();
   const LPARAM at = MAKELPARAM(client.X, client.Y);
   if (!down) {
@@ -207,6 +338,16 @@ void MouseLeave(TWinControl* window) {
   if (!over || over->TopLevel() != window) return;
   ui::MouseControlRef() = nullptr;
   over->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(over));
+}
+
+bool CancelSizeMove() {
+  TWinControl* window = SizeMoveWindow();
+  if (!window) return false;
+  const TRect& r = Loop().bounds;
+  const TPoint at = window->Parent()->ScreenToClient(Point(r.Left, r.Top));
+  window->SetBounds(at.X, at.Y, r.Width(), r.Height());
+  EndSizeMove();
+  return true;
 }
 
 void ResizeWindow(TWinControl* window, int width, int height) {

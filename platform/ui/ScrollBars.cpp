@@ -5,6 +5,7 @@
 #include "platform/gfx/FrameControls.h"
 
 int GetScrollBarMetric(int index) {
+  if (index == SM_CXHSCROLL) return kScrollArrowSize;
   return index == SM_CXVSCROLL || index == SM_CYHSCROLL ? kScrollBarSize : 0;
 }
 

@@ -37,7 +37,9 @@ struct SCROLLINFO {
 };
 constexpr UINT SIF_RANGE = 0x1, SIF_PAGE = 0x2, SIF_POS = 0x4, SIF_DISABLENOSCROLL = 0x8, SIF_TRACKPOS = 0x10,
                SIF_ALL = 0x17;
-constexpr int SM_CXVSCROLL = 2, SM_CYHSCROLL = 3;
+constexpr int SM_CXVSCROLL = 2, SM_CYHSCROLL = 3, SM_CXHSCROLL = 21;
+// The width of a horizontal bar's arrow button.
+constexpr int kScrollArrowSize = 16;
 // The thickness of the standard bars.
 constexpr int kScrollBarSize = 16;
 int GetScrollBarMetric(int index);

@@ -137,6 +137,24 @@ constexpr int SIZE_MAXIMIZED = 2;
 constexpr int HTNOWHERE = 0;
 constexpr int HTCLIENT = 1;
 constexpr int HTCAPTION = 2;
+// The window's sizing border and corners (the system's move and size loop).
+constexpr int HTLEFT = 10;
+constexpr int HTRIGHT = 11;
+constexpr int HTTOP = 12;
+constexpr int HTTOPLEFT = 13;
+constexpr int HTTOPRIGHT = 14;
+constexpr int HTBOTTOM = 15;
+constexpr int HTBOTTOMLEFT = 16;
+constexpr int HTBOTTOMRIGHT = 17;
+// WM_SIZING's edge (wParam).
+constexpr int WMSZ_LEFT = 1;
+constexpr int WMSZ_RIGHT = 2;
+constexpr int WMSZ_TOP = 3;
+constexpr int WMSZ_TOPLEFT = 4;
+constexpr int WMSZ_TOPRIGHT = 5;
+constexpr int WMSZ_BOTTOM = 6;
+constexpr int WMSZ_BOTTOMLEFT = 7;
+constexpr int WMSZ_BOTTOMRIGHT = 8;
 constexpr int DLGC_WANTARROWS = 0x0001;
 constexpr int DLGC_WANTTAB = 0x0002;
 constexpr int DLGC_WANTALLKEYS = 0x0004;
