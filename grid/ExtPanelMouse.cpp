@@ -108,7 +108,16 @@ void TExtPanel::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     }
   }
   if (caption_->MinMaxButton() && PtInRect(MinMaxButtonRect(), p)) SetCollaps(!collaps_);
-  if (InCaptionStrip(X, Y) && OnCaptionClick) OnCaptionClick(this);
+  // The strip beside the close button.
+  TRect strip = Rect(0, 0, ClientWidth(), caption_->Height());
+  if (caption_->CloseButton()) {
+    if (caption_->ButtonPosition() == cbpLeft)
+      strip.Left += ButtonSize();
+    else
+      strip.Right -= ButtonSize();
+  }
+  strip.Right -= 2;
+  if (PtInRect(strip, p) && OnCaptionClick) OnCaptionClick(this);
   const TPanelTextHit hit = AnchorAt(X, Y);
   if (hit.Index < 0) return;
   if (IsLink(hit.Anchor)) {

@@ -2,42 +2,30 @@
 
 #include "UiFixture.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Input.h"
-#include "platform/ui/Panels.h"
 
 namespace {
 
 // A child window that answers the hit-test as told and logs the loop's
-// messages; WM_SIZING and WM_MOVING proposals may be changed by Adjust.
+// messages; it lengthens every proposed rectangle by a pixel.
 class Movable : public TCustomControl {
  public:
   using TCustomControl::TCustomControl;
   int Answer = HTCLIENT;
   std::vector<AnsiString> Log;
-  std::function<void(UINT msg, WPARAM edge, TRect& proposed)> Adjust;
   void Dispatch(TMessage& m) override {
-    switch (m.Msg) {
-      case WM_NCHITTEST:
-        m.Result = Answer;
-        return;
-      case WM_ENTERSIZEMOVE:
-        Log.push_back("enter");
-        return;
-      case WM_EXITSIZEMOVE:
-        Log.push_back("exit");
-        return;
-      case WM_MOVING:
-      case WM_SIZING: {
-        auto& r = *reinterpret_cast<TRect*>(m.LParam);
-        Log.push_back((m.Msg == WM_MOVING ? "moving " : "sizing ") + IntToStr(static_cast<int>(m.WParam)));
-        if (Adjust) Adjust(m.Msg, m.WParam, r);
-        return;
-      }
-      case WM_LBUTTONDOWN:
-      case WM_LBUTTONUP:
-        Log.push_back("button");
-        break;
+    if (m.Msg == WM_NCHITTEST) {
+      m.Result = Answer;
+      return;
+    }
+    if (m.Msg == WM_ENTERSIZEMOVE || m.Msg == WM_EXITSIZEMOVE)
+      Log.push_back(m.Msg == WM_ENTERSIZEMOVE ? "enter" : "exit");
+    if (m.Msg == WM_LBUTTONDOWN) Log.push_back("button");
+    if (m.Msg == WM_MOVING || m.Msg == WM_SIZING) {
+      auto& r = *reinterpret_cast<TRect*>(m.LParam);
+      Log.push_back((m.Msg == WM_MOVING ? "moving " : "sizing ") + IntToStr(static_cast<int>(m.WParam)));
+      r.Bottom += 1;
+      return;
     }
     TCustomControl::Dispatch(m);
   }
@@ -51,77 +39,56 @@ class SizeMoveTest : public UiTest {
     child = new Movable(form.get());
     child->SetBounds(40, 50, 100, 80);
     child->SetParent(form.get());
-    Application->ProcessMessages();
   }
   // A drag in form coordinates.
-  void Drag(int x, int y, int dx, int dy) {
-    backend->PressMouse(*form, x, y);
-    backend->MoveMouse(*form, x + dx, y + dy);
-    backend->ReleaseMouse(*form, x + dx, y + dy);
+  void Drag(int dx, int dy) {
+    backend->PressMouse(*form, 60, 60);
+    backend->MoveMouse(*form, 60 + dx, 60 + dy);
+    backend->ReleaseMouse(*form, 60 + dx, 60 + dy);
   }
   Movable* child = nullptr;
 };
 
-TEST_F(SizeMoveTest, AWindowIsClientAreaUnlessItSaysOtherwise) {
-  TPanel panel(nullptr);
-  EXPECT_EQ(panel.Perform(WM_NCHITTEST, 0, 0), HTCLIENT);
-  Drag(60, 60, 30, 30);
-  EXPECT_EQ(child->BoundsRect(), Bounds(40, 50, 100, 80));
-  EXPECT_EQ(child->Log, (std::vector<AnsiString>{"button", "button"}));
-}
-
-TEST_F(SizeMoveTest, TheCaptionMovesTheWindowWhereItsProposalEnds) {
-  child->Answer = HTCAPTION;
-  child->Adjust = [](UINT, WPARAM, TRect& r) { r = Bounds(r.Left, r.Top, r.Width(), r.Height() + 1); };
-  Drag(60, 60, 30, 20);
-  EXPECT_EQ(child->BoundsRect(), Bounds(70, 70, 100, 81));
-  EXPECT_EQ(child->Log, (std::vector<AnsiString>{"enter", "moving 0", "exit"}));
-  EXPECT_EQ(GetCapture(), nullptr);
-}
-
-struct EdgeCase {
-  int Hit, Edge;
+struct LoopCase {
+  int Hit;
+  AnsiString Message;
   TRect After;  // from (40, 50, 100, 80) after a drag by (10, -5)
 };
 
-class SizeEdgeTest : public SizeMoveTest, public ::testing::WithParamInterface<EdgeCase> {};
+class SizeMoveLoopTest : public SizeMoveTest, public ::testing::WithParamInterface<LoopCase> {};
 
-TEST_P(SizeEdgeTest, SizesAtItsEdge) {
+TEST_P(SizeMoveLoopTest, TheAnswerDecidesWhatADragDoes) {
   child->Answer = GetParam().Hit;
-  Drag(60, 60, 10, -5);
+  Drag(10, -5);
   EXPECT_EQ(child->BoundsRect(), GetParam().After);
-  EXPECT_EQ(child->Log.at(1), "sizing " + IntToStr(GetParam().Edge));
+  const auto loop = std::vector<AnsiString>{"enter", GetParam().Message, "exit"};
+  EXPECT_EQ(child->Log, GetParam().Hit == HTCLIENT ? std::vector<AnsiString>{"button"} : loop);
+  EXPECT_EQ(GetCapture(), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Edges, SizeEdgeTest,
-                         ::testing::Values(EdgeCase{HTBOTTOMRIGHT, WMSZ_BOTTOMRIGHT, Bounds(40, 50, 110, 75)},
-                                           EdgeCase{HTTOPLEFT, WMSZ_TOPLEFT, Bounds(50, 45, 90, 85)},
-                                           EdgeCase{HTRIGHT, WMSZ_RIGHT, Bounds(40, 50, 110, 80)},
-                                           EdgeCase{HTBOTTOM, WMSZ_BOTTOM, Bounds(40, 50, 100, 75)}));
+INSTANTIATE_TEST_SUITE_P(Answers, SizeMoveLoopTest,
+                         ::testing::Values(LoopCase{HTCLIENT, "", Bounds(40, 50, 100, 80)},
+                                           LoopCase{HTCAPTION, "moving 0", Bounds(50, 45, 100, 81)},
+                                           LoopCase{HTBOTTOMRIGHT, "sizing 8", Bounds(40, 50, 110, 76)},
+                                           LoopCase{HTTOPLEFT, "sizing 4", Bounds(50, 45, 90, 86)},
+                                           LoopCase{HTRIGHT, "sizing 2", Bounds(40, 50, 110, 81)}));
 
-TEST_F(SizeMoveTest, LosingTheCaptureEndsTheLoop) {
-  child->Answer = HTBOTTOMRIGHT;
-  backend->PressMouse(*form, 60, 60);
-  EXPECT_EQ(GetCapture(), child->Handle());
-  ReleaseCapture();
-  backend->MoveMouse(*form, 90, 90);
-  EXPECT_EQ(child->BoundsRect(), Bounds(40, 50, 100, 80));
-  EXPECT_EQ(child->Log, (std::vector<AnsiString>{"enter", "exit"}));
-  backend->ReleaseMouse(*form, 90, 90);
-}
-
-TEST_F(SizeMoveTest, EscapePutsTheWindowBack) {
+TEST_F(SizeMoveTest, EscapeOrALostCapturePutsAnEnd) {
   child->Answer = HTCAPTION;
   backend->PressMouse(*form, 60, 60);
   backend->MoveMouse(*form, 90, 100);
-  EXPECT_EQ(child->Left(), 70);
   ui::input::KeyDown(VK_ESCAPE);
-  Application->ProcessMessages();
   EXPECT_EQ(child->BoundsRect(), Bounds(40, 50, 100, 80));
   EXPECT_EQ(child->Log, (std::vector<AnsiString>{"enter", "moving 0", "exit"}));
-  EXPECT_EQ(GetCapture(), nullptr);
   ui::input::KeyUp(VK_ESCAPE);
   backend->ReleaseMouse(*form, 90, 100);
+  child->Log.clear();
+  backend->PressMouse(*form, 60, 60);
+  ReleaseCapture();
+  backend->MoveMouse(*form, 90, 90);
+  EXPECT_EQ(child->Log, (std::vector<AnsiString>{"enter", "exit"}));
+  EXPECT_EQ(child->Left(), 40);
+  backend->ReleaseMouse(*form, 90, 90);
 }
 
 }  // namespace
