@@ -1,8 +1,10 @@
 // LIBS: report
-// The page coder's decoder on any bytes: the first two give how many bytes
-// to decode; running out of code or the code of no byte is an error.
+// The page coder on any bytes: decoding them (the first two give how many
+// bytes to decode) either succeeds or is an error for running out of code
+// or for the code of no byte; and the bytes coded and decoded come back.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "report/RpPrntrPages.h"
@@ -17,5 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     coder.Decode(out.data(), count);
   } catch (const Exception&) {
   }
+  TStringStream coded;
+  {
+    TRpCompress encoder(&coded, true);
+    encoder.Encode(data, size);
+  }
+  coded.SetPosition(0);
+  std::vector<std::uint8_t> back(size);
+  TRpCompress decoder(&coded, false);
+  decoder.Decode(back.data(), size);
+  if (std::vector<std::uint8_t>(data, data + size) != back) std::abort();
   return 0;
 }

@@ -145,43 +145,47 @@ void TRpCompress::PutBits(std::uint64_t bits, unsigned count) {
 void TRpCompress::Encode(std::uint8_t byte) {
   // Bits gather from the leaf upward, each new one below the others, so
   // the root's bit ends up lowest: the order they go out in. Paths longer
-  // than a word keep their deeper words on a stack.
-  std::uint64_t words[5];
-  unsigned nWords = 0, bits = 0;
+  // than a word keep their deeper parts on a stack.
+  struct Part {
+    std::uint64_t code;
+    unsigned bits;
+  } deeper[5];
+  unsigned nDeeper = 0, bits = 0;
   std::uint64_t code = 0;
-  auto push = [&](unsigned bit) {
-    code = (code << 1) | bit;
-    if (++bits == 64) {
-      words[nWords++] = code;
+  unsigned n = byte + 256u;
+  for (;;) {
+    if (bits > 62) {
+      deeper[nDeeper++] = {code, bits};
       code = 0;
       bits = 0;
     }
-  };
-  unsigned n = byte + 256u;
-  do {
     const unsigned p = up_[n];
-    const unsigned nIsRight = child_[2 * p] == n ? 0 : 1;
-    push(nIsRight);
-    if (p != 0) {
-      const unsigned g = up_[p];
-      unsigned u = child_[2 * g];
-      push(u == p ? 0 : 1);
-      if (u == p) {
-        u = child_[2 * g + 1];
-        child_[2 * g + 1] = static_cast<std::uint16_t>(n);
-      } else {
-        child_[2 * g] = static_cast<std::uint16_t>(n);
-      }
-      child_[2 * p + nIsRight] = static_cast<std::uint16_t>(u);
-      up_[n] = static_cast<std::uint8_t>(g);
-      up_[u] = static_cast<std::uint8_t>(p);
-      n = g;
-    } else {
-      n = p;
+    const unsigned nSide = child_[2 * p] == n ? 0 : 1;
+    if (p == 0) {
+      code = (code << 1) | nSide;
+      ++bits;
+      break;
     }
-  } while (n != 0);
+    const unsigned g = up_[p];
+    const unsigned pSide = child_[2 * g] == p ? 0 : 1;
+    code = (code << 2) | (nSide << 1) | pSide;
+    bits += 2;
+    // P's sibling U takes P's place under G's other side: N moves there,
+    // and U takes N's place under P.
+    const unsigned away = 1 - pSide;
+    const unsigned u = child_[2 * g + away];
+    child_[2 * g + away] = static_cast<std::uint16_t>(n);
+    child_[2 * p + nSide] = static_cast<std::uint16_t>(u);
+    up_[n] = static_cast<std::uint8_t>(g);
+    up_[u] = static_cast<std::uint8_t>(p);
+    n = g;
+    if (n == 0) break;
+  }
   PutBits(code, bits);
-  while (nWords > 0) PutBits(words[--nWords], 64);
+  while (nDeeper > 0) {
+    --nDeeper;
+    PutBits(deeper[nDeeper].code, deeper[nDeeper].bits);
+  }
 }
 
 void TRpCompress::Encode(const std::uint8_t* bytes, size_t count) {

@@ -9,6 +9,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "report/RpPrntrPages.h"
 #include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/TempFolder.h"
 #include "tests/report/RpTestSupport.h"
 
 namespace {
@@ -61,6 +62,12 @@ std::string FirstText(TMetafile& page) {
 }
 
 std::string Golden(const char* name) { return std::string(DIM_TEST_DATA) + "/golden/" + name; }
+
+// Files the tests write, in a folder of their own.
+std::string Scratch(const std::string& name) {
+  static TempFolder folder;
+  return folder.path() + "/" + name;
+}
 
 TEST(RpCompressTest, FirstCodesOfAFreshTree) {
   EXPECT_EQ(Coded(std::string(1, '\0')), "\x80");                  // eight bits, the last a right turn
@@ -163,12 +170,11 @@ TEST(RpPageListTest, GoldenPlainAndCompressedRuns) {
     }
     EXPECT_EQ(at, bytes.size());
     const char* name = compressed ? "three_compressed.rpp" : "three_plain.rpp";
-    SafeWriteFile(name, bytes);
     ASSERT_TRUE(FileExists(Golden(name))) << Golden(name);
     EXPECT_EQ(bytes, ReadWholeFile(Golden(name))) << name;
     // Saving is the stream byte for byte.
-    list->SaveToFile("saved.rpp");
-    EXPECT_EQ(ReadWholeFile("saved.rpp"), bytes);
+    list->SaveToFile(Scratch("saved.rpp"));
+    EXPECT_EQ(ReadWholeFile(Scratch("saved.rpp")), bytes);
   }
 }
 
@@ -177,18 +183,19 @@ TEST(RpPageListTest, AnIndependentReaderAgrees) {
   for (bool compressed : {false, true}) {
     auto list = PageRun(4, compressed, 600);
     EXPECT_FALSE(list->Stream()->InMemory());
-    list->SaveToFile("reader.rpp");
-    std::filesystem::remove_all("reader_out");
-    std::filesystem::create_directory("reader_out");
+    list->SaveToFile(Scratch("reader.rpp"));
+    std::filesystem::remove_all(Scratch("reader_out"));
+    std::filesystem::create_directory(Scratch("reader_out"));
     int status = -1;
-    const std::string out = RunCommand(
-        "python3 '" + std::string(DIM_TEST_DATA) + "/rpp_reader.py' reader.rpp reader_out 2>&1", &status);
+    const std::string out = RunCommand("python3 '" + std::string(DIM_TEST_DATA) + "/rpp_reader.py' '" +
+                                           Scratch("reader.rpp") + "' '" + Scratch("reader_out") + "' 2>&1",
+                                       &status);
     ASSERT_EQ(status, 0) << out;
     EXPECT_NE(out.find("pages 4 compressed " + std::to_string(compressed ? 1 : 0)), std::string::npos);
     for (int n = 1; n <= 4; ++n) {
       auto page = list->GetPage(n);
       ASSERT_TRUE(page);
-      EXPECT_EQ(ReadWholeFile("reader_out/page" + std::to_string(n) + ".emf"), page->Data());
+      EXPECT_EQ(ReadWholeFile(Scratch("reader_out/page" + std::to_string(n) + ".emf")), page->Data());
       EXPECT_EQ(FirstText(*page), "Σελίδα "_a + IntToStr(n));
     }
   }
@@ -255,9 +262,9 @@ TEST(RpPageListTest, EarlierHeadersAndTheProbe) {
   for (const Case& c : cases) {
     TStringStream s(c.bytes);
     EXPECT_EQ(TRpPageList::GetPageFileHeaderSize(s), c.size);
-    SafeWriteFile("probe.rpp", c.bytes);
+    SafeWriteFile(Scratch("probe.rpp"), c.bytes);
     TRpPageList list;
-    list.LoadFromFile("probe.rpp");
+    list.LoadFromFile(Scratch("probe.rpp"));
     EXPECT_EQ(list.PageCount(), c.pages);
     EXPECT_EQ(FirstText(*list.GetPage(1)), "Σελίδα 1"_a);
   }
@@ -274,8 +281,8 @@ TEST(RpPageListTest, EarlierHeadersAndTheProbe) {
 TEST(RpPageListTest, DamagedFilesAreRefusedAndThePagesStay) {
   const std::string file = Bytes(*PageRun(3, true)->Stream());
   TRpPageList list;
-  SafeWriteFile("sound.rpp", file);
-  list.LoadFromFile("sound.rpp");
+  SafeWriteFile(Scratch("sound.rpp"), file);
+  list.LoadFromFile(Scratch("sound.rpp"));
   ASSERT_EQ(list.PageCount(), 3);
   EXPECT_TRUE(list.Compression);  // the header's flag is honoured
   std::string badNext = file;
@@ -283,16 +290,16 @@ TEST(RpPageListTest, DamagedFilesAreRefusedAndThePagesStay) {
   std::string badCount = file;
   le::Patch32(badCount, 8, 9);
   for (const std::string& bad : {file.substr(0, file.size() - 1), badNext, badCount, std::string("junk")}) {
-    SafeWriteFile("bad.rpp", bad);
-    EXPECT_THROW(list.LoadFromFile("bad.rpp"), ERpError);
+    SafeWriteFile(Scratch("bad.rpp"), bad);
+    EXPECT_THROW(list.LoadFromFile(Scratch("bad.rpp")), ERpError);
     EXPECT_EQ(list.PageCount(), 3);
     EXPECT_EQ(FirstText(*list.GetPage(2)), "Σελίδα 2"_a);
   }
   // A spoilt payload in a sound chain: that page alone fails.
   std::string badPayload = file;
   badPayload[128 + 12 + 5] ^= 0x55;
-  SafeWriteFile("payload.rpp", badPayload);
-  list.LoadFromFile("payload.rpp");
+  SafeWriteFile(Scratch("payload.rpp"), badPayload);
+  list.LoadFromFile(Scratch("payload.rpp"));
   EXPECT_THROW(list.GetPage(1), ERpError);
   EXPECT_EQ(FirstText(*list.GetPage(3)), "Σελίδα 3"_a);
 }
