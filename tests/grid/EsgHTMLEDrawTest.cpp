@@ -377,6 +377,10 @@ TEST(EsgHTMLEDraw, ImagesFromListsIconsAndContainers) {
   h.Draw(R"(<IMG SRC="logo"><IMG src="missing" width="5" height="5">)");
   EXPECT_EQ(h.extentX, 10);
   EXPECT_EQ(h.Count("DrawPixels"), 1);
+  h.bounds = {0, 0, 25, 20};
+  h.Draw(R"(<BODY BACKGROUND="logo">x)");
+  EXPECT_EQ(h.Count("DrawPixels"), 9);  // 3 × 3 tiles of 10 × 8, clipped
+  h.bounds = {0, 0, 400, 200};
   h.Draw(R"(<IMG SRC="LOGO" WIDTH="40" HEIGHT="30">)");
   EXPECT_EQ(First4(h.canvas.CallsOf("DrawPixels")[0].Args), (std::vector<int>{1, 0, 41, 30}));
   EXPECT_TRUE(h.HitTest(R"(<A href="pic"><IMG SRC="LOGO"></A>)", 5, 4));
