@@ -390,7 +390,7 @@ class TRtfReader {
       case TDest::FontTable:
         if (ch == u';')
           EndFontEntry();
-        else if (inFont_)
+        else if (inFont_ && ch != u'\t')  // no tab in a face name
           fontName_ += ch;
         return;
       default:

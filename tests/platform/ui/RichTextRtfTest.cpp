@@ -242,7 +242,7 @@ TEST(RichTextRtf, TheWordProcessorConvertsOurGreekToText) {
   if (!Have(kOffice)) FAIL() << "LibreOffice (libreoffice-writer-nogui) is missing (scripts/packages.txt)";
   const std::string file = WriteFile("richtext_office.rtf", WriteRtf(GreekSample()));
   RunCommand(std::string(kOffice) +
-             " -env:UserInstallation=file://$PWD/richtext_office_profile --headless --convert-to "
+             " -env:UserInstallation=file://$PWD/richtext_office_text --headless --convert-to "
              "\"txt:Text (encoded):UTF8\" --outdir richtext_office_out '" +
              file + "' >/dev/null 2>&1");
   std::ifstream in("richtext_office_out/richtext_office.txt", std::ios::binary);
@@ -259,7 +259,7 @@ TEST(RichTextRtf, ReadsWhatTheWordProcessorWrites) {
             "<html><head><meta charset=\"utf-8\"></head><body><p><b>Προσφορά</b> <i>μειοδότη</i> "
             "<font color=\"#ff0000\">κόκκινο</font></p></body></html>");
   RunCommand(std::string(kOffice) +
-             " -env:UserInstallation=file://$PWD/richtext_office_profile --headless --convert-to "
+             " -env:UserInstallation=file://$PWD/richtext_office_rtf --headless --convert-to "
              "\"rtf:Rich Text Format\" --outdir richtext_office_out richtext_source.html >/dev/null 2>&1");
   std::ifstream in("richtext_office_out/richtext_source.rtf", std::ios::binary);
   const std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
