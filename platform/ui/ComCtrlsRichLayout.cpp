@@ -29,7 +29,6 @@ void TRichLayout::MakeFont(const TRichCharFormat& format, TFont& font) const {
   font.Charset = format.Charset;
   font.Style = format.Style;
   font.Color = format.Color;
-  font.PixelsPerInch = dpi_;
   font.SetHeight(-Scale(format.HalfPoints, dpi_, 144));
 }
 
@@ -69,6 +68,8 @@ struct TMeasurer {
     TCanvas& c = MeasureCanvas();
     TFont font;
     layout.MakeFont(content.Format(format), font);
+    // Heights are in the layout's units already: taken as they are.
+    font.PixelsPerInch = c.Font->PixelsPerInch;
     c.Font->Assign(font);
     return c;
   }
@@ -240,6 +241,7 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
       TFont font;
       MakeFont(content_.Format(content_.InsertFormatAt(line.Start)), font);
       font.SetHeight(Scale(font.Height(), devY, dpi_));
+      font.PixelsPerInch = canvas.Font->PixelsPerInch;
       canvas.Font->Assign(font);
       canvas.TextOut(left - Scale(BulletIndent(), devX, dpi_), base,
                      AnsiString(1, static_cast<char>(kBulletByte)));
@@ -268,7 +270,7 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
         TFont font;
         MakeFont(content_.Format(s.Format), font);
         font.SetHeight(Scale(font.Height(), devY, dpi_));
-        font.PixelsPerInch = devY;
+        font.PixelsPerInch = canvas.Font->PixelsPerInch;
         if (selected) font.Color = highlightText;
         canvas.Font->Assign(font);
         std::vector<int> dx;
