@@ -2,6 +2,7 @@
 // The common controls: up-down buttons, progress bars, status bars, tool
 // bars, page controls, the date and time picker and the rich edit.
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -530,6 +531,7 @@ class TCustomRichEdit : public TCustomMemo {
   void LayoutChanged() override;
   void LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const override;
   std::vector<int> LineEnds(int line) const override;
+  int LineWidth(int line) const override;
   int LineLeft(int line) const override;
   void SaveUndo() override;
   void RangeReplacing(int start, int end, const AnsiString& s) override;
@@ -554,7 +556,22 @@ class TCustomRichEdit : public TCustomMemo {
   std::unique_ptr<TRichDocument> pendingDoc_;
   int insertFormat_ = -1;  // set by SelAttributes with nothing selected
   int notifiedStart_ = -1, notifiedLength_ = -1;
+  // The control's lines; after one edit only its paragraphs are laid out
+  // again, so that typing in a long text stays quick.
+  struct TPendingEdit {
+    int Start, End, Inserted;
+  };
+  void Relayout();
+  bool RelayoutEdit(const TPendingEdit& edit, int width, bool wrap) const;
   mutable std::vector<TRichLine> screenLines_;
+  // Character ends of lines measured since the last layout, by first
+  // character (the caret and painting ask for the same lines again).
+  mutable std::map<int, std::vector<int>> endsCache_;
+  const std::vector<int>& CachedEnds(const TRichLine& line) const;
+  mutable std::unique_ptr<TPendingEdit> pendingEdit_;
+  mutable bool fullLayout_ = true;
+  mutable int laidWidth_ = -1;
+  mutable bool laidWrap_ = false;
   TTextAttributes selAttributes_{*this, TTextAttributes::atSelected};
   TTextAttributes defAttributes_{*this, TTextAttributes::atDefaultText};
   TParaAttributes paragraph_{*this};

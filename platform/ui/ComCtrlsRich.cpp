@@ -84,6 +84,12 @@ void TCustomRichEdit::SyncContent() const {
   const int start = static_cast<int>(p);
   const int format = content_.InsertFormatAt(start);
   content_.Replace(start, static_cast<int>(had.size() - s), now.substr(p, now.size() - s - p), format);
+  fullLayout_ = true;
+}
+
+void TCustomRichEdit::Relayout() {
+  fullLayout_ = true;
+  InvalidateLayout();
 }
 
 int TCustomRichEdit::InsertFormat() const {
@@ -94,6 +100,10 @@ int TCustomRichEdit::InsertFormat() const {
 
 void TCustomRichEdit::RangeReplacing(int start, int end, const AnsiString& s) {
   SyncContent();
+  if (pendingEdit_ || fullLayout_)
+    fullLayout_ = true;
+  else
+    pendingEdit_ = std::make_unique<TPendingEdit>(TPendingEdit{start, end, static_cast<int>(s.size())});
   std::unique_ptr<TRichDocument> doc = std::move(pendingDoc_);
   if (doc) {
     TRichContent piece;
@@ -122,7 +132,7 @@ void TCustomRichEdit::Undo() {
   // The memo gave the text back; its formats come with it.
   if (before.Text() == Text()) {
     content_ = before;
-    InvalidateLayout();
+    Relayout();
     LayoutMoved();
     Invalidate();
   }
@@ -130,7 +140,7 @@ void TCustomRichEdit::Undo() {
 
 void TCustomRichEdit::ContentReplaced() {
   TControl::SetText(content_.Text());
-  InvalidateLayout();
+  Relayout();
   Invalidate();
 }
 
@@ -173,7 +183,7 @@ void TCustomRichEdit::ChangeFormat(int start, int end, const std::function<void(
   SaveUndo();
   content_.ChangeFormat(start, end, change);
   Modified = true;
-  InvalidateLayout();
+  Relayout();
   LayoutMoved();
   Invalidate();
   Change();
@@ -184,7 +194,7 @@ void TCustomRichEdit::ChangePara(const std::function<void(TRichParaFormat&)>& ch
   SaveUndo();
   content_.ChangePara(SelStart(), SelStart() + SelLength(), change);
   Modified = true;
-  InvalidateLayout();
+  Relayout();
   LayoutMoved();
   Invalidate();
   Change();
@@ -200,7 +210,7 @@ void TTextAttributes::Change(const std::function<void(TRichCharFormat&)>& change
     TRichCharFormat f = edit_.Content().Default();
     change(f);
     edit_.content_.SetDefault(f);
-    edit_.InvalidateLayout();
+    edit_.Relayout();
     edit_.LayoutMoved();
     edit_.Invalidate();
     return;
@@ -333,8 +343,19 @@ TRichLayout TCustomRichEdit::ScreenLayout() const {
 
 void TCustomRichEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const {
   SyncContent();
-  const TRichLayout layout = ScreenLayout();
-  screenLines_ = layout.Lay(0, EditRect().Width(), 0, WrapLines());
+  const int width = EditRect().Width();
+  const bool wrap = WrapLines();
+  // Every change of the content asks for a whole layout or names its edit;
+  // with neither, the lines stand.
+  const bool same = !fullLayout_ && width == laidWidth_ && wrap == laidWrap_ && !screenLines_.empty();
+  if (!same || (pendingEdit_ && !RelayoutEdit(*pendingEdit_, width, wrap))) {
+    screenLines_ = ScreenLayout().Lay(0, width, 0, wrap);
+    endsCache_.clear();
+  }
+  fullLayout_ = false;
+  pendingEdit_.reset();
+  laidWidth_ = width;
+  laidWrap_ = wrap;
   // The edit scrolls by lines of one height: the tallest line's.
   lineHeight = 1;
   for (const TRichLine& l : screenLines_) lineHeight = std::max(lineHeight, l.Height);
@@ -343,9 +364,67 @@ void TCustomRichEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight
   for (const TRichLine& l : screenLines_) lines.push_back({l.Start, l.End - l.Start});
 }
 
+bool TCustomRichEdit::RelayoutEdit(const TPendingEdit& e, int width, bool wrap) const {
+  std::vector<TRichLine>& old = screenLines_;
+  if (old.empty()) return false;
+  // The paragraphs the edit touched, before and after it.
+  const int p1 = content_.ParagraphOf(e.Start);
+  const auto byPara = [](const TRichLine& l, int para) { return l.Para < para; };
+  const size_t i1 = static_cast<size_t>(std::lower_bound(old.begin(), old.end(), p1, byPara) - old.begin());
+  if (i1 >= old.size() || old[i1].Start != content_.ParagraphStart(p1)) return false;
+  const auto last = std::upper_bound(old.begin(), old.end(), e.End,
+                                     [](int pos, const TRichLine& l) { return pos < l.Start; });
+  if (last == old.begin()) return false;
+  const int oldP2 = (last - 1)->Para;
+  const size_t i2 =
+      static_cast<size_t>(std::lower_bound(old.begin(), old.end(), oldP2 + 1, byPara) - old.begin());
+  const int p2 = content_.ParagraphOf(std::min(e.Start + e.Inserted, content_.Length()));
+  std::vector<TRichLine> mid = ScreenLayout().Lay(content_.ParagraphStart(p1), width, 0, wrap, p2);
+  const int top = old[i1].Top;
+  const int oldBottom = i2 < old.size() ? old[i2].Top : old.back().Top + old.back().Height;
+  for (TRichLine& l : mid) l.Top += top;
+  // Measures of the lines before the edit stand; those after it move.
+  const int editedFrom = old[i1].Start;
+  const int editedTo = i2 < old.size() ? old[i2].Start : content_.Length() + 1;
+  std::map<int, std::vector<int>> kept;
+  for (auto& [start, ends] : endsCache_) {
+    if (start < editedFrom)
+      kept.emplace(start, std::move(ends));
+    else if (start >= editedTo)
+      kept.emplace(start + e.Inserted - (e.End - e.Start), std::move(ends));
+  }
+  endsCache_.swap(kept);
+  const int moveTop = (mid.back().Top + mid.back().Height) - oldBottom;
+  const int moveChars = e.Inserted - (e.End - e.Start);
+  const int movePara = p2 - oldP2;
+  for (size_t i = i2; i < old.size(); ++i) {
+    old[i].Start += moveChars;
+    old[i].End += moveChars;
+    old[i].Next += moveChars;
+    old[i].Para += movePara;
+    old[i].Top += moveTop;
+  }
+  old.erase(old.begin() + static_cast<std::ptrdiff_t>(i1), old.begin() + static_cast<std::ptrdiff_t>(i2));
+  old.insert(old.begin() + static_cast<std::ptrdiff_t>(i1), mid.begin(), mid.end());
+  return true;
+}
+
+const std::vector<int>& TCustomRichEdit::CachedEnds(const TRichLine& line) const {
+  auto it = endsCache_.find(line.Start);
+  if (it != endsCache_.end()) return it->second;
+  if (endsCache_.size() > 4096) endsCache_.clear();
+  return endsCache_.emplace(line.Start, ScreenLayout().CharEnds(line)).first->second;
+}
+
 std::vector<int> TCustomRichEdit::LineEnds(int line) const {
   TCustomEdit::Lines();  // the layout is current
-  return ScreenLayout().CharEnds(screenLines_[static_cast<size_t>(line)]);
+  return CachedEnds(screenLines_[static_cast<size_t>(line)]);
+}
+
+int TCustomRichEdit::LineWidth(int line) const {
+  TCustomEdit::Lines();
+  const TRichLine& l = screenLines_[static_cast<size_t>(line)];
+  return l.Left + l.Width;
 }
 
 int TCustomRichEdit::LineLeft(int line) const {
@@ -369,7 +448,8 @@ void TCustomRichEdit::PaintLines(TCanvas& c) {
   }
   const bool showSelection = SelLength() > 0 && (Focused() || !HideSelection);
   const TRect er = EditRect();
-  const TRichLayout layout = ScreenLayout();
+  TRichLayout layout = ScreenLayout();
+  layout.EndsOf = [this](const TRichLine& line) { return CachedEnds(line); };
   layout.Draw(c, shown, er.Left - scrollX_, er.Top, showSelection ? SelStart() : 0,
               showSelection ? SelStart() + SelLength() : 0, Focused() ? clHighlight : clBtnFace,
               Focused() ? clHighlightText : clWindowText);
@@ -424,7 +504,7 @@ void TCustomRichEdit::Dispatch(TMessage& m) {
       const TRichCharFormat now = FontFormat();
       if (content_.Default() == fontFormat_) content_.SetDefault(now);
       fontFormat_ = now;
-      InvalidateLayout();
+      Relayout();
       break;
     }
     case EM_FORMATRANGE:

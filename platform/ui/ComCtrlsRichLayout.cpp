@@ -64,8 +64,11 @@ struct TMeasurer {
   const TRichLayout& layout;
   const TRichContent& content;
   std::map<int, TTextMetric> metrics;
+  int current = -1;  // the format the canvas has now
   TCanvas& Use(int format) {
     TCanvas& c = MeasureCanvas();
+    if (format == current) return c;
+    current = format;
     TFont font;
     layout.MakeFont(content.Format(format), font);
     // Heights are in the layout's units already: taken as they are.
@@ -92,7 +95,7 @@ struct TMeasurer {
 };
 }  // namespace
 
-std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wrap) const {
+std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wrap, int lastPara) const {
   std::vector<TRichLine> lines;
   TMeasurer m{*this, content_, {}};
   const AnsiString& t = content_.Text();
@@ -199,7 +202,7 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
       at = line.Next;
       first = false;
     } while (at < pend);
-    if (para + 1 >= content_.ParagraphCount()) break;
+    if (para + 1 >= content_.ParagraphCount() || (lastPara >= 0 && para >= lastPara)) break;
     pos = next;
   }
   return lines;
@@ -247,7 +250,7 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
                      AnsiString(1, static_cast<char>(kBulletByte)));
     }
     if (line.End <= line.Start) continue;
-    const std::vector<int> ends = CharEnds(line);
+    const std::vector<int> ends = EndsOf ? EndsOf(line) : CharEnds(line);
     auto xAt = [&](int i) {
       return i <= line.Start ? 0 : Scale(ends[static_cast<size_t>(i - line.Start - 1)], devX, dpi_);
     };

@@ -363,7 +363,9 @@ class TRtfReader {
   char16_t Decode(unsigned char b) const {
     if (b < 0x80) return b;
     int cp = codePage_;
-    switch (state_.Dest == TDest::FontTable ? fontCharset_ : state_.FontCharset) {
+    // A face name is text even for a symbol font.
+    const int nameCharset = fontCharset_ == SYMBOL_CHARSET ? GREEK_CHARSET : fontCharset_;
+    switch (state_.Dest == TDest::FontTable ? nameCharset : state_.FontCharset) {
       case GREEK_CHARSET:
         cp = 1253;
         break;

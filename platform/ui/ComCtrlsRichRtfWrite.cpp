@@ -44,9 +44,11 @@ void Escape(AnsiString& out, std::u16string_view text, bool symbol) {
     } else if (ch < 0x20) {
       continue;  // no control characters in RTF text
     } else {
+      // A symbol font's bytes are its private characters; anything else
+      // in it, like a surrogate half, goes as \uN.
       int byte = -1;
-      if (symbol && ch >= 0xF020 && ch <= 0xF0FF) byte = ch - 0xF000;
-      // A surrogate half has no byte of its own; a pair is written unit by unit.
+      if (symbol)
+        byte = ch >= 0xF080 && ch <= 0xF0FF ? ch - 0xF000 : -1;
       else if (ch < 0xD800 || ch > 0xDFFF)
         byte = cp1253::FromUnicode(ch);
       if (byte >= 0x80) {

@@ -181,11 +181,15 @@ class TRichLayout {
   // user has one (true): the control gives its own font for its default
   // format, so that plain text keeps its pixel height.
   std::function<bool(const TRichCharFormat&, TFont&)> FontOf;
+  // Where the characters of a line end, when the user keeps them (Draw
+  // asks it instead of measuring again).
+  std::function<std::vector<int>(const TRichLine&)> EndsOf;
 
   // Lines from character From (a line starts there even mid-paragraph)
   // within Width, wrapped unless Wrap is off (the width then only aligns);
-  // with Height > 0 only as many as fit, and at least one.
-  std::vector<TRichLine> Lay(int from, int width, int height = 0, bool wrap = true) const;
+  // with Height > 0 only as many as fit, and at least one; with LastPara
+  // >= 0 up to the end of that paragraph.
+  std::vector<TRichLine> Lay(int from, int width, int height = 0, bool wrap = true, int lastPara = -1) const;
   // The right edge of each character of Line, from the line's Left.
   std::vector<int> CharEnds(const TRichLine& line) const;
   // Draws Lines at (X, Y) of the canvas in its device units, the layout

@@ -155,12 +155,13 @@ int TCustomEdit::WidestLine() const {
   int widest = 0;
   for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
     if (lines[static_cast<size_t>(i)].Length == 0) continue;
-    const std::vector<int> ends = LineEnds(i);
-    widest = std::max(widest, ends.back());
+    widest = std::max(widest, LineWidth(i));
   }
   widestLine_ = widest;
   return widest;
 }
+
+int TCustomEdit::LineWidth(int line) const { return LineEnds(line).back(); }
 
 int TCustomEdit::LineCount() const { return static_cast<int>(Lines().size()); }
 

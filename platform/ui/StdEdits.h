@@ -166,6 +166,8 @@ class TCustomEdit : public TCustomControl {
   // The right edge of each character of Line from the line's start, and
   // where the line starts right of the formatting rectangle's left edge.
   virtual std::vector<int> LineEnds(int line) const;
+  // The width of a line that is not empty.
+  virtual int LineWidth(int line) const;
   // Draws the visible lines, clipped to the formatting rectangle.
   virtual void PaintLines(TCanvas& canvas);
   virtual int LineLeft(int line) const {
