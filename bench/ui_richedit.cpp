@@ -81,9 +81,10 @@ void BM_SaveReportRtf(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveReportRtf)->Unit(benchmark::kMillisecond);
 
-void BM_FormatRangeTwentyPages(benchmark::State& state) {
+void FormatRangeTwentyPages(benchmark::State& state, bool newText) {
   Scene scene;
   scene.edit->SetRichText(ReportRtf());
+  int run = 0;
   // About 53 lines a page: 20 pages of the report's 1,050 lines.
   TImageCanvas canvas(10, 10);
   FORMATRANGE range;
@@ -91,6 +92,11 @@ void BM_FormatRangeTwentyPages(benchmark::State& state) {
   range.rc = range.rcPage = Rect(0, 0, 10800, 9800);
   int pages = 0;
   for (auto _ : state) {
+    if (newText) {
+      state.PauseTiming();
+      scene.edit->SetRichText(ReportRtf(++run));
+      state.ResumeTiming();
+    }
     range.chrg.cpMin = 0;
     pages = 0;
     const int length = scene.edit->Content().Length();
@@ -102,7 +108,11 @@ void BM_FormatRangeTwentyPages(benchmark::State& state) {
   }
   state.counters["pages"] = pages;
 }
+void BM_FormatRangeTwentyPages(benchmark::State& state) { FormatRangeTwentyPages(state, false); }
 BENCHMARK(BM_FormatRangeTwentyPages)->Unit(benchmark::kMillisecond);
+// With text the text engine has not measured before.
+void BM_FormatRangeTwentyNewPages(benchmark::State& state) { FormatRangeTwentyPages(state, true); }
+BENCHMARK(BM_FormatRangeTwentyNewPages)->Unit(benchmark::kMillisecond);
 
 void BM_TypeACharacterAndRepaint(benchmark::State& state) {
   Scene scene;

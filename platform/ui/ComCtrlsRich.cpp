@@ -423,7 +423,8 @@ std::vector<int> TCustomRichEdit::LineEnds(int line) const {
 
 int TCustomRichEdit::LineWidth(int line) const {
   TCustomEdit::Lines();
-  const TRichLine& l = screenLines_[static_cast<size_t>(line)];
+  TRichLine& l = screenLines_[static_cast<size_t>(line)];
+  if (l.Width < 0) l.Width = ScreenLayout().Measure(l);
   return l.Left + l.Width;
 }
 

@@ -61,6 +61,27 @@ const std::vector<int>& TRichContent::Starts() const {
   return starts_;
 }
 
+bool TRichContent::StartsAt(int pos) const {
+  if (pos <= 0 || pos > Length()) return false;
+  const char before = text_[static_cast<size_t>(pos) - 1];
+  if (before == '\n') return true;
+  return before == '\r' && (pos == Length() || text_[static_cast<size_t>(pos)] != '\n');
+}
+
+void TRichContent::MoveStarts(int start, int end, int inserted) {
+  // Whether a paragraph starts at S depends on the characters at S - 1 and
+  // S only: the starts around the edit are found again, the rest move.
+  const int delta = inserted - (end - start);
+  const auto from = std::lower_bound(starts_.begin() + 1, starts_.end(), start);
+  const auto to = std::upper_bound(from, starts_.end(), end + 1);
+  for (auto it = to; it != starts_.end(); ++it) *it += delta;
+  std::vector<int> found;
+  for (int pos = std::max(1, start); pos <= start + inserted + 1 && pos <= Length(); ++pos)
+    if (StartsAt(pos)) found.push_back(pos);
+  const auto at = starts_.erase(from, to);
+  starts_.insert(at, found.begin(), found.end());
+}
+
 int TRichContent::ParagraphOf(int pos) const {
   const auto& s = Starts();
   return static_cast<int>(std::upper_bound(s.begin(), s.end(), pos) - s.begin()) - 1;
@@ -118,7 +139,7 @@ void TRichContent::Replace(int start, int end, const AnsiString& text, int forma
   text_.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), text);
   charFormats_.erase(charFormats_.begin() + start, charFormats_.begin() + end);
   charFormats_.insert(charFormats_.begin() + start, text.size(), format);
-  startsValid_ = false;
+  if (startsValid_) MoveStarts(start, end, static_cast<int>(text.size()));
   // A CR inserted before an LF (or the like) can join or split breaks in
   // ways the plain document does not see: the count of the text decides.
   const int added = static_cast<int>(Starts().size()) - static_cast<int>(paras_.size());

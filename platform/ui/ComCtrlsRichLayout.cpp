@@ -122,9 +122,16 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
       if (pf.Bullet) indent += BulletIndent();
       indent = std::max(0, indent);
       const int avail = width > 0 ? std::max(1, width - indent - Scale(pf.RightIndent, dpi_, 1440)) : 0;
-      // The rest of the paragraph as one line, when it fits.
-      int x = 0;
+      // The rest of the paragraph as one line, when it fits. A line that
+      // neither wraps nor aligns nor tabs needs no measure to be placed:
+      // its width waits until someone asks (-1).
+      const bool unmeasured = !wrap && pf.Alignment == taLeftJustify &&
+                              std::none_of(segs.begin(), segs.end(), [&](const TSegment& g) {
+                                return t[static_cast<size_t>(g.Start)] == '\t';
+                              });
+      int x = unmeasured ? -1 : 0;
       for (const TSegment& s : segs) {
+        if (unmeasured) break;
         if (s.End <= at) continue;
         const int a = std::max(s.Start, at);
         x = t[static_cast<size_t>(a)] == '\t' ? TabStop(pf, indent + x) - indent
@@ -206,6 +213,18 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
     pos = next;
   }
   return lines;
+}
+
+int TRichLayout::Measure(const TRichLine& line) const {
+  TMeasurer m{*this, content_, {}};
+  const TRichParaFormat& pf = content_.Para(line.Para);
+  const int indent = std::max(0, Scale(pf.LeftIndent + (line.First ? pf.FirstIndent : 0), dpi_, 1440)) +
+                     (pf.Bullet ? BulletIndent() : 0);
+  int x = 0;
+  for (const TSegment& s : Segments(line.Start, line.End))
+    x = content_.Text()[static_cast<size_t>(s.Start)] == '\t' ? TabStop(pf, indent + x) - indent
+                                                              : x + m.Width(s.Format, s.Start, s.End);
+  return x;
 }
 
 std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {

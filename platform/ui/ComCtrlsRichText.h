@@ -147,6 +147,10 @@ class TRichContent {
 
  private:
   const std::vector<int>& Starts() const;
+  bool StartsAt(int pos) const;
+  // Keeps the paragraph starts in step with a replacement of [Start, End)
+  // by Inserted characters.
+  void MoveStarts(int start, int end, int inserted);
   AnsiString text_;
   std::vector<int> charFormats_;
   std::vector<TRichCharFormat> formats_;
@@ -192,6 +196,9 @@ class TRichLayout {
   std::vector<TRichLine> Lay(int from, int width, int height = 0, bool wrap = true, int lastPara = -1) const;
   // The right edge of each character of Line, from the line's Left.
   std::vector<int> CharEnds(const TRichLine& line) const;
+  // The width of the line's characters (what CharEnds ends with), through
+  // the measures the text engine remembers.
+  int Measure(const TRichLine& line) const;
   // Draws Lines at (X, Y) of the canvas in its device units, the layout
   // scaled to the canvas's resolution; the clip rectangle, when given,
   // bounds the drawing. Selection [SelStart, SelEnd) is drawn highlighted.
