@@ -34,6 +34,8 @@ bool IsRtf(std::string_view bytes) { return bytes.substr(0, 5) == "{\\rtf"; }
 namespace {
 
 constexpr int kMaxDepth = 256;
+// The class library's paragraphs hold as many tab stops; more are ignored.
+constexpr size_t kMaxTabs = 32;
 
 // Code page 1252 differs from Latin-1 only in 0x80-0x9F.
 constexpr std::array<char16_t, 32> kCp1252High = {
@@ -262,7 +264,7 @@ class TRtfReader {
       p.LeftIndent = n;
     else if (w == "ri")
       p.RightIndent = n;
-    else if (w == "tx")
+    else if (w == "tx" && p.Tabs.size() < kMaxTabs)
       p.Tabs.insert(std::upper_bound(p.Tabs.begin(), p.Tabs.end(), n), n);
     else if (w == "deff")
       defaultFont_ = n;

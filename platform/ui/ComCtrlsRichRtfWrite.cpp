@@ -1,5 +1,5 @@
-#include <algorithm>
 #include <cstdint>
+#include <map>
 
 #include "platform/ui/ComCtrlsRichText.h"
 
@@ -10,16 +10,24 @@ namespace {
 struct TFontKey {
   AnsiString Name;
   int Charset;
-  bool operator==(const TFontKey&) const = default;
+  auto operator<=>(const TFontKey&) const = default;
 };
 
+// A table of the values met, in the order met, with their indexes.
 template <typename T>
-int IndexOf(std::vector<T>& list, const T& value) {
-  const auto it = std::find(list.begin(), list.end(), value);
-  if (it != list.end()) return static_cast<int>(it - list.begin());
-  list.push_back(value);
-  return static_cast<int>(list.size()) - 1;
-}
+class TTable {
+ public:
+  int IndexOf(const T& value) {
+    const auto [it, added] = index_.emplace(value, static_cast<int>(list_.size()));
+    if (added) list_.push_back(value);
+    return it->second;
+  }
+  const std::vector<T>& List() const { return list_; }
+
+ private:
+  std::map<T, int> index_;
+  std::vector<T> list_;
+};
 
 // Symbol fonts keep their own bytes; every other font is written as Greek,
 // which is what the program's text is.
@@ -66,25 +74,25 @@ void Escape(AnsiString& out, std::u16string_view text, bool symbol) {
 }  // namespace
 
 AnsiString WriteRtf(const TRichDocument& doc) {
-  std::vector<TFontKey> fonts;
-  std::vector<TColor> colors;
+  TTable<TFontKey> fonts;
+  TTable<TColor> colors;
   for (const TRichParagraph& p : doc.Paragraphs)
     for (const TRichRun& r : p.Runs) {
-      IndexOf(fonts, TFontKey{r.Format.Name, CharsetOf(r.Format)});
-      if (r.Format.Color != clWindowText) IndexOf(colors, ColorToRGB(r.Format.Color));
+      fonts.IndexOf(TFontKey{r.Format.Name, CharsetOf(r.Format)});
+      if (r.Format.Color != clWindowText) colors.IndexOf(ColorToRGB(r.Format.Color));
     }
-  if (fonts.empty()) fonts.push_back({TRichCharFormat{}.Name, GREEK_CHARSET});
+  if (fonts.List().empty()) fonts.IndexOf({TRichCharFormat{}.Name, GREEK_CHARSET});
 
   AnsiString out = "{\\rtf1\\ansi\\ansicpg1253\\deff0\\deflang1032{\\fonttbl";
-  for (size_t i = 0; i < fonts.size(); ++i) {
+  for (size_t i = 0; i < fonts.List().size(); ++i) {
     Number(out, "{\\f", static_cast<int>(i));
-    Number(out, "\\fnil\\fcharset", fonts[i].Charset);
+    Number(out, "\\fnil\\fcharset", fonts.List()[i].Charset);
     out += ' ';
-    Escape(out, cp1253::ToWide(fonts[i].Name), false);
+    Escape(out, cp1253::ToWide(fonts.List()[i].Name), false);
     out += ";}";
   }
   out += "}\r\n{\\colortbl ;";
-  for (TColor c : colors) {
+  for (TColor c : colors.List()) {
     Number(out, "\\red", c & 0xFF);
     Number(out, "\\green", (c >> 8) & 0xFF);
     Number(out, "\\blue", (c >> 16) & 0xFF);
@@ -106,13 +114,13 @@ AnsiString WriteRtf(const TRichDocument& doc) {
     if (f.Bullet) out += "{\\pntext\\'95\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'95}}";
     for (const TRichRun& r : p.Runs) {
       const TRichCharFormat& c = r.Format;
-      Number(out, "\\plain\\f", IndexOf(fonts, TFontKey{c.Name, CharsetOf(c)}));
+      Number(out, "\\plain\\f", fonts.IndexOf(TFontKey{c.Name, CharsetOf(c)}));
       Number(out, "\\fs", c.HalfPoints);
       if (c.Style & fsBold) out += "\\b";
       if (c.Style & fsItalic) out += "\\i";
       if (c.Style & fsUnderline) out += "\\ul";
       if (c.Style & fsStrikeOut) out += "\\strike";
-      if (c.Color != clWindowText) Number(out, "\\cf", IndexOf(colors, ColorToRGB(c.Color)) + 1);
+      if (c.Color != clWindowText) Number(out, "\\cf", colors.IndexOf(ColorToRGB(c.Color)) + 1);
       out += ' ';
       Escape(out, r.Text, c.Charset == 2);
     }
