@@ -47,6 +47,24 @@ TEST_F(RichEditModelTest, TypedTextTakesTheAttributesSetOnTheCaretAndOnASelectio
   EXPECT_EQ(edit->Content().FormatAt(6).Color, clRed);
 }
 
+TEST_F(RichEditModelTest, AClickInACentredLineFindsItsCharacterAndTellsTheSelection) {
+  auto* edit = Add<TRichEdit>(10, 10, 300, 120);
+  edit->SetWordWrap(false);
+  edit->Lines().Add("left");
+  edit->Lines().Add("centred");
+  edit->SetSelStart(6);
+  edit->Paragraph().SetAlignment(taCenter);
+  int changes = 0;
+  edit->OnSelectionChange = [&](TObject*) { ++changes; };
+  ShowForm();
+  const TPoint at = edit->PosFromChar(9);  // between "cen" and "tred"
+  EXPECT_GT(at.X, 100);
+  backend->Click(*edit, at.X + 1, at.Y + 2);
+  EXPECT_EQ(edit->SelStart(), 9);
+  EXPECT_EQ(edit->Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0), 1);
+  EXPECT_EQ(changes, 1);
+}
+
 TEST_F(RichEditModelTest, UndoGivesBackTextAndItsFormats) {
   auto* edit = Add<TRichEdit>(10, 10, 300, 120);
   ShowForm();
