@@ -509,6 +509,11 @@ class TCustomRichEdit : public TCustomMemo {
   // Range->hdc and gives the first character that did not fit; each call
   // takes at least one line. A null range releases the cached layout.
   int FormatRange(const FORMATRANGE* Range, bool Render);
+  // The size the formatted text needs at the formatting rectangle's width
+  // (wrapped when WordWrap is on): the widest line with its indent, and the
+  // lines' heights, in pixels (what the class library's resize request
+  // reports).
+  TSize RequiredSize() const;
   TNotifyEvent OnSelectionChange;
 
   // The text with its formats (the codec's model), and whole-text RTF.

@@ -465,6 +465,17 @@ void TCustomRichEdit::LayoutChanged() {
   if (OnSelectionChange) OnSelectionChange(this);
 }
 
+TSize TCustomRichEdit::RequiredSize() const {
+  SyncContent();
+  const TRichLayout layout = ScreenLayout();
+  TSize size{0, 0};
+  for (const TRichLine& l : layout.Lay(0, EditRect().Width(), 0, WrapLines())) {
+    size.cx = std::max(size.cx, l.Left + (l.Width < 0 ? layout.Measure(l) : l.Width));
+    size.cy += l.Height;
+  }
+  return size;
+}
+
 // ---- format-range ----
 
 int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render) {

@@ -65,6 +65,23 @@ TEST_F(RichEditModelTest, AClickInACentredLineFindsItsCharacterAndTellsTheSelect
   EXPECT_EQ(changes, 1);
 }
 
+TEST_F(RichEditModelTest, RequiredSizeFollowsFontsAndWrapping) {
+  auto* edit = Add<TRichEdit>(10, 10, 120, 100);
+  edit->SetWordWrap(false);
+  edit->SetRichText("{\\rtf1\\fs20 small words in a row that is long\\par\\fs40 Big}");
+  const TSize natural = edit->RequiredSize();
+  edit->SetWordWrap(true);
+  const TSize wrapped = edit->RequiredSize();
+  EXPECT_GT(natural.cx, 150);
+  EXPECT_LE(wrapped.cx, 120);
+  EXPECT_GT(wrapped.cy, natural.cy);
+  // The big line is taller than the small one.
+  edit->SetRichText("{\\rtf1\\fs20 a}");
+  const int small = edit->RequiredSize().cy;
+  edit->SetRichText("{\\rtf1\\fs40 a}");
+  EXPECT_GT(edit->RequiredSize().cy, small * 3 / 2);
+}
+
 TEST_F(RichEditModelTest, UndoGivesBackTextAndItsFormats) {
   auto* edit = Add<TRichEdit>(10, 10, 300, 120);
   ShowForm();
