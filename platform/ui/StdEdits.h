@@ -166,14 +166,14 @@ class TCustomEdit : public TCustomControl {
   // The right edge of each character of Line from the line's start, and
   // where the line starts right of the formatting rectangle's left edge.
   virtual std::vector<int> LineEnds(int line) const;
-  // The width of a line that is not empty.
-  virtual int LineWidth(int line) const;
-  // Draws the visible lines, clipped to the formatting rectangle.
-  virtual void PaintLines(TCanvas& canvas);
   virtual int LineLeft(int line) const {
     (void)line;
     return 0;
   }
+  // The width of a line that is not empty.
+  virtual int LineWidth(int line) const;
+  // Draws the visible lines, clipped to the formatting rectangle.
+  virtual void PaintLines(TCanvas& canvas);
   // Keeps what Undo gives back; called before each change it can undo.
   virtual void SaveUndo();
   // Called with the range and its replacement just before the text
