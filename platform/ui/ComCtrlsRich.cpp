@@ -451,6 +451,7 @@ void TCustomRichEdit::PaintLines(TCanvas& c) {
   const TRect er = EditRect();
   TRichLayout layout = ScreenLayout();
   layout.EndsOf = [this](const TRichLine& line) { return CachedEnds(line); };
+  layout.DrawDpi = layout.DotsPerInch();
   layout.Draw(c, shown, er.Left - scrollX_, er.Top, showSelection ? SelStart() : 0,
               showSelection ? SelStart() + SelLength() : 0, Focused() ? clHighlight : clBtnFace,
               Focused() ? clHighlightText : clWindowText);

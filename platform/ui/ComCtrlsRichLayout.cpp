@@ -251,7 +251,8 @@ std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {
 
 void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int x0, int y0, int selStart,
                        int selEnd, TColor highlight, TColor highlightText) const {
-  const int devX = canvas.GetDeviceCaps(LOGPIXELSX), devY = canvas.GetDeviceCaps(LOGPIXELSY);
+  const int devX = DrawDpi > 0 ? DrawDpi : canvas.GetDeviceCaps(LOGPIXELSX);
+  const int devY = DrawDpi > 0 ? DrawDpi : canvas.GetDeviceCaps(LOGPIXELSY);
   const AnsiString& t = content_.Text();
   const unsigned align = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_BASELINE);

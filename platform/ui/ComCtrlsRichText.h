@@ -188,6 +188,9 @@ class TRichLayout {
   // Where the characters of a line end, when the user keeps them (Draw
   // asks it instead of measuring again).
   std::function<std::vector<int>(const TRichLine&)> EndsOf;
+  // The resolution Draw scales to; 0 takes the canvas's. The control draws
+  // itself in its own pixels on any canvas, as the other controls do.
+  int DrawDpi = 0;
 
   // Lines from character From (a line starts there even mid-paragraph)
   // within Width, wrapped unless Wrap is off (the width then only aligns);
