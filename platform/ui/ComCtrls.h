@@ -2,9 +2,11 @@
 // The common controls: up-down buttons, progress bars, status bars, tool
 // bars, page controls, the date and time picker and the rich edit.
 
+#include <map>
 #include <memory>
 #include <vector>
 
+#include "platform/ui/ComCtrlsRichText.h"
 #include "platform/ui/ImgList.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/StdEdits.h"
@@ -396,22 +398,188 @@ class TPageControl : public TCustomControl {
 
 // ---- rich edit ------------------------------------------------------------------------
 
-// The rich-text control as far as it goes yet: plain text in lines, one font
-// for the whole text (drawn in it), scroll bars, word wrap, read-only and
-// the memo's editing. Character and paragraph attributes and reading and
-// writing RTF are not built yet: every load and save through Lines is plain
-// text, whatever PlainText says.
+// The rich edit's messages, with the system's numbers.
+constexpr UINT EM_EXGETSEL = WM_USER + 52;
+constexpr UINT EM_EXLINEFROMCHAR = WM_USER + 54;
+constexpr UINT EM_EXSETSEL = WM_USER + 55;
+constexpr UINT EM_FINDTEXT = WM_USER + 56;
+constexpr UINT EM_FORMATRANGE = WM_USER + 57;
+constexpr UINT FR_DOWN = 1, FR_WHOLEWORD = 2, FR_MATCHCASE = 4;
+
+struct CHARRANGE {
+  int cpMin = 0;
+  int cpMax = -1;  // -1: to the end
+};
+// A page of text to render or measure: the canvases stand in for the
+// device contexts; the rectangles are in twips of the target.
+struct FORMATRANGE {
+  TCanvas* hdc = nullptr;
+  TCanvas* hdcTarget = nullptr;
+  TRect rc;
+  TRect rcPage;
+  CHARRANGE chrg;
+};
+struct FINDTEXTA {
+  CHARRANGE chrg;
+  const char* lpstrText = nullptr;
+};
+
+enum TSearchType : unsigned { stWholeWord = 1, stMatchCase = 2 };
+using TSearchTypes = unsigned;
+enum TNumberingStyle { nsNone, nsBullet };
+
+class TCustomRichEdit;
+
+// The character formats of the selection (the first selected character's,
+// or what typing would give) or the control's default ones. Setting one
+// changes that property alone, over the whole selection.
+class TTextAttributes {
+ public:
+  enum TAttributeType { atSelected, atDefaultText };
+  TTextAttributes(TCustomRichEdit& edit, TAttributeType type) : edit_(edit), type_(type) {}
+  AnsiString Name() const { return Get().Name; }
+  void SetName(const AnsiString& v);
+  // Points.
+  int Size() const { return Get().HalfPoints / 2; }
+  void SetSize(int v);
+  // Pixels at the screen's resolution, negative as the font's.
+  int Height() const;
+  void SetHeight(int v);
+  TFontStyles Style() const { return Get().Style; }
+  void SetStyle(TFontStyles v);
+  TColor Color() const { return Get().Color; }
+  void SetColor(TColor v);
+  int Charset() const { return Get().Charset; }
+  void SetCharset(int v);
+  void Assign(const TFont& font);
+  void AssignTo(TFont& font) const;
+
+ private:
+  TRichCharFormat Get() const;
+  void Change(const std::function<void(TRichCharFormat&)>& change);
+  TCustomRichEdit& edit_;
+  TAttributeType type_;
+};
+
+// The paragraph formats of the paragraphs the selection touches (read from
+// the first). Indents are in points.
+class TParaAttributes {
+ public:
+  explicit TParaAttributes(TCustomRichEdit& edit) : edit_(edit) {}
+  TAlignment Alignment() const { return Get().Alignment; }
+  void SetAlignment(TAlignment v);
+  int FirstIndent() const { return Get().FirstIndent / 20; }
+  void SetFirstIndent(int v);
+  int LeftIndent() const { return Get().LeftIndent / 20; }
+  void SetLeftIndent(int v);
+  int RightIndent() const { return Get().RightIndent / 20; }
+  void SetRightIndent(int v);
+  TNumberingStyle Numbering() const { return Get().Bullet ? nsBullet : nsNone; }
+  void SetNumbering(TNumberingStyle v);
+  int TabCount() const { return static_cast<int>(Get().Tabs.size()); }
+  void SetTabCount(int v);
+  int Tab(int index) const;
+  void SetTab(int index, int v);
+
+ private:
+  TRichParaFormat Get() const;
+  void Change(const std::function<void(TRichParaFormat&)>& change);
+  TCustomRichEdit& edit_;
+};
+
+// The rich-text control: runs of fonts and colours in paragraphs with
+// alignment, indents, bullets and tab stops, over the memo's editing,
+// scroll bars and batched lines. Positions count a line break as two
+// characters everywhere (selection, lines, find and format-range). Lines
+// load RTF or code-page-1253 text and save RTF (plain text with
+// PlainText); lines and plain text show characters beyond the code page as
+// "?", while the control keeps them.
 class TCustomRichEdit : public TCustomMemo {
  public:
   explicit TCustomRichEdit(TComponent* AOwner);
   ~TCustomRichEdit() override;
-  // Whether Lines load and save plain text (true) or RTF (false). Only
-  // stored for now: with no RTF reader or writer, the text stays plain.
   bool PlainText() const { return plainText_; }
   void SetPlainText(bool v) { plainText_ = v; }
+  TTextAttributes& SelAttributes() { return selAttributes_; }
+  TTextAttributes& DefAttributes() { return defAttributes_; }
+  TParaAttributes& Paragraph() { return paragraph_; }
+  // Where SearchStr is in [StartPos, StartPos + Length), or -1.
+  int FindText(const AnsiString& SearchStr, int StartPos, int Length, TSearchTypes Options) const;
+  // Renders (or only measures) from Range->chrg.cpMin into Range->rc on
+  // Range->hdc and gives the first character that did not fit; each call
+  // takes at least one line. A null range releases the cached layout.
+  int FormatRange(const FORMATRANGE* Range, bool Render);
+  // The size the formatted text needs at the formatting rectangle's width
+  // (wrapped when WordWrap is on): the widest line with its indent, and the
+  // lines' heights, in pixels (what the class library's resize request
+  // reports).
+  TSize RequiredSize() const;
+  TNotifyEvent OnSelectionChange;
+
+  // The text with its formats (the codec's model), and whole-text RTF.
+  const TRichContent& Content() const;
+  AnsiString RichText() const { return richtext::WriteRtf(Content().Document()); }
+  // Raises ERichTextError for damaged RTF and keeps what it held.
+  void SetRichText(std::string_view rtf);
+  // Replaces the selection by a document as the user does (undo,
+  // Modified, OnChange); false when read-only.
+  bool ReplaceSelection(const TRichDocument& doc);
+
+  void CopyToClipboard() override;
+  void CutToClipboard() override;
+  void PasteFromClipboard() override;
+  void Undo() override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void PaintLines(TCanvas& canvas) override;
+  void LayoutChanged() override;
+  void LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const override;
+  std::vector<int> LineEnds(int line) const override;
+  int LineWidth(int line) const override;
+  int LineLeft(int line) const override;
+  void SaveUndo() override;
+  void RangeReplacing(int start, int end, const AnsiString& s) override;
 
  private:
+  friend class TTextAttributes;
+  friend class TParaAttributes;
+  friend class TRichEditStrings;
+  // Brings the formats in line with a text the memo changed itself.
+  void SyncContent() const;
+  // Puts the content's text in the control (the caret goes to the start).
+  void ContentReplaced();
+  void ChangeFormat(int start, int end, const std::function<void(TRichCharFormat&)>& change);
+  void ChangePara(const std::function<void(TRichParaFormat&)>& change);
+  TRichCharFormat FontFormat() const;
+  TRichLayout ScreenLayout() const;
+  int InsertFormat() const;
   bool plainText_ = false;
+  mutable TRichContent content_;
+  TRichContent undoContent_;
+  TRichCharFormat fontFormat_;
+  std::unique_ptr<TRichDocument> pendingDoc_;
+  int insertFormat_ = -1;  // set by SelAttributes with nothing selected
+  int notifiedStart_ = -1, notifiedLength_ = -1;
+  // The control's lines; after one edit only its paragraphs are laid out
+  // again, so that typing in a long text stays quick.
+  struct TPendingEdit {
+    int Start, End, Inserted;
+  };
+  void Relayout();
+  bool RelayoutEdit(const TPendingEdit& edit, int width, bool wrap) const;
+  mutable std::vector<TRichLine> screenLines_;
+  // Character ends of lines measured since the last layout, by first
+  // character (the caret and painting ask for the same lines again).
+  mutable std::map<int, std::vector<int>> endsCache_;
+  const std::vector<int>& CachedEnds(const TRichLine& line) const;
+  mutable std::unique_ptr<TPendingEdit> pendingEdit_;
+  mutable bool fullLayout_ = true;
+  mutable int laidWidth_ = -1;
+  mutable bool laidWrap_ = false;
+  TTextAttributes selAttributes_{*this, TTextAttributes::atSelected};
+  TTextAttributes defAttributes_{*this, TTextAttributes::atDefaultText};
+  TParaAttributes paragraph_{*this};
 };
 
 class TRichEdit : public TCustomRichEdit {

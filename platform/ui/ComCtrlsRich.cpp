@@ -1,7 +1,557 @@
+#include <algorithm>
+
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/Clipbrd.h"
 #include "platform/ui/ComCtrls.h"
+
+// The control lays its text out at the screen's resolution.
+constexpr int kScreenDpi = 96;
+
+// ---- lines -----------------------------------------------------------------------------
+
+// The rich edit's lines: RTF in and out unless the control is plain text.
+class TRichEditStrings : public TMemoStrings {
+ public:
+  explicit TRichEditStrings(TCustomRichEdit& edit) : TMemoStrings(edit), edit_(edit) {}
+  void LoadFromStream(TStream& stream) override {
+    AnsiString bytes;
+    char buffer[65536];
+    for (int n; (n = stream.Read(buffer, sizeof buffer)) > 0;) bytes.append(buffer, static_cast<size_t>(n));
+    if (!edit_.PlainText() && richtext::IsRtf(bytes)) {
+      edit_.SetRichText(bytes);
+      return;
+    }
+    edit_.content_.SetDocument(TRichDocument{});
+    SetText(bytes);
+  }
+  void SaveToStream(TStream& stream) const override {
+    if (edit_.PlainText()) {
+      TMemoStrings::SaveToStream(stream);
+      return;
+    }
+    const AnsiString rtf = edit_.RichText();
+    stream.WriteBuffer(rtf.data(), static_cast<int>(rtf.size()));
+  }
+  void SaveToFile(const AnsiString& fileName) const override {
+    if (edit_.PlainText())
+      TMemoStrings::SaveToFile(fileName);
+    else
+      SafeWriteFile(fileName, edit_.RichText());
+  }
+
+ private:
+  TCustomRichEdit& edit_;
+};
 
 // ---- TCustomRichEdit ----------------------------------------------------------------
 
-TCustomRichEdit::TCustomRichEdit(TComponent* AOwner) : TCustomMemo(AOwner) {}
+TCustomRichEdit::TCustomRichEdit(TComponent* AOwner) : TCustomMemo(AOwner) {
+  ReplaceLines(std::make_unique<TRichEditStrings>(*this));
+  fontFormat_ = FontFormat();
+  content_.SetDefault(fontFormat_);
+}
 
 TCustomRichEdit::~TCustomRichEdit() = default;
+
+TRichCharFormat TCustomRichEdit::FontFormat() const {
+  const TFont& f = Font();
+  TRichCharFormat format;
+  format.Name = f.Name;
+  format.Charset = f.Charset == SYMBOL_CHARSET ? SYMBOL_CHARSET : GREEK_CHARSET;
+  format.Style = f.Style;
+  format.Color = f.Color;
+  const int h = f.Height() < 0 ? -f.Height() : f.Height();
+  format.HalfPoints = std::max(1, MulDiv(h, 144, f.PixelsPerInch));
+  return format;
+}
+
+const TRichContent& TCustomRichEdit::Content() const {
+  SyncContent();
+  return content_;
+}
+
+void TCustomRichEdit::SyncContent() const {
+  const AnsiString& now = Text();
+  const AnsiString& had = content_.Text();
+  if (now == had) return;
+  // The memo changed the text itself (SetText, its lines, undo): the
+  // common start and end keep their formats, the middle is new.
+  const size_t n = std::min(now.size(), had.size());
+  size_t p = 0;
+  while (p < n && now[p] == had[p]) ++p;
+  size_t s = 0;
+  while (s < n - p && now[now.size() - 1 - s] == had[had.size() - 1 - s]) ++s;
+  const int start = static_cast<int>(p);
+  const int format = content_.InsertFormatAt(start);
+  content_.Replace(start, static_cast<int>(had.size() - s), now.substr(p, now.size() - s - p), format);
+  fullLayout_ = true;
+}
+
+void TCustomRichEdit::Relayout() {
+  fullLayout_ = true;
+  InvalidateLayout();
+}
+
+int TCustomRichEdit::InsertFormat() const {
+  if (insertFormat_ >= 0) return insertFormat_;
+  SyncContent();
+  return SelLength() > 0 ? content_.FormatIndexAt(SelStart()) : content_.InsertFormatAt(SelStart());
+}
+
+void TCustomRichEdit::RangeReplacing(int start, int end, const AnsiString& s) {
+  SyncContent();
+  if (pendingEdit_ || fullLayout_)
+    fullLayout_ = true;
+  else
+    pendingEdit_ = std::make_unique<TPendingEdit>(TPendingEdit{start, end, static_cast<int>(s.size())});
+  std::unique_ptr<TRichDocument> doc = std::move(pendingDoc_);
+  if (doc) {
+    TRichContent piece;
+    piece.SetDocument(*doc);
+    if (piece.Text() == s) {
+      content_.Replace(start, end, *doc);
+      return;
+    }
+  }
+  const int format = insertFormat_ >= 0
+                         ? insertFormat_
+                         : (end > start ? content_.FormatIndexAt(start) : content_.InsertFormatAt(start));
+  content_.Replace(start, end, s, format);
+}
+
+void TCustomRichEdit::SaveUndo() {
+  SyncContent();
+  TCustomMemo::SaveUndo();
+  undoContent_ = content_;
+}
+
+void TCustomRichEdit::Undo() {
+  if (!CanUndo()) return;
+  const TRichContent before = undoContent_;
+  TCustomMemo::Undo();
+  // The memo gave the text back; its formats come with it.
+  if (before.Text() == Text()) {
+    content_ = before;
+    Relayout();
+    LayoutMoved();
+    Invalidate();
+  }
+}
+
+void TCustomRichEdit::ContentReplaced() {
+  TControl::SetText(content_.Text());
+  Relayout();
+  Invalidate();
+}
+
+void TCustomRichEdit::SetRichText(std::string_view rtf) {
+  // Read first: damaged RTF leaves the control as it was.
+  const TRichDocument doc = richtext::ReadRtf(rtf, content_.Default());
+  content_.SetDocument(doc);
+  insertFormat_ = -1;
+  ContentReplaced();
+}
+
+bool TCustomRichEdit::ReplaceSelection(const TRichDocument& doc) {
+  TRichContent piece;
+  piece.SetDocument(doc);
+  pendingDoc_ = std::make_unique<TRichDocument>(doc);
+  const bool done = UserReplace(piece.Text());
+  pendingDoc_.reset();
+  return done;
+}
+
+int TCustomRichEdit::FindText(const AnsiString& SearchStr, int StartPos, int Length,
+                              TSearchTypes Options) const {
+  return Content().Find(SearchStr, StartPos, StartPos + std::max(0, Length), (Options & stMatchCase) != 0,
+                        (Options & stWholeWord) != 0);
+}
+
+// ---- formats ----
+
+void TCustomRichEdit::ChangeFormat(int start, int end, const std::function<void(TRichCharFormat&)>& change) {
+  SyncContent();
+  if (start >= end) {
+    // Nothing selected: the change waits for what is typed next.
+    TRichCharFormat f = content_.Format(InsertFormat());
+    change(f);
+    insertFormat_ = content_.AddFormat(f);
+    notifiedStart_ = SelStart();
+    notifiedLength_ = SelLength();
+    return;
+  }
+  SaveUndo();
+  content_.ChangeFormat(start, end, change);
+  Modified = true;
+  Relayout();
+  LayoutMoved();
+  Invalidate();
+  Change();
+}
+
+void TCustomRichEdit::ChangePara(const std::function<void(TRichParaFormat&)>& change) {
+  SyncContent();
+  SaveUndo();
+  content_.ChangePara(SelStart(), SelStart() + SelLength(), change);
+  Modified = true;
+  Relayout();
+  LayoutMoved();
+  Invalidate();
+  Change();
+}
+
+TRichCharFormat TTextAttributes::Get() const {
+  if (type_ == atDefaultText) return edit_.Content().Default();
+  return edit_.content_.Format(edit_.InsertFormat());
+}
+
+void TTextAttributes::Change(const std::function<void(TRichCharFormat&)>& change) {
+  if (type_ == atDefaultText) {
+    TRichCharFormat f = edit_.Content().Default();
+    change(f);
+    edit_.content_.SetDefault(f);
+    edit_.Relayout();
+    edit_.LayoutMoved();
+    edit_.Invalidate();
+    return;
+  }
+  edit_.ChangeFormat(edit_.SelStart(), edit_.SelStart() + edit_.SelLength(), change);
+}
+
+void TTextAttributes::SetName(const AnsiString& v) {
+  Change([&](TRichCharFormat& f) { f.Name = v; });
+}
+void TTextAttributes::SetSize(int v) {
+  Change([&](TRichCharFormat& f) { f.HalfPoints = std::max(1, v * 2); });
+}
+int TTextAttributes::Height() const { return -MulDiv(Get().HalfPoints, kScreenDpi, 144); }
+void TTextAttributes::SetHeight(int v) {
+  Change([&](TRichCharFormat& f) { f.HalfPoints = std::max(1, MulDiv(std::abs(v), 144, kScreenDpi)); });
+}
+void TTextAttributes::SetStyle(TFontStyles v) {
+  Change([&](TRichCharFormat& f) { f.Style = v; });
+}
+void TTextAttributes::SetColor(TColor v) {
+  Change([&](TRichCharFormat& f) { f.Color = v; });
+}
+void TTextAttributes::SetCharset(int v) {
+  Change([&](TRichCharFormat& f) { f.Charset = v == SYMBOL_CHARSET ? SYMBOL_CHARSET : GREEK_CHARSET; });
+}
+void TTextAttributes::Assign(const TFont& font) {
+  Change([&](TRichCharFormat& f) {
+    f.Name = font.Name;
+    f.Style = font.Style;
+    f.Color = font.Color;
+    f.Charset = font.Charset == SYMBOL_CHARSET ? SYMBOL_CHARSET : GREEK_CHARSET;
+    f.HalfPoints = std::max(1, MulDiv(std::abs(font.Height()), 144, font.PixelsPerInch));
+  });
+}
+void TTextAttributes::AssignTo(TFont& font) const {
+  const TRichCharFormat f = Get();
+  font.Name = f.Name;
+  font.Style = f.Style;
+  font.Color = f.Color;
+  font.Charset = f.Charset;
+  font.SetHeight(-MulDiv(f.HalfPoints, font.PixelsPerInch, 144));
+}
+
+TRichParaFormat TParaAttributes::Get() const {
+  const TRichContent& c = edit_.Content();
+  return c.Para(c.ParagraphOf(edit_.SelStart()));
+}
+void TParaAttributes::Change(const std::function<void(TRichParaFormat&)>& change) {
+  edit_.ChangePara(change);
+}
+void TParaAttributes::SetAlignment(TAlignment v) {
+  Change([&](TRichParaFormat& p) { p.Alignment = v; });
+}
+void TParaAttributes::SetFirstIndent(int v) {
+  Change([&](TRichParaFormat& p) { p.FirstIndent = v * 20; });
+}
+void TParaAttributes::SetLeftIndent(int v) {
+  Change([&](TRichParaFormat& p) { p.LeftIndent = v * 20; });
+}
+void TParaAttributes::SetRightIndent(int v) {
+  Change([&](TRichParaFormat& p) { p.RightIndent = v * 20; });
+}
+void TParaAttributes::SetNumbering(TNumberingStyle v) {
+  Change([&](TRichParaFormat& p) { p.Bullet = v == nsBullet; });
+}
+void TParaAttributes::SetTabCount(int v) {
+  Change([&](TRichParaFormat& p) { p.Tabs.resize(static_cast<size_t>(std::clamp(v, 0, 32)), 0); });
+}
+int TParaAttributes::Tab(int index) const {
+  const TRichParaFormat p = Get();
+  return index >= 0 && index < static_cast<int>(p.Tabs.size()) ? p.Tabs[static_cast<size_t>(index)] / 20 : 0;
+}
+void TParaAttributes::SetTab(int index, int v) {
+  Change([&](TRichParaFormat& p) {
+    if (index >= 0 && index < static_cast<int>(p.Tabs.size())) p.Tabs[static_cast<size_t>(index)] = v * 20;
+  });
+}
+
+// ---- clipboard ----
+
+namespace {
+UINT RichTextFormat() {
+  static const UINT format = RegisterClipboardFormat("Rich Text Format");
+  return format;
+}
+}  // namespace
+
+void TCustomRichEdit::CopyToClipboard() {
+  if (SelLength() == 0) return;
+  const AnsiString rtf = richtext::WriteRtf(Content().Document(SelStart(), SelStart() + SelLength()));
+  TClipboard& clipboard = *Clipboard();
+  clipboard.Open();
+  clipboard.SetAsText(SelText());
+  clipboard.SetAsHandle(RichTextFormat(), rtf);
+  clipboard.Close();
+}
+
+void TCustomRichEdit::CutToClipboard() {
+  if (SelLength() == 0 || ReadOnly()) return;
+  CopyToClipboard();
+  UserReplace("");
+}
+
+void TCustomRichEdit::PasteFromClipboard() {
+  TClipboard& clipboard = *Clipboard();
+  if (!PlainText() && clipboard.HasFormat(RichTextFormat())) {
+    try {
+      ReplaceSelection(richtext::ReadRtf(clipboard.GetAsHandle(RichTextFormat()), content_.Default()));
+      return;
+    } catch (const ERichTextError&) {
+      // Damaged rich text on the clipboard: its text form serves.
+    }
+  }
+  TCustomMemo::PasteFromClipboard();
+}
+
+// ---- layout and painting ----
+
+TRichLayout TCustomRichEdit::ScreenLayout() const {
+  TRichLayout layout(content_, kScreenDpi);
+  layout.FontOf = [this](const TRichCharFormat& format, TFont& font) {
+    // Text in the control's own font keeps that font's exact height.
+    if (!(format == fontFormat_)) return false;
+    font.Assign(Font());
+    return true;
+  };
+  return layout;
+}
+
+void TCustomRichEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const {
+  SyncContent();
+  const int width = EditRect().Width();
+  const bool wrap = WrapLines();
+  // Every change of the content asks for a whole layout or names its edit;
+  // with neither, the lines stand.
+  const bool same = !fullLayout_ && width == laidWidth_ && wrap == laidWrap_ && !screenLines_.empty();
+  if (!same || (pendingEdit_ && !RelayoutEdit(*pendingEdit_, width, wrap))) {
+    screenLines_ = ScreenLayout().Lay(0, width, 0, wrap);
+    endsCache_.clear();
+  }
+  fullLayout_ = false;
+  pendingEdit_.reset();
+  laidWidth_ = width;
+  laidWrap_ = wrap;
+  // The edit scrolls by lines of one height: the tallest line's.
+  lineHeight = 1;
+  for (const TRichLine& l : screenLines_) lineHeight = std::max(lineHeight, l.Height);
+  lines.clear();
+  lines.reserve(screenLines_.size());
+  for (const TRichLine& l : screenLines_) lines.push_back({l.Start, l.End - l.Start});
+}
+
+bool TCustomRichEdit::RelayoutEdit(const TPendingEdit& e, int width, bool wrap) const {
+  std::vector<TRichLine>& old = screenLines_;
+  if (old.empty()) return false;
+  // The paragraphs the edit touched, before and after it.
+  const int p1 = content_.ParagraphOf(e.Start);
+  const auto byPara = [](const TRichLine& l, int para) { return l.Para < para; };
+  const size_t i1 = static_cast<size_t>(std::lower_bound(old.begin(), old.end(), p1, byPara) - old.begin());
+  if (i1 >= old.size() || old[i1].Start != content_.ParagraphStart(p1)) return false;
+  const auto last = std::upper_bound(old.begin(), old.end(), e.End,
+                                     [](int pos, const TRichLine& l) { return pos < l.Start; });
+  if (last == old.begin()) return false;
+  const int oldP2 = (last - 1)->Para;
+  const size_t i2 =
+      static_cast<size_t>(std::lower_bound(old.begin(), old.end(), oldP2 + 1, byPara) - old.begin());
+  const int p2 = content_.ParagraphOf(std::min(e.Start + e.Inserted, content_.Length()));
+  std::vector<TRichLine> mid = ScreenLayout().Lay(content_.ParagraphStart(p1), width, 0, wrap, p2);
+  const int top = old[i1].Top;
+  const int oldBottom = i2 < old.size() ? old[i2].Top : old.back().Top + old.back().Height;
+  for (TRichLine& l : mid) l.Top += top;
+  // Measures of the lines before the edit stand; those after it move.
+  const int editedFrom = old[i1].Start;
+  const int editedTo = i2 < old.size() ? old[i2].Start : content_.Length() + 1;
+  std::map<int, std::vector<int>> kept;
+  for (auto& [start, ends] : endsCache_) {
+    if (start < editedFrom)
+      kept.emplace(start, std::move(ends));
+    else if (start >= editedTo)
+      kept.emplace(start + e.Inserted - (e.End - e.Start), std::move(ends));
+  }
+  endsCache_.swap(kept);
+  const int moveTop = (mid.back().Top + mid.back().Height) - oldBottom;
+  const int moveChars = e.Inserted - (e.End - e.Start);
+  const int movePara = p2 - oldP2;
+  for (size_t i = i2; i < old.size(); ++i) {
+    old[i].Start += moveChars;
+    old[i].End += moveChars;
+    old[i].Next += moveChars;
+    old[i].Para += movePara;
+    old[i].Top += moveTop;
+  }
+  old.erase(old.begin() + static_cast<std::ptrdiff_t>(i1), old.begin() + static_cast<std::ptrdiff_t>(i2));
+  old.insert(old.begin() + static_cast<std::ptrdiff_t>(i1), mid.begin(), mid.end());
+  return true;
+}
+
+const std::vector<int>& TCustomRichEdit::CachedEnds(const TRichLine& line) const {
+  auto it = endsCache_.find(line.Start);
+  if (it != endsCache_.end()) return it->second;
+  if (endsCache_.size() > 4096) endsCache_.clear();
+  return endsCache_.emplace(line.Start, ScreenLayout().CharEnds(line)).first->second;
+}
+
+std::vector<int> TCustomRichEdit::LineEnds(int line) const {
+  TCustomEdit::Lines();  // the layout is current
+  return CachedEnds(screenLines_[static_cast<size_t>(line)]);
+}
+
+int TCustomRichEdit::LineWidth(int line) const {
+  TCustomEdit::Lines();
+  TRichLine& l = screenLines_[static_cast<size_t>(line)];
+  if (l.Width < 0) l.Width = ScreenLayout().Measure(l);
+  return l.Left + l.Width;
+}
+
+int TCustomRichEdit::LineLeft(int line) const {
+  TCustomEdit::Lines();
+  return line >= 0 && line < static_cast<int>(screenLines_.size())
+             ? screenLines_[static_cast<size_t>(line)].Left
+             : 0;
+}
+
+void TCustomRichEdit::PaintLines(TCanvas& c) {
+  const auto& lines = TCustomEdit::Lines();
+  (void)lines;
+  const int lh = LineHeight();
+  const int first = TopLine();
+  const int last = std::min(static_cast<int>(screenLines_.size()), first + VisibleLineCount() + 1);
+  std::vector<TRichLine> shown;
+  for (int i = first; i < last; ++i) {
+    TRichLine l = screenLines_[static_cast<size_t>(i)];
+    l.Top = (i - first) * lh;
+    shown.push_back(l);
+  }
+  const bool showSelection = SelLength() > 0 && (Focused() || !HideSelection);
+  const TRect er = EditRect();
+  TRichLayout layout = ScreenLayout();
+  layout.EndsOf = [this](const TRichLine& line) { return CachedEnds(line); };
+  layout.DrawDpi = layout.DotsPerInch();
+  layout.Draw(c, shown, er.Left - scrollX_, er.Top, showSelection ? SelStart() : 0,
+              showSelection ? SelStart() + SelLength() : 0, Focused() ? clHighlight : clBtnFace,
+              Focused() ? clHighlightText : clWindowText);
+}
+
+void TCustomRichEdit::LayoutChanged() {
+  TCustomMemo::LayoutChanged();
+  if (SelStart() == notifiedStart_ && SelLength() == notifiedLength_) return;
+  notifiedStart_ = SelStart();
+  notifiedLength_ = SelLength();
+  insertFormat_ = -1;
+  if (OnSelectionChange) OnSelectionChange(this);
+}
+
+TSize TCustomRichEdit::RequiredSize() const {
+  SyncContent();
+  const TRichLayout layout = ScreenLayout();
+  TSize size{0, 0};
+  for (const TRichLine& l : layout.Lay(0, EditRect().Width(), 0, WrapLines())) {
+    size.cx = std::max(size.cx, l.Left + (l.Width < 0 ? layout.Measure(l) : l.Width));
+    size.cy += l.Height;
+  }
+  return size;
+}
+
+// ---- format-range ----
+
+int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render) {
+  if (range == nullptr || range->hdc == nullptr) return 0;  // nothing is cached between calls
+  const TRichContent& content = Content();
+  const int n = content.Length();
+  const int from = std::clamp(range->chrg.cpMin, 0, n);
+  if (from >= n && n > 0) return n;
+  // Laid out in twips, whatever the canvas: every device breaks alike.
+  TRichLayout layout(content, 1440);
+  std::vector<TRichLine> lines =
+      layout.Lay(from, range->rc.Right - range->rc.Left, std::max(1, range->rc.Bottom - range->rc.Top));
+  if (range->chrg.cpMax >= 0 && range->chrg.cpMax > from) {
+    while (lines.size() > 1 && lines.back().Start >= range->chrg.cpMax) lines.pop_back();
+  }
+  if (render) {
+    TCanvas& c = *range->hdc;
+    const int lpx = c.GetDeviceCaps(LOGPIXELSX), lpy = c.GetDeviceCaps(LOGPIXELSY);
+    const TRect box = Rect(MulDiv(range->rc.Left, lpx, 1440), MulDiv(range->rc.Top, lpy, 1440),
+                           MulDiv(range->rc.Right, lpx, 1440), MulDiv(range->rc.Bottom, lpy, 1440));
+    const int saved = c.SaveDC();
+    // A line taller than the page is cut at its foot.
+    c.IntersectClipRect(box);
+    layout.Draw(c, lines, box.Left, box.Top);
+    c.RestoreDC(saved);
+  }
+  return lines.back().Next;
+}
+
+// ---- messages ----
+
+void TCustomRichEdit::Dispatch(TMessage& m) {
+  switch (m.Msg) {
+    case CM_TEXTCHANGED:
+      SyncContent();
+      break;
+    case CM_FONTCHANGED: {
+      const TRichCharFormat now = FontFormat();
+      if (content_.Default() == fontFormat_) content_.SetDefault(now);
+      fontFormat_ = now;
+      Relayout();
+      break;
+    }
+    case EM_FORMATRANGE:
+      m.Result = FormatRange(reinterpret_cast<const FORMATRANGE*>(m.LParam), m.WParam != 0);
+      return;
+    case EM_EXLINEFROMCHAR:
+      m.Result = LineFromChar(static_cast<int>(m.LParam) < 0 ? SelStart() : static_cast<int>(m.LParam));
+      return;
+    case EM_EXGETSEL:
+      if (m.LParam) *reinterpret_cast<CHARRANGE*>(m.LParam) = {SelStart(), SelStart() + SelLength()};
+      return;
+    case EM_EXSETSEL:
+      if (m.LParam) {
+        const CHARRANGE r = *reinterpret_cast<const CHARRANGE*>(m.LParam);
+        if (r.cpMin == 0 && r.cpMax == -1)
+          SelectAll();
+        else
+          SetSelection(r.cpMin, r.cpMax < 0 ? r.cpMin : r.cpMax);
+      }
+      m.Result = SelStart() + SelLength();
+      return;
+    case EM_FINDTEXT: {
+      const auto* find = reinterpret_cast<const FINDTEXTA*>(m.LParam);
+      if (find == nullptr || find->lpstrText == nullptr) {
+        m.Result = -1;
+        return;
+      }
+      const int end = find->chrg.cpMax < 0 ? Content().Length() : find->chrg.cpMax;
+      m.Result = Content().Find(find->lpstrText, find->chrg.cpMin, end, (m.WParam & FR_MATCHCASE) != 0,
+                                (m.WParam & FR_WHOLEWORD) != 0);
+      return;
+    }
+    default:
+      break;
+  }
+  TCustomMemo::Dispatch(m);
+}

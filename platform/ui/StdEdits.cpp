@@ -92,15 +92,19 @@ const std::vector<TCustomEdit::TEditLine>& TCustomEdit::Lines() const {
 }
 
 void TCustomEdit::BuildLayout() const {
-  TCanvas& canvas = MeasureCanvas(Font());
-  lineHeight_ = std::max(1, canvas.GetTextMetrics().tmHeight);
   widestLine_ = -1;
   lines_.clear();
+  LayoutLines(lines_, lineHeight_);
+  layoutValid_ = true;
+}
+
+void TCustomEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const {
+  TCanvas& canvas = MeasureCanvas(Font());
+  lineHeight = std::max(1, canvas.GetTextMetrics().tmHeight);
   const AnsiString text = DisplayText();
   const int n = static_cast<int>(text.size());
   if (!MultiLine()) {
-    lines_.push_back({0, n});
-    layoutValid_ = true;
+    lines.push_back({0, n});
     return;
   }
   const int width = EditRect().Width();
@@ -118,7 +122,7 @@ void TCustomEdit::BuildLayout() const {
         int fit = piece;
         while (fit < end && ends[static_cast<size_t>(fit - start)] - base <= width) ++fit;
         if (fit >= end) {
-          lines_.push_back({piece, end - piece});
+          lines.push_back({piece, end - piece});
           break;
         }
         // Break after the last blank that fits; a word longer than the
@@ -127,11 +131,11 @@ void TCustomEdit::BuildLayout() const {
         while (cut > piece && text[static_cast<size_t>(cut - 1)] != ' ') --cut;
         if (cut == piece) cut = std::max(fit, piece + 1);
         while (cut < end && text[static_cast<size_t>(cut)] == ' ') ++cut;
-        lines_.push_back({piece, cut - piece});
+        lines.push_back({piece, cut - piece});
         piece = cut;
       }
     } else {
-      lines_.push_back({start, end - start});
+      lines.push_back({start, end - start});
     }
     if (end >= n) break;
     start = end + (text[static_cast<size_t>(end)] == '\r' && end + 1 < n &&
@@ -139,11 +143,10 @@ void TCustomEdit::BuildLayout() const {
                        ? 2
                        : 1);
     if (start >= n) {
-      lines_.push_back({n, 0});  // the empty line after a final break
+      lines.push_back({n, 0});  // the empty line after a final break
       break;
     }
   }
-  layoutValid_ = true;
 }
 
 int TCustomEdit::WidestLine() const {
@@ -152,11 +155,27 @@ int TCustomEdit::WidestLine() const {
   int widest = 0;
   for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
     if (lines[static_cast<size_t>(i)].Length == 0) continue;
-    const std::vector<int> ends = LineEnds(i);
-    widest = std::max(widest, ends.back());
+    widest = std::max(widest, LineWidth(i));
   }
   widestLine_ = widest;
   return widest;
+}
+
+int TCustomEdit::LineWidth(int line) const { return LineEnds(line).back(); }
+
+int TCustomEdit::LineLeft(int line) const {
+  if (alignment_ == taLeftJustify || MultiLine()) return 0;
+  const TEditLine& l = Lines()[static_cast<size_t>(line)];
+  const int room = EditRect().Width() - (l.Length > 0 ? LineWidth(line) : 0);
+  if (room <= 0) return 0;
+  return alignment_ == taRightJustify ? room : room / 2;
+}
+
+void TCustomEdit::SetAlignment(TAlignment a) {
+  if (a == alignment_) return;
+  alignment_ = a;
+  LayoutMoved();
+  Invalidate();
 }
 
 int TCustomEdit::LineCount() const { return static_cast<int>(Lines().size()); }
@@ -183,23 +202,8 @@ std::vector<int> TCustomEdit::LineEnds(int line) const {
 int TCustomEdit::XOfChar(int line, int index) const {
   const TEditLine& l = Lines()[static_cast<size_t>(line)];
   const int offset = std::clamp(index - l.Start, 0, l.Length);
-  if (offset == 0) return 0;
-  return LineEnds(line)[static_cast<size_t>(offset - 1)];
-}
-
-int TCustomEdit::AlignOffset(int line) const {
-  if (alignment_ == taLeftJustify || MultiLine()) return 0;
-  const int room = EditRect().Width() - XOfChar(line, Lines()[static_cast<size_t>(line)].Start +
-                                                          Lines()[static_cast<size_t>(line)].Length);
-  if (room <= 0) return 0;
-  return alignment_ == taRightJustify ? room : room / 2;
-}
-
-void TCustomEdit::SetAlignment(TAlignment a) {
-  if (a == alignment_) return;
-  alignment_ = a;
-  LayoutMoved();
-  Invalidate();
+  if (offset == 0) return LineLeft(line);
+  return LineLeft(line) + LineEnds(line)[static_cast<size_t>(offset - 1)];
 }
 
 TPoint TCustomEdit::PosFromChar(int index) const {
@@ -207,11 +211,12 @@ TPoint TCustomEdit::PosFromChar(int index) const {
   const TRect r = EditRect();
   // The start needs no layout: a focused control whose text a program
   // rewrites line by line puts its caret there after every line.
-  if (index == 0 && alignment_ == taLeftJustify)
-    return Point(r.Left - scrollX_, r.Top - (topLine_ == 0 ? 0 : topLine_ * LineHeight()));
+  if (index == 0)
+    return Point(r.Left - scrollX_ +
+                     ((layoutValid_ && !lines_.empty()) || alignment_ != taLeftJustify ? LineLeft(0) : 0),
+                 r.Top - (topLine_ == 0 ? 0 : topLine_ * LineHeight()));
   const int line = LineFromChar(index);
-  return Point(r.Left + AlignOffset(line) + XOfChar(line, index) - scrollX_,
-               r.Top + (line - topLine_) * LineHeight());
+  return Point(r.Left + XOfChar(line, index) - scrollX_, r.Top + (line - topLine_) * LineHeight());
 }
 
 int TCustomEdit::CharFromPos(TPoint p) const {
@@ -221,7 +226,7 @@ int TCustomEdit::CharFromPos(TPoint p) const {
   const int line = std::clamp(topLine_ + row, 0, count - 1);
   const TEditLine& l = Lines()[static_cast<size_t>(line)];
   const std::vector<int> ends = LineEnds(line);
-  const int x = p.X - r.Left - AlignOffset(line) + scrollX_;
+  const int x = p.X - r.Left + scrollX_ - LineLeft(line);
   // The boundary nearest X.
   int prev = 0;
   for (int i = 0; i < l.Length; ++i) {
@@ -337,6 +342,7 @@ void TCustomEdit::Undo() {
 void TCustomEdit::ReplaceRange(int start, int end, const AnsiString& s, int newCaret) {
   const AnsiString& text = Text();
   AnsiString next = text.substr(0, static_cast<size_t>(start)) + s + text.substr(static_cast<size_t>(end));
+  RangeReplacing(start, end, s);
   settingText_ = true;
   try {
     anchor_ = caret_ = std::min(newCaret, static_cast<int>(next.size()));
@@ -780,6 +786,11 @@ void TCustomEdit::Paint() {
   const TRect area = IntersectRect(TextArea(), EditRect());
   const int saved = c.SaveDC();
   c.IntersectClipRect(area);
+  PaintLines(c);
+  c.RestoreDC(saved);
+}
+
+void TCustomEdit::PaintLines(TCanvas& c) {
   c.Font->Assign(Font());
   if (!Enabled()) c.Font->Color = clGrayText;
   const TColor textColor = c.Font->Color;
@@ -793,11 +804,11 @@ void TCustomEdit::Paint() {
   for (int i = topLine_; i < last; ++i) {
     const TEditLine& l = lines[static_cast<size_t>(i)];
     const int y = er.Top + (i - topLine_) * lh;
-    const int x = er.Left + AlignOffset(i) - scrollX_;
+    const int x = er.Left - scrollX_;
     const AnsiString piece = text.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length));
     c.Brush->Style = bsClear;
     c.Font->Color = textColor;
-    c.TextOut(x, y, piece);
+    c.TextOut(x + LineLeft(i), y, piece);
     if (!showSelection) continue;
     const int from = std::max(selStart, l.Start), to = std::min(selEnd, l.Start + l.Length);
     if (from >= to) continue;
@@ -809,7 +820,6 @@ void TCustomEdit::Paint() {
     c.Font->Color = Focused() ? clHighlightText : textColor;
     c.TextOut(x + x1, y, text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)));
   }
-  c.RestoreDC(saved);
 }
 
 // ---- TCustomMaskEdit ----------------------------------------------------------------

@@ -72,11 +72,11 @@ class TCustomEdit : public TCustomControl {
   // Where the caret is (the moving end of the selection).
   int CaretPos() const { return caret_; }
 
-  void CopyToClipboard();
-  void CutToClipboard();
-  void PasteFromClipboard();
+  virtual void CopyToClipboard();
+  virtual void CutToClipboard();
+  virtual void PasteFromClipboard();
   // One level, as the system's edit: a second Undo takes the first back.
-  void Undo();
+  virtual void Undo();
   bool CanUndo() const { return hasUndo_; }
   void ClearUndo() { hasUndo_ = false; }
 
@@ -164,6 +164,24 @@ class TCustomEdit : public TCustomControl {
   // selection in range and redo the layout.
   void TextReplaced();
   void InvalidateLayout() { layoutValid_ = false; }
+  // Breaks the text into lines of one height; controls that lay their
+  // text out themselves (the rich edit) give their own lines.
+  virtual void LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const;
+  // The right edge of each character of Line from the line's start, and
+  // where the line starts right of the formatting rectangle's left edge.
+  virtual std::vector<int> LineEnds(int line) const;
+  // A one-line edit puts a text shorter than the rectangle where its
+  // alignment says.
+  virtual int LineLeft(int line) const;
+  // The width of a line that is not empty.
+  virtual int LineWidth(int line) const;
+  // Draws the visible lines, clipped to the formatting rectangle.
+  virtual void PaintLines(TCanvas& canvas);
+  // Keeps what Undo gives back; called before each change it can undo.
+  virtual void SaveUndo();
+  // Called with the range and its replacement just before the text
+  // changes by an edit (not by SetText).
+  virtual void RangeReplacing(int start, int end, const AnsiString& s) { (void)start, (void)end, (void)s; }
   // Width in pixels of the widest line as it is drawn in the control's
   // font, measured once per layout.
   int WidestLine() const;
@@ -176,10 +194,6 @@ class TCustomEdit : public TCustomControl {
   void CreateEditCaret();
   void SyncCaret();
   int XOfChar(int line, int index) const;
-  // Where the alignment puts a line's start in the formatting rectangle.
-  int AlignOffset(int line) const;
-  std::vector<int> LineEnds(int line) const;
-  void SaveUndo();
 
   int anchor_ = 0, caret_ = 0;
   int maxLength_ = 0;
@@ -314,6 +328,8 @@ class TCustomMemo : public TCustomEdit {
   void LayoutChanged() override;
   bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
   bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  // A derived memo whose lines load and save in their own way.
+  void ReplaceLines(std::unique_ptr<TMemoStrings> lines) { lines_ = std::move(lines); }
 
  private:
   friend class TMemoStrings;

@@ -1,0 +1,250 @@
+#include <algorithm>
+
+#include "platform/rtl/System.h"
+#include "platform/ui/ComCtrlsRichText.h"
+
+namespace {
+bool IsBreak(char c) { return c == '\r' || c == '\n'; }
+// Characters Find treats as part of a word.
+bool IsWordByte(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_' || u >= 0xB8;
+}
+}  // namespace
+
+TRichContent::TRichContent() : formats_{TRichCharFormat{}}, paras_{TRichParaFormat{}} {}
+
+bool operator==(const TRichContent& a, const TRichContent& b) {
+  if (a.text_ != b.text_ || a.paras_ != b.paras_ || a.wide_ != b.wide_) return false;
+  for (size_t i = 0; i < a.charFormats_.size(); ++i)
+    if (!(a.Format(a.charFormats_[i]) == b.Format(b.charFormats_[i]))) return false;
+  return true;
+}
+
+void TRichContent::SetDefault(const TRichCharFormat& format) {
+  // Index 0 is the default: the characters that have it follow.
+  const auto same = std::find(formats_.begin() + 1, formats_.end(), format);
+  if (same != formats_.end()) {
+    const int old = static_cast<int>(same - formats_.begin());
+    for (int& f : charFormats_)
+      if (f == old) f = 0;
+  }
+  formats_[0] = format;
+}
+
+int TRichContent::AddFormat(const TRichCharFormat& format) {
+  const auto it = std::find(formats_.begin(), formats_.end(), format);
+  if (it != formats_.end()) return static_cast<int>(it - formats_.begin());
+  formats_.push_back(format);
+  return static_cast<int>(formats_.size()) - 1;
+}
+
+int TRichContent::InsertFormatAt(int pos) const {
+  if (pos > 0 && pos <= Length() && !IsBreak(text_[static_cast<size_t>(pos) - 1]))
+    return FormatIndexAt(pos - 1);
+  if (pos < Length() && !IsBreak(text_[static_cast<size_t>(pos)])) return FormatIndexAt(pos);
+  if (pos > 0 && pos <= Length()) return FormatIndexAt(pos - 1);
+  return 0;
+}
+
+const std::vector<int>& TRichContent::Starts() const {
+  if (startsValid_) return starts_;
+  starts_.assign(1, 0);
+  const int n = Length();
+  for (int i = 0; i < n; ++i) {
+    const char c = text_[static_cast<size_t>(i)];
+    if (!IsBreak(c)) continue;
+    if (c == '\r' && i + 1 < n && text_[static_cast<size_t>(i) + 1] == '\n') ++i;
+    starts_.push_back(i + 1);
+  }
+  startsValid_ = true;
+  return starts_;
+}
+
+bool TRichContent::StartsAt(int pos) const {
+  if (pos <= 0 || pos > Length()) return false;
+  const char before = text_[static_cast<size_t>(pos) - 1];
+  if (before == '\n') return true;
+  return before == '\r' && (pos == Length() || text_[static_cast<size_t>(pos)] != '\n');
+}
+
+void TRichContent::MoveStarts(int start, int end, int inserted) {
+  // Whether a paragraph starts at S depends on the characters at S - 1 and
+  // S only: the starts around the edit are found again, the rest move.
+  const int delta = inserted - (end - start);
+  const auto from = std::lower_bound(starts_.begin() + 1, starts_.end(), start);
+  const auto to = std::upper_bound(from, starts_.end(), end + 1);
+  for (auto it = to; it != starts_.end(); ++it) *it += delta;
+  std::vector<int> found;
+  for (int pos = std::max(1, start); pos <= start + inserted + 1 && pos <= Length(); ++pos)
+    if (StartsAt(pos)) found.push_back(pos);
+  const auto at = starts_.erase(from, to);
+  starts_.insert(at, found.begin(), found.end());
+}
+
+int TRichContent::ParagraphOf(int pos) const {
+  const auto& s = Starts();
+  return static_cast<int>(std::upper_bound(s.begin(), s.end(), pos) - s.begin()) - 1;
+}
+
+int TRichContent::ParagraphEnd(int para) const {
+  const auto& s = Starts();
+  if (para + 1 >= static_cast<int>(s.size())) return Length();
+  int end = s[static_cast<size_t>(para) + 1] - 1;
+  if (end > 0 && text_[static_cast<size_t>(end)] == '\n' && text_[static_cast<size_t>(end) - 1] == '\r')
+    --end;
+  return end;
+}
+
+char16_t TRichContent::CharAt(int pos) const {
+  if (!wide_.empty()) {
+    const auto it = wide_.find(pos);
+    if (it != wide_.end()) return it->second;
+  }
+  return cp1253::ToUnicode(static_cast<unsigned char>(text_[static_cast<size_t>(pos)]));
+}
+
+bool TRichContent::HasWide(int start, int end) const {
+  const auto it = wide_.lower_bound(start);
+  return it != wide_.end() && it->first < end;
+}
+
+WideString TRichContent::WideText(int start, int end) const {
+  WideString s = cp1253::ToWide(
+      std::string_view(text_).substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+  for (auto it = wide_.lower_bound(start); it != wide_.end() && it->first < end; ++it)
+    s[static_cast<size_t>(it->first - start)] = it->second;
+  return s;
+}
+
+void TRichContent::Replace(int start, int end, const AnsiString& text, int format) {
+  start = std::clamp(start, 0, Length());
+  end = std::clamp(end, start, Length());
+  const int p1 = ParagraphOf(start), p2 = ParagraphOf(end);
+  const TRichParaFormat kept = paras_[static_cast<size_t>(p2)];
+  paras_.erase(paras_.begin() + p1, paras_.begin() + p2);
+  const int delta = static_cast<int>(text.size()) - (end - start);
+  // Characters beyond the code page in the removed range go; those after
+  // it move.
+  if (!wide_.empty()) {
+    std::map<int, char16_t> moved;
+    for (const auto& [pos, ch] : wide_) {
+      if (pos < start)
+        moved.emplace(pos, ch);
+      else if (pos >= end)
+        moved.emplace(pos + delta, ch);
+    }
+    wide_.swap(moved);
+  }
+  text_.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), text);
+  charFormats_.erase(charFormats_.begin() + start, charFormats_.begin() + end);
+  charFormats_.insert(charFormats_.begin() + start, text.size(), format);
+  if (startsValid_) MoveStarts(start, end, static_cast<int>(text.size()));
+  // A CR inserted before an LF (or the like) can join or split breaks in
+  // ways the plain document does not see: the count of the text decides.
+  const int added = static_cast<int>(Starts().size()) - static_cast<int>(paras_.size());
+  if (added > 0)
+    paras_.insert(paras_.begin() + p1, static_cast<size_t>(added), kept);
+  else if (added < 0)
+    paras_.erase(paras_.begin() + p1, paras_.begin() + p1 - added);
+}
+
+void TRichContent::Replace(int start, int end, const TRichDocument& doc) {
+  start = std::clamp(start, 0, Length());
+  end = std::clamp(end, start, Length());
+  AnsiString text;
+  std::vector<int> formats;
+  std::map<int, char16_t> wide;
+  for (size_t p = 0; p < doc.Paragraphs.size(); ++p) {
+    if (p > 0) {
+      text += "\r\n";
+      const int f = formats.empty() ? InsertFormatAt(start) : formats.back();
+      formats.insert(formats.end(), 2, f);
+    }
+    for (const TRichRun& run : doc.Paragraphs[p].Runs) {
+      const int f = AddFormat(run.Format);
+      for (char16_t ch : run.Text) {
+        const int byte = ch < 0x80 ? ch : cp1253::FromUnicode(ch);
+        if (byte < 0) wide.emplace(start + static_cast<int>(text.size()), ch);
+        text += static_cast<char>(byte < 0 ? '?' : byte);
+        formats.push_back(f);
+      }
+    }
+  }
+  const int p1 = ParagraphOf(start);
+  Replace(start, end, text, 0);
+  std::copy(formats.begin(), formats.end(), charFormats_.begin() + start);
+  wide_.insert(wide.begin(), wide.end());
+  for (size_t p = 0; p + 1 < doc.Paragraphs.size(); ++p)
+    paras_[static_cast<size_t>(p1) + p] = doc.Paragraphs[p].Format;
+}
+
+void TRichContent::SetDocument(const TRichDocument& doc) {
+  const TRichCharFormat def = Default();
+  *this = TRichContent();
+  formats_[0] = def;
+  Replace(0, 0, doc);
+  paras_.back() = doc.Paragraphs.back().Format;
+}
+
+TRichDocument TRichContent::Document(int start, int end) const {
+  start = std::clamp(start, 0, Length());
+  end = std::clamp(end, start, Length());
+  TRichDocument doc;
+  const int p1 = ParagraphOf(start), p2 = ParagraphOf(end);
+  doc.Paragraphs.clear();
+  for (int p = p1; p <= p2; ++p) {
+    TRichParagraph para{paras_[static_cast<size_t>(p)], {}};
+    const int from = std::max(start, ParagraphStart(p));
+    const int to = std::min(end, ParagraphEnd(p));
+    int i = from;
+    while (i < to) {
+      int j = i;
+      while (j < to && charFormats_[static_cast<size_t>(j)] == charFormats_[static_cast<size_t>(i)]) ++j;
+      para.Append(FormatAt(i), WideText(i, j));
+      i = j;
+    }
+    doc.Paragraphs.push_back(std::move(para));
+  }
+  return doc;
+}
+
+void TRichContent::ChangeFormat(int start, int end, const std::function<void(TRichCharFormat&)>& change) {
+  start = std::clamp(start, 0, Length());
+  end = std::clamp(end, start, Length());
+  std::map<int, int> mapped;  // old index to new, each computed once
+  for (int i = start; i < end; ++i) {
+    int& f = charFormats_[static_cast<size_t>(i)];
+    auto it = mapped.find(f);
+    if (it == mapped.end()) {
+      TRichCharFormat changed = formats_[static_cast<size_t>(f)];
+      change(changed);
+      it = mapped.emplace(f, AddFormat(changed)).first;
+    }
+    f = it->second;
+  }
+}
+
+void TRichContent::ChangePara(int start, int end, const std::function<void(TRichParaFormat&)>& change) {
+  const int p1 = ParagraphOf(std::clamp(start, 0, Length()));
+  const int p2 = ParagraphOf(std::clamp(end, 0, Length()));
+  for (int p = p1; p <= p2; ++p) change(paras_[static_cast<size_t>(p)]);
+}
+
+int TRichContent::Find(const AnsiString& what, int start, int end, bool matchCase, bool wholeWord) const {
+  start = std::clamp(start, 0, Length());
+  end = std::clamp(end, start, Length());
+  if (what.empty()) return -1;
+  const AnsiString hay = matchCase ? text_.substr(0, static_cast<size_t>(end))
+                                   : AnsiUpperCase(text_.substr(0, static_cast<size_t>(end)));
+  const AnsiString needle = matchCase ? what : AnsiUpperCase(what);
+  for (size_t at = hay.find(needle, static_cast<size_t>(start)); at != AnsiString::npos;
+       at = hay.find(needle, at + 1)) {
+    if (!wholeWord) return static_cast<int>(at);
+    const size_t after = at + needle.size();
+    const bool left = at == 0 || !IsWordByte(text_[at - 1]);
+    const bool right = after >= text_.size() || !IsWordByte(text_[after]);
+    if (left && right) return static_cast<int>(at);
+  }
+  return -1;
+}

@@ -1,0 +1,311 @@
+#include <algorithm>
+#include <cmath>
+
+#include "platform/gfx/CairoCanvas.h"
+#include "platform/ui/ComCtrlsRichText.h"
+
+namespace {
+
+// Every measure is taken here, at the layout's own resolution, so that no
+// device's rounding changes where lines break.
+TCanvas& MeasureCanvas() {
+  static TImageCanvas canvas(1, 1);
+  return canvas;
+}
+
+int Scale(int units, int to, int from) {
+  return static_cast<int>(std::lround(static_cast<double>(units) * to / from));
+}
+
+constexpr int kDefaultTabTwips = 720;
+constexpr int kBulletTwips = 360;
+constexpr unsigned char kBulletByte = 0x95;  // "•" in code page 1253
+
+}  // namespace
+
+void TRichLayout::MakeFont(const TRichCharFormat& format, TFont& font) const {
+  if (FontOf && FontOf(format, font)) return;
+  font.Name = format.Name;
+  font.Charset = format.Charset;
+  font.Style = format.Style;
+  font.Color = format.Color;
+  font.SetHeight(-Scale(format.HalfPoints, dpi_, 144));
+}
+
+int TRichLayout::BulletIndent() const { return Scale(kBulletTwips, dpi_, 1440); }
+
+int TRichLayout::TabStop(const TRichParaFormat& para, int x) const {
+  for (int tab : para.Tabs) {
+    const int t = Scale(tab, dpi_, 1440);
+    if (t > x) return t;
+  }
+  const int step = std::max(1, Scale(kDefaultTabTwips, dpi_, 1440));
+  return (x / step + 1) * step;
+}
+
+std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) const {
+  std::vector<TSegment> segs;
+  const AnsiString& t = content_.Text();
+  int i = start;
+  while (i < end) {
+    const int f = content_.FormatIndexAt(i);
+    int j = i + 1;
+    if (t[static_cast<size_t>(i)] != '\t')
+      while (j < end && t[static_cast<size_t>(j)] != '\t' && content_.FormatIndexAt(j) == f) ++j;
+    segs.push_back({i, j, f});
+    i = j;
+  }
+  return segs;
+}
+
+namespace {
+// The measures of one format, taken once per layout.
+struct TMeasurer {
+  const TRichLayout& layout;
+  const TRichContent& content;
+  std::map<int, TTextMetric> metrics;
+  int current = -1;  // the format the canvas has now
+  TCanvas& Use(int format) {
+    TCanvas& c = MeasureCanvas();
+    if (format == current) return c;
+    current = format;
+    TFont font;
+    layout.MakeFont(content.Format(format), font);
+    // Heights are in the layout's units already: taken as they are.
+    font.PixelsPerInch = c.Font->PixelsPerInch;
+    c.Font->Assign(font);
+    return c;
+  }
+  const TTextMetric& Metrics(int format) {
+    auto it = metrics.find(format);
+    if (it == metrics.end()) it = metrics.emplace(format, Use(format).GetTextMetrics()).first;
+    return it->second;
+  }
+  int Width(int format, int start, int end) {
+    TCanvas& c = Use(format);
+    if (content.HasWide(start, end)) return c.TextWidthW(content.WideText(start, end));
+    return c.TextWidth(content.Text().substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+  }
+  std::vector<int> Ends(int format, int start, int end) {
+    TCanvas& c = Use(format);
+    if (content.HasWide(start, end)) return c.CharacterEndsW(content.WideText(start, end));
+    return c.CharacterEnds(
+        content.Text().substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+  }
+};
+}  // namespace
+
+std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wrap, int lastPara) const {
+  std::vector<TRichLine> lines;
+  TMeasurer m{*this, content_, {}};
+  const AnsiString& t = content_.Text();
+  const int n = content_.Length();
+  int pos = std::clamp(from, 0, n);
+  int top = 0;
+  while (true) {
+    const int para = content_.ParagraphOf(pos);
+    const int pend = content_.ParagraphEnd(para);
+    const TRichParaFormat& pf = content_.Para(para);
+    const int next = para + 1 < content_.ParagraphCount() ? content_.ParagraphStart(para + 1) : n;
+    const std::vector<TSegment> segs = Segments(pos, pend);
+    // Per-character right edges of the rest of the paragraph, measured
+    // only when a line has to be broken.
+    std::vector<int> advances;
+    bool first = pos == content_.ParagraphStart(para);
+    int at = pos;
+    do {
+      TRichLine line;
+      line.Start = at;
+      line.Para = para;
+      line.First = first;
+      int indent = Scale(pf.LeftIndent + (first ? pf.FirstIndent : 0), dpi_, 1440);
+      if (pf.Bullet) indent += BulletIndent();
+      indent = std::max(0, indent);
+      const int avail = width > 0 ? std::max(1, width - indent - Scale(pf.RightIndent, dpi_, 1440)) : 0;
+      // The rest of the paragraph as one line, when it fits. A line that
+      // neither wraps nor aligns nor tabs needs no measure to be placed:
+      // its width waits until someone asks (-1).
+      const bool unmeasured = !wrap && pf.Alignment == taLeftJustify &&
+                              std::none_of(segs.begin(), segs.end(), [&](const TSegment& g) {
+                                return t[static_cast<size_t>(g.Start)] == '\t';
+                              });
+      int x = unmeasured ? -1 : 0;
+      for (const TSegment& s : segs) {
+        if (unmeasured) break;
+        if (s.End <= at) continue;
+        const int a = std::max(s.Start, at);
+        x = t[static_cast<size_t>(a)] == '\t' ? TabStop(pf, indent + x) - indent
+                                              : x + m.Width(s.Format, a, s.End);
+        if (wrap && width > 0 && x > avail) break;
+      }
+      int end = pend;
+      if (wrap && width > 0 && x > avail) {
+        if (advances.empty()) {
+          advances.assign(static_cast<size_t>(pend - pos), 0);
+          for (const TSegment& s : segs) {
+            if (t[static_cast<size_t>(s.Start)] == '\t') continue;
+            const std::vector<int> ends = m.Ends(s.Format, s.Start, s.End);
+            for (int i = s.Start; i < s.End; ++i)
+              advances[static_cast<size_t>(i - pos)] =
+                  ends[static_cast<size_t>(i - s.Start)] -
+                  (i > s.Start ? ends[static_cast<size_t>(i - s.Start - 1)] : 0);
+          }
+        }
+        x = 0;
+        int fit = at;
+        while (fit < pend) {
+          const int nx = t[static_cast<size_t>(fit)] == '\t' ? TabStop(pf, indent + x) - indent
+                                                             : x + advances[static_cast<size_t>(fit - pos)];
+          if (nx > avail && t[static_cast<size_t>(fit)] != ' ') break;
+          x = nx;
+          ++fit;
+        }
+        // Break after the last blank that fits; a word longer than the
+        // line is cut where the line ends.
+        int cut = fit;
+        while (cut > at && t[static_cast<size_t>(cut - 1)] != ' ') --cut;
+        if (cut == at) cut = std::max(fit, at + 1);
+        while (cut < pend && t[static_cast<size_t>(cut)] == ' ') ++cut;
+        end = cut;
+        x = 0;
+        for (int i = at; i < end; ++i)
+          x = t[static_cast<size_t>(i)] == '\t' ? TabStop(pf, indent + x) - indent
+                                                : x + advances[static_cast<size_t>(i - pos)];
+      }
+      line.End = end;
+      line.Next = end < pend ? end : next;
+      // Blanks at the end do not count for alignment.
+      int shown = x;
+      if (pf.Alignment != taLeftJustify) {
+        int e = end;
+        while (e > at && t[static_cast<size_t>(e - 1)] == ' ') --e;
+        if (e < end) shown = x - m.Width(content_.FormatIndexAt(e), e, end);
+      }
+      line.Width = x;
+      line.Left = indent;
+      if (width > 0 && pf.Alignment == taRightJustify) line.Left = indent + std::max(0, avail - shown);
+      if (width > 0 && pf.Alignment == taCenter) line.Left = indent + std::max(0, (avail - shown) / 2);
+      // The tallest font of the line gives its height and base line.
+      int ascent = 0, descent = 0;
+      if (end == at) {
+        const TTextMetric& tm = m.Metrics(content_.InsertFormatAt(at));
+        ascent = tm.tmAscent;
+        descent = tm.tmHeight - tm.tmAscent;
+      }
+      for (const TSegment& s : segs) {
+        if (s.End <= at || s.Start >= end) continue;
+        const TTextMetric& tm = m.Metrics(s.Format);
+        ascent = std::max(ascent, tm.tmAscent);
+        descent = std::max(descent, tm.tmHeight - tm.tmAscent);
+      }
+      line.Ascent = ascent;
+      line.Height = std::max(1, ascent + descent);
+      line.Top = top;
+      // A page takes at least one line; the next line that does not fit
+      // ends it.
+      if (height > 0 && !lines.empty() && top + line.Height > height) return lines;
+      top += line.Height;
+      lines.push_back(line);
+      at = line.Next;
+      first = false;
+    } while (at < pend);
+    if (para + 1 >= content_.ParagraphCount() || (lastPara >= 0 && para >= lastPara)) break;
+    pos = next;
+  }
+  return lines;
+}
+
+int TRichLayout::Measure(const TRichLine& line) const {
+  TMeasurer m{*this, content_, {}};
+  const TRichParaFormat& pf = content_.Para(line.Para);
+  const int indent = std::max(0, Scale(pf.LeftIndent + (line.First ? pf.FirstIndent : 0), dpi_, 1440)) +
+                     (pf.Bullet ? BulletIndent() : 0);
+  int x = 0;
+  for (const TSegment& s : Segments(line.Start, line.End))
+    x = content_.Text()[static_cast<size_t>(s.Start)] == '\t' ? TabStop(pf, indent + x) - indent
+                                                              : x + m.Width(s.Format, s.Start, s.End);
+  return x;
+}
+
+std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {
+  TMeasurer m{*this, content_, {}};
+  const AnsiString& t = content_.Text();
+  const TRichParaFormat& pf = content_.Para(line.Para);
+  int indent = Scale(content_.Para(line.Para).LeftIndent + (line.First ? pf.FirstIndent : 0), dpi_, 1440);
+  if (pf.Bullet) indent += BulletIndent();
+  std::vector<int> ends;
+  ends.reserve(static_cast<size_t>(line.End - line.Start));
+  int x = 0;
+  for (const TSegment& s : Segments(line.Start, line.End)) {
+    if (t[static_cast<size_t>(s.Start)] == '\t') {
+      x = TabStop(pf, std::max(0, indent) + x) - std::max(0, indent);
+      ends.push_back(x);
+      continue;
+    }
+    const std::vector<int> e = m.Ends(s.Format, s.Start, s.End);
+    for (int v : e) ends.push_back(x + v);
+    x += e.empty() ? 0 : e.back();
+  }
+  return ends;
+}
+
+void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int x0, int y0, int selStart,
+                       int selEnd, TColor highlight, TColor highlightText) const {
+  const int devX = DrawDpi > 0 ? DrawDpi : canvas.GetDeviceCaps(LOGPIXELSX);
+  const int devY = DrawDpi > 0 ? DrawDpi : canvas.GetDeviceCaps(LOGPIXELSY);
+  const AnsiString& t = content_.Text();
+  const unsigned align = canvas.GetTextAlign();
+  canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
+  canvas.Brush->Style = bsClear;
+  for (const TRichLine& line : lines) {
+    const int base = y0 + Scale(line.Top + line.Ascent, devY, dpi_);
+    const int left = x0 + Scale(line.Left, devX, dpi_);
+    if (line.First && content_.Para(line.Para).Bullet) {
+      TFont font;
+      MakeFont(content_.Format(content_.InsertFormatAt(line.Start)), font);
+      font.SetHeight(Scale(font.Height(), devY, dpi_));
+      font.PixelsPerInch = canvas.Font->PixelsPerInch;
+      canvas.Font->Assign(font);
+      canvas.TextOut(left - Scale(BulletIndent(), devX, dpi_), base,
+                     AnsiString(1, static_cast<char>(kBulletByte)));
+    }
+    if (line.End <= line.Start) continue;
+    const std::vector<int> ends = EndsOf ? EndsOf(line) : CharEnds(line);
+    auto xAt = [&](int i) {
+      return i <= line.Start ? 0 : Scale(ends[static_cast<size_t>(i - line.Start - 1)], devX, dpi_);
+    };
+    // Pieces of one format, cut where the selection starts and ends.
+    for (const TSegment& s : Segments(line.Start, line.End)) {
+      int cuts[4] = {s.Start, std::clamp(selStart, s.Start, s.End), std::clamp(selEnd, s.Start, s.End),
+                     s.End};
+      for (int k = 0; k < 3; ++k) {
+        const int a = cuts[k], b = cuts[k + 1];
+        if (a >= b) continue;
+        const bool selected = a >= selStart && b <= selEnd && selStart < selEnd;
+        if (selected) {
+          canvas.Brush->Style = bsSolid;
+          canvas.Brush->Color = highlight;
+          canvas.FillRect(Rect(left + xAt(a), y0 + Scale(line.Top, devY, dpi_), left + xAt(b),
+                               y0 + Scale(line.Top + line.Height, devY, dpi_)));
+          canvas.Brush->Style = bsClear;
+        }
+        if (t[static_cast<size_t>(a)] == '\t') continue;
+        TFont font;
+        MakeFont(content_.Format(s.Format), font);
+        font.SetHeight(Scale(font.Height(), devY, dpi_));
+        font.PixelsPerInch = canvas.Font->PixelsPerInch;
+        if (selected) font.Color = highlightText;
+        canvas.Font->Assign(font);
+        std::vector<int> dx;
+        dx.reserve(static_cast<size_t>(b - a));
+        for (int i = a; i < b; ++i) dx.push_back(xAt(i + 1) - xAt(i));
+        if (content_.HasWide(a, b))
+          canvas.ExtTextOutW(left + xAt(a), base, 0, nullptr, content_.WideText(a, b), dx.data());
+        else
+          canvas.ExtTextOut(left + xAt(a), base, 0, nullptr,
+                            t.substr(static_cast<size_t>(a), static_cast<size_t>(b - a)), dx.data());
+      }
+    }
+  }
+  canvas.SetTextAlign(align);
+}

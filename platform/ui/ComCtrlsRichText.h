@@ -1,0 +1,223 @@
+#pragma once
+// The rich edit's text as a document of paragraphs made of runs, and the
+// RTF reader and writer over it. Nothing here draws or needs a window: the
+// control, the clipboard and the printers convert through this model.
+//
+// Lengths are in twips (1/20 point) as RTF keeps them, font sizes in half
+// points, so that what is read is written back unchanged.
+
+#include <functional>
+#include <map>
+#include <string_view>
+#include <vector>
+
+#include "platform/gfx/Graphics.h"
+#include "platform/rtl/Cp1253.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Controls.h"
+
+// A damaged RTF text: the reader names what it found and where.
+DIM_EXCEPTION(ERichTextError, Exception)
+
+struct TRichCharFormat {
+  AnsiString Name = "Times New Roman";
+  int Charset = GREEK_CHARSET;
+  int HalfPoints = 24;
+  TFontStyles Style = 0;
+  // clWindowText stands for the automatic colour (entry 0 of the table).
+  TColor Color = clWindowText;
+  friend bool operator==(const TRichCharFormat&, const TRichCharFormat&) = default;
+};
+
+struct TRichParaFormat {
+  TAlignment Alignment = taLeftJustify;
+  int FirstIndent = 0;  // of the first line, relative to LeftIndent
+  int LeftIndent = 0;
+  int RightIndent = 0;
+  bool Bullet = false;
+  std::vector<int> Tabs;  // tab stops from the left edge, ascending
+  friend bool operator==(const TRichParaFormat&, const TRichParaFormat&) = default;
+};
+
+struct TRichRun {
+  TRichCharFormat Format;
+  WideString Text;  // UTF-16; tabs as '\t', no line breaks
+  friend bool operator==(const TRichRun&, const TRichRun&) = default;
+};
+
+struct TRichParagraph {
+  TRichParaFormat Format;
+  std::vector<TRichRun> Runs;  // adjacent runs differ in format; none empty
+  friend bool operator==(const TRichParagraph&, const TRichParagraph&) = default;
+  // Appends Text in Format, joining the last run when the format matches.
+  void Append(const TRichCharFormat& format, std::u16string_view text);
+  WideString Text() const;
+};
+
+// At least one paragraph; paragraphs are separated by line breaks, so a
+// text ending in a break ends with an empty paragraph.
+struct TRichDocument {
+  std::vector<TRichParagraph> Paragraphs{TRichParagraph{}};
+  friend bool operator==(const TRichDocument&, const TRichDocument&) = default;
+  // The text with CR LF between paragraphs, in UTF-16.
+  WideString Text() const;
+};
+
+namespace richtext {
+
+// Whether Bytes are RTF ("{\rtf" at the start) rather than plain text.
+bool IsRtf(std::string_view bytes);
+
+// Reads an RTF text. Unknown control words and "\*" destinations are
+// skipped; unbalanced braces, a truncated \'x or \bin, a number beyond 32
+// bits or nesting deeper than 256 groups raise ERichTextError.
+// Plain-text runs start from Base (the reader's \plain).
+TRichDocument ReadRtf(std::string_view rtf, const TRichCharFormat& base = TRichCharFormat{});
+
+// Writes RTF with \ansicpg1253: a font table in \fcharset161, a colour
+// table, \'xx for code-page bytes above 127 and \uN for the rest.
+AnsiString WriteRtf(const TRichDocument& document);
+
+// A document of one format from code-page-1253 text with CR LF, CR or LF
+// line ends.
+TRichDocument FromPlainText(const AnsiString& text, const TRichCharFormat& format,
+                            const TRichParaFormat& para = TRichParaFormat{});
+
+}  // namespace richtext
+
+// ---- the control's text with its formats ------------------------------------
+
+// The text in the control's numbering: code page 1253 with CR LF between
+// paragraphs (a break counts two characters), "?" where a character is
+// beyond the code page (the character itself is kept beside it). Each
+// character has a format; each paragraph has its own, kept with the break
+// that ends it (the last one with the end of the text), so that joining
+// two paragraphs keeps the second one's, as the class library's does.
+class TRichContent {
+ public:
+  TRichContent();
+  const AnsiString& Text() const { return text_; }
+  int Length() const { return static_cast<int>(text_.size()); }
+
+  // The format of the characters nobody formatted; for an empty text the
+  // format typed text takes.
+  const TRichCharFormat& Default() const { return formats_[0]; }
+  // Changes the default, and every character that had it.
+  void SetDefault(const TRichCharFormat& format);
+
+  int FormatIndexAt(int pos) const { return charFormats_[static_cast<size_t>(pos)]; }
+  const TRichCharFormat& Format(int index) const { return formats_[static_cast<size_t>(index)]; }
+  const TRichCharFormat& FormatAt(int pos) const { return Format(FormatIndexAt(pos)); }
+  int AddFormat(const TRichCharFormat& format);
+  // The format text typed at Pos takes: that of the character before it
+  // unless that is a break, else that of the character at Pos.
+  int InsertFormatAt(int pos) const;
+
+  int ParagraphCount() const { return static_cast<int>(paras_.size()); }
+  int ParagraphOf(int pos) const;
+  int ParagraphStart(int para) const { return Starts()[static_cast<size_t>(para)]; }
+  // The end of the paragraph's text (where its break starts).
+  int ParagraphEnd(int para) const;
+  const TRichParaFormat& Para(int para) const { return paras_[static_cast<size_t>(para)]; }
+
+  // The character at Pos in UTF-16, the text's own beyond the code page.
+  char16_t CharAt(int pos) const;
+  WideString WideText(int start, int end) const;
+  bool HasWide(int start, int end) const;
+
+  // Replaces [Start, End) by plain text in the format of index Format; a
+  // break in Text starts a paragraph formatted as the one it splits.
+  void Replace(int start, int end, const AnsiString& text, int format);
+  // Replaces [Start, End) by a document: its paragraphs keep their formats
+  // except the last, which joins the paragraph it lands in.
+  void Replace(int start, int end, const TRichDocument& doc);
+  void SetDocument(const TRichDocument& doc);
+  TRichDocument Document(int start, int end) const;
+  TRichDocument Document() const { return Document(0, Length()); }
+
+  // Applies Change to the format of every character in [Start, End).
+  void ChangeFormat(int start, int end, const std::function<void(TRichCharFormat&)>& change);
+  // Applies Change to every paragraph [Start, End) touches.
+  void ChangePara(int start, int end, const std::function<void(TRichParaFormat&)>& change);
+
+  // The first match of What in [Start, End) or -1.
+  int Find(const AnsiString& what, int start, int end, bool matchCase, bool wholeWord) const;
+
+  friend bool operator==(const TRichContent& a, const TRichContent& b);
+
+ private:
+  const std::vector<int>& Starts() const;
+  bool StartsAt(int pos) const;
+  // Keeps the paragraph starts in step with a replacement of [Start, End)
+  // by Inserted characters.
+  void MoveStarts(int start, int end, int inserted);
+  AnsiString text_;
+  std::vector<int> charFormats_;
+  std::vector<TRichCharFormat> formats_;
+  std::vector<TRichParaFormat> paras_;
+  std::map<int, char16_t> wide_;
+  mutable std::vector<int> starts_;
+  mutable bool startsValid_ = false;
+};
+
+// ---- layout ----------------------------------------------------------------
+
+// One line of laid-out text, in the layout's units.
+struct TRichLine {
+  int Start = 0;  // first character
+  int End = 0;    // after the last character shown (a break is not)
+  int Next = 0;   // where the next line starts
+  int Para = 0;
+  int Top = 0, Height = 0, Ascent = 0;
+  int Left = 0;        // of the first character, indents and alignment applied
+  int Width = 0;       // of the characters shown
+  bool First = false;  // the paragraph's first line (it draws the bullet)
+};
+
+// Lays the content out in units of DotsPerInch (96 for the screen, 1440 for
+// twips). Every measure is taken on one image canvas at that resolution,
+// whatever the text is drawn on later, so that the screen, metafiles and
+// PDF break lines alike.
+class TRichLayout {
+ public:
+  TRichLayout(const TRichContent& content, int dotsPerInch) : content_(content), dpi_(dotsPerInch) {}
+  // The font of a character format at the layout's resolution, when the
+  // user has one (true): the control gives its own font for its default
+  // format, so that plain text keeps its pixel height.
+  std::function<bool(const TRichCharFormat&, TFont&)> FontOf;
+  // Where the characters of a line end, when the user keeps them (Draw
+  // asks it instead of measuring again).
+  std::function<std::vector<int>(const TRichLine&)> EndsOf;
+  // The resolution Draw scales to; 0 takes the canvas's. The control draws
+  // itself in its own pixels on any canvas, as the other controls do.
+  int DrawDpi = 0;
+
+  // Lines from character From (a line starts there even mid-paragraph)
+  // within Width, wrapped unless Wrap is off (the width then only aligns);
+  // with Height > 0 only as many as fit, and at least one; with LastPara
+  // >= 0 up to the end of that paragraph.
+  std::vector<TRichLine> Lay(int from, int width, int height = 0, bool wrap = true, int lastPara = -1) const;
+  // The right edge of each character of Line, from the line's Left.
+  std::vector<int> CharEnds(const TRichLine& line) const;
+  // The width of the line's characters (what CharEnds ends with), through
+  // the measures the text engine remembers.
+  int Measure(const TRichLine& line) const;
+  // Draws Lines at (X, Y) of the canvas in its device units, the layout
+  // scaled to the canvas's resolution; the clip rectangle, when given,
+  // bounds the drawing. Selection [SelStart, SelEnd) is drawn highlighted.
+  void Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int x, int y, int selStart = 0,
+            int selEnd = 0, TColor highlight = clHighlight, TColor highlightText = clHighlightText) const;
+  void MakeFont(const TRichCharFormat& format, TFont& font) const;
+  int DotsPerInch() const { return dpi_; }
+
+ private:
+  struct TSegment {
+    int Start, End;  // characters; a tab is a segment of its own
+    int Format;
+  };
+  std::vector<TSegment> Segments(int start, int end) const;
+  int TabStop(const TRichParaFormat& para, int x) const;
+  int BulletIndent() const;
+  const TRichContent& content_;
+  int dpi_;
+};

@@ -1,0 +1,59 @@
+// The rich edit's content kept in step through edits: paragraphs found
+// after each replacement (breaks of CR LF, CR or LF alone, split and
+// joined) are those a fresh content finds in the same text, and formats
+// stay with their characters.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/ui/ComCtrlsRichText.h"
+
+namespace {
+
+std::vector<int> StartsOf(const TRichContent& c) {
+  std::vector<int> starts;
+  for (int p = 0; p < c.ParagraphCount(); ++p) starts.push_back(c.ParagraphStart(p));
+  return starts;
+}
+
+TEST(RichContent, ParagraphsFollowEveryEdit) {
+  std::mt19937 random(1253);
+  const char* pieces[] = {"a", "\r", "\n", "\r\n", "xy\r\nz", "", "\n\r", "Ω"};
+  TRichContent content;
+  for (int step = 0; step < 3000; ++step) {
+    const int n = content.Length();
+    const int start = n == 0 ? 0 : static_cast<int>(random() % static_cast<unsigned>(n + 1));
+    const int end = std::min(n, start + static_cast<int>(random() % 3));
+    content.Replace(start, end, pieces[random() % std::size(pieces)], 0);
+    TRichContent fresh;
+    fresh.Replace(0, 0, content.Text(), 0);
+    ASSERT_EQ(StartsOf(content), StartsOf(fresh)) << "step " << step;
+  }
+}
+
+TEST(RichContent, FormatsAndParagraphsStayWithTheirText) {
+  TRichContent content;
+  content.Replace(0, 0, "one\r\ntwo\r\nthree", 0);
+  content.ChangeFormat(5, 8, [](TRichCharFormat& f) { f.Style = fsBold; });
+  content.ChangePara(5, 5, [](TRichParaFormat& p) { p.Alignment = taCenter; });
+  // Joining "one" and "two" keeps the second paragraph's format.
+  content.Replace(3, 5, "", 0);
+  EXPECT_EQ(content.Text(), "onetwo\r\nthree");
+  EXPECT_EQ(content.Para(0).Alignment, taCenter);
+  EXPECT_EQ(content.FormatAt(3).Style, static_cast<TFontStyles>(fsBold));
+  EXPECT_EQ(content.FormatAt(2).Style, 0u);
+  // A document pasted in the middle brings its paragraphs' formats; its
+  // last paragraph joins the one it lands in.
+  TRichDocument doc = richtext::ReadRtf("{\\rtf1\\qr\\i A\\par\\pard B}");
+  content.Replace(3, 3, doc);
+  EXPECT_EQ(content.Text(), "oneA\r\nBtwo\r\nthree");
+  EXPECT_EQ(content.Para(0).Alignment, taRightJustify);
+  EXPECT_EQ(content.Para(1).Alignment, taCenter);
+  EXPECT_EQ(content.FormatAt(3).Style, static_cast<TFontStyles>(fsItalic));
+  const TRichDocument back = content.Document(3, 7);
+  ASSERT_EQ(back.Paragraphs.size(), 2u);
+  EXPECT_EQ(back.Paragraphs[0], doc.Paragraphs[0]);
+  EXPECT_EQ(back.Paragraphs[1].Runs, doc.Paragraphs[1].Runs);
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+// Format-range paging: where pages split for a fixed text, that the screen,
+// a metafile and a PDF printer split alike, that every call advances, and
+// that the PDF holds the text.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "../OtherPrograms.h"
+#include "ControlsFixture.h"
+#include "platform/gfx/Metafile.h"
+#include "platform/gfx/PdfCanvas.h"
+#include "platform/ui/ComCtrls.h"
+
+namespace {
+
+using RichEditFormatRangeTest = ControlsTest;
+
+// Twelve paragraphs in two fonts, one centred, one indented, with tabs.
+std::string SampleRtf() {
+  std::string rtf =
+      "{\\rtf1\\ansi\\ansicpg1253\\deff0{\\fonttbl{\\f0\\fnil\\fcharset161 Arial;}{\\f1\\fnil\\fcharset161 "
+      "Courier New;}}";
+  for (int i = 0; i < 12; ++i) {
+    rtf += i == 3 ? "\\pard\\qc" : i == 7 ? "\\pard\\li720\\fi-360" : "\\pard";
+    rtf +=
+        "\\f0\\fs24 \\'d0\\'f1\\'ef\\'f3\\'f6\\'ef\\'f1\\'dc " + std::to_string(i + 1) +
+        "\\tab\\f1\\fs20\\b \\'ec\\'e5\\'e9\\'ef\\'e4\\'fc\\'f4\\'e7 \\b0 with a longer tail of words that "
+        "wraps in narrow pages\\par ";
+  }
+  return rtf + "}";
+}
+
+std::vector<int> Splits(TRichEdit& edit, TCanvas& canvas, const TRect& twips,
+                        const std::function<void()>& newPage = {}) {
+  FORMATRANGE range;
+  range.hdc = range.hdcTarget = &canvas;
+  range.rc = range.rcPage = twips;
+  std::vector<int> next;
+  const int length = edit.Content().Length();
+  do {
+    if (!next.empty() && newPage) newPage();
+    const int at = static_cast<int>(edit.Perform(EM_FORMATRANGE, 1, reinterpret_cast<LPARAM>(&range)));
+    // Measuring alone gives the same split.
+    EXPECT_EQ(edit.Perform(EM_FORMATRANGE, 0, reinterpret_cast<LPARAM>(&range)), at);
+    next.push_back(at);
+    if (at <= range.chrg.cpMin || next.size() > 200) break;
+    range.chrg.cpMin = at;
+  } while (range.chrg.cpMin < length);
+  edit.Perform(EM_FORMATRANGE, 0, 0);
+  return next;
+}
+
+const TRect kRects[] = {Rect(0, 0, 4320, 2880), Rect(720, 720, 8640, 6480), Rect(0, 0, 2160, 4320)};
+// Each page ends at a line's end: within the fourth paragraph (wrapped),
+// and so on; the last page ends with the text (913 characters).
+const std::vector<int> kExpected[] = {
+    {297, 559, 838, 913},
+    {838, 913},
+    {221, 433, 617, 838, 913},
+};
+
+TDeviceCaps PrinterCaps() {
+  TDeviceCaps caps;
+  caps.LogPixelsX = caps.LogPixelsY = 600;
+  caps.PhysicalWidth = 4960;
+  caps.PhysicalHeight = 7016;
+  caps.HorzRes = 4960;
+  caps.VertRes = 7016;
+  return caps;
+}
+
+TEST_F(RichEditFormatRangeTest, PagesSplitAtFixedCharactersOnEveryCanvas) {
+  TRichEdit edit(Form.get());
+  edit.SetRichText(SampleRtf());
+  for (size_t r = 0; r < std::size(kRects); ++r) {
+    SCOPED_TRACE(r);
+    TImageCanvas screen(800, 800);
+    const std::vector<int> onScreen = Splits(edit, screen, kRects[r]);
+    EXPECT_EQ(onScreen, kExpected[r]);
+    TMetafile metafile;
+    metafile.SetWidth(800);
+    metafile.SetHeight(800);
+    {
+      TMetafileCanvas canvas(&metafile);
+      EXPECT_EQ(Splits(edit, canvas, kRects[r]), onScreen);
+    }
+    TPdfCanvas pdf(PrinterCaps());
+    EXPECT_EQ(Splits(edit, pdf, kRects[r], [&] { pdf.NewPage(); }), onScreen);
+    EXPECT_EQ(pdf.PageCount(), static_cast<int>(onScreen.size()));
+  }
+}
+
+TEST_F(RichEditFormatRangeTest, APdfPrinterHoldsTheText) {
+  if (!Have("pdftotext")) FAIL() << "pdftotext (poppler-utils) is missing (scripts/packages.txt)";
+  TRichEdit edit(Form.get());
+  edit.SetRichText(SampleRtf());
+  TPdfCanvas pdf(PrinterCaps());
+  Splits(edit, pdf, Rect(1440, 1440, 10080, 14400), [&] { pdf.NewPage(); });
+  const std::string file = "richedit_formatrange.pdf";
+  std::ofstream(file, std::ios::binary) << pdf.Finish();
+  EXPECT_TRUE(PdfIsSound(file));
+  std::string text;
+  ASSERT_TRUE(PdfText(file, text));
+  EXPECT_NE(text.find("Προσφορά 1"), std::string::npos) << text;
+  EXPECT_NE(text.find("μειοδότη with a longer tail"), std::string::npos) << text;
+  EXPECT_NE(text.find("Προσφορά 12"), std::string::npos) << text;
+}
+
+TEST_F(RichEditFormatRangeTest, ALineTallerThanThePageStillAdvances) {
+  TRichEdit edit(Form.get());
+  edit.SetRichText("{\\rtf1\\fs400 Huge\\par\\fs400 Again\\par\\fs20 small}");
+  TImageCanvas screen(400, 400);
+  const std::vector<int> next = Splits(edit, screen, Rect(0, 0, 7200, 720));
+  // "Hu" is as wide as the page, then a page each for "ge", "Aga", "in"
+  // and the small line.
+  EXPECT_EQ(next, (std::vector<int>{2, 6, 9, 13, 18}));
+  // The same call twice splits the same.
+  EXPECT_EQ(Splits(edit, screen, Rect(0, 0, 7200, 720)), next);
+}
+
+TEST_F(RichEditFormatRangeTest, AnEmptyTextIsOnePage) {
+  TRichEdit edit(Form.get());
+  TImageCanvas screen(100, 100);
+  EXPECT_EQ(Splits(edit, screen, Rect(0, 0, 1440, 1440)), std::vector<int>{0});
+  EXPECT_EQ(edit.Perform(EM_FORMATRANGE, 0, 0), 0);  // no range: the cache goes
+}
+
+}  // namespace

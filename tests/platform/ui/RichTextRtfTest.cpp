@@ -1,0 +1,282 @@
+// The RTF codec alone: what is read into runs and paragraphs, that writing
+// and reading again gives the same document, that damaged input is refused,
+// and that other programs read what we write and we read what they write.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "../OtherPrograms.h"
+#include "platform/ui/ComCtrlsRichText.h"
+
+namespace {
+
+using richtext::ReadRtf;
+using richtext::WriteRtf;
+
+struct TRunExpect {
+  const char* Utf8;
+  AnsiString Font;
+  int HalfPoints;
+  TFontStyles Style;
+  TColor Color;
+};
+
+struct TReadCase {
+  const char* Name;
+  const char* Rtf;
+  std::vector<std::vector<TRunExpect>> Paragraphs;
+  std::vector<TAlignment> Alignments;  // empty: all left
+};
+
+std::string Utf8(const WideString& w) {
+  std::string out;
+  for (size_t i = 0; i < w.size(); ++i) {
+    char32_t c = w[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size()) c = 0x10000 + ((c - 0xD800) << 10) + (w[++i] - 0xDC00);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+const char* kHeader =
+    "{\\rtf1\\ansi\\ansicpg1253\\deff0{\\fonttbl{\\f0\\fnil\\fcharset161 Arial;}"
+    "{\\f1\\fmodern\\fcharset161 Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;}";
+
+std::string Doc(const char* body) { return std::string(kHeader) + body + "}"; }
+
+const std::vector<TReadCase>& ReadCases() {
+  static std::vector<TReadCase> cases = {
+      {"plain", "{\\rtf1 Hello}", {{{"Hello", "Times New Roman", 24, 0, clWindowText}}}, {}},
+      {"greek bytes",
+       "{\\rtf1\\ansi\\ansicpg1253 \\'c1\\'e8\\'de\\'ed\\'e1}",
+       {{{"Αθήνα", "Times New Roman", 24, 0, clWindowText}}},
+       {}},
+      {"bold and plain",
+       "{\\rtf1 a{\\b b}c\\b d\\b0 e}",
+       {{{"a", "Times New Roman", 24, 0, clWindowText},
+         {"b", "Times New Roman", 24, fsBold, clWindowText},
+         {"c", "Times New Roman", 24, 0, clWindowText},
+         {"d", "Times New Roman", 24, fsBold, clWindowText},
+         {"e", "Times New Roman", 24, 0, clWindowText}}},
+       {}},
+      {"fonts sizes colour",
+       "",
+       {{{"Τιμή", "Courier New", 20, fsItalic | fsUnderline, 0x0000FF},
+         {" ok", "Arial", 24, fsStrikeOut, clWindowText}}},
+       {}},
+      {"unicode and skip",
+       "{\\rtf1\\ansicpg1253\\uc1\\u8364?\\u-3913?x\\uc2\\u1046??y}",
+       {{{"€\xEF\x82\xB7x\xD0\x96y", "Times New Roman", 24, 0, clWindowText}}},
+       {}},
+      {"paragraphs and alignment",
+       "{\\rtf1\\pard\\qc one\\par\\pard\\qr two\\par\\pard three}",
+       {{{"one", "Times New Roman", 24, 0, clWindowText}},
+        {{"two", "Times New Roman", 24, 0, clWindowText}},
+        {{"three", "Times New Roman", 24, 0, clWindowText}}},
+       {taCenter, taRightJustify, taLeftJustify}},
+      {"final break is the last paragraph's",
+       "{\\rtf1 a\\par b\\par}",
+       {{{"a", "Times New Roman", 24, 0, clWindowText}}, {{"b", "Times New Roman", 24, 0, clWindowText}}},
+       {}},
+      {"an empty line at the end stays",
+       "{\\rtf1 a\\par\\par}",
+       {{{"a", "Times New Roman", 24, 0, clWindowText}}, {}},
+       {}},
+      {"tabs escapes and line",
+       "{\\rtf1 a\\tab b\\{\\}\\\\\\line c}",
+       {{{"a\tb{}\\", "Times New Roman", 24, 0, clWindowText}},
+        {{"c", "Times New Roman", 24, 0, clWindowText}}},
+       {}},
+      {"skipped destinations",
+       "{\\rtf1{\\*\\generator x;}{\\info{\\title T}}{\\stylesheet{\\s0 Normal;}}{\\*\\unknown q}"
+       "{\\field{\\*\\fldinst HYPERLINK}{\\fldrslt link}} \\foo12 z}",
+       {{{"link z", "Times New Roman", 24, 0, clWindowText}}},
+       {}},
+      {"binary data is skipped",
+       "{\\rtf1 a{\\*\\blob\\bin3 }}{}b}",
+       {{{"ab", "Times New Roman", 24, 0, clWindowText}}},
+       {}},
+  };
+  static bool filled = false;
+  if (!filled) {
+    cases[3].Rtf = nullptr;  // built below from the common header
+    filled = true;
+  }
+  return cases;
+}
+
+TRichDocument ReadCase(const TReadCase& c) {
+  if (c.Rtf) return ReadRtf(c.Rtf);
+  return ReadRtf(Doc("\\f1\\fs20\\i\\ul\\cf1 \\'d4\\'e9\\'ec\\'de\\plain\\f0\\strike  ok"));
+}
+
+TEST(RichTextRtf, ReadsRunsAndParagraphsAndWritesThemBackEqual) {
+  for (const TReadCase& c : ReadCases()) {
+    SCOPED_TRACE(c.Name);
+    const TRichDocument doc = ReadCase(c);
+    ASSERT_EQ(doc.Paragraphs.size(), c.Paragraphs.size());
+    for (size_t p = 0; p < c.Paragraphs.size(); ++p) {
+      const auto& runs = doc.Paragraphs[p].Runs;
+      ASSERT_EQ(runs.size(), c.Paragraphs[p].size()) << "paragraph " << p;
+      for (size_t r = 0; r < runs.size(); ++r) {
+        const TRunExpect& e = c.Paragraphs[p][r];
+        EXPECT_EQ(Utf8(runs[r].Text), e.Utf8);
+        EXPECT_EQ(runs[r].Format.Name, e.Font);
+        EXPECT_EQ(runs[r].Format.HalfPoints, e.HalfPoints);
+        EXPECT_EQ(runs[r].Format.Style, e.Style);
+        EXPECT_EQ(runs[r].Format.Color, e.Color);
+      }
+      if (!c.Alignments.empty()) {
+        EXPECT_EQ(doc.Paragraphs[p].Format.Alignment, c.Alignments[p]);
+      }
+    }
+    const AnsiString written = WriteRtf(doc);
+    EXPECT_EQ(ReadRtf(written), doc) << written;
+    EXPECT_EQ(WriteRtf(ReadRtf(written)), written);
+  }
+}
+
+TEST(RichTextRtf, ParagraphIndentsTabsAndBulletsRoundTrip) {
+  TRichDocument doc;
+  doc.Paragraphs.clear();
+  TRichParaFormat indented;
+  indented.FirstIndent = -360;
+  indented.LeftIndent = 720;
+  indented.RightIndent = 200;
+  indented.Tabs = {1440, 2880};
+  TRichParaFormat bullet;
+  bullet.Bullet = true;
+  bullet.LeftIndent = 360;
+  TRichCharFormat greek;
+  greek.Name = "Courier New";
+  greek.HalfPoints = 21;
+  doc.Paragraphs.push_back({indented, {{greek, u"α\tβ"}}});
+  doc.Paragraphs.push_back({bullet, {{greek, u"σημείο 😀"}}});
+  doc.Paragraphs.push_back({TRichParaFormat{}, {}});
+  const AnsiString rtf = WriteRtf(doc);
+  EXPECT_NE(rtf.find("\\ansicpg1253"), AnsiString::npos);
+  EXPECT_NE(rtf.find("\\fcharset161 Courier New;"), AnsiString::npos);
+  EXPECT_NE(rtf.find("\\'e1\\tab \\'e2"), AnsiString::npos);
+  EXPECT_NE(rtf.find("\\u-10179?\\u-8704?"), AnsiString::npos);  // the emoji's surrogates
+  EXPECT_EQ(ReadRtf(rtf), doc) << rtf;
+}
+
+TEST(RichTextRtf, DamagedTextIsRefusedWithItsReason) {
+  const struct {
+    std::string Rtf;
+    const char* Reason;
+  } cases[] = {
+      {"{\\rtf1 a", "closing brace is missing"},
+      {"{\\rtf1 a}}", "without its group"},
+      {"{\\rtf1 a\\'e", "truncated \\'xx"},
+      {"{\\rtf1 a\\'zz}", "hexadecimal"},
+      {"{\\rtf1 \\fs4294967296 a}", "beyond 32 bits"},
+      {"{\\rtf1 \\li-2147483649 a}", "beyond 32 bits"},
+      {"{\\rtf1 " + std::string(300, '{') + std::string(300, '}') + "}", "deeper than 256"},
+      {"{\\rtf1 {\\bin99 ab}}", "truncated \\bin"},
+      {"{\\rtf1 a\\", "backslash at the end"},
+      {"hello", "does not start"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Rtf.substr(0, 40));
+    try {
+      ReadRtf(c.Rtf);
+      ADD_FAILURE() << "accepted";
+    } catch (const ERichTextError& e) {
+      EXPECT_NE(std::string(e.Message).find(c.Reason), std::string::npos) << e.Message;
+    }
+  }
+  // 256 levels are still fine.
+  EXPECT_NO_THROW(ReadRtf("{\\rtf1 " + std::string(255, '{') + "x" + std::string(255, '}') + "}"));
+}
+
+// ---- other programs ----
+
+TRichDocument GreekSample() {
+  TRichCharFormat bold;
+  bold.Name = "Arial";
+  bold.Style = fsBold;
+  TRichCharFormat red = bold;
+  red.Style = fsItalic;
+  red.Color = 0x0000FF;
+  TRichDocument doc;
+  doc.Paragraphs.clear();
+  doc.Paragraphs.push_back({{}, {{bold, u"Προσφορά "}, {red, u"μειοδότη"}}});
+  doc.Paragraphs.push_back({{}, {{bold, u"Έκπτωση 12,50%"}}});
+  return doc;
+}
+
+std::string WriteFile(const std::string& name, const std::string& bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+  return name;
+}
+
+const char* kOffice = "soffice";
+
+TEST(RichTextRtf, UnrtfReadsOurGreek) {
+  if (!Have("unrtf")) FAIL() << "unrtf is missing (scripts/packages.txt)";
+  const std::string file = WriteFile("richtext_unrtf.rtf", WriteRtf(GreekSample()));
+  const std::string html = RunCommand("unrtf --html '" + file + "' 2>/dev/null");
+  // unrtf writes the Greek as character references.
+  EXPECT_NE(html.find("&Pi;&rho;&omicron;&sigma;&phi;&omicron;&rho;&#940; "), std::string::npos) << html;
+  EXPECT_NE(html.find("&#904;&kappa;&pi;&tau;&omega;&sigma;&eta; 12,50%"), std::string::npos) << html;
+  EXPECT_NE(html.find("<font color=\"#ff0000\">&mu;"), std::string::npos) << html;
+  EXPECT_NE(html.find("<b>"), std::string::npos) << html;
+}
+
+TEST(RichTextRtf, TheWordProcessorConvertsOurGreekToText) {
+  if (!Have(kOffice)) FAIL() << "LibreOffice (libreoffice-writer-nogui) is missing (scripts/packages.txt)";
+  const std::string file = WriteFile("richtext_office.rtf", WriteRtf(GreekSample()));
+  RunCommand(std::string(kOffice) +
+             " -env:UserInstallation=file://$PWD/richtext_office_text --headless --convert-to "
+             "\"txt:Text (encoded):UTF8\" --outdir richtext_office_out '" +
+             file + "' >/dev/null 2>&1");
+  std::ifstream in("richtext_office_out/richtext_office.txt", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("Προσφορά μειοδότη"), std::string::npos) << text;
+  EXPECT_NE(text.find("Έκπτωση 12,50%"), std::string::npos) << text;
+}
+
+TEST(RichTextRtf, ReadsWhatTheWordProcessorWrites) {
+  if (!Have(kOffice)) FAIL() << "LibreOffice (libreoffice-writer-nogui) is missing (scripts/packages.txt)";
+  // A test document in the word processor's own HTML import: bold, italic,
+  // colour and Greek, saved by it as RTF.
+  WriteFile("richtext_source.html",
+            "<html><head><meta charset=\"utf-8\"></head><body><p><b>Προσφορά</b> <i>μειοδότη</i> "
+            "<font color=\"#ff0000\">κόκκινο</font></p></body></html>");
+  RunCommand(std::string(kOffice) +
+             " -env:UserInstallation=file://$PWD/richtext_office_rtf --headless --convert-to "
+             "\"rtf:Rich Text Format\" --outdir richtext_office_out richtext_source.html >/dev/null 2>&1");
+  std::ifstream in("richtext_office_out/richtext_source.rtf", std::ios::binary);
+  const std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(rtf.empty()) << "the word processor wrote no RTF";
+  const TRichDocument doc = ReadRtf(rtf);
+  bool bold = false, italic = false, red = false;
+  for (const TRichParagraph& p : doc.Paragraphs)
+    for (const TRichRun& r : p.Runs) {
+      const std::string t = Utf8(r.Text);
+      if (t.find("Προσφορά") != std::string::npos) bold = (r.Format.Style & fsBold) != 0;
+      if (t.find("μειοδότη") != std::string::npos) italic = (r.Format.Style & fsItalic) != 0;
+      if (t.find("κόκκινο") != std::string::npos) red = r.Format.Color == static_cast<TColor>(0x0000FF);
+    }
+  EXPECT_TRUE(bold);
+  EXPECT_TRUE(italic);
+  EXPECT_TRUE(red);
+  EXPECT_NE(Utf8(doc.Text()).find("Προσφορά μειοδότη κόκκινο"), std::string::npos) << Utf8(doc.Text());
+}
+
+}  // namespace
