@@ -566,6 +566,9 @@ constexpr bool HasNewCommonControls = false;
 // The grid's private clipboard format, "TExtStringGrid Cells", registered
 // on first use.
 UINT GridCellsClipboardFormat();
+// Columns (the most TAB-separated cells of a line) and rows (lines, a last
+// one without line break included) of a TAB/CR text; (0, 0) when empty.
+TPoint TextDimensions(const AnsiString& Text);
 
 // ---- the grid ------------------------------------------------------------------------
 
@@ -781,9 +784,10 @@ class TExtStringGrid : public TBaseGrid {
   void UnHideSelection();
 
   // ---- clipboard ----
-  // Only tab- and line-separated text is exchanged so far: the grid's own
-  // cell format and rich text are not yet placed on or read from the
-  // clipboard.
+  // A copy places the text (TAB between cells, CR LF after rows), with
+  // AllowFmtClipboard the grid's own cell block and with AllowRTFClipboard
+  // the rich text of the top-left cell; a paste takes the first of these
+  // the options allow.
   void CopySelection();
   void CutSelection();
   // Pastes at the selection's top-left cell; with AllowSmartClipboard the
@@ -792,8 +796,16 @@ class TExtStringGrid : public TBaseGrid {
   // R in displayed columns. SkipUnselected leaves out the rows and columns
   // a disjunct selection does not hold.
   void CopyRange(const TGridRect& R, bool SkipUnselected);
-  // The number of text cells read.
+  // The number of text cells read (0 for a cell block or rich text).
   int PasteAt(int ACol, int ARow);
+  // The cell's text for the clipboard: an empty check box gives its check
+  // text.
+  virtual void GetCopyText(int ACol, int ARow, AnsiString& S);
+  // Rich text of one cell (only a cell that holds some), beside what the
+  // clipboard has.
+  void CopyCellRTF(int ACol, int ARow);
+  // The grid's own cell block of R, beside what the clipboard has.
+  void CopyRangeCells(const TGridRect& R);
   // Writes TAB/CR text from the displayed cell (ACol, ARow) on, growing the
   // grid as Navigation allows; the number of cells read.
   int PasteText(int ACol, int ARow, const AnsiString& Text);
@@ -809,6 +821,25 @@ class TExtStringGrid : public TBaseGrid {
   TPoint CopyOrigin() const { return copyOrigin_; }
   bool CopiedByCopy() const { return copiedByCopy_; }
   TBeforeCellPasteEvent OnClipboardBeforePasteCell;
+
+  // ---- cell block stream ----
+  // The first record of a cell block: the rectangle written (in the
+  // writing grid), whether it was the whole grid, and the writer.
+  struct TCellBlockHeader {
+    int ColCount = 0, RowCount = 0, Left = 0, Top = 0, ID = 0;
+    bool FullGrid = false;
+  };
+  // Writes the cells of R (displayed columns) with their properties and
+  // graphics, as the grid's own clipboard format carries them.
+  void SaveCellBlock(const TGridRect& R, TStream& Stream);
+  // Reads a whole block from the stream's position and checks it before
+  // anything changes: a damaged block raises EReadError and leaves the
+  // grid as it was. The block's top-left cell lands on Target (a whole-grid
+  // block replaces the grid); cells past the grid grow it as a text paste
+  // does, or are dropped.
+  TCellBlockHeader LoadCellBlock(TPoint Target, TStream& Stream);
+  // A number no other grid of the process has; a cell block carries it.
+  int GridID();
 
   // ---- sorting ----
   // -1, 0 or 1: row 1 before, equal to or after row 2 by the column's sort
@@ -1105,6 +1136,11 @@ class TExtStringGrid : public TBaseGrid {
   int sortRow_ = -1;  // the current row, following its row's exchanges
   bool sortLogging_ = false;
   std::vector<std::pair<int, int>> sortLog_;  // exchanges, undone when a sort fails
+  // ---- clipboard and cell block ----
+  void CopyRangeCellsOf(const TGridRect& R, bool SkipUnselected);
+  void SaveCellBlockOf(const TGridRect& R, TStream& Stream, bool SkipUnselected);
+  int gridId_ = 0;
+  TPoint pastedBlock_{0, 0};  // columns and rows of the last text pasted
   TPoint copyOrigin_{0, 0};
   bool copiedByCopy_ = false;  // AdvanceCell fires the cell-changing event itself
 };

@@ -243,14 +243,15 @@ TEST_F(ExtGridSortTest, FailuresLeaveTheGridAsItWas) {
 
   // Answers at random end without fault and keep every row.
   std::mt19937 random(7);
-  Style(g, ssRawEvent);
-  g.OnRawCompare = [&](TObject*, int, int, int, int& res) { res = static_cast<int>(random() % 5) - 2; };
+  const TRawCompareEvent randomAnswers = [&](TObject*, int, int, int, int& res) {
+    res = static_cast<int>(random() % 5) - 2;
+  };
   for (int n : {2, 3, 10, 200}) {
     Column values;
     for (int i = 0; i < n; ++i) values.push_back(IntToStr(i));
     auto& h = Grid(values);
     Style(h, ssRawEvent);
-    h.OnRawCompare = g.OnRawCompare;
+    h.OnRawCompare = randomAnswers;
     for (int round = 0; round < 20; ++round) h.QSort();
     Column sorted = Read(h, 1);
     std::sort(sorted.begin(), sorted.end());
