@@ -519,7 +519,9 @@ TExtStringGrid::TCellBlockHeader TExtStringGrid::LoadCellBlock(TPoint Target, TS
       else
         BadBlock();
     }
-    if (head.ColCount == 0 || head.RowCount == 0) BadBlock();
+    if (cell.Col < head.Left || cell.Col > head.Left + head.ColCount - 1 || cell.Row < head.Top ||
+        cell.Row > head.Top + head.RowCount - 1)
+      BadBlock();
     if (hasProp) {
       cell.Props = std::make_unique<TCellProperties>(nullptr, 0, 0);
       bool hasGraphic = false;
@@ -532,6 +534,14 @@ TExtStringGrid::TCellBlockHeader TExtStringGrid::LoadCellBlock(TPoint Target, TS
                  !ReadField(kPropFields, name.substr(15), v, *cell.Props))
           BadBlock();
       }
+      // A merged area stays inside the block: its base cell lands where a
+      // cell of the block does.
+      const TCellProperties& p = *cell.Props;
+      if (p.IsBaseCell ? p.CellSpanX > head.Left + head.ColCount - 1 - cell.Col ||
+                             p.CellSpanY > head.Top + head.RowCount - 1 - cell.Row
+                       : p.CellSpanX < 0 || p.CellSpanY < 0 || p.CellSpanX > cell.Col - head.Left ||
+                             p.CellSpanY > cell.Row - head.Top)
+        BadBlock();
       if (hasGraphic) {
         cell.Graphic = std::make_unique<TCellGraphic>();
         TCellGraphic& g = *cell.Graphic;
