@@ -4,7 +4,7 @@
 // column beside a library sort of the same rows with the same comparison
 // (which orders an index instead of moving rows), a heading-click sort of
 // the project index (2,500 rows), ColumnSum of 100,000 rows, AutoSizeColumns
-// of 2,500 × 10, and the copy and text paste of 2,500 × 10 cells.
+// of 2,500 × 10, the copy and text paste of 2,500 × 10 cells, and MoveRow.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -137,5 +137,17 @@ void BM_PasteText2500x10(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PasteText2500x10)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// One row moved from the end to the top of 1,000 and of 100,000 rows: the
+// cost must not be a rebuild of the positions of all rows.
+void BM_MoveRow(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(5, static_cast<int>(state.range(0)));
+  for (auto _ : state) g.MoveRow(g.RowCount() - 1, 1);
+}
+BENCHMARK(BM_MoveRow)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
