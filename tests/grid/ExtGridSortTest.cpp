@@ -143,6 +143,17 @@ TEST_F(ExtGridSortTest, EventsCellKindsAndDescending) {
   EXPECT_FALSE(state);
   h.GetCheckBoxState(1, 3, state);
   EXPECT_TRUE(state);
+
+  // Image indexes, a cell without an image first.
+  auto& im = Grid({"", "", ""});
+  for (int r : {1, 2}) {
+    TCellGraphic* graphic = im.CreateCellGraphic(1, r);
+    graphic->CellType = ctImageList;
+    graphic->CellIndex = r == 1 ? 5 : 2;
+  }
+  Style(im, ssImageIndex);
+  im.QSort();
+  EXPECT_EQ(Read(im, 2), (Column{"k2", "k1", "k0"}));
 }
 
 TEST_F(ExtGridSortTest, BlanksKeepTheirPlaceInBothDirections) {
