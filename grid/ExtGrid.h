@@ -505,6 +505,55 @@ enum TScrollType { ssNormal, ssFlat, ssEncarta };
 enum TScrollHintType { shNone, shVertical, shHorizontal, shBoth };
 enum TIntelliPan { ipVertical, ipHorizontal, ipBoth, ipNone };
 
+// ---- sorting ------------------------------------------------------------------------
+
+// How a column's cells compare.
+enum TSortStyle {
+  ssDetect,            // from the text of the first row compared
+  ssText,              // by character codes
+  ssNumber,            // numbers, prefix and suffix removed
+  ssDateTime,          // the locale's date and time
+  ssTextUpper,         // ASCII letters upper-cased, then by character codes
+  ssTextExact,         // as ssText
+  ssDateDMY,           // day/month/year
+  ssDateMDY,           // month/day/year
+  ssCustomEvent,       // OnCustomCompare on the two texts
+  ssNumberGrouped,     // as ssNumber, thousands separators removed
+  ssLocaleText,        // the Greek collation
+  ssLocaleTextNoCase,  // the Greek collation, case ignored
+  ssRawEvent,          // OnRawCompare on the two rows
+  ssPlainText,         // HTML tags removed, by character codes
+  ssImageIndex,        // the index of the cell's image
+  ssCheckState,        // check boxes, ticked after unticked
+  ssWideText,          // Unicode texts, the Greek collation, case ignored
+};
+
+// The columns of an indexed sort in order of significance; bit 31 of an
+// entry marks a descending column.
+class TSortIndexList {
+ public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  int Items(int index) const { return items_[static_cast<size_t>(index)]; }
+  static int ColumnOf(int item) { return item & 0x7FFFFFFF; }
+  static bool AscendingOf(int item) { return item >= 0; }
+  void AddIndex(int ACol, bool Ascending);
+  // The position of the column's entry, -1 when it has none.
+  int FindIndex(int ACol) const;
+  void ToggleIndex(int ACol);
+  void Clear() { items_.clear(); }
+
+ private:
+  std::vector<int> items_;
+};
+
+using TGetFormatEvent = std::function<void(TObject* Sender, int ACol, TSortStyle& AStyle, AnsiString& aPrefix,
+                                           AnsiString& aSuffix)>;
+using TCustomCompareEvent =
+    std::function<void(TObject* Sender, const AnsiString& str1, const AnsiString& str2, int& Res)>;
+using TRawCompareEvent = std::function<void(TObject* Sender, int ACol, int Row1, int Row2, int& Res)>;
+using TCanSortEvent = std::function<void(TObject* Sender, int ACol, bool& DoSort)>;
+using TClickSortEvent = std::function<void(TObject* Sender, int ACol)>;
+
 // ---- the unit's start ------------------------------------------------------------------
 
 // The date and time editors need the newer common controls; this platform
@@ -513,6 +562,9 @@ constexpr bool HasNewCommonControls = false;
 // The grid's private clipboard format, "TExtStringGrid Cells", registered
 // on first use.
 UINT GridCellsClipboardFormat();
+// Columns (the most TAB-separated cells of a line) and rows (lines, a last
+// one without line break included) of a TAB/CR text; (0, 0) when empty.
+TPoint TextDimensions(const AnsiString& Text);
 
 // ---- the grid ------------------------------------------------------------------------
 
@@ -728,9 +780,10 @@ class TExtStringGrid : public TBaseGrid {
   void UnHideSelection();
 
   // ---- clipboard ----
-  // Only tab- and line-separated text is exchanged so far: the grid's own
-  // cell format and rich text are not yet placed on or read from the
-  // clipboard.
+  // A copy places the text (TAB between cells, CR LF after rows), with
+  // AllowFmtClipboard the grid's own cell block and with AllowRTFClipboard
+  // the rich text of the top-left cell; a paste takes the first of these
+  // the options allow.
   void CopySelection();
   void CutSelection();
   // Pastes at the selection's top-left cell; with AllowSmartClipboard the
@@ -739,8 +792,16 @@ class TExtStringGrid : public TBaseGrid {
   // R in displayed columns. SkipUnselected leaves out the rows and columns
   // a disjunct selection does not hold.
   void CopyRange(const TGridRect& R, bool SkipUnselected);
-  // The number of text cells read.
+  // The number of text cells read (0 for a cell block or rich text).
   int PasteAt(int ACol, int ARow);
+  // The cell's text for the clipboard: an empty check box gives its check
+  // text.
+  virtual void GetCopyText(int ACol, int ARow, AnsiString& S);
+  // Rich text of one cell (only a cell that holds some), beside what the
+  // clipboard has.
+  void CopyCellRTF(int ACol, int ARow);
+  // The grid's own cell block of R, beside what the clipboard has.
+  void CopyRangeCells(const TGridRect& R);
   // Writes TAB/CR text from the displayed cell (ACol, ARow) on, growing the
   // grid as Navigation allows; the number of cells read.
   int PasteText(int ACol, int ARow, const AnsiString& Text);
@@ -756,6 +817,101 @@ class TExtStringGrid : public TBaseGrid {
   TPoint CopyOrigin() const { return copyOrigin_; }
   bool CopiedByCopy() const { return copiedByCopy_; }
   TBeforeCellPasteEvent OnClipboardBeforePasteCell;
+
+  // ---- cell block stream ----
+  // The first record of a cell block: the rectangle written (in the
+  // writing grid), whether it was the whole grid, and the writer.
+  struct TCellBlockHeader {
+    int ColCount = 0, RowCount = 0, Left = 0, Top = 0, ID = 0;
+    bool FullGrid = false;
+  };
+  // Writes the cells of R (displayed columns) with their properties and
+  // graphics, as the grid's own clipboard format carries them.
+  void SaveCellBlock(const TGridRect& R, TStream& Stream);
+  // Reads a whole block from the stream's position and checks it before
+  // anything changes: a damaged block raises EReadError and leaves the
+  // grid as it was. The block's top-left cell lands on Target (a whole-grid
+  // block replaces the grid); cells past the grid grow it as a text paste
+  // does, or are dropped.
+  TCellBlockHeader LoadCellBlock(TPoint Target, TStream& Stream);
+  // A number no other grid of the process has; a cell block carries it.
+  int GridID();
+
+  // ---- sorting ----
+  // -1, 0 or 1: row 1 before, equal to or after row 2 by the column's sort
+  // style, with the blank rule of IgnoreBlanks; the sort direction is not
+  // applied.
+  int CompareCells(int ACol, int ARow1, int ARow2);
+  // CompareCells; ties go on to the next columns when SortSettings.Full.
+  int CompareFull(int ACol, int ARow1, int ARow2);
+  // By the index list from entry AIndex on, each entry in its own direction.
+  int CompareIndexed(int AIndex, int ARow1, int ARow2);
+  // The data rows by SortSettings.Column and Direction (clears the index
+  // list), by the index list, or within each group under a node row. An
+  // exception from an event puts every row back and passes on.
+  virtual void QSort();
+  virtual void QSortIndexed();
+  virtual void QSortGroups();
+  virtual void ExchangeRows(int ARow1, int ARow2);
+  // What a click on the heading of displayed column ACol sorts (the mouse
+  // code decides that the click is one): asks OnCanSort, then sorts by
+  // the column or builds the index list (Shift adds to it).
+  void HeadingClickSort(int ACol, bool Shift);
+  TSortIndexList& SortIndexes() { return sortIndexes_; }
+  // The style hook behind OnGetFormat.
+  virtual void GetFormat(int ACol, TSortStyle& AStyle, AnsiString& aPrefix, AnsiString& aSuffix);
+  // The image of ctBitmap, ctIcon and ctImageList cells, -1 for the others.
+  int GetCellImageIdx(int ACol, int ARow);
+  // Comparisons and row exchanges since the grid was made.
+  int SortCompares() const { return sortCompares_; }
+  int SortExchanges() const { return sortExchanges_; }
+  // Milliseconds the last heading-click sort took.
+  int SortTime() const { return sortTime_; }
+  // One integer per row for the grid's user; rows exchange theirs.
+  std::vector<int> RowIntegers;
+  TGetFormatEvent OnGetFormat;
+  TCustomCompareEvent OnCustomCompare;
+  TRawCompareEvent OnRawCompare;
+  TCanSortEvent OnCanSort;
+  TClickSortEvent OnClickSort;
+
+  // ---- statistics, selection text and sizing ----
+  // Over rows FromRow..ToRow of a column, each cell read as GetCellFloat
+  // reads it (an empty cell is 0, other text that is no number raises).
+  // The average of an empty range is 0; minimum and maximum start from
+  // FromRow's value.
+  double ColumnSum(int ACol, int FromRow, int ToRow);
+  double ColumnAvg(int ACol, int FromRow, int ToRow);
+  double ColumnMin(int ACol, int FromRow, int ToRow);
+  double ColumnMax(int ACol, int FromRow, int ToRow);
+  bool IsSelected(int ACol, int ARow) { return IsCellSelected(ACol, ARow); }
+  // The selected cells, TAB between cells and CR LF after every row but
+  // the selection's bottom one.
+  void GetSelectionAsText(AnsiString& S);
+  // The cell text without HTML tags.
+  void GetCellPlainText(int ACol, int ARow, AnsiString& S);
+  // Width and height of the cell's text at the canvas's font, wrapped to
+  // the column's width when WordWrap.
+  TSize CellTextExtent(int ACol, int ARow, bool WordWrap);
+  void AutoSizeColumns(bool DoFixedCols, int Extra);
+  void AutoSizeCol(int ACol);
+  void AutoSizeRow(int ARow);
+  void SetRowHeightByLines(int ARow, int Lines, int Extra);
+  int MaxLinesInRow(int ARow);
+  // Within -10..10; column widths and row heights follow by Delta.
+  void Zoom(int Delta);
+  int ZoomStep() const { return zoomStep_; }
+  // Moves R's top-left corner to where text rotated by Angle degrees
+  // starts (VAlign 0 top, 1 centre, 2 bottom; HAlign 0 left, 1 right,
+  // 2 centre).
+  void RotatedTextOrigin(TRect& R, int Angle, Byte VAlign, Byte HAlign, const AnsiString& Text);
+  // The merged areas of the two corner cells and what lies between them.
+  void InvalidateCellRange(const TRect& R);
+  // The room between a cell's edge and its text.
+  TPoint XYOffset{2, 2};
+  // Size limits of the automatic sizing (0: none); the minima become the
+  // default sizes when the grid has loaded.
+  int MinColWidth = 0, MaxColWidth = 0, MinRowHeight = 0, MaxRowHeight = 0;
 
   // ---- filter ----
   virtual bool MatchFilter(int ARow);
@@ -960,6 +1116,27 @@ class TExtStringGrid : public TBaseGrid {
   // A smart paste of two or more cells over a one-column or one-row
   // selection: a date, integer or number series, else the block repeated.
   void ExtendPastedSeries(const TGridRect& Sel, int Count);
+  int zoomStep_ = 0;
+  // ---- sorting ----
+  // The frame of the three sorts: scratch rows, raw reads of them, column
+  // 0 kept, the current row put back; Body sorts the rows.
+  void SortFrame(bool Groups, const std::function<void(int OldRowCount)>& Body);
+  // Rows Lo..Hi by Compare, whose result times Dir says "after".
+  void QuickSortRows(int Lo, int Hi, int Dir, bool ExchangeEqual,
+                     const std::function<int(int, int)>& Compare);
+  void CopyRowToPivot(int ARow, int Pivot);
+  int CompareStyled(int ACol, int ARow1, int ARow2);
+  int BlankRule(int ACol, int ARow1, int ARow2, int Result, TSortDirection Direction);
+  TSortIndexList sortIndexes_;
+  int sortCompares_ = 0, sortExchanges_ = 0, sortTime_ = 0;
+  int sortRow_ = -1;  // the current row, following its row's exchanges
+  bool sortLogging_ = false;
+  std::vector<std::pair<int, int>> sortLog_;  // exchanges, undone when a sort fails
+  // ---- clipboard and cell block ----
+  void CopyRangeCellsOf(const TGridRect& R, bool SkipUnselected);
+  void SaveCellBlockOf(const TGridRect& R, TStream& Stream, bool SkipUnselected);
+  int gridId_ = 0;
+  TPoint pastedBlock_{0, 0};  // columns and rows of the last text pasted
   TPoint copyOrigin_{0, 0};
   bool copiedByCopy_ = false;  // AdvanceCell fires the cell-changing event itself
 };

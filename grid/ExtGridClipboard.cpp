@@ -1,12 +1,13 @@
-// Copy, cut and paste of cell ranges. Only the standard text format (TAB
-// between cells, CR LF between rows) is exchanged so far: the grid's own
-// cell format and rich text are neither offered by a copy nor read by a
-// paste yet.
+// Copy, cut and paste of cell ranges in three formats side by side: the
+// standard text (TAB between cells, CR LF between rows), the grid's own
+// cell block (texts, properties and graphics) and the rich text of a cell.
+// A smart paste extends a pasted value or series over the selection.
 
 #include <algorithm>
 
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
+#include "platform/rtl/ClassesReader.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipbrd.h"
 
@@ -30,7 +31,56 @@ AnsiString UnquoteMultiLine(AnsiString S) {
   return LFToCRLF(S);
 }
 
+UINT RichTextFormat() {
+  static const UINT format = RegisterClipboardFormat("Rich Text Format");
+  return format;
+}
+
+bool HoldsRichText(const AnsiString& S) { return S.find("{\\") != AnsiString::npos; }
+
 }  // namespace
+
+TPoint TextDimensions(const AnsiString& Text) {
+  if (Text.empty()) return TPoint{0, 0};
+  int cols = 0, rows = 0, tabs = 0;
+  for (char c : Text) {
+    if (c == '\t') {
+      ++tabs;
+    } else if (c == '\r') {
+      cols = std::max(cols, tabs + 1);
+      tabs = 0;
+      ++rows;
+    }
+  }
+  // A last line without line break counts.
+  if (Text.back() != '\r' && Text.back() != '\n') {
+    cols = std::max(cols, tabs + 1);
+    ++rows;
+  }
+  return TPoint{cols, rows};
+}
+
+void TExtStringGrid::GetCopyText(int ACol, int ARow, AnsiString& S) {
+  S = GetCellText(ACol, ARow);
+  bool state = false;
+  if (S.empty() && GetCheckBoxState(ACol, ARow, state))
+    S = state ? GetCheckTrue(ACol, ARow) : GetCheckFalse(ACol, ARow);
+}
+
+void TExtStringGrid::CopyCellRTF(int ACol, int ARow) {
+  const AnsiString text = GetCellText(RealColIndex(ACol), ARow);
+  if (HoldsRichText(text)) Clipboard()->SetAsHandle(RichTextFormat(), text + '\0');
+}
+
+void TExtStringGrid::CopyRangeCells(const TGridRect& R) { CopyRangeCellsOf(R, false); }
+
+void TExtStringGrid::CopyRangeCellsOf(const TGridRect& R, bool SkipUnselected) {
+  TMemoryStream stream;
+  SaveCellBlockOf(R, stream, SkipUnselected);
+  Clipboard()->SetAsHandle(
+      GridCellsClipboardFormat(),
+      std::string_view(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size())));
+}
 
 void TExtStringGrid::SetDisplayCellText(int ACol, int ARow, const AnsiString& Value) {
   const int realCol = RealColIndex(ACol);
@@ -49,7 +99,11 @@ void TExtStringGrid::CopyRange(const TGridRect& R, bool SkipUnselected) {
     bool first = true;
     for (int c = R.Left; c <= R.Right; ++c) {
       if (disjunctCols && SkipUnselected && !ColSelect(c)) continue;
-      AnsiString cell = GetCellText(RealColIndex(c), r);
+      const int realCol = RealColIndex(c);
+      AnsiString cell;
+      GetCopyText(realCol, r, cell);
+      if (!navigation_->CopyHTMLTagsToClipboard && cell.find("</") != AnsiString::npos)
+        GetCellPlainText(realCol, r, cell);
       if (LineCount(cell, Multilinecells) > 1 && ClipboardQuoteMultiLine) cell = QuoteMultiLine(cell);
       if (!first) text += '\t';
       text += cell;
@@ -58,6 +112,8 @@ void TExtStringGrid::CopyRange(const TGridRect& R, bool SkipUnselected) {
     if (severalRows) text += "\r\n";
   }
   Clipboard()->SetAsText(text);
+  if (navigation_->AllowRTFClipboard) CopyCellRTF(R.Left, R.Top);
+  if (navigation_->AllowFmtClipboard) CopyRangeCellsOf(R, SkipUnselected);
 }
 
 void TExtStringGrid::CopySelection() {
@@ -94,8 +150,28 @@ void TExtStringGrid::CutSelection() {
 }
 
 int TExtStringGrid::PasteAt(int ACol, int ARow) {
+  pastedBlock_ = TPoint{0, 0};
+  if (navigation_->AllowFmtClipboard && Clipboard()->HasFormat(GridCellsClipboardFormat())) {
+    const std::string bytes = Clipboard()->GetAsHandle(GridCellsClipboardFormat());
+    if (bytes.empty()) return 0;
+    TStringStream stream{AnsiString(bytes)};
+    const TCellBlockHeader head = LoadCellBlock(TPoint{ACol, ARow}, stream);
+    const TPoint at = head.FullGrid ? TPoint{0, 0} : TPoint{ACol, ARow};
+    const TGridRect pasted{at.X, at.Y, at.X + head.ColCount - 1, at.Y + head.RowCount - 1};
+    PasteNotify(head.ID == GridID() ? copyOrigin_ : TPoint{-1, -1}, pasted, copiedByCopy_);
+    CellsChanged(Rect(pasted.Left, pasted.Top, pasted.Right, pasted.Bottom));
+    return 0;
+  }
+  if (navigation_->AllowRTFClipboard && Clipboard()->HasFormat(RichTextFormat())) {
+    AnsiString text = Clipboard()->GetAsHandle(RichTextFormat());
+    if (const size_t nul = text.find('\0'); nul != AnsiString::npos) text.resize(nul);
+    if (CellEditable(RealColIndex(ACol), ARow)) SetCellText(RealColIndex(ACol), ARow, text);
+    return 0;
+  }
   if (!Clipboard()->HasFormat(CF_TEXT)) return 0;
-  return PasteText(ACol, ARow, Clipboard()->AsText());
+  const AnsiString text = Clipboard()->AsText();
+  pastedBlock_ = TextDimensions(text);
+  return PasteText(ACol, ARow, text);
 }
 
 int TExtStringGrid::PasteText(int ACol, int ARow, const AnsiString& Text) {
@@ -103,28 +179,46 @@ int TExtStringGrid::PasteText(int ACol, int ARow, const AnsiString& Text) {
   if (!Options().Contains(goEditing) && !navigation_->AllowClipboardAlways &&
       !mouseActions_->RangeSelectAndEdit)
     return 0;
+  // The lines at each CR (a LF after it skipped), then the grid grows once
+  // for all of them: the last line is the empty remainder after a final
+  // line break, counted but not written.
+  struct Line {
+    size_t Start, Length;
+  };
+  std::vector<Line> lines;
+  int widest = 0;
+  for (size_t pos = 0;;) {
+    size_t end = Text.find('\r', pos);
+    const bool crEnded = end != AnsiString::npos;
+    if (!crEnded) end = Text.size();
+    lines.push_back(Line{pos, end - pos});
+    widest =
+        std::max(widest, static_cast<int>(std::count(Text.begin() + static_cast<std::ptrdiff_t>(pos),
+                                                     Text.begin() + static_cast<std::ptrdiff_t>(end), '\t')) +
+                             1);
+    if (!crEnded) break;
+    pos = end + 1;
+    if (pos < Text.size() && Text[pos] == '\n') ++pos;
+  }
+  const bool remainder = lines.back().Length == 0 && lines.size() > 1;
+  const int written = static_cast<int>(lines.size()) - (remainder ? 1 : 0);
+  BeginUpdate();
+  if (navigation_->AllowClipboardColGrow && ACol + widest > ColCount()) SetColCount(ACol + widest);
+  if (navigation_->AllowClipboardRowGrow && ARow + written > RowCount()) SetRowCount(ARow + written);
   int count = 0;
-  int rw = ARow;
-  int maxCol = ACol, maxRow = ARow;
-  size_t pos = 0;
-  while (true) {
-    size_t lineEnd = Text.find('\r', pos);
-    const bool crEnded = lineEnd != AnsiString::npos;
-    if (!crEnded) lineEnd = Text.size();
-    const AnsiString line = Text.substr(pos, lineEnd - pos);
-    size_t next = crEnded ? lineEnd + 1 : Text.size();
-    if (crEnded && next < Text.size() && Text[next] == '\n') ++next;
-
+  int maxCol = ACol;
+  for (size_t k = 0; k < lines.size(); ++k) {
+    const int rw = ARow + static_cast<int>(k);
+    const AnsiString line = Text.substr(lines[k].Start, lines[k].Length);
+    const bool skipLine = remainder && k + 1 == lines.size();
     int c = ACol;
-    size_t cellStart = 0;
-    while (true) {
+    for (size_t cellStart = 0;;) {
       const size_t tab = line.find('\t', cellStart);
-      const bool last = tab == AnsiString::npos;
-      AnsiString value = line.substr(cellStart, last ? AnsiString::npos : tab - cellStart);
+      AnsiString value = line.substr(cellStart, tab == AnsiString::npos ? AnsiString::npos : tab - cellStart);
       if (ClipboardQuoteMultiLine) value = UnquoteMultiLine(value);
-      // The empty remainder after a final line break is counted, not written.
-      const bool remainder = last && line.empty() && !crEnded;
-      if (c <= ColCount() && rw <= RowCount() && !remainder &&
+      // A text written one past the last column or row waits in the store
+      // for the grid to grow.
+      if (!skipLine && c <= ColCount() && rw <= RowCount() &&
           (navigation_->AllowClipboardAlways || CellEditable(RealColIndex(c), rw))) {
         bool allow = true;
         if (OnClipboardBeforePasteCell) OnClipboardBeforePasteCell(this, c, rw, value, allow);
@@ -132,30 +226,13 @@ int TExtStringGrid::PasteText(int ACol, int ARow, const AnsiString& Text) {
       }
       ++count;
       ++c;
-      // A write at ColCount went to the store's spare column: the grid grows
-      // to show it.
-      if (c > ColCount() && navigation_->AllowClipboardColGrow) SetColCount(c);
-      maxCol = std::max(maxCol, c);
-      if (last) break;
+      if (!skipLine) maxCol = std::max(maxCol, c);
+      if (tab == AnsiString::npos) break;
       cellStart = tab + 1;
     }
-    if (!crEnded) {
-      maxRow = std::max(maxRow, rw + 1);
-      break;
-    }
-    const size_t nextLineEnd = std::min(Text.find('\r', next), Text.size());
-    const bool nextLineEmpty = nextLineEnd == next;
-    if (rw + 1 == RowCount() && !nextLineEmpty && navigation_->AllowClipboardRowGrow)
-      SetRowCount(RowCount() + 1);
-    ++rw;
-    maxRow = std::max(maxRow, rw);
-    pos = next;
   }
-  TGridRect pasted;
-  pasted.Left = ACol;
-  pasted.Top = ARow;
-  pasted.Right = maxCol - 1;
-  pasted.Bottom = maxRow - 1;
+  EndUpdate();
+  const TGridRect pasted{ACol, ARow, maxCol - 1, ARow + std::max(written, 1) - 1};
   PasteNotify(TPoint{-1, -1}, pasted, copiedByCopy_);
   CellsChanged(Rect(pasted.Left, pasted.Top, pasted.Right, pasted.Bottom));
   return count;
@@ -176,48 +253,82 @@ void TExtStringGrid::PasteAtSelection() {
   if (count >= 2) ExtendPastedSeries(sel, count);
 }
 
-// Date and time series are not extended yet: such a pair is repeated as a
-// block like any other text.
-void TExtStringGrid::ExtendPastedSeries(const TGridRect& Sel, int Count) {
+void TExtStringGrid::ExtendPastedSeries(const TGridRect& Sel, int /*Count*/) {
   const bool oneRow = Sel.Top == Sel.Bottom;
   const bool oneCol = Sel.Left == Sel.Right;
   if (!oneRow && !oneCol) return;
+  // Only a selection that reaches past the pasted block along its axis is
+  // extended: a one-cell selection keeps what was pasted as it was.
+  const int period = oneRow ? pastedBlock_.X : pastedBlock_.Y;
+  const int length = oneRow ? Sel.Right - Sel.Left + 1 : Sel.Bottom - Sel.Top + 1;
+  if (period < 1 || length <= period) return;
   const AnsiString first = GetCellText(RealColIndex(Sel.Left), Sel.Top);
   const AnsiString second = oneRow ? GetCellText(RealColIndex(Sel.Left + 1), Sel.Top)
                                    : GetCellText(RealColIndex(Sel.Left), Sel.Top + 1);
   auto eachCell = [&](auto&& write) {
     for (int c = Sel.Left; c <= Sel.Right; ++c)
-      for (int r = Sel.Top; r <= Sel.Bottom; ++r) write(c, r, CellEditable(RealColIndex(c), r));
+      for (int r = Sel.Top; r <= Sel.Bottom; ++r) write(RealColIndex(c), r, CellEditable(RealColIndex(c), r));
   };
-  const bool decimals =
-      first.find(DecimalSeparator) != AnsiString::npos || second.find(DecimalSeparator) != AnsiString::npos;
-  if (!decimals) {
+  auto has = [](const AnsiString& s, char c) { return s.find(c) != AnsiString::npos; };
+  auto dateOrTime = [&](const AnsiString& s) { return has(s, DateSeparator) || has(s, TimeSeparator); };
+  if (dateOrTime(first) && dateOrTime(second)) {
+    auto read = [](const AnsiString& s, TDateTime& v) {
+      return TryStrToDateTime(s, v) || TryStrToTime(s, v);
+    };
+    TDateTime d1 = 0, d2 = 0;
+    if (read(first, d1) && read(second, d2)) {
+      Word y1, m1, day1, y2, m2, day2;
+      DecodeDate(d1, y1, m1, day1);
+      DecodeDate(d2, y2, m2, day2);
+      const int dY = y2 - y1, dM = m2 - m1, dD = day2 - day1;
+      const bool asDate = has(first, DateSeparator);
+      TDateTime value = d1;
+      eachCell([&](int c, int r, bool editable) {
+        if (editable) SetCellText(c, r, asDate ? DateToStr(value) : TimeToStr(value));
+        // By whole years, else months, else days, else the plain difference.
+        if (dY != 0)
+          value = DateIncrement(dY, 0, 0, 0, value);
+        else if (dM != 0)
+          value = DateIncrement(0, dM, 0, 0, value);
+        else if (dD != 0)
+          value = DateIncrement(0, 0, dD, 0, value);
+        else
+          value += d2 - d1;
+      });
+      return;
+    }
+  } else if (!has(first, DecimalSeparator) && !has(second, DecimalSeparator)) {
     int i1 = 0, i2 = 0;
     if (TryStrToInt(first, i1) && TryStrToInt(second, i2)) {
-      const int delta = i2 - i1;
-      int value = i1;
+      // In 64 bits: a step between two integers does not overflow.
+      const Int64 delta = static_cast<Int64>(i2) - i1;
+      Int64 value = i1;
       eachCell([&](int c, int r, bool editable) {
-        if (editable) SetCellInteger(RealColIndex(c), r, value);
+        if (editable) SetCellText(c, r, IntToStr(value));
         value += delta;
       });
       return;
     }
-    if (oneRow) {
-      for (int c = Sel.Left + Count; c <= Sel.Right; ++c)
-        if (CellEditable(RealColIndex(c), Sel.Top))
-          SetCellText(RealColIndex(c), Sel.Top, GetCellText(RealColIndex(c - Count), Sel.Top));
-    } else {
-      const int col = RealColIndex(Sel.Left);
-      for (int r = Sel.Top + Count - 1; r <= Sel.Bottom; ++r)
-        if (CellEditable(col, r)) SetCellText(col, r, GetCellText(col, r - Count + 1));
+  } else {
+    Extended f1 = 0, f2 = 0;
+    if (TryStrToFloat(first, f1) && TryStrToFloat(second, f2)) {
+      const Extended delta = f2 - f1;
+      Extended value = f1;
+      eachCell([&](int c, int r, bool editable) {
+        if (editable) SetCellText(c, r, Format(FloatFormat, {value}));
+        value += delta;
+      });
+      return;
     }
-    return;
   }
-  const Extended f1 = StrToFloat(first), f2 = StrToFloat(second);
-  const Extended delta = f2 - f1;
-  Extended value = f1;
-  eachCell([&](int c, int r, bool editable) {
-    if (editable) SetCellText(RealColIndex(c), r, Format(FloatFormat, {value}));
-    value += delta;
-  });
+  // No series: the pasted block repeats.
+  if (oneRow) {
+    for (int c = Sel.Left + period; c <= Sel.Right; ++c)
+      if (CellEditable(RealColIndex(c), Sel.Top))
+        SetCellText(RealColIndex(c), Sel.Top, GetCellText(RealColIndex(c - period), Sel.Top));
+  } else {
+    const int col = RealColIndex(Sel.Left);
+    for (int r = Sel.Top + period; r <= Sel.Bottom; ++r)
+      if (CellEditable(col, r)) SetCellText(col, r, GetCellText(col, r - period));
+  }
 }

@@ -77,6 +77,8 @@ TExtStringGrid::~TExtStringGrid() {
 
 void TExtStringGrid::Loaded() {
   TBaseGrid::Loaded();
+  MinColWidth = DefaultColWidth();
+  MinRowHeight = DefaultRowHeight();
   WriteColumnHeaders();
   WriteRowHeaders();
   if (columnSize_->Save) LoadColumnSizes();

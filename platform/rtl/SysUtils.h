@@ -203,6 +203,11 @@ Word DaysInAMonth(Word year, Word month);
 // and quoted literals. Month and day names in Greek under a Greek locale.
 AnsiString FormatDateTime(const AnsiString& format, TDateTime dt);
 
+// ---- locale comparison -----------------------------------------------------
+// AnsiCompareText (System.h) on UTF-16 texts, for characters beyond the
+// code page: -1, 0 or 1 by a fixed Greek collation, the same on every
+// machine (Latin before Greek, letters before accents, case ignored).
+int WideCompareText(const WideString& S1, const WideString& S2);
 // ---- misc ------------------------------------------------------------------
 
 // Milliseconds since an arbitrary start; wraps as a 32-bit count.

@@ -542,6 +542,13 @@ void TCustomGrid::MoveRow(int FromIndex, int ToIndex) {
   Invalidate();
 }
 
+void TCustomGrid::ExchangeRowHeights(int ARow1, int ARow2) {
+  if (ARow1 < 0 || ARow2 < 0 || ARow1 >= RowCount() || ARow2 >= RowCount()) GridIndexError();
+  if (rows_.Size(ARow1) == rows_.Size(ARow2)) return;
+  rows_.Exchange(ARow1, ARow2);
+  RowHeightsChanged();
+}
+
 void TCustomGrid::DeleteColumn(int ACol) {
   // The column goes to the end and the grid loses its last column.
   MoveColumn(ACol, ColCount() - 1);

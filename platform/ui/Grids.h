@@ -89,6 +89,8 @@ class TGridAxis {
   int IndexAt(long long pos) const;
   // Moves the size of From to To, the ones between shift by one.
   void Move(int from, int to);
+  // Swaps two sizes.
+  void Exchange(int a, int b);
   void Insert(int index, int size);
   void Delete(int index);
 
@@ -213,6 +215,8 @@ class TCustomGrid : public TCustomControl {
   // ---- actions ----
   void MoveColumn(int FromIndex, int ToIndex);
   void MoveRow(int FromIndex, int ToIndex);
+  // Swaps the heights of two rows; the current cell stays where it is.
+  void ExchangeRowHeights(int ARow1, int ARow2);
   void DeleteColumn(int ACol);
   void DeleteRow(int ARow);
   void InvalidateCell(int ACol, int ARow);
@@ -375,6 +379,10 @@ class TStringGridStrings : public TStrings {
   void Insert(int index, const AnsiString& s) override;
   void Delete(int index) override;
   void Clear() override;
+  // Cell by cell: every cell takes the source's item of its index (text
+  // and object) and the cells past the source's end are emptied, so blank
+  // cells keep their places.
+  void Assign(const TStrings& source) override;
 
  private:
   void Check(int index) const;
@@ -414,6 +422,9 @@ class TStringGrid : public TDrawGrid {
   // descendant that owns the cells' objects walks before cells are dropped.
   int StoreRowCount() const { return static_cast<int>(cells_.size()); }
   int StoreColCount(int ARow) const;
+  // Swaps the stored cells of two rows (all stored columns) without
+  // copying them.
+  void ExchangeStoredRows(int ARow1, int ARow2);
 
  private:
   struct Cell {

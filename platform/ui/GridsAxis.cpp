@@ -86,10 +86,29 @@ int TGridAxis::IndexAt(long long pos) const {
 
 void TGridAxis::Move(int from, int to) {
   if (from == to) return;
-  const int size = sizes_[static_cast<size_t>(from)];
-  sizes_.erase(sizes_.begin() + from);
-  sizes_.insert(sizes_.begin() + to, size);
-  Rebuild();
+  // Only the indexes whose extent changes touch the tree: rows of one
+  // height move for the cost of shifting the sizes.
+  auto extentOf = [this](int size) { return size > 0 ? size + lineWidth_ : 0; };
+  const int step = from < to ? 1 : -1;
+  const int moved = extentOf(sizes_[static_cast<size_t>(from)]);
+  for (int i = from; i != to; i += step) {
+    const int delta =
+        extentOf(sizes_[static_cast<size_t>(i + step)]) - extentOf(sizes_[static_cast<size_t>(i)]);
+    if (delta != 0) Add(i, delta);
+  }
+  if (const int delta = moved - Extent(to); delta != 0) Add(to, delta);
+  if (from < to)
+    std::rotate(sizes_.begin() + from, sizes_.begin() + from + 1, sizes_.begin() + to + 1);
+  else
+    std::rotate(sizes_.begin() + to, sizes_.begin() + from, sizes_.begin() + from + 1);
+}
+
+void TGridAxis::Exchange(int a, int b) {
+  if (a == b) return;
+  const int sizeA = sizes_[static_cast<size_t>(a)], sizeB = sizes_[static_cast<size_t>(b)];
+  if (sizeA == sizeB) return;
+  SetSize(a, sizeB);
+  SetSize(b, sizeA);
 }
 
 void TGridAxis::Insert(int index, int size) {

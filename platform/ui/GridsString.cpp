@@ -99,6 +99,15 @@ void TStringGridStrings::Clear() {
   }
 }
 
+void TStringGridStrings::Assign(const TStrings& source) {
+  if (&source == this) return;
+  const int count = source.Count();
+  for (int i = 0; i < Count(); ++i) {
+    Put(i, i < count ? source.Get(i) : AnsiString());
+    PutObject(i, i < count ? source.GetObject(i) : nullptr);
+  }
+}
+
 // ---- TStringGrid --------------------------------------------------------------------------
 
 TStringGrid::TStringGrid(TComponent* AOwner) : TDrawGrid(AOwner) {
@@ -197,9 +206,13 @@ void TStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
 }
 
 void TStringGrid::RowMoved(int FromIndex, int ToIndex) {
-  auto moved = std::move(cells_[static_cast<size_t>(FromIndex)]);
-  cells_.erase(cells_.begin() + FromIndex);
-  cells_.insert(cells_.begin() + ToIndex, std::move(moved));
+  const size_t need = static_cast<size_t>(std::max(FromIndex, ToIndex)) + 1;
+  if (cells_.size() < need) cells_.resize(need);
+  auto at = [this](int index) { return cells_.begin() + index; };
+  if (FromIndex < ToIndex)
+    std::rotate(at(FromIndex), at(FromIndex + 1), at(ToIndex + 1));
+  else
+    std::rotate(at(ToIndex), at(FromIndex), at(FromIndex + 1));
   Invalidate();
   TDrawGrid::RowMoved(FromIndex, ToIndex);
 }
@@ -212,6 +225,14 @@ void TStringGrid::SizeChanged(int OldColCount, int OldRowCount) {
   for (auto& row : cells_)
     if (row && row->size() > static_cast<size_t>(limit.X)) row->resize(static_cast<size_t>(limit.X));
   TDrawGrid::SizeChanged(OldColCount, OldRowCount);
+}
+
+void TStringGrid::ExchangeStoredRows(int ARow1, int ARow2) {
+  const size_t need = static_cast<size_t>(std::max(ARow1, ARow2)) + 1;
+  if (cells_.size() < need) cells_.resize(need);
+  std::swap(cells_[static_cast<size_t>(ARow1)], cells_[static_cast<size_t>(ARow2)]);
+  InvalidateRow(ARow1);
+  InvalidateRow(ARow2);
 }
 
 int TStringGrid::StoreColCount(int ARow) const {

@@ -463,4 +463,18 @@ TEST_F(MainWindowTest, UnwritableSettingsAreReportedAndTheWindowStillCloses) {
   EXPECT_FALSE(w.Visible());
 }
 
+// ---- clipboard ----------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, AnOfferRowPastedIntoOneCellWithSmartFillRaisesNothing) {
+  LocaleScope greek(LocaleScope::Greek);
+  TFrmAXP& w = Start();
+  for (const char* text : {"Παπαδόπουλος\t123.456,78", "ΑΛΦΑ ΑΤΕ\t1234.56\t12.5"}) {
+    Clipboard()->SetAsText(cp1253::FromUtf8(text));
+    w.StGrid->SetSelection(TGridRect{1, 3, 1, 3});
+    EXPECT_NO_THROW(w.PasteFromCipBoardClick(nullptr)) << text;
+  }
+  EXPECT_EQ(w.StGrid->GetCellText(1, 3), "ΑΛΦΑ ΑΤΕ"_a);
+  EXPECT_EQ(w.StGrid->GetCellText(2, 3), "1234.56");
+}
+
 }  // namespace

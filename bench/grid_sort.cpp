@@ -1,0 +1,153 @@
+// LIBS: grid_controls platform_backend
+// Sorting, statistics, sizing and the clipboard of the grid at the
+// application's sizes: QSort of 100,000 × 10 rows by a number and by a text
+// column beside a library sort of the same rows with the same comparison
+// (which orders an index instead of moving rows), a heading-click sort of
+// the project index (2,500 rows), ColumnSum of 100,000 rows, AutoSizeColumns
+// of 2,500 × 10, the copy and text paste of 2,500 × 10 cells, and MoveRow.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+#include <numeric>
+#include <random>
+#include <vector>
+
+#include "grid/ExtGrid.h"
+#include "platform/backend/headless/Headless.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Clipbrd.h"
+#include "platform/ui/Forms.h"
+
+namespace {
+
+struct Screen {
+  Screen() {
+    InstallHeadlessBackend();
+    form.reset(NewForm<TForm>(nullptr));
+    form->SetBounds(0, 0, 1000, 700);
+    form->Show();
+  }
+  TExtStringGrid& Grid(int cols, int rows) {
+    delete grid;
+    grid = new TExtStringGrid(form.get());
+    grid->SetBounds(5, 5, 980, 650);
+    grid->SetParent(form.get());
+    grid->SetColCount(cols);
+    grid->SetRowCount(rows);
+    Application->ProcessMessages();
+    return *grid;
+  }
+  std::unique_ptr<TForm> form;
+  TExtStringGrid* grid = nullptr;
+};
+
+Screen& TheScreen() {
+  static Screen* screen = new Screen;
+  return *screen;
+}
+
+// Random amounts in column 1, random words in column 2, row numbers in 0.
+void Fill(TExtStringGrid& g, unsigned seed) {
+  std::mt19937 random(seed);
+  for (int r = 1; r < g.RowCount(); ++r) {
+    g.SetCellText(0, r, IntToStr(r));
+    g.SetCellText(1, r, IntToStr(static_cast<int>(random() % 10000000)) + ",50");
+    AnsiString word;
+    for (int k = 0; k < 8; ++k) word += static_cast<char>('a' + random() % 26);
+    g.SetCellText(2, r, word);
+    for (int c = 3; c < g.ColCount(); ++c) g.SetCellText(c, r, "x");
+  }
+}
+
+void BM_QSort100000x10(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(10, 100001);
+  g.SortSettings().Column = static_cast<int>(state.range(0));
+  g.SortSettings().Full = false;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Fill(g, 5);
+    state.ResumeTiming();
+    g.QSort();
+  }
+}
+BENCHMARK(BM_QSort100000x10)->Arg(1)->Arg(2)->ArgName("column")->Unit(benchmark::kMillisecond);
+
+void BM_LibrarySortSameComparison100000(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(10, 100001);
+  const int col = static_cast<int>(state.range(0));
+  g.SortSettings().Full = false;
+  Fill(g, 5);
+  std::vector<int> rows(100000);
+  for (auto _ : state) {
+    std::iota(rows.begin(), rows.end(), 1);
+    std::sort(rows.begin(), rows.end(), [&](int a, int b) { return g.CompareFull(col, a, b) < 0; });
+    benchmark::DoNotOptimize(rows.data());
+  }
+}
+BENCHMARK(BM_LibrarySortSameComparison100000)
+    ->Arg(1)
+    ->Arg(2)
+    ->ArgName("column")
+    ->Unit(benchmark::kMillisecond);
+
+void BM_HeadingClickSort2500(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(10, 2501);
+  g.SortSettings().Show = true;
+  Fill(g, 9);
+  for (auto _ : state) g.HeadingClickSort(2, false);  // alternately ascending and descending
+}
+BENCHMARK(BM_HeadingClickSort2500)->Unit(benchmark::kMillisecond);
+
+void BM_ColumnSum100000(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(3, 100001);
+  Fill(g, 1);
+  for (auto _ : state) benchmark::DoNotOptimize(g.ColumnSum(1, 1, 100000));
+}
+BENCHMARK(BM_ColumnSum100000)->Unit(benchmark::kMillisecond);
+
+void BM_AutoSizeColumns2500x10(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(10, 2501);
+  Fill(g, 2);
+  for (auto _ : state) g.AutoSizeColumns(true, 0);
+}
+BENCHMARK(BM_AutoSizeColumns2500x10)->Unit(benchmark::kMillisecond);
+
+void BM_CopyWithPrivateBlock2500x10(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(10, 2501);
+  g.Navigation().AllowFmtClipboard = true;
+  Fill(g, 3);
+  g.SetSelection(TGridRect{0, 1, 9, 2500});
+  for (auto _ : state) g.CopySelection();
+}
+BENCHMARK(BM_CopyWithPrivateBlock2500x10)->Unit(benchmark::kMillisecond);
+
+void BM_PasteText2500x10(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(10, 2501);
+  g.SetOptions(g.Options() + TGridOptions{goEditing});
+  Fill(g, 4);
+  g.SetSelection(TGridRect{0, 1, 9, 2500});
+  g.CopySelection();
+  const AnsiString text = Clipboard()->AsText();
+  for (auto _ : state) {
+    state.PauseTiming();
+    g.SetRowCount(2);
+    state.ResumeTiming();
+    g.PasteText(0, 1, text);
+  }
+}
+BENCHMARK(BM_PasteText2500x10)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// One row moved from the end to the top of 1,000 and of 100,000 rows: the
+// cost must not be a rebuild of the positions of all rows.
+void BM_MoveRow(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(5, static_cast<int>(state.range(0)));
+  for (auto _ : state) g.MoveRow(g.RowCount() - 1, 1);
+}
+BENCHMARK(BM_MoveRow)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

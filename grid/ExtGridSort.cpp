@@ -1,0 +1,447 @@
+// Sorting of the data rows: by one column (ties going on to the columns to
+// its right), by the index list of columns each in its own direction, or
+// within the groups under node rows.
+//
+// The comparison is chosen per column and may come from the user's events,
+// so it need not be consistent: the quicksort below keeps its indexes in
+// range whatever the answers, which a library sort does not promise.
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "grid/ExtGrid.h"
+#include "grid/GridUtil.h"
+#include "platform/rtl/Cp1253.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+int Sign(int v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
+
+template <typename T>
+int Order(const T& a, const T& b) {
+  return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+// The run-time's conversion of a text to a number: the value of the longest
+// leading number, and 0 when it took the whole text, else the 1-based
+// position of the first character it could not take.
+int ValFloat(const AnsiString& S, Extended& Value) {
+  size_t i = 0;
+  while (i < S.size() && S[i] == ' ') ++i;
+  const size_t start = i;
+  if (i < S.size() && (S[i] == '+' || S[i] == '-')) ++i;
+  size_t digits = 0, end = start;
+  auto takeDigits = [&] {
+    while (i < S.size() && S[i] >= '0' && S[i] <= '9') ++i, ++digits;
+  };
+  takeDigits();
+  if (i < S.size() && S[i] == '.') {
+    ++i;
+    takeDigits();
+  }
+  if (digits > 0) end = i;
+  if (digits > 0 && i < S.size() && (S[i] == 'e' || S[i] == 'E')) {
+    size_t k = i + 1;
+    if (k < S.size() && (S[k] == '+' || S[k] == '-')) ++k;
+    if (k < S.size() && S[k] >= '0' && S[k] <= '9') {
+      while (k < S.size() && S[k] >= '0' && S[k] <= '9') ++k;
+      end = i = k;
+    }
+  }
+  Value = end > start ? std::strtold(S.substr(start, end - start).c_str(), nullptr) : 0;
+  return end == S.size() && digits > 0 ? 0 : static_cast<int>(std::max(end, start)) + 1;
+}
+
+// A number cell's value under the column's prefix, suffix and grouping;
+// false when the text is no number (Value then holds what was read).
+bool ReadSortNumber(AnsiString S, const AnsiString& Prefix, const AnsiString& Suffix, bool Grouped,
+                    Extended& Value) {
+  if (!Prefix.empty())
+    if (size_t p = S.find(Prefix); p != AnsiString::npos) S.erase(p, Prefix.size());
+  if (!Suffix.empty())
+    if (size_t p = S.find(Suffix); p != AnsiString::npos) S.erase(p, Suffix.size());
+  if (Grouped) S.erase(std::remove(S.begin(), S.end(), ThousandSeparator), S.end());
+  if (DecimalSeparator != '.')
+    if (size_t p = S.find(DecimalSeparator); p != AnsiString::npos) S[p] = '.';
+  if (S.empty()) {
+    Value = 0;
+    return true;
+  }
+  return ValFloat(S, Value) == 0;
+}
+
+// The locale's date and time; a text that is none reads as an empty one.
+TDateTime ReadSortDate(const AnsiString& S) {
+  TDateTime value = 0;
+  if (S.empty() || !TryStrToDateTime(S, value)) return 0;
+  return value;
+}
+
+// The UTF-16 text of a cell: after the "|\" mark two characters make one
+// code unit, high byte first; other texts are code page 1253.
+WideString SortWideText(const AnsiString& S) {
+  if (S.size() < 2 || S[0] != '|' || S[1] != '\\') return cp1253::ToWide(S);
+  WideString wide;
+  for (size_t i = 2; i + 1 < S.size(); i += 2)
+    wide +=
+        static_cast<char16_t>((static_cast<unsigned char>(S[i]) << 8) | static_cast<unsigned char>(S[i + 1]));
+  return wide;
+}
+
+bool LooksLikeDate(const AnsiString& S) {
+  const size_t slash = S.find('/');
+  if (slash == AnsiString::npos) return false;
+  const size_t p = slash + 1;  // 1-based
+  return p > 1 && p < S.size() && p < 4 && S[p - 2] >= '0' && S[p - 2] <= '9' && S[p] >= '0' && S[p] <= '9';
+}
+
+}  // namespace
+
+// ---- the index list -----------------------------------------------------------------------
+
+void TSortIndexList::AddIndex(int ACol, bool Ascending) {
+  items_.push_back(Ascending ? ACol : static_cast<int>(static_cast<unsigned>(ACol) | 0x80000000u));
+}
+
+int TSortIndexList::FindIndex(int ACol) const {
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (ColumnOf(items_[i]) == ACol) return static_cast<int>(i);
+  return -1;
+}
+
+void TSortIndexList::ToggleIndex(int ACol) {
+  const int i = FindIndex(ACol);
+  if (i >= 0) items_[static_cast<size_t>(i)] ^= static_cast<int>(0x80000000u);
+}
+
+// ---- comparing ----------------------------------------------------------------------------
+
+void TExtStringGrid::GetFormat(int ACol, TSortStyle& AStyle, AnsiString& aPrefix, AnsiString& aSuffix) {
+  if (OnGetFormat) OnGetFormat(this, ACol, AStyle, aPrefix, aSuffix);
+}
+
+int TExtStringGrid::GetCellImageIdx(int ACol, int ARow) {
+  const TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  if (!g) return -1;
+  switch (g->CellType) {
+    case ctBitmap:
+    case ctIcon:
+    case ctImageList:
+      return g->CellIndex;
+    default:
+      return -1;
+  }
+}
+
+int TExtStringGrid::CompareStyled(int ACol, int ARow1, int ARow2) {
+  ++sortCompares_;
+  TSortStyle style = sortSettings_->AutoFormat ? ssDetect : ssText;
+  AnsiString prefix, suffix;
+  GetFormat(ACol, style, prefix, suffix);
+  const AnsiString s1 = GetCellText(ACol, ARow1);
+  if (style == ssDetect) {
+    const TCellType type = GetCellType(ACol, ARow1);
+    if (type == ctCheckBox || type == ctDataCheckBox || type == ctVirtCheckBox)
+      style = ssCheckState;
+    else if (ClassifyNumberText(s1) != 2)
+      // The classifier takes thousands separators, so the values are read
+      // without them.
+      style = ssNumberGrouped;
+    else
+      style = LooksLikeDate(s1) ? ssDateTime : ssText;
+  }
+  switch (style) {
+    case ssText:
+    case ssTextExact:
+      return Sign(s1.compare(GetCellText(ACol, ARow2)));
+    case ssTextUpper:
+      return Sign(UpperCase(s1).compare(UpperCase(GetCellText(ACol, ARow2))));
+    case ssNumber:
+    case ssNumberGrouped: {
+      Extended v1 = 0, v2 = 0;
+      const bool ok1 = ReadSortNumber(s1, prefix, suffix, style == ssNumberGrouped, v1);
+      const bool ok2 = ReadSortNumber(GetCellText(ACol, ARow2), prefix, suffix, style == ssNumberGrouped, v2);
+      return !ok1 && !ok2 ? 0 : Order(v1, v2);
+    }
+    case ssDateTime:
+      return Order(ReadSortDate(s1), ReadSortDate(GetCellText(ACol, ARow2)));
+    case ssDateDMY:
+      return Order(DateFromDMYText(s1), DateFromDMYText(GetCellText(ACol, ARow2)));
+    case ssDateMDY:
+      return Order(DateFromMDYText(s1), DateFromMDYText(GetCellText(ACol, ARow2)));
+    case ssCustomEvent: {
+      int res = 0;
+      if (OnCustomCompare) OnCustomCompare(this, s1, GetCellText(ACol, ARow2), res);
+      return res;
+    }
+    case ssLocaleText:
+      return Sign(AnsiCompareStr(s1, GetCellText(ACol, ARow2)));
+    case ssLocaleTextNoCase:
+      return Sign(AnsiCompareText(s1, GetCellText(ACol, ARow2)));
+    case ssRawEvent: {
+      int res = 0;
+      if (OnRawCompare) OnRawCompare(this, ACol, ARow1, ARow2, res);
+      return res;
+    }
+    case ssPlainText: {
+      AnsiString p1, p2;
+      GetCellPlainText(ACol, ARow1, p1);
+      GetCellPlainText(ACol, ARow2, p2);
+      return Sign(p1.compare(p2));
+    }
+    case ssImageIndex:
+      return Order(GetCellImageIdx(ACol, ARow1), GetCellImageIdx(ACol, ARow2));
+    case ssCheckState: {
+      bool c1 = false, c2 = false;
+      GetCheckBoxState(ACol, ARow1, c1);
+      GetCheckBoxState(ACol, ARow2, c2);
+      return c1 == c2 ? 0 : (c1 ? 1 : -1);
+    }
+    case ssWideText:
+      return WideCompareText(SortWideText(s1), SortWideText(GetCellText(ACol, ARow2)));
+    default:
+      return 1;
+  }
+}
+
+int TExtStringGrid::BlankRule(int ACol, int ARow1, int ARow2, int Result, TSortDirection Direction) {
+  if (!sortSettings_->IgnoreBlanks) return Result;
+  const bool empty1 = GetCellText(ACol, ARow1).empty(), empty2 = GetCellText(ACol, ARow2).empty();
+  // The sort multiplies by the direction, so the blank places are given
+  // against it: blanks end first or last whatever the direction.
+  const int last = Direction == sdDescending ? -1 : 1;
+  const int place = sortSettings_->BlankPos == blLast ? last : -last;
+  if (empty1 && !empty2) Result = place;
+  if (empty2 && !empty1) Result = -place;
+  return Result;
+}
+
+int TExtStringGrid::CompareCells(int ACol, int ARow1, int ARow2) {
+  return BlankRule(ACol, ARow1, ARow2, CompareStyled(ACol, ARow1, ARow2), sortSettings_->Direction);
+}
+
+int TExtStringGrid::CompareFull(int ACol, int ARow1, int ARow2) {
+  int result = CompareCells(ACol, ARow1, ARow2);
+  while (result == 0 && sortSettings_->Full && ACol <= ColCount() - 2)
+    result = CompareCells(++ACol, ARow1, ARow2);
+  return result;
+}
+
+int TExtStringGrid::CompareIndexed(int AIndex, int ARow1, int ARow2) {
+  int result = 0;
+  for (; AIndex < sortIndexes_.Count(); ++AIndex) {
+    const int item = sortIndexes_.Items(AIndex);
+    const int col = TSortIndexList::ColumnOf(item);
+    result = CompareStyled(col, ARow1, ARow2);
+    if (!TSortIndexList::AscendingOf(item)) result = -result;
+    // After the entry's own direction, so that blanks keep their place in
+    // every entry.
+    result = BlankRule(col, ARow1, ARow2, result, sdAscending);
+    if (result != 0 || !sortSettings_->Full) break;
+  }
+  return result;
+}
+
+// ---- exchanging ------------------------------------------------------------------------------
+
+void TExtStringGrid::ExchangeRows(int ARow1, int ARow2) {
+  ++sortExchanges_;
+  if (sortLogging_) sortLog_.emplace_back(ARow1, ARow2);
+  if (ARow1 < static_cast<int>(RowIntegers.size()) && ARow2 < static_cast<int>(RowIntegers.size()))
+    std::swap(RowIntegers[static_cast<size_t>(ARow1)], RowIntegers[static_cast<size_t>(ARow2)]);
+  if (sortSettings_->SingleColumn) {
+    const int col = sortSettings_->Column;
+    const AnsiString text1 = GetCellText(col, ARow1);
+    SetCellText(col, ARow1, GetCellText(col, ARow2));
+    SetCellText(col, ARow2, text1);
+    TObject* object1 = GetCellObjectDirect(col, ARow1);
+    SetCellObjectDirect(col, ARow1, GetCellObjectDirect(col, ARow2));
+    SetCellObjectDirect(col, ARow2, object1);
+    return;
+  }
+  ExchangeStoredRows(ARow1, ARow2);
+  ExchangeRowHeights(ARow1, ARow2);
+  for (int r : {ARow1, ARow2})
+    for (int c = 0; c < StoreColCount(r); ++c)
+      if (TCellProperties* props = FindCellProperties(c, r)) props->OwnerRow = r;
+  if (mouseActions_->DisjunctRowSelect() && navigation_->MoveRowOnSort) {
+    const size_t need = static_cast<size_t>(std::max(ARow1, ARow2)) + 1;
+    if (rowSelect_.size() < need) rowSelect_.resize(need, false);
+    const bool selected1 = rowSelect_[static_cast<size_t>(ARow1)];
+    rowSelect_[static_cast<size_t>(ARow1)] = rowSelect_[static_cast<size_t>(ARow2)];
+    rowSelect_[static_cast<size_t>(ARow2)] = selected1;
+  }
+  if (sortRow_ == ARow1)
+    sortRow_ = ARow2;
+  else if (sortRow_ == ARow2)
+    sortRow_ = ARow1;
+}
+
+// ---- the sorts ------------------------------------------------------------------------------------
+
+void TExtStringGrid::CopyRowToPivot(int ARow, int Pivot) {
+  if (OnGetDisplText) {
+    // The pivot holds displayed texts, as the rows compared with it yield.
+    for (int c = 0; c < ColCount(); ++c) SetCellText(c, Pivot, GetCellText(c, ARow));
+    return;
+  }
+  const int cols = std::max(StoreColCount(ARow), StoreColCount(Pivot));
+  for (int c = 0; c < cols; ++c) {
+    SetCellDirect(c, Pivot, GetCellDirect(c, ARow));
+    SetCellObjectDirect(c, Pivot, GetCellObjectDirect(c, ARow));
+  }
+}
+
+void TExtStringGrid::QuickSortRows(int Lo, int Hi, int Dir, bool ExchangeEqual,
+                                   const std::function<int(int, int)>& Compare) {
+  const int pivot = RowCount() - 2;
+  // The smaller side recurses and the larger one loops, so the depth stays
+  // logarithmic. Each pass leaves Lo..j and i..Hi strictly smaller than
+  // Lo..Hi whatever Compare answers.
+  while (Lo < Hi) {
+    CopyRowToPivot((Lo + Hi) / 2, pivot);
+    int i = Lo, j = Hi;
+    do {
+      while (Compare(pivot, i) == Dir && i < Hi) ++i;
+      while (Compare(j, pivot) == Dir && j > Lo) --j;
+      if (i <= j) {
+        if (i != j && (ExchangeEqual || Compare(i, j) != 0)) ExchangeRows(i, j);
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    if (j - Lo < Hi - i) {
+      if (Lo < j) QuickSortRows(Lo, j, Dir, ExchangeEqual, Compare);
+      Lo = i;
+    } else {
+      if (i < Hi) QuickSortRows(i, Hi, Dir, ExchangeEqual, Compare);
+      Hi = j;
+    }
+  }
+}
+
+void TExtStringGrid::SortFrame(bool Groups, const std::function<void(int OldRowCount)>& Body) {
+  // Column 0 keeps its contents (the row numbers of a fixed column).
+  std::vector<std::pair<AnsiString, TObject*>> column0;
+  if (sortSettings_->NormalCellsOnly && FixedCols() > 0)
+    for (int r = 0; r < RowCount(); ++r) column0.emplace_back(GetCellDirect(0, r), GetCellObjectDirect(0, r));
+  BeginUpdate();
+  const int oldRows = RowCount();
+  const int oldLimit = DisplTextRowLimit();
+  const int before = Row();
+  const bool moveRow = navigation_->MoveRowOnSort;
+  SetRowCount(oldRows + 3);
+  // The scratch rows are read raw.
+  SetDisplTextRowLimit(oldRows);
+  sortRow_ = before;
+  if (moveRow) SetRow(oldRows);
+  auto dropScratch = [&] {
+    for (int r = oldRows; r < oldRows + 3; ++r)
+      for (int c = 0; c < StoreColCount(r); ++c) DetachCell(c, r);
+  };
+  sortLog_.clear();
+  sortLogging_ = true;
+  try {
+    Body(oldRows);
+  } catch (...) {
+    // Every exchange is its own inverse: undone in reverse order the grid
+    // is as it was.
+    sortLogging_ = false;
+    for (auto it = sortLog_.rbegin(); it != sortLog_.rend(); ++it) ExchangeRows(it->first, it->second);
+    sortLog_.clear();
+    dropScratch();
+    if (Row() != before) SetRow(before);
+    SetRowCount(oldRows);
+    SetDisplTextRowLimit(oldLimit);
+    EndUpdate();
+    throw;
+  }
+  sortLogging_ = false;
+  sortLog_.clear();
+  dropScratch();
+  const int target = moveRow || Groups ? sortRow_ : before;
+  if (Row() != target) SetRow(target);
+  SetRowCount(oldRows);
+  SetDisplTextRowLimit(oldLimit);
+  for (size_t r = 0; r < column0.size(); ++r) {
+    SetCellDirect(0, static_cast<int>(r), column0[r].first);
+    SetCellObjectDirect(0, static_cast<int>(r), column0[r].second);
+  }
+  EndUpdate();
+}
+
+void TExtStringGrid::QSort() {
+  sortIndexes_.Clear();
+  const int dir = sortSettings_->Direction == sdDescending ? -1 : 1;
+  const int col = sortSettings_->Column;
+  SortFrame(false, [&](int oldRows) {
+    QuickSortRows(FixedRows(), oldRows - 1 - FixedFooters(), dir, false,
+                  [&](int a, int b) { return CompareFull(col, a, b); });
+  });
+}
+
+void TExtStringGrid::QSortIndexed() {
+  if (sortIndexes_.Count() == 0) throw EExtGridError("No indexes specified for indexed sort");
+  SortFrame(false, [&](int oldRows) {
+    QuickSortRows(FixedRows(), oldRows - 1 - FixedFooters(), 1, true,
+                  [&](int a, int b) { return CompareIndexed(0, a, b); });
+  });
+}
+
+void TExtStringGrid::QSortGroups() {
+  const int dir = sortSettings_->Direction == sdDescending ? -1 : 1;
+  const int col = sortSettings_->Column;
+  SortFrame(true, [&](int oldRows) {
+    int r = 1;
+    for (int k = 0; k < NodeCount(); ++k) {
+      if (r >= oldRows || GetCellType(0, r) != ctNode) continue;
+      int next = r + 1;
+      while (next < oldRows && GetCellType(0, next) != ctNode) ++next;
+      if (next - r - 1 >= 2)
+        QuickSortRows(r + 1, next - 1, dir, false, [&](int a, int b) { return CompareFull(col, a, b); });
+      r = next;
+    }
+  });
+}
+
+void TExtStringGrid::HeadingClickSort(int ACol, bool Shift) {
+  if (ACol < FixedCols() && !sortSettings_->FixedCols) return;
+  bool doSort = true;
+  if (OnCanSort) OnCanSort(this, ACol, doSort);
+  if (!doSort) return;
+  HideEditor();
+  if (sortSettings_->AutoColumnMerge) SplitAllMerges();
+  const int col = RealColIndex(ACol);
+  const Cardinal start = GetTickCount();
+  if (sortSettings_->IndexShow) {
+    const int at = sortIndexes_.FindIndex(col);
+    if (!Shift) {
+      if (sortIndexes_.Count() == 1 && at == 0) {
+        sortIndexes_.ToggleIndex(col);
+      } else {
+        sortIndexes_.Clear();
+        sortIndexes_.AddIndex(col, true);
+      }
+    } else if (at < 0) {
+      sortIndexes_.AddIndex(col, true);
+    } else {
+      sortIndexes_.ToggleIndex(col);
+    }
+    QSortIndexed();
+  } else {
+    if (col != sortSettings_->Column) {
+      sortSettings_->Column = col;
+      sortSettings_->Direction = sdAscending;
+    } else {
+      sortSettings_->Direction = sortSettings_->Direction == sdAscending ? sdDescending : sdAscending;
+    }
+    if (NodeCount() == 0)
+      QSort();
+    else
+      QSortGroups();
+  }
+  sortTime_ = static_cast<int>(GetTickCount() - start);
+  if (sortSettings_->AutoColumnMerge) MergeListedColumns();
+  if (OnClickSort) OnClickSort(this, sortSettings_->Column);
+}

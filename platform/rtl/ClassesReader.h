@@ -1,0 +1,88 @@
+#pragma once
+// The class library's binary component format, as its component streaming
+// writes and reads it. One component image is the signature "TPF0", the
+// class name, the component name, the published properties (each a name
+// and a typed value, ended by a zero byte), the child components and a
+// zero byte that ends them. Names are short strings (a length byte and
+// the characters); numbers are little-endian.
+//
+// The reader checks a whole image before anything uses it: a damaged one
+// raises EReadError and leaves the stream's position undefined.
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/SysUtils.h"
+
+enum TValueType : Byte {
+  vaNull,
+  vaList,
+  vaInt8,
+  vaInt16,
+  vaInt32,
+  vaExtended,
+  vaString,
+  vaIdent,
+  vaFalse,
+  vaTrue,
+  vaBinary,
+  vaSet,
+  vaLString,
+  vaNil,
+  vaCollection,
+  vaSingle,
+  vaCurrency,
+  vaDate,
+  vaWString,
+  vaInt64,
+};
+
+// Writes one component image: the header at construction, the properties
+// in the order written, the end markers at End (no child components).
+class TComponentWriter {
+ public:
+  TComponentWriter(TStream& stream, const AnsiString& className, const AnsiString& name = AnsiString());
+  // The smallest of vaInt8, vaInt16 and vaInt32 that holds the value.
+  void WriteInteger(const AnsiString& prop, int value);
+  void WriteBoolean(const AnsiString& prop, bool value);
+  // vaString up to 255 characters, vaLString beyond.
+  void WriteString(const AnsiString& prop, const AnsiString& value);
+  void WriteFloat(const AnsiString& prop, Extended value);
+  void WriteBinary(const AnsiString& prop, std::string_view bytes);
+  // A list of strings, as a string list's "Strings" property is written.
+  void WriteStrings(const AnsiString& prop, const std::vector<AnsiString>& items);
+  void End();
+
+ private:
+  void Name(const AnsiString& s);
+  void Byte_(unsigned char b) { stream_.WriteBuffer(&b, 1); }
+  void Int(Int64 v, int bytes);
+  void Str(const AnsiString& s);
+  TStream& stream_;
+};
+
+// A value read: integers in Int (and Bool for vaTrue/vaFalse), strings
+// and identifiers in Str, binary data in Str, lists of strings in List.
+struct TStreamValue {
+  TValueType Type = vaNull;
+  Int64 Int = 0;
+  Extended Float = 0;
+  AnsiString Str;
+  std::vector<AnsiString> List;
+  bool IsInteger() const { return Type == vaInt8 || Type == vaInt16 || Type == vaInt32 || Type == vaInt64; }
+  bool IsBoolean() const { return Type == vaFalse || Type == vaTrue; }
+  bool IsString() const { return Type == vaString || Type == vaLString; }
+};
+
+struct TComponentImage {
+  AnsiString ClassName;
+  AnsiString Name;
+  std::vector<std::pair<AnsiString, TStreamValue>> Properties;
+};
+
+// One image from the stream's position. Raises EReadError "Invalid stream
+// format" for a bad signature, a value type the format does not have,
+// nested lists, child components or bytes missing at the end.
+TComponentImage ReadComponentImage(TStream& stream);

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "GridFixture.h"
+#include "grid/ExtGrid.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Clipbrd.h"
+
+namespace {
+
+// Remembers what each paste reports.
+class NotedGrid : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  void PasteNotify(TPoint Origin, const TGridRect& R, bool Copied) override {
+    origin = Origin;
+    rect = R;
+    copied = Copied;
+  }
+  TPoint origin{-9, -9};
+  TGridRect rect;
+  bool copied = false;
+};
+
+class ClipboardFormatsTest : public GridFormTest {
+ protected:
+  void SetUp() override {
+    GridFormTest::SetUp();
+    ui::ResetClipboard();
+    LoadGreekLocale();
+  }
+  void TearDown() override {
+    LoadDefaultLocale();
+    ui::ResetClipboard();
+    GridFormTest::TearDown();
+  }
+  NotedGrid& Editable(int cols, int rows) {
+    auto& g = MakeGrid<NotedGrid>(cols, rows);
+    g.SetOptions(g.Options() + TGridOptions{goEditing, goRangeSelect});
+    g.Navigation().AllowSmartClipboard = true;
+    return g;
+  }
+};
+
+TEST_F(ClipboardFormatsTest, TextDimensionsCountALastLineWithoutBreak) {
+  struct Case {
+    const char* text;
+    TPoint dims;
+  };
+  const Case cases[] = {{"", {0, 0}},        {"a", {1, 1}},          {"a\tb", {2, 1}},
+                        {"a\r\nb", {1, 2}},  {"a\r\nb\r\n", {1, 2}}, {"a\tb\tc\r\nd\r\n", {3, 2}},
+                        {"\r\n\r\n", {1, 2}}};
+  for (const Case& k : cases) EXPECT_EQ(TextDimensions(k.text), k.dims) << k.text;
+}
+
+TEST_F(ClipboardFormatsTest, CopyTextOfCheckBoxesHtmlAndRichText) {
+  auto& g = Editable(4, 4);
+  g.AddCheckBox(1, 1, true, false);
+  g.SetCellText(2, 1, "<b>bold</b>");
+  g.SetCellText(3, 1, "{\\rtf1 x}");
+  g.SetSelection(TGridRect{1, 1, 3, 1});
+  g.CopySelection();
+  EXPECT_EQ(Clipboard()->AsText(), g.GetCheckTrue(1, 1) + "\t<b>bold</b>\t{\\rtf1 x}");
+  g.Navigation().CopyHTMLTagsToClipboard = false;
+  g.Navigation().AllowRTFClipboard = true;
+  g.SetSelection(TGridRect{3, 1, 3, 1});
+  g.CopySelection();
+  const UINT rtf = RegisterClipboardFormat("Rich Text Format");
+  EXPECT_EQ(Clipboard()->GetAsHandle(rtf), std::string("{\\rtf1 x}\0", 10));
+  g.SetSelection(TGridRect{2, 1, 2, 1});
+  g.CopySelection();
+  EXPECT_EQ(Clipboard()->AsText(), "bold");
+  EXPECT_FALSE(Clipboard()->HasFormat(rtf));  // a plain top-left cell offers none
+  // A rich text on the clipboard lands in the cell whole.
+  Clipboard()->SetAsText("plain");
+  Clipboard()->SetAsHandle(rtf, std::string("{\\rtf1 y}\0junk", 14));
+  EXPECT_EQ(g.PasteAt(1, 2), 0);
+  EXPECT_EQ(g.GetCellText(1, 2), "{\\rtf1 y}");
+}
+
+TEST_F(ClipboardFormatsTest, SmartPasteVectors) {
+  struct Case {
+    const char* what;
+    const char* text;
+    TGridRect sel;
+    std::vector<const char*> cells;  // along the selection's axis from its first cell
+  };
+  const std::vector<Case> cases = {
+      {"one cell: a pasted pair stays as pasted", "007\t008", {1, 1, 1, 1}, {"007", "008", ""}},
+      {"one cell: decimals stay", "12,345\t1", {1, 1, 1, 1}, {"12,345", "1"}},
+      {"the offers row into one cell",
+       "ΑΛΦΑ ΑΤΕ\t1234.56\t12.5",
+       {1, 1, 1, 1},
+       {"ΑΛΦΑ ΑΤΕ", "1234.56", "12.5"}},
+      {"the offers row into a wider row: repeated",
+       "ΑΛΦΑ ΑΤΕ\t1234,56\t12,5",
+       {1, 1, 5, 1},
+       {"ΑΛΦΑ ΑΤΕ", "1234,56", "12,5", "ΑΛΦΑ ΑΤΕ", "1234,56"}},
+      {"a block without last break repeats by its rows",
+       "Α\r\nΒ",
+       {1, 1, 1, 6},
+       {"Α", "Β", "Α", "Β", "Α", "Β"}},
+      {"integers beyond 32 bits",
+       "2147483646\r\n2147483647\r\n",
+       {1, 1, 1, 4},
+       {"2147483646", "2147483647", "2147483648", "2147483649"}},
+      {"a float series", "1,5\r\n2\r\n", {1, 1, 1, 4}, {"1,50", "2,00", "2,50", "3,00"}},
+      {"a month series",
+       "31/1/2020\r\n29/2/2020\r\n",
+       {1, 1, 1, 4},
+       {"31/1/2020", "29/2/2020", "29/3/2020", "29/4/2020"}},
+      {"a day series", "1/1/2020\r\n3/1/2020\r\n", {1, 1, 1, 3}, {"1/1/2020", "3/1/2020", "5/1/2020"}},
+      {"a time series",
+       "10:00:00 πμ\r\n10:30:00 πμ\r\n",
+       {1, 1, 1, 3},
+       {"10:00:00 πμ", "10:30:00 πμ", "11:00:00 πμ"}},
+      {"no date after all: repeated",
+       "1/1/x\r\n2/1/x\r\n",
+       {1, 1, 1, 4},
+       {"1/1/x", "2/1/x", "1/1/x", "2/1/x"}},
+      {"a row of numbers", "1\t4", {1, 1, 4, 1}, {"1", "4", "7", "10"}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto& g = Editable(7, 8);
+    Clipboard()->SetAsText(cp1253::FromUtf8(k.text));
+    g.SetSelection(k.sel);
+    EXPECT_NO_THROW(g.PasteAtSelection());
+    const bool across = k.sel.Top == k.sel.Bottom;
+    for (size_t i = 0; i < k.cells.size(); ++i) {
+      const int c = k.sel.Left + (across ? static_cast<int>(i) : 0);
+      const int r = k.sel.Top + (across ? 0 : static_cast<int>(i));
+      EXPECT_EQ(g.GetCellText(c, r), cp1253::FromUtf8(k.cells[i])) << i;
+    }
+  }
+}
+
+TEST_F(ClipboardFormatsTest, PrivateFormatCarriesCellsBetweenGrids) {
+  auto& a = Editable(5, 5);
+  a.Navigation().AllowFmtClipboard = true;
+  a.SetCellText(2, 2, "x");
+  a.GetCellProperties(2, 2)->FontSize = 12;
+  a.SetCellText(3, 3, "y");
+  a.SetSelection(TGridRect{2, 2, 3, 3});
+  a.CopySelection();
+  EXPECT_EQ(Clipboard()->AsText(), "x\t\r\n\ty\r\n");
+  EXPECT_TRUE(Clipboard()->HasFormat(GridCellsClipboardFormat()));
+
+  // Back into the same grid: the origin is known.
+  EXPECT_EQ(a.PasteAt(0, 0), 0);
+  EXPECT_EQ(a.GetCellText(1, 1), "y");
+  EXPECT_EQ(a.FindCellProperties(0, 0)->FontSize, 12);
+  EXPECT_EQ(a.origin, (TPoint{2, 2}));
+  EXPECT_EQ(a.rect, (TGridRect{0, 0, 1, 1}));
+  EXPECT_TRUE(a.copied);
+
+  auto* b = new NotedGrid(form.get());
+  b->SetParent(form.get());
+  b->SetColCount(3);
+  b->SetRowCount(3);
+  b->SetOptions(b->Options() + TGridOptions{goEditing});
+  b->Navigation().AllowFmtClipboard = true;
+  b->SetSelection(TGridRect{2, 2, 2, 2});
+  b->PasteAtSelection();  // grows to hold the block
+  EXPECT_EQ(b->ColCount(), 4);
+  EXPECT_EQ(b->RowCount(), 4);
+  EXPECT_EQ(b->GetCellText(3, 3), "y");
+  EXPECT_EQ(b->origin, (TPoint{-1, -1}));
+  // Without the option the same clipboard pastes as text.
+  b->Navigation().AllowFmtClipboard = false;
+  EXPECT_EQ(b->PasteAt(0, 0), 5);
+
+  // A damaged block on the clipboard changes nothing and says so once.
+  Clipboard()->SetAsHandle(GridCellsClipboardFormat(), std::string("TPF0\x0BTGridPropIO\x00\x08"
+                                                                   "Col",
+                                                                   21));
+  b->Navigation().AllowFmtClipboard = true;
+  b->SetCellText(0, 0, "keep");
+  EXPECT_THROW(b->PasteAt(0, 0), EReadError);
+  EXPECT_EQ(b->GetCellText(0, 0), "keep");
+}
+
+TEST_F(ClipboardFormatsTest, ADisjunctCopysBlockHoldsWhatItsTextHolds) {
+  auto& a = Editable(3, 5);
+  a.Navigation().AllowFmtClipboard = true;
+  for (int r = 0; r < 5; ++r) a.SetCellText(1, r, IntToStr(r));
+  a.MouseActions().SetDisjunctRowSelect(true);
+  a.SetRowSelect(1, true);
+  a.SetRowSelect(3, true);
+  a.CopySelection();
+  EXPECT_EQ(Clipboard()->AsText(), "\t1\t\r\n\t3\t\r\n");
+  a.MouseActions().SetDisjunctRowSelect(false);
+  a.PasteAt(0, 0);
+  EXPECT_EQ(a.GetCellText(1, 0), "1");
+  EXPECT_EQ(a.GetCellText(1, 1), "3");
+  EXPECT_EQ(a.RowCount(), 5);
+}
+
+TEST_F(ClipboardFormatsTest, ManyLinesPasteInOneGrowth) {
+  auto& g = Editable(3, 2);
+  AnsiString text;
+  for (int i = 0; i < 30000; ++i) text += IntToStr(i) + "\tx\r\n";
+  EXPECT_EQ(g.PasteText(1, 1, text), 60001);
+  EXPECT_EQ(g.RowCount(), 30001);
+  EXPECT_EQ(g.GetCellText(1, 30000), "29999");
+  // An empty line inside the text does not stop the growth.
+  EXPECT_EQ(g.PasteText(1, 30000, "a\r\n\r\nb"), 3);
+  EXPECT_EQ(g.GetCellText(1, 30002), "b");
+  EXPECT_EQ(g.RowCount(), 30003);
+}
+
+}  // namespace
