@@ -234,6 +234,63 @@ TCalcResult ScanOffers(TOfferSheet& sheet) {
   return result;
 }
 
+TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
+  TCalcResult result;
+  const int lastRow = LastScannableRow(sheet);
+  const int decimals = OfferCalcState.LastAmountDecimals;
+  int k = 0;
+  for (int row = 1; row <= lastRow && k < MaxOffers; ++row) {
+    const bool detailed = RowHasDetailedOffer(sheet, row);
+    const bool named = !sheet.Cell(ColName, row).empty();
+    if (sheet.Cell(ColDiscount, row).empty() && sheet.Cell(ColAmount, row).empty() && !named && !detailed)
+      break;
+    // A named bidder without amount or discount is stored as a void offer.
+    if (named && sheet.Cell(ColDiscount, row).empty() && sheet.Cell(ColAmount, row).empty())
+      sheet.SetCell(ColDiscount, row, "0");
+    if (sheet.Cell(ColDiscount, row) == "0" && !named && !detailed) continue;
+    ++k;
+    OfferRecord& offer = OfferTable[k];
+    ReadOfferRow(sheet, row, offer);
+    offer.Amount = RoundDec(decimals + 2, StrToNum(sheet.Cell(ColAmount, row)));
+    if (offer.Amount == 0 && offer.RoundedDiscount == 1e-9 && sheet.Cell(ColDiscount, row) != "0") {
+      // The calculation's stand-in for a zero discount is not stored.
+      offer.RoundedDiscount = StrToNum(sheet.Cell(ColDiscount, row));
+      offer.Discount = offer.RoundedDiscount;
+    }
+  }
+
+  const double divisor = ProjectHeader.Divisor;
+  for (int slot = 1; slot <= k; ++slot) {
+    OfferRecord& offer = OfferTable[slot];
+    if (offer.Amount != 0) {
+      if (divisor == 0) {
+        result.Outcome = TCalcOutcome::MissingDivisor;
+        result.Slot = slot;
+        result.Message = MissingDivisorMessage;
+        return result;
+      }
+      long double d = (1 - static_cast<long double>(offer.Amount) / divisor) * 100;
+      if (offer.TypedFlag == 1) {
+        d = std::nearbyint(d);
+        offer.TypedFlag = 0;
+        offer.Marked = 1;
+      }
+      offer.ExactDiscount = RoundDec(12, static_cast<double>(d));
+      offer.RoundedDiscount = RoundByRule(DiscountDecimals, static_cast<double>(d));
+      offer.Discount = offer.ExactDiscount;
+    }
+    if (offer.Discount > 100) {
+      result.Outcome = TCalcOutcome::OverHundred;
+      result.Slot = slot;
+      result.Message = OverHundredMessage + IntToStr(slot);
+      return result;
+    }
+  }
+  SetOfferCount(k);
+  result.Outcome = k == 0 ? TCalcOutcome::NoOffers : TCalcOutcome::Done;
+  return result;
+}
+
 // ---- ranking ---------------------------------------------------------------------
 
 bool OfferInOrder(int i, int j, bool ascending, bool byEntryNo) {

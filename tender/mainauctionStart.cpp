@@ -74,7 +74,7 @@ void TFrmAXP::ReadDefKind() {
   if (!FileExists(fileName)) return;
   std::string text;
   try {
-    text = ReadWholeFile(fileName);
+    text = ReadWholeFile(fileName, MaxDefKndSize);
   } catch (const EStreamError&) {
     return;
   }

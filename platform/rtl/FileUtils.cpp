@@ -55,6 +55,17 @@ std::string randomSuffix() {
   return out;
 }
 
+// The temporary name of a target is fixed, so a file left by a save that
+// was killed is found and replaced by the next save of the same target.
+std::string tempSuffix(std::string_view name) {
+  std::uint32_t hash = 2166136261u;
+  for (unsigned char c : name) hash = (hash ^ c) * 16777619u;
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (int i = 0; i < 8; ++i, hash >>= 4) out += digits[hash & 15];
+  return out;
+}
+
 bool writeAll(int fd, std::string_view bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
@@ -259,14 +270,16 @@ void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
   // short, so it neither shows in listings nor outgrows the name limit.
   size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".~" +
-           randomSuffix() + ".tmp";
+  // A target that may not be written (a read-only file, even for the
+  // superuser) is refused, not replaced behind its permissions' back.
+  if (targetExists && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0))
+    throw EFCreateError("Cannot create file " + fileName);
+  const std::string temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".~" +
+                           tempSuffix(slash == std::string::npos ? target : target.substr(slash + 1)) +
+                           ".tmp";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0 && errno == EEXIST && ::unlink(temp.c_str()) == 0)
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
   if (fd < 0) throw EFCreateError("Cannot create file " + fileName);
   if (targetExists) (void)::fchmod(fd, st.st_mode & 07777);
 
@@ -288,10 +301,14 @@ void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
   }
 }
 
-std::string ReadWholeFile(const AnsiString& fileName) {
-  int fd = ::open(DiskFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC);
+std::string ReadWholeFile(const AnsiString& fileName) { return ReadWholeFile(fileName, MaxReadFileSize); }
+
+std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize) {
+  // Not blocking, so that a pipe under the name cannot hold the open; only
+  // a regular file is read.
+  int fd = ::open(DiskFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct stat st;
-  if (fd >= 0 && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
     ::close(fd);
     fd = -1;
   }
@@ -301,7 +318,8 @@ std::string ReadWholeFile(const AnsiString& fileName) {
   for (;;) {
     ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
+    // A file that grows beyond what its reader can hold is no such file.
+    if (n < 0 || static_cast<Int64>(bytes.size()) + n > maxSize) {
       ::close(fd);
       throw EReadError("Stream read error");
     }

@@ -1,0 +1,91 @@
+#include "tender/ProjectFile.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tender/N_STR.h"
+
+bool IsOldProjectFileName(const AnsiString& fileName) {
+  return !fileName.empty() && (fileName.back() == 't' || fileName.back() == 'T');
+}
+
+std::string EncodeProjectFile(const TProjectHeader& header, std::span<const OfferRecord> offers) {
+  std::string bytes(ProjectRecordsOffset + offers.size() * OfferRecordSize, '\0');
+  const auto head = EncodeProjectHeader(header);
+  std::copy(head.begin(), head.end(), bytes.begin());
+  size_t at = ProjectRecordsOffset;
+  for (const OfferRecord& offer : offers) {
+    const auto record = EncodeOfferRecord(offer);
+    std::copy(record.begin(), record.end(), bytes.begin() + at);
+    at += OfferRecordSize;
+  }
+  return bytes;
+}
+
+TProjectFileData DecodeProjectFile(std::string_view bytes, bool oldFormat) {
+  TProjectFileData data;
+  const auto* raw = reinterpret_cast<const Byte*>(bytes.data());
+  if (bytes.size() >= TProjectHeader::Size) {
+    std::span<const Byte, TProjectHeader::Size> head(raw, TProjectHeader::Size);
+    data.HasHeader = IsProjectHeader(head);
+    if (data.HasHeader) data.Header = DecodeProjectHeader(head);
+  }
+  const size_t recordSize = oldFormat ? OldOfferRecordSize : OfferRecordSize;
+  size_t at = data.HasHeader ? 9 * recordSize : 0;
+  while (at + recordSize <= bytes.size() && data.Offers.size() < MaxOffers) {
+    if (oldFormat)
+      data.Offers.push_back(
+          DecodeOldOfferRecord(std::span<const Byte, OldOfferRecordSize>(raw + at, recordSize)));
+    else
+      data.Offers.push_back(DecodeOfferRecord(std::span<const Byte, OfferRecordSize>(raw + at, recordSize)));
+    at += recordSize;
+  }
+  return data;
+}
+
+namespace {
+
+std::optional<Byte> OptionByte(const TProjectHeader& header, int offset) {
+  if (!header.OptionSet(offset)) return std::nullopt;
+  return header.Option(offset);
+}
+
+std::optional<Byte> DecimalsByte(const TProjectHeader& header, int offset) {
+  auto value = OptionByte(header, offset);
+  if (value) value = std::min<Byte>(*value, 6);
+  return value;
+}
+
+}  // namespace
+
+TProjectOptions ReadProjectOptions(const TProjectHeader& header) {
+  TProjectOptions options;
+  options.CalcMode = OptionByte(header, TProjectHeader::CalcModeByte).value_or(0);
+  options.ProjectType = std::min<int>(OptionByte(header, TProjectHeader::ProjectTypeByte).value_or(0), 2);
+  options.DiscountDecimals = DecimalsByte(header, TProjectHeader::DiscountDecimalsByte);
+  options.ExtraDecimalsA = DecimalsByte(header, TProjectHeader::ExtraDecimalsAByte);
+  options.ExtraDecimalsB = DecimalsByte(header, TProjectHeader::ExtraDecimalsBByte);
+  options.HalfDown = OptionByte(header, TProjectHeader::HalfDownByte);
+  options.CostDecimals = DecimalsByte(header, TProjectHeader::CostDecimalsByte);
+  options.OverheadIsExpression = OptionByte(header, TProjectHeader::OverheadIsExpressionByte);
+  options.ContingencyFlag = OptionByte(header, TProjectHeader::ContingencyByte);
+  options.AsphaltFlag = OptionByte(header, TProjectHeader::AsphaltFlagByte);
+  if (header.OptionSet(568) && header.OptionSet(569) && header.OptionSet(570)) {
+    options.InitialGuarantee = header.StoredPercent100(TProjectHeader::GuaranteePercent) / 100.0L;
+    options.GuaranteeLimit = header.StoredPercent100(TProjectHeader::LimitPercent) / 100.0L;
+  }
+  return options;
+}
+
+AnsiString StoredDiscountText(OfferRecord& offer, int discountDecimals) {
+  AnsiString text = offer.RoundedDiscount == 0
+                        ? AnsiString("0")
+                        : FormatNumNoBlanks(discountDecimals + 5, discountDecimals, 0, offer.RoundedDiscount);
+  const std::string_view remark = offer.Remark.View();
+  if (!remark.empty() && remark.front() == '@') {
+    text = "*" + text;
+    offer.Remark = remark.substr(1);
+    offer.Marked = 1;
+  }
+  return text;
+}
