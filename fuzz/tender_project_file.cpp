@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TProjectOptions options = ReadProjectOptions(read.Header);
     if (options.ProjectType > 2 || options.DiscountDecimals.value_or(0) > 6) std::abort();
     for (OfferRecord& offer : read.Offers)
-      (void)StoredDiscountText(offer, options.DiscountDecimals.value_or(0));
+      (void)StoredDiscountText(offer, options.DiscountDecimals.value_or(0), 2);
     if (!old && read.HasHeader) {
       const TProjectFileData again = DecodeProjectFile(EncodeProjectFile(read.Header, read.Offers), false);
       if (again.Offers.size() != read.Offers.size()) std::abort();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/rtl/SysUtils.h"
 #include "tender/N_STR.h"
 
 bool IsOldProjectFileName(const AnsiString& fileName) {
@@ -77,10 +78,10 @@ TProjectOptions ReadProjectOptions(const TProjectHeader& header) {
   return options;
 }
 
-AnsiString StoredDiscountText(OfferRecord& offer, int discountDecimals) {
-  AnsiString text = offer.RoundedDiscount == 0
-                        ? AnsiString("0")
-                        : FormatNumNoBlanks(discountDecimals + 5, discountDecimals, 0, offer.RoundedDiscount);
+AnsiString StoredDiscountText(OfferRecord& offer, int discountDecimals, Byte numberStyle) {
+  AnsiString text = offer.RoundedDiscount == 0 ? AnsiString("0")
+                                               : FormatNumNoBlanks(discountDecimals + 5, discountDecimals,
+                                                                   numberStyle, offer.RoundedDiscount);
   const std::string_view remark = offer.Remark.View();
   if (!remark.empty() && remark.front() == '@') {
     text = "*" + text;
@@ -88,4 +89,27 @@ AnsiString StoredDiscountText(OfferRecord& offer, int discountDecimals) {
     offer.Marked = 1;
   }
   return text;
+}
+
+bool ReadHeaderDate(const AnsiString& text, TDateTime& date) {
+  if (TryStrToDate(text, date)) return true;
+  // Day, month and year, whatever the separators of the machine that wrote it.
+  int parts[3] = {0, 0, 0};
+  int count = 0, digits = 0;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      if (count == 3 || ++digits > 4) return false;
+      parts[count] = parts[count] * 10 + (c - '0');
+    } else if ((c == '/' || c == '.' || c == '-') && digits > 0 && count < 2) {
+      ++count;
+      digits = 0;
+    } else if (c != ' ') {
+      return false;
+    }
+  }
+  if (count != 2 || digits == 0) return false;
+  int year = parts[2];
+  if (year < 100) year += year < 50 ? 2000 : 1900;
+  return TryEncodeDate(static_cast<Word>(year), static_cast<Word>(parts[1]), static_cast<Word>(parts[0]),
+                       date);
 }

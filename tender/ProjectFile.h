@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/rtl/SysUtils.h"
 #include "tender/Uglo.h"
 
 // Where the first record of a project file with a header lies.
@@ -56,4 +57,8 @@ TProjectOptions ReadProjectOptions(const TProjectHeader& header);
 // The discount text of a stored record: "0" for none, else the rounded
 // discount with the discount decimals, "*" before it for a marked offer
 // (whose "@" leaves the remark).
-AnsiString StoredDiscountText(OfferRecord& offer, int discountDecimals);
+AnsiString StoredDiscountText(OfferRecord& offer, int discountDecimals, Byte numberStyle);
+
+// The header's date text: in the locale's short format, else as day, month
+// and year separated by "/", "." or "-". False when it is none of these.
+bool ReadHeaderDate(const AnsiString& text, TDateTime& date);

@@ -43,11 +43,11 @@ TEST(ProjectFile, ThreeOffersMake1008BytesAndReadBack) {
   EXPECT_EQ(data.Offers[1].Amount, 900);
   EXPECT_EQ(EncodeProjectFile(data.Header, data.Offers), bytes);  // write, read, write
   OfferRecord marked = data.Offers[0];
-  EXPECT_EQ(StoredDiscountText(marked, 3), "*12.500");
+  EXPECT_EQ(StoredDiscountText(marked, 3, 1), "*12.500");
   EXPECT_TRUE(marked.Remark.Empty());
   EXPECT_EQ(marked.Marked, 1);
   OfferRecord voided = data.Offers[2];
-  EXPECT_EQ(StoredDiscountText(voided, 3), "0");
+  EXPECT_EQ(StoredDiscountText(voided, 3, 1), "0");
 }
 
 TEST(ProjectFile, OldFileWithHeaderIs704BytesAndReadsTheSameOffers) {
@@ -111,6 +111,33 @@ TEST(ProjectFile, AtMost500RecordsAndAPartialOneIgnored) {
   std::vector<OfferRecord> offers(503, Offer("x", 1, 1));
   std::string bytes = EncodeProjectFile(Header(), offers) + "abc";
   EXPECT_EQ(DecodeProjectFile(bytes, false).Offers.size(), 500u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProjectFile, DatesOfOtherMachinesAreReadLeniently) {
+  struct Case {
+    const char* text;
+    bool ok;
+    int y, m, d;
+  } cases[] = {{"7/12/2026", true, 2026, 12, 7},
+               {"7.12.2026", true, 2026, 12, 7},
+               {"07-12-2026", true, 2026, 12, 7},
+               {"31/2/2026", false, 0, 0, 0},
+               {"abc", false, 0, 0, 0},
+               {"1/2/3/4", false, 0, 0, 0},
+               {"", false, 0, 0, 0}};
+  LoadGreekLocale();
+  for (const Case& c : cases) {
+    TDateTime date = 0;
+    EXPECT_EQ(ReadHeaderDate(c.text, date), c.ok) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(date, EncodeDate(c.y, c.m, c.d)) << c.text;
+    }
+  }
+  LoadDefaultLocale();
 }
 
 }  // namespace
