@@ -169,10 +169,12 @@ bool ReadBudgetPart(std::string_view bytes, size_t rowsEnd, const TBudgetLayout&
   return true;
 }
 
-// Whether the bytes from At split exactly into bidder blocks.
+// Whether the bytes from At split exactly into bidder blocks whose entry
+// numbers a save can write (0, which readers skip, or 1..2,400).
 bool SplitsIntoBlocks(std::string_view bytes, size_t at, int rows) {
   while (at + 2 <= bytes.size()) {
     const int entry = le::Get16(bytes, at);
+    if (entry > MaxBidders) return false;
     at += 2;
     if (entry != 0) at += 8 * static_cast<size_t>(rows);
   }

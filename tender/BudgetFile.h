@@ -8,7 +8,8 @@
 // expression in place of the percentage, contingencies with revision,
 // asphalt); the project header's flags tell. Headers written by older
 // saves do not always tell right, so a reader takes the layout whose rest
-// splits exactly into bidder blocks, the header's first.
+// splits exactly into bidder blocks of entry numbers up to 2,400, the
+// header's first.
 
 #include <string>
 #include <string_view>

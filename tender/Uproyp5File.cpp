@@ -32,7 +32,9 @@ AnsiString MakeTempBudgetName() {
   std::uniform_real_distribution<double> draw(0.0, 1.0);
   for (;;) {
     const AnsiString fixed = FixedNotation(static_cast<long double>(draw(generator)) * draw(generator), 8);
-    const AnsiString name = "~" + fixed.substr(fixed.find('.') + 1, 7) + ".TMP";
+    AnsiString name(1, '~');
+    name += fixed.substr(fixed.find('.') + 1, 7);
+    name += ".TMP";
     // A name in use is drawn again: the old budget is never overwritten.
     if (FileExists(name)) continue;
     SafeWriteFile(name, "");

@@ -37,7 +37,8 @@ const char* const TotalLabels[] = {
 }  // namespace
 
 TUproypFrm& EnsureBudgetForm() {
-  if (BudgetForm == nullptr) Application->CreateForm(BudgetForm);
+  // Owned by the application, never its main form.
+  if (BudgetForm == nullptr) BudgetForm = NewForm<TUproypFrm>(Application);
   return *BudgetForm;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tender/ProjectFile.h"
+#include "tests/platform/rtl/LocaleScope.h"
 
 namespace {
 
@@ -129,7 +130,7 @@ TEST(ProjectFile, DatesOfOtherMachinesAreReadLeniently) {
                {"abc", false, 0, 0, 0},
                {"1/2/3/4", false, 0, 0, 0},
                {"", false, 0, 0, 0}};
-  LoadGreekLocale();
+  LocaleScope greek(LocaleScope::Greek);
   for (const Case& c : cases) {
     TDateTime date = 0;
     EXPECT_EQ(ReadHeaderDate(c.text, date), c.ok) << c.text;
@@ -137,7 +138,6 @@ TEST(ProjectFile, DatesOfOtherMachinesAreReadLeniently) {
       EXPECT_EQ(date, EncodeDate(c.y, c.m, c.d)) << c.text;
     }
   }
-  LoadDefaultLocale();
 }
 
 }  // namespace
