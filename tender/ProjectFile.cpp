@@ -85,7 +85,7 @@ AnsiString StoredDiscountText(OfferRecord& offer, int discountDecimals, Byte num
   const std::string_view remark = offer.Remark.View();
   if (!remark.empty() && remark.front() == '@') {
     text = "*" + text;
-    offer.Remark = remark.substr(1);
+    offer.Remark = AnsiString(remark.substr(1));
     offer.Marked = 1;
   }
   return text;
@@ -112,4 +112,30 @@ bool ReadHeaderDate(const AnsiString& text, TDateTime& date) {
   if (year < 100) year += year < 50 ? 2000 : 1900;
   return TryEncodeDate(static_cast<Word>(year), static_cast<Word>(parts[1]), static_cast<Word>(parts[0]),
                        date);
+}
+
+namespace {
+
+// Line ends become blanks, so that a description keeps to one line.
+AnsiString OneLine(std::string_view text) {
+  AnsiString line(text);
+  for (char& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
+  return line;
+}
+
+}  // namespace
+
+TIndexRow IndexRowOf(std::string_view bytes) {
+  TIndexRow row;
+  if (bytes.size() < TProjectHeader::Size) return row;
+  const TProjectHeader header = DecodeProjectHeader(std::span<const Byte, TProjectHeader::Size>(
+      reinterpret_cast<const Byte*>(bytes.data()), TProjectHeader::Size));
+  row.Date = header.Date.Str();
+  row.ProjectText = OneLine(header.ProjectText.View());
+  row.ServiceText = OneLine(header.ServiceText.View());
+  row.IndicativeTotal = header.IndicativeTotal.Str();
+  const Byte high = header.Option(TProjectHeader::OfferCountHigh);
+  if (high <= 1) row.Offers = IntToStr(256 * high + header.Option(TProjectHeader::OfferCountLow));
+  return row;
 }

@@ -62,3 +62,12 @@ AnsiString StoredDiscountText(OfferRecord& offer, int discountDecimals, Byte num
 // The header's date text: in the locale's short format, else as day, month
 // and year separated by "/", "." or "-". False when it is none of these.
 bool ReadHeaderDate(const AnsiString& text, TDateTime& date);
+
+// What the project index shows of a file's first bytes: date, the two
+// descriptions on one line each, the indicative total and the number of
+// offers (shown only when byte 556 is 0 or 1). Fewer than 576 bytes give
+// empty texts.
+struct TIndexRow {
+  AnsiString Date, ProjectText, ServiceText, IndicativeTotal, Offers;
+};
+TIndexRow IndexRowOf(std::string_view headerBytes);

@@ -6,32 +6,6 @@
 #include "tender/N_STR.h"
 #include "tender/mainauction.h"
 
-namespace {
-
-// Line ends become blanks, so that a description keeps to one line.
-AnsiString OneLine(std::string_view text) {
-  AnsiString line(text);
-  for (char& c : line)
-    if (c == '\r' || c == '\n') c = ' ';
-  return line;
-}
-
-}  // namespace
-
-TIndexRow IndexRowOf(std::string_view bytes) {
-  TIndexRow row;
-  if (bytes.size() < TProjectHeader::Size) return row;
-  const TProjectHeader header = DecodeProjectHeader(std::span<const Byte, TProjectHeader::Size>(
-      reinterpret_cast<const Byte*>(bytes.data()), TProjectHeader::Size));
-  row.Date = header.Date.Str();
-  row.ProjectText = OneLine(header.ProjectText.View());
-  row.ServiceText = OneLine(header.ServiceText.View());
-  row.IndicativeTotal = header.IndicativeTotal.Str();
-  const Byte high = header.Option(TProjectHeader::OfferCountHigh);
-  if (high <= 1) row.Offers = IntToStr(256 * high + header.Option(TProjectHeader::OfferCountLow));
-  return row;
-}
-
 TindexForm::TindexForm(TComponent* AOwner) : TForm(AOwner) {
   SetName("indexForm");
   SetCaption("Ευρετήριο Εργων"_a);

@@ -9,14 +9,7 @@
 #include "platform/ui/Buttons.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
-#include "tender/Uglo.h"
-
-// The texts of columns 2 to 6 for a header's bytes (fewer than 576 give
-// empty columns).
-struct TIndexRow {
-  AnsiString Date, ProjectText, ServiceText, IndicativeTotal, Offers;
-};
-TIndexRow IndexRowOf(std::string_view headerBytes);
+#include "tender/ProjectFile.h"
 
 constexpr int MaxIndexFiles = 999;
 // A header is all the index reads of a file; it looks no further.
