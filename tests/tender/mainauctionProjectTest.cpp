@@ -378,3 +378,43 @@ TEST(AboutBox, MemoryInKilobytesWithThousands) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- the bundled examples ---------------------------------------------------------------
+
+TEST(Examples, GeneratorWritesTheBundledFilesByteForByte) {
+  TempFolder out;
+  const std::string command = std::string(MAKE_EXAMPLES) + " " + out.path() + "/ex";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  int compared = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(DIM_EXAMPLES)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_EQ(ReadWholeFile(cp1253::FromUtf8(out.path() + "/ex/" + name)),
+              ReadWholeFile(cp1253::FromUtf8(entry.path().string())))
+        << name;
+    ++compared;
+  }
+  EXPECT_EQ(compared, 6);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path() + "/ex"),
+                          std::filesystem::directory_iterator()),
+            6);
+}
+
+TEST_F(ProjectTest, CommandLineOpensTheExample) {
+  const std::string example = std::string(DIM_EXAMPLES) + "/EXAMPLE.DDN";
+  const char* argv[] = {"dimoprasia", example.c_str()};
+  SetCommandLine(2, argv);
+  TFrmAXP& w = Start();
+  const char* none[] = {"dimoprasia"};
+  SetCommandLine(1, none);
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΑΛΦΑ ΤΕΧΝΙΚΗ ΑΤΕ"_a);
+  EXPECT_EQ(w.StGrid->GetCellText(4, 1), "*");
+  EXPECT_EQ(BudgetRows, 5);
+  EXPECT_EQ(w.ProjectType, 1);
+  EXPECT_TRUE(w.CheckOmalbtn->Enabled());
+  EXPECT_EQ(ProjectModified, 0);
+  EXPECT_TRUE(w.CommandLineProject.empty());
+}
+
+}  // namespace
