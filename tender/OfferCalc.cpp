@@ -185,7 +185,8 @@ bool ComputeDiscount(int slot, double divisor, TCalcResult& result) {
       result.Message = MissingDivisorMessage;
       return false;
     }
-    double d = (1 - offer.Amount / divisor) * 100;
+    // Evaluated in extended precision and stored once as a double.
+    double d = static_cast<double>((1 - static_cast<long double>(offer.Amount) / divisor) * 100);
     if (offer.TypedFlag == 1) {
       d = std::nearbyint(d);  // a half goes to the even neighbour
       offer.TypedFlag = 0;
@@ -269,14 +270,14 @@ TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
         result.Message = MissingDivisorMessage;
         return result;
       }
-      long double d = (1 - static_cast<long double>(offer.Amount) / divisor) * 100;
+      double d = static_cast<double>((1 - static_cast<long double>(offer.Amount) / divisor) * 100);
       if (offer.TypedFlag == 1) {
         d = std::nearbyint(d);
         offer.TypedFlag = 0;
         offer.Marked = 1;
       }
-      offer.ExactDiscount = RoundDec(12, static_cast<double>(d));
-      offer.RoundedDiscount = RoundByRule(DiscountDecimals, static_cast<double>(d));
+      offer.ExactDiscount = RoundDec(12, d);
+      offer.RoundedDiscount = RoundByRule(DiscountDecimals, d);
       offer.Discount = offer.ExactDiscount;
     }
     if (offer.Discount > 100) {
@@ -366,13 +367,17 @@ void DisplayItems(TOfferSheet& sheet, int projectType) {
   for (int slot = 1; slot <= MaxOffers; ++slot)
     if (OfferTable[slot].EntryNo > highest) highest = OfferTable[slot].EntryNo;
   std::vector<bool> keeps(lastRow + 1 > 0 ? lastRow + 1 : 0, false);
+  std::set<int> shownNumbers;
+  for (int slot = 1; slot <= OfferCount; ++slot)
+    if (OfferTable[slot].EntryNo != 0) shownNumbers.insert(OfferTable[slot].EntryNo);
   std::set<int> keptNumbers;
   for (int r = shownRows + 1; r <= lastRow; ++r) {
     if (r <= OfferCalcState.OfferRowsInGrid) continue;
-    if (RowHoldsText(sheet, r) || RowHasDetailedOffer(sheet, r)) {
+    // A number a ranked row already shows is never kept a second time.
+    const int number = RowEntryNo(sheet, r);
+    if ((RowHoldsText(sheet, r) || RowHasDetailedOffer(sheet, r)) && !shownNumbers.count(number) &&
+        keptNumbers.insert(number).second)
       keeps[r] = true;
-      keptNumbers.insert(RowEntryNo(sheet, r));
-    }
   }
   int next = highest;
   for (int r = shownRows + 1; r <= lastRow; ++r) {
