@@ -45,7 +45,7 @@ TUproypFrm& EnsureBudgetForm() {
 TUproypFrm::TUproypFrm(TComponent* AOwner) : TForm(AOwner) {
   SetName("UproypFrm");
   SetCaption("Προϋπολογισμός Μελέτης"_a);
-  SetBounds(60, 40, 442, 560);
+  SetBounds(60, 40, 442, 590);
   Position = poScreenCenter;
   SetShowHint(true);
   BuildToolBar();
@@ -76,8 +76,8 @@ void TUproypFrm::BuildToolBar() {
   ExitButton = button("ExitButton", "Εξοδος"_a, "Eπιστροφή"_a, 44);
   BtnOpen2 = button("BtnOpen2", "Ανοιγμα"_a, "Ανοιγμα"_a, 52);
   getbtn = button("getbtn", "Ενημ."_a, "Ενημέρωση ποσού-διαιρέτη"_a, 40);
-  SigmaBtn = button("SigmaBtn", "Σ", "Συνολικό άθροισμα κατηγορίας\r μέχρι την γραμμή"_a, 22);
-  B54 = button("B54", "5↓"_a,
+  SigmaBtn = button("SigmaBtn", "Σ"_a, "Συνολικό άθροισμα κατηγορίας\r μέχρι την γραμμή"_a, 22);
+  B54 = button("B54", "5½"_a,
                "Το επόμενο ψηφίο αν είναι ακριβως 5 θα\r στρογγυλοπείται προς τα πάνω ή κάτω"_a, 24);
   B54->SetGroupIndex(54);
   B54->SetAllowAllUp(true);
@@ -114,12 +114,12 @@ void TUproypFrm::BuildToolBar() {
   doedit = Place<TCheckBox>(this, "doedit", ToolPanel, 0, 0, 10, 10);
   doedit->SetHint("Δηνατότητα επεξεργασίας"_a);
   doedit->Hide();
-  CheckBox2 = Place<TCheckBox>(this, "CheckBox2", this, 8, 500, 160, 18);
+  CheckBox2 = Place<TCheckBox>(this, "CheckBox2", this, 8, 514, 160, 18);
   CheckBox2->SetCaption("Πραγματική μέση έκπτωση"_a);
   CheckBox2->SetHint("Ελεγχος Ομαλότητας με την\rπραγματική μέση έκπτωση"_a);
   CheckBox2->SetChecked(true);
   CheckBox2->Hide();
-  checkOlog = Place<TCheckBox>(this, "checkOlog", this, 170, 500, 160, 18);
+  checkOlog = Place<TCheckBox>(this, "checkOlog", this, 170, 514, 160, 18);
   checkOlog->SetCaption("Ολογράφως"_a);
   checkOlog->SetHint("Εκτύπωση και ΟΛΟΓΡΑΦΩΣ \rτων ποσοτών προσφοράς"_a);
   checkOlog->SetChecked(true);
@@ -195,7 +195,7 @@ void TUproypFrm::BuildGrids() {
     if (c == 5) getbtn->SetEnabled(false);
   };
 
-  SumaGrid = Place<TEnhStringGrid>(this, "SumaGrid", this, 4, 356, 430, 140);
+  SumaGrid = Place<TEnhStringGrid>(this, "SumaGrid", this, 4, 356, 430, 154);
   SumaGrid->Anchors = {akLeft, akRight, akBottom};
   SumaGrid->SetColCount(5);
   SumaGrid->SetRowCount(10);

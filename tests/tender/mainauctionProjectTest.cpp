@@ -4,11 +4,13 @@
 #include <fstream>
 
 #include "MainWindowFixture.h"
+#include "platform/backend/screen/Screen.h"
 #include "platform/rtl/ByteOrder.h"
 #include "tender/ProjectFile.h"
 #include "tender/Uindex.h"
 #include "tender/Uproyp5.h"
 #include "tender/uabout.h"
+#include "tests/platform/backend/XvfbDisplay.h"
 #include "tests/platform/rtl/LocaleScope.h"
 
 namespace {
@@ -415,6 +417,60 @@ TEST_F(ProjectTest, CommandLineOpensTheExample) {
   EXPECT_TRUE(w.CheckOmalbtn->Enabled());
   EXPECT_EQ(ProjectModified, 0);
   EXPECT_TRUE(w.CommandLineProject.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The budget window in both modes and the index on a real (virtual) screen.
+TEST_F(ProjectTest, ScreenshotsOfTheBudgetWindowAndTheIndex) {
+  if (!XvfbDisplay::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+  std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
+  auto* screen = HasBackend() ? dynamic_cast<TScreenBackend*>(&Backend()) : nullptr;
+  if (screen) {
+    for (const char* name : {"EXAMPLE.DDN", "EXAMPLE.pry", "EXAMPLE.csv"})
+      std::filesystem::copy_file(std::string(DIM_EXAMPLES) + "/" + name, FolderPath() + "/" + name);
+    TFrmAXP& w = Start();
+    w.OpenProject(Folder() + "EXAMPLE.DDN");
+    TUproypFrm& b = *BudgetForm;
+    b.Show();
+    Application->ProcessMessages();
+    const std::string study = (OutputFolder() / "budget_study_screen.png").string();
+    screen->SaveScreenshot(b, study);
+    b.Hide();
+    CurrentBidderNo = 1;
+    b.BidderNo = 1;
+    b.CurrentOffer = &BidderDiscountTable.Ensure(1);
+    b.SetBidderLayout();
+    for (int r = 1; r <= BudgetRows; ++r)
+      b.ProypGrid->SetCells(
+          5, r, FormatNumNoBlanks(10, 2, static_cast<Byte>(NumberStyle), (*b.CurrentOffer)[r - 1].Value));
+    b.Show();
+    Application->ProcessMessages();
+    const std::string bidder = (OutputFolder() / "budget_bidder_screen.png").string();
+    screen->SaveScreenshot(b, bidder);
+    b.Hide();
+    {
+      TindexForm index(nullptr);
+      index.Show();
+      Application->ProcessMessages();
+      const std::string indexPicture = (OutputFolder() / "index_screen.png").string();
+      screen->SaveScreenshot(index, indexPicture);
+      EXPECT_GT(std::filesystem::file_size(indexPicture), 1000u);
+      index.Hide();
+    }
+    EXPECT_GT(std::filesystem::file_size(study), 1000u);
+    EXPECT_GT(std::filesystem::file_size(bidder), 1000u);
+    EXPECT_NE(b.SumaGrid->Cells(6, 9), "");
+    std::printf("pictures for review: %s %s\n", study.c_str(), bidder.c_str());
+    delete BudgetForm;
+    Stop();
+  }
+  unsetenv("DIM_BACKEND");
+  unsetenv("DISPLAY");
+  backend = &InstallHeadlessBackend();
+  if (!screen) GTEST_SKIP() << "no virtual display could be opened";
 }
 
 }  // namespace
