@@ -187,7 +187,7 @@ class TFrmAXP : public TForm {
   bool saverec(const AnsiString& fileName);
   void ClearButtonClick(TObject* Sender);
   // The project back to empty; the open command does it without questions.
-  void ClearProject(bool withQuestions);
+  void ClearProject();
   void BitBtn2Click(TObject* Sender);
   void IndexfrmClick(TObject* Sender);
   void ProInputBtnClick(TObject* Sender);

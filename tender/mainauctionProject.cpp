@@ -71,7 +71,7 @@ void TFrmAXP::BtnOpenClick(TObject*) {
 void TFrmAXP::OpenProject(AnsiString name) {
   if (ExtractFileExt(name).empty()) name += ".ddn";
   ProjectModified = 0;
-  ClearProject(false);
+  ClearProject();
   SaveDialog1->FileName = name;
   TUproypFrm& budget = StudyBudgetForm();
   ProjectHeader.Clear();
@@ -171,10 +171,10 @@ void TFrmAXP::ClearButtonClick(TObject*) {
       MessageDlg("Nα μηδενιστούν τα στοιχεία προϋπολογισμού μελέτης;"_a, mtWarning, {mbYes, mbCancel}) !=
           mrYes)
     return;
-  ClearProject(true);
+  ClearProject();
 }
 
-void TFrmAXP::ClearProject(bool) {
+void TFrmAXP::ClearProject() {
   if (PreviewForm) PreviewForm->Prevmemo->Lines().Clear();
   if (BudgetRows > 0) {
     BudgetRows = 0;

@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
   try {
     TFrmAXP* w = NewForm<TFrmAXP>(nullptr);
     failures += !WorkItems(*w);
-    w->ClearProject(false);
+    w->ClearProject();
     failures += !Categories(*w);
     delete BudgetForm;
     delete w;

@@ -1,5 +1,9 @@
 // The project commands, the budget window and the index, driven on the
 // headless backend.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -75,7 +79,7 @@ TEST_F(ProjectTest, SaveClearAndOpenGiveEverythingBack) {
   EXPECT_TRUE(FileExists(Folder() + "t.csv"));
   EXPECT_EQ(Bytes(Folder() + "t.ddn")[566], 1);  // the contingency flag of a project with a budget
 
-  w.ClearProject(false);
+  w.ClearProject();
   EXPECT_EQ(CostDecimals, 2);
   EXPECT_EQ(BidderDiscountTable.AllocatedCount(), 0);
   EXPECT_TRUE(w.StGrid->GetCellText(1, 1).empty());
@@ -95,7 +99,7 @@ TEST_F(ProjectTest, SaveClearAndOpenGiveEverythingBack) {
   const std::string project = Bytes(Folder() + "t.ddn");
   const std::string budget = Bytes(Folder() + "t.pry");
   ASSERT_TRUE(w.saverec(Folder() + "u.ddn"));
-  w.ClearProject(false);
+  w.ClearProject();
   w.OpenProject(Folder() + "u.ddn");
   EXPECT_EQ(GridTexts(w), texts);
   ASSERT_TRUE(w.saverec(Folder() + "v.ddn"));
@@ -124,7 +128,7 @@ TEST_F(ProjectTest, LowGuaranteeProjectReadsItsBudgetBlocksBack) {
   BudgetForm->SumaGrid->SetCells(3, 7, "500");
   ASSERT_TRUE(w.saverec(Folder() + "g.ddn"));
   EXPECT_EQ(Bytes(Folder() + "g.ddn")[567], 0);
-  w.ClearProject(false);
+  w.ClearProject();
   w.OpenProject(Folder() + "g.ddn");
   EXPECT_TRUE(BidderDiscountTable.Has(1));
   EXPECT_TRUE(BidderDiscountTable.Has(2));
@@ -471,6 +475,78 @@ TEST_F(ProjectTest, ScreenshotsOfTheBudgetWindowAndTheIndex) {
   unsetenv("DISPLAY");
   backend = &InstallHeadlessBackend();
   if (!screen) GTEST_SKIP() << "no virtual display could be opened";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProjectTest, FailedSaveLeavesTheOldFilesWhole) {
+  TFrmAXP& w = EnterProject();
+  ASSERT_TRUE(w.saverec(Folder() + "w.ddn"));
+  const std::string project = ReadWholeFile(Folder() + "w.ddn");
+  const std::string budget = ReadWholeFile(Folder() + "w.pry");
+  w.StGrid->SetCellText(1, 4, "ΝΕΟΣ"_a);
+  // A disk that fills up at any byte of the new files.
+  for (rlim_t limit : {rlim_t{0}, rlim_t{100}, rlim_t{700}}) {
+    struct rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = limit;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_THROW(w.saverec(Folder() + "w.ddn"), EWriteError);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadWholeFile(Folder() + "w.ddn"), project);
+    EXPECT_EQ(ReadWholeFile(Folder() + "w.pry"), budget);
+  }
+  // A read-only project is refused, not replaced.
+  ::chmod((FolderPath() + "/w.ddn").c_str(), 0444);
+  EXPECT_THROW(w.saverec(Folder() + "w.ddn"), EFCreateError);
+  EXPECT_EQ(ReadWholeFile(Folder() + "w.ddn"), project);
+}
+
+TEST_F(ProjectTest, BudgetOpenButtonReadsOffersOnRequestAndSavesElsewhere) {
+  TFrmAXP& w = EnterProject();
+  ASSERT_TRUE(w.saverec(Folder() + "o.ddn"));
+  const std::string saved = ReadWholeFile(Folder() + "o.pry");
+  w.ClearProject();
+  w.ProjectType = 1;
+  TUproypFrm& b = EnsureBudgetForm();
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+    edit->SetText(Folder() + "o.pry");
+    edit->SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  backend->ExpectMessageBox("Να φορτωθούν και προσφορές"_a, IDYES);
+  b.BtnOpen2Click(nullptr);
+  EXPECT_EQ(BudgetRows, 3);
+  ASSERT_TRUE(BidderDiscountTable.Has(1));
+  EXPECT_EQ((*BidderDiscountTable.Get(1))[0].Mark, '#');
+  EXPECT_EQ(OfferTable[2].EntryNo, 2);
+  EXPECT_EQ(w.StGrid->GetCellText(1, 2), "2");
+  // The next save goes to a new temporary file.
+  const AnsiString temp = ExtractFileName(b.BudgetFileName);
+  EXPECT_EQ(temp.size(), 12u);
+  EXPECT_EQ(temp.substr(0, 1), "~");
+  EXPECT_EQ(temp.substr(8), ".TMP");
+  b.SaveProyp();
+  EXPECT_EQ(ReadWholeFile(Folder() + "o.pry"), saved);
+  EXPECT_TRUE(FileExists(b.BudgetFileName));
+}
+
+TEST_F(ProjectTest, AboutBoxShowsTitleAndMemory) {
+  Start();
+  backend->ExpectModal("Tolvicor", [&](TCustomForm& f) {
+    auto* memory = static_cast<TLabel*>(f.FindComponent("lblAvailMemory"));
+    EXPECT_TRUE(memory->Caption().ends_with(" KB"));
+    EXPECT_NE(memory->Caption(), "0 KB");
+    EXPECT_EQ(static_cast<TLabel*>(f.FindComponent("version_name"))->Caption(), form->Title);
+    f.SetModalResult(mrOk);
+  });
+  form->N16->Click();
 }
 
 }  // namespace
