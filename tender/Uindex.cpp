@@ -94,7 +94,7 @@ void TindexForm::ReadFiles() {
     // columns empty; the listing goes on.
     std::string bytes;
     try {
-      bytes = ReadWholeFile(IndexGrid->Cells(1, row) + Extension, MaxIndexHeaderRead);
+      bytes = ReadFileHead(IndexGrid->Cells(1, row) + Extension, TProjectHeader::Size);
     } catch (const EStreamError&) {
       continue;
     }

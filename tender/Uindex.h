@@ -12,8 +12,6 @@
 #include "tender/ProjectFile.h"
 
 constexpr int MaxIndexFiles = 999;
-// A header is all the index reads of a file; it looks no further.
-constexpr Int64 MaxIndexHeaderRead = Int64{1} << 26;
 
 class TindexForm : public TForm {
  public:

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -303,7 +304,11 @@ void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
 
 std::string ReadWholeFile(const AnsiString& fileName) { return ReadWholeFile(fileName, MaxReadFileSize); }
 
-std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize) {
+namespace {
+
+// Reads a regular file (never a pipe or device): the whole of it, refused
+// beyond Limit bytes, or only its first Limit bytes.
+std::string ReadRegularFile(const AnsiString& fileName, Int64 limit, bool headOnly) {
   // Not blocking, so that a pipe under the name cannot hold the open; only
   // a regular file is read.
   int fd = ::open(DiskFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -316,10 +321,13 @@ std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize) {
   std::string bytes;
   char buffer[65536];
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    size_t want = sizeof buffer;
+    if (headOnly) want = static_cast<size_t>(std::min<Int64>(want, limit - static_cast<Int64>(bytes.size())));
+    if (want == 0) break;
+    ssize_t n = ::read(fd, buffer, want);
     if (n < 0 && errno == EINTR) continue;
     // A file that grows beyond what its reader can hold is no such file.
-    if (n < 0 || static_cast<Int64>(bytes.size()) + n > maxSize) {
+    if (n < 0 || static_cast<Int64>(bytes.size()) + n > limit) {
       ::close(fd);
       throw EReadError("Stream read error");
     }
@@ -328,6 +336,16 @@ std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize) {
   }
   ::close(fd);
   return bytes;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize) {
+  return ReadRegularFile(fileName, maxSize, false);
+}
+
+std::string ReadFileHead(const AnsiString& fileName, Int64 count) {
+  return ReadRegularFile(fileName, count, true);
 }
 
 // ---- searching -------------------------------------------------------------

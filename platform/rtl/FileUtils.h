@@ -72,6 +72,9 @@ constexpr Int64 MaxReadFileSize = Int64{1} << 30;
 // than MaxSize bytes.
 std::string ReadWholeFile(const AnsiString& fileName);
 std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize);
+// The first Count bytes of a regular file, fewer when it is shorter; the
+// errors of ReadWholeFile.
+std::string ReadFileHead(const AnsiString& fileName, Int64 count);
 
 // ---- searching -------------------------------------------------------------
 

@@ -398,4 +398,7 @@ TEST(ReadWhole, OnlyRegularFilesWithinTheBound) {
   WriteBytes(folder.path() + "/big", std::string(2000, 'x'));
   EXPECT_THROW(ReadWholeFile(folder / "big", 1999), EReadError);
   EXPECT_EQ(ReadWholeFile(folder / "big", 2000).size(), 2000u);
+  EXPECT_EQ(ReadFileHead(folder / "big", 576), std::string(576, 'x'));
+  EXPECT_EQ(ReadFileHead(folder / "big", 5000).size(), 2000u);
+  EXPECT_THROW(ReadFileHead(folder / "def.knd", 10), EFOpenError);
 }
