@@ -550,3 +550,88 @@ TEST_F(ProjectTest, AboutBoxShowsTitleAndMemory) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each command's questions, answered both ways: what goes on and what stays.
+struct QuestionCase {
+  const char* name;
+  bool modified;
+  int budgetRows;
+  std::vector<std::pair<const char*, int>> answers;
+  bool acts;
+};
+
+class CommandQuestions : public ProjectTest, public ::testing::WithParamInterface<QuestionCase> {};
+
+TEST_P(CommandQuestions, ClearAsksAndCancelKeepsTheProject) {
+  const QuestionCase& c = GetParam();
+  TFrmAXP& w = Start();
+  w.StGrid->SetCellText(1, 1, "ΑΛΦΑ"_a);
+  ProjectModified = c.modified;
+  BudgetChanged = 1;
+  BudgetRows = static_cast<Word>(c.budgetRows);
+  for (const auto& [text, answer] : c.answers) backend->ExpectMessageBox(cp1253::FromUtf8(text), answer);
+  w.ClearButton->Click();
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1).empty(), c.acts);
+}
+
+TEST_P(CommandQuestions, OpenAsksAndCancelKeepsTheProject) {
+  const QuestionCase& c = GetParam();
+  TFrmAXP& w = Start();
+  w.StGrid->SetCellText(1, 1, "ΑΛΦΑ"_a);
+  ProjectModified = c.modified;
+  BudgetChanged = 1;
+  BudgetRows = static_cast<Word>(c.budgetRows);
+  // Open asks the same questions with its own words; the budget one takes OK.
+  for (const auto& [text, answer] : c.answers) {
+    const bool project = std::string(text).find("όλα") != std::string::npos;
+    backend->ExpectMessageBox(project ? "Να αγνοηθούν οι αλλαγές;"_a : "Nα αγνοηθούν τα στοιχεία"_a,
+                              !project && answer == IDYES ? IDOK : answer);
+  }
+  if (c.acts) backend->ExpectModal("", mrCancel);  // the open dialog, cancelled
+  w.BtnOpen->Click();
+  EXPECT_FALSE(w.StGrid->GetCellText(1, 1).empty());
+}
+
+const char* const ClearAll = "Nα μηδενιστούν όλα τα στοιχεία ;";
+const char* const ClearBudget = "Nα μηδενιστούν τα στοιχεία προϋπολογισμού μελέτης;";
+
+INSTANTIATE_TEST_SUITE_P(
+    Both, CommandQuestions,
+    ::testing::Values(QuestionCase{"Unchanged", false, 0, {}, true},
+                      QuestionCase{"ModifiedYes", true, 0, {{ClearAll, IDYES}}, true},
+                      QuestionCase{"ModifiedCancel", true, 0, {{ClearAll, IDCANCEL}}, false},
+                      QuestionCase{"BudgetYes", false, 2, {{ClearBudget, IDYES}}, true},
+                      QuestionCase{"BudgetCancel", false, 2, {{ClearBudget, IDCANCEL}}, false},
+                      QuestionCase{"BothYes", true, 2, {{ClearAll, IDYES}, {ClearBudget, IDYES}}, true}),
+    [](const ::testing::TestParamInfo<QuestionCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ProjectTest, DeleteRowCancelledKeepsTheRow) {
+  TFrmAXP& w = Start();
+  w.StGrid->SetCellText(1, 1, "ΑΛΦΑ"_a);
+  w.StGrid->SetFocus();
+  backend->ExpectMessageBox("Να διαγραφεί η γραμμή;"_a, IDCANCEL);
+  w.Button2->Click();
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΑΛΦΑ"_a);
+  EXPECT_EQ(ProjectModified, 0);
+}
+
+TEST_F(ProjectTest, IndexListsAtMost999Files) {
+  Start();
+  for (int i = 0; i < 1000; ++i) std::ofstream(FolderPath() + "/p" + std::to_string(i) + ".ddn");
+  TindexForm index(nullptr);
+  EXPECT_EQ(index.FileCount, 999);
+  EXPECT_EQ(index.IndexGrid->RowCount(), 1000);
+  backend->ExpectMessageBox("σημειωμένα"_a, IDNO);
+  index.IndexGrid->SetRow(5);
+  index.deletebtnClick(nullptr);
+  TCloseAction action = caHide;
+  index.FormClose(nullptr, action);
+  EXPECT_TRUE(FileExists(Folder() + index.IndexGrid->Cells(1, 5) + ".ddn"));
+  index.CheckBox1->SetChecked(true);  // old projects: none, and the marks are forgotten
+  EXPECT_EQ(index.FileCount, 0);
+  EXPECT_EQ(index.MarkedCount, 0);
+}
+
+}  // namespace
