@@ -178,11 +178,7 @@ void TUproypFrm::ValidateEdit(int c, int r, AnsiString& t, bool warnDecimals) {
         cost == 0 && q == 0 && price == 0 ? AnsiString() : FormatNumNoBlanks(17, n, Style(), cost));
     if (r == 2) CalcFirstRowOfferCost();
     ProypGrid->SetCells(0, r, RowNumber(r));
-    // The edited text is not in its cell yet: the totals count it here.
-    const AnsiString kept = ProypGrid->Cells(c, r);
-    ProypGrid->SetCells(c, r, t);
     resum(false);
-    ProypGrid->SetCells(c, r, kept);
   }
   BudgetChanged = 1;
   Label1->SetCaption("");

@@ -428,7 +428,8 @@ void TUproypFrm::getbtnClick(TObject*) {
     ProjectHeader.Divisor = StudyTotal;
     if (main)
       main->EditDiair->SetText(FormatNum(17, CostDecimals, static_cast<Byte>(NumberStyle), StudyTotal));
-  } else if (!(OfferTotal == 0 && MeanDiscount == 0) && main != nullptr) {
+  } else if (!(OfferTotal == 0 && MeanDiscount == 0) && StudyTotal != 0 && main != nullptr) {
+    // Without a study total there is no discount: nothing is taken over.
     bool take = true;
     if (AnomalyCount >= 1 && AcceptedByException == 0)
       take = MessageDlg("Υπάρχει περίπτωση ανωμαλίας.... Να γίνει η ενημέρωση;!"_a, mtInformation,
