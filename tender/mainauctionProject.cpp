@@ -231,9 +231,9 @@ void TFrmAXP::BitBtn2Click(TObject*) {
     index.ShowModal();
   }
   if (CommandLineProject.empty()) return;
-  const AnsiString name = CommandLineProject;
-  OpenProject(name);
-  SaveDialog1->FileName = ChangeFileExt(name, ".ddn");
+  // As the open command, with its questions about unsaved work, but
+  // without its dialog.
+  BtnOpenClick(this);
   CommandLineProject.clear();
 }
 

@@ -635,3 +635,29 @@ TEST_F(ProjectTest, IndexListsAtMost999Files) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ProjectTest, IndexChoiceOpensAfterTheQuestionAboutChanges) {
+  TFrmAXP& w = EnterProject();
+  ASSERT_TRUE(w.saverec(Folder() + "chosen.ddn"));
+  w.StGrid->SetCellText(1, 1, "ΑΛΛΑΓΗ"_a);
+  ProjectModified = 1;
+  const auto choose = [&](TCustomForm& f) {
+    auto& index = static_cast<TindexForm&>(f);
+    index.IndexGrid->SetRow(1);
+    index.BitBtn2->Click();
+  };
+  backend->ExpectModal("Ευρετήριο"_a, choose);
+  backend->ExpectMessageBox("Να αγνοηθούν οι αλλαγές;"_a, IDCANCEL);
+  w.BitBtn2->Click();
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΑΛΛΑΓΗ"_a);
+  EXPECT_TRUE(w.CommandLineProject.empty());
+  backend->ExpectModal("Ευρετήριο"_a, choose);
+  backend->ExpectMessageBox("Να αγνοηθούν οι αλλαγές;"_a, IDYES);
+  w.BitBtn2->Click();
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΑΛΦΑ"_a);
+  EXPECT_EQ(ExtractFileName(w.SaveDialog1->FileName), "chosen.ddn");
+}
+
+}  // namespace
