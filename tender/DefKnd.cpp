@@ -7,10 +7,14 @@
 
 namespace {
 
-// The file's lines, without their ends and outer blanks.
+// Line 7 is the last one read.
+constexpr size_t UsedLines = 7;
+
+// The file's first lines, without their ends and outer blanks; the rest of
+// the file is never looked at.
 std::vector<AnsiString> SettingLines(std::string_view text) {
   std::vector<AnsiString> lines;
-  while (!text.empty()) {
+  while (!text.empty() && lines.size() < UsedLines) {
     const size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);

@@ -23,5 +23,7 @@ constexpr int MaxSettingDecimals = 6;
 // Settings held. Decimals outside 0..6 are brought to the nearer end; any
 // non-zero half-down line means down. Lines end in LF or CR LF.
 void ReadDefKndText(std::string_view text, TDefKndSettings& settings);
+// A settings file is a few short lines; anything larger is not one.
+constexpr Int64 MaxDefKndSize = 4096;
 // The file's text: the eight lines with CR LF ends.
 AnsiString DefKndText(const TDefKndSettings& settings);

@@ -185,7 +185,8 @@ bool ComputeDiscount(int slot, double divisor, TCalcResult& result) {
       result.Message = MissingDivisorMessage;
       return false;
     }
-    double d = (1 - offer.Amount / divisor) * 100;
+    // Evaluated in extended precision and stored once as a double.
+    double d = static_cast<double>((1 - static_cast<long double>(offer.Amount) / divisor) * 100);
     if (offer.TypedFlag == 1) {
       d = std::nearbyint(d);  // a half goes to the even neighbour
       offer.TypedFlag = 0;
@@ -229,6 +230,63 @@ TCalcResult ScanOffers(TOfferSheet& sheet) {
   for (int slot = 1; slot <= k; ++slot)
     if (!ComputeDiscount(slot, divisor, result)) return result;
 
+  SetOfferCount(k);
+  result.Outcome = k == 0 ? TCalcOutcome::NoOffers : TCalcOutcome::Done;
+  return result;
+}
+
+TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
+  TCalcResult result;
+  const int lastRow = LastScannableRow(sheet);
+  const int decimals = OfferCalcState.LastAmountDecimals;
+  int k = 0;
+  for (int row = 1; row <= lastRow && k < MaxOffers; ++row) {
+    const bool detailed = RowHasDetailedOffer(sheet, row);
+    const bool named = !sheet.Cell(ColName, row).empty();
+    if (sheet.Cell(ColDiscount, row).empty() && sheet.Cell(ColAmount, row).empty() && !named && !detailed)
+      break;
+    // A named bidder without amount or discount is stored as a void offer.
+    if (named && sheet.Cell(ColDiscount, row).empty() && sheet.Cell(ColAmount, row).empty())
+      sheet.SetCell(ColDiscount, row, "0");
+    if (sheet.Cell(ColDiscount, row) == "0" && !named && !detailed) continue;
+    ++k;
+    OfferRecord& offer = OfferTable[k];
+    ReadOfferRow(sheet, row, offer);
+    offer.Amount = RoundDec(decimals + 2, StrToNum(sheet.Cell(ColAmount, row)));
+    if (offer.Amount == 0 && offer.RoundedDiscount == 1e-9 && sheet.Cell(ColDiscount, row) != "0") {
+      // The calculation's stand-in for a zero discount is not stored.
+      offer.RoundedDiscount = StrToNum(sheet.Cell(ColDiscount, row));
+      offer.Discount = offer.RoundedDiscount;
+    }
+  }
+
+  const double divisor = ProjectHeader.Divisor;
+  for (int slot = 1; slot <= k; ++slot) {
+    OfferRecord& offer = OfferTable[slot];
+    if (offer.Amount != 0) {
+      if (divisor == 0) {
+        result.Outcome = TCalcOutcome::MissingDivisor;
+        result.Slot = slot;
+        result.Message = MissingDivisorMessage;
+        return result;
+      }
+      double d = static_cast<double>((1 - static_cast<long double>(offer.Amount) / divisor) * 100);
+      if (offer.TypedFlag == 1) {
+        d = std::nearbyint(d);
+        offer.TypedFlag = 0;
+        offer.Marked = 1;
+      }
+      offer.ExactDiscount = RoundDec(12, d);
+      offer.RoundedDiscount = RoundByRule(DiscountDecimals, d);
+      offer.Discount = offer.ExactDiscount;
+    }
+    if (offer.Discount > 100) {
+      result.Outcome = TCalcOutcome::OverHundred;
+      result.Slot = slot;
+      result.Message = OverHundredMessage + IntToStr(slot);
+      return result;
+    }
+  }
   SetOfferCount(k);
   result.Outcome = k == 0 ? TCalcOutcome::NoOffers : TCalcOutcome::Done;
   return result;
@@ -309,13 +367,17 @@ void DisplayItems(TOfferSheet& sheet, int projectType) {
   for (int slot = 1; slot <= MaxOffers; ++slot)
     if (OfferTable[slot].EntryNo > highest) highest = OfferTable[slot].EntryNo;
   std::vector<bool> keeps(lastRow + 1 > 0 ? lastRow + 1 : 0, false);
+  std::set<int> shownNumbers;
+  for (int slot = 1; slot <= OfferCount; ++slot)
+    if (OfferTable[slot].EntryNo != 0) shownNumbers.insert(OfferTable[slot].EntryNo);
   std::set<int> keptNumbers;
   for (int r = shownRows + 1; r <= lastRow; ++r) {
     if (r <= OfferCalcState.OfferRowsInGrid) continue;
-    if (RowHoldsText(sheet, r) || RowHasDetailedOffer(sheet, r)) {
+    // A number a ranked row already shows is never kept a second time.
+    const int number = RowEntryNo(sheet, r);
+    if ((RowHoldsText(sheet, r) || RowHasDetailedOffer(sheet, r)) && !shownNumbers.count(number) &&
+        keptNumbers.insert(number).second)
       keeps[r] = true;
-      keptNumbers.insert(RowEntryNo(sheet, r));
-    }
   }
   int next = highest;
   for (int r = shownRows + 1; r <= lastRow; ++r) {

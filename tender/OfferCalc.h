@@ -106,6 +106,16 @@ extern const AnsiString OverHundredMessage;     // followed by the slot number
 // OfferCount keeps its previous value.
 TCalcResult ScanOffers(TOfferSheet& sheet);
 
+// The save's reading of the grid into the slots: the scan also takes rows
+// that hold only a name (a named row without amount or discount gets the
+// discount "0", a void offer) and stops at the first row without discount,
+// amount, name and detailed offer; amounts are rounded with the amount
+// decimals last worked out; a discount of an amount offer is computed
+// without the zero stand-in, its unrounded value kept as Discount. Slots
+// keep the remark they held. Errors as ScanOffers; on success OfferCount
+// is the number of slots taken.
+TCalcResult ScanOffersForSave(TOfferSheet& sheet);
+
 // ---- ranking ---------------------------------------------------------------------
 
 // Whether slot i may stay before slot j: strictly smaller entry number, or

@@ -33,7 +33,7 @@ class ShortString {
   ShortString& operator=(const AnsiString& text) { return *this = std::string_view(text); }
   void Assign(std::string_view text) {
     length_ = static_cast<Byte>(text.size() < Capacity ? text.size() : Capacity);
-    std::memcpy(chars_, text.data(), length_);
+    std::memmove(chars_, text.data(), length_);  // the text may be a view of this field
   }
   std::string_view View() const { return std::string_view(chars_, length_); }
   operator std::string_view() const { return View(); }

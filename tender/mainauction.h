@@ -172,6 +172,29 @@ class TFrmAXP : public TForm {
   void Edit1Exit(TObject* Sender);
   void StGridColumnSize(TObject* Sender, int ACol, bool& Allow);
 
+  // ---- the project ----
+  void BtnOpenClick(TObject* Sender);
+  // Opens a project as the open command does, without its questions and
+  // dialog; a name without extension is taken as ".ddn".
+  void OpenProject(AnsiString name);
+  void DisplayProypdata();
+  void BtnSaveClick(TObject* Sender);
+  void SaveAsClick(TObject* Sender);
+  // False when the dialog was cancelled or the save refused.
+  bool DoSave(TObject* Sender);
+  // Writes the project, and its budget when it has one; false when a
+  // message stopped it.
+  bool saverec(const AnsiString& fileName);
+  void ClearButtonClick(TObject* Sender);
+  // The project back to empty; the open command does it without questions.
+  void ClearProject();
+  void BitBtn2Click(TObject* Sender);
+  void IndexfrmClick(TObject* Sender);
+  void ProInputBtnClick(TObject* Sender);
+  void CheckOmalbtnClick(TObject* Sender);
+  void Button2Click(TObject* Sender);
+  void N16Click(TObject* Sender);
+
   // ---- shutdown ----
   void FormClose(TObject* Sender, TCloseAction& Action);
   // Asks what the changes' state needs; false keeps the window open.
@@ -184,6 +207,7 @@ class TFrmAXP : public TForm {
   void BuildGrid();
   void BuildGuaranteePanel();
   void BuildReportText();
+  void BuildProjectCommands();
   // The header's two guarantee percentages from the panel's fields.
   void StoreGuaranteePercents();
   void CreatePreview();

@@ -11,28 +11,7 @@
 #include "tender/OfferCalc.h"
 #include "tender/Uglo.h"
 #include "tender/mainauction.h"
-
-namespace {
-
-// The offers grid as the calculation sees it.
-class TGridSheet : public TOfferSheet {
- public:
-  explicit TGridSheet(TExtStringGrid& grid) : grid_(grid) {}
-  AnsiString Cell(int col, int row) const override {
-    if (col < 0 || row < 0 || col >= grid_.ColCount() || row >= grid_.RowCount()) return {};
-    return grid_.GetCellText(col, row);
-  }
-  void SetCell(int col, int row, const AnsiString& text) override {
-    if (col < 0 || row < 0 || col >= grid_.ColCount() || row >= grid_.RowCount()) return;
-    grid_.SetCellText(col, row, text);
-  }
-  int RowCount() const override { return grid_.RowCount(); }
-
- private:
-  TExtStringGrid& grid_;
-};
-
-}  // namespace
+#include "tender/mainauctionSheet.h"
 
 void TFrmAXP::docalcClick(TObject*) {
   Screen->SetCursor(crHourGlass);

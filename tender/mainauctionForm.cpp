@@ -55,6 +55,7 @@ TFrmAXP::TFrmAXP(TComponent* AOwner) : TForm(AOwner) {
   BuildGrid();
   BuildGuaranteePanel();
   BuildReportText();
+  BuildProjectCommands();
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
 }

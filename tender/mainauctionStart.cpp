@@ -41,6 +41,10 @@ void TFrmAXP::FormCreate(TObject*) {
   ProbeNumberStyle();
 
   CalcMode = 0;
+  // A relative name on the command line is the start-up folder's.
+  AnsiString commandLineName;
+  if (ParamCount() >= 1 && UpperCase(ParamStr(1)).find(".DDN") != AnsiString::npos)
+    commandLineName = ExpandFileName(ParamStr(1));
   ProgramFolder = ProgramFolderSource();
   SetCurrentDir(ProgramFolder);
 
@@ -53,6 +57,12 @@ void TFrmAXP::FormCreate(TObject*) {
   Panel4->SetCaption(Title);
   // Only the user's changes of the date count as changes of the project.
   EditDate->OnChange = [this](TObject* s) { EditDateChange(s); };
+  if (!commandLineName.empty()) {
+    CommandLineProject = commandLineName;
+    OpenProject(commandLineName);
+    SaveDialog1->FileName = ChangeFileExt(commandLineName, ".ddn");
+    CommandLineProject.clear();
+  }
 }
 
 void TFrmAXP::ProbeNumberStyle() {
@@ -74,7 +84,7 @@ void TFrmAXP::ReadDefKind() {
   if (!FileExists(fileName)) return;
   std::string text;
   try {
-    text = ReadWholeFile(fileName);
+    text = ReadWholeFile(fileName, MaxDefKndSize);
   } catch (const EStreamError&) {
     return;
   }
@@ -126,10 +136,12 @@ void TFrmAXP::FormClose(TObject*, TCloseAction& Action) {
 bool TFrmAXP::ToSave() {
   if (ProjectModified && MessageDlg("Να αγνοηθούν οι αλλαγές;"_a, mtError, {mbYes, mbCancel}) != mrYes)
     return false;
+  // Cancel keeps the budget by saving the project with it; a save the user
+  // cancels keeps the window open, so nothing is lost either way.
   if (BudgetChanged && BudgetRows > 0 &&
-      MessageDlg("Nα αγνοηθούν τα στοιχεία προϋπολογισμού μελέτης;"_a, mtWarning, {mbYes, mbCancel}) != mrYes)
-    // The budget is saved with its project; until the window can save a
-    // project, keeping the window open is what keeps the budget.
+      MessageDlg("Nα αγνοηθούν τα στοιχεία προϋπολογισμού μελέτης;"_a, mtWarning, {mbYes, mbCancel}) !=
+          mrYes &&
+      !DoSave(this))
     return false;
   try {
     WriteDefKind();

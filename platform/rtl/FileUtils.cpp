@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -52,6 +53,17 @@ std::string randomSuffix() {
   std::string out;
   std::uint64_t bits = generator();
   for (int i = 0; i < 8; ++i, bits >>= 4) out += digits[bits & 15];
+  return out;
+}
+
+// The temporary name of a target is fixed, so a file left by a save that
+// was killed is found and replaced by the next save of the same target.
+std::string tempSuffix(std::string_view name) {
+  std::uint32_t hash = 2166136261u;
+  for (unsigned char c : name) hash = (hash ^ c) * 16777619u;
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (int i = 0; i < 8; ++i, hash >>= 4) out += digits[hash & 15];
   return out;
 }
 
@@ -259,14 +271,16 @@ void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
   // short, so it neither shows in listings nor outgrows the name limit.
   size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".~" +
-           randomSuffix() + ".tmp";
+  // A target that may not be written (a read-only file, even for the
+  // superuser) is refused, not replaced behind its permissions' back.
+  if (targetExists && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0))
+    throw EFCreateError("Cannot create file " + fileName);
+  const std::string temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".~" +
+                           tempSuffix(slash == std::string::npos ? target : target.substr(slash + 1)) +
+                           ".tmp";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0 && errno == EEXIST && ::unlink(temp.c_str()) == 0)
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
   if (fd < 0) throw EFCreateError("Cannot create file " + fileName);
   if (targetExists) (void)::fchmod(fd, st.st_mode & 07777);
 
@@ -288,10 +302,18 @@ void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
   }
 }
 
-std::string ReadWholeFile(const AnsiString& fileName) {
-  int fd = ::open(DiskFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC);
+std::string ReadWholeFile(const AnsiString& fileName) { return ReadWholeFile(fileName, MaxReadFileSize); }
+
+namespace {
+
+// Reads a regular file (never a pipe or device): the whole of it, refused
+// beyond Limit bytes, or only its first Limit bytes.
+std::string ReadRegularFile(const AnsiString& fileName, Int64 limit, bool headOnly) {
+  // Not blocking, so that a pipe under the name cannot hold the open; only
+  // a regular file is read.
+  int fd = ::open(DiskFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct stat st;
-  if (fd >= 0 && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
     ::close(fd);
     fd = -1;
   }
@@ -299,9 +321,13 @@ std::string ReadWholeFile(const AnsiString& fileName) {
   std::string bytes;
   char buffer[65536];
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    size_t want = sizeof buffer;
+    if (headOnly) want = static_cast<size_t>(std::min<Int64>(want, limit - static_cast<Int64>(bytes.size())));
+    if (want == 0) break;
+    ssize_t n = ::read(fd, buffer, want);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
+    // A file that grows beyond what its reader can hold is no such file.
+    if (n < 0 || static_cast<Int64>(bytes.size()) + n > limit) {
       ::close(fd);
       throw EReadError("Stream read error");
     }
@@ -310,6 +336,16 @@ std::string ReadWholeFile(const AnsiString& fileName) {
   }
   ::close(fd);
   return bytes;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize) {
+  return ReadRegularFile(fileName, maxSize, false);
+}
+
+std::string ReadFileHead(const AnsiString& fileName, Int64 count) {
+  return ReadRegularFile(fileName, count, true);
 }
 
 // ---- searching -------------------------------------------------------------

@@ -58,12 +58,23 @@ Int64 FileSize(const AnsiString& fileName);
 
 // Writes Bytes to FileName so that the old file stays whole when anything
 // fails: a temporary file beside the target is written, flushed to disk and
-// renamed over it. An existing target keeps its permissions. Raises
-// EFCreateError "Cannot create file %s" when the temporary file cannot be
-// made or renamed, EWriteError "Stream write error" when writing fails.
+// renamed over it. An existing target keeps its permissions; one that may
+// not be written is refused. A temporary file left by a save that was
+// killed is replaced by the next save of the same target. Raises
+// EFCreateError "Cannot create file %s" when the target is not writable or
+// the temporary file cannot be made or renamed, EWriteError "Stream write
+// error" when writing fails.
 void SafeWriteFile(const AnsiString& fileName, std::string_view bytes);
-// The whole file; EFOpenError "Cannot open file %s" or EReadError.
+// The bound of ReadWholeFile without one.
+constexpr Int64 MaxReadFileSize = Int64{1} << 30;
+// The whole of a regular file (never a pipe or device); EFOpenError "Cannot
+// open file %s", or EReadError when reading fails or the file holds more
+// than MaxSize bytes.
 std::string ReadWholeFile(const AnsiString& fileName);
+std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize);
+// The first Count bytes of a regular file, fewer when it is shorter; the
+// errors of ReadWholeFile.
+std::string ReadFileHead(const AnsiString& fileName, Int64 count);
 
 // ---- searching -------------------------------------------------------------
 

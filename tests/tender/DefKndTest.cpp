@@ -55,3 +55,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<DamagedCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+TEST(DefKndRead, OnlyTheLinesItUsesAreLookedAt) {
+  std::string text = "0\r\n2\r\n3\r\n4\r\n4\r\n0\r\n1\r\n";
+  text.append(10 << 20, '\n');
+  TDefKndSettings settings;
+  ReadDefKndText(text, settings);
+  EXPECT_EQ(settings.DiscountDecimals, 3);
+  EXPECT_EQ(settings.HalfDown, 1);
+}

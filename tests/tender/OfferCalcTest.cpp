@@ -555,3 +555,31 @@ TEST_F(OfferCalc, RefreshStopsAtRowFiveHundred) {
 }
 
 }  // namespace
+
+namespace {
+
+// An empty row below the scan whose number has a detailed offer does not
+// keep that number when a ranked row shows it already.
+TEST_F(OfferCalc, EmptyRowDoesNotRepeatARankedNumber) {
+  sheet.Row(1, 1, "A", "90000", "");
+  sheet.Row(2, 2, "B", "80000", "");
+  sheet.SetCell(ColEntryNo, 4, "  2");  // below the end of the scan, empty
+  BidderDiscountTable.Ensure(2);
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  int twos = 0;
+  for (int row = 1; row < 20; ++row) twos += sheet.Cell(ColEntryNo, row) == "  2";
+  EXPECT_EQ(twos, 1);
+}
+
+// The discount is computed in extended precision and rounded once.
+TEST_F(OfferCalc, DiscountIsRoundedOnce) {
+  ProjectHeader.Divisor = 3;
+  sheet.Row(1, 1, "A", "2.96", "");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  const double once = static_cast<double>((1 - static_cast<long double>(2.96) / 3) * 100);
+  const double twice = (1 - 2.96 / 3) * 100;
+  ASSERT_NE(RoundDec(15, once), RoundDec(15, twice));
+  EXPECT_EQ(OfferTable[1].ExactDiscount, RoundDec(15, once));
+}
+
+}  // namespace

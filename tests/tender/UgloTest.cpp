@@ -223,11 +223,15 @@ TEST(ProjectHeaderBytes, PercentsAreHundredthsHighByteFirst) {
   const struct {
     double percent;
     Byte high, low;
-  } cases[] = {{5, 1, 244}, {12.34, 4, 210},
+  } cases[] = {{5, 1, 244},
+               {12.34, 4, 210},
                // Exact halves go to the even neighbour.
-               {0.125, 0, 12}, {0.375, 0, 38},
+               {0.125, 0, 12},
+               {0.375, 0, 38},
                // Out of 16-bit range: kept at the bounds, never wrapped.
-               {700, 255, 255}, {-3, 0, 0}, {std::numeric_limits<double>::quiet_NaN(), 0, 0}};
+               {700, 255, 255},
+               {-3, 0, 0},
+               {std::numeric_limits<double>::quiet_NaN(), 0, 0}};
   for (const auto& c : cases) {
     TProjectHeader header;
     header.ResetOptions();

@@ -2,6 +2,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -352,3 +354,51 @@ TEST(SafeWrite, WorksForTheLongestNameAndInTheCurrentFolder) {
 }
 
 }  // namespace
+
+TEST(SafeWrite, ReadOnlyTargetIsRefusedAndKept) {
+  TempFolder folder;
+  std::string path = folder.path() + "/a.ddn";
+  WriteBytes(path, "old");
+  ::chmod(path.c_str(), 0444);
+  EXPECT_THROW(SafeWriteFile(folder / "a.ddn", "new"), EFCreateError);
+  EXPECT_EQ(ReadBytes(path), "old");
+  EXPECT_EQ(entries(folder.path()), std::set<std::string>{"a.ddn"});
+}
+
+TEST(SafeWrite, TemporaryFileOfAKilledSaveIsRemovedByTheNextSave) {
+  TempFolder folder;
+  SafeWriteFile(folder / "a.pry", "first");
+  // A child killed half way through its write, as a full disk's signal
+  // kills it, leaves its temporary file behind.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_DFL);
+    struct rlimit small = {4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    SafeWriteFile(folder / "a.pry", std::string(100000, 'x'));
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(entries(folder.path()).size(), 2u);
+  EXPECT_EQ(ReadBytes(folder.path() + "/a.pry"), "first");
+  SafeWriteFile(folder / "a.pry", "second");
+  EXPECT_EQ(entries(folder.path()), std::set<std::string>{"a.pry"});
+  EXPECT_EQ(ReadBytes(folder.path() + "/a.pry"), "second");
+}
+
+TEST(ReadWhole, OnlyRegularFilesWithinTheBound) {
+  TempFolder folder;
+  const std::string fifo = folder.path() + "/def.knd";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_THROW(ReadWholeFile(folder / "def.knd"), EFOpenError);  // no hang
+  EXPECT_THROW(ReadWholeFile("/dev/zero", 1000), EFOpenError);
+  WriteBytes(folder.path() + "/big", std::string(2000, 'x'));
+  EXPECT_THROW(ReadWholeFile(folder / "big", 1999), EReadError);
+  EXPECT_EQ(ReadWholeFile(folder / "big", 2000).size(), 2000u);
+  EXPECT_EQ(ReadFileHead(folder / "big", 576), std::string(576, 'x'));
+  EXPECT_EQ(ReadFileHead(folder / "big", 5000).size(), 2000u);
+  EXPECT_THROW(ReadFileHead(folder / "def.knd", 10), EFOpenError);
+}

@@ -1,0 +1,27 @@
+// LIBS: tender_logic
+// A budget file under every layout the project header may claim and both
+// kinds of budget: the reader never reads out of bounds, keeps its limits,
+// and what it read writes back to bytes that read the same.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "tender/BudgetFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const TBudgetLayout preferred{(data[0] & 1) != 0, (data[0] & 2) != 0, (data[0] & 4) != 0};
+  const TBudgetKind kind = (data[0] & 8) ? TBudgetKind::Categories : TBudgetKind::WorkItems;
+  const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+  const TBudgetFileContents read = DecodeBudgetFile(bytes, kind, preferred);
+  if (read.Status != TBudgetReadStatus::Ok) return 0;
+  if (read.Budget.Rows.size() > MaxBudgetRows || read.BudgetEnd > bytes.size()) std::abort();
+  for (const TBidderBlock& block : read.Blocks)
+    if (block.EntryNo < 1 || block.EntryNo > MaxBidders || block.Values.size() > MaxDetailRows) std::abort();
+  const TBudgetFileContents again =
+      DecodeBudgetFile(EncodeBudgetFile(read.Budget, read.Layout, read.Blocks), kind, read.Layout);
+  if (again.Status != TBudgetReadStatus::Ok || again.Blocks.size() != read.Blocks.size()) std::abort();
+  (void)EncodeBudgetCsv(read.Budget, read.Layout, read.Blocks, 2);
+  return 0;
+}

@@ -1,0 +1,27 @@
+// LIBS: tender_logic
+// A project file as the open command and the index read it: whatever the
+// bytes, the reader gives at most 500 records and options within range,
+// and what it read writes back the same records.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "tender/ProjectFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  for (bool old : {false, true}) {
+    TProjectFileData read = DecodeProjectFile(bytes, old);
+    if (read.Offers.size() > MaxOffers) std::abort();
+    const TProjectOptions options = ReadProjectOptions(read.Header);
+    if (options.ProjectType > 2 || options.DiscountDecimals.value_or(0) > 6) std::abort();
+    for (OfferRecord& offer : read.Offers)
+      (void)StoredDiscountText(offer, options.DiscountDecimals.value_or(0), 2);
+    if (!old && read.HasHeader) {
+      const TProjectFileData again = DecodeProjectFile(EncodeProjectFile(read.Header, read.Offers), false);
+      if (again.Offers.size() != read.Offers.size()) std::abort();
+    }
+  }
+  return 0;
+}

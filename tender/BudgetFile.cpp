@@ -1,0 +1,309 @@
+#include "tender/BudgetFile.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/rtl/ByteOrder.h"
+#include "platform/rtl/FileUtils.h"
+#include "tender/N_STR.h"
+
+const AnsiString BudgetWrongTypeMessage = "Το αρχείο είναι διαφορετικού τύπου !!"_a;
+
+namespace {
+
+constexpr long double MarkOffsets[] = {3e11L, 2e11L, 1e11L};
+constexpr char Marks[] = {'#', '+', '-'};
+
+int ValueSize(TBudgetKind kind) { return kind == TBudgetKind::WorkItems ? 16 : 8; }
+
+// A text field of Size bytes: the length byte, the text cut to Size - 1, zeros.
+void PutField(std::string& out, std::string_view text, int size) {
+  const size_t length = std::min<size_t>(text.size(), static_cast<size_t>(size - 1));
+  out += static_cast<char>(length);
+  out.append(text.substr(0, length));
+  out.append(size - 1 - length, '\0');
+}
+
+AnsiString GetField(std::string_view bytes, size_t at, int size) {
+  const size_t length =
+      std::min<size_t>(static_cast<unsigned char>(bytes[at]), static_cast<size_t>(size - 1));
+  return AnsiString(bytes.substr(at + 1, length));
+}
+
+// The text right-aligned in Width characters; a longer text in full.
+AnsiString RightAligned(std::string_view text, size_t width) {
+  AnsiString out;
+  if (text.size() < width) out.append(width - text.size(), ' ');
+  out.append(text);
+  return out;
+}
+
+AnsiString Fixed(long double value, int width, int decimals) {
+  return RightAligned(FixedNotation(value, decimals), width);
+}
+
+}  // namespace
+
+double FoldMark(const DetailEntry& entry) {
+  for (int i = 0; i < 3; ++i)
+    if (entry.Mark == Marks[i]) return static_cast<double>(entry.Value + MarkOffsets[i]);
+  return entry.Value;
+}
+
+DetailEntry UnfoldMark(double stored) {
+  for (int i = 0; i < 3; ++i)
+    if (stored > MarkOffsets[i]) return {RoundDec(4, static_cast<double>(stored - MarkOffsets[i])), Marks[i]};
+  return {stored, 0};
+}
+
+std::string EncodeBudgetFile(const TBudgetData& budget, const TBudgetLayout& layout,
+                             const std::vector<TBidderBlock>& blocks) {
+  std::string out;
+  const int rows = static_cast<int>(budget.Rows.size());
+  le::Put16(out, static_cast<std::uint16_t>(rows));
+  le::Put16(out, static_cast<std::uint16_t>(budget.TextFieldSize));
+  for (const TBudgetRowData& row : budget.Rows) {
+    PutField(out, row.Text, budget.TextFieldSize);
+    if (budget.Kind == TBudgetKind::WorkItems) {
+      le::PutDouble(out, row.Quantity);
+      le::PutDouble(out, row.Price);
+    } else {
+      le::PutDouble(out, row.Cost);
+    }
+  }
+  if (layout.OverheadExpression)
+    PutField(out, budget.OverheadExpression, 41);
+  else
+    le::PutDouble(out, budget.OverheadPercent);
+  if (layout.Contingency) {
+    le::PutDouble(out, budget.ContingencyPercent);
+    le::PutDouble(out, budget.RevisionAmount);
+  }
+  if (layout.Asphalt) {
+    le::PutDouble(out, budget.AsphaltAmount);
+    le::PutDouble(out, budget.AsphaltOverheadPercent);
+  }
+  for (const TBidderBlock& block : blocks) {
+    le::Put16(out, static_cast<std::uint16_t>(block.EntryNo));
+    for (int r = 0; r < rows; ++r)
+      le::PutDouble(out, r < static_cast<int>(block.Values.size()) ? FoldMark(block.Values[r]) : 0.0);
+  }
+  return out;
+}
+
+std::string EncodeBudgetCsv(const TBudgetData& budget, const TBudgetLayout& layout,
+                            const std::vector<TBidderBlock>& blocks, Byte numberStyle) {
+  // A field of the line: ";" and the grid number.
+  const auto field = [numberStyle](AnsiString& line, double value) {
+    line += ';';
+    line += FormatNum(20, 2, numberStyle, value);
+  };
+  const bool byWorkItems = budget.Kind == TBudgetKind::WorkItems;
+  AnsiString out = "ΠΡΟΥΠΟΛΟΓΙΣΜΟΣ "_a + RightAligned(IntToStr(budget.Rows.size()), 8) +
+                   (byWorkItems ? " ΓΡΑΜΜΩΝ-ΕΡΓΑΣΙΩΝ"_a : " ΓΡΑΜΜΩΝ"_a) + "\r\n";
+  for (const TBudgetRowData& row : budget.Rows) {
+    std::string_view text = row.Text;
+    text = text.substr(0, budget.TextFieldSize - 1);
+    out += RightAligned(text, 30);
+    if (byWorkItems) {
+      if (row.Quantity != 0) field(out, row.Quantity);
+      if (row.Price != 0) {
+        field(out, row.Price);
+        field(out, row.Price);
+      }
+    } else if (row.Cost != 0) {
+      field(out, row.Cost);
+    }
+    out += "\r\n";
+  }
+  out += "ΓΕ & ΟΕ  "_a;
+  if (layout.OverheadExpression)
+    out += std::string_view(budget.OverheadExpression).substr(0, 40);
+  else
+    out += Fixed(budget.OverheadPercent, 12, 6);
+  out += "\r\nΑΠΡΟΒΛΕΠΤΑ"_a + Fixed(budget.ContingencyPercent, 12, 6);
+  out += "\r\nΑναθεώρηση"_a + Fixed(budget.RevisionAmount, 20, 2);
+  out += "\r\nΑσαφαλτος"_a + Fixed(budget.AsphaltAmount, 20, 2);
+  out += "\r\nΓΕ.& ΟΕ Ασαφαλτου"_a + Fixed(budget.AsphaltOverheadPercent, 20, 2) + "\r\n";
+  for (const TBidderBlock& block : blocks) {
+    out += "ΠΡΟΣΦΟΡΑ "_a + RightAligned(IntToStr(block.EntryNo), 6) + "-" + block.BidderName + "\r\n";
+    for (size_t r = 0; r < budget.Rows.size(); ++r) {
+      out += RightAligned(IntToStr(r + 1), 5);
+      out += ' ';
+      field(out, r < block.Values.size() ? block.Values[r].Value : 0);
+      out += "\r\n";
+    }
+  }
+  return out;
+}
+
+AnsiString BudgetCsvName(const AnsiString& budgetFileName) { return ChangeFileExt(budgetFileName, ".csv"); }
+
+namespace {
+
+// The budget part under one layout; false when the file is too short for it.
+bool ReadBudgetPart(std::string_view bytes, size_t rowsEnd, const TBudgetLayout& layout, TBudgetData& budget,
+                    size_t& end) {
+  size_t at = rowsEnd;
+  const size_t partsSize =
+      (layout.OverheadExpression ? 41 : 8) + (layout.Contingency ? 16 : 0) + (layout.Asphalt ? 16 : 0);
+  if (bytes.size() < at + partsSize) return false;
+  if (layout.OverheadExpression) {
+    budget.OverheadExpression = GetField(bytes, at, 41);
+    at += 41;
+  } else {
+    budget.OverheadPercent = le::GetDouble(bytes, at);
+    at += 8;
+  }
+  if (layout.Contingency) {
+    budget.ContingencyPercent = le::GetDouble(bytes, at);
+    budget.RevisionAmount = le::GetDouble(bytes, at + 8);
+    at += 16;
+  }
+  if (layout.Asphalt) {
+    budget.AsphaltAmount = le::GetDouble(bytes, at);
+    budget.AsphaltOverheadPercent = le::GetDouble(bytes, at + 8);
+    at += 16;
+  }
+  end = at;
+  return true;
+}
+
+// Whether the bytes from At split exactly into bidder blocks whose entry
+// numbers a save can write (0, which readers skip, or 1..2,400).
+bool SplitsIntoBlocks(std::string_view bytes, size_t at, int rows) {
+  while (at + 2 <= bytes.size()) {
+    const int entry = le::Get16(bytes, at);
+    if (entry > MaxBidders) return false;
+    at += 2;
+    if (entry != 0) at += 8 * static_cast<size_t>(rows);
+  }
+  return at == bytes.size();
+}
+
+// The header's layout first, then the other seven: the expression flag as
+// the header has it before the other, parts 5 and 6 both present (what
+// every save writes) before the rest.
+std::vector<TBudgetLayout> CandidateLayouts(const TBudgetLayout& preferred) {
+  std::vector<TBudgetLayout> layouts{preferred};
+  for (bool expression : {preferred.OverheadExpression, !preferred.OverheadExpression})
+    for (auto [contingency, asphalt] :
+         std::array<std::pair<bool, bool>, 4>{{{true, true}, {false, false}, {true, false}, {false, true}}}) {
+      const TBudgetLayout layout{expression, contingency, asphalt};
+      if (std::find(layouts.begin(), layouts.end(), layout) == layouts.end()) layouts.push_back(layout);
+    }
+  return layouts;
+}
+
+}  // namespace
+
+TBudgetFileContents DecodeBudgetFile(std::string_view bytes, TBudgetKind kind,
+                                     const TBudgetLayout& preferred) {
+  TBudgetFileContents contents;
+  contents.Status = TBudgetReadStatus::Damaged;
+  if (bytes.size() < 4) return contents;
+  const int rows = le::Get16(bytes, 0);
+  const int fieldSize = le::Get16(bytes, 2);
+  if ((kind == TBudgetKind::WorkItems) != (fieldSize == WorkItemsTextSize)) {
+    contents.Status = TBudgetReadStatus::WrongType;
+    return contents;
+  }
+  if (rows > MaxBudgetRows || fieldSize < 1 || fieldSize > 256) return contents;
+  const size_t recordSize = fieldSize + ValueSize(kind);
+  const size_t rowsEnd = 4 + rows * recordSize;
+  if (bytes.size() < rowsEnd) return contents;
+
+  TBudgetData& budget = contents.Budget;
+  budget.Kind = kind;
+  budget.TextFieldSize = fieldSize;
+  budget.Rows.resize(rows);
+  for (int r = 0; r < rows; ++r) {
+    const size_t at = 4 + r * recordSize;
+    TBudgetRowData& row = budget.Rows[r];
+    row.Text = GetField(bytes, at, fieldSize);
+    if (kind == TBudgetKind::WorkItems) {
+      row.Quantity = le::GetDouble(bytes, at + fieldSize);
+      row.Price = le::GetDouble(bytes, at + fieldSize + 8);
+    } else {
+      row.Cost = le::GetDouble(bytes, at + fieldSize);
+    }
+  }
+
+  bool found = false;
+  const std::vector<TBudgetLayout> layouts = CandidateLayouts(preferred);
+  for (const TBudgetLayout& layout : layouts) {
+    TBudgetData trial = budget;
+    size_t end = 0;
+    if (ReadBudgetPart(bytes, rowsEnd, layout, trial, end) && SplitsIntoBlocks(bytes, end, rows)) {
+      budget = std::move(trial);
+      contents.Layout = layout;
+      contents.BudgetEnd = end;
+      found = true;
+      break;
+    }
+  }
+  // No layout splits exactly: the header's, its last partial block ignored.
+  if (!found) {
+    if (!ReadBudgetPart(bytes, rowsEnd, preferred, budget, contents.BudgetEnd)) return contents;
+    contents.Layout = preferred;
+  }
+  contents.Status = TBudgetReadStatus::Ok;
+
+  size_t at = contents.BudgetEnd;
+  const size_t blockValues = 8 * static_cast<size_t>(rows);
+  while (rows > 0 && at + 2 <= bytes.size()) {
+    const int entry = le::Get16(bytes, at);
+    at += 2;
+    if (entry == 0) continue;
+    if (at + blockValues > bytes.size()) break;
+    if (entry <= MaxBidders) {
+      TBidderBlock block;
+      block.EntryNo = entry;
+      const int kept = std::min(rows, MaxDetailRows);
+      block.Values.resize(kept);
+      for (int r = 0; r < kept; ++r) block.Values[r] = UnfoldMark(le::GetDouble(bytes, at + 8 * r));
+      contents.Blocks.push_back(std::move(block));
+    }
+    at += blockValues;
+  }
+  return contents;
+}
+
+std::vector<TBidderBlock> BidderBlocksToSave(int rows) {
+  std::vector<TBidderBlock> blocks;
+  std::array<bool, MaxBidders + 1> written{};
+  const auto add = [&](int entry, const AnsiString& name) {
+    const DetailedOffer* offer = BidderDiscountTable.Get(entry);
+    if (offer == nullptr || written[entry]) return;
+    written[entry] = true;
+    TBidderBlock block;
+    block.EntryNo = entry;
+    block.BidderName = name;
+    block.Values.assign(offer->begin(), offer->begin() + std::min(rows, MaxDetailRows));
+    blocks.push_back(std::move(block));
+  };
+  for (int slot = 1; slot <= MaxOffers; ++slot)
+    add(OfferTable[slot].EntryNo, OfferTable[slot].BidderName.Str());
+  for (int entry = 1; entry <= MaxBidders; ++entry) add(entry, AnsiString());
+  return blocks;
+}
+
+std::vector<int> StoreBidderBlocks(const std::vector<TBidderBlock>& blocks, TUnmarkedRows unmarked) {
+  std::vector<int> created;
+  for (const TBidderBlock& block : blocks) {
+    if (!BidderDiscountTable.Has(block.EntryNo)) created.push_back(block.EntryNo);
+    DetailedOffer& offer = BidderDiscountTable.Ensure(block.EntryNo);
+    for (size_t r = 0; r < block.Values.size() && r < offer.size(); ++r) {
+      const DetailEntry& value = block.Values[r];
+      offer[r].Value = value.Value;
+      if (value.Mark != 0 || unmarked == TUnmarkedRows::ClearMark) offer[r].Mark = value.Mark;
+    }
+  }
+  return created;
+}
+
+bool MayTakeOfferSlot(int entryNo) {
+  if (entryNo < 1 || entryNo > MaxOffers) return false;
+  const Word held = OfferTable[entryNo].EntryNo;
+  return held == 0 || held == entryNo;
+}

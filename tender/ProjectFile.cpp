@@ -1,0 +1,141 @@
+#include "tender/ProjectFile.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/rtl/SysUtils.h"
+#include "tender/N_STR.h"
+
+bool IsOldProjectFileName(const AnsiString& fileName) {
+  return !fileName.empty() && (fileName.back() == 't' || fileName.back() == 'T');
+}
+
+std::string EncodeProjectFile(const TProjectHeader& header, std::span<const OfferRecord> offers) {
+  std::string bytes(ProjectRecordsOffset + offers.size() * OfferRecordSize, '\0');
+  const auto head = EncodeProjectHeader(header);
+  std::copy(head.begin(), head.end(), bytes.begin());
+  size_t at = ProjectRecordsOffset;
+  for (const OfferRecord& offer : offers) {
+    const auto record = EncodeOfferRecord(offer);
+    std::copy(record.begin(), record.end(), bytes.begin() + at);
+    at += OfferRecordSize;
+  }
+  return bytes;
+}
+
+TProjectFileData DecodeProjectFile(std::string_view bytes, bool oldFormat) {
+  TProjectFileData data;
+  const auto* raw = reinterpret_cast<const Byte*>(bytes.data());
+  if (bytes.size() >= TProjectHeader::Size) {
+    std::span<const Byte, TProjectHeader::Size> head(raw, TProjectHeader::Size);
+    data.HasHeader = IsProjectHeader(head);
+    if (data.HasHeader) data.Header = DecodeProjectHeader(head);
+  }
+  const size_t recordSize = oldFormat ? OldOfferRecordSize : OfferRecordSize;
+  size_t at = data.HasHeader ? 9 * recordSize : 0;
+  while (at + recordSize <= bytes.size() && data.Offers.size() < MaxOffers) {
+    if (oldFormat)
+      data.Offers.push_back(
+          DecodeOldOfferRecord(std::span<const Byte, OldOfferRecordSize>(raw + at, recordSize)));
+    else
+      data.Offers.push_back(DecodeOfferRecord(std::span<const Byte, OfferRecordSize>(raw + at, recordSize)));
+    at += recordSize;
+  }
+  return data;
+}
+
+namespace {
+
+std::optional<Byte> OptionByte(const TProjectHeader& header, int offset) {
+  if (!header.OptionSet(offset)) return std::nullopt;
+  return header.Option(offset);
+}
+
+std::optional<Byte> DecimalsByte(const TProjectHeader& header, int offset) {
+  auto value = OptionByte(header, offset);
+  if (value) value = std::min<Byte>(*value, 6);
+  return value;
+}
+
+}  // namespace
+
+TProjectOptions ReadProjectOptions(const TProjectHeader& header) {
+  TProjectOptions options;
+  options.CalcMode = OptionByte(header, TProjectHeader::CalcModeByte).value_or(0);
+  options.ProjectType = std::min<int>(OptionByte(header, TProjectHeader::ProjectTypeByte).value_or(0), 2);
+  options.DiscountDecimals = DecimalsByte(header, TProjectHeader::DiscountDecimalsByte);
+  options.ExtraDecimalsA = DecimalsByte(header, TProjectHeader::ExtraDecimalsAByte);
+  options.ExtraDecimalsB = DecimalsByte(header, TProjectHeader::ExtraDecimalsBByte);
+  options.HalfDown = OptionByte(header, TProjectHeader::HalfDownByte);
+  options.CostDecimals = DecimalsByte(header, TProjectHeader::CostDecimalsByte);
+  options.OverheadIsExpression = OptionByte(header, TProjectHeader::OverheadIsExpressionByte);
+  options.ContingencyFlag = OptionByte(header, TProjectHeader::ContingencyByte);
+  options.AsphaltFlag = OptionByte(header, TProjectHeader::AsphaltFlagByte);
+  if (header.OptionSet(568) && header.OptionSet(569) && header.OptionSet(570)) {
+    options.InitialGuarantee = header.StoredPercent100(TProjectHeader::GuaranteePercent) / 100.0L;
+    options.GuaranteeLimit = header.StoredPercent100(TProjectHeader::LimitPercent) / 100.0L;
+  }
+  return options;
+}
+
+AnsiString StoredDiscountText(OfferRecord& offer, int discountDecimals, Byte numberStyle) {
+  AnsiString text = offer.RoundedDiscount == 0 ? AnsiString("0")
+                                               : FormatNumNoBlanks(discountDecimals + 5, discountDecimals,
+                                                                   numberStyle, offer.RoundedDiscount);
+  const std::string_view remark = offer.Remark.View();
+  if (!remark.empty() && remark.front() == '@') {
+    text = "*" + text;
+    offer.Remark = AnsiString(remark.substr(1));
+    offer.Marked = 1;
+  }
+  return text;
+}
+
+bool ReadHeaderDate(const AnsiString& text, TDateTime& date) {
+  if (TryStrToDate(text, date)) return true;
+  // Day, month and year, whatever the separators of the machine that wrote it.
+  int parts[3] = {0, 0, 0};
+  int count = 0, digits = 0;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      if (count == 3 || ++digits > 4) return false;
+      parts[count] = parts[count] * 10 + (c - '0');
+    } else if ((c == '/' || c == '.' || c == '-') && digits > 0 && count < 2) {
+      ++count;
+      digits = 0;
+    } else if (c != ' ') {
+      return false;
+    }
+  }
+  if (count != 2 || digits == 0) return false;
+  int year = parts[2];
+  if (year < 100) year += year < 50 ? 2000 : 1900;
+  return TryEncodeDate(static_cast<Word>(year), static_cast<Word>(parts[1]), static_cast<Word>(parts[0]),
+                       date);
+}
+
+namespace {
+
+// Line ends become blanks, so that a description keeps to one line.
+AnsiString OneLine(std::string_view text) {
+  AnsiString line(text);
+  for (char& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
+  return line;
+}
+
+}  // namespace
+
+TIndexRow IndexRowOf(std::string_view bytes) {
+  TIndexRow row;
+  if (bytes.size() < TProjectHeader::Size) return row;
+  const TProjectHeader header = DecodeProjectHeader(std::span<const Byte, TProjectHeader::Size>(
+      reinterpret_cast<const Byte*>(bytes.data()), TProjectHeader::Size));
+  row.Date = header.Date.Str();
+  row.ProjectText = OneLine(header.ProjectText.View());
+  row.ServiceText = OneLine(header.ServiceText.View());
+  row.IndicativeTotal = header.IndicativeTotal.Str();
+  const Byte high = header.Option(TProjectHeader::OfferCountHigh);
+  if (high <= 1) row.Offers = IntToStr(256 * high + header.Option(TProjectHeader::OfferCountLow));
+  return row;
+}

@@ -1,0 +1,168 @@
+#pragma once
+// The budget window: the study budget and, for one bidder at a time, the
+// bidder's detailed offer against it; the totals with general expenses
+// (GE&OE), contingencies, revision and asphalt; the budget file. The window
+// exists once and keeps its budget between showings.
+
+#include "grid/ExtGrid.h"
+#include "grid/ExtPanel.h"
+#include "grid/uestrgrd.h"
+#include "platform/ui/Buttons.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/Panels.h"
+#include "platform/ui/Spin.h"
+#include "platform/ui/StdCtrls.h"
+#include "tender/BudgetFile.h"
+
+class TFrmAXP;
+
+class TUproypFrm : public TForm {
+ public:
+  explicit TUproypFrm(TComponent* AOwner);
+  ~TUproypFrm() override;
+
+  // ---- controls ----
+  TPanel* ToolPanel;
+  TSpeedButton* ExitButton;
+  TSpeedButton* BtnOpen2;
+  TSpeedButton* getbtn;
+  TBitBtn* DoCheckBtn;  // hidden
+  TBitBtn* BitBtn3;
+  TSpeedButton* doProPreview;  // toggle
+  TSpeedButton* PrintProyp;
+  TSpeedButton* PrintProypq;
+  TPopupMenu* pumPrint;
+  TMenuItem* N1;
+  TMenuItem* N3;
+  TSpeedButton* SigmaBtn;
+  TSpeedButton* B54;  // toggle: an exact half rounds down
+  TSpinEdit* gindecEd;
+  TSpeedButton* celplus;
+  TSpeedButton* celMinus;
+  TSpeedButton* btnspdExcel;
+  TSpeedButton* Recalc;
+  TSpeedButton* ApoklBtn;  // hidden toggle
+  TSpeedButton* BtnFont;   // hidden
+  TCheckBox* doedit;       // hidden
+  TCheckBox* CheckBox2;    // hidden, checked: the check uses the true mean discount
+  TCheckBox* checkOlog;    // hidden, checked: amounts in words on the discounts report
+  TLabel* LabelQ;
+  TLabel* Label1;
+  TLabel* Label2;
+  TPanel* inEkpt;  // "Συμπλήρωση Τιμών προσφοράς"
+  TSpeedButton* EkptBtn;
+  TBitBtn* OkBitBtn;
+  TBitBtn* BitBtn2;
+  TExtPanel* inEkptEpim;
+  TExtStringGrid* ProypGrid;
+  TEnhStringGrid* SumaGrid;
+  TMemo* Memo1;  // the check report
+  TOpenDialog* OpenDialog1;
+
+  // ---- state ----
+  int Mode = 0;  // 0 study, 1 bidder
+  DetailedOffer* CurrentOffer = nullptr;
+  int BidderNo = 0;
+  AnsiString BudgetFileName;
+  Word TextFieldSize = 0;
+  Integer BudgetReadPos = 0;
+  double StudySum = 0;
+  double StudyTotal = 0;
+  double OfferSum = 0;
+  double OfferTotal = 0;
+  double MeanDiscount = 0;
+  int OfferCostCol = 6;
+  double UniformDiscount = -1000;
+  int AnomalyCount = 0;
+  Byte AcceptedByException = 0;
+  Byte CheckEnabled = 0;
+  AnsiString FirstCategoryText;
+
+  // ---- the window ----
+  void FormCreate(TObject* Sender);
+  void FormShow(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void ExitButtonClick(TObject* Sender);
+  void getbtnClick(TObject* Sender);
+  void SigmaBtnClick(TObject* Sender);
+  void doProPreviewClick(TObject* Sender);
+  void doeditExit(TObject* Sender);
+  void BtnFontClick(TObject* Sender);
+  // Lays the grids out for the mode and the kind.
+  void SetStudyLayout();
+  void SetBidderLayout();
+
+  // ---- totals ----
+  double CheckB54(double value);
+  void resum(bool full);
+  void ParseGeoeStr(double& amount, AnsiString& display);
+  static void ParseRowRange(std::string_view text, int& a, int& b);
+  void CalcFirstRowOfferCost();
+  // The last budget row holding text in its cost or text column; empty
+  // rows above it stay rows of the budget.
+  int LastBudgetRow();
+
+  // ---- editing ----
+  void ProypGridCanEditCell(TObject* Sender, int ARow, int ACol, bool& CanEdit);
+  void ProypGridGetEditorType(TObject* Sender, int ACol, int ARow, TEditorType& AEditor);
+  void ProypGridGetAlignment(TObject* Sender, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign);
+  void ProypGridGridHint(TObject* Sender, int ARow, int ACol, AnsiString& HintStr);
+  void ProypGridGetCellColor(TObject* Sender, int ARow, int ACol, TGridDrawState AState, TBrush& ABrush,
+                             TFont& AFont);
+  void ProypGridCellChanging(TObject* Sender, int OldRow, int OldCol, int NewRow, int NewCol, bool& Allow);
+  void ProypGridRowMoved(TObject* Sender, int FromIndex, int ToIndex);
+  void ProypGridKeyPress(TObject* Sender, char& Key);
+  void Edit3KeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void Edit2KeyPress(TObject* Sender, char& Key);
+  // Column C, row R, text T of an edited cell; T comes back as it is kept.
+  void ProypGridCellValidate(TObject* Sender, int ACol, int ARow, AnsiString& Value, bool& Valid);
+  void celplusClick(TObject* Sender);
+  void celMinusClick(TObject* Sender);
+  void RecalcClick(TObject* Sender);
+  void gindecEdChange(TObject* Sender);
+  void B54Click(TObject* Sender);
+  void SumaGridValidate(int ACol, int ARow);
+  void SumaGridExit(TObject* Sender);
+  void SumaGridKeyPress(TObject* Sender, char& Key);
+  void SumaGridDrawCell(TObject* Sender, int ACol, int ARow, const TRect& Rect, TGridDrawState State);
+  void N1Click(TObject* Sender);
+  void N3Click(TObject* Sender);
+
+  // ---- the budget file ----
+  void SaveProyp();
+  void ReadProyp();
+  void ReadAAline(int bidderNo);
+  void BtnOpen2Click(TObject* Sender);
+  void ReadDdnFile(TFrmAXP& main, const AnsiString& fileName);
+  // The budget kind of the project type.
+  static TBudgetKind Kind();
+  // Column of a row's text: 1 by work items, 3 by categories.
+  static int TextCol() { return Kind() == TBudgetKind::WorkItems ? 1 : 3; }
+
+ private:
+  void BuildToolBar();
+  void BuildGrids();
+  void BuildPanels();
+  // A cell written only when the grid has it.
+  void Put(TStringGrid& grid, int col, int row, const AnsiString& text);
+  // The layout the project header gives the budget file.
+  static TBudgetLayout HeaderLayout();
+  // The budget part of the file into the grids; false after a message.
+  bool LoadBudget(const TBudgetFileContents& contents);
+  TBudgetData BudgetFromGrids();
+  // The validation of an edit, shared by the recalculations.
+  void ValidateEdit(int col, int row, AnsiString& text, bool warnDecimals);
+  bool fromB54_ = false;
+  // The change of decimals totals once at its end, not after every row.
+  bool resumSuspended_ = false;
+  bool warnedDecimals_ = false;
+};
+
+// "~", seven digits and ".TMP": a new budget file, created empty in the
+// current folder; a name that exists is drawn again.
+AnsiString MakeTempBudgetName();
+
+// Creates the budget window on first need.
+TUproypFrm& EnsureBudgetForm();

@@ -1,0 +1,300 @@
+// The budget window's budget file: save with its text copy, read into the
+// grids, the bidders' detailed offers, the open button, the temporary name;
+// and the project file's reading, which fills both windows.
+#include <chrono>
+#include <random>
+
+#include "platform/rtl/Cp1253.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/Application.h"
+#include "tender/N_STR.h"
+#include "tender/OfferCalc.h"
+#include "tender/ProjectFile.h"
+#include "tender/Uglo.h"
+#include "tender/Uproyp5.h"
+#include "tender/mainauction.h"
+
+namespace {
+
+Byte Style() { return static_cast<Byte>(NumberStyle); }
+
+AnsiString Own(int width, double value) {
+  return FormatNumNoBlanks(width, CountDecimals(value), Style(), value);
+}
+
+// Blocks read with the budget, waiting for the caller that wants them.
+std::vector<TBidderBlock> PendingBlocks;
+
+}  // namespace
+
+AnsiString MakeTempBudgetName() {
+  static std::mt19937_64 generator(std::chrono::steady_clock::now().time_since_epoch().count());
+  std::uniform_real_distribution<double> draw(0.0, 1.0);
+  for (;;) {
+    const AnsiString fixed = FixedNotation(static_cast<long double>(draw(generator)) * draw(generator), 8);
+    AnsiString name(1, '~');
+    name += fixed.substr(fixed.find('.') + 1, 7);
+    name += ".TMP";
+    // A name in use is drawn again: the old budget is never overwritten.
+    if (FileExists(name)) continue;
+    SafeWriteFile(name, "");
+    return name;
+  }
+}
+
+TBudgetLayout TUproypFrm::HeaderLayout() {
+  return {OverheadIsExpression != 0, ContingencyFlag != 0, AsphaltFlag != 0};
+}
+
+TBudgetData TUproypFrm::BudgetFromGrids() {
+  TBudgetData budget;
+  budget.Kind = Kind();
+  budget.TextFieldSize = budget.Kind == TBudgetKind::WorkItems ? WorkItemsTextSize : CategoriesTextSize;
+  const int rows = LastBudgetRow();
+  const int x = TextCol();
+  budget.Rows.resize(rows);
+  for (int row = 1; row <= rows; ++row) {
+    TBudgetRowData& data = budget.Rows[row - 1];
+    data.Text = ProypGrid->Cells(x, row).substr(0, budget.TextFieldSize - 1);
+    if (budget.Kind == TBudgetKind::WorkItems) {
+      data.Quantity = StrToNum(ProypGrid->Cells(2, row));
+      data.Price = StrToNum(ProypGrid->Cells(3, row));
+    } else {
+      data.Cost = StrToNum(ProypGrid->Cells(4, row));
+    }
+  }
+  if (OverheadIsExpression) {
+    OverheadExpression = std::string_view(SumaGrid->Cells(3, 2)).substr(0, 40);
+    budget.OverheadExpression = OverheadExpression.Str();
+  } else {
+    budget.OverheadPercent = StrToNum(SumaGrid->Cells(3, 2));
+  }
+  budget.ContingencyPercent = StrToNum(SumaGrid->Cells(3, 4));
+  budget.RevisionAmount = StrToNum(SumaGrid->Cells(3, 6));
+  budget.AsphaltAmount = StrToNum(SumaGrid->Cells(3, 7));
+  budget.AsphaltOverheadPercent = StrToNum(SumaGrid->Cells(3, 8));
+  return budget;
+}
+
+void TUproypFrm::SaveProyp() {
+  if (BudgetFileName.empty()) BudgetFileName = MakeTempBudgetName();
+  const TBudgetData budget = BudgetFromGrids();
+  // Every budget file written holds the contingency and asphalt parts.
+  ContingencyFlag = 1;
+  AsphaltFlag = 1;
+  const TBudgetLayout layout{OverheadIsExpression != 0, true, true};
+  const std::vector<TBidderBlock> blocks = BidderBlocksToSave(static_cast<int>(budget.Rows.size()));
+  SafeWriteFile(BudgetCsvName(BudgetFileName), EncodeBudgetCsv(budget, layout, blocks, Style()));
+  SafeWriteFile(BudgetFileName, EncodeBudgetFile(budget, layout, blocks));
+}
+
+bool TUproypFrm::LoadBudget(const TBudgetFileContents& contents) {
+  if (contents.Status == TBudgetReadStatus::WrongType) {
+    BudgetRows = 0;
+    BudgetFileName.clear();
+    MessageDlg(BudgetWrongTypeMessage, mtError, {mbOK});
+    return false;
+  }
+  if (contents.Status == TBudgetReadStatus::Damaged) throw EInOutError("Read beyond end of file");
+  const TBudgetData& budget = contents.Budget;
+  const int rows = static_cast<int>(budget.Rows.size());
+  BudgetRows = static_cast<Word>(rows);
+  TextFieldSize = static_cast<Word>(budget.TextFieldSize);
+  BudgetReadPos = static_cast<Integer>(contents.BudgetEnd);
+  const int n = CostDecimals;
+  ProypGrid->BeginUpdate();
+  for (int row = 1; row <= rows; ++row) {
+    const TBudgetRowData& data = budget.Rows[row - 1];
+    if (budget.Kind == TBudgetKind::Categories) {
+      ProypGrid->SetCells(3, row, data.Text);
+      const int d = std::min(CountDecimals(data.Cost), 2);
+      ProypGrid->SetCells(4, row, FormatNumNoBlanks(16, n, Style(), RoundDec(d, data.Cost)));
+    } else {
+      ProypGrid->SetCells(1, row, data.Text);
+      ProypGrid->SetCells(2, row, data.Quantity != 0 ? Own(15, data.Quantity) : AnsiString());
+      const int d = std::max<int>(CountDecimals(data.Price), n);
+      ProypGrid->SetCells(3, row,
+                          data.Price != 0 ? FormatNumNoBlanks(15, d, Style(), data.Price) : AnsiString());
+      if (data.Quantity > 0)
+        ProypGrid->SetCells(
+            4, row,
+            FormatNumNoBlanks(16, n, Style(),
+                              RoundDec(n, static_cast<long double>(data.Quantity) * data.Price)));
+    }
+  }
+  ProypGrid->EndUpdate();
+  // The flags follow what the file holds.
+  OverheadIsExpression = contents.Layout.OverheadExpression;
+  ContingencyFlag = contents.Layout.Contingency;
+  AsphaltFlag = contents.Layout.Asphalt;
+  if (contents.Layout.OverheadExpression) {
+    OverheadExpression = budget.OverheadExpression;
+    SumaGrid->SetCells(3, 2, OverheadExpression.Str());
+  } else {
+    SumaGrid->SetCells(3, 2, Own(10, budget.OverheadPercent));
+  }
+  if (contents.Layout.Contingency) {
+    SumaGrid->SetCells(3, 4, Own(10, budget.ContingencyPercent));
+    SumaGrid->SetCells(3, 6, Own(16, budget.RevisionAmount));
+  }
+  if (contents.Layout.Asphalt) {
+    SumaGrid->SetCells(3, 7, Own(16, budget.AsphaltAmount));
+    SumaGrid->SetCells(3, 8, Own(16, budget.AsphaltOverheadPercent));
+    SumaGrid->SetCells(4, 7, SumaGrid->Cells(3, 7));
+    AsphaltAmount = StrToNum(SumaGrid->Cells(3, 7));
+    AsphaltOverheadPercent = StrToNum(SumaGrid->Cells(3, 8));
+    AsphaltOverheadAmount = static_cast<long double>(AsphaltAmount) * AsphaltOverheadPercent / 100;
+    SumaGrid->SetCells(4, 8, FormatNumNoBlanks(17, n, Style(), AsphaltOverheadAmount));
+  }
+  return true;
+}
+
+void TUproypFrm::ReadProyp() {
+  PendingBlocks.clear();
+  const std::string bytes = ReadWholeFile(BudgetFileName, MaxBudgetFileSize);
+  TBudgetFileContents contents = DecodeBudgetFile(bytes, Kind(), HeaderLayout());
+  if (!LoadBudget(contents)) return;
+  PendingBlocks = std::move(contents.Blocks);
+  if (BudgetRows != 0) resum(false);
+}
+
+void TUproypFrm::ReadAAline(int bidderNo) {
+  const std::string bytes = ReadWholeFile(BudgetFileName, MaxBudgetFileSize);
+  const TBudgetFileContents contents = DecodeBudgetFile(bytes, Kind(), HeaderLayout());
+  if (ProypGrid->ColCount() > 9) ProypGrid->ClearColumns(9, 1);
+  if (contents.Status != TBudgetReadStatus::Ok) return;
+  for (int entry : StoreBidderBlocks(contents.Blocks, TUnmarkedRows::KeepMark))
+    if (MayTakeOfferSlot(entry)) OfferTable[entry].EntryNo = static_cast<Word>(entry);
+  for (const TBidderBlock& block : contents.Blocks) {
+    if (block.EntryNo != bidderNo) continue;
+    for (size_t r = 0; r < block.Values.size(); ++r)
+      if (block.Values[r].Mark != 0)
+        Put(*ProypGrid, 9, static_cast<int>(r) + 1, AnsiString(1, block.Values[r].Mark));
+  }
+}
+
+void TUproypFrm::BtnOpen2Click(TObject*) {
+  if (!OpenDialog1->Execute()) return;
+  std::vector<AnsiString> headings;
+  for (int col = 0; col < ProypGrid->ColCount(); ++col) headings.push_back(ProypGrid->Cells(col, 0));
+  ProypGrid->ClearAllCells();
+  for (int col = 0; col < ProypGrid->ColCount(); ++col) ProypGrid->SetCells(col, 0, headings[col]);
+  BudgetFileName = OpenDialog1->FileName;
+  ReadProyp();
+  if (BudgetRows != 0 && !PendingBlocks.empty() &&
+      MessageDlg("Να φορτωθούν και προσφορές ; "_a, mtConfirmation, {mbYes, mbNo}) == mrYes) {
+    BidderDiscountTable.FreeAll();
+    for (int entry : StoreBidderBlocks(PendingBlocks, TUnmarkedRows::ClearMark)) {
+      if (!MayTakeOfferSlot(entry)) continue;
+      OfferTable[entry].EntryNo = static_cast<Word>(entry);
+      if (MainForm && MainForm->StGrid->Cells(1, entry).empty())
+        MainForm->StGrid->SetCells(1, entry, IntToStr(entry));
+    }
+  }
+  PendingBlocks.clear();
+  // The next save goes to a new file, never over the one opened.
+  BudgetFileName = MakeTempBudgetName();
+}
+
+// ---- the project file ---------------------------------------------------------------
+
+namespace {
+
+void SetMemoText(TMemo& memo, std::string_view text) {
+  memo.Lines().Clear();
+  while (true) {
+    const size_t end = text.find("\r\n");
+    memo.Lines().Add(AnsiString(text.substr(0, end)));
+    if (end == std::string_view::npos) break;
+    text = text.substr(end + 2);
+  }
+}
+
+}  // namespace
+
+void TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
+  std::string bytes;
+  try {
+    bytes = ReadWholeFile(fileName, MaxProjectFileSize);
+  } catch (const EStreamError&) {
+    return;  // a project that cannot be opened is not read
+  }
+  TProjectFileData data = DecodeProjectFile(bytes, IsOldProjectFileName(fileName));
+  ProjectHeader = data.Header;
+  if (data.HasHeader) {
+    SetMemoText(*main.Memo1, ProjectHeader.ProjectText.View());
+    SetMemoText(*main.Memo2, ProjectHeader.ServiceText.View());
+    main.Edit1->SetText(ProjectHeader.IndicativeTotal.Str());
+    TDateTime date = 0;
+    if (ReadHeaderDate(ProjectHeader.Date.Str(), date)) {
+      main.EditDate->SetDate(date);
+    } else {
+      main.EditDate->SetDate(Date());
+      MessageDlg(
+          "Η ημερομηνία του έργου δεν διαβάζεται: "_a + ProjectHeader.Date.Str() + "\rΤέθηκε η σημερινή."_a,
+          mtWarning, {mbOK});
+    }
+    const double divisor = ProjectHeader.Divisor;
+    if (divisor != 0) main.EditDiair->SetText(FormatNum(17, CountDecimals(divisor), Style(), divisor));
+  }
+
+  const TProjectOptions options = ReadProjectOptions(ProjectHeader);
+  CalcMode = options.CalcMode;
+  main.ProjectType = options.ProjectType;
+  if (options.DiscountDecimals) DiscountDecimals = *options.DiscountDecimals;
+  main.EkptDgEd->SetValue(DiscountDecimals);
+  if (options.ExtraDecimalsA) ExtraDecimalsA = *options.ExtraDecimalsA;
+  if (options.ExtraDecimalsB) ExtraDecimalsB = *options.ExtraDecimalsB;
+  if (options.HalfDown) {
+    HalfDownSwitch = *options.HalfDown != 0;
+    B54->SetDown(HalfDownSwitch != 0);
+  }
+  if (options.CostDecimals) CostDecimals = *options.CostDecimals;
+  main.RadioGroupZephType->SetItemIndex(main.ProjectType);
+  main.RadioGroupZephType->SetEnabled(true);
+  OverheadIsExpression = 0;
+  main.ProInputBtn->SetEnabled(main.ProjectType > 0);
+  if (options.OverheadIsExpression) OverheadIsExpression = *options.OverheadIsExpression;
+  if (options.ContingencyFlag) ContingencyFlag = *options.ContingencyFlag;
+  if (options.AsphaltFlag) AsphaltFlag = *options.AsphaltFlag;
+  if (options.InitialGuarantee) {
+    main.Edit2->SetText(FloatToStr(*options.InitialGuarantee));
+    main.Edit4->SetText(FloatToStr(*options.GuaranteeLimit));
+  }
+  ProjectModified = 0;
+  main.Label24->SetCaption(fileName);
+
+  BidderDiscountTable.FreeAll();
+  OfferTable.Clear();
+  MaxEntryNo = 0;
+  int n = 0;
+  for (OfferRecord& record : data.Offers) {
+    ++n;
+    OfferRecord& offer = OfferTable[n];
+    offer = record;
+    main.StGrid->SetCells(ColEntryNo, n, PadLeft(IntToStr(offer.EntryNo), 3));
+    if (offer.EntryNo > MaxEntryNo) MaxEntryNo = offer.EntryNo;
+    main.StGrid->SetCells(ColName, n, offer.BidderName.Str());
+    main.StGrid->SetCells(ColDiscount, n, StoredDiscountText(offer, DiscountDecimals, Style()));
+    offer.Discount = offer.RoundedDiscount;
+    if (offer.Amount != 0) main.StGrid->SetCells(ColAmount, n, Own(16, offer.Amount));
+  }
+  SetOfferCount(n);
+
+  doProPreview->Hide();
+  doProPreview->SetEnabled(false);
+  BtnFont->Hide();
+  main.doprint->SetEnabled(false);
+  main.doprintq->SetEnabled(false);
+
+  const AnsiString budgetName = ChangeFileExt(ChangeFileExt(fileName, ".ddn"), ".pry");
+  if (FileExists(budgetName)) {
+    BudgetFileName = budgetName;
+    ReadProyp();
+    if (BudgetRows > 0) main.RadioGroupZephType->SetEnabled(false);
+    StoreBidderBlocks(PendingBlocks, TUnmarkedRows::ClearMark);
+    PendingBlocks.clear();
+  }
+  main.CheckOmalbtn->SetEnabled(BudgetRows > 0);
+  getbtn->SetEnabled(main.CheckOmalbtn->Enabled());
+}

@@ -1,0 +1,337 @@
+// The commands that act on the project as a whole: open, save and save as,
+// new and clear, the project index, the study budget and a bidder's offer
+// budget, the deletion of an offer row, and the command-line project.
+#include <cmath>
+
+#include "platform/rtl/Cp1253.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/Application.h"
+#include "printing/Prevunt.h"
+#include "tender/N_STR.h"
+#include "tender/OfferCalc.h"
+#include "tender/ProjectFile.h"
+#include "tender/Uglo.h"
+#include "tender/Uindex.h"
+#include "tender/Uproyp5.h"
+#include "tender/mainauction.h"
+#include "tender/mainauctionSheet.h"
+#include "tender/uabout.h"
+
+namespace {
+
+const char* const DiscardChanges = "Να αγνοηθούν οι αλλαγές;";
+const char* const DiscardBudget = "Nα αγνοηθούν τα στοιχεία προϋπολογισμού μελέτης;";
+
+// The budget window laid out for the study budget.
+TUproypFrm& StudyBudgetForm() {
+  TUproypFrm& budget = EnsureBudgetForm();
+  budget.SetStudyLayout();
+  budget.BtnOpen2->Show();
+  budget.BitBtn3->Hide();
+  budget.CheckBox2->Hide();
+  budget.checkOlog->Hide();
+  budget.EkptBtn->Hide();
+  return budget;
+}
+
+}  // namespace
+
+void TFrmAXP::BuildProjectCommands() {
+  BtnOpen->OnClick = [this](TObject* s) { BtnOpenClick(s); };
+  Open1->OnClick = [this](TObject* s) { BtnOpenClick(s); };
+  BtnSave->OnClick = [this](TObject* s) { BtnSaveClick(s); };
+  Save1->OnClick = [this](TObject* s) { BtnSaveClick(s); };
+  SaveAs->OnClick = [this](TObject* s) { SaveAsClick(s); };
+  ClearButton->OnClick = [this](TObject* s) { ClearButtonClick(s); };
+  N1->OnClick = [this](TObject* s) { ClearButtonClick(s); };
+  BitBtn2->OnClick = [this](TObject* s) { BitBtn2Click(s); };
+  Indexfrm->OnClick = [this](TObject* s) { IndexfrmClick(s); };
+  ProInputBtn->OnClick = [this](TObject* s) { ProInputBtnClick(s); };
+  CheckOmalbtn->OnClick = [this](TObject* s) { CheckOmalbtnClick(s); };
+  Button2->OnClick = [this](TObject* s) { Button2Click(s); };
+  N16->OnClick = [this](TObject* s) { N16Click(s); };
+}
+
+// ---- open ---------------------------------------------------------------------------
+
+void TFrmAXP::BtnOpenClick(TObject*) {
+  if (ProjectModified && MessageDlg(cp1253::FromUtf8(DiscardChanges), mtWarning, {mbYes, mbCancel}) != mrYes)
+    return;
+  if (BudgetChanged && BudgetRows > 0 &&
+      MessageDlg(cp1253::FromUtf8(DiscardBudget), mtWarning, {mbOK, mbCancel}) != mrOk)
+    return;
+  AnsiString name = CommandLineProject;
+  if (name.empty()) {
+    if (!OpenDialog1->Execute()) return;
+    name = OpenDialog1->FileName;
+  }
+  OpenProject(name);
+}
+
+void TFrmAXP::OpenProject(AnsiString name) {
+  if (ExtractFileExt(name).empty()) name += ".ddn";
+  ProjectModified = 0;
+  ClearProject();
+  SaveDialog1->FileName = name;
+  TUproypFrm& budget = StudyBudgetForm();
+  ProjectHeader.Clear();
+  budget.ReadDdnFile(*this, name);
+  DisplayProypdata();
+  if (MaxEntryNo > OfferCount) {
+    int next = MaxEntryNo;
+    for (int row = OfferCount + 1; row <= LastOfferRow; ++row)
+      StGrid->SetCellText(ColEntryNo, row, PadLeft(IntToStr(++next), 3));
+  }
+  SaveDialog1->FileName = ChangeFileExt(name, ".ddn");
+  // Reading set the fields: the project is as stored.
+  ProjectModified = 0;
+}
+
+void TFrmAXP::DisplayProypdata() {
+  for (int slot = 1; slot <= OfferCount; ++slot) {
+    const OfferRecord& offer = OfferTable[slot];
+    if (BidderDiscountTable.Has(offer.EntryNo) && StGrid->GetCellText(ColRemark, slot).empty())
+      StGrid->SetCellText(ColRemark, slot, "*");
+  }
+}
+
+// ---- save ---------------------------------------------------------------------------
+
+void TFrmAXP::BtnSaveClick(TObject* Sender) {
+  if (ProjectModified || BudgetChanged) DoSave(Sender);
+}
+
+void TFrmAXP::SaveAsClick(TObject* Sender) { DoSave(Sender); }
+
+bool TFrmAXP::DoSave(TObject*) {
+  if (EditDate->Date() == 0) EditDate->SetDate(Date());
+  if (!CommandLineProject.empty() && SaveDialog1->FileName.empty())
+    SaveDialog1->FileName = CommandLineProject;
+  if (!SaveDialog1->Execute()) return false;
+  Doreset->SetEnabled(false);
+  sortBtn->SetEnabled(false);
+  AnsiString name = SaveDialog1->FileName;
+  name = ChangeFileExt(name, ".ddn");
+  return saverec(name);
+}
+
+bool TFrmAXP::saverec(const AnsiString& fileName) {
+  CompactOffers();
+  if (ProjectType != 0) {
+    ContingencyFlag = 1;
+    AsphaltFlag = 1;
+  }
+  initgrec();
+  TGridSheet sheet(*StGrid);
+  const TCalcResult result = ScanOffersForSave(sheet);
+  if (result.Outcome == TCalcOutcome::MissingDivisor) {
+    MessageDlg(result.Message, mtInformation, {mbOK});
+    if (EditDiair->CanFocus()) EditDiair->SetFocus();
+    return false;
+  }
+  if (result.Outcome == TCalcOutcome::OverHundred) {
+    MessageDlg(result.Message, mtInformation, {mbOK});
+    return false;
+  }
+  // The records written end before the first empty slot.
+  std::vector<OfferRecord> offers;
+  for (int slot = 1; slot <= OfferCount; ++slot) {
+    const OfferRecord& offer = OfferTable[slot];
+    if (offer.RoundedDiscount == 0 && offer.Amount == 0 && offer.BidderName.Empty() &&
+        !BidderDiscountTable.Has(offer.EntryNo))
+      break;
+    offers.push_back(offer);
+  }
+  // The header counts the records the file holds.
+  ProjectHeader.StoreOfferCount(static_cast<int>(offers.size()));
+  SafeWriteFile(fileName, EncodeProjectFile(ProjectHeader, offers));
+  Label24->SetCaption(fileName);
+  if (ProjectType != 0) {
+    TUproypFrm& budget = EnsureBudgetForm();
+    const AnsiString previous = budget.BudgetFileName;
+    budget.BudgetFileName = ChangeFileExt(fileName, ".pry");
+    budget.SaveProyp();
+    // A temporary budget has found its project: it is not needed any more.
+    if (previous != budget.BudgetFileName && previous.size() > 3 &&
+        UpperCase(previous.substr(previous.size() - 3)) == "TMP")
+      DeleteFile(previous), DeleteFile(BudgetCsvName(previous));
+    BudgetChanged = 0;
+  }
+  ProjectModified = 0;
+  return true;
+}
+
+// ---- clear ----------------------------------------------------------------------------
+
+void TFrmAXP::ClearButtonClick(TObject*) {
+  if (ProjectModified &&
+      MessageDlg("Nα μηδενιστούν όλα τα στοιχεία ;"_a, mtWarning, {mbYes, mbCancel}) != mrYes)
+    return;
+  if (BudgetChanged && BudgetRows > 0 &&
+      MessageDlg("Nα μηδενιστούν τα στοιχεία προϋπολογισμού μελέτης;"_a, mtWarning, {mbYes, mbCancel}) !=
+          mrYes)
+    return;
+  ClearProject();
+}
+
+void TFrmAXP::ClearProject() {
+  if (PreviewForm) PreviewForm->Prevmemo->Lines().Clear();
+  if (BudgetRows > 0) {
+    BudgetRows = 0;
+    RadioGroupZephType->SetEnabled(true);
+    BudgetChanged = 0;
+    if (BudgetForm) {
+      BudgetForm->BudgetFileName.clear();
+      BudgetForm->ProypGrid->SetRow(1);
+      for (int col = 0; col <= 5 && col < BudgetForm->ProypGrid->ColCount(); ++col)
+        for (int row = 1; row < BudgetForm->ProypGrid->RowCount(); ++row)
+          BudgetForm->ProypGrid->SetCells(col, row, "");
+    }
+  }
+  dopreview->SetEnabled(false);
+  doprint->SetEnabled(false);
+  doprintq->SetEnabled(false);
+  RadioGroupZephType->SetEnabled(true);
+  ProjectHeader.Clear();
+  BidderDiscountTable.FreeAll();
+  OfferTable.Clear();
+  OfferCount = 0;
+  Doreset->SetEnabled(false);
+  sortBtn->SetEnabled(false);
+
+  StGrid->BeginUpdate();
+  for (int row = 1; row < StGrid->RowCount(); ++row) {
+    for (int col = 1; col < StGrid->ColCount(); ++col) StGrid->SetCellText(col, row, "");
+    StGrid->SetCellText(ColEntryNo, row, PadLeft(IntToStr(row), 3));
+  }
+  StGrid->EndUpdate();
+  ResetGridHeadings();
+  StGrid->SetRow(1);
+  OfferCalcState = TOfferCalcState();
+
+  Edit1->SetText("");
+  EditDiair->SetText("");
+  Memo1->Lines().Clear();
+  Memo2->Lines().Clear();
+  EditDate->SetDate(Date());
+  CostDecimals = 2;
+  Label24->SetCaption("");
+  RadioGroupZephType->SetItemIndex(0);
+  ProjectType = 0;
+  ProjectModified = 0;
+  if (BudgetForm)
+    for (int row = 1; row <= 3; ++row) BudgetForm->SumaGrid->SetCells(4, row, "");
+}
+
+// ---- index -----------------------------------------------------------------------------
+
+void TFrmAXP::BitBtn2Click(TObject*) {
+  {
+    TindexForm index(this);
+    index.ShowModal();
+  }
+  if (CommandLineProject.empty()) return;
+  // As the open command, with its questions about unsaved work, but
+  // without its dialog.
+  BtnOpenClick(this);
+  CommandLineProject.clear();
+}
+
+void TFrmAXP::IndexfrmClick(TObject* Sender) { BitBtn2Click(Sender); }
+
+// ---- the budget window ----------------------------------------------------------------------
+
+void TFrmAXP::ProInputBtnClick(TObject*) {
+  TUproypFrm& budget = StudyBudgetForm();
+  budget.SetCaption("Προϋπολογισμός Μελέτης"_a);
+  budget.ProypGrid->SetRow(1);
+  if (budget.ProypGrid->Col() > 4) budget.ProypGrid->SetCol(3);
+  budget.ShowModal();
+  if (BudgetRows > 0) RadioGroupZephType->SetEnabled(false);
+  CheckOmalbtn->SetEnabled(BudgetRows > 0);
+}
+
+void TFrmAXP::CheckOmalbtnClick(TObject*) {
+  if (BudgetForm == nullptr || BudgetRows == 0) {
+    MessageDlg("Δεν έχει εισαχθεί Προϋπολογισμός μελέτης"_a, mtInformation, {mbOK});
+    return;
+  }
+  const int row = StGrid->Row();
+  if (StGrid->GetCellText(ColName, row).empty()) {
+    MessageDlg("Πρέπει να εισάγετε όνομα ΠΡΟΣΦΕΡΟΥΣΑΣ ΕΤΑΙΡΕΙΑΣ"_a, mtInformation, {mbOK});
+    StGrid->SetCol(ColName);
+    if (StGrid->CanFocus()) StGrid->SetFocus();
+    return;
+  }
+  const AnsiString number = Trim(StGrid->GetCellText(ColEntryNo, row));
+  CurrentBidderLabel = number + ":" + StGrid->GetCellText(ColName, row);
+  CurrentBidderNo = StrToInt(number);
+  TUproypFrm& budget = *BudgetForm;
+  budget.SetCaption("Προϋπολογισμός προσφοράς "_a + CurrentBidderLabel.Str().substr(0, 55));
+  DetailedOffer& offer = BidderDiscountTable.Ensure(CurrentBidderNo);
+  budget.BidderNo = CurrentBidderNo;
+  budget.CurrentOffer = &offer;
+  budget.SetBidderLayout();
+
+  TExtStringGrid& grid = *budget.ProypGrid;
+  for (int col = 5; col <= 7; ++col)
+    for (int r = 1; r < grid.RowCount(); ++r) grid.SetCells(col, r, "");
+  budget.SetWidth(640);
+  grid.SetColWidths(4, 105);
+  grid.SetColWidths(5, 100);
+  grid.SetColWidths(6, 105);
+  grid.SetColWidths(7, 100);
+  grid.SetCells(5, 0, "Τιμή Προσφοράς"_a);
+  grid.SetCells(6, 0, "Δαπάνη προσφοράς"_a);
+  grid.SetCells(7, 0, "  Ελεγχος"_a);
+  grid.SetRow(1);
+  grid.SetCol(5);
+  budget.BtnOpen2->Hide();
+
+  const Byte style = static_cast<Byte>(NumberStyle);
+  for (int r = 1; r <= BudgetRows && r <= MaxDetailRows; ++r) {
+    const DetailEntry& entry = offer[r - 1];
+    if (entry.Value == 0) continue;
+    long double cost;
+    if (ProjectType == ProjectPricedOffer) {
+      const int decimals = std::max<int>(CountDecimals(entry.Value), CostDecimals);
+      grid.SetCells(5, r, FormatNumNoBlanks(20, decimals, style, entry.Value));
+      if (entry.Mark > ' ' && grid.ColCount() > 9) grid.SetCells(9, r, AnsiString(1, entry.Mark));
+      cost = static_cast<long double>(StrToNum(grid.Cells(2, r))) * entry.Value;
+    } else {
+      grid.SetCells(5, r, FormatNumNoBlanks(7, CountDecimals(entry.Value), style, entry.Value));
+      cost = StrToNum(grid.Cells(4, r)) * (1 - static_cast<long double>(entry.Value) / 100);
+    }
+    const double rounded = budget.CheckB54(static_cast<double>(cost));
+    if (rounded != 0) grid.SetCells(6, r, FormatNumNoBlanks(20, CostDecimals, style, rounded));
+  }
+  budget.BitBtn3->Show();
+  budget.CheckBox2->Show();
+  budget.checkOlog->Show();
+  budget.EkptBtn->SetVisible(ProjectType == ProjectPricedOffer);
+  budget.ShowModal();
+  DisplayProypdata();
+}
+
+// ---- delete a row ---------------------------------------------------------------------
+
+void TFrmAXP::Button2Click(TObject*) {
+  if (!StGrid->Focused()) return;
+  if (MessageDlg("Να διαγραφεί η γραμμή;"_a, mtConfirmation, {mbYes, mbCancel}) != mrYes) return;
+  ProjectModified = 1;
+  SetOfferCount(OfferCount - 1);
+  const int current = StGrid->Row();
+  const long double number =
+      std::fabs(static_cast<long double>(StrToNum(StGrid->GetCellText(ColEntryNo, current))));
+  BidderDiscountTable.Free(static_cast<int>(std::nearbyint(number)));
+  StGrid->BeginUpdate();
+  for (int row = current; row < LastOfferRow; ++row)
+    for (int col = 0; col < StGrid->ColCount(); ++col)
+      StGrid->SetCellText(col, row, StGrid->GetCellText(col, row + 1));
+  const int previous = StrToIntDef(Trim(StGrid->GetCellText(ColEntryNo, LastOfferRow - 1)), 0);
+  for (int col = 1; col < StGrid->ColCount(); ++col) StGrid->SetCellText(col, LastOfferRow, "");
+  StGrid->SetCellText(ColEntryNo, LastOfferRow, PadLeft(IntToStr(previous + 1), 3));
+  StGrid->EndUpdate();
+}
+
+void TFrmAXP::N16Click(TObject*) { ShowAbout(); }

@@ -1,0 +1,663 @@
+// The project commands, the budget window and the index, driven on the
+// headless backend.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "MainWindowFixture.h"
+#include "platform/backend/screen/Screen.h"
+#include "platform/rtl/ByteOrder.h"
+#include "tender/ProjectFile.h"
+#include "tender/Uindex.h"
+#include "tender/Uproyp5.h"
+#include "tender/uabout.h"
+#include "tests/platform/backend/XvfbDisplay.h"
+#include "tests/platform/rtl/LocaleScope.h"
+
+namespace {
+
+TDateTime TenderDay() { return EncodeDate(2026, 12, 7) + 0.4; }
+
+class ProjectTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    SetClock(&TenderDay);
+    BidderDiscountTable.FreeAll();
+    OverheadIsExpression = ContingencyFlag = AsphaltFlag = 0;
+  }
+  void TearDown() override {
+    delete BudgetForm;
+    BidderDiscountTable.FreeAll();
+    MainWindowTest::TearDown();
+    SetClock(nullptr);
+  }
+  // A project by work items with three budget rows and two bidders.
+  TFrmAXP& EnterProject() {
+    TFrmAXP& w = Start();
+    w.Memo1->Lines().Add("ΟΔΟΠΟΙΙΑ"_a);
+    w.EditDiair->SetText("1000");
+    ProjectHeader.Divisor = 1000;
+    w.ProjectType = 1;
+    w.RadioGroupZephType->SetItemIndex(1);
+    const char* rows[][4] = {{"1", "ΑΛΦΑ", "900", ""}, {"2", "ΒΗΤΑ", "", "*12.5"}, {"3", "ΓΑΜΜΑ", "", ""}};
+    for (int r = 0; r < 3; ++r)
+      for (int c = 1; c < 4; ++c) w.StGrid->SetCellText(c, r + 1, cp1253::FromUtf8(rows[r][c]));
+    TUproypFrm& budget = EnsureBudgetForm();
+    const char* budgetRows[][4] = {{"Α.1", "2", "3", ""}, {"Α.2", "10", "4,5", ""}, {"Α.3", "1", "100", ""}};
+    for (int r = 0; r < 3; ++r)
+      for (int c = 1; c < 4; ++c)
+        budget.ProypGrid->SetCells(c, r + 1, cp1253::FromUtf8(budgetRows[r][c - 1]));
+    budget.SumaGrid->SetCells(3, 2, "18");
+    budget.RecalcClick(nullptr);
+    DetailedOffer& first = BidderDiscountTable.Ensure(1);
+    first[0] = {2.5, '#'};
+    first[1] = {4, '+'};
+    first[2] = {90, '-'};
+    BidderDiscountTable.Ensure(2)[0] = {3, 0};
+    ProjectModified = 1;
+    return w;
+  }
+  std::vector<AnsiString> GridTexts(TFrmAXP& w) {
+    std::vector<AnsiString> texts;
+    for (int r = 1; r <= 4; ++r)
+      for (int c = 0; c < 5; ++c) texts.push_back(w.StGrid->GetCellText(c, r));
+    return texts;
+  }
+  static std::string Bytes(const AnsiString& name) { return ReadWholeFile(name); }
+};
+
+TEST_F(ProjectTest, SaveClearAndOpenGiveEverythingBack) {
+  TFrmAXP& w = EnterProject();
+  ASSERT_TRUE(w.saverec(Folder() + "t.ddn"));
+  EXPECT_EQ(ProjectModified, 0);
+  EXPECT_EQ(Bytes(Folder() + "t.ddn").size(), 756u + 3 * 84);
+  EXPECT_TRUE(FileExists(Folder() + "t.pry"));
+  EXPECT_TRUE(FileExists(Folder() + "t.csv"));
+  EXPECT_EQ(Bytes(Folder() + "t.ddn")[566], 1);  // the contingency flag of a project with a budget
+
+  w.ClearProject();
+  EXPECT_EQ(CostDecimals, 2);
+  EXPECT_EQ(BidderDiscountTable.AllocatedCount(), 0);
+  EXPECT_TRUE(w.StGrid->GetCellText(1, 1).empty());
+
+  w.OpenProject(Folder() + "t.ddn");
+  EXPECT_EQ(w.StGrid->GetCellText(1, 2), "ΒΗΤΑ"_a);
+  EXPECT_EQ(w.StGrid->GetCellText(3, 2).substr(0, 1), "*");  // the mark comes back
+  EXPECT_EQ(w.StGrid->GetCellText(4, 1), "*");               // a detailed offer
+  EXPECT_EQ(BudgetRows, 3);
+  ASSERT_TRUE(BidderDiscountTable.Has(1));
+  EXPECT_EQ((*BidderDiscountTable.Get(1))[1].Mark, '+');
+  EXPECT_EQ((*BidderDiscountTable.Get(1))[2].Value, 90);
+  EXPECT_EQ(BudgetForm->ProypGrid->Cells(1, 2), "Α.2"_a);
+
+  // Write, read, write: the same bytes.
+  const std::vector<AnsiString> texts = GridTexts(w);
+  const std::string project = Bytes(Folder() + "t.ddn");
+  const std::string budget = Bytes(Folder() + "t.pry");
+  ASSERT_TRUE(w.saverec(Folder() + "u.ddn"));
+  w.ClearProject();
+  w.OpenProject(Folder() + "u.ddn");
+  EXPECT_EQ(GridTexts(w), texts);
+  ASSERT_TRUE(w.saverec(Folder() + "v.ddn"));
+  EXPECT_EQ(Bytes(Folder() + "v.ddn"), Bytes(Folder() + "u.ddn"));
+  EXPECT_EQ(Bytes(Folder() + "v.pry"), Bytes(Folder() + "u.pry"));
+  EXPECT_EQ(Bytes(Folder() + "u.pry").size(), budget.size());
+  EXPECT_EQ(Bytes(Folder() + "u.ddn").size(), project.size());
+}
+
+TEST_F(ProjectTest, SaveAsOldNameWritesDdn) {
+  TFrmAXP& w = EnterProject();
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+    edit->SetText(Folder() + "old.ddt");
+    edit->SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  w.SaveAs->Click();
+  EXPECT_TRUE(FileExists(Folder() + "old.ddn"));
+  EXPECT_FALSE(FileExists(Folder() + "old.ddt"));
+}
+
+TEST_F(ProjectTest, LowGuaranteeProjectReadsItsBudgetBlocksBack) {
+  TFrmAXP& w = EnterProject();
+  w.Edit2->SetText("2");  // 200: byte 567 is 0, which once meant "no asphalt part"
+  BudgetForm->SumaGrid->SetCells(3, 7, "500");
+  ASSERT_TRUE(w.saverec(Folder() + "g.ddn"));
+  EXPECT_EQ(Bytes(Folder() + "g.ddn")[567], 0);
+  w.ClearProject();
+  w.OpenProject(Folder() + "g.ddn");
+  EXPECT_TRUE(BidderDiscountTable.Has(1));
+  EXPECT_TRUE(BidderDiscountTable.Has(2));
+  EXPECT_EQ(AsphaltFlag, 1);
+  EXPECT_EQ(BudgetForm->SumaGrid->Cells(3, 7), "500");
+}
+
+TEST_F(ProjectTest, OpenNumbersTheFreeRowsAfterTheHighestEntry) {
+  Start();
+  std::vector<OfferRecord> offers(5);
+  const int entries[] = {1, 2, 7, 4, 5};
+  for (int i = 0; i < 5; ++i) {
+    offers[i].EntryNo = static_cast<Word>(entries[i]);
+    offers[i].BidderName = "x";
+    offers[i].RoundedDiscount = 10;
+  }
+  TProjectHeader header;
+  header.Date = DateToStr(Date());
+  header.ResetOptions();
+  SafeWriteFile(Folder() + "seven.ddn", EncodeProjectFile(header, offers));
+  form->OpenProject(Folder() + "seven");
+  EXPECT_EQ(form->StGrid->GetCellText(0, 6), "  8");
+  EXPECT_EQ(form->StGrid->GetCellText(0, 7), "  9");
+  EXPECT_EQ(OfferCount, 5);
+}
+
+TEST_F(ProjectTest, BudgetQuestionCancelSavesAndCloses) {
+  TFrmAXP& w = EnterProject();
+  ProjectModified = 0;
+  BudgetChanged = 1;
+  backend->ExpectMessageBox("προϋπολογισμού μελέτης"_a, IDCANCEL);
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+    edit->SetText(Folder() + "kept.ddn");
+    edit->SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  Press(*w.ExitButton);
+  EXPECT_TRUE(FileExists(Folder() + "kept.pry"));
+  EXPECT_FALSE(w.Visible());
+}
+
+TEST_F(ProjectTest, DeleteRowFreesItsOfferAndRenumbersTheLast) {
+  TFrmAXP& w = EnterProject();
+  OfferCount = 0;
+  w.StGrid->SetFocus();
+  w.StGrid->SetRow(1);
+  backend->ExpectMessageBox("Να διαγραφεί η γραμμή;"_a, IDYES);
+  w.Button2->Click();
+  EXPECT_EQ(OfferCount, 0);  // never below 0
+  EXPECT_FALSE(BidderDiscountTable.Has(1));
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΒΗΤΑ"_a);
+  EXPECT_EQ(w.StGrid->GetCellText(0, 500), "501");
+}
+
+// ---- the budget window's totals ----------------------------------------------------
+
+class BudgetTest : public ProjectTest {
+ protected:
+  TUproypFrm& Budget(int projectType) {
+    TFrmAXP& w = Start();
+    w.ProjectType = projectType;
+    CostDecimals = 2;
+    TUproypFrm& b = EnsureBudgetForm();
+    b.SetStudyLayout();
+    return b;
+  }
+  void Row(TUproypFrm& b, int row, const char* text, const char* q, const char* p) {
+    b.ProypGrid->SetCells(1, row, cp1253::FromUtf8(text));
+    b.ProypGrid->SetCells(2, row, q);
+    b.ProypGrid->SetCells(3, row, p);
+  }
+};
+
+TEST_F(BudgetTest, HalfDownRounding) {
+  TUproypFrm& b = Budget(1);
+  EXPECT_EQ(b.CheckB54(12.345), 12.35);
+  b.B54->SetDown(true);
+  EXPECT_EQ(b.CheckB54(12.345), 12.34);
+  EXPECT_EQ(b.CheckB54(12.3451), 12.35);
+}
+
+TEST_F(BudgetTest, TotalsWithEmptyRowsInsideAndPartialTotals) {
+  TUproypFrm& b = Budget(1);
+  Row(b, 1, "Α", "1", "100");
+  Row(b, 2, "Β", "2", "50");
+  Row(b, 3, "Γ", "1", "10");
+  Row(b, 4, "=1:3", "", "");
+  Row(b, 6, "Ε", "1", "40");  // row 5 is empty and stays a row
+  b.RecalcClick(nullptr);
+  b.SumaGrid->SetCells(3, 2, "100");
+  b.SumaGrid->SetCells(3, 4, "15");
+  b.resum(true);
+  EXPECT_EQ(BudgetRows, 6);
+  EXPECT_EQ(b.ProypGrid->Cells(2, 4), "ΜΕΡΙΚΟ ΣΥΝΟΛΟ"_a);
+  EXPECT_EQ(b.ProypGrid->Cells(3, 4), "(210)");
+  EXPECT_EQ(b.SumaGrid->Cells(4, 1), "250.00");
+  EXPECT_EQ(b.SumaGrid->Cells(4, 2), "250.00");  // 100 % is used
+  EXPECT_EQ(b.SumaGrid->Cells(4, 3), "500.00");
+  EXPECT_EQ(b.SumaGrid->Cells(4, 5), "575.00");
+  b.SumaGrid->SetCells(3, 2, "100.5");
+  b.resum(true);
+  EXPECT_EQ(b.SumaGrid->Cells(4, 2), "0.00");
+  Row(b, 4, "=3:1", "", "");
+  b.ProypGrid->SetCells(3, 4, "");
+  b.resum(true);
+  EXPECT_TRUE(b.ProypGrid->Cells(3, 4).empty());
+  EXPECT_EQ(b.StudyTotal, 250);
+}
+
+TEST_F(BudgetTest, OverheadExpressionOfPartialTotals) {
+  TUproypFrm& b = Budget(1);
+  for (int r = 1; r <= 9; ++r) Row(b, r, "x", "1", "10");
+  Row(b, 10, "=1:9", "", "");
+  for (int r = 11; r <= 19; ++r) Row(b, r, "y", "1", "20");
+  Row(b, 20, "=11:19", "", "");
+  b.RecalcClick(nullptr);
+  b.SumaGrid->SetCells(3, 2, "$10*18%+$20*10%");
+  b.resum(true);
+  EXPECT_EQ(OverheadIsExpression, 1);
+  // 18 % of 90 and 10 % of 180.
+  EXPECT_EQ(b.SumaGrid->Cells(4, 2), "34.20");
+  EXPECT_EQ(b.SumaGrid->Cells(4, 3), "304.20");
+}
+
+TEST_F(BudgetTest, BidderTotalsAndMeanDiscount) {
+  TUproypFrm& b = Budget(2);
+  b.ProypGrid->SetCells(3, 1, "ΟΔΟΠΟΙΙΑ"_a);
+  b.ProypGrid->SetCells(4, 1, "1000");
+  b.SumaGrid->SetCells(3, 2, "18");
+  b.resum(true);
+  EXPECT_EQ(b.StudyTotal, 1180);
+  b.SetBidderLayout();
+  b.ProypGrid->SetCells(5, 1, "0");
+  b.RecalcClick(nullptr);
+  EXPECT_EQ(b.OfferTotal, 1180);
+  EXPECT_EQ(b.SumaGrid->Cells(5, 3), "0.00000000");
+  b.ProypGrid->SetCells(5, 1, "10");
+  b.RecalcClick(nullptr);
+  EXPECT_NEAR(b.MeanDiscount, 0.1, 1e-12);
+  // The switch off changes nothing in bidder mode.
+  b.ProypGrid->SetCells(6, 1, "1");
+  b.resum(false);
+  EXPECT_NEAR(b.MeanDiscount, 0.1, 1e-12);
+}
+
+TEST_F(BudgetTest, EditingVectors) {
+  TUproypFrm& b = Budget(1);
+  Row(b, 1, "Α", "1", "10");
+  AnsiString text = "5";
+  bool valid = true;
+  b.ProypGridCellValidate(nullptr, 2, 5, text, valid);  // row 4 is empty: refused
+  EXPECT_TRUE(text.empty());
+  text = "3";
+  b.ProypGridCellValidate(nullptr, 2, 1, text, valid);
+  EXPECT_EQ(text, "3.00");
+  EXPECT_EQ(b.ProypGrid->Cells(4, 1), "30.00");
+
+  // Insert and delete a cell at the last row.
+  BudgetRows = 2;
+  b.ProypGrid->SetCells(1, 2, "Β");
+  b.ProypGrid->SetCol(1);
+  b.ProypGrid->SetRow(2);
+  b.celplusClick(nullptr);
+  EXPECT_EQ(b.ProypGrid->Cells(1, 3), "Β");
+  EXPECT_TRUE(b.ProypGrid->Cells(1, 2).empty());
+  b.celMinusClick(nullptr);
+  EXPECT_TRUE(b.ProypGrid->Cells(1, 2).empty());
+
+  TUproypFrm& c = b;
+  form->ProjectType = 2;
+  c.ProypGrid->SetCells(3, 1, "ΚΑΤ"_a);
+  c.ProypGrid->SetCells(4, 1, "1000");
+  c.SetBidderLayout();
+  backend->ExpectMessageBox("ΑΚΕΡΑΙΕΣ ΕΚΠΤΩΣΕΙΣ"_a, IDOK);
+  text = "12.5";
+  c.ProypGridCellValidate(nullptr, 5, 1, text, valid);
+  EXPECT_EQ(text, "12.50");
+  EXPECT_EQ(c.ProypGrid->Cells(6, 1), "875.00");
+  text = "350";
+  c.ProypGridCellValidate(nullptr, 5, 1, text, valid);
+  EXPECT_EQ(c.ProypGrid->Cells(6, 1), "0.00");
+}
+
+TEST_F(BudgetTest, WrongKindOfBudgetFileIsRefused) {
+  TUproypFrm& b = Budget(1);
+  TBudgetData categories;
+  categories.Kind = TBudgetKind::Categories;
+  categories.TextFieldSize = CategoriesTextSize;
+  categories.Rows = {{"x", 0, 0, 5}};
+  SafeWriteFile(Folder() + "c.pry", EncodeBudgetFile(categories, {false, true, true}, {}));
+  b.BudgetFileName = Folder() + "c.pry";
+  backend->ExpectMessageBox("Το αρχείο είναι διαφορετικού τύπου !!"_a, IDOK);
+  b.ReadProyp();
+  EXPECT_EQ(BudgetRows, 0);
+  EXPECT_TRUE(b.BudgetFileName.empty());
+}
+
+TEST_F(BudgetTest, PictureOfTheBudgetWindowInBothModes) {
+  TFrmAXP& w = EnterProject();
+  TUproypFrm& b = *BudgetForm;
+  b.SetStudyLayout();
+  b.Show();
+  Application->ProcessMessages();
+  backend->SaveWindowPng(b, (OutputFolder() / "budget_study.png").string());
+  b.Hide();
+  w.StGrid->SetRow(1);
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    backend->SaveWindowPng(f, (OutputFolder() / "budget_bidder.png").string());
+    f.SetModalResult(mrCancel);
+  });
+  w.CheckOmalbtn->SetEnabled(true);
+  w.CheckOmalbtnClick(nullptr);
+  EXPECT_TRUE(std::filesystem::exists(OutputFolder() / "budget_bidder.png"));
+}
+
+// ---- index and about ------------------------------------------------------------------
+
+TEST_F(ProjectTest, IndexListsMarksAndDeletes) {
+  Start();
+  TProjectHeader header;
+  header.ProjectText = "ΕΡΓΟ\r\nΔΕΥΤΕΡΟ"_a;
+  header.ResetOptions();
+  header.SetOption(TProjectHeader::OfferCountHigh, 1);
+  header.SetOption(TProjectHeader::OfferCountLow, 44);
+  SafeWriteFile(Folder() + "a.b.ddn", EncodeProjectFile(header, {}));
+  SafeWriteFile(Folder() + "a.b.pry", "x");
+  SafeWriteFile(Folder() + "a.b.csv", "x");
+  SafeWriteFile(Folder() + "short.ddn", "abc");
+  TindexForm index(nullptr);
+  ASSERT_EQ(index.FileCount, 2);
+  int row = index.IndexGrid->Cells(1, 1) == "a.b" ? 1 : 2;
+  EXPECT_EQ(index.IndexGrid->Cells(3, row), "ΕΡΓΟ  ΔΕΥΤΕΡΟ"_a);
+  EXPECT_EQ(index.IndexGrid->Cells(6, row), "300");
+  EXPECT_TRUE(index.IndexGrid->Cells(2, 3 - row).empty());  // a short file lists empty
+  index.IndexGrid->SetRow(row);
+  index.deletebtnClick(nullptr);
+  index.deletebtnClick(nullptr);
+  EXPECT_EQ(index.MarkedCount, 0);
+  index.deletebtnClick(nullptr);
+  backend->ExpectMessageBox("σημειωμένα"_a, IDYES);
+  TCloseAction action = caHide;
+  index.FormClose(nullptr, action);
+  EXPECT_FALSE(FileExists(Folder() + "a.b.ddn"));
+  EXPECT_FALSE(FileExists(Folder() + "a.b.pry"));
+  EXPECT_FALSE(FileExists(Folder() + "a.b.csv"));
+  EXPECT_TRUE(FileExists(Folder() + "short.ddn"));
+}
+
+TEST(AboutBox, MemoryInKilobytesWithThousands) {
+  LocaleScope greek(LocaleScope::Greek);
+  EXPECT_EQ(MemoryText(2097152), "2.097.152 KB");
+}
+
+}  // namespace
+
+namespace {
+
+// ---- the bundled examples ---------------------------------------------------------------
+
+TEST(Examples, GeneratorWritesTheBundledFilesByteForByte) {
+  TempFolder out;
+  const std::string command = std::string(MAKE_EXAMPLES) + " " + out.path() + "/ex";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  int compared = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(DIM_EXAMPLES)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_EQ(ReadWholeFile(cp1253::FromUtf8(out.path() + "/ex/" + name)),
+              ReadWholeFile(cp1253::FromUtf8(entry.path().string())))
+        << name;
+    ++compared;
+  }
+  EXPECT_EQ(compared, 6);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path() + "/ex"),
+                          std::filesystem::directory_iterator()),
+            6);
+}
+
+TEST_F(ProjectTest, CommandLineOpensTheExample) {
+  const std::string example = std::string(DIM_EXAMPLES) + "/EXAMPLE.DDN";
+  const char* argv[] = {"dimoprasia", example.c_str()};
+  SetCommandLine(2, argv);
+  TFrmAXP& w = Start();
+  const char* none[] = {"dimoprasia"};
+  SetCommandLine(1, none);
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΑΛΦΑ ΤΕΧΝΙΚΗ ΑΤΕ"_a);
+  EXPECT_EQ(w.StGrid->GetCellText(4, 1), "*");
+  EXPECT_EQ(BudgetRows, 5);
+  EXPECT_EQ(w.ProjectType, 1);
+  EXPECT_TRUE(w.CheckOmalbtn->Enabled());
+  EXPECT_EQ(ProjectModified, 0);
+  EXPECT_TRUE(w.CommandLineProject.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The budget window in both modes and the index on a real (virtual) screen.
+TEST_F(ProjectTest, ScreenshotsOfTheBudgetWindowAndTheIndex) {
+  if (!XvfbDisplay::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+  std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
+  auto* screen = HasBackend() ? dynamic_cast<TScreenBackend*>(&Backend()) : nullptr;
+  if (screen) {
+    for (const char* name : {"EXAMPLE.DDN", "EXAMPLE.pry", "EXAMPLE.csv"})
+      std::filesystem::copy_file(std::string(DIM_EXAMPLES) + "/" + name, FolderPath() + "/" + name);
+    TFrmAXP& w = Start();
+    w.OpenProject(Folder() + "EXAMPLE.DDN");
+    TUproypFrm& b = *BudgetForm;
+    b.Show();
+    Application->ProcessMessages();
+    const std::string study = (OutputFolder() / "budget_study_screen.png").string();
+    screen->SaveScreenshot(b, study);
+    b.Hide();
+    CurrentBidderNo = 1;
+    b.BidderNo = 1;
+    b.CurrentOffer = &BidderDiscountTable.Ensure(1);
+    b.SetBidderLayout();
+    for (int r = 1; r <= BudgetRows; ++r)
+      b.ProypGrid->SetCells(
+          5, r, FormatNumNoBlanks(10, 2, static_cast<Byte>(NumberStyle), (*b.CurrentOffer)[r - 1].Value));
+    b.Show();
+    Application->ProcessMessages();
+    const std::string bidder = (OutputFolder() / "budget_bidder_screen.png").string();
+    screen->SaveScreenshot(b, bidder);
+    b.Hide();
+    {
+      TindexForm index(nullptr);
+      index.Show();
+      Application->ProcessMessages();
+      const std::string indexPicture = (OutputFolder() / "index_screen.png").string();
+      screen->SaveScreenshot(index, indexPicture);
+      EXPECT_GT(std::filesystem::file_size(indexPicture), 1000u);
+      index.Hide();
+    }
+    EXPECT_GT(std::filesystem::file_size(study), 1000u);
+    EXPECT_GT(std::filesystem::file_size(bidder), 1000u);
+    EXPECT_NE(b.SumaGrid->Cells(6, 9), "");
+    std::printf("pictures for review: %s %s\n", study.c_str(), bidder.c_str());
+    delete BudgetForm;
+    Stop();
+  }
+  unsetenv("DIM_BACKEND");
+  unsetenv("DISPLAY");
+  backend = &InstallHeadlessBackend();
+  if (!screen) GTEST_SKIP() << "no virtual display could be opened";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProjectTest, FailedSaveLeavesTheOldFilesWhole) {
+  TFrmAXP& w = EnterProject();
+  ASSERT_TRUE(w.saverec(Folder() + "w.ddn"));
+  const std::string project = ReadWholeFile(Folder() + "w.ddn");
+  const std::string budget = ReadWholeFile(Folder() + "w.pry");
+  w.StGrid->SetCellText(1, 4, "ΝΕΟΣ"_a);
+  // A disk that fills up at any byte of the new files.
+  for (rlim_t limit : {rlim_t{0}, rlim_t{100}, rlim_t{700}}) {
+    struct rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = limit;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_THROW(w.saverec(Folder() + "w.ddn"), EWriteError);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadWholeFile(Folder() + "w.ddn"), project);
+    EXPECT_EQ(ReadWholeFile(Folder() + "w.pry"), budget);
+  }
+  // A read-only project is refused, not replaced.
+  ::chmod((FolderPath() + "/w.ddn").c_str(), 0444);
+  EXPECT_THROW(w.saverec(Folder() + "w.ddn"), EFCreateError);
+  EXPECT_EQ(ReadWholeFile(Folder() + "w.ddn"), project);
+}
+
+TEST_F(ProjectTest, BudgetOpenButtonReadsOffersOnRequestAndSavesElsewhere) {
+  TFrmAXP& w = EnterProject();
+  ASSERT_TRUE(w.saverec(Folder() + "o.ddn"));
+  const std::string saved = ReadWholeFile(Folder() + "o.pry");
+  w.ClearProject();
+  w.ProjectType = 1;
+  TUproypFrm& b = EnsureBudgetForm();
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+    edit->SetText(Folder() + "o.pry");
+    edit->SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  backend->ExpectMessageBox("Να φορτωθούν και προσφορές"_a, IDYES);
+  b.BtnOpen2Click(nullptr);
+  EXPECT_EQ(BudgetRows, 3);
+  ASSERT_TRUE(BidderDiscountTable.Has(1));
+  EXPECT_EQ((*BidderDiscountTable.Get(1))[0].Mark, '#');
+  EXPECT_EQ(OfferTable[2].EntryNo, 2);
+  EXPECT_EQ(w.StGrid->GetCellText(1, 2), "2");
+  // The next save goes to a new temporary file.
+  const AnsiString temp = ExtractFileName(b.BudgetFileName);
+  EXPECT_EQ(temp.size(), 12u);
+  EXPECT_EQ(temp.substr(0, 1), "~");
+  EXPECT_EQ(temp.substr(8), ".TMP");
+  b.SaveProyp();
+  EXPECT_EQ(ReadWholeFile(Folder() + "o.pry"), saved);
+  EXPECT_TRUE(FileExists(b.BudgetFileName));
+}
+
+TEST_F(ProjectTest, AboutBoxShowsTitleAndMemory) {
+  Start();
+  backend->ExpectModal("Tolvicor", [&](TCustomForm& f) {
+    auto* memory = static_cast<TLabel*>(f.FindComponent("lblAvailMemory"));
+    EXPECT_TRUE(memory->Caption().ends_with(" KB"));
+    EXPECT_NE(memory->Caption(), "0 KB");
+    EXPECT_EQ(static_cast<TLabel*>(f.FindComponent("version_name"))->Caption(), form->Title);
+    f.SetModalResult(mrOk);
+  });
+  form->N16->Click();
+}
+
+}  // namespace
+
+namespace {
+
+// Each command's questions, answered both ways: what goes on and what stays.
+struct QuestionCase {
+  const char* name;
+  bool modified;
+  int budgetRows;
+  std::vector<std::pair<const char*, int>> answers;
+  bool acts;
+};
+
+class CommandQuestions : public ProjectTest, public ::testing::WithParamInterface<QuestionCase> {};
+
+TEST_P(CommandQuestions, ClearAsksAndCancelKeepsTheProject) {
+  const QuestionCase& c = GetParam();
+  TFrmAXP& w = Start();
+  w.StGrid->SetCellText(1, 1, "ΑΛΦΑ"_a);
+  ProjectModified = c.modified;
+  BudgetChanged = 1;
+  BudgetRows = static_cast<Word>(c.budgetRows);
+  for (const auto& [text, answer] : c.answers) backend->ExpectMessageBox(cp1253::FromUtf8(text), answer);
+  w.ClearButton->Click();
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1).empty(), c.acts);
+}
+
+TEST_P(CommandQuestions, OpenAsksAndCancelKeepsTheProject) {
+  const QuestionCase& c = GetParam();
+  TFrmAXP& w = Start();
+  w.StGrid->SetCellText(1, 1, "ΑΛΦΑ"_a);
+  ProjectModified = c.modified;
+  BudgetChanged = 1;
+  BudgetRows = static_cast<Word>(c.budgetRows);
+  // Open asks the same questions with its own words; the budget one takes OK.
+  for (const auto& [text, answer] : c.answers) {
+    const bool project = std::string(text).find("όλα") != std::string::npos;
+    backend->ExpectMessageBox(project ? "Να αγνοηθούν οι αλλαγές;"_a : "Nα αγνοηθούν τα στοιχεία"_a,
+                              !project && answer == IDYES ? IDOK : answer);
+  }
+  if (c.acts) backend->ExpectModal("", mrCancel);  // the open dialog, cancelled
+  w.BtnOpen->Click();
+  EXPECT_FALSE(w.StGrid->GetCellText(1, 1).empty());
+}
+
+const char* const ClearAll = "Nα μηδενιστούν όλα τα στοιχεία ;";
+const char* const ClearBudget = "Nα μηδενιστούν τα στοιχεία προϋπολογισμού μελέτης;";
+
+INSTANTIATE_TEST_SUITE_P(
+    Both, CommandQuestions,
+    ::testing::Values(QuestionCase{"Unchanged", false, 0, {}, true},
+                      QuestionCase{"ModifiedYes", true, 0, {{ClearAll, IDYES}}, true},
+                      QuestionCase{"ModifiedCancel", true, 0, {{ClearAll, IDCANCEL}}, false},
+                      QuestionCase{"BudgetYes", false, 2, {{ClearBudget, IDYES}}, true},
+                      QuestionCase{"BudgetCancel", false, 2, {{ClearBudget, IDCANCEL}}, false},
+                      QuestionCase{"BothYes", true, 2, {{ClearAll, IDYES}, {ClearBudget, IDYES}}, true}),
+    [](const ::testing::TestParamInfo<QuestionCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ProjectTest, DeleteRowCancelledKeepsTheRow) {
+  TFrmAXP& w = Start();
+  w.StGrid->SetCellText(1, 1, "ΑΛΦΑ"_a);
+  w.StGrid->SetFocus();
+  backend->ExpectMessageBox("Να διαγραφεί η γραμμή;"_a, IDCANCEL);
+  w.Button2->Click();
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΑΛΦΑ"_a);
+  EXPECT_EQ(ProjectModified, 0);
+}
+
+TEST_F(ProjectTest, IndexListsAtMost999Files) {
+  Start();
+  for (int i = 0; i < 1000; ++i) std::ofstream(FolderPath() + "/p" + std::to_string(i) + ".ddn");
+  TindexForm index(nullptr);
+  EXPECT_EQ(index.FileCount, 999);
+  EXPECT_EQ(index.IndexGrid->RowCount(), 1000);
+  backend->ExpectMessageBox("σημειωμένα"_a, IDNO);
+  index.IndexGrid->SetRow(5);
+  index.deletebtnClick(nullptr);
+  TCloseAction action = caHide;
+  index.FormClose(nullptr, action);
+  EXPECT_TRUE(FileExists(Folder() + index.IndexGrid->Cells(1, 5) + ".ddn"));
+  index.CheckBox1->SetChecked(true);  // old projects: none, and the marks are forgotten
+  EXPECT_EQ(index.FileCount, 0);
+  EXPECT_EQ(index.MarkedCount, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProjectTest, IndexChoiceOpensAfterTheQuestionAboutChanges) {
+  TFrmAXP& w = EnterProject();
+  ASSERT_TRUE(w.saverec(Folder() + "chosen.ddn"));
+  w.StGrid->SetCellText(1, 1, "ΑΛΛΑΓΗ"_a);
+  ProjectModified = 1;
+  const auto choose = [&](TCustomForm& f) {
+    auto& index = static_cast<TindexForm&>(f);
+    index.IndexGrid->SetRow(1);
+    index.BitBtn2->Click();
+  };
+  backend->ExpectModal("Ευρετήριο"_a, choose);
+  backend->ExpectMessageBox("Να αγνοηθούν οι αλλαγές;"_a, IDCANCEL);
+  w.BitBtn2->Click();
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΑΛΛΑΓΗ"_a);
+  EXPECT_TRUE(w.CommandLineProject.empty());
+  backend->ExpectModal("Ευρετήριο"_a, choose);
+  backend->ExpectMessageBox("Να αγνοηθούν οι αλλαγές;"_a, IDYES);
+  w.BitBtn2->Click();
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΑΛΦΑ"_a);
+  EXPECT_EQ(ExtractFileName(w.SaveDialog1->FileName), "chosen.ddn");
+}
+
+}  // namespace
