@@ -80,7 +80,7 @@ bool TField::AsBoolean() const {
   return false;
 }
 
-TDateTime TField::AsDateTime() const { return static_cast<TDateTime>(AsFloat()); }
+TDateTime TField::AsDateTime() const { return static_cast<TDateTime>(TField::AsFloat()); }
 
 AnsiString TIntegerField::AsString() const { return IsNull() ? AnsiString() : IntToStr(AsInteger()); }
 AnsiString TLargeintField::AsString() const { return IsNull() ? AnsiString() : IntToStr(AsLargeInt()); }
