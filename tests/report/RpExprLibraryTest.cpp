@@ -24,7 +24,7 @@ TEST_P(Functions, CalculateAsTheTableSays) {
   EXPECT_EQ(RpResultToText(r), GetParam().shown);
 }
 
-constexpr int I = rpvInteger, F = rpvFloat, S = rpvString, B = rpvBoolean, E = rpvError;
+constexpr int I = rpvInteger, F = rpvFloat, S = rpvString, E = rpvError;
 
 INSTANTIATE_TEST_SUITE_P(
     Library, Functions,
