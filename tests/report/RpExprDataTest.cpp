@@ -9,7 +9,7 @@ namespace {
 class DataFields : public testing::Test {
  protected:
   void SetUp() override {
-    table.SetDatabaseName(MakeTestDatabase("report_expr_items.db", ItemsScript()));
+    table.SetDatabaseName(MakeTestDatabase("report_expr_items", ItemsScript()));
     table.SetTableName("items");
     table.SetName("Items");
     table.Open();

@@ -9,7 +9,7 @@ namespace {
 class Items : public testing::Test {
  protected:
   void SetUp() override {
-    table.SetDatabaseName(MakeTestDatabase("db_items_test.db", ItemsScript()));
+    table.SetDatabaseName(MakeTestDatabase("db_items", ItemsScript()));
     table.SetTableName("items");
   }
   LocaleScope locale{LocaleScope::C};
