@@ -7,12 +7,25 @@
 
 TRpEvEmbeddedFunction::TRpEvEmbeddedFunction(AnsiString expression) : Expression(std::move(expression)) {}
 
+namespace {
+// Variables naming variables nest evaluations as parentheses do; a stored
+// environment may chain thousands of them.
+int embeddedDepth = 0;
+}  // namespace
+
 TRpEvResult TRpEvEmbeddedFunction::Value(TRpFiFo&) {
   if (InUse) return TRpEvResult::OfError("Recursive calls not allowed");
+  if (embeddedDepth >= TRpEvaluator::MaxNesting) return TRpEvResult::OfError(rpmsg::NestedTooDeeply);
   struct Guard {
     bool& flag;
-    explicit Guard(bool& f) : flag(f) { flag = true; }
-    ~Guard() { flag = false; }
+    explicit Guard(bool& f) : flag(f) {
+      flag = true;
+      ++embeddedDepth;
+    }
+    ~Guard() {
+      flag = false;
+      --embeddedDepth;
+    }
   } guard(InUse);
   return Evaluator.Value();
 }

@@ -206,4 +206,36 @@ TEST(Environment, PreparesAreCountedAndEntriesFollow) {
   EXPECT_EQ(env.Count(), 0);
 }
 
+// ---- process-wide state ---------------------------------------------------------
+
+class TwiceFunction : public TRpEvElementFunction {
+ public:
+  TRpEvResult Calculate() override {
+    if (ArgCount() != 1 || Arg(0).Kind != rpvInteger) return TRpEvResult::OfError("TWICE needs an integer");
+    return TRpEvResult::OfInteger(Arg(0).IntValue * 2);
+  }
+};
+
+TEST(Library, RegisteredFunctionsAreCalledByName) {
+  RegisterRpFunction(RpNewFunction<TwiceFunction>, "TWICE", "TWICE(<X>)|Doubles <X>", "7N", "test");
+  TRpEvaluator ev;
+  EXPECT_EQ(ev.Calculate("twice(4) + 1").IntValue, 9);
+  EXPECT_EQ(ev.Calculate("TWICE('x')").StrValue, "TWICE needs an integer");
+}
+
+TEST(GlobalEnvironment, HoldsTheStartValuesAndStaysPreparedAcrossRuns) {
+  TRpEvaluator ev;
+  EXPECT_EQ(ev.Calculate("TYPEOF(AppStartTime) + TYPEOF(AppStartDate) + TYPEOF(APPNAME)").StrValue,
+            "STRINGSTRINGSTRING");
+  ASSERT_NE(RpGlobalEnvironment, nullptr);
+  EXPECT_TRUE(RpGlobalEnvironment->Prepared());
+  EXPECT_TRUE(RpGlobalEnvironment->Entry(0)->Evaluator.Prepared());
+  TRpEvEnvironment local;
+  local.AddFunction("T", "AppName");
+  local.Prepare();
+  local.Unprepare();  // its entries unprepare without taking the global ones along
+  EXPECT_TRUE(RpGlobalEnvironment->Entry(2)->Evaluator.Prepared());
+  EXPECT_FALSE(RpUnpreparingFlag());
+}
+
 }  // namespace

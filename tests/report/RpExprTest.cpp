@@ -97,6 +97,17 @@ TEST(RpEvaluator, NestingBeyond256IsAnErrorValueNotAStackOverflow) {
   EXPECT_EQ(calc("not " + nested(5000)).StrValue, "Invalid use of NOT");
 }
 
+TEST(RpEvaluator, VariablesNamingVariablesNestNoDeeperThanParentheses) {
+  const auto name = [](int i) { return AnsiString(1, 'V').append(IntToStr(i)); };
+  TRpEvEnvironment env;
+  env.AddFunction("V0", "1");
+  for (int i = 1; i <= 300; ++i) env.AddFunction(name(i), name(i - 1).append("+1"));
+  env.Prepare();
+  EXPECT_EQ(calc("V200", &env).IntValue, 201);
+  EXPECT_EQ(calc("V300", &env).StrValue, "Expression nested too deeply");
+  env.Unprepare();
+}
+
 TEST(RpEvaluator, LongChainsKeepTheirMeaningAndCostNoStack) {
   std::string sum = "1";
   for (int i = 0; i < 20000; ++i) sum += "+1";
