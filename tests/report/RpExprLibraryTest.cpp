@@ -178,6 +178,15 @@ TEST(Environment, StoredNamesAndDataLoadAsEntries) {
   EXPECT_FALSE(env.Prepared());
 }
 
+TEST(Environment, WideAndUtf8ItemsBecomeCodePage1253) {
+  TRpEvEnvironment env;
+  TStringStream names(std::string("\x01\x14\x02\x00\x00\x00\xce\xa9\x12\x01\x00\x00\x00\xa3\x03\x00", 16));
+  env.ReadStrings(names);
+  ASSERT_EQ(env.Count(), 2);
+  EXPECT_EQ(env[0], "Ω"_a);
+  EXPECT_EQ(env[1], "Σ"_a);
+}
+
 TEST(Environment, DamagedDataRaisesAndChangesNothing) {
   TRpEvEnvironment env;
   env.AddFunction("A", "1");
