@@ -29,6 +29,10 @@
 DIM_EXCEPTION(EExtGridError, Exception)
 
 class TExtStringGrid;
+class TExtInplaceEdit;
+class TExtStringGridCheck;
+class TEditLink;
+class TGridCombo;
 
 // Option groups own the bitmaps they publish: setting one copies it.
 void AssignBitmap(TBitmap& Target, const TBitmap& Source);
@@ -504,6 +508,23 @@ using TBeforeCellPasteEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value, bool& Allow)>;
 using TGridProgressEvent = std::function<void(TObject* Sender, SmallInt Progress)>;
 
+// ---- editing events ----
+// The budget totals grid has a validation event of its own, so this one
+// takes a name of its own.
+using TExtCellValidateEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value, bool& Valid)>;
+using TClipboardEvent = std::function<void(TObject* Sender, bool& Allow)>;
+using TCanInsertRowEvent = std::function<void(TObject* Sender, int ARow, bool& CanInsert)>;
+using TCanDeleteRowEvent = std::function<void(TObject* Sender, int ARow, bool& CanDelete)>;
+using TClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol)>;
+using TCheckBoxClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool State)>;
+using TRadioClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AIdx)>;
+using TGetEditorPropEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditLink* AEditLink)>;
+using TComboChangeEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex, const AnsiString& ASelection)>;
+using TComboObjectChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex,
+                                                   const AnsiString& ASelection, TObject* AObject)>;
+
 enum TGridLook { glStandard, glSoft, glClassic, glQir };
 enum TScrollType { ssNormal, ssFlat, ssEncarta };
 enum TScrollHintType { shNone, shVertical, shHorizontal, shBoth };
@@ -511,9 +532,9 @@ enum TIntelliPan { ipVertical, ipHorizontal, ipBoth, ipNone };
 
 // ---- the unit's start ------------------------------------------------------------------
 
-// The date and time editors need the newer common controls; this platform
-// has no such library, so they are never made.
-constexpr bool HasNewCommonControls = false;
+// The date and time editors need the newer common controls; the platform's
+// date picker is always there.
+constexpr bool HasNewCommonControls = true;
 // The grid's private clipboard format, "TExtStringGrid Cells", registered
 // on first use.
 UINT GridCellsClipboardFormat();
@@ -862,6 +883,70 @@ class TExtStringGrid : public TBaseGrid {
   TRowEvent OnEndRowSize;
   TScrollHintEvent OnScrollHint;
 
+  // ---- editing: editor dispatch, keyboard, commit and validation ----
+  // The editor of the cell being edited (edNormal between edits) and
+  // whether an edit is under way.
+  TEditorType EditorType() const { return editorType_; }
+  bool EditorActive() const { return editorActive_; }
+  // The character typed on a cell that opened its editor, 0 when none.
+  char EditStartKey() const { return editStartKey_; }
+  // Shows the editor control of a special editor type over the display
+  // cell; stores its value back, hides it and reports the edit done.
+  void ShowCellEditor(int ACol, int ARow);
+  void CloseCellEditor(int ACol, int ARow);
+  // Ends the edit under way, whatever its editor.
+  void HideCellEditor();
+  // An editor control hands a navigation key back to the grid.
+  void EditorKeyToGrid(Word Key, TShiftState Shift);
+  // Puts the text saved when editing began back into the current cell.
+  virtual void RestoreEditCell();
+  // Stores an editor's value into the cell at a real column.
+  virtual void SetCellTextEdit(int ACol, int ARow, const AnsiString& Value);
+  // Validates the text of the pending edit; false when it was rejected
+  // (the cell then holds the old or the corrected text and its editor is
+  // open again).
+  virtual bool CommitCellEdit(const AnsiString& NewText);
+  virtual void SaveCellForEdit(int ACol, int ARow);
+  // Tab walking, by TabAdvanceDirection; forwards past the end with
+  // TabToNextAtEnd the focus moves on to the next control.
+  void TabAdvance(bool Backwards);
+  // The first data row whose lookup-column cell begins with Text (compared
+  // upper-cased); -1 when none.
+  int FindRowByPrefix(const AnsiString& Text);
+  void ResetUpdate() { updateCount_ = 0; }
+  void DoEditingDone() {
+    if (OnEditingDone) OnEditingDone(this);
+  }
+  // Where the text editor's caret stands after a key; nothing here.
+  virtual int CaretHook(const AnsiString& /*Text*/, TPoint /*Caret*/, int /*Index*/) { return 0; }
+  TExtInplaceEdit* ExtInplaceEditor() const;
+  // Blinking text shows in one phase of the window timer only.
+  bool BlinkPhase() const { return blinkPhase_; }
+  TGridCombo* Combo() const { return combo_; }
+  // Pending caret placement from a click (the editor's caret goes there).
+  bool CaretPending() const { return caretPending_; }
+  void SetCaretPending(bool v, TPoint At = {}) {
+    caretPending_ = v;
+    caretPoint_ = At;
+  }
+  TPoint CaretPoint() const { return caretPoint_; }
+  TEditLink* EditLink = nullptr;
+  TExtStringGridCheck* CellChecker = nullptr;
+  bool ExcelStyleDecimalSeparator = false;
+  char PasswordChar = '*';
+  TExtCellValidateEvent OnCellValidate;
+  TClipboardEvent OnClipboardCopy;
+  TClipboardEvent OnClipboardCut;
+  TClipboardEvent OnClipboardPaste;
+  TCanInsertRowEvent OnCanInsertRow;
+  TCanDeleteRowEvent OnCanDeleteRow;
+  TClickCellEvent OnDblClickCell;
+  TCheckBoxClickEvent OnCheckBoxClick;
+  TRadioClickEvent OnRadioClick;
+  TGetEditorPropEvent OnGetEditorProp;
+  TComboChangeEvent OnComboChange;
+  TComboObjectChangeEvent OnComboObjectChange;
+
   void Loaded() override;
   void Dispatch(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -876,7 +961,15 @@ class TExtStringGrid : public TBaseGrid {
   bool SelectCell(int ACol, int ARow) override;
   // What the 500 ms timer does each tick; the hover and blinking code
   // fills it.
-  virtual void TimerTick() { ++timerTicks_; }
+  virtual void TimerTick();
+  // ---- editing ----
+  bool CanEditShow() override;
+  TInplaceEdit* CreateEditor() override;
+  AnsiString GetEditText(int ACol, int ARow) override;
+  void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
+  int GetEditLimit() override { return MaxEditLength; }
+  void KeyPress(char& Key) override;
+  void DoEnter() override;
   // Column and row sizing by the mouse ended.
   virtual void ColumnSized(int ACol);
   virtual void RowSized(int ARow);
@@ -966,4 +1059,30 @@ class TExtStringGrid : public TBaseGrid {
   void ExtendPastedSeries(const TGridRect& Sel, int Count);
   TPoint copyOrigin_{0, 0};
   bool copiedByCopy_ = false;  // AdvanceCell fires the cell-changing event itself
+
+  // ---- editing ----
+  friend class TExtInplaceEdit;
+  friend class TGridCombo;
+  // The grid's own key-down and character messages; true when handled.
+  bool EditKeyDown(TMessage& Message);
+  bool EditChar(TMessage& Message);
+  bool IsTextEditorType(TEditorType t) const;
+  void CreateEditorControls();
+  void BlinkTick();
+  // Whether a move from the current cell may go on (the pending edit is
+  // validated first).
+  bool LeaveEditedCell(int ACol, int ARow);
+  TEditorType editorType_ = edNormal;
+  bool editorActive_ = false;
+  char editStartKey_ = 0;
+  AnsiString restoreText_;  // the cell's text when editing began
+  int editCol_ = -1, editRow_ = -1;
+  AnsiString oldCellText_;
+  bool editPending_ = false;
+  bool validating_ = false;
+  bool handingKey_ = false;
+  bool blinkPhase_ = false;
+  bool caretPending_ = false;
+  TPoint caretPoint_{0, 0};
+  TGridCombo* combo_ = nullptr;
 };

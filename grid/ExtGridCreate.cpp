@@ -93,6 +93,23 @@ void TExtStringGrid::Dispatch(TMessage& Message) {
     TimerTick();
     return;
   }
+  switch (Message.Msg) {
+    case WM_KEYDOWN:
+      if (EditKeyDown(Message)) return;
+      break;
+    case WM_CHAR:
+      if (EditChar(Message)) return;
+      break;
+    case CM_DIALOGCHAR:
+      // The form's accelerators stay quiet while the grid takes the typing.
+      if (GetKeyState(VK_MENU) >= 0) {
+        Message.Result = 0;
+        return;
+      }
+      break;
+    default:
+      break;
+  }
   TBaseGrid::Dispatch(Message);
 }
 

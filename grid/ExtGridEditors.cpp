@@ -1,0 +1,203 @@
+// Editor dispatch: which editor a cell gets, showing it over the cell and
+// storing its value back when the edit ends.
+
+#include "grid/ExtGridEditors.h"
+
+#include "grid/ExtInplaceEdit.h"
+#include "platform/ui/Application.h"
+
+bool TExtStringGrid::IsTextEditorType(TEditorType t) const {
+  return t == edNormal || (t >= edNumeric && t <= edPassword) || t == edLowerCase || t == edUpperCase;
+}
+
+TInplaceEdit* TExtStringGrid::CreateEditor() { return new TExtInplaceEdit(this); }
+
+TExtInplaceEdit* TExtStringGrid::ExtInplaceEditor() const {
+  return static_cast<TExtInplaceEdit*>(InplaceEditor());
+}
+
+AnsiString TExtStringGrid::GetEditText(int ACol, int ARow) {
+  AnsiString value = GetCellText(RealColIndex(ACol), ARow);
+  if (OnGetEditText) OnGetEditText(this, ACol, ARow, value);
+  return value;
+}
+
+void TExtStringGrid::SetEditText(int ACol, int ARow, const AnsiString& Value) {
+  SetCellText(RealColIndex(ACol), ARow, Value);
+  TDrawGrid::SetEditText(ACol, ARow, Value);
+}
+
+void TExtStringGrid::SetCellTextEdit(int ACol, int ARow, const AnsiString& Value) {
+  SetEditText(DisplColIndex(ACol), ARow, Value);
+}
+
+void TExtStringGrid::RestoreEditCell() {
+  SetCellText(RealColIndex(Col()), Row(), restoreText_);
+  RepaintCellDispl(Col(), Row());
+}
+
+bool TExtStringGrid::CanEditShow() {
+  if (!TBaseGrid::CanEditShow()) return false;
+  if (ComponentState().Contains(csDesigning)) return true;
+  const TPoint base = BaseCell(RealColIndex(Col()), Row());
+  if (HasCheckBoxOrRadio(base.X, base.Y)) return false;
+  if (!editorActive_) {
+    restoreText_ = GetCellText(base.X, base.Y);
+    SaveCellForEdit(Col(), Row());
+    editorType_ = edNormal;
+    editorType_ = GetCellEditor(base.X, base.Y);
+    editorActive_ = true;
+    if (!IsTextEditorType(editorType_)) {
+      ShowCellEditor(DisplColIndex(base.X), base.Y);
+      return false;
+    }
+  }
+  return IsTextEditorType(editorType_);
+}
+
+void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
+  const int realCol = RealColIndex(ACol);
+  // Another cell's text editor goes first.
+  if (InplaceEditor() && InplaceEditor()->Visible()) InplaceEditor()->HideEdit();
+  const TRect r = MergedCellRect(ACol, ARow);
+  const int w = r.Width() - 1, h = r.Height() - 1;
+  TBrush brush;
+  brush.Color = Color();
+  TFont font;
+  font.Assign(Font());
+  GetCellColors(realCol, ARow, TGridDrawState{gdFocused}, false, false, false, brush, font);
+  const AnsiString editText = GetEditText(ACol, ARow);
+  const char startKey = editStartKey_;
+  editStartKey_ = 0;
+  auto postStart = [startKey](TWinControl* target) {
+    if (startKey != 0 && target && target->HandleAllocated())
+      PostMessage(target->Handle(), WM_CHAR, static_cast<unsigned char>(startKey), 0);
+  };
+  switch (editorType_) {
+    case edComboEdit:
+    case edComboList: {
+      if (!combo_) combo_ = new TGridCombo(this);
+      TGridCombo& c = *combo_;
+      c.SetDroppedDown(false);
+      c.SetStyle(editorType_ == edComboEdit ? csDropDown : csDropDownList);
+      c.SetBounds(r.Left, r.Top, w, h);
+      if (editorType_ == edComboList) {
+        // A cell that matches no item opens on the first; an empty list
+        // with none.
+        const int index = c.Items()->IndexOf(editText);
+        c.SetItemIndex(index < 0 && c.Items()->Count() > 0 ? 0 : index);
+      } else {
+        c.SetText(editText);
+      }
+      c.SetColor(brush.Color);
+      c.SetFont(font);
+      c.SetEnabled(true);
+      c.SetVisible(true);
+      if (Navigation().AutoComboDropSize) {
+        int width = c.Width();
+        const bool scrolled = c.Items()->Count() > c.DropDownCount;
+        Canvas().Font->Assign(Font());
+        for (int i = 0; i < c.Items()->Count(); ++i) {
+          const int tw = Canvas().TextWidth((*c.Items())[i]);
+          if (scrolled && tw > width - 25)
+            width = tw + 25;
+          else if (!scrolled && tw > width - 5)
+            width = tw + 8;
+        }
+        c.DropDownWidth = width;
+      } else {
+        c.DropDownWidth = 0;
+      }
+      if (CanFocus()) c.SetFocus();
+      c.SetDroppedDown(MouseActions().DirectComboDrop);
+      postStart(c.EditControl() && c.Style() == csDropDown ? static_cast<TWinControl*>(c.EditControl()) : &c);
+      break;
+    }
+    case edCustom: {
+      if (!EditLink) break;
+      TEditLink& link = *EditLink;
+      link.Grid = this;
+      link.EditCol = realCol;
+      link.EditRow = ARow;
+      link.CreateEditor(this);
+      link.SetRect(r);
+      link.SetVisible(true);
+      link.SetCellProps(brush.Color, font);
+      link.SetProperties();
+      if (OnGetEditorProp) OnGetEditorProp(this, realCol, ARow, &link);
+      link.SetEditorValue(editText);
+      link.SetFocus(true);
+      postStart(link.GetEditControl());
+      break;
+    }
+    default:
+      // The editors of the remaining types come with their controls.
+      break;
+  }
+}
+
+void TExtStringGrid::CloseCellEditor(int ACol, int ARow) {
+  const int realCol = RealColIndex(ACol);
+  editStartKey_ = 0;
+  switch (editorType_) {
+    case edComboEdit:
+    case edComboList:
+      if (editorActive_ && combo_) {
+        editorActive_ = false;
+        SetCellTextEdit(realCol, ARow, combo_->Text());
+        combo_->SetDroppedDown(false);
+        combo_->SetVisible(false);
+        combo_->SetEnabled(false);
+      }
+      break;
+    case edCustom:
+      if (EditLink) {
+        SetCellTextEdit(realCol, ARow, EditLink->GetEditorValue());
+        if (EditLink->EditStyle != TEditLink::esPopup) EditLink->SetVisible(false);
+      }
+      editorActive_ = false;
+      break;
+    default:
+      editorActive_ = false;
+      break;
+  }
+  DoEditingDone();
+}
+
+void TExtStringGrid::HideCellEditor() {
+  if (!editorActive_) return;
+  const bool textEditor = IsTextEditorType(editorType_);
+  // The text editor reports its end itself when it loses the focus.
+  HideEditor();
+  if (!textEditor) {
+    const bool hadFocus = combo_ && combo_->Focused();
+    CloseCellEditor(Col(), Row());
+    if (hadFocus && CanFocus()) SetFocus();
+  }
+  editorActive_ = false;
+  editorType_ = edNormal;
+  SelectCell(Col(), Row());
+}
+
+void TExtStringGrid::EditorKeyToGrid(Word Key, TShiftState Shift) {
+  handingKey_ = true;
+  const bool savedAlwaysEdit = Navigation().AlwaysEdit;
+  try {
+    HideCellEditor();
+    Navigation().AlwaysEdit = false;
+    if (CanFocus()) SetFocus();
+    if (Key == VK_TAB || Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN) {
+      // The grid's own key handling, Tab walking included.
+      (void)Shift;
+      Perform(WM_KEYDOWN, Key, 0);
+    } else if (Key == VK_RETURN) {
+      AdvanceCell(Col(), Row(), true, false, false);
+    }
+  } catch (...) {
+    Navigation().AlwaysEdit = savedAlwaysEdit;
+    handingKey_ = false;
+    throw;
+  }
+  Navigation().AlwaysEdit = savedAlwaysEdit;
+  handingKey_ = false;
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The editor controls the grid shows over a cell for the editor types its
+// text editor does not serve, and the application's own editor link.
+
+#include "grid/ExtGrid.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
+
+// An editor the application supplies (edCustom): the grid places it over
+// the cell, or on a popup form, and reads its value back.
+class TEditLink : public TComponent {
+ public:
+  explicit TEditLink(TComponent* AOwner) : TComponent(AOwner) {}
+  // The control that receives the typed start character.
+  virtual TWinControl* GetEditControl() = 0;
+  virtual void CreateEditor(TWinControl* AParent) = 0;
+  virtual void SetFocus(bool Value) = 0;
+  virtual void SetRect(const TRect& R) = 0;
+  virtual void SetVisible(bool Value) = 0;
+  virtual void SetProperties() {}
+  virtual void SetCellProps(TColor /*AColor*/, const TFont& /*AFont*/) {}
+  virtual AnsiString GetEditorValue() = 0;
+  virtual void SetEditorValue(const AnsiString& Value) = 0;
+  TExtStringGrid* Grid = nullptr;
+  int EditCol = -1, EditRow = -1;
+  enum TEditStyle { esInplace, esPopup };
+  TEditStyle EditStyle = esInplace;
+  int PopupWidth = 100, PopupHeight = 100;
+  // The popup takes the cell's width.
+  bool WantCellWidth = false;
+  // Deactivating the popup passes the value on (else only hides it).
+  bool PassValueOnDeactivate = true;
+};
+
+// The combo editor (edComboEdit, edComboList): the budget grid's column of
+// marks uses it.
+class TGridCombo : public TComboBox {
+ public:
+  explicit TGridCombo(TExtStringGrid* AGrid);
+  TExtStringGrid* Grid() const { return grid_; }
+  int ButtonWidth = 16;
+  // Index of the item the last completion chose, and whether one took place.
+  int CompletedIndex() const { return completedIndex_; }
+  bool Completed() const { return completed_; }
+  // Steps the item by the grid's wheel, one notch at a time.
+  void WheelStep(bool Down);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void DoExit() override;
+  void Select() override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+
+ private:
+  void Complete();
+  void FireChange();
+  TExtStringGrid* grid_;
+  bool completion_ = true;
+  int completedIndex_ = -1;
+  bool completed_ = false;
+};
