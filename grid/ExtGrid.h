@@ -33,6 +33,10 @@ class TExtInplaceEdit;
 class TExtStringGridCheck;
 class TEditLink;
 class TGridCombo;
+class TGridSpin;
+class TGridDatePicker;
+class TGridCheckBox;
+class TGridButton;
 
 // Option groups own the bitmaps they publish: setting one copies it.
 void AssignBitmap(TBitmap& Target, const TBitmap& Source);
@@ -524,6 +528,11 @@ using TComboChangeEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex, const AnsiString& ASelection)>;
 using TComboObjectChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex,
                                                    const AnsiString& ASelection, TObject* AObject)>;
+using TSpinClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AValue, bool UpDown)>;
+using TFloatSpinClickEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, double AValue, bool UpDown)>;
+using TDateTimeSpinClickEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, TDateTime AValue, bool UpDown)>;
 
 enum TGridLook { glStandard, glSoft, glClassic, glQir };
 enum TScrollType { ssNormal, ssFlat, ssEncarta };
@@ -923,6 +932,13 @@ class TExtStringGrid : public TBaseGrid {
   // Blinking text shows in one phase of the window timer only.
   bool BlinkPhase() const { return blinkPhase_; }
   TGridCombo* Combo() const { return combo_; }
+  TGridSpin* Spin() const { return spin_; }
+  TGridDatePicker* DatePicker() const { return datePicker_; }
+  TGridCheckBox* CheckBoxEditor() const { return checkBox_; }
+  TGridButton* ButtonEditor() const { return button_; }
+  // Whether an editor control's text differs from what it showed on
+  // opening: a value passed through unchanged keeps the cell's own text.
+  bool EditorValueChanged(const AnsiString& Text) const { return Text != openedText_; }
   // Pending caret placement from a click (the editor's caret goes there).
   bool CaretPending() const { return caretPending_; }
   void SetCaretPending(bool v, TPoint At = {}) {
@@ -946,6 +962,10 @@ class TExtStringGrid : public TBaseGrid {
   TGetEditorPropEvent OnGetEditorProp;
   TComboChangeEvent OnComboChange;
   TComboObjectChangeEvent OnComboObjectChange;
+  TSpinClickEvent OnSpinClick;
+  TFloatSpinClickEvent OnFloatSpinClick;
+  TDateTimeSpinClickEvent OnDateSpinClick;
+  TDateTimeSpinClickEvent OnTimeSpinClick;
 
   void Loaded() override;
   void Dispatch(TMessage& Message) override;
@@ -1063,6 +1083,8 @@ class TExtStringGrid : public TBaseGrid {
   // ---- editing ----
   friend class TExtInplaceEdit;
   friend class TGridCombo;
+  friend class TGridCheckBox;
+  friend class TGridButton;
   // The grid's own key-down and character messages; true when handled.
   bool EditKeyDown(TMessage& Message);
   bool EditChar(TMessage& Message);
@@ -1085,4 +1107,11 @@ class TExtStringGrid : public TBaseGrid {
   bool caretPending_ = false;
   TPoint caretPoint_{0, 0};
   TGridCombo* combo_ = nullptr;
+  TGridSpin* spin_ = nullptr;
+  TGridDatePicker* datePicker_ = nullptr;
+  TGridCheckBox* checkBox_ = nullptr;
+  TGridButton* button_ = nullptr;
+  AnsiString openedText_;  // the editor control's text on opening
+  // The control an edit of the current type shows, or nullptr.
+  TWinControl* EditorControl() const;
 };

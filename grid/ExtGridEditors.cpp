@@ -4,6 +4,7 @@
 #include "grid/ExtGridEditors.h"
 
 #include "grid/ExtInplaceEdit.h"
+#include "grid/GridUtil.h"
 #include "platform/ui/Application.h"
 
 bool TExtStringGrid::IsTextEditorType(TEditorType t) const {
@@ -130,9 +131,109 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       postStart(link.GetEditControl());
       break;
     }
+    case edSpinEdit:
+    case edFloatSpinEdit:
+    case edTimeSpinEdit:
+    case edDateSpinEdit: {
+      if (!spin_) spin_ = new TGridSpin(this);
+      TGridSpin& sp = *spin_;
+      sp.SetBounds(r.Left, r.Top, w, h);
+      sp.SetVisible(true);
+      sp.SetEnabled(true);
+      sp.SetColor(brush.Color);
+      // Text that is no value opens as the minimum (now for a date).
+      if (editorType_ == edSpinEdit) {
+        sp.SetSpinType(sptNormal);
+        sp.SetText(editText);
+        sp.SetValue(sp.Value());
+      } else if (editorType_ == edFloatSpinEdit) {
+        sp.SetSpinType(sptFloat);
+        sp.SetText(NormalizeNumberText(editText));
+        sp.SetFloatValue(sp.FloatValue());
+      } else if (editorType_ == edTimeSpinEdit) {
+        sp.SetText(editText);
+        sp.SetSpinType(sptTime);
+      } else {
+        sp.SetText(editText);
+        sp.SetSpinType(sptDate);
+      }
+      openedText_ = sp.Text();
+      if (CanFocus()) sp.SetFocus();
+      postStart(&sp);
+      break;
+    }
+    case edDateEdit:
+    case edDateEditUpDown:
+    case edTimeEdit: {
+      if (!HasNewCommonControls) break;
+      if (!datePicker_) datePicker_ = new TGridDatePicker(this);
+      TGridDatePicker& dp = *datePicker_;
+      TDateTime value = 0;
+      if (editorType_ == edTimeEdit) {
+        dp.SetKind(dtkTime);
+        dp.SetTime(TryStrToTime(editText, value) ? value : Now());
+        dp.SetBounds(r.Left, r.Top, w, h);
+      } else {
+        dp.SetKind(dtkDate);
+        // Each opening takes the mode its type asks for.
+        dp.SetDateMode(editorType_ == edDateEditUpDown ? dmUpDown : dmComboBox);
+        dp.SetDate(TryStrToDate(editText, value) ? value : Now());
+        dp.SetBounds(r.Left, r.Top, w, dp.Height());
+      }
+      openedText_ = dp.Text();
+      dp.SetEnabled(true);
+      dp.SetVisible(true);
+      dp.SetColor(brush.Color);
+      if (CanFocus()) dp.SetFocus();
+      break;
+    }
+    case edCheckBox: {
+      if (!checkBox_) checkBox_ = new TGridCheckBox(this);
+      TGridCheckBox& cb = *checkBox_;
+      cb.SetBounds(r.Left, r.Top, w, h);
+      cb.SetCaption(editText);
+      cb.SetEnabled(true);
+      cb.SetChecked(false);
+      cb.SetVisible(true);
+      if (CanFocus()) cb.SetFocus();
+      break;
+    }
+    case edButton: {
+      if (!button_) button_ = new TGridButton(this);
+      TGridButton& b = *button_;
+      b.SetBounds(r.Left - 1, r.Top - 1, w + 2, h + 2);
+      b.SetCaption(editText);
+      b.SetVisible(true);
+      b.SetEnabled(true);
+      if (CanFocus()) b.SetFocus();
+      break;
+    }
     default:
       // The editors of the remaining types come with their controls.
       break;
+  }
+}
+
+TWinControl* TExtStringGrid::EditorControl() const {
+  switch (editorType_) {
+    case edComboEdit:
+    case edComboList:
+      return combo_;
+    case edSpinEdit:
+    case edFloatSpinEdit:
+    case edTimeSpinEdit:
+    case edDateSpinEdit:
+      return spin_;
+    case edDateEdit:
+    case edDateEditUpDown:
+    case edTimeEdit:
+      return datePicker_;
+    case edCheckBox:
+      return checkBox_;
+    case edButton:
+      return button_;
+    default:
+      return nullptr;
   }
 }
 
@@ -146,9 +247,33 @@ void TExtStringGrid::CloseCellEditor(int ACol, int ARow) {
         editorActive_ = false;
         SetCellTextEdit(realCol, ARow, combo_->Text());
         combo_->SetDroppedDown(false);
-        combo_->SetVisible(false);
-        combo_->SetEnabled(false);
       }
+      break;
+    case edSpinEdit:
+    case edFloatSpinEdit:
+    case edTimeSpinEdit:
+    case edDateSpinEdit:
+      editorActive_ = false;
+      if (spin_ && EditorValueChanged(spin_->Text())) {
+        if (editorType_ == edFloatSpinEdit)
+          SetCellFloat(realCol, ARow, spin_->FloatValue());
+        else if (editorType_ == edDateSpinEdit)
+          SetCellDate(realCol, ARow, spin_->DateValue());
+        else
+          SetCellTextEdit(realCol, ARow, spin_->Text());
+      }
+      break;
+    case edDateEdit:
+    case edDateEditUpDown:
+    case edTimeEdit:
+      if (datePicker_ && EditorValueChanged(datePicker_->Text())) {
+        if (editorType_ == edTimeEdit)
+          SetCellTextEdit(realCol, ARow, TimeToStr(datePicker_->Time()));
+        else
+          SetCellTextEdit(realCol, ARow,
+                          datePicker_->Checked() ? DateToStr(datePicker_->Date()) : AnsiString());
+      }
+      editorActive_ = false;
       break;
     case edCustom:
       if (EditLink) {
@@ -161,6 +286,10 @@ void TExtStringGrid::CloseCellEditor(int ACol, int ARow) {
       editorActive_ = false;
       break;
   }
+  if (TWinControl* control = EditorControl()) {
+    control->SetEnabled(false);
+    control->SetVisible(false);
+  }
   DoEditingDone();
 }
 
@@ -170,7 +299,9 @@ void TExtStringGrid::HideCellEditor() {
   // The text editor reports its end itself when it loses the focus.
   HideEditor();
   if (!textEditor) {
-    const bool hadFocus = combo_ && combo_->Focused();
+    TWinControl* control = EditorControl();
+    const bool hadFocus =
+        control && (control->Focused() || (combo_ && control == combo_ && combo_->Focused()));
     CloseCellEditor(Col(), Row());
     if (hadFocus && CanFocus()) SetFocus();
   }

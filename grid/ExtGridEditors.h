@@ -3,6 +3,8 @@
 // text editor does not serve, and the application's own editor link.
 
 #include "grid/ExtGrid.h"
+#include "grid/esgspin.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 
@@ -63,3 +65,78 @@ class TGridCombo : public TComboBox {
   int completedIndex_ = -1;
   bool completed_ = false;
 };
+
+// The spin editor (edSpinEdit, edFloatSpinEdit, edTimeSpinEdit,
+// edDateSpinEdit): the arrows and the buttons step the value, Page Up and
+// Page Down step within the bounds, Home and End jump to them.
+class TGridSpin : public TEsgSpinEdit {
+ public:
+  explicit TGridSpin(TExtStringGrid* AGrid);
+  void Dispatch(TMessage& Message) override;
+  void UpClick() override;
+  void DownClick() override;
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void DoExit() override;
+
+ private:
+  void FireSpin(bool Up, bool AsInteger);
+  TExtStringGrid* grid_;
+};
+
+// The date and time editors (edDateEdit, edDateEditUpDown, edTimeEdit).
+class TGridDatePicker : public TDateTimePicker {
+ public:
+  explicit TGridDatePicker(TExtStringGrid* AGrid);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void DoExit() override;
+
+ private:
+  TExtStringGrid* grid_;
+};
+
+// The check-box editor (edCheckBox): its state is not stored in the cell.
+class TGridCheckBox : public TCheckBox {
+ public:
+  explicit TGridCheckBox(TExtStringGrid* AGrid);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void DoExit() override;
+
+ private:
+  TExtStringGrid* grid_;
+};
+
+// The button editor (edButton): a click reports the cell's ellipsis click.
+class TGridButton : public TButton {
+ public:
+  explicit TGridButton(TExtStringGrid* AGrid);
+  void Click() override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void DoExit() override;
+
+ private:
+  // Hidden and disabled, the edit over, without storing.
+  void Dismiss();
+  TExtStringGrid* grid_;
+};
+
+// Keys that editor controls hand back to the grid (Tab, Enter, Esc and
+// the others of Handed): the text is stored and committed before Tab,
+// Enter, Up and Down; a rejected text comes back and the key ends there.
+// GetText and SetText read and write the control's text. True when the key
+// was the grid's.
+bool HandEditorKey(TExtStringGrid& Grid, Word& Key, TShiftState Shift, std::initializer_list<Word> Handed,
+                   const std::function<AnsiString()>& GetText,
+                   const std::function<void(const AnsiString&)>& SetText);

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "GridFixture.h"
+#include "grid/ExtGridEditors.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+class ExtGridControlsTest : public GridFormTest {
+ protected:
+  void SetUp() override {
+    GridFormTest::SetUp();
+    LoadGreekLocale();
+  }
+  TExtStringGrid& Typed(TEditorType type) {
+    auto& g = MakeGrid<TExtStringGrid>(4, 5);
+    g.SetOptions(g.Options() + TGridOptions{goEditing});
+    g.OnGetEditorType = [type](TObject*, int, int, TEditorType& e) { e = type; };
+    g.SetFocus();
+    g.SetCol(1);
+    g.SetRow(1);
+    Application->ProcessMessages();
+    return g;
+  }
+  void Key(Word vk, TShiftState shift = {}) {
+    backend->PressKey(vk, shift);
+    Application->ProcessMessages();
+  }
+};
+
+TEST_F(ExtGridControlsTest, StartCharacterReachesTheSpinButNotTheDatePicker) {
+  auto& spin = Typed(edSpinEdit);
+  backend->Type("7");
+  ASSERT_NE(spin.Spin(), nullptr);
+  EXPECT_TRUE(spin.Spin()->Visible());
+  EXPECT_EQ(spin.Spin()->Text(), "7");
+  Key(VK_RETURN);
+  EXPECT_EQ(spin.GetCellText(1, 1), "7");
+
+  auto& date = Typed(edDateEdit);
+  date.SetCellText(1, 1, "31/1/2003");
+  backend->Type("7");
+  ASSERT_NE(date.DatePicker(), nullptr);
+  EXPECT_TRUE(date.DatePicker()->Visible());
+  EXPECT_EQ(DateToStr(date.DatePicker()->Date()), "31/1/2003");
+}
+
+TEST_F(ExtGridControlsTest, SpinPageKeysStayWithinTheBoundsHomeAndEndJump) {
+  auto& g = Typed(edSpinEdit);
+  g.SetCellText(1, 1, "100");
+  std::vector<std::string> clicks;
+  g.OnSpinClick = [&](TObject*, int, int, int v, bool up) {
+    clicks.push_back(std::to_string(v) + (up ? "+" : "-"));
+  };
+  Key(VK_F2);
+  TGridSpin& sp = *g.Spin();
+  struct Step {
+    Word key;
+    const char* text;
+  };
+  for (const Step& s : {Step{VK_PRIOR, "100"}, Step{VK_NEXT, "99"}, Step{VK_END, "0"}, Step{VK_HOME, "100"},
+                        Step{VK_DOWN, "99"}, Step{VK_UP, "100"}}) {
+    Key(s.key);
+    EXPECT_EQ(sp.Text(), s.text) << s.key;
+  }
+  EXPECT_EQ(clicks, (std::vector<std::string>{"100+", "99-", "0-", "100+", "99-", "100+"}));
+}
+
+TEST_F(ExtGridControlsTest, ValuesPassedThroughKeepTheCellsText) {
+  for (TEditorType type :
+       {edSpinEdit, edDateSpinEdit, edTimeSpinEdit, edDateEdit, edTimeEdit, edCheckBox, edButton}) {
+    SCOPED_TRACE(static_cast<int>(type));
+    auto& g = Typed(type);
+    g.SetCellText(1, 1, "abc");
+    Key(VK_F2);
+    EXPECT_TRUE(g.EditorActive());
+    g.HideCellEditor();
+    EXPECT_EQ(g.GetCellText(1, 1), "abc");
+    EXPECT_FALSE(g.EditorActive());
+  }
+}
+
+TEST_F(ExtGridControlsTest, DateEditorOpensWithItsCalendarAfterAnUpDownEdit) {
+  TEditorType type = edDateEditUpDown;
+  auto& g = Typed(edNormal);
+  g.OnGetEditorType = [&type](TObject*, int, int, TEditorType& e) { e = type; };
+  Key(VK_F2);
+  EXPECT_EQ(g.DatePicker()->DateMode(), dmUpDown);
+  g.HideCellEditor();
+  type = edDateEdit;
+  Key(VK_F2);
+  EXPECT_EQ(g.DatePicker()->DateMode(), dmComboBox);
+}
+
+TEST_F(ExtGridControlsTest, SpinEditReadsWritesAndSteps) {
+  auto& g = MakeGrid<TExtStringGrid>(2, 2);
+  auto* sp = new TEsgSpinEdit(form.get());
+  sp->SetParent(form.get());
+  sp->SetBounds(10, 280, 120, 22);
+  // Text that is no number reads as the minimum; equal bounds do not clamp.
+  sp->MinValue = 5;
+  sp->SetText("abc");
+  EXPECT_EQ(sp->Value(), 5);
+  sp->MinValue = sp->MaxValue = 0;
+  sp->SetValue(1000);
+  EXPECT_EQ(sp->Text(), "1000");
+  // A date steps the part under the caret: the month keeps within it.
+  sp->SetText("31/1/2003");
+  sp->SetSpinType(sptDate);
+  sp->SetSelStart(4);
+  sp->UpClick();
+  EXPECT_EQ(sp->Text(), "28/2/2003");
+  sp->SetSelStart(0);
+  sp->DownClick();
+  EXPECT_EQ(sp->Text(), "27/2/2003");
+  sp->SetSelStart(sp->Text().size());
+  sp->UpClick();
+  EXPECT_EQ(sp->Text(), "27/2/2004");
+  // Time parts, coming round at midnight.
+  sp->SetSpinType(sptTime);
+  sp->SetText("23:59:30");
+  sp->SetSelStart(0);
+  sp->UpClick();
+  EXPECT_EQ(sp->Text(), TimeToStr(StrToTime("0:59:30")));
+  // Two decimals refuse a third typed at the end.
+  sp->SetSpinType(sptFloat);
+  sp->SetPrecision(2);
+  sp->SetText("3,14");
+  sp->SetSelStart(4);
+  char c = '5';
+  EXPECT_FALSE(sp->IsValidChar(c));
+  c = '.';  // the thousand separator becomes the decimal one: a second
+  sp->SetSelStart(1);
+  EXPECT_FALSE(sp->IsValidChar(c));
+  c = '/';
+  EXPECT_FALSE(sp->IsValidChar(c));  // a date separator only in dates
+  (void)g;
+}
+
+TEST_F(ExtGridControlsTest, HeldSpinButtonRepeatsAfter400ThenEvery100) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* sp = new TEsgSpinEdit(form.get());
+  sp->SetParent(form.get());
+  sp->SetBounds(10, 280, 120, 22);
+  sp->SetValue(0);
+  Application->ProcessMessages();
+  TExtTimerSpeedButton& up = *sp->Button()->UpButton();
+  backend->PressMouse(up, 3, 3);
+  backend->Advance(399);
+  EXPECT_EQ(sp->Value(), 0);
+  backend->Advance(1);
+  EXPECT_EQ(sp->Value(), 1);
+  backend->Advance(300);
+  EXPECT_EQ(sp->Value(), 4);
+  backend->ReleaseMouse(up, 3, 3);
+  EXPECT_EQ(sp->Value(), 5);  // the release is the click
+  backend->Advance(500);
+  EXPECT_EQ(sp->Value(), 5);
+}
+
+TEST_F(ExtGridControlsTest, ButtonReportsItsClickAndEscapeRestores) {
+  auto& g = Typed(edButton);
+  g.SetCellText(1, 1, "go");
+  AnsiString seen;
+  g.OnEllipsClick = [&](TObject*, int c, int r, AnsiString& s) {
+    seen = s + std::to_string(c) + std::to_string(r);
+  };
+  Key(VK_F2);
+  ASSERT_TRUE(g.ButtonEditor()->Visible());
+  Key(VK_SPACE);
+  EXPECT_EQ(seen, "go11");
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(g.ButtonEditor()->Visible());
+  EXPECT_FALSE(g.EditorActive());
+  EXPECT_EQ(g.GetCellText(1, 1), "go");
+}
+
+TEST_F(ExtGridControlsTest, CheckBoxHandsEnterBackAndStoresNothing) {
+  auto& g = Typed(edCheckBox);
+  g.Navigation().AdvanceOnEnter = true;
+  g.SetCellText(1, 1, "label");
+  Key(VK_F2);
+  ASSERT_TRUE(g.CheckBoxEditor()->Visible());
+  Key(VK_SPACE);
+  EXPECT_TRUE(g.CheckBoxEditor()->Checked());
+  Key(VK_RETURN);
+  EXPECT_FALSE(g.CheckBoxEditor()->Visible());
+  EXPECT_EQ(g.GetCellText(1, 1), "label");
+  EXPECT_EQ(g.Col(), 2);
+}
+
+}  // namespace
