@@ -37,6 +37,8 @@ class TGridSpin;
 class TGridDatePicker;
 class TGridCheckBox;
 class TGridButton;
+class TGridEditBtn;
+class TGridUnitEditBtn;
 
 // Option groups own the bitmaps they publish: setting one copies it.
 void AssignBitmap(TBitmap& Target, const TBitmap& Source);
@@ -936,6 +938,8 @@ class TExtStringGrid : public TBaseGrid {
   TGridDatePicker* DatePicker() const { return datePicker_; }
   TGridCheckBox* CheckBoxEditor() const { return checkBox_; }
   TGridButton* ButtonEditor() const { return button_; }
+  TGridEditBtn* EditBtn() const { return editBtn_; }
+  TGridUnitEditBtn* UnitEditBtn() const { return unitEditBtn_; }
   // Whether an editor control's text differs from what it showed on
   // opening: a value passed through unchanged keeps the cell's own text.
   bool EditorValueChanged(const AnsiString& Text) const { return Text != openedText_; }
@@ -1111,6 +1115,8 @@ class TExtStringGrid : public TBaseGrid {
   TGridDatePicker* datePicker_ = nullptr;
   TGridCheckBox* checkBox_ = nullptr;
   TGridButton* button_ = nullptr;
+  TGridEditBtn* editBtn_ = nullptr;
+  TGridUnitEditBtn* unitEditBtn_ = nullptr;
   AnsiString openedText_;  // the editor control's text on opening
   // The control an edit of the current type shows, or nullptr.
   TWinControl* EditorControl() const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "grid/ExtGridEditors.h"
+#include "grid/ExtInplaceEdit.h"
 #include "platform/ui/Windows.h"
 
 namespace {
@@ -273,4 +274,107 @@ void TGridButton::KeyUp(Word& Key, TShiftState Shift) {
   if (grid_->CanFocus()) grid_->SetFocus();
   grid_->Perform(WM_KEYDOWN, key, 0);
   grid_->Perform(WM_KEYUP, key, 0);
+}
+
+// ---- edit buttons ----
+
+namespace {
+constexpr std::initializer_list<Word> kEditBtnKeys = {VK_TAB,  VK_RETURN, VK_ESCAPE, VK_PRIOR,
+                                                      VK_NEXT, VK_UP,     VK_DOWN};
+
+// Enter is swallowed; the numeric and float types filter as the text
+// editor does, the others but the plain one take no character.
+bool EditBtnChar(TMessage& m, TCustomEdit& edit, TEditorType type) {
+  if (m.Msg != WM_CHAR) return true;
+  const char key = static_cast<char>(m.WParam & 0xFF);
+  if (key == '\r') return false;
+  switch (type) {
+    case edEditBtn:
+    case edUnitEditBtn:
+      return true;
+    case edNumericEditBtn:
+    case edFloatEditBtn: {
+      bool beep = false;
+      if (NumericKeyAllowed(type, key, edit.Text(), edit.SelStart(), edit.SelLength(), beep)) return true;
+      if (beep) MessageBeep(0);
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+TGridEditBtn::TGridEditBtn(TExtStringGrid* AGrid) : TEsgEditBtn(AGrid), grid_(AGrid) {
+  SetBorderStyle(bsNone);
+  SetButtonCaption("...");
+  Place(*this, *AGrid);
+  OnClickBtn = [this](TObject*) {
+    AnsiString s = Text();
+    grid_->DoEllipsClick(s);
+    SetText(s);
+    SelectAll();
+    Invalidate();
+  };
+}
+
+void TGridEditBtn::Dispatch(TMessage& m) {
+  if (!EditBtnChar(m, *this, grid_->EditorType())) return;
+  TEsgEditBtn::Dispatch(m);
+  WantTabWithGoTabs(m, *grid_);
+}
+
+void TGridEditBtn::DoExit() {
+  grid_->HideCellEditor();
+  TEsgEditBtn::DoExit();
+}
+
+void TGridEditBtn::KeyDown(Word& Key, TShiftState Shift) {
+  if (!Shift.Contains(ssCtrl) && HandEditorKey(
+                                     *grid_, Key, Shift, kEditBtnKeys, [this] { return Text(); },
+                                     [this](const AnsiString& s) {
+                                       SetText(s);
+                                       SetSelStart(static_cast<int>(s.size()));
+                                       Invalidate();
+                                     }))
+    return;
+  TEsgEditBtn::KeyDown(Key, Shift);
+}
+
+TGridUnitEditBtn::TGridUnitEditBtn(TExtStringGrid* AGrid) : TEsgUnitEditBtn(AGrid), grid_(AGrid) {
+  SetBorderStyle(bsNone);
+  SetButtonCaption("...");
+  Place(*this, *AGrid);
+}
+
+void TGridUnitEditBtn::Dispatch(TMessage& m) {
+  if (!EditBtnChar(m, *this, edUnitEditBtn)) return;
+  TEsgUnitEditBtn::Dispatch(m);
+  WantTabWithGoTabs(m, *grid_);
+}
+
+void TGridUnitEditBtn::DoExit() {
+  grid_->HideCellEditor();
+  TEsgUnitEditBtn::DoExit();
+}
+
+void TGridUnitEditBtn::KeyDown(Word& Key, TShiftState Shift) {
+  if (!Shift.Contains(ssCtrl) && HandEditorKey(
+                                     *grid_, Key, Shift, kEditBtnKeys, [this] { return Text() + UnitID(); },
+                                     [this](const AnsiString& s) {
+                                       SetValueAndUnit(s);
+                                       SetSelStart(static_cast<int>(Text().size()));
+                                       Invalidate();
+                                     }))
+    return;
+  TEsgUnitEditBtn::KeyDown(Key, Shift);
+}
+
+void TGridUnitEditBtn::SetValueAndUnit(const AnsiString& S) {
+  // Digits, ",", "-" and "." make the value; everything else, the blank
+  // before the unit too, the unit.
+  AnsiString value, unit;
+  for (char c : S) ((c >= '0' && c <= '9') || c == ',' || c == '-' || c == '.' ? value : unit) += c;
+  SetText(value);
+  SetUnitID(unit);
 }

@@ -198,6 +198,36 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       if (CanFocus()) cb.SetFocus();
       break;
     }
+    case edEditBtn:
+    case edNumericEditBtn:
+    case edFloatEditBtn: {
+      if (!editBtn_) editBtn_ = new TGridEditBtn(this);
+      TGridEditBtn& e = *editBtn_;
+      e.SetBounds(r.Left, r.Top, w, h);
+      e.SetText(editText);
+      e.SetMaxLength(GetEditLimit());
+      e.SetVisible(true);
+      e.SetEnabled(true);
+      e.SetColor(brush.Color);
+      openedText_ = e.Text();
+      if (CanFocus()) e.SetFocus();
+      postStart(&e);
+      break;
+    }
+    case edUnitEditBtn: {
+      if (!unitEditBtn_) unitEditBtn_ = new TGridUnitEditBtn(this);
+      TGridUnitEditBtn& e = *unitEditBtn_;
+      e.SetBounds(r.Left, r.Top, w, h);
+      e.SetMaxLength(GetEditLimit());
+      e.SetValueAndUnit(editText);
+      e.SetVisible(true);
+      e.SetEnabled(true);
+      e.SetColor(brush.Color);
+      openedText_ = e.Text() + e.UnitID();
+      if (CanFocus()) e.SetFocus();
+      postStart(&e);
+      break;
+    }
     case edButton: {
       if (!button_) button_ = new TGridButton(this);
       TGridButton& b = *button_;
@@ -230,6 +260,12 @@ TWinControl* TExtStringGrid::EditorControl() const {
       return datePicker_;
     case edCheckBox:
       return checkBox_;
+    case edEditBtn:
+    case edNumericEditBtn:
+    case edFloatEditBtn:
+      return editBtn_;
+    case edUnitEditBtn:
+      return unitEditBtn_;
     case edButton:
       return button_;
     default:
@@ -273,6 +309,16 @@ void TExtStringGrid::CloseCellEditor(int ACol, int ARow) {
           SetCellTextEdit(realCol, ARow,
                           datePicker_->Checked() ? DateToStr(datePicker_->Date()) : AnsiString());
       }
+      editorActive_ = false;
+      break;
+    case edEditBtn:
+    case edNumericEditBtn:
+    case edFloatEditBtn:
+      if (editBtn_) SetCellTextEdit(realCol, ARow, editBtn_->Text());
+      editorActive_ = false;
+      break;
+    case edUnitEditBtn:
+      if (unitEditBtn_) SetCellTextEdit(realCol, ARow, unitEditBtn_->Text() + unitEditBtn_->UnitID());
       editorActive_ = false;
       break;
     case edCustom:

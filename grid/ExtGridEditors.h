@@ -2,6 +2,7 @@
 // The editor controls the grid shows over a cell for the editor types its
 // text editor does not serve, and the application's own editor link.
 
+#include "grid/ESGEdit.h"
 #include "grid/ExtGrid.h"
 #include "grid/esgspin.h"
 #include "platform/ui/ComCtrls.h"
@@ -129,6 +130,37 @@ class TGridButton : public TButton {
  private:
   // Hidden and disabled, the edit over, without storing.
   void Dismiss();
+  TExtStringGrid* grid_;
+};
+
+// The edit-button editors (edEditBtn, edNumericEditBtn, edFloatEditBtn):
+// the button reports the cell's ellipsis click.
+class TGridEditBtn : public TEsgEditBtn {
+ public:
+  explicit TGridEditBtn(TExtStringGrid* AGrid);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void DoExit() override;
+
+ private:
+  TExtStringGrid* grid_;
+};
+
+// The unit editor (edUnitEditBtn): a value and its unit.
+class TGridUnitEditBtn : public TEsgUnitEditBtn {
+ public:
+  explicit TGridUnitEditBtn(TExtStringGrid* AGrid);
+  void Dispatch(TMessage& Message) override;
+  // Splits a cell's text into the value and the unit.
+  void SetValueAndUnit(const AnsiString& S);
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void DoExit() override;
+
+ private:
   TExtStringGrid* grid_;
 };
 

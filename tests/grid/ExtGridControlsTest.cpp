@@ -192,4 +192,57 @@ TEST_F(ExtGridControlsTest, CheckBoxHandsEnterBackAndStoresNothing) {
   EXPECT_EQ(g.Col(), 2);
 }
 
+TEST_F(ExtGridControlsTest, UnitCellSplitsAndComesBack) {
+  auto& g = Typed(edUnitEditBtn);
+  g.SetCellText(1, 1, "12.5 kg");
+  Key(VK_F2);
+  TGridUnitEditBtn& e = *g.UnitEditBtn();
+  EXPECT_EQ(e.Text(), "12.5");
+  EXPECT_EQ(e.UnitID(), " kg");
+  g.HideCellEditor();
+  EXPECT_EQ(g.GetCellText(1, 1), "12.5 kg");
+}
+
+TEST_F(ExtGridControlsTest, UnitButtonChoosesFromTheUnits) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* e = new TEsgUnitEditBtn(form.get());
+  e->SetParent(form.get());
+  e->SetBounds(10, 280, 120, 22);
+  e->Units().Add("kg");
+  e->Units().Add("t");
+  e->SetText("3");
+  Application->ProcessMessages();
+  int items = 0;
+  backend->ExpectMenu([&](TWinControl&) {
+    backend->PressKey(VK_DOWN);
+    backend->PressKey(VK_DOWN);
+    backend->PressKey(VK_RETURN);
+  });
+  e->OnClickBtn = [&](TObject*) { ++items; };  // the unit edit's button shows the menu instead
+  e->ClickBtn();
+  EXPECT_EQ(e->UnitID(), "t");
+  EXPECT_EQ(e->Text(), "3");
+  EXPECT_EQ(items, 0);
+  EXPECT_TRUE(backend->UnexpectedDialogs.empty());
+}
+
+TEST_F(ExtGridControlsTest, EditButtonFiltersAndReportsItsClick) {
+  auto& g = Typed(edNumericEditBtn);
+  int clicks = 0;
+  g.OnEllipsClick = [&](TObject*, int, int, AnsiString& s) {
+    ++clicks;
+    s = "42";
+  };
+  backend->Type("1a2");
+  TGridEditBtn& e = *g.EditBtn();
+  EXPECT_EQ(e.Text(), "12");
+  EXPECT_EQ(backend->Beeps.size(), 1u);
+  Key(VK_F4, {ssCtrl});  // with Ctrl the edit keeps its keys: F4 clicks
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(e.Text(), "42");
+  Key(VK_RETURN);
+  EXPECT_EQ(g.GetCellText(1, 1), "42");
+  EXPECT_FALSE(e.Visible());
+}
+
 }  // namespace
