@@ -931,6 +931,11 @@ class TExtStringGrid : public TBaseGrid {
   // Where the text editor's caret stands after a key; nothing here.
   virtual int CaretHook(const AnsiString& /*Text*/, TPoint /*Caret*/, int /*Index*/) { return 0; }
   TExtInplaceEdit* ExtInplaceEditor() const;
+  // The UTF-16 text of a cell (real column) and its writing as "|\" text.
+  WideString GetUnicodeCell(int ACol, int ARow);
+  void SetUnicodeCell(int ACol, int ARow, const WideString& Value);
+  WideString GetWideCell(int ACol, int ARow) { return GetUnicodeCell(ACol, ARow); }
+  void SetWideCell(int ACol, int ARow, const WideString& Value) { SetUnicodeCell(ACol, ARow, Value); }
   // Blinking text shows in one phase of the window timer only.
   bool BlinkPhase() const { return blinkPhase_; }
   TGridCombo* Combo() const { return combo_; }

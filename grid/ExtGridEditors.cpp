@@ -3,12 +3,21 @@
 
 #include "grid/ExtGridEditors.h"
 
+#include "grid/EsgUni.h"
 #include "grid/ExtInplaceEdit.h"
 #include "grid/GridUtil.h"
 #include "platform/ui/Application.h"
 
 bool TExtStringGrid::IsTextEditorType(TEditorType t) const {
   return t == edNormal || (t >= edNumeric && t <= edPassword) || t == edLowerCase || t == edUpperCase;
+}
+
+WideString TExtStringGrid::GetUnicodeCell(int ACol, int ARow) {
+  return WideFromCellText(GetCellText(ACol, ARow));
+}
+
+void TExtStringGrid::SetUnicodeCell(int ACol, int ARow, const WideString& Value) {
+  SetCellText(ACol, ARow, CellTextFromWide(Value));
 }
 
 TInplaceEdit* TExtStringGrid::CreateEditor() { return new TExtInplaceEdit(this); }

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "GridFixture.h"
+#include "grid/EsgUni.h"
+#include "grid/ExtGrid.h"
+
+namespace {
+
+TEST(EsgUniTest, TextSplitsAtEveryLineBreakAndJoinsWithCrLf) {
+  const WideString inputs[] = {u"ab\r\nγδ\r\n", u"ab\nγδ", u"ab\u2028γδ\u2029", u"ab\rγδ\r\n", u"ab\vγδ\f"};
+  for (const WideString& in : inputs) {
+    TWideStrings list;
+    list.SetText(in);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list[0], u"ab");
+    EXPECT_EQ(list[1], u"γδ");
+    EXPECT_EQ(list.Text(), u"ab\r\nγδ\r\n");
+  }
+  TWideStrings empty;
+  empty.SetText(u"");
+  EXPECT_EQ(empty.Count(), 0);
+  empty.SetText(u"\r\n\r\n");
+  EXPECT_EQ(empty.Count(), 2);  // two empty lines
+}
+
+TEST(EsgUniTest, AssignBothWaysConvertsThroughTheCodePage) {
+  TWideStrings wide;
+  wide.Add(u"Αθήνα");
+  wide.Add(u"東京");
+  TStringList ansi;
+  wide.AssignTo(ansi);
+  ASSERT_EQ(ansi.Count(), 2);
+  EXPECT_EQ(ansi[0], cp1253::FromWide(u"Αθήνα"));
+  EXPECT_EQ(ansi[1], "??");  // no such characters in the code page
+  TWideStrings back;
+  back.Assign(ansi);
+  EXPECT_EQ(back[0], u"Αθήνα");
+  EXPECT_EQ(wide.AnsiStrings()[0], ansi[0]);
+  wide.AnsiStrings().Add("x");
+  EXPECT_EQ(wide[2], u"x");
+  EXPECT_EQ(wide.IndexOf(u"ΑΘΉΝΑ"), 0);
+  int updates = 0;
+  wide.OnUpdate = [&](bool) { ++updates; };
+  wide.Move(0, 2);
+  EXPECT_EQ(wide[2], u"Αθήνα");
+  EXPECT_EQ(updates, 2);
+  EXPECT_THROW(wide.Get(3), EStringListError);
+}
+
+TEST(EsgUniTest, CellTextKeepsCodeUnitsAndMendsBrokenOnes) {
+  struct Case {
+    AnsiString cell;
+    WideString wide;
+  };
+  const Case cases[] = {
+      {std::string("|\\\x03\x91\x67\x71", 6), u"Α東"},
+      {std::string("|\\\x03\x91\x6E", 5), u"Α"},               // an odd last byte is dropped
+      {std::string("|\\\xD8\x3D\x00\x41", 6), u"\uFFFDA"},     // a lone high surrogate
+      {std::string("|\\\xD8\x3D\xDE\x00", 6), u"\U0001F600"},  // a whole pair
+      {"plain", u"plain"},
+      {"|\\", u""},
+  };
+  for (const Case& k : cases) EXPECT_EQ(WideFromCellText(k.cell), k.wide);
+  EXPECT_EQ(CellTextFromWide(u"Α東"), std::string("|\\\x03\x91\x67\x71", 6));
+}
+
+class UnicodeCellTest : public GridFormTest {};
+
+TEST_F(UnicodeCellTest, GridStoresUnicodeCellsAsCodeUnits) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  g.SetUnicodeCell(1, 1, u"Ω中");
+  EXPECT_EQ(g.GetCellText(1, 1), std::string("|\\\x03\xA9\x4E\x2D", 6));
+  EXPECT_EQ(g.GetUnicodeCell(1, 1), u"Ω中");
+  g.SetCellText(2, 2, cp1253::FromWide(u"Ωμέγα"));
+  EXPECT_EQ(g.GetWideCell(2, 2), u"Ωμέγα");
+}
+
+}  // namespace
