@@ -5,7 +5,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Windows.h"
 
-TGridCombo::TGridCombo(TExtStringGrid* AGrid) : TComboBox(AGrid), grid_(AGrid) {
+TGridCombo::TGridCombo(TExtStringGrid* AGrid) : TComboBox(AGrid), TEditorGridLink(AGrid) {
   SetVisible(false);
   SetEnabled(false);
   SetTabStop(false);
@@ -50,12 +50,14 @@ bool TGridCombo::DoMouseWheelUp(TShiftState, TPoint) {
 }
 
 void TGridCombo::DoExit() {
+  if (!GridAlive()) return TComboBox::DoExit();
   if (grid_->LookupHistory && !Text().empty() && Items()->IndexOf(Text()) < 0) Items()->Add(Text());
   grid_->HideCellEditor();
   TComboBox::DoExit();
 }
 
 void TGridCombo::Dispatch(TMessage& m) {
+  if (!GridAlive()) return TComboBox::Dispatch(m);
   if (m.Msg == WM_GETDLGCODE) {
     TComboBox::Dispatch(m);
     if (grid_->Options().Contains(goTabs)) m.Result |= DLGC_WANTTAB;
@@ -107,7 +109,7 @@ void TGridCombo::KeyDown(Word& Key, TShiftState Shift) {
     TComboBox::KeyDown(choose, {});
   }
   if (key == VK_TAB || key == VK_RETURN || key == VK_UP || key == VK_DOWN) {
-    grid_->SetCurrentCellText(Text());
+    grid_->SetCellTextEdit(grid_->RealColIndex(grid_->Col()), grid_->Row(), Text());
     if (!grid_->CommitCellEdit(Text())) {
       const AnsiString stored = grid_->GetCurrentCellText();
       SetItemIndex(Items()->IndexOf(stored));

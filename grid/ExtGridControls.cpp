@@ -27,7 +27,8 @@ bool HandEditorKey(TExtStringGrid& Grid, Word& Key, TShiftState Shift, std::init
   Key = 0;
   if (key == VK_TAB || key == VK_RETURN || key == VK_UP || key == VK_DOWN) {
     // A value the user left as it opened keeps the cell's own text.
-    if (Grid.EditorValueChanged(GetText())) Grid.SetCurrentCellText(GetText());
+    if (Grid.EditorValueChanged(GetText()))
+      Grid.SetCellTextEdit(Grid.RealColIndex(Grid.Col()), Grid.Row(), GetText());
     if (!Grid.CommitCellEdit(Grid.GetCurrentCellText())) {
       SetText(Grid.GetCurrentCellText());
       return true;
@@ -46,7 +47,7 @@ bool HandEditorKey(TExtStringGrid& Grid, Word& Key, TShiftState Shift, std::init
 
 // ---- spin ----
 
-TGridSpin::TGridSpin(TExtStringGrid* AGrid) : TEsgSpinEdit(AGrid), grid_(AGrid) {
+TGridSpin::TGridSpin(TExtStringGrid* AGrid) : TEsgSpinEdit(AGrid), TEditorGridLink(AGrid) {
   MaxValue = 100;
   MinValue = 0;
   Increment = 1;
@@ -55,13 +56,14 @@ TGridSpin::TGridSpin(TExtStringGrid* AGrid) : TEsgSpinEdit(AGrid), grid_(AGrid) 
 }
 
 void TGridSpin::Dispatch(TMessage& m) {
+  if (!GridAlive()) return TEsgSpinEdit::Dispatch(m);
   if (m.Msg == WM_CHAR && (m.WParam == '\t' || m.WParam == '\r')) return;
   TEsgSpinEdit::Dispatch(m);
   WantTabWithGoTabs(m, *grid_);
 }
 
 void TGridSpin::DoExit() {
-  grid_->HideCellEditor();
+  if (GridAlive()) grid_->HideCellEditor();
   TEsgSpinEdit::DoExit();
 }
 
@@ -139,17 +141,18 @@ void TGridSpin::KeyPress(char& Key) {
 
 // ---- date and time ----
 
-TGridDatePicker::TGridDatePicker(TExtStringGrid* AGrid) : TDateTimePicker(AGrid), grid_(AGrid) {
+TGridDatePicker::TGridDatePicker(TExtStringGrid* AGrid) : TDateTimePicker(AGrid), TEditorGridLink(AGrid) {
   Place(*this, *AGrid);
 }
 
 void TGridDatePicker::Dispatch(TMessage& m) {
+  if (!GridAlive()) return TDateTimePicker::Dispatch(m);
   TDateTimePicker::Dispatch(m);
   WantTabWithGoTabs(m, *grid_);
 }
 
 void TGridDatePicker::DoExit() {
-  grid_->HideCellEditor();
+  if (GridAlive()) grid_->HideCellEditor();
   TDateTimePicker::DoExit();
 }
 
@@ -183,15 +186,18 @@ void TGridDatePicker::KeyDown(Word& Key, TShiftState Shift) {
 
 // ---- check box ----
 
-TGridCheckBox::TGridCheckBox(TExtStringGrid* AGrid) : TCheckBox(AGrid), grid_(AGrid) { Place(*this, *AGrid); }
+TGridCheckBox::TGridCheckBox(TExtStringGrid* AGrid) : TCheckBox(AGrid), TEditorGridLink(AGrid) {
+  Place(*this, *AGrid);
+}
 
 void TGridCheckBox::Dispatch(TMessage& m) {
+  if (!GridAlive()) return TCheckBox::Dispatch(m);
   TCheckBox::Dispatch(m);
   if (m.Msg == WM_GETDLGCODE) m.Result |= DLGC_WANTARROWS;
 }
 
 void TGridCheckBox::DoExit() {
-  grid_->HideCellEditor();
+  if (GridAlive()) grid_->HideCellEditor();
   TCheckBox::DoExit();
 }
 
@@ -226,7 +232,9 @@ void TGridCheckBox::KeyDown(Word& Key, TShiftState Shift) {
 
 // ---- button ----
 
-TGridButton::TGridButton(TExtStringGrid* AGrid) : TButton(AGrid), grid_(AGrid) { Place(*this, *AGrid); }
+TGridButton::TGridButton(TExtStringGrid* AGrid) : TButton(AGrid), TEditorGridLink(AGrid) {
+  Place(*this, *AGrid);
+}
 
 void TGridButton::Click() {
   AnsiString s = Caption();
@@ -234,12 +242,13 @@ void TGridButton::Click() {
 }
 
 void TGridButton::Dispatch(TMessage& m) {
+  if (!GridAlive()) return TButton::Dispatch(m);
   TButton::Dispatch(m);
   if (m.Msg == WM_GETDLGCODE) m.Result |= DLGC_WANTARROWS;
 }
 
 void TGridButton::DoExit() {
-  grid_->HideCellEditor();
+  if (GridAlive()) grid_->HideCellEditor();
   TButton::DoExit();
 }
 
@@ -305,7 +314,7 @@ bool EditBtnChar(TMessage& m, TCustomEdit& edit, TEditorType type) {
 }
 }  // namespace
 
-TGridEditBtn::TGridEditBtn(TExtStringGrid* AGrid) : TEsgEditBtn(AGrid), grid_(AGrid) {
+TGridEditBtn::TGridEditBtn(TExtStringGrid* AGrid) : TEsgEditBtn(AGrid), TEditorGridLink(AGrid) {
   SetBorderStyle(bsNone);
   SetButtonCaption("...");
   Place(*this, *AGrid);
@@ -319,13 +328,14 @@ TGridEditBtn::TGridEditBtn(TExtStringGrid* AGrid) : TEsgEditBtn(AGrid), grid_(AG
 }
 
 void TGridEditBtn::Dispatch(TMessage& m) {
+  if (!GridAlive()) return TEsgEditBtn::Dispatch(m);
   if (!EditBtnChar(m, *this, grid_->EditorType())) return;
   TEsgEditBtn::Dispatch(m);
   WantTabWithGoTabs(m, *grid_);
 }
 
 void TGridEditBtn::DoExit() {
-  grid_->HideCellEditor();
+  if (GridAlive()) grid_->HideCellEditor();
   TEsgEditBtn::DoExit();
 }
 
@@ -341,20 +351,21 @@ void TGridEditBtn::KeyDown(Word& Key, TShiftState Shift) {
   TEsgEditBtn::KeyDown(Key, Shift);
 }
 
-TGridUnitEditBtn::TGridUnitEditBtn(TExtStringGrid* AGrid) : TEsgUnitEditBtn(AGrid), grid_(AGrid) {
+TGridUnitEditBtn::TGridUnitEditBtn(TExtStringGrid* AGrid) : TEsgUnitEditBtn(AGrid), TEditorGridLink(AGrid) {
   SetBorderStyle(bsNone);
   SetButtonCaption("...");
   Place(*this, *AGrid);
 }
 
 void TGridUnitEditBtn::Dispatch(TMessage& m) {
+  if (!GridAlive()) return TEsgUnitEditBtn::Dispatch(m);
   if (!EditBtnChar(m, *this, edUnitEditBtn)) return;
   TEsgUnitEditBtn::Dispatch(m);
   WantTabWithGoTabs(m, *grid_);
 }
 
 void TGridUnitEditBtn::DoExit() {
-  grid_->HideCellEditor();
+  if (GridAlive()) grid_->HideCellEditor();
   TEsgUnitEditBtn::DoExit();
 }
 

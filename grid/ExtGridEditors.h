@@ -4,6 +4,7 @@
 
 #include "grid/ESGEdit.h"
 #include "grid/ExtGrid.h"
+#include "grid/ExtInplaceEdit.h"
 #include "grid/esgspin.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Forms.h"
@@ -37,7 +38,7 @@ class TEditLink : public TComponent {
 
 // The combo editor (edComboEdit, edComboList): the budget grid's column of
 // marks uses it.
-class TGridCombo : public TComboBox {
+class TGridCombo : public TComboBox, private TEditorGridLink {
  public:
   explicit TGridCombo(TExtStringGrid* AGrid);
   TExtStringGrid* Grid() const { return grid_; }
@@ -61,7 +62,6 @@ class TGridCombo : public TComboBox {
  private:
   void Complete();
   void FireChange();
-  TExtStringGrid* grid_;
   bool completion_ = true;
   int completedIndex_ = -1;
   bool completed_ = false;
@@ -70,7 +70,7 @@ class TGridCombo : public TComboBox {
 // The spin editor (edSpinEdit, edFloatSpinEdit, edTimeSpinEdit,
 // edDateSpinEdit): the arrows and the buttons step the value, Page Up and
 // Page Down step within the bounds, Home and End jump to them.
-class TGridSpin : public TEsgSpinEdit {
+class TGridSpin : public TEsgSpinEdit, private TEditorGridLink {
  public:
   explicit TGridSpin(TExtStringGrid* AGrid);
   void Dispatch(TMessage& Message) override;
@@ -84,11 +84,10 @@ class TGridSpin : public TEsgSpinEdit {
 
  private:
   void FireSpin(bool Up, bool AsInteger);
-  TExtStringGrid* grid_;
 };
 
 // The date and time editors (edDateEdit, edDateEditUpDown, edTimeEdit).
-class TGridDatePicker : public TDateTimePicker {
+class TGridDatePicker : public TDateTimePicker, private TEditorGridLink {
  public:
   explicit TGridDatePicker(TExtStringGrid* AGrid);
   void Dispatch(TMessage& Message) override;
@@ -98,11 +97,10 @@ class TGridDatePicker : public TDateTimePicker {
   void DoExit() override;
 
  private:
-  TExtStringGrid* grid_;
 };
 
 // The check-box editor (edCheckBox): its state is not stored in the cell.
-class TGridCheckBox : public TCheckBox {
+class TGridCheckBox : public TCheckBox, private TEditorGridLink {
  public:
   explicit TGridCheckBox(TExtStringGrid* AGrid);
   void Dispatch(TMessage& Message) override;
@@ -112,11 +110,10 @@ class TGridCheckBox : public TCheckBox {
   void DoExit() override;
 
  private:
-  TExtStringGrid* grid_;
 };
 
 // The button editor (edButton): a click reports the cell's ellipsis click.
-class TGridButton : public TButton {
+class TGridButton : public TButton, private TEditorGridLink {
  public:
   explicit TGridButton(TExtStringGrid* AGrid);
   void Click() override;
@@ -130,12 +127,11 @@ class TGridButton : public TButton {
  private:
   // Hidden and disabled, the edit over, without storing.
   void Dismiss();
-  TExtStringGrid* grid_;
 };
 
 // The edit-button editors (edEditBtn, edNumericEditBtn, edFloatEditBtn):
 // the button reports the cell's ellipsis click.
-class TGridEditBtn : public TEsgEditBtn {
+class TGridEditBtn : public TEsgEditBtn, private TEditorGridLink {
  public:
   explicit TGridEditBtn(TExtStringGrid* AGrid);
   void Dispatch(TMessage& Message) override;
@@ -145,11 +141,10 @@ class TGridEditBtn : public TEsgEditBtn {
   void DoExit() override;
 
  private:
-  TExtStringGrid* grid_;
 };
 
 // The unit editor (edUnitEditBtn): a value and its unit.
-class TGridUnitEditBtn : public TEsgUnitEditBtn {
+class TGridUnitEditBtn : public TEsgUnitEditBtn, private TEditorGridLink {
  public:
   explicit TGridUnitEditBtn(TExtStringGrid* AGrid);
   void Dispatch(TMessage& Message) override;
@@ -161,7 +156,6 @@ class TGridUnitEditBtn : public TEsgUnitEditBtn {
   void DoExit() override;
 
  private:
-  TExtStringGrid* grid_;
 };
 
 // Keys that editor controls hand back to the grid (Tab, Enter, Esc and

@@ -56,7 +56,7 @@ bool NumericKeyAllowed(TEditorType Type, char Key, const AnsiString& Text, int S
   }
 }
 
-TExtInplaceEdit::TExtInplaceEdit(TExtStringGrid* AGrid) : TInplaceEdit(AGrid), grid_(AGrid) {}
+TExtInplaceEdit::TExtInplaceEdit(TExtStringGrid* AGrid) : TInplaceEdit(AGrid), TEditorGridLink(AGrid) {}
 
 void TExtInplaceEdit::SetWordWrap(bool v) {
   if (wordWrap_ == v) return;
@@ -84,6 +84,7 @@ void TExtInplaceEdit::UpdateContents() {
 
 void TExtInplaceEdit::BoundsChanged() {
   TInplaceEdit::BoundsChanged();
+  if (!GridAlive()) return;
   // A merged cell is edited over its whole area.
   const TRect r = grid_->MergedCellRect(grid_->Col(), grid_->Row());
   if (r.IsEmpty() || !Visible()) return;
@@ -309,6 +310,10 @@ void TExtInplaceEdit::Paste() {
 }
 
 void TExtInplaceEdit::Dispatch(TMessage& m) {
+  if (!GridAlive()) {
+    TCustomMaskEdit::Dispatch(m);
+    return;
+  }
   TNavigation& nav = grid_->Navigation();
   switch (m.Msg) {
     case WM_SETFOCUS:

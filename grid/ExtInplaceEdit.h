@@ -7,7 +7,21 @@
 
 #include "grid/ExtGrid.h"
 
-class TExtInplaceEdit : public TInplaceEdit {
+// An editor control's grid. The controls get messages while the grid is
+// being destroyed, when it may no longer be used.
+class TEditorGridLink {
+ public:
+  explicit TEditorGridLink(TExtStringGrid* AGrid) : grid_(AGrid), component_(AGrid) {}
+  bool GridAlive() const { return !component_->ComponentState().Contains(csDestroying); }
+
+ protected:
+  TExtStringGrid* grid_;
+
+ private:
+  TComponent* component_;
+};
+
+class TExtInplaceEdit : public TInplaceEdit, private TEditorGridLink {
  public:
   explicit TExtInplaceEdit(TExtStringGrid* AGrid);
   TExtStringGrid* ExtGrid() const { return grid_; }
@@ -36,7 +50,7 @@ class TExtInplaceEdit : public TInplaceEdit {
   void Complete();
   void KillFocus(HWND NewFocus);
   void SetFocusCaret();
-  TExtStringGrid* grid_;
+  using TEditorGridLink::grid_;
   bool wordWrap_ = false;
   bool completion_ = true;
 };

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "GridFixture.h"
@@ -243,6 +245,39 @@ TEST_F(ExtGridControlsTest, EditButtonFiltersAndReportsItsClick) {
   Key(VK_RETURN);
   EXPECT_EQ(g.GetCellText(1, 1), "42");
   EXPECT_FALSE(e.Visible());
+}
+
+// A picture of each editor open over its cell, for the review.
+TEST_F(ExtGridControlsTest, EachEditorDrawsOverItsCell) {
+  const std::pair<TEditorType, const char*> editors[] = {
+      {edNormal, "text"},
+      {edSpinEdit, "spin"},
+      {edComboEdit, "combo_edit"},
+      {edComboList, "combo_list"},
+      {edEditBtn, "edit_button"},
+      {edCheckBox, "check_box"},
+      {edDateEdit, "date"},
+      {edTimeEdit, "time"},
+      {edButton, "button"},
+      {edUnitEditBtn, "unit"},
+      {edFloatSpinEdit, "float_spin"},
+      {edDateSpinEdit, "date_spin"},
+  };
+  for (const auto& [type, name] : editors) {
+    SCOPED_TRACE(name);
+    auto& g = Typed(type);
+    g.SetColWidths(1, 150);
+    g.SetCellText(1, 1, type == edUnitEditBtn ? "12.5 kg" : type == edDateSpinEdit ? "31/1/2003" : "12");
+    Key(VK_F2);
+    EXPECT_TRUE(g.EditorActive());
+    const std::string file = std::string("grid_editor_") + name + ".png";
+    backend->SaveWindowPng(*form, file);
+    std::FILE* f = std::fopen(file.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::fseek(f, 0, SEEK_END);
+    EXPECT_GT(std::ftell(f), 100);
+    std::fclose(f);
+  }
 }
 
 }  // namespace
