@@ -1123,6 +1123,12 @@ class TExtStringGrid : public TBaseGrid {
   TGridEditBtn* editBtn_ = nullptr;
   TGridUnitEditBtn* unitEditBtn_ = nullptr;
   AnsiString openedText_;  // the editor control's text on opening
+  int lastWidth_ = 0;      // client width at the last resize, 0 before the first
+  void HoverTick();
+  // With AlwaysEdit the editor opens when the focus comes from elsewhere.
+  void FocusReceived(HWND From);
+  // With SynchWithGrid the columns keep their share of a changed width.
+  void ScaleColumnsWithWidth();
   // The control an edit of the current type shows, or nullptr.
   TWinControl* EditorControl() const;
 };

@@ -2,6 +2,8 @@
 // clipboard and row shortcuts, the commit of an edited cell with its
 // validation, typing-to-find, and the blinking text of the window timer.
 
+#include <cmath>
+
 #include "grid/ExtGridEditors.h"
 #include "grid/ExtInplaceEdit.h"
 #include "grid/esgcheck.h"
@@ -310,6 +312,14 @@ bool TExtStringGrid::LeaveEditedCell(int ACol, int ARow) {
   return CommitCellEdit(GetCellText(RealColIndex(editCol_), editRow_));
 }
 
+void TExtStringGrid::FocusReceived(HWND From) {
+  if (HasCheckBoxOrRadio(RealColIndex(Col()), Row())) return;
+  const bool fromEditor =
+      InplaceEditor() && InplaceEditor()->HandleAllocated() && From == InplaceEditor()->Handle();
+  if (fromEditor || !navigation_->AlwaysEdit || GridState() != gsNormal || handingKey_) return;
+  if (Options().Contains(goEditing) && CellEditable(RealColIndex(Col()), Row())) ShowEditor();
+}
+
 void TExtStringGrid::DoEnter() {
   TBaseGrid::DoEnter();
   SaveCellForEdit(Col(), Row());
@@ -319,7 +329,33 @@ void TExtStringGrid::DoEnter() {
 
 void TExtStringGrid::TimerTick() {
   ++timerTicks_;
+  if (Hovering && !ComponentState().Contains(csDesigning)) HoverTick();
   if (EnableBlink) BlinkTick();
+}
+
+void TExtStringGrid::HoverTick() {
+  if (MouseControl() != this) return;
+  TPoint p;
+  GetCursorPos(&p);
+  p = ScreenToClient(p);
+  if (!PtInRect(ClientRect(), p)) return;
+  int c = -1, r = -1;
+  MouseToCell(p.X, p.Y, c, r);
+  if (c < FixedCols() || r < FixedRows() || c >= ColCount() || r >= RowCount()) return;
+  if (CanFocus() && !Focused()) SetFocus();
+  if (c != Col() || r != Row()) FocusCell(c, r, true);
+}
+
+void TExtStringGrid::ScaleColumnsWithWidth() {
+  const int width = ClientWidth();
+  // A window shrunk to nothing would leave every column at 0 for good.
+  if (width <= 0) return;
+  if (columnSize_->SynchWithGrid && lastWidth_ > 0 && width != lastWidth_) {
+    HideCellEditor();
+    for (int c = 0; c < ColCount(); ++c)
+      SetColWidths(c, static_cast<int>(std::lround(static_cast<double>(ColWidths(c)) * width / lastWidth_)));
+  }
+  lastWidth_ = width;
 }
 
 void TExtStringGrid::BlinkTick() {

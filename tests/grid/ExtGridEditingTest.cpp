@@ -490,3 +490,101 @@ TEST_F(ComboEditingTest, OneChangeEventPerWheelNotch) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- the window timer, the update lock, resizing and focus ----
+
+struct DrawLog : TExtStringGrid {
+  using TExtStringGrid::TExtStringGrid;
+  std::vector<std::pair<int, int>> Drawn;
+  void DrawCellContent(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect,
+                       TGridDrawState AState) override {
+    Drawn.emplace_back(ACol, ARow);
+    TExtStringGrid::DrawCellContent(ACanvas, ACol, ARow, ARect, AState);
+  }
+};
+
+class GridTimerTest : public GridFormTest {};
+
+TEST_F(GridTimerTest, BlinkRepaintsOnlyBlinkingCellsEveryTick) {
+  auto& g = MakeGrid<DrawLog>(4, 5);
+  g.SetCellText(2, 2, "<blink>now</blink>");
+  g.SetCellText(1, 1, "plain");
+  g.EnableBlink = true;
+  backend->Render(*form);
+  for (int tick = 0; tick < 3; ++tick) {
+    g.Drawn.clear();
+    const bool phase = g.BlinkPhase();
+    backend->Advance(500);
+    backend->Render(*form);
+    EXPECT_NE(g.BlinkPhase(), phase);
+    ASSERT_FALSE(g.Drawn.empty());
+    for (const auto& cell : g.Drawn) EXPECT_EQ(cell, (std::pair<int, int>{2, 2}));
+  }
+  g.EnableBlink = false;
+  g.Drawn.clear();
+  backend->Advance(1000);
+  backend->Render(*form);
+  EXPECT_TRUE(g.Drawn.empty());
+}
+
+TEST_F(GridTimerTest, NothingPaintsUnderTheUpdateLock) {
+  auto& g = MakeGrid<DrawLog>(4, 5);
+  backend->Render(*form);
+  g.BeginUpdate();
+  g.Drawn.clear();
+  g.SetCellText(1, 1, "x");
+  g.RepaintCellDispl(1, 1);
+  g.Invalidate();
+  backend->Render(*form);
+  EXPECT_TRUE(g.Drawn.empty());
+  g.EndUpdate();
+  g.EndUpdate();  // below zero: stays at 0
+  EXPECT_EQ(g.UpdateCount(), 0);
+  backend->Render(*form);
+  EXPECT_FALSE(g.Drawn.empty());
+  g.BeginUpdate();
+  g.BeginUpdate();
+  g.ResetUpdate();
+  EXPECT_EQ(g.UpdateCount(), 0);
+}
+
+TEST_F(GridTimerTest, HoveringMovesToTheCellUnderTheMouse) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 5);
+  g.Hovering = true;
+  const TRect r = g.CellRect(3, 2);
+  backend->MoveMouse(g, r.Left + 3, r.Top + 3);
+  backend->Advance(500);
+  EXPECT_EQ(g.Col(), 3);
+  EXPECT_EQ(g.Row(), 2);
+  EXPECT_TRUE(g.Focused());
+}
+
+TEST_F(GridTimerTest, ColumnsFollowTheWidthButNotDownToNothing) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3, 300);
+  for (int c = 0; c < 3; ++c) g.SetColWidths(c, 90);
+  g.ColumnSize().SynchWithGrid = true;
+  g.SetBounds(g.Left(), g.Top(), 300, 200);
+  g.SetBounds(g.Left(), g.Top(), 600 + (300 - g.ClientWidth()), 200);
+  EXPECT_EQ(g.ColWidths(0), 180);
+  g.SetBounds(g.Left(), g.Top(), 0, 200);
+  g.SetBounds(g.Left(), g.Top(), 600 + (300 - g.ClientWidth()), 200);
+  EXPECT_GT(g.ColWidths(0), 0);
+}
+
+TEST_F(GridTimerTest, AlwaysEditOpensTheEditorWhenTheFocusArrives) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  auto* other = new TEdit(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(0, 0, 10, 10);
+  g.SetOptions(g.Options() + TGridOptions{goEditing});
+  g.Navigation().AlwaysEdit = true;
+  other->SetFocus();
+  g.SetFocus();
+  Application->ProcessMessages();
+  ASSERT_NE(g.InplaceEditor(), nullptr);
+  EXPECT_TRUE(g.InplaceEditor()->Visible());
+}
+
+}  // namespace
