@@ -5,10 +5,11 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Windows.h"
 
-TGridCombo::TGridCombo(TExtStringGrid* AGrid) : TComboBox(AGrid), TEditorGridLink(AGrid) {
+TGridCombo::TGridCombo(TExtStringGrid* AGrid) : TESGComboBox(AGrid), TEditorGridLink(AGrid) {
   SetVisible(false);
   SetEnabled(false);
   SetTabStop(false);
+  SetButtonWidth(16);
   SetParent(AGrid);
 }
 
@@ -23,7 +24,7 @@ void TGridCombo::FireChange() {
 }
 
 void TGridCombo::Select() {
-  TComboBox::Select();
+  TESGComboBox::Select();
   FireChange();
 }
 
@@ -50,20 +51,20 @@ bool TGridCombo::DoMouseWheelUp(TShiftState, TPoint) {
 }
 
 void TGridCombo::DoExit() {
-  if (!GridAlive()) return TComboBox::DoExit();
+  if (!GridAlive()) return TESGComboBox::DoExit();
   if (grid_->LookupHistory && !Text().empty() && Items()->IndexOf(Text()) < 0) Items()->Add(Text());
   grid_->HideCellEditor();
-  TComboBox::DoExit();
+  TESGComboBox::DoExit();
 }
 
 void TGridCombo::Dispatch(TMessage& m) {
-  if (!GridAlive()) return TComboBox::Dispatch(m);
+  if (!GridAlive()) return TESGComboBox::Dispatch(m);
   if (m.Msg == WM_GETDLGCODE) {
-    TComboBox::Dispatch(m);
+    TESGComboBox::Dispatch(m);
     if (grid_->Options().Contains(goTabs)) m.Result |= DLGC_WANTTAB;
     return;
   }
-  TComboBox::Dispatch(m);
+  TESGComboBox::Dispatch(m);
 }
 
 void TGridCombo::KeyDown(Word& Key, TShiftState Shift) {
@@ -90,7 +91,7 @@ void TGridCombo::KeyDown(Word& Key, TShiftState Shift) {
       break;
   }
   if (!handed) {
-    TComboBox::KeyDown(Key, Shift);
+    TESGComboBox::KeyDown(Key, Shift);
     return;
   }
   const Word key = Key;
@@ -106,7 +107,7 @@ void TGridCombo::KeyDown(Word& Key, TShiftState Shift) {
   if (key == VK_RETURN && DroppedDown()) {
     // The highlighted line is the choice.
     Word choose = VK_RETURN;
-    TComboBox::KeyDown(choose, {});
+    TESGComboBox::KeyDown(choose, {});
   }
   if (key == VK_TAB || key == VK_RETURN || key == VK_UP || key == VK_DOWN) {
     grid_->SetCellTextEdit(grid_->RealColIndex(grid_->Col()), grid_->Row(), Text());
@@ -140,12 +141,12 @@ void TGridCombo::KeyDown(Word& Key, TShiftState Shift) {
 
 void TGridCombo::KeyPress(char& Key) {
   if (Key == '\t' || Key == '\r') Key = 0;
-  TComboBox::KeyPress(Key);
+  TESGComboBox::KeyPress(Key);
 }
 
 void TGridCombo::KeyUp(Word& Key, TShiftState Shift) {
   completion_ = Key != VK_BACK && Key != VK_DELETE;
-  TComboBox::KeyUp(Key, Shift);
+  TESGComboBox::KeyUp(Key, Shift);
   if (Key != VK_RETURN) Complete();
 }
 

@@ -99,10 +99,13 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       } else {
         c.SetText(editText);
       }
+      c.SetEnabled(true);
       c.SetColor(brush.Color);
       c.SetFont(font);
-      c.SetEnabled(true);
       c.SetVisible(true);
+      const bool soft = Look() == glSoft || Look() == glQir;
+      c.SetFlat(soft);
+      c.SetEtched(soft);
       if (Navigation().AutoComboDropSize) {
         int width = c.Width();
         const bool scrolled = c.Items()->Count() > c.DropDownCount;

@@ -5,6 +5,7 @@
 #include "grid/ESGEdit.h"
 #include "grid/ExtGrid.h"
 #include "grid/ExtInplaceEdit.h"
+#include "grid/esgcombo.h"
 #include "grid/esgspin.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Forms.h"
@@ -38,11 +39,10 @@ class TEditLink : public TComponent {
 
 // The combo editor (edComboEdit, edComboList): the budget grid's column of
 // marks uses it.
-class TGridCombo : public TComboBox, private TEditorGridLink {
+class TGridCombo : public TESGComboBox, private TEditorGridLink {
  public:
   explicit TGridCombo(TExtStringGrid* AGrid);
   TExtStringGrid* Grid() const { return grid_; }
-  int ButtonWidth = 16;
   // Index of the item the last completion chose, and whether one took place.
   int CompletedIndex() const { return completedIndex_; }
   bool Completed() const { return completed_; }

@@ -281,3 +281,36 @@ TEST_F(ExtGridControlsTest, EachEditorDrawsOverItsCell) {
 }
 
 }  // namespace
+
+namespace {
+
+class FlatComboTest : public GridFormTest {};
+
+TEST_F(FlatComboTest, ButtonWidthLimitsAndColourKeptWhileDisabled) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* c = new TESGComboBox(form.get());
+  c->SetParent(form.get());
+  c->SetBounds(10, 280, 120, 22);
+  for (int w : {13, 33}) {
+    c->SetButtonWidth(w);
+    EXPECT_EQ(c->ButtonWidth(), 20);
+  }
+  for (int w : {14, 32}) {
+    c->SetButtonWidth(w);
+    EXPECT_EQ(c->ButtonWidth(), w);
+    EXPECT_EQ(c->ButtonRect().Width(), w);
+  }
+  c->SetColor(0x00FFEECC);
+  c->SetEnabled(false);
+  EXPECT_TRUE(c->ParentColor());
+  c->SetEnabled(true);
+  EXPECT_EQ(c->Color(), 0x00FFEECC);
+  EXPECT_FALSE(c->ParentColor());
+  c->SetDropWidth(0);
+  EXPECT_EQ(c->DropDownWidth, 0);
+  c->SetDropWidth(200);
+  EXPECT_EQ(c->DropDownWidth, 200);
+  backend->SaveWindowPng(*form, "grid_flat_combo.png");
+}
+
+}  // namespace
