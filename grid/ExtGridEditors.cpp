@@ -132,8 +132,31 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       link.Grid = this;
       link.EditCol = realCol;
       link.EditRow = ARow;
-      link.CreateEditor(this);
-      link.SetRect(r);
+      if (link.EditStyle == TEditLink::esPopup) {
+        if (link.WantCellWidth) link.PopupWidth = r.Width();
+        // A borderless form of the application's over the cell; leaving it
+        // ends the edit.
+        TForm* popup = NewForm<TForm>(Application);
+        popup->BorderStyle = bsNone;
+        const TPoint at = ClientToScreen(Point(r.Left, r.Top));
+        popup->SetBounds(at.X, at.Y, link.PopupWidth, link.PopupHeight);
+        popup->OnDeactivate = [this, &link, popup](TObject*) {
+          // A popup already let go of deactivates once more as it hides.
+          if (link.PopupForm != popup) return;
+          if (InplaceEditor()) InplaceEditor()->SetText(link.GetEditorValue());
+          if (link.PassValueOnDeactivate)
+            HideCellEditor();
+          else if (link.PopupForm)
+            link.PopupForm->Hide();
+        };
+        link.PopupForm = popup;
+        popup->Show();
+        link.CreateEditor(popup);
+        link.SetRect(Rect(0, 0, link.PopupWidth, link.PopupHeight));
+      } else {
+        link.CreateEditor(this);
+        link.SetRect(r);
+      }
       link.SetVisible(true);
       link.SetCellProps(brush.Color, font);
       link.SetProperties();
@@ -337,6 +360,13 @@ void TExtStringGrid::CloseCellEditor(int ACol, int ARow) {
       if (EditLink) {
         SetCellTextEdit(realCol, ARow, EditLink->GetEditorValue());
         if (EditLink->EditStyle != TEditLink::esPopup) EditLink->SetVisible(false);
+        if (TForm* popup = EditLink->PopupForm) {
+          // Freed once its own messages are through: this may run inside
+          // its deactivation.
+          EditLink->PopupForm = nullptr;
+          popup->Hide();
+          popup->Release();
+        }
       }
       editorActive_ = false;
       break;

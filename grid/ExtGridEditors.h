@@ -31,6 +31,8 @@ class TEditLink : public TComponent {
   enum TEditStyle { esInplace, esPopup };
   TEditStyle EditStyle = esInplace;
   int PopupWidth = 100, PopupHeight = 100;
+  // The popup form of the popup style while an edit is open.
+  TForm* PopupForm = nullptr;
   // The popup takes the cell's width.
   bool WantCellWidth = false;
   // Deactivating the popup passes the value on (else only hides it).

@@ -314,3 +314,75 @@ TEST_F(FlatComboTest, ButtonWidthLimitsAndColourKeptWhileDisabled) {
 }
 
 }  // namespace
+
+namespace {
+
+// An application's editor: a plain edit.
+struct EditLink : TEditLink {
+  using TEditLink::TEditLink;
+  TEdit* edit = nullptr;
+  std::vector<std::string> calls;
+  TWinControl* GetEditControl() override { return edit; }
+  void CreateEditor(TWinControl* parent) override {
+    if (!edit) edit = new TEdit(parent);
+    edit->SetParent(parent);
+    calls.push_back("create");
+  }
+  void SetFocus(bool v) override {
+    if (v && edit->CanFocus()) edit->SetFocus();
+  }
+  void SetRect(const TRect& r) override {
+    edit->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    calls.push_back("rect " + std::to_string(r.Width()));
+  }
+  void SetVisible(bool v) override { edit->SetVisible(v); }
+  AnsiString GetEditorValue() override { return edit->Text(); }
+  void SetEditorValue(const AnsiString& v) override { edit->SetText(v); }
+};
+
+class EditLinkTest : public ExtGridControlsTest {};
+
+TEST_F(EditLinkTest, InplaceLinkEditsTheCellAndTheEventSeesIt) {
+  auto& g = Typed(edCustom);
+  EditLink link(nullptr);
+  g.EditLink = &link;
+  g.SetCellText(1, 1, "old");
+  TEditLink* seen = nullptr;
+  g.OnGetEditorProp = [&](TObject*, int c, int r, TEditLink* l) {
+    EXPECT_EQ(c, 1);
+    EXPECT_EQ(r, 1);
+    seen = l;
+  };
+  backend->Type("x");
+  EXPECT_EQ(seen, &link);
+  EXPECT_EQ(link.edit->Parent(), &g);
+  EXPECT_EQ(link.edit->Text(), "x");  // the start character replaced the selected text
+  g.HideCellEditor();
+  EXPECT_EQ(g.GetCellText(1, 1), "x");
+  EXPECT_FALSE(link.edit->Visible());
+  g.EditLink = nullptr;
+  link.edit = nullptr;  // the grid's form frees it
+}
+
+TEST_F(EditLinkTest, PopupLinkEndsTheEditWhenItsFormIsLeft) {
+  auto& g = Typed(edCustom);
+  EditLink link(nullptr);
+  link.EditStyle = TEditLink::esPopup;
+  link.WantCellWidth = true;
+  link.PopupHeight = 60;
+  g.EditLink = &link;
+  g.SetCellText(1, 1, "a");
+  Key(VK_F2);
+  ASSERT_NE(link.PopupForm, nullptr);
+  EXPECT_EQ(link.calls.back(), "rect " + std::to_string(g.CellRect(1, 1).Width()));
+  link.edit->SetText("b");
+  backend->ActivateWindow(*form);
+  Application->ProcessMessages();
+  EXPECT_EQ(link.PopupForm, nullptr);
+  EXPECT_EQ(g.GetCellText(1, 1), "b");
+  EXPECT_FALSE(g.EditorActive());
+  g.EditLink = nullptr;
+  link.edit = nullptr;
+}
+
+}  // namespace
