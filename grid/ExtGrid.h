@@ -909,6 +909,11 @@ class TExtStringGrid : public TBaseGrid {
   void HideCellEditor();
   // An editor control hands a navigation key back to the grid.
   void EditorKeyToGrid(Word Key, TShiftState Shift);
+  void EditorKey(Word Key, TShiftState Shift) { EditorKeyToGrid(Key, Shift); }
+  // The plain grid's editor, never over a check box or radio cell.
+  void ShowInplaceEditor();
+  void HideInplaceEditor() { HideCellEditor(); }
+  void EllipsClick(AnsiString& S) { DoEllipsClick(S); }
   // Puts the text saved when editing began back into the current cell.
   virtual void RestoreEditCell();
   // Stores an editor's value into the cell at a real column.
@@ -998,6 +1003,7 @@ class TExtStringGrid : public TBaseGrid {
   void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
   int GetEditLimit() override { return MaxEditLength; }
   void KeyPress(char& Key) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
   void DoEnter() override;
   // Column and row sizing by the mouse ended.
   virtual void ColumnSized(int ACol);

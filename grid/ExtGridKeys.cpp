@@ -238,6 +238,34 @@ void TExtStringGrid::KeyPress(char& Key) {
   TBaseGrid::KeyPress(Key);
 }
 
+void TExtStringGrid::KeyUp(Word& Key, TShiftState Shift) {
+  const Word key = Key;
+  switch (key) {
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_INSERT:
+    case VK_DELETE:
+      lookupText_.clear();
+      break;
+    default:
+      break;
+  }
+  TBaseGrid::KeyUp(Key, Shift);
+  const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+  if (navigation_->AlwaysEdit && (arrow || (key == VK_TAB && Options().Contains(goTabs))))
+    ShowInplaceEditor();
+}
+
+void TExtStringGrid::ShowInplaceEditor() {
+  if (HasCheckBoxOrRadio(RealColIndex(Col()), Row())) return;
+  ShowEditor();
+}
+
 int TExtStringGrid::FindRowByPrefix(const AnsiString& Text) {
   if (RowCount() < 2) return -1;
   const int column = sortSettings_->Show ? sortSettings_->Column : 1;

@@ -585,6 +585,13 @@ TEST_F(GridTimerTest, AlwaysEditOpensTheEditorWhenTheFocusArrives) {
   Application->ProcessMessages();
   ASSERT_NE(g.InplaceEditor(), nullptr);
   EXPECT_TRUE(g.InplaceEditor()->Visible());
+  // Closed, an arrow opens it again on the next cell.
+  g.HideInplaceEditor();
+  EXPECT_FALSE(g.InplaceEditor()->Visible());
+  backend->PressKey(VK_DOWN);
+  Application->ProcessMessages();
+  EXPECT_EQ(g.Row(), 2);
+  EXPECT_TRUE(g.InplaceEditor()->Visible());
 }
 
 }  // namespace
