@@ -1131,6 +1131,10 @@ class TExtStringGrid : public TBaseGrid {
   AnsiString openedText_;  // the editor control's text on opening
   int lastWidth_ = 0;      // client width at the last resize, 0 before the first
   void HoverTick();
+  // Editing follows the cells: a cell OnCanEditCell refuses switches
+  // goEditing off until an editable cell is reached.
+  void SwitchEditingFor(int ACol, int ARow);
+  bool editSwitch_ = false;
   // With AlwaysEdit the editor opens when the focus comes from elsewhere.
   void FocusReceived(HWND From);
   // With SynchWithGrid the columns keep their share of a changed width.

@@ -340,6 +340,25 @@ bool TExtStringGrid::LeaveEditedCell(int ACol, int ARow) {
   return CommitCellEdit(GetCellText(RealColIndex(editCol_), editRow_));
 }
 
+void TExtStringGrid::SwitchEditingFor(int ACol, int ARow) {
+  if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) return;
+  const int realCol = RealColIndex(ACol);
+  if (HasCheckBoxOrRadio(realCol, ARow)) return;
+  const bool editing = Options().Contains(goEditing);
+  if (!editing && !editSwitch_) return;
+  if (CanEditCell(realCol, ARow)) {
+    editSwitch_ = false;
+    if (!editing) {
+      SaveCellForEdit(ACol, ARow);
+      suppressInvalidate_ = true;
+      SetOptions(Options() + TGridOptions{goEditing});
+    }
+  } else if (editing) {
+    editSwitch_ = true;
+    SetOptions(Options() - TGridOptions{goEditing});
+  }
+}
+
 void TExtStringGrid::FocusReceived(HWND From) {
   if (HasCheckBoxOrRadio(RealColIndex(Col()), Row())) return;
   const bool fromEditor =

@@ -24,6 +24,7 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   }
   if (ACol == 0 && HasNodes() && !Options().Contains(goRowSelect)) allow = false;
   if (!allow || CellIsFixed(ACol, ARow)) return false;
+  SwitchEditingFor(ACol, ARow);
   if (!LeaveEditedCell(ACol, ARow)) return false;
   const bool result = TBaseGrid::SelectCell(ACol, ARow);
   if (result && (ACol != oldCol || ARow != oldRow) && ACol < ColCount() && ARow < RowCount()) {

@@ -261,6 +261,21 @@ TEST_F(ExtGridEditingTest, KeypadPointTypesTheLocaleSeparator) {
   DecimalSeparator = saved;
 }
 
+TEST_F(ExtGridEditingTest, CellsTheApplicationRefusesAreNotEdited) {
+  auto& g = Editable();
+  g.OnCanEditCell = [](TObject*, int, int col, bool& can) { can = col != 2; };
+  g.SetCellText(2, 1, "locked");
+  g.SetCol(2);
+  g.SetRow(1);
+  backend->Type("x");
+  EXPECT_EQ(g.GetCellText(2, 1), "locked");
+  EXPECT_FALSE(g.Options().Contains(goEditing));
+  g.SetCol(1);
+  EXPECT_TRUE(g.Options().Contains(goEditing));
+  backend->Type("y");
+  EXPECT_EQ(g.GetCellText(1, 1), "y");
+}
+
 TEST_F(ExtGridEditingTest, CursorWalkLeavesAtTheTextsEnd) {
   auto& g = Editable();
   g.Navigation().CursorWalkEditor = true;
