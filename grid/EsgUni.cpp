@@ -195,3 +195,10 @@ void TWideStrings::AssignTo(TStrings& Dest) const {
   for (const Item& item : items_) Dest.AddObject(cp1253::FromWide(item.Text), item.Object);
   Dest.EndUpdate();
 }
+
+// ---- the edit ----
+
+TEsgUniEdit::TEsgUniEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
+  Font().Charset = 255;
+  SetWideMode(true);
+}

@@ -10,6 +10,7 @@
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Component.h"
+#include "platform/ui/StdEdits.h"
 
 // The cell text that holds Value.
 AnsiString CellTextFromWide(const WideString& Value);
@@ -81,4 +82,12 @@ class TWideStrings : public TObject {
   std::vector<Item> items_;
   std::unique_ptr<TAnsiStringsForWideStrings> ansi_;
   int updateCount_ = 0;
+};
+
+// The edit of UTF-16 text: the platform edit in its UTF-16 mode.
+class TEsgUniEdit : public TCustomEdit {
+ public:
+  explicit TEsgUniEdit(TComponent* AOwner);
+  const WideString& Text() const { return WideText(); }
+  void SetText(const WideString& Value) { SetWideText(Value); }
 };

@@ -39,6 +39,7 @@ class TGridCheckBox;
 class TGridButton;
 class TGridEditBtn;
 class TGridUnitEditBtn;
+class TGridUniEdit;
 
 // Option groups own the bitmaps they publish: setting one copies it.
 void AssignBitmap(TBitmap& Target, const TBitmap& Source);
@@ -950,6 +951,7 @@ class TExtStringGrid : public TBaseGrid {
   TGridButton* ButtonEditor() const { return button_; }
   TGridEditBtn* EditBtn() const { return editBtn_; }
   TGridUnitEditBtn* UnitEditBtn() const { return unitEditBtn_; }
+  TGridUniEdit* UniEdit() const { return uniEdit_; }
   // Whether an editor control's text differs from what it showed on
   // opening: a value passed through unchanged keeps the cell's own text.
   bool EditorValueChanged(const AnsiString& Text) const { return Text != openedText_; }
@@ -1128,6 +1130,7 @@ class TExtStringGrid : public TBaseGrid {
   TGridButton* button_ = nullptr;
   TGridEditBtn* editBtn_ = nullptr;
   TGridUnitEditBtn* unitEditBtn_ = nullptr;
+  TGridUniEdit* uniEdit_ = nullptr;
   AnsiString openedText_;  // the editor control's text on opening
   int lastWidth_ = 0;      // client width at the last resize, 0 before the first
   void HoverTick();

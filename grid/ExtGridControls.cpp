@@ -389,3 +389,42 @@ void TGridUnitEditBtn::SetValueAndUnit(const AnsiString& S) {
   SetText(value);
   SetUnitID(unit);
 }
+
+// ---- UTF-16 ----
+
+TGridUniEdit::TGridUniEdit(TExtStringGrid* AGrid) : TEsgUniEdit(AGrid), TEditorGridLink(AGrid) {
+  SetBorderStyle(bsNone);
+  Place(*this, *AGrid);
+}
+
+void TGridUniEdit::Dispatch(TMessage& m) {
+  if (!GridAlive()) return TEsgUniEdit::Dispatch(m);
+  if (m.Msg == WM_CHAR && (m.WParam == '\t' || m.WParam == '\r')) return;
+  TEsgUniEdit::Dispatch(m);
+  WantTabWithGoTabs(m, *grid_);
+}
+
+void TGridUniEdit::DoExit() {
+  if (GridAlive()) grid_->HideCellEditor();
+  TEsgUniEdit::DoExit();
+}
+
+void TGridUniEdit::KeyDown(Word& Key, TShiftState Shift) {
+  if (HandEditorKey(
+          *grid_, Key, Shift, {VK_TAB, VK_RETURN, VK_ESCAPE, VK_UP, VK_DOWN},
+          [this] { return CellTextFromWide(Text()); },
+          [this](const AnsiString& s) {
+            SetText(WideFromCellText(s));
+            SetSelStart(static_cast<int>(Text().size()));
+          }))
+    return;
+  TEsgUniEdit::KeyDown(Key, Shift);
+}
+
+void TGridUniEdit::KeyPress(char& Key) {
+  if (Key == '\r') {
+    Key = 0;
+    return;
+  }
+  TEsgUniEdit::KeyPress(Key);
+}

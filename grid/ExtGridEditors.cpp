@@ -263,6 +263,22 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       postStart(&e);
       break;
     }
+    case edUniEdit: {
+      if (!uniEdit_) uniEdit_ = new TGridUniEdit(this);
+      TGridUniEdit& e = *uniEdit_;
+      constexpr int margin = 2;
+      e.SetBounds(r.Left + 2 + margin, r.Top + 2 + margin, w - 2 - 2 * margin, h - 2 - 2 * margin);
+      e.SetVisible(true);
+      e.SetEnabled(true);
+      e.SetColor(brush.Color);
+      e.SetFont(Font());
+      e.Font().Charset = 255;
+      e.SetText(GetUnicodeCell(realCol, ARow));
+      openedText_ = CellTextFromWide(e.Text());
+      if (CanFocus()) e.SetFocus();
+      postStart(&e);
+      break;
+    }
     case edButton: {
       if (!button_) button_ = new TGridButton(this);
       TGridButton& b = *button_;
@@ -295,6 +311,8 @@ TWinControl* TExtStringGrid::EditorControl() const {
       return datePicker_;
     case edCheckBox:
       return checkBox_;
+    case edUniEdit:
+      return uniEdit_;
     case edEditBtn:
     case edNumericEditBtn:
     case edFloatEditBtn:
@@ -345,6 +363,11 @@ void TExtStringGrid::CloseCellEditor(int ACol, int ARow) {
                           datePicker_->Checked() ? DateToStr(datePicker_->Date()) : AnsiString());
       }
       editorActive_ = false;
+      break;
+    case edUniEdit:
+      editorActive_ = false;
+      if (uniEdit_ && EditorValueChanged(CellTextFromWide(uniEdit_->Text())))
+        SetCellTextEdit(realCol, ARow, CellTextFromWide(uniEdit_->Text()));
       break;
     case edEditBtn:
     case edNumericEditBtn:

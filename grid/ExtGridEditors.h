@@ -3,6 +3,7 @@
 // text editor does not serve, and the application's own editor link.
 
 #include "grid/ESGEdit.h"
+#include "grid/EsgUni.h"
 #include "grid/ExtGrid.h"
 #include "grid/ExtInplaceEdit.h"
 #include "grid/esgcombo.h"
@@ -158,6 +159,19 @@ class TGridUnitEditBtn : public TEsgUnitEditBtn, private TEditorGridLink {
   void DoExit() override;
 
  private:
+};
+
+// The UTF-16 editor (edUniEdit): the cell keeps its text as "|\" code
+// units.
+class TGridUniEdit : public TEsgUniEdit, private TEditorGridLink {
+ public:
+  explicit TGridUniEdit(TExtStringGrid* AGrid);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void DoExit() override;
 };
 
 // Keys that editor controls hand back to the grid (Tab, Enter, Esc and

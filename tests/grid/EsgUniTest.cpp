@@ -2,7 +2,7 @@
 
 #include "GridFixture.h"
 #include "grid/EsgUni.h"
-#include "grid/ExtGrid.h"
+#include "grid/ExtGridEditors.h"
 
 namespace {
 
@@ -73,6 +73,53 @@ TEST_F(UnicodeCellTest, GridStoresUnicodeCellsAsCodeUnits) {
   EXPECT_EQ(g.GetUnicodeCell(1, 1), u"Ω中");
   g.SetCellText(2, 2, cp1253::FromWide(u"Ωμέγα"));
   EXPECT_EQ(g.GetWideCell(2, 2), u"Ωμέγα");
+}
+
+}  // namespace
+
+namespace {
+
+class UniEditTest : public GridFormTest {};
+
+TEST_F(UniEditTest, GreekAndCjkTypedAreStoredAsCodeUnitsAndReadBack) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  g.SetOptions(g.Options() + TGridOptions{goEditing});
+  g.OnGetEditorType = [](TObject*, int, int, TEditorType& e) { e = edUniEdit; };
+  g.SetFocus();
+  g.SetCol(1);
+  g.SetRow(1);
+  backend->PressKey(VK_F2);
+  ASSERT_NE(g.UniEdit(), nullptr);
+  backend->TypeWide(u"Ωa東\U0001F600");
+  EXPECT_EQ(g.UniEdit()->Text(), u"Ωa東\U0001F600");
+  EXPECT_EQ(g.UniEdit()->SelStart(), 5);  // code units
+  backend->PressKey(VK_BACK);
+  backend->PressKey(VK_BACK);  // both halves of the pair
+  backend->PressKey(VK_RETURN);
+  EXPECT_EQ(g.GetCellText(1, 1), CellTextFromWide(u"Ωa東"));
+  EXPECT_EQ(g.GetUnicodeCell(1, 1), u"Ωa東");
+  // Opened again it shows the cell's UTF-16 text; left unchanged the cell
+  // keeps its text.
+  backend->PressKey(VK_F2);
+  EXPECT_EQ(g.UniEdit()->Text(), u"Ωa東");
+  g.SetCellText(2, 2, "plain");
+  g.HideCellEditor();
+  g.SetCol(2);
+  g.SetRow(2);
+  backend->PressKey(VK_F2);
+  g.HideCellEditor();
+  EXPECT_EQ(g.GetCellText(2, 2), "plain");
+  backend->SaveWindowPng(*form, "grid_editor_unicode.png");
+}
+
+TEST_F(UniEditTest, EightBitControlsGetAQuestionMarkForWhatTheCodePageLacks) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* e = new TEdit(form.get());
+  e->SetParent(form.get());
+  e->SetBounds(10, 280, 100, 22);
+  e->SetFocus();
+  backend->TypeWide(u"Ω東");
+  EXPECT_EQ(e->Text(), cp1253::FromWide(u"Ω") + "?");
 }
 
 }  // namespace
