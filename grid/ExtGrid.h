@@ -40,6 +40,7 @@ class TGridButton;
 class TGridEditBtn;
 class TGridUnitEditBtn;
 class TGridUniEdit;
+class TGridUniCombo;
 
 // Option groups own the bitmaps they publish: setting one copies it.
 void AssignBitmap(TBitmap& Target, const TBitmap& Source);
@@ -952,6 +953,7 @@ class TExtStringGrid : public TBaseGrid {
   TGridEditBtn* EditBtn() const { return editBtn_; }
   TGridUnitEditBtn* UnitEditBtn() const { return unitEditBtn_; }
   TGridUniEdit* UniEdit() const { return uniEdit_; }
+  TGridUniCombo* UniCombo() const { return uniCombo_; }
   // Whether an editor control's text differs from what it showed on
   // opening: a value passed through unchanged keeps the cell's own text.
   bool EditorValueChanged(const AnsiString& Text) const { return Text != openedText_; }
@@ -1131,6 +1133,7 @@ class TExtStringGrid : public TBaseGrid {
   TGridEditBtn* editBtn_ = nullptr;
   TGridUnitEditBtn* unitEditBtn_ = nullptr;
   TGridUniEdit* uniEdit_ = nullptr;
+  TGridUniCombo* uniCombo_ = nullptr;
   AnsiString openedText_;  // the editor control's text on opening
   int lastWidth_ = 0;      // client width at the last resize, 0 before the first
   void HoverTick();

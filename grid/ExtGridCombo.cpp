@@ -13,6 +13,18 @@ TGridCombo::TGridCombo(TExtStringGrid* AGrid) : TESGComboBox(AGrid), TEditorGrid
   SetParent(AGrid);
 }
 
+AnsiString TGridCombo::CellValue() const { return UniMode() ? CellTextFromWide(WideText()) : Text(); }
+
+void TGridCombo::ShowCellValue(const AnsiString& Stored) {
+  if (UniMode()) {
+    SetItemIndex(WideItems().IndexOf(WideFromCellText(Stored)));
+    if (Style() != csDropDownList) SetWideText(WideFromCellText(Stored));
+    return;
+  }
+  SetItemIndex(Items()->IndexOf(Stored));
+  if (Style() != csDropDownList) SetText(Stored);
+}
+
 void TGridCombo::FireChange() {
   const int index = ItemIndex();
   const int realCol = grid_->RealColIndex(grid_->Col());
@@ -52,7 +64,12 @@ bool TGridCombo::DoMouseWheelUp(TShiftState, TPoint) {
 
 void TGridCombo::DoExit() {
   if (!GridAlive()) return TESGComboBox::DoExit();
-  if (grid_->LookupHistory && !Text().empty() && Items()->IndexOf(Text()) < 0) Items()->Add(Text());
+  if (grid_->LookupHistory && !Text().empty() && Items()->IndexOf(Text()) < 0) {
+    if (UniMode())
+      WideItems().Add(WideText());
+    else
+      Items()->Add(Text());
+  }
   grid_->HideCellEditor();
   TESGComboBox::DoExit();
 }
@@ -98,9 +115,7 @@ void TGridCombo::KeyDown(Word& Key, TShiftState Shift) {
   Key = 0;
   if (key == VK_ESCAPE) {
     SetDroppedDown(false);
-    const AnsiString stored = grid_->GetCurrentCellText();
-    SetItemIndex(Items()->IndexOf(stored));
-    if (Style() != csDropDownList) SetText(stored);
+    ShowCellValue(grid_->GetCurrentCellText());
     grid_->EditorKeyToGrid(VK_ESCAPE, Shift);
     return;
   }
@@ -110,11 +125,9 @@ void TGridCombo::KeyDown(Word& Key, TShiftState Shift) {
     TESGComboBox::KeyDown(choose, {});
   }
   if (key == VK_TAB || key == VK_RETURN || key == VK_UP || key == VK_DOWN) {
-    grid_->SetCellTextEdit(grid_->RealColIndex(grid_->Col()), grid_->Row(), Text());
-    if (!grid_->CommitCellEdit(Text())) {
-      const AnsiString stored = grid_->GetCurrentCellText();
-      SetItemIndex(Items()->IndexOf(stored));
-      if (Style() != csDropDownList) SetText(stored);
+    grid_->SetCellTextEdit(grid_->RealColIndex(grid_->Col()), grid_->Row(), CellValue());
+    if (!grid_->CommitCellEdit(CellValue())) {
+      ShowCellValue(grid_->GetCurrentCellText());
       Invalidate();
       return;
     }
@@ -172,3 +185,5 @@ void TGridCombo::Complete() {
     return;
   }
 }
+
+TGridUniCombo::TGridUniCombo(TExtStringGrid* AGrid) : TGridCombo(AGrid) { SetUniMode(); }

@@ -85,20 +85,28 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   };
   switch (editorType_) {
     case edComboEdit:
-    case edComboList: {
-      if (!combo_) combo_ = new TGridCombo(this);
-      TGridCombo& c = *combo_;
+    case edComboList:
+    case edUniComboEdit:
+    case edUniComboList: {
+      const bool wide = editorType_ == edUniComboEdit || editorType_ == edUniComboList;
+      const bool list = editorType_ == edComboList || editorType_ == edUniComboList;
+      if (wide && !uniCombo_) uniCombo_ = new TGridUniCombo(this);
+      if (!wide && !combo_) combo_ = new TGridCombo(this);
+      TGridCombo& c = wide ? *uniCombo_ : *combo_;
       c.SetDroppedDown(false);
-      c.SetStyle(editorType_ == edComboEdit ? csDropDown : csDropDownList);
+      c.SetStyle(list ? csDropDownList : csDropDown);
+      if (wide) c.SetUniMode();
       c.SetBounds(r.Left, r.Top, w, h);
-      if (editorType_ == edComboList) {
+      const AnsiString cellText = wide ? GetCellText(realCol, ARow) : editText;
+      if (list) {
         // A cell that matches no item opens on the first; an empty list
         // with none.
-        const int index = c.Items()->IndexOf(editText);
-        c.SetItemIndex(index < 0 && c.Items()->Count() > 0 ? 0 : index);
+        c.ShowCellValue(cellText);
+        if (c.ItemIndex() < 0 && c.Items()->Count() > 0) c.SetItemIndex(0);
       } else {
-        c.SetText(editText);
+        c.ShowCellValue(cellText);
       }
+      openedText_ = c.CellValue();
       c.SetEnabled(true);
       c.SetColor(brush.Color);
       c.SetFont(font);
@@ -123,7 +131,9 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       }
       if (CanFocus()) c.SetFocus();
       c.SetDroppedDown(MouseActions().DirectComboDrop);
-      postStart(c.EditControl() && c.Style() == csDropDown ? static_cast<TWinControl*>(c.EditControl()) : &c);
+      if (!wide)
+        postStart(c.EditControl() && c.Style() == csDropDown ? static_cast<TWinControl*>(c.EditControl())
+                                                             : &c);
       break;
     }
     case edCustom: {
@@ -300,6 +310,9 @@ TWinControl* TExtStringGrid::EditorControl() const {
     case edComboEdit:
     case edComboList:
       return combo_;
+    case edUniComboEdit:
+    case edUniComboList:
+      return uniCombo_;
     case edSpinEdit:
     case edFloatSpinEdit:
     case edTimeSpinEdit:
@@ -337,6 +350,13 @@ void TExtStringGrid::CloseCellEditor(int ACol, int ARow) {
         SetCellTextEdit(realCol, ARow, combo_->Text());
         combo_->SetDroppedDown(false);
       }
+      break;
+    case edUniComboEdit:
+    case edUniComboList:
+      editorActive_ = false;
+      if (uniCombo_ && EditorValueChanged(uniCombo_->CellValue()))
+        SetCellTextEdit(realCol, ARow, uniCombo_->CellValue());
+      if (uniCombo_) uniCombo_->SetDroppedDown(false);
       break;
     case edSpinEdit:
     case edFloatSpinEdit:

@@ -51,6 +51,10 @@ class TGridCombo : public TESGComboBox, private TEditorGridLink {
   bool Completed() const { return completed_; }
   // Steps the item by the grid's wheel, one notch at a time.
   void WheelStep(bool Down);
+  // The cell text of the value shown ("|\" code units for the wide combo),
+  // and the showing of a cell's text.
+  AnsiString CellValue() const;
+  void ShowCellValue(const AnsiString& Stored);
   void Dispatch(TMessage& Message) override;
 
  protected:
@@ -68,6 +72,13 @@ class TGridCombo : public TESGComboBox, private TEditorGridLink {
   bool completion_ = true;
   int completedIndex_ = -1;
   bool completed_ = false;
+};
+
+// The wide combo editor (edUniComboEdit, edUniComboList): the combo editor
+// over UTF-16 items and text.
+class TGridUniCombo : public TGridCombo {
+ public:
+  explicit TGridUniCombo(TExtStringGrid* AGrid);
 };
 
 // The spin editor (edSpinEdit, edFloatSpinEdit, edTimeSpinEdit,

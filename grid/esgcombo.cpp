@@ -107,3 +107,62 @@ void TESGCustomCombo::Paint() {
       c, arrow, DFC_SCROLL,
       DFCS_SCROLLCOMBOBOX | DFCS_FLAT | (DroppedDown() ? DFCS_PUSHED : 0) | (Enabled() ? 0 : DFCS_INACTIVE));
 }
+
+// ---- UTF-16 ----
+
+void TESGCustomCombo::SetUniMode() {
+  if (!wideItems_) {
+    wideItems_ = std::make_unique<TWideStrings>();
+    wideItems_->Assign(*Items());
+    wideItems_->OnChange = [this](TObject*) { wideItems_->AssignTo(*Items()); };
+  }
+  // A change of style makes a new edit.
+  if (TCustomEdit* edit = EditControl()) edit->SetWideMode(true);
+}
+
+WideString TESGCustomCombo::WideText() const {
+  if (!wideItems_) return cp1253::ToWide(Text());
+  const int index = ItemIndex();
+  const bool indexed = index >= 0 && index < wideItems_->Count();
+  if (TCustomEdit* edit = EditControl()) {
+    // An item chosen shows its 8-bit text in the edit; the item holds the
+    // UTF-16 text.
+    if (indexed && edit->TControl::Text() == cp1253::FromWide(wideItems_->Get(index)) &&
+        edit->WideText() == cp1253::ToWide(edit->TControl::Text()))
+      return wideItems_->Get(index);
+    return edit->WideText();
+  }
+  return indexed ? wideItems_->Get(index) : WideString();
+}
+
+void TESGCustomCombo::SetWideText(const WideString& Value) {
+  if (!wideItems_) {
+    SetText(cp1253::FromWide(Value));
+    return;
+  }
+  const int index = wideItems_->IndexOf(Value);
+  if (EditControl()) {
+    SetText(cp1253::FromWide(Value));
+    EditControl()->SetWideText(Value);
+  } else {
+    SetItemIndex(index);
+  }
+}
+
+void TESGCustomCombo::DrawItem(TCanvas& c, int Index, const TRect& R, TOwnerDrawState State) {
+  if (!wideItems_ || Index < 0 || Index >= wideItems_->Count() || Style() == csOwnerDrawFixed ||
+      Style() == csOwnerDrawVariable) {
+    TCustomComboBox::DrawItem(c, Index, R, State);
+    return;
+  }
+  c.Font->Assign(Font());
+  c.Brush->Style = bsSolid;
+  c.Brush->Color = State.Contains(odSelected) ? clHighlight : Color();
+  if (State.Contains(odSelected)) c.Font->Color = clHighlightText;
+  c.FillRect(R);
+  TRect text = R;
+  text.Left += 2;
+  c.Brush->Style = bsClear;
+  if (!Enabled()) c.Font->Color = clGrayText;
+  c.DrawTextW(wideItems_->Get(Index), text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+}

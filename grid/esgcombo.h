@@ -3,6 +3,9 @@
 // drop-down button of its own, a focus border, a button width from 14 to
 // 32, focus on mouse entry, and a drop-down list width of its own.
 
+#include <memory>
+
+#include "grid/EsgUni.h"
 #include "platform/ui/StdCtrls.h"
 
 class TESGCustomCombo : public TCustomComboBox {
@@ -23,11 +26,20 @@ class TESGCustomCombo : public TCustomComboBox {
   void SetIsWinXP(bool v) { isWinXP_ = v; }
   // The mouse over it or the focus in it.
   bool ActiveLook() const;
+  // UTF-16 items and text (the wide combo): the 8-bit Items follow
+  // WideItems converted, and the edit holds UTF-16. Called again after a
+  // change of style.
+  bool UniMode() const { return wideItems_ != nullptr; }
+  void SetUniMode();
+  TWideStrings& WideItems() { return *wideItems_; }
+  WideString WideText() const;
+  void SetWideText(const WideString& Value);
   void Dispatch(TMessage& Message) override;
 
  protected:
   int ButtonAreaWidth() const override { return buttonWidth_; }
   void Paint() override;
+  void DrawItem(TCanvas& canvas, int Index, const TRect& Rect, TOwnerDrawState State) override;
 
  private:
   int buttonWidth_;
@@ -39,9 +51,16 @@ class TESGCustomCombo : public TCustomComboBox {
   bool mouseInside_ = false;
   TColor savedColor_ = clWindow;
   bool savedParentColor_ = false;
+  std::unique_ptr<TWideStrings> wideItems_;
 };
 
 class TESGComboBox : public TESGCustomCombo {
  public:
   explicit TESGComboBox(TComponent* AOwner) : TESGCustomCombo(AOwner) {}
+};
+
+// The flat combo of UTF-16 items and text.
+class TESGUniComboBox : public TESGCustomCombo {
+ public:
+  explicit TESGUniComboBox(TComponent* AOwner) : TESGCustomCombo(AOwner) { SetUniMode(); }
 };

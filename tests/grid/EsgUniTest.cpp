@@ -93,6 +93,7 @@ TEST_F(UniEditTest, GreekAndCjkTypedAreStoredAsCodeUnitsAndReadBack) {
   backend->TypeWide(u"Ωa東\U0001F600");
   EXPECT_EQ(g.UniEdit()->Text(), u"Ωa東\U0001F600");
   EXPECT_EQ(g.UniEdit()->SelStart(), 5);  // code units
+  backend->SaveWindowPng(*form, "grid_editor_unicode.png");
   backend->PressKey(VK_BACK);
   backend->PressKey(VK_BACK);  // both halves of the pair
   backend->PressKey(VK_RETURN);
@@ -109,7 +110,6 @@ TEST_F(UniEditTest, GreekAndCjkTypedAreStoredAsCodeUnitsAndReadBack) {
   backend->PressKey(VK_F2);
   g.HideCellEditor();
   EXPECT_EQ(g.GetCellText(2, 2), "plain");
-  backend->SaveWindowPng(*form, "grid_editor_unicode.png");
 }
 
 TEST_F(UniEditTest, EightBitControlsGetAQuestionMarkForWhatTheCodePageLacks) {
@@ -120,6 +120,46 @@ TEST_F(UniEditTest, EightBitControlsGetAQuestionMarkForWhatTheCodePageLacks) {
   e->SetFocus();
   backend->TypeWide(u"Ω東");
   EXPECT_EQ(e->Text(), cp1253::FromWide(u"Ω") + "?");
+}
+
+}  // namespace
+
+namespace {
+
+class UniComboTest : public GridFormTest {};
+
+TEST_F(UniComboTest, WideListAndEditStoreCodeUnits) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  g.SetOptions(g.Options() + TGridOptions{goEditing});
+  TEditorType type = edUniComboList;
+  g.OnGetEditorType = [&type](TObject*, int, int, TEditorType& e) { e = type; };
+  g.SetFocus();
+  g.SetCol(1);
+  g.SetRow(1);
+  g.SetUnicodeCell(1, 1, u"東京");
+  backend->PressKey(VK_F2);
+  ASSERT_NE(g.UniCombo(), nullptr);
+  TGridUniCombo& c = *g.UniCombo();
+  for (const char16_t* item : {u"Αθήνα", u"東京", u"大阪"}) c.WideItems().Add(item);
+  g.HideCellEditor();
+  EXPECT_EQ(g.GetUnicodeCell(1, 1), u"東京");  // passed through unchanged
+  backend->PressKey(VK_F2);
+  EXPECT_EQ(c.ItemIndex(), 1);
+  EXPECT_EQ(c.WideText(), u"東京");
+  backend->SaveWindowPng(*form, "grid_editor_unicode_combo.png");
+  backend->PressKey(VK_DOWN);
+  backend->PressKey(VK_RETURN);
+  EXPECT_EQ(g.GetUnicodeCell(1, 1), u"大阪");
+  EXPECT_EQ(g.GetCellText(1, 1), CellTextFromWide(u"大阪"));
+
+  type = edUniComboEdit;
+  g.SetCol(2);
+  backend->PressKey(VK_F2);
+  ASSERT_TRUE(c.Visible());
+  backend->TypeWide(u"Ωα東");
+  EXPECT_EQ(c.WideText(), u"Ωα東");
+  backend->PressKey(VK_RETURN);
+  EXPECT_EQ(g.GetUnicodeCell(2, 1), u"Ωα東");
 }
 
 }  // namespace
