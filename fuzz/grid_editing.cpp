@@ -87,7 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       case 1:
-        backend.Type(AnsiString(1, static_cast<char>(arg)));
+        if (op & 0x40)
+          backend.TypeWide(WideString(1, static_cast<char16_t>(op & 0x80 ? 0xD800 + arg : 0x4E00 + arg)));
+        else
+          backend.Type(AnsiString(1, static_cast<char>(arg)));
         break;
       case 2: {
         const size_t n = std::min<size_t>(arg % 12, script - (i + 2));
