@@ -30,6 +30,18 @@
 DIM_EXCEPTION(EExtGridError, Exception)
 
 class TExtStringGrid;
+class TExtInplaceEdit;
+class TExtStringGridCheck;
+class TEditLink;
+class TGridCombo;
+class TGridSpin;
+class TGridDatePicker;
+class TGridCheckBox;
+class TGridButton;
+class TGridEditBtn;
+class TGridUnitEditBtn;
+class TGridUniEdit;
+class TGridUniCombo;
 
 // ---- option groups --------------------------------------------------------------
 
@@ -500,6 +512,28 @@ using TBeforeCellPasteEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value, bool& Allow)>;
 using TGridProgressEvent = std::function<void(TObject* Sender, SmallInt Progress)>;
 
+// ---- editing events ----
+// The budget totals grid has a validation event of its own, so this one
+// takes a name of its own.
+using TExtCellValidateEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value, bool& Valid)>;
+using TClipboardEvent = std::function<void(TObject* Sender, bool& Allow)>;
+using TCanInsertRowEvent = std::function<void(TObject* Sender, int ARow, bool& CanInsert)>;
+using TCanDeleteRowEvent = std::function<void(TObject* Sender, int ARow, bool& CanDelete)>;
+using TClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol)>;
+using TCheckBoxClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool State)>;
+using TRadioClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AIdx)>;
+using TGetEditorPropEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditLink* AEditLink)>;
+using TComboChangeEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex, const AnsiString& ASelection)>;
+using TComboObjectChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex,
+                                                   const AnsiString& ASelection, TObject* AObject)>;
+using TSpinClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AValue, bool UpDown)>;
+using TFloatSpinClickEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, double AValue, bool UpDown)>;
+using TDateTimeSpinClickEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, TDateTime AValue, bool UpDown)>;
+
 enum TGridLook { glStandard, glSoft, glClassic, glQir };
 enum TScrollType { ssNormal, ssFlat, ssEncarta };
 enum TScrollHintType { shNone, shVertical, shHorizontal, shBoth };
@@ -556,9 +590,9 @@ using TClickSortEvent = std::function<void(TObject* Sender, int ACol)>;
 
 // ---- the unit's start ------------------------------------------------------------------
 
-// The date and time editors need the newer common controls; this platform
-// has no such library, so they are never made.
-constexpr bool HasNewCommonControls = false;
+// The date and time editors need the newer common controls; the platform's
+// date picker is always there.
+constexpr bool HasNewCommonControls = true;
 // The grid's private clipboard format, "TExtStringGrid Cells", registered
 // on first use.
 UINT GridCellsClipboardFormat();
@@ -1014,6 +1048,95 @@ class TExtStringGrid : public TBaseGrid {
   TRowEvent OnEndRowSize;
   TScrollHintEvent OnScrollHint;
 
+  // ---- editing: editor dispatch, keyboard, commit and validation ----
+  // The editor of the cell being edited (edNormal between edits) and
+  // whether an edit is under way.
+  TEditorType EditorType() const { return editorType_; }
+  bool EditorActive() const { return editorActive_; }
+  // The character typed on a cell that opened its editor, 0 when none.
+  char EditStartKey() const { return editStartKey_; }
+  // Shows the editor control of a special editor type over the display
+  // cell; stores its value back, hides it and reports the edit done.
+  void ShowCellEditor(int ACol, int ARow);
+  void CloseCellEditor(int ACol, int ARow);
+  // Ends the edit under way, whatever its editor.
+  void HideCellEditor();
+  // An editor control hands a navigation key back to the grid.
+  void EditorKeyToGrid(Word Key, TShiftState Shift);
+  void EditorKey(Word Key, TShiftState Shift) { EditorKeyToGrid(Key, Shift); }
+  // The plain grid's editor, never over a check box or radio cell.
+  void ShowInplaceEditor();
+  void HideInplaceEditor() { HideCellEditor(); }
+  void EllipsClick(AnsiString& S) { DoEllipsClick(S); }
+  // Puts the text saved when editing began back into the current cell.
+  virtual void RestoreEditCell();
+  // Stores an editor's value into the cell at a real column.
+  virtual void SetCellTextEdit(int ACol, int ARow, const AnsiString& Value);
+  // Validates the text of the pending edit; false when it was rejected
+  // (the cell then holds the old or the corrected text and its editor is
+  // open again).
+  virtual bool CommitCellEdit(const AnsiString& NewText);
+  virtual void SaveCellForEdit(int ACol, int ARow);
+  // Tab walking, by TabAdvanceDirection; forwards past the end with
+  // TabToNextAtEnd the focus moves on to the next control.
+  void TabAdvance(bool Backwards);
+  // The first data row whose lookup-column cell begins with Text (compared
+  // upper-cased); -1 when none.
+  int FindRowByPrefix(const AnsiString& Text);
+  void ResetUpdate() { updateCount_ = 0; }
+  void DoEditingDone() {
+    if (OnEditingDone) OnEditingDone(this);
+  }
+  // Where the text editor's caret stands after a key; nothing here.
+  virtual int CaretHook(const AnsiString& /*Text*/, TPoint /*Caret*/, int /*Index*/) { return 0; }
+  TExtInplaceEdit* ExtInplaceEditor() const;
+  // The UTF-16 text of a cell (real column) and its writing as "|\" text.
+  WideString GetUnicodeCell(int ACol, int ARow);
+  void SetUnicodeCell(int ACol, int ARow, const WideString& Value);
+  WideString GetWideCell(int ACol, int ARow) { return GetUnicodeCell(ACol, ARow); }
+  void SetWideCell(int ACol, int ARow, const WideString& Value) { SetUnicodeCell(ACol, ARow, Value); }
+  // Blinking text shows in one phase of the window timer only.
+  bool BlinkPhase() const { return blinkPhase_; }
+  TGridCombo* Combo() const { return combo_; }
+  TGridSpin* Spin() const { return spin_; }
+  TGridDatePicker* DatePicker() const { return datePicker_; }
+  TGridCheckBox* CheckBoxEditor() const { return checkBox_; }
+  TGridButton* ButtonEditor() const { return button_; }
+  TGridEditBtn* EditBtn() const { return editBtn_; }
+  TGridUnitEditBtn* UnitEditBtn() const { return unitEditBtn_; }
+  TGridUniEdit* UniEdit() const { return uniEdit_; }
+  TGridUniCombo* UniCombo() const { return uniCombo_; }
+  // Whether an editor control's text differs from what it showed on
+  // opening: a value passed through unchanged keeps the cell's own text.
+  bool EditorValueChanged(const AnsiString& Text) const { return Text != openedText_; }
+  // Pending caret placement from a click (the editor's caret goes there).
+  bool CaretPending() const { return caretPending_; }
+  void SetCaretPending(bool v, TPoint At = {}) {
+    caretPending_ = v;
+    caretPoint_ = At;
+  }
+  TPoint CaretPoint() const { return caretPoint_; }
+  TEditLink* EditLink = nullptr;
+  TExtStringGridCheck* CellChecker = nullptr;
+  bool ExcelStyleDecimalSeparator = false;
+  char PasswordChar = '*';
+  TExtCellValidateEvent OnCellValidate;
+  TClipboardEvent OnClipboardCopy;
+  TClipboardEvent OnClipboardCut;
+  TClipboardEvent OnClipboardPaste;
+  TCanInsertRowEvent OnCanInsertRow;
+  TCanDeleteRowEvent OnCanDeleteRow;
+  TClickCellEvent OnDblClickCell;
+  TCheckBoxClickEvent OnCheckBoxClick;
+  TRadioClickEvent OnRadioClick;
+  TGetEditorPropEvent OnGetEditorProp;
+  TComboChangeEvent OnComboChange;
+  TComboObjectChangeEvent OnComboObjectChange;
+  TSpinClickEvent OnSpinClick;
+  TFloatSpinClickEvent OnFloatSpinClick;
+  TDateTimeSpinClickEvent OnDateSpinClick;
+  TDateTimeSpinClickEvent OnTimeSpinClick;
+
   void Loaded() override;
   void Dispatch(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -1028,7 +1151,16 @@ class TExtStringGrid : public TBaseGrid {
   bool SelectCell(int ACol, int ARow) override;
   // What the 500 ms timer does each tick; the hover and blinking code
   // fills it.
-  virtual void TimerTick() { ++timerTicks_; }
+  virtual void TimerTick();
+  // ---- editing ----
+  bool CanEditShow() override;
+  TInplaceEdit* CreateEditor() override;
+  AnsiString GetEditText(int ACol, int ARow) override;
+  void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
+  int GetEditLimit() override { return MaxEditLength; }
+  void KeyPress(char& Key) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void DoEnter() override;
   // Column and row sizing by the mouse ended.
   virtual void ColumnSized(int ACol);
   virtual void RowSized(int ARow);
@@ -1139,4 +1271,53 @@ class TExtStringGrid : public TBaseGrid {
   TPoint pastedBlock_{0, 0};  // columns and rows of the last text pasted
   TPoint copyOrigin_{0, 0};
   bool copiedByCopy_ = false;  // AdvanceCell fires the cell-changing event itself
+
+  // ---- editing ----
+  friend class TExtInplaceEdit;
+  friend class TGridCombo;
+  friend class TGridCheckBox;
+  friend class TGridButton;
+  // The grid's own key-down and character messages; true when handled.
+  bool EditKeyDown(TMessage& Message);
+  bool EditChar(TMessage& Message);
+  bool IsTextEditorType(TEditorType t) const;
+  void CreateEditorControls();
+  void BlinkTick();
+  // Whether a move from the current cell may go on (the pending edit is
+  // validated first).
+  bool LeaveEditedCell(int ACol, int ARow);
+  TEditorType editorType_ = edNormal;
+  bool editorActive_ = false;
+  char editStartKey_ = 0;
+  AnsiString restoreText_;  // the cell's text when editing began
+  int editCol_ = -1, editRow_ = -1;
+  AnsiString oldCellText_;
+  bool editPending_ = false;
+  bool validating_ = false;
+  bool handingKey_ = false;
+  bool blinkPhase_ = false;
+  bool caretPending_ = false;
+  TPoint caretPoint_{0, 0};
+  TGridCombo* combo_ = nullptr;
+  TGridSpin* spin_ = nullptr;
+  TGridDatePicker* datePicker_ = nullptr;
+  TGridCheckBox* checkBox_ = nullptr;
+  TGridButton* button_ = nullptr;
+  TGridEditBtn* editBtn_ = nullptr;
+  TGridUnitEditBtn* unitEditBtn_ = nullptr;
+  TGridUniEdit* uniEdit_ = nullptr;
+  TGridUniCombo* uniCombo_ = nullptr;
+  AnsiString openedText_;  // the editor control's text on opening
+  int lastWidth_ = 0;      // client width at the last resize, 0 before the first
+  void HoverTick();
+  // Editing follows the cells: a cell OnCanEditCell refuses switches
+  // goEditing off until an editable cell is reached.
+  void SwitchEditingFor(int ACol, int ARow);
+  bool editSwitch_ = false;
+  // With AlwaysEdit the editor opens when the focus comes from elsewhere.
+  void FocusReceived(HWND From);
+  // With SynchWithGrid the columns keep their share of a changed width.
+  void ScaleColumnsWithWidth();
+  // The control an edit of the current type shows, or nullptr.
+  TWinControl* EditorControl() const;
 };

@@ -383,7 +383,7 @@ void TExtStringGrid::Notification(TComponent* AComponent, TOperation Operation) 
 // ---- editing rules -------------------------------------------------------------------------
 
 bool TExtStringGrid::CellEditable(int ACol, int ARow) {
-  if (!Options().Contains(goEditing) && !mouseActions_->RangeSelectAndEdit) return false;
+  if (!Options().Contains(goEditing) && !mouseActions_->RangeSelectAndEdit && !editSwitch_) return false;
   if (!IsBaseCell(ACol, ARow)) return false;
   bool fixed = false;
   IsFixedCell(ACol, ARow, fixed);

@@ -95,6 +95,34 @@ void TExtStringGrid::Dispatch(TMessage& Message) {
     TimerTick();
     return;
   }
+  switch (Message.Msg) {
+    case WM_KEYDOWN:
+      if (EditKeyDown(Message)) return;
+      break;
+    case WM_CHAR:
+      if (EditChar(Message)) return;
+      break;
+    case WM_PAINT:
+      // Bulk changes paint once, when the last update bracket closes.
+      if (updateCount_ > 0) {
+        Message.Result = 0;
+        return;
+      }
+      break;
+    case WM_SETFOCUS:
+      TBaseGrid::Dispatch(Message);
+      FocusReceived(reinterpret_cast<HWND>(Message.WParam));
+      return;
+    case CM_DIALOGCHAR:
+      // The form's accelerators stay quiet while the grid takes the typing.
+      if (GetKeyState(VK_MENU) >= 0) {
+        Message.Result = 0;
+        return;
+      }
+      break;
+    default:
+      break;
+  }
   TBaseGrid::Dispatch(Message);
 }
 
@@ -268,6 +296,7 @@ void TExtStringGrid::StretchColumn(int ACol) {
 
 void TExtStringGrid::GridResized() {
   if (columnSize_->Stretch()) StretchColumn(columnSize_->StretchColumn);
+  ScaleColumnsWithWidth();
   if (fixedFooters_ > 0 || fixedRightCols_ > 0) Invalidate();
 }
 

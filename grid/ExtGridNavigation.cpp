@@ -24,7 +24,13 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   }
   if (ACol == 0 && HasNodes() && !Options().Contains(goRowSelect)) allow = false;
   if (!allow || CellIsFixed(ACol, ARow)) return false;
+  SwitchEditingFor(ACol, ARow);
+  if (!LeaveEditedCell(ACol, ARow)) return false;
   const bool result = TBaseGrid::SelectCell(ACol, ARow);
+  if (result && (ACol != oldCol || ARow != oldRow) && ACol < ColCount() && ARow < RowCount()) {
+    restoreText_ = GetCellText(RealColIndex(ACol), ARow);
+    SaveCellForEdit(ACol, ARow);
+  }
   if (result && activeCellShow_) {
     RepaintCellDispl(0, oldRow);
     RepaintCellDispl(0, ARow);

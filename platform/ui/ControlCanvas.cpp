@@ -64,6 +64,14 @@ void TControlCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rec
   target_.ExtTextOut(x + origin_.X, y + origin_.Y, options, rect ? &shifted : nullptr, text, dx);
 }
 
+void TControlCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
+                                 const int* dx) {
+  Sync();
+  TRect shifted;
+  if (rect) shifted = Shift(*rect);
+  target_.ExtTextOutW(x + origin_.X, y + origin_.Y, options, rect ? &shifted : nullptr, text, dx);
+}
+
 int TControlCanvas::DrawText(const AnsiString& text, TRect& rect, unsigned format) {
   Sync();
   TRect shifted = Shift(rect);

@@ -20,6 +20,8 @@ class TControlCanvas : public TCanvas {
   std::vector<int> CharacterEnds(const AnsiString& text) override;
   void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                   const int* dx = nullptr) override;
+  void ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
+                   const int* dx = nullptr) override;
   int DrawText(const AnsiString& text, TRect& rect, unsigned format) override;
   void FillRect(const TRect& rect) override;
   void Rectangle(int x1, int y1, int x2, int y2) override;

@@ -602,6 +602,9 @@ LRESULT TWinControl::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TWinControl::WndProc(TMessage& m) {
+  // A character beyond the code page reaches only controls that hold UTF-16
+  // text; the others get "?" for it, as text that cannot be converted.
+  if (m.Msg == WM_CHAR && m.WParam > 0xFF && !WantsWideChars()) m.WParam = '?';
   if (m.Msg == WM_SETFOCUS) {
     TCustomForm* form = GetParentForm();
     if (form && !form->SetFocusedControl(this)) return;
@@ -767,8 +770,13 @@ bool TWinControl::DoKeyUp(TMessage& m) {
 
 bool TWinControl::DoKeyPress(TMessage& m) {
   return DoKey(m, &TWinControl::DoKeyPress, [&] {
-    char ch = static_cast<char>(m.WParam & 0xFF);
+    // A UTF-16 character is seen by KeyPress as its code page character
+    // ("?" when it has none) and goes on whole unless KeyPress changed it.
+    const WPARAM unit = m.WParam;
+    char ch = unit > 0xFF ? '?' : static_cast<char>(unit & 0xFF);
+    const char seen = ch;
     KeyPress(ch);
+    if (unit > 0xFF && ch == seen) return unit;
     return WPARAM{static_cast<unsigned char>(ch)};
   });
 }

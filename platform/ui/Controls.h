@@ -259,6 +259,9 @@ struct TCreateParams {
 
 class TWinControl : public TControl, public TWindowTarget {
  public:
+  // Whether the control takes characters beyond the code page as UTF-16
+  // (WM_CHAR with a code unit above 255).
+  virtual bool WantsWideChars() const { return false; }
   explicit TWinControl(TComponent* AOwner);
   // Frees the child controls first, then lets the window go (WM_DESTROY).
   ~TWinControl() override;

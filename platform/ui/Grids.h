@@ -124,7 +124,7 @@ class TInplaceEdit : public TCustomMaskEdit {
   // Hides it; the focus returns to the grid when the editor had it.
   void HideEdit();
   // Fills the text from the grid when the current cell changed.
-  void UpdateContents();
+  virtual void UpdateContents();
   // Selects the whole text (on showing by key) or puts the caret at the end.
   void Deselect();
   void WndProc(TMessage& Message) override;

@@ -1,5 +1,6 @@
 #include "platform/ui/Input.h"
 
+#include "platform/rtl/Cp1253.h"
 #include "platform/ui/MessageLoop.h"
 
 namespace ui::input {
@@ -220,6 +221,15 @@ void Char(char ch, Word vk) {
   if (KeyIsDown(VK_MENU)) l |= KF_ALTDOWN_BIT;
   const UINT msg = KeyIsDown(VK_MENU) && !KeyIsDown(VK_CONTROL) ? WM_SYSCHAR : WM_CHAR;
   if (HWND target = GetFocus()) PostMessage(target, msg, static_cast<unsigned char>(ch), l);
+}
+
+void WideChar(char16_t unit) {
+  const int byte = cp1253::FromUnicode(unit);
+  if (byte >= 0) {
+    Char(static_cast<char>(byte), 0);
+    return;
+  }
+  if (HWND target = GetFocus()) PostMessage(target, WM_CHAR, unit, 1);
 }
 
 Word VkOfChar(char ch, bool* shifted) {

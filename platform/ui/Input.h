@@ -24,6 +24,10 @@ void KeyDown(Word vk, bool extended = false);
 void KeyUp(Word vk, bool extended = false);
 // A character (1253 byte) produced by key Vk (0: derived from the character).
 void Char(char ch, Word vk = 0);
+// A character typed as UTF-16 (an input method's result): one that the code
+// page has goes as Char, others as WM_CHAR with the code unit (each half of
+// a surrogate pair in turn).
+void WideChar(char16_t unit);
 // The key that types Ch on the US layout, shifted or not; 0 for characters
 // of no key (Greek letters arrive as text).
 Word VkOfChar(char ch, bool* shifted = nullptr);

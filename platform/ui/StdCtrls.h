@@ -386,6 +386,9 @@ class TCustomComboBox : public TCustomControl {
   TComboListWindow* ListWindow() const { return list_; }
   // The rectangle of the drop-down button.
   TRect ButtonRect() const;
+  // The drop-down button's width; a descendant may draw a wider or
+  // narrower one.
+  virtual int ButtonAreaWidth() const;
 
   TNotifyEvent OnChange;
   TNotifyEvent OnDropDown;

@@ -176,7 +176,7 @@ void TCustomComboBox::SetStyle(TComboBoxStyle s) {
 
 void TCustomComboBox::PlaceEdit() {
   if (!edit_) return;
-  edit_->SetBounds(3, 3, std::max(0, Width() - kButtonWidth - 5), std::max(0, Height() - 6));
+  edit_->SetBounds(3, 3, std::max(0, Width() - ButtonAreaWidth() - 5), std::max(0, Height() - 6));
 }
 
 void TCustomComboBox::BoundsChanged() {
@@ -184,8 +184,10 @@ void TCustomComboBox::BoundsChanged() {
   PlaceEdit();
 }
 
+int TCustomComboBox::ButtonAreaWidth() const { return kButtonWidth; }
+
 TRect TCustomComboBox::ButtonRect() const {
-  return Rect(Width() - 2 - kButtonWidth, 2, Width() - 2, Height() - 2);
+  return Rect(Width() - 2 - ButtonAreaWidth(), 2, Width() - 2, Height() - 2);
 }
 
 int TCustomComboBox::ItemHeight() const {

@@ -195,6 +195,9 @@ int TCustomEdit::LineIndex(int line) const {
 
 std::vector<int> TCustomEdit::LineEnds(int line) const {
   const TEditLine& l = Lines()[static_cast<size_t>(line)];
+  if (wideMode_)
+    return MeasureCanvas(Font()).CharacterEndsW(
+        Drawable(wide_.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length))));
   return MeasureCanvas(Font()).CharacterEnds(
       DisplayText().substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)));
 }
@@ -321,6 +324,7 @@ void TCustomEdit::Clear() {
 
 void TCustomEdit::SaveUndo() {
   undoText_ = Text();
+  undoWide_ = wide_;
   undoAnchor_ = anchor_;
   undoCaret_ = caret_;
   hasUndo_ = true;
@@ -329,9 +333,11 @@ void TCustomEdit::SaveUndo() {
 void TCustomEdit::Undo() {
   if (!hasUndo_) return;
   const AnsiString text = undoText_;
+  const WideString wide = undoWide_;
   const int anchor = undoAnchor_, caret = undoCaret_;
   SaveUndo();
   settingText_ = true;
+  wide_ = wide;
   TControl::SetText(text);
   settingText_ = false;
   TextReplaced();
@@ -343,6 +349,11 @@ void TCustomEdit::ReplaceRange(int start, int end, const AnsiString& s, int newC
   const AnsiString& text = Text();
   AnsiString next = text.substr(0, static_cast<size_t>(start)) + s + text.substr(static_cast<size_t>(end));
   RangeReplacing(start, end, s);
+  if (wideMode_) {
+    const WideString piece =
+        pendingWide_ && pendingWide_->size() == s.size() ? *pendingWide_ : cp1253::ToWide(s);
+    wide_ = wide_.substr(0, static_cast<size_t>(start)) + piece + wide_.substr(static_cast<size_t>(end));
+  }
   settingText_ = true;
   try {
     anchor_ = caret_ = std::min(newCaret, static_cast<int>(next.size()));
@@ -544,6 +555,7 @@ void TCustomEdit::Dispatch(TMessage& m) {
       m.Result = 1;
       return;
     case CM_TEXTCHANGED:
+      if (wideMode_ && !settingText_ && WideBytes(wide_) != Text()) wide_ = cp1253::ToWide(Text());
       if (!settingText_) {
         // Set by the program: the caret goes to the start, as the system's
         // edit does on WM_SETTEXT.
@@ -696,9 +708,64 @@ void TCustomEdit::DefaultHandler(TMessage& m) {
   if (m.Msg == WM_KEYDOWN && Enabled()) {
     if (EditKey(MsgCharCode(m), KeyDataToShiftState(m.LParam))) return;
   } else if (m.Msg == WM_CHAR && Enabled()) {
+    const auto byte = static_cast<unsigned char>(m.WParam & 0xFF);
+    if (wideMode_ && (m.WParam > 0xFF || (byte >= ' ' && byte != 0x7F))) {
+      const WideString unit(1, m.WParam > 0xFF ? static_cast<char16_t>(m.WParam) : cp1253::ToUnicode(byte));
+      pendingWide_ = &unit;
+      try {
+        UserReplace(WideBytes(unit));
+      } catch (...) {
+        pendingWide_ = nullptr;
+        throw;
+      }
+      pendingWide_ = nullptr;
+      return;
+    }
     if (EditChar(static_cast<char>(m.WParam & 0xFF))) return;
   }
   TCustomControl::DefaultHandler(m);
+}
+
+AnsiString TCustomEdit::WideBytes(const WideString& w) {
+  AnsiString bytes(w.size(), '?');
+  for (size_t i = 0; i < w.size(); ++i) {
+    const int b = cp1253::FromUnicode(w[i]);
+    if (b >= 0) bytes[i] = static_cast<char>(b);
+  }
+  return bytes;
+}
+
+WideString TCustomEdit::Drawable(WideString w) {
+  // Half a surrogate pair has no glyph: it shows as the replacement
+  // character, keeping one place per code unit.
+  for (size_t i = 0; i < w.size(); ++i) {
+    const bool high = w[i] >= 0xD800 && w[i] <= 0xDBFF, low = w[i] >= 0xDC00 && w[i] <= 0xDFFF;
+    if (high && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF)
+      ++i;
+    else if (high || low)
+      w[i] = 0xFFFD;
+  }
+  return w;
+}
+
+void TCustomEdit::SetWideMode(bool v) {
+  if (v == wideMode_) return;
+  wideMode_ = v;
+  wide_ = v ? cp1253::ToWide(Text()) : WideString();
+  InvalidateLayout();
+  Invalidate();
+}
+
+void TCustomEdit::SetWideText(const WideString& w) {
+  if (!wideMode_) {
+    TControl::SetText(cp1253::FromWide(w));
+    return;
+  }
+  wide_ = w;
+  TControl::SetText(WideBytes(w));
+  // The same bytes set again change nothing, yet the wide text did.
+  InvalidateLayout();
+  Invalidate();
 }
 
 void TCustomEdit::Change() {
@@ -805,10 +872,16 @@ void TCustomEdit::PaintLines(TCanvas& c) {
     const TEditLine& l = lines[static_cast<size_t>(i)];
     const int y = er.Top + (i - topLine_) * lh;
     const int x = er.Left - scrollX_;
-    const AnsiString piece = text.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length));
     c.Brush->Style = bsClear;
     c.Font->Color = textColor;
-    c.TextOut(x + LineLeft(i), y, piece);
+    auto draw = [&](int at, int from, int count) {
+      if (wideMode_)
+        c.ExtTextOutW(at, y, 0, nullptr,
+                      Drawable(wide_.substr(static_cast<size_t>(from), static_cast<size_t>(count))));
+      else
+        c.TextOut(at, y, text.substr(static_cast<size_t>(from), static_cast<size_t>(count)));
+    };
+    draw(x + LineLeft(i), l.Start, l.Length);
     if (!showSelection) continue;
     const int from = std::max(selStart, l.Start), to = std::min(selEnd, l.Start + l.Length);
     if (from >= to) continue;
@@ -818,7 +891,7 @@ void TCustomEdit::PaintLines(TCanvas& c) {
     c.FillRect(Rect(x + x1, y, x + x2, y + lh));
     c.Brush->Style = bsClear;
     c.Font->Color = Focused() ? clHighlightText : textColor;
-    c.TextOut(x + x1, y, text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)));
+    draw(x + x1, from, to - from);
   }
 }
 

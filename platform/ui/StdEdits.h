@@ -116,6 +116,15 @@ class TCustomEdit : public TCustomControl {
   int TopLine() const { return topLine_; }
   int LineHeight() const;
 
+  // UTF-16 text mode: the edit holds WideText, one caret position per code
+  // unit, drawn as UTF-16; Text reads it in the code page ("?" for what the
+  // code page lacks). Characters beyond the code page arrive as UTF-16.
+  bool WideMode() const { return wideMode_; }
+  void SetWideMode(bool v);
+  const WideString& WideText() const { return wide_; }
+  void SetWideText(const WideString& w);
+  bool WantsWideChars() const override { return wideMode_; }
+
  protected:
   struct TEditLine {
     int Start = 0;
@@ -195,6 +204,12 @@ class TCustomEdit : public TCustomControl {
   void SyncCaret();
   int XOfChar(int line, int index) const;
 
+  // The code page bytes that stand for UTF-16 text, one per code unit.
+  static AnsiString WideBytes(const WideString& w);
+  static WideString Drawable(WideString w);
+  bool wideMode_ = false;
+  WideString wide_, undoWide_;
+  const WideString* pendingWide_ = nullptr;  // what a replacement inserts
   int anchor_ = 0, caret_ = 0;
   int maxLength_ = 0;
   bool readOnly_ = false;

@@ -130,6 +130,18 @@ TEST_F(MainWindowTest, AmountAndDiscountColumnsTakeNumberCharactersOnly) {
   EXPECT_EQ(w.StGrid->Col(), 3);
 }
 
+TEST_F(MainWindowTest, KeypadPointInTheGridTypesTheLocaleSeparator) {
+  LocaleScope greek(LocaleScope::Greek);
+  TFrmAXP& w = Start();
+  w.StGrid->SetFocus();
+  w.StGrid->SetCol(2);
+  w.StGrid->SetRow(1);
+  backend->Type("1");
+  backend->PressKey(VK_DECIMAL);
+  backend->Type("5.");
+  EXPECT_EQ(w.StGrid->GetCellText(2, 1), std::string("1") + LocaleDecimalChar + "5.");
+}
+
 TEST_F(MainWindowTest, TypingANumberClearsTheRemarksColumn) {
   TFrmAXP& w = Start();
   w.StGrid->SetCellText(4, 3, "*");

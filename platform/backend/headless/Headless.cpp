@@ -193,6 +193,13 @@ void THeadlessBackend::Type(const AnsiString& text) {
   }
 }
 
+void THeadlessBackend::TypeWide(const WideString& text) {
+  for (char16_t unit : text) {
+    ui::input::WideChar(unit);
+    ui::PumpMessages();
+  }
+}
+
 void THeadlessBackend::MoveMouse(TControl& control, int x, int y) {
   TPoint at;
   if (TWinControl* top = WindowPoint(control, x, y, at)) ui::input::MouseMove(top, at.X, at.Y);

@@ -86,6 +86,8 @@ class THeadlessBackend : public TBackend {
   // Types 1253 text: each character with its key (Greek letters arrive as
   // text, as from an input method).
   void Type(const AnsiString& text);
+  // Types UTF-16 text as an input method delivers it.
+  void TypeWide(const WideString& text);
   // Mouse at a point of Control (its client coordinates).
   void MoveMouse(TControl& control, int x, int y);
   void Click(TControl& control, int x, int y, int button = 0);

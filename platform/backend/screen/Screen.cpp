@@ -305,7 +305,38 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
     }
     case SDL_TEXTINPUT: {
       if (suppressText_ && (SDL_GetModState() & (KMOD_CTRL | KMOD_ALT)) != 0) return;
-      for (char ch : cp1253::FromUtf8(e.text.text)) ui::input::Char(ch);
+      // Characters the code page lacks go on as UTF-16.
+      const std::string_view utf8(e.text.text);
+      for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const int length = lead < 0x80         ? 1
+                           : (lead >> 5) == 6  ? 2
+                           : (lead >> 4) == 14 ? 3
+                           : (lead >> 3) == 30 ? 4
+                                               : 0;
+        char32_t cp = length == 1   ? lead
+                      : length == 2 ? lead & 0x1F
+                      : length == 3 ? lead & 0x0F
+                                    : lead & 0x07;
+        bool valid = length > 0 && i + static_cast<size_t>(length) <= utf8.size();
+        for (int k = 1; valid && k < length; ++k) {
+          const auto next = static_cast<unsigned char>(utf8[i + static_cast<size_t>(k)]);
+          valid = (next & 0xC0) == 0x80;
+          cp = cp << 6 | (next & 0x3F);
+        }
+        if (!valid) {
+          ui::input::Char('?');
+          ++i;
+          continue;
+        }
+        i += static_cast<size_t>(length);
+        if (cp >= 0x10000) {
+          ui::input::WideChar(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+          ui::input::WideChar(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+          ui::input::WideChar(static_cast<char16_t>(cp));
+        }
+      }
       return;
     }
     case SDL_MOUSEMOTION:

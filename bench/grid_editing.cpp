@@ -1,0 +1,116 @@
+// LIBS: grid_controls platform_backend
+// Editing in place at 100 and 100,000 rows: opening an editor (the text
+// editor and the combo of a list column), one typed character with its
+// repaint, and Enter committing the cell and moving down. The cost must not
+// grow with the rows.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "grid/ExtGridEditors.h"
+#include "grid/ExtInplaceEdit.h"
+#include "platform/backend/headless/Headless.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
+
+namespace {
+
+struct Screen {
+  Screen() {
+    backend = &InstallHeadlessBackend();
+    form.reset(NewForm<TForm>(nullptr));
+    form->SetBounds(0, 0, 1000, 700);
+    form->Show();
+  }
+  TExtStringGrid& Grid(int rows) {
+    delete grid;
+    grid = new TExtStringGrid(form.get());
+    grid->SetBounds(5, 5, 980, 650);
+    grid->SetParent(form.get());
+    grid->SetColCount(14);
+    grid->SetRowCount(rows);
+    grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+    grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) { e = c == 9 ? edComboList : edNormal; };
+    for (int r = 1; r < rows; ++r) grid->SetCellText(2, r, "1.234,56");
+    grid->OnCellValidate = [](TObject*, int, int, AnsiString&, bool& valid) { valid = true; };
+    grid->SetFocus();
+    grid->SetCol(2);
+    grid->SetRow(rows / 2);
+    Application->ProcessMessages();
+    return *grid;
+  }
+  THeadlessBackend* backend;
+  std::unique_ptr<TForm> form;
+  TExtStringGrid* grid = nullptr;
+};
+
+Screen& TheScreen() {
+  static Screen* screen = new Screen;
+  return *screen;
+}
+
+void BM_OpenEditor(benchmark::State& state) {
+  Screen& s = TheScreen();
+  TExtStringGrid& g = s.Grid(static_cast<int>(state.range(0)));
+  const bool combo = state.range(1) == 1;
+  g.SetCol(combo ? 9 : 2);
+  if (combo) {
+    g.ShowEditor();
+    for (const char* item : {" ", "+", "-", "#"}) g.Combo()->Items()->Add(item);
+    g.HideCellEditor();
+  }
+  for (auto _ : state) {
+    s.backend->PressKey(VK_F2);
+    Application->ProcessMessages();
+    state.PauseTiming();
+    g.HideCellEditor();
+    Application->ProcessMessages();
+    state.ResumeTiming();
+  }
+  state.SetLabel(combo ? "combo" : "text");
+}
+BENCHMARK(BM_OpenEditor)->Args({100, 0})->Args({100000, 0})->Args({100, 1})->Args({100000, 1});
+
+void BM_TypeCharacterAndRepaint(benchmark::State& state) {
+  Screen& s = TheScreen();
+  TExtStringGrid& g = s.Grid(static_cast<int>(state.range(0)));
+  s.backend->PressKey(VK_F2);
+  Application->ProcessMessages();
+  int typed = 0;
+  for (auto _ : state) {
+    s.backend->Type("7");
+    benchmark::DoNotOptimize(s.backend->Render(*s.form));
+    if (++typed == 50) {
+      state.PauseTiming();
+      g.ExtInplaceEditor()->SetText("");
+      typed = 0;
+      state.ResumeTiming();
+    }
+  }
+}
+BENCHMARK(BM_TypeCharacterAndRepaint)->Arg(100)->Arg(100000);
+
+void BM_EnterCommitAndAdvance(benchmark::State& state) {
+  Screen& s = TheScreen();
+  const int rows = static_cast<int>(state.range(0));
+  TExtStringGrid& g = s.Grid(rows);
+  g.Navigation().AdvanceOnEnter = true;
+  g.Navigation().AdvanceDirection = adTopBottom;
+  s.backend->PressKey(VK_F2);
+  Application->ProcessMessages();
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (g.Row() > rows / 2 + 200) {
+      g.SetRow(rows / 2);
+      s.backend->PressKey(VK_F2);
+    }
+    s.backend->Type("9");
+    Application->ProcessMessages();
+    state.ResumeTiming();
+    s.backend->PressKey(VK_RETURN);
+    Application->ProcessMessages();
+  }
+}
+BENCHMARK(BM_EnterCommitAndAdvance)->Arg(100)->Arg(100000);
+
+}  // namespace

@@ -1,0 +1,146 @@
+// LIBS: grid_controls platform_backend
+// The grid's editing driven by a script of bytes: keys, characters, pastes,
+// clicks, wheel turns and clock ticks over a grid whose cells cycle through
+// the editor types; the rest of the input is read as cell text for the
+// UTF-16 cell rule and the wide list's text. No input may crash, hang,
+// leak or let an exception out to the error box, and every cell must end
+// holding a text the grid knew: the old one or one an editor stored.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <set>
+
+#include "grid/EsgUni.h"
+#include "grid/ExtGridEditors.h"
+#include "platform/backend/headless/Headless.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Clipbrd.h"
+#include "platform/ui/Forms.h"
+
+namespace {
+
+constexpr Word kKeys[] = {VK_RETURN, VK_TAB,     VK_ESCAPE, VK_UP, VK_DOWN, VK_LEFT,  VK_RIGHT, VK_PRIOR,
+                          VK_NEXT,   VK_HOME,    VK_END,    VK_F2, VK_F4,   VK_SPACE, VK_BACK,  VK_DELETE,
+                          VK_INSERT, VK_DECIMAL, 'A',       'C',   'V',     'X'};
+constexpr int kCols = 5, kRows = 6;
+
+THeadlessBackend& FuzzBackend() {
+  static THeadlessBackend* backend = &InstallHeadlessBackend();
+  return *backend;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2 || size > 2048) return 0;
+  THeadlessBackend& backend = FuzzBackend();
+  LoadGreekLocale();
+  ui::ResetClipboard();
+  // The text part: after the first NUL.
+  size_t script = 0;
+  while (script < size && data[script] != 0) ++script;
+  const AnsiString text(reinterpret_cast<const char*>(data) + std::min(size, script + 1),
+                        size - std::min(size, script + 1));
+  const WideString wide = WideFromCellText(text);
+  if (WideFromCellText(CellTextFromWide(wide)) != wide) std::abort();
+  TWideStrings list;
+  list.SetText(cp1253::ToWide(text));
+  if (list.Text().size() < list.Count() * 2u) std::abort();
+
+  std::unique_ptr<TForm> form(NewForm<TForm>(nullptr));
+  form->SetBounds(0, 0, 500, 300);
+  auto* grid = new TExtStringGrid(form.get());
+  grid->SetBounds(5, 5, 480, 250);
+  grid->SetParent(form.get());
+  grid->SetColCount(kCols);
+  grid->SetRowCount(kRows);
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  std::set<AnsiString> known = {""};
+  for (int c = 0; c < kCols; ++c)
+    for (int r = 0; r < kRows; ++r) {
+      const AnsiString cell = IntToStr(c * 10 + r) + (r % 2 ? " kg" : "");
+      grid->SetCellText(c, r, cell);
+      known.insert(cell);
+    }
+  grid->SetCellText(1, 1, text);
+  known.insert(text);
+  int typeBase = data[0];
+  grid->OnGetEditorType = [&typeBase](TObject*, int c, int r, TEditorType& e) {
+    const int t = (typeBase + c + r) % 30;
+    e = t == edRichEdit ? edNormal : static_cast<TEditorType>(t);
+  };
+  grid->OnSetEditText = [&known](TObject*, int, int, const AnsiString& v) { known.insert(v); };
+  form->Show();
+  grid->SetFocus();
+  Application->ProcessMessages();
+
+  for (size_t i = 1; i + 1 < script; i += 2) {
+    const std::uint8_t op = data[i], arg = data[i + 1];
+    switch (op % 8) {
+      case 0: {
+        TShiftState shift;
+        if (op & 0x10) shift << ssShift;
+        if (op & 0x20) shift << ssCtrl;
+        backend.PressKey(kKeys[arg % std::size(kKeys)], shift);
+        break;
+      }
+      case 1:
+        if (op & 0x40)
+          backend.TypeWide(WideString(1, static_cast<char16_t>(op & 0x80 ? 0xD800 + arg : 0x4E00 + arg)));
+        else
+          backend.Type(AnsiString(1, static_cast<char>(arg)));
+        break;
+      case 2: {
+        const size_t n = std::min<size_t>(arg % 12, script - (i + 2));
+        const AnsiString piece(reinterpret_cast<const char*>(data) + i + 2, n);
+        Clipboard()->SetAsText(piece);
+        known.insert(piece);
+        if (HWND focus = GetFocus()) SendMessage(focus, WM_PASTE, 0, 0);
+        i += n;
+        break;
+      }
+      case 3: {
+        const TRect r = grid->CellRect(arg % kCols, (arg / kCols) % kRows);
+        if (!r.IsEmpty()) backend.Click(*grid, r.Left + 2, r.Top + 2);
+        break;
+      }
+      case 4:
+        typeBase = arg;
+        break;
+      case 5:
+        backend.Advance(arg * 10u);
+        break;
+      case 6: {
+        const TRect r = grid->CellRect(grid->Col(), grid->Row());
+        if (!r.IsEmpty()) backend.Wheel(*grid, (arg % 5) - 2, r.Left + 3, r.Top + 3);
+      } break;
+      default:
+        grid->Navigation().AdvanceOnEnter = arg & 1;
+        grid->Navigation().CursorWalkEditor = arg & 2;
+        grid->Lookup = arg & 4;
+        grid->SetOptions(arg & 8 ? grid->Options() + TGridOptions{goTabs}
+                                 : grid->Options() - TGridOptions{goTabs});
+        grid->MaxEditLength = arg & 16 ? 4 : 0;
+        break;
+    }
+    Application->ProcessMessages();
+  }
+  grid->HideCellEditor();
+  Application->ProcessMessages();
+  if (!backend.ErrorBoxes.empty()) std::abort();
+  backend.UnexpectedDialogs.clear();
+  backend.MessageBoxes.clear();
+  // The spin editors store numbers and dates of their own formatting.
+  for (int c = 0; c < grid->ColCount(); ++c)
+    for (int r = 0; r < grid->RowCount(); ++r) {
+      const AnsiString cell = grid->GetCellText(c, r);
+      Extended number = 0;
+      TDateTime date = 0;
+      if (!known.count(cell) && !TryStrToFloat(cell, number) && !TryStrToDate(cell, date) &&
+          !TryStrToTime(cell, date))
+        std::abort();
+    }
+  return 0;
+}

@@ -1,0 +1,125 @@
+// The edit with a button and the unit edit.
+
+#include "grid/ESGEdit.h"
+
+#include <algorithm>
+
+#include "platform/ui/Windows.h"
+
+void TExtSpeedButton::Dispatch(TMessage& m) {
+  if (m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE) {
+    hover_ = m.Msg == CM_MOUSEENTER;
+    Invalidate();
+  }
+  TSpeedButton::Dispatch(m);
+}
+
+TEsgEditButton::TEsgEditButton(TComponent* AOwner) : TWinControl(AOwner) {
+  button_ = new TExtSpeedButton(this);
+  button_->SetParent(this);
+  button_->OnClick = [this](TObject*) {
+    TWinControl* focus = FocusControl ? FocusControl : this;
+    if (focus->CanFocus() && !focus->Focused()) focus->SetFocus();
+    if (OnClick) OnClick(this);
+  };
+  SetBounds(0, 0, 20, 25);
+}
+
+void TEsgEditButton::BoundsChanged() {
+  TWinControl::BoundsChanged();
+  button_->SetBounds(0, 0, std::max(15, Width()), Height());
+}
+
+TEsgEditBtn::TEsgEditBtn(TComponent* AOwner) : TCustomEdit(AOwner) {
+  button_ = new TEsgEditButton(this);
+  button_->SetBounds(0, 0, 18, 18);
+  button_->SetParent(this);
+  button_->FocusControl = this;
+  button_->OnClick = [this](TObject*) { ClickBtn(); };
+  SetText("0");
+}
+
+void TEsgEditBtn::SetButtonWidth(int v) {
+  buttonWidth_ = v;
+  button_->SetWidth(v);
+  BoundsChanged();
+}
+
+void TEsgEditBtn::ClickBtn() {
+  if (OnClickBtn) OnClickBtn(this);
+}
+
+void TEsgEditBtn::KeyDown(Word& Key, TShiftState Shift) {
+  if (Key == VK_F4) {
+    ClickBtn();
+    Key = 0;
+    return;
+  }
+  TCustomEdit::KeyDown(Key, Shift);
+}
+
+void TEsgEditBtn::KeyPress(char& Key) {
+  if (!EditorEnabled) Key = 0;
+  if (Key != 0) TCustomEdit::KeyPress(Key);
+}
+
+void TEsgEditBtn::DoEnter() {
+  if (AutoSelect && !ControlState.Contains(csLButtonDown)) SelectAll();
+  TCustomEdit::DoEnter();
+}
+
+void TEsgEditBtn::Dispatch(TMessage& m) {
+  if ((m.Msg == WM_PASTE || m.Msg == WM_CUT) && (!EditorEnabled || ReadOnly())) return;
+  TCustomEdit::Dispatch(m);
+}
+
+void TEsgEditBtn::BoundsChanged() {
+  TCustomEdit::BoundsChanged();
+  const bool border = BorderStyle() != bsNone;
+  const int b = border ? 5 : 1;
+  const int w = button_->Width();
+  button_->SetBounds(std::max(0, ClientWidth() - w - (border ? b - 1 : 0)), 0, w,
+                     std::max(1, ClientHeight() - (border ? b - 1 : 0)));
+}
+
+TRect TEsgEditBtn::TextArea() const {
+  TRect r = TCustomEdit::TextArea();
+  r.Right = std::max(r.Left, std::min(r.Right, ClientWidth() - button_->Width() - 3 - RightMargin()));
+  return r;
+}
+
+TEsgUnitEditBtn::TEsgUnitEditBtn(TComponent* AOwner) : TEsgEditBtn(AOwner) { RightAlign = true; }
+
+void TEsgUnitEditBtn::SetUnitID(const AnsiString& v) {
+  unitID_ = v;
+  Invalidate();
+}
+
+void TEsgUnitEditBtn::SetUnitSpace(int v) {
+  unitSpace_ = v;
+  InvalidateLayout();
+  Invalidate();
+}
+
+void TEsgUnitEditBtn::ClickBtn() {
+  TPopupMenu menu(nullptr);
+  for (int i = 0; i < units_.Count(); ++i) {
+    auto* item = new TMenuItem(&menu);
+    item->SetCaption(units_[i]);
+    menu.Items()->Add(item);
+  }
+  const TPoint at = ClientToScreen(Point(ClientWidth() - 15, ClientHeight()));
+  const int command = menu.TrackReturnCmd(at.X, at.Y);
+  for (int i = 0; i < menu.Items()->Count(); ++i)
+    if (command != 0 && menu.Items()->Items(i)->Command() == command) SetUnitID(units_[i]);
+}
+
+void TEsgUnitEditBtn::Paint() {
+  TEsgEditBtn::Paint();
+  TCanvas& c = Canvas();
+  const int right = ClientWidth() - EditButton()->Width() - 3;
+  TRect r = Rect(right - unitSpace_, 2, right, ClientHeight());
+  c.Font->Assign(Font());
+  c.Brush->Style = bsClear;
+  c.DrawText(unitID_, r, DT_SINGLELINE | DT_EDITCONTROL);
+}

@@ -1,0 +1,422 @@
+// The grid's keyboard: key-down and character messages, Tab walking, the
+// clipboard and row shortcuts, the commit of an edited cell with its
+// validation, typing-to-find, and the blinking text of the window timer.
+
+#include <cmath>
+
+#include "grid/ExtGridEditors.h"
+#include "grid/ExtInplaceEdit.h"
+#include "grid/esgcheck.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Windows.h"
+
+namespace {
+bool KeyHeld(int vk) { return GetKeyState(vk) < 0; }
+}  // namespace
+
+// ---- key-down ----
+
+bool TExtStringGrid::EditKeyDown(TMessage& m) {
+  const Word key = MsgCharCode(m);
+  const bool ctrl = KeyHeld(VK_CONTROL), shift = KeyHeld(VK_SHIFT), alt = KeyHeld(VK_MENU);
+  const int realCol = RealColIndex(Col());
+  const TGridRect oldSelection = Selection();
+  const int oldLeft = LeftCol();
+  const bool editing = Options().Contains(goEditing) || mouseActions_->RangeSelectAndEdit;
+  TNavigation& nav = *navigation_;
+
+  if (key == VK_SPACE && editing && HasCheckBoxOrRadio(realCol, Row())) {
+    bool allow = true;
+    if (OnCanEditCell) OnCanEditCell(this, Row(), realCol, allow);
+    if (allow) {
+      if (IsRadio(realCol, Row())) {
+        ToggleRadio(realCol, Row(), false);
+        int index = -1;
+        GetRadioIdx(realCol, Row(), index);
+        if (OnRadioClick) OnRadioClick(this, Col(), Row(), index);
+      } else if (ToggleCheckBox(realCol, Row(), false)) {
+        bool state = false;
+        GetCheckBoxState(realCol, Row(), state);
+        if (OnCheckBoxClick) OnCheckBoxClick(this, Col(), Row(), state);
+      }
+      RepaintCellDispl(Col(), Row());
+    }
+  }
+  if ((key == VK_HOME || key == VK_END) && nav.HomeEndKey == heFirstLastRow) {
+    if (key == VK_HOME)
+      SetRow(FixedRows());
+    else
+      SetRow(floatingFooter_->Visible() && RowCount() > 2 ? RowCount() - 2 : RowCount() - 1);
+    SelectBaseCell();
+    return true;
+  }
+  if (key == VK_TAB && Options().Contains(goTabs)) {
+    TabAdvance(shift);
+    return true;
+  }
+
+  TBaseGrid::Dispatch(m);
+
+  if ((key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN) &&
+      Options().Contains(goRowSelect) && nav.KeepHorizScroll && LeftCol() != oldLeft) {
+    BeginUpdate();
+    SetLeftCol(oldLeft);
+    EndUpdate();
+  }
+  if (nav.AllowClipboardShortCuts) {
+    auto shortcut = [this](const TClipboardEvent& event, void (TExtStringGrid::*action)()) {
+      bool allow = true;
+      if (event) event(this, allow);
+      if (allow) (this->*action)();
+      return true;
+    };
+    if ((ctrl && key == 'X') || (shift && key == VK_DELETE))
+      return shortcut(OnClipboardCut, &TExtStringGrid::CutSelection);
+    if ((ctrl && key == 'V') || (shift && key == VK_INSERT))
+      return shortcut(OnClipboardPaste, &TExtStringGrid::PasteAtSelection);
+    if ((ctrl && (key == 'C' || key == VK_INSERT)))
+      return shortcut(OnClipboardCopy, &TExtStringGrid::CopySelection);
+  }
+  if (key == VK_INSERT && nav.AllowInsertRow && !ctrl && !shift && !alt) {
+    bool canInsert = true;
+    if (OnCanInsertRow) OnCanInsertRow(this, Row(), canInsert);
+    if (canInsert) {
+      if (nav.InsertPosition == pInsertBefore) {
+        DoInsertRow(Row());
+      } else {
+        DoInsertRow(Row() + 1);
+        SetRow(Row() + 1);
+      }
+      RecalcAllFooters();
+    }
+    return true;
+  }
+  if (ctrl && key == 'A') {
+    if (Options().Contains(goRowSelect) && Options().Contains(goRangeSelect))
+      SetSelection(
+          {FixedCols(), FixedRows(), ColCount() - fixedRightCols_ - 1, RowCount() - fixedFooters_ - 1});
+    return true;
+  }
+  const bool moving = key == VK_PRIOR || key == VK_NEXT || key == VK_END || key == VK_HOME ||
+                      key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+  if (moving && (mouseActions_->DisjunctRowSelect() || mouseActions_->DisjunctColSelect())) {
+    const bool rows = mouseActions_->DisjunctRowSelect();
+    if (!shift && !ctrl) rows ? ClearRowSelect() : ClearColSelect();
+    if (!shift) {
+      rows ? SetRowSelect(Row(), true) : SetColSelect(Col(), true);
+    } else {
+      const TGridRect s = Selection();
+      const int count = rows ? RowCount() : ColCount();
+      for (int i = 0; i < count; ++i) {
+        const bool inside = rows ? i >= s.Top && i <= s.Bottom : i >= s.Left && i <= s.Right;
+        rows ? SetRowSelect(i, inside) : SetColSelect(i, inside);
+      }
+    }
+  }
+  if (key == VK_SPACE) {
+    if (mouseActions_->DisjunctRowSelect()) SetRowSelect(Row(), !RowSelect(Row()));
+    if (mouseActions_->DisjunctColSelect()) SetColSelect(Col(), !ColSelect(Col()));
+  }
+  if (key == VK_DELETE && nav.AllowDeleteRow && !alt && !shift &&
+      RowCount() - fixedFooters_ - FixedRows() >= 1) {
+    bool canDelete = true;
+    if (OnCanDeleteRow) OnCanDeleteRow(this, Row(), canDelete);
+    if (canDelete) {
+      DoDeleteRow(Row());
+      RecalcAllFooters();
+    }
+    return true;
+  }
+  (void)oldSelection;
+  return true;
+}
+
+void TExtStringGrid::TabAdvance(bool Backwards) {
+  const TPoint span = CellSpan(RealColIndex(Col()), Row());
+  const int spanX = std::max(0, span.X), spanY = std::max(0, span.Y);
+  const int firstCol = FixedCols(), firstRow = FixedRows();
+  const int lastCol = ColCount() - fixedRightCols_ - 1, lastRow = RowCount() - fixedFooters_ - 1;
+  if (lastCol < firstCol || lastRow < firstRow) return;
+  int c = Col(), r = Row();
+  bool leave = false;
+  const bool topBottom = navigation_->TabAdvanceDirection == adTopBottom;
+  if (!Backwards) {
+    if (topBottom) {
+      if (r + spanY + 1 > lastRow) {
+        r = firstRow;
+        if (c >= lastCol) {
+          c = firstCol;
+          leave = true;
+        } else {
+          ++c;
+        }
+      } else {
+        r += spanY + 1;
+      }
+    } else {
+      if (c + spanX + 1 > lastCol) {
+        c = firstCol;
+        if (r >= lastRow) {
+          r = firstRow;
+          leave = true;
+        } else {
+          ++r;
+        }
+      } else {
+        c += spanX + 1;
+      }
+    }
+  } else if (topBottom) {
+    if (r <= firstRow) {
+      r = lastRow;
+      c = c <= firstCol ? lastCol : c - 1;
+    } else {
+      --r;
+    }
+  } else {
+    if (c <= firstCol) {
+      c = lastCol;
+      r = r <= firstRow ? lastRow : r - 1;
+    } else {
+      --c;
+    }
+  }
+  FocusCell(c, r, true);
+  if (leave && navigation_->TabToNextAtEnd && Parent() && Parent()->HandleAllocated())
+    PostMessage(Parent()->Handle(), WM_KEYDOWN, VK_TAB, 0);
+}
+
+// ---- characters ----
+
+bool TExtStringGrid::EditChar(TMessage& m) {
+  char key = static_cast<char>(m.WParam & 0xFF);
+  const int realCol = RealColIndex(Col());
+  const bool checkCell = HasCheckBoxOrRadio(realCol, Row());
+  if (mouseActions_->RangeSelectAndEdit && !checkCell && CanEditCell(realCol, Row()) &&
+      !Options().Contains(goEditing)) {
+    SetOptions(Options() + TGridOptions{goEditing});
+    return false;
+  }
+  if (ExcelStyleDecimalSeparator && key == '.' && (m.LParam & (LPARAM{1} << 22)) != 0) {
+    key = DecimalSeparator;
+    m.WParam = static_cast<unsigned char>(key);
+  }
+  if (checkCell && key != '\r') return true;
+  if (!Options().Contains(goEditing)) return false;
+  if (static_cast<unsigned char>(key) < ' ' && key != '\b') return false;
+  editStartKey_ = key;
+  // The text editor gets the character from the plain grid; a special
+  // editor had it posted when it showed.
+  TBaseGrid::Dispatch(m);
+  editStartKey_ = 0;
+  return true;
+}
+
+void TExtStringGrid::KeyPress(char& Key) {
+  if (Key == '\x1b' && Options().Contains(goEditing) && editorActive_) RestoreEditCell();
+  const bool editorFocused = InplaceEditor() && InplaceEditor()->Focused();
+  if (Key == '\r' && (editorFocused || HasCheckBoxOrRadio(RealColIndex(Col()), Row()))) {
+    const int leftCol = Col();
+    AdvanceCell(Col(), Row(), true, editorFocused, false);
+    if (HasCheckBoxOrRadio(RealColIndex(leftCol), Row())) {
+      Key = 0;
+      return;
+    }
+  }
+  if (!Options().Contains(goEditing) && navigation_->AutoGotoWhenSorted &&
+      static_cast<unsigned char>(Key) >= ' ') {
+    if (navigation_->AutoGotoIncremental)
+      lookupText_ += Key;
+    else
+      lookupText_ = AnsiString(1, Key);
+    const int row = FindRowByPrefix(AnsiUpperCase(lookupText_));
+    if (row >= 0) SetRow(row);
+  } else if (!Options().Contains(goEditing) && navigation_->AutoGotoWhenSorted && Key == '\b' &&
+             !lookupText_.empty()) {
+    lookupText_.pop_back();
+  }
+  TBaseGrid::KeyPress(Key);
+}
+
+void TExtStringGrid::KeyUp(Word& Key, TShiftState Shift) {
+  const Word key = Key;
+  switch (key) {
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_INSERT:
+    case VK_DELETE:
+      lookupText_.clear();
+      break;
+    default:
+      break;
+  }
+  TBaseGrid::KeyUp(Key, Shift);
+  const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+  if (navigation_->AlwaysEdit && (arrow || (key == VK_TAB && Options().Contains(goTabs))))
+    ShowInplaceEditor();
+}
+
+void TExtStringGrid::ShowInplaceEditor() {
+  if (HasCheckBoxOrRadio(RealColIndex(Col()), Row())) return;
+  ShowEditor();
+}
+
+int TExtStringGrid::FindRowByPrefix(const AnsiString& Text) {
+  if (RowCount() < 2) return -1;
+  const int column = sortSettings_->Show ? sortSettings_->Column : 1;
+  for (int r = FixedRows(); r < RowCount(); ++r) {
+    const AnsiString cell = GetCellText(column, r);
+    if (cell.size() < Text.size()) continue;
+    if (AnsiUpperCase(cell.substr(0, Text.size())) == Text) return r;
+  }
+  return -1;
+}
+
+// ---- commit ----
+
+void TExtStringGrid::SaveCellForEdit(int ACol, int ARow) {
+  editCol_ = ACol;
+  editRow_ = ARow;
+  oldCellText_ = GetCellText(RealColIndex(ACol), ARow);
+  editPending_ = true;
+}
+
+bool TExtStringGrid::CommitCellEdit(const AnsiString& NewText) {
+  if (!editPending_ || validating_) return true;
+  editPending_ = false;
+  validating_ = true;
+  bool valid = true;
+  try {
+    const int realCol = RealColIndex(editCol_);
+    if (NewText != oldCellText_) {
+      RecalcFooter(realCol);
+      AnsiString value = NewText;
+      if (CellChecker && CellChecker->AutoCorrect)
+        value = CellChecker->CheckCorrect(realCol, editRow_, value);
+      if (OnCellValidate) OnCellValidate(this, realCol, editRow_, value, valid);
+      if (CellChecker && CellChecker->AutoMarkError)
+        value = CellChecker->CheckMarkError(realCol, editRow_, value);
+      CellsChanged(Rect(realCol, editRow_, realCol, editRow_));
+      if (valid) {
+        SetCellText(realCol, editRow_, value);
+      } else {
+        // Rejected: the old text, or the handler's own, and the editor open
+        // on the cell again.
+        SetCellText(realCol, editRow_, value != NewText ? value : oldCellText_);
+        if (Col() != editCol_ || Row() != editRow_) FocusCell(editCol_, editRow_, true);
+        if (!HasCheckBoxOrRadio(realCol, editRow_) && Options().Contains(goEditing)) {
+          ShowEditor();
+          if (InplaceEditor() && InplaceEditor()->Visible()) {
+            InplaceEditor()->UpdateContents();
+            InplaceEditor()->Deselect();
+          }
+        }
+        RepaintCellDispl(editCol_, editRow_);
+      }
+      oldCellText_ = GetCellText(realCol, editRow_);
+    }
+    SaveCellForEdit(Col(), Row());
+  } catch (...) {
+    validating_ = false;
+    throw;
+  }
+  validating_ = false;
+  return valid;
+}
+
+bool TExtStringGrid::LeaveEditedCell(int ACol, int ARow) {
+  if (ACol == Col() && ARow == Row()) return true;
+  // A special editor still open ends first, storing its value.
+  if (editorActive_ && !IsTextEditorType(editorType_)) HideCellEditor();
+  editorActive_ = false;
+  editorType_ = edNormal;
+  if (!editPending_ || validating_ || editCol_ < 0 || editRow_ >= RowCount() || editCol_ >= ColCount())
+    return true;
+  return CommitCellEdit(GetCellText(RealColIndex(editCol_), editRow_));
+}
+
+void TExtStringGrid::SwitchEditingFor(int ACol, int ARow) {
+  if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) return;
+  const int realCol = RealColIndex(ACol);
+  if (HasCheckBoxOrRadio(realCol, ARow)) return;
+  const bool editing = Options().Contains(goEditing);
+  if (!editing && !editSwitch_) return;
+  if (CanEditCell(realCol, ARow)) {
+    editSwitch_ = false;
+    if (!editing) {
+      SaveCellForEdit(ACol, ARow);
+      suppressInvalidate_ = true;
+      SetOptions(Options() + TGridOptions{goEditing});
+    }
+  } else if (editing) {
+    editSwitch_ = true;
+    SetOptions(Options() - TGridOptions{goEditing});
+  }
+}
+
+void TExtStringGrid::FocusReceived(HWND From) {
+  if (HasCheckBoxOrRadio(RealColIndex(Col()), Row())) return;
+  const bool fromEditor =
+      InplaceEditor() && InplaceEditor()->HandleAllocated() && From == InplaceEditor()->Handle();
+  if (fromEditor || !navigation_->AlwaysEdit || GridState() != gsNormal || handingKey_) return;
+  if (Options().Contains(goEditing) && CellEditable(RealColIndex(Col()), Row())) ShowEditor();
+}
+
+void TExtStringGrid::DoEnter() {
+  TBaseGrid::DoEnter();
+  SaveCellForEdit(Col(), Row());
+}
+
+// ---- the window timer ----
+
+void TExtStringGrid::TimerTick() {
+  ++timerTicks_;
+  if (Hovering && !ComponentState().Contains(csDesigning)) HoverTick();
+  if (EnableBlink) BlinkTick();
+}
+
+void TExtStringGrid::HoverTick() {
+  if (MouseControl() != this) return;
+  TPoint p;
+  GetCursorPos(&p);
+  p = ScreenToClient(p);
+  if (!PtInRect(ClientRect(), p)) return;
+  int c = -1, r = -1;
+  MouseToCell(p.X, p.Y, c, r);
+  if (c < FixedCols() || r < FixedRows() || c >= ColCount() || r >= RowCount()) return;
+  if (CanFocus() && !Focused()) SetFocus();
+  if (c != Col() || r != Row()) FocusCell(c, r, true);
+}
+
+void TExtStringGrid::ScaleColumnsWithWidth() {
+  const int width = ClientWidth();
+  // A window shrunk to nothing would leave every column at 0 for good.
+  if (width <= 0) return;
+  if (columnSize_->SynchWithGrid && lastWidth_ > 0 && width != lastWidth_) {
+    HideCellEditor();
+    for (int c = 0; c < ColCount(); ++c)
+      SetColWidths(c, static_cast<int>(std::lround(static_cast<double>(ColWidths(c)) * width / lastWidth_)));
+  }
+  lastWidth_ = width;
+}
+
+void TExtStringGrid::BlinkTick() {
+  blinkPhase_ = !blinkPhase_;
+  auto blinks = [this](int c, int r) {
+    if (c >= ColCount() || r >= RowCount()) return;
+    const AnsiString text = AnsiUpperCase(GetCellText(RealColIndex(c), r));
+    if (text.find("<BLI") != AnsiString::npos) RepaintCellDispl(c, r);
+  };
+  const int lastRow = TopRow() + VisibleRowCount(), lastCol = LeftCol() + VisibleColCount();
+  for (int r = TopRow(); r <= lastRow; ++r)
+    for (int c = LeftCol(); c <= lastCol; ++c) blinks(c, r);
+  for (int r = 0; r < FixedRows(); ++r)
+    for (int c = LeftCol(); c <= lastCol; ++c) blinks(c, r);
+  for (int c = 0; c < FixedCols(); ++c)
+    for (int r = TopRow(); r <= lastRow; ++r) blinks(c, r);
+}

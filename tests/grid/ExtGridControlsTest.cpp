@@ -1,0 +1,388 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "GridFixture.h"
+#include "grid/ExtGridEditors.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+class ExtGridControlsTest : public GridFormTest {
+ protected:
+  void SetUp() override {
+    GridFormTest::SetUp();
+    LoadGreekLocale();
+  }
+  TExtStringGrid& Typed(TEditorType type) {
+    auto& g = MakeGrid<TExtStringGrid>(4, 5);
+    g.SetOptions(g.Options() + TGridOptions{goEditing});
+    g.OnGetEditorType = [type](TObject*, int, int, TEditorType& e) { e = type; };
+    g.SetFocus();
+    g.SetCol(1);
+    g.SetRow(1);
+    Application->ProcessMessages();
+    return g;
+  }
+  void Key(Word vk, TShiftState shift = {}) {
+    backend->PressKey(vk, shift);
+    Application->ProcessMessages();
+  }
+};
+
+TEST_F(ExtGridControlsTest, StartCharacterReachesTheSpinButNotTheDatePicker) {
+  auto& spin = Typed(edSpinEdit);
+  backend->Type("7");
+  ASSERT_NE(spin.Spin(), nullptr);
+  EXPECT_TRUE(spin.Spin()->Visible());
+  EXPECT_EQ(spin.Spin()->Text(), "7");
+  Key(VK_RETURN);
+  EXPECT_EQ(spin.GetCellText(1, 1), "7");
+
+  auto& date = Typed(edDateEdit);
+  date.SetCellText(1, 1, "31/1/2003");
+  backend->Type("7");
+  ASSERT_NE(date.DatePicker(), nullptr);
+  EXPECT_TRUE(date.DatePicker()->Visible());
+  EXPECT_EQ(DateToStr(date.DatePicker()->Date()), "31/1/2003");
+}
+
+TEST_F(ExtGridControlsTest, SpinPageKeysStayWithinTheBoundsHomeAndEndJump) {
+  auto& g = Typed(edSpinEdit);
+  g.SetCellText(1, 1, "100");
+  std::vector<std::string> clicks;
+  g.OnSpinClick = [&](TObject*, int, int, int v, bool up) {
+    clicks.push_back(std::to_string(v) + (up ? "+" : "-"));
+  };
+  Key(VK_F2);
+  TGridSpin& sp = *g.Spin();
+  struct Step {
+    Word key;
+    const char* text;
+  };
+  for (const Step& s : {Step{VK_PRIOR, "100"}, Step{VK_NEXT, "99"}, Step{VK_END, "0"}, Step{VK_HOME, "100"},
+                        Step{VK_DOWN, "99"}, Step{VK_UP, "100"}}) {
+    Key(s.key);
+    EXPECT_EQ(sp.Text(), s.text) << s.key;
+  }
+  EXPECT_EQ(clicks, (std::vector<std::string>{"100+", "99-", "0-", "100+", "99-", "100+"}));
+}
+
+TEST_F(ExtGridControlsTest, ValuesPassedThroughKeepTheCellsText) {
+  for (TEditorType type :
+       {edSpinEdit, edDateSpinEdit, edTimeSpinEdit, edDateEdit, edTimeEdit, edCheckBox, edButton}) {
+    SCOPED_TRACE(static_cast<int>(type));
+    auto& g = Typed(type);
+    g.SetCellText(1, 1, "abc");
+    Key(VK_F2);
+    EXPECT_TRUE(g.EditorActive());
+    g.HideCellEditor();
+    EXPECT_EQ(g.GetCellText(1, 1), "abc");
+    EXPECT_FALSE(g.EditorActive());
+  }
+}
+
+TEST_F(ExtGridControlsTest, DateEditorOpensWithItsCalendarAfterAnUpDownEdit) {
+  TEditorType type = edDateEditUpDown;
+  auto& g = Typed(edNormal);
+  g.OnGetEditorType = [&type](TObject*, int, int, TEditorType& e) { e = type; };
+  Key(VK_F2);
+  EXPECT_EQ(g.DatePicker()->DateMode(), dmUpDown);
+  g.HideCellEditor();
+  type = edDateEdit;
+  Key(VK_F2);
+  EXPECT_EQ(g.DatePicker()->DateMode(), dmComboBox);
+}
+
+TEST_F(ExtGridControlsTest, SpinEditReadsWritesAndSteps) {
+  auto& g = MakeGrid<TExtStringGrid>(2, 2);
+  auto* sp = new TEsgSpinEdit(form.get());
+  sp->SetParent(form.get());
+  sp->SetBounds(10, 280, 120, 22);
+  // Text that is no number reads as the minimum; equal bounds do not clamp.
+  sp->MinValue = 5;
+  sp->SetText("abc");
+  EXPECT_EQ(sp->Value(), 5);
+  sp->MinValue = sp->MaxValue = 0;
+  sp->SetValue(1000);
+  EXPECT_EQ(sp->Text(), "1000");
+  // A date steps the part under the caret: the month keeps within it.
+  sp->SetText("31/1/2003");
+  sp->SetSpinType(sptDate);
+  sp->SetSelStart(4);
+  sp->UpClick();
+  EXPECT_EQ(sp->Text(), "28/2/2003");
+  sp->SetSelStart(0);
+  sp->DownClick();
+  EXPECT_EQ(sp->Text(), "27/2/2003");
+  sp->SetSelStart(sp->Text().size());
+  sp->UpClick();
+  EXPECT_EQ(sp->Text(), "27/2/2004");
+  // Time parts, coming round at midnight.
+  sp->SetSpinType(sptTime);
+  sp->SetText("23:59:30");
+  sp->SetSelStart(0);
+  sp->UpClick();
+  EXPECT_EQ(sp->Text(), TimeToStr(StrToTime("0:59:30")));
+  // Two decimals refuse a third typed at the end.
+  sp->SetSpinType(sptFloat);
+  sp->SetPrecision(2);
+  sp->SetText("3,14");
+  sp->SetSelStart(4);
+  char c = '5';
+  EXPECT_FALSE(sp->IsValidChar(c));
+  c = '.';  // the thousand separator becomes the decimal one: a second
+  sp->SetSelStart(1);
+  EXPECT_FALSE(sp->IsValidChar(c));
+  c = '/';
+  EXPECT_FALSE(sp->IsValidChar(c));  // a date separator only in dates
+  (void)g;
+}
+
+TEST_F(ExtGridControlsTest, HeldSpinButtonRepeatsAfter400ThenEvery100) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* sp = new TEsgSpinEdit(form.get());
+  sp->SetParent(form.get());
+  sp->SetBounds(10, 280, 120, 22);
+  sp->SetValue(0);
+  Application->ProcessMessages();
+  TExtTimerSpeedButton& up = *sp->Button()->UpButton();
+  backend->PressMouse(up, 3, 3);
+  backend->Advance(399);
+  EXPECT_EQ(sp->Value(), 0);
+  backend->Advance(1);
+  EXPECT_EQ(sp->Value(), 1);
+  backend->Advance(300);
+  EXPECT_EQ(sp->Value(), 4);
+  backend->ReleaseMouse(up, 3, 3);
+  EXPECT_EQ(sp->Value(), 5);  // the release is the click
+  backend->Advance(500);
+  EXPECT_EQ(sp->Value(), 5);
+}
+
+TEST_F(ExtGridControlsTest, ButtonReportsItsClickAndEscapeRestores) {
+  auto& g = Typed(edButton);
+  g.SetCellText(1, 1, "go");
+  AnsiString seen;
+  g.OnEllipsClick = [&](TObject*, int c, int r, AnsiString& s) {
+    seen = s + std::to_string(c) + std::to_string(r);
+  };
+  Key(VK_F2);
+  ASSERT_TRUE(g.ButtonEditor()->Visible());
+  Key(VK_SPACE);
+  EXPECT_EQ(seen, "go11");
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(g.ButtonEditor()->Visible());
+  EXPECT_FALSE(g.EditorActive());
+  EXPECT_EQ(g.GetCellText(1, 1), "go");
+}
+
+TEST_F(ExtGridControlsTest, CheckBoxHandsEnterBackAndStoresNothing) {
+  auto& g = Typed(edCheckBox);
+  g.Navigation().AdvanceOnEnter = true;
+  g.SetCellText(1, 1, "label");
+  Key(VK_F2);
+  ASSERT_TRUE(g.CheckBoxEditor()->Visible());
+  Key(VK_SPACE);
+  EXPECT_TRUE(g.CheckBoxEditor()->Checked());
+  Key(VK_RETURN);
+  EXPECT_FALSE(g.CheckBoxEditor()->Visible());
+  EXPECT_EQ(g.GetCellText(1, 1), "label");
+  EXPECT_EQ(g.Col(), 2);
+}
+
+TEST_F(ExtGridControlsTest, UnitCellSplitsAndComesBack) {
+  auto& g = Typed(edUnitEditBtn);
+  g.SetCellText(1, 1, "12.5 kg");
+  Key(VK_F2);
+  TGridUnitEditBtn& e = *g.UnitEditBtn();
+  EXPECT_EQ(e.Text(), "12.5");
+  EXPECT_EQ(e.UnitID(), " kg");
+  g.HideCellEditor();
+  EXPECT_EQ(g.GetCellText(1, 1), "12.5 kg");
+}
+
+TEST_F(ExtGridControlsTest, UnitButtonChoosesFromTheUnits) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* e = new TEsgUnitEditBtn(form.get());
+  e->SetParent(form.get());
+  e->SetBounds(10, 280, 120, 22);
+  e->Units().Add("kg");
+  e->Units().Add("t");
+  e->SetText("3");
+  Application->ProcessMessages();
+  int items = 0;
+  backend->ExpectMenu([&](TWinControl&) {
+    backend->PressKey(VK_DOWN);
+    backend->PressKey(VK_DOWN);
+    backend->PressKey(VK_RETURN);
+  });
+  e->OnClickBtn = [&](TObject*) { ++items; };  // the unit edit's button shows the menu instead
+  e->ClickBtn();
+  EXPECT_EQ(e->UnitID(), "t");
+  EXPECT_EQ(e->Text(), "3");
+  EXPECT_EQ(items, 0);
+  EXPECT_TRUE(backend->UnexpectedDialogs.empty());
+}
+
+TEST_F(ExtGridControlsTest, EditButtonFiltersAndReportsItsClick) {
+  auto& g = Typed(edNumericEditBtn);
+  int clicks = 0;
+  g.OnEllipsClick = [&](TObject*, int, int, AnsiString& s) {
+    ++clicks;
+    s = "42";
+  };
+  backend->Type("1a2");
+  TGridEditBtn& e = *g.EditBtn();
+  EXPECT_EQ(e.Text(), "12");
+  EXPECT_EQ(backend->Beeps.size(), 1u);
+  Key(VK_F4, {ssCtrl});  // with Ctrl the edit keeps its keys: F4 clicks
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(e.Text(), "42");
+  Key(VK_RETURN);
+  EXPECT_EQ(g.GetCellText(1, 1), "42");
+  EXPECT_FALSE(e.Visible());
+}
+
+// A picture of each editor open over its cell, for the review.
+TEST_F(ExtGridControlsTest, EachEditorDrawsOverItsCell) {
+  const std::pair<TEditorType, const char*> editors[] = {
+      {edNormal, "text"},
+      {edSpinEdit, "spin"},
+      {edComboEdit, "combo_edit"},
+      {edComboList, "combo_list"},
+      {edEditBtn, "edit_button"},
+      {edCheckBox, "check_box"},
+      {edDateEdit, "date"},
+      {edTimeEdit, "time"},
+      {edButton, "button"},
+      {edUnitEditBtn, "unit"},
+      {edFloatSpinEdit, "float_spin"},
+      {edDateSpinEdit, "date_spin"},
+  };
+  for (const auto& [type, name] : editors) {
+    SCOPED_TRACE(name);
+    auto& g = Typed(type);
+    g.SetColWidths(1, 150);
+    g.SetCellText(1, 1, type == edUnitEditBtn ? "12.5 kg" : type == edDateSpinEdit ? "31/1/2003" : "12");
+    Key(VK_F2);
+    EXPECT_TRUE(g.EditorActive());
+    const std::string file = std::string("grid_editor_") + name + ".png";
+    backend->SaveWindowPng(*form, file);
+    std::FILE* f = std::fopen(file.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::fseek(f, 0, SEEK_END);
+    EXPECT_GT(std::ftell(f), 100);
+    std::fclose(f);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+class FlatComboTest : public GridFormTest {};
+
+TEST_F(FlatComboTest, ButtonWidthLimitsAndColourKeptWhileDisabled) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* c = new TESGComboBox(form.get());
+  c->SetParent(form.get());
+  c->SetBounds(10, 280, 120, 22);
+  for (int w : {13, 33}) {
+    c->SetButtonWidth(w);
+    EXPECT_EQ(c->ButtonWidth(), 20);
+  }
+  for (int w : {14, 32}) {
+    c->SetButtonWidth(w);
+    EXPECT_EQ(c->ButtonWidth(), w);
+    EXPECT_EQ(c->ButtonRect().Width(), w);
+  }
+  c->SetColor(0x00FFEECC);
+  c->SetEnabled(false);
+  EXPECT_TRUE(c->ParentColor());
+  c->SetEnabled(true);
+  EXPECT_EQ(c->Color(), 0x00FFEECC);
+  EXPECT_FALSE(c->ParentColor());
+  c->SetDropWidth(0);
+  EXPECT_EQ(c->DropDownWidth, 0);
+  c->SetDropWidth(200);
+  EXPECT_EQ(c->DropDownWidth, 200);
+  backend->SaveWindowPng(*form, "grid_flat_combo.png");
+}
+
+}  // namespace
+
+namespace {
+
+// An application's editor: a plain edit.
+struct EditLink : TEditLink {
+  using TEditLink::TEditLink;
+  TEdit* edit = nullptr;
+  std::vector<std::string> calls;
+  TWinControl* GetEditControl() override { return edit; }
+  void CreateEditor(TWinControl* parent) override {
+    if (!edit) edit = new TEdit(parent);
+    edit->SetParent(parent);
+    calls.push_back("create");
+  }
+  void SetFocus(bool v) override {
+    if (v && edit->CanFocus()) edit->SetFocus();
+  }
+  void SetRect(const TRect& r) override {
+    edit->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    calls.push_back("rect " + std::to_string(r.Width()));
+  }
+  void SetVisible(bool v) override { edit->SetVisible(v); }
+  AnsiString GetEditorValue() override { return edit->Text(); }
+  void SetEditorValue(const AnsiString& v) override { edit->SetText(v); }
+};
+
+class EditLinkTest : public ExtGridControlsTest {};
+
+TEST_F(EditLinkTest, InplaceLinkEditsTheCellAndTheEventSeesIt) {
+  auto& g = Typed(edCustom);
+  EditLink link(nullptr);
+  g.EditLink = &link;
+  g.SetCellText(1, 1, "old");
+  TEditLink* seen = nullptr;
+  g.OnGetEditorProp = [&](TObject*, int c, int r, TEditLink* l) {
+    EXPECT_EQ(c, 1);
+    EXPECT_EQ(r, 1);
+    seen = l;
+  };
+  backend->Type("x");
+  EXPECT_EQ(seen, &link);
+  EXPECT_EQ(link.edit->Parent(), &g);
+  EXPECT_EQ(link.edit->Text(), "x");  // the start character replaced the selected text
+  g.HideCellEditor();
+  EXPECT_EQ(g.GetCellText(1, 1), "x");
+  EXPECT_FALSE(link.edit->Visible());
+  g.EditLink = nullptr;
+  link.edit = nullptr;  // the grid's form frees it
+}
+
+TEST_F(EditLinkTest, PopupLinkEndsTheEditWhenItsFormIsLeft) {
+  auto& g = Typed(edCustom);
+  EditLink link(nullptr);
+  link.EditStyle = TEditLink::esPopup;
+  link.WantCellWidth = true;
+  link.PopupHeight = 60;
+  g.EditLink = &link;
+  g.SetCellText(1, 1, "a");
+  Key(VK_F2);
+  ASSERT_NE(link.PopupForm, nullptr);
+  EXPECT_EQ(link.calls.back(), "rect " + std::to_string(g.CellRect(1, 1).Width()));
+  link.edit->SetText("b");
+  backend->ActivateWindow(*form);
+  Application->ProcessMessages();
+  EXPECT_EQ(link.PopupForm, nullptr);
+  EXPECT_EQ(g.GetCellText(1, 1), "b");
+  EXPECT_FALSE(g.EditorActive());
+  g.EditLink = nullptr;
+  link.edit = nullptr;
+}
+
+}  // namespace
