@@ -1161,6 +1161,8 @@ class TExtStringGrid : public TBaseGrid {
   void KeyPress(char& Key) override;
   void KeyUp(Word& Key, TShiftState Shift) override;
   void DoEnter() override;
+  // The sort column follows a moved column.
+  void ColumnMoved(int FromIndex, int ToIndex) override;
   // Column and row sizing by the mouse ended.
   virtual void ColumnSized(int ACol);
   virtual void RowSized(int ARow);

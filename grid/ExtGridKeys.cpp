@@ -367,6 +367,17 @@ void TExtStringGrid::FocusReceived(HWND From) {
   if (Options().Contains(goEditing) && CellEditable(RealColIndex(Col()), Row())) ShowEditor();
 }
 
+void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
+  TBaseGrid::ColumnMoved(FromIndex, ToIndex);
+  int& sorted = sortSettings_->Column;
+  if (sorted == FromIndex)
+    sorted = ToIndex;
+  else if (FromIndex < ToIndex && sorted > FromIndex && sorted <= ToIndex)
+    --sorted;
+  else if (FromIndex > ToIndex && sorted >= ToIndex && sorted < FromIndex)
+    ++sorted;
+}
+
 void TExtStringGrid::DoEnter() {
   TBaseGrid::DoEnter();
   SaveCellForEdit(Col(), Row());

@@ -399,6 +399,19 @@ TEST_F(ExtGridEditingTest, TypingFindsARowWhenNotEditing) {
   EXPECT_EQ(g.FindRowByPrefix("Q"), -1);
 }
 
+TEST_F(ExtGridEditingTest, SortColumnFollowsAMovedColumn) {
+  struct Case {
+    int sorted, from, to, after;
+  };
+  const Case cases[] = {{2, 2, 4, 4}, {3, 1, 4, 2}, {1, 3, 0, 2}, {4, 1, 2, 4}};
+  for (const Case& k : cases) {
+    auto& g = MakeGrid<TExtStringGrid>(6, 3);
+    g.SortSettings().Column = k.sorted;
+    g.MoveColumn(k.from, k.to);
+    EXPECT_EQ(g.SortSettings().Column, k.after) << k.from << ">" << k.to;
+  }
+}
+
 TEST_F(ExtGridEditingTest, SpaceTogglesACheckBox) {
   auto& g = Editable();
   g.AddCheckBox(1, 1, false, false);
