@@ -213,12 +213,11 @@ void TRpCompress::Refill() {
 }
 
 std::uint8_t TRpCompress::Decode() {
-  // The way down is kept, so the splay back up needs no parent links: a
-  // node's parent and grandparent are the two before it on the way.
-  std::uint16_t path[260];
-  std::uint8_t side[260];
+  // The way down is kept as the child slots taken (2 x parent + side), so
+  // the splay back up needs no parent links: a slot names both a node's
+  // parent and its side.
+  std::uint16_t slot[260];
   unsigned n = 0, d = 0;
-  path[0] = 0;
   std::uint64_t acc = acc_;
   unsigned bits = accBits_;
   while (n < 256) {
@@ -227,25 +226,24 @@ std::uint8_t TRpCompress::Decode() {
       acc = acc_;
       bits = accBits_;
     }
-    const unsigned bit = static_cast<unsigned>(acc & 1);
+    const unsigned s = 2 * n + static_cast<unsigned>(acc & 1);
     acc >>= 1;
     --bits;
-    n = child_[2 * n + bit];
-    ++d;
-    path[d] = static_cast<std::uint16_t>(n);
-    side[d] = static_cast<std::uint8_t>(bit);
+    slot[++d] = static_cast<std::uint16_t>(s);
+    n = child_[s];
   }
   acc_ = acc;
   accBits_ = bits;
   if (n > 511) throw ERpError(RpDamagedFileText());
   const unsigned leaf = n;
   while (d >= 2) {
-    const unsigned p = path[d - 1], g = path[d - 2];
-    const unsigned away = 1u - side[d - 1];
-    const unsigned u = child_[2 * g + away];
-    child_[2 * g + away] = static_cast<std::uint16_t>(n);
-    child_[2 * p + side[d]] = static_cast<std::uint16_t>(u);
-    n = g;
+    const unsigned nSlot = slot[d], pSlot = slot[d - 1];
+    // P's sibling U takes N's place under P; N takes U's under G.
+    const unsigned uSlot = pSlot ^ 1;
+    const unsigned u = child_[uSlot];
+    child_[uSlot] = static_cast<std::uint16_t>(n);
+    child_[nSlot] = static_cast<std::uint16_t>(u);
+    n = pSlot >> 1;
     d -= 2;
   }
   return static_cast<std::uint8_t>(leaf - 256);
