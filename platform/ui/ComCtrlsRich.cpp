@@ -452,6 +452,7 @@ void TCustomRichEdit::PaintLines(TCanvas& c) {
   TRichLayout layout = ScreenLayout();
   layout.EndsOf = [this](const TRichLine& line) { return CachedEnds(line); };
   layout.DrawDpi = layout.DotsPerInch();
+  if (!Enabled()) layout.TextColor = clGrayText;
   layout.Draw(c, shown, er.Left - scrollX_, er.Top, showSelection ? SelStart() : 0,
               showSelection ? SelStart() + SelLength() : 0, Focused() ? clHighlight : clBtnFace,
               Focused() ? clHighlightText : clWindowText);

@@ -294,6 +294,7 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
         MakeFont(content_.Format(s.Format), font);
         font.SetHeight(Scale(font.Height(), devY, dpi_));
         font.PixelsPerInch = canvas.Font->PixelsPerInch;
+        if (TextColor != clNone) font.Color = TextColor;
         if (selected) font.Color = highlightText;
         canvas.Font->Assign(font);
         std::vector<int> dx;

@@ -191,6 +191,8 @@ class TRichLayout {
   // The resolution Draw scales to; 0 takes the canvas's. The control draws
   // itself in its own pixels on any canvas, as the other controls do.
   int DrawDpi = 0;
+  // When set, every run is drawn in this colour (a disabled control's).
+  TColor TextColor = clNone;
 
   // Lines from character From (a line starts there even mid-paragraph)
   // within Width, wrapped unless Wrap is off (the width then only aligns);

@@ -203,6 +203,9 @@ TEST_F(RichEditModelTest, PaintsRunsInTheirFontsAndParagraphsAligned) {
   }
   EXPECT_EQ(texts, (std::vector<std::pair<AnsiString, TFontStyles>>{{"le", fsBold}, {"ft", 0}, {"mid", 0}}));
   EXPECT_GT(midX, leftX + 100);  // centred in about 290 pixels
+  // Disabled, every run is grey.
+  edit->SetEnabled(false);
+  for (const auto& call : Record(*edit)->CallsOf("ExtTextOut")) EXPECT_EQ(call.Font.Color, clGrayText);
 }
 
 }  // namespace
