@@ -918,7 +918,9 @@ class TExtStringGrid : public TBaseGrid {
   double ColumnAvg(int ACol, int FromRow, int ToRow);
   double ColumnMin(int ACol, int FromRow, int ToRow);
   double ColumnMax(int ACol, int FromRow, int ToRow);
-  bool IsSelected(int ACol, int ARow) { return IsCellSelected(ACol, ARow); }
+  // IsCellSelected; a row past the grid under a disjunct row selection
+  // raises "Invalid row accessed".
+  bool IsSelected(int ACol, int ARow);
   // The selected cells, TAB between cells and CR LF after every row but
   // the selection's bottom one.
   void GetSelectionAsText(AnsiString& S);

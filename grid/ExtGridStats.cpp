@@ -52,6 +52,12 @@ void TExtStringGrid::GetCellPlainText(int ACol, int ARow, AnsiString& S) {
   }
 }
 
+bool TExtStringGrid::IsSelected(int ACol, int ARow) {
+  if (ACol >= FixedCols() && ARow >= RowCount() && mouseActions_->DisjunctRowSelect())
+    throw EExtGridError("Invalid row accessed");
+  return IsCellSelected(ACol, ARow);
+}
+
 void TExtStringGrid::GetSelectionAsText(AnsiString& S) {
   TGridRect sel = Selection();
   if (Options().Contains(goRowSelect) && dragDropSettings_->OleEntireRows) {

@@ -198,6 +198,28 @@ TEST_F(ClipboardFormatsTest, ADisjunctCopysBlockHoldsWhatItsTextHolds) {
   EXPECT_EQ(a.RowCount(), 5);
 }
 
+TEST_F(ClipboardFormatsTest, ACutOfDisjunctColumnsClearsThemWholeAndABlockIsNeverExtended) {
+  auto& g = Editable(4, 4);
+  for (int c = 0; c < 4; ++c)
+    for (int r = 0; r < 4; ++r) g.SetCellText(c, r, IntToStr(c * 10 + r));
+  g.MouseActions().SetDisjunctColSelect(true);
+  g.SetColSelect(2, true);
+  g.CutSelection();
+  EXPECT_EQ(Clipboard()->AsText(), "20\r\n21\r\n22\r\n23\r\n");
+  for (int r = 0; r < 4; ++r) EXPECT_EQ(g.GetCellText(2, r), "") << r;
+  EXPECT_EQ(g.GetCellText(1, 0), "10");
+  g.MouseActions().SetDisjunctColSelect(false);
+
+  // A pasted cell block (N = 0) stays as it landed in a larger selection.
+  g.Navigation().AllowFmtClipboard = true;
+  g.SetSelection(TGridRect{1, 1, 1, 1});
+  g.CopySelection();
+  g.SetSelection(TGridRect{3, 1, 3, 3});
+  g.PasteAtSelection();
+  EXPECT_EQ(g.GetCellText(3, 1), "11");
+  EXPECT_EQ(g.GetCellText(3, 2), "32");
+}
+
 TEST_F(ClipboardFormatsTest, ManyLinesPasteInOneGrowth) {
   auto& g = Editable(3, 2);
   AnsiString text;

@@ -45,6 +45,10 @@ TEST_F(ExtGridStatsTest, SelectionTextHasNoLastLineBreakUnlikeTheCopy) {
   g.SetRowSelect(1, true);
   g.GetSelectionAsText(s);
   EXPECT_EQ(s, "a\tb\r\n");
+  EXPECT_TRUE(g.IsSelected(1, 1));
+  EXPECT_FALSE(g.IsSelected(1, 2));
+  EXPECT_FALSE(g.IsSelected(0, 1));  // fixed
+  EXPECT_EQ(ErrorOf<EExtGridError>([&] { g.IsSelected(1, 9); }), "Invalid row accessed");
 }
 
 TEST_F(ExtGridStatsTest, ZoomStopsAtTenAndSizesFollow) {
