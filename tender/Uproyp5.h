@@ -18,6 +18,8 @@
 
 class TFrmAXP;
 
+class TExcel;
+
 class TUproypFrm : public TForm {
  public:
   explicit TUproypFrm(TComponent* AOwner);
@@ -90,6 +92,9 @@ class TUproypFrm : public TForm {
   void doProPreviewClick(TObject* Sender);
   void doeditExit(TObject* Sender);
   void BtnFontClick(TObject* Sender);
+  void btnspdExcelClick(TObject* Sender);
+  // Writes the budget and its totals cell by cell through a connected link.
+  void TransferToExcel(TExcel* Excel);
   // Lays the grids out for the mode and the kind.
   void SetStudyLayout();
   void SetBidderLayout();

@@ -139,6 +139,7 @@ void TUproypFrm::BuildToolBar() {
   getbtn->OnClick = [this](TObject* s) { getbtnClick(s); };
   SigmaBtn->OnClick = [this](TObject* s) { SigmaBtnClick(s); };
   B54->OnClick = [this](TObject* s) { B54Click(s); };
+  btnspdExcel->OnClick = [this](TObject* s) { btnspdExcelClick(s); };
   celplus->OnClick = [this](TObject* s) { celplusClick(s); };
   celMinus->OnClick = [this](TObject* s) { celMinusClick(s); };
   Recalc->OnClick = [this](TObject* s) { RecalcClick(s); };
