@@ -892,6 +892,10 @@ class TExtStringGrid : public TBaseGrid {
   // text still shows beside it; null (sizes 0, text shown) when none.
   TCellGraphic* GetCellGraphicInfo(int ACol, int ARow, int& Width, int& Height, bool& TextShown,
                                    TCellHAlign& HAlign, TCellVAlign& VAlign);
+  // The room a cell's content needs as the painter draws it, margins
+  // included (ACol displayed). FitToColumn: the height when wrapped to the
+  // cell's width, which is the width returned.
+  void GetCellTextSize(int ACol, int ARow, bool FitToColumn, TPoint& Size);
   // The filter button of a header cell.
   virtual bool GetCellStyle(int /*ACol*/, int /*ARow*/) { return false; }
   virtual void GetCellBorder(int ACol, int ARow, TPen& APen, TCellBorders& Borders);

@@ -1,0 +1,245 @@
+// Cell graphics on a recording canvas and the measured size of cells.
+
+#include <cmath>
+
+#include "GridFixture.h"
+#include "grid/ExtGrid.h"
+#include "platform/gfx/FrameControls.h"
+#include "platform/gfx/RecordingCanvas.h"
+
+namespace {
+
+const TRect kCell{100, 50, 180, 90};
+// Graphics are placed in the cell grown by the 1 pixel its borders take.
+const TRect kOuter{99, 49, 181, 91};
+
+class GridGraphicsTest : public GridFormTest {
+ protected:
+  void SetUp() override {
+    GridFormTest::SetUp();
+    grid = &MakeGrid<TExtStringGrid>(5, 6);
+  }
+  TRecordingCanvas& Paint(int col, int row, TGridDrawState state = {}) {
+    canvas = std::make_unique<TRecordingCanvas>(400, 300);
+    grid->DrawCellContent(*canvas, col, row, kCell, state);
+    return *canvas;
+  }
+  size_t Count(const char* op) const { return canvas->CallsOf(op).size(); }
+  TPoint SizeOf(int col, int row, bool fit = false) {
+    TPoint size;
+    grid->GetCellTextSize(col, row, fit, size);
+    return size;
+  }
+  TExtStringGrid* grid = nullptr;
+  std::unique_ptr<TRecordingCanvas> canvas;
+};
+
+struct CheckCase {
+  TCellControlStyle style;
+  const char* op;  // the call that draws the box; null: nothing
+};
+
+TEST_F(GridGraphicsTest, CheckStylesCheckedAndEnabled) {
+  TBitmap glyph(8, 8);
+  grid->ControlLook().SetCheckedGlyph(glyph);
+  grid->ControlLook().SetUnCheckedGlyph(glyph);
+  const CheckCase cases[] = {{csClassic, "DrawFrameControl"},
+                             {csFlat, "DrawFrameControl"},
+                             {csWinXP, "DrawPixels"},
+                             {csQir, "DrawPixels"},
+                             {csDunmare, "FillRect"},
+                             {csGlyph, "DrawPixels"},
+                             {csTheme, nullptr}};
+  for (const CheckCase& c : cases)
+    for (bool checked : {false, true})
+      for (bool enabled : {false, true}) {
+        SCOPED_TRACE(testing::Message() << c.style << checked << enabled);
+        canvas = std::make_unique<TRecordingCanvas>(100, 100);
+        canvas->Brush->Color = clWhite;
+        grid->DrawCheck(*canvas, Rect(10, 10, 25, 25), checked, enabled, c.style);
+        if (!c.op) {
+          EXPECT_TRUE(canvas->Calls.empty());
+          continue;
+        }
+        ASSERT_FALSE(canvas->CallsOf(c.op).empty());
+        if (c.style == csClassic || c.style == csFlat) {
+          const unsigned state = static_cast<unsigned>(canvas->CallsOf(c.op)[0].Args[5]);
+          EXPECT_EQ((state & DFCS_CHECKED) != 0, checked);
+          EXPECT_EQ((state & DFCS_INACTIVE) != 0, !enabled);
+          EXPECT_EQ((state & DFCS_FLAT) != 0, c.style == csFlat);
+        }
+        if (c.style == csDunmare) EXPECT_EQ(Count("Polyline"), checked ? 8u : 4u);
+      }
+}
+
+TEST_F(GridGraphicsTest, CheckBoxRefusedByCanEditIsDisabled) {
+  grid->AddCheckBox(1, 1, true, false);
+  grid->OnCanEditCell = [](TObject*, int, int, bool& can) { can = false; };
+  Paint(1, 1);
+  const auto frames = canvas->CallsOf("DrawFrameControl");
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_TRUE(frames[0].Args[5] & DFCS_INACTIVE);
+  EXPECT_TRUE(frames[0].Args[5] & DFCS_CHECKED);
+}
+
+TEST_F(GridGraphicsTest, RadioGroups) {
+  TStringList choices;
+  choices.Add("one");
+  choices.Add("two");
+  choices.Add("three");
+  grid->SetCells(1, 1, "two");
+  grid->AddRadio(1, 1, false, choices, -1);
+  Paint(1, 1);
+  auto frames = canvas->CallsOf("DrawFrameControl");
+  ASSERT_EQ(frames.size(), 3u);
+  const int line = canvas->TextHeight("gh");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(frames[i].Args[0], kOuter.Left + 2);
+    EXPECT_EQ(frames[i].Args[1], kOuter.Top + 2 + i * line);
+    EXPECT_EQ((frames[i].Args[5] & DFCS_CHECKED) != 0, i == 1);  // index -1: the cell text
+  }
+  grid->AddRadio(2, 1, true, choices, 2);
+  Paint(2, 1);
+  frames = canvas->CallsOf("DrawFrameControl");
+  ASSERT_EQ(frames.size(), 3u);
+  const int size = grid->ControlLook().RadioSize();
+  EXPECT_EQ(frames[1].Args[0], kOuter.Left + 2 + size + canvas->TextWidth("one"));
+  EXPECT_EQ(frames[0].Args[1], frames[2].Args[1]);
+  EXPECT_TRUE(frames[2].Args[5] & DFCS_CHECKED);
+}
+
+TEST_F(GridGraphicsTest, ProgressSplitsItsText) {
+  grid->SetCells(1, 1, "25");
+  TCellGraphic* g = grid->CreateCellGraphic(1, 1);
+  g->CellType = ctProgress;
+  g->ProgressColor = clBlue;
+  g->ProgressBackColor = clWhite;
+  Paint(1, 1);
+  const auto texts = canvas->CallsOf("ExtTextOut");
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0].Text, "25%");
+  EXPECT_EQ(texts[0].Font.Color, static_cast<TColor>(0x00FFFF));  // blue inverted
+  EXPECT_EQ(texts[1].Font.Color, clBlack);
+  const int bar = kOuter.Right - kOuter.Left - 4;
+  bool done = false;
+  for (const TDrawCall& c : canvas->CallsOf("FillRect"))
+    done = done || (c.Brush.Color == clBlue &&
+                    c.Args[2] - c.Args[0] == static_cast<int>(std::lround(25.0 * bar / 100)));
+  EXPECT_TRUE(done);
+}
+
+TEST_F(GridGraphicsTest, ButtonPlaceIsReadBack) {
+  TCellGraphic* g = grid->CreateCellGraphic(2, 2);
+  g->CellType = ctButton;
+  g->CellIndex = (16 << 16) | 30;
+  g->CellHAlign = haRight;
+  g->CellVAlign = vaCenter;
+  g->CellText = "Go";
+  const TRect cell = grid->CellRect(2, 2);
+  canvas = std::make_unique<TRecordingCanvas>(400, 300);
+  grid->DrawCellContent(*canvas, 2, 2, cell, {});
+  const auto frames = canvas->CallsOf("DrawFrameControl");
+  ASSERT_EQ(frames.size(), 1u);
+  const TRect read = grid->GetButtonRect(2, 2);
+  EXPECT_EQ(read, Rect(frames[0].Args[0], frames[0].Args[1], frames[0].Args[2], frames[0].Args[3]));
+  EXPECT_EQ(read.Right, cell.Right + 1 - 1);
+}
+
+TEST_F(GridGraphicsTest, NodesInFourStyles) {
+  grid->SetFixedCols(0);
+  grid->AddNode(1, 2);
+  const struct {
+    TNodeType type;
+    const char* op;
+  } cases[] = {{cnFlat, "Rectangle"}, {cn3D, "DrawEdge"}, {cnGlyph, "Rectangle"}, {cnLeaf, "DrawPixels"}};
+  for (const auto& c : cases) {
+    grid->CellNode().SetNodeType(c.type);
+    Paint(0, 1);
+    EXPECT_EQ(Count(c.op), 1u) << c.type;
+  }
+  grid->CellNode().SetNodeType(cnFlat);
+  Paint(0, 1);
+  EXPECT_EQ(Count("Polyline"), 1u);  // expanded: a minus
+  grid->ContractNode(1);
+  Paint(0, 1);
+  EXPECT_EQ(Count("Polyline"), 2u);  // contracted: a plus
+}
+
+TEST_F(GridGraphicsTest, PlacementOfAWideGraphic) {
+  TCellGraphic* g = grid->CreateCellGraphic(1, 1);
+  g->CellType = ctBitmap;
+  g->CellBitmap = new TBitmap(200, 10);
+  g->CellCreated = true;
+  g->CellHAlign = haCenter;
+  Paint(1, 1);
+  const auto pixels = canvas->CallsOf("DrawPixels");
+  ASSERT_EQ(pixels.size(), 1u);
+  EXPECT_EQ(pixels[0].Args[0], kOuter.Left + 1);
+}
+
+TEST_F(GridGraphicsTest, HostileCellsPaint) {
+  grid->SetCells(1, 1, "abc");
+  grid->CreateCellGraphic(1, 1)->CellType = ctProgress;
+  grid->SetCells(2, 1, "x");
+  grid->CreateCellGraphic(2, 1)->CellType = ctDataImage;
+  grid->SetCells(3, 1, "1-2");
+  grid->OnGetFloatFormat = [](TObject*, int, int, bool& isFloat, AnsiString&) { isFloat = true; };
+  grid->SetCells(1, 2, "<b><i><font color=\"#zz\">&amp;<img src=\"nowhere\"></font>");
+  grid->SetCells(2, 2, "</");
+  for (int c = 1; c <= 3; ++c)
+    for (int r = 1; r <= 2; ++r) EXPECT_NO_THROW(Paint(c, r));
+  EXPECT_EQ(grid->GetFloatDisplayText(3, 1), "1-2");
+}
+
+// ---- measuring ----
+
+TEST_F(GridGraphicsTest, NaturalSizes) {
+  TRecordingCanvas c;
+  c.Font->Assign(grid->Font());
+  const int gh = c.TextHeight("gh"), h = grid->XYOffset.X, v = grid->XYOffset.Y;
+  EXPECT_EQ(SizeOf(1, 1), (TPoint{2 * h, gh + 2 * v}));
+  grid->SetCells(1, 1, "a\r\nbb");
+  EXPECT_EQ(SizeOf(1, 1), (TPoint{c.TextWidth("a") + 2 * h, gh + 2 * v}));
+  grid->Multilinecells = true;
+  EXPECT_EQ(SizeOf(1, 1), (TPoint{c.TextWidth("bb") + 2 * h, 2 * gh + 2 * v}));
+  grid->URLShow = true;
+  grid->SetCells(2, 1, "http://x.gr");
+  EXPECT_EQ(SizeOf(2, 1).X, c.TextWidth("x.gr") + 2 * h);
+}
+
+TEST_F(GridGraphicsTest, RotatedSizes) {
+  grid->SetCells(1, 1, "rotated");
+  const TPoint plain = SizeOf(1, 1);
+  TCellGraphic* g = grid->CreateCellGraphic(1, 1);
+  g->CellType = ctRotated;
+  const struct {
+    int angle;
+    TPoint expected;
+  } cases[] = {
+      {0, {plain.X + 12, plain.Y + 12}},
+      {90, {plain.Y + 12, plain.X + 12}},
+      {45,
+       {static_cast<int>(plain.Y * std::sqrt(0.5L)) + static_cast<int>(plain.X * std::sqrt(0.5L)) + 12,
+        static_cast<int>(plain.Y * std::sqrt(0.5L)) + static_cast<int>(plain.X * std::sqrt(0.5L)) + 12}},
+  };
+  for (const auto& c : cases) {
+    g->CellAngle = c.angle;
+    EXPECT_EQ(SizeOf(1, 1), c.expected) << c.angle;
+  }
+}
+
+TEST_F(GridGraphicsTest, FittedAndHtmlSizes) {
+  grid->SetColWidths(1, 40);
+  grid->SetCells(1, 1, "a long text that wraps over several lines");
+  const TPoint fitted = SizeOf(1, 1, true);
+  EXPECT_EQ(fitted.X, 40 - 2);
+  TRecordingCanvas c;
+  c.Font->Assign(grid->Font());
+  EXPECT_GT(fitted.Y, 3 * c.TextHeight("gh"));
+  grid->SetCells(2, 1, "<b>bold</b>");
+  const TPoint html = SizeOf(2, 1);
+  c.Font->Style = fsBold;
+  EXPECT_NEAR(html.X, c.TextWidth("bold") + 2 + 2 * grid->XYOffset.X, 2);
+}
+
+}  // namespace
