@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "grid/ExtGrid.h"
+#include "grid/ExtObj.h"
 #include "grid/GridUtil.h"
 #include "platform/gfx/FrameControls.h"
 
@@ -144,14 +145,20 @@ TCellGraphic* TExtStringGrid::GetCellGraphicInfo(int ACol, int ARow, int& Width,
       }
       break;
     case ctPicture:
-      if (g->CellPicture && g->CellPicture->Graphic()) {
-        const TRect cell = CellRectEx(DisplColIndex(ACol), ARow);
-        const TPoint fitted =
-            FitPictureInCell(g->CellAngle, g->CellIndex, {cell.Right - cell.Left, cell.Bottom - cell.Top},
-                             {g->CellPicture->Width(), g->CellPicture->Height()});
-        Width = fitted.X, Height = fitted.Y;
-      }
+    case ctFilePicture: {
+      TPoint own{0, 0};
+      if (g->CellType == ctPicture && g->CellPicture && g->CellPicture->Graphic())
+        own = {g->CellPicture->Width(), g->CellPicture->Height()};
+      if (const auto* file = dynamic_cast<const TFilePicture*>(g->CellObject1);
+          g->CellType == ctFilePicture && file)
+        own = {file->Width, file->Height};
+      if (own.X <= 0 || own.Y <= 0) break;
+      const TRect cell = CellRectEx(DisplColIndex(ACol), ARow);
+      const TPoint fitted =
+          FitPictureInCell(g->CellAngle, g->CellIndex, {cell.Right - cell.Left, cell.Bottom - cell.Top}, own);
+      Width = fitted.X, Height = fitted.Y;
       break;
+    }
     case ctButton:
     case ctBitButton:
       Width = g->CellIndex & 0xFFFF;
@@ -320,6 +327,10 @@ void TExtStringGrid::DrawCellGraphic(TCanvas& ACanvas, int ACol, int ARow, TCell
     case ctPicture:
       if (G.CellPicture && G.CellPicture->Graphic())
         ACanvas.StretchDraw(Bounds(x, y, w, h), G.CellPicture->Graphic());
+      break;
+    case ctFilePicture:
+      if (const auto* file = dynamic_cast<const TFilePicture*>(G.CellObject1))
+        file->Draw(ACanvas, Bounds(x, y, w, h));
       break;
     case ctProgress: {
       const TRect bar = Rect(R.Left + 2, R.Top + 2, R.Right - 2, R.Bottom - 2);

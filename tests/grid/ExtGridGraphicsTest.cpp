@@ -68,7 +68,9 @@ TEST_F(GridGraphicsTest, CheckStylesCheckedAndEnabled) {
           EXPECT_EQ((state & DFCS_INACTIVE) != 0, !enabled);
           EXPECT_EQ((state & DFCS_FLAT) != 0, c.style == csFlat);
         }
-        if (c.style == csDunmare) EXPECT_EQ(Count("Polyline"), checked ? 8u : 4u);
+        if (c.style == csDunmare) {
+          EXPECT_EQ(Count("Polyline"), checked ? 8u : 4u);
+        }
       }
 }
 
