@@ -6,6 +6,7 @@
 #include "GridFixture.h"
 #include "grid/ExtObj.h"
 #include "platform/gfx/RecordingCanvas.h"
+#include "platform/rtl/Cp1253.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -60,7 +61,7 @@ TEST_F(ExtObjWindowTest, PopupButtonFrameAndCaption) {
   auto* button = new TPopupButton(form.get());
   button->SetParent(form.get());
   button->SetBounds(10, 10, 80, 20);
-  button->SetCaption("Στήλη");
+  button->SetCaption("Στήλη"_a);
   form->Show();
   Application->ProcessMessages();
   for (bool flat : {false, true}) {
@@ -68,7 +69,8 @@ TEST_F(ExtObjWindowTest, PopupButtonFrameAndCaption) {
     TRecordingCanvas canvas(80, 20);
     button->PaintTo(canvas, 0, 0);
     int texts = 0;
-    for (const TDrawCall& c : canvas.CallsOf("DrawText")) texts += c.Text == "Στήλη" && (c.Flags & DT_CENTER);
+    for (const TDrawCall& c : canvas.CallsOf("DrawText"))
+      texts += c.Text == "Στήλη"_a && (c.Flags & DT_CENTER);
     EXPECT_EQ(texts, 1);
     EXPECT_EQ(canvas.CallsOf("Polyline").empty(), flat);
   }
