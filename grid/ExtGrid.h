@@ -883,6 +883,9 @@ class TExtStringGrid : public TBaseGrid {
   // selected bit of AState follows the selection colours.
   void GetCellColors(int ACol, int ARow, TGridDrawState& AState, bool Printing, bool SelectionPass,
                      bool MapColumn, TBrush& ABrush, TFont& AFont, TAlignment& HAlign, TVAlignment& VAlign);
+  // The colours, font style, size and name a cell's properties set
+  // (real column); what they leave unset stays.
+  void ApplyCellLook(int ACol, int ARow, TBrush& ABrush, TFont& AFont);
   // The cell text, or its value in the float format OnGetFloatFormat
   // chooses; a text that reads as no number stays as it is.
   AnsiString GetFloatDisplayText(int ACol, int ARow);

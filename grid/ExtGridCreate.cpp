@@ -469,12 +469,6 @@ void TExtStringGrid::GetCellColor(int ACol, int ARow, TGridDrawState AState, TBr
       ABrush.Color = activeCellColor_;
     }
   }
-  if (const TCellProperties* props = FindCellProperties(ACol, ARow)) {
-    if (props->BrushColor() != clNotSet) ABrush.Color = props->BrushColor();
-    if (props->FontColor != clNotSet) AFont.Color = props->FontColor;
-    if (props->FontStyle != 0) AFont.Style = props->FontStyle;
-    if (props->FontSize != 0) AFont.SetSize(props->FontSize);
-    if (!props->FontName.empty()) AFont.Name = props->FontName;
-  }
+  ApplyCellLook(ACol, ARow, ABrush, AFont);
   if (OnGetCellColor) OnGetCellColor(this, ARow, ACol, AState, ABrush, AFont);
 }

@@ -96,6 +96,44 @@ int IntegerOr(TExtStringGrid& grid, int ACol, int ARow, int Fallback) {
   }
 }
 
+// The looks check boxes and radio buttons share; false for csDunmare, which
+// each draws its own way. The bitmaps are numbered 01-04 for the Qir look and
+// 05-08 for the XP look: on, off, on disabled, off disabled.
+bool DrawSharedLook(TCanvas& Canvas, TRect Box, const TRect& At, unsigned Kind, const char* Prefix, bool On,
+                    bool Enabled, TCellControlStyle Style, TBitmap& OnGlyph, TBitmap& OffGlyph) {
+  EnsureGridBitmaps();
+  const TColor back = Canvas.Brush->Color;
+  switch (Style) {
+    case csClassic:
+    case csFlat: {
+      unsigned state = Kind;
+      if (On) state |= DFCS_CHECKED;
+      if (Style == csFlat) state |= DFCS_FLAT;
+      if (!Enabled) state |= DFCS_INACTIVE;
+      DrawFrameControl(Canvas, Box, DFC_BUTTON, state);
+      return true;
+    }
+    case csWinXP:
+    case csQir: {
+      char name[16];
+      std::snprintf(name, sizeof name, "%s%02d", Prefix,
+                    (Style == csQir ? 1 : 5) + (On ? 0 : 1) + (Enabled ? 0 : 2));
+      DrawResourceBitmap(Canvas, back, At, name);
+      return true;
+    }
+    case csGlyph: {
+      TBitmap& glyph = On ? OnGlyph : OffGlyph;
+      if (!glyph.Empty()) DrawBitmapTransparent(Canvas, glyph, back, At);
+      return true;
+    }
+    case csTheme:
+      // No themes here: a themed control draws nothing, as without a theme.
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 TCellGraphic* TExtStringGrid::GetCellGraphicInfo(int ACol, int ARow, int& Width, int& Height, bool& TextShown,
@@ -406,130 +444,69 @@ void TExtStringGrid::DrawCellGraphic(TCanvas& ACanvas, int ACol, int ARow, TCell
 
 void TExtStringGrid::DrawCheck(TCanvas& ACanvas, const TRect& R, bool Checked, bool Enabled,
                                TCellControlStyle Style) {
-  EnsureGridBitmaps();
   const int size = controlLook_->CheckSize();
-  const TColor back = ACanvas.Brush->Color;
-  auto resource = [&](const char* on, const char* onDisabled, const char* off, const char* offDisabled) {
-    DrawResourceBitmap(ACanvas, back, R,
-                       Checked ? (Enabled ? on : onDisabled) : (Enabled ? off : offDisabled));
+  const TRect box =
+      Bounds(R.Left + (R.Right - R.Left - size) / 2, R.Top + (R.Bottom - R.Top - size) / 2, size, size);
+  if (DrawSharedLook(ACanvas, box, R, DFCS_BUTTONCHECK, "ESGCHK", Checked, Enabled, Style,
+                     controlLook_->CheckedGlyph(), controlLook_->UnCheckedGlyph()))
+    return;
+  const TBrush savedBrush = *ACanvas.Brush;
+  const TPen savedPen = *ACanvas.Pen;
+  ACanvas.Brush->Style = bsSolid;
+  ACanvas.Brush->Color = Enabled ? clBtnFace : clBtnShadow;
+  ACanvas.FillRect(R);
+  ACanvas.Brush->Color = clBtnFace;
+  ACanvas.FrameRect(R);
+  ACanvas.Pen->Width = 1;
+  auto line = [&](TColor c, int x1, int y1, int x2, int y2) {
+    ACanvas.Pen->Color = c;
+    ACanvas.MoveTo(x1, y1);
+    ACanvas.LineTo(x2, y2);
   };
-  switch (Style) {
-    case csClassic:
-    case csFlat: {
-      TRect box =
-          Bounds(R.Left + (R.Right - R.Left - size) / 2, R.Top + (R.Bottom - R.Top - size) / 2, size, size);
-      unsigned state = DFCS_BUTTONCHECK;
-      if (Checked) state |= DFCS_CHECKED;
-      if (Style == csFlat) state |= DFCS_FLAT;
-      if (!Enabled) state |= DFCS_INACTIVE;
-      DrawFrameControl(ACanvas, box, DFC_BUTTON, state);
-      break;
-    }
-    case csWinXP:
-      resource("ESGCHK05", "ESGCHK07", "ESGCHK06", "ESGCHK08");
-      break;
-    case csQir:
-      resource("ESGCHK01", "ESGCHK03", "ESGCHK02", "ESGCHK04");
-      break;
-    case csDunmare: {
-      const TBrush savedBrush = *ACanvas.Brush;
-      const TPen savedPen = *ACanvas.Pen;
-      ACanvas.Brush->Style = bsSolid;
-      ACanvas.Brush->Color = Enabled ? clBtnFace : clBtnShadow;
-      ACanvas.FillRect(R);
-      ACanvas.Brush->Color = clBtnFace;
-      ACanvas.FrameRect(R);
-      ACanvas.Pen->Width = 1;
-      auto line = [&](TColor c, int x1, int y1, int x2, int y2) {
-        ACanvas.Pen->Color = c;
-        ACanvas.MoveTo(x1, y1);
-        ACanvas.LineTo(x2, y2);
-      };
-      line(clBtnHighlight, R.Left, R.Bottom - 1, R.Left, R.Top);
-      line(clBtnHighlight, R.Left, R.Top, R.Right - 1, R.Top);
-      line(clBtnShadow, R.Right - 1, R.Top, R.Right - 1, R.Bottom - 1);
-      line(clBtnShadow, R.Right - 1, R.Bottom - 1, R.Left, R.Bottom - 1);
-      if (Checked) {
-        const TColor ink = Enabled ? controlLook_->Color() : clGray;
-        const int top = R.Top - 1, bottom = R.Bottom - 1;
-        line(ink, R.Left + 2, top + size / 2 + 1, R.Left + 2, bottom - 1);
-        line(ink, R.Left + 3, top + size / 2, R.Left + 3, bottom - 2);
-        line(ink, R.Left + 2, bottom - 1, R.Right - 2, top + 3);
-        line(ink, R.Left + 3, bottom - 1, R.Right - 1, top + 3);
-      }
-      *ACanvas.Brush = savedBrush;
-      *ACanvas.Pen = savedPen;
-      break;
-    }
-    case csGlyph: {
-      TBitmap& glyph = Checked ? controlLook_->CheckedGlyph() : controlLook_->UnCheckedGlyph();
-      if (!glyph.Empty()) DrawBitmapTransparent(ACanvas, glyph, back, R);
-      break;
-    }
-    case csTheme:
-      // No themes here: a themed check box draws nothing, as without a theme.
-      break;
+  line(clBtnHighlight, R.Left, R.Bottom - 1, R.Left, R.Top);
+  line(clBtnHighlight, R.Left, R.Top, R.Right - 1, R.Top);
+  line(clBtnShadow, R.Right - 1, R.Top, R.Right - 1, R.Bottom - 1);
+  line(clBtnShadow, R.Right - 1, R.Bottom - 1, R.Left, R.Bottom - 1);
+  if (Checked) {
+    const TColor ink = Enabled ? controlLook_->Color() : clGray;
+    const int top = R.Top - 1, bottom = R.Bottom - 1;
+    line(ink, R.Left + 2, top + size / 2 + 1, R.Left + 2, bottom - 1);
+    line(ink, R.Left + 3, top + size / 2, R.Left + 3, bottom - 2);
+    line(ink, R.Left + 2, bottom - 1, R.Right - 2, top + 3);
+    line(ink, R.Left + 3, bottom - 1, R.Right - 1, top + 3);
   }
+  *ACanvas.Brush = savedBrush;
+  *ACanvas.Pen = savedPen;
 }
 
 void TExtStringGrid::DrawRadio(TCanvas& ACanvas, int X, int Y, bool On, bool Enabled,
                                TCellControlStyle Style) {
-  EnsureGridBitmaps();
   const int size = controlLook_->RadioSize();
-  const TColor back = ACanvas.Brush->Color;
   const TRect at = Bounds(X, Y, size, size);
-  auto resource = [&](const char* on, const char* onDisabled, const char* off, const char* offDisabled) {
-    DrawResourceBitmap(ACanvas, back, at, On ? (Enabled ? on : onDisabled) : (Enabled ? off : offDisabled));
-  };
-  switch (Style) {
-    case csClassic:
-    case csFlat: {
-      TRect box = at;
-      unsigned state = DFCS_BUTTONRADIO;
-      if (On) state |= DFCS_CHECKED;
-      if (Style == csFlat) state |= DFCS_FLAT;
-      if (!Enabled) state |= DFCS_INACTIVE;
-      DrawFrameControl(ACanvas, box, DFC_BUTTON, state);
-      break;
-    }
-    case csWinXP:
-      resource("ESGRAD05", "ESGRAD07", "ESGRAD06", "ESGRAD08");
-      break;
-    case csQir:
-      resource("ESGRAD01", "ESGRAD03", "ESGRAD02", "ESGRAD04");
-      break;
-    case csGlyph: {
-      TBitmap& glyph = On ? controlLook_->RadioOnGlyph() : controlLook_->RadioOffGlyph();
-      if (!glyph.Empty()) DrawBitmapTransparent(ACanvas, glyph, back, at);
-      break;
-    }
-    case csDunmare: {
-      const TBrush savedBrush = *ACanvas.Brush;
-      const TPen savedPen = *ACanvas.Pen;
-      ACanvas.Brush->Style = bsSolid;
-      ACanvas.Brush->Color = clBtnFace;
-      ACanvas.Pen->Color = clBtnFace;
-      ACanvas.Pen->Width = 1;
-      ACanvas.Polygon({{X + 2, Y + 8}, {X + 8, Y + 2}, {X + 14, Y + 8}, {X + 8, Y + 14}});
-      ACanvas.Pen->Color = On ? clGray : clWhite;
-      ACanvas.MoveTo(X + 8, Y + 14);
-      ACanvas.LineTo(X + 2, Y + 8);
-      ACanvas.LineTo(X + 8, Y + 2);
-      ACanvas.Pen->Color = On ? clWhite : clGray;
-      ACanvas.LineTo(X + 14, Y + 8);
-      ACanvas.LineTo(X + 8, Y + 14);
-      if (On) {
-        ACanvas.Brush->Color = controlLook_->Color();
-        ACanvas.Pen->Color = controlLook_->Color();
-        ACanvas.Polygon({{X + 6, Y + 8}, {X + 8, Y + 6}, {X + 10, Y + 8}, {X + 8, Y + 10}});
-      }
-      *ACanvas.Brush = savedBrush;
-      *ACanvas.Pen = savedPen;
-      break;
-    }
-    case csTheme:
-      break;
+  if (DrawSharedLook(ACanvas, at, at, DFCS_BUTTONRADIO, "ESGRAD", On, Enabled, Style,
+                     controlLook_->RadioOnGlyph(), controlLook_->RadioOffGlyph()))
+    return;
+  const TBrush savedBrush = *ACanvas.Brush;
+  const TPen savedPen = *ACanvas.Pen;
+  ACanvas.Brush->Style = bsSolid;
+  ACanvas.Brush->Color = clBtnFace;
+  ACanvas.Pen->Color = clBtnFace;
+  ACanvas.Pen->Width = 1;
+  ACanvas.Polygon({{X + 2, Y + 8}, {X + 8, Y + 2}, {X + 14, Y + 8}, {X + 8, Y + 14}});
+  ACanvas.Pen->Color = On ? clGray : clWhite;
+  ACanvas.MoveTo(X + 8, Y + 14);
+  ACanvas.LineTo(X + 2, Y + 8);
+  ACanvas.LineTo(X + 8, Y + 2);
+  ACanvas.Pen->Color = On ? clWhite : clGray;
+  ACanvas.LineTo(X + 14, Y + 8);
+  ACanvas.LineTo(X + 8, Y + 14);
+  if (On) {
+    ACanvas.Brush->Color = controlLook_->Color();
+    ACanvas.Pen->Color = controlLook_->Color();
+    ACanvas.Polygon({{X + 6, Y + 8}, {X + 8, Y + 6}, {X + 10, Y + 8}, {X + 8, Y + 10}});
   }
+  *ACanvas.Brush = savedBrush;
+  *ACanvas.Pen = savedPen;
 }
 
 void TExtStringGrid::DrawRadioGroup(TCanvas& ACanvas, const TRect& R, const TStrings* Captions, int Index,

@@ -42,6 +42,16 @@ void TExtStringGrid::Zoom(int Delta) {
 
 // ---- colours ------------------------------------------------------------------------
 
+void TExtStringGrid::ApplyCellLook(int ACol, int ARow, TBrush& ABrush, TFont& AFont) {
+  const TCellProperties* props = FindCellProperties(ACol, ARow);
+  if (!props) return;
+  if (props->BrushColor() != clNotSet) ABrush.Color = props->BrushColor();
+  if (props->FontColor != clNotSet) AFont.Color = props->FontColor;
+  if (props->FontStyle != 0) AFont.Style = props->FontStyle;
+  if (props->FontSize != 0) AFont.SetSize(props->FontSize);
+  if (!props->FontName.empty()) AFont.Name = props->FontName;
+}
+
 void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState AState, bool Printing, bool Option1,
                                    bool Option2, TBrush& ABrush, TFont& AFont) {
   TAlignment hAlign;
@@ -58,13 +68,7 @@ void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState& AState, b
   AFont.Assign(Printing ? printSettings_->Font : inFixedArea ? fixedFont_ : Font());
 
   ABrush.Color = clNotSet;
-  if (const TCellProperties* props = FindCellProperties(realCol, ARow)) {
-    if (props->BrushColor() != clNotSet) ABrush.Color = props->BrushColor();
-    if (props->FontColor != clNotSet) AFont.Color = props->FontColor;
-    if (props->FontStyle != 0) AFont.Style = props->FontStyle;
-    if (props->FontSize != 0) AFont.SetSize(props->FontSize);
-    if (!props->FontName.empty()) AFont.Name = props->FontName;
-  }
+  ApplyCellLook(realCol, ARow, ABrush, AFont);
   if (ABrush.Color == clNotSet) {
     ABrush.Color = Color();
     if (bands_->Active() && (!Printing || bands_->Print) && realCol >= FixedCols() &&

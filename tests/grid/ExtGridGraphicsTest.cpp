@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "GridFixture.h"
+#include "CellPaintFixture.h"
 #include "grid/ExtGrid.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/gfx/RecordingCanvas.h"
@@ -13,25 +13,15 @@ const TRect kCell{100, 50, 180, 90};
 // Graphics are placed in the cell grown by the 1 pixel its borders take.
 const TRect kOuter{99, 49, 181, 91};
 
-class GridGraphicsTest : public GridFormTest {
+class GridGraphicsTest : public CellPaintTest {
  protected:
-  void SetUp() override {
-    GridFormTest::SetUp();
-    grid = &MakeGrid<TExtStringGrid>(5, 6);
-  }
-  TRecordingCanvas& Paint(int col, int row, TGridDrawState state = {}) {
-    canvas = std::make_unique<TRecordingCanvas>(400, 300);
-    grid->DrawCellContent(*canvas, col, row, kCell, state);
-    return *canvas;
-  }
+  GridGraphicsTest() : CellPaintTest(kCell) {}
   size_t Count(const char* op) const { return canvas->CallsOf(op).size(); }
   TPoint SizeOf(int col, int row, bool fit = false) {
     TPoint size;
     grid->GetCellTextSize(col, row, fit, size);
     return size;
   }
-  TExtStringGrid* grid = nullptr;
-  std::unique_ptr<TRecordingCanvas> canvas;
 };
 
 struct CheckCase {

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "GridFixture.h"
+#include "CellPaintFixture.h"
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
 #include "platform/gfx/RecordingCanvas.h"
@@ -12,19 +12,9 @@ namespace {
 
 const TRect kCell{100, 50, 164, 74};
 
-class GridPaintTest : public GridFormTest {
+class GridPaintTest : public CellPaintTest {
  protected:
-  void SetUp() override {
-    GridFormTest::SetUp();
-    grid = &MakeGrid<TExtStringGrid>(5, 6);
-  }
-  // What DrawCellContent draws for one cell.
-  TRecordingCanvas& Paint(int col, int row, TGridDrawState state = {}) {
-    canvas = std::make_unique<TRecordingCanvas>(400, 300);
-    canvas->Font->Name = "Arial";
-    grid->DrawCellContent(*canvas, col, row, kCell, state);
-    return *canvas;
-  }
+  GridPaintTest() : CellPaintTest(kCell) {}
   std::vector<TDrawCall> Lines(TColor color) const {
     std::vector<TDrawCall> lines;
     for (const TDrawCall& c : canvas->CallsOf("Polyline"))
@@ -50,8 +40,6 @@ class GridPaintTest : public GridFormTest {
     grid->GetCellColors(col, row, state, false, selectionPass, true, brush, font, h, v);
     return brush.Color;
   }
-  TExtStringGrid* grid = nullptr;
-  std::unique_ptr<TRecordingCanvas> canvas;
 };
 
 struct ColourCase {
