@@ -903,6 +903,9 @@ class TExtStringGrid : public TBaseGrid {
   virtual bool GetCellStyle(int /*ACol*/, int /*ARow*/) { return false; }
   virtual void GetCellBorder(int ACol, int ARow, TPen& APen, TCellBorders& Borders);
   void DrawSortGlyph(TCanvas& ACanvas, int ACol, int X, int Y);
+  // Our drawings of the check, radio, leaf and filter bitmaps, registered
+  // on first need.
+  static void EnsureGridBitmaps();
   // One check box or radio button in a control style.
   void DrawCheck(TCanvas& ACanvas, const TRect& R, bool Checked, bool Enabled, TCellControlStyle Style);
   void DrawRadio(TCanvas& ACanvas, int X, int Y, bool On, bool Enabled, TCellControlStyle Style);

@@ -82,11 +82,6 @@ void RegisterGridBitmaps() {
   });
 }
 
-void EnsureGridBitmaps() {
-  static std::once_flag once;
-  std::call_once(once, RegisterGridBitmaps);
-}
-
 // The cell's integer value, 0 for a text that is none.
 int IntegerOr(TExtStringGrid& grid, int ACol, int ARow, int Fallback) {
   try {
@@ -101,7 +96,7 @@ int IntegerOr(TExtStringGrid& grid, int ACol, int ARow, int Fallback) {
 // 05-08 for the XP look: on, off, on disabled, off disabled.
 bool DrawSharedLook(TCanvas& Canvas, TRect Box, const TRect& At, unsigned Kind, const char* Prefix, bool On,
                     bool Enabled, TCellControlStyle Style, TBitmap& OnGlyph, TBitmap& OffGlyph) {
-  EnsureGridBitmaps();
+  TExtStringGrid::EnsureGridBitmaps();
   const TColor back = Canvas.Brush->Color;
   switch (Style) {
     case csClassic:
@@ -135,6 +130,11 @@ bool DrawSharedLook(TCanvas& Canvas, TRect Box, const TRect& At, unsigned Kind, 
 }
 
 }  // namespace
+
+void TExtStringGrid::EnsureGridBitmaps() {
+  static std::once_flag once;
+  std::call_once(once, RegisterGridBitmaps);
+}
 
 TCellGraphic* TExtStringGrid::GetCellGraphicInfo(int ACol, int ARow, int& Width, int& Height, bool& TextShown,
                                                  TCellHAlign& HAlign, TCellVAlign& VAlign) {
@@ -213,7 +213,7 @@ TCellGraphic* TExtStringGrid::GetCellGraphicInfo(int ACol, int ARow, int& Width,
 
 void TExtStringGrid::DrawCellGraphic(TCanvas& ACanvas, int ACol, int ARow, TCellGraphic& G, TRect R,
                                      int TextWidth, TAlignment HAlign, TGridDrawState AState) {
-  EnsureGridBitmaps();
+  TExtStringGrid::EnsureGridBitmaps();
   const int realCol = RealColIndex(ACol);
   int w = 0, h = 0;
   bool textShown = true;

@@ -59,9 +59,11 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
   if (IsPasswordCell(realCol, ARow)) FillStringChar(text, PasswordChar);
 
   const bool filterButton = ARow == 0 && GetCellStyle(realCol, ARow);
-  if (filterButton)
+  if (filterButton) {
+    EnsureGridBitmaps();
     DrawResourceBitmap(ACanvas, ACanvas.Brush->Color,
                        Rect(ARect.Right - 16, ARect.Top, ARect.Right, ARect.Bottom), "ESGFILT");
+  }
 
   if (!PlainClickSelect && !fixed &&
       ((mouseActions_->DisjunctRowSelect() && !RowSelect(ARow)) ||

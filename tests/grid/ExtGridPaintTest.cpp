@@ -7,6 +7,7 @@
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
 #include "platform/gfx/RecordingCanvas.h"
+#include "platform/ui/Application.h"
 
 namespace {
 
@@ -248,6 +249,118 @@ TEST_F(GridPaintTest, SelectionRectangleAndResizer) {
   EXPECT_TRUE(resizer);
   Paint(1, 1);
   EXPECT_EQ(Lines(clMaroon).size(), 2u);  // left and top
+}
+
+// A grid whose header cells carry the filter button.
+class TFilterGrid : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  bool GetCellStyle(int, int) override { return true; }
+};
+
+struct TextCase {
+  const char* name;
+  std::function<void(TExtStringGrid&)> setUp;
+  AnsiString cell, shown;
+  TColor colour;
+  bool underlined;
+};
+
+TEST_F(GridPaintTest, TextTransformations) {
+  const TextCase cases[] = {
+      {"plain", [](TExtStringGrid&) {}, "abc", "abc", clWindowText, false},
+      {"password",
+       [](TExtStringGrid& g) { g.OnIsPasswordCell = [](TObject*, int, int, bool& p) { p = true; }; }, "abc",
+       "***", clWindowText, false},
+      {"link without its scheme", [](TExtStringGrid& g) { g.URLShow = true; }, "http://a.gr", "a.gr",
+       0xFF0000, true},
+      {"full link",
+       [](TExtStringGrid& g) {
+         g.URLShow = true;
+         g.URLFull = true;
+       },
+       "http://a.gr", "http://a.gr", 0xFF0000, true},
+      {"formula shows its text", [](TExtStringGrid&) {}, "=1+2", "=1+2", clWindowText, false},
+  };
+  for (const TextCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    grid = &MakeGrid<TExtStringGrid>(5, 6);
+    c.setUp(*grid);
+    grid->SetCells(2, 2, c.cell);
+    Paint(2, 2);
+    ASSERT_EQ(Texts().size(), 1u);
+    EXPECT_EQ(Texts()[0].Text, c.shown);
+    EXPECT_EQ(Texts()[0].Font.Color, c.colour);
+    EXPECT_EQ((Texts()[0].Font.Style & fsUnderline) != 0, c.underlined);
+  }
+}
+
+TEST_F(GridPaintTest, FilterButtonTakesSixteenPixels) {
+  grid = &MakeGrid<TFilterGrid>(5, 6);
+  grid->SetCells(2, 0, "Head");
+  Paint(2, 0, {gdFixed});
+  ASSERT_EQ(Texts().size(), 1u);
+  EXPECT_EQ(Texts()[0].Args[2], kCell.Right - 2 - 16);
+  EXPECT_EQ(canvas->CallsOf("DrawPixels").size(), 1u);  // the filter arrow
+}
+
+TEST_F(GridPaintTest, ErrorMarkIsUnderlined) {
+  grid->SetCells(2, 2, "abcdef");
+  TCellGraphic* g = grid->CreateCellGraphic(2, 2);
+  g->CellErrFrom = 1;
+  g->CellErrLen = 3;
+  Paint(2, 2);
+  EXPECT_EQ(Lines(0x0000FF).size(), 1u);
+}
+
+TEST_F(GridPaintTest, FocusRectangleOnlyWhereAsked) {
+  grid->SetFocus();
+  Application->ProcessMessages();
+  const TPoint current{grid->Col(), grid->Row()};
+  Paint(current.X, current.Y);
+  EXPECT_EQ(canvas->CallsOf("DrawFocusRect").size(), 1u);
+  Paint(current.X + 1, current.Y);
+  EXPECT_EQ(canvas->CallsOf("DrawFocusRect").size(), 0u);
+  grid->HideFocusRect = true;
+  Paint(current.X, current.Y);
+  EXPECT_EQ(canvas->CallsOf("DrawFocusRect").size(), 0u);
+  grid->HideFocusRect = false;
+  grid->SetOptions(grid->Options() + TGridOptions{goRowSelect});
+  Paint(current.X, current.Y);
+  EXPECT_EQ(canvas->CallsOf("DrawFocusRect").size(), 0u);
+}
+
+TEST_F(GridPaintTest, DisjunctRowSelection) {
+  grid->SetSelectionColor(clRed);
+  grid->MouseActions().SetDisjunctRowSelect(true);
+  grid->SetRowSelect(3, true);
+  EXPECT_EQ(BrushOf(2, 3, true), clRed);
+  EXPECT_EQ(BrushOf(2, 2, true), clWindow);
+  // A plain click on the current row shows it as the click selects it.
+  grid->PlainClickSelect = true;
+  grid->SetRow(3);
+  EXPECT_EQ(BrushOf(2, 3, true), clWindow);
+  EXPECT_EQ(BrushOf(2, 3, true, {gdSelected}), clRed);
+  grid->PlainClickSelect = false;
+  grid->MouseActions().SetDisjunctCellSelect(true);
+  grid->SelectedCells.push_back({4, 4});
+  EXPECT_EQ(BrushOf(4, 4, false), clRed);
+}
+
+TEST_F(GridPaintTest, RowIndicatorAndTreeLines) {
+  grid->SetRowIndicator(TBitmap(6, 6));
+  Paint(0, grid->Row(), {gdFixed});
+  const auto pixels = canvas->CallsOf("DrawPixels");
+  ASSERT_EQ(pixels.size(), 1u);
+  EXPECT_EQ(pixels[0].Args[0], kCell.Left);
+  grid->SetFixedCols(0);
+  grid->AddNode(1, 3);
+  grid->CellNode().SetShowTree(true);
+  Paint(0, 2);
+  EXPECT_EQ(Lines(clSilver).size(), 2u);  // across, and down to the next member
+  Paint(0, 3);
+  ASSERT_EQ(Lines(clSilver).size(), 2u);  // the group's last row: down to the middle
+  EXPECT_EQ(Lines(clSilver)[1].Args[3], (kCell.Top - 1 + kCell.Bottom + 1) / 2);
 }
 
 }  // namespace
