@@ -10,6 +10,7 @@
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/RecordingCanvas.h"
 #include "platform/rtl/Cp1253.h"
+#include "platform/ui/ImgList.h"
 
 namespace {
 
@@ -82,10 +83,39 @@ TEST_F(GridGalleryTest, GalleryOfEveryLook) {
     rot->CellType = ctRotated;
     rot->CellAngle = r * 30;
   }
+  // Image list pictures, data images, a row of images and a bitmap.
+  TImageList images(nullptr);
+  TBitmap strip(48, 16);
+  const TColor colours[] = {clRed, clGreen, clBlue};
+  for (int x = 0; x < 48; ++x)
+    for (int y = 2; y < 14; ++y) strip.SetPixel(x, y, colours[x / 16]);
+  images.Add(strip);
+  g.SetGridImages(&images);
+  for (int r = 4; r <= 6; ++r) {
+    TCellGraphic* image = g.CreateCellGraphic(5, r);
+    image->CellType = r == 6 ? ctImages : ctImageList;
+    image->CellIndex = r - 4;
+    if (r == 6) {
+      auto* list = new TCellIntList;
+      list->List = {0, 1, 2};
+      image->CellObject1 = list;
+      image->CellBoolean = true;
+    }
+    g.SetCells(5, r, "εικόνα"_a);
+  }
+  g.SetCells(5, 7, "2");
+  g.CreateCellGraphic(5, 7)->CellType = ctDataImage;
+  TCellGraphic* bitmap = g.CreateCellGraphic(7, 5);
+  bitmap->CellType = ctBitmap;
+  bitmap->CellBitmap = new TBitmap(24, 12);
+  bitmap->CellCreated = true;
+  bitmap->CellHAlign = haCenter;
+  bitmap->CellVAlign = vaCenter;
   g.SelectionRectangle = true;
   g.SelectionResizer = true;
   g.SetSelection({4, 8, 6, 11});
   SavePng(g, "grid_gallery.png");
+  g.SetGridImages(nullptr);
 
   // The check styles, checked and not, enabled and not, side by side.
   TImageCanvas checks(7 * 40, 4 * 24);

@@ -6,6 +6,7 @@
 #include "grid/ExtGrid.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/gfx/RecordingCanvas.h"
+#include "platform/ui/ImgList.h"
 
 namespace {
 
@@ -181,6 +182,79 @@ TEST_F(GridGraphicsTest, HostileCellsPaint) {
   for (int c = 1; c <= 3; ++c)
     for (int r = 1; r <= 2; ++r) EXPECT_NO_THROW(Paint(c, r));
   EXPECT_EQ(grid->GetFloatDisplayText(3, 1), "1-2");
+}
+
+struct PlaceCase {
+  TCellHAlign h;
+  TCellVAlign v;
+  int x, y;
+};
+
+// A 10 × 10 bitmap in the 82 × 42 cell (kOuter), the text left-aligned.
+TEST_F(GridGraphicsTest, EveryPlacement) {
+  grid->SetCells(1, 1, "ab");
+  TCellGraphic* g = grid->CreateCellGraphic(1, 1);
+  g->CellType = ctBitmap;
+  g->CellBitmap = new TBitmap(10, 10);
+  g->CellCreated = true;
+  const PlaceCase cases[] = {
+      {haLeft, vaTop, kOuter.Left + 1, kOuter.Top + 1},
+      {haRight, vaBottom, kOuter.Right - 11, kOuter.Bottom - 11},
+      {haCenter, vaCenter, kOuter.Left + 36, kOuter.Top + 16},
+      {haBeforeText, vaAboveText, kOuter.Left + 1, kOuter.Top + 1},
+      {haLeft, vaUnderText, kOuter.Left + 1, kOuter.Bottom - 10},
+      {haFull, vaFull, kOuter.Left, kOuter.Top},
+  };
+  for (const PlaceCase& c : cases) {
+    g->CellHAlign = c.h;
+    g->CellVAlign = c.v;
+    Paint(1, 1);
+    const auto pixels = canvas->CallsOf("DrawPixels");
+    ASSERT_EQ(pixels.size(), 1u);
+    EXPECT_EQ(pixels[0].Args[0], c.x) << c.h << "," << c.v;
+    EXPECT_EQ(pixels[0].Args[1], c.y) << c.h << "," << c.v;
+  }
+  // After the text: right after the measured text (its width + 2) and the margin.
+  g->CellHAlign = haAfterText;
+  Paint(1, 1);
+  const auto measured = canvas->CallsOf("DrawText");
+  ASSERT_FALSE(measured.empty());
+  TRecordingCanvas c;
+  c.Font->Assign(measured[0].Font);
+  const int width = c.TextWidth("ab") + 2;
+  EXPECT_EQ(canvas->CallsOf("DrawPixels")[0].Args[0], kOuter.Left + grid->XYOffset.X + width);
+}
+
+TEST_F(GridGraphicsTest, ImageKinds) {
+  TImageList images(nullptr);
+  images.SetSize(8, 8);
+  images.Add(TBitmap(24, 8));  // three pictures
+  grid->SetGridImages(&images);
+  const struct {
+    TCellType type;
+    AnsiString text;
+    int index;
+    size_t drawn;
+  } cases[] = {
+      {ctImageList, "", 2, 1},  {ctImageList, "", 3, 0},  {ctDataImage, "1", 1, 1},
+      {ctDataImage, "2", 1, 0}, {ctDataImage, "x", 0, 0}, {ctImages, "", 0, 3},
+  };
+  for (const auto& c : cases) {
+    grid->SetCells(1, 1, c.text);
+    TCellGraphic* g = grid->CreateCellGraphic(1, 1);
+    g->CellType = c.type;
+    g->CellIndex = c.index;
+    if (c.type == ctImages) {
+      auto* list = new TCellIntList;
+      list->List = {0, 1, 2};
+      g->CellObject1 = list;
+      g->CellBoolean = true;
+    }
+    Paint(1, 1);
+    EXPECT_EQ(Count("DrawPixels"), c.drawn) << c.type << " " << c.index;
+    grid->RemoveCellGraphic(1, 1);
+  }
+  grid->SetGridImages(nullptr);
 }
 
 // ---- measuring ----
