@@ -88,19 +88,22 @@ int TIntList::Add(int Value) {
 }
 
 void TIntList::Delete(int Index) {
-  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + IntToStr(Index) + ")");
+  if (Index < 0 || Index >= Count()) throw EListError(Format("List index out of bounds (%d)", {Index}));
   items_.erase(items_.begin() + Index);
   Changed();
 }
 
 void TIntList::Insert(int Index, int Value) {
-  if (Index < 0 || Index > Count()) throw EListError("List index out of bounds (" + IntToStr(Index) + ")");
+  if (Index < 0 || Index > Count()) throw EListError(Format("List index out of bounds (%d)", {Index}));
   items_.insert(items_.begin() + Index, Value);
 }
 
 AnsiString TIntList::GetCommaText() const {
   AnsiString text;
-  for (size_t i = 0; i < items_.size(); ++i) text += (i ? "," : "") + IntToStr(items_[i]);
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (i) text += ',';
+    text += IntToStr(items_[i]);
+  }
   return text;
 }
 
