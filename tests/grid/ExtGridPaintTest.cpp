@@ -363,4 +363,23 @@ TEST_F(GridPaintTest, RowIndicatorAndTreeLines) {
   EXPECT_EQ(Lines(clSilver)[1].Args[3], (kCell.Top - 1 + kCell.Bottom + 1) / 2);
 }
 
+TEST_F(GridPaintTest, GradientBandsAndFixedRightColumns) {
+  grid->SetLook(glQir);
+  Paint(0, 2, {gdFixed});
+  const auto bands = canvas->CallsOf("FillRect");
+  ASSERT_EQ(bands.size(), 10u);
+  EXPECT_EQ(bands[0].Brush.Color, static_cast<TColor>(0xC0C0C0));
+  EXPECT_EQ(bands[5].Brush.Color, static_cast<TColor>(0xE0E0E0));  // C0 + round(5 × 63 / 10)
+  EXPECT_EQ(bands[5].Args[1], kCell.Top + 12);
+  EXPECT_EQ(bands[5].Args[3] - bands[5].Args[1], 3);
+  grid->Flat = true;
+  grid->SetFixedRightCols(1);
+  grid->SetOptions(grid->Options() + TGridOptions{goFixedHorzLine, goFixedVertLine});
+  Paint(4, 2);
+  EXPECT_EQ(Lines(clBlack).size(), 4u);
+  EXPECT_TRUE(HasLine(clBlack, {kCell.Left - 2, kCell.Top - 2, kCell.Right + 2, kCell.Top - 2}));
+  Paint(3, 2);
+  EXPECT_TRUE(Lines(clBlack).empty());
+}
+
 }  // namespace
