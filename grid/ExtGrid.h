@@ -939,7 +939,7 @@ class TExtStringGrid : public TBaseGrid {
   TColor CommentColor = clNotSet;
   TPictureContainer* PictureContainer = nullptr;
   THTMLPictureCache& PictureCache();
-  // The blink phase of blinking HTML text; the timer turns it.
+  // The blink phase of blinking HTML text (shown while true).
   bool BlinkVisible = true;
   // A plain click that restarts a disjunct selection is in progress.
   bool PlainClickSelect = false;
