@@ -9,41 +9,13 @@
 
 #include <memory>
 
+#include "bench/GridScreen.h"
 #include "grid/ExtGrid.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 
 namespace {
-
-struct Screen {
-  Screen() {
-    backend = &InstallHeadlessBackend();
-    form.reset(NewForm<TForm>(nullptr));
-    form->SetBounds(0, 0, 1000, 700);
-    form->Show();
-  }
-  // A grid on the form, replacing the last one.
-  TExtStringGrid& Grid(int cols, int rows) {
-    delete grid;
-    grid = new TExtStringGrid(form.get());
-    grid->SetBounds(5, 5, 980, 650);
-    grid->SetParent(form.get());
-    grid->SetColCount(cols);
-    grid->SetRowCount(rows);
-    Application->ProcessMessages();
-    return *grid;
-  }
-  THeadlessBackend* backend;
-  std::unique_ptr<TForm> form;
-  TExtStringGrid* grid = nullptr;
-};
-
-// Kept to the end of the program: the window layer goes first.
-Screen& TheScreen() {
-  static Screen* screen = new Screen;
-  return *screen;
-}
 
 void Fill(TExtStringGrid& g) {
   for (int r = 1; r < g.RowCount(); ++r)

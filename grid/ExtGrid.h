@@ -465,6 +465,9 @@ class TCellGraphic : public TCellGraphicObject {
   SmallInt CellErrFrom = 0;
   SmallInt CellErrLen = 0;
   AnsiString CellText;
+  // A progress bar's done and remaining colours (the object fields of the
+  // other kinds hold them in the original layout).
+  TColor ProgressColor = clHighlight, ProgressBackColor = clWindow;
 };
 
 // The size a picture of Picture takes in a cell of Cell (both width, height)
@@ -533,6 +536,21 @@ using TFloatSpinClickEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, double AValue, bool UpDown)>;
 using TDateTimeSpinClickEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, TDateTime AValue, bool UpDown)>;
+// ---- painting ------------------------------------------------------------------
+
+enum TCellBorder { cbTop, cbLeft, cbRight, cbBottom };
+using TCellBorders = TSet<TCellBorder>;
+using TGridBorderEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, TPen& APen, TCellBorders& Borders)>;
+using TGridBorderPropEvent = std::function<void(TObject* Sender, int ARow, int ACol, TPen& LeftPen,
+                                                TPen& TopPen, TPen& RightPen, TPen& BottomPen)>;
+using TCustomCellDrawEvent = std::function<void(TObject* Sender, TCanvas& Canvas, int ACol, int ARow,
+                                                TGridDrawState AState, TRect ARect, bool Printing)>;
+using TFloatFormatEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, bool& IsFloat, AnsiString& FloatFormat)>;
+
+class THTMLPictureCache;
+class TPictureContainer;
 
 enum TGridLook { glStandard, glSoft, glClassic, glQir };
 enum TScrollType { ssNormal, ssFlat, ssEncarta };
@@ -1138,6 +1156,69 @@ class TExtStringGrid : public TBaseGrid {
   TFloatSpinClickEvent OnFloatSpinClick;
   TDateTimeSpinClickEvent OnDateSpinClick;
   TDateTimeSpinClickEvent OnTimeSpinClick;
+  // ---- painting ----
+  // The colours, font and alignment a cell is drawn with. SelectionPass
+  // applies the selection colours; MapColumn says ACol is displayed. The
+  // selected bit of AState follows the selection colours.
+  void GetCellColors(int ACol, int ARow, TGridDrawState& AState, bool Printing, bool SelectionPass,
+                     bool MapColumn, TBrush& ABrush, TFont& AFont, TAlignment& HAlign, TVAlignment& VAlign);
+  // The colours, font style, size and name a cell's properties set
+  // (real column); what they leave unset stays.
+  void ApplyCellLook(int ACol, int ARow, TBrush& ABrush, TFont& AFont);
+  // The cell text, or its value in the float format OnGetFloatFormat
+  // chooses; a text that reads as no number stays as it is.
+  AnsiString GetFloatDisplayText(int ACol, int ARow);
+  // The text a cell stands for: an empty check box cell its check text.
+  virtual AnsiString GetCellDisplayText(int ACol, int ARow);
+  // The graphic of a cell with the room it takes and whether the cell's
+  // text still shows beside it; null (sizes 0, text shown) when none.
+  TCellGraphic* GetCellGraphicInfo(int ACol, int ARow, int& Width, int& Height, bool& TextShown,
+                                   TCellHAlign& HAlign, TCellVAlign& VAlign);
+  // The room a cell's content needs as the painter draws it, margins
+  // included (ACol displayed). FitToColumn: the height when wrapped to the
+  // cell's width, which is the width returned.
+  void GetCellTextSize(int ACol, int ARow, bool FitToColumn, TPoint& Size);
+  // The filter button of a header cell.
+  virtual bool GetCellStyle(int /*ACol*/, int /*ARow*/) { return false; }
+  virtual void GetCellBorder(int ACol, int ARow, TPen& APen, TCellBorders& Borders);
+  void DrawSortGlyph(TCanvas& ACanvas, int ACol, int X, int Y);
+  // Our drawings of the check, radio, leaf and filter bitmaps, registered
+  // on first need.
+  static void EnsureGridBitmaps();
+  // One check box or radio button in a control style.
+  void DrawCheck(TCanvas& ACanvas, const TRect& R, bool Checked, bool Enabled, TCellControlStyle Style);
+  void DrawRadio(TCanvas& ACanvas, int X, int Y, bool On, bool Enabled, TCellControlStyle Style);
+  // One button per caption, stacked or side by side; Index -1 turns on the
+  // caption equal to Text.
+  void DrawRadioGroup(TCanvas& ACanvas, const TRect& R, const TStrings* Captions, int Index,
+                      const AnsiString& Text, bool Disabled, bool Horizontal, bool Selected);
+  // Count bands of colour from From to To, top to bottom.
+  static void DrawGradient(TCanvas& ACanvas, TColor From, TColor To, int Count, const TRect& R,
+                           bool Horizontal);
+  // A dotted XOR line down the grid at X: drawn twice it is gone.
+  void DrawSizingLine(int X);
+  TBitmap& RowIndicator() { return rowIndicator_; }
+  void SetRowIndicator(const TBitmap& v);
+  bool SelectionRectangle = false;
+  bool SelectionResizer = false;
+  bool SelectionRTFKeep = false;
+  bool EnhTextSize = false;
+  bool URLFull = false;
+  // HTML tags stay in the display text.
+  bool KeepHTMLTags = true;
+  TColor GradientFrom = 0xC0C0C0, GradientTo = 0xFFFFFF;
+  TColor SelectionRectangleColor = 0;
+  TColor CommentColor = clNotSet;
+  TPictureContainer* PictureContainer = nullptr;
+  THTMLPictureCache& PictureCache();
+  // A plain click that restarts a disjunct selection is in progress.
+  bool PlainClickSelect = false;
+  // The cells of a disjunct cell selection (real column, row).
+  std::vector<TGridCoord> SelectedCells;
+  TGridBorderEvent OnGetCellBorder;
+  TGridBorderPropEvent OnGetCellBorderProp;
+  TCustomCellDrawEvent OnCustomCellDraw;
+  TFloatFormatEvent OnGetFloatFormat;
 
   void Loaded() override;
   void Dispatch(TMessage& Message) override;
@@ -1145,6 +1226,19 @@ class TExtStringGrid : public TBaseGrid {
 
  protected:
   void CreateWnd() override;
+  // Painting the cell's parts.
+  void Paint() override;
+  void DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect ARect, TGridDrawState AState,
+                    TAlignment HAlign, TVAlignment VAlign, int GraphicW, int GraphicH, bool TextShown,
+                    TCellHAlign GHAlign, TCellVAlign GVAlign, TColor SavedBrush, TColor SavedFont,
+                    int& TextWidth);
+  void DrawCellBorders(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect);
+  void DrawFixedLook(TCanvas& ACanvas, int ACol, int ARow, TRect R);
+  void DrawBackground(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect, bool Fixed);
+  void DrawSelectionFrame(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect);
+  void DrawTreeLines(TCanvas& ACanvas, int ARow, const TRect& ARect);
+  void DrawCellGraphic(TCanvas& ACanvas, int ACol, int ARow, TCellGraphic& G, TRect ARect, int TextWidth,
+                       TAlignment HAlign, TGridDrawState AState);
   void Resize() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -1247,6 +1341,9 @@ class TExtStringGrid : public TBaseGrid {
   TNotifyEvent savedFormResize_;
   int formWidth_ = 0, formHeight_ = 0;
   std::vector<int> sizingWidths_;
+  // painting
+  TBitmap rowIndicator_;
+  std::unique_ptr<THTMLPictureCache> pictureCache_;
   int timerTicks_ = 0;
   bool advancing_ = false;
   // A smart paste of two or more cells over a one-column or one-row

@@ -7,6 +7,7 @@
 
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
+#include "grid/PictureContainer.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "platform/ui/Forms.h"
@@ -499,46 +500,6 @@ void TExtStringGrid::GetCellColor(int ACol, int ARow, TGridDrawState AState, TBr
       ABrush.Color = activeCellColor_;
     }
   }
-  if (const TCellProperties* props = FindCellProperties(ACol, ARow)) {
-    if (props->BrushColor() != clNotSet) ABrush.Color = props->BrushColor();
-    if (props->FontColor != clNotSet) AFont.Color = props->FontColor;
-    if (props->FontStyle != 0) AFont.Style = props->FontStyle;
-    if (props->FontSize != 0) AFont.SetSize(props->FontSize);
-    if (!props->FontName.empty()) AFont.Name = props->FontName;
-  }
+  ApplyCellLook(ACol, ARow, ABrush, AFont);
   if (OnGetCellColor) OnGetCellColor(this, ARow, ACol, AState, ABrush, AFont);
-}
-
-// The plain look until the full cell painter takes over: fixed cells in the
-// fixed font, bands, the selection colours, the cell's own colours, and the
-// text in its alignment on one line.
-void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState AState, bool, bool, bool,
-                                   TBrush& ABrush, TFont& AFont) {
-  const int realCol = RealColIndex(ACol);
-  if (AState.Contains(gdFixed)) {
-    AFont.Assign(fixedFont_);
-    ABrush.Color = FixedColor();
-  } else if (AState.Contains(gdSelected) && showSelection_ &&
-             (!AState.Contains(gdFocused) || Options().Contains(goDrawFocusSelected))) {
-    ABrush.Color = selectionColor_;
-    AFont.Color = selectionTextColor_;
-  } else if (bands_->Active() && ARow >= FixedRows() && ARow < RowCount() - fixedFooters_) {
-    ABrush.Color = bands_->RowColor(ARow - FixedRows());
-  }
-  GetCellColor(realCol, ARow, AState, ABrush, AFont);
-}
-
-void TExtStringGrid::DrawCellContent(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect,
-                                     TGridDrawState) {
-  const int realCol = RealColIndex(ACol);
-  TAlignment hAlign;
-  TVAlignment vAlign;
-  CellAlignment(realCol, ARow, hAlign, vAlign);
-  unsigned format = DT_SINGLELINE | DT_NOPREFIX;
-  format |= hAlign == taRightJustify ? DT_RIGHT : hAlign == taCenter ? DT_CENTER : DT_LEFT;
-  format |= vAlign == vtaBottom ? DT_BOTTOM : vAlign == vtaCenter ? DT_VCENTER : DT_TOP;
-  TRect r = Rect(ARect.Left + 2, ARect.Top + 2, ARect.Right - 2, ARect.Bottom - 1);
-  ACanvas.Brush->Style = bsClear;
-  ACanvas.DrawText(GetCellText(realCol, ARow), r, format);
-  ACanvas.Brush->Style = bsSolid;
 }

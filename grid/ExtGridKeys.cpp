@@ -417,6 +417,7 @@ void TExtStringGrid::ScaleColumnsWithWidth() {
 }
 
 void TExtStringGrid::BlinkTick() {
+  // Blinking text shows while the phase is off, so it starts shown.
   blinkPhase_ = !blinkPhase_;
   auto blinks = [this](int c, int r) {
     if (c >= ColCount() || r >= RowCount()) return;

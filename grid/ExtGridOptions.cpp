@@ -270,4 +270,6 @@ void TCellGraphic::Assign(const TCellGraphic& source) {
   CellErrLen = source.CellErrLen;
   CellText = source.CellText;
   CellCreated = source.CellCreated;
+  ProgressColor = source.ProgressColor;
+  ProgressBackColor = source.ProgressBackColor;
 }

@@ -168,15 +168,7 @@ TRect TCanvas::ClipRect() {
   TSize size = SurfaceSize();
   TRect whole{0, 0, size.cx, size.cy};
   if (!clip_) return whole;
-  if (clip_->empty()) return {};
-  TRect box = clip_->front();
-  for (const TRect& r : *clip_) {
-    box.Left = std::min(box.Left, r.Left);
-    box.Top = std::min(box.Top, r.Top);
-    box.Right = std::max(box.Right, r.Right);
-    box.Bottom = std::max(box.Bottom, r.Bottom);
-  }
-  return box;
+  return RegionBox(*clip_);
 }
 
 void TCanvas::SelectClipRect(const TRect& rect) {

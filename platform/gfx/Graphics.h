@@ -370,3 +370,12 @@ class TCanvas {
 
 // Intersects two regions (each a union of rectangles).
 TRegion IntersectRegions(const TRegion& a, const TRegion& b);
+
+// A polygon as a region of whole pixels: a pixel belongs when the polygon
+// covers any of it, by the winding rule (WINDING) or the even-odd rule
+// (ALTERNATE). One rectangle per run of a pixel row.
+constexpr int ALTERNATE = 1, WINDING = 2;
+TRegion CreatePolygonRgn(const std::vector<TPoint>& points, int fillMode);
+bool PtInRegion(const TRegion& region, int x, int y);
+// The smallest rectangle holding the region; empty for an empty region.
+TRect RegionBox(const TRegion& region);

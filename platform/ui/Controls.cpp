@@ -523,9 +523,26 @@ TControl* TWinControl::ControlAtPos(TPoint pos, bool allowDisabled, bool allowWi
     TControl* c = *it;
     if (c->IsWindowed() && !allowWinControls) continue;
     if (!c->Visible() || (!c->Enabled() && !allowDisabled)) continue;
-    if (PtInRect(c->BoundsRect(), pos)) return c;
+    if (!PtInRect(c->BoundsRect(), pos)) continue;
+    // A shaped window takes the mouse only inside its shape.
+    if (c->IsWindowed() &&
+        !static_cast<TWinControl*>(c)->InWindowRgn(Point(pos.X - c->Left(), pos.Y - c->Top())))
+      continue;
+    return c;
   }
   return nullptr;
+}
+
+void TWinControl::SetWindowRgn(const TRegion* region, bool redraw) {
+  if (region)
+    windowRgn_ = *region;
+  else
+    windowRgn_.reset();
+  if (!redraw) return;
+  if (TWinControl* parent = Parent())
+    parent->Invalidate();
+  else
+    Invalidate();
 }
 
 TControl* TWinControl::DeepestControlAt(TPoint pos) {

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/gfx/Graphics.h"
@@ -310,6 +311,15 @@ class TWinControl : public TControl, public TWindowTarget {
   TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent);
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
 
+  // ---- window region ----
+  // The part of the window that shows and takes the mouse, in window
+  // coordinates; null (the default) is the whole window. Redraw repaints
+  // where the window lies.
+  void SetWindowRgn(const TRegion* region, bool redraw);
+  const TRegion* WindowRgn() const { return windowRgn_ ? &*windowRgn_ : nullptr; }
+  // A point of the window (its own coordinates) inside its region.
+  bool InWindowRgn(TPoint p) const { return !windowRgn_ || PtInRegion(*windowRgn_, p.X, p.Y); }
+
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   // Draws the control and its children onto Canvas with its top-left
   // corner at X, Y (a picture of the window, or a recording for tests).
@@ -357,6 +367,7 @@ class TWinControl : public TControl, public TWindowTarget {
   TRect paintClip_;
 
  private:
+  std::optional<TRegion> windowRgn_;
   void CreateHandle();
   bool IsControlMouseMsg(TMessage& m);
   void DestroyChildHandles();

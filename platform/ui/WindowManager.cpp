@@ -135,9 +135,21 @@ class TPaintPass {
       }
       // A window does not paint over its child windows; they paint
       // themselves (and one that skips a paint keeps its pixels).
+      // A shaped window paints only inside its shape, and leaves the rest
+      // of its rectangle to its parent.
+      if (const TRegion* shape = w->WindowRgn()) {
+        TRegion inClient;
+        for (const TRect& r : *shape) inClient.push_back(OffsetRect(r, -offset.X, -offset.Y));
+        clip = IntersectRegions(clip, inClient);
+      }
       for (int i = 0; i < w->ControlCount(); ++i) {
         TControl* c = w->Controls(i);
-        if (c->IsWindowed() && c->Visible()) clip = ui::SubtractRect(clip, c->BoundsRect());
+        if (!c->IsWindowed() || !c->Visible()) continue;
+        if (const TRegion* shape = static_cast<TWinControl*>(c)->WindowRgn()) {
+          for (const TRect& r : *shape) clip = ui::SubtractRect(clip, OffsetRect(r, c->Left(), c->Top()));
+        } else {
+          clip = ui::SubtractRect(clip, c->BoundsRect());
+        }
       }
       canvas.SelectClipRgn(&clip);
       w->paintCanvas_ = &canvas;

@@ -1,0 +1,241 @@
+// What a cell shows inside its borders: the selected look, the background
+// bitmap, the selection frame, the text (plain or mini-HTML) beside the
+// cell's graphic, and the sort glyph of a sorted column's header.
+
+#include <algorithm>
+
+#include "grid/EsgHTMLE.h"
+#include "grid/ExtGrid.h"
+#include "grid/GridUtil.h"
+#include "grid/PictureContainer.h"
+#include "platform/ui/Windows.h"
+
+namespace {
+
+unsigned HAlignFlags(TAlignment a) {
+  return a == taRightJustify ? DT_RIGHT : a == taCenter ? DT_CENTER : DT_LEFT;
+}
+unsigned VAlignFlags(TVAlignment a) {
+  return a == vtaBottom ? DT_BOTTOM : a == vtaCenter ? DT_VCENTER : DT_TOP;
+}
+
+bool IsCheckKind(TCellType t) { return t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox; }
+
+}  // namespace
+
+void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect ARect, TGridDrawState AState,
+                                  TAlignment HAlign, TVAlignment VAlign, int GraphicW, int GraphicH,
+                                  bool TextShown, TCellHAlign GHAlign, TCellVAlign GVAlign, TColor SavedBrush,
+                                  TColor SavedFont, int& TextWidth) {
+  const int realCol = RealColIndex(ACol);
+  const bool fixed = AState.Contains(gdFixed);
+  const TGridOptions options = Options();
+  TColor link = URLColor;
+
+  bool inSelectionColour = false;
+  const bool selectedLook = AState.Contains(gdSelected) ||
+                            (RowSelect(ARow) && options.Contains(goRowSelect) && ACol >= FixedCols());
+  if (selectedLook && (!AState.Contains(gdFocused) || options.Contains(goDrawFocusSelected))) {
+    if (showSelection_) {
+      if (selectionColor_ != clNotSet) ACanvas.Brush->Color = selectionColor_;
+      if (selectionTextColor_ != clNotSet) ACanvas.Font->Color = selectionTextColor_;
+      link = selectionTextColor_;
+      inSelectionColour = true;
+    } else if (!GridFocused() || IsCheckKind(GetCellType(realCol, ARow))) {
+      ACanvas.Brush->Color = SavedBrush;
+      ACanvas.Font->Color = SavedFont;
+      link = URLColor;
+    }
+  }
+
+  AnsiString text = GetFloatDisplayText(realCol, ARow);
+  int kind = ClassifyCellText(text, EnableHTML);
+  if (kind == ctkFormula) {
+    text = GetCellTextForSort(realCol, ARow);
+    kind = ctkPlain;
+  }
+  // Rich text and wide text have no renderer here yet: they show as typed.
+  if (kind != ctkHTML) kind = ctkPlain;
+  if (IsPasswordCell(realCol, ARow)) FillStringChar(text, PasswordChar);
+
+  const bool filterButton = ARow == 0 && GetCellStyle(realCol, ARow);
+  if (filterButton) {
+    EnsureGridBitmaps();
+    DrawResourceBitmap(ACanvas, ACanvas.Brush->Color,
+                       Rect(ARect.Right - 16, ARect.Top, ARect.Right, ARect.Bottom), "ESGFILT");
+  }
+
+  if (!PlainClickSelect && !fixed &&
+      ((mouseActions_->DisjunctRowSelect() && !RowSelect(ARow)) ||
+       (mouseActions_->DisjunctColSelect() && !ColSelect(ACol)))) {
+    ACanvas.Brush->Color = SavedBrush;
+    ACanvas.Font->Color = SavedFont;
+    link = URLColor;
+    inSelectionColour = false;
+    GetCellColor(realCol, ARow, AState, *ACanvas.Brush, *ACanvas.Font);
+  }
+
+  const TBackGroundCells cells = backGround_->Cells();
+  if (!backGround_->Bitmap().Empty() && !inSelectionColour && (fixed ? cells != bcNormal : cells != bcFixed))
+    DrawBackground(ACanvas, ACol, ARow, ARect, fixed);
+  DrawSelectionFrame(ACanvas, ACol, ARow, ARect);
+
+  if (!TextShown) return;
+  TRect r = Rect(ARect.Left + XYOffset.X, ARect.Top + XYOffset.Y, ARect.Right - 2, ARect.Bottom);
+  int indent = 0;
+  if (GraphicW > 0 || GraphicH > 0) {
+    if (HAlign != taCenter) {
+      if (GHAlign == haBeforeText) r.Left += GraphicW;
+      if (GHAlign == haAfterText) r.Right -= GraphicW;
+    }
+    if (GVAlign == vaAboveText) r.Top += GraphicH;
+    if (GVAlign == vaUnderText) r.Bottom -= GraphicH;
+    if (GHAlign == haLeft || (GHAlign == haBeforeText && HAlign == taLeftJustify)) indent = GraphicW;
+  }
+
+  TSortSettings& sort = *sortSettings_;
+  const bool sortRowCell = sort.Show && ARow == sort.Row() && RowCount() > 2 && FixedRows() >= 1 &&
+                           ACol == sort.Column && (ACol >= FixedCols() || sort.FixedCols);
+
+  if (kind == ctkHTML) {
+    if (filterButton) r.Right -= 18;
+    if (sortRowCell) r.Right -= 10;
+    AnsiString hitAnchor, plainText, focusedHref, controlID, controlValue, controlType;
+    int extentX = 0, extentY = 0, anchorCount = 0, mouseAnchor = 0;
+    TRect anchorRect, controlRect;
+    const bool mouseDown = (GetKeyState(VK_LBUTTON) & 0x8000) != 0 || (GetKeyState(VK_RBUTTON) & 0x8000) != 0;
+    HTMLDraw(ACanvas, text, r, gridImages_, r.Left, r.Top, -1, 0, 1, false, false, false, false, !BlinkPhase(),
+             false, !EnhTextSize, mouseDown, 0, link, clNotSet, clNotSet, clGray, hitAnchor, plainText,
+             focusedHref, extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect, controlID,
+             controlValue, controlType, &PictureCache(), PictureContainer, Handle());
+    TextWidth = extentX;
+  } else {
+    if (sortRowCell && HAlign == taCenter) r = Rect(r.Left + 10, r.Top, r.Right + 10, r.Bottom);
+    if (ARow == 0 && sort.Show && ACol == sort.Column) {
+      if (HAlign == taLeftJustify)
+        r.Right -= 14;
+      else
+        r.Left += 14;
+    }
+    if (URLShow && IsURL(text)) {
+      if (!URLFull) StripURLScheme(text);
+      ACanvas.Font->Style = ACanvas.Font->Style | fsUnderline;
+      ACanvas.Font->Color = link;
+    }
+    const TCellProperties* props = FindCellProperties(realCol, ARow);
+    const bool wrap = wordWrap_ || (props && props->WordWrap());
+    unsigned flags = DT_NOPREFIX | DT_EXPANDTABS | HAlignFlags(HAlign) | VAlignFlags(VAlign);
+    if (wrap) {
+      flags |= DT_WORDBREAK | DT_EDITCONTROL;
+    } else if (LineCount(text, Multilinecells) == 1) {
+      AnsiString rest = text, line;
+      ExtractFirstLine(rest, false, line);
+      text = line;
+      flags |= DT_SINGLELINE;
+      if (EnhTextSize) flags |= DT_END_ELLIPSIS;
+    } else {
+      flags |= DT_EDITCONTROL;
+    }
+    if (filterButton) r.Right -= 16;
+    const TBrushStyle style = ACanvas.Brush->Style;
+    ACanvas.Brush->Style = bsClear;
+    if (GraphicW > 0 && !text.empty()) {
+      TRect calc = r;
+      ACanvas.DrawText(text, calc, flags | DT_CALCRECT);
+      TextWidth = calc.Right - calc.Left + 2;
+    }
+    ACanvas.DrawText(text, r, flags);
+    ACanvas.Brush->Style = style;
+    int errFrom = 0, errLen = 0;
+    GetCellError(realCol, ARow, errFrom, errLen);
+    if (errLen > 0) DrawErrorUnderline(ACanvas, text, errLen, errFrom, ACanvas.TextHeight("gh"), r);
+  }
+
+  if (sortRowCell) {
+    const int room = std::max(0, r.Right - r.Left - 16);
+    const int w = std::clamp(kind == ctkHTML ? TextWidth : ACanvas.TextWidth(text), 0, room);
+    int x = r.Left + 8;
+    if (HAlign == taLeftJustify) x = r.Left + w + 10 + indent;
+    if (HAlign == taRightJustify) x = r.Right - w - 10;
+    int y = (r.Top + r.Bottom) / 2;
+    if (VAlign == vtaTop) y = r.Top + 8;
+    if (VAlign == vtaBottom) y = r.Bottom - 8;
+    DrawSortGlyph(ACanvas, ACol, x, y);
+  }
+}
+
+void TExtStringGrid::DrawSortGlyph(TCanvas& ACanvas, int, int X, int Y) {
+  TSortSettings& sort = *sortSettings_;
+  const bool ascending = sort.Direction == sdAscending;
+  if (!sort.UpGlyph().Empty() && !sort.DownGlyph().Empty()) {
+    DrawBitmapTransparent(ACanvas, ascending ? sort.UpGlyph() : sort.DownGlyph(), ACanvas.Brush->Color,
+                          Rect(X - 4, Y - 4, X + 4, Y + 4));
+    return;
+  }
+  ACanvas.Pen->Width = 1;
+  ACanvas.Pen->Color = clWhite;
+  if (ascending) {
+    ACanvas.MoveTo(X - 4, Y + 4);
+    ACanvas.LineTo(X + 4, Y + 4);
+    ACanvas.LineTo(X, Y - 4);
+    ACanvas.Pen->Color = clGray;
+    ACanvas.LineTo(X - 4, Y + 4);
+  } else {
+    ACanvas.MoveTo(X + 4, Y - 4);
+    ACanvas.LineTo(X, Y + 4);
+    ACanvas.Pen->Color = clGray;
+    ACanvas.LineTo(X - 4, Y - 4);
+    ACanvas.LineTo(X + 4, Y - 4);
+  }
+  ACanvas.Pen->Color = clBlack;
+}
+
+// The tile phase is the cell's offset from where the pattern starts; the
+// axes keep prefix sums, so no walk over the columns or rows is needed.
+void TExtStringGrid::DrawBackground(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect, bool Fixed) {
+  TBitmap& bitmap = backGround_->Bitmap();
+  const int saved = ACanvas.SaveDC();
+  ACanvas.IntersectClipRect(ARect);
+  ACanvas.Brush->Style = bsClear;
+  if (backGround_->Display() == bdFixed) {
+    ACanvas.Draw(backGround_->Left(), backGround_->Top(), &bitmap);
+  } else {
+    const bool fromFirstData = backGround_->Cells() == bcNormal && !Fixed;
+    const long long startX = ColAxis().Start(ACol) - (fromFirstData ? ColAxis().Start(FixedCols()) : 0);
+    const long long startY = RowAxis().Start(ARow) - (fromFirstData ? RowAxis().Start(FixedRows()) : 0);
+    const int bw = bitmap.Width(), bh = bitmap.Height();
+    const int phaseX = static_cast<int>(((startX % bw) + bw) % bw);
+    const int phaseY = static_cast<int>(((startY % bh) + bh) % bh);
+    for (int y = ARect.Top - 1 - phaseY; y < ARect.Bottom; y += bh)
+      for (int x = ARect.Left - 1 - phaseX; x < ARect.Right; x += bw) ACanvas.Draw(x, y, &bitmap);
+  }
+  ACanvas.RestoreDC(saved);
+}
+
+void TExtStringGrid::DrawSelectionFrame(TCanvas& ACanvas, int ACol, int ARow, const TRect& R) {
+  const TGridRect sel = Selection();
+  const bool inside = ACol >= sel.Left && ACol <= sel.Right && ARow >= sel.Top && ARow <= sel.Bottom &&
+                      ACol >= FixedCols() && ARow >= FixedRows();
+  if (!inside) return;
+  const TPen savedPen = *ACanvas.Pen;
+  const TBrush savedBrush = *ACanvas.Brush;
+  if (SelectionRectangle) {
+    ACanvas.Pen->Color = SelectionRectangleColor;
+    ACanvas.Pen->Width = 2;
+    auto line = [&](int x1, int y1, int x2, int y2) {
+      ACanvas.MoveTo(x1, y1);
+      ACanvas.LineTo(x2, y2);
+    };
+    if (ACol == sel.Left) line(R.Left, R.Top, R.Left, R.Bottom);
+    if (ACol == sel.Right) line(R.Right - 1, R.Top, R.Right - 1, R.Bottom);
+    if (ARow == sel.Top) line(R.Left, R.Top, R.Right, R.Top);
+    if (ARow == sel.Bottom) line(R.Left, R.Bottom - 1, R.Right, R.Bottom - 1);
+  }
+  if (SelectionResizer && ACol == sel.Right && ARow == sel.Bottom) {
+    ACanvas.Brush->Style = bsSolid;
+    ACanvas.Brush->Color = SelectionRectangleColor;
+    ACanvas.FillRect(Rect(R.Right - 4, R.Bottom - 4, R.Right, R.Bottom));
+  }
+  *ACanvas.Pen = savedPen;
+  *ACanvas.Brush = savedBrush;
+}
