@@ -31,7 +31,6 @@ TEST(Colors, SystemColoursComeFromTheClassicPalette) {
                {cl3DDkShadow, 0x404040}, {clRed, 0x0000FF},       {clBlue, 0xFF0000},
                {RGB(1, 2, 3), 0x030201}};
   for (const Case& c : cases) EXPECT_EQ(ColorToRGB(c.color), c.rgb) << std::hex << c.color;
-  EXPECT_EQ(clBtnFace, static_cast<TColor>(0x8000000F));
 }
 
 TEST_F(ImageCanvasTest, FillRectLeavesRightAndBottomOut) {

@@ -190,14 +190,6 @@ TEST(TStringList, TextAcceptsEveryLineEnd) {
   }
 }
 
-TEST(TStringList, TextRoundTripsThroughCrLf) {
-  TStringList list;
-  list.SetText("one\r\n two \r\n\r\nΤρία"_a);
-  TStringList copy;
-  copy.SetText(list.Text());
-  EXPECT_TRUE(copy.Equals(list));
-}
-
 TEST(TStringList, CommaTextQuotesWhatNeedsIt) {
   struct Case {
     std::vector<AnsiString> items;

@@ -68,12 +68,4 @@ TEST(Cp1253, CharactersOutsideTheCodePageBecomeQuestionMarks) {
   EXPECT_EQ(cp1253::FromWide(u"\U0001F600z"), "?z");
 }
 
-TEST(Cp1253, GreekLiteralSuffix) {
-  AnsiString s = "Σφάλμα"_a;
-  ASSERT_EQ(s.size(), 6u);
-  EXPECT_EQ(static_cast<unsigned char>(s[0]), 0xD3);
-  EXPECT_EQ(static_cast<unsigned char>(s[2]), 0xDC);
-  EXPECT_EQ(cp1253::ToUtf8(s), "Σφάλμα");
-}
-
 }  // namespace

@@ -14,14 +14,16 @@ struct ToText {
   const char* greek;  // Greek locale
 };
 
-void expectBoth(const ToText& t, AnsiString (*format)(Extended), const char* what) {
+// Runs text() in the C and then in the Greek locale against the two expected texts.
+template <class F>
+void expectBoth(const char* c, const char* greek, F&& text, const std::string& label) {
   {
     LocaleScope scope(LocaleScope::C);
-    EXPECT_EQ(format(t.value), t.c) << what << " " << static_cast<double>(t.value);
+    EXPECT_EQ(text(), c) << label;
   }
   {
     LocaleScope scope(LocaleScope::Greek);
-    EXPECT_EQ(format(t.value), t.greek) << what << " " << static_cast<double>(t.value);
+    EXPECT_EQ(text(), cp1253::FromUtf8(greek)) << label;
   }
 }
 
@@ -54,7 +56,9 @@ TEST(FloatToStr, FifteenSignificantDigitsAndTheExponentThresholds) {
       {std::numeric_limits<Extended>::infinity(), "INF", "INF"},
       {-std::numeric_limits<Extended>::infinity(), "-INF", "-INF"},
   };
-  for (const auto& t : cases) expectBoth(t, FloatToStr, "FloatToStr");
+  for (const auto& t : cases)
+    expectBoth(
+        t.c, t.greek, [&] { return FloatToStr(t.value); }, std::to_string(static_cast<double>(t.value)));
 }
 
 // ---- FloatToStrF -----------------------------------------------------------
@@ -97,17 +101,10 @@ TEST(FloatToStrF, EveryFormatInBothLocales) {
       {1234.5L, ffCurrency, 15, 2, "$1,234.50", "1.234,50 €"},
       {-1234.5L, ffCurrency, 15, 2, "($1,234.50)", "-1.234,50 €"},
   };
-  for (const auto& t : cases) {
-    {
-      LocaleScope scope(LocaleScope::C);
-      EXPECT_EQ(FloatToStrF(t.value, t.format, t.precision, t.digits), t.c) << static_cast<double>(t.value);
-    }
-    {
-      LocaleScope scope(LocaleScope::Greek);
-      EXPECT_EQ(FloatToStrF(t.value, t.format, t.precision, t.digits), cp1253::FromUtf8(t.greek))
-          << static_cast<double>(t.value);
-    }
-  }
+  for (const auto& t : cases)
+    expectBoth(
+        t.c, t.greek, [&] { return FloatToStrF(t.value, t.format, t.precision, t.digits); },
+        std::to_string(static_cast<double>(t.value)));
 }
 
 // ---- FormatFloat -----------------------------------------------------------
@@ -172,16 +169,10 @@ TEST(FormatFloat, PatternsInBothLocales) {
       // More than 18 integer digits: the general format.
       {"0.00", 1e19L, "1E19", "1E19"},
   };
-  for (const auto& t : cases) {
-    {
-      LocaleScope scope(LocaleScope::C);
-      EXPECT_EQ(FormatFloat(t.format, t.value), t.c) << t.format << " " << static_cast<double>(t.value);
-    }
-    {
-      LocaleScope scope(LocaleScope::Greek);
-      EXPECT_EQ(FormatFloat(t.format, t.value), t.greek) << t.format << " " << static_cast<double>(t.value);
-    }
-  }
+  for (const auto& t : cases)
+    expectBoth(
+        t.c, t.greek, [&] { return FormatFloat(t.format, t.value); },
+        std::string(t.format) + " " + std::to_string(static_cast<double>(t.value)));
 }
 
 // Rounding is decimal on the 18-digit text of the value: a constant written

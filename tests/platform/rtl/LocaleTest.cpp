@@ -102,17 +102,6 @@ TEST(Locale, TheGreekTableNamesMonthsAndDaysInGreek) {
   EXPECT_EQ(FormatFloat("#.##,", 1200.223L), "1.200,22");
 }
 
-TEST(Locale, TheCValuesAreTheDefaults) {
-  // CTest runs every test in a fresh process, where nothing has loaded a
-  // locale yet; in a shared run the other tests restore what they change.
-  EXPECT_EQ(DecimalSeparator, '.');
-  EXPECT_EQ(ThousandSeparator, ',');
-  EXPECT_EQ(DateSeparator, '/');
-  EXPECT_EQ(ShortDateFormat, "M/d/yyyy");
-  EXPECT_EQ(TwoDigitYearCenturyWindow, 50);
-  EXPECT_EQ(LongMonthNames[0], "January");
-}
-
 TEST(Locale, LoadingTheDefaultsUndoesTheGreekTable) {
   LocaleScope scope(LocaleScope::Greek);
   LoadDefaultLocale();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "UiFixture.h"
@@ -443,18 +444,25 @@ TEST_F(GridTest, TheGridSeesTheEditorsKeysFirst) {
   EXPECT_EQ(g.Cells(1, 1), "ay");
 }
 
-TEST_F(GridTest, EditorUsesTheMaskAndLimitOfTheCell) {
-  class TMaskedGrid : public TStringGrid {
-   public:
-    using TStringGrid::TStringGrid;
+// A grid whose editor takes the mask its test gives, by row, a limit, and
+// refuses the key "q".
+class TMaskedGrid : public TStringGrid {
+ public:
+  using TStringGrid::TStringGrid;
+  std::function<AnsiString(int)> Mask;
+  int Limit = 0;
 
-   protected:
-    AnsiString GetEditMask(int, int ARow) override { return ARow == 1 ? "00/00;1;_" : ""; }
-    int GetEditLimit() override { return 3; }
-    bool CanEditAcceptKey(char Key) override { return Key != 'q'; }
-  };
+ protected:
+  AnsiString GetEditMask(int, int ARow) override { return Mask(ARow); }
+  int GetEditLimit() override { return Limit; }
+  bool CanEditAcceptKey(char Key) override { return Key != 'q'; }
+};
+
+TEST_F(GridTest, EditorUsesTheMaskAndLimitOfTheCell) {
   TDemoForm& f = ShowDemo();
   auto* g = f.Add<TMaskedGrid>("Masked", 5, 70, 300, 150);
+  g->Mask = [](int row) { return row == 1 ? "00/00;1;_" : ""; };
+  g->Limit = 3;
   g->SetOptions(g->Options() + TGridOptions{goEditing});
   g->SetFocus();
   backend->Type("1234");
@@ -467,15 +475,9 @@ TEST_F(GridTest, EditorUsesTheMaskAndLimitOfTheCell) {
 }
 
 TEST_F(GridTest, AnIncompleteMaskKeepsTheEditorOnItsCell) {
-  class TMaskedGrid : public TStringGrid {
-   public:
-    using TStringGrid::TStringGrid;
-
-   protected:
-    AnsiString GetEditMask(int, int) override { return "000;1;_"; }
-  };
   TDemoForm& f = ShowDemo();
   auto* g = f.Add<TMaskedGrid>("Masked", 5, 70, 300, 150);
+  g->Mask = [](int) { return "000;1;_"; };
   g->SetOptions(g->Options() + TGridOptions{goEditing});
   g->SetFocus();
   const char* error = "Invalid input value";

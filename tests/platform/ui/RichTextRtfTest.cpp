@@ -14,7 +14,7 @@ using richtext::ReadRtf;
 using richtext::WriteRtf;
 
 struct TRunExpect {
-  const char* Utf8;
+  const char16_t* Text;
   AnsiString Font;
   int HalfPoints;
   TFontStyles Style;
@@ -28,30 +28,6 @@ struct TReadCase {
   std::vector<TAlignment> Alignments;  // empty: all left
 };
 
-std::string Utf8(const WideString& w) {
-  std::string out;
-  for (size_t i = 0; i < w.size(); ++i) {
-    char32_t c = w[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size()) c = 0x10000 + ((c - 0xD800) << 10) + (w[++i] - 0xDC00);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 const char* kHeader =
     "{\\rtf1\\ansi\\ansicpg1253\\deff0{\\fonttbl{\\f0\\fnil\\fcharset161 Arial;}"
     "{\\f1\\fmodern\\fcharset161 Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;}";
@@ -59,63 +35,58 @@ const char* kHeader =
 std::string Doc(const char* body) { return std::string(kHeader) + body + "}"; }
 
 const std::vector<TReadCase>& ReadCases() {
-  static std::vector<TReadCase> cases = {
-      {"plain", "{\\rtf1 Hello}", {{{"Hello", "Times New Roman", 24, 0, clWindowText}}}, {}},
+  static const std::vector<TReadCase> cases = {
+      {"plain", "{\\rtf1 Hello}", {{{u"Hello", "Times New Roman", 24, 0, clWindowText}}}, {}},
       {"greek bytes",
        "{\\rtf1\\ansi\\ansicpg1253 \\'c1\\'e8\\'de\\'ed\\'e1}",
-       {{{"Αθήνα", "Times New Roman", 24, 0, clWindowText}}},
+       {{{u"Αθήνα", "Times New Roman", 24, 0, clWindowText}}},
        {}},
       {"bold and plain",
        "{\\rtf1 a{\\b b}c\\b d\\b0 e}",
-       {{{"a", "Times New Roman", 24, 0, clWindowText},
-         {"b", "Times New Roman", 24, fsBold, clWindowText},
-         {"c", "Times New Roman", 24, 0, clWindowText},
-         {"d", "Times New Roman", 24, fsBold, clWindowText},
-         {"e", "Times New Roman", 24, 0, clWindowText}}},
+       {{{u"a", "Times New Roman", 24, 0, clWindowText},
+         {u"b", "Times New Roman", 24, fsBold, clWindowText},
+         {u"c", "Times New Roman", 24, 0, clWindowText},
+         {u"d", "Times New Roman", 24, fsBold, clWindowText},
+         {u"e", "Times New Roman", 24, 0, clWindowText}}},
        {}},
       {"fonts sizes colour",
-       "",
-       {{{"Τιμή", "Courier New", 20, fsItalic | fsUnderline, 0x0000FF},
-         {" ok", "Arial", 24, fsStrikeOut, clWindowText}}},
+       nullptr,  // built by ReadCase from the common header
+       {{{u"Τιμή", "Courier New", 20, fsItalic | fsUnderline, 0x0000FF},
+         {u" ok", "Arial", 24, fsStrikeOut, clWindowText}}},
        {}},
       {"unicode and skip",
        "{\\rtf1\\ansicpg1253\\uc1\\u8364?\\u-3913?x\\uc2\\u1046??y}",
-       {{{"€\xEF\x82\xB7x\xD0\x96y", "Times New Roman", 24, 0, clWindowText}}},
+       {{{u"€\uF0B7x\u0416y", "Times New Roman", 24, 0, clWindowText}}},
        {}},
       {"paragraphs and alignment",
        "{\\rtf1\\pard\\qc one\\par\\pard\\qr two\\par\\pard three}",
-       {{{"one", "Times New Roman", 24, 0, clWindowText}},
-        {{"two", "Times New Roman", 24, 0, clWindowText}},
-        {{"three", "Times New Roman", 24, 0, clWindowText}}},
+       {{{u"one", "Times New Roman", 24, 0, clWindowText}},
+        {{u"two", "Times New Roman", 24, 0, clWindowText}},
+        {{u"three", "Times New Roman", 24, 0, clWindowText}}},
        {taCenter, taRightJustify, taLeftJustify}},
       {"final break is the last paragraph's",
        "{\\rtf1 a\\par b\\par}",
-       {{{"a", "Times New Roman", 24, 0, clWindowText}}, {{"b", "Times New Roman", 24, 0, clWindowText}}},
+       {{{u"a", "Times New Roman", 24, 0, clWindowText}}, {{u"b", "Times New Roman", 24, 0, clWindowText}}},
        {}},
       {"an empty line at the end stays",
        "{\\rtf1 a\\par\\par}",
-       {{{"a", "Times New Roman", 24, 0, clWindowText}}, {}},
+       {{{u"a", "Times New Roman", 24, 0, clWindowText}}, {}},
        {}},
       {"tabs escapes and line",
        "{\\rtf1 a\\tab b\\{\\}\\\\\\line c}",
-       {{{"a\tb{}\\", "Times New Roman", 24, 0, clWindowText}},
-        {{"c", "Times New Roman", 24, 0, clWindowText}}},
+       {{{u"a\tb{}\\", "Times New Roman", 24, 0, clWindowText}},
+        {{u"c", "Times New Roman", 24, 0, clWindowText}}},
        {}},
       {"skipped destinations",
        "{\\rtf1{\\*\\generator x;}{\\info{\\title T}}{\\stylesheet{\\s0 Normal;}}{\\*\\unknown q}"
        "{\\field{\\*\\fldinst HYPERLINK}{\\fldrslt link}} \\foo12 z}",
-       {{{"link z", "Times New Roman", 24, 0, clWindowText}}},
+       {{{u"link z", "Times New Roman", 24, 0, clWindowText}}},
        {}},
       {"binary data is skipped",
        "{\\rtf1 a{\\*\\blob\\bin3 }}{}b}",
-       {{{"ab", "Times New Roman", 24, 0, clWindowText}}},
+       {{{u"ab", "Times New Roman", 24, 0, clWindowText}}},
        {}},
   };
-  static bool filled = false;
-  if (!filled) {
-    cases[3].Rtf = nullptr;  // built below from the common header
-    filled = true;
-  }
   return cases;
 }
 
@@ -134,7 +105,7 @@ TEST(RichTextRtf, ReadsRunsAndParagraphsAndWritesThemBackEqual) {
       ASSERT_EQ(runs.size(), c.Paragraphs[p].size()) << "paragraph " << p;
       for (size_t r = 0; r < runs.size(); ++r) {
         const TRunExpect& e = c.Paragraphs[p][r];
-        EXPECT_EQ(Utf8(runs[r].Text), e.Utf8);
+        EXPECT_EQ(runs[r].Text, e.Text);
         EXPECT_EQ(runs[r].Format.Name, e.Font);
         EXPECT_EQ(runs[r].Format.HalfPoints, e.HalfPoints);
         EXPECT_EQ(runs[r].Format.Style, e.Style);
@@ -268,15 +239,15 @@ TEST(RichTextRtf, ReadsWhatTheWordProcessorWrites) {
   bool bold = false, italic = false, red = false;
   for (const TRichParagraph& p : doc.Paragraphs)
     for (const TRichRun& r : p.Runs) {
-      const std::string t = Utf8(r.Text);
-      if (t.find("Προσφορά") != std::string::npos) bold = (r.Format.Style & fsBold) != 0;
-      if (t.find("μειοδότη") != std::string::npos) italic = (r.Format.Style & fsItalic) != 0;
-      if (t.find("κόκκινο") != std::string::npos) red = r.Format.Color == static_cast<TColor>(0x0000FF);
+      if (r.Text.find(u"Προσφορά") != WideString::npos) bold = (r.Format.Style & fsBold) != 0;
+      if (r.Text.find(u"μειοδότη") != WideString::npos) italic = (r.Format.Style & fsItalic) != 0;
+      if (r.Text.find(u"κόκκινο") != WideString::npos) red = r.Format.Color == static_cast<TColor>(0x0000FF);
     }
   EXPECT_TRUE(bold);
   EXPECT_TRUE(italic);
   EXPECT_TRUE(red);
-  EXPECT_NE(Utf8(doc.Text()).find("Προσφορά μειοδότη κόκκινο"), std::string::npos) << Utf8(doc.Text());
+  EXPECT_NE(doc.Text().find(u"Προσφορά μειοδότη κόκκινο"), WideString::npos)
+      << ::testing::PrintToString(doc.Text());
 }
 
 }  // namespace

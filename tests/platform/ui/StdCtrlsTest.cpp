@@ -174,21 +174,6 @@ TEST_F(StdCtrlsTest, ButtonAcceleratorClicksWithoutTakingTheFocus) {
   EXPECT_TRUE(first->Focused());
 }
 
-TEST_F(StdCtrlsTest, ModalResultOfAButtonClosesTheModalForm) {
-  auto* ok = Add<TButton>(10, 10, 75, 25);
-  ok->ModalResult = mrOk;
-  ok->SetDefault(true);
-  auto* cancel = Add<TButton>(100, 10, 75, 25);
-  cancel->ModalResult = mrCancel;
-  cancel->Cancel = true;
-  backend->ExpectModal("Controls", [&](TCustomForm&) { backend->PressKey(VK_RETURN); });
-  EXPECT_EQ(Form->ShowModal(), mrOk);
-  backend->ExpectModal("Controls", [&](TCustomForm&) { backend->PressKey(VK_ESCAPE); });
-  EXPECT_EQ(Form->ShowModal(), mrCancel);
-  backend->ExpectModal("Controls", [&](TCustomForm&) { backend->Click(*cancel, 5, 5); });
-  EXPECT_EQ(Form->ShowModal(), mrCancel);
-}
-
 TEST_F(StdCtrlsTest, CheckBoxTogglesByMouseSpaceAndAccelerator) {
   auto* box = Add<TCheckBox>(10, 10, 120, 17);
   box->SetCaption("&Τελικό"_a);
