@@ -1118,6 +1118,10 @@ class TExtStringGrid : public TBaseGrid {
   // Blinking text shows in one phase of the window timer only.
   bool BlinkPhase() const { return blinkPhase_; }
   TGridCombo* Combo() const { return combo_; }
+  // The item list of the combo editor, filled by the application before
+  // its combo cells are edited.
+  void ClearEditorComboItems();
+  void AddEditorComboItem(const AnsiString& S);
   TGridSpin* Spin() const { return spin_; }
   TGridDatePicker* DatePicker() const { return datePicker_; }
   TGridCheckBox* CheckBoxEditor() const { return checkBox_; }
@@ -1400,6 +1404,7 @@ class TExtStringGrid : public TBaseGrid {
   bool caretPending_ = false;
   TPoint caretPoint_{0, 0};
   TGridCombo* combo_ = nullptr;
+  TGridCombo& EnsureCombo();
   TGridSpin* spin_ = nullptr;
   TGridDatePicker* datePicker_ = nullptr;
   TGridCheckBox* checkBox_ = nullptr;

@@ -91,7 +91,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       const bool wide = editorType_ == edUniComboEdit || editorType_ == edUniComboList;
       const bool list = editorType_ == edComboList || editorType_ == edUniComboList;
       if (wide && !uniCombo_) uniCombo_ = new TGridUniCombo(this);
-      if (!wide && !combo_) combo_ = new TGridCombo(this);
+      if (!wide) EnsureCombo();
       TGridCombo& c = wide ? *uniCombo_ : *combo_;
       c.SetDroppedDown(false);
       c.SetStyle(list ? csDropDownList : csDropDown);
@@ -463,3 +463,12 @@ void TExtStringGrid::EditorKeyToGrid(Word Key, TShiftState Shift) {
   Navigation().AlwaysEdit = savedAlwaysEdit;
   handingKey_ = false;
 }
+
+TGridCombo& TExtStringGrid::EnsureCombo() {
+  if (!combo_) combo_ = new TGridCombo(this);
+  return *combo_;
+}
+
+void TExtStringGrid::ClearEditorComboItems() { EnsureCombo().Items()->Clear(); }
+
+void TExtStringGrid::AddEditorComboItem(const AnsiString& S) { EnsureCombo().Items()->Add(S); }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "grid/EsgUni.h"
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
 #include "platform/rtl/Cp1253.h"
@@ -76,17 +77,6 @@ TDateTime ReadSortDate(const AnsiString& S) {
   TDateTime value = 0;
   if (S.empty() || !TryStrToDateTime(S, value)) return 0;
   return value;
-}
-
-// The UTF-16 text of a cell: after the "|\" mark two characters make one
-// code unit, high byte first; other texts are code page 1253.
-WideString SortWideText(const AnsiString& S) {
-  if (S.size() < 2 || S[0] != '|' || S[1] != '\\') return cp1253::ToWide(S);
-  WideString wide;
-  for (size_t i = 2; i + 1 < S.size(); i += 2)
-    wide +=
-        static_cast<char16_t>((static_cast<unsigned char>(S[i]) << 8) | static_cast<unsigned char>(S[i + 1]));
-  return wide;
 }
 
 bool LooksLikeDate(const AnsiString& S) {
@@ -199,7 +189,7 @@ int TExtStringGrid::CompareStyled(int ACol, int ARow1, int ARow2) {
       return c1 == c2 ? 0 : (c1 ? 1 : -1);
     }
     case ssWideText:
-      return WideCompareText(SortWideText(s1), SortWideText(GetCellText(ACol, ARow2)));
+      return WideCompareText(WideFromCellText(s1), WideFromCellText(GetCellText(ACol, ARow2)));
     default:
       return 1;
   }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "grid/EsgHTMLE.h"
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
 #include "platform/rtl/SysUtils.h"
@@ -38,18 +39,7 @@ double TExtStringGrid::ColumnMax(int ACol, int FromRow, int ToRow) {
 // ---- text ----------------------------------------------------------------------------------------
 
 void TExtStringGrid::GetCellPlainText(int ACol, int ARow, AnsiString& S) {
-  const AnsiString text = GetCellText(ACol, ARow);
-  S.clear();
-  S.reserve(text.size());
-  bool inTag = false;
-  for (char c : text) {
-    if (c == '<')
-      inTag = true;
-    else if (c == '>' && inTag)
-      inTag = false;
-    else if (!inTag)
-      S += c;
-  }
+  S = StripHTML(GetCellText(ACol, ARow));
 }
 
 bool TExtStringGrid::IsSelected(int ACol, int ARow) {

@@ -45,9 +45,10 @@ void TUproypFrm::ProypGridCanEditCell(TObject*, int, int ACol, bool& CanEdit) {
 }
 
 void TUproypFrm::ProypGridGetEditorType(TObject*, int ACol, int, TEditorType& AEditor) {
-  // The list " ", "+", "-", "#" is the combo editor's own, filled each time
-  // the editor opens.
-  if (ACol == 9) AEditor = edComboList;
+  if (ACol != 9) return;
+  AEditor = edComboList;
+  ProypGrid->ClearEditorComboItems();
+  for (const char* mark : {" ", "+", "-", "#"}) ProypGrid->AddEditorComboItem(mark);
 }
 
 void TUproypFrm::ProypGridGetAlignment(TObject*, int, int ACol, TAlignment& HAlign, TVAlignment&) {

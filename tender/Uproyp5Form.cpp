@@ -178,6 +178,9 @@ void TUproypFrm::BuildGrids() {
   ProypGrid->OnGetEditorType = [this](TObject* s, int c, int r, TEditorType& e) {
     ProypGridGetEditorType(s, c, r, e);
   };
+  ProypGrid->OnCellValidate = [this](TObject* s, int c, int r, AnsiString& v, bool& ok) {
+    ProypGridCellValidate(s, c, r, v, ok);
+  };
   ProypGrid->OnGetAlignment = [this](TObject* s, int r, int c, TAlignment& h, TVAlignment& v) {
     ProypGridGetAlignment(s, r, c, h, v);
   };

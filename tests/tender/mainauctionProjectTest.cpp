@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "MainWindowFixture.h"
+#include "grid/ExtGridEditors.h"
 #include "platform/backend/screen/Screen.h"
 #include "platform/rtl/ByteOrder.h"
 #include "tender/ProjectFile.h"
@@ -311,6 +312,31 @@ TEST_F(BudgetTest, EditingVectors) {
   text = "350";
   c.ProypGridCellValidate(nullptr, 5, 1, text, valid);
   EXPECT_EQ(c.ProypGrid->Cells(6, 1), "0.00");
+}
+
+TEST_F(BudgetTest, TypedCellsAreCheckedAndCostedAndTheMarkColumnIsAList) {
+  TUproypFrm& b = Budget(1);
+  b.Show();
+  Application->ProcessMessages();
+  auto type = [&](int col, int row, const AnsiString& text) {
+    b.ProypGrid->SetFocus();
+    b.ProypGrid->SetCol(col);
+    b.ProypGrid->SetRow(row);
+    backend->Type(text);
+    backend->PressKey(VK_RETURN);
+  };
+  type(1, 1, "Εκσκαφή"_a);
+  type(2, 1, "3");
+  type(3, 1, "12.5");
+  EXPECT_EQ(b.ProypGrid->Cells(4, 1), "37.50");
+  EXPECT_EQ(BudgetRows, 1);
+  TEditorType editor = edNormal;
+  b.ProypGrid->OnGetEditorType(nullptr, 9, 1, editor);
+  EXPECT_EQ(editor, edComboList);
+  ASSERT_NE(b.ProypGrid->Combo(), nullptr);
+  EXPECT_EQ(b.ProypGrid->Combo()->Items()->Count(), 4);
+  EXPECT_EQ(b.ProypGrid->Combo()->Items()->Strings(3), "#");
+  b.Hide();
 }
 
 TEST_F(BudgetTest, WrongKindOfBudgetFileIsRefused) {
