@@ -77,9 +77,14 @@ void TExtInplaceEdit::UpdateContents() {
   brush.Color = grid_->Color();
   TFont font;
   font.Assign(grid_->Font());
-  grid_->GetCellColors(realCol, grid_->Row(), TGridDrawState{gdFocused}, false, false, false, brush, font);
+  TAlignment hAlign = taLeftJustify;
+  TVAlignment vAlign = vtaTop;
+  TGridDrawState state{gdFocused};
+  grid_->GetCellColors(realCol, grid_->Row(), state, false, false, false, brush, font, hAlign, vAlign);
   SetColor(brush.Color);
   SetFont(font);
+  // A right-justified cell is typed into from the right.
+  SetAlignment(hAlign == taRightJustify ? taRightJustify : taLeftJustify);
 }
 
 void TExtInplaceEdit::BoundsChanged() {

@@ -166,6 +166,23 @@ TEST_F(ExtGridEditingTest, EscapeBringsBackTheTextEditingBeganWith) {
   EXPECT_EQ(g.GetCellText(1, 1), "old");
 }
 
+TEST_F(ExtGridEditingTest, ARightJustifiedCellIsTypedIntoFromTheRight) {
+  auto& g = Editable();
+  g.SetColWidths(1, 120);
+  g.OnGetAlignment = [](TObject*, int, int c, TAlignment& h, TVAlignment&) {
+    if (c == 1) h = taRightJustify;
+  };
+  g.SetCellText(1, 1, "12");
+  g.SetCellText(2, 1, "12");
+  Open(g, 1, 1);
+  const TExtInplaceEdit& e = Editor(g);
+  EXPECT_EQ(e.Alignment(), taRightJustify);
+  EXPECT_GT(e.PosFromChar(0).X, 60);
+  g.HideCellEditor();
+  Open(g, 2, 1);
+  EXPECT_EQ(Editor(g).Alignment(), taLeftJustify);
+}
+
 TEST_F(ExtGridEditingTest, ValidationRejectsRestoresOrReplacesAndKeepsTheEditorOpen) {
   struct Case {
     const char* what;
