@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "grid/EsgHTMLE.h"
+#include "grid/EsgUni.h"
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
 #include "grid/PictureContainer.h"
@@ -49,8 +50,11 @@ void TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool FitToColumn, TPoin
     return;
   }
 
-  // Rich and wide text have no measurer here yet: they measure as typed.
-  if (FitToColumn) {
+  // Rich text has no measurer here yet: it measures as typed.
+  if (kind == ctkUnicode) {
+    const TSize extent = canvas.TextExtentW(WideFromCellText(text));
+    Size = {extent.cx + 2 * h, extent.cy + 2 * v};
+  } else if (FitToColumn) {
     const TRect cell = CellRectEx(ACol, ARow);
     TRect r = Rect(cell.Left + h + 1, cell.Top + v + 1, cell.Right - h - 1, cell.Bottom - v - 1);
     const int width = r.Right - r.Left;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "grid/EsgHTMLE.h"
+#include "grid/EsgUni.h"
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
 #include "grid/PictureContainer.h"
@@ -54,8 +55,8 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
     text = GetCellTextForSort(realCol, ARow);
     kind = ctkPlain;
   }
-  // Rich text and wide text have no renderer here yet: they show as typed.
-  if (kind != ctkHTML) kind = ctkPlain;
+  // Rich text has no renderer here yet: it shows as typed.
+  if (kind != ctkHTML && kind != ctkUnicode) kind = ctkPlain;
   if (IsPasswordCell(realCol, ARow)) FillStringChar(text, PasswordChar);
 
   const bool filterButton = ARow == 0 && GetCellStyle(realCol, ARow);
@@ -104,11 +105,19 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
     int extentX = 0, extentY = 0, anchorCount = 0, mouseAnchor = 0;
     TRect anchorRect, controlRect;
     const bool mouseDown = (GetKeyState(VK_LBUTTON) & 0x8000) != 0 || (GetKeyState(VK_RBUTTON) & 0x8000) != 0;
-    HTMLDraw(ACanvas, text, r, gridImages_, r.Left, r.Top, -1, 0, 1, false, false, false, false, !BlinkPhase(),
-             false, !EnhTextSize, mouseDown, 0, link, clNotSet, clNotSet, clGray, hitAnchor, plainText,
-             focusedHref, extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect, controlID,
-             controlValue, controlType, &PictureCache(), PictureContainer, Handle());
+    HTMLDraw(ACanvas, text, r, gridImages_, r.Left, r.Top, -1, 0, 1, false, false, false, false,
+             !BlinkPhase(), false, !EnhTextSize, mouseDown, 0, link, clNotSet, clNotSet, clGray, hitAnchor,
+             plainText, focusedHref, extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect,
+             controlID, controlValue, controlType, &PictureCache(), PictureContainer, Handle());
     TextWidth = extentX;
+  } else if (kind == ctkUnicode) {
+    // One line of UTF-16 text, drawn as the system's wide text calls do.
+    const TBrushStyle style = ACanvas.Brush->Style;
+    ACanvas.Brush->Style = bsClear;
+    const WideString wide = WideFromCellText(text);
+    TextWidth = ACanvas.TextWidthW(wide) + 2;
+    ACanvas.DrawTextW(wide, r, DT_NOPREFIX | DT_SINGLELINE | HAlignFlags(HAlign) | VAlignFlags(VAlign));
+    ACanvas.Brush->Style = style;
   } else {
     if (sortRowCell && HAlign == taCenter) r = Rect(r.Left + 10, r.Top, r.Right + 10, r.Bottom);
     if (ARow == 0 && sort.Show && ACol == sort.Column) {
@@ -153,7 +162,8 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
 
   if (sortRowCell) {
     const int room = std::max(0, r.Right - r.Left - 16);
-    const int w = std::clamp(kind == ctkHTML ? TextWidth : ACanvas.TextWidth(text), 0, room);
+    const int w =
+        std::clamp(kind == ctkHTML || kind == ctkUnicode ? TextWidth : ACanvas.TextWidth(text), 0, room);
     int x = r.Left + 8;
     if (HAlign == taLeftJustify) x = r.Left + w + 10 + indent;
     if (HAlign == taRightJustify) x = r.Right - w - 10;

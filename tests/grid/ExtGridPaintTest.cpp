@@ -133,6 +133,16 @@ TEST_F(GridPaintTest, MarkupIsDrawnAsHtmlOnlyWhenEnabled) {
   EXPECT_EQ(Texts()[0].Text, "a<b>bold</b>");
 }
 
+TEST_F(GridPaintTest, AWideCellIsDrawnAndMeasuredAsItsUtf16Text) {
+  grid->SetUnicodeCell(1, 1, u"Α\u4E2D");
+  const auto wide = Paint(1, 1).CallsOf("DrawTextW");
+  ASSERT_EQ(wide.size(), 1u);
+  EXPECT_EQ(wide[0].WideText, u"Α\u4E2D");
+  TPoint size;
+  grid->GetCellTextSize(1, 1, false, size);
+  EXPECT_EQ(size.X, grid->Canvas().TextWidthW(u"Α\u4E2D") + 2 * grid->XYOffset.X);
+}
+
 TEST_F(GridPaintTest, MultiLineTextShowsItsFirstLineUnlessMultiLineCells) {
   grid->SetCells(1, 1, "one\r\ntwo");
   Paint(1, 1);
