@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <regex>
+
+#include "platform/gfx/Metafile.h"
+#include "report/RpCtrls.h"
+#include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/TempFolder.h"
+#include "tests/platform/ui/ControlsFixture.h"
+
+namespace {
+
+struct Text {
+  AnsiString S;
+  int X, Y;
+};
+
+// The texts of a recorded page with their reference points, in order.
+std::vector<Text> PageTexts(TRpPrinter& p, int n) {
+  std::vector<Text> out;
+  auto page = p.GetPage(n);
+  if (!page) return out;
+  EnumEnhMetafile(page->Data(), [&](std::uint32_t, std::string_view rec) {
+    AnsiString s;
+    if (TextOfRecord(rec, s) && rec.size() >= 44) {
+      std::int32_t x, y;
+      std::memcpy(&x, rec.data() + 36, 4);
+      std::memcpy(&y, rec.data() + 40, 4);
+      out.push_back({s, x, y});
+    }
+    return true;
+  });
+  return out;
+}
+
+std::vector<AnsiString> Strings(const std::vector<Text>& texts) {
+  std::vector<AnsiString> out;
+  for (const Text& t : texts) out.push_back(t.S);
+  return out;
+}
+
+// A report fed Lines need-data lines, each printed by a label on the
+// detail band; a page header, a title, a page footer with the page number
+// and a summary around them. All lengths in 0.1 mm.
+class BandRptTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    SetRpMeasureInInches(false);
+    rep = new TBandRep(Form.get());
+    rep->SetParent(Form.get());
+    rep->SetUnits(TRpUnit::Native);
+    TRpPage& page = *rep->Page();
+    page.SetPaperSize(TRpPaperSize::A4);
+    for (int i : {TRpPage::iTopMargin, TRpPage::iBottomMargin, TRpPage::iLeftMargin, TRpPage::iRightMargin})
+      page.SetValue(i, 100);
+  }
+  TRpCustomBand* AddBand(int index, Extended height) {
+    rep->Bands()->Set(index, true);
+    TRpCustomBand* band = rep->Bands()->Band(index);
+    band->Size()->Units = TRpUnit::Native;
+    band->Size()->SetValue(TRpBandSize::iHeight, height);
+    return band;
+  }
+  template <class C>
+  C* AddControl(TWinControl* parent, Extended left, Extended top, Extended width, Extended height) {
+    auto* c = new C(Form.get());
+    c->SetParent(parent);
+    c->Size()->Units = TRpUnit::Native;
+    c->Size()->SetValue(TRpPrintableSize::iLeft, left);
+    c->Size()->SetValue(TRpPrintableSize::iTop, top);
+    c->Size()->SetValue(TRpPrintableSize::iWidth, width);
+    c->Size()->SetValue(TRpPrintableSize::iHeight, height);
+    return c;
+  }
+  TRpLabel* AddLabel(TWinControl* parent, const AnsiString& caption, Extended top = 0) {
+    auto* l = AddControl<TRpLabel>(parent, 0, top, 1000, 50);
+    l->AutoSize = false;
+    l->SetCaption(caption);
+    return l;
+  }
+  // The standard report: Lines detail lines of 50 each.
+  void Standard(int lines) {
+    AddLabel(AddBand(TBandRepBands::iPageHeader, 60), "Κεφαλίδα"_a);
+    AddLabel(AddBand(TBandRepBands::iTitle, 100), "Τίτλος"_a);
+    detail = AddLabel(AddBand(TBandRepBands::iDetail, 50), "");
+    auto* number = AddControl<TRpSysData>(AddBand(TBandRepBands::iPageFooter, 60), 0, 0, 1000, 50);
+    number->AutoSize = false;
+    number->SetData(rpsPageNumber);
+    number->SetText("Σελίδα "_a);
+    AddLabel(AddBand(TBandRepBands::iSummary, 80), "Τέλος"_a);
+    Feed(lines);
+  }
+  void Feed(int lines) {
+    total = lines;
+    rep->OnNeedData() = [this](TObject*, bool& more) {
+      more = fed < total;
+      if (more) detail->SetCaption("Γραμμή "_a + IntToStr(++fed));
+    };
+  }
+  void Run() {
+    fed = 0;
+    printer = std::make_unique<TRpPrinter>(rep);
+    rep->RunInto(printer.get());
+  }
+  // Every text of the run, page after page.
+  std::vector<std::vector<Text>> Pages() {
+    std::vector<std::vector<Text>> pages;
+    for (int n = 1; n <= printer->PageCount(); ++n) pages.push_back(PageTexts(*printer, n));
+    return pages;
+  }
+  TBandRep* rep = nullptr;
+  TRpLabel* detail = nullptr;
+  std::unique_ptr<TRpPrinter> printer;
+  int fed = 0, total = 0;
+};
+
+int PxY(Extended tenths) { return static_cast<int>(Round(tenths * 96 / 254)); }
+
+TEST_F(BandRptTest, NeedDataLinesFlowOverPagesWithHeadersFootersAndSummary) {
+  Standard(120);
+  Run();
+  // Room on a page: 2970 - 100 - 100 - footer 60 = 2710, less the header 60
+  // (and the title 100 on page 1) in lines of 50.
+  const int first = (2710 - 60 - 100) / 50, later = (2710 - 60) / 50;
+  const auto pages = Pages();
+  ASSERT_EQ(static_cast<int>(pages.size()), 1 + (120 - first + later - 1) / later);
+  int line = 0;
+  for (size_t n = 0; n < pages.size(); ++n) {
+    const auto& t = pages[n];
+    ASSERT_GE(t.size(), 3u);
+    EXPECT_EQ(t[0].S, "Κεφαλίδα"_a);
+    EXPECT_EQ(t[0].Y, PxY(100));
+    size_t k = 1;
+    if (n == 0) {
+      EXPECT_EQ(t[1].S, "Τίτλος"_a);
+      EXPECT_EQ(t[1].Y, PxY(160));
+      k = 2;
+    }
+    const int top = n == 0 ? 260 : 160;
+    for (int row = 0; k < t.size() && t[k].S.rfind("Γραμμή"_a, 0) == 0; ++k, ++row) {
+      EXPECT_EQ(t[k].S, "Γραμμή "_a + IntToStr(++line));
+      EXPECT_EQ(t[k].Y, PxY(top + 50 * row));
+      EXPECT_LE(top + 50 * (row + 1), 2970 - 100 - 60);
+    }
+    if (n + 1 == pages.size()) {
+      EXPECT_EQ(t[k++].S, "Τέλος"_a);
+    }
+    ASSERT_LT(k, t.size());
+    EXPECT_EQ(t[k].S, "Σελίδα "_a + IntToStr(static_cast<int>(n) + 1));
+    // The lines fill each page exactly, so the footer follows them at the
+    // bottom; the final pass puts it there on the last page.
+    EXPECT_EQ(t[k].Y, PxY(2970 - 100 - 60));
+  }
+  EXPECT_EQ(line, 120);
+  EXPECT_EQ(rep->GetRecordNumber(), 120);
+  EXPECT_TRUE(rep->Available);
+}
+
+TEST_F(BandRptTest, OptionsLeaveOutTheFirstHeaderAndTheLastFooter) {
+  Standard(3);
+  rep->Options = {};
+  Run();
+  const auto pages = Pages();
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(Strings(pages[0]),
+            (std::vector<AnsiString>{"Τίτλος"_a, "Γραμμή 1"_a, "Γραμμή 2"_a, "Γραμμή 3"_a, "Τέλος"_a}));
+  EXPECT_EQ(pages[0][1].Y, PxY(200));
+}
+
+TEST_F(BandRptTest, BottomAlignedSummarySitsAboveTheFooter) {
+  Standard(3);
+  rep->Bands()->Band(TBandRepBands::iSummary)->AlignToBottom = true;
+  Run();
+  auto t = PageTexts(*printer, 1);
+  ASSERT_EQ(t.size(), 7u);
+  EXPECT_EQ(t[5].S, "Τέλος"_a);
+  EXPECT_EQ(t[5].Y, PxY(2970 - 100 - 60 - 80));
+  // Without the last page footer the summary takes the footer's room.
+  rep->Options = {FirstPageHeader};
+  Run();
+  t = PageTexts(*printer, 1);
+  ASSERT_EQ(t.size(), 6u);
+  EXPECT_EQ(t[5].Y, PxY(2970 - 100 - 80));
+}
+
+TEST_F(BandRptTest, LandscapeBreaksAtTheShortSide) {
+  Standard(80);
+  rep->Page()->SetOrientation(poLandscape);
+  Run();
+  const auto pages = Pages();
+  const int first = (2100 - 200 - 60 - 60 - 100) / 50;
+  ASSERT_GE(pages.size(), 2u);
+  int lines = 0;
+  for (const Text& t : pages[0])
+    if (t.S.rfind("Γραμμή"_a, 0) == 0) {
+      ++lines;
+      EXPECT_LE(t.Y + PxY(50), PxY(2100 - 100 - 60));
+    }
+  EXPECT_EQ(lines, first);
+  // Before the last page the footer follows the last line that fitted.
+  EXPECT_EQ(pages[0].back().Y, PxY(100 + 60 + 100 + 50 * first));
+}
+
+TEST_F(BandRptTest, PrintsToThePdfPrinter) {
+  TempFolder folder;
+  TPrinterProfile pdf = printers::PdfPrinterProfile();
+  pdf.OutputFolder = folder.path();
+  printers::UseProfiles({pdf}, 0);
+  Printer()->Refresh();
+  Printer()->SetPrinterIndex(0);
+  Printer()->ResetDeviceMode();
+  Standard(120);
+  rep->ReportTitle = "Δοκιμή"_a;
+  rep->Print();
+  printers::UseSystem();
+  Printer()->Refresh();
+  ASSERT_TRUE(Installed("pdftotext", "poppler-utils"));
+  std::string file;
+  for (const auto& f : std::filesystem::directory_iterator(folder.path()))
+    if (f.path().extension() == ".pdf") file = f.path().string();
+  ASSERT_FALSE(file.empty());
+  const std::string info = RunCommand("pdfinfo '" + file + "' 2>&1");
+  EXPECT_NE(info.find("Pages:           3"), std::string::npos) << info;
+  const std::string text = RunCommand("pdftotext -layout -enc UTF-8 '" + file + "' - 2>/dev/null");
+  for (int n : {1, 50, 120})
+    EXPECT_NE(text.find("Γραμμή " + std::to_string(n) + "\n"), std::string::npos) << n;
+  EXPECT_NE(text.find("Σελίδα 3"), std::string::npos);
+  // Positions on the sheet, in points: the first line below the title.
+  const std::string html = RunCommand("pdftotext -bbox -enc UTF-8 -f 1 -l 1 '" + file + "' - 2>/dev/null");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(html, m, std::regex("yMin=\"([0-9.]+)\"[^>]*>Γραμμή")));
+  EXPECT_NEAR(std::stod(m[1]), 26.0 / 25.4 * 72, 3);
+}
+
+}  // namespace
