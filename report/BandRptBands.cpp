@@ -73,7 +73,11 @@ void TCustomBandRep::RemoveBand(TRpCustomBand* band) {
   if (controller_->DetailBand == band) controller_->DetailBand = nullptr;
   if (controller_->HeaderBand == band) controller_->HeaderBand = nullptr;
   if (controller_->FooterBand == band) controller_->FooterBand = nullptr;
-  RebuildBandList();
+  auto& groups = controller_->GroupList;
+  groups.erase(std::remove(groups.begin(), groups.end(), band), groups.end());
+  // A band going away is half destroyed: the list is rebuilt before the
+  // next run instead.
+  if (!band->ComponentState().Contains(csDestroying)) RebuildBandList();
 }
 
 void TCustomBandRep::RebuildBandList() {
@@ -178,6 +182,7 @@ TRpCustomBand::TRpCustomBand(TComponent* owner) : TRpBasePanel(owner) {
 }
 
 TRpCustomBand::~TRpCustomBand() {
+  Destroying();
   if (ParentReport != nullptr) ParentReport->RemoveBand(this);
 }
 

@@ -184,6 +184,7 @@ void TCustomBandRep::CreateReport(bool composite) {
       page_.SetValue(TRpPage::iBottomMargin, 0);
     }
   }
+  RebuildBandList();
   Available = false;
   Cancelled = FinalPass = HeaderJustPrinted = ColumnBreakPending = false;
   StopRequested = Overflow = false;

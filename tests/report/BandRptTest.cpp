@@ -7,6 +7,7 @@
 #include "platform/gfx/Metafile.h"
 #include "report/RpCtrls.h"
 #include "tests/platform/OtherPrograms.h"
+#include "tests/platform/db/TestDatabase.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
 
@@ -233,6 +234,178 @@ TEST_F(BandRptTest, PrintsToThePdfPrinter) {
   std::smatch m;
   ASSERT_TRUE(std::regex_search(html, m, std::regex("yMin=\"([0-9.]+)\"[^>]*>Γραμμή")));
   EXPECT_NEAR(std::stod(m[1]), 26.0 / 25.4 * 72, 3);
+}
+
+TEST_F(BandRptTest, EmptySources) {
+  Standard(0);
+  Run();
+  // The need-data handler's first "no more" prints nothing of the level.
+  EXPECT_EQ(printer->PageCount(), 0);
+  rep->OnNeedData() = nullptr;
+  detail->SetCaption("Κενή"_a);
+  Run();
+  ASSERT_EQ(printer->PageCount(), 1);
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)),
+            (std::vector<AnsiString>{"Κεφαλίδα"_a, "Τίτλος"_a, "Κενή"_a, "Τέλος"_a, "Σελίδα 1"_a}));
+}
+
+TEST_F(BandRptTest, CancelStopsAtTheNextRecordAndAFailureLeavesTheReportIdle) {
+  Standard(200);
+  rep->OnNeedData() = [this](TObject*, bool& more) {
+    more = true;
+    detail->SetCaption("Γραμμή "_a + IntToStr(++fed));
+    if (fed == 30) rep->Cancel();
+  };
+  Run();
+  EXPECT_TRUE(rep->Cancelled);
+  EXPECT_TRUE(rep->Available);
+  // The record fetched when cancelling is not printed.
+  EXPECT_EQ(rep->GetRecordNumber(), 29);
+  EXPECT_EQ(printer->Status(), rpsFinished);
+  rep->OnNeedData() = [this](TObject*, bool& more) {
+    if (++fed == 5) throw Exception("broken");
+    more = true;
+  };
+  EXPECT_THROW(Run(), Exception);
+  EXPECT_TRUE(rep->Available);
+  EXPECT_EQ(rep->Units(), TRpUnit::Native);
+  Feed(2);
+  Run();
+  EXPECT_FALSE(rep->Cancelled);
+  EXPECT_EQ(printer->PageCount(), 1);
+}
+
+TEST_F(BandRptTest, ChildBandsFollowTheirParentEvenWhenItIsDisabled) {
+  Standard(2);
+  TRpCustomBand* band = rep->Bands()->Band(TBandRepBands::iDetail);
+  band->SetHasChild(true);
+  TRpChildBand* child = band->ChildBand();
+  ASSERT_NE(child, nullptr);
+  child->Size()->Units = TRpUnit::Native;
+  child->Size()->SetValue(TRpBandSize::iHeight, 50);
+  AddLabel(child, "Παιδί"_a);
+  std::vector<bool> printed;
+  band->AfterPrint = [&](TObject*, bool p) { printed.push_back(p); };
+  band->SetEnabled(false);
+  Run();
+  EXPECT_EQ(printed, (std::vector<bool>{false, false}));
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)), (std::vector<AnsiString>{"Κεφαλίδα"_a, "Τίτλος"_a, "Παιδί"_a,
+                                                                      "Παιδί"_a, "Τέλος"_a, "Σελίδα 1"_a}));
+  band->SetEnabled(true);
+  child->PrintOrder = cboBeforeParent;
+  Run();
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)),
+            (std::vector<AnsiString>{"Κεφαλίδα"_a, "Τίτλος"_a, "Παιδί"_a, "Γραμμή 1"_a, "Παιδί"_a,
+                                     "Γραμμή 2"_a, "Τέλος"_a, "Σελίδα 1"_a}));
+}
+
+TEST_F(BandRptTest, ColumnsAndForcedBreaks) {
+  Standard(60);
+  rep->Page()->SetColumns(2);
+  rep->Page()->SetValue(TRpPage::iColumnSpace, 100);
+  rep->RebuildBandList();
+  Run();
+  auto t = PageTexts(*printer, 1);
+  const int perColumn = (2710 - 60 - 100) / 50;
+  // The second column starts below the title, a column and a gap across.
+  const int columnWidth = (1900 - 100) / 2;
+  ASSERT_GT(t.size(), static_cast<size_t>(2 + perColumn));
+  EXPECT_EQ(t[2 + perColumn].S, "Γραμμή "_a + IntToStr(perColumn + 1));
+  EXPECT_EQ(t[2 + perColumn].X, static_cast<int>(Round((100 + columnWidth + 100) * 96 / 254.0L)));
+  EXPECT_EQ(t[2 + perColumn].Y, PxY(260));
+  // Every detail on its own page; the first stays below the title.
+  rep->Page()->SetColumns(1);
+  rep->RebuildBandList();
+  Feed(3);
+  rep->Bands()->Band(TBandRepBands::iDetail)->ForceNewPage = true;
+  Run();
+  ASSERT_EQ(printer->PageCount(), 3);
+  EXPECT_EQ(PageTexts(*printer, 1)[2].S, "Γραμμή 1"_a);
+  EXPECT_EQ(PageTexts(*printer, 2)[1].S, "Γραμμή 2"_a);
+}
+
+TEST_F(BandRptTest, AStretchingMemoContinuesOnTheNextPage) {
+  AddLabel(AddBand(TBandRepBands::iPageHeader, 60), "Κεφαλίδα"_a);
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
+  auto* memo = AddControl<TRpMemo>(band, 0, 0, 1000, 50);
+  memo->AutoSize = false;
+  memo->SetAutoStretch(true);
+  for (int i = 1; i <= 150; ++i) memo->Lines()->Add("Σειρά "_a + IntToStr(i));
+  Feed(1);
+  rep->OnNeedData() = [this](TObject*, bool& more) { more = fed++ == 0; };
+  Run();
+  ASSERT_GE(printer->PageCount(), 2);
+  int line = 0;
+  for (int n = 1; n <= printer->PageCount(); ++n) {
+    auto t = PageTexts(*printer, n);
+    EXPECT_EQ(t[0].S, "Κεφαλίδα"_a);
+    EXPECT_EQ(t[1].Y, PxY(160));
+    for (size_t k = 1; k < t.size(); ++k) EXPECT_EQ(t[k].S, "Σειρά "_a + IntToStr(++line));
+  }
+  EXPECT_EQ(line, 150);
+}
+
+TEST_F(BandRptTest, KeepOnOnePageMovesTheWholeBand) {
+  Standard(0);
+  TRpCustomBand* band = rep->Bands()->Band(TBandRepBands::iDetail);
+  auto* memo = AddControl<TRpMemo>(band, 0, 0, 1000, 50);
+  memo->AutoSize = false;
+  memo->SetAutoStretch(true);
+  band->KeepOnOnePage = true;
+  int n = 0;
+  rep->OnNeedData() = [&](TObject*, bool& more) {
+    more = n < 2;
+    memo->Lines()->Clear();
+    for (int i = 0; i < 30; ++i) memo->Lines()->Add("Μ"_a + IntToStr(n) + "." + IntToStr(i));
+    ++n;
+  };
+  Run();
+  ASSERT_EQ(printer->PageCount(), 2);
+  auto second = PageTexts(*printer, 2);
+  EXPECT_EQ(second[1].S, "Μ1.0"_a);
+}
+
+TEST_F(BandRptTest, GroupsOnADataSet) {
+  TTable table(nullptr);
+  table.SetDatabaseName(MakeTestDatabase(
+      "report_bands",
+      "CREATE TABLE sales(region TEXT, city TEXT, amount INTEGER);"
+      "INSERT INTO sales VALUES('N','Athens',1),('N','Athens',2),('N','Patra',3),('S','Chania',4);"));
+  table.SetTableName("sales");
+  table.SetName("Sales");
+  table.Open();
+  AddBand(TBandRepBands::iDetail, 50);
+  auto* amount = AddControl<TRpDBText>(rep->Bands()->Band(TBandRepBands::iDetail), 0, 0, 1000, 50);
+  amount->AutoSize = false;
+  amount->SetDataSet(&table);
+  amount->SetDataField("AMOUNT");
+  rep->SetDataSet(&table);
+  auto group = [&](const char* expression) {
+    auto* g = new TRpGroup(Form.get());
+    g->SetParent(rep);
+    g->Expression = expression;
+    g->Size()->Units = TRpUnit::Native;
+    g->Size()->SetValue(TRpBandSize::iHeight, 50);
+    auto* e = AddControl<TRpExpr>(g, 0, 0, 1000, 50);
+    e->AutoSize = false;
+    e->SetExpression("'H ' + " + AnsiString(expression));
+    auto* f = new TRpBand(Form.get());
+    f->SetParent(rep);
+    f->Size()->Units = TRpUnit::Native;
+    f->Size()->SetValue(TRpBandSize::iHeight, 50);
+    g->SetFooterBand(f);
+    auto* sum = AddControl<TRpExpr>(f, 0, 0, 1000, 50);
+    sum->AutoSize = false;
+    sum->SetExpression("'F ' + " + AnsiString(expression) + " + ' ' + STR(SUM(AMOUNT))");
+    sum->ResetAfterPrint = true;
+  };
+  group("REGION");
+  group("CITY");
+  Run();
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)),
+            (std::vector<AnsiString>{"H N", "H Athens", "1", "2", "F Athens 3", "H Patra", "3", "F Patra 3",
+                                     "F N 6", "H S", "H Chania", "4", "F Chania 4", "F S 4"}));
+  EXPECT_EQ(rep->GetRecordNumber(), 4);
 }
 
 }  // namespace
