@@ -408,4 +408,103 @@ TEST_F(BandRptTest, GroupsOnADataSet) {
   EXPECT_EQ(rep->GetRecordNumber(), 4);
 }
 
+// The drawing records of a page: type and the first four numbers after
+// the bounds (a line's end, a rectangle's corners, a picture's place).
+std::vector<std::pair<std::uint32_t, std::vector<std::int32_t>>> PageRecords(TRpPrinter& p, int n) {
+  std::vector<std::pair<std::uint32_t, std::vector<std::int32_t>>> out;
+  auto page = p.GetPage(n);
+  EnumEnhMetafile(page->Data(), [&](std::uint32_t type, std::string_view rec) {
+    std::vector<std::int32_t> v;
+    for (size_t at = 8; at + 4 <= rec.size() && v.size() < 8; at += 4) {
+      std::int32_t x;
+      std::memcpy(&x, rec.data() + at, 4);
+      v.push_back(x);
+    }
+    out.emplace_back(type, v);
+    return true;
+  });
+  return out;
+}
+
+TEST_F(BandRptTest, ShapesAndPicturesPrintAtTheirPlace) {
+  Standard(1);
+  TRpCustomBand* summary = rep->Bands()->Band(TBandRepBands::iSummary);
+  summary->Size()->SetValue(TRpBandSize::iHeight, 400);
+  auto* rule = AddControl<TRpShape>(summary, 0, 100, 1000, 60);
+  rule->SetShape(rpsHorLine);
+  auto* image = AddControl<TRpImage>(summary, 500, 200, 254, 254);
+  auto bitmap = std::make_unique<TBitmap>(48, 24);
+  image->Picture()->SetGraphic(std::move(bitmap));
+  auto* guide = AddControl<TRpFrameline>(summary, 0, 0, 10, 400);
+  (void)guide;
+  Run();
+  // The summary starts at 100 + 60 + 100 + 50 = 310 from the top.
+  bool line = false, picture = false;
+  for (const auto& [type, v] : PageRecords(*printer, 1)) {
+    // A line's bounds: across the control at half its height.
+    if ((type == emr::POLYLINE16 || type == emr::POLYLINE) && v[0] == PxY(100) && v[2] >= PxY(1100) - 1 &&
+        v[1] <= PxY(310 + 100 + 30) && v[3] >= PxY(310 + 100 + 30) && v[3] - v[1] <= 2)
+      line = true;
+    if (type == emr::STRETCHDIBITS) {
+      // Its natural size: 48 x 24 screen pixels from the control's corner.
+      EXPECT_EQ(v[4], PxY(100 + 500));
+      EXPECT_EQ(v[5], PxY(310 + 200));
+      EXPECT_EQ(v[2] - v[0] + 1, 48);
+      picture = true;
+    }
+  }
+  EXPECT_TRUE(line);
+  EXPECT_TRUE(picture);
+}
+
+TEST_F(BandRptTest, TextControlsTakeTheirTextFromTheirSource) {
+  auto* sys = new TRpSysData(Form.get());
+  sys->SetText("Σελίδα "_a);
+  sys->SetData(rpsPageNumber);
+  EXPECT_EQ(sys->Caption(), "Σελίδα (Page#)"_a);
+  auto* expr = new TRpExpr(Form.get());
+  EXPECT_EQ(expr->Caption(), "(none)");
+  struct Row {
+    TRpEvResult value;
+    const char* mask;
+    const char* text;
+  };
+  const Row rows[] = {
+      {TRpEvResult::OfInteger(1234), "#,##0.00", "1,234.00"},
+      {TRpEvResult::OfFloat(2.5), "0.000", "2.500"},
+      {TRpEvResult::OfFloat(2.5), "", "2.5"},
+      {TRpEvResult::OfBoolean(true), "", "True"},
+      {TRpEvResult::OfError("Cannot divide by 0"), "0.00", "Cannot divide by 0"},
+      {TRpEvResult::OfString("Κείμενο"), "0.00", "Κείμενο"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(TRpExpr::FormatValue(r.value, r.mask), AnsiString(r.text)) << r.mask;
+  // A mask the formatter refuses prints its error, not garbage.
+  EXPECT_FALSE(TRpExpr::FormatValue(TRpEvResult::OfFloat(1), "%m %d %s").empty());
+}
+
+TEST_F(BandRptTest, WordsWrapToTheControlsWidth) {
+  Standard(0);
+  TRpCustomBand* band = rep->Bands()->Band(TBandRepBands::iDetail);
+  auto* label = AddControl<TRpLabel>(band, 0, 0, 1000, 50);
+  label->AutoSize = false;
+  const int one = rep->TextWidth(label->Font(), "Πρώτη "_a),
+            both = rep->TextWidth(label->Font(), "Πρώτη δεύτερη"_a);
+  label->SetWidth((one + both) / 2);
+  label->SetCaption("Πρώτη δεύτερη"_a);
+  EXPECT_EQ(label->FormattedLines()->Text(), "Πρώτη \r\nδεύτερη\r\n"_a);
+  label->SetWidth(rep->TextWidth(label->Font(), "αντι-πρόταση"_a) - 5);
+  label->SetCaption("αντι-πρόταση"_a);
+  EXPECT_EQ(label->FormattedLines()->Text(), "αντι-\r\nπρόταση\r\n"_a);
+  // A word wider than the control keeps what fits; the rest is dropped.
+  label->SetWidth(rep->TextWidth(label->Font(), "Μακρύ"_a));
+  label->SetCaption("Μακρύτατο"_a);
+  ASSERT_EQ(label->FormattedLines()->Count(), 2);
+  EXPECT_EQ(label->FormattedLines()->Strings(0).rfind("Μακρ"_a, 0), 0u);
+  EXPECT_EQ(label->FormattedLines()->Strings(1), "");
+  // Paragraphs end at carriage returns; line feeds go.
+  label->SetWidth(1000);
+  label->SetCaption("α\r\nβ\rγ"_a);
+  EXPECT_EQ(label->FormattedLines()->Text(), "α\r\nβ\r\nγ\r\n"_a);
+}
+
 }  // namespace
