@@ -507,4 +507,71 @@ TEST_F(BandRptTest, WordsWrapToTheControlsWidth) {
   EXPECT_EQ(label->FormattedLines()->Text(), "α\r\nβ\r\nγ\r\n"_a);
 }
 
+// The shape of the program's report form: a page number in the header, a
+// word-wrapped memo fed one line per record, a child band of 75 labels and
+// three rules, a summary with a picture; printed upright and on its side.
+class BandRptFormTest : public BandRptTest, public ::testing::WithParamInterface<TPrinterOrientation> {};
+
+TEST_P(BandRptFormTest, PrintsToThePdfPrinter) {
+  TempFolder folder;
+  TPrinterProfile pdf = printers::PdfPrinterProfile();
+  pdf.OutputFolder = folder.path();
+  printers::UseProfiles({pdf}, 0);
+  Printer()->Refresh();
+  Printer()->SetPrinterIndex(0);
+  Printer()->ResetDeviceMode();
+  rep->Page()->SetOrientation(GetParam());
+  rep->Frame()->SetDrawTop(true);
+  rep->Frame()->SetDrawBottom(true);
+  auto* number = AddControl<TRpSysData>(AddBand(TBandRepBands::iPageHeader, 50), 0, 0, 400, 40);
+  number->SetData(rpsPageNumber);
+  number->SetText("Σελίδα "_a);
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 45);
+  auto* memo = AddControl<TRpMemo>(band, 0, 0, 1800, 45);
+  memo->AutoSize = false;
+  memo->SetAlignToBand(true);
+  band->SetHasChild(true);
+  TRpCustomBand* child = band->ChildBand();
+  child->Size()->Units = TRpUnit::Native;
+  child->Size()->SetValue(TRpBandSize::iHeight, 400);
+  for (int i = 0; i < 75; ++i)
+    AddControl<TRpLabel>(child, 100 * (i % 15), 60 * (i / 15), 100, 50)->SetCaption("Λ"_a + IntToStr(i));
+  for (int i = 0; i < 3; ++i) AddControl<TRpShape>(child, 0, 300 + 30 * i, 1800, 20)->SetShape(rpsHorLine);
+  child->SetEnabled(false);
+  TRpCustomBand* summary = AddBand(TBandRepBands::iSummary, 300);
+  AddLabel(summary, "Ο Προσφέρων"_a);
+  AddControl<TRpImage>(summary, 0, 100, 200, 100)->Picture()->SetGraphic(std::make_unique<TBitmap>(40, 20));
+  const int lines = 300;
+  int n = 0;
+  rep->OnNeedData() = [&](TObject*, bool& more) {
+    memo->Lines()->Clear();
+    memo->Lines()->Add("Εργασία "_a + IntToStr(++n) + " με κείμενο που αναδιπλώνεται"_a);
+    child->SetEnabled(n == lines);
+    more = n <= lines;
+  };
+  rep->Print();
+  printers::UseSystem();
+  Printer()->Refresh();
+  ASSERT_TRUE(Installed("pdftotext", "poppler-utils"));
+  std::string file;
+  for (const auto& f : std::filesystem::directory_iterator(folder.path()))
+    if (f.path().extension() == ".pdf") file = f.path().string();
+  ASSERT_FALSE(file.empty());
+  const std::string info = RunCommand("pdfinfo '" + file + "' 2>&1");
+  const bool landscape = GetParam() == poLandscape;
+  EXPECT_NE(info.find(landscape ? "841.92 x 595.32" : "595.32 x 841.92"), std::string::npos) << info;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(info, m, std::regex("Pages: +([0-9]+)")));
+  const int pages = std::stoi(m[1]);
+  // Upright: 60 lines of 45 under the header fill five pages, the labels
+  // and the summary take a sixth. On its side: 41 a page, the last of
+  // eight pages has room for the rest.
+  EXPECT_EQ(pages, landscape ? 8 : 6) << info;
+  const std::string text = RunCommand("pdftotext -enc UTF-8 '" + file + "' - 2>/dev/null");
+  for (const char* t : {"Εργασία 1 ", "Εργασία 300 ", "Λ74", "Ο Προσφέρων", "Σελίδα 2"})
+    EXPECT_NE(text.find(t), std::string::npos) << t;
+}
+
+INSTANTIATE_TEST_SUITE_P(Orientations, BandRptFormTest, ::testing::Values(poPortrait, poLandscape));
+
 }  // namespace
