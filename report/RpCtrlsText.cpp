@@ -76,6 +76,12 @@ void TRpCustomLabel::FormatParagraph(const AnsiString& text) {
     return;
   }
   const int width = Width();
+  // Widths only grow as words are added: a paragraph that fits whole is
+  // its own line, measured once.
+  if (TextWidthOf(text) <= width) {
+    formattedLines_.Add(text);
+    return;
+  }
   AnsiString line;
   bool emitAtEnd = true;
   std::size_t at = 0;
