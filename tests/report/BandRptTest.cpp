@@ -408,6 +408,39 @@ TEST_F(BandRptTest, GroupsOnADataSet) {
   EXPECT_EQ(rep->GetRecordNumber(), 4);
 }
 
+TEST_F(BandRptTest, TotalsPageVariablesAndThePreviewPageLimit) {
+  Standard(0);
+  rep->Functions()->AddFunction("AMOUNT", "0");
+  TRpCustomBand* summary = rep->Bands()->Band(TBandRepBands::iSummary);
+  auto* total = AddControl<TRpExpr>(summary, 0, 0, 1000, 50);
+  total->AutoSize = false;
+  total->SetExpression("'Σύνολο ' + STR(SUM(AMOUNT))"_a);
+  auto* page = AddControl<TRpExpr>(rep->Bands()->Band(TBandRepBands::iPageHeader), 1000, 0, 800, 50);
+  page->AutoSize = false;
+  page->SetExpression("'Σ. ' + STR(PAGENUMBER)"_a);
+  rep->OnNeedData() = [&](TObject*, bool& more) {
+    more = fed < 100;
+    if (!more) return;
+    ++fed;
+    rep->Functions()->SetIntegerConstant(rep->Functions()->GetConstant("AMOUNT"), fed);
+  };
+  Run();
+  const auto pages = Pages();
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(pages[0][1].S, "Σ. 1"_a);
+  EXPECT_EQ(pages[1][1].S, "Σ. 2"_a);
+  const auto& last = pages[1];
+  bool found = false;
+  for (const Text& t : last) found = found || t.S == "Σύνολο 5050"_a;
+  EXPECT_TRUE(found);
+  // The run ends at the first record after the printer holds one page more.
+  rep->PagesInPreview = 1;
+  Run();
+  EXPECT_EQ(printer->PageCount(), 2);
+  EXPECT_LT(rep->GetRecordNumber(), 100);
+  EXPECT_EQ(total->Caption(), "'Σύνολο ' + STR(SUM(AMOUNT))"_a);
+}
+
 // The drawing records of a page: type and the first four numbers after
 // the bounds (a line's end, a rectangle's corners, a picture's place).
 std::vector<std::pair<std::uint32_t, std::vector<std::int32_t>>> PageRecords(TRpPrinter& p, int n) {
