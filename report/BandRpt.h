@@ -383,6 +383,8 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
 
   // ---- run
   void Print();
+  // The print dialog; Tag says 0 confirmed, 1 cancelled.
+  void PrinterSetupDialog();
   void ExportToFilter(TRpExportFilter* filter);
   void ExportToFilterWithProgress(TRpExportFilter* filter, TRpPrinter* printer);
   // One run into Printer (the page list or the device it is set to).

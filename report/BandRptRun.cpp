@@ -5,6 +5,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "report/BandRpt.h"
+#include "report/RpPrintDlg.h"
 #include "report/RpProgress.h"
 
 namespace {
@@ -469,4 +470,50 @@ void TCustomBandRep::Cancel() {
   } else if (printer_ != nullptr && printer_->ShowingPreview()) {
     printer_->ClosePreview();
   }
+}
+
+void TCustomBandRep::PrinterSetupDialog() {
+  TPrinter* device = ::Printer();
+  if (PrinterSettings.PrinterIndex >= 0 && PrinterSettings.PrinterIndex < device->Printers()->Count())
+    device->SetPrinterIndex(PrinterSettings.PrinterIndex);
+  TRpPrintDialog dialog(Application);
+  const bool finished = printer_ != nullptr && printer_->Status() == rpsFinished;
+  dialog.MinPage = finished ? 1 : 0;
+  dialog.MaxPage = finished ? printer_->PageCount() : 9999;
+  if (finished) {
+    dialog.FromPage = 1;
+    dialog.ToPage = printer_->PageCount();
+  }
+  device->SetOrientation(page_.Orientation());
+  dialog.Copies = PrinterSettings.Copies;
+  if (!dialog.Execute()) {
+    Tag = 1;
+    return;
+  }
+  const TPrinterOrientation orientation = dialog.Orientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
+  PrinterSettings.Copies = dialog.Copies;
+  PrinterSettings.PrinterIndex = device->PrinterIndex();
+  page_.SetOrientation(orientation);
+  const bool range = dialog.PrintRange == prPageNums;
+  PrinterSettings.FirstPage = range ? dialog.FromPage : 0;
+  PrinterSettings.LastPage = range ? dialog.ToPage : 0;
+  if (printer_ != nullptr) {
+    TRpPrinter& p = *printer_;
+    p.SetCustomBinCode(dialog.OutputBin);
+    const int code = dialog.OutputBin > 255 ? dialog.OutputBin - 256 : dialog.OutputBin;
+    for (int i = 0; i < kRpBinCount; ++i)
+      if (RpBinCode(static_cast<TRpBin>(i)) == code) p.SetOutputBin(static_cast<TRpBin>(i));
+    p.SetExtendedDuplex(dialog.DuplexCode);
+    p.SetPrintQuality(dialog.PrintQuality);
+    p.SetCollate(dialog.Collate ? 1 : 0);
+    p.SetColorOption(dialog.ColorOption);
+    p.SetCopies(dialog.Copies);
+    p.SetOrientation(orientation);
+    p.FirstPage = dialog.FromPage;
+    p.LastPage = dialog.ToPage;
+    p.SetCustomPaperCode(dialog.PaperSize);
+    p.SetPrinterIndex(device->PrinterIndex());
+    p.SetDuplex(dialog.Duplex);
+  }
+  Tag = 0;
 }

@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "platform/gfx/Metafile.h"
+#include "platform/ui/StdCtrls.h"
 #include "report/RpCtrls.h"
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/db/TestDatabase.h"
@@ -439,6 +440,28 @@ TEST_F(BandRptTest, TotalsPageVariablesAndThePreviewPageLimit) {
   EXPECT_EQ(printer->PageCount(), 2);
   EXPECT_LT(rep->GetRecordNumber(), 100);
   EXPECT_EQ(total->Caption(), "'Σύνολο ' + STR(SUM(AMOUNT))"_a);
+}
+
+TEST_F(BandRptTest, ThePrintDialogLeavesItsAnswerInTag) {
+  printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
+  Printer()->Refresh();
+  Printer()->SetPrinterIndex(0);
+  rep->Page()->SetOrientation(poLandscape);
+  rep->PrinterSettings.Copies = 1;
+  backend->ExpectModal("Εκτύπωση"_a,
+                       [&](TCustomForm& f) { backend->Click(Found<TButton>(f, "CancelButton"), 3, 3); });
+  rep->PrinterSetupDialog();
+  EXPECT_EQ(rep->Tag, 1);
+  backend->ExpectModal("Εκτύπωση"_a,
+                       [&](TCustomForm& f) { backend->Click(Found<TButton>(f, "OkButton"), 3, 3); });
+  rep->PrinterSetupDialog();
+  EXPECT_EQ(rep->Tag, 0);
+  // The dialog opened on the report's orientation and gave it back.
+  EXPECT_EQ(rep->Page()->Orientation(), poLandscape);
+  EXPECT_EQ(rep->PrinterSettings.PrinterIndex, 0);
+  EXPECT_EQ(rep->PrinterSettings.FirstPage, 0);
+  printers::UseSystem();
+  Printer()->Refresh();
 }
 
 // The drawing records of a page: type and the first four numbers after
