@@ -295,6 +295,43 @@ class TRpController : public TRpCustomController {
   bool paramsFromFunctions_ = false;
 };
 
+// A band that drives a level of detail of its own: it is the detail band of
+// the controller it owns.
+class TRpControllerBand : public TRpCustomBand {
+ public:
+  explicit TRpControllerBand(TComponent* owner);
+  TRpController* OwnController() const { return controller_; }
+  // The report or another controller band; a loop is refused.
+  TComponent* Master() const { return master_; }
+  virtual void SetMaster(TComponent* master);
+  void AddNotifyClient(TRpPrintable* client) { controller_->AddNotifyClient(client); }
+  virtual AnsiString VariableValue() { return {}; }
+  void SetParent(TWinControl* parent) override;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+  TRpController* controller_;
+  TComponent* master_ = nullptr;
+};
+
+class TRpSubDetail : public TRpControllerBand {
+ public:
+  explicit TRpSubDetail(TComponent* owner) : TRpControllerBand(owner) {}
+  TRpBandType BandType() const override { return rbSubDetail; }
+  void SetBandType(TRpBandType) override {}
+  TDataSet* DataSet() const { return controller_->DataSet(); }
+  void SetDataSet(TDataSet* dataSet) { controller_->SetDataSet(dataSet); }
+  TRpOnNeedDataEvent& OnNeedData() { return controller_->OnNeedData; }
+  TRpCustomBand* HeaderBand() const { return controller_->HeaderBand; }
+  TRpCustomBand* FooterBand() const { return controller_->FooterBand; }
+  void SetHeaderBand(TRpCustomBand* band);
+  void SetFooterBand(TRpCustomBand* band);
+  bool PrintBefore() const { return controller_->PrintBefore; }
+  void SetPrintBefore(bool value) { controller_->PrintBefore = value; }
+  bool PrintIfEmpty() const { return controller_->PrintIfEmpty; }
+  void SetPrintIfEmpty(bool value) { controller_->PrintIfEmpty = value; }
+};
+
 // ---- the report ---------------------------------------------------------------
 
 enum TBandRepOption { FirstPageHeader, LastPageFooter, Compression };

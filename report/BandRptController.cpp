@@ -97,8 +97,11 @@ TRpCustomController::TRpCustomController(TComponent* owner) : TComponent(owner) 
 
 void TRpCustomController::SetMaster(TComponent* master) {
   if (master != nullptr && dynamic_cast<TCustomBandRep*>(master) == nullptr &&
-      dynamic_cast<TRpCustomController*>(master) == nullptr)
+      dynamic_cast<TRpCustomController*>(master) == nullptr &&
+      dynamic_cast<TRpControllerBand*>(master) == nullptr)
     return;
+  if (master_ != nullptr) master_->RemoveFreeNotification(this);
+  if (master != nullptr) master->FreeNotification(this);
   master_ = master;
 }
 
@@ -126,8 +129,12 @@ void TRpCustomController::BuildLists() {
     if (holder == nullptr) return;
     for (int i = 0; i < holder->ComponentCount(); ++i) {
       TComponent* c = holder->Components(i);
+      if (auto* band = dynamic_cast<TRpControllerBand*>(c)) c = band->OwnController();
       if (auto* sub = dynamic_cast<TRpCustomController*>(c); sub != nullptr && sub != this) {
-        if (sub->Master() != owner) continue;
+        if (sub->Master() != owner ||
+            std::find(DetailList.begin(), DetailList.end(), sub) != DetailList.end() ||
+            std::find(PrintBeforeList.begin(), PrintBeforeList.end(), sub) != PrintBeforeList.end())
+          continue;
         sub->ParentReport = ParentReport;
         (sub->PrintBefore ? PrintBeforeList : DetailList).push_back(sub);
         sub->BuildLists();
@@ -221,6 +228,50 @@ void TRpCustomController::ReprintGroupHeaders() {
   // The marks were only for this reprint: the detail loop tests afresh.
   for (TRpGroup* g : reprint) g->Changed = false;
   for (TRpCustomController* c : DetailList) c->ReprintGroupHeaders();
+}
+
+// ---- controller bands ------------------------------------------------------------------
+
+TRpControllerBand::TRpControllerBand(TComponent* owner) : TRpCustomBand(owner) {
+  controller_ = new TRpController(this);
+  controller_->DetailBand = this;
+}
+
+void TRpControllerBand::SetMaster(TComponent* master) {
+  if (master != nullptr && dynamic_cast<TCustomBandRep*>(master) == nullptr &&
+      dynamic_cast<TRpControllerBand*>(master) == nullptr)
+    return;
+  for (auto* b = dynamic_cast<TRpControllerBand*>(master); b != nullptr;
+       b = dynamic_cast<TRpControllerBand*>(b->master_))
+    if (b == this) return;
+  if (master_ != nullptr) master_->RemoveFreeNotification(this);
+  master_ = master;
+  if (master != nullptr) master->FreeNotification(this);
+  controller_->SetMaster(master);
+  if (ParentReport != nullptr) ParentReport->RebuildBandList();
+}
+
+void TRpControllerBand::SetParent(TWinControl* parent) {
+  TRpCustomBand::SetParent(parent);
+  controller_->ParentReport = ParentReport;
+  if (master_ == nullptr && ParentReport != nullptr) SetMaster(ParentReport);
+}
+
+void TRpControllerBand::Notification(TComponent* component, TOperation operation) {
+  TRpCustomBand::Notification(component, operation);
+  if (operation == opRemove && component == master_) master_ = nullptr;
+}
+
+void TRpSubDetail::SetHeaderBand(TRpCustomBand* band) {
+  controller_->HeaderBand = band;
+  if (band != nullptr) band->FreeNotification(controller_);
+  if (ParentReport != nullptr) ParentReport->RebuildBandList();
+}
+
+void TRpSubDetail::SetFooterBand(TRpCustomBand* band) {
+  controller_->FooterBand = band;
+  if (band != nullptr) band->FreeNotification(controller_);
+  if (ParentReport != nullptr) ParentReport->RebuildBandList();
 }
 
 // ---- the data-driven controller ----------------------------------------------------

@@ -101,8 +101,8 @@ void TRpExpr::Prepare() {
   evaluator_.Prepare(expression_);
   if (auto* master = dynamic_cast<TCustomBandRep*>(Master)) {
     master->AddNotifyClient(this);
-  } else if (auto* band = dynamic_cast<TRpCustomBand*>(Master)) {
-    if (band->Controller != nullptr) band->Controller->AddNotifyClient(this);
+  } else if (auto* band = dynamic_cast<TRpControllerBand*>(Master)) {
+    band->AddNotifyClient(this);
   } else if (Master == nullptr && evaluator_.IsAggregate() && ParentReport != nullptr) {
     ParentReport->AddNotifyClient(this);
   }

@@ -464,6 +464,34 @@ TEST_F(BandRptTest, ThePrintDialogLeavesItsAnswerInTag) {
   Printer()->Refresh();
 }
 
+TEST_F(BandRptTest, SubDetailsRunTheirLevelAfterOrBeforeEachRecord) {
+  Standard(2);
+  auto* sub = new TRpSubDetail(Form.get());
+  sub->SetParent(rep);
+  sub->Size()->Units = TRpUnit::Native;
+  sub->Size()->SetValue(TRpBandSize::iHeight, 50);
+  TRpLabel* item = AddLabel(sub, "");
+  int n = 0;
+  sub->OnNeedData() = [&](TObject* sender, bool& more) {
+    EXPECT_EQ(sender, sub);
+    more = n % 3 != 2;
+    ++n;
+    if (more) item->SetCaption("Υπο "_a + IntToStr(n));
+  };
+  auto* count = AddControl<TRpExpr>(rep->Bands()->Band(TBandRepBands::iSummary), 1000, 0, 800, 50);
+  count->AutoSize = false;
+  count->SetExpression("COUNT");
+  count->Master = sub;
+  Run();
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)),
+            (std::vector<AnsiString>{"Κεφαλίδα"_a, "Τίτλος"_a, "Γραμμή 1"_a, "Υπο 1"_a, "Υπο 2"_a,
+                                     "Γραμμή 2"_a, "Υπο 4"_a, "Υπο 5"_a, "Τέλος"_a, "4", "Σελίδα 1"_a}));
+  sub->SetPrintBefore(true);
+  n = 0;
+  Run();
+  EXPECT_EQ(Strings(PageTexts(*printer, 1))[2], "Υπο 1"_a);
+}
+
 // The drawing records of a page: type and the first four numbers after
 // the bounds (a line's end, a rectangle's corners, a picture's place).
 std::vector<std::pair<std::uint32_t, std::vector<std::int32_t>>> PageRecords(TRpPrinter& p, int n) {
