@@ -492,6 +492,34 @@ TEST_F(BandRptTest, SubDetailsRunTheirLevelAfterOrBeforeEachRecord) {
   EXPECT_EQ(Strings(PageTexts(*printer, 1))[2], "Υπο 1"_a);
 }
 
+TEST_F(BandRptTest, PrintablesPrintWhenEnabledAndAlignInTheirBand) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
+  band->SetWidth(200);
+  auto* label = new TRpShape(Form.get());
+  label->SetParent(band);
+  label->SetBounds(0, 0, 50, 20);
+  struct Row {
+    bool enabled, visible, prints;
+  };
+  for (const Row& r :
+       {Row{true, true, true}, Row{true, false, true}, Row{false, true, false}, Row{false, false, true}}) {
+    label->SetEnabled(r.enabled);
+    label->SetVisible(r.visible);
+    EXPECT_EQ(label->CanPrint(), r.prints) << r.enabled << r.visible;
+  }
+  label->SetAlignToBand(true);
+  label->SetAlignment(taRightJustify);
+  EXPECT_EQ(label->Left(), 150);
+  band->SetWidth(201);
+  label->SetAlignment(taCenter);
+  EXPECT_EQ(label->Left(), 75);
+  // Sizes in millimetres are kept in tenths and shown in screen pixels.
+  label->Size()->Units = TRpUnit::MM;
+  label->Size()->SetValue(TRpPrintableSize::iWidth, 25);
+  EXPECT_EQ(label->NativeValue(TRpPrintableSize::iWidth), 250);
+  EXPECT_EQ(label->Width(), static_cast<int>(Round(250 * 96 / 254.0L)));
+}
+
 // The drawing records of a page: type and the first four numbers after
 // the bounds (a line's end, a rectangle's corners, a picture's place).
 std::vector<std::pair<std::uint32_t, std::vector<std::int32_t>>> PageRecords(TRpPrinter& p, int n) {
