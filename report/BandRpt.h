@@ -1,0 +1,491 @@
+#pragma once
+// The band report: the report component with its run, the bands that make
+// up its pages, the controllers that drive one level of detail each, and
+// the base of every control printed inside a band.
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/db/Db.h"
+#include "platform/gfx/Bitmap.h"
+#include "report/RpBasePanel.h"
+#include "report/RpExport.h"
+#include "report/RpExprLibrary.h"
+#include "report/RpPrntr.h"
+
+enum TRpBandType : Byte {
+  rbTitle,
+  rbPageHeader,
+  rbDetail,
+  rbPageFooter,
+  rbSummary,
+  rbGroupHeader,
+  rbGroupFooter,
+  rbSubDetail,
+  rbColumnHeader,
+  rbOverlay,
+  rbWild,
+  rbChild
+};
+constexpr int kRpBandTypeCount = 12;
+// The display names and the component-name prefixes, loaded at start-up.
+const AnsiString& RpBandTypeName(TRpBandType type);
+const AnsiString& RpBandNamePrefix(TRpBandType type);
+
+// Nearest whole tenth of a millimetre, halves to even.
+inline int RpNearest(Extended x) { return static_cast<int>(Round(x)); }
+
+class TCustomBandRep;
+class TRpCustomBand;
+class TRpCustomController;
+
+// ---- printable base ------------------------------------------------------------
+
+class TRpPrintable : public TCustomControl {
+ public:
+  explicit TRpPrintable(TComponent* owner);
+
+  TRpFrame* Frame() { return &frame_; }
+  // Copies the settings: the control keeps its own frame.
+  void SetFrame(const TRpFrame& frame);
+  TRpPrintableSize* Size() { return &size_; }
+  TAlignment Alignment() const { return alignment_; }
+  bool AlignToBand() const { return alignToBand_; }
+  void SetAlignToBand(bool value);
+  bool Transparent() const { return !ControlStyle.Contains(csOpaque); }
+  void SetTransparent(bool value);
+  int GetZoom() const { return size_.Zoom; }
+  void SetZoom(int zoom);
+  // The report the control prints for, and its printer during a run.
+  TCustomBandRep* ParentReport = nullptr;
+  TRpPrinter* RpPrinter = nullptr;
+  // False while a stretching control has lines left for its band's
+  // continuation.
+  bool PrintFinished = true;
+
+  virtual bool CanPrint();
+  virtual void AlignInBand();
+  virtual void Prepare();
+  // Offsets: the band's place on the page in 0.1 mm.
+  virtual void Print(int ofsX, int ofsY);
+  // Operation 0: a record was passed; 2: the band was resized.
+  virtual void BandNotify(TObject* sender, Byte operation);
+  virtual void SetAlignment(TAlignment value);
+  virtual void Unprepare();
+  virtual void GetExpandedHeight(Extended& height);
+  virtual void FetchContent(AnsiString& text);
+
+  void SetParent(TWinControl* parent) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void Loaded() override;
+  // The size in 0.1 mm, whatever the units.
+  Extended NativeValue(int index) const;
+
+ protected:
+  void Paint() override;
+  void PaintCorners(TCanvas& canvas);
+  bool Printing() const { return printing_; }
+  // The band the control stands on, if any.
+  TRpCustomBand* Band() const;
+
+ private:
+  void ApplySize();
+  bool aligning_ = false;
+  bool printing_ = false;
+  bool updating_ = false;
+  TAlignment alignment_ = taLeftJustify;
+  bool alignToBand_ = false;
+  TRpFrame frame_;
+  TRpPrintableSize size_;
+  int savedTop_ = 0, savedWidth_ = 0, savedHeight_ = 0, savedLeft_ = 0;
+};
+
+// ---- bands ---------------------------------------------------------------------
+
+enum TCBPrintOrder { cboAfterParent, cboBeforeParent, cboBeforeAndAfter };
+
+class TRpCustomBand : public TRpBasePanel {
+ public:
+  explicit TRpCustomBand(TComponent* owner);
+  ~TRpCustomBand() override;
+
+  virtual TRpBandType BandType() const { return bandType_; }
+  virtual void SetBandType(TRpBandType type);
+  virtual const AnsiString& BandTypeName() const { return RpBandTypeName(BandType()); }
+  virtual const AnsiString& BandNamePrefix() const { return RpBandNamePrefix(BandType()); }
+  virtual void SetParentReport(TCustomBandRep* report) { ParentReport = report; }
+
+  TRpBandSize* Size() { return &size_; }
+  // The band's height and width in 0.1 mm.
+  Extended NativeHeight() const;
+  Extended NativeWidth() const;
+
+  std::function<void(TObject* sender, bool printed)> AfterPrint;
+  std::function<void(TObject* sender, bool& printBand)> BeforePrint;
+  bool AlignToBottom = false;
+  bool TransparentBand = false;
+  bool ForceNewColumn = false;
+  bool ForceNewPage = false;
+  bool KeepOnOnePage = false;
+  bool PreCaluculateBandHeight = false;
+  TRpCustomBand* LinkBand() const { return linkBand_; }
+  // A value that would close a loop is refused.
+  void SetLinkBand(TRpCustomBand* band);
+
+  bool HasChild() const { return ChildBand() != nullptr; }
+  void SetHasChild(bool value);
+  // The child band whose ParentBand is this band.
+  class TRpChildBand* ChildBand() const;
+
+  // Prints once at the report's current position (through PrintBand).
+  virtual void Print();
+  bool FitsOnPage(Extended extra);
+  bool ExpandBy(Extended value, Extended& newExpanded, bool& used);
+  // The height the stretching controls need, with the space below them.
+  Extended StretchHeight();
+
+  TCustomBandRep* ParentReport = nullptr;
+  Extended Expanded = 0;
+  TRect PrintRect{};
+  TRpCustomController* Controller = nullptr;
+
+  void SetParent(TWinControl* parent) override;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+  void PrintChild(bool before);
+  void NotifyController();
+
+ private:
+  TRpBandType bandType_ = rbDetail;
+  TRpBandSize size_;
+  TRpCustomBand* linkBand_ = nullptr;
+};
+
+class TRpBand : public TRpCustomBand {
+ public:
+  explicit TRpBand(TComponent* owner) : TRpCustomBand(owner) {}
+};
+
+class TRpChildBand : public TRpCustomBand {
+ public:
+  explicit TRpChildBand(TComponent* owner);
+  TRpBandType BandType() const override { return asFooter_ ? rbPageFooter : rbChild; }
+  void SetBandType(TRpBandType) override {}
+  TRpCustomBand* ParentBand() const { return parentBand_; }
+  void SetParentBand(TRpCustomBand* band);
+  TCBPrintOrder PrintOrder = cboAfterParent;
+  // A child of a page footer prints as part of the footer.
+  void SetAsFooter(bool value) { asFooter_ = value; }
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  TRpCustomBand* parentBand_ = nullptr;
+  bool asFooter_ = false;
+};
+
+// ---- groups and controllers ------------------------------------------------------
+
+class TRpGroup : public TRpCustomBand {
+ public:
+  explicit TRpGroup(TComponent* owner);
+  TRpBandType BandType() const override { return rbGroupHeader; }
+  void SetBandType(TRpBandType) override {}
+
+  AnsiString Expression;
+  bool ReprintOnNewPage = false;
+  TRpBand* FooterBand() const { return footerBand_; }
+  void SetFooterBand(TRpBand* band);
+  // The report or a controller band; nil takes the report.
+  TComponent* Master() const { return master_; }
+  void SetMaster(TComponent* master);
+
+  void PrepareGroup();
+  void UnprepareGroup();
+  // Evaluates and says whether the value changed.
+  void CheckChange();
+  // Evaluates and keeps the value without a test.
+  void TakeValue();
+
+  TRpEvaluator Evaluator;
+  bool Changed = false;
+  bool HasValue = false;
+  TRpEvResult LastValue;
+  bool InGroup = false;
+  int HeaderPage = 1;
+
+  void SetParent(TWinControl* parent) override;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  TRpBand* footerBand_ = nullptr;
+  TComponent* master_ = nullptr;
+};
+
+using TRpOnNeedDataEvent = std::function<void(TObject* sender, bool& moreData)>;
+
+class TRpCustomController : public TComponent {
+ public:
+  explicit TRpCustomController(TComponent* owner);
+
+  TCustomBandRep* ParentReport = nullptr;
+  TComponent* Master() const { return master_; }
+  void SetMaster(TComponent* master);
+  bool PrintIfEmpty = true;
+  bool PrintBefore = false;
+  std::vector<TRpCustomController*> DetailList, PrintBeforeList;
+  std::vector<TRpGroup*> GroupList;
+  // Controls told of every printed detail.
+  std::vector<TRpPrintable*> NotifyList;
+  void AddNotifyClient(TRpPrintable* client);
+  void NotifyClients(TObject* sender, Byte operation);
+
+  virtual void BuildLists();
+  virtual void Execute() {}
+  virtual void Prepare();
+  virtual void Unprepare();
+  void ExecuteAfter();
+  void ExecuteBefore();
+  virtual void PrintEmptyController();
+  virtual void AddBands(std::vector<TRpCustomBand*>& list) { (void)list; }
+  virtual void RegisterDataSet() {}
+
+  bool CheckGroups();
+  void PrintGroupHeaders();
+  void PrintGroupFooters();
+  void ReprintGroupHeaders();
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+  TComponent* master_ = nullptr;
+};
+
+class TRpController : public TRpCustomController {
+ public:
+  explicit TRpController(TComponent* owner) : TRpCustomController(owner) {}
+
+  TDataSet* DataSet() const { return dataSet_; }
+  void SetDataSet(TDataSet* dataSet);
+  TRpCustomBand* DetailBand = nullptr;
+  TRpCustomBand* HeaderBand = nullptr;
+  TRpCustomBand* FooterBand = nullptr;
+  TRpOnNeedDataEvent OnNeedData;
+  int RecordNumber = 0;
+  int RecordCount = 0;
+
+  void Execute() override;
+  void Prepare() override;
+  void PrintEmptyController() override;
+  void AddBands(std::vector<TRpCustomBand*>& list) override;
+  void RegisterDataSet() override;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  // The sender of the need-data event: the report or the sub-detail band.
+  TObject* DataSender();
+  void NextRecord(bool& moreData);
+  TDataSet* dataSet_ = nullptr;
+  bool paramsFromFunctions_ = false;
+};
+
+// A band that drives a level of detail of its own: it is the detail band of
+// the controller it owns.
+class TRpControllerBand : public TRpCustomBand {
+ public:
+  explicit TRpControllerBand(TComponent* owner);
+  TRpController* OwnController() const { return controller_; }
+  // The report or another controller band; a loop is refused.
+  TComponent* Master() const { return master_; }
+  virtual void SetMaster(TComponent* master);
+  void AddNotifyClient(TRpPrintable* client) { controller_->AddNotifyClient(client); }
+  virtual AnsiString VariableValue() { return {}; }
+  void SetParent(TWinControl* parent) override;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+  TRpController* controller_;
+  TComponent* master_ = nullptr;
+};
+
+class TRpSubDetail : public TRpControllerBand {
+ public:
+  explicit TRpSubDetail(TComponent* owner) : TRpControllerBand(owner) {}
+  TRpBandType BandType() const override { return rbSubDetail; }
+  void SetBandType(TRpBandType) override {}
+  TDataSet* DataSet() const { return controller_->DataSet(); }
+  void SetDataSet(TDataSet* dataSet) { controller_->SetDataSet(dataSet); }
+  TRpOnNeedDataEvent& OnNeedData() { return controller_->OnNeedData; }
+  TRpCustomBand* HeaderBand() const { return controller_->HeaderBand; }
+  TRpCustomBand* FooterBand() const { return controller_->FooterBand; }
+  void SetHeaderBand(TRpCustomBand* band);
+  void SetFooterBand(TRpCustomBand* band);
+  bool PrintBefore() const { return controller_->PrintBefore; }
+  void SetPrintBefore(bool value) { controller_->PrintBefore = value; }
+  bool PrintIfEmpty() const { return controller_->PrintIfEmpty; }
+  void SetPrintIfEmpty(bool value) { controller_->PrintIfEmpty = value; }
+};
+
+// ---- the report ---------------------------------------------------------------
+
+enum TBandRepOption { FirstPageHeader, LastPageFooter, Compression };
+using TBandRepOptions = TSet<TBandRepOption>;
+
+// Which bands a report has, by kind: setting one creates or frees it.
+class TBandRepBands {
+ public:
+  explicit TBandRepBands(TCustomBandRep* report) : report_(report) {}
+  enum { iTitle = 1, iPageHeader, iColumnHeader, iDetail, iColumnFooter, iPageFooter, iSummary };
+  TRpCustomBand* Band(int index) const;
+  bool Has(int index) const { return Band(index) != nullptr; }
+  void Set(int index, bool value);
+  bool HasTitle() const { return Has(iTitle); }
+  bool HasPageHeader() const { return Has(iPageHeader); }
+  bool HasColumnHeader() const { return Has(iColumnHeader); }
+  bool HasDetail() const { return Has(iDetail); }
+  bool HasPageFooter() const { return Has(iPageFooter); }
+  bool HasSummary() const { return Has(iSummary); }
+  void SetHasTitle(bool v) { Set(iTitle, v); }
+  void SetHasPageHeader(bool v) { Set(iPageHeader, v); }
+  void SetHasColumnHeader(bool v) { Set(iColumnHeader, v); }
+  void SetHasDetail(bool v) { Set(iDetail, v); }
+  void SetHasPageFooter(bool v) { Set(iPageFooter, v); }
+  void SetHasSummary(bool v) { Set(iSummary, v); }
+
+ private:
+  TCustomBandRep* report_;
+};
+
+class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
+ public:
+  explicit TCustomBandRep(TComponent* owner);
+  ~TCustomBandRep() override;
+
+  // ---- settings
+  TBandRepBands* Bands() { return &bands_; }
+  TRpPage* Page() { return &page_; }
+  TBandRepPrinterSettings PrinterSettings;
+  TRpEvEnvironment* Functions() { return &functions_; }
+  TBandRepOptions Options{FirstPageHeader, LastPageFooter};
+  AnsiString ReportTitle;
+  bool ShowProgress_ = false;
+  AnsiString BackImageControl;
+  TColor BackgroundColor = clWhite;
+  int PagesInPreview = 0;
+  TStringList Description;
+  int Zoom() const { return TRpBasePanel::Zoom(); }
+  // 1..300; other values are ignored.
+  void SetZoom(int zoom) override;
+  TRpUnit Units() const { return page_.Units; }
+  // Passes the units on to every band and printable.
+  void SetUnits(TRpUnit units);
+  TDataSet* DataSet() const { return controller_->DataSet(); }
+  void SetDataSet(TDataSet* dataSet) { controller_->SetDataSet(dataSet); }
+  bool PrintIfEmpty() const { return controller_->PrintIfEmpty; }
+  void SetPrintIfEmpty(bool v) { controller_->PrintIfEmpty = v; }
+  TRpController* Controller() { return controller_; }
+
+  std::function<void(TObject* sender, bool& printReport)> BeforePrint;
+  std::function<void(TObject* sender)> AfterPrint;
+  std::function<void(TObject*sender)> OnStartPage, OnEndPage;
+  TRpOnNeedDataEvent& OnNeedData() { return controller_->OnNeedData; }
+  TRpPrinterEvent OnGetPrinterSettings, OnApplyPrinterSettings;
+
+  // ---- run state
+  bool Available = true;
+  bool Cancelled = false;
+  int PageNumber = 0;
+  int ColumnNumber = 1;
+  int CurrentX = 0, CurrentY = -1;
+  int ColumnTop = 0;
+  Extended FooterSpace = 0;
+  bool FinalPass = false;
+  bool HeaderJustPrinted = false;
+  bool ColumnBreakPending = false;
+  bool StopRequested = false;
+  bool Overflow = false;
+  bool PrinterOutput = true;
+  bool Exporting = false;
+  TRpExportFilter* ExportFilter = nullptr;
+  bool Composite = false;
+  int PrintableBottom = -1;
+  TRpPrinter* RpPrinter() const { return printer_; }
+  TList* DataSetList() { return &dataSets_; }
+
+  // ---- run
+  void Print();
+  // The print dialog; Tag says 0 confirmed, 1 cancelled.
+  void PrinterSetupDialog();
+  void ExportToFilter(TRpExportFilter* filter);
+  void ExportToFilterWithProgress(TRpExportFilter* filter, TRpPrinter* printer);
+  // One run into Printer (the page list or the device it is set to).
+  void RunInto(TRpPrinter* printer);
+  void Cancel();
+  void CreateReport(bool composite);
+  void PrintBand(TRpCustomBand* band);
+  int AvailableSpace();
+  void NewColumn();
+  void NewPage();
+  void EndPage();
+  int TextWidth(const TFont& font, const AnsiString& text);
+  int TextHeight(const TFont& font, const AnsiString& text);
+  int GetRecordNumber() const { return controller_->RecordNumber; }
+  int GetRecordCount() const;
+  void AddNotifyClient(TRpPrintable* client) { controller_->AddNotifyClient(client); }
+
+  // ---- bands
+  void AddBand(TRpCustomBand* band);
+  void RemoveBand(TRpCustomBand* band);
+  void RebuildBandList();
+  const std::vector<TRpCustomBand*>& BandList() const { return bandList_; }
+  TRpCustomBand* CreateBand(TRpBandType type);
+  // The first band of the type in the band list.
+  TRpCustomBand* FirstBand(TRpBandType type) const;
+  // The column width in 0.1 mm.
+  int ColumnWidth();
+
+  // ---- the printer's view
+  const TBandRepPrinterSettings& MasterPrinterSettings() const override { return PrinterSettings; }
+  bool ShowProgress() const override { return ShowProgress_; }
+  TRpPage& MasterPage() override { return page_; }
+  void MasterAfterPrint() override {
+    if (AfterPrint) AfterPrint(this);
+  }
+  void RequestStop() override { Cancel(); }
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  // Widths of the bands by their kind, in 0.1 mm.
+  void LayoutBands();
+  void CopySettingsToPrinter();
+  void CollectDataSets(TComponent* owner);
+  void PrintOverlay();
+  void PrepareRun();
+  void UnprepareRun();
+  // Every printable on the report itself, not on a band.
+  std::vector<TRpPrintable*> OwnPrintables() const;
+
+  TBandRepBands bands_{this};
+  TRpPage page_;
+  TRpEvEnvironment functions_;
+  TRpController* controller_;
+  std::vector<TRpCustomBand*> allBands_, bandList_;
+  TRpPrinter* printer_ = nullptr;
+  TList dataSets_;
+  TRpPrintable* backImage_ = nullptr;
+  TRpEvElement *pageNumberEntry_ = nullptr, *columnNumberEntry_ = nullptr;
+  std::unique_ptr<TBitmap> reference_;
+};
+
+class TBandRep : public TCustomBandRep {
+ public:
+  explicit TBandRep(TComponent* owner) : TCustomBandRep(owner) {}
+};

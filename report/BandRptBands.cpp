@@ -1,0 +1,428 @@
+// Bands: the strips a report's pages are made of, their order in the
+// report, and the placing of one band on the page.
+#include <algorithm>
+#include <array>
+
+#include "report/BandRpt.h"
+
+namespace {
+
+struct BandNames {
+  std::array<AnsiString, kRpBandTypeCount> Display, Prefix;
+};
+
+const BandNames& Names() {
+  static const BandNames names{
+      {"Title", "Page Header", "Detail", "Page Footer", "Summary", "Group Header", "Group Footer",
+       "Sub Detail", "Column Header", "Overlay", "Wild", "Child"},
+      {"TitleBand", "PageHeaderBand", "DetailBand", "PageFooterBand", "SummaryBand", "GroupHeaderBand",
+       "GroupFooterBand", "SubDetailBand", "ColumnHeaderBand", "OverlayBand", "WildBand", "ChildBand"}};
+  return names;
+}
+
+bool Designing(const TComponent* c) { return c->ComponentState().Contains(csDesigning); }
+
+bool IsPageFurniture(TRpBandType t) {
+  return t == rbTitle || t == rbPageHeader || t == rbPageFooter || t == rbOverlay;
+}
+
+}  // namespace
+
+const AnsiString& RpBandTypeName(TRpBandType type) { return Names().Display.at(type); }
+const AnsiString& RpBandNamePrefix(TRpBandType type) { return Names().Prefix.at(type); }
+
+// ---- the report's band list ------------------------------------------------------
+
+TRpCustomBand* TBandRepBands::Band(int index) const {
+  static constexpr TRpBandType kTypes[] = {
+      rbTitle, rbPageHeader, rbColumnHeader, rbDetail, rbPageFooter /*unused*/, rbPageFooter, rbSummary};
+  if (index < iTitle || index > iSummary || index == iColumnFooter) return nullptr;
+  return report_->FirstBand(kTypes[index - 1]);
+}
+
+void TBandRepBands::Set(int index, bool value) {
+  static constexpr TRpBandType kTypes[] = {rbTitle,      rbPageHeader, rbColumnHeader, rbDetail,
+                                           rbPageFooter, rbPageFooter, rbSummary};
+  if (index < iTitle || index > iSummary || index == iColumnFooter || value == Has(index)) return;
+  if (value)
+    report_->CreateBand(kTypes[index - 1]);
+  else
+    delete Band(index);
+}
+
+TRpCustomBand* TCustomBandRep::FirstBand(TRpBandType type) const {
+  for (TRpCustomBand* band : bandList_)
+    if (band->BandType() == type) return band;
+  for (TRpCustomBand* band : allBands_)
+    if (band->BandType() == type) return band;
+  return nullptr;
+}
+
+void TCustomBandRep::AddBand(TRpCustomBand* band) {
+  if (std::find(allBands_.begin(), allBands_.end(), band) != allBands_.end()) return;
+  allBands_.push_back(band);
+  band->FreeNotification(this);
+  RebuildBandList();
+}
+
+void TCustomBandRep::RemoveBand(TRpCustomBand* band) {
+  allBands_.erase(std::remove(allBands_.begin(), allBands_.end(), band), allBands_.end());
+  bandList_.erase(std::remove(bandList_.begin(), bandList_.end(), band), bandList_.end());
+  for (TRpCustomBand* b : allBands_)
+    if (b->LinkBand() == band) b->SetLinkBand(nullptr);
+  if (controller_->DetailBand == band) controller_->DetailBand = nullptr;
+  if (controller_->HeaderBand == band) controller_->HeaderBand = nullptr;
+  if (controller_->FooterBand == band) controller_->FooterBand = nullptr;
+  auto& groups = controller_->GroupList;
+  groups.erase(std::remove(groups.begin(), groups.end(), band), groups.end());
+  // A band going away is half destroyed: the list is rebuilt before the
+  // next run instead.
+  if (!band->ComponentState().Contains(csDestroying)) RebuildBandList();
+}
+
+void TCustomBandRep::RebuildBandList() {
+  if (ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying)) return;
+  std::vector<TRpCustomBand*> order;
+  auto addWithChildren = [&](TRpCustomBand* band) {
+    for (TRpCustomBand* b = band; b != nullptr; b = b->ChildBand()) {
+      if (std::find(order.begin(), order.end(), b) != order.end()) break;
+      order.push_back(b);
+    }
+  };
+  auto addType = [&](TRpBandType type) {
+    for (TRpCustomBand* band : allBands_)
+      if (band->BandType() == type) addWithChildren(band);
+  };
+  auto first = [&](TRpBandType type) -> TRpCustomBand* {
+    for (TRpCustomBand* band : allBands_)
+      if (band->BandType() == type) return band;
+    return nullptr;
+  };
+  addType(rbPageHeader);
+  addType(rbTitle);
+  addType(rbColumnHeader);
+  controller_->DetailBand = first(rbDetail);
+  controller_->HeaderBand = first(rbTitle);
+  controller_->FooterBand = first(rbSummary);
+  controller_->BuildLists();
+  std::vector<TRpCustomBand*> controlled;
+  controller_->AddBands(controlled);
+  for (TRpCustomBand* band : controlled) addWithChildren(band);
+  addType(rbPageFooter);
+  for (TRpCustomBand* band : bandList_)
+    if (std::find(order.begin(), order.end(), band) == order.end() &&
+        std::find(allBands_.begin(), allBands_.end(), band) != allBands_.end())
+      addWithChildren(band);
+  for (TRpCustomBand* band : allBands_)
+    if (std::find(order.begin(), order.end(), band) == order.end()) addWithChildren(band);
+  bandList_ = std::move(order);
+  LayoutBands();
+}
+
+void TCustomBandRep::LayoutBands() {
+  const TRpUnit units = page_.Units;
+  page_.Units = TRpUnit::Native;
+  const int printable = RpNearest(page_.Width() - page_.LeftMargin() - page_.RightMargin());
+  const int columns = std::max(page_.Columns(), 1);
+  const int column = (printable - RpNearest(page_.ColumnSpace()) * (columns - 1)) / columns;
+  page_.Units = units;
+  for (TRpCustomBand* band : allBands_) {
+    TRpCustomBand* kind = band;
+    for (auto* child = dynamic_cast<TRpChildBand*>(kind); child != nullptr && child->ParentBand() != nullptr;
+         child = dynamic_cast<TRpChildBand*>(kind))
+      kind = child->ParentBand();
+    const TRpBandType t = kind->BandType();
+    const bool wide =
+        t == rbTitle || t == rbPageHeader || t == rbPageFooter || t == rbSummary || t == rbOverlay;
+    TRpBandSize& size = *band->Size();
+    const TRpUnit bandUnits = size.Units;
+    size.Units = TRpUnit::Native;
+    size.SetValue(TRpBandSize::iWidth, wide ? printable : column);
+    size.Units = bandUnits;
+  }
+}
+
+TRpCustomBand* TCustomBandRep::CreateBand(TRpBandType type) {
+  TComponent* owner = Owner() != nullptr ? Owner() : static_cast<TComponent*>(Parent());
+  auto* band = new TRpBand(owner);
+  band->SetBandType(type);
+  if (owner != nullptr) {
+    const AnsiString& prefix = RpBandNamePrefix(type);
+    for (int n = 1;; ++n) {
+      const AnsiString name = prefix + IntToStr(n);
+      if (owner->FindComponent(name) == nullptr) {
+        band->SetName(name);
+        break;
+      }
+    }
+  }
+  band->SetParent(this);
+  return band;
+}
+
+// ---- bands ---------------------------------------------------------------------
+
+TRpCustomBand::TRpCustomBand(TComponent* owner) : TRpBasePanel(owner) {
+  SetColor(clWhite);
+  SetBevelOuter(bvNone);
+  SetBevelInner(bvNone);
+  size_.OnChange = [this] {
+    const TRpUnit units = size_.Units;
+    size_.Units = TRpUnit::Pixels;
+    const int w = RpNearest(size_.GetValue(TRpBandSize::iWidth)),
+              h = RpNearest(size_.GetValue(TRpBandSize::iHeight));
+    size_.Units = units;
+    SetBounds(Left(), Top(), w, h);
+  };
+  SetHeight(40);
+  const TRpUnit units = size_.Units;
+  size_.Units = TRpUnit::Pixels;
+  size_.SetValue(TRpBandSize::iHeight, 40);
+  size_.Units = units;
+}
+
+TRpCustomBand::~TRpCustomBand() {
+  Destroying();
+  if (ParentReport != nullptr) ParentReport->RemoveBand(this);
+}
+
+void TRpCustomBand::SetParent(TWinControl* parent) {
+  // A band dropped on another band goes to that band's report.
+  if (auto* other = dynamic_cast<TRpCustomBand*>(parent)) parent = other->Parent();
+  auto* previous = dynamic_cast<TCustomBandRep*>(Parent());
+  auto* report = dynamic_cast<TCustomBandRep*>(parent);
+  if (previous != nullptr && previous != report) previous->RemoveBand(this);
+  TRpBasePanel::SetParent(parent);
+  if (report != nullptr) {
+    ParentReport = report;
+    size_.Units = report->Units();
+    SetZoom(report->Zoom());
+    report->AddBand(this);
+  }
+}
+
+void TRpCustomBand::SetBandType(TRpBandType type) {
+  bandType_ = type;
+  if (ParentReport != nullptr) ParentReport->RebuildBandList();
+}
+
+Extended TRpCustomBand::NativeHeight() const {
+  const TRpUnit u = size_.Units;
+  auto& s = const_cast<TRpBandSize&>(size_);
+  s.Units = TRpUnit::Native;
+  const Extended v = s.GetValue(TRpBandSize::iHeight);
+  s.Units = u;
+  return v;
+}
+
+Extended TRpCustomBand::NativeWidth() const {
+  const TRpUnit u = size_.Units;
+  auto& s = const_cast<TRpBandSize&>(size_);
+  s.Units = TRpUnit::Native;
+  const Extended v = s.GetValue(TRpBandSize::iWidth);
+  s.Units = u;
+  return v;
+}
+
+void TRpCustomBand::SetLinkBand(TRpCustomBand* band) {
+  for (TRpCustomBand* b = band; b != nullptr; b = b->linkBand_)
+    if (b == this) return;
+  if (linkBand_ != nullptr) linkBand_->RemoveFreeNotification(this);
+  linkBand_ = band;
+  if (band != nullptr) band->FreeNotification(this);
+}
+
+void TRpCustomBand::Notification(TComponent* component, TOperation operation) {
+  TRpBasePanel::Notification(component, operation);
+  if (operation == opRemove && component == linkBand_) linkBand_ = nullptr;
+  if (operation == opRemove && component == ParentReport) ParentReport = nullptr;
+}
+
+TRpChildBand* TRpCustomBand::ChildBand() const {
+  if (ParentReport == nullptr) return nullptr;
+  for (TRpCustomBand* band : ParentReport->BandList())
+    if (auto* child = dynamic_cast<TRpChildBand*>(band); child != nullptr && child->ParentBand() == this)
+      return child;
+  return nullptr;
+}
+
+void TRpCustomBand::SetHasChild(bool value) {
+  TRpChildBand* child = ChildBand();
+  if (value == (child != nullptr) || ParentReport == nullptr) return;
+  if (value) {
+    auto* made = new TRpChildBand(Owner());
+    made->SetParentBand(this);
+    made->SetParent(ParentReport);
+  } else {
+    if (TRpChildBand* grandChild = child->ChildBand()) grandChild->SetParentBand(this);
+    delete child;
+  }
+}
+
+bool TRpCustomBand::FitsOnPage(Extended extra) {
+  return RpNearest(NativeHeight() + Expanded + extra) <= ParentReport->AvailableSpace();
+}
+
+bool TRpCustomBand::ExpandBy(Extended value, Extended& newExpanded, bool& used) {
+  if (!used && value < Expanded) {
+    newExpanded = Expanded;
+    used = true;
+    return true;
+  }
+  Expanded += value;
+  newExpanded = Expanded;
+  used = true;
+  return false;
+}
+
+Extended TRpCustomBand::StretchHeight() {
+  constexpr Extended kScreen = 96.0L / 254;
+  Extended h = NativeHeight(), gap = 0;
+  for (int i = 0; i < ControlCount(); ++i) {
+    auto* p = dynamic_cast<TRpPrintable*>(Controls(i));
+    if (p == nullptr || !p->Enabled()) continue;
+    Extended expanded = 0;
+    p->GetExpandedHeight(expanded);
+    if (expanded == 0) continue;
+    const Extended bottom = (p->Top() + expanded) / kScreen;
+    if (bottom > h) {
+      h = bottom;
+      gap = (Height() - p->Top() - p->Height() + 1) / kScreen;
+    }
+  }
+  return h + std::max<Extended>(gap, 0);
+}
+
+void TRpCustomBand::NotifyController() {
+  if (Controller != nullptr) Controller->NotifyClients(this, 0);
+}
+
+void TRpCustomBand::PrintChild(bool before) {
+  TRpChildBand* child = ChildBand();
+  if (child == nullptr) return;
+  const bool wanted = before
+                          ? (child->PrintOrder == cboBeforeParent || child->PrintOrder == cboBeforeAndAfter)
+                          : (child->PrintOrder == cboAfterParent || child->PrintOrder == cboBeforeAndAfter);
+  if (!wanted) return;
+  const bool footer = BandType() == rbPageFooter;
+  child->SetAsFooter(footer);
+  ParentReport->PrintBand(child);
+  child->SetAsFooter(false);
+}
+
+void TRpCustomBand::Print() {
+  TCustomBandRep& r = *ParentReport;
+  TRpPrinter& p = *r.RpPrinter();
+  bool printBand = Enabled();
+  if (printBand && BeforePrint && !Designing(this)) BeforePrint(this, printBand);
+  if (BandType() == rbSummary) r.CurrentX = RpNearest(r.Page()->LeftMargin());
+  const int x = r.CurrentX;
+  if (!printBand) {
+    if (!Enabled()) NotifyController();
+  } else {
+    PrintChild(true);
+    const TRpBandType type = BandType();
+    if (ForceNewPage && !r.Overflow && !IsPageFurniture(type) && r.PageNumber >= 1) {
+      if (r.HeaderJustPrinted) {
+        r.HeaderJustPrinted = false;
+      } else {
+        do r.NewColumn();
+        while (r.ColumnNumber != 1);
+      }
+      r.Overflow = false;
+    } else if (ForceNewColumn && !IsPageFurniture(type) && r.PageNumber >= 1) {
+      if (!r.ColumnBreakPending && r.ColumnNumber < 2)
+        r.ColumnBreakPending = true;
+      else
+        r.NewColumn();
+    } else {
+      Extended height = NativeHeight();
+      // The linked band counts once, in 0.1 mm.
+      if (linkBand_ != nullptr) height += linkBand_->NativeHeight();
+      const int h = RpNearest(height);
+      const int emptyPage =
+          RpNearest(r.Page()->Length() - (r.Page()->BottomMargin() + r.Page()->TopMargin()));
+      if (type != rbPageFooter && h > r.AvailableSpace() && h <= emptyPage) {
+        if (type == rbDetail) r.Overflow = true;
+        r.NewColumn();
+      } else if (r.PageNumber == 0) {
+        if (type == rbDetail) r.Overflow = true;
+        r.NewColumn();
+      } else if (type == rbDetail) {
+        r.Overflow = false;
+      }
+    }
+    NotifyController();
+    Extended stretched = -1;
+    if (KeepOnOnePage) {
+      stretched = StretchHeight();
+      if (r.AvailableSpace() < stretched) r.NewColumn();
+    }
+    const int bx = r.CurrentX, by = r.CurrentY;
+    const Extended width = NativeWidth();
+    if (!TransparentBand) {
+      Extended height = NativeHeight();
+      if (PreCaluculateBandHeight) height = stretched >= 0 ? stretched : StretchHeight();
+      PrintRect = Rect(p.DeviceX(bx), p.DeviceY(by), p.DeviceX(bx + width), p.DeviceY(by + height));
+    }
+    (void)x;
+    if (NativeHeight() >= 0) {
+      if (r.PrinterOutput && !TransparentBand && p.Canvas() != nullptr) {
+        p.Canvas()->Brush->Style = bsSolid;
+        p.Canvas()->Brush->Color = Color();
+        p.Canvas()->FillRect(PrintRect);
+      }
+      Expanded = 0;
+      bool first = true;
+      for (;;) {
+        Extended largest = 0;
+        bool allFinished = true;
+        const int ox = r.CurrentX, oy = r.CurrentY;
+        for (int i = 0; i < ControlCount(); ++i) {
+          auto* c = dynamic_cast<TRpPrintable*>(Controls(i));
+          if (c == nullptr || !c->Enabled()) continue;
+          Expanded = 0;
+          if (first || !c->PrintFinished) c->Print(ox, oy);
+          largest = std::max(largest, Expanded);
+          if (!c->PrintFinished) allFinished = false;
+        }
+        Expanded = largest;
+        if ((r.PrinterOutput || r.Exporting) && p.Canvas() != nullptr) {
+          PrintRect = Rect(p.DeviceX(ox), p.DeviceY(oy), p.DeviceX(ox + width),
+                           p.DeviceY(oy + NativeHeight() + Expanded + 1));
+          Frame()->PaintFrame(*p.Canvas(), PrintRect, p.YFactor(), p.XFactor(), r.PrintableBottom);
+        }
+        first = false;
+        if (allFinished) break;
+        r.Overflow = true;
+        r.NewColumn();
+        r.Overflow = false;
+        Expanded = 0;
+      }
+      r.CurrentY += RpNearest(NativeHeight() + Expanded);
+    }
+    if (r.Exporting && r.ExportFilter != nullptr) r.ExportFilter->BandOut(this, Expanded, bx, by);
+  }
+  if (AfterPrint && !Designing(this)) AfterPrint(this, printBand);
+  PrintChild(false);
+  r.Overflow = false;
+}
+
+TRpChildBand::TRpChildBand(TComponent* owner) : TRpCustomBand(owner) {}
+
+void TRpChildBand::SetParentBand(TRpCustomBand* band) {
+  for (TRpCustomBand* b = band; b != nullptr;) {
+    if (b == this) return;
+    auto* child = dynamic_cast<TRpChildBand*>(b);
+    b = child != nullptr ? child->parentBand_ : nullptr;
+  }
+  if (parentBand_ != nullptr) parentBand_->RemoveFreeNotification(this);
+  parentBand_ = band;
+  if (band != nullptr) band->FreeNotification(this);
+  if (ParentReport != nullptr) ParentReport->RebuildBandList();
+}
+
+void TRpChildBand::Notification(TComponent* component, TOperation operation) {
+  TRpCustomBand::Notification(component, operation);
+  if (operation == opRemove && component == parentBand_) parentBand_ = nullptr;
+}

@@ -1,0 +1,208 @@
+// The base of every control printed inside a band: its size in report
+// units, its frame, and its place among band and report.
+#include "report/BandRpt.h"
+
+namespace {
+constexpr int kScreenPpi = 96;
+}
+
+TRpPrintable::TRpPrintable(TComponent* owner) : TCustomControl(owner) {
+  SetColor(clWhite);
+  size_.Units = RpMeasureInInches() ? TRpUnit::Inches : TRpUnit::MM;
+  size_.OnChange = [this] { ApplySize(); };
+  frame_.OnChange = [this] { Invalidate(); };
+  SetBounds(Left(), Top(), 10, 10);
+}
+
+void TRpPrintable::SetFrame(const TRpFrame& frame) {
+  auto onChange = std::move(frame_.OnChange);
+  frame_ = frame;
+  frame_.OnChange = std::move(onChange);
+  Invalidate();
+}
+
+void TRpPrintable::SetTransparent(bool value) {
+  if (value)
+    ControlStyle >> csOpaque;
+  else
+    ControlStyle << csOpaque;
+  Invalidate();
+}
+
+void TRpPrintable::SetZoom(int zoom) {
+  size_.Zoom = zoom;
+  ApplySize();
+}
+
+void TRpPrintable::SetAlignToBand(bool value) {
+  alignToBand_ = value;
+  AlignInBand();
+}
+
+Extended TRpPrintable::NativeValue(int index) const {
+  auto& s = const_cast<TRpPrintableSize&>(size_);
+  const TRpUnit u = s.Units;
+  s.Units = TRpUnit::Native;
+  const Extended v = s.GetValue(index);
+  s.Units = u;
+  return v;
+}
+
+void TRpPrintable::ApplySize() {
+  if (updating_) return;
+  const TRpUnit u = size_.Units;
+  const int zoom = size_.Zoom;
+  size_.Units = TRpUnit::Pixels;
+  size_.PixelsPerInch = kScreenPpi;
+  const int l = RpNearest(size_.GetValue(TRpPrintableSize::iLeft));
+  const int t = RpNearest(size_.GetValue(TRpPrintableSize::iTop));
+  const int w = RpNearest(size_.GetValue(TRpPrintableSize::iWidth));
+  const int h = RpNearest(size_.GetValue(TRpPrintableSize::iHeight));
+  size_.Units = u;
+  (void)zoom;
+  updating_ = true;
+  SetBounds(l, t, w, h);
+  updating_ = false;
+}
+
+void TRpPrintable::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (updating_) {
+    TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  } else if (!ComponentState().Contains(csLoading)) {
+    const TRpUnit u = size_.Units;
+    size_.Units = TRpUnit::Pixels;
+    const int values[4] = {AHeight, AWidth, ATop, ALeft};
+    const int indexes[4] = {TRpPrintableSize::iHeight, TRpPrintableSize::iWidth, TRpPrintableSize::iTop,
+                            TRpPrintableSize::iLeft};
+    bool any = false;
+    for (int i = 0; i < 4; ++i)
+      if (RpNearest(size_.GetValue(indexes[i])) != values[i]) {
+        updating_ = true;
+        size_.SetValue(indexes[i], values[i]);
+        updating_ = false;
+        any = true;
+      }
+    size_.Units = u;
+    if (any || Left() != ALeft || Top() != ATop || Width() != AWidth || Height() != AHeight) {
+      updating_ = true;
+      TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+      updating_ = false;
+    }
+  } else {
+    if (ALeft != 0) savedLeft_ = ALeft;
+    if (ATop != 0) savedTop_ = ATop;
+    if (AWidth != 0) savedWidth_ = AWidth;
+    if (AHeight != 0) savedHeight_ = AHeight;
+  }
+  if (alignToBand_ && !aligning_) AlignInBand();
+}
+
+void TRpPrintable::Loaded() {
+  TCustomControl::Loaded();
+  ApplySize();
+  if (Left() == 0 && savedLeft_ != 0) SetLeft(savedLeft_);
+  if (Top() == 0 && savedTop_ != 0) SetTop(savedTop_);
+  if (Width() == 0 && savedWidth_ != 0) SetWidth(savedWidth_);
+  if (Height() == 0 && savedHeight_ != 0) SetHeight(savedHeight_);
+}
+
+TRpCustomBand* TRpPrintable::Band() const { return dynamic_cast<TRpCustomBand*>(Parent()); }
+
+void TRpPrintable::SetParent(TWinControl* parent) {
+  const int top = Top(), left = Left();
+  TCustomControl::SetParent(parent);
+  if (auto* report = dynamic_cast<TCustomBandRep*>(parent)) {
+    size_.Units = report->Units();
+    ParentReport = report;
+    size_.Zoom = report->Zoom();
+  } else if (auto* band = dynamic_cast<TRpCustomBand*>(parent)) {
+    size_.Units = band->Size()->Units;
+    if (band->ParentReport != nullptr) {
+      ParentReport = band->ParentReport;
+      size_.Zoom = band->ParentReport->Zoom();
+    }
+  } else {
+    return;
+  }
+  SetTop(top);
+  SetLeft(left);
+}
+
+bool TRpPrintable::CanPrint() { return Enabled() || !Visible(); }
+
+void TRpPrintable::AlignInBand() {
+  if (!alignToBand_) return;
+  aligning_ = true;
+  TRpCustomBand* band = Band();
+  switch (alignment_) {
+    case taLeftJustify:
+      SetLeft(0);
+      break;
+    case taRightJustify:
+      if (band != nullptr) SetLeft(band->Width() - Width());
+      break;
+    case taCenter:
+      if (band != nullptr) SetLeft((band->Width() - Width()) / 2);
+      break;
+  }
+  aligning_ = false;
+}
+
+void TRpPrintable::Prepare() {
+  printing_ = true;
+  RpPrinter = ParentReport != nullptr ? ParentReport->RpPrinter() : nullptr;
+}
+
+void TRpPrintable::Unprepare() { printing_ = false; }
+
+void TRpPrintable::Print(int ofsX, int ofsY) {
+  if (ParentReport == nullptr || RpPrinter == nullptr || !ParentReport->PrinterOutput || !frame_.HasAnySide())
+    return;
+  TRpPrinter& p = *RpPrinter;
+  if (p.Canvas() == nullptr) return;
+  const Extended l = NativeValue(TRpPrintableSize::iLeft) + ofsX,
+                 t = NativeValue(TRpPrintableSize::iTop) + ofsY;
+  const TRect r{p.DeviceX(l), p.DeviceY(t), p.DeviceX(l + NativeValue(TRpPrintableSize::iWidth)),
+                p.DeviceY(t + NativeValue(TRpPrintableSize::iHeight))};
+  frame_.PaintFrame(*p.Canvas(), r, p.YFactor(), p.XFactor());
+}
+
+void TRpPrintable::BandNotify(TObject* /*sender*/, Byte operation) {
+  if (operation == 2 && alignToBand_) AlignInBand();
+}
+
+void TRpPrintable::SetAlignment(TAlignment value) {
+  alignment_ = value;
+  if (alignToBand_) AlignInBand();
+  Invalidate();
+}
+
+void TRpPrintable::GetExpandedHeight(Extended& /*height*/) {}
+void TRpPrintable::FetchContent(AnsiString& /*text*/) {}
+
+void TRpPrintable::PaintCorners(TCanvas& c) {
+  c.Pen->Color = clBlack;
+  c.Pen->Width = 1;
+  c.Pen->Style = psSolid;
+  const int w = Width(), h = Height();
+  c.Polyline({{0, 3}, {0, 0}, {3, 0}});
+  c.Polyline({{0, h - 4}, {0, h - 1}, {3, h - 1}});
+  c.Polyline({{w - 4, 0}, {w - 1, 0}, {w - 1, 3}});
+  c.Polyline({{w - 4, h - 1}, {w - 1, h - 1}, {w - 1, h - 4}});
+}
+
+void TRpPrintable::Paint() {
+  if (printing_) return;
+  TCanvas& c = Canvas();
+  if (!Transparent()) {
+    c.Brush->Style = bsSolid;
+    c.Brush->Color = clWhite;
+    c.FillRect(ClientRect());
+  }
+  PaintCorners(c);
+  TRect r = ClientRect();
+  --r.Right;
+  --r.Bottom;
+  const Extended f = size_.Zoom * (kScreenPpi / 254.0L) / 100;
+  frame_.PaintFrame(c, r, f, f);
+}

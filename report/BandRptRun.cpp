@@ -1,0 +1,519 @@
+// The report run: one pass of the data through the controller onto pages
+// and columns, with the page furniture around it.
+#include <algorithm>
+
+#include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
+#include "report/BandRpt.h"
+#include "report/RpPrintDlg.h"
+#include "report/RpProgress.h"
+
+namespace {
+
+// Reads the page in 0.1 mm whatever the report's units.
+struct NativePage {
+  explicit NativePage(TRpPage& page) : page(page), saved(page.Units) { page.Units = TRpUnit::Native; }
+  ~NativePage() { page.Units = saved; }
+  TRpPage& page;
+  TRpUnit saved;
+};
+
+bool Designing(const TComponent* c) { return c->ComponentState().Contains(csDesigning); }
+
+}  // namespace
+
+TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
+  controller_ = new TRpController(this);
+  controller_->SetMaster(this);
+  controller_->ParentReport = this;
+  SetColor(clWhite);
+  Font().Name = "Arial";
+  Font().SetSize(10);
+  SetParentFont(false);
+  page_.Units = RpMeasureInInches() ? TRpUnit::Inches : TRpUnit::MM;
+  RulerPage = &page_;
+  NumberRuler = true;
+  functions_.AddFunction("PAGENUMBER", "0");
+  functions_.AddFunction("COLUMNNUMBER", "0");
+  functions_.AddFunction("REPORTTITLE", "''");
+  reference_ = std::make_unique<TBitmap>(1, 1);
+}
+
+TCustomBandRep::~TCustomBandRep() {
+  // Bands outlive the list while the form frees them.
+  for (TRpCustomBand* band : allBands_) band->ParentReport = nullptr;
+  allBands_.clear();
+  bandList_.clear();
+}
+
+void TCustomBandRep::Notification(TComponent* component, TOperation operation) {
+  TRpBasePanel::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == backImage_) backImage_ = nullptr;
+  if (auto* band = dynamic_cast<TRpCustomBand*>(component)) RemoveBand(band);
+}
+
+void TCustomBandRep::SetZoom(int zoom) {
+  if (zoom < 1 || zoom > 300) return;
+  TRpBasePanel::SetZoom(zoom);
+}
+
+void TCustomBandRep::SetUnits(TRpUnit units) {
+  page_.Units = units;
+  for (TRpCustomBand* band : allBands_) {
+    band->Size()->Units = units;
+    for (int i = 0; i < band->ControlCount(); ++i)
+      if (auto* p = dynamic_cast<TRpPrintable*>(band->Controls(i))) p->Size()->Units = units;
+  }
+  for (TRpPrintable* p : OwnPrintables()) p->Size()->Units = units;
+}
+
+std::vector<TRpPrintable*> TCustomBandRep::OwnPrintables() const {
+  std::vector<TRpPrintable*> list;
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* p = dynamic_cast<TRpPrintable*>(Controls(i))) list.push_back(p);
+  return list;
+}
+
+int TCustomBandRep::GetRecordCount() const {
+  TDataSet* ds = controller_->DataSet();
+  return ds != nullptr && ds->Active() ? ds->RecordCount() : 1;
+}
+
+int TCustomBandRep::TextWidth(const TFont& font, const AnsiString& text) {
+  TCanvas* c = reference_->Canvas();
+  c->Font->Assign(font);
+  try {
+    return c->TextWidth(text) + 1;
+  } catch (const Exception&) {
+    return 0;
+  }
+}
+
+int TCustomBandRep::TextHeight(const TFont& font, const AnsiString& text) {
+  (void)text;
+  TCanvas* c = reference_->Canvas();
+  c->Font->Assign(font);
+  try {
+    return c->TextHeight("A");
+  } catch (const Exception&) {
+    return 0;
+  }
+}
+
+void TCustomBandRep::CopySettingsToPrinter() {
+  TRpPrinter& p = *printer_;
+  const TBandRepPrinterSettings& s = PrinterSettings;
+  p.SetPrinterIndex(s.PrinterIndex);
+  p.SetPaperSize(page_.PaperSize());
+  if (page_.PaperSize() == TRpPaperSize::Custom) {
+    NativePage native(page_);
+    p.SetPaperWidth(RpNearest(page_.Width()));
+    p.SetPaperLength(RpNearest(page_.Length()));
+  }
+  p.SetOrientation(page_.Orientation());
+  p.SetCopies(s.Copies);
+  p.SetOutputBin(s.OutputBin);
+  p.FirstPage = s.FirstPage;
+  p.LastPage = s.LastPage;
+  p.SetDuplex(s.Duplex);
+  p.SetUseStandardprinter(s.UseStandardprinter);
+  p.SetPrintMetaFile(s.PrintMetaFile);
+  p.SetUseCustomBinCode(s.UseCustomBinCode);
+  p.SetCustomBinCode(s.CustomBinCode);
+  p.SetUseCustomPaperCode(s.UseCustomPaperCode);
+  p.SetCustomPaperCode(s.CustomPaperCode);
+  p.SetPrintQuality(s.PrintQuality);
+  p.SetCollate(s.Collate);
+  p.SetColorOption(s.ColorOption);
+  p.SetExtendedDuplex(s.ExtendedDuplex);
+  p.SetOnGetPrinterSettings(OnGetPrinterSettings);
+  p.SetOnApplyPrinterSettings(OnApplyPrinterSettings);
+}
+
+void TCustomBandRep::CollectDataSets(TComponent* owner) {
+  for (int i = 0; i < owner->ComponentCount(); ++i) {
+    TComponent* c = owner->Components(i);
+    if (auto* ds = dynamic_cast<TDataSet*>(c)) {
+      if (dataSets_.IndexOf(ds) < 0) dataSets_.Add(ds);
+    } else if (dynamic_cast<TWinControl*>(c) != nullptr) {
+      CollectDataSets(c);
+    }
+  }
+}
+
+void TCustomBandRep::PrepareRun() {
+  controller_->BuildLists();
+  RpExprEnsureStarted();
+  RpGlobalEnvironment->SetDataSets(&dataSets_);
+  RpGlobalEnvironment->Prepare();
+  functions_.SetDataSets(&dataSets_);
+  functions_.Prepare();
+  pageNumberEntry_ = functions_.GetConstant("PAGENUMBER");
+  columnNumberEntry_ = functions_.GetConstant("COLUMNNUMBER");
+  if (TRpEvElement* title = functions_.GetConstant("REPORTTITLE"))
+    functions_.SetStringConstant(title, ReportTitle);
+  controller_->Prepare();
+  for (TRpCustomBand* band : allBands_)
+    for (int i = 0; i < band->ControlCount(); ++i)
+      if (auto* p = dynamic_cast<TRpPrintable*>(band->Controls(i))) p->Prepare();
+  for (TRpPrintable* p : OwnPrintables()) p->Prepare();
+}
+
+void TCustomBandRep::UnprepareRun() {
+  for (TRpCustomBand* band : allBands_)
+    for (int i = 0; i < band->ControlCount(); ++i)
+      if (auto* p = dynamic_cast<TRpPrintable*>(band->Controls(i))) p->Unprepare();
+  for (TRpPrintable* p : OwnPrintables()) p->Unprepare();
+  controller_->Unprepare();
+  if (functions_.Prepared()) functions_.Unprepare();
+  if (RpGlobalEnvironment != nullptr && RpGlobalEnvironment->Prepared()) RpGlobalEnvironment->Unprepare();
+  pageNumberEntry_ = columnNumberEntry_ = nullptr;
+}
+
+void TCustomBandRep::CreateReport(bool composite) {
+  if (!Available) return;
+  const bool wasVisible = Visible();
+  {
+    NativePage native(page_);
+    if (page_.Width() - page_.LeftMargin() - page_.RightMargin() < 0) {
+      page_.SetValue(TRpPage::iLeftMargin, 0);
+      page_.SetValue(TRpPage::iRightMargin, 0);
+    }
+    if (page_.Length() - page_.TopMargin() - page_.BottomMargin() < 0) {
+      page_.SetValue(TRpPage::iTopMargin, 0);
+      page_.SetValue(TRpPage::iBottomMargin, 0);
+    }
+  }
+  RebuildBandList();
+  Available = false;
+  Cancelled = FinalPass = HeaderJustPrinted = ColumnBreakPending = false;
+  StopRequested = Overflow = false;
+  Composite = composite;
+  dataSets_.Clear();
+  for (TComponent* c = this; c != nullptr;) {
+    auto* control = dynamic_cast<TControl*>(c);
+    TComponent* up = control != nullptr ? static_cast<TComponent*>(control->Parent()) : nullptr;
+    if (up == nullptr) {
+      if (c->Owner() != nullptr) CollectDataSets(c->Owner());
+      break;
+    }
+    c = up;
+  }
+  if (controller_->DataSet() != nullptr && dataSets_.IndexOf(controller_->DataSet()) < 0)
+    dataSets_.Add(controller_->DataSet());
+  backImage_ = nullptr;
+  if (!BackImageControl.empty())
+    for (TRpPrintable* p : OwnPrintables())
+      if (p->Name() == BackImageControl) backImage_ = p;
+
+  bool printReport = true;
+  if (BeforePrint && !Designing(this)) BeforePrint(this, printReport);
+  if (printReport) {
+    const TRpUnit savedUnits = Units();
+    bool prepared = false, begun = false;
+    try {
+      SetUnits(TRpUnit::Native);
+      if (composite) {
+        page_.SetPaperSize(printer_->Settings()->PaperSize());
+        page_.SetOrientation(printer_->Settings()->Orientation());
+      } else {
+        CopySettingsToPrinter();
+        printer_->Title = ReportTitle;
+        printer_->SetCompression(Options.Contains(Compression));
+        printer_->BeginDoc();
+        begun = true;
+        CurrentY = -1;
+        PageNumber = 0;
+      }
+      ColumnNumber = page_.Columns();
+      if (Exporting && ExportFilter != nullptr && !ExportFilter->Active)
+        ExportFilter->Start(RpNearest(page_.Width()), RpNearest(page_.Length()), &Font());
+      FooterSpace = 0;
+      for (TRpCustomBand* band : allBands_)
+        if (band->BandType() == rbPageFooter && band->Enabled()) {
+          for (TRpCustomBand* b = band; b != nullptr; b = b->ChildBand()) FooterSpace += b->NativeHeight();
+        }
+      for (TRpCustomBand* band : allBands_) band->SetParentReport(this);
+      for (TRpPrintable* p : OwnPrintables()) p->ParentReport = this;
+      CurrentX = RpNearest(page_.LeftMargin());
+      prepared = true;
+      PrepareRun();
+      PrintableBottom = printer_->DeviceY(page_.Length() - page_.BottomMargin());
+      controller_->Execute();
+      if (composite) {
+        if (Tag == 999) {
+          FinalPass = true;
+          EndPage();
+          if (Exporting && ExportFilter != nullptr) ExportFilter->Finish();
+        }
+      } else {
+        CurrentX = RpNearest(page_.LeftMargin());
+        FinalPass = true;
+        if (!Cancelled) EndPage();
+        if (Exporting && ExportFilter != nullptr) ExportFilter->Finish();
+      }
+      SetUnits(savedUnits);
+      UnprepareRun();
+      if (Cancelled) {
+        printer_->Cancel();
+      } else if (!composite) {
+        if (PrinterOutput)
+          printer_->EndDoc();
+        else
+          printer_->Cancel();
+      }
+    } catch (...) {
+      // The next run must find the report idle and whole.
+      SetUnits(savedUnits);
+      if (prepared) {
+        try {
+          UnprepareRun();
+        } catch (...) {
+        }
+      }
+      if (begun && printer_->Status() == rpsBusy) printer_->Cancel();
+      dataSets_.Clear();
+      SetVisible(wasVisible);
+      CurrentY = -1;
+      Available = true;
+      throw;
+    }
+  }
+  dataSets_.Clear();
+  SetVisible(wasVisible);
+  CurrentY = -1;
+  Available = true;
+}
+
+void TCustomBandRep::PrintBand(TRpCustomBand* band) {
+  if (band == nullptr) return;
+  if (band->AlignToBottom) {
+    if (band->BandType() == rbSummary && !Options.Contains(LastPageFooter)) FooterSpace = 0;
+    const Extended bottom = page_.BottomMargin();
+    const int h = RpNearest(bottom + band->NativeHeight() + FooterSpace);
+    // The printer's length already follows the orientation.
+    const int paper = printer_->PaperLength();
+    if (h <= paper - CurrentY)
+      CurrentY = paper - RpNearest(band->NativeHeight()) - RpNearest(bottom + FooterSpace);
+  }
+  band->Print();
+}
+
+int TCustomBandRep::AvailableSpace() {
+  if (Available || CurrentY == -1) return 0;
+  if (Exporting && ExportFilter != nullptr && ExportFilter->IsContinuous()) return printer_->PaperLength();
+  return RpNearest(printer_->PaperLength() - page_.BottomMargin() - FooterSpace - CurrentY);
+}
+
+int TCustomBandRep::ColumnWidth() {
+  if (TRpCustomBand* detail = bands_.Band(TBandRepBands::iDetail)) return RpNearest(detail->NativeWidth());
+  const int columns = std::max(page_.Columns(), 1);
+  return (RpNearest(page_.Width() - (page_.RightMargin() + page_.LeftMargin())) -
+          RpNearest(page_.ColumnSpace()) * (columns - 1)) /
+         columns;
+}
+
+void TCustomBandRep::NewColumn() {
+  PrintBand(bands_.Band(TBandRepBands::iColumnFooter));
+  if (ColumnNumber != page_.Columns()) {
+    CurrentX += ColumnWidth() + RpNearest(page_.ColumnSpace());
+    CurrentY = ColumnTop;
+    ++ColumnNumber;
+  } else {
+    ColumnNumber = 1;
+    CurrentX = RpNearest(page_.LeftMargin());
+    NewPage();
+  }
+  if (columnNumberEntry_ != nullptr) functions_.SetIntegerConstant(columnNumberEntry_, ColumnNumber);
+  if (!(ColumnNumber == 1 && PageNumber == 1)) {
+    PrintBand(bands_.Band(TBandRepBands::iColumnHeader));
+    controller_->ReprintGroupHeaders();
+  }
+}
+
+void TCustomBandRep::NewPage() {
+  EndPage();
+  if (Exporting && ExportFilter != nullptr) ExportFilter->NewPage();
+  ++PageNumber;
+  if (pageNumberEntry_ != nullptr) functions_.SetIntegerConstant(pageNumberEntry_, PageNumber);
+  if (PrinterOutput || PageNumber == 1) printer_->NewPage();
+  CurrentY = RpNearest(page_.TopMargin());
+  if (OnStartPage && !Designing(this)) OnStartPage(this);
+  TCanvas* canvas = printer_->Canvas();
+  if (BackgroundColor != clWhite && canvas != nullptr) {
+    canvas->Brush->Style = bsSolid;
+    canvas->Brush->Color = BackgroundColor;
+    canvas->FillRect(
+        Rect(0, 0, printer_->DeviceWidth(page_.Width()), printer_->DeviceHeight(page_.Length())));
+  }
+  if (backImage_ != nullptr) backImage_->Print(0, 0);
+  if (PageNumber > 1 || Options.Contains(FirstPageHeader)) PrintBand(bands_.Band(TBandRepBands::iPageHeader));
+  ColumnTop = CurrentY;
+  ColumnNumber = 1;
+  if (PageNumber == 1)
+    if (TRpCustomBand* title = bands_.Band(TBandRepBands::iTitle))
+      ColumnTop += RpNearest(title->NativeHeight());
+}
+
+void TCustomBandRep::PrintOverlay() {
+  for (TRpPrintable* p : OwnPrintables())
+    if (p != backImage_ && p->Enabled()) p->Print(0, 0);
+  if ((PrinterOutput || Exporting) && Frame()->HasAnySide() && printer_->Canvas() != nullptr) {
+    const TRect r{printer_->DeviceX(page_.LeftMargin()), printer_->DeviceY(page_.TopMargin()),
+                  printer_->DeviceX(page_.Width() - page_.RightMargin()),
+                  printer_->DeviceY(page_.Length() - page_.BottomMargin())};
+    Frame()->PaintFrame(*printer_->Canvas(), r, printer_->YFactor(), printer_->XFactor());
+  }
+}
+
+void TCustomBandRep::EndPage() {
+  if (PageNumber > 0) {
+    TRpCustomBand* footer = bands_.Band(TBandRepBands::iPageFooter);
+    if (FooterSpace > 0 && (FinalPass || (footer != nullptr && footer->AlignToBottom)))
+      CurrentY = RpNearest(page_.Length() - page_.BottomMargin() - FooterSpace);
+    CurrentX = RpNearest(page_.LeftMargin());
+    if (!FinalPass || Options.Contains(LastPageFooter)) PrintBand(footer);
+    PrintOverlay();
+    if (OnEndPage && !Designing(this)) OnEndPage(this);
+  }
+  if (Exporting && ExportFilter != nullptr) ExportFilter->EndPage();
+}
+
+void TCustomBandRep::RunInto(TRpPrinter* printer) {
+  TRpPrinter* previous = printer_;
+  printer_ = printer;
+  try {
+    CreateReport(false);
+  } catch (...) {
+    printer_ = previous;
+    throw;
+  }
+  printer_ = previous;
+}
+
+void TCustomBandRep::Print() {
+  if (!Available) return;
+  TRpPrinter printer(this);
+  if (!printer.PrinterOK()) return;
+  printer.Destination = rpdPrinter;
+  std::unique_ptr<TRpProgressForm> progress;
+  if (ShowProgress_) {
+    progress = std::make_unique<TRpProgressForm>(Application);
+    progress->RpPrinter = &printer;
+    progress->Show();
+    printer.Client = progress->Handle();
+  }
+  RunInto(&printer);
+}
+
+void TCustomBandRep::ExportToFilter(TRpExportFilter* filter) {
+  if (!Available || filter == nullptr) return;
+  ExportFilter = filter;
+  Exporting = true;
+  filter->Report = this;
+  PrinterOutput = false;
+  TRpPrinter printer(this);
+  std::unique_ptr<TRpProgressForm> progress;
+  if (ShowProgress_) {
+    progress = std::make_unique<TRpProgressForm>(Application);
+    progress->SetCaption("Exporting Progress");
+    progress->RpPrinter = &printer;
+    progress->Show();
+    printer.Client = progress->Handle();
+  }
+  auto restore = [&] {
+    ExportFilter = nullptr;
+    Exporting = false;
+    PrinterOutput = true;
+  };
+  try {
+    RunInto(&printer);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+}
+
+void TCustomBandRep::ExportToFilterWithProgress(TRpExportFilter* filter, TRpPrinter* printer) {
+  if (!Available || filter == nullptr || printer == nullptr) return;
+  ExportFilter = filter;
+  Exporting = true;
+  filter->Report = this;
+  PrinterOutput = false;
+  auto progress = std::make_unique<TRpProgressForm>(Application);
+  progress->SetCaption("Exporting Progress");
+  progress->RpPrinter = printer;
+  if (ShowProgress_) progress->Show();
+  TRpPrinter* previous = printer_;
+  printer_ = printer;
+  auto restore = [&] {
+    printer_ = previous;
+    ExportFilter = nullptr;
+    Exporting = false;
+    PrinterOutput = true;
+  };
+  try {
+    CreateReport(true);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+}
+
+void TCustomBandRep::Cancel() {
+  if (!Available) {
+    Cancelled = true;
+    if (printer_ != nullptr) printer_->Cancelled = true;
+  } else if (printer_ != nullptr && printer_->ShowingPreview()) {
+    printer_->ClosePreview();
+  }
+}
+
+void TCustomBandRep::PrinterSetupDialog() {
+  TPrinter* device = ::Printer();
+  if (PrinterSettings.PrinterIndex >= 0 && PrinterSettings.PrinterIndex < device->Printers()->Count())
+    device->SetPrinterIndex(PrinterSettings.PrinterIndex);
+  TRpPrintDialog dialog(Application);
+  const bool finished = printer_ != nullptr && printer_->Status() == rpsFinished;
+  dialog.MinPage = finished ? 1 : 0;
+  dialog.MaxPage = finished ? printer_->PageCount() : 9999;
+  if (finished) {
+    dialog.FromPage = 1;
+    dialog.ToPage = printer_->PageCount();
+  }
+  device->SetOrientation(page_.Orientation());
+  dialog.Copies = PrinterSettings.Copies;
+  if (!dialog.Execute()) {
+    Tag = 1;
+    return;
+  }
+  const TPrinterOrientation orientation = dialog.Orientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
+  PrinterSettings.Copies = dialog.Copies;
+  PrinterSettings.PrinterIndex = device->PrinterIndex();
+  page_.SetOrientation(orientation);
+  const bool range = dialog.PrintRange == prPageNums;
+  PrinterSettings.FirstPage = range ? dialog.FromPage : 0;
+  PrinterSettings.LastPage = range ? dialog.ToPage : 0;
+  if (printer_ != nullptr) {
+    TRpPrinter& p = *printer_;
+    p.SetCustomBinCode(dialog.OutputBin);
+    const int code = dialog.OutputBin > 255 ? dialog.OutputBin - 256 : dialog.OutputBin;
+    for (int i = 0; i < kRpBinCount; ++i)
+      if (RpBinCode(static_cast<TRpBin>(i)) == code) p.SetOutputBin(static_cast<TRpBin>(i));
+    p.SetExtendedDuplex(dialog.DuplexCode);
+    p.SetPrintQuality(dialog.PrintQuality);
+    p.SetCollate(dialog.Collate ? 1 : 0);
+    p.SetColorOption(dialog.ColorOption);
+    p.SetCopies(dialog.Copies);
+    p.SetOrientation(orientation);
+    p.FirstPage = dialog.FromPage;
+    p.LastPage = dialog.ToPage;
+    p.SetCustomPaperCode(dialog.PaperSize);
+    p.SetPrinterIndex(device->PrinterIndex());
+    p.SetDuplex(dialog.Duplex);
+  }
+  Tag = 0;
+}

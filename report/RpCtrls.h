@@ -1,0 +1,229 @@
+#pragma once
+// The printable controls: text (labels, memos, system values, expressions,
+// data fields), shapes, pictures and the designer's frame lines.
+
+#include <memory>
+
+#include "platform/gfx/Picture.h"
+#include "report/BandRpt.h"
+
+enum TExportType { exptText, exptNumeric, exptFormula };
+
+using TRpLabelOnPrintEvent = std::function<void(TObject* sender, AnsiString& value)>;
+
+class TRpCustomLabel : public TRpPrintable {
+ public:
+  explicit TRpCustomLabel(TComponent* owner);
+
+  const AnsiString& Caption() const { return caption_; }
+  void SetCaption(const AnsiString& value);
+  bool AutoSize = true;
+  bool AutoStretch() const { return autoStretch_; }
+  void SetAutoStretch(bool value);
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool value);
+  TExportType ExportAs = exptText;
+  TRpLabelOnPrintEvent OnPrint;
+  TStringList* Lines() { return &lines_; }
+  TStringList* FormattedLines() { return &formattedLines_; }
+  int LineIndex = 0;
+  const AnsiString& PrintText() const { return printText_; }
+  bool Formatted() const { return formatted_; }
+  // The font's size read from a stored form, applied by Loaded.
+  int StoredFontSize = 0;
+
+  virtual bool IsCaptionBased() { return captionBased_; }
+  virtual void FormatLines();
+  // A changed font formats again.
+  void FontChanged();
+
+  void SetParent(TWinControl* parent) override;
+  void SetAlignment(TAlignment value) override;
+  void Prepare() override;
+  void Print(int ofsX, int ofsY) override;
+  void Loaded() override;
+  void SetName(const AnsiString& name);
+  // The line height in pixels that formatting uses.
+  int LineHeight();
+
+ protected:
+  void Paint() override;
+  void SetPrintText(const AnsiString& text) { printText_ = text; }
+  void Unformat() { formatted_ = false; }
+  bool captionBased_ = true;
+
+ private:
+  int TextWidthOf(const AnsiString& text);
+  void FormatSource(AnsiString text);
+  void FormatParagraph(const AnsiString& text);
+  void PrintLines(Extended x, Extended y, Extended w, Extended h, Extended lh, bool expand);
+  // Blanks are spread between the words until the line fills Width.
+  AnsiString Justify(const AnsiString& line, Extended width);
+  Extended PrintLineHeight();
+  TAlignment MirroredAlignment() const { return Alignment(); }
+
+  AnsiString caption_, printText_;
+  bool formatted_ = false;
+  bool autoStretch_ = false;
+  bool wordWrap_ = true;
+  bool sizing_ = false;
+  TStringList lines_, formattedLines_;
+};
+
+class TRpLabel : public TRpCustomLabel {
+ public:
+  explicit TRpLabel(TComponent* owner) : TRpCustomLabel(owner) {}
+};
+
+class TRpMemo : public TRpCustomLabel {
+ public:
+  explicit TRpMemo(TComponent* owner);
+  void SetLines(const TStrings& lines);
+  void GetExpandedHeight(Extended& height) override;
+  void Print(int ofsX, int ofsY) override;
+};
+
+enum TRpSysDataType {
+  rpsTime,
+  rpsDate,
+  rpsDateTime,
+  rpsPageNumber,
+  rpsReportTitle,
+  rpsDetailCount,
+  rpsDetailNo
+};
+
+class TRpSysData : public TRpCustomLabel {
+ public:
+  explicit TRpSysData(TComponent* owner);
+  TRpSysDataType Data() const { return data_; }
+  void SetData(TRpSysDataType data);
+  const AnsiString& Text() const { return text_; }
+  void SetText(const AnsiString& text);
+  void Print(int ofsX, int ofsY) override;
+
+ private:
+  void DesignCaption();
+  TRpSysDataType data_ = rpsTime;
+  AnsiString text_;
+};
+
+class TRpExpr : public TRpCustomLabel {
+ public:
+  explicit TRpExpr(TComponent* owner);
+  const AnsiString& Expression() const { return expression_; }
+  void SetExpression(const AnsiString& expression);
+  const AnsiString& Mask() const { return mask_; }
+  void SetMask(const AnsiString& mask);
+  TComponent* Master = nullptr;
+  bool ResetAfterPrint = false;
+  TRpEvaluator* Evaluator() { return &evaluator_; }
+
+  void Prepare() override;
+  void Unprepare() override;
+  void BandNotify(TObject* sender, Byte operation) override;
+  void Print(int ofsX, int ofsY) override;
+  // The text a value prints as under the mask.
+  static AnsiString FormatValue(const TRpEvResult& value, const AnsiString& mask);
+
+ private:
+  AnsiString expression_, mask_;
+  TRpEvaluator evaluator_;
+};
+
+class TRpDBText : public TRpCustomLabel {
+ public:
+  explicit TRpDBText(TComponent* owner);
+  TDataSet* DataSet() const { return dataSet_; }
+  void SetDataSet(TDataSet* dataSet);
+  const AnsiString& DataField() const { return dataField_; }
+  void SetDataField(const AnsiString& name);
+  AnsiString Mask;
+
+  bool IsCaptionBased() override { return !memo_; }
+  void Prepare() override;
+  void Unprepare() override;
+  void Print(int ofsX, int ofsY) override;
+  void FetchContent(AnsiString& text) override;
+  void GetExpandedHeight(Extended& height) override;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  TDataSet* dataSet_ = nullptr;
+  AnsiString dataField_;
+  TField* field_ = nullptr;
+  int fieldIndex_ = -1;
+  bool fieldFound_ = false;
+  bool memo_ = false;
+};
+
+// ---- shapes and pictures ---------------------------------------------------------
+
+enum TRpShapeType {
+  rpsRectangle,
+  rpsCircle,
+  rpsVertLine,
+  rpsHorLine,
+  rpsTopAndBottom,
+  rpsRightAndLeft,
+  rpsRoundRect,
+  rpsLeftDiagonal,
+  rpsRightDiagonal
+};
+
+class TRpShape : public TRpPrintable {
+ public:
+  explicit TRpShape(TComponent* owner);
+  TRpShapeType Shape() const { return shape_; }
+  void SetShape(TRpShapeType shape);
+  TPen* Pen() { return &pen_; }
+  TBrush* Brush() { return &brush_; }
+  void SetPen(const TPen& pen);
+  void SetBrush(const TBrush& brush);
+  float RoundFactor() const { return roundFactor_; }
+  void SetRoundFactor(float factor);
+  int VertAdjust = 0;
+  void Print(int ofsX, int ofsY) override;
+
+ protected:
+  void Paint() override;
+
+ private:
+  TRpShapeType shape_ = rpsRectangle;
+  TPen pen_;
+  TBrush brush_;
+  float roundFactor_ = 0;
+};
+
+class TRpImage : public TRpPrintable {
+ public:
+  explicit TRpImage(TComponent* owner);
+  TPicture* Picture() { return &picture_; }
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool value);
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool value);
+  bool Center() const { return center_; }
+  void SetCenter(bool value);
+  void PictureChanged();
+  void Print(int ofsX, int ofsY) override;
+
+ protected:
+  void Paint() override;
+
+ private:
+  TPicture picture_;
+  bool autoSize_ = false, stretch_ = false, center_ = false;
+};
+
+// A designer's guide line: never printed.
+class TRpFrameline : public TRpPrintable {
+ public:
+  explicit TRpFrameline(TComponent* owner) : TRpPrintable(owner) {}
+  void Print(int, int) override {}
+
+ protected:
+  void Paint() override;
+};

@@ -1,0 +1,220 @@
+// Graphic printables: shapes drawn with a pen and a brush, pictures at
+// their natural size or stretched, and the designer's guide lines.
+#include "report/RpCtrls.h"
+
+namespace {
+constexpr int kScreenPpi = 96;
+}
+
+// ---- shapes --------------------------------------------------------------------------
+
+TRpShape::TRpShape(TComponent* owner) : TRpPrintable(owner) { SetBounds(Left(), Top(), 65, 65); }
+
+void TRpShape::SetShape(TRpShapeType shape) {
+  if (shape == shape_) return;
+  shape_ = shape;
+  Invalidate();
+}
+
+void TRpShape::SetPen(const TPen& pen) {
+  pen_.Assign(pen);
+  Invalidate();
+}
+
+void TRpShape::SetBrush(const TBrush& brush) {
+  brush_.Assign(brush);
+  Invalidate();
+}
+
+void TRpShape::SetRoundFactor(float factor) {
+  if (factor == roundFactor_) return;
+  roundFactor_ = factor;
+  Invalidate();
+}
+
+void TRpShape::Print(int ofsX, int ofsY) {
+  if (ParentReport == nullptr || RpPrinter == nullptr || !CanPrint()) return;
+  TRpPrinter& p = *RpPrinter;
+  const Extended l = NativeValue(TRpPrintableSize::iLeft) + ofsX,
+                 t = NativeValue(TRpPrintableSize::iTop) + ofsY;
+  const Extended w = NativeValue(TRpPrintableSize::iWidth), h = NativeValue(TRpPrintableSize::iHeight);
+  if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr)
+    ParentReport->ExportFilter->ControlOut(this, p.DeviceX(l), p.DeviceY(t));
+  if (!ParentReport->PrinterOutput || p.Canvas() == nullptr) return;
+  TCanvas& c = *p.Canvas();
+  c.Pen->Assign(pen_);
+  c.Brush->Assign(brush_);
+  auto line = [&](Extended x1, Extended y1, Extended x2, Extended y2) {
+    c.MoveTo(p.DeviceX(x1), p.DeviceY(y1));
+    c.LineTo(p.DeviceX(x2), p.DeviceY(y2));
+  };
+  const int x1 = p.DeviceX(l), y1 = p.DeviceY(t), x2 = p.DeviceX(l + w), y2 = p.DeviceY(t + h);
+  switch (shape_) {
+    case rpsRectangle:
+      c.Rectangle(x1, y1, x2, y2);
+      break;
+    case rpsCircle:
+      c.Ellipse(x1, y1, x2, y2);
+      break;
+    case rpsVertLine:
+      line(l + w / 2, t, l + w / 2, t + h);
+      break;
+    case rpsHorLine:
+      line(l, t + h / 2, l + w, t + h / 2);
+      break;
+    case rpsTopAndBottom:
+      line(l, t, l + w, t);
+      line(l, t + h, l + w, t + h);
+      break;
+    case rpsRightAndLeft:
+      line(l, t, l, t + h);
+      line(l + w, t, l + w, t + h);
+      break;
+    case rpsRoundRect: {
+      const int corner = static_cast<int>(Width() * roundFactor_);
+      c.RoundRect(x1, y1, x2, y2, corner, corner);
+      break;
+    }
+    case rpsLeftDiagonal:
+      line(l + w, t, l, t + h);
+      break;
+    case rpsRightDiagonal:
+      line(l, t, l + w, t + h);
+      break;
+  }
+}
+
+void TRpShape::Paint() {
+  TRpPrintable::Paint();
+  TCanvas& c = Canvas();
+  c.Pen->Assign(pen_);
+  c.Brush->Assign(brush_);
+  const int w = Width(), h = Height();
+  auto line = [&](int a, int b, int cx, int d) {
+    c.MoveTo(a, b);
+    c.LineTo(cx, d);
+  };
+  switch (shape_) {
+    case rpsRectangle:
+      c.Rectangle(0, 0, w, h);
+      break;
+    case rpsCircle:
+      c.Ellipse(0, 0, w, h);
+      break;
+    case rpsVertLine:
+      line(w / 2, 0, w / 2, h);
+      break;
+    case rpsHorLine:
+      line(0, h / 2, w, h / 2);
+      break;
+    case rpsTopAndBottom:
+      line(0, 0, w, 0);
+      line(0, h - 1, w, h - 1);
+      break;
+    case rpsRightAndLeft:
+      line(0, 0, 0, h);
+      line(w - 1, 0, w - 1, h);
+      break;
+    case rpsRoundRect:
+      c.RoundRect(0, 0, w, h, static_cast<int>(w * roundFactor_), static_cast<int>(w * roundFactor_));
+      break;
+    case rpsLeftDiagonal:
+      line(w, 0, 0, h);
+      break;
+    case rpsRightDiagonal:
+      line(0, 0, w, h);
+      break;
+  }
+}
+
+// ---- pictures --------------------------------------------------------------------------
+
+TRpImage::TRpImage(TComponent* owner) : TRpPrintable(owner) { SetBounds(Left(), Top(), 105, 105); }
+
+void TRpImage::SetAutoSize(bool value) {
+  autoSize_ = value;
+  PictureChanged();
+}
+
+void TRpImage::SetStretch(bool value) {
+  if (value == stretch_) return;
+  stretch_ = value;
+  PictureChanged();
+}
+
+void TRpImage::SetCenter(bool value) {
+  if (value == center_) return;
+  center_ = value;
+  PictureChanged();
+}
+
+void TRpImage::PictureChanged() {
+  if (autoSize_ && picture_.Width() > 0 && picture_.Height() > 0)
+    SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+  const bool covers = dynamic_cast<TBitmap*>(picture_.Graphic()) != nullptr && picture_.Width() >= Width() &&
+                      picture_.Height() >= Height();
+  SetTransparent(!covers);
+}
+
+void TRpImage::Print(int ofsX, int ofsY) {
+  if (!Enabled() || ParentReport == nullptr || RpPrinter == nullptr) return;
+  TRpPrinter& p = *RpPrinter;
+  const Extended l = NativeValue(TRpPrintableSize::iLeft) + ofsX,
+                 t = NativeValue(TRpPrintableSize::iTop) + ofsY;
+  const Extended w = NativeValue(TRpPrintableSize::iWidth), h = NativeValue(TRpPrintableSize::iHeight);
+  if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr)
+    ParentReport->ExportFilter->ControlOut(this, p.DeviceX(l), p.DeviceY(t));
+  TGraphic* graphic = picture_.Graphic();
+  if (ParentReport->PrinterOutput && p.Canvas() != nullptr && graphic != nullptr && !graphic->Empty()) {
+    TCanvas& c = *p.Canvas();
+    TRect r{p.DeviceX(l), p.DeviceY(t), p.DeviceX(l + w), p.DeviceY(t + h)};
+    if (stretch_) {
+      c.StretchDraw(r, graphic);
+    } else {
+      c.SelectClipRect(r);
+      const int pw = RpNearest(Extended(picture_.Width()) / kScreenPpi * 254 * p.XFactor());
+      const int ph = RpNearest(Extended(picture_.Height()) / kScreenPpi * 254 * p.YFactor());
+      r.Right = r.Left + pw;
+      r.Bottom = r.Top + ph;
+      if (center_) {
+        const int dx = (p.DeviceWidth(w) - pw) / 2, dy = (p.DeviceHeight(h) - ph) / 2;
+        r = Rect(r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy);
+      }
+      c.StretchDraw(r, graphic);
+      c.SelectClipRgn(nullptr);
+    }
+  }
+  TRpPrintable::Print(ofsX, ofsY);
+}
+
+void TRpImage::Paint() {
+  TCanvas& c = Canvas();
+  if (ComponentState().Contains(csDesigning)) {
+    c.Pen->Style = psDash;
+    c.Brush->Style = bsClear;
+    c.Rectangle(0, 0, Width(), Height());
+  }
+  TGraphic* graphic = picture_.Graphic();
+  if (graphic == nullptr || graphic->Empty()) return;
+  TRect r = ClientRect();
+  if (!stretch_) {
+    r = Rect(0, 0, picture_.Width(), picture_.Height());
+    if (center_) {
+      const int dx = (Width() - picture_.Width()) / 2, dy = (Height() - picture_.Height()) / 2;
+      r = Rect(dx, dy, dx + picture_.Width(), dy + picture_.Height());
+    }
+  }
+  const int zoom = GetZoom();
+  if (zoom != 100) {
+    r.Right = r.Left + zoom * (r.Right - r.Left) / 100;
+    r.Bottom = r.Top + zoom * (r.Bottom - r.Top) / 100;
+  }
+  c.StretchDraw(r, graphic);
+}
+
+void TRpFrameline::Paint() {
+  TRpPrintable::Paint();
+  TCanvas& c = Canvas();
+  c.MoveTo(Width() / 2, 0);
+  c.LineTo(Width() / 2, Height());
+}

@@ -1,0 +1,357 @@
+// Text printables: breaking the text into lines that fit, and printing the
+// lines on the page, stretching the band line by line.
+#include <algorithm>
+
+#include "report/RpCtrls.h"
+
+namespace {
+
+bool Designing(const TComponent* c) { return c->ComponentState().Contains(csDesigning); }
+
+}  // namespace
+
+TRpCustomLabel::TRpCustomLabel(TComponent* owner) : TRpPrintable(owner) { SetTransparent(false); }
+
+void TRpCustomLabel::SetCaption(const AnsiString& value) {
+  caption_ = value;
+  printText_ = value;
+  formatted_ = false;
+  FormatLines();
+  Invalidate();
+}
+
+void TRpCustomLabel::SetAutoStretch(bool value) {
+  autoStretch_ = value;
+  Invalidate();
+}
+
+void TRpCustomLabel::SetWordWrap(bool value) {
+  wordWrap_ = value;
+  Invalidate();
+}
+
+void TRpCustomLabel::FontChanged() {
+  formatted_ = false;
+  FormatLines();
+}
+
+void TRpCustomLabel::SetName(const AnsiString& name) {
+  if (caption_.empty() || caption_ == Name()) SetCaption(name);
+  TComponent::SetName(name);
+}
+
+void TRpCustomLabel::SetParent(TWinControl* parent) {
+  TRpPrintable::SetParent(parent);
+  FormatLines();
+}
+
+void TRpCustomLabel::SetAlignment(TAlignment value) { TRpPrintable::SetAlignment(value); }
+
+void TRpCustomLabel::Loaded() {
+  TRpPrintable::Loaded();
+  if (StoredFontSize > 0) {
+    Font().SetSize(StoredFontSize);
+    FontChanged();
+  }
+}
+
+void TRpCustomLabel::Prepare() {
+  TRpPrintable::Prepare();
+  SetCaption(caption_);
+}
+
+int TRpCustomLabel::TextWidthOf(const AnsiString& text) {
+  if (ParentReport != nullptr) return MulDiv(ParentReport->TextWidth(Font(), text), GetZoom(), 100);
+  return Canvas().TextWidth(text);
+}
+
+int TRpCustomLabel::LineHeight() {
+  if (ParentReport != nullptr) return MulDiv(ParentReport->TextHeight(Font(), "W"), GetZoom(), 100) + 1;
+  return Canvas().TextHeight("W") + 1;
+}
+
+void TRpCustomLabel::FormatParagraph(const AnsiString& text) {
+  if (AutoSize) {
+    formattedLines_.Add(text);
+    return;
+  }
+  const int width = Width();
+  // Widths only grow as words are added: a paragraph that fits whole is
+  // its own line, measured once.
+  if (TextWidthOf(text) <= width) {
+    formattedLines_.Add(text);
+    return;
+  }
+  AnsiString line;
+  bool emitAtEnd = true;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find_first_of(" -", at);
+    end = end == AnsiString::npos ? text.size() : end + 1;
+    AnsiString word = text.substr(at, end - at);
+    at = end;
+    if (TextWidthOf(line + word) <= width) {
+      line += word;
+      continue;
+    }
+    if (line.empty()) {
+      std::size_t k = 0;
+      while (k < word.size() && TextWidthOf(line + word[k]) < width) line += word[k++];
+      word.clear();
+    }
+    formattedLines_.Add(line);
+    line.clear();
+    if (!word.empty() && TextWidthOf(word) > width) {
+      while (!word.empty() && (width == 0 || TextWidthOf(word) > width)) word.pop_back();
+      formattedLines_.Add(word);
+      word.clear();
+    }
+    if (!wordWrap_) {
+      word.clear();
+      emitAtEnd = false;
+    }
+    line += word;
+  }
+  if (emitAtEnd) formattedLines_.Add(line);
+}
+
+void TRpCustomLabel::FormatSource(AnsiString text) {
+  text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+  std::size_t cr;
+  while ((cr = text.find('\r')) != AnsiString::npos) {
+    FormatParagraph(text.substr(0, cr));
+    text.erase(0, cr + 1);
+  }
+  FormatParagraph(text);
+}
+
+void TRpCustomLabel::FormatLines() {
+  if (Parent() == nullptr) {
+    formatted_ = true;
+    return;
+  }
+  formattedLines_.Clear();
+  if (IsCaptionBased()) {
+    FormatSource(printText_);
+    if (ParentReport != nullptr && !sizing_) {
+      const int lh = LineHeight();
+      if (Height() < lh) {
+        sizing_ = true;
+        SetHeight(lh);
+        sizing_ = false;
+      }
+    }
+  } else if (lines_.Count() == 0 && Designing(this)) {
+    FormatSource(printText_);
+  } else if (AutoSize) {
+    for (int i = 0; i < lines_.Count(); ++i) formattedLines_.Add(lines_[i]);
+  } else {
+    for (int i = 0; i < lines_.Count(); ++i) FormatSource(lines_[i]);
+  }
+  if (AutoSize && !sizing_ && ParentReport != nullptr) {
+    int widest = 0;
+    for (int i = 0; i < formattedLines_.Count(); ++i)
+      widest = std::max(widest, TextWidthOf(formattedLines_[i]));
+    if (Frame()->DrawLeft()) widest += Frame()->Width();
+    if (Frame()->DrawRight()) widest += Frame()->Width();
+    sizing_ = true;
+    const int oldWidth = Width();
+    if (MirroredAlignment() == taRightJustify)
+      SetLeft(Left() + (oldWidth - widest));
+    else if (MirroredAlignment() == taCenter)
+      SetLeft(Left() + (oldWidth - widest) / 2);
+    SetWidth(widest);
+    const int lh = LineHeight();
+    if (formattedLines_.Count() == 0 && Designing(this)) SetHeight(lh);
+    if (Height() < lh) SetHeight(lh);
+    sizing_ = false;
+  }
+  formatted_ = true;
+}
+
+Extended TRpCustomLabel::PrintLineHeight() {
+  TCanvas& c = *RpPrinter->Canvas();
+  c.Font->Assign(Font());
+  Extended lh = c.TextHeight("W") / RpPrinter->YFactor();
+  const Extended height = NativeValue(TRpPrintableSize::iHeight);
+  if (lh * 1.5L > height) lh = height;
+  return lh;
+}
+
+void TRpCustomLabel::Print(int ofsX, int ofsY) {
+  if (!CanPrint()) return;
+  if (RpPrinter == nullptr) Prepare();
+  if (RpPrinter == nullptr || RpPrinter->Canvas() == nullptr) return;
+  const Extended lh = PrintLineHeight();
+  PrintLines(NativeValue(TRpPrintableSize::iLeft) + ofsX, NativeValue(TRpPrintableSize::iTop) + ofsY,
+             NativeValue(TRpPrintableSize::iWidth), NativeValue(TRpPrintableSize::iHeight), lh, autoStretch_);
+}
+
+AnsiString TRpCustomLabel::Justify(const AnsiString& source, Extended width) {
+  TCanvas& c = *RpPrinter->Canvas();
+  const Extended target = width * RpPrinter->XFactor() - c.TextWidth(" ");
+  AnsiString line = Trim(source);
+  int blanks = 0, others = 0;
+  for (char ch : line) (ch == ' ' ? blanks : others)++;
+  Extended current = c.TextWidth(line);
+  if (blanks < 2 || line.empty() || line.back() == '.' || current <= 0.6L * target) return line;
+  while (current < target && blanks > 0 && line.size() < 254 && 2 * others > blanks) {
+    const std::size_t before = line.size();
+    for (std::size_t i = 1; i < line.size(); ++i) {
+      if (current >= target || line.size() >= 254 || 2 * others <= blanks) break;
+      if (line[i] != ' ' && line[i - 1] == ' ') {
+        line.insert(i, 1, ' ');
+        ++blanks;
+        ++i;
+        current = c.TextWidth(line);
+      }
+    }
+    current = c.TextWidth(line);
+    if (line.size() == before) break;
+  }
+  return line;
+}
+
+void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, Extended lh, bool expand) {
+  TRpPrinter& p = *RpPrinter;
+  TCanvas& c = *p.Canvas();
+  TCustomBandRep* report = ParentReport;
+  const bool printerOutput = report == nullptr || report->PrinterOutput;
+  const bool exporting = report != nullptr && report->Exporting && report->ExportFilter != nullptr;
+  AnsiString savedText;
+  bool restore = false;
+  if (OnPrint) {
+    AnsiString value = printText_;
+    OnPrint(this, value);
+    lh = PrintLineHeight();
+    if (value != printText_) {
+      savedText = printText_;
+      restore = true;
+      printText_ = value;
+    }
+  }
+  FormatLines();
+  const Extended passedWidth = w;
+  w = NativeValue(TRpPrintableSize::iWidth);
+  if (exporting && !Transparent() && Color() != clWhite) {
+    TRpShape shape(nullptr);
+    shape.Brush()->Style = bsSolid;
+    shape.Brush()->Color = Color();
+    shape.Pen()->Style = psClear;
+    report->ExportFilter->ControlOut(&shape, p.DeviceX(x), p.DeviceY(y));
+  }
+  if (printerOutput && !Transparent()) {
+    c.Brush->Style = bsSolid;
+    c.Brush->Color = Color();
+    c.FillRect(Rect(p.DeviceX(x), p.DeviceY(y), p.DeviceX(x + w), p.DeviceY(y + h)));
+  }
+  int fw = 0;
+  if (Frame()->HasAnySide()) {
+    fw = RpNearest(Frame()->Width() * 254.0L / 72);
+    if (Frame()->DrawTop()) y += fw;
+    if (Frame()->DrawLeft()) x += fw;
+  }
+  Extended bottom = y + h + 1.0L;
+  Extended currentY = y;
+  Extended start = x;
+  if (AutoSize) {
+    if (Alignment() == taRightJustify)
+      start = x - (w - passedWidth);
+    else if (Alignment() == taCenter)
+      start = x - (w - passedWidth) / 2;
+  }
+  unsigned align = TA_LEFT | TA_TOP;
+  switch (MirroredAlignment()) {
+    case taLeftJustify:
+      break;
+    case taRightJustify:
+      align = TA_RIGHT | TA_TOP;
+      start += w;
+      break;
+    case taCenter:
+      align = TA_CENTER | TA_TOP;
+      start += w / 2;
+      break;
+  }
+  c.SetTextAlign(align);
+  c.Font->Assign(Font());
+  const bool justify =
+      MirroredAlignment() == taLeftJustify && autoStretch_ && (Font().Style & fsStrikeOut) != 0;
+  if (justify) c.Font->Style &= ~fsStrikeOut;
+  if (PrintFinished) LineIndex = 0;
+  Extended expanded = 0;
+  bool used = false;
+  TRpCustomBand* band = Band();
+  while (LineIndex < formattedLines_.Count()) {
+    if (currentY + lh > bottom) {
+      if (!(expand && band != nullptr && band->FitsOnPage(lh))) break;
+      const Extended previous = expanded;
+      band->ExpandBy(lh, expanded, used);
+      bottom = y + h + 1.0L + expanded;
+      if (printerOutput && !Transparent()) {
+        c.Brush->Style = bsSolid;
+        c.Brush->Color = Color();
+        c.FillRect(
+            Rect(p.DeviceX(x), p.DeviceY(y + h + previous), p.DeviceX(x + w), p.DeviceY(y + h + expanded)));
+      }
+    }
+    AnsiString line = formattedLines_[LineIndex];
+    if (justify && LineIndex + 1 < formattedLines_.Count()) line = Justify(line, w);
+    if (printerOutput && !line.empty()) {
+      if (line.find('\0') == AnsiString::npos) {
+        c.ExtTextOut(p.DeviceX(start), p.DeviceY(currentY), 0, nullptr, line);
+      } else {
+        // Each character 0 ends a piece; the pieces follow one another.
+        Extended offset = 0;
+        std::size_t from = 0;
+        for (;;) {
+          const std::size_t zero = line.find('\0', from);
+          AnsiString piece = line.substr(from, zero == AnsiString::npos ? AnsiString::npos : zero - from);
+          if (zero != AnsiString::npos) piece += ' ';
+          c.ExtTextOut(p.DeviceX(start + offset), p.DeviceY(currentY), 0, nullptr, piece);
+          offset += c.TextWidth(piece) / p.XFactor();
+          if (zero == AnsiString::npos) break;
+          from = zero + 1;
+        }
+      }
+    }
+    if (exporting)
+      report->ExportFilter->TextOut(start, currentY, &Font(), Color(), MirroredAlignment(), line);
+    currentY += lh;
+    ++LineIndex;
+  }
+  PrintFinished = !(LineIndex < formattedLines_.Count() && autoStretch_);
+  c.SetTextAlign(TA_LEFT | TA_TOP);
+  if (restore) printText_ = savedText;
+  if ((printerOutput || exporting) && Frame()->HasAnySide()) {
+    const TRect r{p.DeviceX(x - fw), p.DeviceY(y - fw), p.DeviceX(x + w), p.DeviceY(y + h + expanded)};
+    Frame()->PaintFrame(c, r, p.YFactor(), p.XFactor());
+  }
+}
+
+void TRpCustomLabel::Paint() {
+  if (Printing()) return;
+  TCanvas& c = Canvas();
+  c.Font->Assign(Font());
+  c.Font->SetSize(static_cast<int>(Round(Font().Size() * GetZoom() / 100.0L)));
+  TRpPrintable::Paint();
+  FormatLines();
+  if (!Transparent()) {
+    c.Brush->Style = bsSolid;
+    c.Brush->Color = Color();
+    c.FillRect(ClientRect());
+  }
+  const int inset = RpNearest(Frame()->Width() * 96.0L / 72 * GetZoom() / 100);
+  const int top = Frame()->DrawTop() && Frame()->Width() >= 1 ? inset : 0;
+  const int left = Frame()->DrawLeft() ? inset : 0;
+  unsigned align = TA_LEFT | TA_TOP;
+  int x = left;
+  if (Alignment() == taRightJustify) align = TA_RIGHT | TA_TOP, x = Width();
+  if (Alignment() == taCenter) align = TA_CENTER | TA_TOP, x = Width() / 2;
+  c.SetTextAlign(align);
+  const int lh = c.TextHeight("W");
+  for (int i = 0; i < formattedLines_.Count(); ++i)
+    c.ExtTextOut(x, top + i * lh, 0, nullptr, formattedLines_[i]);
+  c.SetTextAlign(TA_LEFT | TA_TOP);
+  PaintCorners(c);
+}
