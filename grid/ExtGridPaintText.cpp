@@ -95,8 +95,11 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
   }
 
   TSortSettings& sort = *sortSettings_;
+  // The sort column, or a column of the index of a sort by several.
+  const int indexPos = sortIndexes_.FindIndex(ACol);
   const bool sortRowCell = sort.Show && ARow == sort.Row() && RowCount() > 2 && FixedRows() >= 1 &&
-                           ACol == sort.Column && (ACol >= FixedCols() || sort.FixedCols);
+                           (ACol == sort.Column || indexPos >= 0) &&
+                           (ACol >= FixedCols() || sort.FixedCols) && (indexPos < 1 || sort.IndexShow);
 
   if (kind == ctkHTML) {
     if (filterButton) r.Right -= 18;
@@ -174,8 +177,32 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
   }
 }
 
-void TExtStringGrid::DrawSortGlyph(TCanvas& ACanvas, int, int X, int Y) {
+void TExtStringGrid::DrawSortGlyph(TCanvas& ACanvas, int ACol, int X, int Y) {
   TSortSettings& sort = *sortSettings_;
+  const int indexPos = sortIndexes_.FindIndex(ACol);
+  if (sort.IndexShow && indexPos >= 0) {
+    const bool up = TSortIndexList::AscendingOf(sortIndexes_.Items(indexPos));
+    ACanvas.Brush->Color = sort.IndexColor;
+    if (!sort.IndexUpGlyph().Empty() && !sort.IndexDownGlyph().Empty()) {
+      TBitmap& glyph = up ? sort.IndexDownGlyph() : sort.IndexUpGlyph();
+      DrawBitmapTransparent(ACanvas, glyph, ACanvas.Brush->Color,
+                            Rect(X - 7, Y - 7, X - 7 + glyph.Width(), Y - 7 + glyph.Height()));
+    } else {
+      ACanvas.Pen->Color = clBlack;
+      ACanvas.Brush->Style = bsSolid;
+      if (up)
+        ACanvas.Polygon({Point(X - 6, Y + 8), Point(X + 6, Y + 8), Point(X, Y - 4)});
+      else
+        ACanvas.Polygon({Point(X - 7, Y - 5), Point(X + 7, Y - 5), Point(X, Y + 8)});
+    }
+    const TBrushStyle style = ACanvas.Brush->Style;
+    ACanvas.Brush->Style = bsClear;
+    ACanvas.Font->Color = clBlack;
+    ACanvas.Font->SetSize(6);
+    ACanvas.TextOut(X - 2, up ? Y - 2 : Y - 4, IntToStr(indexPos + 1));
+    ACanvas.Brush->Style = style;
+    return;
+  }
   const bool ascending = sort.Direction == sdAscending;
   if (!sort.UpGlyph().Empty() && !sort.DownGlyph().Empty()) {
     DrawBitmapTransparent(ACanvas, ascending ? sort.UpGlyph() : sort.DownGlyph(), ACanvas.Brush->Color,

@@ -233,6 +233,22 @@ TEST_F(GridPaintTest, SortGlyphFollowsTheAlignment) {
   EXPECT_EQ(Lines(clGray).size(), 2u);
 }
 
+TEST_F(GridPaintTest, AnIndexedSortNumbersItsColumnsWhenTheIndexShows) {
+  grid->SortSettings().Show = true;
+  grid->SortSettings().Column = 1;
+  grid->SortIndexes().AddIndex(1, true);
+  grid->SortIndexes().AddIndex(3, false);
+  grid->SetCells(3, 0, "Second");
+  Paint(3, 0, {gdFixed});
+  EXPECT_TRUE(canvas->CallsOf("Polygon").empty());  // a later column hides its glyph
+  grid->SortSettings().IndexShow = true;
+  Paint(3, 0, {gdFixed});
+  ASSERT_EQ(canvas->CallsOf("Polygon").size(), 1u);
+  bool numbered = false;
+  for (const TDrawCall& c : canvas->CallsOf("ExtTextOut")) numbered |= c.Text == "2";
+  EXPECT_TRUE(numbered);
+}
+
 TEST_F(GridPaintTest, TilesRunOnAcrossCells) {
   TBitmap tile(7, 5);
   grid->BackGround().SetBitmap(tile);
