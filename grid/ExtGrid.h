@@ -1201,6 +1201,9 @@ class TExtStringGrid : public TBaseGrid {
                            bool Horizontal);
   // A dotted XOR line down the grid at X: drawn twice it is gone.
   void DrawSizingLine(int X);
+  // The soft and Qir looks' window edge: grey inside, the parent's colour
+  // outside; nothing while an update is pending.
+  void PaintFlatBorder();
   TBitmap& RowIndicator() { return rowIndicator_; }
   void SetRowIndicator(const TBitmap& v);
   bool SelectionRectangle = false;

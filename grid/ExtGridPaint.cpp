@@ -320,6 +320,28 @@ void TExtStringGrid::Paint() {
     canvas.Brush->Style = style;
   }
   canvas.Pen->Color = clBlack;
+  if (updateCount_ == 0) PaintFlatBorder();
+}
+
+void TExtStringGrid::PaintFlatBorder() {
+  if ((look_ != glSoft && look_ != glQir) || BorderStyle() == bsNone || Flat) return;
+  // The frame stands where the system draws the window's edge: a grey line
+  // one pixel in, and the edge itself in the colour around the grid.
+  TCanvas& canvas = Canvas();
+  const TPen saved = *canvas.Pen;
+  const TBrushStyle style = canvas.Brush->Style;
+  canvas.Brush->Style = bsClear;
+  canvas.Pen->Style = psSolid;
+  canvas.Pen->Width = 1;
+  canvas.Pen->Mode = pmCopy;
+  if (Parent()) {
+    canvas.Pen->Color = Parent()->Color();
+    canvas.Rectangle(Rect(0, 0, Width(), Height()));
+  }
+  canvas.Pen->Color = static_cast<TColor>(0x808080);
+  canvas.Rectangle(Rect(1, 1, Width() - 1, Height() - 1));
+  canvas.Brush->Style = style;
+  *canvas.Pen = saved;
 }
 
 void TExtStringGrid::DrawSizingLine(int X) {

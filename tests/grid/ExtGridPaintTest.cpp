@@ -249,6 +249,30 @@ TEST_F(GridPaintTest, AnIndexedSortNumbersItsColumnsWhenTheIndexShows) {
   EXPECT_TRUE(numbered);
 }
 
+TEST_F(GridPaintTest, SoftAndQirLooksFrameTheWindowFlatUnlessFlatOrUpdating) {
+  form->SetColor(static_cast<TColor>(0x00FF00));
+  const struct {
+    TGridLook look;
+    bool flat, updating, framed;
+  } cases[] = {{glSoft, false, false, true},
+               {glQir, false, false, true},
+               {glClassic, false, false, false},
+               {glSoft, true, false, false},
+               {glSoft, false, true, false}};
+  for (const auto& c : cases) {
+    grid->SetLook(c.look);
+    grid->Flat = c.flat;
+    if (c.updating) grid->BeginUpdate();
+    grid->Invalidate();
+    const TImageCanvas* shot = backend->Render(*form);
+    if (c.updating) grid->EndUpdate();
+    ASSERT_NE(shot, nullptr);
+    const int x = grid->Left(), y = grid->Top();
+    EXPECT_EQ(shot->Pixel(x + 1, y + 5) == static_cast<TColor>(0x808080), c.framed) << c.look << c.flat;
+    EXPECT_EQ(shot->Pixel(x, y + 5) == static_cast<TColor>(0x00FF00), c.framed) << c.look << c.flat;
+  }
+}
+
 TEST_F(GridPaintTest, TilesRunOnAcrossCells) {
   TBitmap tile(7, 5);
   grid->BackGround().SetBitmap(tile);
