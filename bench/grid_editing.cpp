@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "bench/GridScreen.h"
 #include "grid/ExtGridEditors.h"
 #include "grid/ExtInplaceEdit.h"
 #include "platform/backend/headless/Headless.h"
@@ -15,43 +16,23 @@
 
 namespace {
 
-struct Screen {
-  Screen() {
-    backend = &InstallHeadlessBackend();
-    form.reset(NewForm<TForm>(nullptr));
-    form->SetBounds(0, 0, 1000, 700);
-    form->Show();
-  }
-  TExtStringGrid& Grid(int rows) {
-    delete grid;
-    grid = new TExtStringGrid(form.get());
-    grid->SetBounds(5, 5, 980, 650);
-    grid->SetParent(form.get());
-    grid->SetColCount(14);
-    grid->SetRowCount(rows);
-    grid->SetOptions(grid->Options() + TGridOptions{goEditing});
-    grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) { e = c == 9 ? edComboList : edNormal; };
-    for (int r = 1; r < rows; ++r) grid->SetCellText(2, r, "1.234,56");
-    grid->OnCellValidate = [](TObject*, int, int, AnsiString&, bool& valid) { valid = true; };
-    grid->SetFocus();
-    grid->SetCol(2);
-    grid->SetRow(rows / 2);
-    Application->ProcessMessages();
-    return *grid;
-  }
-  THeadlessBackend* backend;
-  std::unique_ptr<TForm> form;
-  TExtStringGrid* grid = nullptr;
-};
-
-Screen& TheScreen() {
-  static Screen* screen = new Screen;
-  return *screen;
+// The budget's shape: 14 columns, a list in column 9, amounts in column 2.
+TExtStringGrid& EditingGrid(int rows) {
+  TExtStringGrid& grid = TheScreen().Grid(14, rows);
+  grid.SetOptions(grid.Options() + TGridOptions{goEditing});
+  grid.OnGetEditorType = [](TObject*, int c, int, TEditorType& e) { e = c == 9 ? edComboList : edNormal; };
+  for (int r = 1; r < rows; ++r) grid.SetCellText(2, r, "1.234,56");
+  grid.OnCellValidate = [](TObject*, int, int, AnsiString&, bool& valid) { valid = true; };
+  grid.SetFocus();
+  grid.SetCol(2);
+  grid.SetRow(rows / 2);
+  Application->ProcessMessages();
+  return grid;
 }
 
 void BM_OpenEditor(benchmark::State& state) {
   Screen& s = TheScreen();
-  TExtStringGrid& g = s.Grid(static_cast<int>(state.range(0)));
+  TExtStringGrid& g = EditingGrid(static_cast<int>(state.range(0)));
   const bool combo = state.range(1) == 1;
   g.SetCol(combo ? 9 : 2);
   if (combo) {
@@ -73,7 +54,7 @@ BENCHMARK(BM_OpenEditor)->Args({100, 0})->Args({100000, 0})->Args({100, 1})->Arg
 
 void BM_TypeCharacterAndRepaint(benchmark::State& state) {
   Screen& s = TheScreen();
-  TExtStringGrid& g = s.Grid(static_cast<int>(state.range(0)));
+  TExtStringGrid& g = EditingGrid(static_cast<int>(state.range(0)));
   s.backend->PressKey(VK_F2);
   Application->ProcessMessages();
   int typed = 0;
@@ -93,7 +74,7 @@ BENCHMARK(BM_TypeCharacterAndRepaint)->Arg(100)->Arg(100000);
 void BM_EnterCommitAndAdvance(benchmark::State& state) {
   Screen& s = TheScreen();
   const int rows = static_cast<int>(state.range(0));
-  TExtStringGrid& g = s.Grid(rows);
+  TExtStringGrid& g = EditingGrid(rows);
   g.Navigation().AdvanceOnEnter = true;
   // Down the column, which repaints the grid as it goes, or along the row.
   const bool down = state.range(1) == 1;

@@ -13,6 +13,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/GridScreen.h"
 #include "grid/ExtGrid.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/ui/Application.h"
@@ -20,32 +21,6 @@
 #include "platform/ui/Forms.h"
 
 namespace {
-
-struct Screen {
-  Screen() {
-    InstallHeadlessBackend();
-    form.reset(NewForm<TForm>(nullptr));
-    form->SetBounds(0, 0, 1000, 700);
-    form->Show();
-  }
-  TExtStringGrid& Grid(int cols, int rows) {
-    delete grid;
-    grid = new TExtStringGrid(form.get());
-    grid->SetBounds(5, 5, 980, 650);
-    grid->SetParent(form.get());
-    grid->SetColCount(cols);
-    grid->SetRowCount(rows);
-    Application->ProcessMessages();
-    return *grid;
-  }
-  std::unique_ptr<TForm> form;
-  TExtStringGrid* grid = nullptr;
-};
-
-Screen& TheScreen() {
-  static Screen* screen = new Screen;
-  return *screen;
-}
 
 // Random amounts in column 1, random words in column 2, row numbers in 0.
 void Fill(TExtStringGrid& g, unsigned seed) {

@@ -12,6 +12,7 @@
 #include "platform/ui/Application.h"
 #include "tender/N_STR.h"
 #include "tender/Uglo.h"
+#include "tender/Uproyp5.h"
 #include "tender/mainauction.h"
 #include "tests/platform/rtl/TempFolder.h"
 
@@ -68,6 +69,17 @@ class MainWindowTest : public ::testing::Test {
     form.reset();
     PreviewForm = nullptr;
     MainForm = nullptr;
+  }
+
+  // The main window started and its budget window in study mode, for a
+  // project of the given type, with costs of two decimals.
+  TUproypFrm& StudyBudget(int projectType) {
+    TFrmAXP& w = Start();
+    w.ProjectType = projectType;
+    CostDecimals = 2;
+    TUproypFrm& b = EnsureBudgetForm();
+    b.SetStudyLayout();
+    return b;
   }
 
   // Types Text into a cell of the offers grid and ends it with Enter.

@@ -16,11 +16,7 @@ namespace {
 class BudgetExcelTest : public MainWindowTest {
  protected:
   TUproypFrm& Budget(int projectType) {
-    TFrmAXP& w = Start();
-    w.ProjectType = projectType;
-    CostDecimals = 2;
-    TUproypFrm& b = EnsureBudgetForm();
-    b.SetStudyLayout();
+    TUproypFrm& b = StudyBudget(projectType);
     // The window lives for the run: no earlier test's rows.
     for (int r = 1; r < b.ProypGrid->RowCount(); ++r)
       for (int c = 1; c < b.ProypGrid->ColCount(); ++c) b.ProypGrid->SetCells(c, r, "");

@@ -189,14 +189,7 @@ TEST_F(ProjectTest, DeleteRowFreesItsOfferAndRenumbersTheLast) {
 
 class BudgetTest : public ProjectTest {
  protected:
-  TUproypFrm& Budget(int projectType) {
-    TFrmAXP& w = Start();
-    w.ProjectType = projectType;
-    CostDecimals = 2;
-    TUproypFrm& b = EnsureBudgetForm();
-    b.SetStudyLayout();
-    return b;
-  }
+  TUproypFrm& Budget(int projectType) { return StudyBudget(projectType); }
   void Row(TUproypFrm& b, int row, const char* text, const char* q, const char* p) {
     b.ProypGrid->SetCells(1, row, cp1253::FromUtf8(text));
     b.ProypGrid->SetCells(2, row, q);
