@@ -376,8 +376,9 @@ void TCustomBandRep::EndPage() {
     if (!FinalPass || Options.Contains(LastPageFooter)) PrintBand(footer);
     PrintOverlay();
     if (OnEndPage && !Designing(this)) OnEndPage(this);
+    // A filter hears the end of a page only of one it was told began.
+    if (Exporting && ExportFilter != nullptr) ExportFilter->EndPage();
   }
-  if (Exporting && ExportFilter != nullptr) ExportFilter->EndPage();
 }
 
 void TCustomBandRep::RunInto(TRpPrinter* printer) {

@@ -520,6 +520,89 @@ TEST_F(BandRptTest, PrintablesPrintWhenEnabledAndAlignInTheirBand) {
   EXPECT_EQ(label->Width(), static_cast<int>(Round(250 * 96 / 254.0L)));
 }
 
+TEST_F(BandRptTest, AForcedColumnBreakWaitsOnceInTheFirstColumn) {
+  Standard(4);
+  rep->Page()->SetColumns(2);
+  rep->RebuildBandList();
+  rep->Bands()->Band(TBandRepBands::iDetail)->ForceNewColumn = true;
+  Run();
+  ASSERT_EQ(printer->PageCount(), 2);
+  // The title began page 1, so the first line only notes the break and
+  // prints below it; each later line takes the next column.
+  auto first = PageTexts(*printer, 1), second = PageTexts(*printer, 2);
+  EXPECT_EQ(first[2].S, "Γραμμή 1"_a);
+  EXPECT_EQ(first[3].S, "Γραμμή 2"_a);
+  EXPECT_GT(first[3].X, first[2].X);
+  EXPECT_EQ(second[1].S, "Γραμμή 3"_a);
+  EXPECT_EQ(second[1].X, first[2].X);
+  EXPECT_EQ(second[2].S, "Γραμμή 4"_a);
+  EXPECT_EQ(second[2].X, first[3].X);
+}
+
+TEST_F(BandRptTest, AnOpenGroupRepeatsItsHeaderOnEachNewPage) {
+  Standard(0);
+  rep->Functions()->AddFunction("PART", "0");
+  auto* g = new TRpGroup(Form.get());
+  g->SetParent(rep);
+  g->Expression = "PART";
+  g->ReprintOnNewPage = true;
+  g->Size()->Units = TRpUnit::Native;
+  g->Size()->SetValue(TRpBandSize::iHeight, 50);
+  auto* e = AddControl<TRpExpr>(g, 0, 0, 1000, 50);
+  e->AutoSize = false;
+  e->SetExpression("'Μέρος ' + STR(PART)"_a);
+  rep->OnNeedData() = [&](TObject*, bool& more) {
+    more = fed < 120;
+    if (!more) return;
+    detail->SetCaption("Γραμμή "_a + IntToStr(++fed));
+    rep->Functions()->SetIntegerConstant(rep->Functions()->GetConstant("PART"), fed <= 100 ? 1 : 2);
+  };
+  Run();
+  ASSERT_EQ(printer->PageCount(), 3);
+  EXPECT_EQ(PageTexts(*printer, 1)[2].S, "Μέρος 1"_a);
+  EXPECT_EQ(PageTexts(*printer, 2)[1].S, "Μέρος 1"_a);
+  int headers = 0;
+  for (int n = 1; n <= 3; ++n)
+    for (const Text& t : PageTexts(*printer, n)) headers += t.S.rfind("Μέρος"_a, 0) == 0;
+  EXPECT_EQ(headers, 4);
+}
+
+// Every call a run makes of its export filter.
+class RecordingFilter : public TRpExportFilter {
+ public:
+  RecordingFilter() : TRpExportFilter("out") {}
+  void Start(int w, int h, TFont* font) override {
+    TRpExportFilter::Start(w, h, font);
+    calls.push_back("Start " + std::to_string(w) + "x" + std::to_string(h));
+  }
+  void NewPage() override { calls.push_back("NewPage"); }
+  void EndPage() override { calls.push_back("EndPage"); }
+  void Finish() override {
+    TRpExportFilter::Finish();
+    calls.push_back("Finish");
+  }
+  void TextOut(Extended, Extended y, TFont*, TColor, TAlignment, const AnsiString& text) override {
+    calls.push_back("Text " + std::to_string(static_cast<int>(y)) + " " + text);
+  }
+  void BandOut(TRpCustomBand*, Extended, Extended, Extended y) override {
+    calls.push_back("Band " + std::to_string(static_cast<int>(y)));
+  }
+  std::vector<std::string> calls;
+};
+
+TEST_F(BandRptTest, ExportsHandTheFilterTextsBandsAndPages) {
+  detail = AddLabel(AddBand(TBandRepBands::iDetail, 50), "Μία"_a);
+  detail->OnPrint = [](TObject*, AnsiString& value) { value = "Μία"_a; };
+  Feed(2);
+  RecordingFilter filter;
+  rep->ExportToFilter(&filter);
+  EXPECT_EQ(filter.calls,
+            (std::vector<std::string>{"Start 2100x2970", "NewPage", "Text 100 Μία"_a, "Band 100",
+                                      "Text 150 Μία"_a, "Band 150", "EndPage", "Finish"}));
+  EXPECT_FALSE(rep->Exporting);
+  EXPECT_TRUE(rep->PrinterOutput);
+}
+
 // The drawing records of a page: type and the first four numbers after
 // the bounds (a line's end, a rectangle's corners, a picture's place).
 std::vector<std::pair<std::uint32_t, std::vector<std::int32_t>>> PageRecords(TRpPrinter& p, int n) {
