@@ -652,6 +652,38 @@ TEST_F(BandRptTest, ShapesAndPicturesPrintAtTheirPlace) {
   EXPECT_TRUE(picture);
 }
 
+TEST_F(BandRptTest, DataSetPicturesPrintFromTheirBlobField) {
+  std::string hex;
+  for (unsigned char b : TBitmap(48, 24).SaveToBytes()) {
+    static const char digits[] = "0123456789abcdef";
+    hex += digits[b >> 4];
+    hex += digits[b & 15];
+  }
+  TTable table(nullptr);
+  table.SetDatabaseName(MakeTestDatabase(
+      "report_bands",
+      "CREATE TABLE pics(pic BLOB);INSERT INTO pics VALUES(x'" + hex + "'),(x'00ff'),(NULL);"));
+  table.SetTableName("pics");
+  table.Open();
+  rep->SetDataSet(&table);
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 300);
+  auto* image = AddControl<TRpDBImage>(band, 100, 0, 254, 254);
+  image->SetDataSet(&table);
+  image->DataField = "PIC";
+  image->SetCenter(false);
+  Run();
+  // One picture: the damaged bytes and the empty field print nothing.
+  int pictures = 0;
+  for (const auto& [type, v] : PageRecords(*printer, 1))
+    if (type == emr::STRETCHDIBITS) {
+      ++pictures;
+      EXPECT_EQ(v[4], PxY(200));
+      EXPECT_EQ(v[5], PxY(100));
+    }
+  EXPECT_EQ(pictures, 1);
+  EXPECT_EQ(rep->GetRecordNumber(), 3);
+}
+
 TEST_F(BandRptTest, TextControlsTakeTheirTextFromTheirSource) {
   auto* sys = new TRpSysData(Form.get());
   sys->SetText("Σελίδα "_a);
