@@ -5,6 +5,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "report/BandRpt.h"
+#include "report/RpCtrls.h"
 #include "report/RpPrintDlg.h"
 #include "report/RpProgress.h"
 
@@ -205,7 +206,7 @@ void TCustomBandRep::CreateReport(bool composite) {
   backImage_ = nullptr;
   if (!BackImageControl.empty())
     for (TRpPrintable* p : OwnPrintables())
-      if (p->Name() == BackImageControl) backImage_ = p;
+      if (p->Name() == BackImageControl && dynamic_cast<TRpImage*>(p) != nullptr) backImage_ = p;
 
   bool printReport = true;
   if (BeforePrint && !Designing(this)) BeforePrint(this, printReport);
@@ -341,13 +342,31 @@ void TCustomBandRep::NewPage() {
   CurrentY = RpNearest(page_.TopMargin());
   if (OnStartPage && !Designing(this)) OnStartPage(this);
   TCanvas* canvas = printer_->Canvas();
-  if (BackgroundColor != clWhite && canvas != nullptr) {
-    canvas->Brush->Style = bsSolid;
-    canvas->Brush->Color = BackgroundColor;
-    canvas->FillRect(
-        Rect(0, 0, printer_->DeviceWidth(page_.Width()), printer_->DeviceHeight(page_.Length())));
+  const bool exporting = Exporting && ExportFilter != nullptr;
+  if (BackgroundColor != clWhite) {
+    if (canvas != nullptr) {
+      canvas->Brush->Style = bsSolid;
+      canvas->Brush->Color = BackgroundColor;
+      canvas->FillRect(
+          Rect(0, 0, printer_->DeviceWidth(page_.Width()), printer_->DeviceHeight(page_.Length())));
+    }
+    if (exporting) {
+      TRpShape shape(nullptr);
+      shape.Brush()->Color = BackgroundColor;
+      shape.Pen()->Style = psClear;
+      ExportFilter->ControlOut(&shape, 0, 0);
+    }
   }
-  if (backImage_ != nullptr) backImage_->Print(0, 0);
+  if (auto* image = dynamic_cast<TRpImage*>(backImage_)) {
+    const Extended l = image->NativeValue(TRpPrintableSize::iLeft),
+                   t = image->NativeValue(TRpPrintableSize::iTop);
+    const TRect r{printer_->DeviceX(l), printer_->DeviceY(t),
+                  printer_->DeviceX(l + image->NativeValue(TRpPrintableSize::iWidth)),
+                  printer_->DeviceY(t + image->NativeValue(TRpPrintableSize::iHeight))};
+    TGraphic* graphic = image->Picture()->Graphic();
+    if (canvas != nullptr && graphic != nullptr && !graphic->Empty()) canvas->StretchDraw(r, graphic);
+    if (exporting) ExportFilter->ControlOut(image, r.Left, r.Top);
+  }
   if (PageNumber > 1 || Options.Contains(FirstPageHeader)) PrintBand(bands_.Band(TBandRepBands::iPageHeader));
   ColumnTop = CurrentY;
   ColumnNumber = 1;

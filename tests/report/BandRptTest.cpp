@@ -632,10 +632,25 @@ TEST_F(BandRptTest, ShapesAndPicturesPrintAtTheirPlace) {
   image->Picture()->SetGraphic(std::move(bitmap));
   auto* guide = AddControl<TRpFrameline>(summary, 0, 0, 10, 400);
   (void)guide;
+  // A background picture on the report, stretched over its place on every
+  // page before the page header.
+  auto* back = AddControl<TRpImage>(rep, 0, 0, 2100, 2970);
+  back->SetName("Back");
+  back->Picture()->SetGraphic(std::make_unique<TBitmap>(8, 8));
+  rep->BackImageControl = "Back";
   Run();
+  {
+    const auto records = PageRecords(*printer, 1);
+    auto first =
+        std::find_if(records.begin(), records.end(), [](auto& r) { return r.first == emr::STRETCHDIBITS; });
+    ASSERT_NE(first, records.end());
+    EXPECT_EQ(first->second[4], 0);
+    EXPECT_EQ(first->second[5], 0);
+  }
   // The summary starts at 100 + 60 + 100 + 50 = 310 from the top.
   bool line = false, picture = false;
   for (const auto& [type, v] : PageRecords(*printer, 1)) {
+    if (type == emr::STRETCHDIBITS && v[4] == 0) continue;  // the background
     // A line's bounds: across the control at half its height.
     if ((type == emr::POLYLINE16 || type == emr::POLYLINE) && v[0] == PxY(100) && v[2] >= PxY(1100) - 1 &&
         v[1] <= PxY(310 + 100 + 30) && v[3] >= PxY(310 + 100 + 30) && v[3] - v[1] <= 2)
