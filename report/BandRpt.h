@@ -154,6 +154,8 @@ class TRpCustomBand : public TRpBasePanel {
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
+  // The design view: outline, frame and the band's kind at its lower left.
+  void Paint() override;
   void PrintChild(bool before);
   void NotifyController();
 

@@ -492,6 +492,25 @@ TEST_F(BandRptTest, SubDetailsRunTheirLevelAfterOrBeforeEachRecord) {
   EXPECT_EQ(Strings(PageTexts(*printer, 1))[2], "Υπο 1"_a);
 }
 
+TEST_F(BandRptTest, BandsShowTheirKindAndTakeTheirNames) {
+  const char* const names[] = {"Title",         "Page Header",  "Detail",       "Page Footer",
+                               "Summary",       "Group Header", "Group Footer", "Sub Detail",
+                               "Column Header", "Overlay",      "Wild",         "Child"};
+  for (int t = 0; t < kRpBandTypeCount; ++t) {
+    EXPECT_EQ(RpBandTypeName(static_cast<TRpBandType>(t)), names[t]);
+    AnsiString prefix = names[t];
+    prefix.erase(std::remove(prefix.begin(), prefix.end(), ' '), prefix.end());
+    EXPECT_EQ(RpBandNamePrefix(static_cast<TRpBandType>(t)), prefix + "Band");
+  }
+  TRpCustomBand* band = AddBand(TBandRepBands::iPageFooter, 50);
+  EXPECT_EQ(band->Name(), "PageFooterBand1");
+  EXPECT_EQ(rep->CreateBand(rbPageFooter)->Name(), "PageFooterBand2");
+  ShowForm();
+  std::vector<AnsiString> texts;
+  for (const auto& call : Record(*band)->CallsOf("ExtTextOut")) texts.push_back(call.Text);
+  EXPECT_EQ(texts, std::vector<AnsiString>{"Page Footer"});
+}
+
 TEST_F(BandRptTest, PrintablesPrintWhenEnabledAndAlignInTheirBand) {
   TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
   band->SetWidth(200);
