@@ -335,7 +335,6 @@ void TRpCustomBand::Print() {
   bool printBand = Enabled();
   if (printBand && BeforePrint && !Designing(this)) BeforePrint(this, printBand);
   if (BandType() == rbSummary) r.CurrentX = RpNearest(r.Page()->LeftMargin());
-  const int x = r.CurrentX;
   if (!printBand) {
     if (!Enabled()) NotifyController();
   } else {
@@ -384,7 +383,6 @@ void TRpCustomBand::Print() {
       if (PreCaluculateBandHeight) height = stretched >= 0 ? stretched : StretchHeight();
       PrintRect = Rect(p.DeviceX(bx), p.DeviceY(by), p.DeviceX(bx + width), p.DeviceY(by + height));
     }
-    (void)x;
     if (NativeHeight() >= 0) {
       if (r.PrinterOutput && !TransparentBand && p.Canvas() != nullptr) {
         p.Canvas()->Brush->Style = bsSolid;

@@ -419,7 +419,7 @@ void TCustomBandRep::Print() {
   printer.Destination = rpdPrinter;
   std::unique_ptr<TRpProgressForm> progress;
   if (ShowProgress_) {
-    progress = std::make_unique<TRpProgressForm>(Application);
+    progress = std::make_unique<TRpProgressForm>(nullptr);
     progress->RpPrinter = &printer;
     progress->Show();
     printer.Client = progress->Handle();
@@ -436,7 +436,7 @@ void TCustomBandRep::ExportToFilter(TRpExportFilter* filter) {
   TRpPrinter printer(this);
   std::unique_ptr<TRpProgressForm> progress;
   if (ShowProgress_) {
-    progress = std::make_unique<TRpProgressForm>(Application);
+    progress = std::make_unique<TRpProgressForm>(nullptr);
     progress->SetCaption("Exporting Progress");
     progress->RpPrinter = &printer;
     progress->Show();
@@ -462,7 +462,7 @@ void TCustomBandRep::ExportToFilterWithProgress(TRpExportFilter* filter, TRpPrin
   Exporting = true;
   filter->Report = this;
   PrinterOutput = false;
-  auto progress = std::make_unique<TRpProgressForm>(Application);
+  auto progress = std::make_unique<TRpProgressForm>(nullptr);
   progress->SetCaption("Exporting Progress");
   progress->RpPrinter = printer;
   if (ShowProgress_) progress->Show();
@@ -496,7 +496,7 @@ void TCustomBandRep::PrinterSetupDialog() {
   TPrinter* device = ::Printer();
   if (PrinterSettings.PrinterIndex >= 0 && PrinterSettings.PrinterIndex < device->Printers()->Count())
     device->SetPrinterIndex(PrinterSettings.PrinterIndex);
-  TRpPrintDialog dialog(Application);
+  TRpPrintDialog dialog(nullptr);
   const bool finished = printer_ != nullptr && printer_->Status() == rpsFinished;
   dialog.MinPage = finished ? 1 : 0;
   dialog.MaxPage = finished ? printer_->PageCount() : 9999;
