@@ -216,6 +216,7 @@ TEST_F(BandRptTest, PrintsToThePdfPrinter) {
   Printer()->ResetDeviceMode();
   Standard(120);
   rep->ReportTitle = "Δοκιμή"_a;
+  rep->ShowProgress_ = true;
   rep->Print();
   printers::UseSystem();
   Printer()->Refresh();
