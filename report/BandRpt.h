@@ -42,6 +42,28 @@ class TRpCustomController;
 
 // ---- printable base ------------------------------------------------------------
 
+class TRpPrintable;
+
+// The base of the design-time editors of printables.
+class TRpPrintableEditor : public TObject {
+ public:
+  explicit TRpPrintableEditor(TRpPrintable* control) : Control(control) {}
+  virtual TColor GetColor() { return 0; }
+  virtual TFont* GetFont() { return nullptr; }
+  virtual AnsiString GetText() { return {}; }
+  virtual AnsiString GetKindName() { return {}; }
+  virtual AnsiString GetDescription() { return {}; }
+  virtual TAlignment GetAlignment() { return taLeftJustify; }
+  virtual void SetAlignment(TAlignment) {}
+  virtual void SetColor(TColor color) = 0;
+  virtual void SetFont(const TFont& font) = 0;
+  virtual void SetText(const AnsiString& text) = 0;
+  virtual bool Edit() = 0;
+  TRpPrintable* Control;
+};
+// Makes the editor of a control.
+using TRpPrintableEditorClass = std::function<std::unique_ptr<TRpPrintableEditor>(TRpPrintable*)>;
+
 class TRpPrintable : public TCustomControl {
  public:
   explicit TRpPrintable(TComponent* owner);
@@ -65,6 +87,8 @@ class TRpPrintable : public TCustomControl {
   bool PrintFinished = true;
 
   virtual bool CanPrint();
+  // None in the base: the text and expression controls name theirs.
+  virtual TRpPrintableEditorClass GetEditorClass() { return nullptr; }
   virtual void AlignInBand();
   virtual void Prepare();
   // Offsets: the band's place on the page in 0.1 mm.
@@ -154,6 +178,8 @@ class TRpCustomBand : public TRpBasePanel {
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
+  // The design view: outline, frame and the band's kind at its lower left.
+  void Paint() override;
   void PrintChild(bool before);
   void NotifyController();
 

@@ -201,6 +201,25 @@ void TRpCustomBand::SetParent(TWinControl* parent) {
   }
 }
 
+void TRpCustomBand::Paint() {
+  TRpBasePanel::Paint();
+  TCanvas& c = Canvas();
+  const TRpDesignPalette& palette = RpDesignPalette();
+  c.Pen->Style = palette.OutlineStyle;
+  c.Pen->Color = palette.Outline;
+  c.Pen->Width = 1;
+  c.Brush->Style = bsClear;
+  c.Rectangle(ClientRect());
+  const Extended screen = 96.0L / 254;
+  Frame()->PaintFrame(c, ClientRect(), screen, screen);
+  c.Font->Name = "Small Fonts";
+  c.Font->SetSize(6);
+  c.Font->Color = palette.Outline;
+  c.SetTextAlign(TA_LEFT | TA_BOTTOM);
+  c.ExtTextOut(2, Height() - 1, 0, nullptr, BandTypeName());
+  c.SetTextAlign(TA_LEFT | TA_TOP);
+}
+
 void TRpCustomBand::SetBandType(TRpBandType type) {
   bandType_ = type;
   if (ParentReport != nullptr) ParentReport->RebuildBandList();
@@ -316,7 +335,6 @@ void TRpCustomBand::Print() {
   bool printBand = Enabled();
   if (printBand && BeforePrint && !Designing(this)) BeforePrint(this, printBand);
   if (BandType() == rbSummary) r.CurrentX = RpNearest(r.Page()->LeftMargin());
-  const int x = r.CurrentX;
   if (!printBand) {
     if (!Enabled()) NotifyController();
   } else {
@@ -365,7 +383,6 @@ void TRpCustomBand::Print() {
       if (PreCaluculateBandHeight) height = stretched >= 0 ? stretched : StretchHeight();
       PrintRect = Rect(p.DeviceX(bx), p.DeviceY(by), p.DeviceX(bx + width), p.DeviceY(by + height));
     }
-    (void)x;
     if (NativeHeight() >= 0) {
       if (r.PrinterOutput && !TransparentBand && p.Canvas() != nullptr) {
         p.Canvas()->Brush->Style = bsSolid;

@@ -5,6 +5,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "report/BandRpt.h"
+#include "report/RpCtrls.h"
 #include "report/RpPrintDlg.h"
 #include "report/RpProgress.h"
 
@@ -205,7 +206,7 @@ void TCustomBandRep::CreateReport(bool composite) {
   backImage_ = nullptr;
   if (!BackImageControl.empty())
     for (TRpPrintable* p : OwnPrintables())
-      if (p->Name() == BackImageControl) backImage_ = p;
+      if (p->Name() == BackImageControl && dynamic_cast<TRpImage*>(p) != nullptr) backImage_ = p;
 
   bool printReport = true;
   if (BeforePrint && !Designing(this)) BeforePrint(this, printReport);
@@ -341,13 +342,31 @@ void TCustomBandRep::NewPage() {
   CurrentY = RpNearest(page_.TopMargin());
   if (OnStartPage && !Designing(this)) OnStartPage(this);
   TCanvas* canvas = printer_->Canvas();
-  if (BackgroundColor != clWhite && canvas != nullptr) {
-    canvas->Brush->Style = bsSolid;
-    canvas->Brush->Color = BackgroundColor;
-    canvas->FillRect(
-        Rect(0, 0, printer_->DeviceWidth(page_.Width()), printer_->DeviceHeight(page_.Length())));
+  const bool exporting = Exporting && ExportFilter != nullptr;
+  if (BackgroundColor != clWhite) {
+    if (canvas != nullptr) {
+      canvas->Brush->Style = bsSolid;
+      canvas->Brush->Color = BackgroundColor;
+      canvas->FillRect(
+          Rect(0, 0, printer_->DeviceWidth(page_.Width()), printer_->DeviceHeight(page_.Length())));
+    }
+    if (exporting) {
+      TRpShape shape(nullptr);
+      shape.Brush()->Color = BackgroundColor;
+      shape.Pen()->Style = psClear;
+      ExportFilter->ControlOut(&shape, 0, 0);
+    }
   }
-  if (backImage_ != nullptr) backImage_->Print(0, 0);
+  if (auto* image = dynamic_cast<TRpImage*>(backImage_)) {
+    const Extended l = image->NativeValue(TRpPrintableSize::iLeft),
+                   t = image->NativeValue(TRpPrintableSize::iTop);
+    const TRect r{printer_->DeviceX(l), printer_->DeviceY(t),
+                  printer_->DeviceX(l + image->NativeValue(TRpPrintableSize::iWidth)),
+                  printer_->DeviceY(t + image->NativeValue(TRpPrintableSize::iHeight))};
+    TGraphic* graphic = image->Picture()->Graphic();
+    if (canvas != nullptr && graphic != nullptr && !graphic->Empty()) canvas->StretchDraw(r, graphic);
+    if (exporting) ExportFilter->ControlOut(image, r.Left, r.Top);
+  }
   if (PageNumber > 1 || Options.Contains(FirstPageHeader)) PrintBand(bands_.Band(TBandRepBands::iPageHeader));
   ColumnTop = CurrentY;
   ColumnNumber = 1;
@@ -376,8 +395,9 @@ void TCustomBandRep::EndPage() {
     if (!FinalPass || Options.Contains(LastPageFooter)) PrintBand(footer);
     PrintOverlay();
     if (OnEndPage && !Designing(this)) OnEndPage(this);
+    // A filter hears the end of a page only of one it was told began.
+    if (Exporting && ExportFilter != nullptr) ExportFilter->EndPage();
   }
-  if (Exporting && ExportFilter != nullptr) ExportFilter->EndPage();
 }
 
 void TCustomBandRep::RunInto(TRpPrinter* printer) {
@@ -399,7 +419,7 @@ void TCustomBandRep::Print() {
   printer.Destination = rpdPrinter;
   std::unique_ptr<TRpProgressForm> progress;
   if (ShowProgress_) {
-    progress = std::make_unique<TRpProgressForm>(Application);
+    progress = std::make_unique<TRpProgressForm>(nullptr);
     progress->RpPrinter = &printer;
     progress->Show();
     printer.Client = progress->Handle();
@@ -416,7 +436,7 @@ void TCustomBandRep::ExportToFilter(TRpExportFilter* filter) {
   TRpPrinter printer(this);
   std::unique_ptr<TRpProgressForm> progress;
   if (ShowProgress_) {
-    progress = std::make_unique<TRpProgressForm>(Application);
+    progress = std::make_unique<TRpProgressForm>(nullptr);
     progress->SetCaption("Exporting Progress");
     progress->RpPrinter = &printer;
     progress->Show();
@@ -442,7 +462,7 @@ void TCustomBandRep::ExportToFilterWithProgress(TRpExportFilter* filter, TRpPrin
   Exporting = true;
   filter->Report = this;
   PrinterOutput = false;
-  auto progress = std::make_unique<TRpProgressForm>(Application);
+  auto progress = std::make_unique<TRpProgressForm>(nullptr);
   progress->SetCaption("Exporting Progress");
   progress->RpPrinter = printer;
   if (ShowProgress_) progress->Show();
@@ -476,7 +496,7 @@ void TCustomBandRep::PrinterSetupDialog() {
   TPrinter* device = ::Printer();
   if (PrinterSettings.PrinterIndex >= 0 && PrinterSettings.PrinterIndex < device->Printers()->Count())
     device->SetPrinterIndex(PrinterSettings.PrinterIndex);
-  TRpPrintDialog dialog(Application);
+  TRpPrintDialog dialog(nullptr);
   const bool finished = printer_ != nullptr && printer_->Status() == rpsFinished;
   dialog.MinPage = finished ? 1 : 0;
   dialog.MaxPage = finished ? printer_->PageCount() : 9999;

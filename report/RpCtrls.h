@@ -218,6 +218,38 @@ class TRpImage : public TRpPrintable {
   bool autoSize_ = false, stretch_ = false, center_ = false;
 };
 
+// A picture read from a data set's blob field on each print.
+class TRpDBImage : public TRpPrintable {
+ public:
+  explicit TRpDBImage(TComponent* owner);
+  TDataSet* DataSet() const { return dataSet_; }
+  void SetDataSet(TDataSet* dataSet);
+  AnsiString DataField;
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool value);
+  bool Center() const { return center_; }
+  void SetCenter(bool value);
+  // The design picture.
+  TPicture* Picture() { return &picture_; }
+
+  void Prepare() override;
+  void Unprepare() override;
+  void Print(int ofsX, int ofsY) override;
+  void GetExpandedHeight(Extended& height) override;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+  void Paint() override;
+
+ private:
+  // The field's picture; nil for none or bytes that are no picture.
+  std::unique_ptr<TGraphic> FieldGraphic() const;
+  TDataSet* dataSet_ = nullptr;
+  TField* field_ = nullptr;
+  TPicture picture_;
+  bool stretch_ = false, center_ = true;
+};
+
 // A designer's guide line: never printed.
 class TRpFrameline : public TRpPrintable {
  public:

@@ -4,7 +4,31 @@
 
 namespace {
 constexpr int kScreenPpi = 96;
+
+// Draws Graphic into R on the page: stretched, or at its natural size
+// (screen pixels turned into device pixels), centred when asked, clipped
+// to R.
+void DrawPicture(TRpPrinter& p, TGraphic* graphic, TRect r, Extended w, Extended h, bool stretch,
+                 bool center) {
+  TCanvas& c = *p.Canvas();
+  if (stretch) {
+    c.StretchDraw(r, graphic);
+    return;
+  }
+  c.SelectClipRect(r);
+  const int pw = RpNearest(Extended(graphic->Width()) / kScreenPpi * 254 * p.XFactor());
+  const int ph = RpNearest(Extended(graphic->Height()) / kScreenPpi * 254 * p.YFactor());
+  r.Right = r.Left + pw;
+  r.Bottom = r.Top + ph;
+  if (center) {
+    const int dx = (p.DeviceWidth(w) - pw) / 2, dy = (p.DeviceHeight(h) - ph) / 2;
+    r = Rect(r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy);
+  }
+  c.StretchDraw(r, graphic);
+  c.SelectClipRgn(nullptr);
 }
+
+}  // namespace
 
 // ---- shapes --------------------------------------------------------------------------
 
@@ -165,25 +189,9 @@ void TRpImage::Print(int ofsX, int ofsY) {
   if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr)
     ParentReport->ExportFilter->ControlOut(this, p.DeviceX(l), p.DeviceY(t));
   TGraphic* graphic = picture_.Graphic();
-  if (ParentReport->PrinterOutput && p.Canvas() != nullptr && graphic != nullptr && !graphic->Empty()) {
-    TCanvas& c = *p.Canvas();
-    TRect r{p.DeviceX(l), p.DeviceY(t), p.DeviceX(l + w), p.DeviceY(t + h)};
-    if (stretch_) {
-      c.StretchDraw(r, graphic);
-    } else {
-      c.SelectClipRect(r);
-      const int pw = RpNearest(Extended(picture_.Width()) / kScreenPpi * 254 * p.XFactor());
-      const int ph = RpNearest(Extended(picture_.Height()) / kScreenPpi * 254 * p.YFactor());
-      r.Right = r.Left + pw;
-      r.Bottom = r.Top + ph;
-      if (center_) {
-        const int dx = (p.DeviceWidth(w) - pw) / 2, dy = (p.DeviceHeight(h) - ph) / 2;
-        r = Rect(r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy);
-      }
-      c.StretchDraw(r, graphic);
-      c.SelectClipRgn(nullptr);
-    }
-  }
+  if (ParentReport->PrinterOutput && p.Canvas() != nullptr && graphic != nullptr && !graphic->Empty())
+    DrawPicture(p, graphic, Rect(p.DeviceX(l), p.DeviceY(t), p.DeviceX(l + w), p.DeviceY(t + h)), w, h,
+                stretch_, center_);
   TRpPrintable::Print(ofsX, ofsY);
 }
 
@@ -217,4 +225,97 @@ void TRpFrameline::Paint() {
   TCanvas& c = Canvas();
   c.MoveTo(Width() / 2, 0);
   c.LineTo(Width() / 2, Height());
+}
+
+// ---- pictures from a data set -----------------------------------------------------------
+
+TRpDBImage::TRpDBImage(TComponent* owner) : TRpPrintable(owner) {
+  SetBounds(Left(), Top(), 105, 105);
+  SetTransparent(false);
+}
+
+void TRpDBImage::SetDataSet(TDataSet* dataSet) {
+  if (dataSet_ != nullptr) dataSet_->RemoveFreeNotification(this);
+  dataSet_ = dataSet;
+  if (dataSet != nullptr) dataSet->FreeNotification(this);
+}
+
+void TRpDBImage::Notification(TComponent* component, TOperation operation) {
+  TRpPrintable::Notification(component, operation);
+  if (operation == opRemove && component == dataSet_) {
+    dataSet_ = nullptr;
+    field_ = nullptr;
+  }
+}
+
+void TRpDBImage::SetStretch(bool value) {
+  if (value == stretch_) return;
+  stretch_ = value;
+  Invalidate();
+}
+
+void TRpDBImage::SetCenter(bool value) {
+  if (value == center_) return;
+  center_ = value;
+  Invalidate();
+}
+
+void TRpDBImage::Prepare() {
+  TRpPrintable::Prepare();
+  field_ = dataSet_ != nullptr && dataSet_->Active() ? dataSet_->FindField(DataField) : nullptr;
+  if (field_ != nullptr && field_->DataType() == ftBlob) SetText("");
+}
+
+void TRpDBImage::Unprepare() {
+  field_ = nullptr;
+  TRpPrintable::Unprepare();
+}
+
+std::unique_ptr<TGraphic> TRpDBImage::FieldGraphic() const {
+  if (field_ == nullptr || field_->DataType() != ftBlob || field_->IsNull()) return nullptr;
+  try {
+    return GraphicFromBytes(field_->AsString());
+  } catch (const Exception&) {
+    // Bytes that are no picture print as an empty one.
+    return nullptr;
+  }
+}
+
+void TRpDBImage::GetExpandedHeight(Extended& height) {
+  height = Height();
+  if (std::unique_ptr<TGraphic> graphic = FieldGraphic()) height = graphic->Height();
+}
+
+void TRpDBImage::Print(int ofsX, int ofsY) {
+  if (ParentReport == nullptr || RpPrinter == nullptr) return;
+  TRpPrinter& p = *RpPrinter;
+  const Extended l = NativeValue(TRpPrintableSize::iLeft) + ofsX,
+                 t = NativeValue(TRpPrintableSize::iTop) + ofsY;
+  const Extended w = NativeValue(TRpPrintableSize::iWidth), h = NativeValue(TRpPrintableSize::iHeight);
+  if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr)
+    ParentReport->ExportFilter->ControlOut(this, p.DeviceX(l), p.DeviceY(t));
+  if (ParentReport->PrinterOutput && p.Canvas() != nullptr) {
+    TCanvas& c = *p.Canvas();
+    c.Brush->Style = bsSolid;
+    c.Brush->Color = Color();
+    const TRect r{p.DeviceX(l), p.DeviceY(t), p.DeviceX(l + w), p.DeviceY(t + h)};
+    std::unique_ptr<TGraphic> graphic = FieldGraphic();
+    if (graphic == nullptr || graphic->Empty()) {
+      if (stretch_) c.FillRect(r);
+    } else {
+      DrawPicture(p, graphic.get(), r, w, h, stretch_, center_);
+    }
+  }
+  TRpPrintable::Print(ofsX, ofsY);
+}
+
+void TRpDBImage::Paint() {
+  TRpPrintable::Paint();
+  TCanvas& c = Canvas();
+  c.Brush->Style = bsSolid;
+  c.Brush->Color = Color();
+  c.Font->Assign(Font());
+  TRect r = ClientRect();
+  c.DrawText("(" + (field_ != nullptr ? field_->FieldName() : Name()) + ")", r,
+             DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }

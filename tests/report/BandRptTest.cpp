@@ -216,6 +216,7 @@ TEST_F(BandRptTest, PrintsToThePdfPrinter) {
   Printer()->ResetDeviceMode();
   Standard(120);
   rep->ReportTitle = "Δοκιμή"_a;
+  rep->ShowProgress_ = true;
   rep->Print();
   printers::UseSystem();
   Printer()->Refresh();
@@ -492,6 +493,25 @@ TEST_F(BandRptTest, SubDetailsRunTheirLevelAfterOrBeforeEachRecord) {
   EXPECT_EQ(Strings(PageTexts(*printer, 1))[2], "Υπο 1"_a);
 }
 
+TEST_F(BandRptTest, BandsShowTheirKindAndTakeTheirNames) {
+  const char* const names[] = {"Title",         "Page Header",  "Detail",       "Page Footer",
+                               "Summary",       "Group Header", "Group Footer", "Sub Detail",
+                               "Column Header", "Overlay",      "Wild",         "Child"};
+  for (int t = 0; t < kRpBandTypeCount; ++t) {
+    EXPECT_EQ(RpBandTypeName(static_cast<TRpBandType>(t)), names[t]);
+    AnsiString prefix = names[t];
+    prefix.erase(std::remove(prefix.begin(), prefix.end(), ' '), prefix.end());
+    EXPECT_EQ(RpBandNamePrefix(static_cast<TRpBandType>(t)), prefix + "Band");
+  }
+  TRpCustomBand* band = AddBand(TBandRepBands::iPageFooter, 50);
+  EXPECT_EQ(band->Name(), "PageFooterBand1");
+  EXPECT_EQ(rep->CreateBand(rbPageFooter)->Name(), "PageFooterBand2");
+  ShowForm();
+  std::vector<AnsiString> texts;
+  for (const auto& call : Record(*band)->CallsOf("ExtTextOut")) texts.push_back(call.Text);
+  EXPECT_EQ(texts, std::vector<AnsiString>{"Page Footer"});
+}
+
 TEST_F(BandRptTest, PrintablesPrintWhenEnabledAndAlignInTheirBand) {
   TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
   band->SetWidth(200);
@@ -518,6 +538,89 @@ TEST_F(BandRptTest, PrintablesPrintWhenEnabledAndAlignInTheirBand) {
   label->Size()->SetValue(TRpPrintableSize::iWidth, 25);
   EXPECT_EQ(label->NativeValue(TRpPrintableSize::iWidth), 250);
   EXPECT_EQ(label->Width(), static_cast<int>(Round(250 * 96 / 254.0L)));
+}
+
+TEST_F(BandRptTest, AForcedColumnBreakWaitsOnceInTheFirstColumn) {
+  Standard(4);
+  rep->Page()->SetColumns(2);
+  rep->RebuildBandList();
+  rep->Bands()->Band(TBandRepBands::iDetail)->ForceNewColumn = true;
+  Run();
+  ASSERT_EQ(printer->PageCount(), 2);
+  // The title began page 1, so the first line only notes the break and
+  // prints below it; each later line takes the next column.
+  auto first = PageTexts(*printer, 1), second = PageTexts(*printer, 2);
+  EXPECT_EQ(first[2].S, "Γραμμή 1"_a);
+  EXPECT_EQ(first[3].S, "Γραμμή 2"_a);
+  EXPECT_GT(first[3].X, first[2].X);
+  EXPECT_EQ(second[1].S, "Γραμμή 3"_a);
+  EXPECT_EQ(second[1].X, first[2].X);
+  EXPECT_EQ(second[2].S, "Γραμμή 4"_a);
+  EXPECT_EQ(second[2].X, first[3].X);
+}
+
+TEST_F(BandRptTest, AnOpenGroupRepeatsItsHeaderOnEachNewPage) {
+  Standard(0);
+  rep->Functions()->AddFunction("PART", "0");
+  auto* g = new TRpGroup(Form.get());
+  g->SetParent(rep);
+  g->Expression = "PART";
+  g->ReprintOnNewPage = true;
+  g->Size()->Units = TRpUnit::Native;
+  g->Size()->SetValue(TRpBandSize::iHeight, 50);
+  auto* e = AddControl<TRpExpr>(g, 0, 0, 1000, 50);
+  e->AutoSize = false;
+  e->SetExpression("'Μέρος ' + STR(PART)"_a);
+  rep->OnNeedData() = [&](TObject*, bool& more) {
+    more = fed < 120;
+    if (!more) return;
+    detail->SetCaption("Γραμμή "_a + IntToStr(++fed));
+    rep->Functions()->SetIntegerConstant(rep->Functions()->GetConstant("PART"), fed <= 100 ? 1 : 2);
+  };
+  Run();
+  ASSERT_EQ(printer->PageCount(), 3);
+  EXPECT_EQ(PageTexts(*printer, 1)[2].S, "Μέρος 1"_a);
+  EXPECT_EQ(PageTexts(*printer, 2)[1].S, "Μέρος 1"_a);
+  int headers = 0;
+  for (int n = 1; n <= 3; ++n)
+    for (const Text& t : PageTexts(*printer, n)) headers += t.S.rfind("Μέρος"_a, 0) == 0;
+  EXPECT_EQ(headers, 4);
+}
+
+// Every call a run makes of its export filter.
+class RecordingFilter : public TRpExportFilter {
+ public:
+  RecordingFilter() : TRpExportFilter("out") {}
+  void Start(int w, int h, TFont* font) override {
+    TRpExportFilter::Start(w, h, font);
+    calls.push_back("Start " + std::to_string(w) + "x" + std::to_string(h));
+  }
+  void NewPage() override { calls.push_back("NewPage"); }
+  void EndPage() override { calls.push_back("EndPage"); }
+  void Finish() override {
+    TRpExportFilter::Finish();
+    calls.push_back("Finish");
+  }
+  void TextOut(Extended, Extended y, TFont*, TColor, TAlignment, const AnsiString& text) override {
+    calls.push_back("Text " + std::to_string(static_cast<int>(y)) + " " + text);
+  }
+  void BandOut(TRpCustomBand*, Extended, Extended, Extended y) override {
+    calls.push_back("Band " + std::to_string(static_cast<int>(y)));
+  }
+  std::vector<std::string> calls;
+};
+
+TEST_F(BandRptTest, ExportsHandTheFilterTextsBandsAndPages) {
+  detail = AddLabel(AddBand(TBandRepBands::iDetail, 50), "Μία"_a);
+  detail->OnPrint = [](TObject*, AnsiString& value) { value = "Μία"_a; };
+  Feed(2);
+  RecordingFilter filter;
+  rep->ExportToFilter(&filter);
+  EXPECT_EQ(filter.calls,
+            (std::vector<std::string>{"Start 2100x2970", "NewPage", "Text 100 Μία"_a, "Band 100",
+                                      "Text 150 Μία"_a, "Band 150", "EndPage", "Finish"}));
+  EXPECT_FALSE(rep->Exporting);
+  EXPECT_TRUE(rep->PrinterOutput);
 }
 
 // The drawing records of a page: type and the first four numbers after
@@ -549,10 +652,25 @@ TEST_F(BandRptTest, ShapesAndPicturesPrintAtTheirPlace) {
   image->Picture()->SetGraphic(std::move(bitmap));
   auto* guide = AddControl<TRpFrameline>(summary, 0, 0, 10, 400);
   (void)guide;
+  // A background picture on the report, stretched over its place on every
+  // page before the page header.
+  auto* back = AddControl<TRpImage>(rep, 0, 0, 2100, 2970);
+  back->SetName("Back");
+  back->Picture()->SetGraphic(std::make_unique<TBitmap>(8, 8));
+  rep->BackImageControl = "Back";
   Run();
+  {
+    const auto records = PageRecords(*printer, 1);
+    auto first =
+        std::find_if(records.begin(), records.end(), [](auto& r) { return r.first == emr::STRETCHDIBITS; });
+    ASSERT_NE(first, records.end());
+    EXPECT_EQ(first->second[4], 0);
+    EXPECT_EQ(first->second[5], 0);
+  }
   // The summary starts at 100 + 60 + 100 + 50 = 310 from the top.
   bool line = false, picture = false;
   for (const auto& [type, v] : PageRecords(*printer, 1)) {
+    if (type == emr::STRETCHDIBITS && v[4] == 0) continue;  // the background
     // A line's bounds: across the control at half its height.
     if ((type == emr::POLYLINE16 || type == emr::POLYLINE) && v[0] == PxY(100) && v[2] >= PxY(1100) - 1 &&
         v[1] <= PxY(310 + 100 + 30) && v[3] >= PxY(310 + 100 + 30) && v[3] - v[1] <= 2)
@@ -567,6 +685,38 @@ TEST_F(BandRptTest, ShapesAndPicturesPrintAtTheirPlace) {
   }
   EXPECT_TRUE(line);
   EXPECT_TRUE(picture);
+}
+
+TEST_F(BandRptTest, DataSetPicturesPrintFromTheirBlobField) {
+  std::string hex;
+  for (unsigned char b : TBitmap(48, 24).SaveToBytes()) {
+    static const char digits[] = "0123456789abcdef";
+    hex += digits[b >> 4];
+    hex += digits[b & 15];
+  }
+  TTable table(nullptr);
+  table.SetDatabaseName(MakeTestDatabase(
+      "report_bands",
+      "CREATE TABLE pics(pic BLOB);INSERT INTO pics VALUES(x'" + hex + "'),(x'00ff'),(NULL);"));
+  table.SetTableName("pics");
+  table.Open();
+  rep->SetDataSet(&table);
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 300);
+  auto* image = AddControl<TRpDBImage>(band, 100, 0, 254, 254);
+  image->SetDataSet(&table);
+  image->DataField = "PIC";
+  image->SetCenter(false);
+  Run();
+  // One picture: the damaged bytes and the empty field print nothing.
+  int pictures = 0;
+  for (const auto& [type, v] : PageRecords(*printer, 1))
+    if (type == emr::STRETCHDIBITS) {
+      ++pictures;
+      EXPECT_EQ(v[4], PxY(200));
+      EXPECT_EQ(v[5], PxY(100));
+    }
+  EXPECT_EQ(pictures, 1);
+  EXPECT_EQ(rep->GetRecordNumber(), 3);
 }
 
 TEST_F(BandRptTest, TextControlsTakeTheirTextFromTheirSource) {
