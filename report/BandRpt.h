@@ -64,6 +64,16 @@ class TRpPrintableEditor : public TObject {
 // Makes the editor of a control.
 using TRpPrintableEditorClass = std::function<std::unique_ptr<TRpPrintableEditor>(TRpPrintable*)>;
 
+class TRpExportFilter;
+class TRpPrinter;
+// A frame handed to an export filter as shapes (0.1 mm): a non-transparent
+// background first (Background clNone for none), then one line per drawn
+// side, or one rectangle when all four are drawn, and a vertical line per
+// frame line (centres as fractions of the width).
+void ExportFrame(TRpExportFilter& filter, TRpPrinter& printer, const TRpFrame& frame, Extended Left,
+                 Extended Top, Extended Width, Extended Height, TColor Background,
+                 const std::vector<Extended>& Framelines = {});
+
 class TRpPrintable : public TCustomControl {
  public:
   explicit TRpPrintable(TComponent* owner);

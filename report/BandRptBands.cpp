@@ -409,6 +409,8 @@ void TRpCustomBand::Print() {
                            p.DeviceY(oy + NativeHeight() + Expanded + 1));
           Frame()->PaintFrame(*p.Canvas(), PrintRect, p.YFactor(), p.XFactor(), r.PrintableBottom);
         }
+        if (r.Exporting && r.ExportFilter != nullptr && Frame()->HasAnySide())
+          ExportFrame(*r.ExportFilter, p, *Frame(), ox, oy, width, NativeHeight() + Expanded, clNone);
         first = false;
         if (allFinished) break;
         r.Overflow = true;

@@ -1,6 +1,9 @@
 // The base of every control printed inside a band: its size in report
 // units, its frame, and its place among band and report.
 #include "report/BandRpt.h"
+#include "report/RpCtrls.h"
+#include "report/RpExport.h"
+#include "report/RpPrntr.h"
 
 namespace {
 constexpr int kScreenPpi = 96;
@@ -156,15 +159,67 @@ void TRpPrintable::Prepare() {
 void TRpPrintable::Unprepare() { printing_ = false; }
 
 void TRpPrintable::Print(int ofsX, int ofsY) {
-  if (ParentReport == nullptr || RpPrinter == nullptr || !ParentReport->PrinterOutput || !frame_.HasAnySide())
-    return;
+  if (ParentReport == nullptr || RpPrinter == nullptr || !frame_.HasAnySide()) return;
   TRpPrinter& p = *RpPrinter;
-  if (p.Canvas() == nullptr) return;
   const Extended l = NativeValue(TRpPrintableSize::iLeft) + ofsX,
                  t = NativeValue(TRpPrintableSize::iTop) + ofsY;
-  const TRect r{p.DeviceX(l), p.DeviceY(t), p.DeviceX(l + NativeValue(TRpPrintableSize::iWidth)),
-                p.DeviceY(t + NativeValue(TRpPrintableSize::iHeight))};
+  const Extended w = NativeValue(TRpPrintableSize::iWidth), h = NativeValue(TRpPrintableSize::iHeight);
+  if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr)
+    ExportFrame(*ParentReport->ExportFilter, p, frame_, l, t, w, h, Transparent() ? clNone : Color());
+  if (!ParentReport->PrinterOutput || p.Canvas() == nullptr) return;
+  const TRect r{p.DeviceX(l), p.DeviceY(t), p.DeviceX(l + w), p.DeviceY(t + h)};
   frame_.PaintFrame(*p.Canvas(), r, p.YFactor(), p.XFactor());
+}
+
+namespace {
+
+// One shape of a frame, placed and sized in 0.1 mm.
+void ShapeOut(TRpExportFilter& filter, TRpPrinter& p, TRpShapeType type, Extended l, Extended t, Extended w,
+              Extended h, TColor brush, TColor pen, int penWidth) {
+  TRpShape shape(nullptr);
+  shape.SetShape(type);
+  TRpPrintableSize& size = *shape.Size();
+  size.Units = TRpUnit::Native;
+  size.SetValue(TRpPrintableSize::iLeft, l);
+  size.SetValue(TRpPrintableSize::iTop, t);
+  size.SetValue(TRpPrintableSize::iWidth, w);
+  size.SetValue(TRpPrintableSize::iHeight, h);
+  if (brush == clNone) {
+    shape.Brush()->Style = bsClear;
+  } else {
+    shape.Brush()->Style = bsSolid;
+    shape.Brush()->Color = brush;
+  }
+  if (pen == clNone) {
+    shape.Pen()->Style = psClear;
+  } else {
+    shape.Pen()->Color = pen;
+    shape.Pen()->Width = penWidth;
+  }
+  filter.ControlOut(&shape, p.DeviceX(l), p.DeviceY(t));
+}
+
+}  // namespace
+
+void ExportFrame(TRpExportFilter& filter, TRpPrinter& p, const TRpFrame& frame, Extended l, Extended t,
+                 Extended w, Extended h, TColor background, const std::vector<Extended>& framelines) {
+  if (background != clNone) ShapeOut(filter, p, rpsRectangle, l, t, w, h, background, clNone, 1);
+  if (!frame.HasAnySide()) return;
+  // The sides' thicknesses as the page draws them, back in 0.1 mm.
+  const int V = frame.VerticalThickness(p.XFactor()), H = frame.HorizontalThickness(p.YFactor());
+  const Extended v = p.XFactor() > 0 ? V / p.XFactor() : 0, hh = p.YFactor() > 0 ? H / p.YFactor() : 0;
+  if (frame.DrawTop() && frame.DrawBottom() && frame.DrawLeft() && frame.DrawRight()) {
+    ShapeOut(filter, p, rpsRectangle, l, t, w, h, clNone, frame.Color(), V);
+  } else {
+    if (frame.DrawTop()) ShapeOut(filter, p, rpsHorLine, l, t, w, hh, frame.Color(), frame.Color(), H);
+    if (frame.DrawBottom())
+      ShapeOut(filter, p, rpsHorLine, l, t + h - hh, w, hh, frame.Color(), frame.Color(), H);
+    if (frame.DrawLeft()) ShapeOut(filter, p, rpsVertLine, l, t, v, h, frame.Color(), frame.Color(), V);
+    if (frame.DrawRight())
+      ShapeOut(filter, p, rpsVertLine, l + w - v, t, v, h, frame.Color(), frame.Color(), V);
+  }
+  for (Extended centre : framelines)
+    ShapeOut(filter, p, rpsVertLine, l + centre * w, t, v, h, frame.Color(), frame.Color(), V);
 }
 
 void TRpPrintable::BandNotify(TObject* /*sender*/, Byte operation) {

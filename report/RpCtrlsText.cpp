@@ -233,13 +233,8 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
   FormatLines();
   const Extended passedWidth = w;
   w = NativeValue(TRpPrintableSize::iWidth);
-  if (exporting && !Transparent() && Color() != clWhite) {
-    TRpShape shape(nullptr);
-    shape.Brush()->Style = bsSolid;
-    shape.Brush()->Color = Color();
-    shape.Pen()->Style = psClear;
-    report->ExportFilter->ControlOut(&shape, p.DeviceX(x), p.DeviceY(y));
-  }
+  if (exporting && !Transparent() && Color() != clWhite)
+    ExportFrame(*report->ExportFilter, p, TRpFrame(), x, y, w, h, Color());
   if (printerOutput && !Transparent()) {
     c.Brush->Style = bsSolid;
     c.Brush->Color = Color();
@@ -327,6 +322,8 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
     const TRect r{p.DeviceX(x - fw), p.DeviceY(y - fw), p.DeviceX(x + w), p.DeviceY(y + h + expanded)};
     Frame()->PaintFrame(c, r, p.YFactor(), p.XFactor());
   }
+  if (exporting && Frame()->HasAnySide())
+    ExportFrame(*report->ExportFilter, p, *Frame(), x - fw, y - fw, w + fw, h + expanded + fw, clNone);
 }
 
 void TRpCustomLabel::Paint() {

@@ -607,7 +607,15 @@ class RecordingFilter : public TRpExportFilter {
   void BandOut(TRpCustomBand*, Extended, Extended, Extended y) override {
     calls.push_back("Band " + std::to_string(static_cast<int>(y)));
   }
+  void ControlOut(TRpPrintable* control, Extended, Extended) override {
+    if (auto* shape = dynamic_cast<TRpShape*>(control))
+      shapes.push_back(std::to_string(shape->Shape()) +
+                       (shape->Brush()->Style == bsClear ? " clear" : " solid") +
+                       (shape->Pen()->Style == psClear ? " nopen" : " pen") + " " +
+                       std::to_string(static_cast<int>(shape->NativeValue(TRpPrintableSize::iWidth))));
+  }
   std::vector<std::string> calls;
+  std::vector<std::string> shapes;
 };
 
 TEST_F(BandRptTest, ExportsHandTheFilterTextsBandsAndPages) {
@@ -621,6 +629,30 @@ TEST_F(BandRptTest, ExportsHandTheFilterTextsBandsAndPages) {
                                       "Text 150 Μία"_a, "Band 150", "EndPage", "Finish"}));
   EXPECT_FALSE(rep->Exporting);
   EXPECT_TRUE(rep->PrinterOutput);
+}
+
+TEST_F(BandRptTest, FramesReachTheFilterAsShapes) {
+  TRpLabel* boxed = detail = AddLabel(AddBand(TBandRepBands::iDetail, 50), "Α"_a);
+  boxed->Size()->Units = TRpUnit::Native;
+  boxed->Size()->SetValue(TRpPrintableSize::iWidth, 400);
+  boxed->Frame()->SetDrawTop(true);
+  boxed->Frame()->SetDrawBottom(true);
+  boxed->Frame()->SetDrawLeft(true);
+  boxed->Frame()->SetDrawRight(true);
+  Feed(1);
+  RecordingFilter all;
+  rep->ExportToFilter(&all);
+  EXPECT_EQ(all.shapes, std::vector<std::string>{"0 clear pen 404"});  // one rectangle, frame included
+  boxed->Frame()->SetDrawLeft(false);
+  boxed->Frame()->SetDrawRight(false);
+  boxed->SetTransparent(false);
+  boxed->SetColor(clYellow);
+  fed = 0;
+  RecordingFilter two;
+  rep->ExportToFilter(&two);
+  // The background first, then a line per drawn side.
+  EXPECT_EQ(two.shapes,
+            (std::vector<std::string>{"0 solid nopen 400", "3 solid pen 404", "3 solid pen 404"}));
 }
 
 // The drawing records of a page: type and the first four numbers after
