@@ -4,11 +4,6 @@ function(dim_add_test_program name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE DIM_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}")
-  # GCC 12 warns of an overlapping copy inside "text" + std::string once it
-  # inlines the concatenation into a long test body; the copy is sound.
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-    target_compile_options(${name} PRIVATE -Wno-restrict)
-  endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
 
