@@ -115,6 +115,13 @@ class TRpPrintable : public TCustomControl {
   void Loaded() override;
   // The size in 0.1 mm, whatever the units.
   Extended NativeValue(int index) const;
+  // The control's place on the page in 0.1 mm, for its band's offsets.
+  struct TPlace {
+    Extended Left, Top, Width, Height;
+  };
+  TPlace PlaceOnPage(int ofsX, int ofsY) const;
+  // A run that exports hands the control at its place to the filter.
+  void HandToFilter(const TPlace& at);
 
  protected:
   void Paint() override;

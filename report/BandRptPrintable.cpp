@@ -158,16 +158,27 @@ void TRpPrintable::Prepare() {
 
 void TRpPrintable::Unprepare() { printing_ = false; }
 
+TRpPrintable::TPlace TRpPrintable::PlaceOnPage(int ofsX, int ofsY) const {
+  return {NativeValue(TRpPrintableSize::iLeft) + ofsX, NativeValue(TRpPrintableSize::iTop) + ofsY,
+          NativeValue(TRpPrintableSize::iWidth), NativeValue(TRpPrintableSize::iHeight)};
+}
+
+void TRpPrintable::HandToFilter(const TPlace& at) {
+  if (ParentReport != nullptr && RpPrinter != nullptr && ParentReport->Exporting &&
+      ParentReport->ExportFilter != nullptr)
+    ParentReport->ExportFilter->ControlOut(this, RpPrinter->DeviceX(at.Left), RpPrinter->DeviceY(at.Top));
+}
+
 void TRpPrintable::Print(int ofsX, int ofsY) {
   if (ParentReport == nullptr || RpPrinter == nullptr || !frame_.HasAnySide()) return;
   TRpPrinter& p = *RpPrinter;
-  const Extended l = NativeValue(TRpPrintableSize::iLeft) + ofsX,
-                 t = NativeValue(TRpPrintableSize::iTop) + ofsY;
-  const Extended w = NativeValue(TRpPrintableSize::iWidth), h = NativeValue(TRpPrintableSize::iHeight);
+  const TPlace at = PlaceOnPage(ofsX, ofsY);
   if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr)
-    ExportFrame(*ParentReport->ExportFilter, p, frame_, l, t, w, h, Transparent() ? clNone : Color());
+    ExportFrame(*ParentReport->ExportFilter, p, frame_, at.Left, at.Top, at.Width, at.Height,
+                Transparent() ? clNone : Color());
   if (!ParentReport->PrinterOutput || p.Canvas() == nullptr) return;
-  const TRect r{p.DeviceX(l), p.DeviceY(t), p.DeviceX(l + w), p.DeviceY(t + h)};
+  const TRect r{p.DeviceX(at.Left), p.DeviceY(at.Top), p.DeviceX(at.Left + at.Width),
+                p.DeviceY(at.Top + at.Height)};
   frame_.PaintFrame(*p.Canvas(), r, p.YFactor(), p.XFactor());
 }
 

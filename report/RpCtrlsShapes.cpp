@@ -59,11 +59,9 @@ void TRpShape::SetRoundFactor(float factor) {
 void TRpShape::Print(int ofsX, int ofsY) {
   if (ParentReport == nullptr || RpPrinter == nullptr || !CanPrint()) return;
   TRpPrinter& p = *RpPrinter;
-  const Extended l = NativeValue(TRpPrintableSize::iLeft) + ofsX,
-                 t = NativeValue(TRpPrintableSize::iTop) + ofsY;
-  const Extended w = NativeValue(TRpPrintableSize::iWidth), h = NativeValue(TRpPrintableSize::iHeight);
-  if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr)
-    ParentReport->ExportFilter->ControlOut(this, p.DeviceX(l), p.DeviceY(t));
+  const TPlace at = PlaceOnPage(ofsX, ofsY);
+  const Extended l = at.Left, t = at.Top, w = at.Width, h = at.Height;
+  HandToFilter(at);
   if (!ParentReport->PrinterOutput || p.Canvas() == nullptr) return;
   TCanvas& c = *p.Canvas();
   c.Pen->Assign(pen_);
@@ -183,11 +181,9 @@ void TRpImage::PictureChanged() {
 void TRpImage::Print(int ofsX, int ofsY) {
   if (!Enabled() || ParentReport == nullptr || RpPrinter == nullptr) return;
   TRpPrinter& p = *RpPrinter;
-  const Extended l = NativeValue(TRpPrintableSize::iLeft) + ofsX,
-                 t = NativeValue(TRpPrintableSize::iTop) + ofsY;
-  const Extended w = NativeValue(TRpPrintableSize::iWidth), h = NativeValue(TRpPrintableSize::iHeight);
-  if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr)
-    ParentReport->ExportFilter->ControlOut(this, p.DeviceX(l), p.DeviceY(t));
+  const TPlace at = PlaceOnPage(ofsX, ofsY);
+  const Extended l = at.Left, t = at.Top, w = at.Width, h = at.Height;
+  HandToFilter(at);
   TGraphic* graphic = picture_.Graphic();
   if (ParentReport->PrinterOutput && p.Canvas() != nullptr && graphic != nullptr && !graphic->Empty())
     DrawPicture(p, graphic, Rect(p.DeviceX(l), p.DeviceY(t), p.DeviceX(l + w), p.DeviceY(t + h)), w, h,
@@ -289,11 +285,9 @@ void TRpDBImage::GetExpandedHeight(Extended& height) {
 void TRpDBImage::Print(int ofsX, int ofsY) {
   if (ParentReport == nullptr || RpPrinter == nullptr) return;
   TRpPrinter& p = *RpPrinter;
-  const Extended l = NativeValue(TRpPrintableSize::iLeft) + ofsX,
-                 t = NativeValue(TRpPrintableSize::iTop) + ofsY;
-  const Extended w = NativeValue(TRpPrintableSize::iWidth), h = NativeValue(TRpPrintableSize::iHeight);
-  if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr)
-    ParentReport->ExportFilter->ControlOut(this, p.DeviceX(l), p.DeviceY(t));
+  const TPlace at = PlaceOnPage(ofsX, ofsY);
+  const Extended l = at.Left, t = at.Top, w = at.Width, h = at.Height;
+  HandToFilter(at);
   if (ParentReport->PrinterOutput && p.Canvas() != nullptr) {
     TCanvas& c = *p.Canvas();
     c.Brush->Style = bsSolid;
