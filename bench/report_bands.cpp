@@ -4,9 +4,8 @@
 // drawing the same lines at the same places.
 
 #include <benchmark/benchmark.h>
-#include <cairo-pdf.h>
-#include <pango/pangocairo.h>
 
+#include "bench/PlainCairo.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/rtl/Cp1253.h"
 #include "report/RpCtrls.h"
@@ -87,29 +86,13 @@ BENCHMARK(BM_ReportToPdfPrinter)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_PlainCairoSameText(benchmark::State& state) {
   for (auto _ : state) {
-    cairo_surface_t* s = cairo_pdf_surface_create("/tmp/report_bands_cairo.pdf", 595.28, 841.89);
-    cairo_t* cr = cairo_create(s);
-    cairo_scale(cr, 72.0 / 600, 72.0 / 600);
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    PangoFontDescription* font = pango_font_description_from_string("Arial");
-    pango_font_description_set_absolute_size(font, 10 * 600 / 72.0 * PANGO_SCALE);
-    pango_layout_set_font_description(layout, font);
+    PlainPdf pdf("/tmp/report_bands_cairo.pdf");
     int i = 0;
     for (int page = 1; i < kLines; ++page) {
-      for (int row = 0; row < 53 && i < kLines; ++row) {
-        cairo_move_to(cr, 100 * 600 / 254.0, (160 + 50 * row) * 600 / 254.0);
-        pango_layout_set_text(layout, cp1253::ToUtf8(LineText(++i)).c_str(), -1);
-        pango_cairo_show_layout(cr, layout);
-      }
-      cairo_move_to(cr, 100 * 600 / 254.0, 2810 * 600 / 254.0);
-      pango_layout_set_text(layout, std::to_string(page).c_str(), -1);
-      pango_cairo_show_layout(cr, layout);
-      cairo_show_page(cr);
+      for (int row = 0; row < 53 && i < kLines; ++row) pdf.Text(100, 160 + 50 * row, LineText(++i));
+      pdf.Text(100, 2810, IntToStr(page));
+      pdf.EndPage();
     }
-    pango_font_description_free(font);
-    g_object_unref(layout);
-    cairo_destroy(cr);
-    cairo_surface_destroy(s);
   }
 }
 BENCHMARK(BM_PlainCairoSameText)->Unit(benchmark::kMillisecond)->Iterations(1);
