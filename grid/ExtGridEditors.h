@@ -109,8 +109,6 @@ class TGridDatePicker : public TDateTimePicker, private TEditorGridLink {
  protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
   void DoExit() override;
-
- private:
 };
 
 // The check-box editor (edCheckBox): its state is not stored in the cell.
@@ -122,8 +120,6 @@ class TGridCheckBox : public TCheckBox, private TEditorGridLink {
  protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
   void DoExit() override;
-
- private:
 };
 
 // The button editor (edButton): a click reports the cell's ellipsis click.
@@ -153,8 +149,6 @@ class TGridEditBtn : public TEsgEditBtn, private TEditorGridLink {
  protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
   void DoExit() override;
-
- private:
 };
 
 // The unit editor (edUnitEditBtn): a value and its unit.
@@ -168,8 +162,6 @@ class TGridUnitEditBtn : public TEsgUnitEditBtn, private TEditorGridLink {
  protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
   void DoExit() override;
-
- private:
 };
 
 // The UTF-16 editor (edUniEdit): the cell keeps its text as "|\" code

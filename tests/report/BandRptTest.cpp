@@ -46,6 +46,21 @@ std::vector<AnsiString> Strings(const std::vector<Text>& texts) {
 // A report fed Lines need-data lines, each printed by a label on the
 // detail band; a page header, a title, a page footer with the page number
 // and a summary around them. All lengths in 0.1 mm.
+// Back to the system's printers after a run to the PDF printer, and the
+// PDF that run wrote into Folder ("" when none, or the reader is missing).
+std::string PrintedPdf(const TempFolder& folder) {
+  printers::UseSystem();
+  Printer()->Refresh();
+  if (::testing::AssertionResult have = Installed("pdftotext", "poppler-utils"); !have) {
+    ADD_FAILURE() << have.message();
+    return {};
+  }
+  std::string file;
+  for (const auto& f : std::filesystem::directory_iterator(folder.path()))
+    if (f.path().extension() == ".pdf") file = f.path().string();
+  return file;
+}
+
 class BandRptTest : public ControlsTest {
  protected:
   void SetUp() override {
@@ -218,12 +233,7 @@ TEST_F(BandRptTest, PrintsToThePdfPrinter) {
   rep->ReportTitle = "Δοκιμή"_a;
   rep->ShowProgress_ = true;
   rep->Print();
-  printers::UseSystem();
-  Printer()->Refresh();
-  ASSERT_TRUE(Installed("pdftotext", "poppler-utils"));
-  std::string file;
-  for (const auto& f : std::filesystem::directory_iterator(folder.path()))
-    if (f.path().extension() == ".pdf") file = f.path().string();
+  const std::string file = PrintedPdf(folder);
   ASSERT_FALSE(file.empty());
   const std::string info = RunCommand("pdfinfo '" + file + "' 2>&1");
   EXPECT_NE(info.find("Pages:           3"), std::string::npos) << info;
@@ -844,12 +854,7 @@ TEST_P(BandRptFormTest, PrintsToThePdfPrinter) {
     more = n <= lines;
   };
   rep->Print();
-  printers::UseSystem();
-  Printer()->Refresh();
-  ASSERT_TRUE(Installed("pdftotext", "poppler-utils"));
-  std::string file;
-  for (const auto& f : std::filesystem::directory_iterator(folder.path()))
-    if (f.path().extension() == ".pdf") file = f.path().string();
+  const std::string file = PrintedPdf(folder);
   ASSERT_FALSE(file.empty());
   const std::string info = RunCommand("pdfinfo '" + file + "' 2>&1");
   const bool landscape = GetParam() == poLandscape;
