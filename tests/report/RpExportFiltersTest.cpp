@@ -8,6 +8,7 @@
 
 #include "platform/rtl/FileUtils.h"
 #include "report/RpCtrls.h"
+#include "tests/TestOutput.h"
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/rtl/LocaleScope.h"
 #include "tests/platform/rtl/TempFolder.h"
@@ -205,7 +206,7 @@ TEST_F(RpExportFiltersTest, SpreadsheetOfASmallReportIsByteForByteTheGolden) {
   const std::string bytes = ReadBytes(folder.path() + "/small.xls");
   const std::string golden = ReadBytes(Golden("small.xls"));
   if (bytes != golden) {
-    WriteBytes("small.xls", bytes);  // into the build tree, for review
+    WriteBytes(TestOutput("small.xls"), bytes);  // for review
     ADD_FAILURE() << "small.xls differs from the golden file; see the build tree's copy";
   }
   // No temporary file is left beside it.
@@ -389,7 +390,7 @@ TEST_F(RpExportFiltersTest, RtfOfASmallReportIsByteForByteTheGolden) {
   SmallReport(filter);
   const std::string bytes = ReadBytes(folder.path() + "/small.rtf");
   if (bytes != ReadBytes(Golden("small.rtf"))) {
-    WriteBytes("small.rtf", bytes);
+    WriteBytes(TestOutput("small.rtf"), bytes);
     ADD_FAILURE() << "small.rtf differs from the golden file; see the build tree's copy";
   }
   EXPECT_EQ(TRpRTFExportFilter::FontIndexOf("ARIAL"), 0);
