@@ -69,7 +69,7 @@ TEST_F(CheckWindow, ToleratedCategoryAcceptedWithItsMessages) {
   Press(*b.doProPreview);
   Application->ProcessMessages();
   EXPECT_TRUE(b.Memo1->Visible());
-  backend->SaveWindowPng(b, (OutputFolder() / "check_report_preview.png").string());
+  backend->SaveWindowPng(b, (TestOutputFolder() / "check_report_preview.png").string());
   Press(*b.doProPreview);
   EXPECT_FALSE(b.Memo1->Visible());
   b.Hide();
