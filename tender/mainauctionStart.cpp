@@ -28,7 +28,7 @@ void TFrmAXP::FormCreate(TObject*) {
   MainForm = this;
   OfferTable.Clear();
   OfferCount = 0;
-  for (int row = 1; row <= MaxOffers; ++row) StGrid->SetCellText(0, row, PadLeft(IntToStr(row), 3));
+  for (int row = 1; row <= MaxOffers; ++row) StGrid->SetCellText(0, row, EntryNoText(row));
   gridWidth_ = StGrid->Width();
   ResetGridHeadings();
 
