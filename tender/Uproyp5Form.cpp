@@ -51,6 +51,7 @@ TUproypFrm::TUproypFrm(TComponent* AOwner) : TForm(AOwner) {
   BuildToolBar();
   BuildGrids();
   BuildPanels();
+  BuildAnalysisTools();
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
