@@ -185,8 +185,9 @@ void TUproypFrm::ValidateEdit(int c, int r, AnsiString& t, bool warnDecimals) {
   Label1->SetCaption("");
   Label2->SetCaption("");
   if (Mode == 1 && ProypGrid->ColCount() > 7 && !ProypGrid->Cells(7, 0).empty()) {
+    // The check's results go; the window stays able to check (the
+    // enable flag belongs to the showing for a bidder).
     for (int row = 1; row < ProypGrid->RowCount(); ++row) ProypGrid->SetCells(7, row, "");
-    CheckEnabled = 0;
   }
   PrintProyp->SetEnabled(false);
   PrintProypq->SetEnabled(false);
@@ -253,7 +254,6 @@ void TUproypFrm::RecalcClick(TObject*) {
   Label2->SetCaption("");
   if (Mode == 1 && ProypGrid->ColCount() > OfferCostCol + 1 && !ProypGrid->Cells(p + 1, 0).empty()) {
     for (int row = 1; row < ProypGrid->RowCount(); ++row) ProypGrid->SetCells(OfferCostCol + 1, row, "");
-    CheckEnabled = 0;
   }
   PrintProyp->SetEnabled(false);
   PrintProypq->SetEnabled(false);
