@@ -3,7 +3,8 @@ function(dim_add_test_program name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
-  target_compile_definitions(${name} PRIVATE DIM_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}")
+  target_compile_definitions(${name} PRIVATE DIM_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}"
+                                             DIM_TEST_OUTPUT="${CMAKE_BINARY_DIR}/test-output")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
 

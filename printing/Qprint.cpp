@@ -19,6 +19,11 @@ TrpForm::TrpForm(TComponent* AOwner) : TForm(AOwner) {
   BitBtn1->Cancel = true;
   BitBtn1->OnClick = [this](TObject* s) { BitBtn1Click(s); };
 
+  rpExcelFilter1 = new TRpExcelFilter(this);
+  rpExcelFilter1->SetName("rpExcelFilter1");
+  rpRTFFilter1 = new TRpRTFFilter(this);
+  rpRTFFilter1->SetName("rpRTFFilter1");
+
   OnShow = [this](TObject* s) { FormShow(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
 }

@@ -12,6 +12,7 @@
 #include "platform/ui/Buttons.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Panels.h"
+#include "report/RpExport.h"
 
 class TrpForm : public TForm {
  public:
@@ -32,6 +33,10 @@ class TrpForm : public TForm {
 
   TPanel* Panel1;
   TBitBtn* BitBtn1;  // "ΕΞΟΔΟΣ"
+  // While the form exists the preview's save dialog offers the
+  // spreadsheet and RTF formats after the page file.
+  TRpExcelFilter* rpExcelFilter1;
+  TRpRTFFilter* rpRTFFilter1;
 
   void FormShow(TObject* Sender);
   void FormClose(TObject* Sender, TCloseAction& Action);

@@ -142,20 +142,36 @@ void TRpPageList::ReadFileHeader() {
   if (pageCount_ < 0) Damaged();
 }
 
+bool TRpPageList::FirstRecordAt(TStream& stream, int headerSize) {
+  const Int64 size = stream.Size();
+  if (headerSize + 12 > size) return false;
+  stream.Seek(headerSize, soFromBeginning);
+  const std::int32_t number = ReadInt(stream);
+  const Int64 next = static_cast<std::uint32_t>(ReadInt(stream));
+  if (number != 1 || next < headerSize + 12 || next > size) return false;
+  stream.Seek(next - 4, soFromBeginning);
+  return ReadInt(stream) == headerSize;
+}
+
 int TRpPageList::GetPageFileHeaderSize(TStream& stream) {
   PositionKeeper keep(stream);
   const Int64 size = stream.Size();
+  char head[4];
+  stream.Seek(0, soFromBeginning);
+  if (stream.Read(head, 4) == 4 && le::Get16(std::string_view(head, 4), 0) == kFormat &&
+      le::Get16(std::string_view(head, 4), 2) == kFormat2) {
+    // The format words are the current header's, whatever bytes the pages
+    // hold; only a file whose records chain from 124 and not from 128 is
+    // the earlier layout with the same words.
+    if (!FirstRecordAt(stream, kHeaderSize) && FirstRecordAt(stream, 124)) return 124;
+    return kHeaderSize;
+  }
   char four[4];
   for (int h : kCandidates) {
     if (h + kSignatureAt + 4 > size) continue;
     stream.Seek(h + kSignatureAt, soFromBeginning);
     if (stream.Read(four, 4) == 4 && IsSignature(four)) return h;
   }
-  char head[4];
-  stream.Seek(0, soFromBeginning);
-  if (stream.Read(head, 4) == 4 && le::Get16(std::string_view(head, 4), 0) == kFormat &&
-      le::Get16(std::string_view(head, 4), 2) == kFormat2)
-    return kHeaderSize;
   // Signatures further on: the header is what lies before the first one.
   constexpr Int64 kFirst = 57;
   std::string buffer;
@@ -210,30 +226,38 @@ void TRpPageList::SeekToPage(int n) {
   }
   TRpStream& s = *stream_;
   const Int64 size = s.Size();
+  // The walk starts at the record at the position (after a read, the one
+  // after the page read; at the end of the stream, the last record), whatever
+  // number it holds: records past the header's count are walked over, so
+  // the pages found do not depend on what was read before.
   if (s.Position() >= size) SeekToLast();
   Int64 at = s.Position();
-  const std::int32_t current = ReadInt(s);
-  if (current < 1 || current > pageCount_) Damaged();
-  s.Seek(at, soFromBeginning);
+  std::int32_t p = ReadInt(s);
+  if (p < 1) {
+    at = headerSize_;
+    p = 1;
+  }
   // Each step must move the way the walk goes and stay inside the file;
-  // no walk takes more steps than there are pages.
-  for (int steps = 0, p = current; p != n; ++steps) {
-    if (steps > pageCount_) Damaged();
+  // no walk takes more steps than the file has room for records.
+  const Int64 maxSteps = size / 12 + 1;
+  for (Int64 steps = 0; p != n; ++steps) {
+    if (steps > maxSteps) Damaged();
+    const bool forward = n > p;
     Int64 to;
-    if (n > p) {
+    if (forward) {
       s.Seek(at + 4, soFromBeginning);
       to = static_cast<std::uint32_t>(ReadInt(s));
       if (to <= at || to + 12 > size) Damaged();
     } else {
       if (at - 4 < headerSize_) Damaged();
       s.Seek(at - 4, soFromBeginning);
-      to = ReadInt(s);
+      to = static_cast<std::uint32_t>(ReadInt(s));
       if (to >= at || to < headerSize_) Damaged();
     }
     at = to;
     s.Seek(at, soFromBeginning);
     p = ReadInt(s);
-    if (p < 1 || p > pageCount_) Damaged();
+    if (p < 1 || (forward && p > n) || (!forward && p < n)) Damaged();
   }
   s.Seek(at, soFromBeginning);
 }

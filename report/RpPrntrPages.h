@@ -152,14 +152,17 @@ class TRpPageList {
   void LoadFromStream(std::unique_ptr<TRpStream> stream);
   void SaveToFile(const AnsiString& fileName);
 
-  // The header's size from where the first page's metafile signature lies:
-  // 128, or an earlier 124, 120 or 96; 0 when it is no page file.
+  // The header's size: 128 when the format words say so, else from where
+  // the first page's metafile signature lies (an earlier 124, 120 or 96);
+  // 0 when it is no page file.
   static int GetPageFileHeaderSize(TStream& stream);
   // Raises ERpError unless every record of the file chains to the next.
   static void CheckChain(TStream& stream, int headerSize, int pageCount);
 
  private:
   static std::int32_t ReadInt(TStream& s);
+  // Whether a first record starts at HeaderSize and its trailer points back.
+  static bool FirstRecordAt(TStream& stream, int headerSize);
   void WriteRecord(const TMetafile& metafile, Int64 start);
   void Damaged() const;
 

@@ -3,8 +3,10 @@
 import importlib.machinery
 import importlib.util
 import os
+import shutil
 import socket
 import struct
+import tempfile
 import threading
 import unittest
 
@@ -49,13 +51,18 @@ class Commands(unittest.TestCase):
     def test_refused(self):
         for command in [b'[SELECT("R0C0")]', b'[SELECT("R1048577C1")]', b'[SELECT("R1C16385")]',
                         b'[SELECT(R1C1)]', b'[FORMULA(x)]', b'[FORMULA("a"b")]', b"[NEW(2)]",
-                        b'[RUN("rm -rf /")]', b'[SELECT("R1C1")] [NEW(1)]', b"[QUIT()]", b""]:
+                        b'[RUN("rm -rf /")]', b'[SELECT("R1C1")] [NEW(1)]', b"[QUIT()]", b"",
+                        b'[SELECT("R1C1")]\n', b'[FORMULA("x")]\n', b"[NEW(1)]\n", b'\n[SELECT("R1C1")]',
+                        b'[FORMULA("a\x00b")]', b'[FORMULA("a\nb")]', b'[FORMULA("\x1b[2J")]',
+                        b'[FORMULA("tab\there")]', b'[FORMULA("\x7f")]']:
             self.assertIsNone(bridge.parse(command, 1), command)
 
     def test_numbers_in_both_styles(self):
         cases = [("1.234,56", 2, 1234.56), ("1,234.56", 1, 1234.56), ("  -12,5 ", 2, -12.5),
                  ("1.234", 2, 1234.0), ("1.234", 1, 1.234), ("007", 1, 7.0),
-                 ("1.23,4", 2, None), ("12a", 1, None), ("1,234.56", 2, None), ("", 1, None)]
+                 ("1.23,4", 2, None), ("12a", 1, None), ("1,234.56", 2, None), ("", 1, None),
+                 ("1" * 400, 1, None), ("0," + "0" * 400 + "1", 2, None), ("0,000", 2, 0.0),
+                 ("9" * 308, 1, float("9" * 308))]
         for text, style, expected in cases:
             self.assertEqual(bridge.parse_number(text, style), expected, (text, style))
 
@@ -85,6 +92,11 @@ class Sessions(unittest.TestCase):
         self.assertEqual(backend.cells, {(2, 1): 1234.56, (2, 2): "say 'yes'", (3, 1): "x"})
         self.assertEqual(backend.calls, [(2, 1, 2), (3, 1, 1)])
 
+    def test_a_number_too_large_goes_in_as_text(self):
+        backend = MemoryBackend()
+        bridge.Session(backend, 1).run([b'[FORMULA("' + b"9" * 400 + b'")]'])
+        self.assertEqual(backend.cells, {(1, 1): "9" * 400})
+
     def test_over_a_socket(self):
         backend = MemoryBackend()
         server, client = socket.socketpair()
@@ -103,6 +115,85 @@ class Sessions(unittest.TestCase):
         thread.join()
         server.close()
         self.assertEqual((backend.documents, backend.shown), (1, [False]))
+
+
+
+def execute(*commands):
+    return bridge.frame(b"X" + struct.pack("<H", len(commands)) +
+                        b"".join(struct.pack("<H", len(c)) + c for c in commands))
+
+
+def read_exactly(conn, count):
+    data = b""
+    while len(data) < count:
+        more = conn.recv(count - len(data))
+        if not more:
+            break
+        data += more
+    return data
+
+
+class Conversations(unittest.TestCase):
+    def test_nothing_runs_without_an_accepted_topic(self):
+        backend = MemoryBackend()
+        server, client = socket.socketpair()
+        thread = threading.Thread(target=bridge.serve_connection, args=(server, bridge.Session(backend, 1)))
+        thread.start()
+        ran_none = bridge.frame(b"E\x00\x00")
+        steps = [
+            (execute(b"[NEW(1)]"), ran_none),                      # before any topic
+            (bridge.frame(b"OSheet"), bridge.frame(b"Runknown topic")),
+            (execute(b"[NEW(1)]"), ran_none),                      # after a refusal
+            (bridge.frame(b"OSystem"), bridge.frame(b"A")),
+            (execute(b"[NEW(1)]"), bridge.frame(b"E\x01\x00")),
+            (bridge.frame(b"Onope"), bridge.frame(b"Runknown topic")),
+            (execute(b"[NEW(1)]"), ran_none),                      # a later refusal closes it again
+        ]
+        for sent, expected in steps:
+            client.sendall(sent)
+            self.assertEqual(read_exactly(client, len(expected)), expected, sent)
+        client.close()
+        thread.join()
+        server.close()
+        self.assertEqual(backend.documents, 1)
+
+    def test_a_half_frame_or_an_idle_client_holds_up_no_other(self):
+        saved = bridge.FRAME_TIMEOUT
+        bridge.FRAME_TIMEOUT = 0.5
+        folder = tempfile.mkdtemp()
+        try:
+            path = os.path.join(folder, "Excel")
+            listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            listener.bind(path)
+            listener.listen(4)
+            backend = MemoryBackend()
+            threading.Thread(target=bridge.serve, args=(listener, bridge.Session(backend, 1)),
+                             daemon=True).start()
+
+            def connect():
+                c = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+                c.settimeout(5)
+                c.connect(path)
+                return c
+
+            idle = connect()
+            half = connect()
+            half.sendall(bridge.frame(b"OSystem")[:3])
+            busy = connect()
+            busy.sendall(bridge.frame(b"OSystem") + execute(b"[NEW(1)]"))
+            expected = bridge.frame(b"A") + bridge.frame(b"E\x01\x00")
+            self.assertEqual(read_exactly(busy, len(expected)), expected)
+            # The half frame ends its conversation once its time is up.
+            self.assertEqual(half.recv(10), b"")
+            # The idle client keeps its own.
+            idle.sendall(bridge.frame(b"OSystem"))
+            self.assertEqual(read_exactly(idle, 5), bridge.frame(b"A"))
+            for c in (idle, half, busy):
+                c.close()
+            listener.close()
+        finally:
+            bridge.FRAME_TIMEOUT = saved
+            shutil.rmtree(folder, ignore_errors=True)
 
 
 if __name__ == "__main__":

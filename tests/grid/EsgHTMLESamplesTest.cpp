@@ -8,6 +8,7 @@
 #include "grid/PictureContainer.h"
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/ui/ImgList.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ TEST(EsgHTMLESamples, DrawnAsPictures) {
     HTMLDraw(canvas, cp1253::FromUtf8(sample.markup), bounds, &list, -1, -1, 0, -1, 1, false, false, false,
              false, true, false, true, false, 1.0, clBlue, clNone, clNone, clGray, hit, plain, href, ex, ey,
              count, number, anchorRect, controlRect, id, value, type, nullptr, &container, nullptr);
-    canvas.SaveToPng(std::string("html_") + sample.name + ".png");
+    canvas.SaveToPng(TestOutput(std::string("html_") + sample.name + ".png"));
     bool inked = false, outside = false;
     for (int y = 0; y < 90; ++y)
       for (int x = 0; x < 320; ++x) {

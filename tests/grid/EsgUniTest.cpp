@@ -3,6 +3,7 @@
 #include "GridFixture.h"
 #include "grid/EsgUni.h"
 #include "grid/ExtGridEditors.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ TEST_F(UniEditTest, GreekAndCjkTypedAreStoredAsCodeUnitsAndReadBack) {
   backend->TypeWide(u"Ωa東\U0001F600");
   EXPECT_EQ(g.UniEdit()->Text(), u"Ωa東\U0001F600");
   EXPECT_EQ(g.UniEdit()->SelStart(), 5);  // code units
-  backend->SaveWindowPng(*form, "grid_editor_unicode.png");
+  backend->SaveWindowPng(*form, TestOutput("grid_editor_unicode.png"));
   backend->PressKey(VK_BACK);
   backend->PressKey(VK_BACK);  // both halves of the pair
   backend->PressKey(VK_RETURN);
@@ -146,7 +147,7 @@ TEST_F(UniComboTest, WideListAndEditStoreCodeUnits) {
   backend->PressKey(VK_F2);
   EXPECT_EQ(c.ItemIndex(), 1);
   EXPECT_EQ(c.WideText(), u"東京");
-  backend->SaveWindowPng(*form, "grid_editor_unicode_combo.png");
+  backend->SaveWindowPng(*form, TestOutput("grid_editor_unicode_combo.png"));
   backend->PressKey(VK_DOWN);
   backend->PressKey(VK_RETURN);
   EXPECT_EQ(g.GetUnicodeCell(1, 1), u"大阪");

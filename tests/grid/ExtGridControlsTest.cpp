@@ -8,6 +8,7 @@
 #include "GridFixture.h"
 #include "grid/ExtGridEditors.h"
 #include "platform/rtl/SysUtils.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -270,7 +271,7 @@ TEST_F(ExtGridControlsTest, EachEditorDrawsOverItsCell) {
     g.SetCellText(1, 1, type == edUnitEditBtn ? "12.5 kg" : type == edDateSpinEdit ? "31/1/2003" : "12");
     Key(VK_F2);
     EXPECT_TRUE(g.EditorActive());
-    const std::string file = std::string("grid_editor_") + name + ".png";
+    const std::string file = TestOutput(std::string("grid_editor_") + name + ".png");
     backend->SaveWindowPng(*form, file);
     std::FILE* f = std::fopen(file.c_str(), "rb");
     ASSERT_NE(f, nullptr);
@@ -310,7 +311,7 @@ TEST_F(FlatComboTest, ButtonWidthLimitsAndColourKeptWhileDisabled) {
   EXPECT_EQ(c->DropDownWidth, 0);
   c->SetDropWidth(200);
   EXPECT_EQ(c->DropDownWidth, 200);
-  backend->SaveWindowPng(*form, "grid_flat_combo.png");
+  backend->SaveWindowPng(*form, TestOutput("grid_flat_combo.png"));
 }
 
 }  // namespace

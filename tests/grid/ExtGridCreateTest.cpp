@@ -7,6 +7,7 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "platform/ui/Clipbrd.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -197,7 +198,9 @@ TEST_F(ExtGridCreateTest, SelectionHiddenOnTheLastFixedRowComesBackInsideTheGrow
   EXPECT_EQ(g.FixedRows(), 1);
 }
 
-TEST_F(ExtGridCreateTest, GridsOfTheApplicationsShapesForReview) {
+// The application's three grid shapes, painted: the pictures go to the
+// review, and what they must show is checked on the rendered window.
+TEST_F(ExtGridCreateTest, GridsOfTheApplicationsShapesPaintWhatTheyHold) {
   struct Shape {
     const char* file;
     int cols, rows, width, height;
@@ -208,6 +211,7 @@ TEST_F(ExtGridCreateTest, GridsOfTheApplicationsShapesForReview) {
       {"grid_search_101x20000.png", 101, 20000, 760, 300},
   };
   for (const Shape& s : shapes) {
+    SCOPED_TRACE(s.file);
     auto& g = MakeGrid<TExtStringGrid>(s.cols, s.rows, s.width, s.height);
     g.Bands().SetActive(s.cols == 5);
     for (int c = 1; c < s.cols; ++c) g.SetCellText(c, 0, "Στήλη "_a + std::to_string(c));
@@ -220,13 +224,46 @@ TEST_F(ExtGridCreateTest, GridsOfTheApplicationsShapesForReview) {
       g.SetCellText(1, 1, "Χωματουργικά"_a);
       g.MergeCells(1, 2, 2, 1);
       g.SetCellText(1, 2, "Συγχωνευμένο κελί"_a);
-      g.GetCellProperties(2, 3)->SetBrushColor(clYellow);
+      g.GetCellProperties(4, 7)->SetBrushColor(clYellow);
     }
     g.SetSelection({2, 3, 3, 4});
     Application->ProcessMessages();
-    backend->SaveWindowPng(*form, s.file);
+    const std::string file = TestOutput(s.file);
+    backend->SaveWindowPng(*form, file);
+    EXPECT_GT(std::filesystem::file_size(file), 1000u);
+
+    const TImageCanvas* image = backend->Render(*form);
+    // A pixel of a cell, just inside its bottom left corner, clear of text.
+    auto corner = [&](int c, int r) {
+      const TRect cell = g.CellRect(c, r);
+      const TPoint p = form->ScreenToClient(g.ClientToScreen(Point(cell.Left + 2, cell.Bottom - 2)));
+      return image->Pixel(p.X, p.Y);
+    };
+    // Ink in the cell: any pixel other than the one at its corner.
+    auto inked = [&](int c, int r) {
+      const TRect cell = g.CellRect(c, r);
+      const TColor ground = corner(c, r);
+      for (int y = cell.Top + 1; y < cell.Bottom - 1; ++y)
+        for (int x = cell.Left + 1; x < cell.Right - 1; ++x) {
+          const TPoint p = form->ScreenToClient(g.ClientToScreen(Point(x, y)));
+          if (image->Pixel(p.X, p.Y) != ground) return true;
+        }
+      return false;
+    };
+    EXPECT_TRUE(inked(1, 0));  // a heading
+    EXPECT_TRUE(inked(0, 5));  // a row number
+    EXPECT_TRUE(inked(4, 6));  // a number
+    // The selection shows against the cells beside it.
+    EXPECT_NE(corner(2, 4), corner(2, 6));
+    EXPECT_EQ(corner(2, 6), corner(4, 6));
+    if (s.cols == 14) {
+      EXPECT_EQ(corner(4, 7), static_cast<TColor>(clYellow));
+      // Columns of width 0 take no room: column 4 follows column 2 as
+      // column 2 follows column 1.
+      EXPECT_EQ(g.CellRect(4, 1).Left - g.CellRect(2, 1).Right,
+                g.CellRect(2, 1).Left - g.CellRect(1, 1).Right);
+    }
   }
-  SUCCEED();
 }
 
 }  // namespace

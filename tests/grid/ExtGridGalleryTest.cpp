@@ -1,5 +1,5 @@
-// Pictures of painted grids for the review (written beside the test
-// program), and hostile cells that must paint without raising.
+// Pictures of painted grids for the review, and hostile cells that must
+// paint without raising.
 
 #include <filesystem>
 #include <fstream>
@@ -11,15 +11,14 @@
 #include "platform/gfx/RecordingCanvas.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/ImgList.h"
+#include "tests/TestOutput.h"
 
 namespace {
-
-std::filesystem::path OutputFolder() { return std::filesystem::read_symlink("/proc/self/exe").parent_path(); }
 
 void SavePng(TWinControl& control, const char* name) {
   TImageCanvas image(control.Width(), control.Height());
   control.PaintTo(image, 0, 0);
-  const std::filesystem::path path = OutputFolder() / name;
+  const std::filesystem::path path = TestOutputFolder() / name;
   image.SaveToPng(path.string());
   EXPECT_GT(std::filesystem::file_size(path), 1000u) << path;
 }
@@ -124,7 +123,7 @@ TEST_F(GridGalleryTest, GalleryOfEveryLook) {
   for (int s = 0; s < 7; ++s)
     for (int v = 0; v < 4; ++v)
       g.DrawCheck(checks, Bounds(s * 40 + 10, v * 24 + 4, 15, 15), v % 2 == 1, v < 2, styles[s]);
-  checks.SaveToPng((OutputFolder() / "grid_check_styles.png").string());
+  checks.SaveToPng((TestOutputFolder() / "grid_check_styles.png").string());
 
   for (TGridLook look : {glClassic, glSoft, glQir}) {
     TExtStringGrid& l = MakeGrid<TExtStringGrid>(4, 5, 300, 120);
@@ -160,8 +159,8 @@ TEST_F(GridGalleryTest, HostileCells) {
   g.SetCells(3, 1, "1-2");
   g.OnGetFloatFormat = [](TObject*, int, int, bool& isFloat, AnsiString&) { isFloat = true; };
   // A file picture whose file went away, and one whose file no longer reads.
-  const std::filesystem::path gone = OutputFolder() / "hostile_gone.bmp";
-  const std::filesystem::path broken = OutputFolder() / "hostile_broken.bmp";
+  const std::filesystem::path gone = TestOutputFolder() / "hostile_gone.bmp";
+  const std::filesystem::path broken = TestOutputFolder() / "hostile_broken.bmp";
   for (const auto& path : {gone, broken}) {
     TBitmap(5, 5).SaveToFile(path.string());
     auto* picture = new TFilePicture;

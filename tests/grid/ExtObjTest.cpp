@@ -8,6 +8,7 @@
 #include "platform/gfx/RecordingCanvas.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/SysUtils.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ TEST(IntList, ChangesAndCommaText) {
 }
 
 TEST(FilePicture, SizeFromTheFileAndNothingDrawnWhenItIsGone) {
-  const std::string path = (std::filesystem::current_path() / "extobj_picture.bmp").string();
+  const std::string path = TestOutput("extobj_picture.bmp");
   TBitmap bitmap(12, 7);
   bitmap.SaveToFile(path);
   TFilePicture picture;

@@ -8,6 +8,7 @@
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/StdEdits.h"
 #include "platform/ui/WindowManager.h"
+#include "tests/TestOutput.h"
 #include "tests/grid/PanelFixture.h"
 
 namespace {
@@ -257,7 +258,7 @@ TEST_F(ExtPanelTest, TheApplicationsPanelsForReview) {
     s.Panel->SetCanSize(true);
   }
   ShowForm();
-  backend->SaveWindowPng(*form, "panel_application_settings.png");
+  backend->SaveWindowPng(*form, TestOutput("panel_application_settings.png"));
   // The search panel's bar: darkest at its left edge, L - 123 of the colour.
   const TImageCanvas* image = backend->Render(*form);
   const TPoint at = form->ScreenToClient(search->ClientToScreen(Point(1, 20)));

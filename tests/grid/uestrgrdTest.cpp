@@ -10,6 +10,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdEdits.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -320,7 +321,7 @@ TEST_F(EnhGridTest, BooleanCellsDrawCheckBoxes) {
   grid->SetCells(2, 1, "text");
   const TImageCanvas* image = backend->Render(*form);
   ASSERT_NE(image, nullptr);
-  backend->SaveWindowPng(*form, "uestrgrd_checkboxes.png");
+  backend->SaveWindowPng(*form, TestOutput("uestrgrd_checkboxes.png"));
   // The checked box shows dark pixels of its tick; the unchecked one none.
   auto darkPixels = [&](int col, int row) {
     const TRect r = grid->CellRect(col, row);
@@ -439,7 +440,7 @@ TEST_F(EnhGridTest, TheTotalsGridEditsPlainTextAndValidatesOnLeaving) {
   EXPECT_EQ(validated.back().Col, 3);
   EXPECT_EQ(validated.back().Value, TCellValue("1.234,500"));
   backend->PressKey(VK_ESCAPE);
-  backend->SaveWindowPng(*form, "uestrgrd_totals.png");
+  backend->SaveWindowPng(*form, TestOutput("uestrgrd_totals.png"));
 }
 
 }  // namespace

@@ -90,3 +90,19 @@ TEST_F(QprintTest, AGuardLeftAboveFiveKeepsTheFormShut) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(QprintFilters, TheFormOffersTheSpreadsheetAndRtfFormatsWhileItExists) {
+  InstallHeadlessBackend();
+  const AnsiString pageFile = RpExportFilterLibrary().SaveDialogFilterString();
+  {
+    std::unique_ptr<TrpForm> form(NewForm<TrpForm>(nullptr));
+    EXPECT_EQ(form->FindComponent("rpExcelFilter1"), form->rpExcelFilter1);
+    EXPECT_EQ(RpExportFilterLibrary().SaveDialogFilterString(),
+              pageFile + "|Excel spreadsheet (*.XLS)|*.XLS|RTF File (*.RTF)|*.RTF");
+  }
+  EXPECT_EQ(RpExportFilterLibrary().SaveDialogFilterString(), pageFile);
+}
+
+}  // namespace

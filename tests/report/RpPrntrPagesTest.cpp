@@ -278,6 +278,67 @@ TEST(RpPageListTest, EarlierHeadersAndTheProbe) {
   EXPECT_EQ(TRpPageList::GetPageFileHeaderSize(later), 21);
 }
 
+// The program's own pages can hold "EMF" where an earlier header would put
+// the signature: a frame whose right edge reads 01 'E' 'M' 'F' and whose
+// bottom edge starts with a zero byte lies where the 120-byte probe looks.
+TEST(RpPageListTest, TheFormatWordsMeanTheCurrentHeaderWhateverThePagesHold) {
+  for (bool compressed : {false, true}) {
+    TRpPageList run;
+    run.Clock = [] { return kRunTime; };
+    run.Compression = compressed;
+    run.SetStream(std::make_unique<TRpStream>(250000));
+    for (int n = 1; n <= 2; ++n) {
+      std::string data = MakePage({"Σελίδα "_a + IntToStr(n)})->Data();
+      le::Patch32(data, 32, 0x464D4501);
+      le::Patch32(data, 36, 0x00007100);
+      TMetafile page;
+      page.SetData(data);
+      run.AddPage(page);
+    }
+    run.Finish();
+    const std::string bytes = Bytes(*run.Stream());
+    if (!compressed) ASSERT_EQ(bytes.substr(120 + 49, 4), std::string("EMF\0", 4));
+    TStringStream probe(bytes);
+    EXPECT_EQ(TRpPageList::GetPageFileHeaderSize(probe), 128);
+    SafeWriteFile(Scratch("emf_frame.rpp"), bytes);
+    TRpPageList list;
+    list.LoadFromFile(Scratch("emf_frame.rpp"));
+    ASSERT_EQ(list.PageCount(), 2);
+    EXPECT_EQ(FirstText(*list.GetPage(2)), "Σελίδα 2"_a);
+    EXPECT_EQ(FirstText(*list.GetPage(1)), "Σελίδα 1"_a);
+  }
+}
+
+// A file may hold more records than its header counts (a run whose last
+// header write was lost): the counted pages read alike in any order.
+TEST(RpPageListTest, AnyOrderOfReadingGivesTheSamePages) {
+  std::string file = Bytes(*PageRun(4, false)->Stream());
+  le::Patch32(file, 8, 2);
+  SafeWriteFile(Scratch("extra.rpp"), file);
+  const std::vector<std::vector<int>> orders = {{2, 1}, {1, 2}, {2, 2, 1, 1, 2}, {1, 1}};
+  for (const std::vector<int>& order : orders) {
+    TRpPageList list;
+    list.LoadFromFile(Scratch("extra.rpp"));
+    ASSERT_EQ(list.PageCount(), 2);
+    for (int n : order) {
+      auto page = list.GetPage(n);
+      ASSERT_TRUE(page) << n;
+      EXPECT_EQ(FirstText(*page), "Σελίδα "_a + IntToStr(n));
+    }
+    EXPECT_EQ(list.GetPage(3), nullptr);
+  }
+  // A stream left at its end, as after a page was added, walks back from
+  // the last record whatever number it holds.
+  for (int n = 1; n <= 2; ++n) {
+    auto s = std::make_unique<TRpStream>(1 << 20);
+    s->WriteBuffer(file.data(), static_cast<int>(file.size()));
+    TRpPageList l;
+    l.SetStream(std::move(s));
+    l.ReadFileHeader();
+    EXPECT_EQ(FirstText(*l.GetPage(n)), "Σελίδα "_a + IntToStr(n));
+  }
+}
+
 TEST(RpPageListTest, DamagedFilesAreRefusedAndThePagesStay) {
   const std::string file = Bytes(*PageRun(3, true)->Stream());
   TRpPageList list;

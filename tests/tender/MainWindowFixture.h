@@ -14,6 +14,7 @@
 #include "tender/Uglo.h"
 #include "tender/Uproyp5.h"
 #include "tender/mainauction.h"
+#include "tests/TestOutput.h"
 #include "tests/platform/rtl/TempFolder.h"
 
 class MainWindowTest : public ::testing::Test {
@@ -98,11 +99,6 @@ class MainWindowTest : public ::testing::Test {
     Application->ProcessMessages();
   }
   void Press(TControl& control) { backend->Click(control, 4, 4); }
-
-  // Where pictures for the review go: beside the test program.
-  static std::filesystem::path OutputFolder() {
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path();
-  }
 
   // The program folder in UTF-8, as on disk.
   std::string FolderPath() const { return folder_->path(); }

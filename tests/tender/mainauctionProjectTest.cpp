@@ -352,16 +352,16 @@ TEST_F(BudgetTest, PictureOfTheBudgetWindowInBothModes) {
   b.SetStudyLayout();
   b.Show();
   Application->ProcessMessages();
-  backend->SaveWindowPng(b, (OutputFolder() / "budget_study.png").string());
+  backend->SaveWindowPng(b, (TestOutputFolder() / "budget_study.png").string());
   b.Hide();
   w.StGrid->SetRow(1);
   backend->ExpectModal("", [&](TCustomForm& f) {
-    backend->SaveWindowPng(f, (OutputFolder() / "budget_bidder.png").string());
+    backend->SaveWindowPng(f, (TestOutputFolder() / "budget_bidder.png").string());
     f.SetModalResult(mrCancel);
   });
   w.CheckOmalbtn->SetEnabled(true);
   w.CheckOmalbtnClick(nullptr);
-  EXPECT_TRUE(std::filesystem::exists(OutputFolder() / "budget_bidder.png"));
+  EXPECT_TRUE(std::filesystem::exists(TestOutputFolder() / "budget_bidder.png"));
 }
 
 // ---- index and about ------------------------------------------------------------------
@@ -459,7 +459,7 @@ TEST_F(ProjectTest, ScreenshotsOfTheBudgetWindowAndTheIndex) {
     TUproypFrm& b = *BudgetForm;
     b.Show();
     Application->ProcessMessages();
-    const std::string study = (OutputFolder() / "budget_study_screen.png").string();
+    const std::string study = (TestOutputFolder() / "budget_study_screen.png").string();
     screen->SaveScreenshot(b, study);
     b.Hide();
     CurrentBidderNo = 1;
@@ -471,14 +471,14 @@ TEST_F(ProjectTest, ScreenshotsOfTheBudgetWindowAndTheIndex) {
           5, r, FormatNumNoBlanks(10, 2, static_cast<Byte>(NumberStyle), (*b.CurrentOffer)[r - 1].Value));
     b.Show();
     Application->ProcessMessages();
-    const std::string bidder = (OutputFolder() / "budget_bidder_screen.png").string();
+    const std::string bidder = (TestOutputFolder() / "budget_bidder_screen.png").string();
     screen->SaveScreenshot(b, bidder);
     b.Hide();
     {
       TindexForm index(nullptr);
       index.Show();
       Application->ProcessMessages();
-      const std::string indexPicture = (OutputFolder() / "index_screen.png").string();
+      const std::string indexPicture = (TestOutputFolder() / "index_screen.png").string();
       screen->SaveScreenshot(index, indexPicture);
       EXPECT_GT(std::filesystem::file_size(indexPicture), 1000u);
       index.Hide();

@@ -86,7 +86,7 @@ class CalculationTest : public MainWindowTest {
   }
 
   void SaveReview(TWinControl& window, const char* name) {
-    const std::string path = (OutputFolder() / name).string();
+    const std::string path = (TestOutputFolder() / name).string();
     backend->SaveWindowPng(window, path);
     std::printf("picture for review: %s\n", path.c_str());
   }
@@ -321,7 +321,7 @@ TEST_F(CalculationTest, PicturesOfTheWindowAndThePreview) {
   Press(*form->dopreview);
   ASSERT_NE(PreviewForm, nullptr);
   SaveReview(*PreviewForm, "tender_calc_preview.png");
-  EXPECT_TRUE(std::filesystem::file_size(OutputFolder() / "tender_calc_preview.png") > 1000);
+  EXPECT_TRUE(std::filesystem::file_size(TestOutputFolder() / "tender_calc_preview.png") > 1000);
 }
 
 // The same window on a real (virtual) screen, as scripts/start.sh shows it.
@@ -342,7 +342,7 @@ TEST_F(CalculationTest, ScreenshotOnAVirtualDisplay) {
       }
       w.docalcClick(&w);
       Application->ProcessMessages();
-      const std::string path = (OutputFolder() / "tender_main_window_screen.png").string();
+      const std::string path = (TestOutputFolder() / "tender_main_window_screen.png").string();
       screen->SaveScreenshot(w, path);
       std::printf("picture for review: %s\n", path.c_str());
       EXPECT_GT(std::filesystem::file_size(path), 1000u);

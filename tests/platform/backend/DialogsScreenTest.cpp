@@ -13,6 +13,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/MessageLoop.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ class DialogsOnScreen : public ::testing::Test {
     Application->OnIdle = [this, caption, name, close](TObject*, bool& done) {
       TCustomForm* active = Screen->ActiveForm();
       if (!active || active->Caption() != caption || !screen->WindowOf(*active)) return;
-      const std::string file = "platform_ui_dialog_" + name + ".png";
+      const std::string file = TestOutput("platform_ui_dialog_" + name + ".png");
       screen->SaveScreenshot(*active, file);
       std::ifstream in(file, std::ios::binary);
       char signature[4] = {};

@@ -16,6 +16,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/MessageLoop.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ TEST(ScreenBackend, DemoFormOnARealDisplayTypedIntoAndCaptured) {
   EXPECT_EQ(Screen->ShownCursor(), 8012);
   EXPECT_NE(SDL_GetCursor(), SDL_GetDefaultCursor());
 
-  const std::string file = "platform_backend_screen_demo.png";
+  const std::string file = TestOutput("platform_backend_screen_demo.png");
   screen->SaveScreenshot(*form, file);
   std::ifstream in(file, std::ios::binary);
   char signature[8] = {};

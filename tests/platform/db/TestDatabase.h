@@ -1,6 +1,5 @@
 #pragma once
-// A small database file made fresh for a test, in the working directory.
-// Tests run in parallel processes: each names its own file.
+// A small database file made fresh for a test, in the test's output folder.
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -9,9 +8,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "tests/TestOutput.h"
+
 inline std::string MakeTestDatabase(const std::string& prefix, const std::string& script) {
-  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-  const std::string fileName = prefix + "_" + test->test_suite_name() + "_" + test->name() + ".db";
+  const std::string fileName = TestOutput(prefix + ".db");
   std::remove(fileName.c_str());
   sqlite3* db = nullptr;
   if (sqlite3_open(fileName.c_str(), &db) != SQLITE_OK) throw std::runtime_error("cannot create " + fileName);

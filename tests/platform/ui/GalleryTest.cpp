@@ -13,6 +13,7 @@
 #include "platform/ui/Menus.h"
 #include "platform/ui/Panels.h"
 #include "platform/ui/Spin.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -222,20 +223,20 @@ TEST_F(GalleryTest, EveryControlDrawsOnOneForm) {
         if (pixels->Pixel(at.X + x, at.Y + y) != face) drawn = true;
     EXPECT_TRUE(drawn) << c->Name() << " at " << at.X << "," << at.Y;
   }
-  const std::string file = "ui-gallery.png";
+  const std::string file = TestOutput("ui-gallery.png");
   backend->SaveWindowPng(*Form, file);
   EXPECT_GT(std::filesystem::file_size(file), 1000u);
 
   // The drop-downs too, each on its own.
   combo->SetDroppedDown(true);
-  backend->SaveWindowPng(*combo->ListWindow(), "ui-gallery-combo.png");
+  backend->SaveWindowPng(*combo->ListWindow(), TestOutput("ui-gallery-combo.png"));
   combo->SetDroppedDown(false);
   picker->SetDroppedDown(true);
-  backend->SaveWindowPng(*picker->Calendar(), "ui-gallery-calendar.png");
+  backend->SaveWindowPng(*picker->Calendar(), TestOutput("ui-gallery-calendar.png"));
   picker->SetDroppedDown(false);
   menu->Bar()->OpenItem(0, true);
   ASSERT_NE(OpenMenuWindow(), nullptr);
-  backend->SaveWindowPng(*OpenMenuWindow(), "ui-gallery-menu.png");
+  backend->SaveWindowPng(*OpenMenuWindow(), TestOutput("ui-gallery-menu.png"));
   OpenMenuWindow()->CloseAll();
 }
 

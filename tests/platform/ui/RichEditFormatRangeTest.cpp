@@ -10,6 +10,7 @@
 #include "platform/gfx/Metafile.h"
 #include "platform/gfx/PdfCanvas.h"
 #include "platform/ui/ComCtrls.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ TEST_F(RichEditFormatRangeTest, APdfPrinterHoldsTheText) {
   edit.SetRichText(SampleRtf());
   TPdfCanvas pdf(PrinterCaps());
   Splits(edit, pdf, Rect(1440, 1440, 10080, 14400), [&] { pdf.NewPage(); });
-  const std::string file = "richedit_formatrange.pdf";
+  const std::string file = TestOutput("richedit_formatrange.pdf");
   std::ofstream(file, std::ios::binary) << pdf.Finish();
   EXPECT_TRUE(PdfIsSound(file));
   std::string text;

@@ -7,6 +7,7 @@
 
 #include "../OtherPrograms.h"
 #include "platform/ui/ComCtrlsRichText.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -191,9 +192,11 @@ TRichDocument GreekSample() {
   return doc;
 }
 
+// In the test's output folder; the path is returned.
 std::string WriteFile(const std::string& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
-  return name;
+  const std::string path = TestOutput(name);
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
 }
 
 const char* kOffice = "soffice";
@@ -212,11 +215,11 @@ TEST(RichTextRtf, UnrtfReadsOurGreek) {
 TEST(RichTextRtf, TheWordProcessorConvertsOurGreekToText) {
   if (!Have(kOffice)) FAIL() << "LibreOffice (libreoffice-writer-nogui) is missing (scripts/packages.txt)";
   const std::string file = WriteFile("richtext_office.rtf", WriteRtf(GreekSample()));
-  RunCommand(std::string(kOffice) +
-             " -env:UserInstallation=file://$PWD/richtext_office_text --headless --convert-to "
-             "\"txt:Text (encoded):UTF8\" --outdir richtext_office_out '" +
-             file + "' >/dev/null 2>&1");
-  std::ifstream in("richtext_office_out/richtext_office.txt", std::ios::binary);
+  const std::string out = TestOutputFolder().string();
+  RunCommand(std::string(kOffice) + " -env:UserInstallation=file://" + out +
+             "/profile --headless --convert-to \"txt:Text (encoded):UTF8\" --outdir '" + out +
+             "/converted' '" + file + "' >/dev/null 2>&1");
+  std::ifstream in(out + "/converted/richtext_office.txt", std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find("Προσφορά μειοδότη"), std::string::npos) << text;
   EXPECT_NE(text.find("Έκπτωση 12,50%"), std::string::npos) << text;
@@ -226,13 +229,15 @@ TEST(RichTextRtf, ReadsWhatTheWordProcessorWrites) {
   if (!Have(kOffice)) FAIL() << "LibreOffice (libreoffice-writer-nogui) is missing (scripts/packages.txt)";
   // A test document in the word processor's own HTML import: bold, italic,
   // colour and Greek, saved by it as RTF.
-  WriteFile("richtext_source.html",
-            "<html><head><meta charset=\"utf-8\"></head><body><p><b>Προσφορά</b> <i>μειοδότη</i> "
-            "<font color=\"#ff0000\">κόκκινο</font></p></body></html>");
-  RunCommand(std::string(kOffice) +
-             " -env:UserInstallation=file://$PWD/richtext_office_rtf --headless --convert-to "
-             "\"rtf:Rich Text Format\" --outdir richtext_office_out richtext_source.html >/dev/null 2>&1");
-  std::ifstream in("richtext_office_out/richtext_source.rtf", std::ios::binary);
+  const std::string source =
+      WriteFile("richtext_source.html",
+                "<html><head><meta charset=\"utf-8\"></head><body><p><b>Προσφορά</b> <i>μειοδότη</i> "
+                "<font color=\"#ff0000\">κόκκινο</font></p></body></html>");
+  const std::string out = TestOutputFolder().string();
+  RunCommand(std::string(kOffice) + " -env:UserInstallation=file://" + out +
+             "/profile --headless --convert-to \"rtf:Rich Text Format\" --outdir '" + out + "/converted' '" +
+             source + "' >/dev/null 2>&1");
+  std::ifstream in(out + "/converted/richtext_source.rtf", std::ios::binary);
   const std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_FALSE(rtf.empty()) << "the word processor wrote no RTF";
   const TRichDocument doc = ReadRtf(rtf);
