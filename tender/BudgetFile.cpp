@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 #include "platform/rtl/ByteOrder.h"
 #include "platform/rtl/FileUtils.h"
@@ -169,16 +170,46 @@ bool ReadBudgetPart(std::string_view bytes, size_t rowsEnd, const TBudgetLayout&
   return true;
 }
 
-// Whether the bytes from At split exactly into bidder blocks whose entry
-// numbers a save can write (0, which readers skip, or 1..2,400).
-bool SplitsIntoBlocks(std::string_view bytes, size_t at, int rows) {
+// How the bytes from At split into bidder blocks.
+struct TSplit {
+  int Blocks = 0;        // blocks read whole
+  int OutOfRange = 0;    // of them, blocks of entry numbers no save writes (above 2,400)
+  bool LastCut = false;  // the end of the file cuts the last block short
+};
+TSplit SplitIntoBlocks(std::string_view bytes, size_t at, int rows) {
+  TSplit split;
+  const size_t values = 8 * static_cast<size_t>(rows);
   while (at + 2 <= bytes.size()) {
     const int entry = le::Get16(bytes, at);
-    if (entry > MaxBidders) return false;
     at += 2;
-    if (entry != 0) at += 8 * static_cast<size_t>(rows);
+    if (entry == 0) continue;
+    if (at + values > bytes.size()) {
+      split.LastCut = true;
+      return split;
+    }
+    ++split.Blocks;
+    if (entry > MaxBidders) ++split.OutOfRange;
+    at += values;
   }
-  return at == bytes.size();
+  split.LastCut = at != bytes.size();
+  return split;
+}
+
+// How well a layout explains the file, best first: blocks of entry numbers
+// a save writes to the last byte; the header's own layout to the last byte;
+// a block above 2,400 read past (a wrong layout reads large numbers out of
+// the floats); the header's layout with its end cut short; another layout
+// without blocks; another with a cut end.
+int SplitRank(const TSplit& split, bool preferred) {
+  const bool inRange = split.OutOfRange == 0;
+  const bool whole = !split.LastCut;
+  if (inRange && whole && split.Blocks > 0) return 0;
+  if (inRange && whole && preferred) return 1;
+  if (whole && split.Blocks > 0) return 2;
+  if (inRange && preferred) return 3;
+  if (inRange && whole) return 4;
+  if (inRange) return 5;
+  return 6;
 }
 
 // The header's layout first, then the other seven: the expression flag as
@@ -229,24 +260,26 @@ TBudgetFileContents DecodeBudgetFile(std::string_view bytes, TBudgetKind kind,
     }
   }
 
+  // The layout whose rest splits best; among equals the one with fewest
+  // blocks above 2,400, then the header's, then the first candidate.
   bool found = false;
-  const std::vector<TBudgetLayout> layouts = CandidateLayouts(preferred);
-  for (const TBudgetLayout& layout : layouts) {
+  std::tuple<int, int, bool> best;
+  for (const TBudgetLayout& layout : CandidateLayouts(preferred)) {
     TBudgetData trial = budget;
     size_t end = 0;
-    if (ReadBudgetPart(bytes, rowsEnd, layout, trial, end) && SplitsIntoBlocks(bytes, end, rows)) {
-      budget = std::move(trial);
-      contents.Layout = layout;
-      contents.BudgetEnd = end;
-      found = true;
-      break;
-    }
+    if (!ReadBudgetPart(bytes, rowsEnd, layout, trial, end)) continue;
+    const TSplit split = SplitIntoBlocks(bytes, end, rows);
+    const bool isPreferred = layout == preferred;
+    const std::tuple<int, int, bool> key{SplitRank(split, isPreferred), split.OutOfRange, !isPreferred};
+    if (found && !(key < best)) continue;
+    best = key;
+    budget = std::move(trial);
+    contents.Layout = layout;
+    contents.BudgetEnd = end;
+    found = true;
   }
-  // No layout splits exactly: the header's, its last partial block ignored.
-  if (!found) {
-    if (!ReadBudgetPart(bytes, rowsEnd, preferred, budget, contents.BudgetEnd)) return contents;
-    contents.Layout = preferred;
-  }
+  // Too short for the parts of any layout.
+  if (!found) return contents;
   contents.Status = TBudgetReadStatus::Ok;
 
   size_t at = contents.BudgetEnd;
@@ -255,7 +288,10 @@ TBudgetFileContents DecodeBudgetFile(std::string_view bytes, TBudgetKind kind,
     const int entry = le::Get16(bytes, at);
     at += 2;
     if (entry == 0) continue;
-    if (at + blockValues > bytes.size()) break;
+    if (at + blockValues > bytes.size()) {
+      contents.CutBlocks.push_back(entry);
+      break;
+    }
     if (entry <= MaxBidders) {
       TBidderBlock block;
       block.EntryNo = entry;

@@ -9,7 +9,7 @@
 // asphalt); the project header's flags tell. Headers written by older
 // saves do not always tell right, so a reader takes the layout whose rest
 // splits exactly into bidder blocks of entry numbers up to 2,400, the
-// header's first.
+// header's first. A block naming an entry above 2,400 is read past.
 
 #include <string>
 #include <string_view>
@@ -90,6 +90,9 @@ struct TBudgetFileContents {
   // those outside the range are read past. Values beyond row 2,400 are
   // dropped.
   std::vector<TBidderBlock> Blocks;
+  // The entry number of a block the end of the file cut short: its values
+  // are not read, the blocks before it are.
+  std::vector<int> CutBlocks;
 };
 
 // Reads the whole file; Preferred is the layout the project header gives.

@@ -44,9 +44,9 @@ double RoundDiscount(int decimals, double value) {
 
 TOfferSheet::~TOfferSheet() = default;
 
-namespace {
-
 AnsiString EntryNoText(int entryNo) { return Format("%3d", {entryNo}); }
+
+namespace {
 
 // The number in column 0; 0 when the text is no entry number.
 int RowEntryNo(const TOfferSheet& sheet, int row) {

@@ -34,6 +34,10 @@ enum : int {
   ColRemark = 4,    // remark, or "*" for a detailed offer; never read back
 };
 
+// An entry number as column 0 shows it: right-aligned in 3 characters at
+// least; a longer number is never cut, since it names its detailed offer.
+AnsiString EntryNoText(int entryNo);
+
 // The last row an offer can occupy: one per slot.
 constexpr int LastOfferRow = 500;
 

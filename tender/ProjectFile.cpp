@@ -11,6 +11,12 @@ bool IsOldProjectFileName(const AnsiString& fileName) {
 }
 
 std::string EncodeProjectFile(const TProjectHeader& header, std::span<const OfferRecord> offers) {
+  // Without records the file is the header alone: the gap before the first
+  // record only exists once a record is written past it.
+  if (offers.empty()) {
+    const auto head = EncodeProjectHeader(header);
+    return std::string(head.begin(), head.end());
+  }
   std::string bytes(ProjectRecordsOffset + offers.size() * OfferRecordSize, '\0');
   const auto head = EncodeProjectHeader(header);
   std::copy(head.begin(), head.end(), bytes.begin());

@@ -22,7 +22,7 @@ constexpr Int64 MaxProjectFileSize = Int64{1} << 20;
 bool IsOldProjectFileName(const AnsiString& fileName);
 
 // The file: the header, the 180 bytes the save never fills (zeros), and the
-// records in the order given.
+// records in the order given; the header alone when there are no records.
 std::string EncodeProjectFile(const TProjectHeader& header, std::span<const OfferRecord> offers);
 
 struct TProjectFileData {

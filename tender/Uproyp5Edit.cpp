@@ -185,8 +185,9 @@ void TUproypFrm::ValidateEdit(int c, int r, AnsiString& t, bool warnDecimals) {
   Label1->SetCaption("");
   Label2->SetCaption("");
   if (Mode == 1 && ProypGrid->ColCount() > 7 && !ProypGrid->Cells(7, 0).empty()) {
+    // The check's results go; the window stays able to check (the
+    // enable flag belongs to the showing for a bidder).
     for (int row = 1; row < ProypGrid->RowCount(); ++row) ProypGrid->SetCells(7, row, "");
-    CheckEnabled = 0;
   }
   PrintProyp->SetEnabled(false);
   PrintProypq->SetEnabled(false);
@@ -215,7 +216,9 @@ void TUproypFrm::RecalcClick(TObject*) {
   const int p = Mode == 0 ? 3 : (ApoklBtn->Down() ? 12 : 5);
   const int n = CostDecimals;
   const bool byWorkItems = Kind() == TBudgetKind::WorkItems;
-  const int last = std::max(LastBudgetRow(), static_cast<int>(BudgetRows));
+  // Every row of the grid: a row typed without text or cost below the last
+  // one that has them is a row of the budget too once it costs something.
+  const int last = std::min(ProypGrid->RowCount() - 1, static_cast<int>(MaxBudgetRows));
   ProypGrid->BeginUpdate();
   for (int r = 1; r <= last; ++r) {
     double cost = 0;
@@ -230,8 +233,8 @@ void TUproypFrm::RecalcClick(TObject*) {
       const double d = StrToNum(ProypGrid->Cells(5, r));
       long double f = 1 - static_cast<long double>(d) / 100;
       if (std::fabs(static_cast<double>(f)) > 1.99) f = 0;
-      if (!ProypGrid->Cells(5, r).empty())
-        ProypGrid->SetCells(5, r, FormatNumNoBlanks(7, CountDecimals(d), Style(), d));
+      // An empty discount is written "0": the category is offered at its cost.
+      Put(*ProypGrid, 5, r, FormatNumNoBlanks(7, CountDecimals(d), Style(), d));
       cost = CheckB54(static_cast<double>(s * f));
       if (s == 0) {
         Put(*ProypGrid, p, r, "");
@@ -251,7 +254,6 @@ void TUproypFrm::RecalcClick(TObject*) {
   Label2->SetCaption("");
   if (Mode == 1 && ProypGrid->ColCount() > OfferCostCol + 1 && !ProypGrid->Cells(p + 1, 0).empty()) {
     for (int row = 1; row < ProypGrid->RowCount(); ++row) ProypGrid->SetCells(OfferCostCol + 1, row, "");
-    CheckEnabled = 0;
   }
   PrintProyp->SetEnabled(false);
   PrintProypq->SetEnabled(false);
@@ -279,8 +281,8 @@ void TUproypFrm::gindecEdChange(TObject*) {
       const double d = StrToNum(ProypGrid->Cells(5, r));
       long double f = 1 - static_cast<long double>(d) / 100;
       if (std::fabs(static_cast<double>(f)) > 1) f = 0;
-      if (!ProypGrid->Cells(5, r).empty())
-        ProypGrid->SetCells(5, r, FormatNumNoBlanks(7, CountDecimals(d), Style(), d));
+      // An empty discount is written "0": the category is offered at its cost.
+      Put(*ProypGrid, 5, r, FormatNumNoBlanks(7, CountDecimals(d), Style(), d));
       if (s > 0)
         Put(*ProypGrid, p + 1, r, FormatNumNoBlanks(16, n, Style(), CheckB54(static_cast<double>(s * f))));
     }

@@ -22,8 +22,31 @@ AnsiString Own(int width, double value) {
   return FormatNumNoBlanks(width, CountDecimals(value), Style(), value);
 }
 
-// Blocks read with the budget, waiting for the caller that wants them.
+// Blocks read with the budget, waiting for the caller that wants them, and
+// the entry numbers of blocks the end of the file cut short.
 std::vector<TBidderBlock> PendingBlocks;
+std::vector<int> PendingCutBlocks;
+
+// One message for the bidders whose detailed offers the file lost.
+void ReportCutBlocks(const AnsiString& fileName) {
+  if (PendingCutBlocks.empty()) return;
+  AnsiString numbers;
+  for (int entry : PendingCutBlocks) numbers += (numbers.empty() ? "" : ", ") + IntToStr(entry);
+  MessageDlg(fileName + "\rΤο αρχείο τελειώνει πριν από το τέλος της αναλυτικής προσφοράς των Α/Α: "_a +
+                 numbers + "\rΟι αναλυτικές προσφορές αυτές δεν διαβάστηκαν· οι υπόλοιπες διαβάστηκαν."_a,
+             mtWarning, {mbOK});
+}
+
+// A budget that cannot be read at all is reported as the open command's
+// errors are, by the application, with the file's name.
+void ReportUnreadableBudget(const AnsiString& fileName, const Exception& error) {
+  try {
+    const bool named = error.Message.find(fileName) != AnsiString::npos;
+    throw EInOutError(named ? error.Message : fileName + "\r\n" + error.Message);
+  } catch (const EInOutError&) {
+    Application->HandleException(nullptr);
+  }
+}
 
 }  // namespace
 
@@ -151,10 +174,12 @@ bool TUproypFrm::LoadBudget(const TBudgetFileContents& contents) {
 
 void TUproypFrm::ReadProyp() {
   PendingBlocks.clear();
+  PendingCutBlocks.clear();
   const std::string bytes = ReadWholeFile(BudgetFileName, MaxBudgetFileSize);
   TBudgetFileContents contents = DecodeBudgetFile(bytes, Kind(), HeaderLayout());
   if (!LoadBudget(contents)) return;
   PendingBlocks = std::move(contents.Blocks);
+  PendingCutBlocks = std::move(contents.CutBlocks);
   if (BudgetRows != 0) resum(false);
 }
 
@@ -190,8 +215,10 @@ void TUproypFrm::BtnOpen2Click(TObject*) {
       if (MainForm && MainForm->StGrid->Cells(1, entry).empty())
         MainForm->StGrid->SetCells(1, entry, IntToStr(entry));
     }
+    ReportCutBlocks(BudgetFileName);
   }
   PendingBlocks.clear();
+  PendingCutBlocks.clear();
   // The next save goes to a new file, never over the one opened.
   BudgetFileName = MakeTempBudgetName();
 }
@@ -272,7 +299,7 @@ void TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
     ++n;
     OfferRecord& offer = OfferTable[n];
     offer = record;
-    main.StGrid->SetCells(ColEntryNo, n, PadLeft(IntToStr(offer.EntryNo), 3));
+    main.StGrid->SetCells(ColEntryNo, n, EntryNoText(offer.EntryNo));
     if (offer.EntryNo > MaxEntryNo) MaxEntryNo = offer.EntryNo;
     main.StGrid->SetCells(ColName, n, offer.BidderName.Str());
     main.StGrid->SetCells(ColDiscount, n, StoredDiscountText(offer, DiscountDecimals, Style()));
@@ -290,10 +317,20 @@ void TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
   const AnsiString budgetName = ChangeFileExt(ChangeFileExt(fileName, ".ddn"), ".pry");
   if (FileExists(budgetName)) {
     BudgetFileName = budgetName;
-    ReadProyp();
-    if (BudgetRows > 0) main.RadioGroupZephType->SetEnabled(false);
-    StoreBidderBlocks(PendingBlocks, TUnmarkedRows::ClearMark);
+    try {
+      ReadProyp();
+      if (BudgetRows > 0) main.RadioGroupZephType->SetEnabled(false);
+      StoreBidderBlocks(PendingBlocks, TUnmarkedRows::ClearMark);
+      ReportCutBlocks(budgetName);
+    } catch (const Exception& error) {
+      // The offers stay; the budget stays empty, and its next save goes to
+      // a file of its own rather than over the one that could not be read.
+      BudgetRows = 0;
+      BudgetFileName.clear();
+      ReportUnreadableBudget(budgetName, error);
+    }
     PendingBlocks.clear();
+    PendingCutBlocks.clear();
   }
   main.CheckOmalbtn->SetEnabled(BudgetRows > 0);
   getbtn->SetEnabled(main.CheckOmalbtn->Enabled());

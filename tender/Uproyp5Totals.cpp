@@ -236,13 +236,19 @@ void TUproypFrm::SumaGridKeyPress(TObject*, char& Key) {
 
 void TUproypFrm::SumaGridDrawCell(TObject*, int ACol, int ARow, const TRect& Rect, TGridDrawState State) {
   TCanvas& canvas = SumaGrid->Canvas();
-  if (State.Contains(gdSelected) && !State.Contains(gdFixed))
+  // The font colour goes with the brush, so that no text stands dark on the
+  // highlight.
+  if (State.Contains(gdSelected) && !State.Contains(gdFixed)) {
     canvas.Brush->Color = clHighlight;
-  else if (State.Contains(gdFixed))
-    canvas.Brush->Color = SumaGrid->FixedColor();
-  else
-    canvas.Brush->Color = SumaGrid->Color();
-  if (ACol == 4 && ARow >= 1) canvas.Brush->Color = clSilver;
+    canvas.Font->Color = clHighlightText;
+  } else {
+    canvas.Brush->Color = State.Contains(gdFixed) ? SumaGrid->FixedColor() : SumaGrid->Color();
+    canvas.Font->Color = SumaGrid->Font().Color;
+  }
+  if (ACol == 4 && ARow >= 1) {
+    canvas.Brush->Color = clSilver;
+    canvas.Font->Color = SumaGrid->Font().Color;
+  }
   canvas.FillRect(Rect);
   canvas.Brush->Style = bsClear;
   const AnsiString text = SumaGrid->Cells(ACol, ARow);

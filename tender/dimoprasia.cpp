@@ -1,5 +1,8 @@
 // The program's entry: the units' start-up, the application, the main window
 // and the report form, then the message loop.
+#include <cstdio>
+#include <exception>
+
 #include "platform/backend/Backends.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
@@ -14,14 +17,22 @@ int main(int argc, char** argv) {
   LoadLocaleFromEnvironment();
   InitNumericLibrary();
   FormulaBeep = [] { MessageBeep(MB_ICONASTERISK); };
-  // On a screen when a display is there, else in memory.
-  InstallDefaultBackend();
-  Application->Initialize();
-  Application->CreateForm(MainForm);
-  Application->CreateForm(ReportForm);
-  Application->HintPause = 500;
-  Application->HintHidePause = 8000;
-  Application->HelpFile = "VARNOLDI.HLP";
-  Application->Run();
+  try {
+    // On a screen when a display is there, else in memory.
+    InstallDefaultBackend();
+    Application->Initialize();
+    Application->CreateForm(MainForm);
+    Application->CreateForm(ReportForm);
+    Application->HintPause = 500;
+    Application->HintHidePause = 8000;
+    Application->HelpFile = "VARNOLDI.HLP";
+    Application->Run();
+  } catch (const std::exception& error) {
+    // What a form's creation or the loop did not handle ends the program,
+    // but only after the application has shown it.
+    std::fprintf(stderr, "dimoprasia: %s\n", error.what());
+    Application->HandleException(nullptr);
+    return 1;
+  }
   return 0;
 }

@@ -1,5 +1,8 @@
 // The guarantee panel ExtraKe: the initial percentage, the limit and the
 // tender discount give the total performance guarantee the winner owes.
+#include <algorithm>
+
+#include "platform/gfx/CairoCanvas.h"
 #include "platform/rtl/Cp1253.h"
 #include "tender/Guarantee.h"
 #include "tender/Uglo.h"
@@ -32,6 +35,16 @@ void TFrmAXP::BuildGuaranteePanel() {
   ExtraKe->Caption().SetShape(csRectangle);
   ExtraKe->Caption().SetCloseButton(false);
   ExtraKe->Caption().SetMinMaxButton(false);
+  // White on the blue shade and set in the middle of the bar, so that the
+  // caption reads at a glance.
+  TFont captionFont;
+  captionFont.Assign(ExtraKe->Caption().Font());
+  captionFont.Color = clWhite;
+  captionFont.Style = fsBold;
+  ExtraKe->Caption().SetFont(captionFont);
+  TImageCanvas measure(1, 1);
+  measure.Font->Assign(captionFont);
+  ExtraKe->Caption().SetTopIndent(std::max(0, (ExtraKe->Caption().Height() - measure.TextHeight("Ε")) / 2));
   ExtraKe->SetHover(true);
   ExtraKe->SetShadowOffset(2);
   ExtraKe->Position().Save = false;

@@ -80,7 +80,7 @@ void TFrmAXP::OpenProject(AnsiString name) {
   if (MaxEntryNo > OfferCount) {
     int next = MaxEntryNo;
     for (int row = OfferCount + 1; row <= LastOfferRow; ++row)
-      StGrid->SetCellText(ColEntryNo, row, PadLeft(IntToStr(++next), 3));
+      StGrid->SetCellText(ColEntryNo, row, EntryNoText(++next));
   }
   SaveDialog1->FileName = ChangeFileExt(name, ".ddn");
   // Reading set the fields: the project is as stored.
@@ -202,7 +202,7 @@ void TFrmAXP::ClearProject() {
   StGrid->BeginUpdate();
   for (int row = 1; row < StGrid->RowCount(); ++row) {
     for (int col = 1; col < StGrid->ColCount(); ++col) StGrid->SetCellText(col, row, "");
-    StGrid->SetCellText(ColEntryNo, row, PadLeft(IntToStr(row), 3));
+    StGrid->SetCellText(ColEntryNo, row, EntryNoText(row));
   }
   StGrid->EndUpdate();
   ResetGridHeadings();
@@ -330,7 +330,7 @@ void TFrmAXP::Button2Click(TObject*) {
       StGrid->SetCellText(col, row, StGrid->GetCellText(col, row + 1));
   const int previous = StrToIntDef(Trim(StGrid->GetCellText(ColEntryNo, LastOfferRow - 1)), 0);
   for (int col = 1; col < StGrid->ColCount(); ++col) StGrid->SetCellText(col, LastOfferRow, "");
-  StGrid->SetCellText(ColEntryNo, LastOfferRow, PadLeft(IntToStr(previous + 1), 3));
+  StGrid->SetCellText(ColEntryNo, LastOfferRow, EntryNoText(previous + 1));
   StGrid->EndUpdate();
 }
 

@@ -28,7 +28,7 @@ void TFrmAXP::FormCreate(TObject*) {
   MainForm = this;
   OfferTable.Clear();
   OfferCount = 0;
-  for (int row = 1; row <= MaxOffers; ++row) StGrid->SetCellText(0, row, PadLeft(IntToStr(row), 3));
+  for (int row = 1; row <= MaxOffers; ++row) StGrid->SetCellText(0, row, EntryNoText(row));
   gridWidth_ = StGrid->Width();
   ResetGridHeadings();
 
@@ -55,6 +55,9 @@ void TFrmAXP::FormCreate(TObject*) {
   VersionDate = "9-5-2014";
   EditDate->SetDate(Date());
   Panel4->SetCaption(Title);
+  // Message and error boxes, and windows named after a document, carry the
+  // program's name.
+  Application->Title = Title;
   // Only the user's changes of the date count as changes of the project.
   EditDate->OnChange = [this](TObject* s) { EditDateChange(s); };
   if (!commandLineName.empty()) {

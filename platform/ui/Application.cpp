@@ -97,7 +97,13 @@ void TApplication::ResetState() {
 }
 
 void TApplication::Run() {
-  if (mainForm_) mainForm_->Show();
+  if (mainForm_) {
+    try {
+      mainForm_->Show();
+    } catch (...) {
+      HandleException(this);
+    }
+  }
   while (!terminated_) {
     if (!HandleMessage()) break;
   }

@@ -66,7 +66,15 @@ void TCustomForm::AfterConstruction() {
 }
 
 void TCustomForm::DoCreate() {
-  if (OnCreate) OnCreate(this);
+  if (!OnCreate) return;
+  try {
+    OnCreate(this);
+  } catch (...) {
+    // As the class library does: the application shows what went wrong and
+    // the form lives on with what its creation did.
+    if (!ui::HandleException) throw;
+    ui::HandleException(this);
+  }
 }
 
 void TCustomForm::DoShow() {

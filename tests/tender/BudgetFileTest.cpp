@@ -113,6 +113,49 @@ TEST(BudgetFile, BlocksOutOfRangeAreReadPastAndShortFilesDamaged) {
   EXPECT_EQ(DecodeBudgetFile(many, TBudgetKind::WorkItems, Full).Status, TBudgetReadStatus::Damaged);
 }
 
+// Files that a wrong header or a lost end made hard to read: the layout
+// that splits the rest is found, blocks above 2,400 are read past, the
+// blocks read whole are kept and a block cut short is named.
+struct HardFileCase {
+  const char* what;
+  TBudgetLayout header;  // what the project header says
+  int firstEntry;        // the entry of a block put before the two bidders
+  size_t cutBytes;       // bytes taken off the end
+  std::vector<int> entriesRead;
+  std::vector<int> cut;
+};
+
+class HardFiles : public testing::TestWithParam<HardFileCase> {};
+
+TEST_P(HardFiles, LayoutFoundAndWholeBlocksKept) {
+  const HardFileCase& c = GetParam();
+  std::vector<TBidderBlock> blocks = Bidders();
+  if (c.firstEntry != 0)
+    blocks.insert(blocks.begin(), TBidderBlock{c.firstEntry, "", {{5, 0}, {5, 0}, {5, 0}}});
+  std::string bytes = EncodeBudgetFile(WorkItems(), Full, blocks);
+  bytes.resize(bytes.size() - c.cutBytes);
+  const TBudgetFileContents read = DecodeBudgetFile(bytes, TBudgetKind::WorkItems, c.header);
+  ASSERT_EQ(read.Status, TBudgetReadStatus::Ok) << c.what;
+  EXPECT_EQ(read.Layout, Full) << c.what;
+  EXPECT_EQ(read.Budget.AsphaltAmount, 2000) << c.what;
+  std::vector<int> entries;
+  for (const TBidderBlock& block : read.Blocks) entries.push_back(block.EntryNo);
+  EXPECT_EQ(entries, c.entriesRead) << c.what;
+  EXPECT_EQ(read.CutBlocks, c.cut) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BudgetFile, HardFiles,
+    testing::Values(
+        HardFileCase{"whole, header right", Full, 0, 0, {1, 3}, {}},
+        HardFileCase{"entry 2401, header right", Full, 2401, 0, {1, 3}, {}},
+        HardFileCase{
+            "entry 2401, no optional parts in the header", {false, false, false}, 2401, 0, {1, 3}, {}},
+        HardFileCase{"entry 2401, expression in the header", {true, false, false}, 2401, 0, {1, 3}, {}},
+        HardFileCase{"cut inside the last block", Full, 0, 5, {1}, {3}},
+        HardFileCase{"cut inside the last block, header wrong", {false, true, false}, 0, 5, {1}, {3}},
+        HardFileCase{"cut inside the first block", Full, 0, 8 * 3 + 2 + 9, {}, {1}}));
+
 TEST(BudgetFile, FirstBlockOf2000WorkItemsAt74044) {
   TBudgetData budget;
   budget.Rows.resize(2000, {"x", 1, 1, 0});

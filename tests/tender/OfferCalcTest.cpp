@@ -583,3 +583,61 @@ TEST_F(OfferCalc, DiscountIsRoundedOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- the renumbering after a calculation ------------------------------------------------
+
+// Rows 1 and 2 hold two offers (entries 1 and 2); the rows below the scan
+// hold what the case puts there. After the calculation every row below the
+// ranked ones shows the expected number.
+struct BelowRow {
+  int row;
+  int typedNumber;
+  const char* name;
+  bool detailed;
+};
+struct RenumberCase {
+  const char* rule;
+  std::vector<BelowRow> below;
+  std::vector<std::pair<int, int>> expected;  // row, number shown
+};
+
+class Renumbering : public OfferCalc, public testing::WithParamInterface<RenumberCase> {};
+
+TEST_P(Renumbering, FollowsItsRule) {
+  const RenumberCase& c = GetParam();
+  sheet.Row(1, 1, "A", "90000", "");
+  sheet.Row(2, 2, "B", "80000", "");
+  for (const BelowRow& r : c.below) {
+    sheet.SetCell(ColEntryNo, r.row, EntryNoText(r.typedNumber));
+    sheet.SetCell(ColName, r.row, r.name);
+    if (r.detailed) BidderDiscountTable.Ensure(r.typedNumber);
+  }
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done) << c.rule;
+  for (const auto& [row, number] : c.expected)
+    EXPECT_EQ(sheet.Cell(ColEntryNo, row), EntryNoText(number)) << c.rule << ", row " << row;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OfferCalc, Renumbering,
+    testing::Values(RenumberCase{"a kept row keeps its number and takes no place in the sequence",
+                                 {{4, 9, "Note", false}},
+                                 {{3, 3}, {4, 9}, {5, 4}}},
+                    RenumberCase{"the sequence passes over kept numbers",
+                                 {{5, 4, "Note", false}},
+                                 {{3, 3}, {4, 5}, {5, 4}, {6, 6}}},
+                    RenumberCase{"an empty row with a detailed offer keeps its number",
+                                 {{4, 7, "", true}},
+                                 {{3, 3}, {4, 7}, {5, 4}}},
+                    RenumberCase{"the upper of two kept rows with the same typed number keeps it",
+                                 {{4, 9, "Upper", false}, {6, 9, "Lower", false}},
+                                 {{3, 3}, {4, 9}, {5, 4}, {6, 5}, {7, 6}}},
+                    RenumberCase{"a kept row with text is renumbered when a ranked row shows its number",
+                                 {{4, 2, "Note", false}},
+                                 {{3, 3}, {4, 4}, {5, 5}}},
+                    RenumberCase{"entry numbers of four digits are shown whole",
+                                 {{4, 1295, "Note", false}},
+                                 {{3, 3}, {4, 1295}, {5, 4}}}));
+
+}  // namespace

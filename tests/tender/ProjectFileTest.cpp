@@ -51,6 +51,14 @@ TEST(ProjectFile, ThreeOffersMake1008BytesAndReadBack) {
   EXPECT_EQ(StoredDiscountText(voided, 3, 1), "0");
 }
 
+TEST(ProjectFile, NoOffersMakeTheHeaderAlone) {
+  const std::string bytes = EncodeProjectFile(Header(), {});
+  ASSERT_EQ(bytes.size(), 576u);
+  const TProjectFileData data = DecodeProjectFile(bytes, false);
+  EXPECT_TRUE(data.HasHeader);
+  EXPECT_TRUE(data.Offers.empty());
+}
+
 TEST(ProjectFile, OldFileWithHeaderIs704BytesAndReadsTheSameOffers) {
   std::string bytes(reinterpret_cast<const char*>(EncodeProjectHeader(Header()).data()), 576);
   for (const OfferRecord& offer : {Offer("Α", 1, 10), Offer("Β", 2, 20, 0, "xy")}) {

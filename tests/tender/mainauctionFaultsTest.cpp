@@ -1,0 +1,206 @@
+// Damaged and unusual project and budget files met by the main window: at
+// start-up and through the project commands.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "MainWindowFixture.h"
+#include "tender/OfferCalc.h"
+#include "tender/ProjectFile.h"
+
+namespace {
+
+TDateTime TenderDay() { return EncodeDate(2026, 12, 7) + 0.4; }
+
+std::string ExampleBudget() {
+  return ReadWholeFile(cp1253::FromUtf8(std::string(DIM_EXAMPLES) + "/EXAMPLE.pry"));
+}
+
+class FaultsTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    SetClock(&TenderDay);
+    BidderDiscountTable.FreeAll();
+    OverheadIsExpression = ContingencyFlag = AsphaltFlag = 0;
+  }
+  void TearDown() override {
+    const char* none[] = {"dimoprasia"};
+    SetCommandLine(1, none);
+    delete BudgetForm;
+    BidderDiscountTable.FreeAll();
+    MainWindowTest::TearDown();
+    SetClock(nullptr);
+  }
+  // The example project copied into the program folder; its budget file is
+  // left to the test.
+  std::string CopyExampleProject() {
+    const std::string project = FolderPath() + "/EXAMPLE.DDN";
+    std::filesystem::copy_file(std::string(DIM_EXAMPLES) + "/EXAMPLE.DDN", project);
+    return project;
+  }
+  // Starts the program as `dimoprasia <project>` does.
+  TFrmAXP& StartOn(const std::string& project) {
+    const char* argv[] = {"dimoprasia", project.c_str()};
+    SetCommandLine(2, argv);
+    return Start();
+  }
+};
+
+// ---- start-up on a budget file that cannot be read ----------------------------------------
+
+struct UnreadableBudget {
+  const char* what;
+  void (*make)(const std::string& path);
+};
+
+class StartUpOnUnreadableBudget : public FaultsTest, public testing::WithParamInterface<UnreadableBudget> {};
+
+TEST_P(StartUpOnUnreadableBudget, ShowsTheErrorWithTheNameAndKeepsTheOffers) {
+  const std::string project = CopyExampleProject();
+  GetParam().make(FolderPath() + "/EXAMPLE.pry");
+  backend->ExpectMessageBox("EXAMPLE.pry", IDOK);
+  TFrmAXP& w = StartOn(project);
+  ASSERT_EQ(backend->ErrorBoxes.size(), 1u) << GetParam().what;
+  EXPECT_NE(backend->ErrorBoxes[0].Text.find("EXAMPLE.pry"), AnsiString::npos)
+      << cp1253::ToUtf8(backend->ErrorBoxes[0].Text);
+  EXPECT_EQ(w.StGrid->GetCellText(ColName, 1), "ΑΛΦΑ ΤΕΧΝΙΚΗ ΑΤΕ"_a);
+  EXPECT_EQ(OfferCount, 4);
+  EXPECT_EQ(BudgetRows, 0);
+  EXPECT_FALSE(w.CheckOmalbtn->Enabled());
+  // Nothing is written over the file that could not be read.
+  EXPECT_TRUE(BudgetForm->BudgetFileName.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, StartUpOnUnreadableBudget,
+    testing::Values(UnreadableBudget{"the first 100 bytes",
+                                     [](const std::string& path) {
+                                       SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget().substr(0, 100));
+                                     }},
+                    UnreadableBudget{"a pipe", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }},
+                    UnreadableBudget{"beyond the size bound", [](const std::string& path) {
+                                       SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget());
+                                       ASSERT_EQ(::truncate(path.c_str(), MaxBudgetFileSize + 1), 0);
+                                     }}));
+
+// An exception of a form's creation is shown by the application and the
+// form lives on.
+TEST_F(FaultsTest, ExceptionOfAFormsCreationIsShownByTheApplication) {
+  TForm* form = NewForm<TForm>(nullptr);
+  delete form;
+  auto* raw = new TForm(nullptr);
+  raw->OnCreate = [](TObject*) { throw EConvertError("'x' is not a valid integer value"); };
+  backend->ExpectMessageBox("'x'", IDOK);
+  raw->AfterConstruction();
+  ASSERT_EQ(backend->ErrorBoxes.size(), 1u);
+  EXPECT_EQ(backend->ErrorBoxes[0].Text, "'x' is not a valid integer value.");
+  delete raw;
+}
+
+// ---- a budget file cut inside its bidder blocks -------------------------------------------
+
+TEST_F(FaultsTest, CutBidderBlockIsNamedAndTheWholeOnesKept) {
+  const std::string project = CopyExampleProject();
+  const std::string budget = ExampleBudget();
+  const std::string cut = budget.substr(0, budget.size() - 10);  // inside bidder 4's block
+  SafeWriteFile(cp1253::FromUtf8(FolderPath() + "/EXAMPLE.pry"), cut);
+  backend->ExpectMessageBox("Α/Α: 4\r"_a, IDOK);
+  TFrmAXP& w = StartOn(project);
+  EXPECT_EQ(BudgetRows, 5);
+  ASSERT_TRUE(BidderDiscountTable.Has(1));
+  EXPECT_EQ((*BidderDiscountTable.Get(1))[0].Value, 7.9);
+  EXPECT_FALSE(BidderDiscountTable.Has(4));
+  EXPECT_EQ(w.StGrid->GetCellText(ColRemark, 1), "*");
+  EXPECT_TRUE(backend->ErrorBoxes.empty());
+  // Reading wrote nothing.
+  EXPECT_EQ(ReadWholeFile(cp1253::FromUtf8(FolderPath() + "/EXAMPLE.pry")), cut);
+}
+
+// ---- entry numbers of four digits ---------------------------------------------------------
+
+TEST_F(FaultsTest, EntryNumbersAbove999AreNeverCut) {
+  Start();
+  std::vector<OfferRecord> offers(2);
+  const int entries[] = {1295, 2};
+  for (int i = 0; i < 2; ++i) {
+    offers[i].EntryNo = static_cast<Word>(entries[i]);
+    offers[i].BidderName = "x";
+    offers[i].RoundedDiscount = 10;
+  }
+  TProjectHeader header;
+  header.Date = DateToStr(Date());
+  header.ResetOptions();
+  SafeWriteFile(Folder() + "big.ddn", EncodeProjectFile(header, offers));
+  form->OpenProject(Folder() + "big.ddn");
+  EXPECT_EQ(form->StGrid->GetCellText(ColEntryNo, 1), "1295");
+  EXPECT_EQ(form->StGrid->GetCellText(ColEntryNo, 2), "  2");
+  EXPECT_EQ(form->StGrid->GetCellText(ColEntryNo, 3), "1296");
+  EXPECT_EQ(form->StGrid->GetCellText(ColEntryNo, LastOfferRow), "1793");
+
+  // The save keeps the number, so bidder 1295's detailed offer stays his.
+  ASSERT_TRUE(form->saverec(Folder() + "again.ddn"));
+  const TProjectFileData saved = DecodeProjectFile(ReadWholeFile(Folder() + "again.ddn"), false);
+  ASSERT_EQ(saved.Offers.size(), 2u);
+  EXPECT_EQ(saved.Offers[0].EntryNo, 1295);
+
+  // Deleting a row numbers the last row on from the one above it.
+  form->StGrid->SetFocus();
+  form->StGrid->SetRow(1);
+  backend->ExpectMessageBox("Να διαγραφεί η γραμμή;"_a, IDYES);
+  form->Button2Click(nullptr);
+  EXPECT_EQ(form->StGrid->GetCellText(ColEntryNo, LastOfferRow), "1794");
+}
+
+// ---- the project file without offers ------------------------------------------------------
+
+TEST_F(FaultsTest, ProjectWithoutOffersIsItsHeaderAlone) {
+  TFrmAXP& w = Start();
+  w.Memo1->Lines().Add("ΚΕΝΟ"_a);
+  ASSERT_TRUE(w.saverec(Folder() + "empty.ddn"));
+  EXPECT_EQ(FileSize(Folder() + "empty.ddn"), 576);
+  w.ClearProject();
+  w.OpenProject(Folder() + "empty.ddn");
+  EXPECT_EQ(w.Memo1->Lines()[0], "ΚΕΝΟ"_a);
+  EXPECT_EQ(OfferCount, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// ---- the budget window's recalculation ----------------------------------------------------
+
+TEST_F(FaultsTest, RecalculationTakesEveryRowOfTheGrid) {
+  TUproypFrm& b = StudyBudget(1);
+  b.ProypGrid->SetCells(1, 1, "Α"_a);
+  b.ProypGrid->SetCells(2, 1, "1");
+  b.ProypGrid->SetCells(3, 1, "10");
+  b.ProypGrid->SetCells(2, 2, "2");  // no article code, no cost yet
+  b.ProypGrid->SetCells(3, 2, "5");
+  b.RecalcClick(nullptr);
+  EXPECT_EQ(BudgetRows, 2);
+  EXPECT_EQ(b.ProypGrid->Cells(4, 2), "10.00");
+  EXPECT_EQ(b.StudySum, 20);
+  EXPECT_EQ(b.SumaGrid->Cells(4, 1), "20.00");
+}
+
+TEST_F(FaultsTest, RecalculationWritesAnEmptyCategoryDiscountAsZero) {
+  TUproypFrm& b = StudyBudget(2);
+  b.ProypGrid->SetCells(3, 1, "ΟΔΟΠΟΙΙΑ"_a);
+  b.ProypGrid->SetCells(4, 1, "1000");
+  b.ProypGrid->SetCells(3, 2, "ΠΡΑΣΙΝΟ"_a);
+  b.ProypGrid->SetCells(4, 2, "500");
+  b.resum(true);
+  b.SetBidderLayout();
+  b.ProypGrid->SetCells(5, 2, "10");
+  b.RecalcClick(nullptr);
+  EXPECT_EQ(b.ProypGrid->Cells(5, 1), "0");
+  EXPECT_EQ(b.ProypGrid->Cells(6, 1), "1,000.00");
+  EXPECT_EQ(b.ProypGrid->Cells(5, 2), "10");
+  EXPECT_EQ(b.ProypGrid->Cells(6, 2), "450.00");
+  EXPECT_TRUE(b.ProypGrid->Cells(5, 3).empty());  // a row without cost stays empty
+}
+
+}  // namespace
