@@ -52,7 +52,13 @@ int TUproypFrm::LastBudgetRow() {
 
 void TUproypFrm::ParseGeoeStr(double& amount, AnsiString& display) {
   AnsiString expression = OverheadExpression.Str();
-  const int col = Mode == 0 ? 3 : 5;
+  // By work items "$n" reads the column before the cost, where a partial
+  // total shows its sum; by categories that column holds the category's
+  // name (study) or discount (offer), so "$n" reads the row's amount, and a
+  // partial total's sum beside its range when the amount is empty.
+  const bool byCategories = Kind() == TBudgetKind::Categories;
+  const int amountCol = Mode == 0 ? 4 : OfferCostCol;
+  const int col = byCategories ? amountCol : amountCol - 1;
   size_t at = 0;
   while ((at = expression.find('$', at)) != AnsiString::npos) {
     size_t end = at + 1;
@@ -63,6 +69,10 @@ void TUproypFrm::ParseGeoeStr(double& amount, AnsiString& display) {
       ++end;
     }
     AnsiString cell = n < ProypGrid->RowCount() ? ProypGrid->Cells(col, n).substr(0, 40) : AnsiString();
+    if (byCategories && Trim(cell).empty() && n < ProypGrid->RowCount()) {
+      const AnsiString beside = ProypGrid->Cells(amountCol - 1, n).substr(0, 40);
+      if (beside.find('(') != AnsiString::npos) cell = beside;
+    }
     if (const size_t open = cell.find('('); open != AnsiString::npos) {
       const size_t close = cell.find(')', open + 1);
       cell = cell.substr(open + 1, close == AnsiString::npos ? AnsiString::npos : close - open - 1);

@@ -96,17 +96,37 @@ void TFrmAXP::BuildGuaranteePanel() {
   BitBtn1->OnClick = [this](TObject* s) { BitBtn1Click(s); };
   SpeedButton1->OnClick = [this](TObject* s) { SpeedButton1Click(s); };
   Button1->OnClick = [this](TObject* s) { Button1Click(s); };
+  CheckBox1->OnClick = [this](TObject*) {
+    if (!applyingGuaranteeRule_) GuaranteeRatesByUser = true;
+  };
 }
 
 void TFrmAXP::BitBtn1Click(TObject*) {
-  if (NewGuaranteeRatesApply(EditDate->Date())) CheckBox1->SetChecked(true);
+  ApplyGuaranteeDateRule();
   ExtraKe->Show();
   ExtraKe->BringToFront();
+}
+
+void TFrmAXP::ApplyGuaranteeDateRule() {
+  if (GuaranteeRatesByUser || !NewGuaranteeRatesApply(EditDate->Date())) return;
+  applyingGuaranteeRule_ = true;
+  CheckBox1->SetChecked(true);
+  applyingGuaranteeRule_ = false;
+}
+
+void TFrmAXP::ResetGuaranteeRates() {
+  GuaranteeRatesByUser = false;
+  applyingGuaranteeRule_ = true;
+  CheckBox1->SetChecked(false);
+  applyingGuaranteeRule_ = false;
 }
 
 void TFrmAXP::SpeedButton1Click(TObject*) { AccCalcEggKeExecute(); }
 
 void TFrmAXP::AccCalcEggKeExecute() {
+  // A calculation made without opening the panel uses the rates of the
+  // tender's date, not those of a box nobody looked at.
+  ApplyGuaranteeDateRule();
   Label8->SetCaption(CalcGuaranteeText(Edit4->Text(), Edit2->Text(), Edit3->Text(), CheckBox1->Checked()));
 }
 

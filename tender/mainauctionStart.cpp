@@ -3,9 +3,11 @@
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
+#include "tender/BudgetFile.h"
 #include "tender/N_STR.h"
 #include "tender/OfferCalc.h"
 #include "tender/Uglo.h"
+#include "tender/Uproyp5.h"
 #include "tender/mainauction.h"
 
 namespace {
@@ -146,6 +148,7 @@ bool TFrmAXP::ToSave() {
           mrYes &&
       !DoSave(this))
     return false;
+  DiscardTemporaryBudget();
   try {
     WriteDefKind();
   } catch (const Exception& e) {
@@ -154,4 +157,13 @@ bool TFrmAXP::ToSave() {
     Application->ShowException(e);
   }
   return true;
+}
+
+void TFrmAXP::DiscardTemporaryBudget() {
+  if (!BudgetForm) return;
+  AnsiString& name = BudgetForm->BudgetFileName;
+  if (name.size() < 4 || UpperCase(name.substr(name.size() - 4)) != ".TMP") return;
+  DeleteFile(name);
+  DeleteFile(BudgetCsvName(name));
+  name.clear();
 }
