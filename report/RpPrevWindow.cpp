@@ -464,6 +464,16 @@ void TRpStandardPreview::Dispatch(TMessage& message) {
     Release();
     return;
   }
+  // The arrows page and scroll and Esc closes wherever the focus is,
+  // instead of walking from control to control as in a dialog.
+  if (message.Msg == CM_DIALOGKEY &&
+      (message.WParam == VK_UP || message.WParam == VK_DOWN || message.WParam == VK_ESCAPE) &&
+      GetKeyState(VK_MENU) >= 0) {
+    Word key = static_cast<Word>(message.WParam);
+    PreviewKeyDown(key, {});
+    message.Result = 1;
+    return;
+  }
   if (message.Msg == WM_RP_PRINT) {
     if (report_ != nullptr) report_->Print();
     return;

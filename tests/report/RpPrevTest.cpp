@@ -205,8 +205,10 @@ TEST_F(RpPrevTest, PagesAppearWhileTheRunIsBusyAndCommandsWaitForItsEnd) {
   EXPECT_EQ(w.StatusBar->Panels[1].Text, "Σελίδα 1 από 6"_a);
   EXPECT_EQ(w.Caption(), "Προεπισκόπιση εκτύπωσης : "_a);
   EXPECT_EQ(w.Width(), 900);  // the report's 500 is below 700
-  // Esc closes once the run is over; the report lets go of its printer.
-  w.SetFocus();
+  // Esc closes once the run is over, wherever the focus is; the report lets
+  // go of its printer.
+  w.Show();
+  w.ThumbChk->SetFocus();
   backend->PressKey(VK_ESCAPE);
   Application->ProcessMessages();
   EXPECT_EQ(Window(), nullptr);
@@ -262,6 +264,14 @@ TEST_F(RpPrevTest, KeysWheelAndGoToPage) {
   EXPECT_EQ(w.RpPreview->PageNumber(), 2);
   backend->Wheel(*w.RpPreview, 1, 200, 200);
   EXPECT_EQ(w.RpPreview->PageNumber(), 1);
+  // Real keys reach the window wherever the focus is, a check box included.
+  w.ThumbChk->SetFocus();
+  bar.SetPosition(0);
+  backend->PressKey(VK_DOWN);
+  EXPECT_EQ(bar.Position(), 43);
+  backend->PressKey(VK_UP);
+  EXPECT_EQ(bar.Position(), 0);
+  EXPECT_TRUE(w.ThumbChk->Focused());
   // Go to page: a number in range, a number out of range, no number.
   for (const auto& [typed, page] : {std::pair{"4", 4}, {"99", 1}, {"5", 5}, {"πέντε", 1}}) {
     backend->ExpectModal("Επιλογή σελίδας απο 1 έως 6"_a, [&, typed = typed](TCustomForm& f) {
