@@ -606,6 +606,7 @@ void TExtStringGrid::ReleaseSort(int C, int R, int X, TShiftState Shift) {
 
 void TExtStringGrid::WMLButtonDblClk(TMessage& m) {
   const int X = MsgX(m), Y = MsgY(m);
+  mouse_.Clicked = false;
   int C = -1, R = -1;
   MouseToCell(X, Y, C, R);
   if (R == 0 && C >= 0 && Options().Contains(goColSizing)) {
@@ -626,6 +627,9 @@ void TExtStringGrid::WMLButtonDblClk(TMessage& m) {
       return;
     }
   }
+  // The grid fires its clicks itself (it has no click events of the
+  // control's own), so the double click too.
+  DblClick();
   TBaseGrid::Dispatch(m);
   if (OnDblClickCell) OnDblClickCell(this, R, C);
   if (mouseActions_->RangeSelectAndEdit && C >= FixedCols() && R >= FixedRows() &&

@@ -209,6 +209,22 @@ TEST_F(ExtGridMouseTest, CheckBoxRadioButtonAndNodeCellsAnswerAPress) {
   EXPECT_EQ(log, (std::vector<AnsiString>{"check 1 1 1", "checkup 1 1 1", "radio 2 2 1", "button 3 3"}));
 }
 
+TEST_F(ExtGridMouseTest, OneClickAndOneDoubleClickEventEach) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 6);
+  int clicks = 0, doubles = 0, cellDoubles = 0;
+  g.OnClick = [&](TObject*) { ++clicks; };
+  g.OnDblClick = [&](TObject*) { ++doubles; };
+  g.OnDblClickCell = [&](TObject*, int r, int c) { cellDoubles += r == 2 && c == 1 ? 1 : 100; };
+  const TRect r = g.CellRect(1, 2);
+  backend->Click(g, r.Left + 5, r.Top + 5);
+  EXPECT_EQ(clicks, 1);
+  backend->Advance(1000);
+  backend->DoubleClick(g, r.Left + 5, r.Top + 5);
+  EXPECT_EQ(clicks, 3);
+  EXPECT_EQ(doubles, 1);
+  EXPECT_EQ(cellDoubles, 1);
+}
+
 TEST_F(ExtGridMouseTest, AFixedHeadingDrawnAsAButtonIsSunkenWhilePressed) {
   auto& g = MakeGrid<TExtStringGrid>(4, 4);
   g.FixedAsButtons = true;
