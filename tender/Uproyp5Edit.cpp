@@ -150,7 +150,8 @@ void TUproypFrm::ValidateEdit(int c, int r, AnsiString& t, bool warnDecimals) {
     }
   }
   if (Mode == 1) getbtn->SetEnabled(false);
-  const int p = Mode == 0 ? 3 : (ApoklBtn->Down() ? 12 : 5);
+  // With the deviation columns the price is the price with deviation.
+  const int p = Mode == 0 ? 3 : (ApoklBtn->Down() ? 11 : 5);
   const int n = CostDecimals;
   if (byCategories) {
     const double cost = StrToNum(ProypGrid->Cells(4, r));
@@ -213,7 +214,9 @@ void TUproypFrm::celMinusClick(TObject*) {
 void TUproypFrm::RecalcClick(TObject*) {
   THourGlass hourGlass;
   OfferCostCol = ApoklBtn->Down() ? 12 : 6;
-  const int p = Mode == 0 ? 3 : (ApoklBtn->Down() ? 12 : 5);
+  // With the deviation columns the price is the price with deviation, and
+  // its cost goes into the cost column, not the check column.
+  const int p = Mode == 0 ? 3 : (ApoklBtn->Down() ? 11 : 5);
   const int n = CostDecimals;
   const bool byWorkItems = Kind() == TBudgetKind::WorkItems;
   // Every row of the grid: a row typed without text or cost below the last

@@ -362,6 +362,12 @@ void TUproypFrm::FormShow(TObject*) {
     BtnOpen2->Hide();
     checkOlog->SetVisible(!byWorkItems);
   }
+  // The offer tools: the mean-discount button for every offer, the
+  // deviation columns for one by work items.
+  EkptBtn->SetVisible(Mode == 1);
+  EkptBtn->SetDown(false);
+  ApoklBtn->SetVisible(Mode == 1 && byWorkItems);
+  ApoklBtn->SetDown(false);
   gindecEd->SetValue(CostDecimals);
   OfferCostCol = 6;
   inEkpt->Hide();

@@ -65,6 +65,7 @@ struct TSearchHooks {
 
 struct TSearchRun {
   Int64 MaxTries = 50000;
+  int Cap = MaxSolutions;  // solutions kept at most
 };
 
 // The steps before the tries: the codes around the wanted mean and, for a

@@ -18,15 +18,7 @@ AnsiString Result(double value) { return FormatNumNoBlanks(17, CostDecimals, Sty
 
 }  // namespace
 
-double TUproypFrm::CheckB54(double value) {
-  const int n = CostDecimals;
-  if (B54->Down() && CountDecimals(value) > n) {
-    const double h = 5 * Pow10(-(n + 1));
-    value = value - h;
-    if (CountDecimals(value) > n) value = value + h;
-  }
-  return RoundDec(n, value);
-}
+double TUproypFrm::CheckB54(double value) { return CheckB54Value(value, CostDecimals, B54->Down()); }
 
 void TUproypFrm::ParseRowRange(std::string_view text, int& a, int& b) {
   const auto digitsAfter = [&](char mark) {

@@ -16,9 +16,7 @@ namespace {
 
 class CheckReport : public testing::Test {
  protected:
-  void SetUp() override { UseStyle2(); }
-  void TearDown() override { UseLocaleSeparators(thousands_, decimal_); }
-  char thousands_ = ThousandSeparator, decimal_ = DecimalSeparator;
+  ScopedStyle2 style;
   TMemorySheet grid{14, 40};
   TMemorySheet totals{7, 10};
   TCheckInput check;

@@ -13,9 +13,7 @@ namespace {
 
 class NormalityCheck : public testing::Test {
  protected:
-  void SetUp() override { UseStyle2(); }
-  void TearDown() override { UseLocaleSeparators(thousands_, decimal_); }
-  char thousands_ = ThousandSeparator, decimal_ = DecimalSeparator;
+  ScopedStyle2 style;
   TMemorySheet grid{14, 40};
   TCheckInput input;
   int recomputes = 0;
