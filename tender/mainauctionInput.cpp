@@ -83,9 +83,10 @@ void TFrmAXP::CommitPendingEdit() {
     EditDiairExit(EditDiair);
   } else if (focused == Edit1) {
     Edit1Exit(Edit1);
-  } else if (focused == StGrid || StGrid->ContainsControl(focused)) {
-    if (StGrid->EditorMode()) StGrid->SetEditorMode(false);
-    StGridExit(StGrid);
+  } else if ((focused == StGrid || StGrid->ContainsControl(focused)) && StGrid->EditorMode()) {
+    // The commands read the grid's cells; the records follow when the grid
+    // is left.
+    StGrid->SetEditorMode(false);
   }
 }
 
