@@ -46,6 +46,14 @@ struct TCallArgs {
   AnsiString& ControlType;
   THTMLPictureCache* PictureCache;
   TPictureContainer* PictureContainer;
+  // The captioned panel's rules where they differ from the grid's: lines
+  // start at the left edge, no control markers, a closing P keeps the line
+  // going, the anchor band of a hit sits on the subscript allowance, a
+  // numbered system icon draws nothing, and a call that draws nothing
+  // lays out the whole text (it measures and hit-tests at once).
+  bool PanelRules = false;
+  // Where the focused anchor's rectangle goes, when wanted.
+  TRect* FocusRect = nullptr;
 };
 
 // What tags switch on and off; carried from a line's measuring pass to its
@@ -119,6 +127,8 @@ class TRenderer {
 
   int TextFlags() const;
   int RunBottom(const TRect& rect) const;
+  // Draws (unless only hit-testing) and reports the focused anchor's frame.
+  void FocusFrame(const TRect& frame);
   int AvailableWidth(const TRect& rect) const { return rect.Right - rect.Left; }
 
   TCallArgs& a_;

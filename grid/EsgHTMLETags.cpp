@@ -69,7 +69,7 @@ void TRenderer::OpenTag(const AnsiString& tag, const TRect& rect, bool drawing) 
       }
       break;
     case 'C':
-      ControlTag(tag, rect, drawing);
+      if (!a_.PanelRules) ControlTag(tag, rect, drawing);
       break;
     case 'E':
       if (drawing) style_.ErrorMark = true;
@@ -181,7 +181,7 @@ void TRenderer::CloseTag(const AnsiString& tag, const TRect& rect, bool drawing)
       font.Style &= ~fsItalic;
       break;
     case 'P':
-      line_.Ended = true;
+      if (!a_.PanelRules) line_.Ended = true;
       if (drawing) {
         SetBrush(style_.ParagraphBrush);
         style_.ParagraphBack = false;
@@ -262,7 +262,7 @@ void TRenderer::CloseAnchor(const TRect& rect, bool drawing) {
   style_.AnchorUnderMouse = false;
   if (drawing && style_.AnchorCount - 1 == a_.FocusAnchorIndex && style_.FocusOpen) {
     const int bottom = RunBottom(rect);
-    if (!a_.HitTestOnly) c_.DrawFocusRect({style_.FocusLeft - 1, bottom - ghHeight_, runX_ + 1, bottom});
+    FocusFrame({style_.FocusLeft - 1, bottom - ghHeight_, runX_ + 1, bottom});
     style_.FocusOpen = false;
   }
 }

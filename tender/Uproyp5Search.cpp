@@ -14,6 +14,18 @@ namespace {
 using Real = long double;
 
 constexpr int TriesPerPoint = 1000;
+
+// The generator's step seed * A + C, and the same step taken n times.
+struct TLcgStep {
+  Cardinal A, C;
+};
+constexpr TLcgStep Then(TLcgStep first, TLcgStep second) {
+  return {second.A * first.A, second.A * first.C + second.C};
+}
+constexpr TLcgStep Lcg1{134775813u, 1u};
+constexpr TLcgStep Lcg2 = Then(Lcg1, Lcg1);
+constexpr TLcgStep Lcg3 = Then(Lcg2, Lcg1);
+constexpr TLcgStep Lcg4 = Then(Lcg3, Lcg1);
 constexpr int TriesPerSeed = 10000;
 
 // 10^-(a + 2): how near the mean discount must come.
@@ -195,9 +207,12 @@ Int64 RunSearchSteps(TSearchState& state, const TSearchRun& run, const TSearchHo
 namespace {
 
 // What the fast search keeps of a snapshot: each category's rounded cost
-// for every code, the marks as allowed codes, the GE&OE.
+// for every code, the marks as allowed codes, and the range of cost sums
+// that can meet the mean.
 class TCostTable {
  public:
+  TCostTable(int lowCode, int highCode) : low_(lowCode), range_(highCode - lowCode + 1) {}
+
   // A category without a cost text costs 0, as in the steps.
   void Load(const TSearchInputs& in, size_t categories) {
     const bool sameCosts = in.Costs == costs_ && in.CostDecimals == decimals_ && in.HalfDown == halfDown_ &&
@@ -210,6 +225,18 @@ class TCostTable {
       known_.assign(categories, {});
       parsed_.assign(categories, 0);
       for (size_t i = 0; i < categories && i < costs_.size(); ++i) parsed_[i] = StrToNum(costs_[i]);
+      // The codes of the search's range, side by side for the draws.
+      dense_.resize(categories * static_cast<size_t>(range_));
+      most_ = 0;
+      for (size_t i = 0; i < categories; ++i) {
+        double largest = 0;
+        for (int c = 0; c < range_; ++c) {
+          const double cost = Cost(i, static_cast<unsigned char>(low_ + c));
+          dense_[i * static_cast<size_t>(range_) + static_cast<size_t>(c)] = cost;
+          largest = std::max(largest, std::fabs(cost));
+        }
+        most_ += largest;
+      }
     }
     if (in.Marks != marks_ || in.DesiredDiscount != desired_ || allowed_.size() != categories) {
       marks_ = in.Marks;
@@ -220,11 +247,7 @@ class TCostTable {
           allowed_[i][static_cast<size_t>(code)] =
               MarkAllows(i < marks_.size() ? marks_[i] : AnsiString(), code - 10, desired_);
     }
-    percent_ = OverheadPercent(in, p_);
-    bound_ = AccuracyBound(in.Accuracy);
-    // The GE&OE rounding moves the total by at most one unit of the last
-    // decimal; beyond that margin the rounded total cannot meet the mean.
-    margin_ = (percent_ ? Real(Pow10(-in.CostDecimals)) / std::fabs(Real(in.StudyTotal)) : 0) + Real(1e-12);
+    SetWindow(in);
   }
   double Cost(size_t i, unsigned char code) {
     if (!known_[i][code]) {
@@ -235,32 +258,53 @@ class TCostTable {
     }
     return values_[i][code];
   }
+  // The cost of category i at the code LowCode + draw.
+  double Drawn(size_t i, unsigned draw) const { return dense_[i * static_cast<size_t>(range_) + draw]; }
   bool Allowed(const TCombination& codes) const {
     for (size_t i = 0; i < codes.size() && i < allowed_.size(); ++i)
       if (!allowed_[i][static_cast<unsigned char>(codes[i])]) return false;
     return true;
   }
-  // Whether the sum of the costs can give a total that meets the mean; the
+  // Whether a sum of the costs can give a total that meets the mean; the
   // rounded computation decides those that can.
-  bool MayMeet(double sum, const TSearchInputs& in) const {
-    const Real total = percent_ ? Real(sum) + Real(sum) * p_ / 100 : Real(sum) + in.OverheadExpressionAmount;
-    const Real deviation = std::fabs(1 - total / in.StudyTotal - Real(in.DesiredDiscount) / 100);
-    return deviation < bound_ + margin_;
-  }
+  bool MayMeet(double sum) const { return all_ || (sum > low_sum_ && sum < high_sum_); }
 
  private:
+  // The total T meets the mean when |T - ST (1 - DD / 100)| < bound x |ST|.
+  // T is the sum S with its GE&OE, whose rounding moves it by at most one
+  // unit of the last decimal: so S must lie in a window, widened a little
+  // against the rounding of this very computation.
+  void SetWindow(const TSearchInputs& in) {
+    double p = 0;
+    const bool percent = OverheadPercent(in, p);
+    const Real factor = percent ? 1 + Real(p) / 100 : 1;
+    const Real centre = Real(in.StudyTotal) * (1 - Real(in.DesiredDiscount) / 100);
+    Real width = AccuracyBound(in.Accuracy) * std::fabs(Real(in.StudyTotal));
+    if (percent) width += Pow10(-in.CostDecimals);
+    width += (std::fabs(centre) + 1) * Real(1e-9);
+    // The filter's sum is added in parts, not in the order of the steps.
+    width += most_ * Real(1e-12);
+    const Real shift = percent ? 0 : in.OverheadExpressionAmount;
+    all_ = !(factor > 0) || !std::isfinite(static_cast<double>(centre)) ||
+           !std::isfinite(static_cast<double>(width));
+    low_sum_ = static_cast<double>((centre - width - shift) / factor);
+    high_sum_ = static_cast<double>((centre + width - shift) / factor);
+  }
+
+  int low_, range_;
   std::vector<AnsiString> costs_;
   int decimals_ = -1;
   bool halfDown_ = false;
   std::vector<double> parsed_;
   std::vector<std::array<double, 256>> values_;
   std::vector<std::array<bool, 256>> known_;
+  std::vector<double> dense_;
   std::vector<std::array<bool, 256>> allowed_;
   std::vector<AnsiString> marks_;
   double desired_ = 0;
-  bool percent_ = true;
-  double p_ = 0;
-  Real bound_ = 0, margin_ = 0;
+  bool all_ = true;
+  double low_sum_ = 0, high_sum_ = 0;
+  Real most_ = 0;  // the largest sum of magnitudes the draws can give
 };
 
 }  // namespace
@@ -268,56 +312,98 @@ class TCostTable {
 Int64 RunSearch(TSearchState& state, const TSearchRun& run, const TSearchHooks& hooks) {
   TSearchInputs in = hooks.Read();
   const size_t categories = state.Current.size();
-  TCostTable table;
+  TCostTable table(state.LowCode, state.HighCode);
   table.Load(in, categories);
   TCombination& codes = state.Current;
   // Sums of the costs from the first category: prefix[i + 1] takes the
   // first i + 1, added in the same order as the steps add them.
   std::vector<double> prefix(categories + 1, 0);
   size_t valid = 0;  // prefix[0..valid] are up to date
-  const auto sum = [&] {
-    for (size_t i = valid; i < categories; ++i)
-      prefix[i + 1] = prefix[i] + table.Cost(i, static_cast<unsigned char>(codes[i]));
-    valid = categories;
-    return prefix[categories];
-  };
-  const int range = state.HighCode - state.LowCode + 1;
+  const std::uint64_t range = static_cast<std::uint64_t>(state.HighCode - state.LowCode + 1);
   bool stop = false;
   Int64 t = 1;
+  int toPoint = TriesPerPoint, toSeed = TriesPerSeed;
+  std::vector<unsigned char> draws(categories);
+  bool drawn = false;  // the last draws are not yet in the combination
+  const auto writeDraws = [&] {
+    if (!drawn) return;
+    for (size_t i = 0; i < categories; ++i) codes[i] = static_cast<char>(state.LowCode + draws[i]);
+    drawn = false;
+  };
   for (; t <= run.MaxTries; ++t) {
+    double s = 0;
     if (in.RandomOrder) {
-      if (t % TriesPerSeed == 0 && hooks.Reseed) hooks.Reseed();
-      // The generator's steps, as Random takes them.
-      Cardinal seed = RandSeed;
-      for (size_t i = 0; i < categories; ++i) {
-        seed = seed * 134775813u + 1u;
-        codes[i] = static_cast<char>(
-            state.LowCode +
-            static_cast<int>((static_cast<std::uint64_t>(seed) * static_cast<std::uint64_t>(range)) >> 32));
+      if (--toSeed == 0) {
+        toSeed = TriesPerSeed;
+        if (hooks.Reseed) hooks.Reseed();
       }
-      RandSeed = seed;
-      valid = 0;
-    } else if (codes == state.Last) {
-      stop = true;
-    } else {
-      size_t i = categories;
-      while (i-- > 0) {
-        if (static_cast<unsigned char>(codes[i]) >= state.HighCode) {
-          codes[i] = static_cast<char>(state.LowCode);
-        } else {
-          codes[i] = static_cast<char>(static_cast<unsigned char>(codes[i]) + 1);
-          break;
+      // The generator's steps, as Random takes them, four chains apart so
+      // that they run side by side; each draw summed at once (the filter's
+      // sum, in four parts), the combination written out only when it may
+      // be one.
+      Cardinal x = RandSeed;
+      double part[4] = {0, 0, 0, 0};
+      size_t i = 0;
+      const auto take = [&](size_t at, Cardinal seed, double& sum) {
+        const unsigned draw = static_cast<unsigned>((static_cast<std::uint64_t>(seed) * range) >> 32);
+        draws[at] = static_cast<unsigned char>(draw);
+        sum += table.Drawn(at, draw);
+      };
+      if (categories >= 4) {
+        Cardinal q0 = x * Lcg1.A + Lcg1.C, q1 = x * Lcg2.A + Lcg2.C, q2 = x * Lcg3.A + Lcg3.C,
+                 q3 = x * Lcg4.A + Lcg4.C;
+        for (; i + 4 <= categories; i += 4) {
+          take(i, q0, part[0]);
+          take(i + 1, q1, part[1]);
+          take(i + 2, q2, part[2]);
+          take(i + 3, q3, part[3]);
+          x = q3;
+          q0 = q0 * Lcg4.A + Lcg4.C;
+          q1 = q1 * Lcg4.A + Lcg4.C;
+          q2 = q2 * Lcg4.A + Lcg4.C;
+          q3 = q3 * Lcg4.A + Lcg4.C;
         }
       }
-      valid = std::min(valid, i == static_cast<size_t>(-1) ? 0 : i);
+      for (; i < categories; ++i) {
+        x = x * Lcg1.A + Lcg1.C;
+        take(i, x, part[0]);
+      }
+      RandSeed = x;
+      s = (part[0] + part[1]) + (part[2] + part[3]);
+      valid = 0;
+      drawn = true;
+      if (!table.MayMeet(s)) {
+        if (--toPoint != 0) continue;  // nothing more to do in this try
+        ++toPoint;                     // the point below counts it
+      }
+      writeDraws();
+    } else {
+      if (!codes.empty() && codes.back() == state.Last.back() && codes == state.Last) {
+        stop = true;
+      } else {
+        size_t i = categories;
+        while (i-- > 0) {
+          if (static_cast<unsigned char>(codes[i]) >= state.HighCode) {
+            codes[i] = static_cast<char>(state.LowCode);
+          } else {
+            codes[i] = static_cast<char>(static_cast<unsigned char>(codes[i]) + 1);
+            break;
+          }
+        }
+        valid = std::min(valid, i == static_cast<size_t>(-1) ? 0 : i);
+      }
+      for (size_t i = valid; i < categories; ++i)
+        prefix[i + 1] = prefix[i] + table.Cost(i, static_cast<unsigned char>(codes[i]));
+      valid = categories;
+      s = prefix[categories];
     }
-    const double s = sum();
-    if (table.MayMeet(s, in) && state.SolutionCount < run.Cap && table.Allowed(codes) &&
+    if (table.MayMeet(s) && state.SolutionCount < run.Cap && table.Allowed(codes) &&
         state.Known.find(codes) == state.Known.end()) {
       const double v = CalcPoso(codes, in);
       if (v > 0.01) Store(state, codes, v, hooks);
     }
-    if (t % TriesPerPoint == 0) {
+    if (--toPoint == 0) {
+      toPoint = TriesPerPoint;
       if (hooks.Checkpoint && hooks.Checkpoint(t)) stop = true;
       in = hooks.Read();
       table.Load(in, categories);
@@ -325,5 +411,6 @@ Int64 RunSearch(TSearchState& state, const TSearchRun& run, const TSearchHooks& 
       if (stop) break;
     }
   }
+  writeDraws();
   return std::min(t, run.MaxTries);
 }
