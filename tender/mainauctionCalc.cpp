@@ -158,7 +158,6 @@ void TFrmAXP::doprintqClick(TObject*) {
   // yet; a printer that writes files names its file so.
   const AnsiString project = ChangeFileExt(ExtractFileName(Label24->Caption()), "");
   Printer()->Title = project.empty() ? Title : project;
-  Printer()->FileName.clear();
   TPrnFile prn;
   prn.Rewrite();
   TFont font = PrMemo->Font();
