@@ -61,7 +61,8 @@ void TRpCustomLabel::WriteFontSize(TComponentWriter& writer) const {
 
 void TRpCustomLabel::ReadFontSize(const TStreamValue& value) {
   // A damaged form could ask for any size; no font is that large.
-  if (!value.IsInteger() || value.Int < -32768 || value.Int > 32767) throw EReadError("Invalid property value");
+  if (!value.IsInteger() || value.Int < -32768 || value.Int > 32767)
+    throw EReadError("Invalid property value");
   StoredFontSize = static_cast<int>(value.Int);
 }
 
