@@ -486,3 +486,23 @@ TEST_F(RpPrevTest, PreviewWaitsForTheWindowToCloseAndTheReportHearsItsCommands) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RpPrevTest, APrinterThatGoesLeavesThePreviewEmpty) {
+  TRpPreview* preview = Add<TRpPreview>(0, 0, 300, 300);
+  {
+    TRpPrinter printer;
+    printer.BeginDoc();
+    printer.NewPage();
+    printer.EndDoc();
+    preview->SetRpPrinter(&printer);
+    EXPECT_NE(preview->Image()->PageMetafile(), nullptr);
+  }
+  EXPECT_EQ(preview->RpPrinter(), nullptr);
+  EXPECT_EQ(preview->Image()->PageMetafile(), nullptr);
+  preview->SetPageNumber(2);  // nothing to show, nothing read
+  ShowForm();
+}
+
+}  // namespace
