@@ -61,6 +61,7 @@ bool TRenderer::Run() {
 
   bool result = false;
   bool brokeAtEnd = false;
+  TRect lastLine;
   TRect lineRect = a_.Bounds;
   if (!a_.PanelRules) lineRect.Left += 1;
   int top = a_.Bounds.Top;
@@ -88,7 +89,8 @@ bool TRenderer::Run() {
       c_.Font->Assign(style_.Font);
       *c_.Brush = style_.Brush;
       anchorHit_ = objectHit_ = false;
-      DrawLine(markup, {left, top, lineRect.Right, bottom});
+      lastLine = {left, top, lineRect.Right, bottom};
+      DrawLine(markup, lastLine);
       const int textBottom = bottom - (a_.PanelRules ? line_.ExtraBelow : line_.ImageOffset);
       if ((anchorHit_ && a_.MouseY > textBottom - ghHeight_ && a_.MouseY < textBottom) || objectHit_)
         result = true;
@@ -99,6 +101,10 @@ bool TRenderer::Run() {
     const bool laysOutAll = a_.MeasureOnly || (a_.PanelRules && a_.HitTestOnly);
     if (!laysOutAll && top + ghHeight_ > a_.Bounds.Bottom) break;
   }
+  // An anchor under the mouse that the text leaves open ends with it, so a
+  // hit always comes with the anchor's number.
+  if (!a_.MeasureOnly && style_.InAnchor && style_.AnchorUnderMouse && a_.MouseAnchorNumber < 0)
+    RecordMouseAnchor(lastLine, lineIndex_ - 1);
   if (a_.PanelRules && brokeAtEnd && rest.empty()) a_.ExtentY += ghHeight_;
   if (a_.ExtentY == 0) a_.ExtentY = ghHeight_;
   c_.RestoreDC(saved);

@@ -182,6 +182,7 @@ void TRenderer::ImageTag(const AnsiString& upper, const TRect& rect, bool drawin
       a_.MouseY < top + h) {
     objectHit_ = true;
     a_.HitAnchor = style_.AnchorTarget;
+    style_.AnchorUnderMouse = true;
   }
   if (!drawing) {
     const int gh = c_.TextHeight("gh");

@@ -107,8 +107,10 @@ class TRenderer {
   // Tags (EsgHTMLETags.cpp).
   void OpenTag(const AnsiString& tag, const TRect& rect, bool drawing);
   void CloseTag(const AnsiString& tag, const TRect& rect, bool drawing);
-  void AnchorTag(const AnsiString& tag, bool drawing);
+  void AnchorTag(const AnsiString& tag, const TRect& rect, bool drawing);
   void CloseAnchor(const TRect& rect, bool drawing);
+  // The anchor under the mouse ends on Line, drawn in Rect.
+  void RecordMouseAnchor(const TRect& rect, int line);
   void FontTag(const AnsiString& upper, bool drawing);
   void ParagraphTag(const AnsiString& upper, const TRect& rect, bool drawing);
   void ListItemTag(const TRect& rect, bool drawing);

@@ -262,6 +262,15 @@ class TExtStringGrid : public TBaseGrid {
   // The cell's text for the clipboard: an empty check box gives its check
   // text.
   virtual void GetCopyText(int ACol, int ARow, AnsiString& S);
+  // The grid's hidden rich edit, made on first need.
+  TRichEdit& GridRichEdit();
+  // A cell's RTF into a rich edit (an empty cell clears it; damaged RTF
+  // goes in as plain text), and a rich edit's contents as RTF (empty when
+  // it holds nothing).
+  void CellToRichEdit(int ACol, int ARow, TCustomRichEdit& RichEdit);
+  void RichEditToRTF(const TCustomRichEdit& RichEdit, AnsiString& S);
+  // Text, or for a rich-text cell (Text holds "{\") its plain text.
+  AnsiString CellPlainText(int ACol, int ARow, const AnsiString& Text);
   // Rich text of one cell (only a cell that holds some), beside what the
   // clipboard has.
   void CopyCellRTF(int ACol, int ARow);
@@ -928,6 +937,7 @@ class TExtStringGrid : public TBaseGrid {
   TEdit* controlEdit_ = nullptr;
   TComboBox* controlCombo_ = nullptr;
   THTMLHintWindow* hintWindow_ = nullptr;
+  TRichEdit* richEdit_ = nullptr;
   TCursor ownCursor_ = crDefault;
   bool settingCursor_ = false;
 };

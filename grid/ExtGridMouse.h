@@ -11,6 +11,8 @@
 class TExtStringGrid;
 class TEdit;
 class TComboBox;
+class TRichEdit;
+class TCustomRichEdit;
 
 // ---- mouse events ----------------------------------------------------------------------
 

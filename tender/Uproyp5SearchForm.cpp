@@ -41,12 +41,12 @@ const char* const SortHint =
 
 void TUproypFrm::BuildSearchPanel() {
   TExtPanel& panel = *inEkptEpim;
-  panel.SetBounds(20, 60, 640, 452);
+  panel.SetBounds(20, 60, 640, 462);
   // Below the caption, whose text sits lower on this panel.
-  constexpr int below = 12;
+  constexpr int below = 22;
   panel.Caption().SetText("Προσδιορισμός ΕΠΙΘΥΜΗΤΗΣ μέσης έκπτωσης "_a);
   panel.Caption().SetVisible(true);
-  panel.Caption().SetHeight(22);
+  panel.Caption().SetHeight(32);
   panel.Caption().SetColor(static_cast<TColor>(0xFF8000));
   panel.Caption().SetShadeType(stDiagShade);
   panel.Caption().SetFlat(true);
@@ -281,13 +281,17 @@ void TUproypFrm::SpeedButton3Click(TObject*) {
   THourGlass hourGlass;
 
   using Clock = std::chrono::steady_clock;
-  Clock::time_point shownAt = Clock::now();
+  Clock::time_point shownAt = Clock::now(), countShownAt = Clock::time_point();
   const Byte style = Style();
   const int decimals = CostDecimals;
   TSearchHooks hooks;
   hooks.Solution = [&](int number, const TCombination& codes, double total) {
     Lyseis->SetText(IntToStr(number));
-    Lyseis->Update();
+    // Shown at once, but not repainted more than a few times a second.
+    if (Clock::now() - countShownAt > std::chrono::milliseconds(100)) {
+      Lyseis->Update();
+      countShownAt = Clock::now();
+    }
     const int c = number + 1;
     // Solutions beyond the grid's columns are kept and counted only.
     if (c >= StringGrid1->ColCount()) return;

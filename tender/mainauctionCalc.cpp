@@ -15,6 +15,7 @@
 #include "tender/uabout.h"
 
 void TFrmAXP::docalcClick(TObject*) {
+  CommitPendingEdit();
   Screen->SetCursor(crHourGlass);
   try {
     BtnCalcKlick();
@@ -91,9 +92,13 @@ void TFrmAXP::DisplayItems() {
   ::DisplayItems(sheet, ProjectType);
 }
 
-void TFrmAXP::doresetClick(TObject*) { sortitms(true, true, true); }
+void TFrmAXP::doresetClick(TObject*) {
+  CommitPendingEdit();
+  sortitms(true, true, true);
+}
 
 void TFrmAXP::sortBtnClick(TObject*) {
+  CommitPendingEdit();
   sortitms(SortAscending, false, true);
   SortAscending = !SortAscending;
 }
@@ -128,6 +133,7 @@ void TFrmAXP::ForgetResults() {
 // ---- showing and printing -----------------------------------------------------------
 
 void TFrmAXP::dopreviewClick(TObject*) {
+  CommitPendingEdit();
   if (!PreviewForm) CreatePreview();
   PreviewForm->Show();
   dopreview->SetDown(false);
@@ -137,6 +143,7 @@ void TFrmAXP::dopreviewClick(TObject*) {
 void TFrmAXP::N5Click(TObject* Sender) { dopreviewClick(Sender); }
 
 void TFrmAXP::N6Click(TObject*) {
+  CommitPendingEdit();
   if (doprint->Enabled() && ReportForm) ReportForm->ShowForKind(1);
 }
 
@@ -145,6 +152,7 @@ void TFrmAXP::N7Click(TObject* Sender) {
 }
 
 void TFrmAXP::doprintqClick(TObject*) {
+  CommitPendingEdit();
   initgrec();
   const TStrings& report = PrMemo->Lines();
   if (report.Count() == 0) return;

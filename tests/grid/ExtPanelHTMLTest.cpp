@@ -67,6 +67,16 @@ struct PanelCall {
   int Gh() { return canvas.TextHeight("gh"); }
 };
 
+// A picture container holding "logo", 30 x 12.
+struct LogoContainer : TPictureContainer {
+  LogoContainer() : TPictureContainer(nullptr) {
+    TPictureItem* item = Items().Add();
+    item->Name = "logo";
+    TStringStream bmp{TBitmap(30, 12).SaveToBytes()};
+    item->Picture()->LoadFromStream(bmp);
+  }
+};
+
 // The cases the panel's text must get right.
 TEST(PanelHTML, TheTellingCases) {
   PanelCall p;
@@ -89,6 +99,11 @@ TEST(PanelHTML, TheTellingCases) {
   EXPECT_EQ(p.result.Anchor, "two");
   EXPECT_EQ(p.result.AnchorIndex, 1);
   EXPECT_EQ(p.result.AnchorRect.Left, second.Args[0]);
+  // An anchor the text leaves open still comes with its number.
+  EXPECT_TRUE(p.Measure(R"(go <A HREF="open">there)", p.canvas.TextWidth("go ") + 3, 5));
+  EXPECT_EQ(p.result.Anchor, "open");
+  EXPECT_EQ(p.result.AnchorIndex, 0);
+  EXPECT_EQ(p.result.AnchorRect.Left, p.canvas.TextWidth("go "));
   p.Measure("<BR>");
   EXPECT_EQ(p.result.Extent.cy, 2 * p.Gh());
   EXPECT_EQ(p.result.Extent.cx, 0);
@@ -239,11 +254,7 @@ TEST(PanelHTML, PicturesFromTheListAndTheContainer) {
   TImageList list(nullptr);
   list.SetSize(16, 16);
   list.Add(TBitmap(16, 16));
-  TPictureContainer container(nullptr);
-  TPictureItem* item = container.Items().Add();
-  item->Name = "logo";
-  TStringStream bmp{TBitmap(30, 12).SaveToBytes()};
-  item->Picture()->LoadFromStream(bmp);
+  LogoContainer container;
   PanelCall p;
   p.images = &list;
   p.container = &container;
@@ -251,6 +262,23 @@ TEST(PanelHTML, PicturesFromTheListAndTheContainer) {
   EXPECT_EQ(p.result.Extent.cx, 16 + 30 + p.canvas.TextWidth("x"));
   p.Draw(R"(<IMG SRC="IDX:0"><IMG SRC="logo">)");
   EXPECT_EQ(p.canvas.CallsOf("DrawPixels").size(), 2u);
+}
+
+// Found by fuzzing: a hit always comes with its anchor's number, also for
+// an anchor left open before the next one, or a picture inside an anchor.
+TEST(PanelHTML, AHitAlwaysComesWithItsAnchor) {
+  LogoContainer container;
+  PanelCall p;
+  p.container = &container;
+  EXPECT_TRUE(p.Measure(R"(<A HREF="one">first <A HREF="two">second</A>)", 3, 5));
+  EXPECT_EQ(p.result.Anchor, "one");
+  EXPECT_EQ(p.result.AnchorIndex, 0);
+  EXPECT_TRUE(
+      p.Measure(R"(<A HREF="one">first <A HREF="two">second</A>)", p.canvas.TextWidth("first ") + 3, 5));
+  EXPECT_EQ(p.result.AnchorIndex, 1);
+  EXPECT_TRUE(p.Measure(R"(x <A HREF="pic"><IMG SRC="logo"></A>)", p.canvas.TextWidth("x ") + 10, 6));
+  EXPECT_EQ(p.result.Anchor, "pic");
+  EXPECT_EQ(p.result.AnchorIndex, 0);
 }
 
 // The renderer panels use by default hands the panel's settings through.
