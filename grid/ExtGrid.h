@@ -31,6 +31,9 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/ui/ImgList.h"
 
+class TFooterPanel;
+class TExtRichEdit;
+
 // ---- the grid ------------------------------------------------------------------------
 
 class TExtStringGrid : public TBaseGrid {
@@ -398,6 +401,17 @@ class TExtStringGrid : public TBaseGrid {
   void LoadFromCSVFile(const AnsiString& FileName, bool Append = false);
   // No worksheet server exists here: raises EExtGridError, grid unchanged.
   void LoadFromSpreadsheetFile(const AnsiString& FileName, const AnsiString& SheetName = "");
+  // ---- footer strip and rich-text editing ----
+  // Places and repaints the footer strip of a visible floating footer.
+  void UpdateFooter() override;
+  TFooterPanel* FooterPanel() const { return footerPanel_; }
+  // The rich-text cell editor while one has been made.
+  TExtRichEdit* RichInplaceEditor() const { return richInplace_; }
+  // While set, the rich-text editor losing the focus to the grid does not
+  // end the edit.
+  bool FocusLock = false;
+  // Enter in an embedded cell control ends its edit as leaving it does.
+  void ControlEnterKey(TObject* Sender, char& Key);
   char Delimiter = 0;
   bool TildeLineBreaks = false;
   // Lines are read as Greek DOS text.
@@ -761,6 +775,8 @@ class TExtStringGrid : public TBaseGrid {
 
  private:
   friend class TFloatingFooter;
+  // The footer sets the selection text colour for its painting only.
+  friend class TFooterPanel;
   // The store columns of a grid with hidden columns.
   int StoreCols() const { return ColCount() + hiddenColCount_; }
   // Moves stored row From to To (texts, objects, heights), the rows between
@@ -956,6 +972,8 @@ class TExtStringGrid : public TBaseGrid {
   TComboBox* controlCombo_ = nullptr;
   THTMLHintWindow* hintWindow_ = nullptr;
   TRichEdit* richEdit_ = nullptr;
+  TFooterPanel* footerPanel_ = nullptr;
+  TExtRichEdit* richInplace_ = nullptr;
   std::vector<int> columnOrder_;
   TCursor ownCursor_ = crDefault;
   bool settingCursor_ = false;

@@ -4,6 +4,7 @@
 #include "grid/ExtGridEditors.h"
 
 #include "grid/EsgUni.h"
+#include "grid/ExtGridFooter.h"
 #include "grid/ExtInplaceEdit.h"
 #include "grid/GridUtil.h"
 #include "platform/ui/Application.h"
@@ -289,6 +290,26 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       postStart(&e);
       break;
     }
+    case edRichEdit: {
+      if (!richInplace_) {
+        richInplace_ = new TExtRichEdit(this);
+        richInplace_->SetVisible(false);
+        richInplace_->SetParent(this);
+      }
+      TExtRichEdit& e = *richInplace_;
+      // Loading the cell is no typing: the row keeps its height.
+      e.BeginNoResize();
+      e.SetBounds(r.Left, r.Top, w, h);
+      e.SetWordWrap(WordWrap() || Multilinecells);
+      CellToRichEdit(realCol, ARow, e);
+      e.EndNoResize();
+      e.SetVisible(true);
+      e.SetEnabled(true);
+      openedText_ = GetCellText(realCol, ARow);
+      if (CanFocus()) e.SetFocus();
+      postStart(&e);
+      break;
+    }
     case edButton: {
       if (!button_) button_ = new TGridButton(this);
       TGridButton& b = *button_;
@@ -326,6 +347,8 @@ TWinControl* TExtStringGrid::EditorControl() const {
       return checkBox_;
     case edUniEdit:
       return uniEdit_;
+    case edRichEdit:
+      return richInplace_;
     case edEditBtn:
     case edNumericEditBtn:
     case edFloatEditBtn:
@@ -398,6 +421,16 @@ void TExtStringGrid::CloseCellEditor(int ACol, int ARow) {
     case edUnitEditBtn:
       if (unitEditBtn_) SetCellTextEdit(realCol, ARow, unitEditBtn_->Text() + unitEditBtn_->UnitID());
       editorActive_ = false;
+      break;
+    case edRichEdit:
+      editorActive_ = false;
+      if (richInplace_) {
+        richInplace_->BeginNoResize();
+        AnsiString rtf;
+        RichEditToRTF(*richInplace_, rtf);
+        richInplace_->EndNoResize();
+        if (rtf != openedText_) SetCellTextEdit(realCol, ARow, rtf);
+      }
       break;
     case edCustom:
       if (EditLink) {

@@ -38,6 +38,17 @@ class TEditLink : public TComponent {
   bool WantCellWidth = false;
   // Deactivating the popup passes the value on (else only hides it).
   bool PassValueOnDeactivate = true;
+  // Leaving the control only writes the value, and the edit goes on.
+  bool KeepEditingOnExit = false;
+  // The link made its control and frees it when the edit ends.
+  bool OwnsControl = false;
+  // The exit handler of the link's control; ending, storing and writing
+  // the value to the current cell at the real column of the grid's
+  // current column.
+  void EditLinkExit(TObject* Sender);
+  void EditLinkEnd();
+  void EditLinkStore();
+  void EditLinkSetCell(const AnsiString& S);
 };
 
 // The combo editor (edComboEdit, edComboList): the budget grid's column of
