@@ -506,3 +506,29 @@ TEST_F(RpPrevTest, APrinterThatGoesLeavesThePreviewEmpty) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RpPrevTest, ASpreadsheetExportTooLongForTheSheetSaysSoAndWritesNothing) {
+  TRpExcelFilter excel(nullptr);
+  TRpStandardPreview& w = Preview(20);
+  lines = 66000;  // the export runs the report again, longer now
+  fed = 0;
+  backend->ExpectModal("Δημιουργία Αρχείου Αποθήκευσης εκτύπωσης"_a, [&](TCustomForm& f) {
+    auto& filters = Found<TComboBox>(f, "FilterList");
+    filters.SetFocus();
+    backend->PressKey(VK_DOWN);
+    backend->PressKey(VK_DOWN);
+    auto& edit = Found<TEdit>(f, "FileNameEdit");
+    edit.SetText(folder / "long.xls");
+    edit.SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  backend->ExpectMessageBox("65536", IDOK);
+  w.SaveReport->Click();
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+  EXPECT_TRUE(rep->Available);
+}
+
+}  // namespace
