@@ -7,27 +7,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "HtmlPictureSources.h"
 #include "grid/EsgHTMLE.h"
-#include "grid/PictureContainer.h"
-#include "platform/gfx/Bitmap.h"
 #include "platform/gfx/RecordingCanvas.h"
-#include "platform/ui/ImgList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 6) return 0;
-  static TImageList* images = [] {
-    auto* list = new TImageList(nullptr);
-    list->Add(TBitmap(16, 16));
-    return list;
-  }();
-  static TPictureContainer* container = [] {
-    auto* c = new TPictureContainer(nullptr);
-    TPictureItem* item = c->Items().Add();
-    item->Name = "P";
-    TStringStream bmp{TBitmap(7, 5).SaveToBytes()};
-    item->Picture()->LoadFromStream(bmp);
-    return c;
-  }();
+  TImageList* images = FuzzImageList();
+  TPictureContainer* container = FuzzPictureContainer();
   const unsigned switches = data[0] | (data[1] << 8);
   const TRect bounds{data[2] % 16, data[3] % 16, 20 + data[4], 10 + data[5]};
   const int mouseX = data[2], mouseY = data[4] % 64;

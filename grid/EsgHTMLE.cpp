@@ -60,8 +60,10 @@ bool TRenderer::Run() {
   style_.Brush = *c_.Brush;
 
   bool result = false;
+  bool brokeAtEnd = false;
+  TRect lastLine;
   TRect lineRect = a_.Bounds;
-  lineRect.Left += 1;
+  if (!a_.PanelRules) lineRect.Left += 1;
   int top = a_.Bounds.Top;
   std::string_view rest = text_;
   while (!rest.empty()) {
@@ -71,6 +73,8 @@ bool TRenderer::Run() {
     const size_t before = rest.size();
     const AnsiString markup = MeasureLine(rest, {lineRect.Left, top, lineRect.Right, a_.Bounds.Bottom});
     if (rest.size() == before) rest.remove_prefix(1);  // never stall on markup that takes no room
+    // A break that ends the text starts an empty line (the panel counts it).
+    brokeAtEnd = line_.Ended && rest.empty();
 
     int left = lineRect.Left;
     const int width = line_.X;
@@ -85,16 +89,23 @@ bool TRenderer::Run() {
       c_.Font->Assign(style_.Font);
       *c_.Brush = style_.Brush;
       anchorHit_ = objectHit_ = false;
-      DrawLine(markup, {left, top, lineRect.Right, bottom});
-      const int textBottom = bottom - line_.ImageOffset;
+      lastLine = {left, top, lineRect.Right, bottom};
+      DrawLine(markup, lastLine);
+      const int textBottom = bottom - (a_.PanelRules ? line_.ExtraBelow : line_.ImageOffset);
       if ((anchorHit_ && a_.MouseY > textBottom - ghHeight_ && a_.MouseY < textBottom) || objectHit_)
         result = true;
     }
     a_.ExtentY += bottom - top;
     top = bottom;
     ++lineIndex_;
-    if (!a_.MeasureOnly && top + ghHeight_ > a_.Bounds.Bottom) break;
+    const bool laysOutAll = a_.MeasureOnly || (a_.PanelRules && a_.HitTestOnly);
+    if (!laysOutAll && top + ghHeight_ > a_.Bounds.Bottom) break;
   }
+  // An anchor under the mouse that the text leaves open ends with it, so a
+  // hit always comes with the anchor's number.
+  if (!a_.MeasureOnly && style_.InAnchor && style_.AnchorUnderMouse && a_.MouseAnchorNumber < 0)
+    RecordMouseAnchor(lastLine, lineIndex_ - 1);
+  if (a_.PanelRules && brokeAtEnd && rest.empty()) a_.ExtentY += ghHeight_;
   if (a_.ExtentY == 0) a_.ExtentY = ghHeight_;
   c_.RestoreDC(saved);
   return result;
@@ -141,8 +152,13 @@ void TRenderer::EndLine(const TRect& rect, bool drawing) {
   }
   if (style_.InAnchor && style_.AnchorCount - 1 == a_.FocusAnchorIndex && style_.FocusOpen) {
     const int bottom = RunBottom(rect);
-    if (!a_.HitTestOnly) c_.DrawFocusRect({style_.FocusLeft - 1, bottom - ghHeight_, runX_ + 1, bottom});
+    FocusFrame({style_.FocusLeft - 1, bottom - ghHeight_, runX_ + 1, bottom});
   }
+}
+
+void TRenderer::FocusFrame(const TRect& frame) {
+  if (!a_.HitTestOnly) c_.DrawFocusRect(frame);
+  if (a_.FocusRect) *a_.FocusRect = frame;
 }
 
 // One run of text, up to the next tag (with word wrap, up to and including

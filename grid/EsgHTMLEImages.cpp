@@ -141,7 +141,10 @@ void TRenderer::ImageTag(const AnsiString& upper, const TRect& rect, bool drawin
     const int side = source[0] == 'S' ? 16 : 32;
     const AnsiString what = source.substr(5);
     int index = 0;
-    const bool folder = ValidNumber(what, index) ? (index == 3 || index == 4) : DirectoryExists(what);
+    const bool numbered = ValidNumber(what, index);
+    // The panel has no system image list whose numbers an index could name.
+    if (numbered && a_.PanelRules) return;
+    const bool folder = numbered ? (index == 3 || index == 4) : DirectoryExists(what);
     w = MulDiv(side, dpiX, 96);
     h = MulDiv(side, dpiY, 96);
     if (!Place(w, h, rect)) return;
@@ -179,6 +182,7 @@ void TRenderer::ImageTag(const AnsiString& upper, const TRect& rect, bool drawin
       a_.MouseY < top + h) {
     objectHit_ = true;
     a_.HitAnchor = style_.AnchorTarget;
+    style_.AnchorUnderMouse = true;
   }
   if (!drawing) {
     const int gh = c_.TextHeight("gh");

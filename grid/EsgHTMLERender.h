@@ -46,6 +46,14 @@ struct TCallArgs {
   AnsiString& ControlType;
   THTMLPictureCache* PictureCache;
   TPictureContainer* PictureContainer;
+  // The captioned panel's rules where they differ from the grid's: lines
+  // start at the left edge, no control markers, a closing P keeps the line
+  // going, the anchor band of a hit sits on the subscript allowance, a
+  // numbered system icon draws nothing, and a call that draws nothing
+  // lays out the whole text (it measures and hit-tests at once).
+  bool PanelRules = false;
+  // Where the focused anchor's rectangle goes, when wanted.
+  TRect* FocusRect = nullptr;
 };
 
 // What tags switch on and off; carried from a line's measuring pass to its
@@ -99,8 +107,10 @@ class TRenderer {
   // Tags (EsgHTMLETags.cpp).
   void OpenTag(const AnsiString& tag, const TRect& rect, bool drawing);
   void CloseTag(const AnsiString& tag, const TRect& rect, bool drawing);
-  void AnchorTag(const AnsiString& tag, bool drawing);
+  void AnchorTag(const AnsiString& tag, const TRect& rect, bool drawing);
   void CloseAnchor(const TRect& rect, bool drawing);
+  // The anchor under the mouse ends on Line, drawn in Rect.
+  void RecordMouseAnchor(const TRect& rect, int line);
   void FontTag(const AnsiString& upper, bool drawing);
   void ParagraphTag(const AnsiString& upper, const TRect& rect, bool drawing);
   void ListItemTag(const TRect& rect, bool drawing);
@@ -119,6 +129,8 @@ class TRenderer {
 
   int TextFlags() const;
   int RunBottom(const TRect& rect) const;
+  // Draws (unless only hit-testing) and reports the focused anchor's frame.
+  void FocusFrame(const TRect& frame);
   int AvailableWidth(const TRect& rect) const { return rect.Right - rect.Left; }
 
   TCallArgs& a_;

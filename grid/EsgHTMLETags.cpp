@@ -54,7 +54,7 @@ void TRenderer::OpenTag(const AnsiString& tag, const TRect& rect, bool drawing) 
   TFont& font = *c_.Font;
   switch (first) {
     case 'A':
-      AnchorTag(tag, drawing);
+      AnchorTag(tag, rect, drawing);
       break;
     case 'B':
       if (second == '>') {
@@ -69,7 +69,7 @@ void TRenderer::OpenTag(const AnsiString& tag, const TRect& rect, bool drawing) 
       }
       break;
     case 'C':
-      ControlTag(tag, rect, drawing);
+      if (!a_.PanelRules) ControlTag(tag, rect, drawing);
       break;
     case 'E':
       if (drawing) style_.ErrorMark = true;
@@ -181,7 +181,7 @@ void TRenderer::CloseTag(const AnsiString& tag, const TRect& rect, bool drawing)
       font.Style &= ~fsItalic;
       break;
     case 'P':
-      line_.Ended = true;
+      if (!a_.PanelRules) line_.Ended = true;
       if (drawing) {
         SetBrush(style_.ParagraphBrush);
         style_.ParagraphBack = false;
@@ -216,7 +216,10 @@ void TRenderer::CloseTag(const AnsiString& tag, const TRect& rect, bool drawing)
   }
 }
 
-void TRenderer::AnchorTag(const AnsiString& tag, bool drawing) {
+void TRenderer::AnchorTag(const AnsiString& tag, const TRect& rect, bool drawing) {
+  // An anchor still open ends where the next begins, so the one under the
+  // mouse keeps its number.
+  if (style_.InAnchor) CloseAnchor(rect, drawing);
   style_.AnchorTarget = HTMLQuotedValue(tag, tag, "");
   if (drawing && style_.AnchorCount == a_.FocusAnchorIndex) {
     style_.FocusOpen = true;
@@ -254,17 +257,19 @@ void TRenderer::CloseAnchor(const TRect& rect, bool drawing) {
   if (!a_.KeepColours) font.Color = baseFont_.Color;
   if (!style_.InAnchor) return;
   style_.InAnchor = false;
-  if (drawing && style_.AnchorUnderMouse) {
-    const int left = style_.AnchorStartLine == lineIndex_ ? style_.AnchorStartX : rect.Left;
-    a_.MouseAnchorRect = {left, rect.Top, runX_, rect.Bottom};
-    a_.MouseAnchorNumber = style_.AnchorCount;
-  }
+  if (drawing && style_.AnchorUnderMouse) RecordMouseAnchor(rect, lineIndex_);
   style_.AnchorUnderMouse = false;
   if (drawing && style_.AnchorCount - 1 == a_.FocusAnchorIndex && style_.FocusOpen) {
     const int bottom = RunBottom(rect);
-    if (!a_.HitTestOnly) c_.DrawFocusRect({style_.FocusLeft - 1, bottom - ghHeight_, runX_ + 1, bottom});
+    FocusFrame({style_.FocusLeft - 1, bottom - ghHeight_, runX_ + 1, bottom});
     style_.FocusOpen = false;
   }
+}
+
+void TRenderer::RecordMouseAnchor(const TRect& rect, int line) {
+  const int left = style_.AnchorStartLine == line ? style_.AnchorStartX : rect.Left;
+  a_.MouseAnchorRect = {left, rect.Top, runX_, rect.Bottom};
+  a_.MouseAnchorNumber = style_.AnchorCount;
 }
 
 void TRenderer::FontTag(const AnsiString& upper, bool drawing) {

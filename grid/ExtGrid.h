@@ -22,6 +22,7 @@
 #include "grid/BaseGrid.h"
 #include "grid/ExtGridCellObjects.h"
 #include "grid/ExtGridEvents.h"
+#include "grid/ExtGridMouse.h"
 #include "grid/ExtGridOptions.h"
 #include "grid/GridOptionsShared.h"
 #include "platform/gfx/Bitmap.h"
@@ -261,6 +262,15 @@ class TExtStringGrid : public TBaseGrid {
   // The cell's text for the clipboard: an empty check box gives its check
   // text.
   virtual void GetCopyText(int ACol, int ARow, AnsiString& S);
+  // The grid's hidden rich edit, made on first need.
+  TRichEdit& GridRichEdit();
+  // A cell's RTF into a rich edit (an empty cell clears it; damaged RTF
+  // goes in as plain text), and a rich edit's contents as RTF (empty when
+  // it holds nothing).
+  void CellToRichEdit(int ACol, int ARow, TCustomRichEdit& RichEdit);
+  void RichEditToRTF(const TCustomRichEdit& RichEdit, AnsiString& S);
+  // Text, or for a rich-text cell (Text holds "{\") its plain text.
+  AnsiString CellPlainText(int ACol, int ARow, const AnsiString& Text);
   // Rich text of one cell (only a cell that holds some), beside what the
   // clipboard has.
   void CopyCellRTF(int ACol, int ARow);
@@ -639,6 +649,53 @@ class TExtStringGrid : public TBaseGrid {
   TCustomCellDrawEvent OnCustomCellDraw;
   TFloatFormatEvent OnGetFloatFormat;
 
+  // ---- mouse, window procedure and hints ----
+  bool FixedAsButtons = false;
+  bool EnhRowColMove = false;
+  bool URLEdit = false;
+  bool EditWithTags = false;
+  bool HintShowCells = false;
+  bool HintShowLargeText = false;
+  bool HintShowSizing = false;
+  bool HTMLHint = false;
+  bool AnchorHint = false;
+  // Picks the radio item under a point given relative to the cell.
+  void SelectRadioAt(int ACol, int ARow, int DX, int DY);
+  // Ends the edit of an "EDIT" or "COMBO" control of a cell's text.
+  void ControlEditDone();
+  TGridCursorKind CursorKind() const { return mouse_.CursorKind; }
+  const TGridMouseState& MouseState() const { return mouse_; }
+  bool Panning() const { return mouse_.Panning; }
+  TEdit* ControlEdit() const { return controlEdit_; }
+  TComboBox* ControlCombo() const { return controlCombo_; }
+  // The hint text, colour and place for a point (CM_HINTSHOW).
+  void CMHintShow(THintInfo& HintInfo);
+  THTMLHintWindow* SizingHintWindow() const { return hintWindow_; }
+  TControl* GetCellControl(int ACol, int ARow);
+  TColor GetCellBrushColor(int ACol, int ARow);
+  // The grid's own cursor, given back after the hand cursor of a link.
+  void SetCursor(TCursor c) override;
+  TCursor OwnCursor() const { return ownCursor_; }
+  virtual int GetVersionNr();
+  virtual AnsiString GetVersionString();
+  TClickCellEvent OnClickCell;
+  TClickCellEvent OnRightClickCell;
+  TButtonClickEvent OnButtonClick;
+  TCheckBoxClickEvent OnCheckBoxMouseUp;
+  TRadioClickEvent OnRadioMouseUp;
+  TAnchorClickEvent OnAnchorClick;
+  TAnchorEvent OnAnchorEnter;
+  TAnchorEvent OnAnchorExit;
+  TGridAnchorHintEvent OnAnchorHint;
+  TCellControlEvent OnControlClick;
+  TCellControlEvent OnControlEditDone;
+  TCellComboControlEvent OnControlComboList;
+  TColumnMoveEvent OnColumnMove;
+  TRowMoveEvent OnRowMove;
+  TComboCloseUpEvent OnComboCloseUp;
+  static constexpr UINT_PTR PanTimerId = 999;
+  static constexpr UINT PanInterval = 10;
+
   void Loaded() override;
   void Dispatch(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -841,4 +898,46 @@ class TExtStringGrid : public TBaseGrid {
   void ScaleColumnsWithWidth();
   // The control an edit of the current type shows, or nullptr.
   TWinControl* EditorControl() const;
+  // ---- mouse, window procedure and hints ----
+  void Click() override;
+  void DblClick() override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void TopLeftChanged() override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  void RowMoved(int FromIndex, int ToIndex) override;
+  // The messages; true when the message is done with.
+  bool WMLButtonDown(TMessage& Message);
+  void WMLButtonUp(TMessage& Message);
+  void WMLButtonDblClk(TMessage& Message);
+  void WMRButtonDown(TMessage& Message);
+  bool WMRButtonUp(TMessage& Message);
+  bool WMSetCursor(TMessage& Message);
+  // Step 11 of a press: a normal cell.
+  void PressCell(TMessage& Message, int C, int R, TShiftState Shift);
+  // Links and cell controls under a press; true when one took it.
+  bool PressLinkOrControl(int C, int R, int X, int Y);
+  void OpenControlEditor(int C, int R, const TRect& ControlRect, const AnsiString& Value);
+  void ReleaseSort(int C, int R, int X, TShiftState Shift);
+  void SetHoverAnchor(int C, int R, const AnsiString& Anchor);
+  void ShowSizingHint(int X, int Y);
+  void HideSizingHint();
+  void PlaceCellControls();
+  // Window procedure pieces: true when the message is swallowed.
+  bool WheelMessage(TMessage& Message);
+  // The inherited wheel handling; a row-select grid keeps its LeftCol.
+  bool WheelKeepingLeftCol(const std::function<bool()>& Inherited);
+  void StartPanning(int X, int Y);
+  void StopPanning();
+  void PanTick();
+  void DrawPanMark();
+  void ComboNotify(TMessage& Message);
+  bool InheritedPress(TMessage& Message);
+  TGridMouseState mouse_;
+  TEdit* controlEdit_ = nullptr;
+  TComboBox* controlCombo_ = nullptr;
+  THTMLHintWindow* hintWindow_ = nullptr;
+  TRichEdit* richEdit_ = nullptr;
+  TCursor ownCursor_ = crDefault;
+  bool settingCursor_ = false;
 };

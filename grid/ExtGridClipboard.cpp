@@ -104,6 +104,7 @@ void TExtStringGrid::CopyRange(const TGridRect& R, bool SkipUnselected) {
       GetCopyText(realCol, r, cell);
       if (!navigation_->CopyHTMLTagsToClipboard && cell.find("</") != AnsiString::npos)
         GetCellPlainText(realCol, r, cell);
+      cell = CellPlainText(realCol, r, cell);
       if (LineCount(cell, Multilinecells) > 1 && ClipboardQuoteMultiLine) cell = QuoteMultiLine(cell);
       if (!first) text += '\t';
       text += cell;

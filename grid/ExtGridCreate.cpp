@@ -30,6 +30,8 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner)
       dragDropSettings_(std::make_unique<TDragDropSettings>()),
       filter_(std::make_unique<TFilter>(this)) {
   ControlStyle << csAcceptsControls;
+  // The mouse handling fires OnClick itself, once per press and release.
+  ControlStyle >> csClickEvents;
   colVisible_.fill(true);
   fixedFont_.Name = "Tahoma";
   activeCellFont_.Style = fsBold;
@@ -96,7 +98,51 @@ void TExtStringGrid::Dispatch(TMessage& Message) {
     TimerTick();
     return;
   }
+  if (Message.Msg == WM_TIMER && Message.WParam == PanTimerId) {
+    if (mouse_.Panning) PanTick();
+    return;
+  }
+  if (mouse_.Panning && (Message.Msg == WM_MBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN ||
+                         Message.Msg == WM_KEYDOWN || Message.Msg == WM_MBUTTONDBLCLK)) {
+    StopPanning();
+    if (Message.Msg == WM_MBUTTONDOWN) return;
+  }
   switch (Message.Msg) {
+    case WM_LBUTTONDOWN:
+      WMLButtonDown(Message);
+      return;
+    case WM_LBUTTONUP:
+      WMLButtonUp(Message);
+      return;
+    case WM_LBUTTONDBLCLK:
+      WMLButtonDblClk(Message);
+      return;
+    case WM_RBUTTONDOWN:
+      WMRButtonDown(Message);
+      return;
+    case WM_RBUTTONUP:
+      if (WMRButtonUp(Message)) return;
+      break;
+    case WM_MBUTTONDOWN:
+      if (IntelliPan != ipNone && RowCount() > FixedRows()) {
+        StartPanning(MsgX(Message), MsgY(Message));
+        return;
+      }
+      break;
+    case WM_MOUSEWHEEL:
+      if (WheelMessage(Message)) return;
+      break;
+    case WM_SETCURSOR:
+      if (WMSetCursor(Message)) return;
+      break;
+    case CM_HINTSHOW:
+      if (Message.LParam) CMHintShow(*reinterpret_cast<THintInfo*>(Message.LParam));
+      Message.Result = 0;
+      return;
+    case WM_DESTROY:
+      StopPanning();
+      KillTimer(Handle(), TimerId);
+      break;
     case WM_KEYDOWN:
       if (EditKeyDown(Message)) return;
       break;
@@ -340,13 +386,6 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
     sizingWidths_.clear();
     for (int r = 0; r < RowCount(); ++r) sizingWidths_.push_back(RowHeights(r));
   }
-}
-
-void TExtStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  const TGridState state = GridState();
-  TBaseGrid::MouseUp(Button, Shift, X, Y);
-  if (state == gsColSizing && sizingCol_ >= 0) ColumnSized(sizingCol_);
-  if (state == gsRowSizing && sizingRow_ >= 0) RowSized(sizingRow_);
 }
 
 void TExtStringGrid::ColumnSized(int ACol) {

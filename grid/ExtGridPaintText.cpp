@@ -47,6 +47,13 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
       ACanvas.Font->Color = SavedFont;
       link = URLColor;
     }
+  } else if (selectedLook && showSelection_ && !fixed && selectionColor_ != clNotSet &&
+             selectionTextColor_ != clNotSet) {
+    // The focused cell lies on the selection's background, painted in the
+    // selection pass: its text takes the selection's text colour too, or it
+    // would stand dark on dark.
+    ACanvas.Font->Color = selectionTextColor_;
+    link = selectionTextColor_;
   }
 
   AnsiString text = GetFloatDisplayText(realCol, ARow);

@@ -57,7 +57,8 @@ void TExtStringGrid::GetSelectionAsText(AnsiString& S) {
   S.clear();
   auto addRow = [&](int r) {
     for (int c = sel.Left; c <= sel.Right; ++c) {
-      S += GetCellText(RealColIndex(c), r);
+      const int realCol = RealColIndex(c);
+      S += CellPlainText(realCol, r, GetCellText(realCol, r));
       if (c < sel.Right) S += '\t';
     }
     if (r != sel.Bottom) S += "\r\n";

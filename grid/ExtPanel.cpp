@@ -4,48 +4,23 @@
 #include <utility>
 
 #include "grid/APXPVS.h"
+#include "grid/ExtPanelHTML.h"
+#include "grid/PictureContainer.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/ControlPaint.h"
+#include "platform/ui/ImgList.h"
 
 namespace paint = ui::paint;
 
 // ---- the text renderer ------------------------------------------------------------------
 
 namespace {
-
-// Word-wrapped text without markup, so without anchors.
-class TPlainPanelText : public TPanelTextRenderer {
- public:
-  TSize Draw(TCanvas& canvas, const TRect& rect, const AnsiString& text, const TPanelTextStyle&,
-             bool measure) override {
-    TRect r = rect;
-    const unsigned format = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX;
-    if (measure || text.empty()) {
-      if (text.empty()) return {0, 0};
-      canvas.DrawText(text, r, format | DT_CALCRECT);
-      return {r.Width(), r.Height()};
-    }
-    const int saved = canvas.Brush->Style;
-    canvas.Brush->Style = bsClear;
-    const int height = canvas.DrawText(text, r, format);
-    canvas.Brush->Style = static_cast<TBrushStyle>(saved);
-    return {rect.Width(), height};
-  }
-  TPanelTextHit HitTest(TCanvas&, const TRect&, const AnsiString&, const TPanelTextStyle&, TPoint) override {
-    return {};
-  }
-};
-
 TPanelTextRenderer* g_renderer = nullptr;
-
 }  // namespace
 
 void SetPanelTextRenderer(TPanelTextRenderer* renderer) { g_renderer = renderer; }
 
-TPanelTextRenderer& PanelTextRenderer() {
-  static TPlainPanelText plain;
-  return g_renderer ? *g_renderer : plain;
-}
+TPanelTextRenderer& PanelTextRenderer() { return g_renderer ? *g_renderer : PanelHTMLRenderer(); }
 
 // ---- TPanelCaption -----------------------------------------------------------------
 
@@ -209,7 +184,12 @@ TExtPanel::TExtPanel(TComponent* AOwner)
       caption_(std::make_unique<TPanelCaption>(*this)),
       position_(std::make_unique<TPanelPosition>(*this)),
       autoSize_(std::make_unique<TAutoSize>(*this)),
-      loadColor_(Color()) {}
+      background_(std::make_unique<TExtImage>()),
+      pictureCache_(std::make_unique<THTMLPictureCache>()),
+      loadColor_(Color()) {
+  background_->OnChange = [this](TObject*) { Invalidate(); };
+  style_.PictureCache = pictureCache_.get();
+}
 
 TExtPanel::~TExtPanel() {
   // The window goes with the base class, too late for this class to see
@@ -263,6 +243,29 @@ void TExtPanel::SetText(const AnsiString& v) {
   text_ = v;
   Invalidate();
   DoAutoSize();
+}
+
+void TExtPanel::SetBackgroundPosition(TBackGroundPosition v) {
+  backgroundPosition_ = v;
+  Invalidate();
+}
+
+void TExtPanel::SetImages(TCustomImageList* v) {
+  if (v != nullptr) v->FreeNotification(this);
+  style_.Images = v;
+  Invalidate();
+}
+
+void TExtPanel::SetPictureContainer(TPictureContainer* v) {
+  if (v != nullptr) v->FreeNotification(this);
+  style_.PictureContainer = v;
+}
+
+void TExtPanel::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomPanel::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == style_.Images) style_.Images = nullptr;
+  if (AComponent == style_.PictureContainer) style_.PictureContainer = nullptr;
 }
 
 void TExtPanel::SetTextVAlign(TTextVAlignment v) {
@@ -453,20 +456,62 @@ void TExtPanel::Paint() {
   r = BodyRect();
   paint::Fill(c, r, Color());
 
-  // The body text, clipped to the body.
+  // The background picture and the body text, clipped to the body.
+  const int saved = c.SaveDC();
+  c.IntersectClipRect(r);
+  PaintBackground(c, r);
   if (!text_.empty()) {
-    const int saved = c.SaveDC();
-    c.IntersectClipRect(r);
     c.Font->Assign(Font());
     if (textVAlign_ != tvaTop) ApplyVAlign(r, MeasureBody(c, r));
     TPanelTextStyle style = style_;
     style.HoverIndex = bodyHover_.Hit.Index;
     PanelTextRenderer().Draw(c, r, text_, style, false);
-    c.RestoreDC(saved);
   }
+  c.RestoreDC(saved);
   if (caption_->Visible()) PaintCaption(c);
   if (!collaps_ && canSize_) PaintSizeGrip(c);
   TCustomControl::Paint();
+}
+
+// The picture in the body R, placed against the whole panel (W x H) less
+// the bevel.
+void TExtPanel::PaintBackground(TCanvas& c, const TRect& r) {
+  TExtImage& picture = *background_;
+  const int pw = picture.Width(), ph = picture.Height();
+  if (picture.Empty() || pw <= 0 || ph <= 0) return;
+  const int W = Width(), H = Height(), bw = BevelWidth();
+  const int right = std::max(r.Left, W - pw - bw), bottom = std::max(r.Top, H - ph - bw);
+  auto at = [&](int x, int y) { picture.Draw(c, Bounds(x, y, pw, ph)); };
+  switch (backgroundPosition_) {
+    case bpTopLeft:
+      at(r.Left, r.Top);
+      break;
+    case bpTopRight:
+      at(right, r.Top);
+      break;
+    case bpBottomLeft:
+      at(r.Left, bottom);
+      break;
+    case bpBottomRight:
+      at(right, bottom);
+      break;
+    case bpTiled: {
+      // A tiny picture over a large panel stops at a bound number of tiles.
+      constexpr int kMaxTiles = 16384;
+      int tiles = 0;
+      for (int y = r.Top; y < H && tiles < kMaxTiles; y += ph)
+        for (int x = r.Left; x < W && tiles < kMaxTiles; x += pw, ++tiles) at(x, y);
+      break;
+    }
+    case bpStretched:
+      picture.Draw(c, r);
+      break;
+    case bpCenter:
+      // Halved as unsigned numbers.
+      at(static_cast<int>(static_cast<unsigned>(right) / 2),
+         static_cast<int>(static_cast<unsigned>(bottom) / 2));
+      break;
+  }
 }
 
 void TExtPanel::PaintCaption(TCanvas& c) {

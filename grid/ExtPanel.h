@@ -7,13 +7,14 @@
 // or an INI file. The windows show and hide it and place their controls on
 // it.
 //
-// The body and caption texts go through the panel text renderer
-// (SetPanelTextRenderer); the plain one draws them word-wrapped without
-// markup or anchors. The body's background picture is not drawn yet.
+// The body and caption texts are mini-HTML (ExtPanelHTML), drawn by the
+// panel text renderer, which tests may replace (SetPanelTextRenderer). The
+// body shows over a background picture of any kind the picture loader reads.
 
 #include <functional>
 #include <memory>
 
+#include "grid/ExtImage.h"
 #include "grid/ExtPanelShade.h"
 #include "grid/GridOptionsShared.h"
 #include "platform/gfx/Bitmap.h"
@@ -21,6 +22,15 @@
 
 enum TCaptionButtonPosition { cbpRight, cbpLeft };
 enum TTextVAlignment { tvaTop, tvaCenter, tvaBottom };
+enum TBackGroundPosition {
+  bpTopLeft,
+  bpTopRight,
+  bpBottomLeft,
+  bpBottomRight,
+  bpTiled,
+  bpStretched,
+  bpCenter
+};
 // The panel keeps its position in the same stores as the grid its column
 // widths.
 using TPanelPositionLocation = TColumnSizeLocation;
@@ -28,6 +38,9 @@ inline constexpr TPanelPositionLocation clInifile = clIniFile;
 
 class TExtPanel;
 class TCustomIniFile;
+class TCustomImageList;
+class TPictureContainer;
+class THTMLPictureCache;
 
 // ---- the text renderer ----------------------------------------------------------------
 
@@ -41,6 +54,10 @@ struct TPanelTextStyle {
   bool Hover = false;
   // The anchor under the mouse, -1 for none.
   int HoverIndex = -1;
+  // Sources of the pictures of image tags.
+  TCustomImageList* Images = nullptr;
+  TPictureContainer* PictureContainer = nullptr;
+  THTMLPictureCache* PictureCache = nullptr;
 };
 
 // The anchor of a text under a point: its target, rectangle and number
@@ -63,7 +80,7 @@ class TPanelTextRenderer {
   virtual TPanelTextHit HitTest(TCanvas& canvas, const TRect& rect, const AnsiString& text,
                                 const TPanelTextStyle& style, TPoint point) = 0;
 };
-// The renderer every panel uses; nullptr restores the plain one.
+// The renderer every panel uses; nullptr restores the mini-HTML one.
 void SetPanelTextRenderer(TPanelTextRenderer* renderer);
 TPanelTextRenderer& PanelTextRenderer();
 
@@ -231,6 +248,18 @@ class TExtPanel : public TCustomPanel {
   void SetText(const AnsiString& v);
   TTextVAlignment TextVAlign() const { return textVAlign_; }
   void SetTextVAlign(TTextVAlignment v);
+  // The body's background picture; its changes repaint. Setting copies the
+  // bytes in (and raises as TExtImage does for bytes that are no picture).
+  TExtImage& Background() { return *background_; }
+  void SetBackground(const TExtImage& v) { background_->Assign(&v); }
+  TBackGroundPosition BackgroundPosition() const { return backgroundPosition_; }
+  void SetBackgroundPosition(TBackGroundPosition v);
+  // The image list of "IDX:" image tags and the named pictures of the
+  // text; forgotten when they are freed.
+  TCustomImageList* Images() const { return style_.Images; }
+  void SetImages(TCustomImageList* v);
+  TPictureContainer* PictureContainer() const { return style_.PictureContainer; }
+  void SetPictureContainer(TPictureContainer* v);
   TColor URLColor() const { return style_.URLColor; }
   void SetURLColor(TColor v);
   TColor ShadowColor() const { return style_.ShadowColor; }
@@ -313,6 +342,7 @@ class TExtPanel : public TCustomPanel {
   friend class TAutoSize;
   void ShadeChanged();
   void CreateWnd() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -338,6 +368,7 @@ class TExtPanel : public TCustomPanel {
   // replaces the last one).
   TSize MeasureBody(TCanvas& c, const TRect& r);
   void ApplyVAlign(TRect& r, const TSize& text) const;
+  void PaintBackground(TCanvas& c, const TRect& r);
   void PaintCaption(TCanvas& c);
   void PaintCaptionBackground(TCanvas& c, TRect r);
   void PaintCloseButton(TCanvas& c, const TRect& r);
@@ -359,6 +390,10 @@ class TExtPanel : public TCustomPanel {
   std::unique_ptr<TPanelCaption> caption_;
   std::unique_ptr<TPanelPosition> position_;
   std::unique_ptr<TAutoSize> autoSize_;
+  std::unique_ptr<TExtImage> background_;
+  TBackGroundPosition backgroundPosition_ = bpTopLeft;
+  // Pictures the text names by address, loaded once.
+  std::unique_ptr<THTMLPictureCache> pictureCache_;
   AnsiString text_;
   TTextVAlignment textVAlign_ = tvaTop;
   TPanelTextStyle style_;

@@ -3,14 +3,14 @@
 #include <map>
 #include <new>
 
-#include "platform/gfx/Gif.h"
-#include "platform/gfx/Picture.h"
+#include "grid/ExtImage.h"
+#include "platform/gfx/Bitmap.h"
 #include "platform/rtl/FileUtils.h"
 
 namespace {
 
-const char* const kAllocFailed = "Could not allocate memory for image";
-const char* const kInvalidFormat = "Could not load image. Invalid format";
+const char* const kAllocFailed = TExtImage::kAllocFailed;
+const char* const kInvalidFormat = TExtImage::kInvalidFormat;
 
 bool IsGif(const std::string& bytes) { return bytes.size() >= 5 && bytes.compare(0, 4, "GIF8") == 0; }
 
@@ -112,17 +112,8 @@ void THTMLPicture::Decode() {
     throw Exception(kAllocFailed);
   }
   decoded_.reset();
-  std::unique_ptr<TGraphic> graphic;
-  try {
-    graphic = GraphicFromBytes(block);
-  } catch (const Exception&) {
-    throw Exception(kInvalidFormat);
-  } catch (const std::bad_alloc&) {
-    throw Exception(kAllocFailed);
-  }
-  if (graphic->Width() > kMaxPictureSide || graphic->Height() > kMaxPictureSide || graphic->Width() <= 0 ||
-      graphic->Height() <= 0)
-    throw Exception(kInvalidFormat);
+  std::unique_ptr<TGraphic> graphic = DecodePicture(block);
+  if (graphic->Width() <= 0 || graphic->Height() <= 0) throw Exception(kInvalidFormat);
   decoded_ = std::move(graphic);
 }
 

@@ -90,3 +90,136 @@ struct TPreviewZoom {
   // With three decimals, as the labels show it.
   static AnsiString Text(long double value);
 };
+
+// ---- the preview windows ------------------------------------------------------
+
+#include "platform/ui/Buttons.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Panels.h"
+#include "platform/ui/Spin.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/StdEdits.h"
+
+// The key of the rich-text printer's settings, below the current user.
+inline constexpr const char* kRichPrnKey = "RichPrn.Set";
+
+// Set while a page preview exists: the calculation preview then refuses a
+// second preview and the page set-up.
+extern bool PreviewActive;
+// The page's physical height over its width, set by the printer before it
+// creates the preview.
+extern double PreviewRatio;
+
+enum TPreviewUnit { puMillimeters, puInches };
+
+class TPreview2;
+
+// The page preview: one page, or four at once ("Συμπαγής"), with rulers,
+// zoom and navigation; when the screen has room, a second window to its
+// right shows the facing page. Pages arrive one by one from the printer.
+class TRichPreviewForm : public TForm {
+ public:
+  explicit TRichPreviewForm(TComponent* AOwner);
+  ~TRichPreviewForm() override;
+
+  // Set by the printer before the window shows: the physical page in
+  // device pixels and in the measure unit.
+  int PageWidth = 0, PageHeight = 0;
+  double PhysWidth = 210, PhysHeight = 297;
+  TPreviewUnit MeasureUnit = puMillimeters;
+
+  // A finished page: written to its page file (a message when it cannot
+  // be), then shown when it is among those in view.
+  void SavePreviewPage(const TMetafile& page);
+  // The printer wrote the last page: the first activation takes place now
+  // (at once when the window is active), with every page known.
+  void PagesDone();
+
+  TPanel* Panel1;
+  TSpeedButton* SpeedButton1;  // print
+  TSpeedButton* SpeedButton2;  // zoom in
+  TSpeedButton* SpeedButton3;  // zoom out
+  TMaskEdit* MaskEdit1;        // zoom step
+  TLabel* Label4;              // "Σελίδα.."
+  TLabel* Label5;              // the rulers' unit
+  TLabel* Label6;
+  TLabel* Label7;  // zoom value
+  TLabel* Label8;
+  TLabel* Label10;  // total pages
+  TEdit* Edit1;     // page number shown / typed
+  TSpinEdit* SpinEdit1;
+  TSpeedButton* ArrowButton1n;  // first page
+  TSpeedButton* ArrowButton2n;  // last page
+  TSpeedButton* ArrowButton1;   // previous
+  TSpeedButton* ArrowButton2;   // next
+  TBitBtn* BitBtn1;             // close
+  TCheckBox* CheckBox1;         // "Συμπαγής"
+  TScrollBox* ScrollBox1;
+  TImage* Image1;
+  TPrintDialog* PrintDialog1;
+
+  void FormCreate(TObject* Sender);
+  void FormActivate(TObject* Sender);
+  void FormPaint(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void FormKeyPress(TObject* Sender, char& Key);
+  void BitBtn1Click(TObject* Sender);
+  void SpeedButton1Click(TObject* Sender);
+  void SpeedButton2Click(TObject* Sender);
+  void SpeedButton3Click(TObject* Sender);
+  void MaskEdit1Change(TObject* Sender);
+  void Label7DblClick(TObject* Sender);
+  void CheckBox1Click(TObject* Sender);
+  void ArrowButton1Click(TObject* Sender);
+  void ArrowButton2Click(TObject* Sender);
+  void ArrowButton1nClick(TObject* Sender);
+  void ArrowButton2nClick(TObject* Sender);
+  void Edit1KeyUp(TObject* Sender, Word& Key, TShiftState Shift);
+  void SpinEdit1Change(TObject* Sender);
+  void Image1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+
+  const TPreviewNavigation& Navigation() const { return nav_; }
+  const TPreviewZoom& Zoom() const { return zoom_; }
+  const TPreviewPageFiles& Pages() const { return *pages_; }
+  TPreview2* FacingWindow() const { return facing_; }
+  int PageCount() const { return pagesWritten_; }
+  // Draws the pages in view (and the facing ones) again.
+  void ShowPages();
+  // The rulers' ticks on Canvas beside a scroll box at Box.
+  void DrawRulers(TCanvas& canvas, const TRect& box) const;
+
+ private:
+  void Navigated();
+  void ZoomChanged();
+  // Page N drawn stretched into R of the canvas; nothing when missing.
+  void DrawPage(TCanvas& canvas, int n, const TRect& r) const;
+  void DrawView(TImage& image, int first) const;
+  void PrintPages();
+  std::unique_ptr<TPreviewPageFiles> pages_;
+  TPreviewNavigation nav_;
+  TPreviewZoom zoom_;
+  TPreview2* facing_ = nullptr;
+  bool shownOnce_ = false;
+  bool rendering_ = true;
+  int pagesWritten_ = 0;
+};
+
+// The facing-page window: built as the preview, it stands to its right
+// and shows the page after the one in the preview.
+class TPreview2 : public TForm {
+ public:
+  TPreview2(TComponent* AOwner, TRichPreviewForm& main);
+  TScrollBox* ScrollBox1;
+  TImage* Image1;
+  TPanel* Panel1;
+  TLabel* Label1;
+  void FormCreate(TObject* Sender);
+  void FormActivate(TObject* Sender);
+  void FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void FormPaint(TObject* Sender);
+
+ private:
+  TRichPreviewForm& main_;
+};

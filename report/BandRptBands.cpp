@@ -120,12 +120,11 @@ void TCustomBandRep::RebuildBandList() {
 }
 
 void TCustomBandRep::LayoutBands() {
-  const TRpUnit units = page_.Units;
-  page_.Units = TRpUnit::Native;
-  const int printable = RpNearest(page_.Width() - page_.LeftMargin() - page_.RightMargin());
+  const auto native = [&](int index) { return page_.NativeValue(index); };
+  const int printable =
+      RpNearest(native(TRpPage::iWidth) - native(TRpPage::iLeftMargin) - native(TRpPage::iRightMargin));
   const int columns = std::max(page_.Columns(), 1);
-  const int column = (printable - RpNearest(page_.ColumnSpace()) * (columns - 1)) / columns;
-  page_.Units = units;
+  const int column = (printable - RpNearest(native(TRpPage::iColumnSpace)) * (columns - 1)) / columns;
   for (TRpCustomBand* band : allBands_) {
     TRpCustomBand* kind = band;
     for (auto* child = dynamic_cast<TRpChildBand*>(kind); child != nullptr && child->ParentBand() != nullptr;
@@ -134,11 +133,7 @@ void TCustomBandRep::LayoutBands() {
     const TRpBandType t = kind->BandType();
     const bool wide =
         t == rbTitle || t == rbPageHeader || t == rbPageFooter || t == rbSummary || t == rbOverlay;
-    TRpBandSize& size = *band->Size();
-    const TRpUnit bandUnits = size.Units;
-    size.Units = TRpUnit::Native;
-    size.SetValue(TRpBandSize::iWidth, wide ? printable : column);
-    size.Units = bandUnits;
+    band->Size()->SetNativeValue(TRpBandSize::iWidth, wide ? printable : column);
   }
 }
 
@@ -225,23 +220,9 @@ void TRpCustomBand::SetBandType(TRpBandType type) {
   if (ParentReport != nullptr) ParentReport->RebuildBandList();
 }
 
-Extended TRpCustomBand::NativeHeight() const {
-  const TRpUnit u = size_.Units;
-  auto& s = const_cast<TRpBandSize&>(size_);
-  s.Units = TRpUnit::Native;
-  const Extended v = s.GetValue(TRpBandSize::iHeight);
-  s.Units = u;
-  return v;
-}
+Extended TRpCustomBand::NativeHeight() const { return size_.NativeValue(TRpBandSize::iHeight); }
 
-Extended TRpCustomBand::NativeWidth() const {
-  const TRpUnit u = size_.Units;
-  auto& s = const_cast<TRpBandSize&>(size_);
-  s.Units = TRpUnit::Native;
-  const Extended v = s.GetValue(TRpBandSize::iWidth);
-  s.Units = u;
-  return v;
-}
+Extended TRpCustomBand::NativeWidth() const { return size_.NativeValue(TRpBandSize::iWidth); }
 
 void TRpCustomBand::SetLinkBand(TRpCustomBand* band) {
   for (TRpCustomBand* b = band; b != nullptr; b = b->linkBand_)

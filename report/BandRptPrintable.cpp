@@ -42,14 +42,7 @@ void TRpPrintable::SetAlignToBand(bool value) {
   AlignInBand();
 }
 
-Extended TRpPrintable::NativeValue(int index) const {
-  auto& s = const_cast<TRpPrintableSize&>(size_);
-  const TRpUnit u = s.Units;
-  s.Units = TRpUnit::Native;
-  const Extended v = s.GetValue(index);
-  s.Units = u;
-  return v;
-}
+Extended TRpPrintable::NativeValue(int index) const { return size_.NativeValue(index); }
 
 void TRpPrintable::ApplySize() {
   if (updating_) return;
@@ -190,11 +183,10 @@ void ShapeOut(TRpExportFilter& filter, TRpPrinter& p, TRpShapeType type, Extende
   TRpShape shape(nullptr);
   shape.SetShape(type);
   TRpPrintableSize& size = *shape.Size();
-  size.Units = TRpUnit::Native;
-  size.SetValue(TRpPrintableSize::iLeft, l);
-  size.SetValue(TRpPrintableSize::iTop, t);
-  size.SetValue(TRpPrintableSize::iWidth, w);
-  size.SetValue(TRpPrintableSize::iHeight, h);
+  size.SetNativeValue(TRpPrintableSize::iLeft, l);
+  size.SetNativeValue(TRpPrintableSize::iTop, t);
+  size.SetNativeValue(TRpPrintableSize::iWidth, w);
+  size.SetNativeValue(TRpPrintableSize::iHeight, h);
   if (brush == clNone) {
     shape.Brush()->Style = bsClear;
   } else {

@@ -11,15 +11,9 @@
 
 namespace {
 
-// Reads the page in 0.1 mm whatever the report's units.
-struct NativePage {
-  explicit NativePage(TRpPage& page) : page(page), saved(page.Units) { page.Units = TRpUnit::Native; }
-  ~NativePage() { page.Units = saved; }
-  TRpPage& page;
-  TRpUnit saved;
-};
-
 bool Designing(const TComponent* c) { return c->ComponentState().Contains(csDesigning); }
+
+const char* const kExportingProgress = "Exporting Progress";
 
 }  // namespace
 
@@ -108,9 +102,8 @@ void TCustomBandRep::CopySettingsToPrinter() {
   p.SetPrinterIndex(s.PrinterIndex);
   p.SetPaperSize(page_.PaperSize());
   if (page_.PaperSize() == TRpPaperSize::Custom) {
-    NativePage native(page_);
-    p.SetPaperWidth(RpNearest(page_.Width()));
-    p.SetPaperLength(RpNearest(page_.Length()));
+    p.SetPaperWidth(RpNearest(page_.NativeValue(TRpPage::iWidth)));
+    p.SetPaperLength(RpNearest(page_.NativeValue(TRpPage::iLength)));
   }
   p.SetOrientation(page_.Orientation());
   p.SetCopies(s.Copies);
@@ -176,14 +169,14 @@ void TCustomBandRep::CreateReport(bool composite) {
   if (!Available) return;
   const bool wasVisible = Visible();
   {
-    NativePage native(page_);
-    if (page_.Width() - page_.LeftMargin() - page_.RightMargin() < 0) {
-      page_.SetValue(TRpPage::iLeftMargin, 0);
-      page_.SetValue(TRpPage::iRightMargin, 0);
+    const auto native = [&](int index) { return page_.NativeValue(index); };
+    if (native(TRpPage::iWidth) - native(TRpPage::iLeftMargin) - native(TRpPage::iRightMargin) < 0) {
+      page_.SetNativeValue(TRpPage::iLeftMargin, 0);
+      page_.SetNativeValue(TRpPage::iRightMargin, 0);
     }
-    if (page_.Length() - page_.TopMargin() - page_.BottomMargin() < 0) {
-      page_.SetValue(TRpPage::iTopMargin, 0);
-      page_.SetValue(TRpPage::iBottomMargin, 0);
+    if (native(TRpPage::iLength) - native(TRpPage::iTopMargin) - native(TRpPage::iBottomMargin) < 0) {
+      page_.SetNativeValue(TRpPage::iTopMargin, 0);
+      page_.SetNativeValue(TRpPage::iBottomMargin, 0);
     }
   }
   RebuildBandList();
@@ -417,14 +410,7 @@ void TCustomBandRep::Print() {
   TRpPrinter printer(this);
   if (!printer.PrinterOK()) return;
   printer.Destination = rpdPrinter;
-  std::unique_ptr<TRpProgressForm> progress;
-  if (ShowProgress_) {
-    progress = std::make_unique<TRpProgressForm>(nullptr);
-    progress->RpPrinter = &printer;
-    progress->Show();
-    printer.Client = progress->Handle();
-  }
-  RunInto(&printer);
+  RunWithProgress(printer, ShowProgress_, "", true, [&] { RunInto(&printer); });
 }
 
 void TCustomBandRep::ExportToFilter(TRpExportFilter* filter) {
@@ -434,21 +420,13 @@ void TCustomBandRep::ExportToFilter(TRpExportFilter* filter) {
   filter->Report = this;
   PrinterOutput = false;
   TRpPrinter printer(this);
-  std::unique_ptr<TRpProgressForm> progress;
-  if (ShowProgress_) {
-    progress = std::make_unique<TRpProgressForm>(nullptr);
-    progress->SetCaption("Exporting Progress");
-    progress->RpPrinter = &printer;
-    progress->Show();
-    printer.Client = progress->Handle();
-  }
   auto restore = [&] {
     ExportFilter = nullptr;
     Exporting = false;
     PrinterOutput = true;
   };
   try {
-    RunInto(&printer);
+    RunWithProgress(printer, ShowProgress_, kExportingProgress, true, [&] { RunInto(&printer); });
   } catch (...) {
     restore();
     throw;
@@ -462,10 +440,6 @@ void TCustomBandRep::ExportToFilterWithProgress(TRpExportFilter* filter, TRpPrin
   Exporting = true;
   filter->Report = this;
   PrinterOutput = false;
-  auto progress = std::make_unique<TRpProgressForm>(nullptr);
-  progress->SetCaption("Exporting Progress");
-  progress->RpPrinter = printer;
-  if (ShowProgress_) progress->Show();
   TRpPrinter* previous = printer_;
   printer_ = printer;
   auto restore = [&] {
@@ -475,7 +449,8 @@ void TCustomBandRep::ExportToFilterWithProgress(TRpExportFilter* filter, TRpPrin
     PrinterOutput = true;
   };
   try {
-    CreateReport(true);
+    // The job printer's messages stay where the composite report sent them.
+    RunWithProgress(*printer, ShowProgress_, kExportingProgress, false, [&] { CreateReport(true); });
   } catch (...) {
     restore();
     throw;

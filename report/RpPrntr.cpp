@@ -254,48 +254,36 @@ void TRpPrinter::Print() {
   const int to = std::min(LastPage != 0 ? LastPage : pageCount_, pageCount_);
   if (from > to) return;
   printer_->BeginDoc();
-  std::unique_ptr<TRpProgressForm> progress;
-  if (showProgress) {
-    progress = std::make_unique<TRpProgressForm>(nullptr);
-    progress->RpPrinter = this;
-    progress->Show();
-    Client = progress->Handle();
-  }
-  for (int i = from; i <= to; ++i) {
-    RunMessages();
-    if (showProgress) SetProgress(static_cast<int>(Round(Extended(i) / (to - from + 1) * 100)));
-    std::unique_ptr<TMetafile> page = GetPage(i);
-    const Extended xRes = printer_->GetDeviceCaps(LOGPIXELSX) / 254.0L;
-    const Extended yRes = printer_->GetDeviceCaps(LOGPIXELSY) / 254.0L;
-    Extended width, length;
-    if (master_ != nullptr) {
-      TRpPage& setup = master_->MasterPage();
-      const TRpUnit units = setup.Units;
-      setup.Units = TRpUnit::Native;
-      width = setup.Width();
-      length = setup.Length();
-      setup.Units = units;
-    } else {
-      // A loaded file has no report: the page's own frame is the sheet.
-      width = page ? page->MMWidth() / 10.0L : PaperWidth();
-      length = page ? page->MMHeight() / 10.0L : PaperLength();
+  RunWithProgress(*this, showProgress, "", true, [&] {
+    for (int i = from; i <= to; ++i) {
+      RunMessages();
+      if (showProgress) SetProgress(static_cast<int>(Round(Extended(i) / (to - from + 1) * 100)));
+      std::unique_ptr<TMetafile> page = GetPage(i);
+      const Extended xRes = printer_->GetDeviceCaps(LOGPIXELSX) / 254.0L;
+      const Extended yRes = printer_->GetDeviceCaps(LOGPIXELSY) / 254.0L;
+      Extended width, length;
+      if (master_ != nullptr) {
+        const TRpPage& setup = master_->MasterPage();
+        width = setup.NativeValue(TRpPage::iWidth);
+        length = setup.NativeValue(TRpPage::iLength);
+      } else {
+        // A loaded file has no report: the page's own frame is the sheet.
+        width = page ? page->MMWidth() / 10.0L : PaperWidth();
+        length = page ? page->MMHeight() / 10.0L : PaperLength();
+      }
+      if (page) {
+        const TRect rect{-static_cast<int>(Round(left * xRes)), -static_cast<int>(Round(top * yRes)),
+                         static_cast<int>(Round((width - left) * xRes)),
+                         static_cast<int>(Round((length - top) * yRes))};
+        printer_->Canvas()->StretchDraw(rect, page.get());
+      }
+      if (i < to) printer_->NewPage();
+      if (Cancelled) {
+        printer_->Abort();
+        break;
+      }
     }
-    if (page) {
-      const TRect rect{-static_cast<int>(Round(left * xRes)), -static_cast<int>(Round(top * yRes)),
-                       static_cast<int>(Round((width - left) * xRes)),
-                       static_cast<int>(Round((length - top) * yRes))};
-      printer_->Canvas()->StretchDraw(rect, page.get());
-    }
-    if (i < to) printer_->NewPage();
-    if (Cancelled) {
-      printer_->Abort();
-      break;
-    }
-  }
-  if (progress) {
-    Client = nullptr;
-    progress.reset();
-  }
+  });
   if (master_ != nullptr) master_->MasterAfterPrint();
   if (printer_->Printing()) printer_->EndDoc();
 }

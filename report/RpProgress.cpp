@@ -1,5 +1,7 @@
 #include "report/RpProgress.h"
 
+#include <memory>
+
 #include "platform/ui/Application.h"
 #include "report/RpPrntr.h"
 
@@ -45,4 +47,26 @@ void TRpProgressForm::Dispatch(TMessage& message) {
     return;
   }
   TForm::Dispatch(message);
+}
+
+void RunWithProgress(TRpPrinter& printer, bool show, const AnsiString& caption, bool followPrinter,
+                     const std::function<void()>& work) {
+  std::unique_ptr<TRpProgressForm> progress;
+  const HWND client = printer.Client;
+  if (show) {
+    progress = std::make_unique<TRpProgressForm>(nullptr);
+    if (!caption.empty()) progress->SetCaption(caption);
+    progress->RpPrinter = &printer;
+    progress->Show();
+    if (followPrinter) printer.Client = progress->Handle();
+  }
+  struct Restore {
+    TRpPrinter& printer;
+    HWND client;
+    bool redirected;
+    ~Restore() {
+      if (redirected) printer.Client = client;
+    }
+  } restore{printer, client, show && followPrinter};
+  work();
 }

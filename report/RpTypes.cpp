@@ -58,7 +58,11 @@ void ReadRpMeasurementFlag() {
 
 // ---- units -----------------------------------------------------------------
 
-TRpUnitBase::TRpUnitBase() : Units(RpMeasureInInches() ? TRpUnit::Inches : TRpUnit::MM), SavedUnits(Units) {}
+TRpUnitBase::TRpUnitBase(int count, unsigned horizontalMask)
+    : Units(RpMeasureInInches() ? TRpUnit::Inches : TRpUnit::MM),
+      SavedUnits(Units),
+      count_(count),
+      horizontal_(horizontalMask) {}
 
 Extended TRpUnitBase::CharFactor(bool horizontal) const {
   const Extended s = FontSize == 0 ? 12 : std::abs(FontSize);
@@ -97,42 +101,41 @@ Extended TRpUnitBase::FromUnits(Extended u, bool horizontal) const {
   return u;
 }
 
-namespace {
-template <size_t N>
-void AssignValues(Extended (&fields)[N], const std::vector<Extended>& values) {
-  for (size_t i = 0; i < N && i < values.size(); ++i) fields[i] = values[i];
+Extended TRpUnitBase::GetValue(int index) const { return ToUnits(NativeValue(index), Horizontal(index)); }
+
+void TRpUnitBase::SetValue(int index, Extended value) {
+  if (index >= 0 && index < count_) SetNativeValue(index, FromUnits(value, Horizontal(index)));
 }
-template <size_t N>
-std::vector<Extended> ListValues(const Extended (&fields)[N]) {
-  return std::vector<Extended>(std::begin(fields), std::end(fields));
+
+Extended TRpUnitBase::NativeValue(int index) const {
+  return index < 0 || index >= count_ ? 0 : values_[static_cast<size_t>(index)];
 }
-}  // namespace
+
+void TRpUnitBase::SetNativeValue(int index, Extended value) {
+  if (index < 0 || index >= count_) return;
+  values_[static_cast<size_t>(index)] = value;
+  Changed();
+}
+
+std::vector<Extended> TRpUnitBase::Values() const { return {values_.begin(), values_.begin() + count_}; }
+
+void TRpUnitBase::ReadValues(const std::vector<Extended>& values) {
+  for (size_t i = 0; i < static_cast<size_t>(count_) && i < values.size(); ++i) values_[i] = values[i];
+  Changed();
+}
 
 // ---- page ------------------------------------------------------------------
 
-TRpPage::TRpPage() {
+TRpPage::TRpPage()
+    : TRpUnitBase(7, 1u << iWidth | 1u << iLeftMargin | 1u << iRightMargin | 1u << iColumnSpace) {
   const Extended margin = RpMeasureInInches() ? 127 : 100;
   values_[iBottomMargin] = values_[iTopMargin] = values_[iLeftMargin] = values_[iRightMargin] = margin;
   SetPaperSize(RpMeasureInInches() ? TRpPaperSize::Letter : TRpPaperSize::A4);
 }
 
-Extended TRpPage::GetValue(int index) const {
-  if (index < 0 || index > iColumnSpace) return 0;
-  return ToUnits(values_[index], index >= iWidth);
-}
-
-void TRpPage::SetValue(int index, Extended value) {
-  if (index < 0 || index > iColumnSpace) return;
+void TRpPage::SetNativeValue(int index, Extended value) {
   if ((index == iLength || index == iWidth) && paperSize_ != TRpPaperSize::Custom) return;
-  values_[index] = FromUnits(value, index >= iWidth);
-  Changed();
-}
-
-std::vector<Extended> TRpPage::Values() const { return ListValues(values_); }
-
-void TRpPage::ReadValues(const std::vector<Extended>& values) {
-  AssignValues(values_, values);
-  Changed();
+  TRpUnitBase::SetNativeValue(index, value);
 }
 
 void TRpPage::SetOrientation(TPrinterOrientation orientation) {
@@ -164,42 +167,8 @@ void TRpPage::SetRuler(bool ruler) {
 
 // ---- band and printable sizes ----------------------------------------------
 
-Extended TRpBandSize::GetValue(int index) const {
-  if (index < iHeight || index > iWidth) return 0;
-  return ToUnits(values_[index], index == iWidth);
-}
-
-void TRpBandSize::SetValue(int index, Extended value) {
-  if (index < iHeight || index > iWidth) return;
-  values_[index] = FromUnits(value, index == iWidth);
-  Changed();
-}
-
-std::vector<Extended> TRpBandSize::Values() const { return ListValues(values_); }
-
-void TRpBandSize::ReadValues(const std::vector<Extended>& values) {
-  AssignValues(values_, values);
-  Changed();
-}
-
-TRpPrintableSize::TRpPrintableSize() {}
-
-Extended TRpPrintableSize::GetValue(int index) const {
-  if (index < iHeight || index > iWidth) return 0;
-  return ToUnits(values_[index], index == iLeft || index == iWidth);
-}
-
-void TRpPrintableSize::SetValue(int index, Extended value) {
-  if (index < iHeight || index > iWidth) return;
-  values_[index] = FromUnits(value, index == iLeft || index == iWidth);
-  Changed();
-}
-
-std::vector<Extended> TRpPrintableSize::Values() const { return ListValues(values_); }
-
-void TRpPrintableSize::ReadValues(const std::vector<Extended>& values) {
-  AssignValues(values_, values);
-  Changed();
+TRpPrintableSize::TRpPrintableSize() : TRpUnitBase(4, 1u << iLeft | 1u << iWidth) {
+  values_ = {20, 20, 20, 20};
 }
 
 // ---- frame -----------------------------------------------------------------

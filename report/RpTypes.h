@@ -3,6 +3,7 @@
 // report's units, the page setup, band and printable sizes, and the frame
 // lines drawn around reports, bands and printables.
 
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -120,9 +121,10 @@ bool RpMeasureInInches();
 void SetRpMeasureInInches(bool inches);
 void ReadRpMeasurementFlag();
 
+// The lengths of a page, band or printable, kept in 0.1 mm and shown in
+// Units.
 class TRpUnitBase {
  public:
-  TRpUnitBase();
   virtual ~TRpUnitBase() = default;
 
   TRpUnit Units;
@@ -138,19 +140,34 @@ class TRpUnitBase {
   Extended ToUnits(Extended native, bool horizontal) const;
   Extended FromUnits(Extended value, bool horizontal) const;
 
-  virtual Extended GetValue(int index) const = 0;
-  virtual void SetValue(int index, Extended value) = 0;
+  // In Units.
+  Extended GetValue(int index) const;
+  void SetValue(int index, Extended value);
+  // In 0.1 mm whatever Units says, so a size shared with its control is
+  // read and set without switching its units back and forth. Indexes out
+  // of range read 0 and set nothing.
+  Extended NativeValue(int index) const;
+  virtual void SetNativeValue(int index, Extended value);
   // The streamed "Values": every length in 0.1 mm, in a fixed order.
-  virtual std::vector<Extended> Values() const = 0;
+  std::vector<Extended> Values() const;
   // Short or damaged lists leave the missing values as they are.
-  virtual void ReadValues(const std::vector<Extended>& values) = 0;
+  void ReadValues(const std::vector<Extended>& values);
 
  protected:
+  // Count values; bit i of HorizontalMask marks value i as a width.
+  TRpUnitBase(int count, unsigned horizontalMask);
   void Changed() const {
     if (OnChange) OnChange();
   }
   // The character constant K for the parent's font.
   Extended CharFactor(bool horizontal) const;
+  bool Horizontal(int index) const { return (horizontal_ >> index & 1u) != 0; }
+
+  std::array<Extended, 7> values_{};
+
+ private:
+  int count_;
+  unsigned horizontal_;
 };
 
 class TRpPage : public TRpUnitBase {
@@ -158,10 +175,8 @@ class TRpPage : public TRpUnitBase {
   TRpPage();
   enum { iBottomMargin, iLength, iTopMargin, iWidth, iLeftMargin, iRightMargin, iColumnSpace };
 
-  Extended GetValue(int index) const override;
-  void SetValue(int index, Extended value) override;
-  std::vector<Extended> Values() const override;
-  void ReadValues(const std::vector<Extended>& values) override;
+  // A listed paper keeps its width and length.
+  void SetNativeValue(int index, Extended value) override;
 
   Extended BottomMargin() const { return GetValue(iBottomMargin); }
   Extended Length() const { return GetValue(iLength); }
@@ -181,7 +196,6 @@ class TRpPage : public TRpUnitBase {
   void SetRuler(bool ruler);
 
  private:
-  Extended values_[7] = {};
   TPrinterOrientation orientation_ = poPortrait;
   TRpPaperSize paperSize_ = TRpPaperSize::A4;
   int columns_ = 1;
@@ -191,26 +205,13 @@ class TRpPage : public TRpUnitBase {
 class TRpBandSize : public TRpUnitBase {
  public:
   enum { iHeight, iWidth };
-  Extended GetValue(int index) const override;
-  void SetValue(int index, Extended value) override;
-  std::vector<Extended> Values() const override;
-  void ReadValues(const std::vector<Extended>& values) override;
-
- private:
-  Extended values_[2] = {};
+  TRpBandSize() : TRpUnitBase(2, 1u << iWidth) {}
 };
 
 class TRpPrintableSize : public TRpUnitBase {
  public:
   enum { iHeight, iLeft, iTop, iWidth };
   TRpPrintableSize();
-  Extended GetValue(int index) const override;
-  void SetValue(int index, Extended value) override;
-  std::vector<Extended> Values() const override;
-  void ReadValues(const std::vector<Extended>& values) override;
-
- private:
-  Extended values_[4] = {20, 20, 20, 20};
 };
 
 // The frame lines of a report, band or printable. Width is in points.

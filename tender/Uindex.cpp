@@ -47,6 +47,9 @@ TindexForm::TindexForm(TComponent* AOwner) : TForm(AOwner) {
   IndexGrid->SetFixedCols(1);
   IndexGrid->SetFixedRows(1);
   IndexGrid->SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRowSelect, goColSizing});
+  // A heading click sorts by that column, a second one the other way.
+  IndexGrid->SortSettings().Show = true;
+  IndexGrid->SortSettings().AutoColumnMerge = true;
   IndexGrid->SetHint(
       "Με αριστερό πάτημα του mouse στις επικεφαλίδες \rτων στηλών έχουμε ταξινόμιση αύξουσα ή  \rφθίνουσα "
       "στη "

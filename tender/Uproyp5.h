@@ -15,6 +15,7 @@
 #include "platform/ui/Spin.h"
 #include "platform/ui/StdCtrls.h"
 #include "tender/BudgetFile.h"
+#include "tender/Uproyp5Search.h"
 
 class TFrmAXP;
 
@@ -146,7 +147,71 @@ class TUproypFrm : public TForm {
   // Column of a row's text: 1 by work items, 3 by categories.
   static int TextCol() { return Kind() == TBudgetKind::WorkItems ? 1 : 3; }
 
+  // ---- the normality check and its report ----
+  TLabel* Label5;  // the exceptional tolerance, when the check used it
+  int LowToleratedCount = 0;
+  int HighToleratedCount = 0;
+  Byte HasHardAnomaly = 0;
+  double BandLow = 0;
+  double BandHigh = 0;
+  double ExceptionTolerance = 0;
+  void DoCheckBtnClick(TObject* Sender);
+  void BitBtn3Click(TObject* Sender);
+  // Writes the check report into its file and loads it into Memo1.
+  void DoPrintProyp();
+  void PrintProypClick(TObject* Sender);
+
+  // ---- price filling and the deviation table ----
+  TEdit* Edit1;  // desired mean discount
+  TEdit* Edit2;  // desired final amount
+  TSpeedButton* SpeedButton2;
+  TCheckBox* CheckBox1;  // rounding of the filled prices by the table
+  double DesiredDiscount = 0;
+  void ekptBtnClick(TObject* Sender);
+  void OkBitBtnClick(TObject* Sender);
+  void SpeedButton2Click(TObject* Sender);
+  void ApoklBtnClick(TObject* Sender);
+  void CalcApoklish();
+
+  // ---- the target-discount search ----
+  TEdit* Edit3;  // wanted mean discount
+  TEdit* Edit4;  // wanted offer amount
+  TSpeedButton* SpeedButton1;
+  TSpinEdit* Apokl1;
+  TEdit* MaxComp;
+  TSpinEdit* MaxTries;
+  TSpinEdit* SpinEdit1;
+  TCheckBox* RandSeries;
+  TCheckBox* CheckBox5;
+  TBitBtn* BitBtn5;
+  TBitBtn* StopBtn;
+  TEdit* STHLES;
+  TEdit* Lyseis;
+  TSpinEdit* SpinEdit2;
+  TBitBtn* BitBtn1;
+  TBitBtn* BitBtn4;
+  TExtStringGrid* StringGrid1;
+  TPopupMenu* SolutionMenu;
+  double DesiredAmount = 0;
+  Int64 CombinationCount = 0;
+  Byte SearchStop = 0;
+  TSearchState Search;
+  void SpeedButton1Click(TObject* Sender);
+  void Apokl1Change(TObject* Sender);
+  void MaxTriesDblClick(TObject* Sender);
+  void SpeedButton3Click(TObject* Sender);
+  void StopBtnClick(TObject* Sender);
+  void BitBtn1Click(TObject* Sender);
+  void BitBtn4Click(TObject* Sender);
+  void StringGrid1DblClick(TObject* Sender);
+  // What the search reads of the window's tables and controls.
+  TSearchInputs SearchInputs();
+
  private:
+  // The check, its report, the filling, the deviation table and the
+  // search panel: their controls and events.
+  void BuildAnalysisTools();
+  void BuildSearchPanel();
   void BuildToolBar();
   void BuildGrids();
   void BuildPanels();

@@ -150,7 +150,8 @@ void TUproypFrm::ValidateEdit(int c, int r, AnsiString& t, bool warnDecimals) {
     }
   }
   if (Mode == 1) getbtn->SetEnabled(false);
-  const int p = Mode == 0 ? 3 : (ApoklBtn->Down() ? 12 : 5);
+  // With the deviation columns the price is the price with deviation.
+  const int p = Mode == 0 ? 3 : (ApoklBtn->Down() ? 11 : 5);
   const int n = CostDecimals;
   if (byCategories) {
     const double cost = StrToNum(ProypGrid->Cells(4, r));
@@ -185,8 +186,9 @@ void TUproypFrm::ValidateEdit(int c, int r, AnsiString& t, bool warnDecimals) {
   Label1->SetCaption("");
   Label2->SetCaption("");
   if (Mode == 1 && ProypGrid->ColCount() > 7 && !ProypGrid->Cells(7, 0).empty()) {
+    // The check's results go; the window stays able to check (the
+    // enable flag belongs to the showing for a bidder).
     for (int row = 1; row < ProypGrid->RowCount(); ++row) ProypGrid->SetCells(7, row, "");
-    CheckEnabled = 0;
   }
   PrintProyp->SetEnabled(false);
   PrintProypq->SetEnabled(false);
@@ -212,7 +214,9 @@ void TUproypFrm::celMinusClick(TObject*) {
 void TUproypFrm::RecalcClick(TObject*) {
   THourGlass hourGlass;
   OfferCostCol = ApoklBtn->Down() ? 12 : 6;
-  const int p = Mode == 0 ? 3 : (ApoklBtn->Down() ? 12 : 5);
+  // With the deviation columns the price is the price with deviation, and
+  // its cost goes into the cost column, not the check column.
+  const int p = Mode == 0 ? 3 : (ApoklBtn->Down() ? 11 : 5);
   const int n = CostDecimals;
   const bool byWorkItems = Kind() == TBudgetKind::WorkItems;
   // Every row of the grid: a row typed without text or cost below the last
@@ -253,7 +257,6 @@ void TUproypFrm::RecalcClick(TObject*) {
   Label2->SetCaption("");
   if (Mode == 1 && ProypGrid->ColCount() > OfferCostCol + 1 && !ProypGrid->Cells(p + 1, 0).empty()) {
     for (int row = 1; row < ProypGrid->RowCount(); ++row) ProypGrid->SetCells(OfferCostCol + 1, row, "");
-    CheckEnabled = 0;
   }
   PrintProyp->SetEnabled(false);
   PrintProypq->SetEnabled(false);

@@ -34,6 +34,26 @@ const char* const TotalLabels[] = {
     "Αθροισμα",           "Γ.Ε.& Ο.Ε.(%)", "Σ Υ Ν Ο Λ Ο",       "ΑΠΡΟΒΛΕΠΤΑ 9 ή 15%", "ΣΥΝΟΛΟ",
     "ΠΟΣΟ ΓΙΑ ΑΝΑΘ/ΡΗΣΗ", "ΑΣΦΑΛΤΟΣ",      "ΟΦΕΛΟΣ ΑΣΦΑΛΤΟΥ %", "ΣΥΝΟΛΟ ΧΩΡΙΣ ΦΠΑ"};
 
+// The tool bar lays its shown buttons out left to right in the order they
+// were put on it, so that a button shown or hidden for a mode moves the
+// others instead of covering them.
+class TFlowToolPanel : public TPanel {
+ public:
+  using TPanel::TPanel;
+  void AlignControls(TControl* AControl, TRect& Rect) override {
+    TPanel::AlignControls(AControl, Rect);
+    int x = 2;
+    for (int i = 0; i < ControlCount(); ++i) {
+      TControl* c = Controls(i);
+      if (!c->Visible() || c->Align() != alNone) continue;
+      // The spin edit stands a little apart from the buttons on both sides.
+      const int margin = dynamic_cast<TSpinEdit*>(c) ? 2 : 0;
+      if (c->Left() != x + margin) c->SetLeft(x + margin);
+      x += margin + c->Width() + margin + 1;
+    }
+  }
+};
+
 }  // namespace
 
 TUproypFrm& EnsureBudgetForm() {
@@ -51,6 +71,7 @@ TUproypFrm::TUproypFrm(TComponent* AOwner) : TForm(AOwner) {
   BuildToolBar();
   BuildGrids();
   BuildPanels();
+  BuildAnalysisTools();
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
@@ -61,7 +82,7 @@ TUproypFrm::~TUproypFrm() {
 }
 
 void TUproypFrm::BuildToolBar() {
-  ToolPanel = Place<TPanel>(this, "ToolPanel", this, 0, 0, 442, 32);
+  ToolPanel = Place<TFlowToolPanel>(this, "ToolPanel", this, 0, 0, 442, 32);
   ToolPanel->SetAlign(alTop);
   ToolPanel->SetCaption("");
   int x = 2;
@@ -98,6 +119,8 @@ void TUproypFrm::BuildToolBar() {
              "Προεπισκόπιση και Εκτύπωση \rπροϋπολογισμού προσφοράς με \rέλεγχο ομαλότητας τιμών"_a, 36);
   PrintProypq = button("PrintProypq", "Εντυπο"_a,
                        "Εκτύπωση προσφοράς με βαση \rτο  ΥΠΟΔΕΙΓΜΑ ΕΝΤΥΟΥ \rΟΙΚΟΝΟΜΙΚΗΣ ΠΡΟΣΦΟΡΑΣ"_a, 48);
+  EkptBtn = button("EkptBtn", "Τιμές"_a, "", 36);
+  EkptBtn->Hide();
   ApoklBtn = button("ApoklBtn", "Απόκλ."_a, "", 44);
   ApoklBtn->SetGroupIndex(8);
   ApoklBtn->SetAllowAllUp(true);
@@ -243,9 +266,6 @@ void TUproypFrm::BuildPanels() {
   BitBtn2->SetCaption("Ακυρο"_a);
   BitBtn2->OnClick = [this](TObject*) { inEkpt->Hide(); };
   inEkpt->Hide();
-  EkptBtn = Place<TSpeedButton>(this, "EkptBtn", ToolPanel, 400, 3, 36, 26);
-  EkptBtn->SetCaption("Τιμές"_a);
-  EkptBtn->Hide();
   inEkptEpim = Place<TExtPanel>(this, "inEkptEpim", this, 40, 100, 360, 200);
   inEkptEpim->Hide();
 }
@@ -342,6 +362,12 @@ void TUproypFrm::FormShow(TObject*) {
     BtnOpen2->Hide();
     checkOlog->SetVisible(!byWorkItems);
   }
+  // The offer tools: the mean-discount button for every offer, the
+  // deviation columns for one by work items.
+  EkptBtn->SetVisible(Mode == 1);
+  EkptBtn->SetDown(false);
+  ApoklBtn->SetVisible(Mode == 1 && byWorkItems);
+  ApoklBtn->SetDown(false);
   gindecEd->SetValue(CostDecimals);
   OfferCostCol = 6;
   inEkpt->Hide();

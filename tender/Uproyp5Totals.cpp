@@ -18,15 +18,7 @@ AnsiString Result(double value) { return FormatNumNoBlanks(17, CostDecimals, Sty
 
 }  // namespace
 
-double TUproypFrm::CheckB54(double value) {
-  const int n = CostDecimals;
-  if (B54->Down() && CountDecimals(value) > n) {
-    const double h = 5 * Pow10(-(n + 1));
-    value = value - h;
-    if (CountDecimals(value) > n) value = value + h;
-  }
-  return RoundDec(n, value);
-}
+double TUproypFrm::CheckB54(double value) { return CheckB54Value(value, CostDecimals, B54->Down()); }
 
 void TUproypFrm::ParseRowRange(std::string_view text, int& a, int& b) {
   const auto digitsAfter = [&](char mark) {
@@ -52,7 +44,13 @@ int TUproypFrm::LastBudgetRow() {
 
 void TUproypFrm::ParseGeoeStr(double& amount, AnsiString& display) {
   AnsiString expression = OverheadExpression.Str();
-  const int col = Mode == 0 ? 3 : 5;
+  // By work items "$n" reads the column before the cost, where a partial
+  // total shows its sum; by categories that column holds the category's
+  // name (study) or discount (offer), so "$n" reads the row's amount, and a
+  // partial total's sum beside its range when the amount is empty.
+  const bool byCategories = Kind() == TBudgetKind::Categories;
+  const int amountCol = Mode == 0 ? 4 : OfferCostCol;
+  const int col = byCategories ? amountCol : amountCol - 1;
   size_t at = 0;
   while ((at = expression.find('$', at)) != AnsiString::npos) {
     size_t end = at + 1;
@@ -63,6 +61,10 @@ void TUproypFrm::ParseGeoeStr(double& amount, AnsiString& display) {
       ++end;
     }
     AnsiString cell = n < ProypGrid->RowCount() ? ProypGrid->Cells(col, n).substr(0, 40) : AnsiString();
+    if (byCategories && Trim(cell).empty() && n < ProypGrid->RowCount()) {
+      const AnsiString beside = ProypGrid->Cells(amountCol - 1, n).substr(0, 40);
+      if (beside.find('(') != AnsiString::npos) cell = beside;
+    }
     if (const size_t open = cell.find('('); open != AnsiString::npos) {
       const size_t close = cell.find(')', open + 1);
       cell = cell.substr(open + 1, close == AnsiString::npos ? AnsiString::npos : close - open - 1);
@@ -236,13 +238,19 @@ void TUproypFrm::SumaGridKeyPress(TObject*, char& Key) {
 
 void TUproypFrm::SumaGridDrawCell(TObject*, int ACol, int ARow, const TRect& Rect, TGridDrawState State) {
   TCanvas& canvas = SumaGrid->Canvas();
-  if (State.Contains(gdSelected) && !State.Contains(gdFixed))
+  // The font colour goes with the brush, so that no text stands dark on the
+  // highlight.
+  if (State.Contains(gdSelected) && !State.Contains(gdFixed)) {
     canvas.Brush->Color = clHighlight;
-  else if (State.Contains(gdFixed))
-    canvas.Brush->Color = SumaGrid->FixedColor();
-  else
-    canvas.Brush->Color = SumaGrid->Color();
-  if (ACol == 4 && ARow >= 1) canvas.Brush->Color = clSilver;
+    canvas.Font->Color = clHighlightText;
+  } else {
+    canvas.Brush->Color = State.Contains(gdFixed) ? SumaGrid->FixedColor() : SumaGrid->Color();
+    canvas.Font->Color = SumaGrid->Font().Color;
+  }
+  if (ACol == 4 && ARow >= 1) {
+    canvas.Brush->Color = clSilver;
+    canvas.Font->Color = SumaGrid->Font().Color;
+  }
   canvas.FillRect(Rect);
   canvas.Brush->Style = bsClear;
   const AnsiString text = SumaGrid->Cells(ACol, ARow);

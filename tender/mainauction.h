@@ -141,6 +141,10 @@ class TFrmAXP : public TForm {
   void AccCalcEggKeExecute();
   void Button1Click(TObject* Sender);
   void Edit2KeyPress(TObject* Sender, char& Key);
+  // The rate table follows the tender date until the user ticks or unticks
+  // the box for the project; clearing a project hands it back to the date.
+  bool GuaranteeRatesByUser = false;
+  void ResetGuaranteeRates();
 
   // ---- commands ----
   void doresetClick(TObject* Sender);
@@ -199,6 +203,9 @@ class TFrmAXP : public TForm {
   void FormClose(TObject* Sender, TCloseAction& Action);
   // Asks what the changes' state needs; false keeps the window open.
   bool ToSave();
+  // A study budget still under its temporary name when the user discards
+  // it is removed with its .csv: nothing else would ever open it.
+  void DiscardTemporaryBudget();
 
  private:
   void BuildMenus();
@@ -220,5 +227,10 @@ class TFrmAXP : public TForm {
   // Whether a typed character may stay in a number field.
   static bool IsNumberChar(char Key);
 
+  // Ticks the new rate table for a tender after 18/4/2013, unless the user
+  // chose the table.
+  void ApplyGuaranteeDateRule();
+
   int gridWidth_ = 0;
+  bool applyingGuaranteeRule_ = false;
 };

@@ -208,6 +208,10 @@ void TFrmAXP::BuildFields() {
   CheckOmalbtn->SetCaption(" Προσφορά"_a);
   CheckOmalbtn->SetEnabled(false);
   Label24 = PlaceLabel(this, "Label24", this, 590, 158, "");
+  // A long path stays beside the date, clear of the budget buttons.
+  Label24->SetAutoSize(false);
+  Label24->SetBounds(590, 158, ProInputBtn->Left() - 4 - 590, 13);
+  Label24->SetEllipsisPosition(epPathEllipsis);
 
   Panel4 = Place<TPanel>(this, "Panel4", this, 0, 550, 900, 22);
   Panel4->SetAlign(alBottom);

@@ -1,5 +1,8 @@
 // The guarantee panel ExtraKe: the initial percentage, the limit and the
 // tender discount give the total performance guarantee the winner owes.
+#include <algorithm>
+
+#include "platform/gfx/CairoCanvas.h"
 #include "platform/rtl/Cp1253.h"
 #include "tender/Guarantee.h"
 #include "tender/Uglo.h"
@@ -32,6 +35,16 @@ void TFrmAXP::BuildGuaranteePanel() {
   ExtraKe->Caption().SetShape(csRectangle);
   ExtraKe->Caption().SetCloseButton(false);
   ExtraKe->Caption().SetMinMaxButton(false);
+  // White on the blue shade and set in the middle of the bar, so that the
+  // caption reads at a glance.
+  TFont captionFont;
+  captionFont.Assign(ExtraKe->Caption().Font());
+  captionFont.Color = clWhite;
+  captionFont.Style = fsBold;
+  ExtraKe->Caption().SetFont(captionFont);
+  TImageCanvas measure(1, 1);
+  measure.Font->Assign(captionFont);
+  ExtraKe->Caption().SetTopIndent(std::max(0, (ExtraKe->Caption().Height() - measure.TextHeight("Ε")) / 2));
   ExtraKe->SetHover(true);
   ExtraKe->SetShadowOffset(2);
   ExtraKe->Position().Save = false;
@@ -83,17 +96,37 @@ void TFrmAXP::BuildGuaranteePanel() {
   BitBtn1->OnClick = [this](TObject* s) { BitBtn1Click(s); };
   SpeedButton1->OnClick = [this](TObject* s) { SpeedButton1Click(s); };
   Button1->OnClick = [this](TObject* s) { Button1Click(s); };
+  CheckBox1->OnClick = [this](TObject*) {
+    if (!applyingGuaranteeRule_) GuaranteeRatesByUser = true;
+  };
 }
 
 void TFrmAXP::BitBtn1Click(TObject*) {
-  if (NewGuaranteeRatesApply(EditDate->Date())) CheckBox1->SetChecked(true);
+  ApplyGuaranteeDateRule();
   ExtraKe->Show();
   ExtraKe->BringToFront();
+}
+
+void TFrmAXP::ApplyGuaranteeDateRule() {
+  if (GuaranteeRatesByUser || !NewGuaranteeRatesApply(EditDate->Date())) return;
+  applyingGuaranteeRule_ = true;
+  CheckBox1->SetChecked(true);
+  applyingGuaranteeRule_ = false;
+}
+
+void TFrmAXP::ResetGuaranteeRates() {
+  GuaranteeRatesByUser = false;
+  applyingGuaranteeRule_ = true;
+  CheckBox1->SetChecked(false);
+  applyingGuaranteeRule_ = false;
 }
 
 void TFrmAXP::SpeedButton1Click(TObject*) { AccCalcEggKeExecute(); }
 
 void TFrmAXP::AccCalcEggKeExecute() {
+  // A calculation made without opening the panel uses the rates of the
+  // tender's date, not those of a box nobody looked at.
+  ApplyGuaranteeDateRule();
   Label8->SetCaption(CalcGuaranteeText(Edit4->Text(), Edit2->Text(), Edit3->Text(), CheckBox1->Checked()));
 }
 

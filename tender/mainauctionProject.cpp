@@ -183,6 +183,7 @@ void TFrmAXP::ClearProject() {
     RadioGroupZephType->SetEnabled(true);
     BudgetChanged = 0;
     if (BudgetForm) {
+      DiscardTemporaryBudget();
       BudgetForm->BudgetFileName.clear();
       BudgetForm->ProypGrid->SetRow(1);
       for (int col = 0; col <= 5 && col < BudgetForm->ProypGrid->ColCount(); ++col)
@@ -220,6 +221,7 @@ void TFrmAXP::ClearProject() {
   Label24->SetCaption("");
   RadioGroupZephType->SetItemIndex(0);
   ProjectType = 0;
+  ResetGuaranteeRates();
   ProjectModified = 0;
   if (BudgetForm)
     for (int row = 1; row <= 3; ++row) BudgetForm->SumaGrid->SetCells(4, row, "");

@@ -3,9 +3,11 @@
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
+#include "tender/BudgetFile.h"
 #include "tender/N_STR.h"
 #include "tender/OfferCalc.h"
 #include "tender/Uglo.h"
+#include "tender/Uproyp5.h"
 #include "tender/mainauction.h"
 
 namespace {
@@ -60,6 +62,9 @@ void TFrmAXP::FormCreate(TObject*) {
   VersionDate = "9-5-2014";
   EditDate->SetDate(Date());
   Panel4->SetCaption(Title);
+  // Message and error boxes, and windows named after a document, carry the
+  // program's name.
+  Application->Title = Title;
   // Only the user's changes of the date count as changes of the project.
   EditDate->OnChange = [this](TObject* s) { EditDateChange(s); };
   if (!commandLineName.empty()) {
@@ -148,6 +153,7 @@ bool TFrmAXP::ToSave() {
           mrYes &&
       !DoSave(this))
     return false;
+  DiscardTemporaryBudget();
   try {
     WriteDefKind();
   } catch (const Exception& e) {
@@ -156,4 +162,13 @@ bool TFrmAXP::ToSave() {
     Application->ShowException(e);
   }
   return true;
+}
+
+void TFrmAXP::DiscardTemporaryBudget() {
+  if (!BudgetForm) return;
+  AnsiString& name = BudgetForm->BudgetFileName;
+  if (name.size() < 4 || UpperCase(name.substr(name.size() - 4)) != ".TMP") return;
+  DeleteFile(name);
+  DeleteFile(BudgetCsvName(name));
+  name.clear();
 }

@@ -47,9 +47,9 @@ TFrmAbout::TFrmAbout(TComponent* AOwner) : TForm(AOwner) {
   Label6->SetCursor(crHandPoint);
   version_name = AddLabel(this, this, "version_name", 12, 124, "");
   version_date = AddLabel(this, this, "version_date", 12, 146, "");
-  Label7 = AddLabel(this, this, "Label7", 12, 190, "Φυσική μνήμη διαθέσιμη στα Windows:"_a);
+  Label7 = AddLabel(this, this, "Label7", 12, 190, "Φυσική μνήμη διαθέσιμη στο σύστημα:"_a);
   lblAvailMemory = AddLabel(this, this, "lblAvailMemory", 250, 190, "");
-  Label8 = AddLabel(this, this, "Label8", 12, 214, "Φυσική μνήμη ελεύθερη στα Windows:"_a);
+  Label8 = AddLabel(this, this, "Label8", 12, 214, "Φυσική μνήμη ελεύθερη στο σύστημα:"_a);
   lblFreeMemory = AddLabel(this, this, "lblFreeMemory", 250, 214, "");
   lblAvailMemory->SetAlignment(taRightJustify);
   lblFreeMemory->SetAlignment(taRightJustify);

@@ -530,9 +530,16 @@ class TCustomRichEdit : public TCustomMemo {
   void PasteFromClipboard() override;
   void Undo() override;
   void Dispatch(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+  // Characters beyond the code page are typed into the text as they are.
+  bool WantsWideChars() const override { return true; }
 
  protected:
   void PaintLines(TCanvas& canvas) override;
+  int LineTop(int line) const override;
+  int LineHeightAt(int line) const override;
+  int LineAtY(int y) const override;
+  void InvalidateEdited(int start) override;
   void LayoutChanged() override;
   void LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const override;
   std::vector<int> LineEnds(int line) const override;
@@ -574,6 +581,10 @@ class TCustomRichEdit : public TCustomMemo {
   mutable std::map<int, std::vector<int>> endsCache_;
   const std::vector<int>& CachedEnds(const TRichLine& line) const;
   mutable std::unique_ptr<TPendingEdit> pendingEdit_;
+  // The lines the last layout after an edit laid out again [first, last),
+  // and whether the lines below them moved; First < 0 after a whole layout.
+  mutable int editedFirst_ = -1, editedLast_ = -1;
+  mutable bool editedMoved_ = true;
   mutable bool fullLayout_ = true;
   mutable int laidWidth_ = -1;
   mutable bool laidWrap_ = false;

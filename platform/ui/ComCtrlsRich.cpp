@@ -348,17 +348,19 @@ void TCustomRichEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight
   // Every change of the content asks for a whole layout or names its edit;
   // with neither, the lines stand.
   const bool same = !fullLayout_ && width == laidWidth_ && wrap == laidWrap_ && !screenLines_.empty();
+  if (!same || pendingEdit_) editedFirst_ = -1;
   if (!same || (pendingEdit_ && !RelayoutEdit(*pendingEdit_, width, wrap))) {
     screenLines_ = ScreenLayout().Lay(0, width, 0, wrap);
     endsCache_.clear();
+    editedFirst_ = -1;
   }
   fullLayout_ = false;
   pendingEdit_.reset();
   laidWidth_ = width;
   laidWrap_ = wrap;
-  // The edit scrolls by lines of one height: the tallest line's.
-  lineHeight = 1;
-  for (const TRichLine& l : screenLines_) lineHeight = std::max(lineHeight, l.Height);
+  // Each line is as high as its tallest font; the first one's height
+  // stands for the control's.
+  lineHeight = screenLines_.empty() ? 1 : std::max(1, screenLines_.front().Height);
   lines.clear();
   lines.reserve(screenLines_.size());
   for (const TRichLine& l : screenLines_) lines.push_back({l.Start, l.End - l.Start});
@@ -404,6 +406,9 @@ bool TCustomRichEdit::RelayoutEdit(const TPendingEdit& e, int width, bool wrap) 
     old[i].Para += movePara;
     old[i].Top += moveTop;
   }
+  editedFirst_ = static_cast<int>(i1);
+  editedLast_ = static_cast<int>(i1 + mid.size());
+  editedMoved_ = moveTop != 0 || mid.size() != i2 - i1;
   old.erase(old.begin() + static_cast<std::ptrdiff_t>(i1), old.begin() + static_cast<std::ptrdiff_t>(i2));
   old.insert(old.begin() + static_cast<std::ptrdiff_t>(i1), mid.begin(), mid.end());
   return true;
@@ -435,20 +440,68 @@ int TCustomRichEdit::LineLeft(int line) const {
              : 0;
 }
 
+int TCustomRichEdit::LineTop(int line) const {
+  TCustomEdit::Lines();
+  if (screenLines_.empty()) return 0;
+  const int count = static_cast<int>(screenLines_.size());
+  if (line < count) return screenLines_[static_cast<size_t>(std::max(0, line))].Top;
+  const TRichLine& l = screenLines_.back();
+  return l.Top + l.Height * (line - count + 1);
+}
+
+int TCustomRichEdit::LineHeightAt(int line) const {
+  TCustomEdit::Lines();
+  if (screenLines_.empty()) return LineHeight();
+  return screenLines_[static_cast<size_t>(std::clamp(line, 0, static_cast<int>(screenLines_.size()) - 1))]
+      .Height;
+}
+
+int TCustomRichEdit::LineAtY(int y) const {
+  TCustomEdit::Lines();
+  if (y < 0) return -1;
+  const auto it = std::upper_bound(screenLines_.begin(), screenLines_.end(), y,
+                                   [](int v, const TRichLine& l) { return v < l.Top; });
+  return std::max(0, static_cast<int>(it - screenLines_.begin()) - 1);
+}
+
+void TCustomRichEdit::InvalidateEdited(int start) {
+  (void)start;
+  TCustomEdit::Lines();
+  if (editedFirst_ < 0 || editedFirst_ >= static_cast<int>(screenLines_.size())) {
+    Invalidate();
+    return;
+  }
+  // Only the lines laid out again, and what is below them when they grew
+  // or shrank.
+  const TRect area = TextArea();
+  const TRect er = EditRect();
+  const int last = std::max(editedFirst_, editedLast_ - 1);
+  const int top = std::max(area.Top, LineY(editedFirst_));
+  const int bottom = editedMoved_ ? area.Bottom : std::min(area.Bottom, LineY(last) + LineHeightAt(last));
+  if (bottom > top && top < er.Bottom) InvalidateRect(Rect(area.Left, top, area.Right, bottom));
+}
+
 void TCustomRichEdit::PaintLines(TCanvas& c) {
-  const auto& lines = TCustomEdit::Lines();
-  (void)lines;
-  const int lh = LineHeight();
+  TCustomEdit::Lines();
   const int first = TopLine();
-  const int last = std::min(static_cast<int>(screenLines_.size()), first + VisibleLineCount() + 1);
+  const int count = static_cast<int>(screenLines_.size());
+  const TRect er = EditRect();
+  // Only the lines the paint's clip reaches are drawn: typing repaints the
+  // line it changed, not the page.
+  const TRegion* region = c.ClipRegion();
+  const TRegion whole{c.ClipRect()};
+  const TRegion& clip = region ? *region : whole;
+  const int top0 = LineTop(first);
   std::vector<TRichLine> shown;
-  for (int i = first; i < last; ++i) {
+  for (int i = first; i < count; ++i) {
     TRichLine l = screenLines_[static_cast<size_t>(i)];
-    l.Top = (i - first) * lh;
-    shown.push_back(l);
+    l.Top -= top0;
+    if (er.Top + l.Top >= er.Bottom) break;
+    const int y1 = er.Top + l.Top, y2 = y1 + l.Height;
+    if (std::any_of(clip.begin(), clip.end(), [&](const TRect& r) { return r.Top < y2 && r.Bottom > y1; }))
+      shown.push_back(l);
   }
   const bool showSelection = SelLength() > 0 && (Focused() || !HideSelection);
-  const TRect er = EditRect();
   TRichLayout layout = ScreenLayout();
   layout.EndsOf = [this](const TRichLine& line) { return CachedEnds(line); };
   layout.DrawDpi = layout.DotsPerInch();
@@ -456,6 +509,19 @@ void TCustomRichEdit::PaintLines(TCanvas& c) {
   layout.Draw(c, shown, er.Left - scrollX_, er.Top, showSelection ? SelStart() : 0,
               showSelection ? SelStart() + SelLength() : 0, Focused() ? clHighlight : clBtnFace,
               Focused() ? clHighlightText : clWindowText);
+}
+
+void TCustomRichEdit::DefaultHandler(TMessage& m) {
+  if (m.Msg == WM_CHAR && m.WParam > 0xFF && Enabled()) {
+    // A character beyond the code page: typed as itself in the format
+    // typing takes, "?" in the control's text.
+    TRichDocument doc;
+    doc.Paragraphs[0].Append(content_.Format(InsertFormat()),
+                             std::u16string(1, static_cast<char16_t>(m.WParam)));
+    ReplaceSelection(doc);
+    return;
+  }
+  TCustomMemo::DefaultHandler(m);
 }
 
 void TCustomRichEdit::LayoutChanged() {

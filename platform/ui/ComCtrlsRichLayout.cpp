@@ -21,6 +21,9 @@ constexpr int kDefaultTabTwips = 720;
 constexpr int kBulletTwips = 360;
 constexpr unsigned char kBulletByte = 0x95;  // "•" in code page 1253
 
+// Tabs and line breaks are segments of their own: neither is measured.
+bool IsSeparate(char c) { return c == '\t' || c == static_cast<char>(kLineBreak); }
+
 }  // namespace
 
 void TRichLayout::MakeFont(const TRichCharFormat& format, TFont& font) const {
@@ -50,8 +53,8 @@ std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) con
   while (i < end) {
     const int f = content_.FormatIndexAt(i);
     int j = i + 1;
-    if (t[static_cast<size_t>(i)] != '\t')
-      while (j < end && t[static_cast<size_t>(j)] != '\t' && content_.FormatIndexAt(j) == f) ++j;
+    if (!IsSeparate(t[static_cast<size_t>(i)]))
+      while (j < end && !IsSeparate(t[static_cast<size_t>(j)]) && content_.FormatIndexAt(j) == f) ++j;
     segs.push_back({i, j, f});
     i = j;
   }
@@ -114,6 +117,9 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
     bool first = pos == content_.ParagraphStart(para);
     int at = pos;
     do {
+      // A line break inside the paragraph ends the line at it.
+      int lend = at;
+      while (lend < pend && t[static_cast<size_t>(lend)] != static_cast<char>(kLineBreak)) ++lend;
       TRichLine line;
       line.Start = at;
       line.Para = para;
@@ -131,19 +137,19 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
                               });
       int x = unmeasured ? -1 : 0;
       for (const TSegment& s : segs) {
-        if (unmeasured) break;
+        if (unmeasured || s.Start >= lend) break;
         if (s.End <= at) continue;
         const int a = std::max(s.Start, at);
         x = t[static_cast<size_t>(a)] == '\t' ? TabStop(pf, indent + x) - indent
                                               : x + m.Width(s.Format, a, s.End);
         if (wrap && width > 0 && x > avail) break;
       }
-      int end = pend;
+      int end = lend;
       if (wrap && width > 0 && x > avail) {
         if (advances.empty()) {
           advances.assign(static_cast<size_t>(pend - pos), 0);
           for (const TSegment& s : segs) {
-            if (t[static_cast<size_t>(s.Start)] == '\t') continue;
+            if (IsSeparate(t[static_cast<size_t>(s.Start)])) continue;
             const std::vector<int> ends = m.Ends(s.Format, s.Start, s.End);
             for (int i = s.Start; i < s.End; ++i)
               advances[static_cast<size_t>(i - pos)] =
@@ -153,7 +159,7 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
         }
         x = 0;
         int fit = at;
-        while (fit < pend) {
+        while (fit < lend) {
           const int nx = t[static_cast<size_t>(fit)] == '\t' ? TabStop(pf, indent + x) - indent
                                                              : x + advances[static_cast<size_t>(fit - pos)];
           if (nx > avail && t[static_cast<size_t>(fit)] != ' ') break;
@@ -165,7 +171,7 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
         int cut = fit;
         while (cut > at && t[static_cast<size_t>(cut - 1)] != ' ') --cut;
         if (cut == at) cut = std::max(fit, at + 1);
-        while (cut < pend && t[static_cast<size_t>(cut)] == ' ') ++cut;
+        while (cut < lend && t[static_cast<size_t>(cut)] == ' ') ++cut;
         end = cut;
         x = 0;
         for (int i = at; i < end; ++i)
@@ -173,7 +179,7 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
                                                 : x + advances[static_cast<size_t>(i - pos)];
       }
       line.End = end;
-      line.Next = end < pend ? end : next;
+      line.Next = end < lend ? end : lend < pend ? lend + 1 : next;
       // Blanks at the end do not count for alignment.
       int shown = x;
       if (pf.Alignment != taLeftJustify) {
@@ -185,6 +191,12 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
       line.Left = indent;
       if (width > 0 && pf.Alignment == taRightJustify) line.Left = indent + std::max(0, avail - shown);
       if (width > 0 && pf.Alignment == taCenter) line.Left = indent + std::max(0, (avail - shown) / 2);
+      // A justified line that wrapped fills the width; the paragraph's last
+      // line and a line ended by a break stay as they are.
+      if (wrap && width > 0 && pf.Alignment == taJustify && end < lend && shown < avail) {
+        line.Stretch = avail - shown;
+        line.Width = x + line.Stretch;
+      }
       // The tallest font of the line gives its height and base line.
       int ascent = 0, descent = 0;
       if (end == at) {
@@ -194,6 +206,7 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
       }
       for (const TSegment& s : segs) {
         if (s.End <= at || s.Start >= end) continue;
+        if (t[static_cast<size_t>(s.Start)] == static_cast<char>(kLineBreak)) continue;
         const TTextMetric& tm = m.Metrics(s.Format);
         ascent = std::max(ascent, tm.tmAscent);
         descent = std::max(descent, tm.tmHeight - tm.tmAscent);
@@ -224,7 +237,7 @@ int TRichLayout::Measure(const TRichLine& line) const {
   for (const TSegment& s : Segments(line.Start, line.End))
     x = content_.Text()[static_cast<size_t>(s.Start)] == '\t' ? TabStop(pf, indent + x) - indent
                                                               : x + m.Width(s.Format, s.Start, s.End);
-  return x;
+  return x + line.Stretch;
 }
 
 std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {
@@ -246,7 +259,26 @@ std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {
     for (int v : e) ends.push_back(x + v);
     x += e.empty() ? 0 : e.back();
   }
+  if (line.Stretch > 0) Spread(line, ends);
   return ends;
+}
+
+void TRichLayout::Spread(const TRichLine& line, std::vector<int>& ends) const {
+  const AnsiString& t = content_.Text();
+  int last = line.End;
+  while (last > line.Start && t[static_cast<size_t>(last - 1)] == ' ') --last;
+  int blanks = 0;
+  for (int i = line.Start; i < last; ++i) blanks += t[static_cast<size_t>(i)] == ' ';
+  if (blanks == 0) return;
+  // Each blank takes its share; every character after it moves with it.
+  int seen = 0, shift = 0;
+  for (int i = line.Start; i < line.End; ++i) {
+    if (i < last && t[static_cast<size_t>(i)] == ' ') {
+      ++seen;
+      shift = static_cast<int>(static_cast<long long>(line.Stretch) * seen / blanks);
+    }
+    ends[static_cast<size_t>(i - line.Start)] += shift;
+  }
 }
 
 void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int x0, int y0, int selStart,

@@ -220,8 +220,10 @@ class TRtfReader {
     TRichCharFormat& c = state_.Char;
     TRichParaFormat& p = state_.Para;
     auto style = [&](TFontStyle s, bool set) { c.Style = set ? (c.Style | s) : (c.Style & ~s); };
-    if (w == "par" || w == "line" || w == "page" || w == "sect" || w == "row")
+    if (w == "par" || w == "page" || w == "sect" || w == "row")
       Paragraph();
+    else if (w == "line")
+      LineBreak();
     else if (w == "tab" || w == "cell")
       Char(u'\t');
     else if (w == "u") {
@@ -252,8 +254,10 @@ class TRtfReader {
     else if (w == "cf")
       c.Color =
           n > 0 && n < static_cast<int>(colors_.size()) ? colors_[static_cast<size_t>(n)] : clWindowText;
-    else if (w == "ql" || w == "qj")
+    else if (w == "ql")
       p.Alignment = taLeftJustify;
+    else if (w == "qj")
+      p.Alignment = taJustify;
     else if (w == "qc")
       p.Alignment = taCenter;
     else if (w == "qr")
@@ -400,6 +404,13 @@ class TRtfReader {
       default:
         return;
     }
+  }
+
+  // A line break inside the paragraph.
+  void LineBreak() {
+    if (state_.Dest != TDest::Text) return;
+    doc_.Paragraphs.back().Append(state_.Char, std::u16string_view(&kLineBreak, 1));
+    lastWasBreak_ = false;
   }
 
   void Paragraph() {

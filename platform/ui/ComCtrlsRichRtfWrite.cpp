@@ -44,6 +44,8 @@ void Escape(AnsiString& out, std::u16string_view text, bool symbol) {
     const char16_t ch = text[i];
     if (ch == u'\t') {
       out += "\\tab ";
+    } else if (ch == kLineBreak) {
+      out += "\\line ";
     } else if (ch == u'\\' || ch == u'{' || ch == u'}') {
       out += '\\';
       out += static_cast<char>(ch);
@@ -105,6 +107,7 @@ AnsiString WriteRtf(const TRichDocument& doc) {
     out += "\\pard";
     if (f.Alignment == taCenter) out += "\\qc";
     if (f.Alignment == taRightJustify) out += "\\qr";
+    if (f.Alignment == taJustify) out += "\\qj";
     if (f.FirstIndent != 0) Number(out, "\\fi", f.FirstIndent);
     if (f.LeftIndent != 0) Number(out, "\\li", f.LeftIndent);
     if (f.RightIndent != 0) Number(out, "\\ri", f.RightIndent);

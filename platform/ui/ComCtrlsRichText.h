@@ -29,6 +29,14 @@ struct TRichCharFormat {
   friend bool operator==(const TRichCharFormat&, const TRichCharFormat&) = default;
 };
 
+// A justified paragraph: the class library gives the system's value for it,
+// one past its three named alignments.
+constexpr TAlignment taJustify = static_cast<TAlignment>(3);
+
+// A line break inside a paragraph (RTF's \line): one character that ends
+// the line it stands in.
+constexpr char16_t kLineBreak = u'\v';
+
 struct TRichParaFormat {
   TAlignment Alignment = taLeftJustify;
   int FirstIndent = 0;  // of the first line, relative to LeftIndent
@@ -41,7 +49,7 @@ struct TRichParaFormat {
 
 struct TRichRun {
   TRichCharFormat Format;
-  WideString Text;  // UTF-16; tabs as '\t', no line breaks
+  WideString Text;  // UTF-16; tabs as '\t', line breaks as kLineBreak, no paragraph breaks
   friend bool operator==(const TRichRun&, const TRichRun&) = default;
 };
 
@@ -172,6 +180,8 @@ struct TRichLine {
   int Left = 0;        // of the first character, indents and alignment applied
   int Width = 0;       // of the characters shown
   bool First = false;  // the paragraph's first line (it draws the bullet)
+  // Room a justified line spreads over its blanks (trailing ones apart).
+  int Stretch = 0;
 };
 
 // Lays the content out in units of DotsPerInch (96 for the screen, 1440 for
@@ -219,6 +229,8 @@ class TRichLayout {
   };
   std::vector<TSegment> Segments(int start, int end) const;
   int TabStop(const TRichParaFormat& para, int x) const;
+  // Moves the character ends of a justified line by its stretch.
+  void Spread(const TRichLine& line, std::vector<int>& ends) const;
   int BulletIndent() const;
   const TRichContent& content_;
   int dpi_;

@@ -7,8 +7,12 @@
 // headless backend answers them from its script by their text; the screen
 // backend shows them as the message form built here.
 
+#include <functional>
+#include <optional>
+#include <string_view>
 #include <vector>
 
+#include "platform/print/Printers.h"
 #include "platform/ui/Forms.h"
 
 // ---- message boxes ----------------------------------------------------------
@@ -291,7 +295,55 @@ class TPrinterSetupDialog : public TCommonDialog {
   bool Execute() override;
 };
 
+// ---- page set-up -------------------------------------------------------------
+
+constexpr DWORD PSD_DEFAULTMINMARGINS = 0x0, PSD_MINMARGINS = 0x1, PSD_MARGINS = 0x2,
+                PSD_INTHOUSANDTHSOFINCHES = 0x4, PSD_INHUNDREDTHSOFMILLIMETERS = 0x8,
+                PSD_DISABLEMARGINS = 0x10, PSD_DISABLEPRINTER = 0x20, PSD_DISABLEORIENTATION = 0x100,
+                PSD_DISABLEPAPER = 0x200, PSD_RETURNDEFAULT = 0x400, PSD_ENABLEPAGESETUPHOOK = 0x2000;
+
+// A device-names block: three offsets (16-bit, in bytes from the block's
+// start) of the driver, device and port names, a default flag, then the
+// names, each ending in a zero byte.
+std::string MakeDevNames(const AnsiString& driver, const AnsiString& device, const AnsiString& port);
+// False when the block is too short or an offset points outside it.
+bool ReadDevNames(std::string_view block, AnsiString& driver, AnsiString& device, AnsiString& port);
+
+// The page set-up request and its answer. Margins and the paper's size are
+// in thousandths of an inch (PSD_INTHOUSANDTHSOFINCHES) or hundredths of a
+// millimetre (PSD_INHUNDREDTHSOFMILLIMETERS): Left, Top, Right, Bottom.
+struct PAGESETUPDLG {
+  HWND hwndOwner = nullptr;
+  // The printer to start with (its names and its settings); on OK the
+  // chosen one. Empty: the program's printer.
+  std::string hDevNames;
+  std::optional<TDeviceMode> hDevMode;
+  DWORD Flags = 0;
+  TPoint ptPaperSize{0, 0};
+  // With PSD_MINMARGINS the smallest margins allowed, else the printer's
+  // unprintable edges.
+  TRect rtMinMargin{0, 0, 0, 0};
+  // With PSD_MARGINS the margins to start with; on OK the chosen ones.
+  TRect rtMargin{0, 0, 0, 0};
+  // With PSD_ENABLEPAGESETUPHOOK, called with the dialog before it shows.
+  std::function<void(TCustomForm&)> lpfnPageSetupHook;
+};
+
+// The page set-up dialog: printer, paper, orientation and margins, each
+// part greyed by its PSD_DISABLE flag. On OK the record holds the choice
+// and the result is true; Cancel leaves the record as it was. Margins
+// below the minimum are raised to it; margins that leave no room on the
+// paper are refused with a message. Without any printer it says so.
+bool PageSetupDlg(PAGESETUPDLG& psd);
+
+class TComboBox;
 namespace dialogs {
+class TDialogForm;
 // A paper's name as the dialogs show it: "A4 (210 x 297 mm)".
 AnsiString PaperName(int code);
+// The printer group the printing dialogs begin with, its list named
+// "PrinterList" showing the program's printer.
+TComboBox* AddPrinterChooser(TDialogForm& form, int width);
+// False, after saying so when asked, when there is no printer to choose.
+bool HavePrinters(bool warn);
 }  // namespace dialogs

@@ -27,9 +27,6 @@ AnsiString PaperName(int code) {
   return name.empty() ? dims : name + " (" + dims + ")";
 }
 
-namespace {
-
-// The printer group both dialogs begin with.
 TChooser* AddPrinterChooser(TDialogForm& form, int width) {
   auto* group = form.Add<TGroupBox>("Εκτυπωτής", 6, 4, width, 32);
   auto* label = form.Add<TLabel>("&Ονομα:", 6, 14, 30, 9, group);
@@ -41,17 +38,18 @@ TChooser* AddPrinterChooser(TDialogForm& form, int width) {
   return printers;
 }
 
-// Takes the chosen printer; its settings start afresh only when it changed.
-void SelectPrinter(int index) {
-  if (index >= 0 && index != Printer()->PrinterIndex()) Printer()->SetPrinterIndex(index);
-}
-
-// False, after saying so when asked, when there is no printer to choose.
 bool HavePrinters(bool warn) {
   if (Printer()->Printers()->Count() > 0) return true;
   if (warn)
     Backend().MessageBox("Δεν υπάρχει εγκατεστημένος εκτυπωτής."_a, "Εκτύπωση"_a, MB_OK | MB_ICONWARNING);
   return false;
+}
+
+namespace {
+
+// Takes the chosen printer; its settings start afresh only when it changed.
+void SelectPrinter(int index) {
+  if (index >= 0 && index != Printer()->PrinterIndex()) Printer()->SetPrinterIndex(index);
 }
 
 bool ReadNumber(TEdit* edit, int low, int high, int& value) {

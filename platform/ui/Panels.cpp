@@ -292,6 +292,7 @@ void TCustomRadioGroup::UpdateButtons() {
     const int index = static_cast<int>(buttons_.size());
     button->OnClick = [this, index](TObject*) { ButtonClicked(index); };
     button->SetTabStop(false);  // until it is checked
+    button->SetEnabled(Enabled());
     button->SetParent(this);
     buttons_.push_back(button);
   }
@@ -351,6 +352,10 @@ void TCustomRadioGroup::SetColumns(int n) {
 void TCustomRadioGroup::Dispatch(TMessage& m) {
   TCustomGroupBox::Dispatch(m);
   if (m.Msg == WM_SIZE || m.Msg == CM_FONTCHANGED) ArrangeButtons();
+  // The items follow the group, so that a group that takes no clicks looks
+  // so.
+  if (m.Msg == CM_ENABLEDCHANGED)
+    for (TRadioButton* b : buttons_) b->SetEnabled(Enabled());
 }
 
 // ---- TSplitter ----------------------------------------------------------------------

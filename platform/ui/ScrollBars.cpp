@@ -177,6 +177,7 @@ bool TWindowScrollBars::Enabled(int bar) const { return Bar(bar).enabled; }
 
 int TWindowScrollBars::SetInfo(int bar, const SCROLLINFO& info, bool redraw) {
   TScrollBarGeometry& g = Bar(bar).geometry;
+  const TScrollBarGeometry was = g;
   if (info.fMask & SIF_RANGE) {
     g.Min = info.nMin;
     g.Max = std::max(info.nMin, info.nMax);
@@ -184,7 +185,8 @@ int TWindowScrollBars::SetInfo(int bar, const SCROLLINFO& info, bool redraw) {
   if (info.fMask & SIF_PAGE) g.Page = static_cast<int>(std::min<UINT>(info.nPage, 0x7FFFFFFF));
   if (info.fMask & SIF_POS) g.Pos = info.nPos;
   g.Pos = g.Clamp(g.Pos);
-  if (redraw) InvalidateBar(bar);
+  if (redraw && (g.Min != was.Min || g.Max != was.Max || g.Page != was.Page || g.Pos != was.Pos))
+    InvalidateBar(bar);
   return g.Pos;
 }
 
@@ -253,9 +255,10 @@ void TWindowScrollBars::Paint(TCanvas& canvas, const TRect& inner) {
 }
 
 void TWindowScrollBars::InvalidateBar(int bar) {
-  // Bars are drawn inside the owner; its paint redraws them.
-  owner_->InvalidateRect(BarRect(owner_->ClientRect(), bar).IsEmpty() ? owner_->ClientRect()
-                                                                      : BarRect(owner_->ClientRect(), bar));
+  // Bars are drawn inside the owner; its paint redraws them. A bar that
+  // does not show draws nothing (showing it repaints the owner).
+  const TRect r = BarRect(owner_->ClientRect(), bar);
+  if (!r.IsEmpty()) owner_->InvalidateRect(r);
 }
 
 void TWindowScrollBars::Send(int bar, int code, int pos) {

@@ -48,6 +48,12 @@ void TCustomLabel::SetLayout(TTextLayout l) {
   Invalidate();
 }
 
+void TCustomLabel::SetEllipsisPosition(TEllipsisPosition e) {
+  if (e == ellipsis_) return;
+  ellipsis_ = e;
+  Invalidate();
+}
+
 void TCustomLabel::SetWordWrap(bool v) {
   if (v == wordWrap_) return;
   wordWrap_ = v;
@@ -117,14 +123,33 @@ void TCustomLabel::Paint() {
   TCanvas& c = Canvas();
   if (!transparent_) paint::Fill(c, ClientRect(), Color());
   c.Font->Assign(Font());
-  const unsigned format = TextFormat();
+  unsigned format = TextFormat();
   TRect r = ClientRect();
+  AnsiString text = Caption();
+  if (ellipsis_ == epEndEllipsis && !wordWrap_) format |= DT_END_ELLIPSIS | DT_SINGLELINE;
+  if (ellipsis_ == epPathEllipsis && !wordWrap_) text = ShortenPath(c, text, format, r.Width());
   if (layout_ != tlTop) {
-    const TSize size = paint::CaptionExtent(c, Caption(), format, r.Width());
+    const TSize size = paint::CaptionExtent(c, text, format, r.Width());
     const int spare = r.Height() - size.cy;
     r.Top += layout_ == tlCenter ? spare / 2 : spare;
   }
-  paint::Caption(c, Caption(), r, format, Enabled());
+  paint::Caption(c, text, r, format, Enabled());
+}
+
+// A path too wide keeps its last part and as much before it as fits, after
+// "...": the file's name matters most, the start of its folder least.
+AnsiString TCustomLabel::ShortenPath(TCanvas& c, const AnsiString& path, unsigned format, int width) {
+  if (paint::CaptionExtent(c, path, format).cx <= width) return path;
+  const size_t name = path.find_last_of("/\\");
+  AnsiString best = "..." + path.substr(name == AnsiString::npos ? 0 : name);
+  // From the whole folder down to none: the first that fits, cut at a
+  // separator when there is one.
+  for (size_t from = 1; name != AnsiString::npos && from < name; ++from) {
+    if (path[from - 1] != '/' && path[from - 1] != '\\') continue;
+    const AnsiString candidate = "..." + path.substr(from - 1);
+    if (paint::CaptionExtent(c, candidate, format).cx <= width) return candidate;
+  }
+  return best;
 }
 
 void TCustomLabel::Dispatch(TMessage& m) {

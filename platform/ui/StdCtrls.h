@@ -34,6 +34,10 @@ using TDrawItemEvent =
 
 // ---- labels -------------------------------------------------------------------
 
+// How a one-line label shortens a text wider than itself: not at all, by
+// leaving out the middle of a path, or at its end.
+enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis };
+
 class TCustomLabel : public TGraphicControl {
  public:
   explicit TCustomLabel(TComponent* AOwner);
@@ -45,6 +49,8 @@ class TCustomLabel : public TGraphicControl {
   void SetLayout(TTextLayout l);
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool v);
+  TEllipsisPosition EllipsisPosition() const { return ellipsis_; }
+  void SetEllipsisPosition(TEllipsisPosition e);
   // Without a background: what lies under the label shows through.
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool v);
@@ -68,9 +74,12 @@ class TCustomLabel : public TGraphicControl {
   unsigned TextFormat() const;
 
  private:
+  static AnsiString ShortenPath(TCanvas& c, const AnsiString& path, unsigned format, int width);
+
   TAlignment alignment_ = taLeftJustify;
   TTextLayout layout_ = tlTop;
   bool wordWrap_ = false;
+  TEllipsisPosition ellipsis_ = epNone;
   bool transparent_ = false;
   bool autoSize_ = true;
   bool showAccelChar_ = true;

@@ -217,16 +217,16 @@ TPoint TCustomEdit::PosFromChar(int index) const {
   if (index == 0)
     return Point(r.Left - scrollX_ +
                      ((layoutValid_ && !lines_.empty()) || alignment_ != taLeftJustify ? LineLeft(0) : 0),
-                 r.Top - (topLine_ == 0 ? 0 : topLine_ * LineHeight()));
+                 r.Top - (topLine_ == 0 ? 0 : LineTop(topLine_)));
   const int line = LineFromChar(index);
-  return Point(r.Left + XOfChar(line, index) - scrollX_, r.Top + (line - topLine_) * LineHeight());
+  return Point(r.Left + XOfChar(line, index) - scrollX_, LineY(line));
 }
 
 int TCustomEdit::CharFromPos(TPoint p) const {
   const TRect r = EditRect();
   const int count = LineCount();
-  const int row = p.Y < r.Top ? -1 : (p.Y - r.Top) / LineHeight();
-  const int line = std::clamp(topLine_ + row, 0, count - 1);
+  const int line =
+      std::clamp(p.Y < r.Top ? topLine_ - 1 : LineAtY(p.Y - r.Top + LineTop(topLine_)), 0, count - 1);
   const TEditLine& l = Lines()[static_cast<size_t>(line)];
   const std::vector<int> ends = LineEnds(line);
   const int x = p.X - r.Left + scrollX_ - LineLeft(line);
@@ -242,7 +242,26 @@ int TCustomEdit::CharFromPos(TPoint p) const {
   return l.Start + l.Length - (wrapped && l.Length > 0 ? 1 : 0);
 }
 
-int TCustomEdit::VisibleLineCount() const { return std::max(1, EditRect().Height() / LineHeight()); }
+int TCustomEdit::LineAtY(int y) const {
+  if (y < 0) return -1;
+  return std::min(y / LineHeight(), std::max(0, LineCount() - 1));
+}
+
+int TCustomEdit::VisibleLineCount() const {
+  const int height = EditRect().Height();
+  const int count = LineCount();
+  // The lines from the top one that show whole; below the last line,
+  // lines as high as the last one's.
+  const int top = LineTop(topLine_);
+  int n = 0;
+  while (topLine_ + n < count && LineTop(topLine_ + n) + LineHeightAt(topLine_ + n) - top <= height) ++n;
+  if (topLine_ + n >= count) {
+    const int lh = std::max(1, LineHeightAt(std::max(0, count - 1)));
+    const int used = count > 0 ? LineTop(count - 1) + LineHeightAt(count - 1) - top : 0;
+    n += std::max(0, height - used) / lh;
+  }
+  return std::max(1, n);
+}
 
 void TCustomEdit::SetTopLine(int line) {
   line = std::clamp(line, 0, std::max(0, LineCount() - 1));
@@ -254,10 +273,17 @@ void TCustomEdit::SetTopLine(int line) {
 
 void TCustomEdit::ScrollCaretIntoView() {
   const int line = LineFromChar(caret_);
-  const int visible = VisibleLineCount();
+  const int height = EditRect().Height();
   int top = topLine_;
   if (line < top) top = line;
-  if (line >= top + visible) top = line - visible + 1;
+  // The caret's line shows whole, or at the top when it is taller than
+  // the control.
+  const int bottom = LineTop(line) + LineHeightAt(line);
+  if (line > top && bottom - LineTop(top) > height) {
+    top = std::max(top, LineAtY(bottom - height));
+    if (top < line && bottom - LineTop(top) > height) ++top;
+    top = std::min(top, line);
+  }
   top = std::clamp(top, 0, std::max(0, LineCount() - 1));
   const int width = EditRect().Width();
   int sx = scrollX_;
@@ -354,18 +380,18 @@ void TCustomEdit::ReplaceRange(int start, int end, const AnsiString& s, int newC
         pendingWide_ && pendingWide_->size() == s.size() ? *pendingWide_ : cp1253::ToWide(s);
     wide_ = wide_.substr(0, static_cast<size_t>(start)) + piece + wide_.substr(static_cast<size_t>(end));
   }
-  settingText_ = true;
+  settingText_ = replacing_ = true;
   try {
     anchor_ = caret_ = std::min(newCaret, static_cast<int>(next.size()));
     TControl::SetText(next);
   } catch (...) {
-    settingText_ = false;
+    settingText_ = replacing_ = false;
     throw;
   }
-  settingText_ = false;
+  settingText_ = replacing_ = false;
   InvalidateLayout();
   ScrollCaretIntoView();
-  Invalidate();
+  InvalidateEdited(start);
 }
 
 bool TCustomEdit::UserReplace(const AnsiString& s) {
@@ -493,7 +519,7 @@ bool TCustomEdit::EditKey(Word key, TShiftState shift) {
           std::clamp(line + ((key == VK_UP || key == VK_PRIOR) ? -step : step), 0, LineCount() - 1);
       if (key == VK_PRIOR || key == VK_NEXT) SetTopLine(topLine_ + (target - line));
       const int goal = goalX_;
-      const int y = EditRect().Top + (target - topLine_) * LineHeight() + LineHeight() / 2;
+      const int y = LineY(target) + LineHeightAt(target) / 2;
       MoveCaret(CharFromPos(Point(goal, y)), extend);
       goalX_ = goal;
       return true;
@@ -567,7 +593,8 @@ void TCustomEdit::Dispatch(TMessage& m) {
       TextReplaced();
       LayoutMoved();
       Change();
-      Invalidate();
+      // An edit repaints what it changed itself.
+      if (!replacing_) Invalidate();
       return;
     case CM_FONTCHANGED:
       InvalidateLayout();
@@ -792,13 +819,23 @@ void TCustomEdit::LayoutMoved() {
 
 void TCustomEdit::CreateEditCaret() {
   if (!HandleAllocated()) return;
-  CreateCaret(Handle(), nullptr, 1, LineHeight());
+  caretHeight_ = LineHeightAt(MultiLine() ? LineFromChar(caret_) : 0);
+  CreateCaret(Handle(), nullptr, 1, caretHeight_);
   SyncCaret();
   ShowCaret(Handle());
 }
 
 void TCustomEdit::SyncCaret() {
   if (!HandleAllocated() || !Focused()) return;
+  // The caret is as high as the line it stands in.
+  if (MultiLine() && caretHeight_ > 0) {
+    const int height = LineHeightAt(LineFromChar(caret_));
+    if (height != caretHeight_) {
+      caretHeight_ = height;
+      CreateCaret(Handle(), nullptr, 1, height);
+      ShowCaret(Handle());
+    }
+  }
   const TPoint p = PosFromChar(caret_);
   SetCaretPos(p.X, p.Y);
 }

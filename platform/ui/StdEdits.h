@@ -184,6 +184,24 @@ class TCustomEdit : public TCustomControl {
   virtual int LineLeft(int line) const;
   // The width of a line that is not empty.
   virtual int LineWidth(int line) const;
+  // Where a line starts below the first line's top, and how high it is;
+  // lines of one height unless a control lays out lines of its own.
+  virtual int LineTop(int line) const { return line * LineHeight(); }
+  virtual int LineHeightAt(int line) const {
+    (void)line;
+    return LineHeight();
+  }
+  // The line at Y below the first line's top (-1 above it, the last one
+  // below the last line).
+  virtual int LineAtY(int y) const;
+  // The formatting rectangle's y of a line's top, as scrolled now.
+  int LineY(int line) const { return EditRect().Top + LineTop(line) - LineTop(topLine_); }
+  // Repaints what an edit replacing from Start changed; the whole control
+  // unless a control knows which of its lines changed.
+  virtual void InvalidateEdited(int start) {
+    (void)start;
+    Invalidate();
+  }
   // Draws the visible lines, clipped to the formatting rectangle.
   virtual void PaintLines(TCanvas& canvas);
   // Keeps what Undo gives back; called before each change it can undo.
@@ -223,10 +241,12 @@ class TCustomEdit : public TCustomControl {
   int topLine_ = 0;
   bool selecting_ = false;
   bool settingText_ = false;
+  bool replacing_ = false;  // within ReplaceRange
   mutable bool layoutValid_ = false;
   mutable std::vector<TEditLine> lines_;
   mutable int lineHeight_ = 0;
   mutable int widestLine_ = -1;
+  int caretHeight_ = 0;
 };
 
 class TEdit : public TCustomEdit {

@@ -257,6 +257,11 @@ TEST_F(ExtPanelTest, TheApplicationsPanelsForReview) {
     s.Panel->CanMove = true;
     s.Panel->SetCanSize(true);
   }
+  // A body in the panel's mini-HTML, for the review of its renderer.
+  panel->SetText(cp1253::FromUtf8(
+      "Η <B>εγγύηση καλής εκτέλεσης</B> υπολογίζεται επί της <I>προσφοράς</I> του μειοδότη.<BR>"
+      "<FONT COLOR=\"clRed\">Πρόσθετη εγγύηση</FONT> όταν η έκπτωση ξεπερνά το όριο "
+      "(<A HREF=\"rules\">κανόνες</A>).<BR><UL><LI>Ποσοστό 5%<LI>Ποσό &euro; 1.234,56</UL>"));
   ShowForm();
   backend->SaveWindowPng(*form, TestOutput("panel_application_settings.png"));
   // The search panel's bar: darkest at its left edge, L - 123 of the colour.

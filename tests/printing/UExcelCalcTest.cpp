@@ -43,7 +43,7 @@ Cells ReadCalc(const std::string& pipe) {
 }
 
 TEST(UExcelCalc, ABudgetArrivesCellByCellInANewAndTheOpenDocument) {
-  ASSERT_TRUE(Installed("soffice", "libreoffice-calc-nogui"));
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
   ASSERT_TRUE(RunCommand("/usr/bin/python3 -c 'import uno' 2>&1").empty())
       << "python3-uno is missing: install the Debian package python3-uno";
   InstallHeadlessBackend();

@@ -284,4 +284,46 @@ TEST_F(RpPrntrTest, ProgressWindowShowsEveryFifthPercentAndCancels) {
   EXPECT_TRUE(p.Cancelled);
 }
 
+// The progress window a run or a print takes: shown only when asked for,
+// fed by the printer while the work runs, and gone with the printer's
+// messages sent back where they went before, however the work ends.
+TEST_F(RpPrntrTest, RunWithProgressLendsThePrinterItsWindowForTheWorkOnly) {
+  struct Case {
+    bool show, follow, fail;
+    const char* caption;
+  } cases[] = {{true, true, false, ""},
+               {true, true, true, "Exporting Progress"},
+               {true, false, false, "Exporting Progress"},
+               {false, true, false, ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.show << c.follow << c.fail);
+    TRpPrinter p;
+    TForm owner(nullptr);
+    p.Client = owner.Handle();
+    const int before = Screen->FormCount();
+    bool ran = false;
+    auto work = [&] {
+      ran = true;
+      TRpProgressForm* shown = nullptr;
+      for (int i = 0; i < Screen->FormCount(); ++i)
+        if (auto* f = dynamic_cast<TRpProgressForm*>(Screen->Forms(i))) shown = f;
+      EXPECT_EQ(shown != nullptr, c.show);
+      if (shown != nullptr) {
+        EXPECT_TRUE(shown->Visible());
+        EXPECT_EQ(shown->RpPrinter, &p);
+        EXPECT_EQ(shown->Caption(), *c.caption ? AnsiString(c.caption) : "Πρόοδος εκτύπωσης"_a);
+        EXPECT_EQ(p.Client, c.follow ? shown->Handle() : owner.Handle());
+      }
+      if (c.fail) throw ERpError("stop");
+    };
+    if (c.fail)
+      EXPECT_THROW(RunWithProgress(p, c.show, c.caption, c.follow, work), ERpError);
+    else
+      RunWithProgress(p, c.show, c.caption, c.follow, work);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(p.Client, owner.Handle());
+    EXPECT_EQ(Screen->FormCount(), before);
+  }
+}
+
 }  // namespace

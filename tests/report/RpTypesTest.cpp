@@ -135,4 +135,38 @@ TEST_F(RpTypesTest, FrameThicknessAndSides) {
   EXPECT_EQ(lines[0].Pen.Width, 4);
 }
 
+// Native values are read and set in 0.1 mm whatever the units, and the units
+// stay as they were: a size shared with its control is never switched.
+TEST_F(RpTypesTest, NativeValuesLeaveTheUnitsAlone) {
+  for (TRpUnit unit : {TRpUnit::MM, TRpUnit::Inches, TRpUnit::Pixels, TRpUnit::Characters, TRpUnit::Native}) {
+    TRpPrintableSize size;
+    int changes = 0;
+    size.OnChange = [&] { ++changes; };
+    size.Units = unit;
+    size.SetNativeValue(TRpPrintableSize::iLeft, 254);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(size.Units, unit);
+    EXPECT_EQ(size.NativeValue(TRpPrintableSize::iLeft), 254);
+    EXPECT_EQ(size.GetValue(TRpPrintableSize::iLeft), size.ToUnits(254, true));
+    size.SetValue(TRpPrintableSize::iTop, size.ToUnits(127, false));
+    EXPECT_NEAR(static_cast<double>(size.NativeValue(TRpPrintableSize::iTop)), 127, 1e-9);
+  }
+  TRpBandSize band;
+  band.SetNativeValue(TRpBandSize::iWidth, 1900);
+  EXPECT_EQ(band.NativeValue(TRpBandSize::iWidth), 1900);
+  EXPECT_EQ(band.GetValue(TRpBandSize::iWidth), 190);
+  EXPECT_EQ(band.NativeValue(7), 0);
+  band.SetNativeValue(-1, 5);
+  EXPECT_EQ(band.Values(), (std::vector<Extended>{0, 1900}));
+  // A listed paper keeps its size; margins take any value.
+  const TRpPage page;
+  TRpPage a4;
+  a4.Units = TRpUnit::Inches;
+  a4.SetNativeValue(TRpPage::iWidth, 1000);
+  a4.SetNativeValue(TRpPage::iLeftMargin, 0);
+  EXPECT_EQ(a4.NativeValue(TRpPage::iWidth), 2100);
+  EXPECT_EQ(a4.NativeValue(TRpPage::iLeftMargin), 0);
+  EXPECT_EQ(page.NativeValue(TRpPage::iLength), 2970);
+}
+
 }  // namespace

@@ -626,6 +626,31 @@ TEST_F(ProjectTest, DeleteRowCancelledKeepsTheRow) {
   EXPECT_EQ(ProjectModified, 0);
 }
 
+TEST_F(ProjectTest, IndexSortsByAHeadingClickUpThenDown) {
+  Start();
+  for (const char* name : {"beta", "gamma", "alpha"}) std::ofstream(FolderPath() + "/" + name + ".ddn");
+  TindexForm index(nullptr);
+  index.Show();
+  Application->ProcessMessages();
+  TExtStringGrid& grid = *index.IndexGrid;
+  auto names = [&] {
+    std::vector<AnsiString> out;
+    for (int r = 1; r < grid.RowCount(); ++r) out.push_back(grid.Cells(1, r));
+    return out;
+  };
+  AnsiString gammaNumber;
+  for (int r = 1; r < grid.RowCount(); ++r)
+    if (grid.Cells(1, r) == "gamma") gammaNumber = grid.Cells(0, r);
+  const TRect heading = grid.CellRect(1, 0);
+  backend->Click(grid, heading.Left + heading.Width() / 2, heading.Top + 5);
+  EXPECT_EQ(names(), (std::vector<AnsiString>{"alpha", "beta", "gamma"}));
+  backend->Advance(1000);
+  backend->Click(grid, heading.Left + heading.Width() / 2, heading.Top + 5);
+  EXPECT_EQ(names(), (std::vector<AnsiString>{"gamma", "beta", "alpha"}));
+  // The listing's numbers travel with their rows.
+  EXPECT_EQ(grid.Cells(0, 1), gammaNumber);
+}
+
 TEST_F(ProjectTest, IndexListsAtMost999Files) {
   Start();
   for (int i = 0; i < 1000; ++i) std::ofstream(FolderPath() + "/p" + std::to_string(i) + ".ddn");

@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Clipbrd.h"
+#include "tender/BudgetFile.h"
 #include "tender/OfferCalc.h"
 #include "tests/platform/rtl/LocaleScope.h"
 
@@ -315,6 +316,37 @@ TEST_P(GuaranteeButton, TicksTheNewRatesByTheTenderDate) {
 
 INSTANTIATE_TEST_SUITE_P(Dates, GuaranteeButton, ::testing::Values(DateCase{18, false}, DateCase{19, true}));
 
+// A tender calculated without opening the guarantee panel uses the rates of
+// its date; a table the user chose stays until the project is cleared.
+TEST_F(MainWindowTest, CalculationTakesTheRatesOfTheDateUnlessTheUserChose) {
+  TFrmAXP& w = Start();
+  struct Case {
+    TDateTime date;
+    bool userUnticks;
+    const char* result;
+  } cases[] = {
+      {EncodeDate(2026, 3, 16), false, "13.25%"},  // 33 %: new table
+      {EncodeDate(2013, 4, 18), false, "21.5%"},   // old table
+      {EncodeDate(2026, 3, 16), true, "21.5%"},    // the user's choice stands
+  };
+  for (const Case& c : cases) {
+    w.ClearProject();
+    EXPECT_FALSE(w.CheckBox1->Checked());
+    w.EditDate->SetDate(c.date);
+    w.Edit3->SetText("33.158");
+    if (c.userUnticks) {
+      Press(*w.BitBtn1);
+      backend->Click(*w.CheckBox1, 4, 8);
+      EXPECT_FALSE(w.CheckBox1->Checked());
+      EXPECT_TRUE(w.GuaranteeRatesByUser);
+    }
+    w.AccCalcEggKeExecute();
+    EXPECT_EQ(w.Label8->Caption(), c.result) << c.result;
+  }
+  w.ClearProject();
+  EXPECT_FALSE(w.GuaranteeRatesByUser);
+}
+
 TEST_F(MainWindowTest, GuaranteePanelComputesAndStoresItsPercentages) {
   LocaleScope greek(LocaleScope::Greek);
   TFrmAXP& w = Start();
@@ -437,6 +469,32 @@ TEST_P(Shutdown, AsksWhatTheStateNeeds) {
   EXPECT_EQ(backend->MessageBoxes.size(), c.answers.size());
   EXPECT_EQ(w.Visible(), !c.closes);
   EXPECT_EQ(FileExists(Folder() + "def.knd"), c.closes);
+}
+
+// A new study budget lives under a temporary name until its project is
+// saved; discarded at exit or by clearing, it leaves no files behind.
+TEST_F(MainWindowTest, DiscardedTemporaryBudgetLeavesNoFiles) {
+  for (const bool byClearing : {false, true}) {
+    TFrmAXP& w = Start();
+    TUproypFrm& b = EnsureBudgetForm();
+    b.BudgetFileName = MakeTempBudgetName();
+    const AnsiString csv = BudgetCsvName(b.BudgetFileName);
+    WriteFile(csv, "1;2\r\n");
+    ASSERT_TRUE(FileExists(b.BudgetFileName));
+    const AnsiString name = b.BudgetFileName;
+    BudgetChanged = 1;
+    BudgetRows = 2;
+    backend->ExpectMessageBox("Nα "_a, IDYES);
+    if (byClearing)
+      w.ClearButtonClick(nullptr);
+    else
+      Press(*w.ExitButton);
+    EXPECT_FALSE(FileExists(name)) << byClearing;
+    EXPECT_FALSE(FileExists(csv)) << byClearing;
+    delete BudgetForm;
+    Stop();
+    ResetState();
+  }
 }
 
 const char* const DiscardProject = "Να αγνοηθούν οι αλλαγές;";

@@ -104,7 +104,7 @@ TEST_F(CalculationTest, ReportWithTheInitialOrder) {
   EXPECT_TRUE(form->doprint->Enabled());
   EXPECT_TRUE(form->doprintq->Enabled());
   EXPECT_TRUE(form->dopreview->Enabled());
-  EXPECT_EQ(form->Label8->Caption(), "7,5%");
+  EXPECT_EQ(form->Label8->Caption(), "6,25%");
   EXPECT_EQ(form->Edit3->Text(), "17,5");
   // The ranking in the grid: the discount-only offer first, the void one last.
   EXPECT_EQ(form->StGrid->GetCellText(1, 1), "ΕΨΙΛΟΝ ΑΤΕ"_a);
@@ -142,7 +142,7 @@ TEST_F(CalculationTest, ReportColumnsStandWhereTheyShould) {
     if (line.find("ΣΥΝΟΛΙΚΗ ΑΠΑΙΤΟΥΜΕΝΗ"_a) == 0) {
       ++guarantee;
       EXPECT_EQ(line,
-                "ΣΥΝΟΛΙΚΗ ΑΠΑΙΤΟΥΜΕΝΗ ΕΓΓΥΗΣΗ ΚΑΛΗΣ ΕΚΤΕΛΕΣΗΣ (άρθρου 4 παρ 2 του Νόμου 3263/2004)=7,5%"_a);
+                "ΣΥΝΟΛΙΚΗ ΑΠΑΙΤΟΥΜΕΝΗ ΕΓΓΥΗΣΗ ΚΑΛΗΣ ΕΚΤΕΛΕΣΗΣ (άρθρου 4 παρ 2 του Νόμου 3263/2004)=6,25%"_a);
       continue;
     }
     if (line.find("ΕΨΙΛΟΝ"_a) != AnsiString::npos) {
@@ -279,7 +279,7 @@ TEST_F(CalculationTest, QuickPrintSendsTheReportAndTheGuaranteeLineTwice) {
 
   // What went to the printer, line by line.
   TStringList expected;
-  QuickPrintLines(form->PrMemo->Lines(), "7,5%", expected);
+  QuickPrintLines(form->PrMemo->Lines(), "6,25%", expected);
   int guaranteeLines = 0;
   for (int i = 0; i < expected.Count(); ++i)
     if (expected[i].find("Νόμου 3263/2004"_a) != AnsiString::npos) ++guaranteeLines;

@@ -107,6 +107,33 @@ TEST_F(PanelsTest, RadioGroupColumnsSpreadTheButtons) {
   EXPECT_EQ(group->Buttons(3)->Top(), group->Buttons(0)->Top());
 }
 
+TEST_F(PanelsTest, DisabledRadioGroupDisablesItsItemsAndTheyLookIt) {
+  auto* group = Add<TRadioGroup>(10, 10, 200, 80);
+  group->Items()->Add("Πρώτο"_a);
+  group->SetItemIndex(0);
+  ShowForm();
+  group->SetEnabled(false);
+  group->Items()->Add("Δεύτερο"_a);  // added while the group is disabled
+  Application->ProcessMessages();
+  for (int i = 0; i < 2; ++i) EXPECT_FALSE(group->Buttons(i)->Enabled()) << i;
+  backend->Click(*group->Buttons(1), 5, 5);
+  EXPECT_EQ(group->ItemIndex(), 0);
+  // The caption of a disabled item is drawn in the grey of disabled text,
+  // its text colour nowhere.
+  TRadioButton& item = *group->Buttons(1);
+  bool grey = false, black = false;
+  for (int y = 0; y < item.Height(); ++y)
+    for (int x = 16; x < item.Width() - 2; ++x) {
+      const TColor c = PixelOf(item, x, y);
+      grey |= c == ColorToRGB(clGrayText) || c == ColorToRGB(clBtnShadow);
+      black |= c == ColorToRGB(clBtnText);
+    }
+  EXPECT_TRUE(grey);
+  EXPECT_FALSE(black);
+  group->SetEnabled(true);
+  for (int i = 0; i < 2; ++i) EXPECT_TRUE(group->Buttons(i)->Enabled()) << i;
+}
+
 TEST_F(PanelsTest, SplitterSizesItsNeighbourWithinMinSize) {
   auto* left = Add<TPanel>(0, 0, 100, 100);
   left->SetAlign(alLeft);

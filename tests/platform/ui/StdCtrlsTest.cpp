@@ -57,6 +57,40 @@ TEST_F(StdCtrlsTest, LabelSizesItselfToItsText) {
   EXPECT_EQ(label->Width(), 60);
 }
 
+TEST_F(StdCtrlsTest, LabelShortensALongPathOrItsEndToItsWidth) {
+  auto* label = Add<TLabel>(10, 10, 120, 13);
+  label->SetAutoSize(false);
+  label->SetBounds(10, 10, 120, 13);
+  label->SetEllipsisPosition(epPathEllipsis);
+  struct Case {
+    const char* caption;
+    const char* drawn;
+  } cases[] = {
+      {"/home/ΕΠΙΤΡΟΠΗ/ΔΙΑΓΩΝΙΣΜΟΙ/2026/ΟΔΟΠΟΙΙΑ.DDN", ".../ΟΔΟΠΟΙΙΑ.DDN"},
+      {"/a/b/Ε.DDN", "/a/b/Ε.DDN"},  // fits: drawn whole
+      {"/work/ΠΟΛΥ_ΜΑΚΡΥ_ΟΝΟΜΑ_ΑΡΧΕΙΟΥ_ΕΡΓΟΥ.DDN", ".../ΠΟΛΥ_ΜΑΚΡΥ_ΟΝΟΜΑ_ΑΡΧΕΙΟΥ_ΕΡΓΟΥ.DDN"},
+  };
+  ShowForm();
+  for (const auto& c : cases) {
+    label->SetCaption(cp1253::FromUtf8(c.caption));
+    auto drawn = Record(*Form);
+    const auto texts = DrawnTexts(*drawn);
+    ASSERT_EQ(texts.size(), 1u) << c.caption;
+    EXPECT_EQ(cp1253::ToUtf8(texts[0]), c.drawn);
+    EXPECT_EQ(label->Caption(), cp1253::FromUtf8(c.caption));  // the caption itself stays whole
+  }
+  // A path whose folders fit in part keeps the last of them.
+  label->SetWidth(200);
+  label->SetCaption("/home/ΕΠΙΤΡΟΠΗ/ΔΙΑΓΩΝΙΣΜΟΙ/2026/ΟΔΟΠΟΙΙΑ.DDN"_a);
+  const auto texts = DrawnTexts(*Record(*Form));
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].substr(0, 4), ".../");
+  EXPECT_GT(texts[0].size(), ".../ΟΔΟΠΟΙΙΑ.DDN"_a.size());
+  label->SetEllipsisPosition(epEndEllipsis);
+  const auto end = Record(*Form)->CallsOf("DrawText").back();
+  EXPECT_TRUE(end.Flags & DT_END_ELLIPSIS);
+}
+
 TEST_F(StdCtrlsTest, LabelDrawsAlignedTextAndItsBackgroundUnlessTransparent) {
   auto* label = Add<TLabel>(10, 10, 100, 20);
   label->SetAutoSize(false);

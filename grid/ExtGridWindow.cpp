@@ -1,0 +1,311 @@
+// The grid's window procedure beside the cells: the wheel (rows by the
+// system's lines a notch, zoom with Ctrl), middle-button panning with its
+// cursors and mark, the cursor of the heading selection, the grid's own
+// cursor, the combo editor's close-up and the version.
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "grid/ExtGrid.h"
+#include "grid/ExtGridEditors.h"
+#include "grid/GridUtil.h"
+#include "platform/gfx/Picture.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Input.h"
+#include "platform/ui/Windows.h"
+
+namespace {
+
+constexpr TColor kKey = clFuchsia;
+constexpr int kPanMarkSize = 32;
+
+void Fill(TBitmap& b, TColor c) {
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) b.SetPixel(x, y, c);
+}
+
+// A solid triangle pointing (dx, dy) with its tip Reach pixels from the
+// centre (Cx, Cy).
+void Arrow(TBitmap& b, int cx, int cy, int dx, int dy, int reach, TColor c) {
+  for (int i = 0; i < 5; ++i) {
+    const int along = reach - i;
+    for (int w = -i; w <= i; ++w) {
+      int x = cx + dx * along, y = cy + dy * along;
+      if (dx != 0 && dy != 0) {
+        // Diagonal: the base runs across the direction.
+        x += w * (dy != 0 ? 1 : 0) * (dx == dy ? -1 : 1) / 2;
+        y += w / 2;
+      } else if (dx != 0) {
+        y += w;
+      } else {
+        x += w;
+      }
+      if (x >= 0 && y >= 0 && x < b.Width() && y < b.Height()) b.SetPixel(x, y, c);
+    }
+  }
+}
+
+void Dot(TBitmap& b, int cx, int cy, int radius, TColor c) {
+  for (int y = cy - radius; y <= cy + radius; ++y)
+    for (int x = cx - radius; x <= cx + radius; ++x)
+      if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius && x >= 0 && y >= 0 && x < b.Width() &&
+          y < b.Height())
+        b.SetPixel(x, y, c);
+}
+
+// The still pan cursor and mark: a dot with the arrows of the ways the
+// grid pans.
+void PanPicture(TBitmap& b, bool vertical, bool horizontal) {
+  Fill(b, kKey);
+  const int c = b.Width() / 2;
+  Dot(b, c, c, 3, clBlack);
+  Dot(b, c, c, 2, clWhite);
+  if (vertical) {
+    Arrow(b, c, c, 0, -1, c - 2, clBlack);
+    Arrow(b, c, c, 0, 1, c - 2, clBlack);
+  }
+  if (horizontal) {
+    Arrow(b, c, c, -1, 0, c - 2, clBlack);
+    Arrow(b, c, c, 1, 0, c - 2, clBlack);
+  }
+}
+
+// The heading selection cursors: a thick black arrow pointing down (a
+// column), right (a row) or down and right (all).
+void SelectArrow(TBitmap& b, int dx, int dy) {
+  Fill(b, kKey);
+  const int c = b.Width() / 2;
+  for (int i = -7; i <= 3; ++i)
+    for (int w = -1; w <= 1; ++w) {
+      const int x = c + dx * i + (dx == 0 ? w : 0) + (dx != 0 && dy != 0 ? w : 0);
+      const int y = c + dy * i + (dy == 0 ? w : 0);
+      if (x >= 0 && y >= 0 && x < b.Width() && y < b.Height()) b.SetPixel(x, y, clBlack);
+    }
+  Arrow(b, c, c, dx, dy, 8, clBlack);
+}
+
+void RegisterGridCursors() {
+  RegisterCursorResource("8000", kPanMarkSize, kPanMarkSize, Point(16, 16),
+                         [](TBitmap& b) { PanPicture(b, true, true); });
+  static const int ways[8][2] = {{0, 1}, {-1, 0}, {1, 0}, {0, -1}, {1, -1}, {-1, -1}, {1, 1}, {-1, 1}};
+  for (int i = 0; i < 8; ++i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "%d", 8001 + i);
+    const int dx = ways[i][0], dy = ways[i][1];
+    RegisterCursorResource(name, kPanMarkSize, kPanMarkSize, Point(16, 16), [dx, dy](TBitmap& b) {
+      Fill(b, kKey);
+      Dot(b, 16, 16, 2, clBlack);
+      Arrow(b, 16, 16, dx, dy, 13, clBlack);
+    });
+  }
+  RegisterCursorResource("8010", 24, 24, Point(20, 12), [](TBitmap& b) { SelectArrow(b, 1, 0); });
+  RegisterCursorResource("8011", 24, 24, Point(12, 20), [](TBitmap& b) { SelectArrow(b, 0, 1); });
+  RegisterCursorResource("8012", 24, 24, Point(20, 20), [](TBitmap& b) { SelectArrow(b, 1, 1); });
+  RegisterBitmapResource("INTLI1", kPanMarkSize, kPanMarkSize, [](TBitmap& b) { PanPicture(b, true, true); });
+  RegisterBitmapResource("INTLI2", kPanMarkSize, kPanMarkSize,
+                         [](TBitmap& b) { PanPicture(b, false, true); });
+  RegisterBitmapResource("INTLI3", kPanMarkSize, kPanMarkSize,
+                         [](TBitmap& b) { PanPicture(b, true, false); });
+}
+
+}  // namespace
+
+void EnsureGridCursors() {
+  static const bool registered = (RegisterGridCursors(), true);
+  (void)registered;
+}
+
+TCursor PanCursorFor(int dx, int dy) {
+  if (dx == 0 && dy == 0) return crGridPan;
+  if (dx == 0) return dy > 0 ? crGridPanDown : crGridPanUp;
+  if (dy == 0) return dx < 0 ? crGridPanLeft : crGridPanRight;
+  if (dy < 0) return dx > 0 ? crGridPanUpRight : crGridPanUpLeft;
+  return dx > 0 ? crGridPanDownRight : crGridPanDownLeft;
+}
+
+// ---- cursor -------------------------------------------------------------------------------
+
+void TExtStringGrid::SetCursor(TCursor c) {
+  TBaseGrid::SetCursor(c);
+  if (!settingCursor_) ownCursor_ = c;
+}
+
+bool TExtStringGrid::WMSetCursor(TMessage& m) {
+  if (!Screen) return false;
+  if (mouse_.Panning) {
+    Screen->ShowCursorShape(mouse_.PanCursor);
+    m.Result = 1;
+    return true;
+  }
+  if (mouse_.SizingFixedCol || mouse_.FixedColSizeArmed) {
+    Screen->ShowCursorShape(crHSplit);
+    m.Result = 1;
+    return true;
+  }
+  if (mouse_.CursorKind != ckNone && GridState() != gsColSizing && GridState() != gsRowSizing) {
+    EnsureGridCursors();
+    TCursor shape = crGridSelectAll;
+    if (mouse_.CursorKind == ckColumnSelect) shape = crGridColSelect;
+    if (mouse_.CursorKind == ckRowSelect) shape = crGridRowSelect;
+    Screen->ShowCursorShape(shape);
+    m.Result = 1;
+    return true;
+  }
+  return false;
+}
+
+// ---- wheel --------------------------------------------------------------------------------
+
+bool TExtStringGrid::WheelMessage(TMessage& m) {
+  if (mouse_.Panning) return false;
+  const int delta = MsgWheelDelta(m);
+  if (delta == 0) return false;
+  const int notches = std::max(1, std::abs(delta) / WHEEL_DELTA);
+  const int lines = static_cast<int>(ui::input::WheelScrollLines()) * notches;
+  const bool towardsUser = delta < 0;
+  if ((GetKeyState(VK_CONTROL) & 0x8000) != 0 && IntelliZoom) {
+    Zoom(towardsUser ? lines : -lines);
+    m.Result = 1;
+    return true;
+  }
+  if (!EnableWheel) return false;
+  if (FixedRowAlways && RowCount() == 1) {
+    m.Result = 1;
+    return true;
+  }
+  // A notch moves the row by the system's lines, and only that: the
+  // inherited handling would move it once more.
+  int target = towardsUser ? Row() + lines : Row() - lines;
+  target = std::min(target, RowCount() - FixedFooters() - 1);
+  target = std::max(target, FixedRows());
+  if (Col() < FixedCols()) SetCol(std::min(FixedCols(), ColCount() - 1));
+  if (Col() > ColCount() - 1) SetCol(ColCount() - 1);
+  if (target >= 0 && target < RowCount() && target != Row()) {
+    const int oldLeft = LeftCol();
+    BeginUpdate();
+    try {
+      SetRow(target);
+      if (Options().Contains(goRowSelect) && navigation_->KeepHorizScroll) SetLeftCol(oldLeft);
+    } catch (...) {
+      ResetUpdate();
+      throw;
+    }
+    ResetUpdate();
+    SelectBaseCell();
+    Invalidate();
+  }
+  m.Result = 1;
+  return true;
+}
+
+bool TExtStringGrid::WheelKeepingLeftCol(const std::function<bool()>& Inherited) {
+  if (!Options().Contains(goRowSelect) || !navigation_->KeepHorizScroll) return Inherited();
+  const int oldLeft = LeftCol();
+  BeginUpdate();
+  const bool result = Inherited();
+  SetLeftCol(oldLeft);
+  ResetUpdate();
+  return result;
+}
+
+bool TExtStringGrid::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+  return WheelKeepingLeftCol([&] { return TBaseGrid::DoMouseWheelDown(Shift, MousePos); });
+}
+
+bool TExtStringGrid::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+  return WheelKeepingLeftCol([&] { return TBaseGrid::DoMouseWheelUp(Shift, MousePos); });
+}
+
+// ---- panning ------------------------------------------------------------------------------
+
+void TExtStringGrid::StartPanning(int X, int Y) {
+  EnsureGridCursors();
+  mouse_.PanSavedCursor = Cursor();
+  mouse_.PanCursor = crGridPan;
+  settingCursor_ = true;
+  TBaseGrid::SetCursor(crGridPan);
+  settingCursor_ = false;
+  if (Screen) Screen->ShowCursorShape(crGridPan);
+  mouse_.Panning = true;
+  SetTimer(Handle(), PanTimerId, PanInterval);
+  mouse_.PanOrigin = Point(X, Y);
+  SetCapture(Handle());
+  mouse_.PanSavedShowHint = ShowHint();
+  SetShowHint(false);
+  DrawPanMark();
+}
+
+void TExtStringGrid::StopPanning() {
+  if (!mouse_.Panning) return;
+  ReleaseCapture();
+  if (HandleAllocated()) KillTimer(Handle(), PanTimerId);
+  settingCursor_ = true;
+  TBaseGrid::SetCursor(mouse_.PanSavedCursor);
+  settingCursor_ = false;
+  if (Screen) Screen->ShowCursorShape(mouse_.PanSavedCursor);
+  SetShowHint(true);
+  mouse_.Panning = false;
+  InvalidateRect(Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, kPanMarkSize, kPanMarkSize));
+}
+
+void TExtStringGrid::PanTick() {
+  TPoint p;
+  GetCursorPos(&p);
+  p = ScreenToClient(p);
+  int dx = 0, dy = 0;
+  if (p.X < mouse_.PanOrigin.X - 5) dx = -1;
+  if (p.X > mouse_.PanOrigin.X + 5) dx = 1;
+  if (p.Y < mouse_.PanOrigin.Y - 5) dy = -1;
+  if (p.Y > mouse_.PanOrigin.Y + 5) dy = 1;
+  if (IntelliPan == ipHorizontal) dy = 0;
+  if (IntelliPan == ipVertical) dx = 0;
+  mouse_.PanCursor = PanCursorFor(dx, dy);
+
+  const int lastRow = RowCount() - 1 - FixedFooters(), lastCol = ColCount() - 1 - FixedRightCols();
+  int row = std::clamp(Row(), std::min(FixedRows(), lastRow), std::max(FixedRows(), lastRow));
+  int col = std::clamp(Col(), std::min(FixedCols(), lastCol), std::max(FixedCols(), lastCol));
+  if ((dx == -1 && col > FixedCols()) || (dx == 1 && col < lastCol)) col += dx;
+  if ((dy == -1 && row > FixedRows()) || (dy == 1 && row < lastRow)) row += dy;
+  row = std::clamp(row, 0, RowCount() - 1);
+  col = std::clamp(col, 0, ColCount() - 1);
+  if (row != Row() || col != Col()) {
+    const bool leavesView = row < TopRow() || row >= TopRow() + VisibleRowCount() || col < LeftCol() ||
+                            col >= LeftCol() + VisibleColCount();
+    if (leavesView)
+      InvalidateRect(Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, kPanMarkSize, kPanMarkSize));
+    FocusCell(col, row, true);
+  }
+  settingCursor_ = true;
+  TBaseGrid::SetCursor(mouse_.PanCursor);
+  settingCursor_ = false;
+  if (Screen) Screen->ShowCursorShape(mouse_.PanCursor);
+  DrawPanMark();
+}
+
+void TExtStringGrid::DrawPanMark() {
+  EnsureGridCursors();
+  const char* name = IntelliPan == ipVertical ? "INTLI3" : IntelliPan == ipHorizontal ? "INTLI2" : "INTLI1";
+  std::unique_ptr<TBitmap> mark = LoadBitmapResource(name);
+  DrawBitmapTransparent(Canvas(), *mark, clWhite,
+                        Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, mark->Width(), mark->Height()));
+}
+
+// ---- the combo editor's close-up and the version --------------------------------------------
+
+void TExtStringGrid::ComboNotify(TMessage&) {
+  if (OnComboCloseUp) OnComboCloseUp(this, Col(), Row());
+}
+
+int TExtStringGrid::GetVersionNr() {
+  // Low word the minor pair (1, 0), high word the major pair (4, 2).
+  constexpr auto word = [](unsigned lo, unsigned hi) { return lo | (hi << 8); };
+  return static_cast<int>(word(1, 0) | (word(4, 2) << 16));
+}
+
+AnsiString TExtStringGrid::GetVersionString() {
+  const auto version = static_cast<unsigned>(GetVersionNr());
+  char text[48];
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u Nov, 2002", (version >> 24) & 0xFF, (version >> 16) & 0xFF,
+                (version >> 8) & 0xFF, version & 0xFF);
+  return text;
+}

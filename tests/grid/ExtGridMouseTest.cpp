@@ -1,0 +1,429 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "GridFixture.h"
+#include "grid/ExtGrid.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Input.h"
+#include "platform/ui/Windows.h"
+
+namespace {
+
+class ExtGridMouseTest : public GridFormTest {
+ protected:
+  // A heading row and five data rows; column c holds "<c><value>" with
+  // the values 3, 1, 5, 2, 4 down the rows.
+  TExtStringGrid& SortGrid() {
+    auto& g = MakeGrid<TExtStringGrid>(4, 6, 400, 200);
+    const int values[] = {3, 1, 5, 2, 4};
+    for (int r = 1; r <= 5; ++r)
+      for (int c = 1; c < 4; ++c) g.SetCellText(c, r, IntToStr(c == 3 ? 6 - values[r - 1] : values[r - 1]));
+    g.SortSettings().Show = true;
+    g.SortSettings().AutoColumnMerge = true;
+    g.SetOptions(g.Options() + TGridOptions{goColSizing});
+    return g;
+  }
+  static std::vector<AnsiString> Column(TExtStringGrid& g, int c) {
+    std::vector<AnsiString> out;
+    for (int r = 1; r < g.RowCount(); ++r) out.push_back(g.GetCellText(c, r));
+    return out;
+  }
+  void ClickHeading(TExtStringGrid& g, int c, int fromLeft = 20) {
+    const TRect r = g.CellRect(c, 0);
+    backend->Click(g, r.Left + fromLeft, r.Top + 5);
+  }
+  THintInfo HintAt(TExtStringGrid& g, int c, int r) {
+    const TRect cell = g.CellRect(c, r);
+    THintInfo info;
+    info.CursorPos = Point(cell.Left + 5, cell.Top + 5);
+    info.HintStr = "grid";
+    g.Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+    return info;
+  }
+};
+
+using V = std::vector<AnsiString>;
+
+TEST_F(ExtGridMouseTest, HeadingClicksSortUpDownAndUpAgainOnAnotherColumn) {
+  auto& g = SortGrid();
+  int clickSorts = 0;
+  g.OnClickSort = [&](TObject*, int) { ++clickSorts; };
+  ClickHeading(g, 2);
+  EXPECT_EQ(Column(g, 2), (V{"1", "2", "3", "4", "5"}));
+  ClickHeading(g, 2);
+  EXPECT_EQ(Column(g, 2), (V{"5", "4", "3", "2", "1"}));
+  ClickHeading(g, 3);
+  EXPECT_EQ(Column(g, 3), (V{"1", "2", "3", "4", "5"}));
+  EXPECT_EQ(g.SortSettings().Direction, sdAscending);
+  EXPECT_EQ(clickSorts, 3);
+}
+
+TEST_F(ExtGridMouseTest, WhatAReleaseOnAHeadingSorts) {
+  struct Case {
+    const char* what;
+    int rows;
+    int fromRight;  // pixels from the heading's right edge
+    bool canSort;
+    bool sorts;
+  };
+  const Case cases[] = {
+      {"3 pixels from the border", 6, 3, true, false},
+      {"4 pixels from the border", 6, 4, true, true},
+      {"the middle", 6, 30, true, true},
+      {"a grid of two rows", 2, 30, true, false},
+      {"OnCanSort refuses", 6, 30, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto& g = SortGrid();
+    g.SetRowCount(c.rows);
+    const V before = Column(g, 1);
+    int clickSorts = 0;
+    g.OnCanSort = [&](TObject*, int, bool& doSort) { doSort = c.canSort; };
+    g.OnClickSort = [&](TObject*, int) { ++clickSorts; };
+    const TRect r = g.CellRect(1, 0);
+    backend->Click(g, r.Right - c.fromRight, r.Top + 5);
+    EXPECT_EQ(clickSorts, c.sorts ? 1 : 0);
+    if (!c.sorts) {
+      EXPECT_EQ(Column(g, 1), before);
+    }
+  }
+}
+
+TEST_F(ExtGridMouseTest, DoubleClickOnAHeadingBorderSizesTheColumnAndDoesNotSort) {
+  auto& g = SortGrid();
+  g.SetCellText(1, 2, "a long text that needs a wide column");
+  g.SetColWidths(1, 40);
+  int ended = -1, clickSorts = 0;
+  g.OnEndColumnSize = [&](TObject*, int c) { ended = c; };
+  g.OnClickSort = [&](TObject*, int) { ++clickSorts; };
+  const TRect r = g.CellRect(1, 0);
+  backend->DoubleClick(g, r.Right - 1, r.Top + 5);
+  EXPECT_GT(g.ColWidths(1), 100);
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(clickSorts, 0);
+
+  // A refusing OnColumnSize leaves the width.
+  g.SetColWidths(1, 40);
+  ended = -1;
+  g.OnColumnSize = [](TObject*, int, bool& allow) { allow = false; };
+  backend->Advance(1000);
+  backend->DoubleClick(g, g.CellRect(1, 0).Right - 1, r.Top + 5);
+  EXPECT_EQ(g.ColWidths(1), 40);
+  EXPECT_EQ(ended, -1);
+}
+
+TEST_F(ExtGridMouseTest, CheckControlsFlipBetweenTrueAndFalse) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"TRUE", "FALSE"}, {"FALSE", "TRUE"}, {"", "TRUE"}, {"maybe", "TRUE"}};
+  for (const auto& [from, to] : cases) {
+    SCOPED_TRACE(from);
+    auto& g = MakeGrid<TExtStringGrid>(3, 3);
+    // A control alone is no HTML to the classifier: a closing tag makes it one.
+    g.SetCellText(1, 1, AnsiString("<CONTROL TYPE=\"CHECK\" ID=\"c1\" VALUE=\"") + from + "\"><B></B>");
+    AnsiString clickedValue;
+    g.OnControlClick = [&](TObject*, int, int, const AnsiString& id, const AnsiString&, const AnsiString& v) {
+      EXPECT_EQ(id, "c1");
+      clickedValue = v;
+    };
+    const TRect r = g.CellRect(1, 1);
+    backend->Click(g, r.Left + 8, r.Top + 8);
+    EXPECT_EQ(clickedValue, to);
+    EXPECT_NE(g.GetCellText(1, 1).find(AnsiString("VALUE=\"") + to + "\""), AnsiString::npos)
+        << g.GetCellText(1, 1);
+  }
+}
+
+TEST_F(ExtGridMouseTest, LinksGoToTheirCellOrToTheDesktop) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 6);
+  g.SetCellText(1, 1, "<A HREF=\"cell://R4C3\">go</A>");
+  g.SetCellText(2, 1, "<A HREF=\"https://example.org/\">web</A>");
+  g.SetCellText(3, 1, "<A HREF=\"javascript:alert(1)\">bad</A>");
+  g.URLShow = true;
+  g.SetCellText(1, 2, "https://example.org/plain");
+  auto clickText = [&](int c, int r) {
+    const TRect cell = g.CellRect(c, r);
+    backend->Click(g, cell.Left + 6, cell.Top + 8);
+    backend->Advance(1000);
+  };
+  clickText(1, 1);
+  EXPECT_EQ(g.Col(), 3);
+  EXPECT_EQ(g.Row(), 4);
+  clickText(2, 1);
+  clickText(3, 1);
+  clickText(1, 2);
+  ASSERT_EQ(backend->ShellRequests.size(), 2u);
+  EXPECT_EQ(backend->ShellRequests[0].File, "https://example.org/");
+  EXPECT_EQ(backend->ShellRequests[1].File, "https://example.org/plain");
+
+  // The application may handle a link itself.
+  g.OnAnchorClick = [](TObject*, int, int, const AnsiString&, bool& autoHandle) { autoHandle = false; };
+  clickText(2, 1);
+  EXPECT_EQ(backend->ShellRequests.size(), 2u);
+}
+
+TEST_F(ExtGridMouseTest, CheckBoxRadioButtonAndNodeCellsAnswerAPress) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 8);
+  g.SetOptions(g.Options() + TGridOptions{goEditing});
+  g.AddCheckBox(1, 1, false, false);
+  TStringList choices;
+  choices.Add("one");
+  choices.Add("two");
+  g.AddRadio(2, 2, true, choices, 0);
+  TCellGraphic* button = g.CreateCellGraphic(3, 3);
+  button->CellType = ctButton;
+  button->CellIndex = 40 | (16 << 16);
+  button->CellText = "ok";
+  backend->Render(*form);  // the painter places the button
+  std::vector<AnsiString> log;
+  g.OnCheckBoxClick = [&](TObject*, int c, int r, bool s) {
+    log.push_back(Format("check %d %d %d", {c, r, s ? 1 : 0}));
+  };
+  g.OnCheckBoxMouseUp = [&](TObject*, int c, int r, bool s) {
+    log.push_back(Format("checkup %d %d %d", {c, r, s ? 1 : 0}));
+  };
+  g.OnRadioClick = [&](TObject*, int c, int r, int i) { log.push_back(Format("radio %d %d %d", {c, r, i})); };
+  g.OnButtonClick = [&](TObject*, int c, int r) { log.push_back(Format("button %d %d", {c, r})); };
+
+  TRect r = g.CellRect(1, 1);
+  backend->Click(g, r.Left + 5, r.Top + 5);
+  bool state = false;
+  g.GetCheckBoxState(1, 1, state);
+  EXPECT_TRUE(state);
+  backend->Advance(1000);
+
+  r = g.CellRect(2, 2);
+  g.Canvas().Font->Assign(g.Font());
+  const int second = g.Canvas().TextWidth("one") + g.ControlLook().RadioSize() + 2 + 3;
+  backend->Click(g, r.Left + second, r.Top + 5);
+  int index = -1;
+  g.GetRadioIdx(2, 2, index);
+  EXPECT_EQ(index, 1);
+  backend->Advance(1000);
+
+  const TRect place = g.GetButtonRect(3, 3);
+  ASSERT_FALSE(place.IsEmpty());
+  backend->Click(g, place.Left + 3, place.Top + 3);
+  EXPECT_EQ(log, (std::vector<AnsiString>{"check 1 1 1", "checkup 1 1 1", "radio 2 2 1", "button 3 3"}));
+}
+
+TEST_F(ExtGridMouseTest, OneClickAndOneDoubleClickEventEach) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 6);
+  int clicks = 0, doubles = 0, cellDoubles = 0;
+  g.OnClick = [&](TObject*) { ++clicks; };
+  g.OnDblClick = [&](TObject*) { ++doubles; };
+  g.OnDblClickCell = [&](TObject*, int r, int c) { cellDoubles += r == 2 && c == 1 ? 1 : 100; };
+  const TRect r = g.CellRect(1, 2);
+  backend->Click(g, r.Left + 5, r.Top + 5);
+  EXPECT_EQ(clicks, 1);
+  backend->Advance(1000);
+  backend->DoubleClick(g, r.Left + 5, r.Top + 5);
+  EXPECT_EQ(clicks, 3);
+  EXPECT_EQ(doubles, 1);
+  EXPECT_EQ(cellDoubles, 1);
+}
+
+TEST_F(ExtGridMouseTest, AFixedHeadingDrawnAsAButtonIsSunkenWhilePressed) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  g.FixedAsButtons = true;
+  const TRect r = g.CellRect(1, 0);
+  backend->PressMouse(g, r.Left + 10, r.Top + 5);
+  EXPECT_TRUE(g.MouseState().FixedPressed);
+  backend->ReleaseMouse(g, r.Left + 10, r.Top + 5);
+  EXPECT_FALSE(g.MouseState().FixedPressed);
+}
+
+TEST_F(ExtGridMouseTest, CtrlClicksMarkAndUnmarkDisjunctRows) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 8);
+  g.MouseActions().SetDisjunctRowSelect(true);
+  auto clickRow = [&](int row, bool ctrl) {
+    const TRect r = g.CellRect(1, row);
+    if (ctrl) backend->KeyDown(VK_CONTROL);
+    backend->Click(g, r.Left + 5, r.Top + 5);
+    if (ctrl) backend->KeyUp(VK_CONTROL);
+    backend->Advance(1000);
+  };
+  clickRow(2, false);
+  clickRow(4, true);
+  clickRow(5, true);
+  int marked = 0;
+  for (int r = 1; r < g.RowCount(); ++r) marked += g.RowSelect(r) ? 1 : 0;
+  EXPECT_EQ(marked, 3);
+  clickRow(4, true);
+  EXPECT_TRUE(g.RowSelect(2));
+  EXPECT_FALSE(g.RowSelect(4));
+  EXPECT_TRUE(g.RowSelect(5));
+  clickRow(3, false);
+  EXPECT_FALSE(g.RowSelect(2));
+  EXPECT_TRUE(g.RowSelect(3));
+}
+
+// ---- wheel and panning ----
+
+TEST_F(ExtGridMouseTest, AWheelNotchMovesTheRowByTheSystemsLines) {
+  ui::input::SetWheelScrollLines(3);
+  auto& g = MakeGrid<TExtStringGrid>(3, 20);
+  g.SetFixedFooters(1);
+  struct Step {
+    int notches;  // positive away from the user
+    int row;
+  };
+  const Step steps[] = {{-1, 4}, {-1, 7}, {1, 4}, {2, 1}, {-10, 18}};
+  for (const Step& s : steps) {
+    backend->Wheel(g, s.notches, 50, 50);
+    EXPECT_EQ(g.Row(), s.row) << s.notches;
+  }
+}
+
+TEST_F(ExtGridMouseTest, CtrlWheelZoomsAndTheFourthNotchDoesNothing) {
+  ui::input::SetWheelScrollLines(3);
+  auto& g = MakeGrid<TExtStringGrid>(3, 10);
+  const int width = g.ColWidths(1);
+  backend->KeyDown(VK_CONTROL);
+  for (int n = 1; n <= 4; ++n) {
+    backend->Wheel(g, -1, 50, 50);
+    EXPECT_EQ(g.ZoomStep(), std::min(n * 3, 9)) << n;
+  }
+  backend->KeyUp(VK_CONTROL);
+  EXPECT_EQ(g.ColWidths(1), width + 9);
+  EXPECT_EQ(g.Row(), 1);
+}
+
+TEST_F(ExtGridMouseTest, AOneRowGridWithFixedRowAlwaysSwallowsTheWheel) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 1);
+  g.FixedRowAlways = true;
+  bool reached = false;
+  g.OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool&) { reached = true; };
+  backend->Wheel(g, -1, 30, 10);
+  EXPECT_FALSE(reached);
+}
+
+TEST_F(ExtGridMouseTest, MiddleButtonPansRowByRowWithTheDirectionCursor) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 30);
+  g.IntelliPan = ipVertical;
+  backend->PressMouse(g, 100, 100, 2);
+  backend->ReleaseMouse(g, 100, 100, 2);
+  ASSERT_TRUE(g.Panning());
+  EXPECT_EQ(g.Cursor(), crGridPan);
+  backend->MoveMouse(g, 100, 106);
+  backend->Advance(30);
+  EXPECT_EQ(g.Row(), 4);
+  EXPECT_EQ(g.MouseState().PanCursor, crGridPanDown);
+  backend->MoveMouse(g, 180, 100);  // sideways does nothing vertically
+  const int row = g.Row();
+  backend->Advance(30);
+  EXPECT_EQ(g.Row(), row);
+  EXPECT_EQ(g.MouseState().PanCursor, crGridPan);
+  backend->PressKey(VK_SHIFT);
+  EXPECT_FALSE(g.Panning());
+  EXPECT_EQ(g.Cursor(), crDefault);
+}
+
+TEST_F(ExtGridMouseTest, PanCursorsFollowTheDirection) {
+  struct Case {
+    int dx, dy;
+    TCursor cursor;
+  };
+  const Case cases[] = {{0, 0, 8000},  {0, 1, 8001},   {-1, 0, 8002}, {1, 0, 8003}, {0, -1, 8004},
+                        {1, -1, 8005}, {-1, -1, 8006}, {1, 1, 8007},  {-1, 1, 8008}};
+  for (const Case& c : cases) EXPECT_EQ(PanCursorFor(c.dx, c.dy), c.cursor) << c.dx << "," << c.dy;
+  EnsureGridCursors();
+  for (int id : {8000, 8004, 8008, 8010, 8011, 8012}) EXPECT_TRUE(HasCursorResource(IntToStr(id))) << id;
+  for (const char* mark : {"INTLI1", "INTLI2", "INTLI3"}) EXPECT_TRUE(HasBitmapResource(mark)) << mark;
+}
+
+// ---- hints, cursors and sizing ----
+
+TEST_F(ExtGridMouseTest, EachCellHasItsOwnHint) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 6);
+  g.SetCellText(1, 1, "<B>bold</B> text");
+  g.AddComment(2, 2, "a remark");
+  std::vector<std::pair<int, int>> asked;
+  g.OnGridHint = [&](TObject*, int r, int c, AnsiString& h) {
+    asked.emplace_back(c, r);
+    h += "!";
+  };
+  THintInfo plain = HintAt(g, 3, 3);
+  EXPECT_EQ(plain.HintStr, "grid!");
+  EXPECT_EQ(plain.HintPos, g.ClientToScreen(Point(g.CellRect(3, 3).Left, g.CellRect(3, 3).Bottom + 6)));
+
+  THintInfo comment = HintAt(g, 2, 2);
+  EXPECT_EQ(comment.HintStr, "a remark!");
+  EXPECT_EQ(comment.HintPos, g.ClientToScreen(Point(g.CellRect(2, 2).Right, g.CellRect(2, 2).Top)));
+
+  g.HintShowCells = true;
+  EXPECT_EQ(HintAt(g, 1, 1).HintStr, "bold text!");
+  g.HTMLHint = true;
+  EXPECT_EQ(HintAt(g, 1, 1).HintStr, "<B>bold</B> text!");
+  EXPECT_EQ(asked.back(), std::make_pair(1, 1));
+  EXPECT_EQ(g.MouseState().HintCell, (TGridCoord{1, 1}));
+
+  // Moving to another cell forgets the hint cell's hint.
+  const TRect next = g.CellRect(2, 1);
+  backend->MoveMouse(g, next.Left + 3, next.Top + 3);
+  EXPECT_EQ(g.MouseState().HintCell, (TGridCoord{2, 1}));
+}
+
+TEST_F(ExtGridMouseTest, HeadingCursorsChooseWhatAPressSelects) {
+  auto& g = MakeGrid<TExtStringGrid>(5, 6);
+  g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
+  g.MouseActions().RowSelect = true;
+  g.MouseActions().ColSelect = true;
+  g.MouseActions().AllSelect = true;
+  struct Case {
+    int c, r;
+    TGridCursorKind kind;
+    TGridRect selected;
+  };
+  const Case cases[] = {
+      {2, 0, ckColumnSelect, {2, 1, 2, 5}},
+      {0, 3, ckRowSelect, {1, 3, 4, 3}},
+      {0, 0, ckSelectAll, {1, 1, 4, 5}},
+  };
+  for (const Case& c : cases) {
+    const TRect r = g.CellRect(c.c, c.r);
+    backend->MoveMouse(g, r.Left + 10, r.Top + 8);
+    EXPECT_EQ(g.CursorKind(), c.kind);
+    backend->Click(g, r.Left + 10, r.Top + 8);
+    backend->Advance(1000);
+    EXPECT_EQ(g.Selection(), c.selected);
+  }
+}
+
+TEST_F(ExtGridMouseTest, ColumnSizingShowsItsWidthInTheHintWindow) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  g.SetOptions(g.Options() + TGridOptions{goColSizing});
+  g.HintShowSizing = true;
+  const TRect r = g.CellRect(1, 0);
+  backend->PressMouse(g, r.Right, r.Top + 5);
+  ASSERT_EQ(g.GridState(), gsColSizing);
+  backend->MoveMouse(g, r.Right + 20, r.Top + 5);
+  ASSERT_NE(g.SizingHintWindow(), nullptr);
+  EXPECT_EQ(g.SizingHintWindow()->Caption(), "cw=<b>" + IntToStr(g.ColWidths(1) + 20) + "</b>");
+  EXPECT_TRUE(g.SizingHintWindow()->Visible());
+  backend->ReleaseMouse(g, r.Right + 20, r.Top + 5);
+  EXPECT_FALSE(g.SizingHintWindow()->Visible());
+}
+
+TEST_F(ExtGridMouseTest, TheHintWindowKeepsInsideTheScreen) {
+  auto& g = MakeGrid<TExtStringGrid>(2, 2);
+  THTMLHintWindow hint(&g);
+  const AnsiString text(40, 'W');
+  const int width = hint.CalcHintRect(1008, text, nullptr).Width() + 16;
+  const int left = backend->ScreenW - 100;
+  hint.ActivateHint(Bounds(left, 10, 10, 10), text);
+  EXPECT_EQ(hint.Left() + hint.Width(), backend->ScreenW - 2);
+  EXPECT_EQ(hint.Width(), width);
+}
+
+TEST_F(ExtGridMouseTest, VersionAndOwnCursor) {
+  auto& g = MakeGrid<TExtStringGrid>(2, 2);
+  EXPECT_EQ(g.GetVersionNr(), 0x02040001);
+  EXPECT_EQ(g.GetVersionString(), "2.4.0.1 Nov, 2002");
+  g.SetCursor(crCross);
+  EXPECT_EQ(g.OwnCursor(), crCross);
+}
+
+}  // namespace

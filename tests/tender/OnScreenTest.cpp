@@ -1,0 +1,191 @@
+// What a committee member meets on screen: readable cells, buttons that do
+// not cover each other and commands that act on what was typed.
+#include <cmath>
+
+#include "MainWindowFixture.h"
+#include "platform/rtl/Cp1253.h"
+
+namespace {
+
+double Luminance(TColor c) {
+  auto channel = [](int v) {
+    const double s = v / 255.0;
+    return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  const int rgb = static_cast<int>(ColorToRGB(c));
+  return 0.2126 * channel(rgb & 0xFF) + 0.7152 * channel((rgb >> 8) & 0xFF) +
+         0.0722 * channel((rgb >> 16) & 0xFF);
+}
+
+double Contrast(TColor a, TColor b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The background is the cell's most frequent colour, the text the one that
+// differs most from it.
+struct CellColours {
+  TColor back = clNone, text = clNone;
+};
+
+CellColours ReadCell(const TImageCanvas& image, TRect r) {
+  std::map<TColor, int> counts;
+  for (int y = r.Top + 3; y < r.Bottom - 3; ++y)
+    for (int x = r.Left + 3; x < r.Right - 3; ++x) ++counts[image.Pixel(x, y)];
+  CellColours out;
+  int most = -1;
+  for (const auto& [colour, n] : counts)
+    if (n > most) most = n, out.back = colour;
+  double far = 0;
+  for (const auto& [colour, n] : counts)
+    if (const double c = Contrast(colour, out.back); c > far) far = c, out.text = colour;
+  return out;
+}
+
+class OnScreenTest : public MainWindowTest {
+ protected:
+  void TearDown() override {
+    delete BudgetForm;
+    BidderDiscountTable.FreeAll();
+    MainWindowTest::TearDown();
+  }
+  // A project by work items with a two-row study budget and one bidder.
+  TFrmAXP& PricedProject() {
+    TFrmAXP& w = Start();
+    w.ProjectType = 1;
+    w.RadioGroupZephType->SetItemIndex(1);
+    CostDecimals = 2;
+    w.StGrid->SetCellText(1, 1, "ΑΛΦΑ ΑΤΕ"_a);
+    TUproypFrm& b = EnsureBudgetForm();
+    b.SetStudyLayout();
+    const char* rows[][3] = {{"Α.1", "2", "3"}, {"Α.2", "10", "4,5"}};
+    for (int r = 0; r < 2; ++r)
+      for (int c = 1; c < 4; ++c) b.ProypGrid->SetCells(c, r + 1, cp1253::FromUtf8(rows[r][c - 1]));
+    b.SumaGrid->SetCells(3, 2, "18");
+    b.RecalcClick(nullptr);
+    return w;
+  }
+
+  // The current cell of Grid, focused, in window coordinates of its form.
+  CellColours FocusedCell(TCustomForm& window, TCustomGrid& grid, int col, int row) {
+    grid.SetFocus();
+    grid.SetCol(col);
+    grid.SetRow(row);
+    Application->ProcessMessages();
+    const TImageCanvas* image = backend->Render(window);
+    EXPECT_NE(image, nullptr);
+    if (!image) return {};
+    TRect r = grid.CellRect(col, row);
+    for (const TControl* c = &grid; c->Parent(); c = c->Parent())
+      r = OffsetRect(r, c->Left() + c->Parent()->ClientOffset().X, c->Top() + c->Parent()->ClientOffset().Y);
+    return ReadCell(*image, r);
+  }
+};
+
+TEST_F(OnScreenTest, TheCurrentCellOfEachGridIsReadable) {
+  TFrmAXP& w = Start();
+  w.StGrid->SetCells(1, 1, "ΑΛΦΑ ΑΤΕ"_a);
+  const CellColours offers = FocusedCell(w, *w.StGrid, 1, 1);
+  EXPECT_GE(Contrast(offers.back, offers.text), 4.5) << std::hex << offers.back << " " << offers.text;
+
+  w.ProjectType = 1;
+  CostDecimals = 2;
+  TUproypFrm& b = EnsureBudgetForm();
+  b.SetStudyLayout();
+  b.ProypGrid->SetCells(1, 1, "Α.1");
+  b.ProypGrid->SetCells(2, 1, "12");
+  b.SumaGrid->SetCells(3, 2, "18");
+  b.Show();
+  const CellColours budget = FocusedCell(b, *b.ProypGrid, 2, 1);
+  EXPECT_GE(Contrast(budget.back, budget.text), 4.5) << std::hex << budget.back << " " << budget.text;
+  const CellColours totals = FocusedCell(b, *b.SumaGrid, 3, 2);
+  EXPECT_GE(Contrast(totals.back, totals.text), 4.5) << std::hex << totals.back << " " << totals.text;
+  b.Hide();
+}
+
+TEST_F(OnScreenTest, BidderToolBarButtonsStandSideBySide) {
+  TFrmAXP& w = PricedProject();
+  w.StGrid->SetRow(1);
+  int checked = 0;
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto& b = dynamic_cast<TUproypFrm&>(f);
+    ASSERT_TRUE(b.EkptBtn->Visible());
+    std::vector<TControl*> shown;
+    for (int i = 0; i < b.ToolPanel->ControlCount(); ++i)
+      if (TControl* c = b.ToolPanel->Controls(i); c->Visible()) shown.push_back(c);
+    for (size_t i = 0; i < shown.size(); ++i) {
+      const TRect a = shown[i]->BoundsRect();
+      EXPECT_LE(a.Right, b.ToolPanel->Width()) << shown[i]->Name();
+      for (size_t j = i + 1; j < shown.size(); ++j) {
+        const TRect c = shown[j]->BoundsRect();
+        EXPECT_TRUE(a.Right <= c.Left || c.Right <= a.Left)
+            << shown[i]->Name() << " covers " << shown[j]->Name();
+        ++checked;
+      }
+    }
+    // "Τιμές" follows the print buttons.
+    EXPECT_GT(b.EkptBtn->Left(), b.PrintProypq->Left());
+    f.SetModalResult(mrCancel);
+  });
+  w.CheckOmalbtn->SetEnabled(true);
+  w.CheckOmalbtnClick(nullptr);
+  EXPECT_GT(checked, 10);
+}
+
+TEST_F(OnScreenTest, BoxesCarryTheProgramsName) {
+  TFrmAXP& w = Start();
+  EXPECT_EQ(Application->Title, w.Title);
+  backend->ExpectMessageBox("", IDOK);
+  ShowMessage("Δοκιμή"_a);
+  ASSERT_FALSE(backend->MessageBoxes.empty());
+  EXPECT_EQ(backend->MessageBoxes.back().Caption, w.Title);
+}
+
+TEST_F(OnScreenTest, AboutBoxSpeaksOfTheSystemsMemory) {
+  Start();
+  int labels = 0;
+  backend->ExpectModal("Tolvicor", [&](TCustomForm& f) {
+    for (int i = 0; i < f.ComponentCount(); ++i)
+      if (auto* label = dynamic_cast<TLabel*>(f.Components(i))) {
+        EXPECT_EQ(label->Caption().find("Windows"), AnsiString::npos) << cp1253::ToUtf8(label->Caption());
+        if (label->Caption().find("μνήμη"_a) != AnsiString::npos) ++labels;
+      }
+    f.SetModalResult(mrOk);
+  });
+  form->N16->Click();
+  EXPECT_EQ(labels, 2);
+}
+
+TEST_F(OnScreenTest, GuaranteeCaptionIsWhiteInTheMiddleOfItsBar) {
+  TFrmAXP& w = Start();
+  w.BitBtn1Click(nullptr);
+  ASSERT_TRUE(w.ExtraKe->Visible());
+  const TImageCanvas* image = backend->Render(w);
+  ASSERT_NE(image, nullptr);
+  TRect bar = w.ExtraKe->CaptionRect();
+  for (const TControl* c = w.ExtraKe; c->Parent(); c = c->Parent())
+    bar =
+        OffsetRect(bar, c->Left() + c->Parent()->ClientOffset().X, c->Top() + c->Parent()->ClientOffset().Y);
+  int first = -1, last = -1;
+  double contrast = 0;
+  for (int y = bar.Top; y < bar.Bottom; ++y)
+    for (int x = bar.Left + 4; x < bar.Left + 200; ++x)
+      if (image->Pixel(x, y) == static_cast<TColor>(0xFFFFFF)) {
+        if (first < 0) first = y;
+        last = y;
+        contrast = std::max(contrast, Contrast(0xFFFFFF, image->Pixel(bar.Left + 2, y)));
+      }
+  ASSERT_GE(first, 0) << "no white text in the caption bar";
+  EXPECT_LE(std::abs((first - bar.Top) - (bar.Bottom - 1 - last)), 4) << first << " " << last;
+  EXPECT_GE(contrast, 4.5);
+}
+
+TEST_F(OnScreenTest, PathOfTheProjectStaysClearOfTheBudgetButtons) {
+  TFrmAXP& w = Start();
+  w.Label24->SetCaption("/home/ΕΠΙΤΡΟΠΗ/ΔΙΑΓΩΝΙΣΜΟΙ/2026/ΑΝΑΠΛΑΣΗ ΚΕΝΤΡΙΚΗΣ ΠΛΑΤΕΙΑΣ.DDN"_a);
+  Application->ProcessMessages();
+  EXPECT_LT(w.Label24->Left() + w.Label24->Width(), w.ProInputBtn->Left());
+  EXPECT_EQ(w.Label24->EllipsisPosition(), epPathEllipsis);
+}
+
+}  // namespace

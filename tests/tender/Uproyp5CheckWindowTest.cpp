@@ -1,0 +1,147 @@
+// The normality check in the budget window: the buttons, the messages
+// answered from a script, the update button, the report file loaded into
+// the memo and shown by the preview button, and the update's questions.
+#include <fstream>
+
+#include "platform/rtl/Cp1253.h"
+#include "platform/rtl/FileUtils.h"
+#include "tender/OfferCalc.h"
+#include "tender/Uproyp5CheckReport.h"
+#include "tests/tender/MainWindowFixture.h"
+
+namespace {
+
+class CheckWindow : public MainWindowTest {
+ protected:
+  // The window lives for the run: the next test gets a fresh one.
+  void TearDown() override {
+    delete BudgetForm;
+    MainWindowTest::TearDown();
+  }
+  // A categories study budget of three rows, then the bidder's offer.
+  TUproypFrm& Offer(const char* second, const char* thirdCost = "900") {
+    TUproypFrm& b = StudyBudget(2);
+    for (int r = 1; r < 40; ++r)
+      for (int c = 1; c < b.ProypGrid->ColCount(); ++c) b.ProypGrid->SetCells(c, r, "");
+    const char* names[] = {"Χωματουργικά", "Τεχνικά", "Οδοστρωσία"};
+    const char* costs[] = {"8680", "420", thirdCost};
+    for (int r = 1; r <= 3; ++r) {
+      b.ProypGrid->SetCells(3, r, cp1253::FromUtf8(names[r - 1]));
+      b.ProypGrid->SetCells(4, r, costs[r - 1]);
+    }
+    b.SumaGrid->SetCells(3, 2, "0");
+    b.resum(true);
+    b.SetBidderLayout();
+    b.CheckEnabled = 1;
+    b.ProypGrid->SetCells(5, 1, "20");
+    b.ProypGrid->SetCells(5, 2, second);
+    b.ProypGrid->SetCells(5, 3, "13");
+    b.RecalcClick(nullptr);
+    b.CheckEnabled = 1;
+    return b;
+  }
+};
+
+TEST_F(CheckWindow, ToleratedCategoryAcceptedWithItsMessages) {
+  TUproypFrm& b = Offer("35");
+  b.BudgetFileName.clear();
+  b.Show();
+  Application->ProcessMessages();
+  EXPECT_FALSE(b.getbtn->Enabled());
+  backend->ExpectMessageBox("Βρέθηκαν 1 Ανώμαλα ποσοστά !!"_a, IDOK);
+  backend->ExpectMessageBox("Ανώμαλα (Μεγάλα) ποσοστά"_a, IDOK);
+  b.DoCheckBtn->Click();
+  EXPECT_EQ(b.ProypGrid->Cells(7, 2), "O.K.ΑΝΩΜΑΛΟ !"_a);
+  EXPECT_TRUE(b.getbtn->Enabled());
+  EXPECT_TRUE(b.PrintProyp->Enabled());
+  EXPECT_TRUE(b.doProPreview->Visible());
+  EXPECT_TRUE(b.BtnFont->Visible());
+  EXPECT_EQ(b.Label5->Caption(), "Και κατ΄εξαίρεση πρόσθετη απόκλιση 0,10*(1-Εμ): +/-   8.0000%"_a);
+  // The report is in its file and in the memo.
+  ASSERT_TRUE(FileExists(CheckReportFileName));
+  EXPECT_GT(b.Memo1->Lines().Count(), 20);
+  EXPECT_EQ(b.Memo1->Lines()[0], ProjectHeader.ProjectText.Str());
+  bool marked = false;
+  for (int i = 0; i < b.Memo1->Lines().Count(); ++i)
+    marked |= b.Memo1->Lines()[i].find("!O.K.(κατ΄εξαίρεση)"_a) != AnsiString::npos;
+  EXPECT_TRUE(marked);
+  // Shown by the preview button.
+  Press(*b.doProPreview);
+  Application->ProcessMessages();
+  EXPECT_TRUE(b.Memo1->Visible());
+  backend->SaveWindowPng(b, (TestOutputFolder() / "check_report_preview.png").string());
+  Press(*b.doProPreview);
+  EXPECT_FALSE(b.Memo1->Visible());
+  b.Hide();
+}
+
+TEST_F(CheckWindow, HardAnomalyAndTheUpdateQuestionBothWays) {
+  TUproypFrm& b = Offer("37");
+  backend->ExpectMessageBox("Βρέθηκαν 1 Ανώμαλα ποσοστά !!"_a, IDOK);
+  b.DoCheckBtn->Click();
+  EXPECT_EQ(b.ProypGrid->Cells(7, 2), "ΑΝΩΜΑΛΟ *"_a);
+  EXPECT_FALSE(b.getbtn->Enabled());
+  EXPECT_EQ(b.AcceptedByException, 0);
+  form->StGrid->SetRow(1);
+  struct Case {
+    int answer;
+    const char* amount;
+    const char* discount;
+  };
+  for (const Case c : {Case{IDNO, "", "0"}, Case{IDYES, "7,991.60", "20.084"}}) {
+    backend->ExpectMessageBox("Υπάρχει περίπτωση ανωμαλίας"_a, c.answer);
+    b.getbtnClick(nullptr);
+    EXPECT_EQ(Trim(form->StGrid->Cells(ColAmount, 1)), c.amount);
+    EXPECT_EQ(Trim(form->StGrid->Cells(ColDiscount, 1)), c.discount);
+  }
+}
+
+TEST_F(CheckWindow, AUniformDiscountAsksWhetherTheAmountIsTheAuxiliaryOffer) {
+  TUproypFrm& b = Offer("20", "900.01");
+  b.ProypGrid->SetCells(5, 3, "20");
+  // The mean discount rounded by the tender's rule: 20 % exactly.
+  b.CheckBox2->SetChecked(false);
+  b.RecalcClick(nullptr);
+  backend->ExpectMessageBox("ΟΜΑΛΗ ΠΡΟΣΦΟΡΑ"_a, IDOK);
+  b.DoCheckBtn->Click();
+  EXPECT_EQ(b.UniformDiscount, 20);
+  form->StGrid->SetRow(1);
+  struct Case {
+    int answer;
+    const char* amount;
+  };
+  // 0.8 x 10,000.01 has three decimals, the offer's own total two.
+  for (const Case c : {Case{IDNO, "8,000.01"}, Case{IDYES, "8,000.00800"}}) {
+    backend->ExpectMessageBox("ενιαία"_a, c.answer);
+    b.getbtnClick(nullptr);
+    EXPECT_EQ(Trim(form->StGrid->Cells(ColAmount, 1)), c.amount);
+  }
+  b.CheckBox2->SetChecked(true);
+}
+
+TEST_F(CheckWindow, CalculationWithoutTheCheckWritesTheReportUnchecked) {
+  TUproypFrm& b = Offer("37");
+  // An older report under another case of the name stays apart.
+  std::ofstream(FolderPath() + "/temp.@@@") << "old report\r\n";
+  b.BitBtn3->Click();
+  EXPECT_EQ(b.CheckEnabled, 1);
+  EXPECT_TRUE(b.getbtn->Enabled());
+  EXPECT_EQ(b.ProypGrid->Cells(7, 2), "");
+  bool unchecked = false;
+  for (int i = 0; i < b.Memo1->Lines().Count(); ++i) {
+    EXPECT_NE(b.Memo1->Lines()[i], "old report");
+    unchecked |= b.Memo1->Lines()[i].find("(ΧΩΡΙΣ ΕΛΕΓΧΟ)"_a) != AnsiString::npos;
+  }
+  EXPECT_TRUE(unchecked);
+}
+
+TEST_F(CheckWindow, ANonWholeDiscountStopsWithoutAReport) {
+  TUproypFrm& b = Offer("35");
+  b.ProypGrid->SetCells(5, 2, "35.5");
+  b.PrintProyp->SetEnabled(false);
+  backend->ExpectMessageBox("Μη ακέραιο το 2ο Ποσοστό Προσφοράς"_a, IDOK);
+  b.DoCheckBtn->Click();
+  EXPECT_FALSE(b.PrintProyp->Enabled());
+}
+
+}  // namespace
