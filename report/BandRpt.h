@@ -12,6 +12,7 @@
 #include "report/RpBasePanel.h"
 #include "report/RpExport.h"
 #include "report/RpExprLibrary.h"
+#include "report/RpPrev.h"
 #include "report/RpPrntr.h"
 
 enum TRpBandType : Byte {
@@ -434,6 +435,24 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   void SetPrintIfEmpty(bool v) { controller_->PrintIfEmpty = v; }
   TRpController* Controller() { return controller_; }
 
+  // ---- the standard preview's settings
+  TFormStyle PrevFormStyle = fsNormal;
+  TWindowState PreviewInitialState = wsMaximized;
+  // Read as 500 while the stored value is 0 or less.
+  int PreviewWidth() const { return previewWidth_ > 0 ? previewWidth_ : 500; }
+  int PreviewHeight() const { return previewHeight_ > 0 ? previewHeight_ : 500; }
+  void SetPreviewWidth(int v) { previewWidth_ = v; }
+  void SetPreviewHeight(int v) { previewHeight_ = v; }
+  bool PrevShowThumbs = false;
+  bool PrevShowSearch = false;
+  TRpZoomState PrevInitialZoom = rpZoomToFit;
+  TPrevSaveType PreviewDefaultSaveType = stRPP;
+  TNotifyEvent OnPrevXEvent;
+  TRpStandPrevEvent OnStandPrevEvent;
+  std::function<void(TObject* sender)> AfterPreview;
+  // Shows a preview of the printer's pages instead of the standard one.
+  TNotifyEvent OnPreview;
+
   std::function<void(TObject* sender, bool& printReport)> BeforePrint;
   std::function<void(TObject* sender)> AfterPrint;
   std::function<void(TObject*sender)> OnStartPage, OnEndPage;
@@ -463,6 +482,11 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
 
   // ---- run
   void Print();
+  // Runs the report into the standard preview (or OnPreview's) and returns
+  // once the preview has closed.
+  void Preview();
+  // The printer of the preview showing now, nil when none.
+  TRpPrinter* PreviewPrinter() const { return previewPrinter_.get(); }
   // The print dialog; Tag says 0 confirmed, 1 cancelled.
   void PrinterSetupDialog();
   void ExportToFilter(TRpExportFilter* filter);
@@ -526,6 +550,8 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   TRpPrintable* backImage_ = nullptr;
   TRpEvElement *pageNumberEntry_ = nullptr, *columnNumberEntry_ = nullptr;
   std::unique_ptr<TBitmap> reference_;
+  std::unique_ptr<TRpPrinter> previewPrinter_;
+  int previewWidth_ = 0, previewHeight_ = 0;
 };
 
 class TBandRep : public TCustomBandRep {

@@ -35,6 +35,10 @@ TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
 }
 
 TCustomBandRep::~TCustomBandRep() {
+  // A preview still showing the report's pages closes before they go.
+  if (previewPrinter_ && previewPrinter_->ShowingPreview()) previewPrinter_->ClosePreview();
+  if (printer_ == previewPrinter_.get()) printer_ = nullptr;
+  previewPrinter_.reset();
   // Bands outlive the list while the form frees them.
   for (TRpCustomBand* band : allBands_) band->ParentReport = nullptr;
   allBands_.clear();
@@ -411,6 +415,43 @@ void TCustomBandRep::Print() {
   if (!printer.PrinterOK()) return;
   printer.Destination = rpdPrinter;
   RunWithProgress(printer, ShowProgress_, "", true, [&] { RunInto(&printer); });
+}
+
+void TCustomBandRep::Preview() {
+  Application->ProcessMessages();
+  if (!Available) return;
+  if (previewPrinter_) {
+    if (previewPrinter_->ShowingPreview()) return;
+    if (printer_ == previewPrinter_.get()) printer_ = nullptr;
+    previewPrinter_.reset();
+  }
+  previewPrinter_ = std::make_unique<TRpPrinter>(this);
+  TRpPrinter* p = previewPrinter_.get();
+  p->Destination = rpdMetafile;
+  p->PreviewSetup = [this] { PrinterSetupDialog(); };
+  p->PreviewExport = [this](TRpExportFilter* filter) { ExportToFilter(filter); };
+  p->Title = ReportTitle;
+  if (OnPreview) p->OnPreview = [this](TRpPrinter*) { OnPreview(this); };
+  if (AfterPreview) p->AfterPreview = [this](TRpPrinter*) { AfterPreview(this); };
+  printer_ = p;
+  // The window sizes its page by the paper before the first page comes.
+  CopySettingsToPrinter();
+  p->Preview();
+  CreateReport(false);
+  if (AfterPreview) AfterPreview(this);
+  if (Cancelled) {
+    if (p->ShowingPreview()) p->ClosePreview();
+    if (printer_ == p) printer_ = nullptr;
+    previewPrinter_.reset();
+    return;
+  }
+  while (previewPrinter_ && previewPrinter_->ShowingPreview() && !Application->Terminated())
+    if (!Application->HandleMessage()) break;
+  // A window still showing keeps its printer until it closes.
+  if (previewPrinter_ && !previewPrinter_->ShowingPreview()) {
+    if (printer_ == previewPrinter_.get()) printer_ = nullptr;
+    previewPrinter_.reset();
+  }
 }
 
 void TCustomBandRep::ExportToFilter(TRpExportFilter* filter) {

@@ -5,6 +5,7 @@
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Shell.h"
+#include "report/RpPrev.h"
 #include "report/RpProgress.h"
 
 namespace {
@@ -35,8 +36,7 @@ bool ClaimLink(const AnsiString& link) {
 std::function<void(const AnsiString&)> RpShellOpen = [](const AnsiString& target) {
   ShellExecute(nullptr, "open", target, "", "", SW_SHOW);
 };
-bool RpPreviewPrintsPages = false;
-std::function<HWND(TRpPrinter*)> RpPreviewInterface;
+bool RpPreviewPrintsPages = true;
 
 void RegisterRpLinkHandler(const AnsiString& prefix, std::function<void(const AnsiString&)> handler) {
   LinkHandlers().push_back({prefix, std::move(handler)});
@@ -291,8 +291,8 @@ void TRpPrinter::Print() {
 void TRpPrinter::Preview() {
   if (OnPreview) {
     OnPreview(this);
-  } else if (RpPreviewInterface) {
-    PreviewWindow = RpPreviewInterface(this);
+  } else {
+    PreviewWindow = RpShowPreview(this);
   }
 }
 

@@ -80,7 +80,8 @@ class TRpPrinter {
   std::function<void(TRpPrinter*)> AfterPreview;
   std::function<void(TRpPrinter*)> OnPreview;
   // The run's printer set-up and export entries for the preview.
-  std::function<void()> PreviewSetup, PreviewExport;
+  std::function<void()> PreviewSetup;
+  std::function<void(class TRpExportFilter*)> PreviewExport;
 
   void BeginDoc();
   void NewPage();
@@ -168,7 +169,6 @@ void RegisterRpLinkHandler(const AnsiString& prefix, std::function<void(const An
 void ClearRpLinkHandlers();
 // How links leave the program; the shell's "open" by default.
 extern std::function<void(const AnsiString&)> RpShellOpen;
-// Printing from the preview prints its pages (set by loading a page file).
+// Printing from the preview prints its pages instead of running the report
+// again (on at first, and again after loading a page file).
 extern bool RpPreviewPrintsPages;
-// The preview window a printer shows when it has no OnPreview of its own.
-extern std::function<HWND(TRpPrinter*)> RpPreviewInterface;

@@ -365,6 +365,7 @@ void TUproypFrm::FormShow(TObject*) {
   // The offer tools: the mean-discount button for every offer, the
   // deviation columns for one by work items.
   EkptBtn->SetVisible(Mode == 1);
+  DoCheckBtn->SetVisible(Mode == 1);
   EkptBtn->SetDown(false);
   ApoklBtn->SetVisible(Mode == 1 && byWorkItems);
   ApoklBtn->SetDown(false);

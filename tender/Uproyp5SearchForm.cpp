@@ -41,12 +41,12 @@ const char* const SortHint =
 
 void TUproypFrm::BuildSearchPanel() {
   TExtPanel& panel = *inEkptEpim;
-  panel.SetBounds(20, 60, 640, 452);
+  panel.SetBounds(20, 60, 640, 462);
   // Below the caption, whose text sits lower on this panel.
-  constexpr int below = 12;
+  constexpr int below = 22;
   panel.Caption().SetText("Προσδιορισμός ΕΠΙΘΥΜΗΤΗΣ μέσης έκπτωσης "_a);
   panel.Caption().SetVisible(true);
-  panel.Caption().SetHeight(22);
+  panel.Caption().SetHeight(32);
   panel.Caption().SetColor(static_cast<TColor>(0xFF8000));
   panel.Caption().SetShadeType(stDiagShade);
   panel.Caption().SetFlat(true);

@@ -4,6 +4,9 @@
 #include "tender/Uproyp5.h"
 
 void TUproypFrm::BuildAnalysisTools() {
+  // The check's two labels and the subtotal side by side, not over each other.
+  Label2->SetLeft(430);
+  LabelQ->SetLeft(580);
   Label5 = new TLabel(this);
   Label5->SetName("Label5");
   Label5->SetBounds(8, 514, 420, 13);
@@ -42,9 +45,10 @@ void TUproypFrm::BuildAnalysisTools() {
   CheckBox1->SetCaption("Στρογγυλοποίηση τιμών "_a);
   OkBitBtn->OnClick = [this](TObject* s) { OkBitBtnClick(s); };
   SpeedButton2->OnClick = [this](TObject* s) { SpeedButton2Click(s); };
-  // After the check button, with the deviation button beside it.
-  EkptBtn->SetBounds(BitBtn3->Left() + BitBtn3->Width() + 6, 3, 44, 26);
-  ApoklBtn->SetBounds(EkptBtn->Left() + EkptBtn->Width() + 1, 3, 48, 26);
+  // The check has a button of its own beside the calculation without it,
+  // which says what it does.
+  BitBtn3->SetCaption("Υπολογισμός"_a);
+  BitBtn3->SetWidth(78);
   EkptBtn->SetGroupIndex(9);
   EkptBtn->SetAllowAllUp(true);
   EkptBtn->SetHint("Εισαγωγή μέσης έκπτωσης\rγια συμπλήρωση τιμών"_a);

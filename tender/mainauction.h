@@ -203,6 +203,10 @@ class TFrmAXP : public TForm {
   void FormClose(TObject* Sender, TCloseAction& Action);
   // Asks what the changes' state needs; false keeps the window open.
   bool ToSave();
+  // A command given from the tool bar or a menu, which take no focus, acts
+  // on what was typed: the focused field's or the grid's pending edit is
+  // taken as leaving it would take it.
+  void CommitPendingEdit();
   // A study budget still under its temporary name when the user discards
   // it is removed with its .csv: nothing else would ever open it.
   void DiscardTemporaryBudget();
@@ -230,6 +234,14 @@ class TFrmAXP : public TForm {
   // Ticks the new rate table for a tender after 18/4/2013, unless the user
   // chose the table.
   void ApplyGuaranteeDateRule();
+
+  // Whether the offers grid (or its editor) holds the focus, and held it
+  // before the last change of the window's focused control: a button that
+  // takes the focus when clicked still acts on the grid's row.
+  void TrackFocus();
+  bool GridHadFocus() const;
+  bool gridFocusedNow_ = false;
+  bool gridFocusedBefore_ = false;
 
   int gridWidth_ = 0;
   bool applyingGuaranteeRule_ = false;

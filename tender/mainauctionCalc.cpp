@@ -14,6 +14,7 @@
 #include "tender/mainauctionSheet.h"
 
 void TFrmAXP::docalcClick(TObject*) {
+  CommitPendingEdit();
   Screen->SetCursor(crHourGlass);
   try {
     BtnCalcKlick();
@@ -90,9 +91,13 @@ void TFrmAXP::DisplayItems() {
   ::DisplayItems(sheet, ProjectType);
 }
 
-void TFrmAXP::doresetClick(TObject*) { sortitms(true, true, true); }
+void TFrmAXP::doresetClick(TObject*) {
+  CommitPendingEdit();
+  sortitms(true, true, true);
+}
 
 void TFrmAXP::sortBtnClick(TObject*) {
+  CommitPendingEdit();
   sortitms(SortAscending, false, true);
   SortAscending = !SortAscending;
 }
@@ -123,6 +128,7 @@ void TFrmAXP::ForgetResults() {
 // ---- showing and printing -----------------------------------------------------------
 
 void TFrmAXP::dopreviewClick(TObject*) {
+  CommitPendingEdit();
   if (!PreviewForm) CreatePreview();
   PreviewForm->Show();
   dopreview->SetDown(false);
@@ -132,6 +138,7 @@ void TFrmAXP::dopreviewClick(TObject*) {
 void TFrmAXP::N5Click(TObject* Sender) { dopreviewClick(Sender); }
 
 void TFrmAXP::N6Click(TObject*) {
+  CommitPendingEdit();
   if (doprint->Enabled() && ReportForm) ReportForm->ShowForKind(1);
 }
 
@@ -140,6 +147,7 @@ void TFrmAXP::N7Click(TObject* Sender) {
 }
 
 void TFrmAXP::doprintqClick(TObject*) {
+  CommitPendingEdit();
   initgrec();
   const TStrings& report = PrMemo->Lines();
   if (report.Count() == 0) return;

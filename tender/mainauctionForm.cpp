@@ -58,9 +58,11 @@ TFrmAXP::TFrmAXP(TComponent* AOwner) : TForm(AOwner) {
   BuildProjectCommands();
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
+  Screen->OnActiveControlChange = [this](TObject*) { TrackFocus(); };
 }
 
 TFrmAXP::~TFrmAXP() {
+  Screen->OnActiveControlChange = nullptr;
   if (MainForm == this) MainForm = nullptr;
   // The preview is the main window's and goes with it.
   PreviewForm = nullptr;

@@ -76,6 +76,34 @@ void TFrmAXP::Edit1Exit(TObject*) {
   ProjectHeader.IndicativeTotal = Edit1->Text();
 }
 
+void TFrmAXP::CommitPendingEdit() {
+  TWinControl* focused = ActiveControl();
+  if (!focused) return;
+  if (focused == EditDiair) {
+    EditDiairExit(EditDiair);
+  } else if (focused == Edit1) {
+    Edit1Exit(Edit1);
+  } else if ((focused == StGrid || StGrid->ContainsControl(focused)) && StGrid->EditorMode()) {
+    // The commands read the grid's cells; the records follow when the grid
+    // is left.
+    StGrid->SetEditorMode(false);
+  }
+}
+
+void TFrmAXP::TrackFocus() {
+  TWinControl* focused = ActiveControl();
+  const bool onGrid = focused && (focused == StGrid || StGrid->ContainsControl(focused));
+  gridFocusedBefore_ = gridFocusedNow_;
+  gridFocusedNow_ = onGrid;
+}
+
+bool TFrmAXP::GridHadFocus() const {
+  if (StGrid->Focused() || gridFocusedNow_) return true;
+  // The button the mouse pressed took the focus from the grid.
+  const TWinControl* focused = ActiveControl();
+  return gridFocusedBefore_ && focused && dynamic_cast<const TButtonControl*>(focused) != nullptr;
+}
+
 // ---- the grid ---------------------------------------------------------------------------
 
 void TFrmAXP::StGridMouseUp(TObject*, TMouseButton, TShiftState, int, int) {

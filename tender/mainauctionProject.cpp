@@ -105,6 +105,7 @@ void TFrmAXP::BtnSaveClick(TObject* Sender) {
 void TFrmAXP::SaveAsClick(TObject* Sender) { DoSave(Sender); }
 
 bool TFrmAXP::DoSave(TObject*) {
+  CommitPendingEdit();
   if (EditDate->Date() == 0) EditDate->SetDate(Date());
   if (!CommandLineProject.empty() && SaveDialog1->FileName.empty())
     SaveDialog1->FileName = CommandLineProject;
@@ -320,7 +321,9 @@ void TFrmAXP::CheckOmalbtnClick(TObject*) {
 // ---- delete a row ---------------------------------------------------------------------
 
 void TFrmAXP::Button2Click(TObject*) {
-  if (!StGrid->Focused()) return;
+  if (!GridHadFocus()) return;
+  // The row stays in view with the focus back on the grid.
+  if (StGrid->CanFocus() && !StGrid->Focused()) StGrid->SetFocus();
   if (MessageDlg("Να διαγραφεί η γραμμή;"_a, mtConfirmation, {mbYes, mbCancel}) != mrYes) return;
   ProjectModified = 1;
   SetOfferCount(OfferCount - 1);

@@ -227,7 +227,7 @@ void TCairoCanvas::InvertUnderMask(cairo_path_t* path, bool fill) {
 void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                               const int* dx) {
   const gfx::ResolvedFont& font = gfx::Resolve(*Font);
-  ShowText(font, x, y, options, rect, font.Convert(text), dx);
+  ShowText(font, x, y, options, rect, font.Convert(text), dx, &text);
 }
 
 void TCairoCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
@@ -237,8 +237,8 @@ void TCairoCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect
 }
 
 void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options,
-                            const TRect* logicalRect, const gfx::ResolvedFont::Converted& text,
-                            const int* dx) {
+                            const TRect* logicalRect, const gfx::ResolvedFont::Converted& text, const int* dx,
+                            const AnsiString* codePage) {
   const TPoint at = LPtoDP(TPoint{x, y});
   x = at.X, y = at.Y;
   const TRect mappedRect = logicalRect ? LPtoDP(*logicalRect) : TRect{};
@@ -248,7 +248,7 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   if (dx != nullptr)
     for (size_t i = 0; i < text.Count(); ++i) sum += dx[i];
   else
-    sum = font.Width(text);
+    sum = codePage != nullptr ? font.Width(*codePage) : font.Width(text);
   int width = static_cast<int>(std::clamp(sum, -(1LL << 30), 1LL << 30));
   double left = 0, top = 0;
   const unsigned align = DeviceTextAlign();
@@ -281,7 +281,10 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   }
   SetColor(Font->Color);
   cairo_move_to(cr_, left, top + tm.tmAscent);
-  font.Show(cr_, text, dx);
+  if (codePage != nullptr && dx == nullptr)
+    font.Show(cr_, *codePage, text);
+  else
+    font.Show(cr_, text, dx);
   cairo_restore(cr_);
 }
 

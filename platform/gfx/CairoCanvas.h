@@ -64,8 +64,11 @@ class TCairoCanvas : public TCanvas {
   cairo_t* cr_;
 
  private:
+  // CodePage, when given, is the text before conversion: it is measured
+  // and drawn from the font's tables.
   void ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options, const TRect* rect,
-                const gfx::ResolvedFont::Converted& text, const int* dx);
+                const gfx::ResolvedFont::Converted& text, const int* dx,
+                const AnsiString* codePage = nullptr);
   void SetColor(TColor color);
   void MapCorners(int& x1, int& y1, int& x2, int& y2) const {
     const TPoint a = LPtoDP(TPoint{x1, y1}), b = LPtoDP(TPoint{x2, y2});

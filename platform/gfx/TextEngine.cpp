@@ -4,13 +4,16 @@
 #include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <list>
 #include <map>
 #include <mutex>
 #include <stdexcept>
+#include <string_view>
 #include <tuple>
+#include <unordered_map>
 
 #include "platform/gfx/FontsConf.h"  // generated: kFontsConf
 
@@ -113,41 +116,227 @@ ResolvedFont::ResolvedFont(const TFont& font) {
   metrics_.tmExternalLeading = std::max(0, ToUnits(pango_font_metrics_get_height(m)) - metrics_.tmHeight);
   metrics_.tmAveCharWidth = ToUnits(pango_font_metrics_get_approximate_char_width(m));
   pango_font_metrics_unref(m);
-  metrics_.tmMaxCharWidth = Width("W");
+  metrics_.tmMaxCharWidth = Width(Convert("W"));
 }
 
 namespace {
 
-// Layouts kept by all fonts together. A font that finds the total at the
-// limit drops its own before it keeps another, so the whole stays near the
-// limit however many sizes a metafile or a preview asks for.
-std::atomic<long> keptLayouts{0};
-constexpr long kKeptLayoutsLimit = 4096;
-constexpr size_t kKeptLayoutsPerFont = 1024;
+// Laid-out texts kept for all fonts together, the least recently used
+// going first at the limit: a report's thousands of distinct lines pass
+// through without emptying it, and however many sizes a metafile or a
+// preview asks for, the whole stays at the limit.
+class LayoutCache {
+ public:
+  static constexpr size_t kLimit = 4096;
+
+  // The kept layout of Text in Font, made by Make when there is none.
+  // Called with Lock held; the layout stays valid until the next call.
+  template <typename Make>
+  PangoLayout* Find(const ResolvedFont* font, const std::string& text, Make make) {
+    auto it = index_.find(Key{font, text});
+    if (it != index_.end()) {
+      order_.splice(order_.begin(), order_, it->second);
+      return it->second->layout;
+    }
+    if (order_.size() >= kLimit) Evict(std::prev(order_.end()));
+    order_.push_front(Entry{font, text, make()});
+    index_.emplace(Key{font, order_.front().text}, order_.begin());
+    ++counts_[font];
+    return order_.front().layout;
+  }
+
+  bool Has(const ResolvedFont* font, const std::string& text) {
+    std::lock_guard guard(Lock);
+    return index_.count(Key{font, text}) != 0;
+  }
+
+  // Drops every layout of a font that goes.
+  void Forget(const ResolvedFont* font) {
+    std::lock_guard guard(Lock);
+    auto count = counts_.find(font);
+    if (count == counts_.end()) return;
+    for (auto it = order_.begin(); it != order_.end() && count->second > 0;) {
+      auto next = std::next(it);
+      if (it->font == font) Evict(it);
+      it = next;
+    }
+    counts_.erase(font);
+  }
+
+  std::mutex Lock;
+
+ private:
+  struct Entry {
+    const ResolvedFont* font;
+    std::string text;
+    PangoLayout* layout;
+  };
+  using Order = std::list<Entry>;
+  struct Key {
+    const ResolvedFont* font;
+    std::string_view text;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    size_t operator()(const Key& k) const {
+      return std::hash<std::string_view>()(k.text) ^ (std::hash<const void*>()(k.font) * 31);
+    }
+  };
+
+  void Evict(Order::iterator it) {
+    index_.erase(Key{it->font, it->text});
+    --counts_[it->font];
+    g_object_unref(it->layout);
+    order_.erase(it);
+  }
+
+  Order order_;  // the most recently used first
+  std::unordered_map<Key, Order::iterator, KeyHash> index_;
+  std::unordered_map<const ResolvedFont*, size_t> counts_;
+};
+
+// Never freed: fonts kept in static caches forget their layouts here as
+// the program ends, in whatever order the statics go.
+LayoutCache& Layouts() {
+  static LayoutCache* cache = new LayoutCache;
+  return *cache;
+}
+
+long long WholeUnits(long long pango) { return std::llround(static_cast<double>(pango) / PANGO_SCALE); }
+
+// The character index of each UTF-8 offset of a converted text, the end
+// included (it gives the count).
+std::vector<int> CharacterIndex(const ResolvedFont::Converted& text) {
+  const size_t count = text.Count();
+  std::vector<int> charAt(text.utf8.size() + 1, 0);
+  for (size_t c = 0; c < count; ++c)
+    for (int b = text.offsets[c]; b < text.offsets[c + 1]; ++b) charAt[b] = static_cast<int>(c);
+  charAt[text.utf8.size()] = static_cast<int>(count);
+  return charAt;
+}
+
+// Each character of a layout's single line: its advance in pango units
+// (-1 when it shares a cluster, so the advance is not its own), and the
+// glyph and font of a cluster of one glyph drawn where it stands.
+struct CharacterGlyph {
+  long long advance = 0;
+  int glyphs = 0;
+  PangoGlyph glyph = PANGO_GLYPH_EMPTY;
+  PangoFont* font = nullptr;
+  bool moved = false;
+};
+
+std::vector<CharacterGlyph> CharacterGlyphs(PangoLayout* layout, const ResolvedFont::Converted& text) {
+  const size_t count = text.Count();
+  const std::vector<int> charAt = CharacterIndex(text);
+  std::vector<CharacterGlyph> out(count);
+  std::vector<bool> starts(count, false);
+  PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
+  for (GSList* run = line ? line->runs : nullptr; run != nullptr; run = run->next) {
+    auto* item = static_cast<PangoGlyphItem*>(run->data);
+    for (int g = 0; g < item->glyphs->num_glyphs; ++g) {
+      const PangoGlyphInfo& info = item->glyphs->glyphs[g];
+      CharacterGlyph& c = out[charAt[item->item->offset + item->glyphs->log_clusters[g]]];
+      c.advance += info.geometry.width;
+      c.glyph = info.glyph;
+      c.font = item->item->analysis.font;
+      c.moved = c.moved || info.geometry.x_offset != 0 || info.geometry.y_offset != 0;
+      ++c.glyphs;
+    }
+  }
+  int owner = -1;
+  for (size_t c = 0; c < count; ++c) {
+    if (out[c].glyphs > 0) {
+      owner = static_cast<int>(c);
+      continue;
+    }
+    out[c].advance = -1;
+    if (owner >= 0) out[owner].advance = -1;
+  }
+  return out;
+}
 
 }  // namespace
 
-void ResolvedFont::DropLayouts() const {
-  for (auto& [text, layout] : layouts_) g_object_unref(layout);
-  keptLayouts -= static_cast<long>(layouts_.size());
-  layouts_.clear();
-}
-
 ResolvedFont::~ResolvedFont() {
-  DropLayouts();
+  Layouts().Forget(this);
+  for (PangoFont* font : advances_.fonts) g_object_unref(font);
   pango_font_description_free(description_);
 }
 
 template <typename Use>
 auto ResolvedFont::WithLayout(const Converted& text, Use use) const {
-  std::lock_guard guard(layoutsLock_);
-  auto it = layouts_.find(text.utf8);
-  if (it == layouts_.end()) {
-    if (layouts_.size() >= kKeptLayoutsPerFont || keptLayouts >= kKeptLayoutsLimit) DropLayouts();
-    it = layouts_.emplace(text.utf8, NewLayout(text)).first;
-    ++keptLayouts;
+  LayoutCache& cache = Layouts();
+  std::lock_guard guard(cache.Lock);
+  return use(cache.Find(this, text.utf8, [&] { return NewLayout(text); }));
+}
+
+bool ResolvedFont::HasKeptLayout(const AnsiString& text) const {
+  return Layouts().Has(this, Convert(text).utf8);
+}
+
+const ResolvedFont::Advances& ResolvedFont::Table() const {
+  std::call_once(advancesOnce_, [this] { BuildAdvances(); });
+  return advances_;
+}
+
+void ResolvedFont::BuildAdvances() const {
+  // Every character that may stand in a text (the control characters,
+  // tabs among them, and the soft hyphen are shaped by their place), laid
+  // out in order and again backwards with each doubled: a character whose
+  // advance and glyph are the same in all three places has them beside
+  // any neighbour.
+  AnsiString forward, backward;
+  for (int b = 0x20; b < 256; ++b)
+    if (b != 0x7F && b != 0xAD) forward += static_cast<char>(b);
+  for (auto it = forward.rbegin(); it != forward.rend(); ++it) backward.append(2, *it);
+  std::vector<PangoLayout*> layouts;
+  auto glyphsOf = [&](const AnsiString& bytes) {
+    const Converted text = Convert(bytes);
+    layouts.push_back(NewLayout(text));
+    std::vector<CharacterGlyph> glyphs = CharacterGlyphs(layouts.back(), text);
+    PangoRectangle logical;
+    pango_layout_get_extents(layouts.back(), nullptr, &logical);
+    long long sum = 0;
+    for (const CharacterGlyph& g : glyphs) sum += g.advance;
+    // A line not as wide as its characters leaves every text to layouts.
+    if (sum != logical.width)
+      for (CharacterGlyph& g : glyphs) g.advance = -1;
+    return glyphs;
+  };
+  const std::vector<CharacterGlyph> once = glyphsOf(forward);
+  const std::vector<CharacterGlyph> twice = glyphsOf(backward);
+  const size_t n = forward.size();
+  for (size_t i = 0; i < n; ++i) {
+    const auto b = static_cast<unsigned char>(forward[i]);
+    const CharacterGlyph& g = once[i];
+    const CharacterGlyph &g2 = twice[2 * (n - 1 - i)], &g3 = twice[2 * (n - 1 - i) + 1];
+    const bool exact =
+        g.advance >= 0 && g.advance < (1 << 24) && g2.advance == g.advance && g3.advance == g.advance;
+    advances_.exact[b] = exact;
+    advances_.units[b] = exact ? static_cast<int>(g.advance) : 0;
+    const bool drawable = exact && g.glyphs == 1 && !g.moved && g.font != nullptr &&
+                          g.glyph != PANGO_GLYPH_EMPTY && (g.glyph & PANGO_GLYPH_UNKNOWN_FLAG) == 0 &&
+                          g2.glyph == g.glyph && g3.glyph == g.glyph && g2.font == g.font &&
+                          g3.font == g.font;
+    if (!drawable) continue;
+    auto font = std::find(advances_.fonts.begin(), advances_.fonts.end(), g.font);
+    if (font == advances_.fonts.end()) {
+      if (advances_.fonts.size() > 255) continue;
+      advances_.fonts.push_back(PANGO_FONT(g_object_ref(g.font)));
+      font = advances_.fonts.end() - 1;
+    }
+    advances_.drawable[b] = true;
+    advances_.glyph[b] = g.glyph;
+    advances_.font[b] = static_cast<unsigned char>(font - advances_.fonts.begin());
   }
-  return use(it->second);
+  for (PangoLayout* layout : layouts) g_object_unref(layout);
+  // Character 0 is drawn as a blank.
+  advances_.exact[0] = advances_.exact[' '];
+  advances_.units[0] = advances_.units[' '];
+  advances_.drawable[0] = advances_.drawable[' '];
+  advances_.glyph[0] = advances_.glyph[' '];
+  advances_.font[0] = advances_.font[' '];
 }
 
 ResolvedFont::Converted ResolvedFont::Convert(const AnsiString& text) const {
@@ -191,16 +380,13 @@ int ResolvedFont::Width(const Converted& text) const {
 
 int ResolvedFont::Width(const AnsiString& text) const {
   if (text.empty()) return 0;
-  {
-    std::lock_guard guard(widthsLock_);
-    auto it = widths_.find(text);
-    if (it != widths_.end()) return it->second;
+  const Advances& table = Table();
+  long long sum = 0;
+  for (unsigned char byte : text) {
+    if (!table.exact[byte]) return Width(Convert(text));
+    sum += table.units[byte];
   }
-  int width = Width(Convert(text));
-  std::lock_guard guard(widthsLock_);
-  if (widths_.size() >= 4096) widths_.clear();
-  widths_.emplace(text, width);
-  return width;
+  return static_cast<int>(std::min<long long>(WholeUnits(sum), std::numeric_limits<int>::max()));
 }
 
 ResolvedFont::Converted ResolvedFont::ConvertWide(std::u16string_view text) {
@@ -231,9 +417,7 @@ std::vector<int> ResolvedFont::CharacterEnds(const Converted& converted) const {
   const size_t count = converted.Count();
   if (count == 0) return ends;
   PangoLayout* layout = NewLayout(converted);
-  std::vector<int> charAt(converted.utf8.size() + 1, 0);
-  for (size_t c = 0; c < count; ++c)
-    for (int b = converted.offsets[c]; b < converted.offsets[c + 1]; ++b) charAt[b] = static_cast<int>(c);
+  const std::vector<int> charAt = CharacterIndex(converted);
   // One walk over the glyphs: each character ends where the glyphs of its
   // cluster end.
   std::vector<long long> end(count, -1);
@@ -274,10 +458,7 @@ void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx) 
   if (line != nullptr) {
     // Character index of each UTF-8 offset, to give every cluster the sum
     // of the advances of its characters.
-    std::vector<int> charAt(converted.utf8.size() + 1, 0);
-    for (size_t c = 0; c < count; ++c)
-      for (int b = converted.offsets[c]; b < converted.offsets[c + 1]; ++b) charAt[b] = static_cast<int>(c);
-    charAt[converted.utf8.size()] = static_cast<int>(count);
+    const std::vector<int> charAt = CharacterIndex(converted);
     for (GSList* run = line->runs; run != nullptr; run = run->next) {
       auto* item = static_cast<PangoGlyphItem*>(run->data);
       PangoGlyphString* glyphs = item->glyphs;
@@ -306,6 +487,52 @@ void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx) 
   g_object_unref(layout);
 }
 
+void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& converted) const {
+  const size_t count = converted.Count();
+  if (count == 0) return;
+  // On pixels, glyphs drawn in one call blend where they overlap unlike
+  // glyphs drawn run by run as a layout draws them; documents keep each
+  // glyph as it is.
+  const cairo_surface_type_t target = cairo_surface_get_type(cairo_get_target(cr));
+  const bool document =
+      target == CAIRO_SURFACE_TYPE_PDF || target == CAIRO_SURFACE_TYPE_PS || target == CAIRO_SURFACE_TYPE_SVG;
+  const Advances& table = Table();
+  bool direct = document && !underline_ && !strikeOut_ && count == text.size() && cairo_has_current_point(cr);
+  for (size_t i = 0; direct && i < count; ++i) direct = table.drawable[static_cast<unsigned char>(text[i])];
+  if (!direct) {
+    Show(cr, converted, nullptr);
+    return;
+  }
+  double x0, y0;
+  cairo_get_current_point(cr, &x0, &y0);
+  std::vector<cairo_glyph_t> glyphs(count);
+  std::vector<cairo_text_cluster_t> clusters(count);
+  long long x = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    glyphs[i] = {table.glyph[byte], x0 + static_cast<double>(x) / PANGO_SCALE, y0};
+    x += table.units[byte];
+    clusters[i] = {converted.offsets[i + 1] - converted.offsets[i], 1};
+  }
+  // The document keeps the characters of its glyphs, so that its text can
+  // be found and copied, as with a layout.
+  const bool withText = cairo_surface_has_show_text_glyphs(cairo_get_target(cr));
+  for (size_t from = 0; from < count;) {
+    const unsigned char font = table.font[static_cast<unsigned char>(text[from])];
+    size_t to = from + 1;
+    while (to < count && table.font[static_cast<unsigned char>(text[to])] == font) ++to;
+    cairo_set_scaled_font(cr, pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(table.fonts[font])));
+    const int n = static_cast<int>(to - from);
+    if (withText)
+      cairo_show_text_glyphs(cr, converted.utf8.data() + converted.offsets[from],
+                             converted.offsets[to] - converted.offsets[from], &glyphs[from], n,
+                             &clusters[from], n, cairo_text_cluster_flags_t{});
+    else
+      cairo_show_glyphs(cr, &glyphs[from], n);
+    from = to;
+  }
+}
+
 std::vector<AnsiString>& FontFaceNames() {
   static std::vector<AnsiString> names = {"Arial",  "Courier New", "MS Sans Serif",
                                           "Symbol", "Tahoma",      "Times New Roman"};
@@ -331,22 +558,32 @@ std::string MappedFamily(const AnsiString& faceName) {
 
 const ResolvedFont& Resolve(const TFont& font) {
   using Key = std::tuple<AnsiString, int, int, unsigned>;
-  static std::map<Key, std::unique_ptr<ResolvedFont>> cache;
+  struct Kept {
+    std::unique_ptr<ResolvedFont> font;
+    std::list<const Key*>::iterator use;
+  };
+  static std::map<Key, Kept> cache;
+  static std::list<const Key*> uses;  // the most recently resolved first
   static std::mutex lock;
   std::lock_guard guard(lock);
   int height = font.Height() == 0 ? -MulDiv(10, font.PixelsPerInch, 72) : font.Height();
   Key key{font.Name, height, font.PixelsPerInch, font.Style};
   auto it = cache.find(key);
-  if (it == cache.end()) {
-    // Callers hold the result only for the call they make it for, so an
-    // overgrown cache (metafiles may ask for any size) can be dropped.
-    if (cache.size() >= 512) {
-      cache.clear();
-      pango_fc_font_map_cache_clear(PANGO_FC_FONT_MAP(TheEngine().fontMap));
-    }
-    it = cache.emplace(key, std::make_unique<ResolvedFont>(font)).first;
+  if (it != cache.end()) {
+    uses.splice(uses.begin(), uses, it->second.use);
+    return *it->second.font;
   }
-  return *it->second;
+  // Callers hold the result only for the call they make it for, so the
+  // least recently resolved font can go when metafiles ask for size after
+  // size.
+  if (cache.size() >= 512) {
+    cache.erase(*uses.back());
+    uses.pop_back();
+  }
+  it = cache.emplace(key, Kept{std::make_unique<ResolvedFont>(font), {}}).first;
+  uses.push_front(&it->first);
+  it->second.use = uses.begin();
+  return *it->second.font;
 }
 
 }  // namespace gfx

@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/gfx/Graphics.h"
@@ -38,14 +37,25 @@ class ResolvedFont {
   // A one-line layout of the text (line breaks are drawn, not obeyed).
   PangoLayout* NewLayout(const Converted& text) const;
   int Width(const Converted& text) const;
-  // Code-page widths are remembered: cells and report lines measure the
-  // same texts over and over.
+  // A code-page text is measured from the font's table of character
+  // advances, without laying it out: with kerning and ligatures off and
+  // advances in whole units, a text is as wide as the sum of its
+  // characters. Characters whose advance depends on their neighbours (tabs
+  // and the other control characters) send the text through a layout.
   int Width(const AnsiString& text) const;
   std::vector<int> CharacterEnds(const Converted& text) const;
   std::vector<int> CharacterEnds(const AnsiString& text) const { return CharacterEnds(Convert(text)); }
   // Draws with the base line's start at the current point of Cr. Advances,
   // when given, replace the natural ones character by character.
   void Show(cairo_t* cr, const Converted& text, const int* dx) const;
+  // Draws a code-page text (Converted is its conversion) with its natural
+  // advances. On a document (PDF, PostScript, SVG), without underline or
+  // strike-out, and when every character has a glyph of its own in the
+  // table, the glyphs go to cairo at their summed advances with no layout
+  // made: a report of thousands of distinct lines is not shaped at all.
+  void Show(cairo_t* cr, const AnsiString& text, const Converted& converted) const;
+  // Whether a layout of the text is kept.
+  bool HasKeptLayout(const AnsiString& text) const;
   bool Underline() const { return underline_; }
   bool StrikeOut() const { return strikeOut_; }
 
@@ -55,14 +65,25 @@ class ResolvedFont {
   // most of what drawing it costs.
   template <typename Use>
   auto WithLayout(const Converted& text, Use use) const;
-  // Called with layoutsLock_ held (or from the destructor).
-  void DropLayouts() const;
+
+  // The advance of each code-page character in pango units, and whether
+  // it is the same beside any neighbour; and for those the glyph a layout
+  // gives it alone in its cluster, in which of the fonts. Built on the
+  // first use.
+  struct Advances {
+    int units[256] = {};
+    bool exact[256] = {};
+    bool drawable[256] = {};
+    PangoGlyph glyph[256] = {};
+    unsigned char font[256] = {};
+    std::vector<PangoFont*> fonts;
+  };
+  const Advances& Table() const;
+  void BuildAdvances() const;
 
   PangoFontDescription* description_ = nullptr;
-  mutable std::mutex widthsLock_;
-  mutable std::unordered_map<AnsiString, int> widths_;
-  mutable std::mutex layoutsLock_;
-  mutable std::unordered_map<std::string, PangoLayout*> layouts_;
+  mutable std::once_flag advancesOnce_;
+  mutable Advances advances_;
   TTextMetric metrics_;
   bool symbol_ = false;
   bool underline_ = false;

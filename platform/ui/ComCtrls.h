@@ -315,7 +315,8 @@ class TToolBar : public TCustomControl {
   void SetShowCaptions(bool v);
   int ButtonCount() const;
   TToolButton* Buttons(int index) const;
-  // Places the buttons left to right in the order they were added.
+  // Places the buttons and other controls left to right in the order they
+  // were added.
   void ArrangeButtons();
   void AlignControls(TControl* AControl, TRect& Rect) override;
 

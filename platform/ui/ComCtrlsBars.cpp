@@ -200,9 +200,17 @@ void TToolBar::ArrangeButtons() {
   if (arranging_) return;
   arranging_ = true;
   int x = 0;
-  for (int i = 0; i < ButtonCount(); ++i) {
-    TToolButton* b = Buttons(i);
-    if (!b->Visible()) continue;
+  // Other controls on the bar (check boxes, edits) take their own width in
+  // the row, centred on the buttons' height.
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (!c->Visible()) continue;
+    auto* b = dynamic_cast<TToolButton*>(c);
+    if (b == nullptr) {
+      c->SetBounds(x, 2 + std::max(0, (buttonHeight_ - c->Height()) / 2), c->Width(), c->Height());
+      x += c->Width();
+      continue;
+    }
     const int w = b->Style() == tbsSeparator || b->Style() == tbsDivider ? 8 : buttonWidth_;
     b->SetBounds(x, 2, w, buttonHeight_);
     x += w;

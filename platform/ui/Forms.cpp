@@ -303,6 +303,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (old == Control) return true;
   focusedControl_ = Control;
   activeControl_ = Control;
+  if (Screen && Screen->OnActiveControlChange) Screen->OnActiveControlChange(Screen);
   // The controls left lose it innermost first, up to the container the two
   // share; the new ones get it outermost first, so a group box hears of its
   // children's focus too.

@@ -171,6 +171,8 @@ class TScreen : public TComponent {
   void SetCursor(TCursor c);
   TCustomForm* ActiveForm() const { return activeForm_; }
   TWinControl* ActiveControl() const;
+  // After a form's focused control changes, the new one already in place.
+  std::function<void(TObject* Sender)> OnActiveControlChange;
   int FormCount() const { return static_cast<int>(forms_.size()); }
   TCustomForm* Forms(int index) const { return forms_.at(static_cast<size_t>(index)); }
   // The program's own cursors, by number: a cursor resource of that number

@@ -67,6 +67,16 @@ struct PanelCall {
   int Gh() { return canvas.TextHeight("gh"); }
 };
 
+// A picture container holding "logo", 30 x 12.
+struct LogoContainer : TPictureContainer {
+  LogoContainer() : TPictureContainer(nullptr) {
+    TPictureItem* item = Items().Add();
+    item->Name = "logo";
+    TStringStream bmp{TBitmap(30, 12).SaveToBytes()};
+    item->Picture()->LoadFromStream(bmp);
+  }
+};
+
 // The cases the panel's text must get right.
 TEST(PanelHTML, TheTellingCases) {
   PanelCall p;
@@ -244,11 +254,7 @@ TEST(PanelHTML, PicturesFromTheListAndTheContainer) {
   TImageList list(nullptr);
   list.SetSize(16, 16);
   list.Add(TBitmap(16, 16));
-  TPictureContainer container(nullptr);
-  TPictureItem* item = container.Items().Add();
-  item->Name = "logo";
-  TStringStream bmp{TBitmap(30, 12).SaveToBytes()};
-  item->Picture()->LoadFromStream(bmp);
+  LogoContainer container;
   PanelCall p;
   p.images = &list;
   p.container = &container;
@@ -261,11 +267,7 @@ TEST(PanelHTML, PicturesFromTheListAndTheContainer) {
 // Found by fuzzing: a hit always comes with its anchor's number, also for
 // an anchor left open before the next one, or a picture inside an anchor.
 TEST(PanelHTML, AHitAlwaysComesWithItsAnchor) {
-  TPictureContainer container(nullptr);
-  TPictureItem* item = container.Items().Add();
-  item->Name = "logo";
-  TStringStream bmp{TBitmap(30, 12).SaveToBytes()};
-  item->Picture()->LoadFromStream(bmp);
+  LogoContainer container;
   PanelCall p;
   p.container = &container;
   EXPECT_TRUE(p.Measure(R"(<A HREF="one">first <A HREF="two">second</A>)", 3, 5));

@@ -188,4 +188,52 @@ TEST_F(OnScreenTest, PathOfTheProjectStaysClearOfTheBudgetButtons) {
   EXPECT_EQ(w.Label24->EllipsisPosition(), epPathEllipsis);
 }
 
+// ---- commands given with the mouse ------------------------------------------------------
+
+TEST_F(OnScreenTest, DeleteWithTheMouseAsksAndDeletesTheGridsRow) {
+  TFrmAXP& w = Start();
+  TypeCell(1, 1, "ΑΛΦΑ"_a);
+  TypeCell(1, 2, "ΒΗΤΑ"_a);
+  TypeCell(1, 3, "ΓΑΜΜΑ"_a);
+  // From elsewhere the button does nothing: no question, no deletion.
+  w.Memo1->SetFocus();
+  Press(*w.Button2);
+  EXPECT_TRUE(backend->MessageBoxes.empty());
+  EXPECT_EQ(w.StGrid->GetCellText(1, 2), "ΒΗΤΑ"_a);
+  // From the grid the mouse press takes the focus to the button, and the
+  // command still acts on the grid's row.
+  w.StGrid->SetFocus();
+  w.StGrid->SetRow(2);
+  backend->ExpectMessageBox("Να διαγραφεί η γραμμή;"_a, IDYES);
+  Press(*w.Button2);
+  EXPECT_EQ(w.StGrid->GetCellText(1, 2), "ΓΑΜΜΑ"_a);
+  EXPECT_TRUE(w.StGrid->Focused());
+  // Cancel keeps the row.
+  backend->ExpectMessageBox("Να διαγραφεί η γραμμή;"_a, IDCANCEL);
+  Press(*w.Button2);
+  EXPECT_EQ(w.StGrid->GetCellText(1, 2), "ΓΑΜΜΑ"_a);
+}
+
+TEST_F(OnScreenTest, CalculateRightAfterTypingADivisorUsesIt) {
+  TFrmAXP& w = Start();
+  TypeCell(1, 1, "ΑΛΦΑ"_a);
+  TypeCell(2, 1, "60000");
+  TypeField(*w.EditDiair, "100000");
+  // The cursor stays in the field: the tool bar's button takes no focus.
+  w.EditDiair->SetFocus();
+  w.EditDiair->SelectAll();
+  backend->Type("80000");
+  Press(*w.docalc);
+  EXPECT_TRUE(w.EditDiair->Focused());
+  EXPECT_EQ(ProjectHeader.Divisor, 80000);
+  EXPECT_EQ(StrToNum(w.StGrid->GetCellText(3, 1)), 25);
+  // An amount still in the grid's editor counts too.
+  w.StGrid->SetFocus();
+  w.StGrid->SetCol(2);
+  w.StGrid->SetRow(1);
+  backend->Type("40000");
+  Press(*w.docalc);
+  EXPECT_EQ(StrToNum(w.StGrid->GetCellText(3, 1)), 50);
+}
+
 }  // namespace

@@ -3,17 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "../OtherPrograms.h"
 #include "../rtl/TempFolder.h"
 #include "platform/gfx/PdfCanvas.h"
+#include "platform/gfx/TextEngine.h"
+#include "platform/rtl/Cp1253.h"
 
 namespace {
 
 class PdfCanvasTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(Installed("pdftoppm", "poppler-utils"));
-  }
+  void SetUp() override { ASSERT_TRUE(Installed("pdftoppm", "poppler-utils")); }
   // The first page rendered at 72 dots per inch: one pixel per point.
   cairo_surface_t* Render(const std::string& pdf) {
     const std::string page = folder.path() + "/page";
@@ -57,6 +59,63 @@ TEST_F(PdfCanvasTest, DotsAndTheUnprintableMargin) {
   EXPECT_EQ(At(page, 15, 18), 0xFFFFFFu);
   EXPECT_EQ(At(page, 21, 25), 0xFFFFFFu);
   cairo_surface_destroy(page);
+}
+
+// Code-page text drawn on a document from the glyph table, with no layout
+// made, reads and looks as the same text drawn through a layout (the
+// UTF-16 calls always lay text out): an independent reader finds the same
+// words in the same boxes, and the rendered pages are the same pixels, for
+// every face, style and size and for any characters.
+TEST_F(PdfCanvasTest, TableDrawnTextIsLaidOutText) {
+  ASSERT_TRUE(Installed("pdftotext", "poppler-utils"));
+  TDeviceCaps caps;
+  caps.LogPixelsX = caps.LogPixelsY = 600;
+  caps.PhysicalWidth = caps.HorzRes = 4960;
+  caps.PhysicalHeight = caps.VertRes = 7016;
+  std::mt19937 random(31);
+  std::vector<AnsiString> lines = {"Γραμμή 17: Προσφορά με έκπτωση 12,34%"_a,
+                                   "ΑΝΑΔΟΧΟΣ Α.Τ.Ε. - «Ωμέγα» & Σια"_a, "Total 1.234.567,89 € (final)"_a};
+  for (int i = 0; i < 40; ++i) {
+    AnsiString text(1 + random() % 40, ' ');
+    for (char& ch : text) ch = static_cast<char>(0x20 + random() % 224);
+    lines.push_back(text);
+  }
+  const unsigned styles[] = {0, fsBold, fsItalic, fsBold | fsItalic};
+  std::string read[2], pixels[2];
+  for (int way = 0; way < 2; ++way) {
+    TPdfCanvas pdf(caps);
+    pdf.Brush->Style = bsClear;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const std::vector<AnsiString>& faces = gfx::FontFaceNames();
+      pdf.Font->Name = faces[i % faces.size()] == "Symbol" ? "Arial" : faces[i % faces.size()];
+      pdf.Font->Style = styles[i / 7 % 4];
+      pdf.Font->SetSize(8 + static_cast<int>(i % 5));
+      pdf.Font->Color = i % 3 ? clBlack : clNavy;
+      const int y = 200 + 150 * static_cast<int>(i);
+      if (way == 0)
+        pdf.TextOut(200, y, lines[i]);
+      else
+        pdf.ExtTextOutW(200, y, 0, nullptr, cp1253::ToWide(lines[i]));
+    }
+    const std::string page = folder.path() + "/text" + std::to_string(way);
+    WriteBytes(page + ".pdf", pdf.Finish());
+    int status = -1;
+    read[way] = RunCommand("pdftotext -enc UTF-8 -bbox '" + page + ".pdf' - 2>/dev/null", &status);
+    ASSERT_EQ(status, 0);
+    RunCommand("pdftoppm -r 150 -png -singlefile '" + page + ".pdf' '" + page + "' 2>/dev/null", &status);
+    ASSERT_EQ(status, 0);
+    cairo_surface_t* image = cairo_image_surface_create_from_png((page + ".png").c_str());
+    ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+    const auto* data = reinterpret_cast<const char*>(cairo_image_surface_get_data(image));
+    pixels[way].assign(data, cairo_image_surface_get_stride(image) * cairo_image_surface_get_height(image));
+    cairo_surface_destroy(image);
+  }
+  // The words only: the head carries the time of writing.
+  for (std::string& r : read) r.erase(0, r.find("<page"));
+  EXPECT_TRUE(read[0] == read[1]);
+  EXPECT_TRUE(pixels[0] == pixels[1]);
+  for (const char* word : {"Γραμμή", "έκπτωση", "«Ωμέγα»", "1.234.567,89", "€"})
+    EXPECT_NE(read[0].find(word), std::string::npos) << word;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/TextEngine.h"
 
@@ -134,3 +136,65 @@ TEST(TextMetrics, SizeAndHeightFollowThePixelsPerInch) {
 }
 
 }  // namespace
+
+// Code-page texts are measured from a table of character advances; every
+// face, size and style the program uses must give what a layout of the
+// whole text gives, for any characters, controls and blanks included.
+TEST(TextMetrics, AdvanceTableMeasuresAsTheLayout) {
+  std::mt19937 random(16);
+  const int heights[] = {-13, -11, -16, -83, -100, 20};
+  const unsigned styles[] = {0, fsBold, fsItalic, fsUnderline | fsStrikeOut};
+  std::vector<AnsiString> faces = gfx::FontFaceNames();
+  faces.push_back("Courier New Greek");
+  for (const AnsiString& face : faces)
+    for (int height : heights)
+      for (unsigned style : styles) {
+        TFont font;
+        font.Name = face;
+        font.SetHeight(height);
+        font.Style = style;
+        const gfx::ResolvedFont& resolved = gfx::Resolve(font);
+        SCOPED_TRACE(face + " " + std::to_string(height) + " " + std::to_string(style));
+        for (int i = 0; i < 40; ++i) {
+          AnsiString text(random() % 48, ' ');
+          // Mostly letters, digits and blanks, now and then any byte.
+          for (char& ch : text)
+            ch = static_cast<char>(random() % 8 == 0 ? random() % 256 : 0x20 + random() % 224);
+          ASSERT_EQ(resolved.Width(text), resolved.Width(resolved.Convert(text))) << i;
+        }
+        for (int b = 0; b < 256; ++b) {
+          const AnsiString pair{static_cast<char>(b), 'a'};
+          ASSERT_EQ(resolved.Width(pair), resolved.Width(resolved.Convert(pair))) << b;
+        }
+      }
+}
+
+// The kept layouts are bounded for all fonts together and the least
+// recently used go first: a text drawn over and over stays kept while
+// thousands of others pass, and every one draws as a fresh layout would.
+// (Underlined text is drawn through layouts.)
+TEST(TextDrawing, RecentlyUsedLayoutsOutliveAPassingReport) {
+  TImageCanvas canvas(200, 24);
+  canvas.Font->Name = "Arial";
+  canvas.Font->Style = fsUnderline;
+  canvas.Font->SetSize(10);
+  const AnsiString kept = "Σύνολο προσφορών"_a;
+  auto drawKept = [&] {
+    canvas.Font->SetSize(10);
+    canvas.FillRect(Rect(0, 0, 200, 24));
+    canvas.TextOut(0, 0, kept);
+    return canvas.Snapshot().Pixels;
+  };
+  const auto first = drawKept();
+  const gfx::ResolvedFont& arial = gfx::Resolve(*canvas.Font);
+  for (int i = 0; i < 6000; ++i) {
+    canvas.Font->SetSize(8 + i % 3);
+    canvas.TextOut(0, 0, "Γραμμή "_a + IntToStr(i));
+    if (i % 1000 == 999) {
+      EXPECT_EQ(drawKept(), first) << i;
+      EXPECT_TRUE(arial.HasKeptLayout(kept)) << i;
+    }
+  }
+  EXPECT_FALSE(arial.HasKeptLayout("Γραμμή 2"_a));
+  EXPECT_TRUE(arial.HasKeptLayout("Γραμμή 5999"_a));
+}

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "UiFixture.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/WindowManager.h"
@@ -43,6 +45,27 @@ TEST_F(UiTest, FocusChangeRunsExitThenEnterAroundTheWindowMessages) {
   f.Edit2->SetFocus();
   EXPECT_EQ(log.lines, (std::vector<std::string>{"Edit1.WM_KILLFOCUS", "Edit1.OnExit", "Edit2.OnEnter",
                                                  "Edit2.WM_SETFOCUS"}));
+}
+
+TEST_F(UiTest, ScreenHearsOfEachChangeOfTheActiveControlBeforeTheExits) {
+  TDemoForm& f = ShowDemo();
+  EventLog log;
+  f.Edit1->Log = &log;
+  std::vector<TWinControl*> seen;
+  Screen->OnActiveControlChange = [&](TObject*) {
+    seen.push_back(Screen->ActiveControl());
+    log.lines.push_back("change");
+  };
+  f.Edit2->SetFocus();
+  f.Edit2->SetFocus();  // no change, no event
+  f.Edit1->SetFocus();
+  Screen->OnActiveControlChange = nullptr;
+  EXPECT_EQ(seen, (std::vector<TWinControl*>{f.Edit2, f.Edit1}));
+  // The exit handler already finds the new control in place.
+  const auto change = std::find(log.lines.begin(), log.lines.end(), "change");
+  const auto exit = std::find(log.lines.begin(), log.lines.end(), "Edit1.OnExit");
+  ASSERT_NE(exit, log.lines.end());
+  EXPECT_LT(change, exit);
 }
 
 TEST_F(UiTest, ExitHandlerThatTakesTheFocusBackWins) {

@@ -1,0 +1,136 @@
+// LIBS: report platform_backend
+// The preview of a 1,000-page report: turning to a page (far jumps
+// included) and painting it; searching every page for a text it lacks; and
+// the export of the same report to the spreadsheet and RTF filters.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "platform/backend/headless/Headless.h"
+#include "platform/ui/Application.h"
+#include "report/RpCtrls.h"
+
+namespace {
+
+constexpr int kPages = 1000, kLines = 55;
+
+AnsiString LineText(int page, int i) {
+  return "Σελίδα "_a + IntToStr(page) + " γραμμή "_a + IntToStr(i) + ": Προσφορά με έκπτωση 12,34%"_a;
+}
+
+// A finished printer holding 1,000 pages of text.
+TRpPrinter& Pages() {
+  static TRpPrinter* printer = [] {
+    InstallHeadlessBackend();
+    auto* p = new TRpPrinter();
+    p->SetPaperSize(TRpPaperSize::A4);
+    p->BeginDoc();
+    for (int n = 1; n <= kPages; ++n) {
+      p->NewPage();
+      TCanvas& c = *p->Canvas();
+      c.Font->Name = "Arial";
+      c.Font->SetSize(10);
+      for (int i = 0; i < kLines; ++i) c.TextOut(p->DeviceX(200), p->DeviceY(200 + 45 * i), LineText(n, i));
+    }
+    p->EndDoc();
+    return p;
+  }();
+  return *printer;
+}
+
+void BM_PreviewTurnPage(benchmark::State& state) {
+  THeadlessBackend& backend = InstallHeadlessBackend();
+  TRpPrinter& printer = Pages();
+  auto* window = NewForm<TRpStandardPreview>(nullptr, &printer);
+  window->WindowState = wsNormal;
+  window->SetBounds(0, 0, 1000, 900);
+  window->Show();
+  window->DoZoom100();
+  Application->ProcessMessages();
+  // First to last and back, then pages far apart.
+  const int order[] = {1, 1000, 1, 500, 2, 999, 250, 750, 3, 1000};
+  std::size_t i = 0;
+  for (auto _ : state) {
+    window->GoToPage(order[i++ % std::size(order)]);
+    benchmark::DoNotOptimize(backend.Render(*window));
+  }
+  state.counters["ms_per_page"] = benchmark::Counter(
+      static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  window->RpPreview->SetRpPrinter(nullptr);
+  delete window;
+}
+BENCHMARK(BM_PreviewTurnPage)->Unit(benchmark::kMillisecond);
+
+void BM_SearchAllPages(benchmark::State& state) {
+  TRpPrinter& printer = Pages();
+  for (auto _ : state) {
+    int found = 0;
+    for (int n = 1; n <= printer.PageCount(); ++n)
+      if (auto page = printer.GetPage(n); page && FindTextInPageMetafile("ανύπαρκτο"_a, *page, false))
+        ++found;
+    benchmark::DoNotOptimize(found);
+  }
+}
+BENCHMARK(BM_SearchAllPages)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A report of 1,000 pages of two columns, run into a filter.
+void Export(benchmark::State& state, bool spreadsheet) {
+  InstallHeadlessBackend();
+  SetRpMeasureInInches(false);
+  auto* form = NewForm<TForm>(nullptr);
+  auto* rep = new TBandRep(form);
+  rep->SetParent(form);
+  rep->SetUnits(TRpUnit::Native);
+  rep->Page()->SetPaperSize(TRpPaperSize::A4);
+  rep->Bands()->Set(TBandRepBands::iDetail, true);
+  TRpCustomBand* band = rep->Bands()->Band(TBandRepBands::iDetail);
+  band->Size()->Units = TRpUnit::Native;
+  band->Size()->SetValue(TRpBandSize::iHeight, 50);
+  auto label = [&](Extended left) {
+    auto* l = new TRpLabel(form);
+    l->SetParent(band);
+    l->Size()->Units = TRpUnit::Native;
+    l->Size()->SetValue(TRpPrintableSize::iLeft, left);
+    l->Size()->SetValue(TRpPrintableSize::iWidth, 1000);
+    l->Size()->SetValue(TRpPrintableSize::iHeight, 50);
+    l->AutoSize = false;
+    return l;
+  };
+  TRpLabel* text = label(0);
+  TRpLabel* amount = label(1200);
+  // 55 lines a page.
+  const int lines = kPages * 55;
+  int fed = 0;
+  rep->OnNeedData() = [&](TObject*, bool& more) {
+    more = fed < lines;
+    if (!more) return;
+    ++fed;
+    text->SetCaption(LineText(fed / 55 + 1, fed % 55));
+    amount->SetCaption(IntToStr(fed) + ".345,67");
+  };
+  const std::string folder = std::filesystem::temp_directory_path() / "dim-bench-export";
+  std::filesystem::create_directories(folder);
+  for (auto _ : state) {
+    fed = 0;
+    if (spreadsheet) {
+      TRpXLSFilter filter((folder + "/bench.xls").c_str());
+      rep->ExportToFilter(&filter);
+    } else {
+      TRpRTFExportFilter filter((folder + "/bench.rtf").c_str());
+      rep->ExportToFilter(&filter);
+    }
+  }
+  state.counters["pages_per_second"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kPages, benchmark::Counter::kIsRate);
+  std::filesystem::remove_all(folder);
+  delete form;
+}
+
+void BM_ExportXls(benchmark::State& state) { Export(state, true); }
+BENCHMARK(BM_ExportXls)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_ExportRtf(benchmark::State& state) { Export(state, false); }
+BENCHMARK(BM_ExportRtf)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace

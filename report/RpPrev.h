@@ -1,0 +1,261 @@
+#pragma once
+// The report preview: the control that shows one stored page of a report
+// printer at a zoom and follows the pages as a run delivers them, the
+// standard preview window around it (thumbnails, text search, printing,
+// saving, exporting, loading page files) and the search of a page's text.
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/gfx/Metafile.h"
+#include "platform/ui/Buttons.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Grids.h"
+#include "platform/ui/Panels.h"
+#include "platform/ui/StdCtrls.h"
+#include "report/RpPrntr.h"
+
+class TCustomBandRep;
+
+enum TRpZoomState { rpZoomToFit, rpZoomToWidth, rpZoomOther, rpZoom100 };
+enum TRpHyperlinkEventType { hlEnter, hlLeave, hlClick };
+
+using TRpPageAvailableEvent = std::function<void(TObject* Sender, int PageNum)>;
+using TRpProgressUpdateEvent = std::function<void(TObject* Sender, int Progress)>;
+using TRpPreviewHyperlinkEvent =
+    std::function<void(TObject* Sender, int EventType, const AnsiString& Link, bool& Handled)>;
+
+// A link area of a page: a rectangle in page pixels at 100 %.
+struct TRpHotLink {
+  TRect Area;
+  AnsiString Link;
+};
+
+// ---- the control --------------------------------------------------------------
+
+// Paints one page of its printer.
+class TRpPreviewImage : public TGraphicControl {
+ public:
+  explicit TRpPreviewImage(TComponent* owner);
+  ~TRpPreviewImage() override;
+
+  TRpPrinter* RpPrinter = nullptr;
+  int PageNumber() const { return pageNumber_; }
+  // Loads page N from the printer (nothing while it is not available yet)
+  // and paints at once.
+  void SetPageNumber(int n);
+  TMetafile* PageMetafile() const { return page_.get(); }
+  int Zoom = 100;
+  std::vector<TRpHotLink> HotLinks;
+  bool OverLink = false;
+  AnsiString CurrentLink;
+  TRpPreviewHyperlinkEvent OnHyperlink;
+
+  // The link of the first area holding the point (edges count); remembered
+  // as CurrentLink.
+  AnsiString LinkAt(int x, int y);
+  // The page stretched into Rect with its border and shadow; nothing when
+  // there is neither a page nor a frame to draw.
+  static void DrawPage(TMetafile* metafile, TCanvas& canvas, const TRect& rect, bool frame);
+
+ protected:
+  void Paint() override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+
+ private:
+  int pageNumber_ = 1;
+  std::unique_ptr<TMetafile> page_;
+};
+
+// A scroll box holding the page image, with the zoom and the page number.
+class TRpPreview : public TScrollBox {
+ public:
+  explicit TRpPreview(TComponent* owner);
+  ~TRpPreview() override;
+
+  TRpPreviewImage* Image() const { return image_; }
+  TRpPrinter* RpPrinter() const { return printer_; }
+  void SetRpPrinter(TRpPrinter* printer);
+  int PageNumber() const { return pageNumber_; }
+  // Only 1 .. the printer's page count; the view goes back to the top left.
+  void SetPageNumber(int n);
+  int Zoom() const { return zoom_; }
+  // Accepted for 2 .. 2000.
+  void SetZoom(int zoom);
+  TRpZoomState ZoomState = rpZoomOther;
+  void ZoomToFit();
+  void ZoomToWidth();
+  void UpdateZoom();
+  void ZoomAgain();
+  void RefreshPage();
+  TRpOutlineView* Outline() const { return outline_; }
+  void SetOutline(TRpOutlineView* view);
+  // The zoom a run asks for when its first page arrives.
+  TRpZoomState InitialZoom = rpZoomOther;
+
+  TRpPageAvailableEvent OnPageAvailable;
+  TRpProgressUpdateEvent OnProgressUpdate;
+  TRpPreviewHyperlinkEvent& OnHyperlink() { return image_->OnHyperlink; }
+
+  void Dispatch(TMessage& message) override;
+  // The lowest vertical position at which the page's end shows.
+  int VerticalEnd();
+  // Where the page shows: the box without its border and bars.
+  TRect ViewRect() const { return ViewArea(); }
+
+ private:
+  TRpPreviewImage* image_;
+  TRpPrinter* printer_ = nullptr;
+  int pageNumber_ = 1;
+  int zoom_ = 100;
+  TRpOutlineView* outline_ = nullptr;
+};
+
+// ---- how the printer opens its window -------------------------------------------
+
+class TRpPreviewInterface : public TComponent {
+ public:
+  explicit TRpPreviewInterface(TComponent* owner) : TComponent(owner) {}
+  virtual TCustomForm* Show(TRpPrinter*) { return nullptr; }
+  virtual TCustomForm* ShowModal(TRpPrinter*) { return nullptr; }
+};
+
+class TRpStandardPreviewInterface : public TRpPreviewInterface {
+ public:
+  using TRpPreviewInterface::TRpPreviewInterface;
+  TCustomForm* Show(TRpPrinter* printer) override;
+  TCustomForm* ShowModal(TRpPrinter* printer) override;
+};
+
+// The interface class the printer's preview uses; the standard one unless
+// replaced.
+using TRpPreviewInterfaceClass = std::function<std::unique_ptr<TRpPreviewInterface>(TComponent*)>;
+TRpPreviewInterfaceClass& RpPreviewInterfaceClass();
+// Opens the preview of the printer through that class: its window's handle.
+HWND RpShowPreview(TRpPrinter* printer);
+
+// ---- the search -----------------------------------------------------------------
+
+// True when a text-out record of the page holds Text; the record's text is
+// taken in code page 1253 and, without MatchCase, both sides are
+// upper-cased the Greek way. A damaged page holds no text.
+bool FindTextInPageMetafile(const AnsiString& text, const TMetafile& metafile, bool matchCase);
+bool FindTextInPageBytes(const AnsiString& text, std::string_view emf, bool matchCase);
+
+class TSearchDlg : public TForm {
+ public:
+  explicit TSearchDlg(TComponent* owner);
+  TLabel* Label1;
+  TEdit* Edit1;
+  TCheckBox* CheckBox1;
+  TSpeedButton* SpeedButton1;  // "Cancel"
+  TSpeedButton* SpeedButton2;  // "Ανεύρεση"
+  bool Cancelled = true;
+};
+
+// Asks for the text; false when cancelled.
+bool ShowSearchDialog(AnsiString& text, bool& matchCase);
+
+// ---- the window -----------------------------------------------------------------
+
+// The report's events of the preview window's commands: 0 created, 2 copy,
+// 3 print, 5 load, 6 save, 7 cancel; Handled replaces the command.
+using TRpStandPrevEvent =
+    std::function<void(TObject* Sender, int EventType, const AnsiString& ContName, bool& Handled)>;
+
+class TRpStandardPreview : public TForm {
+ public:
+  TRpStandardPreview(TComponent* owner, TRpPrinter* printer);
+  ~TRpStandardPreview() override;
+
+  TToolBar* ToolBar1;
+  TToolButton *ZoomFit, *ZoomToWidth, *Zoom100, *ZoomIn, *ZoomOut;
+  TCheckBox* ThumbChk;
+  TToolButton *FirstPage, *PreviousPage, *nextPage, *LastPage;
+  TToolButton *GotoPageButton, *FindButton;
+  TToolButton *copybutton, *PrintSetup, *Print;
+  TCheckBox* chkMetafile;
+  TToolButton *LoadReport, *SaveReport, *CancelButton, *ExitButton;
+  TRpPreview* RpPreview;
+  TPageControl* Tabs;
+  TSplitter* Splitter2;
+  TTabSheet *TabThumbs, *TabSearchResult;
+  TDrawGrid* ThumbGrid;
+  TGroupBox* GroupBox1;
+  TLabel* SearchTextLabel;
+  TListBox* SearchResultBox;
+  TStatusBar* StatusBar;
+  TProgressBar* ProgressBar;
+
+  TRpPrinter* RpPrinter() const { return printer_; }
+  // The report whose pages show; nil for a loaded file without one.
+  TCustomBandRep* Report() const { return report_; }
+  bool ShowThumbs = true, ShowSearch = true;
+  bool Landscape = false;
+  int LastProgress() const { return lastProgress_; }
+
+  // The commands, as the buttons run them.
+  void GoToPage(int n);
+  void DoZoomFit();
+  void DoZoom100();
+  void DoZoomToWidth();
+  void DoZoomIn();
+  void DoZoomOut();
+  void DoGotoPage();
+  void DoFind();
+  void DoCopy();
+  void DoPrintSetup();
+  void DoPrint();
+  void DoSave();
+  void DoLoad();
+  void DoCancel();
+  void UpdateStatus();
+  // The window's keys (the form sees them first).
+  void PreviewKeyDown(Word& key, TShiftState shift);
+  // The search over every page; the result list holds the pages found.
+  void Search(const AnsiString& text, bool matchCase);
+  // The thumbnails' geometry from the grid's width and the paper.
+  void ThumbGeometry();
+
+  void Dispatch(TMessage& message) override;
+
+ protected:
+  void DoClose(TCloseAction& action) override;
+
+ private:
+  bool Busy() const;
+  void PageAvailable(int pages);
+  void ProgressUpdate(int progress);
+  void ShowTabs();
+  void ThumbDraw(int col, int row, const TRect& rect);
+  bool RaiseEvent(int type, const AnsiString& name);
+  TToolButton* AddButton(const AnsiString& name, const AnsiString& hint, int glyph);
+  void AddSeparator();
+  // After loading a file: the paper, zoom and thumbnails of its pages.
+  void PagesLoaded(const AnsiString& fileName);
+  // The filter the save dialog's choice stands for: its extension.
+  AnsiString SaveExtension(int filterIndex, const AnsiString& defaultExt) const;
+
+  TRpPrinter* printer_;
+  TCustomBandRep* report_ = nullptr;
+  int initialZoom_ = 100;
+  TRpZoomState zoomState_ = rpZoomToFit;
+  int lastProgress_ = 0;
+  int thumbWidth_ = 0, thumbHeight_ = 0, insetX_ = 0, insetY_ = 0, textHeight_ = 0;
+  bool selecting_ = false;
+  bool searching_ = false;
+  std::unique_ptr<TImageList> glyphs_;
+};
+
+// The system-wide state of the preview windows: the current file name,
+// whether printing prints the preview's pages (RpPreviewPrintsPages), and
+// the report whose events the window raises.
+extern AnsiString RpPreviewFileName;
+extern TCustomBandRep* RpPreviewReport;
+
+// The toolbar's pictures, 16 x 16 each, left to right in button order.
+void RpDrawPreviewGlyphs(TBitmap& strip);
+constexpr int kRpPreviewGlyphCount = 18;

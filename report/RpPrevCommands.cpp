@@ -1,0 +1,238 @@
+// The standard preview's commands: zoom, go to a page, search, copy,
+// print, printer set-up, save or export, load a page file, cancel the run.
+#include <algorithm>
+
+#include "platform/gfx/CairoCanvas.h"
+#include "platform/rtl/Cp1253.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Clipbrd.h"
+#include "platform/ui/Dialogs.h"
+#include "report/BandRpt.h"
+#include "report/RpPrev.h"
+#include "report/RpPrintDlg.h"
+
+void TRpStandardPreview::DoZoomFit() {
+  Application->ProcessMessages();
+  RpPreview->ZoomToFit();
+}
+
+void TRpStandardPreview::DoZoom100() {
+  Application->ProcessMessages();
+  RpPreview->SetZoom(100);
+  RpPreview->UpdateZoom();
+}
+
+void TRpStandardPreview::DoZoomToWidth() {
+  Application->ProcessMessages();
+  RpPreview->ZoomToWidth();
+}
+
+void TRpStandardPreview::DoZoomIn() { RpPreview->SetZoom(RpPreview->Zoom() + 20); }
+
+void TRpStandardPreview::DoZoomOut() {
+  if (RpPreview->Zoom() > 40) RpPreview->SetZoom(RpPreview->Zoom() - 20);
+}
+
+void TRpStandardPreview::DoGotoPage() {
+  if (printer_ == nullptr) return;
+  const int count = printer_->PageCount();
+  AnsiString value = IntToStr(RpPreview->PageNumber());
+  if (!InputQuery(Format("Επιλογή σελίδας απο 1 έως %d"_a, {count}), "Εισάγετε τον αριθμό σελίδας"_a, value))
+    return;
+  // Text that is no number goes to page 1, as numbers out of range do.
+  int page = 1;
+  if (!TryStrToInt(Trim(value), page) || page < 1 || page > count) page = 1;
+  GoToPage(page);
+}
+
+void TRpStandardPreview::Search(const AnsiString& text, bool matchCase) {
+  SearchResultBox->SetEnabled(true);
+  SearchTextLabel->SetCaption(text);
+  SearchResultBox->Items()->Clear();
+  for (int n = 1; printer_ != nullptr && n <= printer_->PageCount(); ++n) {
+    std::unique_ptr<TMetafile> page = printer_->GetPage(n);
+    if (page && FindTextInPageMetafile(text, *page, matchCase))
+      SearchResultBox->Items()->AddObject("Σελίδα"_a + " " + IntToStr(n),
+                                          reinterpret_cast<void*>(static_cast<std::intptr_t>(n)));
+  }
+  if (SearchResultBox->Items()->Count() == 0) {
+    SearchResultBox->Items()->Add("Δεν βρέθηκε το κείμενο"_a);
+    SearchResultBox->SetEnabled(false);
+  }
+  if (ShowSearch) Tabs->SetActivePage(TabSearchResult);
+}
+
+void TRpStandardPreview::DoFind() {
+  if (Busy() || searching_) return;
+  AnsiString text = SearchTextLabel->Caption();
+  bool matchCase = false;
+  if (!ShowSearchDialog(text, matchCase)) return;
+  searching_ = true;
+  Search(text, matchCase);
+  searching_ = false;
+}
+
+void TRpStandardPreview::DoCopy() {
+  if (RaiseEvent(2, "Copy")) return;
+  TMetafile* page = RpPreview->Image()->PageMetafile();
+  if (page == nullptr || page->Empty()) return;
+  // The page itself for this program, and a picture other programs paste.
+  TImageCanvas picture(std::max(page->Width(), 1), std::max(page->Height(), 1));
+  PlayEnhMetafile(picture, page->Data(), TRect{0, 0, page->Width(), page->Height()});
+  const std::vector<std::uint8_t> png = picture.PngBytes();
+  Clipboard()->Open();
+  Clipboard()->Clear();
+  Clipboard()->SetAsHandle(CF_ENHMETAFILE, page->Data());
+  Clipboard()->SetAsHandle(RegisterClipboardFormat("PNG"),
+                           std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+  Clipboard()->Close();
+}
+
+void TRpStandardPreview::DoPrintSetup() {
+  if (printer_ == nullptr) return;
+  ::Printer()->Refresh();
+  if (report_ != nullptr) {
+    report_->PrinterSetupDialog();
+    if (report_->Tag == 1) return;
+    if (!RpPreviewPrintsPages) {
+      // Printing runs the report again: it prints with the same choices.
+      report_->PrinterSettings.Collate = printer_->Settings()->Collate;
+      report_->PrinterSettings.ColorOption = printer_->Settings()->ColorOption;
+      report_->PrinterSettings.PrintQuality = printer_->Settings()->PrintQuality;
+      report_->PrinterSettings.Duplex = printer_->Settings()->Duplex();
+    }
+    return;
+  }
+  TRpPrintDialog dialog(nullptr);
+  dialog.MinPage = 1;
+  dialog.MaxPage = printer_->PageCount();
+  dialog.FromPage = 1;
+  dialog.ToPage = printer_->PageCount();
+  if (!dialog.Execute()) {
+    Tag = 1;
+    return;
+  }
+  Tag = 0;
+  printer_->SetPrinterIndex(::Printer()->PrinterIndex());
+  printer_->SetCopies(dialog.Copies);
+  const bool range = dialog.PrintRange == prPageNums;
+  printer_->FirstPage = range ? dialog.FromPage : 0;
+  printer_->LastPage = range ? dialog.ToPage : 0;
+}
+
+void TRpStandardPreview::DoPrint() {
+  if (printer_ == nullptr) return;
+  if (!PrintSetup->Visible()) {
+    DoPrintSetup();
+    const bool cancelled = report_ != nullptr ? report_->Tag == 1 : Tag == 1;
+    if (cancelled) return;
+  }
+  RpPreviewPrintsPages = chkMetafile->Checked();
+  if (RaiseEvent(3, "Print")) return;
+  if (!RpPreviewPrintsPages && report_ != nullptr && !printer_->LoadedFromFile()) {
+    report_->Print();
+  } else {
+    printer_->SetPrintMetaFile(true);
+    printer_->Print();
+  }
+}
+
+AnsiString TRpStandardPreview::SaveExtension(int filterIndex, const AnsiString& defaultExt) const {
+  const TPrevSaveType type = report_ != nullptr ? report_->PreviewDefaultSaveType : stRPP;
+  AnsiString ext = SaveTypeExtension(type);
+  const auto& filters = RpExportFilterLibrary().Filters();
+  if (filterIndex == 1) {
+    if (!defaultExt.empty()) ext = defaultExt;
+  } else if (filterIndex == 2) {
+    ext = "RPP";
+  } else if (filterIndex >= 3 && filterIndex - 3 < static_cast<int>(filters.size())) {
+    ext = filters[static_cast<std::size_t>(filterIndex - 3)]->Extension;
+  }
+  if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+  return ext.substr(0, 3);
+}
+
+void TRpStandardPreview::DoSave() {
+  if (printer_ == nullptr || RaiseEvent(6, "Save")) return;
+  TSaveDialog dialog(nullptr);
+  dialog.Title = "Δημιουργία Αρχείου Αποθήκευσης εκτύπωσης"_a;
+  dialog.Options = TOpenOptions{ofOverwritePrompt, ofHideReadOnly, ofEnableSizing};
+  const AnsiString filters = RpExportFilterLibrary().SaveDialogFilterString();
+  if (UpperCase(filters).find("PDF") == AnsiString::npos) {
+    const AnsiString e = SaveTypeExtension(report_ != nullptr ? report_->PreviewDefaultSaveType : stRPP);
+    dialog.Filter = e + "|*" + e + "|" + filters;
+  } else {
+    dialog.Filter = "*.PDF|*PDF|" + filters;
+    dialog.DefaultExt = "PDF";
+  }
+  dialog.FileName = RpPreviewFileName;
+  if (!dialog.Execute()) return;
+  const AnsiString ext = SaveExtension(dialog.FilterIndex, dialog.DefaultExt);
+  AnsiString fileName = dialog.FileName;
+  if (!SameText(ExtractFileExt(fileName), "." + ext)) fileName = ChangeFileExt(fileName, "." + ext);
+  try {
+    if (SameText(ext, "RPP")) {
+      printer_->Save(fileName);
+      return;
+    }
+    TRpExportFilterLibraryEntry* entry = RpExportFilterLibrary().FindByExtension(ext);
+    if (entry == nullptr || report_ == nullptr) {
+      // Nothing can write this type: the user must know no file was made.
+      MessageDlg(Format("Δεν υπάρχει τρόπος αποθήκευσης αρχείων τύπου %s: το αρχείο δεν γράφτηκε."_a, {ext}),
+                 mtError, {mbOK});
+      return;
+    }
+    std::unique_ptr<TRpExportFilter> filter = entry->FilterClass.Create(fileName);
+    report_->ExportToFilter(filter.get());
+  } catch (const Exception& e) {
+    MessageDlg(e.Message, mtError, {mbOK});
+  }
+}
+
+void TRpStandardPreview::PagesLoaded(const AnsiString& fileName) {
+  RpPreviewFileName = fileName;
+  RpPreview->SetRpPrinter(printer_);
+  GoToPage(1);
+  TPrinterSettings& settings = *printer_->Settings();
+  Landscape = settings.Orientation() == poLandscape;
+  if (report_ != nullptr) {
+    report_->Page()->SetPaperSize(settings.PaperSize());
+    report_->Page()->SetOrientation(settings.Orientation());
+  }
+  RpPreview->ZoomAgain();
+  ThumbGeometry();
+  PageAvailable(printer_->PageCount());
+  if (ThumbGrid->RowCount() > 0) ThumbGrid->SetRow(0);
+  RpPreviewPrintsPages = true;
+  chkMetafile->SetChecked(true);
+  SaveReport->SetEnabled(false);
+  SaveReport->SetVisible(false);
+  ToolBar1->ArrangeButtons();
+  UpdateStatus();
+}
+
+void TRpStandardPreview::DoLoad() {
+  if (printer_ == nullptr || Busy() || RaiseEvent(5, "Load")) return;
+  TOpenDialog dialog(nullptr);
+  dialog.Title = "Φόρτωμα εκτύπωσης"_a;
+  dialog.Filter = RpPageFileDescription() + " (*." + "RPP" + ")|*." + "RPP";
+  if (!dialog.Execute()) return;
+  if (!FileExists(dialog.FileName)) {
+    MessageDlg("Το αρχείο δεν υπάρχει"_a, mtError, {mbOK});
+    return;
+  }
+  try {
+    printer_->Load(dialog.FileName);
+  } catch (const Exception& e) {
+    // A damaged file changes nothing of the pages shown.
+    MessageDlg(e.Message, mtError, {mbOK});
+    return;
+  }
+  PagesLoaded(dialog.FileName);
+}
+
+void TRpStandardPreview::DoCancel() {
+  if (RaiseEvent(7, "Cancel")) return;
+  if (report_ != nullptr) report_->StopRequested = true;
+}

@@ -1,0 +1,451 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/Clipbrd.h"
+#include "report/RpCtrls.h"
+#include "report/RpProgress.h"
+#include "tests/TestOutput.h"
+#include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/TempFolder.h"
+#include "tests/platform/ui/ControlsFixture.h"
+
+namespace {
+
+// ---- the search -------------------------------------------------------------------
+
+TEST(RpPrevSearch, FindsGreekAndLatinWithAndWithoutMatchCase) {
+  // One text drawn as 1253 bytes, one as UTF-16.
+  TMetafile page;
+  page.SetWidth(400);
+  page.SetHeight(300);
+  {
+    TMetafileCanvas c(&page);
+    c.TextOut(10, 10, "Σύνολο TOTAL Total"_a);
+    c.ExtTextOutW(10, 40, 0, nullptr, u"Ασφαλτόστρωση οδού");
+  }
+  const struct {
+    AnsiString text;
+    bool matchCase, found;
+  } cases[] = {
+      {"total", false, true},           {"total", true, false},    {"Total", true, true},
+      {"σύνολο"_a, false, true},        {"ΣΎΝΟΛΟ"_a, false, true}, {"σύνολο"_a, true, false},
+      {"ασφαλτόστρωση"_a, false, true}, {"οδού"_a, true, true},    {"Δεν υπάρχει"_a, false, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FindTextInPageMetafile(c.text, page, c.matchCase), c.found) << cp1253::ToUtf8(c.text);
+  // A damaged record holds no text, and stops nothing.
+  std::string bytes = page.Data();
+  EXPECT_FALSE(FindTextInPageBytes("X", bytes.substr(0, bytes.size() / 2), false));
+  EXPECT_FALSE(FindTextInPageBytes("X", "", false));
+}
+
+// ---- the control ------------------------------------------------------------------
+
+class RpPrevTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    SetRpMeasureInInches(false);
+    TPrinterProfile pdf = printers::PdfPrinterProfile();
+    pdf.OutputFolder = folder.path();
+    printers::UseProfiles({pdf}, 0);
+    Printer()->Refresh();
+    Printer()->SetPrinterIndex(0);
+    Printer()->ResetDeviceMode();
+    rep = new TBandRep(Form.get());
+    rep->SetParent(Form.get());
+    rep->SetUnits(TRpUnit::Native);
+    rep->Page()->SetPaperSize(TRpPaperSize::A4);
+    rep->Bands()->Set(TBandRepBands::iDetail, true);
+    TRpCustomBand* band = rep->Bands()->Band(TBandRepBands::iDetail);
+    band->Size()->Units = TRpUnit::Native;
+    band->Size()->SetValue(TRpBandSize::iHeight, 50);
+    detail = new TRpLabel(Form.get());
+    detail->SetParent(band);
+    detail->Size()->Units = TRpUnit::Native;
+    detail->Size()->SetValue(TRpPrintableSize::iWidth, 1500);
+    detail->Size()->SetValue(TRpPrintableSize::iHeight, 50);
+    detail->AutoSize = false;
+    cwd = GetCurrentDir();
+    rep->OnNeedData() = [this](TObject*, bool& more) {
+      more = fed < lines;
+      if (!more) return;
+      ++fed;
+      detail->SetCaption((fed % 10 == 0 ? "Ασφαλτος γραμμή "_a : "Line "_a) + IntToStr(fed));
+      if (during) during(fed);
+    };
+  }
+  void TearDown() override {
+    if (TRpStandardPreview* w = Window()) w->Release();
+    Application->ProcessMessages();
+    printers::UseSystem();
+    Printer()->Refresh();
+    SetCurrentDir(cwd);  // the file dialogs move it
+    ControlsTest::TearDown();
+  }
+  // The preview window showing now.
+  static TRpStandardPreview* Window() {
+    for (int i = Screen->FormCount() - 1; i >= 0; --i)
+      if (auto* w = dynamic_cast<TRpStandardPreview*>(Screen->Forms(i))) return w;
+    return nullptr;
+  }
+  // Runs Lines lines (53 a page) into the preview; the window stays open.
+  TRpStandardPreview& Preview(int count) {
+    lines = count;
+    fed = 0;
+    rep->Preview();
+    TRpStandardPreview* w = Window();
+    if (w == nullptr) throw Exception("no preview window");
+    return *w;
+  }
+  TBandRep* rep = nullptr;
+  TRpLabel* detail = nullptr;
+  int lines = 0, fed = 0;
+  std::function<void(int)> during;
+  AnsiString cwd;
+  TempFolder folder;
+};
+
+TEST_F(RpPrevTest, ZoomIsTakenFromTwoToTwoThousandAndFitsTheLimitingSide) {
+  TRpPrinter printer(rep);
+  printer.SetPaperSize(TRpPaperSize::A4);
+  TRpPreview* preview = Add<TRpPreview>(0, 0, 731, 795);
+  preview->SetRpPrinter(&printer);
+  EXPECT_TRUE(printer.ShowingPreview());
+  EXPECT_EQ(printer.Client, preview->Handle());
+  for (const auto& [value, kept] : {std::pair{1, 100}, {2001, 100}, {2, 2}, {2000, 2000}, {150, 150}}) {
+    preview->ZoomState = rpZoomToFit;
+    preview->SetZoom(value);
+    EXPECT_EQ(preview->Zoom(), kept) << value;
+    EXPECT_EQ(preview->ZoomState, value == kept ? rpZoomOther : rpZoomToFit) << value;
+  }
+  // A4 at 96 dots an inch: 794 x 1123 pixels; the height limits.
+  preview->ZoomToFit();
+  EXPECT_EQ(preview->Zoom(), static_cast<int>(Round(795.0L / 1123 * 95)));
+  EXPECT_EQ(preview->ZoomState, rpZoomToFit);
+  TRpPreviewImage* image = preview->Image();
+  EXPECT_EQ(image->Width(), static_cast<int>(Round(Round(2100.0L / 100 * preview->Zoom() * 96 / 254)) + 4));
+  EXPECT_GT(image->Left(), 0);  // narrower than the box: centred
+  preview->ZoomToWidth();
+  EXPECT_EQ(preview->Zoom(), static_cast<int>(Round(731.0L / 794 * 90)));
+  EXPECT_EQ(preview->ZoomState, rpZoomToWidth);
+  // Pages beyond the printer's are refused.
+  preview->SetPageNumber(2);
+  EXPECT_EQ(preview->PageNumber(), 1);
+  preview->SetRpPrinter(nullptr);
+  EXPECT_FALSE(printer.ShowingPreview());
+  EXPECT_EQ(printer.Client, nullptr);
+}
+
+TEST_F(RpPrevTest, LinksShowTheHandAndReportEnteringLeavingAndClicks) {
+  TRpPrinter printer;
+  TRpPreview* preview = Add<TRpPreview>(0, 0, 300, 300);
+  preview->SetRpPrinter(&printer);
+  TRpPreviewImage& image = *preview->Image();
+  image.SetBounds(0, 0, 200, 200);
+  image.Zoom = 200;
+  image.HotLinks = {{TRect{10, 10, 20, 20}, "EXT:http://example.org"}};
+  EXPECT_EQ(image.LinkAt(40, 40), "EXT:http://example.org");  // edges count
+  EXPECT_EQ(image.LinkAt(18, 18), "");
+  std::vector<std::pair<int, AnsiString>> events;
+  bool handle = true;
+  preview->OnHyperlink() = [&](TObject*, int type, const AnsiString& link, bool& handled) {
+    events.push_back({type, link});
+    handled = handle;
+  };
+  ShowForm();
+  backend->MoveMouse(image, 30, 30);
+  EXPECT_EQ(image.Cursor(), crHandPoint);
+  backend->Click(image, 30, 30);
+  backend->MoveMouse(image, 100, 100);
+  EXPECT_EQ(image.Cursor(), crDefault);
+  EXPECT_EQ(events,
+            (std::vector<std::pair<int, AnsiString>>{
+                {hlEnter, "EXT:http://example.org"}, {hlClick, "EXT:http://example.org"}, {hlLeave, ""}}));
+  EXPECT_TRUE(backend->ShellRequests.empty());
+  handle = false;
+  backend->Click(image, 30, 30);
+  ASSERT_EQ(backend->ShellRequests.size(), 1u);
+  EXPECT_EQ(backend->ShellRequests[0].File, "http://example.org");
+  preview->SetRpPrinter(nullptr);
+}
+
+// ---- the window ---------------------------------------------------------------
+
+TEST_F(RpPrevTest, PagesAppearWhileTheRunIsBusyAndCommandsWaitForItsEnd) {
+  bool checked = false;
+  during = [&](int record) {
+    if (record != 200) return;
+    TRpStandardPreview* w = Window();
+    ASSERT_NE(w, nullptr);
+    TRpPrinter& p = *w->RpPrinter();
+    EXPECT_EQ(p.Status(), rpsBusy);
+    EXPECT_EQ(w->ThumbGrid->RowCount(), p.PageCount() - 1);
+    EXPECT_NE(w->RpPreview->Image()->PageMetafile(), nullptr);  // page 1 shows already
+    for (TToolButton* b :
+         {w->Print, w->SaveReport, w->LoadReport, w->FindButton, w->GotoPageButton, w->LastPage})
+      EXPECT_FALSE(b->Enabled()) << b->Name();
+    EXPECT_TRUE(w->CancelButton->Enabled());
+    w->Close();  // refused while busy
+    EXPECT_TRUE(w->Visible());
+    checked = true;
+  };
+  TRpStandardPreview& w = Preview(300);
+  EXPECT_TRUE(checked);
+  TRpPrinter& p = *w.RpPrinter();
+  EXPECT_EQ(p.Status(), rpsFinished);
+  EXPECT_EQ(p.PageCount(), 6);
+  EXPECT_EQ(w.ThumbGrid->RowCount(), 6);
+  for (TToolButton* b : {w.Print, w.SaveReport, w.LoadReport, w.FindButton, w.GotoPageButton, w.LastPage})
+    EXPECT_TRUE(b->Enabled()) << b->Name();
+  EXPECT_FALSE(w.CancelButton->Enabled());
+  EXPECT_EQ(w.StatusBar->Panels[1].Text, "Σελίδα 1 από 6"_a);
+  EXPECT_EQ(w.Caption(), "Προεπισκόπιση εκτύπωσης : "_a);
+  EXPECT_EQ(w.Width(), 900);  // the report's 500 is below 700
+  // Esc closes once the run is over, wherever the focus is; the report lets
+  // go of its printer.
+  w.Show();
+  w.ThumbChk->SetFocus();
+  backend->PressKey(VK_ESCAPE);
+  Application->ProcessMessages();
+  EXPECT_EQ(Window(), nullptr);
+  EXPECT_FALSE(p.ShowingPreview());
+  rep->Preview();  // a new preview after the last one closed
+  ASSERT_NE(Window(), nullptr);
+}
+
+TEST_F(RpPrevTest, CancelStopsTheRunAndThePageLimitStopsItToo) {
+  during = [&](int record) {
+    if (record == 60) Window()->CancelButton->Click();
+  };
+  TRpStandardPreview& w = Preview(1000);
+  EXPECT_LT(fed, 62);
+  EXPECT_EQ(w.RpPrinter()->Status(), rpsFinished);
+  EXPECT_EQ(w.RpPrinter()->PageCount(), 2);
+  w.Close();
+  Application->ProcessMessages();
+  during = nullptr;
+  rep->PagesInPreview = 2;
+  TRpStandardPreview& limited = Preview(1000);
+  EXPECT_EQ(limited.RpPrinter()->PageCount(), 2);
+}
+
+TEST_F(RpPrevTest, KeysWheelAndGoToPage) {
+  TRpStandardPreview& w = Preview(300);
+  w.DoZoom100();
+  w.RpPreview->SetZoom(200);  // taller than the view: the keys scroll
+  TControlScrollBar& bar = w.RpPreview->VertScrollBar();
+  auto key = [&](Word k, TShiftState s = {}) {
+    w.PreviewKeyDown(k, s);
+    return w.RpPreview->PageNumber();
+  };
+  EXPECT_EQ(key(VK_DOWN), 1);
+  EXPECT_EQ(bar.Position(), 43);
+  bar.SetPosition(w.RpPreview->VerticalEnd());
+  EXPECT_EQ(key(VK_DOWN), 2);  // at the bottom of page 1: page 2 at its top
+  EXPECT_EQ(bar.Position(), 0);
+  EXPECT_EQ(key(VK_UP), 1);  // at the top: page 1 at its bottom
+  EXPECT_EQ(bar.Position(), w.RpPreview->VerticalEnd() - 43);
+  EXPECT_EQ(key(VK_END), 6);
+  EXPECT_EQ(key(VK_HOME), 1);
+  EXPECT_EQ(key(VK_NEXT), 2);
+  EXPECT_EQ(key(VK_NEXT, TShiftState{ssCtrl}), 6);
+  EXPECT_EQ(key(VK_PRIOR), 5);
+  EXPECT_EQ(key(VK_PRIOR, TShiftState{ssCtrl}), 1);
+  EXPECT_EQ(w.ThumbGrid->Row(), 0);
+  // The wheel turns into the arrows.
+  w.Show();
+  Application->ProcessMessages();
+  bar.SetPosition(w.RpPreview->VerticalEnd());
+  backend->Wheel(*w.RpPreview, -1, 200, 200);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 2);
+  backend->Wheel(*w.RpPreview, 1, 200, 200);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 1);
+  // Real keys reach the window wherever the focus is, a check box included.
+  w.ThumbChk->SetFocus();
+  bar.SetPosition(0);
+  backend->PressKey(VK_DOWN);
+  EXPECT_EQ(bar.Position(), 43);
+  backend->PressKey(VK_UP);
+  EXPECT_EQ(bar.Position(), 0);
+  EXPECT_TRUE(w.ThumbChk->Focused());
+  // Go to page: a number in range, a number out of range, no number.
+  for (const auto& [typed, page] : {std::pair{"4", 4}, {"99", 1}, {"5", 5}, {"πέντε", 1}}) {
+    backend->ExpectModal("Επιλογή σελίδας απο 1 έως 6"_a, [&, typed = typed](TCustomForm& f) {
+      auto& edit = Found<TEdit>(f, "Edit");
+      EXPECT_EQ(edit.Text(), IntToStr(w.RpPreview->PageNumber()));
+      edit.SetText(cp1253::FromUtf8(typed));
+      f.SetModalResult(mrOk);
+    });
+    w.GotoPageButton->Click();
+    EXPECT_EQ(w.RpPreview->PageNumber(), page) << typed;
+    EXPECT_EQ(w.ThumbGrid->Row(), page - 1) << typed;
+  }
+  // A thumbnail chosen shows its page.
+  w.ThumbGrid->SetRow(2);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 3);
+  EXPECT_EQ(w.StatusBar->Panels[1].Text, "Σελίδα 3 από 6"_a);
+}
+
+TEST_F(RpPrevTest, SearchListsThePagesOfGreekAndLatinWords) {
+  TRpStandardPreview& w = Preview(300);
+  w.Search("ασφαλτος γραμμή 70"_a, false);
+  EXPECT_EQ(w.SearchResultBox->Items()->Count(), 1);
+  EXPECT_EQ(w.SearchResultBox->Items()->Get(0), "Σελίδα 2"_a);
+  w.Search("LINE 1", true);
+  ASSERT_EQ(w.SearchResultBox->Items()->Count(), 1);
+  EXPECT_EQ(w.SearchResultBox->Items()->Get(0), "Δεν βρέθηκε το κείμενο"_a);
+  EXPECT_FALSE(w.SearchResultBox->Enabled());
+  // Through the dialog: every page holds "line".
+  backend->ExpectModal("Ανεύρεση κειμένου"_a, [&](TCustomForm& f) {
+    Found<TEdit>(f, "Edit1").SetText("line");
+    Found<TSpeedButton>(f, "SpeedButton2").Click();
+  });
+  w.FindButton->Click();
+  EXPECT_EQ(w.SearchResultBox->Items()->Count(), 6);
+  EXPECT_TRUE(w.SearchResultBox->Enabled());
+  w.SearchResultBox->SetItemIndex(4);
+  w.SearchResultBox->OnClick(w.SearchResultBox);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 5);
+  backend->ExpectModal("Ανεύρεση κειμένου"_a,
+                       [&](TCustomForm& f) { Found<TSpeedButton>(f, "SpeedButton1").Click(); });
+  w.FindButton->Click();
+  EXPECT_EQ(w.SearchResultBox->Items()->Count(), 6);  // cancelled: the list stays
+}
+
+TEST_F(RpPrevTest, SaveReloadAndExportThroughTheDialog) {
+  TRpExcelFilter excel(nullptr);
+  TRpRTFFilter rtf(nullptr);
+  TRpStandardPreview& w = Preview(120);
+  auto save = [&](const AnsiString& name, int filter, const char* message = nullptr) {
+    backend->ExpectModal("Δημιουργία Αρχείου Αποθήκευσης εκτύπωσης"_a, [&](TCustomForm& f) {
+      auto& filters = Found<TComboBox>(f, "FilterList");
+      EXPECT_EQ(filters.Items()->Count(), 4);  // default, page file, spreadsheet, RTF
+      filters.SetFocus();
+      for (int i = 1; i < filter; ++i) backend->PressKey(VK_DOWN);
+      auto& edit = Found<TEdit>(f, "FileNameEdit");
+      edit.SetText(name);
+      edit.SetFocus();
+      backend->PressKey(VK_RETURN);
+    });
+    if (message != nullptr) backend->ExpectMessageBox(message, IDOK);
+    w.SaveReport->Click();
+  };
+  // The second filter writes a page file whatever extension was typed.
+  save(folder / "pages.txt", 2);
+  EXPECT_TRUE(FileExists(folder / "pages.RPP"));
+  save(folder / "sheet", 3);
+  for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
+  ASSERT_TRUE(FileExists(folder / "sheet.XLS"));
+  EXPECT_EQ(ReadWholeFile(folder / "sheet.XLS").substr(0, 2), std::string("\x09\x08", 2));
+  save(folder / "text.rtf", 4);
+  ASSERT_TRUE(FileExists(folder / "text.rtf"));
+  EXPECT_EQ(ReadWholeFile(folder / "text.rtf").substr(0, 6), "{\\rtf1");
+  // A type nothing writes is said so, and no file appears.
+  rep->PreviewDefaultSaveType = stCSV;
+  save(folder / "table", 1, "CSV");
+  EXPECT_FALSE(FileExists(folder / "table.CSV"));
+
+  // Loading: a missing file, then the page file saved above.
+  backend->ExpectModal("Φόρτωμα εκτύπωσης"_a, [&](TCustomForm& f) {
+    Found<TEdit>(f, "FileNameEdit").SetText(folder / "missing.RPP");
+    f.SetModalResult(mrOk);
+  });
+  backend->ExpectMessageBox("Το αρχείο δεν υπάρχει"_a, IDOK);
+  w.LoadReport->Click();
+  backend->ExpectModal("Φόρτωμα εκτύπωσης"_a, [&](TCustomForm& f) {
+    Found<TEdit>(f, "FileNameEdit").SetText(folder / "pages.RPP");
+    Found<TEdit>(f, "FileNameEdit").SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  w.LoadReport->Click();
+  EXPECT_TRUE(w.RpPrinter()->LoadedFromFile());
+  EXPECT_EQ(w.RpPrinter()->PageCount(), 3);
+  EXPECT_EQ(RpPreviewFileName, folder / "pages.RPP");
+  EXPECT_FALSE(w.SaveReport->Visible());
+  EXPECT_NE(w.RpPreview->Image()->PageMetafile(), nullptr);
+  w.Search("Ασφαλτος γραμμή 120"_a, true);
+  EXPECT_EQ(w.SearchResultBox->Items()->Get(0), "Σελίδα 3"_a);
+  for (const auto& m : backend->MessageBoxes) EXPECT_FALSE(m.Text.empty());
+}
+
+TEST_F(RpPrevTest, PrintsThroughTheDialogToThePdfPrinter) {
+  TRpStandardPreview& w = Preview(120);
+  backend->ExpectModal("Εκτύπωση"_a,
+                       [&](TCustomForm& f) { backend->Click(Found<TButton>(f, "OkButton"), 3, 3); });
+  w.Print->Click();
+  std::string pdf;
+  for (const auto& f : std::filesystem::directory_iterator(folder.path()))
+    if (f.path().extension() == ".pdf") pdf = f.path().string();
+  ASSERT_FALSE(pdf.empty());
+  const std::string info = RunCommand("pdfinfo '" + pdf + "' 2>&1");
+  EXPECT_NE(info.find("Pages:           3"), std::string::npos) << info;
+  std::string text;
+  ASSERT_TRUE(PdfText(pdf, text));
+  EXPECT_NE(text.find("Ασφαλτος γραμμή 120"), std::string::npos);
+  // A cancelled dialog prints nothing.
+  std::filesystem::remove(pdf);
+  backend->ExpectModal("Εκτύπωση"_a,
+                       [&](TCustomForm& f) { backend->Click(Found<TButton>(f, "CancelButton"), 3, 3); });
+  w.Print->Click();
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+TEST_F(RpPrevTest, TheProgressWindowCancelsAPrintRun) {
+  rep->ShowProgress_ = true;
+  during = [&](int record) {
+    if (record != 80) return;
+    for (int i = Screen->FormCount() - 1; i >= 0; --i)
+      if (auto* progress = dynamic_cast<TRpProgressForm*>(Screen->Forms(i))) progress->CancelButton->Click();
+  };
+  lines = 1000;
+  rep->Print();
+  EXPECT_LT(fed, 82);
+  bool pdf = false;
+  for (const auto& f : std::filesystem::directory_iterator(folder.path()))
+    pdf |= f.path().extension() == ".pdf";
+  EXPECT_FALSE(pdf);
+}
+
+TEST_F(RpPrevTest, CopyPutsThePageAndAPictureOnTheClipboard) {
+  TRpStandardPreview& w = Preview(20);
+  w.copybutton->Click();
+  const std::string emf = Clipboard()->GetAsHandle(CF_ENHMETAFILE);
+  EXPECT_EQ(emf, w.RpPreview->Image()->PageMetafile()->Data());
+  const std::string png = Clipboard()->GetAsHandle(RegisterClipboardFormat("PNG"));
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+}
+
+TEST_F(RpPrevTest, ThePictureOfTheWindowAtFitAndAtOneHundred) {
+  rep->PrevShowThumbs = true;
+  rep->PrevShowSearch = true;
+  rep->PreviewInitialState = wsNormal;
+  rep->ReportTitle = "Αποτελέσματα"_a;
+  TRpStandardPreview& w = Preview(120);
+  w.Show();
+  Application->ProcessMessages();
+  EXPECT_TRUE(w.Tabs->Visible());
+  EXPECT_TRUE(w.ThumbChk->Checked());
+  EXPECT_EQ(w.Caption(), "Προεπισκόπιση εκτύπωσης : Αποτελέσματα"_a);
+  EXPECT_TRUE(w.ZoomFit->Down());
+  backend->SaveWindowPng(w, TestOutput("preview-fit.png"));
+  backend->Click(*w.Zoom100, 3, 3);
+  EXPECT_TRUE(w.Zoom100->Down());
+  EXPECT_EQ(w.RpPreview->Zoom(), 100);
+  w.ZoomIn->Click();
+  EXPECT_EQ(w.RpPreview->Zoom(), 120);
+  w.ZoomOut->Click();
+  w.ZoomOut->Click();
+  EXPECT_EQ(w.RpPreview->Zoom(), 80);
+  w.DoZoom100();
+  backend->SaveWindowPng(w, TestOutput("preview-100.png"));
+  // The tick hides the tabs and the page takes their room.
+  w.ThumbChk->SetChecked(false);
+  EXPECT_FALSE(w.Tabs->Visible());
+}
+
+}  // namespace
