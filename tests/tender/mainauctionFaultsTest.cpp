@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "MainWindowFixture.h"
+#include "platform/ui/Clipbrd.h"
 #include "tender/OfferCalc.h"
 #include "tender/ProjectFile.h"
 
@@ -279,6 +280,31 @@ TEST_F(FaultsTest, OpenAndSaveRemoveTheProjectsOwnLeftovers) {
   ASSERT_TRUE(w.saverec(saved));
   EXPECT_FALSE(FileExists(savedBudget));
   EXPECT_TRUE(FileExists(other));
+}
+
+}  // namespace
+
+namespace {
+
+// ---- pasting offers -------------------------------------------------------------------
+
+TEST_F(FaultsTest, PasteNeverGrowsTheOffersGridAndSaysWhatWasLeftOut) {
+  TFrmAXP& w = Start();
+  const auto paste = [&](int firstRow, int lines) {
+    AnsiString text;
+    for (int i = 1; i <= lines; ++i) text += "B" + IntToStr(i) + "\t" + IntToStr(1000 + i) + "\r\n";
+    Clipboard()->SetAsText(text);
+    w.StGrid->SetSelection(TGridRect{1, firstRow, 1, firstRow});
+    w.PasteFromCipBoardClick(nullptr);
+  };
+  paste(495, 6);  // fits exactly
+  EXPECT_EQ(w.StGrid->GetCellText(ColName, 500), "B6");
+  backend->ExpectMessageBox("Δεν επικολλήθηκαν 10 γραμμές"_a, IDOK);
+  paste(1, 510);
+  EXPECT_EQ(w.StGrid->RowCount(), 501);
+  EXPECT_EQ(w.StGrid->GetCellText(ColName, 500), "B500");
+  EXPECT_EQ(w.StGrid->GetCellText(ColAmount, 500), "1500");
+  EXPECT_EQ(backend->MessageBoxes.size(), 1u);
 }
 
 }  // namespace
