@@ -121,6 +121,10 @@ void Export(benchmark::State& state, bool spreadsheet) {
       rep->ExportToFilter(&filter);
     }
   }
+  // What one export wrote, to see that it is the whole report.
+  state.counters["lines"] = fed;
+  state.counters["bytes"] =
+      static_cast<double>(std::filesystem::file_size(folder + (spreadsheet ? "/bench.xls" : "/bench.rtf")));
   state.counters["pages_per_second"] =
       benchmark::Counter(static_cast<double>(state.iterations()) * kPages, benchmark::Counter::kIsRate);
   std::filesystem::remove_all(folder);

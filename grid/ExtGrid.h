@@ -438,6 +438,9 @@ class TExtStringGrid : public TBaseGrid {
   void MergeColumnCells(int ACol, bool MainMerge);
   // The automatic merge list: columns whose equal neighbouring texts merge.
   void SetMergeColumns(const std::vector<int>& Columns);
+  // The real column each store column held before columns were moved
+  // (in order from the first real column); empty until a move.
+  const std::vector<int>& ColumnOrder() const { return columnOrder_; }
   const std::vector<int>& MergeColumns() const { return mergeColumns_; }
   void SplitAllMerges();
   void MergeListedColumns();
@@ -938,6 +941,7 @@ class TExtStringGrid : public TBaseGrid {
   TComboBox* controlCombo_ = nullptr;
   THTMLHintWindow* hintWindow_ = nullptr;
   TRichEdit* richEdit_ = nullptr;
+  std::vector<int> columnOrder_;
   TCursor ownCursor_ = crDefault;
   bool settingCursor_ = false;
 };

@@ -118,6 +118,8 @@ class TSortIndexList {
   // The position of the column's entry, -1 when it has none.
   int FindIndex(int ACol) const;
   void ToggleIndex(int ACol);
+  // Every entry's column becomes NewColumn of it, its direction kept.
+  void Remap(const std::function<int(int)>& NewColumn);
   void Clear() { items_.clear(); }
 
  private:

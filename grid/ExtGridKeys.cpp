@@ -2,6 +2,7 @@
 // clipboard and row shortcuts, the commit of an edited cell with its
 // validation, typing-to-find, and the blinking text of the window timer.
 
+#include <algorithm>
 #include <cmath>
 
 #include "grid/ExtGridEditors.h"
@@ -368,14 +369,37 @@ void TExtStringGrid::FocusReceived(HWND From) {
 }
 
 void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
-  TBaseGrid::ColumnMoved(FromIndex, ToIndex);
-  int& sorted = sortSettings_->Column;
-  if (sorted == FromIndex)
-    sorted = ToIndex;
-  else if (FromIndex < ToIndex && sorted > FromIndex && sorted <= ToIndex)
-    --sorted;
-  else if (FromIndex > ToIndex && sorted >= ToIndex && sorted < FromIndex)
-    ++sorted;
+  // The cells move by real column: hidden columns between the two keep
+  // their data and their hidden state, shifting by one with the rest.
+  const int realFrom = RealColIndex(FromIndex), realTo = RealColIndex(ToIndex);
+  auto follow = [realFrom, realTo](int c) {
+    if (c == realFrom) return realTo;
+    if (realFrom < realTo && c > realFrom && c <= realTo) return c - 1;
+    if (realFrom > realTo && c >= realTo && c < realFrom) return c + 1;
+    return c;
+  };
+  if (columnOrder_.size() < static_cast<size_t>(StoreCols()))
+    for (int c = static_cast<int>(columnOrder_.size()); c < StoreCols(); ++c) columnOrder_.push_back(c);
+  auto rotate = [realFrom, realTo](auto& items) {
+    const auto first = items.begin();
+    if (static_cast<size_t>(std::max(realFrom, realTo)) >= items.size()) return;
+    if (realFrom < realTo)
+      std::rotate(first + realFrom, first + realFrom + 1, first + realTo + 1);
+    else
+      std::rotate(first + realTo, first + realFrom, first + realFrom + 1);
+  };
+  rotate(columnOrder_);
+  if (hiddenColCount_ > 0) {
+    rotate(colVisible_);
+    for (auto& [col, width] : hiddenColWidths_) col = follow(col);
+  }
+  TBaseGrid::ColumnMoved(realFrom, realTo);
+  for (int r = 0; r < StoreRowCount(); ++r)
+    for (int c = std::min(realFrom, realTo); c <= std::max(realFrom, realTo) && c < StoreColCount(r); ++c)
+      if (TCellProperties* props = FindCellProperties(c, r)) props->OwnerCol = c;
+  if (EnhRowColMove) mouse_.MovedOrSized = true;
+  sortSettings_->Column = follow(sortSettings_->Column);
+  sortIndexes_.Remap(follow);
 }
 
 void TExtStringGrid::DoEnter() {

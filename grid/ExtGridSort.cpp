@@ -105,6 +105,10 @@ void TSortIndexList::ToggleIndex(int ACol) {
   if (i >= 0) items_[static_cast<size_t>(i)] ^= static_cast<int>(0x80000000u);
 }
 
+void TSortIndexList::Remap(const std::function<int(int)>& NewColumn) {
+  for (int& item : items_) item = (item & static_cast<int>(0x80000000u)) | NewColumn(ColumnOf(item));
+}
+
 // ---- comparing ----------------------------------------------------------------------------
 
 void TExtStringGrid::GetFormat(int ACol, TSortStyle& AStyle, AnsiString& aPrefix, AnsiString& aSuffix) {

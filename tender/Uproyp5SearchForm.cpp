@@ -281,13 +281,17 @@ void TUproypFrm::SpeedButton3Click(TObject*) {
   THourGlass hourGlass;
 
   using Clock = std::chrono::steady_clock;
-  Clock::time_point shownAt = Clock::now();
+  Clock::time_point shownAt = Clock::now(), countShownAt = Clock::time_point();
   const Byte style = Style();
   const int decimals = CostDecimals;
   TSearchHooks hooks;
   hooks.Solution = [&](int number, const TCombination& codes, double total) {
     Lyseis->SetText(IntToStr(number));
-    Lyseis->Update();
+    // Shown at once, but not repainted more than a few times a second.
+    if (Clock::now() - countShownAt > std::chrono::milliseconds(100)) {
+      Lyseis->Update();
+      countShownAt = Clock::now();
+    }
     const int c = number + 1;
     // Solutions beyond the grid's columns are kept and counted only.
     if (c >= StringGrid1->ColCount()) return;

@@ -6,6 +6,7 @@
 #include "platform/backend/Backends.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
 #include "printing/Qprint.h"
 #include "tender/N_STR.h"
 #include "tender/Uglo.h"
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
   try {
     // On a screen when a display is there, else in memory.
     InstallDefaultBackend();
+    // A document printed to a file says where it went.
+    ShowPrintedFileNames();
     Application->Initialize();
     Application->CreateForm(MainForm);
     Application->CreateForm(ReportForm);

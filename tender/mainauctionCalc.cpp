@@ -3,6 +3,7 @@
 // and the quick print.
 #include "platform/print/Printers.h"
 #include "platform/rtl/Cp1253.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "printing/Prevunt.h"
 #include "printing/Qprint.h"
@@ -153,6 +154,10 @@ void TFrmAXP::doprintqClick(TObject*) {
   if (report.Count() == 0) return;
   TStringList lines;
   QuickPrintLines(report, Label8->Caption(), lines);
+  // The job is named after the project, or the program when it has none
+  // yet; a printer that writes files names its file so.
+  const AnsiString project = ChangeFileExt(ExtractFileName(Label24->Caption()), "");
+  Printer()->Title = project.empty() ? Title : project;
   TPrnFile prn;
   prn.Rewrite();
   TFont font = PrMemo->Font();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 
 #include "platform/gfx/PdfCanvas.h"
 #include "platform/gfx/RecordingCanvas.h"
@@ -53,6 +54,35 @@ AnsiString HomeFolder() {
   return GetProgramFolder();
 }
 
+// The user's documents folder: XDG_DOCUMENTS_DIR from the environment or
+// from the user's folder settings (user-dirs.dirs), when it exists; else
+// the home folder.
+AnsiString DocumentsFolder() {
+  const std::string home = cp1253::ToUtf8(HomeFolder());
+  auto existing = [](const std::string& folder) {
+    return !folder.empty() && folder[0] == '/' && DirectoryExists(cp1253::FromUtf8(folder));
+  };
+  if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env && existing(env)) return cp1253::FromUtf8(env);
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const std::string dirs =
+      (config && *config == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+  std::ifstream in(dirs);
+  std::string line;
+  while (std::getline(in, line)) {
+    // XDG_DOCUMENTS_DIR="$HOME/Documents"
+    const std::string key = "XDG_DOCUMENTS_DIR=\"";
+    if (line.compare(0, key.size(), key) != 0) continue;
+    const size_t end = line.find('"', key.size());
+    if (end == std::string::npos) break;
+    std::string folder = line.substr(key.size(), end - key.size());
+    if (folder.compare(0, 5, "$HOME") == 0) folder = home + folder.substr(5);
+    // The home folder itself means the user keeps no documents folder.
+    if (existing(folder) && folder != home && folder != home + "/") return cp1253::FromUtf8(folder);
+    break;
+  }
+  return HomeFolder();
+}
+
 std::vector<TPrinterProfile> CupsProfiles(int& defaultIndex) {
   std::vector<TPrinterProfile> result;
   cups_dest_t* dests = nullptr;
@@ -95,7 +125,10 @@ TPrinterProfile PdfPrinterProfile() {
   for (const TPaperSize& size : StandardPaperSizes()) p.PaperCodes.push_back(size.Code);
   p.Bins = {{7, "Automatically Select"}};
   p.Defaults.dmFields = kPdfFields;
-  p.OutputFolder = HomeFolder();
+  // A page prints inside the margins of a typical laser printer, 4.2 mm, as
+  // a program drawing at the printable area's corner expects.
+  p.OffsetX = p.OffsetY = static_cast<int>(std::lround(4.2 / 25.4 * p.DpiX));
+  p.OutputFolder = DocumentsFolder();
   return p;
 }
 
@@ -124,6 +157,8 @@ void UseProfiles(std::vector<TPrinterProfile> profiles, int defaultIndex) {
 }
 
 void UseSystem() { TheMachine().profiles.reset(); }
+
+std::function<void(const TPrintJobRecord&)> OnFileWritten;
 
 const std::vector<TPrintJobRecord>& JobLog() { return TheMachine().log; }
 void ClearJobLog() { TheMachine().log.clear(); }
@@ -386,6 +421,9 @@ void TPrinter::EndDoc() {
   if (bytes.empty()) throw EPrinter("The document could not be produced");
   Deliver(bytes, record);
   printers::Log(std::move(record));
+  // A file the printer named itself: the user is told where it went.
+  if (Profile()->Kind == TPrinterProfile::pkPdfFile && FileName.empty() && printers::OnFileWritten)
+    printers::OnFileWritten(printers::JobLog().back());
 }
 
 void TPrinter::Abort() {

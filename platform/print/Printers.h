@@ -6,6 +6,7 @@
 // collation) go into a job log that tests read.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -104,6 +105,9 @@ void UseProfiles(std::vector<TPrinterProfile> profiles, int defaultIndex = 0);
 void UseSystem();
 const std::vector<TPrintJobRecord>& JobLog();
 void ClearJobLog();
+// Told of each job the PDF printer wrote to a file it named itself (the job
+// named none), after the file is written: the program says where it went.
+extern std::function<void(const TPrintJobRecord&)> OnFileWritten;
 }  // namespace printers
 
 class TPdfCanvas;

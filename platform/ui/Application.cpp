@@ -186,6 +186,10 @@ bool TApplication::ProcessMessage(TMsg& msg) {
 
 void TApplication::ProcessMessages() {
   TMsg msg;
+  // Input that reached the display since the loop last waited comes in
+  // first: a long task that lets the window process its messages must see
+  // the clicks made meanwhile (a Stop or Cancel button).
+  if (HasBackend()) Backend().WaitForInput(0);
   while (ProcessMessage(msg)) {
   }
   ui::PresentPending();

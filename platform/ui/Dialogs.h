@@ -287,6 +287,12 @@ class TPrintDialog : public TCommonDialog {
   bool PrintToFile = false;
 };
 
+// From now on, each document the PDF printer writes to a file it names
+// itself is followed by an information box naming that file, so that the
+// user finds what was "printed".
+void ShowPrintedFileNames();
+AnsiString PrintedFileMessage(const AnsiString& fileName);
+
 // Choosing the printer, its paper, paper source and orientation; on OK
 // the program's printer takes them. Without any printer it says so.
 class TPrinterSetupDialog : public TCommonDialog {

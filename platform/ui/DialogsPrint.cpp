@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/print/Printers.h"
+#include "platform/rtl/Cp1253.h"
 #include "platform/ui/Backend.h"
 #include "platform/ui/DialogForm.h"
 #include "platform/ui/Dialogs.h"
@@ -263,4 +264,14 @@ bool TPrinterSetupDialog::Execute() {
   }
   Printer()->SetOrientation(form->Landscape->Checked() ? poLandscape : poPortrait);
   return true;
+}
+
+AnsiString PrintedFileMessage(const AnsiString& fileName) {
+  return cp1253::FromUtf8("Η εκτύπωση γράφτηκε στο αρχείο:") + "\r\n" + fileName;
+}
+
+void ShowPrintedFileNames() {
+  printers::OnFileWritten = [](const TPrintJobRecord& job) {
+    MessageDlg(PrintedFileMessage(job.Destination), mtInformation, {mbOK});
+  };
 }

@@ -427,3 +427,59 @@ TEST_F(ExtGridMouseTest, VersionAndOwnCursor) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ExtGridMouseTest, TheHintShowsAfterThePauseAndFollowsTheCell) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 6);
+  form->SetShowHint(true);
+  g.SetHint("heading hint|");
+  std::vector<std::pair<int, int>> asked;
+  g.OnGridHint = [&](TObject*, int r, int c, AnsiString&) { asked.emplace_back(c, r); };
+  const TRect a = g.CellRect(1, 1), b = g.CellRect(2, 2);
+  backend->MoveMouse(g, a.Left + 3, a.Top + 3);
+  backend->MoveMouse(g, a.Left + 4, a.Top + 4);
+  backend->Advance(600);
+  ASSERT_NE(Application->HintWindow(), nullptr);
+  EXPECT_TRUE(Application->HintWindow()->Visible());
+  EXPECT_EQ(Application->HintWindow()->Caption(), "heading hint");
+  backend->MoveMouse(g, b.Left + 3, b.Top + 3);
+  backend->MoveMouse(g, b.Left + 4, b.Top + 4);
+  backend->Advance(600);
+  EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{1, 1}, {2, 2}}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ExtGridMouseTest, AColumnDraggedPastAHiddenOneMovesByRealColumns) {
+  auto& g = MakeGrid<TExtStringGrid>(5, 4, 460, 200);
+  for (int c = 0; c < 5; ++c)
+    for (int r = 0; r < 4; ++r) g.SetCellText(c, r, AnsiString(1, static_cast<char>('A' + c)) + IntToStr(r));
+  g.SetOptions(g.Options() + TGridOptions{goColMoving});
+  g.SortSettings().Show = true;
+  g.SortSettings().Column = 4;
+  g.EnhRowColMove = true;
+  g.HideColumn(2);  // shown: A B D E
+  int clickSorts = 0;
+  g.OnClickSort = [&](TObject*, int) { ++clickSorts; };
+  const TRect from = g.CellRect(1, 0), to = g.CellRect(3, 0);
+  backend->PressMouse(g, from.Left + 10, from.Top + 5);
+  ASSERT_EQ(g.GridState(), gsColMoving);
+  backend->MoveMouse(g, to.Left + 10, to.Top + 5);
+  backend->ReleaseMouse(g, to.Left + 10, to.Top + 5);
+  std::vector<AnsiString> shown;
+  for (int c = 0; c < g.ColCount(); ++c) shown.push_back(g.GetCellText(g.RealColIndex(c), 1));
+  EXPECT_EQ(shown, (std::vector<AnsiString>{"A1", "D1", "E1", "B1"}));
+  EXPECT_EQ(g.HiddenColCount(), 1);
+  EXPECT_TRUE(g.IsHiddenColumn(1));  // C shifted down by one, still hidden
+  EXPECT_EQ(g.GetCellText(1, 2), "C2");
+  EXPECT_EQ(g.ColumnOrder(), (std::vector<int>{0, 2, 3, 4, 1}));
+  EXPECT_EQ(g.SortSettings().Column, 3);  // E followed
+  EXPECT_EQ(clickSorts, 0);               // the release after a move does not sort
+  g.UnHideColumn(1);
+  EXPECT_EQ(g.GetCellText(1, 3), "C3");
+}
+
+}  // namespace

@@ -449,3 +449,40 @@ TEST_F(RpPrevTest, ThePictureOfTheWindowAtFitAndAtOneHundred) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RpPrevTest, PreviewWaitsForTheWindowToCloseAndTheReportHearsItsCommands) {
+  std::vector<std::pair<int, std::string>> events;
+  rep->OnStandPrevEvent = [&](TObject*, int type, const AnsiString& name, bool& handled) {
+    events.push_back({type, name});
+    handled = type == 2;  // the report copies the page itself
+  };
+  // A close asked for while the run is busy is refused; one asked for once
+  // it is over closes the window, and only then does Preview return.
+  bool refused = false;
+  during = [&](int record) {
+    if (record != 100) return;
+    Window()->Close();
+    refused = Window()->Visible();
+  };
+  int afterPreview = 0;
+  rep->AfterPreview = [&](TObject*) {
+    if (afterPreview++ == 0) PostMessage(Window()->Handle(), WM_CLOSE, 0, 0);
+  };
+  lines = 120;
+  Clipboard()->Clear();
+  rep->OnStartPage = [&](TObject*) {
+    if (TRpStandardPreview* w = Window(); w && rep->PageNumber == 2) w->copybutton->Click();
+  };
+  rep->Preview();
+  EXPECT_EQ(rep->PreviewPrinter(), nullptr);
+  Application->ProcessMessages();  // the window frees itself
+  EXPECT_EQ(Window(), nullptr);
+  EXPECT_TRUE(refused);
+  EXPECT_GE(afterPreview, 1);
+  EXPECT_EQ(events, (std::vector<std::pair<int, std::string>>{{0, ""}, {2, "Copy"}}));
+  EXPECT_EQ(Clipboard()->GetAsHandle(CF_ENHMETAFILE), "");
+}
+
+}  // namespace

@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "MainWindowFixture.h"
+#include "platform/print/Printers.h"
 #include "platform/rtl/Cp1253.h"
+#include "platform/ui/Dialogs.h"
 
 namespace {
 
@@ -234,6 +236,31 @@ TEST_F(OnScreenTest, CalculateRightAfterTypingADivisorUsesIt) {
   backend->Type("40000");
   Press(*w.docalc);
   EXPECT_EQ(StrToNum(w.StGrid->GetCellText(3, 1)), 50);
+}
+
+// ---- quick print on the PDF printer ---------------------------------------------------
+
+TEST_F(OnScreenTest, QuickPrintNamesItsFileInABox) {
+  TempFolder documents;
+  TPrinterProfile pdf = printers::PdfPrinterProfile();
+  pdf.OutputFolder = cp1253::FromUtf8(documents.path());
+  printers::UseProfiles({pdf});
+  Printer()->SetPrinterIndex(-1);
+  ShowPrintedFileNames();
+  TFrmAXP& w = Start();
+  TypeCell(1, 1, "ΑΛΦΑ"_a);
+  TypeCell(2, 1, "60000");
+  TypeField(*w.EditDiair, "100000");
+  Press(*w.docalc);
+  w.Label24->SetCaption(Folder() + "ΟΔΟΠΟΙΙΑ.DDN"_a);
+  const AnsiString file = cp1253::FromUtf8(documents.path()) + "/ΟΔΟΠΟΙΙΑ.pdf"_a;
+  backend->ExpectMessageBox(PrintedFileMessage(file), IDOK);
+  Press(*w.doprintq);
+  printers::OnFileWritten = nullptr;
+  printers::UseSystem();
+  EXPECT_TRUE(FileExists(file));
+  ASSERT_FALSE(backend->MessageBoxes.empty());
+  EXPECT_NE(backend->MessageBoxes.back().Text.find("ΟΔΟΠΟΙΙΑ.pdf"_a), AnsiString::npos);
 }
 
 }  // namespace

@@ -119,6 +119,14 @@ TEST_F(CheckReport, WorkItemsToleratedHigh) {
   ExpectGolden("check_workitems_tolerated.txt");
 }
 
+TEST_F(CheckReport, WorkItemsNormal) {
+  Item(1, "Α1", 2, 50, 40);
+  Item(2, "Α2", 10, 10, 8.25);
+  Totals(200, 162.5, 18);
+  Check(1 - 162.5 / 200, 200, 2);
+  ExpectGolden("check_workitems_normal.txt");
+}
+
 TEST_F(CheckReport, WorkItemsWithoutTheCheck) {
   check.CheckEnabled = false;
   Item(1, "Α1", 2, 50, 40);

@@ -5,6 +5,7 @@
 
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
+#include "printing/Qprint.h"
 #include "tender/OfferCalc.h"
 #include "tender/Uproyp5CheckReport.h"
 #include "tests/tender/MainWindowFixture.h"
@@ -142,6 +143,23 @@ TEST_F(CheckWindow, ANonWholeDiscountStopsWithoutAReport) {
   backend->ExpectMessageBox("Μη ακέραιο το 2ο Ποσοστό Προσφοράς"_a, IDOK);
   b.DoCheckBtn->Click();
   EXPECT_FALSE(b.PrintProyp->Enabled());
+}
+
+TEST_F(CheckWindow, ThePrintButtonShowsTheReportFormForTheCheckReport) {
+  TUproypFrm& b = Offer("20");
+  ReportForm = NewForm<TrpForm>(nullptr);
+  backend->ExpectMessageBox("ΟΜΑΛΗ ΠΡΟΣΦΟΡΑ"_a, IDOK);
+  b.DoCheckBtn->Click();
+  backend->ExpectModal("", mrCancel);
+  b.PrintProyp->Click();
+  EXPECT_EQ(ReportForm->ReportKind, 2);
+  // While the form is showing a second print does nothing.
+  ReportForm->ReportKind = 0;
+  ReportForm->ShowGuard = 10;
+  b.PrintProyp->Click();
+  EXPECT_EQ(ReportForm->ReportKind, 0);
+  delete ReportForm;
+  ReportForm = nullptr;
 }
 
 }  // namespace

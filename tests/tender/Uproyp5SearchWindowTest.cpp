@@ -178,4 +178,34 @@ TEST_F(SearchWindow, PricesFilledThenSpreadByTheDeviationTable) {
   EXPECT_EQ(b.OfferCostCol, 6);
 }
 
+TEST_F(SearchWindow, WithoutAStudyTotalNothingFollowsAndNothingIsSearched) {
+  TUproypFrm& b = Bidder(2, {"1000", "2000"});
+  OpenSearch(b, "20");
+  b.StudyTotal = 0;
+  Press(*b.SpeedButton1);
+  EXPECT_EQ(b.Edit4->Text(), "");
+  Press(*b.BitBtn5);
+  EXPECT_EQ(b.STHLES->Text(), "");
+  EXPECT_EQ(b.Search.SolutionCount, 0);
+  b.Edit3->SetText("");
+  b.Edit4->SetText("1000");
+  Press(*b.SpeedButton1);
+  EXPECT_EQ(b.Edit3->Text(), "");
+}
+
+TEST_F(SearchWindow, TwoSolutionsAreNotSorted) {
+  TUproypFrm& b = Bidder(2, {"1000", "1000"});
+  OpenSearch(b, "20");
+  b.SpinEdit1->SetValue(4);
+  b.Apokl1->SetValue(1);
+  b.RandSeries->SetChecked(false);
+  b.MaxTries->SetValue(4);  // in order: (19, 21) and (20, 20) of the first four
+  Press(*b.BitBtn5);
+  ASSERT_EQ(b.Search.SolutionCount, 2);
+  const std::vector<AnsiString> before = Row(b, 1, 2);
+  backend->ExpectMessageBox("Να γίνει ταξινόμηση; "_a, IDYES);
+  backend->DoubleClick(*b.StringGrid1, 200, 100);
+  EXPECT_EQ(Row(b, 1, 2), before);
+}
+
 }  // namespace

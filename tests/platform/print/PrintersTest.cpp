@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
 #include "../OtherPrograms.h"
+#include "../rtl/ScopedEnv.h"
 #include "../rtl/TempFolder.h"
 #include "platform/print/Printers.h"
 #include "platform/rtl/FileUtils.h"
@@ -65,11 +70,115 @@ TEST(SystemPrinters, ThePdfPrinterIsAlwaysThere) {
   EXPECT_EQ(printer.GetDeviceCaps(LOGPIXELSY), 600);
   EXPECT_EQ(printer.GetDeviceCaps(PHYSICALWIDTH), 4961);  // A4 at 600 dots per inch
   EXPECT_EQ(printer.GetDeviceCaps(PHYSICALHEIGHT), 7016);
-  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETX), 0);
-  EXPECT_EQ(printer.PageWidth(), 4961);
+  // A laser printer's 4.2 mm on every side.
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETX), 99);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETY), 99);
+  EXPECT_EQ(printer.PageWidth(), 4961 - 2 * 99);
+  EXPECT_EQ(printer.PageHeight(), 7016 - 2 * 99);
   EXPECT_EQ(printer.PaperCodes().size(), 68u);
   EXPECT_EQ(printer.DeviceMode().dmPaperSize, DMPAPER_A4);
   EXPECT_EQ(printer.Orientation(), poPortrait);
+}
+
+// ---- the PDF printer as a real printer: margins, file names, the notice ----------
+
+// The machine's PDF printer with the given environment, the first word of
+// a one-line job read back by pdftotext, in points from the page's corner.
+struct WordBox {
+  double xMin = -1, yMin = -1;
+};
+WordBox FirstWord(const std::string& pdf) {
+  const std::string html = RunCommand("pdftotext -bbox '" + pdf + "' - 2>/dev/null");
+  std::smatch m;
+  static const std::regex word(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)")re");
+  if (!std::regex_search(html, m, word)) return {};
+  return {std::stod(m[1]), std::stod(m[2])};
+}
+
+TEST(PdfPrinterFiles, TextAtTheCornerPrintsInsideTheLaserMargins) {
+  ASSERT_TRUE(Installed("pdftotext", "poppler-utils"));
+  TempFolder documents;
+  ScopedEnv env("XDG_DOCUMENTS_DIR", documents.path());
+  printers::UseSystem();
+  TPrinter printer;
+  printer.SetPrinterIndex(printer.Printers()->IndexOf("PDF"));
+  for (const TPrinterOrientation orientation : {poPortrait, poLandscape}) {
+    printer.SetOrientation(orientation);
+    EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETX), 99);
+    EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETY), 99);
+    printer.Title = orientation == poPortrait ? "Όρθια"_a : "Οριζόντια"_a;
+    printer.BeginDoc();
+    printer.Canvas()->Font->SetSize(10);
+    printer.Canvas()->TextOut(0, 0, "ΑΡΧΗ"_a);
+    printer.EndDoc();
+    const std::string file = documents.path() + "/" + cp1253::ToUtf8(printer.Title) + ".pdf";
+    ASSERT_TRUE(std::filesystem::exists(file)) << file;
+    // 99 dots at 600 per inch are 11.88 points.
+    const WordBox box = FirstWord(file);
+    EXPECT_NEAR(box.xMin, 11.88, 0.6) << file;
+    EXPECT_GE(box.yMin, 11.0) << file;
+    EXPECT_LE(box.yMin, 14.5) << file;
+  }
+  printers::UseSystem();
+}
+
+TEST(PdfPrinterFiles, FilesGoToTheDocumentsFolderUnderTheTitleAndReplaceNothing) {
+  TempFolder home;
+  std::filesystem::create_directories(home.path() + "/Έγγραφα");
+  std::filesystem::create_directories(home.path() + "/.config");
+  std::ofstream(home.path() + "/.config/user-dirs.dirs")
+      << "# the user's folders\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n";
+  ScopedEnv homeEnv("HOME", home.path());
+  ScopedEnv configEnv("XDG_CONFIG_HOME", nullptr);
+  struct Case {
+    const char* name;
+    const char* documentsEnv;  // relative to home; null: unset
+    bool settingsFile;
+    const char* expected;  // the folder, relative to home
+  } cases[] = {
+      {"environment", "Έγγραφα", false, "Έγγραφα"},
+      {"settings", nullptr, true, "Έγγραφα"},
+      {"missing folder named", "Λείπει", false, ""},
+      {"nothing", nullptr, false, ""},
+  };
+  for (const Case& c : cases) {
+    const std::string env = c.documentsEnv ? home.path() + "/" + c.documentsEnv : std::string();
+    ScopedEnv documentsEnv("XDG_DOCUMENTS_DIR", c.documentsEnv ? env.c_str() : nullptr);
+    if (!c.settingsFile) std::filesystem::rename(home.path() + "/.config", home.path() + "/.config-off");
+    printers::UseSystem();
+    const std::string expected =
+        std::string(c.expected).empty() ? home.path() : home.path() + "/" + c.expected;
+    EXPECT_EQ(cp1253::ToUtf8(printers::PdfPrinterProfile().OutputFolder), expected) << c.name;
+    if (!c.settingsFile) std::filesystem::rename(home.path() + "/.config-off", home.path() + "/.config");
+  }
+
+  // Two jobs of one title: the second takes a new name, the first stays.
+  ScopedEnv documentsEnv("XDG_DOCUMENTS_DIR", nullptr);
+  printers::UseSystem();
+  std::vector<std::string> told;
+  printers::OnFileWritten = [&](const TPrintJobRecord& job) {
+    told.push_back(cp1253::ToUtf8(job.Destination));
+  };
+  TPrinter printer;
+  printer.SetPrinterIndex(printer.Printers()->IndexOf("PDF"));
+  printer.Title = "Πίνακας: 1/2"_a;
+  for (int job = 0; job < 2; ++job) {
+    printer.BeginDoc();
+    printer.Canvas()->TextOut(0, 0, job == 0 ? "first" : "second");
+    printer.EndDoc();
+  }
+  const std::string folder = home.path() + "/Έγγραφα/";
+  EXPECT_EQ(told, (std::vector<std::string>{folder + "Πίνακας_ 1_2.pdf", folder + "Πίνακας_ 1_2 (2).pdf"}));
+  std::string first;
+  if (PdfText(folder + "Πίνακας_ 1_2.pdf", first)) EXPECT_NE(first.find("first"), std::string::npos);
+  // A file the caller named is the caller's: no notice.
+  printer.FileName = cp1253::FromUtf8(home.path() + "/chosen.pdf");
+  printer.BeginDoc();
+  printer.EndDoc();
+  EXPECT_EQ(told.size(), 2u);
+  EXPECT_TRUE(std::filesystem::exists(home.path() + "/chosen.pdf"));
+  printers::OnFileWritten = nullptr;
+  printers::UseSystem();
 }
 
 TEST_F(PrintersTest, ProfilesGiveResolutionOffsetsAndPapers) {

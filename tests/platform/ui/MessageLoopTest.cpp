@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/backend/headless/Headless.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/MessageLoop.h"
 
@@ -267,6 +268,39 @@ TEST(MessageParams, PackedCoordinatesKeepTheirSign) {
   const WPARAM w = MAKEWPARAM(MK_CONTROL, -WHEEL_DELTA);
   EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(w), -120);
   EXPECT_EQ(GET_KEYSTATE_WPARAM(w), static_cast<int>(MK_CONTROL));
+}
+
+}  // namespace
+
+namespace {
+
+// A display whose input arrives only when the loop asks for it, as the
+// screen's does.
+class PollingBackend : public THeadlessBackend {
+ public:
+  bool WaitForInput(DWORD timeout) override {
+    polls.push_back(timeout);
+    if (pending != nullptr) PostMessage(pending, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    pending = nullptr;
+    return true;
+  }
+  std::vector<DWORD> polls;
+  HWND pending = nullptr;
+};
+
+TEST(ProcessMessages, TakesInTheInputTheDisplayReceivedMeanwhile) {
+  InstallHeadlessBackend();
+  auto owned = std::make_unique<PollingBackend>();
+  PollingBackend& backend = *owned;
+  SetBackend(std::move(owned));
+  Recorder target;
+  backend.pending = target.handle;
+  // A long task that lets the window process its messages sees the click.
+  Application->ProcessMessages();
+  EXPECT_EQ(target.Numbers(), std::vector<UINT>{WM_LBUTTONDOWN});
+  ASSERT_FALSE(backend.polls.empty());
+  EXPECT_EQ(backend.polls.front(), 0u);  // a look, never a wait
+  InstallHeadlessBackend();
 }
 
 }  // namespace
