@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/gfx/Picture.h"
+#include "platform/rtl/ClassesReader.h"
 #include "report/BandRpt.h"
 
 enum TExportType { exptText, exptNumeric, exptFormula };
@@ -31,6 +32,11 @@ class TRpCustomLabel : public TRpPrintable {
   bool Formatted() const { return formatted_; }
   // The font's size read from a stored form, applied by Loaded.
   int StoredFontSize = 0;
+  // The "FontSize" property of a stored form: written as the font's size;
+  // read into StoredFontSize. A value that is no 16-bit integer raises
+  // EReadError and changes nothing.
+  void WriteFontSize(TComponentWriter& writer) const;
+  void ReadFontSize(const TStreamValue& value);
 
   virtual bool IsCaptionBased() { return captionBased_; }
   virtual void FormatLines();

@@ -55,6 +55,17 @@ void TRpCustomLabel::Loaded() {
   }
 }
 
+void TRpCustomLabel::WriteFontSize(TComponentWriter& writer) const {
+  writer.WriteInteger("FontSize", Font().Size());
+}
+
+void TRpCustomLabel::ReadFontSize(const TStreamValue& value) {
+  // A damaged form could ask for any size; no font is that large.
+  if (!value.IsInteger() || value.Int < -32768 || value.Int > 32767)
+    throw EReadError("Invalid property value");
+  StoredFontSize = static_cast<int>(value.Int);
+}
+
 void TRpCustomLabel::Prepare() {
   TRpPrintable::Prepare();
   SetCaption(caption_);

@@ -79,6 +79,8 @@ class TRpPreview : public TScrollBox {
   TRpPreviewImage* Image() const { return image_; }
   TRpPrinter* RpPrinter() const { return printer_; }
   void SetRpPrinter(TRpPrinter* printer);
+  // The printer is going: the preview shows nothing of it from now on.
+  void PrinterGone(TRpPrinter* printer);
   int PageNumber() const { return pageNumber_; }
   // Only 1 .. the printer's page count; the view goes back to the top left.
   void SetPageNumber(int n);

@@ -118,6 +118,13 @@ void TRpPreview::SetRpPrinter(TRpPrinter* printer) {
   printer->SetOutline(outline_);
 }
 
+void TRpPreview::PrinterGone(TRpPrinter* printer) {
+  if (printer != printer_) return;
+  printer_ = nullptr;
+  image_->RpPrinter = nullptr;
+  image_->SetPageNumber(1);
+}
+
 void TRpPreview::SetOutline(TRpOutlineView* view) {
   outline_ = view;
   if (printer_ != nullptr) printer_->SetOutline(view);

@@ -4,6 +4,7 @@
 
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/MessageLoop.h"
 #include "platform/ui/Shell.h"
 #include "report/RpPrev.h"
 #include "report/RpProgress.h"
@@ -69,6 +70,9 @@ TRpPrinter::TRpPrinter(TRpPrinterMaster* master)
 }
 
 TRpPrinter::~TRpPrinter() {
+  // A preview still showing these pages lets go of them.
+  if (Client != nullptr)
+    if (auto* preview = dynamic_cast<TRpPreview*>(ui::FindWindow(Client))) preview->PrinterGone(this);
   if (status_ != rpsReady) FreePages();
   metafileCanvas_.reset();
   if (printer_ != nullptr && printer_->Printing() && printer_ == ownPrinter_.get()) printer_->Abort();

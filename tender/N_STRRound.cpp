@@ -1,6 +1,7 @@
 // Rounding: fixed notation on the value's 18 significant digits, RoundDec
 // with its nudge, the step table and the count of decimals.
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -74,7 +75,16 @@ void WriteFixed(const DecimalDigits& digits, int decimals, char* out) {
 
 long double Pow10L(int n) {
   static const long double ln10 = std::log(10.0L);
-  return std::exp(static_cast<long double>(n) * ln10);
+  const auto power = [](int k) { return std::exp(static_cast<long double>(k) * ln10); };
+  // The powers the rounding asks for again and again are worked out once,
+  // by the same formula.
+  constexpr int kKept = MaxUsefulDecimals + 20;
+  static const auto kept = [&] {
+    std::array<long double, 2 * kKept + 1> powers{};
+    for (int k = -kKept; k <= kKept; ++k) powers[k + kKept] = power(k);
+    return powers;
+  }();
+  return n >= -kKept && n <= kKept ? kept[n + kKept] : power(n);
 }
 
 }  // namespace nstr

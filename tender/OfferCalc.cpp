@@ -1,6 +1,7 @@
 #include "tender/OfferCalc.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <set>
 #include <utility>
 #include <vector>
@@ -290,11 +291,52 @@ bool OfferInOrder(int i, int j, bool ascending, bool byEntryNo) {
   return a.RoundedDiscount > b.RoundedDiscount;
 }
 
+namespace {
+
+// The exchange sort's very swaps, made on the keys alone (the entry number
+// or the rounded discount, compared as OfferInOrder compares them) with
+// each key's slot beside it, negative for an empty slot; the records move
+// once afterwards, so the order, equal keys included, is the same.
+template <typename InOrder>
+void ExchangeSort(std::vector<double>& keys, std::vector<int>& slots, InOrder inOrder) {
+  const size_t n = keys.size();
+  for (size_t i = 0; i + 1 < n; ++i) {
+    double key = keys[i];
+    int slot = slots[i];
+    // An empty slot in place i is compared with nothing, also one that a
+    // swap brought there.
+    if (slot < 0) continue;
+    for (size_t j = i + 1; j < n; ++j) {
+      if (inOrder(key, keys[j])) continue;
+      std::swap(key, keys[j]);
+      std::swap(slot, slots[j]);
+      if (slot < 0) break;
+    }
+    keys[i] = key;
+    slots[i] = slot;
+  }
+}
+
+}  // namespace
+
 void SortOffers(bool ascending, bool byEntryNo) {
-  for (int i = 1; i < OfferCount; ++i)
-    for (int j = i + 1; j <= OfferCount; ++j)
-      if (OfferTable[i].EntryNo != 0 && !OfferInOrder(i, j, ascending, byEntryNo))
-        std::swap(OfferTable[i], OfferTable[j]);
+  const int n = OfferCount;
+  if (n < 2) return;
+  std::vector<double> keys(n);
+  std::vector<int> slots(n);
+  for (int slot = 1; slot <= n; ++slot) {
+    const OfferRecord& offer = OfferTable[slot];
+    // An entry number is exact as a double.
+    keys[slot - 1] = byEntryNo ? static_cast<double>(offer.EntryNo) : offer.RoundedDiscount;
+    slots[slot - 1] = offer.EntryNo == 0 ? -slot : slot;
+  }
+  if (byEntryNo || ascending)
+    ExchangeSort(keys, slots, [](double a, double b) { return a < b; });
+  else
+    ExchangeSort(keys, slots, [](double a, double b) { return a > b; });
+  std::vector<OfferRecord> sorted(n);
+  for (int i = 0; i < n; ++i) sorted[i] = OfferTable[std::abs(slots[i])];
+  for (int i = 0; i < n; ++i) OfferTable[i + 1] = std::move(sorted[i]);
 }
 
 namespace {

@@ -80,15 +80,7 @@ OfferRecord DecodeRecordFields(const Byte* in, int nameCapacity) {
 TOfferTable OfferTable;
 Integer OfferCount = 0;
 
-OfferRecord& TOfferTable::operator[](int slot) {
-  if (slot < 1 || slot > MaxOffers) throw std::out_of_range("offer slot out of range");
-  return slots_[slot - 1];
-}
-
-const OfferRecord& TOfferTable::operator[](int slot) const {
-  if (slot < 1 || slot > MaxOffers) throw std::out_of_range("offer slot out of range");
-  return slots_[slot - 1];
-}
+void TOfferTable::OutOfRange() { throw std::out_of_range("offer slot out of range"); }
 
 void TOfferTable::Clear() { slots_.fill(OfferRecord()); }
 

@@ -75,12 +75,18 @@ constexpr int OldOfferRecordSize = 64;
 class TOfferTable {
  public:
   // Throws std::out_of_range outside 1..500: callers must stay in bounds.
-  OfferRecord& operator[](int slot);
-  const OfferRecord& operator[](int slot) const;
+  // Inline, since the calculation reads slots in its inner loops.
+  OfferRecord& operator[](int slot) { return slots_[Index(slot)]; }
+  const OfferRecord& operator[](int slot) const { return slots_[Index(slot)]; }
   // Every slot back to its zeroed state.
   void Clear();
 
  private:
+  static size_t Index(int slot) {
+    if (slot < 1 || slot > MaxOffers) OutOfRange();
+    return static_cast<size_t>(slot - 1);
+  }
+  [[noreturn]] static void OutOfRange();
   std::array<OfferRecord, MaxOffers> slots_{};
 };
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 
 namespace rtl {
 
@@ -16,10 +18,24 @@ namespace {
 // covers 2^-60 <= |value| < 2^127; outside that the C library's conversion
 // (exact as well) gives the digits.
 bool ExpandExact(long double magnitude, DecimalDigits& out) {
-  int binaryExponent = 0;
-  const long double fraction = std::frexp(magnitude, &binaryExponent);
-  const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
-  const int exponent = binaryExponent - 64;
+  // The 80-bit format's own fields: a normal number is its 64-bit
+  // significand (top bit set) times 2^(biased exponent - 16383 - 63).
+  // Subnormals (never in the computed range) go through frexp.
+  std::uint64_t mantissa = 0;
+  int exponent = 0;
+  static_assert(sizeof(long double) >= 10 && std::numeric_limits<long double>::digits == 64);
+  unsigned char bytes[sizeof(long double)];
+  std::memcpy(bytes, &magnitude, sizeof bytes);
+  std::memcpy(&mantissa, bytes, 8);
+  const int biased = (bytes[8] | (bytes[9] << 8)) & 0x7FFF;
+  if (biased != 0 && (mantissa >> 63) != 0) {
+    exponent = biased - 16383 - 63;
+  } else {
+    int binaryExponent = 0;
+    const long double fraction = std::frexp(magnitude, &binaryExponent);
+    mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+    exponent = binaryExponent - 64;
+  }
   if (exponent > 63 || exponent < -124) return false;
 
   unsigned __int128 integerPart = 0;
@@ -65,18 +81,24 @@ bool ExpandExact(long double magnitude, DecimalDigits& out) {
         sticky = true;
     }
   }
-  const unsigned __int128 mask =
-      fractionBits == 0 ? 0 : ((static_cast<unsigned __int128>(1) << fractionBits) - 1);
-  while (count < 19 && fractionPart != 0) {
-    fractionPart *= 10;
-    const auto digit = static_cast<char>(fractionPart >> fractionBits);
-    fractionPart &= mask;
-    if (count == 0 && digit == 0)
-      --exp10;
-    else
-      digits[count++] = digit;
-  }
-  if (fractionPart != 0) sticky = true;
+  // The fraction's digits: ten times a fraction of at most 60 bits fits
+  // 64-bit arithmetic (amounts and discounts all do); wider ones take 128.
+  auto fractionDigits = [&](auto fraction, auto mask) {
+    while (count < 19 && fraction != 0) {
+      fraction *= 10;
+      const auto digit = static_cast<char>(fraction >> fractionBits);
+      fraction &= mask;
+      if (count == 0 && digit == 0)
+        --exp10;
+      else
+        digits[count++] = digit;
+    }
+    if (fraction != 0) sticky = true;
+  };
+  if (fractionBits > 60)
+    fractionDigits(fractionPart, (static_cast<unsigned __int128>(1) << fractionBits) - 1);
+  else if (fractionBits > 0)
+    fractionDigits(static_cast<std::uint64_t>(fractionPart), (std::uint64_t{1} << fractionBits) - 1);
 
   // To 18 digits, the nineteenth deciding (halves to even).
   if (count == 19) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <regex>
 
 #include "platform/gfx/Metafile.h"
@@ -809,6 +810,129 @@ TEST_F(BandRptTest, WordsWrapToTheControlsWidth) {
   label->SetWidth(1000);
   label->SetCaption("α\r\nβ\rγ"_a);
   EXPECT_EQ(label->FormattedLines()->Text(), "α\r\nβ\r\nγ\r\n"_a);
+}
+
+// Text controls side by side on one detail band, each printing one of the
+// layout rules of a label (texts told apart by their left edge), with the
+// pinned fonts: an Arial 10 line is 15 pixels, about 40 tenths of a
+// millimetre.
+TEST_F(BandRptTest, LabelsKeepTheirLineAndJustificationRules) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
+  auto label = [&](Extended left, Extended height, const AnsiString& caption) {
+    auto* l = AddControl<TRpLabel>(band, left, 0, 380, height);
+    l->AutoSize = false;
+    l->SetCaption(caption);
+    return l;
+  };
+  // Lower than one and a half lines: each line is the label's height.
+  label(0, 50, "α\rβ\rγ"_a)->SetAutoStretch(true);
+  // Not stretching: what fits in the height and one tenth more.
+  label(400, 100, "1\r2\r3\r4"_a);
+  // Stretching with strike-out: justified but for the last line, printed
+  // without the strike-out.
+  TRpLabel* justified = label(800, 50, "Πρώτη δεύτερη τρίτη τέταρτη πέμπτη έκτη έβδομη όγδοη"_a);
+  justified->SetAutoStretch(true);
+  justified->Font().Style = fsStrikeOut;
+  justified->FontChanged();
+  ASSERT_GE(justified->FormattedLines()->Count(), 3);
+  // What OnPrint hands back prints, for this print only.
+  TRpLabel* replaced = label(1200, 50, "Αρχικό"_a);
+  replaced->OnPrint = [](TObject*, AnsiString& value) { value = "Άλλο"_a; };
+  // Sized to its text and right-aligned: it shrinks and keeps its right edge.
+  auto* sized = AddControl<TRpLabel>(band, 1600, 0, 380, 50);
+  sized->SetAlignment(taRightJustify);
+  const int right = sized->Left() + sized->Width();
+  sized->SetCaption("Σύνολο"_a);
+  EXPECT_EQ(sized->Left() + sized->Width(), right);
+  EXPECT_EQ(sized->Width(), rep->TextWidth(sized->Font(), "Σύνολο"_a));
+  rep->OnNeedData() = [this](TObject*, bool& more) { more = fed++ == 0; };
+  Run();
+  std::map<int, std::vector<Text>> byLeft;
+  for (const Text& t : PageTexts(*printer, 1)) byLeft[t.X].push_back(t);
+  auto column = [&](Extended left) { return byLeft[static_cast<int>(Round((100 + left) * 96 / 254))]; };
+  const auto low = column(0);
+  ASSERT_EQ(low.size(), 3u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(low[i].Y, PxY(100 + 50 * i)) << i;
+  const auto clipped = column(400);
+  ASSERT_EQ(clipped.size(), 2u);
+  EXPECT_EQ(clipped[1].Y - clipped[0].Y, 15);
+  const auto lines = column(800);
+  ASSERT_EQ(static_cast<int>(lines.size()), justified->FormattedLines()->Count());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const AnsiString formatted = Trim(justified->FormattedLines()->Strings(static_cast<int>(i)));
+    if (i + 1 < lines.size())
+      EXPECT_GT(lines[i].S.size(), formatted.size()) << i;
+    else
+      EXPECT_EQ(lines[i].S, justified->FormattedLines()->Strings(static_cast<int>(i)));
+    AnsiString single = lines[i].S;  // the inserted blanks taken out again
+    for (std::size_t at; (at = single.find("  ")) != AnsiString::npos;) single.erase(at, 1);
+    EXPECT_EQ(single, formatted) << i;
+  }
+  int struck = 0;
+  EnumEnhMetafile(printer->GetPage(1)->Data(), [&](std::uint32_t type, std::string_view rec) {
+    struck += type == emr::EXTCREATEFONTINDIRECTW && rec.size() > 34 && rec[34] != 0;
+    return true;
+  });
+  EXPECT_EQ(struck, 0);
+  ASSERT_EQ(column(1200).size(), 1u);
+  EXPECT_EQ(column(1200)[0].S, "Άλλο"_a);
+  EXPECT_EQ(replaced->PrintText(), "Αρχικό"_a);
+  // A transparent label hands an export no background, whatever its colour.
+  for (TControl* c : std::vector<TControl*>{justified, replaced, sized}) c->SetEnabled(false);
+  label(0, 50, "Διάφανο"_a)->SetTransparent(true);
+  TRpLabel* coloured = label(400, 50, "Χρώμα"_a);
+  coloured->SetTransparent(true);
+  coloured->SetColor(clYellow);
+  fed = 0;
+  RecordingFilter filter;
+  rep->ExportToFilter(&filter);
+  EXPECT_TRUE(filter.shapes.empty());
+}
+
+// A label's font size travels through a stored form as "FontSize": the
+// size read waits for Loaded, which applies a positive one and formats the
+// text again in it; a value that is no small integer is refused.
+TEST_F(BandRptTest, TheFontSizeOfAStoredFormIsAppliedWhenLoaded) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
+  auto* stored = AddControl<TRpLabel>(band, 0, 0, 100, 50);
+  stored->Font().SetSize(16);
+  TMemoryStream stream;
+  TComponentWriter writer(stream, "TRpLabel", "Stored");
+  stored->WriteFontSize(writer);
+  writer.End();
+  stream.SetPosition(0);
+  const TComponentImage image = ReadComponentImage(stream);
+  ASSERT_EQ(image.Properties.size(), 1u);
+  EXPECT_EQ(image.Properties[0].first, "FontSize");
+  struct Row {
+    TStreamValue value;
+    int applied;  // the font size after Loaded; 0: refused
+  };
+  TStreamValue text;
+  text.Type = vaString;
+  text.Str = "16";
+  TStreamValue huge;
+  huge.Type = vaInt32;
+  huge.Int = 1 << 20;
+  TStreamValue zero;
+  zero.Type = vaInt8;
+  const Row rows[] = {{image.Properties[0].second, 16}, {zero, 10}, {text, 0}, {huge, 0}};
+  for (const Row& r : rows) {
+    auto* label = AddControl<TRpLabel>(band, 0, 0, 100, 50);
+    label->SetCaption("Σύνολο προσφορών"_a);
+    const int width = label->Width();
+    if (r.applied == 0) {
+      EXPECT_THROW(label->ReadFontSize(r.value), EReadError);
+      EXPECT_EQ(label->StoredFontSize, 0);
+      continue;
+    }
+    label->ReadFontSize(r.value);
+    EXPECT_EQ(label->Font().Size(), 10) << "applied before loading ended";
+    label->Loaded();
+    EXPECT_EQ(label->Font().Size(), r.applied);
+    // The automatic size follows the font.
+    EXPECT_EQ(label->Width() > width, r.applied > 10);
+  }
 }
 
 // The shape of the program's report form: a page number in the header, a

@@ -486,3 +486,49 @@ TEST_F(RpPrevTest, PreviewWaitsForTheWindowToCloseAndTheReportHearsItsCommands) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RpPrevTest, APrinterThatGoesLeavesThePreviewEmpty) {
+  TRpPreview* preview = Add<TRpPreview>(0, 0, 300, 300);
+  {
+    TRpPrinter printer;
+    printer.BeginDoc();
+    printer.NewPage();
+    printer.EndDoc();
+    preview->SetRpPrinter(&printer);
+    EXPECT_NE(preview->Image()->PageMetafile(), nullptr);
+  }
+  EXPECT_EQ(preview->RpPrinter(), nullptr);
+  EXPECT_EQ(preview->Image()->PageMetafile(), nullptr);
+  preview->SetPageNumber(2);  // nothing to show, nothing read
+  ShowForm();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RpPrevTest, ASpreadsheetExportTooLongForTheSheetSaysSoAndWritesNothing) {
+  TRpExcelFilter excel(nullptr);
+  TRpStandardPreview& w = Preview(20);
+  lines = 66000;  // the export runs the report again, longer now
+  fed = 0;
+  backend->ExpectModal("Δημιουργία Αρχείου Αποθήκευσης εκτύπωσης"_a, [&](TCustomForm& f) {
+    auto& filters = Found<TComboBox>(f, "FilterList");
+    filters.SetFocus();
+    backend->PressKey(VK_DOWN);
+    backend->PressKey(VK_DOWN);
+    auto& edit = Found<TEdit>(f, "FileNameEdit");
+    edit.SetText(folder / "long.xls");
+    edit.SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  backend->ExpectMessageBox("65536", IDOK);
+  w.SaveReport->Click();
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+  EXPECT_TRUE(rep->Available);
+}
+
+}  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
+
 #include "platform/rtl/Classes.h"
 #include "tender/OfferCalc.h"
 #include "tests/tender/OfferCalcSupport.h"
@@ -322,6 +325,73 @@ TEST_F(OfferCalc, EmptySlotDoesNotMoveItself) {
   EXPECT_EQ(OfferTable[1].EntryNo, 0);
   EXPECT_EQ(OfferTable[2].EntryNo, 2);
   EXPECT_EQ(OfferTable[3].EntryNo, 3);
+}
+
+// The exchange sort as the tender rule has it, swap for swap, on the table
+// itself: what SortOffers must match.
+void LiteralExchangeSort(bool ascending, bool byEntryNo) {
+  for (int i = 1; i < OfferCount; ++i)
+    for (int j = i + 1; j <= OfferCount; ++j)
+      if (OfferTable[i].EntryNo != 0 && !OfferInOrder(i, j, ascending, byEntryNo))
+        std::swap(OfferTable[i], OfferTable[j]);
+}
+
+// Random offer tables (amounts from a short list so that discounts tie,
+// discount-only, void, marked and blank offers, every discount rounding,
+// both number styles, empty slots among the offers), each sorted the three
+// ways one after another: the fast sort leaves every record where the
+// literal one does.
+TEST_F(OfferCalc, SortGivesTheExchangeSortsOrder) {
+  std::mt19937 random(31);
+  const SortCase sorts[] = {{true, false}, {true, true}, {false, false}};
+  for (int round = 0; round < 140; ++round) {
+    DiscountDecimals = round % 7;
+    NumberStyle = static_cast<Byte>(1 + round % 2);
+    if (NumberStyle == 1)
+      UseStyle1();
+    else
+      UseStyle2();
+    RoundDiscountProc = round % 3 == 0 ? nullptr : RoundDiscount;
+    const int rows = 1 + static_cast<int>(random() % (round % 5 == 0 ? 500 : 40));
+    sheet = TVectorSheet();
+    for (int row = 1; row <= rows; ++row) {
+      const AnsiString name = "Ε"_a + IntToStr(row);
+      const int kind = static_cast<int>(random() % 10);
+      const double amount = 90000 + 250.5 * static_cast<double>(random() % 8);
+      const AnsiString amountText = FormatNum(12, 2, NumberStyle, amount);
+      if (kind == 0)
+        sheet.Row(row, row, name, "", "0");  // void
+      else if (kind == 1)
+        sheet.Row(row, row, name, "", FormatNum(8, 3, NumberStyle, 0.125 * (random() % 50)));
+      else if (kind == 2)
+        sheet.Row(row, row, name, amountText, "*");
+      else if (kind == 3)
+        sheet.Row(row, static_cast<int>(random() % 4), name, amountText, "");  // numbers repeat
+      else
+        sheet.Row(row, row, name, amountText, "");
+    }
+    ResetCalculation();
+    ASSERT_EQ(ScanOffers(sheet).Outcome, TCalcOutcome::Done) << round;
+    for (int slot = 1; slot <= OfferCount; ++slot)
+      if (random() % 12 == 0) OfferTable[slot].EntryNo = 0;  // a blank slot
+    for (const SortCase& sort : sorts) {
+      std::vector<OfferRecord> before;
+      for (int slot = 1; slot <= MaxOffers; ++slot) before.push_back(OfferTable[slot]);
+      LiteralExchangeSort(sort.ascending, sort.byEntryNo);
+      std::vector<OfferRecord> literal;
+      for (int slot = 1; slot <= MaxOffers; ++slot) literal.push_back(OfferTable[slot]);
+      for (int slot = 1; slot <= MaxOffers; ++slot) OfferTable[slot] = before[slot - 1];
+      SortOffers(sort.ascending, sort.byEntryNo);
+      for (int slot = 1; slot <= MaxOffers; ++slot) {
+        const OfferRecord& a = OfferTable[slot];
+        const OfferRecord& b = literal[slot - 1];
+        ASSERT_TRUE(a.BidderName == b.BidderName.View() && a.EntryNo == b.EntryNo &&
+                    std::memcmp(&a.RoundedDiscount, &b.RoundedDiscount, sizeof(double)) == 0 &&
+                    a.Marked == b.Marked && a.Amount == b.Amount)
+            << "round " << round << " slot " << slot << " sort " << sort.ascending << sort.byEntryNo;
+      }
+    }
+  }
 }
 
 TEST_F(OfferCalc, DisplayWritesRankedRowsAndNumbersTheRest) {

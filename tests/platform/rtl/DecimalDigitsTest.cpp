@@ -45,6 +45,42 @@ TEST(DecimalDigits, ExpansionMatchesTheLibraryOverTheWholeRange) {
   }
 }
 
+// The values a tender calculation expands (amounts in cents, discounts
+// with up to nine decimals, their extended-precision quotients, tiny and
+// subnormal values), each against the library.
+TEST(DecimalDigits, ExpansionOfComputedValuesMatchesTheLibrary) {
+  std::mt19937_64 random(31);
+  for (int i = 0; i < 50000; ++i) {
+    const auto k = static_cast<long double>(random() % 100000000000ULL);
+    long double value = 0;
+    switch (i % 6) {
+      case 0:
+        value = k / 100;
+        break;
+      case 1:
+        value = k / 1000000000;
+        break;
+      case 2:
+        value = (1 - k / 1e11L) * 100;
+        break;
+      case 3:
+        value = static_cast<double>(k / 7);
+        break;
+      case 4:
+        value = std::ldexp(k + 1, -16440 + static_cast<int>(random() % 40));
+        break;  // subnormal
+      default:
+        value = (k + 1) * 1e-9L;
+        break;
+    }
+    if (value == 0) continue;
+    const rtl::DecimalDigits d = rtl::Expand18(value);
+    int exp10 = 0;
+    ASSERT_EQ(Digits(d), LibraryDigits(value, exp10)) << i;
+    ASSERT_EQ(d.Exp10, exp10) << i;
+  }
+}
+
 TEST(DecimalDigits, NineteenthDigitFiveRoundsToEven) {
   struct Case {
     long double value;
