@@ -120,15 +120,27 @@ AnsiString FromUtf8(std::string_view utf8) {
   return out;
 }
 
+namespace {
+
+// The next character of UTF-8 text and its 1253 byte; -1 when the code page
+// lacks it, or when the bytes are malformed (Malformed, decoded as U+FFFD).
+int nextHeldByte(std::string_view utf8, std::size_t& i, char32_t& cp, bool& malformed) {
+  const std::size_t at = i;
+  cp = decodeUtf8(utf8, i);
+  malformed = cp == 0xFFFD && utf8.substr(at, i - at) != "\xEF\xBF\xBD";
+  return malformed ? -1 : FromUnicode(cp);
+}
+
+}  // namespace
+
 bool TryFromUtf8(std::string_view utf8, AnsiString& ansi) {
   AnsiString out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    const std::size_t at = i;
-    const char32_t cp = decodeUtf8(utf8, i);
-    const int b = FromUnicode(cp);
-    // A malformed byte is no character at all, even where it decodes as U+FFFD.
-    if (b < 0 || (cp == 0xFFFD && utf8.substr(at, i - at) != "\xEF\xBF\xBD")) return false;
+    char32_t cp;
+    bool malformed;
+    const int b = nextHeldByte(utf8, i, cp, malformed);
+    if (b < 0) return false;
     out += static_cast<char>(b);
   }
   ansi = std::move(out);
@@ -140,14 +152,15 @@ AnsiString ShowUtf8(std::string_view utf8) {
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     const std::size_t at = i;
-    const char32_t cp = decodeUtf8(utf8, i);
-    const int b = FromUnicode(cp);
+    char32_t cp;
+    bool malformed;
+    const int b = nextHeldByte(utf8, i, cp, malformed);
     if (b >= 0 && b != '<') {
       out += static_cast<char>(b);
       continue;
     }
     char code[16];
-    if (cp == 0xFFFD && utf8.substr(at, i - at) != "\xEF\xBF\xBD")
+    if (malformed)
       std::snprintf(code, sizeof code, "<%02X>", static_cast<unsigned char>(utf8[at]));
     else if (b == '<')
       std::snprintf(code, sizeof code, "<<");
