@@ -1,7 +1,7 @@
 // LIBS: grid_controls platform_backend
 // The grid's editing driven by a script of bytes: keys, characters, pastes,
-// clicks, wheel turns and clock ticks over a grid whose cells cycle through
-// the editor types; the rest of the input is read as cell text for the
+// clicks, drags, panning, wheel turns and clock ticks over a grid whose
+// cells cycle through the editor types; the rest of the input is read as cell text for the
 // UTF-16 cell rule and the wide list's text. No input may crash, hang,
 // leak or let an exception out to the error box, and every cell must end
 // holding a text the grid knew: the old one or one an editor stored.
@@ -25,10 +25,26 @@ constexpr Word kKeys[] = {VK_RETURN, VK_TAB,     VK_ESCAPE, VK_UP, VK_DOWN, VK_L
                           VK_NEXT,   VK_HOME,    VK_END,    VK_F2, VK_F4,   VK_SPACE, VK_BACK,  VK_DELETE,
                           VK_INSERT, VK_DECIMAL, 'A',       'C',   'V',     'X'};
 constexpr int kCols = 5, kRows = 6;
+// Scripts longer than this add little that shorter ones do not reach, and
+// cost time every run would rather spend on more inputs.
+constexpr size_t kMaxOps = 64;
 
 THeadlessBackend& FuzzBackend() {
   static THeadlessBackend* backend = &InstallHeadlessBackend();
   return *backend;
+}
+
+// One form for every run (its window and first paint are the slow part of
+// a run); each run puts a fresh grid on it.
+TForm& FuzzForm() {
+  static TForm* form = [] {
+    LoadGreekLocale();
+    TForm* f = NewForm<TForm>(nullptr);
+    f->SetBounds(0, 0, 500, 300);
+    f->Show();
+    return f;
+  }();
+  return *form;
 }
 
 }  // namespace
@@ -36,7 +52,7 @@ THeadlessBackend& FuzzBackend() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2 || size > 2048) return 0;
   THeadlessBackend& backend = FuzzBackend();
-  LoadGreekLocale();
+  TForm& form = FuzzForm();
   ui::ResetClipboard();
   // The text part: after the first NUL.
   size_t script = 0;
@@ -49,11 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   list.SetText(cp1253::ToWide(text));
   if (list.Text().size() < list.Count() * 2u) std::abort();
 
-  std::unique_ptr<TForm> form(NewForm<TForm>(nullptr));
-  form->SetBounds(0, 0, 500, 300);
-  auto* grid = new TExtStringGrid(form.get());
+  std::unique_ptr<TExtStringGrid> grid(new TExtStringGrid(&form));
   grid->SetBounds(5, 5, 480, 250);
-  grid->SetParent(form.get());
+  grid->SetParent(&form);
   grid->SetColCount(kCols);
   grid->SetRowCount(kRows);
   grid->SetOptions(grid->Options() + TGridOptions{goEditing});
@@ -72,11 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     e = t == edRichEdit ? edNormal : static_cast<TEditorType>(t);
   };
   grid->OnSetEditText = [&known](TObject*, int, int, const AnsiString& v) { known.insert(v); };
-  form->Show();
   grid->SetFocus();
   Application->ProcessMessages();
 
-  for (size_t i = 1; i + 1 < script; i += 2) {
+  size_t ops = 0;
+  for (size_t i = 1; i + 1 < script && ops < kMaxOps; i += 2, ++ops) {
     const std::uint8_t op = data[i], arg = data[i + 1];
     switch (op % 8) {
       case 0: {
@@ -102,8 +116,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       case 3: {
+        // Clicks anywhere in a cell (its edges size and sort headings),
+        // double and right clicks, drags to another cell, and panning.
         const TRect r = grid->CellRect(arg % kCols, (arg / kCols) % kRows);
-        if (!r.IsEmpty()) backend.Click(*grid, r.Left + 2, r.Top + 2);
+        if (r.IsEmpty()) break;
+        const int x = r.Left + (op >> 3) % std::max(1, r.Width()), y = r.Top + 2;
+        switch (op >> 6) {
+          case 0:
+            backend.Click(*grid, x, y, (op & 0x20) ? 1 : 0);
+            break;
+          case 1:
+            backend.DoubleClick(*grid, x, y);
+            break;
+          case 2:
+            backend.PressMouse(*grid, x, y);
+            backend.MoveMouse(*grid, x + 40, y + 25);
+            backend.Advance(70);
+            backend.ReleaseMouse(*grid, x + 40, y + 25);
+            break;
+          default:
+            backend.Click(*grid, x, y, 2);
+            backend.MoveMouse(*grid, x + 3, y + 30);
+            backend.Advance(50);
+            break;
+        }
         break;
       }
       case 4:
@@ -123,6 +159,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         grid->SetOptions(arg & 8 ? grid->Options() + TGridOptions{goTabs}
                                  : grid->Options() - TGridOptions{goTabs});
         grid->MaxEditLength = arg & 16 ? 4 : 0;
+        grid->SortSettings().Show = arg & 32;
+        grid->MouseActions().RowSelect = grid->MouseActions().ColSelect = grid->MouseActions().AllSelect =
+            arg & 64;
+        grid->EnhRowColMove = arg & 128;
+        grid->SetOptions(arg & 128 ? grid->Options() + TGridOptions{goColMoving, goRowMoving, goRangeSelect}
+                                   : grid->Options() - TGridOptions{goColMoving, goRowMoving});
         break;
     }
     Application->ProcessMessages();
@@ -142,5 +184,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           !TryStrToTime(cell, date))
         std::abort();
     }
+  grid.reset();
+  Application->ProcessMessages();
+  if (!backend.ErrorBoxes.empty()) std::abort();
   return 0;
 }

@@ -188,6 +188,16 @@ void TCairoCanvas::InvertUnderMask(cairo_path_t* path, bool fill) {
   cairo_set_line_width(mcr, cairo_get_line_width(cr_));
   SetDash(mcr, Pen->Width <= 1 ? Pen->Style : psSolid);
   cairo_set_line_cap(mcr, cairo_get_line_cap(cr_));
+  // Only the pixels the path can touch are visited: a caret or sizing line
+  // inverts a few pixels of a whole window.
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  if (fill)
+    cairo_fill_extents(mcr, &x1, &y1, &x2, &y2);
+  else
+    cairo_stroke_extents(mcr, &x1, &y1, &x2, &y2);
+  auto within = [](double v, int limit) { return static_cast<int>(std::clamp(v, 0.0, double(limit))); };
+  const int left = within(std::floor(x1) - 1, width), right = within(std::ceil(x2) + 1, width);
+  const int top = within(std::floor(y1) - 1, height), bottom = within(std::ceil(y2) + 1, height);
   if (fill)
     cairo_fill(mcr);
   else
@@ -199,8 +209,8 @@ void TCairoCanvas::InvertUnderMask(cairo_path_t* path, bool fill) {
   auto* d = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
   int dstride = cairo_image_surface_get_stride(surface_) / 4;
   const std::uint32_t pen = ColorToPixel(Pen->Color);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) {
       if (m[y * mstride + x] < 128) continue;
       std::uint32_t& p = d[y * dstride + x];
       std::uint32_t colour = p & 0xFFFFFF;
