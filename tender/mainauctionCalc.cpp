@@ -13,6 +13,7 @@
 #include "tender/Uglo.h"
 #include "tender/mainauction.h"
 #include "tender/mainauctionSheet.h"
+#include "tender/uabout.h"
 
 void TFrmAXP::docalcClick(TObject*) {
   CommitPendingEdit();
@@ -119,7 +120,11 @@ void TFrmAXP::CopyReportToPreview() {
   }
 }
 
-void TFrmAXP::CreatePreview() { PreviewForm = NewForm<Tprevform>(this, *PrMemo, PublisherContactLine); }
+void TFrmAXP::CreatePreview() {
+  // The editor's "About" is the program's about box.
+  Tprevform::ShowAboutBox = [] { ShowAbout(); };
+  PreviewForm = NewForm<Tprevform>(this, *PrMemo, PublisherContactLine);
+}
 
 void TFrmAXP::ForgetResults() {
   if (PreviewForm) PreviewForm->Prevmemo->Clear();

@@ -414,8 +414,9 @@ bool TCustomEdit::UserReplace(const AnsiString& s) {
     }
   }
   SaveUndo();
-  ReplaceRange(SelStart(), SelStart() + SelLength(), piece, SelStart() + static_cast<int>(piece.size()));
+  // Set before the change is told, as the system's edit does.
   Modified = true;
+  ReplaceRange(SelStart(), SelStart() + SelLength(), piece, SelStart() + static_cast<int>(piece.size()));
   return true;
 }
 

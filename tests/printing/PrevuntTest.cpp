@@ -70,7 +70,11 @@ TEST_F(PrevuntTest, TheEditorFillsTheWindowWithBothBarsAndNoWrap) {
   EXPECT_FALSE(memo->HideSelection);
   preview->Show();
   Application->ProcessMessages();
-  EXPECT_EQ(memo->BoundsRect(), preview->ClientRect());
+  // Between the tool bars and ruler above and the status bar below.
+  EXPECT_EQ(memo->Left(), 0);
+  EXPECT_EQ(memo->Width(), preview->ClientWidth());
+  EXPECT_EQ(memo->Top(), preview->Ruler->Top() + preview->Ruler->Height());
+  EXPECT_EQ(memo->Top() + memo->Height(), preview->StatusBar->Top());
 }
 
 TEST_F(PrevuntTest, AnEmptyReportGivesOnlyTheClosingLine) {
