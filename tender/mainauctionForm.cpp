@@ -2,6 +2,7 @@
 // lays them out.
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
+#include "tender/OfferCalc.h"
 #include "tender/Uglo.h"
 #include "tender/mainauction.h"
 
@@ -89,6 +90,8 @@ void TFrmAXP::BuildMenus() {
   E10 = AddItem(this, Params1, "E10", "Eκτύπωση και &Αρχικής σειράς προσφορών"_a);
   E10->Checked = true;
   N8 = AddItem(this, bar, "N8", "&Βοήθεια"_a);
+  // F1 anywhere in the window shows the help topic of the menu's command.
+  HelpContext = 1000;
   N16 = AddItem(this, bar, "N16", "περί"_a);
 
   N5->OnClick = [this](TObject* s) { N5Click(s); };
@@ -259,6 +262,18 @@ void TFrmAXP::BuildGrid() {
                       goRowMoving, goEditing});
   StGrid->Navigation().AllowClipboardShortCuts = true;
   StGrid->Navigation().AllowSmartClipboard = true;
+  // One row per offer slot, and never more: a paste that runs past the last
+  // row says how many of its rows were left out.
+  StGrid->Navigation().AllowClipboardRowGrow = false;
+  StGrid->OnClipboardBeforePasteCell = [](TObject*, int, int row, AnsiString&, bool& allow) {
+    if (row > LastOfferRow) allow = false;
+  };
+  StGrid->OnCellsChanged = [](TObject*, const TRect& pasted) {
+    if (pasted.Bottom > LastOfferRow)
+      MessageDlg("Δεν επικολλήθηκαν "_a + IntToStr(pasted.Bottom - LastOfferRow) +
+                     " γραμμές: ο πίνακας δέχεται έως 500 προσφορές."_a,
+                 mtWarning, {mbOK});
+  };
   StGrid->PopupMenu = GridPopup;
   StGrid->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     StGridMouseUp(s, b, sh, x, y);
