@@ -389,6 +389,21 @@ class TExtStringGrid : public TBaseGrid {
   // default sizes when the grid has loaded.
   int MinColWidth = 0, MaxColWidth = 0, MinRowHeight = 0, MaxRowHeight = 0;
 
+  // ---- file import ----
+  // Reads a delimited text file into the grid from the first non-fixed
+  // cell (or after the last row when appending), one line a row. With
+  // Delimiter #0 the delimiter is found among "," ";" "#" TAB "|" from the
+  // first two lines, and #0 is back after the call. A file that cannot be
+  // opened raises EExtGridError.
+  void LoadFromCSVFile(const AnsiString& FileName, bool Append = false);
+  // No worksheet server exists here: raises EExtGridError, grid unchanged.
+  void LoadFromSpreadsheetFile(const AnsiString& FileName, const AnsiString& SheetName = "");
+  char Delimiter = 0;
+  bool TildeLineBreaks = false;
+  // Lines are read as Greek DOS text.
+  bool OemConvert = false;
+  TGridProgressEvent OnFileProgress;
+
   // ---- filter ----
   virtual bool MatchFilter(int ARow);
   void ApplyFilter();

@@ -258,7 +258,7 @@ TGridCoord ParseRowColRef(const AnsiString& S) {
   return {col, row};
 }
 
-int SingleCharPos(char C, const AnsiString& S, int& Position) {
+int SingleCharPos(char C, std::string_view S, int& Position) {
   Position = 0;
   size_t i = 0;
   while (i < S.size()) {
@@ -277,7 +277,7 @@ int SingleCharPos(char C, const AnsiString& S, int& Position) {
   return 0;
 }
 
-int SingleCharCount(char C, const AnsiString& S) {
+int SingleCharCount(char C, std::string_view S) {
   int count = 0;
   size_t i = 0;
   while (i < S.size()) {
@@ -293,7 +293,7 @@ int SingleCharCount(char C, const AnsiString& S) {
   return count;
 }
 
-int CharCount(char C, const AnsiString& S) { return static_cast<int>(std::count(S.begin(), S.end(), C)); }
+int CharCount(char C, std::string_view S) { return static_cast<int>(std::count(S.begin(), S.end(), C)); }
 
 char LowerCaseChar(char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C; }
 
@@ -348,7 +348,7 @@ AnsiString QuoteMultiLine(const AnsiString& S) {
   return result + '"';
 }
 
-AnsiString CollapseRepeatedChar(char C, const AnsiString& S) {
+AnsiString CollapseRepeatedChar(char C, std::string_view S) {
   AnsiString result;
   for (char c : S)
     if (c != C || result.empty() || result.back() != C) result += c;

@@ -5,6 +5,8 @@
 // file text, and a few small drawing routines. They keep no state and raise
 // nothing; text is code page 1253 and positions are 1-based, 0 for "none".
 
+#include <string_view>
+
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Graphics.h"
 #include "platform/rtl/SysUtils.h"
@@ -80,9 +82,9 @@ TGridCoord ParseRowColRef(const AnsiString& S);
 // The first C that is not doubled: runs of C of even length are escapes;
 // the position is the last of the first odd run, or of a run that ends the
 // text. 0 when none.
-int SingleCharPos(char C, const AnsiString& S, int& Position);
-int SingleCharCount(char C, const AnsiString& S);
-int CharCount(char C, const AnsiString& S);
+int SingleCharPos(char C, std::string_view S, int& Position);
+int SingleCharCount(char C, std::string_view S);
+int CharCount(char C, std::string_view S);
 char LowerCaseChar(char C);
 
 // ---- lines -------------------------------------------------------------------------
@@ -96,7 +98,7 @@ AnsiString TildeToCRLF(const AnsiString& S);
 // quotes are doubled and the whole is wrapped in double quotes.
 AnsiString QuoteMultiLine(const AnsiString& S);
 // Runs of C become one C.
-AnsiString CollapseRepeatedChar(char C, const AnsiString& S);
+AnsiString CollapseRepeatedChar(char C, std::string_view S);
 // Greek DOS text (code page 737) to the program's code page; characters
 // the program's code page lacks (box drawing) become "?".
 AnsiString OemToAnsiText(const AnsiString& S);

@@ -196,15 +196,16 @@ TSplit SplitIntoBlocks(std::string_view bytes, size_t at, int rows) {
 }
 
 // How well a layout explains the file, best first: blocks of entry numbers
-// a save writes to the last byte; the header's own layout to the last byte;
-// a block above 2,400 read past (a wrong layout reads large numbers out of
-// the floats); the header's layout with its end cut short; another layout
-// without blocks; another with a cut end.
+// a save writes to the last byte, or the header's own layout to the last
+// byte (without blocks too: another layout can read blocks out of a budget
+// that has none, so the header wins the tie); a block above 2,400 read past
+// (a wrong layout reads large numbers out of the floats); the header's
+// layout with its end cut short; another layout without blocks; another
+// with a cut end.
 int SplitRank(const TSplit& split, bool preferred) {
   const bool inRange = split.OutOfRange == 0;
   const bool whole = !split.LastCut;
-  if (inRange && whole && split.Blocks > 0) return 0;
-  if (inRange && whole && preferred) return 1;
+  if (inRange && whole && (split.Blocks > 0 || preferred)) return 0;
   if (whole && split.Blocks > 0) return 2;
   if (inRange && preferred) return 3;
   if (inRange && whole) return 4;

@@ -27,7 +27,7 @@ void TUproypFrm::DoCheckBtnClick(TObject*) {
   AnomalyCount = LowToleratedCount = HighToleratedCount = 0;
   AcceptedByException = HasHardAnomaly = 0;
   UniformDiscount = -1000;
-  TGridSheet sheet(*ProypGrid);
+  TBudgetGridSheet sheet(*ProypGrid);
   const TCheckInput input{Kind(),           CheckEnabled != 0, OfferCostCol,
                           DiscountDecimals, CostDecimals,      static_cast<Byte>(NumberStyle),
                           NormalHigh,       NormalLow};
@@ -106,8 +106,8 @@ void TUproypFrm::DoPrintProyp() {
   }
   in.WithWords = checkOlog->Checked();
   in.RoundDiscount = &RoundDiscountOfTender;
-  const TGridSheet grid(*ProypGrid);
-  const TGridSheet totals(*SumaGrid);
+  const TBudgetGridSheet grid(*ProypGrid);
+  const TBudgetGridSheet totals(*SumaGrid);
   // A failure to write reaches the user and nothing is shown.
   SafeWriteFile(CheckReportFileName, CheckReportText(CheckReportLines(in, grid, totals)));
   try {

@@ -48,7 +48,7 @@ void TUproypFrm::OkBitBtnClick(TObject*) {
   inEkpt->Hide();
   inEkptEpim->Hide();
   DesiredDiscount = StrToNum(Edit1->Text());
-  TGridSheet grid(*ProypGrid);
+  TBudgetGridSheet grid(*ProypGrid);
   ProypGrid->BeginUpdate();
   FillPrices(grid, {DesiredDiscount, CheckBox1->Checked(), CostDecimals, Style(), BudgetRows});
   ProypGrid->EndUpdate();
@@ -110,7 +110,7 @@ void TUproypFrm::ApoklBtnClick(TObject*) {
 }
 
 void TUproypFrm::CalcApoklish() {
-  TGridSheet grid(*ProypGrid);
+  TBudgetGridSheet grid(*ProypGrid);
   const TDeviationInput input{BudgetRows, CheckBox1->Checked(),           CostDecimals, B54->Down(),
                               Style(),    StrToNum(SumaGrid->Cells(4, 1))};
   ProypGrid->BeginUpdate();

@@ -21,16 +21,16 @@ void TMemorySheet::SetCell(int col, int row, const AnsiString& text) {
   if (Inside(col, row)) cells_[static_cast<size_t>(row) * cols_ + col] = text;
 }
 
-AnsiString TGridSheet::Cell(int col, int row) const {
+AnsiString TBudgetGridSheet::Cell(int col, int row) const {
   return col >= 0 && row >= 0 && col < grid_.ColCount() && row < grid_.RowCount() ? grid_.Cells(col, row)
                                                                                   : AnsiString();
 }
 
-void TGridSheet::SetCell(int col, int row, const AnsiString& text) {
+void TBudgetGridSheet::SetCell(int col, int row, const AnsiString& text) {
   if (col >= 0 && row >= 0 && col < grid_.ColCount() && row < grid_.RowCount())
     grid_.SetCells(col, row, text);
 }
 
-int TGridSheet::RowCount() const { return grid_.RowCount(); }
+int TBudgetGridSheet::RowCount() const { return grid_.RowCount(); }
 
-int TGridSheet::ColCount() const { return grid_.ColCount(); }
+int TBudgetGridSheet::ColCount() const { return grid_.ColCount(); }

@@ -1,7 +1,7 @@
 #pragma once
 // The budget window's tables as the logic that draws nothing sees them:
 // cells as (column, row) texts. The window hands its grids over through
-// TGridSheet; tests and benchmarks use TMemorySheet.
+// TBudgetGridSheet; tests and benchmarks use TMemorySheet.
 
 #include <vector>
 
@@ -40,9 +40,9 @@ class TMemorySheet : public TBudgetSheet {
 };
 
 // A grid of the window seen as a table.
-class TGridSheet : public TBudgetSheet {
+class TBudgetGridSheet : public TBudgetSheet {
  public:
-  explicit TGridSheet(TStringGrid& grid) : grid_(grid) {}
+  explicit TBudgetGridSheet(TStringGrid& grid) : grid_(grid) {}
   AnsiString Cell(int col, int row) const override;
   void SetCell(int col, int row, const AnsiString& text) override;
   int RowCount() const override;

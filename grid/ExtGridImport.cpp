@@ -1,0 +1,191 @@
+// Delimited text files into the grid, and the worksheet import that needs a
+// spreadsheet server this system does not have.
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+#include <vector>
+
+#include "grid/ExtGrid.h"
+#include "grid/GridUtil.h"
+#include "platform/ui/Forms.h"
+
+namespace {
+
+// The lines of a file held in memory: CR LF and LF end a line; a lone CR
+// and a NUL are characters like any other. Whatever follows the last line
+// end is a line of its own.
+class TLineReader {
+ public:
+  explicit TLineReader(std::string_view Data) : data_(Data) {}
+  bool Next(std::string_view& Line) {
+    if (pos_ >= data_.size()) return false;
+    size_t end = data_.find('\n', pos_);
+    const size_t next = end == std::string_view::npos ? data_.size() : end + 1;
+    if (end == std::string_view::npos) end = data_.size();
+    if (end > pos_ && data_[end - 1] == '\r' && end < data_.size()) --end;
+    Line = data_.substr(pos_, end - pos_);
+    pos_ = next;
+    return true;
+  }
+
+ private:
+  std::string_view data_;
+  size_t pos_ = 0;
+};
+
+constexpr char kCandidates[] = {',', ';', '#', '\t', '|'};
+
+// The delimiter the first two lines agree on: first where the counts of
+// single (not doubled) candidates are equal, then the plain counts, then
+// the candidate found most often in either line; #0 when none is found.
+char DetectDelimiter(std::string_view L1, std::string_view L2) {
+  int best = 0;
+  char found = 0;
+  for (char c : kCandidates) {
+    const int n1 = SingleCharCount(c, L1), n2 = SingleCharCount(c, L2);
+    if (n1 == n2 && n1 > best) found = c, best = n1;
+  }
+  if (best == 0)
+    for (char c : kCandidates) {
+      const int n1 = CharCount(c, L1), n2 = CharCount(c, L2);
+      if (n1 == n2 && n1 > best) found = c, best = n1;
+    }
+  if (best == 0)
+    for (char c : kCandidates) {
+      const int n1 = CharCount(c, L1), n2 = CharCount(c, L2);
+      if (n1 > best || n2 > best) found = c, best = std::max(n1, n2);
+    }
+  return found;
+}
+
+// One field of a line, read from Pos on; Pos moves past the field's
+// delimiter, or to the line's end when the field ends the line.
+AnsiString NextField(std::string_view Line, size_t& Pos, char Delimiter) {
+  if (Line[Pos] != '"') {
+    const size_t d = Line.find(Delimiter, Pos);
+    const AnsiString field = CollapseRepeatedChar('"', Line.substr(Pos, d - Pos));
+    Pos = d + 1;
+    return field;
+  }
+  const std::string_view rest = Line.substr(Pos + 1);
+  int quote = 0;
+  SingleCharPos('"', rest, quote);
+  if (quote == 0) {
+    // No closing quote: the text up to the delimiter is the field, so that
+    // nothing is lost and the line moves on.
+    const size_t d = rest.find(Delimiter);
+    const AnsiString field = CollapseRepeatedChar('"', rest.substr(0, d));
+    Pos = d == std::string_view::npos ? Line.size() : Pos + 1 + d + 1;
+    return field;
+  }
+  const AnsiString field = CollapseRepeatedChar('"', rest.substr(0, static_cast<size_t>(quote) - 1));
+  // What stands between the closing quote and the delimiter goes with it.
+  const size_t after = Pos + 1 + static_cast<size_t>(quote);
+  const size_t d = Line.find(Delimiter, after);
+  Pos = d == std::string_view::npos ? Line.size() : d + 1;
+  return field;
+}
+
+}  // namespace
+
+void TExtStringGrid::LoadFromCSVFile(const AnsiString& FileName, bool Append) {
+  const int C0 = IncludeFixedCells ? 0 : FixedCols();
+  const int R0 = IncludeFixedCells ? 0 : FixedRows();
+
+  TMemoryStream file;
+  try {
+    file.LoadFromFile(FileName);
+  } catch (const Exception&) {
+    throw EExtGridError("Cannot open file " + FileName);
+  }
+  const std::string_view data(static_cast<const char*>(file.Memory()), static_cast<size_t>(file.Size()));
+
+  int Row = R0;
+  const bool footerAside = Append && FloatingFooter().Visible() && RowCount() > 0;
+  std::vector<AnsiString> footerTexts;
+  if (Append) {
+    Row = RowCount();
+    if (footerAside) {
+      --Row;
+      for (int c = 0; c < ColCount(); ++c) {
+        footerTexts.push_back(GetCellDirect(c, Row));
+        SetCellDirect(c, Row, "");
+      }
+    }
+  }
+
+  const char savedDelimiter = Delimiter;
+  if (Delimiter == 0) {
+    TLineReader lines(data);
+    std::string_view L1, L2;
+    lines.Next(L1);
+    lines.Next(L2);
+    Delimiter = DetectDelimiter(L1, L2);
+  }
+
+  int total = 0;
+  if (OnFileProgress) {
+    TLineReader lines(data);
+    for (std::string_view line; lines.Next(line);) ++total;
+    SetRowCount(Append ? RowCount() + total : R0 + total + FixedFooters());
+  }
+
+  TLineReader lines(data);
+  int done = 0, lastProgress = 0;
+  AnsiString converted;
+  std::vector<AnsiString> fields;
+  for (std::string_view line; lines.Next(line);) {
+    if (OemConvert) {
+      converted = OemToAnsiText(AnsiString(line));
+      line = converted;
+    }
+    if (RowCount() - FixedFooters() <= Row) SetRowCount(Row + 1000);
+    // The fields are gathered first so that a long line widens the grid
+    // once, not once a field.
+    fields.clear();
+    size_t pos = 0;
+    // A grid without a delimiter takes each line as one field.
+    while (Delimiter != 0 && pos < line.size() && line.find(Delimiter, pos) != std::string_view::npos)
+      fields.push_back(NextField(line, pos, Delimiter));
+    if (pos < line.size()) {
+      std::string_view last = line.substr(pos);
+      if (!last.empty() && last.front() == '"') last.remove_prefix(1);
+      if (!last.empty() && last.back() == '"') last.remove_suffix(1);
+      fields.push_back(CollapseRepeatedChar('"', last));
+    }
+    const int cols = C0 + static_cast<int>(fields.size());
+    if (cols > ColCount()) SetColCount(cols);
+    int Col = C0;
+    for (const AnsiString& field : fields)
+      SetCellDirect(Col++, Row, TildeLineBreaks ? TildeToCRLF(field) : LFToCRLF(field));
+    ++Row;
+    ++done;
+    if (OnFileProgress && total > 0) {
+      const int progress = static_cast<int>(std::nearbyint(static_cast<long double>(done) / total * 100));
+      if (progress != lastProgress) {
+        lastProgress = progress;
+        OnFileProgress(this, static_cast<SmallInt>(progress));
+      }
+    }
+  }
+
+  // An empty file leaves the grid its fixed rows.
+  SetRowCount(std::max(Row + FixedFooters(), FixedRows() + 1));
+  if (footerAside)
+    for (int c = 0; c < static_cast<int>(footerTexts.size()) && c < ColCount(); ++c)
+      SetCellDirect(c, RowCount() - 1, footerTexts[c]);
+  Delimiter = savedDelimiter;
+  CellsChanged(TRect{0, 0, ColCount(), RowCount()});
+  CalcFooter(-1);
+}
+
+void TExtStringGrid::LoadFromSpreadsheetFile(const AnsiString& /*FileName*/,
+                                             const AnsiString& /*SheetName*/) {
+  // The worksheet import drives a spreadsheet program's automation server;
+  // none exists on this system, so the answer is the one a machine without
+  // that program gets, with the cursor put back first.
+  if (Screen) Screen->SetCursor(crHourGlass);
+  if (Screen) Screen->SetCursor(crDefault);
+  throw EExtGridError("Excel OLE server not found");
+}
