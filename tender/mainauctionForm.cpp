@@ -89,6 +89,8 @@ void TFrmAXP::BuildMenus() {
   E10 = AddItem(this, Params1, "E10", "Eκτύπωση και &Αρχικής σειράς προσφορών"_a);
   E10->Checked = true;
   N8 = AddItem(this, bar, "N8", "&Βοήθεια"_a);
+  // F1 anywhere in the window shows the help topic of the menu's command.
+  HelpContext = 1000;
   N16 = AddItem(this, bar, "N16", "περί"_a);
 
   N5->OnClick = [this](TObject* s) { N5Click(s); };

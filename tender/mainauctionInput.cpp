@@ -2,6 +2,7 @@
 // the commands that only switch or show something.
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Shell.h"
 #include "tender/N_STR.h"
 #include "tender/OfferCalc.h"
 #include "tender/Uglo.h"
@@ -139,7 +140,7 @@ void TFrmAXP::RadioGroupZephTypeClick(TObject*) {
   ProInputBtn->SetEnabled(ProjectType >= 1);
 }
 
-void TFrmAXP::N8Click(TObject*) { Application->HelpContext(1000); }
+void TFrmAXP::N8Click(TObject*) { InvokeHelp(HelpContext); }
 
 void TFrmAXP::ExitButtonClick(TObject*) { Close(); }
 

@@ -2,6 +2,7 @@
 
 #include "platform/ui/Backend.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/WindowManager.h"
 
 // The hooks are defined here, before the objects below, so that they are
@@ -174,7 +175,7 @@ bool TApplication::ProcessMessage(TMsg& msg) {
       HideHint();
       StopHintTimer();
     }
-    if (!IsKeyMsg(msg)) ui::DispatchMessage(msg);
+    if (!MenuKeyboardHook(msg) && !IsKeyMsg(msg)) ui::DispatchMessage(msg);
     // A modal form whose ModalResult was set closes now (if its close
     // query lets it), wherever the loop runs.
     if (auto* modal = dynamic_cast<TCustomForm*>(ui::TopModal())) modal->ModalCheckClose();

@@ -157,6 +157,8 @@ class TControl : public TComponent {
   TCursor Cursor() const { return cursor_; }
   virtual void SetCursor(TCursor c);
   TPopupMenu* PopupMenu = nullptr;
+  // The help topic F1 shows for the control; 0: its parent's.
+  int HelpContext = 0;
   TControlStyle ControlStyle;
   TControlState ControlState;
 

@@ -6,6 +6,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Backend.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/Shell.h"
 #include "platform/ui/WindowManager.h"
 
 namespace {
@@ -382,8 +383,16 @@ void TCustomForm::Dispatch(TMessage& m) {
     case CM_CHILDKEY: {
       // A key on its way to a control: the menus' shortcuts come first.
       const Word key = MsgCharCode(m);
-      if (key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU &&
-          IsShortCut(key, KeyboardStateToShiftState() - TShiftState{ssLeft, ssRight, ssMiddle})) {
+      const TShiftState shift = KeyboardStateToShiftState() - TShiftState{ssLeft, ssRight, ssMiddle};
+      if (key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU && IsShortCut(key, shift)) {
+        m.Result = 1;
+        return;
+      }
+      if (key == VK_F1 && shift.Empty()) {
+        // Help for the focused control, the nearest that names a topic.
+        int context = 0;
+        for (TControl* c = activeControl_; c && context == 0; c = c->Parent()) context = c->HelpContext;
+        InvokeHelp(context);
         m.Result = 1;
         return;
       }

@@ -289,6 +289,25 @@ int TPopupMenu::TrackReturnCmd(int X, int Y) {
 
 // ---- TMenuBar ---------------------------------------------------------------------------
 
+namespace {
+TMenuBar*& KeyboardBar() {
+  static TMenuBar* bar = nullptr;
+  return bar;
+}
+bool& AltAlone() {
+  static bool alone = false;
+  return alone;
+}
+// The menu bar of the form whose control a message is for.
+TMenuBar* BarOfWindow(HWND hwnd) {
+  auto* control = dynamic_cast<TWinControl*>(ui::FindWindow(hwnd));
+  TCustomForm* form = control ? control->GetParentForm() : nullptr;
+  TMainMenu* menu = form ? form->Menu() : nullptr;
+  TMenuBar* bar = menu ? menu->Bar() : nullptr;
+  return bar && bar->Visible() && bar->Enabled() && ui::InputAllowed(form) ? bar : nullptr;
+}
+}  // namespace
+
 TMenuBar::TMenuBar(TComponent* AOwner, TMainMenu& menu) : TCustomControl(AOwner), menu_(menu) {
   SetColor(clMenu);
   TImageCanvas measure(1, 1);
@@ -299,6 +318,7 @@ TMenuBar::TMenuBar(TComponent* AOwner, TMainMenu& menu) : TCustomControl(AOwner)
 
 TMenuBar::~TMenuBar() {
   Destroying();
+  if (KeyboardBar() == this) KeyboardBar() = nullptr;
   // The form may free its children before the menu lets go of the bar.
   if (menu_.bar_ == this) {
     menu_.bar_ = nullptr;
@@ -357,8 +377,137 @@ void TMenuBar::SubMenuClosed() {
   Invalidate();
 }
 
+TMenuBar* TMenuBar::InKeyboardMode() { return KeyboardBar(); }
+
+int TMenuBar::StepItem(int index, int step) const {
+  TMenuItem* root = menu_.Items();
+  const int count = root->Count();
+  for (int i = 1; i <= count; ++i) {
+    const int at = ((index + step * i) % count + count) % count;
+    if (root->Items(at)->Visible) return at;
+  }
+  return -1;
+}
+
+void TMenuBar::EnterKeyboardMode(int index) {
+  if (KeyboardBar() && KeyboardBar() != this) KeyboardBar()->LeaveKeyboardMode();
+  TMenuItem* root = menu_.Items();
+  if (root->Count() == 0) return;
+  if (index < 0 || index >= root->Count() || !root->Items(index)->Visible) index = StepItem(-1, 1);
+  if (index < 0) return;
+  KeyboardBar() = this;
+  hotIndex_ = index;
+  Invalidate();
+}
+
+void TMenuBar::LeaveKeyboardMode() {
+  if (KeyboardBar() == this) KeyboardBar() = nullptr;
+  if (hotIndex_ < 0) return;
+  hotIndex_ = -1;
+  Invalidate();
+}
+
+bool TMenuBar::KeyboardMessage(const TMsg& msg) {
+  if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+    switch (static_cast<Word>(msg.wParam)) {
+      case VK_LEFT:
+        hotIndex_ = StepItem(hotIndex_, -1);
+        Invalidate();
+        return true;
+      case VK_RIGHT:
+        hotIndex_ = StepItem(hotIndex_, 1);
+        Invalidate();
+        return true;
+      case VK_RETURN:
+      case VK_DOWN:
+      case VK_UP: {
+        const int index = hotIndex_;
+        LeaveKeyboardMode();
+        OpenItem(index, true);
+        return true;
+      }
+      case VK_ESCAPE:
+      case VK_F10:
+      case VK_MENU:
+        LeaveKeyboardMode();
+        // The Alt that left must not come back in when it is released.
+        AltAlone() = false;
+        return true;
+      case VK_SHIFT:
+      case VK_CONTROL:
+        return true;
+      default:
+        // Letters come as characters; other keys do nothing here.
+        return true;
+    }
+  }
+  if (msg.message == WM_CHAR || msg.message == WM_SYSCHAR) {
+    TMenuItem* root = menu_.Items();
+    for (int i = 0; i < root->Count(); ++i) {
+      TMenuItem* item = root->Items(i);
+      if (item->Visible && item->Enabled && IsAccel(static_cast<int>(msg.wParam), item->Caption())) {
+        LeaveKeyboardMode();
+        OpenItem(i, true);
+        return true;
+      }
+    }
+    return true;
+  }
+  if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) return true;
+  return false;
+}
+
+bool MenuKeyboardHook(const TMsg& msg) {
+  const UINT m = msg.message;
+  const bool keyDown = m == WM_KEYDOWN || m == WM_SYSKEYDOWN, keyUp = m == WM_KEYUP || m == WM_SYSKEYUP;
+  if (m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN) {
+    AltAlone() = false;
+    if (TMenuBar* bar = KeyboardBar()) bar->LeaveKeyboardMode();
+    return false;
+  }
+  if (!keyDown && !keyUp && m != WM_CHAR && m != WM_SYSCHAR) return false;
+  // An open menu takes its own keys.
+  if (OpenMenuWindow()) {
+    AltAlone() = false;
+    return false;
+  }
+  const Word key = static_cast<Word>(msg.wParam);
+  if (TMenuBar* bar = KeyboardBar()) {
+    if (keyUp && key == VK_MENU && AltAlone()) {
+      // The release of the Alt that entered.
+      AltAlone() = false;
+      return true;
+    }
+    return bar->KeyboardMessage(msg);
+  }
+  if (keyDown) {
+    const bool repeat = (msg.lParam & (1 << 30)) != 0;
+    if (key == VK_MENU) {
+      if (!repeat) AltAlone() = true;
+      return false;
+    }
+    AltAlone() = false;
+    if (key == VK_F10 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0) {
+      if (TMenuBar* bar = BarOfWindow(msg.hwnd)) {
+        bar->EnterKeyboardMode(0);
+        return true;
+      }
+    }
+    return false;
+  }
+  if (keyUp && key == VK_MENU && AltAlone()) {
+    AltAlone() = false;
+    if (TMenuBar* bar = BarOfWindow(msg.hwnd)) {
+      bar->EnterKeyboardMode(0);
+      return true;
+    }
+  }
+  return false;
+}
+
 void TMenuBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomControl::MouseDown(Button, Shift, X, Y);
+  LeaveKeyboardMode();
   if (Button == mbLeft) OpenItem(ItemAt(X), false);
 }
 
@@ -389,6 +538,7 @@ void TMenuBar::Paint() {
     if (!item->Visible) continue;
     TRect r = ItemRect(i);
     if (i == openIndex_) DrawEdge(c, r, BDR_SUNKENOUTER, BF_RECT);
+    if (i == hotIndex_) DrawEdge(c, r, BDR_RAISEDINNER, BF_RECT);
     c.Font->Color = clMenuText;
     paint::Caption(c, item->Caption(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE, item->Enabled && Enabled());
   }

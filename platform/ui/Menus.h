@@ -154,17 +154,41 @@ class TMenuBar : public TCustomControl {
   int OpenIndex() const { return openIndex_; }
   void Dispatch(TMessage& Message) override;
 
+  // Keyboard mode, entered by F10 or a lone Alt: an item of the bar is
+  // highlighted without being open; Left and Right move the highlight,
+  // Enter, Down or Up open its menu, an accelerator opens that one, Escape,
+  // Alt, F10 or a mouse press leave. The bar takes the keys from the
+  // focused control without taking the focus.
+  void EnterKeyboardMode(int Index = 0);
+  void LeaveKeyboardMode();
+  int HotIndex() const { return hotIndex_; }
+  // The bar in keyboard mode, if any.
+  static TMenuBar* InKeyboardMode();
+
  protected:
   void Paint() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
  private:
   friend class TMenuWindow;
+  friend bool MenuKeyboardHook(const TMsg& msg);
   int ItemAt(int X);
   void SubMenuClosed();
+  // A key or character message while in keyboard mode; true: it was the
+  // bar's.
+  bool KeyboardMessage(const TMsg& msg);
+  // The next usable top-level item from Index in direction Step.
+  int StepItem(int Index, int Step) const;
   TMainMenu& menu_;
   int openIndex_ = -1;
+  int hotIndex_ = -1;
 };
+
+// Run by the message loop for each message before it goes to its window:
+// F10 and a lone Alt (pressed and released with nothing between) put the
+// focused form's menu bar into keyboard mode, whose keys it then takes.
+// True when the message was the menus'.
+bool MenuKeyboardHook(const TMsg& msg);
 
 // The window of an open (sub-)menu.
 class TMenuWindow : public TPopupWindow {

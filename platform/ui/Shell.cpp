@@ -3,10 +3,12 @@
 #include <charconv>
 #include <optional>
 
+#include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Backend.h"
+#include "platform/ui/Dialogs.h"
 
 namespace {
 
@@ -116,6 +118,13 @@ bool TApplication::HelpCommand(Word Command, std::intptr_t) {
 }
 
 bool TApplication::HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, Context); }
+
+AnsiString HelpNotAvailableText() { return cp1253::FromUtf8("Η βοήθεια δεν είναι διαθέσιμη."); }
+
+void InvokeHelp(int Context) {
+  if (Context != 0 && Application && Application->HelpContext(Context)) return;
+  MessageDlg(HelpNotAvailableText(), mtInformation, {mbOK});
+}
 
 // ---- memory -----------------------------------------------------------------
 

@@ -64,6 +64,11 @@ constexpr Word HELP_PARTIALKEY = 0x0105;
 // The help file as the program names it, found beside the executable or in
 // the current folder (ignoring case); "" when it is nowhere.
 AnsiString FindHelpFile(const AnsiString& helpFile);
+// Help at Context from the application's help file; where there is none to
+// show (no context, no file), an information box says that help is not
+// available, so that asking for help never does nothing.
+void InvokeHelp(int Context);
+AnsiString HelpNotAvailableText();
 
 // ---- memory ---------------------------------------------------------------
 struct MEMORYSTATUSEX {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/Cp1253.h"
 #include "platform/ui/ControlPaint.h"
 
 namespace paint = ui::paint;
@@ -17,10 +18,26 @@ char GetHotkey(const AnsiString& Str) {
   return 0;
 }
 
+namespace {
+// The capital Greek letter on the key of a Latin letter in the Greek
+// keyboard layout ("q" carries no letter there): with the Latin layout
+// active, Alt and the key of "Α" still reach "&Αρχείο".
+char GreekOfLatinKey(char latin) {
+  static const AnsiString keys = cp1253::FromUtf8("ΑΒΨΔΕΦΓΗΙΞΚΛΜΝΟΠ;ΡΣΤΘΩΣΧΥΖ");
+  const char lower = latin >= 'A' && latin <= 'Z' ? static_cast<char>(latin + 32) : latin;
+  if (lower < 'a' || lower > 'z') return 0;
+  const char greek = keys[static_cast<size_t>(lower - 'a')];
+  return greek == ';' ? 0 : greek;
+}
+}  // namespace
+
 bool IsAccel(Word VK, const AnsiString& Str) {
   const char hot = GetHotkey(Str);
-  return hot != 0 && VK <= 0xFF &&
-         AnsiUpperCase(AnsiString(1, hot)) == AnsiUpperCase(AnsiString(1, static_cast<char>(VK)));
+  if (hot == 0 || VK > 0xFF) return false;
+  const AnsiString upperHot = AnsiUpperCase(AnsiString(1, hot));
+  if (upperHot == AnsiUpperCase(AnsiString(1, static_cast<char>(VK)))) return true;
+  const char greek = GreekOfLatinKey(static_cast<char>(VK));
+  return greek != 0 && upperHot == AnsiString(1, greek);
 }
 
 namespace {

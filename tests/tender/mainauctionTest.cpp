@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Clipbrd.h"
+#include "platform/ui/Shell.h"
 #include "tender/BudgetFile.h"
 #include "tender/OfferCalc.h"
 #include "tests/platform/rtl/LocaleScope.h"
@@ -283,11 +284,17 @@ TEST_F(MainWindowTest, NameColumnWidthFollowsTheOthers) {
 TEST_F(MainWindowTest, HelpOpensTheHelpFileWhenThere) {
   Application->HelpFile = "VARNOLDI.HLP";
   TFrmAXP& w = Start();
+  // Without the file, the menu and F1 say that there is no help.
+  backend->ExpectMessageBox(HelpNotAvailableText(), IDOK);
   w.N8->Click();
+  w.Memo1->SetFocus();
+  backend->ExpectMessageBox(HelpNotAvailableText(), IDOK);
+  backend->PressKey(VK_F1);
   EXPECT_TRUE(backend->ShellRequests.empty());
   WriteFile(Folder() + "VARNOLDI.HLP", "help");
   w.N8->Click();
-  ASSERT_EQ(backend->ShellRequests.size(), 1u);
+  backend->PressKey(VK_F1);
+  ASSERT_EQ(backend->ShellRequests.size(), 2u);
   EXPECT_EQ(ExtractFileName(backend->ShellRequests[0].File), "VARNOLDI.HLP");
   Application->HelpFile = "";
 }

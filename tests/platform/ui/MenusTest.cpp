@@ -2,6 +2,7 @@
 
 #include "ControlsFixture.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 
 namespace {
 
@@ -147,6 +148,76 @@ TEST_F(MenusTest, AltAndAcceleratorsChooseAnItem) {
   EXPECT_EQ(log, std::vector<std::string>{"&Σώσιμο"});
   EXPECT_EQ(OpenMenuWindow(), nullptr);
   EXPECT_TRUE(edit->Focused());  // the focus is back
+}
+
+TEST_F(MenusTest, AltWithTheLatinKeyOfAGreekAcceleratorOpensItsMenu) {
+  MakeMainMenu();
+  ShowForm();
+  // "a" and "p" lie on the keys of "Α" and "Π" in the Greek layout.
+  for (const auto& [typed, expected] : std::vector<std::pair<char, TMenuItem*>>{{'a', file}, {'P', params}}) {
+    ui::input::KeyDown(VK_MENU);
+    ui::input::Char(typed, 0);
+    ui::input::KeyUp(VK_MENU);
+    ui::PumpMessages();
+    ASSERT_NE(OpenMenuWindow(), nullptr) << typed;
+    EXPECT_EQ(&OpenMenuWindow()->MenuItems(), expected) << typed;
+    backend->PressKey(VK_ESCAPE);
+    EXPECT_EQ(OpenMenuWindow(), nullptr);
+  }
+  EXPECT_TRUE(IsAccel('n', "&Νέο"_a));
+  EXPECT_TRUE(IsAccel('N', "&Νέο"_a));
+  EXPECT_FALSE(IsAccel('q', "&Νέο"_a));
+  EXPECT_FALSE(IsAccel('b', "&Νέο"_a));
+}
+
+TEST_F(MenusTest, F10AndALoneAltHighlightTheBarAndTheArrowsAndEnterOpen) {
+  MakeMainMenu();
+  ShowForm();
+  TMenuBar* bar = menu->Bar();
+  for (const Word enter : {VK_F10, VK_MENU}) {
+    backend->PressKey(enter);
+    ASSERT_EQ(TMenuBar::InKeyboardMode(), bar) << enter;
+    EXPECT_EQ(bar->HotIndex(), 0);
+    EXPECT_EQ(OpenMenuWindow(), nullptr);
+    EXPECT_TRUE(edit->Focused());  // the focus stays where it was
+    backend->PressKey(VK_RIGHT);
+    EXPECT_EQ(bar->HotIndex(), 1);
+    backend->PressKey(VK_LEFT);
+    backend->PressKey(VK_LEFT);
+    EXPECT_EQ(bar->HotIndex(), 2);  // round to the last
+    backend->PressKey(VK_ESCAPE);
+    EXPECT_EQ(TMenuBar::InKeyboardMode(), nullptr);
+    EXPECT_EQ(bar->HotIndex(), -1);
+  }
+  // Enter opens the highlighted menu with its first item selected.
+  backend->PressKey(VK_F10);
+  backend->PressKey(VK_RETURN);
+  ASSERT_NE(OpenMenuWindow(), nullptr);
+  EXPECT_EQ(&OpenMenuWindow()->MenuItems(), file);
+  EXPECT_EQ(OpenMenuWindow()->Selected(), 0);
+  EXPECT_EQ(TMenuBar::InKeyboardMode(), nullptr);
+  backend->PressKey(VK_RETURN);
+  EXPECT_EQ(log, std::vector<std::string>{"&Νέο"});
+  // In keyboard mode an accelerator alone opens its menu; the lone Alt
+  // that leaves does not come back on its release.
+  backend->PressKey(VK_MENU);
+  backend->Type("π"_a);
+  ASSERT_NE(OpenMenuWindow(), nullptr);
+  EXPECT_EQ(&OpenMenuWindow()->MenuItems(), params);
+  backend->PressKey(VK_ESCAPE);
+  backend->PressKey(VK_MENU);
+  backend->PressKey(VK_MENU);
+  EXPECT_EQ(TMenuBar::InKeyboardMode(), nullptr);
+  // Alt with another key between is no lone Alt; a mouse press leaves.
+  ui::input::KeyDown(VK_MENU);
+  backend->PressKey(VK_SHIFT);
+  ui::input::KeyUp(VK_MENU);
+  ui::PumpMessages();
+  EXPECT_EQ(TMenuBar::InKeyboardMode(), nullptr);
+  backend->PressKey(VK_F10);
+  backend->Click(*edit, 5, 5);
+  EXPECT_EQ(TMenuBar::InKeyboardMode(), nullptr);
+  EXPECT_EQ(log.size(), 1u);
 }
 
 TEST_F(MenusTest, ArrowsWalkTheMenuSkippingSeparatorsAndDisabledItemsCannotRun) {
