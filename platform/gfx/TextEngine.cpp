@@ -459,6 +459,19 @@ std::vector<int> ResolvedFont::CharacterEnds(const Converted& converted) const {
   return ends;
 }
 
+std::vector<int> ResolvedFont::CharacterEnds(const AnsiString& text) const {
+  const Advances& table = Table();
+  std::vector<int> ends;
+  ends.reserve(text.size());
+  long long x = 0;
+  for (unsigned char byte : text) {
+    if (!table.exact[byte]) return CharacterEnds(Convert(text));
+    x += table.units[byte];
+    ends.push_back(static_cast<int>(std::min<long long>(WholeUnits(x), std::numeric_limits<int>::max())));
+  }
+  return ends;
+}
+
 void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx) const {
   const size_t count = converted.Count();
   if (count == 0) return;

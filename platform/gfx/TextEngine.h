@@ -44,7 +44,8 @@ class ResolvedFont {
   // and the other control characters) send the text through a layout.
   int Width(const AnsiString& text) const;
   std::vector<int> CharacterEnds(const Converted& text) const;
-  std::vector<int> CharacterEnds(const AnsiString& text) const { return CharacterEnds(Convert(text)); }
+  // From the advance table, as Width.
+  std::vector<int> CharacterEnds(const AnsiString& text) const;
   // Draws with the base line's start at the current point of Cr. Advances,
   // when given, replace the natural ones character by character.
   void Show(cairo_t* cr, const Converted& text, const int* dx) const;
