@@ -20,5 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i + 1 < size; i += 2) wide[i / 2] = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
   AnsiString fromWide = cp1253::FromWide(wide);
   if (fromWide.size() > wide.size()) std::abort();
+  // A name is held only when it comes back as it was, and shown whole
+  // (every byte at least once) when it is not.
+  AnsiString held;
+  if (cp1253::TryFromUtf8(bytes, held) && cp1253::ToUtf8(held) != bytes) std::abort();
+  if (cp1253::ShowUtf8(bytes).size() < ansi.size()) std::abort();
+  std::string utf8 = cp1253::WideToUtf8(wide);
+  if (utf8.size() > 3 * wide.size()) std::abort();
   return 0;
 }

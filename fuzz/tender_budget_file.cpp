@@ -19,9 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (read.Budget.Rows.size() > MaxBudgetRows || read.BudgetEnd > bytes.size()) std::abort();
   for (const TBidderBlock& block : read.Blocks)
     if (block.EntryNo < 1 || block.EntryNo > MaxBidders || block.Values.size() > MaxDetailRows) std::abort();
+  if (read.CutBlocks.size() > 1 ||
+      (!read.CutBlocks.empty() && (read.CutBlocks[0] < 1 || read.CutBlocks[0] > MaxBidders)))
+    std::abort();
   const TBudgetFileContents again =
       DecodeBudgetFile(EncodeBudgetFile(read.Budget, read.Layout, read.Blocks), kind, read.Layout);
-  if (again.Status != TBudgetReadStatus::Ok || again.Blocks.size() != read.Blocks.size()) std::abort();
+  if (again.Status != TBudgetReadStatus::Ok || again.Layout != read.Layout ||
+      again.Blocks.size() != read.Blocks.size() || !again.CutBlocks.empty())
+    std::abort();
   (void)EncodeBudgetCsv(read.Budget, read.Layout, read.Blocks, 2);
   return 0;
 }

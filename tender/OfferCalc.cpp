@@ -172,13 +172,23 @@ void ReadOfferRow(TOfferSheet& sheet, int row, OfferRecord& offer) {
   offer.BidderName = sheet.Cell(ColName, row);
 }
 
+// Where the calculation and the save compute a slot's discount apart.
+struct TDiscountRule {
+  int ExactDecimals;          // the exact discount kept: 15 decimals, 12 for the save
+  bool ZeroStandIn;           // a zero after rounding is held as plus or minus 1e-9
+  bool DiscountIsExact;       // Discount takes the exact value, else the rounded one
+  bool TypedDiscountIsExact;  // a slot without amount takes its typed discount as exact
+};
+constexpr TDiscountRule CalculationRule{15, true, false, true};
+constexpr TDiscountRule SaveRule{12, false, true, false};
+
 // The discount of slot j against the divisor; false with the outcome set
 // when the slot cannot be computed or is out of range.
-bool ComputeDiscount(int slot, double divisor, TCalcResult& result) {
+bool ComputeDiscount(int slot, double divisor, const TDiscountRule& rule, TCalcResult& result) {
   OfferRecord& offer = OfferTable[slot];
   if (offer.Amount == 0) {
     // A discount given without an amount stays as typed.
-    offer.ExactDiscount = offer.RoundedDiscount;
+    if (rule.TypedDiscountIsExact) offer.ExactDiscount = offer.RoundedDiscount;
   } else {
     if (divisor == 0) {
       result.Outcome = TCalcOutcome::MissingDivisor;
@@ -191,11 +201,13 @@ bool ComputeDiscount(int slot, double divisor, TCalcResult& result) {
     if (offer.TypedFlag == 1) {
       d = std::nearbyint(d);  // a half goes to the even neighbour
       offer.TypedFlag = 0;
+      offer.Marked = 1;
     }
-    offer.ExactDiscount = RoundDec(15, d);
+    offer.ExactDiscount = RoundDec(rule.ExactDecimals, d);
     offer.RoundedDiscount = RoundByRule(DiscountDecimals, d);
-    if (offer.RoundedDiscount == 0) offer.RoundedDiscount = offer.Amount > divisor ? -1e-9 : 1e-9;
-    offer.Discount = offer.RoundedDiscount;
+    if (rule.ZeroStandIn && offer.RoundedDiscount == 0)
+      offer.RoundedDiscount = offer.Amount > divisor ? -1e-9 : 1e-9;
+    offer.Discount = rule.DiscountIsExact ? offer.ExactDiscount : offer.RoundedDiscount;
   }
   if (offer.Discount > 100) {
     result.Outcome = TCalcOutcome::OverHundred;
@@ -229,7 +241,7 @@ TCalcResult ScanOffers(TOfferSheet& sheet) {
 
   const double divisor = ProjectHeader.Divisor;
   for (int slot = 1; slot <= k; ++slot)
-    if (!ComputeDiscount(slot, divisor, result)) return result;
+    if (!ComputeDiscount(slot, divisor, CalculationRule, result)) return result;
 
   SetOfferCount(k);
   result.Outcome = k == 0 ? TCalcOutcome::NoOffers : TCalcOutcome::Done;
@@ -262,32 +274,8 @@ TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
   }
 
   const double divisor = ProjectHeader.Divisor;
-  for (int slot = 1; slot <= k; ++slot) {
-    OfferRecord& offer = OfferTable[slot];
-    if (offer.Amount != 0) {
-      if (divisor == 0) {
-        result.Outcome = TCalcOutcome::MissingDivisor;
-        result.Slot = slot;
-        result.Message = MissingDivisorMessage;
-        return result;
-      }
-      double d = static_cast<double>((1 - static_cast<long double>(offer.Amount) / divisor) * 100);
-      if (offer.TypedFlag == 1) {
-        d = std::nearbyint(d);
-        offer.TypedFlag = 0;
-        offer.Marked = 1;
-      }
-      offer.ExactDiscount = RoundDec(12, d);
-      offer.RoundedDiscount = RoundByRule(DiscountDecimals, d);
-      offer.Discount = offer.ExactDiscount;
-    }
-    if (offer.Discount > 100) {
-      result.Outcome = TCalcOutcome::OverHundred;
-      result.Slot = slot;
-      result.Message = OverHundredMessage + IntToStr(slot);
-      return result;
-    }
-  }
+  for (int slot = 1; slot <= k; ++slot)
+    if (!ComputeDiscount(slot, divisor, SaveRule, result)) return result;
   SetOfferCount(k);
   result.Outcome = k == 0 ? TCalcOutcome::NoOffers : TCalcOutcome::Done;
   return result;

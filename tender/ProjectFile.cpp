@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
+#include "tender/BudgetFile.h"
 #include "tender/N_STR.h"
 
 bool IsOldProjectFileName(const AnsiString& fileName) {
@@ -27,6 +29,12 @@ std::string EncodeProjectFile(const TProjectHeader& header, std::span<const Offe
     at += OfferRecordSize;
   }
   return bytes;
+}
+
+void RemoveProjectLeftovers(const AnsiString& projectFileName) {
+  const AnsiString budget = ChangeFileExt(projectFileName, ".pry");
+  for (const AnsiString& name : {ChangeFileExt(projectFileName, ".ddn"), budget, BudgetCsvName(budget)})
+    RemoveSafeWriteLeftover(name);
 }
 
 TProjectFileData DecodeProjectFile(std::string_view bytes, bool oldFormat) {

@@ -25,6 +25,11 @@ bool IsOldProjectFileName(const AnsiString& fileName);
 // records in the order given; the header alone when there are no records.
 std::string EncodeProjectFile(const TProjectHeader& header, std::span<const OfferRecord> offers);
 
+// A save killed half way leaves its temporary file beside the target; the
+// project's own (of its ".ddn", ".pry" and ".csv") go when the project is
+// opened or saved.
+void RemoveProjectLeftovers(const AnsiString& projectFileName);
+
 struct TProjectFileData {
   // The first 576 bytes with the "!" marker; otherwise the header is the
   // zeroed one, whose options are read as 0.

@@ -2,6 +2,7 @@
 // lays them out.
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
+#include "tender/OfferCalc.h"
 #include "tender/Uglo.h"
 #include "tender/mainauction.h"
 
@@ -261,6 +262,18 @@ void TFrmAXP::BuildGrid() {
                       goRowMoving, goEditing});
   StGrid->Navigation().AllowClipboardShortCuts = true;
   StGrid->Navigation().AllowSmartClipboard = true;
+  // One row per offer slot, and never more: a paste that runs past the last
+  // row says how many of its rows were left out.
+  StGrid->Navigation().AllowClipboardRowGrow = false;
+  StGrid->OnClipboardBeforePasteCell = [](TObject*, int, int row, AnsiString&, bool& allow) {
+    if (row > LastOfferRow) allow = false;
+  };
+  StGrid->OnCellsChanged = [](TObject*, const TRect& pasted) {
+    if (pasted.Bottom > LastOfferRow)
+      MessageDlg("Δεν επικολλήθηκαν "_a + IntToStr(pasted.Bottom - LastOfferRow) +
+                     " γραμμές: ο πίνακας δέχεται έως 500 προσφορές."_a,
+                 mtWarning, {mbOK});
+  };
   StGrid->PopupMenu = GridPopup;
   StGrid->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     StGridMouseUp(s, b, sh, x, y);

@@ -75,6 +75,7 @@ void TFrmAXP::OpenProject(AnsiString name) {
   SaveDialog1->FileName = name;
   TUproypFrm& budget = StudyBudgetForm();
   ProjectHeader.Clear();
+  RemoveProjectLeftovers(name);
   budget.ReadDdnFile(*this, name);
   DisplayProypdata();
   if (MaxEntryNo > OfferCount) {
@@ -145,6 +146,7 @@ bool TFrmAXP::saverec(const AnsiString& fileName) {
   }
   // The header counts the records the file holds.
   ProjectHeader.StoreOfferCount(static_cast<int>(offers.size()));
+  RemoveProjectLeftovers(fileName);
   SafeWriteFile(fileName, EncodeProjectFile(ProjectHeader, offers));
   Label24->SetCaption(fileName);
   if (ProjectType != 0) {

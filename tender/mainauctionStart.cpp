@@ -45,8 +45,13 @@ void TFrmAXP::FormCreate(TObject*) {
   CalcMode = 0;
   // A relative name on the command line is the start-up folder's.
   AnsiString commandLineName;
-  if (ParamCount() >= 1 && UpperCase(ParamStr(1)).find(".DDN") != AnsiString::npos)
-    commandLineName = ExpandFileName(ParamStr(1));
+  if (ParamCount() >= 1 && UpperCase(ParamStr(1)).find(".DDN") != AnsiString::npos) {
+    std::string full;
+    // A name the code page cannot hold is refused: taken with "?" it would
+    // open nothing and save under another name.
+    if (!ExpandHeldFileName(ParamStrUtf8(1), commandLineName, full))
+      MessageDlg(UnheldNameMessage(full), mtError, {mbOK});
+  }
   ProgramFolder = ProgramFolderSource();
   SetCurrentDir(ProgramFolder);
 

@@ -145,11 +145,23 @@ bool TDdeClientConv::StartService() {
     return false;
   }
   child_ = pid;
+  // The service lives on between conversations; whenever it ends, it is
+  // reaped at once, whether or not anyone asks for it again.
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  childEnded_ = ended;
+  std::thread([pid, ended] {
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    ended->store(true);
+  }).detach();
   return true;
 }
 
 void TDdeClientConv::ReapChild() {
-  if (child_ > 0 && waitpid(child_, nullptr, WNOHANG) == child_) child_ = -1;
+  if (child_ > 0 && childEnded_ && childEnded_->load()) {
+    child_ = -1;
+    childEnded_.reset();
+  }
 }
 
 bool TDdeClientConv::OpenLink() {
@@ -163,10 +175,11 @@ bool TDdeClientConv::OpenLink() {
   int fd = Connect();
   if (fd == -1 && StartService()) {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(StartTimeout);
-    const pid_t started = child_;
+    const std::shared_ptr<std::atomic<bool>> ended = childEnded_;
     while (fd == -1 && Clock::now() < deadline) {
-      if (waitpid(started, nullptr, WNOHANG) == started) {
+      if (ended->load()) {
         child_ = -1;
+        childEnded_.reset();
         lastError_ = ServiceApplication + " ended without answering";
         // It may have answered just before it ended.
         fd = Connect();

@@ -10,7 +10,9 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,9 @@ class TDdeClientConv {
   int fd_ = -1;
   bool open_ = false;  // the topic was accepted
   pid_t child_ = -1;
+  // Set by the watcher that reaps the service process the moment it ends,
+  // so that no finished service lingers as a zombie.
+  std::shared_ptr<std::atomic<bool>> childEnded_;
   std::size_t lastExecuted_ = 0;
   dde::FrameReader reader_;
 };

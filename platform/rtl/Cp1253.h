@@ -20,9 +20,20 @@ int FromUnicode(char32_t cp);
 // UTF-8 to 1253; characters with no 1253 byte (and malformed UTF-8 bytes)
 // become "?".
 AnsiString FromUtf8(std::string_view utf8);
+// UTF-8 to 1253 only when every character has its 1253 byte; false (and
+// Ansi untouched) otherwise, and for malformed UTF-8.
+bool TryFromUtf8(std::string_view utf8, AnsiString& ansi);
+// UTF-8 shown whole in 1253, for messages: a character the code page lacks
+// is written as its code point "<U+0436>", a malformed byte as "<FF>", and
+// "<" itself as "<<", so that no two texts show alike.
+AnsiString ShowUtf8(std::string_view utf8);
 // 1253 to UTF-8; undefined bytes show as U+FFFD.
 std::string ToUtf8(std::string_view ansi);
 AnsiString FromWide(std::u16string_view wide);
+// UTF-16 to UTF-8; half a surrogate pair becomes U+FFFD.
+std::string WideToUtf8(std::u16string_view wide);
+// One code point as UTF-8 (four bytes beyond the basic plane).
+void AppendUtf8(std::string& out, char32_t cp);
 WideString ToWide(std::string_view ansi);
 
 }  // namespace cp1253

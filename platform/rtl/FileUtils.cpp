@@ -86,8 +86,9 @@ AnsiString environmentFolder(const char* variable, const char* fallbackUnderHome
   return IncludeTrailingPathDelimiter(base) + fallbackUnderHome;
 }
 
-std::vector<AnsiString>& commandLine() {
-  static std::vector<AnsiString> args;
+// The arguments as given, in UTF-8.
+std::vector<std::string>& commandLine() {
+  static std::vector<std::string> args;
   return args;
 }
 
@@ -253,31 +254,60 @@ Int64 FileSize(const AnsiString& fileName) {
   return static_cast<Int64>(st.st_size);
 }
 
-void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
+namespace {
+
+// The file a save of FileName replaces: through a symbolic link, the file it
+// names, not the link. Empty for a name that names no file.
+std::string saveTarget(const AnsiString& fileName) {
   std::string target = DiskFileName(fileName);
-  if (target.empty()) throw EFCreateError("Cannot create file " + fileName);
-  // Through a symbolic link, the file it names is replaced, not the link.
   struct stat st;
-  if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+  if (!target.empty() && ::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
     if (char* real = ::realpath(target.c_str(), nullptr)) {
       target = real;
       std::free(real);
     }
   }
+  return target;
+}
+
+// Beside the target, so the rename stays on one file system; hidden and
+// short, so it neither shows in listings nor outgrows the name limit.
+std::string tempNameOf(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  return (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".~" +
+         tempSuffix(slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp";
+}
+
+}  // namespace
+
+AnsiString SafeWriteTempName(const AnsiString& fileName) {
+  const std::string target = saveTarget(fileName);
+  return target.empty() ? AnsiString() : cp1253::FromUtf8(tempNameOf(target));
+}
+
+bool RemoveSafeWriteLeftover(const AnsiString& fileName) {
+  const std::string target = saveTarget(fileName);
+  if (target.empty()) return false;
+  const std::string temp = tempNameOf(target);
+  // Only a plain file of the safe write's own name: never a link or a folder.
+  struct stat st;
+  return ::lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(temp.c_str()) == 0;
+}
+
+void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
+  std::string target = saveTarget(fileName);
+  if (target.empty()) throw EFCreateError("Cannot create file " + fileName);
+  struct stat st;
   bool targetExists = ::stat(target.c_str(), &st) == 0;
   if (targetExists && S_ISDIR(st.st_mode)) throw EFCreateError("Cannot create file " + fileName);
 
-  // Beside the target, so the rename stays on one file system; hidden and
-  // short, so it neither shows in listings nor outgrows the name limit.
   size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   // A target that may not be written (a read-only file, even for the
   // superuser) is refused, not replaced behind its permissions' back.
   if (targetExists && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0))
     throw EFCreateError("Cannot create file " + fileName);
-  const std::string temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".~" +
-                           tempSuffix(slash == std::string::npos ? target : target.substr(slash + 1)) +
-                           ".tmp";
+  const std::string temp = tempNameOf(target);
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0 && errno == EEXIST && ::unlink(temp.c_str()) == 0)
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -447,10 +477,9 @@ void FindClose(TSearchRec& f) { f.FindHandle.reset(); }
 // ---- the program and its folders -------------------------------------------
 
 void SetCommandLine(int argc, const char* const* argv) {
-  std::vector<AnsiString>& args = commandLine();
+  std::vector<std::string>& args = commandLine();
   args.clear();
-  for (int i = 0; i < argc; ++i)
-    args.push_back(argv[i] != nullptr ? cp1253::FromUtf8(argv[i]) : AnsiString());
+  for (int i = 0; i < argc; ++i) args.push_back(argv[i] != nullptr ? argv[i] : "");
 }
 
 int ParamCount() {
@@ -463,10 +492,36 @@ AnsiString ParamStr(int index) {
     std::string buffer(PATH_MAX, '\0');
     ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
     if (n > 0) return cp1253::FromUtf8(buffer.substr(0, static_cast<size_t>(n)));
-    return commandLine().empty() ? AnsiString() : ExpandFileName(commandLine()[0]);
+    return commandLine().empty() ? AnsiString() : ExpandFileName(cp1253::FromUtf8(commandLine()[0]));
   }
-  const std::vector<AnsiString>& args = commandLine();
-  return index > 0 && index < static_cast<int>(args.size()) ? args[index] : AnsiString();
+  const std::vector<std::string>& args = commandLine();
+  return index > 0 && index < static_cast<int>(args.size()) ? cp1253::FromUtf8(args[index]) : AnsiString();
+}
+
+std::string ParamStrUtf8(int index) {
+  const std::vector<std::string>& args = commandLine();
+  return index >= 0 && index < static_cast<int>(args.size()) ? args[index] : std::string();
+}
+
+std::string GetCurrentDirUtf8() {
+  std::string buffer(PATH_MAX, '\0');
+  if (::getcwd(buffer.data(), buffer.size()) == nullptr) return std::string();
+  return buffer.c_str();
+}
+
+bool ExpandHeldFileName(const std::string& utf8, AnsiString& fileName, std::string& full) {
+  full = !utf8.empty() && utf8[0] == '/' ? utf8 : GetCurrentDirUtf8() + "/" + utf8;
+  AnsiString held;
+  if (!cp1253::TryFromUtf8(full, held)) return false;
+  fileName = ExpandFileName(held);
+  return true;
+}
+
+AnsiString UnheldNameMessage(std::string_view utf8) {
+  return cp1253::ShowUtf8(utf8) +
+         "\r\nΤο όνομα έχει χαρακτήρες εκτός της ελληνικής κωδικοσελίδας (δείχνονται ως <U+...>) "
+         "και δεν μπορεί να χρησιμοποιηθεί."
+         "\r\nΔώστε όνομα φακέλου και αρχείου με ελληνικούς ή λατινικούς χαρακτήρες."_a;
 }
 
 AnsiString GetProgramFolder() { return ProgramFolderFor(ExtractFilePath(ParamStr(0))); }

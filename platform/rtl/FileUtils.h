@@ -65,6 +65,11 @@ Int64 FileSize(const AnsiString& fileName);
 // the temporary file cannot be made or renamed, EWriteError "Stream write
 // error" when writing fails.
 void SafeWriteFile(const AnsiString& fileName, std::string_view bytes);
+// The temporary file a safe write of FileName uses ("" for no name).
+AnsiString SafeWriteTempName(const AnsiString& fileName);
+// Removes the temporary file a killed safe write of FileName left, when
+// there is one; true when one was removed. Nothing else is touched.
+bool RemoveSafeWriteLeftover(const AnsiString& fileName);
 // The bound of ReadWholeFile without one.
 constexpr Int64 MaxReadFileSize = Int64{1} << 30;
 // The whole of a regular file (never a pipe or device); EFOpenError "Cannot
@@ -117,6 +122,24 @@ void SetCommandLine(int argc, const char* const* argv);
 int ParamCount();
 // ParamStr(0) is the executable's full name; out of range gives "".
 AnsiString ParamStr(int index);
+// An argument as given, in UTF-8: ParamStr turns what the code page lacks
+// into "?".
+std::string ParamStrUtf8(int index);
+
+// ---- names the code page cannot hold ---------------------------------------
+
+// Names are code page 1253 inside the program; a name from outside (the
+// command line, the current folder, a typed name) that holds any other
+// character is refused, never taken with "?" in its place.
+// The current folder in UTF-8.
+std::string GetCurrentDirUtf8();
+// A UTF-8 name made absolute against the current folder (Full), and in
+// 1253 (FileName) when every character of Full has its 1253 byte; false
+// otherwise.
+bool ExpandHeldFileName(const std::string& utf8, AnsiString& fileName, std::string& full);
+// The message refusing such a name; it shows the name whole, what the code
+// page lacks as code points.
+AnsiString UnheldNameMessage(std::string_view utf8);
 
 // The folder of the executable when it is writable, else the per-user data
 // folder ($XDG_DATA_HOME, default ~/.local/share, then "dimoprasia"),

@@ -106,6 +106,17 @@ TFileBrowser::TAccept TFileBrowser::Accept(const AnsiString& typed) {
   TAccept result;
   const AnsiString text = Trim(typed);
   if (text.empty()) return result;
+  if (folder_.empty() && text[0] != PathDelim) {
+    // The current folder could not be listed: when the code page cannot
+    // hold its name, a name in it would be another folder's.
+    const std::string current = GetCurrentDirUtf8();
+    AnsiString held;
+    if (!cp1253::TryFromUtf8(current, held)) {
+      result.Verdict = TVerdict::Refused;
+      result.Message = UnheldNameMessage(current);
+      return result;
+    }
+  }
   AnsiString path = ExpandFileName(text[0] == PathDelim ? text : folder_ + text);
   if (HasWildcard(ExtractFileName(path))) {
     // A mask typed in the name field filters the list, in its folder.

@@ -23,6 +23,9 @@ class TFileForm : public TDialogForm {
     NameEdit = Add<TEdit>(6, 16, 96, 12);
     NameEdit->SetName("FileNameEdit");
     NameEdit->SetText(name);
+    // Typed characters the code page lacks are kept, so that such a name is
+    // refused whole rather than taken with others in their place.
+    NameEdit->SetWideMode(true);
     nameLabel->SetFocusControl(NameEdit);
     Files = Add<TListBox>(6, 31, 96, 78);
     Files->SetName("FileList");
@@ -123,6 +126,12 @@ class TFileForm : public TDialogForm {
       EnterSelectedFolder();
       return;
     }
+    const WideString& typed = NameEdit->WideText();
+    for (char16_t unit : typed)
+      if (cp1253::FromUnicode(unit) < 0) {
+        Backend().MessageBox(UnheldNameMessage(cp1253::WideToUtf8(typed)), Caption(), MB_OK | MB_ICONWARNING);
+        return;
+      }
     TakeTyped(NameEdit->Text());
   }
 

@@ -291,6 +291,9 @@ void TCustomEdit::ScrollCaretIntoView() {
     const int x = XOfChar(line, caret_);
     if (x - sx < 0) sx = std::max(0, x - width / 4);
     if (x - sx > width - 1) sx = x - width + 1 + width / 4;
+    // A line that fits shows from its start.
+    const TEditLine& l = Lines()[static_cast<size_t>(line)];
+    if (XOfChar(line, l.Start + l.Length) <= width - 1) sx = 0;
   } else {
     sx = 0;
   }
@@ -810,6 +813,9 @@ void TCustomEdit::DoExit() { TCustomControl::DoExit(); }
 void TCustomEdit::BoundsChanged() {
   InvalidateLayout();
   TCustomControl::BoundsChanged();
+  // A text scrolled for a narrower control (an editor sized after its text
+  // was put in) shows again from as near its start as the caret allows.
+  ScrollCaretIntoView();
   SyncCaret();
 }
 

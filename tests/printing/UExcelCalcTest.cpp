@@ -6,12 +6,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <map>
 #include <sstream>
 
 #include "platform/backend/headless/Headless.h"
 #include "printing/UExcel.h"
+#include "tests/TestOutput.h"
 #include "tests/platform/OtherPrograms.h"
+#include "tests/platform/backend/XvfbDisplay.h"
 #include "tests/platform/rtl/ScopedEnv.h"
 #include "tests/platform/rtl/TempFolder.h"
 
@@ -42,27 +45,9 @@ Cells ReadCalc(const std::string& pipe) {
   return cells;
 }
 
-TEST(UExcelCalc, ABudgetArrivesCellByCellInANewAndTheOpenDocument) {
-  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
-  ASSERT_TRUE(RunCommand("/usr/bin/python3 -c 'import uno' 2>&1").empty())
-      << "python3-uno is missing: install the Debian package python3-uno";
-  InstallHeadlessBackend();
-  TempFolder folder;
-  ScopedEnv runtime("XDG_RUNTIME_DIR", folder.path());
-  ScopedEnv display("DISPLAY", nullptr);
-  const std::string pipe = "dimtest-calc-" + std::to_string(getpid());
-  ScopedEnv pipeEnv("DIM_CALC_PIPE", pipe);
-  const char oldThousands = ThousandSeparator, oldDecimal = DecimalSeparator;
-  ThousandSeparator = '.', DecimalSeparator = ',';
-
-  TExcel excel(nullptr);
-  excel.SetExeName(DIM_CALC_BRIDGE);
-  excel.Conversation().StartTimeout = 180000;
-  excel.Conversation().ReplyTimeout = 60000;
-  excel.Connect();
-  const pid_t service = excel.Conversation().ServiceProcess();
-  excel.Select(1, 1);
-  excel.MinimizeAndNew();
+// Sends a 50 × 14 budget of every kind of cell through the link; the cells
+// Calc must then hold in its first document.
+Cells SendBudget(TExcel& excel) {
   Cells expected;
   for (int r = 1; r <= 50; ++r)
     for (int c = 1; c <= 14; ++c) {
@@ -86,6 +71,31 @@ TEST(UExcelCalc, ABudgetArrivesCellByCellInANewAndTheOpenDocument) {
       excel.PutCell(r, c, text);
       expected[{1, r, c}] = seen;
     }
+  return expected;
+}
+
+TEST(UExcelCalc, ABudgetArrivesCellByCellInANewAndTheOpenDocument) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  ASSERT_TRUE(RunCommand("/usr/bin/python3 -c 'import uno' 2>&1").empty())
+      << "python3-uno is missing: install the Debian package python3-uno";
+  InstallHeadlessBackend();
+  TempFolder folder;
+  ScopedEnv runtime("XDG_RUNTIME_DIR", folder.path());
+  ScopedEnv display("DISPLAY", nullptr);
+  const std::string pipe = "dimtest-calc-" + std::to_string(getpid());
+  ScopedEnv pipeEnv("DIM_CALC_PIPE", pipe);
+  const char oldThousands = ThousandSeparator, oldDecimal = DecimalSeparator;
+  ThousandSeparator = '.', DecimalSeparator = ',';
+
+  TExcel excel(nullptr);
+  excel.SetExeName(DIM_CALC_BRIDGE);
+  excel.Conversation().StartTimeout = 180000;
+  excel.Conversation().ReplyTimeout = 60000;
+  excel.Connect();
+  const pid_t service = excel.Conversation().ServiceProcess();
+  excel.Select(1, 1);
+  excel.MinimizeAndNew();
+  Cells expected = SendBudget(excel);
   excel.Restore();
   excel.Conversation().CloseLink();
 
@@ -96,6 +106,63 @@ TEST(UExcelCalc, ABudgetArrivesCellByCellInANewAndTheOpenDocument) {
   excel.Restore();
   expected[{1, 52, 1}] = "N 12.0";
   const Cells cells = ReadCalc(pipe);
+  ::kill(service, SIGTERM);
+  ::waitpid(service, nullptr, 0);
+  ThousandSeparator = oldThousands, DecimalSeparator = oldDecimal;
+  EXPECT_EQ(cells, expected);
+}
+
+// With a display the user sees Calc's window fill: the service starts Calc
+// visibly, and the sheet holds the budget when the transfer ends.
+TEST(UExcelCalc, OnADisplayTheSheetFillsInAVisibleWindow) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  ASSERT_TRUE(Installed("xwininfo", "x11-utils"));
+  ASSERT_TRUE(Installed("xwd", "x11-apps"));
+  ASSERT_TRUE(RunCommand("/usr/bin/python3 -c 'import uno' 2>&1").empty())
+      << "python3-uno is missing: install the Debian package python3-uno";
+  ASSERT_TRUE(XvfbDisplay::Installed()) << "Xvfb is missing: install the Debian package xvfb";
+  XvfbDisplay display;
+  ASSERT_FALSE(display.Display().empty()) << "no virtual display could be started";
+  InstallHeadlessBackend();
+  TempFolder folder;
+  ScopedEnv runtime("XDG_RUNTIME_DIR", folder.path());
+  ScopedEnv displayEnv("DISPLAY", display.Display());
+  ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+  const std::string pipe = "dimtest-calc-shown-" + std::to_string(getpid());
+  ScopedEnv pipeEnv("DIM_CALC_PIPE", pipe);
+  const char oldThousands = ThousandSeparator, oldDecimal = DecimalSeparator;
+  ThousandSeparator = '.', DecimalSeparator = ',';
+
+  TExcel excel(nullptr);
+  excel.SetExeName(DIM_CALC_BRIDGE);
+  excel.Conversation().StartTimeout = 180000;
+  excel.Conversation().ReplyTimeout = 60000;
+  excel.Connect();
+  const pid_t service = excel.Conversation().ServiceProcess();
+  excel.Select(1, 1);
+  excel.MinimizeAndNew();
+  const Cells expected = SendBudget(excel);
+  excel.Restore();
+
+  // Calc's window is mapped and viewable on the display.
+  const std::string tree = RunCommand("xwininfo -display " + display.Display() + " -root -tree 2>&1");
+  std::string window;
+  std::istringstream lines(tree);
+  for (std::string line; std::getline(lines, line);)
+    if (line.find("LibreOffice Calc") != std::string::npos) {
+      std::istringstream(line) >> window;
+      break;
+    }
+  ASSERT_FALSE(window.empty()) << tree;
+  const std::string info = RunCommand("xwininfo -display " + display.Display() + " -id " + window + " 2>&1");
+  EXPECT_NE(info.find("IsViewable"), std::string::npos) << info;
+  // The screen as the user saw it, for the review.
+  RunCommand("xwd -display " + display.Display() + " -root -silent -out '" + TestOutput("calc-screen.xwd") +
+             "'");
+  EXPECT_TRUE(std::filesystem::exists(TestOutput("calc-screen.xwd")));
+
+  const Cells cells = ReadCalc(pipe);
+  excel.Conversation().CloseLink();
   ::kill(service, SIGTERM);
   ::waitpid(service, nullptr, 0);
   ThousandSeparator = oldThousands, DecimalSeparator = oldDecimal;

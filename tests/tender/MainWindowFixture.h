@@ -11,6 +11,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "tender/N_STR.h"
+#include "tender/ProjectFile.h"
 #include "tender/Uglo.h"
 #include "tender/Uproyp5.h"
 #include "tender/mainauction.h"
@@ -81,6 +82,22 @@ class MainWindowTest : public ::testing::Test {
     TUproypFrm& b = EnsureBudgetForm();
     b.SetStudyLayout();
     return b;
+  }
+
+  // A project file of named offers with a 10 % discount each, one per
+  // entry number, in the order given.
+  static void WriteOffersProject(const AnsiString& fileName, std::initializer_list<int> entries) {
+    std::vector<OfferRecord> offers;
+    for (int entry : entries) {
+      OfferRecord& offer = offers.emplace_back();
+      offer.EntryNo = static_cast<Word>(entry);
+      offer.BidderName = "x";
+      offer.RoundedDiscount = 10;
+    }
+    TProjectHeader header;
+    header.Date = DateToStr(Date());
+    header.ResetOptions();
+    SafeWriteFile(fileName, EncodeProjectFile(header, offers));
   }
 
   // Types Text into a cell of the offers grid and ends it with Enter.

@@ -711,3 +711,27 @@ INSTANTIATE_TEST_SUITE_P(
                                  {{3, 3}, {4, 1295}, {5, 4}}}));
 
 }  // namespace
+
+namespace {
+
+// The calculation and the save compute a discount by one rule with two
+// differences: the save keeps 12 decimals of the exact value as the
+// discount and holds no stand-in for a zero.
+TEST_F(OfferCalc, SaveKeepsTheExactDiscountAndNoZeroStandIn) {
+  sheet.Row(1, 1, "Equal", "100000", "");
+  sheet.Row(2, 2, "Third", "66666.67", "");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 33.33);
+  EXPECT_EQ(OfferTable[2].RoundedDiscount, 1e-9);
+  EXPECT_EQ(OfferTable[2].Discount, 1e-9);
+
+  ASSERT_EQ(ScanOffersForSave(sheet).Outcome, TCalcOutcome::Done);
+  const double third = static_cast<double>((1 - static_cast<long double>(66666.67) / 100000) * 100);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 33.33);
+  EXPECT_EQ(OfferTable[1].ExactDiscount, RoundDec(12, third));
+  EXPECT_EQ(OfferTable[1].Discount, RoundDec(12, third));
+  EXPECT_EQ(OfferTable[2].RoundedDiscount, 0);
+  EXPECT_EQ(OfferTable[2].Discount, 0);
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "MainWindowFixture.h"
+#include "platform/gfx/RecordingCanvas.h"
 #include "platform/print/Printers.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Dialogs.h"
@@ -261,6 +262,32 @@ TEST_F(OnScreenTest, QuickPrintNamesItsFileInABox) {
   EXPECT_TRUE(FileExists(file));
   ASSERT_FALSE(backend->MessageBoxes.empty());
   EXPECT_NE(backend->MessageBoxes.back().Text.find("ΟΔΟΠΟΙΙΑ.pdf"_a), AnsiString::npos);
+}
+
+// ---- F2 in the grids --------------------------------------------------------------------
+
+TEST_F(OnScreenTest, F2ShowsATextThatFitsFromItsStart) {
+  TFrmAXP& w = Start();
+  for (const char* text : {"ΑΛΦΑ ΤΕΧΝΙΚΗ ΑΤΕ", "Ω", "ΔΕΛΤΑ ΚΑΤΑΣΚΕΥΑΣΤΙΚΗ ΕΡΓΟΛΗΠΤΙΚΗ"}) {
+    w.StGrid->SetCellText(1, 1, cp1253::FromUtf8(text));
+    w.StGrid->SetFocus();
+    w.StGrid->SetCol(1);
+    w.StGrid->SetRow(1);
+    backend->PressKey(VK_F2);
+    TInplaceEdit* editor = w.StGrid->InplaceEditor();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->Visible());
+    Application->ProcessMessages();
+    TRecordingCanvas canvas(editor->Width(), editor->Height());
+    editor->PaintTo(canvas, 0, 0);
+    const auto calls = canvas.CallsOf("ExtTextOut");
+    ASSERT_FALSE(calls.empty()) << text;
+    // The text starts inside the editor's left margin: nothing of its start
+    // is scrolled out of view.
+    EXPECT_GE(calls.front().Args[0], 0) << text;
+    EXPECT_LE(calls.front().Args[0], 4) << text;
+    backend->PressKey(VK_ESCAPE);
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "MainWindowFixture.h"
+#include "platform/ui/Clipbrd.h"
 #include "tender/OfferCalc.h"
 #include "tender/ProjectFile.h"
 
@@ -122,17 +123,7 @@ TEST_F(FaultsTest, CutBidderBlockIsNamedAndTheWholeOnesKept) {
 
 TEST_F(FaultsTest, EntryNumbersAbove999AreNeverCut) {
   Start();
-  std::vector<OfferRecord> offers(2);
-  const int entries[] = {1295, 2};
-  for (int i = 0; i < 2; ++i) {
-    offers[i].EntryNo = static_cast<Word>(entries[i]);
-    offers[i].BidderName = "x";
-    offers[i].RoundedDiscount = 10;
-  }
-  TProjectHeader header;
-  header.Date = DateToStr(Date());
-  header.ResetOptions();
-  SafeWriteFile(Folder() + "big.ddn", EncodeProjectFile(header, offers));
+  WriteOffersProject(Folder() + "big.ddn", {1295, 2});
   form->OpenProject(Folder() + "big.ddn");
   EXPECT_EQ(form->StGrid->GetCellText(ColEntryNo, 1), "1295");
   EXPECT_EQ(form->StGrid->GetCellText(ColEntryNo, 2), "  2");
@@ -201,6 +192,119 @@ TEST_F(FaultsTest, RecalculationWritesAnEmptyCategoryDiscountAsZero) {
   EXPECT_EQ(b.ProypGrid->Cells(5, 2), "10");
   EXPECT_EQ(b.ProypGrid->Cells(6, 2), "450.00");
   EXPECT_TRUE(b.ProypGrid->Cells(5, 3).empty());  // a row without cost stays empty
+}
+
+}  // namespace
+
+namespace {
+
+// ---- names outside the code page --------------------------------------------------------
+
+const char* const Emoji = "\xF0\x9F\x98\x80";
+const char* const Papka = "\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0";  // "папка"
+
+TEST_F(FaultsTest, CommandLineNameOutsideTheCodePageIsRefusedInFull) {
+  const std::string folder = FolderPath() + "/" + Papka;
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(std::string(DIM_EXAMPLES) + "/EXAMPLE.DDN", folder + "/EXAMPLE.DDN");
+  for (const std::string& name : {folder + "/EXAMPLE.DDN", FolderPath() + "/έργο" + Emoji + "2.ddn"}) {
+    backend->ExpectMessageBox(cp1253::ShowUtf8(name), IDOK);
+    TFrmAXP& w = StartOn(name);
+    EXPECT_TRUE(w.StGrid->GetCellText(ColName, 1).empty());
+    EXPECT_TRUE(w.SaveDialog1->FileName.empty());
+    Stop();
+  }
+  EXPECT_NE(backend->MessageBoxes.back().Text.find("<U+1F600>"), AnsiString::npos);
+}
+
+TEST_F(FaultsTest, SaveDialogRefusesANameOutsideTheCodePage) {
+  TFrmAXP& w = Start();
+  std::u16string typed = u"έργο";
+  typed += u"\U0001F600";
+  typed += u"2";
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+    edit->SetWideText(typed);
+    edit->SetFocus();
+    backend->ExpectMessageBox("έργο<U+1F600>2"_a, IDOK);
+    backend->PressKey(VK_RETURN);
+    f.SetModalResult(mrCancel);
+  });
+  w.SaveAs->Click();
+  EXPECT_EQ(
+      std::distance(std::filesystem::directory_iterator(FolderPath()), std::filesystem::directory_iterator()),
+      0);
+}
+
+TEST_F(FaultsTest, SaveDialogInAFolderOutsideTheCodePageRefusesInFull) {
+  TFrmAXP& w = Start();
+  const std::string folder = FolderPath() + "/" + Papka;
+  std::filesystem::create_directory(folder);
+  ASSERT_EQ(::chdir(folder.c_str()), 0);
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+    edit->SetText("x");
+    edit->SetFocus();
+    backend->ExpectMessageBox(cp1253::ShowUtf8(folder), IDOK);
+    backend->PressKey(VK_RETURN);
+    f.SetModalResult(mrCancel);
+  });
+  w.SaveAs->Click();
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
+
+// ---- what killed saves leave ---------------------------------------------------------
+
+TEST_F(FaultsTest, OpenAndSaveRemoveTheProjectsOwnLeftovers) {
+  const std::string project = CopyExampleProject();
+  std::filesystem::copy_file(std::string(DIM_EXAMPLES) + "/EXAMPLE.pry", FolderPath() + "/EXAMPLE.pry");
+  const AnsiString name = cp1253::FromUtf8(project);
+  const auto leave = [](const AnsiString& target) {
+    const AnsiString temp = SafeWriteTempName(target);
+    SafeWriteFile(temp, std::string(4096, 'x'));
+    return temp;
+  };
+  const AnsiString ddn = leave(name), pry = leave(ChangeFileExt(name, ".pry")),
+                   csv = leave(ChangeFileExt(name, ".csv"));
+  const AnsiString other = leave(Folder() + "OTHER.ddn");
+  const AnsiString unrelated = Folder() + ".~notours.tmp";
+  SafeWriteFile(unrelated, "keep");
+  TFrmAXP& w = StartOn(project);
+  for (const AnsiString& temp : {ddn, pry, csv}) EXPECT_FALSE(FileExists(temp)) << cp1253::ToUtf8(temp);
+  EXPECT_TRUE(FileExists(other));
+  EXPECT_TRUE(FileExists(unrelated));
+
+  // A save under another name clears that name's leftovers.
+  const AnsiString saved = Folder() + "SAVED.ddn";
+  const AnsiString savedBudget = leave(Folder() + "SAVED.pry");
+  ASSERT_TRUE(w.saverec(saved));
+  EXPECT_FALSE(FileExists(savedBudget));
+  EXPECT_TRUE(FileExists(other));
+}
+
+}  // namespace
+
+namespace {
+
+// ---- pasting offers -------------------------------------------------------------------
+
+TEST_F(FaultsTest, PasteNeverGrowsTheOffersGridAndSaysWhatWasLeftOut) {
+  TFrmAXP& w = Start();
+  const auto paste = [&](int firstRow, int lines) {
+    AnsiString text;
+    for (int i = 1; i <= lines; ++i) text += "B" + IntToStr(i) + "\t" + IntToStr(1000 + i) + "\r\n";
+    Clipboard()->SetAsText(text);
+    w.StGrid->SetSelection(TGridRect{1, firstRow, 1, firstRow});
+    w.PasteFromCipBoardClick(nullptr);
+  };
+  paste(495, 6);  // fits exactly
+  EXPECT_EQ(w.StGrid->GetCellText(ColName, 500), "B6");
+  backend->ExpectMessageBox("Δεν επικολλήθηκαν 10 γραμμές"_a, IDOK);
+  paste(1, 510);
+  EXPECT_EQ(w.StGrid->RowCount(), 501);
+  EXPECT_EQ(w.StGrid->GetCellText(ColName, 500), "B500");
+  EXPECT_EQ(w.StGrid->GetCellText(ColAmount, 500), "1500");
+  EXPECT_EQ(backend->MessageBoxes.size(), 1u);
 }
 
 }  // namespace

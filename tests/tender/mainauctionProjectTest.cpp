@@ -139,17 +139,7 @@ TEST_F(ProjectTest, LowGuaranteeProjectReadsItsBudgetBlocksBack) {
 
 TEST_F(ProjectTest, OpenNumbersTheFreeRowsAfterTheHighestEntry) {
   Start();
-  std::vector<OfferRecord> offers(5);
-  const int entries[] = {1, 2, 7, 4, 5};
-  for (int i = 0; i < 5; ++i) {
-    offers[i].EntryNo = static_cast<Word>(entries[i]);
-    offers[i].BidderName = "x";
-    offers[i].RoundedDiscount = 10;
-  }
-  TProjectHeader header;
-  header.Date = DateToStr(Date());
-  header.ResetOptions();
-  SafeWriteFile(Folder() + "seven.ddn", EncodeProjectFile(header, offers));
+  WriteOffersProject(Folder() + "seven.ddn", {1, 2, 7, 4, 5});
   form->OpenProject(Folder() + "seven");
   EXPECT_EQ(form->StGrid->GetCellText(0, 6), "  8");
   EXPECT_EQ(form->StGrid->GetCellText(0, 7), "  9");

@@ -3,6 +3,11 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
 
 #include "platform/ipc/DdeMan.h"
 #include "tests/platform/ipc/DdeTestServer.h"
@@ -206,12 +211,61 @@ TEST_F(DdeConversation, TheServiceProgramIsStartedOnceAndAnswers) {
   EXPECT_EQ(ReadBytes(log), "start\n[NEW(1)]\n");
 }
 
+// Our child processes that have ended but were never reaped.
+std::vector<pid_t> ZombieChildren() {
+  std::vector<pid_t> zombies;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]))) continue;
+    std::ifstream in(entry.path() / "stat");
+    std::string stat;
+    std::getline(in, stat);
+    // pid (command) state ppid ...: the command may hold blanks.
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(stat.substr(close + 1));
+    char state = 0;
+    pid_t parent = 0;
+    rest >> state >> parent;
+    if (state == 'Z' && parent == ::getpid()) zombies.push_back(std::stoi(name));
+  }
+  return zombies;
+}
+
+bool NoZombiesWithin(std::chrono::milliseconds bound) {
+  const auto until = std::chrono::steady_clock::now() + bound;
+  while (!ZombieChildren().empty()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+TEST_F(DdeConversation, AServiceThatEndsIsReapedWithoutAnotherConnection) {
+  ScopedEnv logEnv("DIM_FAKE_SERVICE_LOG", runtime.path() + "/service.log");
+  conv.ServiceApplication = DIM_FAKE_SERVICE;
+  ASSERT_TRUE(conv.OpenLink()) << conv.LastError();
+  const pid_t pid = conv.ServiceProcess();
+  ASSERT_GT(pid, 0);
+  conv.CloseLink();  // the fake service ends with its conversation
+  // Ended and reaped: a zombie would keep its entry.
+  const std::string entry = "/proc/" + std::to_string(pid);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (std::filesystem::exists(entry) && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_FALSE(std::filesystem::exists(entry));
+  EXPECT_TRUE(NoZombiesWithin(std::chrono::seconds(1)));
+}
+
 TEST_F(DdeConversation, AProgramThatEndsWithoutAnsweringIsNotWaitedFor) {
   conv.ServiceApplication = "true";  // found on the PATH, ends at once
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(conv.OpenLink());
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_NE(conv.LastError().find("ended"), AnsiString::npos) << conv.LastError();
+  // Nor does it stay behind as a zombie.
+  EXPECT_TRUE(NoZombiesWithin(std::chrono::seconds(5)));
+  EXPECT_EQ(conv.ServiceProcess(), -1);
 }
 
 }  // namespace

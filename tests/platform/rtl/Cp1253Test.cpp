@@ -69,3 +69,49 @@ TEST(Cp1253, CharactersOutsideTheCodePageBecomeQuestionMarks) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names from outside are taken only when the code page holds them whole,
+// and shown whole when it does not.
+TEST(Cp1253, NamesTheCodePageCannotHoldAreRefusedAndShownWhole) {
+  struct Case {
+    const char* utf8;
+    bool held;
+    const char* shown;  // in UTF-8
+  } cases[] = {
+      {"έργο.ddn", true, "έργο.ddn"},
+      {"/tmp/\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0/x.ddn", false,
+       "/tmp/<U+043F><U+0430><U+043F><U+043A><U+0430>/x.ddn"},
+      {"έργο\xF0\x9F\x98\x80"
+       "2.ddn",
+       false, "έργο<U+1F600>2.ddn"},
+      {"fa\xC3\xA7"
+       "ade",
+       false, "fa<U+00E7>ade"},
+      {"a?b", true, "a?b"},
+      {"a<b", true, "a<<b"},
+      {"bad\xFF", false, "bad<FF>"},
+      {"cut\xCE", false, "cut<CE>"},
+      {"\xEF\xBF\xBD", false, "<U+FFFD>"},
+  };
+  for (const Case& c : cases) {
+    AnsiString held = "unchanged";
+    EXPECT_EQ(cp1253::TryFromUtf8(c.utf8, held), c.held) << c.utf8;
+    if (c.held)
+      EXPECT_EQ(cp1253::ToUtf8(held), c.utf8);
+    else
+      EXPECT_EQ(held, "unchanged");
+    EXPECT_EQ(cp1253::ToUtf8(cp1253::ShowUtf8(c.utf8)), c.shown) << c.utf8;
+  }
+}
+
+TEST(Cp1253, WideToUtf8JoinsSurrogatePairs) {
+  EXPECT_EQ(cp1253::WideToUtf8(u"έργο\U0001F600"), "έργο\xF0\x9F\x98\x80");
+  EXPECT_EQ(cp1253::WideToUtf8(std::u16string(1, char16_t(0xD83D)) + u"x"), "\xEF\xBF\xBDx");
+  std::string four;
+  cp1253::AppendUtf8(four, 0x10FFFF);
+  EXPECT_EQ(four, "\xF4\x8F\xBF\xBF");
+}
+
+}  // namespace

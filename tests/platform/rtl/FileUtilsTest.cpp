@@ -402,3 +402,56 @@ TEST(ReadWhole, OnlyRegularFilesWithinTheBound) {
   EXPECT_EQ(ReadFileHead(folder / "big", 5000).size(), 2000u);
   EXPECT_THROW(ReadFileHead(folder / "def.knd", 10), EFOpenError);
 }
+
+namespace {
+
+// The arguments keep their UTF-8, and a name the code page cannot hold,
+// given or reached through the current folder, is refused.
+TEST(HeldNames, CommandLineAndCurrentFolderOutsideTheCodePage) {
+  TempFolder folder;
+  const std::string cyrillic = folder.path() + "/\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0";
+  ASSERT_TRUE(fs::create_directory(cyrillic));
+  const char* argv[] = {"prog",
+                        "\xCE\xAD\xCF\x81\xCE\xB3\xCE\xBF\xF0\x9F\x98\x80"
+                        "2.ddn"};
+  SetCommandLine(2, argv);
+  EXPECT_EQ(ParamStr(1), "έργο?2.ddn"_a);
+  EXPECT_EQ(ParamStrUtf8(1), argv[1]);
+  SetCommandLine(0, nullptr);
+
+  AnsiString name = "unchanged";
+  std::string full;
+  EXPECT_TRUE(ExpandHeldFileName(folder.path() + "/έργο.ddn", name, full));
+  EXPECT_EQ(name, cp1253::FromUtf8(folder.path()) + "/έργο.ddn"_a);
+  EXPECT_FALSE(ExpandHeldFileName(folder.path() + "/" + argv[1], name, full));
+  EXPECT_NE(UnheldNameMessage(full).find("έργο<U+1F600>2.ddn"_a), AnsiString::npos);
+
+  const AnsiString saved = GetCurrentDir();
+  ASSERT_EQ(::chdir(cyrillic.c_str()), 0);
+  EXPECT_EQ(GetCurrentDirUtf8(), cyrillic);
+  name = "unchanged";
+  EXPECT_FALSE(ExpandHeldFileName("x.ddn", name, full));
+  EXPECT_EQ(name, "unchanged");
+  EXPECT_EQ(full, cyrillic + "/x.ddn");
+  SetCurrentDir(saved);
+}
+
+// Only the safe write's own leftover of the named file goes.
+TEST(SafeWrite, LeftoverOfAKilledSaveIsRemovedOnRequestAndNothingElse) {
+  TempFolder folder;
+  const AnsiString target = cp1253::FromUtf8(folder.path()) + "/a.pry";
+  const AnsiString temp = SafeWriteTempName(target);
+  EXPECT_EQ(ExtractFilePath(temp), ExtractFilePath(target));
+  EXPECT_EQ(ExtractFileName(temp).substr(0, 2), ".~");
+  SafeWriteFile(temp, std::string(1000, 'x'));  // as a killed save leaves it
+  const AnsiString other = SafeWriteTempName(cp1253::FromUtf8(folder.path()) + "/b.pry");
+  SafeWriteFile(other, "other");
+  SafeWriteFile(cp1253::FromUtf8(folder.path()) + "/.~mine.tmp", "mine");
+  EXPECT_TRUE(RemoveSafeWriteLeftover(target));
+  EXPECT_FALSE(FileExists(temp));
+  EXPECT_FALSE(RemoveSafeWriteLeftover(target));
+  EXPECT_TRUE(FileExists(other));
+  EXPECT_EQ(entries(folder.path()).size(), 2u);
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "UiFixture.h"
+#include "platform/gfx/RecordingCanvas.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/StdEdits.h"
 
@@ -20,6 +21,29 @@ class EditTest : public UiTest {
     return c;
   }
 };
+
+// Where the first line of an edit is drawn: the x of its text.
+int TextLeft(TCustomEdit& edit) {
+  TRecordingCanvas canvas(edit.Width(), edit.Height());
+  edit.PaintTo(canvas, 0, 0);
+  const auto calls = canvas.CallsOf("ExtTextOut");
+  return calls.empty() ? -10000 : calls.front().Args[0];
+}
+
+TEST_F(EditTest, ATextThatFitsAfterAResizeShowsFromItsStart) {
+  auto* edit = Place<TEdit>(10, 10, 30, 21);
+  edit->SetText("ΑΛΦΑ ΤΕΧΝΙΚΗ ΑΤΕ"_a);
+  edit->SetSelStart(static_cast<int>(edit->Text().size()));
+  const int shown = TextLeft(*edit);
+  EXPECT_LT(shown, 0);  // scrolled to show the caret at the end
+  // Sized for the text (as a grid's editor is, after its text went in).
+  edit->SetBounds(10, 10, 260, 21);
+  EXPECT_GE(TextLeft(*edit), 0);
+  EXPECT_LE(TextLeft(*edit), 4);
+  // Narrow again: the caret stays in view, the start goes out of it.
+  edit->SetBounds(10, 10, 30, 21);
+  EXPECT_LT(TextLeft(*edit), 0);
+}
 
 TEST_F(EditTest, TypingInsertsAtTheCaretAndFiresOnChange) {
   auto* edit = Place<TEdit>(10, 80, 150, 21);
