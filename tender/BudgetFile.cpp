@@ -290,7 +290,7 @@ TBudgetFileContents DecodeBudgetFile(std::string_view bytes, TBudgetKind kind,
     at += 2;
     if (entry == 0) continue;
     if (at + blockValues > bytes.size()) {
-      contents.CutBlocks.push_back(entry);
+      if (entry <= MaxBidders) contents.CutBlocks.push_back(entry);
       break;
     }
     if (entry <= MaxBidders) {

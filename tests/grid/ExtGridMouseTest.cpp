@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "GridFixture.h"
@@ -7,6 +8,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Input.h"
+#include "platform/ui/StdCtrls.h"
 #include "platform/ui/Windows.h"
 
 namespace {
@@ -480,6 +482,83 @@ TEST_F(ExtGridMouseTest, AColumnDraggedPastAHiddenOneMovesByRealColumns) {
   EXPECT_EQ(clickSorts, 0);               // the release after a move does not sort
   g.UnHideColumn(1);
   EXPECT_EQ(g.GetCellText(1, 3), "C3");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ExtGridMouseTest, KeyUpOfHomeKeepsTheLookupTextAndEndClearsIt) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 6);
+  g.SortSettings().Show = true;
+  g.SortSettings().Column = 1;
+  g.Navigation().AutoGotoWhenSorted = true;
+  g.Navigation().AutoGotoIncremental = true;
+  g.SetCellText(1, 3, "ALPHA");
+  g.SetFocus();
+  backend->Type("al");
+  EXPECT_EQ(g.LookupText(), "al");
+  EXPECT_EQ(g.Row(), 3);
+  backend->PressKey(VK_HOME);
+  EXPECT_EQ(g.LookupText(), "al");
+  backend->PressKey(VK_END);
+  EXPECT_EQ(g.LookupText(), "");
+}
+
+TEST_F(ExtGridMouseTest, OnlyHeadingEdgesAskOnColumnSize) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 5);
+  g.SetOptions(g.Options() + TGridOptions{goColSizing, goRowSizing});
+  std::vector<int> asked;
+  bool allow = false;
+  g.OnColumnSize = [&](TObject*, int c, bool& a) {
+    asked.push_back(c);
+    a = allow;
+  };
+  const TRect heading = g.CellRect(1, 0);
+  backend->PressMouse(g, heading.Right, heading.Top + 5);
+  EXPECT_EQ(g.GridState(), gsNormal);  // refused: no sizing
+  backend->ReleaseMouse(g, heading.Right, heading.Top + 5);
+  ASSERT_FALSE(asked.empty());
+  EXPECT_EQ(std::count(asked.begin(), asked.end(), 1), static_cast<long>(asked.size()));
+  // A column edge below the headings is not asked about.
+  asked.clear();
+  backend->Advance(1000);
+  const TRect data = g.CellRect(1, 2);
+  backend->MoveMouse(g, data.Right, data.Top + 5);
+  EXPECT_TRUE(asked.empty());
+  allow = true;
+  backend->PressMouse(g, heading.Right, heading.Top + 5);
+  EXPECT_EQ(g.GridState(), gsColSizing);
+  backend->MoveMouse(g, heading.Right + 15, heading.Top + 5);
+  backend->ReleaseMouse(g, heading.Right + 15, heading.Top + 5);
+  EXPECT_EQ(g.ColWidths(1), heading.Width() + 15);
+}
+
+TEST_F(ExtGridMouseTest, AnyButtonEndsPanning) {
+  for (int button : {0, 1, 2}) {
+    auto& g = MakeGrid<TExtStringGrid>(3, 30);
+    backend->Click(g, 100, 100, 2);
+    ASSERT_TRUE(g.Panning());
+    backend->Advance(1000);
+    backend->PressMouse(g, 100, 100, button);
+    EXPECT_FALSE(g.Panning()) << button;
+    backend->ReleaseMouse(g, 100, 100, button);
+  }
+}
+
+TEST_F(ExtGridMouseTest, CellControlsFollowTheScrolledCells) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 40, 300, 200);
+  auto* button = new TButton(&g);
+  button->SetParent(&g);
+  g.GetCellProperties(1, 3)->Control = button;
+  g.SetTopRow(2);
+  EXPECT_EQ(button->BoundsRect(), g.CellRect(1, 3));
+  g.SetTopRow(20);
+  EXPECT_EQ(button->Width(), 0);
+  EXPECT_EQ(button->Height(), 0);
+  EXPECT_EQ(g.GetCellControl(1, 3), button);
+  EXPECT_EQ(g.GetCellControl(2, 3), nullptr);
+  EXPECT_EQ(g.GetCellBrushColor(2, 3), clNotSet);
 }
 
 }  // namespace

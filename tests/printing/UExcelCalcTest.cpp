@@ -6,7 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -43,6 +46,18 @@ Cells ReadCalc(const std::string& pipe) {
     cells[{doc, row, col}] = std::string(1, kind) + " " + (f.size() > 4 ? f[4] : "");
   }
   return cells;
+}
+
+// Ends the Calc processes listening on Pipe, found by their command lines:
+// one with a window may outlive the service that started it.
+void EndCalcOn(const std::string& pipe) {
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]))) continue;
+    std::ifstream in(entry.path() / "cmdline");
+    const std::string command((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (command.find("name=" + pipe + ";") != std::string::npos) ::kill(std::stoi(name), SIGTERM);
+  }
 }
 
 // Sends a 50 × 14 budget of every kind of cell through the link; the cells
@@ -108,6 +123,7 @@ TEST(UExcelCalc, ABudgetArrivesCellByCellInANewAndTheOpenDocument) {
   const Cells cells = ReadCalc(pipe);
   ::kill(service, SIGTERM);
   ::waitpid(service, nullptr, 0);
+  EndCalcOn(pipe);
   ThousandSeparator = oldThousands, DecimalSeparator = oldDecimal;
   EXPECT_EQ(cells, expected);
 }
@@ -165,6 +181,7 @@ TEST(UExcelCalc, OnADisplayTheSheetFillsInAVisibleWindow) {
   excel.Conversation().CloseLink();
   ::kill(service, SIGTERM);
   ::waitpid(service, nullptr, 0);
+  EndCalcOn(pipe);
   ThousandSeparator = oldThousands, DecimalSeparator = oldDecimal;
   EXPECT_EQ(cells, expected);
 }

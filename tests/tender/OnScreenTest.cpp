@@ -7,6 +7,8 @@
 #include "platform/print/Printers.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Input.h"
+#include "platform/ui/Menus.h"
 
 namespace {
 
@@ -288,6 +290,28 @@ TEST_F(OnScreenTest, F2ShowsATextThatFitsFromItsStart) {
     EXPECT_LE(calls.front().Args[0], 4) << text;
     backend->PressKey(VK_ESCAPE);
   }
+}
+
+// ---- the main window's menus by keyboard ---------------------------------------------
+
+TEST_F(OnScreenTest, AltAndAMenusLetterOpenItInEitherLayout) {
+  TFrmAXP& w = Start();
+  for (TWinControl* focused : std::vector<TWinControl*>{w.PrintInitaa, w.StGrid, w.EditDiair})
+    for (const char typed : {'a', static_cast<char>("α"_a[0])}) {
+      focused->SetFocus();
+      ui::input::KeyDown(VK_MENU);
+      ui::input::KeyDown('A');
+      ui::input::Char(typed, 'A');
+      ui::input::KeyUp('A');
+      ui::input::KeyUp(VK_MENU);
+      Application->ProcessMessages();
+      ASSERT_NE(OpenMenuWindow(), nullptr) << focused->Name() << " " << typed;
+      EXPECT_EQ(&OpenMenuWindow()->MenuItems(), w.File1);
+      backend->PressKey(VK_ESCAPE);
+    }
+  backend->PressKey(VK_F10);
+  EXPECT_EQ(TMenuBar::InKeyboardMode(), w.MainMenu1->Bar());
+  backend->PressKey(VK_ESCAPE);
 }
 
 }  // namespace
