@@ -478,6 +478,8 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   bool Composite = false;
   int PrintableBottom = -1;
   TRpPrinter* RpPrinter() const { return printer_; }
+  // The composite report hands each of its reports the job's printer.
+  void SetRpPrinter(TRpPrinter* printer) { printer_ = printer; }
   TList* DataSetList() { return &dataSets_; }
 
   // ---- run
@@ -557,4 +559,63 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
 class TBandRep : public TCustomBandRep {
  public:
   explicit TBandRep(TComponent* owner) : TCustomBandRep(owner) {}
+};
+
+// ---- composite report ------------------------------------------------------------
+
+class TRpCompositeReport;
+
+// The composite's window for the messages of the printer and the preview:
+// WM_RP_PRINT prints the composite, WM_RP_PREVIEWCLOSED cancels the running
+// report or lets go of the job printer.
+class TRpCompositeWinControl : public TWinControl {
+ public:
+  explicit TRpCompositeWinControl(TRpCompositeReport* composite);
+  ~TRpCompositeWinControl() override;
+  TRpCompositeReport* Composite;
+
+ protected:
+  void Dispatch(TMessage& message) override;
+};
+
+class TRpCompositePrinterSettings : public TBandRepPrinterSettings {};
+
+using TCompositeEvent = std::function<void(TObject* sender, TObject* report, int reportNumber)>;
+
+// Several reports printed or exported as one job with one page numbering.
+class TRpCompositeReport : public TComponent {
+ public:
+  explicit TRpCompositeReport(TComponent* owner);
+  ~TRpCompositeReport() override;
+
+  TNotifyEvent OnAddReports;
+  TCompositeEvent OnStartReport;
+  TNotifyEvent OnFinished;
+  TBandRepOptions Options{FirstPageHeader, LastPageFooter};
+  TRpCompositePrinterSettings PrinterSettings;
+  AnsiString ReportTitle;
+  // Filled by OnAddReports at every run; the reports are not owned.
+  std::vector<TCustomBandRep*> Reports;
+
+  void Print();
+  void ExportToFilter(TRpExportFilter* filter);
+
+  bool Printing() const { return printing_; }
+  TCustomBandRep* RunningReport() const { return running_; }
+  TRpPrinter* JobPrinter() const { return jobPrinter_.get(); }
+  TRpCompositeWinControl* WinControl() const { return winControl_; }
+  void WinControlGone() { winControl_ = nullptr; }
+  // The message window's requests.
+  void PreviewClosed();
+
+ private:
+  void AddReports();
+  void ApplySettings(TRpPrinter& printer);
+  // Runs Reports into the job printer, into Filter when exporting.
+  void RunReports(TRpExportFilter* filter);
+
+  std::unique_ptr<TRpPrinter> jobPrinter_;
+  TRpCompositeWinControl* winControl_ = nullptr;
+  TCustomBandRep* running_ = nullptr;
+  bool printing_ = false;
 };

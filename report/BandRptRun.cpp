@@ -280,7 +280,8 @@ void TCustomBandRep::CreateReport(bool composite) {
   }
   dataSets_.Clear();
   SetVisible(wasVisible);
-  CurrentY = -1;
+  // A composite carries the position on to its next report.
+  if (!composite) CurrentY = -1;
   Available = true;
 }
 
@@ -410,6 +411,10 @@ void TCustomBandRep::RunInto(TRpPrinter* printer) {
 }
 
 void TCustomBandRep::Print() {
+  if (auto* composite = dynamic_cast<TRpCompositeReport*>(Owner())) {
+    composite->Print();
+    return;
+  }
   if (!Available) return;
   TRpPrinter printer(this);
   if (!printer.PrinterOK()) return;
