@@ -1,8 +1,9 @@
 // LIBS: grid_controls platform_backend
 // Sorting, statistics, sizing and the clipboard of the grid at the
 // application's sizes: QSort of 100,000 × 10 rows by a number and by a text
-// column beside a library sort of the same rows with the same comparison
-// (which orders an index instead of moving rows), a heading-click sort of
+// column (on keys and row by row) beside a library sort of the same rows
+// with the same comparison (which orders an index instead of moving rows)
+// and a library sort of the keys read beforehand, a heading-click sort of
 // the project index (2,500 rows), ColumnSum of 100,000 rows, AutoSizeColumns
 // of 2,500 × 10, the copy and text paste of 2,500 × 10 cells, and MoveRow.
 #include <benchmark/benchmark.h>
@@ -15,6 +16,7 @@
 
 #include "bench/GridScreen.h"
 #include "grid/ExtGrid.h"
+#include "grid/ExtGridSortRead.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Clipbrd.h"
@@ -35,18 +37,95 @@ void Fill(TExtStringGrid& g, unsigned seed) {
   }
 }
 
-void BM_QSort100000x10(benchmark::State& state) {
+void QSort100000x10(benchmark::State& state, bool OnKeys) {
   TExtStringGrid& g = TheScreen().Grid(10, 100001);
   g.SortSettings().Column = static_cast<int>(state.range(0));
   g.SortSettings().Full = false;
+  g.SetSortOnKeys(OnKeys);
   for (auto _ : state) {
     state.PauseTiming();
     Fill(g, 5);
     state.ResumeTiming();
     g.QSort();
   }
+  g.SetSortOnKeys(true);
 }
+
+void BM_QSort100000x10(benchmark::State& state) { QSort100000x10(state, true); }
 BENCHMARK(BM_QSort100000x10)->Arg(1)->Arg(2)->ArgName("column")->Unit(benchmark::kMillisecond);
+
+void BM_QSortRowByRow100000x10(benchmark::State& state) { QSort100000x10(state, false); }
+BENCHMARK(BM_QSortRowByRow100000x10)->Arg(1)->Arg(2)->ArgName("column")->Unit(benchmark::kMillisecond);
+
+// The floor for QSort: the keys read beforehand (the amount as the sort
+// reads a detected number, the text as it is), then only the library sort
+// of keys and row numbers by the same ordering.
+void BM_LibrarySortExtractedKeys100000(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(10, 100001);
+  const int col = static_cast<int>(state.range(0));
+  Fill(g, 5);
+  std::vector<std::pair<Extended, int>> amounts, amountKeys;
+  std::vector<std::pair<AnsiString, int>> texts, textKeys;
+  for (int r = 1; r < g.RowCount(); ++r) {
+    Extended v = 0;
+    if (col == 1) {
+      gridsort::ReadSortNumber(g.GetCellText(col, r), "", "", true, v);
+      amounts.emplace_back(v, r);
+    } else {
+      texts.emplace_back(g.GetCellText(col, r), r);
+    }
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    amountKeys = amounts;
+    textKeys = texts;
+    state.ResumeTiming();
+    if (col == 1)
+      std::sort(amountKeys.begin(), amountKeys.end(),
+                [](const auto& a, const auto& b) { return a.first < b.first; });
+    else
+      std::sort(textKeys.begin(), textKeys.end(),
+                [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+    benchmark::DoNotOptimize(amountKeys.data());
+    benchmark::DoNotOptimize(textKeys.data());
+  }
+}
+BENCHMARK(BM_LibrarySortExtractedKeys100000)
+    ->Arg(1)
+    ->Arg(2)
+    ->ArgName("column")
+    ->Unit(benchmark::kMillisecond);
+
+// The same with the reading of the keys from the grid timed as well.
+void BM_LibrarySortReadKeys100000(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(10, 100001);
+  const int col = static_cast<int>(state.range(0));
+  Fill(g, 5);
+  std::vector<std::pair<Extended, int>> amounts;
+  std::vector<std::pair<AnsiString, int>> texts;
+  for (auto _ : state) {
+    amounts.clear();
+    texts.clear();
+    for (int r = 1; r < g.RowCount(); ++r) {
+      if (col == 1) {
+        Extended v = 0;
+        gridsort::ReadSortNumber(g.GetCellText(col, r), "", "", true, v);
+        amounts.emplace_back(v, r);
+      } else {
+        texts.emplace_back(g.GetCellText(col, r), r);
+      }
+    }
+    if (col == 1)
+      std::sort(amounts.begin(), amounts.end(),
+                [](const auto& a, const auto& b) { return a.first < b.first; });
+    else
+      std::sort(texts.begin(), texts.end(),
+                [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+    benchmark::DoNotOptimize(amounts.data());
+    benchmark::DoNotOptimize(texts.data());
+  }
+}
+BENCHMARK(BM_LibrarySortReadKeys100000)->Arg(1)->Arg(2)->ArgName("column")->Unit(benchmark::kMillisecond);
 
 void BM_LibrarySortSameComparison100000(benchmark::State& state) {
   TExtStringGrid& g = TheScreen().Grid(10, 100001);

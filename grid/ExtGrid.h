@@ -341,6 +341,12 @@ class TExtStringGrid : public TBaseGrid {
   int SortExchanges() const { return sortExchanges_; }
   // Milliseconds the last heading-click sort took.
   int SortTime() const { return sortTime_; }
+  // On (the default), a sort reads each row's keys once, orders them and
+  // then moves the rows; off, it compares and exchanges the grid's rows as
+  // it goes. Both give the same rows, counts and events: the row-by-row
+  // sort stays to check the other against.
+  bool SortOnKeys() const { return sortOnKeys_; }
+  void SetSortOnKeys(bool v) { sortOnKeys_ = v; }
   // One integer per row for the grid's user; rows exchange theirs.
   std::vector<int> RowIntegers;
   TGetFormatEvent OnGetFormat;
@@ -852,6 +858,14 @@ class TExtStringGrid : public TBaseGrid {
   void QuickSortRows(int Lo, int Hi, int Dir, bool ExchangeEqual,
                      const std::function<int(int, int)>& Compare);
   void CopyRowToPivot(int ARow, int Pivot);
+  // Rows Lo..Hi by the column sort (CompareFull with Dir) or by the index
+  // list, on keys when that is possible, else row by row.
+  void SortRows(int Lo, int Hi, int Dir, bool Indexed);
+  // The sort on keys; false (nothing done) when an event decides a
+  // comparison or the rows do not move whole.
+  bool SortRowsOnKeys(int Lo, int Hi, int Dir, bool Indexed);
+  class SortKeys;
+  bool sortOnKeys_ = true;
   int CompareStyled(int ACol, int ARow1, int ARow2);
   int BlankRule(int ACol, int ARow1, int ARow2, int Result, TSortDirection Direction);
   TSortIndexList sortIndexes_;

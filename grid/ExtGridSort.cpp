@@ -11,18 +11,12 @@
 
 #include "grid/EsgUni.h"
 #include "grid/ExtGrid.h"
+#include "grid/ExtGridSortRead.h"
 #include "grid/GridUtil.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
-
-int Sign(int v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
-
-template <typename T>
-int Order(const T& a, const T& b) {
-  return a < b ? -1 : (b < a ? 1 : 0);
-}
 
 // The run-time's conversion of a text to a number: the value of the longest
 // leading number, and 0 when it took the whole text, else the 1-based
@@ -54,8 +48,10 @@ int ValFloat(const AnsiString& S, Extended& Value) {
   return end == S.size() && digits > 0 ? 0 : static_cast<int>(std::max(end, start)) + 1;
 }
 
-// A number cell's value under the column's prefix, suffix and grouping;
-// false when the text is no number (Value then holds what was read).
+}  // namespace
+
+namespace gridsort {
+
 bool ReadSortNumber(AnsiString S, const AnsiString& Prefix, const AnsiString& Suffix, bool Grouped,
                     Extended& Value) {
   if (!Prefix.empty())
@@ -72,7 +68,6 @@ bool ReadSortNumber(AnsiString S, const AnsiString& Prefix, const AnsiString& Su
   return ValFloat(S, Value) == 0;
 }
 
-// The locale's date and time; a text that is none reads as an empty one.
 TDateTime ReadSortDate(const AnsiString& S) {
   TDateTime value = 0;
   if (S.empty() || !TryStrToDateTime(S, value)) return 0;
@@ -86,7 +81,13 @@ bool LooksLikeDate(const AnsiString& S) {
   return p > 1 && p < S.size() && p < 4 && S[p - 2] >= '0' && S[p - 2] <= '9' && S[p] >= '0' && S[p] <= '9';
 }
 
-}  // namespace
+}  // namespace gridsort
+
+using gridsort::LooksLikeDate;
+using gridsort::Order;
+using gridsort::ReadSortDate;
+using gridsort::ReadSortNumber;
+using gridsort::Sign;
 
 // ---- the index list -----------------------------------------------------------------------
 
@@ -365,35 +366,36 @@ void TExtStringGrid::SortFrame(bool Groups, const std::function<void(int OldRowC
   EndUpdate();
 }
 
+void TExtStringGrid::SortRows(int Lo, int Hi, int Dir, bool Indexed) {
+  if (sortOnKeys_ && SortRowsOnKeys(Lo, Hi, Dir, Indexed)) return;
+  if (Indexed) {
+    QuickSortRows(Lo, Hi, 1, true, [&](int a, int b) { return CompareIndexed(0, a, b); });
+  } else {
+    const int col = sortSettings_->Column;
+    QuickSortRows(Lo, Hi, Dir, false, [&](int a, int b) { return CompareFull(col, a, b); });
+  }
+}
+
 void TExtStringGrid::QSort() {
   sortIndexes_.Clear();
   const int dir = sortSettings_->Direction == sdDescending ? -1 : 1;
-  const int col = sortSettings_->Column;
-  SortFrame(false, [&](int oldRows) {
-    QuickSortRows(FixedRows(), oldRows - 1 - FixedFooters(), dir, false,
-                  [&](int a, int b) { return CompareFull(col, a, b); });
-  });
+  SortFrame(false, [&](int oldRows) { SortRows(FixedRows(), oldRows - 1 - FixedFooters(), dir, false); });
 }
 
 void TExtStringGrid::QSortIndexed() {
   if (sortIndexes_.Count() == 0) throw EExtGridError("No indexes specified for indexed sort");
-  SortFrame(false, [&](int oldRows) {
-    QuickSortRows(FixedRows(), oldRows - 1 - FixedFooters(), 1, true,
-                  [&](int a, int b) { return CompareIndexed(0, a, b); });
-  });
+  SortFrame(false, [&](int oldRows) { SortRows(FixedRows(), oldRows - 1 - FixedFooters(), 1, true); });
 }
 
 void TExtStringGrid::QSortGroups() {
   const int dir = sortSettings_->Direction == sdDescending ? -1 : 1;
-  const int col = sortSettings_->Column;
   SortFrame(true, [&](int oldRows) {
     int r = 1;
     for (int k = 0; k < NodeCount(); ++k) {
       if (r >= oldRows || GetCellType(0, r) != ctNode) continue;
       int next = r + 1;
       while (next < oldRows && GetCellType(0, next) != ctNode) ++next;
-      if (next - r - 1 >= 2)
-        QuickSortRows(r + 1, next - 1, dir, false, [&](int a, int b) { return CompareFull(col, a, b); });
+      if (next - r - 1 >= 2) SortRows(r + 1, next - 1, dir, false);
       r = next;
     }
   });

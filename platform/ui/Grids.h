@@ -13,6 +13,7 @@
 // Descendants change the behaviour through the virtual methods the class
 // library's grid has (DrawCell, SelectCell, CanEditShow, GetEditText, ...).
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -425,6 +426,11 @@ class TStringGrid : public TDrawGrid {
   // Swaps the stored cells of two rows (all stored columns) without
   // copying them.
   void ExchangeStoredRows(int ARow1, int ARow2);
+  // Puts the stored cells of row First + Order[k] into row First + k, for
+  // each k (Order a permutation), without copying them, and shows each
+  // object of a row that moved to Visit with its new row. Paints nothing.
+  void PermuteStoredRows(int First, const std::vector<int>& Order,
+                         const std::function<void(int ARow, TObject* Object)>& Visit);
 
  private:
   struct Cell {

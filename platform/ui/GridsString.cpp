@@ -235,6 +235,20 @@ void TStringGrid::ExchangeStoredRows(int ARow1, int ARow2) {
   InvalidateRow(ARow2);
 }
 
+void TStringGrid::PermuteStoredRows(int First, const std::vector<int>& Order,
+                                    const std::function<void(int ARow, TObject* Object)>& Visit) {
+  const size_t first = static_cast<size_t>(First), n = Order.size();
+  if (cells_.size() < first + n) cells_.resize(first + n);
+  std::vector<std::unique_ptr<RowCells>> moved(n);
+  for (size_t k = 0; k < n; ++k) moved[k] = std::move(cells_[first + static_cast<size_t>(Order[k])]);
+  for (size_t k = 0; k < n; ++k) {
+    cells_[first + k] = std::move(moved[k]);
+    if (static_cast<size_t>(Order[k]) == k || !cells_[first + k] || !Visit) continue;
+    for (const Cell& cell : *cells_[first + k])
+      if (cell.Object) Visit(static_cast<int>(first + k), cell.Object);
+  }
+}
+
 int TStringGrid::StoreColCount(int ARow) const {
   if (ARow < 0 || static_cast<size_t>(ARow) >= cells_.size()) return 0;
   const RowCells* row = cells_[static_cast<size_t>(ARow)].get();
