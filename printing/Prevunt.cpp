@@ -133,7 +133,7 @@ Tprevform::Tprevform(TComponent* AOwner, const TRichEdit& Source, const AnsiStri
   OnDestroy = [this](TObject* s) { FormDestroy(s); };
 }
 
-Tprevform::~Tprevform() = default;
+Tprevform::~Tprevform() { DoDestroy(); }
 
 void TRulerMarker::Paint() {
   TCanvas& c = Canvas();

@@ -1,6 +1,7 @@
 #include "platform/ui/Forms.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/gfx/Picture.h"
 #include "platform/ui/Application.h"
@@ -33,16 +34,21 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner) {
   if (Screen) Screen->AddForm(this);
 }
 
-TCustomForm::~TCustomForm() {
+void TCustomForm::DoDestroy() {
   Destroying();
-  if (OnDestroy) {
-    try {
-      OnDestroy(this);
-    } catch (...) {
-      // No exception leaves a destructor; the application shows it.
-      if (ui::HandleException) ui::HandleException(this);
-    }
+  if (!OnDestroy) return;
+  const TNotifyEvent handler = std::move(OnDestroy);
+  OnDestroy = nullptr;
+  try {
+    handler(this);
+  } catch (...) {
+    // No exception leaves a destructor; the application shows it.
+    if (ui::HandleException) ui::HandleException(this);
   }
+}
+
+TCustomForm::~TCustomForm() {
+  DoDestroy();
   if (FormState.Contains(fsModal)) ui::PopModal(this);
   if (Visible()) {
     SetVisibleFlag(false);

@@ -98,7 +98,11 @@ class TCustomForm : public TCustomControl {
   bool Active() const { return active_; }
 
   TNotifyEvent OnCreate;
+  // Fired once, by DoDestroy. A form whose OnDestroy reaches members of its
+  // own class calls DoDestroy first in its destructor: by the time this
+  // class's destructor runs, those members are gone.
   TNotifyEvent OnDestroy;
+  void DoDestroy();
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   TNotifyEvent OnActivate;

@@ -24,10 +24,15 @@ class MemoryBackend:
     def new_document(self):
         self.documents += 1
 
-    def write_row(self, row, col, values):
-        self.calls.append((row, col, len(values)))
-        for i, v in enumerate(values):
-            self.cells[(row, col + i)] = v
+    def write_block(self, row, col, rows):
+        self.calls.append((row, col, len(rows), len(rows[0])))
+        for r, values in enumerate(rows):
+            assert len(values) == len(rows[0])
+            for i, v in enumerate(values):
+                self.cells[(row + r, col + i)] = v
+
+    def end_frame(self):
+        pass
 
     def show(self, visible):
         self.shown.append(visible)
@@ -90,7 +95,40 @@ class Sessions(unittest.TestCase):
                            b"[BAD]", b'[FORMULA("never")]'])
         self.assertEqual(ran, 6)
         self.assertEqual(backend.cells, {(2, 1): 1234.56, (2, 2): "say 'yes'", (3, 1): "x"})
-        self.assertEqual(backend.calls, [(2, 1, 2), (3, 1, 1)])
+        self.assertEqual(backend.calls, [(2, 1, 1, 2), (3, 1, 1, 1)])
+
+    def test_a_frame_goes_in_as_rectangles(self):
+        backend = MemoryBackend()
+        session = bridge.Session(backend, 2)
+        commands, expected = [], {}
+        # 30 rows of 4 cells (numbers and Greek text), then a totals row of
+        # two cells and a lone cell to the right of the block.
+        for row in range(1, 31):
+            for col in range(1, 5):
+                text = "%d,5" % (row * col) if col % 2 else "Ύψος %d" % row
+                commands += [b'[SELECT("R%dC%d")]' % (row, col),
+                             b'[FORMULA("' + text.encode("cp1253") + b'")]']
+                expected[(row, col)] = row * col + 0.5 if col % 2 else text
+        commands += [b'[SELECT("R31C3")]', b'[FORMULA("1.000,25")]', b'[SELECT("R31C4")]',
+                     b'[FORMULA("' + "Σύνολο".encode("cp1253") + b'")]', b'[SELECT("R5C9")]', b'[FORMULA("x")]']
+        expected.update({(31, 3): 1000.25, (31, 4): "Σύνολο", (5, 9): "x"})
+        self.assertEqual(session.run(commands), len(commands))
+        self.assertEqual(backend.cells, expected)
+        self.assertEqual(backend.calls, [(1, 1, 30, 4), (5, 9, 1, 1), (31, 3, 1, 2)])
+
+    def test_blocks_keep_every_cell_once(self):
+        import random
+        rng = random.Random(5)
+        for _ in range(200):
+            cells = {(rng.randint(1, 8), rng.randint(1, 8)): rng.random() for _ in range(rng.randint(0, 40))}
+            seen = {}
+            for row, col, rows in bridge.blocks(cells):
+                for r, values in enumerate(rows):
+                    self.assertEqual(len(values), len(rows[0]))
+                    for i, v in enumerate(values):
+                        self.assertNotIn((row + r, col + i), seen)
+                        seen[(row + r, col + i)] = v
+            self.assertEqual(seen, cells)
 
     def test_a_number_too_large_goes_in_as_text(self):
         backend = MemoryBackend()
