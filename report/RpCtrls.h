@@ -6,6 +6,7 @@
 
 #include "platform/gfx/Picture.h"
 #include "platform/rtl/ClassesReader.h"
+#include "platform/ui/ComCtrls.h"
 #include "report/BandRpt.h"
 
 enum TExportType { exptText, exptNumeric, exptFormula };
@@ -264,4 +265,41 @@ class TRpFrameline : public TRpPrintable {
 
  protected:
   void Paint() override;
+};
+
+// ---- rich text --------------------------------------------------------------------
+
+// The hidden editor that holds a rich-text control's formatted text.
+class TRpRichEdit : public TCustomRichEdit {
+ public:
+  explicit TRpRichEdit(TComponent* owner) : TCustomRichEdit(owner) {}
+};
+
+// Formatted text printed in its band: it can stretch the band in 5 mm
+// steps and continues on the next page where it stopped.
+class TRpCustomRichText : public TRpPrintable {
+ public:
+  explicit TRpCustomRichText(TComponent* owner);
+  TRpRichEdit* RichEdit() const { return richEdit_; }
+  bool AutoStretch = false;
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment value) override;
+  TColor Color() const { return richEdit_->Color(); }
+  void SetColor(TColor value) { richEdit_->SetColor(value); }
+  TFont& Font() { return richEdit_->Font(); }
+  // Where the text continues on the band's next page; 0 after a whole print.
+  int NextChar() const { return nextChar_; }
+  void Print(int ofsX, int ofsY) override;
+  // The height the whole text needs at the control's width, in screen pixels.
+  void GetExpandedHeight(Extended& height) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+ private:
+  int nextChar_ = 0;
+  TRpRichEdit* richEdit_;
+};
+
+class TRpRichText : public TRpCustomRichText {
+ public:
+  using TRpCustomRichText::TRpCustomRichText;
 };

@@ -1,0 +1,152 @@
+// The rich-text printable: formatted text laid out by its hidden editor's
+// page formatting, growing its band and continuing on the next page.
+
+#include <atomic>
+
+#include "platform/gfx/Metafile.h"
+#include "report/RpCtrls.h"
+
+namespace {
+
+// The band grows by this much (0.1 mm) at a time.
+constexpr Extended kRichStep = 50.0;
+// The running number of exported pictures' names.
+std::atomic<int> richPictureNumber{0};
+
+struct TTwips {
+  int LPX, LPY;
+  int X(int pixels) const { return pixels * 1440 / LPX; }
+  int Y(int pixels) const { return pixels * 1440 / LPY; }
+};
+
+TTwips TwipsOf(const TCanvas& canvas) {
+  TTwips t{canvas.GetDeviceCaps(LOGPIXELSX), canvas.GetDeviceCaps(LOGPIXELSY)};
+  if (t.LPX <= 0) t.LPX = 96;
+  if (t.LPY <= 0) t.LPY = 96;
+  return t;
+}
+
+}  // namespace
+
+TRpCustomRichText::TRpCustomRichText(TComponent* owner) : TRpPrintable(owner) {
+  richEdit_ = new TRpRichEdit(this);
+  richEdit_->SetParent(this);
+  richEdit_->SetBorderStyle(bsNone);
+  richEdit_->SetVisible(false);
+  PrintFinished = true;
+  SetBounds(Left(), Top(), 100, 100);
+}
+
+TAlignment TRpCustomRichText::Alignment() const { return richEdit_->Paragraph().Alignment(); }
+
+void TRpCustomRichText::SetAlignment(TAlignment value) {
+  richEdit_->Paragraph().SetAlignment(value);
+  TRpPrintable::SetAlignment(value);
+}
+
+void TRpCustomRichText::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TRpPrintable::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (richEdit_ != nullptr) richEdit_->SetBounds(1, 1, Width() - 2, Height() - 2);
+}
+
+void TRpCustomRichText::Print(int ofsX, int ofsY) {
+  if (ParentReport == nullptr || RpPrinter == nullptr) return;
+  TRpPrinter& p = *RpPrinter;
+  TMetafile scratch;
+  std::unique_ptr<TMetafileCanvas> scratchCanvas;
+  TCanvas* canvas = p.Canvas();
+  if (canvas == nullptr) {
+    scratchCanvas = std::make_unique<TMetafileCanvas>(&scratch);
+    canvas = scratchCanvas.get();
+  }
+  const TTwips tw = TwipsOf(*canvas);
+  const TPlace at = PlaceOnPage(ofsX, ofsY);
+  FORMATRANGE range;
+  range.hdc = canvas;
+  range.hdcTarget = canvas;
+  range.rc = Rect(tw.X(p.DeviceX(at.Left)), tw.Y(p.DeviceY(at.Top)), tw.X(p.DeviceX(at.Left + at.Width)),
+                  tw.Y(p.DeviceY(at.Top + at.Height)));
+  range.rcPage = Rect(0, 0, tw.X(p.DeviceWidth(p.PaperWidth())), tw.Y(p.DeviceHeight(p.PaperLength())));
+  if (PrintFinished) nextChar_ = 0;
+  range.chrg = {nextChar_, -1};
+  const int length = richEdit_->Content().Length();
+  int next = richEdit_->FormatRange(&range, false);
+  TRpCustomBand* band = Band();
+  if (next < length && AutoStretch && band != nullptr && length > 0) {
+    // Grow a step at a time and stop as soon as the rest fits.
+    Extended grown = 0;
+    bool used = false;
+    while (next < length && band->FitsOnPage(kRichStep)) {
+      band->ExpandBy(kRichStep, grown, used);
+      range.rc.Bottom = tw.Y(p.DeviceY(at.Top + at.Height + grown));
+      next = richEdit_->FormatRange(&range, false);
+    }
+  }
+  if (ParentReport->PrinterOutput && p.Canvas() != nullptr) richEdit_->FormatRange(&range, true);
+  if (next < 0 || next >= length) {
+    nextChar_ = 0;
+    PrintFinished = true;
+  } else {
+    nextChar_ = next;
+    PrintFinished = false;
+  }
+  if (PrintFinished) TRpPrintable::Print(ofsX, ofsY);
+  if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr) {
+    TRpImage image(nullptr);
+    image.SetAutoSize(true);
+    image.SetName(Name() + "_" + IntToStr(richPictureNumber++));
+    const int w = RpNearest(static_cast<Extended>(range.rc.Right - range.rc.Left) * tw.LPX / 1440);
+    const int h = RpNearest(static_cast<Extended>(range.rc.Bottom - range.rc.Top) * tw.LPY / 1440);
+    auto picture = std::make_unique<TMetafile>();
+    picture->SetWidth(w);
+    picture->SetHeight(h);
+    {
+      TMetafileCanvas pictureCanvas(picture.get());
+      FORMATRANGE inner = range;
+      inner.hdc = inner.hdcTarget = &pictureCanvas;
+      const TTwips pt = TwipsOf(pictureCanvas);
+      inner.rc = Rect(0, 0, pt.X(w), pt.Y(h));
+      inner.rcPage = Rect(0, 0, pt.X(w), pt.Y(2 * h));
+      richEdit_->FormatRange(&inner, true);
+    }
+    image.Picture()->SetGraphic(std::move(picture));
+    image.Size()->Units = TRpUnit::Native;
+    image.Size()->SetValue(TRpPrintableSize::iLeft, NativeValue(TRpPrintableSize::iLeft));
+    image.Size()->SetValue(TRpPrintableSize::iTop, NativeValue(TRpPrintableSize::iTop));
+    image.Size()->SetValue(TRpPrintableSize::iWidth, NativeValue(TRpPrintableSize::iWidth));
+    image.Size()->SetValue(TRpPrintableSize::iHeight, NativeValue(TRpPrintableSize::iHeight));
+    ParentReport->ExportFilter->ControlOut(&image, p.DeviceX(at.Left), p.DeviceY(at.Top));
+  }
+  richEdit_->FormatRange(nullptr, false);
+}
+
+void TRpCustomRichText::GetExpandedHeight(Extended& height) {
+  TMetafile scratch;
+  std::unique_ptr<TMetafileCanvas> scratchCanvas;
+  TRpPrinter* p = RpPrinter;
+  TCanvas* canvas = p != nullptr ? p->Canvas() : nullptr;
+  if (canvas == nullptr) {
+    scratchCanvas = std::make_unique<TMetafileCanvas>(&scratch);
+    canvas = scratchCanvas.get();
+  }
+  const TTwips tw = TwipsOf(*canvas);
+  const Extended factor = p != nullptr ? p->YFactor() : 96.0L / 254;
+  const auto devX = [&](Extended v) { return p != nullptr ? p->DeviceX(v) : RpNearest(v * 96 / 254); };
+  const auto devY = [&](Extended v) { return p != nullptr ? p->DeviceY(v) : RpNearest(v * 96 / 254); };
+  const TPlace at = PlaceOnPage(0, 0);
+  FORMATRANGE range;
+  range.hdc = range.hdcTarget = canvas;
+  range.rc = Rect(tw.X(devX(at.Left)), tw.Y(devY(at.Top)), tw.X(devX(at.Left + at.Width)),
+                  tw.Y(devY(at.Top + at.Height)));
+  range.chrg = {0, -1};
+  const int length = richEdit_->Content().Length();
+  int next = richEdit_->FormatRange(&range, false);
+  const int step = std::max(1, RpNearest(kRichStep * factor * 1440 / tw.LPY));
+  while (length > 0 && next >= 0 && next < length) {
+    range.rc.Bottom += step;
+    next = richEdit_->FormatRange(&range, false);
+  }
+  // Screen pixels, as the band compares them.
+  height = static_cast<Extended>(range.rc.Bottom - range.rc.Top) * 96 / 1440;
+  richEdit_->FormatRange(nullptr, false);
+}
