@@ -135,6 +135,18 @@ Tprevform::Tprevform(TComponent* AOwner, const TRichEdit& Source, const AnsiStri
 
 Tprevform::~Tprevform() { DoDestroy(); }
 
+void TRulerMarker::Paint() {
+  TCanvas& c = Canvas();
+  const int w = Width() - 1, h = Height() - 1;
+  c.Pen->Color = clBlack;
+  c.Brush->Style = bsSolid;
+  c.Brush->Color = clBtnFace;
+  if (PointsDown)
+    c.Polygon({Point(0, 0), Point(w, 0), Point(w / 2, h)});
+  else
+    c.Polygon({Point(w / 2, 0), Point(w, h), Point(0, h)});
+}
+
 void Tprevform::BuildMenus() {
   MainMenu1 = new TMainMenu(this);
   MainMenu1->SetName("MainMenu1");
@@ -315,25 +327,21 @@ void Tprevform::BuildRuler() {
   RulerLine->SetParent(Ruler);
   RulerLine->SetBounds(4, 12, 100, 2);
   RulerLine->SetShape(bsTopLine);
-  auto marker = [&](const char* name, const char* glyph, int top) {
-    auto* l = new TLabel(this);
-    l->SetName(name);
-    l->SetParent(Ruler);
-    TFont f;
-    f.Name = "Arial";
-    f.SetHeight(-11);
-    l->SetFont(f);
-    l->SetCaption(cp1253::FromUtf8(glyph));
-    l->SetBounds(2, top, 10, 12);
-    l->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+  auto marker = [&](const char* name, bool down, int top) {
+    auto* m = new TRulerMarker(this);
+    m->SetName(name);
+    m->SetParent(Ruler);
+    m->PointsDown = down;
+    m->SetBounds(2, top, 9, 7);
+    m->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
       RulerItemMouseDown(s, b, sh, x, y);
     };
-    l->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { RulerItemMouseMove(s, sh, x, y); };
-    return l;
+    m->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { RulerItemMouseMove(s, sh, x, y); };
+    return m;
   };
-  FirstInd = marker("FirstInd", "▼", 0);
-  LeftInd = marker("LeftInd", "▲", 13);
-  RightInd = marker("RightInd", "▲", 13);
+  FirstInd = marker("FirstInd", true, 3);
+  LeftInd = marker("LeftInd", false, 16);
+  RightInd = marker("RightInd", false, 16);
   FirstInd->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     FirstIndMouseUp(s, b, sh, x, y);
   };

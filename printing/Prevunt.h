@@ -22,6 +22,17 @@
 #include "printing/MoneyEdit.h"
 #include "printing/RichPrint.h"
 
+// A marker of the ruler: a small triangle pointing down (the first line's
+// indent) or up (the left and right indents).
+class TRulerMarker : public TGraphicControl {
+ public:
+  explicit TRulerMarker(TComponent* AOwner) : TGraphicControl(AOwner) {}
+  bool PointsDown = false;
+
+ protected:
+  void Paint() override;
+};
+
 class Tprevform : public TForm {
  public:
   // Source is the report text copied at creation (lines and font);
@@ -46,9 +57,9 @@ class Tprevform : public TForm {
 
   // ---- controls ----
   TPanel* Ruler;
-  TLabel* FirstInd;
-  TLabel* LeftInd;
-  TLabel* RightInd;
+  TRulerMarker* FirstInd;
+  TRulerMarker* LeftInd;
+  TRulerMarker* RightInd;
   TBevel* RulerLine;
   TStatusBar* StatusBar;
   TToolBar* ToolBar1;

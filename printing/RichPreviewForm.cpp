@@ -25,7 +25,7 @@ C* Put(TForm* owner, TWinControl* parent, int x, int y, int w, int h) {
 }
 
 TSpeedButton* Button(TForm* owner, TWinControl* parent, int x, const char* caption, const char* hint) {
-  auto* b = Put<TSpeedButton>(owner, parent, x, 4, 26, 24);
+  auto* b = Put<TSpeedButton>(owner, parent, x, 4, 22, 24);
   b->SetCaption(cp1253::FromUtf8(caption));
   b->SetHint(cp1253::FromUtf8(hint));
   b->SetShowHint(true);
@@ -45,30 +45,30 @@ TRichPreviewForm::TRichPreviewForm(TComponent* AOwner) : TForm(AOwner) {
   ScrollBox1 = Put<TScrollBox>(this, this, 18, 16, 400, 500);
   Image1 = Put<TImage>(this, ScrollBox1, 0, 0, 400, 500);
   Panel1 = Put<TPanel>(this, this, 18, 520, 420, 32);
-  SpeedButton1 = Button(this, Panel1, 4, "Π", "Εκτύυπωση επιλογής από το κείμενο  (Πλήκτρο Π)");
-  SpeedButton2 = Button(this, Panel1, 32, "+", "Μεγέθυνση (πλήκτρο Μ)");
-  SpeedButton3 = Button(this, Panel1, 60, "-", "Σμίκρυνση  (πλήκτρο Σ)");
-  Label8 = Put<TLabel>(this, Panel1, 90, 9, 30, 14);
+  SpeedButton1 = Button(this, Panel1, 2, "Π", "Εκτύυπωση επιλογής από το κείμενο  (Πλήκτρο Π)");
+  SpeedButton2 = Button(this, Panel1, 26, "+", "Μεγέθυνση (πλήκτρο Μ)");
+  SpeedButton3 = Button(this, Panel1, 50, "-", "Σμίκρυνση  (πλήκτρο Σ)");
+  Label8 = Put<TLabel>(this, Panel1, 76, 9, 30, 14);
   Label8->SetCaption("Βήμα"_a);
-  MaskEdit1 = Put<TMaskEdit>(this, Panel1, 122, 6, 44, 20);
+  MaskEdit1 = Put<TMaskEdit>(this, Panel1, 106, 6, 40, 20);
   MaskEdit1->SetEditMask("9.999;1;_");
-  Label6 = Put<TLabel>(this, Panel1, 170, 9, 12, 14);
+  Label6 = Put<TLabel>(this, Panel1, 149, 9, 8, 14);
   Label6->SetCaption("x");
-  Label7 = Put<TLabel>(this, Panel1, 184, 9, 40, 14);
-  ArrowButton1n = Button(this, Panel1, 228, "|<", "Αρχή κειμένου (Ctrl-Home)");
-  ArrowButton1 = Button(this, Panel1, 256, "<", "");
-  Label4 = Put<TLabel>(this, Panel1, 286, 9, 44, 14);
+  Label7 = Put<TLabel>(this, Panel1, 158, 9, 34, 14);
+  ArrowButton1n = Button(this, Panel1, 194, "|<", "Αρχή κειμένου (Ctrl-Home)");
+  ArrowButton1 = Button(this, Panel1, 217, "<", "");
+  Label4 = Put<TLabel>(this, Panel1, 242, 9, 44, 14);
   Label4->SetCaption("Σελίδα.."_a);
-  Edit1 = Put<TEdit>(this, Panel1, 332, 6, 48, 20);
-  SpinEdit1 = Put<TSpinEdit>(this, Panel1, 382, 6, 40, 20);
-  Label10 = Put<TLabel>(this, Panel1, 424, 9, 40, 14);
-  ArrowButton2 = Button(this, Panel1, 466, ">", "");
-  ArrowButton2n = Button(this, Panel1, 494, ">|", "Τέλος κειμένου (Ctrl-End)");
-  CheckBox1 = Put<TCheckBox>(this, Panel1, 524, 8, 84, 16);
+  Edit1 = Put<TEdit>(this, Panel1, 286, 6, 40, 20);
+  SpinEdit1 = Put<TSpinEdit>(this, Panel1, 328, 6, 38, 20);
+  Label10 = Put<TLabel>(this, Panel1, 368, 9, 32, 14);
+  ArrowButton2 = Button(this, Panel1, 400, ">", "");
+  ArrowButton2n = Button(this, Panel1, 423, ">|", "Τέλος κειμένου (Ctrl-End)");
+  CheckBox1 = Put<TCheckBox>(this, Panel1, 450, 8, 72, 16);
   CheckBox1->SetCaption("Συμπαγής"_a);
   CheckBox1->SetHint("4 σελίδες μαζί"_a);
   CheckBox1->SetShowHint(true);
-  BitBtn1 = Put<TBitBtn>(this, Panel1, 612, 4, 90, 24);
+  BitBtn1 = Put<TBitBtn>(this, Panel1, 522, 4, 60, 24);
   BitBtn1->SetCaption("Κλείσιμο"_a);
   BitBtn1->SetHint("Κλείσιμο και επιστροφή (Πλήκτρο Ε)"_a);
   BitBtn1->SetShowHint(true);

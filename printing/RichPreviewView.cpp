@@ -16,6 +16,8 @@ void TRichPreviewForm::Navigated() {
   Edit1->SetText(nav_.PageLabel());
   Label10->SetCaption("(" + IntToStr(nav_.LastPage + 1) + ")");
   SpinEdit1->SetMaxValue(nav_.LastPage + 1);
+  SpinEdit1->SetMinValue(1);
+  if (SpinEdit1->Value() != nav_.Current + 1) SpinEdit1->SetValue(nav_.Current + 1);
   ShowPages();
 }
 
