@@ -1,6 +1,7 @@
 #include "printing/Qprint.h"
 
 #include "platform/rtl/Cp1253.h"
+#include "printing/Prevunt.h"
 
 TrpForm::TrpForm(TComponent* AOwner) : TForm(AOwner) {
   SetCaption("Εκτυπώσεις"_a);
@@ -19,10 +20,35 @@ TrpForm::TrpForm(TComponent* AOwner) : TForm(AOwner) {
   BitBtn1->Cancel = true;
   BitBtn1->OnClick = [this](TObject* s) { BitBtn1Click(s); };
 
+  BitBtn2 = new TBitBtn(this);
+  BitBtn2->SetParent(Panel1);
+  BitBtn2->SetBounds(184, 24, 105, 33);
+  BitBtn2->SetCaption("ΠΡΟΕΠΙΣΚΟΠΙΣΗ"_a);
+  BitBtn2->OnClick = [this](TObject* s) { BitBtn2Click(s); };
+
+  RadioGroup1 = new TRadioGroup(this);
+  RadioGroup1->SetParent(Panel1);
+  RadioGroup1->SetBounds(8, 4, 169, 53);
+  RadioGroup1->SetCaption("Προσανατολισμός σελίδας"_a);
+  RadioGroup1->Items()->Add(" Κατακόρυφος"_a);
+  RadioGroup1->Items()->Add(" Οριζόντιος"_a);
+  RadioGroup1->SetItemIndex(0);
+  RadioGroup1->OnClick = [this](TObject* s) { RadioGroup1Click(s); };
+
+  CheckBox1 = new TCheckBox(this);
+  CheckBox1->SetParent(Panel1);
+  CheckBox1->SetBounds(184, 4, 140, 17);
+  CheckBox1->SetCaption("Εκτύπωση πλαισίου"_a);
+
+  CreateReport();
+
   rpExcelFilter1 = new TRpExcelFilter(this);
   rpExcelFilter1->SetName("rpExcelFilter1");
   rpRTFFilter1 = new TRpRTFFilter(this);
   rpRTFFilter1->SetName("rpRTFFilter1");
+
+  BitBtn2->SetEnabled(true);
+  SetOrientationForKind();
 
   OnShow = [this](TObject* s) { FormShow(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
@@ -38,7 +64,34 @@ bool TrpForm::ShowForKind(std::int32_t Kind) {
 void TrpForm::FormShow(TObject*) {
   // Only the button panel shows; the report itself is never on screen.
   SetBounds(Left(), Top(), 409, 105);
+  BitBtn2->SetEnabled(true);
   ShowGuard = 10;
+  const bool portrait = ReportKind != 2;
+  BandRep1->Page()->SetOrientation(portrait ? poPortrait : poLandscape);
+  RadioGroup1->SetItemIndex(portrait ? 0 : 1);
+  if (ReportKind == 1 && Prevform != nullptr) BandRep1->SetFont(Prevform->Prevmemo->Font());
+}
+
+void TrpForm::SetOrientationForKind() {
+  if (ReportKind == 1 || ReportKind == 3 || ReportKind == 4)
+    BandRep1->Page()->SetOrientation(poPortrait);
+  else if (ReportKind == 2)
+    BandRep1->Page()->SetOrientation(poLandscape);
+}
+
+void TrpForm::RadioGroup1Click(TObject*) {
+  BandRep1->Page()->SetOrientation(RadioGroup1->ItemIndex() == 1 ? poLandscape : poPortrait);
+}
+
+void TrpForm::BitBtn2Click(TObject*) {
+  LineIndex = 0;
+  BitBtn2->SetEnabled(false);
+  Close();
+  BandRep1->Frame()->SetWidth(CheckBox1->Checked() ? 1 : 0);
+  const Extended width = RpBand2->NativeWidth();
+  RpSysData1->Size()->SetValue(TRpPrintableSize::iLeft, width - 60 * 254.0 / 96.0);
+  RpMemo1->Size()->SetValue(TRpPrintableSize::iWidth, width - 5 * 254.0 / 96.0);
+  BandRep1->Preview();
 }
 
 void TrpForm::FormClose(TObject*, TCloseAction&) { ShowGuard = 0; }

@@ -3,16 +3,20 @@
 // reports. A caller sets ReportKind and shows the form modally, unless a
 // showing is already under way (ShowGuard above 5).
 //
-// So far the form is the dialog's frame with its exit button; the page
-// orientation, frame and font choices and the preview button come with the
-// report engine that runs the reports.
+// The dialog chooses orientation and frame; "ΠΡΟΕΠΙΣΚΟΠΙΣΗ" runs BandRep1
+// into the report engine's preview. BandRep1 has no data set: its detail
+// band is fed one line of the source text per need-data call.
 
 #include <cstdint>
 
 #include "platform/ui/Buttons.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Panels.h"
+#include "platform/ui/StdCtrls.h"
+#include "report/RpCtrls.h"
 #include "report/RpExport.h"
+
+class Tprevform;
 
 class TrpForm : public TForm {
  public:
@@ -31,8 +35,32 @@ class TrpForm : public TForm {
   // has been shown and closed).
   bool ShowForKind(std::int32_t Kind);
 
+  // The calculation preview whose editor's lines kind 1 prints; set by
+  // the main window once it has made it.
+  Tprevform* Prevform = nullptr;
+  // Index of the next line to feed, the line being fed, the category of
+  // the row being fed (0 none, -1 a block of totals), the summary line
+  // recognised last.
+  std::int32_t LineIndex = 0;
+  AnsiString CurLine;
+  std::int32_t GroupNo = 0;
+  std::int32_t LineKind = 0;
+
   TPanel* Panel1;
   TBitBtn* BitBtn1;  // "ΕΞΟΔΟΣ"
+  TBitBtn* BitBtn2;  // "ΠΡΟΕΠΙΣΚΟΠΙΣΗ"
+  TRadioGroup* RadioGroup1;
+  TCheckBox* CheckBox1;
+
+  TBandRep* BandRep1;
+  TRpBand* RpBand2;  // page header
+  TRpSysData* RpSysData1;
+  TRpBand* RpBand1;  // detail
+  TRpMemo* RpMemo1;
+  TRpBand* RpBand3;  // summary
+  TRpLabel* RpLabel50;
+  TRpLabel* RpLabel51;
+  TRpLabel* RpLabel53;  // the bidder's name
   // While the form exists the preview's save dialog offers the
   // spreadsheet and RTF formats after the page file.
   TRpExcelFilter* rpExcelFilter1;
@@ -41,4 +69,16 @@ class TrpForm : public TForm {
   void FormShow(TObject* Sender);
   void FormClose(TObject* Sender, TCloseAction& Action);
   void BitBtn1Click(TObject* Sender);
+  void BitBtn2Click(TObject* Sender);
+  void RadioGroup1Click(TObject* Sender);
+  void BandRep1BeforePrint(TObject* Sender, bool& PrintReport);
+  void BandRep1NeedData(TObject* Sender, bool& MoreData);
+
+ private:
+  // The lines the current kind prints; nil when its window is missing.
+  TStrings* SourceLines() const;
+  // Kinds 2 landscape, 1, 3 and 4 portrait; any other leaves it.
+  void SetOrientationForKind();
+  // BandRep1 with its bands and labels.
+  void CreateReport();
 };

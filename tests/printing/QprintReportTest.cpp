@@ -1,0 +1,162 @@
+// The report form's kind 1: the calculation preview's lines fed one per
+// record into the report, run to the PDF printer and into the preview.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "platform/backend/headless/Headless.h"
+#include "platform/print/Printers.h"
+#include "platform/ui/Application.h"
+#include "printing/Prevunt.h"
+#include "printing/Qprint.h"
+#include "tests/TestOutput.h"
+#include "tests/platform/OtherPrograms.h"
+
+namespace {
+
+class QprintReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    backend = &InstallHeadlessBackend();
+    owner.reset(NewForm<TForm>(nullptr));
+    source = new TRichEdit(owner.get());
+    source->SetParent(owner.get());
+    source->Hide();
+    TFont font;
+    font.Name = "Courier New";
+    font.SetHeight(-11);
+    source->SetFont(font);
+    prev = NewForm<Tprevform>(owner.get(), *source, "");
+    form.reset(NewForm<TrpForm>(nullptr));
+    form->Prevform = prev;
+    form->ReportKind = 1;
+  }
+  void TearDown() override {
+    for (const auto& text : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(text);
+    form.reset();
+    owner.reset();
+    Application->ProcessMessages();
+    printers::UseSystem();
+    Printer()->Refresh();
+  }
+  // The calculation text: Count numbered lines, every fifth one empty.
+  void Lines(int count) {
+    TStrings& lines = prev->Prevmemo->Lines();
+    lines.Clear();
+    for (int i = 1; i <= count; ++i) lines.Add(i % 5 == 0 ? AnsiString() : "Γραμμή "_a + IntToStr(i));
+  }
+  THeadlessBackend* backend = nullptr;
+  std::unique_ptr<TForm> owner;
+  TRichEdit* source = nullptr;
+  Tprevform* prev = nullptr;
+  std::unique_ptr<TrpForm> form;
+};
+
+TEST_F(QprintReportTest, TheDialogHoldsItsControls) {
+  EXPECT_EQ(form->BitBtn2->Caption(), "ΠΡΟΕΠΙΣΚΟΠΙΣΗ"_a);
+  EXPECT_EQ(form->RadioGroup1->Caption(), "Προσανατολισμός σελίδας"_a);
+  ASSERT_EQ(form->RadioGroup1->Items()->Count(), 2);
+  EXPECT_EQ(form->RadioGroup1->Items()->Strings(0), " Κατακόρυφος"_a);
+  EXPECT_EQ(form->RadioGroup1->Items()->Strings(1), " Οριζόντιος"_a);
+  EXPECT_EQ(form->RadioGroup1->ItemIndex(), 0);
+  EXPECT_EQ(form->CheckBox1->Caption(), "Εκτύπωση πλαισίου"_a);
+  EXPECT_EQ(form->RpLabel53->Caption(), "--------------"_a);
+  EXPECT_EQ(form->RpSysData1->Data(), rpsPageNumber);
+  EXPECT_EQ(form->BandRep1->Page()->PaperSize(), TRpPaperSize::A4);
+}
+
+// n source lines make n records; the call after the last ends the report.
+TEST_F(QprintReportTest, NeedDataFeedsOneLinePerCall) {
+  struct Case {
+    int lines;
+  };
+  for (const Case c : {Case{0}, Case{1}, Case{7}}) {
+    Lines(c.lines);
+    bool print = true;
+    form->BandRep1BeforePrint(form->BandRep1, print);
+    int records = 0;
+    for (bool more = true; more;) {
+      form->BandRep1NeedData(form->BandRep1, more);
+      if (more) {
+        ++records;
+        const AnsiString expected = records % 5 == 0 ? AnsiString("  ") : "Γραμμή "_a + IntToStr(records);
+        ASSERT_EQ(form->RpMemo1->Lines()->Count(), 1);
+        EXPECT_EQ(form->RpMemo1->Lines()->Strings(0), expected) << records;
+        EXPECT_EQ(form->CurLine, expected);
+      }
+      ASSERT_LE(records, 100);
+    }
+    EXPECT_EQ(records, c.lines);
+    EXPECT_EQ(form->LineIndex, c.lines + 1);
+  }
+}
+
+TEST_F(QprintReportTest, OrientationFollowsTheKindAndTheChoice) {
+  for (int kind : {1, 2, 3, 4}) {
+    form->ReportKind = kind;
+    backend->ExpectModal("", [&](TCustomForm&) {
+      const bool landscape = kind == 2;
+      EXPECT_EQ(form->BandRep1->Page()->Orientation(), landscape ? poLandscape : poPortrait) << kind;
+      EXPECT_EQ(form->RadioGroup1->ItemIndex(), landscape ? 1 : 0) << kind;
+      EXPECT_TRUE(form->BitBtn2->Enabled());
+      form->RadioGroup1->SetItemIndex(landscape ? 0 : 1);
+      EXPECT_EQ(form->BandRep1->Page()->Orientation(), landscape ? poPortrait : poLandscape) << kind;
+      backend->Click(*form->BitBtn1, 10, 10);
+    });
+    form->ShowForKind(kind);
+  }
+}
+
+TEST_F(QprintReportTest, KindOnePrintsEveryLineToThePdfPrinter) {
+  TPrinterProfile pdf = printers::PdfPrinterProfile();
+  pdf.OutputFolder = TestOutputFolder().string();
+  printers::UseProfiles({pdf}, 0);
+  Printer()->Refresh();
+  Printer()->SetPrinterIndex(0);
+  Printer()->ResetDeviceMode();
+  const int n = 120;
+  Lines(n);
+  form->BandRep1->Print();
+  std::string file;
+  for (const auto& f : std::filesystem::directory_iterator(TestOutputFolder()))
+    if (f.path().extension() == ".pdf") file = f.path().string();
+  ASSERT_FALSE(file.empty());
+  std::string text;
+  ASSERT_TRUE(PdfText(file, text));
+  int printed = 0;
+  for (int i = 1; i <= n; ++i) {
+    const bool found = text.find("Γραμμή " + std::to_string(i) + "\n") != std::string::npos;
+    EXPECT_EQ(found, i % 5 != 0) << i;
+    printed += found;
+  }
+  EXPECT_EQ(printed, n - n / 5);
+  EXPECT_NE(text.find("Ο Προσφέρων"), std::string::npos);
+  // Each page opens with its number in the page header.
+  EXPECT_EQ(text.rfind("1\n", 0), 0u);
+  EXPECT_NE(text.find("\f2\n"), std::string::npos);
+  EXPECT_NE(text.find("\f3\n"), std::string::npos);
+}
+
+TEST_F(QprintReportTest, ThePreviewButtonRunsTheReportIntoThePreview) {
+  Lines(3);
+  int pages = -1;
+  AnsiString first;
+  form->BandRep1->OnPreview = [&](TObject*) {};
+  form->BandRep1->AfterPreview = [&](TObject*) {
+    pages = form->BandRep1->PreviewPrinter()->PageCount();
+    first = form->RpMemo1->Lines()->Strings(0);
+  };
+  backend->ExpectModal("", [&](TCustomForm&) {
+    form->CheckBox1->SetChecked(true);
+    backend->Click(*form->BitBtn2, 10, 10);
+  });
+  form->ShowForKind(1);
+  EXPECT_EQ(pages, 1);
+  EXPECT_EQ(form->LineIndex, 4);
+  EXPECT_EQ(form->BandRep1->Frame()->Width(), 1);
+  EXPECT_FALSE(form->BitBtn2->Enabled());
+  EXPECT_EQ(form->ShowGuard, 0);
+}
+
+}  // namespace
