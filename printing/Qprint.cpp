@@ -70,6 +70,7 @@ void TrpForm::FormShow(TObject*) {
   BandRep1->Page()->SetOrientation(portrait ? poPortrait : poLandscape);
   RadioGroup1->SetItemIndex(portrait ? 0 : 1);
   if (ReportKind == 1 && Prevform != nullptr) BandRep1->SetFont(Prevform->Prevmemo->Font());
+  if (ReportKind == 2 && CheckReport != nullptr) BandRep1->SetFont(CheckReport->Font());
 }
 
 void TrpForm::SetOrientationForKind() {

@@ -38,6 +38,9 @@ class TrpForm : public TForm {
   // The calculation preview whose editor's lines kind 1 prints; set by
   // the main window once it has made it.
   Tprevform* Prevform = nullptr;
+  // The budget window's check report whose lines kinds 2 to 4 print; set
+  // by the budget window before it shows the form.
+  TCustomMemo* CheckReport = nullptr;
   // Index of the next line to feed, the line being fed, the category of
   // the row being fed (0 none, -1 a block of totals), the summary line
   // recognised last.

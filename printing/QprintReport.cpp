@@ -93,6 +93,7 @@ void TrpForm::CreateReport() {
 
 TStrings* TrpForm::SourceLines() const {
   if (ReportKind == 1 && Prevform != nullptr) return &Prevform->Prevmemo->Lines();
+  if (ReportKind >= 2 && ReportKind <= 4 && CheckReport != nullptr) return &CheckReport->Lines();
   return nullptr;
 }
 

@@ -119,5 +119,7 @@ void TUproypFrm::DoPrintProyp() {
 }
 
 void TUproypFrm::PrintProypClick(TObject*) {
-  if (ReportForm != nullptr) ReportForm->ShowForKind(2);
+  if (ReportForm == nullptr) return;
+  ReportForm->CheckReport = Memo1;
+  ReportForm->ShowForKind(2);
 }

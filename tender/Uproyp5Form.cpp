@@ -498,9 +498,13 @@ void TUproypFrm::getbtnClick(TObject*) {
 }
 
 void TUproypFrm::N1Click(TObject*) {
-  if (ReportForm) ReportForm->ShowForKind(4);
+  if (!ReportForm) return;
+  ReportForm->CheckReport = Memo1;
+  ReportForm->ShowForKind(4);
 }
 
 void TUproypFrm::N3Click(TObject*) {
-  if (ReportForm) ReportForm->ShowForKind(3);
+  if (!ReportForm) return;
+  ReportForm->CheckReport = Memo1;
+  ReportForm->ShowForKind(3);
 }

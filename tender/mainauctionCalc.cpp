@@ -145,7 +145,10 @@ void TFrmAXP::N5Click(TObject* Sender) { dopreviewClick(Sender); }
 
 void TFrmAXP::N6Click(TObject*) {
   CommitPendingEdit();
-  if (doprint->Enabled() && ReportForm) ReportForm->ShowForKind(1);
+  if (doprint->Enabled() && ReportForm) {
+    ReportForm->Prevform = PreviewForm;
+    ReportForm->ShowForKind(1);
+  }
 }
 
 void TFrmAXP::N7Click(TObject* Sender) {

@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <regex>
 
 #include "platform/backend/headless/Headless.h"
 #include "platform/print/Printers.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/StdEdits.h"
 #include "printing/Prevunt.h"
 #include "printing/Qprint.h"
 #include "tests/TestOutput.h"
@@ -136,6 +138,42 @@ TEST_F(QprintReportTest, KindOnePrintsEveryLineToThePdfPrinter) {
   EXPECT_EQ(text.rfind("1\n", 0), 0u);
   EXPECT_NE(text.find("\f2\n"), std::string::npos);
   EXPECT_NE(text.find("\f3\n"), std::string::npos);
+}
+
+// Kind 2: the budget window's check report, landscape, in its font.
+TEST_F(QprintReportTest, KindTwoPrintsTheCheckReportLandscape) {
+  auto* memo = new TMemo(owner.get());
+  memo->SetParent(owner.get());
+  TFont font;
+  font.Name = "Courier New";
+  font.SetHeight(-12);
+  memo->SetFont(font);
+  const int n = 40;
+  for (int i = 1; i <= n; ++i) memo->Lines().Add("Έλεγχος "_a + IntToStr(i));
+  form->CheckReport = memo;
+  backend->ExpectModal("", [&](TCustomForm&) { backend->Click(*form->BitBtn1, 10, 10); });
+  form->ShowForKind(2);
+  EXPECT_EQ(form->BandRep1->Font().Name, "Courier New");
+  EXPECT_EQ(form->BandRep1->Page()->Orientation(), poLandscape);
+  TPrinterProfile pdf = printers::PdfPrinterProfile();
+  pdf.OutputFolder = TestOutputFolder().string();
+  printers::UseProfiles({pdf}, 0);
+  Printer()->Refresh();
+  Printer()->SetPrinterIndex(0);
+  Printer()->ResetDeviceMode();
+  form->BandRep1->Print();
+  std::string file;
+  for (const auto& f : std::filesystem::directory_iterator(TestOutputFolder()))
+    if (f.path().extension() == ".pdf") file = f.path().string();
+  ASSERT_FALSE(file.empty());
+  std::string text;
+  ASSERT_TRUE(PdfText(file, text));
+  for (int i = 1; i <= n; ++i)
+    EXPECT_NE(text.find("Έλεγχος " + std::to_string(i) + "\n"), std::string::npos) << i;
+  EXPECT_EQ(text.find("Έλεγχος " + std::to_string(n + 1)), std::string::npos);
+  const std::string info = RunCommand("pdfinfo '" + file + "' 2>&1");
+  // A4 lying on its side: 842 by 595 points.
+  EXPECT_TRUE(std::regex_search(info, std::regex("Page size: +84[12]\\.[0-9]+ x 59[56]\\."))) << info;
 }
 
 TEST_F(QprintReportTest, ThePreviewButtonRunsTheReportIntoThePreview) {
