@@ -8,6 +8,7 @@
 // band is fed one line of the source text per need-data call.
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/ui/Buttons.h"
 #include "platform/ui/Forms.h"
@@ -41,6 +42,9 @@ class TrpForm : public TForm {
   // The budget window's check report whose lines kinds 2 to 4 print; set
   // by the budget window before it shows the form.
   TCustomMemo* CheckReport = nullptr;
+  // The text of the budget window's budget grid cell (column, row): the
+  // category's offered discount that kind 4 writes in words.
+  std::function<AnsiString(int ACol, int ARow)> BudgetCell;
   // Index of the next line to feed, the line being fed, the category of
   // the row being fed (0 none, -1 a block of totals), the summary line
   // recognised last.
@@ -60,6 +64,11 @@ class TrpForm : public TForm {
   TRpSysData* RpSysData1;
   TRpBand* RpBand1;  // detail
   TRpMemo* RpMemo1;
+  // The category row of kind 3 and that of kind 4.
+  TRpChildBand* ChildBand1;
+  TRpLabel *RpOmadaNmr, *RpOmadaPer, *RpOmadaPro, *RpOmadaEkpt, *RpOmadaPoso;
+  TRpChildBand* ChildBand8;
+  TRpLabel *RpOmadaNmr_P, *RpOmadaPer_p, *RpOmadaPro_olo, *RpOmadaEkpt_P;
   TRpBand* RpBand3;  // summary
   TRpLabel* RpLabel50;
   TRpLabel* RpLabel51;
@@ -76,6 +85,8 @@ class TrpForm : public TForm {
   void RadioGroup1Click(TObject* Sender);
   void BandRep1BeforePrint(TObject* Sender, bool& PrintReport);
   void BandRep1NeedData(TObject* Sender, bool& MoreData);
+  void ChildBand1BeforePrint(TObject* Sender, bool& PrintBand);
+  void ChildBand8BeforePrint(TObject* Sender, bool& PrintBand);
 
  private:
   // The lines the current kind prints; nil when its window is missing.
@@ -84,4 +95,8 @@ class TrpForm : public TForm {
   void SetOrientationForKind();
   // BandRep1 with its bands and labels.
   void CreateReport();
+  // Kinds 3 and 4: the row of a category, and which summary line CurLine
+  // is, with the bidder's name from the heading.
+  void ReadCategoryRow();
+  void RecogniseSummaryLine();
 };

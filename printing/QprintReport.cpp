@@ -21,7 +21,8 @@ TRpBand* NewBand(TrpForm* form, TBandRep* report, TRpBandType type, const char* 
 }
 
 template <class C>
-C* NewControl(TrpForm* form, TRpBand* band, const char* name, int left, int top, int width, int height) {
+C* NewControl(TrpForm* form, TRpCustomBand* band, const char* name, int left, int top, int width,
+              int height) {
   auto* c = new C(form);
   c->SetName(name);
   c->SetParent(band);
@@ -33,7 +34,18 @@ C* NewControl(TrpForm* form, TRpBand* band, const char* name, int left, int top,
   return c;
 }
 
-TRpLabel* NewLabel(TrpForm* form, TRpBand* band, const char* name, const AnsiString& caption, int left,
+TRpChildBand* NewChild(TrpForm* form, TBandRep* report, TRpCustomBand* parent, const char* name,
+                       int heightPx) {
+  auto* band = new TRpChildBand(form);
+  band->SetName(name);
+  band->SetParent(report);
+  band->SetParentBand(parent);
+  band->Size()->Units = TRpUnit::Native;
+  band->Size()->SetValue(TRpBandSize::iHeight, Px96(heightPx));
+  return band;
+}
+
+TRpLabel* NewLabel(TrpForm* form, TRpCustomBand* band, const char* name, const AnsiString& caption, int left,
                    int top, int width, int height) {
   auto* l = NewControl<TRpLabel>(form, band, name, left, top, width, height);
   l->SetCaption(caption);
@@ -80,6 +92,22 @@ void TrpForm::CreateReport() {
   RpMemo1->SetWordWrap(true);
   RpMemo1->SetAlignToBand(true);
 
+  ChildBand1 = NewChild(this, BandRep1, RpBand1, "ChildBand1", 36);
+  RpOmadaNmr = NewLabel(this, ChildBand1, "RpOmadaNmr", "", 0, 0, 40, 34);
+  RpOmadaPer = NewLabel(this, ChildBand1, "RpOmadaPer", "", 42, 0, 250, 34);
+  RpOmadaPro = NewLabel(this, ChildBand1, "RpOmadaPro", "", 294, 0, 140, 34);
+  RpOmadaEkpt = NewLabel(this, ChildBand1, "RpOmadaEkpt", "", 436, 0, 90, 34);
+  RpOmadaPoso = NewLabel(this, ChildBand1, "RpOmadaPoso", "", 528, 0, 140, 34);
+  for (TRpLabel* l : {RpOmadaPro, RpOmadaPoso}) l->SetAlignment(taRightJustify);
+  ChildBand1->BeforePrint = [this](TObject* s, bool& p) { ChildBand1BeforePrint(s, p); };
+
+  ChildBand8 = NewChild(this, BandRep1, ChildBand1, "ChildBand8", 36);
+  RpOmadaNmr_P = NewLabel(this, ChildBand8, "RpOmadaNmr_P", "", 0, 0, 40, 34);
+  RpOmadaPer_p = NewLabel(this, ChildBand8, "RpOmadaPer_p", "", 42, 0, 250, 34);
+  RpOmadaPro_olo = NewLabel(this, ChildBand8, "RpOmadaPro_olo", "", 294, 0, 280, 34);
+  RpOmadaEkpt_P = NewLabel(this, ChildBand8, "RpOmadaEkpt_P", "", 576, 0, 90, 34);
+  ChildBand8->BeforePrint = [this](TObject* s, bool& p) { ChildBand8BeforePrint(s, p); };
+
   RpBand3 = NewBand(this, BandRep1, rbSummary, "RpBand3", 90);
   RpLabel50 =
       NewLabel(this, RpBand3, "RpLabel50",
@@ -104,6 +132,8 @@ void TrpForm::BandRep1BeforePrint(TObject*, bool&) {
   // Kinds 3 and 4 print labelled bands; their raw line stays invisible.
   const int height = ReportKind == 1 || ReportKind == 2 ? 17 : 0;
   RpBand1->Size()->SetValue(TRpBandSize::iHeight, Px96(height));
+  // No earlier bidder's name on this one's pages.
+  RpLabel53->SetCaption("--------------");
 }
 
 void TrpForm::BandRep1NeedData(TObject*, bool& MoreData) {
@@ -117,4 +147,15 @@ void TrpForm::BandRep1NeedData(TObject*, bool& MoreData) {
   RpMemo1->SetLines(line);
   ++LineIndex;
   MoreData = count >= LineIndex;
+  if (ReportKind != 3 && ReportKind != 4) return;
+  ReadCategoryRow();
+  RecogniseSummaryLine();
+}
+
+void TrpForm::ChildBand1BeforePrint(TObject*, bool& PrintBand) {
+  PrintBand = ReportKind == 3 && GroupNo >= 1 && LineKind == 2;
+}
+
+void TrpForm::ChildBand8BeforePrint(TObject*, bool& PrintBand) {
+  PrintBand = ReportKind == 4 && GroupNo >= 1 && LineKind == 2;
 }

@@ -69,22 +69,8 @@ void TRpCompositeReport::ApplySettings(TRpPrinter& p) {
   p.SetPrinterIndex(s.PrinterIndex);
   p.SetPaperSize(s.PaperSize);
   p.SetOrientation(s.Orientation);
-  p.SetCopies(s.Copies);
-  p.SetOutputBin(s.OutputBin);
-  p.FirstPage = s.FirstPage;
-  p.LastPage = s.LastPage;
   p.Title = s.Title;
-  p.SetUseStandardprinter(s.UseStandardprinter);
-  p.SetPrintMetaFile(s.PrintMetaFile);
-  p.SetUseCustomBinCode(s.UseCustomBinCode);
-  p.SetCustomBinCode(s.CustomBinCode);
-  p.SetUseCustomPaperCode(s.UseCustomPaperCode);
-  p.SetCustomPaperCode(s.CustomPaperCode);
-  p.SetExtendedDuplex(s.ExtendedDuplex);
-  p.SetDuplex(s.Duplex);
-  p.SetPrintQuality(s.PrintQuality);
-  p.SetCollate(s.Collate);
-  p.SetColorOption(s.ColorOption);
+  p.ApplyJobSettings(s);
 }
 
 void TRpCompositeReport::Print() {

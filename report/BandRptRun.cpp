@@ -110,21 +110,7 @@ void TCustomBandRep::CopySettingsToPrinter() {
     p.SetPaperLength(RpNearest(page_.NativeValue(TRpPage::iLength)));
   }
   p.SetOrientation(page_.Orientation());
-  p.SetCopies(s.Copies);
-  p.SetOutputBin(s.OutputBin);
-  p.FirstPage = s.FirstPage;
-  p.LastPage = s.LastPage;
-  p.SetDuplex(s.Duplex);
-  p.SetUseStandardprinter(s.UseStandardprinter);
-  p.SetPrintMetaFile(s.PrintMetaFile);
-  p.SetUseCustomBinCode(s.UseCustomBinCode);
-  p.SetCustomBinCode(s.CustomBinCode);
-  p.SetUseCustomPaperCode(s.UseCustomPaperCode);
-  p.SetCustomPaperCode(s.CustomPaperCode);
-  p.SetPrintQuality(s.PrintQuality);
-  p.SetCollate(s.Collate);
-  p.SetColorOption(s.ColorOption);
-  p.SetExtendedDuplex(s.ExtendedDuplex);
+  p.ApplyJobSettings(s);
   p.SetOnGetPrinterSettings(OnGetPrinterSettings);
   p.SetOnApplyPrinterSettings(OnApplyPrinterSettings);
 }

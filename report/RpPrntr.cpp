@@ -390,3 +390,21 @@ int TRpPrinter::DefaultPaperIndex() const {
   if (!(mode.dmFields & DM_PAPERSIZE)) return 0;
   return static_cast<int>(RpPaperOfCode(mode.dmPaperSize));
 }
+
+void TRpPrinter::ApplyJobSettings(const TBandRepPrinterSettings& s) {
+  SetCopies(s.Copies);
+  SetOutputBin(s.OutputBin);
+  FirstPage = s.FirstPage;
+  LastPage = s.LastPage;
+  SetDuplex(s.Duplex);
+  SetExtendedDuplex(s.ExtendedDuplex);
+  SetUseStandardprinter(s.UseStandardprinter);
+  SetPrintMetaFile(s.PrintMetaFile);
+  SetUseCustomBinCode(s.UseCustomBinCode);
+  SetCustomBinCode(s.CustomBinCode);
+  SetUseCustomPaperCode(s.UseCustomPaperCode);
+  SetCustomPaperCode(s.CustomPaperCode);
+  SetPrintQuality(s.PrintQuality);
+  SetCollate(s.Collate);
+  SetColorOption(s.ColorOption);
+}

@@ -127,6 +127,9 @@ class TRpPrinter {
   void SetPaperWidth(int v) { settings_.SetPaperWidth(v); }
   void SetPaperLength(int v) { settings_.SetPaperLength(v); }
   void SetPrintMetaFile(bool v) { settings_.PrintMetaFile = v; }
+  // The choices a report or a composite of reports carries for its job,
+  // but the paper and orientation, which each takes from its own page.
+  void ApplyJobSettings(const TBandRepPrinterSettings& s);
   void SetUseStandardprinter(bool v) { settings_.UseStandardprinter = v; }
   void SetOnGetPrinterSettings(TRpPrinterEvent e) { settings_.OnGetPrinterSettings = std::move(e); }
   void SetOnApplyPrinterSettings(TRpPrinterEvent e) { settings_.OnApplyPrinterSettings = std::move(e); }

@@ -12,6 +12,7 @@
 #include "platform/ui/StdEdits.h"
 #include "printing/Prevunt.h"
 #include "printing/Qprint.h"
+#include "tender/N_STR.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/OtherPrograms.h"
 
@@ -174,6 +175,79 @@ TEST_F(QprintReportTest, KindTwoPrintsTheCheckReportLandscape) {
   const std::string info = RunCommand("pdfinfo '" + file + "' 2>&1");
   // A4 lying on its side: 842 by 595 points.
   EXPECT_TRUE(std::regex_search(info, std::regex("Page size: +84[12]\\.[0-9]+ x 59[56]\\."))) << info;
+}
+
+// Kinds 3 and 4: category rows by their fixed columns, the summary lines
+// by their leading words, the bidder's name from the heading.
+TEST_F(QprintReportTest, CheckReportLinesSetTheRowsAndTheSummaryKind) {
+  auto* memo = new TMemo(owner.get());
+  memo->SetParent(owner.get());
+  form->CheckReport = memo;
+  form->BudgetCell = [](int col, int row) {
+    return col == 5 && row == 12 ? AnsiString("25") : AnsiString("0");
+  };
+  // A category row: number, name at 5-44, study cost at 46-61, discount
+  // at 63-70, offer cost at 72-87.
+  AnsiString row = " 12 ΟΔΟΠΟΙΙΑ"_a;
+  row.resize(45, ' ');
+  row += "      123.456,78 ";
+  row += "  25,00  ";
+  row += "       92.592,59";
+  struct Case {
+    const char* line;
+    int groupNo, lineKind;
+  };
+  const Case cases[] = {
+      {"ΠΡΟΣΦΟΡΑ: 3 ΑΛΦΑ Α.Τ.Ε.  ME ΜΕΣΗ ΕΚΠΤΩΣΗ 25%", 0, 0},
+      {"   B. ΠΡΟΫΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ  ", 0, 2},
+      {nullptr, 12, 2},
+      {"1a  άλλο", 0, 2},
+      {"    συνέχεια", 0, 2},
+      {"Αθροισμα δαπανών εργασιών κατά τη μελέτη", 0, 3},
+      {"Γ.Ε.& Ο.Ε. 18%", 0, 4},
+      {"Συνολική Δαπάνη Εργου", 0, 5},
+      {"Μέση έκπωση Εμ= (ΣΣ-ΣΔΕ)/ΣΣ", 0, 6},
+      {"ΑΠΡΟΒΛΕΠΤΑ 15%", 0, 7},
+      {"ΣΎΝΟΛΟ   Σ1", 0, 8},
+      {"ΑΝΑΘΕΩΡΗΣΗ", 0, 9},
+      {"ΣΎΝΟΛΟ :", 0, 11},
+      {"ΑΣΦΑΛΤΟΣ", 0, 12},
+      {"ΓΕ & ΟΕ ΑΣΦΑΛΤΟΥ", 0, 13},
+      {"Σύνολο Δαπάνης του Έργου", 0, 10},
+  };
+  for (const Case& c : cases) memo->Lines().Add(c.line != nullptr ? cp1253::FromUtf8(c.line) : row);
+  for (int kind : {3, 4}) {
+    form->ReportKind = kind;
+    bool go = true;
+    form->RpLabel53->SetCaption("ΠΑΛΙΟΣ"_a);
+    form->BandRep1BeforePrint(form->BandRep1, go);
+    EXPECT_EQ(form->RpLabel53->Caption(), "--------------");
+    for (const Case& c : cases) {
+      bool more = false;
+      form->BandRep1NeedData(form->BandRep1, more);
+      EXPECT_TRUE(more);
+      EXPECT_EQ(form->GroupNo, c.groupNo) << kind << " " << (c.line ? c.line : "row");
+      EXPECT_EQ(form->LineKind, c.lineKind) << kind << " " << (c.line ? c.line : "row");
+      bool row1 = true, row8 = true;
+      form->ChildBand1BeforePrint(form->ChildBand1, row1);
+      form->ChildBand8BeforePrint(form->ChildBand8, row8);
+      const bool category = c.line == nullptr;
+      EXPECT_EQ(row1, category && kind == 3);
+      EXPECT_EQ(row8, category && kind == 4);
+      if (category) {
+        EXPECT_EQ(form->RpOmadaNmr->Caption(), "\r12η"_a);
+        EXPECT_EQ(form->RpOmadaPer->Caption(), "\rΟΔΟΠΟΙΙΑ"_a);
+        EXPECT_EQ(form->RpOmadaPro->Caption(), "       123.456,78\r");
+        EXPECT_EQ(form->RpOmadaEkpt->Caption(), "\r  25,00 ");
+        EXPECT_EQ(form->RpOmadaPoso->Caption(), "        92.592,59\r");
+        EXPECT_EQ(form->RpOmadaNmr_P->Caption(), form->RpOmadaNmr->Caption());
+        EXPECT_EQ(form->RpOmadaPer_p->Caption(), form->RpOmadaPer->Caption());
+        EXPECT_EQ(form->RpOmadaEkpt_P->Caption(), form->RpOmadaEkpt->Caption());
+        EXPECT_EQ(form->RpOmadaPro_olo->Caption(), "\r" + NumToWords(3, 0, 25));
+      }
+    }
+    EXPECT_EQ(form->RpLabel53->Caption(), " 3 ΑΛΦΑ Α.Τ.Ε.  "_a);
+  }
 }
 
 TEST_F(QprintReportTest, ThePreviewButtonRunsTheReportIntoThePreview) {

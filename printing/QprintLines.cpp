@@ -1,0 +1,74 @@
+// Kinds 3 and 4 read the check report back by its fixed columns and by the
+// leading words of its summary lines.
+#include "platform/rtl/Cp1253.h"
+#include "printing/Qprint.h"
+#include "tender/N_STR.h"
+
+namespace {
+
+// Characters From to To (1-based) of Line, as many as it has.
+AnsiString Columns(const AnsiString& line, std::size_t from, std::size_t to) {
+  if (line.size() < from) return {};
+  return line.substr(from - 1, to - from + 1);
+}
+
+bool Starts(const AnsiString& text, const AnsiString& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace
+
+void TrpForm::ReadCategoryRow() {
+  const AnsiString n = Trim(Columns(CurLine, 1, 3));
+  if (n.empty()) return;
+  for (char c : n)
+    if ((c < '0' || c > '9') && c != ' ') {
+      GroupNo = 0;
+      return;
+    }
+  GroupNo = StrToInt(n);
+  RpOmadaNmr->SetCaption("\r" + n + "η"_a);
+  RpOmadaPer->SetCaption("\r" + Trim(Columns(CurLine, 5, 44)));
+  RpOmadaPro->SetCaption(" " + Columns(CurLine, 46, 61) + "\r");
+  RpOmadaEkpt->SetCaption("\r" + Columns(CurLine, 63, 70));
+  RpOmadaPoso->SetCaption(" " + Columns(CurLine, 72, 87) + "\r");
+  RpOmadaNmr_P->SetCaption(RpOmadaNmr->Caption());
+  RpOmadaPer_p->SetCaption(RpOmadaPer->Caption());
+  RpOmadaEkpt_P->SetCaption(RpOmadaEkpt->Caption());
+  const AnsiString discount = BudgetCell ? BudgetCell(5, GroupNo) : AnsiString();
+  RpOmadaPro_olo->SetCaption("\r" + NumToWords(3, 0, StrToNum(discount)));
+}
+
+void TrpForm::RecogniseSummaryLine() {
+  const AnsiString t = Trim(CurLine);
+  // In this order: a later match overrides an earlier one.
+  static const struct {
+    const char* text;
+    bool whole;
+    int kind;
+  } kTests[] = {
+      {"B. ΠΡΟΫΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ", true, 2},
+      {"Αθροισμα δαπανών εργασιών", false, 3},
+      {"Γ.Ε.& Ο.Ε.", false, 4},
+      {"Συνολική Δαπάνη Εργου", false, 5},
+      {"Μέση έκπωση Εμ=", false, 6},
+      {"ΑΠΡΟΒΛΕΠΤΑ", false, 7},
+      {"ΣΎΝΟΛΟ   Σ1", false, 8},
+      {"ΑΝΑΘΕΩΡΗΣΗ", false, 9},
+      {"ΣΎΝΟΛΟ :", false, 11},
+      {"ΑΣΦΑΛΤΟΣ", false, 12},
+      {"ΓΕ & ΟΕ ΑΣΦΑΛΤΟΥ", false, 13},
+      {"Σύνολο Δαπάνης του Έργου", false, 10},
+  };
+  for (const auto& test : kTests) {
+    const AnsiString text = cp1253::FromUtf8(test.text);
+    if (test.whole ? t == text : Starts(t, text)) LineKind = test.kind;
+  }
+  // The check report's heading names the bidder before this phrase.
+  const AnsiString phrase = cp1253::FromUtf8("ME ΜΕΣΗ ΕΚΠΤΩΣΗ");
+  if (const std::size_t at = CurLine.find(phrase); at != AnsiString::npos) {
+    const std::size_t colon = CurLine.find(':');
+    if (colon != AnsiString::npos && colon < at)
+      RpLabel53->SetCaption(CurLine.substr(colon + 1, at - colon - 1));
+  }
+}
