@@ -81,7 +81,10 @@ HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWOR
   };
   HRESULT result = DRAGDROP_S_CANCEL;
   for (;;) {
-    if (l.input.empty() && l.source) l.source();
+    if (l.input.empty() && l.source) {
+      const std::function<void()> feed = l.source;  // the feeder may replace itself
+      feed();
+    }
     if (l.input.empty()) {  // no more input will come: give up cleanly
       leave();
       break;

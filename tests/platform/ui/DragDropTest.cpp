@@ -305,6 +305,22 @@ TEST_F(DragDropTest, ASecondDragDuringADragIsRefused) {
   EXPECT_EQ(inner, E_INVALIDARG);
 }
 
+TEST_F(DragDropTest, AFeederMayReplaceItselfWhileFeeding) {
+  TComPtr<TFakeTarget> t(new TFakeTarget);
+  RegisterDragDrop(FakeWindow(5), t.Get());
+  TComPtr<TFakeData> data = TextData("q");
+  TComPtr<TFakeSource> source(new TFakeSource);
+  std::string big(1000, 'x');  // captured state that dies with the old feeder
+  ui::dragdrop::SetInputSource([big] {
+    ui::dragdrop::SetInputSource(nullptr);
+    ui::dragdrop::MouseMove(FakeWindow(5), Point(static_cast<int>(big.size()), 0));
+    ui::dragdrop::ButtonUp();
+  });
+  DWORD effect = 0;
+  EXPECT_EQ(DoDragDrop(data.Get(), source.Get(), DROPEFFECT_MOVE, &effect), DRAGDROP_S_DROP);
+  EXPECT_EQ(t->Log, "enter(1000,0)drop");
+}
+
 struct FilesCase {
   const char* name;
   std::vector<std::uint8_t> block;
