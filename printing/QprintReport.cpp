@@ -159,7 +159,7 @@ void TrpForm::CreateReport() {
   NewLabel(this, ChildBand6, "RpLabel42", "Σύνολο Δαπάνης του Έργου κατά τη μελέτη (χωρίς ΦΠΑ)   Σ2="_a, 0, 2,
            430, 16);
   RpLabel43 = NewLabel(this, ChildBand6, "RpLabel43", "", 430, 2, 150, 16);
-  NewLabel(this, ChildBand6, "RpLabel44", "Κατά τη προσφορά Π2="_a, 280, 20, 150, 16);
+  NewLabel(this, ChildBand6, "RpLabel44", "Κατά τη προσφορά Π2="_a, 230, 20, 200, 16);
   RpLabel45 = NewLabel(this, ChildBand6, "RpLabel45", "", 430, 20, 150, 16);
   for (TRpLabel* l : {RpLabel31, RpLabel33, RpLabel35, RpLabel37, RpLabel39, RpLabel41, RpLabel55, RpLabel57,
                       RpLabel59, RpLabel61, RpLabel63, RpLabel65, RpLabel43, RpLabel45})
@@ -199,6 +199,8 @@ void TrpForm::BandRep1BeforePrint(TObject*, bool&) {
   // Kinds 3 and 4 print labelled bands; their raw line stays invisible.
   const int height = ReportKind == 1 || ReportKind == 2 ? 17 : 0;
   RpBand1->Size()->SetValue(TRpBandSize::iHeight, Px96(height));
+  // A band of no height still prints what stands on it.
+  RpMemo1->SetEnabled(height > 0);
   ChildBand3a->SetEnabled(false);
   ChildBand5->SetEnabled(false);
   // No earlier bidder's name on this one's pages.

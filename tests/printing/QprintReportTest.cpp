@@ -261,6 +261,50 @@ TEST_F(QprintReportTest, CheckReportLinesSetTheRowsAndTheSummaryKind) {
   }
 }
 
+// A kind 3 run through the engine: the category row between the heading
+// and the sums, the sums once, the closing block once, no raw lines.
+TEST_F(QprintReportTest, KindThreePrintsEachBlockOnce) {
+  auto* memo = new TMemo(owner.get());
+  memo->SetParent(owner.get());
+  form->CheckReport = memo;
+  AnsiString row = "  7 ΟΙΚΟΔΟΜΙΚΑ"_a;
+  row.resize(45, ' ');
+  row += "      100.000,00   20,00         80.000,00";
+  AnsiString closing = "Σύνολο Δαπάνης του Έργου"_a;
+  closing.resize(45, ' ');
+  closing += "      130.000,00                104.000,00";
+  for (const AnsiString& line : {"B. ΠΡΟΫΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ"_a, row, "Αθροισμα δαπανών εργασιών"_a, row,
+                                 "Μέση έκπωση Εμ= x / y - z)  = 20,00 %"_a, "ΑΠΡΟΒΛΕΠΤΑ 15%"_a, closing})
+    memo->Lines().Add(line);
+  form->ReportKind = 3;
+  TPrinterProfile pdf = printers::PdfPrinterProfile();
+  pdf.OutputFolder = TestOutputFolder().string();
+  printers::UseProfiles({pdf}, 0);
+  Printer()->Refresh();
+  Printer()->SetPrinterIndex(0);
+  Printer()->ResetDeviceMode();
+  form->BandRep1->Print();
+  std::string file;
+  for (const auto& f : std::filesystem::directory_iterator(TestOutputFolder()))
+    if (f.path().extension() == ".pdf") file = f.path().string();
+  ASSERT_FALSE(file.empty());
+  std::string text;
+  ASSERT_TRUE(PdfText(file, text));
+  const auto count = [&](const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("ΟΙΚΟΔΟΜΙΚΑ"), 1) << text;
+  EXPECT_EQ(count("7η"), 1);
+  EXPECT_EQ(count("Συνολική Δαπάνη Εργου κατά τη μελέτη"), 1);
+  EXPECT_EQ(count("Κατά τη προσφορά Π2="), 1);
+  EXPECT_EQ(count("104.000,00"), 1);
+  EXPECT_EQ(count("20,00 %"), 1);
+  EXPECT_EQ(count("ΠΡΟΫΠΟΛΟΓΙΣΜΟΣ"), 0) << "raw lines stay invisible";
+  EXPECT_EQ(count("Αναθεώρηση"), 0);
+}
+
 TEST_F(QprintReportTest, ThePreviewButtonRunsTheReportIntoThePreview) {
   Lines(3);
   int pages = -1;
