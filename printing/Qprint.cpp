@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Cp1253.h"
 #include "printing/Prevunt.h"
+#include "tender/N_STR.h"
 
 TrpForm::TrpForm(TComponent* AOwner) : TForm(AOwner) {
   SetCaption("Εκτυπώσεις"_a);
@@ -71,6 +72,9 @@ void TrpForm::FormShow(TObject*) {
   RadioGroup1->SetItemIndex(portrait ? 0 : 1);
   if (ReportKind == 1 && Prevform != nullptr) BandRep1->SetFont(Prevform->Prevmemo->Font());
   if (ReportKind == 2 && CheckReport != nullptr) BandRep1->SetFont(CheckReport->Font());
+  OfferTotal = TotalsCell ? StrToNum(TotalsCell(6, 3)) : 0;
+  RpLabel21->SetCaption(" Συνολική Δαπάνη κατά την Προσφορά (ΣΔΕ) ολογράφως:\r Ευρώ: "_a +
+                        AmountToWords(1, 1, " λεπτά"_a, OfferTotal));
 }
 
 void TrpForm::SetOrientationForKind() {

@@ -45,6 +45,10 @@ class TrpForm : public TForm {
   // The text of the budget window's budget grid cell (column, row): the
   // category's offered discount that kind 4 writes in words.
   std::function<AnsiString(int ACol, int ARow)> BudgetCell;
+  // The text of the budget window's totals grid cell: the offer's total.
+  std::function<AnsiString(int ACol, int ARow)> TotalsCell;
+  // The offer's total, read when the form is shown.
+  double OfferTotal = 0;
   // Index of the next line to feed, the line being fed, the category of
   // the row being fed (0 none, -1 a block of totals), the summary line
   // recognised last.

@@ -121,5 +121,7 @@ void TUproypFrm::DoPrintProyp() {
 void TUproypFrm::PrintProypClick(TObject*) {
   if (ReportForm == nullptr) return;
   ReportForm->CheckReport = Memo1;
+  ReportForm->BudgetCell = [this](int c, int r) { return ProypGrid->Cells(c, r); };
+  ReportForm->TotalsCell = [this](int c, int r) { return SumaGrid->Cells(c, r); };
   ReportForm->ShowForKind(2);
 }

@@ -500,11 +500,15 @@ void TUproypFrm::getbtnClick(TObject*) {
 void TUproypFrm::N1Click(TObject*) {
   if (!ReportForm) return;
   ReportForm->CheckReport = Memo1;
+  ReportForm->BudgetCell = [this](int c, int r) { return ProypGrid->Cells(c, r); };
+  ReportForm->TotalsCell = [this](int c, int r) { return SumaGrid->Cells(c, r); };
   ReportForm->ShowForKind(4);
 }
 
 void TUproypFrm::N3Click(TObject*) {
   if (!ReportForm) return;
   ReportForm->CheckReport = Memo1;
+  ReportForm->BudgetCell = [this](int c, int r) { return ProypGrid->Cells(c, r); };
+  ReportForm->TotalsCell = [this](int c, int r) { return SumaGrid->Cells(c, r); };
   ReportForm->ShowForKind(3);
 }

@@ -305,6 +305,19 @@ TEST_F(QprintReportTest, KindThreePrintsEachBlockOnce) {
   EXPECT_EQ(count("Αναθεώρηση"), 0);
 }
 
+TEST_F(QprintReportTest, ShowingTheFormWritesTheOfferTotalInWords) {
+  form->TotalsCell = [](int col, int row) {
+    return col == 6 && row == 3 ? AnsiString("1234.56") : AnsiString();
+  };
+  backend->ExpectModal("", [&](TCustomForm&) { backend->Click(*form->BitBtn1, 10, 10); });
+  form->ShowForKind(3);
+  EXPECT_DOUBLE_EQ(form->OfferTotal, StrToNum("1234.56"));
+  EXPECT_EQ(form->RpLabel21->Caption(), " Συνολική Δαπάνη κατά την Προσφορά (ΣΔΕ) ολογράφως:\r Ευρώ: "_a +
+                                            AmountToWords(1, 1, " λεπτά"_a, form->OfferTotal));
+  EXPECT_NE(form->RpLabel21->Caption().find("λεπτά"_a), AnsiString::npos)
+      << cp1253::ToUtf8(form->RpLabel21->Caption());
+}
+
 TEST_F(QprintReportTest, ThePreviewButtonRunsTheReportIntoThePreview) {
   Lines(3);
   int pages = -1;
