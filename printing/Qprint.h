@@ -67,6 +67,18 @@ class TrpForm : public TForm {
   // The category row of kind 3 and that of kind 4.
   TRpChildBand* ChildBand1;
   TRpLabel *RpOmadaNmr, *RpOmadaPer, *RpOmadaPro, *RpOmadaEkpt, *RpOmadaPoso;
+  // The sums, the mean discount, and the closing block of kind 3.
+  TRpChildBand* ChildBand2;
+  TRpLabel *RpLabel10, *RpLabel12, *RpLabel13, *RpLabel14, *RpLabel16, *RpLabel18, *RpLabel20, *RpLabel21,
+      *RpLabel27, *RpLabel28, *RpLabel29;
+  TRpChildBand* ChildBand3;
+  TRpLabel *RpLabel30, *RpLabel31, *RpLabel33;
+  TRpChildBand* ChildBand3a;  // revision, only when its line occurs
+  TRpLabel *RpLabel35, *RpLabel37, *RpLabel39, *RpLabel41;
+  TRpChildBand* ChildBand5;  // asphalt, only when its line occurs
+  TRpLabel *RpLabel55, *RpLabel57, *RpLabel59, *RpLabel61, *RpLabel63, *RpLabel65;
+  TRpChildBand* ChildBand6;
+  TRpLabel *RpLabel43, *RpLabel45;
   TRpChildBand* ChildBand8;
   TRpLabel *RpOmadaNmr_P, *RpOmadaPer_p, *RpOmadaPro_olo, *RpOmadaEkpt_P;
   TRpBand* RpBand3;  // summary
@@ -87,6 +99,11 @@ class TrpForm : public TForm {
   void BandRep1NeedData(TObject* Sender, bool& MoreData);
   void ChildBand1BeforePrint(TObject* Sender, bool& PrintBand);
   void ChildBand8BeforePrint(TObject* Sender, bool& PrintBand);
+  void ChildBand2BeforePrint(TObject* Sender, bool& PrintBand);
+  // The closing block: ChildBand3, 3a, 5 and 6.
+  void ClosingBandBeforePrint(TObject* Sender, bool& PrintBand);
+  // Once its block has printed the summary line is spent.
+  void SumsBandAfterPrint(TObject* Sender, bool BandPrinted);
 
  private:
   // The lines the current kind prints; nil when its window is missing.
@@ -99,4 +116,6 @@ class TrpForm : public TForm {
   // is, with the bidder's name from the heading.
   void ReadCategoryRow();
   void RecogniseSummaryLine();
+  // The labels of the summary line recognised last.
+  void ReadSummaryValues(const AnsiString& Trimmed);
 };

@@ -1,5 +1,7 @@
 // Kinds 3 and 4 read the check report back by its fixed columns and by the
 // leading words of its summary lines.
+#include <algorithm>
+
 #include "platform/rtl/Cp1253.h"
 #include "printing/Qprint.h"
 #include "tender/N_STR.h"
@@ -39,6 +41,70 @@ void TrpForm::ReadCategoryRow() {
   RpOmadaPro_olo->SetCaption("\r" + NumToWords(3, 0, StrToNum(discount)));
 }
 
+void TrpForm::ReadSummaryValues(const AnsiString& Trimmed) {
+  const AnsiString study = Columns(CurLine, 46, 61), offer = Columns(CurLine, 72, 87);
+  const auto pair = [&](TRpLabel* s, TRpLabel* o) {
+    s->SetCaption(study + " ");
+    o->SetCaption(offer + " ");
+    LineKind = 0;
+  };
+  switch (LineKind) {
+    case 3:
+      RpLabel10->SetCaption(" " + study + "\r");
+      RpLabel12->SetCaption(" " + offer + "\r");
+      LineKind = 0;
+      break;
+    case 4:
+      RpLabel13->SetCaption(Trim(Columns(CurLine, 1, 36)) + "       xΣσ="_a);
+      pair(RpLabel14, RpLabel16);
+      break;
+    case 5:
+      RpLabel18->SetCaption(" " + study + "\r");
+      RpLabel20->SetCaption(" " + offer + "\r");
+      LineKind = 0;
+      break;
+  }
+  if (Starts(Trimmed, "Μέση έκπωση Εμ="_a)) {
+    // 1-based positions as the check report's columns count them.
+    const auto pos = [&](const char* what) {
+      const std::size_t at = CurLine.find(what);
+      return at == AnsiString::npos ? std::size_t{0} : at + 1;
+    };
+    const std::size_t p1 = pos(" / "), p2 = pos(" - "), p3 = pos(")  =");
+    RpLabel27->SetCaption(p1 >= 31 ? Columns(CurLine, 31, p1) : AnsiString());
+    RpLabel28->SetCaption(p2 >= 31 ? Columns(CurLine, 31, p2) : AnsiString());
+    // All of the result: a cut would drop discount decimals.
+    RpLabel29->SetCaption(TrimRight(CurLine.substr(std::min(CurLine.size(), p3 + 1))));
+    if (GroupNo > -2) GroupNo = -1;
+  }
+  switch (LineKind) {
+    case 7:
+      RpLabel30->SetCaption(Trim(Columns(CurLine, 1, 34)) + "       xΣΣ="_a);
+      pair(RpLabel31, RpLabel33);
+      break;
+    case 8:
+      pair(RpLabel35, RpLabel37);
+      break;
+    case 9:
+      pair(RpLabel39, RpLabel41);
+      break;
+    case 11:
+      pair(RpLabel59, RpLabel61);
+      break;
+    case 12:
+      pair(RpLabel55, RpLabel57);
+      break;
+    case 13:
+      pair(RpLabel63, RpLabel65);
+      break;
+    case 10:
+      RpLabel43->SetCaption(study + " ");
+      RpLabel45->SetCaption(offer + " ");
+      if (GroupNo > -2) GroupNo = -1;
+      break;
+  }
+}
+
 void TrpForm::RecogniseSummaryLine() {
   const AnsiString t = Trim(CurLine);
   // In this order: a later match overrides an earlier one.
@@ -64,6 +130,9 @@ void TrpForm::RecogniseSummaryLine() {
     const AnsiString text = cp1253::FromUtf8(test.text);
     if (test.whole ? t == text : Starts(t, text)) LineKind = test.kind;
   }
+  if (LineKind == 9) ChildBand3a->SetEnabled(true);
+  if (LineKind == 12) ChildBand5->SetEnabled(true);
+  ReadSummaryValues(t);
   // The check report's heading names the bidder before this phrase.
   const AnsiString phrase = cp1253::FromUtf8("ME ΜΕΣΗ ΕΚΠΤΩΣΗ");
   if (const std::size_t at = CurLine.find(phrase); at != AnsiString::npos) {

@@ -101,7 +101,74 @@ void TrpForm::CreateReport() {
   for (TRpLabel* l : {RpOmadaPro, RpOmadaPoso}) l->SetAlignment(taRightJustify);
   ChildBand1->BeforePrint = [this](TObject* s, bool& p) { ChildBand1BeforePrint(s, p); };
 
-  ChildBand8 = NewChild(this, BandRep1, ChildBand1, "ChildBand8", 36);
+  ChildBand2 = NewChild(this, BandRep1, ChildBand1, "ChildBand2", 230);
+  NewLabel(this, ChildBand2, "RpLabel9",
+           "                 Αθροισμα δαπανών εργασιών                   κατά τη μελέτη Σσ="_a, 0, 0, 430,
+           34);
+  RpLabel10 = NewLabel(this, ChildBand2, "RpLabel10", "", 430, 0, 120, 34);
+  NewLabel(this, ChildBand2, "RpLabel11", "Κατά τη προσφορά  Σπ="_a, 430, 36, 130, 16);
+  RpLabel12 = NewLabel(this, ChildBand2, "RpLabel12", "", 560, 36, 120, 34);
+  RpLabel13 = NewLabel(this, ChildBand2, "RpLabel13", "", 0, 72, 330, 16);
+  RpLabel14 = NewLabel(this, ChildBand2, "RpLabel14", "", 330, 72, 110, 16);
+  NewLabel(this, ChildBand2, "RpLabel15", "xΣπ="_a, 440, 72, 40, 16);
+  RpLabel16 = NewLabel(this, ChildBand2, "RpLabel16", "", 480, 72, 120, 16);
+  NewLabel(this, ChildBand2, "RpLabel17", "              Συνολική Δαπάνη Εργου κατά τη μελέτη ΣΣ="_a, 0, 92,
+           430, 16);
+  RpLabel18 = NewLabel(this, ChildBand2, "RpLabel18", "", 430, 92, 120, 34);
+  NewLabel(this, ChildBand2, "RpLabel19", "Κατά τη προσφορά ΣΔΕ="_a, 430, 128, 130, 16);
+  RpLabel20 = NewLabel(this, ChildBand2, "RpLabel20", "", 560, 128, 120, 34);
+  RpLabel21 = NewLabel(this, ChildBand2, "RpLabel21", "", 0, 150, 690, 34);
+  NewLabel(this, ChildBand2, "RpLabel23", "Μέση έκπτωση Εμ= "_a, 0, 196, 130, 16);
+  NewLabel(this, ChildBand2, "RpLabel24", "ΣΣ-ΣΔΕ"_a, 130, 188, 60, 16);
+  NewLabel(this, ChildBand2, "RpLabel25", "ΣΣ"_a, 140, 206, 60, 16);
+  NewLabel(this, ChildBand2, "RpLabel26", " = "_a, 195, 196, 20, 16);
+  RpLabel27 = NewLabel(this, ChildBand2, "RpLabel27", "", 215, 188, 260, 16);
+  RpLabel28 = NewLabel(this, ChildBand2, "RpLabel28", "", 215, 206, 260, 16);
+  RpLabel29 = NewLabel(this, ChildBand2, "RpLabel29", " = %", 480, 196, 120, 16);
+  auto* bar = NewControl<TRpShape>(this, ChildBand2, "RpShape1", 130, 204, 345, 2);
+  bar->SetShape(rpsHorLine);
+  for (TRpLabel* l : {RpLabel10, RpLabel12, RpLabel14, RpLabel16, RpLabel18, RpLabel20})
+    l->SetAlignment(taRightJustify);
+  ChildBand2->BeforePrint = [this](TObject* s, bool& p) { ChildBand2BeforePrint(s, p); };
+  ChildBand2->AfterPrint = [this](TObject* s, bool p) { SumsBandAfterPrint(s, p); };
+
+  ChildBand3 = NewChild(this, BandRep1, ChildBand2, "ChildBand3", 20);
+  RpLabel30 = NewLabel(this, ChildBand3, "RpLabel30", "Απρόβλεπτα"_a, 0, 2, 330, 16);
+  RpLabel31 = NewLabel(this, ChildBand3, "RpLabel31", "", 330, 2, 150, 16);
+  RpLabel33 = NewLabel(this, ChildBand3, "RpLabel33", "", 530, 2, 150, 16);
+  ChildBand3a = NewChild(this, BandRep1, ChildBand3, "ChildBand3a", 40);
+  NewLabel(this, ChildBand3a, "RpLabel34", "Σύνολο  Σ1"_a, 0, 2, 330, 16);
+  RpLabel35 = NewLabel(this, ChildBand3a, "RpLabel35", "", 330, 2, 150, 16);
+  RpLabel37 = NewLabel(this, ChildBand3a, "RpLabel37", "", 530, 2, 150, 16);
+  NewLabel(this, ChildBand3a, "RpLabel38", "Αναθεώρηση"_a, 0, 20, 280, 16);
+  NewLabel(this, ChildBand3a, "RpLabel40", "(1-Eμ )x"_a, 280, 20, 50, 16);
+  RpLabel39 = NewLabel(this, ChildBand3a, "RpLabel39", "", 330, 20, 150, 16);
+  RpLabel41 = NewLabel(this, ChildBand3a, "RpLabel41", "", 530, 20, 150, 16);
+  ChildBand5 = NewChild(this, BandRep1, ChildBand3a, "ChildBand5", 60);
+  NewLabel(this, ChildBand5, "RpLabel54", "Ασφαλτος"_a, 0, 2, 330, 16);
+  RpLabel55 = NewLabel(this, ChildBand5, "RpLabel55", "", 330, 2, 150, 16);
+  RpLabel57 = NewLabel(this, ChildBand5, "RpLabel57", "", 530, 2, 150, 16);
+  NewLabel(this, ChildBand5, "RpLabel58", "Σύνολο  "_a, 0, 20, 330, 16);
+  RpLabel59 = NewLabel(this, ChildBand5, "RpLabel59", "", 330, 20, 150, 16);
+  RpLabel61 = NewLabel(this, ChildBand5, "RpLabel61", "", 530, 20, 150, 16);
+  NewLabel(this, ChildBand5, "RpLabel62", "Γ.Ε & Ο.Ε. Ασφάλτου"_a, 0, 38, 280, 16);
+  NewLabel(this, ChildBand5, "RpLabel64", "(1-Eμ )x"_a, 280, 38, 50, 16);
+  RpLabel63 = NewLabel(this, ChildBand5, "RpLabel63", "", 330, 38, 150, 16);
+  RpLabel65 = NewLabel(this, ChildBand5, "RpLabel65", "", 530, 38, 150, 16);
+  ChildBand6 = NewChild(this, BandRep1, ChildBand5, "ChildBand6", 40);
+  NewLabel(this, ChildBand6, "RpLabel42", "Σύνολο Δαπάνης του Έργου κατά τη μελέτη (χωρίς ΦΠΑ)   Σ2="_a, 0, 2,
+           430, 16);
+  RpLabel43 = NewLabel(this, ChildBand6, "RpLabel43", "", 430, 2, 150, 16);
+  NewLabel(this, ChildBand6, "RpLabel44", "Κατά τη προσφορά Π2="_a, 230, 20, 200, 16);
+  RpLabel45 = NewLabel(this, ChildBand6, "RpLabel45", "", 430, 20, 150, 16);
+  for (TRpLabel* l : {RpLabel31, RpLabel33, RpLabel35, RpLabel37, RpLabel39, RpLabel41, RpLabel55, RpLabel57,
+                      RpLabel59, RpLabel61, RpLabel63, RpLabel65, RpLabel43, RpLabel45})
+    l->SetAlignment(taRightJustify);
+  for (TRpChildBand* b : {ChildBand3, ChildBand3a, ChildBand5, ChildBand6})
+    b->BeforePrint = [this](TObject* s, bool& p) { ClosingBandBeforePrint(s, p); };
+  ChildBand6->AfterPrint = [this](TObject* s, bool p) { SumsBandAfterPrint(s, p); };
+
+  ChildBand8 = NewChild(this, BandRep1, ChildBand6, "ChildBand8", 36);
   RpOmadaNmr_P = NewLabel(this, ChildBand8, "RpOmadaNmr_P", "", 0, 0, 40, 34);
   RpOmadaPer_p = NewLabel(this, ChildBand8, "RpOmadaPer_p", "", 42, 0, 250, 34);
   RpOmadaPro_olo = NewLabel(this, ChildBand8, "RpOmadaPro_olo", "", 294, 0, 280, 34);
@@ -132,6 +199,10 @@ void TrpForm::BandRep1BeforePrint(TObject*, bool&) {
   // Kinds 3 and 4 print labelled bands; their raw line stays invisible.
   const int height = ReportKind == 1 || ReportKind == 2 ? 17 : 0;
   RpBand1->Size()->SetValue(TRpBandSize::iHeight, Px96(height));
+  // A band of no height still prints what stands on it.
+  RpMemo1->SetEnabled(height > 0);
+  ChildBand3a->SetEnabled(false);
+  ChildBand5->SetEnabled(false);
   // No earlier bidder's name on this one's pages.
   RpLabel53->SetCaption("--------------");
 }
@@ -154,6 +225,20 @@ void TrpForm::BandRep1NeedData(TObject*, bool& MoreData) {
 
 void TrpForm::ChildBand1BeforePrint(TObject*, bool& PrintBand) {
   PrintBand = ReportKind == 3 && GroupNo >= 1 && LineKind == 2;
+}
+
+void TrpForm::ChildBand2BeforePrint(TObject*, bool& PrintBand) {
+  PrintBand = ReportKind == 3 && GroupNo == -1 && LineKind == 6;
+}
+
+void TrpForm::ClosingBandBeforePrint(TObject*, bool& PrintBand) {
+  PrintBand = ReportKind == 3 && GroupNo == -1 && LineKind == 10;
+}
+
+void TrpForm::SumsBandAfterPrint(TObject*, bool BandPrinted) {
+  // The engine reports bands it skipped too; those leave the line pending
+  // for the bands after them.
+  if (BandPrinted) LineKind = 0;
 }
 
 void TrpForm::ChildBand8BeforePrint(TObject*, bool& PrintBand) {

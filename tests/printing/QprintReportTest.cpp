@@ -203,17 +203,17 @@ TEST_F(QprintReportTest, CheckReportLinesSetTheRowsAndTheSummaryKind) {
       {nullptr, 12, 2},
       {"1a  άλλο", 0, 2},
       {"    συνέχεια", 0, 2},
-      {"Αθροισμα δαπανών εργασιών κατά τη μελέτη", 0, 3},
-      {"Γ.Ε.& Ο.Ε. 18%", 0, 4},
-      {"Συνολική Δαπάνη Εργου", 0, 5},
-      {"Μέση έκπωση Εμ= (ΣΣ-ΣΔΕ)/ΣΣ", 0, 6},
-      {"ΑΠΡΟΒΛΕΠΤΑ 15%", 0, 7},
-      {"ΣΎΝΟΛΟ   Σ1", 0, 8},
-      {"ΑΝΑΘΕΩΡΗΣΗ", 0, 9},
-      {"ΣΎΝΟΛΟ :", 0, 11},
-      {"ΑΣΦΑΛΤΟΣ", 0, 12},
-      {"ΓΕ & ΟΕ ΑΣΦΑΛΤΟΥ", 0, 13},
-      {"Σύνολο Δαπάνης του Έργου", 0, 10},
+      {"Αθροισμα δαπανών εργασιών κατά τη μελέτη", 0, 0},
+      {"Γ.Ε.& Ο.Ε. 18%", 0, 0},
+      {"Συνολική Δαπάνη Εργου", 0, 0},
+      {"Μέση έκπωση Εμ= (ΣΣ-ΣΔΕ)/ΣΣ = (100.000,00 - 75.000,00) / 100.000,00)  = 25,1234 %", -1, 6},
+      {"ΑΠΡΟΒΛΕΠΤΑ 15%", 0, 0},
+      {"ΣΎΝΟΛΟ   Σ1", 0, 0},
+      {"ΑΝΑΘΕΩΡΗΣΗ", 0, 0},
+      {"ΣΎΝΟΛΟ :", 0, 0},
+      {"ΑΣΦΑΛΤΟΣ", 0, 0},
+      {"ΓΕ & ΟΕ ΑΣΦΑΛΤΟΥ", 0, 0},
+      {"Σύνολο Δαπάνης του Έργου", -1, 10},
   };
   for (const Case& c : cases) memo->Lines().Add(c.line != nullptr ? cp1253::FromUtf8(c.line) : row);
   for (int kind : {3, 4}) {
@@ -222,6 +222,8 @@ TEST_F(QprintReportTest, CheckReportLinesSetTheRowsAndTheSummaryKind) {
     form->RpLabel53->SetCaption("ΠΑΛΙΟΣ"_a);
     form->BandRep1BeforePrint(form->BandRep1, go);
     EXPECT_EQ(form->RpLabel53->Caption(), "--------------");
+    EXPECT_FALSE(form->ChildBand3a->Enabled());
+    EXPECT_FALSE(form->ChildBand5->Enabled());
     for (const Case& c : cases) {
       bool more = false;
       form->BandRep1NeedData(form->BandRep1, more);
@@ -234,6 +236,11 @@ TEST_F(QprintReportTest, CheckReportLinesSetTheRowsAndTheSummaryKind) {
       const bool category = c.line == nullptr;
       EXPECT_EQ(row1, category && kind == 3);
       EXPECT_EQ(row8, category && kind == 4);
+      bool sums = true, closing = true;
+      form->ChildBand2BeforePrint(form->ChildBand2, sums);
+      form->ClosingBandBeforePrint(form->ChildBand6, closing);
+      EXPECT_EQ(sums, kind == 3 && c.lineKind == 6);
+      EXPECT_EQ(closing, kind == 3 && c.lineKind == 10);
       if (category) {
         EXPECT_EQ(form->RpOmadaNmr->Caption(), "\r12η"_a);
         EXPECT_EQ(form->RpOmadaPer->Caption(), "\rΟΔΟΠΟΙΙΑ"_a);
@@ -247,7 +254,55 @@ TEST_F(QprintReportTest, CheckReportLinesSetTheRowsAndTheSummaryKind) {
       }
     }
     EXPECT_EQ(form->RpLabel53->Caption(), " 3 ΑΛΦΑ Α.Τ.Ε.  "_a);
+    // The whole mean, all four decimals; the fraction's numbers.
+    EXPECT_EQ(form->RpLabel29->Caption(), " = 25,1234 %");
+    EXPECT_TRUE(form->ChildBand3a->Enabled());
+    EXPECT_TRUE(form->ChildBand5->Enabled());
   }
+}
+
+// A kind 3 run through the engine: the category row between the heading
+// and the sums, the sums once, the closing block once, no raw lines.
+TEST_F(QprintReportTest, KindThreePrintsEachBlockOnce) {
+  auto* memo = new TMemo(owner.get());
+  memo->SetParent(owner.get());
+  form->CheckReport = memo;
+  AnsiString row = "  7 ΟΙΚΟΔΟΜΙΚΑ"_a;
+  row.resize(45, ' ');
+  row += "      100.000,00   20,00         80.000,00";
+  AnsiString closing = "Σύνολο Δαπάνης του Έργου"_a;
+  closing.resize(45, ' ');
+  closing += "      130.000,00                104.000,00";
+  for (const AnsiString& line : {"B. ΠΡΟΫΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ"_a, row, "Αθροισμα δαπανών εργασιών"_a, row,
+                                 "Μέση έκπωση Εμ= x / y - z)  = 20,00 %"_a, "ΑΠΡΟΒΛΕΠΤΑ 15%"_a, closing})
+    memo->Lines().Add(line);
+  form->ReportKind = 3;
+  TPrinterProfile pdf = printers::PdfPrinterProfile();
+  pdf.OutputFolder = TestOutputFolder().string();
+  printers::UseProfiles({pdf}, 0);
+  Printer()->Refresh();
+  Printer()->SetPrinterIndex(0);
+  Printer()->ResetDeviceMode();
+  form->BandRep1->Print();
+  std::string file;
+  for (const auto& f : std::filesystem::directory_iterator(TestOutputFolder()))
+    if (f.path().extension() == ".pdf") file = f.path().string();
+  ASSERT_FALSE(file.empty());
+  std::string text;
+  ASSERT_TRUE(PdfText(file, text));
+  const auto count = [&](const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("ΟΙΚΟΔΟΜΙΚΑ"), 1) << text;
+  EXPECT_EQ(count("7η"), 1);
+  EXPECT_EQ(count("Συνολική Δαπάνη Εργου κατά τη μελέτη"), 1);
+  EXPECT_EQ(count("Κατά τη προσφορά Π2="), 1);
+  EXPECT_EQ(count("104.000,00"), 1);
+  EXPECT_EQ(count("20,00 %"), 1);
+  EXPECT_EQ(count("ΠΡΟΫΠΟΛΟΓΙΣΜΟΣ"), 0) << "raw lines stay invisible";
+  EXPECT_EQ(count("Αναθεώρηση"), 0);
 }
 
 TEST_F(QprintReportTest, ThePreviewButtonRunsTheReportIntoThePreview) {
