@@ -43,6 +43,78 @@ TComPtr<IDropTarget> TargetOf(HWND wnd) {
   return it == L().targets.end() ? TComPtr<IDropTarget>() : it->second;
 }
 
+// The wide file list that files dropped from outside arrive as.
+class TFileListData : public IDataObject {
+ public:
+  explicit TFileListData(std::vector<std::uint8_t> block) : block_(std::move(block)) {}
+  HRESULT GetData(const FORMATETC& f, STGMEDIUM& m) override {
+    if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
+    m.tymed = TYMED_HGLOBAL;
+    m.Block = block_;
+    return S_OK;
+  }
+  HRESULT GetDataHere(const FORMATETC&, STGMEDIUM&) override { return DV_E_FORMATETC; }
+  HRESULT QueryGetData(const FORMATETC& f) override {
+    return f.cfFormat == CF_HDROP && (f.tymed & TYMED_HGLOBAL) && f.dwAspect == DVASPECT_CONTENT
+               ? S_OK
+               : DV_E_FORMATETC;
+  }
+  HRESULT GetCanonicalFormatEtc(const FORMATETC&, FORMATETC& out) override {
+    out.ptd = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT SetData(const FORMATETC&, STGMEDIUM&, bool) override { return DV_E_FORMATETC; }
+  HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override;
+
+ private:
+  std::vector<std::uint8_t> block_;
+};
+
+// Lists the single CF_HDROP format.
+class TFileListFormats : public IEnumFORMATETC {
+ public:
+  explicit TFileListFormats(bool done) : done_(done) {}
+  HRESULT Next(ULONG count, FORMATETC* out, ULONG* fetched) override {
+    ULONG n = 0;
+    if (count > 0 && !done_) {
+      out[0] = FORMATETC{};
+      out[0].cfFormat = CF_HDROP;
+      done_ = true;
+      n = 1;
+    }
+    if (fetched) *fetched = n;
+    return n == count ? S_OK : S_FALSE;
+  }
+  HRESULT Skip(ULONG count) override {
+    if (count == 0) return S_OK;
+    const bool was = done_;
+    done_ = true;
+    return !was && count == 1 ? S_OK : S_FALSE;
+  }
+  HRESULT Reset() override {
+    done_ = false;
+    return S_OK;
+  }
+  HRESULT Clone(IEnumFORMATETC** out) override {
+    if (!out) return E_INVALIDARG;
+    *out = new TFileListFormats(done_);
+    (*out)->AddRef();
+    return S_OK;
+  }
+
+ private:
+  bool done_;
+};
+
+HRESULT TFileListData::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
+  if (!out) return E_INVALIDARG;
+  *out = nullptr;
+  if (direction != DATADIR_GET) return E_NOTIMPL;
+  *out = new TFileListFormats(false);
+  (*out)->AddRef();
+  return S_OK;
+}
+
 }  // namespace
 
 HRESULT RegisterDragDrop(HWND wnd, IDropTarget* target) {
@@ -210,6 +282,20 @@ void MouseMove(HWND window, TPoint screen) { L().input.push_back({Event::Move, w
 void ButtonUp() { L().input.push_back({Event::Up, nullptr, {0, 0}, 0}); }
 void KeyDown(Word vk) { L().input.push_back({Event::KeyDn, nullptr, {0, 0}, vk}); }
 void KeyUp(Word vk) { L().input.push_back({Event::KeyUp, nullptr, {0, 0}, vk}); }
+bool DeliverFiles(HWND window, TPoint screen, const std::vector<AnsiString>& files) {
+  const TComPtr<IDropTarget> target = TargetOf(window);
+  if (!target) return false;
+  const TComPtr<IDataObject> data(new TFileListData(MakeDropFiles(files, true)));
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  if (target->DragEnter(data.Get(), MK_LBUTTON_STATE, screen, effect) == S_OK && effect != DROPEFFECT_NONE) {
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    target->Drop(data.Get(), 0, screen, effect);
+  } else {
+    target->DragLeave();
+  }
+  return true;
+}
+
 void SetInputSource(std::function<void()> source) { L().source = std::move(source); }
 bool Dragging() { return L().dragging; }
 void Reset() {

@@ -160,6 +160,10 @@ void KeyUp(Word vk);
 // afterwards is cancelled, so the loop never waits forever.
 void SetInputSource(std::function<void()> source);
 bool Dragging();
+// Files dropped from outside on Window: its registered target, if any, gets
+// them as a CF_HDROP object (entered, then dropped or left). False when the
+// window has no target.
+bool DeliverFiles(HWND window, TPoint screen, const std::vector<AnsiString>& files);
 // Drop targets and input back to the start (tests).
 void Reset();
 

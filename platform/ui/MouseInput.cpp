@@ -3,6 +3,7 @@
 #include <set>
 
 #include "platform/gfx/Types.h"
+#include "platform/ui/DragDrop.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/WindowManager.h"
@@ -241,6 +242,8 @@ void DropFiles(TWinControl* window, int x, int y, const std::vector<AnsiString>&
   if (files.empty() || !ui::IsShownTopLevel(window) || !ui::InputAllowed(window)) return;
   M().screen = WindowToScreen(window, Point(x, y));
   for (TWinControl* w = WindowAt(window, Point(x, y)); w; w = w->Parent()) {
+    // A window with a drop target takes the files as a dragged file list.
+    if (w->HandleAllocated() && ui::dragdrop::DeliverFiles(w->Handle(), M().screen, files)) return;
     if (!w->HandleAllocated() || !M().acceptsFiles.count(w->Handle())) continue;
     static std::uintptr_t next = 1;
     auto drop = std::make_unique<Drop>(Drop{files, w->ScreenToClient(M().screen)});

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "UiFixture.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/DragDrop.h"
 
@@ -366,5 +367,44 @@ INSTANTIATE_TEST_SUITE_P(
         FilesCase{"OffsetInsideHeader", Header(4, false), {}},
         FilesCase{"StopsAtEmptyName", With(Header(22, false), std::string("xxa\0\0b\0", 7)), {"a"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UiTest, FilesDroppedOnAWindowWithATargetArriveAsAFileList) {
+  ui::dragdrop::Reset();
+  TDemoForm& f = ShowDemo();
+  std::vector<AnsiString> seen;
+  class TFilesTarget : public IDropTarget {
+   public:
+    std::vector<AnsiString>* Seen = nullptr;
+    HRESULT DragEnter(IDataObject*, DWORD, TPoint, DWORD& effect) override {
+      effect = DROPEFFECT_COPY;
+      return S_OK;
+    }
+    HRESULT DragOver(DWORD, TPoint, DWORD&) override { return S_OK; }
+    HRESULT DragLeave() override { return S_OK; }
+    HRESULT Drop(IDataObject* data, DWORD, TPoint, DWORD&) override {
+      IEnumFORMATETC* e = nullptr;
+      if (data->EnumFormatEtc(DATADIR_GET, &e) != S_OK) return S_OK;
+      FORMATETC f;
+      ULONG n = 0;
+      while (e->Next(1, &f, &n) == S_OK) {
+        STGMEDIUM m;
+        if (f.cfFormat == CF_HDROP && data->GetData(f, m) == S_OK) *Seen = ReadDropFiles(m.Block);
+      }
+      e->Release();
+      return S_OK;
+    }
+  };
+  TComPtr<TFilesTarget> files(new TFilesTarget);
+  files->Seen = &seen;
+  ASSERT_EQ(RegisterDragDrop(f.Edit1->Handle(), files.Get()), S_OK);
+  const std::vector<AnsiString> names{"/tmp/Έργο.ddn"_a, "/tmp/b.csv"};
+  backend->DropFiles(*f.Edit1, 3, 3, names);
+  EXPECT_EQ(seen, names);
+  seen.clear();
+  RevokeDragDrop(f.Edit1->Handle());
+  backend->DropFiles(*f.Edit1, 3, 3, names);  // nobody takes them now
+  EXPECT_TRUE(seen.empty());
+  ui::dragdrop::Reset();
+}
 
 }  // namespace
