@@ -41,6 +41,11 @@ TrpForm::TrpForm(TComponent* AOwner) : TForm(AOwner) {
   CheckBox1->SetBounds(184, 4, 140, 17);
   CheckBox1->SetCaption("Εκτύπωση πλαισίου"_a);
 
+  temp_font = new TLabel(this);
+  temp_font->SetParent(Panel1);
+  temp_font->SetCaption("temp_font");
+  temp_font->Hide();
+
   CreateReport();
 
   rpExcelFilter1 = new TRpExcelFilter(this);
@@ -72,9 +77,26 @@ void TrpForm::FormShow(TObject*) {
   RadioGroup1->SetItemIndex(portrait ? 0 : 1);
   if (ReportKind == 1 && Prevform != nullptr) BandRep1->SetFont(Prevform->Prevmemo->Font());
   if (ReportKind == 2 && CheckReport != nullptr) BandRep1->SetFont(CheckReport->Font());
+  RpBand4->SetEnabled(ReportKind == 4);
+  ChildBand4->SetEnabled(ReportKind == 3);
+  if (ReportKind == 3 || ReportKind == 4) {
+    BandRep1->SetFont(temp_font->Font());
+    Fixbold();
+  }
   OfferTotal = TotalsCell ? StrToNum(TotalsCell(6, 3)) : 0;
   RpLabel21->SetCaption(" Συνολική Δαπάνη κατά την Προσφορά (ΣΔΕ) ολογράφως:\r Ευρώ: "_a +
                         AmountToWords(1, 1, " λεπτά"_a, OfferTotal));
+}
+
+void TrpForm::Fixbold() {
+  for (const char* name : {"RpLabel9", "RpLabel13", "RpLabel17", "RpLabel21", "RpLabel23", "RpLabel29",
+                           "RpLabel42", "RpLabel44", "RpLabel2", "RpLabel2a"}) {
+    auto* label = static_cast<TRpLabel*>(FindComponent(name));
+    TFont font = label->Font();
+    font.Style = font.Style | fsBold;
+    if (label == RpLabel2 || label == RpLabel2a) font.SetSize(13);
+    label->SetFont(font);
+  }
 }
 
 void TrpForm::SetOrientationForKind() {

@@ -62,10 +62,17 @@ class TrpForm : public TForm {
   TBitBtn* BitBtn2;  // "ΠΡΟΕΠΙΣΚΟΠΙΣΗ"
   TRadioGroup* RadioGroup1;
   TCheckBox* CheckBox1;
+  // Never shown: its font is the font of kinds 3 and 4.
+  TLabel* temp_font;
 
   TBandRep* BandRep1;
   TRpBand* RpBand2;  // page header
   TRpSysData* RpSysData1;
+  // The headings of kind 4 (title band) and of kind 3 (its child).
+  TRpBand* RpBand4;
+  TRpLabel* RpLabel2a;
+  TRpChildBand* ChildBand4;
+  TRpLabel* RpLabel2;
   TRpBand* RpBand1;  // detail
   TRpMemo* RpMemo1;
   // The category row of kind 3 and that of kind 4.
@@ -99,6 +106,8 @@ class TrpForm : public TForm {
   void BitBtn1Click(TObject* Sender);
   void BitBtn2Click(TObject* Sender);
   void RadioGroup1Click(TObject* Sender);
+  // The headings and the captions that stand out get the bold style.
+  void Fixbold();
   void BandRep1BeforePrint(TObject* Sender, bool& PrintReport);
   void BandRep1NeedData(TObject* Sender, bool& MoreData);
   void ChildBand1BeforePrint(TObject* Sender, bool& PrintBand);

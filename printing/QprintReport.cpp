@@ -87,6 +87,30 @@ void TrpForm::CreateReport() {
   small.SetSize(8);
   RpSysData1->SetFont(small);
 
+  RpBand4 = NewBand(this, BandRep1, rbTitle, "RpBand4", 90);
+  RpBand4->SetEnabled(false);
+  RpLabel2a = NewLabel(this, RpBand4, "RpLabel2a", "Α. ΠΡΟΣΦΟΡΑ ΠΟΣΟΣΤΩΝ ΕΚΠΤΩΣΗΣ"_a, 150, 4, 400, 20);
+  NewLabel(this, RpBand4, "RpLabel3a", "      Ομάδα"_a, 0, 40, 80, 40);
+  NewLabel(this, RpBand4, "RpLabel4a", "Εργασίες"_a, 82, 40, 210, 40);
+  NewLabel(this, RpBand4, "RpLabel5a",
+           "         Προσφερόμενη έκπτωση κατά ομάδα σε         ακέραιες μονάδες (%)"_a, 294, 30, 370, 20);
+  NewLabel(this, RpBand4, "RpLabel6a", "Ολογράφως"_a, 294, 52, 280, 20);
+  NewLabel(this, RpBand4, "RpLabel7a", "Αριθμ."_a, 576, 52, 90, 20);
+  ChildBand4 = NewChild(this, BandRep1, RpBand4, "ChildBand4", 130);
+  ChildBand4->SetEnabled(false);
+  RpLabel2 = NewLabel(this, ChildBand4, "RpLabel2", "Β. ΠΡΟΥΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ"_a, 170, 4, 400, 20);
+  NewLabel(this, ChildBand4, "RpLabel3", "Ομάδα"_a, 0, 50, 40, 60);
+  NewLabel(this, ChildBand4, "RpLabel4", "Εργασίες"_a, 42, 50, 250, 60);
+  NewLabel(this, ChildBand4, "RpLabel5", "Δαπάνη ομάδας κατά τον Προϋπολογισμό Μελέτης (Ευρώ)"_a, 294, 50,
+           140, 60);
+  NewLabel(this, ChildBand4, "RpLabel6", "Δαπάνη ομάδας μετά την έκπτωση στρογγυλευμένη σε εκατοστά ευρώ"_a,
+           528, 50, 140, 60);
+  NewLabel(this, ChildBand4, "RpLabel7", "Προσφερόμενη έκπτωση (%)"_a, 436, 50, 90, 60);
+  NewLabel(
+      this, ChildBand4, "RpLabel8",
+      "(Για τη υποβοήθηση της επιτροπής διαγωνισμού στη κατάταξη των διαγωνιζομένων κατά σειρά μειοδοσίας)"_a,
+      0, 26, 690, 20);
+
   RpBand1 = NewBand(this, BandRep1, rbDetail, "RpBand1", 17);
   RpMemo1 = NewControl<TRpMemo>(this, RpBand1, "RpMemo1", 0, 0, 695, 16);
   RpMemo1->SetWordWrap(true);

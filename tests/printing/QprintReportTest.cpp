@@ -318,6 +318,21 @@ TEST_F(QprintReportTest, ShowingTheFormWritesTheOfferTotalInWords) {
       << cp1253::ToUtf8(form->RpLabel21->Caption());
 }
 
+TEST_F(QprintReportTest, KindsThreeAndFourShowTheirHeadingInBold) {
+  for (int kind : {1, 3, 4}) {
+    backend->ExpectModal("", [&](TCustomForm&) { backend->Click(*form->BitBtn1, 10, 10); });
+    form->ShowForKind(kind);
+    EXPECT_EQ(form->RpBand4->Enabled(), kind == 4);
+    EXPECT_EQ(form->ChildBand4->Enabled(), kind == 3);
+  }
+  EXPECT_EQ(form->RpLabel2->Caption(), "Β. ΠΡΟΥΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ"_a);
+  EXPECT_EQ(form->RpLabel2a->Caption(), "Α. ΠΡΟΣΦΟΡΑ ΠΟΣΟΣΤΩΝ ΕΚΠΤΩΣΗΣ"_a);
+  EXPECT_TRUE(form->RpLabel2a->Font().Style & fsBold);
+  EXPECT_EQ(form->RpLabel2a->Font().Size(), 13);
+  EXPECT_TRUE(form->RpLabel21->Font().Style & fsBold);
+  EXPECT_EQ(form->BandRep1->Font().Name, form->temp_font->Font().Name);
+}
+
 TEST_F(QprintReportTest, ThePreviewButtonRunsTheReportIntoThePreview) {
   Lines(3);
   int pages = -1;
