@@ -95,7 +95,8 @@ class TrpForm : public TForm {
   TRpBand* RpBand3;  // summary
   TRpLabel* RpLabel50;
   TRpLabel* RpLabel51;
-  TRpLabel* RpLabel53;  // the bidder's name
+  TRpLabel* RpLabel53;       // the bidder's name
+  TRpChildBand* ChildBand7;  // the maker's credit line
   // While the form exists the preview's save dialog offers the
   // spreadsheet and RTF formats after the page file.
   TRpExcelFilter* rpExcelFilter1;

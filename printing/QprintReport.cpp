@@ -3,6 +3,7 @@
 #include "platform/rtl/Cp1253.h"
 #include "printing/Prevunt.h"
 #include "printing/Qprint.h"
+#include "tender/CalcReport.h"
 
 namespace {
 
@@ -205,6 +206,8 @@ void TrpForm::CreateReport() {
                "- - - - - - - - - - - - - - - - - - - - - -   (Τόπος και ημερομηνία)"_a, 24, 16, 420, 16);
   RpLabel51 = NewLabel(this, RpBand3, "RpLabel51", "Ο Προσφέρων"_a, 500, 16, 120, 16);
   RpLabel53 = NewLabel(this, RpBand3, "RpLabel53", "--------------"_a, 460, 48, 230, 16);
+  ChildBand7 = NewChild(this, BandRep1, RpBand3, "ChildBand7", 20);
+  NewLabel(this, ChildBand7, "RpLabel70", PublisherContactLine, 0, 2, 690, 16);
 
   BandRep1->BeforePrint = [this](TObject* s, bool& p) { BandRep1BeforePrint(s, p); };
   BandRep1->OnNeedData() = [this](TObject* s, bool& m) { BandRep1NeedData(s, m); };

@@ -12,6 +12,7 @@
 #include "platform/ui/StdEdits.h"
 #include "printing/Prevunt.h"
 #include "printing/Qprint.h"
+#include "tender/CalcReport.h"
 #include "tender/N_STR.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/OtherPrograms.h"
@@ -135,6 +136,7 @@ TEST_F(QprintReportTest, KindOnePrintsEveryLineToThePdfPrinter) {
   }
   EXPECT_EQ(printed, n - n / 5);
   EXPECT_NE(text.find("Ο Προσφέρων"), std::string::npos);
+  EXPECT_NE(text.find(cp1253::ToUtf8(PublisherContactLine)), std::string::npos) << "credit line";
   // Each page opens with its number in the page header.
   EXPECT_EQ(text.rfind("1\n", 0), 0u);
   EXPECT_NE(text.find("\f2\n"), std::string::npos);
