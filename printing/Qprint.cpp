@@ -46,6 +46,13 @@ TrpForm::TrpForm(TComponent* AOwner) : TForm(AOwner) {
   temp_font->SetCaption("temp_font");
   temp_font->Hide();
 
+  BtnFont = new TButton(this);
+  BtnFont->SetParent(Panel1);
+  BtnFont->SetBounds(184, 60, 105, 20);
+  BtnFont->SetCaption("Font");
+  BtnFont->OnClick = [this](TObject* s) { BtnFontClick(s); };
+  FontDialog1 = new TFontDialog(this);
+
   CreateReport();
 
   rpExcelFilter1 = new TRpExcelFilter(this);
@@ -77,6 +84,7 @@ void TrpForm::FormShow(TObject*) {
   RadioGroup1->SetItemIndex(portrait ? 0 : 1);
   if (ReportKind == 1 && Prevform != nullptr) BandRep1->SetFont(Prevform->Prevmemo->Font());
   if (ReportKind == 2 && CheckReport != nullptr) BandRep1->SetFont(CheckReport->Font());
+  BtnFont->SetVisible(ReportKind == 3 || ReportKind == 4);
   RpBand4->SetEnabled(ReportKind == 4);
   ChildBand4->SetEnabled(ReportKind == 3);
   if (ReportKind == 3 || ReportKind == 4) {
@@ -97,6 +105,18 @@ void TrpForm::Fixbold() {
     if (label == RpLabel2 || label == RpLabel2a) font.SetSize(13);
     label->SetFont(font);
   }
+}
+
+void TrpForm::BtnFontClick(TObject*) {
+  FontDialog1->Font.Assign(BandRep1->Font());
+  if (!FontDialog1->Execute()) return;
+  // The bold captions take the new font too, then stand out again.
+  for (const char* name : {"RpLabel9", "RpLabel13", "RpLabel17", "RpLabel21", "RpLabel23", "RpLabel29",
+                           "RpLabel42", "RpLabel44", "RpLabel2", "RpLabel2a"})
+    static_cast<TRpLabel*>(FindComponent(name))->SetParentFont(true);
+  BandRep1->SetFont(FontDialog1->Font);
+  temp_font->SetFont(FontDialog1->Font);
+  Fixbold();
 }
 
 void TrpForm::SetOrientationForKind() {

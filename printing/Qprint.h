@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "platform/ui/Buttons.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Panels.h"
 #include "platform/ui/StdCtrls.h"
@@ -64,6 +65,8 @@ class TrpForm : public TForm {
   TCheckBox* CheckBox1;
   // Never shown: its font is the font of kinds 3 and 4.
   TLabel* temp_font;
+  TButton* BtnFont;  // the font of kinds 3 and 4
+  TFontDialog* FontDialog1;
 
   TBandRep* BandRep1;
   TRpBand* RpBand2;  // page header
@@ -109,6 +112,7 @@ class TrpForm : public TForm {
   void RadioGroup1Click(TObject* Sender);
   // The headings and the captions that stand out get the bold style.
   void Fixbold();
+  void BtnFontClick(TObject* Sender);
   void BandRep1BeforePrint(TObject* Sender, bool& PrintReport);
   void BandRep1NeedData(TObject* Sender, bool& MoreData);
   void ChildBand1BeforePrint(TObject* Sender, bool& PrintBand);

@@ -335,6 +335,25 @@ TEST_F(QprintReportTest, KindsThreeAndFourShowTheirHeadingInBold) {
   EXPECT_EQ(form->BandRep1->Font().Name, form->temp_font->Font().Name);
 }
 
+TEST_F(QprintReportTest, TheChosenFontHoldsForLaterRunsOfKindsThreeAndFour) {
+  TFont font;
+  font.Name = "Times New Roman";
+  font.SetSize(12);
+  form->BandRep1->SetFont(font);
+  backend->ExpectModal("Γραμματοσειρά"_a, [&](TCustomForm&) { backend->PressKey(VK_RETURN); });
+  form->BtnFontClick(form->BtnFont);
+  EXPECT_EQ(form->temp_font->Font().Name, "Times New Roman");
+  EXPECT_EQ(form->temp_font->Font().Size(), 12);
+  EXPECT_EQ(form->RpLabel21->Font().Name, "Times New Roman");
+  EXPECT_TRUE(form->RpLabel21->Font().Style & fsBold);
+  backend->ExpectModal("", [&](TCustomForm&) {
+    EXPECT_TRUE(form->BtnFont->Visible());
+    backend->Click(*form->BitBtn1, 10, 10);
+  });
+  form->ShowForKind(4);
+  EXPECT_EQ(form->BandRep1->Font().Name, "Times New Roman");
+}
+
 TEST_F(QprintReportTest, ThePreviewButtonRunsTheReportIntoThePreview) {
   Lines(3);
   int pages = -1;
