@@ -133,8 +133,11 @@ void TCustomForm::PlaceOnShow() {
       break;
     }
     default:
-      break;
+      return;
   }
+  // A window taller or wider than the screen, centred, would put its caption,
+  // menu and tool bar above the screen's edge, out of the user's reach.
+  if (Left() < 0 || Top() < 0) SetBounds(std::max(0, Left()), std::max(0, Top()), Width(), Height());
 }
 
 void TCustomForm::SetVisible(bool v) {

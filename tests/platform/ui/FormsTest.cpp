@@ -435,6 +435,17 @@ TEST_F(UiTest, ScreenCenterPlacesTheFormInTheMiddle) {
   delete f;
 }
 
+TEST_F(UiTest, ACentredFormLargerThanTheScreenKeepsItsTopLeftOnIt) {
+  auto* f = NewForm<TDemoForm>(nullptr);
+  f->Position = poScreenCenter;
+  f->SetBounds(0, 0, backend->ScreenW + 100, backend->ScreenH + 50);
+  f->Show();
+  EXPECT_EQ(f->Left(), 0);
+  EXPECT_EQ(f->Top(), 0);
+  EXPECT_EQ(f->Height(), backend->ScreenH + 50);
+  delete f;
+}
+
 TEST_F(UiTest, ActivationEventsFollowTheActiveForm) {
   TDemoForm& a = ShowDemo();
   std::vector<std::string> log;
