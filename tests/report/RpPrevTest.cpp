@@ -532,3 +532,45 @@ TEST_F(RpPrevTest, ASpreadsheetExportTooLongForTheSheetSaysSoAndWritesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RpPrevTest, AReportPreviewedAloneHasNoWindowForPrintRequests) {
+  TRpStandardPreview& w = Preview(60);
+  TRpPrinter* shown = w.RpPrinter();
+  EXPECT_EQ(shown->PreviewWindow, nullptr);
+  // No window runs the report again: the stored pages print.
+  shown->SetPrintMetaFile(false);
+  shown->Print();
+  Application->ProcessMessages();
+  std::string pdf;
+  for (const auto& f : std::filesystem::directory_iterator(folder.path()))
+    if (f.path().extension() == ".pdf") pdf = f.path().string();
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_NE(RunCommand("pdfinfo '" + pdf + "' 2>&1").find("Pages:           2"), std::string::npos);
+  w.Close();
+  Application->ProcessMessages();
+  EXPECT_EQ(Window(), nullptr);
+}
+
+TEST_F(RpPrevTest, ACancelledRunTakesItsWindowAway) {
+  during = [&](int record) {
+    if (record == 70) rep->Cancel();
+  };
+  lines = 200;
+  rep->Preview();
+  EXPECT_TRUE(rep->Cancelled);
+  EXPECT_EQ(rep->PreviewPrinter(), nullptr);
+  Application->ProcessMessages();
+  EXPECT_EQ(Window(), nullptr);
+}
+
+TEST_F(RpPrevTest, AReportFreedUnderItsOpenPreviewTakesTheWindowAway) {
+  Preview(60);
+  delete rep;
+  rep = nullptr;
+  Application->ProcessMessages();
+  EXPECT_EQ(Window(), nullptr);
+}
+
+}  // namespace
