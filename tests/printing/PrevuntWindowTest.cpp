@@ -25,7 +25,7 @@ class PrevuntWindowTest : public ::testing::Test {
   void SetUp() override {
     SetRegistryStoreRoot(cp1253::FromUtf8(store.path()));
     scene.emplace();
-    backend = &scene->backend;
+    backend = scene->backend;
     owner = scene->owner.get();
     report = scene->edit;
     Application->Title = "Δημοπρασία"_a;
