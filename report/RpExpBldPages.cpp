@@ -7,6 +7,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "report/RpEnvEd.h"
 #include "report/RpExpBld.h"
 
 AnsiString RpRemoveLineBreaks(const AnsiString& text) {
@@ -353,7 +354,8 @@ void TRpExpressionBuilder::Validate() {
 }
 
 void TRpExpressionBuilder::EditVariables() {
-  // Wired to the environment editor once it is part of the library.
+  ShowEnvironmentEditor(LocalEnv, true);
+  // What the editor added or renamed shows at once.
   FillVariables();
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/db/Db.h"
+#include "report/RpEnvEd.h"
 #include "report/RpExpBld.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/db/TestDatabase.h"
@@ -505,6 +506,34 @@ TEST_F(RpExpBldTest, AllDataSetsWalksChildWindowsAndFormsOnce) {
   TStringList none;
   AllDataSets(nullptr, false, none);
   EXPECT_EQ(none.Count(), 0);
+}
+
+TEST_F(RpExpBldTest, ModifyVariablesOpensTheEnvironmentEditorOnTheLocalEnvironment) {
+  TRpEvEnvironment local;
+  local.AddFunction("FIRST", "1");
+  AnsiString expression;
+  bool editorSawLocal = false, globalAllowed = false;
+  RunModal(
+      expression,
+      [&](TRpExpressionBuilder& b) {
+        Then([&] {
+          backend->ExpectModal("User Defined Functions Edtor", [&](TCustomForm& f) {
+            auto& editor = dynamic_cast<TRpEnvironmentEditor&>(f);
+            editorSawLocal = editor.Local == &local;
+            globalAllowed = editor.GlobalCB->Enabled();
+            local.AddFunction("SECOND", "2");
+            ClickOn(*editor.VariableOKBtn);
+          });
+          ClickOn(*b.ModifyVariables);
+          EXPECT_EQ(b.AvailableVariables->Items()->Get(1), "SECOND");
+          ClickOn(*b.VariableCancelBtn);
+        });
+        ClickOn(*b.InsertVariableBtn);
+        ClickOn(*b.Cancel);
+      },
+      &local);
+  EXPECT_TRUE(editorSawLocal);
+  EXPECT_TRUE(globalAllowed);
 }
 
 }  // namespace
