@@ -13,27 +13,16 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "printing/RichPrint.h"
+#include "tests/printing/PrintScene.h"
 
 namespace {
 
 constexpr int kReportLines = 1050;
 
-struct Scene {
-  std::unique_ptr<TForm> owner;
-  TRichEdit* edit;
+// The calculation text of 500 offers, in the preview's font.
+struct Scene : PrintScene {
   Scene() {
-    InstallHeadlessBackend();
-    printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
-    Printer()->Refresh();
-    Printer()->SetPrinterIndex(0);
-    owner.reset(NewForm<TForm>(nullptr));
-    edit = new TRichEdit(owner.get());
-    edit->SetParent(owner.get());
-    edit->SetWordWrap(false);
-    TFont font;
-    font.Name = "Courier New";
-    font.SetHeight(-11);
-    edit->SetFont(font);
+    CourierLines(-11);
     AnsiString text;
     for (int i = 0; i < kReportLines; ++i)
       text += Format(" %4d  ", {i}) + "ΕΡΓΟΛΗΠΤΙΚΗ ΕΤΑΙΡΕΙΑ ΑΕ"_a + AnsiString(20, ' ') +

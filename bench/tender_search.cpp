@@ -175,9 +175,7 @@ void CheckAndReport(benchmark::State& state, int zeroStudy) {
     TCheckReportInput in;
     in.Rows = rows;
     in.MeanDiscount = r.Totals.MeanDiscount;
-    in.BandLow = r.BandLow;
-    in.BandHigh = r.BandHigh;
-    in.AnomalyCount = r.AnomalyCount;
+    in.Check = r;
     benchmark::DoNotOptimize(CheckReportText(CheckReportLines(in, grid, totals)));
   }
 }

@@ -49,7 +49,7 @@ TrpForm::TrpForm(TComponent* AOwner) : TForm(AOwner) {
   BtnFont = new TButton(this);
   BtnFont->SetParent(Panel1);
   BtnFont->SetBounds(184, 60, 105, 20);
-  BtnFont->SetCaption("Font");
+  BtnFont->SetCaption("Αλλαγή γραμματοσειράς (Fonts)"_a);
   BtnFont->OnClick = [this](TObject* s) { BtnFontClick(s); };
   FontDialog1 = new TFontDialog(this);
 

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "platform/ui/Buttons.h"
 #include "platform/ui/Dialogs.h"
@@ -98,8 +100,10 @@ class TrpForm : public TForm {
   TRpBand* RpBand3;  // summary
   TRpLabel* RpLabel50;
   TRpLabel* RpLabel51;
-  TRpLabel* RpLabel53;       // the bidder's name
-  TRpChildBand* ChildBand7;  // the maker's credit line
+  TRpLabel* RpLabel53;  // the bidder's name
+  // The maker's credit: a picture and one line of contact text.
+  TRpChildBand* ChildBand7;
+  TRpImage* RpImage1;
   // While the form exists the preview's save dialog offers the
   // spreadsheet and RTF formats after the page file.
   TRpExcelFilter* rpExcelFilter1;
@@ -136,4 +140,6 @@ class TrpForm : public TForm {
   void RecogniseSummaryLine();
   // The labels of the summary line recognised last.
   void ReadSummaryValues(const AnsiString& Trimmed);
+  // The labels a run fills, with the captions the form gives them.
+  std::vector<std::pair<TRpLabel*, AnsiString>> formCaptions_;
 };

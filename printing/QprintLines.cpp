@@ -1,6 +1,7 @@
 // Kinds 3 and 4 read the check report back by its fixed columns and by the
 // leading words of its summary lines.
 #include <algorithm>
+#include <cmath>
 
 #include "platform/rtl/Cp1253.h"
 #include "printing/Qprint.h"
@@ -38,7 +39,10 @@ void TrpForm::ReadCategoryRow() {
   RpOmadaPer_p->SetCaption(RpOmadaPer->Caption());
   RpOmadaEkpt_P->SetCaption(RpOmadaEkpt->Caption());
   const AnsiString discount = BudgetCell ? BudgetCell(5, GroupNo) : AnsiString();
-  RpOmadaPro_olo->SetCaption("\r" + NumToWords(3, 0, StrToNum(discount)));
+  // A discount of 99 or more marks a partial sum, which offers nothing:
+  // no words for it, as in the check report's own list of discounts.
+  const double d = StrToNum(discount);
+  RpOmadaPro_olo->SetCaption("\r" + (std::fabs(d) < 99 ? NumToWords(3, 0, d) : AnsiString()));
 }
 
 void TrpForm::ReadSummaryValues(const AnsiString& Trimmed) {
@@ -108,27 +112,36 @@ void TrpForm::ReadSummaryValues(const AnsiString& Trimmed) {
 void TrpForm::RecogniseSummaryLine() {
   const AnsiString t = Trim(CurLine);
   // In this order: a later match overrides an earlier one.
+  // The table heading of section B opens the category rows too: without
+  // the discounts in words the report has no "B." line.
+  enum Match { Whole, Start, StartAndHolds };
   static const struct {
     const char* text;
-    bool whole;
+    Match match;
     int kind;
+    const char* holds = nullptr;
   } kTests[] = {
-      {"B. ΠΡΟΫΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ", true, 2},
-      {"Αθροισμα δαπανών εργασιών", false, 3},
-      {"Γ.Ε.& Ο.Ε.", false, 4},
-      {"Συνολική Δαπάνη Εργου", false, 5},
-      {"Μέση έκπωση Εμ=", false, 6},
-      {"ΑΠΡΟΒΛΕΠΤΑ", false, 7},
-      {"ΣΎΝΟΛΟ   Σ1", false, 8},
-      {"ΑΝΑΘΕΩΡΗΣΗ", false, 9},
-      {"ΣΎΝΟΛΟ :", false, 11},
-      {"ΑΣΦΑΛΤΟΣ", false, 12},
-      {"ΓΕ & ΟΕ ΑΣΦΑΛΤΟΥ", false, 13},
-      {"Σύνολο Δαπάνης του Έργου", false, 10},
+      {"B. ΠΡΟΫΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ", Whole, 2},
+      {"Α/Α", StartAndHolds, 2, "ΔΑΠΑΝΗ ΜΕΛΕΤΗΣ"},
+      {"Αθροισμα δαπανών εργασιών", Start, 3},
+      {"Γ.Ε.& Ο.Ε.", Start, 4},
+      {"Συνολική Δαπάνη Εργου", Start, 5},
+      {"Μέση έκπωση Εμ=", Start, 6},
+      {"ΑΠΡΟΒΛΕΠΤΑ", Start, 7},
+      {"ΣΎΝΟΛΟ   Σ1", Start, 8},
+      {"ΑΝΑΘΕΩΡΗΣΗ", Start, 9},
+      {"ΣΎΝΟΛΟ :", Start, 11},
+      {"ΑΣΦΑΛΤΟΣ", Start, 12},
+      {"ΓΕ & ΟΕ ΑΣΦΑΛΤΟΥ", Start, 13},
+      {"Σύνολο Δαπάνης του Έργου", Start, 10},
   };
   for (const auto& test : kTests) {
     const AnsiString text = cp1253::FromUtf8(test.text);
-    if (test.whole ? t == text : Starts(t, text)) LineKind = test.kind;
+    const bool match = test.match == Whole ? t == text
+                       : test.match == Start
+                           ? Starts(t, text)
+                           : Starts(t, text) && t.find(cp1253::FromUtf8(test.holds)) != AnsiString::npos;
+    if (match) LineKind = test.kind;
   }
   if (LineKind == 9) ChildBand3a->SetEnabled(true);
   if (LineKind == 12) ChildBand5->SetEnabled(true);

@@ -53,6 +53,23 @@ TRpLabel* NewLabel(TrpForm* form, TRpCustomBand* band, const char* name, const A
   return l;
 }
 
+// The maker's mark beside the credit line: a framed seal with the tick of
+// a check passed, in the report's ink colours.
+void PaintCreditPicture(TBitmap& b) {
+  TCanvas& c = *b.Canvas();
+  const int w = b.Width(), h = b.Height();
+  c.Brush->Style = bsSolid;
+  c.Brush->Color = clWhite;
+  c.FillRect(Rect(0, 0, w, h));
+  c.Pen->Color = clNavy;
+  c.Pen->Width = 2;
+  c.Brush->Style = bsClear;
+  c.RoundRect(1, 1, w - 1, h - 1, w / 3, h / 3);
+  c.Pen->Color = clGreen;
+  c.Pen->Width = 3;
+  c.Polyline({{w / 4, h / 2}, {w * 5 / 12, h * 3 / 4}, {w * 3 / 4, h / 4}});
+}
+
 }  // namespace
 
 void TrpForm::CreateReport() {
@@ -206,8 +223,22 @@ void TrpForm::CreateReport() {
                "- - - - - - - - - - - - - - - - - - - - - -   (Τόπος και ημερομηνία)"_a, 24, 16, 420, 16);
   RpLabel51 = NewLabel(this, RpBand3, "RpLabel51", "Ο Προσφέρων"_a, 500, 16, 120, 16);
   RpLabel53 = NewLabel(this, RpBand3, "RpLabel53", "--------------"_a, 460, 48, 230, 16);
-  ChildBand7 = NewChild(this, BandRep1, RpBand3, "ChildBand7", 20);
-  NewLabel(this, ChildBand7, "RpLabel70", PublisherContactLine, 0, 2, 690, 16);
+  ChildBand7 = NewChild(this, BandRep1, RpBand3, "ChildBand7", 28);
+  RpImage1 = NewControl<TRpImage>(this, ChildBand7, "RpImage1", 0, 2, 24, 24);
+  TBitmap* picture = RpImage1->Picture()->Bitmap();
+  picture->SetSize(48, 48);
+  PaintCreditPicture(*picture);
+  RpImage1->SetStretch(true);
+  NewLabel(this, ChildBand7, "RpLabel70", PublisherContactLine, 30, 6, 660, 16);
+
+  // What a run fills starts from these captions again on the next run.
+  for (TRpLabel* l :
+       {RpOmadaNmr,     RpOmadaPer,    RpOmadaPro, RpOmadaEkpt, RpOmadaPoso, RpOmadaNmr_P, RpOmadaPer_p,
+        RpOmadaPro_olo, RpOmadaEkpt_P, RpLabel10,  RpLabel12,   RpLabel13,   RpLabel14,    RpLabel16,
+        RpLabel18,      RpLabel20,     RpLabel27,  RpLabel28,   RpLabel29,   RpLabel30,    RpLabel31,
+        RpLabel33,      RpLabel35,     RpLabel37,  RpLabel39,   RpLabel41,   RpLabel43,    RpLabel45,
+        RpLabel55,      RpLabel57,     RpLabel59,  RpLabel61,   RpLabel63,   RpLabel65,    RpLabel53})
+    formCaptions_.emplace_back(l, l->Caption());
 
   BandRep1->BeforePrint = [this](TObject* s, bool& p) { BandRep1BeforePrint(s, p); };
   BandRep1->OnNeedData() = [this](TObject* s, bool& m) { BandRep1NeedData(s, m); };
@@ -230,8 +261,9 @@ void TrpForm::BandRep1BeforePrint(TObject*, bool&) {
   RpMemo1->SetEnabled(height > 0);
   ChildBand3a->SetEnabled(false);
   ChildBand5->SetEnabled(false);
-  // No earlier bidder's name on this one's pages.
-  RpLabel53->SetCaption("--------------");
+  // No earlier bidder's name or amounts on this one's pages: a summary
+  // line this report lacks shows the form's caption.
+  for (const auto& [label, caption] : formCaptions_) label->SetCaption(caption);
 }
 
 void TrpForm::BandRep1NeedData(TObject*, bool& MoreData) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 #include "platform/db/Db.h"
@@ -51,6 +52,8 @@ class TRpPrintableEditor : public TObject {
   explicit TRpPrintableEditor(TRpPrintable* control) : Control(control) {}
   virtual TColor GetColor() { return 0; }
   virtual TFont* GetFont() { return nullptr; }
+  // The class of the controls the editor is made for.
+  virtual const std::type_info& GetControlClass();
   virtual AnsiString GetText() { return {}; }
   virtual AnsiString GetKindName() { return {}; }
   virtual AnsiString GetDescription() { return {}; }
@@ -142,6 +145,8 @@ class TRpPrintable : public TCustomControl {
   TRpPrintableSize size_;
   int savedTop_ = 0, savedWidth_ = 0, savedHeight_ = 0, savedLeft_ = 0;
 };
+
+inline const std::type_info& TRpPrintableEditor::GetControlClass() { return typeid(TRpPrintable); }
 
 // ---- bands ---------------------------------------------------------------------
 

@@ -422,6 +422,10 @@ void TCustomBandRep::Preview() {
   p->PreviewSetup = [this] { PrinterSetupDialog(); };
   p->PreviewExport = [this](TRpExportFilter* filter) { ExportToFilter(filter); };
   p->Title = ReportTitle;
+  // A report of a composite leaves printing again and the closing of its
+  // preview to the composite's message window.
+  if (auto* composite = dynamic_cast<TRpCompositeReport*>(Owner()))
+    if (composite->WinControl() != nullptr) p->PreviewWindow = composite->WinControl()->Handle();
   if (OnPreview) p->OnPreview = [this](TRpPrinter*) { OnPreview(this); };
   if (AfterPreview) p->AfterPreview = [this](TRpPrinter*) { AfterPreview(this); };
   printer_ = p;

@@ -13,7 +13,14 @@ const TRpDesignPalette* palette = &kManyColours;
 }  // namespace
 
 const TRpDesignPalette& RpDesignPalette() { return *palette; }
-void ChooseRpDesignPalette(int bitsPerPixel) { palette = bitsPerPixel <= 8 ? &kFewColours : &kManyColours; }
+void ChooseRpDesignPalette(int colours) {
+  palette = colours >= 0 && colours <= 256 ? &kFewColours : &kManyColours;
+}
+
+namespace {
+// The report unit's start-up picks the palette once, by the screen.
+const bool paletteChosen = (ChooseRpDesignPalette(kRpScreenColours), true);
+}  // namespace
 
 TRpBasePanel::TRpBasePanel(TComponent* owner) : TCustomPanel(owner) {
   frame_.OnChange = [this] { Invalidate(); };

@@ -20,8 +20,12 @@ struct TRpDesignPalette {
   TColor Outline;
 };
 const TRpDesignPalette& RpDesignPalette();
-// Bits per screen pixel: 8 or fewer take the palette of few colours.
-void ChooseRpDesignPalette(int bitsPerPixel);
+// By the colours the screen shows: 0 to 256 take the palette of few
+// colours; more (told as -1) the full one.
+void ChooseRpDesignPalette(int colours);
+// What a screen without a palette reports as its number of colours; every
+// screen here is one.
+constexpr int kRpScreenColours = -1;
 
 class TRpBasePanel : public TCustomPanel {
  public:

@@ -80,6 +80,8 @@ class TRpCustomLabel : public TRpPrintable {
 class TRpLabel : public TRpCustomLabel {
  public:
   explicit TRpLabel(TComponent* owner) : TRpCustomLabel(owner) {}
+  // The "Text Settings" editor.
+  TRpPrintableEditorClass GetEditorClass() override;
 };
 
 class TRpMemo : public TRpCustomLabel {
@@ -125,6 +127,8 @@ class TRpExpr : public TRpCustomLabel {
   TComponent* Master = nullptr;
   bool ResetAfterPrint = false;
   TRpEvaluator* Evaluator() { return &evaluator_; }
+  // The "Expression settings" editor.
+  TRpPrintableEditorClass GetEditorClass() override;
 
   void Prepare() override;
   void Unprepare() override;

@@ -1,6 +1,8 @@
 // The text printables by source: fixed lines, system values, expressions
 // and data-set fields.
 #include "report/RpCtrls.h"
+#include "report/RpExprEd.h"
+#include "report/RpLablEd.h"
 
 namespace {
 
@@ -8,6 +10,14 @@ const char* const kSysDataNames[] = {"Time",         "Date",         "Date/Time"
                                      "Report title", "Detail count", "Detail no"};
 
 }  // namespace
+
+// ---- labels ---------------------------------------------------------------------------
+
+TRpPrintableEditorClass TRpLabel::GetEditorClass() {
+  return [](TRpPrintable* control) -> std::unique_ptr<TRpPrintableEditor> {
+    return std::make_unique<TRpLabelEditor>(control);
+  };
+}
 
 // ---- memo ---------------------------------------------------------------------------
 
@@ -80,6 +90,12 @@ void TRpSysData::Print(int ofsX, int ofsY) {
 // ---- expressions -------------------------------------------------------------------
 
 TRpExpr::TRpExpr(TComponent* owner) : TRpCustomLabel(owner) { SetExpression(""); }
+
+TRpPrintableEditorClass TRpExpr::GetEditorClass() {
+  return [](TRpPrintable* control) -> std::unique_ptr<TRpPrintableEditor> {
+    return std::make_unique<TRpExprEditor>(control);
+  };
+}
 
 void TRpExpr::SetExpression(const AnsiString& expression) {
   expression_ = expression;

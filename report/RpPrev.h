@@ -100,6 +100,8 @@ class TRpPreview : public TScrollBox {
 
   TRpPageAvailableEvent OnPageAvailable;
   TRpProgressUpdateEvent OnProgressUpdate;
+  // The printer shown went away (its run was cancelled or its report freed).
+  TNotifyEvent OnPrinterGone;
   TRpPreviewHyperlinkEvent& OnHyperlink() { return image_->OnHyperlink; }
 
   void Dispatch(TMessage& message) override;

@@ -184,7 +184,11 @@ void TRpStandardPreview::DoSave() {
       return;
     }
     std::unique_ptr<TRpExportFilter> filter = entry->FilterClass.Create(fileName);
-    report_->ExportToFilter(filter.get());
+    // A report of a composite is saved with the reports it is printed with.
+    if (auto* composite = dynamic_cast<TRpCompositeReport*>(report_->Owner()))
+      composite->ExportToFilter(filter.get());
+    else
+      report_->ExportToFilter(filter.get());
   } catch (const Exception& e) {
     MessageDlg(e.Message, mtError, {mbOK});
   }

@@ -123,6 +123,7 @@ void TRpPreview::PrinterGone(TRpPrinter* printer) {
   printer_ = nullptr;
   image_->RpPrinter = nullptr;
   image_->SetPageNumber(1);
+  if (OnPrinterGone) OnPrinterGone(this);
 }
 
 void TRpPreview::SetOutline(TRpOutlineView* view) {

@@ -278,6 +278,11 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
   RpPreview->OnClick = [this](TObject*) { RpPreview->SetFocus(); };
   RpPreview->OnPageAvailable = [this](TObject*, int pages) { PageAvailable(pages); };
   RpPreview->OnProgressUpdate = [this](TObject*, int progress) { ProgressUpdate(progress); };
+  // Pages whose printer is gone can be neither shown nor printed.
+  RpPreview->OnPrinterGone = [this](TObject*) {
+    printer_ = nullptr;
+    Release();
+  };
   RpPreview->OnHyperlink() = [this](TObject*, int, const AnsiString& link, bool&) {
     StatusBar->SetPanelText(2, link);
   };
@@ -297,7 +302,7 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
 
 TRpStandardPreview::~TRpStandardPreview() {
   Destroying();
-  if (printer_ != nullptr && printer_->PreviewWindow == Handle()) printer_->PreviewWindow = nullptr;
+  RpPreview->OnPrinterGone = nullptr;
   RpPreview->SetRpPrinter(nullptr);
   if (RpPreviewReport == report_) RpPreviewReport = nullptr;
 }
@@ -444,10 +449,9 @@ void TRpStandardPreview::DoClose(TCloseAction& action) {
   TForm::DoClose(action);
   if (action == caNone) return;
   if (printer_ != nullptr) {
-    printer_->PreviewWindowClosing = true;
+    // The window goes anyway: a printer freed meanwhile only lets go of it.
+    RpPreview->OnPrinterGone = [this](TObject*) { printer_ = nullptr; };
     printer_->ClosePreview();
-    printer_->PreviewWindowClosing = false;
-    printer_->PreviewWindow = nullptr;
   }
   Application->ProcessMessages();
   RpPreview->SetRpPrinter(nullptr);
@@ -456,14 +460,6 @@ void TRpStandardPreview::DoClose(TCloseAction& action) {
 }
 
 void TRpStandardPreview::Dispatch(TMessage& message) {
-  if (message.Msg == WM_RP_PREVIEWCLOSED) {
-    // The printer is going: nothing of it may be read from now on.
-    if (printer_ != nullptr) printer_->PreviewWindow = nullptr;
-    RpPreview->SetRpPrinter(nullptr);
-    printer_ = nullptr;
-    Release();
-    return;
-  }
   // The arrows page and scroll and Esc closes wherever the focus is,
   // instead of walking from control to control as in a dialog.
   if (message.Msg == CM_DIALOGKEY &&
@@ -472,10 +468,6 @@ void TRpStandardPreview::Dispatch(TMessage& message) {
     Word key = static_cast<Word>(message.WParam);
     PreviewKeyDown(key, {});
     message.Result = 1;
-    return;
-  }
-  if (message.Msg == WM_RP_PRINT) {
-    if (report_ != nullptr) report_->Print();
     return;
   }
   TForm::Dispatch(message);

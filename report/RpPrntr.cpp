@@ -296,7 +296,9 @@ void TRpPrinter::Preview() {
   if (OnPreview) {
     OnPreview(this);
   } else {
-    PreviewWindow = RpShowPreview(this);
+    // The window prints by running its report itself: it is no window
+    // for the print and close requests.
+    RpShowPreview(this);
   }
 }
 
@@ -358,7 +360,8 @@ void TRpPrinter::SetShowingPreview(bool value) {
 
 void TRpPrinter::ClosePreview() {
   SetShowingPreview(false);
-  if (PreviewWindow != nullptr && !PreviewWindowClosing)
+  // A window that went away has a dead handle, which takes no message.
+  if (PreviewWindow != nullptr)
     SendMessage(PreviewWindow, WM_RP_PREVIEWCLOSED, 0, reinterpret_cast<LPARAM>(this));
 }
 

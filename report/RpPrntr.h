@@ -70,11 +70,11 @@ class TRpPrinter {
   bool PrinterOK() const { return printerOK_; }
   AnsiString Title;
   HWND Client = nullptr;
+  // The window that runs the print and close requests: a composite
+  // report's message window, or none.
   HWND PreviewWindow = nullptr;
   bool ShowingPreview() const { return showingPreview_; }
   bool LoadedFromFile() const { return loadedFromFile_; }
-  // The window that is going away does not get the closing message.
-  bool PreviewWindowClosing = false;
 
   std::function<void(TRpPrinter*)> AfterPrint;
   std::function<void(TRpPrinter*)> AfterPreview;

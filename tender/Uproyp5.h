@@ -15,6 +15,7 @@
 #include "platform/ui/Spin.h"
 #include "platform/ui/StdCtrls.h"
 #include "tender/BudgetFile.h"
+#include "tender/Uproyp5Check.h"
 #include "tender/Uproyp5Search.h"
 
 class TFrmAXP;
@@ -77,9 +78,6 @@ class TUproypFrm : public TForm {
   double OfferTotal = 0;
   double MeanDiscount = 0;
   int OfferCostCol = 6;
-  double UniformDiscount = -1000;
-  int AnomalyCount = 0;
-  Byte AcceptedByException = 0;
   Byte CheckEnabled = 0;
   AnsiString FirstCategoryText;
 
@@ -149,12 +147,9 @@ class TUproypFrm : public TForm {
 
   // ---- the normality check and its report ----
   TLabel* Label5;  // the exceptional tolerance, when the check used it
-  int LowToleratedCount = 0;
-  int HighToleratedCount = 0;
-  Byte HasHardAnomaly = 0;
-  double BandLow = 0;
-  double BandHigh = 0;
-  double ExceptionTolerance = 0;
+  // The last check's counts, band and verdict; the report and the update
+  // button read them.
+  TCheckResult LastCheck;
   void DoCheckBtnClick(TObject* Sender);
   void BitBtn3Click(TObject* Sender);
   // Writes the check report into its file and loads it into Memo1.

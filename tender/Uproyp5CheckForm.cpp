@@ -24,9 +24,7 @@ void TUproypFrm::DoCheckBtnClick(TObject*) {
   OfferCostCol = ApoklBtn->Down() ? 12 : 6;
   CalcFirstRowOfferCost();
   Label1->SetCaption("");
-  AnomalyCount = LowToleratedCount = HighToleratedCount = 0;
-  AcceptedByException = HasHardAnomaly = 0;
-  UniformDiscount = -1000;
+  LastCheck = TCheckResult{};
   TBudgetGridSheet sheet(*ProypGrid);
   const TCheckInput input{Kind(),           CheckEnabled != 0, OfferCostCol,
                           DiscountDecimals, CostDecimals,      static_cast<Byte>(NumberStyle),
@@ -40,17 +38,9 @@ void TUproypFrm::DoCheckBtnClick(TObject*) {
     return TCheckTotals{MeanDiscount, StudySum, BudgetRows};
   };
   ProypGrid->BeginUpdate();
-  const TCheckResult r = RunNormalityCheck(sheet, input, {MeanDiscount, StudySum, BudgetRows}, totals);
+  LastCheck = RunNormalityCheck(sheet, input, {MeanDiscount, StudySum, BudgetRows}, totals);
   ProypGrid->EndUpdate();
-  AnomalyCount = r.AnomalyCount;
-  LowToleratedCount = r.LowToleratedCount;
-  HighToleratedCount = r.HighToleratedCount;
-  HasHardAnomaly = r.HasHardAnomaly;
-  AcceptedByException = r.AcceptedByException;
-  UniformDiscount = r.UniformDiscount;
-  BandLow = r.BandLow;
-  BandHigh = r.BandHigh;
-  ExceptionTolerance = r.ExceptionTolerance;
+  const TCheckResult& r = LastCheck;
   Label1->SetCaption(r.Label1);
   Label2->SetCaption(r.Label2);
   Label5->SetCaption(r.Label5);
@@ -84,14 +74,7 @@ void TUproypFrm::DoPrintProyp() {
   in.DiscountDecimals = DiscountDecimals;
   in.Style = static_cast<Byte>(NumberStyle);
   in.MeanDiscount = MeanDiscount;
-  in.AnomalyCount = AnomalyCount;
-  in.LowToleratedCount = LowToleratedCount;
-  in.HighToleratedCount = HighToleratedCount;
-  in.HasHardAnomaly = HasHardAnomaly;
-  in.AcceptedByException = AcceptedByException;
-  in.BandLow = BandLow;
-  in.BandHigh = BandHigh;
-  in.ExceptionTolerance = ExceptionTolerance;
+  in.Check = LastCheck;
   in.Rows = BudgetRows;
   in.ProjectText = ProjectHeader.ProjectText.Str();
   in.ServiceText = ProjectHeader.ServiceText.Str();

@@ -61,7 +61,8 @@ class TReport {
     AnsiString verdict;
     if (!in_.Checked)
       verdict = "    (ΧΩΡΙΣ ΕΛΕΓΧΟ) "_a;
-    else if (in_.AnomalyCount == 0 || (in_.AcceptedByException && in_.HighToleratedCount == 0))
+    else if (in_.Check.AnomalyCount == 0 ||
+             (in_.Check.AcceptedByException && in_.Check.HighToleratedCount == 0))
       verdict = "     ΟΜΑΛΗ "_a;
     else
       verdict = "     ΑΝΩΜΑΛΗ  "_a;
@@ -72,17 +73,17 @@ class TReport {
     if (in_.Checked) {
       if (in_.Kind == TBudgetKind::WorkItems) {
         Add("              Ομαλή έκπτωση για κάθε τιμή από "_a +
-            FormatNum(9, 6, in_.Style, static_cast<double>((1 - Real(in_.BandHigh)) * 100)) + " - " +
-            " έως "_a + FormatNum(9, 6, in_.Style, static_cast<double>((1 - Real(in_.BandLow)) * 100)) +
+            FormatNum(9, 6, in_.Style, static_cast<double>((1 - Real(in_.Check.BandHigh)) * 100)) + " - " +
+            " έως "_a + FormatNum(9, 6, in_.Style, static_cast<double>((1 - Real(in_.Check.BandLow)) * 100)) +
             " %");
       } else {
         Add("              Ομαλή έκπτωση για κάθε κατηγορία από "_a +
-            FormatNum(12, 9, in_.Style, in_.BandLow) + " - " + " έως "_a +
-            FormatNum(12, 9, in_.Style, in_.BandHigh) + " %");
-        if (in_.HighToleratedCount > 0) {
+            FormatNum(12, 9, in_.Style, in_.Check.BandLow) + " - " + " έως "_a +
+            FormatNum(12, 9, in_.Style, in_.Check.BandHigh) + " %");
+        if (in_.Check.HighToleratedCount > 0) {
           Add("                  Και κατ΄εξαίρεση (για συνολική δαπάνη μέχρι το 5% του συνόλου)"_a);
           Add("                       πρόσθετη απόκλιση 0,10*(1-Εμ): +/- "_a +
-              FormatNum(8, 4, in_.Style, in_.ExceptionTolerance) + "%");
+              FormatNum(8, 4, in_.Style, in_.Check.ExceptionTolerance) + "%");
         }
       }
     }
@@ -124,7 +125,7 @@ class TReport {
                         " ";
       sum += grid_.Num(costCol, i);
       if (priced) {
-        const Real low = s * in_.BandLow, high = s * in_.BandHigh;
+        const Real low = s * in_.Check.BandLow, high = s * in_.Check.BandHigh;
         char mark = ' ';
         if (in_.Checked && !(low <= p && p <= high)) {
           const AnsiString check = grid_.Cell(checkCol, i);
@@ -256,32 +257,32 @@ class TReport {
   }
 
   void Closing() {
-    const AnsiString c = IntToStr(in_.AnomalyCount), l = IntToStr(in_.LowToleratedCount),
-                     h = IntToStr(in_.HighToleratedCount);
-    const bool excused = in_.AcceptedByException || in_.HighToleratedCount > 0;
-    if (in_.AnomalyCount == 0) {
+    const AnsiString c = IntToStr(in_.Check.AnomalyCount), l = IntToStr(in_.Check.LowToleratedCount),
+                     h = IntToStr(in_.Check.HighToleratedCount);
+    const bool excused = in_.Check.AcceptedByException || in_.Check.HighToleratedCount > 0;
+    if (in_.Check.AnomalyCount == 0) {
       Add("      ΟΜΑΛΗ ΠΡΟΣΦΟΡΑ ! "_a);
     } else if (in_.Kind == TBudgetKind::WorkItems) {
-      if (excused && !in_.HasHardAnomaly) {
+      if (excused && !in_.Check.HasHardAnomaly) {
         Add("     Από"_a + c + " Ανώμαλες τιμές με συνολική δαπάνη μικρότερη από το 5% της συνολικής, "_a);
-        if (in_.LowToleratedCount > 0) {
+        if (in_.Check.LowToleratedCount > 0) {
           Add("     (Με !) Βρέθηκαν "_a + l + " Χαμηλές με απόκλιση που δεν υπεβαίνει το 0,10*(1-Εμ)*To."_a);
           Add("     Η συγκεκριμένη γραμμή μπορεί να θεωρηθεί ΟΜΑΛΗ !"_a);
         }
-        if (in_.HighToleratedCount > 0) {
+        if (in_.Check.HighToleratedCount > 0) {
           Add("     (Με #) Βρέθηκαν "_a + h + " Υψηλές με απόκλιση που δεν υπεβαίνει το 0,10*(1-Εμ)*To."_a);
           Add("     Μπορεί να γίνει ομαλοποίηση αυτών με μείωση των στο ανώτερο όριο (τιμής) ομαλότητας"_a);
         }
       } else if (excused) {
         Add("    Βρέθηκαν "_a + c + " Ανώμαλ"_a + "ες τιμές !!!"_a);
-        if (in_.HighToleratedCount > 0)
+        if (in_.Check.HighToleratedCount > 0)
           Add("     Με [#] Βρέθηκαν "_a + h +
               " Υψηλές με επιπλέον απόκλιση που δεν υπεβαίνει το 0,10*(1-Εμ)*To."_a);
-        if (in_.LowToleratedCount > 0)
+        if (in_.Check.LowToleratedCount > 0)
           Add("     Με [*] Βρέθηκαν "_a + l +
               " Χαμηλές με επιπλέον απόκλιση που δεν υπεβαίνει το 0,10*(1-Εμ)*To."_a);
-        if (in_.LowToleratedCount + in_.HighToleratedCount >= in_.AnomalyCount)
-          Add("     "_a + IntToStr(in_.LowToleratedCount + in_.HighToleratedCount) +
+        if (in_.Check.LowToleratedCount + in_.Check.HighToleratedCount >= in_.Check.AnomalyCount)
+          Add("     "_a + IntToStr(in_.Check.LowToleratedCount + in_.Check.HighToleratedCount) +
               " Ανώμαλες τιμές με συνολική δαπάνη ΜΕΓΑΛΥΤΕΡΗ από το 5% της συνολικής, "_a);
       } else {
         Add("    Βρέθηκαν "_a + c + " Ανώμαλ"_a + "ες τιμές !!!"_a + " \"με @\" "_a);
@@ -289,11 +290,11 @@ class TReport {
     } else if (excused) {
       Add("     Από"_a + c + " Ανώμαλα ποσοστά επί μέρους εκπτώσεων σε κατηγορίες με συνολική"_a);
       Add("     δαπάνη μικρότερη από το 5% του προϋπολογισμού μελέτης, "_a);
-      if (in_.LowToleratedCount > 0) {
+      if (in_.Check.LowToleratedCount > 0) {
         Add("     (Με !) Βρέθηκαν "_a + l + " Ανώμαλα (Υψηλά) Ποσοστά έκπτωσης με απόκλιση που "_a);
         Add("     δεν υπεβαίνει το 0,10*(1-Εμ).  Η συγκεκριμένη γραμμή μπορεί να θεωρηθεί ΟΜΑΛΗ !"_a);
       }
-      if (in_.HighToleratedCount > 0) {
+      if (in_.Check.HighToleratedCount > 0) {
         Add("     (Με #) Βρέθηκαν "_a + h +
             " Ανώμαλα (Χαμηλά) Ποσοστά έκπτωσης με απόκλιση που δεν υπεβαίνει το 0,10*(1-Εμ)."_a);
         Add("    Μπορεί να γίνει ομαλοποίηση "_a);

@@ -18,10 +18,8 @@ struct TCheckReportInput {
   int DiscountDecimals = 2;
   Byte Style = 2;
   double MeanDiscount = 0;  // E, a fraction
-  // The results of the check.
-  int AnomalyCount = 0, LowToleratedCount = 0, HighToleratedCount = 0;
-  Byte HasHardAnomaly = 0, AcceptedByException = 0;
-  double BandLow = 0, BandHigh = 0, ExceptionTolerance = 0;
+  // The check's counts, band and verdict.
+  TCheckResult Check;
   int Rows = 0;
   AnsiString ProjectText, ServiceText, Date, IndicativeTotal;
   AnsiString BidderLabel;  // entry number and name, up to 30 characters

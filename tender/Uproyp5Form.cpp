@@ -305,7 +305,7 @@ void TUproypFrm::FormCreate(TObject*) {
   const char* const headings[] = {"Α/Α", "Α.Τ.", "Ποσότητα", "Τιμή Μονάδας", "Δαπάνη"};
   for (int col = 0; col < 5; ++col) ProypGrid->SetCells(col, 0, cp1253::FromUtf8(headings[col]));
   BudgetRows = 0;
-  AnomalyCount = 0;
+  LastCheck = TCheckResult{};
   B54->SetDown(HalfDownSwitch != 0);
   LabelQ->SetCaption("");
   if (!BudgetFileName.empty()) ReadProyp();
@@ -462,7 +462,7 @@ void TUproypFrm::getbtnClick(TObject*) {
   } else if (!(OfferTotal == 0 && MeanDiscount == 0) && StudyTotal != 0 && main != nullptr) {
     // Without a study total there is no discount: nothing is taken over.
     bool take = true;
-    if (AnomalyCount >= 1 && AcceptedByException == 0)
+    if (LastCheck.AnomalyCount >= 1 && LastCheck.AcceptedByException == 0)
       take = MessageDlg("Υπάρχει περίπτωση ανωμαλίας.... Να γίνει η ενημέρωση;!"_a, mtInformation,
                         {mbYes, mbNo}) == mrYes;
     const int row = main->StGrid->Row();
@@ -470,7 +470,7 @@ void TUproypFrm::getbtnClick(TObject*) {
     if (take) {
       const double a = (1 - static_cast<long double>(MeanDiscount)) * StudyTotal;
       bool asAuxiliary = false;
-      if (UniformDiscount > -1000) {
+      if (LastCheck.UniformDiscount > -1000) {
         asAuxiliary = CountDecimals(a) <= CostDecimals ||
                       MessageDlg(
                           " Η έκπτωση είναι ίδια σε όλες τις ομάδες (ενιαία).!\r Να ενημερωθεί το ποσό "

@@ -116,6 +116,12 @@ void TCustomForm::Hide() { SetVisible(false); }
 
 void TCustomForm::PlaceOnShow() {
   const int sw = Screen ? Screen->Width() : 1024, sh = Screen ? Screen->Height() : 768;
+  // No window manager need be running: a maximised form takes the screen
+  // itself, whatever its designed place.
+  if (WindowState == wsMaximized) {
+    SetBounds(0, 0, sw, sh);
+    return;
+  }
   switch (Position) {
     case poScreenCenter:
     case poDesktopCenter:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "grid/ExtGridEditors.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/TestOutput.h"
+#include "tests/platform/rtl/LocaleScope.h"
 
 namespace {
 
@@ -16,8 +18,13 @@ class ExtGridControlsTest : public GridFormTest {
  protected:
   void SetUp() override {
     GridFormTest::SetUp();
-    LoadGreekLocale();
+    locale_.emplace(LocaleScope::Greek);
   }
+  void TearDown() override {
+    locale_.reset();
+    GridFormTest::TearDown();
+  }
+  std::optional<LocaleScope> locale_;
   TExtStringGrid& Typed(TEditorType type) {
     auto& g = MakeGrid<TExtStringGrid>(4, 5);
     g.SetOptions(g.Options() + TGridOptions{goEditing});

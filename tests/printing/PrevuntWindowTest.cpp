@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <regex>
 
 #include "platform/backend/headless/Headless.h"
@@ -15,40 +16,36 @@
 #include "tests/TestOutput.h"
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/rtl/TempFolder.h"
+#include "tests/printing/PrintScene.h"
 
 namespace {
 
 class PrevuntWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    backend = &InstallHeadlessBackend();
     SetRegistryStoreRoot(cp1253::FromUtf8(store.path()));
-    printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
-    Printer()->Refresh();
-    Printer()->SetPrinterIndex(0);
+    scene.emplace();
+    backend = &scene->backend;
+    owner = scene->owner.get();
+    report = scene->edit;
     Application->Title = "Δημοπρασία"_a;
-    owner.reset(NewForm<TForm>(nullptr));
-    report = new TRichEdit(owner.get());
-    report->SetParent(owner.get());
     report->Hide();
     for (int i = 1; i <= 3; ++i) report->Lines().Add(Format("Γραμμή %d της έκθεσης"_a, {i}));
-    form = NewForm<Tprevform>(owner.get(), *report, "Πίστωση"_a);
+    form = NewForm<Tprevform>(owner, *report, "Πίστωση"_a);
     form->Show();
     Application->ProcessMessages();
   }
   void TearDown() override {
     for (const auto& text : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(text);
     form->Prevmemo->Modified = false;
-    owner.reset();
-    Application->ProcessMessages();
-    printers::UseSystem();
-    Printer()->Refresh();
+    scene.reset();
     SetRegistryStoreRoot("");
   }
   AnsiString File(const char* name) { return cp1253::FromUtf8(store.path()) + "/" + name; }
-  THeadlessBackend* backend = nullptr;
   TempFolder store;
-  std::unique_ptr<TForm> owner;
+  std::optional<PrintScene> scene;
+  THeadlessBackend* backend = nullptr;
+  TForm* owner = nullptr;
   TRichEdit* report = nullptr;
   Tprevform* form = nullptr;
 };

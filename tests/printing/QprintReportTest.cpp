@@ -50,6 +50,22 @@ class QprintReportTest : public ::testing::Test {
     lines.Clear();
     for (int i = 1; i <= count; ++i) lines.Add(i % 5 == 0 ? AnsiString() : "Γραμμή "_a + IntToStr(i));
   }
+  // Prints the report on the PDF printer, the only printer, writing into
+  // this test's output folder: the file written and its text.
+  ::testing::AssertionResult PrintToPdf(std::string& file, std::string& text) {
+    TPrinterProfile pdf = printers::PdfPrinterProfile();
+    pdf.OutputFolder = TestOutputFolder().string();
+    printers::UseProfiles({pdf}, 0);
+    Printer()->Refresh();
+    Printer()->SetPrinterIndex(0);
+    Printer()->ResetDeviceMode();
+    form->BandRep1->Print();
+    for (const auto& f : std::filesystem::directory_iterator(TestOutputFolder()))
+      if (f.path().extension() == ".pdf") file = f.path().string();
+    if (file.empty()) return ::testing::AssertionFailure() << "no PDF in " << TestOutputFolder();
+    if (!PdfText(file, text)) return ::testing::AssertionFailure() << "pdftotext cannot read " << file;
+    return ::testing::AssertionSuccess();
+  }
   THeadlessBackend* backend = nullptr;
   std::unique_ptr<TForm> owner;
   TRichEdit* source = nullptr;
@@ -113,21 +129,10 @@ TEST_F(QprintReportTest, OrientationFollowsTheKindAndTheChoice) {
 }
 
 TEST_F(QprintReportTest, KindOnePrintsEveryLineToThePdfPrinter) {
-  TPrinterProfile pdf = printers::PdfPrinterProfile();
-  pdf.OutputFolder = TestOutputFolder().string();
-  printers::UseProfiles({pdf}, 0);
-  Printer()->Refresh();
-  Printer()->SetPrinterIndex(0);
-  Printer()->ResetDeviceMode();
   const int n = 120;
   Lines(n);
-  form->BandRep1->Print();
-  std::string file;
-  for (const auto& f : std::filesystem::directory_iterator(TestOutputFolder()))
-    if (f.path().extension() == ".pdf") file = f.path().string();
-  ASSERT_FALSE(file.empty());
-  std::string text;
-  ASSERT_TRUE(PdfText(file, text));
+  std::string file, text;
+  ASSERT_TRUE(PrintToPdf(file, text));
   int printed = 0;
   for (int i = 1; i <= n; ++i) {
     const bool found = text.find("Γραμμή " + std::to_string(i) + "\n") != std::string::npos;
@@ -158,19 +163,8 @@ TEST_F(QprintReportTest, KindTwoPrintsTheCheckReportLandscape) {
   form->ShowForKind(2);
   EXPECT_EQ(form->BandRep1->Font().Name, "Courier New");
   EXPECT_EQ(form->BandRep1->Page()->Orientation(), poLandscape);
-  TPrinterProfile pdf = printers::PdfPrinterProfile();
-  pdf.OutputFolder = TestOutputFolder().string();
-  printers::UseProfiles({pdf}, 0);
-  Printer()->Refresh();
-  Printer()->SetPrinterIndex(0);
-  Printer()->ResetDeviceMode();
-  form->BandRep1->Print();
-  std::string file;
-  for (const auto& f : std::filesystem::directory_iterator(TestOutputFolder()))
-    if (f.path().extension() == ".pdf") file = f.path().string();
-  ASSERT_FALSE(file.empty());
-  std::string text;
-  ASSERT_TRUE(PdfText(file, text));
+  std::string file, text;
+  ASSERT_TRUE(PrintToPdf(file, text));
   for (int i = 1; i <= n; ++i)
     EXPECT_NE(text.find("Έλεγχος " + std::to_string(i) + "\n"), std::string::npos) << i;
   EXPECT_EQ(text.find("Έλεγχος " + std::to_string(n + 1)), std::string::npos);
@@ -279,19 +273,8 @@ TEST_F(QprintReportTest, KindThreePrintsEachBlockOnce) {
                                  "Μέση έκπωση Εμ= x / y - z)  = 20,00 %"_a, "ΑΠΡΟΒΛΕΠΤΑ 15%"_a, closing})
     memo->Lines().Add(line);
   form->ReportKind = 3;
-  TPrinterProfile pdf = printers::PdfPrinterProfile();
-  pdf.OutputFolder = TestOutputFolder().string();
-  printers::UseProfiles({pdf}, 0);
-  Printer()->Refresh();
-  Printer()->SetPrinterIndex(0);
-  Printer()->ResetDeviceMode();
-  form->BandRep1->Print();
-  std::string file;
-  for (const auto& f : std::filesystem::directory_iterator(TestOutputFolder()))
-    if (f.path().extension() == ".pdf") file = f.path().string();
-  ASSERT_FALSE(file.empty());
-  std::string text;
-  ASSERT_TRUE(PdfText(file, text));
+  std::string file, text;
+  ASSERT_TRUE(PrintToPdf(file, text));
   const auto count = [&](const std::string& what) {
     int n = 0;
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;

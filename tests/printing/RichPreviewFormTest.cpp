@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "platform/backend/headless/Headless.h"
 #include "platform/rtl/FileUtils.h"
@@ -13,31 +14,22 @@
 #include "tests/TestOutput.h"
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/rtl/TempFolder.h"
+#include "tests/printing/PrintScene.h"
 
 namespace {
 
 class RichPreviewFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    backend = &InstallHeadlessBackend();
     SetRegistryStoreRoot(cp1253::FromUtf8(store.path()));
-    printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
-    Printer()->Refresh();
-    Printer()->SetPrinterIndex(0);
-    owner.reset(NewForm<TForm>(nullptr));
-    edit = new TRichEdit(owner.get());
-    edit->SetParent(owner.get());
-    edit->SetWordWrap(false);
-    TFont font;
-    font.Name = "Courier New";
-    font.SetSize(10);
-    edit->SetFont(font);
+    scene.emplace();
+    scene->CourierLines(-13);  // 10 points
+    backend = &scene->backend;
+    owner = scene->owner.get();
+    edit = scene->edit;
   }
   void TearDown() override {
-    owner.reset();
-    Application->ProcessMessages();
-    printers::UseSystem();
-    Printer()->Refresh();
+    scene.reset();
     SetRegistryStoreRoot("");
   }
   // About 58 lines a page with the printer's defaults.
@@ -51,9 +43,10 @@ class RichPreviewFormTest : public ::testing::Test {
     rp.Preview(edit);
     return rp.PreviewForm();
   }
-  THeadlessBackend* backend = nullptr;
   TempFolder store;
-  std::unique_ptr<TForm> owner;
+  std::optional<PrintScene> scene;
+  THeadlessBackend* backend = nullptr;
+  TForm* owner = nullptr;
   TRichEdit* edit = nullptr;
 };
 

@@ -3,15 +3,19 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 #include "platform/backend/headless/Headless.h"
 #include "printing/UExcel.h"
@@ -48,16 +52,110 @@ Cells ReadCalc(const std::string& pipe) {
   return cells;
 }
 
-// Ends the Calc processes listening on Pipe, found by their command lines:
-// one with a window may outlive the service that started it.
-void EndCalcOn(const std::string& pipe) {
+// Whether Pid still runs; a zombie is reaped when it is ours and counts as
+// ended either way.
+bool Running(pid_t pid) {
+  if (::waitpid(pid, nullptr, WNOHANG) == pid) return false;
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat;
+  if (!std::getline(in, stat)) return false;
+  const std::size_t close = stat.rfind(')');
+  return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
+}
+
+// Asks the processes to end, forces those still running after five
+// seconds, and reaps those that are ours. Calc's launcher may ignore the
+// polite request once its office process has gone.
+void EndProcesses(const std::vector<pid_t>& pids) {
+  for (const int signal : {SIGTERM, SIGKILL}) {
+    std::vector<pid_t> left;
+    for (const pid_t pid : pids)
+      if (pid > 0 && Running(pid)) left.push_back(pid);  // never a signal to a whole group
+    for (const pid_t pid : left) ::kill(pid, signal);
+    for (int i = 0; i < 100 && !left.empty(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      std::erase_if(left, [](pid_t pid) { return !Running(pid); });
+    }
+    if (left.empty()) return;
+  }
+}
+
+// The Calc processes listening on Pipe, found by their command lines: one
+// with a window may outlive the service that started it.
+std::vector<pid_t> CalcsOn(const std::string& pipe) {
+  std::vector<pid_t> calcs;
   for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
     const std::string name = entry.path().filename().string();
     if (name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]))) continue;
     std::ifstream in(entry.path() / "cmdline");
     const std::string command((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (command.find("name=" + pipe + ";") != std::string::npos) ::kill(std::stoi(name), SIGTERM);
+    if (command.find("name=" + pipe + ";") != std::string::npos) calcs.push_back(std::stoi(name));
   }
+  return calcs;
+}
+
+// One conversation with the spreadsheet service on Pipe for one test, with
+// the Greek number style. The service is started and connected on creation;
+// on destruction, also after a failed assertion, the link is closed, the
+// service and every Calc it started are ended and reaped, and the number
+// style is put back. Made after the test's environment, so ended before it.
+class CalcService {
+ public:
+  explicit CalcService(const std::string& pipe)
+      : pipe_(pipe),
+        pipeEnv_("DIM_CALC_PIPE", pipe),
+        thousands_(ThousandSeparator),
+        decimal_(DecimalSeparator) {
+    // Calc outlives the service that started it: as the nearest ancestor left,
+    // this process inherits it and can reap it at the end.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    ThousandSeparator = '.', DecimalSeparator = ',';
+    excel_.SetExeName(DIM_CALC_BRIDGE);
+    excel_.Conversation().StartTimeout = 180000;
+    excel_.Conversation().ReplyTimeout = 60000;
+    try {
+      Connect();
+    } catch (...) {
+      End();  // a service that started but did not answer is ended too
+      throw;
+    }
+  }
+  ~CalcService() { End(); }
+  CalcService(const CalcService&) = delete;
+  CalcService& operator=(const CalcService&) = delete;
+
+  TExcel& Excel() { return excel_; }
+  const std::string& Pipe() const { return pipe_; }
+  // Opens the conversation again; a service it starts is ended too.
+  void Connect() {
+    excel_.Connect();
+    if (excel_.Conversation().ServiceProcess() > 0) service_ = excel_.Conversation().ServiceProcess();
+  }
+
+ private:
+  void End() {
+    try {
+      excel_.Conversation().CloseLink();
+    } catch (...) {
+    }
+    EndProcesses({service_});
+    service_ = -1;
+    EndProcesses(CalcsOn(pipe_));
+    ThousandSeparator = thousands_, DecimalSeparator = decimal_;
+  }
+
+  std::string pipe_;
+  ScopedEnv pipeEnv_;
+  char thousands_, decimal_;
+  TExcel excel_{nullptr};
+  pid_t service_ = -1;
+};
+
+// Calc and the bridge's interface to it, or the test fails naming them.
+void RequireCalc() {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  ASSERT_TRUE(RunCommand("/usr/bin/python3 -c 'import uno' 2>&1").empty())
+      << "python3-uno is missing: install the Debian package python3-uno";
 }
 
 // Sends a 50 × 14 budget of every kind of cell through the link; the cells
@@ -90,24 +188,14 @@ Cells SendBudget(TExcel& excel) {
 }
 
 TEST(UExcelCalc, ABudgetArrivesCellByCellInANewAndTheOpenDocument) {
-  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
-  ASSERT_TRUE(RunCommand("/usr/bin/python3 -c 'import uno' 2>&1").empty())
-      << "python3-uno is missing: install the Debian package python3-uno";
+  RequireCalc();
+  if (HasFatalFailure()) return;
   InstallHeadlessBackend();
   TempFolder folder;
   ScopedEnv runtime("XDG_RUNTIME_DIR", folder.path());
   ScopedEnv display("DISPLAY", nullptr);
-  const std::string pipe = "dimtest-calc-" + std::to_string(getpid());
-  ScopedEnv pipeEnv("DIM_CALC_PIPE", pipe);
-  const char oldThousands = ThousandSeparator, oldDecimal = DecimalSeparator;
-  ThousandSeparator = '.', DecimalSeparator = ',';
-
-  TExcel excel(nullptr);
-  excel.SetExeName(DIM_CALC_BRIDGE);
-  excel.Conversation().StartTimeout = 180000;
-  excel.Conversation().ReplyTimeout = 60000;
-  excel.Connect();
-  const pid_t service = excel.Conversation().ServiceProcess();
+  CalcService calc("dimtest-calc-" + std::to_string(getpid()));
+  TExcel& excel = calc.Excel();
   excel.Select(1, 1);
   excel.MinimizeAndNew();
   Cells expected = SendBudget(excel);
@@ -115,27 +203,21 @@ TEST(UExcelCalc, ABudgetArrivesCellByCellInANewAndTheOpenDocument) {
   excel.Conversation().CloseLink();
 
   // The open document takes the next transfer.
-  excel.Connect();
+  calc.Connect();
   excel.Minimize();
   excel.PutCell(52, 1, "12");
   excel.Restore();
   expected[{1, 52, 1}] = "N 12.0";
-  const Cells cells = ReadCalc(pipe);
-  ::kill(service, SIGTERM);
-  ::waitpid(service, nullptr, 0);
-  EndCalcOn(pipe);
-  ThousandSeparator = oldThousands, DecimalSeparator = oldDecimal;
-  EXPECT_EQ(cells, expected);
+  EXPECT_EQ(ReadCalc(calc.Pipe()), expected);
 }
 
 // With a display the user sees Calc's window fill: the service starts Calc
 // visibly, and the sheet holds the budget when the transfer ends.
 TEST(UExcelCalc, OnADisplayTheSheetFillsInAVisibleWindow) {
-  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  RequireCalc();
+  if (HasFatalFailure()) return;
   ASSERT_TRUE(Installed("xwininfo", "x11-utils"));
   ASSERT_TRUE(Installed("xwd", "x11-apps"));
-  ASSERT_TRUE(RunCommand("/usr/bin/python3 -c 'import uno' 2>&1").empty())
-      << "python3-uno is missing: install the Debian package python3-uno";
   ASSERT_TRUE(XvfbDisplay::Installed()) << "Xvfb is missing: install the Debian package xvfb";
   XvfbDisplay display;
   ASSERT_FALSE(display.Display().empty()) << "no virtual display could be started";
@@ -144,17 +226,8 @@ TEST(UExcelCalc, OnADisplayTheSheetFillsInAVisibleWindow) {
   ScopedEnv runtime("XDG_RUNTIME_DIR", folder.path());
   ScopedEnv displayEnv("DISPLAY", display.Display());
   ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
-  const std::string pipe = "dimtest-calc-shown-" + std::to_string(getpid());
-  ScopedEnv pipeEnv("DIM_CALC_PIPE", pipe);
-  const char oldThousands = ThousandSeparator, oldDecimal = DecimalSeparator;
-  ThousandSeparator = '.', DecimalSeparator = ',';
-
-  TExcel excel(nullptr);
-  excel.SetExeName(DIM_CALC_BRIDGE);
-  excel.Conversation().StartTimeout = 180000;
-  excel.Conversation().ReplyTimeout = 60000;
-  excel.Connect();
-  const pid_t service = excel.Conversation().ServiceProcess();
+  CalcService calc("dimtest-calc-shown-" + std::to_string(getpid()));
+  TExcel& excel = calc.Excel();
   excel.Select(1, 1);
   excel.MinimizeAndNew();
   const Cells expected = SendBudget(excel);
@@ -177,13 +250,7 @@ TEST(UExcelCalc, OnADisplayTheSheetFillsInAVisibleWindow) {
              "'");
   EXPECT_TRUE(std::filesystem::exists(TestOutput("calc-screen.xwd")));
 
-  const Cells cells = ReadCalc(pipe);
-  excel.Conversation().CloseLink();
-  ::kill(service, SIGTERM);
-  ::waitpid(service, nullptr, 0);
-  EndCalcOn(pipe);
-  ThousandSeparator = oldThousands, DecimalSeparator = oldDecimal;
-  EXPECT_EQ(cells, expected);
+  EXPECT_EQ(ReadCalc(calc.Pipe()), expected);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "report/RpCtrls.h"
+#include "report/RpPrev.h"
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
@@ -41,9 +42,9 @@ class CompositeTest : public ControlsTest {
     return band;
   }
   // A report of Pages pages, its lines named "R<n> line <k>".
-  TBandRep* AddReport(int pages) {
+  TBandRep* AddReport(int pages, TComponent* owner = nullptr) {
     const int number = static_cast<int>(reports.size()) + 1;
-    auto* rep = new TBandRep(Form.get());
+    auto* rep = new TBandRep(owner != nullptr ? owner : Form.get());
     rep->SetParent(Form.get());
     rep->SetUnits(TRpUnit::Native);
     rep->Page()->SetPaperSize(TRpPaperSize::A4);
@@ -240,6 +241,101 @@ TEST_F(CompositeTest, AReportOwnedByTheCompositePrintsTheWholeComposite) {
   EXPECT_EQ(calls.front(), "add");
   EXPECT_EQ(calls.back(), "finished");
   EXPECT_EQ(Pdfs().size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TRpStandardPreview* PreviewWindow() {
+  for (int i = Screen->FormCount() - 1; i >= 0; --i)
+    if (auto* w = dynamic_cast<TRpStandardPreview*>(Screen->Forms(i))) return w;
+  return nullptr;
+}
+
+TEST_F(CompositeTest, APreviewedReportLeavesPrintingAgainToTheComposite) {
+  UsePdfPrinter();
+  TBandRep* first = AddReport(2, composite);
+  AddReport(3);
+  Listen();
+  first->Preview();
+  TRpPrinter* shown = first->PreviewPrinter();
+  ASSERT_NE(shown, nullptr);
+  ASSERT_NE(PreviewWindow(), nullptr);
+  EXPECT_EQ(shown->PreviewWindow, composite->WinControl()->Handle());
+  EXPECT_EQ(shown->PageCount(), 2);
+  // Printing again asks the composite's window, which prints every report.
+  shown->SetPrintMetaFile(false);
+  calls.clear();
+  shown->Print();
+  EXPECT_TRUE(Pdfs().empty());  // posted: nothing printed yet
+  Application->ProcessMessages();
+  EXPECT_EQ(calls.front(), "add");
+  EXPECT_EQ(calls.back(), "finished");
+  const std::vector<std::string> files = Pdfs();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_NE(RunCommand("pdfinfo '" + files[0] + "' 2>&1").find("Pages:           5"), std::string::npos);
+  PreviewWindow()->Close();
+  Application->ProcessMessages();
+  EXPECT_EQ(PreviewWindow(), nullptr);
+}
+
+TEST_F(CompositeTest, ClosingThePreviewWhileTheCompositePrintsCancelsTheJob) {
+  UsePdfPrinter();
+  TBandRep* first = AddReport(2, composite);
+  TBandRep* second = AddReport(3);
+  Listen();
+  first->Preview();
+  ASSERT_NE(PreviewWindow(), nullptr);
+  // The preview closes while the second report prints.
+  auto feed = second->OnNeedData();
+  second->OnNeedData() = [&, feed](TObject* sender, bool& more) {
+    feed(sender, more);
+    if (TRpStandardPreview* w = PreviewWindow(); w != nullptr && w->Visible()) w->Close();
+  };
+  calls.clear();
+  first->PreviewPrinter()->SetPrintMetaFile(false);
+  first->PreviewPrinter()->Print();
+  Application->ProcessMessages();
+  EXPECT_TRUE(second->Cancelled);
+  EXPECT_EQ(calls, (std::vector<std::string>{"add", "add", "start 0 tag 0", "finished report",
+                                             "start 1 tag 999", "finished"}));
+  EXPECT_TRUE(Pdfs().empty());
+  EXPECT_EQ(composite->JobPrinter(), nullptr);
+}
+
+TEST_F(CompositeTest, ThePreviewSavesTheWholeCompositeToASpreadsheet) {
+  TRpExcelFilter excel(nullptr);
+  TBandRep* first = AddReport(2, composite);
+  AddReport(1);
+  Listen();
+  first->Preview();
+  TRpStandardPreview* w = PreviewWindow();
+  ASSERT_NE(w, nullptr);
+  const std::string file = folder.path() + "/both.xls";
+  backend->ExpectModal("Δημιουργία Αρχείου Αποθήκευσης εκτύπωσης"_a, [&](TCustomForm& f) {
+    Found<TComboBox>(f, "FilterList").SetFocus();
+    backend->PressKey(VK_DOWN);
+    backend->PressKey(VK_DOWN);
+    auto& edit = Found<TEdit>(f, "FileNameEdit");
+    edit.SetText(file);
+    edit.SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  calls.clear();
+  w->SaveReport->Click();
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+  EXPECT_EQ(calls.front(), "add");
+  EXPECT_EQ(calls.back(), "finished");
+  ASSERT_TRUE(std::filesystem::exists(file));
+  int status = -1;
+  const std::string cells = RunCommand(
+      "/usr/bin/python3 '" + std::string(DIM_TEST_DATA) + "/xls_cells.py' '" + file + "'", &status);
+  if (WEXITSTATUS(status) == 2) FAIL() << "the reader is missing: install the Debian package python3-xlrd";
+  for (const char* line : {"R1 line 1", "R1 line 2", "R2 line 1"})
+    EXPECT_NE(cells.find(line), std::string::npos) << line << "\n" << cells;
+  w->Close();
+  Application->ProcessMessages();
 }
 
 }  // namespace

@@ -45,9 +45,21 @@ TEST_F(RpBasePanelTest, RulerGridFollowsUnitsAndZoom) {
   page.SetRuler(false);
   page.Units = TRpUnit::MM;
   EXPECT_TRUE(texts(*report).empty());
-  ChooseRpDesignPalette(8);
-  EXPECT_EQ(RpDesignPalette().MarginStyle, psDash);
-  ChooseRpDesignPalette(24);
+}
+
+TEST(RpDesignPaletteTest, TheScreenTakesTheFullPaletteAndFewColoursTheReducedOne) {
+  // As the unit's start-up left it: every screen here shows more colours.
+  EXPECT_EQ(RpDesignPalette().MarginStyle, psDot);
+  EXPECT_EQ(RpDesignPalette().Margin, 0xFF8080);
+  const struct {
+    int colours;
+    TPenStyle margin;
+  } cases[] = {{0, psDash}, {16, psDash}, {256, psDash}, {257, psDot}, {kRpScreenColours, psDot}};
+  for (const auto& c : cases) {
+    ChooseRpDesignPalette(c.colours);
+    EXPECT_EQ(RpDesignPalette().MarginStyle, c.margin) << c.colours;
+  }
+  ChooseRpDesignPalette(kRpScreenColours);
 }
 
 }  // namespace

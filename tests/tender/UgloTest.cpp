@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -7,8 +8,7 @@
 
 namespace {
 
-// Runs before any test touches the state: the start-up values.
-TEST(UgloDefaults, StartUpValues) {
+void ExpectStartUpValues() {
   EXPECT_DOUBLE_EQ(NormalHigh, 1.1);
   EXPECT_DOUBLE_EQ(NormalLow, 0.9);
   EXPECT_EQ(BudgetChanged, 0);
@@ -32,6 +32,18 @@ TEST(UgloDefaults, StartUpValues) {
   EXPECT_EQ(ReportForm, nullptr);
   EXPECT_EQ(PreviewForm, nullptr);
   for (int slot = 1; slot <= MaxOffers; ++slot) ASSERT_EQ(OfferTable[slot].EntryNo, 0);
+}
+
+// The state is the process's and the other tests change it: look at it in a
+// freshly started copy of this program, whatever ran before.
+TEST(UgloDefaults, StartUpValues) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ExpectStartUpValues();
+        std::exit(::testing::Test::HasFailure() ? 1 : 0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(ShortString, CutsToCapacity) {

@@ -28,14 +28,7 @@ class CheckReport : public testing::Test {
     in.Kind = check.Kind;
     in.Checked = check.CheckEnabled;
     in.MeanDiscount = e;
-    in.AnomalyCount = r.AnomalyCount;
-    in.LowToleratedCount = r.LowToleratedCount;
-    in.HighToleratedCount = r.HighToleratedCount;
-    in.HasHardAnomaly = r.HasHardAnomaly;
-    in.AcceptedByException = r.AcceptedByException;
-    in.BandLow = r.BandLow;
-    in.BandHigh = r.BandHigh;
-    in.ExceptionTolerance = r.ExceptionTolerance;
+    in.Check = r;
     in.Rows = rows;
     in.ProjectText = "ΑΝΑΠΛΑΣΗ ΠΛΑΤΕΙΑΣ"_a;
     in.ServiceText = "Δ/ΝΣΗ ΤΕΧΝΙΚΩΝ ΥΠΗΡΕΣΙΩΝ"_a;

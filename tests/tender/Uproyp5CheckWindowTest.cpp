@@ -82,7 +82,7 @@ TEST_F(CheckWindow, HardAnomalyAndTheUpdateQuestionBothWays) {
   b.DoCheckBtn->Click();
   EXPECT_EQ(b.ProypGrid->Cells(7, 2), "ΑΝΩΜΑΛΟ *"_a);
   EXPECT_FALSE(b.getbtn->Enabled());
-  EXPECT_EQ(b.AcceptedByException, 0);
+  EXPECT_EQ(b.LastCheck.AcceptedByException, 0);
   form->StGrid->SetRow(1);
   struct Case {
     int answer;
@@ -105,7 +105,7 @@ TEST_F(CheckWindow, AUniformDiscountAsksWhetherTheAmountIsTheAuxiliaryOffer) {
   b.RecalcClick(nullptr);
   backend->ExpectMessageBox("ΟΜΑΛΗ ΠΡΟΣΦΟΡΑ"_a, IDOK);
   b.DoCheckBtn->Click();
-  EXPECT_EQ(b.UniformDiscount, 20);
+  EXPECT_EQ(b.LastCheck.UniformDiscount, 20);
   form->StGrid->SetRow(1);
   struct Case {
     int answer;

@@ -446,6 +446,18 @@ TEST_F(UiTest, ACentredFormLargerThanTheScreenKeepsItsTopLeftOnIt) {
   delete f;
 }
 
+TEST_F(UiTest, AMaximisedFormCoversTheScreenWhateverItsPosition) {
+  for (TPosition position : {poDesigned, poScreenCenter, poMainFormCenter}) {
+    auto* f = NewForm<TDemoForm>(nullptr);
+    f->Position = position;
+    f->WindowState = wsMaximized;
+    f->SetBounds(30, 40, 400, 300);
+    f->Show();
+    EXPECT_EQ(f->BoundsRect(), Rect(0, 0, backend->ScreenW, backend->ScreenH)) << position;
+    delete f;
+  }
+}
+
 TEST_F(UiTest, ActivationEventsFollowTheActiveForm) {
   TDemoForm& a = ShowDemo();
   std::vector<std::string> log;

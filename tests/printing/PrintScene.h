@@ -1,0 +1,47 @@
+#pragma once
+// What the printing tests and benchmarks start from: the headless screen,
+// the PDF printer as the only printer, and an owner form holding a rich
+// edit. Ending it frees the forms first, then gives the system's printers
+// back, so nothing a form saves on closing goes astray.
+
+#include <memory>
+
+#include "platform/backend/headless/Headless.h"
+#include "platform/print/Printers.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/Forms.h"
+
+class PrintScene {
+ public:
+  PrintScene() : backend(InstallHeadlessBackend()) {
+    printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
+    Printer()->Refresh();
+    Printer()->SetPrinterIndex(0);
+    owner.reset(NewForm<TForm>(nullptr));
+    edit = new TRichEdit(owner.get());
+    edit->SetParent(owner.get());
+  }
+  ~PrintScene() {
+    owner.reset();
+    Application->ProcessMessages();
+    printers::UseSystem();
+    Printer()->Refresh();
+  }
+  PrintScene(const PrintScene&) = delete;
+  PrintScene& operator=(const PrintScene&) = delete;
+
+  // Unwrapped lines in Courier New of Height (negative: pixels), as the
+  // calculation text is shown.
+  void CourierLines(int height) {
+    edit->SetWordWrap(false);
+    TFont font;
+    font.Name = "Courier New";
+    font.SetHeight(height);
+    edit->SetFont(font);
+  }
+
+  THeadlessBackend& backend;
+  std::unique_ptr<TForm> owner;
+  TRichEdit* edit = nullptr;
+};
