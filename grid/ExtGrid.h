@@ -33,6 +33,8 @@
 
 class TFooterPanel;
 class TExtRichEdit;
+class TGridDropTarget;
+class TDropMarkers;
 
 // ---- the grid ------------------------------------------------------------------------
 
@@ -424,6 +426,24 @@ class TExtStringGrid : public TBaseGrid {
   bool OemConvert = false;
   TGridProgressEvent OnFileProgress;
 
+  // ---- drag and drop ----
+  // The cells being dragged out of this grid (the selection when its drag
+  // began, moved down by rows a drop inserted above them); (-1, ..) when no
+  // drag of this grid runs.
+  TGridRect OleDragRect{-1, -1, -1, -1};
+  bool OleDragging() const { return oleDragging_; }
+  // The grid's drop target while OleDropTarget is on (nullptr otherwise).
+  TGridDropTarget* DropTarget() const { return dropTarget_; }
+  // The drop markers and the floating label, made on first need.
+  TDropMarkers& DropMarkers();
+  TOleDragDropEvent OnOleDrop;
+  TOleDragDropEvent OnOleDrag;
+  TOleDragOverEvent OnOleDragOver;
+  TOleDropColEvent OnOleDropCol;
+  TOleDroppedEvent OnOleDropped;
+  TOleDragStartEvent OnOleDragStart;
+  TOleDragStopEvent OnOleDragStop;
+
   // ---- filter ----
   virtual bool MatchFilter(int ARow);
   void ApplyFilter();
@@ -740,6 +760,7 @@ class TExtStringGrid : public TBaseGrid {
 
  protected:
   void CreateWnd() override;
+  void DestroyWnd() override;
   // Painting the cell's parts.
   void Paint() override;
   void DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect ARect, TGridDrawState AState,
@@ -991,4 +1012,26 @@ class TExtStringGrid : public TBaseGrid {
   std::vector<int> columnOrder_;
   TCursor ownCursor_ = crDefault;
   bool settingCursor_ = false;
+  // ---- drag and drop ----
+  friend class TGridDropTarget;
+  friend class TDragDropSettings;
+  // Registers the drop target for the grid's window (making it first), or
+  // revokes it.
+  void RegisterDropTarget(bool On);
+  // Starts the drag of a press that waited for the mouse to move; true
+  // when a drag ran (the press is over then).
+  bool StartOleDrag(TShiftState Shift, int X, int Y);
+  // Removes or clears what a move dragged out of the grid.
+  void FinishMove();
+  // Rows Rows were inserted before ARow while the grid's own drag runs.
+  void DraggedRowsInserted(int ARow, int Rows);
+  // The floating label of a moved row or column follows the mouse.
+  void ShowMoveLabel(TGridState State, int X, int Y);
+  TGridDropTarget* dropTarget_ = nullptr;  // one reference held
+  std::unique_ptr<TDropMarkers> dropMarkers_;
+  bool oleDragging_ = false;
+  // The dragged rows as ranges where they are now, and where a drop into
+  // the grid itself wrote ((-1, ..) when none did).
+  std::vector<std::pair<int, int>> oleDragRows_;
+  TGridRect oleDropped_{-1, -1, -1, -1};
 };

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "grid/ExtGrid.h"
+#include "grid/ExtGridDragDrop.h"
 #include "grid/GridUtil.h"
 #include "grid/PictureContainer.h"
 #include "platform/rtl/IniFiles.h"
@@ -27,7 +28,7 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner)
       sortSettings_(std::make_unique<TSortSettings>(this)),
       controlLook_(std::make_unique<TControlLook>(this)),
       floatingFooter_(std::make_unique<TFloatingFooter>(this)),
-      dragDropSettings_(std::make_unique<TDragDropSettings>()),
+      dragDropSettings_(std::make_unique<TDragDropSettings>(this)),
       filter_(std::make_unique<TFilter>(this)) {
   ControlStyle << csAcceptsControls;
   // The mouse handling fires OnClick itself, once per press and release.
@@ -73,6 +74,13 @@ TExtStringGrid::~TExtStringGrid() {
     } catch (...) {
     }
   }
+  // A drag under way must find no grid behind its target.
+  if (dropTarget_) {
+    if (HandleAllocated()) RevokeDragDrop(Handle());
+    dropTarget_->Detach();
+    dropTarget_->Release();
+    dropTarget_ = nullptr;
+  }
   // Hidden rows hold cell objects of their own.
   for (auto& item : hiddenRows_)
     for (int i = 0; i < item->Items().Count(); ++i) delete static_cast<TObject*>(item->Items().Objects(i));
@@ -91,6 +99,7 @@ void TExtStringGrid::CreateWnd() {
   TBaseGrid::CreateWnd();
   if (columnSize_->Save) LoadColumnSizes();
   SetTimer(Handle(), TimerId, TimerInterval);
+  if (dragDropSettings_->OleDropTarget()) RegisterDropTarget(true);
 }
 
 void TExtStringGrid::Dispatch(TMessage& Message) {

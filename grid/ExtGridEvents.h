@@ -39,6 +39,16 @@ using TRowSizeEvent = std::function<void(TObject* Sender, int ARow, bool& Allow)
 using TScrollHintEvent = std::function<void(TObject* Sender, int ARow, AnsiString& HintStr)>;
 using TBeforeCellPasteEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value, bool& Allow)>;
+// Drag and drop: a drop or drag start the handler may refuse, a drag over
+// a cell, a dropped column, the rectangle a drop filled, and the effect a
+// drag from the grid ended with (DROPEFFECT_COPY or DROPEFFECT_MOVE).
+using TOleDragDropEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, const AnsiString& data, bool& Allow)>;
+using TOleDragOverEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& Allow)>;
+using TOleDropColEvent = std::function<void(TObject* Sender, int ARow, int ACol, int DropCol)>;
+using TOleDroppedEvent = std::function<void(TObject* Sender, const TGridRect& ARect)>;
+using TOleDragStartEvent = std::function<void(TObject* Sender, int ARow, int ACol)>;
+using TOleDragStopEvent = std::function<void(TObject* Sender, int OLEEffect)>;
 using TGridProgressEvent = std::function<void(TObject* Sender, SmallInt Progress)>;
 
 // ---- editing events ----

@@ -5,6 +5,7 @@
 
 #include "grid/EsgHTMLE.h"
 #include "grid/ExtGrid.h"
+#include "grid/ExtGridDragDrop.h"
 #include "grid/GridUtil.h"
 #include "grid/PictureContainer.h"
 #include "platform/rtl/SysUtils.h"
@@ -123,6 +124,9 @@ void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
     DrawSizingLine(X);
   }
 
+  // A press that waited for the mouse to move starts a drag.
+  if (StartOleDrag(Shift, X, Y)) return;
+
   // Moving rows and columns may be refused.
   const TGridState state = GridState();
   if ((state == gsColMoving && OnColumnMove) || (state == gsRowMoving && OnRowMove)) {
@@ -133,8 +137,12 @@ void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
       OnRowMove(this, mouse_.MoveSource, allow);
     if (!allow) Perform(CM_CANCELMODE, 0, 0);
   }
-  if (EnhRowColMove && (GridState() == gsColMoving || GridState() == gsRowMoving) && Screen)
-    Screen->ShowCursorShape(crDrag);
+  if (EnhRowColMove && (GridState() == gsColMoving || GridState() == gsRowMoving)) {
+    ShowMoveLabel(GridState(), X, Y);
+    if (Screen) Screen->ShowCursorShape(crDrag);
+  } else if (dropMarkers_ && !oleDragging_) {
+    dropMarkers_->DragIndicator().SetVisible(false);
+  }
 
   // The cursor the next press will find.
   if (!mouse_.MouseDown) {

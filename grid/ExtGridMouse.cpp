@@ -6,6 +6,7 @@
 
 #include "grid/EsgHTMLE.h"
 #include "grid/ExtGrid.h"
+#include "grid/ExtGridDragDrop.h"
 #include "grid/GridUtil.h"
 #include "grid/PictureContainer.h"
 #include "platform/gfx/FrameControls.h"
@@ -388,6 +389,7 @@ void TExtStringGrid::OpenControlEditor(int C, int R, const TRect& ControlRect, c
       controlCombo_->SetVisible(false);
       controlCombo_->SetParent(this);
       controlCombo_->OnExit = [this](TObject*) { ControlEditDone(); };
+      controlCombo_->OnKeyPress = [this](TObject* Sender, char& Key) { ControlEnterKey(Sender, Key); };
       controlCombo_->OnCloseUp = [this](TObject*) {
         if (controlCombo_->Style() == csDropDownList) ControlEditDone();
       };
@@ -556,6 +558,7 @@ void TExtStringGrid::WMLButtonUp(TMessage& m) {
   }
   mouse_.MouseDown = false;
   if (moving && EnhRowColMove) mouse_.MoveEnded = true;
+  if (dropMarkers_) dropMarkers_->DragIndicator().SetVisible(false);
   if (state == gsColSizing || state == gsRowSizing) mouse_.MovedOrSized = true;
   if (mouse_.PasteOnRelease) {
     mouse_.PasteOnRelease = false;

@@ -339,17 +339,26 @@ class TFloatingFooter : public TObject {
   bool visible_ = false;
 };
 
-// Drag and drop settings; the drop target itself comes with the grid's drag
-// and drop code.
-struct TDragDropSettings : TObject {
+// Drag and drop settings. Switching OleDropTarget registers or revokes the
+// grid's drop target; OleDropRTF switches rich text for every grid.
+class TDragDropSettings : public TObject {
+ public:
+  explicit TDragDropSettings(TExtStringGrid* grid) : grid_(grid) {}
   bool OleAcceptFiles = true;
   bool OleAcceptText = true;
   bool OleCopyAlways = false;
-  bool OleDropTarget = false;
   bool OleDropSource = false;
   bool OleEntireRows = false;
   bool OleInsertRows = false;
   bool OleRemoveRows = false;
-  bool OleDropRTF = false;
   bool OleColumnDragDrop = false;
+  bool OleDropTarget() const { return oleDropTarget_; }
+  void SetOleDropTarget(bool v);
+  bool OleDropRTF() const { return oleDropRTF_; }
+  void SetOleDropRTF(bool v);
+
+ private:
+  TExtStringGrid* grid_;
+  bool oleDropTarget_ = false;
+  bool oleDropRTF_ = false;
 };

@@ -53,10 +53,8 @@ void TPopupButton::CreateWnd() {
   BringToFront();
 }
 
-void TPopupButton::Paint() {
-  TCanvas& canvas = Canvas();
-  TRect r = ClientRect();
-  if (!flat_) {
+void DrawPopupButtonFace(TCanvas& canvas, const TRect& r, const AnsiString& caption, bool flat) {
+  if (!flat) {
     canvas.Pen->Width = 1;
     canvas.Pen->Color = clWhite;
     canvas.MoveTo(r.Left, r.Bottom - 1);
@@ -67,8 +65,11 @@ void TPopupButton::Paint() {
     canvas.LineTo(r.Left, r.Bottom - 1);
   }
   canvas.Brush->Style = bsClear;
-  canvas.DrawText(caption_, r, DT_CENTER | DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER);
+  TRect text = r;
+  canvas.DrawText(caption, text, DT_CENTER | DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER);
 }
+
+void TPopupButton::Paint() { DrawPopupButtonFace(Canvas(), ClientRect(), caption_, flat_); }
 
 // ---- TIntList ---------------------------------------------------------------------------
 

@@ -23,6 +23,10 @@ class TArrowWindow : public TPanel {
   int direction_;
 };
 
+// The face of a popup button over R: a raised frame unless Flat, the
+// caption centred with an end ellipsis, on what is already there.
+void DrawPopupButtonFace(TCanvas& Canvas, const TRect& R, const AnsiString& Caption, bool Flat);
+
 // A disabled, bordered button face with a centred caption, kept on top of
 // its siblings.
 class TPopupButton : public TCustomControl {

@@ -4,6 +4,9 @@
 #include <map>
 
 #include "platform/rtl/Cp1253.h"
+#include "platform/ui/Backend.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/MessageLoop.h"
 
 namespace {
 
@@ -36,6 +39,23 @@ std::uint32_t GetDWord(const std::vector<std::uint8_t>& b, std::size_t at) {
   std::uint32_t v = 0;
   for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(b[at + i]) << (8 * i);
   return v;
+}
+
+// The loop's own wait for the user: the windows paint and their timers
+// run meanwhile; a backend that can give no input ends it.
+void WaitForUser() {
+  while (L().input.empty()) {
+    ui::PumpMessages();
+    if (!L().input.empty() || !HasBackend() || !Backend().WaitForInput(50)) return;
+  }
+}
+
+// The cursor of the effect the target would take.
+void ShowEffectCursor(DWORD effect) {
+  if (!Screen) return;
+  Screen->ShowCursorShape(effect == DROPEFFECT_NONE   ? crNoDrop
+                          : effect == DROPEFFECT_COPY ? crMultiDrag
+                                                      : crDrag);
 }
 
 TComPtr<IDropTarget> TargetOf(HWND wnd) {
@@ -140,7 +160,17 @@ HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWOR
   Layer& l = L();
   l.dragging = true;
   l.input.clear();
-  bool button = true, ctrl = false, shift = false, escape = false;
+  // Ctrl or Shift held when the drag began count from the start.
+  bool button = true, ctrl = GetAsyncKeyState(VK_CONTROL) < 0, shift = GetAsyncKeyState(VK_SHIFT) < 0;
+  bool escape = false;
+  if (!l.source) {
+    // The user's own drag: it begins where the mouse is, and a button let
+    // go before the loop began drops at once.
+    TPoint at{0, 0};
+    GetCursorPos(&at);
+    l.input.push_back({Event::Move, ui::dragdrop::WindowAt(at), at, 0});
+    button = GetAsyncKeyState(VK_LBUTTON) < 0;
+  }
   TComPtr<IDropTarget> target;
   TPoint pt{0, 0};
   DWORD last = DROPEFFECT_NONE;
@@ -153,9 +183,13 @@ HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWOR
   };
   HRESULT result = DRAGDROP_S_CANCEL;
   for (;;) {
-    if (l.input.empty() && l.source) {
-      const std::function<void()> feed = l.source;  // the feeder may replace itself
-      feed();
+    if (l.input.empty()) {
+      if (l.source) {
+        const std::function<void()> feed = l.source;  // the feeder may replace itself
+        feed();
+      } else {
+        WaitForUser();
+      }
     }
     if (l.input.empty()) {  // no more input will come: give up cleanly
       leave();
@@ -217,10 +251,12 @@ HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWOR
       if (target->DragOver(keys(), pt, eff) != S_OK) eff = DROPEFFECT_NONE;
       last = eff & okEffects;
     }
-    source->GiveFeedback(target ? last : DROPEFFECT_NONE);
+    if (source->GiveFeedback(target ? last : DROPEFFECT_NONE) == DRAGDROP_S_USEDEFAULTCURSORS)
+      ShowEffectCursor(target ? last : DROPEFFECT_NONE);
   }
   l.input.clear();
   l.dragging = false;
+  if (Screen) Screen->ShowCursorShape(crArrow);
   return result;
 }
 

@@ -157,8 +157,13 @@ void ButtonUp();
 void KeyDown(Word vk);
 void KeyUp(Word vk);
 // Asked for more input when the loop has none; a drag that still has none
-// afterwards is cancelled, so the loop never waits forever.
+// afterwards is cancelled, so the loop never waits forever. Without one
+// the loop starts where the mouse is, and waits for the user while the
+// windows go on painting; the backends' mouse and keys come to the drag
+// (platform/ui/Input.h) instead of the windows.
 void SetInputSource(std::function<void()> source);
+// The window a drag at a screen point is over (nullptr: none).
+HWND WindowAt(TPoint screen);
 bool Dragging();
 // Files dropped from outside on Window: its registered target, if any, gets
 // them as a CF_HDROP object (entered, then dropped or left). False when the

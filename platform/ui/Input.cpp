@@ -1,6 +1,7 @@
 #include "platform/ui/Input.h"
 
 #include "platform/rtl/Cp1253.h"
+#include "platform/ui/DragDrop.h"
 #include "platform/ui/MessageLoop.h"
 
 namespace ui::input {
@@ -198,6 +199,11 @@ void KeyDown(Word vk, bool extended) {
   const bool wasDown = KeyIsDown(generic);
   if (generic != vk) SetModifier(vk, true);
   ui::SetAsyncKeyDown(generic, true);
+  // A drag takes the keys for itself (Escape, Ctrl, Shift).
+  if (ui::dragdrop::Dragging()) {
+    ui::dragdrop::KeyDown(generic);
+    return;
+  }
   const bool system = KeyIsDown(VK_MENU) || vk == VK_F10;
   if (HWND target = GetFocus())
     PostMessage(target, system ? WM_SYSKEYDOWN : WM_KEYDOWN, generic,
@@ -212,10 +218,15 @@ void KeyUp(Word vk, bool extended) {
   const LPARAM l = KeyLParam(vk, extended, true, true);
   if (generic != vk) SetModifier(vk, false);
   ui::SetAsyncKeyDown(generic, false);
+  if (ui::dragdrop::Dragging()) {
+    ui::dragdrop::KeyUp(generic);
+    return;
+  }
   if (HWND target = GetFocus()) PostMessage(target, system ? WM_SYSKEYUP : WM_KEYUP, generic, l);
 }
 
 void Char(char ch, Word vk) {
+  if (ui::dragdrop::Dragging()) return;
   if (vk == 0) vk = VkOfChar(ch);
   LPARAM l = 1 | (static_cast<LPARAM>(ScanCodeOf(vk) & 0xFF) << 16);
   if (KeyIsDown(VK_MENU)) l |= KF_ALTDOWN_BIT;
@@ -224,6 +235,7 @@ void Char(char ch, Word vk) {
 }
 
 void WideChar(char16_t unit) {
+  if (ui::dragdrop::Dragging()) return;
   const int byte = cp1253::FromUnicode(unit);
   if (byte >= 0) {
     Char(static_cast<char>(byte), 0);

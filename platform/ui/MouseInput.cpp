@@ -71,6 +71,25 @@ TWinControl* WindowAt(TWinControl* window, TPoint p) {
   return w;
 }
 
+}  // namespace
+
+// The deepest enabled window of the topmost showing window at a screen
+// point that takes input; windows that take none (disabled ones, markers)
+// are seen through.
+HWND ui::dragdrop::WindowAt(TPoint screen) {
+  const auto& tops = ui::TopLevels();
+  for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+    TWinControl* top = *it;
+    if (!top->Enabled() || !ui::InputAllowed(top)) continue;
+    if (!PtInRect(Bounds(top->Left(), top->Top(), top->Width(), top->Height()), screen)) continue;
+    TWinControl* w = ::WindowAt(top, Point(screen.X - top->Left(), screen.Y - top->Top()));
+    return w ? w->Handle() : nullptr;
+  }
+  return nullptr;
+}
+
+namespace {
+
 // Where a mouse event at a window point goes, and the point in its client
 // coordinates.
 TWinControl* Target(TWinControl* window, int x, int y, TPoint& client) {
@@ -259,6 +278,12 @@ void SetWheelScrollLines(UINT lines) { M().wheelLines = lines; }
 UINT DoubleClickTime() { return 500; }
 
 void MouseMove(TWinControl* window, int x, int y) {
+  // A drag takes the mouse for itself: no window hears of it meanwhile.
+  if (ui::dragdrop::Dragging()) {
+    M().screen = WindowToScreen(window, Point(x, y));
+    ui::dragdrop::MouseMove(ui::dragdrop::WindowAt(M().screen), M().screen);
+    return;
+  }
   if (TWinControl* moving = SizeMoveWindow()) {
     M().screen = WindowToScreen(window, Point(x, y));
     TrackSizeMove(moving);
@@ -280,6 +305,12 @@ void MouseMove(TWinControl* window, int x, int y) {
 
 void MouseButton(TWinControl* window, int button, bool down, int x, int y) {
   if (button < 0 || button > 2) return;
+  if (ui::dragdrop::Dragging()) {
+    ui::SetAsyncKeyDown(kButtonVk[button], down);
+    M().screen = WindowToScreen(window, Point(x, y));
+    if (!down && button == 0) ui::dragdrop::ButtonUp();
+    return;
+  }
   if (down) {
     // A press anywhere but inside an open popup closes it.
     const auto popups = OpenPopups();
@@ -329,6 +360,7 @@ void MouseButton(TWinControl* window, int button, bool down, int x, int y) {
 }
 
 void MouseWheel(TWinControl* window, int delta, int x, int y) {
+  if (ui::dragdrop::Dragging()) return;
   TPoint client;
   TWinControl* target = Target(window, x, y, client);
   if (!target) return;
