@@ -442,6 +442,10 @@ TEST_P(GridDragWithinTest, RemovesExactlyTheRowsDragged) {
   Script({[&] { MoveTo(*a, 2, k.dropRow); }, [&] { ReleaseOn(*a, 2, k.dropRow); }});
   DragFrom(*a, 1, k.from);
   EXPECT_EQ(Column(*a, 1), k.after);
+  // The rows dropped stay selected where they are now.
+  const TGridRect s = a->Selection();
+  EXPECT_EQ(a->Cells(1, s.Top), "1," + std::to_string(k.from));
+  EXPECT_EQ(s.Bottom - s.Top, k.to - k.from);
 }
 
 INSTANTIATE_TEST_SUITE_P(
