@@ -150,6 +150,11 @@ void TMoneyEdit::DoEnter() {
   if (AutoSelect && !(GetKeyState(VK_LBUTTON) & 0x8000)) SelectAll();
 }
 
+void TMoneyEdit::DoExit() {
+  CloseUp();
+  TCustomEdit::DoExit();
+}
+
 void TMoneyEdit::Sync() { calc_.Text = Text(); }
 
 void TMoneyEdit::Show(bool caretAtEnd) {

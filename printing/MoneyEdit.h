@@ -100,6 +100,8 @@ class TMoneyEdit : public TCustomEdit {
   void Change() override;
   void BoundsChanged() override;
   void DoEnter() override;
+  // The keypad goes when the focus leaves the edit, by Tab or otherwise.
+  void DoExit() override;
 
  private:
   void Sync();

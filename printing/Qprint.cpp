@@ -48,7 +48,7 @@ TrpForm::TrpForm(TComponent* AOwner) : TForm(AOwner) {
 
   BtnFont = new TButton(this);
   BtnFont->SetParent(Panel1);
-  BtnFont->SetBounds(184, 60, 105, 20);
+  BtnFont->SetBounds(184, 64, 209, 22);
   BtnFont->SetCaption("Αλλαγή γραμματοσειράς (Fonts)"_a);
   BtnFont->OnClick = [this](TObject* s) { BtnFontClick(s); };
   FontDialog1 = new TFontDialog(this);
@@ -135,6 +135,9 @@ void TrpForm::BitBtn2Click(TObject*) {
   BitBtn2->SetEnabled(false);
   Close();
   BandRep1->Frame()->SetWidth(CheckBox1->Checked() ? 1 : 0);
+  // The bands take the width of the page as it now lies, not as it lay at
+  // the last run: a landscape check report keeps its long lines whole.
+  BandRep1->RebuildBandList();
   const Extended width = RpBand2->NativeWidth();
   RpSysData1->Size()->SetValue(TRpPrintableSize::iLeft, width - 60 * 254.0 / 96.0);
   RpMemo1->Size()->SetValue(TRpPrintableSize::iWidth, width - 5 * 254.0 / 96.0);

@@ -49,6 +49,8 @@ TRpChildBand* NewChild(TrpForm* form, TBandRep* report, TRpCustomBand* parent, c
 TRpLabel* NewLabel(TrpForm* form, TRpCustomBand* band, const char* name, const AnsiString& caption, int left,
                    int top, int width, int height) {
   auto* l = NewControl<TRpLabel>(form, band, name, left, top, width, height);
+  // Each keeps its box: headings wrap inside it, figures stay aligned in it.
+  l->AutoSize = false;
   l->SetCaption(caption);
   return l;
 }
@@ -111,9 +113,9 @@ void TrpForm::CreateReport() {
   NewLabel(this, RpBand4, "RpLabel3a", "      Ομάδα"_a, 0, 40, 80, 40);
   NewLabel(this, RpBand4, "RpLabel4a", "Εργασίες"_a, 82, 40, 210, 40);
   NewLabel(this, RpBand4, "RpLabel5a",
-           "         Προσφερόμενη έκπτωση κατά ομάδα σε         ακέραιες μονάδες (%)"_a, 294, 30, 370, 20);
-  NewLabel(this, RpBand4, "RpLabel6a", "Ολογράφως"_a, 294, 52, 280, 20);
-  NewLabel(this, RpBand4, "RpLabel7a", "Αριθμ."_a, 576, 52, 90, 20);
+           "         Προσφερόμενη έκπτωση κατά ομάδα σε         ακέραιες μονάδες (%)"_a, 294, 28, 370, 30);
+  NewLabel(this, RpBand4, "RpLabel6a", "Ολογράφως"_a, 294, 60, 280, 20);
+  NewLabel(this, RpBand4, "RpLabel7a", "Αριθμ."_a, 576, 60, 90, 20);
   ChildBand4 = NewChild(this, BandRep1, RpBand4, "ChildBand4", 130);
   ChildBand4->SetEnabled(false);
   RpLabel2 = NewLabel(this, ChildBand4, "RpLabel2", "Β. ΠΡΟΥΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ"_a, 170, 4, 400, 20);
@@ -131,6 +133,7 @@ void TrpForm::CreateReport() {
 
   RpBand1 = NewBand(this, BandRep1, rbDetail, "RpBand1", 17);
   RpMemo1 = NewControl<TRpMemo>(this, RpBand1, "RpMemo1", 0, 0, 695, 16);
+  RpMemo1->AutoSize = false;
   RpMemo1->SetWordWrap(true);
   RpMemo1->SetAlignToBand(true);
 
@@ -152,8 +155,8 @@ void TrpForm::CreateReport() {
   RpLabel12 = NewLabel(this, ChildBand2, "RpLabel12", "", 560, 36, 120, 34);
   RpLabel13 = NewLabel(this, ChildBand2, "RpLabel13", "", 0, 72, 330, 16);
   RpLabel14 = NewLabel(this, ChildBand2, "RpLabel14", "", 330, 72, 110, 16);
-  NewLabel(this, ChildBand2, "RpLabel15", "xΣπ="_a, 440, 72, 40, 16);
-  RpLabel16 = NewLabel(this, ChildBand2, "RpLabel16", "", 480, 72, 120, 16);
+  NewLabel(this, ChildBand2, "RpLabel15", "xΣπ="_a, 448, 72, 40, 16);
+  RpLabel16 = NewLabel(this, ChildBand2, "RpLabel16", "", 488, 72, 120, 16);
   NewLabel(this, ChildBand2, "RpLabel17", "              Συνολική Δαπάνη Εργου κατά τη μελέτη ΣΣ="_a, 0, 92,
            430, 16);
   RpLabel18 = NewLabel(this, ChildBand2, "RpLabel18", "", 430, 92, 120, 34);

@@ -191,6 +191,8 @@ class TRichPreviewForm : public TForm {
   void DrawRulers(TCanvas& canvas, const TRect& box) const;
 
  private:
+  // Places the panel's visible controls on its two rows.
+  void ArrangePanel();
   void Navigated();
   void ZoomChanged();
   // Page N drawn stretched into R of the canvas; nothing when missing.

@@ -25,12 +25,16 @@ C* Put(TForm* owner, TWinControl* parent, int x, int y, int w, int h) {
 }
 
 TSpeedButton* Button(TForm* owner, TWinControl* parent, int x, const char* caption, const char* hint) {
-  auto* b = Put<TSpeedButton>(owner, parent, x, 4, 22, 24);
+  auto* b = Put<TSpeedButton>(owner, parent, x, 0, 22, 24);
   b->SetCaption(cp1253::FromUtf8(caption));
   b->SetHint(cp1253::FromUtf8(hint));
   b->SetShowHint(true);
   return b;
 }
+
+// The panel's two rows: printing, zoom and closing above, the pages below.
+constexpr int kPanelRow = 28;
+constexpr int kPanelHeight = 2 * kPanelRow + 4;
 
 // How the preview shows its window and image: the window's height over
 // the screen's, and what is left for the page under the panel.
@@ -45,33 +49,38 @@ TRichPreviewForm::TRichPreviewForm(TComponent* AOwner) : TForm(AOwner) {
   ScrollBox1 = Put<TScrollBox>(this, this, 18, 16, 400, 500);
   Image1 = Put<TImage>(this, ScrollBox1, 0, 0, 400, 500);
   Panel1 = Put<TPanel>(this, this, 18, 520, 420, 32);
-  SpeedButton1 = Button(this, Panel1, 2, "Π", "Εκτύυπωση επιλογής από το κείμενο  (Πλήκτρο Π)");
-  SpeedButton2 = Button(this, Panel1, 26, "+", "Μεγέθυνση (πλήκτρο Μ)");
-  SpeedButton3 = Button(this, Panel1, 50, "-", "Σμίκρυνση  (πλήκτρο Σ)");
-  Label8 = Put<TLabel>(this, Panel1, 76, 9, 30, 14);
+  SpeedButton1 = Button(this, Panel1, 0, "Π", "Εκτύυπωση επιλογής από το κείμενο  (Πλήκτρο Π)");
+  SpeedButton2 = Button(this, Panel1, 0, "+", "Μεγέθυνση (πλήκτρο Μ)");
+  SpeedButton3 = Button(this, Panel1, 0, "-", "Σμίκρυνση  (πλήκτρο Σ)");
+  Label8 = Put<TLabel>(this, Panel1, 0, 0, 30, 14);
   Label8->SetCaption("Βήμα"_a);
-  MaskEdit1 = Put<TMaskEdit>(this, Panel1, 106, 6, 40, 20);
+  MaskEdit1 = Put<TMaskEdit>(this, Panel1, 0, 0, 40, 20);
   MaskEdit1->SetEditMask("9.999;1;_");
-  Label6 = Put<TLabel>(this, Panel1, 149, 9, 8, 14);
+  Label6 = Put<TLabel>(this, Panel1, 0, 0, 8, 14);
   Label6->SetCaption("x");
-  Label7 = Put<TLabel>(this, Panel1, 158, 9, 34, 14);
-  ArrowButton1n = Button(this, Panel1, 194, "|<", "Αρχή κειμένου (Ctrl-Home)");
-  ArrowButton1 = Button(this, Panel1, 217, "<", "");
-  Label4 = Put<TLabel>(this, Panel1, 242, 9, 44, 14);
+  Label7 = Put<TLabel>(this, Panel1, 0, 0, 34, 14);
+  Label7->SetAutoSize(false);  // its place is kept for "10.000"
+  Label7->SetWidth(36);
+  ArrowButton1n = Button(this, Panel1, 0, "|<", "Αρχή κειμένου (Ctrl-Home)");
+  ArrowButton1 = Button(this, Panel1, 0, "<", "");
+  Label4 = Put<TLabel>(this, Panel1, 0, 0, 44, 14);
   Label4->SetCaption("Σελίδα.."_a);
-  Edit1 = Put<TEdit>(this, Panel1, 286, 6, 40, 20);
-  SpinEdit1 = Put<TSpinEdit>(this, Panel1, 328, 6, 38, 20);
-  Label10 = Put<TLabel>(this, Panel1, 368, 9, 32, 14);
-  ArrowButton2 = Button(this, Panel1, 400, ">", "");
-  ArrowButton2n = Button(this, Panel1, 423, ">|", "Τέλος κειμένου (Ctrl-End)");
-  CheckBox1 = Put<TCheckBox>(this, Panel1, 450, 8, 72, 16);
+  Edit1 = Put<TEdit>(this, Panel1, 0, 0, 40, 20);
+  SpinEdit1 = Put<TSpinEdit>(this, Panel1, 0, 0, 38, 20);
+  Label10 = Put<TLabel>(this, Panel1, 0, 0, 40, 14);
+  Label10->SetAutoSize(false);  // and this one's for "(9999)"
+  Label10->SetWidth(40);
+  ArrowButton2 = Button(this, Panel1, 0, ">", "");
+  ArrowButton2n = Button(this, Panel1, 0, ">|", "Τέλος κειμένου (Ctrl-End)");
+  CheckBox1 = Put<TCheckBox>(this, Panel1, 0, 0, 78, 16);
   CheckBox1->SetCaption("Συμπαγής"_a);
   CheckBox1->SetHint("4 σελίδες μαζί"_a);
   CheckBox1->SetShowHint(true);
-  BitBtn1 = Put<TBitBtn>(this, Panel1, 522, 4, 60, 24);
+  BitBtn1 = Put<TBitBtn>(this, Panel1, 0, 0, 64, 24);
   BitBtn1->SetCaption("Κλείσιμο"_a);
   BitBtn1->SetHint("Κλείσιμο και επιστροφή (Πλήκτρο Ε)"_a);
   BitBtn1->SetShowHint(true);
+  ArrangePanel();
   Label5 = Put<TLabel>(this, this, 2, 2, 40, 12);
   PrintDialog1 = new TPrintDialog(this);
   PrintDialog1->Options = {poPageNums};
@@ -98,6 +107,24 @@ TRichPreviewForm::TRichPreviewForm(TComponent* AOwner) : TForm(AOwner) {
   Image1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     Image1MouseDown(s, b, sh, x, y);
   };
+}
+
+void TRichPreviewForm::ArrangePanel() {
+  // Left to right, each row centred on its height; the zoom controls take
+  // their place only while shown, so the narrowest window the geometry
+  // allows still holds every other control.
+  const bool zoom = MaskEdit1->Visible();
+  const auto row = [&](std::initializer_list<TControl*> controls, int top) {
+    int x = 2;
+    for (TControl* c : controls) {
+      if (!zoom && (c == Label8 || c == MaskEdit1 || c == Label6 || c == Label7)) continue;
+      c->SetBounds(x, top + (kPanelRow - c->Height()) / 2, c->Width(), c->Height());
+      x += c->Width() + (dynamic_cast<TSpeedButton*>(c) ? 1 : 4);
+    }
+  };
+  row({SpeedButton1, SpeedButton2, SpeedButton3, Label8, MaskEdit1, Label6, Label7, CheckBox1, BitBtn1}, 2);
+  row({ArrowButton1n, ArrowButton1, Label4, Edit1, SpinEdit1, Label10, ArrowButton2, ArrowButton2n},
+      2 + kPanelRow);
 }
 
 TRichPreviewForm::~TRichPreviewForm() {
@@ -148,7 +175,8 @@ void TRichPreviewForm::FormCreate(TObject*) {
   const int boxHeight = static_cast<int>(Round(clientHeight * 0.98L - 87));
   ScrollBox1->SetBounds(boxLeft, boxTop, boxWidth, boxHeight);
   Image1->SetBounds(0, 0, boxWidth, boxHeight);
-  Panel1->SetBounds(boxLeft, boxTop + boxHeight + 6, boxWidth + 22, 32);
+  Panel1->SetBounds(boxLeft, boxTop + boxHeight + 6, boxWidth + 22, kPanelHeight);
+  ArrangePanel();
   Image1->Picture().Bitmap()->SetSize(boxWidth, boxHeight);
   zoom_ = TPreviewZoom{};
   MaskEdit1->SetText(TPreviewZoom::Text(zoom_.Step));

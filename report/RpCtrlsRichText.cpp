@@ -1,6 +1,7 @@
 // The rich-text printable: formatted text laid out by its hidden editor's
 // page formatting, growing its band and continuing on the next page.
 
+#include <algorithm>
 #include <atomic>
 
 #include "platform/gfx/Metafile.h"
@@ -10,6 +11,8 @@ namespace {
 
 // The band grows by this much (0.1 mm) at a time.
 constexpr Extended kRichStep = 50.0;
+// No text is measured taller than this (in twips: over 20 km).
+constexpr long long kMaxTwips = 1LL << 30;
 // The running number of exported pictures' names.
 std::atomic<int> richPictureNumber{0};
 
@@ -140,12 +143,31 @@ void TRpCustomRichText::GetExpandedHeight(Extended& height) {
                   tw.Y(devY(at.Top + at.Height)));
   range.chrg = {0, -1};
   const int length = richEdit_->Content().Length();
-  int next = richEdit_->FormatRange(&range, false);
   const int step = std::max(1, RpNearest(kRichStep * factor * 1440 / tw.LPY));
-  while (length > 0 && next >= 0 && next < length) {
-    range.rc.Bottom += step;
-    next = richEdit_->FormatRange(&range, false);
+  const int bottom = range.rc.Bottom;
+  // The fewest steps of growth that hold the whole text. A taller
+  // rectangle never holds less, so the steps are found by doubling and
+  // halving instead of one measure per step: a long text is measured a few
+  // dozen times instead of once for every 5 mm of it.
+  const auto holds = [&](long long steps) {
+    range.rc.Bottom = static_cast<int>(std::min<long long>(bottom + steps * step, kMaxTwips));
+    const int next = richEdit_->FormatRange(&range, false);
+    return next < 0 || next >= length || range.rc.Bottom == kMaxTwips;
+  };
+  long long steps = 0;
+  if (length > 0 && !holds(0)) {
+    long long short_ = 0;
+    steps = 1;
+    while (!holds(steps)) {
+      short_ = steps;
+      steps *= 2;
+    }
+    while (steps - short_ > 1) {
+      const long long mid = short_ + (steps - short_) / 2;
+      (holds(mid) ? steps : short_) = mid;
+    }
   }
+  range.rc.Bottom = static_cast<int>(std::min<long long>(bottom + steps * step, kMaxTwips));
   // Screen pixels, as the band compares them.
   height = static_cast<Extended>(range.rc.Bottom - range.rc.Top) * 96 / 1440;
   richEdit_->FormatRange(nullptr, false);

@@ -107,4 +107,45 @@ TEST_F(MoneyEditTest, TheTextStandsRightAndNeverUnderTheButton) {
   EXPECT_GE(edit->Height(), edit->LineHeight() + edit->LineHeight() / 4);
 }
 
+// Greek number style on the machine: the point is still the calculator's
+// decimal point and the comma is dropped; a read-only edit takes no keys.
+TEST_F(MoneyEditTest, TheGreekNumberStyleKeepsThePointAndAReadOnlyEditTakesNothing) {
+  const char thousands = ThousandSeparator, decimal = DecimalSeparator;
+  ThousandSeparator = '.', DecimalSeparator = ',';
+  const struct {
+    const char* typed;
+    const char* shown;
+  } cases[] = {{"1.5", "1.5"}, {"1,5", "15"}, {"2.5*2=", "5"}, {"1.2.3", "1.23"}};
+  for (const auto& c : cases) {
+    edit->PressKey(ckClear);
+    backend->Type(c.typed);
+    EXPECT_EQ(edit->Text(), c.shown) << c.typed;
+  }
+  ThousandSeparator = thousands, DecimalSeparator = decimal;
+  edit->SetEditorEnabled(false);
+  EXPECT_TRUE(edit->ReadOnly());
+  backend->Type("7+");
+  EXPECT_EQ(edit->Text(), "1.23");
+}
+
+// The keypad closes by Tab and F4 as by Esc, and when the edit loses the
+// focus.
+TEST_F(MoneyEditTest, TheKeypadClosesByTabF4AndLeavingTheEdit) {
+  auto* other = new TEdit(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(10, 60, 100, 21);
+  for (const Word key : {Word(VK_TAB), Word(VK_F4), Word(VK_ESCAPE)}) {
+    edit->SetFocus();
+    edit->DropDown();
+    ASSERT_TRUE(edit->Dropped());
+    backend->PressKey(key);
+    EXPECT_FALSE(edit->Dropped()) << key;
+  }
+  edit->SetFocus();
+  edit->DropDown();
+  other->SetFocus();
+  Application->ProcessMessages();
+  EXPECT_FALSE(edit->Dropped());
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 // search, the refusals during a page preview and printing a range.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <regex>
@@ -25,7 +26,7 @@ class PrevuntWindowTest : public ::testing::Test {
   void SetUp() override {
     SetRegistryStoreRoot(cp1253::FromUtf8(store.path()));
     scene.emplace();
-    backend = &scene->backend;
+    backend = scene->backend;
     owner = scene->owner.get();
     report = scene->edit;
     Application->Title = "Δημοπρασία"_a;
@@ -219,6 +220,162 @@ TEST_F(PrevuntWindowTest, PagesTwoToThreeAndASelectionPrintOnlyThose) {
   EXPECT_TRUE(has(6)) << pdf;
   EXPECT_FALSE(has(7)) << pdf;
   EXPECT_FALSE(has(4)) << pdf;
+}
+
+// Every marker of the ruler sets its indent by its formula when released,
+// and the markers then follow the paragraph again.
+TEST_F(PrevuntWindowTest, TheRulersMarkersSetTheIndentsByTheirFormulas) {
+  TParaAttributes& p = form->Prevmemo->Paragraph();
+  const int width = form->Ruler->ClientWidth();
+  EXPECT_EQ(form->RulerLine->Width(), width - 2 * form->RulerLine->Left());
+  EXPECT_EQ(form->Ruler->Caption().size(), 200u);
+  const struct {
+    int first, left, right;  // marker lefts
+    int dragOfs;
+    int firstIndent, leftIndent, rightIndent;
+  } cases[] = {
+      // first := (first + ofs − 6) × 3/4; left := (left + ofs − 6) × 3/4 − first;
+      // right := (width − right + ofs − 2) × 3/4 − 12, each truncated.
+      {30, 50, width - 40, 5, 21, 15, 20},
+      {2, 2, width - 14, 4, 0, 0, 0},
+      {101, 120, width - 101, 3, 73, 14, 64},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    form->DragOfs = c.dragOfs;
+    form->LeftInd->SetLeft(c.left);
+    form->RightInd->SetLeft(c.right);
+    form->FirstInd->SetLeft(c.first);
+    form->RightIndMouseUp(form->RightInd, mbLeft, {}, 0, 0);
+    EXPECT_EQ(p.RightIndent(), c.rightIndent);
+    form->DragOfs = c.dragOfs;
+    form->LeftInd->SetLeft(c.left);
+    form->FirstInd->SetLeft(c.first);
+    form->FirstIndMouseUp(form->FirstInd, mbLeft, {}, 0, 0);  // the left one goes with it
+    EXPECT_EQ(p.FirstIndent(), c.firstIndent);
+    EXPECT_EQ(p.LeftIndent(), c.leftIndent);
+    EXPECT_FALSE(form->Dragging);
+    // Following the paragraph: first × 4/3 + 2, (left + first) × 4/3 + 2,
+    // width − 6 − (right + 6) × 4/3.
+    EXPECT_EQ(form->FirstInd->Left(), c.firstIndent * 4 / 3 + 2);
+    EXPECT_EQ(form->LeftInd->Left(), (c.leftIndent + c.firstIndent) * 4 / 3 + 2);
+    EXPECT_EQ(form->RightInd->Left(), width - 6 - (c.rightIndent + 6) * 4 / 3);
+  }
+  // A press takes the marker by its middle and drags it with the mouse.
+  form->LeftInd->SetLeft(40);
+  form->RulerItemMouseDown(form->LeftInd, mbLeft, {}, 9, 3);
+  EXPECT_TRUE(form->Dragging);
+  EXPECT_EQ(form->DragOfs, form->LeftInd->Width() / 2);
+  EXPECT_EQ(form->LeftInd->Left(), 40 + 9 - form->DragOfs);
+  form->RulerItemMouseMove(form->LeftInd, {}, form->DragOfs + 10, 3);
+  EXPECT_EQ(form->LeftInd->Left(), 40 + 9 - form->DragOfs + 10);
+  form->LeftIndMouseUp(form->LeftInd, mbLeft, {}, 0, 0);
+  EXPECT_FALSE(form->Dragging);
+}
+
+// A drop asks about unsaved changes first: Cancel keeps the text, and the
+// file is not opened.
+TEST_F(PrevuntWindowTest, ADropAsksToSaveFirstAndCancelKeepsTheText) {
+  TRichEdit& memo = *form->Prevmemo;
+  form->FileName = File("kept.txt");
+  memo.SetFocus();
+  memo.SetSelStart(0);
+  backend->Type("Χ"_a);
+  const AnsiString text = memo.Text();
+  const AnsiString dropped = File("dropped.txt");
+  SafeWriteFile(dropped, "ΡΙΧΤΗΚΕ"_a);
+  backend->ExpectMessageBox("Αποθήκευση αλλαγών στο"_a, IDCANCEL);
+  backend->DropFiles(memo, 20, 20, {dropped});
+  EXPECT_EQ(memo.Text(), text);
+  EXPECT_EQ(form->FileName, File("kept.txt"));
+  backend->ExpectMessageBox("Αποθήκευση αλλαγών στο"_a, IDYES);
+  backend->DropFiles(memo, 20, 20, {dropped});
+  EXPECT_EQ(memo.Text(), "ΡΙΧΤΗΚΕ"_a);
+  EXPECT_EQ(ReadWholeFile(File("kept.txt")), text);
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+}
+
+// "Save" right after creation writes the file of the window's own name in
+// the current folder; "Save as" over a file asks, and only Yes writes.
+TEST_F(PrevuntWindowTest, SaveKeepsTheCreationNameAndSaveAsAsksBeforeOverwriting) {
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(store.path());
+  form->FileSave(form);
+  std::filesystem::current_path(before);
+  const AnsiString saved = File("") + "Προεπισκόπηση υπολογισμών"_a;
+  ASSERT_TRUE(FileExists(saved));
+  EXPECT_EQ(ReadWholeFile(saved).substr(0, 6), "Γραμμή"_a);
+  const AnsiString target = File("old.txt");
+  for (const int answer : {IDNO, IDCANCEL, IDYES}) {
+    SCOPED_TRACE(answer);
+    SafeWriteFile(target, "ΠΑΛΙΟ"_a);
+    backend->ExpectModal("", [&](TCustomForm& f) {
+      auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+      edit->SetText(target);
+      edit->SetFocus();
+      backend->PressKey(VK_RETURN);
+    });
+    backend->ExpectMessageBox("υπάρχει ήδη"_a, IDYES);  // the dialog's own question
+    backend->ExpectMessageBox("ΟΚ για εγγραφή πάνω στο υπάρχον  "_a + target, answer);
+    form->FileSaveAs(form);
+    EXPECT_EQ(ReadWholeFile(target) == "ΠΑΛΙΟ"_a, answer != IDYES);
+    EXPECT_EQ(form->FileName == target, answer == IDYES);
+  }
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+}
+
+// The smaller commands: the page number on and off, the calculator panel,
+// the page-size table while its button is held, and the formatting boxes.
+TEST_F(PrevuntWindowTest, PageNumberCalculatorTableAndFormattingBoxes) {
+  form->ToolButton7->SetDown(false);
+  form->ToolButton7Click(form);
+  EXPECT_EQ(form->RichPrinter1->Footer, "");
+  EXPECT_EQ(form->ToolButton7->ImageIndex(), 19);
+  form->ToolButton7->SetDown(true);
+  form->ToolButton7Click(form);
+  EXPECT_EQ(form->RichPrinter1->Footer, "Σελίδα {$PAGE}"_a);
+  EXPECT_EQ(form->ToolButton7->ImageIndex(), 18);
+  EXPECT_EQ(form->RichPrinter1->Header, "{$TITLE}");
+  EXPECT_EQ(form->RichPrinter1->HeaderFormat, ">100");
+  EXPECT_FALSE(form->Panel1->Visible());
+  form->calcBtn->SetDown(true);
+  form->calcBtnClick(form);
+  EXPECT_TRUE(form->Panel1->Visible());
+  form->calcBtn->SetDown(false);
+  form->calcBtnClick(form);
+  EXPECT_FALSE(form->Panel1->Visible());
+  form->ToolButton2MouseDown(form, mbLeft, {}, 1, 1);
+  EXPECT_TRUE(form->Memo1->Visible());
+  EXPECT_NE(form->Memo1->Text().find("  10        69        112"), AnsiString::npos);
+  form->ToolButton2MouseUp(form, mbLeft, {}, 1, 1);
+  EXPECT_FALSE(form->Memo1->Visible());
+  // The boxes format the selection.
+  TRichEdit& memo = *form->Prevmemo;
+  memo.SetSelStart(0);
+  memo.SetSelLength(6);
+  form->FontSize->SetText("14");
+  form->FontSizeChange(form);
+  EXPECT_EQ(memo.SelAttributes().Size(), 14);
+  form->FontSize->SetText("δεκα"_a);
+  form->FontSizeChange(form);  // no number: nothing changes
+  EXPECT_EQ(memo.SelAttributes().Size(), 14);
+  const int arial = form->FontName->Items()->IndexOf("Arial");
+  ASSERT_GE(arial, 0);
+  form->FontName->SetItemIndex(arial);
+  form->FontNameChange(form);
+  EXPECT_EQ(memo.SelAttributes().Name(), "Arial");
+  form->UnderlineButton->SetDown(true);
+  form->UnderlineButtonClick(form);
+  EXPECT_EQ(memo.SelAttributes().Style(), static_cast<TFontStyles>(fsUnderline));
+  form->BulletsButton->SetDown(true);
+  form->BulletsButtonClick(form);
+  EXPECT_EQ(memo.Paragraph().Numbering(), nsBullet);
+  // While the tool bar follows the selection, the buttons change nothing.
+  form->Updating = true;
+  form->BoldButton->SetDown(true);
+  form->BoldButtonClick(form);
+  form->Updating = false;
+  EXPECT_EQ(memo.SelAttributes().Style(), static_cast<TFontStyles>(fsUnderline));
 }
 
 }  // namespace

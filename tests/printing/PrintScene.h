@@ -14,7 +14,9 @@
 
 class PrintScene {
  public:
-  PrintScene() : backend(InstallHeadlessBackend()) {
+  PrintScene() : PrintScene(&InstallHeadlessBackend()) {}
+  // On the backend installed (a real screen's) when Headless is null.
+  explicit PrintScene(THeadlessBackend* headless) : backend(headless) {
     printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
     Printer()->Refresh();
     Printer()->SetPrinterIndex(0);
@@ -41,7 +43,7 @@ class PrintScene {
     edit->SetFont(font);
   }
 
-  THeadlessBackend& backend;
+  THeadlessBackend* backend;  // null on a real screen
   std::unique_ptr<TForm> owner;
   TRichEdit* edit = nullptr;
 };

@@ -157,7 +157,8 @@ class ReportFormOnCheckReports : public MainWindowTest {
   // collapsed, and the file's name.
   std::string PrintToPdf(TUproypFrm& b, int kind, const std::string& name, std::string* file = nullptr) {
     TrpForm& f = Form();
-    backend->ExpectModal("Εκτυπώσεις"_a, [&](TCustomForm&) { backend->Click(*f.BitBtn1, 10, 10); });
+    // Through the preview, from which the committee prints.
+    backend->ExpectModal("Εκτυπώσεις"_a, [&](TCustomForm&) { backend->Click(*f.BitBtn2, 10, 10); });
     if (kind == 1) f.ShowForKind(1);
     if (kind == 2) b.PrintProyp->Click();
     if (kind == 3) b.N3Click(nullptr);
@@ -401,6 +402,11 @@ TEST_F(ReportFormOnCheckReports, APdfPerKindHoldsItsText) {
     EXPECT_TRUE(std::regex_search(info, std::regex(kind == 2 ? "Page size: +84[12]\\.[0-9]+ x 59[56]\\."
                                                              : "Page size: +59[56]\\.[0-9]+ x 84[12]\\.")))
         << info;
+    if (kind == 2) {
+      // Across the page: the longest line whole, though kind 1 ran upright.
+      const AnsiString mean = b.Memo1->Lines()[Record(b, "Μέση έκπωση Εμ="_a) - 1];
+      holds(Utf8(mean.substr(mean.find(")  ="))));
+    }
     if (kind <= 2) {
       // Every line as written, the words of section A among them.
       holds("ΜΕΣΗ ΕΚΠΤΩΣΗ");

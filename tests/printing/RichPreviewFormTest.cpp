@@ -3,16 +3,20 @@
 // and what closing leaves behind.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 
 #include "platform/backend/headless/Headless.h"
+#include "platform/backend/screen/Screen.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Registry.h"
 #include "platform/ui/Application.h"
 #include "printing/RichPrint.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/OtherPrograms.h"
+#include "tests/platform/backend/XvfbDisplay.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/printing/PrintScene.h"
 
@@ -24,7 +28,7 @@ class RichPreviewFormTest : public ::testing::Test {
     SetRegistryStoreRoot(cp1253::FromUtf8(store.path()));
     scene.emplace();
     scene->CourierLines(-13);  // 10 points
-    backend = &scene->backend;
+    backend = scene->backend;
     owner = scene->owner.get();
     edit = scene->edit;
   }
@@ -37,6 +41,12 @@ class RichPreviewFormTest : public ::testing::Test {
     AnsiString text;
     for (int i = 1; i <= n; ++i) text += Format("Γραμμή %4d\r\n"_a, {i});
     edit->SetText(text);
+  }
+  // The pixels of the preview's image that are not white.
+  static int Ink(TImage& image) {
+    int ink = 0;
+    for (const std::uint32_t p : image.Picture().Bitmap()->Pixels().Pixels) ink += (p & 0xFFFFFF) != 0xFFFFFF;
+    return ink;
   }
   TRichPreviewForm* Preview(TRichPrinter& rp) {
     rp.ShowProgress = false;
@@ -153,7 +163,8 @@ TEST_F(RichPreviewFormTest, GeometryFollowsTheScreenAndAFacingWindowOpensWhenThe
     int w, h;
     bool facing;
   };
-  for (const Screen& s : {Screen{1920, 1080, true}, Screen{800, 1000, false}}) {
+  for (const Screen& s : {Screen{1920, 1080, true}, Screen{1024, 768, true}, Screen{800, 1000, false},
+                         Screen{640, 480, true}}) {
     SCOPED_TRACE(s.w);
     backend->ScreenW = s.w;
     backend->ScreenH = s.h;
@@ -167,6 +178,13 @@ TEST_F(RichPreviewFormTest, GeometryFollowsTheScreenAndAFacingWindowOpensWhenThe
     const int ch = form->ClientHeight();
     EXPECT_EQ(form->ScrollBox1->Height(), static_cast<int>(Round(ch * 0.98L - 87)));
     EXPECT_EQ(form->FacingWindow() != nullptr, s.facing);
+    // Every control of the panel that shows lies inside the window.
+    for (int i = 0; i < form->Panel1->ControlCount(); ++i) {
+      const TControl& c = *form->Panel1->Controls(i);
+      if (!c.Visible()) continue;
+      EXPECT_LE(form->Panel1->Left() + c.Left() + c.Width(), form->ClientWidth()) << c.Name();
+      EXPECT_LE(form->Panel1->Top() + c.Top() + c.Height(), form->ClientHeight()) << c.Name();
+    }
     if (form->FacingWindow()) {
       EXPECT_EQ(form->FacingWindow()->Left(), form->Left() + form->Width());
       EXPECT_EQ(form->Left(), (s.w - 2 * form->Width()) / 2);
@@ -201,6 +219,105 @@ TEST_F(RichPreviewFormTest, PrintingFromThePreviewPrintsTheChosenPagesEachAsAJob
   EXPECT_NE(text.find("Σελίδα 3"), std::string::npos) << text;
   form->Close();
   Application->ProcessMessages();
+}
+
+// A page file damaged on disk draws a blank page and prints an empty one;
+// the pages around it still show.
+TEST_F(RichPreviewFormTest, ADamagedPageFileDrawsAndPrintsNothing) {
+  Lines(150);
+  backend->ScreenW = 1000;  // one window
+  TRichPrinter rp(nullptr);
+  TRichPreviewForm* form = Preview(rp);
+  ASSERT_NE(form, nullptr);
+  ASSERT_EQ(form->PageCount(), 3);
+  EXPECT_GT(Ink(*form->Image1), 0);
+  SafeWriteFile(form->Pages().PageName(1), std::string("\x78\x01 not a metafile at all", 27));
+  for (const bool blank : {true, false}) {
+    Word next = VK_NEXT;
+    form->FormKeyDown(form, next, {});
+    EXPECT_EQ(Ink(*form->Image1) == 0, blank) << form->Navigation().Current;
+  }
+  printers::ClearJobLog();
+  const std::string file = TestOutput("damaged-page.pdf");
+  Printer()->FileName = cp1253::FromUtf8(file);
+  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
+    dynamic_cast<TRadioButton*>(f.FindComponent("PageNums"))->SetChecked(true);
+    dynamic_cast<TEdit*>(f.FindComponent("FromPage"))->SetText("2");
+    dynamic_cast<TEdit*>(f.FindComponent("ToPage"))->SetText("2");
+    backend->PressKey(VK_RETURN);
+  });
+  form->SpeedButton1Click(form);
+  ASSERT_EQ(printers::JobLog().size(), 1u);
+  std::string text;
+  ASSERT_TRUE(PdfText(file, text));
+  EXPECT_EQ(text.find("Γραμμή"), std::string::npos) << text;
+  form->Close();
+  Application->ProcessMessages();
+}
+
+// Four pages to a sheet: the print dialog offers ceil(pages / 4) sheets
+// and printing all of them is one job a sheet.
+TEST_F(RichPreviewFormTest, FourUpPrintingOffersASheetForEveryFourPages) {
+  const struct { int lines, pages, sheets; } cases[] = {{20, 1, 1}, {200, 4, 1}, {260, 5, 2}, {440, 8, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pages);
+    Lines(c.lines);
+    TRichPrinter rp(nullptr);
+    TRichPreviewForm* form = Preview(rp);
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(form->PageCount(), c.pages);
+    form->CheckBox1->SetChecked(true);
+    form->CheckBox1Click(form);
+    printers::ClearJobLog();
+    Printer()->FileName = cp1253::FromUtf8(TestOutput("four-up.pdf"));
+    int offered = 0;
+    backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm&) {
+      offered = form->PrintDialog1->MaxPage;
+      backend->PressKey(VK_RETURN);
+    });
+    form->SpeedButton1Click(form);
+    EXPECT_EQ(offered, c.sheets);
+    EXPECT_EQ(static_cast<int>(printers::JobLog().size()), c.sheets);
+    form->Close();
+    Application->ProcessMessages();
+  }
+}
+
+// The preview as it shows on a real screen, for the review: the page and
+// the facing page beside it.
+TEST(RichPreviewScreen, ThePreviewOnAVirtualDisplay) {
+  ASSERT_TRUE(XvfbDisplay::Installed()) << "Xvfb is missing: install the Debian package xvfb";
+  TempFolder store;
+  SetRegistryStoreRoot(cp1253::FromUtf8(store.path()));
+  std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
+  auto* screen = HasBackend() ? dynamic_cast<TScreenBackend*>(&Backend()) : nullptr;
+  if (screen) {
+    PrintScene scene(nullptr);
+    scene.CourierLines(-13);
+    AnsiString text;
+    for (int i = 1; i <= 150; ++i) text += Format("Γραμμή %4d του υπολογισμού\r\n"_a, {i});
+    scene.edit->SetText(text);
+    TRichPrinter rp(nullptr);
+    rp.ShowProgress = false;
+    rp.SetTitle("ΥΠΟΛΟΓΙΣΜΟΙ"_a);
+    rp.Preview(scene.edit);
+    TRichPreviewForm* form = rp.PreviewForm();
+    ASSERT_NE(form, nullptr);
+    Application->ProcessMessages();
+    const std::string path = TestOutput("rich-preview-screen.png");
+    screen->SaveScreenshot(*form, path);
+    std::printf("picture for review: %s\n", path.c_str());
+    EXPECT_GT(std::filesystem::file_size(path), 1000u);
+    EXPECT_NE(form->FacingWindow(), nullptr);  // 1024 pixels hold two pages
+    EXPECT_GT(form->Image1->Picture().Bitmap()->Width(), 0);
+    form->Close();
+    Application->ProcessMessages();
+  }
+  unsetenv("DIM_BACKEND");
+  unsetenv("DISPLAY");
+  InstallHeadlessBackend();
+  SetRegistryStoreRoot("");
+  ASSERT_NE(screen, nullptr) << "no virtual display could be opened";
 }
 
 }  // namespace

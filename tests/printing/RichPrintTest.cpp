@@ -279,8 +279,8 @@ TEST_F(RichPrintTest, ATextPrintsOnPagesWithHeaderFooterAndBorders) {
   EXPECT_EQ(pages, pagesStarted);
   EXPECT_EQ(pages, 3);
   EXPECT_NE(info.find("595.32 x 841.92"), std::string::npos) << info;  // A4 in points
-  // Header and footer where they belong: centred in the top and bottom
-  // margins, right-aligned in their 100 mm column.
+  // Header and footer where they belong, to a pixel: centred in the top and
+  // bottom margins, right-aligned in their 100 mm column.
   const std::vector<TWord> words = Words(file);
   const double px = 72.0 / 600;
   const int lh = rp.LineHeight();
@@ -293,12 +293,12 @@ TEST_F(RichPrintTest, ATextPrintsOnPagesWithHeaderFooterAndBorders) {
   for (const TWord& w : words) {
     if (w.text == "ΥΠΟΛΟΓΙΣΜΟΙ") {
       ++headers;
-      EXPECT_NEAR(w.yMin, headerTop, 1.5) << "page " << w.page;
-      EXPECT_NEAR(w.xMax, columnRight, 1.5);
+      EXPECT_NEAR(w.yMin, headerTop, px) << "page " << w.page;
+      EXPECT_NEAR(w.xMax, columnRight, px);
     }
     if (w.text == "Σελίδα") {
       ++footers;
-      EXPECT_NEAR(w.yMin, footerTop, 1.5) << "page " << w.page;
+      EXPECT_NEAR(w.yMin, footerTop, px) << "page " << w.page;
     }
   }
   EXPECT_EQ(headers, 3);
@@ -312,6 +312,67 @@ TEST_F(RichPrintTest, ATextPrintsOnPagesWithHeaderFooterAndBorders) {
   int lines = 0;
   for (const TWord& w : words) lines += w.text == "Γραμμή";
   EXPECT_EQ(lines, 150);
+}
+
+// The lines a PDF strokes, in points from the page's top left, with the
+// pen width they are stroked with, as qpdf uncompresses the page. A page
+// that turns its y axis down first gives them from the top already.
+struct TStroke {
+  double width, x1, y1, x2, y2;
+};
+std::vector<TStroke> Strokes(const std::string& pdf, double pageHeight) {
+  std::vector<TStroke> strokes;
+  if (!Installed("qpdf", "qpdf")) return strokes;
+  const std::string qdf = pdf + ".qdf";
+  RunCommand("qpdf --qdf --object-streams=disable '" + pdf + "' '" + qdf + "' 2>&1");
+  const std::string content = ReadWholeFile(cp1253::FromUtf8(qdf));
+  const std::regex op(R"(([\d.]+) w\b|([\d.]+) ([\d.]+) m ([\d.]+) ([\d.]+) l S)");
+  const bool down = std::regex_search(content, std::regex(R"(\n1 0 0 -1 0 [\d.]+ cm\n)"));
+  const auto y = [&](const std::string& v) { return down ? std::stod(v) : pageHeight - std::stod(v); };
+  double width = 1;
+  for (auto it = std::sregex_iterator(content.begin(), content.end(), op); it != std::sregex_iterator();
+       ++it) {
+    if ((*it)[1].matched) {
+      width = std::stod((*it)[1]);
+      continue;
+    }
+    strokes.push_back({width, std::stod((*it)[2]), y((*it)[3]), std::stod((*it)[4]), y((*it)[5])});
+  }
+  return strokes;
+}
+
+// The borders stand the offset off the text area, the bottom one twice
+// that below it, and the pen is two pixels wide at 600 dpi; below 600 dpi
+// it is the thinnest line, one pixel.
+TEST_F(RichPrintTest, BordersStandOffTheTextAreaAndTheirPenFollowsTheResolution) {
+  for (const auto& [dpi, penPx] : {std::pair{600, 2}, {300, 1}}) {
+    SCOPED_TRACE(dpi);
+    UsePrinter(TestPrinter(dpi, 0));
+    edit->Clear();
+    TRichPrinter rp(nullptr);
+    rp.PageBorders = {pbTop, pbBottom, pbLeft, pbRight};
+    rp.Header.clear();
+    rp.Footer.clear();
+    const std::string file = TestOutput("borders" + std::to_string(dpi) + ".pdf");
+    Printer()->FileName = cp1253::FromUtf8(file);
+    rp.PrintRichEdit(edit, 1);
+    const double px = 72.0 / dpi;
+    const std::vector<TStroke> strokes = Strokes(file, 841.92);
+    ASSERT_EQ(strokes.size(), 4u);
+    const TRect area = rp.TextArea();
+    const int left = rp.LeftMarginPx(), top = rp.TopMarginPx();
+    const int ox = rp.ToPixelsX(rp.BorderOffset), oy = rp.ToPixelsY(rp.BorderOffset);
+    const double l = (left - ox) * px, r = (left + area.Width() + ox) * px;
+    const double t = (top - oy) * px, b = (top + area.Height() + 2 * oy) * px;
+    const TStroke expected[] = {{0, l, t, r, t}, {0, l, b, r, b}, {0, l, t, l, b}, {0, r, t, r, b}};
+    for (size_t i = 0; i < 4; ++i) {
+      EXPECT_NEAR(strokes[i].width, penPx * px, 1e-3) << i;
+      EXPECT_NEAR(strokes[i].x1, expected[i].x1, px) << i;
+      EXPECT_NEAR(strokes[i].y1, expected[i].y1, px) << i;
+      EXPECT_NEAR(strokes[i].x2, expected[i].x2, px) << i;
+      EXPECT_NEAR(strokes[i].y2, expected[i].y2, px) << i;
+    }
+  }
 }
 
 TEST_F(RichPrintTest, AnEmptyTextPrintsOnePageWithHeaderAndFooter) {

@@ -8,6 +8,7 @@
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
+#include "tests/report/RpTestSupport.h"
 
 namespace {
 
@@ -44,12 +45,8 @@ class CompositeTest : public ControlsTest {
   // A report of Pages pages, its lines named "R<n> line <k>".
   TBandRep* AddReport(int pages, TComponent* owner = nullptr) {
     const int number = static_cast<int>(reports.size()) + 1;
-    auto* rep = new TBandRep(owner != nullptr ? owner : Form.get());
+    TBandRep* rep = NewA4Report(owner != nullptr ? owner : Form.get());
     rep->SetParent(Form.get());
-    rep->SetUnits(TRpUnit::Native);
-    rep->Page()->SetPaperSize(TRpPaperSize::A4);
-    for (int i : {TRpPage::iTopMargin, TRpPage::iBottomMargin, TRpPage::iLeftMargin, TRpPage::iRightMargin})
-      rep->Page()->SetValue(i, 100);
     TRpLabel* line = AddLabel(AddBand(rep, TBandRepBands::iDetail, 2000), "");
     auto* footer = new TRpSysData(Form.get());
     footer->SetParent(AddBand(rep, TBandRepBands::iPageFooter, 60));
@@ -71,20 +68,8 @@ class CompositeTest : public ControlsTest {
     reports.push_back(rep);
     return rep;
   }
-  void UsePdfPrinter() {
-    TPrinterProfile pdf = printers::PdfPrinterProfile();
-    pdf.OutputFolder = folder.path();
-    printers::UseProfiles({pdf}, 0);
-    Printer()->Refresh();
-    Printer()->SetPrinterIndex(0);
-    Printer()->ResetDeviceMode();
-  }
-  std::vector<std::string> Pdfs() {
-    std::vector<std::string> out;
-    for (const auto& f : std::filesystem::directory_iterator(folder.path()))
-      if (f.path().extension() == ".pdf") out.push_back(f.path().string());
-    return out;
-  }
+  void UsePdfPrinter() { UsePdfPrinterIn(folder.path()); }
+  std::vector<std::string> Pdfs() { return PdfsIn(folder.path()); }
   // Adds the reports on every run, recording what the composite does.
   void Listen() {
     composite->OnAddReports = [this](TObject*) {

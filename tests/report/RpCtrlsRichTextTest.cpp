@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
+#include <regex>
 
 #include "platform/gfx/Metafile.h"
 #include "report/RpCtrls.h"
+#include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
+#include "tests/report/RpTestSupport.h"
 
 namespace {
 
@@ -13,38 +18,22 @@ class RichTextTest : public ControlsTest {
   void SetUp() override {
     ControlsTest::SetUp();
     SetRpMeasureInInches(false);
-    rep = new TBandRep(Form.get());
+    rep = NewA4Report(Form.get());
     rep->SetParent(Form.get());
-    rep->SetUnits(TRpUnit::Native);
-    rep->Page()->SetPaperSize(TRpPaperSize::A4);
-    for (int i : {TRpPage::iTopMargin, TRpPage::iBottomMargin, TRpPage::iLeftMargin, TRpPage::iRightMargin})
-      rep->Page()->SetValue(i, 100);
   }
   // A detail band of Height printed once, Above 0.1 mm taken by a band before it.
   TRpRichText* AddRich(Extended above, Extended height, int lines) {
-    if (above > 0) {
-      rep->Bands()->Set(TBandRepBands::iTitle, true);
-      TRpCustomBand* title = rep->Bands()->Band(TBandRepBands::iTitle);
-      title->Size()->Units = TRpUnit::Native;
-      title->Size()->SetValue(TRpBandSize::iHeight, above);
-    }
-    rep->Bands()->Set(TBandRepBands::iDetail, true);
-    TRpCustomBand* band = rep->Bands()->Band(TBandRepBands::iDetail);
-    band->Size()->Units = TRpUnit::Native;
-    band->Size()->SetValue(TRpBandSize::iHeight, height);
-    auto* rich = new TRpRichText(Form.get());
-    rich->SetName("Notes");
-    rich->SetParent(band);
-    rich->Size()->Units = TRpUnit::Native;
-    rich->Size()->SetValue(TRpPrintableSize::iWidth, 1500);
-    rich->Size()->SetValue(TRpPrintableSize::iHeight, height);
-    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 ";
-    for (int i = 1; i <= lines; ++i) rtf += "Line " + std::to_string(i) + (i < lines ? "\\par " : "");
-    rtf += "}";
-    rich->RichEdit()->SetRichText(rtf);
+    TRpRichText* rich = AddRichTextBand(rep, Form.get(), "Notes", above, height);
+    rich->RichEdit()->SetRichText(Lines(lines));
     int fed = 0;
     rep->OnNeedData() = [fed](TObject*, bool& more) mutable { more = fed++ < 1; };
     return rich;
+  }
+  // Lines of 12 points, "Line 1" to "Line <count>".
+  static std::string Lines(int count) {
+    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 ";
+    for (int i = 1; i <= count; ++i) rtf += "Line " + std::to_string(i) + (i < count ? "\\par " : "");
+    return rtf + "}";
   }
   // How many times each text was drawn, over every page.
   std::map<AnsiString, int> Drawn() {
@@ -59,12 +48,45 @@ class RichTextTest : public ControlsTest {
     }
     return out;
   }
+  void TearDown() override {
+    printers::UseSystem();
+    Printer()->Refresh();
+    ControlsTest::TearDown();
+  }
+  // Prints the report to the PDF printer; the file's name.
+  std::string PrintToPdf() {
+    UsePdfPrinterIn(folder.path());
+    rep->Print();
+    const std::vector<std::string> files = PdfsIn(folder.path());
+    return files.empty() ? "" : files[0];
+  }
   void Run() {
     printer = std::make_unique<TRpPrinter>(rep);
     rep->RunInto(printer.get());
   }
   TBandRep* rep = nullptr;
   std::unique_ptr<TRpPrinter> printer;
+  TempFolder folder;
+};
+
+// The line numbers of "Line <n>" in Text, in order.
+std::vector<int> LineNumbers(const std::string& text) {
+  std::vector<int> out;
+  static const std::regex line("Line ([0-9]+)");
+  for (auto i = std::sregex_iterator(text.begin(), text.end(), line); i != std::sregex_iterator(); ++i)
+    out.push_back(std::stoi((*i)[1]));
+  return out;
+}
+
+// Records where the text stood after each print.
+class RecordingRichText : public TRpRichText {
+ public:
+  using TRpRichText::TRpRichText;
+  void Print(int ofsX, int ofsY) override {
+    TRpRichText::Print(ofsX, ofsY);
+    Nexts.push_back(NextChar());
+  }
+  std::vector<int> Nexts;
 };
 
 TEST_F(RichTextTest, AShortTextPrintsOnceAndFinishes) {
@@ -102,23 +124,138 @@ TEST_F(RichTextTest, TheExpandedHeightCoversTheWholeText) {
   EXPECT_EQ(height, again);
 }
 
+TEST_F(RichTextTest, TheExpandedHeightIsTheFewestStepsThatHoldTheText) {
+  // Heights as stepping 5 mm at a time finds them, for texts from one line
+  // (which fits the control as it is) to a few pages.
+  const struct {
+    int lines;
+    Extended height, expanded;
+  } cases[] = {
+      {1, 100, 38},           {3, 100, 56.86666667}, {4, 100, 75.73333333},   {9, 100, 170.0666667},
+      {40, 100, 736.0666667}, {40, 300, 735.6},      {250, 100, 4490.533333}, {250, 2000, 4491.6},
+  };
+  TRpRichText* rich = AddRich(0, 100, 1);
+  for (const auto& c : cases) {
+    rich->Size()->SetValue(TRpPrintableSize::iHeight, c.height);
+    rich->RichEdit()->SetRichText(Lines(c.lines));
+    Extended height = 0;
+    rich->GetExpandedHeight(height);
+    EXPECT_NEAR(height, c.expanded, 1e-6) << c.lines << " lines in " << c.height;
+  }
+}
+
+TEST_F(RichTextTest, TheBandGrowsByTheStepsTheTextNeedsAndNoMore) {
+  // Nine lines need 45 mm: the 10 mm band grows seven steps of 5 mm.
+  TRpRichText* rich = AddRich(0, 100, 9);
+  rich->AutoStretch = true;
+  Run();
+  TRpCustomBand* band = rep->Bands()->Band(TBandRepBands::iDetail);
+  EXPECT_EQ(band->Expanded, 350);
+  Extended expanded = 0;
+  rich->GetExpandedHeight(expanded);
+  EXPECT_NEAR(expanded * 254 / 96, 100 + band->Expanded, 1);
+  EXPECT_TRUE(rich->PrintFinished);
+  EXPECT_EQ(printer->PageCount(), 1);
+  for (const auto& [text, times] : Drawn()) EXPECT_EQ(times, 1) << text;
+}
+
+TEST_F(RichTextTest, OnThePdfPrinterEveryLinePrintsOnceAndTheRestOnTheNextPage) {
+  // 20 mm of room under the 10 mm band: six lines on the first page.
+  TRpRichText* rich = AddRich(2970 - 200 - 100 - 200, 100, 60);
+  rich->AutoStretch = true;
+  const std::string pdf = PrintToPdf();
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_TRUE(PdfIsSound(pdf));
+  std::string all;
+  ASSERT_TRUE(PdfText(pdf, all));
+  std::vector<int> expected(60);
+  for (int i = 0; i < 60; ++i) expected[i] = i + 1;
+  EXPECT_EQ(LineNumbers(all), expected) << all;
+  const std::string first = RunCommand("pdftotext -enc UTF-8 -f 1 -l 1 '" + pdf + "' - 2>/dev/null");
+  const std::string second = RunCommand("pdftotext -enc UTF-8 -f 2 -l 2 '" + pdf + "' - 2>/dev/null");
+  EXPECT_EQ(LineNumbers(first), (std::vector<int>{1, 2, 3, 4, 5, 6})) << first;
+  ASSERT_FALSE(LineNumbers(second).empty()) << second;
+  EXPECT_EQ(LineNumbers(second).front(), 7) << second;
+}
+
+TEST_F(RichTextTest, PagesContinueAtFixedCharacters) {
+  // Where the text stands after each page, for fixed text and heights.
+  const struct {
+    int lines;
+    Extended height;
+    bool stretch;
+    std::vector<int> nexts;
+  } cases[] = {
+      // Ten lines of 50 mm a page; the text's length is 529 (a paragraph's
+      // end counts two).
+      {60, 500, false, {81, 171, 261, 351, 441, 0}},
+      {60, 1200, false, {216, 441, 0}},
+      // Grown until the page is full, the rest on the next.
+      {60, 100, true, {504, 0}},
+      {8, 2000, false, {0}},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    rep = NewA4Report(Form.get());
+    rep->SetParent(Form.get());
+    auto* rich = AddRichTextBand<RecordingRichText>(rep, Form.get(), "Fixed" + IntToStr(++n), 0, c.height);
+    rich->AutoStretch = c.stretch;
+    rich->RichEdit()->SetRichText(Lines(c.lines));
+    int fed = 0;
+    rep->OnNeedData() = [fed](TObject*, bool& more) mutable { more = fed++ < 1; };
+    Run();
+    EXPECT_EQ(rich->Nexts, c.nexts) << c.lines << " lines in " << c.height;
+    EXPECT_TRUE(rich->PrintFinished);
+  }
+}
+
+// Keeps what reaches it of each picture: name, place, size and texts.
 class PictureFilter : public TRpExportFilter {
  public:
   PictureFilter() : TRpExportFilter("out") {}
-  void ControlOut(TRpPrintable* control, Extended, Extended) override {
-    if (auto* image = dynamic_cast<TRpImage*>(control))
-      names.push_back(image->Name() + (image->Picture()->Graphic() != nullptr ? " picture" : ""));
+  struct TSeen {
+    AnsiString name;
+    Extended x, y, width, height;
+    std::vector<AnsiString> texts;
+  };
+  void ControlOut(TRpPrintable* control, Extended x, Extended y) override {
+    auto* image = dynamic_cast<TRpImage*>(control);
+    if (image == nullptr) return;
+    TSeen seen{image->Name(),
+               x,
+               y,
+               image->NativeValue(TRpPrintableSize::iWidth),
+               image->NativeValue(TRpPrintableSize::iHeight),
+               {}};
+    if (auto* picture = dynamic_cast<TMetafile*>(image->Picture()->Graphic()))
+      EnumEnhMetafile(picture->Data(), [&](std::uint32_t, std::string_view rec) {
+        AnsiString text;
+        if (TextOfRecord(rec, text)) seen.texts.push_back(text);
+        return true;
+      });
+    pictures.push_back(seen);
   }
-  std::vector<AnsiString> names;
+  std::vector<TSeen> pictures;
 };
 
 TEST_F(RichTextTest, ExportedTextReachesTheFilterAsAPictureNamedAfterTheControl) {
   AddRich(0, 300, 2);
   PictureFilter filter;
   rep->ExportToFilter(&filter);
-  ASSERT_EQ(filter.names.size(), 1u);
-  EXPECT_EQ(filter.names[0].rfind("Notes_", 0), 0u) << filter.names[0];
-  EXPECT_NE(filter.names[0].find(" picture"), std::string::npos);
+  int fed = 0;
+  rep->OnNeedData() = [&fed](TObject*, bool& more) { more = fed++ < 1; };
+  rep->ExportToFilter(&filter);
+  ASSERT_EQ(filter.pictures.size(), 2u);
+  const auto& first = filter.pictures[0];
+  ASSERT_EQ(first.name.rfind("Notes_", 0), 0u) << first.name;
+  // The running number goes on from export to export.
+  EXPECT_EQ(filter.pictures[1].name, "Notes_"_a + IntToStr(StrToInt(first.name.substr(6)) + 1));
+  // The picture holds the text once, in the control's place and size.
+  EXPECT_EQ(first.texts, (std::vector<AnsiString>{"Line 1", "Line 2"}));
+  EXPECT_EQ(first.width, 1500);
+  EXPECT_EQ(first.height, 300);
+  EXPECT_EQ(first.x, RpNearest(100 * 96 / 254.0L));
+  EXPECT_EQ(first.y, RpNearest(100 * 96 / 254.0L));
 }
 
 }  // namespace

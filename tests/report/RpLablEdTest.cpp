@@ -174,6 +174,8 @@ TEST_F(RpLablEdTest, SizeThatIsNoNumberIsToldAndStoresNothing) {
       backend->Click(*form.OK, 5, 5);
       EXPECT_EQ(form.ModalResult(), mrNone);
       EXPECT_TRUE(field.Focused());
+      backend->Type("7");
+      EXPECT_EQ(field.Text(), "7") << "the field takes a correction";
       backend->Click(*form.Cancel, 5, 5);
     });
     EXPECT_FALSE(editor->Edit());

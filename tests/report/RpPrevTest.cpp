@@ -11,6 +11,7 @@
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
+#include "tests/report/RpTestSupport.h"
 
 namespace {
 
@@ -49,12 +50,7 @@ class RpPrevTest : public ControlsTest {
   void SetUp() override {
     ControlsTest::SetUp();
     SetRpMeasureInInches(false);
-    TPrinterProfile pdf = printers::PdfPrinterProfile();
-    pdf.OutputFolder = folder.path();
-    printers::UseProfiles({pdf}, 0);
-    Printer()->Refresh();
-    Printer()->SetPrinterIndex(0);
-    Printer()->ResetDeviceMode();
+    UsePdfPrinterIn(folder.path());
     rep = new TBandRep(Form.get());
     rep->SetParent(Form.get());
     rep->SetUnits(TRpUnit::Native);
@@ -546,11 +542,9 @@ TEST_F(RpPrevTest, AReportPreviewedAloneHasNoWindowForPrintRequests) {
   shown->SetPrintMetaFile(false);
   shown->Print();
   Application->ProcessMessages();
-  std::string pdf;
-  for (const auto& f : std::filesystem::directory_iterator(folder.path()))
-    if (f.path().extension() == ".pdf") pdf = f.path().string();
-  ASSERT_FALSE(pdf.empty());
-  EXPECT_NE(RunCommand("pdfinfo '" + pdf + "' 2>&1").find("Pages:           2"), std::string::npos);
+  const std::vector<std::string> pdfs = PdfsIn(folder.path());
+  ASSERT_EQ(pdfs.size(), 1u);
+  EXPECT_NE(RunCommand("pdfinfo '" + pdfs[0] + "' 2>&1").find("Pages:           2"), std::string::npos);
   w.Close();
   Application->ProcessMessages();
   EXPECT_EQ(Window(), nullptr);

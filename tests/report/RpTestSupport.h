@@ -3,12 +3,65 @@
 // bit by bit, as the reference the program's coder must equal.
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/gfx/Metafile.h"
+#include "platform/print/Printers.h"
 #include "platform/rtl/SysUtils.h"
+#include "report/RpCtrls.h"
+
+// A report on A4 in tenths of a millimetre with margins of Margin all round.
+inline TBandRep* NewA4Report(TComponent* owner, Extended margin = 100) {
+  auto* rep = new TBandRep(owner);
+  rep->SetUnits(TRpUnit::Native);
+  rep->Page()->SetPaperSize(TRpPaperSize::A4);
+  for (int i : {TRpPage::iTopMargin, TRpPage::iBottomMargin, TRpPage::iLeftMargin, TRpPage::iRightMargin})
+    rep->Page()->SetValue(i, margin);
+  return rep;
+}
+
+// A detail band of Height (0.1 mm) holding a rich text named Name of Width
+// and Height at its top left, under a title band taking Above (none at 0).
+template <class TRich = TRpRichText>
+TRich* AddRichTextBand(TBandRep* rep, TComponent* owner, const AnsiString& name, Extended above,
+                       Extended height, Extended width = 1500) {
+  const auto band = [&](int index, Extended h) {
+    rep->Bands()->Set(index, true);
+    TRpCustomBand* b = rep->Bands()->Band(index);
+    b->Size()->Units = TRpUnit::Native;
+    b->Size()->SetValue(TRpBandSize::iHeight, h);
+    return b;
+  };
+  if (above > 0) band(TBandRepBands::iTitle, above);
+  auto* rich = new TRich(owner);
+  rich->SetName(name);
+  rich->SetParent(band(TBandRepBands::iDetail, height));
+  rich->Size()->Units = TRpUnit::Native;
+  rich->Size()->SetValue(TRpPrintableSize::iWidth, width);
+  rich->Size()->SetValue(TRpPrintableSize::iHeight, height);
+  return rich;
+}
+
+// The only printer is a PDF printer writing its files into Folder.
+inline void UsePdfPrinterIn(const std::string& folder) {
+  TPrinterProfile pdf = printers::PdfPrinterProfile();
+  pdf.OutputFolder = folder;
+  printers::UseProfiles({pdf}, 0);
+  Printer()->Refresh();
+  Printer()->SetPrinterIndex(0);
+  Printer()->ResetDeviceMode();
+}
+
+// The PDF files in Folder.
+inline std::vector<std::string> PdfsIn(const std::string& folder) {
+  std::vector<std::string> out;
+  for (const auto& f : std::filesystem::directory_iterator(folder))
+    if (f.path().extension() == ".pdf") out.push_back(f.path().string());
+  return out;
+}
 
 // A page of Width x Height screen pixels with its texts drawn one under the
 // other from (X, Y).

@@ -1,0 +1,75 @@
+// LIBS: report platform_backend
+// A rich text of twenty A4 pages in a band: the height it needs when
+// expanded, and the report that prints it across pages to the PDF printer.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "platform/backend/headless/Headless.h"
+#include "report/RpCtrls.h"
+#include "tests/report/RpTestSupport.h"
+
+namespace {
+
+// Paragraphs of about three lines each at 12 points over 150 mm: twenty
+// pages of 10 mm margins.
+constexpr int kParagraphs = 380;
+
+std::string TwentyPages() {
+  std::string rtf = "{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0\\fnil\\fcharset161 Arial;}}\\f0\\fs24 ";
+  for (int i = 1; i <= kParagraphs; ++i)
+    rtf += "\\'d0\\'f1\\'ef\\'f3\\'f6\\'ef\\'f1\\'dc " + std::to_string(i) +
+           ": the offer of the bidder with its discount, the amount in words and the remarks of the "
+           "committee on the documents it handed in, {\\b in bold} and plain again\\par ";
+  return rtf + "}";
+}
+
+struct Report {
+  Report() {
+    InstallHeadlessBackend();
+    SetRpMeasureInInches(false);
+    rep = NewA4Report(&owner);
+    rich = AddRichTextBand(rep, &owner, "Notes", 0, 100);
+    rich->AutoStretch = true;
+    rich->RichEdit()->SetRichText(TwentyPages());
+    rep->OnNeedData() = [this](TObject*, bool& more) { more = fed++ < 1; };
+  }
+  TComponent owner{nullptr};
+  TBandRep* rep;
+  TRpRichText* rich;
+  int fed = 0;
+};
+
+void BM_RichTextExpandedHeight(benchmark::State& state) {
+  Report r;
+  Extended height = 0;
+  for (auto _ : state) {
+    r.rich->GetExpandedHeight(height);
+    benchmark::DoNotOptimize(height);
+  }
+  // Screen pixels: an A4 page holds about 1,050 of them between its margins.
+  state.counters["pages"] = static_cast<double>(height / (2770 * 96 / 254.0L));
+}
+BENCHMARK(BM_RichTextExpandedHeight)->Unit(benchmark::kMillisecond);
+
+void BM_RichTextToPdfPrinter(benchmark::State& state) {
+  Report r;
+  const std::string folder = std::filesystem::temp_directory_path() / "bench_report_richtext";
+  std::filesystem::create_directories(folder);
+  UsePdfPrinterIn(folder);
+  int pages = 0;
+  for (auto _ : state) {
+    r.fed = 0;
+    TRpPrinter printer(r.rep);
+    printer.Destination = rpdPrinter;
+    r.rep->RunInto(&printer);
+    pages += printer.PageCount();
+    state.counters["pages"] = printer.PageCount();
+  }
+  state.counters["pages/s"] = benchmark::Counter(pages, benchmark::Counter::kIsRate);
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_RichTextToPdfPrinter)->Unit(benchmark::kMillisecond);
+
+}  // namespace

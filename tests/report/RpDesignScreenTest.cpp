@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "platform/backend/screen/Screen.h"
+#include "platform/ui/Application.h"
+#include "report/RpEnvEd.h"
+#include "report/RpExprEd.h"
+#include "tests/TestOutput.h"
+#include "tests/platform/backend/XvfbDisplay.h"
+
+namespace {
+
+// The design-time dialogs on a real display: each is pictured once it has
+// painted, then closed from the loop's idle time.
+class RpDesignOnScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(XvfbDisplay::Installed()) << "Xvfb (package xvfb) is not installed";
+    ui::ResetThreadState();
+    Application->ResetState();
+    display = XvfbDisplay::OpenScreenBackend();
+    screen = HasBackend() ? dynamic_cast<TScreenBackend*>(&Backend()) : nullptr;
+    ASSERT_NE(screen, nullptr) << "no Xvfb display could be opened";
+    RpExprEnsureStarted();
+  }
+  void TearDown() override {
+    Application->OnIdle = nullptr;
+    SetBackend(nullptr);
+    unsetenv("DIM_BACKEND");
+  }
+  // Once the active window shows Caption and has painted (and Ready says
+  // so), it is pictured as Name and Then acts; a window that never comes
+  // fails the test after a bound instead of hanging it.
+  void WhenShown(const AnsiString& caption, const std::string& name, std::function<void(TCustomForm&)> then,
+                 std::function<bool(TCustomForm&)> ready = nullptr) {
+    const DWORD start = GetTickCount();
+    Application->OnIdle = [=, this](TObject*, bool& done) {
+      done = false;
+      Backend().WaitForInput(10);
+      TCustomForm* active = Screen->ActiveForm();
+      const bool shown = active != nullptr && active->Caption() == caption &&
+                         screen->WindowOf(*active) != nullptr && (!ready || ready(*active));
+      if (!shown) {
+        if (GetTickCount() - start < 30000) return;
+        ADD_FAILURE() << "window not shown in time: " << caption;
+        Application->OnIdle = nullptr;
+        if (active != nullptr) active->Close();
+        return;
+      }
+      Application->ProcessMessages();
+      const std::string file = TestOutput(name + ".png");
+      screen->SaveScreenshot(*active, file);
+      pictured.push_back(file);
+      const std::function<void(TCustomForm&)> act = then;
+      Application->OnIdle = nullptr;
+      act(*active);
+    };
+  }
+  std::unique_ptr<XvfbDisplay> display;
+  TScreenBackend* screen = nullptr;
+  std::vector<std::string> pictured;
+};
+
+TEST_F(RpDesignOnScreen, EachDialogPictured) {
+  TForm holder(nullptr);
+  auto* label = new TRpLabel(&holder);
+  label->SetParent(&holder);
+  label->SetCaption("Σύνολο"_a);
+  auto* expr = new TRpExpr(&holder);
+  expr->SetParent(&holder);
+  expr->SetExpression("PAGENUMBER");
+  for (TRpPrintable* control : {static_cast<TRpPrintable*>(label), static_cast<TRpPrintable*>(expr)}) {
+    std::unique_ptr<TRpPrintableEditor> editor = control->GetEditorClass()(control);
+    const AnsiString caption = control == label ? "Text Settings" : "Expression settings";
+    WhenShown(caption, editor->GetKindName(), [](TCustomForm& f) { f.SetModalResult(mrCancel); });
+    EXPECT_FALSE(editor->Edit());
+  }
+
+  TRpEvEnvironment local;
+  local.AddFunction("rate", "0.24");
+  local.AddFunction("net", "100*RATE");
+  WhenShown("User Defined Functions Edtor", "environment_list", [&](TCustomForm& f) {
+    auto& editor = dynamic_cast<TRpEnvironmentEditor&>(f);
+    WhenShown(
+        "User Defined Functions Edtor", "environment_new_entry",
+        [](TCustomForm& g) {
+          auto& e = dynamic_cast<TRpEnvironmentEditor&>(g);
+          e.NewCancelBtn->Click();
+          e.VariableOKBtn->Click();
+        },
+        [](TCustomForm& g) { return !dynamic_cast<TRpEnvironmentEditor&>(g).AddBtn->Visible(); });
+    editor.AddBtn->Click();
+  });
+  ShowEnvironmentEditor(&local, true);
+  ASSERT_EQ(pictured.size(), 4u);
+  for (const std::string& file : pictured) EXPECT_GT(std::filesystem::file_size(file), 1000u) << file;
+}
+
+}  // namespace
