@@ -6,6 +6,11 @@
 
 // ---- TCellProperties -------------------------------------------------------
 
+TCellProperties::TCellProperties(TBaseGrid* grid, int col, int row)
+    : OwnerCol(col), OwnerRow(row), grid_(grid) {
+  if (grid) grid->madeCellProperties_ = true;
+}
+
 TCellProperties::~TCellProperties() {
   if (graphic_ && !graphic_->SharedByCells()) delete graphic_;
 }

@@ -65,7 +65,7 @@ constexpr TColor clNotSet = 0x1FFFFFFF;
 
 class TCellProperties : public TObject {
  public:
-  TCellProperties(TBaseGrid* grid, int col, int row) : OwnerCol(col), OwnerRow(row), grid_(grid) {}
+  TCellProperties(TBaseGrid* grid, int col, int row);
   ~TCellProperties() override;
 
   // Copies the look, the merge encoding, the owner cell, the editor, the
@@ -141,6 +141,9 @@ class TBaseGrid : public TStringGrid {
   // Null when the cell has none; never makes one.
   TCellProperties* FindCellProperties(int ACol, int ARow) const;
   bool HasCellProperties(int ACol, int ARow) const { return GetCellObjectDirect(ACol, ARow) != nullptr; }
+  // Whether properties of this grid's cells were ever made: until then no
+  // cell knows its row, so rows move without telling their cells.
+  bool MadeCellProperties() const { return madeCellProperties_; }
   // Frees what the slot holds and stores Obj.
   void ReplaceCellObject(int ACol, int ARow, TObject* Obj);
   TPoint BaseCell(int ACol, int ARow) const;
@@ -240,4 +243,6 @@ class TBaseGrid : public TStringGrid {
   std::uint32_t paintCount_ = 0;
   bool footerRowFlag_ = false;
   int displTextRowLimit_ = 0;
+  friend class TCellProperties;
+  bool madeCellProperties_ = false;
 };

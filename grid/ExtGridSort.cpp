@@ -7,7 +7,11 @@
 // range whatever the answers, which a library sort does not promise.
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 #include "grid/EsgUni.h"
 #include "grid/ExtGrid.h"
@@ -18,33 +22,56 @@
 
 namespace {
 
+// Powers of ten up to 10^19, each exact in the 64-bit significand.
+constexpr auto kPowersOfTen = [] {
+  std::array<Extended, 20> values{};
+  values[0] = 1;
+  for (size_t k = 1; k < values.size(); ++k) values[k] = values[k - 1] * 10;
+  return values;
+}();
+
 // The run-time's conversion of a text to a number: the value of the longest
 // leading number, and 0 when it took the whole text, else the 1-based
 // position of the first character it could not take.
-int ValFloat(const AnsiString& S, Extended& Value) {
+int ValFloat(std::string_view S, Extended& Value) {
   size_t i = 0;
   while (i < S.size() && S[i] == ' ') ++i;
   const size_t start = i;
+  const bool negative = i < S.size() && S[i] == '-';
   if (i < S.size() && (S[i] == '+' || S[i] == '-')) ++i;
-  size_t digits = 0, end = start;
-  auto takeDigits = [&] {
-    while (i < S.size() && S[i] >= '0' && S[i] <= '9') ++i, ++digits;
+  size_t digits = 0, fraction = 0, end = start;
+  std::uint64_t mantissa = 0;
+  auto takeDigits = [&](size_t& count) {
+    for (; i < S.size() && S[i] >= '0' && S[i] <= '9'; ++i, ++count)
+      mantissa = mantissa * 10 + static_cast<unsigned>(S[i] - '0');
   };
-  takeDigits();
+  takeDigits(digits);
   if (i < S.size() && S[i] == '.') {
     ++i;
-    takeDigits();
+    takeDigits(fraction);
+    digits += fraction;
   }
   if (digits > 0) end = i;
+  bool exponent = false;
   if (digits > 0 && i < S.size() && (S[i] == 'e' || S[i] == 'E')) {
     size_t k = i + 1;
     if (k < S.size() && (S[k] == '+' || S[k] == '-')) ++k;
     if (k < S.size() && S[k] >= '0' && S[k] <= '9') {
       while (k < S.size() && S[k] >= '0' && S[k] <= '9') ++k;
       end = i = k;
+      exponent = true;
     }
   }
-  Value = end > start ? std::strtold(S.substr(start, end - start).c_str(), nullptr) : 0;
+  if (end == start) {
+    Value = 0;
+  } else if (!exponent && digits <= 19) {
+    // Both operands exact, so the one rounding of the division gives what
+    // the library's correctly rounded conversion gives, without the copy.
+    Value = static_cast<Extended>(mantissa) / kPowersOfTen[fraction];
+    if (negative) Value = -Value;
+  } else {
+    Value = std::strtold(std::string(S.substr(start, end - start)).c_str(), nullptr);
+  }
   return end == S.size() && digits > 0 ? 0 : static_cast<int>(std::max(end, start)) + 1;
 }
 
@@ -52,20 +79,39 @@ int ValFloat(const AnsiString& S, Extended& Value) {
 
 namespace gridsort {
 
-bool ReadSortNumber(AnsiString S, const AnsiString& Prefix, const AnsiString& Suffix, bool Grouped,
+bool ReadSortNumber(const AnsiString& S, const AnsiString& Prefix, const AnsiString& Suffix, bool Grouped,
                     Extended& Value) {
-  if (!Prefix.empty())
-    if (size_t p = S.find(Prefix); p != AnsiString::npos) S.erase(p, Prefix.size());
-  if (!Suffix.empty())
-    if (size_t p = S.find(Suffix); p != AnsiString::npos) S.erase(p, Suffix.size());
-  if (Grouped) S.erase(std::remove(S.begin(), S.end(), ThousandSeparator), S.end());
-  if (DecimalSeparator != '.')
-    if (size_t p = S.find(DecimalSeparator); p != AnsiString::npos) S[p] = '.';
-  if (S.empty()) {
+  std::string_view text(S);
+  AnsiString stripped;
+  if (!Prefix.empty() || !Suffix.empty()) {
+    stripped = S;
+    if (!Prefix.empty())
+      if (size_t p = stripped.find(Prefix); p != AnsiString::npos) stripped.erase(p, Prefix.size());
+    if (!Suffix.empty())
+      if (size_t p = stripped.find(Suffix); p != AnsiString::npos) stripped.erase(p, Suffix.size());
+    text = stripped;
+  }
+  // Without the thousands separators and with '.' for the first decimal
+  // separator; a usual cell needs no allocation.
+  char small[64];
+  std::string large;
+  char* buffer = small;
+  if (text.size() > sizeof small) {
+    large.resize(text.size());
+    buffer = large.data();
+  }
+  size_t n = 0;
+  bool point = DecimalSeparator == '.';
+  for (char c : text) {
+    if (Grouped && c == ThousandSeparator) continue;
+    if (!point && c == DecimalSeparator) c = '.', point = true;
+    buffer[n++] = c;
+  }
+  if (n == 0) {
     Value = 0;
     return true;
   }
-  return ValFloat(S, Value) == 0;
+  return ValFloat(std::string_view(buffer, n), Value) == 0;
 }
 
 TDateTime ReadSortDate(const AnsiString& S) {

@@ -10,6 +10,10 @@
 // and a sort that moves one column only are left to the row-by-row sort.
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -39,17 +43,81 @@ struct TSortCellKey {
   bool empty = false;
 };
 
-struct TSortRowEntry {
-  TSortCellKey key;  // of the first sorted column
-  int row = 0;       // the row's offset in the sorted range before the sort
+// How every cell of a column compares, when it is one way for all of them:
+// then the first column's keys shrink to what that way needs, and a
+// comparison is an integer comparison in most cases.
+enum class TKeyKind { Mixed, Number, Text };
+
+// The keys of the first sorted column, with the row's offset in the sorted
+// range before the sort.
+struct TMixedEntry {
+  TSortCellKey key;
+  int row = 0;
 };
+
+// The value as two unsigned integers whose order is the value's order.
+struct TNumberEntry {
+  std::uint64_t low = 0;
+  std::uint16_t high = 0;
+  bool ok = false, empty = false;
+  int row = 0;
+};
+
+// The first eight bytes of the text as compared, big-endian and padded with
+// zeros, so that texts differing there compare as these integers do.
+struct TTextEntry {
+  std::uint64_t prefix = 0;
+  std::uint32_t size : 31 = 0;
+  std::uint32_t empty : 1 = 0;
+  int row = 0;
+};
+
+constexpr bool kNumberImages = std::numeric_limits<Extended>::digits == 64 && sizeof(Extended) >= 10;
+
+// The 80-bit value's sign and exponent above its significand, a negative
+// value's bits inverted; a zero of either sign reads as one.
+void NumberImage(Extended Value, TNumberEntry& Entry) {
+  if (Value == 0) Value = 0.0L;
+  std::uint64_t significand = 0;
+  std::uint16_t signExponent = 0;
+  unsigned char bytes[sizeof(Extended)];
+  std::memcpy(bytes, &Value, sizeof bytes);
+  std::memcpy(&significand, bytes, sizeof significand);
+  std::memcpy(&signExponent, bytes + sizeof significand, sizeof signExponent);
+  if (signExponent & 0x8000u) {
+    Entry.high = static_cast<std::uint16_t>(~signExponent);
+    Entry.low = ~significand;
+  } else {
+    Entry.high = static_cast<std::uint16_t>(signExponent | 0x8000u);
+    Entry.low = significand;
+  }
+}
+
+std::uint64_t TextPrefix(const AnsiString& S) {
+  std::uint64_t prefix = 0;
+  const size_t n = std::min<size_t>(8, S.size());
+  for (size_t i = 0; i < n; ++i) prefix |= std::uint64_t{static_cast<unsigned char>(S[i])} << (56 - 8 * i);
+  return prefix;
+}
+
+template <typename T>
+int Order3(T a, T b) {
+  return (a > b) - (a < b);
+}
 
 }  // namespace
 
 class TExtStringGrid::SortKeys {
  public:
   SortKeys(TExtStringGrid& Grid, int Lo, int Hi, int Dir, bool Indexed)
-      : g_(Grid), lo_(Lo), n_(Hi - Lo + 1), dir_(Dir), indexed_(Indexed) {}
+      : g_(Grid),
+        lo_(Lo),
+        n_(Hi - Lo + 1),
+        dir_(Dir),
+        indexed_(Indexed),
+        ignoreBlanks_(Grid.sortSettings_->IgnoreBlanks),
+        blanksLast_(Grid.sortSettings_->BlankPos == blLast),
+        direction_(Grid.sortSettings_->Direction) {}
 
   // The columns in the order the comparison reaches them, each with its
   // style; false when an event decides one of them.
@@ -90,13 +158,49 @@ class TExtStringGrid::SortKeys {
 
  public:
   void Run() {
+    // The comparisons count as they happen, whatever ends the sort.
+    struct CountCompares {
+      SortKeys& keys;
+      ~CountCompares() { keys.g_.sortCompares_ += static_cast<int>(keys.compares_); }
+    } count{*this};
     replayIntegers_ = !g_.RowIntegers.empty() && g_.RowIntegers.size() < static_cast<size_t>(lo_ + n_);
     Read(0);
-    entries_.resize(static_cast<size_t>(n_));
-    for (int k = 0; k < n_; ++k)
-      entries_[static_cast<size_t>(k)] = {columns_[0].keys[static_cast<size_t>(k)], k};
-    Sort(0, n_ - 1);
-    MoveRows();
+    const Column& first = columns_[0];
+    const size_t n = static_cast<size_t>(n_);
+    switch (first.kind) {
+      case TKeyKind::Number: {
+        std::vector<TNumberEntry> entries(n);
+        for (size_t k = 0; k < n; ++k) {
+          const TSortCellKey& key = first.keys[k];
+          TNumberEntry& e = entries[k];
+          NumberImage(key.number, e);
+          e.ok = key.numberOk;
+          e.empty = key.empty;
+          e.row = static_cast<int>(k);
+        }
+        SortAndMove(entries);
+        break;
+      }
+      case TKeyKind::Text: {
+        std::vector<TTextEntry> entries(n);
+        for (size_t k = 0; k < n; ++k) {
+          const TSortCellKey& key = first.keys[k];
+          TTextEntry& e = entries[k];
+          e.prefix = TextPrefix(*key.text);
+          e.size = static_cast<std::uint32_t>(key.text->size());
+          e.empty = key.empty;
+          e.row = static_cast<int>(k);
+        }
+        SortAndMove(entries);
+        break;
+      }
+      default: {
+        std::vector<TMixedEntry> entries(n);
+        for (size_t k = 0; k < n; ++k) entries[k] = {first.keys[k], static_cast<int>(k)};
+        SortAndMove(entries);
+        break;
+      }
+    }
   }
 
  private:
@@ -106,10 +210,20 @@ class TExtStringGrid::SortKeys {
     TSortStyle style = ssText;
     AnsiString prefix, suffix;
     bool read = false;
+    TKeyKind kind = TKeyKind::Mixed;
     std::vector<AnsiString> texts;  // the keys point into these
     std::vector<WideString> wides;
     std::vector<TSortCellKey> keys;  // by the row's offset before the sort
   };
+
+  template <typename E>
+  void SortAndMove(std::vector<E>& Entries) {
+    Sort(Entries, 0, n_ - 1);
+    std::vector<int> order(Entries.size());
+    for (size_t k = 0; k < order.size(); ++k) order[k] = Entries[k].row;
+    Entries = {};
+    MoveRows(order);
+  }
 
   // Reads every row's key of the column at position K of the plan.
   void Read(size_t K) {
@@ -121,17 +235,25 @@ class TExtStringGrid::SortKeys {
     bool anyNumber = c.style == ssNumber || c.style == ssNumberGrouped;
     bool anyDate = c.style == ssDateTime;
     bool anyCheck = c.style == ssCheckState;
+    bool allText = true;
+    // The cells first, in a loop that does nothing else, so that the reads
+    // of many rows are under way at once.
+    std::vector<unsigned char> objects(n);
+    for (size_t k = 0; k < n; ++k) {
+      const int row = lo_ + static_cast<int>(k);
+      objects[k] = g_.GetCellObjectDirect(c.col, row) != nullptr;
+      c.texts[k] = g_.GetCellDirect(c.col, row);
+    }
     for (size_t k = 0; k < n; ++k) {
       const int row = lo_ + static_cast<int>(k);
       TSortCellKey& key = c.keys[k];
       AnsiString& text = c.texts[k];
       // A cell without an object is neither merged nor a check box.
-      const bool plain = g_.GetCellObjectDirect(c.col, row) == nullptr;
+      const bool plain = !objects[k];
       if (!plain) {
         const TPoint base = g_.BaseCell(c.col, row);
         if (base.X != c.col || base.Y != row) throw MergedCell();
       }
-      text = g_.GetCellDirect(c.col, row);
       key.empty = text.empty();
       key.text = &text;
       TSortStyle style = c.style;
@@ -147,6 +269,8 @@ class TExtStringGrid::SortKeys {
           style = ssText;
       }
       key.style = static_cast<signed char>(style);
+      allText = allText &&
+                (style == ssText || style == ssTextExact || style == ssTextUpper || style == ssPlainText);
       switch (c.style) {
         case ssTextUpper:
           text = UpperCase(text);
@@ -177,11 +301,14 @@ class TExtStringGrid::SortKeys {
     }
     // A detected style compares both cells by the first one's reading.
     const bool grouped = c.style != ssNumber;
+    bool allOk = true;
     for (size_t k = 0; k < n; ++k) {
       TSortCellKey& key = c.keys[k];
       const int row = lo_ + static_cast<int>(k);
-      if (anyNumber)
+      if (anyNumber) {
         key.numberOk = gridsort::ReadSortNumber(c.texts[k], c.prefix, c.suffix, grouped, key.number);
+        allOk = allOk && key.numberOk && key.number == key.number;
+      }
       if (anyDate) key.date = gridsort::ReadSortDate(c.texts[k]);
       if (anyCheck) {
         bool checked = false;
@@ -189,10 +316,25 @@ class TExtStringGrid::SortKeys {
         key.aux = checked ? 1 : 0;
       }
     }
+    const bool allNumber = anyNumber && !anyDate && !anyCheck &&
+                           std::all_of(c.keys.begin(), c.keys.end(), [](const TSortCellKey& key) {
+                             return key.style == ssNumber || key.style == ssNumberGrouped;
+                           });
+    if (allText)
+      c.kind = TKeyKind::Text;
+    else if (allNumber && kNumberImages &&
+             std::all_of(c.keys.begin(), c.keys.end(), [](const TSortCellKey& key) {
+               return key.number == key.number;  // no image orders a value that is not a number
+             }))
+      c.kind = TKeyKind::Number;
+    // Only a column whose comparison is a total order lets the sort know the
+    // outcome of a comparison from two others.
+    const bool consistent = allText || (allNumber && allOk);
+    consistent_ = consistent_ && consistent;
   }
 
   int Styled(const TSortCellKey& a, const TSortCellKey& b) {
-    ++g_.sortCompares_;
+    ++compares_;
     switch (static_cast<TSortStyle>(a.style)) {
       case ssText:
       case ssTextExact:
@@ -221,13 +363,42 @@ class TExtStringGrid::SortKeys {
     }
   }
 
-  int Blanks(const TSortCellKey& a, const TSortCellKey& b, int Result, TSortDirection Direction) const {
-    if (!g_.sortSettings_->IgnoreBlanks) return Result;
+  int Styled(const TMixedEntry& a, const TMixedEntry& b) { return Styled(a.key, b.key); }
+
+  int Styled(const TNumberEntry& a, const TNumberEntry& b) {
+    ++compares_;
+    if (!a.ok && !b.ok) return 0;
+    const unsigned __int128 ka = (static_cast<unsigned __int128>(a.high) << 64) | a.low;
+    const unsigned __int128 kb = (static_cast<unsigned __int128>(b.high) << 64) | b.low;
+    return Order3(ka, kb);
+  }
+
+  int Styled(const TTextEntry& a, const TTextEntry& b) {
+    ++compares_;
+    if (a.prefix != b.prefix) return Order3(a.prefix, b.prefix);
+    // Equal in their first eight bytes, padding included: when one has no
+    // more, it is the start of the other.
+    if (a.size <= 8 || b.size <= 8) return Order3(a.size, b.size);
+    const std::vector<AnsiString>& texts = columns_[0].texts;
+    const AnsiString& ta = texts[static_cast<size_t>(a.row)];
+    const AnsiString& tb = texts[static_cast<size_t>(b.row)];
+    const int c = std::memcmp(ta.data() + 8, tb.data() + 8, std::min(ta.size(), tb.size()) - 8);
+    return c != 0 ? Sign(c) : Order3(ta.size(), tb.size());
+  }
+
+  static bool Empty(const TMixedEntry& e) { return e.key.empty; }
+  static bool Empty(const TNumberEntry& e) { return e.empty; }
+  static bool Empty(const TTextEntry& e) { return e.empty; }
+  static bool Empty(const TSortCellKey& e) { return e.empty; }
+
+  template <typename E>
+  int Blanks(const E& a, const E& b, int Result, TSortDirection Direction) const {
+    if (!ignoreBlanks_) return Result;
+    const bool emptyA = Empty(a), emptyB = Empty(b);
+    if (emptyA == emptyB) return Result;
     const int last = Direction == sdDescending ? -1 : 1;
-    const int place = g_.sortSettings_->BlankPos == blLast ? last : -last;
-    if (a.empty && !b.empty) Result = place;
-    if (b.empty && !a.empty) Result = -place;
-    return Result;
+    const int place = blanksLast_ ? last : -last;
+    return emptyA ? place : -place;
   }
 
   const TSortCellKey& KeyOf(size_t K, int Row) {
@@ -236,40 +407,65 @@ class TExtStringGrid::SortKeys {
   }
 
   // The comparison of the row-by-row sort, column after column.
-  int Compare(const TSortRowEntry& a, const TSortRowEntry& b) {
+  template <typename E>
+  int Compare(const E& a, const E& b) {
     if (indexed_) {
-      int result = 0;
-      for (size_t k = 0; k < columns_.size(); ++k) {
-        const TSortCellKey& ka = k == 0 ? a.key : KeyOf(k, a.row);
-        const TSortCellKey& kb = k == 0 ? b.key : KeyOf(k, b.row);
+      int result = Styled(a, b);
+      if (!columns_[0].ascending) result = -result;
+      result = Blanks(a, b, result, sdAscending);
+      for (size_t k = 1; result == 0 && k < columns_.size(); ++k) {
+        const TSortCellKey& ka = KeyOf(k, a.row);
+        const TSortCellKey& kb = KeyOf(k, b.row);
         result = Styled(ka, kb);
         if (!columns_[k].ascending) result = -result;
         result = Blanks(ka, kb, result, sdAscending);
-        if (result != 0) break;
       }
       return result;
     }
-    const TSortDirection direction = g_.sortSettings_->Direction;
-    int result = Blanks(a.key, b.key, Styled(a.key, b.key), direction);
+    int result = Blanks(a, b, Styled(a, b), direction_);
     for (size_t k = 1; result == 0 && k < columns_.size(); ++k) {
       const TSortCellKey& ka = KeyOf(k, a.row);
       const TSortCellKey& kb = KeyOf(k, b.row);
-      result = Blanks(ka, kb, Styled(ka, kb), direction);
+      result = Blanks(ka, kb, Styled(ka, kb), direction_);
     }
     return result;
   }
 
-  void Sort(int Lo, int Hi) {
+  // Whether rows I and J of a partition compare unequal, given how the
+  // pivot compared with each (PivotI = Compare(pivot, I), JPivot =
+  // Compare(J, pivot)). In a total order two equal rows stand alike to the
+  // pivot, so rows on different sides differ and two rows equal to the
+  // pivot are equal; the comparison is counted as made all the same, one
+  // per column it would have reached: all of them for equal rows, and
+  // unknown for unequal ones unless there is one column.
+  template <typename E>
+  bool Unequal(const E& I, const E& J, int PivotI, int JPivot) {
+    if (consistent_) {
+      if (-PivotI != JPivot && columns_.size() == 1) {
+        ++compares_;
+        return true;
+      }
+      if (PivotI == 0 && JPivot == 0) {
+        compares_ += static_cast<long long>(columns_.size());
+        return false;
+      }
+    }
+    return Compare(I, J) != 0;
+  }
+
+  template <typename E>
+  void Sort(std::vector<E>& Entries, int Lo, int Hi) {
     while (Lo < Hi) {
-      const TSortRowEntry pivot = entries_[static_cast<size_t>((Lo + Hi) / 2)];
+      const E pivot = Entries[static_cast<size_t>((Lo + Hi) / 2)];
       int i = Lo, j = Hi;
       do {
-        while (Compare(pivot, entries_[static_cast<size_t>(i)]) == dir_ && i < Hi) ++i;
-        while (Compare(entries_[static_cast<size_t>(j)], pivot) == dir_ && j > Lo) --j;
+        int pivotI = 0, jPivot = 0;
+        while ((pivotI = Compare(pivot, Entries[static_cast<size_t>(i)])) == dir_ && i < Hi) ++i;
+        while ((jPivot = Compare(Entries[static_cast<size_t>(j)], pivot)) == dir_ && j > Lo) --j;
         if (i <= j) {
-          if (i != j && (indexed_ ||
-                         Compare(entries_[static_cast<size_t>(i)], entries_[static_cast<size_t>(j)]) != 0)) {
-            std::swap(entries_[static_cast<size_t>(i)], entries_[static_cast<size_t>(j)]);
+          if (i != j && (indexed_ || Unequal(Entries[static_cast<size_t>(i)], Entries[static_cast<size_t>(j)],
+                                             pivotI, jPivot))) {
+            std::swap(Entries[static_cast<size_t>(i)], Entries[static_cast<size_t>(j)]);
             ++exchanges_;
             lastExchanged_ = std::max(lastExchanged_, j);
             if (replayIntegers_) swaps_.emplace_back(i, j);
@@ -279,10 +475,10 @@ class TExtStringGrid::SortKeys {
         }
       } while (i <= j);
       if (j - Lo < Hi - i) {
-        if (Lo < j) Sort(Lo, j);
+        if (Lo < j) Sort(Entries, Lo, j);
         Lo = i;
       } else {
-        if (i < Hi) Sort(i, Hi);
+        if (i < Hi) Sort(Entries, i, Hi);
         Hi = j;
       }
     }
@@ -292,13 +488,12 @@ class TExtStringGrid::SortKeys {
   // its cells, height, integer, selection and the current row. The
   // exchanges that would bring each row to its place are logged so that a
   // failure later in the sort can undo them; the count is the sort's own.
-  void MoveRows() {
+  void MoveRows(const std::vector<int>& order) {
     g_.sortExchanges_ += exchanges_;
     const size_t n = static_cast<size_t>(n_);
-    std::vector<int> order(n), at(n), where(n);
+    std::vector<int> at(n), where(n);
     bool moved = false;
     for (size_t k = 0; k < n; ++k) {
-      order[k] = entries_[k].row;
       at[k] = where[k] = static_cast<int>(k);
       moved = moved || order[k] != static_cast<int>(k);
     }
@@ -315,9 +510,12 @@ class TExtStringGrid::SortKeys {
       at[p] = wanted;
       where[static_cast<size_t>(wanted)] = static_cast<int>(p);
     }
-    g_.PermuteStoredRows(lo_, order, [](int row, TObject* object) {
-      if (auto* props = dynamic_cast<TCellProperties*>(object)) props->OwnerRow = row;
-    });
+    std::function<void(int, TObject*)> tellRow;
+    if (g_.MadeCellProperties())
+      tellRow = [](int row, TObject* object) {
+        if (auto* props = dynamic_cast<TCellProperties*>(object)) props->OwnerRow = row;
+      };
+    g_.PermuteStoredRows(lo_, order, tellRow);
     g_.InvalidateGrid();
     const size_t end = static_cast<size_t>(lo_) + n;
     if (replayIntegers_) {
@@ -352,10 +550,12 @@ class TExtStringGrid::SortKeys {
 
   TExtStringGrid& g_;
   const int lo_, n_, dir_;
-  const bool indexed_;
+  const bool indexed_, ignoreBlanks_, blanksLast_;
+  const TSortDirection direction_;
   std::vector<Column> columns_;
-  std::vector<TSortRowEntry> entries_;
+  long long compares_ = 0;
   int exchanges_ = 0, lastExchanged_ = 0;
+  bool consistent_ = true;  // every column read so far orders its cells totally
   bool replayIntegers_ = false;
   std::vector<std::pair<int, int>> swaps_;  // positions exchanged, when the integers need them
 };

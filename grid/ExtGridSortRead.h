@@ -16,7 +16,7 @@ int Order(const T& a, const T& b) {
 
 // A number cell's value under the column's prefix, suffix and grouping;
 // false when the text is no number (Value then holds what was read).
-bool ReadSortNumber(AnsiString S, const AnsiString& Prefix, const AnsiString& Suffix, bool Grouped,
+bool ReadSortNumber(const AnsiString& S, const AnsiString& Prefix, const AnsiString& Suffix, bool Grouped,
                     Extended& Value);
 
 // The locale's date and time; a text that is none reads as an empty one.

@@ -4,11 +4,15 @@
 // and custom comparisons either way.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "GridFixture.h"
 #include "grid/ExtGrid.h"
+#include "grid/ExtGridSortRead.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -18,9 +22,48 @@ const char* const kTexts[] = {"12",       "3",         "100",      "1.234,50", "
                               "1/2/2003", "10/1/2002", "2003/1/2", "b",        "B",      "a",   "β",   "Α",
                               "α",        "<b>x</b>",  "x",        "10,5",     "zz",     "€ 7", "7 €", "12"};
 
+// Every one a number, so that a column of them orders totally.
+const char* const kAmounts[] = {"12",
+                                "3",
+                                "100",
+                                "1.234,50",
+                                "999,00",
+                                "-5",
+                                "-0",
+                                "0",
+                                "0,00",
+                                "12,50",
+                                "12,5",
+                                "-1.234,50",
+                                "1e3",
+                                "1000",
+                                "-1e3",
+                                "12",
+                                "123456789012345678901234",
+                                "123456789012345678901235"};
+
+// Texts alike in their first eight bytes or more, and shorter ones.
+const AnsiString kLongTexts[] = {"abcdefgh",
+                                 "abcdefghi",
+                                 "abcdefghij",
+                                 "abcdefgha",
+                                 "ABCDEFGHIJ",
+                                 "abcdefg",
+                                 "",
+                                 "abcdefghij",
+                                 "αβγδεζηθικ",
+                                 "αβγδ",
+                                 AnsiString("abcdefgh\0", 9),
+                                 AnsiString("abc\0", 4),
+                                 AnsiString("abc\0\0\0\0\0x", 9),
+                                 AnsiString("abc\0\0\0\0\0\0\0", 10),
+                                 "abc",
+                                 "abcdefghijklmnopqrstuvwxyz",
+                                 "abcdefghijklmnopqrstuvwxyZ"};
+
 struct Outcome {
   std::vector<AnsiString> cells;
-  std::vector<int> integers;
+  std::vector<int> integers, owners;
   int compares = 0, exchanges = 0, row = 0, custom = 0;
   std::string error;
   bool operator==(const Outcome&) const = default;
@@ -65,8 +108,14 @@ class ExtGridSortKeysTest : public GridFormTest {
     g.SetSortOnKeys(onKeys);
     g.RowIntegers.resize(static_cast<size_t>(rows - pick(3)));
     for (size_t i = 0; i < g.RowIntegers.size(); ++i) g.RowIntegers[i] = static_cast<int>(i);
+    const int words = pick(3);
+    auto word = [&]() -> AnsiString {
+      if (words == 0) return kTexts[pick(std::size(kTexts))];
+      if (words == 1) return kAmounts[pick(std::size(kAmounts))];
+      return kLongTexts[pick(std::size(kLongTexts))];
+    };
     for (int r = 0; r < rows; ++r)
-      for (int c = 0; c < cols; ++c) g.SetCellText(c, r, kTexts[pick(std::size(kTexts))]);
+      for (int c = 0; c < cols; ++c) g.SetCellText(c, r, word());
     if (pick(3) == 0)
       for (int k = 0; k < 3; ++k) g.AddCheckBox(pick(cols), 1 + pick(rows - 1), pick(2) == 1, pick(2) == 1);
     if (pick(3) == 0) g.HideRow(1 + pick(rows - 1));
@@ -105,6 +154,9 @@ class ExtGridSortKeysTest : public GridFormTest {
     }
     for (int r = 0; r < g.RowCount(); ++r)
       for (int c = 0; c < g.ColCount(); ++c) out.cells.push_back(g.GetCellText(c, r));
+    for (int r = 0; r < g.RowCount(); ++r)
+      for (int c = 0; c < g.ColCount(); ++c)
+        if (const TCellProperties* props = g.FindCellProperties(c, r)) out.owners.push_back(props->OwnerRow);
     out.integers = g.RowIntegers;
     out.compares = g.SortCompares();
     out.exchanges = g.SortExchanges();
@@ -114,12 +166,13 @@ class ExtGridSortKeysTest : public GridFormTest {
 };
 
 TEST_F(ExtGridSortKeysTest, SameRowsAndCountsAsTheRowByRowSort) {
-  for (unsigned seed = 1; seed <= 400; ++seed) {
+  for (unsigned seed = 1; seed <= 1200; ++seed) {
     Outcome rows, keys;
     ASSERT_NO_THROW(rows = Run(seed, false)) << "seed " << seed;
     ASSERT_NO_THROW(keys = Run(seed, true)) << "seed " << seed;
     ASSERT_EQ(rows.cells, keys.cells) << "seed " << seed;
     ASSERT_EQ(rows.integers, keys.integers) << "seed " << seed;
+    ASSERT_EQ(rows.owners, keys.owners) << "seed " << seed;
     ASSERT_EQ(rows.compares, keys.compares) << "seed " << seed;
     ASSERT_EQ(rows.exchanges, keys.exchanges) << "seed " << seed;
     ASSERT_EQ(rows.row, keys.row) << "seed " << seed;
@@ -127,32 +180,89 @@ TEST_F(ExtGridSortKeysTest, SameRowsAndCountsAsTheRowByRowSort) {
   }
 }
 
+// Columns of one kind each: amounts with ties, letters, texts alike in
+// their first sixteen bytes, amounts with blanks; by one column or on to the
+// next ones, either way, blanks in place or not.
 TEST_F(ExtGridSortKeysTest, LargeGridsByAmountAndText) {
-  for (int col : {1, 2})
+  struct Case {
+    int col;
+    bool full, descending, ignoreBlanks;
+  };
+  const Case cases[] = {{1, false, false, false}, {1, true, true, false},   {2, false, true, false},
+                        {2, true, false, true},   {3, false, false, false}, {3, true, true, true},
+                        {4, false, false, true},  {4, true, true, true},    {4, false, true, false}};
+  for (const Case& k : cases)
     for (unsigned seed : {7u, 8u}) {
-      auto fill = [&](TExtStringGrid& g) {
+      Outcome expected;
+      for (bool onKeys : {false, true}) {
+        auto& g = MakeGrid<TExtStringGrid>(5, 3001);
+        g.SetSortOnKeys(onKeys);
         std::mt19937 random(seed);
         for (int r = 1; r < g.RowCount(); ++r) {
           g.SetCellText(0, r, IntToStr(r));
           g.SetCellText(1, r, IntToStr(static_cast<int>(random() % 300)) + ",50");
           g.SetCellText(2, r, AnsiString(1, static_cast<char>('a' + random() % 5)));
+          g.SetCellText(
+              3, r, "common prefix " + AnsiString(1 + random() % 3, static_cast<char>('a' + random() % 3)));
+          g.SetCellText(4, r,
+                        random() % 4 == 0 ? AnsiString() : IntToStr(static_cast<int>(random() % 50) - 25));
         }
-        g.SortSettings().Column = col;
-      };
-      std::vector<AnsiString> expected;
-      for (bool onKeys : {false, true}) {
-        auto& g = MakeGrid<TExtStringGrid>(3, 3001);
-        g.SetSortOnKeys(onKeys);
-        fill(g);
+        TSortSettings& settings = g.SortSettings();
+        settings.Column = k.col;
+        settings.Full = k.full;
+        settings.Direction = k.descending ? sdDescending : sdAscending;
+        settings.IgnoreBlanks = k.ignoreBlanks;
         g.QSort();
-        std::vector<AnsiString> got;
-        for (int r = 1; r < g.RowCount(); ++r) got.push_back(g.GetCellText(0, r));
+        Outcome got;
+        for (int r = 1; r < g.RowCount(); ++r) got.cells.push_back(g.GetCellText(0, r));
+        got.compares = g.SortCompares();
+        got.exchanges = g.SortExchanges();
+        got.row = g.Row();
         if (!onKeys)
           expected = got;
         else
-          EXPECT_EQ(expected, got) << "column " << col;
+          EXPECT_EQ(expected, got) << "column " << k.col << " full " << k.full << " seed " << seed;
       }
     }
+}
+
+// The number read from a cell is the library's correctly rounded conversion
+// of the same text, also where the reading takes a shorter way.
+TEST(ExtGridSortReadNumber, SameValueAsTheLibraryConversion) {
+  LoadDefaultLocale();
+  std::vector<std::string> texts = {"0",
+                                    "-0",
+                                    "0.1",
+                                    "12.345",
+                                    "9999999999999999999",
+                                    "18446744073709551615",
+                                    "0.0000000000000000001",
+                                    "1234567890.123456789",
+                                    "123456789012345678901234567890",
+                                    "1e308",
+                                    "1e5000",
+                                    "-2.5e-3",
+                                    "5.",
+                                    ".5",
+                                    "+7.25",
+                                    "  42",
+                                    "3.14159265358979323846264338327950288"};
+  std::mt19937_64 random(11);
+  for (int k = 0; k < 20000; ++k) {
+    std::string t = random() % 4 == 0 ? "-" : "";
+    const int digits = 1 + static_cast<int>(random() % 22), point = static_cast<int>(random() % (digits + 2));
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) t += '.';
+      t += static_cast<char>('0' + random() % 10);
+    }
+    texts.push_back(t);
+  }
+  for (const std::string& t : texts) {
+    Extended value = 1;
+    ASSERT_TRUE(gridsort::ReadSortNumber(t, "", "", false, value)) << t;
+    const Extended expected = std::strtold(t.c_str(), nullptr);
+    ASSERT_EQ(0, std::memcmp(&expected, &value, 10)) << t;
+  }
 }
 
 }  // namespace
