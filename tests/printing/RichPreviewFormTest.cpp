@@ -144,6 +144,14 @@ TEST_F(RichPreviewFormTest, NavigationKeysAndZoom) {
   EXPECT_EQ(form->Label7->Caption(), "1.250");
   EXPECT_TRUE(form->SpeedButton3->Enabled());
   EXPECT_GT(form->Image1->Width(), form->ScrollBox1->ClientWidth());
+  EXPECT_TRUE(form->ScrollBox1->HorzScrollBar().IsScrollBarVisible());
+  EXPECT_TRUE(form->ScrollBox1->VertScrollBar().IsScrollBarVisible());
+  // The page has the keys: the arrows scroll it by the bar's increment.
+  EXPECT_EQ(form->ActiveControl(), form->ScrollBox1);
+  backend->PressKey(VK_RIGHT);
+  backend->PressKey(VK_DOWN);
+  EXPECT_EQ(form->ScrollBox1->HorzScrollBar().Position(), form->ScrollBox1->HorzScrollBar().Increment);
+  EXPECT_EQ(form->ScrollBox1->VertScrollBar().Position(), form->ScrollBox1->VertScrollBar().Increment);
   k = "σ"_a[0];
   form->FormKeyPress(form, k);
   form->FormKeyPress(form, k);
