@@ -53,6 +53,9 @@ class TScreenBackend : public TBackend {
 
  private:
   TWinControl* FindByWindowId(unsigned id) const;
+  // Gives the keyboard to the window of the active form when it lies
+  // elsewhere in this program or nowhere.
+  void Refocus();
   std::map<TWinControl*, SDL_Window*> windows_;
   unsigned startTicks_ = 0;
   int cursorShown_ = 0;
@@ -64,4 +67,7 @@ class TScreenBackend : public TBackend {
   // The clipboard text as we last set or saw it (UTF-8).
   std::string lastClipboard_;
   unsigned dropWindow_ = 0;
+  // With no window manager nobody hands the keyboard on: not when the
+  // window that had it goes, not when the user clicks another window.
+  bool refocus_ = false;
 };
