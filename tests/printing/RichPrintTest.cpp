@@ -425,7 +425,14 @@ TEST_F(RichPrintTest, AFailedDocumentLeavesThePrinterFreeForTheNext) {
   UsePrinter(TestPrinter(600, 0));
   Text(80);
   TRichPrinter rp(nullptr);
-  rp.ShowProgress = false;
+  rp.SetTitle("ΥΠΟΛΟΓΙΣΜΟΙ"_a);
+  // While it prints, the progress dialog says what and which page.
+  std::vector<AnsiString> seen;
+  rp.OnNewPage = [&](TObject*) {
+    ASSERT_NE(rp.ProgressDialog(), nullptr);
+    TRichPrntProgDlg& d = *rp.ProgressDialog();
+    seen.push_back(d.Caption() + "|" + d.lblTitle->Caption() + "|" + d.lblPageNumber->Caption());
+  };
   Printer()->FileName = "/nonexistent-folder/x.pdf";
   try {
     rp.PrintRichEdit(edit, 1);
@@ -434,6 +441,10 @@ TEST_F(RichPrintTest, AFailedDocumentLeavesThePrinterFreeForTheNext) {
     EXPECT_EQ(e.Message, "Not be able to print to a file.");
   }
   EXPECT_FALSE(Printer()->Printing());
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1], "Print Progress|ΥΠΟΛΟΓΙΣΜΟΙ|2"_a);
+  // No progress dialog is left behind by the failure.
+  EXPECT_EQ(rp.ProgressDialog(), nullptr);
   const std::string file = TestOutput("after-failure.pdf");
   Printer()->FileName = cp1253::FromUtf8(file);
   rp.PrintRichEdit(edit, 1);
