@@ -500,4 +500,30 @@ TEST_F(ReportFormOnCheckReports, TheChosenFontIsKept) {
   EXPECT_EQ(f.BandRep1->Font().Name, "Times New Roman");
 }
 
+// The row number in the first three characters: digits only, right
+// aligned; anything else is no category row, a blank between digits too.
+TEST(ReportFormRowNumber, OnlyDigitsMakeARow) {
+  InstallHeadlessBackend();
+  std::unique_ptr<TForm> owner(NewForm<TForm>(nullptr));
+  auto* memo = new TMemo(owner.get());
+  memo->SetParent(owner.get());
+  std::unique_ptr<TrpForm> form(NewForm<TrpForm>(nullptr));
+  form->CheckReport = memo;
+  form->ReportKind = 3;
+  struct Case {
+    const char* line;
+    int groupNo;
+  };
+  const Case cases[] = {{" 12 ΟΔΟΠΟΙΙΑ", 12}, {"1 2 ΟΔΟΠΟΙΙΑ", 0}, {"  7 ΠΡΑΣΙΝΟ", 7},
+                        {"   συνέχεια", 7},   {"1a  άλλο", 0},     {" 2 3", 2}};
+  for (const Case& c : cases) memo->Lines().Add(cp1253::FromUtf8(c.line));
+  bool go = true;
+  form->BandRep1BeforePrint(form->BandRep1, go);
+  for (const Case& c : cases) {
+    bool more = false;
+    EXPECT_NO_THROW(form->BandRep1NeedData(form->BandRep1, more)) << c.line;
+    EXPECT_EQ(form->GroupNo, c.groupNo) << c.line;
+  }
+}
+
 }  // namespace
