@@ -141,18 +141,24 @@ TEST_F(RpEnvEdTest, RadioButtonsSwitchTheList) {
 }
 
 TEST_F(RpEnvEdTest, RenamingStoresTheUpperCasedName) {
-  Run(&Local, true, [&](TRpEnvironmentEditor& e) {
-    ClickCell(*e.UDFGrid, 0, 2);
-    backend->PressKey(VK_F2);
-    e.UDFGrid->InplaceEditor()->SelectAll();
-    backend->Type("gross");
-    EXPECT_EQ(Local.Get(1), "GROSS");
-    backend->PressKey(VK_RETURN);
-    EXPECT_EQ(Local.Get(0), "RATE");
-    EXPECT_EQ(Local.Entry(1)->Expression, "100*RATE");
-    ClickButton(*e.VariableOKBtn);
-  });
-  EXPECT_EQ(Local.IndexOf("GROSS"), 1);
+  struct Row {
+    AnsiString typed, stored;
+  };
+  for (const Row& row : {Row{"gross", "GROSS"}, Row{"καθαρό"_a, "ΚΑΘΑΡΌ"_a}}) {
+    SCOPED_TRACE(cp1253::ToUtf8(row.typed));
+    Run(&Local, true, [&](TRpEnvironmentEditor& e) {
+      ClickCell(*e.UDFGrid, 0, 2);
+      backend->PressKey(VK_F2);
+      e.UDFGrid->InplaceEditor()->SelectAll();
+      backend->Type(row.typed);
+      EXPECT_EQ(Local.Get(1), row.stored);
+      backend->PressKey(VK_RETURN);
+      EXPECT_EQ(Local.Get(0), "RATE");
+      EXPECT_EQ(Local.Entry(1)->Expression, "100*RATE");
+      ClickButton(*e.VariableOKBtn);
+    });
+    EXPECT_EQ(Local.IndexOf(row.stored), 1);
+  }
 }
 
 TEST_F(RpEnvEdTest, ExpressionCellReplacesTheEntryOrSnapsBackWhilePrepared) {
