@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <regex>
 
@@ -155,10 +156,14 @@ class ReportFormOnCheckReports : public MainWindowTest {
   // The form shown for the kind from the budget window and left, then its
   // report printed on the PDF printer: the text of the file, blanks
   // collapsed, and the file's name.
-  std::string PrintToPdf(TUproypFrm& b, int kind, const std::string& name, std::string* file = nullptr) {
+  std::string PrintToPdf(TUproypFrm& b, int kind, const std::string& name, std::string* file = nullptr,
+                         const std::function<void()>& inDialog = {}) {
     TrpForm& f = Form();
     // Through the preview, from which the committee prints.
-    backend->ExpectModal("Εκτυπώσεις"_a, [&](TCustomForm&) { backend->Click(*f.BitBtn2, 10, 10); });
+    backend->ExpectModal("Εκτυπώσεις"_a, [&](TCustomForm&) {
+      if (inDialog) inDialog();
+      backend->Click(*f.BitBtn2, 10, 10);
+    });
     if (kind == 1) f.ShowForKind(1);
     if (kind == 2) b.PrintProyp->Click();
     if (kind == 3) b.N3Click(nullptr);
@@ -523,6 +528,29 @@ TEST(ReportFormRowNumber, OnlyDigitsMakeARow) {
     bool more = false;
     EXPECT_NO_THROW(form->BandRep1NeedData(form->BandRep1, more)) << c.line;
     EXPECT_EQ(form->GroupNo, c.groupNo) << c.line;
+  }
+}
+
+// The orientation chosen in the dialog holds for the pages: the check
+// report upright keeps its long lines, wrapped.
+TEST_F(ReportFormOnCheckReports, TheChosenOrientationHolds) {
+  TUproypFrm& b = Budget(kOffers[0]);
+  struct Case {
+    int kind, item;
+    const char* size;
+  };
+  for (const Case c : {Case{2, 0, "Page size: +59[56]\\.[0-9]+ x 84[12]\\."},
+                       Case{3, 1, "Page size: +84[12]\\.[0-9]+ x 59[56]\\."}}) {
+    SCOPED_TRACE(c.kind);
+    std::string file;
+    const std::string text = PrintToPdf(b, c.kind, "turned" + std::to_string(c.kind), &file, [&] {
+      backend->Click(*Form().RadioGroup1, 20, c.item == 0 ? 20 : 36);
+      EXPECT_EQ(Form().RadioGroup1->ItemIndex(), c.item);
+    });
+    const std::string info = RunCommand("pdfinfo '" + file + "' 2>&1");
+    EXPECT_TRUE(std::regex_search(info, std::regex(c.size))) << info;
+    const AnsiString mean = b.Memo1->Lines()[Record(b, "Μέση έκπωση Εμ="_a) - 1];
+    if (c.kind == 2) EXPECT_NE(text.find(Utf8(mean.substr(mean.find(")  =")))), std::string::npos) << text;
   }
 }
 
