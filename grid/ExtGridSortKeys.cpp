@@ -10,11 +10,13 @@
 // and a sort that moves one column only are left to the row-by-row sort.
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "grid/EsgUni.h"
@@ -170,6 +172,13 @@ class TExtStringGrid::SortKeys {
     switch (first.kind) {
       case TKeyKind::Number: {
         std::vector<TNumberEntry> entries(n);
+        // Every value read: the direction of an index entry and the blanks'
+        // place go into the images, so that comparing two rows by the first
+        // column is comparing their images.
+        imagesOrder_ = first.total;
+        const bool invert = indexed_ && !first.ascending;
+        const int last = indexed_ || direction_ != sdDescending ? 1 : -1;
+        const bool blanksHigh = (blanksLast_ ? last : -last) > 0;
         for (size_t k = 0; k < n; ++k) {
           const TSortCellKey& key = first.keys[k];
           TNumberEntry& e = entries[k];
@@ -177,6 +186,11 @@ class TExtStringGrid::SortKeys {
           e.ok = key.numberOk;
           e.empty = key.empty;
           e.row = static_cast<int>(k);
+          if (!imagesOrder_) continue;
+          if (invert) e.high = static_cast<std::uint16_t>(~e.high), e.low = ~e.low;
+          // No value has these images: they would be two not-a-numbers.
+          if (e.empty && ignoreBlanks_)
+            e.high = blanksHigh ? 0xFFFFu : 0, e.low = blanksHigh ? ~std::uint64_t{0} : 0;
         }
         SortAndMove(entries);
         break;
@@ -211,6 +225,7 @@ class TExtStringGrid::SortKeys {
     AnsiString prefix, suffix;
     bool read = false;
     TKeyKind kind = TKeyKind::Mixed;
+    bool total = false;             // the comparison orders the column's cells totally
     std::vector<AnsiString> texts;  // the keys point into these
     std::vector<WideString> wides;
     std::vector<TSortCellKey> keys;  // by the row's offset before the sort
@@ -329,12 +344,12 @@ class TExtStringGrid::SortKeys {
       c.kind = TKeyKind::Number;
     // Only a column whose comparison is a total order lets the sort know the
     // outcome of a comparison from two others.
-    const bool consistent = allText || (allNumber && allOk);
-    consistent_ = consistent_ && consistent;
+    c.total = allText || (allNumber && allOk);
+    consistent_ = consistent_ && c.total;
   }
 
-  int Styled(const TSortCellKey& a, const TSortCellKey& b) {
-    ++compares_;
+  // How cell A compares with cell B in the style, not counted.
+  int Styled(const TSortCellKey& a, const TSortCellKey& b) const {
     switch (static_cast<TSortStyle>(a.style)) {
       case ssText:
       case ssTextExact:
@@ -363,18 +378,18 @@ class TExtStringGrid::SortKeys {
     }
   }
 
-  int Styled(const TMixedEntry& a, const TMixedEntry& b) { return Styled(a.key, b.key); }
+  int Styled(const TMixedEntry& a, const TMixedEntry& b) const { return Styled(a.key, b.key); }
 
-  int Styled(const TNumberEntry& a, const TNumberEntry& b) {
-    ++compares_;
-    if (!a.ok && !b.ok) return 0;
-    const unsigned __int128 ka = (static_cast<unsigned __int128>(a.high) << 64) | a.low;
-    const unsigned __int128 kb = (static_cast<unsigned __int128>(b.high) << 64) | b.low;
-    return Order3(ka, kb);
+  static unsigned __int128 Image(const TNumberEntry& e) {
+    return (static_cast<unsigned __int128>(e.high) << 64) | e.low;
   }
 
-  int Styled(const TTextEntry& a, const TTextEntry& b) {
-    ++compares_;
+  int Styled(const TNumberEntry& a, const TNumberEntry& b) const {
+    if (!a.ok && !b.ok) return 0;
+    return Order3(Image(a), Image(b));
+  }
+
+  int Styled(const TTextEntry& a, const TTextEntry& b) const {
     if (a.prefix != b.prefix) return Order3(a.prefix, b.prefix);
     // Equal in their first eight bytes, padding included: when one has no
     // more, it is the start of the other.
@@ -406,27 +421,32 @@ class TExtStringGrid::SortKeys {
     return columns_[K].keys[static_cast<size_t>(Row)];
   }
 
-  // The comparison of the row-by-row sort, column after column.
+  // The first column's comparison, not counted.
+  template <typename E>
+  int First(const E& a, const E& b) const {
+    if (indexed_) return Blanks(a, b, columns_[0].ascending ? Styled(a, b) : -Styled(a, b), sdAscending);
+    return Blanks(a, b, Styled(a, b), direction_);
+  }
+
+  int First(const TNumberEntry& a, const TNumberEntry& b) const {
+    if (imagesOrder_) return Order3(Image(a), Image(b));
+    return First<TNumberEntry>(a, b);
+  }
+
+  // The comparison of the row-by-row sort, column after column, each
+  // column reached counted.
   template <typename E>
   int Compare(const E& a, const E& b) {
-    if (indexed_) {
-      int result = Styled(a, b);
-      if (!columns_[0].ascending) result = -result;
-      result = Blanks(a, b, result, sdAscending);
-      for (size_t k = 1; result == 0 && k < columns_.size(); ++k) {
-        const TSortCellKey& ka = KeyOf(k, a.row);
-        const TSortCellKey& kb = KeyOf(k, b.row);
-        result = Styled(ka, kb);
-        if (!columns_[k].ascending) result = -result;
-        result = Blanks(ka, kb, result, sdAscending);
-      }
-      return result;
-    }
-    int result = Blanks(a, b, Styled(a, b), direction_);
+    ++compares_;
+    int result = First(a, b);
     for (size_t k = 1; result == 0 && k < columns_.size(); ++k) {
       const TSortCellKey& ka = KeyOf(k, a.row);
       const TSortCellKey& kb = KeyOf(k, b.row);
-      result = Blanks(ka, kb, Styled(ka, kb), direction_);
+      ++compares_;
+      if (indexed_)
+        result = Blanks(ka, kb, columns_[k].ascending ? Styled(ka, kb) : -Styled(ka, kb), sdAscending);
+      else
+        result = Blanks(ka, kb, Styled(ka, kb), direction_);
     }
     return result;
   }
@@ -454,26 +474,33 @@ class TExtStringGrid::SortKeys {
   }
 
   template <typename E>
+  void Exchange(std::vector<E>& Entries, int I, int J) {
+    std::swap(Entries[static_cast<size_t>(I)], Entries[static_cast<size_t>(J)]);
+    ++exchanges_;
+    lastExchanged_ = std::max(lastExchanged_, J);
+    if (replayIntegers_) swaps_.emplace_back(I, J);
+  }
+
+  template <typename E>
   void Sort(std::vector<E>& Entries, int Lo, int Hi) {
     while (Lo < Hi) {
       const E pivot = Entries[static_cast<size_t>((Lo + Hi) / 2)];
       int i = Lo, j = Hi;
-      do {
-        int pivotI = 0, jPivot = 0;
-        while ((pivotI = Compare(pivot, Entries[static_cast<size_t>(i)])) == dir_ && i < Hi) ++i;
-        while ((jPivot = Compare(Entries[static_cast<size_t>(j)], pivot)) == dir_ && j > Lo) --j;
-        if (i <= j) {
-          if (i != j && (indexed_ || Unequal(Entries[static_cast<size_t>(i)], Entries[static_cast<size_t>(j)],
-                                             pivotI, jPivot))) {
-            std::swap(Entries[static_cast<size_t>(i)], Entries[static_cast<size_t>(j)]);
-            ++exchanges_;
-            lastExchanged_ = std::max(lastExchanged_, j);
-            if (replayIntegers_) swaps_.emplace_back(i, j);
+      bool more = true;
+      if constexpr (!std::is_same_v<E, TMixedEntry>)
+        if (columns_.size() == 1) more = Runs(Entries, pivot, i, j);
+      if (more) do {
+          int pivotI = 0, jPivot = 0;
+          while ((pivotI = Compare(pivot, Entries[static_cast<size_t>(i)])) == dir_ && i < Hi) ++i;
+          while ((jPivot = Compare(Entries[static_cast<size_t>(j)], pivot)) == dir_ && j > Lo) --j;
+          if (i <= j) {
+            if (i != j && (indexed_ || Unequal(Entries[static_cast<size_t>(i)],
+                                               Entries[static_cast<size_t>(j)], pivotI, jPivot)))
+              Exchange(Entries, i, j);
+            ++i;
+            --j;
           }
-          ++i;
-          --j;
-        }
-      } while (i <= j);
+        } while (i <= j);
       if (j - Lo < Hi - i) {
         if (Lo < j) Sort(Entries, Lo, j);
         Lo = i;
@@ -481,6 +508,72 @@ class TExtStringGrid::SortKeys {
         if (i < Hi) Sort(Entries, i, Hi);
         Hi = j;
       }
+    }
+  }
+
+  // Whole rounds of the partition loop above (the scan from the left, the
+  // scan from the right, the exchange), taken while both scans stop inside
+  // two runs of rows compared with the pivot beforehand: a run's answers
+  // come without a branch on each, and a scan goes to its next stop by a
+  // bit search. The runs hold rows no exchange has reached yet and never
+  // overlap, so every answer is the one the scan would get; the
+  // comparisons count as the scans would make them. I and J end as the
+  // loop has them after those rounds; false when the partition is over.
+  template <typename E>
+  bool Runs(std::vector<E>& Entries, const E& Pivot, int& I, int& J) {
+    constexpr int kRun = 64;
+    if (J - I + 1 < 16) return true;
+    struct Run {
+      int first = 0, size = 0;  // rows first .. first + size - 1 from the left, down to it from the right
+      std::uint64_t stops = 0;  // bit k: the scan stops at the k-th row of the run
+    } left, right;
+    auto fill = [&](Run& run, int first, int size, bool fromLeft) {
+      run.first = first;
+      run.size = size;
+      std::uint64_t stops = 0;
+      if (fromLeft)
+        for (int k = 0; k < size; ++k)
+          stops |= std::uint64_t{First(Pivot, Entries[static_cast<size_t>(first + k)]) != dir_} << k;
+      else
+        for (int k = 0; k < size; ++k)
+          stops |= std::uint64_t{First(Entries[static_cast<size_t>(first - k)], Pivot) != dir_} << k;
+      run.stops = stops;
+    };
+    const int size = std::min(kRun, (J - I + 1) / 2);
+    fill(left, I, size, true);
+    fill(right, J, size, false);
+    for (;;) {
+      int stopI = 0, stopJ = 0;
+      for (int at = I;;) {
+        const int offset = at - left.first;
+        if (const std::uint64_t stops = offset < left.size ? left.stops >> offset : 0) {
+          stopI = at + std::countr_zero(stops);
+          break;
+        }
+        const int next = left.first + left.size, room = right.first - right.size + 1 - next;
+        if (room <= 0) return true;
+        fill(left, next, std::min(kRun, room), true);
+        at = next;
+      }
+      for (int at = J;;) {
+        const int offset = right.first - at;
+        if (const std::uint64_t stops = offset < right.size ? right.stops >> offset : 0) {
+          stopJ = at - std::countr_zero(stops);
+          break;
+        }
+        const int next = right.first - right.size, room = next - (left.first + left.size - 1);
+        if (room <= 0) return true;
+        fill(right, next, std::min(kRun, room), false);
+        at = next;
+      }
+      compares_ += (stopI - I + 1) + (J - stopJ + 1);
+      const E& rowI = Entries[static_cast<size_t>(stopI)];
+      const E& rowJ = Entries[static_cast<size_t>(stopJ)];
+      if (indexed_ || Unequal(rowI, rowJ, First(Pivot, rowI), First(rowJ, Pivot)))
+        Exchange(Entries, stopI, stopJ);
+      I = stopI + 1;
+      J = stopJ - 1;
+      if (I > J) return false;
     }
   }
 
@@ -555,7 +648,8 @@ class TExtStringGrid::SortKeys {
   std::vector<Column> columns_;
   long long compares_ = 0;
   int exchanges_ = 0, lastExchanged_ = 0;
-  bool consistent_ = true;  // every column read so far orders its cells totally
+  bool consistent_ = true;    // every column read so far orders its cells totally
+  bool imagesOrder_ = false;  // the first column's images order its cells
   bool replayIntegers_ = false;
   std::vector<std::pair<int, int>> swaps_;  // positions exchanged, when the integers need them
 };
