@@ -336,8 +336,10 @@ TGridCoord TBaseGrid::CellStoreLimit() const { return {ColCount() + 1, RowCount(
 
 void TBaseGrid::FreeOutsideLimit() {
   // The slots cannot be written there; the store drops them right after.
+  // Rows within the limit hold cells past it only when the columns shrank.
   const TGridCoord limit = CellStoreLimit();
-  for (int r = 0; r < StoreRowCount(); ++r)
+  const int first = StoreColBound() > limit.X ? 0 : std::max(0, limit.Y);
+  for (int r = first; r < StoreRowCount(); ++r)
     for (int c = r >= limit.Y ? 0 : limit.X; c < StoreColCount(r); ++c) delete GetCellObjectDirect(c, r);
 }
 

@@ -133,8 +133,10 @@ void TrpForm::CreateReport() {
 
   RpBand1 = NewBand(this, BandRep1, rbDetail, "RpBand1", 17);
   RpMemo1 = NewControl<TRpMemo>(this, RpBand1, "RpMemo1", 0, 0, 695, 16);
+  // A line wider than the page goes on in the line below: nothing is cut.
   RpMemo1->AutoSize = false;
   RpMemo1->SetWordWrap(true);
+  RpMemo1->SetAutoStretch(true);
   RpMemo1->SetAlignToBand(true);
 
   ChildBand1 = NewChild(this, BandRep1, RpBand1, "ChildBand1", 36);
@@ -223,7 +225,7 @@ void TrpForm::CreateReport() {
   RpBand3 = NewBand(this, BandRep1, rbSummary, "RpBand3", 90);
   RpLabel50 =
       NewLabel(this, RpBand3, "RpLabel50",
-               "- - - - - - - - - - - - - - - - - - - - - -   (Τόπος και ημερομηνία)"_a, 24, 16, 420, 16);
+               "- - - - - - - - - - - - - - - - - - - - - -   (Τόπος και ημερομηνία)"_a, 24, 16, 430, 32);
   RpLabel51 = NewLabel(this, RpBand3, "RpLabel51", "Ο Προσφέρων"_a, 500, 16, 120, 16);
   RpLabel53 = NewLabel(this, RpBand3, "RpLabel53", "--------------"_a, 460, 48, 230, 16);
   ChildBand7 = NewChild(this, BandRep1, RpBand3, "ChildBand7", 28);

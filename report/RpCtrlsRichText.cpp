@@ -75,7 +75,10 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
   const int length = richEdit_->Content().Length();
   int next = richEdit_->FormatRange(&range, false);
   TRpCustomBand* band = Band();
-  if (next < length && AutoStretch && band != nullptr && length > 0) {
+  // A box that does not stretch shows what fits in it and is done, as a
+  // memo is; one that stretches grows its band and goes on over the page.
+  const bool stretching = next < length && AutoStretch && band != nullptr && length > 0;
+  if (stretching) {
     // Grow a step at a time and stop as soon as the rest fits.
     Extended grown = 0;
     bool used = false;
@@ -86,14 +89,11 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
     }
   }
   if (ParentReport->PrinterOutput && p.Canvas() != nullptr) richEdit_->FormatRange(&range, true);
-  if (next < 0 || next >= length) {
-    nextChar_ = 0;
-    PrintFinished = true;
-  } else {
-    nextChar_ = next;
-    PrintFinished = false;
-  }
-  if (PrintFinished) TRpPrintable::Print(ofsX, ofsY);
+  PrintFinished = !stretching || next < 0 || next >= length;
+  nextChar_ = PrintFinished ? 0 : next;
+  // Only a box of its own size is framed: the frame of a grown one would
+  // cut across its text.
+  if (!stretching) TRpPrintable::Print(ofsX, ofsY);
   if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr) {
     TRpImage image(nullptr);
     image.SetAutoSize(true);

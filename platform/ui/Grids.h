@@ -20,6 +20,7 @@
 
 #include "platform/rtl/Classes.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/GridsBlocks.h"
 #include "platform/ui/ScrollBars.h"
 #include "platform/ui/StdEdits.h"
 
@@ -67,14 +68,16 @@ DIM_EXCEPTION(EInvalidGridOperation, Exception)
 
 // The extents of one axis (columns or rows): each index has a size in
 // pixels (0 hides it) and takes its size plus the grid line, or nothing when
-// hidden. Positions are kept as prefix sums in a Fenwick tree: the start of
-// an index, the index at a position and a change of one size are O(log n).
+// hidden. The sizes live in a block list that keeps the extents' sums: the
+// start of an index, the index at a position, a change of one size and the
+// move, insertion or removal of an index cost O(log n) and a shift inside
+// one block.
 class TGridAxis {
  public:
-  int Count() const { return static_cast<int>(sizes_.size()); }
+  int Count() const { return sizes_.Count(); }
   // Growing appends indexes of the default size.
   void SetCount(int count, int defaultSize);
-  int Size(int index) const { return sizes_[static_cast<size_t>(index)]; }
+  int Size(int index) const { return sizes_.Get(index); }
   void SetSize(int index, int size);
   // Every index the same size (a new default).
   void SetAll(int size);
@@ -96,10 +99,12 @@ class TGridAxis {
   void Delete(int index);
 
  private:
-  void Rebuild();
-  void Add(int index, long long delta);
-  std::vector<int> sizes_;
-  std::vector<long long> tree_;  // Fenwick tree over the extents, 1-based
+  struct TExtentWeight {
+    static constexpr bool kWeighted = true;
+    int LineWidth = 1;
+    long long operator()(int size) const { return size > 0 ? size + LineWidth : 0; }
+  };
+  TBlockList<int, TExtentWeight> sizes_;
   int lineWidth_ = 1;
 };
 
@@ -421,8 +426,10 @@ class TStringGrid : public TDrawGrid {
   virtual TGridCoord CellStoreLimit() const { return {ColCount(), RowCount()}; }
   // Rows the store has room for, and the columns stored in one row: what a
   // descendant that owns the cells' objects walks before cells are dropped.
-  int StoreRowCount() const { return static_cast<int>(cells_.size()); }
+  int StoreRowCount() const { return cells_.Count(); }
   int StoreColCount(int ARow) const;
+  // No stored row holds more columns than this.
+  int StoreColBound() const { return colBound_; }
   // Swaps the stored cells of two rows (all stored columns) without
   // copying them.
   void ExchangeStoredRows(int ARow1, int ARow2);
@@ -440,6 +447,9 @@ class TStringGrid : public TDrawGrid {
   using RowCells = std::vector<Cell>;
   const Cell* Find(int ACol, int ARow) const;
   Cell& Ensure(int ACol, int ARow);
-  std::vector<std::unique_ptr<RowCells>> cells_;  // one per row, null until written
+  // Rows as many as the store has room for: a row stays null until one of
+  // its cells is written.
+  TBlockList<std::unique_ptr<RowCells>> cells_;
+  int colBound_ = 0;
   std::map<int, std::unique_ptr<TStringGridStrings>> rowLists_, colLists_;
 };

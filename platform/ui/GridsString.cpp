@@ -110,15 +110,13 @@ void TStringGridStrings::Assign(const TStrings& source) {
 
 // ---- TStringGrid --------------------------------------------------------------------------
 
-TStringGrid::TStringGrid(TComponent* AOwner) : TDrawGrid(AOwner) {
-  cells_.resize(static_cast<size_t>(RowCount()));
-}
+TStringGrid::TStringGrid(TComponent* AOwner) : TDrawGrid(AOwner) { cells_.Resize(RowCount()); }
 
 TStringGrid::~TStringGrid() = default;
 
 const TStringGrid::Cell* TStringGrid::Find(int ACol, int ARow) const {
-  if (ARow < 0 || ACol < 0 || static_cast<size_t>(ARow) >= cells_.size()) return nullptr;
-  const RowCells* row = cells_[static_cast<size_t>(ARow)].get();
+  if (ARow < 0 || ACol < 0 || ARow >= cells_.Count()) return nullptr;
+  const RowCells* row = cells_.Get(ARow).get();
   if (!row || static_cast<size_t>(ACol) >= row->size()) return nullptr;
   return &(*row)[static_cast<size_t>(ACol)];
 }
@@ -127,10 +125,13 @@ TStringGrid::Cell& TStringGrid::Ensure(int ACol, int ARow) {
   const TGridCoord limit = CellStoreLimit();
   if (ACol < 0 || ARow < 0 || ACol >= limit.X || ARow >= limit.Y)
     throw EInvalidGridOperation("Grid index out of range");
-  if (static_cast<size_t>(ARow) >= cells_.size()) cells_.resize(static_cast<size_t>(ARow) + 1);
-  auto& row = cells_[static_cast<size_t>(ARow)];
+  if (ARow >= cells_.Count()) cells_.Resize(ARow + 1);
+  auto& row = cells_.At(ARow);
   if (!row) row = std::make_unique<RowCells>();
-  if (row->size() <= static_cast<size_t>(ACol)) row->resize(static_cast<size_t>(ACol) + 1);
+  if (row->size() <= static_cast<size_t>(ACol)) {
+    row->resize(static_cast<size_t>(ACol) + 1);
+    colBound_ = std::max(colBound_, ACol + 1);
+  }
   return (*row)[static_cast<size_t>(ACol)];
 }
 
@@ -168,8 +169,9 @@ TStrings& TStringGrid::Cols(int ACol) {
 }
 
 int TStringGrid::StoredRowCount() const {
-  return static_cast<int>(
-      std::count_if(cells_.begin(), cells_.end(), [](const auto& row) { return row != nullptr; }));
+  int stored = 0;
+  cells_.ForEach([&stored](const auto& row) { stored += row != nullptr; });
+  return stored;
 }
 
 void TStringGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
@@ -193,64 +195,71 @@ void TStringGrid::SetEditText(int ACol, int ARow, const AnsiString& Value) {
 }
 
 void TStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
-  for (auto& row : cells_) {
-    if (!row) continue;
-    const size_t need = static_cast<size_t>(std::max(FromIndex, ToIndex)) + 1;
+  const size_t need = static_cast<size_t>(std::max(FromIndex, ToIndex)) + 1;
+  cells_.ForEach([&](std::unique_ptr<RowCells>& row) {
+    if (!row) return;
     if (row->size() < need) row->resize(need);
     Cell moved = std::move((*row)[static_cast<size_t>(FromIndex)]);
     row->erase(row->begin() + FromIndex);
     row->insert(row->begin() + ToIndex, std::move(moved));
-  }
+  });
+  colBound_ = std::max(colBound_, static_cast<int>(need));
   Invalidate();
   TDrawGrid::ColumnMoved(FromIndex, ToIndex);
 }
 
 void TStringGrid::RowMoved(int FromIndex, int ToIndex) {
-  const size_t need = static_cast<size_t>(std::max(FromIndex, ToIndex)) + 1;
-  if (cells_.size() < need) cells_.resize(need);
-  auto at = [this](int index) { return cells_.begin() + index; };
-  if (FromIndex < ToIndex)
-    std::rotate(at(FromIndex), at(FromIndex + 1), at(ToIndex + 1));
-  else
-    std::rotate(at(ToIndex), at(FromIndex), at(FromIndex + 1));
+  const int need = std::max(FromIndex, ToIndex) + 1;
+  if (cells_.Count() < need) cells_.Resize(need);
+  cells_.Move(FromIndex, ToIndex);
   Invalidate();
   TDrawGrid::RowMoved(FromIndex, ToIndex);
 }
 
 void TStringGrid::SizeChanged(int OldColCount, int OldRowCount) {
   // Cells that fell outside the grid go; rows and columns that come back
-  // start empty. Row and column lists stay: they check their index.
+  // start empty. Row and column lists stay: they check their index. Only a
+  // cut in the columns walks the rows.
   const TGridCoord limit = CellStoreLimit();
-  cells_.resize(static_cast<size_t>(limit.Y));
-  for (auto& row : cells_)
-    if (row && row->size() > static_cast<size_t>(limit.X)) row->resize(static_cast<size_t>(limit.X));
+  cells_.Resize(limit.Y);
+  if (colBound_ > limit.X) {
+    const auto cols = static_cast<size_t>(std::max(0, limit.X));
+    cells_.ForEach([cols](std::unique_ptr<RowCells>& row) {
+      if (row && row->size() > cols) row->resize(cols);
+    });
+    colBound_ = static_cast<int>(cols);
+  }
   TDrawGrid::SizeChanged(OldColCount, OldRowCount);
 }
 
 void TStringGrid::ExchangeStoredRows(int ARow1, int ARow2) {
-  const size_t need = static_cast<size_t>(std::max(ARow1, ARow2)) + 1;
-  if (cells_.size() < need) cells_.resize(need);
-  std::swap(cells_[static_cast<size_t>(ARow1)], cells_[static_cast<size_t>(ARow2)]);
+  const int need = std::max(ARow1, ARow2) + 1;
+  if (cells_.Count() < need) cells_.Resize(need);
+  cells_.Exchange(ARow1, ARow2);
   InvalidateRow(ARow1);
   InvalidateRow(ARow2);
 }
 
 void TStringGrid::PermuteStoredRows(int First, const std::vector<int>& Order,
                                     const std::function<void(int ARow, TObject* Object)>& Visit) {
-  const size_t first = static_cast<size_t>(First), n = Order.size();
-  if (cells_.size() < first + n) cells_.resize(first + n);
-  std::vector<std::unique_ptr<RowCells>> moved(n);
-  for (size_t k = 0; k < n; ++k) moved[k] = std::move(cells_[first + static_cast<size_t>(Order[k])]);
-  for (size_t k = 0; k < n; ++k) {
-    cells_[first + k] = std::move(moved[k]);
-    if (static_cast<size_t>(Order[k]) == k || !cells_[first + k] || !Visit) continue;
-    for (const Cell& cell : *cells_[first + k])
-      if (cell.Object) Visit(static_cast<int>(first + k), cell.Object);
+  // Both passes walk the rows in order: the store finds the next row at
+  // once.
+  const int n = static_cast<int>(Order.size());
+  if (cells_.Count() < First + n) cells_.Resize(First + n);
+  std::vector<std::unique_ptr<RowCells>> taken(static_cast<size_t>(n));
+  for (int k = 0; k < n; ++k) taken[static_cast<size_t>(k)] = std::move(cells_.At(First + k));
+  for (int k = 0; k < n; ++k) {
+    const int from = Order[static_cast<size_t>(k)];
+    auto& row = cells_.At(First + k);
+    row = std::move(taken[static_cast<size_t>(from)]);
+    if (from == k || !row || !Visit) continue;
+    for (const Cell& cell : *row)
+      if (cell.Object) Visit(First + k, cell.Object);
   }
 }
 
 int TStringGrid::StoreColCount(int ARow) const {
-  if (ARow < 0 || static_cast<size_t>(ARow) >= cells_.size()) return 0;
-  const RowCells* row = cells_[static_cast<size_t>(ARow)].get();
+  if (ARow < 0 || ARow >= cells_.Count()) return 0;
+  const RowCells* row = cells_.Get(ARow).get();
   return row ? static_cast<int>(row->size()) : 0;
 }

@@ -180,7 +180,7 @@ class ReportFormOnCheckReports : public MainWindowTest {
     EXPECT_FALSE(written.empty());
     if (file != nullptr) *file = written;
     std::string text;
-    EXPECT_TRUE(PdfText(written, text));
+    EXPECT_TRUE(PdfText(written, text, /*layout=*/true));
     return Collapse(text);
   }
   static std::string Collapse(const std::string& text) {
@@ -393,8 +393,12 @@ TEST_F(ReportFormOnCheckReports, APdfPerKindHoldsItsText) {
       EXPECT_NE(text.find(what), std::string::npos) << what << "\n" << text;
     };
     holds(credit);
-    // Kinds 3 and 4 read the bidder's name from the report's heading.
-    holds(kind >= 3 ? "Ο Προσφέρων ΑΛΦΑ ΤΕΧΝΙΚΗ" : "Ο Προσφέρων --------------");
+    // The place and date line whole in any report font.
+    holds("ημερομηνία)");
+    holds("Ο Προσφέρων");
+    // Kinds 3 and 4 read the bidder's name from the report's heading; their
+    // raw lines, which hold it too, stay out of sight.
+    if (kind >= 3) holds("ΑΛΦΑ ΤΕΧΝΙΚΗ");
     const std::string images = RunCommand("pdfimages -list '" + file + "' 2>&1");
     EXPECT_NE(images.find("image"), std::string::npos) << images;
     const std::string info = RunCommand("pdfinfo '" + file + "' 2>&1");
@@ -402,8 +406,9 @@ TEST_F(ReportFormOnCheckReports, APdfPerKindHoldsItsText) {
     EXPECT_TRUE(std::regex_search(info, std::regex(kind == 2 ? "Page size: +84[12]\\.[0-9]+ x 59[56]\\."
                                                              : "Page size: +59[56]\\.[0-9]+ x 84[12]\\.")))
         << info;
-    if (kind == 2) {
-      // Across the page: the longest line whole, though kind 1 ran upright.
+    if (kind <= 2) {
+      // The longest line whole: across the page for kind 2, though kind 1
+      // ran upright; wrapped onto the next line upright.
       const AnsiString mean = b.Memo1->Lines()[Record(b, "Μέση έκπωση Εμ="_a) - 1];
       holds(Utf8(mean.substr(mean.find(")  ="))));
     }
@@ -467,6 +472,13 @@ TEST_F(ReportFormOnCheckReports, TheChosenFontIsKept) {
   TrpForm& f = Form();
   backend->ExpectModal("Εκτυπώσεις"_a, [&](TCustomForm&) {
     EXPECT_TRUE(f.BtnFont->Visible());
+    // The font button says what it does, the whole of it inside the dialog.
+    EXPECT_EQ(f.BtnFont->Caption(), "Αλλαγή γραμματοσειράς (Fonts)"_a);
+    TCanvas& canvas = f.Canvas();
+    canvas.Font->Assign(f.BtnFont->Font());
+    EXPECT_LE(canvas.TextWidth(f.BtnFont->Caption()) + 8, f.BtnFont->Width());
+    EXPECT_LE(f.BtnFont->Left() + f.BtnFont->Width(), f.ClientWidth());
+    EXPECT_LE(f.BtnFont->Top() + f.BtnFont->Height(), f.ClientHeight());
     // The dialog starts from the report's font; Enter takes it.
     TFont font;
     font.Name = "Times New Roman";

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <numeric>
 #include <regex>
 
 #include "platform/gfx/Metafile.h"
@@ -169,7 +170,7 @@ TEST_F(RichTextTest, OnThePdfPrinterEveryLinePrintsOnceAndTheRestOnTheNextPage) 
   std::string all;
   ASSERT_TRUE(PdfText(pdf, all));
   std::vector<int> expected(60);
-  for (int i = 0; i < 60; ++i) expected[i] = i + 1;
+  std::iota(expected.begin(), expected.end(), 1);
   EXPECT_EQ(LineNumbers(all), expected) << all;
   const std::string first = RunCommand("pdftotext -enc UTF-8 -f 1 -l 1 '" + pdf + "' - 2>/dev/null");
   const std::string second = RunCommand("pdftotext -enc UTF-8 -f 2 -l 2 '" + pdf + "' - 2>/dev/null");
@@ -182,29 +183,34 @@ TEST_F(RichTextTest, PagesContinueAtFixedCharacters) {
   // Where the text stands after each page, for fixed text and heights.
   const struct {
     int lines;
-    Extended height;
+    Extended above, height;
     bool stretch;
     std::vector<int> nexts;
+    int pages;
   } cases[] = {
-      // Ten lines of 50 mm a page; the text's length is 529 (a paragraph's
-      // end counts two).
-      {60, 500, false, {81, 171, 261, 351, 441, 0}},
-      {60, 1200, false, {216, 441, 0}},
-      // Grown until the page is full, the rest on the next.
-      {60, 100, true, {504, 0}},
-      {8, 2000, false, {0}},
+      // A box that does not stretch holds ten of the lines and is done.
+      {60, 0, 500, false, {0}, 1},
+      {8, 0, 2000, false, {0}, 1},
+      // Grown until the page is full, the rest on the next pages; a
+      // paragraph's end counts two characters.
+      {60, 0, 100, true, {504, 0}, 2},
+      {150, 0, 100, true, {504, 1032, 0}, 3},
+      // 20 mm of room under the band: six lines on the first page.
+      {60, 2470, 100, true, {48, 0}, 2},
   };
   int n = 0;
   for (const auto& c : cases) {
     rep = NewA4Report(Form.get());
     rep->SetParent(Form.get());
-    auto* rich = AddRichTextBand<RecordingRichText>(rep, Form.get(), "Fixed" + IntToStr(++n), 0, c.height);
+    auto* rich =
+        AddRichTextBand<RecordingRichText>(rep, Form.get(), "Fixed" + IntToStr(++n), c.above, c.height);
     rich->AutoStretch = c.stretch;
     rich->RichEdit()->SetRichText(Lines(c.lines));
     int fed = 0;
     rep->OnNeedData() = [fed](TObject*, bool& more) mutable { more = fed++ < 1; };
     Run();
     EXPECT_EQ(rich->Nexts, c.nexts) << c.lines << " lines in " << c.height;
+    EXPECT_EQ(printer->PageCount(), c.pages) << c.lines << " lines in " << c.height;
     EXPECT_TRUE(rich->PrintFinished);
   }
 }
@@ -219,6 +225,7 @@ class PictureFilter : public TRpExportFilter {
     std::vector<AnsiString> texts;
   };
   void ControlOut(TRpPrintable* control, Extended x, Extended y) override {
+    if (dynamic_cast<TRpShape*>(control) != nullptr) ++frames;
     auto* image = dynamic_cast<TRpImage*>(control);
     if (image == nullptr) return;
     TSeen seen{image->Name(),
@@ -236,6 +243,7 @@ class PictureFilter : public TRpExportFilter {
     pictures.push_back(seen);
   }
   std::vector<TSeen> pictures;
+  int frames = 0;
 };
 
 TEST_F(RichTextTest, ExportedTextReachesTheFilterAsAPictureNamedAfterTheControl) {
@@ -256,6 +264,37 @@ TEST_F(RichTextTest, ExportedTextReachesTheFilterAsAPictureNamedAfterTheControl)
   EXPECT_EQ(first.height, 300);
   EXPECT_EQ(first.x, RpNearest(100 * 96 / 254.0L));
   EXPECT_EQ(first.y, RpNearest(100 * 96 / 254.0L));
+}
+
+TEST_F(RichTextTest, OnlyABoxOfItsOwnSizeIsFramedAndShowsWhatFitsInIt) {
+  TRpRichText* rich = AddRich(0, 500, 15);
+  for (auto side :
+       {&TRpFrame::SetDrawTop, &TRpFrame::SetDrawBottom, &TRpFrame::SetDrawLeft, &TRpFrame::SetDrawRight})
+    (rich->Frame()->*side)(true);
+  const auto numbers = [](const std::vector<AnsiString>& texts) {
+    std::string all;
+    for (const AnsiString& t : texts) all += t + " ";
+    return LineNumbers(all);
+  };
+  std::vector<int> fifteen(15);
+  std::iota(fifteen.begin(), fifteen.end(), 1);
+  const std::vector<int> ten(fifteen.begin(), fifteen.begin() + 10);
+  // 50 mm hold ten lines of the fifteen, in a frame.
+  PictureFilter fixed;
+  rep->ExportToFilter(&fixed);
+  ASSERT_EQ(fixed.pictures.size(), 1u);
+  EXPECT_EQ(numbers(fixed.pictures[0].texts), ten);
+  EXPECT_EQ(fixed.frames, 1);
+  EXPECT_TRUE(rich->PrintFinished);
+  // Stretched, the whole text shows, and no frame of the first size cuts it.
+  rich->AutoStretch = true;
+  int fed = 0;
+  rep->OnNeedData() = [&fed](TObject*, bool& more) { more = fed++ < 1; };
+  PictureFilter grown;
+  rep->ExportToFilter(&grown);
+  ASSERT_EQ(grown.pictures.size(), 1u);
+  EXPECT_EQ(numbers(grown.pictures[0].texts), fifteen);
+  EXPECT_EQ(grown.frames, 0);
 }
 
 }  // namespace
