@@ -167,50 +167,17 @@ class TExtStringGrid::SortKeys {
     } count{*this};
     replayIntegers_ = !g_.RowIntegers.empty() && g_.RowIntegers.size() < static_cast<size_t>(lo_ + n_);
     Read(0);
-    const Column& first = columns_[0];
-    const size_t n = static_cast<size_t>(n_);
-    switch (first.kind) {
-      case TKeyKind::Number: {
-        std::vector<TNumberEntry> entries(n);
-        // Every value read: the direction of an index entry and the blanks'
-        // place go into the images, so that comparing two rows by the first
-        // column is comparing their images.
-        imagesOrder_ = first.total;
-        const bool invert = indexed_ && !first.ascending;
-        const int last = indexed_ || direction_ != sdDescending ? 1 : -1;
-        const bool blanksHigh = (blanksLast_ ? last : -last) > 0;
-        for (size_t k = 0; k < n; ++k) {
-          const TSortCellKey& key = first.keys[k];
-          TNumberEntry& e = entries[k];
-          NumberImage(key.number, e);
-          e.ok = key.numberOk;
-          e.empty = key.empty;
-          e.row = static_cast<int>(k);
-          if (!imagesOrder_) continue;
-          if (invert) e.high = static_cast<std::uint16_t>(~e.high), e.low = ~e.low;
-          // No value has these images: they would be two not-a-numbers.
-          if (e.empty && ignoreBlanks_)
-            e.high = blanksHigh ? 0xFFFFu : 0, e.low = blanksHigh ? ~std::uint64_t{0} : 0;
-        }
-        SortAndMove(entries);
+    switch (columns_[0].kind) {
+      case TKeyKind::Number:
+        SortAndMove(numbers_);
         break;
-      }
-      case TKeyKind::Text: {
-        std::vector<TTextEntry> entries(n);
-        for (size_t k = 0; k < n; ++k) {
-          const TSortCellKey& key = first.keys[k];
-          TTextEntry& e = entries[k];
-          e.prefix = TextPrefix(*key.text);
-          e.size = static_cast<std::uint32_t>(key.text->size());
-          e.empty = key.empty;
-          e.row = static_cast<int>(k);
-        }
-        SortAndMove(entries);
+      case TKeyKind::Text:
+        SortAndMove(texts_);
         break;
-      }
       default: {
-        std::vector<TMixedEntry> entries(n);
-        for (size_t k = 0; k < n; ++k) entries[k] = {first.keys[k], static_cast<int>(k)};
+        const Column& first = columns_[0];
+        std::vector<TMixedEntry> entries(first.keys.size());
+        for (size_t k = 0; k < entries.size(); ++k) entries[k] = {first.keys[k], static_cast<int>(k)};
         SortAndMove(entries);
         break;
       }
@@ -231,6 +198,22 @@ class TExtStringGrid::SortKeys {
     std::vector<TSortCellKey> keys;  // by the row's offset before the sort
   };
 
+  // Every value read: the direction of an index entry and the blanks' place
+  // go into the images, so that comparing two rows by the first column is
+  // comparing their images.
+  void FoldIntoImages(const Column& c) {
+    imagesOrder_ = true;
+    const bool invert = indexed_ && !c.ascending;
+    const int last = indexed_ || direction_ != sdDescending ? 1 : -1;
+    const bool blanksHigh = (blanksLast_ ? last : -last) > 0;
+    for (TNumberEntry& e : numbers_) {
+      if (invert) e.high = static_cast<std::uint16_t>(~e.high), e.low = ~e.low;
+      // No value has these images: they would be two not-a-numbers.
+      if (e.empty && ignoreBlanks_)
+        e.high = blanksHigh ? 0xFFFFu : 0, e.low = blanksHigh ? ~std::uint64_t{0} : 0;
+    }
+  }
+
   template <typename E>
   void SortAndMove(std::vector<E>& Entries) {
     Sort(Entries, 0, n_ - 1);
@@ -240,40 +223,45 @@ class TExtStringGrid::SortKeys {
     MoveRows(order);
   }
 
-  // Reads every row's key of the column at position K of the plan.
+  // Reads every row's key of the column at position K of the plan: the
+  // first column's into the compact entries when all its cells compare one
+  // way, else (and every other column's) into the cell keys.
   void Read(size_t K) {
     Column& c = columns_[K];
     c.read = true;
     const size_t n = static_cast<size_t>(n_);
-    c.texts.resize(n);
-    c.keys.resize(n);
+    // The cells first, in a loop that does nothing else, so that the reads
+    // of many rows are under way at once. Without cell properties no cell is
+    // merged or has a graphic, whatever objects the cells hold.
+    std::vector<unsigned char> objects(n);
+    const bool properties = g_.MadeCellProperties();
+    c.texts.reserve(n);
+    for (size_t k = 0; k < n; ++k) {
+      const int row = lo_ + static_cast<int>(k);
+      if (properties) objects[k] = g_.GetCellObjectDirect(c.col, row) != nullptr;
+      c.texts.push_back(g_.GetCellDirect(c.col, row));
+    }
+    // Each cell's style, and what the column's style makes of its text.
+    std::vector<signed char> styles(n);
+    std::vector<unsigned char> empties(n);  // before a style changes the text
+    std::vector<int> aux;                   // the image index or the check state
+    std::vector<TDateTime> dates;
     bool anyNumber = c.style == ssNumber || c.style == ssNumberGrouped;
     bool anyDate = c.style == ssDateTime;
     bool anyCheck = c.style == ssCheckState;
-    bool allText = true;
-    // The cells first, in a loop that does nothing else, so that the reads
-    // of many rows are under way at once.
-    std::vector<unsigned char> objects(n);
+    bool allText = true, allNumber = true;
     for (size_t k = 0; k < n; ++k) {
       const int row = lo_ + static_cast<int>(k);
-      objects[k] = g_.GetCellObjectDirect(c.col, row) != nullptr;
-      c.texts[k] = g_.GetCellDirect(c.col, row);
-    }
-    for (size_t k = 0; k < n; ++k) {
-      const int row = lo_ + static_cast<int>(k);
-      TSortCellKey& key = c.keys[k];
       AnsiString& text = c.texts[k];
+      empties[k] = text.empty();
       // A cell without an object is neither merged nor a check box.
-      const bool plain = !objects[k];
-      if (!plain) {
+      if (objects[k]) {
         const TPoint base = g_.BaseCell(c.col, row);
         if (base.X != c.col || base.Y != row) throw MergedCell();
       }
-      key.empty = text.empty();
-      key.text = &text;
       TSortStyle style = c.style;
       if (style == ssDetect) {
-        const TCellType type = plain ? ctEmpty : g_.GetCellType(c.col, row);
+        const TCellType type = objects[k] ? g_.GetCellType(c.col, row) : ctEmpty;
         if (type == ctCheckBox || type == ctDataCheckBox || type == ctVirtCheckBox)
           style = ssCheckState, anyCheck = true;
         else if (ClassifyNumberText(text) != 2)
@@ -283,21 +271,22 @@ class TExtStringGrid::SortKeys {
         else
           style = ssText;
       }
-      key.style = static_cast<signed char>(style);
+      styles[k] = static_cast<signed char>(style);
       allText = allText &&
                 (style == ssText || style == ssTextExact || style == ssTextUpper || style == ssPlainText);
+      allNumber = allNumber && (style == ssNumber || style == ssNumberGrouped);
       switch (c.style) {
         case ssTextUpper:
           text = UpperCase(text);
           break;
         case ssDateDMY:
-          key.date = DateFromDMYText(text);
-          break;
         case ssDateMDY:
-          key.date = DateFromMDYText(text);
+          if (dates.empty()) dates.resize(n);
+          dates[k] = c.style == ssDateDMY ? DateFromDMYText(text) : DateFromMDYText(text);
           break;
         case ssImageIndex:
-          key.aux = g_.GetCellImageIdx(c.col, row);
+          if (aux.empty()) aux.resize(n);
+          aux[k] = g_.GetCellImageIdx(c.col, row);
           break;
         case ssPlainText: {
           AnsiString plain;
@@ -308,7 +297,6 @@ class TExtStringGrid::SortKeys {
         case ssWideText:
           if (c.wides.empty()) c.wides.resize(n);
           c.wides[k] = WideFromCellText(text);
-          key.wide = &c.wides[k];
           break;
         default:
           break;
@@ -316,35 +304,62 @@ class TExtStringGrid::SortKeys {
     }
     // A detected style compares both cells by the first one's reading.
     const bool grouped = c.style != ssNumber;
-    bool allOk = true;
-    for (size_t k = 0; k < n; ++k) {
-      TSortCellKey& key = c.keys[k];
-      const int row = lo_ + static_cast<int>(k);
-      if (anyNumber) {
-        key.numberOk = gridsort::ReadSortNumber(c.texts[k], c.prefix, c.suffix, grouped, key.number);
-        allOk = allOk && key.numberOk && key.number == key.number;
-      }
-      if (anyDate) key.date = gridsort::ReadSortDate(c.texts[k]);
-      if (anyCheck) {
-        bool checked = false;
-        g_.GetCheckBoxState(c.col, row, checked);
-        key.aux = checked ? 1 : 0;
-      }
-    }
-    const bool allNumber = anyNumber && !anyDate && !anyCheck &&
-                           std::all_of(c.keys.begin(), c.keys.end(), [](const TSortCellKey& key) {
-                             return key.style == ssNumber || key.style == ssNumberGrouped;
-                           });
-    if (allText)
-      c.kind = TKeyKind::Text;
-    else if (allNumber && kNumberImages &&
-             std::all_of(c.keys.begin(), c.keys.end(), [](const TSortCellKey& key) {
-               return key.number == key.number;  // no image orders a value that is not a number
-             }))
+    if (K == 0 && allNumber && kNumberImages) {
       c.kind = TKeyKind::Number;
-    // Only a column whose comparison is a total order lets the sort know the
-    // outcome of a comparison from two others.
-    c.total = allText || (allNumber && allOk);
+      numbers_.resize(n);
+      bool allOk = true;
+      for (size_t k = 0; k < n; ++k) {
+        TNumberEntry& e = numbers_[k];
+        Extended value = 0;
+        e.ok = gridsort::ReadSortNumber(c.texts[k], c.prefix, c.suffix, grouped, value);
+        NumberImage(value, e);
+        e.empty = empties[k];
+        e.row = static_cast<int>(k);
+        allOk = allOk && e.ok;
+      }
+      c.total = allOk;
+      if (c.total) FoldIntoImages(c);
+    } else if (K == 0 && allText) {
+      c.kind = TKeyKind::Text;
+      c.total = true;
+      texts_.resize(n);
+      for (size_t k = 0; k < n; ++k) {
+        TTextEntry& e = texts_[k];
+        const AnsiString& text = c.texts[k];
+        e.prefix = TextPrefix(text);
+        e.size = static_cast<std::uint32_t>(text.size());
+        e.empty = empties[k];
+        e.row = static_cast<int>(k);
+      }
+    } else {
+      c.keys.resize(n);
+      bool allOk = true;
+      for (size_t k = 0; k < n; ++k) {
+        TSortCellKey& key = c.keys[k];
+        const int row = lo_ + static_cast<int>(k);
+        key.text = &c.texts[k];
+        key.empty = empties[k];
+        key.style = styles[k];
+        if (!c.wides.empty()) key.wide = &c.wides[k];
+        if (anyNumber) {
+          key.numberOk = gridsort::ReadSortNumber(c.texts[k], c.prefix, c.suffix, grouped, key.number);
+          allOk = allOk && key.numberOk;
+        }
+        if (!dates.empty())
+          key.date = dates[k];
+        else if (anyDate)
+          key.date = gridsort::ReadSortDate(c.texts[k]);
+        if (!aux.empty()) key.aux = aux[k];
+        if (anyCheck) {
+          bool checked = false;
+          g_.GetCheckBoxState(c.col, row, checked);
+          key.aux = checked ? 1 : 0;
+        }
+      }
+      // Only a column whose comparison is a total order lets the sort know
+      // the outcome of a comparison from two others.
+      c.total = allText || (allNumber && allOk);
+    }
     consistent_ = consistent_ && c.total;
   }
 
@@ -394,6 +409,11 @@ class TExtStringGrid::SortKeys {
     // Equal in their first eight bytes, padding included: when one has no
     // more, it is the start of the other.
     if (a.size <= 8 || b.size <= 8) return Order3(a.size, b.size);
+    return Rests(a, b);
+  }
+
+  // Two texts alike in their first eight bytes, both longer, by the rest.
+  [[gnu::noinline]] int Rests(const TTextEntry& a, const TTextEntry& b) const {
     const std::vector<AnsiString>& texts = columns_[0].texts;
     const AnsiString& ta = texts[static_cast<size_t>(a.row)];
     const AnsiString& tb = texts[static_cast<size_t>(b.row)];
@@ -522,7 +542,7 @@ class TExtStringGrid::SortKeys {
   template <typename E>
   bool Runs(std::vector<E>& Entries, const E& Pivot, int& I, int& J) {
     constexpr int kRun = 64;
-    if (J - I + 1 < 16) return true;
+    if (J - I + 1 < 8) return true;
     struct Run {
       int first = 0, size = 0;  // rows first .. first + size - 1 from the left, down to it from the right
       std::uint64_t stops = 0;  // bit k: the scan stops at the k-th row of the run
@@ -531,6 +551,20 @@ class TExtStringGrid::SortKeys {
       run.first = first;
       run.size = size;
       std::uint64_t stops = 0;
+      if constexpr (std::is_same_v<E, TNumberEntry>)
+        if (imagesOrder_) {
+          // From the left a row stops the scan unless it comes before the
+          // pivot, from the right unless it comes after it.
+          const unsigned __int128 pivot = Image(Pivot);
+          const bool upwards = fromLeft == (dir_ > 0);
+          for (int k = 0; k < size; ++k) {
+            const unsigned __int128 row =
+                Image(Entries[static_cast<size_t>(fromLeft ? first + k : first - k)]);
+            stops |= std::uint64_t{upwards ? row >= pivot : row <= pivot} << k;
+          }
+          run.stops = stops;
+          return;
+        }
       if (fromLeft)
         for (int k = 0; k < size; ++k)
           stops |= std::uint64_t{First(Pivot, Entries[static_cast<size_t>(first + k)]) != dir_} << k;
@@ -591,11 +625,19 @@ class TExtStringGrid::SortKeys {
       moved = moved || order[k] != static_cast<int>(k);
     }
     if (!moved) return;
+    // The heights read in order, so that only rows of different heights
+    // reach the grid's extents.
+    std::vector<int> heights(n);
+    for (size_t k = 0; k < n; ++k) heights[k] = g_.RowHeights(lo_ + static_cast<int>(k));
+    if (g_.sortLogging_) g_.sortLog_.reserve(g_.sortLog_.size() + n);
     for (size_t p = 0; p < n; ++p) {
       const int wanted = order[p];
       const int q = where[static_cast<size_t>(wanted)];
       if (q == static_cast<int>(p)) continue;
-      g_.ExchangeRowHeights(lo_ + static_cast<int>(p), lo_ + q);
+      if (heights[p] != heights[static_cast<size_t>(q)]) {
+        g_.ExchangeRowHeights(lo_ + static_cast<int>(p), lo_ + q);
+        std::swap(heights[p], heights[static_cast<size_t>(q)]);
+      }
       if (g_.sortLogging_) g_.sortLog_.emplace_back(lo_ + static_cast<int>(p), lo_ + q);
       const int displaced = at[p];
       at[static_cast<size_t>(q)] = displaced;
@@ -646,6 +688,8 @@ class TExtStringGrid::SortKeys {
   const bool indexed_, ignoreBlanks_, blanksLast_;
   const TSortDirection direction_;
   std::vector<Column> columns_;
+  std::vector<TNumberEntry> numbers_;  // the first column's, when of one kind
+  std::vector<TTextEntry> texts_;
   long long compares_ = 0;
   int exchanges_ = 0, lastExchanged_ = 0;
   bool consistent_ = true;    // every column read so far orders its cells totally
