@@ -41,6 +41,15 @@ void PaintTitlePicture(TBitmap& picture) {
   }
 }
 
+// Bold in the control's own font; set as a whole so that the control
+// measures itself again.
+void MakeBold(TControl* control) {
+  TFont font;
+  font.Assign(control->Font());
+  font.Style = fsBold;
+  control->SetFont(font);
+}
+
 template <typename C>
 C* Place(TComponent* owner, TWinControl* parent, const char* name, int x, int y, int w, int h,
          const AnsiString& caption = {}) {
@@ -58,8 +67,7 @@ TPanel* Page(TComponent* owner, TWinControl* parent, const char* name, const Ans
   page->SetCaption("");
   page->SetVisible(false);
   if (!title.empty()) {
-    auto* label = Place<TLabel>(owner, page, "", 20, 12, 400, 16, title);
-    label->Font().Style = fsBold;
+    MakeBold(Place<TLabel>(owner, page, "", 20, 12, 400, 16, title));
   }
   return page;
 }
@@ -170,7 +178,7 @@ TRpExpressionBuilder::TRpExpressionBuilder(TComponent* AOwner) : TForm(AOwner) {
   AvailableFunc = Place<TListBox>(this, FunctionPage, "AvailableFunc", 148, 36, 313, 150);
   FuncName = Place<TLabel>(this, FunctionPage, "FuncName", 20, 194, 441, 16);
   FuncName->SetAutoSize(false);
-  FuncName->Font().Style = fsBold;
+  MakeBold(FuncName);
   FuncDescription = Place<TLabel>(this, FunctionPage, "FuncDescription", 20, 212, 441, 32);
   FuncDescription->SetAutoSize(false);
   FuncDescription->SetWordWrap(true);
@@ -186,7 +194,7 @@ TRpExpressionBuilder::TRpExpressionBuilder(TComponent* AOwner) : TForm(AOwner) {
   FuncParamsPage = Page(this, this, "FuncParamsPage", "Enter parameters for function");
   CopyFuncName = Place<TLabel>(this, FuncParamsPage, "CopyFuncName", 20, 32, 441, 16);
   CopyFuncName->SetAutoSize(false);
-  CopyFuncName->Font().Style = fsBold;
+  MakeBold(CopyFuncName);
   CopyFuncDescription = Place<TLabel>(this, FuncParamsPage, "CopyFuncDescription", 20, 50, 441, 30);
   CopyFuncDescription->SetAutoSize(false);
   CopyFuncDescription->SetWordWrap(true);
