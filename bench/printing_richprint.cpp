@@ -1,17 +1,21 @@
 // LIBS: printing_forms platform_backend
 // The rich-text printer with the calculation text of 500 offers (about
 // 1,050 lines of 85 characters): paged to the PDF printer with header and
-// footer, and one preview page written as a compressed page file, read
-// back and drawn.
+// footer, one preview page written as a compressed page file, read back
+// and drawn, and the calculation preview saving the text as RTF and
+// opening it again.
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "platform/backend/headless/Headless.h"
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
+#include "printing/Prevunt.h"
 #include "printing/RichPrint.h"
 #include "tests/printing/PrintScene.h"
 
@@ -75,5 +79,31 @@ void BM_PreviewPageWrittenReadAndDrawn(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PreviewPageWrittenReadAndDrawn)->Unit(benchmark::kMillisecond);
+
+// The calculation preview's Save to an ".RTF" name and Open of that file,
+// with the report's first lines in bold so that the file holds formats.
+void BM_CalculationTextRtfSaveAndOpen(benchmark::State& state) {
+  Scene scene;
+  auto* form = NewForm<Tprevform>(scene.owner.get(), *scene.edit, "Πρόγραμμα δημοπρασιών"_a);
+  TRichEdit& memo = *form->Prevmemo;
+  memo.SetSelStart(0);
+  memo.SetSelLength(200);
+  memo.SelAttributes().SetStyle(fsBold);
+  char folder[] = "/tmp/bench-rtf.XXXXXX";
+  if (!mkdtemp(folder)) {
+    state.SkipWithError("no temporary folder");
+    return;
+  }
+  const AnsiString file = AnsiString(folder) + "/report.rtf";
+  for (auto _ : state) {
+    form->FileName = file;
+    form->FileSave(form);
+    form->PerformFileOpen(file);
+  }
+  state.counters["lines"] = memo.Lines().Count();
+  std::remove(file.c_str());
+  std::remove(folder);
+}
+BENCHMARK(BM_CalculationTextRtfSaveAndOpen)->Unit(benchmark::kMillisecond);
 
 }  // namespace

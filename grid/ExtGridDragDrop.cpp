@@ -391,6 +391,15 @@ void TExtStringGrid::FinishMove() {
       DeleteRows(rows[j - 1], static_cast<int>(j - i));
       i = j;
     }
+    // The rows a drop here put in stay selected where they now are.
+    if (dropped.Top >= 0) {
+      const int above =
+          static_cast<int>(std::count_if(rows.begin(), rows.end(), [&](int r) { return r < dropped.Top; }));
+      TGridRect moved = dropped;
+      moved.Top -= above;
+      moved.Bottom = std::min(moved.Bottom - above, RowCount() - 1);
+      if (moved.Top >= FixedRows() && moved.Top <= moved.Bottom) SetSelection(moved);
+    }
     return;
   }
   if (dragDropSettings_->OleCopyAlways) return;

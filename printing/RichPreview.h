@@ -180,6 +180,10 @@ class TRichPreviewForm : public TForm {
   void SpinEdit1Change(TObject* Sender);
   void Image1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
 
+  // The arrows scroll the page while it has the focus (they would walk
+  // the controls otherwise).
+  void Dispatch(TMessage& Message) override;
+
   const TPreviewNavigation& Navigation() const { return nav_; }
   const TPreviewZoom& Zoom() const { return zoom_; }
   const TPreviewPageFiles& Pages() const { return *pages_; }

@@ -230,6 +230,9 @@ void TRichPreviewForm::FormActivate(TObject*) {
       c->SetEnabled(false);
   }
   SetCaption("Προεπισκόπιση εκτύπωσης"_a);
+  // The page has the keys first: the arrows scroll it, the edits take
+  // theirs once chosen.
+  if (ScrollBox1->CanFocus()) ScrollBox1->SetFocus();
   Invalidate();
 }
 

@@ -98,6 +98,18 @@ void TRichPreviewForm::FormKeyDown(TObject*, Word& Key, TShiftState) {
   Key = 0;
 }
 
+void TRichPreviewForm::Dispatch(TMessage& m) {
+  if (m.Msg == CM_DIALOGKEY && ActiveControl() == ScrollBox1) {
+    Word key = MsgCharCode(m);
+    if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) {
+      FormKeyDown(this, key, {});
+      m.Result = 1;
+      return;
+    }
+  }
+  TForm::Dispatch(m);
+}
+
 void TRichPreviewForm::FormKeyPress(TObject*, char& Key) {
   // The edits take digits alone: letters are the preview's commands.
   const AnsiString k(1, Key);
@@ -151,6 +163,8 @@ void TRichPreviewForm::Label7DblClick(TObject*) {
 }
 
 void TRichPreviewForm::Image1MouseDown(TObject*, TMouseButton Button, TShiftState, int, int) {
+  // A click on the page gives the page the keys: the arrows scroll it.
+  if (ScrollBox1->CanFocus()) ScrollBox1->SetFocus();
   if (Button != mbRight) return;
   zoom_.Reset();
   ZoomChanged();

@@ -52,7 +52,7 @@ TCustomForm::~TCustomForm() {
   if (FormState.Contains(fsModal)) ui::PopModal(this);
   if (Visible()) {
     SetVisibleFlag(false);
-    ui::RemoveTopLevel(this);
+    if (!Parent()) ui::RemoveTopLevel(this);
   }
   if (Screen) {
     Screen->RemoveForm(this);
@@ -109,7 +109,7 @@ void TCustomForm::Paint() { TCustomControl::Paint(); }
 void TCustomForm::Show() {
   SetVisible(true);
   BringToFront();
-  SetActive(true);
+  if (!Parent()) SetActive(true);
 }
 
 void TCustomForm::Hide() { SetVisible(false); }
@@ -148,6 +148,19 @@ void TCustomForm::PlaceOnShow() {
 
 void TCustomForm::SetVisible(bool v) {
   if (v == Visible()) return;
+  if (Parent()) {
+    if (v) {
+      AfterConstruction();
+      DoShow();
+      FormState << fsVisible;
+    } else {
+      DoHide();
+      FormState >> fsVisible;
+    }
+    TCustomControl::SetVisible(v);
+    if (v) Realign();
+    return;
+  }
   if (v) {
     AfterConstruction();
     PlaceOnShow();

@@ -48,8 +48,11 @@ class TCustomForm : public TCustomControl {
 
   void Show();
   void Hide();
+  // A form given a parent lives inside that control as one of its
+  // children (no window of its own, no activation); otherwise it is a
+  // top-level window.
   void SetVisible(bool v) override;
-  bool Showing() const override { return Visible(); }
+  bool Showing() const override { return Parent() ? TCustomControl::Showing() : Visible(); }
   // Shows the form and runs the loop until ModalResult is set; the other
   // forms take no input meanwhile. Raises EInvalidOperation for a form that
   // is already showing.

@@ -643,6 +643,22 @@ void TScrollingWinControl::Dispatch(TMessage& m) {
       TCustomControl::Dispatch(m);
       UpdateScrollBars();
       return;
+    case WM_PAINT:
+      if (paintCanvas_) {
+        // Children drawn on the box's own pixels (a picture larger than
+        // the view) stay inside the view and leave the bars visible.
+        const TRect clip = paintClip_;
+        paintClip_ = IntersectRect(clip, ViewArea());
+        try {
+          TCustomControl::Dispatch(m);
+        } catch (...) {
+          paintClip_ = clip;
+          throw;
+        }
+        paintClip_ = clip;
+        return;
+      }
+      break;
     default:
       break;
   }

@@ -393,6 +393,36 @@ TEST_F(GridDragDropTest, EscapeCancelsAndNothingChanges) {
   EXPECT_FALSE(b->DropMarkers().RowMarker().Visible());
 }
 
+TEST_F(GridDragDropTest, CtrlHeldBeforeTheDragCopies) {
+  MakeTwoGrids();
+  a->SetSelection({1, 2, 1, 2});
+  int stop = -1;
+  a->OnOleDragStop = [&](TObject*, int e) { stop = e; };
+  backend->KeyDown(VK_CONTROL);
+  Script({[&] { MoveTo(*b, 2, 4); }, [&] { ReleaseOn(*b, 2, 4); }});
+  DragFrom(*a, 1, 2);
+  backend->KeyUp(VK_CONTROL);
+  EXPECT_EQ(stop, static_cast<int>(DROPEFFECT_COPY));
+  EXPECT_EQ(a->Cells(1, 2), "1,2");
+  EXPECT_EQ(b->Cells(2, 4), "1,2");
+}
+
+TEST_F(GridDragDropTest, WithoutAUserTheDragEndsWhereItBegan) {
+  MakeTwoGrids();
+  a->SetSelection({1, 2, 1, 2});
+  bool stopped = false;
+  a->OnOleDragStop = [&](TObject*, int) { stopped = true; };
+  // No input can come in memory: the loop waits for none and cancels.
+  DragFrom(*a, 1, 2);
+  EXPECT_FALSE(ui::dragdrop::Dragging());
+  EXPECT_FALSE(stopped);
+  EXPECT_EQ(a->Cells(1, 2), "1,2");
+  EXPECT_FALSE(a->DropMarkers().DragIndicator().Visible());
+  // The mouse and keys go to the windows again.
+  backend->Click(*b, ClientPoint(*b, 2, 5).X, ClientPoint(*b, 2, 5).Y);
+  EXPECT_EQ(b->Row(), 5);
+}
+
 TEST_F(GridDragDropTest, AMoveTheTargetRefusedKeepsTheSourceCells) {
   MakeTwoGrids();
   a->SetSelection({1, 2, 1, 2});
@@ -442,6 +472,10 @@ TEST_P(GridDragWithinTest, RemovesExactlyTheRowsDragged) {
   Script({[&] { MoveTo(*a, 2, k.dropRow); }, [&] { ReleaseOn(*a, 2, k.dropRow); }});
   DragFrom(*a, 1, k.from);
   EXPECT_EQ(Column(*a, 1), k.after);
+  // The rows dropped stay selected where they are now.
+  const TGridRect s = a->Selection();
+  EXPECT_EQ(a->Cells(1, s.Top), "1," + std::to_string(k.from));
+  EXPECT_EQ(s.Bottom - s.Top, k.to - k.from);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -43,6 +43,13 @@ class PrevuntWindowTest : public ::testing::Test {
     SetRegistryStoreRoot("");
   }
   AnsiString File(const char* name) { return cp1253::FromUtf8(store.path()) + "/" + name; }
+  // The document named Name, changed by a typed character at its start.
+  void TypeAChangeInto(const char* name) {
+    form->FileName = File(name);
+    form->Prevmemo->SetFocus();
+    form->Prevmemo->SetSelStart(0);
+    backend->Type("Χ"_a);
+  }
   TempFolder store;
   std::optional<PrintScene> scene;
   THeadlessBackend* backend = nullptr;
@@ -76,10 +83,7 @@ TEST_F(PrevuntWindowTest, SavesTextOrRtfByTheNameAndOpensBoth) {
 
 TEST_F(PrevuntWindowTest, AskingToSaveYesNoAndCancel) {
   TRichEdit& memo = *form->Prevmemo;
-  form->FileName = File("ask.txt");
-  memo.SetFocus();
-  memo.SetSelStart(0);
-  backend->Type("Χ"_a);
+  TypeAChangeInto("ask.txt");
   EXPECT_TRUE(memo.Modified);
   EXPECT_EQ(form->StatusBar->Panels[1].Text, "Μεταβλήθηκε"_a);
   // Cancel: nothing happens.
@@ -277,10 +281,7 @@ TEST_F(PrevuntWindowTest, TheRulersMarkersSetTheIndentsByTheirFormulas) {
 // file is not opened.
 TEST_F(PrevuntWindowTest, ADropAsksToSaveFirstAndCancelKeepsTheText) {
   TRichEdit& memo = *form->Prevmemo;
-  form->FileName = File("kept.txt");
-  memo.SetFocus();
-  memo.SetSelStart(0);
-  backend->Type("Χ"_a);
+  TypeAChangeInto("kept.txt");
   const AnsiString text = memo.Text();
   const AnsiString dropped = File("dropped.txt");
   SafeWriteFile(dropped, "ΡΙΧΤΗΚΕ"_a);

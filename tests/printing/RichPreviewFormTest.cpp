@@ -144,6 +144,14 @@ TEST_F(RichPreviewFormTest, NavigationKeysAndZoom) {
   EXPECT_EQ(form->Label7->Caption(), "1.250");
   EXPECT_TRUE(form->SpeedButton3->Enabled());
   EXPECT_GT(form->Image1->Width(), form->ScrollBox1->ClientWidth());
+  EXPECT_TRUE(form->ScrollBox1->HorzScrollBar().IsScrollBarVisible());
+  EXPECT_TRUE(form->ScrollBox1->VertScrollBar().IsScrollBarVisible());
+  // The page has the keys: the arrows scroll it by the bar's increment.
+  EXPECT_EQ(form->ActiveControl(), form->ScrollBox1);
+  backend->PressKey(VK_RIGHT);
+  backend->PressKey(VK_DOWN);
+  EXPECT_EQ(form->ScrollBox1->HorzScrollBar().Position(), form->ScrollBox1->HorzScrollBar().Increment);
+  EXPECT_EQ(form->ScrollBox1->VertScrollBar().Position(), form->ScrollBox1->VertScrollBar().Increment);
   k = "σ"_a[0];
   form->FormKeyPress(form, k);
   form->FormKeyPress(form, k);
@@ -164,7 +172,7 @@ TEST_F(RichPreviewFormTest, GeometryFollowsTheScreenAndAFacingWindowOpensWhenThe
     bool facing;
   };
   for (const Screen& s : {Screen{1920, 1080, true}, Screen{1024, 768, true}, Screen{800, 1000, false},
-                         Screen{640, 480, true}}) {
+                          Screen{640, 480, true}}) {
     SCOPED_TRACE(s.w);
     backend->ScreenW = s.w;
     backend->ScreenH = s.h;
@@ -251,6 +259,36 @@ TEST_F(RichPreviewFormTest, ADamagedPageFileDrawsAndPrintsNothing) {
   std::string text;
   ASSERT_TRUE(PdfText(file, text));
   EXPECT_EQ(text.find("Γραμμή"), std::string::npos) << text;
+  form->Close();
+  Application->ProcessMessages();
+}
+
+// A page file that cannot be made is reported once and the other pages
+// still come.
+TEST_F(RichPreviewFormTest, APageThatCannotBeSavedIsReportedAndTheRestFollow) {
+  Lines(150);
+  backend->ScreenW = 1000;
+  TRichPrinter rp(nullptr);
+  rp.ShowProgress = false;
+  std::string blocker;
+  int pages = 0;
+  rp.OnNewPage = [&](TObject*) {
+    // While the second page is drawn, its plain file's name is taken.
+    if (++pages == 2 && rp.PreviewForm()) {
+      blocker = cp1253::ToUtf8(rp.PreviewForm()->Pages().Folder()) + "PreviewMetafile1";
+      std::filesystem::create_directory(blocker);
+    }
+  };
+  backend->ExpectMessageBox("Can not save the page information (MetaFiles)", IDOK);
+  rp.Preview(edit);
+  TRichPreviewForm* form = rp.PreviewForm();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+  EXPECT_EQ(form->PageCount(), 3);
+  TMetafile page;
+  EXPECT_FALSE(form->Pages().LoadPage(1, page));
+  EXPECT_TRUE(form->Pages().LoadPage(2, page));
+  std::filesystem::remove(blocker);
   form->Close();
   Application->ProcessMessages();
 }

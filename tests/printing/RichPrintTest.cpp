@@ -419,4 +419,25 @@ TEST_F(RichPrintTest, APageRangeAndASelectionPrintOnlyThose) {
   EXPECT_FALSE(has(9)) << text;
 }
 
+// A document that cannot be written says so, and the printer is free for
+// the next one.
+TEST_F(RichPrintTest, AFailedDocumentLeavesThePrinterFreeForTheNext) {
+  UsePrinter(TestPrinter(600, 0));
+  Text(80);
+  TRichPrinter rp(nullptr);
+  rp.ShowProgress = false;
+  Printer()->FileName = "/nonexistent-folder/x.pdf";
+  try {
+    rp.PrintRichEdit(edit, 1);
+    ADD_FAILURE() << "an unwritable file printed";
+  } catch (const ELinePrinter& e) {
+    EXPECT_EQ(e.Message, "Not be able to print to a file.");
+  }
+  EXPECT_FALSE(Printer()->Printing());
+  const std::string file = TestOutput("after-failure.pdf");
+  Printer()->FileName = cp1253::FromUtf8(file);
+  rp.PrintRichEdit(edit, 1);
+  EXPECT_TRUE(PdfIsSound(file));
+}
+
 }  // namespace

@@ -445,10 +445,15 @@ void TScreenBackend::WindowShown(TWinControl& window) {
   if (form && form->BorderStyle == bsNone) flags |= SDL_WINDOW_BORDERLESS;
   if (form && form->FormStyle == fsStayOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
   DisplayLibraryAllocations creating;
+  // Without a window manager every window shown takes the keyboard; a
+  // popup (hint, drop marker, list) gives it straight back, so that keys
+  // held (Ctrl during a drag) and typed stay with the window that had them.
+  SDL_Window* focused = popup ? SDL_GetKeyboardFocus() : nullptr;
   SDL_Window* w = SDL_CreateWindow(Utf8(window.Caption()).c_str(), window.Left(), window.Top(),
                                    std::max(window.Width(), 1), std::max(window.Height(), 1), flags);
   if (!w) throw EInvalidOperation(AnsiString("A window cannot be created: ") + SDL_GetError());
   windows_[&window] = w;
+  if (focused && focused != w) SDL_SetWindowInputFocus(focused);
 }
 
 void TScreenBackend::WindowHidden(TWinControl& window) {

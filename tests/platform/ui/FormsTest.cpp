@@ -579,4 +579,33 @@ TEST_F(UiTest, HandlersMayUnassignTheirOwnEvent) {
   EXPECT_EQ(ticks, 1);
 }
 
+TEST_F(UiTest, FormWithAParentLivesInsideItAsAChild) {
+  TDemoForm& host = ShowDemo();
+  const std::size_t windows = backend->Windows.size();
+  auto* inner = NewForm<TForm>(&host);
+  inner->SetParent(&host);
+  inner->SetBounds(0, 0, 100, 80);
+  auto* edit = new TEdit(inner);
+  edit->SetParent(inner);
+  edit->SetBounds(4, 4, 60, 21);
+  int shown = 0;
+  inner->OnShow = [&](TObject*) { ++shown; };
+  inner->Show();
+  Application->ProcessMessages();
+  // No window of its own, and the host stays the active form.
+  EXPECT_EQ(backend->Windows.size(), windows);
+  EXPECT_FALSE(ui::IsShownTopLevel(inner));
+  EXPECT_EQ(shown, 1);
+  EXPECT_TRUE(inner->Showing());
+  EXPECT_EQ(Screen->ActiveForm(), &host);
+  edit->SetFocus();
+  EXPECT_TRUE(edit->Focused());
+  EXPECT_EQ(host.ActiveControl(), edit);
+  inner->Hide();
+  EXPECT_FALSE(inner->Showing());
+  EXPECT_TRUE(host.Visible());
+  delete inner;
+  EXPECT_EQ(backend->Windows.size(), windows);
+}
+
 }  // namespace

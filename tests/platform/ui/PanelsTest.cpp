@@ -178,4 +178,21 @@ TEST_F(PanelsTest, ScrollBoxScrollsItsChildrenByBarWheelAndScrollInView) {
   EXPECT_TRUE(box->HorzScrollBar().IsScrollBarVisible());
 }
 
+// A picture larger than the box shows inside the view: the bars stay
+// visible over it.
+TEST_F(PanelsTest, AScrollBoxsBarsStayVisibleOverALargerPicture) {
+  auto* box = Add<TScrollBox>(10, 10, 200, 150);
+  auto* image = Add<TImage>(0, 0, 400, 300, box);
+  auto bitmap = std::make_unique<TBitmap>(400, 300);
+  bitmap->Canvas()->Brush->Color = clRed;
+  bitmap->Canvas()->FillRect(Rect(0, 0, 400, 300));
+  image->Picture().SetGraphic(std::move(bitmap));
+  ShowForm();
+  ASSERT_TRUE(box->VertScrollBar().IsScrollBarVisible());
+  EXPECT_EQ(PixelOf(*box, 50, 50), ColorToRGB(clRed));
+  // Inside each bar, half way along it: the bar, not the picture.
+  EXPECT_NE(PixelOf(*box, 200 - 2 - kScrollBarSize / 2, 60), ColorToRGB(clRed));
+  EXPECT_NE(PixelOf(*box, 90, 150 - 2 - kScrollBarSize / 2), ColorToRGB(clRed));
+}
+
 }  // namespace
