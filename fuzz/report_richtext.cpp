@@ -19,7 +19,7 @@ namespace {
 
 // Longer texts add nothing a shorter one does not reach, and each costs
 // pages of layout.
-constexpr std::size_t kMaxRtf = 768;
+constexpr std::size_t kMaxRtf = 512;
 
 class NullFilter : public TRpExportFilter {
  public:
@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)backend;
   if (size < 4 || size - 4 > kMaxRtf) return 0;
   SetRpMeasureInInches(false);
-  const Extended height = 50 + data[0] * 10;     // 5 to 260 mm
-  const Extended width = 200 + data[1] * 6;      // 20 to 173 mm
+  const Extended height = 100 + data[0] * 10;    // 10 to 265 mm
+  const Extended width = 300 + data[1] * 6;      // 30 to 183 mm
   const Extended above = (data[2] & 0x7f) * 20;  // what a band before it takes
   const bool stretch = (data[2] & 0x80) != 0;
   const int alignment = data[3] % 3;

@@ -499,6 +499,7 @@ bool TExtStringGrid::StartOleDrag(TShiftState Shift, int X, int Y) {
 }
 
 // ---- the floating label of a moved row or column ---------------------------------------------
+// (The plain grid scrolls a row or column at a time past its edges.)
 
 void TExtStringGrid::ShowMoveLabel(TGridState State, int X, int Y) {
   TFloatingLabel& label = DropMarkers().DragIndicator();
@@ -510,24 +511,11 @@ void TExtStringGrid::ShowMoveLabel(TGridState State, int X, int Y) {
     caption = GetCellText(RealColIndex(source), 0);
     width = ColWidths(source);
     height = RowHeights(0);
-    int fixedWidth = 0;
-    for (int i = 0; i < FixedCols(); ++i) fixedWidth += ColWidths(i);
-    // Past the fixed columns or the client edge the grid scrolls a column.
-    if (X < fixedWidth && LeftCol() > FixedCols())
-      SetLeftCol(LeftCol() - 1);
-    else if (X >= ClientWidth() && LeftCol() + VisibleColCount() < ColCount())
-      SetLeftCol(LeftCol() + 1);
   } else {
     if (source < 0 || source >= RowCount()) return;
     caption = GetCellText(RealColIndex(0), source);
     width = ColWidths(0);
     height = RowHeights(source);
-    int fixedHeight = 0;
-    for (int i = 0; i < FixedRows(); ++i) fixedHeight += RowHeights(i);
-    if (Y < fixedHeight && TopRow() > FixedRows())
-      SetTopRow(TopRow() - 1);
-    else if (Y >= ClientHeight() && TopRow() + VisibleRowCount() < RowCount())
-      SetTopRow(TopRow() + 1);
   }
   label.SetCaption(FirstLine(CellPlainText(0, 0, caption)));
   const TPoint at = ClientToScreen(Point(X, Y));

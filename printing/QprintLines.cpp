@@ -24,8 +24,10 @@ bool Starts(const AnsiString& text, const AnsiString& prefix) {
 void TrpForm::ReadCategoryRow() {
   const AnsiString n = Trim(Columns(CurLine, 1, 3));
   if (n.empty()) return;
+  // The check report right-aligns its row numbers: a blank between digits
+  // ("1 2") makes no row number, like any other character that is none.
   for (char c : n)
-    if ((c < '0' || c > '9') && c != ' ') {
+    if (c < '0' || c > '9') {
       GroupNo = 0;
       return;
     }

@@ -156,15 +156,15 @@ void TRpCustomRichText::GetExpandedHeight(Extended& height) {
   };
   long long steps = 0;
   if (length > 0 && !holds(0)) {
-    long long short_ = 0;
+    long long tooFew = 0;
     steps = 1;
     while (!holds(steps)) {
-      short_ = steps;
+      tooFew = steps;
       steps *= 2;
     }
-    while (steps - short_ > 1) {
-      const long long mid = short_ + (steps - short_) / 2;
-      (holds(mid) ? steps : short_) = mid;
+    while (steps - tooFew > 1) {
+      const long long mid = tooFew + (steps - tooFew) / 2;
+      (holds(mid) ? steps : tooFew) = mid;
     }
   }
   range.rc.Bottom = static_cast<int>(std::min<long long>(bottom + steps * step, kMaxTwips));

@@ -5,6 +5,7 @@
 
 #include "platform/ui/Application.h"
 #include "report/RpDesign.h"
+#include "report/RpExpBld.h"
 
 namespace {
 
@@ -22,43 +23,43 @@ TButton* PlaceButton(TWinControl* parent, const char* name, const AnsiString& ca
 }  // namespace
 
 TRpEnvironmentEditor::TRpEnvironmentEditor(TComponent* owner) : TForm(owner) {
-  RpSetUpDialog(*this, "RpEnvironmentEditor", "User Defined Functions Edtor", 472, 296);
+  RpSetUpDialog(*this, "RpEnvironmentEditor", "User Defined Functions Edtor", 480, 330);
 
   // The "New entry" group lies under the list's group at the same place;
   // Add brings it to the front.
-  NewEntryGroup = Place<TGroupBox>(this, "NewEntryGroup", 8, 4, 456, 250);
+  NewEntryGroup = Place<TGroupBox>(this, "NewEntryGroup", 8, 4, 464, 284);
   NewEntryGroup->SetCaption("New entry");
   TLabel* nameLabel = Place<TLabel>(NewEntryGroup, "NameLabel", 16, 28, 60, 16);
   nameLabel->SetCaption("Name");
   Name = Place<TEdit>(NewEntryGroup, "Name", 16, 46, 200, 23);
   TLabel* expressionLabel = Place<TLabel>(NewEntryGroup, "ExpressionLabel", 16, 80, 80, 16);
   expressionLabel->SetCaption("Expression");
-  Expression = Place<TEdit>(NewEntryGroup, "Expression", 16, 98, 396, 23);
-  SpeedButton1 = Place<TSpeedButton>(NewEntryGroup, "SpeedButton1", 418, 98, 23, 23);
+  Expression = Place<TEdit>(NewEntryGroup, "Expression", 16, 98, 404, 23);
+  SpeedButton1 = Place<TSpeedButton>(NewEntryGroup, "SpeedButton1", 426, 98, 23, 23);
   SpeedButton1->SetCaption("...");
-  NewOKBtn = PlaceButton(NewEntryGroup, "NewOKBtn", "&OK", 286, 210);
-  NewCancelBtn = PlaceButton(NewEntryGroup, "NewCancelBtn", "&Cancel", 366, 210);
+  NewOKBtn = PlaceButton(NewEntryGroup, "NewOKBtn", "&OK", 294, 244);
+  NewCancelBtn = PlaceButton(NewEntryGroup, "NewCancelBtn", "&Cancel", 374, 244);
 
-  ListGroup = Place<TGroupBox>(this, "ListGroup", 8, 4, 456, 250);
-  UDFGrid = Place<TStringGrid>(ListGroup, "UDFGrid", 8, 16, 440, 196);
+  ListGroup = Place<TGroupBox>(this, "ListGroup", 8, 4, 464, 284);
+  UDFGrid = Place<TStringGrid>(ListGroup, "UDFGrid", 8, 16, 448, 230);
   UDFGrid->SetColCount(2);
   UDFGrid->SetFixedCols(0);
   UDFGrid->SetRowCount(2);
   UDFGrid->SetFixedRows(1);
   UDFGrid->SetDefaultRowHeight(20);
   UDFGrid->SetColWidths(0, 120);
-  UDFGrid->SetColWidths(1, 296);
-  LocalCB = Place<TRadioButton>(ListGroup, "LocalCB", 16, 222, 130, 19);
+  UDFGrid->SetColWidths(1, 304);
+  LocalCB = Place<TRadioButton>(ListGroup, "LocalCB", 16, 256, 130, 19);
   LocalCB->SetCaption("&Local defines");
-  GlobalCB = Place<TRadioButton>(ListGroup, "GlobalCB", 170, 222, 130, 19);
+  GlobalCB = Place<TRadioButton>(ListGroup, "GlobalCB", 170, 256, 130, 19);
   GlobalCB->SetCaption("&Global defines");
   LocalCB->SetChecked(true);
 
-  VariableOKBtn = PlaceButton(this, "VariableOKBtn", "Close", 389, 264);
+  VariableOKBtn = PlaceButton(this, "VariableOKBtn", "Close", 397, 298);
   VariableOKBtn->ModalResult = 1;
-  DeleteBtn = PlaceButton(this, "DeleteBtn", "&Delete", 248, 264);
-  EditBtn = PlaceButton(this, "EditBtn", "&Edit", 168, 264);
-  AddBtn = PlaceButton(this, "AddBtn", "&Add", 88, 264);
+  DeleteBtn = PlaceButton(this, "DeleteBtn", "&Delete", 256, 298);
+  EditBtn = PlaceButton(this, "EditBtn", "&Edit", 176, 298);
+  AddBtn = PlaceButton(this, "AddBtn", "&Add", 96, 298);
 
   LocalCB->OnClick = [this](TObject*) { FillGrid(); };
   GlobalCB->OnClick = [this](TObject*) { FillGrid(); };
@@ -77,8 +78,6 @@ TRpEnvironmentEditor::TRpEnvironmentEditor(TComponent* owner) : TForm(owner) {
 
 void TRpEnvironmentEditor::Start(TRpEvEnvironment* local, bool allowGlobal) {
   Local = local;
-  EditBtn->SetEnabled(static_cast<bool>(EditExpression));
-  SpeedButton1->SetEnabled(static_cast<bool>(EditExpression));
   if (!allowGlobal) GlobalCB->SetEnabled(false);
   if (Local == nullptr) {
     LocalCB->SetEnabled(false);
@@ -143,7 +142,7 @@ void TRpEnvironmentEditor::CellEdited(int col, int row, const AnsiString& text) 
 void TRpEnvironmentEditor::EditCurrentRow() {
   TRpEvEnvironment* environment = Current();
   const int row = UDFGrid->Row();
-  if (!EditExpression || environment == nullptr || row < 1 || row > environment->Count()) return;
+  if (environment == nullptr || row < 1 || row > environment->Count()) return;
   const TRpEvEmbeddedFunction* entry = environment->Entry(row - 1);
   AnsiString text = entry != nullptr ? entry->Expression : AnsiString();
   if (!EditExpression(environment->Get(row - 1), text)) return;
@@ -180,8 +179,11 @@ void TRpEnvironmentEditor::AddEntry() {
   ListGroup->BringToFront();
 }
 
+bool TRpEnvironmentEditor::EditExpression(const AnsiString& heading, AnsiString& expression) {
+  return EditExpressionInBuilder(heading, expression, nullptr, Local, this);
+}
+
 void TRpEnvironmentEditor::BuildNewExpression() {
-  if (!EditExpression) return;
   AnsiString text = Expression->Text();
   if (EditExpression(Name->Text(), text)) Expression->SetText(text);
 }

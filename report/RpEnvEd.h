@@ -4,8 +4,6 @@
 // a grid of names and expressions, edited in place or through the
 // expression builder, and a group that adds a new entry.
 
-#include <functional>
-
 #include "platform/ui/Buttons.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Grids.h"
@@ -55,12 +53,10 @@ class TRpEnvironmentEditor : public TForm {
   // The builder on the new entry's expression.
   void BuildNewExpression();
 
-  // Edits an expression in the expression builder embedded in the editor
-  // (heading, text in and out); true when confirmed. The builder by
-  // default; tests may put their own in its place.
-  std::function<bool(const AnsiString& heading, AnsiString& expression)> EditExpression;
-
  private:
+  // The expression builder embedded in the editor, on the local
+  // environment; true when confirmed.
+  bool EditExpression(const AnsiString& heading, AnsiString& expression);
   // Replaces the entry's expression by a new one of that text.
   void StoreExpression(int index, const AnsiString& text);
   // The list's buttons while the list is in front, hidden while a new

@@ -1,6 +1,7 @@
 #include "report/RpExprEd.h"
 
 #include "report/RpDesign.h"
+#include "report/RpExpBld.h"
 
 TRpExprEditorForm::TRpExprEditorForm(TComponent* owner) : TRpLabelEditorForm(owner) {
   SetName("RpExprEditorForm");
@@ -10,12 +11,17 @@ TRpExprEditorForm::TRpExprEditorForm(TComponent* owner) : TRpLabelEditorForm(own
   Value->SetWidth(252);
   ExprBuilderBtn = RpPlaceControl<TSpeedButton>(this, this, "ExprBuilderBtn", 329, 8, 23, 23);
   ExprBuilderBtn->SetCaption("...");
-  ExprBuilderBtn->SetEnabled(false);
+  ExprBuilderBtn->OnClick = [this](TObject*) { ShowExprBuilder(); };
   MaskLabel = RpPlaceControl<TLabel>(this, this, "MaskLabel", 8, 108, 60, 16);
   MaskLabel->SetCaption("Mask");
   Mask = RpPlaceControl<TComboBox>(this, this, "Mask", 72, 104, 280, 23);
   OK->SetTop(148);
   Cancel->SetTop(148);
+}
+
+void TRpExprEditorForm::ShowExprBuilder() {
+  AnsiString expression = Value->Text();
+  if (EditExpressionInBuilder("", expression, ControlForm, nullptr, nullptr)) Value->SetText(expression);
 }
 
 const std::type_info& TRpExprEditor::GetControlClass() { return typeid(TRpExpr); }

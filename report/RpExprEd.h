@@ -16,6 +16,10 @@ class TRpExprEditorForm : public TRpLabelEditorForm {
   // The form that holds the control: its data sets are offered in the
   // builder (nullptr when the control stands on none).
   TCustomForm* ControlForm = nullptr;
+
+  // The builder on the expression, with the data sets of ControlForm; a
+  // confirmed one replaces it.
+  void ShowExprBuilder();
 };
 
 class TRpExprEditor : public TRpLabelEditor {

@@ -332,6 +332,7 @@ bool DeliverFiles(HWND window, TPoint screen, const std::vector<AnsiString>& fil
   return true;
 }
 
+bool HasTarget(HWND window) { return L().targets.count(window) != 0; }
 void SetInputSource(std::function<void()> source) { L().source = std::move(source); }
 bool Dragging() { return L().dragging; }
 void Reset() {

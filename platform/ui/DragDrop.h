@@ -162,8 +162,12 @@ void KeyUp(Word vk);
 // windows go on painting; the backends' mouse and keys come to the drag
 // (platform/ui/Input.h) instead of the windows.
 void SetInputSource(std::function<void()> source);
-// The window a drag at a screen point is over (nullptr: none).
+// The window a drag at a screen point is over (nullptr: none): the
+// nearest window with a drop target, from the deepest window there up
+// through its parents, else the deepest window.
 HWND WindowAt(TPoint screen);
+// Whether Window has a drop target.
+bool HasTarget(HWND window);
 bool Dragging();
 // Files dropped from outside on Window: its registered target, if any, gets
 // them as a CF_HDROP object (entered, then dropped or left). False when the

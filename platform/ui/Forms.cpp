@@ -51,6 +51,8 @@ TCustomForm::~TCustomForm() {
   DoDestroy();
   if (FormState.Contains(fsModal)) ui::PopModal(this);
   if (Visible()) {
+    // A form inside another window leaves its area to be painted again.
+    if (Parent()) Invalidate();
     SetVisibleFlag(false);
     if (!Parent()) ui::RemoveTopLevel(this);
   }

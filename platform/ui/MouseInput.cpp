@@ -73,9 +73,9 @@ TWinControl* WindowAt(TWinControl* window, TPoint p) {
 
 }  // namespace
 
-// The deepest enabled window of the topmost showing window at a screen
-// point that takes input; windows that take none (disabled ones, markers)
-// are seen through.
+// The topmost showing window at a screen point that takes input (windows
+// that take none, disabled ones and markers, are seen through): its
+// deepest window there, or the nearest parent with a drop target.
 HWND ui::dragdrop::WindowAt(TPoint screen) {
   const auto& tops = ui::TopLevels();
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
@@ -83,7 +83,11 @@ HWND ui::dragdrop::WindowAt(TPoint screen) {
     if (!top->Enabled() || !ui::InputAllowed(top)) continue;
     if (!PtInRect(Bounds(top->Left(), top->Top(), top->Width(), top->Height()), screen)) continue;
     TWinControl* w = ::WindowAt(top, Point(screen.X - top->Left(), screen.Y - top->Top()));
-    return w ? w->Handle() : nullptr;
+    if (!w) return nullptr;
+    // A child window (an editor, a footer) drops on its parent's target.
+    for (TWinControl* p = w; p; p = p->Parent())
+      if (p->HandleAllocated() && ui::dragdrop::HasTarget(p->Handle())) return p->Handle();
+    return w->Handle();
   }
   return nullptr;
 }

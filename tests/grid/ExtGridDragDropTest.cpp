@@ -9,6 +9,7 @@
 
 #include "GridFixture.h"
 #include "grid/ExtGridDragDrop.h"
+#include "grid/ExtGridFooter.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/StdCtrls.h"
@@ -527,6 +528,41 @@ TEST_F(GridDragDropTest, AMovedColumnShowsItsHeadingBesideTheMouse) {
   EXPECT_EQ(label.BoundsRect(), Bounds(at.X, at.Y - a->RowHeights(0), a->ColWidths(2), a->RowHeights(0)));
   backend->ReleaseMouse(*a, p.X + 40, p.Y + 2);
   EXPECT_FALSE(label.Visible());
+}
+
+TEST_F(GridDragDropTest, AChildWindowOfTheGridDropsOnTheGrid) {
+  MakeTwoGrids();
+  b->FloatingFooter().SetVisible(true);
+  Application->ProcessMessages();
+  ASSERT_NE(b->FooterPanel(), nullptr);
+  const TPoint footer = b->FooterPanel()->ClientToScreen(Point(5, 5));
+  EXPECT_EQ(ui::dragdrop::WindowAt(footer), b->Handle());
+  b->DragDropSettings().SetOleDropTarget(false);
+  EXPECT_EQ(ui::dragdrop::WindowAt(footer), b->FooterPanel()->Handle());
+}
+
+TEST_F(GridDragDropTest, AMovedRowShowsItsHeadingAndScrollsAtTheEdge) {
+  MakeTwoGrids();
+  a->SetRowCount(30);
+  a->SetCells(0, 3, "Τρίτη"_a);
+  a->EnhRowColMove = true;
+  a->SetOptions(a->Options() + TGridOptions{goRowMoving});
+  const TPoint p = ClientPoint(*a, 0, 3);
+  backend->PressMouse(*a, p.X, p.Y);
+  backend->MoveMouse(*a, p.X + 2, p.Y + 30);
+  const TFloatingLabel& label = a->DropMarkers().DragIndicator();
+  ASSERT_TRUE(label.Visible());
+  EXPECT_EQ(label.Caption(), "Τρίτη"_a);
+  EXPECT_EQ(label.Width(), a->ColWidths(0));
+  EXPECT_EQ(label.Height(), a->RowHeights(3));
+  const int top = a->TopRow();
+  backend->MoveMouse(*a, p.X + 2, a->ClientHeight() + 5);
+  EXPECT_EQ(a->TopRow(), top + 1);
+  // A move the handler refuses ends, and its label goes.
+  a->OnRowMove = [](TObject*, int, bool& allow) { allow = false; };
+  backend->MoveMouse(*a, p.X + 2, p.Y + 40);
+  EXPECT_FALSE(label.Visible());
+  backend->ReleaseMouse(*a, p.X + 2, p.Y + 40);
 }
 
 TEST_F(GridDragDropTest, SwitchingTheTargetOffRevokesIt) {

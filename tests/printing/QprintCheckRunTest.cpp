@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <regex>
 
@@ -155,10 +156,14 @@ class ReportFormOnCheckReports : public MainWindowTest {
   // The form shown for the kind from the budget window and left, then its
   // report printed on the PDF printer: the text of the file, blanks
   // collapsed, and the file's name.
-  std::string PrintToPdf(TUproypFrm& b, int kind, const std::string& name, std::string* file = nullptr) {
+  std::string PrintToPdf(TUproypFrm& b, int kind, const std::string& name, std::string* file = nullptr,
+                         const std::function<void()>& inDialog = {}) {
     TrpForm& f = Form();
     // Through the preview, from which the committee prints.
-    backend->ExpectModal("Εκτυπώσεις"_a, [&](TCustomForm&) { backend->Click(*f.BitBtn2, 10, 10); });
+    backend->ExpectModal("Εκτυπώσεις"_a, [&](TCustomForm&) {
+      if (inDialog) inDialog();
+      backend->Click(*f.BitBtn2, 10, 10);
+    });
     if (kind == 1) f.ShowForKind(1);
     if (kind == 2) b.PrintProyp->Click();
     if (kind == 3) b.N3Click(nullptr);
@@ -498,6 +503,55 @@ TEST_F(ReportFormOnCheckReports, TheChosenFontIsKept) {
   EXPECT_EQ(f.BandRep1->Font().Name, b.Memo1->Font().Name);
   Run(b, 3);
   EXPECT_EQ(f.BandRep1->Font().Name, "Times New Roman");
+}
+
+// The row number in the first three characters: digits only, right
+// aligned; anything else is no category row, a blank between digits too.
+TEST(ReportFormRowNumber, OnlyDigitsMakeARow) {
+  InstallHeadlessBackend();
+  std::unique_ptr<TForm> owner(NewForm<TForm>(nullptr));
+  auto* memo = new TMemo(owner.get());
+  memo->SetParent(owner.get());
+  std::unique_ptr<TrpForm> form(NewForm<TrpForm>(nullptr));
+  form->CheckReport = memo;
+  form->ReportKind = 3;
+  struct Case {
+    const char* line;
+    int groupNo;
+  };
+  const Case cases[] = {{" 12 ΟΔΟΠΟΙΙΑ", 12}, {"1 2 ΟΔΟΠΟΙΙΑ", 0}, {"  7 ΠΡΑΣΙΝΟ", 7},
+                        {"   συνέχεια", 7},   {"1a  άλλο", 0},     {" 2 3", 2}};
+  for (const Case& c : cases) memo->Lines().Add(cp1253::FromUtf8(c.line));
+  bool go = true;
+  form->BandRep1BeforePrint(form->BandRep1, go);
+  for (const Case& c : cases) {
+    bool more = false;
+    EXPECT_NO_THROW(form->BandRep1NeedData(form->BandRep1, more)) << c.line;
+    EXPECT_EQ(form->GroupNo, c.groupNo) << c.line;
+  }
+}
+
+// The orientation chosen in the dialog holds for the pages: the check
+// report upright keeps its long lines, wrapped.
+TEST_F(ReportFormOnCheckReports, TheChosenOrientationHolds) {
+  TUproypFrm& b = Budget(kOffers[0]);
+  struct Case {
+    int kind, item;
+    const char* size;
+  };
+  for (const Case c : {Case{2, 0, "Page size: +59[56]\\.[0-9]+ x 84[12]\\."},
+                       Case{3, 1, "Page size: +84[12]\\.[0-9]+ x 59[56]\\."}}) {
+    SCOPED_TRACE(c.kind);
+    std::string file;
+    const std::string text = PrintToPdf(b, c.kind, "turned" + std::to_string(c.kind), &file, [&] {
+      backend->Click(*Form().RadioGroup1, 20, c.item == 0 ? 20 : 36);
+      EXPECT_EQ(Form().RadioGroup1->ItemIndex(), c.item);
+    });
+    const std::string info = RunCommand("pdfinfo '" + file + "' 2>&1");
+    EXPECT_TRUE(std::regex_search(info, std::regex(c.size))) << info;
+    const AnsiString mean = b.Memo1->Lines()[Record(b, "Μέση έκπωση Εμ="_a) - 1];
+    if (c.kind == 2) EXPECT_NE(text.find(Utf8(mean.substr(mean.find(")  =")))), std::string::npos) << text;
+  }
 }
 
 }  // namespace

@@ -324,3 +324,31 @@ TEST_F(CompositeTest, ThePreviewSavesTheWholeCompositeToASpreadsheet) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CompositeTest, AnExportCancelledInTheSecondReportWritesNoFile) {
+  AddReport(2);
+  AddReport(3);
+  AddReport(1);
+  cancelAt = 2;
+  Listen();
+  for (const char* name : {"cut.xls", "cut.rtf"}) {
+    SCOPED_TRACE(name);
+    calls.clear();
+    const std::string file = folder.path() + "/" + name;
+    std::unique_ptr<TRpExportFilter> filter;
+    if (std::string(name).ends_with(".xls"))
+      filter = std::make_unique<TRpXLSFilter>(file);
+    else
+      filter = std::make_unique<TRpRTFExportFilter>(file);
+    composite->ExportToFilter(filter.get());
+    EXPECT_EQ(calls, (std::vector<std::string>{"add", "start 0 tag 0", "finished report", "start 1 tag 0",
+                                               "finished"}));
+    EXPECT_TRUE(reports[1]->Cancelled);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(composite->JobPrinter(), nullptr);
+  }
+}
+
+}  // namespace

@@ -8,6 +8,7 @@
 #include "platform/backend/screen/Screen.h"
 #include "platform/ui/Application.h"
 #include "report/RpEnvEd.h"
+#include "report/RpExpBld.h"
 #include "report/RpExprEd.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/backend/XvfbDisplay.h"
@@ -60,6 +61,14 @@ class RpDesignOnScreen : public ::testing::Test {
       act(*active);
     };
   }
+  // The builder embedded in Form, if one shows.
+  static TRpExpressionBuilder* Builder(TCustomForm& form) {
+    for (int i = 0; i < form.ControlCount(); ++i)
+      if (auto* builder = dynamic_cast<TRpExpressionBuilder*>(form.Controls(i));
+          builder && builder->Visible())
+        return builder;
+    return nullptr;
+  }
   std::unique_ptr<XvfbDisplay> display;
   TScreenBackend* screen = nullptr;
   std::vector<std::string> pictured;
@@ -83,20 +92,32 @@ TEST_F(RpDesignOnScreen, EachDialogPictured) {
   TRpEvEnvironment local;
   local.AddFunction("rate", "0.24");
   local.AddFunction("net", "100*RATE");
-  WhenShown("User Defined Functions Edtor", "environment_list", [&](TCustomForm& f) {
-    auto& editor = dynamic_cast<TRpEnvironmentEditor&>(f);
+  // The list, the builder embedded for Edit, the list again once the
+  // builder has gone, then the new entry.
+  const AnsiString editor = "User Defined Functions Edtor";
+  auto env = [](TCustomForm& f) -> TRpEnvironmentEditor& { return dynamic_cast<TRpEnvironmentEditor&>(f); };
+  auto newEntry = [&](TCustomForm& f) {
     WhenShown(
-        "User Defined Functions Edtor", "environment_new_entry",
-        [](TCustomForm& g) {
-          auto& e = dynamic_cast<TRpEnvironmentEditor&>(g);
-          e.NewCancelBtn->Click();
-          e.VariableOKBtn->Click();
+        editor, "environment_new_entry",
+        [&](TCustomForm& g) {
+          env(g).NewCancelBtn->Click();
+          env(g).VariableOKBtn->Click();
         },
-        [](TCustomForm& g) { return !dynamic_cast<TRpEnvironmentEditor&>(g).AddBtn->Visible(); });
-    editor.AddBtn->Click();
+        [&](TCustomForm& g) { return !env(g).AddBtn->Visible(); });
+    env(f).AddBtn->Click();
+  };
+  auto afterEdit = [&](TCustomForm& f) {
+    WhenShown(editor, "environment_after_edit", newEntry,
+              [](TCustomForm& g) { return Builder(g) == nullptr; });
+    Builder(f)->Cancel->Click();
+  };
+  WhenShown(editor, "environment_list", [&](TCustomForm& f) {
+    WhenShown(editor, "environment_edit_builder", afterEdit,
+              [](TCustomForm& g) { return Builder(g) != nullptr; });
+    env(f).EditBtn->Click();
   });
   ShowEnvironmentEditor(&local, true);
-  ASSERT_EQ(pictured.size(), 4u);
+  ASSERT_EQ(pictured.size(), 6u);
   for (const std::string& file : pictured) EXPECT_GT(std::filesystem::file_size(file), 1000u) << file;
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/ui/Application.h"
 #include "report/RpEnvEd.h"
+#include "report/RpExpBld.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/ui/UiFixture.h"
 
@@ -58,6 +59,32 @@ class RpEnvEdTest : public UiTest {
     for (int i = 0; i < parent->ControlCount(); ++i)
       if (parent->Controls(i) == &control) return i;
     return -1;
+  }
+  // The builder embedded in the editor (nullptr when none shows).
+  static TRpExpressionBuilder* EmbeddedBuilder(TRpEnvironmentEditor& e) {
+    for (int i = 0; i < e.ControlCount(); ++i)
+      if (auto* builder = dynamic_cast<TRpExpressionBuilder*>(e.Controls(i))) return builder;
+    return nullptr;
+  }
+  // In the builder that shows next: checks its heading and text, types
+  // Text in place of its text and confirms or cancels. A builder opened by
+  // a press of the mouse first sees the button let go (at Released).
+  void AnswerBuilder(TRpEnvironmentEditor& e, const AnsiString& heading, const AnsiString& shown,
+                     const AnsiString& text, bool confirm, TControl* released = nullptr, TPoint at = {}) {
+    OnNextIdle([=, this, &e] {
+      if (released != nullptr) backend->ReleaseMouse(*released, at.X, at.Y);
+      TRpExpressionBuilder* builder = EmbeddedBuilder(e);
+      ASSERT_NE(builder, nullptr);
+      EXPECT_EQ(builder->Heading->Caption(), heading);
+      EXPECT_EQ(builder->Expression->Text(), shown);
+      EXPECT_EQ(builder->LocalEnv, &Local);
+      EXPECT_EQ(builder->Left(), 0);
+      EXPECT_EQ(builder->Top(), 0);
+      backend->Click(*builder->Expression, 5, 5);
+      builder->Expression->SelectAll();
+      backend->Type(text);
+      ClickButton(confirm ? *builder->OK : *builder->Cancel);
+    });
   }
   TRpEvEnvironment Local;
 };
@@ -114,18 +141,24 @@ TEST_F(RpEnvEdTest, RadioButtonsSwitchTheList) {
 }
 
 TEST_F(RpEnvEdTest, RenamingStoresTheUpperCasedName) {
-  Run(&Local, true, [&](TRpEnvironmentEditor& e) {
-    ClickCell(*e.UDFGrid, 0, 2);
-    backend->PressKey(VK_F2);
-    e.UDFGrid->InplaceEditor()->SelectAll();
-    backend->Type("gross");
-    EXPECT_EQ(Local.Get(1), "GROSS");
-    backend->PressKey(VK_RETURN);
-    EXPECT_EQ(Local.Get(0), "RATE");
-    EXPECT_EQ(Local.Entry(1)->Expression, "100*RATE");
-    ClickButton(*e.VariableOKBtn);
-  });
-  EXPECT_EQ(Local.IndexOf("GROSS"), 1);
+  struct Row {
+    AnsiString typed, stored;
+  };
+  for (const Row& row : {Row{"gross", "GROSS"}, Row{"καθαρό"_a, "ΚΑΘΑΡΌ"_a}}) {
+    SCOPED_TRACE(cp1253::ToUtf8(row.typed));
+    Run(&Local, true, [&](TRpEnvironmentEditor& e) {
+      ClickCell(*e.UDFGrid, 0, 2);
+      backend->PressKey(VK_F2);
+      e.UDFGrid->InplaceEditor()->SelectAll();
+      backend->Type(row.typed);
+      EXPECT_EQ(Local.Get(1), row.stored);
+      backend->PressKey(VK_RETURN);
+      EXPECT_EQ(Local.Get(0), "RATE");
+      EXPECT_EQ(Local.Entry(1)->Expression, "100*RATE");
+      ClickButton(*e.VariableOKBtn);
+    });
+    EXPECT_EQ(Local.IndexOf(row.stored), 1);
+  }
 }
 
 TEST_F(RpEnvEdTest, ExpressionCellReplacesTheEntryOrSnapsBackWhilePrepared) {
@@ -198,6 +231,51 @@ TEST_F(RpEnvEdTest, ClosingWhileAddingCancelsTheEntry) {
     EXPECT_EQ(e.NewResult, 2);
   });
   EXPECT_EQ(Local.Count(), 2);
+}
+
+// Edit, and a double click on the grid, open the builder on the current
+// row; a confirmed text goes to the cell and the entry, a cancelled one
+// changes nothing.
+TEST_F(RpEnvEdTest, EditInTheBuilderConfirmedAndCancelled) {
+  Run(&Local, true, [&](TRpEnvironmentEditor& e) {
+    ClickCell(*e.UDFGrid, 0, 1);
+    AnswerBuilder(e, "RATE", "0.24", "0.3", true);
+    ClickButton(*e.EditBtn);
+    EXPECT_EQ(EmbeddedBuilder(e), nullptr);
+    EXPECT_EQ(e.UDFGrid->Cells(1, 1), "0.3");
+    EXPECT_EQ(Local.Entry(0)->Expression, "0.3");
+
+    AnswerBuilder(e, "RATE", "0.3", "999", false);
+    ClickButton(*e.EditBtn);
+    EXPECT_EQ(e.UDFGrid->Cells(1, 1), "0.3");
+    EXPECT_EQ(Local.Entry(0)->Expression, "0.3");
+
+    const TRect cell = e.UDFGrid->CellRect(1, 2);
+    const TPoint at{cell.Left + 4, cell.Top + 4};
+    AnswerBuilder(e, "NET", "100*RATE", "200*RATE", true, e.UDFGrid, at);
+    backend->DoubleClick(*e.UDFGrid, at.X, at.Y);
+    EXPECT_EQ(Local.Entry(1)->Expression, "200*RATE");
+    ClickButton(*e.VariableOKBtn);
+  });
+}
+
+// The "..." of a new entry builds its expression, headed by its name.
+TEST_F(RpEnvEdTest, NewEntryExpressionFromTheBuilder) {
+  Run(&Local, true, [&](TRpEnvironmentEditor& e) {
+    OnNextIdle([&] {
+      backend->Click(*e.Name, 3, 3);
+      backend->Type("half");
+      AnswerBuilder(e, "half", "", "NET/2", true);
+      ClickButton(*e.SpeedButton1);
+      EXPECT_EQ(e.Expression->Text(), "NET/2");
+      ClickButton(*e.NewOKBtn);
+    });
+    ClickButton(*e.AddBtn);
+    ClickButton(*e.VariableOKBtn);
+  });
+  ASSERT_EQ(Local.Count(), 3);
+  EXPECT_EQ(Local.Get(2), "HALF");
+  EXPECT_EQ(Local.Entry(2)->Expression, "NET/2");
 }
 
 TEST_F(RpEnvEdTest, DeleteDoesNothing) {

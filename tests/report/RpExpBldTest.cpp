@@ -448,6 +448,9 @@ TEST_F(RpExpBldTest, ArgumentButtonOpensANestedBuilderInsideThisOne) {
       nestedHeading = nested->Heading->Caption();
       EXPECT_EQ(nested->Expression->Text(), "'x'");
       EXPECT_EQ(nested->Expression->SelLength(), 3);
+      // It lies over the argument page: clicks and keys are its own.
+      ClickOn(*nested->Expression);
+      EXPECT_TRUE(nested->Expression->Focused());
       backend->PressKey(VK_END);
       backend->Type(" + 'y'");
       ClickOn(*nested->OK);

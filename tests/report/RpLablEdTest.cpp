@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/ui/Application.h"
+#include "report/RpExpBld.h"
 #include "report/RpExprEd.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/ui/UiFixture.h"
@@ -234,6 +235,40 @@ TEST_F(RpLablEdTest, ExpressionSettingsStoreExpressionAndMask) {
   EXPECT_FALSE(editor->Edit());
   EXPECT_EQ(Expr->Expression(), "2*3");
   EXPECT_EQ(Expr->Mask(), "0.0");
+}
+
+// The "..." button runs the builder as a window of its own on the
+// expression, with the data sets of the form that holds the control.
+TEST_F(RpLablEdTest, ExpressionFromTheBuilderConfirmedAndCancelled) {
+  std::unique_ptr<TRpPrintableEditor> editor = EditorOf(*Expr);
+  backend->ExpectModal("Expression settings", [&](TCustomForm& f) {
+    auto& form = dynamic_cast<TRpExprEditorForm&>(f);
+    struct Row {
+      const char* typed;
+      bool confirm;
+      const char* after;
+    };
+    for (const Row& row : {Row{"4*5", true, "4*5"}, Row{"6*7", false, "4*5"}}) {
+      SCOPED_TRACE(row.typed);
+      const AnsiString before = form.Value->Text();
+      backend->ExpectModal("Expression Builder", [&](TCustomForm& b) {
+        auto& builder = dynamic_cast<TRpExpressionBuilder&>(b);
+        EXPECT_EQ(builder.Form, Holder.get());
+        EXPECT_EQ(builder.LocalEnv, nullptr);
+        EXPECT_EQ(builder.Parent(), nullptr);
+        EXPECT_EQ(builder.Expression->Text(), before);
+        backend->Click(*builder.Expression, 5, 5);
+        builder.Expression->SelectAll();
+        backend->Type(row.typed);
+        backend->Click(row.confirm ? *builder.OK : *builder.Cancel, 5, 5);
+      });
+      backend->Click(*form.ExprBuilderBtn, 5, 5);
+      EXPECT_EQ(form.Value->Text(), row.after);
+    }
+    backend->Click(*form.OK, 5, 5);
+  });
+  EXPECT_TRUE(editor->Edit());
+  EXPECT_EQ(Expr->Expression(), "4*5");
 }
 
 TEST_F(RpLablEdTest, DialogsPicturedHeadless) {

@@ -604,7 +604,15 @@ TEST_F(UiTest, FormWithAParentLivesInsideItAsAChild) {
   inner->Hide();
   EXPECT_FALSE(inner->Showing());
   EXPECT_TRUE(host.Visible());
+  inner->Show();
+  Application->ProcessMessages();
   delete inner;
+  // The area it covered is painted again.
+  ASSERT_NE(ui::SurfaceOf(&host), nullptr);
+  const auto& dirty = ui::SurfaceOf(&host)->Dirty;
+  EXPECT_TRUE(std::any_of(dirty.begin(), dirty.end(), [](const TRect& r) {
+    return r.Left <= 0 && r.Top <= 0 && r.Right >= 100 && r.Bottom >= 80;
+  }));
   EXPECT_EQ(backend->Windows.size(), windows);
 }
 
