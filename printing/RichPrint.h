@@ -164,6 +164,9 @@ class TRichPrinter : public TComponent {
   void TakeLineHeight();
   void ApplyHeaderFont();
   void Progress(const AnsiString& status);
+  // After a failure inside a document: the printer's job is abandoned and
+  // the progress dialog closed, so the next document can start.
+  void AbandonDoc();
   void ApplyAgain();
   AnsiString RescaleFormat(const AnsiString& format, double factor) const;
   void StartPreviewPage();

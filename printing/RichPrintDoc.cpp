@@ -117,6 +117,7 @@ void TRichPrinter::RenderPages(TCustomRichEdit* edit, int firstPage, int fromPag
   } catch (...) {
     surface_->SetMapMode(saved);
     edit->Perform(EM_FORMATRANGE, 0, 0);
+    AbandonDoc();
     throw;
   }
   surface_->SetMapMode(saved);

@@ -145,15 +145,30 @@ void TRichPrinter::EndDoc() {
     try {
       Printer()->EndDoc();
     } catch (const EPrinter&) {
+      AbandonDoc();
       throw ELinePrinter("Not be able to end the printing.");
     } catch (const Exception&) {
       // The printed file could not be written.
+      AbandonDoc();
       throw ELinePrinter("Not be able to print to a file.");
     }
   }
   delete progress_;
   progress_ = nullptr;
   if (OnEndDoc) OnEndDoc(this);
+}
+
+void TRichPrinter::AbandonDoc() {
+  inDoc_ = false;
+  if (!preview_ && Printer()->Printing()) {
+    try {
+      Printer()->Abort();
+    } catch (const Exception&) {
+      // nothing more can be done with a job that cannot even be abandoned
+    }
+  }
+  delete progress_;
+  progress_ = nullptr;
 }
 
 void TRichPrinter::NewPage() {

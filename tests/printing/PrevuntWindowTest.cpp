@@ -143,6 +143,17 @@ TEST_F(PrevuntWindowTest, TheStatusBarRulerAndButtonsFollowTheSelection) {
   EXPECT_EQ(memo.Paragraph().FirstIndent(), 21);  // (30 + 5 − 6) × 3/4
 }
 
+// A hint takes the whole status bar while it shows; the panels come back
+// when it goes.
+TEST_F(PrevuntWindowTest, HintsShowAcrossTheStatusBar) {
+  Application->SetHint("Αποθήκευση του κειμένου"_a);
+  EXPECT_TRUE(form->StatusBar->SimplePanel());
+  EXPECT_EQ(form->StatusBar->SimpleText(), "Αποθήκευση του κειμένου"_a);
+  Application->SetHint("");
+  EXPECT_FALSE(form->StatusBar->SimplePanel());
+  EXPECT_EQ(form->StatusBar->Panels[0].Text.substr(0, 7), "Γραμμή:"_a);
+}
+
 TEST_F(PrevuntWindowTest, PasteFollowsTheClipboardAndADropOpensItsFirstFile) {
   Clipboard()->Clear();
   EXPECT_FALSE(form->PasteButton->Enabled());

@@ -425,7 +425,14 @@ TEST_F(RichPrintTest, AFailedDocumentLeavesThePrinterFreeForTheNext) {
   UsePrinter(TestPrinter(600, 0));
   Text(80);
   TRichPrinter rp(nullptr);
-  rp.ShowProgress = false;
+  rp.SetTitle("ΥΠΟΛΟΓΙΣΜΟΙ"_a);
+  // While it prints, the progress dialog says what and which page.
+  std::vector<AnsiString> seen;
+  rp.OnNewPage = [&](TObject*) {
+    ASSERT_NE(rp.ProgressDialog(), nullptr);
+    TRichPrntProgDlg& d = *rp.ProgressDialog();
+    seen.push_back(d.Caption() + "|" + d.lblTitle->Caption() + "|" + d.lblPageNumber->Caption());
+  };
   Printer()->FileName = "/nonexistent-folder/x.pdf";
   try {
     rp.PrintRichEdit(edit, 1);
@@ -434,10 +441,56 @@ TEST_F(RichPrintTest, AFailedDocumentLeavesThePrinterFreeForTheNext) {
     EXPECT_EQ(e.Message, "Not be able to print to a file.");
   }
   EXPECT_FALSE(Printer()->Printing());
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1], "Print Progress|ΥΠΟΛΟΓΙΣΜΟΙ|2"_a);
+  // No progress dialog is left behind by the failure.
+  EXPECT_EQ(rp.ProgressDialog(), nullptr);
   const std::string file = TestOutput("after-failure.pdf");
   Printer()->FileName = cp1253::FromUtf8(file);
   rp.PrintRichEdit(edit, 1);
   EXPECT_TRUE(PdfIsSound(file));
+}
+
+// The page set-up dialog shows the margins in hundredths of a millimetre
+// or thousandths of an inch, stands centred a third down the screen, and
+// what it gives back is clamped, taken and saved; Cancel keeps them.
+TEST_F(RichPrintTest, PageSetUpInBothUnitsTakesOkAndKeepsCancel) {
+  TRichPrinter rp(nullptr);
+  rp.SaveMargins = true;
+  const auto edit = [](TCustomForm& f, const char* name) -> TEdit& {
+    return *dynamic_cast<TEdit*>(f.FindComponent(name));
+  };
+  backend->ExpectModal("Διαμόρφωση σελίδας"_a, [&](TCustomForm& f) {
+    EXPECT_EQ(f.Left(), (backend->ScreenW - f.Width()) / 2);
+    EXPECT_EQ(f.Top(), (backend->ScreenH - f.Height()) / 3);
+    EXPECT_EQ(edit(f, "MarginLeft").Text(), "25");
+    EXPECT_EQ(edit(f, "MarginTop").Text(), "30");
+    edit(f, "MarginLeft").SetText("20,5");
+    edit(f, "MarginBottom").SetText("1");  // inside the printer's edge
+    dynamic_cast<TRadioButton*>(f.FindComponent("Landscape"))->SetChecked(true);
+    dynamic_cast<TButton*>(f.FindComponent("OkButton"))->Click();
+  });
+  rp.PageSetup();
+  EXPECT_NEAR(rp.MarginLeft(), 20.5, 1e-9);
+  EXPECT_NEAR(rp.MarginBottom(), rp.GutterBottom(), 0.01);
+  EXPECT_EQ(rp.Orientation(), poLandscape);
+  TRegistryIniFile ini(kRichPrnKey);
+  EXPECT_NEAR(ini.ReadFloat("Marges", "MarginLeft", 0), 20.5, 1e-9);
+  EXPECT_EQ(ini.ReadInteger("Marges", "CodeDirection", -1), 0);
+  // In inches: thousandths; Cancel gives back what was there. (Kept
+  // settings would bring their own unit back first.)
+  rp.SaveMargins = false;
+  rp.SetMeasureUnit(muInches);
+  const double top = rp.MarginTop();
+  backend->ExpectModal("Διαμόρφωση σελίδας"_a, [&](TCustomForm& f) {
+    EXPECT_EQ(edit(f, "MarginTop").Text(), FormatFloat("0.###", Round(top * 1000) / 1000.0L));
+    edit(f, "MarginTop").SetText("2");
+    f.SetModalResult(mrCancel);
+  });
+  rp.PageSetup();
+  EXPECT_NEAR(rp.MarginTop(), top, 0.0005);
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+  Printer()->SetOrientation(poPortrait);
 }
 
 }  // namespace

@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/backend/screen/ScreenX11.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/Picture.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipbrd.h"
+#include "platform/ui/DragDrop.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/WindowManager.h"
@@ -273,7 +275,45 @@ SDL_Window* TScreenBackend::WindowOf(TWinControl& window) const {
   return it == windows_.end() ? nullptr : it->second;
 }
 
+void TScreenBackend::SyncDragModifiers() {
+  bool ctrl = false, shift = false;
+  if (windows_.empty() || !QueryHeldModifiers(windows_.begin()->second, ctrl, shift)) return;
+  for (auto [vk, down] : {std::pair<Word, bool>{VK_CONTROL, ctrl}, {VK_SHIFT, shift}}) {
+    if ((GetAsyncKeyState(vk) < 0) == down) continue;
+    if (down)
+      ui::input::KeyDown(vk);
+    else
+      ui::input::KeyUp(vk);
+  }
+}
+
+void TScreenBackend::KeepKeyboard() {
+  if (!keyboardWindow_) return;
+  auto it = windows_.find(keyboardWindow_);
+  if (it != windows_.end()) GiveKeyboard(it->second);
+}
+
+bool TScreenBackend::HoldsKeyboard(TWinControl& window) const {
+  SDL_Window* w = WindowOf(window);
+  return w && ::HoldsKeyboard(w);
+}
+
 void TScreenBackend::HandleEvent(const SDL_Event& e) {
+  // While a drag runs, Ctrl and Shift are what the display says is held:
+  // the keyboard focus moving between windows makes SDL report keys
+  // released that are still down.
+  if (ui::dragdrop::Dragging()) {
+    if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) {
+      const SDL_Scancode sc = e.key.keysym.scancode;
+      if (sc == SDL_SCANCODE_LCTRL || sc == SDL_SCANCODE_RCTRL || sc == SDL_SCANCODE_LSHIFT ||
+          sc == SDL_SCANCODE_RSHIFT) {
+        SyncDragModifiers();
+        return;
+      }
+    } else if (e.type == SDL_MOUSEMOTION || e.type == SDL_MOUSEBUTTONUP) {
+      SyncDragModifiers();
+    }
+  }
   switch (e.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
@@ -366,6 +406,16 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
     case SDL_WINDOWEVENT: {
       TWinControl* w = FindByWindowId(e.window.windowID);
       if (!w) return;
+      const bool popup = dynamic_cast<TPopupWindow*>(w) != nullptr;
+      // Without a window manager every window shown or raised takes the
+      // keyboard; a popup (hint, drop marker, list) gives it straight back,
+      // so that keys held (Ctrl during a drag) and typed stay with the
+      // window that had them, and none is left without it when the popup
+      // goes.
+      if (popup &&
+          (e.window.event == SDL_WINDOWEVENT_SHOWN || e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED))
+        KeepKeyboard();
+      if (!popup && e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) keyboardWindow_ = w;
       switch (e.window.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
           // A size the form refuses or bounds goes back to the window.
@@ -445,22 +495,22 @@ void TScreenBackend::WindowShown(TWinControl& window) {
   if (form && form->BorderStyle == bsNone) flags |= SDL_WINDOW_BORDERLESS;
   if (form && form->FormStyle == fsStayOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
   DisplayLibraryAllocations creating;
-  // Without a window manager every window shown takes the keyboard; a
-  // popup (hint, drop marker, list) gives it straight back, so that keys
-  // held (Ctrl during a drag) and typed stay with the window that had them.
-  SDL_Window* focused = popup ? SDL_GetKeyboardFocus() : nullptr;
   SDL_Window* w = SDL_CreateWindow(Utf8(window.Caption()).c_str(), window.Left(), window.Top(),
                                    std::max(window.Width(), 1), std::max(window.Height(), 1), flags);
   if (!w) throw EInvalidOperation(AnsiString("A window cannot be created: ") + SDL_GetError());
   windows_[&window] = w;
-  if (focused && focused != w) SDL_SetWindowInputFocus(focused);
+  if (popup) KeepKeyboard();
 }
 
 void TScreenBackend::WindowHidden(TWinControl& window) {
   auto it = windows_.find(&window);
   if (it == windows_.end()) return;
+  if (keyboardWindow_ == &window) keyboardWindow_ = nullptr;
+  // A popup going hands the keyboard back, never to no window at all.
+  const bool popup = dynamic_cast<TPopupWindow*>(&window) != nullptr;
   SDL_DestroyWindow(it->second);
   windows_.erase(it);
+  if (popup) KeepKeyboard();
 }
 
 void TScreenBackend::WindowBoundsChanged(TWinControl& window) {

@@ -50,9 +50,17 @@ class TScreenBackend : public TBackend {
   SDL_Window* WindowOf(TWinControl& window) const;
   // Reads the window's pixels back from SDL and writes them as PNG.
   void SaveScreenshot(TWinControl& window, const std::string& fileName);
+  // Whether the window holds the display's keyboard focus.
+  bool HoldsKeyboard(TWinControl& window) const;
 
  private:
   TWinControl* FindByWindowId(unsigned id) const;
+  // Ctrl and Shift as the display has them, handed in where they differ.
+  void SyncDragModifiers();
+  // Gives the keyboard back to the window that last had it.
+  void KeepKeyboard();
+  // The last window other than a popup that gained the keyboard.
+  TWinControl* keyboardWindow_ = nullptr;
   std::map<TWinControl*, SDL_Window*> windows_;
   unsigned startTicks_ = 0;
   int cursorShown_ = 0;

@@ -186,6 +186,44 @@ TEST(ScreenBackend, DemoFormOnARealDisplayTypedIntoAndCaptured) {
   unsetenv("DIM_BACKEND");
 }
 
+// Without a window manager every window shown takes the keyboard; a popup
+// (a hint, a drop marker) must leave it with the form, or keys held (Ctrl
+// during a drag) are reported released.
+TEST(ScreenBackend, APopupLeavesTheKeyboardWithTheForm) {
+  if (!XvfbDisplay::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+  std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
+  ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
+  auto* screen = dynamic_cast<TScreenBackend*>(&Backend());
+  ASSERT_NE(screen, nullptr);
+  ui::ResetThreadState();
+  Application->ResetState();
+  Application->Initialize();
+  auto* form = NewForm<TForm>(nullptr);
+  form->SetBounds(0, 0, 320, 200);
+  form->Show();
+  // Focus changes arrive from the display a little later.
+  auto settle = [] {
+    for (int i = 0; i < 40; ++i) {
+      Backend().WaitForInput(10);
+      Application->ProcessMessages();
+    }
+  };
+  settle();
+  ASSERT_TRUE(screen->HoldsKeyboard(*form));
+  auto* hint = new THintWindow(form);
+  hint->ActivateHint(Rect(40, 40, 140, 60), "hint");
+  settle();
+  ASSERT_NE(screen->WindowOf(*hint), nullptr);
+  EXPECT_TRUE(screen->HoldsKeyboard(*form));
+  EXPECT_FALSE(screen->HoldsKeyboard(*hint));
+  // Gone, the popup leaves the keyboard where it was, not with no window.
+  hint->ReleaseHandle();
+  settle();
+  EXPECT_TRUE(screen->HoldsKeyboard(*form));
+  delete form;
+  SetBackend(nullptr);
+}
+
 TEST(ScreenBackend, WithoutADisplayTheHeadlessBackendIsChosen) {
   const char* saved = std::getenv("DISPLAY");
   std::string keep = saved ? saved : "";

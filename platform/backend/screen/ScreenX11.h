@@ -1,0 +1,12 @@
+#pragma once
+// Questions the screen backend asks the X display directly.
+
+struct SDL_Window;
+
+// The Ctrl and Shift keys held now, whichever window has the keyboard;
+// false when the display cannot say (not X).
+bool QueryHeldModifiers(SDL_Window* anyWindow, bool& ctrl, bool& shift);
+// Whether Window holds the keyboard focus of the display.
+bool HoldsKeyboard(SDL_Window* window);
+// Hands the keyboard focus of the display to Window.
+void GiveKeyboard(SDL_Window* window);
