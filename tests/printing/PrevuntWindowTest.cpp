@@ -288,6 +288,24 @@ TEST_F(PrevuntWindowTest, TheRulersMarkersSetTheIndentsByTheirFormulas) {
   EXPECT_FALSE(form->Dragging);
 }
 
+// Windows that join the clipboard's viewer chain after this one pass the
+// news on to it, and the chain mends itself when one of them goes.
+TEST_F(PrevuntWindowTest, TheClipboardViewerChainPassesChangesOnAndMendsItself) {
+  auto* second = NewForm<Tprevform>(nullptr, *report, "Πίστωση"_a);
+  auto* third = NewForm<Tprevform>(nullptr, *report, "Πίστωση"_a);
+  EXPECT_EQ(third->NextViewer, second->Handle());
+  EXPECT_EQ(second->NextViewer, form->Handle());
+  delete second;
+  EXPECT_EQ(third->NextViewer, form->Handle());
+  for (const bool text : {false, true}) {
+    Clipboard()->Clear();
+    if (text) Clipboard()->SetAsText("κείμενο"_a);
+    EXPECT_EQ(form->PasteButton->Enabled(), text);
+    EXPECT_EQ(third->PasteButton->Enabled(), text);
+  }
+  delete third;
+}
+
 // A drop asks about unsaved changes first: Cancel keeps the text, and the
 // file is not opened.
 TEST_F(PrevuntWindowTest, ADropAsksToSaveFirstAndCancelKeepsTheText) {
