@@ -386,9 +386,13 @@ TEST_F(PrevuntWindowTest, PageNumberCalculatorTableAndFormattingBoxes) {
   form->FontSize->SetText("14");
   form->FontSizeChange(form);
   EXPECT_EQ(memo.SelAttributes().Size(), 14);
+  // The arrows beside the size step it from the size shown.
+  backend->Click(*form->UpDown1, 8, 3);
+  EXPECT_EQ(form->FontSize->Text(), "15");
+  EXPECT_EQ(memo.SelAttributes().Size(), 15);
   form->FontSize->SetText("δεκα"_a);
   form->FontSizeChange(form);  // no number: nothing changes
-  EXPECT_EQ(memo.SelAttributes().Size(), 14);
+  EXPECT_EQ(memo.SelAttributes().Size(), 15);
   const int arial = form->FontName->Items()->IndexOf("Arial");
   ASSERT_GE(arial, 0);
   form->FontName->SetItemIndex(arial);
