@@ -67,12 +67,46 @@ int ValFloat(std::string_view S, Extended& Value) {
   } else if (!exponent && digits <= 19) {
     // Both operands exact, so the one rounding of the division gives what
     // the library's correctly rounded conversion gives, without the copy.
-    Value = static_cast<Extended>(mantissa) / kPowersOfTen[fraction];
+    Value = static_cast<Extended>(mantissa);
+    if (fraction > 0) Value /= kPowersOfTen[fraction];
     if (negative) Value = -Value;
   } else {
     Value = std::strtold(std::string(S.substr(start, end - start)).c_str(), nullptr);
   }
   return end == S.size() && digits > 0 ? 0 : static_cast<int>(std::max(end, start)) + 1;
+}
+
+// The common cell in one pass: digits, the thousands separators when
+// grouped, one decimal separator and a leading sign, at most 19 digits.
+// False for any other text, which takes the general reading.
+bool ReadPlainNumber(std::string_view S, bool Grouped, Extended& Value, bool& Ok) {
+  const char thousands = ThousandSeparator, decimal = DecimalSeparator;
+  std::uint64_t mantissa = 0;
+  int digits = 0, fraction = 0;
+  bool point = false, negative = false, any = false;
+  for (const char c : S) {
+    if (c >= '0' && c <= '9') {
+      if (++digits > 19) return false;
+      mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+      fraction += point;
+      any = true;
+    } else if (Grouped && c == thousands) {
+      continue;
+    } else if (c == decimal && !point) {
+      point = any = true;
+    } else if ((c == '-' || c == '+') && !any) {
+      negative = c == '-';
+      any = true;
+    } else {
+      return false;
+    }
+  }
+  // Nothing left once the separators went reads as a zero.
+  Ok = digits > 0 || !any;
+  Value = digits > 0 ? static_cast<Extended>(mantissa) : 0;
+  if (fraction > 0) Value /= kPowersOfTen[fraction];
+  if (negative && digits > 0) Value = -Value;
+  return true;
 }
 
 }  // namespace
@@ -83,7 +117,10 @@ bool ReadSortNumber(const AnsiString& S, const AnsiString& Prefix, const AnsiStr
                     Extended& Value) {
   std::string_view text(S);
   AnsiString stripped;
-  if (!Prefix.empty() || !Suffix.empty()) {
+  if (Prefix.empty() && Suffix.empty()) {
+    bool ok = false;
+    if (ReadPlainNumber(text, Grouped, Value, ok)) return ok;
+  } else {
     stripped = S;
     if (!Prefix.empty())
       if (size_t p = stripped.find(Prefix); p != AnsiString::npos) stripped.erase(p, Prefix.size());

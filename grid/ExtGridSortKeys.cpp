@@ -10,11 +10,13 @@
 // and a sort that moves one column only are left to the row-by-row sort.
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "grid/EsgUni.h"
@@ -165,38 +167,17 @@ class TExtStringGrid::SortKeys {
     } count{*this};
     replayIntegers_ = !g_.RowIntegers.empty() && g_.RowIntegers.size() < static_cast<size_t>(lo_ + n_);
     Read(0);
-    const Column& first = columns_[0];
-    const size_t n = static_cast<size_t>(n_);
-    switch (first.kind) {
-      case TKeyKind::Number: {
-        std::vector<TNumberEntry> entries(n);
-        for (size_t k = 0; k < n; ++k) {
-          const TSortCellKey& key = first.keys[k];
-          TNumberEntry& e = entries[k];
-          NumberImage(key.number, e);
-          e.ok = key.numberOk;
-          e.empty = key.empty;
-          e.row = static_cast<int>(k);
-        }
-        SortAndMove(entries);
+    switch (columns_[0].kind) {
+      case TKeyKind::Number:
+        SortAndMove(numbers_);
         break;
-      }
-      case TKeyKind::Text: {
-        std::vector<TTextEntry> entries(n);
-        for (size_t k = 0; k < n; ++k) {
-          const TSortCellKey& key = first.keys[k];
-          TTextEntry& e = entries[k];
-          e.prefix = TextPrefix(*key.text);
-          e.size = static_cast<std::uint32_t>(key.text->size());
-          e.empty = key.empty;
-          e.row = static_cast<int>(k);
-        }
-        SortAndMove(entries);
+      case TKeyKind::Text:
+        SortAndMove(texts_);
         break;
-      }
       default: {
-        std::vector<TMixedEntry> entries(n);
-        for (size_t k = 0; k < n; ++k) entries[k] = {first.keys[k], static_cast<int>(k)};
+        const Column& first = columns_[0];
+        std::vector<TMixedEntry> entries(first.keys.size());
+        for (size_t k = 0; k < entries.size(); ++k) entries[k] = {first.keys[k], static_cast<int>(k)};
         SortAndMove(entries);
         break;
       }
@@ -211,10 +192,27 @@ class TExtStringGrid::SortKeys {
     AnsiString prefix, suffix;
     bool read = false;
     TKeyKind kind = TKeyKind::Mixed;
+    bool total = false;             // the comparison orders the column's cells totally
     std::vector<AnsiString> texts;  // the keys point into these
     std::vector<WideString> wides;
     std::vector<TSortCellKey> keys;  // by the row's offset before the sort
   };
+
+  // Every value read: the direction of an index entry and the blanks' place
+  // go into the images, so that comparing two rows by the first column is
+  // comparing their images.
+  void FoldIntoImages(const Column& c) {
+    imagesOrder_ = true;
+    const bool invert = indexed_ && !c.ascending;
+    const int last = indexed_ || direction_ != sdDescending ? 1 : -1;
+    const bool blanksHigh = (blanksLast_ ? last : -last) > 0;
+    for (TNumberEntry& e : numbers_) {
+      if (invert) e.high = static_cast<std::uint16_t>(~e.high), e.low = ~e.low;
+      // No value has these images: they would be two not-a-numbers.
+      if (e.empty && ignoreBlanks_)
+        e.high = blanksHigh ? 0xFFFFu : 0, e.low = blanksHigh ? ~std::uint64_t{0} : 0;
+    }
+  }
 
   template <typename E>
   void SortAndMove(std::vector<E>& Entries) {
@@ -225,40 +223,45 @@ class TExtStringGrid::SortKeys {
     MoveRows(order);
   }
 
-  // Reads every row's key of the column at position K of the plan.
+  // Reads every row's key of the column at position K of the plan: the
+  // first column's into the compact entries when all its cells compare one
+  // way, else (and every other column's) into the cell keys.
   void Read(size_t K) {
     Column& c = columns_[K];
     c.read = true;
     const size_t n = static_cast<size_t>(n_);
-    c.texts.resize(n);
-    c.keys.resize(n);
+    // The cells first, in a loop that does nothing else, so that the reads
+    // of many rows are under way at once. Without cell properties no cell is
+    // merged or has a graphic, whatever objects the cells hold.
+    std::vector<unsigned char> objects(n);
+    const bool properties = g_.MadeCellProperties();
+    c.texts.reserve(n);
+    for (size_t k = 0; k < n; ++k) {
+      const int row = lo_ + static_cast<int>(k);
+      if (properties) objects[k] = g_.GetCellObjectDirect(c.col, row) != nullptr;
+      c.texts.push_back(g_.GetCellDirect(c.col, row));
+    }
+    // Each cell's style, and what the column's style makes of its text.
+    std::vector<signed char> styles(n);
+    std::vector<unsigned char> empties(n);  // before a style changes the text
+    std::vector<int> aux;                   // the image index or the check state
+    std::vector<TDateTime> dates;
     bool anyNumber = c.style == ssNumber || c.style == ssNumberGrouped;
     bool anyDate = c.style == ssDateTime;
     bool anyCheck = c.style == ssCheckState;
-    bool allText = true;
-    // The cells first, in a loop that does nothing else, so that the reads
-    // of many rows are under way at once.
-    std::vector<unsigned char> objects(n);
+    bool allText = true, allNumber = true;
     for (size_t k = 0; k < n; ++k) {
       const int row = lo_ + static_cast<int>(k);
-      objects[k] = g_.GetCellObjectDirect(c.col, row) != nullptr;
-      c.texts[k] = g_.GetCellDirect(c.col, row);
-    }
-    for (size_t k = 0; k < n; ++k) {
-      const int row = lo_ + static_cast<int>(k);
-      TSortCellKey& key = c.keys[k];
       AnsiString& text = c.texts[k];
+      empties[k] = text.empty();
       // A cell without an object is neither merged nor a check box.
-      const bool plain = !objects[k];
-      if (!plain) {
+      if (objects[k]) {
         const TPoint base = g_.BaseCell(c.col, row);
         if (base.X != c.col || base.Y != row) throw MergedCell();
       }
-      key.empty = text.empty();
-      key.text = &text;
       TSortStyle style = c.style;
       if (style == ssDetect) {
-        const TCellType type = plain ? ctEmpty : g_.GetCellType(c.col, row);
+        const TCellType type = objects[k] ? g_.GetCellType(c.col, row) : ctEmpty;
         if (type == ctCheckBox || type == ctDataCheckBox || type == ctVirtCheckBox)
           style = ssCheckState, anyCheck = true;
         else if (ClassifyNumberText(text) != 2)
@@ -268,21 +271,22 @@ class TExtStringGrid::SortKeys {
         else
           style = ssText;
       }
-      key.style = static_cast<signed char>(style);
+      styles[k] = static_cast<signed char>(style);
       allText = allText &&
                 (style == ssText || style == ssTextExact || style == ssTextUpper || style == ssPlainText);
+      allNumber = allNumber && (style == ssNumber || style == ssNumberGrouped);
       switch (c.style) {
         case ssTextUpper:
           text = UpperCase(text);
           break;
         case ssDateDMY:
-          key.date = DateFromDMYText(text);
-          break;
         case ssDateMDY:
-          key.date = DateFromMDYText(text);
+          if (dates.empty()) dates.resize(n);
+          dates[k] = c.style == ssDateDMY ? DateFromDMYText(text) : DateFromMDYText(text);
           break;
         case ssImageIndex:
-          key.aux = g_.GetCellImageIdx(c.col, row);
+          if (aux.empty()) aux.resize(n);
+          aux[k] = g_.GetCellImageIdx(c.col, row);
           break;
         case ssPlainText: {
           AnsiString plain;
@@ -293,7 +297,6 @@ class TExtStringGrid::SortKeys {
         case ssWideText:
           if (c.wides.empty()) c.wides.resize(n);
           c.wides[k] = WideFromCellText(text);
-          key.wide = &c.wides[k];
           break;
         default:
           break;
@@ -301,40 +304,67 @@ class TExtStringGrid::SortKeys {
     }
     // A detected style compares both cells by the first one's reading.
     const bool grouped = c.style != ssNumber;
-    bool allOk = true;
-    for (size_t k = 0; k < n; ++k) {
-      TSortCellKey& key = c.keys[k];
-      const int row = lo_ + static_cast<int>(k);
-      if (anyNumber) {
-        key.numberOk = gridsort::ReadSortNumber(c.texts[k], c.prefix, c.suffix, grouped, key.number);
-        allOk = allOk && key.numberOk && key.number == key.number;
-      }
-      if (anyDate) key.date = gridsort::ReadSortDate(c.texts[k]);
-      if (anyCheck) {
-        bool checked = false;
-        g_.GetCheckBoxState(c.col, row, checked);
-        key.aux = checked ? 1 : 0;
-      }
-    }
-    const bool allNumber = anyNumber && !anyDate && !anyCheck &&
-                           std::all_of(c.keys.begin(), c.keys.end(), [](const TSortCellKey& key) {
-                             return key.style == ssNumber || key.style == ssNumberGrouped;
-                           });
-    if (allText)
-      c.kind = TKeyKind::Text;
-    else if (allNumber && kNumberImages &&
-             std::all_of(c.keys.begin(), c.keys.end(), [](const TSortCellKey& key) {
-               return key.number == key.number;  // no image orders a value that is not a number
-             }))
+    if (K == 0 && allNumber && kNumberImages) {
       c.kind = TKeyKind::Number;
-    // Only a column whose comparison is a total order lets the sort know the
-    // outcome of a comparison from two others.
-    const bool consistent = allText || (allNumber && allOk);
-    consistent_ = consistent_ && consistent;
+      numbers_.resize(n);
+      bool allOk = true;
+      for (size_t k = 0; k < n; ++k) {
+        TNumberEntry& e = numbers_[k];
+        Extended value = 0;
+        e.ok = gridsort::ReadSortNumber(c.texts[k], c.prefix, c.suffix, grouped, value);
+        NumberImage(value, e);
+        e.empty = empties[k];
+        e.row = static_cast<int>(k);
+        allOk = allOk && e.ok;
+      }
+      c.total = allOk;
+      if (c.total) FoldIntoImages(c);
+    } else if (K == 0 && allText) {
+      c.kind = TKeyKind::Text;
+      c.total = true;
+      texts_.resize(n);
+      for (size_t k = 0; k < n; ++k) {
+        TTextEntry& e = texts_[k];
+        const AnsiString& text = c.texts[k];
+        e.prefix = TextPrefix(text);
+        e.size = static_cast<std::uint32_t>(text.size());
+        e.empty = empties[k];
+        e.row = static_cast<int>(k);
+      }
+    } else {
+      c.keys.resize(n);
+      bool allOk = true;
+      for (size_t k = 0; k < n; ++k) {
+        TSortCellKey& key = c.keys[k];
+        const int row = lo_ + static_cast<int>(k);
+        key.text = &c.texts[k];
+        key.empty = empties[k];
+        key.style = styles[k];
+        if (!c.wides.empty()) key.wide = &c.wides[k];
+        if (anyNumber) {
+          key.numberOk = gridsort::ReadSortNumber(c.texts[k], c.prefix, c.suffix, grouped, key.number);
+          allOk = allOk && key.numberOk;
+        }
+        if (!dates.empty())
+          key.date = dates[k];
+        else if (anyDate)
+          key.date = gridsort::ReadSortDate(c.texts[k]);
+        if (!aux.empty()) key.aux = aux[k];
+        if (anyCheck) {
+          bool checked = false;
+          g_.GetCheckBoxState(c.col, row, checked);
+          key.aux = checked ? 1 : 0;
+        }
+      }
+      // Only a column whose comparison is a total order lets the sort know
+      // the outcome of a comparison from two others.
+      c.total = allText || (allNumber && allOk);
+    }
+    consistent_ = consistent_ && c.total;
   }
 
-  int Styled(const TSortCellKey& a, const TSortCellKey& b) {
-    ++compares_;
+  // How cell A compares with cell B in the style, not counted.
+  int Styled(const TSortCellKey& a, const TSortCellKey& b) const {
     switch (static_cast<TSortStyle>(a.style)) {
       case ssText:
       case ssTextExact:
@@ -363,22 +393,27 @@ class TExtStringGrid::SortKeys {
     }
   }
 
-  int Styled(const TMixedEntry& a, const TMixedEntry& b) { return Styled(a.key, b.key); }
+  int Styled(const TMixedEntry& a, const TMixedEntry& b) const { return Styled(a.key, b.key); }
 
-  int Styled(const TNumberEntry& a, const TNumberEntry& b) {
-    ++compares_;
-    if (!a.ok && !b.ok) return 0;
-    const unsigned __int128 ka = (static_cast<unsigned __int128>(a.high) << 64) | a.low;
-    const unsigned __int128 kb = (static_cast<unsigned __int128>(b.high) << 64) | b.low;
-    return Order3(ka, kb);
+  static unsigned __int128 Image(const TNumberEntry& e) {
+    return (static_cast<unsigned __int128>(e.high) << 64) | e.low;
   }
 
-  int Styled(const TTextEntry& a, const TTextEntry& b) {
-    ++compares_;
+  int Styled(const TNumberEntry& a, const TNumberEntry& b) const {
+    if (!a.ok && !b.ok) return 0;
+    return Order3(Image(a), Image(b));
+  }
+
+  int Styled(const TTextEntry& a, const TTextEntry& b) const {
     if (a.prefix != b.prefix) return Order3(a.prefix, b.prefix);
     // Equal in their first eight bytes, padding included: when one has no
     // more, it is the start of the other.
     if (a.size <= 8 || b.size <= 8) return Order3(a.size, b.size);
+    return Rests(a, b);
+  }
+
+  // Two texts alike in their first eight bytes, both longer, by the rest.
+  [[gnu::noinline]] int Rests(const TTextEntry& a, const TTextEntry& b) const {
     const std::vector<AnsiString>& texts = columns_[0].texts;
     const AnsiString& ta = texts[static_cast<size_t>(a.row)];
     const AnsiString& tb = texts[static_cast<size_t>(b.row)];
@@ -406,27 +441,32 @@ class TExtStringGrid::SortKeys {
     return columns_[K].keys[static_cast<size_t>(Row)];
   }
 
-  // The comparison of the row-by-row sort, column after column.
+  // The first column's comparison, not counted.
+  template <typename E>
+  int First(const E& a, const E& b) const {
+    if (indexed_) return Blanks(a, b, columns_[0].ascending ? Styled(a, b) : -Styled(a, b), sdAscending);
+    return Blanks(a, b, Styled(a, b), direction_);
+  }
+
+  int First(const TNumberEntry& a, const TNumberEntry& b) const {
+    if (imagesOrder_) return Order3(Image(a), Image(b));
+    return First<TNumberEntry>(a, b);
+  }
+
+  // The comparison of the row-by-row sort, column after column, each
+  // column reached counted.
   template <typename E>
   int Compare(const E& a, const E& b) {
-    if (indexed_) {
-      int result = Styled(a, b);
-      if (!columns_[0].ascending) result = -result;
-      result = Blanks(a, b, result, sdAscending);
-      for (size_t k = 1; result == 0 && k < columns_.size(); ++k) {
-        const TSortCellKey& ka = KeyOf(k, a.row);
-        const TSortCellKey& kb = KeyOf(k, b.row);
-        result = Styled(ka, kb);
-        if (!columns_[k].ascending) result = -result;
-        result = Blanks(ka, kb, result, sdAscending);
-      }
-      return result;
-    }
-    int result = Blanks(a, b, Styled(a, b), direction_);
+    ++compares_;
+    int result = First(a, b);
     for (size_t k = 1; result == 0 && k < columns_.size(); ++k) {
       const TSortCellKey& ka = KeyOf(k, a.row);
       const TSortCellKey& kb = KeyOf(k, b.row);
-      result = Blanks(ka, kb, Styled(ka, kb), direction_);
+      ++compares_;
+      if (indexed_)
+        result = Blanks(ka, kb, columns_[k].ascending ? Styled(ka, kb) : -Styled(ka, kb), sdAscending);
+      else
+        result = Blanks(ka, kb, Styled(ka, kb), direction_);
     }
     return result;
   }
@@ -454,26 +494,33 @@ class TExtStringGrid::SortKeys {
   }
 
   template <typename E>
+  void Exchange(std::vector<E>& Entries, int I, int J) {
+    std::swap(Entries[static_cast<size_t>(I)], Entries[static_cast<size_t>(J)]);
+    ++exchanges_;
+    lastExchanged_ = std::max(lastExchanged_, J);
+    if (replayIntegers_) swaps_.emplace_back(I, J);
+  }
+
+  template <typename E>
   void Sort(std::vector<E>& Entries, int Lo, int Hi) {
     while (Lo < Hi) {
       const E pivot = Entries[static_cast<size_t>((Lo + Hi) / 2)];
       int i = Lo, j = Hi;
-      do {
-        int pivotI = 0, jPivot = 0;
-        while ((pivotI = Compare(pivot, Entries[static_cast<size_t>(i)])) == dir_ && i < Hi) ++i;
-        while ((jPivot = Compare(Entries[static_cast<size_t>(j)], pivot)) == dir_ && j > Lo) --j;
-        if (i <= j) {
-          if (i != j && (indexed_ || Unequal(Entries[static_cast<size_t>(i)], Entries[static_cast<size_t>(j)],
-                                             pivotI, jPivot))) {
-            std::swap(Entries[static_cast<size_t>(i)], Entries[static_cast<size_t>(j)]);
-            ++exchanges_;
-            lastExchanged_ = std::max(lastExchanged_, j);
-            if (replayIntegers_) swaps_.emplace_back(i, j);
+      bool more = true;
+      if constexpr (!std::is_same_v<E, TMixedEntry>)
+        if (columns_.size() == 1) more = Runs(Entries, pivot, i, j);
+      if (more) do {
+          int pivotI = 0, jPivot = 0;
+          while ((pivotI = Compare(pivot, Entries[static_cast<size_t>(i)])) == dir_ && i < Hi) ++i;
+          while ((jPivot = Compare(Entries[static_cast<size_t>(j)], pivot)) == dir_ && j > Lo) --j;
+          if (i <= j) {
+            if (i != j && (indexed_ || Unequal(Entries[static_cast<size_t>(i)],
+                                               Entries[static_cast<size_t>(j)], pivotI, jPivot)))
+              Exchange(Entries, i, j);
+            ++i;
+            --j;
           }
-          ++i;
-          --j;
-        }
-      } while (i <= j);
+        } while (i <= j);
       if (j - Lo < Hi - i) {
         if (Lo < j) Sort(Entries, Lo, j);
         Lo = i;
@@ -481,6 +528,86 @@ class TExtStringGrid::SortKeys {
         if (i < Hi) Sort(Entries, i, Hi);
         Hi = j;
       }
+    }
+  }
+
+  // Whole rounds of the partition loop above (the scan from the left, the
+  // scan from the right, the exchange), taken while both scans stop inside
+  // two runs of rows compared with the pivot beforehand: a run's answers
+  // come without a branch on each, and a scan goes to its next stop by a
+  // bit search. The runs hold rows no exchange has reached yet and never
+  // overlap, so every answer is the one the scan would get; the
+  // comparisons count as the scans would make them. I and J end as the
+  // loop has them after those rounds; false when the partition is over.
+  template <typename E>
+  bool Runs(std::vector<E>& Entries, const E& Pivot, int& I, int& J) {
+    constexpr int kRun = 64;
+    if (J - I + 1 < 8) return true;
+    struct Run {
+      int first = 0, size = 0;  // rows first .. first + size - 1 from the left, down to it from the right
+      std::uint64_t stops = 0;  // bit k: the scan stops at the k-th row of the run
+    } left, right;
+    auto fill = [&](Run& run, int first, int size, bool fromLeft) {
+      run.first = first;
+      run.size = size;
+      std::uint64_t stops = 0;
+      if constexpr (std::is_same_v<E, TNumberEntry>)
+        if (imagesOrder_) {
+          // From the left a row stops the scan unless it comes before the
+          // pivot, from the right unless it comes after it.
+          const unsigned __int128 pivot = Image(Pivot);
+          const bool upwards = fromLeft == (dir_ > 0);
+          for (int k = 0; k < size; ++k) {
+            const unsigned __int128 row =
+                Image(Entries[static_cast<size_t>(fromLeft ? first + k : first - k)]);
+            stops |= std::uint64_t{upwards ? row >= pivot : row <= pivot} << k;
+          }
+          run.stops = stops;
+          return;
+        }
+      if (fromLeft)
+        for (int k = 0; k < size; ++k)
+          stops |= std::uint64_t{First(Pivot, Entries[static_cast<size_t>(first + k)]) != dir_} << k;
+      else
+        for (int k = 0; k < size; ++k)
+          stops |= std::uint64_t{First(Entries[static_cast<size_t>(first - k)], Pivot) != dir_} << k;
+      run.stops = stops;
+    };
+    const int size = std::min(kRun, (J - I + 1) / 2);
+    fill(left, I, size, true);
+    fill(right, J, size, false);
+    for (;;) {
+      int stopI = 0, stopJ = 0;
+      for (int at = I;;) {
+        const int offset = at - left.first;
+        if (const std::uint64_t stops = offset < left.size ? left.stops >> offset : 0) {
+          stopI = at + std::countr_zero(stops);
+          break;
+        }
+        const int next = left.first + left.size, room = right.first - right.size + 1 - next;
+        if (room <= 0) return true;
+        fill(left, next, std::min(kRun, room), true);
+        at = next;
+      }
+      for (int at = J;;) {
+        const int offset = right.first - at;
+        if (const std::uint64_t stops = offset < right.size ? right.stops >> offset : 0) {
+          stopJ = at - std::countr_zero(stops);
+          break;
+        }
+        const int next = right.first - right.size, room = next - (left.first + left.size - 1);
+        if (room <= 0) return true;
+        fill(right, next, std::min(kRun, room), false);
+        at = next;
+      }
+      compares_ += (stopI - I + 1) + (J - stopJ + 1);
+      const E& rowI = Entries[static_cast<size_t>(stopI)];
+      const E& rowJ = Entries[static_cast<size_t>(stopJ)];
+      if (indexed_ || Unequal(rowI, rowJ, First(Pivot, rowI), First(rowJ, Pivot)))
+        Exchange(Entries, stopI, stopJ);
+      I = stopI + 1;
+      J = stopJ - 1;
+      if (I > J) return false;
     }
   }
 
@@ -498,11 +625,19 @@ class TExtStringGrid::SortKeys {
       moved = moved || order[k] != static_cast<int>(k);
     }
     if (!moved) return;
+    // The heights read in order, so that only rows of different heights
+    // reach the grid's extents.
+    std::vector<int> heights(n);
+    for (size_t k = 0; k < n; ++k) heights[k] = g_.RowHeights(lo_ + static_cast<int>(k));
+    if (g_.sortLogging_) g_.sortLog_.reserve(g_.sortLog_.size() + n);
     for (size_t p = 0; p < n; ++p) {
       const int wanted = order[p];
       const int q = where[static_cast<size_t>(wanted)];
       if (q == static_cast<int>(p)) continue;
-      g_.ExchangeRowHeights(lo_ + static_cast<int>(p), lo_ + q);
+      if (heights[p] != heights[static_cast<size_t>(q)]) {
+        g_.ExchangeRowHeights(lo_ + static_cast<int>(p), lo_ + q);
+        std::swap(heights[p], heights[static_cast<size_t>(q)]);
+      }
       if (g_.sortLogging_) g_.sortLog_.emplace_back(lo_ + static_cast<int>(p), lo_ + q);
       const int displaced = at[p];
       at[static_cast<size_t>(q)] = displaced;
@@ -553,9 +688,12 @@ class TExtStringGrid::SortKeys {
   const bool indexed_, ignoreBlanks_, blanksLast_;
   const TSortDirection direction_;
   std::vector<Column> columns_;
+  std::vector<TNumberEntry> numbers_;  // the first column's, when of one kind
+  std::vector<TTextEntry> texts_;
   long long compares_ = 0;
   int exchanges_ = 0, lastExchanged_ = 0;
-  bool consistent_ = true;  // every column read so far orders its cells totally
+  bool consistent_ = true;    // every column read so far orders its cells totally
+  bool imagesOrder_ = false;  // the first column's images order its cells
   bool replayIntegers_ = false;
   std::vector<std::pair<int, int>> swaps_;  // positions exchanged, when the integers need them
 };

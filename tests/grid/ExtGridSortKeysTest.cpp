@@ -4,6 +4,7 @@
 // and custom comparisons either way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -226,14 +227,61 @@ TEST_F(ExtGridSortKeysTest, LargeGridsByAmountAndText) {
     }
 }
 
-// The number read from a cell is the library's correctly rounded conversion
-// of the same text, also where the reading takes a shorter way.
-TEST(ExtGridSortReadNumber, SameValueAsTheLibraryConversion) {
-  LoadDefaultLocale();
+// The reading of a number cell written out plainly: the prefix, the
+// suffix and the thousands separators taken out, the first decimal separator
+// made a point, the longest leading number converted by the library.
+bool ReadNumberPlainly(AnsiString S, const AnsiString& Prefix, const AnsiString& Suffix, bool Grouped,
+                       Extended& Value) {
+  if (!Prefix.empty())
+    if (size_t p = S.find(Prefix); p != AnsiString::npos) S.erase(p, Prefix.size());
+  if (!Suffix.empty())
+    if (size_t p = S.find(Suffix); p != AnsiString::npos) S.erase(p, Suffix.size());
+  if (Grouped) S.erase(std::remove(S.begin(), S.end(), ThousandSeparator), S.end());
+  if (DecimalSeparator != '.')
+    if (size_t p = S.find(DecimalSeparator); p != AnsiString::npos) S[p] = '.';
+  Value = 0;
+  if (S.empty()) return true;
+  size_t i = S.find_first_not_of(' ');
+  if (i == AnsiString::npos) i = S.size();
+  const size_t start = i;
+  if (i < S.size() && (S[i] == '+' || S[i] == '-')) ++i;
+  size_t digits = 0, end = start;
+  auto takeDigits = [&] {
+    for (; i < S.size() && S[i] >= '0' && S[i] <= '9'; ++i) ++digits;
+  };
+  takeDigits();
+  if (i < S.size() && S[i] == '.') {
+    ++i;
+    takeDigits();
+  }
+  if (digits > 0) end = i;
+  if (digits > 0 && i < S.size() && (S[i] == 'e' || S[i] == 'E')) {
+    size_t k = i + 1;
+    if (k < S.size() && (S[k] == '+' || S[k] == '-')) ++k;
+    if (k < S.size() && S[k] >= '0' && S[k] <= '9') {
+      while (k < S.size() && S[k] >= '0' && S[k] <= '9') ++k;
+      end = k;
+    }
+  }
+  if (end > start) Value = std::strtold(S.substr(start, end - start).c_str(), nullptr);
+  return end == S.size() && digits > 0;
+}
+
+// The number read from a cell is what the plain reading gives, bit for bit,
+// in both locales, grouped or not, with and without prefix and suffix, also
+// where the reading takes a shorter way.
+TEST(ExtGridSortReadNumber, SameValueAsThePlainReading) {
   std::vector<std::string> texts = {"0",
                                     "-0",
+                                    "",
+                                    ",",
+                                    ".",
+                                    "-",
+                                    "+",
                                     "0.1",
                                     "12.345",
+                                    "1.234,50",
+                                    "1,234.50",
                                     "9999999999999999999",
                                     "18446744073709551615",
                                     "0.0000000000000000001",
@@ -246,23 +294,47 @@ TEST(ExtGridSortReadNumber, SameValueAsTheLibraryConversion) {
                                     ".5",
                                     "+7.25",
                                     "  42",
+                                    "42 ",
+                                    "€ 7",
+                                    "7 €",
+                                    "1,2,3",
+                                    "1.2.3",
+                                    "-1.234,5-",
                                     "3.14159265358979323846264338327950288"};
   std::mt19937_64 random(11);
-  for (int k = 0; k < 20000; ++k) {
-    std::string t = random() % 4 == 0 ? "-" : "";
-    const int digits = 1 + static_cast<int>(random() % 22), point = static_cast<int>(random() % (digits + 2));
-    for (int d = 0; d < digits; ++d) {
-      if (d == point) t += '.';
-      t += static_cast<char>('0' + random() % 10);
+  const char alphabet[] = "0123456789012345678901234567890123456789.,.,-+ e€";
+  for (int k = 0; k < 40000; ++k) {
+    std::string t;
+    if (k % 2 == 0) {
+      // Digits with separators and a sign, as cells hold them.
+      t = random() % 4 == 0 ? "-" : "";
+      const int digits = 1 + static_cast<int>(random() % 22),
+                point = static_cast<int>(random() % (digits + 2));
+      for (int d = 0; d < digits; ++d) {
+        if (d == point) t += random() % 2 ? '.' : ',';
+        if (random() % 6 == 0) t += random() % 2 ? ',' : '.';
+        t += static_cast<char>('0' + random() % 10);
+      }
+    } else {
+      for (int n = static_cast<int>(random() % 12); n > 0; --n)
+        t += alphabet[random() % (sizeof alphabet - 1)];
     }
     texts.push_back(t);
   }
-  for (const std::string& t : texts) {
-    Extended value = 1;
-    ASSERT_TRUE(gridsort::ReadSortNumber(t, "", "", false, value)) << t;
-    const Extended expected = std::strtold(t.c_str(), nullptr);
-    ASSERT_EQ(0, std::memcmp(&expected, &value, 10)) << t;
+  for (bool greek : {false, true}) {
+    greek ? LoadGreekLocale() : LoadDefaultLocale();
+    for (const std::string& t : texts)
+      for (int how = 0; how < 4; ++how) {
+        const bool grouped = how % 2 == 1;
+        const AnsiString prefix = how >= 2 ? "€ " : "", suffix = how >= 2 ? " €" : "";
+        Extended value = 1, expected = 1;
+        const bool ok = gridsort::ReadSortNumber(t, prefix, suffix, grouped, value);
+        ASSERT_EQ(ReadNumberPlainly(t, prefix, suffix, grouped, expected), ok)
+            << t << " " << how << " " << greek;
+        ASSERT_EQ(0, std::memcmp(&expected, &value, 10)) << t << " " << how << " " << greek;
+      }
   }
+  LoadDefaultLocale();
 }
 
 }  // namespace

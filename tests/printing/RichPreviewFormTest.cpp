@@ -239,7 +239,8 @@ TEST_F(RichPreviewFormTest, ADamagedPageFileDrawsAndPrintsNothing) {
   ASSERT_NE(form, nullptr);
   ASSERT_EQ(form->PageCount(), 3);
   EXPECT_GT(Ink(*form->Image1), 0);
-  SafeWriteFile(form->Pages().PageName(1), std::string("\x78\x01 not a metafile at all", 27));
+  static const char kDamaged[] = "\x78\x01 not a metafile at all";
+  SafeWriteFile(form->Pages().PageName(1), std::string(kDamaged, sizeof kDamaged - 1));
   for (const bool blank : {true, false}) {
     Word next = VK_NEXT;
     form->FormKeyDown(form, next, {});

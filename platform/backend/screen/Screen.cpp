@@ -258,10 +258,19 @@ bool TScreenBackend::WaitForInput(DWORD timeoutMs) {
     DisplayLibraryAllocations reading;
     return waitMs != 0 ? SDL_WaitEventTimeout(&event, waitMs) : SDL_PollEvent(&event);
   };
+  if (refocus_) Refocus();
   if (next(wait) == 0) return true;  // the time passed: timers are due
   HandleEvent(event);
   while (next(0)) HandleEvent(event);
+  if (refocus_) Refocus();
   return true;
+}
+
+void TScreenBackend::Refocus() {
+  refocus_ = false;
+  TCustomForm* active = Screen ? Screen->ActiveForm() : nullptr;
+  SDL_Window* target = active ? WindowOf(*active) : nullptr;
+  if (target && SDL_GetKeyboardFocus() != target) SDL_SetWindowInputFocus(target);
 }
 
 TWinControl* TScreenBackend::FindByWindowId(unsigned id) const {
@@ -391,6 +400,7 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
           e.button.button != SDL_BUTTON_MIDDLE)
         return;
       ui::input::MouseButton(w, button, e.type == SDL_MOUSEBUTTONDOWN, e.button.x, e.button.y);
+      if (e.type == SDL_MOUSEBUTTONDOWN) refocus_ = true;
       return;
     }
     case SDL_MOUSEWHEEL: {
@@ -508,6 +518,7 @@ void TScreenBackend::WindowHidden(TWinControl& window) {
   if (keyboardWindow_ == &window) keyboardWindow_ = nullptr;
   // A popup going hands the keyboard back, never to no window at all.
   const bool popup = dynamic_cast<TPopupWindow*>(&window) != nullptr;
+  if (!popup && SDL_GetKeyboardFocus() == it->second) refocus_ = true;
   SDL_DestroyWindow(it->second);
   windows_.erase(it);
   if (popup) KeepKeyboard();

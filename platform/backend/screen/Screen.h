@@ -55,6 +55,9 @@ class TScreenBackend : public TBackend {
 
  private:
   TWinControl* FindByWindowId(unsigned id) const;
+  // Gives the keyboard to the window of the active form when it lies
+  // elsewhere in this program or nowhere.
+  void Refocus();
   // Ctrl and Shift as the display has them, handed in where they differ.
   void SyncDragModifiers();
   // Gives the keyboard back to the window that last had it.
@@ -72,4 +75,7 @@ class TScreenBackend : public TBackend {
   // The clipboard text as we last set or saw it (UTF-8).
   std::string lastClipboard_;
   unsigned dropWindow_ = 0;
+  // With no window manager nobody hands the keyboard on: not when the
+  // window that had it goes, not when the user clicks another window.
+  bool refocus_ = false;
 };

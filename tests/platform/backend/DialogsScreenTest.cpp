@@ -39,7 +39,7 @@ void Watchdog(HWND, UINT, UINT_PTR, DWORD) {
 class DialogsOnScreen : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!XvfbDisplay::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+    if (!XvfbDisplay::Installed()) FAIL() << "Xvfb is not installed (Debian package xvfb)";
     display = XvfbDisplay::OpenScreenBackend();
     ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
     screen = dynamic_cast<TScreenBackend*>(&Backend());

@@ -111,7 +111,7 @@ void PushClick(Uint32 windowId, int x, int y) {
 }
 
 TEST(ScreenBackend, DemoFormOnARealDisplayTypedIntoAndCaptured) {
-  if (!XvfbDisplay::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+  if (!XvfbDisplay::Installed()) FAIL() << "Xvfb is not installed (Debian package xvfb)";
   std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
   ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
   auto* screen = dynamic_cast<TScreenBackend*>(&Backend());
@@ -190,7 +190,7 @@ TEST(ScreenBackend, DemoFormOnARealDisplayTypedIntoAndCaptured) {
 // (a hint, a drop marker) must leave it with the form, or keys held (Ctrl
 // during a drag) are reported released.
 TEST(ScreenBackend, APopupLeavesTheKeyboardWithTheForm) {
-  if (!XvfbDisplay::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+  if (!XvfbDisplay::Installed()) FAIL() << "Xvfb is not installed (Debian package xvfb)";
   std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
   ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
   auto* screen = dynamic_cast<TScreenBackend*>(&Backend());
@@ -222,6 +222,55 @@ TEST(ScreenBackend, APopupLeavesTheKeyboardWithTheForm) {
   EXPECT_TRUE(screen->HoldsKeyboard(*form));
   delete form;
   SetBackend(nullptr);
+}
+
+// Runs the loop until SDL says the window has the keyboard (at most 3 s).
+bool WaitForKeyboard(SDL_Window* window) {
+  for (int round = 0; round < 150; ++round) {
+    Backend().WaitForInput(20);
+    Application->ProcessMessages();
+    if (SDL_GetKeyboardFocus() != window) continue;
+    // What the display said with the change is handled before the test
+    // goes on, as it would be long before a user's next click.
+    Drain();
+    return true;
+  }
+  return false;
+}
+
+TEST(ScreenBackend, TheKeyboardFollowsTheActiveFormWithoutAWindowManager) {
+  if (!XvfbDisplay::Installed()) FAIL() << "Xvfb is not installed (Debian package xvfb)";
+  std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
+  ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
+  auto* screen = dynamic_cast<TScreenBackend*>(&Backend());
+  ASSERT_NE(screen, nullptr);
+  ui::ResetThreadState();
+  Application->ResetState();
+  Application->Initialize();
+
+  auto* main = NewForm<TForm>(nullptr);
+  main->SetBounds(0, 0, 320, 200);
+  auto* dialog = NewForm<TForm>(nullptr);
+  dialog->SetBounds(100, 100, 200, 100);
+  main->Show();
+  ASSERT_TRUE(WaitForKeyboard(screen->WindowOf(*main)));
+  dialog->Show();
+  ASSERT_TRUE(WaitForKeyboard(screen->WindowOf(*dialog)));
+  // The dialog goes: the keyboard comes back to the form under it, so Esc
+  // and the rest still reach the program.
+  dialog->Hide();
+  EXPECT_TRUE(WaitForKeyboard(screen->WindowOf(*main)));
+  // A click on another window of the program gives it the keyboard.
+  dialog->Show();
+  ASSERT_TRUE(WaitForKeyboard(screen->WindowOf(*dialog)));
+  PushClick(SDL_GetWindowID(screen->WindowOf(*main)), 10, 10);
+  EXPECT_TRUE(WaitForKeyboard(screen->WindowOf(*main)));
+  EXPECT_EQ(Screen->ActiveForm(), main);
+
+  delete dialog;
+  delete main;
+  SetBackend(nullptr);
+  unsetenv("DIM_BACKEND");
 }
 
 TEST(ScreenBackend, WithoutADisplayTheHeadlessBackendIsChosen) {
