@@ -57,11 +57,12 @@ struct TMixedEntry {
   int row = 0;
 };
 
-// The value as two unsigned integers whose order is the value's order.
+// The value as two unsigned integers whose order is the value's order. A
+// blank cell of a detected style compares as a text (the empty one).
 struct TNumberEntry {
   std::uint64_t low = 0;
   std::uint16_t high = 0;
-  bool ok = false, empty = false;
+  std::uint8_t ok : 1 = 0, empty : 1 = 0, blankText : 1 = 0;
   int row = 0;
 };
 
@@ -249,7 +250,7 @@ class TExtStringGrid::SortKeys {
     bool anyNumber = c.style == ssNumber || c.style == ssNumberGrouped;
     bool anyDate = c.style == ssDateTime;
     bool anyCheck = c.style == ssCheckState;
-    bool allText = true, allNumber = true;
+    bool allText = true, allNumber = true, allNumberOrBlank = true;
     for (size_t k = 0; k < n; ++k) {
       const int row = lo_ + static_cast<int>(k);
       AnsiString& text = c.texts[k];
@@ -275,6 +276,8 @@ class TExtStringGrid::SortKeys {
       allText = allText &&
                 (style == ssText || style == ssTextExact || style == ssTextUpper || style == ssPlainText);
       allNumber = allNumber && (style == ssNumber || style == ssNumberGrouped);
+      allNumberOrBlank = allNumberOrBlank &&
+                         (style == ssNumber || style == ssNumberGrouped || (style == ssText && empties[k]));
       switch (c.style) {
         case ssTextUpper:
           text = UpperCase(text);
@@ -304,7 +307,7 @@ class TExtStringGrid::SortKeys {
     }
     // A detected style compares both cells by the first one's reading.
     const bool grouped = c.style != ssNumber;
-    if (K == 0 && allNumber && kNumberImages) {
+    if (K == 0 && allNumberOrBlank && !allText && kNumberImages) {
       c.kind = TKeyKind::Number;
       numbers_.resize(n);
       bool allOk = true;
@@ -314,10 +317,13 @@ class TExtStringGrid::SortKeys {
         e.ok = gridsort::ReadSortNumber(c.texts[k], c.prefix, c.suffix, grouped, value);
         NumberImage(value, e);
         e.empty = empties[k];
+        e.blankText = styles[k] == ssText;
         e.row = static_cast<int>(k);
         allOk = allOk && e.ok;
       }
-      c.total = allOk;
+      // A blank compared as a text is before every other cell, while a
+      // number compares with it as with a zero: no total order.
+      c.total = allOk && allNumber;
       if (c.total) FoldIntoImages(c);
     } else if (K == 0 && allText) {
       c.kind = TKeyKind::Text;
@@ -400,6 +406,7 @@ class TExtStringGrid::SortKeys {
   }
 
   int Styled(const TNumberEntry& a, const TNumberEntry& b) const {
+    if (a.blankText) return b.empty ? 0 : -1;
     if (!a.ok && !b.ok) return 0;
     return Order3(Image(a), Image(b));
   }
