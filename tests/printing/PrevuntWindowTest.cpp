@@ -206,12 +206,7 @@ TEST_F(PrevuntWindowTest, PagesTwoToThreeAndASelectionPrintOnlyThose) {
   memo.SetText(text);
   printers::ClearJobLog();
   Printer()->FileName = cp1253::FromUtf8(TestOutput("pages.pdf"));
-  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
-    dynamic_cast<TRadioButton*>(f.FindComponent("PageNums"))->SetChecked(true);
-    dynamic_cast<TEdit*>(f.FindComponent("FromPage"))->SetText("2");
-    dynamic_cast<TEdit*>(f.FindComponent("ToPage"))->SetText("3");
-    backend->PressKey(VK_RETURN);
-  });
+  scene->ExpectPrintedPages(2, 3);
   form->FilePrint(form);
   ASSERT_EQ(printers::JobLog().size(), 1u);
   EXPECT_EQ(printers::JobLog().back().Pages, 2);
