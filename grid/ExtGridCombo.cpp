@@ -35,11 +35,6 @@ void TGridCombo::FireChange() {
                                index >= 0 ? static_cast<TObject*>(Items()->Objects(index)) : nullptr);
 }
 
-void TGridCombo::Select() {
-  TESGComboBox::Select();
-  FireChange();
-}
-
 void TGridCombo::WheelStep(bool Down) {
   const int index = ItemIndex();
   if (Down) {

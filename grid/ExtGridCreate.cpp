@@ -141,6 +141,9 @@ void TExtStringGrid::Dispatch(TMessage& Message) {
     case WM_MOUSEWHEEL:
       if (WheelMessage(Message)) return;
       break;
+    case WM_COMMAND:
+      ComboNotify(Message);
+      break;
     case WM_SETCURSOR:
       if (WMSetCursor(Message)) return;
       break;

@@ -62,6 +62,8 @@ class TGridCombo : public TESGComboBox, private TEditorGridLink {
   bool Completed() const { return completed_; }
   // Steps the item by the grid's wheel, one notch at a time.
   void WheelStep(bool Down);
+  // The grid's OnComboChange and OnComboObjectChange for the item shown.
+  void FireChange();
   // The cell text of the value shown ("|\" code units for the wide combo),
   // and the showing of a cell's text.
   AnsiString CellValue() const;
@@ -73,13 +75,11 @@ class TGridCombo : public TESGComboBox, private TEditorGridLink {
   void KeyPress(char& Key) override;
   void KeyUp(Word& Key, TShiftState Shift) override;
   void DoExit() override;
-  void Select() override;
   bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
   bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
 
  private:
   void Complete();
-  void FireChange();
   bool completion_ = true;
   int completedIndex_ = -1;
   bool completed_ = false;

@@ -1,7 +1,7 @@
 // The grid's window procedure beside the cells: the wheel (rows by the
 // system's lines a notch, zoom with Ctrl), middle-button panning with its
 // cursors and mark, the cursor of the heading selection, the grid's own
-// cursor, the combo editor's close-up and the version.
+// cursor, the combo editor's notifications and the version.
 
 #include <cstdio>
 #include <cstdlib>
@@ -290,10 +290,30 @@ void TExtStringGrid::DrawPanMark() {
                         Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, mark->Width(), mark->Height()));
 }
 
-// ---- the combo editor's close-up and the version --------------------------------------------
+// ---- the combo editor's notifications and the version --------------------------------------
 
-void TExtStringGrid::ComboNotify(TMessage&) {
-  if (OnComboCloseUp) OnComboCloseUp(this, Col(), Row());
+void TExtStringGrid::ComboNotify(TMessage& Message) {
+  // Only the notifications of the grid's own combo editors count.
+  const auto from = reinterpret_cast<HWND>(Message.LParam);
+  TGridCombo* combo = nullptr;
+  for (TGridCombo* editor : {static_cast<TGridCombo*>(combo_), static_cast<TGridCombo*>(uniCombo_)})
+    if (editor && editor->HandleAllocated() && editor->Handle() == from) combo = editor;
+  if (!combo) return;
+  const int realCol = RealColIndex(Col());
+  switch (Message.WParamHi()) {
+    case CBN_SELCHANGE:
+      combo->FireChange();
+      break;
+    case CBN_CLOSEUP:
+      // The row and the column in the order the event declares them.
+      if (OnComboCloseUp) OnComboCloseUp(this, Row(), realCol);
+      break;
+    case CBN_KILLFOCUS:
+      if (OnComboChange) OnComboChange(this, realCol, Row(), -1, combo->Text());
+      break;
+    default:
+      break;
+  }
 }
 
 int TExtStringGrid::GetVersionNr() {

@@ -2,6 +2,7 @@
 // leading words of its summary lines.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "platform/rtl/Cp1253.h"
 #include "printing/Qprint.h"
@@ -70,7 +71,8 @@ void TrpForm::ReadSummaryValues(const AnsiString& Trimmed) {
       LineKind = 0;
       break;
   }
-  if (Starts(Trimmed, "Μέση έκπωση Εμ="_a)) {
+  static const AnsiString meanLine = "Μέση έκπωση Εμ="_a;
+  if (Starts(Trimmed, meanLine)) {
     // 1-based positions as the check report's columns count them.
     const auto pos = [&](const char* what) {
       const std::size_t at = CurLine.find(what);
@@ -117,39 +119,50 @@ void TrpForm::RecogniseSummaryLine() {
   // The table heading of section B opens the category rows too: without
   // the discounts in words the report has no "B." line.
   enum Match { Whole, Start, StartAndHolds };
-  static const struct {
-    const char* text;
+  struct Test {
+    AnsiString text;
     Match match;
     int kind;
-    const char* holds = nullptr;
-  } kTests[] = {
-      {"B. ΠΡΟΫΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ", Whole, 2},
-      {"Α/Α", StartAndHolds, 2, "ΔΑΠΑΝΗ ΜΕΛΕΤΗΣ"},
-      {"Αθροισμα δαπανών εργασιών", Start, 3},
-      {"Γ.Ε.& Ο.Ε.", Start, 4},
-      {"Συνολική Δαπάνη Εργου", Start, 5},
-      {"Μέση έκπωση Εμ=", Start, 6},
-      {"ΑΠΡΟΒΛΕΠΤΑ", Start, 7},
-      {"ΣΎΝΟΛΟ   Σ1", Start, 8},
-      {"ΑΝΑΘΕΩΡΗΣΗ", Start, 9},
-      {"ΣΎΝΟΛΟ :", Start, 11},
-      {"ΑΣΦΑΛΤΟΣ", Start, 12},
-      {"ΓΕ & ΟΕ ΑΣΦΑΛΤΟΥ", Start, 13},
-      {"Σύνολο Δαπάνης του Έργου", Start, 10},
+    AnsiString holds;
   };
-  for (const auto& test : kTests) {
-    const AnsiString text = cp1253::FromUtf8(test.text);
-    const bool match = test.match == Whole ? t == text
-                       : test.match == Start
-                           ? Starts(t, text)
-                           : Starts(t, text) && t.find(cp1253::FromUtf8(test.holds)) != AnsiString::npos;
+  // In the report's code page, made once: every line of every run meets them.
+  static const std::vector<Test> kTests = [] {
+    const struct {
+      const char* text;
+      Match match;
+      int kind;
+      const char* holds = "";
+    } tests[] = {
+        {"B. ΠΡΟΫΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ", Whole, 2},
+        {"Α/Α", StartAndHolds, 2, "ΔΑΠΑΝΗ ΜΕΛΕΤΗΣ"},
+        {"Αθροισμα δαπανών εργασιών", Start, 3},
+        {"Γ.Ε.& Ο.Ε.", Start, 4},
+        {"Συνολική Δαπάνη Εργου", Start, 5},
+        {"Μέση έκπωση Εμ=", Start, 6},
+        {"ΑΠΡΟΒΛΕΠΤΑ", Start, 7},
+        {"ΣΎΝΟΛΟ   Σ1", Start, 8},
+        {"ΑΝΑΘΕΩΡΗΣΗ", Start, 9},
+        {"ΣΎΝΟΛΟ :", Start, 11},
+        {"ΑΣΦΑΛΤΟΣ", Start, 12},
+        {"ΓΕ & ΟΕ ΑΣΦΑΛΤΟΥ", Start, 13},
+        {"Σύνολο Δαπάνης του Έργου", Start, 10},
+    };
+    std::vector<Test> out;
+    for (const auto& t : tests)
+      out.push_back({cp1253::FromUtf8(t.text), t.match, t.kind, cp1253::FromUtf8(t.holds)});
+    return out;
+  }();
+  for (const Test& test : kTests) {
+    const bool match = test.match == Whole   ? t == test.text
+                       : test.match == Start ? Starts(t, test.text)
+                                             : Starts(t, test.text) && t.find(test.holds) != AnsiString::npos;
     if (match) LineKind = test.kind;
   }
   if (LineKind == 9) ChildBand3a->SetEnabled(true);
   if (LineKind == 12) ChildBand5->SetEnabled(true);
   ReadSummaryValues(t);
   // The check report's heading names the bidder before this phrase.
-  const AnsiString phrase = cp1253::FromUtf8("ME ΜΕΣΗ ΕΚΠΤΩΣΗ");
+  static const AnsiString phrase = cp1253::FromUtf8("ME ΜΕΣΗ ΕΚΠΤΩΣΗ");
   if (const std::size_t at = CurLine.find(phrase); at != AnsiString::npos) {
     const std::size_t colon = CurLine.find(':');
     if (colon != AnsiString::npos && colon < at)

@@ -67,7 +67,7 @@ class TPageSetupForm : public TDialogForm {
  public:
   TPageSetupForm(PAGESETUPDLG& psd, bool inches)
       : TDialogForm(nullptr, "Διαμόρφωση σελίδας"_a), psd_(psd), inches_(inches) {
-    SetClientSizeDU(262, 164);
+    SetClientSizeDU(262, 162);
     Printers = AddPrinterChooser(*this, 250);
     Printers->SetEnabled(!(psd.Flags & PSD_DISABLEPRINTER));
 
@@ -76,6 +76,7 @@ class TPageSetupForm : public TDialogForm {
     Papers->SetName("PaperList");
     Papers->SetEnabled(!(psd.Flags & PSD_DISABLEPAPER));
 
+    // Both orientations show whole: the margins start below this box.
     auto* orientation = Add<TGroupBox>("Προσανατολισμός", 162, 40, 94, 46);
     Portrait = Add<TRadioButton>("&Κατακόρυφος", 6, 13, 80, 10, orientation);
     Portrait->SetName("Portrait");

@@ -432,6 +432,13 @@ class TCustomComboBox : public TCustomControl {
   void ChooseByUser(int index);
   // Keys the combo box handles for itself and its edit; true when used.
   bool ComboKey(Word key, TShiftState shift);
+  // Tells the parent window what happened (WM_COMMAND with a CBN_ code),
+  // before the combo box's own events run.
+  void Notify(Word code);
+  // The box or its edit part.
+  bool IsOwnWindow(HWND wnd);
+  // The focus moved between the combo box (box or edit) and elsewhere.
+  void FocusMoved(bool gained, HWND other);
   void EditTextChanged();
   void PlaceEdit();
   void ItemsChanged();

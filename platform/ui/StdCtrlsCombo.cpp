@@ -114,7 +114,10 @@ void TComboEdit::Dispatch(TMessage& m) {
     if (combo_.DroppedDown()) m.Result |= DLGC_WANTALLKEYS;
     return;
   }
-  if (m.Msg == WM_KILLFOCUS || m.Msg == WM_SETFOCUS) combo_.Invalidate();
+  if (m.Msg == WM_KILLFOCUS || m.Msg == WM_SETFOCUS) {
+    combo_.FocusMoved(m.Msg == WM_SETFOCUS, reinterpret_cast<HWND>(m.WParam));
+    combo_.Invalidate();
+  }
   if (m.Msg == CM_EXIT) combo_.SetDroppedDown(false);
   TEdit::Dispatch(m);
 }
@@ -257,6 +260,7 @@ void TCustomComboBox::EditTextChanged() {
   itemIndex_ = items_->IndexOf(edit_->TControl::Text());
   TControl::SetText(edit_->TControl::Text());
   if (list_ && itemIndex_ >= 0) list_->Highlight(itemIndex_);
+  Notify(CBN_EDITCHANGE);
   Change();
 }
 
@@ -264,8 +268,27 @@ void TCustomComboBox::ChooseByUser(int index) {
   if (index < 0 || index >= items_->Count()) return;
   const bool changed = index != itemIndex_ || Text() != items_->Get(index);
   SetItemIndex(index);
+  Notify(CBN_SELCHANGE);
   if (changed) Change();
   Select();
+}
+
+void TCustomComboBox::Notify(Word code) {
+  if (ComponentState().Contains(csDestroying) || !HandleAllocated()) return;
+  TWinControl* parent = Parent();
+  if (!parent || !parent->HandleAllocated() || parent->ComponentState().Contains(csDestroying)) return;
+  SendMessage(parent->Handle(), WM_COMMAND, MAKEWPARAM(0, code), reinterpret_cast<LPARAM>(Handle()));
+}
+
+bool TCustomComboBox::IsOwnWindow(HWND wnd) {
+  if (!wnd) return false;
+  if (HandleAllocated() && wnd == Handle()) return true;
+  return edit_ && edit_->HandleAllocated() && wnd == edit_->Handle();
+}
+
+void TCustomComboBox::FocusMoved(bool gained, HWND other) {
+  // Passing the focus between the box and its edit is no news to the parent.
+  if (!IsOwnWindow(other)) Notify(gained ? CBN_SETFOCUS : CBN_KILLFOCUS);
 }
 
 void TCustomComboBox::Change() {
@@ -290,6 +313,7 @@ bool TCustomComboBox::DroppedDown() const { return list_ && list_->Visible(); }
 void TCustomComboBox::SetDroppedDown(bool v) {
   if (v == DroppedDown()) return;
   if (v) {
+    Notify(CBN_DROPDOWN);
     DropDown();  // may fill the items
     list_ = new TComboListWindow(*this);
     const int count = std::max(1, std::min(items_->Count(), std::max(DropDownCount, 1)));
@@ -311,6 +335,7 @@ void TCustomComboBox::SetDroppedDown(bool v) {
   // The list may be handling the message that closes it: it goes later.
   PostMessage(list->Handle(), CM_RELEASE, 0, 0);
   Invalidate();
+  Notify(CBN_CLOSEUP);
   CloseUp();
 }
 
@@ -451,6 +476,7 @@ void TCustomComboBox::Dispatch(TMessage& m) {
       m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | (DroppedDown() ? DLGC_WANTALLKEYS : 0);
       return;
     case WM_SETFOCUS:
+      FocusMoved(true, reinterpret_cast<HWND>(m.WParam));
       // The edit style types into its edit; Shift+Tab from the edit passes
       // over the box to the control before it.
       if (edit_ && edit_->CanFocus()) {
@@ -465,6 +491,7 @@ void TCustomComboBox::Dispatch(TMessage& m) {
       break;
     case WM_KILLFOCUS:
     case CM_EXIT:
+      if (m.Msg == WM_KILLFOCUS) FocusMoved(false, reinterpret_cast<HWND>(m.WParam));
       if (m.Msg == CM_EXIT) SetDroppedDown(false);
       Invalidate();
       break;

@@ -69,6 +69,16 @@ constexpr UINT WM_SYSCHAR = 0x0106;
 constexpr UINT WM_KEYLAST = 0x0108;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
+// Notification codes a combo box sends its parent in WM_COMMAND (high word
+// of WParam; LParam the combo box's window).
+constexpr Word CBN_SELCHANGE = 1;
+constexpr Word CBN_DBLCLK = 2;
+constexpr Word CBN_SETFOCUS = 3;
+constexpr Word CBN_KILLFOCUS = 4;
+constexpr Word CBN_EDITCHANGE = 5;
+constexpr Word CBN_EDITUPDATE = 6;
+constexpr Word CBN_DROPDOWN = 7;
+constexpr Word CBN_CLOSEUP = 8;
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;

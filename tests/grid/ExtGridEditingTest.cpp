@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -512,6 +513,78 @@ TEST_F(ComboEditingTest, TabStoresAndMovesWithGoTabsElseTheGridHasIt) {
       EXPECT_EQ(g.Col(), 3);
     }
   }
+}
+
+// The combo editor's notifications reach the grid: the choice, the close-up
+// (row first, as the event declares) and the leaving of the editor.
+class ComboNotifyEditingTest : public ComboEditingTest {
+ protected:
+  void Record(TExtStringGrid& g) {
+    g.OnComboChange = [this](TObject*, int c, int r, int index, const AnsiString& s) {
+      log.push_back("change " + std::to_string(c) + " " + std::to_string(r) + " " + std::to_string(index) +
+                    " " + s);
+    };
+    g.OnComboObjectChange = [this](TObject*, int c, int r, int index, const AnsiString&, TObject* o) {
+      log.push_back("object " + std::to_string(c) + " " + std::to_string(r) + " " + std::to_string(index) +
+                    (o == &marker ? " marker" : " none"));
+    };
+    g.OnComboCloseUp = [this](TObject*, int r, int c) {
+      log.push_back("closeup row " + std::to_string(r) + " col " + std::to_string(c));
+    };
+  }
+  std::vector<std::string> log;
+  TObject marker;
+};
+
+TEST_F(ComboNotifyEditingTest, KeysOpenChooseAndCloseTheList) {
+  auto& g = Budget();
+  TGridCombo& c = OpenCombo(g, 1);
+  c.Items()->SetObjects(1, &marker);
+  g.HideCellEditor();
+  Open(g, 2, 3);
+  Record(g);
+  Key(VK_DOWN, {ssAlt});
+  ASSERT_TRUE(c.DroppedDown());
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_FALSE(c.Visible());
+  EXPECT_EQ(g.GetCellText(2, 3), "+");
+  EXPECT_EQ(log, (std::vector<std::string>{"closeup row 3 col 2", "change 2 3 1 +", "object 2 3 1 marker",
+                                           "change 2 3 -1 +"}));
+  // Escape closes the list without a choice.
+  log.clear();
+  Open(g, 2, 3);
+  Key(VK_DOWN, {ssAlt});
+  Key(VK_ESCAPE);
+  EXPECT_EQ(log.front(), "closeup row 3 col 2");
+  EXPECT_EQ(
+      std::count_if(log.begin(), log.end(), [](const std::string& e) { return e.rfind("object", 0) == 0; }),
+      0);
+}
+
+TEST_F(ComboNotifyEditingTest, MouseChoosesFromTheListOfAColumnBehindAHiddenOne) {
+  auto& g = Budget();
+  g.OnGetEditorType = [](TObject*, int c, int, TEditorType& e) { e = c == 2 ? edComboEdit : edNormal; };
+  OpenCombo(g, 1);
+  g.HideCellEditor();
+  g.HideColumn(1);  // real column 2 shows as column 1
+  Open(g, 1, 2);
+  TGridCombo& c = *g.Combo();
+  ASSERT_TRUE(c.Visible());
+  Record(g);
+  backend->Click(c, c.ButtonRect().Left + 3, c.Height() / 2);
+  Application->ProcessMessages();
+  ASSERT_TRUE(c.DroppedDown());
+  TComboListWindow* list = c.ListWindow();
+  const TRect last = list->ItemRect(3);
+  backend->Click(*list, 10, last.Top + 2);
+  Application->ProcessMessages();
+  EXPECT_FALSE(c.DroppedDown());
+  EXPECT_EQ(c.Text(), "#");
+  Key(VK_RETURN);
+  EXPECT_EQ(g.GetCellText(2, 2), "#");
+  EXPECT_EQ(log, (std::vector<std::string>{"closeup row 2 col 2", "change 2 2 3 #", "object 2 2 3 none",
+                                           "change 2 2 -1 #"}));
 }
 
 TEST_F(ComboEditingTest, OneChangeEventPerWheelNotch) {

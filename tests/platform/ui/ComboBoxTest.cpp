@@ -158,3 +158,82 @@ TEST_F(ComboBoxTest, ListStyleDrawsItsLineHighlightedWhenFocused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A parent that logs the combo box's notifications among its events.
+class TNotifiedPanel : public TPanel {
+ public:
+  explicit TNotifiedPanel(TComponent* owner) : TPanel(owner) {}
+  std::vector<std::string>* Log = nullptr;
+  HWND From = nullptr;
+  void Dispatch(TMessage& m) override {
+    static const char* const names[] = {"",           "SELCHANGE",  "DBLCLK",   "SETFOCUS", "KILLFOCUS",
+                                        "EDITCHANGE", "EDITUPDATE", "DROPDOWN", "CLOSEUP"};
+    if (m.Msg == WM_COMMAND && Log && m.WParamHi() < 9) {
+      Log->push_back(std::string("CBN_") + names[m.WParamHi()]);
+      From = reinterpret_cast<HWND>(m.LParam);
+    }
+    TPanel::Dispatch(m);
+  }
+};
+
+class ComboNotifyTest : public ComboBoxTest {
+ protected:
+  void MakeNotifying(TComboBoxStyle style) {
+    panel = Add<TNotifiedPanel>(5, 5, 400, 300);
+    before = Add<TButton>(10, 10, 75, 25, panel);
+    combo = Add<TComboBox>(10, 50, 150, 21, panel);
+    combo->SetStyle(style);
+    for (int i = 0; i < 12; ++i) combo->Items()->Add("Επιλογή "_a + IntToStr(i));
+    combo->OnChange = [this](TObject*) { events.push_back("change"); };
+    combo->OnSelect = [this](TObject*) { events.push_back("select"); };
+    combo->OnDropDown = [this](TObject*) { events.push_back("drop"); };
+    combo->OnCloseUp = [this](TObject*) { events.push_back("close"); };
+    ok = Add<TButton>(200, 10, 75, 25, panel);
+    ShowForm();
+    before->SetFocus();
+    panel->Log = &events;
+  }
+  TNotifiedPanel* panel = nullptr;
+};
+
+TEST_F(ComboNotifyTest, KeysSendEveryNotificationBeforeTheBoxsOwnEvents) {
+  MakeNotifying(csDropDownList);
+  combo->SetFocus();
+  backend->PressKey(VK_DOWN, {ssAlt});
+  backend->PressKey(VK_DOWN);
+  backend->PressKey(VK_RETURN);
+  EXPECT_EQ(combo->ItemIndex(), 0);
+  EXPECT_EQ(panel->From, combo->Handle());
+  backend->PressKey(VK_F4);
+  backend->PressKey(VK_ESCAPE);  // closed without a choice
+  backend->PressKey(VK_DOWN);    // closed: a step is a choice
+  combo->SetItemIndex(5);        // in code: nothing
+  backend->PressKey(VK_TAB);
+  EXPECT_TRUE(ok->Focused());
+  EXPECT_EQ(events, (std::vector<std::string>{"CBN_SETFOCUS", "CBN_DROPDOWN", "drop", "CBN_CLOSEUP", "close",
+                                              "CBN_SELCHANGE", "change", "select", "CBN_DROPDOWN", "drop",
+                                              "CBN_CLOSEUP", "close", "CBN_SELCHANGE", "change", "select",
+                                              "CBN_KILLFOCUS"}));
+}
+
+TEST_F(ComboNotifyTest, TheEditPartCountsAsTheBoxForFocusAndTypingIsAnEditChange) {
+  MakeNotifying(csDropDown);
+  backend->PressKey(VK_TAB);  // into the box, which hands the focus to its edit
+  ASSERT_TRUE(combo->EditControl()->Focused());
+  backend->Type("Ε"_a);
+  backend->Click(*combo, combo->ButtonRect().Left + 3, 10);
+  ASSERT_TRUE(combo->DroppedDown());
+  TComboListWindow* list = combo->ListWindow();
+  const TRect third = list->ItemRect(2);
+  backend->Click(*list, 20, third.Top + 2);
+  EXPECT_EQ(combo->ItemIndex(), 2);
+  backend->PressKey(VK_TAB, {ssShift});  // over the box to the control before it
+  EXPECT_TRUE(before->Focused());
+  EXPECT_EQ(events, (std::vector<std::string>{"CBN_SETFOCUS", "CBN_EDITCHANGE", "change", "CBN_DROPDOWN",
+                                              "drop", "CBN_CLOSEUP", "close", "CBN_SELCHANGE", "change",
+                                              "select", "CBN_KILLFOCUS"}));
+}
+
+}  // namespace
