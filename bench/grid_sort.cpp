@@ -3,9 +3,10 @@
 // application's sizes: QSort of 100,000 × 10 rows by a number and by a text
 // column (on keys and row by row) beside a library sort of the same rows
 // with the same comparison (which orders an index instead of moving rows)
-// and a library sort of the keys read beforehand, a heading-click sort of
-// the project index (2,500 rows), ColumnSum of 100,000 rows, AutoSizeColumns
-// of 2,500 × 10, the copy and text paste of 2,500 × 10 cells, and MoveRow.
+// and a library sort of the keys read beforehand, amounts with blank cells,
+// a heading-click sort of the project index (2,500 rows), ColumnSum of
+// 100,000 rows, AutoSizeColumns of 2,500 × 10, the copy and text paste of
+// 2,500 × 10 cells, and MoveRow.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -56,6 +57,21 @@ BENCHMARK(BM_QSort100000x10)->Arg(1)->Arg(2)->ArgName("column")->Unit(benchmark:
 
 void BM_QSortRowByRow100000x10(benchmark::State& state) { QSort100000x10(state, false); }
 BENCHMARK(BM_QSortRowByRow100000x10)->Arg(1)->Arg(2)->ArgName("column")->Unit(benchmark::kMillisecond);
+
+// Amounts with every tenth cell blank: a blank compares as a text there.
+void BM_QSortAmountsWithBlanks100000x10(benchmark::State& state) {
+  TExtStringGrid& g = TheScreen().Grid(10, 100001);
+  g.SortSettings().Column = 1;
+  g.SortSettings().Full = false;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Fill(g, 5);
+    for (int r = 1; r < g.RowCount(); r += 10) g.SetCellText(1, r, "");
+    state.ResumeTiming();
+    g.QSort();
+  }
+}
+BENCHMARK(BM_QSortAmountsWithBlanks100000x10)->Unit(benchmark::kMillisecond);
 
 // The floor for QSort: the keys read beforehand (the amount as the sort
 // reads a detected number, the text as it is), then only the library sort

@@ -5,6 +5,13 @@
 // move once at the end. Reading and converting a cell on every comparison
 // is what made a large grid slow to sort.
 //
+// The first column's keys are compact where its cells all read one way: a
+// number as an integer image of its value, a text by its first eight bytes.
+// Where that column alone decides, the partition's scans go through runs
+// of rows compared with the pivot beforehand; where its cells are ordered
+// totally, the comparison before an exchange follows from the two against
+// the pivot. Every comparison the row-by-row sort makes is counted.
+//
 // Only an event can make two sorts of the same cells differ, so a column
 // whose comparison an event decides, a grid whose texts an event supplies
 // and a sort that moves one column only are left to the row-by-row sort.
@@ -57,11 +64,12 @@ struct TMixedEntry {
   int row = 0;
 };
 
-// The value as two unsigned integers whose order is the value's order.
+// The value as two unsigned integers whose order is the value's order. A
+// blank cell of a detected style compares as a text (the empty one).
 struct TNumberEntry {
   std::uint64_t low = 0;
   std::uint16_t high = 0;
-  bool ok = false, empty = false;
+  std::uint8_t ok : 1 = 0, empty : 1 = 0, blankText : 1 = 0;
   int row = 0;
 };
 
@@ -112,18 +120,18 @@ int Order3(T a, T b) {
 class TExtStringGrid::SortKeys {
  public:
   SortKeys(TExtStringGrid& Grid, int Lo, int Hi, int Dir, bool Indexed)
-      : g_(Grid),
-        lo_(Lo),
-        n_(Hi - Lo + 1),
-        dir_(Dir),
-        indexed_(Indexed),
-        ignoreBlanks_(Grid.sortSettings_->IgnoreBlanks),
-        blanksLast_(Grid.sortSettings_->BlankPos == blLast),
-        direction_(Grid.sortSettings_->Direction) {}
+      : g_(Grid), lo_(Lo), n_(Hi - Lo + 1), dir_(Dir), indexed_(Indexed) {}
 
   // The columns in the order the comparison reaches them, each with its
   // style; false when an event decides one of them.
-  bool Plan() { return PlanColumns(); }
+  bool Plan() {
+    if (!PlanColumns()) return false;
+    // As the format events left them.
+    ignoreBlanks_ = g_.sortSettings_->IgnoreBlanks;
+    blanksLast_ = g_.sortSettings_->BlankPos == blLast;
+    direction_ = g_.sortSettings_->Direction;
+    return true;
+  }
 
   // A merged cell reads its base cell, which depends on where the rows are
   // at that moment: only the row-by-row sort sees that, so reading one
@@ -249,7 +257,7 @@ class TExtStringGrid::SortKeys {
     bool anyNumber = c.style == ssNumber || c.style == ssNumberGrouped;
     bool anyDate = c.style == ssDateTime;
     bool anyCheck = c.style == ssCheckState;
-    bool allText = true, allNumber = true;
+    bool allText = true, allNumber = true, allNumberOrBlank = true;
     for (size_t k = 0; k < n; ++k) {
       const int row = lo_ + static_cast<int>(k);
       AnsiString& text = c.texts[k];
@@ -275,6 +283,8 @@ class TExtStringGrid::SortKeys {
       allText = allText &&
                 (style == ssText || style == ssTextExact || style == ssTextUpper || style == ssPlainText);
       allNumber = allNumber && (style == ssNumber || style == ssNumberGrouped);
+      allNumberOrBlank = allNumberOrBlank &&
+                         (style == ssNumber || style == ssNumberGrouped || (style == ssText && empties[k]));
       switch (c.style) {
         case ssTextUpper:
           text = UpperCase(text);
@@ -304,7 +314,7 @@ class TExtStringGrid::SortKeys {
     }
     // A detected style compares both cells by the first one's reading.
     const bool grouped = c.style != ssNumber;
-    if (K == 0 && allNumber && kNumberImages) {
+    if (K == 0 && allNumberOrBlank && !allText && kNumberImages) {
       c.kind = TKeyKind::Number;
       numbers_.resize(n);
       bool allOk = true;
@@ -314,10 +324,13 @@ class TExtStringGrid::SortKeys {
         e.ok = gridsort::ReadSortNumber(c.texts[k], c.prefix, c.suffix, grouped, value);
         NumberImage(value, e);
         e.empty = empties[k];
+        e.blankText = styles[k] == ssText;
         e.row = static_cast<int>(k);
         allOk = allOk && e.ok;
       }
-      c.total = allOk;
+      // A blank compared as a text is before every other cell, while a
+      // number compares with it as with a zero: no total order.
+      c.total = allOk && allNumber;
       if (c.total) FoldIntoImages(c);
     } else if (K == 0 && allText) {
       c.kind = TKeyKind::Text;
@@ -400,6 +413,7 @@ class TExtStringGrid::SortKeys {
   }
 
   int Styled(const TNumberEntry& a, const TNumberEntry& b) const {
+    if (a.blankText) return b.empty ? 0 : -1;
     if (!a.ok && !b.ok) return 0;
     return Order3(Image(a), Image(b));
   }
@@ -685,8 +699,9 @@ class TExtStringGrid::SortKeys {
 
   TExtStringGrid& g_;
   const int lo_, n_, dir_;
-  const bool indexed_, ignoreBlanks_, blanksLast_;
-  const TSortDirection direction_;
+  const bool indexed_;
+  bool ignoreBlanks_ = false, blanksLast_ = false;
+  TSortDirection direction_ = sdAscending;
   std::vector<Column> columns_;
   std::vector<TNumberEntry> numbers_;  // the first column's, when of one kind
   std::vector<TTextEntry> texts_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/ControlPaint.h"
 
 namespace paint = ui::paint;
@@ -64,6 +65,10 @@ void TUpDown::Click(TUDBtnType button) {
   bool allow = true;
   if (OnChanging) OnChanging(this, allow);
   if (!allow) return;
+  // As the system's control does, the step starts from the number its
+  // associate shows, which may have been typed or set since.
+  int shown = 0;
+  if (associate_ && TryStrToInt(Trim(associate_->Text()), shown)) position_ = std::clamp(shown, min_, max_);
   int next = position_ + (button == btNext ? Increment : -Increment);
   if (next > max_) next = Wrap ? min_ : max_;
   if (next < min_) next = Wrap ? max_ : min_;

@@ -67,7 +67,7 @@ class TPageSetupForm : public TDialogForm {
  public:
   TPageSetupForm(PAGESETUPDLG& psd, bool inches)
       : TDialogForm(nullptr, "Διαμόρφωση σελίδας"_a), psd_(psd), inches_(inches) {
-    SetClientSizeDU(262, 146);
+    SetClientSizeDU(262, 162);
     Printers = AddPrinterChooser(*this, 250);
     Printers->SetEnabled(!(psd.Flags & PSD_DISABLEPRINTER));
 
@@ -76,6 +76,7 @@ class TPageSetupForm : public TDialogForm {
     Papers->SetName("PaperList");
     Papers->SetEnabled(!(psd.Flags & PSD_DISABLEPAPER));
 
+    // Both orientations show whole: the margins start below this box.
     auto* orientation = Add<TGroupBox>("Προσανατολισμός", 162, 40, 94, 46);
     Portrait = Add<TRadioButton>("&Κατακόρυφος", 6, 13, 80, 10, orientation);
     Portrait->SetName("Portrait");
@@ -84,7 +85,7 @@ class TPageSetupForm : public TDialogForm {
     Portrait->SetEnabled(!(psd.Flags & PSD_DISABLEORIENTATION));
     Landscape->SetEnabled(Portrait->Enabled());
 
-    auto* margins = Add<TGroupBox>(inches ? "Περιθώρια (ίντσες)" : "Περιθώρια (mm)", 6, 74, 250, 46);
+    auto* margins = Add<TGroupBox>(inches ? "Περιθώρια (ίντσες)" : "Περιθώρια (mm)", 6, 92, 250, 46);
     const bool marginsOn = !(psd.Flags & PSD_DISABLEMARGINS);
     auto field = [&](const char* caption, const char* name, int x, int y) {
       auto* label = Add<TLabel>(caption, x, y + 2, 40, 9, margins);
@@ -99,10 +100,10 @@ class TPageSetupForm : public TDialogForm {
     Top = field("&Πάνω:", "MarginTop", 6, 28);
     Bottom = field("Κά&τω:", "MarginBottom", 130, 28);
 
-    TButton* ok = OkButton(152, 126, 50);
+    TButton* ok = OkButton(152, 144, 50);
     ok->ModalResult = mrNone;  // the margins are checked first
     ok->OnClick = [this](TObject*) { OkPressed(); };
-    CancelButton(206, 126);
+    CancelButton(206, 144);
 
     // The printer the record names, else the program's.
     AnsiString driver, device, port;

@@ -85,8 +85,10 @@ HWND ui::dragdrop::WindowAt(TPoint screen) {
     TWinControl* w = ::WindowAt(top, Point(screen.X - top->Left(), screen.Y - top->Top()));
     if (!w) return nullptr;
     // A child window (an editor, a footer) drops on its parent's target.
+    // (A window gets its handle here if it has none yet: it registers its
+    // target when the handle is made.)
     for (TWinControl* p = w; p; p = p->Parent())
-      if (p->HandleAllocated() && ui::dragdrop::HasTarget(p->Handle())) return p->Handle();
+      if (ui::dragdrop::HasTarget(p->Handle())) return p->Handle();
     return w->Handle();
   }
   return nullptr;

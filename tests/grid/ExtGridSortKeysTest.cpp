@@ -34,12 +34,10 @@ const char* const kAmounts[] = {"12",
                                 "0",
                                 "0,00",
                                 "12,50",
-                                "12,5",
                                 "-1.234,50",
-                                "1e3",
                                 "1000",
-                                "-1e3",
                                 "12",
+                                "12,5",
                                 "123456789012345678901234",
                                 "123456789012345678901235"};
 
@@ -109,10 +107,11 @@ class ExtGridSortKeysTest : public GridFormTest {
     g.SetSortOnKeys(onKeys);
     g.RowIntegers.resize(static_cast<size_t>(rows - pick(3)));
     for (size_t i = 0; i < g.RowIntegers.size(); ++i) g.RowIntegers[i] = static_cast<int>(i);
-    const int words = pick(3);
+    const int words = pick(4);
     auto word = [&]() -> AnsiString {
       if (words == 0) return kTexts[pick(std::size(kTexts))];
       if (words == 1) return kAmounts[pick(std::size(kAmounts))];
+      if (words == 2) return pick(4) == 0 ? AnsiString() : AnsiString(kAmounts[pick(std::size(kAmounts))]);
       return kLongTexts[pick(std::size(kLongTexts))];
     };
     for (int r = 0; r < rows; ++r)

@@ -206,12 +206,7 @@ TEST_F(PrevuntWindowTest, PagesTwoToThreeAndASelectionPrintOnlyThose) {
   memo.SetText(text);
   printers::ClearJobLog();
   Printer()->FileName = cp1253::FromUtf8(TestOutput("pages.pdf"));
-  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
-    dynamic_cast<TRadioButton*>(f.FindComponent("PageNums"))->SetChecked(true);
-    dynamic_cast<TEdit*>(f.FindComponent("FromPage"))->SetText("2");
-    dynamic_cast<TEdit*>(f.FindComponent("ToPage"))->SetText("3");
-    backend->PressKey(VK_RETURN);
-  });
+  scene->ExpectPrintedPages(2, 3);
   form->FilePrint(form);
   ASSERT_EQ(printers::JobLog().size(), 1u);
   EXPECT_EQ(printers::JobLog().back().Pages, 2);
@@ -286,6 +281,24 @@ TEST_F(PrevuntWindowTest, TheRulersMarkersSetTheIndentsByTheirFormulas) {
   EXPECT_EQ(form->LeftInd->Left(), 40 + 9 - form->DragOfs + 10);
   form->LeftIndMouseUp(form->LeftInd, mbLeft, {}, 0, 0);
   EXPECT_FALSE(form->Dragging);
+}
+
+// Windows that join the clipboard's viewer chain after this one pass the
+// news on to it, and the chain mends itself when one of them goes.
+TEST_F(PrevuntWindowTest, TheClipboardViewerChainPassesChangesOnAndMendsItself) {
+  auto* second = NewForm<Tprevform>(nullptr, *report, "Πίστωση"_a);
+  auto* third = NewForm<Tprevform>(nullptr, *report, "Πίστωση"_a);
+  EXPECT_EQ(third->NextViewer, second->Handle());
+  EXPECT_EQ(second->NextViewer, form->Handle());
+  delete second;
+  EXPECT_EQ(third->NextViewer, form->Handle());
+  for (const bool text : {false, true}) {
+    Clipboard()->Clear();
+    if (text) Clipboard()->SetAsText("κείμενο"_a);
+    EXPECT_EQ(form->PasteButton->Enabled(), text);
+    EXPECT_EQ(third->PasteButton->Enabled(), text);
+  }
+  delete third;
 }
 
 // A drop asks about unsaved changes first: Cancel keeps the text, and the
@@ -368,9 +381,13 @@ TEST_F(PrevuntWindowTest, PageNumberCalculatorTableAndFormattingBoxes) {
   form->FontSize->SetText("14");
   form->FontSizeChange(form);
   EXPECT_EQ(memo.SelAttributes().Size(), 14);
+  // The arrows beside the size step it from the size shown.
+  backend->Click(*form->UpDown1, 8, 3);
+  EXPECT_EQ(form->FontSize->Text(), "15");
+  EXPECT_EQ(memo.SelAttributes().Size(), 15);
   form->FontSize->SetText("δεκα"_a);
   form->FontSizeChange(form);  // no number: nothing changes
-  EXPECT_EQ(memo.SelAttributes().Size(), 14);
+  EXPECT_EQ(memo.SelAttributes().Size(), 15);
   const int arial = form->FontName->Items()->IndexOf("Arial");
   ASSERT_GE(arial, 0);
   form->FontName->SetItemIndex(arial);

@@ -11,6 +11,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
 
 class PrintScene {
  public:
@@ -41,6 +42,16 @@ class PrintScene {
     font.Name = "Courier New";
     font.SetHeight(height);
     edit->SetFont(font);
+  }
+
+  // Answers the next print dialog: pages From to To, then OK.
+  void ExpectPrintedPages(int from, int to) {
+    backend->ExpectModal("Εκτύπωση"_a, [this, from, to](TCustomForm& f) {
+      dynamic_cast<TRadioButton*>(f.FindComponent("PageNums"))->SetChecked(true);
+      dynamic_cast<TEdit*>(f.FindComponent("FromPage"))->SetText(IntToStr(from));
+      dynamic_cast<TEdit*>(f.FindComponent("ToPage"))->SetText(IntToStr(to));
+      backend->PressKey(VK_RETURN);
+    });
   }
 
   THeadlessBackend* backend;  // null on a real screen

@@ -212,13 +212,7 @@ TEST_F(RichPreviewFormTest, PrintingFromThePreviewPrintsTheChosenPagesEachAsAJob
   ASSERT_NE(form, nullptr);
   printers::ClearJobLog();
   Printer()->FileName = cp1253::FromUtf8(TestOutput("preview-print.pdf"));
-  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
-    dynamic_cast<TRadioButton*>(f.FindComponent("PageNums"))->SetChecked(true);
-    dynamic_cast<TEdit*>(f.FindComponent("FromPage"))->SetText("2");
-    dynamic_cast<TEdit*>(f.FindComponent("ToPage"))->SetText("3");
-    f.SetModalResult(mrNone);
-    backend->PressKey(VK_RETURN);
-  });
+  scene->ExpectPrintedPages(2, 3);
   char p = 'p';
   form->FormKeyPress(form, p);
   ASSERT_EQ(printers::JobLog().size(), 2u);
@@ -249,12 +243,7 @@ TEST_F(RichPreviewFormTest, ADamagedPageFileDrawsAndPrintsNothing) {
   printers::ClearJobLog();
   const std::string file = TestOutput("damaged-page.pdf");
   Printer()->FileName = cp1253::FromUtf8(file);
-  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
-    dynamic_cast<TRadioButton*>(f.FindComponent("PageNums"))->SetChecked(true);
-    dynamic_cast<TEdit*>(f.FindComponent("FromPage"))->SetText("2");
-    dynamic_cast<TEdit*>(f.FindComponent("ToPage"))->SetText("2");
-    backend->PressKey(VK_RETURN);
-  });
+  scene->ExpectPrintedPages(2, 2);
   form->SpeedButton1Click(form);
   ASSERT_EQ(printers::JobLog().size(), 1u);
   std::string text;

@@ -76,6 +76,16 @@ TEST_F(ComCtrlsTest, UpDownStepsItsAssociateAndWraps) {
   updown->Step(btPrev);
   EXPECT_EQ(updown->Position(), 3);
   EXPECT_EQ(clicks.size(), 6u);
+  // A number put in the associate is where the next step starts; a text
+  // that is no number leaves the position as it was.
+  updown->OnChanging = nullptr;
+  updown->Wrap = false;
+  edit->SetText("1");
+  updown->Step(btNext);
+  EXPECT_EQ(edit->Text(), "2");
+  edit->SetText("x");
+  updown->Step(btPrev);
+  EXPECT_EQ(edit->Text(), "1");
   delete edit;
   EXPECT_EQ(updown->Associate(), nullptr);
 }

@@ -132,4 +132,32 @@ TEST_F(PageSetupTest, DisableFlagsGreyTheirPartsAndTheHookRunsFirst) {
   EXPECT_EQ(psd.ptPaperSize, (TPoint{21000, 29700}));
 }
 
+// No part of the dialog lies over another, and every control lies inside
+// its box: both orientations can be seen and clicked.
+TEST_F(PageSetupTest, NoPartCoversAnother) {
+  PAGESETUPDLG psd;
+  psd.Flags = PSD_MARGINS | PSD_INHUNDREDTHSOFMILLIMETERS;
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    std::vector<TControl*> top;
+    for (int i = 0; i < f.ControlCount(); ++i)
+      if (f.Controls(i)->Visible()) top.push_back(f.Controls(i));
+    for (size_t a = 0; a < top.size(); ++a)
+      for (size_t b = a + 1; b < top.size(); ++b)
+        EXPECT_TRUE(IntersectRect(top[a]->BoundsRect(), top[b]->BoundsRect()).IsEmpty())
+            << top[a]->Name() << " / " << top[b]->Name();
+    for (TControl* c : top) {
+      EXPECT_LE(c->Left() + c->Width(), f.ClientWidth()) << c->Name();
+      EXPECT_LE(c->Top() + c->Height(), f.ClientHeight()) << c->Name();
+      auto* box = dynamic_cast<TWinControl*>(c);
+      for (int i = 0; box && i < box->ControlCount(); ++i) {
+        const TControl& inner = *box->Controls(i);
+        EXPECT_LE(inner.Top() + inner.Height(), box->ClientHeight()) << inner.Name();
+        EXPECT_LE(inner.Left() + inner.Width(), box->ClientWidth()) << inner.Name();
+      }
+    }
+    backend->PressKey(VK_ESCAPE);
+  });
+  EXPECT_FALSE(PageSetupDlg(psd));
+}
+
 }  // namespace
