@@ -5,6 +5,13 @@
 // move once at the end. Reading and converting a cell on every comparison
 // is what made a large grid slow to sort.
 //
+// The first column's keys are compact where its cells all read one way: a
+// number as an integer image of its value, a text by its first eight bytes.
+// Where that column alone decides, the partition's scans go through runs
+// of rows compared with the pivot beforehand; where its cells are ordered
+// totally, the comparison before an exchange follows from the two against
+// the pivot. Every comparison the row-by-row sort makes is counted.
+//
 // Only an event can make two sorts of the same cells differ, so a column
 // whose comparison an event decides, a grid whose texts an event supplies
 // and a sort that moves one column only are left to the row-by-row sort.
@@ -113,18 +120,18 @@ int Order3(T a, T b) {
 class TExtStringGrid::SortKeys {
  public:
   SortKeys(TExtStringGrid& Grid, int Lo, int Hi, int Dir, bool Indexed)
-      : g_(Grid),
-        lo_(Lo),
-        n_(Hi - Lo + 1),
-        dir_(Dir),
-        indexed_(Indexed),
-        ignoreBlanks_(Grid.sortSettings_->IgnoreBlanks),
-        blanksLast_(Grid.sortSettings_->BlankPos == blLast),
-        direction_(Grid.sortSettings_->Direction) {}
+      : g_(Grid), lo_(Lo), n_(Hi - Lo + 1), dir_(Dir), indexed_(Indexed) {}
 
   // The columns in the order the comparison reaches them, each with its
   // style; false when an event decides one of them.
-  bool Plan() { return PlanColumns(); }
+  bool Plan() {
+    if (!PlanColumns()) return false;
+    // As the format events left them.
+    ignoreBlanks_ = g_.sortSettings_->IgnoreBlanks;
+    blanksLast_ = g_.sortSettings_->BlankPos == blLast;
+    direction_ = g_.sortSettings_->Direction;
+    return true;
+  }
 
   // A merged cell reads its base cell, which depends on where the rows are
   // at that moment: only the row-by-row sort sees that, so reading one
@@ -692,8 +699,9 @@ class TExtStringGrid::SortKeys {
 
   TExtStringGrid& g_;
   const int lo_, n_, dir_;
-  const bool indexed_, ignoreBlanks_, blanksLast_;
-  const TSortDirection direction_;
+  const bool indexed_;
+  bool ignoreBlanks_ = false, blanksLast_ = false;
+  TSortDirection direction_ = sdAscending;
   std::vector<Column> columns_;
   std::vector<TNumberEntry> numbers_;  // the first column's, when of one kind
   std::vector<TTextEntry> texts_;
