@@ -340,9 +340,10 @@ void TExtStringGrid::ExchangeRows(int ARow1, int ARow2) {
   }
   ExchangeStoredRows(ARow1, ARow2);
   ExchangeRowHeights(ARow1, ARow2);
-  for (int r : {ARow1, ARow2})
-    for (int c = 0; c < StoreColCount(r); ++c)
-      if (TCellProperties* props = FindCellProperties(c, r)) props->OwnerRow = r;
+  if (MadeCellProperties())
+    for (int r : {ARow1, ARow2})
+      for (int c = 0; c < StoreColCount(r); ++c)
+        if (TCellProperties* props = FindCellProperties(c, r)) props->OwnerRow = r;
   if (mouseActions_->DisjunctRowSelect() && navigation_->MoveRowOnSort) {
     const size_t need = static_cast<size_t>(std::max(ARow1, ARow2)) + 1;
     if (rowSelect_.size() < need) rowSelect_.resize(need, false);
