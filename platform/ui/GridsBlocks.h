@@ -9,6 +9,11 @@
 //
 // Weight gives each item a weight (an extent in pixels) and says whether
 // sums are kept at all; Sum(i) is the weight of items [0, i).
+//
+// Reads that come many to one change of the order (painting, sorting) go
+// through a table of where each item lies, made again after the order
+// changed and enough reads came to pay for it; a block keeps its inner
+// sums until one of its items changes.
 
 #include <algorithm>
 #include <cstddef>
@@ -34,6 +39,7 @@ class TBlockList {
 
   int Count() const { return count_; }
   const T& Get(int index) const {
+    if (T* const* item = Direct(index)) return **item;
     const auto [b, at] = Locate(index);
     return blocks_[static_cast<size_t>(b)].Items[static_cast<size_t>(at)];
   }
@@ -41,6 +47,7 @@ class TBlockList {
   // change cannot move any sum.
   T& At(int index) {
     static_assert(!Weight::kWeighted, "a weighted item changes through Set");
+    if (T* const* item = Direct(index)) return **item;
     const auto [b, at] = Locate(index);
     return blocks_[static_cast<size_t>(b)].Items[static_cast<size_t>(at)];
   }
@@ -49,14 +56,12 @@ class TBlockList {
     T& item = blocks_[static_cast<size_t>(b)].Items[static_cast<size_t>(at)];
     if constexpr (Weight::kWeighted) AddWeight(b, weight_(value) - weight_(item));
     item = std::move(value);
+    Touch(b);
   }
 
   // Value lands at Index; the items from Index on move up by one.
   void Insert(int index, T value) {
-    if (blocks_.empty()) {
-      AppendBlock();
-      cache_ = {-1, 0};
-    }
+    if (blocks_.empty()) AppendBlock();
     auto [b, at] = index >= count_ ? std::pair<int, int>{LastBlock(), BlockSize(LastBlock())} : Locate(index);
     Block& block = blocks_[static_cast<size_t>(b)];
     const long long w = weight_(value);
@@ -64,7 +69,8 @@ class TBlockList {
     ++count_;
     counts_.Add(b, 1);
     AddWeight(b, w);
-    cache_ = {-1, 0};
+    Touch(b);
+    Reordered();
     if (BlockSize(b) > kMaxBlock) Split(b);
   }
 
@@ -77,7 +83,8 @@ class TBlockList {
     --count_;
     counts_.Add(b, -1);
     AddWeight(b, -weight_(value));
-    cache_ = {-1, 0};
+    Touch(b);
+    Reordered();
     Tidy(b);
     return value;
   }
@@ -90,11 +97,18 @@ class TBlockList {
 
   void Exchange(int a, int b) {
     if (a == b) return;
+    if constexpr (!Weight::kWeighted) {
+      if (T* const* x = Direct(a)) {
+        std::swap(**x, *direct_[static_cast<size_t>(b)]);
+        return;
+      }
+    }
     const auto [ba, ia] = Locate(a);
     const auto [bb, ib] = Locate(b);
     T& x = blocks_[static_cast<size_t>(ba)].Items[static_cast<size_t>(ia)];
     T& y = blocks_[static_cast<size_t>(bb)].Items[static_cast<size_t>(ib)];
     if constexpr (Weight::kWeighted) {
+      if (weight_(x) != weight_(y)) SumsChanged();
       if (ba != bb) {
         const long long delta = weight_(y) - weight_(x);
         AddWeight(ba, delta);
@@ -102,6 +116,8 @@ class TBlockList {
       }
     }
     std::swap(x, y);
+    Touch(ba);
+    Touch(bb);
   }
 
   // Growing appends copies of Fill (default-made items for the other form);
@@ -124,30 +140,31 @@ class TBlockList {
   long long Sum(int index) const {
     static_assert(Weight::kWeighted, "sums are kept only for weighted items");
     if (index <= 0) return 0;
+    if (const long long* sums = DirectSums()) return sums[std::min(index, count_)];
     if (index >= count_) return sums_.Prefix(BlockCount());
     const auto [b, at] = Locate(index);
-    long long sum = sums_.Prefix(b);
-    const Block& block = blocks_[static_cast<size_t>(b)];
-    for (int i = 0; i < at; ++i) sum += weight_(block.Items[static_cast<size_t>(i)]);
-    return sum;
+    return sums_.Prefix(b) + InnerSums(b)[static_cast<size_t>(at)];
   }
   long long Total() const { return Sum(count_); }
   // The largest index I (up to Count()) with Sum(I) <= Pos, for Pos >= 0.
   int IndexAtSum(long long pos) const {
     static_assert(Weight::kWeighted, "sums are kept only for weighted items");
-    auto [b, rest] = sums_.Descend(pos);
+    if (const long long* sums = DirectSums())
+      return static_cast<int>(std::upper_bound(sums, sums + count_ + 1, pos) - sums - 1);
+    const auto [b, rest] = sums_.Descend(pos);
     if (b >= BlockCount()) return count_;
-    const Block& block = blocks_[static_cast<size_t>(b)];
-    int at = 0;
-    // The block's sum exceeds Rest, so the walk stops inside it.
-    while (at < BlockSize(b) && weight_(block.Items[static_cast<size_t>(at)]) <= rest)
-      rest -= weight_(block.Items[static_cast<size_t>(at++)]);
-    return static_cast<int>(counts_.Prefix(b)) + at;
+    // The block's sum exceeds Rest: the last inner sum not above it.
+    const std::vector<long long>& inner = InnerSums(b);
+    const auto at = std::upper_bound(inner.begin(), inner.end(), rest) - inner.begin() - 1;
+    return static_cast<int>(counts_.Prefix(b) + at);
   }
 
   Weight& Weigher() { return weight_; }
   // After a change of the weigher: every block's weight again.
-  void Reweigh() { Rebuild(); }
+  void Reweigh() {
+    for (int b = 0; b < BlockCount(); ++b) blocks_[static_cast<size_t>(b)].WeightSum = BlockWeight(b);
+    Rebuild();
+  }
 
   template <class F>
   void ForEach(F&& visit) {
@@ -166,6 +183,10 @@ class TBlockList {
 
   struct Block {
     std::vector<T> Items;
+    long long WeightSum = 0;  // of all items, for weighted ones
+    // Inner[i] the weight of Items[0, i), while InnerValid.
+    mutable std::vector<long long> Inner;
+    mutable bool InnerValid = false;
   };
 
   // A Fenwick tree over one number per block, 1-based inside.
@@ -210,12 +231,13 @@ class TBlockList {
       const int n = static_cast<int>(tree_.size()) - 1;
       const long long* tree = tree_.data();
       int k = 0;
+      // Without branches: the steps go either way at random.
       for (int step = top_; step > 0; step /= 2) {
         const int next = k + step;
-        if (next <= n && tree[next] <= pos) {
-          k = next;
-          pos -= tree[next];
-        }
+        const long long value = tree[std::min(next, n)];
+        const bool take = next <= n && value <= pos;
+        k = take ? next : k;
+        pos -= take ? value : 0;
       }
       return {k, pos};
     }
@@ -239,7 +261,69 @@ class TBlockList {
     return sum;
   }
   void AddWeight(int b, long long delta) {
-    if constexpr (Weight::kWeighted) sums_.Add(b, delta);
+    if constexpr (Weight::kWeighted) {
+      blocks_[static_cast<size_t>(b)].WeightSum += delta;
+      sums_.Add(b, delta);
+      if (delta != 0) SumsChanged();
+    }
+  }
+  // An item of block B changed: its inner sums go.
+  void Touch(int b) {
+    if constexpr (Weight::kWeighted) blocks_[static_cast<size_t>(b)].InnerValid = false;
+  }
+  const std::vector<long long>& InnerSums(int b) const {
+    const Block& block = blocks_[static_cast<size_t>(b)];
+    if (!block.InnerValid) {
+      block.Inner.resize(block.Items.size() + 1);
+      long long sum = 0;
+      for (size_t i = 0; i < block.Items.size(); ++i) {
+        block.Inner[i] = sum;
+        sum += weight_(block.Items[i]);
+      }
+      block.Inner[block.Items.size()] = sum;
+      block.InnerValid = true;
+    }
+    return block.Inner;
+  }
+  // Items moved between places: the table and the remembered block go.
+  void Reordered() {
+    cache_ = {-1, 0};
+    directValid_ = false;
+    slowReads_ = 0;
+    SumsChanged();
+  }
+  void SumsChanged() {
+    directSumsValid_ = false;
+    slowSums_ = 0;
+  }
+  // Sum(i) for every i from a table, when it is up to date or worth making.
+  const long long* DirectSums() const {
+    if (!directSumsValid_) {
+      if (++slowSums_ < count_ / 8 + 64) return nullptr;
+      directSums_.resize(static_cast<size_t>(count_) + 1);
+      long long sum = 0;
+      size_t i = 0;
+      for (const Block& block : blocks_)
+        for (const T& item : block.Items) {
+          directSums_[i++] = sum;
+          sum += weight_(item);
+        }
+      directSums_[i] = sum;
+      directSumsValid_ = true;
+    }
+    return directSums_.data();
+  }
+  // The item's place from the table, when it is up to date or worth making.
+  T* const* Direct(int index) const {
+    if (!directValid_) {
+      if (++slowReads_ < count_ / 8 + 64) return nullptr;
+      direct_.clear();
+      direct_.reserve(static_cast<size_t>(count_));
+      for (const Block& block : blocks_)
+        for (const T& item : block.Items) direct_.push_back(const_cast<T*>(&item));
+      directValid_ = true;
+    }
+    return &direct_[static_cast<size_t>(index)];
   }
 
   // The block holding Index and the place in it.
@@ -271,10 +355,11 @@ class TBlockList {
     counts_.Build(counts);
     if constexpr (Weight::kWeighted) {
       sums.resize(blocks_.size());
-      for (size_t b = 0; b < blocks_.size(); ++b) sums[b] = BlockWeight(static_cast<int>(b));
+      for (size_t b = 0; b < blocks_.size(); ++b) sums[b] = blocks_[b].WeightSum;
       sums_.Build(sums);
+      for (const Block& block : blocks_) block.InnerValid = false;
     }
-    cache_ = {-1, 0};
+    Reordered();
   }
 
   // A full block gives its upper half to a new block after it.
@@ -287,6 +372,10 @@ class TBlockList {
                        std::make_move_iterator(items.end()));
     items.erase(half, items.end());
     blocks_.insert(blocks_.begin() + b + 1, std::move(upper));
+    if constexpr (Weight::kWeighted) {
+      blocks_[static_cast<size_t>(b)].WeightSum = BlockWeight(b);
+      blocks_[static_cast<size_t>(b) + 1].WeightSum = BlockWeight(b + 1);
+    }
     Rebuild();
   }
 
@@ -305,6 +394,7 @@ class TBlockList {
       auto& into = blocks_[static_cast<size_t>(first)].Items;
       auto& from = blocks_[static_cast<size_t>(first + 1)].Items;
       into.insert(into.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+      blocks_[static_cast<size_t>(first)].WeightSum += blocks_[static_cast<size_t>(first) + 1].WeightSum;
       blocks_.erase(blocks_.begin() + first + 1);
       Rebuild();
       return;
@@ -314,7 +404,7 @@ class TBlockList {
   template <class Make>
   void ResizeWith(int count, Make make) {
     count = std::max(0, count);
-    cache_ = {-1, 0};
+    Reordered();
     if (count < count_) {
       // Whole blocks at the end go, then the last one is cut.
       int blocks = BlockCount();
@@ -328,6 +418,7 @@ class TBlockList {
         auto& items = blocks_[static_cast<size_t>(b)].Items;
         const long long before = BlockWeight(b);
         items.resize(items.size() - static_cast<size_t>(kept - count));
+        Touch(b);
         counts_.Add(b, count - kept);
         AddWeight(b, BlockWeight(b) - before);
       }
@@ -346,6 +437,7 @@ class TBlockList {
       }
       counts_.Add(b, add);
       AddWeight(b, weight);
+      Touch(b);
       count_ += add;
     }
   }
@@ -356,4 +448,10 @@ class TBlockList {
   int count_ = 0;
   Weight weight_;
   mutable std::pair<int, int> cache_{-1, 0};  // a block and the index of its first item
+  mutable std::vector<T*> direct_;            // every item's place, while directValid_
+  mutable bool directValid_ = false;
+  mutable int slowReads_ = 0;                  // reads since the order changed
+  mutable std::vector<long long> directSums_;  // Sum(i) for every i, while directSumsValid_
+  mutable bool directSumsValid_ = false;
+  mutable int slowSums_ = 0;
 };

@@ -35,6 +35,7 @@ TEST(BlockList, FollowsAVectorThroughRandomRuns) {
   for (const unsigned seed : {1u, 2u, 3u, 4u}) {
     std::mt19937 random(seed);
     TBlockList<int, TestWeight> list;
+    TBlockList<int> plain;  // the same runs without sums: exchanges by the table of places
     std::vector<int> model;
     int born = 0, line = 1;
     // Sizes 0 (hidden) now and then; values stay small enough to sum.
@@ -47,6 +48,7 @@ TEST(BlockList, FollowsAVectorThroughRandomRuns) {
               Pick(random, 4) == 0 ? Pick(random, 1500) : std::max(0, n + Pick(random, 41) - 20);
           const int value = fresh();
           list.Resize(count, value);
+          plain.Resize(count, value);
           model.resize(static_cast<size_t>(count), value);
           break;
         }
@@ -54,6 +56,7 @@ TEST(BlockList, FollowsAVectorThroughRandomRuns) {
         case 2: {
           const int at = Pick(random, n + 1), value = fresh();
           list.Insert(at, value);
+          plain.Insert(at, value);
           model.insert(model.begin() + at, value);
           break;
         }
@@ -61,6 +64,7 @@ TEST(BlockList, FollowsAVectorThroughRandomRuns) {
           if (n > 0) {
             const int at = Pick(random, n);
             ASSERT_EQ(list.Erase(at), model[static_cast<size_t>(at)]);
+            ASSERT_EQ(plain.Erase(at), model[static_cast<size_t>(at)]);
             model.erase(model.begin() + at);
           }
           break;
@@ -69,6 +73,7 @@ TEST(BlockList, FollowsAVectorThroughRandomRuns) {
           if (n > 0) {
             const int from = Pick(random, n), to = Pick(random, n);
             list.Move(from, to);
+            plain.Move(from, to);
             const int value = model[static_cast<size_t>(from)];
             model.erase(model.begin() + from);
             model.insert(model.begin() + to, value);
@@ -78,6 +83,7 @@ TEST(BlockList, FollowsAVectorThroughRandomRuns) {
           if (n > 0) {
             const int a = Pick(random, n), b = Pick(random, n);
             list.Exchange(a, b);
+            plain.Exchange(a, b);
             std::swap(model[static_cast<size_t>(a)], model[static_cast<size_t>(b)]);
           }
           break;
@@ -85,6 +91,7 @@ TEST(BlockList, FollowsAVectorThroughRandomRuns) {
           if (n > 0) {
             const int at = Pick(random, n), value = fresh();
             list.Set(at, value);
+            plain.At(at) = value;
             model[static_cast<size_t>(at)] = value;
           }
           break;
@@ -96,6 +103,7 @@ TEST(BlockList, FollowsAVectorThroughRandomRuns) {
           } else if (Pick(random, 100) == 0) {
             const int value = fresh();
             list.Assign(n, value);
+            plain.Assign(n, value);
             std::fill(model.begin(), model.end(), value);
           }
           break;
@@ -113,6 +121,7 @@ TEST(BlockList, FollowsAVectorThroughRandomRuns) {
         long long sum = 0;
         for (int i = 0; i < list.Count(); ++i) {
           ASSERT_EQ(list.Get(i), model[static_cast<size_t>(i)]) << "seed " << seed << " step " << step;
+          ASSERT_EQ(plain.Get(i), model[static_cast<size_t>(i)]) << "seed " << seed << " step " << step;
           ASSERT_EQ(list.Sum(i), sum) << "seed " << seed << " step " << step << " index " << i;
           sum += model[static_cast<size_t>(i)] > 0 ? model[static_cast<size_t>(i)] + line : 0;
         }
@@ -120,6 +129,7 @@ TEST(BlockList, FollowsAVectorThroughRandomRuns) {
       } else {
         const int at = Pick(random, list.Count());
         ASSERT_EQ(list.Get(at), model[static_cast<size_t>(at)]);
+        ASSERT_EQ(plain.Get(at), model[static_cast<size_t>(at)]);
         ASSERT_EQ(list.Sum(at), ModelSum(model, line, at));
       }
     }
