@@ -122,6 +122,20 @@ TEST_F(ClipboardFormatsTest, SmartPasteVectors) {
        {1, 1, 1, 4},
        {"1/1/x", "2/1/x", "1/1/x", "2/1/x"}},
       {"a row of numbers", "1\t4", {1, 1, 4, 1}, {"1", "4", "7", "10"}},
+      {"no float after all: repeated", "1,5\r\nx\r\n", {1, 1, 1, 5}, {"1,5", "x", "1,5", "x", "1,5"}},
+      {"no time after all: repeated",
+       "10:00:00 πμ\r\n99:99 πμ\r\n",
+       {1, 1, 1, 3},
+       {"10:00:00 πμ", "99:99 πμ", "10:00:00 πμ"}},
+      {"integers past 32 bits are texts: repeated",
+       "2147483647\r\n2147483648\r\n",
+       {1, 1, 1, 3},
+       {"2147483647", "2147483648", "2147483647"}},
+      {"a falling integer series", "5\t-2", {1, 1, 4, 1}, {"5", "-2", "-9", "-16"}},
+      {"a block of three rows keeps its period",
+       "a\r\nb\r\nc",
+       {1, 1, 1, 7},
+       {"a", "b", "c", "a", "b", "c", "a"}},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
@@ -136,6 +150,48 @@ TEST_F(ClipboardFormatsTest, SmartPasteVectors) {
       EXPECT_EQ(g.GetCellText(c, r), cp1253::FromUtf8(k.cells[i])) << i;
     }
   }
+}
+
+TEST_F(ClipboardFormatsTest, ADateSeriesPastTheCalendarRaisesNothing) {
+  auto& g = Editable(3, 6);
+  Clipboard()->SetAsText("1/1/2000\r\n1/1/9000\r\n");
+  g.SetSelection(TGridRect{1, 1, 1, 5});
+  EXPECT_NO_THROW(g.PasteAtSelection());
+  EXPECT_EQ(g.GetCellText(1, 1), "1/1/2000");
+  EXPECT_EQ(g.GetCellText(1, 2), "1/1/9000");
+}
+
+TEST_F(ClipboardFormatsTest, EdgesOfTheTextExchange) {
+  // Without quoting a two-line cell is copied as it is and splits in two rows.
+  auto& g = Editable(4, 5);
+  g.Multilinecells = true;
+  g.SetCellText(1, 1, "one\r\ntwo");
+  g.SetSelection(TGridRect{1, 1, 1, 1});
+  g.CopySelection();
+  EXPECT_EQ(Clipboard()->AsText(), "one\r\ntwo");
+  EXPECT_EQ(g.PasteAt(2, 1), 2);
+  EXPECT_EQ(g.GetCellText(2, 1), "one");
+  EXPECT_EQ(g.GetCellText(2, 2), "two");
+
+  // A rich text (N = 0) lands in the first cell only.
+  g.Navigation().AllowRTFClipboard = true;
+  Clipboard()->SetAsText("plain");
+  Clipboard()->SetAsHandle(RegisterClipboardFormat("Rich Text Format"), std::string("{\\rtf1 r}\0", 10));
+  g.SetSelection(TGridRect{3, 1, 3, 4});
+  g.PasteAtSelection();
+  EXPECT_EQ(g.GetCellText(3, 1), "{\\rtf1 r}");
+  for (int r = 2; r <= 4; ++r) EXPECT_EQ(g.GetCellText(3, r), "") << r;
+  g.Navigation().AllowRTFClipboard = false;
+
+  // Without column growth a long line writes one cell past the last column,
+  // which shows once the grid grows.
+  g.Navigation().AllowClipboardColGrow = false;
+  EXPECT_EQ(g.PasteText(2, 3, "p\tq\tr\ts"), 4);
+  EXPECT_EQ(g.ColCount(), 4);
+  EXPECT_EQ(g.GetCellText(3, 3), "q");
+  g.SetColCount(6);
+  EXPECT_EQ(g.GetCellText(4, 3), "r");
+  EXPECT_EQ(g.GetCellText(5, 3), "");
 }
 
 TEST_F(ClipboardFormatsTest, PrivateFormatCarriesCellsBetweenGrids) {

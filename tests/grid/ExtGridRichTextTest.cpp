@@ -71,4 +71,31 @@ TEST_F(ExtGridRichTextTest, ACopiedRichCellReadsAsGreekToAnotherProgram) {
   EXPECT_NE(html.find("<b>"), std::string::npos) << html;
 }
 
+TEST_F(ExtGridRichTextTest, ACopiedRichCellReadsAsPlainGreekText) {
+  if (!Have("unrtf")) FAIL() << "unrtf is missing (scripts/packages.txt)";
+  auto& g = MakeGrid<TExtStringGrid>(3, 3);
+  g.SetCellText(1, 1, GreekRtf(&g));
+  g.Navigation().AllowRTFClipboard = true;
+  g.SetSelection(TGridRect{1, 1, 1, 1});
+  g.CopySelection();
+  const std::string block = Clipboard()->GetAsHandle(RegisterClipboardFormat("Rich Text Format"));
+  const std::string file = TestOutput("cell-text.rtf");
+  std::ofstream(file, std::ios::binary) << block.substr(0, block.find('\0'));
+  // The text output writes each code point as its low byte: the Greek
+  // letters come back when the Greek block is put back above them.
+  const std::string text = RunCommand("unrtf --text '" + file + "' 2>/dev/null");
+  std::string greek;
+  for (unsigned char b : text.substr(text.rfind("-----------------\n") + 18)) {
+    const unsigned cp = b < 0x80 ? b : 0x300 + b;
+    if (cp < 0x80) {
+      greek += static_cast<char>(cp);
+    } else {
+      greek += static_cast<char>(0xC0 | (cp >> 6));
+      greek += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  EXPECT_NE(greek.find("Προσφορά μειοδότη"), std::string::npos) << text;
+  EXPECT_NE(greek.find("Έκπτωση 12,50%"), std::string::npos) << text;
+}
+
 }  // namespace

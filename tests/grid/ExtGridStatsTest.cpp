@@ -104,13 +104,14 @@ TEST_F(ExtGridStatsTest, RotatedTextOriginTable) {
   const AnsiString text = "Rotated";
   g.Canvas().Font->Assign(g.Font());
   const TSize t = g.Canvas().TextExtent(text);
-  for (int angle : {30, 120, 210, 300}) {
+  // Each quadrant inside and at its closing edge, where the quadrant ends.
+  for (int angle : {0, 30, 90, 120, 180, 210, 270, 300, 360}) {
     const long double a = angle * 3.14159265358979323846L / 180;
     auto part = [](long double v) { return static_cast<int>(std::fabs(std::nearbyint(v))); };
     const int A = part(std::cos(a) * t.cx), B = part(std::sin(a) * t.cy);
     const int C = part(std::sin(a) * t.cx), D = part(std::cos(a) * t.cy);
     const int L = 10, T = 20, Rt = 210 - 2, Bt = 120 - 2, W = Rt - L, H = Bt - T, m = (H - D - C) / 2;
-    const int q = angle / 90;
+    const int q = angle <= 90 ? 0 : angle <= 180 ? 1 : angle <= 270 ? 2 : 3;
     const int left[4][3] = {{L, Rt - A - B, L + (W - B - A) / 2},
                             {L + A, Rt - B, Rt - (W + B - A) / 2},
                             {L + B + A, Rt, Rt - (W - B - A) / 2},
@@ -128,6 +129,11 @@ TEST_F(ExtGridStatsTest, RotatedTextOriginTable) {
         EXPECT_EQ(r.Top, top[q][v] - 2);
       }
   }
+  // Level text at the top left: only the margins move it.
+  TRect r = Rect(10, 20, 210, 120);
+  g.RotatedTextOrigin(r, 0, 0, 0, text);
+  EXPECT_EQ(r.Left, 8);
+  EXPECT_EQ(r.Top, 18);
 }
 
 }  // namespace

@@ -270,4 +270,58 @@ TEST_F(GridCellStreamTest, ADamagedBlockChangesNothing) {
   EXPECT_EQ(b.GetCellText(0, 0), "keep");
 }
 
+TEST_F(GridCellStreamTest, CountsAreBoundedAndNeverNegative) {
+  struct Case {
+    const char* what;
+    int cols, rows, left, top;
+    bool good;
+  };
+  const Case cases[] = {
+      {"a million rows", 1, 1000000, 0, 0, true},
+      {"one row more", 1, 1000001, 0, 0, false},
+      {"32767 columns", 32767, 1, 0, 0, true},
+      {"one column more", 32768, 1, 0, 0, false},
+      {"negative columns", -1, 1, 0, 0, false},
+      {"negative rows", 1, -1, 0, 0, false},
+      {"a negative left", 1, 1, -1, 0, false},
+      {"a negative top", 1, 1, 0, -5, false},
+      {"no rows", 1, 0, 0, 0, false},  // its one cell lies outside
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    TMemoryStream m;
+    {
+      TComponentWriter w(m, "TGridPropIO");
+      w.WriteInteger("ColCount", k.cols);
+      w.WriteInteger("RowCount", k.rows);
+      w.WriteBoolean("FullGrid", false);
+      w.WriteInteger("ID", 0);
+      w.WriteInteger("Left", k.left);
+      w.WriteInteger("Top", k.top);
+      w.End();
+    }
+    {
+      TComponentWriter w(m, "TGridCellIO");
+      w.WriteInteger("Col", k.left);
+      w.WriteInteger("Row", k.top);
+      w.WriteString("Cell", "v");
+      w.WriteBoolean("HasProp", false);
+      w.End();
+    }
+    m.SetPosition(0);
+    auto& b = Second(3, 3);
+    b.Navigation().AllowClipboardColGrow = false;
+    b.Navigation().AllowClipboardRowGrow = false;
+    if (k.good) {
+      b.LoadCellBlock(TPoint{1, 1}, m);
+      EXPECT_EQ(b.GetCellText(1, 1), "v");
+    } else {
+      EXPECT_THROW(b.LoadCellBlock(TPoint{1, 1}, m), EReadError);
+      EXPECT_EQ(b.GetCellText(1, 1), "");
+    }
+    EXPECT_EQ(b.RowCount(), 3);
+    EXPECT_EQ(b.ColCount(), 3);
+  }
+}
+
 }  // namespace

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "GridFixture.h"
+#include "grid/ExtGrid.h"
+#include "grid/ExtGridMouse.h"
+#include "platform/ui/Windows.h"
+
+namespace {
+
+class ExtGridWindowTest : public GridFormTest {
+ protected:
+  // A grid of 8 columns and 30 rows with a footer row and a fixed right
+  // column; the current cell is (3, 5).
+  TExtStringGrid& PanGrid(TIntelliPan pan) {
+    auto& g = MakeGrid<TExtStringGrid>(8, 30, 300, 200);
+    g.SetFixedFooters(1);
+    g.SetFixedRightCols(1);
+    g.IntelliPan = pan;
+    g.SetCol(3);
+    g.SetRow(5);
+    return g;
+  }
+};
+
+TEST_F(ExtGridWindowTest, PanningHoldsTheMouseAndSilencesHintsUntilItEnds) {
+  auto& g = PanGrid(ipBoth);
+  g.SetShowHint(true);
+  backend->Click(g, 100, 100, 2);
+  ASSERT_TRUE(g.Panning());
+  EXPECT_EQ(GetCapture(), g.Handle());
+  EXPECT_FALSE(g.ShowHint());
+  backend->PressKey(VK_ESCAPE);
+  EXPECT_FALSE(g.Panning());
+  EXPECT_NE(GetCapture(), g.Handle());
+  EXPECT_TRUE(g.ShowHint());
+  // The timer is gone with the panning: the cell stays.
+  backend->MoveMouse(g, 160, 160);
+  backend->Advance(100);
+  EXPECT_EQ(g.Row(), 5);
+  EXPECT_EQ(g.Col(), 3);
+}
+
+TEST_F(ExtGridWindowTest, NoPanningWhenItIsOff) {
+  auto& g = PanGrid(ipNone);
+  backend->Click(g, 100, 100, 2);
+  EXPECT_FALSE(g.Panning());
+  EXPECT_EQ(g.Cursor(), crDefault);
+  EXPECT_NE(GetCapture(), g.Handle());
+}
+
+TEST_F(ExtGridWindowTest, EachPanKindMovesAlongItsOwnAxesAndStopsAtTheFixedEdges) {
+  struct Case {
+    const char* what;
+    TIntelliPan pan;
+    int dx, dy;  // mouse offset from the origin
+    int ticks;
+    int col, row;
+    TCursor cursor;
+  };
+  const Case cases[] = {
+      {"both, down right", ipBoth, 20, 20, 2, 5, 7, crGridPanDownRight},
+      {"both, up left", ipBoth, -20, -20, 2, 1, 3, crGridPanUpLeft},
+      {"horizontal ignores the vertical", ipHorizontal, 20, 20, 2, 5, 5, crGridPanRight},
+      {"vertical ignores the horizontal", ipVertical, -20, 20, 2, 3, 7, crGridPanDown},
+      {"five pixels are no move", ipBoth, 5, -5, 3, 3, 5, crGridPan},
+      {"never into the right fixed column", ipBoth, 20, 0, 20, 6, 5, crGridPanRight},
+      {"never into the footer", ipVertical, 0, 20, 40, 3, 28, crGridPanDown},
+      {"never into the headings", ipBoth, -20, -20, 40, 1, 1, crGridPanUpLeft},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto& g = PanGrid(k.pan);
+    backend->Click(g, 100, 100, 2);
+    ASSERT_TRUE(g.Panning());
+    backend->MoveMouse(g, 100 + k.dx, 100 + k.dy);
+    backend->Advance(10 * k.ticks);
+    EXPECT_EQ(g.Col(), k.col);
+    EXPECT_EQ(g.Row(), k.row);
+    EXPECT_EQ(g.MouseState().PanCursor, k.cursor);
+    backend->PressMouse(g, 100, 100, 0);
+    EXPECT_FALSE(g.Panning());
+    backend->ReleaseMouse(g, 100, 100, 0);
+    backend->Advance(1000);
+  }
+}
+
+}  // namespace
