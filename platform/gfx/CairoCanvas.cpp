@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "platform/gfx/TextEngine.h"
 #include "platform/rtl/SysUtils.h"
@@ -32,6 +33,85 @@ void SetDash(cairo_t* cr, TPenStyle style) {
       cairo_set_dash(cr, nullptr, 0, 0);
       break;
   }
+}
+
+// Cairo rasterises a stroke over the whole reach of its path, seen or not:
+// a rectangle millions of pixels wide (a damaged metafile, a frame at an
+// absurd zoom) takes seconds and hundreds of megabytes. A path reaching this
+// far beyond what can show is stroked line by line, each line cut to the
+// part that can show.
+constexpr double kFarBeyondClip = 8192;
+
+// The part [t0, t1] of the segment a→b inside the box (Liang–Barsky);
+// false when none of it is.
+bool ClipSegment(double ax, double ay, double bx, double by, double x1, double y1, double x2, double y2,
+                 double& t0, double& t1) {
+  t0 = 0;
+  t1 = 1;
+  const double dx = bx - ax, dy = by - ay;
+  const double p[4] = {-dx, dx, -dy, dy}, q[4] = {ax - x1, x2 - ax, ay - y1, y2 - ay};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double r = q[i] / p[i];
+    if (p[i] < 0)
+      t0 = std::max(t0, r);
+    else
+      t1 = std::min(t1, r);
+    if (t0 > t1) return false;
+  }
+  return true;
+}
+
+// Strokes the current path line by line when it reaches far beyond the clip,
+// a dashed pen's lines with the dash phase they have in the whole path.
+// False (path untouched) when the plain stroke is cheap.
+bool StrokeFarReachingPath(cairo_t* cr) {
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0, px1 = 0, py1 = 0, px2 = 0, py2 = 0;
+  cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+  cairo_path_extents(cr, &px1, &py1, &px2, &py2);
+  if (px1 > x1 - kFarBeyondClip && py1 > y1 - kFarBeyondClip && px2 < x2 + kFarBeyondClip &&
+      py2 < y2 + kFarBeyondClip)
+    return false;
+  const int count = cairo_get_dash_count(cr);
+  std::vector<double> dashes(static_cast<size_t>(count));
+  double offset = 0, period = 0;
+  if (count > 0) cairo_get_dash(cr, dashes.data(), &offset);
+  for (double d : dashes) period += d;
+  cairo_path_t* path = cairo_copy_path_flat(cr);
+  double startX = 0, startY = 0, x = 0, y = 0;
+
+  const double margin = cairo_get_line_width(cr) + 2;
+  x1 -= margin, y1 -= margin, x2 += margin, y2 += margin;
+  cairo_new_path(cr);
+  double along = 0;  // distance from the start of the subpath
+  for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+    const cairo_path_data_t& d = path->data[i];
+    if (d.header.type == CAIRO_PATH_MOVE_TO) {
+      startX = x = path->data[i + 1].point.x, startY = y = path->data[i + 1].point.y;
+      along = 0;
+      continue;
+    }
+    if (d.header.type != CAIRO_PATH_LINE_TO && d.header.type != CAIRO_PATH_CLOSE_PATH) continue;
+    const double nx = d.header.type == CAIRO_PATH_LINE_TO ? path->data[i + 1].point.x : startX;
+    const double ny = d.header.type == CAIRO_PATH_LINE_TO ? path->data[i + 1].point.y : startY;
+    const double segment = std::hypot(nx - x, ny - y);
+    double t0 = 0, t1 = 0;
+    if (segment > 0 && ClipSegment(x, y, nx, ny, x1, y1, x2, y2, t0, t1)) {
+      if (period > 0)
+        cairo_set_dash(cr, dashes.data(), count, std::fmod(offset + along + t0 * segment, period));
+      cairo_move_to(cr, x + t0 * (nx - x), y + t0 * (ny - y));
+      cairo_line_to(cr, x + t1 * (nx - x), y + t1 * (ny - y));
+      cairo_stroke(cr);
+    }
+    along += segment;
+    x = nx, y = ny;
+  }
+  if (period > 0) cairo_set_dash(cr, dashes.data(), count, offset);
+  cairo_path_destroy(path);
+  return true;
 }
 
 // An 8 × 8 hatch tile: lines in the brush colour, gaps left unpainted.
@@ -166,7 +246,7 @@ void TCairoCanvas::StrokeWithPen() {
   }
   ApplyPen();
   if (Pen->Mode == pmCopy || !pixelExact_) {
-    cairo_stroke(cr_);
+    if (!StrokeFarReachingPath(cr_)) cairo_stroke(cr_);
     return;
   }
   cairo_path_t* path = cairo_copy_path(cr_);
@@ -190,17 +270,20 @@ void TCairoCanvas::InvertUnderMask(cairo_path_t* path, bool fill) {
   cairo_set_line_cap(mcr, cairo_get_line_cap(cr_));
   // Only the pixels the path can touch are visited: a caret or sizing line
   // inverts a few pixels of a whole window.
+  // The path's own extents, widened by the pen: the exact stroke extents
+  // cost as much as the stroke itself.
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  if (fill)
-    cairo_fill_extents(mcr, &x1, &y1, &x2, &y2);
-  else
-    cairo_stroke_extents(mcr, &x1, &y1, &x2, &y2);
+  cairo_path_extents(mcr, &x1, &y1, &x2, &y2);
+  if (!fill) {
+    const double reach = cairo_get_line_width(mcr);
+    x1 -= reach, y1 -= reach, x2 += reach, y2 += reach;
+  }
   auto within = [](double v, int limit) { return static_cast<int>(std::clamp(v, 0.0, double(limit))); };
   const int left = within(std::floor(x1) - 1, width), right = within(std::ceil(x2) + 1, width);
   const int top = within(std::floor(y1) - 1, height), bottom = within(std::ceil(y2) + 1, height);
   if (fill)
     cairo_fill(mcr);
-  else
+  else if (!StrokeFarReachingPath(mcr))
     cairo_stroke(mcr);
   cairo_destroy(mcr);
   cairo_surface_flush(mask);

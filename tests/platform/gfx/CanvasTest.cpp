@@ -255,3 +255,70 @@ TEST(RotatedText, EscapementTurnsTheBaseLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// A dashed line far longer than anything shown draws, where it shows, the
+// dashes it would have drawn whole: same phase, same pixels, in any pen mode.
+TEST(ImageCanvasFarShapes, AMilesLongDashedLineShowsTheDashesOfItsVisiblePart) {
+  struct Case {
+    TPenStyle style;
+    int period;  // one repeat of the style's dashes
+    TPenMode mode;
+  } cases[] = {{psDash, 24, pmCopy}, {psDashDot, 24, pmCopy}, {psDot, 6, pmNotXor}};
+  for (const Case& c : cases) {
+    auto draw = [&](int fromX, TImageCanvas& canvas) {
+      canvas.Brush->Color = clWhite;
+      canvas.FillRect(Rect(0, 0, 80, 20));
+      canvas.Pen->Color = clBlack;
+      canvas.Pen->Style = c.style;
+      canvas.Pen->Mode = c.mode;
+      canvas.MoveTo(fromX, 10);
+      canvas.LineTo(80, 10);
+    };
+    TImageCanvas whole(80, 20), visible(80, 20);
+    // A quarter of a million repeats to the left (the drawing library keeps
+    // coordinates within ±8,388,608).
+    draw(-c.period * 250'000, whole);
+    draw(0, visible);
+    int differing = 0, ink = 0;
+    for (int x = 0; x < 80; ++x) {
+      differing += whole.Pixel(x, 10) != visible.Pixel(x, 10);
+      ink += visible.Pixel(x, 10) != clWhite;
+    }
+    EXPECT_EQ(differing, 0) << c.style;
+    EXPECT_GT(ink, 0) << c.style;
+    EXPECT_LT(ink, 80) << c.style;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A rectangle millions of pixels wide, in an inverting pen, draws what shows
+// of it: its top and bottom sides across the canvas, as a rectangle just
+// wider than the canvas does.
+TEST(ImageCanvasFarShapes, AMilesWideInvertedRectangleDrawsWhatShows) {
+  for (const int pen : {1, 2}) {
+    auto draw = [&](int reach, TImageCanvas& canvas) {
+      canvas.Brush->Color = clWhite;
+      canvas.FillRect(Rect(0, 0, 64, 48));
+      canvas.Brush->Style = bsClear;
+      canvas.Pen->Color = clRed;
+      canvas.Pen->Width = pen;
+      canvas.Pen->Mode = pmXor;
+      canvas.Rectangle(-reach, 5, 64 + reach, 30);
+    };
+    TImageCanvas wide(64, 48), near(64, 48);
+    draw(6'000'000, wide);
+    draw(40, near);
+    int differing = 0;
+    for (int y = 0; y < 48; ++y)
+      for (int x = 0; x < 64; ++x) differing += wide.Pixel(x, y) != near.Pixel(x, y);
+    EXPECT_EQ(differing, 0) << pen;
+    EXPECT_NE(near.Pixel(10, 5), clWhite) << pen;
+  }
+}
+
+}  // namespace
