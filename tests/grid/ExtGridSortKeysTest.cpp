@@ -187,10 +187,16 @@ TEST_F(ExtGridSortKeysTest, LargeGridsByAmountAndText) {
   struct Case {
     int col;
     bool full, descending, ignoreBlanks;
+    int index = 0;         // by an index entry: 1 ascending, -1 descending
+    bool numbers = false;  // the column's style says numbers, so blanks read as zeros
   };
-  const Case cases[] = {{1, false, false, false}, {1, true, true, false},   {2, false, true, false},
-                        {2, true, false, true},   {3, false, false, false}, {3, true, true, true},
-                        {4, false, false, true},  {4, true, true, true},    {4, false, true, false}};
+  const Case cases[] = {{1, false, false, false},         {1, true, true, false},
+                        {2, false, true, false},          {2, true, false, true},
+                        {3, false, false, false},         {3, true, true, true},
+                        {4, false, false, true},          {4, true, true, true},
+                        {4, false, true, false},          {4, false, true, true, 1, true},
+                        {4, false, true, true, -1, true}, {4, true, false, true, -1, true},
+                        {1, false, true, false, -1},      {4, false, false, true, 0, true}};
   for (const Case& k : cases)
     for (unsigned seed : {7u, 8u}) {
       Outcome expected;
@@ -212,7 +218,16 @@ TEST_F(ExtGridSortKeysTest, LargeGridsByAmountAndText) {
         settings.Full = k.full;
         settings.Direction = k.descending ? sdDescending : sdAscending;
         settings.IgnoreBlanks = k.ignoreBlanks;
-        g.QSort();
+        if (k.numbers)
+          g.OnGetFormat = [](TObject*, int, TSortStyle& style, AnsiString&, AnsiString&) {
+            style = ssNumber;
+          };
+        if (k.index != 0) {
+          g.SortIndexes().AddIndex(k.col, k.index > 0);
+          g.QSortIndexed();
+        } else {
+          g.QSort();
+        }
         Outcome got;
         for (int r = 1; r < g.RowCount(); ++r) got.cells.push_back(g.GetCellText(0, r));
         got.compares = g.SortCompares();
@@ -221,7 +236,8 @@ TEST_F(ExtGridSortKeysTest, LargeGridsByAmountAndText) {
         if (!onKeys)
           expected = got;
         else
-          EXPECT_EQ(expected, got) << "column " << k.col << " full " << k.full << " seed " << seed;
+          EXPECT_EQ(expected, got) << "column " << k.col << " full " << k.full << " index " << k.index
+                                   << " seed " << seed;
       }
     }
 }

@@ -51,6 +51,34 @@ TEST_F(ExtGridStatsTest, SelectionTextHasNoLastLineBreakUnlikeTheCopy) {
   EXPECT_EQ(ErrorOf<EExtGridError>([&] { g.IsSelected(1, 9); }), "Invalid row accessed");
 }
 
+TEST_F(ExtGridStatsTest, SelectionTextAndCopyDifferOnlyByTheLastLineBreak) {
+  struct Case {
+    const char* what;
+    TGridRect sel;
+    bool copyEndsLine;  // the copy of several rows ends every row
+  };
+  const Case cases[] = {
+      {"one cell", {1, 1, 1, 1}, false},
+      {"one row", {1, 2, 3, 2}, false},
+      {"one column", {2, 1, 2, 4}, true},
+      {"a block", {1, 1, 3, 4}, true},
+      {"down to the last row", {1, 3, 3, 5}, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto& g = MakeGrid<TExtStringGrid>(4, 6);
+    for (int c = 0; c < 4; ++c)
+      for (int r = 0; r < 6; ++r) g.SetCellText(c, r, IntToStr(c) + "." + IntToStr(r));
+    g.SetSelection(k.sel);
+    AnsiString s;
+    g.GetSelectionAsText(s);
+    EXPECT_NE(s.substr(s.size() < 2 ? 0 : s.size() - 2), "\r\n");
+    ui::ResetClipboard();
+    g.CopySelection();
+    EXPECT_EQ(Clipboard()->AsText(), k.copyEndsLine ? s + "\r\n" : s);
+  }
+}
+
 TEST_F(ExtGridStatsTest, ZoomStopsAtTenAndSizesFollow) {
   auto& g = MakeGrid<TExtStringGrid>(3, 3);
   const int w = g.ColWidths(1), h = g.RowHeights(1);

@@ -52,7 +52,12 @@ TEST_F(GridCellStreamTest, GoldenBytesOfTheRectangleAndACell) {
   g.SetCellText(3, 5, "ab");
   TMemoryStream m;
   g.SaveCellBlock(TGridRect{3, 5, 4, 5}, m);
-  const std::string id(1, static_cast<char>(g.GridID()));
+  // The grid number depends on how many grids copied before: its value
+  // type follows its size.
+  const int gridId = g.GridID();
+  const std::string id =
+      gridId < 128 ? std::string{'\x02', static_cast<char>(gridId)}
+                   : std::string{'\x03', static_cast<char>(gridId & 0xFF), static_cast<char>(gridId >> 8)};
   // Each record: "TPF0", class, empty name, properties (name, value type,
   // value), end of properties, end of children.
   const std::string prop = std::string("TPF0\x0BTGridPropIO\x00", 17) +
@@ -80,8 +85,8 @@ TEST_F(GridCellStreamTest, GoldenBytesOfTheRectangleAndACell) {
                                10) +
                            std::string(
                                "\x02"
-                               "ID\x02",
-                               4) +
+                               "ID",
+                               3) +
                            id +
                            std::string(
                                "\x04"
@@ -321,6 +326,32 @@ TEST_F(GridCellStreamTest, CountsAreBoundedAndNeverNegative) {
     }
     EXPECT_EQ(b.RowCount(), 3);
     EXPECT_EQ(b.ColCount(), 3);
+  }
+}
+
+TEST_F(GridCellStreamTest, CellsPastAGridThatMayNotGrowAreDropped) {
+  auto& a = MakeGrid<TExtStringGrid>(4, 4);
+  for (int c = 1; c <= 3; ++c)
+    for (int r = 1; r <= 3; ++r) a.SetCellText(c, r, IntToStr(c * 10 + r));
+  TMemoryStream m;
+  a.SaveCellBlock(TGridRect{1, 1, 3, 3}, m);
+  struct Case {
+    bool colGrow, rowGrow;
+    int cols, rows;
+  };
+  for (const Case& k : {Case{false, false, 3, 3}, Case{true, false, 4, 3}, Case{false, true, 3, 4}}) {
+    SCOPED_TRACE(testing::Message() << k.colGrow << k.rowGrow);
+    auto& b = Second(3, 3);
+    b.Navigation().AllowClipboardColGrow = k.colGrow;
+    b.Navigation().AllowClipboardRowGrow = k.rowGrow;
+    m.SetPosition(0);
+    b.LoadCellBlock(TPoint{1, 1}, m);
+    EXPECT_EQ(b.ColCount(), k.cols);
+    EXPECT_EQ(b.RowCount(), k.rows);
+    EXPECT_EQ(b.GetCellText(1, 1), "11");
+    EXPECT_EQ(b.GetCellText(2, 2), "22");
+    if (k.colGrow) EXPECT_EQ(b.GetCellText(3, 2), "32");
+    if (k.rowGrow) EXPECT_EQ(b.GetCellText(2, 3), "23");
   }
 }
 
