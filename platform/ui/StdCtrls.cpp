@@ -374,7 +374,9 @@ void TMarkButton::Paint() {
   if (Focused()) {
     c.Brush->Color = Color();
     c.Font->Color = clBtnText;
-    paint::FocusRect(c, IntersectRect(InflateRect(text, 1, 1), client));
+    // Our faces fill their letters' advance to the last column: one column
+    // more keeps the dotted line off the last letter.
+    paint::FocusRect(c, IntersectRect(InflateRect(text, 2, 1), client));
   }
 }
 

@@ -444,3 +444,37 @@ TEST_F(ListBoxTest, OwnerDrawnLinesAreDrawnByTheEventWithTheirState) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StdCtrlsTest, TheFocusFrameOfAMarkButtonStandsOffItsCaption) {
+  for (const char* caption : {"Παλαιά Εργα", "Αρχική σειρά", "Wide WWW"}) {
+    SCOPED_TRACE(caption);
+    // The rightmost column of the box that holds a pixel other than Face.
+    auto rightmostInk = [&](TControl& c, TColor face) {
+      int right = -1;
+      for (int x = 0; x < c.Width(); ++x)
+        for (int y = 0; y < c.Height(); ++y)
+          if (PixelOf(c, x, y) != face) right = x;
+      return right;
+    };
+    auto* box = Add<TCheckBox>(10, 10, 140, 18);
+    box->SetCaption(cp1253::FromUtf8(caption));
+    auto* other = Add<TButton>(10, 50, 75, 25);
+    ShowForm();
+    other->SetFocus();
+    Application->ProcessMessages();
+    const TColor face = PixelOf(*box, box->Width() - 1, 0);
+    const int ink = rightmostInk(*box, face);
+    box->SetFocus();
+    Application->ProcessMessages();
+    const int frame = rightmostInk(*box, face);
+    // A blank column between the last letter and the dotted line, so the
+    // letter does not look cut by it.
+    EXPECT_GE(frame, ink + 2);
+    delete box;
+    delete other;
+  }
+}
+
+}  // namespace
