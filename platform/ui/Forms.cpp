@@ -60,6 +60,12 @@ TCustomForm::~TCustomForm() {
     Screen->RemoveForm(this);
     if (Screen->activeForm_ == this) Screen->activeForm_ = nullptr;
   }
+  // A shown form freed (a close that frees it) leaves the keyboard to the
+  // form below, as one hidden does.
+  if (active_ && !Parent() && !(Application && Application->Terminated())) {
+    active_ = false;
+    ActivateFormBelow();
+  }
   // What the form owns goes while the form is still whole.
   activeControl_ = nullptr;
   focusedControl_ = nullptr;
@@ -166,8 +172,15 @@ void TCustomForm::SetVisible(bool v) {
   if (v) {
     AfterConstruction();
     PlaceOnShow();
-    DoShow();
+    // OnShow sees the form visible already, so a control it focuses takes
+    // the keyboard once the form is active.
     SetVisibleFlag(true);
+    try {
+      DoShow();
+    } catch (...) {
+      SetVisibleFlag(false);
+      throw;
+    }
     FormState << fsVisible;
     HandleNeeded();
     ui::AddTopLevel(this);
@@ -186,15 +199,19 @@ void TCustomForm::SetVisible(bool v) {
     Perform(CM_VISIBLECHANGED, 0, 0);
     if (wasActive) {
       SetActive(false);
-      // The form below takes over, as the system activates the next window.
-      const auto& tops = ui::TopLevels();
-      for (auto it = tops.rbegin(); it != tops.rend(); ++it)
-        if (auto* f = dynamic_cast<TCustomForm*>(*it); f && ui::InputAllowed(f)) {
-          f->SetActive(true);
-          break;
-        }
+      ActivateFormBelow();
     }
   }
+}
+
+void TCustomForm::ActivateFormBelow() {
+  // The form below takes over, as the system activates the next window.
+  const auto& tops = ui::TopLevels();
+  for (auto it = tops.rbegin(); it != tops.rend(); ++it)
+    if (auto* f = dynamic_cast<TCustomForm*>(*it); f && f != this && ui::InputAllowed(f)) {
+      f->SetActive(true);
+      break;
+    }
 }
 
 void TCustomForm::SetActive(bool active) {

@@ -139,6 +139,8 @@ class TCustomForm : public TCustomControl {
  private:
   void PlaceOnShow();
   void SetActive(bool active);
+  // Activates the topmost other form that takes input.
+  void ActivateFormBelow();
   void CloseModal();
 
   TModalResult modalResult_ = mrNone;

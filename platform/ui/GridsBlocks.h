@@ -36,6 +36,20 @@ class TBlockList {
 
   TBlockList() = default;
   explicit TBlockList(Weight weight) : weight_(std::move(weight)) {}
+  // A copy makes its own tables of places (they point into the items);
+  // a move keeps them, the items staying where they are.
+  TBlockList(const TBlockList& other)
+      : blocks_(other.blocks_),
+        counts_(other.counts_),
+        sums_(other.sums_),
+        count_(other.count_),
+        weight_(other.weight_) {}
+  TBlockList& operator=(const TBlockList& other) {
+    if (this != &other) *this = TBlockList(other);
+    return *this;
+  }
+  TBlockList(TBlockList&&) noexcept = default;
+  TBlockList& operator=(TBlockList&&) noexcept = default;
 
   int Count() const { return count_; }
   const T& Get(int index) const {
@@ -404,6 +418,7 @@ class TBlockList {
   template <class Make>
   void ResizeWith(int count, Make make) {
     count = std::max(0, count);
+    if (count == count_) return;
     Reordered();
     if (count < count_) {
       // Whole blocks at the end go, then the last one is cut.

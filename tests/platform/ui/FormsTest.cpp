@@ -321,6 +321,43 @@ TEST_F(UiTest, CloseHidesAPlainFormAndFreesOneThatAsksForIt) {
   EXPECT_TRUE(f.Visible());
 }
 
+TEST_F(UiTest, AFormFreedWhileActiveLeavesTheKeyboardToTheFormBelow) {
+  TDemoForm& main = ShowDemo();
+  main.Edit2->SetFocus();
+  auto* other = NewForm<TDemoForm>(nullptr);
+  other->Show();
+  ASSERT_EQ(Screen->ActiveForm(), other);
+  other->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+  other->Close();
+  Application->ProcessMessages();
+  EXPECT_EQ(Screen->ActiveForm(), &main);
+  EXPECT_TRUE(main.Active());
+  EXPECT_TRUE(main.Edit2->Focused());
+  backend->Type("x");
+  EXPECT_EQ(main.Edit2->Text(), "x");
+}
+
+TEST_F(UiTest, AControlFocusedByOnShowHasTheKeyboardOnceTheFormIsUp) {
+  form.reset(NewForm<TDemoForm>(nullptr));
+  bool visibleInOnShow = false;
+  form->OnShow = [&](TObject*) {
+    visibleInOnShow = form->Visible();
+    if (form->Edit2->CanFocus()) form->Edit2->SetFocus();
+  };
+  form->Show();
+  Application->ProcessMessages();
+  EXPECT_TRUE(visibleInOnShow);
+  EXPECT_TRUE(form->Edit2->Focused());
+  EXPECT_EQ(form->ActiveControl(), form->Edit2);
+
+  // A failing OnShow leaves the form hidden.
+  auto* broken = NewForm<TDemoForm>(nullptr);
+  broken->OnShow = [](TObject*) { throw Exception("no"); };
+  EXPECT_THROW(broken->Show(), Exception);
+  EXPECT_FALSE(broken->Visible());
+  delete broken;
+}
+
 TEST_F(UiTest, ClosingTheMainFormEndsTheApplication) {
   TDemoForm* main = nullptr;
   Application->CreateForm(main);

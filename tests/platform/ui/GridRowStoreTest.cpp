@@ -136,6 +136,17 @@ TEST(BlockList, FollowsAVectorThroughRandomRuns) {
   }
 }
 
+TEST(BlockList, ACopyReadsItsOwnItems) {
+  TBlockList<int> list;
+  list.Resize(5000, 1);
+  for (int i = 0; i < 5000; ++i) ASSERT_EQ(list.Get(i), 1);  // enough reads to make the table
+  TBlockList<int> copy = list;
+  list.At(7) = 2;
+  for (int i = 0; i < 5000; ++i) ASSERT_EQ(copy.Get(i), 1);
+  copy = list;
+  EXPECT_EQ(copy.Get(7), 2);
+}
+
 TEST(BlockList, HoldsItemsThatOnlyMove) {
   TBlockList<std::unique_ptr<int>> list;
   list.Resize(1000);
