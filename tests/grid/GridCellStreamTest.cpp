@@ -276,6 +276,7 @@ TEST_F(GridCellStreamTest, ADamagedBlockChangesNothing) {
 }
 
 TEST_F(GridCellStreamTest, CountsAreBoundedAndNeverNegative) {
+  MakeGrid<TExtStringGrid>(2, 2);  // the form that owns the grids below
   struct Case {
     const char* what;
     int cols, rows, left, top;
