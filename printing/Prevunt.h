@@ -132,7 +132,7 @@ class Tprevform : public TForm {
   void HelpContents(TObject* Sender);
   void HelpSearch(TObject* Sender);
   void HelpHowToUse(TObject* Sender);
-  void pagesizeChange(TObject* Sender) {}
+  void pagesizeChange(TObject*) {}
 
   // The selection's attributes when something is selected, else the
   // control's default ones.

@@ -17,8 +17,10 @@ void TInplaceEdit::Move(const TRect& r) {
     HideEdit();
     return;
   }
-  SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  // Shown first, as the system places and shows the editor in one step: an
+  // editor that fits itself to its cell does so only while it shows.
   SetVisible(true);
+  SetBounds(r.Left, r.Top, r.Width(), r.Height());
   Invalidate();
   if (grid_ && grid_->Focused()) ::SetFocus(Handle());
 }

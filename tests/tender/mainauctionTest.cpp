@@ -558,3 +558,25 @@ TEST_F(MainWindowTest, AnOfferRowPastedIntoOneCellWithSmartFillRaisesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The cell being typed into keeps its grid lines: the editor stands inside
+// them, on the row Enter moved to as on the first.
+TEST_F(MainWindowTest, TheEditorLeavesTheCellsGridLinesShowing) {
+  TFrmAXP& w = Start();
+  w.StGrid->SetFocus();
+  w.StGrid->SetCol(1);
+  w.StGrid->SetRow(4);
+  backend->Type("ΑΒΓ"_a);
+  for (int row : {4, 5}) {
+    TInplaceEdit* editor = w.StGrid->InplaceEditor();
+    ASSERT_NE(editor, nullptr);
+    const TRect cell = w.StGrid->CellRect(1, row);
+    EXPECT_EQ(editor->BoundsRect(), Rect(cell.Left, cell.Top, cell.Right - 1, cell.Bottom - 1)) << row;
+    backend->PressKey(VK_RETURN);
+    backend->Type("Δ"_a);
+  }
+}
+
+}  // namespace
