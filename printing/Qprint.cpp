@@ -141,6 +141,7 @@ void TrpForm::BitBtn2Click(TObject*) {
   const Extended width = RpBand2->NativeWidth();
   RpSysData1->Size()->SetValue(TRpPrintableSize::iLeft, width - 60 * 254.0 / 96.0);
   RpMemo1->Size()->SetValue(TRpPrintableSize::iWidth, width - 5 * 254.0 / 96.0);
+  PlaceSignature();
   BandRep1->Preview();
 }
 

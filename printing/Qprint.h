@@ -22,6 +22,27 @@
 
 class Tprevform;
 
+// Where the closing signature lines stand on the summary band (pixels):
+// the place and date line, "Ο Προσφέρων" and the bidder's name below it.
+struct TSignatureLayout {
+  int DateLeft = 24, DateWidth = 430;
+  // The place and date line as printed: whole on one line when it fits
+  // beside the bidder's block, else its writing line above its caption.
+  AnsiString DateCaption;
+  int DateLines = 1;
+  int TitleLeft = 500, TitleWidth = 120;  // "Ο Προσφέρων"
+  int NameLeft = 460, NameWidth = 230;    // the bidder's name
+};
+
+// The signature lines on a band BandWidth wide, with Measure giving a
+// text's width in the report's font. The place and date line keeps its
+// designed box when it fits there; else it widens, moving the bidder's
+// block right as far as the band allows; only when it cannot fit beside
+// that block does its caption go below its writing line, starting where
+// the line began.
+TSignatureLayout LayOutSignature(int BandWidth, const std::function<int(const AnsiString&)>& Measure,
+                                 const AnsiString& DateLine, const AnsiString& Title);
+
 class TrpForm : public TForm {
  public:
   explicit TrpForm(TComponent* AOwner);
@@ -126,6 +147,8 @@ class TrpForm : public TForm {
   void ClosingBandBeforePrint(TObject* Sender, bool& PrintBand);
   // Once its block has printed the summary line is spent.
   void SumsBandAfterPrint(TObject* Sender, bool BandPrinted);
+  // The signature lines placed for the page's width and the report's font.
+  void PlaceSignature();
 
  private:
   // The lines the current kind prints; nil when its window is missing.

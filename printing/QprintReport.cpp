@@ -1,5 +1,7 @@
 // The report of the report form: BandRep1's bands and labels and the
 // events of its run.
+#include <algorithm>
+
 #include "platform/rtl/Cp1253.h"
 #include "printing/Prevunt.h"
 #include "printing/Qprint.h"
@@ -53,6 +55,14 @@ TRpLabel* NewLabel(TrpForm* form, TRpCustomBand* band, const char* name, const A
   l->AutoSize = false;
   l->SetCaption(caption);
   return l;
+}
+
+// The place and date line: a line to write on, then what goes on it.
+AnsiString DateLine() { return "- - - - - - - - - - - - - - - - - - - - - -   (Τόπος και ημερομηνία)"_a; }
+
+void SetBox(TRpPrintable* c, int left, int width) {
+  c->Size()->SetValue(TRpPrintableSize::iLeft, Px96(left));
+  c->Size()->SetValue(TRpPrintableSize::iWidth, Px96(width));
 }
 
 // The maker's mark beside the credit line: a framed seal with the tick of
@@ -223,9 +233,7 @@ void TrpForm::CreateReport() {
   ChildBand8->BeforePrint = [this](TObject* s, bool& p) { ChildBand8BeforePrint(s, p); };
 
   RpBand3 = NewBand(this, BandRep1, rbSummary, "RpBand3", 90);
-  RpLabel50 =
-      NewLabel(this, RpBand3, "RpLabel50",
-               "- - - - - - - - - - - - - - - - - - - - - -   (Τόπος και ημερομηνία)"_a, 24, 16, 430, 32);
+  RpLabel50 = NewLabel(this, RpBand3, "RpLabel50", DateLine(), 24, 16, 430, 32);
   RpLabel51 = NewLabel(this, RpBand3, "RpLabel51", "Ο Προσφέρων"_a, 500, 16, 120, 16);
   RpLabel53 = NewLabel(this, RpBand3, "RpLabel53", "--------------"_a, 460, 48, 230, 16);
   ChildBand7 = NewChild(this, BandRep1, RpBand3, "ChildBand7", 28);
@@ -307,4 +315,59 @@ void TrpForm::SumsBandAfterPrint(TObject*, bool BandPrinted) {
 
 void TrpForm::ChildBand8BeforePrint(TObject*, bool& PrintBand) {
   PrintBand = ReportKind == 4 && GroupNo >= 1 && LineKind == 2;
+}
+
+TSignatureLayout LayOutSignature(int BandWidth, const std::function<int(const AnsiString&)>& Measure,
+                                 const AnsiString& DateLine, const AnsiString& Title) {
+  TSignatureLayout l;
+  l.DateCaption = DateLine;
+  const int gap = 16;
+  l.TitleWidth = std::max(l.TitleWidth, Measure(Title) + 2);
+  // The bidder's block: the name's box with the title inside it.
+  const int titleOffset = l.TitleLeft - l.NameLeft;
+  const int block = std::max(l.NameWidth, titleOffset + l.TitleWidth);
+  const auto moveBlock = [&](int by) {
+    l.NameLeft += by;
+    l.TitleLeft += by;
+  };
+  const int need = Measure(DateLine) + 2;
+  if (need <= l.DateWidth) return l;
+  if (l.DateLeft + need + gap + block <= BandWidth) {
+    l.DateWidth = need;
+    moveBlock(l.DateLeft + need + gap - l.NameLeft);
+    return l;
+  }
+  // The name's box gives up what the title does not need before the line
+  // is split; a longer name wraps inside it.
+  const int least = titleOffset + l.TitleWidth;
+  if (l.DateLeft + need + gap + least <= BandWidth) {
+    l.DateWidth = need;
+    moveBlock(l.DateLeft + need + gap - l.NameLeft);
+    l.NameWidth = BandWidth - l.NameLeft;
+    return l;
+  }
+  // No room beside the bidder's block: that goes to the band's right
+  // edge, and the caption stands whole below the line to write on.
+  moveBlock(std::max(0, BandWidth - block - l.NameLeft));
+  l.DateWidth = std::max(l.DateWidth, l.NameLeft - gap - l.DateLeft);
+  const std::size_t open = DateLine.find('(');
+  if (open == AnsiString::npos || open == 0) return l;
+  AnsiString writing = DateLine.substr(0, open);
+  while (!writing.empty() && writing.back() == ' ') writing.pop_back();
+  l.DateCaption = writing + "\r" + DateLine.substr(open);
+  l.DateLines = 2;
+  return l;
+}
+
+void TrpForm::PlaceSignature() {
+  const TFont font = RpLabel50->Font();
+  const auto measure = [&](const AnsiString& text) { return BandRep1->TextWidth(font, text); };
+  const int bandWidth = static_cast<int>(RpBand3->NativeWidth() / Px96(1));
+  const TSignatureLayout l = LayOutSignature(bandWidth, measure, DateLine(), RpLabel51->Caption());
+  SetBox(RpLabel50, l.DateLeft, l.DateWidth);
+  SetBox(RpLabel51, l.TitleLeft, l.TitleWidth);
+  SetBox(RpLabel53, l.NameLeft, l.NameWidth);
+  const int lineHeight = std::max(16, BandRep1->TextHeight(font, "W") + 1);
+  RpLabel50->Size()->SetValue(TRpPrintableSize::iHeight, Px96(std::max(32, l.DateLines * lineHeight)));
+  RpLabel50->SetCaption(l.DateCaption);
 }

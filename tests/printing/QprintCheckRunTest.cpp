@@ -554,4 +554,128 @@ TEST_F(ReportFormOnCheckReports, TheChosenOrientationHolds) {
   }
 }
 
+// The place and date line as the engine lays it out, per kind,
+// orientation and font: one line where it fits beside the bidder's block,
+// else the caption whole on the line below, starting where the line began;
+// nothing beyond the page and nothing over the bidder's name.
+TEST_F(ReportFormOnCheckReports, TheDateLineIsSplitOnlyWhenItCannotFit) {
+  TUproypFrm& b = Budget(kOffers[0]);
+  auto* edit = new TRichEdit(&b);
+  edit->SetParent(&b);
+  edit->Hide();
+  edit->Lines().Assign(b.Memo1->Lines());
+  Form().Prevform = NewForm<Tprevform>(&b, *edit, PublisherContactLine);
+  const TFont checkFont = b.Memo1->Font();
+  struct Case {
+    int kind, item;
+    const char* font;
+    int size;
+    int lines;
+  };
+  const Case cases[] = {
+      {2, 1, nullptr, 0, 1},
+      {2, 0, nullptr, 0, 1},
+      {2, 1, "Courier New", 12, 1},
+      {2, 0, "Courier New", 12, 2},
+      {2, 1, "Times New Roman", 14, 1},
+      {2, 1, "Courier New", 20, 2},
+      {1, 0, "Courier New", 8, 1},
+      {1, 1, "Arial", 16, 1},
+      {3, 0, nullptr, 0, 1},
+  };
+  const AnsiString whole = "- - - - - - - - - - - - - - - - - - - - - -   (Τόπος και ημερομηνία)"_a;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.kind) + " " + std::to_string(c.item) + " " + (c.font ? c.font : "default") +
+                 " " + std::to_string(c.size));
+    TFont font = checkFont;
+    if (c.font != nullptr) {
+      font.Name = c.font;
+      font.SetSize(c.size);
+    }
+    b.Memo1->SetFont(font);
+    edit->SetFont(font);
+    TrpForm& f = Form();
+    printed.clear();
+    backend->ExpectModal("Εκτυπώσεις"_a, [&](TCustomForm&) {
+      backend->Click(*f.RadioGroup1, 20, c.item == 0 ? 20 : 36);
+      backend->Click(*f.BitBtn2, 10, 10);
+    });
+    if (c.kind == 1) f.ShowForKind(1);
+    if (c.kind == 2) b.PrintProyp->Click();
+    if (c.kind == 3) b.N3Click(nullptr);
+    ASSERT_NE(Find("RpBand3"), nullptr);
+    EXPECT_EQ(f.BandRep1->Page()->Orientation(), c.item == 0 ? poPortrait : poLandscape);
+    TRpLabel& date = *f.RpLabel50;
+    const TStringList& lines = *date.FormattedLines();
+    const auto width = [&](const AnsiString& text) { return f.BandRep1->TextWidth(date.Font(), text); };
+    const int band = f.RpBand3->Width();
+    EXPECT_EQ(lines.Count(), c.lines);
+    if (lines.Count() == 1) {
+      EXPECT_EQ(lines[0], whole);
+    } else {
+      ASSERT_EQ(lines.Count(), 2);
+      EXPECT_EQ(lines[1], "(Τόπος και ημερομηνία)"_a);
+      // Only a line that cannot stand beside the bidder's block is split.
+      EXPECT_GT(date.Left() + width(whole) + 2 + 16 + 40 + f.RpLabel51->Width(), band);
+    }
+    for (int i = 0; i < lines.Count(); ++i) EXPECT_LE(width(lines[i]), date.Width()) << i;
+    EXPECT_LE(date.Left() + date.Width(), f.RpLabel53->Left());
+    EXPECT_LE(date.Left() + date.Width(), f.RpLabel51->Left());
+    EXPECT_LE(f.RpLabel53->Left() + f.RpLabel53->Width(), std::max(band, 690));
+    EXPECT_LE(f.RpLabel51->Left() + f.RpLabel51->Width(), std::max(band, 690));
+    EXPECT_LE(width("Ο Προσφέρων"_a), f.RpLabel51->Width());
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A font of fixed advance: every character Advance pixels wide.
+std::function<int(const AnsiString&)> FixedAdvance(int advance) {
+  return [advance](const AnsiString& text) { return int(text.size()) * advance + 1; };
+}
+
+// The signature lines on bands of either orientation, in fonts of every
+// width: the place and date line stays one line while it fits beside the
+// bidder's block, which never leaves the band nor covers it; else its
+// caption stands whole below the line to write on.
+TEST(ReportFormSignature, TheDateLineStaysWholeBesideTheBidder) {
+  InstallHeadlessBackend();
+  const AnsiString line = "- - - - - - - - - - - - - - - - - - - - - -   (Τόπος και ημερομηνία)"_a;
+  const AnsiString title = "Ο Προσφέρων"_a;
+  struct Case {
+    int band, advance;
+    int lines, dateWidth, nameLeft;
+  };
+  const Case cases[] = {
+      {1050, 6, 1, 430, 460},   // fits the form's box: nothing moves
+      {1050, 8, 1, 547, 587},   // wider: the bidder's block makes way
+      {718, 7, 1, 479, 519},    // upright: the name's box narrows
+      {718, 8, 2, 448, 488},    // upright: the block at the right edge
+      {718, 12, 2, 448, 488},   // a large font upright
+      {1050, 14, 2, 780, 820},  // too large even across the page
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.band) + " " + std::to_string(c.advance));
+    const auto measure = FixedAdvance(c.advance);
+    const TSignatureLayout l = LayOutSignature(c.band, measure, line, title);
+    EXPECT_EQ(l.DateLines, c.lines);
+    EXPECT_EQ(l.DateWidth, c.dateWidth);
+    EXPECT_EQ(l.NameLeft, c.nameLeft);
+    EXPECT_EQ(l.TitleLeft - l.NameLeft, 40);
+    EXPECT_GE(l.TitleWidth, measure(title));
+    EXPECT_LE(l.DateLeft + l.DateWidth, l.NameLeft);
+    EXPECT_LE(l.NameLeft + l.NameWidth, std::max(c.band, 690));
+    EXPECT_GE(l.NameWidth, l.TitleLeft - l.NameLeft + l.TitleWidth);
+    EXPECT_LE(l.TitleLeft + l.TitleWidth, std::max(c.band, 690));
+    if (c.lines == 1) {
+      EXPECT_EQ(l.DateCaption, line);
+      EXPECT_LE(measure(line), l.DateWidth);
+    } else {
+      EXPECT_EQ(l.DateCaption, "- - - - - - - - - - - - - - - - - - - - - -\r(Τόπος και ημερομηνία)"_a);
+    }
+  }
+}
+
 }  // namespace
