@@ -20,12 +20,8 @@ namespace {
 class RpDesignOnScreen : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(XvfbDisplay::Installed()) << "Xvfb (package xvfb) is not installed";
-    ui::ResetThreadState();
-    Application->ResetState();
-    display = XvfbDisplay::OpenScreenBackend();
-    screen = HasBackend() ? dynamic_cast<TScreenBackend*>(&Backend()) : nullptr;
-    ASSERT_NE(screen, nullptr) << "no Xvfb display could be opened";
+    screen = OpenScreenForTest(display);
+    ASSERT_NE(screen, nullptr);
     RpExprEnsureStarted();
   }
   void TearDown() override {

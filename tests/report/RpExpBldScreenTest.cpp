@@ -35,13 +35,8 @@ void Watchdog(HWND, UINT, UINT_PTR, DWORD) {
 class RpExpBldOnScreen : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(XvfbDisplay::Installed()) << "Xvfb (package xvfb) is needed for the screenshots";
-    display = XvfbDisplay::OpenScreenBackend();
-    ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
-    screen = dynamic_cast<TScreenBackend*>(&Backend());
+    screen = OpenScreenForTest(display);
     ASSERT_NE(screen, nullptr);
-    ui::ResetThreadState();
-    Application->ResetState();
     watchdogStart = GetTickCount();
     watchdog = SetTimer(nullptr, 0, 100, Watchdog);
     // One step per idle moment of whichever page is waiting.

@@ -39,13 +39,8 @@ void Watchdog(HWND, UINT, UINT_PTR, DWORD) {
 class DialogsOnScreen : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!XvfbDisplay::Installed()) FAIL() << "Xvfb is not installed (Debian package xvfb)";
-    display = XvfbDisplay::OpenScreenBackend();
-    ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
-    screen = dynamic_cast<TScreenBackend*>(&Backend());
+    screen = OpenScreenForTest(display);
     ASSERT_NE(screen, nullptr);
-    ui::ResetThreadState();
-    Application->ResetState();
     watchdogStart = GetTickCount();
     watchdog = SetTimer(nullptr, 0, 100, Watchdog);
   }

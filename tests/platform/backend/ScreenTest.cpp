@@ -111,13 +111,9 @@ void PushClick(Uint32 windowId, int x, int y) {
 }
 
 TEST(ScreenBackend, DemoFormOnARealDisplayTypedIntoAndCaptured) {
-  if (!XvfbDisplay::Installed()) FAIL() << "Xvfb is not installed (Debian package xvfb)";
-  std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
-  ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
-  auto* screen = dynamic_cast<TScreenBackend*>(&Backend());
+  std::unique_ptr<XvfbDisplay> display;
+  TScreenBackend* screen = OpenScreenForTest(display);
   ASSERT_NE(screen, nullptr);
-  ui::ResetThreadState();
-  Application->ResetState();
   Application->Initialize();
 
   auto* form = NewForm<TForm>(nullptr);
@@ -190,13 +186,9 @@ TEST(ScreenBackend, DemoFormOnARealDisplayTypedIntoAndCaptured) {
 // (a hint, a drop marker) must leave it with the form, or keys held (Ctrl
 // during a drag) are reported released.
 TEST(ScreenBackend, APopupLeavesTheKeyboardWithTheForm) {
-  if (!XvfbDisplay::Installed()) FAIL() << "Xvfb is not installed (Debian package xvfb)";
-  std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
-  ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
-  auto* screen = dynamic_cast<TScreenBackend*>(&Backend());
+  std::unique_ptr<XvfbDisplay> display;
+  TScreenBackend* screen = OpenScreenForTest(display);
   ASSERT_NE(screen, nullptr);
-  ui::ResetThreadState();
-  Application->ResetState();
   Application->Initialize();
   auto* form = NewForm<TForm>(nullptr);
   form->SetBounds(0, 0, 320, 200);
@@ -239,13 +231,9 @@ bool WaitForKeyboard(SDL_Window* window) {
 }
 
 TEST(ScreenBackend, TheKeyboardFollowsTheActiveFormWithoutAWindowManager) {
-  if (!XvfbDisplay::Installed()) FAIL() << "Xvfb is not installed (Debian package xvfb)";
-  std::unique_ptr<XvfbDisplay> display = XvfbDisplay::OpenScreenBackend();
-  ASSERT_TRUE(HasBackend()) << "no Xvfb display could be opened";
-  auto* screen = dynamic_cast<TScreenBackend*>(&Backend());
+  std::unique_ptr<XvfbDisplay> display;
+  TScreenBackend* screen = OpenScreenForTest(display);
   ASSERT_NE(screen, nullptr);
-  ui::ResetThreadState();
-  Application->ResetState();
   Application->Initialize();
 
   auto* main = NewForm<TForm>(nullptr);

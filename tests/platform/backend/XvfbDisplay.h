@@ -3,6 +3,7 @@
 // the screen backend opened on it.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -16,8 +17,12 @@
 #include <vector>
 
 #include "platform/backend/Backends.h"
+#include "platform/backend/screen/Screen.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Backend.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/MessageLoop.h"
 
 extern char** environ;
 
@@ -123,3 +128,23 @@ class XvfbDisplay {
   std::string display_;
   pid_t pid_ = 0;
 };
+
+// The screen back end for one test, on a display of the test's own, with the
+// program's message queues and application state fresh. Null, the reason
+// recorded as a failure, when Xvfb is missing or no display opens: a screen
+// test never passes without a screen.
+inline TScreenBackend* OpenScreenForTest(std::unique_ptr<XvfbDisplay>& display) {
+  if (!XvfbDisplay::Installed()) {
+    ADD_FAILURE() << "Xvfb is not installed (Debian package xvfb)";
+    return nullptr;
+  }
+  display = XvfbDisplay::OpenScreenBackend();
+  auto* screen = HasBackend() ? dynamic_cast<TScreenBackend*>(&Backend()) : nullptr;
+  if (!screen) {
+    ADD_FAILURE() << "no Xvfb display could be opened";
+    return nullptr;
+  }
+  ui::ResetThreadState();
+  Application->ResetState();
+  return screen;
+}
