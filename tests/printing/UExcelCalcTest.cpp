@@ -233,17 +233,26 @@ TEST(UExcelCalc, OnADisplayTheSheetFillsInAVisibleWindow) {
   const Cells expected = SendBudget(excel);
   excel.Restore();
 
-  // Calc's window is mapped and viewable on the display.
-  const std::string tree = RunCommand("xwininfo -display " + display.Display() + " -root -tree 2>&1");
-  std::string window;
-  std::istringstream lines(tree);
-  for (std::string line; std::getline(lines, line);)
-    if (line.find("LibreOffice Calc") != std::string::npos) {
-      std::istringstream(line) >> window;
-      break;
+  // Calc's window is mapped and viewable on the display. Calc maps and names
+  // it in its own time after the restore is answered: on a loaded machine
+  // that takes a while.
+  std::string tree, window, info;
+  for (int attempt = 0; attempt < 150; ++attempt) {
+    tree = RunCommand("xwininfo -display " + display.Display() + " -root -tree 2>&1");
+    window.clear();
+    std::istringstream lines(tree);
+    for (std::string line; std::getline(lines, line);)
+      if (line.find("LibreOffice Calc") != std::string::npos) {
+        std::istringstream(line) >> window;
+        break;
+      }
+    if (!window.empty()) {
+      info = RunCommand("xwininfo -display " + display.Display() + " -id " + window + " 2>&1");
+      if (info.find("IsViewable") != std::string::npos) break;
     }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
   ASSERT_FALSE(window.empty()) << tree;
-  const std::string info = RunCommand("xwininfo -display " + display.Display() + " -id " + window + " 2>&1");
   EXPECT_NE(info.find("IsViewable"), std::string::npos) << info;
   // The screen as the user saw it, for the review.
   RunCommand("xwd -display " + display.Display() + " -root -silent -out '" + TestOutput("calc-screen.xwd") +
