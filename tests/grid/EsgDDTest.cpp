@@ -8,59 +8,13 @@
 
 #include "grid/EsgDD.h"
 #include "platform/rtl/Cp1253.h"
+#include "tests/platform/ui/BlockDataObject.h"
 
 namespace {
 
 // An object dragged in from elsewhere: fixed blocks per format, with or
 // without a format list.
-class TForeignData : public IDataObject {
- public:
-  std::map<UINT, std::vector<std::uint8_t>> Blocks;
-  bool GivesEnumerator = true;
-  HRESULT GetData(const FORMATETC& f, STGMEDIUM& m) override {
-    if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
-    m.Block = Blocks[f.cfFormat];
-    return S_OK;
-  }
-  HRESULT GetDataHere(const FORMATETC&, STGMEDIUM&) override { return DV_E_FORMATETC; }
-  HRESULT QueryGetData(const FORMATETC& f) override {
-    return Blocks.count(f.cfFormat) ? S_OK : DV_E_FORMATETC;
-  }
-  HRESULT GetCanonicalFormatEtc(const FORMATETC&, FORMATETC&) override { return E_NOTIMPL; }
-  HRESULT SetData(const FORMATETC&, STGMEDIUM&, bool) override { return DV_E_FORMATETC; }
-  HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override;
-};
-
-class TForeignEnum : public IEnumFORMATETC {
- public:
-  explicit TForeignEnum(std::vector<UINT> f) : formats_(std::move(f)) {}
-  HRESULT Next(ULONG count, FORMATETC* out, ULONG* fetched) override {
-    ULONG n = 0;
-    for (; n < count && at_ < formats_.size(); ++n) out[n].cfFormat = formats_[at_++];
-    if (fetched) *fetched = n;
-    return n == count ? S_OK : S_FALSE;
-  }
-  HRESULT Skip(ULONG) override { return E_NOTIMPL; }
-  HRESULT Reset() override {
-    at_ = 0;
-    return S_OK;
-  }
-  HRESULT Clone(IEnumFORMATETC**) override { return E_NOTIMPL; }
-
- private:
-  std::vector<UINT> formats_;
-  std::size_t at_ = 0;
-};
-
-HRESULT TForeignData::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
-  *out = nullptr;
-  if (direction != DATADIR_GET || !GivesEnumerator) return E_NOTIMPL;
-  std::vector<UINT> formats;
-  for (const auto& entry : Blocks) formats.push_back(entry.first);
-  *out = new TForeignEnum(formats);
-  (*out)->AddRef();
-  return S_OK;
-}
+using TForeignData = TBlockData;
 
 std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 

@@ -8,6 +8,7 @@
 #include "UiFixture.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/DragDrop.h"
+#include "tests/platform/ui/BlockDataObject.h"
 
 namespace {
 
@@ -15,62 +16,9 @@ HWND FakeWindow(std::uintptr_t n) { return reinterpret_cast<HWND>(n); }
 
 int liveObjects = 0;
 
-// Offers a fixed set of formats as byte blocks.
-class TFakeEnum : public IEnumFORMATETC {
+class TFakeData : public TBlockData {
  public:
-  explicit TFakeEnum(std::vector<UINT> formats) : formats_(std::move(formats)) { ++liveObjects; }
-  ~TFakeEnum() override { --liveObjects; }
-  HRESULT Next(ULONG count, FORMATETC* out, ULONG* fetched) override {
-    ULONG n = 0;
-    while (n < count && index_ < formats_.size()) out[n++].cfFormat = formats_[index_++];
-    if (fetched) *fetched = n;
-    return n == count ? S_OK : S_FALSE;
-  }
-  HRESULT Skip(ULONG count) override {
-    index_ = std::min<std::size_t>(formats_.size(), index_ + count);
-    return S_OK;
-  }
-  HRESULT Reset() override {
-    index_ = 0;
-    return S_OK;
-  }
-  HRESULT Clone(IEnumFORMATETC** out) override {
-    auto* e = new TFakeEnum(formats_);
-    e->AddRef();
-    *out = e;
-    return S_OK;
-  }
-
- private:
-  std::vector<UINT> formats_;
-  std::size_t index_ = 0;
-};
-
-class TFakeData : public IDataObject {
- public:
-  TFakeData() { ++liveObjects; }
-  ~TFakeData() override { --liveObjects; }
-  std::map<UINT, std::vector<std::uint8_t>> Blocks;
-  HRESULT GetData(const FORMATETC& f, STGMEDIUM& m) override {
-    if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
-    m.Block = Blocks[f.cfFormat];
-    return S_OK;
-  }
-  HRESULT GetDataHere(const FORMATETC&, STGMEDIUM&) override { return DV_E_FORMATETC; }
-  HRESULT QueryGetData(const FORMATETC& f) override {
-    return Blocks.count(f.cfFormat) ? S_OK : DV_E_FORMATETC;
-  }
-  HRESULT GetCanonicalFormatEtc(const FORMATETC&, FORMATETC&) override { return E_NOTIMPL; }
-  HRESULT SetData(const FORMATETC&, STGMEDIUM&, bool) override { return DV_E_FORMATETC; }
-  HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
-    if (direction != DATADIR_GET) return E_NOTIMPL;
-    std::vector<UINT> formats;
-    for (const auto& [f, b] : Blocks) formats.push_back(f);
-    auto* e = new TFakeEnum(formats);
-    e->AddRef();
-    *out = e;
-    return S_OK;
-  }
+  TFakeData() : TBlockData(&liveObjects) {}
 };
 
 // Records every call; accepts text with the effect the keys ask for.
