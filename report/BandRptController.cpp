@@ -47,10 +47,14 @@ void TRpGroup::SetFooterBand(TRpBand* band) {
 }
 
 void TRpGroup::SetMaster(TComponent* master) {
-  if (master != nullptr && dynamic_cast<TCustomBandRep*>(master) == nullptr) return;
+  // A group belongs to the report's level or to a nested level's band.
+  if (master != nullptr && dynamic_cast<TCustomBandRep*>(master) == nullptr &&
+      dynamic_cast<TRpControllerBand*>(master) == nullptr)
+    return;
   if (master_ != nullptr) master_->RemoveFreeNotification(this);
   master_ = master;
   if (master != nullptr) master->FreeNotification(this);
+  if (ParentReport != nullptr) ParentReport->RebuildBandList();
 }
 
 void TRpGroup::Notification(TComponent* component, TOperation operation) {

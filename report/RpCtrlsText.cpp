@@ -81,6 +81,11 @@ int TRpCustomLabel::LineHeight() {
   return Canvas().TextHeight("W") + 1;
 }
 
+int TRpCustomLabel::TextLineHeight() {
+  if (ParentReport != nullptr) return MulDiv(ParentReport->TextHeight(Font(), "W"), GetZoom(), 100);
+  return Canvas().TextHeight("W");
+}
+
 void TRpCustomLabel::FormatParagraph(const AnsiString& text) {
   if (AutoSize) {
     formattedLines_.Add(text);
