@@ -370,9 +370,26 @@ class TRpControllerBand : public TRpCustomBand {
   TComponent* master_ = nullptr;
 };
 
+class TRpSubDetail;
+
+// Whether a sub-detail has its header and footer bands: setting one
+// creates the band or frees it.
+class TRpSubDetailGroupBands {
+ public:
+  explicit TRpSubDetailGroupBands(TRpSubDetail* band) : band_(band) {}
+  bool HasHeader() const;
+  void SetHasHeader(bool value);
+  bool HasFooter() const;
+  void SetHasFooter(bool value);
+
+ private:
+  TRpSubDetail* band_;
+};
+
 class TRpSubDetail : public TRpControllerBand {
  public:
   explicit TRpSubDetail(TComponent* owner) : TRpControllerBand(owner) {}
+  TRpSubDetailGroupBands* Bands() { return &bands_; }
   TRpBandType BandType() const override { return rbSubDetail; }
   void SetBandType(TRpBandType) override {}
   TDataSet* DataSet() const { return controller_->DataSet(); }
@@ -386,7 +403,13 @@ class TRpSubDetail : public TRpControllerBand {
   void SetPrintBefore(bool value) { controller_->PrintBefore = value; }
   bool PrintIfEmpty() const { return controller_->PrintIfEmpty; }
   void SetPrintIfEmpty(bool value) { controller_->PrintIfEmpty = value; }
+
+ private:
+  TRpSubDetailGroupBands bands_{this};
 };
+
+// A link that would close a loop is refused; the designer says so.
+void RpRefuseCircularLink(const TComponent* component);
 
 // ---- the report ---------------------------------------------------------------
 

@@ -241,7 +241,10 @@ Extended TRpCustomBand::NativeWidth() const { return size_.NativeValue(TRpBandSi
 
 void TRpCustomBand::SetLinkBand(TRpCustomBand* band) {
   for (TRpCustomBand* b = band; b != nullptr; b = b->linkBand_)
-    if (b == this) return;
+    if (b == this) {
+      RpRefuseCircularLink(this);
+      return;
+    }
   if (linkBand_ != nullptr) linkBand_->RemoveFreeNotification(this);
   linkBand_ = band;
   if (band != nullptr) band->FreeNotification(this);
@@ -474,7 +477,10 @@ TRpChildBand::TRpChildBand(TComponent* owner) : TRpCustomBand(owner) {}
 
 void TRpChildBand::SetParentBand(TRpCustomBand* band) {
   for (TRpCustomBand* b = band; b != nullptr;) {
-    if (b == this) return;
+    if (b == this) {
+      RpRefuseCircularLink(this);
+      return;
+    }
     auto* child = dynamic_cast<TRpChildBand*>(b);
     b = child != nullptr ? child->parentBand_ : nullptr;
   }

@@ -303,4 +303,121 @@ TEST_F(BandRptPartsTest, StretchingTextGrowsByItsTextHeight) {
   EXPECT_EQ(Strings(PageTexts(*printer, 1)).at(0), "Γραμμή 1"_a);
 }
 
+TEST_F(BandRptPartsTest, ASubDetailMakesAndFreesItsHeaderAndFooter) {
+  Feed(2);
+  detail = AddLabel(AddBand(TBandRepBands::iDetail, 50), "");
+  auto* sub = new TRpSubDetail(Form.get());
+  sub->SetParent(rep);
+  sub->Size()->Units = TRpUnit::Native;
+  sub->Size()->SetValue(TRpBandSize::iHeight, 50);
+  AddLabel(sub, "Υπο"_a);
+  int n = 0;
+  sub->OnNeedData() = [&](TObject*, bool& more) { more = n++ % 2 == 0; };
+  TRpSubDetailGroupBands& bands = *sub->Bands();
+  EXPECT_FALSE(bands.HasHeader());
+  bands.SetHasHeader(true);
+  bands.SetHasFooter(true);
+  ASSERT_TRUE(bands.HasHeader());
+  ASSERT_TRUE(bands.HasFooter());
+  TRpCustomBand* header = sub->HeaderBand();
+  EXPECT_EQ(header->BandType(), rbGroupHeader);
+  EXPECT_EQ(header->Name(), "GroupHeaderBand1");
+  EXPECT_EQ(header->Owner(), Form.get());
+  EXPECT_EQ(sub->FooterBand()->BandType(), rbGroupFooter);
+  AddLabel(header, "Αρχή"_a);
+  AddLabel(sub->FooterBand(), "Τέλος"_a);
+  Run();
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)),
+            (std::vector<AnsiString>{"Γραμμή 1"_a, "Αρχή"_a, "Υπο"_a, "Τέλος"_a, "Γραμμή 2"_a, "Αρχή"_a,
+                                     "Υπο"_a, "Τέλος"_a}));
+  bands.SetHasHeader(false);
+  EXPECT_EQ(sub->HeaderBand(), nullptr);
+  EXPECT_EQ(Form->FindComponent("GroupHeaderBand1"), nullptr);
+  n = 0;
+  Run();
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)).at(1), "Υπο"_a);
+}
+
+// Bands as the designer holds them.
+template <class B>
+class TDesigned : public B {
+ public:
+  using B::B;
+  using TComponent::SetDesigning;
+};
+
+TEST_F(BandRptPartsTest, ALoopOfLinksIsRefusedAndTheDesignerSaysSo) {
+  TRpCustomBand* a = AddBand(TBandRepBands::iDetail, 50);
+  auto* b = new TDesigned<TRpBand>(Form.get());
+  b->SetParent(rep);
+  a->SetLinkBand(b);
+  // At run time the refusal is silent.
+  b->SetLinkBand(a);
+  EXPECT_EQ(b->LinkBand(), nullptr);
+  b->SetDesigning(true);
+  backend->ExpectMessageBox("Circular linking not allowed", IDOK);
+  b->SetLinkBand(a);
+  EXPECT_EQ(b->LinkBand(), nullptr);
+  EXPECT_EQ(backend->MessageBoxes.size(), 1u);
+  auto* outer = new TDesigned<TRpSubDetail>(Form.get());
+  outer->SetParent(rep);
+  auto* inner = new TRpSubDetail(Form.get());
+  inner->SetParent(rep);
+  inner->SetMaster(outer);
+  outer->SetDesigning(true);
+  backend->ExpectMessageBox("Circular linking not allowed", IDOK);
+  outer->SetMaster(inner);
+  EXPECT_EQ(outer->Master(), rep);
+  EXPECT_EQ(backend->MessageBoxes.size(), 2u);
+}
+
+// The options and clipping rectangle of each text record of a page.
+struct Clip {
+  std::uint32_t Options;
+  TRect Rect;
+};
+std::vector<Clip> TextClips(TRpPrinter& p, int n) {
+  std::vector<Clip> out;
+  EnumEnhMetafile(p.GetPage(n)->Data(), [&](std::uint32_t type, std::string_view rec) {
+    if (type != emr::EXTTEXTOUTW || rec.size() < 72) return true;
+    Clip c{};
+    std::int32_t r[4];
+    std::memcpy(&c.Options, rec.data() + 52, 4);
+    std::memcpy(r, rec.data() + 56, 16);
+    c.Rect = {r[0], r[1], r[2], r[3]};
+    out.push_back(c);
+    return true;
+  });
+  return out;
+}
+
+TEST_F(BandRptPartsTest, EachLineIsClippedToItsRectangle) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 200);
+  // A tall font in a short label prints one line of the label's height
+  // (which formatting raised to one line of the report's reference font).
+  TRpLabel* tall = AddControl<TRpLabel>(band, 200, 0, 600, 30);
+  tall->AutoSize = false;
+  tall->Font().SetSize(36);
+  tall->SetCaption("Ψηλά"_a);
+  tall->Size()->SetValue(TRpPrintableSize::iHeight, 30);
+  TRpLabel* right = AddControl<TRpLabel>(band, 900, 50, 500, 50);
+  right->AutoSize = false;
+  right->SetAlignment(taRightJustify);
+  right->SetCaption("Δεξιά"_a);
+  Records(1);
+  Run();
+  TRpPrinter& p = *printer;
+  const auto clips = TextClips(p, 1);
+  ASSERT_EQ(clips.size(), 2u);
+  for (const Clip& c : clips) EXPECT_TRUE(c.Options & ETO_CLIPPED);
+  EXPECT_EQ(clips[0].Rect.Left, p.DeviceX(300));
+  EXPECT_EQ(clips[0].Rect.Top, p.DeviceY(100));
+  EXPECT_EQ(clips[0].Rect.Right - clips[0].Rect.Left, p.DeviceWidth(600));
+  EXPECT_EQ(clips[0].Rect.Bottom - clips[0].Rect.Top,
+            p.DeviceHeight(tall->NativeValue(TRpPrintableSize::iHeight)));
+  // Right-aligned text keeps the control's own span.
+  EXPECT_EQ(clips[1].Rect.Left, p.DeviceX(1000));
+  EXPECT_EQ(clips[1].Rect.Right - clips[1].Rect.Left, p.DeviceWidth(500));
+}
+
 }  // namespace
