@@ -420,4 +420,27 @@ TEST_F(BandRptPartsTest, EachLineIsClippedToItsRectangle) {
   EXPECT_EQ(clips[1].Rect.Right - clips[1].Rect.Left, p.DeviceWidth(500));
 }
 
+TEST_F(BandRptPartsTest, ADataSetPictureShowsItsFieldsCaptionInTheDesign) {
+  TTable* table = CityTable(Form.get(), "Pictures", "");
+  auto* image = AddControl<TRpDBImage>(AddBand(TBandRepBands::iDetail, 300), 0, 0, 500, 254);
+  image->SetName("Picture");
+  EXPECT_EQ(DrawnTexts(*Record(*image)), std::vector<AnsiString>{"(Picture)"});
+  image->SetDataSet(table);
+  image->DataField = "NAME";
+  EXPECT_EQ(DrawnTexts(*Record(*image)),
+            std::vector<AnsiString>{"(name)"});  // the field as the table names it
+  table->FindField("NAME")->SetDisplayLabel("Όνομα"_a);
+  EXPECT_EQ(DrawnTexts(*Record(*image)), std::vector<AnsiString>{"(Όνομα)"_a});
+}
+
+TEST(RpPrinterTest, StringPosCountsFromOne) {
+  const struct {
+    const char* sub;
+    const char* s;
+    int pos;
+  } cases[] = {{"a", "abc", 1}, {"c", "abc", 3}, {"bc", "abc", 2},
+               {"d", "abc", 0}, {"", "abc", 1},  {"x", "", 0}};
+  for (const auto& c : cases) EXPECT_EQ(TRpPrinter::StringPos(c.sub, c.s), c.pos) << c.sub << " in " << c.s;
+}
+
 }  // namespace
