@@ -144,6 +144,9 @@ void TExtStringGrid::Dispatch(TMessage& Message) {
     case WM_COMMAND:
       ComboNotify(Message);
       break;
+    case WM_KILLFOCUS:
+      ReleaseButtonControl();
+      break;
     case WM_SETCURSOR:
       if (WMSetCursor(Message)) return;
       break;
