@@ -540,6 +540,7 @@ void TExtStringGrid::DoEllipsClick(AnsiString& S) {
 
 void TExtStringGrid::CellsChanged(const TRect& R) {
   if (OnCellsChanged) OnCellsChanged(this, R);
+  RecalcAllFooters();
 }
 
 void TExtStringGrid::GetCellColor(int ACol, int ARow, TGridDrawState AState, TBrush& ABrush, TFont& AFont) {
