@@ -59,6 +59,8 @@ class TrpForm : public TForm {
   // else sets ReportKind to Kind and shows the form modally (true once it
   // has been shown and closed).
   bool ShowForKind(std::int32_t Kind);
+  // The report's title for a kind: the name its files are given.
+  static AnsiString KindTitle(std::int32_t Kind);
 
   // The calculation preview whose editor's lines kind 1 prints; set by
   // the main window once it has made it.

@@ -54,35 +54,6 @@ AnsiString HomeFolder() {
   return GetProgramFolder();
 }
 
-// The user's documents folder: XDG_DOCUMENTS_DIR from the environment or
-// from the user's folder settings (user-dirs.dirs), when it exists; else
-// the home folder.
-AnsiString DocumentsFolder() {
-  const std::string home = cp1253::ToUtf8(HomeFolder());
-  auto existing = [](const std::string& folder) {
-    return !folder.empty() && folder[0] == '/' && DirectoryExists(cp1253::FromUtf8(folder));
-  };
-  if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env && existing(env)) return cp1253::FromUtf8(env);
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  const std::string dirs =
-      (config && *config == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
-  std::ifstream in(dirs);
-  std::string line;
-  while (std::getline(in, line)) {
-    // XDG_DOCUMENTS_DIR="$HOME/Documents"
-    const std::string key = "XDG_DOCUMENTS_DIR=\"";
-    if (line.compare(0, key.size(), key) != 0) continue;
-    const size_t end = line.find('"', key.size());
-    if (end == std::string::npos) break;
-    std::string folder = line.substr(key.size(), end - key.size());
-    if (folder.compare(0, 5, "$HOME") == 0) folder = home + folder.substr(5);
-    // The home folder itself means the user keeps no documents folder.
-    if (existing(folder) && folder != home && folder != home + "/") return cp1253::FromUtf8(folder);
-    break;
-  }
-  return HomeFolder();
-}
-
 std::vector<TPrinterProfile> CupsProfiles(int& defaultIndex) {
   std::vector<TPrinterProfile> result;
   cups_dest_t* dests = nullptr;
@@ -115,6 +86,35 @@ Machine& TheMachine() {
 }
 
 }  // namespace
+
+// The user's documents folder: XDG_DOCUMENTS_DIR from the environment or
+// from the user's folder settings (user-dirs.dirs), when it exists; else
+// the home folder.
+AnsiString DocumentsFolder() {
+  const std::string home = cp1253::ToUtf8(HomeFolder());
+  auto existing = [](const std::string& folder) {
+    return !folder.empty() && folder[0] == '/' && DirectoryExists(cp1253::FromUtf8(folder));
+  };
+  if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env && existing(env)) return cp1253::FromUtf8(env);
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const std::string dirs =
+      (config && *config == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+  std::ifstream in(dirs);
+  std::string line;
+  while (std::getline(in, line)) {
+    // XDG_DOCUMENTS_DIR="$HOME/Documents"
+    const std::string key = "XDG_DOCUMENTS_DIR=\"";
+    if (line.compare(0, key.size(), key) != 0) continue;
+    const size_t end = line.find('"', key.size());
+    if (end == std::string::npos) break;
+    std::string folder = line.substr(key.size(), end - key.size());
+    if (folder.compare(0, 5, "$HOME") == 0) folder = home + folder.substr(5);
+    // The home folder itself means the user keeps no documents folder.
+    if (existing(folder) && folder != home && folder != home + "/") return cp1253::FromUtf8(folder);
+    break;
+  }
+  return HomeFolder();
+}
 
 TPrinterProfile PdfPrinterProfile() {
   TPrinterProfile p;
@@ -318,7 +318,11 @@ void TPrinter::BeginDoc() {
   if (Printing()) throw EPrinter("Printing in progress");
   if (Profile() == nullptr) throw EPrinter("There is no default printer currently selected");
   TCanvas* before = Canvas();
-  auto pdf = std::make_unique<TPdfCanvas>(Caps(), Title);
+  // A file holds its copies itself; a print server makes them from one.
+  const bool file = Profile()->Kind == TPrinterProfile::pkPdfFile;
+  const int copies = file && (mode_.dmFields & DM_COPIES) ? mode_.dmCopies : 1;
+  const bool collate = (mode_.dmFields & DM_COLLATE) && mode_.dmCollate != 0;
+  auto pdf = std::make_unique<TPdfCanvas>(Caps(), Title, copies, collate);
   // What was set on the canvas before the document starts stays.
   pdf->Font->Assign(*before->Font);
   *pdf->Pen = *before->Pen;
@@ -336,11 +340,13 @@ void TPrinter::NewPage() {
 
 namespace {
 
-// What a PDF page cannot carry, as "Name=value".
-std::vector<AnsiString> Unshown(const TDeviceMode& m) {
+// What a PDF page cannot carry, as "Name=value". A file printer's copies
+// are its repeated pages.
+std::vector<AnsiString> Unshown(const TDeviceMode& m, bool file) {
   std::vector<AnsiString> out;
-  if ((m.dmFields & DM_COPIES) && m.dmCopies != 1) out.push_back("Copies=" + IntToStr(m.dmCopies));
-  if ((m.dmFields & DM_COLLATE) && m.dmCollate != 0) out.push_back("Collate=" + IntToStr(m.dmCollate));
+  if (!file && (m.dmFields & DM_COPIES) && m.dmCopies != 1) out.push_back("Copies=" + IntToStr(m.dmCopies));
+  if (!file && (m.dmFields & DM_COLLATE) && m.dmCollate != 0)
+    out.push_back("Collate=" + IntToStr(m.dmCollate));
   if ((m.dmFields & DM_DUPLEX) && m.dmDuplex != DMDUP_SIMPLEX)
     out.push_back("Duplex=" + IntToStr(m.dmDuplex));
   if ((m.dmFields & DM_DEFAULTSOURCE) && m.dmDefaultSource != 7)
@@ -415,7 +421,10 @@ void TPrinter::Reset() {
 
 void TPrinter::EndDoc() {
   if (!Printing()) throw EPrinter("Printer is not currently printing");
-  TPrintJobRecord record{DeviceName(), Title, {}, pdf_->PageCount(), mode_, Unshown(mode_), false};
+  TPrintJobRecord record{DeviceName(), Title,
+                         {},           pdf_->PageCount(),
+                         mode_,        Unshown(mode_, Profile()->Kind == TPrinterProfile::pkPdfFile),
+                         false};
   std::string bytes = pdf_->Finish();
   Reset();
   if (bytes.empty()) throw EPrinter("The document could not be produced");
@@ -428,7 +437,10 @@ void TPrinter::EndDoc() {
 
 void TPrinter::Abort() {
   if (!Printing()) return;
-  TPrintJobRecord record{DeviceName(), Title, {}, pdf_->PageCount(), mode_, Unshown(mode_), true};
+  TPrintJobRecord record{DeviceName(), Title,
+                         {},           pdf_->PageCount(),
+                         mode_,        Unshown(mode_, Profile()->Kind == TPrinterProfile::pkPdfFile),
+                         true};
   Reset();
   aborted_ = true;
   printers::Log(std::move(record));

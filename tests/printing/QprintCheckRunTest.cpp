@@ -398,6 +398,9 @@ TEST_F(ReportFormOnCheckReports, APdfPerKindHoldsItsText) {
       EXPECT_NE(text.find(what), std::string::npos) << what << "\n" << text;
     };
     holds(credit);
+    // The file is named after the report's kind.
+    EXPECT_EQ(std::filesystem::path(file).filename().string(),
+              cp1253::ToUtf8(TrpForm::KindTitle(kind)) + ".pdf");
     // The place and date line whole in any report font.
     holds("ημερομηνία)");
     holds("Ο Προσφέρων");
