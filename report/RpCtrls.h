@@ -52,6 +52,9 @@ class TRpCustomLabel : public TRpPrintable {
   void SetName(const AnsiString& name);
   // The line height in pixels that formatting uses.
   int LineHeight();
+  // The line height on the printer, in the report's native units; while
+  // the label prints or its band is about to.
+  Extended PrintLineHeight();
 
  protected:
   void Paint() override;
@@ -66,7 +69,6 @@ class TRpCustomLabel : public TRpPrintable {
   void PrintLines(Extended x, Extended y, Extended w, Extended h, Extended lh, bool expand);
   // Blanks are spread between the words until the line fills Width.
   AnsiString Justify(const AnsiString& line, Extended width);
-  Extended PrintLineHeight();
   TAlignment MirroredAlignment() const { return Alignment(); }
 
   AnsiString caption_, printText_;
