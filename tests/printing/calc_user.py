@@ -11,11 +11,12 @@ def main(action, pipe):
     resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
     ctx = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
     desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
-    if action == "close":
-        components = desktop.getComponents().createEnumeration()
-        while components.hasMoreElements():
-            components.nextElement().close(True)
-    else:
+    # Quitting closes the sheets first, without the question whether to
+    # save them, which nobody would answer here.
+    components = desktop.getComponents().createEnumeration()
+    while components.hasMoreElements():
+        components.nextElement().close(True)
+    if action == "quit":
         try:
             desktop.terminate()
         except Exception:
