@@ -55,6 +55,9 @@ class TRpCustomLabel : public TRpPrintable {
   // The line height on the printer, in the report's native units; while
   // the label prints or its band is about to.
   Extended PrintLineHeight();
+  // A line's height in pixels when a band asks how tall the text grows:
+  // the text's own height, without the formatting's spare pixel.
+  int TextLineHeight();
 
  protected:
   void Paint() override;
