@@ -1004,6 +1004,7 @@ class TExtStringGrid : public TBaseGrid {
   void ComboNotify(TMessage& Message);
   bool InheritedPress(TMessage& Message);
   TGridMouseState mouse_;
+  bool wheelRowMoved_ = false;  // a wheel notch's row move is done; the events remain
   TEdit* controlEdit_ = nullptr;
   TComboBox* controlCombo_ = nullptr;
   THTMLHintWindow* hintWindow_ = nullptr;

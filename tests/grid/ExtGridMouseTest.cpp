@@ -279,6 +279,29 @@ TEST_F(ExtGridMouseTest, AWheelNotchMovesTheRowByTheSystemsLines) {
   }
 }
 
+TEST_F(ExtGridMouseTest, TheWheelEventsFireAndTheRowMovesOnce) {
+  ui::input::SetWheelScrollLines(3);
+  auto& g = MakeGrid<TExtStringGrid>(3, 20);
+  int wheels = 0, downs = 0, ups = 0;
+  g.OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool&) { ++wheels; };
+  g.OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool&) { ++downs; };
+  g.OnMouseWheelUp = [&](TObject*, TShiftState, TPoint, bool&) { ++ups; };
+  backend->Wheel(g, -1, 50, 50);
+  EXPECT_EQ(g.Row(), 4);
+  EXPECT_EQ(wheels, 1);
+  EXPECT_EQ(downs, 1);
+  EXPECT_EQ(ups, 0);
+  backend->Wheel(g, 2, 50, 50);
+  EXPECT_EQ(g.Row(), 1);
+  EXPECT_EQ(wheels, 2);
+  EXPECT_EQ(ups, 2);
+  // A handler that takes the turn leaves the Down/Up events out, not the move.
+  g.OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool& handled) { handled = true; };
+  backend->Wheel(g, -1, 50, 50);
+  EXPECT_EQ(g.Row(), 4);
+  EXPECT_EQ(downs, 1);
+}
+
 TEST_F(ExtGridMouseTest, CtrlWheelZoomsAndTheFourthNotchDoesNothing) {
   ui::input::SetWheelScrollLines(3);
   auto& g = MakeGrid<TExtStringGrid>(3, 10);
