@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/backend/screen/ScreenX11.h"
@@ -237,6 +238,9 @@ TScreenBackend::TScreenBackend() {
   DisplayLibraryAllocations connecting;
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     throw EInvalidOperation(AnsiString("The screen cannot be opened: ") + SDL_GetError());
+  // After the video driver's start, which puts its own handler in place.
+  if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::strcmp(driver, "x11") == 0)
+    SurviveDisplayErrors();
   startTicks_ = SDL_GetTicks();
   SDL_StartTextInput();
 }

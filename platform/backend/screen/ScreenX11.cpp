@@ -7,7 +7,17 @@
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xlib.h>
 
+#include <cstdio>
+
 namespace {
+
+int ReportDisplayError(Display* display, XErrorEvent* error) {
+  char text[256] = {};
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  std::fprintf(stderr, "The display refused request %d for window 0x%lx: %s\n", error->request_code,
+               error->resourceid, text);
+  return 0;
+}
 
 Display* DisplayOf(SDL_Window* window, Window* own = nullptr) {
   SDL_SysWMinfo info;
@@ -51,3 +61,5 @@ void GiveKeyboard(SDL_Window* window) {
   XSetInputFocus(display, own, RevertToParent, CurrentTime);
   XFlush(display);
 }
+
+void SurviveDisplayErrors() { XSetErrorHandler(&ReportDisplayError); }

@@ -10,3 +10,8 @@ bool QueryHeldModifiers(SDL_Window* anyWindow, bool& ctrl, bool& shift);
 bool HoldsKeyboard(SDL_Window* window);
 // Hands the keyboard focus of the display to Window.
 void GiveKeyboard(SDL_Window* window);
+// A request the display refuses is written to the error output and the
+// program goes on. Such refusals come in the ordinary course (a window
+// closed before a request for it arrived); Xlib's own handler would end the
+// program with the user's work. A lost connection still ends it.
+void SurviveDisplayErrors();
