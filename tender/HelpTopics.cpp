@@ -1,7 +1,9 @@
 #include "tender/HelpTopics.h"
 
+#include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/Shell.h"
 
 const char* const HelpContentsFile = "help/index.html";
@@ -32,6 +34,13 @@ void InstallHelp() {
     callHelp = false;
     const int context = command == HELP_CONTEXT ? static_cast<int>(data) : HelpMainWindow;
     const AnsiString page = ExtractFilePath(contents) + HelpPageFor(context);
-    return ShellExecute(0, "open", page, "", "", SW_SHOWNORMAL) > 32;
+    const std::intptr_t opened = ShellExecute(0, "open", page, "", "", SW_SHOWNORMAL);
+    if (opened > 32 || opened == ERROR_FILE_NOT_FOUND) return opened > 32;
+    // The help is there but the desktop has nothing to show it with: say
+    // where it is rather than that there is none.
+    MessageDlg(cp1253::FromUtf8("Η βοήθεια είναι στη σελίδα ") + page +
+                   cp1253::FromUtf8(", αλλά η επιφάνεια εργασίας δεν έχει πρόγραμμα για να την ανοίξει."),
+               mtInformation, {mbOK});
+    return true;
   };
 }

@@ -205,6 +205,15 @@ TEST_F(HelpWindows, WithoutTheHelpFolderTheWindowSaysThereIsNone) {
   EXPECT_TRUE(backend->ShellRequests.empty());
 }
 
+TEST_F(HelpWindows, ADesktopWithoutAHandlerIsToldWhereTheHelpIs) {
+  TFrmAXP& w = Start();
+  backend->ShellAccepts = false;
+  backend->ExpectMessageBox(cp1253::FromUtf8((Installed / "index.html").string()), IDOK);
+  w.N8->Click();
+  ASSERT_EQ(backend->MessageBoxes.size(), 1u);
+  EXPECT_EQ(backend->MessageBoxes[0].Text.find(HelpNotAvailableText()), AnsiString::npos);
+}
+
 // ---- the about box's pictures ----------------------------------------------------------------
 
 TEST_F(HelpWindows, AboutBoxShowsTheAuthorityAndTheProgramsSign) {
