@@ -4,10 +4,12 @@
 #include <exception>
 
 #include "platform/backend/Backends.h"
+#include "platform/ipc/DdeMan.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "printing/Qprint.h"
+#include "tender/HelpTopics.h"
 #include "tender/N_STR.h"
 #include "tender/Uglo.h"
 #include "tender/mainauction.h"
@@ -28,14 +30,20 @@ int main(int argc, char** argv) {
     Application->CreateForm(ReportForm);
     Application->HintPause = 500;
     Application->HintHidePause = 8000;
-    Application->HelpFile = "VARNOLDI.HLP";
+    // The help pages beside the executable; the report form's page is the
+    // printing one.
+    InstallHelp();
+    ReportForm->HelpContext = HelpPrinting;
     Application->Run();
   } catch (const std::exception& error) {
     // What a form's creation or the loop did not handle ends the program,
     // but only after the application has shown it.
     std::fprintf(stderr, "dimoprasia: %s\n", error.what());
     Application->HandleException(nullptr);
+    EndStartedServices();
     return 1;
   }
+  // The spreadsheet service goes with the program.
+  EndStartedServices();
   return 0;
 }
