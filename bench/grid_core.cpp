@@ -64,6 +64,23 @@ void BM_SearchGrid101x20000CreateFillClear(benchmark::State& state) {
 }
 BENCHMARK(BM_SearchGrid101x20000CreateFillClear)->Unit(benchmark::kMillisecond);
 
+// Grids are made often (every search, every dialog with a table): a grid on
+// the shown form with its window, and a grid that never gets one.
+void BM_CreateShownGrid(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(&TheScreen().Grid(14, 20));
+}
+BENCHMARK(BM_CreateShownGrid)->Unit(benchmark::kMicrosecond);
+
+void BM_CreateAndFreeGrid(benchmark::State& state) {
+  TheScreen();
+  for (auto _ : state) {
+    auto* g = new TExtStringGrid(nullptr);
+    benchmark::DoNotOptimize(g);
+    delete g;
+  }
+}
+BENCHMARK(BM_CreateAndFreeGrid)->Unit(benchmark::kMicrosecond);
+
 // Per-cell cost at a given row count: read, write and CellRect of a cell
 // far down the grid.
 void BM_CellAccess(benchmark::State& state) {

@@ -624,7 +624,10 @@ class TExtStringGrid : public TBaseGrid {
   }
   TPoint CaretPoint() const { return caretPoint_; }
   TEditLink* EditLink = nullptr;
-  TExtStringGridCheck* CellChecker = nullptr;
+  // The checker and the picture container are the application's; the grid
+  // forgets either when it is freed.
+  TExtStringGridCheck* CellChecker() const { return cellChecker_; }
+  void SetCellChecker(TExtStringGridCheck* v);
   bool ExcelStyleDecimalSeparator = false;
   char PasswordChar = '*';
   TExtCellValidateEvent OnCellValidate;
@@ -699,7 +702,8 @@ class TExtStringGrid : public TBaseGrid {
   TColor GradientFrom = 0xC0C0C0, GradientTo = 0xFFFFFF;
   TColor SelectionRectangleColor = 0;
   TColor CommentColor = clNotSet;
-  TPictureContainer* PictureContainer = nullptr;
+  TPictureContainer* PictureContainer() const { return pictureContainer_; }
+  void SetPictureContainer(TPictureContainer* v);
   THTMLPictureCache& PictureCache();
   // A plain click that restarts a disjunct selection is in progress.
   bool PlainClickSelect = false;
@@ -863,6 +867,8 @@ class TExtStringGrid : public TBaseGrid {
   bool filterActive_ = false;
   int filterFixedRows_ = -1;  // FixedRows when the filter went on
   TCustomImageList* gridImages_ = nullptr;
+  TPictureContainer* pictureContainer_ = nullptr;
+  TExtStringGridCheck* cellChecker_ = nullptr;
   bool filterAddedRow_ = false;
 
   std::vector<std::unique_ptr<TGridItem>> hiddenRows_;  // in the order hidden
@@ -948,7 +954,6 @@ class TExtStringGrid : public TBaseGrid {
   bool caretPending_ = false;
   TPoint caretPoint_{0, 0};
   TGridCombo* combo_ = nullptr;
-  TGridCombo& EnsureCombo();
   TGridSpin* spin_ = nullptr;
   TGridDatePicker* datePicker_ = nullptr;
   TGridCheckBox* checkBox_ = nullptr;

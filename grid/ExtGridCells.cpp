@@ -4,8 +4,11 @@
 #include <charconv>
 #include <cmath>
 
+#include "grid/ComponentLink.h"
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
+#include "grid/PictureContainer.h"
+#include "grid/esgcheck.h"
 
 namespace {
 
@@ -369,14 +372,24 @@ TPoint TExtStringGrid::GraphicSize(int ACol, int ARow, bool Printing, double Sca
 
 void TExtStringGrid::SetGridImages(TCustomImageList* v) {
   if (gridImages_ == v) return;
-  if (gridImages_) gridImages_->RemoveFreeNotification(this);
-  gridImages_ = v;
-  if (gridImages_) gridImages_->FreeNotification(this);
+  LinkComponent(*this, gridImages_, v);
   Invalidate();
 }
 
+void TExtStringGrid::SetPictureContainer(TPictureContainer* v) {
+  if (pictureContainer_ == v) return;
+  LinkComponent(*this, pictureContainer_, v);
+  Invalidate();
+}
+
+void TExtStringGrid::SetCellChecker(TExtStringGridCheck* v) { LinkComponent(*this, cellChecker_, v); }
+
 void TExtStringGrid::Notification(TComponent* AComponent, TOperation Operation) {
-  if (Operation == opRemove && AComponent == gridImages_) gridImages_ = nullptr;
+  if (Operation == opRemove) {
+    ForgetFreed(gridImages_, AComponent);
+    ForgetFreed(pictureContainer_, AComponent);
+    ForgetFreed(cellChecker_, AComponent);
+  }
   TBaseGrid::Notification(AComponent, Operation);
 }
 

@@ -43,6 +43,7 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner)
   columnHeaders_.OnChange = [this](TStrings*) { WriteColumnHeaders(); };
   rowHeaders_.OnChange = [this](TStrings*) { WriteRowHeaders(); };
   SetDefaultRowHeight(21);
+  CreateEditorControls();
 
   // The owner form's resize moves and stretches the grid with it.
   if (auto* form = dynamic_cast<TCustomForm*>(AOwner); form && !ComponentState().Contains(csDesigning)) {

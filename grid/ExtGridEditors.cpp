@@ -94,8 +94,6 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
     case edUniComboList: {
       const bool wide = editorType_ == edUniComboEdit || editorType_ == edUniComboList;
       const bool list = editorType_ == edComboList || editorType_ == edUniComboList;
-      if (wide && !uniCombo_) uniCombo_ = new TGridUniCombo(this);
-      if (!wide) EnsureCombo();
       TGridCombo& c = wide ? *uniCombo_ : *combo_;
       c.SetDroppedDown(false);
       c.SetStyle(list ? csDropDownList : csDropDown);
@@ -184,7 +182,6 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
     case edFloatSpinEdit:
     case edTimeSpinEdit:
     case edDateSpinEdit: {
-      if (!spin_) spin_ = new TGridSpin(this);
       TGridSpin& sp = *spin_;
       sp.SetBounds(r.Left, r.Top, w, h);
       sp.SetVisible(true);
@@ -214,8 +211,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
     case edDateEdit:
     case edDateEditUpDown:
     case edTimeEdit: {
-      if (!HasNewCommonControls) break;
-      if (!datePicker_) datePicker_ = new TGridDatePicker(this);
+      if (!datePicker_) break;
       TGridDatePicker& dp = *datePicker_;
       TDateTime value = 0;
       if (editorType_ == edTimeEdit) {
@@ -237,7 +233,6 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       break;
     }
     case edCheckBox: {
-      if (!checkBox_) checkBox_ = new TGridCheckBox(this);
       TGridCheckBox& cb = *checkBox_;
       cb.SetBounds(r.Left, r.Top, w, h);
       cb.SetCaption(editText);
@@ -250,7 +245,6 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
     case edEditBtn:
     case edNumericEditBtn:
     case edFloatEditBtn: {
-      if (!editBtn_) editBtn_ = new TGridEditBtn(this);
       TGridEditBtn& e = *editBtn_;
       e.SetBounds(r.Left, r.Top, w, h);
       e.SetText(editText);
@@ -264,7 +258,6 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       break;
     }
     case edUnitEditBtn: {
-      if (!unitEditBtn_) unitEditBtn_ = new TGridUnitEditBtn(this);
       TGridUnitEditBtn& e = *unitEditBtn_;
       e.SetBounds(r.Left, r.Top, w, h);
       e.SetMaxLength(GetEditLimit());
@@ -278,7 +271,6 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       break;
     }
     case edUniEdit: {
-      if (!uniEdit_) uniEdit_ = new TGridUniEdit(this);
       TGridUniEdit& e = *uniEdit_;
       constexpr int margin = 2;
       e.SetBounds(r.Left + 2 + margin, r.Top + 2 + margin, w - 2 - 2 * margin, h - 2 - 2 * margin);
@@ -294,11 +286,6 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       break;
     }
     case edRichEdit: {
-      if (!richInplace_) {
-        richInplace_ = new TExtRichEdit(this);
-        richInplace_->SetVisible(false);
-        richInplace_->SetParent(this);
-      }
       TExtRichEdit& e = *richInplace_;
       // Loading the cell is no typing: the row keeps its height.
       e.BeginNoResize();
@@ -314,7 +301,6 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       break;
     }
     case edButton: {
-      if (!button_) button_ = new TGridButton(this);
       TGridButton& b = *button_;
       b.SetBounds(r.Left - 1, r.Top - 1, w + 2, h + 2);
       b.SetCaption(editText);
@@ -500,11 +486,23 @@ void TExtStringGrid::EditorKeyToGrid(Word Key, TShiftState Shift) {
   handingKey_ = false;
 }
 
-TGridCombo& TExtStringGrid::EnsureCombo() {
-  if (!combo_) combo_ = new TGridCombo(this);
-  return *combo_;
+void TExtStringGrid::CreateEditorControls() {
+  // Made with the grid, hidden and disabled, so that a form can set them up
+  // (a spin's limits, the combo's items, the units) before the first edit.
+  combo_ = new TGridCombo(this);
+  uniCombo_ = new TGridUniCombo(this);
+  spin_ = new TGridSpin(this);
+  if (HasNewCommonControls) datePicker_ = new TGridDatePicker(this);
+  checkBox_ = new TGridCheckBox(this);
+  editBtn_ = new TGridEditBtn(this);
+  unitEditBtn_ = new TGridUnitEditBtn(this);
+  uniEdit_ = new TGridUniEdit(this);
+  button_ = new TGridButton(this);
+  richInplace_ = new TExtRichEdit(this);
+  richInplace_->SetVisible(false);
+  richInplace_->SetParent(this);
 }
 
-void TExtStringGrid::ClearEditorComboItems() { EnsureCombo().Items()->Clear(); }
+void TExtStringGrid::ClearEditorComboItems() { combo_->Items()->Clear(); }
 
-void TExtStringGrid::AddEditorComboItem(const AnsiString& S) { EnsureCombo().Items()->Add(S); }
+void TExtStringGrid::AddEditorComboItem(const AnsiString& S) { combo_->Items()->Add(S); }

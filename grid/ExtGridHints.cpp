@@ -57,7 +57,7 @@ void TExtStringGrid::CMHintShow(THintInfo& HintInfo) {
     textRect.Left += XYOffset.X;
     textRect.Top += XYOffset.Y;
     AnsiString anchor = AnchorAt(Canvas(), text, textRect, HintInfo.CursorPos.X, HintInfo.CursorPos.Y,
-                                 gridImages_, &PictureCache(), PictureContainer, Handle());
+                                 gridImages_, &PictureCache(), pictureContainer_, Handle());
     if (!anchor.empty()) {
       if (OnAnchorHint) OnAnchorHint(this, c, r, anchor);
       HintInfo.HintStr = anchor;
@@ -178,7 +178,7 @@ void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
       textRect.Left += XYOffset.X;
       textRect.Top += XYOffset.Y;
       anchor =
-          AnchorAt(Canvas(), text, textRect, X, Y, gridImages_, &PictureCache(), PictureContainer, Handle());
+          AnchorAt(Canvas(), text, textRect, X, Y, gridImages_, &PictureCache(), pictureContainer_, Handle());
     } else if (kind != ctkHTML && URLShow && IsURL(text)) {
       anchor = text;
     }

@@ -297,11 +297,11 @@ bool TExtStringGrid::CommitCellEdit(const AnsiString& NewText) {
     if (NewText != oldCellText_) {
       RecalcFooter(realCol);
       AnsiString value = NewText;
-      if (CellChecker && CellChecker->AutoCorrect)
-        value = CellChecker->CheckCorrect(realCol, editRow_, value);
+      if (cellChecker_ && cellChecker_->AutoCorrect)
+        value = cellChecker_->CheckCorrect(realCol, editRow_, value);
       if (OnCellValidate) OnCellValidate(this, realCol, editRow_, value, valid);
-      if (CellChecker && CellChecker->AutoMarkError)
-        value = CellChecker->CheckMarkError(realCol, editRow_, value);
+      if (cellChecker_ && cellChecker_->AutoMarkError)
+        value = cellChecker_->CheckMarkError(realCol, editRow_, value);
       // Reported once the cell holds what it keeps, so that the footers and
       // the handler count the checker's or the handler's value.
       if (valid) {

@@ -45,7 +45,7 @@ void TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool FitToColumn, TPoin
     HTMLDraw(canvas, text, bounds, gridImages_, 0, 0, -1, 0, 1, false, true, false, true, true, false,
              !EnhTextSize, false, 0, URLColor, clNotSet, clNotSet, clGray, hitAnchor, plainText, focusedHref,
              extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect, controlID, controlValue,
-             controlType, &PictureCache(), PictureContainer, HandleAllocated() ? Handle() : nullptr);
+             controlType, &PictureCache(), pictureContainer_, HandleAllocated() ? Handle() : nullptr);
     Size = {extentX + 2 + 2 * h, extentY + 2 + 2 * v};
     return;
   }

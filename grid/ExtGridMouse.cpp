@@ -331,7 +331,7 @@ bool TExtStringGrid::PressLinkOrControl(int C, int R, int X, int Y) {
     HTMLDraw(Canvas(), text, r, gridImages_, X, Y, -1, 0, 1, true, false, false, false, true, false,
              !EnhTextSize, false, 0, URLColor, clNotSet, clNotSet, clGray, link, plainText, focusedHref,
              extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect, controlID, controlValue,
-             controlType, &PictureCache(), PictureContainer, Handle());
+             controlType, &PictureCache(), pictureContainer_, Handle());
     if (link.empty() && controlID.empty()) return false;
   }
 

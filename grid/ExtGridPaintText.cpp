@@ -123,7 +123,7 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
     HTMLDraw(ACanvas, text, r, gridImages_, at.X, at.Y, -1, 0, 1, false, false, false, false, !BlinkPhase(),
              false, !EnhTextSize, mouseDown, 0, link, clNotSet, clNotSet, clGray, hitAnchor, plainText,
              focusedHref, extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect, controlID,
-             controlValue, controlType, &PictureCache(), PictureContainer, Handle());
+             controlValue, controlType, &PictureCache(), pictureContainer_, Handle());
     TextWidth = extentX;
   } else if (kind == ctkUnicode) {
     // One line of UTF-16 text, drawn as the system's wide text calls do.

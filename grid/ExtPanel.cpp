@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "grid/APXPVS.h"
+#include "grid/ComponentLink.h"
 #include "grid/ExtPanelHTML.h"
 #include "grid/PictureContainer.h"
 #include "platform/gfx/FrameControls.h"
@@ -251,21 +252,19 @@ void TExtPanel::SetBackgroundPosition(TBackGroundPosition v) {
 }
 
 void TExtPanel::SetImages(TCustomImageList* v) {
-  if (v != nullptr) v->FreeNotification(this);
-  style_.Images = v;
+  LinkComponent(*this, style_.Images, v);
   Invalidate();
 }
 
 void TExtPanel::SetPictureContainer(TPictureContainer* v) {
-  if (v != nullptr) v->FreeNotification(this);
-  style_.PictureContainer = v;
+  LinkComponent(*this, style_.PictureContainer, v);
 }
 
 void TExtPanel::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomPanel::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  if (AComponent == style_.Images) style_.Images = nullptr;
-  if (AComponent == style_.PictureContainer) style_.PictureContainer = nullptr;
+  ForgetFreed(style_.Images, AComponent);
+  ForgetFreed(style_.PictureContainer, AComponent);
 }
 
 void TExtPanel::SetTextVAlign(TTextVAlignment v) {

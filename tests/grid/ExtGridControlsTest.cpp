@@ -8,6 +8,7 @@
 
 #include "GridFixture.h"
 #include "grid/ExtGridEditors.h"
+#include "grid/ExtGridFooter.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/rtl/LocaleScope.h"
@@ -56,6 +57,42 @@ TEST_F(ExtGridControlsTest, StartCharacterReachesTheSpinButNotTheDatePicker) {
   ASSERT_NE(date.DatePicker(), nullptr);
   EXPECT_TRUE(date.DatePicker()->Visible());
   EXPECT_EQ(DateToStr(date.DatePicker()->Date()), "31/1/2003");
+}
+
+// A form sets its editors up before the first edit: every one exists with
+// the grid, hidden and disabled, and what was set holds when it opens.
+TEST_F(ExtGridControlsTest, EditorsExistWithTheGridAndKeepTheirSetUp) {
+  auto* alone = new TExtStringGrid(nullptr);
+  const std::vector<std::pair<const char*, TWinControl*>> editors = {
+      {"combo", alone->Combo()},         {"spin", alone->Spin()},
+      {"date", alone->DatePicker()},     {"check box", alone->CheckBoxEditor()},
+      {"button", alone->ButtonEditor()}, {"edit button", alone->EditBtn()},
+      {"unit", alone->UnitEditBtn()},    {"wide edit", alone->UniEdit()},
+      {"wide combo", alone->UniCombo()}, {"rich", alone->RichInplaceEditor()}};
+  for (const auto& [name, editor] : editors) {
+    ASSERT_NE(editor, nullptr) << name;
+    EXPECT_FALSE(editor->Visible()) << name;
+    EXPECT_EQ(editor->Parent(), alone) << name;
+  }
+  delete alone;
+
+  auto& g = MakeGrid<TExtStringGrid>(4, 5);
+  g.Spin()->MaxValue = 7;
+  g.AddEditorComboItem("first");
+  g.SetOptions(g.Options() + TGridOptions{goEditing});
+  g.OnGetEditorType = [](TObject*, int, int, TEditorType& e) { e = edSpinEdit; };
+  g.SetFocus();
+  g.SetCol(1);
+  g.SetRow(1);
+  g.SetCellText(1, 1, "5");
+  Key(VK_F2);
+  ASSERT_TRUE(g.Spin()->Visible());
+  EXPECT_EQ(g.Spin()->MaxValue, 7);
+  Key(VK_HOME);
+  EXPECT_EQ(g.Spin()->Text(), "7");
+  Key(VK_PRIOR);
+  EXPECT_EQ(g.Spin()->Text(), "7");
+  EXPECT_EQ(g.Combo()->Items()->Count(), 1);
 }
 
 TEST_F(ExtGridControlsTest, SpinPageKeysStayWithinTheBoundsHomeAndEndJump) {

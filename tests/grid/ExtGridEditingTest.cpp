@@ -7,9 +7,12 @@
 #include "GridFixture.h"
 #include "grid/ExtGridEditors.h"
 #include "grid/ExtInplaceEdit.h"
+#include "grid/PictureContainer.h"
 #include "grid/esgcheck.h"
+#include "platform/gfx/Bitmap.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipbrd.h"
+#include "platform/ui/ImgList.h"
 #include "platform/ui/Input.h"
 
 namespace {
@@ -237,7 +240,7 @@ TEST_F(ExtGridEditingTest, CellCheckerCorrectsAndMarks) {
   auto& g = Editable();
   Checker checker(nullptr);
   checker.AutoCorrect = checker.AutoMarkError = true;
-  g.CellChecker = &checker;
+  g.SetCellChecker(&checker);
   AnsiString seen;
   g.OnCellValidate = [&](TObject*, int, int, AnsiString& v, bool&) { seen = v; };
   Open(g, 1, 1);
@@ -245,7 +248,43 @@ TEST_F(ExtGridEditingTest, CellCheckerCorrectsAndMarks) {
   Key(VK_RETURN);
   EXPECT_EQ(seen, "x+c");
   EXPECT_EQ(g.GetCellText(1, 1), "x+c+m");
-  g.CellChecker = nullptr;
+  g.SetCellChecker(nullptr);
+}
+
+// The image list, the picture container and the checker belong to the form:
+// freed while the grid lives, the grid's next paint of a picture cell and its
+// next commit reach none of them.
+TEST_F(ExtGridEditingTest, FreedImagesPicturesAndCheckerAreForgotten) {
+  auto& g = Editable();
+  auto* images = new TImageList(form.get());
+  images->SetSize(16, 16);
+  images->Add(TBitmap(16, 16));
+  auto* container = new TPictureContainer(form.get());
+  TPictureItem* item = container->Items().Add();
+  item->Name = "logo";
+  TStringStream bmp{TBitmap(30, 12).SaveToBytes()};
+  item->Picture()->LoadFromStream(bmp);
+  auto* checker = new TExtStringGridCheck(form.get());
+  checker->AutoCorrect = checker->AutoMarkError = true;
+  g.SetGridImages(images);
+  g.SetPictureContainer(container);
+  g.SetCellChecker(checker);
+  EXPECT_EQ(g.PictureContainer(), container);
+  EXPECT_EQ(g.CellChecker(), checker);
+  g.SetCellText(2, 1, R"(<IMG SRC="IDX:0"><IMG SRC="logo"> pictured)");
+  ASSERT_NE(backend->Render(*form), nullptr);
+
+  delete images;
+  delete container;
+  delete checker;
+  EXPECT_EQ(g.GridImages(), nullptr);
+  EXPECT_EQ(g.PictureContainer(), nullptr);
+  EXPECT_EQ(g.CellChecker(), nullptr);
+  ASSERT_NE(backend->Render(*form), nullptr);
+  Open(g, 1, 1);
+  backend->Type("x");
+  Key(VK_RETURN);
+  EXPECT_EQ(g.GetCellText(1, 1), "x");
 }
 
 TEST_F(ExtGridEditingTest, TheEditorShowsTagsOnlyWhenTheyAreEdited) {
