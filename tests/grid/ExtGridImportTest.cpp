@@ -7,6 +7,7 @@
 
 #include "GridFixture.h"
 #include "grid/ExtGrid.h"
+#include "platform/rtl/FileUtils.h"
 #include "tests/TestOutput.h"
 
 namespace {
@@ -151,7 +152,8 @@ TEST_F(ExtGridImportTest, EmptyAndMissingFilesChangeNothingTheyShouldNot) {
   EXPECT_EQ(g.FixedRows(), 1);
   g.SetCells(1, 1, "kept");
   const AnsiString missing = (TestOutputFolder() / "no-such.csv").string();
-  EXPECT_EQ(ErrorOf<EExtGridError>([&] { g.LoadFromCSVFile(missing); }), "Cannot open file " + missing);
+  EXPECT_EQ(ErrorOf<EExtGridError>([&] { g.LoadFromCSVFile(missing); }),
+            cp1253::ToUtf8(FileReadErrorText(missing, ENOENT)));
   EXPECT_EQ(g.Cells(1, 1), "kept");
 }
 
