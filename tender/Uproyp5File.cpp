@@ -116,11 +116,13 @@ void TUproypFrm::SaveProyp() { SafeWriteFiles(BudgetFilesToWrite()); }
 bool TUproypFrm::LoadBudget(const TBudgetFileContents& contents) {
   if (contents.Status == TBudgetReadStatus::WrongType) {
     BudgetRows = 0;
+    MessageDlg("«"_a + BudgetFileName + "»\r"_a + BudgetWrongTypeMessage, mtError, {mbOK});
     BudgetFileName.clear();
-    MessageDlg(BudgetWrongTypeMessage, mtError, {mbOK});
     return false;
   }
-  if (contents.Status == TBudgetReadStatus::Damaged) throw EInOutError("Read beyond end of file");
+  if (contents.Status == TBudgetReadStatus::Damaged)
+    throw EInOutError("Το αρχείο «"_a + BudgetFileName +
+                      "» δεν διαβάζεται: τελειώνει πριν από το τέλος του προϋπολογισμού που περιγράφει."_a);
   const TBudgetData& budget = contents.Budget;
   const int rows = static_cast<int>(budget.Rows.size());
   BudgetRows = static_cast<Word>(rows);
