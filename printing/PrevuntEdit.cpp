@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
@@ -243,10 +244,11 @@ void Tprevform::Dispatch(TMessage& m) {
       return;
     case WM_DROPFILES: {
       auto drop = reinterpret_cast<HDROP>(m.WParam);
-      char name[1024];
-      const UINT n = DragQueryFile(drop, 0, name, sizeof name);
+      // Asked for its length first: a deep folder's name is not cut short.
+      std::string name(DragQueryFile(drop, 0, nullptr, 0) + 1, '\0');
+      const UINT n = DragQueryFile(drop, 0, name.data(), static_cast<UINT>(name.size()));
       DragFinish(drop);
-      if (n > 0 && CheckFileSave()) PerformFileOpen(AnsiString(name, n));
+      if (n > 0 && CheckFileSave()) PerformFileOpen(AnsiString(name.data(), n));
       return;
     }
     default:

@@ -22,7 +22,7 @@ enum class TBudgetKind { WorkItems, Categories };
 // Size of a row's text field: 21 by work items, 41 by categories.
 constexpr int WorkItemsTextSize = 21;
 constexpr int CategoriesTextSize = 41;
-constexpr int MaxBudgetRows = 2499;
+constexpr int MaxBudgetRows = MaxDetailRows;
 // Bytes a budget reader takes in: the largest budget and every bidder's
 // offer on it, with room to spare.
 constexpr Int64 MaxBudgetFileSize = Int64{64} << 20;
@@ -90,8 +90,8 @@ struct TBudgetFileContents {
   TBudgetLayout Layout;
   size_t BudgetEnd = 0;  // where the first bidder block begins
   // Blocks with an entry number 1..2,400, in file order; entry 0 blocks and
-  // those outside the range are read past. Values beyond row 2,400 are
-  // dropped.
+  // those outside the range are read past. Each holds a value for every
+  // row.
   std::vector<TBidderBlock> Blocks;
   // The entry number of a block the end of the file cut short: its values
   // are not read, the blocks before it are.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/rtl/ByteOrder.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "tender/BudgetFile.h"
@@ -37,6 +38,22 @@ void RemoveProjectLeftovers(const AnsiString& projectFileName) {
     RemoveSafeWriteLeftover(name);
 }
 
+namespace {
+
+// A record of a file without header whose discounts are numbers a discount
+// can be and whose length bytes fit their fields: a header cut short has
+// text where they lie.
+bool PlausibleRecord(const Byte* record, size_t nameSize) {
+  for (int field = 0; field < 3; ++field) {
+    const double value =
+        le::GetDouble(std::string_view(reinterpret_cast<const char*>(record), 24), 8 * field);
+    if (!std::isfinite(value) || (field < 2 && std::fabs(value) > 1e6)) return false;
+  }
+  return record[24] <= nameSize && record[24 + 1 + nameSize + 2] <= 6;
+}
+
+}  // namespace
+
 TProjectFileData DecodeProjectFile(std::string_view bytes, bool oldFormat) {
   TProjectFileData data;
   const auto* raw = reinterpret_cast<const Byte*>(bytes.data());
@@ -46,7 +63,24 @@ TProjectFileData DecodeProjectFile(std::string_view bytes, bool oldFormat) {
     if (data.HasHeader) data.Header = DecodeProjectHeader(head);
   }
   const size_t recordSize = oldFormat ? OldOfferRecordSize : OfferRecordSize;
-  size_t at = data.HasHeader ? 9 * recordSize : 0;
+  const size_t nameSize = oldFormat ? 30 : 50;
+  const size_t first = data.HasHeader ? 9 * recordSize : 0;
+  if (!data.HasHeader) {
+    // Without a header only whole, sound records make a project; anything
+    // else is a header cut short, or no project at all.
+    const bool markedHead = bytes.size() > TProjectHeader::Marker && raw[TProjectHeader::Marker] == '!';
+    bool sound = !markedHead && bytes.size() % recordSize == 0;
+    for (size_t at = 0; sound && at + recordSize <= bytes.size(); at += recordSize)
+      sound = PlausibleRecord(raw + at, nameSize);
+    if (!sound) {
+      data.Status = TProjectReadStatus::Damaged;
+      return data;
+    }
+  } else {
+    const Byte high = data.Header.Option(TProjectHeader::OfferCountHigh);
+    if (high <= 1) data.PromisedOffers = 256 * high + data.Header.Option(TProjectHeader::OfferCountLow);
+  }
+  size_t at = first;
   while (at + recordSize <= bytes.size() && data.Offers.size() < MaxOffers) {
     if (oldFormat)
       data.Offers.push_back(
@@ -55,7 +89,32 @@ TProjectFileData DecodeProjectFile(std::string_view bytes, bool oldFormat) {
       data.Offers.push_back(DecodeOfferRecord(std::span<const Byte, OfferRecordSize>(raw + at, recordSize)));
     at += recordSize;
   }
+  const int read = static_cast<int>(data.Offers.size());
+  const bool partial = bytes.size() > first && (bytes.size() - first) % recordSize != 0;
+  if (data.PromisedOffers >= 0 ? read < std::min(data.PromisedOffers, MaxOffers) : partial)
+    data.Status = TProjectReadStatus::Cut;
   return data;
+}
+
+AnsiString ProjectReadMessage(const AnsiString& fileName, const TProjectFileData& data) {
+  const AnsiString name = "Το αρχείο «"_a + fileName + "» "_a;
+  switch (data.Status) {
+    case TProjectReadStatus::Ok:
+      return AnsiString();
+    case TProjectReadStatus::Damaged:
+      return name +
+             "δεν είναι αρχείο έργου ή είναι κομμένο μέσα στην κεφαλίδα του· δεν διαβάστηκε τίποτα από αυτό."_a;
+    case TProjectReadStatus::Cut:
+      break;
+  }
+  AnsiString text = name + "είναι κομμένο: "_a;
+  if (data.PromisedOffers >= 0)
+    text += "η κεφαλίδα του αναφέρει "_a + IntToStr(data.PromisedOffers) + " προσφορές και διαβάστηκαν "_a +
+            IntToStr(static_cast<int>(data.Offers.size())) + ".";
+  else
+    text += "τελειώνει μέσα σε προσφορά· διαβάστηκαν "_a + IntToStr(static_cast<int>(data.Offers.size())) +
+            " ολόκληρες προσφορές."_a;
+  return text + "\rΤο αρχείο μένει όπως είναι, εκτός αν αποθηκεύσετε το έργο."_a;
 }
 
 namespace {

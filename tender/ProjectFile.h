@@ -30,15 +30,29 @@ std::string EncodeProjectFile(const TProjectHeader& header, std::span<const Offe
 // opened or saved.
 void RemoveProjectLeftovers(const AnsiString& projectFileName);
 
+enum class TProjectReadStatus {
+  Ok,
+  // Fewer whole records than the header counts, or a partial record at the
+  // end: the whole records are read.
+  Cut,
+  // Cut inside its header, or no project: nothing is read.
+  Damaged,
+};
+
 struct TProjectFileData {
   // The first 576 bytes with the "!" marker; otherwise the header is the
   // zeroed one, whose options are read as 0.
   bool HasHeader = false;
   TProjectHeader Header;
-  // At most 500; a partial record at the end is ignored.
+  // At most 500; a partial record at the end is left out.
   std::vector<OfferRecord> Offers;
+  TProjectReadStatus Status = TProjectReadStatus::Ok;
+  // The offers the header counts; -1 when it does not say.
+  int PromisedOffers = -1;
 };
 TProjectFileData DecodeProjectFile(std::string_view bytes, bool oldFormat);
+// What the user is told of a project that is not Ok, naming the file.
+AnsiString ProjectReadMessage(const AnsiString& fileName, const TProjectFileData& data);
 
 // The header's option bytes as the reader applies them: an empty optional
 // is a byte holding "!", which leaves its setting as it is.

@@ -174,7 +174,9 @@ extern TProjectHeader ProjectHeader;
 // ---- detailed offers ---------------------------------------------------------
 
 constexpr int MaxBidders = 2400;
-constexpr int MaxDetailRows = 2400;
+// A value for every row a budget file holds: an offer's price typed in any
+// row of the budget grid is kept and saved.
+constexpr int MaxDetailRows = 2499;
 
 // One row of a detailed offer: a category discount in percent, or a unit
 // price for a budget by work items, and its mark "#", "+", "-" or none (0).
@@ -184,7 +186,7 @@ struct DetailEntry {
 };
 using DetailedOffer = std::array<DetailEntry, MaxDetailRows>;
 
-// One slot per entry number 1..2,400. A detailed offer takes 38 KB, so it
+// One slot per entry number 1..2,400. A detailed offer takes 40 KB, so it
 // exists only for the bidders who have one.
 class TBidderDiscountTable {
  public:

@@ -7,6 +7,7 @@
 #include "grid/ExtGrid.h"
 #include "grid/ExtPanel.h"
 #include "grid/uestrgrd.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
@@ -136,10 +137,13 @@ class TUproypFrm : public TForm {
 
   // ---- the budget file ----
   void SaveProyp();
+  // The budget file and its text copy as a save writes them.
+  std::vector<TFileToWrite> BudgetFilesToWrite();
   void ReadProyp();
   void ReadAAline(int bidderNo);
   void BtnOpen2Click(TObject* Sender);
-  void ReadDdnFile(TFrmAXP& main, const AnsiString& fileName);
+  // False, with a message, when the file could not be read at all.
+  bool ReadDdnFile(TFrmAXP& main, const AnsiString& fileName);
   // The budget kind of the project type.
   static TBudgetKind Kind();
   // Column of a row's text: 1 by work items, 3 by categories.

@@ -106,7 +106,7 @@ void TUproypFrm::ApoklBtnClick(TObject*) {
     ProypGrid->BeginUpdate();
     for (int row = 1; row < ProypGrid->RowCount(); ++row) ProypGrid->SetCells(13, row, "");
     const long double s = StrToNum(SumaGrid->Cells(4, 1));
-    for (int row = 1; row < ProypGrid->RowCount() && row <= 2499; ++row) {
+    for (int row = 1; row < ProypGrid->RowCount() && row <= MaxBudgetRows; ++row) {
       const double price = StrToNum(ProypGrid->Cells(5, row));
       if (!ProypGrid->Cells(5, row).empty() && !ProypGrid->Cells(4, row).empty() && price != 0 && s != 0)
         ProypGrid->SetCells(

@@ -99,7 +99,7 @@ TBudgetData TUproypFrm::BudgetFromGrids() {
   return budget;
 }
 
-void TUproypFrm::SaveProyp() {
+std::vector<TFileToWrite> TUproypFrm::BudgetFilesToWrite() {
   if (BudgetFileName.empty()) BudgetFileName = MakeTempBudgetName();
   const TBudgetData budget = BudgetFromGrids();
   // Every budget file written holds the contingency and asphalt parts.
@@ -107,18 +107,22 @@ void TUproypFrm::SaveProyp() {
   AsphaltFlag = 1;
   const TBudgetLayout layout{OverheadIsExpression != 0, true, true};
   const std::vector<TBidderBlock> blocks = BidderBlocksToSave(static_cast<int>(budget.Rows.size()));
-  SafeWriteFile(BudgetCsvName(BudgetFileName), EncodeBudgetCsv(budget, layout, blocks, Style()));
-  SafeWriteFile(BudgetFileName, EncodeBudgetFile(budget, layout, blocks));
+  return {{BudgetCsvName(BudgetFileName), EncodeBudgetCsv(budget, layout, blocks, Style())},
+          {BudgetFileName, EncodeBudgetFile(budget, layout, blocks)}};
 }
+
+void TUproypFrm::SaveProyp() { SafeWriteFiles(BudgetFilesToWrite()); }
 
 bool TUproypFrm::LoadBudget(const TBudgetFileContents& contents) {
   if (contents.Status == TBudgetReadStatus::WrongType) {
     BudgetRows = 0;
+    MessageDlg("«"_a + BudgetFileName + "»\r"_a + BudgetWrongTypeMessage, mtError, {mbOK});
     BudgetFileName.clear();
-    MessageDlg(BudgetWrongTypeMessage, mtError, {mbOK});
     return false;
   }
-  if (contents.Status == TBudgetReadStatus::Damaged) throw EInOutError("Read beyond end of file");
+  if (contents.Status == TBudgetReadStatus::Damaged)
+    throw EInOutError("Το αρχείο «"_a + BudgetFileName +
+                      "» δεν διαβάζεται: τελειώνει πριν από το τέλος του προϋπολογισμού που περιγράφει."_a);
   const TBudgetData& budget = contents.Budget;
   const int rows = static_cast<int>(budget.Rows.size());
   BudgetRows = static_cast<Word>(rows);
@@ -239,14 +243,21 @@ void SetMemoText(TMemo& memo, std::string_view text) {
 
 }  // namespace
 
-void TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
+bool TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
   std::string bytes;
   try {
     bytes = ReadWholeFile(fileName, MaxProjectFileSize);
-  } catch (const EStreamError&) {
-    return;  // a project that cannot be opened is not read
+  } catch (const EStreamError& error) {
+    // Nothing is read, and the user is told which file and why: an empty
+    // project in its place would be saved over it.
+    MessageDlg(error.Message, mtError, {mbOK});
+    return false;
   }
   TProjectFileData data = DecodeProjectFile(bytes, IsOldProjectFileName(fileName));
+  if (data.Status == TProjectReadStatus::Damaged) {
+    MessageDlg(ProjectReadMessage(fileName, data), mtError, {mbOK});
+    return false;
+  }
   ProjectHeader = data.Header;
   if (data.HasHeader) {
     SetMemoText(*main.Memo1, ProjectHeader.ProjectText.View());
@@ -307,6 +318,8 @@ void TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
     if (offer.Amount != 0) main.StGrid->SetCells(ColAmount, n, Own(16, offer.Amount));
   }
   SetOfferCount(n);
+  if (data.Status == TProjectReadStatus::Cut)
+    MessageDlg(ProjectReadMessage(fileName, data), mtWarning, {mbOK});
 
   doProPreview->Hide();
   doProPreview->SetEnabled(false);
@@ -334,4 +347,5 @@ void TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
   }
   main.CheckOmalbtn->SetEnabled(BudgetRows > 0);
   getbtn->SetEnabled(main.CheckOmalbtn->Enabled());
+  return true;
 }

@@ -180,7 +180,8 @@ class TFrmAXP : public TForm {
   void BtnOpenClick(TObject* Sender);
   // Opens a project as the open command does, without its questions and
   // dialog; a name without extension is taken as ".ddn".
-  void OpenProject(AnsiString name);
+  // False when the file could not be read: it is then not the save target.
+  bool OpenProject(AnsiString name);
   void DisplayProypdata();
   void BtnSaveClick(TObject* Sender);
   void SaveAsClick(TObject* Sender);

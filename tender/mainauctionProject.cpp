@@ -65,10 +65,10 @@ void TFrmAXP::BtnOpenClick(TObject*) {
     if (!OpenDialog1->Execute()) return;
     name = OpenDialog1->FileName;
   }
-  OpenProject(name);
+  if (!OpenProject(name)) CommandLineProject.clear();
 }
 
-void TFrmAXP::OpenProject(AnsiString name) {
+bool TFrmAXP::OpenProject(AnsiString name) {
   const TWritingOffers writing(*this);
   if (ExtractFileExt(name).empty()) name += ".ddn";
   ProjectModified = 0;
@@ -77,7 +77,13 @@ void TFrmAXP::OpenProject(AnsiString name) {
   TUproypFrm& budget = StudyBudgetForm();
   ProjectHeader.Clear();
   RemoveProjectLeftovers(name);
-  budget.ReadDdnFile(*this, name);
+  if (!budget.ReadDdnFile(*this, name)) {
+    // The save asks for a name, rather than offer the file that could not
+    // be read.
+    SaveDialog1->FileName.clear();
+    ProjectModified = 0;
+    return false;
+  }
   DisplayProypdata();
   if (MaxEntryNo > OfferCount) {
     int next = MaxEntryNo;
@@ -88,6 +94,7 @@ void TFrmAXP::OpenProject(AnsiString name) {
   // Reading set the fields: the project is as stored.
   ProjectModified = 0;
   RememberStoredOffers();
+  return true;
 }
 
 void TFrmAXP::DisplayProypdata() {
@@ -148,16 +155,35 @@ bool TFrmAXP::saverec(const AnsiString& fileName) {
   }
   // The header counts the records the file holds.
   ProjectHeader.StoreOfferCount(static_cast<int>(offers.size()));
+  // A file that is there but cannot be read is never written over: it may
+  // be a project this program could not open.
+  if (FileEntryExists(fileName)) {
+    try {
+      ReadWholeFile(fileName, MaxProjectFileSize);
+    } catch (const EStreamError& error) {
+      MessageDlg(error.Message + "\rΤο έργο δεν αποθηκεύτηκε· δώστε άλλο όνομα."_a, mtError, {mbOK});
+      return false;
+    }
+  }
   RemoveProjectLeftovers(fileName);
-  SafeWriteFile(fileName, EncodeProjectFile(ProjectHeader, offers));
+  // The project and its budget are saved together or not at all.
+  std::vector<TFileToWrite> files{{fileName, EncodeProjectFile(ProjectHeader, offers)}};
+  TUproypFrm* budget = ProjectType != 0 ? &EnsureBudgetForm() : nullptr;
+  const AnsiString previous = budget ? budget->BudgetFileName : AnsiString();
+  if (budget) {
+    budget->BudgetFileName = ChangeFileExt(fileName, ".pry");
+    for (TFileToWrite& file : budget->BudgetFilesToWrite()) files.push_back(std::move(file));
+  }
+  try {
+    SafeWriteFiles(files);
+  } catch (...) {
+    if (budget) budget->BudgetFileName = previous;
+    throw;
+  }
   Label24->SetCaption(fileName);
-  if (ProjectType != 0) {
-    TUproypFrm& budget = EnsureBudgetForm();
-    const AnsiString previous = budget.BudgetFileName;
-    budget.BudgetFileName = ChangeFileExt(fileName, ".pry");
-    budget.SaveProyp();
+  if (budget) {
     // A temporary budget has found its project: it is not needed any more.
-    if (previous != budget.BudgetFileName && previous.size() > 3 &&
+    if (previous != budget->BudgetFileName && previous.size() > 3 &&
         UpperCase(previous.substr(previous.size() - 3)) == "TMP")
       DeleteFile(previous), DeleteFile(BudgetCsvName(previous));
     BudgetChanged = 0;

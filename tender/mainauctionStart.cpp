@@ -69,8 +69,7 @@ void TFrmAXP::FormCreate(TObject*) {
   EditDate->OnChange = [this](TObject* s) { EditDateChange(s); };
   if (!commandLineName.empty()) {
     CommandLineProject = commandLineName;
-    OpenProject(commandLineName);
-    SaveDialog1->FileName = ChangeFileExt(commandLineName, ".ddn");
+    if (OpenProject(commandLineName)) SaveDialog1->FileName = ChangeFileExt(commandLineName, ".ddn");
     CommandLineProject.clear();
   }
 }

@@ -58,6 +58,9 @@ class TStream;
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
+// The largest text file a list of strings loads.
+constexpr Int64 MaxStringsFileSize = Int64{256} << 20;
+
 // The list's strings with an object pointer each. Concrete lists (TStringList,
 // a memo's lines) provide storage; the text forms, names and values, search
 // and file transfer are common.
@@ -119,6 +122,7 @@ class TStrings {
   int UpdateCount() const { return updateCount_; }
 
   // 1253 bytes, CR LF line ends. Saving goes through the safe write.
+  // A regular file of at most MaxStringsFileSize bytes.
   virtual void LoadFromFile(const AnsiString& fileName);
   virtual void SaveToFile(const AnsiString& fileName) const;
   // The stream from its position to its end.

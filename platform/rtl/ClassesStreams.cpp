@@ -136,6 +136,8 @@ void TMemoryStream::SaveToStream(TStream& stream) const {
 
 void TMemoryStream::LoadFromFile(const AnsiString& fileName) {
   TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+  if (stream.Size() > kMaxMemoryStreamSize)
+    throw EReadError(FileReadErrorText(fileName, FileTooLarge, kMaxMemoryStreamSize));
   LoadFromStream(stream);
 }
 
@@ -145,32 +147,48 @@ void TMemoryStream::SaveToFile(const AnsiString& fileName) const { SafeWriteFile
 
 TFileStream::TFileStream(const AnsiString& fileName, Word mode) : fileName_(fileName) {
   std::string disk = DiskFileName(fileName);
-  if ((mode & fmCreate) == fmCreate) {
-    fd_ = ::open(disk.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) throw EFCreateError("Cannot create file " + fileName);
-    return;
+  const bool create = (mode & fmCreate) == fmCreate;
+  int flags = O_RDWR | O_CREAT;
+  if (!create) {
+    switch (mode & 0x3) {
+      case fmOpenRead:
+        flags = O_RDONLY;
+        break;
+      case fmOpenWrite:
+        flags = O_WRONLY;
+        break;
+      case fmOpenReadWrite:
+        flags = O_RDWR;
+        break;
+      default:
+        throw EFOpenError(FileReadErrorText(fileName, EINVAL));
+    }
   }
-  int flags = 0;
-  switch (mode & 0x3) {
-    case fmOpenRead:
-      flags = O_RDONLY;
-      break;
-    case fmOpenWrite:
-      flags = O_WRONLY;
-      break;
-    case fmOpenReadWrite:
-      flags = O_RDWR;
-      break;
-    default:
-      throw EFOpenError("Cannot open file " + fileName);
-  }
-  fd_ = ::open(disk.c_str(), flags | O_CLOEXEC);
-  struct stat st;
-  if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode))) {
+  const auto refuse = [&](int error) -> void {
+    if (create) throw EFCreateError(FileWriteErrorText(fileName, error));
+    throw EFOpenError(FileReadErrorText(fileName, error));
+  };
+  // Not blocking, so that a pipe under the name cannot hold the open; only
+  // a regular file is read or written (never a device or a pipe), and only
+  // one found regular is emptied for a new file.
+  fd_ = ::open(disk.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+  // A pipe without a reader refuses a writer that will not wait.
+  if (fd_ < 0) refuse(errno == ENXIO ? FileNotRegular : errno);
+  struct stat st {};
+  int error = 0;
+  if (::fstat(fd_, &st) != 0)
+    error = errno;
+  else if (!S_ISREG(st.st_mode))
+    error = S_ISDIR(st.st_mode) ? EISDIR : FileNotRegular;
+  else if (create && ::ftruncate(fd_, 0) != 0)
+    error = errno;
+  else
+    (void)::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+  if (error != 0) {
     ::close(fd_);
     fd_ = -1;
+    refuse(error);
   }
-  if (fd_ < 0) throw EFOpenError("Cannot open file " + fileName);
 }
 
 TFileStream::~TFileStream() {

@@ -270,6 +270,10 @@ void TStrings::SetUpdateState(bool) {}
 
 void TStrings::LoadFromFile(const AnsiString& fileName) {
   TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+  // A text held whole in memory, several times over while it is split into
+  // lines: a larger file is refused before any of it is read.
+  if (stream.Size() > MaxStringsFileSize)
+    throw EReadError(FileReadErrorText(fileName, FileTooLarge, MaxStringsFileSize));
   LoadFromStream(stream);
 }
 

@@ -72,6 +72,7 @@ bool writeAll(int fd, std::string_view bytes) {
   while (done < bytes.size()) {
     ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = ENOSPC;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
@@ -204,6 +205,8 @@ bool DirectoryExists(const AnsiString& name) {
   return !name.empty() && ::stat(DiskFileName(name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool FileEntryExists(const AnsiString& name) { return !name.empty() && lexists(DiskFileName(name)); }
+
 bool DeleteFile(const AnsiString& fileName) {
   return !fileName.empty() && ::unlink(DiskFileName(fileName).c_str()) == 0;
 }
@@ -254,20 +257,94 @@ Int64 FileSize(const AnsiString& fileName) {
   return static_cast<Int64>(st.st_size);
 }
 
+// ---- why a file could not be used ------------------------------------------
+
+AnsiString FileErrorReason(int error) {
+  switch (error) {
+    case FileNotRegular:
+    case ENXIO:
+    case ENODEV:
+      return "δεν είναι κανονικό αρχείο (είναι συσκευή, σωλήνας, υποδοχή ή φάκελος)"_a;
+    case FileTooLarge:
+      return "είναι μεγαλύτερο από όσο δέχεται το πρόγραμμα"_a;
+    case ENOENT:
+      return "δεν υπάρχει"_a;
+    case EACCES:
+    case EPERM:
+      return "δεν επιτρέπεται η πρόσβαση"_a;
+    case ELOOP:
+      return "οι συμβολικοί σύνδεσμοι του ονόματος κάνουν κύκλο"_a;
+    case EISDIR:
+      return "είναι φάκελος"_a;
+    case ENOTDIR:
+      return "ένα μέρος της διαδρομής του δεν είναι φάκελος"_a;
+    case ENAMETOOLONG:
+      return "το όνομά του είναι πολύ μεγάλο"_a;
+    case ENOSPC:
+      return "ο δίσκος γέμισε"_a;
+    case EDQUOT:
+      return "εξαντλήθηκε ο χώρος του δίσκου που αναλογεί στο χρήστη"_a;
+    case EFBIG:
+      return "ξεπερνά το μέγιστο μέγεθος αρχείου που επιτρέπεται"_a;
+    case EROFS:
+      return "ο δίσκος δέχεται μόνο ανάγνωση"_a;
+    case EIO:
+      return "σφάλμα εισόδου/εξόδου του δίσκου"_a;
+    case EMFILE:
+    case ENFILE:
+      return "είναι ανοικτά πάρα πολλά αρχεία"_a;
+    default:
+      return "σφάλμα συστήματος "_a + IntToStr(error);
+  }
+}
+
+AnsiString FileReadErrorText(const AnsiString& fileName, int error, Int64 limit) {
+  AnsiString reason = FileErrorReason(error);
+  if (error == FileTooLarge && limit > 0)
+    reason = "είναι μεγαλύτερο από "_a + IntToStr(limit) + " byte, όσα το πολύ δέχεται το πρόγραμμα"_a;
+  return "Το αρχείο «"_a + fileName + "» δεν διαβάζεται: "_a + reason + ".";
+}
+
+AnsiString FileWriteErrorText(const AnsiString& fileName, int error) {
+  return "Το αρχείο «"_a + fileName + "» δεν γράφεται: "_a + FileErrorReason(error) + ".";
+}
+
+// ---- the safe write --------------------------------------------------------
+
 namespace {
 
-// The file a save of FileName replaces: through a symbolic link, the file it
-// names, not the link. Empty for a name that names no file.
-std::string saveTarget(const AnsiString& fileName) {
+// The file a save of FileName replaces: through symbolic links, the file
+// they lead to, which need not exist yet. Empty with Error set when the
+// links go round or too deep, or the name names no file.
+std::string saveTarget(const AnsiString& fileName, int& error) {
   std::string target = DiskFileName(fileName);
-  struct stat st;
-  if (!target.empty() && ::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(target.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
+  error = ENOENT;
+  if (target.empty()) return target;
+  for (int hops = 0;; ++hops) {
+    struct stat st;
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    if (hops == 40) {
+      error = ELOOP;
+      return std::string();
     }
+    std::string link(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+    if (n <= 0 || static_cast<size_t>(n) >= link.size()) {
+      error = n < 0 ? errno : ENAMETOOLONG;
+      return std::string();
+    }
+    link.resize(static_cast<size_t>(n));
+    const size_t slash = target.rfind('/');
+    // A relative link is relative to its own folder.
+    target = link[0] == '/' || slash == std::string::npos ? link : target.substr(0, slash + 1) + link;
   }
+  error = 0;
   return target;
+}
+
+std::string saveTarget(const AnsiString& fileName) {
+  int error = 0;
+  return saveTarget(fileName, error);
 }
 
 // Beside the target, so the rename stays on one file system; hidden and
@@ -276,6 +353,48 @@ std::string tempNameOf(const std::string& target) {
   const size_t slash = target.rfind('/');
   return (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".~" +
          tempSuffix(slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp";
+}
+
+std::string folderOf(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+}
+
+// One file of a save: its temporary written and flushed, waiting for the
+// rename.
+struct TWrittenTemp {
+  std::string Target, Temp;
+};
+
+TWrittenTemp writeTemporary(const AnsiString& fileName, std::string_view bytes) {
+  int error = 0;
+  const std::string target = saveTarget(fileName, error);
+  if (target.empty()) throw EFCreateError(FileWriteErrorText(fileName, error));
+  struct stat st;
+  const bool targetExists = ::stat(target.c_str(), &st) == 0;
+  // Only a regular file is replaced: a device, pipe or socket under the
+  // name (or at the end of its links) is never turned into a file.
+  if (targetExists && !S_ISREG(st.st_mode))
+    throw EFCreateError(FileWriteErrorText(fileName, S_ISDIR(st.st_mode) ? EISDIR : FileNotRegular));
+  // A target that may not be written (a read-only file, even for the
+  // superuser) is refused, not replaced behind its permissions' back.
+  if (targetExists && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0))
+    throw EFCreateError(FileWriteErrorText(fileName, EACCES));
+  const std::string temp = tempNameOf(target);
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd < 0 && errno == EEXIST && ::unlink(temp.c_str()) == 0)
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd < 0) throw EFCreateError(FileWriteErrorText(fileName, errno));
+  if (targetExists) (void)::fchmod(fd, st.st_mode & 07777);
+
+  int failure = 0;
+  if (!writeAll(fd, bytes) || ::fsync(fd) != 0) failure = errno != 0 ? errno : EIO;
+  if (::close(fd) != 0 && failure == 0) failure = errno;
+  if (failure != 0) {
+    ::unlink(temp.c_str());
+    throw EWriteError(FileWriteErrorText(fileName, failure));
+  }
+  return {target, temp};
 }
 
 }  // namespace
@@ -294,43 +413,39 @@ bool RemoveSafeWriteLeftover(const AnsiString& fileName) {
   return ::lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(temp.c_str()) == 0;
 }
 
-void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
-  std::string target = saveTarget(fileName);
-  if (target.empty()) throw EFCreateError("Cannot create file " + fileName);
-  struct stat st;
-  bool targetExists = ::stat(target.c_str(), &st) == 0;
-  if (targetExists && S_ISDIR(st.st_mode)) throw EFCreateError("Cannot create file " + fileName);
-
-  size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  // A target that may not be written (a read-only file, even for the
-  // superuser) is refused, not replaced behind its permissions' back.
-  if (targetExists && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0))
-    throw EFCreateError("Cannot create file " + fileName);
-  const std::string temp = tempNameOf(target);
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0 && errno == EEXIST && ::unlink(temp.c_str()) == 0)
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) throw EFCreateError("Cannot create file " + fileName);
-  if (targetExists) (void)::fchmod(fd, st.st_mode & 07777);
-
-  bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-  written = (::close(fd) == 0) && written;
-  if (!written) {
-    ::unlink(temp.c_str());
-    throw EWriteError("Stream write error");
+void SafeWriteFiles(const std::vector<TFileToWrite>& files) {
+  std::vector<TWrittenTemp> written;
+  const auto dropTemporaries = [&written](size_t from) {
+    for (size_t i = from; i < written.size(); ++i) ::unlink(written[i].Temp.c_str());
+  };
+  try {
+    for (const TFileToWrite& file : files) written.push_back(writeTemporary(file.Name, file.Bytes));
+  } catch (...) {
+    dropTemporaries(0);
+    throw;
   }
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    throw EFCreateError("Cannot create file " + fileName);
+  for (size_t i = 0; i < written.size(); ++i) {
+    if (::rename(written[i].Temp.c_str(), written[i].Target.c_str()) != 0) {
+      const int error = errno;
+      dropTemporaries(i);
+      throw EFCreateError(FileWriteErrorText(files[i].Name, error));
+    }
   }
-  // The rename itself must reach the disk too.
-  int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    (void)::fsync(dirFd);
-    ::close(dirFd);
+  // The renames themselves must reach the disk too.
+  for (const TWrittenTemp& file : written) {
+    int dirFd = ::open(folderOf(file.Target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+      (void)::fsync(dirFd);
+      ::close(dirFd);
+    }
   }
 }
+
+void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {
+  SafeWriteFiles({{fileName, std::string(bytes)}});
+}
+
+// ---- reading ---------------------------------------------------------------
 
 std::string ReadWholeFile(const AnsiString& fileName) { return ReadWholeFile(fileName, MaxReadFileSize); }
 
@@ -342,12 +457,16 @@ std::string ReadRegularFile(const AnsiString& fileName, Int64 limit, bool headOn
   // Not blocking, so that a pipe under the name cannot hold the open; only
   // a regular file is read.
   int fd = ::open(DiskFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  struct stat st;
-  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+  if (fd < 0) throw EFOpenError(FileReadErrorText(fileName, errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    fd = -1;
+    throw EFOpenError(FileReadErrorText(fileName, S_ISDIR(st.st_mode) ? EISDIR : FileNotRegular));
   }
-  if (fd < 0) throw EFOpenError("Cannot open file " + fileName);
+  if (!headOnly && st.st_size > limit) {
+    ::close(fd);
+    throw EReadError(FileReadErrorText(fileName, FileTooLarge, limit));
+  }
   std::string bytes;
   char buffer[65536];
   for (;;) {
@@ -356,10 +475,15 @@ std::string ReadRegularFile(const AnsiString& fileName, Int64 limit, bool headOn
     if (want == 0) break;
     ssize_t n = ::read(fd, buffer, want);
     if (n < 0 && errno == EINTR) continue;
-    // A file that grows beyond what its reader can hold is no such file.
-    if (n < 0 || static_cast<Int64>(bytes.size()) + n > limit) {
+    if (n < 0) {
+      const int error = errno;
       ::close(fd);
-      throw EReadError("Stream read error");
+      throw EReadError(FileReadErrorText(fileName, error));
+    }
+    // A file that grows beyond what its reader can hold is no such file.
+    if (static_cast<Int64>(bytes.size()) + n > limit) {
+      ::close(fd);
+      throw EReadError(FileReadErrorText(fileName, FileTooLarge, limit));
     }
     if (n == 0) break;
     bytes.append(buffer, static_cast<size_t>(n));

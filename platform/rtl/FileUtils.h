@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/rtl/SysUtils.h"
 
@@ -44,6 +45,8 @@ std::string DiskFileName(const AnsiString& fileName);
 
 bool FileExists(const AnsiString& fileName);  // not a folder
 bool DirectoryExists(const AnsiString& name);
+// The name is there, whatever it is: a link to nothing and a loop of links too.
+bool FileEntryExists(const AnsiString& name);
 bool DeleteFile(const AnsiString& fileName);
 // Fails when NewName exists and is another file.
 bool RenameFile(const AnsiString& oldName, const AnsiString& newName);
@@ -56,25 +59,52 @@ bool SetCurrentDir(const AnsiString& dir);
 // -1 when the file does not exist.
 Int64 FileSize(const AnsiString& fileName);
 
+// ---- why a file could not be used ------------------------------------------
+
+// Causes without an error number of their own.
+constexpr int FileNotRegular = -1;  // a device, pipe, socket or folder
+constexpr int FileTooLarge = -2;    // beyond what its reader takes in
+// The cause in Greek, from an error number or one of the above.
+AnsiString FileErrorReason(int error);
+// "Το αρχείο «name» δεν διαβάζεται: cause." and its counterpart for writing;
+// Limit is the bound of FileTooLarge.
+AnsiString FileReadErrorText(const AnsiString& fileName, int error, Int64 limit = 0);
+AnsiString FileWriteErrorText(const AnsiString& fileName, int error);
+
+// ---- the safe write --------------------------------------------------------
+
 // Writes Bytes to FileName so that the old file stays whole when anything
 // fails: a temporary file beside the target is written, flushed to disk and
-// renamed over it. An existing target keeps its permissions; one that may
-// not be written is refused. A temporary file left by a save that was
-// killed is replaced by the next save of the same target. Raises
-// EFCreateError "Cannot create file %s" when the target is not writable or
-// the temporary file cannot be made or renamed, EWriteError "Stream write
-// error" when writing fails.
+// renamed over it. A symbolic link is written through, to the regular file
+// it leads to, and stays a link; a target that is not a regular file (a
+// device, pipe, socket or folder) is refused, and so is an existing one that
+// may not be written. A temporary file left by a save that was killed is
+// replaced by the next save of the same target. Raises EFCreateError when
+// the target is refused or the temporary file cannot be made or renamed,
+// EWriteError when writing fails; both messages name the file and the cause.
 void SafeWriteFile(const AnsiString& fileName, std::string_view bytes);
+struct TFileToWrite {
+  AnsiString Name;
+  std::string Bytes;
+};
+// The files of one save, all or none: every temporary file is written and
+// flushed before the first rename, so a failure while writing leaves every
+// old file as it was.
+void SafeWriteFiles(const std::vector<TFileToWrite>& files);
 // The temporary file a safe write of FileName uses ("" for no name).
 AnsiString SafeWriteTempName(const AnsiString& fileName);
 // Removes the temporary file a killed safe write of FileName left, when
 // there is one; true when one was removed. Nothing else is touched.
 bool RemoveSafeWriteLeftover(const AnsiString& fileName);
+
+// ---- reading ---------------------------------------------------------------
+
 // The bound of ReadWholeFile without one.
 constexpr Int64 MaxReadFileSize = Int64{1} << 30;
-// The whole of a regular file (never a pipe or device); EFOpenError "Cannot
-// open file %s", or EReadError when reading fails or the file holds more
-// than MaxSize bytes.
+// The whole of a regular file (never a pipe or device); EFOpenError when it
+// cannot be opened or is no regular file, EReadError when reading fails or
+// the file holds more than MaxSize bytes; the messages name the file and
+// the cause.
 std::string ReadWholeFile(const AnsiString& fileName);
 std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize);
 // The first Count bytes of a regular file, fewer when it is shorter; the

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -7,6 +8,7 @@
 
 #include "GridFixture.h"
 #include "grid/ExtGrid.h"
+#include "platform/rtl/FileUtils.h"
 #include "tests/TestOutput.h"
 
 namespace {
@@ -199,7 +201,15 @@ TEST_F(ExtGridImportTest, EmptyAndMissingFilesChangeNothingTheyShouldNot) {
   EXPECT_EQ(g.FixedRows(), 1);
   g.SetCells(1, 1, "kept");
   const AnsiString missing = (TestOutputFolder() / "no-such.csv").string();
-  EXPECT_EQ(ErrorOf<EExtGridError>([&] { g.LoadFromCSVFile(missing); }), "Cannot open file " + missing);
+  EXPECT_EQ(ErrorOf<EExtGridError>([&] { g.LoadFromCSVFile(missing); }),
+            cp1253::ToUtf8(FileReadErrorText(missing, ENOENT)));
+  EXPECT_EQ(g.Cells(1, 1), "kept");
+  // A pipe under a file's name is refused at once, never waited on.
+  const std::string pipe = (TestOutputFolder() / "pipe.csv").string();
+  std::filesystem::remove(pipe);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(ErrorOf<EExtGridError>([&] { g.LoadFromCSVFile(AnsiString(pipe)); }),
+            cp1253::ToUtf8(FileReadErrorText(AnsiString(pipe), FileNotRegular)));
   EXPECT_EQ(g.Cells(1, 1), "kept");
 }
 

@@ -2,6 +2,7 @@
 // bar and ruler following the selection, the clipboard, dropped files,
 // search, the refusals during a page preview and printing a range.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -405,6 +406,34 @@ TEST_F(PrevuntWindowTest, PageNumberCalculatorTableAndFormattingBoxes) {
   form->BoldButtonClick(form);
   form->Updating = false;
   EXPECT_EQ(memo.SelAttributes().Style(), static_cast<TFontStyles>(fsUnderline));
+}
+
+}  // namespace
+
+namespace {
+
+// A dropped name is taken whole, however deep its folder; a dropped pipe
+// (made here) is refused with the file's name and the cause, and the text
+// stays.
+TEST_F(PrevuntWindowTest, ADropTakesTheWholeNameAndRefusesAPipe) {
+  std::string deep = store.path();
+  for (int level = 0; level < 6; ++level) {
+    deep += "/" + std::string(200, static_cast<char>('a' + level));
+    ASSERT_TRUE(std::filesystem::create_directory(deep));
+  }
+  const AnsiString dropped = cp1253::FromUtf8(deep) + "/ρίχτηκε.txt"_a;
+  ASSERT_GT(dropped.size(), 1200u);
+  SafeWriteFile(dropped, "ΒΑΘΙΑ"_a);
+  backend->DropFiles(*form->Prevmemo, 20, 20, {dropped});
+  EXPECT_EQ(form->Prevmemo->Text(), "ΒΑΘΙΑ"_a);
+  EXPECT_EQ(form->FileName, dropped);
+
+  ASSERT_EQ(::mkfifo((store.path() + "/pipe.rtf").c_str(), 0600), 0);
+  backend->ExpectMessageBox(FileReadErrorText(File("pipe.rtf"), FileNotRegular), IDOK);
+  backend->DropFiles(*form->Prevmemo, 20, 20, {File("pipe.rtf")});
+  EXPECT_EQ(form->Prevmemo->Text(), "ΒΑΘΙΑ"_a);
+  EXPECT_EQ(form->FileName, dropped);
+  EXPECT_EQ(backend->PendingAnswers(), 0);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -390,6 +391,25 @@ TEST(RpOutlineTest, EntriesHangUnderTheLastOfTheLevelAbove) {
   EXPECT_EQ(outline.FindEntry(reinterpret_cast<void*>(1), r), 1);
   EXPECT_EQ(r.Right, 3);
   EXPECT_EQ(outline.FindEntry(nullptr, r), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A pipe named like a saved preview (made here) is refused at once with its
+// name and the cause: loading it never waits for a writer.
+TEST(RpPageListFile, APipeIsRefusedNotWaitedOn) {
+  TempFolder folder;
+  ASSERT_EQ(::mkfifo((folder.path() + "/pages.rpp").c_str(), 0600), 0);
+  TRpPageList pages;
+  try {
+    pages.LoadFromFile(folder / "pages.rpp");
+    ADD_FAILURE() << "loaded";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.Message, FileReadErrorText(folder / "pages.rpp", FileNotRegular));
+  }
+  EXPECT_EQ(pages.PageCount(), 0);
 }
 
 }  // namespace

@@ -88,11 +88,12 @@ TEST(ProjectFile, ShortOrUnmarkedFilesAreRecordsFromByteZeroWithOptionsZero) {
   EXPECT_EQ(options.InitialGuarantee, 0.0);
 
   // 576 bytes or more without the marker: the zeroed header, not its bytes.
-  std::string unmarked(700, '\x07');
+  std::string unmarked(672, '\x05');
   data = DecodeProjectFile(unmarked, false);
   EXPECT_FALSE(data.HasHeader);
+  EXPECT_EQ(data.Status, TProjectReadStatus::Ok);
   EXPECT_EQ(ReadProjectOptions(data.Header).DiscountDecimals, 0);
-  EXPECT_EQ(data.Offers.size(), 700u / 84);
+  EXPECT_EQ(data.Offers.size(), 672u / 84);
 }
 
 TEST(ProjectFile, OptionsReadAndBounded) {
@@ -149,3 +150,47 @@ TEST(ProjectFile, DatesOfOtherMachinesAreReadLeniently) {
 }
 
 }  // namespace
+
+// A project cut short: the whole records, and how many the header promised;
+// one cut inside its header, or a file of no records, is damaged and reads
+// nothing.
+TEST(ProjectFile, CutFilesKeepTheirWholeRecordsAndCountWhatWasPromised) {
+  std::vector<OfferRecord> offers;
+  for (int i = 1; i <= 500; ++i) offers.push_back(Offer("Β", i, 1));
+  TProjectHeader header = Header();
+  header.StoreOfferCount(500);
+  const std::string full = EncodeProjectFile(header, offers);
+  struct Case {
+    size_t size;
+    TProjectReadStatus status;
+    size_t offers;
+  };
+  const Case cases[] = {
+      {full.size(), TProjectReadStatus::Ok, 500}, {full.size() - 10, TProjectReadStatus::Cut, 499},
+      {1000, TProjectReadStatus::Cut, 2},         {756, TProjectReadStatus::Cut, 0},
+      {576, TProjectReadStatus::Cut, 0},          {560, TProjectReadStatus::Damaged, 0},
+      {500, TProjectReadStatus::Damaged, 0},      {504, TProjectReadStatus::Damaged, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.size);
+    const TProjectFileData data = DecodeProjectFile(std::string_view(full).substr(0, c.size), false);
+    EXPECT_EQ(data.Status, c.status);
+    EXPECT_EQ(data.Offers.size(), c.offers);
+    if (c.status == TProjectReadStatus::Cut) EXPECT_EQ(data.PromisedOffers, 500);
+  }
+  TProjectFileData data = DecodeProjectFile(std::string_view(full).substr(0, 1000), false);
+  EXPECT_EQ(ProjectReadMessage("e.ddn", data),
+            "Το αρχείο «e.ddn» είναι κομμένο: η κεφαλίδα του αναφέρει 500 προσφορές και διαβάστηκαν 2.\r"
+            "Το αρχείο μένει όπως είναι, εκτός αν αποθηκεύσετε το έργο."_a);
+  // Without a header, a partial record says only what was read whole.
+  const auto record = EncodeOfferRecord(Offer("Α", 3, 5));
+  const std::string one(reinterpret_cast<const char*>(record.data()), record.size());
+  data = DecodeProjectFile(one + one, false);
+  EXPECT_EQ(data.Status, TProjectReadStatus::Ok);
+  EXPECT_EQ(data.Offers.size(), 2u);
+  data = DecodeProjectFile(one + one.substr(0, 40), false);
+  EXPECT_EQ(data.Status, TProjectReadStatus::Damaged);
+  EXPECT_EQ(ProjectReadMessage("e.ddn", data),
+            "Το αρχείο «e.ddn» δεν είναι αρχείο έργου ή είναι κομμένο μέσα στην κεφαλίδα του· δεν διαβάστηκε "
+            "τίποτα από αυτό."_a);
+}

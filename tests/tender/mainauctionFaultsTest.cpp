@@ -66,6 +66,10 @@ TEST_P(StartUpOnUnreadableBudget, ShowsTheErrorWithTheNameAndKeepsTheOffers) {
   ASSERT_EQ(backend->ErrorBoxes.size(), 1u) << GetParam().what;
   EXPECT_NE(backend->ErrorBoxes[0].Text.find("EXAMPLE.pry"), AnsiString::npos)
       << cp1253::ToUtf8(backend->ErrorBoxes[0].Text);
+  // In Greek, the file and what is wrong with it.
+  EXPECT_EQ(backend->ErrorBoxes[0].Text.find("Το αρχείο «"_a + Folder() + "EXAMPLE.pry» δεν διαβάζεται: "_a),
+            0u)
+      << cp1253::ToUtf8(backend->ErrorBoxes[0].Text);
   EXPECT_EQ(w.StGrid->GetCellText(ColName, 1), "ΑΛΦΑ ΤΕΧΝΙΚΗ ΑΤΕ"_a);
   EXPECT_EQ(OfferCount, 4);
   EXPECT_EQ(BudgetRows, 0);

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/FileUtils.h"
@@ -322,7 +327,7 @@ TEST(TStringList, LoadFromMissingFileRaises) {
     list.LoadFromFile(folder / "none.txt");
     FAIL();
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(e.Message, "Cannot open file " + (folder / "none.txt"));
+    EXPECT_EQ(e.Message, "Το αρχείο «"_a + (folder / "none.txt") + "» δεν διαβάζεται: δεν υπάρχει."_a);
   }
 }
 
@@ -448,13 +453,14 @@ TEST(TFileStream, ModesAndErrors) {
     TFileStream missing(name, fmOpenRead);
     FAIL();
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(e.Message, "Cannot open file " + name);
+    EXPECT_EQ(e.Message, FileReadErrorText(name, ENOENT));
   }
   try {
     TFileStream bad(folder / "no/such/folder.dat", fmCreate);
     FAIL();
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message, "Cannot create file " + (folder / "no/such/folder.dat"));
+    EXPECT_EQ(e.Message,
+              "Το αρχείο «"_a + (folder / "no/such/folder.dat") + "» δεν γράφεται: δεν υπάρχει."_a);
   }
   EXPECT_THROW(TFileStream(cp1253::FromUtf8(folder.path()), fmOpenRead), EFOpenError);
   {
@@ -500,3 +506,64 @@ TEST(TStringStream, WritesKeepTheTailAndSeekStaysInside) {
 }
 
 }  // namespace
+
+// A file stream opens regular files only: a pipe neither hangs the open nor
+// is read, and a new file never empties a pipe or a device (both made in the
+// test's own folder) but refuses them, which stay as they were. Loaders have
+// a bound, told before anything is read.
+TEST(TFileStream, OnlyRegularFilesAndLoadersHaveABound) {
+  TempFolder folder;
+  const std::string dir = folder.path();
+  ASSERT_EQ(::mkfifo((dir + "/pipe.rtf").c_str(), 0600), 0);
+  std::filesystem::create_symlink("pipe.rtf", dir + "/link.csv");
+  std::vector<std::string> nodes = {"pipe.rtf", "link.csv"};
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::mknod((dir + "/zero").c_str(), S_IFCHR | 0666, ::makedev(1, 5)), 0);
+    std::filesystem::create_symlink("zero", dir + "/zero.rtf");
+    nodes.push_back("zero.rtf");
+  }
+  for (const std::string& node : nodes) {
+    SCOPED_TRACE(node);
+    const AnsiString name = folder / cp1253::FromUtf8(node);
+    for (Word mode : {Word(fmOpenRead), Word(fmOpenWrite), Word(fmOpenReadWrite)}) {
+      try {
+        TFileStream stream(name, mode);
+        ADD_FAILURE() << "opened";
+      } catch (const EFOpenError& e) {
+        EXPECT_EQ(e.Message, FileReadErrorText(name, FileNotRegular));
+      }
+    }
+    try {
+      TFileStream stream(name, fmCreate);
+      ADD_FAILURE() << "created";
+    } catch (const EFCreateError& e) {
+      EXPECT_EQ(e.Message, FileWriteErrorText(name, FileNotRegular));
+    }
+    TStringList list;
+    EXPECT_THROW(list.LoadFromFile(name), EFOpenError);
+    TMemoryStream memory;
+    EXPECT_THROW(memory.LoadFromFile(name), EFOpenError);
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(dir + "/pipe.rtf"));
+  if (::geteuid() == 0) EXPECT_TRUE(std::filesystem::is_character_file(dir + "/zero"));
+
+  // A sparse file past the bound costs nothing to make and is refused whole.
+  const std::string big = dir + "/big.rtf";
+  WriteBytes(big, "x");
+  std::filesystem::resize_file(big, MaxStringsFileSize + 1);
+  TStringList list;
+  try {
+    list.LoadFromFile(folder / "big.rtf");
+    ADD_FAILURE() << "loaded";
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message, FileReadErrorText(folder / "big.rtf", FileTooLarge, MaxStringsFileSize));
+  }
+  EXPECT_EQ(list.Count(), 0);
+  // A regular file made anew through fmCreate is emptied first.
+  WriteBytes(dir + "/plain.dat", "old contents");
+  {
+    TFileStream stream(folder / "plain.dat", fmCreate);
+    stream.WriteBuffer("new", 3);
+  }
+  EXPECT_EQ(ReadBytes(dir + "/plain.dat"), "new");
+}

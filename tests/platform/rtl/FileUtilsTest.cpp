@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/FileUtils.h"
 #include "tests/platform/rtl/ScopedEnv.h"
+#include "tests/platform/rtl/ScopedFileSizeLimit.h"
 #include "tests/platform/rtl/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -179,21 +181,14 @@ TEST(SafeWrite, FailedWriteLeavesTheOldFileWhole) {
   std::string path = folder.path() + "/def.knd";
   WriteBytes(path, "old contents");
   // A file-size limit makes the write fail half way, as a full disk would.
-  struct rlimit saved;
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   bool raised = false;
   try {
+    ScopedFileSizeLimit limit(4096);
     SafeWriteFile(folder / "def.knd", std::string(100000, 'x'));
   } catch (const EWriteError& e) {
     raised = true;
-    EXPECT_EQ(e.Message, "Stream write error");
+    EXPECT_EQ(e.Message, FileWriteErrorText(folder / "def.knd", EFBIG));
   }
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::signal(SIGXFSZ, oldHandler);
   EXPECT_TRUE(raised);
   EXPECT_EQ(ReadBytes(path), "old contents");
   EXPECT_EQ(entries(folder.path()), std::set<std::string>{"def.knd"});  // no temporary file left
@@ -206,7 +201,7 @@ TEST(SafeWrite, TemporaryFileThatCannotBeMadeRaisesCreateError) {
     SafeWriteFile(name, "x");
     FAIL();
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message, "Cannot create file " + name);
+    EXPECT_EQ(e.Message, FileWriteErrorText(name, ENOENT));
   }
   fs::create_directory(folder.path() + "/adir");
   EXPECT_THROW(SafeWriteFile(folder / "adir", "x"), EFCreateError);
@@ -455,3 +450,118 @@ TEST(SafeWrite, LeftoverOfAKilledSaveIsRemovedOnRequestAndNothingElse) {
 }
 
 }  // namespace
+
+// A save through links writes the regular file they lead to, relative links
+// and chains of links included, and leaves the links as links; a save that
+// would land on anything but a regular file is refused and leaves it as it
+// is: a pipe, a device node (made here, in the test's own folder), a folder,
+// a loop of links.
+TEST(SafeWrite, ThroughLinksOnlyToARegularFile) {
+  TempFolder folder;
+  const std::string dir = folder.path();
+  WriteBytes(dir + "/real.ddn", "old");
+  fs::create_symlink("real.ddn", dir + "/first.ddn");
+  fs::create_symlink(dir + "/first.ddn", dir + "/second.ddn");
+  SafeWriteFile(folder / "second.ddn", "new");
+  EXPECT_EQ(ReadBytes(dir + "/real.ddn"), "new");
+  EXPECT_TRUE(fs::is_symlink(dir + "/first.ddn"));
+  EXPECT_TRUE(fs::is_symlink(dir + "/second.ddn"));
+  // A link to a file not yet there makes it, and stays a link.
+  fs::create_symlink("later.ddn", dir + "/pending.ddn");
+  SafeWriteFile(folder / "pending.ddn", "made");
+  EXPECT_EQ(ReadBytes(dir + "/later.ddn"), "made");
+  EXPECT_TRUE(fs::is_symlink(dir + "/pending.ddn"));
+
+  ASSERT_EQ(::mkfifo((dir + "/pipe").c_str(), 0600), 0);
+  fs::create_symlink("pipe", dir + "/topipe.ddn");
+  fs::create_directory(dir + "/folder");
+  fs::create_symlink("folder", dir + "/tofolder.ddn");
+  fs::create_symlink("loop2.ddn", dir + "/loop1.ddn");
+  fs::create_symlink("loop1.ddn", dir + "/loop2.ddn");
+  struct Case {
+    const char* name;
+    int cause;
+  };
+  std::vector<Case> cases = {{"pipe", FileNotRegular},
+                             {"topipe.ddn", FileNotRegular},
+                             {"tofolder.ddn", EISDIR},
+                             {"loop1.ddn", ELOOP}};
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::mknod((dir + "/null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+    fs::create_symlink("null", dir + "/tonull.ddn");
+    cases.push_back({"null", FileNotRegular});
+    cases.push_back({"tonull.ddn", FileNotRegular});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      SafeWriteFile(folder / c.name, "xx");
+      ADD_FAILURE() << "written";
+    } catch (const EFCreateError& e) {
+      EXPECT_EQ(e.Message, FileWriteErrorText(folder / c.name, c.cause));
+    }
+  }
+  EXPECT_TRUE(fs::is_fifo(dir + "/pipe"));
+  EXPECT_TRUE(fs::is_symlink(dir + "/topipe.ddn"));
+  EXPECT_TRUE(fs::is_directory(dir + "/folder"));
+  EXPECT_TRUE(fs::is_empty(dir + "/folder"));
+  if (root) {
+    EXPECT_TRUE(fs::is_character_file(dir + "/null"));
+    EXPECT_TRUE(fs::is_symlink(dir + "/tonull.ddn"));
+  }
+  // Nothing but the files named and the links and nodes made here.
+  std::set<std::string> expected = {"real.ddn",     "first.ddn", "second.ddn", "later.ddn",
+                                    "pending.ddn",  "pipe",      "topipe.ddn", "folder",
+                                    "tofolder.ddn", "loop1.ddn", "loop2.ddn"};
+  if (root) expected.insert({"null", "tonull.ddn"});
+  EXPECT_EQ(entries(dir), expected);
+}
+
+// The files of one save: a failure while writing any of them leaves all the
+// old files whole and no temporary behind; the message names the file that
+// could not be written and why.
+TEST(SafeWrite, SeveralFilesAllOrNothing) {
+  TempFolder folder;
+  const std::string dir = folder.path();
+  for (const char* name : {"p.ddn", "p.csv", "p.pry"})
+    WriteBytes(dir + "/" + name, std::string("old ") + name);
+  AnsiString message;
+  try {
+    ScopedFileSizeLimit limit(4096);
+    SafeWriteFiles({{folder / "p.ddn", std::string(1000, 'd')},
+                    {folder / "p.csv", std::string(2000, 'c')},
+                    {folder / "p.pry", std::string(100000, 'p')}});
+  } catch (const EWriteError& e) {
+    message = e.Message;
+  }
+  EXPECT_EQ(message, FileWriteErrorText(folder / "p.pry", EFBIG));
+  for (const char* name : {"p.ddn", "p.csv", "p.pry"})
+    EXPECT_EQ(ReadBytes(dir + "/" + name), std::string("old ") + name);
+  EXPECT_EQ(entries(dir), (std::set<std::string>{"p.ddn", "p.csv", "p.pry"}));
+
+  // A refused target anywhere in the list stops the save before any rename.
+  ASSERT_EQ(::mkfifo((dir + "/p.csv.pipe").c_str(), 0600), 0);
+  fs::remove(dir + "/p.csv");
+  fs::create_symlink("p.csv.pipe", dir + "/p.csv");
+  EXPECT_THROW(SafeWriteFiles({{folder / "p.ddn", "new"}, {folder / "p.csv", "new"}}), EFCreateError);
+  EXPECT_EQ(ReadBytes(dir + "/p.ddn"), "old p.ddn");
+  SafeWriteFiles({{folder / "p.ddn", "new"}, {folder / "p.pry", "new too"}});
+  EXPECT_EQ(ReadBytes(dir + "/p.ddn"), "new");
+  EXPECT_EQ(ReadBytes(dir + "/p.pry"), "new too");
+}
+
+// The causes a user is told, in Greek, with the file's name.
+TEST(FileErrors, MessagesNameTheFileAndTheCause) {
+  const AnsiString name = "/έργα/α.ddn"_a;
+  EXPECT_EQ(FileReadErrorText(name, ENOENT), "Το αρχείο «/έργα/α.ddn» δεν διαβάζεται: δεν υπάρχει."_a);
+  EXPECT_EQ(FileWriteErrorText(name, ENOSPC), "Το αρχείο «/έργα/α.ddn» δεν γράφεται: ο δίσκος γέμισε."_a);
+  EXPECT_EQ(
+      FileReadErrorText(name, FileTooLarge, 1048576),
+      "Το αρχείο «/έργα/α.ddn» δεν διαβάζεται: είναι μεγαλύτερο από 1048576 byte, όσα το πολύ δέχεται το πρόγραμμα."_a);
+  for (int cause : {FileNotRegular, FileTooLarge, ENOENT, EACCES, ELOOP, EISDIR, ENOTDIR, ENAMETOOLONG,
+                    ENOSPC, EDQUOT, EFBIG, EROFS, EIO, EMFILE, ENXIO}) {
+    SCOPED_TRACE(cause);
+    EXPECT_EQ(FileErrorReason(cause).find("σφάλμα συστήματος"_a), AnsiString::npos);
+  }
+}
