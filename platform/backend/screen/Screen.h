@@ -39,6 +39,7 @@ class TScreenBackend : public TBackend {
   void SetCursorShape(int cursor) override;
   int ScreenWidth() override;
   int ScreenHeight() override;
+  TRect WorkArea() override;
   AnsiString ClipboardText() override;
   void SetClipboardText(const AnsiString& text) override;
   bool ShellOpen(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters) override;
