@@ -53,13 +53,19 @@ bool Xdo(std::vector<std::string> args) {
 }
 
 // A real click of the display's pointer at a point of the control (its
-// middle by default).
+// middle by default), placed in its window wherever the window manager
+// put the window.
 bool ClickOn(TControl& control, int x = -1, int y = -1) {
+  TWinControl* top = control.TopLevel();
+  auto* screen = dynamic_cast<TScreenBackend*>(&Backend());
+  const unsigned long window = top && screen ? screen->DisplayWindow(*top) : 0;
+  if (window == 0) return false;
   const TPoint p =
       control.ClientToScreen(Point(x < 0 ? control.Width() / 2 : x, y < 0 ? control.Height() / 2 : y));
   // (No waiting for the pointer to arrive: a pointer already there never
   // reports its move.)
-  return Xdo({"mousemove", std::to_string(p.X), std::to_string(p.Y), "sleep", "0.1", "click", "1"});
+  return Xdo({"mousemove", "--window", std::to_string(window), std::to_string(p.X - top->Left()),
+              std::to_string(p.Y - top->Top()), "sleep", "0.1", "click", "1"});
 }
 
 bool TypeText(const std::string& text) { return Xdo({"type", "--delay", "20", text}); }
@@ -202,6 +208,11 @@ TEST_P(QprintPreviewScreen, ThePreviewOpenedFromTheReportFormTakesClicksAndKeys)
 
     TRpStandardPreview* preview = nullptr;
     auto giveUp = [&] {
+      TRpStandardPreview* open = OpenPreview();
+      ADD_FAILURE() << "preview " << (open ? "open" : "not open") << ", pages "
+                    << (open && open->RpPrinter() ? open->RpPrinter()->PageCount() : -1) << ", page "
+                    << (open ? open->RpPreview->PageNumber() : -1) << ", modal "
+                    << (ui::TopModal() ? cp1253::ToUtf8(ui::TopModal()->Caption()) : "none");
       if (auto* modal = dynamic_cast<TCustomForm*>(ui::TopModal()); modal && modal != form.get())
         modal->SetModalResult(mrCancel);
       if (TRpStandardPreview* open = OpenPreview()) open->Close();

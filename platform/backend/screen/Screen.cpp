@@ -307,6 +307,11 @@ bool TScreenBackend::HoldsKeyboard(TWinControl& window) const {
   return w && ::HoldsKeyboard(w);
 }
 
+unsigned long TScreenBackend::DisplayWindow(TWinControl& window) const {
+  SDL_Window* w = WindowOf(window);
+  return w ? DisplayWindowId(w) : 0;
+}
+
 void TScreenBackend::HandleEvent(const SDL_Event& e) {
   // While a drag runs, Ctrl and Shift are what the display says is held:
   // the keyboard focus moving between windows makes SDL report keys
