@@ -334,7 +334,22 @@ void TExtInplaceEdit::Dispatch(TMessage& m) {
       const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
       switch (key) {
         case VK_ESCAPE:
+          // The cell gets its text back and the editing ends whole: the
+          // editor goes with its caret and the grid takes the keys again,
+          // so that none reaches a cell no longer being edited.
           SetText(grid_->restoreText_);
+          if (!grid_->Options().Contains(goAlwaysShowEditor)) {
+            if (grid_->OnKeyDown) {
+              Word k = VK_ESCAPE;
+              TShiftState state;
+              if (shift) state << ssShift;
+              if (ctrl) state << ssCtrl;
+              grid_->OnKeyDown(grid_, k, state);
+            }
+            grid_->HideCellEditor();
+            if (grid_->CanFocus()) grid_->SetFocus();
+            return;
+          }
           break;
         case VK_TAB:
           if (!grid_->Options().Contains(goTabs)) break;

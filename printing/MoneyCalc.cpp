@@ -3,21 +3,28 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/rtl/SysUtils.h"
+
 AnsiString FormatCalcValue(long double value) {
   // A zero from a negative product shows as the zero the user expects.
   if (value == 0) return "0";
   char buffer[64];
   const int n = std::snprintf(buffer, sizeof buffer, "%.15Lg", value);
   AnsiString text(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+  // Whatever the C library's locale put there, the point shown is the
+  // user's decimal separator.
   for (char& c : text)
-    if (c == ',') c = '.';
+    if (c == ',' || c == '.') c = DecimalSeparator;
   return text;
 }
 
 long double CalcTextValue(const AnsiString& text) {
+  AnsiString plain = text;
+  for (char& c : plain)
+    if (c == DecimalSeparator) c = '.';
   long double value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  const char* end = plain.data() + plain.size();
+  const auto [ptr, ec] = std::from_chars(plain.data(), end, value);
   if (ec != std::errc() || ptr != end) return 0;
   return value;
 }
@@ -82,7 +89,7 @@ void TMoneyCalculator::Key(int tag) {
         Text.insert(0, 1, '-');
       break;
     case ckPoint:
-      if (Text.find('.') == AnsiString::npos) Text += '.';
+      if (Text.find(DecimalSeparator) == AnsiString::npos) Text += DecimalSeparator;
       break;
     case ckClear:
       Text = "0";

@@ -28,9 +28,11 @@ enum TCalcKeyTag {
 };
 
 // A value as the calculator shows it: 15 significant digits, the shortest
-// form, "." as the decimal point whatever the locale.
+// form, the user's decimal separator as its point ("1,5" under Greek
+// settings).
 AnsiString FormatCalcValue(long double value);
-// The display text as a number; a text that is no number counts 0.
+// The display text (with the user's decimal separator) as a number; a text
+// that is no number counts 0.
 long double CalcTextValue(const AnsiString& text);
 
 class TMoneyCalculator {

@@ -201,6 +201,7 @@ void TMoneyEdit::CloseUp() {
 }
 
 void TMoneyEdit::KeyDown(Word& Key, TShiftState Shift) {
+  decimalKeyDown_ = Key == VK_DECIMAL;
   TCustomEdit::KeyDown(Key, Shift);
   switch (Key) {
     case VK_F4:
@@ -241,10 +242,16 @@ void TMoneyEdit::KeyPress(char& Key) {
     }
     return;
   }
+  // The decimal separator is the user's (the comma under Greek settings);
+  // the numeric keypad's decimal key types it whatever its character, and
+  // the thousands separator is dropped.
+  const bool decimalKey = decimalKeyDown_;
+  decimalKeyDown_ = false;
+  if (ch == DecimalSeparator || (decimalKey && (ch == '.' || ch == ','))) {
+    if (calc_.Text.find(DecimalSeparator) == AnsiString::npos) Key = DecimalSeparator;
+    return;
+  }
   switch (ch) {
-    case '.':
-      if (calc_.Text.find('.') == AnsiString::npos) Key = ch;
-      return;
     case '+':
       calc_.Key(ckAdd);
       break;

@@ -115,4 +115,7 @@ class TMoneyEdit : public TCustomEdit {
   std::unique_ptr<TTabForm> keypad_;
   bool editorEnabled_ = true;
   bool fixing_ = false;
+  // The numeric keypad's decimal key is down: its character is the
+  // decimal separator.
+  bool decimalKeyDown_ = false;
 };

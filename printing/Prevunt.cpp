@@ -65,6 +65,12 @@ Tprevform::Tprevform(TComponent* AOwner, const TRichEdit& Source, const AnsiStri
   MoneyEdit1->SetName("MoneyEdit1");
   MoneyEdit1->SetParent(Panel1);
   MoneyEdit1->SetBounds(8, 4, 180, 22);
+  TCalculatorLook& look = MoneyEdit1->CalculatorLook();
+  look.ButtonWidth = 30;
+  look.ButtonHeight = 30;
+  look.ButtonColor = clAqua;
+  look.Color = clWhite;
+  look.Flat = true;
 
   Prevmemo = new TRichEdit(this);
   Prevmemo->SetName("Prevmemo");

@@ -98,6 +98,10 @@ void TrpForm::CreateReport() {
   BandRep1->SetPrintIfEmpty(false);
   BandRep1->PrevInitialZoom = rpZoomToFit;
   BandRep1->PreviewDefaultSaveType = stRPP;
+  // The committee looks for a bidder or an amount in reports of many
+  // pages: the preview offers its search and its page thumbnails.
+  BandRep1->PrevShowSearch = true;
+  BandRep1->PrevShowThumbs = true;
   TFont font = BandRep1->Font();
   font.Name = "Arial";
   font.SetHeight(-13);

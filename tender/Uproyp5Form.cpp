@@ -190,7 +190,12 @@ void TUproypFrm::BuildGrids() {
   Label2->SetCaption("");
 
   ProypGrid = Place<TExtStringGrid>(this, "ProypGrid", this, 4, 52, 430, 300);
-  ProypGrid->Anchors = {akLeft, akTop, akRight, akBottom};
+  // The grid follows the window's size itself, and copies, cuts and
+  // pastes cell ranges by the Ctrl keys, a value or series pasted over a
+  // larger selection carried on through it.
+  ProypGrid->SizeWithForm = true;
+  ProypGrid->Navigation().AllowClipboardShortCuts = true;
+  ProypGrid->Navigation().AllowSmartClipboard = true;
   ProypGrid->SetColCount(5);
   ProypGrid->SetRowCount(2500);
   ProypGrid->SetFixedRows(1);

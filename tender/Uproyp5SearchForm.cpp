@@ -11,6 +11,7 @@
 #include "tender/N_STR.h"
 #include "tender/Uglo.h"
 #include "tender/Uproyp5.h"
+#include "tender/mainauctionPanel.h"
 
 namespace {
 
@@ -41,21 +42,10 @@ const char* const SortHint =
 
 void TUproypFrm::BuildSearchPanel() {
   TExtPanel& panel = *inEkptEpim;
-  panel.SetBounds(20, 60, 640, 462);
-  // Below the caption, whose text sits lower on this panel.
-  constexpr int below = 22;
-  panel.Caption().SetText("Προσδιορισμός ΕΠΙΘΥΜΗΤΗΣ μέσης έκπτωσης "_a);
-  panel.Caption().SetVisible(true);
-  panel.Caption().SetHeight(32);
-  panel.Caption().SetColor(static_cast<TColor>(0xFF8000));
-  panel.Caption().SetShadeType(stDiagShade);
-  panel.Caption().SetFlat(true);
-  panel.Caption().SetShape(csRectangle);
-  panel.Caption().SetCloseButton(false);
-  panel.Caption().SetMinMaxButton(false);
-  panel.Position().Save = false;
-  panel.CanMove = true;
-  panel.SetCanSize(true);
+  panel.SetBounds(20, 60, 640, 470);
+  // Below the caption bar.
+  constexpr int below = 30;
+  StyleApplicationPanel(panel, "Προσδιορισμός ΕΠΙΘΥΜΗΤΗΣ μέσης έκπτωσης "_a, stHShade, 40, 60);
 
   auto place = [&](auto* control, const char* name, int left, int top, int width, int height) {
     control->SetName(name);

@@ -263,6 +263,10 @@ void TFrmAXP::BuildGrid() {
   StGrid->SetParentFont(false);
   StGrid->SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goColSizing,
                       goRowMoving, goEditing});
+  // Alternate rows in the two colours, so that a bidder's line reads across.
+  StGrid->Bands().SetPrimaryColor(clInfoBk);
+  StGrid->Bands().SetSecondaryColor(clWindow);
+  StGrid->Bands().SetActive(true);
   StGrid->Navigation().AllowClipboardShortCuts = true;
   StGrid->Navigation().AllowSmartClipboard = true;
   // One row per offer slot, and never more: a paste that runs past the last

@@ -8,6 +8,7 @@
 #include "tender/HelpTopics.h"
 #include "tender/Uglo.h"
 #include "tender/mainauction.h"
+#include "tender/mainauctionPanel.h"
 
 namespace {
 
@@ -26,32 +27,8 @@ T* PlaceOn(TComponent* owner, const char* name, TWinControl* parent, int left, i
 void TFrmAXP::BuildGuaranteePanel() {
   ExtraKe = PlaceOn<TExtPanel>(this, "ExtraKe", this, 50, 192, 690, 360);
   ExtraKe->HelpContext = HelpCalculation;
-  ExtraKe->Caption().SetText("ΥΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΘΕΤΗΣ ΚΑΙ ΣΥΝΟΛΙΚΗΣ ΕΓΓΥΗΣΗΣ ΚΑΛΗΣ ΕΚΤΕΛΕΣΗΣ "_a);
-  ExtraKe->Caption().SetVisible(true);
-  ExtraKe->Caption().SetHeight(25);
-  ExtraKe->Caption().SetColor(static_cast<TColor>(0xFF8000));
-  ExtraKe->Caption().SetShadeType(stDiagShade);
-  ExtraKe->Caption().SetShadeLight(200);
-  ExtraKe->Caption().SetShadeGrain(40);
-  ExtraKe->Caption().SetFlat(true);
-  ExtraKe->Caption().SetShape(csRectangle);
-  ExtraKe->Caption().SetCloseButton(false);
-  ExtraKe->Caption().SetMinMaxButton(false);
-  // White on the blue shade and set in the middle of the bar, so that the
-  // caption reads at a glance.
-  TFont captionFont;
-  captionFont.Assign(ExtraKe->Caption().Font());
-  captionFont.Color = clWhite;
-  captionFont.Style = fsBold;
-  ExtraKe->Caption().SetFont(captionFont);
-  TImageCanvas measure(1, 1);
-  measure.Font->Assign(captionFont);
-  ExtraKe->Caption().SetTopIndent(std::max(0, (ExtraKe->Caption().Height() - measure.TextHeight("Ε")) / 2));
-  ExtraKe->SetHover(true);
-  ExtraKe->SetShadowOffset(2);
-  ExtraKe->Position().Save = false;
-  ExtraKe->CanMove = true;
-  ExtraKe->SetCanSize(true);
+  StyleApplicationPanel(*ExtraKe, "ΥΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΘΕΤΗΣ ΚΑΙ ΣΥΝΟΛΙΚΗΣ ΕΓΓΥΗΣΗΣ ΚΑΛΗΣ ΕΚΤΕΛΕΣΗΣ "_a,
+                        stDiagShade, 25, 40);
   ExtraKe->Hide();
 
   auto label = [&](const char* name, int top, const AnsiString& caption) {

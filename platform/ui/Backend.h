@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "platform/gfx/Types.h"
 #include "platform/rtl/System.h"
 #include "platform/ui/Windows.h"
 
@@ -57,6 +58,9 @@ class TBackend {
   virtual void SetCursorShape(int cursor) = 0;
   virtual int ScreenWidth() = 0;
   virtual int ScreenHeight() = 0;
+  // The part of the screen a window manager leaves to windows (its panels
+  // and docks outside it): the whole screen when none says otherwise.
+  virtual TRect WorkArea() { return Rect(0, 0, ScreenWidth(), ScreenHeight()); }
 
   // Text on the system clipboard, in 1253.
   virtual AnsiString ClipboardText() = 0;

@@ -124,10 +124,12 @@ void TCustomForm::Hide() { SetVisible(false); }
 
 void TCustomForm::PlaceOnShow() {
   const int sw = Screen ? Screen->Width() : 1024, sh = Screen ? Screen->Height() : 768;
-  // No window manager need be running: a maximised form takes the screen
-  // itself, whatever its designed place.
+  // No window manager need be running: a maximised form takes the work
+  // area itself, whatever its designed place, and leaves the desktop's
+  // panels (a window manager's, when one publishes them) in sight.
   if (WindowState == wsMaximized) {
-    SetBounds(0, 0, sw, sh);
+    const TRect area = Screen ? Screen->WorkAreaRect() : Rect(0, 0, sw, sh);
+    SetBounds(area.Left, area.Top, area.Width(), area.Height());
     return;
   }
   switch (Position) {
@@ -276,7 +278,11 @@ TModalResult TCustomForm::ShowModal() {
   }
   FormState >> fsModal;
   ui::PopModal(this);
-  if (previous && previous != this && previous->Visible()) previous->SetActive(true);
+  // The form active before takes the keyboard back, unless a window the
+  // modal form opened (a preview started from a dialog) holds it now.
+  TCustomForm* now = Screen ? Screen->ActiveForm() : nullptr;
+  if (previous && previous != this && previous->Visible() && (!now || now == this || !ui::InputAllowed(now)))
+    previous->SetActive(true);
   return modalResult_;
 }
 
@@ -482,6 +488,11 @@ void TCustomForm::Dispatch(TMessage& m) {
 
 int TScreen::Width() const { return HasBackend() ? Backend().ScreenWidth() : 1024; }
 int TScreen::Height() const { return HasBackend() ? Backend().ScreenHeight() : 768; }
+
+TRect TScreen::WorkAreaRect() const {
+  const TRect area = HasBackend() ? Backend().WorkArea() : Rect(0, 0, Width(), Height());
+  return area.IsEmpty() ? Rect(0, 0, Width(), Height()) : area;
+}
 
 TWinControl* TScreen::ActiveControl() const { return activeForm_ ? activeForm_->ActiveControl() : nullptr; }
 

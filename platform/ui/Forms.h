@@ -174,6 +174,12 @@ class TScreen : public TComponent {
   explicit TScreen(TComponent* AOwner) : TComponent(AOwner) {}
   int Width() const;
   int Height() const;
+  // Where maximised windows go: the screen less the desktop's panels.
+  TRect WorkAreaRect() const;
+  int WorkAreaLeft() const { return WorkAreaRect().Left; }
+  int WorkAreaTop() const { return WorkAreaRect().Top; }
+  int WorkAreaWidth() const { return WorkAreaRect().Width(); }
+  int WorkAreaHeight() const { return WorkAreaRect().Height(); }
   // Anything but crDefault wins over every control's own cursor (an
   // hourglass during long work).
   TCursor Cursor() const { return cursor_; }

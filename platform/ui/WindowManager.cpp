@@ -12,10 +12,19 @@ namespace ui {
 
 namespace {
 
+// A modal form and the windows it shut off from input when it began: those
+// showing then. A window shown while it runs (a preview opened from a
+// dialog) takes input beside it, as the system's disabled windows work,
+// whatever the stacking order the window manager gives the two.
+struct ModalLevel {
+  TWinControl* form;
+  std::vector<TWinControl*> disabled;
+};
+
 struct Windows {
   std::vector<TWinControl*> tops;
   std::map<TWinControl*, TWindowSurface> surfaces;
-  std::vector<TWinControl*> modal;
+  std::vector<ModalLevel> modal;
   TControl* mouseControl = nullptr;
   TControl* captureControl = nullptr;
   bool paintSourceInstalled = false;
@@ -310,22 +319,32 @@ bool InputAllowed(TWinControl* window) {
   const auto& modal = W().modal;
   if (modal.empty()) return true;
   if (dynamic_cast<TPopupWindow*>(window)) return true;
-  const auto& tops = W().tops;
-  auto modalAt = std::find(tops.begin(), tops.end(), modal.back());
-  auto windowAt = std::find(tops.begin(), tops.end(), window);
-  return windowAt != tops.end() && modalAt != tops.end() && windowAt >= modalAt;
+  if (!IsShownTopLevel(window)) return false;
+  return std::none_of(modal.begin(), modal.end(), [&](const ModalLevel& level) {
+    return std::find(level.disabled.begin(), level.disabled.end(), window) != level.disabled.end();
+  });
 }
 
-void PushModal(TWinControl* form) { W().modal.push_back(form); }
+void PushModal(TWinControl* form) {
+  ModalLevel level{form, {}};
+  for (TWinControl* w : W().tops)
+    if (w != form && !dynamic_cast<TPopupWindow*>(w)) level.disabled.push_back(w);
+  W().modal.push_back(std::move(level));
+}
 
-void PopModal(TWinControl* form) { std::erase(W().modal, form); }
+void PopModal(TWinControl* form) {
+  std::erase_if(W().modal, [&](const ModalLevel& level) { return level.form == form; });
+}
 
-TWinControl* TopModal() { return W().modal.empty() ? nullptr : W().modal.back(); }
+TWinControl* TopModal() { return W().modal.empty() ? nullptr : W().modal.back().form; }
 
 TControl*& MouseControlRef() { return W().mouseControl; }
 TControl*& CaptureControlRef() { return W().captureControl; }
 
 void ForgetControl(TControl* control) {
+  // A window freed while shut off leaves no trace for one made later at
+  // its address.
+  for (ModalLevel& level : W().modal) std::erase(level.disabled, control);
   if (W().mouseControl == control) W().mouseControl = nullptr;
   if (W().captureControl == control) {
     W().captureControl = nullptr;

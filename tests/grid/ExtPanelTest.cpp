@@ -224,9 +224,10 @@ TEST_F(ExtPanelTest, DoubleClickOnTheCaptionIsReported) {
 
 namespace {
 
-// The two panels of the application with their settings, as a picture for
-// review in the build tree.
-TEST_F(ExtPanelTest, TheApplicationsPanelsForReview) {
+// A diagonal and a horizontal shaded bar with a mini-HTML body, as a
+// picture for review in the build tree (the program's own panels are shown
+// by the program's tests).
+TEST_F(ExtPanelTest, DiagonalAndHorizontalShadedBarsForReview) {
   form->SetBounds(0, 0, 740, 470);
   panel->SetBounds(10, 10, 690, 200);
   auto* search = new TExtPanel(form.get());

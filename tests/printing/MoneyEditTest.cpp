@@ -107,25 +107,40 @@ TEST_F(MoneyEditTest, TheTextStandsRightAndNeverUnderTheButton) {
   EXPECT_GE(edit->Height(), edit->LineHeight() + edit->LineHeight() / 4);
 }
 
-// Greek number style on the machine: the point is still the calculator's
-// decimal point and the comma is dropped; a read-only edit takes no keys.
-TEST_F(MoneyEditTest, TheGreekNumberStyleKeepsThePointAndAReadOnlyEditTakesNothing) {
+// Greek number style on the machine: the comma is the decimal separator
+// ("1,5" is one and a half, never 15), the point (the thousands
+// separator) is dropped, the keypad's point key and the numeric keypad's
+// decimal key both type the comma, and results show with it; a read-only
+// edit takes no keys.
+TEST_F(MoneyEditTest, TheGreekNumberStyleTakesTheCommaAsTheDecimalSeparatorAndAReadOnlyEditTakesNothing) {
   const char thousands = ThousandSeparator, decimal = DecimalSeparator;
   ThousandSeparator = '.', DecimalSeparator = ',';
   const struct {
     const char* typed;
     const char* shown;
-  } cases[] = {{"1.5", "1.5"}, {"1,5", "15"}, {"2.5*2=", "5"}, {"1.2.3", "1.23"}};
+  } cases[] = {{"1,5", "1,5"},    {"1.5", "15"},     {"2,5*2=", "5"},
+               {"1,2,3", "1,23"}, {"2,5+1=", "3,5"}, {"1/4=", "0,25"}};
   for (const auto& c : cases) {
     edit->PressKey(ckClear);
     backend->Type(c.typed);
     EXPECT_EQ(edit->Text(), c.shown) << c.typed;
   }
+  edit->PressKey(ckClear);
+  backend->Type("7");
+  backend->PressKey(VK_DECIMAL);
+  backend->Type("5*2=");
+  EXPECT_EQ(edit->Text(), "15");
+  edit->PressKey(ckClear);
+  backend->PressKey(VK_F4);
+  ASSERT_TRUE(edit->Dropped());
+  for (int tag : std::initializer_list<int>{1, ckPoint, 5, ckPoint, ckAdd, 1, ckEquals}) ClickKey(tag);
+  EXPECT_EQ(edit->Text(), "2,5");
+  backend->PressKey(VK_ESCAPE);
   ThousandSeparator = thousands, DecimalSeparator = decimal;
   edit->SetEditorEnabled(false);
   EXPECT_TRUE(edit->ReadOnly());
   backend->Type("7+");
-  EXPECT_EQ(edit->Text(), "1.23");
+  EXPECT_EQ(edit->Text(), "2,5");
 }
 
 // The keypad closes by Tab and F4 as by Esc, and when the edit loses the

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/backend/headless/Headless.h"
+#include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/RecordingCanvas.h"
 #include "platform/ui/Application.h"
 #include "printing/Prevunt.h"
@@ -141,6 +142,35 @@ TEST_F(PrevuntTest, ALongReportIsCopiedWhole) {
   ASSERT_EQ(preview->Prevmemo->Lines().Count(), 1202);
   EXPECT_EQ(preview->Prevmemo->Lines()[1199], report->Lines()[1199]);
   EXPECT_EQ(preview->Prevmemo->Lines()[1201], credit);
+}
+
+// The calculator of the window drops a keypad of 30 × 30 flat aqua keys on
+// white.
+TEST_F(PrevuntTest, TheCalculatorsKeypadHasLargeFlatAquaKeysOnWhite) {
+  Tprevform* preview = Create();
+  preview->Show();
+  preview->Panel1->SetVisible(true);
+  preview->MoneyEdit1->SetFocus();
+  backend->PressKey(VK_F4);
+  TTabForm* keypad = preview->MoneyEdit1->Keypad();
+  ASSERT_NE(keypad, nullptr);
+  ASSERT_TRUE(keypad->Visible());
+  const TCalcKeypadLayout& layout = keypad->Layout();
+  EXPECT_EQ(layout.Width, 32 * 5 + 4);
+  EXPECT_EQ(layout.Height, 32 * 4 + 4);
+  TImageCanvas picture(keypad->Width(), keypad->Height());
+  keypad->PaintTo(picture, 0, 0);
+  for (const TCalcKeySpec& key : layout.Keys) {
+    SCOPED_TRACE(key.Tag);
+    EXPECT_EQ(key.Bounds.Width(), 30);
+    EXPECT_EQ(key.Bounds.Height(), 30);
+    // Flat: the key's colour runs to its edge, with no raised border.
+    EXPECT_EQ(picture.Pixel(key.Bounds.Left + 1, key.Bounds.Top + 1), clAqua);
+    EXPECT_EQ(picture.Pixel(key.Bounds.Right - 2, key.Bounds.Bottom - 2), clAqua);
+  }
+  EXPECT_EQ(picture.Pixel(keypad->Width() - 2, 1), clWhite);  // beside the + key: no key there
+  backend->PressKey(VK_ESCAPE);
+  preview->Close();
 }
 
 }  // namespace

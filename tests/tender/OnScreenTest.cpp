@@ -292,6 +292,38 @@ TEST_F(OnScreenTest, F2ShowsATextThatFitsFromItsStart) {
   }
 }
 
+// Escape after F2 ends the editing whole: no caret stays, the grid has
+// the keyboard, and no key reaches the cell until editing starts again.
+TEST_F(OnScreenTest, EscapeAfterF2LeavesNoCaretAndNoKeyReachesTheCell) {
+  TFrmAXP& w = Start();
+  w.StGrid->SetCellText(1, 1, "ΑΛΦΑ"_a);
+  w.StGrid->SetCellText(1, 2, "ΒΗΤΑ"_a);
+  w.StGrid->SetFocus();
+  w.StGrid->SetCol(1);
+  w.StGrid->SetRow(1);
+  backend->PressKey(VK_F2);
+  TInplaceEdit* editor = w.StGrid->InplaceEditor();
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(editor->Visible());
+  TPoint caret{};
+  EXPECT_TRUE(GetCaretPos(&caret));
+  backend->PressKey(VK_ESCAPE);
+  Application->ProcessMessages();
+  EXPECT_FALSE(editor->Visible());
+  EXPECT_FALSE(w.StGrid->EditorMode());
+  EXPECT_EQ(GetFocus(), w.StGrid->Handle());
+  EXPECT_FALSE(GetCaretPos(&caret)) << "a caret stays at " << caret.X << "," << caret.Y;
+  for (Word key : {VK_DELETE, VK_END, VK_HOME, VK_LEFT}) {
+    backend->PressKey(key);
+    EXPECT_FALSE(editor->Visible()) << key;
+    EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΑΛΦΑ"_a) << key;
+  }
+  backend->PressKey(VK_DOWN);
+  EXPECT_EQ(w.StGrid->GetCellText(1, 1), "ΑΛΦΑ"_a);
+  EXPECT_EQ(w.StGrid->GetCellText(1, 2), "ΒΗΤΑ"_a);
+  EXPECT_FALSE(GetCaretPos(&caret));
+}
+
 // ---- the main window's menus by keyboard ---------------------------------------------
 
 TEST_F(OnScreenTest, AltAndAMenusLetterOpenItInEitherLayout) {

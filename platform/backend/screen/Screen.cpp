@@ -311,6 +311,11 @@ bool TScreenBackend::HoldsKeyboard(TWinControl& window) const {
   return w && ::HoldsKeyboard(w);
 }
 
+unsigned long TScreenBackend::DisplayWindow(TWinControl& window) const {
+  SDL_Window* w = WindowOf(window);
+  return w ? DisplayWindowId(w) : 0;
+}
+
 void TScreenBackend::HandleEvent(const SDL_Event& e) {
   // While a drag runs, Ctrl and Shift are what the display says is held:
   // the keyboard focus moving between windows makes SDL report keys
@@ -449,8 +454,15 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
           ui::AddDirty(w, Rect(0, 0, w->Width(), w->Height()));
           break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-          if (auto* form = dynamic_cast<TCustomForm*>(w); form && !form->Active() && ui::InputAllowed(form))
-            form->Show();
+          // A window manager may focus a window a modal form shuts off: the
+          // keyboard goes back to the active form, as a click there would
+          // not move it either.
+          if (auto* form = dynamic_cast<TCustomForm*>(w); form && !form->Active()) {
+            if (ui::InputAllowed(form))
+              form->Show();
+            else
+              refocus_ = true;
+          }
           break;
         default:
           break;
@@ -508,6 +520,9 @@ void TScreenBackend::WindowShown(TWinControl& window) {
   if (form && form->BorderStyle == bsSizeable) flags |= SDL_WINDOW_RESIZABLE;
   if (form && form->BorderStyle == bsNone) flags |= SDL_WINDOW_BORDERLESS;
   if (form && form->FormStyle == fsStayOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+  // A window manager fits a maximised window, frame and all, to its work
+  // area; without one the work area's bounds the form took stand.
+  if (form && form->WindowState == wsMaximized && !form->Parent()) flags |= SDL_WINDOW_MAXIMIZED;
   DisplayLibraryAllocations creating;
   SDL_Window* w = SDL_CreateWindow(Utf8(window.Caption()).c_str(), window.Left(), window.Top(),
                                    std::max(window.Width(), 1), std::max(window.Height(), 1), flags);
@@ -624,6 +639,15 @@ int TScreenBackend::ScreenWidth() {
 int TScreenBackend::ScreenHeight() {
   SDL_DisplayMode mode;
   return SDL_GetCurrentDisplayMode(0, &mode) == 0 ? mode.h : 768;
+}
+
+TRect TScreenBackend::WorkArea() {
+  // The display library reads the window manager's _NET_WORKAREA, and
+  // answers the whole screen when there is none.
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
+    return Rect(0, 0, ScreenWidth(), ScreenHeight());
+  return Bounds(usable.x, usable.y, usable.w, usable.h);
 }
 
 AnsiString TScreenBackend::ClipboardText() {

@@ -39,6 +39,7 @@ class TScreenBackend : public TBackend {
   void SetCursorShape(int cursor) override;
   int ScreenWidth() override;
   int ScreenHeight() override;
+  TRect WorkArea() override;
   AnsiString ClipboardText() override;
   void SetClipboardText(const AnsiString& text) override;
   bool ShellOpen(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters) override;
@@ -52,6 +53,9 @@ class TScreenBackend : public TBackend {
   void SaveScreenshot(TWinControl& window, const std::string& fileName);
   // Whether the window holds the display's keyboard focus.
   bool HoldsKeyboard(TWinControl& window) const;
+  // The display's number of the window (0 when it has none), which the
+  // display's tools take to place the pointer in it.
+  unsigned long DisplayWindow(TWinControl& window) const;
 
  private:
   TWinControl* FindByWindowId(unsigned id) const;

@@ -52,6 +52,11 @@ bool HoldsKeyboard(SDL_Window* window) {
   return focus == own;
 }
 
+unsigned long DisplayWindowId(SDL_Window* window) {
+  Window own = 0;
+  return DisplayOf(window, &own) ? own : 0;
+}
+
 void GiveKeyboard(SDL_Window* window) {
   Window own = 0;
   Display* display = DisplayOf(window, &own);

@@ -8,6 +8,8 @@ struct SDL_Window;
 bool QueryHeldModifiers(SDL_Window* anyWindow, bool& ctrl, bool& shift);
 // Whether Window holds the keyboard focus of the display.
 bool HoldsKeyboard(SDL_Window* window);
+// The display's own number of Window (0 when not X).
+unsigned long DisplayWindowId(SDL_Window* window);
 // Hands the keyboard focus of the display to Window.
 void GiveKeyboard(SDL_Window* window);
 // A request the display refuses is written to the error output and the

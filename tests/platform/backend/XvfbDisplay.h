@@ -11,9 +11,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/backend/Backends.h"
@@ -148,3 +152,75 @@ inline TScreenBackend* OpenScreenForTest(std::unique_ptr<XvfbDisplay>& display) 
   Application->ResetState();
   return screen;
 }
+
+// Runs a program of the display's tools (xdotool) to its end, without a
+// shell: true when it ran and succeeded.
+inline bool RunDisplayTool(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  std::vector<std::string> copy = args;
+  for (auto& a : copy) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+inline bool ProgramInstalled(const char* name) {
+  for (const char* folder : {"/usr/bin/", "/usr/local/bin/", "/bin/"})
+    if (access((std::string(folder) + name).c_str(), X_OK) == 0) return true;
+  return false;
+}
+
+// A window manager (openbox) on a display of the test's, reading its
+// settings from and writing its cache into the test's own folder; ended
+// with the test. BottomMargin: the work area it publishes leaves that many
+// pixels at the bottom of the screen, as a desktop's panel does.
+class OpenboxSession {
+ public:
+  static bool Installed() { return ProgramInstalled("openbox"); }
+
+  OpenboxSession(const std::string& display, const std::filesystem::path& folder, int bottomMargin) {
+    std::filesystem::create_directories(folder / "config");
+    std::filesystem::create_directories(folder / "cache");
+    const std::filesystem::path rc = folder / "rc.xml";
+    std::ofstream(rc) << "<?xml version=\"1.0\"?>\n"
+                         "<openbox_config xmlns=\"http://openbox.org/3.4/rc\">\n"
+                         "  <margins><top>0</top><bottom>"
+                      << bottomMargin
+                      << "</bottom><left>0</left><right>0</right></margins>\n"
+                         "</openbox_config>\n";
+    std::vector<std::string> env = {"DISPLAY=" + display,
+                                    "HOME=" + folder.string(),
+                                    "XDG_CONFIG_HOME=" + (folder / "config").string(),
+                                    "XDG_CACHE_HOME=" + (folder / "cache").string(),
+                                    "XDG_DATA_HOME=" + (folder / "config").string(),
+                                    "PATH=/usr/bin:/bin"};
+    std::vector<std::string> args = {"openbox", "--config-file", rc.string()};
+    std::vector<char*> argv, envp;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (posix_spawnp(&pid_, "openbox", &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = 0;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~OpenboxSession() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  OpenboxSession(const OpenboxSession&) = delete;
+  OpenboxSession& operator=(const OpenboxSession&) = delete;
+  bool Started() const { return pid_ > 0; }
+
+ private:
+  pid_t pid_ = 0;
+};

@@ -206,6 +206,62 @@ TEST_F(UiTest, ModalFormBlocksInputToTheFormsBelow) {
   delete dialog;
 }
 
+// A window opened from a modal dialog (a preview started by one of its
+// buttons) takes input beside the dialog whichever of the two a window
+// manager puts on top; the windows the dialog shut off stay shut off, a
+// dialog of the window shuts off both, and the one that was active before
+// the dialog gets the keyboard back only when the dialog's window is gone.
+TEST_F(UiTest, AWindowOpenedFromAModalDialogKeepsItsInputWhateverIsRaised) {
+  TDemoForm& main = ShowDemo();
+  auto* dialog = NewForm<TDemoForm>(nullptr);
+  dialog->SetBounds(500, 500, 200, 200);
+  auto* preview = NewForm<TDemoForm>(nullptr);
+  preview->SetBounds(0, 0, 300, 300);
+  auto* nested = NewForm<TDemoForm>(nullptr);
+  nested->SetBounds(100, 100, 100, 100);
+  int previewClicks = 0, mainClicks = 0;
+  preview->StopButton->OnClick = [&](TObject*) { ++previewClicks; };
+  main.StopButton->OnClick = [&](TObject*) { ++mainClicks; };
+  backend->ExpectModal("", [&](TCustomForm& d) {
+    preview->Show();
+    EXPECT_EQ(Screen->ActiveForm(), preview);
+    // The window manager focuses and raises the dialog over the preview.
+    backend->ActivateWindow(d);
+    EXPECT_EQ(Screen->ActiveForm(), &d);
+    EXPECT_TRUE(ui::InputAllowed(preview));
+    backend->Click(*preview->StopButton, 5, 5);
+    EXPECT_EQ(previewClicks, 1);
+    EXPECT_EQ(Screen->ActiveForm(), preview);  // the click activated it
+    backend->ActivateWindow(main);             // shut off: nothing happens
+    EXPECT_EQ(Screen->ActiveForm(), preview);
+    backend->Click(*main.StopButton, 5, 5);
+    EXPECT_EQ(mainClicks, 0);
+    // A dialog of the preview shuts off the preview and the first dialog.
+    backend->ExpectModal("", [&](TCustomForm& n) {
+      n.SetModalResult(mrOk);
+      EXPECT_FALSE(ui::InputAllowed(preview));
+      EXPECT_FALSE(ui::InputAllowed(&d));
+      backend->Click(*preview->StopButton, 5, 5);
+      EXPECT_EQ(previewClicks, 1);
+    });
+    nested->ShowModal();
+    EXPECT_TRUE(ui::InputAllowed(preview));
+    backend->ActivateWindow(d);
+    d.SetModalResult(mrOk);
+  });
+  dialog->ShowModal();
+  EXPECT_EQ(ui::TopModal(), nullptr);
+  // The dialog closed while its preview is open: the preview has the
+  // keyboard, and the main window takes input again.
+  EXPECT_EQ(Screen->ActiveForm(), preview);
+  backend->Click(*main.StopButton, 5, 5);
+  EXPECT_EQ(mainClicks, 1);
+  EXPECT_EQ(Screen->ActiveForm(), &main);
+  delete preview;
+  delete nested;
+  delete dialog;
+}
+
 TEST_F(UiTest, CloseQueryCanKeepAModalFormOpen) {
   auto* dialog = NewForm<TDemoForm>(nullptr);
   int asked = 0;
