@@ -224,8 +224,11 @@ std::vector<int> TCustomEdit::LineEnds(int line) const {
   if (wideMode_)
     return MeasureCanvas(Font()).CharacterEndsW(
         Drawable(wide_.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length))));
+  // A line of a long text is measured without copying the whole text.
+  if (passwordChar_ != 0 && !MultiLine())
+    return MeasureCanvas(Font()).CharacterEnds(AnsiString(static_cast<size_t>(l.Length), passwordChar_));
   return MeasureCanvas(Font()).CharacterEnds(
-      DisplayText().substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)));
+      Text().substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)));
 }
 
 int TCustomEdit::XOfChar(int line, int index) const {
