@@ -1,8 +1,9 @@
 // LIBS: platform_ui platform_backend
 // A plain memo on a showing form written line by line, as a check report
-// is: 1,050 lines of report width, then one paint. Arg 0 wraps its lines,
-// 1 does not (the horizontal bar then follows the widest line). The cost
-// should grow with the length of the report, not with its square.
+// is: 525, 1,050 and 2,100 lines of report width, then one paint. Wrap 1
+// wraps its lines, 0 does not (the horizontal bar then follows the widest
+// line). The cost should grow with the length of the report, not with its
+// square.
 
 #include <benchmark/benchmark.h>
 
@@ -23,11 +24,11 @@ void BM_MemoWriteReportLineByLine(benchmark::State& state) {
   memo->SetBounds(0, 0, 630, 470);
   memo->SetParent(form.get());
   memo->SetScrollBars(ssBoth);
-  memo->SetWordWrap(state.range(0) == 0);
+  memo->SetWordWrap(state.range(1) != 0);
   form->Show();
   Application->ProcessMessages();
   std::vector<AnsiString> report;
-  for (int i = 0; i < 1050; ++i)
+  for (int i = 0; i < state.range(0); ++i)
     report.push_back(Format("%4d  %-40s %12s %12s", {i + 1, AnsiString(20 + i % 20, 'x'), "1.234,56", "OK"}));
   for (auto _ : state) {
     memo->Lines().Clear();
@@ -36,6 +37,9 @@ void BM_MemoWriteReportLineByLine(benchmark::State& state) {
     benchmark::DoNotOptimize(memo->LineCount());
   }
 }
-BENCHMARK(BM_MemoWriteReportLineByLine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemoWriteReportLineByLine)
+    ->ArgsProduct({{525, 1050, 2100}, {1, 0}})
+    ->ArgNames({"lines", "wrap"})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -288,6 +288,10 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
       break;
   }
   c.SetTextAlign(align);
+  // The lines are drawn in the transparent background mode: what lies
+  // behind them is the control's colour, filled above, or what shows
+  // through a transparent control.
+  c.Brush->Style = bsClear;
   c.Font->Assign(Font());
   const bool justify =
       MirroredAlignment() == taLeftJustify && autoStretch_ && (Font().Style & fsStrikeOut) != 0;
@@ -307,6 +311,7 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
         c.Brush->Color = Color();
         c.FillRect(
             Rect(p.DeviceX(x), p.DeviceY(y + h + previous), p.DeviceX(x + w), p.DeviceY(y + h + expanded)));
+        c.Brush->Style = bsClear;
       }
     }
     AnsiString line = formattedLines_[LineIndex];

@@ -5,9 +5,11 @@
 // saving, exporting, loading page files) and the search of a page's text.
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
+#include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Metafile.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ComCtrls.h"
@@ -251,6 +253,13 @@ class TRpStandardPreview : public TForm {
   TRpZoomState zoomState_ = rpZoomToFit;
   int lastProgress_ = 0;
   int thumbWidth_ = 0, thumbHeight_ = 0, insetX_ = 0, insetY_ = 0, textHeight_ = 0;
+  // Thumbnails drawn once from their pages, by row, while the pages and
+  // the cells they were drawn for stay: turning a page repaints the
+  // visible ones without playing their pages again.
+  std::map<int, std::unique_ptr<TBitmap>> thumbs_;
+  TRpPrinter* thumbsPrinter_ = nullptr;
+  unsigned thumbsGeneration_ = 0;
+  TRect thumbsPlace_{};
   bool selecting_ = false;
   bool searching_ = false;
   std::unique_ptr<TImageList> glyphs_;

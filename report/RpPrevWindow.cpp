@@ -392,12 +392,29 @@ void TRpStandardPreview::ThumbGeometry() {
 void TRpStandardPreview::ThumbDraw(int, int row, const TRect& rect) {
   if (printer_ == nullptr) return;
   TCanvas& c = ThumbGrid->Canvas();
-  c.Brush->Style = bsSolid;
-  c.Brush->Color = clBtnFace;
-  c.FillRect(rect);
-  std::unique_ptr<TMetafile> page = printer_->GetPage(row + 1);
-  TRpPreviewImage::DrawPage(
-      page.get(), c, TRect{rect.Left + insetX_, rect.Top + 10, rect.Right - 30, rect.Bottom - 10}, true);
+  const int width = rect.Width(), height = rect.Height();
+  const TRect place{insetX_, 10, width - 30, height - 10};
+  if (thumbsPrinter_ != printer_ || thumbsGeneration_ != printer_->PagesGeneration() ||
+      thumbsPlace_ != place) {
+    thumbs_.clear();
+    thumbsPrinter_ = printer_;
+    thumbsGeneration_ = printer_->PagesGeneration();
+    thumbsPlace_ = place;
+  }
+  // Some screens of thumbnails are kept, not a picture of every page.
+  constexpr size_t kKeptThumbs = 256;
+  if (thumbs_.size() >= kKeptThumbs && thumbs_.find(row) == thumbs_.end()) thumbs_.clear();
+  std::unique_ptr<TBitmap>& picture = thumbs_[row];
+  if (!picture && width > 0 && height > 0) {
+    picture = std::make_unique<TBitmap>(width, height);
+    TCanvas& b = *picture->Canvas();
+    b.Brush->Style = bsSolid;
+    b.Brush->Color = clBtnFace;
+    b.FillRect(TRect{0, 0, width, height});
+    std::unique_ptr<TMetafile> page = printer_->GetPage(row + 1);
+    TRpPreviewImage::DrawPage(page.get(), b, place, true);
+  }
+  if (picture) c.Draw(rect.Left, rect.Top, picture.get());
   c.Brush->Style = bsClear;
   c.Font->Color = clWindowText;
   c.TextOut(rect.Left + 1, rect.Top + 1, IntToStr(row + 1));

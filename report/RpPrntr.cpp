@@ -117,6 +117,7 @@ void TRpPrinter::BeginDoc() {
   if (status_ != rpsReady) throw ERpError("Δεν είναι έτοιμος ο εκτυπωτής"_a);
   pageMetafile_.reset();
   availablePages_ = 0;
+  ++pagesGeneration_;
   Cancelled = false;
   if (Destination == rpdPrinter) settings_.ApplySettings();
   topOffset_ = Destination == rpdPrinter ? settings_.TopOffset : 0;
@@ -218,6 +219,7 @@ void TRpPrinter::FreePages() {
   ClosePage(false);
   pageList_->SetStream(nullptr);
   pageList_->Clear();
+  ++pagesGeneration_;
   status_ = rpsReady;
 }
 
@@ -309,6 +311,7 @@ void TRpPrinter::Load(const AnsiString& fileName) {
   if (status_ != rpsReady) FreePages();
   loaded->Outline()->SetTreeView(pageList_->Outline()->TreeView());
   pageList_ = std::move(loaded);
+  ++pagesGeneration_;
   pageCount_ = pageList_->PageCount();
   xFactor_ = yFactor_ = kScreenFactor;
   std::unique_ptr<TMetafile> page;

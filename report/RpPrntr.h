@@ -56,6 +56,9 @@ class TRpPrinter {
   int Destination = rpdMetafile;
   int Status() const { return status_; }
   int PageCount() const { return pageCount_; }
+  // Changes whenever the pages held may change other than by new pages at
+  // the end (a new run, pages freed or loaded), for what is kept of them.
+  unsigned PagesGeneration() const { return pagesGeneration_; }
   int PageNumber() const { return pageNumber_; }
   int AvailablePages() const { return availablePages_; }
   int Progress() const { return progress_; }
@@ -160,6 +163,7 @@ class TRpPrinter {
   std::unique_ptr<TMetafileCanvas> metafileCanvas_;
   int status_ = rpsReady;
   int pageCount_ = 0, pageNumber_ = 0, availablePages_ = 0, progress_ = 0;
+  unsigned pagesGeneration_ = 0;
   Extended xFactor_ = 96.0L / 254, yFactor_ = 96.0L / 254;
   int topOffset_ = 0, leftOffset_ = 0;
   bool printerOK_ = false;

@@ -148,9 +148,23 @@ std::vector<int> SolutionSortOrder(const std::vector<double>& differences) {
   const int n = static_cast<int>(differences.size());
   std::vector<int> order(static_cast<size_t>(n));
   std::vector<double> keys(static_cast<size_t>(n));
+  bool comparable = true;
   for (int i = 0; i < n; ++i) {
     order[static_cast<size_t>(i)] = i;
     keys[static_cast<size_t>(i)] = std::fabs(differences[static_cast<size_t>(i)]);
+    comparable = comparable && !std::isnan(keys[static_cast<size_t>(i)]);
+  }
+  // The window's exchange sort leaves the keys ascending and equal keys in
+  // the reverse of their order before; a library sort to that order gives
+  // its result in n log n instead of its square. A key that is no number is
+  // exchanged with everything, and only the exchange sort knows where it
+  // ends.
+  if (comparable) {
+    std::sort(order.begin(), order.end(), [&keys](int a, int b) {
+      const double ka = keys[static_cast<size_t>(a)], kb = keys[static_cast<size_t>(b)];
+      return ka < kb || (ka == kb && a > b);
+    });
+    return order;
   }
   // The window's exchange sort: every later column not above is exchanged.
   for (int i = 0; i < n; ++i)

@@ -4,9 +4,11 @@
 #include "platform/ui/Dialogs.h"
 
 namespace {
+// Never destroyed, with the backend in it: a control a program keeps in a
+// static may die after every other static and still leaves its window.
 std::unique_ptr<TBackend>& Installed() {
-  static std::unique_ptr<TBackend> backend;
-  return backend;
+  static auto* backend = new std::unique_ptr<TBackend>;
+  return *backend;
 }
 }  // namespace
 

@@ -24,8 +24,9 @@ Registry& Formats() {
 
 std::vector<HWND>& Viewers() {
   // First viewer first; each viewer's "next" is the one after it.
-  static std::vector<HWND> viewers;
-  return viewers;
+  // Past the last control, which may leave the chain while statics die.
+  static auto* viewers = new std::vector<HWND>;
+  return *viewers;
 }
 
 // The system's text as the program sees it; without a backend the program

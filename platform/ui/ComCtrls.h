@@ -543,6 +543,7 @@ class TCustomRichEdit : public TCustomMemo {
   void InvalidateEdited(int start) override;
   void LayoutChanged() override;
   void LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const override;
+  bool LaysOutHardLines() const override { return false; }
   std::vector<int> LineEnds(int line) const override;
   int LineWidth(int line) const override;
   int LineLeft(int line) const override;

@@ -138,6 +138,12 @@ void TControl::SetText(const AnsiString& s) {
   Perform(CM_TEXTCHANGED, 0, 0);
 }
 
+void TControl::AppendText(const AnsiString& tail) {
+  if (tail.empty()) return;
+  text_ += tail;
+  Perform(CM_TEXTCHANGED, 0, 0);
+}
+
 void TControl::SetFont(const TFont& f) {
   font_.Assign(f);
   parentFont_ = false;

@@ -139,6 +139,9 @@ class TControl : public TComponent {
   void SetCaption(const AnsiString& s) { SetText(s); }
   const AnsiString& Text() const { return text_; }
   void SetText(const AnsiString& s);
+  // SetText(Text() + Tail) without copying the text: a long text written
+  // piece by piece costs its length, not its square.
+  void AppendText(const AnsiString& tail);
   TFont& Font() { return font_; }
   const TFont& Font() const { return font_; }
   // Copies F and tells the control (CM_FONTCHANGED) and the children that

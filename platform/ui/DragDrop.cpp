@@ -27,8 +27,8 @@ struct Layer {
 };
 
 Layer& L() {
-  static Layer layer;
-  return layer;
+  static auto* layer = new Layer;  // past the last control, which may revoke its target
+  return *layer;
 }
 
 void PutDWord(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {

@@ -12,8 +12,8 @@
 
 namespace {
 std::vector<TPopupWindow*>& PopupList() {
-  static std::vector<TPopupWindow*> list;
-  return list;
+  static auto* list = new std::vector<TPopupWindow*>;  // past the last control, as the windows
+  return *list;
 }
 
 bool Contains(const TWinControl* outer, const TControl* c) { return c && outer && outer->ContainsControl(c); }

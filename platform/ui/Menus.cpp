@@ -35,8 +35,8 @@ int& CommandCounter() {
 }
 
 std::vector<TMenuWindow*>& OpenWindows() {
-  static std::vector<TMenuWindow*> list;
-  return list;
+  static auto* list = new std::vector<TMenuWindow*>;  // past the last control, as the windows
+  return *list;
 }
 
 constexpr int kItemHeight = 19, kLineHeight = 9, kMarkWidth = 20, kArrowWidth = 16, kBarItemPad = 7;

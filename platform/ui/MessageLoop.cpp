@@ -1,5 +1,7 @@
 #include "platform/ui/MessageLoop.h"
 
+#include <unistd.h>
+
 #include <array>
 #include <deque>
 #include <unordered_map>
@@ -39,8 +41,19 @@ struct ThreadQueue {
 };
 
 ThreadQueue& Q() {
-  thread_local ThreadQueue queue;
-  return queue;
+  // The main thread's queue is never destroyed: a control a program keeps
+  // in a static may die after the thread's own objects and every other
+  // static, and leaves its window then. Other threads' queues go with them.
+  thread_local ThreadQueue* queue = nullptr;
+  if (!queue) {
+    if (gettid() == getpid()) {
+      queue = new ThreadQueue;
+    } else {
+      thread_local ThreadQueue own;
+      queue = &own;
+    }
+  }
+  return *queue;
 }
 
 DWORD UiNow() { return HasBackend() ? Backend().TickCount() : 0; }

@@ -31,8 +31,8 @@ std::map<HDROP, std::unique_ptr<Drop>>& Drops() {
 }
 
 MouseState& M() {
-  static MouseState m;
-  return m;
+  static auto* m = new MouseState;  // past the last control, as the windows
+  return *m;
 }
 
 constexpr Word kButtonVk[3] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
@@ -126,8 +126,8 @@ struct SizeMoveLoop {
 };
 
 SizeMoveLoop& Loop() {
-  static SizeMoveLoop loop;
-  return loop;
+  static auto* loop = new SizeMoveLoop;  // past the last control, as the windows
+  return *loop;
 }
 
 TWinControl* LoopWindow() { return dynamic_cast<TWinControl*>(ui::FindWindow(Loop().window)); }

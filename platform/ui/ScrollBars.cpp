@@ -121,9 +121,11 @@ void PaintScrollBar(TCanvas& canvas, const TRect& bar, const TScrollBarGeometry&
 // ---- the standard bars of a window -----------------------------------------------
 
 namespace {
+// Never destroyed: a control a program keeps in a static may die after
+// every other static, and its bars leave this registry then.
 std::map<TWinControl*, TWindowScrollBars*>& Registry() {
-  static std::map<TWinControl*, TWindowScrollBars*> registry;
-  return registry;
+  static auto* registry = new std::map<TWinControl*, TWindowScrollBars*>;
+  return *registry;
 }
 
 TWindowScrollBars* BarsOf(HWND wnd) {

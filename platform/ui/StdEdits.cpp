@@ -92,23 +92,46 @@ const std::vector<TCustomEdit::TEditLine>& TCustomEdit::Lines() const {
 }
 
 void TCustomEdit::BuildLayout() const {
-  widestLine_ = -1;
-  lines_.clear();
-  LayoutLines(lines_, lineHeight_);
+  if (layoutTailFrom_ >= 0 && !lines_.empty()) {
+    LayOutTail();
+  } else {
+    widestLine_ = -1;
+    lines_.clear();
+    LayoutLines(lines_, lineHeight_);
+  }
+  layoutTailFrom_ = -1;
   layoutValid_ = true;
 }
 
+void TCustomEdit::LayOutTail() const {
+  // The text before LayoutTailFrom is what the lines were laid out for. Its
+  // last hard line may go on in what was added, and a break at its very end
+  // may pair with one added after it, so that line is laid out again, with
+  // everything after it.
+  const AnsiString& text = Text();
+  size_t from = static_cast<size_t>(layoutTailFrom_);
+  while (from > 0 && (text[from - 1] == '\r' || text[from - 1] == '\n')) --from;
+  while (from > 0 && text[from - 1] != '\r' && text[from - 1] != '\n') --from;
+  const int start = static_cast<int>(from);
+  while (!lines_.empty() && lines_.back().Start >= start) lines_.pop_back();
+  // The widest line stands as long as every line it was taken from stays.
+  if (lines_.size() < widestCount_) widestLine_ = -1;
+  LayOutHardLines(lines_, text, start);
+}
+
 void TCustomEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const {
-  TCanvas& canvas = MeasureCanvas(Font());
-  lineHeight = std::max(1, canvas.GetTextMetrics().tmHeight);
-  const AnsiString text = DisplayText();
-  const int n = static_cast<int>(text.size());
+  lineHeight = std::max(1, MeasureCanvas(Font()).GetTextMetrics().tmHeight);
   if (!MultiLine()) {
-    lines.push_back({0, n});
+    lines.push_back({0, static_cast<int>(Text().size())});
     return;
   }
+  LayOutHardLines(lines, Text(), 0);
+}
+
+void TCustomEdit::LayOutHardLines(std::vector<TEditLine>& lines, const AnsiString& text, int start) const {
+  TCanvas& canvas = MeasureCanvas(Font());
+  const int n = static_cast<int>(text.size());
   const int width = EditRect().Width();
-  int start = 0;
   while (true) {
     int end = start;
     while (end < n && text[static_cast<size_t>(end)] != '\r' && text[static_cast<size_t>(end)] != '\n') ++end;
@@ -151,13 +174,16 @@ void TCustomEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) co
 
 int TCustomEdit::WidestLine() const {
   const auto& lines = Lines();
-  if (widestLine_ >= 0) return widestLine_;
-  int widest = 0;
-  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-    if (lines[static_cast<size_t>(i)].Length == 0) continue;
-    widest = std::max(widest, LineWidth(i));
+  if (widestLine_ >= 0 && widestCount_ == lines.size()) return widestLine_;
+  // Lines added at the end since the last measure only widen it.
+  size_t from = widestLine_ >= 0 ? widestCount_ : 0;
+  int widest = widestLine_ >= 0 ? widestLine_ : 0;
+  for (size_t i = from; i < lines.size(); ++i) {
+    if (lines[i].Length == 0) continue;
+    widest = std::max(widest, LineWidth(static_cast<int>(i)));
   }
   widestLine_ = widest;
+  widestCount_ = lines.size();
   return widest;
 }
 
@@ -198,8 +224,11 @@ std::vector<int> TCustomEdit::LineEnds(int line) const {
   if (wideMode_)
     return MeasureCanvas(Font()).CharacterEndsW(
         Drawable(wide_.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length))));
+  // A line of a long text is measured without copying the whole text.
+  if (passwordChar_ != 0 && !MultiLine())
+    return MeasureCanvas(Font()).CharacterEnds(AnsiString(static_cast<size_t>(l.Length), passwordChar_));
   return MeasureCanvas(Font()).CharacterEnds(
-      DisplayText().substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)));
+      Text().substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)));
 }
 
 int TCustomEdit::XOfChar(int line, int index) const {
@@ -309,7 +338,24 @@ void TCustomEdit::TextReplaced() {
   const int n = static_cast<int>(Text().size());
   anchor_ = std::min(anchor_, n);
   caret_ = std::min(caret_, n);
-  InvalidateLayout();
+  // Text added at the end keeps the lines laid out before it.
+  const bool kept = layoutValid_ || layoutTailFrom_ >= 0;
+  if (appendedFrom_ < 0 || !kept || !MultiLine() || wideMode_ || !LaysOutHardLines())
+    return InvalidateLayout();
+  if (layoutValid_) layoutTailFrom_ = appendedFrom_;
+  layoutValid_ = false;
+}
+
+void TCustomEdit::AppendEditText(const AnsiString& tail) {
+  if (tail.empty()) return;
+  appendedFrom_ = static_cast<int>(Text().size());
+  try {
+    AppendText(tail);
+  } catch (...) {
+    appendedFrom_ = -1;
+    throw;
+  }
+  appendedFrom_ = -1;
 }
 
 // ---- selection ----

@@ -172,7 +172,16 @@ class TCustomEdit : public TCustomControl {
   // The text changed behind the engine's back (SetText): keep the
   // selection in range and redo the layout.
   void TextReplaced();
-  void InvalidateLayout() { layoutValid_ = false; }
+  void InvalidateLayout() {
+    layoutValid_ = false;
+    layoutTailFrom_ = -1;
+  }
+  // Adds Tail at the end as SetText would; the lines laid out before the
+  // last one stay.
+  void AppendEditText(const AnsiString& tail);
+  // False for a control whose LayoutLines does not break the text at its
+  // hard line breaks alone (the lines before an addition would change).
+  virtual bool LaysOutHardLines() const { return true; }
   // Breaks the text into lines of one height; controls that lay their
   // text out themselves (the rich edit) give their own lines.
   virtual void LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const;
@@ -217,6 +226,10 @@ class TCustomEdit : public TCustomControl {
 
  private:
   void BuildLayout() const;
+  // Lays the lines of Text out from Start, a hard line's start.
+  void LayOutHardLines(std::vector<TEditLine>& lines, const AnsiString& text, int start) const;
+  // Lays out again what follows the last hard line laid out whole.
+  void LayOutTail() const;
   // The focused edit owns the caret, a line as high as its text.
   void CreateEditCaret();
   void SyncCaret();
@@ -246,6 +259,10 @@ class TCustomEdit : public TCustomControl {
   mutable std::vector<TEditLine> lines_;
   mutable int lineHeight_ = 0;
   mutable int widestLine_ = -1;
+  mutable size_t widestCount_ = 0;  // the lines WidestLine was taken from
+  int appendedFrom_ = -1;           // where AppendEditText's tail starts
+  // Set while the lines before it are still good (text only added after it).
+  mutable int layoutTailFrom_ = -1;
   int caretHeight_ = 0;
 };
 
@@ -327,6 +344,8 @@ class TMemoStrings : public TStrings {
   // where the next line starts.
   void Range(int index, size_t& start, size_t& end, size_t& next) const;
   void CheckIndex(int index, bool allowEnd) const;
+  // Adds a line after the last without copying the text.
+  void Append(const AnsiString& s);
   // Where each line starts, kept until the memo's text changes, so that
   // walking the lines costs one pass over the text.
   const std::vector<size_t>& Starts() const;

@@ -9,12 +9,16 @@ namespace {
 // Where each line of Text starts, as the system's memo counts lines: one at
 // 0 and one after every line break, so a text ending in a break has an
 // empty last line.
-std::vector<size_t> LineStarts(const AnsiString& text) {
-  std::vector<size_t> starts{0};
-  for (size_t i = 0; i < text.size(); ++i) {
+void AddLineStarts(std::vector<size_t>& starts, const AnsiString& text, size_t from) {
+  for (size_t i = from; i < text.size(); ++i) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
     if (text[i] == '\r' || text[i] == '\n') starts.push_back(i + 1);
   }
+}
+
+std::vector<size_t> LineStarts(const AnsiString& text) {
+  std::vector<size_t> starts{0};
+  AddLineStarts(starts, text, 0);
   return starts;
 }
 
@@ -113,6 +117,7 @@ void TMemoStrings::Insert(int index, const AnsiString& s) {
     changed_ = true;
     return;
   }
+  if (index == Count()) return Append(s);
   AnsiString text = memo_.TControl::Text();
   const auto& starts = Starts();
   if (static_cast<size_t>(index) < starts.size())
@@ -120,6 +125,25 @@ void TMemoStrings::Insert(int index, const AnsiString& s) {
   else
     text += "\r\n" + s;  // after a last line that has no break
   memo_.TControl::SetText(text);
+}
+
+void TMemoStrings::Append(const AnsiString& s) {
+  const AnsiString& text = memo_.TControl::Text();
+  const size_t size = text.size();
+  const auto& starts = Starts();
+  const unsigned long long version = memo_.textVersion_;
+  // After a last line that has no break the new line needs one before it.
+  memo_.AppendEditText(starts.back() == size ? s + "\r\n" : "\r\n" + s);
+  if (startsVersion_ != version || memo_.textVersion_ != version + 1) return;
+  // A break at the old end may pair with one added after it: the starts
+  // are counted again from the old last character.
+  if (size == 0) {
+    starts_ = LineStarts(text);
+  } else {
+    while (starts_.back() >= size) starts_.pop_back();
+    AddLineStarts(starts_, text, size - 1);
+  }
+  startsVersion_ = memo_.textVersion_;
 }
 
 void TMemoStrings::Delete(int index) {

@@ -30,9 +30,11 @@ struct Windows {
   bool paintSourceInstalled = false;
 };
 
+// Never destroyed: a control a program keeps in a static may die after
+// every other static, and leaves the windows then.
 Windows& W() {
-  static Windows w;
-  return w;
+  static auto* w = new Windows;
+  return *w;
 }
 
 // The window that needs painting, for the queue.

@@ -586,6 +586,25 @@ TEST_F(BandRptTest, ShapesAndPicturesPrintAtTheirPlace) {
   EXPECT_TRUE(picture);
 }
 
+// A label's lines lie on its own background, filled once: each line is
+// drawn in the transparent background mode, not on a fill of its own.
+TEST_F(BandRptTest, LabelLinesAreDrawnInTheTransparentBackgroundMode) {
+  Standard(3);
+  detail->SetTransparent(false);
+  detail->SetColor(clYellow);
+  Run();
+  int texts = 0;
+  std::int32_t mode = 2;  // opaque, the device's default
+  for (const auto& [type, v] : PageRecords(*printer, 1)) {
+    if (type == emr::SETBKMODE) mode = v.empty() ? mode : v[0];
+    if (type == emr::EXTTEXTOUTA || type == emr::EXTTEXTOUTW) {
+      ++texts;
+      EXPECT_EQ(mode, 1) << "text record " << texts;
+    }
+  }
+  EXPECT_GE(texts, 6);  // header, title, three lines, page number, summary
+}
+
 TEST_F(BandRptTest, DataSetPicturesPrintFromTheirBlobField) {
   std::string hex;
   for (unsigned char b : TBitmap(48, 24).SaveToBytes()) {

@@ -430,6 +430,67 @@ TEST_F(RpPrevTest, CopyPutsThePageAndAPictureOnTheClipboard) {
   EXPECT_EQ(png.substr(1, 3), "PNG");
 }
 
+// The thumbnails are drawn from their pages once and kept as pictures:
+// painted from the pictures, each shows to the pixel what drawing its page
+// into the cell shows, and a new run draws them again from its own pages.
+TEST_F(RpPrevTest, ThumbnailsKeptAsPicturesShowWhatTheirPagesDraw) {
+  rep->PrevShowThumbs = true;
+  rep->PreviewInitialState = wsNormal;
+  TRpStandardPreview& w = Preview(300);
+  w.Show();
+  Application->ProcessMessages();
+  TDrawGrid& grid = *w.ThumbGrid;
+  ASSERT_EQ(grid.RowCount(), 6);
+  auto paint = [&grid] {
+    auto image = std::make_unique<TImageCanvas>(grid.Width(), grid.Height());
+    grid.PaintTo(*image, 0, 0);
+    return image;
+  };
+  // Where a thumbnail's page lies in its whole cell (the bar may hide the
+  // cell's right end); the row number is left of it.
+  auto place = [&grid](int row) {
+    const TRect cell = grid.CellRect(0, row);
+    return TRect{cell.Left + 10, cell.Top + 10, cell.Left + grid.ColWidths(0) - 30,
+                 cell.Top + grid.RowHeights(row) - 10};
+  };
+  // Rows 1 and 2 show below the selected first one.
+  for (int pass = 0; pass < 2; ++pass) {
+    const auto kept = paint();
+    const auto again = paint();
+    for (int row : {1, 2}) {
+      const TRect cell = grid.CellRect(0, row);
+      ASSERT_FALSE(cell.IsEmpty()) << row;
+      TImageCanvas literal(grid.Width(), grid.Height());
+      literal.Brush->Style = bsSolid;
+      literal.Brush->Color = clBtnFace;
+      literal.FillRect(cell);
+      std::unique_ptr<TMetafile> page = w.RpPrinter()->GetPage(row + 1);
+      TRpPreviewImage::DrawPage(page.get(), literal, place(row), true);
+      const TRect r = place(row);
+      int differing = 0, inked = 0;
+      for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x) {
+          differing += kept->Pixel(x, y) != literal.Pixel(x, y) || again->Pixel(x, y) != literal.Pixel(x, y);
+          inked += literal.Pixel(x, y) != ColorToRGB(clBtnFace);
+        }
+      EXPECT_EQ(differing, 0) << "pass " << pass << ", row " << row;
+
+      EXPECT_GT(inked, 0) << row;  // a page drawn, not an empty cell
+    }
+    // A second run into the same printer: other lines on the pages.
+    if (pass == 0) {
+      rep->OnNeedData() = [this](TObject*, bool& more) {
+        more = fed < lines;
+        if (more) detail->SetCaption("ΑΛΛΟ ΚΕΙΜΕΝΟ ΠΟΛΥ ΜΑΚΡΥ ΜΕ ΠΟΛΛΕΣ ΛΕΞΕΙΣ "_a + IntToStr(++fed));
+      };
+      fed = 0;
+      w.RpPrinter()->FreePages();
+      rep->RunInto(w.RpPrinter());
+      Application->ProcessMessages();
+    }
+  }
+}
+
 TEST_F(RpPrevTest, ThePictureOfTheWindowAtFitAndAtOneHundred) {
   rep->PrevShowThumbs = true;
   rep->PrevShowSearch = true;

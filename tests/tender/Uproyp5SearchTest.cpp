@@ -3,7 +3,10 @@
 // searches, the cap and a stop), which must agree in everything.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <random>
 
 #include "platform/rtl/SysUtils.h"
 #include "tender/N_STR.h"
@@ -149,6 +152,48 @@ TEST_F(Search, SortByAbsoluteDifferenceExchangesTies) {
   // Equal keys are exchanged as the window's sort exchanges them.
   EXPECT_EQ(SolutionSortOrder({-1, 1}), (std::vector<int>{1, 0}));
   EXPECT_EQ(SolutionSortOrder({}), std::vector<int>{});
+}
+
+// The window's exchange sort as it reads, against the quick one.
+std::vector<int> LiteralSortOrder(const std::vector<double>& differences) {
+  const size_t n = differences.size();
+  std::vector<int> order(n);
+  std::vector<double> keys(n);
+  for (size_t i = 0; i < n; ++i) order[i] = static_cast<int>(i), keys[i] = std::fabs(differences[i]);
+  for (size_t i = 0; i < n; ++i)
+    for (size_t j = i + 1; j < n; ++j)
+      if (!(keys[i] < keys[j])) std::swap(keys[i], keys[j]), std::swap(order[i], order[j]);
+  return order;
+}
+
+TEST_F(Search, SortByAbsoluteDifferenceMatchesTheLiteralExchangeSort) {
+  std::mt19937 random(11);
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    int size;
+    int distinct;  // keys drawn from this many values (ties when few)
+  };
+  for (const Case c : {Case{1, 1}, Case{2, 1}, Case{7, 3}, Case{64, 1000}, Case{300, 5}, Case{1000, 2},
+                       Case{2000, 1}, Case{1500, 100000}}) {
+    std::vector<double> differences(static_cast<size_t>(c.size));
+    for (double& d : differences)
+      d = (static_cast<int>(random() % static_cast<unsigned>(c.distinct)) - c.distinct / 2) * 0.25;
+    SCOPED_TRACE(testing::Message() << c.size << " keys of " << c.distinct << " values");
+    EXPECT_EQ(SolutionSortOrder(differences), LiteralSortOrder(differences));
+    std::sort(differences.begin(), differences.end());  // negative first: the keys fall, then rise
+    EXPECT_EQ(SolutionSortOrder(differences), LiteralSortOrder(differences));
+  }
+  // Many short rows of few values, where ties meet in every way.
+  for (int run = 0; run < 3000; ++run) {
+    std::vector<double> differences(1 + random() % 12);
+    const unsigned values = 1 + random() % 5;
+    for (double& d : differences) d = static_cast<int>(random() % values) - 2.0;
+    ASSERT_EQ(SolutionSortOrder(differences), LiteralSortOrder(differences)) << "run " << run;
+  }
+  // Infinite keys and keys that are no number.
+  for (const std::vector<double>& odd : std::vector<std::vector<double>>{
+           {inf, 1, -inf, 0, 2}, {1, nan, 0, -2, nan}, {-0.0, 0.0, -0.0}, {inf, inf, 3}})
+    EXPECT_EQ(SolutionSortOrder(odd), LiteralSortOrder(odd));
 }
 
 // ---- the fast search against the steps ------------------------------------------------

@@ -95,6 +95,49 @@ INSTANTIATE_TEST_SUITE_P(Layouts, MemoWrittenLineByLine,
                                   (info.param.focused ? "Focused" : "");
                          });
 
+// Lines added at the end keep the layout before them and lay out only
+// what follows; the lines, their starts and the widest line must be what
+// a memo given the whole text lays out.
+TEST_F(MemoTest, LinesAddedAtTheEndLayOutAsTheWholeText) {
+  struct Case {
+    const char* name;
+    AnsiString start;               // the text before the additions
+    std::vector<AnsiString> added;  // each added as a line
+  };
+  const std::vector<Case> cases = {
+      {"empty", "", {"a", "", "bb b bbb bbbb bbbbb bbbbbb bbbbbbb bbbbbbbb bbbbbbbbb", "c"}},
+      {"last line without a break", "one\r\ntwo", {"three", "four"}},
+      {"a lone CR at the end pairs with an added LF", "one\r", {"\ntwo", "three"}},
+      {"a lone LF at the end", "one\n", {"two"}},
+      {"added lines holding breaks", "x", {"a\r\nb", "c\rd\ne", "", "f\r\n"}},
+      {"breaks only", "\r\n\r\n", {"", "wide wide wide wide wide wide wide wide wide wide wide"}},
+  };
+  for (const bool wrap : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (wrap ? ", wrapped" : ", unwrapped"));
+      auto* byLine = Add<TMemo>(10, 10, 120, 120);
+      auto* atOnce = Add<TMemo>(240, 10, 120, 120);
+      for (TMemo* memo : {byLine, atOnce}) {
+        memo->SetScrollBars(ssBoth);
+        memo->SetWordWrap(wrap);
+      }
+      byLine->Lines().SetText(c.start);
+      for (const AnsiString& line : c.added) {
+        InfoOf(*byLine, SB_HORZ);  // laid out and measured between additions
+        byLine->Lines().Add(line);
+      }
+      atOnce->Lines().SetText(byLine->Text());
+      EXPECT_EQ(LinesOf(byLine->Lines()), LinesOf(atOnce->Lines()));
+      ASSERT_EQ(byLine->LineCount(), atOnce->LineCount());
+      for (int i = 0; i < atOnce->LineCount(); ++i)
+        EXPECT_EQ(byLine->LineIndex(i), atOnce->LineIndex(i)) << i;
+      EXPECT_EQ(InfoOf(*byLine, SB_HORZ).nMax, InfoOf(*atOnce, SB_HORZ).nMax);
+      delete byLine;
+      delete atOnce;
+    }
+  }
+}
+
 TEST_F(MemoTest, AHiddenMemoSetsItsBarsWhenRead) {
   auto* memo = Add<TMemo>(10, 10, 200, 100);
   memo->SetScrollBars(ssVertical);
