@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/backend/screen/ScreenX11.h"
+#include "platform/backend/screen/SelectionX11.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/Picture.h"
@@ -16,6 +17,7 @@
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Input.h"
+#include "platform/ui/SystemClipboard.h"
 #include "platform/ui/WindowManager.h"
 
 extern char** environ;
@@ -239,9 +241,12 @@ TScreenBackend::TScreenBackend() {
     throw EInvalidOperation(AnsiString("The screen cannot be opened: ") + SDL_GetError());
   startTicks_ = SDL_GetTicks();
   SDL_StartTextInput();
+  if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::string_view(driver) == "x11")
+    selection_ = OpenX11Clipboard();
 }
 
 TScreenBackend::~TScreenBackend() {
+  selection_.reset();
   for (auto& [control, window] : windows_) SDL_DestroyWindow(window);
   windows_.clear();
   SDL_Quit();
@@ -455,6 +460,10 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
     }
     case SDL_CLIPBOARDUPDATE: {
       // Our own change comes back too; only another program's counts.
+      if (selection_) {
+        if (!selection_->Owned()) ui::ClipboardChangedOutside();
+        return;
+      }
       char* text = SDL_GetClipboardText();
       const std::string now = text ? text : "";
       if (text) SDL_free(text);
@@ -623,6 +632,9 @@ int TScreenBackend::ScreenHeight() {
 }
 
 AnsiString TScreenBackend::ClipboardText() {
+  // Through the clipboard object, which holds the text among its other
+  // formats there.
+  if (selection_) return Clipboard()->AsText();
   char* text = SDL_GetClipboardText();
   if (!text) return {};
   AnsiString result = ui::ClipboardTextFromSystem(text);
@@ -631,6 +643,10 @@ AnsiString TScreenBackend::ClipboardText() {
 }
 
 void TScreenBackend::SetClipboardText(const AnsiString& text) {
+  if (selection_) {
+    Clipboard()->SetAsText(text);
+    return;
+  }
   lastClipboard_ = ui::ClipboardTextToSystem(text);
   SDL_SetClipboardText(lastClipboard_.c_str());
 }
