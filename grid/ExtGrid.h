@@ -407,7 +407,12 @@ class TExtStringGrid : public TBaseGrid {
   // first two lines, and #0 is back after the call. A file that cannot be
   // opened raises EExtGridError.
   void LoadFromCSVFile(const AnsiString& FileName, bool Append = false);
-  // No worksheet server exists here: raises EExtGridError, grid unchanged.
+  // Reads the used range of the active or the named sheet of an .xls,
+  // .xlsx or .ods file through the office suite into the grid, from its
+  // first cell (after the fixed cells unless IncludeFixedCells). Raises
+  // EExtGridError when the office suite is missing or the sheet is not
+  // there, and passes on the suite's own failure; the grid is then
+  // unchanged.
   void LoadFromSpreadsheetFile(const AnsiString& FileName, const AnsiString& SheetName = "");
   // ---- footer strip and rich-text editing ----
   // Places and repaints the footer strip of a visible floating footer.
