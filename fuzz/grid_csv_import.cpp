@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -20,6 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)started;
   if (size == 0 || size > 16384) return 0;
   const std::uint8_t mode = data[0];
+  // A new file each run: truncating the last one made the file system
+  // write it out first, and the run waited on the disk.
+  std::remove(path.c_str());
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
   auto grid = std::make_unique<TExtStringGrid>(nullptr);

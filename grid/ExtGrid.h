@@ -405,7 +405,8 @@ class TExtStringGrid : public TBaseGrid {
   // cell (or after the last row when appending), one line a row. With
   // Delimiter #0 the delimiter is found among "," ";" "#" TAB "|" from the
   // first two lines, and #0 is back after the call. A file that cannot be
-  // opened raises EExtGridError.
+  // opened, or a line longer than 1 MiB or with more than 16,384 columns,
+  // raises EExtGridError with the grid unchanged.
   void LoadFromCSVFile(const AnsiString& FileName, bool Append = false);
   // Reads the used range of the active or the named sheet of an .xls,
   // .xlsx or .ods file through the office suite into the grid, from its

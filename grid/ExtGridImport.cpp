@@ -88,6 +88,25 @@ AnsiString NextField(std::string_view Line, size_t& Pos, char Delimiter) {
   return field;
 }
 
+// The fields of a line; a grid without a delimiter takes the line as one.
+void SplitFields(std::string_view Line, char Delimiter, std::vector<AnsiString>& Fields) {
+  Fields.clear();
+  size_t pos = 0;
+  while (Delimiter != 0 && pos < Line.size() && Line.find(Delimiter, pos) != std::string_view::npos)
+    Fields.push_back(NextField(Line, pos, Delimiter));
+  if (pos < Line.size()) {
+    std::string_view last = Line.substr(pos);
+    if (!last.empty() && last.front() == '"') last.remove_prefix(1);
+    if (!last.empty() && last.back() == '"') last.remove_suffix(1);
+    Fields.push_back(CollapseRepeatedChar('"', last));
+  }
+}
+
+// What one line may bring: a row of a file no spreadsheet could have
+// written would otherwise take the grid's memory one column at a time.
+constexpr size_t kMaxImportLine = size_t{1} << 20;
+constexpr int kMaxImportColumns = 16384;
+
 }  // namespace
 
 void TExtStringGrid::LoadFromCSVFile(const AnsiString& FileName, bool Append) {
@@ -102,6 +121,39 @@ void TExtStringGrid::LoadFromCSVFile(const AnsiString& FileName, bool Append) {
   }
   const std::string_view data(static_cast<const char*>(file.Memory()), static_cast<size_t>(file.Size()));
 
+  const char savedDelimiter = Delimiter;
+  if (Delimiter == 0) {
+    TLineReader lines(data);
+    std::string_view L1, L2;
+    lines.Next(L1);
+    lines.Next(L2);
+    Delimiter = DetectDelimiter(L1, L2);
+  }
+
+  // Every line is measured before the grid changes, so that a file beyond
+  // the bounds leaves the grid as it was.
+  int total = 0;
+  {
+    TLineReader lines(data);
+    AnsiString converted;
+    std::vector<AnsiString> fields;
+    for (std::string_view line; lines.Next(line);) {
+      ++total;
+      const auto refuse = [&](const AnsiString& what) {
+        Delimiter = savedDelimiter;
+        throw EExtGridError("Line " + IntToStr(total) + " of file " + FileName + " " + what);
+      };
+      if (line.size() > kMaxImportLine)
+        refuse("is longer than " + IntToStr(static_cast<Int64>(kMaxImportLine)) + " characters");
+      if (OemConvert) {
+        converted = OemToAnsiText(AnsiString(line));
+        line = converted;
+      }
+      SplitFields(line, Delimiter, fields);
+      if (C0 + static_cast<Int64>(fields.size()) > kMaxImportColumns)
+        refuse("has more than " + IntToStr(kMaxImportColumns - C0) + " fields");
+    }
+  }
   int Row = R0;
   const bool footerAside = Append && FloatingFooter().Visible() && RowCount() > 0;
   std::vector<AnsiString> footerTexts;
@@ -116,21 +168,7 @@ void TExtStringGrid::LoadFromCSVFile(const AnsiString& FileName, bool Append) {
     }
   }
 
-  const char savedDelimiter = Delimiter;
-  if (Delimiter == 0) {
-    TLineReader lines(data);
-    std::string_view L1, L2;
-    lines.Next(L1);
-    lines.Next(L2);
-    Delimiter = DetectDelimiter(L1, L2);
-  }
-
-  int total = 0;
-  if (OnFileProgress) {
-    TLineReader lines(data);
-    for (std::string_view line; lines.Next(line);) ++total;
-    SetRowCount(Append ? RowCount() + total : R0 + total + FixedFooters());
-  }
+  if (OnFileProgress) SetRowCount(Append ? RowCount() + total : R0 + total + FixedFooters());
 
   TLineReader lines(data);
   int done = 0, lastProgress = 0;
@@ -144,17 +182,7 @@ void TExtStringGrid::LoadFromCSVFile(const AnsiString& FileName, bool Append) {
     if (RowCount() - FixedFooters() <= Row) SetRowCount(Row + 1000);
     // The fields are gathered first so that a long line widens the grid
     // once, not once a field.
-    fields.clear();
-    size_t pos = 0;
-    // A grid without a delimiter takes each line as one field.
-    while (Delimiter != 0 && pos < line.size() && line.find(Delimiter, pos) != std::string_view::npos)
-      fields.push_back(NextField(line, pos, Delimiter));
-    if (pos < line.size()) {
-      std::string_view last = line.substr(pos);
-      if (!last.empty() && last.front() == '"') last.remove_prefix(1);
-      if (!last.empty() && last.back() == '"') last.remove_suffix(1);
-      fields.push_back(CollapseRepeatedChar('"', last));
-    }
+    SplitFields(line, Delimiter, fields);
     const int cols = C0 + static_cast<int>(fields.size());
     if (cols > ColCount()) SetColCount(cols);
     int Col = C0;

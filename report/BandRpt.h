@@ -198,6 +198,8 @@ class TRpCustomBand : public TRpBasePanel {
   TRpCustomController* Controller = nullptr;
 
   void SetParent(TWinControl* parent) override;
+  // The band's size and every printable on it follow.
+  void SetZoom(int zoom) override;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
@@ -205,6 +207,11 @@ class TRpCustomBand : public TRpBasePanel {
   void Paint() override;
   void PrintChild(bool before);
   void NotifyController();
+  // The frame with the frame lines standing on the band, and the vertical
+  // rules that run over its grown height, at the band's place (0.1 mm).
+  void PrintRules(int ox, int oy, Extended width);
+  // The frame lines' centres as fractions of the band's width.
+  std::vector<Extended> FramelineCentres() const;
 
  private:
   TRpBandType bandType_ = rbDetail;
@@ -363,9 +370,26 @@ class TRpControllerBand : public TRpCustomBand {
   TComponent* master_ = nullptr;
 };
 
+class TRpSubDetail;
+
+// Whether a sub-detail has its header and footer bands: setting one
+// creates the band or frees it.
+class TRpSubDetailGroupBands {
+ public:
+  explicit TRpSubDetailGroupBands(TRpSubDetail* band) : band_(band) {}
+  bool HasHeader() const;
+  void SetHasHeader(bool value);
+  bool HasFooter() const;
+  void SetHasFooter(bool value);
+
+ private:
+  TRpSubDetail* band_;
+};
+
 class TRpSubDetail : public TRpControllerBand {
  public:
   explicit TRpSubDetail(TComponent* owner) : TRpControllerBand(owner) {}
+  TRpSubDetailGroupBands* Bands() { return &bands_; }
   TRpBandType BandType() const override { return rbSubDetail; }
   void SetBandType(TRpBandType) override {}
   TDataSet* DataSet() const { return controller_->DataSet(); }
@@ -379,7 +403,13 @@ class TRpSubDetail : public TRpControllerBand {
   void SetPrintBefore(bool value) { controller_->PrintBefore = value; }
   bool PrintIfEmpty() const { return controller_->PrintIfEmpty; }
   void SetPrintIfEmpty(bool value) { controller_->PrintIfEmpty = value; }
+
+ private:
+  TRpSubDetailGroupBands bands_{this};
 };
+
+// A link that would close a loop is refused; the designer says so.
+void RpRefuseCircularLink(const TComponent* component);
 
 // ---- the report ---------------------------------------------------------------
 
@@ -429,8 +459,11 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   int PagesInPreview = 0;
   TStringList Description;
   int Zoom() const { return TRpBasePanel::Zoom(); }
-  // 1..300; other values are ignored.
+  // 1..300; other values are ignored. Bands, printables and the page
+  // follow, and the bands are laid out again.
   void SetZoom(int zoom) override;
+  // A custom sheet takes the size the report is given on screen.
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   TRpUnit Units() const { return page_.Units; }
   // Passes the units on to every band and printable.
   void SetUnits(TRpUnit units);
@@ -494,8 +527,16 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   void Preview();
   // The printer of the preview showing now, nil when none.
   TRpPrinter* PreviewPrinter() const { return previewPrinter_.get(); }
-  // The print dialog; Tag says 0 confirmed, 1 cancelled.
+  // The print dialog; Tag says 0 confirmed, 1 cancelled. What it chose
+  // is kept in DialogSettings and given to the running printer.
   void PrinterSetupDialog();
+  // The print dialog's last choices.
+  TBandRepPrinterSettings DialogSettings;
+  // Gives Printer the dialog's choices, the printer first.
+  void ApplyDialogSettings(TRpPrinter& printer) const;
+  // The report's own settings take the dialog's choices, so that running
+  // it again prints with them.
+  void TakeDialogSettings();
   void ExportToFilter(TRpExportFilter* filter);
   void ExportToFilterWithProgress(TRpExportFilter* filter, TRpPrinter* printer);
   // One run into Printer (the page list or the device it is set to).
@@ -537,10 +578,18 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
-  // Widths of the bands by their kind, in 0.1 mm.
+  // Widths of the bands by their kind, in 0.1 mm, and their places on
+  // screen, stacked from the top margin in print order.
   void LayoutBands();
+  // The page changed: the report takes its size on screen and lays its
+  // bands out again.
+  void PageChanged();
+  // Tenths of a millimetre in screen pixels at the zoom.
+  int ScreenPixels(Extended tenths) const;
   void CopySettingsToPrinter();
   void CollectDataSets(TComponent* owner);
+  // The form the report stands on, whose components hold its data sets.
+  TComponent* ReportForm() const;
   void PrintOverlay();
   void PrepareRun();
   void UnprepareRun();

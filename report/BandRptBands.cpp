@@ -4,6 +4,7 @@
 #include <array>
 
 #include "report/BandRpt.h"
+#include "report/RpCtrls.h"
 
 namespace {
 
@@ -135,6 +136,12 @@ void TCustomBandRep::LayoutBands() {
         t == rbTitle || t == rbPageHeader || t == rbPageFooter || t == rbSummary || t == rbOverlay;
     band->Size()->SetNativeValue(TRpBandSize::iWidth, wide ? printable : column);
   }
+  int top = ScreenPixels(native(TRpPage::iTopMargin));
+  const int left = ScreenPixels(native(TRpPage::iLeftMargin));
+  for (TRpCustomBand* band : bandList_) {
+    band->SetBounds(left, top, band->Width(), band->Height());
+    top += band->Height();
+  }
 }
 
 TRpCustomBand* TCustomBandRep::CreateBand(TRpBandType type) {
@@ -220,13 +227,24 @@ void TRpCustomBand::SetBandType(TRpBandType type) {
   if (ParentReport != nullptr) ParentReport->RebuildBandList();
 }
 
+void TRpCustomBand::SetZoom(int zoom) {
+  TRpBasePanel::SetZoom(zoom);
+  size_.Zoom = zoom;
+  if (size_.OnChange) size_.OnChange();
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* p = dynamic_cast<TRpPrintable*>(Controls(i))) p->SetZoom(zoom);
+}
+
 Extended TRpCustomBand::NativeHeight() const { return size_.NativeValue(TRpBandSize::iHeight); }
 
 Extended TRpCustomBand::NativeWidth() const { return size_.NativeValue(TRpBandSize::iWidth); }
 
 void TRpCustomBand::SetLinkBand(TRpCustomBand* band) {
   for (TRpCustomBand* b = band; b != nullptr; b = b->linkBand_)
-    if (b == this) return;
+    if (b == this) {
+      RpRefuseCircularLink(this);
+      return;
+    }
   if (linkBand_ != nullptr) linkBand_->RemoveFreeNotification(this);
   linkBand_ = band;
   if (band != nullptr) band->FreeNotification(this);
@@ -363,6 +381,8 @@ void TRpCustomBand::Print() {
       Extended height = NativeHeight();
       if (PreCaluculateBandHeight) height = stretched >= 0 ? stretched : StretchHeight();
       PrintRect = Rect(p.DeviceX(bx), p.DeviceY(by), p.DeviceX(bx + width), p.DeviceY(by + height));
+      if (r.Exporting && r.ExportFilter != nullptr)
+        ExportFrame(*r.ExportFilter, p, TRpFrame(), bx, by, width, height, Color());
     }
     if (NativeHeight() >= 0) {
       if (r.PrinterOutput && !TransparentBand && p.Canvas() != nullptr) {
@@ -385,13 +405,7 @@ void TRpCustomBand::Print() {
           if (!c->PrintFinished) allFinished = false;
         }
         Expanded = largest;
-        if ((r.PrinterOutput || r.Exporting) && p.Canvas() != nullptr) {
-          PrintRect = Rect(p.DeviceX(ox), p.DeviceY(oy), p.DeviceX(ox + width),
-                           p.DeviceY(oy + NativeHeight() + Expanded + 1));
-          Frame()->PaintFrame(*p.Canvas(), PrintRect, p.YFactor(), p.XFactor(), r.PrintableBottom);
-        }
-        if (r.Exporting && r.ExportFilter != nullptr && Frame()->HasAnySide())
-          ExportFrame(*r.ExportFilter, p, *Frame(), ox, oy, width, NativeHeight() + Expanded, clNone);
+        PrintRules(ox, oy, width);
         first = false;
         if (allFinished) break;
         r.Overflow = true;
@@ -408,11 +422,65 @@ void TRpCustomBand::Print() {
   r.Overflow = false;
 }
 
+std::vector<Extended> TRpCustomBand::FramelineCentres() const {
+  std::vector<Extended> centres;
+  const Extended width = NativeWidth();
+  if (width <= 0) return centres;
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* line = dynamic_cast<TRpFrameline*>(Controls(i)))
+      centres.push_back(
+          (line->NativeValue(TRpPrintableSize::iLeft) + line->NativeValue(TRpPrintableSize::iWidth) / 2) /
+          width);
+  return centres;
+}
+
+void TRpCustomBand::PrintRules(int ox, int oy, Extended width) {
+  TCustomBandRep& r = *ParentReport;
+  TRpPrinter& p = *r.RpPrinter();
+  const Extended height = NativeHeight() + Expanded;
+  const std::vector<Extended> centres = FramelineCentres();
+  if ((r.PrinterOutput || r.Exporting) && p.Canvas() != nullptr) {
+    PrintRect = Rect(p.DeviceX(ox), p.DeviceY(oy), p.DeviceX(ox + width), p.DeviceY(oy + height + 1));
+    Frame()->PaintFrame(*p.Canvas(), PrintRect, p.YFactor(), p.XFactor(), r.PrintableBottom, centres);
+  }
+  const bool exporting = r.Exporting && r.ExportFilter != nullptr;
+  if (exporting && (Frame()->HasAnySide() || !centres.empty()))
+    ExportFrame(*r.ExportFilter, p, *Frame(), ox, oy, width, height, clNone, centres);
+  // Vertical rules marked 1000 run down the band as far as it grew.
+  for (int i = 0; i < ControlCount(); ++i) {
+    auto* rule = dynamic_cast<TRpShape*>(Controls(i));
+    if (rule == nullptr || rule->Tag != 1000 || rule->Shape() != rpsVertLine || !rule->Enabled()) continue;
+    const Extended left = ox + rule->NativeValue(TRpPrintableSize::iLeft),
+                   ruleWidth = rule->NativeValue(TRpPrintableSize::iWidth);
+    if (r.PrinterOutput && p.Canvas() != nullptr) {
+      TCanvas& c = *p.Canvas();
+      c.Pen->Assign(*rule->Pen());
+      const int x = p.DeviceX(left + ruleWidth / 2);
+      c.MoveTo(x, PrintRect.Top);
+      c.LineTo(x, PrintRect.Bottom);
+    }
+    if (exporting) {
+      TRpShape whole(nullptr);
+      whole.SetShape(rpsVertLine);
+      whole.SetPen(*rule->Pen());
+      TRpPrintableSize& size = *whole.Size();
+      size.SetNativeValue(TRpPrintableSize::iLeft, left);
+      size.SetNativeValue(TRpPrintableSize::iTop, oy);
+      size.SetNativeValue(TRpPrintableSize::iWidth, ruleWidth);
+      size.SetNativeValue(TRpPrintableSize::iHeight, height);
+      r.ExportFilter->ControlOut(&whole, p.DeviceX(left), p.DeviceY(oy));
+    }
+  }
+}
+
 TRpChildBand::TRpChildBand(TComponent* owner) : TRpCustomBand(owner) {}
 
 void TRpChildBand::SetParentBand(TRpCustomBand* band) {
   for (TRpCustomBand* b = band; b != nullptr;) {
-    if (b == this) return;
+    if (b == this) {
+      RpRefuseCircularLink(this);
+      return;
+    }
     auto* child = dynamic_cast<TRpChildBand*>(b);
     b = child != nullptr ? child->parentBand_ : nullptr;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
 #include "report/BandRpt.h"
 
 namespace {
@@ -47,10 +48,14 @@ void TRpGroup::SetFooterBand(TRpBand* band) {
 }
 
 void TRpGroup::SetMaster(TComponent* master) {
-  if (master != nullptr && dynamic_cast<TCustomBandRep*>(master) == nullptr) return;
+  // A group belongs to the report's level or to a nested level's band.
+  if (master != nullptr && dynamic_cast<TCustomBandRep*>(master) == nullptr &&
+      dynamic_cast<TRpControllerBand*>(master) == nullptr)
+    return;
   if (master_ != nullptr) master_->RemoveFreeNotification(this);
   master_ = master;
   if (master != nullptr) master->FreeNotification(this);
+  if (ParentReport != nullptr) ParentReport->RebuildBandList();
 }
 
 void TRpGroup::Notification(TComponent* component, TOperation operation) {
@@ -230,6 +235,10 @@ void TRpCustomController::ReprintGroupHeaders() {
   for (TRpCustomController* c : DetailList) c->ReprintGroupHeaders();
 }
 
+void RpRefuseCircularLink(const TComponent* component) {
+  if (Designing(component)) ShowMessage("Circular linking not allowed");
+}
+
 // ---- controller bands ------------------------------------------------------------------
 
 TRpControllerBand::TRpControllerBand(TComponent* owner) : TRpCustomBand(owner) {
@@ -243,7 +252,10 @@ void TRpControllerBand::SetMaster(TComponent* master) {
     return;
   for (auto* b = dynamic_cast<TRpControllerBand*>(master); b != nullptr;
        b = dynamic_cast<TRpControllerBand*>(b->master_))
-    if (b == this) return;
+    if (b == this) {
+      RpRefuseCircularLink(this);
+      return;
+    }
   if (master_ != nullptr) master_->RemoveFreeNotification(this);
   master_ = master;
   if (master != nullptr) master->FreeNotification(this);
@@ -260,6 +272,25 @@ void TRpControllerBand::SetParent(TWinControl* parent) {
 void TRpControllerBand::Notification(TComponent* component, TOperation operation) {
   TRpCustomBand::Notification(component, operation);
   if (operation == opRemove && component == master_) master_ = nullptr;
+}
+
+bool TRpSubDetailGroupBands::HasHeader() const { return band_->HeaderBand() != nullptr; }
+bool TRpSubDetailGroupBands::HasFooter() const { return band_->FooterBand() != nullptr; }
+
+void TRpSubDetailGroupBands::SetHasHeader(bool value) {
+  if (value == HasHeader() || band_->ParentReport == nullptr) return;
+  if (value)
+    band_->SetHeaderBand(band_->ParentReport->CreateBand(rbGroupHeader));
+  else
+    delete band_->HeaderBand();
+}
+
+void TRpSubDetailGroupBands::SetHasFooter(bool value) {
+  if (value == HasFooter() || band_->ParentReport == nullptr) return;
+  if (value)
+    band_->SetFooterBand(band_->ParentReport->CreateBand(rbGroupFooter));
+  else
+    delete band_->FooterBand();
 }
 
 void TRpSubDetail::SetHeaderBand(TRpCustomBand* band) {

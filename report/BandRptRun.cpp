@@ -32,6 +32,38 @@ TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
   functions_.AddFunction("COLUMNNUMBER", "0");
   functions_.AddFunction("REPORTTITLE", "''");
   reference_ = std::make_unique<TBitmap>(1, 1);
+  page_.OnChange = [this] { PageChanged(); };
+  PageChanged();
+}
+
+int TCustomBandRep::ScreenPixels(Extended tenths) const {
+  return RpNearest(tenths * page_.PixelsPerInch / 254 * Zoom() / 100);
+}
+
+void TCustomBandRep::PageChanged() {
+  if (ComponentState().Contains(csDestroying)) return;
+  if (!page_.Resizing) {
+    page_.Resizing = true;
+    SetBounds(Left(), Top(), ScreenPixels(page_.NativeValue(TRpPage::iWidth)),
+              ScreenPixels(page_.NativeValue(TRpPage::iLength)));
+    page_.Resizing = false;
+  }
+  LayoutBands();
+  Invalidate();
+}
+
+void TCustomBandRep::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const bool resized = AWidth != Width() || AHeight != Height();
+  TRpBasePanel::SetBounds(ALeft, ATop, AWidth, AHeight);
+  // A custom sheet is as large as the report is drawn.
+  if (!resized || page_.Resizing || page_.PaperSize() != TRpPaperSize::Custom ||
+      ComponentState().Contains(csLoading))
+    return;
+  page_.Resizing = true;
+  const Extended perPixel = 254.0L / page_.PixelsPerInch * 100 / Zoom();
+  page_.SetNativeValue(TRpPage::iWidth, AWidth * perPixel);
+  page_.SetNativeValue(TRpPage::iLength, AHeight * perPixel);
+  page_.Resizing = false;
 }
 
 TCustomBandRep::~TCustomBandRep() {
@@ -55,6 +87,9 @@ void TCustomBandRep::Notification(TComponent* component, TOperation operation) {
 void TCustomBandRep::SetZoom(int zoom) {
   if (zoom < 1 || zoom > 300) return;
   TRpBasePanel::SetZoom(zoom);
+  for (TRpPrintable* p : OwnPrintables()) p->SetZoom(zoom);
+  page_.Zoom = zoom;
+  PageChanged();
 }
 
 void TCustomBandRep::SetUnits(TRpUnit units) {
@@ -126,6 +161,18 @@ void TCustomBandRep::CollectDataSets(TComponent* owner) {
   }
 }
 
+TComponent* TCustomBandRep::ReportForm() const {
+  const TControl* top = this;
+  while (top->Parent() != nullptr) top = top->Parent();
+  // A report on no form looks among what its owner holds, unless that is
+  // the application, whose forms are none of the report's business.
+  if (dynamic_cast<const TCustomForm*>(top) == nullptr) {
+    TComponent* owner = top->Owner();
+    return owner == nullptr || owner == Application ? nullptr : owner;
+  }
+  return const_cast<TControl*>(top);
+}
+
 void TCustomBandRep::PrepareRun() {
   controller_->BuildLists();
   RpExprEnsureStarted();
@@ -175,15 +222,7 @@ void TCustomBandRep::CreateReport(bool composite) {
   StopRequested = Overflow = false;
   Composite = composite;
   dataSets_.Clear();
-  for (TComponent* c = this; c != nullptr;) {
-    auto* control = dynamic_cast<TControl*>(c);
-    TComponent* up = control != nullptr ? static_cast<TComponent*>(control->Parent()) : nullptr;
-    if (up == nullptr) {
-      if (c->Owner() != nullptr) CollectDataSets(c->Owner());
-      break;
-    }
-    c = up;
-  }
+  if (TComponent* form = ReportForm()) CollectDataSets(form);
   if (controller_->DataSet() != nullptr && dataSets_.IndexOf(controller_->DataSet()) < 0)
     dataSets_.Add(controller_->DataSet());
   backImage_ = nullptr;
@@ -528,23 +567,55 @@ void TCustomBandRep::PrinterSetupDialog() {
   const bool range = dialog.PrintRange == prPageNums;
   PrinterSettings.FirstPage = range ? dialog.FromPage : 0;
   PrinterSettings.LastPage = range ? dialog.ToPage : 0;
-  if (printer_ != nullptr) {
-    TRpPrinter& p = *printer_;
-    p.SetCustomBinCode(dialog.OutputBin);
-    const int code = dialog.OutputBin > 255 ? dialog.OutputBin - 256 : dialog.OutputBin;
-    for (int i = 0; i < kRpBinCount; ++i)
-      if (RpBinCode(static_cast<TRpBin>(i)) == code) p.SetOutputBin(static_cast<TRpBin>(i));
-    p.SetExtendedDuplex(dialog.DuplexCode);
-    p.SetPrintQuality(dialog.PrintQuality);
-    p.SetCollate(dialog.Collate ? 1 : 0);
-    p.SetColorOption(dialog.ColorOption);
-    p.SetCopies(dialog.Copies);
-    p.SetOrientation(orientation);
-    p.FirstPage = dialog.FromPage;
-    p.LastPage = dialog.ToPage;
-    p.SetCustomPaperCode(dialog.PaperSize);
-    p.SetPrinterIndex(device->PrinterIndex());
-    p.SetDuplex(dialog.Duplex);
-  }
+  TBandRepPrinterSettings& chosen = DialogSettings;
+  chosen.CustomBinCode = dialog.OutputBin;
+  const int code = dialog.OutputBin > 255 ? dialog.OutputBin - 256 : dialog.OutputBin;
+  for (int i = kRpBinCount - 1; i >= 0; --i)
+    if (RpBinCode(static_cast<TRpBin>(i)) == code) chosen.OutputBin = static_cast<TRpBin>(i);
+  chosen.ExtendedDuplex = dialog.DuplexCode;
+  chosen.PrintQuality = dialog.PrintQuality;
+  chosen.Collate = dialog.Collate ? 1 : 0;
+  chosen.ColorOption = dialog.ColorOption;
+  chosen.Copies = dialog.Copies;
+  chosen.Orientation = orientation;
+  chosen.FirstPage = dialog.FromPage;
+  chosen.LastPage = dialog.ToPage;
+  chosen.CustomPaperCode = dialog.PaperSize;
+  chosen.PrinterIndex = device->PrinterIndex();
+  chosen.Duplex = dialog.Duplex;
+  if (printer_ != nullptr) ApplyDialogSettings(*printer_);
   Tag = 0;
+}
+
+void TCustomBandRep::ApplyDialogSettings(TRpPrinter& p) const {
+  const TBandRepPrinterSettings& chosen = DialogSettings;
+  // Another printer starts from its own defaults: it is chosen before
+  // anything else, or it would take back the copies and the rest.
+  p.SetPrinterIndex(chosen.PrinterIndex);
+  p.SetCustomBinCode(chosen.CustomBinCode);
+  p.SetOutputBin(chosen.OutputBin);
+  p.SetExtendedDuplex(chosen.ExtendedDuplex);
+  p.SetPrintQuality(chosen.PrintQuality);
+  p.SetCollate(chosen.Collate);
+  p.SetColorOption(chosen.ColorOption);
+  p.SetCopies(chosen.Copies);
+  p.SetOrientation(chosen.Orientation);
+  p.FirstPage = chosen.FirstPage;
+  p.LastPage = chosen.LastPage;
+  p.SetCustomPaperCode(chosen.CustomPaperCode);
+  p.SetDuplex(chosen.Duplex);
+}
+
+void TCustomBandRep::TakeDialogSettings() {
+  const TBandRepPrinterSettings& chosen = DialogSettings;
+  PrinterSettings.PrinterIndex = chosen.PrinterIndex;
+  PrinterSettings.Copies = chosen.Copies;
+  PrinterSettings.OutputBin = chosen.OutputBin;
+  PrinterSettings.CustomBinCode = chosen.CustomBinCode;
+  PrinterSettings.Collate = chosen.Collate;
+  PrinterSettings.ColorOption = chosen.ColorOption;
+  PrinterSettings.PrintQuality = chosen.PrintQuality;
+  PrinterSettings.Duplex = chosen.Duplex;
+  PrinterSettings.ExtendedDuplex = chosen.ExtendedDuplex;
+  PrinterSettings.CustomPaperCode = chosen.CustomPaperCode;
 }

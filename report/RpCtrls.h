@@ -52,6 +52,9 @@ class TRpCustomLabel : public TRpPrintable {
   void SetName(const AnsiString& name);
   // The line height in pixels that formatting uses.
   int LineHeight();
+  // A line's height in pixels when a band asks how tall the text grows:
+  // the text's own height, without the formatting's spare pixel.
+  int TextLineHeight();
 
  protected:
   void Paint() override;

@@ -31,7 +31,7 @@ void TRpMemo::SetLines(const TStrings& lines) {
 
 void TRpMemo::GetExpandedHeight(Extended& height) {
   FormatLines();
-  height = FormattedLines()->Count() * LineHeight();
+  height = FormattedLines()->Count() * TextLineHeight();
 }
 
 void TRpMemo::Print(int ofsX, int ofsY) {
@@ -253,5 +253,5 @@ void TRpDBText::GetExpandedHeight(Extended& height) {
   FetchContent(text);
   SetPrintText(text);
   FormatLines();
-  height = FormattedLines()->Count() * LineHeight();
+  height = FormattedLines()->Count() * TextLineHeight();
 }

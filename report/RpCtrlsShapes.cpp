@@ -310,6 +310,9 @@ void TRpDBImage::Paint() {
   c.Brush->Color = Color();
   c.Font->Assign(Font());
   TRect r = ClientRect();
-  c.DrawText("(" + (field_ != nullptr ? field_->FieldName() : Name()) + ")", r,
+  // The field shows by its caption, looked up when no run holds it.
+  TField* field = field_;
+  if (field == nullptr && dataSet_ != nullptr && !DataField.empty()) field = dataSet_->FindField(DataField);
+  c.DrawText("(" + (field != nullptr ? field->DisplayLabel() : Name()) + ")", r,
              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }

@@ -81,6 +81,11 @@ int TRpCustomLabel::LineHeight() {
   return Canvas().TextHeight("W") + 1;
 }
 
+int TRpCustomLabel::TextLineHeight() {
+  if (ParentReport != nullptr) return MulDiv(ParentReport->TextHeight(Font(), "W"), GetZoom(), 100);
+  return Canvas().TextHeight("W");
+}
+
 void TRpCustomLabel::FormatParagraph(const AnsiString& text) {
   if (AutoSize) {
     formattedLines_.Add(text);
@@ -266,6 +271,9 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
     else if (Alignment() == taCenter)
       start = x - (w - passedWidth) / 2;
   }
+  // Each line is clipped to the control's width and one line's height, so
+  // a tall font does not spill out of a short label.
+  const int clipLeft = p.DeviceX(start), clipWidth = p.DeviceWidth(w), clipHeight = p.DeviceHeight(lh);
   unsigned align = TA_LEFT | TA_TOP;
   switch (MirroredAlignment()) {
     case taLeftJustify:
@@ -304,8 +312,10 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
     AnsiString line = formattedLines_[LineIndex];
     if (justify && LineIndex + 1 < formattedLines_.Count()) line = Justify(line, w);
     if (printerOutput && !line.empty()) {
+      const int top = p.DeviceY(currentY);
+      const TRect clip{clipLeft, top, clipLeft + clipWidth, top + clipHeight};
       if (line.find('\0') == AnsiString::npos) {
-        c.ExtTextOut(p.DeviceX(start), p.DeviceY(currentY), 0, nullptr, line);
+        c.ExtTextOut(p.DeviceX(start), top, ETO_CLIPPED, &clip, line);
       } else {
         // Each character 0 ends a piece; the pieces follow one another.
         Extended offset = 0;
@@ -314,7 +324,7 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
           const std::size_t zero = line.find('\0', from);
           AnsiString piece = line.substr(from, zero == AnsiString::npos ? AnsiString::npos : zero - from);
           if (zero != AnsiString::npos) piece += ' ';
-          c.ExtTextOut(p.DeviceX(start + offset), p.DeviceY(currentY), 0, nullptr, piece);
+          c.ExtTextOut(p.DeviceX(start + offset), top, ETO_CLIPPED, &clip, piece);
           offset += c.TextWidth(piece) / p.XFactor();
           if (zero == AnsiString::npos) break;
           from = zero + 1;

@@ -99,13 +99,10 @@ void TRpStandardPreview::DoPrintSetup() {
   if (report_ != nullptr) {
     report_->PrinterSetupDialog();
     if (report_->Tag == 1) return;
-    if (!RpPreviewPrintsPages) {
-      // Printing runs the report again: it prints with the same choices.
-      report_->PrinterSettings.Collate = printer_->Settings()->Collate;
-      report_->PrinterSettings.ColorOption = printer_->Settings()->ColorOption;
-      report_->PrinterSettings.PrintQuality = printer_->Settings()->PrintQuality;
-      report_->PrinterSettings.Duplex = printer_->Settings()->Duplex();
-    }
+    // The pages shown print with the choices, whichever printer ran them.
+    if (report_->RpPrinter() != printer_) report_->ApplyDialogSettings(*printer_);
+    // Printing runs the report again: it prints with the same choices.
+    if (!RpPreviewPrintsPages) report_->TakeDialogSettings();
     return;
   }
   TRpPrintDialog dialog(nullptr);

@@ -411,3 +411,8 @@ void TRpPrinter::ApplyJobSettings(const TBandRepPrinterSettings& s) {
   SetCollate(s.Collate);
   SetColorOption(s.ColorOption);
 }
+
+int TRpPrinter::StringPos(const AnsiString& subStr, const AnsiString& s) {
+  const std::size_t at = s.find(subStr);
+  return at == AnsiString::npos ? 0 : static_cast<int>(at) + 1;
+}

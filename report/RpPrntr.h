@@ -139,6 +139,8 @@ class TRpPrinter {
   void ProcessHyperlink(const AnsiString& link);
   // The printer's paper as an index of the paper table (0: Default).
   int DefaultPaperIndex() const;
+  // The 1-based place of SubStr in S, 0 when it is not there.
+  static int StringPos(const AnsiString& subStr, const AnsiString& s);
   // Called once with the text of the first damaged page met.
   std::function<void(const AnsiString&)> OnDamagedPage;
 

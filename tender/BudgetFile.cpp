@@ -198,16 +198,23 @@ TSplit SplitIntoBlocks(std::string_view bytes, size_t at, int rows) {
 // How well a layout explains the file, best first: blocks of entry numbers
 // a save writes to the last byte, or the header's own layout to the last
 // byte (without blocks too: another layout can read blocks out of a budget
-// that has none, so the header wins the tie); a block above 2,400 read past
-// (a wrong layout reads large numbers out of the floats); the header's
-// layout with its end cut short; another layout without blocks; another
-// with a cut end.
-int SplitRank(const TSplit& split, bool preferred) {
+// that has none, so the header wins the tie), or parts 5 and 6 to the last
+// byte when the header lacks one of them (every save writes both, so such a
+// header is stale: a guarantee below 2.56 % leaves the asphalt flag off); a
+// block above 2,400 read past (a wrong layout reads large numbers out of
+// the floats); the header's layout with its end cut short; another layout
+// without blocks; another with a cut end. A header holding both parts is
+// trusted over another layout's accidental exact split without blocks, so
+// that a file cut inside its first block keeps the header's layout.
+int SplitRank(const TSplit& split, const TBudgetLayout& layout, const TBudgetLayout& preferred) {
   const bool inRange = split.OutOfRange == 0;
   const bool whole = !split.LastCut;
-  if (inRange && whole && (split.Blocks > 0 || preferred)) return 0;
+  const bool isPreferred = layout == preferred;
+  const bool saved = layout.Contingency && layout.Asphalt;
+  const bool staleHeader = !(preferred.Contingency && preferred.Asphalt);
+  if (inRange && whole && (split.Blocks > 0 || isPreferred || (saved && staleHeader))) return 0;
   if (whole && split.Blocks > 0) return 2;
-  if (inRange && preferred) return 3;
+  if (inRange && isPreferred) return 3;
   if (inRange && whole) return 4;
   if (inRange) return 5;
   return 6;
@@ -262,25 +269,32 @@ TBudgetFileContents DecodeBudgetFile(std::string_view bytes, TBudgetKind kind,
   }
 
   // The layout whose rest splits best; among equals the one with fewest
-  // blocks above 2,400, then the header's, then the first candidate.
-  bool found = false;
+  // blocks above 2,400, then the header's, then the first candidate. Each
+  // trial starts from the rows alone, so that the parts the chosen layout
+  // lacks stay empty rather than keep another candidate's bytes.
+  const TBudgetData rowsAlone = budget;
+  bool found = false, headerFits = false, bestCut = false;
   std::tuple<int, int, bool> best;
   for (const TBudgetLayout& layout : CandidateLayouts(preferred)) {
-    TBudgetData trial = budget;
+    TBudgetData trial = rowsAlone;
     size_t end = 0;
     if (!ReadBudgetPart(bytes, rowsEnd, layout, trial, end)) continue;
     const TSplit split = SplitIntoBlocks(bytes, end, rows);
     const bool isPreferred = layout == preferred;
-    const std::tuple<int, int, bool> key{SplitRank(split, isPreferred), split.OutOfRange, !isPreferred};
+    headerFits = headerFits || isPreferred;
+    const std::tuple<int, int, bool> key{SplitRank(split, layout, preferred), split.OutOfRange, !isPreferred};
     if (found && !(key < best)) continue;
     best = key;
+    bestCut = split.LastCut;
     budget = std::move(trial);
     contents.Layout = layout;
     contents.BudgetEnd = end;
     found = true;
   }
-  // Too short for the parts of any layout.
-  if (!found) return contents;
+  // Too short for the parts of any layout; or too short for the header's,
+  // and no other explains the end either: the file lost bytes, and a
+  // smaller layout would drop parts the file held.
+  if (!found || (bestCut && !headerFits)) return contents;
   contents.Status = TBudgetReadStatus::Ok;
 
   size_t at = contents.BudgetEnd;

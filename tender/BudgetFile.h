@@ -78,7 +78,9 @@ AnsiString BudgetCsvName(const AnsiString& budgetFileName);
 enum class TBudgetReadStatus {
   Ok,
   WrongType,  // the text field size belongs to the other kind of budget
-  Damaged,    // too short, or a row count beyond 2,499
+  // Too short, a row count beyond 2,499, or too short for the header's
+  // layout when no other layout reads the file to its last byte.
+  Damaged,
 };
 
 struct TBudgetFileContents {

@@ -206,7 +206,9 @@ class TCheck {
         continue;
       }
       AnsiString text;
-      if (distance <= t && (Real(r_.ToleratedCost) + c) / StudySum() < 0.05L) {
+      // The tolerance as stored: the 80-bit one falls a hair short of the
+      // whole points it stands for (7.99999999999999989 at a mean of 20 %).
+      if (distance <= r_.ExceptionTolerance && (Real(r_.ToleratedCost) + c) / StudySum() < 0.05L) {
         r_.ToleratedCost = static_cast<double>(r_.ToleratedCost + c);
         if (d >= r_.BandHigh) {
           text = "ΑΝΩΜΑΛΟ !"_a;

@@ -189,6 +189,10 @@ class TReport {
     for (int i = 1; i <= in_.Rows; ++i) {
       const double d = grid_.Num(5, i);
       const AnsiString category = grid_.Cell(3, i);
+      // Every row counts in the sums, those shown as partial totals or not
+      // at all too: the sums are the study's and the offer's.
+      studySum += grid_.Num(4, i);
+      offerSum += grid_.Num(6, i);
       if (d >= 99) {
         const size_t open = category.find('(');
         if (category.find('=') != AnsiString::npos && open != AnsiString::npos)
@@ -209,8 +213,6 @@ class TReport {
           line += "*ΑΝΩΜΑΛΗ"_a;
       }
       Add(line);
-      studySum += grid_.Num(4, i);
-      offerSum += grid_.Num(6, i);
     }
     const AnsiString rule =
         "---+----------------------------------------+----------------+--------+----------------+";
@@ -230,8 +232,10 @@ class TReport {
     Add(rule);
     const auto round = in_.RoundDiscount;
     const double mean = static_cast<double>(E() * 100);
-    AnsiString meanText = FormatNumNoBlanks(12, in_.DiscountDecimals + 1, in_.Style,
-                                            round ? round(in_.DiscountDecimals, mean) : mean);
+    // A field of 10 characters, which the report form reads back by
+    // position, less the final "0" of the extra decimal.
+    AnsiString meanText =
+        FormatNum(10, in_.DiscountDecimals + 1, in_.Style, round ? round(in_.DiscountDecimals, mean) : mean);
     if (!meanText.empty() && meanText.back() == '0') meanText.pop_back();
     Add(" Μέση έκπωση Εμ=(ΣΣ-ΣΔΕ)/ΣΣ= ( "_a + Total(4, 3) + " - " + Total(6, 3) + " / " + Total(4, 3) +
         " )  = " + meanText + " %");

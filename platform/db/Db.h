@@ -41,6 +41,9 @@ class TField : public TObject {
   TField(TDataSet* dataSet, AnsiString fieldName, TFieldType dataType);
   TDataSet* DataSet() const { return dataSet_; }
   const AnsiString& FieldName() const { return fieldName_; }
+  // The field's caption for people: its name until one is given.
+  const AnsiString& DisplayLabel() const { return displayLabel_.empty() ? fieldName_ : displayLabel_; }
+  void SetDisplayLabel(const AnsiString& label) { displayLabel_ = label; }
   TFieldType DataType() const { return dataType_; }
   // Position among the data set's fields.
   int Index() const { return index_; }
@@ -65,6 +68,7 @@ class TField : public TObject {
   friend class TDataSet;
   TDataSet* dataSet_;
   AnsiString fieldName_;
+  AnsiString displayLabel_;
   TFieldType dataType_;
   int index_ = -1;
 };

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 
 #include "platform/gfx/PdfCanvas.h"
 #include "platform/gfx/RecordingCanvas.h"
@@ -56,7 +55,8 @@ AnsiString HomeFolder() {
 
 // The user's documents folder: XDG_DOCUMENTS_DIR from the environment or
 // from the user's folder settings (user-dirs.dirs), when it exists; else
-// the home folder.
+// the home folder. The settings are read as a regular file of a bounded
+// size only, so that a pipe or a device under the name holds nothing up.
 AnsiString DocumentsFolder() {
   const std::string home = cp1253::ToUtf8(HomeFolder());
   auto existing = [](const std::string& folder) {
@@ -66,20 +66,15 @@ AnsiString DocumentsFolder() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
   const std::string dirs =
       (config && *config == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
-  std::ifstream in(dirs);
-  std::string line;
-  while (std::getline(in, line)) {
-    // XDG_DOCUMENTS_DIR="$HOME/Documents"
-    const std::string key = "XDG_DOCUMENTS_DIR=\"";
-    if (line.compare(0, key.size(), key) != 0) continue;
-    const size_t end = line.find('"', key.size());
-    if (end == std::string::npos) break;
-    std::string folder = line.substr(key.size(), end - key.size());
-    if (folder.compare(0, 5, "$HOME") == 0) folder = home + folder.substr(5);
-    // The home folder itself means the user keeps no documents folder.
-    if (existing(folder) && folder != home && folder != home + "/") return cp1253::FromUtf8(folder);
-    break;
+  std::string settings;
+  try {
+    settings = ReadFileHead(cp1253::FromUtf8(dirs), MaxUserDirsSize);
+  } catch (const Exception&) {
+    return HomeFolder();
   }
+  const std::string folder = DocumentsFolderSetting(settings, home);
+  // The home folder itself means the user keeps no documents folder.
+  if (existing(folder) && folder != home && folder != home + "/") return cp1253::FromUtf8(folder);
   return HomeFolder();
 }
 
@@ -115,6 +110,23 @@ Machine& TheMachine() {
 }
 
 }  // namespace
+
+std::string DocumentsFolderSetting(std::string_view settings, const std::string& home) {
+  // XDG_DOCUMENTS_DIR="$HOME/Documents"
+  constexpr std::string_view key = "XDG_DOCUMENTS_DIR=\"";
+  while (!settings.empty()) {
+    const size_t end = settings.find('\n');
+    const std::string_view line = settings.substr(0, end);
+    settings = end == std::string_view::npos ? std::string_view() : settings.substr(end + 1);
+    if (line.substr(0, key.size()) != key) continue;
+    const size_t close = line.find('"', key.size());
+    if (close == std::string_view::npos) return {};
+    std::string folder(line.substr(key.size(), close - key.size()));
+    if (folder.compare(0, 5, "$HOME") == 0) folder = home + folder.substr(5);
+    return folder;
+  }
+  return {};
+}
 
 TPrinterProfile PdfPrinterProfile() {
   TPrinterProfile p;

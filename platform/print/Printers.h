@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gfx/CairoCanvas.h"
@@ -108,6 +110,11 @@ void ClearJobLog();
 // Told of each job the PDF printer wrote to a file it named itself (the job
 // named none), after the file is written: the program says where it went.
 extern std::function<void(const TPrintJobRecord&)> OnFileWritten;
+// The documents folder that the user's folder settings (the text of
+// user-dirs.dirs) name, "$HOME" taken as Home; empty when they name none.
+std::string DocumentsFolderSetting(std::string_view settings, const std::string& home);
+// The most of the settings file read: it holds a handful of short lines.
+constexpr Int64 MaxUserDirsSize = 64 * 1024;
 }  // namespace printers
 
 class TPdfCanvas;

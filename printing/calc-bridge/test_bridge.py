@@ -233,6 +233,111 @@ class Conversations(unittest.TestCase):
             bridge.FRAME_TIMEOUT = saved
             shutil.rmtree(folder, ignore_errors=True)
 
+    def serve_in(self, folder, is_program):
+        path = os.path.join(folder, "Excel")
+        listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        listener.bind(path)
+        listener.listen(4)
+        self.addCleanup(listener.close)
+        threading.Thread(target=bridge.serve, args=(listener, bridge.Session(MemoryBackend(), 1), is_program),
+                         daemon=True).start()
+        return path
+
+    def bounds(self, frame_timeout, idle_timeout):
+        saved = bridge.FRAME_TIMEOUT, bridge.IDLE_TIMEOUT
+        bridge.FRAME_TIMEOUT, bridge.IDLE_TIMEOUT = frame_timeout, idle_timeout
+
+        def restore():
+            bridge.FRAME_TIMEOUT, bridge.IDLE_TIMEOUT = saved
+        self.addCleanup(restore)
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder, True)
+        return folder
+
+    def test_the_program_gets_in_when_strangers_hold_every_slot(self):
+        import subprocess
+        import sys
+        folder = self.bounds(10.0, 60.0)
+        me = os.getpid()
+        path = self.serve_in(folder, lambda pid: pid == me)
+        # Another process of the same user holds sixteen idle conversations
+        # and asks for a seventeenth.
+        holder = subprocess.Popen(
+            [sys.executable, "-c",
+             "import socket, sys\n"
+             "held = []\n"
+             "for _ in range(16):\n"
+             "    c = socket.socket(socket.AF_UNIX); c.connect(sys.argv[1]); held.append(c)\n"
+             "extra = socket.socket(socket.AF_UNIX); extra.connect(sys.argv[1]); extra.settimeout(5)\n"
+             "print('refused' if extra.recv(1) == b'' else 'served', flush=True)\n"
+             "sys.stdin.read()\n", path],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        self.addCleanup(holder.wait)
+        self.addCleanup(holder.stdout.close)
+        self.addCleanup(holder.stdin.close)
+        self.assertEqual(holder.stdout.readline().strip(), "refused")
+        ours = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        ours.settimeout(5)
+        ours.connect(path)
+        ours.sendall(bridge.frame(b"OSystem") + execute(b"[NEW(1)]"))
+        expected = bridge.frame(b"A") + bridge.frame(b"E\x01\x00")
+        self.assertEqual(read_exactly(ours, len(expected)), expected)
+        ours.close()
+
+    def test_idle_strangers_are_closed_and_the_program_is_not(self):
+        import time
+        folder = self.bounds(10.0, 0.5)
+        path = self.serve_in(folder, lambda pid: False)
+        stranger = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        stranger.settimeout(10)
+        stranger.connect(path)
+        started = time.monotonic()
+        self.assertEqual(stranger.recv(10), b"")
+        self.assertGreaterEqual(time.monotonic() - started, 0.4)
+        stranger.close()
+
+        path = self.serve_in(tempfile.mkdtemp(dir=folder), lambda pid: True)
+        ours = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        ours.settimeout(5)
+        ours.connect(path)
+        time.sleep(1.5)
+        ours.sendall(bridge.frame(b"OSystem"))
+        self.assertEqual(read_exactly(ours, 5), bridge.frame(b"A"))
+        ours.close()
+
+    def test_a_trickled_frame_is_cut_at_the_half_frame_bound(self):
+        import time
+        folder = self.bounds(1.0, None)
+        path = self.serve_in(folder, lambda pid: True)
+        client = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        client.settimeout(10)
+        client.connect(path)
+        # A whole frame and the first byte of the next together: the second
+        # frame's time runs from that byte.
+        client.sendall(bridge.frame(b"OSystem") + execute(b"[NEW(1)]")[:1])
+        self.assertEqual(read_exactly(client, 5), bridge.frame(b"A"))
+        started = time.monotonic()
+        closed = False
+        for byte in execute(b'[FORMULA("' + b"x" * 40 + b'")]')[1:]:
+            time.sleep(0.25)
+            try:
+                client.sendall(bytes([byte]))
+            except OSError:
+                closed = True
+                break
+            if time.monotonic() - started > 3:
+                break
+        client.settimeout(5)
+        try:
+            closed = closed or client.recv(10) == b""
+        except socket.timeout:
+            pass
+        except OSError:
+            closed = True
+        self.assertTrue(closed)
+        self.assertLess(time.monotonic() - started, 3)
+        client.close()
+
 
 if __name__ == "__main__":
     unittest.main()

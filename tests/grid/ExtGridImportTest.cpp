@@ -67,6 +67,54 @@ TEST_F(ExtGridImportTest, FilesAreSplitByTheDelimiterTheirFirstLinesAgreeOn) {
   }
 }
 
+// A line may bring 16,384 columns and 1 MiB; a file beyond either is
+// refused with the line's number and the grid keeps what it held, its
+// floating footer too.
+TEST_F(ExtGridImportTest, ColumnsAndLineLengthAreBounded) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* message;  // empty: loads
+    int cols;
+  };
+  std::string fields;
+  for (int i = 0; i < 16383; ++i) fields += "x,";
+  const Case cases[] = {
+      {"16,384 fields", "a,b\n" + fields + "y\n", "", 16384},
+      {"16,385 fields", "a,b\n" + fields + "y,z\n", "Line 2 of file @ has more than 16384 fields", 0},
+      {"a line of 1 MiB", std::string(1 << 20, 'q') + "\n", "", 2},
+      {"a line one byte longer, without a line end", "a\n" + std::string((1 << 20) + 1, 'q'),
+       "Line 2 of file @ is longer than 1048576 characters", 0},
+      {"quoted delimiters are no fields", "\"" + fields + "\",y\n", "", 2},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto& g = MakeGrid<TExtStringGrid>(2, 3);
+    g.SetCells(0, 1, "kept");
+    g.FloatingFooter().SetVisible(true);
+    g.SetCells(1, 2, "42");
+    const AnsiString file = FileWith("bounds.csv", k.bytes);
+    if (*k.message == 0) {
+      g.LoadFromCSVFile(file);
+      EXPECT_EQ(g.ColCount(), k.cols);
+      continue;
+    }
+    std::string message = k.message;
+    message.replace(message.find('@'), 1, file);
+    try {
+      g.LoadFromCSVFile(file, true);
+      ADD_FAILURE() << "loaded";
+    } catch (const EExtGridError& e) {
+      EXPECT_EQ(std::string(e.Message), message);
+    }
+    EXPECT_EQ(g.ColCount(), 2);
+    EXPECT_EQ(g.RowCount(), 3);
+    EXPECT_EQ(g.Cells(0, 1), "kept");
+    EXPECT_EQ(g.Cells(1, 2), "42");
+    EXPECT_EQ(g.Delimiter, 0);
+  }
+}
+
 TEST_F(ExtGridImportTest, LineBreaksInFieldsBecomeCrLf) {
   struct Case {
     const char* what;

@@ -12,130 +12,11 @@
 #include "tests/platform/db/TestDatabase.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
+#include "tests/report/BandRptFixture.h"
 
 namespace {
 
-struct Text {
-  AnsiString S;
-  int X, Y;
-};
-
-// The texts of a recorded page with their reference points, in order.
-std::vector<Text> PageTexts(TRpPrinter& p, int n) {
-  std::vector<Text> out;
-  auto page = p.GetPage(n);
-  if (!page) return out;
-  EnumEnhMetafile(page->Data(), [&](std::uint32_t, std::string_view rec) {
-    AnsiString s;
-    if (TextOfRecord(rec, s) && rec.size() >= 44) {
-      std::int32_t x, y;
-      std::memcpy(&x, rec.data() + 36, 4);
-      std::memcpy(&y, rec.data() + 40, 4);
-      out.push_back({s, x, y});
-    }
-    return true;
-  });
-  return out;
-}
-
-std::vector<AnsiString> Strings(const std::vector<Text>& texts) {
-  std::vector<AnsiString> out;
-  for (const Text& t : texts) out.push_back(t.S);
-  return out;
-}
-
-// A report fed Lines need-data lines, each printed by a label on the
-// detail band; a page header, a title, a page footer with the page number
-// and a summary around them. All lengths in 0.1 mm.
-// Back to the system's printers after a run to the PDF printer, and the
-// PDF that run wrote into Folder ("" when none, or the reader is missing).
-std::string PrintedPdf(const TempFolder& folder) {
-  printers::UseSystem();
-  Printer()->Refresh();
-  if (::testing::AssertionResult have = Installed("pdftotext", "poppler-utils"); !have) {
-    ADD_FAILURE() << have.message();
-    return {};
-  }
-  std::string file;
-  for (const auto& f : std::filesystem::directory_iterator(folder.path()))
-    if (f.path().extension() == ".pdf") file = f.path().string();
-  return file;
-}
-
-class BandRptTest : public ControlsTest {
- protected:
-  void SetUp() override {
-    ControlsTest::SetUp();
-    SetRpMeasureInInches(false);
-    rep = new TBandRep(Form.get());
-    rep->SetParent(Form.get());
-    rep->SetUnits(TRpUnit::Native);
-    TRpPage& page = *rep->Page();
-    page.SetPaperSize(TRpPaperSize::A4);
-    for (int i : {TRpPage::iTopMargin, TRpPage::iBottomMargin, TRpPage::iLeftMargin, TRpPage::iRightMargin})
-      page.SetValue(i, 100);
-  }
-  TRpCustomBand* AddBand(int index, Extended height) {
-    rep->Bands()->Set(index, true);
-    TRpCustomBand* band = rep->Bands()->Band(index);
-    band->Size()->Units = TRpUnit::Native;
-    band->Size()->SetValue(TRpBandSize::iHeight, height);
-    return band;
-  }
-  template <class C>
-  C* AddControl(TWinControl* parent, Extended left, Extended top, Extended width, Extended height) {
-    auto* c = new C(Form.get());
-    c->SetParent(parent);
-    c->Size()->Units = TRpUnit::Native;
-    c->Size()->SetValue(TRpPrintableSize::iLeft, left);
-    c->Size()->SetValue(TRpPrintableSize::iTop, top);
-    c->Size()->SetValue(TRpPrintableSize::iWidth, width);
-    c->Size()->SetValue(TRpPrintableSize::iHeight, height);
-    return c;
-  }
-  TRpLabel* AddLabel(TWinControl* parent, const AnsiString& caption, Extended top = 0) {
-    auto* l = AddControl<TRpLabel>(parent, 0, top, 1000, 50);
-    l->AutoSize = false;
-    l->SetCaption(caption);
-    return l;
-  }
-  // The standard report: Lines detail lines of 50 each.
-  void Standard(int lines) {
-    AddLabel(AddBand(TBandRepBands::iPageHeader, 60), "Κεφαλίδα"_a);
-    AddLabel(AddBand(TBandRepBands::iTitle, 100), "Τίτλος"_a);
-    detail = AddLabel(AddBand(TBandRepBands::iDetail, 50), "");
-    auto* number = AddControl<TRpSysData>(AddBand(TBandRepBands::iPageFooter, 60), 0, 0, 1000, 50);
-    number->AutoSize = false;
-    number->SetData(rpsPageNumber);
-    number->SetText("Σελίδα "_a);
-    AddLabel(AddBand(TBandRepBands::iSummary, 80), "Τέλος"_a);
-    Feed(lines);
-  }
-  void Feed(int lines) {
-    total = lines;
-    rep->OnNeedData() = [this](TObject*, bool& more) {
-      more = fed < total;
-      if (more) detail->SetCaption("Γραμμή "_a + IntToStr(++fed));
-    };
-  }
-  void Run() {
-    fed = 0;
-    printer = std::make_unique<TRpPrinter>(rep);
-    rep->RunInto(printer.get());
-  }
-  // Every text of the run, page after page.
-  std::vector<std::vector<Text>> Pages() {
-    std::vector<std::vector<Text>> pages;
-    for (int n = 1; n <= printer->PageCount(); ++n) pages.push_back(PageTexts(*printer, n));
-    return pages;
-  }
-  TBandRep* rep = nullptr;
-  TRpLabel* detail = nullptr;
-  std::unique_ptr<TRpPrinter> printer;
-  int fed = 0, total = 0;
-};
-
-int PxY(Extended tenths) { return static_cast<int>(Round(tenths * 96 / 254)); }
+using namespace bandrpt_test;
 
 TEST_F(BandRptTest, NeedDataLinesFlowOverPagesWithHeadersFootersAndSummary) {
   Standard(120);
@@ -472,6 +353,9 @@ TEST_F(BandRptTest, ThePrintDialogLeavesItsAnswerInTag) {
   EXPECT_EQ(rep->Page()->Orientation(), poLandscape);
   EXPECT_EQ(rep->PrinterSettings.PrinterIndex, 0);
   EXPECT_EQ(rep->PrinterSettings.FirstPage, 0);
+  // With no run going the choices wait for the next one.
+  EXPECT_EQ(rep->DialogSettings.PrinterIndex, 0);
+  EXPECT_EQ(rep->DialogSettings.Orientation, poLandscape);
   printers::UseSystem();
   Printer()->Refresh();
 }
@@ -599,35 +483,6 @@ TEST_F(BandRptTest, AnOpenGroupRepeatsItsHeaderOnEachNewPage) {
 }
 
 // Every call a run makes of its export filter.
-class RecordingFilter : public TRpExportFilter {
- public:
-  RecordingFilter() : TRpExportFilter("out") {}
-  void Start(int w, int h, TFont* font) override {
-    TRpExportFilter::Start(w, h, font);
-    calls.push_back("Start " + std::to_string(w) + "x" + std::to_string(h));
-  }
-  void NewPage() override { calls.push_back("NewPage"); }
-  void EndPage() override { calls.push_back("EndPage"); }
-  void Finish() override {
-    TRpExportFilter::Finish();
-    calls.push_back("Finish");
-  }
-  void TextOut(Extended, Extended y, TFont*, TColor, TAlignment, const AnsiString& text) override {
-    calls.push_back("Text " + std::to_string(static_cast<int>(y)) + " " + text);
-  }
-  void BandOut(TRpCustomBand*, Extended, Extended, Extended y) override {
-    calls.push_back("Band " + std::to_string(static_cast<int>(y)));
-  }
-  void ControlOut(TRpPrintable* control, Extended, Extended) override {
-    if (auto* shape = dynamic_cast<TRpShape*>(control))
-      shapes.push_back(std::to_string(shape->Shape()) +
-                       (shape->Brush()->Style == bsClear ? " clear" : " solid") +
-                       (shape->Pen()->Style == psClear ? " nopen" : " pen") + " " +
-                       std::to_string(static_cast<int>(shape->NativeValue(TRpPrintableSize::iWidth))));
-  }
-  std::vector<std::string> calls;
-  std::vector<std::string> shapes;
-};
 
 TEST_F(BandRptTest, ExportsHandTheFilterTextsBandsAndPages) {
   detail = AddLabel(AddBand(TBandRepBands::iDetail, 50), "Μία"_a);
@@ -653,7 +508,8 @@ TEST_F(BandRptTest, FramesReachTheFilterAsShapes) {
   Feed(1);
   RecordingFilter all;
   rep->ExportToFilter(&all);
-  EXPECT_EQ(all.shapes, std::vector<std::string>{"0 clear pen 404"});  // one rectangle, frame included
+  // The band's background first, then one rectangle, frame included.
+  EXPECT_EQ(all.shapes, (std::vector<std::string>{"0 solid nopen 1900", "0 clear pen 404"}));
   boxed->Frame()->SetDrawLeft(false);
   boxed->Frame()->SetDrawRight(false);
   boxed->SetTransparent(false);
@@ -661,9 +517,9 @@ TEST_F(BandRptTest, FramesReachTheFilterAsShapes) {
   fed = 0;
   RecordingFilter two;
   rep->ExportToFilter(&two);
-  // The background first, then a line per drawn side.
-  EXPECT_EQ(two.shapes,
-            (std::vector<std::string>{"0 solid nopen 400", "3 solid pen 404", "3 solid pen 404"}));
+  // The band's background, the label's, then a line per drawn side.
+  EXPECT_EQ(two.shapes, (std::vector<std::string>{"0 solid nopen 1900", "0 solid nopen 400",
+                                                  "3 solid pen 404", "3 solid pen 404"}));
 }
 
 // The drawing records of a page: type and the first four numbers after
@@ -883,6 +739,8 @@ TEST_F(BandRptTest, LabelsKeepTheirLineAndJustificationRules) {
   TRpLabel* coloured = label(400, 50, "Χρώμα"_a);
   coloured->SetTransparent(true);
   coloured->SetColor(clYellow);
+  // The band is transparent too, so that it hands no background either.
+  dynamic_cast<TRpCustomBand*>(coloured->Parent())->TransparentBand = true;
   fed = 0;
   RecordingFilter filter;
   rep->ExportToFilter(&filter);

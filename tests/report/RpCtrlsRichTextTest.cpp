@@ -225,7 +225,9 @@ class PictureFilter : public TRpExportFilter {
     std::vector<AnsiString> texts;
   };
   void ControlOut(TRpPrintable* control, Extended x, Extended y) override {
-    if (dynamic_cast<TRpShape*>(control) != nullptr) ++frames;
+    // A frame is drawn with a pen; the band's background has none.
+    if (auto* shape = dynamic_cast<TRpShape*>(control); shape != nullptr && shape->Pen()->Style != psClear)
+      ++frames;
     auto* image = dynamic_cast<TRpImage*>(control);
     if (image == nullptr) return;
     TSeen seen{image->Name(),

@@ -19,9 +19,12 @@
 #include <thread>
 
 #include "platform/backend/headless/Headless.h"
+#include "platform/ui/StdCtrls.h"
+#include "report/RpCtrls.h"
 #include "report/RpPrntr.h"
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/rtl/TempFolder.h"
+#include "tests/platform/ui/ControlsFixture.h"
 
 extern char** environ;
 
@@ -63,6 +66,7 @@ class PrivateCups {
               "#!/bin/sh\n"
               "if [ $# -eq 0 ]; then echo 'direct capture \"Unknown\" \"Capture\"'; exit 0; fi\n"
               "out=\"${DEVICE_URI#capture:}\"\n"
+              "echo \"$4\" > \"$out.copies\"\n"
               "if [ -n \"$6\" ]; then cat \"$6\" > \"$out.part\"; else cat > \"$out.part\"; fi\n"
               "mv \"$out.part\" \"$out\"\n",
               0700);
@@ -139,6 +143,75 @@ TEST(RpPrntrCupsTest, ThreePagesReachAPrivateQueue) {
   std::string text;
   ASSERT_TRUE(PdfText(out, text));
   EXPECT_NE(text.find("Σελίδα 3"), std::string::npos);
+  unsetenv("CUPS_SERVER");
+  cupsSetServer(nullptr);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+// The copies a job to a queue of Cups asked for, once it has arrived.
+std::string ArrivedCopies(const std::string& out) {
+  const std::string copies = out + ".copies";
+  for (int i = 0; i < 100 && access(out.c_str(), F_OK) != 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::ifstream in(copies);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+class RpPrintDialogCupsTest : public ControlsTest {};
+
+// The print dialog of a report whose pages are ready: another queue is
+// chosen with two copies, and the job that arrives there asks for two.
+TEST_F(RpPrintDialogCupsTest, AnotherPrinterKeepsTheCopiesChosen) {
+  ASSERT_TRUE(Have("/usr/sbin/cupsd")) << "cupsd (cups-daemon) is needed";
+  ASSERT_TRUE(Have("lpadmin")) << "lpadmin (cups-client) is needed";
+  PrivateCups cups;
+  ASSERT_GT(cups.pid, 0);
+  const std::string first = cups.folder.path() + "/out/first.pdf",
+                    second = cups.folder.path() + "/out/second.pdf";
+  ASSERT_TRUE(cups.AddQueue("rpfirst", first));
+  ASSERT_TRUE(cups.AddQueue("rpsecond", second));
+  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
+  cupsSetServer(nullptr);
+  printers::UseSystem();
+  Printer()->Refresh();
+  const int firstIndex = Printer()->Printers()->IndexOf("rpfirst"),
+            secondIndex = Printer()->Printers()->IndexOf("rpsecond");
+  ASSERT_GE(firstIndex, 0);
+  ASSERT_GE(secondIndex, 0);
+  Printer()->SetPrinterIndex(firstIndex);
+  {
+    TBandRep* rep = new TBandRep(Form.get());
+    rep->SetParent(Form.get());
+    rep->PrinterSettings.PrinterIndex = firstIndex;
+    rep->Bands()->SetHasDetail(true);
+    auto* label = new TRpLabel(Form.get());
+    label->SetParent(rep->Bands()->Band(TBandRepBands::iDetail));
+    label->SetCaption("Δύο αντίγραφα"_a);
+    TRpPrinter pages(rep);
+    rep->RunInto(&pages);
+    ASSERT_EQ(pages.Status(), rpsFinished);
+    // The dialog of the preview: the report's printer is the one shown.
+    rep->SetRpPrinter(&pages);
+    backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
+      Found<TComboBox>(f, "PrinterList").SetItemIndex(secondIndex);
+      Found<TEdit>(f, "Copies").SetText("2");
+      Found<TCheckBox>(f, "Collate").SetChecked(true);
+      backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
+    });
+    rep->PrinterSetupDialog();
+    rep->SetRpPrinter(nullptr);
+    EXPECT_EQ(rep->Tag, 0);
+    EXPECT_EQ(rep->DialogSettings.Copies, 2);
+    EXPECT_EQ(rep->DialogSettings.Collate, 1);
+    EXPECT_EQ(pages.Settings()->Copies(), 2);
+    EXPECT_EQ(pages.Settings()->Collate, 1);
+    pages.Print();
+  }
+  EXPECT_EQ(ArrivedCopies(second), "2") << RunCommand("cat '" + cups.folder.path() + "/log/error_log'");
+  EXPECT_NE(access(first.c_str(), F_OK), 0);
   unsetenv("CUPS_SERVER");
   cupsSetServer(nullptr);
   printers::UseSystem();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "platform/rtl/ByteOrder.h"
 #include "tender/BudgetFile.h"
 
@@ -155,6 +158,82 @@ INSTANTIATE_TEST_SUITE_P(
         HardFileCase{"cut inside the last block", Full, 0, 5, {1}, {3}},
         HardFileCase{"cut inside the last block, header wrong", {false, true, false}, 0, 5, {1}, {3}},
         HardFileCase{"cut inside the first block", Full, 0, 8 * 3 + 2 + 9, {}, {1}}));
+
+std::string BudgetBytes(const char* name) {
+  std::ifstream file(std::string(DIM_TEST_DATA) + "/budgets/" + name, std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+// Files whose header leaves the asphalt flag off (a guarantee below 2.56 %)
+// though the save wrote the asphalt part, without detailed offers: the
+// exact split of parts 5 and 6 wins over the header's layout with a cut end
+// and over a block above 2,400 read out of the contingencies.
+struct StaleHeaderCase {
+  const char* file;
+  TBudgetLayout header;
+  size_t end;
+  double contingency;
+  double asphaltOverhead;
+};
+
+class StaleHeaders : public testing::TestWithParam<StaleHeaderCase> {};
+
+TEST_P(StaleHeaders, TheLayoutEverySaveWritesIsRead) {
+  const StaleHeaderCase& c = GetParam();
+  const std::string bytes = BudgetBytes(c.file);
+  const TBudgetFileContents read = DecodeBudgetFile(bytes, TBudgetKind::WorkItems, c.header);
+  ASSERT_EQ(read.Status, TBudgetReadStatus::Ok);
+  EXPECT_EQ(read.Layout, Full);
+  EXPECT_EQ(read.BudgetEnd, c.end);
+  EXPECT_EQ(read.BudgetEnd, bytes.size());
+  EXPECT_EQ(read.Budget.OverheadPercent, 18);
+  EXPECT_EQ(read.Budget.ContingencyPercent, c.contingency);
+  EXPECT_EQ(read.Budget.AsphaltAmount, 0);
+  EXPECT_EQ(read.Budget.AsphaltOverheadPercent, c.asphaltOverhead);
+  EXPECT_TRUE(read.Blocks.empty());
+  EXPECT_TRUE(read.CutBlocks.empty());
+  // The next save writes what was read.
+  EXPECT_EQ(EncodeBudgetFile(read.Budget, Full, {}), bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BudgetFile, StaleHeaders,
+    testing::Values(StaleHeaderCase{"stale_asphalt_flag.pry", {false, true, false}, 81, 15, 18},
+                    StaleHeaderCase{"stale_asphalt_flag_three_rows.pry", {false, true, false}, 155, 9, 18},
+                    StaleHeaderCase{"stale_asphalt_flag_three_rows.pry", {false, false, false}, 155, 9, 18}));
+
+// A layout without parts 5 and 6 chosen after the header's, which has them:
+// the parts it lacks stay empty, so that encoding what was read writes no
+// bytes of the other candidate.
+TEST(BudgetFile, PartsTheLayoutLacksStayEmpty) {
+  const std::string bytes = BudgetBytes("categories_without_parts_5_6.pry");
+  const TBudgetFileContents read = DecodeBudgetFile(bytes, TBudgetKind::Categories, {true, true, false});
+  ASSERT_EQ(read.Status, TBudgetReadStatus::Ok);
+  EXPECT_EQ(read.Layout, (TBudgetLayout{true, false, false}));
+  EXPECT_EQ(read.Budget.OverheadExpression, "$1*18%");
+  EXPECT_EQ(read.Budget.ContingencyPercent, 0);
+  EXPECT_EQ(read.Budget.RevisionAmount, 0);
+  EXPECT_EQ(read.Budget.AsphaltAmount, 0);
+  EXPECT_EQ(read.Budget.AsphaltOverheadPercent, 0);
+  ASSERT_EQ(read.Blocks.size(), 2u);
+  EXPECT_EQ(read.Blocks[1].Values[0].Value, 7);
+  EXPECT_EQ(EncodeBudgetFile(read.Budget, read.Layout, read.Blocks), bytes);
+  const std::string saved = EncodeBudgetFile(read.Budget, {true, true, true}, read.Blocks);
+  for (size_t at = 4 + 49 + 41; at < 4 + 49 + 41 + 32; at += 8) EXPECT_EQ(le::GetDouble(saved, at), 0) << at;
+}
+
+// Too short for the header's layout, and every other layout needs a cut
+// end: the file is damaged, not read with its asphalt part dropped.
+TEST(BudgetFile, AFileTooShortForTheHeaderIsDamaged) {
+  const std::string bytes = BudgetBytes("asphalt_cut_short.pry");
+  ASSERT_EQ(bytes.size(), 71u);
+  EXPECT_EQ(DecodeBudgetFile(bytes, TBudgetKind::WorkItems, Full).Status, TBudgetReadStatus::Damaged);
+  // The same bytes under a header they fit are read.
+  EXPECT_EQ(DecodeBudgetFile(bytes, TBudgetKind::WorkItems, {false, true, false}).Status,
+            TBudgetReadStatus::Ok);
+}
 
 TEST(BudgetFile, FirstBlockOf2000WorkItemsAt74044) {
   TBudgetData budget;

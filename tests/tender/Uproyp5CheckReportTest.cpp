@@ -150,4 +150,49 @@ TEST_F(CheckReport, CategoryColumnsAsTheReportFormReadsThem) {
   EXPECT_EQ(line.substr(88), "O.K.-");
 }
 
+// The line a leading text opens.
+AnsiString LineOf(const std::vector<AnsiString>& lines, const char* start) {
+  const AnsiString wanted = cp1253::FromUtf8(start);
+  for (const AnsiString& line : lines)
+    if (line.rfind(wanted, 0) == 0) return line;
+  return {};
+}
+
+// The mean discount fills its 10 characters after ")  =", as the report
+// form takes it; the final "0" of the extra decimal is dropped.
+TEST_F(CheckReport, TheMeanDiscountFillsItsField) {
+  check.Kind = TBudgetKind::Categories;
+  struct Case {
+    int decimals;
+    double mean;
+    const char* field;
+  };
+  for (const Case c : {Case{2, 0.2, "     20,00 %"}, Case{3, 0.49141, "    49,141 %"},
+                       Case{2, 0.0525, "      5,25 %"}, Case{6, 0.12345678, " 12,345678 %"}}) {
+    Category(1, "Χωματουργικά", 1000, 20);
+    Totals(1000, 800, 0);
+    Check(c.mean, 1000, 1);
+    in.DiscountDecimals = c.decimals;
+    const AnsiString line = LineOf(CheckReportLines(in, grid, totals), " Μέση έκπωση Εμ=");
+    const size_t at = line.find(")  =");
+    ASSERT_NE(at, AnsiString::npos) << c.mean;
+    EXPECT_EQ(line.substr(at + 4), c.field) << c.mean;
+  }
+}
+
+// A row at 99 % or more is not listed, but its costs are the study's and the offer's all the same.
+TEST_F(CheckReport, TheSumsTakeEveryRow) {
+  check.Kind = TBudgetKind::Categories;
+  Category(1, "Χωματουργικά", 9000, 20);
+  Category(2, "Ηλεκτρομηχανολογικά", 1000, 99);
+  Totals(10000, 7210, 0);
+  Check(1 - 7210.0 / 10000, 10000, 2);
+  in.WithWords = false;
+  const std::vector<AnsiString> lines = CheckReportLines(in, grid, totals);
+  EXPECT_EQ(LineOf(lines, " Αθροισμα δαπανών εργασιών"),
+            cp1253::FromUtf8(
+                " Αθροισμα δαπανών εργασιών            Σσ=           10.000,00   Σπ=            7.210,00"));
+  EXPECT_EQ(LineOf(lines, "  2 "), AnsiString());
+}
+
 }  // namespace

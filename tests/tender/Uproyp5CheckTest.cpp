@@ -79,6 +79,30 @@ TEST_F(NormalityCheck, ACategoryOutsideTheBandIsToleratedAndAccepted) {
   EXPECT_EQ(r.UniformDiscount, -2000);
 }
 
+// The worked example: at a mean of 20 % the tolerance is 8 points; the
+// 36 % category lies exactly 8 beyond the band and is tolerated. The 80-bit
+// tolerance falls just short of 8; the stored one is 8.
+TEST_F(NormalityCheck, ACategoryExactlyATolerancePastTheBandIsTolerated) {
+  input.Kind = TBudgetKind::Categories;
+  Category(1, 8300, 20);
+  Category(2, 100, 36);
+  Category(3, 1600, 19);
+  const TCheckResult r = Run({0.2, 10000, 3});
+  EXPECT_NEAR(r.BandLow, 12, 1e-14);
+  EXPECT_EQ(r.BandHigh, 28);
+  EXPECT_EQ(r.ExceptionTolerance, 8);
+  EXPECT_EQ(grid.Cell(7, 1), "O.K.");
+  EXPECT_EQ(grid.Cell(7, 2), "O.K.ΑΝΩΜΑΛΟ !"_a);
+  EXPECT_EQ(grid.Cell(7, 3), "O.K.");
+  EXPECT_EQ(r.AnomalyCount, 1);
+  EXPECT_EQ(r.LowToleratedCount, 1);
+  EXPECT_EQ(r.AcceptedByException, 1);
+  EXPECT_EQ(r.HasHardAnomaly, 0);
+  EXPECT_EQ(Texts(r), (std::vector<AnsiString>{"Βρέθηκαν 1 Ανώμαλα ποσοστά !!"_a, LargeCategoriesMessage}));
+  ASSERT_TRUE(r.Getbtn.has_value());
+  EXPECT_TRUE(*r.Getbtn);
+}
+
 TEST_F(NormalityCheck, ACategoryBeyondTheToleranceIsAHardAnomaly) {
   input.Kind = TBudgetKind::Categories;
   Category(1, 8680, 20);

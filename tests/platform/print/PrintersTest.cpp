@@ -2,10 +2,15 @@
 // settings and capabilities from installed profiles, the job log, and the
 // printer as a text file.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <regex>
 
 #include "../OtherPrograms.h"
@@ -403,6 +408,60 @@ TEST_F(PrintersTest, TextFileErrorsAreInputOutputErrors) {
   bad.Writeln("a");
   EXPECT_THROW(bad.CloseFile(), EInOutError);
   EXPECT_FALSE(printer.Printing());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DocumentsFolderSettings, TheDocumentsLineIsRead) {
+  const struct {
+    const char* settings;
+    const char* expected;
+  } cases[] = {
+      {"XDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n", "/h/Έγγραφα"},
+      {"# comment\nXDG_DESKTOP_DIR=\"$HOME/D\"\r\nXDG_DOCUMENTS_DIR=\"/srv/docs\"", "/srv/docs"},
+      {"XDG_DOCUMENTS_DIR=\"$HOME/open", ""},
+      {"XDG_DOCUMENTS_DIR=\"/a\"\nXDG_DOCUMENTS_DIR=\"/b\"\n", "/a"},
+      {" XDG_DOCUMENTS_DIR=\"/indented\"\n", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(printers::DocumentsFolderSetting(c.settings, "/h"), c.expected) << c.settings;
+}
+
+// A pipe under the settings' name holds nothing up, and a settings file
+// past its bound is read no further: the home folder is taken.
+TEST(DocumentsFolderSettings, APipeOrAnEndlessFileIsNotWaitedFor) {
+  TempFolder home;
+  std::filesystem::create_directories(home.path() + "/.config");
+  std::filesystem::create_directories(home.path() + "/Έγγραφα");
+  const std::string settings = home.path() + "/.config/user-dirs.dirs";
+  ScopedEnv homeEnv("HOME", home.path());
+  ScopedEnv configEnv("XDG_CONFIG_HOME", nullptr);
+  ScopedEnv documentsEnv("XDG_DOCUMENTS_DIR", nullptr);
+  ASSERT_EQ(mkfifo(settings.c_str(), 0600), 0);
+  auto folder = std::async(std::launch::async, [] {
+    printers::UseSystem();
+    return cp1253::ToUtf8(printers::PdfPrinterProfile().OutputFolder);
+  });
+  if (folder.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+    ADD_FAILURE() << "waited on the pipe";
+    // Lets the waiting reader go.
+    close(open(settings.c_str(), O_WRONLY | O_NONBLOCK));
+  }
+  EXPECT_EQ(folder.get(), home.path());
+  std::filesystem::remove(settings);
+  std::ofstream(settings) << std::string(printers::MaxUserDirsSize, '#')
+                          << "\nXDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n";
+  printers::UseSystem();
+  EXPECT_EQ(cp1253::ToUtf8(printers::PdfPrinterProfile().OutputFolder), home.path());
+  std::filesystem::remove(settings);
+  std::ofstream(settings) << "XDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n"
+                          << std::string(printers::MaxUserDirsSize, '#');
+  printers::UseSystem();
+  EXPECT_EQ(cp1253::ToUtf8(printers::PdfPrinterProfile().OutputFolder), home.path() + "/Έγγραφα");
+  printers::UseSystem();
 }
 
 }  // namespace

@@ -1,0 +1,446 @@
+// The report's data sets, nested groups, zoom and page changes, frame
+// lines and rules, and the expanded height of stretching text.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/ui/Application.h"
+#include "tests/platform/db/TestDatabase.h"
+#include "tests/report/BandRptFixture.h"
+#include "tests/report/RpTestSupport.h"
+
+namespace {
+
+using namespace bandrpt_test;
+
+class BandRptPartsTest : public BandRptTest {
+ protected:
+  TRpExpr* AddExpr(TWinControl* parent, const AnsiString& expression, Extended left = 0) {
+    auto* e = AddControl<TRpExpr>(parent, left, 0, 1000, 50);
+    e->AutoSize = false;
+    e->SetExpression(expression);
+    return e;
+  }
+  TRpBand* AddFreeBand(Extended height) {
+    auto* b = new TRpBand(Form.get());
+    b->SetParent(rep);
+    b->Size()->Units = TRpUnit::Native;
+    b->Size()->SetValue(TRpBandSize::iHeight, height);
+    return b;
+  }
+  // N records with nothing to show of their own.
+  void Records(int n) {
+    total = n;
+    rep->OnNeedData() = [this](TObject*, bool& more) { more = fed++ < total; };
+  }
+};
+
+// A table of cities owned by Owner under Name.
+TTable* CityTable(TComponent* owner, const AnsiString& name, const char* city) {
+  auto* table = new TTable(owner);
+  table->SetDatabaseName(MakeTestDatabase(
+      ("report_" + name).c_str(),
+      ("CREATE TABLE cities(name TEXT); INSERT INTO cities VALUES('" + std::string(city) + "');").c_str()));
+  table->SetTableName("cities");
+  table->SetName(name);
+  table->Open();
+  return table;
+}
+
+TEST_F(BandRptPartsTest, DataSetsComeFromTheReportsOwnForm) {
+  // A table of the report's form, which nothing owns, answers by name.
+  CityTable(Form.get(), "Other", "Πάτρα");
+  AddExpr(AddBand(TBandRepBands::iDetail, 50), "Other.NAME");
+  detail = AddLabel(rep->Bands()->Band(TBandRepBands::iDetail), "", 60);
+  Feed(1);
+  Run();
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)).at(0), "Πάτρα"_a);
+
+  // A form of the application holds its own tables: a report on another
+  // form of the application does not see them, even unqualified.
+  std::unique_ptr<TForm> stranger(NewForm<TForm>(Application));
+  CityTable(stranger.get(), "Stranger", "Χανιά");
+  std::unique_ptr<TForm> mine(NewForm<TForm>(Application));
+  TBandRep* own = NewA4Report(mine.get());
+  own->SetParent(mine.get());
+  own->Bands()->SetHasDetail(true);
+  TRpCustomBand* band = own->Bands()->Band(TBandRepBands::iDetail);
+  band->Size()->Units = TRpUnit::Native;
+  band->Size()->SetValue(TRpBandSize::iHeight, 50);
+  auto* unqualified = new TRpExpr(mine.get());
+  unqualified->SetParent(band);
+  unqualified->AutoSize = false;
+  unqualified->SetExpression("NAME");
+  TRpPrinter ownPrinter(own);
+  own->RunInto(&ownPrinter);
+  const auto texts = Strings(PageTexts(ownPrinter, 1));
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0], "Χανιά"_a);
+}
+
+TEST_F(BandRptPartsTest, ANestedLevelOpensAndClosesItsOwnGroups) {
+  Feed(2);
+  detail = AddLabel(AddBand(TBandRepBands::iDetail, 50), "");
+  rep->Functions()->AddFunction("KIND", "''");
+  auto* sub = new TRpSubDetail(Form.get());
+  sub->SetParent(rep);
+  sub->Size()->Units = TRpUnit::Native;
+  sub->Size()->SetValue(TRpBandSize::iHeight, 50);
+  TRpLabel* item = AddLabel(sub, "");
+  int n = 0;
+  const AnsiString kinds[] = {"α"_a, "α"_a, "β"_a};
+  sub->OnNeedData() = [&](TObject*, bool& more) {
+    more = n % 4 != 3;
+    if (more) {
+      rep->Functions()->SetStringConstant(rep->Functions()->GetConstant("KIND"), kinds[n % 4]);
+      item->SetCaption("Είδος "_a + IntToStr(n % 4 + 1));
+    }
+    ++n;
+  };
+  auto* group = new TRpGroup(Form.get());
+  group->SetParent(rep);
+  group->SetMaster(sub);
+  ASSERT_EQ(group->Master(), sub);
+  group->Expression = "KIND";
+  group->Size()->Units = TRpUnit::Native;
+  group->Size()->SetValue(TRpBandSize::iHeight, 50);
+  AddExpr(group, "'Αρχή ' + KIND"_a);
+  TRpBand* footer = AddFreeBand(50);
+  group->SetFooterBand(footer);
+  // Without a data set the next record is read before the footer prints:
+  // the footer shows no value of the group.
+  AddLabel(footer, "Τέλος"_a);
+  // The level's bands follow the detail band in print order: the group
+  // header, the sub-detail band, the group footer.
+  const auto& list = rep->BandList();
+  const auto at = [&](TRpCustomBand* b) { return std::find(list.begin(), list.end(), b) - list.begin(); };
+  EXPECT_LT(at(rep->Bands()->Band(TBandRepBands::iDetail)), at(group));
+  EXPECT_LT(at(group), at(sub));
+  EXPECT_LT(at(sub), at(footer));
+  Run();
+  const std::vector<AnsiString> level{"Αρχή α"_a, "Είδος 1"_a, "Είδος 2"_a, "Τέλος"_a,
+                                      "Αρχή β"_a, "Είδος 3"_a, "Τέλος"_a};
+  std::vector<AnsiString> expected{"Γραμμή 1"_a};
+  expected.insert(expected.end(), level.begin(), level.end());
+  expected.push_back("Γραμμή 2"_a);
+  expected.insert(expected.end(), level.begin(), level.end());
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)), expected);
+  // A master of another kind is refused.
+  group->SetMaster(footer);
+  EXPECT_EQ(group->Master(), sub);
+}
+
+TEST_F(BandRptPartsTest, ZoomReachesBandsPrintablesAndThePage) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 400);
+  TRpLabel* label = AddLabel(band, "Ζουμ"_a, 100);
+  auto* shape = AddControl<TRpShape>(rep, 500, 500, 254, 254);
+  const auto px = [](Extended tenths, int zoom) { return RpNearest(tenths * 96 / 254 * zoom / 100); };
+  ASSERT_EQ(band->Height(), px(400, 100));
+  ASSERT_EQ(label->Width(), px(1000, 100));
+  rep->SetZoom(50);
+  EXPECT_EQ(rep->Zoom(), 50);
+  EXPECT_EQ(band->Zoom(), 50);
+  EXPECT_EQ(band->Height(), px(400, 50));
+  EXPECT_EQ(band->Width(), px(1900, 50));
+  for (TRpPrintable* p : std::vector<TRpPrintable*>{label, shape}) EXPECT_EQ(p->GetZoom(), 50);
+  EXPECT_EQ(label->Width(), px(1000, 50));
+  EXPECT_EQ(label->Top(), px(100, 50));
+  EXPECT_EQ(label->Height(), px(50, 50));
+  EXPECT_EQ(shape->Width(), 48);
+  EXPECT_EQ(shape->Left(), px(500, 50));
+  // The report is the page at the zoom, its band below the top margin.
+  EXPECT_EQ(rep->Page()->Zoom, 50);
+  EXPECT_EQ(rep->Width(), px(2100, 50));
+  EXPECT_EQ(rep->Height(), px(2970, 50));
+  EXPECT_EQ(band->Left(), px(100, 50));
+  EXPECT_EQ(band->Top(), px(100, 50));
+  // The stored sizes stay as they were, and so do the pages.
+  EXPECT_EQ(band->NativeHeight(), 400);
+  EXPECT_EQ(label->NativeValue(TRpPrintableSize::iWidth), 1000);
+  rep->SetZoom(0);
+  rep->SetZoom(301);
+  EXPECT_EQ(rep->Zoom(), 50);
+  rep->SetZoom(100);
+  EXPECT_EQ(band->Height(), px(400, 100));
+  EXPECT_EQ(label->Width(), px(1000, 100));
+}
+
+TEST_F(BandRptPartsTest, PageChangesResizeTheReportAndLayItsBandsOut) {
+  TRpCustomBand* title = AddBand(TBandRepBands::iTitle, 100);
+  TRpCustomBand* detailBand = AddBand(TBandRepBands::iDetail, 50);
+  const auto px = [](Extended tenths) { return RpNearest(tenths * 96 / 254); };
+  TRpPage& page = *rep->Page();
+  EXPECT_EQ(rep->Width(), px(2100));
+  EXPECT_EQ(detailBand->NativeWidth(), 1900);
+  EXPECT_EQ(detailBand->Top(), title->Top() + title->Height());
+  page.SetValue(TRpPage::iLeftMargin, 300);
+  EXPECT_EQ(detailBand->NativeWidth(), 1700);
+  EXPECT_EQ(title->Left(), px(300));
+  page.SetValue(TRpPage::iTopMargin, 200);
+  EXPECT_EQ(title->Top(), px(200));
+  page.SetColumns(2);
+  EXPECT_EQ(title->NativeWidth(), 1700);
+  EXPECT_EQ(detailBand->NativeWidth(), 850);
+  page.SetOrientation(poLandscape);
+  EXPECT_EQ(rep->Width(), px(2970));
+  EXPECT_EQ(rep->Height(), px(2100));
+  EXPECT_EQ(title->NativeWidth(), 2970 - 400);
+  // A custom sheet takes the size the report is drawn at.
+  page.SetPaperSize(TRpPaperSize::Custom);
+  rep->SetBounds(rep->Left(), rep->Top(), 500, 400);
+  EXPECT_NEAR(static_cast<double>(page.NativeValue(TRpPage::iWidth)), 500 * 254 / 96.0, 1e-6);
+  EXPECT_NEAR(static_cast<double>(page.NativeValue(TRpPage::iLength)), 400 * 254 / 96.0, 1e-6);
+  EXPECT_NEAR(static_cast<double>(title->NativeWidth()), 500 * 254 / 96.0 - 400, 0.5);
+  // A listed paper keeps its size whatever the report is drawn at.
+  page.SetPaperSize(TRpPaperSize::A4);
+  rep->SetBounds(rep->Left(), rep->Top(), 300, 300);
+  EXPECT_EQ(page.NativeValue(TRpPage::iWidth), 2970);
+}
+
+// The two-point lines of a recorded page.
+struct Segment {
+  int X1, Y1, X2, Y2;
+};
+std::vector<Segment> PageLines(TRpPrinter& p, int n) {
+  std::vector<Segment> out;
+  EnumEnhMetafile(p.GetPage(n)->Data(), [&](std::uint32_t type, std::string_view rec) {
+    if (type != emr::POLYLINE16 || rec.size() < 36) return true;
+    std::uint32_t count;
+    std::memcpy(&count, rec.data() + 24, 4);
+    if (count != 2) return true;
+    std::int16_t v[4];
+    std::memcpy(v, rec.data() + 28, 8);
+    out.push_back({v[0], v[1], v[2], v[3]});
+    return true;
+  });
+  return out;
+}
+
+TEST_F(BandRptPartsTest, FrameLinesAndMarkedRulesRunOverTheGrownBand) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 100);
+  band->Frame()->SetDrawTop(true);
+  auto* memo = AddControl<TRpMemo>(band, 0, 0, 400, 100);
+  memo->AutoSize = false;
+  memo->SetAutoStretch(true);
+  TStringList lines;
+  for (int i = 1; i <= 6; ++i) lines.Add("Γραμμή "_a + IntToStr(i));
+  memo->SetLines(lines);
+  AddControl<TRpFrameline>(band, 940, 0, 20, 100);
+  auto* rule = AddControl<TRpShape>(band, 1400, 0, 40, 60);
+  rule->SetShape(rpsVertLine);
+  rule->Tag = 1000;
+  auto* plain = AddControl<TRpShape>(band, 1600, 0, 40, 60);
+  plain->SetShape(rpsVertLine);
+  Records(1);
+  Run();
+  TRpPrinter& p = *printer;
+  const int top = p.DeviceY(100);
+  // The memo grew the band beyond its 10 mm; the frame line and the marked
+  // rule run to its grown bottom, the plain rule keeps its own height.
+  const int grown = p.DeviceY(100 + 100 + band->Expanded + 1);
+  ASSERT_GT(band->Expanded, 0);
+  const auto lines6 = PageLines(p, 1);
+  const auto vertical = [&](int x) {
+    std::vector<Segment> found;
+    for (const Segment& s : lines6)
+      if (s.X1 == x && s.X2 == x) found.push_back(s);
+    return found;
+  };
+  const int frameLineX = p.DeviceX(100) + RpNearest(950.0L / 1900 * (p.DeviceX(2000) - p.DeviceX(100)));
+  ASSERT_EQ(vertical(frameLineX).size(), 1u);
+  EXPECT_EQ(vertical(frameLineX)[0].Y1, top);
+  EXPECT_EQ(vertical(frameLineX)[0].Y2, grown);
+  const auto marked = vertical(p.DeviceX(100 + 1420));
+  // The rule prints as itself, then once more over the whole band.
+  ASSERT_EQ(marked.size(), 2u);
+  EXPECT_EQ(marked[1].Y1, top);
+  EXPECT_EQ(marked[1].Y2, grown);
+  const auto unmarked = vertical(p.DeviceX(100 + 1620));
+  ASSERT_EQ(unmarked.size(), 1u);
+  EXPECT_EQ(unmarked[0].Y2, p.DeviceY(160));
+
+  // An export hands the band's background, its frame with the frame line,
+  // and the marked rule at the band's whole height.
+  fed = 0;
+  RecordingFilter filter;
+  rep->ExportToFilter(&filter);
+  const std::vector<std::string> shapes(filter.shapes.begin(), filter.shapes.end());
+  ASSERT_GE(shapes.size(), 5u);
+  EXPECT_EQ(shapes[0], "0 solid nopen 1900");  // the band's background first
+  int frameLines = 0, wholeRules = 0;
+  for (const std::string& s : shapes) {
+    frameLines += s.rfind("2 solid pen", 0) == 0 && s != "2 solid pen 40";
+    wholeRules += s == "2 solid pen 40";
+  }
+  EXPECT_EQ(frameLines, 1);
+  // Each rule as itself, and the marked one again.
+  EXPECT_EQ(wholeRules, 3);
+}
+
+TEST_F(BandRptPartsTest, StretchingTextGrowsByItsTextHeight) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
+  auto* memo = AddControl<TRpMemo>(band, 0, 0, 1000, 50);
+  memo->AutoSize = false;
+  TStringList lines;
+  for (int i = 1; i <= 10; ++i) lines.Add("Γραμμή "_a + IntToStr(i));
+  memo->SetLines(lines);
+  Extended height = 0;
+  memo->GetExpandedHeight(height);
+  const int textHeight = rep->TextHeight(memo->Font(), "W");
+  EXPECT_EQ(height, 10 * textHeight);
+  rep->SetZoom(200);
+  memo->GetExpandedHeight(height);
+  EXPECT_EQ(height, 10 * MulDiv(textHeight, 200, 100));
+  rep->SetZoom(100);
+  // A band kept on one page moves only when its text does not fit: under
+  // a title that leaves just its stretched height, it stays on page 1.
+  band->KeepOnOnePage = true;
+  const Extended stretched = band->StretchHeight();
+  AddBand(TBandRepBands::iTitle, 2970 - 200 - std::ceil(static_cast<double>(stretched)));
+  Records(1);
+  Run();
+  EXPECT_EQ(printer->PageCount(), 1);
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)).at(0), "Γραμμή 1"_a);
+}
+
+TEST_F(BandRptPartsTest, ASubDetailMakesAndFreesItsHeaderAndFooter) {
+  Feed(2);
+  detail = AddLabel(AddBand(TBandRepBands::iDetail, 50), "");
+  auto* sub = new TRpSubDetail(Form.get());
+  sub->SetParent(rep);
+  sub->Size()->Units = TRpUnit::Native;
+  sub->Size()->SetValue(TRpBandSize::iHeight, 50);
+  AddLabel(sub, "Υπο"_a);
+  int n = 0;
+  sub->OnNeedData() = [&](TObject*, bool& more) { more = n++ % 2 == 0; };
+  TRpSubDetailGroupBands& bands = *sub->Bands();
+  EXPECT_FALSE(bands.HasHeader());
+  bands.SetHasHeader(true);
+  bands.SetHasFooter(true);
+  ASSERT_TRUE(bands.HasHeader());
+  ASSERT_TRUE(bands.HasFooter());
+  TRpCustomBand* header = sub->HeaderBand();
+  EXPECT_EQ(header->BandType(), rbGroupHeader);
+  EXPECT_EQ(header->Name(), "GroupHeaderBand1");
+  EXPECT_EQ(header->Owner(), Form.get());
+  EXPECT_EQ(sub->FooterBand()->BandType(), rbGroupFooter);
+  AddLabel(header, "Αρχή"_a);
+  AddLabel(sub->FooterBand(), "Τέλος"_a);
+  Run();
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)),
+            (std::vector<AnsiString>{"Γραμμή 1"_a, "Αρχή"_a, "Υπο"_a, "Τέλος"_a, "Γραμμή 2"_a, "Αρχή"_a,
+                                     "Υπο"_a, "Τέλος"_a}));
+  bands.SetHasHeader(false);
+  EXPECT_EQ(sub->HeaderBand(), nullptr);
+  EXPECT_EQ(Form->FindComponent("GroupHeaderBand1"), nullptr);
+  n = 0;
+  Run();
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)).at(1), "Υπο"_a);
+}
+
+// Bands as the designer holds them.
+template <class B>
+class TDesigned : public B {
+ public:
+  using B::B;
+  using TComponent::SetDesigning;
+};
+
+TEST_F(BandRptPartsTest, ALoopOfLinksIsRefusedAndTheDesignerSaysSo) {
+  TRpCustomBand* a = AddBand(TBandRepBands::iDetail, 50);
+  auto* b = new TDesigned<TRpBand>(Form.get());
+  b->SetParent(rep);
+  a->SetLinkBand(b);
+  // At run time the refusal is silent.
+  b->SetLinkBand(a);
+  EXPECT_EQ(b->LinkBand(), nullptr);
+  b->SetDesigning(true);
+  backend->ExpectMessageBox("Circular linking not allowed", IDOK);
+  b->SetLinkBand(a);
+  EXPECT_EQ(b->LinkBand(), nullptr);
+  EXPECT_EQ(backend->MessageBoxes.size(), 1u);
+  auto* outer = new TDesigned<TRpSubDetail>(Form.get());
+  outer->SetParent(rep);
+  auto* inner = new TRpSubDetail(Form.get());
+  inner->SetParent(rep);
+  inner->SetMaster(outer);
+  outer->SetDesigning(true);
+  backend->ExpectMessageBox("Circular linking not allowed", IDOK);
+  outer->SetMaster(inner);
+  EXPECT_EQ(outer->Master(), rep);
+  EXPECT_EQ(backend->MessageBoxes.size(), 2u);
+}
+
+// The options and clipping rectangle of each text record of a page.
+struct Clip {
+  std::uint32_t Options;
+  TRect Rect;
+};
+std::vector<Clip> TextClips(TRpPrinter& p, int n) {
+  std::vector<Clip> out;
+  EnumEnhMetafile(p.GetPage(n)->Data(), [&](std::uint32_t type, std::string_view rec) {
+    if (type != emr::EXTTEXTOUTW || rec.size() < 72) return true;
+    Clip c{};
+    std::int32_t r[4];
+    std::memcpy(&c.Options, rec.data() + 52, 4);
+    std::memcpy(r, rec.data() + 56, 16);
+    c.Rect = {r[0], r[1], r[2], r[3]};
+    out.push_back(c);
+    return true;
+  });
+  return out;
+}
+
+TEST_F(BandRptPartsTest, EachLineIsClippedToItsRectangle) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 200);
+  // A tall font in a short label prints one line of the label's height
+  // (which formatting raised to one line of the report's reference font).
+  TRpLabel* tall = AddControl<TRpLabel>(band, 200, 0, 600, 30);
+  tall->AutoSize = false;
+  tall->Font().SetSize(36);
+  tall->SetCaption("Ψηλά"_a);
+  tall->Size()->SetValue(TRpPrintableSize::iHeight, 30);
+  TRpLabel* right = AddControl<TRpLabel>(band, 900, 50, 500, 50);
+  right->AutoSize = false;
+  right->SetAlignment(taRightJustify);
+  right->SetCaption("Δεξιά"_a);
+  Records(1);
+  Run();
+  TRpPrinter& p = *printer;
+  const auto clips = TextClips(p, 1);
+  ASSERT_EQ(clips.size(), 2u);
+  for (const Clip& c : clips) EXPECT_TRUE(c.Options & ETO_CLIPPED);
+  EXPECT_EQ(clips[0].Rect.Left, p.DeviceX(300));
+  EXPECT_EQ(clips[0].Rect.Top, p.DeviceY(100));
+  EXPECT_EQ(clips[0].Rect.Right - clips[0].Rect.Left, p.DeviceWidth(600));
+  EXPECT_EQ(clips[0].Rect.Bottom - clips[0].Rect.Top,
+            p.DeviceHeight(tall->NativeValue(TRpPrintableSize::iHeight)));
+  // Right-aligned text keeps the control's own span.
+  EXPECT_EQ(clips[1].Rect.Left, p.DeviceX(1000));
+  EXPECT_EQ(clips[1].Rect.Right - clips[1].Rect.Left, p.DeviceWidth(500));
+}
+
+TEST_F(BandRptPartsTest, ADataSetPictureShowsItsFieldsCaptionInTheDesign) {
+  TTable* table = CityTable(Form.get(), "Pictures", "");
+  auto* image = AddControl<TRpDBImage>(AddBand(TBandRepBands::iDetail, 300), 0, 0, 500, 254);
+  image->SetName("Picture");
+  EXPECT_EQ(DrawnTexts(*Record(*image)), std::vector<AnsiString>{"(Picture)"});
+  image->SetDataSet(table);
+  image->DataField = "NAME";
+  EXPECT_EQ(DrawnTexts(*Record(*image)),
+            std::vector<AnsiString>{"(name)"});  // the field as the table names it
+  table->FindField("NAME")->SetDisplayLabel("Όνομα"_a);
+  EXPECT_EQ(DrawnTexts(*Record(*image)), std::vector<AnsiString>{"(Όνομα)"_a});
+}
+
+TEST(RpPrinterTest, StringPosCountsFromOne) {
+  const struct {
+    const char* sub;
+    const char* s;
+    int pos;
+  } cases[] = {{"a", "abc", 1}, {"c", "abc", 3}, {"bc", "abc", 2},
+               {"d", "abc", 0}, {"", "abc", 1},  {"x", "", 0}};
+  for (const auto& c : cases) EXPECT_EQ(TRpPrinter::StringPos(c.sub, c.s), c.pos) << c.sub << " in " << c.s;
+}
+
+}  // namespace
