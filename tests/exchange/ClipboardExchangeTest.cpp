@@ -334,7 +334,7 @@ TEST_F(ClipboardExchangeTest, AnOwnerThatAnswersBadlyGivesAClearErrorAndPastesNo
       {FakeOwnerKind::Endless, "holds more than 4 MB: nothing was pasted"},
   };
   ui::TSystemClipboard& desktop = *screen->SystemClipboard();
-  desktop.Timeout = std::chrono::milliseconds(400);
+  desktop.Timeout = std::chrono::milliseconds(1500);
   desktop.MaxBytes = 4u << 20;
   TExtStringGrid& g = Grid();
   g.SetCellText(1, 1, "kept");
