@@ -131,10 +131,11 @@ void TWideStrings::Move(int CurIndex, int NewIndex) {
 }
 
 int TWideStrings::IndexOf(const WideString& S) const {
-  // Compared as the code page's text, as the class library compares.
-  const AnsiString wanted = AnsiUpperCase(cp1253::FromWide(S));
+  // The items are UTF-16, so they are compared as such by the locale's wide
+  // comparison (case aside): through the code page every character outside
+  // it would read as "?" and match any other.
   for (int i = 0; i < Count(); ++i)
-    if (AnsiUpperCase(cp1253::FromWide(items_[static_cast<size_t>(i)].Text)) == wanted) return i;
+    if (WideCompareText(items_[static_cast<size_t>(i)].Text, S) == 0) return i;
   return -1;
 }
 

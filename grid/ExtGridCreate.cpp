@@ -144,6 +144,9 @@ void TExtStringGrid::Dispatch(TMessage& Message) {
     case WM_COMMAND:
       ComboNotify(Message);
       break;
+    case WM_KILLFOCUS:
+      ReleaseButtonControl();
+      break;
     case WM_SETCURSOR:
       if (WMSetCursor(Message)) return;
       break;
@@ -540,6 +543,7 @@ void TExtStringGrid::DoEllipsClick(AnsiString& S) {
 
 void TExtStringGrid::CellsChanged(const TRect& R) {
   if (OnCellsChanged) OnCellsChanged(this, R);
+  RecalcAllFooters();
 }
 
 void TExtStringGrid::GetCellColor(int ACol, int ARow, TGridDrawState AState, TBrush& ABrush, TFont& AFont) {

@@ -7,6 +7,7 @@
 
 #include "grid/BaseGrid.h"
 #include "grid/ExtGridCellObjects.h"
+#include "grid/ExtObj.h"
 #include "platform/rtl/Classes.h"
 
 class TEditLink;
@@ -118,10 +119,12 @@ enum TSortStyle {
 
 // The columns of an indexed sort in order of significance; bit 31 of an
 // entry marks a descending column.
-class TSortIndexList {
+// An integer list whose changes are reported through OnChange, as the
+// grid's other lists are.
+class TSortIndexList : public TIntList {
  public:
-  int Count() const { return static_cast<int>(items_.size()); }
-  int Items(int index) const { return items_[static_cast<size_t>(index)]; }
+  TSortIndexList() : TIntList(0, 0) {}
+  int Items(int index) const { return GetInteger(index); }
   static int ColumnOf(int item) { return item & 0x7FFFFFFF; }
   static bool AscendingOf(int item) { return item >= 0; }
   void AddIndex(int ACol, bool Ascending);
@@ -130,10 +133,6 @@ class TSortIndexList {
   void ToggleIndex(int ACol);
   // Every entry's column becomes NewColumn of it, its direction kept.
   void Remap(const std::function<int(int)>& NewColumn);
-  void Clear() { items_.clear(); }
-
- private:
-  std::vector<int> items_;
 };
 
 using TGetFormatEvent = std::function<void(TObject* Sender, int ACol, TSortStyle& AStyle, AnsiString& aPrefix,

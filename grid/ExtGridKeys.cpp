@@ -118,8 +118,8 @@ bool TExtStringGrid::EditKeyDown(TMessage& m) {
     if (mouseActions_->DisjunctRowSelect()) SetRowSelect(Row(), !RowSelect(Row()));
     if (mouseActions_->DisjunctColSelect()) SetColSelect(Col(), !ColSelect(Col()));
   }
-  if (key == VK_DELETE && nav.AllowDeleteRow && !alt && !shift &&
-      RowCount() - fixedFooters_ - FixedRows() >= 1) {
+  // Shift+Delete is the cut only while the clipboard shortcuts are on.
+  if (key == VK_DELETE && nav.AllowDeleteRow && !alt && RowCount() - fixedFooters_ - FixedRows() >= 1) {
     bool canDelete = true;
     if (OnCanDeleteRow) OnCanDeleteRow(this, Row(), canDelete);
     if (canDelete) {
@@ -302,13 +302,16 @@ bool TExtStringGrid::CommitCellEdit(const AnsiString& NewText) {
       if (OnCellValidate) OnCellValidate(this, realCol, editRow_, value, valid);
       if (CellChecker && CellChecker->AutoMarkError)
         value = CellChecker->CheckMarkError(realCol, editRow_, value);
-      CellsChanged(Rect(realCol, editRow_, realCol, editRow_));
+      // Reported once the cell holds what it keeps, so that the footers and
+      // the handler count the checker's or the handler's value.
       if (valid) {
         SetCellText(realCol, editRow_, value);
+        CellsChanged(Rect(realCol, editRow_, realCol, editRow_));
       } else {
         // Rejected: the old text, or the handler's own, and the editor open
         // on the cell again.
         SetCellText(realCol, editRow_, value != NewText ? value : oldCellText_);
+        CellsChanged(Rect(realCol, editRow_, realCol, editRow_));
         if (Col() != editCol_ || Row() != editRow_) FocusCell(editCol_, editRow_, true);
         if (!HasCheckBoxOrRadio(realCol, editRow_) && Options().Contains(goEditing)) {
           ShowEditor();
@@ -404,6 +407,8 @@ void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
 
 void TExtStringGrid::DoEnter() {
   TBaseGrid::DoEnter();
+  // The cell is taken again as the current one, its handler asked again.
+  SelectCell(Col(), Row());
   SaveCellForEdit(Col(), Row());
 }
 

@@ -175,22 +175,26 @@ using gridsort::Sign;
 // ---- the index list -----------------------------------------------------------------------
 
 void TSortIndexList::AddIndex(int ACol, bool Ascending) {
-  items_.push_back(Ascending ? ACol : static_cast<int>(static_cast<unsigned>(ACol) | 0x80000000u));
+  Add(Ascending ? ACol : static_cast<int>(static_cast<unsigned>(ACol) | 0x80000000u));
 }
 
 int TSortIndexList::FindIndex(int ACol) const {
-  for (size_t i = 0; i < items_.size(); ++i)
-    if (ColumnOf(items_[i]) == ACol) return static_cast<int>(i);
+  for (int i = 0; i < Count(); ++i)
+    if (ColumnOf(GetInteger(i)) == ACol) return i;
   return -1;
 }
 
 void TSortIndexList::ToggleIndex(int ACol) {
   const int i = FindIndex(ACol);
-  if (i >= 0) items_[static_cast<size_t>(i)] ^= static_cast<int>(0x80000000u);
+  if (i >= 0) SetInteger(i, GetInteger(i) ^ static_cast<int>(0x80000000u));
 }
 
 void TSortIndexList::Remap(const std::function<int(int)>& NewColumn) {
-  for (int& item : items_) item = (item & static_cast<int>(0x80000000u)) | NewColumn(ColumnOf(item));
+  for (int i = 0; i < Count(); ++i) {
+    const int item = GetInteger(i);
+    const int moved = (item & static_cast<int>(0x80000000u)) | NewColumn(ColumnOf(item));
+    if (moved != item) SetInteger(i, moved);
+  }
 }
 
 // ---- comparing ----------------------------------------------------------------------------

@@ -194,6 +194,16 @@ bool TExtStringGrid::WheelMessage(TMessage& m) {
     SelectBaseCell();
     Invalidate();
   }
+  // The inherited handling follows for OnMouseWheel and the Down/Up events,
+  // with the row already moved.
+  wheelRowMoved_ = true;
+  try {
+    TBaseGrid::Dispatch(m);
+  } catch (...) {
+    wheelRowMoved_ = false;
+    throw;
+  }
+  wheelRowMoved_ = false;
   m.Result = 1;
   return true;
 }
@@ -209,10 +219,12 @@ bool TExtStringGrid::WheelKeepingLeftCol(const std::function<bool()>& Inherited)
 }
 
 bool TExtStringGrid::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+  if (wheelRowMoved_) return TControl::DoMouseWheelDown(Shift, MousePos);
   return WheelKeepingLeftCol([&] { return TBaseGrid::DoMouseWheelDown(Shift, MousePos); });
 }
 
 bool TExtStringGrid::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+  if (wheelRowMoved_) return TControl::DoMouseWheelUp(Shift, MousePos);
   return WheelKeepingLeftCol([&] { return TBaseGrid::DoMouseWheelUp(Shift, MousePos); });
 }
 

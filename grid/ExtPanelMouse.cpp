@@ -19,10 +19,6 @@ TPanelAnimationWait& AnimationWait() {
   return wait;
 }
 
-bool IsLink(const AnsiString& anchor) {
-  return anchor.find("://") != AnsiString::npos || anchor.find("mailto:") != AnsiString::npos;
-}
-
 }  // namespace
 
 void SetPanelAnimationWait(TPanelAnimationWait wait) {
@@ -120,12 +116,11 @@ void TExtPanel::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (PtInRect(strip, p) && OnCaptionClick) OnCaptionClick(this);
   const TPanelTextHit hit = AnchorAt(X, Y);
   if (hit.Index < 0) return;
-  if (IsLink(hit.Anchor)) {
-    // Only links the desktop may be handed; anything else opens nothing.
-    if (IsOpenableLink(hit.Anchor)) ShellExecute(nullptr, "open", hit.Anchor, "", "", SW_SHOWNORMAL);
-  } else if (OnAnchorClick) {
-    OnAnchorClick(this, hit.Anchor);
-  }
+  // A link the desktop may open goes there; any other anchor, a link of
+  // another scheme or one the desktop refused, is the form's to handle.
+  if (IsOpenableLink(hit.Anchor) && ShellExecute(nullptr, "open", hit.Anchor, "", "", SW_SHOWNORMAL) > 32)
+    return;
+  if (OnAnchorClick) OnAnchorClick(this, hit.Anchor);
 }
 
 // ---- messages -------------------------------------------------------------------------------------

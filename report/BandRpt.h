@@ -10,6 +10,7 @@
 
 #include "platform/db/Db.h"
 #include "platform/gfx/Bitmap.h"
+#include "platform/rtl/ClassesReader.h"
 #include "report/RpBasePanel.h"
 #include "report/RpExport.h"
 #include "report/RpExprLibrary.h"
@@ -565,6 +566,18 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   // The column width in 0.1 mm.
   int ColumnWidth();
 
+  // ---- stored forms
+  // The report with its bands, printables, groups and variables as a
+  // component image. A printable of a kind a form cannot hold raises
+  // EWriteError.
+  void WriteForm(TStream& stream);
+  // A new report read from a stored form, its components owned by Owner (by
+  // the report when none). A damaged form raises EReadError and leaves
+  // nothing behind.
+  static class TBandRep* ReadForm(TStream& stream, TComponent* owner);
+  // The band list is rebuilt and the bands laid out once loaded.
+  void Loaded() override;
+
   // ---- the printer's view
   const TBandRepPrinterSettings& MasterPrinterSettings() const override { return PrinterSettings; }
   bool ShowProgress() const override { return ShowProgress_; }
@@ -596,6 +609,9 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   // Every printable on the report itself, not on a band.
   std::vector<TRpPrintable*> OwnPrintables() const;
 
+  void ReadFormProperty(const AnsiString& prop, const TStreamValue& value);
+  // The variables of a form being read, set once both lists are there.
+  std::vector<AnsiString> storedNames_, storedExpressions_;
   TBandRepBands bands_{this};
   TRpPage page_;
   TRpEvEnvironment functions_;

@@ -42,6 +42,29 @@ class ImageReader {
     return s;
   }
   AnsiString Name() { return Str(Byte_()); }
+  // The class, the name and the properties of one image.
+  TComponentImage Image() {
+    TComponentImage image;
+    image.ClassName = Name();
+    image.Name = Name();
+    for (AnsiString prop = Name(); !prop.empty(); prop = Name())
+      image.Properties.emplace_back(prop, Value(false));
+    return image;
+  }
+  TComponentImage Tree(int depthLeft) {
+    if (depthLeft < 0) BadImage();
+    TComponentImage image = Image();
+    for (;;) {
+      const unsigned char next = Byte_();
+      if (next == vaNull) break;
+      // The first byte of a child's class name: put it back.
+      stream_.Seek(-1, soFromCurrent);
+      ++left_;
+      image.Children.push_back(Tree(depthLeft - 1));
+    }
+    return image;
+  }
+  bool numbers_ = false;
   TStreamValue Value(bool inList) {
     TStreamValue v;
     v.Type = static_cast<TValueType>(Byte_());
@@ -87,8 +110,13 @@ class ImageReader {
       case vaList:
         if (inList) BadImage();
         for (TStreamValue item = Value(true); item.Type != vaNull; item = Value(true)) {
-          if (!item.IsString()) BadImage();
-          v.List.push_back(item.Str);
+          if (item.IsString() && v.Floats.empty()) {
+            v.List.push_back(item.Str);
+          } else if (numbers_ && (item.Type == vaExtended || item.IsInteger()) && v.List.empty()) {
+            v.Floats.push_back(item.Type == vaExtended ? item.Float : static_cast<Extended>(item.Int));
+          } else {
+            BadImage();
+          }
         }
         break;
       case vaNull:
@@ -114,6 +142,33 @@ TComponentWriter::TComponentWriter(TStream& stream, const AnsiString& className,
   stream_.WriteBuffer("TPF0", 4);
   Name(className);
   Name(name);
+}
+
+TComponentWriter::TComponentWriter(Child, TStream& stream, const AnsiString& className,
+                                   const AnsiString& name)
+    : stream_(stream) {
+  Name(className);
+  Name(name);
+}
+
+void TComponentWriter::WriteFloats(const AnsiString& prop, const std::vector<Extended>& items) {
+  Name(prop);
+  Byte_(vaList);
+  for (Extended x : items) Ext(x);
+  Byte_(vaNull);
+}
+
+void TComponentWriter::WriteIdent(const AnsiString& prop, const AnsiString& value) {
+  Name(prop);
+  Byte_(vaIdent);
+  Name(value);
+}
+
+void TComponentWriter::WriteSet(const AnsiString& prop, const std::vector<AnsiString>& members) {
+  Name(prop);
+  Byte_(vaSet);
+  for (const AnsiString& m : members) Name(m);
+  Byte_(0);
 }
 
 void TComponentWriter::Name(const AnsiString& s) {
@@ -163,13 +218,17 @@ void TComponentWriter::WriteString(const AnsiString& prop, const AnsiString& val
   Str(value);
 }
 
-void TComponentWriter::WriteFloat(const AnsiString& prop, Extended value) {
-  Name(prop);
+void TComponentWriter::Ext(Extended value) {
   Byte_(vaExtended);
   unsigned char b[16] = {};
   long double x = value;
   std::memcpy(b, &x, sizeof x < 16 ? sizeof x : 16);
   stream_.WriteBuffer(b, 10);
+}
+
+void TComponentWriter::WriteFloat(const AnsiString& prop, Extended value) {
+  Name(prop);
+  Ext(value);
 }
 
 void TComponentWriter::WriteBinary(const AnsiString& prop, std::string_view bytes) {
@@ -198,11 +257,16 @@ TComponentImage ReadComponentImage(TStream& stream) {
   char signature[4];
   in.Bytes(signature, 4);
   if (std::memcmp(signature, "TPF0", 4) != 0) BadImage();
-  TComponentImage image;
-  image.ClassName = in.Name();
-  image.Name = in.Name();
-  for (AnsiString prop = in.Name(); !prop.empty(); prop = in.Name())
-    image.Properties.emplace_back(prop, in.Value(false));
+  TComponentImage image = in.Image();
   if (in.Byte_() != vaNull) BadImage();  // child components are not read
   return image;
+}
+
+TComponentImage ReadComponentTree(TStream& stream, int maxDepth) {
+  ImageReader in(stream);
+  in.numbers_ = true;
+  char signature[4];
+  in.Bytes(signature, 4);
+  if (std::memcmp(signature, "TPF0", 4) != 0) BadImage();
+  return in.Tree(maxDepth);
 }

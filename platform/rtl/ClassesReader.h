@@ -44,6 +44,9 @@ enum TValueType : Byte {
 class TComponentWriter {
  public:
   TComponentWriter(TStream& stream, const AnsiString& className, const AnsiString& name = AnsiString());
+  // A child component's image inside its parent's: no signature.
+  struct Child {};
+  TComponentWriter(Child, TStream& stream, const AnsiString& className, const AnsiString& name);
   // The smallest of vaInt8, vaInt16 and vaInt32 that holds the value.
   void WriteInteger(const AnsiString& prop, int value);
   void WriteBoolean(const AnsiString& prop, bool value);
@@ -53,13 +56,25 @@ class TComponentWriter {
   void WriteBinary(const AnsiString& prop, std::string_view bytes);
   // A list of strings, as a string list's "Strings" property is written.
   void WriteStrings(const AnsiString& prop, const std::vector<AnsiString>& items);
+  // A list of extended numbers.
+  void WriteFloats(const AnsiString& prop, const std::vector<Extended>& items);
+  // An enumeration's value by its name.
+  void WriteIdent(const AnsiString& prop, const AnsiString& value);
+  // A set by the names of its members.
+  void WriteSet(const AnsiString& prop, const std::vector<AnsiString>& members);
   void End();
+  // Split End: the properties end, the children follow, then they end.
+  void EndProperties() { Byte_(vaNull); }
+  void EndChildren() { Byte_(vaNull); }
+  TStream& Stream() { return stream_; }
 
  private:
   void Name(const AnsiString& s);
   void Byte_(unsigned char b) { stream_.WriteBuffer(&b, 1); }
   void Int(Int64 v, int bytes);
   void Str(const AnsiString& s);
+  // An extended number with its type byte.
+  void Ext(Extended value);
   TStream& stream_;
 };
 
@@ -71,6 +86,8 @@ struct TStreamValue {
   Extended Float = 0;
   AnsiString Str;
   std::vector<AnsiString> List;
+  // A list of numbers.
+  std::vector<Extended> Floats;
   bool IsInteger() const { return Type == vaInt8 || Type == vaInt16 || Type == vaInt32 || Type == vaInt64; }
   bool IsBoolean() const { return Type == vaFalse || Type == vaTrue; }
   bool IsString() const { return Type == vaString || Type == vaLString; }
@@ -80,9 +97,16 @@ struct TComponentImage {
   AnsiString ClassName;
   AnsiString Name;
   std::vector<std::pair<AnsiString, TStreamValue>> Properties;
+  std::vector<TComponentImage> Children;
 };
 
 // One image from the stream's position. Raises EReadError "Invalid stream
 // format" for a bad signature, a value type the format does not have,
 // nested lists, child components or bytes missing at the end.
 TComponentImage ReadComponentImage(TStream& stream);
+
+// A whole tree of images: the component with its child components, which
+// may hold lists of numbers as well as of strings. Children deeper than
+// MaxDepth, or a damaged image anywhere, raise EReadError "Invalid stream
+// format".
+TComponentImage ReadComponentTree(TStream& stream, int maxDepth = 32);

@@ -383,8 +383,17 @@ bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) 
   return handled;
 }
 
-bool TControl::DoMouseWheelDown(TShiftState, TPoint) { return false; }
-bool TControl::DoMouseWheelUp(TShiftState, TPoint) { return false; }
+bool TControl::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheelDown) OnMouseWheelDown(this, Shift, MousePos, handled);
+  return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheelUp) OnMouseWheelUp(this, Shift, MousePos, handled);
+  return handled;
+}
 
 void TControl::Resize() {
   if (OnResize) OnResize(this);

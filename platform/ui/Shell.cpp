@@ -1,5 +1,7 @@
 #include "platform/ui/Shell.h"
 
+#include <sys/stat.h>
+
 #include <charconv>
 #include <optional>
 
@@ -27,6 +29,50 @@ AnsiString ExistingFile(const AnsiString& name, const AnsiString& directory) {
   return ResolveFileName(full);
 }
 
+int HexDigit(char ch) {
+  if (ch >= '0' && ch <= '9') return ch - '0';
+  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+  return -1;
+}
+
+// The local file a file:// link names, in the code page; "" for another
+// host, a broken escape, an escaped zero or control character, or a name
+// the code page cannot hold.
+AnsiString FileLinkPath(const AnsiString& link) {
+  if (!StartsWithNoCase(link, "file://")) return {};
+  std::string_view rest = std::string_view(link).substr(7);
+  if (StartsWithNoCase(AnsiString(rest.substr(0, 10)), "localhost/")) rest.remove_prefix(9);
+  if (rest.empty() || rest[0] != '/') return {};
+  // Escapes stand for UTF-8 bytes; the link's own letters are the code
+  // page's.
+  std::string utf8;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    char ch = rest[i];
+    const bool escaped = ch == '%';
+    if (escaped) {
+      const int high = i + 2 < rest.size() ? HexDigit(rest[i + 1]) : -1;
+      const int low = high >= 0 ? HexDigit(rest[i + 2]) : -1;
+      if (low < 0) return {};
+      ch = static_cast<char>(high * 16 + low);
+      i += 2;
+    }
+    if (static_cast<unsigned char>(ch) < ' ' || ch == '\x7f') return {};
+    utf8 += escaped ? std::string(1, ch) : cp1253::ToUtf8(std::string_view(&ch, 1));
+  }
+  AnsiString path;
+  if (!cp1253::TryFromUtf8(utf8, path)) return {};
+  return path;
+}
+
+// A document the desktop may open: a regular file that exists and that
+// nobody may execute, so that a link never starts a program.
+bool IsOpenableDocument(const AnsiString& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(cp1253::ToUtf8(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         (st.st_mode & 0111) == 0;
+}
+
 bool IsTextEditor(const AnsiString& program) {
   const AnsiString name = ExtractFileName(program);
   return SameText(name, "write.exe") || SameText(name, "notepad.exe") || SameText(name, "write") ||
@@ -38,9 +84,9 @@ bool IsTextEditor(const AnsiString& program) {
 bool IsOpenableLink(const AnsiString& link) {
   for (char ch : link)
     if (static_cast<unsigned char>(ch) < ' ' || ch == '\x7f') return false;
-  for (std::string_view scheme : {"http://", "https://", "mailto:"})
+  for (std::string_view scheme : {"http://", "https://", "ftp://", "mailto:"})
     if (StartsWithNoCase(link, scheme)) return link.size() > scheme.size();
-  return false;
+  return IsOpenableDocument(FileLinkPath(link));
 }
 
 std::intptr_t ShellExecute(HWND, const AnsiString& operation, const AnsiString& file, const AnsiString&,
@@ -49,7 +95,8 @@ std::intptr_t ShellExecute(HWND, const AnsiString& operation, const AnsiString& 
   const AnsiString target = Trim(file);
   AnsiString handed;
   if (IsOpenableLink(target)) {
-    handed = target;
+    // A file link goes as the file's name, which the desktop takes as is.
+    handed = StartsWithNoCase(target, "file://") ? FileLinkPath(target) : target;
   } else if (target.find("://") != AnsiString::npos || StartsWithNoCase(target, "mailto:")) {
     return SE_ERR_NOASSOC;
   } else {

@@ -4,8 +4,8 @@
 // and how much memory the computer has. The desktop itself is reached
 // through the backend (the screen backend runs xdg-open or the program
 // without a shell; the headless backend records the request), so the checks
-// here decide what may leave the program at all: only http, https and
-// mailto links and files that exist.
+// here decide what may leave the program at all: only http, https, ftp and
+// mailto links, links to documents and files that exist.
 
 #include <cstdint>
 #include <string_view>
@@ -32,7 +32,7 @@ constexpr std::intptr_t SE_ERR_NOASSOC = 31;
 constexpr std::intptr_t kShellSuccess = 42;
 
 // Opens File with the desktop's handler. Operation "" or "open" (any case);
-// File is an http, https or mailto link, or the name of an existing file
+// File is a link IsOpenableLink accepts, or the name of an existing file
 // (relative names are taken in Directory when given, else in the current
 // folder). Parameters go nowhere: documents take none. Answers
 // ERROR_FILE_NOT_FOUND for a file that does not exist, SE_ERR_NOASSOC for
@@ -49,8 +49,9 @@ UINT WinExec(const AnsiString& cmdLine, UINT showCmd);
 
 // A command line's words, as WinExec splits them.
 std::vector<AnsiString> SplitCommandLine(const AnsiString& cmdLine);
-// True for an http, https or mailto link that may be handed to the desktop
-// (no control characters, something after the scheme).
+// True for an http, https, ftp or mailto link that may be handed to the
+// desktop (no control characters, something after the scheme), and for a
+// file:// link to an existing regular file that nobody may execute.
 bool IsOpenableLink(const AnsiString& link);
 
 // ---- help -----------------------------------------------------------------

@@ -40,6 +40,12 @@ TEST(EsgUniTest, AssignBothWaysConvertsThroughTheCodePage) {
   wide.AnsiStrings().Add("x");
   EXPECT_EQ(wide[2], u"x");
   EXPECT_EQ(wide.IndexOf(u"ΑΘΉΝΑ"), 0);
+  // Characters outside the code page are told apart, letters of any case
+  // are not, accents are.
+  EXPECT_EQ(wide.IndexOf(u"東京"), 1);
+  EXPECT_EQ(wide.IndexOf(u"大阪"), -1);
+  EXPECT_EQ(wide.IndexOf(u"ΑΘΗΝΑ"), -1);
+  EXPECT_EQ(wide.IndexOf(u"X"), 2);
   int updates = 0;
   wide.OnUpdate = [&](bool) { ++updates; };
   wide.Move(0, 2);
@@ -141,6 +147,8 @@ TEST_F(UniComboTest, WideListAndEditStoreCodeUnits) {
   backend->PressKey(VK_F2);
   ASSERT_NE(g.UniCombo(), nullptr);
   TGridUniCombo& c = *g.UniCombo();
+  // 東京 before 大阪: through the code page both read "??" and the list
+  // would open on the first.
   for (const char16_t* item : {u"Αθήνα", u"東京", u"大阪"}) c.WideItems().Add(item);
   g.HideCellEditor();
   EXPECT_EQ(g.GetUnicodeCell(1, 1), u"東京");  // passed through unchanged
@@ -152,6 +160,11 @@ TEST_F(UniComboTest, WideListAndEditStoreCodeUnits) {
   backend->PressKey(VK_RETURN);
   EXPECT_EQ(g.GetUnicodeCell(1, 1), u"大阪");
   EXPECT_EQ(g.GetCellText(1, 1), CellTextFromWide(u"大阪"));
+  backend->PressKey(VK_F2);
+  EXPECT_EQ(c.ItemIndex(), 2);  // on 大阪, not on 東京
+  backend->PressKey(VK_UP);
+  backend->PressKey(VK_RETURN);
+  EXPECT_EQ(g.GetUnicodeCell(1, 1), u"東京");
 
   type = edUniComboEdit;
   g.SetCol(2);

@@ -248,6 +248,41 @@ TEST_F(ExtGridEditingTest, CellCheckerCorrectsAndMarks) {
   g.CellChecker = nullptr;
 }
 
+TEST_F(ExtGridEditingTest, TheFootersCountTheValueTheHandlerKept) {
+  auto& g = Editable();
+  g.FloatingFooter().SetVisible(true);
+  g.GetCellProperties(1, 4)->FooterCalc = 1;  // sum
+  g.SetCellText(1, 2, "2");
+  g.RecalcAllFooters();
+  const AnsiString before = g.GetCellText(1, 4);
+  std::vector<AnsiString> footerSeen;
+  g.OnCellValidate = [](TObject*, int, int, AnsiString& v, bool&) { v = "10"; };
+  g.OnCellsChanged = [&](TObject*, const TRect&) { footerSeen.push_back(g.GetCellText(1, 1)); };
+  Open(g, 1, 1);
+  backend->Type("3");
+  Key(VK_RETURN);
+  EXPECT_EQ(g.GetCellText(1, 1), "10");
+  EXPECT_EQ(footerSeen, std::vector<AnsiString>{"10"});  // reported with the kept value in the cell
+  EXPECT_NE(g.GetCellText(1, 4), before);
+  EXPECT_EQ(StrToFloat(g.GetCellText(1, 4)), 12);
+}
+
+TEST_F(ExtGridEditingTest, EnteringTheGridSelectsItsCellAgain) {
+  auto& g = Editable();
+  auto* other = new TEdit(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(0, 300, 50, 20);
+  other->SetFocus();
+  Application->ProcessMessages();
+  std::vector<TGridCoord> asked;
+  g.OnSelectCell = [&](TObject*, int c, int r, bool&) { asked.push_back({c, r}); };
+  g.SetFocus();
+  Application->ProcessMessages();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].X, g.Col());
+  EXPECT_EQ(asked[0].Y, g.Row());
+}
+
 TEST_F(ExtGridEditingTest, EventsComeInOrderWhenTheFocusLeaves) {
   auto& g = Editable();
   auto* other = new TEdit(form.get());
@@ -317,19 +352,22 @@ TEST_F(ExtGridEditingTest, InsertAndDeleteRows) {
     TInsertPosition position;
     int fromRow, rows, row;
     const char* clipboard;
+    bool shortcuts = true;  // AllowClipboardShortCuts
   };
   const Case cases[] = {
       {"insert before", VK_INSERT, {}, pInsertBefore, 2, 5, 2, ""},
       {"insert after the last row appends and moves", VK_INSERT, {}, pInsertAfter, 3, 5, 4, ""},
       {"delete", VK_DELETE, {}, pInsertBefore, 2, 3, 2, ""},
       {"shift+delete cuts", VK_DELETE, {ssShift}, pInsertBefore, 2, 4, 2, "x2"},
+      {"shift+delete deletes without the shortcuts", VK_DELETE, {ssShift}, pInsertBefore, 2, 3, 2, "", false},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     auto& g = MakeGrid<TExtStringGrid>(2, 4);
+    Clipboard()->Clear();  // the last case's cut stays with the desktop
     for (int r = 1; r < 4; ++r) g.SetCellText(1, r, "x" + std::to_string(r));
     g.Navigation().AllowInsertRow = g.Navigation().AllowDeleteRow = true;
-    g.Navigation().AllowClipboardShortCuts = true;
+    g.Navigation().AllowClipboardShortCuts = k.shortcuts;
     g.Navigation().InsertPosition = k.position;
     g.SetFocus();
     g.SetRow(k.fromRow);

@@ -5,6 +5,8 @@
 
 #include "GridFixture.h"
 #include "grid/ExtGrid.h"
+#include "platform/gfx/FrameControls.h"
+#include "platform/gfx/RecordingCanvas.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Input.h"
@@ -262,6 +264,50 @@ TEST_F(ExtGridMouseTest, CtrlClicksMarkAndUnmarkDisjunctRows) {
   EXPECT_TRUE(g.RowSelect(3));
 }
 
+// ---- cell controls ----
+
+TEST_F(ExtGridMouseTest, ACellButtonLooksPressedUntilReleasedOrTheFocusGoes) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 4);
+  g.SetColWidths(1, 120);
+  g.SetRowHeights(1, 32);
+  g.SetCellText(1, 1, R"(<CONTROL TYPE="BUTTON" ID="ok" VALUE="OK" WIDTH="80"><B></B>)");
+  int clicks = 0;
+  g.OnControlClick = [&](TObject*, int, int, const AnsiString& id, const AnsiString&, const AnsiString&) {
+    clicks += id == "ok";
+  };
+  // Whether the cell's button is drawn pushed.
+  auto pushed = [&] {
+    TRecordingCanvas canvas(600, 400);
+    g.DrawCellContent(canvas, 1, 1, g.CellRect(1, 1), {});
+    for (const TDrawCall& call : canvas.CallsOf("DrawFrameControl")) {
+      const auto state = static_cast<unsigned>(call.Args[5]);
+      if (state & DFCS_BUTTONPUSH) return (state & DFCS_PUSHED) != 0;
+    }
+    ADD_FAILURE() << "no button drawn";
+    return false;
+  };
+  const TRect cell = g.CellRect(1, 1);
+  const int x = cell.Left + 30, y = cell.Bottom - 12;
+  EXPECT_FALSE(pushed());
+  backend->PressMouse(g, x, y);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(pushed());
+  backend->ReleaseMouse(g, x, y);
+  EXPECT_FALSE(pushed());
+
+  auto* other = new TEdit(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(0, 300, 50, 20);
+  g.SetFocus();
+  backend->Advance(1000);  // not a double click
+  backend->PressMouse(g, x, y);
+  ASSERT_TRUE(pushed());
+  other->SetFocus();
+  Application->ProcessMessages();
+  EXPECT_FALSE(pushed());
+  backend->ReleaseMouse(*other, 5, 5);
+}
+
 // ---- wheel and panning ----
 
 TEST_F(ExtGridMouseTest, AWheelNotchMovesTheRowByTheSystemsLines) {
@@ -277,6 +323,29 @@ TEST_F(ExtGridMouseTest, AWheelNotchMovesTheRowByTheSystemsLines) {
     backend->Wheel(g, s.notches, 50, 50);
     EXPECT_EQ(g.Row(), s.row) << s.notches;
   }
+}
+
+TEST_F(ExtGridMouseTest, TheWheelEventsFireAndTheRowMovesOnce) {
+  ui::input::SetWheelScrollLines(3);
+  auto& g = MakeGrid<TExtStringGrid>(3, 20);
+  int wheels = 0, downs = 0, ups = 0;
+  g.OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool&) { ++wheels; };
+  g.OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool&) { ++downs; };
+  g.OnMouseWheelUp = [&](TObject*, TShiftState, TPoint, bool&) { ++ups; };
+  backend->Wheel(g, -1, 50, 50);
+  EXPECT_EQ(g.Row(), 4);
+  EXPECT_EQ(wheels, 1);
+  EXPECT_EQ(downs, 1);
+  EXPECT_EQ(ups, 0);
+  backend->Wheel(g, 2, 50, 50);
+  EXPECT_EQ(g.Row(), 1);
+  EXPECT_EQ(wheels, 2);
+  EXPECT_EQ(ups, 2);
+  // A handler that takes the turn leaves the Down/Up events out, not the move.
+  g.OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool& handled) { handled = true; };
+  backend->Wheel(g, -1, 50, 50);
+  EXPECT_EQ(g.Row(), 4);
+  EXPECT_EQ(downs, 1);
 }
 
 TEST_F(ExtGridMouseTest, CtrlWheelZoomsAndTheFourthNotchDoesNothing) {

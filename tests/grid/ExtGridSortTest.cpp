@@ -292,14 +292,23 @@ TEST_F(ExtGridSortTest, HeadingClicksAndGroups) {
   EXPECT_EQ(Read(g, 0), (Column{"1", "2", "3"}));
   g.OnCanSort = nullptr;
 
-  // Index list: a click toggles a lone entry, Shift adds.
+  // Index list: a click toggles a lone entry, Shift adds; every entry
+  // added or turned is reported.
+  int changes = 0;
+  g.SortIndexes().OnChange = [&](TObject* sender, int, int) {
+    EXPECT_EQ(sender, &g.SortIndexes());
+    ++changes;
+  };
   g.SortSettings().IndexShow = true;
   g.HeadingClickSort(1, false);
   g.HeadingClickSort(2, true);
   ASSERT_EQ(g.SortIndexes().Count(), 2);
   EXPECT_EQ(g.SortIndexes().FindIndex(2), 1);
+  EXPECT_EQ(changes, 2);
   g.HeadingClickSort(2, true);
   EXPECT_FALSE(TSortIndexList::AscendingOf(g.SortIndexes().Items(1)));
+  EXPECT_EQ(changes, 3);
+  g.SortIndexes().OnChange = nullptr;
 
   // The project index: sort column 0 at start, so a first click on it
   // sorts it descending.

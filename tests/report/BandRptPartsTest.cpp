@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/ui/Application.h"
+#include "tests/TestOutput.h"
 #include "tests/platform/db/TestDatabase.h"
 #include "tests/report/BandRptFixture.h"
 #include "tests/report/RpTestSupport.h"
@@ -441,6 +442,126 @@ TEST(RpPrinterTest, StringPosCountsFromOne) {
   } cases[] = {{"a", "abc", 1}, {"c", "abc", 3}, {"bc", "abc", 2},
                {"d", "abc", 0}, {"", "abc", 1},  {"x", "", 0}};
   for (const auto& c : cases) EXPECT_EQ(TRpPrinter::StringPos(c.sub, c.s), c.pos) << c.sub << " in " << c.s;
+}
+
+// Everything the report draws on a page: texts with their places, and lines.
+std::vector<std::string> PageDrawing(TRpPrinter& p, int n) {
+  std::vector<std::string> out;
+  for (const Text& t : PageTexts(p, n))
+    out.push_back(t.S + " " + std::to_string(t.X) + "," + std::to_string(t.Y));
+  for (const Segment& s : PageLines(p, n))
+    out.push_back("line " + std::to_string(s.X1) + "," + std::to_string(s.Y1) + " " + std::to_string(s.X2) +
+                  "," + std::to_string(s.Y2));
+  return out;
+}
+
+TEST_F(BandRptPartsTest, AStoredReportPrintsTheSamePages) {
+  rep->SetName("Report");
+  rep->ReportTitle = "Αποθηκευμένη"_a;
+  rep->Options = {FirstPageHeader};
+  rep->Functions()->AddFunction("TWICE", "PAGENUMBER*2");
+  TRpCustomBand* header = AddBand(TBandRepBands::iPageHeader, 60);
+  header->Frame()->SetDrawBottom(true);
+  AddExpr(header, "'Σελίδα ' + STR(TWICE)"_a);
+  TRpCustomBand* detailBand = AddBand(TBandRepBands::iDetail, 50);
+  for (int i = 0; i < 3; ++i) {
+    auto* item = AddControl<TRpSysData>(detailBand, 400.0L * i, 0, 380, 50);
+    item->AutoSize = false;
+    item->SetData(rpsDetailNo);
+    item->SetText(IntToStr(i) + ":");
+  }
+  auto* rule = AddControl<TRpShape>(detailBand, 1300, 0, 40, 50);
+  rule->SetShape(rpsVertLine);
+  rule->Tag = 1000;
+  rule->Pen()->Width = 3;
+  auto* memo = AddControl<TRpMemo>(detailBand, 1400, 0, 400, 50);
+  memo->AutoSize = false;
+  memo->SetAutoStretch(true);
+  TStringList lines;
+  lines.Add("Πρώτη"_a);
+  lines.Add("Δεύτερη"_a);
+  memo->SetLines(lines);
+  memo->Font().Style = fsBold;
+  auto* group = new TRpGroup(Form.get());
+  group->SetName("Tens");
+  group->SetParent(rep);
+  group->Expression = "PAGENUMBER";
+  group->ReprintOnNewPage = true;
+  group->Size()->Units = TRpUnit::Native;
+  group->Size()->SetValue(TRpBandSize::iHeight, 40);
+  AddExpr(group, "'Ομάδα ' + STR(PAGENUMBER)"_a);
+  TRpBand* footer = AddFreeBand(40);
+  footer->SetName("TensFooter");
+  group->SetFooterBand(footer);
+  AddLabel(footer, "Τέλος ομάδας"_a);
+  TRpCustomBand* summary = AddBand(TBandRepBands::iSummary, 80);
+  summary->SetHasChild(true);
+  AddLabel(summary->ChildBand(), "Παιδί"_a);
+  auto* stamp = AddControl<TRpLabel>(rep, 1500, 2800, 500, 50);
+  stamp->AutoSize = false;
+  stamp->SetCaption("Σφραγίδα"_a);
+  stamp->SetAlignment(taRightJustify);
+  Records(70);
+  Run();
+  const int pages = printer->PageCount();
+  ASSERT_GE(pages, 2);
+  std::vector<std::vector<std::string>> before;
+  for (int n = 1; n <= pages; ++n) before.push_back(PageDrawing(*printer, n));
+
+  TMemoryStream stored;
+  rep->WriteForm(stored);
+  stored.SaveToFile(TestOutput("report.form"));
+  stored.SetPosition(0);
+  std::unique_ptr<TForm> other(NewForm<TForm>(nullptr));
+  TBandRep* copy = TCustomBandRep::ReadForm(stored, other.get());
+  ASSERT_NE(copy, nullptr);
+  copy->SetParent(other.get());
+  EXPECT_EQ(copy->Name(), "Report");
+  EXPECT_EQ(copy->ReportTitle, rep->ReportTitle);
+  EXPECT_EQ(copy->BandList().size(), rep->BandList().size());
+  int records = 0;
+  copy->OnNeedData() = [&](TObject*, bool& more) { more = records++ < 70; };
+  TRpPrinter again(copy);
+  copy->RunInto(&again);
+  ASSERT_EQ(again.PageCount(), pages);
+  for (int n = 1; n <= pages; ++n) EXPECT_EQ(PageDrawing(again, n), before[n - 1]) << "page " << n;
+
+  // Written again, the copy gives the same bytes.
+  TMemoryStream second;
+  copy->WriteForm(second);
+  EXPECT_EQ(second.Size(), stored.Size());
+  EXPECT_EQ(std::memcmp(second.Memory(), stored.Memory(), static_cast<size_t>(stored.Size())), 0);
+}
+
+TEST_F(BandRptPartsTest, ADamagedStoredReportLeavesNothingBehind) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
+  AddLabel(band, "Κείμενο"_a)->SetName("Text1");
+  AddControl<TRpShape>(band, 0, 0, 100, 100)->SetName("Shape1");
+  TMemoryStream stored;
+  rep->WriteForm(stored);
+  const std::string bytes(static_cast<const char*>(stored.Memory()), static_cast<size_t>(stored.Size()));
+  std::unique_ptr<TForm> other(NewForm<TForm>(nullptr));
+  // Every cut and a changed byte in each place: an error or a report, and
+  // nothing else left on the form.
+  int refused = 0;
+  for (size_t cut = 0; cut < bytes.size(); cut += 7) {
+    for (int flip = 0; flip < 2; ++flip) {
+      std::string damaged = flip ? bytes : bytes.substr(0, cut);
+      if (flip) damaged[cut] = static_cast<char>(damaged[cut] ^ 0x5A);
+      TMemoryStream in;
+      in.WriteBuffer(damaged.data(), static_cast<int>(damaged.size()));
+      in.SetPosition(0);
+      try {
+        delete TCustomBandRep::ReadForm(in, other.get());
+      } catch (const EReadError&) {
+        ++refused;
+      } catch (const EComponentError&) {
+        ++refused;
+      }
+      EXPECT_EQ(other->ComponentCount(), 0) << "cut " << cut << " flip " << flip;
+    }
+  }
+  EXPECT_GT(refused, static_cast<int>(bytes.size() / 7));
 }
 
 }  // namespace

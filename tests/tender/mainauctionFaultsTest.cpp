@@ -80,6 +80,12 @@ INSTANTIATE_TEST_SUITE_P(
                                      [](const std::string& path) {
                                        SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget().substr(0, 100));
                                      }},
+                    // Too short for the parts the header names, and read
+                    // to its end by no other layout.
+                    UnreadableBudget{"cut inside the asphalt part",
+                                     [](const std::string& path) {
+                                       SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget().substr(0, 220));
+                                     }},
                     UnreadableBudget{"a pipe", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }},
                     UnreadableBudget{"beyond the size bound", [](const std::string& path) {
                                        SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget());

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -54,8 +55,8 @@ TEST_F(ShellTest, OtherLinksAndVerbsNeverLeaveTheProgram) {
     const char* verb;
     std::intptr_t result;
   } cases[] = {
-      {"ftp://example.gr", "open", SE_ERR_NOASSOC},
-      {"file:///etc/passwd", "open", SE_ERR_NOASSOC},
+      {"gopher://example.gr", "open", SE_ERR_NOASSOC},
+      {"file://", "open", SE_ERR_NOASSOC},
       {"javascript:alert(1)", "open", ERROR_FILE_NOT_FOUND},
       {"http://", "open", SE_ERR_NOASSOC},
       {"mailto:", "open", SE_ERR_NOASSOC},
@@ -67,6 +68,42 @@ TEST_F(ShellTest, OtherLinksAndVerbsNeverLeaveTheProgram) {
   };
   for (const auto& c : cases) EXPECT_EQ(Open(c.file, c.verb), c.result) << c.file << " " << c.verb;
   EXPECT_TRUE(backend->ShellRequests.empty());
+}
+
+TEST_F(ShellTest, FtpLinksAndFileLinksToDocumentsGoToTheDesktop) {
+  const AnsiString document = MakeFile("Αναφορά 1.pdf"_a);
+  const AnsiString program = MakeFile("run.sh");
+  ::chmod(cp1253::ToUtf8(program).c_str(), 0744);
+  ASSERT_TRUE(CreateDir(folder / "dir"));
+  const std::string base = "file://" + folder.path();
+  const struct {
+    AnsiString link;
+    std::intptr_t result;
+    AnsiString handed;  // what the desktop is given
+  } cases[] = {
+      {"ftp://example.gr/a.txt", kShellSuccess, "ftp://example.gr/a.txt"},
+      {cp1253::FromUtf8(base + "/Αναφορά 1.pdf"), kShellSuccess, document},
+      {cp1253::FromUtf8(base + "/%CE%91%CE%BD%CE%B1%CF%86%CE%BF%CF%81%CE%AC%201.pdf"), kShellSuccess,
+       document},
+      {cp1253::FromUtf8("file://localhost" + folder.path() + "/Αναφορά%201.pdf"), kShellSuccess, document},
+      {cp1253::FromUtf8(base + "/run.sh"), SE_ERR_NOASSOC, ""},       // a program is never started
+      {cp1253::FromUtf8(base + "/dir"), SE_ERR_NOASSOC, ""},          // nor a folder opened
+      {cp1253::FromUtf8(base + "/missing.pdf"), SE_ERR_NOASSOC, ""},  // nor a name made up
+      {cp1253::FromUtf8(base + "/%ZZ.pdf"), SE_ERR_NOASSOC, ""},      // a broken escape
+      {cp1253::FromUtf8(base + "/a%00.pdf"), SE_ERR_NOASSOC, ""},     // an escaped zero
+      {cp1253::FromUtf8("file://host" + folder.path() + "/Αναφορά 1.pdf"), SE_ERR_NOASSOC, ""},
+  };
+  for (const auto& c : cases) {
+    backend->ShellRequests.clear();
+    EXPECT_EQ(Open(c.link), c.result) << c.link;
+    EXPECT_EQ(IsOpenableLink(c.link), c.result == kShellSuccess) << c.link;
+    if (c.result != kShellSuccess) {
+      EXPECT_TRUE(backend->ShellRequests.empty()) << c.link;
+      continue;
+    }
+    ASSERT_EQ(backend->ShellRequests.size(), 1u) << c.link;
+    EXPECT_EQ(backend->ShellRequests[0].File, c.handed);
+  }
 }
 
 TEST_F(ShellTest, ExistingFilesOpenByTheirFullNameIgnoringCase) {

@@ -1,0 +1,536 @@
+// Stored report forms: a report with its bands, printables, groups and
+// variables written as the class library's component images, and read back
+// into a new report that prints the same pages.
+#include <cmath>
+#include <map>
+
+#include "report/BandRpt.h"
+#include "report/RpCtrls.h"
+
+namespace {
+
+const char* const kAlignments[] = {"taLeftJustify", "taRightJustify", "taCenter"};
+const char* const kPenStyles[] = {"psSolid",      "psDash",  "psDot",        "psDashDot",
+                                  "psDashDotDot", "psClear", "psInsideFrame"};
+const char* const kBrushStyles[] = {"bsSolid", "bsClear"};
+const char* const kFontStyles[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
+const char* const kOptions[] = {"FirstPageHeader", "LastPageFooter", "Compression"};
+const char* const kOrders[] = {"cboAfterParent", "cboBeforeParent", "cboBeforeAndAfter"};
+
+[[noreturn]] void Bad(const AnsiString& what) { throw EReadError("Invalid property value: " + what); }
+
+template <size_t N>
+int IdentIndex(const char* const (&names)[N], const TStreamValue& v, const AnsiString& prop) {
+  if (v.Type == vaIdent)
+    for (size_t i = 0; i < N; ++i)
+      if (v.Str == names[i]) return static_cast<int>(i);
+  Bad(prop);
+}
+
+int IntOf(const TStreamValue& v, const AnsiString& prop) {
+  if (!v.IsInteger() || v.Int < INT32_MIN || v.Int > INT32_MAX) Bad(prop);
+  return static_cast<int>(v.Int);
+}
+bool BoolOf(const TStreamValue& v, const AnsiString& prop) {
+  if (!v.IsBoolean()) Bad(prop);
+  return v.Type == vaTrue;
+}
+const AnsiString& StrOf(const TStreamValue& v, const AnsiString& prop) {
+  if (!v.IsString() && v.Type != vaIdent) Bad(prop);
+  return v.Str;
+}
+Extended FloatOf(const TStreamValue& v, const AnsiString& prop) {
+  if (v.Type == vaExtended) {
+    if (!std::isfinite(v.Float) || std::fabs(v.Float) > 1e6L) Bad(prop);
+    return v.Float;
+  }
+  return IntOf(v, prop);
+}
+
+// ---- writing -------------------------------------------------------------------
+
+void WriteFont(TComponentWriter& w, const TFont& font, bool withSize) {
+  w.WriteString("Font.Name", font.Name);
+  if (withSize) w.WriteInteger("Font.Size", font.Size());
+  w.WriteInteger("Font.Color", static_cast<int>(font.Color));
+  std::vector<AnsiString> styles;
+  for (unsigned i = 0; i < 4; ++i)
+    if (font.Style & (1u << i)) styles.push_back(kFontStyles[i]);
+  w.WriteSet("Font.Style", styles);
+}
+
+void WriteFrame(TComponentWriter& w, const TRpFrame& f) {
+  w.WriteInteger("Frame.Color", static_cast<int>(f.Color()));
+  w.WriteBoolean("Frame.DrawTop", f.DrawTop());
+  w.WriteBoolean("Frame.DrawBottom", f.DrawBottom());
+  w.WriteBoolean("Frame.DrawLeft", f.DrawLeft());
+  w.WriteBoolean("Frame.DrawRight", f.DrawRight());
+  w.WriteIdent("Frame.Style", kPenStyles[f.Style()]);
+  w.WriteInteger("Frame.Width", f.Width());
+}
+
+AnsiString NameOf(const TComponent* c) { return c != nullptr ? c->Name() : AnsiString(); }
+
+void WritePrintable(TStream& stream, TRpPrintable& p);
+
+const char* PrintableClass(TRpPrintable& p) {
+  if (dynamic_cast<TRpMemo*>(&p)) return "TRpMemo";
+  if (dynamic_cast<TRpSysData*>(&p)) return "TRpSysData";
+  if (dynamic_cast<TRpExpr*>(&p)) return "TRpExpr";
+  if (dynamic_cast<TRpLabel*>(&p)) return "TRpLabel";
+  if (dynamic_cast<TRpShape*>(&p)) return "TRpShape";
+  if (dynamic_cast<TRpFrameline*>(&p)) return "TRpFrameline";
+  return nullptr;
+}
+
+void WritePrintable(TStream& stream, TRpPrintable& p) {
+  const char* cls = PrintableClass(p);
+  if (cls == nullptr)
+    throw EWriteError("Cannot store a " + AnsiString(typeid(p).name()) + " in a report form");
+  TComponentWriter w(TComponentWriter::Child{}, stream, cls, p.Name());
+  if (p.Tag != 0) w.WriteInteger("Tag", p.Tag);
+  w.WriteBoolean("Enabled", p.Enabled());
+  WriteFrame(w, *p.Frame());
+  if (auto* label = dynamic_cast<TRpCustomLabel*>(&p)) {
+    w.WriteIdent("Alignment", kAlignments[label->Alignment()]);
+    w.WriteBoolean("AlignToBand", label->AlignToBand());
+    w.WriteBoolean("AutoSize", label->AutoSize);
+    w.WriteBoolean("AutoStretch", label->AutoStretch());
+    w.WriteBoolean("WordWrap", label->WordWrap());
+    w.WriteBoolean("Transparent", label->Transparent());
+    w.WriteInteger("Color", static_cast<int>(label->Color()));
+    w.WriteInteger("ExportAs", label->ExportAs);
+    WriteFont(w, label->Font(), false);
+    label->WriteFontSize(w);
+    if (auto* memo = dynamic_cast<TRpMemo*>(label)) {
+      std::vector<AnsiString> lines;
+      for (int i = 0; i < memo->Lines()->Count(); ++i) lines.push_back((*memo->Lines())[i]);
+      w.WriteStrings("Lines.Strings", lines);
+    } else if (auto* sys = dynamic_cast<TRpSysData*>(label)) {
+      w.WriteInteger("Data", sys->Data());
+      w.WriteString("Text", sys->Text());
+    } else if (auto* expr = dynamic_cast<TRpExpr*>(label)) {
+      w.WriteString("Expression", expr->Expression());
+      w.WriteString("Mask", expr->Mask());
+      w.WriteBoolean("ResetAfterPrint", expr->ResetAfterPrint);
+      if (expr->Master != nullptr) w.WriteIdent("Master", expr->Master->Name());
+    } else {
+      w.WriteString("Caption", label->Caption());
+    }
+  } else if (auto* shape = dynamic_cast<TRpShape*>(&p)) {
+    w.WriteInteger("Shape", shape->Shape());
+    w.WriteInteger("Pen.Color", static_cast<int>(shape->Pen()->Color));
+    w.WriteInteger("Pen.Width", shape->Pen()->Width);
+    w.WriteIdent("Pen.Style", kPenStyles[shape->Pen()->Style]);
+    w.WriteInteger("Brush.Color", static_cast<int>(shape->Brush()->Color));
+    w.WriteIdent("Brush.Style", kBrushStyles[shape->Brush()->Style == bsClear ? 1 : 0]);
+    w.WriteFloat("RoundFactor", shape->RoundFactor());
+    w.WriteInteger("VertAdjust", shape->VertAdjust);
+  }
+  // Last: the size stands, whatever the text above made of it.
+  w.WriteFloats("Size.Values", p.Size()->Values());
+  w.EndProperties();
+  w.EndChildren();
+}
+
+const char* BandClass(TRpCustomBand& b) {
+  if (dynamic_cast<TRpSubDetail*>(&b)) return "TRpSubDetail";
+  if (dynamic_cast<TRpGroup*>(&b)) return "TRpGroup";
+  if (dynamic_cast<TRpChildBand*>(&b)) return "TRpChildBand";
+  return "TRpBand";
+}
+
+void WriteBand(TStream& stream, TRpCustomBand& b) {
+  TComponentWriter w(TComponentWriter::Child{}, stream, BandClass(b), b.Name());
+  if (b.Tag != 0) w.WriteInteger("Tag", b.Tag);
+  if (dynamic_cast<TRpBand*>(&b) != nullptr) w.WriteInteger("BandType", b.BandType());
+  w.WriteBoolean("Enabled", b.Enabled());
+  w.WriteInteger("Color", static_cast<int>(b.Color()));
+  w.WriteBoolean("AlignToBottom", b.AlignToBottom);
+  w.WriteBoolean("TransparentBand", b.TransparentBand);
+  w.WriteBoolean("ForceNewColumn", b.ForceNewColumn);
+  w.WriteBoolean("ForceNewPage", b.ForceNewPage);
+  w.WriteBoolean("KeepOnOnePage", b.KeepOnOnePage);
+  w.WriteBoolean("PreCaluculateBandHeight", b.PreCaluculateBandHeight);
+  if (b.LinkBand() != nullptr) w.WriteIdent("LinkBand", b.LinkBand()->Name());
+  w.WriteFloats("Size.Values", b.Size()->Values());
+  WriteFrame(w, *b.Frame());
+  if (auto* child = dynamic_cast<TRpChildBand*>(&b)) {
+    if (child->ParentBand() != nullptr) w.WriteIdent("ParentBand", child->ParentBand()->Name());
+    w.WriteIdent("PrintOrder", kOrders[child->PrintOrder]);
+  } else if (auto* group = dynamic_cast<TRpGroup*>(&b)) {
+    w.WriteString("Expression", group->Expression);
+    w.WriteBoolean("ReprintOnNewPage", group->ReprintOnNewPage);
+    if (group->FooterBand() != nullptr) w.WriteIdent("FooterBand", group->FooterBand()->Name());
+    if (group->Master() != nullptr && group->Master() != b.ParentReport)
+      w.WriteIdent("Master", group->Master()->Name());
+  } else if (auto* sub = dynamic_cast<TRpSubDetail*>(&b)) {
+    if (sub->Master() != nullptr && sub->Master() != b.ParentReport)
+      w.WriteIdent("Master", sub->Master()->Name());
+    if (sub->HeaderBand() != nullptr) w.WriteIdent("HeaderBand", sub->HeaderBand()->Name());
+    if (sub->FooterBand() != nullptr) w.WriteIdent("FooterBand", sub->FooterBand()->Name());
+    w.WriteBoolean("PrintBefore", sub->PrintBefore());
+    w.WriteBoolean("PrintIfEmpty", sub->PrintIfEmpty());
+  }
+  w.EndProperties();
+  for (int i = 0; i < b.ControlCount(); ++i)
+    if (auto* p = dynamic_cast<TRpPrintable*>(b.Controls(i))) WritePrintable(stream, *p);
+  w.EndChildren();
+}
+
+// ---- reading -------------------------------------------------------------------
+
+// A reference to a component by its name, resolved once all are read.
+struct Fixup {
+  TComponent* Component;
+  AnsiString Property, Name;
+};
+
+bool ReadFont(TFont& font, const AnsiString& prop, const TStreamValue& v) {
+  if (prop == "Font.Name") {
+    font.Name = StrOf(v, prop);
+  } else if (prop == "Font.Size") {
+    const int size = IntOf(v, prop);
+    if (size < -32768 || size > 32767) Bad(prop);
+    font.SetSize(size);
+  } else if (prop == "Font.Color") {
+    font.Color = static_cast<TColor>(IntOf(v, prop));
+  } else if (prop == "Font.Style") {
+    if (v.Type != vaSet) Bad(prop);
+    TFontStyles styles = 0;
+    for (const AnsiString& name : v.List) {
+      TStreamValue ident;
+      ident.Type = vaIdent;
+      ident.Str = name;
+      styles |= 1u << IdentIndex(kFontStyles, ident, prop);
+    }
+    font.Style = styles;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool ReadFrame(TRpFrame& f, const AnsiString& prop, const TStreamValue& v) {
+  if (prop == "Frame.Color")
+    f.SetColor(static_cast<TColor>(IntOf(v, prop)));
+  else if (prop == "Frame.DrawTop")
+    f.SetDrawTop(BoolOf(v, prop));
+  else if (prop == "Frame.DrawBottom")
+    f.SetDrawBottom(BoolOf(v, prop));
+  else if (prop == "Frame.DrawLeft")
+    f.SetDrawLeft(BoolOf(v, prop));
+  else if (prop == "Frame.DrawRight")
+    f.SetDrawRight(BoolOf(v, prop));
+  else if (prop == "Frame.Style")
+    f.SetStyle(static_cast<TPenStyle>(IdentIndex(kPenStyles, v, prop)));
+  else if (prop == "Frame.Width")
+    f.SetWidth(IntOf(v, prop));
+  else
+    return false;
+  return true;
+}
+
+// No length of a report is beyond a hundred metres.
+bool Sane(Extended x) { return std::isfinite(x) && std::fabs(x) <= 1e6L; }
+
+void ReadSize(TRpUnitBase& size, const AnsiString& prop, const TStreamValue& v) {
+  if (v.Type != vaList || !v.List.empty()) Bad(prop);
+  for (Extended x : v.Floats)
+    if (!Sane(x)) Bad(prop);
+  size.ReadValues(v.Floats);
+}
+
+[[noreturn]] void Unknown(const TComponent* c, const AnsiString& prop) {
+  throw EReadError("Error reading " + c->Name() + "." + prop + ": Property " + prop + " does not exist");
+}
+
+void ReadPrintableProperty(TRpPrintable& p, const AnsiString& prop, const TStreamValue& v,
+                           std::vector<Fixup>& fixups) {
+  if (prop == "Tag") return void(p.Tag = IntOf(v, prop));
+  if (prop == "Enabled") return p.SetEnabled(BoolOf(v, prop));
+  if (prop == "Size.Values") return ReadSize(*p.Size(), prop, v);
+  if (ReadFrame(*p.Frame(), prop, v)) return;
+  if (auto* label = dynamic_cast<TRpCustomLabel*>(&p)) {
+    if (prop == "Alignment")
+      return label->SetAlignment(static_cast<TAlignment>(IdentIndex(kAlignments, v, prop)));
+    if (prop == "AlignToBand") return label->SetAlignToBand(BoolOf(v, prop));
+    if (prop == "AutoSize") return void(label->AutoSize = BoolOf(v, prop));
+    if (prop == "AutoStretch") return label->SetAutoStretch(BoolOf(v, prop));
+    if (prop == "WordWrap") return label->SetWordWrap(BoolOf(v, prop));
+    if (prop == "Transparent") return label->SetTransparent(BoolOf(v, prop));
+    if (prop == "Color") return label->SetColor(static_cast<TColor>(IntOf(v, prop)));
+    if (prop == "ExportAs") {
+      const int kind = IntOf(v, prop);
+      if (kind < exptText || kind > exptFormula) Bad(prop);
+      return void(label->ExportAs = static_cast<TExportType>(kind));
+    }
+    if (prop == "FontSize") return label->ReadFontSize(v);
+    if (ReadFont(label->Font(), prop, v)) return;
+    if (auto* memo = dynamic_cast<TRpMemo*>(label); memo != nullptr && prop == "Lines.Strings") {
+      if (v.Type != vaList || !v.Floats.empty()) Bad(prop);
+      TStringList lines;
+      for (const AnsiString& line : v.List) lines.Add(line);
+      return memo->SetLines(lines);
+    }
+    if (auto* sys = dynamic_cast<TRpSysData*>(label)) {
+      if (prop == "Data") {
+        const int data = IntOf(v, prop);
+        if (data < rpsTime || data > rpsDetailNo) Bad(prop);
+        return sys->SetData(static_cast<TRpSysDataType>(data));
+      }
+      if (prop == "Text") return sys->SetText(StrOf(v, prop));
+    }
+    if (auto* expr = dynamic_cast<TRpExpr*>(label)) {
+      if (prop == "Expression") return expr->SetExpression(StrOf(v, prop));
+      if (prop == "Mask") return expr->SetMask(StrOf(v, prop));
+      if (prop == "ResetAfterPrint") return void(expr->ResetAfterPrint = BoolOf(v, prop));
+      if (prop == "Master") return fixups.push_back({expr, prop, StrOf(v, prop)});
+    }
+    if (dynamic_cast<TRpLabel*>(label) != nullptr && prop == "Caption")
+      return label->SetCaption(StrOf(v, prop));
+  } else if (auto* shape = dynamic_cast<TRpShape*>(&p)) {
+    if (prop == "Shape") {
+      const int kind = IntOf(v, prop);
+      if (kind < rpsRectangle || kind > rpsRightDiagonal) Bad(prop);
+      return shape->SetShape(static_cast<TRpShapeType>(kind));
+    }
+    if (prop == "Pen.Color") return void(shape->Pen()->Color = static_cast<TColor>(IntOf(v, prop)));
+    if (prop == "Pen.Width") return void(shape->Pen()->Width = IntOf(v, prop));
+    if (prop == "Pen.Style")
+      return void(shape->Pen()->Style = static_cast<TPenStyle>(IdentIndex(kPenStyles, v, prop)));
+    if (prop == "Brush.Color") return void(shape->Brush()->Color = static_cast<TColor>(IntOf(v, prop)));
+    if (prop == "Brush.Style")
+      return void(shape->Brush()->Style = IdentIndex(kBrushStyles, v, prop) == 1 ? bsClear : bsSolid);
+    if (prop == "RoundFactor") return shape->SetRoundFactor(static_cast<float>(FloatOf(v, prop)));
+    if (prop == "VertAdjust") return void(shape->VertAdjust = IntOf(v, prop));
+  }
+  Unknown(&p, prop);
+}
+
+void ReadBandProperty(TRpCustomBand& b, const AnsiString& prop, const TStreamValue& v,
+                      std::vector<Fixup>& fixups) {
+  if (prop == "Tag") return void(b.Tag = IntOf(v, prop));
+  if (prop == "BandType" && dynamic_cast<TRpBand*>(&b) != nullptr) {
+    const int type = IntOf(v, prop);
+    if (type < rbTitle || type > rbChild) Bad(prop);
+    return b.SetBandType(static_cast<TRpBandType>(type));
+  }
+  if (prop == "Enabled") return b.SetEnabled(BoolOf(v, prop));
+  if (prop == "Color") return b.SetColor(static_cast<TColor>(IntOf(v, prop)));
+  if (prop == "AlignToBottom") return void(b.AlignToBottom = BoolOf(v, prop));
+  if (prop == "TransparentBand") return void(b.TransparentBand = BoolOf(v, prop));
+  if (prop == "ForceNewColumn") return void(b.ForceNewColumn = BoolOf(v, prop));
+  if (prop == "ForceNewPage") return void(b.ForceNewPage = BoolOf(v, prop));
+  if (prop == "KeepOnOnePage") return void(b.KeepOnOnePage = BoolOf(v, prop));
+  if (prop == "PreCaluculateBandHeight") return void(b.PreCaluculateBandHeight = BoolOf(v, prop));
+  if (prop == "Size.Values") return ReadSize(*b.Size(), prop, v);
+  if (ReadFrame(*b.Frame(), prop, v)) return;
+  const bool reference = prop == "LinkBand" || prop == "ParentBand" || prop == "FooterBand" ||
+                         prop == "Master" || prop == "HeaderBand";
+  if (reference) return fixups.push_back({&b, prop, StrOf(v, prop)});
+  if (auto* child = dynamic_cast<TRpChildBand*>(&b); child != nullptr && prop == "PrintOrder")
+    return void(child->PrintOrder = static_cast<TCBPrintOrder>(IdentIndex(kOrders, v, prop)));
+  if (auto* group = dynamic_cast<TRpGroup*>(&b)) {
+    if (prop == "Expression") return void(group->Expression = StrOf(v, prop));
+    if (prop == "ReprintOnNewPage") return void(group->ReprintOnNewPage = BoolOf(v, prop));
+  }
+  if (auto* sub = dynamic_cast<TRpSubDetail*>(&b)) {
+    if (prop == "PrintBefore") return sub->SetPrintBefore(BoolOf(v, prop));
+    if (prop == "PrintIfEmpty") return sub->SetPrintIfEmpty(BoolOf(v, prop));
+  }
+  Unknown(&b, prop);
+}
+
+// A reference without a name is the report, which may have none.
+void Resolve(const Fixup& f, TComponent* owner, TCustomBandRep* report) {
+  TComponent* target = f.Name.empty() || f.Name == report->Name() ? report : owner->FindComponent(f.Name);
+  if (target == nullptr)
+    throw EReadError("Error reading " + f.Component->Name() + "." + f.Property + ": Invalid property value");
+  auto* band = dynamic_cast<TRpCustomBand*>(target);
+  if (f.Property == "LinkBand") {
+    if (auto* b = dynamic_cast<TRpCustomBand*>(f.Component)) b->SetLinkBand(band);
+  } else if (f.Property == "ParentBand") {
+    if (auto* c = dynamic_cast<TRpChildBand*>(f.Component)) c->SetParentBand(band);
+  } else if (f.Property == "FooterBand") {
+    if (auto* g = dynamic_cast<TRpGroup*>(f.Component)) g->SetFooterBand(dynamic_cast<TRpBand*>(target));
+    if (auto* s = dynamic_cast<TRpSubDetail*>(f.Component)) s->SetFooterBand(band);
+  } else if (f.Property == "HeaderBand") {
+    if (auto* s = dynamic_cast<TRpSubDetail*>(f.Component)) s->SetHeaderBand(band);
+  } else if (f.Property == "Master") {
+    if (auto* g = dynamic_cast<TRpGroup*>(f.Component)) g->SetMaster(target);
+    if (auto* s = dynamic_cast<TRpSubDetail*>(f.Component)) s->SetMaster(target);
+    if (auto* e = dynamic_cast<TRpExpr*>(f.Component)) e->Master = target;
+  }
+}
+
+using Maker = TComponent* (*)(TComponent* owner);
+template <class C>
+TComponent* Make(TComponent* owner) {
+  return new C(owner);
+}
+const std::map<AnsiString, Maker>& Classes() {
+  static const std::map<AnsiString, Maker> classes{
+      {"TRpBand", &Make<TRpBand>},       {"TRpChildBand", &Make<TRpChildBand>},
+      {"TRpGroup", &Make<TRpGroup>},     {"TRpSubDetail", &Make<TRpSubDetail>},
+      {"TRpLabel", &Make<TRpLabel>},     {"TRpMemo", &Make<TRpMemo>},
+      {"TRpSysData", &Make<TRpSysData>}, {"TRpExpr", &Make<TRpExpr>},
+      {"TRpShape", &Make<TRpShape>},     {"TRpFrameline", &Make<TRpFrameline>}};
+  return classes;
+}
+
+}  // namespace
+
+void TCustomBandRep::Loaded() {
+  TRpBasePanel::Loaded();
+  RebuildBandList();
+}
+
+void TCustomBandRep::WriteForm(TStream& stream) {
+  TComponentWriter w(stream, "TBandRep", Name());
+  if (Tag != 0) w.WriteInteger("Tag", Tag);
+  w.WriteString("ReportTitle", ReportTitle);
+  std::vector<AnsiString> options;
+  for (int i = 0; i < 3; ++i)
+    if (Options.Contains(static_cast<TBandRepOption>(i))) options.push_back(kOptions[i]);
+  w.WriteSet("Options", options);
+  w.WriteInteger("BackgroundColor", static_cast<int>(BackgroundColor));
+  w.WriteInteger("PagesInPreview", PagesInPreview);
+  w.WriteBoolean("PrintIfEmpty", PrintIfEmpty());
+  w.WriteBoolean("ShowProgress", ShowProgress_);
+  w.WriteString("BackImageControl", BackImageControl);
+  WriteFont(w, Font(), true);
+  WriteFrame(w, *Frame());
+  // The paper first: the lengths that follow stand whatever it names.
+  w.WriteIdent("Page.Orientation", page_.Orientation() == poLandscape ? "poLandscape" : "poPortrait");
+  w.WriteInteger("Page.PaperSize", static_cast<int>(page_.PaperSize()));
+  w.WriteFloats("Page.Values", page_.Values());
+  w.WriteInteger("Page.Columns", page_.Columns());
+  w.WriteBoolean("Page.Ruler", page_.Ruler());
+  w.WriteInteger("PrinterSettings.Copies", PrinterSettings.Copies);
+  std::vector<AnsiString> names, expressions;
+  for (int i = 0; i < functions_.Count(); ++i) {
+    names.push_back(functions_[i]);
+    expressions.push_back(functions_.Entry(i) != nullptr ? functions_.Entry(i)->Expression : AnsiString());
+  }
+  w.WriteStrings("Functions.Strings", names);
+  w.WriteStrings("Functions.DATA", expressions);
+  std::vector<AnsiString> description;
+  for (int i = 0; i < Description.Count(); ++i) description.push_back(Description[i]);
+  w.WriteStrings("Description.Strings", description);
+  w.EndProperties();
+  for (int i = 0; i < ControlCount(); ++i) {
+    if (auto* band = dynamic_cast<TRpCustomBand*>(Controls(i))) WriteBand(stream, *band);
+    if (auto* p = dynamic_cast<TRpPrintable*>(Controls(i))) WritePrintable(stream, *p);
+  }
+  w.EndChildren();
+}
+
+void TCustomBandRep::ReadFormProperty(const AnsiString& prop, const TStreamValue& v) {
+  if (prop == "Tag") return void(Tag = IntOf(v, prop));
+  if (prop == "ReportTitle") return void(ReportTitle = StrOf(v, prop));
+  if (prop == "Options") {
+    if (v.Type != vaSet) Bad(prop);
+    Options = {};
+    for (const AnsiString& name : v.List) {
+      TStreamValue ident;
+      ident.Type = vaIdent;
+      ident.Str = name;
+      Options << static_cast<TBandRepOption>(IdentIndex(kOptions, ident, prop));
+    }
+    return;
+  }
+  if (prop == "BackgroundColor") return void(BackgroundColor = static_cast<TColor>(IntOf(v, prop)));
+  if (prop == "PagesInPreview") return void(PagesInPreview = IntOf(v, prop));
+  if (prop == "PrintIfEmpty") return SetPrintIfEmpty(BoolOf(v, prop));
+  if (prop == "ShowProgress") return void(ShowProgress_ = BoolOf(v, prop));
+  if (prop == "BackImageControl") return void(BackImageControl = StrOf(v, prop));
+  if (ReadFont(Font(), prop, v) || ReadFrame(*Frame(), prop, v)) return;
+  if (prop == "Page.Values") return ReadSize(page_, prop, v);
+  if (prop == "Page.Orientation") {
+    static const char* const kOrientations[] = {"poPortrait", "poLandscape"};
+    return page_.SetOrientation(IdentIndex(kOrientations, v, prop) == 1 ? poLandscape : poPortrait);
+  }
+  if (prop == "Page.PaperSize") {
+    const int size = IntOf(v, prop);
+    if (size < 0 || size >= kRpPaperCount) Bad(prop);
+    // The stored lengths stand: a listed paper only names them.
+    const std::vector<Extended> values = page_.Values();
+    page_.SetPaperSize(static_cast<TRpPaperSize>(size));
+    return page_.ReadValues(values);
+  }
+  if (prop == "Page.Columns") {
+    // More columns than a sheet has tenths of a millimetre is no page.
+    const int columns = IntOf(v, prop);
+    if (columns < 1 || columns > 10000) Bad(prop);
+    return page_.SetColumns(columns);
+  }
+  if (prop == "Page.Ruler") return page_.SetRuler(BoolOf(v, prop));
+  if (prop == "PrinterSettings.Copies") return void(PrinterSettings.Copies = IntOf(v, prop));
+  if (prop == "Functions.Strings" || prop == "Functions.DATA" || prop == "Description.Strings") {
+    if (v.Type != vaList || !v.Floats.empty()) Bad(prop);
+    if (prop == "Functions.Strings") storedNames_ = v.List;
+    if (prop == "Functions.DATA") storedExpressions_ = v.List;
+    if (prop == "Description.Strings") {
+      Description.Clear();
+      for (const AnsiString& line : v.List) Description.Add(line);
+    }
+    return;
+  }
+  Unknown(this, prop);
+}
+
+TBandRep* TCustomBandRep::ReadForm(TStream& stream, TComponent* owner) {
+  const TComponentImage image = ReadComponentTree(stream);
+  if (image.ClassName != "TBandRep") throw EReadError("Class " + image.ClassName + " is no report");
+  std::vector<TComponent*> made;
+  auto* report = new TBandRep(owner);
+  TComponent* holder = owner != nullptr ? owner : report;
+  try {
+    report->SetLoading(true);
+    if (!image.Name.empty()) report->SetName(image.Name);
+    for (const auto& [prop, value] : image.Properties) report->ReadFormProperty(prop, value);
+    std::vector<Fixup> fixups;
+    const auto makeChild = [&](const TComponentImage& child, TWinControl* parent) -> TComponent* {
+      const auto found = Classes().find(child.ClassName);
+      if (found == Classes().end()) throw EReadError("Class " + child.ClassName + " not found");
+      TComponent* c = found->second(holder);
+      made.push_back(c);
+      if (!child.Name.empty()) c->SetName(child.Name);
+      if (auto* control = dynamic_cast<TControl*>(c)) control->SetParent(parent);
+      return c;
+    };
+    for (const TComponentImage& child : image.Children) {
+      TComponent* c = makeChild(child, report);
+      if (auto* band = dynamic_cast<TRpCustomBand*>(c)) {
+        for (const auto& [prop, value] : child.Properties) ReadBandProperty(*band, prop, value, fixups);
+        for (const TComponentImage& grandChild : child.Children) {
+          auto* p = dynamic_cast<TRpPrintable*>(makeChild(grandChild, band));
+          if (p == nullptr || !grandChild.Children.empty()) throw EReadError("Invalid stream format");
+          for (const auto& [prop, value] : grandChild.Properties)
+            ReadPrintableProperty(*p, prop, value, fixups);
+        }
+      } else if (auto* p = dynamic_cast<TRpPrintable*>(c)) {
+        if (!child.Children.empty()) throw EReadError("Invalid stream format");
+        for (const auto& [prop, value] : child.Properties) ReadPrintableProperty(*p, prop, value, fixups);
+      }
+    }
+    for (const Fixup& f : fixups) Resolve(f, holder, report);
+    if (report->storedNames_.size() != report->storedExpressions_.size())
+      throw EReadError("Error reading Functions: Invalid property value");
+    for (size_t i = 0; i < report->storedNames_.size(); ++i) {
+      report->functions_.DeleteFunction(report->storedNames_[i]);
+      report->functions_.AddFunction(report->storedNames_[i], report->storedExpressions_[i]);
+    }
+    report->storedNames_.clear();
+    report->storedExpressions_.clear();
+    for (TComponent* c : made) c->Loaded();
+    report->Loaded();
+  } catch (...) {
+    for (auto it = made.rbegin(); it != made.rend(); ++it)
+      if (*it != nullptr) delete *it;
+    delete report;
+    throw;
+  }
+  return report;
+}
