@@ -115,7 +115,9 @@ class TExtStringGrid : public TBaseGrid {
   int FixedRows() const;
   int FixedCols() const;
   AnsiString FloatFormat = "%.2f";
-  bool IntegralHeight = false;
+  // Whole rows in the height: setting it sizes the grid again.
+  bool IntegralHeight() const { return integralHeight_; }
+  void SetIntegralHeight(bool v);
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool v);
   bool Lookup = false;
@@ -1011,7 +1013,8 @@ class TExtStringGrid : public TBaseGrid {
   void ComboNotify(TMessage& Message);
   bool InheritedPress(TMessage& Message);
   TGridMouseState mouse_;
-  bool wheelRowMoved_ = false;  // a wheel notch's row move is done; the events remain
+  bool wheelRowMoved_ = false;
+  bool integralHeight_ = false;  // a wheel notch's row move is done; the events remain
   TEdit* controlEdit_ = nullptr;
   TComboBox* controlCombo_ = nullptr;
   THTMLHintWindow* hintWindow_ = nullptr;
