@@ -410,7 +410,12 @@ class TExtStringGrid : public TBaseGrid {
   // opened, or a line longer than 1 MiB or with more than 16,384 columns,
   // raises EExtGridError with the grid unchanged.
   void LoadFromCSVFile(const AnsiString& FileName, bool Append = false);
-  // No worksheet server exists here: raises EExtGridError, grid unchanged.
+  // Reads the used range of the active or the named sheet of an .xls,
+  // .xlsx or .ods file through the office suite into the grid, from its
+  // first cell (after the fixed cells unless IncludeFixedCells). Raises
+  // EExtGridError when the office suite is missing or the sheet is not
+  // there, and passes on the suite's own failure; the grid is then
+  // unchanged.
   void LoadFromSpreadsheetFile(const AnsiString& FileName, const AnsiString& SheetName = "");
   // ---- footer strip and rich-text editing ----
   // Places and repaints the footer strip of a visible floating footer.

@@ -1,5 +1,5 @@
-// Delimited text files into the grid, and the worksheet import that needs a
-// spreadsheet server this system does not have.
+// Delimited text files into the grid, and worksheets read through the
+// office suite.
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +8,7 @@
 
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
+#include "grid/WorksheetReader.h"
 #include "platform/ui/Forms.h"
 
 namespace {
@@ -208,12 +209,65 @@ void TExtStringGrid::LoadFromCSVFile(const AnsiString& FileName, bool Append) {
   CalcFooter(-1);
 }
 
-void TExtStringGrid::LoadFromSpreadsheetFile(const AnsiString& /*FileName*/,
-                                             const AnsiString& /*SheetName*/) {
-  // The worksheet import drives a spreadsheet program's automation server;
-  // none exists on this system, so the answer is the one a machine without
-  // that program gets, with the cursor put back first.
+namespace {
+
+// A column of an A1 address as the import reads it back: one or two
+// letters; a wider column is not known (-1).
+int ColumnOfAddress(int col) { return col >= 1 && col <= 26 * 27 ? col : -1; }
+
+// A cell's value as text, as a variant turns into a string.
+AnsiString WorksheetText(const TWorksheetCell& cell) {
+  switch (cell.Kind) {
+    case 'N':
+      return FloatToStr(cell.Number);
+    case 'D':
+      return DateTimeToStr(cell.Number);
+    case 'B':
+      return cell.Number != 0 ? "True" : "False";
+    default:
+      return cell.Text;
+  }
+}
+
+}  // namespace
+
+void TExtStringGrid::LoadFromSpreadsheetFile(const AnsiString& FileName, const AnsiString& SheetName) {
+  // The whole sheet is read before the grid changes: a file the office
+  // suite cannot read leaves the grid as it was.
   if (Screen) Screen->SetCursor(crHourGlass);
+  TWorksheet sheet;
+  try {
+    sheet = ReadWorksheet(FileName, SheetName);
+  } catch (const EWorksheetUnavailable&) {
+    if (Screen) Screen->SetCursor(crDefault);
+    throw EExtGridError("Excel OLE server not found");
+  } catch (const EWorksheetSheetMissing&) {
+    if (Screen) Screen->SetCursor(crDefault);
+    throw EExtGridError("Excel worksheet " + SheetName + " not found");
+  } catch (...) {
+    if (Screen) Screen->SetCursor(crDefault);
+    throw;
+  }
+  if (sheet.FirstRow > 0) {
+    const int firstCol = ColumnOfAddress(sheet.FirstCol), lastCol = ColumnOfAddress(sheet.LastCol);
+    if (firstCol > 0 && lastCol > 0) {
+      SetColCount(lastCol - firstCol + 1);
+      SetRowCount(sheet.LastRow - sheet.FirstRow + 1);
+    }
+  }
+  int C0 = 0, R0 = 0;
+  if (!IncludeFixedCells) {
+    C0 = FixedCols();
+    R0 = FixedRows();
+    SetColCount(ColCount() + C0);
+    SetRowCount(RowCount() + R0);
+  }
+  for (const TWorksheetCell& cell : sheet.Cells) {
+    const int r = cell.Row - sheet.FirstRow + 1, c = cell.Col - sheet.FirstCol + 1;
+    if (r > RowCount() - R0 || c > ColCount() - C0) continue;
+    SetCellDirect(c - 1 + C0, r - 1 + R0, WorksheetText(cell));
+  }
   if (Screen) Screen->SetCursor(crDefault);
-  throw EExtGridError("Excel OLE server not found");
+  CellsChanged(TRect{0, 0, ColCount(), RowCount()});
+  CalcFooter(-1);
 }

@@ -87,6 +87,10 @@ void TRpStandardPreview::DoCopy() {
   Clipboard()->SetAsHandle(CF_ENHMETAFILE, page->Data());
   Clipboard()->SetAsHandle(RegisterClipboardFormat("PNG"),
                            std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+  // Programs that take no PNG take a bitmap.
+  TBitmap bitmap;
+  bitmap.Assign(picture.Snapshot());
+  Clipboard()->SetAsHandle(CF_BITMAP, bitmap.SaveToBytes());
   Clipboard()->Close();
 }
 

@@ -12,6 +12,9 @@
 class TCustomForm;
 class TWinControl;
 class TImageCanvas;
+namespace ui {
+class TSystemClipboard;
+}
 
 class TBackend {
  public:
@@ -65,6 +68,9 @@ class TBackend {
   // Text on the system clipboard, in 1253.
   virtual AnsiString ClipboardText() = 0;
   virtual void SetClipboardText(const AnsiString& text) = 0;
+  // The desktop's clipboard of many formats, where there is one (it then
+  // carries the text too); null where the clipboard holds text alone.
+  virtual ui::TSystemClipboard* SystemClipboard() { return nullptr; }
   // Hands a file or link to the desktop; starts a program. True when
   // accepted.
   virtual bool ShellOpen(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters) = 0;

@@ -7,6 +7,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Backend.h"
 #include "platform/ui/StdEdits.h"
+#include "platform/ui/SystemClipboard.h"
 
 namespace {
 
@@ -51,6 +52,52 @@ void NotifyViewers() {
 }
 
 bool IsText(UINT format) { return format == CF_TEXT || format == CF_UNICODETEXT; }
+
+ui::TSystemClipboard* Desktop() { return HasBackend() ? Backend().SystemClipboard() : nullptr; }
+
+// Text blocks end at their first NUL, as text buffers do; other programs
+// get no NULs.
+std::string_view TextOfBlock(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
+
+bool IsTextLike(UINT format) {
+  return IsText(format) || SameText(GetClipboardFormatName(format), "Rich Text Format");
+}
+
+// The offered names of the running offer, richest first, and the format
+// each is read as.
+std::vector<UINT> OutsideFormats(ui::TSystemClipboard& desktop) {
+  std::vector<UINT> formats;
+  bool text = false;
+  for (const std::string& target : desktop.Targets().Names) {
+    const UINT format = ui::FormatOfTarget(target);
+    if (format == 0) continue;
+    if (IsText(format)) {
+      text = true;
+      continue;
+    }
+    if (std::find(formats.begin(), formats.end(), format) == formats.end()) formats.push_back(format);
+  }
+  if (text) formats.insert(formats.begin(), CF_TEXT);
+  return formats;
+}
+
+// The bytes of Format from another program, in the richest name it offers
+// of those the format is read from; "" when it offers none of them.
+std::string ReadOutside(ui::TSystemClipboard& desktop, UINT format, bool& found) {
+  found = false;
+  ui::TClipboardTargets targets = desktop.Targets();
+  if (!targets.Ok) throw EClipboardException(cp1253::FromUtf8(targets.Error));
+  const std::vector<std::string>& offered = targets.Names;
+  for (const std::string& target : ui::TargetsOfFormat(format)) {
+    if (std::find(offered.begin(), offered.end(), target) == offered.end()) continue;
+    ui::TClipboardRead read = desktop.Read(target);
+    if (!read.Ok) throw EClipboardException(cp1253::FromUtf8(read.Error));
+    found = true;
+    if (ui::IsLatin1Target(target)) return ui::Latin1ToUtf8(read.Bytes);
+    return std::move(read.Bytes);
+  }
+  return {};
+}
 
 // Wherever this unit is part of the program, the edits' cut, copy and paste
 // go through the clipboard object, so that they too replace the other
@@ -115,22 +162,61 @@ void TClipboard::Close() {
   if (openCount_ == 0) return;
   if (--openCount_ == 0 && changedWhileOpen_) {
     changedWhileOpen_ = false;
+    Publish();
     NotifyViewers();
   }
 }
 
 void TClipboard::Changed() {
-  // What the system shows after our write (its line ends and characters may
-  // differ from ours): a later difference means another program wrote.
-  ourText_ = SystemText();
-  haveText_ = true;
-  if (openCount_ > 0)
+  if (Desktop()) {
+    ours_ = true;
+  } else {
+    // What the system shows after our write (its line ends and characters
+    // may differ from ours): a later difference means another program
+    // wrote.
+    ourText_ = SystemText();
+    haveText_ = true;
+  }
+  if (openCount_ > 0) {
     changedWhileOpen_ = true;
-  else
+  } else {
+    Publish();
     NotifyViewers();
+  }
+}
+
+void TClipboard::Publish() {
+  ui::TSystemClipboard* desktop = Desktop();
+  if (!desktop || !ours_) return;
+  auto offer = std::make_shared<ui::TClipboardOffer>();
+  if (!text_.empty()) {
+    const std::string utf8 = ui::ClipboardTextToSystem(text_);
+    for (const std::string& target : ui::TargetsOfFormat(CF_TEXT))
+      offer->Targets.emplace_back(target, ui::IsLatin1Target(target) ? ui::Utf8ToLatin1(utf8) : utf8);
+  }
+  for (const Block& b : blocks_) {
+    const std::string_view bytes = IsTextLike(b.Format) ? TextOfBlock(b.Bytes) : std::string_view(b.Bytes);
+    for (const std::string& target : ui::TargetsOfFormat(b.Format))
+      if (!offer->Find(target)) offer->Targets.emplace_back(target, std::string(bytes));
+  }
+  desktop->Offer(std::move(offer));
+}
+
+bool TClipboard::ReadsOutside() {
+  CheckOwnership();
+  return Desktop() && !ours_;
 }
 
 void TClipboard::CheckOwnership() {
+  if (ui::TSystemClipboard* desktop = Desktop()) {
+    // Changes held back until Close are still the program's own.
+    if (ours_ && openCount_ == 0 && !desktop->Owned()) {
+      blocks_.clear();
+      text_.clear();
+      ours_ = false;
+    }
+    return;
+  }
   if (!haveText_) return;
   if (SystemText() != ourText_) {
     blocks_.clear();
@@ -140,24 +226,38 @@ void TClipboard::CheckOwnership() {
 
 void TClipboard::Clear() {
   blocks_.clear();
-  SetSystemText({});
+  if (Desktop())
+    text_.clear();
+  else
+    SetSystemText({});
   Changed();
 }
 
 bool TClipboard::HasFormat(UINT format) {
-  CheckOwnership();
-  if (IsText(format)) return !SystemText().empty();
+  if (ReadsOutside()) {
+    const std::vector<std::string> offered = Desktop()->Targets().Names;
+    for (const std::string& target : ui::TargetsOfFormat(format))
+      if (std::find(offered.begin(), offered.end(), target) != offered.end()) return true;
+    return false;
+  }
+  if (IsText(format)) return Desktop() ? !text_.empty() : !SystemText().empty();
   return std::any_of(blocks_.begin(), blocks_.end(), [format](const Block& b) { return b.Format == format; });
 }
 
 int TClipboard::FormatCount() {
-  CheckOwnership();
-  return static_cast<int>(blocks_.size()) + (SystemText().empty() ? 0 : 1);
+  if (ReadsOutside()) return static_cast<int>(OutsideFormats(*Desktop()).size());
+  const bool text = Desktop() ? !text_.empty() : !SystemText().empty();
+  return static_cast<int>(blocks_.size()) + (text ? 1 : 0);
 }
 
 UINT TClipboard::Formats(int index) {
-  CheckOwnership();
-  if (!SystemText().empty()) {
+  if (ReadsOutside()) {
+    const std::vector<UINT> formats = OutsideFormats(*Desktop());
+    if (index < 0 || index >= static_cast<int>(formats.size()))
+      throw EListError(Format("List index out of bounds (%d)", {index}));
+    return formats[static_cast<size_t>(index)];
+  }
+  if (Desktop() ? !text_.empty() : !SystemText().empty()) {
     if (index == 0) return CF_TEXT;
     --index;
   }
@@ -166,12 +266,22 @@ UINT TClipboard::Formats(int index) {
   return blocks_[static_cast<size_t>(index)].Format;
 }
 
-AnsiString TClipboard::AsText() { return SystemText(); }
+AnsiString TClipboard::AsText() {
+  if (ReadsOutside()) {
+    bool found = false;
+    const std::string utf8 = ReadOutside(*Desktop(), CF_TEXT, found);
+    return ui::ClipboardTextFromSystem(TextOfBlock(utf8));
+  }
+  return Desktop() ? text_ : SystemText();
+}
 
 void TClipboard::SetAsText(const AnsiString& text) {
   Open();
   blocks_.clear();
-  SetSystemText(text);
+  if (Desktop())
+    text_ = text;
+  else
+    SetSystemText(text);
   Changed();
   Close();
 }
@@ -179,8 +289,11 @@ void TClipboard::SetAsText(const AnsiString& text) {
 void TClipboard::SetAsHandle(UINT format, std::string_view bytes) {
   CheckOwnership();
   if (IsText(format)) {
-    // The text block ends at its first NUL, as text buffers do.
-    SetSystemText(AnsiString(bytes.substr(0, bytes.find('\0'))));
+    const AnsiString text(TextOfBlock(bytes));
+    if (Desktop())
+      text_ = text;
+    else
+      SetSystemText(text);
   } else {
     auto it =
         std::find_if(blocks_.begin(), blocks_.end(), [format](const Block& b) { return b.Format == format; });
@@ -193,8 +306,11 @@ void TClipboard::SetAsHandle(UINT format, std::string_view bytes) {
 }
 
 std::string TClipboard::GetAsHandle(UINT format) {
-  CheckOwnership();
-  if (IsText(format)) return SystemText();
+  if (IsText(format)) return AsText();
+  if (ReadsOutside()) {
+    bool found = false;
+    return ReadOutside(*Desktop(), format, found);
+  }
   for (const Block& b : blocks_)
     if (b.Format == format) return b.Bytes;
   return {};
@@ -208,6 +324,12 @@ TClipboard* Clipboard() {
 namespace ui {
 
 void ClipboardChangedOutside() { NotifyViewers(); }
+
+UINT RegisteredClipboardFormat(const AnsiString& name) {
+  const Registry& r = Formats();
+  const auto it = r.byUpperName.find(AnsiUpperCase(name));
+  return it == r.byUpperName.end() ? 0 : it->second;
+}
 
 void ResetClipboard() {
   *Clipboard() = TClipboard();

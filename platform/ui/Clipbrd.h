@@ -1,9 +1,13 @@
 #pragma once
-// The clipboard: text goes to the system clipboard (through the backend), so
-// other programs see it; the other formats (the grid's own cells, rich text,
-// grid columns, pictures) are byte blocks that stay inside the program. When
-// another program puts text on the system clipboard, the program's own
-// blocks are stale and are dropped.
+// The clipboard: what the program copies goes to the system clipboard
+// (through the backend), so other programs see it. Where the backend has a
+// clipboard of many formats (the screen on X), every block goes there under
+// the names other programs know: text, rich text, pictures, and the grid's
+// own cells under a private name that another running copy reads. Where it
+// has text alone, the other blocks stay inside the program. When another
+// program puts something on the system clipboard, the program's own blocks
+// are stale and are dropped; what the other program offers is read on
+// demand, in the form the caller asks for.
 //
 // Windows that want to hear about changes join the viewer chain as they
 // would on the system: SetClipboardViewer, WM_DRAWCLIPBOARD passed on to
@@ -13,8 +17,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/rtl/SysUtils.h"
 #include "platform/rtl/System.h"
 #include "platform/ui/Messages.h"
+
+// Another program's clipboard could not be read: it did not answer in
+// time, answered with something else than asked for, or with too much.
+DIM_EXCEPTION(EClipboardException, Exception)
 
 // Standard formats, with the system's numbers.
 constexpr UINT CF_TEXT = 1;
@@ -56,6 +65,9 @@ class TClipboard {
   int FormatCount();
   UINT Formats(int index);
 
+  // Reading what another program put there raises EClipboardException
+  // when it does not answer soundly; nothing is then handed on.
+
   // Text in 1253 with CR LF line ends. Setting it replaces everything on
   // the clipboard, as a new copy does.
   AnsiString AsText();
@@ -74,10 +86,18 @@ class TClipboard {
     UINT Format;
     std::string Bytes;
   };
-  // Drops the program's blocks when the system text is no longer ours.
+  // Drops the program's blocks when the system clipboard is no longer ours.
   void CheckOwnership();
   void Changed();
+  // Hands the program's blocks to the system clipboard of many formats.
+  void Publish();
+  // Whether another program's offer is what reading sees.
+  bool ReadsOutside();
   std::vector<Block> blocks_;
+  // The text, where the system clipboard holds many formats.
+  AnsiString text_;
+  // The program holds the clipboard of many formats.
+  bool ours_ = false;
   // What the program last put on the system clipboard.
   AnsiString ourText_;
   bool haveText_ = false;
@@ -95,6 +115,9 @@ void ClipboardChangedOutside();
 // Empties the clipboard and forgets the viewers (tests start afresh);
 // registered formats keep their numbers.
 void ResetClipboard();
+// The number of a format registered under Name, 0 when none is: unlike
+// RegisterClipboardFormat, never registers one.
+UINT RegisteredClipboardFormat(const AnsiString& name);
 
 // Clipboard text between the program and the system: 1253 with CR LF
 // inside, UTF-8 with LF outside.

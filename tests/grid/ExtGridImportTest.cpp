@@ -10,6 +10,7 @@
 #include "grid/ExtGrid.h"
 #include "platform/rtl/FileUtils.h"
 #include "tests/TestOutput.h"
+#include "tests/platform/rtl/ScopedEnv.h"
 
 namespace {
 
@@ -217,6 +218,8 @@ TEST_F(ExtGridImportTest, WorksheetImportReportsTheMissingServerAndPutsTheCursor
   auto& g = MakeGrid<TExtStringGrid>(2, 2);
   g.SetCells(1, 1, "kept");
   Screen->SetCursor(crDefault);
+  // A machine without the office suite: nothing on the path finds it.
+  ScopedEnv path("PATH", TestOutputFolder().string());
   EXPECT_EQ(ErrorOf<EExtGridError>([&] { g.LoadFromSpreadsheetFile("book.xls", "Sheet1"); }),
             "Excel OLE server not found");
   EXPECT_EQ(Screen->Cursor(), crDefault);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/backend/screen/ScreenX11.h"
+#include "platform/backend/screen/SelectionX11.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/Picture.h"
@@ -17,6 +18,7 @@
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Input.h"
+#include "platform/ui/SystemClipboard.h"
 #include "platform/ui/WindowManager.h"
 
 extern char** environ;
@@ -248,9 +250,12 @@ TScreenBackend::TScreenBackend() {
     SurviveDisplayErrors();
   startTicks_ = SDL_GetTicks();
   SDL_StartTextInput();
+  if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::string_view(driver) == "x11")
+    selection_ = OpenX11Clipboard();
 }
 
 TScreenBackend::~TScreenBackend() {
+  selection_.reset();
   for (auto& [control, window] : windows_) SDL_DestroyWindow(window);
   windows_.clear();
   SDL_Quit();
@@ -476,6 +481,10 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
     }
     case SDL_CLIPBOARDUPDATE: {
       // Our own change comes back too; only another program's counts.
+      if (selection_) {
+        if (!selection_->Owned()) ui::ClipboardChangedOutside();
+        return;
+      }
       char* text = SDL_GetClipboardText();
       const std::string now = text ? text : "";
       if (text) SDL_free(text);
@@ -656,6 +665,9 @@ TRect TScreenBackend::WorkArea() {
 }
 
 AnsiString TScreenBackend::ClipboardText() {
+  // Through the clipboard object, which holds the text among its other
+  // formats there.
+  if (selection_) return Clipboard()->AsText();
   char* text = SDL_GetClipboardText();
   if (!text) return {};
   AnsiString result = ui::ClipboardTextFromSystem(text);
@@ -664,6 +676,10 @@ AnsiString TScreenBackend::ClipboardText() {
 }
 
 void TScreenBackend::SetClipboardText(const AnsiString& text) {
+  if (selection_) {
+    Clipboard()->SetAsText(text);
+    return;
+  }
   lastClipboard_ = ui::ClipboardTextToSystem(text);
   SDL_SetClipboardText(lastClipboard_.c_str());
 }

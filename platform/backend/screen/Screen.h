@@ -5,6 +5,7 @@
 // our input. Under Xvfb it gives real windows for screenshots.
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ class TScreenBackend : public TBackend {
   TRect WorkArea() override;
   AnsiString ClipboardText() override;
   void SetClipboardText(const AnsiString& text) override;
+  ui::TSystemClipboard* SystemClipboard() override { return selection_.get(); }
   bool ShellOpen(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters) override;
   bool StartProcess(const AnsiString& commandLine) override;
 
@@ -79,6 +81,9 @@ class TScreenBackend : public TBackend {
   // The clipboard text as we last set or saw it (UTF-8).
   std::string lastClipboard_;
   unsigned dropWindow_ = 0;
+  // The clipboard of many formats, on X; SDL's own text clipboard is left
+  // alone then, so that the two never take it from each other.
+  std::unique_ptr<ui::TSystemClipboard> selection_;
   // With no window manager nobody hands the keyboard on: not when the
   // window that had it goes, not when the user clicks another window.
   bool refocus_ = false;

@@ -1,0 +1,333 @@
+#include "grid/WorksheetReader.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+
+#include "grid/GridUtil.h"
+#include "platform/rtl/Cp1253.h"
+
+extern char** environ;
+
+namespace {
+
+// The bridge's side. Exit codes: 10 no office suite or bridge, 11 the
+// office suite did not start, 12 it could not read the file, 13 no such
+// sheet.
+constexpr const char* kReader = R"PY(
+import datetime, os, shutil, subprocess, sys, tempfile, time
+
+def esc(text):
+    return text.replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r").replace("\n", "\\n")
+
+def prop(name, value):
+    import uno
+    p = uno.createUnoStruct("com.sun.star.beans.PropertyValue")
+    p.Name, p.Value = name, value
+    return p
+
+def words(error):
+    text = getattr(error, "Message", "") or str(error)
+    return " ".join(text.split()) or type(error).__name__
+
+def read(desktop, path, filt, wanted, out):
+    import uno
+    props = [prop("Hidden", True), prop("ReadOnly", True), prop("MacroExecutionMode", 0),
+             prop("UpdateDocMode", 0)]
+    if filt:
+        props.append(prop("FilterName", filt))
+    try:
+        doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(os.path.abspath(path)), "_blank", 0,
+                                           tuple(props))
+    except Exception as error:
+        sys.stderr.write(words(error))
+        return 12
+    if doc is None or not doc.supportsService("com.sun.star.sheet.SpreadsheetDocument"):
+        sys.stderr.write("LibreOffice could not open the file as " + (filt or "a worksheet"))
+        if doc is not None:
+            doc.close(True)
+        return 12
+    try:
+        sheets = doc.getSheets()
+        sheet = None
+        if wanted:
+            for i in range(sheets.getCount()):
+                if sheets.getByIndex(i).getName() == wanted:
+                    sheet = sheets.getByIndex(i)
+                    break
+            if sheet is None:
+                return 13
+        else:
+            try:
+                sheet = doc.getCurrentController().getActiveSheet()
+            except Exception:
+                sheet = None
+            if sheet is None:
+                sheet = sheets.getByIndex(0)
+        cursor = sheet.createCursor()
+        cursor.gotoStartOfUsedArea(False)
+        cursor.gotoEndOfUsedArea(True)
+        a = cursor.getRangeAddress()
+        out.append("R\t%d\t%d\t%d\t%d" % (a.StartRow + 1, a.StartColumn + 1, a.EndRow + 1, a.EndColumn + 1))
+        formats = doc.getNumberFormats()
+        null = doc.NullDate
+        shift = (datetime.date(null.Year, null.Month, null.Day) - datetime.date(1899, 12, 30)).days
+        for row in range(a.StartRow, a.EndRow + 1):
+            for col in range(a.StartColumn, a.EndColumn + 1):
+                cell = sheet.getCellByPosition(col, row)
+                kind = cell.getType().value
+                if kind == "EMPTY":
+                    continue
+                text = kind == "TEXT"
+                if kind == "FORMULA":
+                    if cell.getError() != 0:
+                        continue
+                    result = cell.FormulaResultType2
+                    if result == 2:
+                        text = True
+                    elif result != 1:
+                        continue
+                where = "%d\t%d\t" % (row + 1, col + 1)
+                if text:
+                    out.append(where + "S\t" + esc(cell.getString()))
+                    continue
+                value = cell.getValue()
+                try:
+                    type_ = formats.getByKey(cell.NumberFormat).Type
+                except Exception:
+                    type_ = 0
+                if type_ & 1024:
+                    out.append(where + "B\t" + ("1" if value else "0"))
+                elif type_ & 6:
+                    out.append(where + "D\t" + repr(value + shift))
+                else:
+                    out.append(where + "N\t" + repr(value))
+        return 0
+    finally:
+        doc.close(True)
+
+def main(path, filt, wanted):
+    try:
+        import uno
+    except ImportError:
+        return 10
+    office = shutil.which("soffice")
+    if office is None:
+        return 10
+    profile = tempfile.mkdtemp(prefix="sheet-profile-")
+    pipe = "sheet-reader-%d" % os.getpid()
+    process = subprocess.Popen([office, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
+                                "--nolockcheck", "-env:UserInstallation=" + uno.systemPathToFileUrl(profile),
+                                "--accept=pipe,name=%s;urp;" % pipe],
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    desktop = None
+    try:
+        local = uno.getComponentContext()
+        resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
+        deadline = time.monotonic() + 120
+        while desktop is None:
+            try:
+                ctx = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
+                desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
+            except Exception:
+                if process.poll() is not None or time.monotonic() > deadline:
+                    sys.stderr.write("LibreOffice did not start")
+                    return 11
+                time.sleep(0.1)
+        out = []
+        code = read(desktop, path, filt, wanted, out)
+        if code == 0:
+            sys.stdout.buffer.write(("\n".join(out) + "\n").encode("utf-8", "replace"))
+        return code
+    finally:
+        if desktop is not None:
+            try:
+                desktop.terminate()
+            except Exception:
+                pass
+        try:
+            process.wait(timeout=30)
+        except Exception:
+            process.kill()
+            process.wait()
+        shutil.rmtree(profile, ignore_errors=True)
+
+sys.exit(main(sys.argv[1], sys.argv[2], sys.argv[3]))
+)PY";
+
+// What a program printed and how it ended; Started is false when it could
+// not be run at all.
+struct TRun {
+  bool Started = false;
+  int Status = -1;
+  std::string Out, Err;
+};
+
+TRun Run(const std::vector<std::string>& args) {
+  TRun run;
+  int out[2], err[2];
+  if (pipe2(out, O_CLOEXEC) != 0) return run;
+  if (pipe2(err, O_CLOEXEC) != 0) {
+    close(out[0]);
+    close(out[1]);
+    return run;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  run.Started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  close(err[1]);
+  if (run.Started) {
+    // Both pipes are drained together, so that neither fills and stalls
+    // the reader.
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* sinks[2] = {&run.Out, &run.Err};
+    int open = 2;
+    char buffer[65536];
+    while (open > 0) {
+      if (poll(fds, 2, -1) < 0) {
+        if (errno == EINTR) continue;
+        break;
+      }
+      for (int i = 0; i < 2; ++i) {
+        if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+        const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+        if (n > 0) {
+          sinks[i]->append(buffer, static_cast<size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+          fds[i].fd = -1;
+          --open;
+        }
+      }
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  close(out[0]);
+  close(err[0]);
+  return run;
+}
+
+// The system's own Python, which the office suite's bridge belongs to; a
+// Python of the user's own on the path usually lacks it.
+std::string PythonWithBridge() {
+  return access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3";
+}
+
+std::string Unescape(std::string_view text) {
+  std::string plain;
+  plain.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      plain += text[i];
+      continue;
+    }
+    const char next = text[++i];
+    plain += next == 't' ? '\t' : next == 'r' ? '\r' : next == 'n' ? '\n' : next;
+  }
+  return plain;
+}
+
+std::vector<std::string_view> Fields(std::string_view line, size_t most) {
+  std::vector<std::string_view> fields;
+  size_t start = 0;
+  while (fields.size() + 1 < most) {
+    const size_t tab = line.find('\t', start);
+    if (tab == std::string_view::npos) break;
+    fields.push_back(line.substr(start, tab - start));
+    start = tab + 1;
+  }
+  fields.push_back(line.substr(start));
+  return fields;
+}
+
+bool ToInt(std::string_view s, int& value) {
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  return ec == std::errc() && end == s.data() + s.size();
+}
+
+bool ToDouble(std::string_view s, double& value) {
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  return ec == std::errc() && end == s.data() + s.size();
+}
+
+}  // namespace
+
+std::string WorksheetFilterOf(std::string_view fileName) {
+  const size_t dot = fileName.rfind('.');
+  if (dot == std::string_view::npos || fileName.find('/', dot) != std::string_view::npos) return {};
+  std::string extension(fileName.substr(dot + 1));
+  for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  if (extension == "xls") return "MS Excel 97";
+  if (extension == "xlsx") return "Calc MS Excel 2007 XML";
+  if (extension == "ods") return "calc8";
+  return {};
+}
+
+TWorksheet ParseWorksheetAnswer(std::string_view answer) {
+  TWorksheet sheet;
+  bool haveRange = false;
+  size_t start = 0;
+  while (start < answer.size()) {
+    size_t end = answer.find('\n', start);
+    if (end == std::string_view::npos) end = answer.size();
+    const std::string_view line = answer.substr(start, end - start);
+    start = end + 1;
+    if (!haveRange) {
+      const auto f = Fields(line, 5);
+      haveRange = f.size() == 5 && f[0] == "R" && ToInt(f[1], sheet.FirstRow) &&
+                  ToInt(f[2], sheet.FirstCol) && ToInt(f[3], sheet.LastRow) && ToInt(f[4], sheet.LastCol) &&
+                  sheet.FirstRow >= 1 && sheet.FirstCol >= 1 && sheet.LastRow >= sheet.FirstRow &&
+                  sheet.LastCol >= sheet.FirstCol;
+      if (!haveRange) break;
+      continue;
+    }
+    const auto f = Fields(line, 4);
+    TWorksheetCell cell;
+    if (f.size() != 4 || !ToInt(f[0], cell.Row) || !ToInt(f[1], cell.Col) || f[2].size() != 1) continue;
+    if (cell.Row < sheet.FirstRow || cell.Row > sheet.LastRow || cell.Col < sheet.FirstCol ||
+        cell.Col > sheet.LastCol)
+      continue;
+    cell.Kind = f[2][0];
+    if (cell.Kind == 'S') {
+      cell.Text = LFToCRLF(cp1253::FromUtf8(Unescape(f[3])));
+    } else if (cell.Kind == 'N' || cell.Kind == 'D' || cell.Kind == 'B') {
+      if (!ToDouble(f[3], cell.Number)) continue;
+    } else {
+      continue;
+    }
+    sheet.Cells.push_back(std::move(cell));
+  }
+  if (!haveRange) throw EWorksheetError("The worksheet's cells could not be read");
+  return sheet;
+}
+
+TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName) {
+  const std::string file = cp1253::ToUtf8(fileName);
+  const TRun run =
+      Run({PythonWithBridge(), "-c", kReader, file, WorksheetFilterOf(file), cp1253::ToUtf8(sheetName)});
+  if (!run.Started || run.Status == 10 || run.Status == 127)
+    throw EWorksheetUnavailable("LibreOffice Calc or its Python bridge (python3-uno) is not installed");
+  if (run.Status == 13) throw EWorksheetSheetMissing(sheetName);
+  if (run.Status != 0) {
+    const std::string words = run.Err.empty() ? std::string("LibreOffice could not read the file") : run.Err;
+    throw EWorksheetError(fileName + ": " + cp1253::FromUtf8(words.substr(0, 2000)));
+  }
+  return ParseWorksheetAnswer(run.Out);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Worksheets (.xls, .xlsx, .ods) read through the office suite, which a
+// small Python program drives over its bridge: the file opened hidden and
+// read-only with the import filter its extension names (so that a damaged
+// file is never taken as plain text), on a private profile, and never
+// written. The used range of the active or the named sheet comes back as
+// typed cells.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/rtl/SysUtils.h"
+
+// The office suite or its Python bridge is not installed.
+DIM_EXCEPTION(EWorksheetUnavailable, Exception)
+// No sheet of that name in the workbook.
+DIM_EXCEPTION(EWorksheetSheetMissing, Exception)
+// The office suite could not read the file: its own words.
+DIM_EXCEPTION(EWorksheetError, Exception)
+
+struct TWorksheetCell {
+  int Row = 0, Col = 0;  // from 1, as the sheet counts them
+  // 'S' text, 'N' number, 'D' date and time (a TDateTime), 'B' truth value.
+  char Kind = 'S';
+  AnsiString Text;  // 1253, line breaks as CR LF
+  double Number = 0;
+};
+
+struct TWorksheet {
+  // The used range, from 1; 0 when the sheet is empty.
+  int FirstRow = 0, FirstCol = 0, LastRow = 0, LastCol = 0;
+  std::vector<TWorksheetCell> Cells;
+};
+
+// The import filter of a file's extension, "" for others.
+std::string WorksheetFilterOf(std::string_view fileName);
+
+// Reads the sheet; raises the exceptions above.
+TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName);
+
+// The reader's answer as it comes over the pipe: a range line
+// "R<TAB>first row<TAB>first col<TAB>last row<TAB>last col" and a line a
+// cell "row<TAB>col<TAB>kind<TAB>value" with "\\", "\t", "\r" and "\n"
+// escaped in texts. Cells outside the range, of an unknown kind or with a
+// broken number are left out; an answer without a sound range line raises
+// EWorksheetError.
+TWorksheet ParseWorksheetAnswer(std::string_view answer);

@@ -1,0 +1,184 @@
+// Worksheets made by the office suite (worksheets/make_worksheets.py) read
+// into a grid through it: the same cells from .xls, .xlsx and .ods, the
+// named sheet, the errors, and the file never changed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "grid/ExtGrid.h"
+#include "grid/ExtGridDragDrop.h"
+#include "grid/WorksheetReader.h"
+#include "platform/backend/headless/Headless.h"
+#include "platform/rtl/Cp1253.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/DragDrop.h"
+#include "platform/ui/Forms.h"
+#include "tests/TestOutput.h"
+#include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/LocaleScope.h"
+
+namespace {
+
+AnsiString Greek(const char* utf8) { return cp1253::FromUtf8(utf8); }
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The message of what Call raises, in UTF-8; "" when it raises nothing.
+template <class F>
+std::string ErrorOf(F&& call) {
+  try {
+    call();
+  } catch (const Exception& e) {
+    return e.what();
+  }
+  return {};
+}
+
+std::string Book(const std::string& name) { return std::string(DIM_TEST_DATA) + "/worksheets/" + name; }
+
+class WorksheetImportTest : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    backend = &InstallHeadlessBackend();
+    form.reset(NewForm<TForm>(nullptr));
+    form->SetBounds(40, 40, 500, 300);
+    grid = new TExtStringGrid(form.get());
+    grid->SetParent(form.get());
+    grid->SetBounds(10, 10, 460, 240);
+    grid->SetColCount(2);
+    grid->SetRowCount(2);
+    form->Show();
+    Application->ProcessMessages();
+    grid->SetCells(1, 1, "kept");
+  }
+  void TearDown() override { form.reset(); }
+  void ExpectUnchanged() {
+    EXPECT_EQ(grid->ColCount(), 2);
+    EXPECT_EQ(grid->RowCount(), 2);
+    EXPECT_EQ(grid->Cells(1, 1), "kept");
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+  }
+  LocaleScope greek{LocaleScope::Greek};
+  THeadlessBackend* backend = nullptr;
+  std::unique_ptr<TForm> form;
+  TExtStringGrid* grid = nullptr;
+};
+
+TEST_P(WorksheetImportTest, TheActiveSheetArrivesWithTheSameCells) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  const std::string file = Book(GetParam());
+  const std::string before = Bytes(file);
+  const auto stamp = std::filesystem::last_write_time(file);
+  grid->LoadFromSpreadsheetFile(AnsiString(file));
+  // The used range starts at B2 in the sheet, at the grid's first cell here.
+  EXPECT_EQ(grid->ColCount(), 3);
+  EXPECT_EQ(grid->RowCount(), 5);
+  const std::vector<std::vector<const char*>> expected = {
+      {"Επωνυμία", "Ποσό", "Ημερομηνία"}, {"Αλφα ΑΤΕ", "1234,5", "7/12/2026"},     {"", "", ""},
+      {"Βήτα ΕΠΕ", "-0,25", "31/1/2025"}, {"Γάμμα\r\nδεύτερη γραμμή", "2469", ""},
+  };
+  for (int r = 0; r < 5; ++r)
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(grid->Cells(c, r), Greek(expected[r][c])) << c << "," << r;
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  // Read only: not a byte nor the time of the file changed.
+  EXPECT_TRUE(Bytes(file) == before);
+  EXPECT_EQ(std::filesystem::last_write_time(file), stamp);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, WorksheetImportTest, ::testing::Values("book.xls", "book.xlsx", "book.ods"),
+                         [](const auto& info) { return std::string(info.param).substr(5); });
+
+class WorksheetErrorsTest : public WorksheetImportTest {};
+
+TEST_F(WorksheetErrorsTest, TheNamedSheetComesAfterTheFixedCells) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  grid->IncludeFixedCells = false;
+  grid->LoadFromSpreadsheetFile(AnsiString(Book("book.ods")), Greek("Προσφορές"));
+  // A1:B2 after one fixed column and row.
+  EXPECT_EQ(grid->ColCount(), 3);
+  EXPECT_EQ(grid->RowCount(), 3);
+  EXPECT_EQ(grid->Cells(1, 1), Greek("δεύτερο φύλλο"));
+  EXPECT_EQ(grid->Cells(2, 2), "7");
+  EXPECT_EQ(grid->Cells(2, 1), "");
+}
+
+TEST_F(WorksheetErrorsTest, AMissingSheetADamagedFileAndTextAreRefusedWithTheGridUnchanged) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  EXPECT_EQ(ErrorOf([&] { grid->LoadFromSpreadsheetFile(AnsiString(Book("book.xlsx")), Greek("Λείπει")); }),
+            "Excel worksheet Λείπει not found");
+  ExpectUnchanged();
+  // Half a workbook, and a text that only calls itself a workbook: the
+  // office suite's own words, never the text read as cells.
+  const std::string damaged = TestOutput("damaged.xls"), text = TestOutput("notes.xls");
+  const std::string whole = Bytes(Book("book.xls"));
+  std::ofstream(damaged, std::ios::binary) << whole.substr(0, whole.size() / 3);
+  std::ofstream(text, std::ios::binary) << "Επωνυμία\tΠοσό\nΑλφα\t12\n";
+  for (const std::string& file : {damaged, text}) {
+    const std::string error = ErrorOf([&] { grid->LoadFromSpreadsheetFile(AnsiString(file)); });
+    EXPECT_EQ(error, file + ": LibreOffice could not open the file as MS Excel 97");
+    ExpectUnchanged();
+  }
+  // A file that is not there.
+  EXPECT_FALSE(ErrorOf([&] { grid->LoadFromSpreadsheetFile(AnsiString(TestOutput("none.ods"))); }).empty());
+  ExpectUnchanged();
+}
+
+TEST_F(WorksheetErrorsTest, ADroppedWorkbookImports) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  grid->DragDropSettings().SetOleDropTarget(true);
+  const std::string upper = TestOutput("BOOK.XLS");
+  std::filesystem::copy_file(Book("book.xls"), upper, std::filesystem::copy_options::overwrite_existing);
+  std::vector<AnsiString> asked;
+  grid->OnOleDrop = [&](TObject*, int, int, const AnsiString& name, bool&) { asked.push_back(name); };
+  const TRect cell = grid->CellRect(1, 1);
+  const TPoint at = grid->ClientToScreen(Point((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2));
+  EXPECT_TRUE(ui::dragdrop::DeliverFiles(grid->Handle(), at, {AnsiString(upper)}));
+  EXPECT_EQ(asked, std::vector<AnsiString>{AnsiString(upper)});
+  EXPECT_EQ(grid->Cells(0, 1), Greek("Αλφα ΑΤΕ"));
+  EXPECT_EQ(grid->Cells(1, 1), "1234,5");
+  EXPECT_TRUE(backend->ErrorBoxes.empty());
+}
+
+TEST(WorksheetAnswer, FiltersByExtension) {
+  const struct {
+    const char* name;
+    const char* filter;
+  } cases[] = {{"a.xls", "MS Excel 97"},
+               {"/p/B.XLS", "MS Excel 97"},
+               {"c.xlsx", "Calc MS Excel 2007 XML"},
+               {"d.ods", "calc8"},
+               {"e.csv", ""},
+               {"/x.ods/f", ""},
+               {"noext", ""}};
+  for (const auto& c : cases) EXPECT_EQ(WorksheetFilterOf(c.name), c.filter) << c.name;
+}
+
+TEST(WorksheetAnswer, ReadsSoundLinesAndLeavesOutTheRest) {
+  const TWorksheet sheet = ParseWorksheetAnswer(
+      "R\t2\t2\t4\t3\n"
+      "2\t2\tS\tline\\none\\ttab\\\\\n"
+      "2\t3\tN\t-1.5e3\n"
+      "3\t2\tD\t46363.5\n"
+      "3\t3\tB\t1\n"
+      "4\t2\tN\tnot a number\n"  // broken number
+      "9\t2\tS\toutside\n"       // outside the range
+      "4\t3\tX\tkind\n"          // unknown kind
+      "4\t3\n");                 // too few fields
+  EXPECT_EQ(sheet.FirstRow, 2);
+  EXPECT_EQ(sheet.LastCol, 3);
+  ASSERT_EQ(sheet.Cells.size(), 4u);
+  EXPECT_EQ(sheet.Cells[0].Text, "line\r\none\ttab\\");
+  EXPECT_EQ(sheet.Cells[1].Number, -1500.0);
+  EXPECT_EQ(sheet.Cells[2].Kind, 'D');
+  EXPECT_EQ(sheet.Cells[3].Kind, 'B');
+  for (const char* bad : {"", "R\t0\t1\t1\t1\n", "R\t3\t1\t2\t1\n", "1\t1\tS\tx\n", "R\t1\t1\t1\n"})
+    EXPECT_THROW(ParseWorksheetAnswer(bad), EWorksheetError) << bad;
+}
+
+}  // namespace
