@@ -115,7 +115,9 @@ class TExtStringGrid : public TBaseGrid {
   int FixedRows() const;
   int FixedCols() const;
   AnsiString FloatFormat = "%.2f";
-  bool IntegralHeight = false;
+  // Whole rows in the height: setting it sizes the grid again.
+  bool IntegralHeight() const { return integralHeight_; }
+  void SetIntegralHeight(bool v);
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool v);
   bool Lookup = false;
@@ -987,6 +989,8 @@ class TExtStringGrid : public TBaseGrid {
   void PressCell(TMessage& Message, int C, int R, TShiftState Shift);
   // Links and cell controls under a press; true when one took it.
   bool PressLinkOrControl(int C, int R, int X, int Y);
+  // A pressed "BUTTON" cell control drawn up again.
+  void ReleaseButtonControl();
   void OpenControlEditor(int C, int R, const TRect& ControlRect, const AnsiString& Value);
   void ReleaseSort(int C, int R, int X, TShiftState Shift);
   void SetHoverAnchor(int C, int R, const AnsiString& Anchor);
@@ -1004,7 +1008,8 @@ class TExtStringGrid : public TBaseGrid {
   void ComboNotify(TMessage& Message);
   bool InheritedPress(TMessage& Message);
   TGridMouseState mouse_;
-  bool wheelRowMoved_ = false;  // a wheel notch's row move is done; the events remain
+  bool wheelRowMoved_ = false;
+  bool integralHeight_ = false;  // a wheel notch's row move is done; the events remain
   TEdit* controlEdit_ = nullptr;
   TComboBox* controlCombo_ = nullptr;
   THTMLHintWindow* hintWindow_ = nullptr;

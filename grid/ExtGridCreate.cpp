@@ -144,6 +144,9 @@ void TExtStringGrid::Dispatch(TMessage& Message) {
     case WM_COMMAND:
       ComboNotify(Message);
       break;
+    case WM_KILLFOCUS:
+      ReleaseButtonControl();
+      break;
     case WM_SETCURSOR:
       if (WMSetCursor(Message)) return;
       break;
@@ -323,9 +326,14 @@ void TExtStringGrid::SetWordWrap(bool v) {
   if (updateCount_ == 0) Invalidate();
 }
 
+void TExtStringGrid::SetIntegralHeight(bool v) {
+  integralHeight_ = v;
+  SetBounds(Left(), Top(), Width(), Height());
+}
+
 void TExtStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const int rowHeight = DefaultRowHeight();
-  if (IntegralHeight && updateCount_ == 0 && rowHeight > 0) {
+  if (integralHeight_ && updateCount_ == 0 && rowHeight > 0) {
     constexpr int kHorzScrollBarHeight = 16;
     if (VisibleColCount() + FixedCols() >= ColCount())
       AHeight = AHeight + rowHeight - AHeight % rowHeight - 1 - kHorzScrollBarHeight;

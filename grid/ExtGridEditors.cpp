@@ -3,6 +3,7 @@
 
 #include "grid/ExtGridEditors.h"
 
+#include "grid/EsgHTMLE.h"
 #include "grid/EsgUni.h"
 #include "grid/ExtGridFooter.h"
 #include "grid/ExtInplaceEdit.h"
@@ -29,6 +30,8 @@ TExtInplaceEdit* TExtStringGrid::ExtInplaceEditor() const {
 
 AnsiString TExtStringGrid::GetEditText(int ACol, int ARow) {
   AnsiString value = GetCellText(RealColIndex(ACol), ARow);
+  // The editor shows what the cell reads, unless its tags are to be edited.
+  if (!EditWithTags && ClassifyCellText(value, EnableHTML) == ctkHTML) value = StripHTML(value);
   if (OnGetEditText) OnGetEditText(this, ACol, ARow, value);
   return value;
 }

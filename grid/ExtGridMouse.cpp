@@ -297,6 +297,13 @@ void TExtStringGrid::PressCell(TMessage& m, int C, int R, TShiftState Shift) {
   }
 }
 
+void TExtStringGrid::ReleaseButtonControl() {
+  if (mouse_.ButtonControlDown.X < 0) return;
+  const TGridCoord cell = mouse_.ButtonControlDown;
+  mouse_.ButtonControlDown = {-1, -1};
+  RepaintCellDispl(cell.X, cell.Y);
+}
+
 bool TExtStringGrid::PressLinkOrControl(int C, int R, int X, int Y) {
   const int realC = RealColIndex(C);
   const AnsiString text = GetCellText(realC, R);
@@ -327,6 +334,7 @@ bool TExtStringGrid::PressLinkOrControl(int C, int R, int X, int Y) {
     const AnsiString type = UpperCase(controlType);
     if (type == "BUTTON") {
       mouse_.ButtonControlDown = {C, R};
+      mouse_.ButtonControlPoint = Point(X, Y);
       RepaintCellDispl(C, R);
     } else if (type == "CHECK") {
       controlValue = UpperCase(controlValue) == "TRUE" ? "FALSE" : "TRUE";
@@ -483,11 +491,7 @@ void TExtStringGrid::WMLButtonUp(TMessage& m) {
   mouse_.CursorKind = ckNone;
   mouse_.DragMode = ckNone;
   mouse_.SelectAnchor = -1;
-  if (mouse_.ButtonControlDown.X >= 0) {
-    const TGridCoord cell = mouse_.ButtonControlDown;
-    mouse_.ButtonControlDown = {-1, -1};
-    RepaintCellDispl(cell.X, cell.Y);
-  }
+  ReleaseButtonControl();
   mouse_.MouseDown = false;
   if (mouse_.SizingFixedCol) {
     DrawSizingLine(mouse_.FixedColSizeX);

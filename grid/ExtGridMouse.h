@@ -75,8 +75,10 @@ struct TGridMouseState {
   TGridCoord CtrlCell{-1, -1};
   AnsiString CtrlID, CtrlType;
   bool CtrlEditing = false;
-  // A "BUTTON" control drawn pressed until the release.
+  // A "BUTTON" control drawn pressed until the release or the loss of the
+  // focus, and the point pressed on it.
   TGridCoord ButtonControlDown{-1, -1};
+  TPoint ButtonControlPoint{};
   bool RowMarkDrag = false, UnmarkOnRelease = false;
   bool ColMarkDrag = false, ColUnmarkOnRelease = false;
   // A cell button graphic pressed, drawn down until the release.

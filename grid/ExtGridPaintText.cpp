@@ -114,11 +114,16 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
     AnsiString hitAnchor, plainText, focusedHref, controlID, controlValue, controlType;
     int extentX = 0, extentY = 0, anchorCount = 0, mouseAnchor = 0;
     TRect anchorRect, controlRect;
-    const bool mouseDown = (GetKeyState(VK_LBUTTON) & 0x8000) != 0 || (GetKeyState(VK_RBUTTON) & 0x8000) != 0;
-    HTMLDraw(ACanvas, text, r, gridImages_, r.Left, r.Top, -1, 0, 1, false, false, false, false,
-             !BlinkPhase(), false, !EnhTextSize, mouseDown, 0, link, clNotSet, clNotSet, clGray, hitAnchor,
-             plainText, focusedHref, extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect,
-             controlID, controlValue, controlType, &PictureCache(), PictureContainer, Handle());
+    // A pressed "BUTTON" control is drawn down: the renderer is given the
+    // point pressed on it with the button held.
+    const bool buttonDown = mouse_.ButtonControlDown.X == ACol && mouse_.ButtonControlDown.Y == ARow;
+    const TPoint at = buttonDown ? mouse_.ButtonControlPoint : Point(r.Left, r.Top);
+    const bool mouseDown =
+        buttonDown || (GetKeyState(VK_LBUTTON) & 0x8000) != 0 || (GetKeyState(VK_RBUTTON) & 0x8000) != 0;
+    HTMLDraw(ACanvas, text, r, gridImages_, at.X, at.Y, -1, 0, 1, false, false, false, false, !BlinkPhase(),
+             false, !EnhTextSize, mouseDown, 0, link, clNotSet, clNotSet, clGray, hitAnchor, plainText,
+             focusedHref, extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect, controlID,
+             controlValue, controlType, &PictureCache(), PictureContainer, Handle());
     TextWidth = extentX;
   } else if (kind == ctkUnicode) {
     // One line of UTF-16 text, drawn as the system's wide text calls do.

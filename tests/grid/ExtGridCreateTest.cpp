@@ -135,10 +135,11 @@ TEST_F(ExtGridCreateTest, TheWindowTimerTicksEvery500ms) {
 }
 
 TEST_F(ExtGridCreateTest, IntegralHeightRoundsToWholeRows) {
-  auto& g = MakeGrid<TExtStringGrid>(30, 30, 200, 200);
-  g.IntegralHeight = true;
-  g.SetBounds(0, 0, 200, 100);  // columns do not all fit
+  auto& g = MakeGrid<TExtStringGrid>(30, 30, 200, 100);
+  g.SetIntegralHeight(true);  // sizes the grid at once
   EXPECT_EQ(g.Height(), 100 - 100 % 21 - 1);
+  g.SetBounds(0, 0, 200, 150);  // columns do not all fit
+  EXPECT_EQ(g.Height(), 150 - 150 % 21 - 1);
 }
 
 TEST_F(ExtGridCreateTest, UpdateBracketsNestAndNeverGoBelowZero) {

@@ -248,6 +248,23 @@ TEST_F(ExtGridEditingTest, CellCheckerCorrectsAndMarks) {
   g.CellChecker = nullptr;
 }
 
+TEST_F(ExtGridEditingTest, TheEditorShowsTagsOnlyWhenTheyAreEdited) {
+  auto& g = Editable();
+  g.SetCellText(1, 1, "<B>Bold</B> text");
+  g.SetCellText(1, 2, "a < b");
+  const struct {
+    bool withTags;
+    int row;
+    const char* shown;
+  } cases[] = {{false, 1, "Bold text"}, {true, 1, "<B>Bold</B> text"}, {false, 2, "a < b"}};
+  for (const auto& k : cases) {
+    g.EditWithTags = k.withTags;
+    Open(g, 1, k.row);
+    EXPECT_EQ(Editor(g).Text(), k.shown);
+    Key(VK_ESCAPE);
+  }
+}
+
 TEST_F(ExtGridEditingTest, TheFootersCountTheValueTheHandlerKept) {
   auto& g = Editable();
   g.FloatingFooter().SetVisible(true);

@@ -5,6 +5,8 @@
 
 #include "GridFixture.h"
 #include "grid/ExtGrid.h"
+#include "platform/gfx/FrameControls.h"
+#include "platform/gfx/RecordingCanvas.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Input.h"
@@ -260,6 +262,50 @@ TEST_F(ExtGridMouseTest, CtrlClicksMarkAndUnmarkDisjunctRows) {
   clickRow(3, false);
   EXPECT_FALSE(g.RowSelect(2));
   EXPECT_TRUE(g.RowSelect(3));
+}
+
+// ---- cell controls ----
+
+TEST_F(ExtGridMouseTest, ACellButtonLooksPressedUntilReleasedOrTheFocusGoes) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 4);
+  g.SetColWidths(1, 120);
+  g.SetRowHeights(1, 32);
+  g.SetCellText(1, 1, R"(<CONTROL TYPE="BUTTON" ID="ok" VALUE="OK" WIDTH="80"><B></B>)");
+  int clicks = 0;
+  g.OnControlClick = [&](TObject*, int, int, const AnsiString& id, const AnsiString&, const AnsiString&) {
+    clicks += id == "ok";
+  };
+  // Whether the cell's button is drawn pushed.
+  auto pushed = [&] {
+    TRecordingCanvas canvas(600, 400);
+    g.DrawCellContent(canvas, 1, 1, g.CellRect(1, 1), {});
+    for (const TDrawCall& call : canvas.CallsOf("DrawFrameControl")) {
+      const auto state = static_cast<unsigned>(call.Args[5]);
+      if (state & DFCS_BUTTONPUSH) return (state & DFCS_PUSHED) != 0;
+    }
+    ADD_FAILURE() << "no button drawn";
+    return false;
+  };
+  const TRect cell = g.CellRect(1, 1);
+  const int x = cell.Left + 30, y = cell.Bottom - 12;
+  EXPECT_FALSE(pushed());
+  backend->PressMouse(g, x, y);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(pushed());
+  backend->ReleaseMouse(g, x, y);
+  EXPECT_FALSE(pushed());
+
+  auto* other = new TEdit(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(0, 300, 50, 20);
+  g.SetFocus();
+  backend->Advance(1000);  // not a double click
+  backend->PressMouse(g, x, y);
+  ASSERT_TRUE(pushed());
+  other->SetFocus();
+  Application->ProcessMessages();
+  EXPECT_FALSE(pushed());
+  backend->ReleaseMouse(*other, 5, 5);
 }
 
 // ---- wheel and panning ----
