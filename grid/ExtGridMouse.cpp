@@ -267,8 +267,12 @@ void TExtStringGrid::PressCell(TMessage& m, int C, int R, TShiftState Shift) {
     return;
   }
   const bool alwaysEdit = navigation_->AlwaysEdit;
-  const int oldLeft = LeftCol();
+  const int oldLeft = LeftCol(), oldTop = TopRow();
   const TGridCoord oldCell{Col(), Row()};
+  // A range started on the partly shown last row or column stays where it
+  // is seen when the grid says so.
+  const bool keepInPlace = mouseActions_->NoAutoRangeScroll && Options().Contains(goRangeSelect) &&
+                           (R == TopRow() + VisibleRowCount() || C == LeftCol() + VisibleColCount());
   navigation_->AlwaysEdit = false;
   mouse_.RangePress = mouseActions_->RangeSelectAndEdit && dataCell;
   try {
@@ -278,8 +282,10 @@ void TExtStringGrid::PressCell(TMessage& m, int C, int R, TShiftState Shift) {
     throw;
   }
   navigation_->AlwaysEdit = alwaysEdit;
-  if (Options().Contains(goRowSelect) && navigation_->KeepHorizScroll && LeftCol() != oldLeft)
+  if ((keepInPlace || (Options().Contains(goRowSelect) && navigation_->KeepHorizScroll)) &&
+      LeftCol() != oldLeft)
     SetLeftCol(oldLeft);
+  if (keepInPlace && TopRow() != oldTop) SetTopRow(oldTop);
   if (OnClickCell) OnClickCell(this, R, C);
   if (OnCellValidate) SaveCellForEdit(Col(), Row());
   if (dataCell && IsMergedCell(C, R)) {

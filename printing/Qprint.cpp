@@ -142,7 +142,24 @@ void TrpForm::BitBtn2Click(TObject*) {
   RpSysData1->Size()->SetValue(TRpPrintableSize::iLeft, width - 60 * 254.0 / 96.0);
   RpMemo1->Size()->SetValue(TRpPrintableSize::iWidth, width - 5 * 254.0 / 96.0);
   PlaceSignature();
+  // The report's name: the preview's caption, the name its file is
+  // offered under and the name of the PDF printer's file.
+  BandRep1->ReportTitle = KindTitle(ReportKind);
   BandRep1->Preview();
+}
+
+AnsiString TrpForm::KindTitle(std::int32_t Kind) {
+  switch (Kind) {
+    case 1:
+      return "Υπολογισμοί διαγωνισμού"_a;
+    case 2:
+      return "Έλεγχος ομαλότητας προσφοράς"_a;
+    case 3:
+      return "Β. Προϋπολογισμός προσφοράς"_a;
+    case 4:
+      return "Α. Προσφορά ποσοστών έκπτωσης"_a;
+  }
+  return "Εκτύπωση"_a;
 }
 
 void TrpForm::FormClose(TObject*, TCloseAction&) { ShowGuard = 0; }

@@ -59,6 +59,8 @@ class TrpForm : public TForm {
   // else sets ReportKind to Kind and shows the form modally (true once it
   // has been shown and closed).
   bool ShowForKind(std::int32_t Kind);
+  // The report's title for a kind: the name its files are given.
+  static AnsiString KindTitle(std::int32_t Kind);
 
   // The calculation preview whose editor's lines kind 1 prints; set by
   // the main window once it has made it.
@@ -106,8 +108,8 @@ class TrpForm : public TForm {
   TRpLabel *RpOmadaNmr, *RpOmadaPer, *RpOmadaPro, *RpOmadaEkpt, *RpOmadaPoso;
   // The sums, the mean discount, and the closing block of kind 3.
   TRpChildBand* ChildBand2;
-  TRpLabel *RpLabel10, *RpLabel12, *RpLabel13, *RpLabel14, *RpLabel16, *RpLabel18, *RpLabel20, *RpLabel21,
-      *RpLabel27, *RpLabel28, *RpLabel29;
+  TRpLabel *RpLabel10, *RpLabel12, *RpLabel13, *RpLabel14, *RpLabel15, *RpLabel16, *RpLabel18, *RpLabel20,
+      *RpLabel21, *RpLabel27, *RpLabel28, *RpLabel29;
   TRpChildBand* ChildBand3;
   TRpLabel *RpLabel30, *RpLabel31, *RpLabel33;
   TRpChildBand* ChildBand3a;  // revision, only when its line occurs
@@ -140,6 +142,9 @@ class TrpForm : public TForm {
   void BtnFontClick(TObject* Sender);
   void BandRep1BeforePrint(TObject* Sender, bool& PrintReport);
   void BandRep1NeedData(TObject* Sender, bool& MoreData);
+  // Form B of an offer by work items prints its table of items as the
+  // check report writes it; other kinds print every detail record.
+  void RpBand1BeforePrint(TObject* Sender, bool& PrintBand);
   void ChildBand1BeforePrint(TObject* Sender, bool& PrintBand);
   void ChildBand8BeforePrint(TObject* Sender, bool& PrintBand);
   void ChildBand2BeforePrint(TObject* Sender, bool& PrintBand);
@@ -165,4 +170,12 @@ class TrpForm : public TForm {
   void ReadSummaryValues(const AnsiString& Trimmed);
   // The labels a run fills, with the captions the form gives them.
   std::vector<std::pair<TRpLabel*, AnsiString>> formCaptions_;
+  // The column heads of form B by categories, which a table of work items
+  // brings its own heading for.
+  std::vector<TRpLabel*> categoryHeads_;
+  // Form B of an offer by work items: the lines (0-based) of the check
+  // report's table of items, from its heading to its last total; -1 when
+  // the report holds none.
+  int itemsFirst_ = -1, itemsLast_ = -1;
+  void FindItemsTable();
 };

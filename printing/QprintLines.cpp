@@ -63,6 +63,7 @@ void TrpForm::ReadSummaryValues(const AnsiString& Trimmed) {
       break;
     case 4:
       RpLabel13->SetCaption(Trim(Columns(CurLine, 1, 36)) + "       xΣσ="_a);
+      RpLabel15->SetEnabled(true);
       pair(RpLabel14, RpLabel16);
       break;
     case 5:

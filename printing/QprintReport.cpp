@@ -129,13 +129,14 @@ void TrpForm::CreateReport() {
   ChildBand4 = NewChild(this, BandRep1, RpBand4, "ChildBand4", 130);
   ChildBand4->SetEnabled(false);
   RpLabel2 = NewLabel(this, ChildBand4, "RpLabel2", "Β. ΠΡΟΥΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ"_a, 170, 4, 400, 20);
-  NewLabel(this, ChildBand4, "RpLabel3", "Ομάδα"_a, 0, 50, 40, 60);
-  NewLabel(this, ChildBand4, "RpLabel4", "Εργασίες"_a, 42, 50, 250, 60);
-  NewLabel(this, ChildBand4, "RpLabel5", "Δαπάνη ομάδας κατά τον Προϋπολογισμό Μελέτης (Ευρώ)"_a, 294, 50,
-           140, 60);
-  NewLabel(this, ChildBand4, "RpLabel6", "Δαπάνη ομάδας μετά την έκπτωση στρογγυλευμένη σε εκατοστά ευρώ"_a,
-           528, 50, 140, 60);
-  NewLabel(this, ChildBand4, "RpLabel7", "Προσφερόμενη έκπτωση (%)"_a, 436, 50, 90, 60);
+  categoryHeads_ = {
+      NewLabel(this, ChildBand4, "RpLabel3", "Ομάδα"_a, 0, 50, 40, 60),
+      NewLabel(this, ChildBand4, "RpLabel4", "Εργασίες"_a, 42, 50, 250, 60),
+      NewLabel(this, ChildBand4, "RpLabel5", "Δαπάνη ομάδας κατά τον Προϋπολογισμό Μελέτης (Ευρώ)"_a, 294, 50,
+               140, 60),
+      NewLabel(this, ChildBand4, "RpLabel6",
+               "Δαπάνη ομάδας μετά την έκπτωση στρογγυλευμένη σε εκατοστά ευρώ"_a, 528, 50, 140, 60),
+      NewLabel(this, ChildBand4, "RpLabel7", "Προσφερόμενη έκπτωση (%)"_a, 436, 50, 90, 60)};
   NewLabel(
       this, ChildBand4, "RpLabel8",
       "(Για τη υποβοήθηση της επιτροπής διαγωνισμού στη κατάταξη των διαγωνιζομένων κατά σειρά μειοδοσίας)"_a,
@@ -148,6 +149,7 @@ void TrpForm::CreateReport() {
   RpMemo1->SetWordWrap(true);
   RpMemo1->SetAutoStretch(true);
   RpMemo1->SetAlignToBand(true);
+  RpBand1->BeforePrint = [this](TObject* s, bool& p) { RpBand1BeforePrint(s, p); };
 
   ChildBand1 = NewChild(this, BandRep1, RpBand1, "ChildBand1", 36);
   RpOmadaNmr = NewLabel(this, ChildBand1, "RpOmadaNmr", "", 0, 0, 40, 34);
@@ -167,7 +169,7 @@ void TrpForm::CreateReport() {
   RpLabel12 = NewLabel(this, ChildBand2, "RpLabel12", "", 560, 36, 120, 34);
   RpLabel13 = NewLabel(this, ChildBand2, "RpLabel13", "", 0, 72, 330, 16);
   RpLabel14 = NewLabel(this, ChildBand2, "RpLabel14", "", 330, 72, 110, 16);
-  NewLabel(this, ChildBand2, "RpLabel15", "xΣπ="_a, 448, 72, 40, 16);
+  RpLabel15 = NewLabel(this, ChildBand2, "RpLabel15", "xΣπ="_a, 448, 72, 40, 16);
   RpLabel16 = NewLabel(this, ChildBand2, "RpLabel16", "", 488, 72, 120, 16);
   NewLabel(this, ChildBand2, "RpLabel17", "              Συνολική Δαπάνη Εργου κατά τη μελέτη ΣΣ="_a, 0, 92,
            430, 16);
@@ -267,11 +269,23 @@ void TrpForm::BandRep1BeforePrint(TObject*, bool&) {
   LineIndex = 0;
   LineKind = 0;
   GroupNo = 0;
-  // Kinds 3 and 4 print labelled bands; their raw line stays invisible.
-  const int height = ReportKind == 1 || ReportKind == 2 ? 17 : 0;
+  FindItemsTable();
+  const bool items = itemsFirst_ >= 0;
+  // Kinds 3 and 4 print labelled bands; their raw line stays invisible,
+  // but for the table of work items, whose lines print as written.
+  const int height = ReportKind == 1 || ReportKind == 2 || items ? 17 : 0;
   RpBand1->Size()->SetValue(TRpBandSize::iHeight, Px96(height));
   // A band of no height still prints what stands on it.
   RpMemo1->SetEnabled(height > 0);
+  // The table's columns line up in the check report's own font.
+  if (items && CheckReport != nullptr)
+    RpMemo1->SetFont(CheckReport->Font());
+  else
+    RpMemo1->SetParentFont(true);
+  for (TRpLabel* head : categoryHeads_) head->SetEnabled(!items);
+  // Without general expenses and benefit their line stays empty, the
+  // offer's multiplier too.
+  RpLabel15->SetEnabled(false);
   ChildBand3a->SetEnabled(false);
   ChildBand5->SetEnabled(false);
   // No earlier bidder's name or amounts on this one's pages: a summary
@@ -295,8 +309,40 @@ void TrpForm::BandRep1NeedData(TObject*, bool& MoreData) {
   RecogniseSummaryLine();
 }
 
+void TrpForm::FindItemsTable() {
+  itemsFirst_ = itemsLast_ = -1;
+  TStrings* lines = SourceLines();
+  if (ReportKind != 3 || lines == nullptr) return;
+  static const AnsiString heading = "Α/Α"_a, code = "Α.Τ."_a;
+  // The lines that close the table: its sum, the general expenses and
+  // benefit, and the offer's whole amount.
+  static const AnsiString closing[] = {"ΣΥΝΟΛΟ "_a, "Γ.Ε.& Ο.Ε."_a, "ΣΥΝΟΛΙΚΟ ΠΟΣΟ ΠΡΟΣΦΟΡΑΣ"_a};
+  for (int i = 0; i < lines->Count(); ++i) {
+    const AnsiString t = Trim(lines->Strings(i));
+    if (itemsFirst_ < 0) {
+      if (t.compare(0, heading.size(), heading) == 0 && t.find(code) != AnsiString::npos) itemsFirst_ = i;
+      continue;
+    }
+    for (const AnsiString& word : closing)
+      if (t.compare(0, word.size(), word) == 0) itemsLast_ = i;
+  }
+  if (itemsFirst_ >= 0 && itemsLast_ < 0) itemsLast_ = lines->Count() - 1;
+}
+
+void TrpForm::RpBand1BeforePrint(TObject*, bool& PrintBand) {
+  if (itemsFirst_ < 0) return;
+  const int line = LineIndex - 1;
+  PrintBand = line >= itemsFirst_ && line <= itemsLast_;
+}
+
 void TrpForm::ChildBand1BeforePrint(TObject*, bool& PrintBand) {
   PrintBand = ReportKind == 3 && GroupNo >= 1 && LineKind == 2;
+  // The amounts stand on the category's line: their captions end with a
+  // line break where the name and the discount begin with one.
+  if (PrintBand && RpOmadaPer->RpPrinter != nullptr) {
+    const Extended top = RpOmadaPer->NativeValue(TRpPrintableSize::iTop) + RpOmadaPer->PrintLineHeight();
+    for (TRpLabel* amount : {RpOmadaPro, RpOmadaPoso}) amount->Size()->SetValue(TRpPrintableSize::iTop, top);
+  }
 }
 
 void TrpForm::ChildBand2BeforePrint(TObject*, bool& PrintBand) {

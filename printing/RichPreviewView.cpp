@@ -189,9 +189,17 @@ void TRichPreviewForm::PrintPages() {
     to = std::clamp(PrintDialog1->ToPage, from, count);
   }
   TPrinter& printer = *Printer();
+  // A printer that writes a file gets the sheets as one document, one file;
+  // a real printer takes each sheet as its own job.
+  const auto& profiles = printers::Profiles();
+  const int index = printer.PrinterIndex();
+  const bool oneJob = index >= 0 && index < static_cast<int>(profiles.size()) &&
+                      profiles[static_cast<std::size_t>(index)].Kind == TPrinterProfile::pkPdfFile;
   for (int s = from; s <= to; ++s) {
-    // Each sheet is its own job.
-    printer.BeginDoc();
+    if (!oneJob || s == from)
+      printer.BeginDoc();
+    else
+      printer.NewPage();
     TCanvas& c = *printer.Canvas();
     if (fourUp) {
       const int w = PageWidth / 2, h = static_cast<int>(Round(PageHeight * 0.95L)) / 2;
@@ -203,6 +211,6 @@ void TRichPreviewForm::PrintPages() {
     } else {
       DrawPage(c, s - 1, Rect(0, 0, PageWidth, PageHeight));
     }
-    printer.EndDoc();
+    if (!oneJob || s == to) printer.EndDoc();
   }
 }

@@ -142,6 +142,9 @@ void TRichPrinter::EndDoc() {
     SavePreviewPage(true);
     preview_ = false;
   } else {
+    // The message that names the file written stands alone on the screen.
+    delete progress_;
+    progress_ = nullptr;
     try {
       Printer()->EndDoc();
     } catch (const EPrinter&) {

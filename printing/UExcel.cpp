@@ -20,6 +20,10 @@ std::string NumberStyleEntry() {
 
 TExcel::TExcel(TComponent* AOwner) : TComponent(AOwner) {
   conv_.ConnectMode = ddeManual;
+  // Calc that the user quit is started again by the command that needs it:
+  // its start, not a hung service, is what the answer then waits for.
+  conv_.StartTimeout = 60000;
+  conv_.ReplyTimeout = 60000;
   conv_.SetLink("Excel", "System");
   conv_.OnOpen = [this](TDdeClientConv*) {
     if (OnOpen) OnOpen(this);

@@ -52,6 +52,9 @@ class TRpCustomLabel : public TRpPrintable {
   void SetName(const AnsiString& name);
   // The line height in pixels that formatting uses.
   int LineHeight();
+  // The line height on the printer, in the report's native units; while
+  // the label prints or its band is about to.
+  Extended PrintLineHeight();
   // A line's height in pixels when a band asks how tall the text grows:
   // the text's own height, without the formatting's spare pixel.
   int TextLineHeight();
@@ -69,7 +72,6 @@ class TRpCustomLabel : public TRpPrintable {
   void PrintLines(Extended x, Extended y, Extended w, Extended h, Extended lh, bool expand);
   // Blanks are spread between the words until the line fills Width.
   AnsiString Justify(const AnsiString& line, Extended width);
-  Extended PrintLineHeight();
   TAlignment MirroredAlignment() const { return Alignment(); }
 
   AnsiString caption_, printText_;

@@ -242,6 +242,8 @@ class TRpStandardPreview : public TForm {
   void PagesLoaded(const AnsiString& fileName);
   // The filter the save dialog's choice stands for: its extension.
   AnsiString SaveExtension(int filterIndex, const AnsiString& defaultExt) const;
+  // The first choice of the save dialog: what the default type is.
+  static AnsiString SaveTypeDescription(const AnsiString& extension);
 
   TRpPrinter* printer_;
   TCustomBandRep* report_ = nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gfx/CairoCanvas.h"
+#include "platform/print/Printers.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
@@ -150,6 +151,14 @@ AnsiString TRpStandardPreview::SaveExtension(int filterIndex, const AnsiString& 
   return ext.substr(0, 3);
 }
 
+AnsiString TRpStandardPreview::SaveTypeDescription(const AnsiString& extension) {
+  const AnsiString bare = extension.size() > 1 ? extension.substr(1) : extension;
+  if (SameText(bare, "RPP")) return RpPageFileDescription() + "(*" + extension + ")";
+  if (TRpExportFilterLibraryEntry* entry = RpExportFilterLibrary().FindByExtension(bare))
+    return entry->FilterName + " (*" + extension + ")";
+  return bare + " (*" + extension + ")";
+}
+
 void TRpStandardPreview::DoSave() {
   if (printer_ == nullptr || RaiseEvent(6, "Save")) return;
   TSaveDialog dialog(nullptr);
@@ -158,12 +167,15 @@ void TRpStandardPreview::DoSave() {
   const AnsiString filters = RpExportFilterLibrary().SaveDialogFilterString();
   if (UpperCase(filters).find("PDF") == AnsiString::npos) {
     const AnsiString e = SaveTypeExtension(report_ != nullptr ? report_->PreviewDefaultSaveType : stRPP);
-    dialog.Filter = e + "|*" + e + "|" + filters;
+    dialog.Filter = SaveTypeDescription(e) + "|*" + e + "|" + filters;
   } else {
     dialog.Filter = "*.PDF|*PDF|" + filters;
     dialog.DefaultExt = "PDF";
   }
   dialog.FileName = RpPreviewFileName;
+  // A report is a document of the user's: it goes where documents go,
+  // not into the program's folder.
+  dialog.InitialDir = printers::DocumentsFolder();
   if (!dialog.Execute()) return;
   const AnsiString ext = SaveExtension(dialog.FilterIndex, dialog.DefaultExt);
   AnsiString fileName = dialog.FileName;
@@ -171,6 +183,7 @@ void TRpStandardPreview::DoSave() {
   try {
     if (SameText(ext, "RPP")) {
       printer_->Save(fileName);
+      MessageDlg(PrintedFileMessage(fileName), mtInformation, {mbOK});
       return;
     }
     TRpExportFilterLibraryEntry* entry = RpExportFilterLibrary().FindByExtension(ext);
@@ -186,6 +199,10 @@ void TRpStandardPreview::DoSave() {
       composite->ExportToFilter(filter.get());
     else
       report_->ExportToFilter(filter.get());
+    filter.reset();
+    // A run the user stopped leaves no finished file to point to.
+    if (!report_->Cancelled && FileExists(fileName))
+      MessageDlg(PrintedFileMessage(fileName), mtInformation, {mbOK});
   } catch (const Exception& e) {
     MessageDlg(e.Message, mtError, {mbOK});
   }

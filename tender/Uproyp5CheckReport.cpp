@@ -224,7 +224,13 @@ class TReport {
     Add(" Αθροισμα δαπανών εργασιών            Σσ=   "_a + Amount(static_cast<double>(studySum)) +
         "   Σπ=   "_a + Amount(static_cast<double>(offerSum)));
     double p = 0;
-    if (OverheadPercent(p) && p > 0 && p < 100)
+    if (!OverheadPercent(p))
+      // An expression is a part of the totals like a percentage: its line
+      // keeps the columns of the amounts, which the offer's form reads. It
+      // stands as typed, since it prices the study and the offer alike.
+      Add(Fit(" Γ.Ε.& Ο.Ε. "_a + in_.OverheadText, 34) + "     x Σσ="_a + Total(4, 2) + "  x Σπ=  "_a +
+          Total(6, 2));
+    else if (p > 0 && p < 100)
       Add("                 Γ.Ε.& Ο.Ε."_a + Own(7, p) + " %   x Σσ="_a + Total(4, 2) + "  x Σπ=  "_a +
           Total(6, 2));
     Add(shortRule);

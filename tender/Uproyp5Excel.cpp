@@ -16,7 +16,8 @@ void TUproypFrm::TransferToExcel(TExcel* Excel) {
     const int rows = BudgetRows;
     for (int r = 0; r <= rows + 1 && r < ProypGrid->RowCount(); ++r)
       for (int c = 0; c < ProypGrid->ColCount(); ++c) Excel->PutCell(r + 1, c + 1, ProypGrid->Cells(c, r));
-    for (int r = 1; r <= 7 && r < SumaGrid->RowCount(); ++r)
+    // Every totals row, down to the total without VAT.
+    for (int r = 1; r < SumaGrid->RowCount(); ++r)
       for (int c = 0; c < SumaGrid->ColCount(); ++c)
         Excel->PutCell(rows + 1 + r, c + 1, SumaGrid->Cells(c, r));
     Excel->Flush();

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "platform/backend/Backends.h"
+#include "platform/ipc/DdeMan.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -35,7 +36,10 @@ int main(int argc, char** argv) {
     // but only after the application has shown it.
     std::fprintf(stderr, "dimoprasia: %s\n", error.what());
     Application->HandleException(nullptr);
+    EndStartedServices();
     return 1;
   }
+  // The spreadsheet service goes with the program.
+  EndStartedServices();
   return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <cairo-pdf.h>
 
+#include <algorithm>
+
 namespace {
 
 cairo_status_t Append(void* closure, const unsigned char* data, unsigned int length) {
@@ -16,39 +18,85 @@ struct SurfaceHolder {
   ~SurfaceHolder() { cairo_surface_destroy(s); }
 };
 
-cairo_surface_t* NewPdf(std::string* out, const TDeviceCaps& caps, const AnsiString& title) {
-  cairo_surface_t* s = cairo_pdf_surface_create_for_stream(
-      Append, out, Points(caps.PhysicalWidth, caps.LogPixelsX), Points(caps.PhysicalHeight, caps.LogPixelsY));
-  if (!title.empty())
-    cairo_pdf_surface_set_metadata(s, CAIRO_PDF_METADATA_TITLE, cp1253::ToUtf8(title).c_str());
-  return s;
+// A page's drawing kept as drawing operations, in the sheet's points.
+cairo_surface_t* NewRecording(const TDeviceCaps& caps) {
+  const cairo_rectangle_t sheet{0, 0, Points(caps.PhysicalWidth, caps.LogPixelsX),
+                                Points(caps.PhysicalHeight, caps.LogPixelsY)};
+  return cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &sheet);
 }
 
 }  // namespace
 
-TPdfCanvas::TPdfCanvas(const TDeviceCaps& caps, const AnsiString& title)
-    : TCairoCanvas(SurfaceHolder{NewPdf(&bytes, caps, title)}.s, caps,
+gfx::PdfBuffer::PdfBuffer(const TDeviceCaps& caps, const AnsiString& title)
+    : document(cairo_pdf_surface_create_for_stream(Append, &bytes,
+                                                   Points(caps.PhysicalWidth, caps.LogPixelsX),
+                                                   Points(caps.PhysicalHeight, caps.LogPixelsY))) {
+  if (!title.empty())
+    cairo_pdf_surface_set_metadata(document, CAIRO_PDF_METADATA_TITLE, cp1253::ToUtf8(title).c_str());
+}
+
+gfx::PdfBuffer::~PdfBuffer() { cairo_surface_destroy(document); }
+
+TPdfCanvas::TPdfCanvas(const TDeviceCaps& caps, const AnsiString& title, int copies, bool collate)
+    : PdfBuffer(caps, title),
+      TCairoCanvas(copies > 1 ? SurfaceHolder{NewRecording(caps)}.s : document, caps,
                    caps.LogPixelsX > 0 ? 72.0 / caps.LogPixelsX : 1,
-                   caps.LogPixelsY > 0 ? 72.0 / caps.LogPixelsY : 1, false) {
+                   caps.LogPixelsY > 0 ? 72.0 / caps.LogPixelsY : 1, false),
+      copies_(std::max(1, copies)),
+      collate_(collate) {
   originX_ = caps.PhysicalOffsetX;
   originY_ = caps.PhysicalOffsetY;
   ResetContext();
 }
 
+TPdfCanvas::~TPdfCanvas() {
+  for (cairo_surface_t* page : recorded_) cairo_surface_destroy(page);
+}
+
 void TPdfCanvas::NewPage() {
   if (finished_) return;
-  cairo_show_page(cr_);
+  if (Recording()) {
+    recorded_.push_back(cairo_surface_reference(surface_));
+    cairo_destroy(cr_);
+    cairo_surface_destroy(surface_);
+    surface_ = NewRecording(DeviceCaps());
+    cr_ = cairo_create(surface_);
+  } else {
+    cairo_show_page(cr_);
+  }
   ++pages_;
   SelectClipRgn(nullptr);
   ResetContext();
 }
 
+void TPdfCanvas::PlayRecordings() {
+  recorded_.push_back(cairo_surface_reference(surface_));
+  cairo_t* out = cairo_create(document);
+  const auto play = [&](cairo_surface_t* page) {
+    cairo_set_source_surface(out, page, 0, 0);
+    cairo_paint(out);
+    cairo_show_page(out);
+  };
+  if (collate_) {
+    for (int copy = 0; copy < copies_; ++copy)
+      for (cairo_surface_t* page : recorded_) play(page);
+  } else {
+    for (cairo_surface_t* page : recorded_)
+      for (int copy = 0; copy < copies_; ++copy) play(page);
+  }
+  cairo_destroy(out);
+}
+
 std::string TPdfCanvas::Finish() {
   if (finished_) return bytes;
   finished_ = true;
-  // Shown explicitly, so that a last page left blank is still a page.
-  cairo_show_page(cr_);
-  cairo_surface_finish(surface_);
-  if (cairo_surface_status(surface_) != CAIRO_STATUS_SUCCESS) return {};
+  if (Recording()) {
+    PlayRecordings();
+  } else {
+    // Shown explicitly, so that a last page left blank is still a page.
+    cairo_show_page(cr_);
+  }
+  cairo_surface_finish(document);
+  if (cairo_surface_status(document) != CAIRO_STATUS_SUCCESS) return {};
   return bytes;
 }

@@ -16,6 +16,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include "platform/rtl/FileUtils.h"
@@ -69,7 +71,44 @@ std::string FindProgram(const AnsiString& name) {
   return {};
 }
 
+// The services this process started and that still run: each is ended
+// when the program ends.
+struct StartedServices {
+  std::mutex lock;
+  std::map<pid_t, std::shared_ptr<std::atomic<bool>>> running;
+};
+
+StartedServices& Started() {
+  static StartedServices* services = new StartedServices;  // outlives every static
+  return *services;
+}
+
 }  // namespace
+
+void EndStartedServices(unsigned graceMillis) {
+  std::map<pid_t, std::shared_ptr<std::atomic<bool>>> services;
+  {
+    std::lock_guard<std::mutex> hold(Started().lock);
+    services = Started().running;
+  }
+  // The polite request first, so that a service can put away what it
+  // started; what is still there after the grace period is ended outright.
+  for (const auto& [pid, ended] : services)
+    if (!ended->load()) ::kill(pid, SIGTERM);
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(graceMillis);
+  const auto allEnded = [&] {
+    for (const auto& [pid, ended] : services)
+      if (!ended->load()) return false;
+    return true;
+  };
+  while (!allEnded() && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  for (const auto& [pid, ended] : services)
+    if (!ended->load()) ::kill(pid, SIGKILL);
+  // The watchers reap them; the program waits for that, so that none is
+  // left to the system as a zombie or an orphan.
+  const Clock::time_point reaped = Clock::now() + std::chrono::seconds(2);
+  while (!allEnded() && Clock::now() < reaped) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
 
 AnsiString DdeSocketFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -149,8 +188,16 @@ bool TDdeClientConv::StartService() {
   // reaped at once, whether or not anyone asks for it again.
   auto ended = std::make_shared<std::atomic<bool>>(false);
   childEnded_ = ended;
+  {
+    std::lock_guard<std::mutex> hold(Started().lock);
+    Started().running[pid] = ended;
+  }
   std::thread([pid, ended] {
     while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    {
+      std::lock_guard<std::mutex> hold(Started().lock);
+      Started().running.erase(pid);
     }
     ended->store(true);
   }).detach();

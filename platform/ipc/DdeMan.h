@@ -37,6 +37,12 @@ AnsiString DdeSocketFolder();
 // EDdeError.
 AnsiString DdeSocketPath(const AnsiString& service);
 
+// Ends every service program this process started that still runs: asks
+// each to end, waits up to GraceMillis, then ends those left outright, and
+// returns once they are reaped. The program calls it on its way out, so no
+// service outlives it.
+void EndStartedServices(unsigned GraceMillis = 10000);
+
 class TDdeClientConv {
  public:
   TDdeClientConv() = default;

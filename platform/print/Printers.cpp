@@ -53,31 +53,6 @@ AnsiString HomeFolder() {
   return GetProgramFolder();
 }
 
-// The user's documents folder: XDG_DOCUMENTS_DIR from the environment or
-// from the user's folder settings (user-dirs.dirs), when it exists; else
-// the home folder. The settings are read as a regular file of a bounded
-// size only, so that a pipe or a device under the name holds nothing up.
-AnsiString DocumentsFolder() {
-  const std::string home = cp1253::ToUtf8(HomeFolder());
-  auto existing = [](const std::string& folder) {
-    return !folder.empty() && folder[0] == '/' && DirectoryExists(cp1253::FromUtf8(folder));
-  };
-  if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env && existing(env)) return cp1253::FromUtf8(env);
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  const std::string dirs =
-      (config && *config == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
-  std::string settings;
-  try {
-    settings = ReadFileHead(cp1253::FromUtf8(dirs), MaxUserDirsSize);
-  } catch (const Exception&) {
-    return HomeFolder();
-  }
-  const std::string folder = DocumentsFolderSetting(settings, home);
-  // The home folder itself means the user keeps no documents folder.
-  if (existing(folder) && folder != home && folder != home + "/") return cp1253::FromUtf8(folder);
-  return HomeFolder();
-}
-
 std::vector<TPrinterProfile> CupsProfiles(int& defaultIndex) {
   std::vector<TPrinterProfile> result;
   cups_dest_t* dests = nullptr;
@@ -110,6 +85,31 @@ Machine& TheMachine() {
 }
 
 }  // namespace
+
+// The user's documents folder: XDG_DOCUMENTS_DIR from the environment or
+// from the user's folder settings (user-dirs.dirs), when it exists; else
+// the home folder. The settings are read as a regular file of a bounded
+// size only, so that a pipe or a device under the name holds nothing up.
+AnsiString DocumentsFolder() {
+  const std::string home = cp1253::ToUtf8(HomeFolder());
+  auto existing = [](const std::string& folder) {
+    return !folder.empty() && folder[0] == '/' && DirectoryExists(cp1253::FromUtf8(folder));
+  };
+  if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env && existing(env)) return cp1253::FromUtf8(env);
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const std::string dirs =
+      (config && *config == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+  std::string settings;
+  try {
+    settings = ReadFileHead(cp1253::FromUtf8(dirs), MaxUserDirsSize);
+  } catch (const Exception&) {
+    return HomeFolder();
+  }
+  const std::string folder = DocumentsFolderSetting(settings, home);
+  // The home folder itself means the user keeps no documents folder.
+  if (existing(folder) && folder != home && folder != home + "/") return cp1253::FromUtf8(folder);
+  return HomeFolder();
+}
 
 std::string DocumentsFolderSetting(std::string_view settings, const std::string& home) {
   // XDG_DOCUMENTS_DIR="$HOME/Documents"
@@ -330,7 +330,11 @@ void TPrinter::BeginDoc() {
   if (Printing()) throw EPrinter("Printing in progress");
   if (Profile() == nullptr) throw EPrinter("There is no default printer currently selected");
   TCanvas* before = Canvas();
-  auto pdf = std::make_unique<TPdfCanvas>(Caps(), Title);
+  // A file holds its copies itself; a print server makes them from one.
+  const bool file = Profile()->Kind == TPrinterProfile::pkPdfFile;
+  const int copies = file && (mode_.dmFields & DM_COPIES) ? mode_.dmCopies : 1;
+  const bool collate = (mode_.dmFields & DM_COLLATE) && mode_.dmCollate != 0;
+  auto pdf = std::make_unique<TPdfCanvas>(Caps(), Title, copies, collate);
   // What was set on the canvas before the document starts stays.
   pdf->Font->Assign(*before->Font);
   *pdf->Pen = *before->Pen;
@@ -348,11 +352,13 @@ void TPrinter::NewPage() {
 
 namespace {
 
-// What a PDF page cannot carry, as "Name=value".
-std::vector<AnsiString> Unshown(const TDeviceMode& m) {
+// What a PDF page cannot carry, as "Name=value". A file printer's copies
+// are its repeated pages.
+std::vector<AnsiString> Unshown(const TDeviceMode& m, bool file) {
   std::vector<AnsiString> out;
-  if ((m.dmFields & DM_COPIES) && m.dmCopies != 1) out.push_back("Copies=" + IntToStr(m.dmCopies));
-  if ((m.dmFields & DM_COLLATE) && m.dmCollate != 0) out.push_back("Collate=" + IntToStr(m.dmCollate));
+  if (!file && (m.dmFields & DM_COPIES) && m.dmCopies != 1) out.push_back("Copies=" + IntToStr(m.dmCopies));
+  if (!file && (m.dmFields & DM_COLLATE) && m.dmCollate != 0)
+    out.push_back("Collate=" + IntToStr(m.dmCollate));
   if ((m.dmFields & DM_DUPLEX) && m.dmDuplex != DMDUP_SIMPLEX)
     out.push_back("Duplex=" + IntToStr(m.dmDuplex));
   if ((m.dmFields & DM_DEFAULTSOURCE) && m.dmDefaultSource != 7)
@@ -427,7 +433,10 @@ void TPrinter::Reset() {
 
 void TPrinter::EndDoc() {
   if (!Printing()) throw EPrinter("Printer is not currently printing");
-  TPrintJobRecord record{DeviceName(), Title, {}, pdf_->PageCount(), mode_, Unshown(mode_), false};
+  TPrintJobRecord record{DeviceName(), Title,
+                         {},           pdf_->PageCount(),
+                         mode_,        Unshown(mode_, Profile()->Kind == TPrinterProfile::pkPdfFile),
+                         false};
   std::string bytes = pdf_->Finish();
   Reset();
   if (bytes.empty()) throw EPrinter("The document could not be produced");
@@ -440,7 +449,10 @@ void TPrinter::EndDoc() {
 
 void TPrinter::Abort() {
   if (!Printing()) return;
-  TPrintJobRecord record{DeviceName(), Title, {}, pdf_->PageCount(), mode_, Unshown(mode_), true};
+  TPrintJobRecord record{DeviceName(), Title,
+                         {},           pdf_->PageCount(),
+                         mode_,        Unshown(mode_, Profile()->Kind == TPrinterProfile::pkPdfFile),
+                         true};
   Reset();
   aborted_ = true;
   printers::Log(std::move(record));

@@ -95,6 +95,9 @@ struct TPrintJobRecord {
 };
 
 namespace printers {
+// The user's documents folder: XDG_DOCUMENTS_DIR from the environment or
+// the user's folder settings, when it exists; else the home folder.
+AnsiString DocumentsFolder();
 // The always-present PDF printer: 600 dots per inch, A4, the standard papers.
 TPrinterProfile PdfPrinterProfile();
 // The printers the program sees: the PDF printer and the CUPS destinations

@@ -264,6 +264,25 @@ TEST_F(ExtGridMouseTest, CtrlClicksMarkAndUnmarkDisjunctRows) {
   EXPECT_TRUE(g.RowSelect(3));
 }
 
+TEST_F(ExtGridMouseTest, ARangeStartedOnThePartlyShownRowScrollsOnlyWhenAllowed) {
+  for (const bool noScroll : {false, true}) {
+    SCOPED_TRACE(noScroll);
+    auto& g = MakeGrid<TExtStringGrid>(3, 30, 300, 118);
+    g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
+    g.MouseActions().NoAutoRangeScroll = noScroll;
+    const int partial = g.TopRow() + g.VisibleRowCount();
+    const TRect above = g.CellRect(1, partial - 1);
+    const int x = above.Left + 5, y = above.Bottom + 3;  // below the line under the last whole row
+    ASSERT_LT(y, g.ClientHeight());
+    ASSERT_GT(above.Bottom + 1 + g.RowHeights(partial), g.ClientHeight());  // partly shown
+    backend->PressMouse(g, x, y);
+    backend->ReleaseMouse(g, x, y);
+    EXPECT_EQ(g.Row(), partial);
+    EXPECT_EQ(g.TopRow() == 1, noScroll);
+    backend->Advance(1000);
+  }
+}
+
 // ---- cell controls ----
 
 TEST_F(ExtGridMouseTest, ACellButtonLooksPressedUntilReleasedOrTheFocusGoes) {

@@ -398,6 +398,9 @@ TEST_F(ReportFormOnCheckReports, APdfPerKindHoldsItsText) {
       EXPECT_NE(text.find(what), std::string::npos) << what << "\n" << text;
     };
     holds(credit);
+    // The file is named after the report's kind.
+    EXPECT_EQ(std::filesystem::path(file).filename().string(),
+              cp1253::ToUtf8(TrpForm::KindTitle(kind)) + ".pdf");
     // The place and date line whole in any report font.
     holds("ημερομηνία)");
     holds("Ο Προσφέρων");
@@ -445,6 +448,125 @@ TEST_F(ReportFormOnCheckReports, APdfPerKindHoldsItsText) {
       EXPECT_EQ(text.find(Utf8(b.SumaGrid->Cells(6, 9))), std::string::npos);
     }
   }
+}
+
+// A word of a PDF page and where it stands, in points from the top.
+struct PdfWord {
+  std::string text;
+  double x0, y0, x1;
+};
+
+std::vector<PdfWord> PdfWords(const std::string& file) {
+  std::vector<PdfWord> words;
+  const std::string xml = RunCommand("pdftotext -bbox -f 1 -l 1 '" + file + "' - 2>&1");
+  static const std::regex word(
+      R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="[0-9.]+">([^<]*)</word>)re");
+  for (std::sregex_iterator i(xml.begin(), xml.end(), word), end; i != end; ++i)
+    words.push_back({(*i)[4], std::stod((*i)[1]), std::stod((*i)[2]), std::stod((*i)[3])});
+  EXPECT_FALSE(words.empty()) << xml;
+  return words;
+}
+
+// How far the nearest Text stands above or below the height Y; a large
+// number when it is not on the page.
+double Offset(const std::vector<PdfWord>& words, const std::string& text, double y) {
+  double best = 1e9;
+  for (const PdfWord& w : words)
+    if (w.text == text && std::fabs(w.y0 - y) < std::fabs(best)) best = w.y0 - y;
+  return best;
+}
+
+// Form B by categories: each category's amounts and discount stand on its
+// own line, and the general expenses and benefit show both amounts, a
+// percentage and an expression alike.
+TEST_F(ReportFormOnCheckReports, FormBPutsEachAmountOnItsLine) {
+  for (const char* overhead : {"18", "$1*18%+$2*10%"}) {
+    SCOPED_TRACE(overhead);
+    Offer o = kOffers[1];
+    o.overhead = overhead;
+    TUproypFrm& b = Budget(o);
+    std::string file;
+    PrintToPdf(b, 3, std::string("formB-") + (overhead[0] == '$' ? "expression" : "percent"), &file);
+    const std::vector<PdfWord> words = PdfWords(file);
+    // The expression as typed names the line.
+    if (overhead[0] == '$') {
+      bool named = false;
+      for (const PdfWord& w : words) named = named || w.text == overhead;
+      EXPECT_TRUE(named);
+    }
+    for (int row = 1; row <= 3; ++row) {
+      const std::string name = Utf8(b.ProypGrid->Cells(3, row));
+      const std::string first = name.substr(0, name.find(' '));
+      double y = -1;
+      for (const PdfWord& w : words)
+        if (w.text == first) y = w.y0;
+      ASSERT_GE(y, 0) << name;
+      for (const std::string& value : {Utf8(b.ProypGrid->Cells(4, row)), Utf8(b.ProypGrid->Cells(6, row)),
+                                       Utf8(b.ProypGrid->Cells(5, row)) + "%", std::to_string(row) + "η"})
+        EXPECT_LT(std::fabs(Offset(words, value, y)), 1.5) << name << ": " << value;
+    }
+    // "xΣπ=" with the offer's amount beside it, "xΣσ=" with the study's.
+    for (const auto& [caption, amount] : {std::pair{std::string("xΣπ="), Utf8(b.SumaGrid->Cells(6, 2))},
+                                          std::pair{std::string("xΣσ="), Utf8(b.SumaGrid->Cells(4, 2))}}) {
+      const PdfWord* label = nullptr;
+      for (const PdfWord& w : words)
+        if (w.text.size() >= caption.size() &&
+            w.text.compare(w.text.size() - caption.size(), caption.size(), caption) == 0)
+          label = &w;
+      ASSERT_NE(label, nullptr) << caption;
+      ASSERT_NE(StrToNum(b.SumaGrid->Cells(6, 2)), 0.0);
+      bool beside = false;
+      for (const PdfWord& w : words)
+        beside = beside || (w.text == amount && std::fabs(w.y0 - label->y0) < 1.5 && w.x0 > label->x1 - 1);
+      EXPECT_TRUE(beside) << caption << " " << amount;
+    }
+  }
+}
+
+// Without general expenses and benefit their line holds nothing, not a
+// multiplier standing alone.
+TEST_F(ReportFormOnCheckReports, FormBWithoutOverheadShowsNoLoneMultiplier) {
+  TUproypFrm& b = Budget(kOffers[1]);  // its percentage is 0
+  const std::string text = PrintToPdf(b, 3, "formB-no-overhead");
+  EXPECT_EQ(text.find("xΣπ="), std::string::npos) << text;
+  EXPECT_NE(text.find("Σπ="), std::string::npos) << text;
+}
+
+// Form B of an offer by work items prints its items, as the check report
+// lists them, under the form's heading, and none of the categories' heads.
+TEST_F(ReportFormOnCheckReports, FormBOfAWorkItemsOfferPrintsItsItems) {
+  TUproypFrm& b = StudyBudget(1);
+  for (int r = 1; r < 40; ++r)
+    for (int c = 1; c < b.ProypGrid->ColCount(); ++c) b.ProypGrid->SetCells(c, r, "");
+  const struct {
+    const char *code, *quantity, *price, *offer;
+  } items[] = {{"Α-1", "10", "12.5", "11"}, {"Β-2", "2", "100", "90"}, {"Γ-3", "4", "50", "45"}};
+  for (int r = 1; r <= 3; ++r) {
+    b.ProypGrid->SetCells(1, r, cp1253::FromUtf8(items[r - 1].code));
+    b.ProypGrid->SetCells(2, r, items[r - 1].quantity);
+    b.ProypGrid->SetCells(3, r, items[r - 1].price);
+  }
+  b.SumaGrid->SetCells(3, 2, "18");
+  b.resum(true);
+  b.SetBidderLayout();
+  b.CheckEnabled = 1;
+  for (int r = 1; r <= 3; ++r) b.ProypGrid->SetCells(5, r, items[r - 1].offer);
+  b.RecalcClick(nullptr);
+  CurrentBidderLabel = cp1253::FromUtf8("5:ΕΨΙΛΟΝ ΑΤΕ");
+  b.BitBtn3->Click();
+  ASSERT_GT(Record(b, "Α/Α      Α.Τ."_a), 0);
+  const std::string text = PrintToPdf(b, 3, "formB-work-items");
+  EXPECT_NE(text.find("Β. ΠΡΟΥΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ"), std::string::npos) << text;
+  for (int r = 1; r <= 3; ++r) {
+    EXPECT_NE(text.find(items[r - 1].code), std::string::npos) << text;
+    EXPECT_NE(text.find(Utf8(b.ProypGrid->Cells(6, r))), std::string::npos) << r << "\n" << text;
+  }
+  EXPECT_NE(text.find("ΣΥΝΟΛΙΚΟ ΠΟΣΟ ΠΡΟΣΦΟΡΑΣ " + Utf8(b.SumaGrid->Cells(6, 3))), std::string::npos) << text;
+  EXPECT_NE(text.find("ΕΨΙΛΟΝ ΑΤΕ"), std::string::npos) << text;
+  // The heads of the categories' columns and the check report's heading
+  // lines stay out.
+  EXPECT_EQ(text.find("Δαπάνη ομάδας"), std::string::npos) << text;
+  EXPECT_EQ(text.find("ΜΕΣΗ ΕΚΠΤΩΣΗ"), std::string::npos) << text;
 }
 
 // Two bidders in turn on the one form: the second's pages show nothing of

@@ -205,7 +205,9 @@ TEST_F(RichPreviewFormTest, GeometryFollowsTheScreenAndAFacingWindowOpensWhenThe
   }
 }
 
-TEST_F(RichPreviewFormTest, PrintingFromThePreviewPrintsTheChosenPagesEachAsAJob) {
+// The PDF printer takes the chosen pages as one document: one file that
+// holds them all, and one message naming it.
+TEST_F(RichPreviewFormTest, PrintingFromThePreviewPrintsTheChosenPagesIntoOneFile) {
   Lines(290);
   TRichPrinter rp(nullptr);
   TRichPreviewForm* form = Preview(rp);
@@ -215,10 +217,31 @@ TEST_F(RichPreviewFormTest, PrintingFromThePreviewPrintsTheChosenPagesEachAsAJob
   scene->ExpectPrintedPages(2, 3);
   char p = 'p';
   form->FormKeyPress(form, p);
-  ASSERT_EQ(printers::JobLog().size(), 2u);
+  ASSERT_EQ(printers::JobLog().size(), 1u);
+  EXPECT_EQ(printers::JobLog()[0].Pages, 2);
   std::string text;
   ASSERT_TRUE(PdfText(TestOutput("preview-print.pdf"), text));
+  EXPECT_NE(text.find("Σελίδα 2"), std::string::npos) << text;
   EXPECT_NE(text.find("Σελίδα 3"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Σελίδα 4"), std::string::npos) << text;
+  // A file the printer names itself is told of once.
+  TPrinterProfile pdf = printers::PdfPrinterProfile();
+  pdf.OutputFolder = cp1253::FromUtf8(TestOutput("preview-named"));
+  std::filesystem::create_directories(TestOutput("preview-named"));
+  printers::UseProfiles({pdf}, 0);
+  Printer()->Refresh();
+  Printer()->SetPrinterIndex(0);
+  Printer()->FileName = "";
+  int told = 0;
+  printers::OnFileWritten = [&](const TPrintJobRecord&) { ++told; };
+  scene->ExpectPrintedPages(1, 3);
+  p = 'p';
+  form->FormKeyPress(form, p);
+  printers::OnFileWritten = nullptr;
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+  for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(printers::JobLog().back().Pages, 3);
   form->Close();
   Application->ProcessMessages();
 }
@@ -284,7 +307,7 @@ TEST_F(RichPreviewFormTest, APageThatCannotBeSavedIsReportedAndTheRestFollow) {
 }
 
 // Four pages to a sheet: the print dialog offers ceil(pages / 4) sheets
-// and printing all of them is one job a sheet.
+// and printing all of them is one document of that many sheets.
 TEST_F(RichPreviewFormTest, FourUpPrintingOffersASheetForEveryFourPages) {
   const struct { int lines, pages, sheets; } cases[] = {{20, 1, 1}, {200, 4, 1}, {260, 5, 2}, {440, 8, 2}};
   for (const auto& c : cases) {
@@ -305,7 +328,8 @@ TEST_F(RichPreviewFormTest, FourUpPrintingOffersASheetForEveryFourPages) {
     });
     form->SpeedButton1Click(form);
     EXPECT_EQ(offered, c.sheets);
-    EXPECT_EQ(static_cast<int>(printers::JobLog().size()), c.sheets);
+    ASSERT_EQ(printers::JobLog().size(), 1u);
+    EXPECT_EQ(printers::JobLog()[0].Pages, c.sheets);
     form->Close();
     Application->ProcessMessages();
   }

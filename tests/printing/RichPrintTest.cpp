@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <regex>
 
 #include "platform/backend/headless/Headless.h"
@@ -449,6 +450,36 @@ TEST_F(RichPrintTest, AFailedDocumentLeavesThePrinterFreeForTheNext) {
   Printer()->FileName = cp1253::FromUtf8(file);
   rp.PrintRichEdit(edit, 1);
   EXPECT_TRUE(PdfIsSound(file));
+}
+
+// The message that names the file written is not hidden behind the
+// progress window that stays on top: that window is gone by then.
+TEST_F(RichPrintTest, TheProgressWindowIsGoneWhenTheFileIsNamed) {
+  TPrinterProfile p = TestPrinter(600, 0);
+  const std::string folder = TestOutput("progress-and-message");
+  std::filesystem::create_directories(folder);
+  p.OutputFolder = cp1253::FromUtf8(folder);
+  UsePrinter(p);
+  Printer()->FileName = "";
+  Text(80);
+  TRichPrinter rp(nullptr);
+  rp.ShowProgress = true;
+  rp.SetTitle("ΥΠΟΛΟΓΙΣΜΟΙ"_a);
+  bool shownWhilePrinting = false;
+  rp.OnNewPage = [&](TObject*) { shownWhilePrinting = rp.ProgressDialog() != nullptr; };
+  int told = 0;
+  printers::OnFileWritten = [&](const TPrintJobRecord& job) {
+    ++told;
+    EXPECT_EQ(rp.ProgressDialog(), nullptr);
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      EXPECT_FALSE(Screen->Forms(i)->Visible() && Screen->Forms(i)->FormStyle == fsStayOnTop)
+          << cp1253::ToUtf8(Screen->Forms(i)->Caption());
+    EXPECT_NE(job.Destination.find("ΥΠΟΛΟΓΙΣΜΟΙ"_a), AnsiString::npos);
+  };
+  rp.PrintRichEdit(edit, 1);
+  printers::OnFileWritten = nullptr;
+  EXPECT_TRUE(shownWhilePrinting);
+  EXPECT_EQ(told, 1);
 }
 
 // The page set-up dialog shows the margins in hundredths of a millimetre

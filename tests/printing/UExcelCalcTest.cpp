@@ -262,4 +262,124 @@ TEST(UExcelCalc, OnADisplayTheSheetFillsInAVisibleWindow) {
   EXPECT_EQ(ReadCalc(calc.Pipe()), expected);
 }
 
+// The children of Parent that have ended but were never reaped.
+std::vector<pid_t> ZombiesOf(pid_t parent) {
+  std::vector<pid_t> zombies;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]))) continue;
+    std::ifstream in(entry.path() / "stat");
+    std::string stat;
+    std::getline(in, stat);
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(stat.substr(close + 1));
+    char state = 0;
+    pid_t ppid = 0;
+    rest >> state >> ppid;
+    if (state == 'Z' && ppid == parent) zombies.push_back(std::stoi(name));
+  }
+  return zombies;
+}
+
+template <class Done>
+bool Within(std::chrono::seconds bound, Done done) {
+  const auto until = std::chrono::steady_clock::now() + bound;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+// One transfer as the dialog makes it into a new worksheet: the cell goes
+// in, and nothing is refused.
+void TransferOne(TExcel& excel, int row, const std::string& text) {
+  excel.Select(1, 1);
+  excel.MinimizeAndNew();
+  excel.PutCell(row, 1, text);
+  excel.Restore();
+}
+
+// The user closes the sheet, then quits Calc: each next transfer opens what
+// it needs again, and Calc leaves no zombie under the service. At the
+// program's end the service goes, and the Calc it started with it once no
+// sheet is left on the screen; a sheet still shown stays the user's.
+void CloseAndQuitBetweenTransfers(bool onDisplay) {
+  TempFolder folder;
+  ScopedEnv runtime("XDG_RUNTIME_DIR", folder.path());
+  CalcService calc(std::string("dimtest-calc-closed-") + (onDisplay ? "shown-" : "") +
+                   std::to_string(getpid()));
+  TExcel& excel = calc.Excel();
+  const pid_t service = excel.Conversation().ServiceProcess();
+  ASSERT_GT(service, 0);
+  const auto user = [&](const char* action) {
+    return RunCommand(std::string("/usr/bin/python3 -B ") + DIM_CALC_USER + " " + action + " " + calc.Pipe() +
+                      " 2>&1");
+  };
+  const auto ended = [](const std::vector<pid_t>& pids) {
+    for (pid_t pid : pids)
+      if (Running(pid)) return false;
+    return true;
+  };
+  TransferOne(excel, 1, "11");
+  EXPECT_EQ(ReadCalc(calc.Pipe()), (Cells{{{1, 1, 1}, "N 11.0"}}));
+
+  // The sheet closed: the next transfer goes into a new one.
+  EXPECT_EQ(user("close"), "");
+  EXPECT_NO_THROW(TransferOne(excel, 2, "22"));
+  EXPECT_TRUE(excel.Connected());
+  EXPECT_EQ(ReadCalc(calc.Pipe()), (Cells{{{1, 2, 1}, "N 22.0"}}));
+
+  // Calc quit: it goes, and leaves no zombie under the service.
+  const std::vector<pid_t> before = CalcsOn(calc.Pipe());
+  ASSERT_FALSE(before.empty());
+  user("quit");
+  EXPECT_TRUE(Within(std::chrono::seconds(60), [&] { return ended(before); }));
+  EXPECT_TRUE(Within(std::chrono::seconds(10), [&] { return ZombiesOf(service).empty(); }));
+  // Using the open worksheet, then a new one: both find a Calc.
+  EXPECT_NO_THROW({
+    excel.Select(1, 1);
+    excel.Minimize();
+    excel.PutCell(3, 1, "33");
+    excel.Restore();
+  });
+  EXPECT_NO_THROW(TransferOne(excel, 4, "44"));
+  const Cells cells = ReadCalc(calc.Pipe());
+  EXPECT_EQ(cells.size(), 2u);
+  EXPECT_TRUE(cells.count({1, 3, 1}) + cells.count({2, 3, 1}) == 1) << cells.size();
+  EXPECT_TRUE(cells.count({1, 4, 1}) + cells.count({2, 4, 1}) == 1) << cells.size();
+  EXPECT_EQ(ZombiesOf(service), std::vector<pid_t>{});
+
+  // On the screen the sheets are the user's: closed by the user, they take
+  // Calc along when the program ends.
+  if (onDisplay) EXPECT_EQ(user("close"), "");
+  excel.Conversation().CloseLink();
+  const std::vector<pid_t> calcs = CalcsOn(calc.Pipe());
+  EndStartedServices(30000);
+  EXPECT_FALSE(Running(service));
+  EXPECT_TRUE(Within(std::chrono::seconds(30), [&] { return ended(calcs); }));
+  EXPECT_EQ(CalcsOn(calc.Pipe()), std::vector<pid_t>{});
+}
+
+TEST(UExcelCalc, ClosingTheSheetOrQuittingCalcBreaksNoLaterTransfer) {
+  RequireCalc();
+  if (HasFatalFailure()) return;
+  InstallHeadlessBackend();
+  ScopedEnv display("DISPLAY", nullptr);
+  CloseAndQuitBetweenTransfers(false);
+}
+
+TEST(UExcelCalc, OnADisplayClosingOrQuittingCalcBreaksNoLaterTransfer) {
+  RequireCalc();
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(XvfbDisplay::Installed()) << "Xvfb is missing: install the Debian package xvfb";
+  XvfbDisplay display;
+  ASSERT_FALSE(display.Display().empty()) << "no virtual display could be started";
+  InstallHeadlessBackend();
+  ScopedEnv displayEnv("DISPLAY", display.Display());
+  ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+  CloseAndQuitBetweenTransfers(true);
+}
+
 }  // namespace

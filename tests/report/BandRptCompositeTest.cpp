@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "platform/rtl/FileUtils.h"
 #include "report/RpCtrls.h"
 #include "report/RpPrev.h"
 #include "tests/platform/OtherPrograms.h"
@@ -307,8 +308,11 @@ TEST_F(CompositeTest, ThePreviewSavesTheWholeCompositeToASpreadsheet) {
     edit.SetFocus();
     backend->PressKey(VK_RETURN);
   });
+  backend->ExpectMessageBox("both.xls", IDOK);
   calls.clear();
+  const AnsiString cwd = GetCurrentDir();
   w->SaveReport->Click();
+  SetCurrentDir(cwd);  // the file dialog moves it into the test's folder
   EXPECT_EQ(backend->PendingAnswers(), 0);
   EXPECT_EQ(calls.front(), "add");
   EXPECT_EQ(calls.back(), "finished");

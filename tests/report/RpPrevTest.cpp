@@ -9,6 +9,7 @@
 #include "report/RpProgress.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/ScopedEnv.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
 #include "tests/report/RpTestSupport.h"
@@ -318,10 +319,19 @@ TEST_F(RpPrevTest, SaveReloadAndExportThroughTheDialog) {
   TRpExcelFilter excel(nullptr);
   TRpRTFFilter rtf(nullptr);
   TRpStandardPreview& w = Preview(120);
-  auto save = [&](const AnsiString& name, int filter, const char* message = nullptr) {
+  // The dialog opens in the user's documents folder.
+  TempFolder documents;
+  ScopedEnv documentsDir("XDG_DOCUMENTS_DIR", documents.path().c_str());
+  auto save = [&](const AnsiString& name, int filter, const AnsiString& message = {}) {
     backend->ExpectModal("Δημιουργία Αρχείου Αποθήκευσης εκτύπωσης"_a, [&](TCustomForm& f) {
+      EXPECT_NE(Found<TLabel>(f, "FolderName").Caption().find(ExtractFileName(documents.path())),
+                AnsiString::npos);
       auto& filters = Found<TComboBox>(f, "FilterList");
       EXPECT_EQ(filters.Items()->Count(), 4);  // default, page file, spreadsheet, RTF
+      // The default type says what it is.
+      const AnsiString first = filters.Items()->Get(0);
+      EXPECT_NE(first.find("(*."), AnsiString::npos) << cp1253::ToUtf8(first);
+      EXPECT_GT(first.find("(*."), 1u) << cp1253::ToUtf8(first);
       filters.SetFocus();
       for (int i = 1; i < filter; ++i) backend->PressKey(VK_DOWN);
       auto& edit = Found<TEdit>(f, "FileNameEdit");
@@ -329,17 +339,19 @@ TEST_F(RpPrevTest, SaveReloadAndExportThroughTheDialog) {
       edit.SetFocus();
       backend->PressKey(VK_RETURN);
     });
-    if (message != nullptr) backend->ExpectMessageBox(message, IDOK);
+    if (!message.empty()) backend->ExpectMessageBox(message, IDOK);
     w.SaveReport->Click();
+    EXPECT_EQ(backend->PendingAnswers(), 0);
   };
-  // The second filter writes a page file whatever extension was typed.
-  save(folder / "pages.txt", 2);
+  // The second filter writes a page file whatever extension was typed; each
+  // file written is named when it is done.
+  save(folder / "pages.txt", 2, folder / "pages.RPP");
   EXPECT_TRUE(FileExists(folder / "pages.RPP"));
-  save(folder / "sheet", 3);
+  save(folder / "sheet", 3, folder / "sheet.XLS");
   for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
   ASSERT_TRUE(FileExists(folder / "sheet.XLS"));
   EXPECT_EQ(ReadWholeFile(folder / "sheet.XLS").substr(0, 2), std::string("\x09\x08", 2));
-  save(folder / "text.rtf", 4);
+  save(folder / "text.rtf", 4, folder / "text.rtf");
   ASSERT_TRUE(FileExists(folder / "text.rtf"));
   EXPECT_EQ(ReadWholeFile(folder / "text.rtf").substr(0, 6), "{\\rtf1");
   // A type nothing writes is said so, and no file appears.

@@ -268,4 +268,30 @@ TEST_F(DdeConversation, AProgramThatEndsWithoutAnsweringIsNotWaitedFor) {
   EXPECT_EQ(conv.ServiceProcess(), -1);
 }
 
+// The program's end ends the service it started, which would otherwise
+// live on between conversations and outlive it; none is left a zombie.
+TEST_F(DdeConversation, TheProgramsEndEndsTheServiceItStarted) {
+  const std::string log = runtime.path() + "/service.log";
+  ScopedEnv logEnv("DIM_FAKE_SERVICE_LOG", log);
+  ScopedEnv stays("DIM_FAKE_SERVICE_STAYS", "1");
+  conv.ServiceApplication = DIM_FAKE_SERVICE;
+  ASSERT_TRUE(conv.OpenLink()) << conv.LastError();
+  const pid_t pid = conv.ServiceProcess();
+  ASSERT_GT(pid, 0);
+  EXPECT_TRUE(conv.ExecuteMacro("[NEW(1)]", true));
+  conv.CloseLink();
+  // Between conversations it stays.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const std::string entry = "/proc/" + std::to_string(pid);
+  EXPECT_TRUE(std::filesystem::exists(entry));
+  EndStartedServices(5000);
+  EXPECT_FALSE(std::filesystem::exists(entry));
+  EXPECT_EQ(ReadBytes(log), "start\n[NEW(1)]\nended\n");
+  EXPECT_TRUE(NoZombiesWithin(std::chrono::seconds(1)));
+  // Nothing is left to end the second time.
+  const auto start = std::chrono::steady_clock::now();
+  EndStartedServices(5000);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
 }  // namespace

@@ -298,8 +298,8 @@ TEST_F(PrintersTest, JobLogKeepsWhatAPdfCannotShow) {
   const TPrintJobRecord& job = printers::JobLog()[0];
   EXPECT_EQ(job.Printer, "PDF");
   EXPECT_EQ(job.Mode.dmCopies, 3);
-  EXPECT_EQ(job.Unshown,
-            (std::vector<AnsiString>{"Copies=3", "Collate=1", "Duplex=2", "Bin=4", "Quality=300"}));
+  // The copies are in the file itself.
+  EXPECT_EQ(job.Unshown, (std::vector<AnsiString>{"Duplex=2", "Bin=4", "Quality=300"}));
   // A printer whose settings lack a field does not report it.
   TPrinter office;
   office.SetPrinterIndex(1);
@@ -308,6 +308,47 @@ TEST_F(PrintersTest, JobLogKeepsWhatAPdfCannotShow) {
   office.BeginDoc();
   office.EndDoc();
   EXPECT_TRUE(printers::JobLog()[1].Unshown.empty());
+}
+
+// The PDF printer repeats the pages for each copy: the whole document
+// again when collated, each page its copies in a row when not.
+TEST_F(PrintersTest, APdfHoldsEveryCopy) {
+  ASSERT_TRUE(Installed("pdftotext", "poppler-utils"));
+  struct Case {
+    const char* name;
+    int copies;
+    int collate;
+    std::vector<int> pages;
+  } cases[] = {{"single.pdf", 1, 0, {1, 2, 3}},
+               {"collated.pdf", 2, 1, {1, 2, 3, 1, 2, 3}},
+               {"uncollated.pdf", 3, 0, {1, 1, 1, 2, 2, 2, 3, 3, 3}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TPrinter printer;
+    printer.FileName = Path(c.name);
+    printer.SetCopies(c.copies);
+    printer.DeviceMode().dmCollate = c.collate;
+    printer.BeginDoc();
+    for (int page = 1; page <= 3; ++page) {
+      if (page > 1) printer.NewPage();
+      printer.Canvas()->Font->Name = "Arial";
+      printer.Canvas()->TextOut(600, 600, "Σελίδα "_a + IntToStr(page));
+    }
+    printer.EndDoc();
+    EXPECT_EQ(printers::JobLog().back().Pages, 3);
+    EXPECT_TRUE(printers::JobLog().back().Unshown.empty());
+    const std::string file = PathOf(c.name);
+    EXPECT_TRUE(PdfIsSound(file));
+    std::vector<int> pages;
+    for (int page = 1; page <= 12; ++page) {
+      const std::string text = RunCommand("pdftotext -q -enc UTF-8 -f " + std::to_string(page) + " -l " +
+                                          std::to_string(page) + " '" + file + "' - 2>/dev/null");
+      const std::size_t at = text.find(cp1253::ToUtf8("Σελίδα "_a));
+      if (at == std::string::npos) break;
+      pages.push_back(text[at + std::string(cp1253::ToUtf8("Σελίδα "_a)).size()] - '0');
+    }
+    EXPECT_EQ(pages, c.pages);
+  }
 }
 
 TEST_F(PrintersTest, AbortWritesNothing) {
