@@ -46,6 +46,10 @@ AnsiString Fixed(long double value, int width, int decimals) {
 }  // namespace
 
 double FoldMark(const DetailEntry& entry) {
+  // The reader takes only a stored value above an offset as marked: a mark
+  // folded into a value of 0 or less would read back as the next mark with
+  // a price of 10^11. A row without a price keeps no mark.
+  if (entry.Value <= 0) return entry.Value;
   for (int i = 0; i < 3; ++i)
     if (entry.Mark == Marks[i]) return static_cast<double>(entry.Value + MarkOffsets[i]);
   return entry.Value;

@@ -63,7 +63,8 @@ struct TBidderBlock {
 
 // A value with its mark folded in ("#" + 3e11, "+" + 2e11, "-" + 1e11), and
 // back. A marked value is rounded to 4 decimals, the precision the fold
-// leaves it; an unmarked one is taken as stored.
+// leaves it; an unmarked one is taken as stored. A value of 0 or less
+// keeps no mark: it could not be read back as marked.
 double FoldMark(const DetailEntry& entry);
 DetailEntry UnfoldMark(double stored);
 

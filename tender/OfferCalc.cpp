@@ -1,5 +1,6 @@
 #include "tender/OfferCalc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <set>
@@ -456,4 +457,26 @@ void RefreshOffersFromGrid(TOfferSheet& sheet) {
   }
   OfferCalcState.OfferRowsInGrid = rowsRead;
   if (rowsRead > OfferCount) SetOfferCount(rowsRead);
+}
+
+std::vector<AnsiString> OfferRowsSnapshot(const TOfferSheet& sheet) {
+  // The values, not their display: the calculation rewrites amounts and
+  // discounts in its own format and drops the marks "*" and "~".
+  const auto number = [](AnsiString text) {
+    text = Trim(text);
+    while (!text.empty() && (text[0] == '*' || text[0] == '~')) text.erase(0, 1);
+    return FloatToStr(StrToNum(text));
+  };
+  std::vector<AnsiString> rows;
+  const int lastRow = std::min(sheet.RowCount() - 1, LastOfferRow);
+  for (int row = 1; row <= lastRow; ++row) {
+    const AnsiString name = sheet.Cell(ColName, row);
+    const AnsiString amount = sheet.Cell(ColAmount, row);
+    const AnsiString discount = sheet.Cell(ColDiscount, row);
+    if (name.empty() && amount.empty() && discount.empty()) continue;
+    rows.push_back(IntToStr(RowEntryNo(sheet, row)) + '\t' + name + '\t' + number(amount) + '\t' +
+                   number(discount));
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
 }

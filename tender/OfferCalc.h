@@ -3,6 +3,8 @@
 // through TOfferSheet, the offers live in the tender state (Uglo). The main
 // window adapts its grid, shows the messages and moves the focus.
 
+#include <vector>
+
 #include "platform/rtl/System.h"
 
 class TStrings;
@@ -150,3 +152,11 @@ void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, 
 // number of rows read, never lowered. The window calls it only when
 // ProjectModified is set.
 void RefreshOffersFromGrid(TOfferSheet& sheet);
+
+// The offers the grid shows, as a project file would keep them: one text
+// per row that holds a name, an amount or a discount, made of its entry
+// number, the name and the values of the amount and the discount, in
+// sorted order. Two snapshots differ when an offer was added, removed,
+// renumbered or changed, not when the rows were only ranked in another
+// order or their numbers written in another format.
+std::vector<AnsiString> OfferRowsSnapshot(const TOfferSheet& sheet);

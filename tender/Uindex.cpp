@@ -3,12 +3,14 @@
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Dialogs.h"
+#include "tender/HelpTopics.h"
 #include "tender/N_STR.h"
 #include "tender/mainauction.h"
 
 TindexForm::TindexForm(TComponent* AOwner) : TForm(AOwner) {
   SetName("indexForm");
   SetCaption("Ευρετήριο Εργων"_a);
+  HelpContext = HelpFiles;
   SetBounds(40, 40, 780, 460);
   Position = poScreenCenter;
   SetShowHint(true);

@@ -163,6 +163,9 @@ class TUproypFrm : public TForm {
   TCheckBox* CheckBox1;  // rounding of the filled prices by the table
   double DesiredDiscount = 0;
   void ekptBtnClick(TObject* Sender);
+  // Why the search panel cannot open on this budget by categories (more
+  // than 50 categories, or GE&OE given by an expression); "" when it can.
+  AnsiString SearchRefusal() const;
   void OkBitBtnClick(TObject* Sender);
   void SpeedButton2Click(TObject* Sender);
   void ApoklBtnClick(TObject* Sender);

@@ -27,7 +27,12 @@ void TUproypFrm::ekptBtnClick(TObject*) {
       } else {
         CalcApoklish();
       }
-    } else if (BudgetRows < 51 && SumaGrid->Cells(3, 2).find('$') == AnsiString::npos) {
+    } else if (const AnsiString refusal = SearchRefusal(); !refusal.empty()) {
+      // The search cannot run on this budget: say why, and the button does
+      // not stay down over a panel that never came.
+      EkptBtn->SetDown(false);
+      MessageDlg(refusal, mtInformation, {mbOK});
+    } else {
       inEkptEpim->Caption().SetTopIndent(14);
       inEkptEpim->Show();
       inEkptEpim->BringToFront();
@@ -44,9 +49,23 @@ void TUproypFrm::ekptBtnClick(TObject*) {
   }
 }
 
+AnsiString TUproypFrm::SearchRefusal() const {
+  if (BudgetRows >= 51)
+    return "Η αναζήτηση ποσοστών γίνεται σε προϋπολογισμό έως 50 κατηγοριών. Αυτός έχει "_a +
+           IntToStr(BudgetRows) + ".";
+  const AnsiString overhead = SumaGrid->Cells(3, 2);
+  if (overhead.find('$') != AnsiString::npos)
+    return "Η αναζήτηση ποσοστών γίνεται όταν τα Γ.Ε.& Ο.Ε. δίνονται ως ποσοστό. Εδώ δίνονται με τον τύπο «"_a +
+           overhead + "»."_a;
+  return {};
+}
+
 void TUproypFrm::OkBitBtnClick(TObject*) {
   inEkpt->Hide();
   inEkptEpim->Hide();
+  // The prices are filled once: the button comes up, and its next press
+  // opens the panel again instead of filling over the user's later edits.
+  EkptBtn->SetDown(false);
   DesiredDiscount = StrToNum(Edit1->Text());
   TBudgetGridSheet grid(*ProypGrid);
   ProypGrid->BeginUpdate();

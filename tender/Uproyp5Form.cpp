@@ -4,6 +4,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "printing/Qprint.h"
+#include "tender/HelpTopics.h"
 #include "tender/N_STR.h"
 #include "tender/OfferCalc.h"
 #include "tender/Uglo.h"
@@ -65,6 +66,7 @@ TUproypFrm& EnsureBudgetForm() {
 TUproypFrm::TUproypFrm(TComponent* AOwner) : TForm(AOwner) {
   SetName("UproypFrm");
   SetCaption("Προϋπολογισμός Μελέτης"_a);
+  HelpContext = HelpBudgetWindow;
   SetBounds(60, 40, 442, 590);
   Position = poScreenCenter;
   SetShowHint(true);
@@ -252,6 +254,7 @@ void TUproypFrm::BuildGrids() {
   Memo1->SetAlign(alClient);
   Memo1->SetScrollBars(ssBoth);
   Memo1->SetWordWrap(false);
+  Memo1->HelpContext = HelpNormalityCheck;
   Memo1->Hide();
 }
 
@@ -264,9 +267,15 @@ void TUproypFrm::BuildPanels() {
   OkBitBtn->SetCaption("OK");
   BitBtn2 = Place<TBitBtn>(this, "BitBtn2", inEkpt, 96, 76, 80, 25);
   BitBtn2->SetCaption("Ακυρο"_a);
-  BitBtn2->OnClick = [this](TObject*) { inEkpt->Hide(); };
+  // Cancelled, the filling is over: the mean-discount button comes up, so
+  // that its next press opens the panel again instead of filling.
+  BitBtn2->OnClick = [this](TObject*) {
+    inEkpt->Hide();
+    EkptBtn->SetDown(false);
+  };
   inEkpt->Hide();
   inEkptEpim = Place<TExtPanel>(this, "inEkptEpim", this, 40, 100, 360, 200);
+  inEkptEpim->HelpContext = HelpDiscountSearch;
   inEkptEpim->Hide();
 }
 
@@ -405,11 +414,19 @@ void TUproypFrm::FormClose(TObject*, TCloseAction&) {
   if (Mode == 1 && CurrentOffer != nullptr) {
     bool any = false;
     for (int row = 1; row < ProypGrid->RowCount() && row <= MaxDetailRows; ++row) {
+      DetailEntry& entry = (*CurrentOffer)[row - 1];
       const AnsiString cell = ProypGrid->Cells(5, row);
-      if (cell.empty()) continue;
-      (*CurrentOffer)[row - 1].Value = StrToNum(cell);
-      if (ProypGrid->ColCount() > 8 && !ProypGrid->Cells(9, row).empty())
-        (*CurrentOffer)[row - 1].Mark = ProypGrid->Cells(9, row)[0];
+      // A price or mark the user emptied is emptied in the offer too, or it
+      // would come back at the next showing and go into the file.
+      if (ProypGrid->ColCount() > 8) {
+        const AnsiString mark = ProypGrid->Cells(9, row);
+        entry.Mark = mark.empty() ? char(0) : mark[0];
+      }
+      if (cell.empty()) {
+        entry.Value = 0;
+        continue;
+      }
+      entry.Value = StrToNum(cell);
       if (cell != "0") any = true;
     }
     if (!any) {

@@ -340,7 +340,10 @@ void TUproypFrm::BitBtn1Click(TObject*) {
   DoCheckBtnClick(BitBtn1);
 }
 
-void TUproypFrm::BitBtn4Click(TObject*) { inEkptEpim->Hide(); }
+void TUproypFrm::BitBtn4Click(TObject*) {
+  inEkptEpim->Hide();
+  EkptBtn->SetDown(false);
+}
 
 void TUproypFrm::StringGrid1DblClick(TObject*) {
   if (MessageDlg("Να γίνει ταξινόμηση; "_a, mtConfirmation, {mbYes, mbNo}) != mrYes) return;

@@ -9,6 +9,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "printing/Qprint.h"
+#include "tender/HelpTopics.h"
 #include "tender/N_STR.h"
 #include "tender/Uglo.h"
 #include "tender/mainauction.h"
@@ -29,7 +30,10 @@ int main(int argc, char** argv) {
     Application->CreateForm(ReportForm);
     Application->HintPause = 500;
     Application->HintHidePause = 8000;
-    Application->HelpFile = "VARNOLDI.HLP";
+    // The help pages beside the executable; the report form's page is the
+    // printing one.
+    InstallHelp();
+    ReportForm->HelpContext = HelpPrinting;
     Application->Run();
   } catch (const std::exception& error) {
     // What a form's creation or the loop did not handle ends the program,

@@ -211,6 +211,18 @@ class TFrmAXP : public TForm {
   // it is removed with its .csv: nothing else would ever open it.
   void DiscardTemporaryBudget();
 
+  // ---- changes of the offers ----
+  // A change of the offers made otherwise than by typing (a paste, a cut, a
+  // moved row) marks the project changed, as typing does; one that touches
+  // the amounts or discounts makes the results stale as typing does.
+  void OffersChanged(const TRect& area);
+  // Marks the project changed when the grid's offers are no longer those
+  // last read, written or cleared: a calculation that dropped or
+  // renumbered rows changed what a save would write.
+  void NoteOffersDifferFromStored();
+  // The grid's offers are now those of the stored (or empty) project.
+  void RememberStoredOffers();
+
  private:
   void BuildMenus();
   void BuildToolBar();
@@ -245,4 +257,15 @@ class TFrmAXP : public TForm {
 
   int gridWidth_ = 0;
   bool applyingGuaranteeRule_ = false;
+  // The offers grid's rows when the project was last read, written or
+  // cleared (OfferRowsSnapshot).
+  std::vector<AnsiString> storedOffers_;
+  // Above 0 while the window itself rewrites the offers grid: those are
+  // not the user's changes.
+  int writingOffers_ = 0;
+  struct TWritingOffers {
+    explicit TWritingOffers(TFrmAXP& w) : window(w) { ++window.writingOffers_; }
+    ~TWritingOffers() { --window.writingOffers_; }
+    TFrmAXP& window;
+  };
 };

@@ -8,6 +8,7 @@
 #include "printing/Prevunt.h"
 #include "printing/Qprint.h"
 #include "tender/CalcReport.h"
+#include "tender/HelpTopics.h"
 #include "tender/N_STR.h"
 #include "tender/OfferCalc.h"
 #include "tender/Uglo.h"
@@ -29,7 +30,14 @@ void TFrmAXP::docalcClick(TObject*) {
 
 void TFrmAXP::BtnCalcKlick() {
   ResetCalculation(&PrMemo->Lines());
+  // Ranking only puts rows in another order; a calculation that dropped or
+  // renumbered rows changed what a save would write, however it ended.
+  struct TNoteChanges {
+    TFrmAXP& window;
+    ~TNoteChanges() { window.NoteOffersDifferFromStored(); }
+  } noteChanges{*this};
   try {
+    const TWritingOffers writing(*this);
     CalculateAndReport();
   } catch (...) {
     // A guarantee field that is no number stops the calculation with the
@@ -45,6 +53,12 @@ void TFrmAXP::CalculateAndReport() {
   initgrec();
   TGridSheet sheet(*StGrid);
   const TCalcResult result = ScanOffers(sheet);
+  if (result.Outcome != TCalcOutcome::Done) {
+    // A refused calculation leaves no report; the one before it is not this
+    // grid's and may not be printed as if it were.
+    doprint->SetEnabled(false);
+    doprintq->SetEnabled(false);
+  }
   switch (result.Outcome) {
     case TCalcOutcome::MissingDivisor:
       MessageDlg(result.Message, mtInformation, {mbOK});
@@ -124,9 +138,11 @@ void TFrmAXP::CreatePreview() {
   // The editor's "About" is the program's about box.
   Tprevform::ShowAboutBox = [] { ShowAbout(); };
   PreviewForm = NewForm<Tprevform>(this, *PrMemo, PublisherContactLine);
+  PreviewForm->HelpContext = HelpPrinting;
 }
 
 void TFrmAXP::ForgetResults() {
+  const TWritingOffers writing(*this);
   if (PreviewForm) PreviewForm->Prevmemo->Clear();
   StGrid->ClearColumns(ColRemark, StGrid->ColCount() - ColRemark);
 }

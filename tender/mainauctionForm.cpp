@@ -2,6 +2,7 @@
 // lays them out.
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
+#include "tender/HelpTopics.h"
 #include "tender/OfferCalc.h"
 #include "tender/Uglo.h"
 #include "tender/mainauction.h"
@@ -91,7 +92,7 @@ void TFrmAXP::BuildMenus() {
   E10->Checked = true;
   N8 = AddItem(this, bar, "N8", "&Βοήθεια"_a);
   // F1 anywhere in the window shows the help topic of the menu's command.
-  HelpContext = 1000;
+  HelpContext = HelpMainWindow;
   N16 = AddItem(this, bar, "N16", "περί"_a);
 
   N5->OnClick = [this](TObject* s) { N5Click(s); };
@@ -204,11 +205,13 @@ void TFrmAXP::BuildFields() {
   RadioGroupZephType->Items()->Add("Χωρίς έλεγχο προσφοράς"_a);
   RadioGroupZephType->Items()->Add("Συμπλήρωση Τιμολογίου"_a);
   RadioGroupZephType->Items()->Add("Επιμέρους ποσοστά"_a);
-  // The description shows the third choice; the project type itself stays 0
-  // until the group is clicked or left.
-  RadioGroupZephType->SetItemIndex(2);
+  // The choice shown is the project type the window starts with, 0, as
+  // after clearing a project: showing another one would let a budget be
+  // entered for a project that saves none.
+  RadioGroupZephType->SetItemIndex(0);
   ProInputBtn = Place<TButton>(this, "ProInputBtn", this, 716, 146, 170, 25);
   ProInputBtn->SetCaption(" Προϋπ/σμός  Μελέτης"_a);
+  ProInputBtn->SetEnabled(false);
   CheckOmalbtn = Place<TButton>(this, "CheckOmalbtn", this, 716, 174, 170, 25);
   CheckOmalbtn->SetCaption(" Προσφορά"_a);
   CheckOmalbtn->SetEnabled(false);
@@ -268,11 +271,26 @@ void TFrmAXP::BuildGrid() {
   StGrid->OnClipboardBeforePasteCell = [](TObject*, int, int row, AnsiString&, bool& allow) {
     if (row > LastOfferRow) allow = false;
   };
-  StGrid->OnCellsChanged = [](TObject*, const TRect& pasted) {
+  StGrid->OnCellsChanged = [this](TObject*, const TRect& pasted) {
+    OffersChanged(pasted);
     if (pasted.Bottom > LastOfferRow)
       MessageDlg("Δεν επικολλήθηκαν "_a + IntToStr(pasted.Bottom - LastOfferRow) +
                      " γραμμές: ο πίνακας δέχεται έως 500 προσφορές."_a,
                  mtWarning, {mbOK});
+  };
+  StGrid->OnRowMoved = [this](TObject*, int from, int to) {
+    OffersChanged(TRect{0, std::min(from, to), StGrid->ColCount() - 1, std::max(from, to)});
+  };
+  StGrid->OnClipboardCut = [this](TObject*, bool&) {
+    // The cut empties the selection's cells after this; a selection of
+    // empty cells changes nothing.
+    const TGridRect sel = StGrid->Selection();
+    for (int row = sel.Top; row <= sel.Bottom; ++row)
+      for (int col = sel.Left; col <= sel.Right; ++col)
+        if (!StGrid->GetCellText(StGrid->RealColIndex(col), row).empty()) {
+          OffersChanged(TRect{sel.Left, sel.Top, sel.Right, sel.Bottom});
+          return;
+        }
   };
   StGrid->PopupMenu = GridPopup;
   StGrid->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {

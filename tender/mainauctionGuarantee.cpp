@@ -5,6 +5,7 @@
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/rtl/Cp1253.h"
 #include "tender/Guarantee.h"
+#include "tender/HelpTopics.h"
 #include "tender/Uglo.h"
 #include "tender/mainauction.h"
 
@@ -24,6 +25,7 @@ T* PlaceOn(TComponent* owner, const char* name, TWinControl* parent, int left, i
 
 void TFrmAXP::BuildGuaranteePanel() {
   ExtraKe = PlaceOn<TExtPanel>(this, "ExtraKe", this, 50, 192, 690, 360);
+  ExtraKe->HelpContext = HelpCalculation;
   ExtraKe->Caption().SetText("ΥΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΘΕΤΗΣ ΚΑΙ ΣΥΝΟΛΙΚΗΣ ΕΓΓΥΗΣΗΣ ΚΑΛΗΣ ΕΚΤΕΛΕΣΗΣ "_a);
   ExtraKe->Caption().SetVisible(true);
   ExtraKe->Caption().SetHeight(25);

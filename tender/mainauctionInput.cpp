@@ -7,6 +7,7 @@
 #include "tender/OfferCalc.h"
 #include "tender/Uglo.h"
 #include "tender/mainauction.h"
+#include "tender/mainauctionSheet.h"
 
 // ---- typing ---------------------------------------------------------------------
 
@@ -116,6 +117,25 @@ void TFrmAXP::mouse1Click(TObject*) { StGrid->SetOptions(StGrid->Options() - TGr
 void TFrmAXP::CopyToCliboardClick(TObject*) { StGrid->CopySelection(); }
 
 void TFrmAXP::PasteFromCipBoardClick(TObject*) { StGrid->PasteAtSelection(); }
+
+// ---- changes of the offers ---------------------------------------------------------------
+
+void TFrmAXP::OffersChanged(const TRect& area) {
+  if (writingOffers_ > 0) return;
+  ProjectModified = 1;
+  if (area.Left <= ColDiscount && area.Right >= ColAmount) ForgetResults();
+}
+
+void TFrmAXP::NoteOffersDifferFromStored() {
+  if (ProjectModified) return;
+  TGridSheet sheet(*StGrid);
+  if (OfferRowsSnapshot(sheet) != storedOffers_) ProjectModified = 1;
+}
+
+void TFrmAXP::RememberStoredOffers() {
+  TGridSheet sheet(*StGrid);
+  storedOffers_ = OfferRowsSnapshot(sheet);
+}
 
 void TFrmAXP::StGridColumnSize(TObject*, int, bool&) {
   int others = 0;

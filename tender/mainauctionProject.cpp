@@ -69,6 +69,7 @@ void TFrmAXP::BtnOpenClick(TObject*) {
 }
 
 void TFrmAXP::OpenProject(AnsiString name) {
+  const TWritingOffers writing(*this);
   if (ExtractFileExt(name).empty()) name += ".ddn";
   ProjectModified = 0;
   ClearProject();
@@ -86,6 +87,7 @@ void TFrmAXP::OpenProject(AnsiString name) {
   SaveDialog1->FileName = ChangeFileExt(name, ".ddn");
   // Reading set the fields: the project is as stored.
   ProjectModified = 0;
+  RememberStoredOffers();
 }
 
 void TFrmAXP::DisplayProypdata() {
@@ -161,6 +163,7 @@ bool TFrmAXP::saverec(const AnsiString& fileName) {
     BudgetChanged = 0;
   }
   ProjectModified = 0;
+  RememberStoredOffers();
   return true;
 }
 
@@ -178,6 +181,7 @@ void TFrmAXP::ClearButtonClick(TObject*) {
 }
 
 void TFrmAXP::ClearProject() {
+  const TWritingOffers writing(*this);
   if (PreviewForm) PreviewForm->Prevmemo->Lines().Clear();
   if (BudgetRows > 0) {
     BudgetRows = 0;
@@ -224,6 +228,7 @@ void TFrmAXP::ClearProject() {
   ProjectType = 0;
   ResetGuaranteeRates();
   ProjectModified = 0;
+  RememberStoredOffers();
   if (BudgetForm)
     for (int row = 1; row <= 3; ++row) BudgetForm->SumaGrid->SetCells(4, row, "");
 }
@@ -326,6 +331,7 @@ void TFrmAXP::Button2Click(TObject*) {
   if (StGrid->CanFocus() && !StGrid->Focused()) StGrid->SetFocus();
   if (MessageDlg("Να διαγραφεί η γραμμή;"_a, mtConfirmation, {mbYes, mbCancel}) != mrYes) return;
   ProjectModified = 1;
+  const TWritingOffers writing(*this);
   SetOfferCount(OfferCount - 1);
   const int current = StGrid->Row();
   const long double number =

@@ -148,12 +148,17 @@ bool TFrmAXP::ToSave() {
     return false;
   // Cancel keeps the budget by saving the project with it; a save the user
   // cancels keeps the window open, so nothing is lost either way.
+  bool keepBudget = false;
   if (BudgetChanged && BudgetRows > 0 &&
       MessageDlg("Nα αγνοηθούν τα στοιχεία προϋπολογισμού μελέτης;"_a, mtWarning, {mbYes, mbCancel}) !=
-          mrYes &&
-      !DoSave(this))
-    return false;
-  DiscardTemporaryBudget();
+          mrYes) {
+    if (!DoSave(this)) return false;
+    keepBudget = true;
+  }
+  // A budget the user keeps that the save did not write under the project's
+  // name (a project without a budget type writes none) stays in its
+  // temporary file: it is the only copy.
+  if (!keepBudget) DiscardTemporaryBudget();
   try {
     WriteDefKind();
   } catch (const Exception& e) {

@@ -18,8 +18,10 @@ class TFrmAbout : public TForm {
   TLabel* Label2;  // web link
   TLabel* Label5;  // "email:"
   TLabel* Label6;  // mail link
+  TImage* Image1;  // the header's picture
   TLabel* version_name;
   TLabel* version_date;
+  TImage* Image2;  // the picture beside the version
   TLabel* Label7;
   TLabel* lblAvailMemory;
   TLabel* Label8;
@@ -31,6 +33,10 @@ class TFrmAbout : public TForm {
   void Label2Click(TObject* Sender);
   void Label6Click(TObject* Sender);
 };
+
+// The about box's pictures, drawn to any size.
+void PaintAboutEmblem(TBitmap& picture);
+void PaintAboutSheet(TBitmap& picture);
 
 // Whole kilobytes with the locale's thousands separators and " KB".
 AnsiString MemoryText(double kilobytes);

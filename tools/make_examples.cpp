@@ -89,7 +89,8 @@ bool Categories(TFrmAXP& w) {
     budget.ProypGrid->SetCells(3, r + 1, cp1253::FromUtf8(rows[r][0]));
     budget.ProypGrid->SetCells(4, r + 1, cp1253::FromUtf8(rows[r][1]));
   }
-  budget.SumaGrid->SetCells(3, 2, "$1*18%+$2*18%+$3*15%");
+  // GE&OE as a percentage: the search for category discounts works on it.
+  budget.SumaGrid->SetCells(3, 2, "18");
   budget.SumaGrid->SetCells(3, 4, "9");
   budget.SumaGrid->SetCells(3, 6, "");
   budget.SumaGrid->SetCells(3, 7, "");

@@ -18,6 +18,10 @@ class THintWindow;
 using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
 using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
 using TMessageEvent = std::function<void(TMsg& Msg, bool& Handled)>;
+// Asked before the help file is shown: Data is the command's context.
+// Leaving CallHelp true lets the default help run; the result is the
+// command's when the handler takes it over.
+using THelpEvent = std::function<bool(Word Command, std::intptr_t Data, bool& CallHelp)>;
 
 class TApplication : public TComponent, private TWindowTarget {
  public:
@@ -70,6 +74,7 @@ class TApplication : public TComponent, private TWindowTarget {
   TColor HintColor = clInfoBk;
 
   TExceptionEvent OnException;
+  THelpEvent OnHelp;
   TIdleEvent OnIdle;
   TMessageEvent OnMessage;
   TNotifyEvent OnHint;

@@ -156,7 +156,12 @@ AnsiString FindHelpFile(const AnsiString& helpFile) {
 // The application's help calls live here, beside the shell they use. There
 // are no help topics on this desktop: every command that shows help opens
 // the help file with the desktop's handler, when the file exists.
-bool TApplication::HelpCommand(Word Command, std::intptr_t) {
+bool TApplication::HelpCommand(Word Command, std::intptr_t Data) {
+  if (OnHelp) {
+    bool callHelp = true;
+    const bool result = OnHelp(Command, Data, callHelp);
+    if (!callHelp) return result;
+  }
   if (Command == HELP_QUIT) return true;
   if (Command == HELP_HELPONHELP) return false;
   const AnsiString file = FindHelpFile(HelpFile);

@@ -249,6 +249,13 @@ TEST(BudgetFile, MarksFoldAndUnfold) {
   EXPECT_EQ(UnfoldMark(100000000000.5).Value, 0.5);
   EXPECT_EQ(UnfoldMark(FoldMark({12.34, '#'})).Value, 12.34);
   EXPECT_EQ(FoldMark({3, ' '}), 3);  // a blank is no mark
+  // A marked row whose price was emptied reads back empty and unmarked,
+  // never as another mark with a price of 10^11.
+  for (char mark : {'#', '+', '-'}) {
+    const DetailEntry back = UnfoldMark(FoldMark({0, mark}));
+    EXPECT_EQ(back.Value, 0) << mark;
+    EXPECT_EQ(back.Mark, 0) << mark;
+  }
 }
 
 TEST(BudgetFile, TextCopyByHand) {

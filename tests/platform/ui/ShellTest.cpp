@@ -183,6 +183,29 @@ TEST_F(ShellTest, HelpOpensTheHelpFileWhenItExists) {
   EXPECT_FALSE(Application->HelpContext(1000));
 }
 
+TEST_F(ShellTest, HelpEventTakesTheRequestOverOrLetsTheFileOpen) {
+  Application->HelpFile = "VARNOLDI.HLP";
+  MakeFile("VARNOLDI.HLP");
+  std::vector<std::pair<Word, std::intptr_t>> asked;
+  bool takeOver = true;
+  Application->OnHelp = [&](Word command, std::intptr_t data, bool& callHelp) {
+    asked.emplace_back(command, data);
+    callHelp = !takeOver;
+    return takeOver && data == 7;
+  };
+  // Taken over: the handler's answer, and the file is not opened.
+  EXPECT_TRUE(Application->HelpContext(7));
+  EXPECT_FALSE(Application->HelpContext(8));
+  EXPECT_TRUE(backend->ShellRequests.empty());
+  // Left to the default: the help file opens.
+  takeOver = false;
+  EXPECT_TRUE(Application->HelpContext(9));
+  EXPECT_EQ(backend->ShellRequests.size(), 1u);
+  EXPECT_EQ(asked, (std::vector<std::pair<Word, std::intptr_t>>{
+                       {HELP_CONTEXT, 7}, {HELP_CONTEXT, 8}, {HELP_CONTEXT, 9}}));
+  Application->OnHelp = nullptr;
+}
+
 TEST(MemoryStatus, ReadsTheSystemsFigures) {
   MEMORYSTATUSEX status;
   ASSERT_TRUE(GlobalMemoryStatusEx(&status));
