@@ -589,6 +589,9 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
+  // The design view: the margins, the report's frame along them and the
+  // gaps between columns over the ruler grid.
+  void Paint() override;
 
  private:
   // Widths of the bands by their kind, in 0.1 mm, and their places on

@@ -52,6 +52,40 @@ void TCustomBandRep::PageChanged() {
   Invalidate();
 }
 
+void TCustomBandRep::Paint() {
+  TRpBasePanel::Paint();
+  TCanvas& c = Canvas();
+  const auto native = [&](int index) { return page_.NativeValue(index); };
+  const int left = ScreenPixels(native(TRpPage::iLeftMargin)),
+            top = ScreenPixels(native(TRpPage::iTopMargin));
+  const TRect margins{left, top, ScreenPixels(native(TRpPage::iWidth) - native(TRpPage::iRightMargin)),
+                      ScreenPixels(native(TRpPage::iLength) - native(TRpPage::iBottomMargin))};
+  const TRpDesignPalette& palette = RpDesignPalette();
+  c.Pen->Style = palette.MarginStyle;
+  c.Pen->Color = palette.Margin;
+  c.Pen->Width = 1;
+  c.Brush->Style = bsClear;
+  c.Rectangle(margins);
+  const Extended screen = Zoom() * (page_.PixelsPerInch / 254.0L) / 100;
+  Frame()->PaintFrame(c, margins, screen, screen);
+  // Two ticks in the top margin mark each gap between columns.
+  const int columns = page_.Columns();
+  if (columns < 2) return;
+  const Extended space = native(TRpPage::iColumnSpace);
+  const Extended column = (native(TRpPage::iWidth) - native(TRpPage::iLeftMargin) -
+                           native(TRpPage::iRightMargin) - space * (columns - 1)) /
+                          columns;
+  c.Pen->Style = palette.MarginStyle;
+  c.Pen->Color = palette.Margin;
+  for (int i = 1; i < columns; ++i)
+    for (Extended at : {native(TRpPage::iLeftMargin) + i * column + (i - 1) * space,
+                        native(TRpPage::iLeftMargin) + i * (column + space)}) {
+      const int x = ScreenPixels(at);
+      c.MoveTo(x, 0);
+      c.LineTo(x, top);
+    }
+}
+
 void TCustomBandRep::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const bool resized = AWidth != Width() || AHeight != Height();
   TRpBasePanel::SetBounds(ALeft, ATop, AWidth, AHeight);

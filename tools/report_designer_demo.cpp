@@ -1,13 +1,16 @@
 // Opens the report designer's dialogs one after the other on a text
 // control, an expression control and a local environment, and prints what
 // each left behind, so the dialogs can be tried by hand or by a script
-// driving a display: report_designer_demo [label|expr|env]...
+// driving a display: report_designer_demo [label|expr|env|design]...
+// "design" shows a two-column report in its design view (ruler grid,
+// margins, column gaps, bands with their controls) until its window closes.
 #include <cstdio>
 #include <cstring>
 
 #include "platform/backend/Backends.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Application.h"
+#include "report/RpCtrls.h"
 #include "report/RpEnvEd.h"
 #include "report/RpExprEd.h"
 
@@ -19,6 +22,55 @@ void Report(const char* what, TRpCustomLabel& control, bool confirmed) {
               FloatToStr(control.Size()->GetValue(TRpPrintableSize::iWidth)).c_str(),
               FloatToStr(control.Size()->GetValue(TRpPrintableSize::iHeight)).c_str(),
               control.AutoSize ? 1 : 0, control.AutoStretch() ? 1 : 0, control.Transparent() ? 1 : 0);
+}
+
+// A report in its design view, shown until its window is closed.
+void ShowDesign() {
+  TForm form(nullptr);
+  form.SetCaption("Σχέδιο εκτύπωσης"_a);
+  form.SetBounds(0, 0, 860, 700);
+  TBandRep* report = new TBandRep(&form);
+  report->SetParent(&form);
+  report->SetUnits(TRpUnit::MM);
+  report->Frame()->SetDrawLeft(true);
+  report->Frame()->SetDrawRight(true);
+  report->Page()->SetValue(TRpPage::iColumnSpace, 10);
+  report->Page()->SetColumns(2);
+  const auto band = [&](int index, Extended mm) {
+    report->Bands()->Set(index, true);
+    TRpCustomBand* b = report->Bands()->Band(index);
+    b->Size()->SetValue(TRpBandSize::iHeight, mm);
+    return b;
+  };
+  const auto label = [&](TRpCustomBand* on, const AnsiString& text, Extended left) {
+    auto* l = new TRpLabel(&form);
+    l->SetParent(on);
+    l->Size()->Units = TRpUnit::MM;
+    l->Size()->SetValue(TRpPrintableSize::iLeft, left);
+    l->Size()->SetValue(TRpPrintableSize::iTop, 2);
+    l->SetCaption(text);
+    return l;
+  };
+  label(band(TBandRepBands::iPageHeader, 12), "Κεφαλίδα σελίδας"_a, 5);
+  TRpCustomBand* title = band(TBandRepBands::iTitle, 20);
+  label(title, "Πίνακας προσφορών"_a, 60)->Font().SetSize(14);
+  title->Frame()->SetDrawBottom(true);
+  TRpCustomBand* detail = band(TBandRepBands::iDetail, 10);
+  label(detail, "Προσφέρων"_a, 2);
+  label(detail, "Ποσό"_a, 55);
+  auto* rule = new TRpShape(&form);
+  rule->SetParent(detail);
+  rule->SetShape(rpsVertLine);
+  rule->Size()->Units = TRpUnit::MM;
+  rule->Size()->SetValue(TRpPrintableSize::iLeft, 50);
+  rule->Size()->SetValue(TRpPrintableSize::iWidth, 2);
+  rule->Size()->SetValue(TRpPrintableSize::iHeight, 10);
+  label(band(TBandRepBands::iPageFooter, 10), "Σελίδα"_a, 5);
+  label(band(TBandRepBands::iSummary, 15), "Σύνολο"_a, 5);
+  report->SetZoom(75);
+  form.Show();
+  while (form.Visible() && !Application->Terminated())
+    if (!Application->HandleMessage()) break;
 }
 
 }  // namespace
@@ -47,6 +99,8 @@ int main(int argc, char** argv) {
       Report(argv[i], *control, confirmed);
       if (control == expr)
         std::printf("expr expression=%s mask=%s\n", expr->Expression().c_str(), expr->Mask().c_str());
+    } else if (std::strcmp(argv[i], "design") == 0) {
+      ShowDesign();
     } else if (std::strcmp(argv[i], "env") == 0) {
       ShowEnvironmentEditor(&local, true);
       for (int k = 0; k < local.Count(); ++k)

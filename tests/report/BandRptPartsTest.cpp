@@ -564,4 +564,37 @@ TEST_F(BandRptPartsTest, ADamagedStoredReportLeavesNothingBehind) {
   EXPECT_GT(refused, static_cast<int>(bytes.size() / 7));
 }
 
+TEST_F(BandRptPartsTest, TheDesignViewShowsMarginsFrameAndColumnGaps) {
+  AddBand(TBandRepBands::iTitle, 100);
+  AddBand(TBandRepBands::iDetail, 50);
+  TRpPage& page = *rep->Page();
+  page.SetValue(TRpPage::iColumnSpace, 100);
+  page.SetColumns(3);
+  rep->Frame()->SetDrawLeft(true);
+  const auto px = [](Extended tenths) { return RpNearest(tenths * 96 / 254); };
+  const auto canvas = Record(*rep);
+  const TRpDesignPalette& palette = RpDesignPalette();
+  int margins = 0;
+  for (const TDrawCall& call : canvas->CallsOf("Rectangle"))
+    if (call.Pen.Color == palette.Margin && call.Pen.Style == palette.MarginStyle)
+      margins += call.Args == std::vector<int>{px(100), px(100), px(2000), px(2870)};
+  EXPECT_EQ(margins, 1);
+  // The frame's left side along the left margin.
+  bool frame = false;
+  for (const TDrawCall& call : canvas->CallsOf("FillRect"))
+    frame = frame || (call.Brush.Color == clBlack && call.Args.size() == 4 && call.Args[0] == px(100) &&
+                      call.Args[1] == px(100) && call.Args[3] == px(2870));
+  EXPECT_TRUE(frame);
+  // Columns of (1900 - 200) / 3 with gaps of 100: ticks at both edges of
+  // each gap, from the top of the sheet to the top margin.
+  std::vector<int> ticks;
+  for (const TDrawCall& call : canvas->CallsOf("Polyline"))
+    if (call.Pen.Color == palette.Margin && call.Args.size() == 4 && call.Args[0] == call.Args[2] &&
+        call.Args[1] == 0 && call.Args[3] == px(100))
+      ticks.push_back(call.Args[0]);
+  const Extended column = (1900 - 200) / 3.0L;
+  EXPECT_EQ(ticks, (std::vector<int>{px(100 + column), px(100 + column + 100), px(100 + 2 * column + 100),
+                                     px(100 + 2 * (column + 100))}));
+}
+
 }  // namespace
