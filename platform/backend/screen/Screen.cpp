@@ -237,11 +237,6 @@ bool Spawn(const std::vector<std::string>& argv) {
 TScreenBackend::TScreenBackend() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-  // The windows are drawn in memory and copied to the screen whole; put
-  // behind a GL texture instead, the same pixels would cost a software GL
-  // stack of some 60 MiB and a third of the start-up time where the display
-  // has no GL of its own. The environment may still ask for it.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   DisplayLibraryAllocations connecting;
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     throw EInvalidOperation(AnsiString("The screen cannot be opened: ") + SDL_GetError());
