@@ -149,7 +149,11 @@ void TRpPrintable::Prepare() {
   RpPrinter = ParentReport != nullptr ? ParentReport->RpPrinter() : nullptr;
 }
 
-void TRpPrintable::Unprepare() { printing_ = false; }
+void TRpPrintable::Unprepare() {
+  printing_ = false;
+  // The printer is the run's: it may be gone once the run ends.
+  RpPrinter = nullptr;
+}
 
 TRpPrintable::TPlace TRpPrintable::PlaceOnPage(int ofsX, int ofsY) const {
   return {NativeValue(TRpPrintableSize::iLeft) + ofsX, NativeValue(TRpPrintableSize::iTop) + ofsY,

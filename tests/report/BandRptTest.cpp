@@ -58,6 +58,20 @@ TEST_F(BandRptTest, NeedDataLinesFlowOverPagesWithHeadersFootersAndSummary) {
   EXPECT_TRUE(rep->Available);
 }
 
+TEST_F(BandRptTest, APrintableLetsGoOfTheRunsPrinterWhenTheRunEnds) {
+  Standard(3);
+  bool seenDuring = false;
+  rep->OnNeedData() = [this, &seenDuring](TObject*, bool& more) {
+    seenDuring = seenDuring || detail->RpPrinter == printer.get();
+    more = fed < total;
+    if (more) detail->SetCaption("Γραμμή "_a + IntToStr(++fed));
+  };
+  Run();
+  EXPECT_TRUE(seenDuring);
+  // The printer may be freed now; nothing keeps its address.
+  EXPECT_EQ(detail->RpPrinter, nullptr);
+}
+
 TEST_F(BandRptTest, OptionsLeaveOutTheFirstHeaderAndTheLastFooter) {
   Standard(3);
   rep->Options = {};
