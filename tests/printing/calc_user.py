@@ -1,6 +1,7 @@
 """Does what a user does to the Calc listening on the pipe given as the
 second argument: "close" closes every document it holds, "quit" quits it."""
 
+import os
 import sys
 
 import uno
@@ -25,4 +26,9 @@ def main(action, pipe):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+    result = main(sys.argv[1], sys.argv[2])
+    sys.stdout.flush()
+    sys.stderr.flush()
+    # Out at once: the interpreter's teardown of the bridge to a Calc that
+    # is busy closing or going can crash the client, which is no user's doing.
+    os._exit(result)
