@@ -17,6 +17,7 @@
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/Forms.h"
 #include "tests/TestOutput.h"
+#include "tests/grid/GridFixture.h"
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/rtl/LocaleScope.h"
 
@@ -27,17 +28,6 @@ AnsiString Greek(const char* utf8) { return cp1253::FromUtf8(utf8); }
 std::string Bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// The message of what Call raises, in UTF-8; "" when it raises nothing.
-template <class F>
-std::string ErrorOf(F&& call) {
-  try {
-    call();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return {};
 }
 
 std::string Book(const std::string& name) { return std::string(DIM_TEST_DATA) + "/worksheets/" + name; }
@@ -110,7 +100,8 @@ TEST_F(WorksheetErrorsTest, TheNamedSheetComesAfterTheFixedCells) {
 
 TEST_F(WorksheetErrorsTest, AMissingSheetADamagedFileAndTextAreRefusedWithTheGridUnchanged) {
   ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
-  EXPECT_EQ(ErrorOf([&] { grid->LoadFromSpreadsheetFile(AnsiString(Book("book.xlsx")), Greek("Λείπει")); }),
+  EXPECT_EQ(ErrorOf<Exception>(
+                [&] { grid->LoadFromSpreadsheetFile(AnsiString(Book("book.xlsx")), Greek("Λείπει")); }),
             "Excel worksheet Λείπει not found");
   ExpectUnchanged();
   // Half a workbook, and a text that only calls itself a workbook: the
@@ -120,12 +111,13 @@ TEST_F(WorksheetErrorsTest, AMissingSheetADamagedFileAndTextAreRefusedWithTheGri
   std::ofstream(damaged, std::ios::binary) << whole.substr(0, whole.size() / 3);
   std::ofstream(text, std::ios::binary) << "Επωνυμία\tΠοσό\nΑλφα\t12\n";
   for (const std::string& file : {damaged, text}) {
-    const std::string error = ErrorOf([&] { grid->LoadFromSpreadsheetFile(AnsiString(file)); });
+    const std::string error = ErrorOf<Exception>([&] { grid->LoadFromSpreadsheetFile(AnsiString(file)); });
     EXPECT_EQ(error, file + ": LibreOffice could not open the file as MS Excel 97");
     ExpectUnchanged();
   }
   // A file that is not there.
-  EXPECT_FALSE(ErrorOf([&] { grid->LoadFromSpreadsheetFile(AnsiString(TestOutput("none.ods"))); }).empty());
+  EXPECT_FALSE(
+      ErrorOf<Exception>([&] { grid->LoadFromSpreadsheetFile(AnsiString(TestOutput("none.ods"))); }).empty());
   ExpectUnchanged();
 }
 
