@@ -14,7 +14,8 @@ class TWinControl;
 class TImageCanvas;
 namespace ui {
 class TSystemClipboard;
-}
+class TDesktopDrag;
+}  // namespace ui
 
 class TBackend {
  public:
@@ -71,6 +72,9 @@ class TBackend {
   // The desktop's clipboard of many formats, where there is one (it then
   // carries the text too); null where the clipboard holds text alone.
   virtual ui::TSystemClipboard* SystemClipboard() { return nullptr; }
+  // Where drags go on past the program's windows into other programs'
+  // (null: they end at the program's edge).
+  virtual ui::TDesktopDrag* DesktopDrag() { return nullptr; }
   // Hands a file or link to the desktop; starts a program. True when
   // accepted.
   virtual bool ShellOpen(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters) = 0;

@@ -63,12 +63,20 @@ bool IsTextLike(UINT format) {
   return IsText(format) || SameText(GetClipboardFormatName(format), "Rich Text Format");
 }
 
+// The names another program offers; an owner that does not say (one that
+// never answers) is an error to show, not an empty clipboard.
+std::vector<std::string> OutsideTargets(ui::TSystemClipboard& desktop) {
+  ui::TClipboardTargets targets = desktop.Targets();
+  if (!targets.Ok) throw EClipboardException(cp1253::FromUtf8(targets.Error));
+  return std::move(targets.Names);
+}
+
 // The offered names of the running offer, richest first, and the format
 // each is read as.
 std::vector<UINT> OutsideFormats(ui::TSystemClipboard& desktop) {
   std::vector<UINT> formats;
   bool text = false;
-  for (const std::string& target : desktop.Targets().Names) {
+  for (const std::string& target : OutsideTargets(desktop)) {
     const UINT format = ui::FormatOfTarget(target);
     if (format == 0) continue;
     if (IsText(format)) {
@@ -85,9 +93,7 @@ std::vector<UINT> OutsideFormats(ui::TSystemClipboard& desktop) {
 // of those the format is read from; "" when it offers none of them.
 std::string ReadOutside(ui::TSystemClipboard& desktop, UINT format, bool& found) {
   found = false;
-  ui::TClipboardTargets targets = desktop.Targets();
-  if (!targets.Ok) throw EClipboardException(cp1253::FromUtf8(targets.Error));
-  const std::vector<std::string>& offered = targets.Names;
+  const std::vector<std::string> offered = OutsideTargets(desktop);
   for (const std::string& target : ui::TargetsOfFormat(format)) {
     if (std::find(offered.begin(), offered.end(), target) == offered.end()) continue;
     ui::TClipboardRead read = desktop.Read(target);
@@ -189,16 +195,8 @@ void TClipboard::Publish() {
   ui::TSystemClipboard* desktop = Desktop();
   if (!desktop || !ours_) return;
   auto offer = std::make_shared<ui::TClipboardOffer>();
-  if (!text_.empty()) {
-    const std::string utf8 = ui::ClipboardTextToSystem(text_);
-    for (const std::string& target : ui::TargetsOfFormat(CF_TEXT))
-      offer->Targets.emplace_back(target, ui::IsLatin1Target(target) ? ui::Utf8ToLatin1(utf8) : utf8);
-  }
-  for (const Block& b : blocks_) {
-    const std::string_view bytes = IsTextLike(b.Format) ? TextOfBlock(b.Bytes) : std::string_view(b.Bytes);
-    for (const std::string& target : ui::TargetsOfFormat(b.Format))
-      if (!offer->Find(target)) offer->Targets.emplace_back(target, std::string(bytes));
-  }
+  if (!text_.empty()) ui::AddToOffer(*offer, CF_TEXT, text_);
+  for (const Block& b : blocks_) ui::AddToOffer(*offer, b.Format, b.Bytes);
   desktop->Offer(std::move(offer));
 }
 
@@ -235,7 +233,7 @@ void TClipboard::Clear() {
 
 bool TClipboard::HasFormat(UINT format) {
   if (ReadsOutside()) {
-    const std::vector<std::string> offered = Desktop()->Targets().Names;
+    const std::vector<std::string> offered = OutsideTargets(*Desktop());
     for (const std::string& target : ui::TargetsOfFormat(format))
       if (std::find(offered.begin(), offered.end(), target) != offered.end()) return true;
     return false;
@@ -335,6 +333,19 @@ void ResetClipboard() {
   *Clipboard() = TClipboard();
   Viewers().clear();
   DetachedText().clear();
+}
+
+void AddToOffer(TClipboardOffer& offer, UINT format, std::string_view bytes) {
+  if (format == CF_TEXT) {
+    const std::string utf8 = ClipboardTextToSystem(AnsiString(TextOfBlock(bytes)));
+    for (const std::string& target : TargetsOfFormat(CF_TEXT))
+      if (!offer.Find(target))
+        offer.Targets.emplace_back(target, IsLatin1Target(target) ? Utf8ToLatin1(utf8) : utf8);
+    return;
+  }
+  if (IsTextLike(format)) bytes = TextOfBlock(bytes);
+  for (const std::string& target : TargetsOfFormat(format))
+    if (!offer.Find(target)) offer.Targets.emplace_back(target, std::string(bytes));
 }
 
 std::string ClipboardTextToSystem(const AnsiString& text) {

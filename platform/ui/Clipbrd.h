@@ -66,7 +66,9 @@ class TClipboard {
   UINT Formats(int index);
 
   // Reading what another program put there raises EClipboardException
-  // when it does not answer soundly; nothing is then handed on.
+  // when it does not answer soundly; nothing is then handed on. Asking
+  // what it holds (HasFormat, FormatCount, Formats) raises it too when it
+  // does not say, so that a paste from it tells why nothing came.
 
   // Text in 1253 with CR LF line ends. Setting it replaces everything on
   // the clipboard, as a new copy does.
@@ -118,6 +120,12 @@ void ResetClipboard();
 // The number of a format registered under Name, 0 when none is: unlike
 // RegisterClipboardFormat, never registers one.
 UINT RegisteredClipboardFormat(const AnsiString& name);
+
+struct TClipboardOffer;
+// Adds a block of Format to what the program offers other programs, under
+// each name the format goes out as (names already offered keep their
+// bytes). CF_TEXT is text in 1253; text-like blocks end at their first NUL.
+void AddToOffer(TClipboardOffer& offer, UINT format, std::string_view bytes);
 
 // Clipboard text between the program and the system: 1253 with CR LF
 // inside, UTF-8 with LF outside.

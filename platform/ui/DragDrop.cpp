@@ -1,5 +1,6 @@
 #include "platform/ui/DragDrop.h"
 
+#include <algorithm>
 #include <deque>
 #include <map>
 
@@ -7,6 +8,7 @@
 #include "platform/ui/Backend.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/SystemClipboard.h"
 
 namespace {
 
@@ -63,6 +65,40 @@ TComPtr<IDropTarget> TargetOf(HWND wnd) {
   return it == L().targets.end() ? TComPtr<IDropTarget>() : it->second;
 }
 
+// Lists the formats of a data object of the layer's own, in order.
+class TFormatList : public IEnumFORMATETC {
+ public:
+  TFormatList(std::vector<UINT> formats, std::size_t at) : formats_(std::move(formats)), at_(at) {}
+  HRESULT Next(ULONG count, FORMATETC* out, ULONG* fetched) override {
+    ULONG n = 0;
+    while (n < count && at_ < formats_.size()) {
+      out[n] = FORMATETC{};
+      out[n++].cfFormat = formats_[at_++];
+    }
+    if (fetched) *fetched = n;
+    return n == count ? S_OK : S_FALSE;
+  }
+  HRESULT Skip(ULONG count) override {
+    const bool whole = formats_.size() - at_ >= count;
+    at_ = whole ? at_ + count : formats_.size();
+    return whole ? S_OK : S_FALSE;
+  }
+  HRESULT Reset() override {
+    at_ = 0;
+    return S_OK;
+  }
+  HRESULT Clone(IEnumFORMATETC** out) override {
+    if (!out) return E_INVALIDARG;
+    *out = new TFormatList(formats_, at_);
+    (*out)->AddRef();
+    return S_OK;
+  }
+
+ private:
+  std::vector<UINT> formats_;
+  std::size_t at_;
+};
+
 // The wide file list that files dropped from outside arrive as.
 class TFileListData : public IDataObject {
  public:
@@ -90,52 +126,180 @@ class TFileListData : public IDataObject {
   std::vector<std::uint8_t> block_;
 };
 
-// Lists the single CF_HDROP format.
-class TFileListFormats : public IEnumFORMATETC {
- public:
-  explicit TFileListFormats(bool done) : done_(done) {}
-  HRESULT Next(ULONG count, FORMATETC* out, ULONG* fetched) override {
-    ULONG n = 0;
-    if (count > 0 && !done_) {
-      out[0] = FORMATETC{};
-      out[0].cfFormat = CF_HDROP;
-      done_ = true;
-      n = 1;
-    }
-    if (fetched) *fetched = n;
-    return n == count ? S_OK : S_FALSE;
-  }
-  HRESULT Skip(ULONG count) override {
-    if (count == 0) return S_OK;
-    const bool was = done_;
-    done_ = true;
-    return !was && count == 1 ? S_OK : S_FALSE;
-  }
-  HRESULT Reset() override {
-    done_ = false;
-    return S_OK;
-  }
-  HRESULT Clone(IEnumFORMATETC** out) override {
-    if (!out) return E_INVALIDARG;
-    *out = new TFileListFormats(done_);
-    (*out)->AddRef();
-    return S_OK;
-  }
-
- private:
-  bool done_;
-};
-
 HRESULT TFileListData::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
   if (!out) return E_INVALIDARG;
   *out = nullptr;
   if (direction != DATADIR_GET) return E_NOTIMPL;
-  *out = new TFileListFormats(false);
+  *out = new TFormatList({CF_HDROP}, 0);
   (*out)->AddRef();
   return S_OK;
 }
 
+// What another program drags over the program's windows: the formats its
+// names stand for, listed at once, and their bytes fetched from it only
+// when a target asks (at the drop), then kept.
+class TOutsideData : public IDataObject {
+ public:
+  TOutsideData(std::vector<std::string> targets, std::function<ui::TClipboardRead(const std::string&)> fetch)
+      : targets_(std::move(targets)), fetch_(std::move(fetch)) {
+    if (!FirstOffered(ui::TargetsOfFormat(CF_TEXT)).empty()) formats_ = {CF_TEXT, CF_UNICODETEXT};
+    const UINT rtf = RegisterClipboardFormat("Rich Text Format");
+    if (!FirstOffered(ui::TargetsOfFormat(rtf)).empty()) formats_.push_back(rtf);
+    if (Offers(kUriList)) formats_.push_back(CF_HDROP);
+  }
+  HRESULT GetData(const FORMATETC& f, STGMEDIUM& m) override {
+    if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
+    auto it = fetched_.find(f.cfFormat);
+    if (it == fetched_.end()) {
+      std::vector<std::uint8_t> block;
+      if (!Fetch(f.cfFormat, block)) return DV_E_FORMATETC;
+      it = fetched_.emplace(f.cfFormat, std::move(block)).first;
+    }
+    m.tymed = TYMED_HGLOBAL;
+    m.Block = it->second;
+    return S_OK;
+  }
+  HRESULT GetDataHere(const FORMATETC&, STGMEDIUM&) override { return DV_E_FORMATETC; }
+  HRESULT QueryGetData(const FORMATETC& f) override {
+    const bool listed = std::find(formats_.begin(), formats_.end(), f.cfFormat) != formats_.end();
+    return listed && (f.tymed & TYMED_HGLOBAL) && f.dwAspect == DVASPECT_CONTENT ? S_OK : DV_E_FORMATETC;
+  }
+  HRESULT GetCanonicalFormatEtc(const FORMATETC&, FORMATETC& out) override {
+    out.ptd = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT SetData(const FORMATETC&, STGMEDIUM&, bool) override { return DV_E_FORMATETC; }
+  HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override;
+
+ private:
+  static constexpr const char* kUriList = "text/uri-list";
+  bool Offers(const std::string& name) const {
+    return std::find(targets_.begin(), targets_.end(), name) != targets_.end();
+  }
+  std::string FirstOffered(const std::vector<std::string>& names) const {
+    for (const std::string& name : names)
+      if (Offers(name)) return name;
+    return {};
+  }
+  bool Fetch(UINT format, std::vector<std::uint8_t>& block) {
+    const bool text = format == CF_TEXT || format == CF_UNICODETEXT;
+    const std::string name = format == CF_HDROP ? std::string(kUriList)
+                                                : FirstOffered(ui::TargetsOfFormat(text ? CF_TEXT : format));
+    if (name.empty() || !fetch_) return false;
+    // Text and wide text come from the same answer.
+    auto answer = answers_.find(name);
+    if (answer == answers_.end()) answer = answers_.emplace(name, fetch_(name)).first;
+    const ui::TClipboardRead& read = answer->second;
+    if (!read.Ok) return false;
+    if (format == CF_HDROP) {
+      std::vector<AnsiString> files;
+      for (const std::string& path : ui::ReadUriList(read.Bytes)) files.push_back(cp1253::FromUtf8(path));
+      if (files.empty()) return false;
+      block = MakeDropFiles(files, true);
+      return true;
+    }
+    if (!text) {
+      // Rich text ends at its first NUL, as the program's own blocks do.
+      block.assign(read.Bytes.begin(), std::find(read.Bytes.begin(), read.Bytes.end(), '\0'));
+      block.push_back(0);
+      return true;
+    }
+    const std::string utf8 = ui::IsLatin1Target(name) ? ui::Latin1ToUtf8(read.Bytes) : read.Bytes;
+    const AnsiString ansi = ui::ClipboardTextFromSystem(utf8);
+    if (format == CF_TEXT) {
+      block.assign(ansi.begin(), ansi.end());
+      block.push_back(0);
+    } else {
+      for (char16_t u : cp1253::ToWide(ansi)) {
+        block.push_back(static_cast<std::uint8_t>(u & 0xFF));
+        block.push_back(static_cast<std::uint8_t>(u >> 8));
+      }
+      block.insert(block.end(), 2, 0);
+    }
+    return true;
+  }
+  std::vector<std::string> targets_;
+  std::function<ui::TClipboardRead(const std::string&)> fetch_;
+  std::vector<UINT> formats_;
+  std::map<UINT, std::vector<std::uint8_t>> fetched_;
+  std::map<std::string, ui::TClipboardRead> answers_;
+};
+
+HRESULT TOutsideData::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
+  if (!out) return E_INVALIDARG;
+  *out = nullptr;
+  if (direction != DATADIR_GET) return E_NOTIMPL;
+  *out = new TFormatList(formats_, 0);
+  (*out)->AddRef();
+  return S_OK;
+}
+
+// The drag another program runs over the program's windows now.
+struct OutsideDrag {
+  TComPtr<TOutsideData> data;
+  TComPtr<IDropTarget> target;
+  HWND window = nullptr;
+  DWORD last = DROPEFFECT_NONE;
+};
+
+OutsideDrag& Outside() {
+  static auto* drag = new OutsideDrag;
+  return *drag;
+}
+
+// Follows the pointer from target to target as the program's own drags do;
+// the effect the one under Screen takes.
+DWORD TrackOutside(TPoint screen, DWORD okEffects, DWORD keyState) {
+  OutsideDrag& o = Outside();
+  if (!o.data) return DROPEFFECT_NONE;
+  const HWND window = ui::dragdrop::WindowAt(screen);
+  const TComPtr<IDropTarget> now = TargetOf(window);
+  if (now.Get() != o.target.Get()) {
+    if (o.target) o.target->DragLeave();
+    o.target = now;
+    o.window = window;
+    o.last = DROPEFFECT_NONE;
+    if (!now) return DROPEFFECT_NONE;
+    DWORD eff = okEffects;
+    if (now->DragEnter(o.data.Get(), keyState, screen, eff) != S_OK) eff = DROPEFFECT_NONE;
+    return o.last = eff & okEffects;
+  }
+  if (!o.target) return DROPEFFECT_NONE;
+  DWORD eff = okEffects;
+  if (o.target->DragOver(keyState, screen, eff) != S_OK) eff = DROPEFFECT_NONE;
+  return o.last = eff & okEffects;
+}
+
 }  // namespace
+
+std::shared_ptr<ui::TClipboardOffer> ui::OfferOfData(IDataObject* data) {
+  auto offer = std::make_shared<TClipboardOffer>();
+  IEnumFORMATETC* formats = nullptr;
+  if (!data || data->EnumFormatEtc(DATADIR_GET, &formats) != S_OK || !formats) return offer;
+  const TComPtr<IEnumFORMATETC> keep(formats);
+  formats->Release();  // it came with the caller's reference
+  FORMATETC f;
+  ULONG fetched = 0;
+  while (formats->Next(1, &f, &fetched) == S_OK && fetched == 1) {
+    STGMEDIUM m;
+    if (data->GetData(f, m) != S_OK) continue;
+    const std::string bytes(m.Block.begin(), m.Block.end());
+    if (f.cfFormat == CF_UNICODETEXT) {
+      // The program's own text first; wide text only where it has none.
+      std::u16string wide;
+      for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto u = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) |
+                                             static_cast<std::uint8_t>(bytes[i + 1]) << 8);
+        if (u == 0) break;
+        wide.push_back(u);
+      }
+      AddToOffer(*offer, CF_TEXT, cp1253::FromWide(wide));
+    } else {
+      AddToOffer(*offer, f.cfFormat, bytes);
+    }
+  }
+  return offer;
+}
 
 HRESULT RegisterDragDrop(HWND wnd, IDropTarget* target) {
   if (!wnd || !target) return E_INVALIDARG;
@@ -177,9 +341,16 @@ HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWOR
   auto keys = [&] {
     return (button ? MK_LBUTTON_STATE : 0) | (ctrl ? MK_CONTROL_STATE : 0) | (shift ? MK_SHIFT_STATE : 0);
   };
+  // Past the program's windows the drag goes on in the desktop's, where
+  // there is one: the other program under the pointer answers for itself.
+  ui::TDesktopDrag* desktop = HasBackend() ? Backend().DesktopDrag() : nullptr;
+  bool outside = false, offered = false;
+  auto wanted = [&] { return ctrl || !(okEffects & DROPEFFECT_MOVE) ? DROPEFFECT_COPY : DROPEFFECT_MOVE; };
   auto leave = [&] {
     if (target) target->DragLeave();
     target = TComPtr<IDropTarget>();
+    if (outside) desktop->Leave();
+    outside = false;
   };
   HRESULT result = DRAGDROP_S_CANCEL;
   for (;;) {
@@ -201,6 +372,15 @@ HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWOR
     switch (e.kind) {
       case Event::Move: {
         pt = e.pt;
+        if (!e.window && desktop) {
+          if (target) target->DragLeave();
+          target = TComPtr<IDropTarget>();
+          if (!offered) desktop->Begin(ui::OfferOfData(data));
+          offered = outside = true;
+          last = desktop->Move(pt, wanted()) & okEffects;
+          break;
+        }
+        if (outside) leave();
         TComPtr<IDropTarget> now = TargetOf(e.window);
         if (now.Get() != target.Get()) {
           leave();
@@ -234,7 +414,14 @@ HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWOR
       break;
     }
     if (go == DRAGDROP_S_DROP) {
-      if (target && last != DROPEFFECT_NONE) {
+      if (outside) {
+        // The other program's own answer to the drop decides, not the
+        // last status: a move it refused leaves the source whole.
+        outside = false;
+        const DWORD eff = desktop->Drop() & okEffects;
+        if (effect) *effect = eff;
+        last = eff;
+      } else if (target && last != DROPEFFECT_NONE) {
         DWORD eff = okEffects;
         const TComPtr<IDropTarget> t = target;
         if (t->Drop(data, keys(), pt, eff) != S_OK) eff = DROPEFFECT_NONE;
@@ -246,14 +433,17 @@ HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWOR
       result = DRAGDROP_S_DROP;
       break;
     }
-    if (over && target) {
+    if (over && outside && e.kind != Event::Move) {
+      last = desktop->Move(pt, wanted()) & okEffects;
+    } else if (over && target) {
       DWORD eff = okEffects;
       if (target->DragOver(keys(), pt, eff) != S_OK) eff = DROPEFFECT_NONE;
       last = eff & okEffects;
     }
-    if (source->GiveFeedback(target ? last : DROPEFFECT_NONE) == DRAGDROP_S_USEDEFAULTCURSORS)
-      ShowEffectCursor(target ? last : DROPEFFECT_NONE);
+    const DWORD shown = target || outside ? last : DROPEFFECT_NONE;
+    if (source->GiveFeedback(shown) == DRAGDROP_S_USEDEFAULTCURSORS) ShowEffectCursor(shown);
   }
+  if (offered) desktop->End();
   l.input.clear();
   l.dragging = false;
   if (Screen) Screen->ShowCursorShape(crArrow);
@@ -332,10 +522,50 @@ bool DeliverFiles(HWND window, TPoint screen, const std::vector<AnsiString>& fil
   return true;
 }
 
+void OutsideEnter(std::vector<std::string> targets, std::function<TClipboardRead(const std::string&)> fetch) {
+  OutsideLeave();
+  Outside().data = new TOutsideData(std::move(targets), std::move(fetch));
+}
+
+DWORD OutsideOver(TPoint screen, DWORD okEffects, DWORD keyState) {
+  return TrackOutside(screen, okEffects, keyState | MK_LBUTTON_STATE);
+}
+
+void OutsideLeave() {
+  OutsideDrag& o = Outside();
+  if (o.target) o.target->DragLeave();
+  o = OutsideDrag{};
+}
+
+DWORD OutsideDrop(TPoint screen, DWORD okEffects, DWORD keyState) {
+  OutsideDrag& o = Outside();
+  DWORD eff = TrackOutside(screen, okEffects, keyState | MK_LBUTTON_STATE);
+  const TComPtr<IDropTarget> target = o.target;
+  const TComPtr<TOutsideData> data = o.data;
+  o = OutsideDrag{};
+  if (!target) return DROPEFFECT_NONE;
+  if (eff == DROPEFFECT_NONE) {
+    target->DragLeave();
+    return eff;
+  }
+  eff = okEffects;
+  if (target->Drop(data.Get(), keyState, screen, eff) != S_OK) eff = DROPEFFECT_NONE;
+  return eff & okEffects;
+}
+
+DWORD DeliverText(TPoint screen, const AnsiString& text) {
+  const std::string utf8 = ClipboardTextToSystem(text);
+  OutsideEnter({"text/plain;charset=utf-8"}, [utf8](const std::string&) {
+    return TClipboardRead{true, utf8, {}};
+  });
+  return OutsideDrop(screen, DROPEFFECT_COPY | DROPEFFECT_MOVE, MK_CONTROL_STATE);
+}
+
 bool HasTarget(HWND window) { return L().targets.count(window) != 0; }
 void SetInputSource(std::function<void()> source) { L().source = std::move(source); }
 bool Dragging() { return L().dragging; }
 void Reset() {
+  Outside() = OutsideDrag{};
   L().targets.clear();
   L().input.clear();
   L().source = nullptr;

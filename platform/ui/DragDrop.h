@@ -1,15 +1,21 @@
 #pragma once
 // In-process drag and drop: windows register a drop target, a source runs
 // a modal loop on the layer's own mouse and key input, and what is dragged
-// is a data object offering formats as exact-size byte blocks. Drags
-// between programs are not carried.
+// is a data object offering formats as exact-size byte blocks. Where the
+// backend has a desktop that carries drags between programs, a drag that
+// leaves the program's windows goes on there, and drags from other
+// programs reach the window under the pointer as data objects of their
+// own.
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/gfx/Types.h"
 #include "platform/ui/Clipbrd.h"
+#include "platform/ui/SystemClipboard.h"
 #include "platform/ui/Windows.h"
 
 using HRESULT = std::int32_t;
@@ -25,10 +31,6 @@ constexpr HRESULT DRAGDROP_S_CANCEL = 0x00040101;
 constexpr HRESULT DRAGDROP_S_USEDEFAULTCURSORS = 0x00040102;
 constexpr HRESULT DRAGDROP_E_NOTREGISTERED = static_cast<HRESULT>(0x80040100);
 constexpr HRESULT DRAGDROP_E_ALREADYREGISTERED = static_cast<HRESULT>(0x80040101);
-
-constexpr DWORD DROPEFFECT_NONE = 0;
-constexpr DWORD DROPEFFECT_COPY = 1;
-constexpr DWORD DROPEFFECT_MOVE = 2;
 
 constexpr DWORD TYMED_HGLOBAL = 1;
 constexpr DWORD DVASPECT_CONTENT = 1;
@@ -147,6 +149,12 @@ std::vector<std::uint8_t> MakeDropFiles(const std::vector<AnsiString>& names, bo
 // whose offset or last name runs past its end, gives only what fits.
 std::vector<AnsiString> ReadDropFiles(const std::vector<std::uint8_t>& block);
 
+namespace ui {
+// What a data object offers, under the names other programs know (the
+// clipboard's): what a drag leaving the program carries.
+std::shared_ptr<TClipboardOffer> OfferOfData(IDataObject* data);
+}  // namespace ui
+
 namespace ui::dragdrop {
 
 // The layer's own input while a drag runs; the backends feed it. A move
@@ -173,6 +181,17 @@ bool Dragging();
 // them as a CF_HDROP object (entered, then dropped or left). False when the
 // window has no target.
 bool DeliverFiles(HWND window, TPoint screen, const std::vector<AnsiString>& files);
+// Drops from another program, as the backend hears of them. Enter names
+// what it offers (the display's names) and how their bytes are fetched;
+// fetching waits for the other program, so it happens at the drop only.
+// Over and Drop answer the effect the window under Screen takes of Wanted
+// (the target decides, within OkEffects); Leave ends the drag there.
+void OutsideEnter(std::vector<std::string> targets, std::function<TClipboardRead(const std::string&)> fetch);
+DWORD OutsideOver(TPoint screen, DWORD okEffects, DWORD keyState);
+void OutsideLeave();
+DWORD OutsideDrop(TPoint screen, DWORD okEffects, DWORD keyState);
+// Text dropped from outside at Screen (1253, CR LF), as a whole drop.
+DWORD DeliverText(TPoint screen, const AnsiString& text);
 // Drop targets and input back to the start (tests).
 void Reset();
 

@@ -55,6 +55,9 @@ void MouseLeave(TWinControl* window);
 // goes to the window under the point that accepts files, or the nearest
 // parent that does; nothing when none does.
 void DropFiles(TWinControl* window, int x, int y, const std::vector<AnsiString>& files);
+// Whether files dropped there would reach a window that takes WM_DROPFILES
+// (one with a drop target takes drags instead).
+bool AcceptsFiles(TWinControl* window, int x, int y);
 
 // Escape during the move and size loop of a child window: the window goes
 // back where the loop found it and the loop ends. False when no loop runs.

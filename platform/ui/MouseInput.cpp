@@ -279,6 +279,16 @@ void DropFiles(TWinControl* window, int x, int y, const std::vector<AnsiString>&
   }
 }
 
+bool AcceptsFiles(TWinControl* window, int x, int y) {
+  if (!ui::IsShownTopLevel(window) || !ui::InputAllowed(window)) return false;
+  for (TWinControl* w = WindowAt(window, Point(x, y)); w; w = w->Parent()) {
+    if (!w->HandleAllocated()) continue;
+    if (ui::dragdrop::HasTarget(w->Handle())) return false;
+    if (M().acceptsFiles.count(w->Handle())) return true;
+  }
+  return false;
+}
+
 UINT WheelScrollLines() { return M().wheelLines; }
 void SetWheelScrollLines(UINT lines) { M().wheelLines = lines; }
 UINT DoubleClickTime() { return 500; }

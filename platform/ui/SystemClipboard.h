@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/gfx/Types.h"
 #include "platform/rtl/System.h"
 #include "platform/ui/Windows.h"
 
@@ -91,5 +92,36 @@ std::vector<std::uint32_t> ReadTargetsReply(std::string_view bytes, int format, 
 // dropped, "file:" URIs only, percent escapes decoded. A line that is not
 // a whole, sound file URI is left out, never cut short.
 std::vector<std::string> ReadUriList(std::string_view list);
+
+}  // namespace ui
+
+constexpr DWORD DROPEFFECT_NONE = 0;
+constexpr DWORD DROPEFFECT_COPY = 1;
+constexpr DWORD DROPEFFECT_MOVE = 2;
+
+namespace ui {
+
+struct TClipboardOffer;
+
+// The desktop's side of a drag that leaves the program, as a backend that
+// can carry one gives it. Status comes from the other program while the
+// drag goes on, so Move answers what it said last.
+class TDesktopDrag {
+ public:
+  virtual ~TDesktopDrag() = default;
+  // Offers Offer to other programs for the drag about to leave.
+  virtual void Begin(std::shared_ptr<const TClipboardOffer> offer) = 0;
+  // The pointer is at Screen, outside the program's windows: the program
+  // under it hears of the drag, asked for Wanted. The effect it last
+  // answered (DROPEFFECT_NONE: refused, or none that takes drops).
+  virtual DWORD Move(TPoint screen, DWORD wanted) = 0;
+  // The pointer came back, or the drag was cancelled.
+  virtual void Leave() = 0;
+  // Drops where the pointer last was: the effect the other program took,
+  // DROPEFFECT_NONE when it refused or did not finish in time.
+  virtual DWORD Drop() = 0;
+  // The drag ended: the offer is withdrawn.
+  virtual void End() = 0;
+};
 
 }  // namespace ui

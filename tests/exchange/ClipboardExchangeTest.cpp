@@ -20,6 +20,7 @@
 #include "platform/print/Printers.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Clipbrd.h"
+#include "platform/ui/Input.h"
 #include "platform/ui/SystemClipboard.h"
 #include "report/RpCtrls.h"
 #include "report/RpPrev.h"
@@ -356,6 +357,31 @@ TEST_F(ClipboardExchangeTest, AnOwnerThatAnswersBadlyGivesAClearErrorAndPastesNo
   // The program's own copy afterwards is sound again.
   Clipboard()->SetAsText("again");
   EXPECT_EQ(XclipOut("UTF8_STRING"), "again");
+}
+
+TEST_F(ClipboardExchangeTest, APasteByKeyFromAnOwnerThatNeverAnswersSaysWhyNothingCame) {
+  ui::TSystemClipboard& desktop = *screen->SystemClipboard();
+  desktop.Timeout = std::chrono::milliseconds(500);
+  TExtStringGrid& g = Grid();
+  g.Navigation().AllowClipboardShortCuts = true;
+  g.SetCellText(1, 1, "kept");
+  g.SetSelection(TGridRect{1, 1, 1, 1});
+  g.SetFocus();
+  FakeOwner owner(display->Display(), FakeOwnerKind::Silent);
+  ASSERT_TRUE(owner.Holding());
+  std::vector<std::string> shown;
+  Application->OnException = [&](TObject*, const std::exception& e) { shown.push_back(e.what()); };
+  ui::input::KeyDown(VK_CONTROL);
+  ui::input::KeyDown('V');
+  Application->ProcessMessages();
+  ui::input::KeyUp('V');
+  ui::input::KeyUp(VK_CONTROL);
+  Application->ProcessMessages();
+  Application->OnException = nullptr;
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0], "The program holding the clipboard did not answer in time");
+  EXPECT_EQ(g.GetCellText(1, 1), "kept");
+  EXPECT_EQ(g.GetCellText(1, 2), "");
 }
 
 }  // namespace

@@ -247,9 +247,27 @@ TScreenBackend::TScreenBackend() {
   SDL_StartTextInput();
   if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::string_view(driver) == "x11")
     selection_ = OpenX11Clipboard();
+  if (selection_) {
+    // Drags from other programs are told on the display connection's own
+    // thread; an event of our own wakes the program's to handle them.
+    desktopDropEvent_ = SDL_RegisterEvents(1);
+    selection_->OnDropEvent([this](TDesktopDropEvent event) {
+      {
+        std::lock_guard lock(desktopDropsMutex_);
+        desktopDrops_.push_back(std::move(event));
+      }
+      SDL_Event wake{};
+      wake.type = desktopDropEvent_;
+      SDL_PushEvent(&wake);
+    });
+  }
 }
 
+ui::TSystemClipboard* TScreenBackend::SystemClipboard() { return selection_.get(); }
+ui::TDesktopDrag* TScreenBackend::DesktopDrag() { return selection_.get(); }
+
 TScreenBackend::~TScreenBackend() {
+  if (selection_) selection_->OnDropEvent(nullptr);
   selection_.reset();
   for (auto& [control, window] : windows_) SDL_DestroyWindow(window);
   windows_.clear();
@@ -491,6 +509,16 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
     }
     case SDL_DROPBEGIN:
       dropped_.clear();
+      droppedText_.clear();
+      dropWindow_ = e.drop.windowID;
+      return;
+    case SDL_DROPTEXT:
+      // A program that passed our drop window by came through the display
+      // library, which gives text a line at a time.
+      if (e.drop.file) {
+        droppedText_.emplace_back(e.drop.file);
+        SDL_free(e.drop.file);
+      }
       dropWindow_ = e.drop.windowID;
       return;
     case SDL_DROPFILE:
@@ -504,12 +532,81 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
       TWinControl* w = FindByWindowId(e.drop.windowID ? e.drop.windowID : dropWindow_);
       int x = 0, y = 0;
       SDL_GetMouseState(&x, &y);
-      if (w) ui::input::DropFiles(w, x, y, dropped_);
+      if (w && !dropped_.empty()) ui::input::DropFiles(w, x, y, dropped_);
+      if (w && !droppedText_.empty()) {
+        std::string text;
+        for (const std::string& line : droppedText_) text += (text.empty() ? "" : "\n") + line;
+        ui::dragdrop::DeliverText(Point(w->Left() + x, w->Top() + y), ui::ClipboardTextFromSystem(text));
+      }
       dropped_.clear();
+      droppedText_.clear();
       return;
     }
     default:
+      if (desktopDropEvent_ != 0 && e.type == desktopDropEvent_) {
+        std::deque<TDesktopDropEvent> drops;
+        {
+          std::lock_guard lock(desktopDropsMutex_);
+          drops.swap(desktopDrops_);
+        }
+        for (const TDesktopDropEvent& drop : drops) HandleDesktopDrop(drop);
+      }
       return;
+  }
+}
+
+void TScreenBackend::HandleDesktopDrop(const TDesktopDropEvent& event) {
+  const TPoint screen = Point(event.X, event.Y);
+  // The drop's own keys: what the other program asks for decides between
+  // a copy and a move, as Ctrl does in the program's own drags.
+  const DWORD keys = event.Wanted == DROPEFFECT_MOVE ? 0 : MK_CONTROL_STATE;
+  const DWORD ok = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  TWinControl* top = nullptr;
+  for (const auto& [control, window] : windows_)
+    if (DisplayWindowId(window) == event.Window) top = control;
+  const bool files =
+      std::find(desktopTargets_.begin(), desktopTargets_.end(), "text/uri-list") != desktopTargets_.end();
+  // Files go to a window that takes them without a drop target as they
+  // would from the file manager.
+  auto takesFiles = [&] {
+    return files && top && ui::input::AcceptsFiles(top, event.X - top->Left(), event.Y - top->Top());
+  };
+  switch (event.Kind) {
+    case TDesktopDropEvent::Enter:
+      desktopTargets_ = event.Targets;
+      ui::dragdrop::OutsideEnter(
+          event.Targets, [this](const std::string& target) { return selection_->ReadDropped(target); });
+      return;
+    case TDesktopDropEvent::Position: {
+      DWORD effect = ui::dragdrop::OutsideOver(screen, ok, keys);
+      if (effect == DROPEFFECT_NONE && takesFiles()) effect = DROPEFFECT_COPY;
+      selection_->AnswerPosition(effect);
+      return;
+    }
+    case TDesktopDropEvent::Leave:
+      ui::dragdrop::OutsideLeave();
+      desktopTargets_.clear();
+      return;
+    case TDesktopDropEvent::Drop: {
+      const bool plainFiles = takesFiles();
+      DWORD effect = DROPEFFECT_NONE;
+      if (plainFiles) {
+        ui::dragdrop::OutsideLeave();
+        const ui::TClipboardRead list = selection_->ReadDropped("text/uri-list");
+        std::vector<AnsiString> names;
+        if (list.Ok)
+          for (const std::string& path : ui::ReadUriList(list.Bytes)) names.push_back(cp1253::FromUtf8(path));
+        if (!names.empty()) {
+          ui::input::DropFiles(top, event.X - top->Left(), event.Y - top->Top(), names);
+          effect = DROPEFFECT_COPY;
+        }
+      } else {
+        effect = ui::dragdrop::OutsideDrop(screen, ok, keys);
+      }
+      selection_->FinishDrop(effect);
+      desktopTargets_.clear();
+      return;
+    }
   }
 }
 
@@ -519,6 +616,24 @@ void TScreenBackend::Beep(UINT) {
 }
 
 void TScreenBackend::WindowShown(TWinControl& window) {
+  ShowWindowOnScreen(window);
+  MarkDropWindow(window);
+}
+
+void TScreenBackend::MarkDropWindow(TWinControl& window) {
+  SDL_Window* w = WindowOf(window);
+  if (!w || !selection_) return;
+  // Drops from other programs come to the program's own drop window. The
+  // display library makes the window anew when it first gives it a
+  // framebuffer, so the number is checked again after each paint.
+  const unsigned long id = DisplayWindowId(w);
+  unsigned long& marked = dropWindows_[&window];
+  if (id == 0 || id == marked) return;
+  marked = id;
+  selection_->AcceptDrops(id);
+}
+
+void TScreenBackend::ShowWindowOnScreen(TWinControl& window) {
   if (windows_.count(&window)) return;
   const bool popup = dynamic_cast<TPopupWindow*>(&window) != nullptr;
   Uint32 flags = SDL_WINDOW_SHOWN;
@@ -544,6 +659,7 @@ void TScreenBackend::WindowHidden(TWinControl& window) {
   auto it = windows_.find(&window);
   if (it == windows_.end()) return;
   if (keyboardWindow_ == &window) keyboardWindow_ = nullptr;
+  dropWindows_.erase(&window);
   // A popup going hands the keyboard back, never to no window at all.
   const bool popup = dynamic_cast<TPopupWindow*>(&window) != nullptr;
   if (!popup && SDL_GetKeyboardFocus() == it->second) refocus_ = true;
@@ -581,6 +697,7 @@ void TScreenBackend::WindowPainted(TWinControl& window, const TImageCanvas& pixe
     SDL_UpdateWindowSurface(w);
   }
   if (source) SDL_FreeSurface(source);
+  MarkDropWindow(window);
 }
 
 void TScreenBackend::SaveScreenshot(TWinControl& window, const std::string& fileName) {

@@ -4,11 +4,14 @@
 // painted; SDL's key, text, mouse, wheel, window and clipboard events become
 // our input. Under Xvfb it gives real windows for screenshots.
 
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/backend/screen/SelectionX11.h"
 #include "platform/ui/Backend.h"
 
 struct SDL_Window;
@@ -43,7 +46,8 @@ class TScreenBackend : public TBackend {
   TRect WorkArea() override;
   AnsiString ClipboardText() override;
   void SetClipboardText(const AnsiString& text) override;
-  ui::TSystemClipboard* SystemClipboard() override { return selection_.get(); }
+  ui::TSystemClipboard* SystemClipboard() override;
+  ui::TDesktopDrag* DesktopDrag() override;
   bool ShellOpen(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters) override;
   bool StartProcess(const AnsiString& commandLine) override;
 
@@ -61,6 +65,9 @@ class TScreenBackend : public TBackend {
 
  private:
   TWinControl* FindByWindowId(unsigned id) const;
+  void ShowWindowOnScreen(TWinControl& window);
+  // Names the clipboard's window as the one that takes the window's drops.
+  void MarkDropWindow(TWinControl& window);
   // Gives the keyboard to the window of the active form when it lies
   // elsewhere in this program or nowhere.
   void Refocus();
@@ -76,14 +83,26 @@ class TScreenBackend : public TBackend {
   // Characters come from SDL's text input, except while Ctrl or Alt is
   // down: then the key itself makes the character (accelerators).
   bool suppressText_ = false;
-  // Files of a drop in progress (SDL gives one event per file).
+  // Another program's drag, told on the display's own thread and handled
+  // on the program's.
+  void HandleDesktopDrop(const TDesktopDropEvent& event);
+  // Files of a drop in progress (SDL gives one event per file), and the
+  // lines of a dropped text (one event per line).
   std::vector<AnsiString> dropped_;
+  std::vector<std::string> droppedText_;
+  std::mutex desktopDropsMutex_;
+  std::deque<TDesktopDropEvent> desktopDrops_;
+  // The names the running outside drag offers.
+  std::vector<std::string> desktopTargets_;
+  // The display's number of each window as last marked for drops.
+  std::map<TWinControl*, unsigned long> dropWindows_;
+  unsigned desktopDropEvent_ = 0;
   // The clipboard text as we last set or saw it (UTF-8).
   std::string lastClipboard_;
   unsigned dropWindow_ = 0;
   // The clipboard of many formats, on X; SDL's own text clipboard is left
   // alone then, so that the two never take it from each other.
-  std::unique_ptr<ui::TSystemClipboard> selection_;
+  std::unique_ptr<TX11Desktop> selection_;
   // With no window manager nobody hands the keyboard on: not when the
   // window that had it goes, not when the user clicks another window.
   bool refocus_ = false;

@@ -35,7 +35,7 @@ constexpr const char* kNoAnswer = "The program holding the clipboard did not ans
 
 std::string Megabytes(std::size_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB"; }
 
-class X11Clipboard final : public ui::TSystemClipboard {
+class X11Clipboard final : public TX11Desktop {
  public:
   X11Clipboard(Display* display) : display_(display) {
     const Window root = DefaultRootWindow(display_);
@@ -58,6 +58,21 @@ class X11Clipboard final : public ui::TSystemClipboard {
     utf8String_ = Intern("UTF8_STRING");
     text_ = Intern("TEXT");
     transferProperty_ = Intern("DIMOPRASIA_CLIPBOARD");
+    xdndAware_ = Intern("XdndAware");
+    xdndProxy_ = Intern("XdndProxy");
+    xdndEnter_ = Intern("XdndEnter");
+    xdndPosition_ = Intern("XdndPosition");
+    xdndStatus_ = Intern("XdndStatus");
+    xdndLeave_ = Intern("XdndLeave");
+    xdndDrop_ = Intern("XdndDrop");
+    xdndFinished_ = Intern("XdndFinished");
+    xdndSelection_ = Intern("XdndSelection");
+    xdndTypeList_ = Intern("XdndTypeList");
+    xdndCopy_ = Intern("XdndActionCopy");
+    xdndMove_ = Intern("XdndActionMove");
+    // Drops on the program's windows come here (they name this window as
+    // their proxy), so that they are answered on this thread.
+    MarkDropWindow(window_);
     timeProperty_ = Intern("DIMOPRASIA_TIME");
     XFlush(display_);
     // What one property may carry; bigger answers go by the incremental
@@ -101,10 +116,83 @@ class X11Clipboard final : public ui::TSystemClipboard {
     return {command->Ok, std::move(command->Bytes), command->Error};
   }
 
+  // ---- drags from other programs ----
+
+  void AcceptDrops(unsigned long window) override {
+    auto command = NewCommand(Command::AcceptDrops);
+    command->Window = window;
+    Run(command);
+  }
+
+  void OnDropEvent(std::function<void(TDesktopDropEvent)> handler) override {
+    std::lock_guard lock(mutex_);
+    dropHandler_ = std::move(handler);
+  }
+
+  void AnswerPosition(DWORD effect) override {
+    auto command = NewCommand(Command::AnswerPosition);
+    command->Effect = effect;
+    Run(command);
+  }
+
+  ui::TClipboardRead ReadDropped(const std::string& target) override {
+    auto command = Run(Command::ReadDropped, target);
+    if (!command) return {false, {}, "The dragging program did not answer in time"};
+    return {command->Ok, std::move(command->Bytes), command->Error};
+  }
+
+  void FinishDrop(DWORD effect) override {
+    auto command = NewCommand(Command::FinishDrop);
+    command->Effect = effect;
+    Run(command);
+  }
+
+  // ---- drags to other programs ----
+
+  void Begin(std::shared_ptr<const ui::TClipboardOffer> offer) override {
+    Run(Command::DragBegin, {}, std::move(offer));
+  }
+
+  DWORD Move(TPoint screen, DWORD wanted) override {
+    auto command = NewCommand(Command::DragMove);
+    command->X = screen.X;
+    command->Y = screen.Y;
+    command->Effect = wanted;
+    command = Run(command);
+    return command ? command->Effect : DROPEFFECT_NONE;
+  }
+
+  void Leave() override { Run(Command::DragLeave); }
+
+  DWORD Drop() override {
+    auto command = Run(Command::DragDrop);
+    return command ? command->Effect : DROPEFFECT_NONE;
+  }
+
+  void End() override { Run(Command::DragEnd); }
+
  private:
   struct Command {
-    enum Kind { Offer, Owned, Targets, Read, Quit } kind;
+    enum Kind {
+      Offer,
+      Owned,
+      Targets,
+      Read,
+      AcceptDrops,
+      AnswerPosition,
+      ReadDropped,
+      FinishDrop,
+      DragBegin,
+      DragMove,
+      DragLeave,
+      DragDrop,
+      DragEnd,
+      Quit
+    } kind;
     std::string Target;
+    unsigned long Window = 0;
+    int X = 0, Y = 0;
+    DWORD Effect = DROPEFFECT_NONE;
     std::shared_ptr<const ui::TClipboardOffer> NewOffer;
     bool Done = false, Ok = false;
     std::string Bytes, Error;
@@ -123,12 +211,21 @@ class X11Clipboard final : public ui::TSystemClipboard {
     Clock::time_point LastActivity;
   };
 
-  std::shared_ptr<Command> Run(Command::Kind kind, std::string target = {},
-                               std::shared_ptr<const ui::TClipboardOffer> offer = nullptr) {
+  static std::shared_ptr<Command> NewCommand(Command::Kind kind) {
     auto command = std::make_shared<Command>();
     command->kind = kind;
+    return command;
+  }
+
+  std::shared_ptr<Command> Run(Command::Kind kind, std::string target = {},
+                               std::shared_ptr<const ui::TClipboardOffer> offer = nullptr) {
+    auto command = NewCommand(kind);
     command->Target = std::move(target);
     command->NewOffer = std::move(offer);
+    return Run(command);
+  }
+
+  std::shared_ptr<Command> Run(std::shared_ptr<Command> command) {
     std::unique_lock lock(mutex_);
     queue_.push_back(command);
     if (wake_[1] >= 0) {
@@ -203,6 +300,9 @@ class X11Clipboard final : public ui::TSystemClipboard {
       case SelectionRequest:
         Answer(event.xselectionrequest);
         break;
+      case ClientMessage:
+        HandleDragMessage(event.xclient);
+        break;
       case SelectionClear:
         if (event.xselectionclear.selection == clipboard_ && event.xselectionclear.window == window_)
           offer_.reset();
@@ -234,7 +334,43 @@ class X11Clipboard final : public ui::TSystemClipboard {
         ReadTargets(command);
         break;
       case Command::Read:
-        ReadTarget(command);
+        ReadTarget(command, clipboard_, CurrentTime);
+        break;
+      case Command::ReadDropped:
+        ReadTarget(command, xdndSelection_, in_.DropTime);
+        break;
+      case Command::AcceptDrops:
+        MarkDropWindow(command.Window);
+        break;
+      case Command::AnswerPosition:
+        if (in_.Source != None)
+          SendDnd(in_.Source, in_.Source, xdndStatus_, static_cast<long>(in_.Target),
+                  command.Effect != DROPEFFECT_NONE ? 3 : 2, 0, 0,
+                  static_cast<long>(command.Effect == DROPEFFECT_NONE ? None : ActionOf(command.Effect)));
+        break;
+      case Command::FinishDrop:
+        if (in_.Source != None && in_.Dropped)
+          SendDnd(in_.Source, in_.Source, xdndFinished_, static_cast<long>(in_.Target),
+                  command.Effect != DROPEFFECT_NONE ? 1 : 0,
+                  static_cast<long>(command.Effect == DROPEFFECT_NONE ? None : ActionOf(command.Effect)), 0,
+                  0);
+        in_ = Incoming{};
+        break;
+      case Command::DragBegin:
+        BeginDrag(std::move(command.NewOffer));
+        break;
+      case Command::DragMove:
+        command.Effect = MoveDrag(command.X, command.Y, command.Effect);
+        break;
+      case Command::DragLeave:
+        LeaveDrag();
+        break;
+      case Command::DragDrop:
+        command.Effect = DropDrag();
+        break;
+      case Command::DragEnd:
+        LeaveDrag();
+        out_ = Outgoing{};
         break;
       case Command::Quit:
         break;
@@ -265,20 +401,24 @@ class X11Clipboard final : public ui::TSystemClipboard {
     // Old clients name no property: the target's own name is used.
     const Atom property = request.property == None ? request.target : request.property;
     reply.property = None;
-    if (request.selection == clipboard_ && offer_ && request.owner == window_) {
+    // The clipboard's offer, or the running drag's.
+    const std::shared_ptr<const ui::TClipboardOffer>& offer =
+        request.selection == xdndSelection_ ? out_.Offer : offer_;
+    if ((request.selection == clipboard_ || request.selection == xdndSelection_) && offer &&
+        request.owner == window_) {
       if (request.target == targets_) {
         std::vector<long> atoms = {static_cast<long>(targets_), static_cast<long>(timestamp_)};
-        for (const auto& [name, bytes] : offer_->Targets)
+        for (const auto& [name, bytes] : offer->Targets)
           atoms.push_back(static_cast<long>(Intern(name.c_str())));
         XChangeProperty(display_, request.requestor, property, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
         reply.property = property;
       } else if (request.target == timestamp_) {
-        long time = static_cast<long>(ownTime_);
+        long time = static_cast<long>(request.selection == xdndSelection_ ? out_.Stamp : ownTime_);
         XChangeProperty(display_, request.requestor, property, XA_INTEGER, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(&time), 1);
         reply.property = property;
-      } else if (const std::string* bytes = offer_->Find(NameOf(request.target))) {
+      } else if (const std::string* bytes = offer->Find(NameOf(request.target))) {
         // "TEXT" asks for text in whatever type the owner likes.
         const Atom type = request.target == text_ ? utf8String_ : request.target;
         if (bytes->size() > chunk_) {
@@ -287,7 +427,7 @@ class X11Clipboard final : public ui::TSystemClipboard {
           XChangeProperty(display_, request.requestor, property, incr_, 32, PropModeReplace,
                           reinterpret_cast<unsigned char*>(&size), 1);
           transfers_.push_back(
-              Transfer{request.requestor, property, type, offer_, bytes, 0, false, Clock::now()});
+              Transfer{request.requestor, property, type, offer, bytes, 0, false, Clock::now()});
         } else {
           XChangeProperty(display_, request.requestor, property, type, 8, PropModeReplace,
                           reinterpret_cast<const unsigned char*>(bytes->data()),
@@ -356,18 +496,24 @@ class X11Clipboard final : public ui::TSystemClipboard {
 
   // Asks the owner for Target into our property; false with Error set when
   // it does not answer or refuses.
-  bool Convert(Atom target, const std::string& name, std::string& error) {
+  bool Convert(Atom target, const std::string& name, std::string& error, Atom selection = None,
+               Time time = CurrentTime) {
+    if (selection == None) selection = clipboard_;
     XDeleteProperty(display_, window_, transferProperty_);
-    XConvertSelection(display_, clipboard_, target, transferProperty_, window_, CurrentTime);
+    XConvertSelection(display_, selection, target, transferProperty_, window_, time);
     XFlush(display_);
     XEvent event;
     const bool answered = WaitFor(
         [&](const XEvent& e) {
           return e.type == SelectionNotify && e.xselection.requestor == window_ &&
-                 e.xselection.selection == clipboard_;
+                 e.xselection.selection == selection;
         },
         Clock::now() + Timeout, event);
     if (!answered) {
+      if (selection != clipboard_) {
+        error = "The dragging program did not answer in time";
+        return false;
+      }
       error = kNoAnswer;
       silentOwner_ = XGetSelectionOwner(display_, clipboard_);
       silentUntil_ = Clock::now() + Timeout * 10;
@@ -448,10 +594,11 @@ class X11Clipboard final : public ui::TSystemClipboard {
     command.Ok = true;
   }
 
-  void ReadTarget(Command& command) {
+  void ReadTarget(Command& command, Atom selection, Time time) {
     const Atom target = Intern(command.Target.c_str());
-    if (XGetSelectionOwner(display_, clipboard_) == window_) {
-      const std::string* bytes = offer_ ? offer_->Find(command.Target) : nullptr;
+    if (XGetSelectionOwner(display_, selection) == window_) {
+      const auto& offer = selection == clipboard_ ? offer_ : out_.Offer;
+      const std::string* bytes = offer ? offer->Find(command.Target) : nullptr;
       command.Ok = bytes != nullptr;
       if (bytes)
         command.Bytes = *bytes;
@@ -460,7 +607,8 @@ class X11Clipboard final : public ui::TSystemClipboard {
       return;
     }
     PropertyValue value;
-    if (!Convert(target, command.Target, command.Error) || !TakeProperty(value, MaxBytes, command.Error))
+    if (!Convert(target, command.Target, command.Error, selection, time) ||
+        !TakeProperty(value, MaxBytes, command.Error))
       return;
     if (value.Type == incr_) {
       // The size announced is at least what will come.
@@ -514,8 +662,267 @@ class X11Clipboard final : public ui::TSystemClipboard {
     return true;
   }
 
+  // ---- the drag-and-drop protocol -----------------------------------------------
+
+  static constexpr long kDndVersion = 5;
+
+  // A window that takes drops, whose messages come to this window.
+  void MarkDropWindow(Window window) {
+    long version = kDndVersion;
+    long proxy = static_cast<long>(window_);
+    XChangeProperty(display_, window, xdndAware_, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&version), 1);
+    XChangeProperty(display_, window, xdndProxy_, XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&proxy), 1);
+    XFlush(display_);
+  }
+
+  void SendDnd(Window to, Window about, Atom type, long l0, long l1, long l2, long l3, long l4) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.display = display_;
+    event.xclient.window = about;
+    event.xclient.message_type = type;
+    event.xclient.format = 32;
+    const long data[5] = {l0, l1, l2, l3, l4};
+    for (int i = 0; i < 5; ++i) event.xclient.data.l[i] = data[i];
+    XSendEvent(display_, to, False, NoEventMask, &event);
+    XFlush(display_);
+  }
+
+  Atom ActionOf(DWORD effect) const { return effect == DROPEFFECT_MOVE ? xdndMove_ : xdndCopy_; }
+  // Any action but a move (a link, a question) copies.
+  DWORD EffectOf(Atom action) const { return action == xdndMove_ ? DROPEFFECT_MOVE : DROPEFFECT_COPY; }
+
+  // A 32-bit property of a window: its first item, or None.
+  unsigned long FirstItem(Window window, Atom property, Atom type) {
+    Atom actual = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    unsigned long value = None;
+    if (XGetWindowProperty(display_, window, property, 0, 1, False, type, &actual, &format, &items, &after,
+                           &data) == Success &&
+        data && actual == type && format == 32 && items == 1)
+      value = *reinterpret_cast<unsigned long*>(data);
+    if (data) XFree(data);
+    return value;
+  }
+
+  void Emit(TDesktopDropEvent event) {
+    std::function<void(TDesktopDropEvent)> handler;
+    {
+      std::lock_guard lock(mutex_);
+      handler = dropHandler_;
+    }
+    if (handler) handler(std::move(event));
+  }
+
+  void HandleDragMessage(const XClientMessageEvent& m) {
+    if (m.format != 32) return;
+    const auto source = static_cast<Window>(m.data.l[0]);
+    if (m.message_type == xdndEnter_) {
+      in_ = Incoming{};
+      in_.Source = source;
+      in_.Target = m.window;
+      TDesktopDropEvent event;
+      event.Kind = TDesktopDropEvent::Enter;
+      event.Window = m.window;
+      std::vector<std::uint32_t> atoms;
+      if (m.data.l[1] & 1) {
+        // More than three names: the whole list is on the source window.
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display_, source, xdndTypeList_, 0, 1024, False, XA_ATOM, &type, &format,
+                               &items, &after, &data) == Success &&
+            data && format == 32)
+          atoms = ui::ReadTargetsReply(
+              std::string_view(reinterpret_cast<const char*>(data), items * sizeof(long)), 32, sizeof(long));
+        if (data) XFree(data);
+      } else {
+        for (int i = 2; i < 5; ++i) {
+          const auto atom = static_cast<unsigned long>(m.data.l[i]);
+          if (atom != None && atom < (1u << 29)) atoms.push_back(static_cast<std::uint32_t>(atom));
+        }
+      }
+      for (std::uint32_t atom : atoms)
+        if (std::string name = NameOf(atom); !name.empty()) event.Targets.push_back(std::move(name));
+      Emit(std::move(event));
+    } else if (m.message_type == xdndPosition_ || m.message_type == xdndDrop_ ||
+               m.message_type == xdndLeave_) {
+      if (source != in_.Source || in_.Source == None) return;
+      TDesktopDropEvent event;
+      event.Window = m.window;
+      in_.Target = m.window;
+      if (m.message_type == xdndPosition_) {
+        in_.X = static_cast<int>((m.data.l[2] >> 16) & 0xFFFF);
+        in_.Y = static_cast<int>(m.data.l[2] & 0xFFFF);
+        in_.Wanted = EffectOf(static_cast<Atom>(m.data.l[4]));
+        event.Kind = TDesktopDropEvent::Position;
+      } else if (m.message_type == xdndDrop_) {
+        in_.DropTime = static_cast<Time>(m.data.l[2]);
+        in_.Dropped = true;
+        event.Kind = TDesktopDropEvent::Drop;
+      } else {
+        event.Kind = TDesktopDropEvent::Leave;
+        in_ = Incoming{};
+      }
+      event.X = in_.X;
+      event.Y = in_.Y;
+      event.Wanted = in_.Wanted;
+      Emit(std::move(event));
+    } else if (m.message_type == xdndStatus_) {
+      if (source != out_.Target || out_.Target == None) return;
+      out_.StatusPending = false;
+      out_.Accepted = (m.data.l[1] & 1) != 0;
+      out_.Action = static_cast<Atom>(m.data.l[4]);
+    }
+  }
+
+  // The window under a screen point that takes drops, with the window its
+  // messages go to and its version; None where there is none, or where
+  // the program's own windows are.
+  Window DropWindowAt(int x, int y, Window& proxy, long& version) {
+    const Window root = DefaultRootWindow(display_);
+    Window at = root;
+    for (int depth = 0; depth < 16; ++depth) {
+      Window child = None;
+      int cx = 0, cy = 0;
+      if (!XTranslateCoordinates(display_, root, at, x, y, &cx, &cy, &child) || child == None) return None;
+      at = child;
+      proxy = at;
+      if (const Window named = FirstItem(at, xdndProxy_, XA_WINDOW); named != None) {
+        // A proxy counts only when it names itself (else it is left over
+        // from a program that ended).
+        if (FirstItem(named, xdndProxy_, XA_WINDOW) == named) proxy = named;
+      }
+      if (proxy == window_) return None;
+      version = static_cast<long>(FirstItem(proxy, xdndAware_, XA_ATOM));
+      if (version >= 3) return at;
+    }
+    return None;
+  }
+
+  void BeginDrag(std::shared_ptr<const ui::TClipboardOffer> offer) {
+    out_ = Outgoing{};
+    out_.Offer = std::move(offer);
+    out_.Stamp = ServerTime();
+    XSetSelectionOwner(display_, xdndSelection_, window_, out_.Stamp);
+    for (const auto& [name, bytes] : out_.Offer->Targets)
+      out_.Types.push_back(static_cast<long>(Intern(name.c_str())));
+    XChangeProperty(display_, window_, xdndTypeList_, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(out_.Types.data()), static_cast<int>(out_.Types.size()));
+    XFlush(display_);
+  }
+
+  // Waits a while for the status of the last position sent.
+  void AwaitStatus(std::chrono::milliseconds bound) {
+    XEvent event;
+    const auto deadline = Clock::now() + bound;
+    while (
+        out_.StatusPending &&
+        WaitFor(
+            [&](const XEvent& e) { return e.type == ClientMessage && e.xclient.message_type == xdndStatus_; },
+            deadline, event))
+      HandleDragMessage(event.xclient);
+  }
+
+  DWORD MoveDrag(int x, int y, DWORD wanted) {
+    if (!out_.Offer) return DROPEFFECT_NONE;
+    Window proxy = None;
+    long version = 0;
+    const Window target = DropWindowAt(x, y, proxy, version);
+    if (target != out_.Target) {
+      LeaveDrag();
+      if (target == None) return DROPEFFECT_NONE;
+      out_.Target = target;
+      out_.Proxy = proxy;
+      out_.Version = std::min(version, kDndVersion);
+      const std::size_t n = out_.Types.size();
+      SendDnd(proxy, target, xdndEnter_, static_cast<long>(window_), out_.Version << 24 | (n > 3 ? 1 : 0),
+              n > 0 ? out_.Types[0] : 0, n > 1 ? out_.Types[1] : 0, n > 2 ? out_.Types[2] : 0);
+    }
+    if (target == None) return DROPEFFECT_NONE;
+    // One position at a time: the next waits for the status of this one
+    // (briefly, so that a slow program does not hold the pointer).
+    if (!out_.StatusPending) {
+      out_.StatusPending = true;
+      SendDnd(out_.Proxy, target, xdndPosition_, static_cast<long>(window_), 0,
+              (x & 0xFFFF) << 16 | (y & 0xFFFF), static_cast<long>(out_.Stamp),
+              static_cast<long>(ActionOf(wanted)));
+    }
+    AwaitStatus(std::chrono::milliseconds(250));
+    return out_.Accepted ? EffectOf(out_.Action) : DROPEFFECT_NONE;
+  }
+
+  void LeaveDrag() {
+    if (out_.Target != None)
+      SendDnd(out_.Proxy, out_.Target, xdndLeave_, static_cast<long>(window_), 0, 0, 0, 0);
+    out_.Target = out_.Proxy = None;
+    out_.StatusPending = out_.Accepted = false;
+    out_.Action = None;
+  }
+
+  DWORD DropDrag() {
+    if (out_.Target == None) return DROPEFFECT_NONE;
+    AwaitStatus(Timeout);
+    if (!out_.Accepted) {
+      LeaveDrag();
+      return DROPEFFECT_NONE;
+    }
+    const Window target = out_.Target;
+    SendDnd(out_.Proxy, target, xdndDrop_, static_cast<long>(window_), 0, static_cast<long>(out_.Stamp), 0,
+            0);
+    // The other program takes the data (answered meanwhile) and says what
+    // it did; one that never says has taken nothing the source may lose.
+    XEvent event;
+    const bool finished = WaitFor(
+        [&](const XEvent& e) {
+          return e.type == ClientMessage && e.xclient.message_type == xdndFinished_ &&
+                 static_cast<Window>(e.xclient.data.l[0]) == target;
+        },
+        Clock::now() + Timeout, event);
+    DWORD effect = DROPEFFECT_NONE;
+    if (finished)
+      effect = out_.Version < 5                ? EffectOf(out_.Action)
+               : (event.xclient.data.l[1] & 1) ? EffectOf(static_cast<Atom>(event.xclient.data.l[2]))
+                                               : DROPEFFECT_NONE;
+    out_.Target = out_.Proxy = None;
+    out_.StatusPending = out_.Accepted = false;
+    return effect;
+  }
+
+  // A drag from another program over the program's windows.
+  struct Incoming {
+    Window Source = None;
+    Window Target = None;
+    int X = 0, Y = 0;
+    DWORD Wanted = DROPEFFECT_COPY;
+    Time DropTime = CurrentTime;
+    bool Dropped = false;
+  };
+
+  // The program's drag in another program's window.
+  struct Outgoing {
+    std::shared_ptr<const ui::TClipboardOffer> Offer;
+    std::vector<long> Types;
+    Time Stamp = CurrentTime;
+    Window Target = None, Proxy = None;
+    long Version = 0;
+    bool StatusPending = false, Accepted = false;
+    Atom Action = None;
+  };
+
   Display* display_;
   Window window_ = 0;
+  Atom xdndAware_ = None, xdndProxy_ = None, xdndEnter_ = None, xdndPosition_ = None, xdndStatus_ = None,
+       xdndLeave_ = None, xdndDrop_ = None, xdndFinished_ = None, xdndSelection_ = None, xdndTypeList_ = None,
+       xdndCopy_ = None, xdndMove_ = None;
+  Incoming in_;
+  Outgoing out_;
+  std::function<void(TDesktopDropEvent)> dropHandler_;
   Atom clipboard_ = None, targets_ = None, timestamp_ = None, incr_ = None, utf8String_ = None, text_ = None,
        transferProperty_ = None, timeProperty_ = None;
   std::size_t chunk_ = 0;
@@ -537,7 +944,7 @@ class X11Clipboard final : public ui::TSystemClipboard {
 
 }  // namespace
 
-std::unique_ptr<ui::TSystemClipboard> OpenX11Clipboard() {
+std::unique_ptr<TX11Desktop> OpenX11Clipboard() {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return nullptr;
   ourDisplay = display;
