@@ -4,6 +4,9 @@
 // and as the target of a drag out of one.
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <fstream>
 #include <functional>
@@ -19,6 +22,7 @@
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/Input.h"
 #include "tests/TestOutput.h"
+#include "tests/platform/OtherPrograms.h"
 #include "tests/platform/backend/XvfbDisplay.h"
 
 namespace {
@@ -268,6 +272,46 @@ INSTANTIATE_TEST_SUITE_P(
                     DragOutCase{"MoveNeverFinished", DndClient::Answer::MoveSilently, false, "XdndActionMove",
                                 "", "Τιμή 1|Τιμή 2|Τιμή 3|||||", DROPEFFECT_NONE}),
     [](const testing::TestParamInfo<DragOutCase>& i) { return i.param.name; });
+
+TEST_F(DragDropExchangeTest, TheUsersOwnPointerDragsCellsIntoTheOtherProgram) {
+  ASSERT_TRUE(Installed("xdotool", "xdotool"));
+  TExtStringGrid& g = Grid(false);
+  g.DragDropSettings().OleDropSource = true;
+  g.SetCells(1, 1, Greek("Έκπτωση"));
+  g.SetCells(2, 1, "3,5");
+  g.SetSelection({1, 1, 2, 1});
+  client->ShowTarget(600, 100, 200, 200, DndClient::Answer::Move);
+  // The display's pointer, pressed on the cell and let go over the other
+  // program's window, while the program runs.
+  const TPoint at = CellPoint(g, 1, 1);
+  const std::string window = std::to_string(screen->DisplayWindow(*form));
+  const std::string x = std::to_string(at.X - form->Left()), y = std::to_string(at.Y - form->Top());
+  const std::vector<std::string> args = {
+      "xdotool",   "mousemove", "--window", window,
+      x,           y,           "sleep",    "0.3",
+      "mousedown", "1",         "sleep",    "0.2",
+      "mousemove", "--window",  window,     std::to_string(at.X - form->Left() + 20),
+      y,           "sleep",     "0.3",      "mousemove",
+      "650",       "150",       "sleep",    "0.3",
+      "mousemove", "700",       "200",      "sleep",
+      "0.5",       "mouseup",   "1"};
+  std::vector<char*> argv;
+  std::vector<std::string> copy = args;
+  for (auto& a : copy) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ), 0);
+  int status = -1;
+  const bool ended = PumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; });
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  EXPECT_TRUE(PumpUntil([&] { return client->Target().Drops == 1 && !ui::dragdrop::Dragging(); }));
+  EXPECT_EQ(client->Target().Text, "Έκπτωση\t3,5");
+  EXPECT_EQ(g.Cells(1, 1), "");
+  EXPECT_EQ(g.Cells(2, 1), "");
+}
 
 TEST_F(DragDropExchangeTest, EscapeOutsideCancelsAndTheOtherProgramHearsTheDragLeave) {
   TExtStringGrid& g = Grid(false);

@@ -286,11 +286,33 @@ bool TScreenBackend::WaitForInput(DWORD timeoutMs) {
     return waitMs != 0 ? SDL_WaitEventTimeout(&event, waitMs) : SDL_PollEvent(&event);
   };
   if (refocus_) Refocus();
-  if (next(wait) == 0) return true;  // the time passed: timers are due
+  FollowDragPointer();
+  if (next(wait) == 0) {
+    FollowDragPointer();
+    return true;  // the time passed: timers are due
+  }
   HandleEvent(event);
   while (next(0)) HandleEvent(event);
   if (refocus_) Refocus();
+  FollowDragPointer();
   return true;
+}
+
+void TScreenBackend::FollowDragPointer() {
+  if (!ui::dragdrop::Dragging() || windows_.empty()) {
+    dragPointerKnown_ = false;
+    return;
+  }
+  int x = 0, y = 0;
+  bool held = true;
+  if (!QueryPointer(windows_.begin()->second, x, y, held)) return;
+  const TPoint at = Point(x, y);
+  if (!dragPointerKnown_ || at != dragPointer_) {
+    dragPointerKnown_ = true;
+    dragPointer_ = at;
+    ui::dragdrop::MouseMove(ui::dragdrop::WindowAt(at), at);
+  }
+  if (!held) ui::dragdrop::ButtonUp();
 }
 
 void TScreenBackend::Refocus() {
@@ -353,6 +375,13 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
       }
     } else if (e.type == SDL_MOUSEMOTION || e.type == SDL_MOUSEBUTTONUP) {
       SyncDragModifiers();
+    }
+    // Past the program's windows the display library pins the pointer to
+    // a window's edge, or reports nothing: the drag follows the pointer
+    // as the display itself has it.
+    if (e.type == SDL_MOUSEMOTION && selection_) {
+      FollowDragPointer();
+      return;
     }
   }
   switch (e.type) {

@@ -66,6 +66,11 @@ class TScreenBackend : public TBackend {
  private:
   TWinControl* FindByWindowId(unsigned id) const;
   void ShowWindowOnScreen(TWinControl& window);
+  // While a drag runs: the pointer's moves and the left button's release,
+  // as the display has them, handed to the drag.
+  void FollowDragPointer();
+  TPoint dragPointer_{0, 0};
+  bool dragPointerKnown_ = false;
   // Names the clipboard's window as the one that takes the window's drops.
   void MarkDropWindow(TWinControl& window);
   // Gives the keyboard to the window of the active form when it lies

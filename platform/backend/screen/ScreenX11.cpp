@@ -42,6 +42,18 @@ bool QueryHeldModifiers(SDL_Window* anyWindow, bool& ctrl, bool& shift) {
   return true;
 }
 
+bool QueryPointer(SDL_Window* anyWindow, int& x, int& y, bool& leftHeld) {
+  Display* display = DisplayOf(anyWindow);
+  if (!display) return false;
+  Window root = 0, child = 0;
+  int windowX = 0, windowY = 0;
+  unsigned mask = 0;
+  if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY, &mask))
+    return false;
+  leftHeld = (mask & Button1Mask) != 0;
+  return true;
+}
+
 bool HoldsKeyboard(SDL_Window* window) {
   Window own = 0;
   Display* display = DisplayOf(window, &own);

@@ -6,6 +6,9 @@ struct SDL_Window;
 // The Ctrl and Shift keys held now, whichever window has the keyboard;
 // false when the display cannot say (not X).
 bool QueryHeldModifiers(SDL_Window* anyWindow, bool& ctrl, bool& shift);
+// Where the pointer is on the screen and whether its left button is held;
+// false when the display cannot say (not X).
+bool QueryPointer(SDL_Window* anyWindow, int& x, int& y, bool& leftHeld);
 // Whether Window holds the keyboard focus of the display.
 bool HoldsKeyboard(SDL_Window* window);
 // The display's own number of Window (0 when not X).
