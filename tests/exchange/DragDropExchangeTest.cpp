@@ -8,6 +8,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -282,32 +283,40 @@ TEST_F(DragDropExchangeTest, TheUsersOwnPointerDragsCellsIntoTheOtherProgram) {
   g.SetSelection({1, 1, 2, 1});
   client->ShowTarget(600, 100, 200, 200, DndClient::Answer::Move);
   // The display's pointer, pressed on the cell and let go over the other
-  // program's window, while the program runs.
+  // program's window, while the program runs: the second half only once
+  // the drag began (a button let go before that would drop at once).
   const TPoint at = CellPoint(g, 1, 1);
   const std::string window = std::to_string(screen->DisplayWindow(*form));
   const std::string x = std::to_string(at.X - form->Left()), y = std::to_string(at.Y - form->Top());
-  const std::vector<std::string> args = {
-      "xdotool",   "mousemove", "--window", window,
-      x,           y,           "sleep",    "0.3",
-      "mousedown", "1",         "sleep",    "0.2",
-      "mousemove", "--window",  window,     std::to_string(at.X - form->Left() + 20),
-      y,           "sleep",     "0.3",      "mousemove",
-      "650",       "150",       "sleep",    "0.3",
-      "mousemove", "700",       "200",      "sleep",
-      "0.5",       "mouseup",   "1"};
-  std::vector<char*> argv;
-  std::vector<std::string> copy = args;
-  for (auto& a : copy) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ), 0);
-  int status = -1;
-  const bool ended = PumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; });
-  if (!ended) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-  }
+  std::vector<pid_t> tools;
+  auto xdotool = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), "xdotool");
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ) == 0) tools.push_back(pid);
+  };
+  g.OnOleDragStart = [&](TObject*, int, int) {
+    xdotool({"mousemove", "650", "150", "sleep", "0.3", "mousemove", "700", "200", "sleep", "0.3", "mouseup",
+             "1"});
+  };
+  xdotool({"mousemove", "--window", window, x, y, "sleep", "0.3", "mousedown", "1", "sleep", "0.2",
+           "mousemove", "--window", window, std::to_string(at.X - form->Left() + 20), y});
+  auto ended = [&] {
+    for (pid_t& pid : tools) {
+      int status = 0;
+      if (pid != 0 && waitpid(pid, &status, WNOHANG) == pid) pid = 0;
+    }
+    return std::all_of(tools.begin(), tools.end(), [](pid_t pid) { return pid == 0; });
+  };
   EXPECT_TRUE(PumpUntil([&] { return client->Target().Drops == 1 && !ui::dragdrop::Dragging(); }));
+  EXPECT_TRUE(PumpUntil([&] { return tools.size() == 2 && ended(); }));
+  for (pid_t pid : tools)
+    if (pid != 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
   EXPECT_EQ(client->Target().Text, "Έκπτωση\t3,5");
   EXPECT_EQ(g.Cells(1, 1), "");
   EXPECT_EQ(g.Cells(2, 1), "");
