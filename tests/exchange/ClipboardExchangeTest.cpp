@@ -244,6 +244,11 @@ TEST_F(ClipboardExchangeTest, APreviewPageCopiedReadsBackAsAPictureOfThePage) {
   EXPECT_GT(white, pixels.Pixels.size() * 8 / 10);
   printers::UseSystem();
   Printer()->Refresh();
+  // The preview outlives the report run: hidden here, so that the next
+  // test of the process finds no window of this one over its screen.
+  for (int i = Screen->FormCount() - 1; i >= 0; --i)
+    if (auto* preview = dynamic_cast<TRpStandardPreview*>(Screen->Forms(i))) preview->Hide();
+  Application->ProcessMessages();
 }
 
 // Runs the second copy of the program in Mode; its standard input stays
