@@ -26,6 +26,9 @@ TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
   Font().SetSize(10);
   SetParentFont(false);
   page_.Units = RpMeasureInInches() ? TRpUnit::Inches : TRpUnit::MM;
+  page_.CharFont = &Font();
+  // A new report takes the paper the default printer is set to.
+  page_.SetPaperSize(static_cast<TRpPaperSize>(TRpPrinter::DefaultPrinterPaperIndex()));
   RulerPage = &page_;
   NumberRuler = true;
   functions_.AddFunction("PAGENUMBER", "0");
@@ -55,6 +58,7 @@ void TCustomBandRep::PageChanged() {
 void TCustomBandRep::Paint() {
   TRpBasePanel::Paint();
   TCanvas& c = Canvas();
+  if (firstPage_) c.StretchDraw(ClientRect(), firstPage_.get());
   const auto native = [&](int index) { return page_.NativeValue(index); };
   const int left = ScreenPixels(native(TRpPage::iLeftMargin)),
             top = ScreenPixels(native(TRpPage::iTopMargin));
@@ -86,6 +90,33 @@ void TCustomBandRep::Paint() {
     }
 }
 
+void TCustomBandRep::Dispatch(TMessage& message) {
+  if (message.Msg == WM_RP_PAGES && message.WParam == 1) {
+    TRpPrinter* from = printer_ != nullptr ? printer_ : designPrinter_.get();
+    if (from != nullptr) {
+      firstPage_ = from->GetPage(1);
+      Invalidate();
+    }
+    return;
+  }
+  TRpBasePanel::Dispatch(message);
+}
+
+void TCustomBandRep::DesignRun() {
+  if (!Available) return;
+  if (printer_ == designPrinter_.get()) printer_ = nullptr;
+  designPrinter_ = std::make_unique<TRpPrinter>(this);
+  designPrinter_->Destination = rpdMetafile;
+  designPrinter_->Client = Handle();
+  RunInto(designPrinter_.get());
+}
+
+void TCustomBandRep::ControlBoundsChanged() {
+  if (!Available || !firstPage_) return;
+  firstPage_.reset();
+  Invalidate();
+}
+
 void TCustomBandRep::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const bool resized = AWidth != Width() || AHeight != Height();
   TRpBasePanel::SetBounds(ALeft, ATop, AWidth, AHeight);
@@ -105,6 +136,8 @@ TCustomBandRep::~TCustomBandRep() {
   if (previewPrinter_ && previewPrinter_->ShowingPreview()) previewPrinter_->ClosePreview();
   if (printer_ == previewPrinter_.get()) printer_ = nullptr;
   previewPrinter_.reset();
+  if (printer_ == designPrinter_.get()) printer_ = nullptr;
+  designPrinter_.reset();
   // Bands outlive the list while the form frees them.
   for (TRpCustomBand* band : allBands_) band->ParentReport = nullptr;
   allBands_.clear();

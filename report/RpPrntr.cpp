@@ -397,6 +397,15 @@ int TRpPrinter::DefaultPaperIndex() const {
   return static_cast<int>(RpPaperOfCode(mode.dmPaperSize));
 }
 
+int TRpPrinter::DefaultPrinterPaperIndex() {
+  const auto& profiles = printers::Profiles();
+  const int index = printers::DefaultIndex();
+  if (index < 0 || index >= static_cast<int>(profiles.size())) return 0;
+  const TDeviceMode& mode = profiles[static_cast<size_t>(index)].Defaults;
+  if (!(mode.dmFields & DM_PAPERSIZE)) return 0;
+  return static_cast<int>(RpPaperOfCode(mode.dmPaperSize));
+}
+
 void TRpPrinter::ApplyJobSettings(const TBandRepPrinterSettings& s) {
   SetCopies(s.Copies);
   SetOutputBin(s.OutputBin);
