@@ -622,6 +622,12 @@ void TCustomBandRep::PrinterSetupDialog() {
     dialog.ToPage = printer_->PageCount();
   }
   device->SetOrientation(page_.Orientation());
+  // The dialog offers the report's own paper first.
+  if (const int code = RpPaperInfo(page_.PaperSize()).Code; code > 0 && code < DMPAPER_USER) {
+    const std::vector<int> papers = device->PaperCodes();
+    if (std::find(papers.begin(), papers.end(), code) != papers.end())
+      device->DeviceMode().dmPaperSize = code;
+  }
   dialog.Copies = PrinterSettings.Copies;
   if (!dialog.Execute()) {
     Tag = 1;
@@ -661,6 +667,11 @@ void TCustomBandRep::ApplyDialogSettings(TRpPrinter& p) const {
   p.SetPrinterIndex(chosen.PrinterIndex);
   p.SetCustomBinCode(chosen.CustomBinCode);
   p.SetOutputBin(chosen.OutputBin);
+  // A source the bin table does not name is asked for by its own code.
+  bool listed = false;
+  for (int i = 0; i < kRpBinCount; ++i)
+    listed = listed || RpBinCode(static_cast<TRpBin>(i)) == chosen.CustomBinCode;
+  p.SetUseCustomBinCode(chosen.CustomBinCode > 0 && !listed);
   p.SetExtendedDuplex(chosen.ExtendedDuplex);
   p.SetPrintQuality(chosen.PrintQuality);
   p.SetCollate(chosen.Collate);
@@ -670,7 +681,17 @@ void TCustomBandRep::ApplyDialogSettings(TRpPrinter& p) const {
   p.FirstPage = chosen.FirstPage;
   p.LastPage = chosen.LastPage;
   p.SetCustomPaperCode(chosen.CustomPaperCode);
+  // The paper chosen in the dialog is the job's.
+  p.SetUseCustomPaperCode(chosen.CustomPaperCode > 0);
   p.SetDuplex(chosen.Duplex);
+  // Quality and colour are no settings of a run: they go to the device
+  // the pages print on, where the printer honours them.
+  if (TPrinter* device = p.Printer(); device != nullptr && device->PrinterIndex() >= 0) {
+    TDeviceMode& mode = device->DeviceMode();
+    if ((mode.dmFields & DM_PRINTQUALITY) && chosen.PrintQuality > 0)
+      mode.dmPrintQuality = chosen.PrintQuality;
+    if ((mode.dmFields & DM_COLOR) && chosen.ColorOption > 0) mode.dmColor = chosen.ColorOption;
+  }
 }
 
 void TCustomBandRep::TakeDialogSettings() {

@@ -61,8 +61,12 @@ TRpPrinter::TRpPrinter(TRpPrinterMaster* master)
     printer_ = ownPrinter_.get();
   }
   if (printerOK_) {
-    if (printer_ != standard && standard->PrinterIndex() >= 0)
+    if (printer_ != standard && standard->PrinterIndex() >= 0) {
       printer_->SetPrinterIndex(standard->PrinterIndex());
+      // The program has one printer to its user: what the print dialog set
+      // on it (quality, colour, ...) holds for this run's own copy too.
+      printer_->SetDeviceMode(standard->DeviceMode());
+    }
     settings_.SetPrinter(printer_);
   }
   topOffset_ = settings_.TopOffset;
