@@ -35,9 +35,9 @@ bool HasBar(TScrollStyle Style, int Bar) {
 // ---- flat bars ----------------------------------------------------------------------
 
 void TExtStringGrid::InitFlatScrollBars() {
-  // Without a window there are no bars yet: the window starts them when it
-  // is made.
-  if (!HandleAllocated()) return;
+  // A grid on a parent gets its window now; one without a parent starts
+  // them when its window is made.
+  if (!HandleAllocated() && !Parent()) return;
   flatScrollBars_ = InitializeFlatSB(Handle()) != 0;
 }
 

@@ -177,6 +177,12 @@ TEST_F(ExtGridScrollTest, FlatBarsSetBeforeTheWindowStartWithItAndAgainWithANewO
   g->SetBounds(10, 10, 300, 200);
   g->SetRowCount(40);
   g->SetParent(form.get());
+  // A grid already on its parent starts them at once.
+  auto* second = new TExtStringGrid(form.get());
+  second->SetParent(form.get());
+  second->SetBounds(320, 10, 100, 100);
+  second->SetScrollProportional(true);
+  EXPECT_TRUE(second->FlatScrollBarsOn());
   form->Show();
   Application->ProcessMessages();
   ASSERT_TRUE(g->HandleAllocated());
