@@ -184,12 +184,7 @@ TCellGraphic* TExtStringGrid::GetCellGraphicInfo(int ACol, int ARow, int& Width,
       break;
     case ctPicture:
     case ctFilePicture: {
-      TPoint own{0, 0};
-      if (g->CellType == ctPicture && g->CellPicture && g->CellPicture->Graphic())
-        own = {g->CellPicture->Width(), g->CellPicture->Height()};
-      if (const auto* file = dynamic_cast<const TFilePicture*>(g->CellObject1);
-          g->CellType == ctFilePicture && file)
-        own = {file->Width, file->Height};
+      const TPoint own = CellPictureSize(ACol, ARow);
       if (own.X <= 0 || own.Y <= 0) break;
       const TRect cell = CellRectEx(DisplColIndex(ACol), ARow);
       const TPoint fitted =
