@@ -95,6 +95,9 @@ class TExtStringGrid : public TBaseGrid {
   int MaxEditLength() const { return maxEditLength_; }
   // Also the limit of the text editor once it exists.
   void SetMaxEditLength(int v);
+  // Whether a theme was active when the grid was made; its editors and its
+  // csTheme check boxes draw themed then.
+  bool ThemedLook() const { return themedLook_; }
   bool AutoSize() const { return autoSize_; }
   // Switching it on sizes the columns to their contents.
   void SetAutoSize(bool v);
@@ -694,6 +697,8 @@ class TExtStringGrid : public TBaseGrid {
   static void EnsureGridBitmaps();
   // One check box or radio button in a control style.
   void DrawCheck(TCanvas& ACanvas, const TRect& R, bool Checked, bool Enabled, TCellControlStyle Style);
+  // The window themed parts are drawn for; none without the themed look.
+  HWND ThemedWindow() { return themedLook_ && HandleAllocated() ? Handle() : nullptr; }
   void DrawRadio(TCanvas& ACanvas, int X, int Y, bool On, bool Enabled, TCellControlStyle Style);
   // One button per caption, stacked or side by side; Index -1 turns on the
   // caption equal to Text.
@@ -910,6 +915,7 @@ class TExtStringGrid : public TBaseGrid {
   // painting
   TBitmap rowIndicator_;
   int maxEditLength_ = 0;
+  bool themedLook_ = false;
   bool autoSize_ = false;
   std::unique_ptr<THTMLPictureCache> pictureCache_;
   int timerTicks_ = 0;

@@ -10,6 +10,7 @@
 #include "grid/ExtInplaceEdit.h"
 #include "grid/GridUtil.h"
 #include "grid/PictureContainer.h"
+#include "grid/ThemeApi.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "platform/ui/Forms.h"
@@ -44,6 +45,7 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner)
   columnHeaders_.OnChange = [this](TStrings*) { WriteColumnHeaders(); };
   rowHeaders_.OnChange = [this](TStrings*) { WriteRowHeaders(); };
   SetDefaultRowHeight(21);
+  themedLook_ = ThemedLookActive();
   CreateEditorControls();
 
   // The owner form's resize moves and stretches the grid with it.

@@ -498,6 +498,10 @@ void TExtStringGrid::CreateEditorControls() {
   unitEditBtn_ = new TGridUnitEditBtn(this);
   uniEdit_ = new TGridUniEdit(this);
   button_ = new TGridButton(this);
+  for (TGridCombo* combo : {combo_, static_cast<TGridCombo*>(uniCombo_)}) combo->SetIsWinXP(themedLook_);
+  spin_->SetIsWinXP(themedLook_);
+  editBtn_->SetIsWinXP(themedLook_);
+  unitEditBtn_->SetIsWinXP(themedLook_);
   richInplace_ = new TExtRichEdit(this);
   richInplace_->SetVisible(false);
   richInplace_->SetParent(this);
