@@ -636,6 +636,9 @@ class TExtStringGrid : public TBaseGrid {
   // Whether an editor control's text differs from what it showed on
   // opening: a value passed through unchanged keeps the cell's own text.
   bool EditorValueChanged(const AnsiString& Text) const { return Text != openedText_; }
+  // The cell text the date picker stands for: its time, its date, or
+  // nothing while its check box is clear.
+  AnsiString DatePickerValue() const;
   // Pending caret placement from a click (the editor's caret goes there).
   bool CaretPending() const { return caretPending_; }
   void SetCaretPending(bool v, TPoint At = {}) {

@@ -225,7 +225,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
         dp.SetDate(TryStrToDate(editText, value) ? value : Now());
         dp.SetBounds(r.Left, r.Top, w, dp.Height());
       }
-      openedText_ = dp.Text();
+      openedText_ = DatePickerValue();
       dp.SetEnabled(true);
       dp.SetVisible(true);
       dp.SetColor(brush.Color);
@@ -387,13 +387,10 @@ void TExtStringGrid::CloseCellEditor(int ACol, int ARow) {
     case edDateEdit:
     case edDateEditUpDown:
     case edTimeEdit:
-      if (datePicker_ && EditorValueChanged(datePicker_->Text())) {
-        if (editorType_ == edTimeEdit)
-          SetCellTextEdit(realCol, ARow, TimeToStr(datePicker_->Time()));
-        else
-          SetCellTextEdit(realCol, ARow,
-                          datePicker_->Checked() ? DateToStr(datePicker_->Date()) : AnsiString());
-      }
+      // Unticking the picker's check box empties the cell although the
+      // date shown stays the same.
+      if (datePicker_ && EditorValueChanged(DatePickerValue()))
+        SetCellTextEdit(realCol, ARow, DatePickerValue());
       editorActive_ = false;
       break;
     case edUniEdit:
@@ -484,6 +481,11 @@ void TExtStringGrid::EditorKeyToGrid(Word Key, TShiftState Shift) {
   }
   Navigation().AlwaysEdit = savedAlwaysEdit;
   handingKey_ = false;
+}
+
+AnsiString TExtStringGrid::DatePickerValue() const {
+  if (editorType_ == edTimeEdit) return TimeToStr(datePicker_->Time());
+  return datePicker_->Checked() ? DateToStr(datePicker_->Date()) : AnsiString();
 }
 
 void TExtStringGrid::CreateEditorControls() {

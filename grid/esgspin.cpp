@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "grid/GridUtil.h"
 #include "grid/ThemeApi.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/Windows.h"
@@ -387,7 +388,16 @@ void TEsgSpinEdit::Dispatch(TMessage& m) {
   TCustomMaskEdit::Dispatch(m);
 }
 
+int TEsgSpinEdit::MinHeight() const {
+  const int h = FontCharHeight(Font());
+  return (BorderStyle() != bsNone ? 4 : 0) + h + h / 4 + 2;
+}
+
 void TEsgSpinEdit::BoundsChanged() {
+  if (const int least = MinHeight(); Height() < least) {
+    SetHeight(least);
+    return;
+  }
   TCustomMaskEdit::BoundsChanged();
   const bool border = BorderStyle() != bsNone;
   const int b = border ? 5 : 1;
