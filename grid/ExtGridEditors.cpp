@@ -505,6 +505,9 @@ void TExtStringGrid::CreateEditorControls() {
   editBtn_->SetIsWinXP(themedLook_);
   unitEditBtn_->SetIsWinXP(themedLook_);
   richInplace_ = new TExtRichEdit(this);
+  richInplace_->OnSelectionChange = [this](TObject*) {
+    if (OnRichEditSelectionChange) OnRichEditSelectionChange(this);
+  };
   richInplace_->SetVisible(false);
   richInplace_->SetParent(this);
 }
