@@ -1,17 +1,26 @@
 // Rich-text cells: a cell whose text is RTF goes through the grid's own
-// hidden rich edit to give its plain text (copy, selection text) and comes
-// back from any rich edit as RTF.
+// hidden rich edit to give its plain text (copy, selection text), to be
+// drawn and measured as formatted text, and comes back from any rich edit
+// as RTF.
+
+#include <algorithm>
+#include <cmath>
 
 #include "grid/ExtGrid.h"
+#include "grid/ExtGridFooter.h"
 #include "platform/ui/ComCtrls.h"
 
 namespace {
 bool HoldsRichText(const AnsiString& S) { return S.find("{\\") != AnsiString::npos; }
+
+int ToTwips(int pixels, int dpi) {
+  return static_cast<int>(std::lround(static_cast<double>(pixels) * 1440 / std::max(1, dpi)));
+}
 }  // namespace
 
-TRichEdit& TExtStringGrid::GridRichEdit() {
+TExtRichEdit& TExtStringGrid::GridRichEdit() {
   if (!richEdit_) {
-    richEdit_ = new TRichEdit(this);
+    richEdit_ = new TExtRichEdit(this);
     richEdit_->SetVisible(false);
     richEdit_->SetParent(this);
   }
@@ -41,4 +50,48 @@ AnsiString TExtStringGrid::CellPlainText(int ACol, int ARow, const AnsiString& T
   TRichEdit& edit = GridRichEdit();
   CellToRichEdit(ACol, ARow, edit);
   return edit.Text();
+}
+
+void TExtStringGrid::DrawRTFCell(int ACol, int ARow, TCanvas& ACanvas, const TRect& ARect, bool Selected) {
+  TExtRichEdit& edit = GridRichEdit();
+  CellToRichEdit(ACol, ARow, edit);
+  const int mode = ACanvas.GetMapMode();
+  if (Selected && !SelectionRTFKeep && mode == MM_TEXT && selectionTextColor_ != clNotSet) {
+    edit.SelectAll();
+    edit.SelAttributes().SetColor(selectionTextColor_);
+  }
+  const int lpx = ACanvas.GetDeviceCaps(LOGPIXELSX), lpy = ACanvas.GetDeviceCaps(LOGPIXELSY);
+  const int m = XYOffset.X * lpx / 96;
+  FORMATRANGE range;
+  range.hdc = range.hdcTarget = &ACanvas;
+  range.rc = Rect(ToTwips(ARect.Left + m, lpx), ToTwips(ARect.Top + m, lpy), 0, 0);
+  range.rc.Right = range.rc.Left + ToTwips(ARect.Width() - 2 * m, lpx);
+  range.rc.Bottom = range.rc.Top + ToTwips(ARect.Height() - 2 * m, lpy);
+  range.rcPage = range.rc;
+  range.chrg = {0, -1};
+  if (range.rc.Right <= range.rc.Left || range.rc.Bottom <= range.rc.Top) return;
+  // The runs set the canvas's font as they go; the cell's steps after the
+  // text keep the cell's own.
+  const TFont font = *ACanvas.Font;
+  const TBrushStyle style = ACanvas.Brush->Style;
+  ACanvas.SetMapMode(MM_TEXT);
+  edit.Perform(EM_FORMATRANGE, 1, reinterpret_cast<LPARAM>(&range));
+  edit.Perform(EM_FORMATRANGE, 0, 0);
+  ACanvas.SetMapMode(mode);
+  ACanvas.Font->Assign(font);
+  ACanvas.Brush->Style = style;
+}
+
+TPoint TExtStringGrid::RichCellSize(int ACol, int ARow, int Width) {
+  TExtRichEdit& edit = GridRichEdit();
+  CellToRichEdit(ACol, ARow, edit);
+  const int m = XYOffset.X;
+  // Wrapped to the cell's inner width, or each paragraph on one line.
+  TRect format = Rect(0, 0, std::max(1, Width - 2 * m), 2);
+  edit.Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&format));
+  edit.SetWordWrap(Width > 0);
+  const TSize size = edit.RequiredSize();
+  edit.Perform(EM_SETRECTNP, 0, 0);
+  edit.SetWordWrap(false);
+  return {Width > 0 ? Width : size.cx + 2 * m, size.cy + 2 * m};
 }
