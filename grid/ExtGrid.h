@@ -16,6 +16,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -1033,6 +1034,10 @@ class TExtStringGrid : public TBaseGrid {
   TComboBox* controlCombo_ = nullptr;
   THTMLHintWindow* hintWindow_ = nullptr;
   TExtRichEdit* richEdit_ = nullptr;
+  // Rich-text cells as last laid out for drawing, by real column and row;
+  // one is drawn again while its cell holds the same text at the same size.
+  struct TRichCellPage;
+  std::map<std::pair<int, int>, std::shared_ptr<TRichCellPage>> richPages_;
   TFooterPanel* footerPanel_ = nullptr;
   TExtRichEdit* richInplace_ = nullptr;
   std::vector<int> columnOrder_;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "grid/ExtGrid.h"
 #include "grid/ExtGridFooter.h"
@@ -52,14 +53,15 @@ AnsiString TExtStringGrid::CellPlainText(int ACol, int ARow, const AnsiString& T
   return edit.Text();
 }
 
+struct TExtStringGrid::TRichCellPage {
+  AnsiString Source;
+  TColor TextColour;  // every run's, clNone for their own
+  int Width, Height;  // of the page, in twips
+  TRichContent Content;
+  std::optional<TRichPage> Page;
+};
+
 void TExtStringGrid::DrawRTFCell(int ACol, int ARow, TCanvas& ACanvas, const TRect& ARect, bool Selected) {
-  TExtRichEdit& edit = GridRichEdit();
-  CellToRichEdit(ACol, ARow, edit);
-  const int mode = ACanvas.GetMapMode();
-  if (Selected && !SelectionRTFKeep && mode == MM_TEXT && selectionTextColor_ != clNotSet) {
-    edit.SelectAll();
-    edit.SelAttributes().SetColor(selectionTextColor_);
-  }
   const int lpx = ACanvas.GetDeviceCaps(LOGPIXELSX), lpy = ACanvas.GetDeviceCaps(LOGPIXELSY);
   const int m = XYOffset.X * lpx / 96;
   FORMATRANGE range;
@@ -70,13 +72,38 @@ void TExtStringGrid::DrawRTFCell(int ACol, int ARow, TCanvas& ACanvas, const TRe
   range.rcPage = range.rc;
   range.chrg = {0, -1};
   if (range.rc.Right <= range.rc.Left || range.rc.Bottom <= range.rc.Top) return;
+  const int mode = ACanvas.GetMapMode();
+  const TColor colour =
+      Selected && !SelectionRTFKeep && mode == MM_TEXT && selectionTextColor_ != clNotSet ? selectionTextColor_
+                                                                                           : clNone;
+  const int width = range.rc.Width(), height = range.rc.Height();
+  // Reading and laying out the text is most of the cost of a rich-text
+  // cell: a cell painted again with the same text at the same size keeps
+  // its page.
+  const AnsiString text = GetCellText(ACol, ARow);
+  std::shared_ptr<TRichCellPage> page;
+  if (const auto found = richPages_.find({ACol, ARow}); found != richPages_.end()) page = found->second;
+  if (!page || page->Source != text || page->TextColour != colour || page->Width != width ||
+      page->Height != height) {
+    TExtRichEdit& edit = GridRichEdit();
+    CellToRichEdit(ACol, ARow, edit);
+    if (colour != clNone) {
+      edit.SelectAll();
+      edit.SelAttributes().SetColor(colour);
+    }
+    page = std::make_shared<TRichCellPage>(TRichCellPage{text, colour, width, height, edit.Content(), {}});
+    page->Page.emplace(page->Content, range);
+    // The pages of cells scrolled away go in one sweep now and then.
+    constexpr size_t kMaxPages = 4096;
+    if (richPages_.size() >= kMaxPages) richPages_.clear();
+    richPages_[{ACol, ARow}] = page;
+  }
   // The runs set the canvas's font as they go; the cell's steps after the
   // text keep the cell's own.
   const TFont font = *ACanvas.Font;
   const TBrushStyle style = ACanvas.Brush->Style;
   ACanvas.SetMapMode(MM_TEXT);
-  edit.Perform(EM_FORMATRANGE, 1, reinterpret_cast<LPARAM>(&range));
-  edit.Perform(EM_FORMATRANGE, 0, 0);
+  page->Page->Draw(range);
   ACanvas.SetMapMode(mode);
   ACanvas.Font->Assign(font);
   ACanvas.Brush->Style = style;

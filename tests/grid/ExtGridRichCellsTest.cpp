@@ -10,10 +10,12 @@
 #include "CellPaintFixture.h"
 #include "grid/ExtGrid.h"
 #include "grid/ExtGridFooter.h"
+#include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/RecordingCanvas.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ComCtrls.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -143,6 +145,36 @@ TEST_F(RichCellsTest, ACellOfTheMeasuredSizeShowsEveryLine) {
   }
 }
 
+TEST_F(RichCellsTest, ACellPaintedAgainShowsWhatItHoldsNow) {
+  grid->SetCells(1, 1, "{\\rtf1 one two three four five six}");
+  grid->SetCells(1, 2, "{\\rtf1 {\\b moved}}");
+  Paint(1, 1);
+  ASSERT_EQ(Runs().size(), 1u);
+  // A new text.
+  grid->SetCells(1, 1, "{\\rtf1 {\\i other}}");
+  Paint(1, 1);
+  ASSERT_NE(Run("other"), nullptr);
+  EXPECT_EQ(Run("other")->Font.Style, fsItalic);
+  EXPECT_EQ(canvas->TextDrawn().find("one"), AnsiString::npos);
+  // Another row's text moved into the cell.
+  grid->RemoveRows(1, 1);
+  Paint(1, 1);
+  ASSERT_NE(Run("moved"), nullptr);
+  EXPECT_EQ(Run("moved")->Font.Style, fsBold);
+  // Another size: the text wraps anew.
+  grid->SetCells(1, 1, "{\\rtf1 one two three four five six}");
+  canvas = std::make_unique<TRecordingCanvas>(400, 300);
+  grid->DrawCellContent(*canvas, 1, 1, Bounds(10, 10, 60, 120), {});
+  EXPECT_GT(Runs().size(), 2u);
+  // Selected, the same text takes the selection's colour, and leaves it.
+  grid->SetSelectionTextColor(clYellow);
+  for (bool selected : {true, false}) {
+    Paint(1, 1, selected ? TGridDrawState{gdSelected} : TGridDrawState{});
+    ASSERT_EQ(Runs().size(), 1u);
+    EXPECT_EQ(Runs()[0].Font.Color == clYellow, selected);
+  }
+}
+
 TEST_F(RichCellsTest, DamagedRichTextDrawsAsTextOrNothing) {
   const char* const damaged[] = {
       "{\\rtf1 {\\b unclosed",
@@ -246,6 +278,78 @@ TEST_F(RichCellsTest, WideLinesAreDrawnAndMeasuredOverTheirLines) {
   grid->GetCellTextSize(1, 1, false, turned);
   const TSize own = OwnLayout(kRuns, 0);
   EXPECT_EQ(turned, (TPoint{own.cx + 2 * h, own.cy + 2 * h}));
+}
+
+// The picture of a grid of rich and wide cells: Greek runs in bold, italic
+// and red, a selected rich cell in the selection's colours, wide text cut
+// with an ellipsis and wrapped.
+class RichCellsPictureTest : public GridFormTest {
+ protected:
+  // Pixels of a colour inside a rectangle of the picture.
+  static int Count(const TImageCanvas& image, const TRect& r, TColor colour) {
+    int n = 0;
+    for (int y = std::max(0, r.Top); y < std::min(image.Height(), r.Bottom); ++y)
+      for (int x = std::max(0, r.Left); x < std::min(image.Width(), r.Right); ++x)
+        if (image.Pixel(x, y) == colour) ++n;
+    return n;
+  }
+  // Rows of a rectangle with ink: pixels other than the paper colour.
+  static int InkedRows(const TImageCanvas& image, const TRect& r, TColor paper) {
+    int rows = 0;
+    // The edges apart, where grid lines may run.
+    for (int y = r.Top + 2; y < r.Bottom - 2; ++y)
+      for (int x = r.Left + 2; x < r.Right - 2; ++x)
+        if (image.Pixel(x, y) != paper) {
+          ++rows;
+          break;
+        }
+    return rows;
+  }
+};
+
+TEST_F(RichCellsPictureTest, RichAndWideCellsShowFormatted) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 5, 500, 260);
+  g.SetColWidths(1, 220);
+  g.SetColWidths(2, 200);
+  g.SetRowHeights(1, 44);
+  g.SetRowHeights(3, 60);
+  const AnsiString greek = cp1253::FromUtf8(
+      "{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0\\fcharset161 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+      "\\f0\\fs20 {\\b \\'d0\\'f1\\'ef\\'f3\\'f6\\'ef\\'f1\\'dc} {\\i \\'ec\\'e5\\'e9\\'ef\\'e4\\'fc\\'f4\\'e7}"
+      "\\par {\\cf1\\fs28 12,50%}}");
+  g.SetCells(1, 1, greek);
+  g.SetCells(1, 2, greek);
+  g.SetUnicodeCell(2, 1, u"Ωμέγα Жизнь Ωμέγα Жизнь Ωμέγα Жизнь Ωμέγα Жизнь");
+  g.SetUnicodeCell(2, 3, u"Ωμέγα Жизнь Ωμέγα Жизнь Ωμέγα Жизнь Ωμέγα Жизнь");
+  g.GetCellProperties(2, 3)->SetWordWrap(true);
+  g.SetSelectionColor(clNavy);
+  g.SetSelectionTextColor(clYellow);
+  g.SetCol(2);
+  g.SetRow(4);
+  g.SetSelection({1, 2, 1, 2});
+  TImageCanvas image(g.Width(), g.Height());
+  g.PaintTo(image, 0, 0);
+  image.SaveToPng((TestOutputFolder() / "grid_rich_cells.png").string());
+
+  const TColor paper = ColorToRGB(g.Color());
+  // Cells where the picture has them: the client area lies inside the
+  // border.
+  const TPoint client = g.ClientToScreen(Point(0, 0));
+  const TPoint window = g.Parent()->ClientToScreen(Point(g.Left(), g.Top()));
+  const TPoint origin{client.X - window.X, client.Y - window.Y};
+  auto at = [&](int c, int r) {
+    const TRect cell = g.CellRect(c, r);
+    return Rect(cell.Left + origin.X, cell.Top + origin.Y, cell.Right + origin.X, cell.Bottom + origin.Y);
+  };
+  const TRect plain = at(1, 1), selected = at(1, 2);
+  EXPECT_GT(Count(image, plain, clRed), 10);     // the red run
+  EXPECT_EQ(Count(image, plain, clYellow), 0);
+  EXPECT_GT(Count(image, selected, clYellow), 30);  // every run in the selection's text colour
+  EXPECT_EQ(Count(image, selected, clRed), 0);
+  EXPECT_GT(InkedRows(image, plain, paper), InkedRows(image, selected, clNavy) + 8);  // two lines, the cell below one
+  // The wide text: one line cut short, and the wrapped one on several.
+  const TRect cut = at(2, 1), wrapped = at(2, 3);
+  EXPECT_GT(InkedRows(image, wrapped, paper), InkedRows(image, cut, paper) * 3 / 2);
 }
 
 }  // namespace
