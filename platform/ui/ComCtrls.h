@@ -565,6 +565,8 @@ class TCustomRichEdit : public TCustomMemo {
   int InsertFormat() const;
   bool plainText_ = false;
   mutable TRichContent content_;
+  // Kept by format-range from call to call until released.
+  TRichMeasures printMeasures_;
   TRichContent undoContent_;
   TRichCharFormat fontFormat_;
   std::unique_ptr<TRichDocument> pendingDoc_;

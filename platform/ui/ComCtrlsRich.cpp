@@ -547,13 +547,18 @@ TSize TCustomRichEdit::RequiredSize() const {
 // ---- format-range ----
 
 int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render) {
-  if (range == nullptr || range->hdc == nullptr) return 0;  // nothing is cached between calls
+  if (range == nullptr || range->hdc == nullptr) {
+    printMeasures_.Clear();
+    return 0;
+  }
   const TRichContent& content = Content();
   const int n = content.Length();
   const int from = std::clamp(range->chrg.cpMin, 0, n);
   if (from >= n && n > 0) return n;
   // Laid out in twips, whatever the canvas: every device breaks alike.
   TRichLayout layout(content, 1440);
+  printMeasures_.Follow(content, 1440);
+  layout.Measures = &printMeasures_;
   std::vector<TRichLine> lines =
       layout.Lay(from, range->rc.Right - range->rc.Left, std::max(1, range->rc.Bottom - range->rc.Top));
   if (range->chrg.cpMax >= 0 && range->chrg.cpMax > from) {
