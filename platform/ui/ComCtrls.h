@@ -565,7 +565,24 @@ class TCustomRichEdit : public TCustomMemo {
   int InsertFormat() const;
   bool plainText_ = false;
   mutable TRichContent content_;
-  TRichContent undoContent_;
+  // What Undo puts back of the content: the paragraphs an edit touched as
+  // they were (the memo keeps the text's own difference), and the default
+  // format. Count paragraphs from First stand for them now; none while
+  // nothing changed.
+  struct TRichUndo {
+    int First = 0, Count = 0;
+    bool Empty = true;
+    TRichContent::TParagraphs Old;
+    TRichCharFormat Default;
+  };
+  mutable TRichUndo undo_;
+  // Widens the undo record over the paragraphs [Start, End] touches,
+  // before they change.
+  void WidenUndo(int start, int end) const;
+  // Whether the content is known to hold the control's text: set once they
+  // were compared, and kept through an edit that changes both in step.
+  mutable bool synced_ = false;
+  bool editInStep_ = false;
   TRichCharFormat fontFormat_;
   std::unique_ptr<TRichDocument> pendingDoc_;
   int insertFormat_ = -1;  // set by SelAttributes with nothing selected

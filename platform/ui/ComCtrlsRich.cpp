@@ -22,6 +22,7 @@ class TRichEditStrings : public TMemoStrings {
       return;
     }
     edit_.content_.SetDocument(TRichDocument{});
+    edit_.synced_ = false;
     SetText(bytes);
   }
   void SaveToStream(TStream& stream) const override {
@@ -71,8 +72,10 @@ const TRichContent& TCustomRichEdit::Content() const {
 }
 
 void TCustomRichEdit::SyncContent() const {
+  if (synced_) return;
   const AnsiString& now = Text();
   const AnsiString& had = content_.Text();
+  synced_ = true;
   if (now == had) return;
   // The memo changed the text itself (SetText, its lines, undo): the
   // common start and end keep their formats, the middle is new.
@@ -82,9 +85,40 @@ void TCustomRichEdit::SyncContent() const {
   size_t s = 0;
   while (s < n - p && now[now.size() - 1 - s] == had[had.size() - 1 - s]) ++s;
   const int start = static_cast<int>(p);
+  const int end = static_cast<int>(had.size() - s);
   const int format = content_.InsertFormatAt(start);
-  content_.Replace(start, static_cast<int>(had.size() - s), now.substr(p, now.size() - s - p), format);
+  const int paragraphs = content_.ParagraphCount();
+  WidenUndo(start, end);
+  content_.Replace(start, end, now.substr(p, now.size() - s - p), format);
+  if (!undo_.Empty) undo_.Count += content_.ParagraphCount() - paragraphs;
   fullLayout_ = true;
+}
+
+void TCustomRichEdit::WidenUndo(int start, int end) const {
+  if (!CanUndo()) return;
+  TRichUndo& undo = undo_;
+  const int n = content_.Length();
+  // One paragraph more on each side: a break typed beside another can
+  // join it (CR before LF) and so change the paragraph before.
+  const int first = content_.ParagraphOf(std::clamp(start - 1, 0, n));
+  const int last = content_.ParagraphOf(std::clamp(end + 1, 0, n));
+  if (undo.Empty) {
+    undo.First = first;
+    undo.Count = last - first + 1;
+    undo.Old = content_.CopyParagraphs(first, last);
+    undo.Empty = false;
+    return;
+  }
+  const int kept = undo.First + undo.Count - 1;
+  if (first < undo.First) {
+    undo.Old = TRichContent::Joined(content_.CopyParagraphs(first, undo.First - 1), undo.Old);
+    undo.Count += undo.First - first;
+    undo.First = first;
+  }
+  if (last > kept) {
+    undo.Old = TRichContent::Joined(std::move(undo.Old), content_.CopyParagraphs(kept + 1, last));
+    undo.Count += last - kept;
+  }
 }
 
 void TCustomRichEdit::Relayout() {
@@ -104,41 +138,65 @@ void TCustomRichEdit::RangeReplacing(int start, int end, const AnsiString& s) {
     fullLayout_ = true;
   else
     pendingEdit_ = std::make_unique<TPendingEdit>(TPendingEdit{start, end, static_cast<int>(s.size())});
+  const int paragraphs = content_.ParagraphCount();
+  WidenUndo(start, end);
+  // The memo puts the same text in next: the two stay in step.
+  editInStep_ = true;
   std::unique_ptr<TRichDocument> doc = std::move(pendingDoc_);
+  bool done = false;
   if (doc) {
     TRichContent piece;
     piece.SetDocument(*doc);
     if (piece.Text() == s) {
       content_.Replace(start, end, *doc);
-      return;
+      done = true;
     }
   }
-  const int format = insertFormat_ >= 0
-                         ? insertFormat_
-                         : (end > start ? content_.FormatIndexAt(start) : content_.InsertFormatAt(start));
-  content_.Replace(start, end, s, format);
+  if (!done) {
+    const int format = insertFormat_ >= 0
+                           ? insertFormat_
+                           : (end > start ? content_.FormatIndexAt(start) : content_.InsertFormatAt(start));
+    content_.Replace(start, end, s, format);
+  }
+  if (!undo_.Empty) undo_.Count += content_.ParagraphCount() - paragraphs;
 }
 
 void TCustomRichEdit::SaveUndo() {
   SyncContent();
   TCustomMemo::SaveUndo();
-  undoContent_ = content_;
+  undo_ = TRichUndo{};
+  undo_.Default = content_.Default();
 }
 
 void TCustomRichEdit::Undo() {
   if (!CanUndo()) return;
-  const TRichContent before = undoContent_;
-  TCustomMemo::Undo();
-  // The memo gave the text back; its formats come with it.
-  if (before.Text() == Text()) {
-    content_ = before;
-    Relayout();
-    LayoutMoved();
-    Invalidate();
+  SyncContent();
+  // The content goes back first; the memo's text then finds it in step.
+  if (!undo_.Empty) {
+    const int last = undo_.First + undo_.Count - 1;
+    TRichContent::TParagraphs now = content_.CopyParagraphs(undo_.First, last);
+    content_.PutParagraphs(undo_.First, undo_.Count, undo_.Old);
+    undo_.Count = static_cast<int>(undo_.Old.Paras.size());
+    undo_.Old = std::move(now);
   }
+  if (!(content_.Default() == undo_.Default)) {
+    const TRichCharFormat now = content_.Default();
+    content_.SetDefault(undo_.Default);
+    undo_.Default = now;
+  }
+  // Lines laid out for the content as it was stand no longer.
+  fullLayout_ = true;
+  pendingEdit_.reset();
+  TCustomMemo::Undo();
+  synced_ = false;
+  SyncContent();
+  Relayout();
+  LayoutMoved();
+  Invalidate();
 }
 
 void TCustomRichEdit::ContentReplaced() {
+  synced_ = false;
   TControl::SetText(content_.Text());
   Relayout();
   Invalidate();
@@ -181,6 +239,7 @@ void TCustomRichEdit::ChangeFormat(int start, int end, const std::function<void(
     return;
   }
   SaveUndo();
+  WidenUndo(start, end);
   content_.ChangeFormat(start, end, change);
   Modified = true;
   Relayout();
@@ -192,6 +251,7 @@ void TCustomRichEdit::ChangeFormat(int start, int end, const std::function<void(
 void TCustomRichEdit::ChangePara(const std::function<void(TRichParaFormat&)>& change) {
   SyncContent();
   SaveUndo();
+  WidenUndo(SelStart(), SelStart() + SelLength());
   content_.ChangePara(SelStart(), SelStart() + SelLength(), change);
   Modified = true;
   Relayout();
@@ -466,6 +526,8 @@ int TCustomRichEdit::LineAtY(int y) const {
 
 void TCustomRichEdit::InvalidateEdited(int start) {
   (void)start;
+  // An edit that replaced text by the same text sent no notice.
+  editInStep_ = false;
   TCustomEdit::Lines();
   if (editedFirst_ < 0 || editedFirst_ >= static_cast<int>(screenLines_.size())) {
     Invalidate();
@@ -578,6 +640,9 @@ int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render) {
 void TCustomRichEdit::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case CM_TEXTCHANGED:
+      // An edit changed the content as it changed the text; anything else
+      // has the two compared.
+      if (!std::exchange(editInStep_, false)) synced_ = false;
       SyncContent();
       break;
     case CM_FONTCHANGED: {
