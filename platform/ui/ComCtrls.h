@@ -567,6 +567,7 @@ class TCustomRichEdit : public TCustomMemo {
   int LineWidth(int line) const override;
   int LineLeft(int line) const override;
   void SaveUndo() override;
+  int WidestAfterEdit(int widest) const override;
   void RangeReplacing(int start, int end, const AnsiString& s) override;
 
  private:
@@ -622,6 +623,10 @@ class TCustomRichEdit : public TCustomMemo {
   // The lines the last layout after an edit laid out again [first, last),
   // and whether the lines below them moved; First < 0 after a whole layout.
   mutable int editedFirst_ = -1, editedLast_ = -1;
+  // The widest of the lines the edit replaced, -1 when one was never
+  // measured.
+  mutable int editedWidest_ = -1;
+  int MeasuredWidth(TRichLine& line) const;
   mutable bool editedMoved_ = true;
   mutable bool fullLayout_ = true;
   mutable int laidWidth_ = -1;

@@ -409,10 +409,13 @@ void TCustomRichEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight
   // with neither, the lines stand.
   const bool same = !fullLayout_ && width == laidWidth_ && wrap == laidWrap_ && !screenLines_.empty();
   if (!same || pendingEdit_) editedFirst_ = -1;
-  if (!same || (pendingEdit_ && !RelayoutEdit(*pendingEdit_, width, wrap))) {
+  const size_t before = screenLines_.size();
+  bool edited = same && pendingEdit_ && RelayoutEdit(*pendingEdit_, width, wrap);
+  if (!same || (pendingEdit_ && !edited)) {
     screenLines_ = ScreenLayout().Lay(0, width, 0, wrap);
     endsCache_.clear();
     editedFirst_ = -1;
+    edited = false;
   }
   fullLayout_ = false;
   pendingEdit_.reset();
@@ -421,9 +424,48 @@ void TCustomRichEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight
   // Each line is as high as its tallest font; the first one's height
   // stands for the control's.
   lineHeight = screenLines_.empty() ? 1 : std::max(1, screenLines_.front().Height);
+  const auto entry = [](const TRichLine& l) { return TEditLine{l.Start, l.End - l.Start}; };
+  if (edited && lines.size() == before) {
+    // The memo's lines are those laid out before the edit: the lines laid
+    // out again take their places, the ones after them move.
+    const auto first = static_cast<std::ptrdiff_t>(editedFirst_);
+    const auto oldEnd =
+        first + static_cast<std::ptrdiff_t>(before + editedLast_ - editedFirst_ - screenLines_.size());
+    std::vector<TEditLine> mid;
+    for (int i = editedFirst_; i < editedLast_; ++i)
+      mid.push_back(entry(screenLines_[static_cast<size_t>(i)]));
+    if (static_cast<std::ptrdiff_t>(mid.size()) == oldEnd - first) {
+      std::copy(mid.begin(), mid.end(), lines.begin() + first);
+    } else {
+      lines.erase(lines.begin() + first, lines.begin() + oldEnd);
+      lines.insert(lines.begin() + first, mid.begin(), mid.end());
+    }
+    for (size_t i = static_cast<size_t>(editedLast_); i < lines.size(); ++i)
+      lines[i].Start = screenLines_[i].Start;
+    return;
+  }
   lines.clear();
   lines.reserve(screenLines_.size());
-  for (const TRichLine& l : screenLines_) lines.push_back({l.Start, l.End - l.Start});
+  for (const TRichLine& l : screenLines_) lines.push_back(entry(l));
+}
+
+int TCustomRichEdit::WidestAfterEdit(int widest) const {
+  if (editedFirst_ < 0 || editedWidest_ < 0) return -1;
+  int now = 0;
+  for (int i = editedFirst_; i < editedLast_; ++i) {
+    TRichLine& l = screenLines_[static_cast<size_t>(i)];
+    if (l.End > l.Start) now = std::max(now, MeasuredWidth(l));
+  }
+  // The widest line stands when the lines laid out again were narrower
+  // than it, or held it and are no narrower now; only a widest line that
+  // shrank has every line measured again.
+  if (editedWidest_ < widest || now >= editedWidest_) return std::max(widest, now);
+  return -1;
+}
+
+int TCustomRichEdit::MeasuredWidth(TRichLine& l) const {
+  if (l.Width < 0) l.Width = ScreenLayout().Measure(l);
+  return l.Left + l.Width;
 }
 
 bool TCustomRichEdit::RelayoutEdit(const TPendingEdit& e, int width, bool wrap) const {
@@ -466,11 +508,20 @@ bool TCustomRichEdit::RelayoutEdit(const TPendingEdit& e, int width, bool wrap) 
     old[i].Para += movePara;
     old[i].Top += moveTop;
   }
+  // The widest of the lines replaced, when each was measured.
+  editedWidest_ = 0;
+  for (size_t i = i1; i < i2 && editedWidest_ >= 0; ++i)
+    if (old[i].End > old[i].Start)
+      editedWidest_ = old[i].Width < 0 ? -1 : std::max(editedWidest_, old[i].Left + old[i].Width);
   editedFirst_ = static_cast<int>(i1);
   editedLast_ = static_cast<int>(i1 + mid.size());
   editedMoved_ = moveTop != 0 || mid.size() != i2 - i1;
-  old.erase(old.begin() + static_cast<std::ptrdiff_t>(i1), old.begin() + static_cast<std::ptrdiff_t>(i2));
-  old.insert(old.begin() + static_cast<std::ptrdiff_t>(i1), mid.begin(), mid.end());
+  if (mid.size() == i2 - i1) {
+    std::copy(mid.begin(), mid.end(), old.begin() + static_cast<std::ptrdiff_t>(i1));
+  } else {
+    old.erase(old.begin() + static_cast<std::ptrdiff_t>(i1), old.begin() + static_cast<std::ptrdiff_t>(i2));
+    old.insert(old.begin() + static_cast<std::ptrdiff_t>(i1), mid.begin(), mid.end());
+  }
   return true;
 }
 
@@ -488,9 +539,7 @@ std::vector<int> TCustomRichEdit::LineEnds(int line) const {
 
 int TCustomRichEdit::LineWidth(int line) const {
   TCustomEdit::Lines();
-  TRichLine& l = screenLines_[static_cast<size_t>(line)];
-  if (l.Width < 0) l.Width = ScreenLayout().Measure(l);
-  return l.Left + l.Width;
+  return MeasuredWidth(screenLines_[static_cast<size_t>(line)]);
 }
 
 int TCustomRichEdit::LineLeft(int line) const {
@@ -611,8 +660,8 @@ TSize TCustomRichEdit::RequiredSize() const {
 TRichPage::TRichPage(const TRichContent& content, const FORMATRANGE& range) : content_(content) {
   const int from = std::clamp(range.chrg.cpMin, 0, content.Length());
   // Laid out in twips, whatever the canvas: every device breaks alike.
-  lines_ = TRichLayout(content, 1440).Lay(from, range.rc.Right - range.rc.Left,
-                                          std::max(1, range.rc.Bottom - range.rc.Top));
+  lines_ = TRichLayout(content, 1440)
+               .Lay(from, range.rc.Right - range.rc.Left, std::max(1, range.rc.Bottom - range.rc.Top));
   if (range.chrg.cpMax >= 0 && range.chrg.cpMax > from) {
     while (lines_.size() > 1 && lines_.back().Start >= range.chrg.cpMax) lines_.pop_back();
   }

@@ -137,8 +137,14 @@ void TRichContent::Replace(int start, int end, const AnsiString& text, int forma
     wide_.swap(moved);
   }
   text_.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), text);
-  charFormats_.erase(charFormats_.begin() + start, charFormats_.begin() + end);
-  charFormats_.insert(charFormats_.begin() + start, text.size(), format);
+  // One move of what follows, not two: a keystroke in a long text.
+  const size_t removed = static_cast<size_t>(end - start);
+  if (text.size() >= removed)
+    charFormats_.insert(charFormats_.begin() + end, text.size() - removed, format);
+  else
+    charFormats_.erase(charFormats_.begin() + start + static_cast<std::ptrdiff_t>(text.size()),
+                       charFormats_.begin() + end);
+  std::fill_n(charFormats_.begin() + start, text.size(), format);
   if (startsValid_) MoveStarts(start, end, static_cast<int>(text.size()));
   // A CR inserted before an LF (or the like) can join or split breaks in
   // ways the plain document does not see: the count of the text decides.

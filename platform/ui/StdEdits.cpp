@@ -95,9 +95,12 @@ void TCustomEdit::BuildLayout() const {
   if (layoutTailFrom_ >= 0 && !lines_.empty()) {
     LayOutTail();
   } else {
+    const int widest = widestLine_ >= 0 && widestCount_ == lines_.size() ? widestLine_ : -1;
     widestLine_ = -1;
-    lines_.clear();
+    // The lines laid out before go in as they were: a control that laid
+    // out only what an edit changed mends them in place.
     LayoutLines(lines_, lineHeight_);
+    if (widest >= 0 && (widestLine_ = WidestAfterEdit(widest)) >= 0) widestCount_ = lines_.size();
   }
   layoutTailFrom_ = -1;
   layoutValid_ = true;
@@ -120,6 +123,7 @@ void TCustomEdit::LayOutTail() const {
 }
 
 void TCustomEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const {
+  lines.clear();
   lineHeight = std::max(1, MeasureCanvas(Font()).GetTextMetrics().tmHeight);
   if (!MultiLine()) {
     lines.push_back({0, static_cast<int>(Text().size())});

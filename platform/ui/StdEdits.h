@@ -220,6 +220,12 @@ class TCustomEdit : public TCustomControl {
   // Called with the range and its replacement just before the text
   // changes by an edit (not by SetText).
   virtual void RangeReplacing(int start, int end, const AnsiString& s) { (void)start, (void)end, (void)s; }
+  // The widest line after a layout that replaced a few lines, from the
+  // widest before it, or -1 when every line is to be measured again.
+  virtual int WidestAfterEdit(int widest) const {
+    (void)widest;
+    return -1;
+  }
   // Width in pixels of the widest line as it is drawn in the control's
   // font, measured once per layout.
   int WidestLine() const;
