@@ -432,7 +432,9 @@ struct FINDTEXTA {
 // The text must outlive the page.
 class TRichPage {
  public:
-  TRichPage(const TRichContent& Content, const FORMATRANGE& Range);
+  // Measures, when given, are kept by the caller for this content (the
+  // control keeps them from one format-range call to the next).
+  TRichPage(const TRichContent& Content, const FORMATRANGE& Range, TRichMeasures* Measures = nullptr);
   // The first character that did not fit.
   int Next() const { return lines_.back().Next; }
   // On Range.hdc in Range.rc, cut at the rectangle.
@@ -440,6 +442,7 @@ class TRichPage {
 
  private:
   const TRichContent& content_;
+  TRichMeasures* measures_;
   std::vector<TRichLine> lines_;
   mutable std::map<int, std::vector<int>> ends_;
 };
@@ -603,6 +606,8 @@ class TCustomRichEdit : public TCustomMemo {
   // were compared, and kept through an edit that changes both in step.
   mutable bool synced_ = false;
   bool editInStep_ = false;
+  // Kept by format-range from call to call until released.
+  TRichMeasures printMeasures_;
   TRichCharFormat fontFormat_;
   std::unique_ptr<TRichDocument> pendingDoc_;
   int insertFormat_ = -1;  // set by SelAttributes with nothing selected
