@@ -5,8 +5,11 @@
 
 #include <cairo-pdf.h>
 #include <pango/pangocairo.h>
+#include <sys/stat.h>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 #include "platform/rtl/Cp1253.h"
 
@@ -44,5 +47,88 @@ class PlainPdf {
   PangoLayout* layout_;
   PangoFontDescription* font_;
 };
+
+// The plainest way cairo draws the same text: each character's glyph and
+// advance come from a table made once from the font (no shaping), the
+// glyphs are shown with their text, as the program's are, so that the PDF
+// can be searched and copied, at positions summed from whole-dot advances.
+class PlainGlyphPdf {
+ public:
+  explicit PlainGlyphPdf(const char* path)
+      : surface_(cairo_pdf_surface_create(path, 595.28, 841.89)), cr_(cairo_create(surface_)) {
+    cairo_scale(cr_, 72.0 / 600, 72.0 / 600);
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    PangoContext* context = pango_font_map_create_context(map);
+    PangoFontDescription* description = pango_font_description_from_string("Arial");
+    pango_font_description_set_absolute_size(description, 10 * 600 / 72.0 * PANGO_SCALE);
+    PangoFont* font = pango_font_map_load_font(map, context, description);
+    font_ = cairo_scaled_font_reference(pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(font)));
+    g_object_unref(font);
+    pango_font_description_free(description);
+    g_object_unref(context);
+    cairo_font_extents_t extents;
+    cairo_scaled_font_extents(font_, &extents);
+    ascent_ = extents.ascent;
+    for (int byte = 32; byte < 256; ++byte) {
+      utf8_[byte] = cp1253::ToUtf8(AnsiString(1, static_cast<char>(byte)));
+      cairo_glyph_t* glyphs = nullptr;
+      int count = 0;
+      cairo_scaled_font_text_to_glyphs(font_, 0, 0, utf8_[byte].data(), static_cast<int>(utf8_[byte].size()),
+                                       &glyphs, &count, nullptr, nullptr, nullptr);
+      if (count == 1) {
+        glyph_[byte] = glyphs[0].index;
+        cairo_text_extents_t e;
+        cairo_scaled_font_glyph_extents(font_, glyphs, 1, &e);
+        advance_[byte] = std::lround(e.x_advance);
+      }
+      cairo_glyph_free(glyphs);
+    }
+    cairo_set_scaled_font(cr_, font_);
+  }
+  ~PlainGlyphPdf() {
+    cairo_scaled_font_destroy(font_);
+    cairo_destroy(cr_);
+    cairo_surface_destroy(surface_);
+  }
+  PlainGlyphPdf(const PlainGlyphPdf&) = delete;
+  PlainGlyphPdf& operator=(const PlainGlyphPdf&) = delete;
+
+  // At (X, Y) in 0.1 mm, the top of the line there.
+  void Text(int x, int y, const AnsiString& text) {
+    glyphs_.clear();
+    clusters_.clear();
+    text_.clear();
+    double at = x * 600 / 254.0;
+    const double base = y * 600 / 254.0 + ascent_;
+    for (unsigned char byte : text) {
+      glyphs_.push_back({glyph_[byte], at, base});
+      at += advance_[byte];
+      text_ += utf8_[byte];
+      clusters_.push_back({static_cast<int>(utf8_[byte].size()), 1});
+    }
+    cairo_show_text_glyphs(cr_, text_.data(), static_cast<int>(text_.size()), glyphs_.data(),
+                           static_cast<int>(glyphs_.size()), clusters_.data(),
+                           static_cast<int>(clusters_.size()), cairo_text_cluster_flags_t{});
+  }
+  void EndPage() { cairo_show_page(cr_); }
+
+ private:
+  cairo_surface_t* surface_;
+  cairo_t* cr_;
+  cairo_scaled_font_t* font_ = nullptr;
+  double ascent_ = 0;
+  unsigned long glyph_[256] = {};
+  long advance_[256] = {};
+  std::string utf8_[256];
+  std::vector<cairo_glyph_t> glyphs_;
+  std::vector<cairo_text_cluster_t> clusters_;
+  std::string text_;
+};
+
+// The size of a file written, for the PDF size counters.
+inline double FileBytes(const char* path) {
+  struct stat st {};
+  return stat(path, &st) == 0 ? static_cast<double>(st.st_size) : 0;
+}
 
 }  // namespace

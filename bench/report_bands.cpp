@@ -97,4 +97,20 @@ void BM_PlainCairoSameText(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainCairoSameText)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The same glyphs at the same places from a table of the font, unshaped:
+// the yardstick of the report's printing.
+void BM_PlainGlyphsSameText(benchmark::State& state) {
+  for (auto _ : state) {
+    PlainGlyphPdf pdf("/tmp/report_bands_glyphs.pdf");
+    int i = 0;
+    for (int page = 1; i < kLines; ++page) {
+      for (int row = 0; row < 53 && i < kLines; ++row) pdf.Text(100, 160 + 50 * row, LineText(++i));
+      pdf.Text(100, 2810, IntToStr(page));
+      pdf.EndPage();
+    }
+  }
+  state.counters["bytes"] = FileBytes("/tmp/report_bands_glyphs.pdf");
+}
+BENCHMARK(BM_PlainGlyphsSameText)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace

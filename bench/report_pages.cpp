@@ -146,6 +146,7 @@ void BM_Print1000StoredPages(benchmark::State& state) {
   auto p = StoredRun(1000);
   p->Printer()->FileName = "/tmp/report_pages_bench.pdf";
   for (auto _ : state) p->Print();
+  state.counters["bytes"] = FileBytes("/tmp/report_pages_bench.pdf");
   printers::UseSystem();
 }
 BENCHMARK(BM_Print1000StoredPages)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -161,5 +162,19 @@ void BM_PlainCairo1000Pages(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PlainCairo1000Pages)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same glyphs at the same places from a table of the font, unshaped:
+// the yardstick of the stored pages' printing.
+void BM_PlainGlyphs1000Pages(benchmark::State& state) {
+  for (auto _ : state) {
+    PlainGlyphPdf pdf("/tmp/report_pages_glyphs.pdf");
+    for (int page = 1; page <= 1000; ++page) {
+      for (int i = 0; i < kLines; ++i) pdf.Text(200, 200 + 45 * i, LineText(page, i));
+      pdf.EndPage();
+    }
+  }
+  state.counters["bytes"] = FileBytes("/tmp/report_pages_glyphs.pdf");
+}
+BENCHMARK(BM_PlainGlyphs1000Pages)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -260,27 +260,34 @@ void TCairoCanvas::StrokeWithPen() {
 void TCairoCanvas::InvertUnderMask(cairo_path_t* path, bool fill) {
   cairo_surface_flush(surface_);
   int width = cairo_image_surface_get_width(surface_), height = cairo_image_surface_get_height(surface_);
-  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
+  // Only the pixels the path can touch are visited, and the mask is only
+  // as large as they: a caret or sizing line inverts a few pixels of a
+  // whole window. The path's points bound it (curves stay within their
+  // control points), widened by the pen.
+  double x1 = HUGE_VAL, y1 = HUGE_VAL, x2 = -HUGE_VAL, y2 = -HUGE_VAL;
+  for (int i = 0; i < path->num_data; i += path->data[i].header.length)
+    for (int k = 1; k < path->data[i].header.length; ++k) {
+      const auto& p = path->data[i + k].point;
+      x1 = std::min(x1, p.x), y1 = std::min(y1, p.y), x2 = std::max(x2, p.x), y2 = std::max(y2, p.y);
+    }
+  if (x1 > x2) return;
+  if (!fill) {
+    const double reach = cairo_get_line_width(cr_);
+    x1 -= reach, y1 -= reach, x2 += reach, y2 += reach;
+  }
+  auto within = [](double v, int limit) { return static_cast<int>(std::clamp(v, 0.0, double(limit))); };
+  const int left = within(std::floor(x1) - 1, width), right = within(std::ceil(x2) + 1, width);
+  const int top = within(std::floor(y1) - 1, height), bottom = within(std::ceil(y2) + 1, height);
+  if (right <= left || bottom <= top) return;
+  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, right - left, bottom - top);
   cairo_t* mcr = cairo_create(mask);
+  cairo_translate(mcr, -left, -top);
   cairo_set_antialias(mcr, CAIRO_ANTIALIAS_NONE);
   ApplyClip(mcr);
   cairo_append_path(mcr, path);
   cairo_set_line_width(mcr, cairo_get_line_width(cr_));
   SetDash(mcr, Pen->Width <= 1 ? Pen->Style : psSolid);
   cairo_set_line_cap(mcr, cairo_get_line_cap(cr_));
-  // Only the pixels the path can touch are visited: a caret or sizing line
-  // inverts a few pixels of a whole window.
-  // The path's own extents, widened by the pen: the exact stroke extents
-  // cost as much as the stroke itself.
-  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  cairo_path_extents(mcr, &x1, &y1, &x2, &y2);
-  if (!fill) {
-    const double reach = cairo_get_line_width(mcr);
-    x1 -= reach, y1 -= reach, x2 += reach, y2 += reach;
-  }
-  auto within = [](double v, int limit) { return static_cast<int>(std::clamp(v, 0.0, double(limit))); };
-  const int left = within(std::floor(x1) - 1, width), right = within(std::ceil(x2) + 1, width);
-  const int top = within(std::floor(y1) - 1, height), bottom = within(std::ceil(y2) + 1, height);
   if (fill)
     cairo_fill(mcr);
   else if (!StrokeFarReachingPath(mcr))
@@ -294,7 +301,7 @@ void TCairoCanvas::InvertUnderMask(cairo_path_t* path, bool fill) {
   const std::uint32_t pen = ColorToPixel(Pen->Color);
   for (int y = top; y < bottom; ++y)
     for (int x = left; x < right; ++x) {
-      if (m[y * mstride + x] < 128) continue;
+      if (m[(y - top) * mstride + (x - left)] < 128) continue;
       std::uint32_t& p = d[y * dstride + x];
       std::uint32_t colour = p & 0xFFFFFF;
       switch (Pen->Mode) {
@@ -374,8 +381,8 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   }
   SetColor(Font->Color);
   cairo_move_to(cr_, left, top + tm.tmAscent);
-  if (codePage != nullptr && dx == nullptr)
-    font.Show(cr_, *codePage, text);
+  if (codePage != nullptr)
+    font.Show(cr_, *codePage, text, dx);
   else
     font.Show(cr_, text, dx);
   cairo_restore(cr_);

@@ -674,10 +674,13 @@ class Player {
     *canvas_.Brush = state_.bkMode == 2 ? TBrush{state_.bkColor, bsSolid} : TBrush{clWhite, bsClear};
     unsigned drawOptions = hasRect ? (options & ETO_CLIPPED) : 0;
     const int* advances = dx.empty() ? nullptr : dx.data();
-    if (type == emr::EXTTEXTOUTW && UpperCase(state_.font.Name) != "SYMBOL") {
-      // Wide text keeps the characters the code page lacks.
-      WideString wide;
+    WideString wide;
+    if (type == emr::EXTTEXTOUTW && UpperCase(state_.font.Name) != "SYMBOL")
       for (std::uint32_t i = 0; i < count; ++i) wide += static_cast<char16_t>(f.U16(stringAt + 2 * i));
+    // Wide text keeps the characters the code page lacks; text the code
+    // page holds whole goes as code page, which a document draws from the
+    // font's table without laying it out.
+    if (!wide.empty() && cp1253::ToWide(text) != wide) {
       canvas_.ExtTextOutW(at.X, at.Y, drawOptions, hasRect ? &rect : nullptr, wide, advances);
     } else {
       canvas_.ExtTextOut(at.X, at.Y, drawOptions, hasRect ? &rect : nullptr, text, advances);

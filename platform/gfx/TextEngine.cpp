@@ -500,7 +500,8 @@ void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx) 
   g_object_unref(layout);
 }
 
-void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& converted) const {
+void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& converted,
+                        const int* dx) const {
   const size_t count = converted.Count();
   if (count == 0) return;
   // On pixels, glyphs drawn in one call blend where they overlap unlike
@@ -513,7 +514,7 @@ void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& co
   bool direct = document && !underline_ && !strikeOut_ && count == text.size() && cairo_has_current_point(cr);
   for (size_t i = 0; direct && i < count; ++i) direct = table.drawable[static_cast<unsigned char>(text[i])];
   if (!direct) {
-    Show(cr, converted, nullptr);
+    Show(cr, converted, dx);
     return;
   }
   double x0, y0;
@@ -524,7 +525,9 @@ void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& co
   for (size_t i = 0; i < count; ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
     glyphs[i] = {table.glyph[byte], x0 + static_cast<double>(x) / PANGO_SCALE, y0};
-    x += table.units[byte];
+    // Given advances stand for the character's, in whole units, as a
+    // layout given them places its clusters.
+    x += dx ? static_cast<long long>(std::clamp(dx[i], -1000000, 1000000)) * PANGO_SCALE : table.units[byte];
     clusters[i] = {converted.offsets[i + 1] - converted.offsets[i], 1};
   }
   // The document keeps the characters of its glyphs, so that its text can

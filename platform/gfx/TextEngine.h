@@ -50,11 +50,12 @@ class ResolvedFont {
   // when given, replace the natural ones character by character.
   void Show(cairo_t* cr, const Converted& text, const int* dx) const;
   // Draws a code-page text (Converted is its conversion) with its natural
-  // advances. On a document (PDF, PostScript, SVG), without underline or
-  // strike-out, and when every character has a glyph of its own in the
-  // table, the glyphs go to cairo at their summed advances with no layout
-  // made: a report of thousands of distinct lines is not shaped at all.
-  void Show(cairo_t* cr, const AnsiString& text, const Converted& converted) const;
+  // advances, or with Dx's when given. On a document (PDF, PostScript,
+  // SVG), without underline or strike-out, and when every character has a
+  // glyph of its own in the table, the glyphs go to cairo at their summed
+  // advances with no layout made: a report of thousands of distinct lines,
+  // or pages played from their metafiles, are not shaped at all.
+  void Show(cairo_t* cr, const AnsiString& text, const Converted& converted, const int* dx = nullptr) const;
   // Whether a layout of the text is kept.
   bool HasKeptLayout(const AnsiString& text) const;
   bool Underline() const { return underline_; }

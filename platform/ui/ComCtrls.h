@@ -570,6 +570,7 @@ class TCustomRichEdit : public TCustomMemo {
   int LineWidth(int line) const override;
   int LineLeft(int line) const override;
   void SaveUndo() override;
+  int WidestAfterEdit(int widest) const override;
   void RangeReplacing(int start, int end, const AnsiString& s) override;
 
  private:
@@ -587,9 +588,26 @@ class TCustomRichEdit : public TCustomMemo {
   int InsertFormat() const;
   bool plainText_ = false;
   mutable TRichContent content_;
+  // What Undo puts back of the content: the paragraphs an edit touched as
+  // they were (the memo keeps the text's own difference), and the default
+  // format. Count paragraphs from First stand for them now; none while
+  // nothing changed.
+  struct TRichUndo {
+    int First = 0, Count = 0;
+    bool Empty = true;
+    TRichContent::TParagraphs Old;
+    TRichCharFormat Default;
+  };
+  mutable TRichUndo undo_;
+  // Widens the undo record over the paragraphs [Start, End] touches,
+  // before they change.
+  void WidenUndo(int start, int end) const;
+  // Whether the content is known to hold the control's text: set once they
+  // were compared, and kept through an edit that changes both in step.
+  mutable bool synced_ = false;
+  bool editInStep_ = false;
   // Kept by format-range from call to call until released.
   TRichMeasures printMeasures_;
-  TRichContent undoContent_;
   TRichCharFormat fontFormat_;
   std::unique_ptr<TRichDocument> pendingDoc_;
   int insertFormat_ = -1;  // set by SelAttributes with nothing selected
@@ -610,6 +628,10 @@ class TCustomRichEdit : public TCustomMemo {
   // The lines the last layout after an edit laid out again [first, last),
   // and whether the lines below them moved; First < 0 after a whole layout.
   mutable int editedFirst_ = -1, editedLast_ = -1;
+  // The widest of the lines the edit replaced, -1 when one was never
+  // measured.
+  mutable int editedWidest_ = -1;
+  int MeasuredWidth(TRichLine& line) const;
   mutable bool editedMoved_ = true;
   mutable bool fullLayout_ = true;
   mutable int laidWidth_ = -1;

@@ -22,6 +22,7 @@ class TRichEditStrings : public TMemoStrings {
       return;
     }
     edit_.content_.SetDocument(TRichDocument{});
+    edit_.synced_ = false;
     SetText(bytes);
   }
   void SaveToStream(TStream& stream) const override {
@@ -71,8 +72,10 @@ const TRichContent& TCustomRichEdit::Content() const {
 }
 
 void TCustomRichEdit::SyncContent() const {
+  if (synced_) return;
   const AnsiString& now = Text();
   const AnsiString& had = content_.Text();
+  synced_ = true;
   if (now == had) return;
   // The memo changed the text itself (SetText, its lines, undo): the
   // common start and end keep their formats, the middle is new.
@@ -82,9 +85,40 @@ void TCustomRichEdit::SyncContent() const {
   size_t s = 0;
   while (s < n - p && now[now.size() - 1 - s] == had[had.size() - 1 - s]) ++s;
   const int start = static_cast<int>(p);
+  const int end = static_cast<int>(had.size() - s);
   const int format = content_.InsertFormatAt(start);
-  content_.Replace(start, static_cast<int>(had.size() - s), now.substr(p, now.size() - s - p), format);
+  const int paragraphs = content_.ParagraphCount();
+  WidenUndo(start, end);
+  content_.Replace(start, end, now.substr(p, now.size() - s - p), format);
+  if (!undo_.Empty) undo_.Count += content_.ParagraphCount() - paragraphs;
   fullLayout_ = true;
+}
+
+void TCustomRichEdit::WidenUndo(int start, int end) const {
+  if (!CanUndo()) return;
+  TRichUndo& undo = undo_;
+  const int n = content_.Length();
+  // One paragraph more on each side: a break typed beside another can
+  // join it (CR before LF) and so change the paragraph before.
+  const int first = content_.ParagraphOf(std::clamp(start - 1, 0, n));
+  const int last = content_.ParagraphOf(std::clamp(end + 1, 0, n));
+  if (undo.Empty) {
+    undo.First = first;
+    undo.Count = last - first + 1;
+    undo.Old = content_.CopyParagraphs(first, last);
+    undo.Empty = false;
+    return;
+  }
+  const int kept = undo.First + undo.Count - 1;
+  if (first < undo.First) {
+    undo.Old = TRichContent::Joined(content_.CopyParagraphs(first, undo.First - 1), undo.Old);
+    undo.Count += undo.First - first;
+    undo.First = first;
+  }
+  if (last > kept) {
+    undo.Old = TRichContent::Joined(std::move(undo.Old), content_.CopyParagraphs(kept + 1, last));
+    undo.Count += last - kept;
+  }
 }
 
 void TCustomRichEdit::Relayout() {
@@ -104,41 +138,65 @@ void TCustomRichEdit::RangeReplacing(int start, int end, const AnsiString& s) {
     fullLayout_ = true;
   else
     pendingEdit_ = std::make_unique<TPendingEdit>(TPendingEdit{start, end, static_cast<int>(s.size())});
+  const int paragraphs = content_.ParagraphCount();
+  WidenUndo(start, end);
+  // The memo puts the same text in next: the two stay in step.
+  editInStep_ = true;
   std::unique_ptr<TRichDocument> doc = std::move(pendingDoc_);
+  bool done = false;
   if (doc) {
     TRichContent piece;
     piece.SetDocument(*doc);
     if (piece.Text() == s) {
       content_.Replace(start, end, *doc);
-      return;
+      done = true;
     }
   }
-  const int format = insertFormat_ >= 0
-                         ? insertFormat_
-                         : (end > start ? content_.FormatIndexAt(start) : content_.InsertFormatAt(start));
-  content_.Replace(start, end, s, format);
+  if (!done) {
+    const int format = insertFormat_ >= 0
+                           ? insertFormat_
+                           : (end > start ? content_.FormatIndexAt(start) : content_.InsertFormatAt(start));
+    content_.Replace(start, end, s, format);
+  }
+  if (!undo_.Empty) undo_.Count += content_.ParagraphCount() - paragraphs;
 }
 
 void TCustomRichEdit::SaveUndo() {
   SyncContent();
   TCustomMemo::SaveUndo();
-  undoContent_ = content_;
+  undo_ = TRichUndo{};
+  undo_.Default = content_.Default();
 }
 
 void TCustomRichEdit::Undo() {
   if (!CanUndo()) return;
-  const TRichContent before = undoContent_;
-  TCustomMemo::Undo();
-  // The memo gave the text back; its formats come with it.
-  if (before.Text() == Text()) {
-    content_ = before;
-    Relayout();
-    LayoutMoved();
-    Invalidate();
+  SyncContent();
+  // The content goes back first; the memo's text then finds it in step.
+  if (!undo_.Empty) {
+    const int last = undo_.First + undo_.Count - 1;
+    TRichContent::TParagraphs now = content_.CopyParagraphs(undo_.First, last);
+    content_.PutParagraphs(undo_.First, undo_.Count, undo_.Old);
+    undo_.Count = static_cast<int>(undo_.Old.Paras.size());
+    undo_.Old = std::move(now);
   }
+  if (!(content_.Default() == undo_.Default)) {
+    const TRichCharFormat now = content_.Default();
+    content_.SetDefault(undo_.Default);
+    undo_.Default = now;
+  }
+  // Lines laid out for the content as it was stand no longer.
+  fullLayout_ = true;
+  pendingEdit_.reset();
+  TCustomMemo::Undo();
+  synced_ = false;
+  SyncContent();
+  Relayout();
+  LayoutMoved();
+  Invalidate();
 }
 
 void TCustomRichEdit::ContentReplaced() {
+  synced_ = false;
   TControl::SetText(content_.Text());
   Relayout();
   Invalidate();
@@ -181,6 +239,7 @@ void TCustomRichEdit::ChangeFormat(int start, int end, const std::function<void(
     return;
   }
   SaveUndo();
+  WidenUndo(start, end);
   content_.ChangeFormat(start, end, change);
   Modified = true;
   Relayout();
@@ -192,6 +251,7 @@ void TCustomRichEdit::ChangeFormat(int start, int end, const std::function<void(
 void TCustomRichEdit::ChangePara(const std::function<void(TRichParaFormat&)>& change) {
   SyncContent();
   SaveUndo();
+  WidenUndo(SelStart(), SelStart() + SelLength());
   content_.ChangePara(SelStart(), SelStart() + SelLength(), change);
   Modified = true;
   Relayout();
@@ -349,10 +409,13 @@ void TCustomRichEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight
   // with neither, the lines stand.
   const bool same = !fullLayout_ && width == laidWidth_ && wrap == laidWrap_ && !screenLines_.empty();
   if (!same || pendingEdit_) editedFirst_ = -1;
-  if (!same || (pendingEdit_ && !RelayoutEdit(*pendingEdit_, width, wrap))) {
+  const size_t before = screenLines_.size();
+  bool edited = same && pendingEdit_ && RelayoutEdit(*pendingEdit_, width, wrap);
+  if (!same || (pendingEdit_ && !edited)) {
     screenLines_ = ScreenLayout().Lay(0, width, 0, wrap);
     endsCache_.clear();
     editedFirst_ = -1;
+    edited = false;
   }
   fullLayout_ = false;
   pendingEdit_.reset();
@@ -361,9 +424,48 @@ void TCustomRichEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight
   // Each line is as high as its tallest font; the first one's height
   // stands for the control's.
   lineHeight = screenLines_.empty() ? 1 : std::max(1, screenLines_.front().Height);
+  const auto entry = [](const TRichLine& l) { return TEditLine{l.Start, l.End - l.Start}; };
+  if (edited && lines.size() == before) {
+    // The memo's lines are those laid out before the edit: the lines laid
+    // out again take their places, the ones after them move.
+    const auto first = static_cast<std::ptrdiff_t>(editedFirst_);
+    const auto oldEnd =
+        first + static_cast<std::ptrdiff_t>(before + editedLast_ - editedFirst_ - screenLines_.size());
+    std::vector<TEditLine> mid;
+    for (int i = editedFirst_; i < editedLast_; ++i)
+      mid.push_back(entry(screenLines_[static_cast<size_t>(i)]));
+    if (static_cast<std::ptrdiff_t>(mid.size()) == oldEnd - first) {
+      std::copy(mid.begin(), mid.end(), lines.begin() + first);
+    } else {
+      lines.erase(lines.begin() + first, lines.begin() + oldEnd);
+      lines.insert(lines.begin() + first, mid.begin(), mid.end());
+    }
+    for (size_t i = static_cast<size_t>(editedLast_); i < lines.size(); ++i)
+      lines[i].Start = screenLines_[i].Start;
+    return;
+  }
   lines.clear();
   lines.reserve(screenLines_.size());
-  for (const TRichLine& l : screenLines_) lines.push_back({l.Start, l.End - l.Start});
+  for (const TRichLine& l : screenLines_) lines.push_back(entry(l));
+}
+
+int TCustomRichEdit::WidestAfterEdit(int widest) const {
+  if (editedFirst_ < 0 || editedWidest_ < 0) return -1;
+  int now = 0;
+  for (int i = editedFirst_; i < editedLast_; ++i) {
+    TRichLine& l = screenLines_[static_cast<size_t>(i)];
+    if (l.End > l.Start) now = std::max(now, MeasuredWidth(l));
+  }
+  // The widest line stands when the lines laid out again were narrower
+  // than it, or held it and are no narrower now; only a widest line that
+  // shrank has every line measured again.
+  if (editedWidest_ < widest || now >= editedWidest_) return std::max(widest, now);
+  return -1;
+}
+
+int TCustomRichEdit::MeasuredWidth(TRichLine& l) const {
+  if (l.Width < 0) l.Width = ScreenLayout().Measure(l);
+  return l.Left + l.Width;
 }
 
 bool TCustomRichEdit::RelayoutEdit(const TPendingEdit& e, int width, bool wrap) const {
@@ -406,11 +508,20 @@ bool TCustomRichEdit::RelayoutEdit(const TPendingEdit& e, int width, bool wrap) 
     old[i].Para += movePara;
     old[i].Top += moveTop;
   }
+  // The widest of the lines replaced, when each was measured.
+  editedWidest_ = 0;
+  for (size_t i = i1; i < i2 && editedWidest_ >= 0; ++i)
+    if (old[i].End > old[i].Start)
+      editedWidest_ = old[i].Width < 0 ? -1 : std::max(editedWidest_, old[i].Left + old[i].Width);
   editedFirst_ = static_cast<int>(i1);
   editedLast_ = static_cast<int>(i1 + mid.size());
   editedMoved_ = moveTop != 0 || mid.size() != i2 - i1;
-  old.erase(old.begin() + static_cast<std::ptrdiff_t>(i1), old.begin() + static_cast<std::ptrdiff_t>(i2));
-  old.insert(old.begin() + static_cast<std::ptrdiff_t>(i1), mid.begin(), mid.end());
+  if (mid.size() == i2 - i1) {
+    std::copy(mid.begin(), mid.end(), old.begin() + static_cast<std::ptrdiff_t>(i1));
+  } else {
+    old.erase(old.begin() + static_cast<std::ptrdiff_t>(i1), old.begin() + static_cast<std::ptrdiff_t>(i2));
+    old.insert(old.begin() + static_cast<std::ptrdiff_t>(i1), mid.begin(), mid.end());
+  }
   return true;
 }
 
@@ -428,9 +539,7 @@ std::vector<int> TCustomRichEdit::LineEnds(int line) const {
 
 int TCustomRichEdit::LineWidth(int line) const {
   TCustomEdit::Lines();
-  TRichLine& l = screenLines_[static_cast<size_t>(line)];
-  if (l.Width < 0) l.Width = ScreenLayout().Measure(l);
-  return l.Left + l.Width;
+  return MeasuredWidth(screenLines_[static_cast<size_t>(line)]);
 }
 
 int TCustomRichEdit::LineLeft(int line) const {
@@ -466,6 +575,8 @@ int TCustomRichEdit::LineAtY(int y) const {
 
 void TCustomRichEdit::InvalidateEdited(int start) {
   (void)start;
+  // An edit that replaced text by the same text sent no notice.
+  editInStep_ = false;
   TCustomEdit::Lines();
   if (editedFirst_ < 0 || editedFirst_ >= static_cast<int>(screenLines_.size())) {
     Invalidate();
@@ -596,6 +707,9 @@ int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render) {
 void TCustomRichEdit::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case CM_TEXTCHANGED:
+      // An edit changed the content as it changed the text; anything else
+      // has the two compared.
+      if (!std::exchange(editInStep_, false)) synced_ = false;
       SyncContent();
       break;
     case CM_FONTCHANGED: {

@@ -142,8 +142,14 @@ void TRichContent::Replace(int start, int end, const AnsiString& text, int forma
     wide_.swap(moved);
   }
   text_.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), text);
-  charFormats_.erase(charFormats_.begin() + start, charFormats_.begin() + end);
-  charFormats_.insert(charFormats_.begin() + start, text.size(), format);
+  // One move of what follows, not two: a keystroke in a long text.
+  const size_t removed = static_cast<size_t>(end - start);
+  if (text.size() >= removed)
+    charFormats_.insert(charFormats_.begin() + end, text.size() - removed, format);
+  else
+    charFormats_.erase(charFormats_.begin() + start + static_cast<std::ptrdiff_t>(text.size()),
+                       charFormats_.begin() + end);
+  std::fill_n(charFormats_.begin() + start, text.size(), format);
   if (startsValid_) MoveStarts(start, end, static_cast<int>(text.size()));
   // A CR inserted before an LF (or the like) can join or split breaks in
   // ways the plain document does not see: the count of the text decides.
@@ -212,6 +218,80 @@ TRichDocument TRichContent::Document(int start, int end) const {
     doc.Paragraphs.push_back(std::move(para));
   }
   return doc;
+}
+
+std::pair<int, int> TRichContent::ParagraphsRange(int first, int count) const {
+  const int start = ParagraphStart(first);
+  const int end = first + count < ParagraphCount() ? ParagraphStart(first + count) : Length();
+  return {start, end};
+}
+
+TRichContent::TParagraphs TRichContent::CopyParagraphs(int first, int last) const {
+  const auto [start, end] = ParagraphsRange(first, last - first + 1);
+  TParagraphs out;
+  out.Text = text_.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
+  out.CharFormats.assign(charFormats_.begin() + start, charFormats_.begin() + end);
+  out.Formats = formats_;
+  out.Paras.assign(paras_.begin() + first, paras_.begin() + last + 1);
+  for (auto it = wide_.lower_bound(start); it != wide_.end() && it->first < end; ++it)
+    out.Wide.emplace(it->first - start, it->second);
+  return out;
+}
+
+TRichContent::TParagraphs TRichContent::Joined(TParagraphs before, const TParagraphs& after) {
+  const int offset = static_cast<int>(before.Text.size());
+  before.Text += after.Text;
+  // The tables differ at most by formats added since: each index is
+  // looked up again in the first one.
+  std::map<int, int> mapped;
+  for (int f : after.CharFormats) {
+    auto it = mapped.find(f);
+    if (it == mapped.end()) {
+      const TRichCharFormat& format = after.Formats[static_cast<size_t>(f)];
+      auto same = std::find(before.Formats.begin(), before.Formats.end(), format);
+      if (same == before.Formats.end()) same = before.Formats.insert(before.Formats.end(), format);
+      it = mapped.emplace(f, static_cast<int>(same - before.Formats.begin())).first;
+    }
+    before.CharFormats.push_back(it->second);
+  }
+  before.Paras.insert(before.Paras.end(), after.Paras.begin(), after.Paras.end());
+  for (const auto& [pos, ch] : after.Wide) before.Wide.emplace(pos + offset, ch);
+  return before;
+}
+
+void TRichContent::PutParagraphs(int first, int count, const TParagraphs& those) {
+  const auto [start, end] = ParagraphsRange(first, count);
+  const int inserted = static_cast<int>(those.Text.size());
+  const int delta = inserted - (end - start);
+  if (!wide_.empty() || !those.Wide.empty()) {
+    std::map<int, char16_t> moved;
+    for (const auto& [pos, ch] : wide_) {
+      if (pos < start)
+        moved.emplace(pos, ch);
+      else if (pos >= end)
+        moved.emplace(pos + delta, ch);
+    }
+    for (const auto& [pos, ch] : those.Wide) moved.emplace(pos + start, ch);
+    wide_.swap(moved);
+  }
+  std::vector<int> formats(those.CharFormats.size());
+  std::map<int, int> mapped;
+  for (size_t i = 0; i < formats.size(); ++i) {
+    const int f = those.CharFormats[i];
+    auto it = mapped.find(f);
+    if (it == mapped.end()) it = mapped.emplace(f, AddFormat(those.Formats[static_cast<size_t>(f)])).first;
+    formats[i] = it->second;
+  }
+  text_.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), those.Text);
+  charFormats_.erase(charFormats_.begin() + start, charFormats_.begin() + end);
+  charFormats_.insert(charFormats_.begin() + start, formats.begin(), formats.end());
+  paras_.erase(paras_.begin() + first, paras_.begin() + first + count);
+  paras_.insert(paras_.begin() + first, those.Paras.begin(), those.Paras.end());
+  if (startsValid_) MoveStarts(start, end, inserted);
+  // The pieces were whole paragraphs of one text: the counts agree unless
+  // the record was not of this text, which a whole count mends.
+  if (Starts().size() != paras_.size())
+    paras_.resize(Starts().size(), paras_.empty() ? TRichParaFormat{} : paras_.back());
 }
 
 void TRichContent::ChangeFormat(int start, int end, const std::function<void(TRichCharFormat&)>& change) {

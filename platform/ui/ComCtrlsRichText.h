@@ -145,6 +145,22 @@ class TRichContent {
   TRichDocument Document(int start, int end) const;
   TRichDocument Document() const { return Document(0, Length()); }
 
+  // Whole paragraphs as they stand, each with the break that ends it (the
+  // last paragraph of the text without one): what an undo puts back.
+  struct TParagraphs {
+    AnsiString Text;
+    std::vector<int> CharFormats;          // indexes into Formats
+    std::vector<TRichCharFormat> Formats;  // the table as it was
+    std::vector<TRichParaFormat> Paras;
+    std::map<int, char16_t> Wide;  // from the first character
+  };
+  // Paragraphs [First, Last].
+  TParagraphs CopyParagraphs(int first, int last) const;
+  // Replaces Count paragraphs from First by Those.
+  void PutParagraphs(int first, int count, const TParagraphs& those);
+  // Joins After's paragraphs to those of Before, which must end in a break.
+  static TParagraphs Joined(TParagraphs before, const TParagraphs& after);
+
   // Applies Change to the format of every character in [Start, End).
   void ChangeFormat(int start, int end, const std::function<void(TRichCharFormat&)>& change);
   // Applies Change to every paragraph [Start, End) touches.
@@ -160,6 +176,9 @@ class TRichContent {
 
  private:
   const std::vector<int>& Starts() const;
+  // Where the paragraphs [First, First + Count) start and end, with the
+  // break that ends the last one.
+  std::pair<int, int> ParagraphsRange(int first, int count) const;
   bool StartsAt(int pos) const;
   // Keeps the paragraph starts in step with a replacement of [Start, End)
   // by Inserted characters.

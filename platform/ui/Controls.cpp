@@ -144,6 +144,14 @@ void TControl::AppendText(const AnsiString& tail) {
   Perform(CM_TEXTCHANGED, 0, 0);
 }
 
+void TControl::ReplaceText(size_t start, size_t count, const AnsiString& s) {
+  start = std::min(start, text_.size());
+  count = std::min(count, text_.size() - start);
+  if (text_.compare(start, count, s) == 0) return;
+  text_.replace(start, count, s);
+  Perform(CM_TEXTCHANGED, 0, 0);
+}
+
 void TControl::SetFont(const TFont& f) {
   font_.Assign(f);
   parentFont_ = false;

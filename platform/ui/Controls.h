@@ -142,6 +142,9 @@ class TControl : public TComponent {
   // SetText(Text() + Tail) without copying the text: a long text written
   // piece by piece costs its length, not its square.
   void AppendText(const AnsiString& tail);
+  // SetText with Count characters from Start replaced by S, in place: a
+  // keystroke in a long text costs the move of what follows it.
+  void ReplaceText(size_t start, size_t count, const AnsiString& s);
   TFont& Font() { return font_; }
   const TFont& Font() const { return font_; }
   // Copies F and tells the control (CM_FONTCHANGED) and the children that

@@ -95,9 +95,12 @@ void TCustomEdit::BuildLayout() const {
   if (layoutTailFrom_ >= 0 && !lines_.empty()) {
     LayOutTail();
   } else {
+    const int widest = widestLine_ >= 0 && widestCount_ == lines_.size() ? widestLine_ : -1;
     widestLine_ = -1;
-    lines_.clear();
+    // The lines laid out before go in as they were: a control that laid
+    // out only what an edit changed mends them in place.
     LayoutLines(lines_, lineHeight_);
+    if (widest >= 0 && (widestLine_ = WidestAfterEdit(widest)) >= 0) widestCount_ = lines_.size();
   }
   layoutTailFrom_ = -1;
   layoutValid_ = true;
@@ -120,6 +123,7 @@ void TCustomEdit::LayOutTail() const {
 }
 
 void TCustomEdit::LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const {
+  lines.clear();
   lineHeight = std::max(1, MeasureCanvas(Font()).GetTextMetrics().tmHeight);
   if (!MultiLine()) {
     lines.push_back({0, static_cast<int>(Text().size())});
@@ -365,10 +369,30 @@ void TCustomEdit::SetSelection(int anchor, int caret) {
   anchor = std::clamp(anchor, 0, n);
   caret = std::clamp(caret, 0, n);
   if (anchor == anchor_ && caret == caret_) return;
+  const int oldStart = SelStart(), oldEnd = SelStart() + SelLength();
   anchor_ = anchor;
   caret_ = caret;
+  const int newStart = SelStart(), newEnd = SelStart() + SelLength();
   ScrollCaretIntoView();
-  Invalidate();
+  if (!MultiLine()) return Invalidate();
+  // Only the lines whose highlight changed are drawn again: the caret is
+  // drawn apart, so moving it over unselected text repaints nothing.
+  if (oldStart == oldEnd && newStart == newEnd) return;
+  if (oldStart == oldEnd || newStart == newEnd || oldEnd < newStart || newEnd < oldStart) {
+    if (oldStart < oldEnd) InvalidateChars(oldStart, oldEnd);
+    if (newStart < newEnd) InvalidateChars(newStart, newEnd);
+    return;
+  }
+  if (oldStart != newStart) InvalidateChars(std::min(oldStart, newStart), std::max(oldStart, newStart));
+  if (oldEnd != newEnd) InvalidateChars(std::min(oldEnd, newEnd), std::max(oldEnd, newEnd));
+}
+
+void TCustomEdit::InvalidateChars(int start, int end) {
+  const int first = LineFromChar(start), last = LineFromChar(end);
+  const TRect area = TextArea();
+  const int top = std::max(area.Top, LineY(first));
+  const int bottom = std::min(area.Bottom, LineY(last) + LineHeightAt(last));
+  if (bottom > top) InvalidateRect(Rect(area.Left, top, area.Right, bottom));
 }
 
 void TCustomEdit::MoveCaret(int pos, bool extend) { SetSelection(extend ? anchor_ : pos, pos); }
@@ -398,22 +422,79 @@ void TCustomEdit::Clear() {
 }
 
 void TCustomEdit::SaveUndo() {
-  undoText_ = Text();
-  undoWide_ = wide_;
+  undoStart_ = undoLength_ = 0;
+  undoPiece_.clear();
+  undoWidePiece_.clear();
+  undoWide_ = wideMode_;
   undoAnchor_ = anchor_;
   undoCaret_ = caret_;
   hasUndo_ = true;
 }
 
+void TCustomEdit::NoteUndoReplace(int start, int end, int inserted) {
+  const AnsiString& text = Text();
+  const int n = static_cast<int>(text.size());
+  start = std::clamp(start, 0, n);
+  end = std::clamp(end, start, n);
+  const bool empty = undoLength_ == 0 && undoPiece_.empty();
+  const int keptEnd = undoStart_ + undoLength_;
+  // The record grows to cover both its own range and the new one; what
+  // lies between them is still as it was.
+  const int from = empty ? start : std::min(start, undoStart_);
+  const int to = empty ? end : std::max(end, keptEnd);
+  const auto take = [&](auto& piece, const auto& now) {
+    using Piece = std::remove_cvref_t<decltype(piece)>;
+    if (empty) {
+      piece = now.substr(static_cast<size_t>(from), static_cast<size_t>(to - from));
+      return;
+    }
+    Piece widened = now.substr(static_cast<size_t>(from), static_cast<size_t>(undoStart_ - from));
+    widened += piece;
+    widened += now.substr(static_cast<size_t>(keptEnd), static_cast<size_t>(to - keptEnd));
+    piece = std::move(widened);
+  };
+  take(undoPiece_, text);
+  if (undoWide_ && wideMode_ && wide_.size() == text.size())
+    take(undoWidePiece_, wide_);
+  else
+    undoWide_ = false;
+  undoStart_ = from;
+  undoLength_ = (to - from) - (end - start) + inserted;
+}
+
 void TCustomEdit::Undo() {
   if (!hasUndo_) return;
-  const AnsiString text = undoText_;
-  const WideString wide = undoWide_;
+  const AnsiString& text = Text();
+  const int n = static_cast<int>(text.size());
+  const int start = std::clamp(undoStart_, 0, n);
+  const int length = std::clamp(undoLength_, 0, n - start);
   const int anchor = undoAnchor_, caret = undoCaret_;
-  SaveUndo();
+  // The record turns round, for a second Undo to take the first back.
+  AnsiString piece =
+      std::exchange(undoPiece_, text.substr(static_cast<size_t>(start), static_cast<size_t>(length)));
+  const bool wide = undoWide_ && wideMode_ && wide_.size() == text.size();
+  WideString widePiece = std::move(undoWidePiece_);
+  if (wide) undoWidePiece_ = wide_.substr(static_cast<size_t>(start), static_cast<size_t>(length));
+  undoWide_ = wide;
+  undoStart_ = start;
+  undoLength_ = static_cast<int>(piece.size());
+  undoAnchor_ = anchor_;
+  undoCaret_ = caret_;
+  hasUndo_ = true;
+  if (wideMode_) {
+    if (wide)
+      wide_.replace(static_cast<size_t>(start), static_cast<size_t>(length), widePiece);
+    else
+      wide_ = cp1253::ToWide(text.substr(0, static_cast<size_t>(start)) + piece +
+                             text.substr(static_cast<size_t>(start + length)));
+  }
   settingText_ = true;
-  wide_ = wide;
-  TControl::SetText(text);
+  try {
+    TControl::ReplaceText(static_cast<size_t>(start), static_cast<size_t>(length), piece);
+  } catch (...) {
+    settingText_ = false;
+    throw;
+  }
   settingText_ = false;
   TextReplaced();
   SetSelection(anchor, caret);
@@ -421,18 +502,18 @@ void TCustomEdit::Undo() {
 }
 
 void TCustomEdit::ReplaceRange(int start, int end, const AnsiString& s, int newCaret) {
-  const AnsiString& text = Text();
-  AnsiString next = text.substr(0, static_cast<size_t>(start)) + s + text.substr(static_cast<size_t>(end));
+  if (hasUndo_) NoteUndoReplace(start, end, static_cast<int>(s.size()));
   RangeReplacing(start, end, s);
   if (wideMode_) {
     const WideString piece =
         pendingWide_ && pendingWide_->size() == s.size() ? *pendingWide_ : cp1253::ToWide(s);
-    wide_ = wide_.substr(0, static_cast<size_t>(start)) + piece + wide_.substr(static_cast<size_t>(end));
+    wide_.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), piece);
   }
+  const int length = static_cast<int>(Text().size()) - (end - start) + static_cast<int>(s.size());
   settingText_ = replacing_ = true;
   try {
-    anchor_ = caret_ = std::min(newCaret, static_cast<int>(next.size()));
-    TControl::SetText(next);
+    anchor_ = caret_ = std::min(newCaret, length);
+    TControl::ReplaceText(static_cast<size_t>(start), static_cast<size_t>(end - start), s);
   } catch (...) {
     settingText_ = replacing_ = false;
     throw;
@@ -839,6 +920,8 @@ void TCustomEdit::SetWideText(const WideString& w) {
     return;
   }
   wide_ = w;
+  // Set by the program: nothing to undo, as with SetText.
+  hasUndo_ = false;
   TControl::SetText(WideBytes(w));
   // The same bytes set again change nothing, yet the wide text did.
   InvalidateLayout();

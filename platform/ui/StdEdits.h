@@ -211,6 +211,8 @@ class TCustomEdit : public TCustomControl {
     (void)start;
     Invalidate();
   }
+  // Repaints the lines that hold characters [Start, End].
+  void InvalidateChars(int start, int end);
   // Draws the visible lines, clipped to the formatting rectangle.
   virtual void PaintLines(TCanvas& canvas);
   // Keeps what Undo gives back; called before each change it can undo.
@@ -218,6 +220,12 @@ class TCustomEdit : public TCustomControl {
   // Called with the range and its replacement just before the text
   // changes by an edit (not by SetText).
   virtual void RangeReplacing(int start, int end, const AnsiString& s) { (void)start, (void)end, (void)s; }
+  // The widest line after a layout that replaced a few lines, from the
+  // widest before it, or -1 when every line is to be measured again.
+  virtual int WidestAfterEdit(int widest) const {
+    (void)widest;
+    return -1;
+  }
   // Width in pixels of the widest line as it is drawn in the control's
   // font, measured once per layout.
   int WidestLine() const;
@@ -239,7 +247,7 @@ class TCustomEdit : public TCustomControl {
   static AnsiString WideBytes(const WideString& w);
   static WideString Drawable(WideString w);
   bool wideMode_ = false;
-  WideString wide_, undoWide_;
+  WideString wide_;
   const WideString* pendingWide_ = nullptr;  // what a replacement inserts
   int anchor_ = 0, caret_ = 0;
   int maxLength_ = 0;
@@ -248,8 +256,18 @@ class TCustomEdit : public TCustomControl {
   TBorderStyle borderStyle_ = bsSingle;
   TAlignment alignment_ = taLeftJustify;
   bool hasUndo_ = false;
-  AnsiString undoText_;
+  // What Undo gives back, kept as a difference: the text as it was is the
+  // text now with the UndoLength characters from UndoStart replaced by
+  // UndoPiece (its wide form too in wide mode), so that a keystroke in a
+  // long text does not copy the text.
+  int undoStart_ = 0, undoLength_ = 0;
+  AnsiString undoPiece_;
+  WideString undoWidePiece_;
+  bool undoWide_ = false;  // the wide piece was kept
   int undoAnchor_ = 0, undoCaret_ = 0;
+  // Widens the difference over a replacement of [Start, End) by Inserted
+  // characters about to be made.
+  void NoteUndoReplace(int start, int end, int inserted);
   std::optional<TRect> formatRect_;
   int topLine_ = 0;
   bool selecting_ = false;

@@ -125,13 +125,18 @@ TEST(MetafilePlayer, AnsiAndUnicodeTextWithFontsAndAdvances) {
           emr::EXTTEXTOUTA, {0, 0, 0, 0, 1, 0, 0, 40, 30, 5, 76, 0, 0, 0, 0, 0, 84},
           ansi + std::string(3, '\0') + std::string("\x0A\0\0\0\x0A\0\0\0\x0A\0\0\0\x0A\0\0\0\x0A\0\0\0", 20))
       .Record(emr::EXTTEXTOUTW, {0, 0, 0, 0, 1, 0, 0, 5, 60, 2, 76, ETO_OPAQUE, 5, 60, 50, 80, 0},
-              EmfBuilder::Wide(u"ΩA"));
+              EmfBuilder::Wide(u"ΩA"))
+      .Record(emr::EXTTEXTOUTW, {0, 0, 0, 0, 1, 0, 0, 5, 90, 2, 76, 0, 0, 0, 0, 0, 0},
+              EmfBuilder::Wide(u"Ω→"));
   std::vector<TDrawCall> calls = Play(b.Build(), Rect(0, 0, 192, 192));
+  // Wide text the code page holds plays as code page (a document draws it
+  // from the font's table); the rest stays wide, keeping what the code
+  // page lacks.
   std::vector<TDrawCall> texts = Only(calls, "ExtTextOut");
   std::vector<TDrawCall> wide = Only(calls, "ExtTextOutW");
-  ASSERT_EQ(texts.size(), 1u);
+  ASSERT_EQ(texts.size(), 2u);
   ASSERT_EQ(wide.size(), 1u);
-  texts.push_back(wide[0]);
+  EXPECT_EQ(wide[0].WideText, u"Ω→");
   EXPECT_EQ(texts[0].Text, "Αθήνα"_a);
   EXPECT_EQ(texts[0].Font.Name, "Times New Roman");
   EXPECT_EQ(texts[0].Font.Height(), -40);  // doubled with the picture
@@ -141,7 +146,7 @@ TEST(MetafilePlayer, AnsiAndUnicodeTextWithFontsAndAdvances) {
   EXPECT_EQ(texts[0].Flags >> 16, TA_RIGHT | TA_BASELINE);
   EXPECT_EQ(texts[0].Args, (std::vector<int>{80, 60, 20, 20, 20, 20, 20}));
   EXPECT_EQ(texts[1].Text, "ΩA"_a);
-  EXPECT_EQ(texts[1].WideText, u"ΩA");
+  EXPECT_EQ(texts[1].Args[0], 10);
   // The opaque rectangle was filled with the background colour first.
   std::vector<TDrawCall> fills = Only(Play(b.Build(), Rect(0, 0, 192, 192)), "FillRect");
   ASSERT_EQ(fills.size(), 1u);

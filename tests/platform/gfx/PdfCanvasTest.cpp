@@ -65,7 +65,8 @@ TEST_F(PdfCanvasTest, DotsAndTheUnprintableMargin) {
 // made, reads and looks as the same text drawn through a layout (the
 // UTF-16 calls always lay text out): an independent reader finds the same
 // words in the same boxes, and the rendered pages are the same pixels, for
-// every face, style and size and for any characters.
+// every face, style and size and for any characters; with advances of
+// the caller's own (a played metafile's) too.
 TEST_F(PdfCanvasTest, TableDrawnTextIsLaidOutText) {
   ASSERT_TRUE(Installed("pdftotext", "poppler-utils"));
   TDeviceCaps caps;
@@ -81,8 +82,8 @@ TEST_F(PdfCanvasTest, TableDrawnTextIsLaidOutText) {
     lines.push_back(text);
   }
   const unsigned styles[] = {0, fsBold, fsItalic, fsBold | fsItalic};
-  std::string read[2], pixels[2];
-  for (int way = 0; way < 2; ++way) {
+  std::string read[4], pixels[4];
+  for (int way = 0; way < 4; ++way) {
     TPdfCanvas pdf(caps);
     pdf.Brush->Style = bsClear;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -92,10 +93,17 @@ TEST_F(PdfCanvasTest, TableDrawnTextIsLaidOutText) {
       pdf.Font->SetSize(8 + static_cast<int>(i % 5));
       pdf.Font->Color = i % 3 ? clBlack : clNavy;
       const int y = 200 + 150 * static_cast<int>(i);
+      // Advances of their own: wider, narrower and zero by turns.
+      std::vector<int> dx;
+      for (size_t k = 0; k < lines[i].size(); ++k) dx.push_back(static_cast<int>((k * 7 + i) % 90));
       if (way == 0)
         pdf.TextOut(200, y, lines[i]);
-      else
+      else if (way == 1)
         pdf.ExtTextOutW(200, y, 0, nullptr, cp1253::ToWide(lines[i]));
+      else if (way == 2)
+        pdf.ExtTextOut(200, y, 0, nullptr, lines[i], dx.data());
+      else
+        pdf.ExtTextOutW(200, y, 0, nullptr, cp1253::ToWide(lines[i]), dx.data());
     }
     const std::string page = folder.path() + "/text" + std::to_string(way);
     WriteBytes(page + ".pdf", pdf.Finish());
@@ -114,6 +122,9 @@ TEST_F(PdfCanvasTest, TableDrawnTextIsLaidOutText) {
   for (std::string& r : read) r.erase(0, r.find("<page"));
   EXPECT_TRUE(read[0] == read[1]);
   EXPECT_TRUE(pixels[0] == pixels[1]);
+  EXPECT_TRUE(read[2] == read[3]);
+  EXPECT_TRUE(pixels[2] == pixels[3]);
+  EXPECT_FALSE(read[0] == read[2]);
   for (const char* word : {"Γραμμή", "έκπτωση", "«Ωμέγα»", "1.234.567,89", "€"})
     EXPECT_NE(read[0].find(word), std::string::npos) << word;
 }
