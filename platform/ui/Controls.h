@@ -91,6 +91,8 @@ TShiftState KeyboardStateToShiftState();
 TShiftState KeysToShiftState(UINT keys);
 TShiftState KeyDataToShiftState(LPARAM keyData);
 
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 class TControl : public TComponent {
  public:
   explicit TControl(TComponent* AOwner);
@@ -142,6 +144,16 @@ class TControl : public TComponent {
   // SetText(Text() + Tail) without copying the text: a long text written
   // piece by piece costs its length, not its square.
   void AppendText(const AnsiString& tail);
+  // Right-to-left text: a control follows its parent's mode while
+  // ParentBiDiMode holds; setting a mode of its own ends that.
+  TBiDiMode BiDiMode() const;
+  void SetBiDiMode(TBiDiMode mode);
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool value);
+  // Mirrored alignment (right-to-left mode) and right-to-left reading (any
+  // right-to-left mode), both only on a Middle East system.
+  bool UseRightToLeftAlignment() const;
+  bool UseRightToLeftReading() const;
   TFont& Font() { return font_; }
   const TFont& Font() const { return font_; }
   // Copies F and tells the control (CM_FONTCHANGED) and the children that
@@ -250,6 +262,8 @@ class TControl : public TComponent {
   AnsiString text_;
   TFont font_;
   bool parentFont_ = true;
+  TBiDiMode bidiMode_ = bdLeftToRight;
+  bool parentBiDiMode_ = true;
   TColor color_ = clBtnFace;
   bool parentColor_ = false;
   AnsiString hint_;
