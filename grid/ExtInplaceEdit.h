@@ -48,6 +48,8 @@ class TExtInplaceEdit : public TInplaceEdit, private TEditorGridLink {
   bool CommitOrReject();
   void Paste();
   void Complete();
+  // Ctrl+Enter: the row takes the line about to be added.
+  void GrowRowForNewLine();
   void KillFocus(HWND NewFocus);
   void SetFocusCaret();
   using TEditorGridLink::grid_;
