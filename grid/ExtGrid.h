@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -309,8 +310,9 @@ class TExtStringGrid : public TBaseGrid {
   // The cell's text for the clipboard: an empty check box gives its check
   // text.
   virtual void GetCopyText(int ACol, int ARow, AnsiString& S);
-  // The grid's hidden rich edit, made on first need.
-  TRichEdit& GridRichEdit();
+  // The grid's hidden rich edit that draws and measures rich-text cells,
+  // made on first need.
+  TExtRichEdit& GridRichEdit();
   // A cell's RTF into a rich edit (an empty cell clears it; damaged RTF
   // goes in as plain text), and a rich edit's contents as RTF (empty when
   // it holds nothing).
@@ -843,6 +845,14 @@ class TExtStringGrid : public TBaseGrid {
                     TCellHAlign GHAlign, TCellVAlign GVAlign, TColor SavedBrush, TColor SavedFont,
                     int& TextWidth);
   void DrawCellBorders(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect);
+  // Whether the grid or the cell's properties (real column) wrap its text.
+  bool WrapsText(int ACol, int ARow) const;
+  // A rich-text cell (real column) formatted into ARect less the cell
+  // margin; Selected draws its text in the selection's text colour.
+  void DrawRTFCell(int ACol, int ARow, TCanvas& ACanvas, const TRect& ARect, bool Selected);
+  // The room a rich-text cell (real column) needs, margins included: its
+  // natural size, or with Width > 0 its height wrapped to that width.
+  TPoint RichCellSize(int ACol, int ARow, int Width);
   void DrawFixedLook(TCanvas& ACanvas, int ACol, int ARow, TRect R);
   void DrawBackground(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect, bool Fixed);
   void DrawSelectionFrame(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect);
@@ -1113,7 +1123,11 @@ class TExtStringGrid : public TBaseGrid {
   TEdit* controlEdit_ = nullptr;
   TComboBox* controlCombo_ = nullptr;
   THTMLHintWindow* hintWindow_ = nullptr;
-  TRichEdit* richEdit_ = nullptr;
+  TExtRichEdit* richEdit_ = nullptr;
+  // Rich-text cells as last laid out for drawing, by real column and row;
+  // one is drawn again while its cell holds the same text at the same size.
+  struct TRichCellPage;
+  std::map<std::pair<int, int>, std::shared_ptr<TRichCellPage>> richPages_;
   TFooterPanel* footerPanel_ = nullptr;
   TExtRichEdit* richInplace_ = nullptr;
   std::vector<int> columnOrder_;

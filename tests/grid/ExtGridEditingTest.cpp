@@ -280,6 +280,8 @@ TEST_F(ExtGridEditingTest, FreedImagesPicturesAndCheckerAreForgotten) {
   EXPECT_EQ(g.GridImages(), nullptr);
   EXPECT_EQ(g.PictureContainer(), nullptr);
   EXPECT_EQ(g.CellChecker(), nullptr);
+  // The grid is painted again, not taken from the last render.
+  g.Invalidate();
   ASSERT_NE(backend->Render(*form), nullptr);
   Open(g, 1, 1);
   backend->Type("x");
