@@ -19,6 +19,8 @@ const char* const kBrushStyles[] = {"bsSolid", "bsClear"};
 const char* const kFontStyles[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
 const char* const kOptions[] = {"FirstPageHeader", "LastPageFooter", "Compression"};
 const char* const kOrders[] = {"cboAfterParent", "cboBeforeParent", "cboBeforeAndAfter"};
+const char* const kBiDiModes[] = {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign",
+                                  "bdRightToLeftReadingOnly"};
 
 [[noreturn]] void Bad(const AnsiString& what) { throw EReadError("Invalid property value: " + what); }
 
@@ -128,6 +130,8 @@ void WritePrintable(TStream& stream, TRpPrintable& p) {
     w.WriteBoolean("Transparent", label->Transparent());
     w.WriteInteger("Color", static_cast<int>(label->Color()));
     w.WriteInteger("ExportAs", label->ExportAs);
+    if (!label->ParentBiDiMode()) w.WriteIdent("BiDiMode", kBiDiModes[label->BiDiMode()]);
+    w.WriteBoolean("ParentBiDiMode", label->ParentBiDiMode());
     WriteFont(w, label->Font(), false);
     label->WriteFontSize(w);
     if (auto* memo = dynamic_cast<TRpMemo*>(label)) {
@@ -327,6 +331,9 @@ void ReadPrintableProperty(TRpPrintable& p, const AnsiString& prop, const TStrea
       return void(label->ExportAs = static_cast<TExportType>(kind));
     }
     if (prop == "FontSize") return label->ReadFontSize(v);
+    if (prop == "BiDiMode")
+      return label->SetBiDiMode(static_cast<TBiDiMode>(IdentIndex(kBiDiModes, v, prop)));
+    if (prop == "ParentBiDiMode") return label->SetParentBiDiMode(BoolOf(v, prop));
     if (ReadFont(label->Font(), prop, v)) return;
     if (auto* memo = dynamic_cast<TRpMemo*>(label); memo != nullptr && prop == "Lines.Strings") {
       if (v.Type != vaList || !v.Floats.empty()) Bad(prop);

@@ -62,6 +62,9 @@ class TRpCustomLabel : public TRpPrintable {
  protected:
   void Paint() override;
   void SetPrintText(const AnsiString& text) { printText_ = text; }
+  // Whether the alignment is mirrored: a right-to-left control on a Middle
+  // East system.
+  virtual bool RightToLeftAlignment() const { return UseRightToLeftAlignment(); }
   void Unformat() { formatted_ = false; }
   bool captionBased_ = true;
 
@@ -72,7 +75,9 @@ class TRpCustomLabel : public TRpPrintable {
   void PrintLines(Extended x, Extended y, Extended w, Extended h, Extended lh, bool expand);
   // Blanks are spread between the words until the line fills Width.
   AnsiString Justify(const AnsiString& line, Extended width);
-  TAlignment MirroredAlignment() const { return Alignment(); }
+  // The alignment as drawn: left and right change places when the text
+  // runs right to left.
+  TAlignment MirroredAlignment() const;
 
   AnsiString caption_, printText_;
   bool formatted_ = false;
@@ -165,6 +170,8 @@ class TRpDBText : public TRpCustomLabel {
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
+  // Numbers and dates keep their alignment whatever the reading order.
+  bool RightToLeftAlignment() const override;
 
  private:
   TDataSet* dataSet_ = nullptr;

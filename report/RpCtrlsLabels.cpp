@@ -184,6 +184,17 @@ void TRpDBText::Notification(TComponent* component, TOperation operation) {
   }
 }
 
+bool TRpDBText::RightToLeftAlignment() const {
+  if (!TRpCustomLabel::RightToLeftAlignment()) return false;
+  const TField* field = field_;
+  if (field == nullptr && dataSet_ != nullptr && dataSet_->Active()) field = dataSet_->FindField(dataField_);
+  if (field == nullptr) return true;
+  const TFieldType kind = field->DataType();
+  // Strings, booleans and the kinds after the date-time ones (the data sets
+  // here have no auto-increment kind, which would keep its alignment).
+  return kind == ftString || kind == ftBoolean || kind > ftDateTime;
+}
+
 void TRpDBText::SetDataField(const AnsiString& name) {
   dataField_ = name;
   SetCaption(name);

@@ -275,6 +275,8 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
   // a tall font does not spill out of a short label.
   const int clipLeft = p.DeviceX(start), clipWidth = p.DeviceWidth(w), clipHeight = p.DeviceHeight(lh);
   unsigned align = TA_LEFT | TA_TOP;
+  const unsigned reading = UseRightToLeftReading() ? TA_RTLREADING : 0;
+  const unsigned options = ETO_CLIPPED | (reading ? ETO_RTLREADING : 0);
   switch (MirroredAlignment()) {
     case taLeftJustify:
       break;
@@ -287,7 +289,7 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
       start += w / 2;
       break;
   }
-  c.SetTextAlign(align);
+  c.SetTextAlign(align | reading);
   // The lines are drawn in the transparent background mode: what lies
   // behind them is the control's colour, filled above, or what shows
   // through a transparent control.
@@ -320,7 +322,7 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
       const int top = p.DeviceY(currentY);
       const TRect clip{clipLeft, top, clipLeft + clipWidth, top + clipHeight};
       if (line.find('\0') == AnsiString::npos) {
-        c.ExtTextOut(p.DeviceX(start), top, ETO_CLIPPED, &clip, line);
+        c.ExtTextOut(p.DeviceX(start), top, options, &clip, line);
       } else {
         // Each character 0 ends a piece; the pieces follow one another.
         Extended offset = 0;
@@ -329,7 +331,7 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
           const std::size_t zero = line.find('\0', from);
           AnsiString piece = line.substr(from, zero == AnsiString::npos ? AnsiString::npos : zero - from);
           if (zero != AnsiString::npos) piece += ' ';
-          c.ExtTextOut(p.DeviceX(start + offset), top, ETO_CLIPPED, &clip, piece);
+          c.ExtTextOut(p.DeviceX(start + offset), top, options, &clip, piece);
           offset += c.TextWidth(piece) / p.XFactor();
           if (zero == AnsiString::npos) break;
           from = zero + 1;
@@ -352,6 +354,18 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
     ExportFrame(*report->ExportFilter, p, *Frame(), x - fw, y - fw, w + fw, h + expanded + fw, clNone);
 }
 
+TAlignment TRpCustomLabel::MirroredAlignment() const {
+  if (!RightToLeftAlignment()) return Alignment();
+  switch (Alignment()) {
+    case taLeftJustify:
+      return taRightJustify;
+    case taRightJustify:
+      return taLeftJustify;
+    default:
+      return taCenter;
+  }
+}
+
 void TRpCustomLabel::Paint() {
   if (Printing()) return;
   TCanvas& c = Canvas();
@@ -369,12 +383,13 @@ void TRpCustomLabel::Paint() {
   const int left = Frame()->DrawLeft() ? inset : 0;
   unsigned align = TA_LEFT | TA_TOP;
   int x = left;
-  if (Alignment() == taRightJustify) align = TA_RIGHT | TA_TOP, x = Width();
-  if (Alignment() == taCenter) align = TA_CENTER | TA_TOP, x = Width() / 2;
-  c.SetTextAlign(align);
+  if (MirroredAlignment() == taRightJustify) align = TA_RIGHT | TA_TOP, x = Width();
+  if (MirroredAlignment() == taCenter) align = TA_CENTER | TA_TOP, x = Width() / 2;
+  const bool reading = UseRightToLeftReading();
+  c.SetTextAlign(align | (reading ? TA_RTLREADING : 0));
   const int lh = c.TextHeight("W");
   for (int i = 0; i < formattedLines_.Count(); ++i)
-    c.ExtTextOut(x, top + i * lh, 0, nullptr, formattedLines_[i]);
+    c.ExtTextOut(x, top + i * lh, reading ? ETO_RTLREADING : 0, nullptr, formattedLines_[i]);
   c.SetTextAlign(TA_LEFT | TA_TOP);
   PaintCorners(c);
 }

@@ -129,6 +129,10 @@ constexpr unsigned TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6, TA_TOP = 0, TA_BOTT
 // Mapping modes a canvas takes.
 constexpr int MM_TEXT = 1, MM_ANISOTROPIC = 8;
 constexpr unsigned ETO_OPAQUE = 2, ETO_CLIPPED = 4;
+// Right-to-left reading order of a text: a text-alignment mode and an
+// output option. Pages record them; the screen and the PDF draw Greek and
+// Latin text in its own order whatever they say.
+constexpr unsigned TA_RTLREADING = 256, ETO_RTLREADING = 128;
 
 enum TDeviceCap {
   HORZSIZE = 4,

@@ -420,7 +420,7 @@ void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* log
   const std::uint32_t stringAt = 76;
   std::uint32_t dxAt = stringAt + static_cast<std::uint32_t>((wide.size() * 2 + 3) / 4 * 4);
   Put32(o, stringAt);
-  Put32(o, options & (ETO_OPAQUE | ETO_CLIPPED));
+  Put32(o, options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING));
   PutRect(o, rect != nullptr ? *rect : TRect{});
   Put32(o, dxAt);
   for (char16_t c : wide) Put16(o, c);

@@ -213,3 +213,15 @@ int WideCompareText(const WideString& S1, const WideString& S2);
 // Milliseconds since an arbitrary start; wraps as a 32-bit count.
 Cardinal GetTickCount();
 void Sleep(Cardinal ms);
+
+// What the system's locale says of itself: MiddleEast when its language is
+// written from right to left (Arabic, Hebrew, Persian, Urdu, ...), read
+// from the environment at start-up; only then do controls mirror for a
+// right-to-left BiDiMode.
+struct TSysLocale {
+  bool MiddleEast = false;
+};
+extern TSysLocale SysLocale;
+// Whether a locale name ("he_IL.UTF-8", "ar", "C") is of a right-to-left
+// language.
+bool IsMiddleEastLocale(const AnsiString& name);

@@ -228,3 +228,29 @@ void LoadLocaleFromEnvironment() {
     loadSystemDates(time);
   }
 }
+
+bool IsMiddleEastLocale(const AnsiString& name) {
+  const AnsiString language = name.substr(0, name.find_first_of("_.@"));
+  for (const char* rtl : {"ar", "he", "iw", "fa", "ur", "yi", "ps", "ckb", "dv", "sd", "ug"})
+    if (language == rtl) return true;
+  return false;
+}
+
+namespace {
+
+TSysLocale ReadSysLocale() {
+  TSysLocale locale;
+  // The first of the variables that names the language of messages.
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0') {
+      locale.MiddleEast = IsMiddleEastLocale(value);
+      break;
+    }
+  }
+  return locale;
+}
+
+}  // namespace
+
+TSysLocale SysLocale = ReadSysLocale();

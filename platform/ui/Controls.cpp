@@ -170,6 +170,27 @@ void TControl::ParentFontChanged() {
   parentFont_ = true;  // the handler of a descendant may have set it
 }
 
+TBiDiMode TControl::BiDiMode() const {
+  return parentBiDiMode_ && parent_ != nullptr ? static_cast<const TControl*>(parent_)->BiDiMode()
+                                               : bidiMode_;
+}
+
+void TControl::SetBiDiMode(TBiDiMode mode) {
+  bidiMode_ = mode;
+  parentBiDiMode_ = false;
+  Invalidate();
+}
+
+void TControl::SetParentBiDiMode(bool value) {
+  if (value && parent_ != nullptr) bidiMode_ = static_cast<const TControl*>(parent_)->BiDiMode();
+  parentBiDiMode_ = value;
+  Invalidate();
+}
+
+bool TControl::UseRightToLeftAlignment() const { return SysLocale.MiddleEast && BiDiMode() == bdRightToLeft; }
+
+bool TControl::UseRightToLeftReading() const { return SysLocale.MiddleEast && BiDiMode() != bdLeftToRight; }
+
 void TControl::SetColor(TColor c) {
   if (c == color_ && !parentColor_) return;
   color_ = c;

@@ -91,6 +91,8 @@ TShiftState KeyboardStateToShiftState();
 TShiftState KeysToShiftState(UINT keys);
 TShiftState KeyDataToShiftState(LPARAM keyData);
 
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 class TControl : public TComponent {
  public:
   explicit TControl(TComponent* AOwner);
@@ -145,6 +147,16 @@ class TControl : public TComponent {
   // SetText with Count characters from Start replaced by S, in place: a
   // keystroke in a long text costs the move of what follows it.
   void ReplaceText(size_t start, size_t count, const AnsiString& s);
+  // Right-to-left text: a control follows its parent's mode while
+  // ParentBiDiMode holds; setting a mode of its own ends that.
+  TBiDiMode BiDiMode() const;
+  void SetBiDiMode(TBiDiMode mode);
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool value);
+  // Mirrored alignment (right-to-left mode) and right-to-left reading (any
+  // right-to-left mode), both only on a Middle East system.
+  bool UseRightToLeftAlignment() const;
+  bool UseRightToLeftReading() const;
   TFont& Font() { return font_; }
   const TFont& Font() const { return font_; }
   // Copies F and tells the control (CM_FONTCHANGED) and the children that
@@ -253,6 +265,8 @@ class TControl : public TComponent {
   AnsiString text_;
   TFont font_;
   bool parentFont_ = true;
+  TBiDiMode bidiMode_ = bdLeftToRight;
+  bool parentBiDiMode_ = true;
   TColor color_ = clBtnFace;
   bool parentColor_ = false;
   AnsiString hint_;
