@@ -39,6 +39,8 @@ class TDemoForm : public TForm {
     g->Navigation().AdvanceOnEnter = true;
     g->SizeWhileTyping().Width = true;
     g->ControlLook().SetControlStyle(g_look);
+    // The pictured looks draw 15-pixel radios: the captions start after them.
+    if (g_look != csClassic && g_look != csFlat) g->ControlLook().SetRadioSize(15);
     g->SetScrollType(ssFlat);
     g->SetScrollColor(0xF0D0B0);
     g->SetScrollWidth(14);
