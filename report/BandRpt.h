@@ -201,6 +201,8 @@ class TRpCustomBand : public TRpBasePanel {
   void SetParent(TWinControl* parent) override;
   // The band's size and every printable on it follow.
   void SetZoom(int zoom) override;
+  // A band moved or resized drops the report's first-page picture.
+  void BoundsChanged() override;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
@@ -456,6 +458,8 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   AnsiString ReportTitle;
   bool ShowProgress_ = false;
   AnsiString BackImageControl;
+  // Printables moved or sized in the design view keep to the ruler grid.
+  bool SnapToGrid = true;
   TColor BackgroundColor = clWhite;
   int PagesInPreview = 0;
   TStringList Description;
@@ -523,6 +527,9 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
 
   // ---- run
   void Print();
+  // The entry point for printing in the background: here it prints as
+  // Print does, and returns when the job is done.
+  void PrintInBackground() { Print(); }
   // Runs the report into the standard preview (or OnPreview's) and returns
   // once the preview has closed.
   void Preview();
@@ -566,6 +573,16 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   // The column width in 0.1 mm.
   int ColumnWidth();
 
+  // ---- the design view's first-page picture
+  // Runs the report into a printer of its own that tells the report of its
+  // pages; once page 1 is there the design view shows it behind the bands.
+  void DesignRun();
+  // Page 1 of the last design run, nil when none or after a change.
+  TMetafile* FirstPagePicture() const { return firstPage_.get(); }
+  // A band or printable moved or resized: the picture no longer shows the
+  // report and goes. A run's own changes keep it.
+  void ControlBoundsChanged();
+
   // ---- stored forms
   // The report with its bands, printables, groups and variables as a
   // component image. A printable of a kind a form cannot hold raises
@@ -590,8 +607,11 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
  protected:
   void Notification(TComponent* component, TOperation operation) override;
   // The design view: the margins, the report's frame along them and the
-  // gaps between columns over the ruler grid.
+  // gaps between columns over the ruler grid, with the first-page picture
+  // behind them.
   void Paint() override;
+  // The printer's word that page 1 is there brings the first-page picture.
+  void Dispatch(TMessage& message) override;
 
  private:
   // Widths of the bands by their kind, in 0.1 mm, and their places on
@@ -615,6 +635,7 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   void ReadFormProperty(const AnsiString& prop, const TStreamValue& value);
   // The variables of a form being read, set once both lists are there.
   std::vector<AnsiString> storedNames_, storedExpressions_;
+  AnsiString storedDataSet_;
   TBandRepBands bands_{this};
   TRpPage page_;
   TRpEvEnvironment functions_;
@@ -626,6 +647,8 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   TRpEvElement *pageNumberEntry_ = nullptr, *columnNumberEntry_ = nullptr;
   std::unique_ptr<TBitmap> reference_;
   std::unique_ptr<TRpPrinter> previewPrinter_;
+  std::unique_ptr<TRpPrinter> designPrinter_;
+  std::unique_ptr<TMetafile> firstPage_;
   int previewWidth_ = 0, previewHeight_ = 0;
 };
 

@@ -198,9 +198,20 @@ void TRpCustomBand::SetParent(TWinControl* parent) {
   if (report != nullptr) {
     ParentReport = report;
     size_.Units = report->Units();
+    size_.CharFont = &report->Font();
+    // The band shows the report's grid, unnumbered.
+    RulerPage = report->Page();
     SetZoom(report->Zoom());
     report->AddBand(this);
+  } else if (previous != nullptr) {
+    size_.CharFont = nullptr;
+    RulerPage = nullptr;
   }
+}
+
+void TRpCustomBand::BoundsChanged() {
+  TRpBasePanel::BoundsChanged();
+  if (ParentReport != nullptr) ParentReport->ControlBoundsChanged();
 }
 
 void TRpCustomBand::Paint() {

@@ -63,8 +63,21 @@ void TRpPrintable::ApplySize() {
 
 void TRpPrintable::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (updating_) {
+    const bool moved = ALeft != Left() || ATop != Top() || AWidth != Width() || AHeight != Height();
     TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    if (moved && ParentReport != nullptr) ParentReport->ControlBoundsChanged();
   } else if (!ComponentState().Contains(csLoading)) {
+    // Placed by hand in the design view: its edges go to the grid lines.
+    auto* panel = dynamic_cast<TRpBasePanel*>(Parent());
+    if (panel != nullptr && ParentReport != nullptr && ParentReport->SnapToGrid &&
+        ComponentState().Contains(csDesigning)) {
+      const int right = panel->SnapToGrid(ALeft + AWidth, true),
+                bottom = panel->SnapToGrid(ATop + AHeight, false);
+      ALeft = panel->SnapToGrid(ALeft, true);
+      ATop = panel->SnapToGrid(ATop, false);
+      if (right > ALeft) AWidth = right - ALeft;
+      if (bottom > ATop) AHeight = bottom - ATop;
+    }
     const TRpUnit u = size_.Units;
     size_.Units = TRpUnit::Pixels;
     const int values[4] = {AHeight, AWidth, ATop, ALeft};
@@ -120,6 +133,7 @@ void TRpPrintable::SetParent(TWinControl* parent) {
   } else {
     return;
   }
+  if (ParentReport != nullptr) size_.CharFont = &ParentReport->Font();
   SetTop(top);
   SetLeft(left);
 }

@@ -26,6 +26,9 @@ TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
   Font().SetSize(10);
   SetParentFont(false);
   page_.Units = RpMeasureInInches() ? TRpUnit::Inches : TRpUnit::MM;
+  page_.CharFont = &Font();
+  // A new report takes the paper the default printer is set to.
+  page_.SetPaperSize(static_cast<TRpPaperSize>(TRpPrinter::DefaultPrinterPaperIndex()));
   RulerPage = &page_;
   NumberRuler = true;
   functions_.AddFunction("PAGENUMBER", "0");
@@ -55,6 +58,7 @@ void TCustomBandRep::PageChanged() {
 void TCustomBandRep::Paint() {
   TRpBasePanel::Paint();
   TCanvas& c = Canvas();
+  if (firstPage_) c.StretchDraw(ClientRect(), firstPage_.get());
   const auto native = [&](int index) { return page_.NativeValue(index); };
   const int left = ScreenPixels(native(TRpPage::iLeftMargin)),
             top = ScreenPixels(native(TRpPage::iTopMargin));
@@ -86,6 +90,33 @@ void TCustomBandRep::Paint() {
     }
 }
 
+void TCustomBandRep::Dispatch(TMessage& message) {
+  if (message.Msg == WM_RP_PAGES && message.WParam == 1) {
+    TRpPrinter* from = printer_ != nullptr ? printer_ : designPrinter_.get();
+    if (from != nullptr) {
+      firstPage_ = from->GetPage(1);
+      Invalidate();
+    }
+    return;
+  }
+  TRpBasePanel::Dispatch(message);
+}
+
+void TCustomBandRep::DesignRun() {
+  if (!Available) return;
+  if (printer_ == designPrinter_.get()) printer_ = nullptr;
+  designPrinter_ = std::make_unique<TRpPrinter>(this);
+  designPrinter_->Destination = rpdMetafile;
+  designPrinter_->Client = Handle();
+  RunInto(designPrinter_.get());
+}
+
+void TCustomBandRep::ControlBoundsChanged() {
+  if (!Available || !firstPage_) return;
+  firstPage_.reset();
+  Invalidate();
+}
+
 void TCustomBandRep::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const bool resized = AWidth != Width() || AHeight != Height();
   TRpBasePanel::SetBounds(ALeft, ATop, AWidth, AHeight);
@@ -105,6 +136,8 @@ TCustomBandRep::~TCustomBandRep() {
   if (previewPrinter_ && previewPrinter_->ShowingPreview()) previewPrinter_->ClosePreview();
   if (printer_ == previewPrinter_.get()) printer_ = nullptr;
   previewPrinter_.reset();
+  if (printer_ == designPrinter_.get()) printer_ = nullptr;
+  designPrinter_.reset();
   // Bands outlive the list while the form frees them.
   for (TRpCustomBand* band : allBands_) band->ParentReport = nullptr;
   allBands_.clear();
@@ -589,6 +622,12 @@ void TCustomBandRep::PrinterSetupDialog() {
     dialog.ToPage = printer_->PageCount();
   }
   device->SetOrientation(page_.Orientation());
+  // The dialog offers the report's own paper first.
+  if (const int code = RpPaperInfo(page_.PaperSize()).Code; code > 0 && code < DMPAPER_USER) {
+    const std::vector<int> papers = device->PaperCodes();
+    if (std::find(papers.begin(), papers.end(), code) != papers.end())
+      device->DeviceMode().dmPaperSize = code;
+  }
   dialog.Copies = PrinterSettings.Copies;
   if (!dialog.Execute()) {
     Tag = 1;
@@ -628,6 +667,11 @@ void TCustomBandRep::ApplyDialogSettings(TRpPrinter& p) const {
   p.SetPrinterIndex(chosen.PrinterIndex);
   p.SetCustomBinCode(chosen.CustomBinCode);
   p.SetOutputBin(chosen.OutputBin);
+  // A source the bin table does not name is asked for by its own code.
+  bool listed = false;
+  for (int i = 0; i < kRpBinCount; ++i)
+    listed = listed || RpBinCode(static_cast<TRpBin>(i)) == chosen.CustomBinCode;
+  p.SetUseCustomBinCode(chosen.CustomBinCode > 0 && !listed);
   p.SetExtendedDuplex(chosen.ExtendedDuplex);
   p.SetPrintQuality(chosen.PrintQuality);
   p.SetCollate(chosen.Collate);
@@ -637,7 +681,17 @@ void TCustomBandRep::ApplyDialogSettings(TRpPrinter& p) const {
   p.FirstPage = chosen.FirstPage;
   p.LastPage = chosen.LastPage;
   p.SetCustomPaperCode(chosen.CustomPaperCode);
+  // The paper chosen in the dialog is the job's.
+  p.SetUseCustomPaperCode(chosen.CustomPaperCode > 0);
   p.SetDuplex(chosen.Duplex);
+  // Quality and colour are no settings of a run: they go to the device
+  // the pages print on, where the printer honours them.
+  if (TPrinter* device = p.Printer(); device != nullptr && device->PrinterIndex() >= 0) {
+    TDeviceMode& mode = device->DeviceMode();
+    if ((mode.dmFields & DM_PRINTQUALITY) && chosen.PrintQuality > 0)
+      mode.dmPrintQuality = chosen.PrintQuality;
+    if ((mode.dmFields & DM_COLOR) && chosen.ColorOption > 0) mode.dmColor = chosen.ColorOption;
+  }
 }
 
 void TCustomBandRep::TakeDialogSettings() {

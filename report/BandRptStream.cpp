@@ -4,6 +4,9 @@
 #include <cmath>
 #include <map>
 
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Metafile.h"
+#include "platform/gfx/Picture.h"
 #include "report/BandRpt.h"
 #include "report/RpCtrls.h"
 
@@ -80,7 +83,32 @@ const char* PrintableClass(TRpPrintable& p) {
   if (dynamic_cast<TRpLabel*>(&p)) return "TRpLabel";
   if (dynamic_cast<TRpShape*>(&p)) return "TRpShape";
   if (dynamic_cast<TRpFrameline*>(&p)) return "TRpFrameline";
+  if (dynamic_cast<TRpDBText*>(&p)) return "TRpDBText";
+  if (dynamic_cast<TRpImage*>(&p)) return "TRpImage";
+  if (dynamic_cast<TRpDBImage*>(&p)) return "TRpDBImage";
   return nullptr;
+}
+
+// A picture as the class library stores it: the graphic's class name as a
+// short string, then the graphic's own file bytes. Nothing for no picture.
+void WritePicture(TComponentWriter& w, TPicture& picture) {
+  const TGraphic* graphic = picture.Graphic();
+  if (graphic == nullptr || graphic->Empty()) return;
+  const AnsiString cls = dynamic_cast<const TBitmap*>(graphic)     ? "TBitmap"
+                         : dynamic_cast<const TMetafile*>(graphic) ? "TMetafile"
+                                                                   : "TGraphic";
+  TMemoryStream bytes;
+  graphic->SaveToStream(bytes);
+  std::string data(1, static_cast<char>(cls.size()));
+  data += cls;
+  data.append(static_cast<const char*>(bytes.Memory()), static_cast<size_t>(bytes.Size()));
+  w.WriteBinary("Picture.Data", data);
+}
+
+// A data set is stored by its name, found again among the owner's
+// components when the form is read.
+void WriteDataSet(TComponentWriter& w, const TDataSet* dataSet) {
+  if (dataSet != nullptr && !dataSet->Name().empty()) w.WriteIdent("DataSet", dataSet->Name());
 }
 
 void WritePrintable(TStream& stream, TRpPrintable& p) {
@@ -114,6 +142,10 @@ void WritePrintable(TStream& stream, TRpPrintable& p) {
       w.WriteString("Mask", expr->Mask());
       w.WriteBoolean("ResetAfterPrint", expr->ResetAfterPrint);
       if (expr->Master != nullptr) w.WriteIdent("Master", expr->Master->Name());
+    } else if (auto* db = dynamic_cast<TRpDBText*>(label)) {
+      WriteDataSet(w, db->DataSet());
+      w.WriteString("DataField", db->DataField());
+      w.WriteString("Mask", db->Mask);
     } else {
       w.WriteString("Caption", label->Caption());
     }
@@ -126,6 +158,16 @@ void WritePrintable(TStream& stream, TRpPrintable& p) {
     w.WriteIdent("Brush.Style", kBrushStyles[shape->Brush()->Style == bsClear ? 1 : 0]);
     w.WriteFloat("RoundFactor", shape->RoundFactor());
     w.WriteInteger("VertAdjust", shape->VertAdjust);
+  } else if (auto* image = dynamic_cast<TRpImage*>(&p)) {
+    w.WriteBoolean("AutoSize", image->AutoSize());
+    w.WriteBoolean("Stretch", image->Stretch());
+    w.WriteBoolean("Center", image->Center());
+    WritePicture(w, *image->Picture());
+  } else if (auto* dbImage = dynamic_cast<TRpDBImage*>(&p)) {
+    WriteDataSet(w, dbImage->DataSet());
+    w.WriteString("DataField", dbImage->DataField);
+    w.WriteBoolean("Stretch", dbImage->Stretch());
+    w.WriteBoolean("Center", dbImage->Center());
   }
   // Last: the size stands, whatever the text above made of it.
   w.WriteFloats("Size.Values", p.Size()->Values());
@@ -171,6 +213,7 @@ void WriteBand(TStream& stream, TRpCustomBand& b) {
     if (sub->FooterBand() != nullptr) w.WriteIdent("FooterBand", sub->FooterBand()->Name());
     w.WriteBoolean("PrintBefore", sub->PrintBefore());
     w.WriteBoolean("PrintIfEmpty", sub->PrintIfEmpty());
+    WriteDataSet(w, sub->DataSet());
   }
   w.EndProperties();
   for (int i = 0; i < b.ControlCount(); ++i)
@@ -241,6 +284,24 @@ void ReadSize(TRpUnitBase& size, const AnsiString& prop, const TStreamValue& v) 
   size.ReadValues(v.Floats);
 }
 
+// A stored picture: bytes that are no picture of the class named make the
+// whole form unreadable rather than a report with a hole in it.
+std::unique_ptr<TGraphic> ReadPicture(const TStreamValue& v, const AnsiString& prop) {
+  if (v.Type != vaBinary || v.Str.empty()) Bad(prop);
+  const size_t nameLength = static_cast<unsigned char>(v.Str[0]);
+  if (v.Str.size() <= 1 + nameLength) Bad(prop);
+  const AnsiString cls = v.Str.substr(1, nameLength);
+  try {
+    std::unique_ptr<TGraphic> graphic = GraphicFromBytes(std::string_view(v.Str).substr(1 + nameLength));
+    const bool bitmap = dynamic_cast<TBitmap*>(graphic.get()) != nullptr;
+    const bool metafile = dynamic_cast<TMetafile*>(graphic.get()) != nullptr;
+    if ((cls == "TBitmap" && !bitmap) || (cls == "TMetafile" && !metafile)) Bad(prop);
+    return graphic;
+  } catch (const EInvalidGraphic&) {
+    Bad(prop);
+  }
+}
+
 [[noreturn]] void Unknown(const TComponent* c, const AnsiString& prop) {
   throw EReadError("Error reading " + c->Name() + "." + prop + ": Property " + prop + " does not exist");
 }
@@ -287,8 +348,26 @@ void ReadPrintableProperty(TRpPrintable& p, const AnsiString& prop, const TStrea
       if (prop == "ResetAfterPrint") return void(expr->ResetAfterPrint = BoolOf(v, prop));
       if (prop == "Master") return fixups.push_back({expr, prop, StrOf(v, prop)});
     }
+    if (auto* db = dynamic_cast<TRpDBText*>(label)) {
+      if (prop == "DataSet") return fixups.push_back({db, prop, StrOf(v, prop)});
+      if (prop == "DataField") return db->SetDataField(StrOf(v, prop));
+      if (prop == "Mask") return void(db->Mask = StrOf(v, prop));
+    }
     if (dynamic_cast<TRpLabel*>(label) != nullptr && prop == "Caption")
       return label->SetCaption(StrOf(v, prop));
+  } else if (auto* image = dynamic_cast<TRpImage*>(&p)) {
+    if (prop == "AutoSize") return image->SetAutoSize(BoolOf(v, prop));
+    if (prop == "Stretch") return image->SetStretch(BoolOf(v, prop));
+    if (prop == "Center") return image->SetCenter(BoolOf(v, prop));
+    if (prop == "Picture.Data") {
+      image->Picture()->SetGraphic(ReadPicture(v, prop));
+      return image->PictureChanged();
+    }
+  } else if (auto* dbImage = dynamic_cast<TRpDBImage*>(&p)) {
+    if (prop == "DataSet") return fixups.push_back({dbImage, prop, StrOf(v, prop)});
+    if (prop == "DataField") return void(dbImage->DataField = StrOf(v, prop));
+    if (prop == "Stretch") return dbImage->SetStretch(BoolOf(v, prop));
+    if (prop == "Center") return dbImage->SetCenter(BoolOf(v, prop));
   } else if (auto* shape = dynamic_cast<TRpShape*>(&p)) {
     if (prop == "Shape") {
       const int kind = IntOf(v, prop);
@@ -338,6 +417,7 @@ void ReadBandProperty(TRpCustomBand& b, const AnsiString& prop, const TStreamVal
   if (auto* sub = dynamic_cast<TRpSubDetail*>(&b)) {
     if (prop == "PrintBefore") return sub->SetPrintBefore(BoolOf(v, prop));
     if (prop == "PrintIfEmpty") return sub->SetPrintIfEmpty(BoolOf(v, prop));
+    if (prop == "DataSet") return fixups.push_back({sub, prop, StrOf(v, prop)});
   }
   Unknown(&b, prop);
 }
@@ -361,6 +441,14 @@ void Resolve(const Fixup& f, TComponent* owner, TCustomBandRep* report) {
     if (auto* g = dynamic_cast<TRpGroup*>(f.Component)) g->SetMaster(target);
     if (auto* s = dynamic_cast<TRpSubDetail*>(f.Component)) s->SetMaster(target);
     if (auto* e = dynamic_cast<TRpExpr*>(f.Component)) e->Master = target;
+  } else if (f.Property == "DataSet") {
+    auto* dataSet = dynamic_cast<TDataSet*>(target);
+    if (dataSet == nullptr)
+      throw EReadError("Error reading " + f.Component->Name() + ".DataSet: Invalid property value");
+    if (auto* db = dynamic_cast<TRpDBText*>(f.Component)) db->SetDataSet(dataSet);
+    if (auto* image = dynamic_cast<TRpDBImage*>(f.Component)) image->SetDataSet(dataSet);
+    if (auto* rep = dynamic_cast<TCustomBandRep*>(f.Component)) rep->SetDataSet(dataSet);
+    if (auto* sub = dynamic_cast<TRpSubDetail*>(f.Component)) sub->SetDataSet(dataSet);
   }
 }
 
@@ -375,7 +463,9 @@ const std::map<AnsiString, Maker>& Classes() {
       {"TRpGroup", &Make<TRpGroup>},     {"TRpSubDetail", &Make<TRpSubDetail>},
       {"TRpLabel", &Make<TRpLabel>},     {"TRpMemo", &Make<TRpMemo>},
       {"TRpSysData", &Make<TRpSysData>}, {"TRpExpr", &Make<TRpExpr>},
-      {"TRpShape", &Make<TRpShape>},     {"TRpFrameline", &Make<TRpFrameline>}};
+      {"TRpShape", &Make<TRpShape>},     {"TRpFrameline", &Make<TRpFrameline>},
+      {"TRpDBText", &Make<TRpDBText>},   {"TRpImage", &Make<TRpImage>},
+      {"TRpDBImage", &Make<TRpDBImage>}};
   return classes;
 }
 
@@ -399,6 +489,8 @@ void TCustomBandRep::WriteForm(TStream& stream) {
   w.WriteBoolean("PrintIfEmpty", PrintIfEmpty());
   w.WriteBoolean("ShowProgress", ShowProgress_);
   w.WriteString("BackImageControl", BackImageControl);
+  if (!SnapToGrid) w.WriteBoolean("SnapToGrid", false);
+  WriteDataSet(w, DataSet());
   WriteFont(w, Font(), true);
   WriteFrame(w, *Frame());
   // The paper first: the lengths that follow stand whatever it names.
@@ -445,6 +537,8 @@ void TCustomBandRep::ReadFormProperty(const AnsiString& prop, const TStreamValue
   if (prop == "PrintIfEmpty") return SetPrintIfEmpty(BoolOf(v, prop));
   if (prop == "ShowProgress") return void(ShowProgress_ = BoolOf(v, prop));
   if (prop == "BackImageControl") return void(BackImageControl = StrOf(v, prop));
+  if (prop == "SnapToGrid") return void(SnapToGrid = BoolOf(v, prop));
+  if (prop == "DataSet") return storedDataSet_ = StrOf(v, prop), void();
   if (ReadFont(Font(), prop, v) || ReadFrame(*Frame(), prop, v)) return;
   if (prop == "Page.Values") return ReadSize(page_, prop, v);
   if (prop == "Page.Orientation") {
@@ -515,6 +609,8 @@ TBandRep* TCustomBandRep::ReadForm(TStream& stream, TComponent* owner) {
         for (const auto& [prop, value] : child.Properties) ReadPrintableProperty(*p, prop, value, fixups);
       }
     }
+    if (!report->storedDataSet_.empty()) fixups.push_back({report, "DataSet", report->storedDataSet_});
+    report->storedDataSet_.clear();
     for (const Fixup& f : fixups) Resolve(f, holder, report);
     if (report->storedNames_.size() != report->storedExpressions_.size())
       throw EReadError("Error reading Functions: Invalid property value");

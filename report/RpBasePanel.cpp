@@ -67,8 +67,34 @@ void TRpBasePanel::GridLine(bool vertical, Extended at, bool major, const AnsiSt
   }
 }
 
-void TRpBasePanel::PaintRuler(TRpUnit units) {
+Extended TRpBasePanel::GridStep(TRpUnit units, bool horizontal) const {
   const Extended ppi = 96, zoom = zoom_ / 100.0L;
+  switch (units) {
+    case TRpUnit::Inches:
+      return ppi / 4 * zoom;
+    case TRpUnit::MM:
+      return ppi / 25.4L * 5 * zoom;
+    case TRpUnit::Characters:
+      // One character is 10 K tenths of a millimetre on each axis, K from
+      // the report's font through its page (a 12-point font without one).
+      return 10 *
+             (RulerPage != nullptr ? RulerPage->CharFactor(horizontal)
+                                   : (horizontal ? 80 : 145.3L) / 12 / 2.54L) *
+             ppi / 254 * zoom;
+    case TRpUnit::Pixels:
+    case TRpUnit::Native:
+      break;
+  }
+  return 0;
+}
+
+int TRpBasePanel::SnapToGrid(int pixels, bool horizontal) const {
+  const Extended step = RulerPage != nullptr ? GridStep(RulerPage->Units, horizontal) : 0;
+  if (step < 1) return pixels;
+  return static_cast<int>(std::lround(static_cast<double>(std::round(pixels / step) * step)));
+}
+
+void TRpBasePanel::PaintRuler(TRpUnit units) {
   // Each axis: the spacing in pixels, which lines are major, when the
   // minor lines and the numbers show, and a major line's number.
   auto grid = [&](bool vertical, Extended step, int every, bool minor, bool numbers, auto label) {
@@ -83,25 +109,21 @@ void TRpBasePanel::PaintRuler(TRpUnit units) {
   switch (units) {
     case TRpUnit::Inches: {
       auto inches = [](int i) { return IntToStr(i / 4); };
-      grid(true, ppi / 4 * zoom, 4, zoom_ > 49, true, inches);
-      grid(false, ppi / 4 * zoom, 4, zoom_ > 49, true, inches);
+      grid(true, GridStep(units, true), 4, zoom_ > 49, true, inches);
+      grid(false, GridStep(units, false), 4, zoom_ > 49, true, inches);
       break;
     }
     case TRpUnit::MM: {
       auto cm = [](int i) { return IntToStr(i / 2); };
-      const Extended step = ppi / 25.4L * 5 * zoom;
-      grid(true, step, 2, zoom_ > 59, zoom_ > 59, cm);
-      grid(false, step, 2, zoom_ > 59, zoom_ > 59, cm);
+      grid(true, GridStep(units, true), 2, zoom_ > 59, zoom_ > 59, cm);
+      grid(false, GridStep(units, false), 2, zoom_ > 59, zoom_ > 59, cm);
       break;
     }
-    case TRpUnit::Characters: {
-      // One character is 10 K tenths of a millimetre on each axis.
-      const Extended s = FontSize == 0 ? 12 : std::abs(FontSize);
-      const Extended kh = 80 / s / 2.54L, kv = 145.3L / s / 2.54L;
-      grid(true, 10 * kh * 10 * ppi / 254 * zoom, 1, false, true, [](int i) { return IntToStr(10 * i); });
-      grid(false, 10 * kv * ppi / 254 * zoom, 1, false, true, [](int i) { return IntToStr(i); });
+    case TRpUnit::Characters:
+      // Numbered every ten characters across and every line down.
+      grid(true, 10 * GridStep(units, true), 1, false, true, [](int i) { return IntToStr(10 * i); });
+      grid(false, GridStep(units, false), 1, false, true, [](int i) { return IntToStr(i); });
       break;
-    }
     case TRpUnit::Pixels:
     case TRpUnit::Native:
       break;

@@ -36,8 +36,11 @@ class TRpBasePanel : public TCustomPanel {
   // Every nested panel takes the zoom too.
   virtual void SetZoom(int zoom);
   virtual void PaintRuler(TRpUnit units);
-  // The absolute size of the report font, for the character grid.
-  int FontSize = 12;
+  // The distance between the grid's finest lines across (Horizontal) or
+  // down, in pixels at the zoom; 0 where the units draw no grid.
+  Extended GridStep(TRpUnit units, bool horizontal) const;
+  // A place in pixels moved to the nearest line of the page's grid.
+  int SnapToGrid(int pixels, bool horizontal) const;
   // The report's page: its Ruler and Units say what grid shows.
   TRpPage* RulerPage = nullptr;
   // The report numbers its grid; bands do not.

@@ -6,7 +6,7 @@
 
 class TRpPrintDialog : public TPrintDialog {
  public:
-  explicit TRpPrintDialog(TComponent* owner) : TPrintDialog(owner) {}
+  explicit TRpPrintDialog(TComponent* owner) : TPrintDialog(owner) { ThirdOfScreen = true; }
   bool Execute() override;
 
   int PrintQuality = 0;

@@ -61,8 +61,12 @@ TRpPrinter::TRpPrinter(TRpPrinterMaster* master)
     printer_ = ownPrinter_.get();
   }
   if (printerOK_) {
-    if (printer_ != standard && standard->PrinterIndex() >= 0)
+    if (printer_ != standard && standard->PrinterIndex() >= 0) {
       printer_->SetPrinterIndex(standard->PrinterIndex());
+      // The program has one printer to its user: what the print dialog set
+      // on it (quality, colour, ...) holds for this run's own copy too.
+      printer_->SetDeviceMode(standard->DeviceMode());
+    }
     settings_.SetPrinter(printer_);
   }
   topOffset_ = settings_.TopOffset;
@@ -393,6 +397,15 @@ int TRpPrinter::DefaultPaperIndex() const {
   TPrinter* standard = ::Printer();
   if (standard->PrinterIndex() < 0) return 0;
   const TDeviceMode& mode = standard->DeviceMode();
+  if (!(mode.dmFields & DM_PAPERSIZE)) return 0;
+  return static_cast<int>(RpPaperOfCode(mode.dmPaperSize));
+}
+
+int TRpPrinter::DefaultPrinterPaperIndex() {
+  const auto& profiles = printers::Profiles();
+  const int index = printers::DefaultIndex();
+  if (index < 0 || index >= static_cast<int>(profiles.size())) return 0;
+  const TDeviceMode& mode = profiles[static_cast<size_t>(index)].Defaults;
   if (!(mode.dmFields & DM_PAPERSIZE)) return 0;
   return static_cast<int>(RpPaperOfCode(mode.dmPaperSize));
 }

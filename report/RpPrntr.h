@@ -142,6 +142,9 @@ class TRpPrinter {
   void ProcessHyperlink(const AnsiString& link);
   // The printer's paper as an index of the paper table (0: Default).
   int DefaultPaperIndex() const;
+  // The default printer's own paper, whatever the program's printer is set
+  // to now (0: Default, also when there is no printer).
+  static int DefaultPrinterPaperIndex();
   // The 1-based place of SubStr in S, 0 when it is not there.
   static int StringPos(const AnsiString& subStr, const AnsiString& s);
   // Called once with the text of the first damaged page met.

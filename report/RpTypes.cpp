@@ -65,7 +65,8 @@ TRpUnitBase::TRpUnitBase(int count, unsigned horizontalMask)
       horizontal_(horizontalMask) {}
 
 Extended TRpUnitBase::CharFactor(bool horizontal) const {
-  const Extended s = FontSize == 0 ? 12 : std::abs(FontSize);
+  const int size = CharFont != nullptr ? CharFont->Size() : FontSize;
+  const Extended s = size == 0 ? 12 : std::abs(size);
   return (horizontal ? 80.0L : 145.3L) / s / 2.54L;
 }
 

@@ -131,8 +131,11 @@ class TRpUnitBase {
   TRpUnit SavedUnits;
   int PixelsPerInch = 96;
   int Zoom = 100;
-  // The absolute size of the parent's font, for the character units.
+  // The absolute size of the parent's font, for the character units;
+  // while CharFont is set its size counts instead, so the units follow the
+  // report's font as it changes.
   int FontSize = 12;
+  const TFont* CharFont = nullptr;
   bool Resizing = false;
   // The parent control: refreshed after the values change.
   std::function<void()> OnChange;
@@ -152,6 +155,9 @@ class TRpUnitBase {
   std::vector<Extended> Values() const;
   // Short or damaged lists leave the missing values as they are.
   void ReadValues(const std::vector<Extended>& values);
+  // The character constant K for the parent's font: 0.1 mm per character
+  // width (horizontal) or line height, over ten.
+  Extended CharFactor(bool horizontal) const;
 
  protected:
   // Count values; bit i of HorizontalMask marks value i as a width.
@@ -159,8 +165,6 @@ class TRpUnitBase {
   void Changed() const {
     if (OnChange) OnChange();
   }
-  // The character constant K for the parent's font.
-  Extended CharFactor(bool horizontal) const;
   bool Horizontal(int index) const { return (horizontal_ >> index & 1u) != 0; }
 
   std::array<Extended, 7> values_{};

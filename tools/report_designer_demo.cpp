@@ -3,7 +3,9 @@
 // each left behind, so the dialogs can be tried by hand or by a script
 // driving a display: report_designer_demo [label|expr|env|design]...
 // "design" shows a two-column report in its design view (ruler grid,
-// margins, column gaps, bands with their controls) until its window closes.
+// margins, column gaps, bands with their controls, and the picture of its
+// first page behind them once it has run) until its window closes;
+// "design-chars" shows it measured in characters of a 14-point font.
 #include <cstdio>
 #include <cstring>
 
@@ -25,7 +27,7 @@ void Report(const char* what, TRpCustomLabel& control, bool confirmed) {
 }
 
 // A report in its design view, shown until its window is closed.
-void ShowDesign() {
+void ShowDesign(bool characters) {
   TForm form(nullptr);
   form.SetCaption("Σχέδιο εκτύπωσης"_a);
   form.SetBounds(0, 0, 860, 700);
@@ -56,8 +58,8 @@ void ShowDesign() {
   label(title, "Πίνακας προσφορών"_a, 60)->Font().SetSize(14);
   title->Frame()->SetDrawBottom(true);
   TRpCustomBand* detail = band(TBandRepBands::iDetail, 10);
-  label(detail, "Προσφέρων"_a, 2);
-  label(detail, "Ποσό"_a, 55);
+  TRpLabel* bidder = label(detail, "Προσφέρων"_a, 2);
+  TRpLabel* amount = label(detail, "Ποσό"_a, 55);
   auto* rule = new TRpShape(&form);
   rule->SetParent(detail);
   rule->SetShape(rpsVertLine);
@@ -69,6 +71,23 @@ void ShowDesign() {
   label(band(TBandRepBands::iSummary, 15), "Σύνολο"_a, 5);
   report->SetZoom(75);
   form.Show();
+  // A run in the design view: its first page shows behind the bands.
+  int fed = 0;
+  report->OnNeedData() = [&](TObject*, bool& more) {
+    more = fed < 6;
+    if (!more) return;
+    ++fed;
+    bidder->SetCaption("Προσφέρων "_a + IntToStr(fed));
+    amount->SetCaption(FormatFloat("#,##0.00", 1000.0L * fed));
+  };
+  report->DesignRun();
+  bidder->SetCaption("Προσφέρων"_a);
+  amount->SetCaption("Ποσό"_a);
+  if (characters) {
+    report->Font().SetSize(14);
+    report->SetUnits(TRpUnit::Characters);
+    report->Invalidate();
+  }
   while (form.Visible() && !Application->Terminated())
     if (!Application->HandleMessage()) break;
 }
@@ -99,8 +118,8 @@ int main(int argc, char** argv) {
       Report(argv[i], *control, confirmed);
       if (control == expr)
         std::printf("expr expression=%s mask=%s\n", expr->Expression().c_str(), expr->Mask().c_str());
-    } else if (std::strcmp(argv[i], "design") == 0) {
-      ShowDesign();
+    } else if (std::strcmp(argv[i], "design") == 0 || std::strcmp(argv[i], "design-chars") == 0) {
+      ShowDesign(argv[i][6] == '-');
     } else if (std::strcmp(argv[i], "env") == 0) {
       ShowEnvironmentEditor(&local, true);
       for (int k = 0; k < local.Count(); ++k)

@@ -285,6 +285,9 @@ class TPrintDialog : public TCommonDialog {
   TPrintDialogOptions Options;
   TPrintRange PrintRange = prAllPages;
   bool PrintToFile = false;
+  // Shown across the middle a third of the way down the screen's free
+  // area, rather than in its centre.
+  bool ThirdOfScreen = false;
 };
 
 // From now on, each document the PDF printer writes to a file it names

@@ -48,6 +48,47 @@ bool HavePrinters(bool warn) {
 
 namespace {
 
+// Fills a chooser with Names and selects the line of Wanted among Codes (the
+// first line when it is not there, none when there are no lines).
+void FillChooser(TChooser* chooser, const std::vector<AnsiString>& names, const std::vector<int>& codes,
+                 int wanted) {
+  chooser->Items()->Clear();
+  for (const AnsiString& name : names) chooser->Items()->Add(name);
+  const auto at = std::find(codes.begin(), codes.end(), wanted);
+  chooser->SetItemIndex(at == codes.end() ? (codes.empty() ? -1 : 0) : static_cast<int>(at - codes.begin()));
+}
+
+// The papers and bins of a printer in their choosers, those of Mode chosen.
+void ShowPapersAndBins(const TPrinterProfile& profile, const TDeviceMode& mode, TChooser* papers,
+                       std::vector<int>& paperCodes, TChooser* bins, std::vector<int>& binCodes) {
+  paperCodes = profile.PaperCodes;
+  std::vector<AnsiString> names;
+  for (int code : paperCodes) names.push_back(PaperName(code));
+  FillChooser(papers, names, paperCodes, mode.dmPaperSize);
+  binCodes.clear();
+  names.clear();
+  for (const TPrinterBin& bin : profile.Bins) {
+    binCodes.push_back(bin.Code);
+    names.push_back(bin.Name);
+  }
+  FillChooser(bins, names, binCodes, mode.dmDefaultSource);
+}
+
+// The chosen paper and bin into Mode, each unless told to leave it.
+void TakePaperAndBin(TDeviceMode& mode, TChooser* papers, const std::vector<int>& paperCodes, TChooser* bins,
+                     const std::vector<int>& binCodes, bool paper = true, bool bin = true) {
+  if (paper && papers->ItemIndex() >= 0 && papers->ItemIndex() < static_cast<int>(paperCodes.size())) {
+    mode.dmPaperSize = paperCodes[static_cast<size_t>(papers->ItemIndex())];
+    // A chosen paper replaces explicit dimensions.
+    mode.dmFields &= ~(DM_PAPERLENGTH | DM_PAPERWIDTH);
+    mode.dmFields |= DM_PAPERSIZE;
+  }
+  if (bin && bins->ItemIndex() >= 0 && bins->ItemIndex() < static_cast<int>(binCodes.size())) {
+    mode.dmDefaultSource = binCodes[static_cast<size_t>(bins->ItemIndex())];
+    mode.dmFields |= DM_DEFAULTSOURCE;
+  }
+}
+
 // Takes the chosen printer; its settings start afresh only when it changed.
 void SelectPrinter(int index) {
   if (index >= 0 && index != Printer()->PrinterIndex()) Printer()->SetPrinterIndex(index);
@@ -60,8 +101,9 @@ bool ReadNumber(TEdit* edit, int low, int high, int& value) {
 class TPrintForm : public TDialogForm {
  public:
   explicit TPrintForm(TPrintDialog& dialog) : TDialogForm(&dialog, "Εκτύπωση"_a), dialog_(dialog) {
-    SetClientSizeDU(262, 132);
+    SetClientSizeDU(262, 198);
     Printers = AddPrinterChooser(*this, 250);
+    Printers->OnClick = [this](TObject*) { ShowPrinter(Printers->ItemIndex(), nullptr); };
 
     auto* range = Add<TGroupBox>("Περιοχή εκτύπωσης", 6, 40, 140, 64);
     All = Add<TRadioButton>("Ο&λες", 6, 11, 60, 10, range);
@@ -82,16 +124,34 @@ class TPrintForm : public TDialogForm {
     Collate = Add<TCheckBox>("Συρρα&φή", 6, 30, 80, 10, copies);
     Collate->SetName("Collate");
 
+    // What the printer's own settings offer: paper, its source, quality,
+    // both sides and colour, each only where the printer honours it.
+    auto* device = Add<TGroupBox>("Ιδιότητες εκτυπωτή", 6, 108, 250, 62);
+    Add<TLabel>("&Χαρτί:", 6, 13, 40, 9, device)->SetFocusControl(Papers = AddChooser(48, 11, 78, device));
+    Papers->SetName("PaperList");
+    Add<TLabel>("&Προέλευση:", 6, 29, 40, 9, device)->SetFocusControl(Bins = AddChooser(48, 27, 78, device));
+    Bins->SetName("BinList");
+    Add<TLabel>("&Ποιότητα:", 6, 45, 40, 9, device)
+        ->SetFocusControl(Qualities = AddChooser(48, 43, 78, device));
+    Qualities->SetName("QualityList");
+    Add<TLabel>("&Διπλή όψη:", 132, 13, 40, 9, device)
+        ->SetFocusControl(Sides = AddChooser(172, 11, 72, device));
+    Sides->SetName("DuplexList");
+    Add<TLabel>("Χ&ρώμα:", 132, 29, 40, 9, device)
+        ->SetFocusControl(Colours = AddChooser(172, 27, 72, device));
+    Colours->SetName("ColorList");
+    ShowPrinter(Printer()->PrinterIndex(), &Printer()->DeviceMode());
+
     if (dialog.Options.Contains(poPrintToFile)) {
-      ToFile = Add<TCheckBox>("Εκτύπωση σε α&ρχείο", 6, 110, 100, 10);
+      ToFile = Add<TCheckBox>("Εκτύπωση σε α&ρχείο", 6, 176, 100, 10);
       ToFile->SetName("PrintToFile");
       ToFile->SetChecked(dialog.PrintToFile);
       ToFile->SetEnabled(!dialog.Options.Contains(poDisablePrintToFile));
     }
-    TButton* ok = OkButton(152, 110, 50);
+    TButton* ok = OkButton(152, 176, 50);
     ok->ModalResult = mrNone;  // the numbers are checked first
     ok->OnClick = [this](TObject*) { OkPressed(); };
-    CancelButton(206, 110);
+    CancelButton(206, 176);
 
     // As on the system, a range of one page offers no page numbers.
     const bool pageNums = dialog.Options.Contains(poPageNums) && dialog.MinPage < dialog.MaxPage;
@@ -121,6 +181,57 @@ class TPrintForm : public TDialogForm {
     SetActiveControl(ok);
   }
 
+  // Puts the choices of printer Index into the lists, choosing those of
+  // Mode (the printer's own defaults when null); what the printer does not
+  // honour stays shown but cannot be changed.
+  void ShowPrinter(int index, const TDeviceMode* mode) {
+    const auto& profiles = printers::Profiles();
+    if (index < 0 || index >= static_cast<int>(profiles.size())) return;
+    ShownPrinter = index;
+    const TPrinterProfile& profile = profiles[static_cast<size_t>(index)];
+    const TDeviceMode& m = mode ? *mode : profile.Defaults;
+    ShowPapersAndBins(profile, m, Papers, PaperCodes, Bins, BinCodes);
+    QualityCodes.clear();
+    std::vector<AnsiString> names;
+    for (int dpi : {150, 300, 600, 1200})
+      if (dpi <= std::max(profile.DpiX, profile.DpiY) || dpi == m.dmPrintQuality) QualityCodes.push_back(dpi);
+    if (std::find(QualityCodes.begin(), QualityCodes.end(), m.dmPrintQuality) == QualityCodes.end())
+      QualityCodes.push_back(m.dmPrintQuality);
+    for (int dpi : QualityCodes) names.push_back(IntToStr(dpi) + " dpi");
+    FillChooser(Qualities, names, QualityCodes, m.dmPrintQuality);
+    FillChooser(Sides,
+                {cp1253::FromUtf8("Μονής όψης"), cp1253::FromUtf8("Γύρισμα στη μεγάλη πλευρά"),
+                 cp1253::FromUtf8("Γύρισμα στη μικρή πλευρά")},
+                {DMDUP_SIMPLEX, DMDUP_VERTICAL, DMDUP_HORIZONTAL}, m.dmDuplex);
+    FillChooser(Colours, {cp1253::FromUtf8("Έγχρωμη"), cp1253::FromUtf8("Ασπρόμαυρη")},
+                {DMCOLOR_COLOR, DMCOLOR_MONOCHROME}, m.dmColor);
+    const std::uint32_t fields = profile.Defaults.dmFields;
+    Papers->SetEnabled((fields & DM_PAPERSIZE) != 0 && !PaperCodes.empty());
+    Bins->SetEnabled((fields & DM_DEFAULTSOURCE) != 0 && !BinCodes.empty());
+    Qualities->SetEnabled((fields & DM_PRINTQUALITY) != 0);
+    Sides->SetEnabled((fields & DM_DUPLEX) != 0);
+    Colours->SetEnabled((fields & DM_COLOR) != 0);
+    shownChoices_ = Choices();
+  }
+
+  // The chosen printer's settings take what the user changed in its lists;
+  // a value of its own that no line names stays as it is.
+  void TakeDeviceChoices(TDeviceMode& mode) const {
+    const std::vector<int> now = Choices();
+    const auto changed = [&](int i) {
+      return now[static_cast<size_t>(i)] != shownChoices_[static_cast<size_t>(i)];
+    };
+    TakePaperAndBin(mode, Papers, PaperCodes, Bins, BinCodes, changed(0), changed(1));
+    if (changed(2) && Qualities->Enabled() && Qualities->ItemIndex() >= 0) {
+      mode.dmPrintQuality = QualityCodes[static_cast<size_t>(Qualities->ItemIndex())];
+      mode.dmFields |= DM_PRINTQUALITY;
+    }
+    static constexpr int kSides[] = {DMDUP_SIMPLEX, DMDUP_VERTICAL, DMDUP_HORIZONTAL};
+    if (changed(3) && Sides->Enabled() && Sides->ItemIndex() >= 0) mode.dmDuplex = kSides[Sides->ItemIndex()];
+    if (changed(4) && Colours->Enabled() && Colours->ItemIndex() >= 0)
+      mode.dmColor = Colours->ItemIndex() == 0 ? DMCOLOR_COLOR : DMCOLOR_MONOCHROME;
+  }
+
   TChooser* Printers;
   TRadioButton* All;
   TRadioButton* Pages;
@@ -130,6 +241,19 @@ class TPrintForm : public TDialogForm {
   TEdit* Copies;
   TCheckBox* Collate;
   TCheckBox* ToFile = nullptr;
+  TChooser* Papers;
+  TChooser* Bins;
+  TChooser* Qualities;
+  TChooser* Sides;
+  TChooser* Colours;
+  std::vector<int> PaperCodes, BinCodes, QualityCodes;
+  // The printer whose choices the lists show.
+  int ShownPrinter = -1;
+  // The lines chosen in the paper, bin, quality, sides and colour lists.
+  std::vector<int> Choices() const {
+    return {Papers->ItemIndex(), Bins->ItemIndex(), Qualities->ItemIndex(), Sides->ItemIndex(),
+            Colours->ItemIndex()};
+  }
   int FromValue = 0, ToValue = 0, CopiesValue = 1;
 
  private:
@@ -156,6 +280,7 @@ class TPrintForm : public TDialogForm {
   }
 
   TPrintDialog& dialog_;
+  std::vector<int> shownChoices_;
 };
 
 class TSetupForm : public TDialogForm {
@@ -190,21 +315,7 @@ class TSetupForm : public TDialogForm {
     if (index < 0 || index >= static_cast<int>(profiles.size())) return;
     const TPrinterProfile& profile = profiles[static_cast<size_t>(index)];
     const TDeviceMode& m = mode ? *mode : profile.Defaults;
-    PaperCodes = profile.PaperCodes;
-    Papers->Items()->Clear();
-    for (int code : PaperCodes) Papers->Items()->Add(PaperName(code));
-    const auto paper = std::find(PaperCodes.begin(), PaperCodes.end(), m.dmPaperSize);
-    Papers->SetItemIndex(paper == PaperCodes.end() ? (PaperCodes.empty() ? -1 : 0)
-                                                   : static_cast<int>(paper - PaperCodes.begin()));
-    BinCodes.clear();
-    Bins->Items()->Clear();
-    for (const TPrinterBin& bin : profile.Bins) {
-      BinCodes.push_back(bin.Code);
-      Bins->Items()->Add(bin.Name);
-    }
-    const auto bin = std::find(BinCodes.begin(), BinCodes.end(), m.dmDefaultSource);
-    Bins->SetItemIndex(bin == BinCodes.end() ? (BinCodes.empty() ? -1 : 0)
-                                             : static_cast<int>(bin - BinCodes.begin()));
+    ShowPapersAndBins(profile, m, Papers, PaperCodes, Bins, BinCodes);
     (m.dmOrientation == DMORIENT_LANDSCAPE ? Landscape : Portrait)->SetChecked(true);
   }
 
@@ -223,6 +334,14 @@ bool TPrintDialog::Execute() {
   if (!dialogs::HavePrinters(Options.Contains(poWarning))) return false;
   std::unique_ptr<dialogs::TPrintForm> form(new dialogs::TPrintForm(*this));
   form->AfterConstruction();
+  if (ThirdOfScreen) {
+    // Across the middle, a third of the way down the free screen.
+    const TRect area = Screen ? Screen->WorkAreaRect() : Rect(0, 0, 1024, 768);
+    form->Position = poDesigned;
+    form->SetBounds(area.Left + (area.Width() - form->Width()) / 2,
+                    area.Top + std::max(0, (area.Height() - form->Height()) / 3), form->Width(),
+                    form->Height());
+  }
   if (OnShow) OnShow(this);
   const bool ok = form->ShowModal() == mrOk;
   if (OnClose) OnClose(this);
@@ -239,6 +358,8 @@ bool TPrintDialog::Execute() {
   Printer()->SetCopies(Copies);
   TDeviceMode& mode = Printer()->DeviceMode();
   mode.dmCollate = Collate ? 1 : 0;
+  // Lists of another printer than the one chosen say nothing about it.
+  if (form->ShownPrinter == Printer()->PrinterIndex()) form->TakeDeviceChoices(mode);
   return true;
 }
 
@@ -251,17 +372,8 @@ bool TPrinterSetupDialog::Execute() {
   if (OnClose) OnClose(this);
   if (!ok) return false;
   dialogs::SelectPrinter(form->Printers->ItemIndex());
-  TDeviceMode& mode = Printer()->DeviceMode();
-  if (form->Papers->ItemIndex() >= 0) {
-    mode.dmPaperSize = form->PaperCodes[static_cast<size_t>(form->Papers->ItemIndex())];
-    // A chosen paper replaces explicit dimensions.
-    mode.dmFields &= ~(DM_PAPERLENGTH | DM_PAPERWIDTH);
-    mode.dmFields |= DM_PAPERSIZE;
-  }
-  if (form->Bins->ItemIndex() >= 0) {
-    mode.dmDefaultSource = form->BinCodes[static_cast<size_t>(form->Bins->ItemIndex())];
-    mode.dmFields |= DM_DEFAULTSOURCE;
-  }
+  dialogs::TakePaperAndBin(Printer()->DeviceMode(), form->Papers, form->PaperCodes, form->Bins,
+                           form->BinCodes);
   Printer()->SetOrientation(form->Landscape->Checked() ? poLandscape : poPortrait);
   return true;
 }

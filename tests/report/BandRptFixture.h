@@ -135,6 +135,14 @@ class BandRptTest : public ControlsTest {
   int fed = 0, total = 0;
 };
 
+// Bands and controls as the designer holds them.
+template <class C>
+class TDesigned : public C {
+ public:
+  using C::C;
+  using TComponent::SetDesigning;
+};
+
 inline int PxY(Extended tenths) { return static_cast<int>(Round(tenths * 96 / 254)); }
 
 // Calls and shapes an export run hands its filter.

@@ -339,14 +339,6 @@ TEST_F(BandRptPartsTest, ASubDetailMakesAndFreesItsHeaderAndFooter) {
   EXPECT_EQ(Strings(PageTexts(*printer, 1)).at(1), "Υπο"_a);
 }
 
-// Bands as the designer holds them.
-template <class B>
-class TDesigned : public B {
- public:
-  using B::B;
-  using TComponent::SetDesigning;
-};
-
 TEST_F(BandRptPartsTest, ALoopOfLinksIsRefusedAndTheDesignerSaysSo) {
   TRpCustomBand* a = AddBand(TBandRepBands::iDetail, 50);
   auto* b = new TDesigned<TRpBand>(Form.get());

@@ -1,0 +1,307 @@
+// The report's design view beyond the grid and margins: the paper a new
+// report takes, character units that follow the report's font, and the
+// picture of the first page behind the bands.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/gfx/Bitmap.h"
+#include "platform/ui/Application.h"
+#include "tests/platform/db/TestDatabase.h"
+#include "tests/report/BandRptFixture.h"
+#include "tests/report/RpTestSupport.h"
+
+namespace {
+
+using namespace bandrpt_test;
+
+using BandRptDesignTest = BandRptTest;
+
+// Every text a recorded paint drew, whatever call drew it.
+std::vector<AnsiString> TextsOf(const TRecordingCanvas& canvas) {
+  std::vector<AnsiString> out;
+  for (const TDrawCall& call : canvas.Calls)
+    if (call.Op.rfind("ExtTextOut", 0) == 0 || call.Op.rfind("TextOut", 0) == 0 || call.Op == "DrawText")
+      out.push_back(call.Text);
+  return out;
+}
+
+bool Has(const std::vector<AnsiString>& texts, const AnsiString& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST_F(BandRptDesignTest, ANewReportTakesTheDefaultPrintersPaper) {
+  struct Case {
+    int code;
+    bool told;
+    TRpPaperSize paper;
+    int width, length;  // 0.1 mm
+  };
+  const Case cases[] = {
+      {DMPAPER_LETTER, true, TRpPaperSize::Letter, 2159, 2794},
+      {DMPAPER_A3, true, TRpPaperSize::A3, 2970, 4200},
+      {DMPAPER_A5, true, TRpPaperSize::A5, 1480, 2100},
+      // A printer that tells no paper leaves Default, on the locale's sheet.
+      {DMPAPER_A3, false, TRpPaperSize::Default, 2100, 2970},
+      // A code outside the table reads as Default too.
+      {4321, true, TRpPaperSize::Default, 2100, 2970},
+  };
+  for (const Case& c : cases) {
+    TPrinterProfile office = printers::PdfPrinterProfile();
+    office.Defaults.dmPaperSize = c.code;
+    if (!c.told) office.Defaults.dmFields &= ~DM_PAPERSIZE;
+    // The default printer is the second one: the report asks for it, not
+    // for whatever the program's printer is set to.
+    printers::UseProfiles({printers::PdfPrinterProfile(), office}, 1);
+    TBandRep report(nullptr);
+    EXPECT_EQ(report.Page()->PaperSize(), c.paper) << c.code;
+    EXPECT_EQ(RpNearest(report.Page()->NativeValue(TRpPage::iWidth)), c.width) << c.code;
+    EXPECT_EQ(RpNearest(report.Page()->NativeValue(TRpPage::iLength)), c.length) << c.code;
+  }
+  printers::UseProfiles({}, 0);
+  EXPECT_EQ(TBandRep(nullptr).Page()->PaperSize(), TRpPaperSize::Default);
+  printers::UseSystem();
+}
+
+// The place of the first vertical grid line a paint drew in Colour.
+int FirstGridLine(const TRecordingCanvas& canvas, TColor colour, int height) {
+  for (const TDrawCall& call : canvas.CallsOf("Polyline"))
+    if (call.Pen.Color == colour && call.Args.size() == 4 && call.Args[0] == call.Args[2] &&
+        call.Args[0] > 0 && call.Args[1] == 0 && call.Args[3] == height)
+      return call.Args[0];
+  return -1;
+}
+
+TEST_F(BandRptDesignTest, CharacterUnitsFollowTheReportsFont) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 500);
+  TRpLabel* label = AddLabel(band, "Ποσό"_a);
+  label->Size()->SetValue(TRpPrintableSize::iLeft, 254);
+  rep->SetUnits(TRpUnit::Characters);
+  // K = 80 / size / 2.54 tenths of a millimetre per tenth of a character
+  // across, 145.3 / size / 2.54 down.
+  struct Case {
+    int size;
+    Extended across, down;
+  };
+  for (const Case& c :
+       {Case{10, 80 / 10 / 2.54L, 145.3L / 10 / 2.54L}, Case{20, 80 / 20 / 2.54L, 145.3L / 20 / 2.54L},
+        Case{-8, 80 / 8 / 2.54L, 145.3L / 8 / 2.54L}}) {
+    rep->Font().SetSize(c.size);
+    EXPECT_NEAR(label->Size()->GetValue(TRpPrintableSize::iLeft), 254 / c.across / 10, 1e-9) << c.size;
+    EXPECT_NEAR(band->Size()->GetValue(TRpBandSize::iHeight), 500 / c.down / 10, 1e-9) << c.size;
+    EXPECT_NEAR(rep->Page()->GetValue(TRpPage::iLeftMargin), 100 / c.across / 10, 1e-9) << c.size;
+    // Stored in characters, kept in tenths of a millimetre.
+    label->Size()->SetValue(TRpPrintableSize::iTop, 2);
+    EXPECT_NEAR(label->NativeValue(TRpPrintableSize::iTop), 2 * c.down * 10, 1e-9) << c.size;
+    // Ten characters between the grid's vertical lines, on the report and
+    // on its bands.
+    const int step = RpNearest(100 * std::abs(c.across) * 96 / 254);
+    EXPECT_EQ(FirstGridLine(*Record(*rep), RpDesignPalette().Major, rep->Height()), step) << c.size;
+    EXPECT_EQ(FirstGridLine(*Record(*band), RpDesignPalette().Major, band->Height()), step) << c.size;
+  }
+  // A band taken off the report keeps no hold on it.
+  band->SetParent(nullptr);
+  EXPECT_EQ(band->Size()->CharFont, nullptr);
+  EXPECT_EQ(band->RulerPage, nullptr);
+  band->SetParent(rep);
+}
+
+TEST_F(BandRptDesignTest, TheDesignViewShowsTheFirstPageUntilSomethingMoves) {
+  Standard(3);
+  TRpCustomBand* title = rep->Bands()->Band(TBandRepBands::iTitle);
+  EXPECT_EQ(rep->FirstPagePicture(), nullptr);
+  EXPECT_FALSE(Has(TextsOf(*Record(*rep)), "Γραμμή 2"_a));
+  rep->DesignRun();
+  Application->ProcessMessages();
+  ASSERT_NE(rep->FirstPagePicture(), nullptr);
+  // The page's texts are drawn behind the bands, the page over the whole
+  // report.
+  const auto canvas = Record(*rep);
+  const auto texts = TextsOf(*canvas);
+  EXPECT_TRUE(Has(texts, "Γραμμή 2"_a));
+  EXPECT_TRUE(Has(texts, "Σελίδα 1"_a));
+  // The run's own captions did not count as moves.
+  EXPECT_NE(rep->FirstPagePicture(), nullptr);
+
+  // Moving a printable drops it.
+  detail->Size()->SetValue(TRpPrintableSize::iLeft, 300);
+  EXPECT_EQ(rep->FirstPagePicture(), nullptr);
+  EXPECT_FALSE(Has(TextsOf(*Record(*rep)), "Γραμμή 2"_a));
+
+  // So does resizing a band, and a run brings it back each time.
+  fed = 0;
+  rep->DesignRun();
+  Application->ProcessMessages();
+  ASSERT_NE(rep->FirstPagePicture(), nullptr);
+  title->Size()->SetValue(TRpBandSize::iHeight, 150);
+  EXPECT_EQ(rep->FirstPagePicture(), nullptr);
+
+  // A word of later pages, or from nowhere, leaves the view as it is.
+  rep->Perform(WM_RP_PAGES, 2, 0);
+  EXPECT_EQ(rep->FirstPagePicture(), nullptr);
+}
+
+TEST_F(BandRptDesignTest, ControlsPlacedInTheDesignViewKeepToTheGrid) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 500);
+  auto* label = new TDesigned<TRpLabel>(Form.get());
+  label->SetParent(band);
+  label->AutoSize = false;
+  // Millimetres at zoom 100: a grid line every 5 mm, 18.9 pixels.
+  rep->SetUnits(TRpUnit::MM);
+  struct Case {
+    bool designing, snap;
+    TRpUnit units;
+    int zoom;
+    TRect expected;  // left, top, right, bottom
+  };
+  const Case cases[] = {
+      {true, true, TRpUnit::MM, 100, {19, 38, 76, 57}},
+      {true, true, TRpUnit::MM, 200, {38, 38, 76, 76}},           // 37.8 pixels a line
+      {true, true, TRpUnit::Inches, 100, {24, 48, 72, 48 + 24}},  // a quarter inch, 24 pixels
+      {true, false, TRpUnit::MM, 100, {25, 40, 75, 60}},          // the report says no
+      {false, true, TRpUnit::MM, 100, {25, 40, 75, 60}},          // a run or the program places it
+      {true, true, TRpUnit::Native, 100, {25, 40, 75, 60}},       // no grid to keep to
+  };
+  for (const Case& c : cases) {
+    rep->SetZoom(c.zoom);
+    rep->SetUnits(c.units);
+    rep->SnapToGrid = c.snap;
+    label->SetDesigning(c.designing);
+    label->SetBounds(25, 40, 50, 20);
+    const TRect at{label->Left(), label->Top(), label->Left() + label->Width(),
+                   label->Top() + label->Height()};
+    EXPECT_EQ(at, c.expected) << c.designing << c.snap << static_cast<int>(c.units) << " zoom " << c.zoom;
+    // The size in the report's units says the same.
+    EXPECT_EQ(RpNearest(label->NativeValue(TRpPrintableSize::iLeft) * 96 / 254 * c.zoom / 100), at.Left);
+    label->SetDesigning(false);
+  }
+}
+
+// A table of one city owned by Owner under Name.
+TTable* Cities(TComponent* owner, const AnsiString& name, const char* city) {
+  auto* table = new TTable(owner);
+  table->SetDatabaseName(MakeTestDatabase(
+      ("design_" + name).c_str(), ("CREATE TABLE cities(name TEXT, photo BLOB); INSERT INTO cities VALUES('" +
+                                   std::string(city) + "', NULL);")
+                                      .c_str()));
+  table->SetTableName("cities");
+  table->SetName(name);
+  table->Open();
+  return table;
+}
+
+std::unique_ptr<TBitmap> Flag() {
+  auto bitmap = std::make_unique<TBitmap>(20, 10);
+  bitmap->Canvas()->Brush->Color = clBlue;
+  bitmap->Canvas()->FillRect(TRect{0, 0, 20, 10});
+  bitmap->Canvas()->Brush->Color = clWhite;
+  bitmap->Canvas()->FillRect(TRect{0, 4, 20, 6});
+  return bitmap;
+}
+
+std::string PageBytes(TRpPrinter& p, int n) {
+  auto page = p.GetPage(n);
+  return page ? std::string(page->Data()) : std::string();
+}
+
+TEST_F(BandRptDesignTest, AStoredReportKeepsItsPicturesAndDataFields) {
+  rep->SetName("Stored");
+  rep->SnapToGrid = false;
+  rep->SetDataSet(Cities(Form.get(), "Places", "Πάτρα"));
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 300);
+  auto* name = AddControl<TRpDBText>(band, 0, 0, 800, 50);
+  name->SetName("CityName");
+  name->AutoSize = false;
+  name->SetDataSet(rep->DataSet());
+  name->SetDataField("NAME");
+  auto* flag = AddControl<TRpImage>(band, 900, 0, 400, 200);
+  flag->SetName("Flag");
+  flag->SetStretch(true);
+  flag->Picture()->SetGraphic(Flag());
+  flag->PictureChanged();
+  auto* photo = AddControl<TRpDBImage>(band, 1400, 0, 400, 200);
+  photo->SetName("Photo");
+  photo->SetDataSet(rep->DataSet());
+  photo->DataField = "PHOTO";
+  photo->SetCenter(false);
+  rep->OnNeedData() = nullptr;
+  Run();
+  ASSERT_EQ(printer->PageCount(), 1);
+  EXPECT_EQ(Strings(PageTexts(*printer, 1)), std::vector<AnsiString>{"Πάτρα"_a});
+  const std::string before = PageBytes(*printer, 1);
+
+  TMemoryStream stored;
+  rep->WriteForm(stored);
+  stored.SaveToFile(TestOutput("pictures.form"));
+  const std::string bytes(static_cast<const char*>(stored.Memory()), static_cast<size_t>(stored.Size()));
+  // The data sets are found again by name among the new owner's components.
+  std::unique_ptr<TForm> other(NewForm<TForm>(nullptr));
+  TTable* places = Cities(other.get(), "Places", "Πάτρα");
+  stored.SetPosition(0);
+  TBandRep* copy = TCustomBandRep::ReadForm(stored, other.get());
+  copy->SetParent(other.get());
+  EXPECT_FALSE(copy->SnapToGrid);
+  EXPECT_EQ(copy->DataSet(), places);
+  auto* copiedName = dynamic_cast<TRpDBText*>(other->FindComponent("CityName"));
+  auto* copiedFlag = dynamic_cast<TRpImage*>(other->FindComponent("Flag"));
+  auto* copiedPhoto = dynamic_cast<TRpDBImage*>(other->FindComponent("Photo"));
+  ASSERT_TRUE(copiedName && copiedFlag && copiedPhoto);
+  EXPECT_EQ(copiedName->DataSet(), places);
+  EXPECT_EQ(copiedName->DataField(), "NAME");
+  EXPECT_EQ(copiedPhoto->DataSet(), places);
+  EXPECT_EQ(copiedPhoto->DataField, "PHOTO");
+  EXPECT_FALSE(copiedPhoto->Center());
+  EXPECT_TRUE(copiedFlag->Stretch());
+  auto* picture = dynamic_cast<TBitmap*>(copiedFlag->Picture()->Graphic());
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->Width(), 20);
+  EXPECT_EQ(picture->Pixel(3, 5), clWhite);
+  EXPECT_EQ(picture->Pixel(3, 1), clBlue);
+  TRpPrinter again(copy);
+  copy->RunInto(&again);
+  ASSERT_EQ(again.PageCount(), 1);
+  EXPECT_EQ(PageBytes(again, 1), before);
+  TMemoryStream second;
+  copy->WriteForm(second);
+  EXPECT_EQ(std::string(static_cast<const char*>(second.Memory()), static_cast<size_t>(second.Size())),
+            bytes);
+
+  // Without the data set, or with a picture that is none, the form is
+  // refused and nothing of it stays.
+  const size_t picture_at = bytes.find("BM");
+  ASSERT_NE(picture_at, std::string::npos);
+  std::string damaged = bytes;
+  damaged[picture_at] = 'X';
+  for (const std::string& form : {bytes, damaged}) {
+    std::unique_ptr<TForm> bare(NewForm<TForm>(nullptr));
+    if (&form == &damaged) Cities(bare.get(), "Places", "Πάτρα");
+    const int owned = bare->ComponentCount();
+    TMemoryStream in;
+    in.WriteBuffer(form.data(), static_cast<int>(form.size()));
+    in.SetPosition(0);
+    EXPECT_THROW(TCustomBandRep::ReadForm(in, bare.get()), EReadError);
+    EXPECT_EQ(bare->ComponentCount(), owned);
+  }
+}
+
+TEST_F(BandRptDesignTest, TheSecondPrintEntryPrintsAsPrintDoes) {
+  TempFolder folder;
+  UsePdfPrinterIn(folder.path());
+  printers::ClearJobLog();
+  Standard(70);
+  rep->ReportTitle = "Παρασκήνιο"_a;
+  rep->Print();
+  fed = 0;
+  rep->PrintInBackground();
+  const auto& jobs = printers::JobLog();
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[1].Title, jobs[0].Title);
+  EXPECT_EQ(jobs[1].Pages, jobs[0].Pages);
+  EXPECT_GE(jobs[1].Pages, 2);
+  EXPECT_FALSE(jobs[1].Aborted);
+  EXPECT_TRUE(rep->Available);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+}  // namespace
