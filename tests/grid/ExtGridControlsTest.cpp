@@ -431,3 +431,38 @@ TEST_F(EditLinkTest, PopupLinkEndsTheEditWhenItsFormIsLeft) {
 }
 
 }  // namespace
+
+// A click on the grid starts the choice of editor afresh; an editor that
+// shows keeps its state, so a special one still stores its value on closing.
+TEST_F(ExtGridControlsTest, AClickAsksForTheEditorAgainButLeavesAnOpenOneAlone) {
+  TEditorType type = edNormal;
+  int asked = 0;
+  auto& g = Typed(edNormal);
+  g.OnGetEditorType = [&](TObject*, int, int, TEditorType& e) {
+    e = type;
+    ++asked;
+  };
+  const TRect cell = g.CellRect(2, 2);
+  Key(VK_F2);
+  ASSERT_TRUE(g.InplaceEditor() && g.InplaceEditor()->Visible());
+  EXPECT_EQ(asked, 1);
+  g.HideEditor();
+  ASSERT_TRUE(g.EditorActive());  // the kind chosen stays chosen ...
+  type = edSpinEdit;
+  backend->Click(g, cell.Left + 5, cell.Top + 5);  // ... until a click
+  g.SetCol(1);
+  g.SetRow(1);
+  Application->ProcessMessages();
+  EXPECT_FALSE(g.EditorActive());
+  Key(VK_F2);
+  EXPECT_EQ(asked, 2);
+  ASSERT_TRUE(g.Spin()->Visible());
+
+  // The spin shows: a click elsewhere in the grid closes it through its
+  // own exit, which stores the value typed before the click clears the mark.
+  g.Spin()->SetText("42");
+  backend->Click(g, g.CellRect(0, 0).Left + 5, g.CellRect(0, 0).Top + 5);  // the fixed corner
+  EXPECT_FALSE(g.Spin()->Visible());
+  EXPECT_FALSE(g.EditorActive());
+  EXPECT_EQ(g.GetCellText(1, 1), "42");
+}
