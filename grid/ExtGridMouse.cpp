@@ -209,7 +209,8 @@ void TExtStringGrid::PressCell(TMessage& m, int C, int R, TShiftState Shift) {
     auto selectFromHeading = [&](const TGridRect& r, int anchor, TGridCursorKind mode) {
       const TGridRect old = Selection();
       if (CanFocus()) SetFocus();
-      if (!Options().Contains(goAlwaysShowEditor)) HideEditor();
+      // The grid's exit: OnExit, and editor mode left unless it always shows.
+      DoExit();
       SetSelection(r);
       mouse_.SelectAnchor = anchor;
       mouse_.DragMode = mode;
