@@ -358,6 +358,46 @@ TEST_F(FlatComboTest, ButtonWidthLimitsAndColourKeptWhileDisabled) {
   backend->SaveWindowPng(*form, TestOutput("grid_flat_combo.png"));
 }
 
+// Idle, the flat combo's border is three frames of the button face; with
+// the focus (or FocusBorder) a sunken edge, a face frame and the field's colour.
+TEST_F(FlatComboTest, TheIdleBorderIsThreeFaceFramesTheActiveOneSunken) {
+  auto& g = MakeGrid<TExtStringGrid>(2, 2);
+  auto* c = new TESGComboBox(form.get());
+  c->SetParent(form.get());
+  c->SetBounds(10, 280, 120, 22);
+  c->SetColor(clWhite);
+  form->Show();
+  g.SetFocus();
+  Application->ProcessMessages();
+  const TColor face = ColorToRGB(clBtnFace);
+  auto border = [&](int i) {
+    const TImageCanvas* image = backend->Render(*c->TopLevel());
+    const TPoint screen = c->ClientToScreen(Point(i, c->ClientHeight() / 2));
+    return image->Pixel(screen.X - c->TopLevel()->Left(), screen.Y - c->TopLevel()->Top());
+  };
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(border(i), face) << i;
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+  };
+  const Case active[] = {
+      {"focused", [&] { c->SetFocus(); }},
+      {"a focus border",
+       [&] {
+         g.SetFocus();
+         c->SetFocusBorder(true);
+       }},
+  };
+  for (const Case& k : active) {
+    SCOPED_TRACE(k.what);
+    k.make();
+    Application->ProcessMessages();
+    EXPECT_EQ(border(0), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(border(1), face);
+    EXPECT_EQ(border(2), clWhite);
+  }
+}
+
 }  // namespace
 
 namespace {
