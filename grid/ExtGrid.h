@@ -81,7 +81,9 @@ class TExtStringGrid : public TBaseGrid {
   bool EnableBlink = false;
   bool EnableHTML = true;
   bool EnableWheel = true;
-  bool Flat = false;
+  // Flat cells: no three-dimensional fixed cells; setting it repaints.
+  bool Flat() const { return flat_; }
+  void SetFlat(bool v);
   TGridLook Look() const { return look_; }
   void SetLook(TGridLook v);
   TColor HintColor = clInfoBk;
@@ -96,12 +98,31 @@ class TExtStringGrid : public TBaseGrid {
   bool IntelliZoom = true;
   TColor URLColor = 0xFF0000;
   bool URLShow = false;
-  TScrollType ScrollType = ssNormal;
-  TColor ScrollColor = clNotSet;
-  int ScrollWidth = 16;
+  // ---- scroll bars ----
+  // The look of the bars: ssFlat and ssEncarta start the flat bars,
+  // ssNormal ends them.
+  TScrollType ScrollType() const { return scrollType_; }
+  void SetScrollType(TScrollType v);
+  // The bars' track colour; clNotSet leaves the standard one.
+  TColor ScrollColor() const { return scrollColor_; }
+  void SetScrollColor(TColor v);
+  // The vertical bar's width and the horizontal bar's height.
+  int ScrollWidth() const { return scrollWidth_; }
+  void SetScrollWidth(int v);
+  // On, the thumbs take the share of the view they show (and the flat bars
+  // start); off, flat bars have thumbs of a fixed length.
+  bool ScrollProportional() const { return scrollProportional_; }
+  void SetScrollProportional(bool v);
+  // The grid scrolls while a thumb is dragged, not only when it is let go.
   bool ScrollSynch = false;
-  bool ScrollProportional = false;
+  // Which bars name the row or column their dragged thumb brings into view.
   TScrollHintType ScrollHints = shNone;
+  void InitFlatScrollBars();
+  void DoneFlatScrollBars();
+  // Look, colour, thickness, which bars show and their thumbs.
+  void UpdateFlatScrollBars();
+  bool FlatScrollBarsOn() const { return flatScrollBars_; }
+  bool ScrollHintShown() const { return scrollHintShown_; }
   int FixedFooters() const { return fixedFooters_; }
   void SetFixedFooters(int v);
   int FixedRightCols() const { return fixedRightCols_; }
@@ -201,6 +222,10 @@ class TExtStringGrid : public TBaseGrid {
   virtual AnsiString GetCellTextForSort(int ACol, int ARow) { return GetCellText(ACol, ARow); }
   virtual void GetGridHint(int ARow, int ACol, AnsiString& HintStr);
   virtual void GetCellColor(int ACol, int ARow, TGridDrawState AState, TBrush& ABrush, TFont& AFont);
+  // The colours and border of a cell when it is printed: what their events
+  // say, nothing else.
+  virtual void GetCellPrintColor(int ACol, int ARow, TGridDrawState AState, TBrush& ABrush, TFont& AFont);
+  virtual void GetCellPrintBorder(int ACol, int ARow, TPen& APen, TCellBorders& Borders);
   virtual void DoUpdateColumnSize(int ACol, int& AWidth);
   virtual void DoUpdateRowSize(int ARow, int& AHeight);
   virtual void DoEllipsClick(AnsiString& S);
@@ -420,6 +445,9 @@ class TExtStringGrid : public TBaseGrid {
   // ---- footer strip and rich-text editing ----
   // Places and repaints the footer strip of a visible floating footer.
   void UpdateFooter() override;
+  // Puts the footer strip along the bottom of the client area, without
+  // repainting it.
+  void AlignFooterPanel();
   TFooterPanel* FooterPanel() const { return footerPanel_; }
   // The rich-text cell editor while one has been made.
   TExtRichEdit* RichInplaceEditor() const { return richInplace_; }
@@ -555,6 +583,21 @@ class TExtStringGrid : public TBaseGrid {
   TColEvent OnEndColumnSize;
   TRowEvent OnEndRowSize;
   TScrollHintEvent OnScrollHint;
+  TGridColorEvent OnGetCellPrintColor;
+  TGridBorderEvent OnGetCellPrintBorder;
+  // The rich-text cell editor's selection moved.
+  TNotifyEvent OnRichEditSelectionChange;
+  // Kept for the grid's user: the grid itself measures no cell through it
+  // and prints nothing, so these are never called by the grid.
+  TCustomCellSizeEvent OnCustomCellSize;
+  TGridPrintPageEvent OnPrintPage;
+  TGridPrintPageDoneEvent OnPrintPageDone;
+  TGridPrintStartEvent OnPrintStart;
+  TGridPrintCancelEvent OnPrintCancel;
+  TDoFitToPageEvent OnFitToPage;
+  TGridPrintNewPageEvent OnPrintNewPage;
+  TGridPrintColumnWidthEvent OnPrintSetColumnWidth;
+  TGridPrintRowHeightEvent OnPrintSetRowHeight;
 
   // ---- editing: editor dispatch, keyboard, commit and validation ----
   // The editor of the cell being edited (edNormal between edits) and
@@ -811,6 +854,7 @@ class TExtStringGrid : public TBaseGrid {
   virtual void RowSized(int ARow);
   // The grid's size changed.
   void GridResized();
+  void ScrollBarsUpdated() override;
 
  private:
   friend class TFloatingFooter;
@@ -854,6 +898,26 @@ class TExtStringGrid : public TBaseGrid {
   TFont fixedFont_, activeCellFont_;
   TStringList columnHeaders_, rowHeaders_, lookupItems_;
 
+  bool flat_ = false;
+  // ---- scroll bars ----
+  TScrollType scrollType_ = ssNormal;
+  TColor scrollColor_ = clNotSet;
+  int scrollWidth_ = GetScrollBarMetric(SM_CXVSCROLL);
+  bool scrollProportional_ = false;
+  bool flatScrollBars_ = false;
+  bool scrollHintShown_ = false;
+  void SetFlatScrollProp(UINT Index, int Value);
+  void ApplyFlatStyle();
+  void ApplyFlatColor();
+  void ApplyFlatWidth();
+  void SetFlatScrollInfo();
+  // WM_HSCROLL and WM_VSCROLL: the hint, the synchronous scroll, then the
+  // plain grid's scrolling.
+  void WMScroll(TMessage& Message);
+  // The first row (column) of the view a dragged thumb stands for.
+  int ThumbTarget(bool Vertical);
+  void ShowScrollHint(bool Vertical, int Index);
+  void HideScrollHint();
   bool activeCellShow_ = false;
   TColor activeCellColor_ = 0x808080;
   TVAlignment vAlignment_ = vtaTop;

@@ -101,6 +101,11 @@ void TExtStringGrid::CreateWnd() {
   if (columnSize_->Save) LoadColumnSizes();
   SetTimer(Handle(), TimerId, TimerInterval);
   if (dragDropSettings_->OleDropTarget()) RegisterDropTarget(true);
+  // Flat bars belong to a window: a new one starts them again.
+  if (scrollType_ != ssNormal || scrollProportional_) {
+    InitFlatScrollBars();
+    UpdateFlatScrollBars();
+  }
 }
 
 void TExtStringGrid::Dispatch(TMessage& Message) {
@@ -151,6 +156,10 @@ void TExtStringGrid::Dispatch(TMessage& Message) {
     case WM_SETCURSOR:
       if (WMSetCursor(Message)) return;
       break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      WMScroll(Message);
+      return;
     case CM_HINTSHOW:
       if (Message.LParam) CMHintShow(*reinterpret_cast<THintInfo*>(Message.LParam));
       Message.Result = 0;
@@ -306,6 +315,14 @@ void TExtStringGrid::SetLook(TGridLook v) {
   UpdateFooter();
 }
 
+void TExtStringGrid::SetFlat(bool v) {
+  if (v == flat_) return;
+  flat_ = v;
+  // The fixed cells, the window's edge and the footer strip all change.
+  Invalidate();
+  UpdateFooter();
+}
+
 void TExtStringGrid::SetSelectionColor(TColor v) {
   selectionColor_ = v;
   Invalidate();
@@ -360,11 +377,18 @@ void TExtStringGrid::StretchColumn(int ACol) {
     SetColWidths(ACol, clientWidth <= others ? DefaultColWidth() : clientWidth - others - 1);
   }
   stretched_ = true;
+  // A stretch follows a change of the grid's size: the footer strip keeps
+  // to the bottom of the new client area.
+  if (floatingFooter_->Visible()) AlignFooterPanel();
 }
 
 void TExtStringGrid::GridResized() {
   if (columnSize_->Stretch()) StretchColumn(columnSize_->StretchColumn);
+  // Without a stretch the footer strip still keeps to the bottom.
+  else if (floatingFooter_->Visible())
+    AlignFooterPanel();
   ScaleColumnsWithWidth();
+  UpdateFlatScrollBars();
   if (fixedFooters_ > 0 || fixedRightCols_ > 0) Invalidate();
 }
 
@@ -445,9 +469,11 @@ void TExtStringGrid::DoUpdateColumnSize(int ACol, int& AWidth) {
   if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
 }
 
-// Row heights have no event of their own: the column-size event is not
-// asked about rows.
-void TExtStringGrid::DoUpdateRowSize(int, int&) {}
+// Row heights have no event of their own: the column-size event is asked
+// with the row and its height.
+void TExtStringGrid::DoUpdateRowSize(int ARow, int& AHeight) {
+  if (OnUpdateColumnSize) OnUpdateColumnSize(this, ARow, AHeight);
+}
 
 // ---- column widths in the INI file or the registry ------------------------------------
 

@@ -130,6 +130,7 @@ void TExtStringGrid::RegisterDropTarget(bool On) {
 
 void TExtStringGrid::DestroyWnd() {
   if (dropTarget_ && HandleAllocated()) RevokeDragDrop(Handle());
+  if (flatScrollBars_) DoneFlatScrollBars();
   TBaseGrid::DestroyWnd();
 }
 

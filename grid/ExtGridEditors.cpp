@@ -499,6 +499,9 @@ void TExtStringGrid::CreateEditorControls() {
   uniEdit_ = new TGridUniEdit(this);
   button_ = new TGridButton(this);
   richInplace_ = new TExtRichEdit(this);
+  richInplace_->OnSelectionChange = [this](TObject*) {
+    if (OnRichEditSelectionChange) OnRichEditSelectionChange(this);
+  };
   richInplace_->SetVisible(false);
   richInplace_->SetParent(this);
 }

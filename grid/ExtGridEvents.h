@@ -83,6 +83,20 @@ using TGridBorderPropEvent = std::function<void(TObject* Sender, int ARow, int A
                                                 TPen& TopPen, TPen& RightPen, TPen& BottomPen)>;
 using TCustomCellDrawEvent = std::function<void(TObject* Sender, TCanvas& Canvas, int ACol, int ARow,
                                                 TGridDrawState AState, TRect ARect, bool Printing)>;
+using TCustomCellSizeEvent =
+    std::function<void(TObject* Sender, TCanvas& Canvas, int ACol, int ARow, TPoint& ASize, bool Printing)>;
+// Printing the grid page by page; the grid carries them for its user.
+using TGridPrintPageEvent =
+    std::function<void(TObject* Sender, TCanvas& Canvas, int PageNr, int PageXSize, int PageYSize)>;
+using TGridPrintPageDoneEvent =
+    std::function<void(TObject* Sender, TCanvas& Canvas, int LastRow, int LastRowOffset, int LastPage,
+                       int PageXSize, int PageYSize)>;
+using TGridPrintStartEvent = std::function<void(TObject* Sender, int NrOfPages, int& FromPage, int& ToPage)>;
+using TGridPrintCancelEvent = std::function<void(TObject* Sender, int PageNr, bool& Cancel)>;
+using TDoFitToPageEvent = std::function<void(TObject* Sender, double& ScaleFactor, bool& Allow)>;
+using TGridPrintNewPageEvent = std::function<void(TObject* Sender, int ARow, bool& NewPage)>;
+using TGridPrintColumnWidthEvent = std::function<void(TObject* Sender, int ACol, int& Width)>;
+using TGridPrintRowHeightEvent = std::function<void(TObject* Sender, int ARow, int& Height)>;
 using TFloatFormatEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, bool& IsFloat, AnsiString& FloatFormat)>;
 

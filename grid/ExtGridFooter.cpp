@@ -64,7 +64,7 @@ void TFooterPanel::PaintFixedLastRow() {
   C.Brush->Color = grid_->FixedColor();
   C.FillRect(Rect(0, 0, w, client.Bottom));
   const TGridOptions options = grid_->Options();
-  const bool soft = grid_->Look() == glSoft && !grid_->Flat;
+  const bool soft = grid_->Look() == glSoft && !grid_->Flat();
   const int row = grid_->RowCount() - 1;
   int x = 0;
   auto paintColumn = [&](int c) {
@@ -151,7 +151,8 @@ void TFooterPanel::PaintCustomPreview() {
     HTMLDraw(C, FooterTemplateExpand(grid_->FloatingFooter().CustomTemplate()), strip, grid_->GridImages(), 0,
              0, -1, -1, 1, false, false, false, false, true, false, true, false, 1.0, grid_->URLColor, clNone,
              clNone, kEdgeGray, anchor, plain, focused, ex, ey, anchors, mouseAnchor, anchorRect, controlRect,
-             controlID, controlValue, controlType, &grid_->PictureCache(), grid_->PictureContainer(), nullptr);
+             controlID, controlValue, controlType, &grid_->PictureCache(), grid_->PictureContainer(),
+             nullptr);
   }
   C.Brush->Style = bsSolid;
   grid_->selectionTextColor_ = saved;
@@ -184,6 +185,12 @@ AnsiString TFooterPanel::FooterTemplateExpand(const AnsiString& Template) {
 void TExtStringGrid::UpdateFooter() {
   const bool visible = floatingFooter_->Visible();
   if (!visible && !footerPanel_) return;
+  AlignFooterPanel();
+  if (visible) footerPanel_->Invalidate();
+}
+
+void TExtStringGrid::AlignFooterPanel() {
+  const bool visible = floatingFooter_->Visible();
   if (!footerPanel_) {
     footerPanel_ = new TFooterPanel(this);
     footerPanel_->SetParent(this);
@@ -192,7 +199,6 @@ void TExtStringGrid::UpdateFooter() {
   const TRect client = ClientRect();
   footerPanel_->SetBounds(0, client.Bottom - h, client.Width(), h);
   footerPanel_->SetVisible(visible);
-  if (visible) footerPanel_->Invalidate();
 }
 
 // ---- the rich-text cell editor ---------------------------------------------------------

@@ -210,6 +210,8 @@ int TExtStringGrid::GetCellIndent(int ARow) {
 }
 
 void TExtStringGrid::ContractNode(int ARow) {
+  // A special editor's control would stay over rows that go away.
+  if (editorActive_ && !IsTextEditorType(editorType_)) HideCellEditor();
   const int d = DisplRowIndex(ARow);
   TCellGraphic* g = GetCellGraphic(0, d);
   if (!g || g->CellType != ctNode || g->CellBoolean) return;

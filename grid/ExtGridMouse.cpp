@@ -114,7 +114,7 @@ bool TExtStringGrid::WMLButtonDown(TMessage& m) {
   if (fixedByPlace || fixedByEvent) {
     HideCellEditor();
     if (FixedAsButtons && Options().Contains(goFixedVertLine) && Options().Contains(goFixedHorzLine) &&
-        !Flat) {
+        !Flat()) {
       TRect r = CellRect(C, R);
       mouse_.FixedPressedRect = r;
       DrawEdge(Canvas(), r, BDR_SUNKENINNER, BF_RECT);

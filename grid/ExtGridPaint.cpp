@@ -73,7 +73,10 @@ void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState& AState, b
     AFont.Color = fixedFont_.Color;
     AState << gdFixed;
   }
-  if (!Printing) GetCellColor(realCol, ARow, AState, ABrush, AFont);
+  if (Printing)
+    GetCellPrintColor(realCol, ARow, AState, ABrush, AFont);
+  else
+    GetCellColor(realCol, ARow, AState, ABrush, AFont);
 
   auto applySelection = [&] {
     if (selectionColor_ != clNotSet) ABrush.Color = selectionColor_;
@@ -158,7 +161,7 @@ void TExtStringGrid::DrawCellContent(TCanvas& ACanvas, int ACol, int ARow, const
     r.Left += indicatorWidth;
   }
   const TColor savedBrush = ACanvas.Brush->Color, savedFont = ACanvas.Font->Color;
-  if (fixed && look_ == glQir && !Flat) DrawGradient(ACanvas, GradientFrom, GradientTo, 10, r, false);
+  if (fixed && look_ == glQir && !flat_) DrawGradient(ACanvas, GradientFrom, GradientTo, 10, r, false);
 
   int textWidth = 0;
   DrawCellText(ACanvas, ACol, ARow, r, AState, hAlign, vAlign, gw, gh, textShown, gHAlign, gVAlign,
@@ -170,8 +173,8 @@ void TExtStringGrid::DrawCellContent(TCanvas& ACanvas, int ACol, int ARow, const
   DrawCellBorders(ACanvas, realCol, ARow, r);
   r.Left -= indicatorWidth;
 
-  if (fixed && !Flat) DrawFixedLook(ACanvas, ACol, ARow, r);
-  if (Flat && realCol >= StoreCols() - fixedRightCols_ && look_ != glClassic) {
+  if (fixed && !flat_) DrawFixedLook(ACanvas, ACol, ARow, r);
+  if (flat_ && realCol >= StoreCols() - fixedRightCols_ && look_ != glClassic) {
     ACanvas.Pen->Color = clBlack;
     ACanvas.Pen->Width = 1;
     const TGridOptions options = Options();
@@ -225,6 +228,15 @@ void TExtStringGrid::DrawGradient(TCanvas& ACanvas, TColor From, TColor To, int 
 
 void TExtStringGrid::GetCellBorder(int ACol, int ARow, TPen& APen, TCellBorders& Borders) {
   if (OnGetCellBorder) OnGetCellBorder(this, ARow, ACol, APen, Borders);
+}
+
+void TExtStringGrid::GetCellPrintColor(int ACol, int ARow, TGridDrawState AState, TBrush& ABrush,
+                                       TFont& AFont) {
+  if (OnGetCellPrintColor) OnGetCellPrintColor(this, ARow, ACol, AState, ABrush, AFont);
+}
+
+void TExtStringGrid::GetCellPrintBorder(int ACol, int ARow, TPen& APen, TCellBorders& Borders) {
+  if (OnGetCellPrintBorder) OnGetCellPrintBorder(this, ARow, ACol, APen, Borders);
 }
 
 void TExtStringGrid::DrawCellBorders(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect) {
@@ -324,7 +336,7 @@ void TExtStringGrid::Paint() {
 }
 
 void TExtStringGrid::PaintFlatBorder() {
-  if ((look_ != glSoft && look_ != glQir) || BorderStyle() == bsNone || Flat) return;
+  if ((look_ != glSoft && look_ != glQir) || BorderStyle() == bsNone || flat_) return;
   // The frame stands where the system draws the window's edge: a grey line
   // one pixel in, and the edge itself in the colour around the grid.
   TCanvas& canvas = Canvas();

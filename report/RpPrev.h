@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/gfx/Bitmap.h"
@@ -96,7 +98,9 @@ class TRpPreview : public TScrollBox {
   void ZoomAgain();
   void RefreshPage();
   TRpOutlineView* Outline() const { return outline_; }
+  // The outline's selection changes reach OnOutlineChange.
   void SetOutline(TRpOutlineView* view);
+  std::function<void(TObject* sender, void* node)> OnOutlineChange;
   // The zoom a run asks for when its first page arrives.
   TRpZoomState InitialZoom = rpZoomOther;
 
@@ -223,6 +227,8 @@ class TRpStandardPreview : public TForm {
   void PreviewKeyDown(Word& key, TShiftState shift);
   // The search over every page; the result list holds the pages found.
   void Search(const AnsiString& text, bool matchCase);
+  // The outline's selected entry: its page shows, when it names one.
+  void OutlineChange(void* node);
   // The thumbnails' geometry from the grid's width and the paper.
   void ThumbGeometry();
 
@@ -262,6 +268,10 @@ class TRpStandardPreview : public TForm {
   TRect thumbsPlace_{};
   bool selecting_ = false;
   bool searching_ = false;
+  // A search asked for while one runs: its text and match-case choice.
+  std::optional<std::pair<AnsiString, bool>> pendingSearch_;
+  // The window was closed while a search ran: it goes once the search ends.
+  bool closeAfterSearch_ = false;
   std::unique_ptr<TImageList> glyphs_;
 };
 

@@ -56,6 +56,8 @@ void TRpStandardPreview::Search(const AnsiString& text, bool matchCase) {
     if (page && FindTextInPageMetafile(text, *page, matchCase))
       SearchResultBox->Items()->AddObject("Σελίδα"_a + " " + IntToStr(n),
                                           reinterpret_cast<void*>(static_cast<std::intptr_t>(n)));
+    // A long report's search leaves the window answering meanwhile.
+    if (searching_) Application->ProcessMessages();
   }
   if (SearchResultBox->Items()->Count() == 0) {
     SearchResultBox->Items()->Add("Δεν βρέθηκε το κείμενο"_a);
@@ -64,14 +66,30 @@ void TRpStandardPreview::Search(const AnsiString& text, bool matchCase) {
   if (ShowSearch) Tabs->SetActivePage(TabSearchResult);
 }
 
+void TRpStandardPreview::OutlineChange(void* node) {
+  if (printer_ == nullptr) return;
+  TRect place;
+  const int page = printer_->PageList()->Outline()->FindEntry(node, place);
+  if (page > 0) GoToPage(page);
+}
+
 void TRpStandardPreview::DoFind() {
-  if (Busy() || searching_) return;
+  if (Busy()) return;
   AnsiString text = SearchTextLabel->Caption();
   bool matchCase = false;
   if (!ShowSearchDialog(text, matchCase)) return;
+  // One search at a time: one asked for while another runs waits for it
+  // to end and then runs, the last asked for winning.
+  pendingSearch_ = {text, matchCase};
+  if (searching_) return;
   searching_ = true;
-  Search(text, matchCase);
+  while (pendingSearch_) {
+    const auto [wanted, exact] = *pendingSearch_;
+    pendingSearch_.reset();
+    Search(wanted, exact);
+  }
   searching_ = false;
+  if (closeAfterSearch_) Close();
 }
 
 void TRpStandardPreview::DoCopy() {

@@ -91,6 +91,7 @@ TRpPreview::TRpPreview(TComponent* owner) : TScrollBox(owner) {
 
 TRpPreview::~TRpPreview() {
   Destroying();
+  SetOutline(nullptr);
   SetRpPrinter(nullptr);
 }
 
@@ -127,7 +128,12 @@ void TRpPreview::PrinterGone(TRpPrinter* printer) {
 }
 
 void TRpPreview::SetOutline(TRpOutlineView* view) {
+  if (outline_ != nullptr && outline_ != view) outline_->OnChange = nullptr;
   outline_ = view;
+  if (view != nullptr)
+    view->OnChange = [this](void* node) {
+      if (OnOutlineChange) OnOutlineChange(this, node);
+    };
   if (printer_ != nullptr) printer_->SetOutline(view);
 }
 

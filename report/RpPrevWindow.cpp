@@ -277,6 +277,7 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
   ThumbGrid->OnResize = [this](TObject*) { ThumbGeometry(); };
   RpPreview->OnClick = [this](TObject*) { RpPreview->SetFocus(); };
   RpPreview->OnPageAvailable = [this](TObject*, int pages) { PageAvailable(pages); };
+  RpPreview->OnOutlineChange = [this](TObject*, void* node) { OutlineChange(node); };
   RpPreview->OnProgressUpdate = [this](TObject*, int progress) { ProgressUpdate(progress); };
   // Pages whose printer is gone can be neither shown nor printed.
   RpPreview->OnPrinterGone = [this](TObject*) {
@@ -303,6 +304,7 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
 TRpStandardPreview::~TRpStandardPreview() {
   Destroying();
   RpPreview->OnPrinterGone = nullptr;
+  RpPreview->OnOutlineChange = nullptr;
   RpPreview->SetRpPrinter(nullptr);
   if (RpPreviewReport == report_) RpPreviewReport = nullptr;
 }
@@ -465,6 +467,12 @@ void TRpStandardPreview::PreviewKeyDown(Word& key, TShiftState shift) {
 void TRpStandardPreview::DoClose(TCloseAction& action) {
   TForm::DoClose(action);
   if (action == caNone) return;
+  // The search runs under this window: it closes when the search ends.
+  if (searching_) {
+    closeAfterSearch_ = true;
+    action = caNone;
+    return;
+  }
   if (printer_ != nullptr) {
     // The window goes anyway: a printer freed meanwhile only lets go of it.
     RpPreview->OnPrinterGone = [this](TObject*) { printer_ = nullptr; };

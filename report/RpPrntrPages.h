@@ -100,6 +100,8 @@ class TRpOutlineView {
   virtual void Clear() = 0;
   // A node under Parent (nil: the top level).
   virtual void* AddChild(void* parent, const AnsiString& text) = 0;
+  // Called by the view when the user selects another node.
+  std::function<void(void* node)> OnChange;
 };
 
 class TRpOutline {

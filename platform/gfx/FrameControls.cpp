@@ -183,14 +183,16 @@ bool DrawFrameControl(TCanvas& canvas, TRect& rect, unsigned type, unsigned stat
       Ring(p, r, BF_RECT, clBtnShadow, clBtnShadow);
     else
       DrawEdge(canvas, r, EDGE_RAISED, BF_RECT | BF_SOFT | BF_ADJUST);
-    p.Fill(r, clBtnFace);
+    // A flat arrow under the mouse shows in inverted colours.
+    const bool inverted = (state & DFCS_FLAT) && (state & DFCS_HOT) && !(state & DFCS_INACTIVE);
+    p.Fill(r, inverted ? clBtnShadow : clBtnFace);
     unsigned direction = state & 0xFF;
     if (state & DFCS_PUSHED) r = OffsetRect(r, 1, 1);
     if (state & DFCS_INACTIVE) {
       Arrow(p, OffsetRect(r, 1, 1), direction, clBtnHighlight);
       Arrow(p, r, direction, clBtnShadow);
     } else {
-      Arrow(p, r, direction, clBtnText);
+      Arrow(p, r, direction, inverted ? clBtnHighlight : clBtnText);
     }
     return true;
   }

@@ -35,6 +35,10 @@ class TControlCanvas : public TCanvas {
   void DrawFocusRect(const TRect& rect) override;
   void DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) override;
   int GetDeviceCaps(int index) const override;
+  // The helpers' notes reach a recording target, where the control lies.
+  void Note(const char* op, const TRect& rect, unsigned flags1, unsigned flags2) override {
+    target_.Note(op, Shift(rect), flags1, flags2);
+  }
 
   TCanvas& Target() const { return target_; }
   // Where this canvas's (0, 0) lies on Target.

@@ -413,6 +413,7 @@ void TCustomGrid::UpdateScrollBars() {
   info.nPage = static_cast<UINT>(VisibleColCount());
   info.nPos = topLeft_.X;
   scrollBars_.SetInfo(SB_HORZ, info, true);
+  ScrollBarsUpdated();
 }
 
 void TCustomGrid::ScrollMessage(int bar, int code) {

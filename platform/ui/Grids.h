@@ -252,6 +252,11 @@ class TCustomGrid : public TCustomControl {
   virtual void RowMoved(int FromIndex, int ToIndex);
   virtual void ColWidthsChanged();
   virtual void RowHeightsChanged();
+  // The bars have just been given the grid's range, page and position; a
+  // descendant that draws them otherwise adjusts them here.
+  virtual void ScrollBarsUpdated() {}
+  // Gives the bars the grid's range, page and position.
+  void UpdateScrollBars();
   // What a press at X, Y would start: sizing of a row or column (with the
   // index, where the line is and how far from it the mouse is), or nothing.
   virtual void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs);
@@ -302,7 +307,6 @@ class TCustomGrid : public TCustomControl {
   int FixedWidth() const;
   int FixedHeight() const;
   int CellAt(const TGridAxis& axis, int fixed, int first, int origin, int limit, int pos) const;
-  void UpdateScrollBars();
   // The client area inside the border (the scroll bars lie within it).
   TRect InnerClient() const;
   void MoveAnchor(TGridCoord cell);

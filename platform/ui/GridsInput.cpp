@@ -50,6 +50,9 @@ void TCustomGrid::Dispatch(TMessage& m) {
     case WM_KILLFOCUS:
       InvalidateRange(Selection());
       break;
+    case CM_MOUSELEAVE:
+      scrollBars_.MouseLeft();
+      break;
     case WM_CANCELMODE:
     case CM_CANCELMODE:
       StopAutoScroll();

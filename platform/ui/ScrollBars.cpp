@@ -82,27 +82,38 @@ int TScrollBarGeometry::PosFromThumbOffset(const TRect& bar, int offset) const {
   return Clamp(static_cast<int>(Min + (span * offset + free / 2) / free));
 }
 
-void PaintScrollBar(TCanvas& canvas, const TRect& bar, const TScrollBarGeometry& g, bool enabled,
-                    TScrollPart pressed) {
+namespace {
+// Every look of a bar: the classic one (FSB_REGULAR_MODE), or flat parts of
+// which the one under the mouse or held down stands out, raised as the
+// classic bar draws it (FSB_ENCARTA_MODE) or inverted (FSB_FLAT_MODE).
+void PaintBar(TCanvas& canvas, const TRect& bar, const TScrollBarGeometry& g, bool enabled,
+              TScrollPart pressed, TScrollPart hot, int style, TColor trackColor) {
   if (bar.IsEmpty()) return;
+  const bool flat = style == FSB_ENCARTA_MODE || style == FSB_FLAT_MODE;
   const Track t = TrackOf(bar, g.Horizontal);
   const TRect thumb = g.ThumbRect(bar);
   const bool active = enabled && !thumb.IsEmpty();
-  TRect first = g.Horizontal ? Rect(bar.Left, bar.Top, t.start, bar.Bottom)
-                             : Rect(bar.Left, bar.Top, bar.Right, t.start);
-  TRect last = g.Horizontal ? Rect(t.start + t.length, bar.Top, bar.Right, bar.Bottom)
-                            : Rect(bar.Left, t.start + t.length, bar.Right, bar.Bottom);
-  const unsigned inactive = active ? 0 : DFCS_INACTIVE;
-  DrawFrameControl(canvas, first, DFC_SCROLL,
-                   (g.Horizontal ? DFCS_SCROLLLEFT : DFCS_SCROLLUP) | inactive |
-                       (pressed == TScrollPart::LineUp ? DFCS_PUSHED | DFCS_FLAT : 0));
-  DrawFrameControl(canvas, last, DFC_SCROLL,
-                   (g.Horizontal ? DFCS_SCROLLRIGHT : DFCS_SCROLLDOWN) | inactive |
-                       (pressed == TScrollPart::LineDown ? DFCS_PUSHED | DFCS_FLAT : 0));
+  auto standsOut = [&](TScrollPart part) { return active && (pressed == part || hot == part); };
+  auto arrow = [&](TRect r, TScrollPart part, unsigned direction) {
+    unsigned state = direction | (active ? 0 : DFCS_INACTIVE);
+    if (flat && !standsOut(part))
+      state |= DFCS_FLAT;
+    else if (flat && style == FSB_FLAT_MODE)
+      state |= DFCS_FLAT | DFCS_HOT;
+    else if (pressed == part)
+      state |= DFCS_PUSHED | DFCS_FLAT;
+    DrawFrameControl(canvas, r, DFC_SCROLL, state);
+  };
+  arrow(g.Horizontal ? Rect(bar.Left, bar.Top, t.start, bar.Bottom)
+                     : Rect(bar.Left, bar.Top, bar.Right, t.start),
+        TScrollPart::LineUp, g.Horizontal ? DFCS_SCROLLLEFT : DFCS_SCROLLUP);
+  arrow(g.Horizontal ? Rect(t.start + t.length, bar.Top, bar.Right, bar.Bottom)
+                     : Rect(bar.Left, t.start + t.length, bar.Right, bar.Bottom),
+        TScrollPart::LineDown, g.Horizontal ? DFCS_SCROLLRIGHT : DFCS_SCROLLDOWN);
   const TRect track = g.Horizontal ? Rect(t.start, bar.Top, t.start + t.length, bar.Bottom)
                                    : Rect(bar.Left, t.start, bar.Right, t.start + t.length);
   canvas.Brush->Style = bsSolid;
-  canvas.Brush->Color = clScrollBar;
+  canvas.Brush->Color = trackColor;
   canvas.FillRect(track);
   if (!active) return;
   // The held page part darkens, as the classic bar shows it.
@@ -115,7 +126,26 @@ void PaintScrollBar(TCanvas& canvas, const TRect& bar, const TScrollBarGeometry&
                                         : Rect(track.Left, thumb.Bottom, track.Right, track.Bottom)));
   }
   TRect thumbRect = thumb;
-  DrawFrameControl(canvas, thumbRect, DFC_BUTTON, DFCS_BUTTONPUSH);
+  if (!flat || (style == FSB_ENCARTA_MODE && standsOut(TScrollPart::Thumb))) {
+    DrawFrameControl(canvas, thumbRect, DFC_BUTTON, DFCS_BUTTONPUSH);
+    return;
+  }
+  const bool inverted = standsOut(TScrollPart::Thumb);
+  canvas.Brush->Color = inverted ? clBtnShadow : clBtnFace;
+  canvas.FillRect(thumbRect);
+  canvas.Brush->Color = inverted ? clBtnText : clBtnShadow;
+  canvas.FrameRect(thumbRect);
+}
+}  // namespace
+
+void PaintScrollBar(TCanvas& canvas, const TRect& bar, const TScrollBarGeometry& g, bool enabled,
+                    TScrollPart pressed, TColor trackColor) {
+  PaintBar(canvas, bar, g, enabled, pressed, TScrollPart::None, FSB_REGULAR_MODE, trackColor);
+}
+
+void PaintFlatScrollBar(TCanvas& canvas, const TRect& bar, const TScrollBarGeometry& g, bool enabled,
+                        TScrollPart pressed, TScrollPart hot, int style, TColor trackColor) {
+  PaintBar(canvas, bar, g, enabled, pressed, hot, style, trackColor);
 }
 
 // ---- the standard bars of a window -----------------------------------------------
@@ -222,12 +252,102 @@ void TWindowScrollBars::SetRange(int bar, int minPos, int maxPos, bool redraw) {
   SetInfo(bar, info, redraw);
 }
 
+int TWindowScrollBars::Thickness(int bar) const { return flat_ ? Bar(bar).thickness : kScrollBarSize; }
+
 TRect TWindowScrollBars::ContentRect(const TRect& inner) const {
   if (fillsOwner_) return {};
   TRect r = inner;
-  if (Showing(SB_VERT)) r.Right = std::max(r.Left, r.Right - kScrollBarSize);
-  if (Showing(SB_HORZ)) r.Bottom = std::max(r.Top, r.Bottom - kScrollBarSize);
+  if (Showing(SB_VERT)) r.Right = std::max(r.Left, r.Right - Thickness(SB_VERT));
+  if (Showing(SB_HORZ)) r.Bottom = std::max(r.Top, r.Bottom - Thickness(SB_HORZ));
   return r;
+}
+
+void TWindowScrollBars::InitFlat() {
+  if (flat_) return;
+  flat_ = true;
+  owner_->Invalidate();
+}
+
+void TWindowScrollBars::DoneFlat() {
+  if (!flat_) return;
+  // A later start begins from the standard properties again.
+  for (BarState& b : bars_) {
+    b.style = FSB_REGULAR_MODE;
+    b.track = clScrollBar;
+    b.thickness = kScrollBarSize;
+  }
+  flat_ = false;
+  hotBar_ = -1;
+  hot_ = TScrollPart::None;
+  owner_->Invalidate();
+}
+
+bool TWindowScrollBars::SetFlatProp(UINT index, int value, bool redraw) {
+  if (!flat_) return false;
+  switch (index) {
+    case WSB_PROP_CYHSCROLL:
+      Bar(SB_HORZ).thickness = std::max(0, value);
+      break;
+    case WSB_PROP_CXVSCROLL:
+      Bar(SB_VERT).thickness = std::max(0, value);
+      break;
+    case WSB_PROP_HBKGCOLOR:
+      Bar(SB_HORZ).track = static_cast<TColor>(value);
+      break;
+    case WSB_PROP_VBKGCOLOR:
+      Bar(SB_VERT).track = static_cast<TColor>(value);
+      break;
+    case WSB_PROP_HSTYLE:
+    case WSB_PROP_VSTYLE:
+      if (value < FSB_REGULAR_MODE || value > FSB_FLAT_MODE) return false;
+      Bar(index == WSB_PROP_HSTYLE ? SB_HORZ : SB_VERT).style = value;
+      break;
+    default:
+      return false;
+  }
+  // A thickness moves the owner's contents as well as the bar.
+  if (redraw) owner_->Invalidate();
+  return true;
+}
+
+bool TWindowScrollBars::GetFlatProp(UINT index, int& value) const {
+  if (!flat_) return false;
+  switch (index) {
+    case WSB_PROP_CYHSCROLL:
+      value = Bar(SB_HORZ).thickness;
+      return true;
+    case WSB_PROP_CXVSCROLL:
+      value = Bar(SB_VERT).thickness;
+      return true;
+    case WSB_PROP_HBKGCOLOR:
+      value = static_cast<int>(Bar(SB_HORZ).track);
+      return true;
+    case WSB_PROP_VBKGCOLOR:
+      value = static_cast<int>(Bar(SB_VERT).track);
+      return true;
+    case WSB_PROP_HSTYLE:
+      value = Bar(SB_HORZ).style;
+      return true;
+    case WSB_PROP_VSTYLE:
+      value = Bar(SB_VERT).style;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TWindowScrollBars::SetHot(int bar, TScrollPart part) {
+  if (part == TScrollPart::None) bar = -1;
+  if (bar == hotBar_ && part == hot_) return;
+  const int old = hotBar_;
+  hotBar_ = bar;
+  hot_ = part;
+  if (old >= 0) InvalidateBar(old);
+  if (bar >= 0 && bar != old) InvalidateBar(bar);
+}
+
+void TWindowScrollBars::MouseLeft() {
+  if (tracking_ < 0) SetHot(-1, TScrollPart::None);
 }
 
 TRect TWindowScrollBars::BarRect(const TRect& inner, int bar) const {
@@ -244,15 +364,19 @@ void TWindowScrollBars::Paint(TCanvas& canvas, const TRect& inner) {
     if (r.IsEmpty()) continue;
     TScrollBarGeometry g = Bar(bar).geometry;
     if (tracking_ == bar && pressed_ == TScrollPart::Thumb) g.Pos = Bar(bar).trackPos;
-    PaintScrollBar(canvas, r, g, Bar(bar).enabled && owner_->Enabled(),
-                   tracking_ == bar ? pressed_ : TScrollPart::None);
+    const bool enabled = Bar(bar).enabled && owner_->Enabled();
+    const TScrollPart pressed = tracking_ == bar ? pressed_ : TScrollPart::None;
+    if (flat_)
+      PaintFlatScrollBar(canvas, r, g, enabled, pressed, HotPart(bar), Bar(bar).style, Bar(bar).track);
+    else
+      PaintScrollBar(canvas, r, g, enabled, pressed);
   }
   // The corner where both bars meet.
   if (!fillsOwner_ && Showing(SB_HORZ) && Showing(SB_VERT)) {
     canvas.Brush->Style = bsSolid;
     canvas.Brush->Color = clBtnFace;
     canvas.FillRect(
-        Rect(inner.Right - kScrollBarSize, inner.Bottom - kScrollBarSize, inner.Right, inner.Bottom));
+        Rect(inner.Right - Thickness(SB_VERT), inner.Bottom - Thickness(SB_HORZ), inner.Right, inner.Bottom));
   }
 }
 
@@ -319,7 +443,21 @@ bool TWindowScrollBars::MouseMessage(TMessage& m, const TRect& inner) {
     }
     return false;
   }
-  if (tracking_ < 0) return false;
+  if (tracking_ < 0) {
+    // Flat bars show the part under the mouse; the owner still gets the move.
+    if (flat_ && m.Msg == WM_MOUSEMOVE) {
+      int hotBar = -1;
+      TScrollPart part = TScrollPart::None;
+      for (int bar : {SB_HORZ, SB_VERT}) {
+        const TRect r = BarRect(inner, bar);
+        if (!PtInRect(r, p) || !Bar(bar).enabled) continue;
+        hotBar = bar;
+        part = Bar(bar).geometry.HitTest(r, p);
+      }
+      SetHot(hotBar, part);
+    }
+    return false;
+  }
   const int bar = tracking_;
   BarState& b = Bar(bar);
   const TRect r = BarRect(inner, bar);
@@ -412,6 +550,41 @@ BOOL ShowScrollBar(HWND wnd, int bar, BOOL show) {
   bars->Show(bar, show != 0);
   return 1;
 }
+
+BOOL InitializeFlatSB(HWND wnd) {
+  TWindowScrollBars* bars = BarsOf(wnd);
+  if (!bars) return 0;
+  bars->InitFlat();
+  return 1;
+}
+
+BOOL UninitializeFlatSB(HWND wnd) {
+  TWindowScrollBars* bars = BarsOf(wnd);
+  if (!bars) return 0;
+  bars->DoneFlat();
+  return 1;
+}
+
+BOOL FlatSB_SetScrollProp(HWND wnd, UINT index, int value, BOOL redraw) {
+  TWindowScrollBars* bars = BarsOf(wnd);
+  return bars && bars->SetFlatProp(index, value, redraw != 0) ? 1 : 0;
+}
+
+BOOL FlatSB_GetScrollProp(HWND wnd, UINT index, int* value) {
+  TWindowScrollBars* bars = BarsOf(wnd);
+  int v = 0;
+  if (!bars || !value || !bars->GetFlatProp(index, v)) return 0;
+  *value = v;
+  return 1;
+}
+
+int FlatSB_SetScrollInfo(HWND wnd, int bar, const SCROLLINFO* info, BOOL redraw) {
+  return SetScrollInfo(wnd, bar, info, redraw);
+}
+
+BOOL FlatSB_GetScrollInfo(HWND wnd, int bar, SCROLLINFO* info) { return GetScrollInfo(wnd, bar, info); }
+
+BOOL FlatSB_ShowScrollBar(HWND wnd, int bar, BOOL show) { return ShowScrollBar(wnd, bar, show); }
 
 // ---- TScrollBar ----------------------------------------------------------------
 

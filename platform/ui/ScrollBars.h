@@ -66,9 +66,23 @@ struct TScrollBarGeometry {
   int PosFromThumbOffset(const TRect& bar, int offset) const;
 };
 
-// Draws a bar in the classic look; Pressed is the part held down.
+// Draws a bar in the classic look; Pressed is the part held down. Track
+// is the colour between the arrows.
 void PaintScrollBar(TCanvas& canvas, const TRect& bar, const TScrollBarGeometry& g, bool enabled,
-                    TScrollPart pressed);
+                    TScrollPart pressed, TColor track = clScrollBar);
+
+// The looks of flat bars: the classic bar, flat parts that show raised
+// under the mouse, or flat parts that show inverted under the mouse.
+constexpr int FSB_REGULAR_MODE = 0, FSB_ENCARTA_MODE = 1, FSB_FLAT_MODE = 2;
+// The properties of flat bars that FlatSB_SetScrollProp sets: the
+// horizontal bar's height, the vertical bar's width, each bar's track
+// colour and each bar's look.
+constexpr UINT WSB_PROP_CYHSCROLL = 0x4, WSB_PROP_CXVSCROLL = 0x8, WSB_PROP_VBKGCOLOR = 0x40,
+               WSB_PROP_HBKGCOLOR = 0x80, WSB_PROP_VSTYLE = 0x100, WSB_PROP_HSTYLE = 0x200;
+
+// A flat bar in one of the looks above, Hot the part under the mouse.
+void PaintFlatScrollBar(TCanvas& canvas, const TRect& bar, const TScrollBarGeometry& g, bool enabled,
+                        TScrollPart pressed, TScrollPart hot, int style, TColor track);
 
 // The standard bars of a window. The owner control keeps one, asks it what
 // is left of its client area, lets it paint, and hands it mouse and timer
@@ -107,6 +121,20 @@ class TWindowScrollBars {
   // Inner: the owner's area inside its border. Returns what is left for the
   // contents once the showing bars took their strips.
   TRect ContentRect(const TRect& inner) const;
+  // Flat bars: from InitFlat until DoneFlat the bars take their look,
+  // track colour and thickness from the flat properties (WSB_PROP_...).
+  void InitFlat();
+  void DoneFlat();
+  bool Flat() const { return flat_; }
+  // False for a property flat bars do not have, or while they are off.
+  bool SetFlatProp(UINT index, int value, bool redraw);
+  bool GetFlatProp(UINT index, int& value) const;
+  // The bar's thickness across: the standard size unless flat bars set it.
+  int Thickness(int bar) const;
+  // The part of a bar the mouse rests on (flat bars only).
+  TScrollPart HotPart(int bar) const { return hotBar_ == bar ? hot_ : TScrollPart::None; }
+  // The mouse left the owner: no part is under it any more.
+  void MouseLeft();
   TRect BarRect(const TRect& inner, int bar) const;
   void Paint(TCanvas& canvas, const TRect& inner);
 
@@ -123,7 +151,12 @@ class TWindowScrollBars {
     bool visible = true;
     bool enabled = true;
     int trackPos = 0;
+    // Flat properties.
+    int style = FSB_REGULAR_MODE;
+    TColor track = clScrollBar;
+    int thickness = kScrollBarSize;
   };
+  void SetHot(int bar, TScrollPart part);
   BarState& Bar(int bar) { return bars_[bar == SB_VERT ? 1 : 0]; }
   const BarState& Bar(int bar) const { return bars_[bar == SB_VERT ? 1 : 0]; }
   void Send(int bar, int code, int pos);
@@ -138,6 +171,9 @@ class TWindowScrollBars {
   TScrollPart pressed_ = TScrollPart::None;
   int thumbGrab_ = 0;  // where in the thumb the mouse took it
   TPoint lastMouse_;
+  bool flat_ = false;
+  int hotBar_ = -1;
+  TScrollPart hot_ = TScrollPart::None;
 };
 
 // Windows' calls on a window's standard bars; a window without bars
@@ -149,6 +185,17 @@ int GetScrollPos(HWND wnd, int bar);
 BOOL SetScrollRange(HWND wnd, int bar, int minPos, int maxPos, BOOL redraw);
 BOOL GetScrollRange(HWND wnd, int bar, int* minPos, int* maxPos);
 BOOL ShowScrollBar(HWND wnd, int bar, BOOL show);
+
+// The flat bars of a window: InitializeFlatSB turns them on (true when the
+// window has standard bars), UninitializeFlatSB off; the FlatSB_ calls act
+// on the standard bars as their plain namesakes do.
+BOOL InitializeFlatSB(HWND wnd);
+BOOL UninitializeFlatSB(HWND wnd);
+BOOL FlatSB_SetScrollProp(HWND wnd, UINT index, int value, BOOL redraw);
+BOOL FlatSB_GetScrollProp(HWND wnd, UINT index, int* value);
+int FlatSB_SetScrollInfo(HWND wnd, int bar, const SCROLLINFO* info, BOOL redraw);
+BOOL FlatSB_GetScrollInfo(HWND wnd, int bar, SCROLLINFO* info);
+BOOL FlatSB_ShowScrollBar(HWND wnd, int bar, BOOL show);
 
 // A scroll bar as a control of its own: OnScroll for each step (the handler
 // may change ScrollPos), then OnChange when Position moved.

@@ -261,7 +261,7 @@ TEST_F(GridPaintTest, SoftAndQirLooksFrameTheWindowFlatUnlessFlatOrUpdating) {
                {glSoft, false, true, false}};
   for (const auto& c : cases) {
     grid->SetLook(c.look);
-    grid->Flat = c.flat;
+    grid->SetFlat(c.flat);
     if (c.updating) grid->BeginUpdate();
     grid->Invalidate();
     const TImageCanvas* shot = backend->Render(*form);
@@ -422,7 +422,7 @@ TEST_F(GridPaintTest, GradientBandsAndFixedRightColumns) {
   EXPECT_EQ(bands[5].Brush.Color, static_cast<TColor>(0xE0E0E0));  // C0 + round(5 × 63 / 10)
   EXPECT_EQ(bands[5].Args[1], kCell.Top + 12);
   EXPECT_EQ(bands[5].Args[3] - bands[5].Args[1], 3);
-  grid->Flat = true;
+  grid->SetFlat(true);
   grid->SetFixedRightCols(1);
   grid->SetOptions(grid->Options() + TGridOptions{goFixedHorzLine, goFixedVertLine});
   Paint(4, 2);

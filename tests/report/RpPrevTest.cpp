@@ -643,4 +643,104 @@ TEST_F(RpPrevTest, AReportFreedUnderItsOpenPreviewTakesTheWindowAway) {
   EXPECT_EQ(Window(), nullptr);
 }
 
+// A tree the program is handed to show the outline in: nodes by number.
+struct OutlineTree : TRpOutlineView {
+  std::vector<AnsiString> nodes;
+  void BeginUpdate() override {}
+  void EndUpdate() override {}
+  void Clear() override { nodes.clear(); }
+  void* AddChild(void*, const AnsiString& text) override {
+    nodes.push_back(text);
+    return reinterpret_cast<void*>(static_cast<std::intptr_t>(nodes.size()));
+  }
+  // The user selects node N (1-based; 0 for none).
+  void Select(int n) {
+    if (OnChange) OnChange(reinterpret_cast<void*>(static_cast<std::intptr_t>(n)));
+  }
+};
+
+TEST_F(RpPrevTest, SelectingAnOutlineEntryShowsItsPage) {
+  TRpStandardPreview& w = Preview(300);
+  TRpOutline* outline = w.RpPrinter()->PageList()->Outline();
+  outline->AddEntry("Προσφορές"_a, 0, {}, 1);
+  outline->AddEntry("Ασφαλτος"_a, 1, {}, 4);
+  outline->AddEntry("Τέλος"_a, 0, {}, 0);  // no page: nothing moves
+  OutlineTree tree;
+  w.RpPreview->SetOutline(&tree);
+  EXPECT_EQ(tree.nodes, (std::vector<AnsiString>{"Προσφορές"_a, "Ασφαλτος"_a, "Τέλος"_a}));
+  tree.Select(2);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 4);
+  EXPECT_EQ(w.StatusBar->Panels[1].Text, "Σελίδα 4 από "_a + IntToStr(w.RpPrinter()->PageCount()));
+  tree.Select(3);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 4);
+  tree.Select(0);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 4);
+  tree.Select(1);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 1);
+  // Another tree takes over; the first no longer reaches the window.
+  OutlineTree other;
+  w.RpPreview->SetOutline(&other);
+  EXPECT_FALSE(tree.OnChange);
+  other.Select(2);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 4);
+  w.RpPreview->SetOutline(nullptr);
+  EXPECT_FALSE(other.OnChange);
+}
+
+// Runs Action once when a posted message reaches it.
+class Poster : public TWindowTarget {
+ public:
+  LRESULT WindowMessage(UINT, WPARAM, LPARAM) override {
+    const std::function<void()> action = std::move(Action);
+    Action = nullptr;
+    if (action) action();
+    return 0;
+  }
+  std::function<void()> Action;
+};
+
+TEST_F(RpPrevTest, ASecondSearchWaitsForTheFirstAndThenRuns) {
+  TRpStandardPreview& w = Preview(300);
+  Poster poster;
+  const HWND posterWindow = ui::RegisterWindow(&poster);
+  std::vector<AnsiString> asked;
+  const auto answer = [&](const AnsiString& text) {
+    backend->ExpectModal("Ανεύρεση κειμένου"_a, [&, text](TCustomForm& f) {
+      asked.push_back(text);
+      Found<TEdit>(f, "Edit1").SetText(text);
+      Found<TSpeedButton>(f, "SpeedButton2").Click();
+    });
+  };
+  // While the first search ("line") runs, the user asks for another
+  // ("ασφαλτος γραμμή 70"): it is not refused, it runs once the first ends.
+  int listedDuringSecond = -1;
+  poster.Action = [&] {
+    answer("ασφαλτος γραμμή 70"_a);
+    w.FindButton->Click();
+    listedDuringSecond = w.SearchResultBox->Items()->Count();
+  };
+  answer("line");
+  PostMessage(posterWindow, WM_USER, 0, 0);
+  w.FindButton->Click();
+  EXPECT_EQ(asked, (std::vector<AnsiString>{"line", "ασφαλτος γραμμή 70"_a}));
+  // The second returned at once, the first still listing its pages.
+  EXPECT_LT(listedDuringSecond, 6);
+  EXPECT_EQ(w.SearchTextLabel->Caption(), "ασφαλτος γραμμή 70"_a);
+  ASSERT_EQ(w.SearchResultBox->Items()->Count(), 1);
+  EXPECT_EQ(w.SearchResultBox->Items()->Get(0), "Σελίδα 2"_a);
+
+  // Closing the window while a search runs closes it once the search ends.
+  poster.Action = [&] {
+    w.Close();
+    EXPECT_NE(Window(), nullptr);
+  };
+  answer("line");
+  PostMessage(posterWindow, WM_USER, 0, 0);
+  w.FindButton->Click();
+  EXPECT_EQ(w.SearchResultBox->Items()->Count(), 6);
+  Application->ProcessMessages();
+  EXPECT_EQ(Window(), nullptr);
+  ui::UnregisterWindow(posterWindow);
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "UiFixture.h"
+#include "platform/gfx/FrameControls.h"
+#include "platform/gfx/RecordingCanvas.h"
 #include "platform/ui/ScrollBars.h"
 
 namespace {
@@ -83,6 +85,109 @@ TEST_F(ScrollBarTest, KeysAndRangeChecks) {
   EXPECT_THROW(bar->SetParams(0, 10, 5), EInvalidOperation);
   bar->SetPosition(500);
   EXPECT_EQ(bar->Position(), 20);
+}
+
+TEST_F(ScrollBarTest, FlatPropertiesTakeEffectOnlyWhileFlatBarsAreOn) {
+  TDemoForm& f = ShowDemo();
+  auto* memo = f.Add<TMemo>("Memo", 10, 100, 200, 150);
+  memo->SetScrollBars(ssBoth);
+  Application->ProcessMessages();
+  const HWND wnd = memo->Handle();
+  int value = 0;
+  // Off: nothing is set or read.
+  EXPECT_FALSE(FlatSB_SetScrollProp(wnd, WSB_PROP_CXVSCROLL, 30, TRUE));
+  EXPECT_FALSE(FlatSB_GetScrollProp(wnd, WSB_PROP_CXVSCROLL, &value));
+  EXPECT_FALSE(InitializeFlatSB(nullptr));
+
+  ASSERT_TRUE(InitializeFlatSB(wnd));
+  struct Case {
+    UINT index;
+    int value;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {WSB_PROP_CXVSCROLL, 30, true},
+      {WSB_PROP_CYHSCROLL, 10, true},
+      {WSB_PROP_VBKGCOLOR, clRed, true},
+      {WSB_PROP_HBKGCOLOR, clLime, true},
+      {WSB_PROP_VSTYLE, FSB_FLAT_MODE, true},
+      {WSB_PROP_HSTYLE, FSB_ENCARTA_MODE, true},
+      {WSB_PROP_VSTYLE, 3, false},
+      {WSB_PROP_HSTYLE, -1, false},
+      {0x1, 5, false},  // a property flat bars here do not have
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.index);
+    EXPECT_EQ(FlatSB_SetScrollProp(wnd, c.index, c.value, TRUE) != 0, c.accepted);
+    if (!c.accepted) continue;
+    ASSERT_TRUE(FlatSB_GetScrollProp(wnd, c.index, &value));
+    EXPECT_EQ(value, c.value);
+  }
+  // The styles refused kept the ones before.
+  FlatSB_GetScrollProp(wnd, WSB_PROP_VSTYLE, &value);
+  EXPECT_EQ(value, FSB_FLAT_MODE);
+
+  // The flat calls reach the standard bars' numbers.
+  SCROLLINFO info;
+  info.fMask = SIF_RANGE | SIF_PAGE;
+  info.nMin = 0;
+  info.nMax = 100;
+  info.nPage = 10;
+  FlatSB_SetScrollInfo(wnd, SB_VERT, &info, TRUE);
+  FlatSB_SetScrollInfo(wnd, SB_HORZ, &info, TRUE);
+  FlatSB_ShowScrollBar(wnd, SB_BOTH, TRUE);
+  EXPECT_TRUE(FlatSB_GetScrollInfo(wnd, SB_VERT, &info));
+  EXPECT_EQ(info.nMax, 100);
+
+  // Off again: the standard bars, and a new start begins from them.
+  EXPECT_TRUE(UninitializeFlatSB(wnd));
+  EXPECT_FALSE(FlatSB_GetScrollProp(wnd, WSB_PROP_VSTYLE, &value));
+  ASSERT_TRUE(InitializeFlatSB(wnd));
+  FlatSB_GetScrollProp(wnd, WSB_PROP_CXVSCROLL, &value);
+  EXPECT_EQ(value, kScrollBarSize);
+  FlatSB_GetScrollProp(wnd, WSB_PROP_VBKGCOLOR, &value);
+  EXPECT_EQ(value, static_cast<int>(clScrollBar));
+  UninitializeFlatSB(wnd);
+}
+
+TEST(ScrollBarPaint, FlatLooksDrawTheirPartsFlatAndMarkThePartUnderTheMouse) {
+  TScrollBarGeometry g;
+  g.Min = 0;
+  g.Max = 99;
+  g.Page = 10;
+  g.Pos = 40;
+  const TRect bar = Rect(0, 0, 20, 240);
+  struct Case {
+    const char* what;
+    int style;
+    TScrollPart hot;
+    unsigned upArrowState;  // the LineUp arrow's state beyond its direction
+    bool thumbButton;
+  };
+  const Case cases[] = {
+      {"regular", FSB_REGULAR_MODE, TScrollPart::LineUp, 0, true},
+      {"flat", FSB_FLAT_MODE, TScrollPart::None, DFCS_FLAT, false},
+      {"flat, arrow under the mouse", FSB_FLAT_MODE, TScrollPart::LineUp, DFCS_FLAT | DFCS_HOT, false},
+      {"encarta", FSB_ENCARTA_MODE, TScrollPart::None, DFCS_FLAT, false},
+      {"encarta, arrow under the mouse", FSB_ENCARTA_MODE, TScrollPart::LineUp, 0, false},
+      {"encarta, thumb under the mouse", FSB_ENCARTA_MODE, TScrollPart::Thumb, DFCS_FLAT, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TRecordingCanvas canvas(100, 300);
+    PaintFlatScrollBar(canvas, bar, g, true, TScrollPart::None, c.hot, c.style, clAqua);
+    const std::vector<TDrawCall> frames = canvas.CallsOf("DrawFrameControl");
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames[0].Args[4], static_cast<int>(DFC_SCROLL));
+    EXPECT_EQ(static_cast<unsigned>(frames[0].Args[5]) & ~0xFFu, c.upArrowState);
+    bool button = false;
+    for (const TDrawCall& f : frames) button |= f.Args[4] == static_cast<int>(DFC_BUTTON);
+    EXPECT_EQ(button, c.thumbButton);
+    bool track = false;
+    for (const TDrawCall& f : canvas.CallsOf("FillRect"))
+      track |= f.Brush.Color == clAqua && f.Args[1] == 20 && f.Args[3] == 220;
+    EXPECT_TRUE(track);
+  }
 }
 
 }  // namespace
