@@ -158,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         grid->Lookup = arg & 4;
         grid->SetOptions(arg & 8 ? grid->Options() + TGridOptions{goTabs}
                                  : grid->Options() - TGridOptions{goTabs});
-        grid->MaxEditLength = arg & 16 ? 4 : 0;
+        grid->SetMaxEditLength(arg & 16 ? 4 : 0);
         grid->SortSettings().Show = arg & 32;
         grid->MouseActions().RowSelect = grid->MouseActions().ColSelect = grid->MouseActions().AllSelect =
             arg & 64;

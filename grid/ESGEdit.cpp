@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "grid/GridUtil.h"
 #include "platform/ui/Windows.h"
 
 void TExtSpeedButton::Dispatch(TMessage& m) {
@@ -73,7 +74,23 @@ void TEsgEditBtn::Dispatch(TMessage& m) {
   TCustomEdit::Dispatch(m);
 }
 
+void TEsgEditBtn::SetRightAlign(bool v) {
+  rightAlign_ = v;
+  SetAlignment(v ? taRightJustify : taLeftJustify);
+}
+
+int TEsgEditBtn::MinHeight() const {
+  // The system font is never the smaller here: the control's font counts.
+  const int h = FontCharHeight(Font());
+  return h + h / 4;
+}
+
 void TEsgEditBtn::BoundsChanged() {
+  // Never lower than a line of text.
+  if (const int least = MinHeight(); Height() < least) {
+    SetHeight(least);
+    return;
+  }
   TCustomEdit::BoundsChanged();
   const bool border = BorderStyle() != bsNone;
   const int b = border ? 5 : 1;
@@ -88,7 +105,7 @@ TRect TEsgEditBtn::TextArea() const {
   return r;
 }
 
-TEsgUnitEditBtn::TEsgUnitEditBtn(TComponent* AOwner) : TEsgEditBtn(AOwner) { RightAlign = true; }
+TEsgUnitEditBtn::TEsgUnitEditBtn(TComponent* AOwner) : TEsgEditBtn(AOwner) { SetRightAlign(true); }
 
 void TEsgUnitEditBtn::SetUnitID(const AnsiString& v) {
   unitID_ = v;

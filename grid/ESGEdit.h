@@ -47,7 +47,11 @@ class TEsgEditBtn : public TCustomEdit {
   void SetGlyph(const TBitmap& v) { button_->SetGlyph(v); }
   void SetButtonCaption(const AnsiString& v) { button_->SetButtonCaption(v); }
   void SetIsWinXP(bool v) { button_->Button()->IsWinXP = v; }
-  bool RightAlign = false;
+  bool RightAlign() const { return rightAlign_; }
+  void SetRightAlign(bool v);
+  // The least height that shows a line of the font: the font's height and
+  // a quarter of it.
+  int MinHeight() const;
   TNotifyEvent OnClickBtn;
   TEsgEditButton* EditButton() const { return button_; }
   virtual void ClickBtn();
@@ -63,6 +67,7 @@ class TEsgEditBtn : public TCustomEdit {
   TRect TextArea() const override;
 
  private:
+  bool rightAlign_ = false;
   TEsgEditButton* button_;
   int buttonWidth_ = 0;
 };

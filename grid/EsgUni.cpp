@@ -22,6 +22,11 @@ AnsiString CellTextFromWide(const WideString& Value) {
   return s;
 }
 
+WideString FirstWideLine(const WideString& S) {
+  const size_t end = S.find_first_of(u"\r\n");
+  return end == WideString::npos ? S : S.substr(0, end);
+}
+
 WideString WideFromCellText(const AnsiString& S) {
   if (S.size() < 2 || S[0] != '|' || S[1] != '\\') return cp1253::ToWide(S);
   WideString w;

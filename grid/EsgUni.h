@@ -18,6 +18,8 @@ AnsiString CellTextFromWide(const WideString& Value);
 // byte is dropped, an unpaired surrogate reads as U+FFFD); any other text
 // converted from the code page.
 WideString WideFromCellText(const AnsiString& S);
+// The text before the first line break (CR or LF).
+WideString FirstWideLine(const WideString& S);
 
 class TWideStrings;
 

@@ -15,7 +15,9 @@
 // rows leave the store for the hidden-row collection.
 
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -93,7 +95,15 @@ class TExtStringGrid : public TBaseGrid {
   void SetSelectionTextColor(TColor v);
   bool ShowSelection() const { return showSelection_; }
   void SetShowSelection(bool v);
-  int MaxEditLength = 0;
+  int MaxEditLength() const { return maxEditLength_; }
+  // Also the limit of the text editor once it exists.
+  void SetMaxEditLength(int v);
+  // Whether a theme was active when the grid was made; its editors and its
+  // csTheme check boxes draw themed then.
+  bool ThemedLook() const { return themedLook_; }
+  bool AutoSize() const { return autoSize_; }
+  // Switching it on sizes the columns to their contents.
+  void SetAutoSize(bool v);
   TIntelliPan IntelliPan = ipVertical;
   bool IntelliZoom = true;
   TColor URLColor = 0xFF0000;
@@ -199,6 +209,12 @@ class TExtStringGrid : public TBaseGrid {
   bool IsButton(int ACol, int ARow);
   TRect GetButtonRect(int ACol, int ARow);
   std::vector<int>* GetImageIndexList(int ACol, int ARow);
+  // What identifies a cell's picture: the bitmap's address (ctBitmap), the
+  // icon's (ctIcon) or the image index (ctImageList); -1 for other cells.
+  std::intptr_t GetGraphicHandle(int ACol, int ARow);
+  // The own size of a ctPicture or ctFilePicture cell's picture; (0, 0)
+  // for other cells and for a picture not loaded.
+  TPoint CellPictureSize(int ACol, int ARow);
   // The room a cell's graphic takes: on the screen for the cell as it is,
   // and when printing for a cell of W × H at the given scale.
   virtual TPoint GetCellGraphicSize(int ACol, int ARow);
@@ -294,8 +310,9 @@ class TExtStringGrid : public TBaseGrid {
   // The cell's text for the clipboard: an empty check box gives its check
   // text.
   virtual void GetCopyText(int ACol, int ARow, AnsiString& S);
-  // The grid's hidden rich edit, made on first need.
-  TRichEdit& GridRichEdit();
+  // The grid's hidden rich edit that draws and measures rich-text cells,
+  // made on first need.
+  TExtRichEdit& GridRichEdit();
   // A cell's RTF into a rich edit (an empty cell clears it; damaged RTF
   // goes in as plain text), and a rich edit's contents as RTF (empty when
   // it holds nothing).
@@ -664,6 +681,9 @@ class TExtStringGrid : public TBaseGrid {
   // Whether an editor control's text differs from what it showed on
   // opening: a value passed through unchanged keeps the cell's own text.
   bool EditorValueChanged(const AnsiString& Text) const { return Text != openedText_; }
+  // The cell text the date picker stands for: its time, its date, or
+  // nothing while its check box is clear.
+  AnsiString DatePickerValue() const;
   // Pending caret placement from a click (the editor's caret goes there).
   bool CaretPending() const { return caretPending_; }
   void SetCaretPending(bool v, TPoint At = {}) {
@@ -725,6 +745,8 @@ class TExtStringGrid : public TBaseGrid {
   static void EnsureGridBitmaps();
   // One check box or radio button in a control style.
   void DrawCheck(TCanvas& ACanvas, const TRect& R, bool Checked, bool Enabled, TCellControlStyle Style);
+  // The window themed parts are drawn for; none without the themed look.
+  HWND ThemedWindow() { return themedLook_ && HandleAllocated() ? Handle() : nullptr; }
   void DrawRadio(TCanvas& ACanvas, int X, int Y, bool On, bool Enabled, TCellControlStyle Style);
   // One button per caption, stacked or side by side; Index -1 turns on the
   // caption equal to Text.
@@ -823,6 +845,14 @@ class TExtStringGrid : public TBaseGrid {
                     TCellHAlign GHAlign, TCellVAlign GVAlign, TColor SavedBrush, TColor SavedFont,
                     int& TextWidth);
   void DrawCellBorders(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect);
+  // Whether the grid or the cell's properties (real column) wrap its text.
+  bool WrapsText(int ACol, int ARow) const;
+  // A rich-text cell (real column) formatted into ARect less the cell
+  // margin; Selected draws its text in the selection's text colour.
+  void DrawRTFCell(int ACol, int ARow, TCanvas& ACanvas, const TRect& ARect, bool Selected);
+  // The room a rich-text cell (real column) needs, margins included: its
+  // natural size, or with Width > 0 its height wrapped to that width.
+  TPoint RichCellSize(int ACol, int ARow, int Width);
   void DrawFixedLook(TCanvas& ACanvas, int ACol, int ARow, TRect R);
   void DrawBackground(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect, bool Fixed);
   void DrawSelectionFrame(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect);
@@ -843,7 +873,7 @@ class TExtStringGrid : public TBaseGrid {
   TInplaceEdit* CreateEditor() override;
   AnsiString GetEditText(int ACol, int ARow) override;
   void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
-  int GetEditLimit() override { return MaxEditLength; }
+  int GetEditLimit() override { return maxEditLength_; }
   void KeyPress(char& Key) override;
   void KeyUp(Word& Key, TShiftState Shift) override;
   void DoEnter() override;
@@ -852,6 +882,9 @@ class TExtStringGrid : public TBaseGrid {
   // Column and row sizing by the mouse ended.
   virtual void ColumnSized(int ACol);
   virtual void RowSized(int ARow);
+  // A row's height changed other than by the mouse: the end-of-sizing
+  // event and the size hook.
+  void RowSizeNotify(int ARow);
   // The grid's size changed.
   void GridResized();
   void ScrollBarsUpdated() override;
@@ -958,6 +991,9 @@ class TExtStringGrid : public TBaseGrid {
   std::vector<int> sizingWidths_;
   // painting
   TBitmap rowIndicator_;
+  int maxEditLength_ = 0;
+  bool themedLook_ = false;
+  bool autoSize_ = false;
   std::unique_ptr<THTMLPictureCache> pictureCache_;
   int timerTicks_ = 0;
   bool advancing_ = false;
@@ -1087,7 +1123,11 @@ class TExtStringGrid : public TBaseGrid {
   TEdit* controlEdit_ = nullptr;
   TComboBox* controlCombo_ = nullptr;
   THTMLHintWindow* hintWindow_ = nullptr;
-  TRichEdit* richEdit_ = nullptr;
+  TExtRichEdit* richEdit_ = nullptr;
+  // Rich-text cells as last laid out for drawing, by real column and row;
+  // one is drawn again while its cell holds the same text at the same size.
+  struct TRichCellPage;
+  std::map<std::pair<int, int>, std::shared_ptr<TRichCellPage>> richPages_;
   TFooterPanel* footerPanel_ = nullptr;
   TExtRichEdit* richInplace_ = nullptr;
   std::vector<int> columnOrder_;

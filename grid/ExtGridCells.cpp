@@ -6,6 +6,7 @@
 
 #include "grid/ComponentLink.h"
 #include "grid/ExtGrid.h"
+#include "grid/ExtObj.h"
 #include "grid/GridUtil.h"
 #include "grid/PictureContainer.h"
 #include "grid/esgcheck.h"
@@ -268,6 +269,33 @@ std::vector<int>* TExtStringGrid::GetImageIndexList(int ACol, int ARow) {
   return list ? &list->List : nullptr;
 }
 
+std::intptr_t TExtStringGrid::GetGraphicHandle(int ACol, int ARow) {
+  const TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  if (!g) return -1;
+  switch (g->CellType) {
+    case ctBitmap:
+      return reinterpret_cast<std::intptr_t>(g->CellBitmap);
+    case ctIcon:
+      return reinterpret_cast<std::intptr_t>(g->CellIcon);
+    case ctImageList:
+      return g->CellIndex;
+    default:
+      return -1;
+  }
+}
+
+TPoint TExtStringGrid::CellPictureSize(int ACol, int ARow) {
+  const TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  if (!g) return {0, 0};
+  if (g->CellType == ctPicture && g->CellPicture && g->CellPicture->Graphic())
+    return {g->CellPicture->Width(), g->CellPicture->Height()};
+  // A file picture counts the size read when its file was assigned.
+  if (const auto* file = dynamic_cast<const TFilePicture*>(g->CellObject1);
+      g->CellType == ctFilePicture && file)
+    return {file->Width, file->Height};
+  return {0, 0};
+}
+
 TPoint FitPictureInCell(int Mode, int Margin, TPoint Cell, TPoint Picture) {
   const TPoint room{Cell.X - Margin, Cell.Y - Margin};
   // Scaled by the smaller ratio, the limiting side taking the room's length.
@@ -333,10 +361,11 @@ TPoint TExtStringGrid::GraphicSize(int ACol, int ARow, bool Printing, double Sca
       if (g->CellBoolean) return {count * gridImages_->Width(), gridImages_->Height()};
       return {gridImages_->Width(), count * gridImages_->Height()};
     }
-    case ctPicture: {
-      if (!g->CellPicture || !g->CellPicture->Graphic()) return {0, 0};
-      const TPoint fitted = FitPictureInCell(g->CellAngle, g->CellIndex, {W, H},
-                                             {g->CellPicture->Width(), g->CellPicture->Height()});
+    case ctPicture:
+    case ctFilePicture: {
+      const TPoint own = CellPictureSize(ACol, ARow);
+      if (own.X <= 0 || own.Y <= 0) return {0, 0};
+      const TPoint fitted = FitPictureInCell(g->CellAngle, g->CellIndex, {W, H}, own);
       if (!Printing || Scale == 0) return fitted;
       return {static_cast<int>(std::lround(fitted.X / Scale)),
               static_cast<int>(std::lround(fitted.Y / Scale))};

@@ -7,8 +7,10 @@
 
 #include "grid/ExtGrid.h"
 #include "grid/ExtGridDragDrop.h"
+#include "grid/ExtInplaceEdit.h"
 #include "grid/GridUtil.h"
 #include "grid/PictureContainer.h"
+#include "grid/ThemeApi.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "platform/ui/Forms.h"
@@ -43,6 +45,7 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner)
   columnHeaders_.OnChange = [this](TStrings*) { WriteColumnHeaders(); };
   rowHeaders_.OnChange = [this](TStrings*) { WriteRowHeaders(); };
   SetDefaultRowHeight(21);
+  themedLook_ = ThemedLookActive();
   CreateEditorControls();
 
   // The owner form's resize moves and stretches the grid with it.
@@ -344,6 +347,20 @@ void TExtStringGrid::SetWordWrap(bool v) {
   if (updateCount_ == 0) Invalidate();
 }
 
+void TExtStringGrid::SetMaxEditLength(int v) {
+  maxEditLength_ = v;
+  // An editor that took a limit on showing keeps it otherwise.
+  if (auto* editor = dynamic_cast<TExtInplaceEdit*>(InplaceEditor())) {
+    editor->LengthLimit = static_cast<SmallInt>(v);
+    if (!editor->IsMasked()) editor->SetMaxLength(v > 0 ? v : 0);
+  }
+}
+
+void TExtStringGrid::SetAutoSize(bool v) {
+  autoSize_ = v;
+  if (v) AutoSizeColumns(false, 10);
+}
+
 void TExtStringGrid::SetIntegralHeight(bool v) {
   integralHeight_ = v;
   SetBounds(Left(), Top(), Width(), Height());
@@ -458,11 +475,15 @@ void TExtStringGrid::RowSized(int ARow) {
       if (r != ARow)
         SetRowHeights(r, static_cast<int>(std::lround(sizingWidths_[static_cast<size_t>(r)] * scale)));
   }
+  RowSizeNotify(ARow);
+  sizingCol_ = sizingRow_ = -1;
+}
+
+void TExtStringGrid::RowSizeNotify(int ARow) {
   if (OnEndRowSize) OnEndRowSize(this, ARow);
   int height = RowHeights(ARow);
   DoUpdateRowSize(ARow, height);
   if (height != RowHeights(ARow)) SetRowHeights(ARow, height);
-  sizingCol_ = sizingRow_ = -1;
 }
 
 void TExtStringGrid::DoUpdateColumnSize(int ACol, int& AWidth) {

@@ -225,7 +225,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
         dp.SetDate(TryStrToDate(editText, value) ? value : Now());
         dp.SetBounds(r.Left, r.Top, w, dp.Height());
       }
-      openedText_ = dp.Text();
+      openedText_ = DatePickerValue();
       dp.SetEnabled(true);
       dp.SetVisible(true);
       dp.SetColor(brush.Color);
@@ -387,13 +387,10 @@ void TExtStringGrid::CloseCellEditor(int ACol, int ARow) {
     case edDateEdit:
     case edDateEditUpDown:
     case edTimeEdit:
-      if (datePicker_ && EditorValueChanged(datePicker_->Text())) {
-        if (editorType_ == edTimeEdit)
-          SetCellTextEdit(realCol, ARow, TimeToStr(datePicker_->Time()));
-        else
-          SetCellTextEdit(realCol, ARow,
-                          datePicker_->Checked() ? DateToStr(datePicker_->Date()) : AnsiString());
-      }
+      // Unticking the picker's check box empties the cell although the
+      // date shown stays the same.
+      if (datePicker_ && EditorValueChanged(DatePickerValue()))
+        SetCellTextEdit(realCol, ARow, DatePickerValue());
       editorActive_ = false;
       break;
     case edUniEdit:
@@ -486,6 +483,11 @@ void TExtStringGrid::EditorKeyToGrid(Word Key, TShiftState Shift) {
   handingKey_ = false;
 }
 
+AnsiString TExtStringGrid::DatePickerValue() const {
+  if (editorType_ == edTimeEdit) return TimeToStr(datePicker_->Time());
+  return datePicker_->Checked() ? DateToStr(datePicker_->Date()) : AnsiString();
+}
+
 void TExtStringGrid::CreateEditorControls() {
   // Made with the grid, hidden and disabled, so that a form can set them up
   // (a spin's limits, the combo's items, the units) before the first edit.
@@ -498,6 +500,10 @@ void TExtStringGrid::CreateEditorControls() {
   unitEditBtn_ = new TGridUnitEditBtn(this);
   uniEdit_ = new TGridUniEdit(this);
   button_ = new TGridButton(this);
+  for (TGridCombo* combo : {combo_, static_cast<TGridCombo*>(uniCombo_)}) combo->SetIsWinXP(themedLook_);
+  spin_->SetIsWinXP(themedLook_);
+  editBtn_->SetIsWinXP(themedLook_);
+  unitEditBtn_->SetIsWinXP(themedLook_);
   richInplace_ = new TExtRichEdit(this);
   richInplace_->OnSelectionChange = [this](TObject*) {
     if (OnRichEditSelectionChange) OnRichEditSelectionChange(this);

@@ -11,6 +11,7 @@
 #include "grid/ExtGrid.h"
 #include "grid/ExtObj.h"
 #include "grid/GridUtil.h"
+#include "grid/ThemeApi.h"
 #include "platform/gfx/FrameControls.h"
 
 namespace {
@@ -52,6 +53,9 @@ void RegisterGridBitmaps() {
       for (int y = 1; y < 14; ++y)
         for (int x = 1; x < 14; ++x) b.SetPixel(x, y, face);
       Box(b, 0, 0, 14, 14, frame);
+      // Rounded corners; the top-left one is also the key colour that
+      // transparent drawing takes, so the frame shows.
+      for (int corner : {0, 14}) b.SetPixel(corner, 0, kKey), b.SetPixel(corner, 14, kKey);
       if (on) Tick(b, mark);
     });
     std::snprintf(name, sizeof name, "ESGRAD%02d", n);
@@ -95,9 +99,18 @@ int IntegerOr(TExtStringGrid& grid, int ACol, int ARow, int Fallback) {
 // each draws its own way. The bitmaps are numbered 01-04 for the Qir look and
 // 05-08 for the XP look: on, off, on disabled, off disabled.
 bool DrawSharedLook(TCanvas& Canvas, TRect Box, const TRect& At, unsigned Kind, const char* Prefix, bool On,
-                    bool Enabled, TCellControlStyle Style, TBitmap& OnGlyph, TBitmap& OffGlyph) {
+                    bool Enabled, TCellControlStyle Style, TBitmap& OnGlyph, TBitmap& OffGlyph,
+                    HWND ThemedWindow) {
   TExtStringGrid::EnsureGridBitmaps();
   const TColor back = Canvas.Brush->Color;
+  if (Style == csTheme) {
+    const int part = Kind == DFCS_BUTTONCHECK ? 3 : 2;
+    const int state = On ? (Enabled ? 5 : 8) : (Enabled ? 1 : 4);
+    const TRect square = Bounds(At.Left, At.Top, Box.Right - Box.Left, Box.Bottom - Box.Top);
+    if (ThemedWindow && DrawThemedPart(ThemedWindow, u"button", Canvas, part, state, square)) return true;
+    // No theme to draw with: the XP pictures show the same states.
+    Style = csWinXP;
+  }
   switch (Style) {
     case csClassic:
     case csFlat: {
@@ -121,9 +134,6 @@ bool DrawSharedLook(TCanvas& Canvas, TRect Box, const TRect& At, unsigned Kind, 
       if (!glyph.Empty()) DrawBitmapTransparent(Canvas, glyph, back, At);
       return true;
     }
-    case csTheme:
-      // No themes here: a themed control draws nothing, as without a theme.
-      return true;
     default:
       return false;
   }
@@ -184,12 +194,7 @@ TCellGraphic* TExtStringGrid::GetCellGraphicInfo(int ACol, int ARow, int& Width,
       break;
     case ctPicture:
     case ctFilePicture: {
-      TPoint own{0, 0};
-      if (g->CellType == ctPicture && g->CellPicture && g->CellPicture->Graphic())
-        own = {g->CellPicture->Width(), g->CellPicture->Height()};
-      if (const auto* file = dynamic_cast<const TFilePicture*>(g->CellObject1);
-          g->CellType == ctFilePicture && file)
-        own = {file->Width, file->Height};
+      const TPoint own = CellPictureSize(ACol, ARow);
       if (own.X <= 0 || own.Y <= 0) break;
       const TRect cell = CellRectEx(DisplColIndex(ACol), ARow);
       const TPoint fitted =
@@ -448,7 +453,7 @@ void TExtStringGrid::DrawCheck(TCanvas& ACanvas, const TRect& R, bool Checked, b
   const TRect box =
       Bounds(R.Left + (R.Right - R.Left - size) / 2, R.Top + (R.Bottom - R.Top - size) / 2, size, size);
   if (DrawSharedLook(ACanvas, box, R, DFCS_BUTTONCHECK, "ESGCHK", Checked, Enabled, Style,
-                     controlLook_->CheckedGlyph(), controlLook_->UnCheckedGlyph()))
+                     controlLook_->CheckedGlyph(), controlLook_->UnCheckedGlyph(), ThemedWindow()))
     return;
   const TBrush savedBrush = *ACanvas.Brush;
   const TPen savedPen = *ACanvas.Pen;
@@ -484,7 +489,7 @@ void TExtStringGrid::DrawRadio(TCanvas& ACanvas, int X, int Y, bool On, bool Ena
   const int size = controlLook_->RadioSize();
   const TRect at = Bounds(X, Y, size, size);
   if (DrawSharedLook(ACanvas, at, at, DFCS_BUTTONRADIO, "ESGRAD", On, Enabled, Style,
-                     controlLook_->RadioOnGlyph(), controlLook_->RadioOffGlyph()))
+                     controlLook_->RadioOnGlyph(), controlLook_->RadioOffGlyph(), ThemedWindow()))
     return;
   const TBrush savedBrush = *ACanvas.Brush;
   const TPen savedPen = *ACanvas.Pen;

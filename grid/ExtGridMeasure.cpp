@@ -50,11 +50,28 @@ void TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool FitToColumn, TPoin
     return;
   }
 
-  // Rich text has no measurer here yet: it measures as typed.
+  if (kind == ctkRTF) {
+    Size = RichCellSize(realCol, ARow, FitToColumn ? CellRectEx(ACol, ARow).Width() : 0);
+    return;
+  }
   if (kind == ctkUnicode) {
-    const TSize extent = canvas.TextExtentW(WideFromCellText(text));
-    Size = {extent.cx + 2 * h, extent.cy + 2 * v};
-  } else if (FitToColumn) {
+    // As the painter lays it out: wrapped, on its lines, or its first line.
+    unsigned flags = DT_CALCRECT | DT_NOPREFIX;
+    WideString wide = WideFromCellText(text);
+    if (FitToColumn && WrapsText(realCol, ARow))
+      flags |= DT_WORDBREAK | DT_EDITCONTROL;
+    else if (!Multilinecells)
+      flags |= DT_SINGLELINE;
+    if (!Multilinecells && !(flags & DT_WORDBREAK)) wide = FirstWideLine(wide);
+    const TRect cell = CellRectEx(ACol, ARow);
+    TRect r = FitToColumn ? Rect(cell.Left + h + 1, cell.Top + v + 1, cell.Right - h - 1, cell.Bottom - v - 1)
+                          : Rect(0, 0, 0, 0);
+    const int width = r.Right - r.Left;
+    canvas.DrawTextW(wide, r, flags);
+    Size = {(FitToColumn ? width : r.Right - r.Left) + 2 * h, r.Bottom - r.Top + 2 * v};
+    return;
+  }
+  if (FitToColumn) {
     const TRect cell = CellRectEx(ACol, ARow);
     TRect r = Rect(cell.Left + h + 1, cell.Top + v + 1, cell.Right - h - 1, cell.Bottom - v - 1);
     const int width = r.Right - r.Left;

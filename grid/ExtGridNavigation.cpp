@@ -7,12 +7,19 @@
 #include <limits>
 
 #include "grid/ExtGrid.h"
+#include "grid/ExtGridFooter.h"
 #include "grid/GridUtil.h"
 
 bool TExtStringGrid::SelectCell(int ACol, int ARow) {
-  if (floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow &&
-      ARow == RowCount() - 1)
-    return false;
+  if (floatingFooter_->Visible()) {
+    if (floatingFooter_->FooterStyle() == fsFixedLastRow && ARow == RowCount() - 1) return false;
+    // A target that the footer strip covers is scrolled up from under it.
+    if (HandleAllocated() && ARow >= 0 && ARow < RowCount() - 1 &&
+        CellRect(std::max(0, ACol), ARow).Bottom > ClientHeight() - floatingFooter_->FooterHeight + 2) {
+      if (floatingFooter_->FooterStyle() != fsFixedLastRow && footerPanel_) footerPanel_->Invalidate();
+      if (TopRow() < RowCount() - VisibleRowCount()) SetTopRow(TopRow() + 1);
+    }
+  }
   bool allow = true;
   const int oldCol = Col(), oldRow = Row();
   if (!advancing_ && ACol >= 0 && ARow >= 0 && ACol < ColCount() && ARow < RowCount()) {
@@ -30,6 +37,10 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   if (result && (ACol != oldCol || ARow != oldRow) && ACol < ColCount() && ARow < RowCount()) {
     restoreText_ = GetCellText(RealColIndex(ACol), ARow);
     SaveCellForEdit(ACol, ARow);
+  }
+  if (result && ARow != oldRow && !rowIndicator_.Empty() && FixedCols() > 0) {
+    RepaintCellDispl(0, oldRow);
+    RepaintCellDispl(0, ARow);
   }
   if (result && activeCellShow_) {
     RepaintCellDispl(0, oldRow);
@@ -114,7 +125,20 @@ bool TExtStringGrid::AdvanceCell(int ACol, int ARow, bool Forward, bool ShowEdit
       throw;
     }
     advancing_ = false;
-    if (ShowEditorAfter && Options().Contains(goEditing)) ShowEditor();
+    const bool checkTarget = HasCheckBoxOrRadio(RealColIndex(c), r);
+    if (ShowEditorAfter || checkTarget) {
+      if (Options().Contains(goEditing)) ShowEditor();
+      // Enter into a check box or radio from a cell without one toggles it,
+      // as a click just inside the cell would.
+      if (checkTarget && !HasCheckBoxOrRadio(RealColIndex(ACol), ARow) && HandleAllocated()) {
+        const TRect cell = CellRect(c, r);
+        const LPARAM at = MAKELPARAM(cell.Left + 2, cell.Top + 2);
+        Perform(WM_LBUTTONDOWN, MK_LBUTTON, at);
+        Perform(WM_LBUTTONUP, 0, at);
+      }
+      bool again = true;
+      if (OnCellChanging) OnCellChanging(this, ARow, ACol, Row(), Col(), again);
+    }
     return Col() == c && Row() == r;
   }
   return false;

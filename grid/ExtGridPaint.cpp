@@ -321,7 +321,10 @@ void TExtStringGrid::Paint() {
   TCanvas& canvas = Canvas();
   canvas.Pen->Style = psSolid;
   TBaseGrid::Paint();
-  if (EditorMode()) {
+  // The spin, combo, date and other editors of a cell are outlined as the
+  // text editor is.
+  const TWinControl* special = editorActive_ ? EditorControl() : nullptr;
+  if (EditorMode() || (special && special->Visible())) {
     const TGridOptions options = Options();
     const bool lines = GridLineWidth() >= 1 && (options.Contains(goVertLine) || options.Contains(goHorzLine));
     canvas.Pen->Color = lines ? GridLineColor() : Color();

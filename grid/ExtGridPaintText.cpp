@@ -24,6 +24,11 @@ bool IsCheckKind(TCellType t) { return t == ctCheckBox || t == ctDataCheckBox ||
 
 }  // namespace
 
+bool TExtStringGrid::WrapsText(int ACol, int ARow) const {
+  const TCellProperties* props = FindCellProperties(ACol, ARow);
+  return wordWrap_ || (props && props->WordWrap());
+}
+
 void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect ARect, TGridDrawState AState,
                                   TAlignment HAlign, TVAlignment VAlign, int GraphicW, int GraphicH,
                                   bool TextShown, TCellHAlign GHAlign, TCellVAlign GVAlign, TColor SavedBrush,
@@ -34,6 +39,7 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
   TColor link = URLColor;
 
   bool inSelectionColour = false;
+  bool selectionText = false;  // the text takes the selection's text colour
   const bool selectedLook = AState.Contains(gdSelected) ||
                             (RowSelect(ARow) && options.Contains(goRowSelect) && ACol >= FixedCols());
   if (selectedLook && (!AState.Contains(gdFocused) || options.Contains(goDrawFocusSelected))) {
@@ -42,6 +48,7 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
       if (selectionTextColor_ != clNotSet) ACanvas.Font->Color = selectionTextColor_;
       link = selectionTextColor_;
       inSelectionColour = true;
+      selectionText = selectionTextColor_ != clNotSet;
     } else if (!GridFocused() || IsCheckKind(GetCellType(realCol, ARow))) {
       ACanvas.Brush->Color = SavedBrush;
       ACanvas.Font->Color = SavedFont;
@@ -54,6 +61,7 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
     // would stand dark on dark.
     ACanvas.Font->Color = selectionTextColor_;
     link = selectionTextColor_;
+    selectionText = true;
   }
 
   AnsiString text = GetFloatDisplayText(realCol, ARow);
@@ -62,8 +70,7 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
     text = GetCellTextForSort(realCol, ARow);
     kind = ctkPlain;
   }
-  // Rich text has no renderer here yet: it shows as typed.
-  if (kind != ctkHTML && kind != ctkUnicode) kind = ctkPlain;
+  if (kind != ctkHTML && kind != ctkUnicode && kind != ctkRTF) kind = ctkPlain;
   if (IsPasswordCell(realCol, ARow)) FillStringChar(text, PasswordChar);
 
   const bool filterButton = ARow == 0 && GetCellStyle(realCol, ARow);
@@ -80,6 +87,7 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
     ACanvas.Font->Color = SavedFont;
     link = URLColor;
     inSelectionColour = false;
+    selectionText = false;
     GetCellColor(realCol, ARow, AState, *ACanvas.Brush, *ACanvas.Font);
   }
 
@@ -125,14 +133,33 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
              focusedHref, extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect, controlID,
              controlValue, controlType, &PictureCache(), pictureContainer_, Handle());
     TextWidth = extentX;
-  } else if (kind == ctkUnicode) {
-    // One line of UTF-16 text, drawn as the system's wide text calls do.
-    const TBrushStyle style = ACanvas.Brush->Style;
-    ACanvas.Brush->Style = bsClear;
-    const WideString wide = WideFromCellText(text);
-    TextWidth = ACanvas.TextWidthW(wide) + 2;
-    ACanvas.DrawTextW(wide, r, DT_NOPREFIX | DT_SINGLELINE | HAlignFlags(HAlign) | VAlignFlags(VAlign));
-    ACanvas.Brush->Style = style;
+  } else if (kind == ctkRTF || kind == ctkUnicode) {
+    // A selected cell that is not focused keeps the highlight the cell
+    // painter gave it.
+    if (!(AState.Contains(gdSelected) && !AState.Contains(gdFocused) && selectionColor_ == clNotSet))
+      ACanvas.FillRect(r);
+    if (kind == ctkRTF) {
+      // The rich text keeps its own margin inside the cell.
+      const TRect cell = Rect(r.Left - XYOffset.X, r.Top - XYOffset.Y, r.Right + 2, r.Bottom);
+      DrawRTFCell(realCol, ARow, ACanvas, cell, selectionText);
+    } else {
+      const TBrushStyle style = ACanvas.Brush->Style;
+      ACanvas.Brush->Style = bsClear;
+      WideString wide = WideFromCellText(text);
+      unsigned flags = DT_NOPREFIX | HAlignFlags(HAlign) | VAlignFlags(VAlign);
+      if (WrapsText(realCol, ARow)) {
+        flags |= DT_WORDBREAK | DT_EDITCONTROL;
+      } else if (Multilinecells) {
+        flags |= DT_EDITCONTROL;
+      } else {
+        // One line, cut short with an ellipsis where the cell ends.
+        wide = FirstWideLine(wide);
+        flags |= DT_SINGLELINE | DT_END_ELLIPSIS;
+      }
+      TextWidth = ACanvas.TextWidthW(wide) + 2;
+      ACanvas.DrawTextW(wide, r, flags);
+      ACanvas.Brush->Style = style;
+    }
   } else {
     if (sortRowCell && HAlign == taCenter) r = Rect(r.Left + 10, r.Top, r.Right + 10, r.Bottom);
     if (ARow == 0 && sort.Show && ACol == sort.Column) {
@@ -146,8 +173,7 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
       ACanvas.Font->Style = ACanvas.Font->Style | fsUnderline;
       ACanvas.Font->Color = link;
     }
-    const TCellProperties* props = FindCellProperties(realCol, ARow);
-    const bool wrap = wordWrap_ || (props && props->WordWrap());
+    const bool wrap = WrapsText(realCol, ARow);
     unsigned flags = DT_NOPREFIX | DT_EXPANDTABS | HAlignFlags(HAlign) | VAlignFlags(VAlign);
     if (wrap) {
       flags |= DT_WORDBREAK | DT_EDITCONTROL;

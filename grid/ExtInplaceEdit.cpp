@@ -67,7 +67,7 @@ void TExtInplaceEdit::SetWordWrap(bool v) {
 
 void TExtInplaceEdit::UpdateContents() {
   wordWrap_ = grid_->WordWrap();
-  if (LengthLimit == 0) LengthLimit = static_cast<SmallInt>(grid_->MaxEditLength);
+  if (LengthLimit == 0) LengthLimit = static_cast<SmallInt>(grid_->MaxEditLength());
   SetPasswordChar(grid_->EditorType() == edPassword ? grid_->PasswordChar : 0);
   completion_ = true;
   TInplaceEdit::UpdateContents();
@@ -211,15 +211,38 @@ void TExtInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
       }
       break;
     }
+    case VK_RETURN:
+      if (Shift.Contains(ssCtrl) && grid_->SizeWhileTyping().Height && grid_->Multilinecells)
+        GrowRowForNewLine();
+      break;
     default:
       break;
   }
   TInplaceEdit::KeyDown(Key, Shift);
 }
 
+void TExtInplaceEdit::GrowRowForNewLine() {
+  // The line break is not in the text yet.
+  const int lines = ::LineCount(Text() + "\r\n ", true);
+  const int row = grid_->Row();
+  if (lines < grid_->MaxLinesInRow(row))
+    grid_->AutoSizeRow(row);
+  else
+    grid_->SetRowHeightByLines(row, lines, 2 * grid_->XYOffset.Y);
+  grid_->RowSizeNotify(row);
+}
+
 void TExtInplaceEdit::KeyUp(Word& Key, TShiftState Shift) {
   TInplaceEdit::KeyUp(Key, Shift);
-  if (Key != VK_LEFT && Key != VK_RIGHT) Complete();
+  if (Key != VK_LEFT && Key != VK_RIGHT) {
+    Complete();
+    // The cell holds what was typed so far: the cell grows to it.
+    if (grid_->SizeWhileTyping().Width) grid_->AutoSizeCol(grid_->Col());
+    if (grid_->SizeWhileTyping().Height && grid_->WordWrap()) {
+      grid_->AutoSizeRow(grid_->Row());
+      grid_->RowSizeNotify(grid_->Row());
+    }
+  }
   if (SelStart() > 0) grid_->CaretHook(Text(), PosFromChar(SelStart() - 1), SelStart());
 }
 

@@ -48,6 +48,8 @@ class TExtInplaceEdit : public TInplaceEdit, private TEditorGridLink {
   bool CommitOrReject();
   void Paste();
   void Complete();
+  // Ctrl+Enter: the row takes the line about to be added.
+  void GrowRowForNewLine();
   void KillFocus(HWND NewFocus);
   void SetFocusCaret();
   // A single line of text sits in the middle of a cell aligned to its

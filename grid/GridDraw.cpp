@@ -29,6 +29,13 @@ void DrawBitmapTransparent(TCanvas& Canvas, TBitmap& Bitmap, TColor Color, const
   Canvas.DrawPixels(Bounds(Rect.Left, Rect.Top, pixels.Width, pixels.Height), pixels, false, 0);
 }
 
+int FontCharHeight(const TFont& Font) {
+  TBitmap scratch(1, 1);
+  TCanvas& canvas = *scratch.Canvas();
+  canvas.Font->Assign(Font);
+  return canvas.TextHeight("0");
+}
+
 void DrawResourceBitmap(TCanvas& Canvas, TColor Color, const TRect& Rect, const AnsiString& ResourceName) {
   if (!HasBitmapResource(ResourceName)) return;
   std::unique_ptr<TBitmap> bitmap = LoadBitmapResource(ResourceName);

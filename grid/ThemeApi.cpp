@@ -116,3 +116,12 @@ void FreeThemeLibrary() { Binding().Free(); }
 bool ThemeLibraryLoaded() { return Binding().Loaded(); }
 
 bool ThemedLookActive() { return ThemeLibraryLoaded() && IsThemeActive && IsThemeActive() != 0; }
+
+bool DrawThemedPart(HWND Window, LPCWSTR ClassName, TCanvas& Canvas, int Part, int State, const TRect& Rect) {
+  if (!ThemedLookActive()) return false;
+  HTHEME theme = OpenThemeData(Window, ClassName);
+  if (!theme) return false;
+  DrawThemeBackground(theme, &Canvas, Part, State, &Rect, nullptr);
+  CloseThemeData(theme);
+  return true;
+}

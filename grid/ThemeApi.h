@@ -223,3 +223,8 @@ bool ThemeLibraryLoaded();
 // The themed look of a control: the library is loaded and says a theme is
 // active.
 bool ThemedLookActive();
+
+// Draws Part in State of the theme class ClassName into Rect of Canvas;
+// false, drawing nothing, when no theme is active, so that the caller
+// draws its own look instead.
+bool DrawThemedPart(HWND Window, LPCWSTR ClassName, TCanvas& Canvas, int Part, int State, const TRect& Rect);

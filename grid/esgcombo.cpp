@@ -3,9 +3,11 @@
 
 #include "grid/esgcombo.h"
 
+#include "grid/ThemeApi.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Windows.h"
 
 namespace {
 // The system's scroll arrow width and the room around it.
@@ -103,6 +105,8 @@ void TESGCustomCombo::Paint() {
     DrawEdge(c, edge, etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT);
   }
   TRect arrow = InflateRect(button, -1, -1);
+  const bool mouseDown = GetAsyncKeyState(VK_LBUTTON) < 0 || GetAsyncKeyState(VK_RBUTTON) < 0;
+  if (isWinXP_ && DrawThemedPart(Handle(), u"combobox", c, 1, mouseDown ? 3 : 1, arrow)) return;
   DrawFrameControl(
       c, arrow, DFC_SCROLL,
       DFCS_SCROLLCOMBOBOX | DFCS_FLAT | (DroppedDown() ? DFCS_PUSHED : 0) | (Enabled() ? 0 : DFCS_INACTIVE));

@@ -23,6 +23,7 @@ class TESGCustomCombo : public TCustomComboBox {
   void SetFocusBorder(bool v);
   int DropWidth() const { return dropWidth_; }
   void SetDropWidth(int v);
+  bool IsWinXP() const { return isWinXP_; }
   void SetIsWinXP(bool v) { isWinXP_ = v; }
   // The mouse over it or the focus in it.
   bool ActiveLook() const;

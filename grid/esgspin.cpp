@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "grid/GridUtil.h"
+#include "grid/ThemeApi.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/Windows.h"
 
@@ -56,6 +58,12 @@ void TExtTimerSpeedButton::Paint() {
   // Our drawing of the arrows: a scroll-bar button pointing the button's way.
   static constexpr unsigned kArrow[] = {DFCS_SCROLLLEFT, DFCS_SCROLLRIGHT, DFCS_SCROLLUP, DFCS_SCROLLDOWN};
   TRect r = ClientRect();
+  if (IsWinXP) {
+    // The theme's spin parts: up, down, up-horizontal, down-horizontal.
+    static constexpr int kPart[] = {4, 3, 1, 2};
+    const int themeState = ButtonState() == bsDown ? 3 : hover_ ? 2 : 1;
+    if (DrawThemedPart(nullptr, u"spin", Canvas(), kPart[std::clamp(Kind, 0, 3)], themeState, r)) return;
+  }
   unsigned state = kArrow[std::clamp(Kind, 0, 3)];
   if (ButtonState() == bsDown) state |= DFCS_PUSHED;
   if (!Enabled()) state |= DFCS_INACTIVE;
@@ -380,7 +388,16 @@ void TEsgSpinEdit::Dispatch(TMessage& m) {
   TCustomMaskEdit::Dispatch(m);
 }
 
+int TEsgSpinEdit::MinHeight() const {
+  const int h = FontCharHeight(Font());
+  return (BorderStyle() != bsNone ? 4 : 0) + h + h / 4 + 2;
+}
+
 void TEsgSpinEdit::BoundsChanged() {
+  if (const int least = MinHeight(); Height() < least) {
+    SetHeight(least);
+    return;
+  }
   TCustomMaskEdit::BoundsChanged();
   const bool border = BorderStyle() != bsNone;
   const int b = border ? 5 : 1;

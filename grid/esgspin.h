@@ -95,6 +95,8 @@ class TEsgSpinEdit : public TCustomMaskEdit {
   TDateTime MinDateValue = 0, MaxDateValue = 0;
   TEsgSpinButton* Button() const { return button_; }
   void SetIsWinXP(bool v);
+  // The least height that shows a line of the font (and the border).
+  int MinHeight() const;
   void Dispatch(TMessage& Message) override;
   // Whether Key may be typed; a float's thousand separator becomes its
   // decimal separator.

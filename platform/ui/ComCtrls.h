@@ -425,6 +425,25 @@ struct FINDTEXTA {
   const char* lpstrText = nullptr;
 };
 
+// What a format-range lays out of a text and draws: the lines of the page
+// a range describes (from its first character, within its rectangle), and
+// their drawing, for a user that keeps a page to draw it again. The
+// character ends of the lines are measured on the first drawing and kept.
+// The text must outlive the page.
+class TRichPage {
+ public:
+  TRichPage(const TRichContent& Content, const FORMATRANGE& Range);
+  // The first character that did not fit.
+  int Next() const { return lines_.back().Next; }
+  // On Range.hdc in Range.rc, cut at the rectangle.
+  void Draw(const FORMATRANGE& Range) const;
+
+ private:
+  const TRichContent& content_;
+  std::vector<TRichLine> lines_;
+  mutable std::map<int, std::vector<int>> ends_;
+};
+
 enum TSearchType : unsigned { stWholeWord = 1, stMatchCase = 2 };
 using TSearchTypes = unsigned;
 enum TNumberingStyle { nsNone, nsBullet };

@@ -546,31 +546,42 @@ TSize TCustomRichEdit::RequiredSize() const {
 
 // ---- format-range ----
 
+TRichPage::TRichPage(const TRichContent& content, const FORMATRANGE& range) : content_(content) {
+  const int from = std::clamp(range.chrg.cpMin, 0, content.Length());
+  // Laid out in twips, whatever the canvas: every device breaks alike.
+  lines_ = TRichLayout(content, 1440).Lay(from, range.rc.Right - range.rc.Left,
+                                          std::max(1, range.rc.Bottom - range.rc.Top));
+  if (range.chrg.cpMax >= 0 && range.chrg.cpMax > from) {
+    while (lines_.size() > 1 && lines_.back().Start >= range.chrg.cpMax) lines_.pop_back();
+  }
+}
+
+void TRichPage::Draw(const FORMATRANGE& range) const {
+  TCanvas& c = *range.hdc;
+  const int lpx = c.GetDeviceCaps(LOGPIXELSX), lpy = c.GetDeviceCaps(LOGPIXELSY);
+  const TRect box = Rect(MulDiv(range.rc.Left, lpx, 1440), MulDiv(range.rc.Top, lpy, 1440),
+                         MulDiv(range.rc.Right, lpx, 1440), MulDiv(range.rc.Bottom, lpy, 1440));
+  const int saved = c.SaveDC();
+  // A line taller than the page is cut at its foot.
+  c.IntersectClipRect(box);
+  TRichLayout layout(content_, 1440);
+  layout.EndsOf = [&](const TRichLine& line) {
+    auto found = ends_.find(line.Start);
+    if (found == ends_.end()) found = ends_.emplace(line.Start, layout.CharEnds(line)).first;
+    return found->second;
+  };
+  layout.Draw(c, lines_, box.Left, box.Top);
+  c.RestoreDC(saved);
+}
+
 int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render) {
   if (range == nullptr || range->hdc == nullptr) return 0;  // nothing is cached between calls
   const TRichContent& content = Content();
   const int n = content.Length();
-  const int from = std::clamp(range->chrg.cpMin, 0, n);
-  if (from >= n && n > 0) return n;
-  // Laid out in twips, whatever the canvas: every device breaks alike.
-  TRichLayout layout(content, 1440);
-  std::vector<TRichLine> lines =
-      layout.Lay(from, range->rc.Right - range->rc.Left, std::max(1, range->rc.Bottom - range->rc.Top));
-  if (range->chrg.cpMax >= 0 && range->chrg.cpMax > from) {
-    while (lines.size() > 1 && lines.back().Start >= range->chrg.cpMax) lines.pop_back();
-  }
-  if (render) {
-    TCanvas& c = *range->hdc;
-    const int lpx = c.GetDeviceCaps(LOGPIXELSX), lpy = c.GetDeviceCaps(LOGPIXELSY);
-    const TRect box = Rect(MulDiv(range->rc.Left, lpx, 1440), MulDiv(range->rc.Top, lpy, 1440),
-                           MulDiv(range->rc.Right, lpx, 1440), MulDiv(range->rc.Bottom, lpy, 1440));
-    const int saved = c.SaveDC();
-    // A line taller than the page is cut at its foot.
-    c.IntersectClipRect(box);
-    layout.Draw(c, lines, box.Left, box.Top);
-    c.RestoreDC(saved);
-  }
-  return lines.back().Next;
+  if (std::clamp(range->chrg.cpMin, 0, n) >= n && n > 0) return n;
+  const TRichPage page(content, *range);
+  if (render) page.Draw(*range);
+  return page.Next();
 }
 
 // ---- messages ----

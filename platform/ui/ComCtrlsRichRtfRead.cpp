@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -36,6 +37,9 @@ namespace {
 constexpr int kMaxDepth = 256;
 // The class library's paragraphs hold as many tab stops; more are ignored.
 constexpr size_t kMaxTabs = 32;
+// The largest font the class library's rich edit takes, 1638 points: a
+// larger size overflows the text engine's measures.
+constexpr int kMaxHalfPoints = 3276;
 
 // Code page 1252 differs from Latin-1 only in 0x80-0x9F.
 constexpr std::array<char16_t, 32> kCp1252High = {
@@ -248,7 +252,7 @@ class TRtfReader {
     else if (w == "strike")
       style(fsStrikeOut, on);
     else if (w == "fs")
-      c.HalfPoints = hasParam && n > 0 ? n : 24;
+      c.HalfPoints = hasParam && n > 0 ? std::min(n, kMaxHalfPoints) : 24;
     else if (w == "f")
       SetFont(n);
     else if (w == "cf")

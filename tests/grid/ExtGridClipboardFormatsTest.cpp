@@ -185,11 +185,12 @@ TEST_F(ClipboardFormatsTest, EdgesOfTheTextExchange) {
   // A rich text (N = 0) lands in the first cell only.
   g.Navigation().AllowRTFClipboard = true;
   Clipboard()->SetAsText("plain");
-  Clipboard()->SetAsHandle(RegisterClipboardFormat("Rich Text Format"), std::string("{\\rtf1 r}\0", 10));
+  Clipboard()->SetAsHandle(RegisterClipboardFormat("Rich Text Format"), std::string("{\\rtf1 \\b r}\0", 13));
   g.SetSelection(TGridRect{3, 1, 3, 4});
   g.PasteAtSelection();
-  EXPECT_EQ(g.GetCellText(3, 1), "{\\rtf1 r}");
+  EXPECT_EQ(g.GetCellText(3, 1), "{\\rtf1 \\b r}");
   for (int r = 2; r <= 4; ++r) EXPECT_EQ(g.GetCellText(3, r), "") << r;
+  EXPECT_TRUE(ShowsBoldRun(g, "r"));  // shown formatted
   g.Navigation().AllowRTFClipboard = false;
 
   // Without column growth a long line writes one cell past the last column,

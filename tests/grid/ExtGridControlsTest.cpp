@@ -9,6 +9,7 @@
 #include "GridFixture.h"
 #include "grid/ExtGridEditors.h"
 #include "grid/ExtGridFooter.h"
+#include "platform/gfx/RecordingCanvas.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/rtl/LocaleScope.h"
@@ -93,6 +94,38 @@ TEST_F(ExtGridControlsTest, EditorsExistWithTheGridAndKeepTheirSetUp) {
   Key(VK_PRIOR);
   EXPECT_EQ(g.Spin()->Text(), "7");
   EXPECT_EQ(g.Combo()->Items()->Count(), 1);
+}
+
+// The outline stays while the editor does: the rich-text editor stays
+// open when the focus goes to another control, the others close.
+TEST_F(ExtGridControlsTest, TheEditedCellIsOutlinedWhileItsEditorShows) {
+  for (TEditorType type : {edNormal, edSpinEdit, edComboList, edEditBtn, edDateEdit, edRichEdit}) {
+    SCOPED_TRACE(type);
+    auto& g = Typed(type);
+    g.SetCellText(1, 1, "5");
+    auto* other = new TEdit(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(0, 0, 30, 20);
+    const TRect cell = g.CellRect(1, 1);
+    auto outlined = [&] {
+      TRecordingCanvas canvas(g.Width(), g.Height());
+      g.PaintTo(canvas, 0, 0);
+      for (const TDrawCall& c : canvas.CallsOf("Rectangle"))
+        if (c.Pen.Color == g.GridLineColor() && c.Args[2] - c.Args[0] == cell.Width() &&
+            c.Args[3] - c.Args[1] == cell.Height())
+          return true;
+      return false;
+    };
+    EXPECT_FALSE(outlined());
+    Key(VK_F2);
+    ASSERT_TRUE(g.EditorActive());
+    EXPECT_TRUE(outlined());
+    other->SetFocus();
+    Application->ProcessMessages();
+    const bool stays = type == edRichEdit;
+    EXPECT_EQ(g.RichInplaceEditor()->Visible(), stays);
+    EXPECT_EQ(outlined(), stays);
+  }
 }
 
 TEST_F(ExtGridControlsTest, SpinPageKeysStayWithinTheBoundsHomeAndEndJump) {

@@ -288,6 +288,7 @@ TEST_F(GridDragDropTest, RichTextGoesIntoOneCell) {
   const TComPtr<IDataObject> data(new TSourceDataObject("bold", -1, rtf));
   EXPECT_EQ(DropOn(*b, data.Get(), 2, 2), DROPEFFECT_MOVE);
   EXPECT_EQ(b->Cells(2, 2), rtf);
+  EXPECT_TRUE(ShowsBoldRun(*b, "bold"));  // shown formatted
   b->DragDropSettings().SetOleDropRTF(false);
   EXPECT_EQ(DropOn(*b, data.Get(), 3, 2), DROPEFFECT_MOVE);
   EXPECT_EQ(b->Cells(3, 2), "bold");

@@ -95,7 +95,7 @@ TEST_F(ExtGridEditingTest, FiltersOfTheTextEditorTypes) {
 TEST_F(ExtGridEditingTest, LengthLimitDropsCharactersButNotBackspace) {
   for (bool advance : {false, true}) {
     auto& g = Editable();
-    g.MaxEditLength = 4;
+    g.SetMaxEditLength(4);
     g.Navigation().AdvanceOnEnter = advance;
     g.SetCellText(1, 1, "abcd");
     Open(g, 1, 1);
@@ -149,7 +149,7 @@ TEST_F(ExtGridEditingTest, PasteHonoursTypeLimitAndEvents) {
   for (const Case& k : cases) {
     SCOPED_TRACE(std::string(k.clip));
     auto& g = Editable(k.type);
-    g.MaxEditLength = k.limit;
+    g.SetMaxEditLength(k.limit);
     g.SetCellText(1, 1, k.cell);
     g.OnClipboardPaste = [&k](TObject*, bool& allow) { allow = k.allow; };
     Open(g, 1, 1);
@@ -308,6 +308,8 @@ TEST_F(ExtGridEditingTest, FreedImagesPicturesAndCheckerAreForgotten) {
   EXPECT_EQ(g.GridImages(), nullptr);
   EXPECT_EQ(g.PictureContainer(), nullptr);
   EXPECT_EQ(g.CellChecker(), nullptr);
+  // The grid is painted again, not taken from the last render.
+  g.Invalidate();
   ASSERT_NE(backend->Render(*form), nullptr);
   Open(g, 1, 1);
   backend->Type("x");

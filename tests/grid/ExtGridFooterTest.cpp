@@ -150,6 +150,7 @@ TEST_F(ExtRichEditTest, TheEditorOpensWithTheCellsRichTextAndStoresItBack) {
   EXPECT_FALSE(e->Visible());
   EXPECT_NE(g.Cells(1, 1).find("{\\rtf1"), std::string::npos);
   EXPECT_EQ(g.CellPlainText(1, 1, g.Cells(1, 1)), "bold text!");
+  EXPECT_TRUE(ShowsBoldRun(g, "bold"));  // shown formatted
 }
 
 TEST_F(ExtRichEditTest, TypingLinesGrowsTheEditorAndTheRowWhileAskedTo) {

@@ -34,13 +34,10 @@ TEST_F(GridGraphicsTest, CheckStylesCheckedAndEnabled) {
   TBitmap glyph(8, 8);
   grid->ControlLook().SetCheckedGlyph(glyph);
   grid->ControlLook().SetUnCheckedGlyph(glyph);
-  const CheckCase cases[] = {{csClassic, "DrawFrameControl"},
-                             {csFlat, "DrawFrameControl"},
-                             {csWinXP, "DrawPixels"},
-                             {csQir, "DrawPixels"},
-                             {csDunmare, "FillRect"},
-                             {csGlyph, "DrawPixels"},
-                             {csTheme, nullptr}};
+  const CheckCase cases[] = {{csClassic, "DrawFrameControl"}, {csFlat, "DrawFrameControl"},
+                             {csWinXP, "DrawPixels"},         {csQir, "DrawPixels"},
+                             {csDunmare, "FillRect"},         {csGlyph, "DrawPixels"},
+                             {csTheme, "DrawPixels"}};  // the XP pictures without a theme
   for (const CheckCase& c : cases)
     for (bool checked : {false, true})
       for (bool enabled : {false, true}) {

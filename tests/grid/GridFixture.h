@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/backend/headless/Headless.h"
+#include "platform/gfx/RecordingCanvas.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 
@@ -19,6 +20,20 @@ std::string ErrorOf(F&& call) {
     return e.what();
   }
   return {};
+}
+
+// Whether the control, painted, draws Text as a bold run of its own and no
+// RTF source: a rich-text cell shown formatted.
+inline bool ShowsBoldRun(TWinControl& control, const AnsiString& text) {
+  TRecordingCanvas canvas(control.Width(), control.Height());
+  control.PaintTo(canvas, 0, 0);
+  bool bold = false;
+  for (const TDrawCall& c : canvas.Calls) {
+    if (c.Text.find("\\rtf") != AnsiString::npos) return false;
+    if ((c.Op == "ExtTextOut" || c.Op == "ExtTextOutW") && c.Text == text && (c.Font.Style & fsBold))
+      bold = true;
+  }
+  return bold;
 }
 
 class GridFormTest : public ::testing::Test {

@@ -1,0 +1,77 @@
+// The text editor's cell growing with what is typed into it.
+
+#include <gtest/gtest.h>
+
+#include "GridFixture.h"
+#include "grid/ExtInplaceEdit.h"
+#include "platform/ui/Input.h"
+
+namespace {
+
+class ExtGridEditorSizingTest : public GridFormTest {
+ protected:
+  TExtStringGrid& Editing(bool width, bool height) {
+    auto& g = MakeGrid<TExtStringGrid>(4, 4, 500, 300);
+    g.SetOptions(g.Options() + TGridOptions{goEditing});
+    g.SizeWhileTyping().Width = width;
+    g.SizeWhileTyping().Height = height;
+    g.SetFocus();
+    g.SetCol(1);
+    g.SetRow(1);
+    backend->PressKey(VK_F2);
+    Application->ProcessMessages();
+    return g;
+  }
+};
+
+TEST_F(ExtGridEditorSizingTest, TypedLongTextWidensTheColumn) {
+  for (bool on : {false, true}) {
+    auto& g = Editing(on, false);
+    const int before = g.ColWidths(1);
+    backend->Type("a text far longer than the column it is typed in");
+    EXPECT_EQ(g.ColWidths(1) > before, on) << on;
+    if (!on) continue;
+    // The column fits the text and the editor follows the column.
+    g.Canvas().Font->Assign(g.Font());
+    EXPECT_GE(g.ColWidths(1), g.Canvas().TextWidth(g.GetCellText(1, 1)));
+    EXPECT_GE(g.ExtInplaceEditor()->Width(), g.ColWidths(1) - 2);
+  }
+}
+
+TEST_F(ExtGridEditorSizingTest, WrappedTextHeightensTheRow) {
+  for (bool on : {false, true}) {
+    auto& g = Editing(false, on);
+    g.SetWordWrap(true);
+    int ended = -1;
+    g.OnEndRowSize = [&](TObject*, int row) { ended = row; };
+    const int before = g.RowHeights(1);
+    backend->Type("words that wrap over several lines of this narrow column");
+    EXPECT_EQ(g.RowHeights(1) > before, on) << on;
+    EXPECT_EQ(ended, on ? 1 : -1);
+  }
+}
+
+TEST_F(ExtGridEditorSizingTest, CtrlEnterGrowsTheRowByALine) {
+  auto& g = Editing(false, true);
+  g.Multilinecells = true;
+  int ended = -1;
+  g.OnEndRowSize = [&](TObject*, int row) { ended = row; };
+  backend->Type("one");
+  const int before = g.RowHeights(1);
+  backend->PressKey(VK_RETURN, TShiftState{ssCtrl});
+  const int twoLines = g.RowHeights(1);
+  EXPECT_GT(twoLines, before);
+  EXPECT_EQ(ended, 1);
+}
+
+TEST_F(ExtGridEditorSizingTest, CtrlEnterFitsATallerNeighbour) {
+  auto& g = Editing(false, true);
+  g.Multilinecells = true;
+  g.SetCellText(2, 1, "a\r\nb\r\nc\r\nd");
+  backend->Type("one");
+  backend->PressKey(VK_RETURN, TShiftState{ssCtrl});
+  g.Canvas().Font->Assign(g.Font());
+  EXPECT_GE(g.RowHeights(1), 4 * g.Canvas().TextHeight("gh"));
+}
+
+}  // namespace
