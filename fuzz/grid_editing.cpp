@@ -40,7 +40,7 @@ TForm& FuzzForm() {
   static TForm* form = [] {
     LoadGreekLocale();
     TForm* f = NewForm<TForm>(nullptr);
-    f->SetBounds(0, 0, 500, 300);
+    f->SetBounds(0, 0, 220, 120);
     f->Show();
     return f;
   }();
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (list.Text().size() < list.Count() * 2u) std::abort();
 
   std::unique_ptr<TExtStringGrid> grid(new TExtStringGrid(&form));
-  grid->SetBounds(5, 5, 480, 250);
+  grid->SetBounds(5, 5, 200, 100);
   grid->SetParent(&form);
   grid->SetColCount(kCols);
   grid->SetRowCount(kRows);

@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "grid/GridUtil.h"
 #include "grid/ThemeApi.h"
 #include "platform/gfx/FrameControls.h"
+#include "platform/gfx/Picture.h"
 #include "platform/ui/Windows.h"
 
 // ---- the repeating button ----
@@ -64,6 +66,12 @@ void TExtTimerSpeedButton::Paint() {
     const int themeState = ButtonState() == bsDown ? 3 : hover_ ? 2 : 1;
     if (DrawThemedPart(nullptr, u"spin", Canvas(), kPart[std::clamp(Kind, 0, 3)], themeState, r)) return;
   }
+  if (!Glyph().Empty()) {
+    // A picture of the arrow on a plain button face.
+    TSpeedButton::Paint();
+    if (FocusRect) Canvas().DrawFocusRect(InflateRect(ClientRect(), -2, -2));
+    return;
+  }
   unsigned state = kArrow[std::clamp(Kind, 0, 3)];
   if (ButtonState() == bsDown) state |= DFCS_PUSHED;
   if (!Enabled()) state |= DFCS_INACTIVE;
@@ -77,6 +85,35 @@ void TExtTimerSpeedButton::Paint() {
 
 // ---- the pair of buttons ----
 
+namespace {
+// The default arrows: a small black triangle pointing up or down on the
+// key colour of the bottom-left corner.
+void RegisterSpinGlyphs() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    for (bool up : {true, false})
+      RegisterBitmapResource(up ? "EsgSpinUp" : "EsgSpinDown", 7, 4, [up](TBitmap& b) {
+        for (int y = 0; y < 4; ++y)
+          for (int x = 0; x < 7; ++x) {
+            const int row = up ? y : 3 - y;
+            b.SetPixel(x, y, x >= 3 - row && x <= 3 + row ? clBlack : clOlive);
+          }
+        b.SetPixel(0, 3, clOlive);
+        b.SetPixel(0, 0, clOlive);
+      });
+  });
+}
+
+void SetGlyphOrDefault(TExtTimerSpeedButton& button, const TBitmap& glyph, const char* fallback) {
+  if (!glyph.Empty()) {
+    button.SetGlyph(glyph);
+    return;
+  }
+  RegisterSpinGlyphs();
+  button.SetGlyph(*LoadBitmapResource(fallback));
+}
+}  // namespace
+
 TEsgSpinButton::TEsgSpinButton(TComponent* AOwner) : TWinControl(AOwner) {
   ControlStyle >> csAcceptsControls;
   up_ = new TExtTimerSpeedButton(this);
@@ -88,8 +125,14 @@ TEsgSpinButton::TEsgSpinButton(TComponent* AOwner) : TWinControl(AOwner) {
   up_->Kind = 2;
   down_->Kind = 3;
   up_->FocusRect = true;
+  SetUpGlyph(TBitmap());
+  SetDownGlyph(TBitmap());
   SetBounds(0, 0, 15, 25);
 }
+
+void TEsgSpinButton::SetUpGlyph(const TBitmap& v) { SetGlyphOrDefault(*up_, v, "EsgSpinUp"); }
+
+void TEsgSpinButton::SetDownGlyph(const TBitmap& v) { SetGlyphOrDefault(*down_, v, "EsgSpinDown"); }
 
 void TEsgSpinButton::SetDirection(TSpinDirection v) {
   direction_ = v;
@@ -237,6 +280,13 @@ void TEsgSpinEdit::SetTextKeepCaret(const AnsiString& S) {
   const int caret = SelStart();
   SetText(S);
   SetSelStart(std::min(caret, static_cast<int>(S.size())));
+}
+
+void TEsgSpinEdit::Loaded() {
+  TCustomMaskEdit::Loaded();
+  if (spinType_ == sptDate) SetTextKeepCaret(DateToStr(date_));
+  if (spinType_ == sptTime) SetTextKeepCaret(TimeToStr(time_));
+  SetSpinType(spinType_);
 }
 
 void TEsgSpinEdit::SetSpinType(TEsgSpinType v) {

@@ -46,6 +46,15 @@ class TEsgSpinButton : public TWinControl {
   TExtTimerSpeedButton* UpButton() const { return up_; }
   TExtTimerSpeedButton* DownButton() const { return down_; }
   void SetIsWinXP(bool v);
+  // The arrows' pictures; an empty one puts the default arrow back.
+  TBitmap& UpGlyph() { return up_->Glyph(); }
+  void SetUpGlyph(const TBitmap& v);
+  TBitmap& DownGlyph() { return down_->Glyph(); }
+  void SetDownGlyph(const TBitmap& v);
+  int UpNumGlyphs() const { return up_->NumGlyphs(); }
+  void SetUpNumGlyphs(int v) { up_->SetNumGlyphs(v); }
+  int DownNumGlyphs() const { return down_->NumGlyphs(); }
+  void SetDownNumGlyphs(int v) { down_->SetNumGlyphs(v); }
   void SetFlat(bool v);
   void SetTransparent(bool v);
   void Dispatch(TMessage& Message) override;
@@ -95,6 +104,9 @@ class TEsgSpinEdit : public TCustomMaskEdit {
   TDateTime MinDateValue = 0, MaxDateValue = 0;
   TEsgSpinButton* Button() const { return button_; }
   void SetIsWinXP(bool v);
+  // The date or time set while loading reaches the text, in the spin
+  // type's format.
+  void Loaded() override;
   // The least height that shows a line of the font (and the border).
   int MinHeight() const;
   void Dispatch(TMessage& Message) override;

@@ -250,7 +250,9 @@ void TFrmAXP::BuildFields() {
 
 void TFrmAXP::BuildGrid() {
   StGrid = Place<TExtStringGrid>(this, "StGrid", this, 8, 206, 562, 340);
-  StGrid->Anchors = {akLeft, akTop, akBottom};
+  // The offers grid follows the window both ways (the controls beside it
+  // sit above its top); an anchor to the bottom as well would grow it twice.
+  StGrid->SizeWithForm = true;
   StGrid->SetColCount(5);
   StGrid->SetRowCount(501);
   StGrid->SetFixedRows(1);

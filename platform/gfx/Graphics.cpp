@@ -143,7 +143,10 @@ void TCanvas::StretchDraw(const TRect& rect, TGraphic* graphic) {
 }
 
 void TGraphic::LoadFromFile(const AnsiString& fileName) {
-  TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+  // Read whole and bounded first: a pipe or device named as a picture would
+  // otherwise block or feed the decoder forever, and no picture we can
+  // decode is larger than the pixel bound allows.
+  TStringStream stream(ReadWholeFile(fileName, MaxPictureFileSize));
   LoadFromStream(stream);
 }
 

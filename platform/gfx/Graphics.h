@@ -179,6 +179,10 @@ inline std::uint32_t ColorToPixel(TColor color) {
 // messages ("Bitmap image is not valid", ...).
 DIM_EXCEPTION(EInvalidGraphic, Exception)
 
+// The largest picture file read: above the bytes of the largest picture the
+// decoders accept, so a valid one is never refused for its size.
+constexpr Int64 MaxPictureFileSize = Int64{1} << 30;
+
 // A picture that draws itself onto a canvas (bitmaps, icons, JPEG images,
 // metafiles) and reads and writes its own file format.
 class TGraphic {
@@ -193,6 +197,8 @@ class TGraphic {
   // leaves the picture as it was.
   virtual void LoadFromStream(TStream& stream) = 0;
   virtual void SaveToStream(TStream& stream) const = 0;
+  // Only a regular file within MaxPictureFileSize is read (EFOpenError,
+  // EReadError otherwise, naming the file); the picture is unchanged then.
   void LoadFromFile(const AnsiString& fileName);
   // Through a temporary file renamed over the target.
   void SaveToFile(const AnsiString& fileName) const;

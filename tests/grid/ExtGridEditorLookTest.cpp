@@ -95,3 +95,62 @@ TEST_F(ExtGridEditorLookTest, EditorsKeepTheirLeastHeight) {
 }
 
 }  // namespace
+
+namespace {
+
+class EsgSpinGlyphTest : public GridFormTest {};
+
+// A spin whose form description is being read.
+struct LoadingSpin : TEsgSpinEdit {
+  using TComponent::SetLoading;
+  using TEsgSpinEdit::TEsgSpinEdit;
+};
+
+TEST_F(EsgSpinGlyphTest, DefaultArrowsCustomGlyphsAndNumGlyphs) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* sp = new TEsgSpinEdit(form.get());
+  sp->SetParent(form.get());
+  sp->SetBounds(300, 200, 80, 22);
+  TEsgSpinButton& b = *sp->Button();
+  ASSERT_FALSE(b.UpGlyph().Empty());
+  ASSERT_FALSE(b.DownGlyph().Empty());
+  EXPECT_EQ(b.UpNumGlyphs(), 1);
+  EXPECT_EQ(b.DownNumGlyphs(), 1);
+  // The default arrows are drawn: black pixels inside each button.
+  const TImageCanvas* shot = backend->Render(*form);
+  ASSERT_NE(shot, nullptr);
+  auto blackIn = [&](TControl& button) {
+    const TPoint at = button.ClientToScreen(Point(0, 0));
+    const TPoint origin = form->ClientToScreen(Point(0, 0));
+    int black = 0;
+    for (int y = 0; y < button.Height(); ++y)
+      for (int x = 0; x < button.Width(); ++x)
+        if (shot->Pixel(at.X - origin.X + x, at.Y - origin.Y + y) == clBlack) ++black;
+    return black;
+  };
+  EXPECT_GE(blackIn(*b.UpButton()), 10);
+  EXPECT_GE(blackIn(*b.DownButton()), 10);
+  // A glyph of one's own, then none again: the default comes back.
+  TBitmap mine(9, 9);
+  b.SetUpGlyph(mine);
+  EXPECT_EQ(b.UpGlyph().Width(), 9);
+  b.SetUpNumGlyphs(2);
+  EXPECT_EQ(b.UpNumGlyphs(), 2);
+  b.SetUpGlyph(TBitmap());
+  EXPECT_EQ(b.UpGlyph().Width(), 7);
+}
+
+TEST_F(EsgSpinGlyphTest, LoadedWritesTheDateSetWhileLoading) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* sp = new LoadingSpin(form.get());
+  sp->SetParent(form.get());
+  sp->SetLoading(true);
+  sp->SetSpinType(sptDate);
+  sp->SetDateValue(EncodeDate(2003, 1, 31));
+  EXPECT_NE(sp->Text(), DateToStr(EncodeDate(2003, 1, 31)));  // not while loading
+  sp->SetLoading(false);
+  sp->Loaded();
+  EXPECT_EQ(sp->Text(), DateToStr(EncodeDate(2003, 1, 31)));
+}
+
+}  // namespace

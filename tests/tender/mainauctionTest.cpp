@@ -284,6 +284,26 @@ TEST_F(MainWindowTest, NameColumnWidthFollowsTheOthers) {
   EXPECT_EQ(w.StGrid->ColWidths(1), 50);
 }
 
+// A larger window gives the offers more room both ways, and the grid comes
+// back to its size with the window.
+TEST_F(MainWindowTest, OffersGridFollowsTheWindowSize) {
+  TFrmAXP& w = Start();
+  const TRect grid = w.StGrid->BoundsRect();
+  const int width = w.Width(), height = w.Height();
+  const struct { int dw, dh; } steps[] = {{200, 120}, {0, 300}, {-40, -10}, {0, 0}};
+  for (const auto& s : steps) {
+    SCOPED_TRACE(std::to_string(s.dw) + "," + std::to_string(s.dh));
+    w.SetBounds(w.Left(), w.Top(), width + s.dw, height + s.dh);
+    Application->ProcessMessages();
+    EXPECT_EQ(w.StGrid->Left(), grid.Left);
+    EXPECT_EQ(w.StGrid->Top(), grid.Top);
+    EXPECT_EQ(w.StGrid->Width(), grid.Width() + s.dw);
+    EXPECT_EQ(w.StGrid->Height(), grid.Height() + s.dh);
+    // Never under the status bar.
+    EXPECT_LE(w.StGrid->Top() + w.StGrid->Height(), w.Panel4->Top());
+  }
+}
+
 TEST_F(MainWindowTest, HelpOpensTheHelpFileWhenThere) {
   Application->HelpFile = "VARNOLDI.HLP";
   TFrmAXP& w = Start();

@@ -3,9 +3,11 @@
 // damaged files are refused without touching what was loaded.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "../rtl/TempFolder.h"
@@ -335,6 +337,39 @@ TEST(PictureFiles, ChoosesTheKindByExtension) {
   EXPECT_THROW(picture.LoadFromFile(Path("wrong.jpg")), EInvalidGraphic);
   EXPECT_NE(dynamic_cast<TJPEGImage*>(picture.Graphic()), nullptr);
   EXPECT_NE(dynamic_cast<TMetafile*>(TPicture::NewGraphicFor(".EMF").get()), nullptr);
+}
+
+// A pipe, a folder or a file past the bound under a picture's name is
+// refused at once with the file's name, and the picture stays as it was.
+TEST(PictureFiles, OnlyRegularFilesWithinTheBoundAreRead) {
+  TempFolder folder;
+  TBitmap bitmap(2, 2);
+  bitmap.SaveToFile(folder / "good.bmp");
+  TPicture picture;
+  picture.LoadFromFile(folder / "good.bmp");
+  ASSERT_EQ(::mkfifo((folder.path() + "/pipe.bmp").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder.path() + "/folder.jpg");
+  { std::ofstream sparse(folder.path() + "/huge.bmp", std::ios::binary); }
+  std::filesystem::resize_file(folder.path() + "/huge.bmp",
+                               static_cast<std::uintmax_t>(MaxPictureFileSize) + 1);
+  const struct {
+    const char* name;
+    bool tooLarge;
+  } cases[] = {{"pipe.bmp", false}, {"folder.jpg", false}, {"huge.bmp", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      picture.LoadFromFile(folder / c.name);
+      FAIL();
+    } catch (const EReadError& e) {
+      EXPECT_TRUE(c.tooLarge);
+      EXPECT_NE(e.Message.find(c.name), AnsiString::npos);
+    } catch (const EFOpenError& e) {
+      EXPECT_FALSE(c.tooLarge);
+      EXPECT_NE(e.Message.find(c.name), AnsiString::npos);
+    }
+    EXPECT_EQ(picture.Width(), 2);
+  }
 }
 
 TEST(Resources, NamedBitmapsArePaintedOnRequest) {

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -389,7 +391,19 @@ TEST(ReadWhole, OnlyRegularFilesWithinTheBound) {
   const std::string fifo = folder.path() + "/def.knd";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_THROW(ReadWholeFile(folder / "def.knd"), EFOpenError);  // no hang
-  EXPECT_THROW(ReadWholeFile("/dev/zero", 1000), EFOpenError);
+  // A folder and a socket stand for every name that is no regular file.
+  ASSERT_TRUE(fs::create_directory(folder.path() + "/folder"));
+  EXPECT_THROW(ReadWholeFile(folder / "folder", 1000), EFOpenError);
+  const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(socketFd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = folder.path() + "/socket";
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+  ASSERT_EQ(::bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  EXPECT_THROW(ReadWholeFile(folder / "socket", 1000), EFOpenError);
+  ::close(socketFd);
   WriteBytes(folder.path() + "/big", std::string(2000, 'x'));
   EXPECT_THROW(ReadWholeFile(folder / "big", 1999), EReadError);
   EXPECT_EQ(ReadWholeFile(folder / "big", 2000).size(), 2000u);
