@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -416,7 +417,13 @@ TEST_F(GridCellStreamTest, AFilePictureTravelsByItsNameAndSize) {
 
 TEST_F(GridCellStreamTest, AFilePictureNamingNoPlainFileIsRefused) {
   MakeGrid<TExtStringGrid>(2, 2);
-  for (const char* name : {"/dev/zero", "/"}) {
+  // A folder and a pipe of the test's own under picture names.
+  const std::filesystem::path folder = TestOutputFolder() / "cellblock_folder.bmp";
+  const std::filesystem::path pipe = TestOutputFolder() / "cellblock_pipe.bmp";
+  std::filesystem::create_directories(folder);
+  std::filesystem::remove(pipe);
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& name : {folder.string(), pipe.string()}) {
     SCOPED_TRACE(name);
     TMemoryStream m;
     {
