@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "grid/EsgHTMLE.h"
+#include "grid/EsgUni.h"
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
 #include "platform/rtl/SysUtils.h"
@@ -81,8 +82,20 @@ TSize TExtStringGrid::CellTextExtent(int ACol, int ARow, bool WordWrap) {
   const int room = displCol >= 0 && displCol < ColCount()
                        ? ColWidths(displCol) - 2 * (GridLineWidth() + 1) - XYOffset.X
                        : DefaultColWidth();
-  TRect r = Rect(0, 0, WordWrap ? std::max(1, room) : 0x3FFFFFFF, 0);
-  Canvas().DrawText(text, r, DT_CALCRECT | DT_NOPREFIX | (WordWrap ? DT_WORDBREAK : 0));
+  const int width = WordWrap ? std::max(1, room) : 0x3FFFFFFF;
+  const int kind = ClassifyCellText(text, false);
+  // Rich text takes the room its formatted lines need with the margin it
+  // keeps inside the cell; wide text is measured as the characters it holds.
+  if (kind == ctkRTF) {
+    const TPoint size = RichCellSize(ACol, ARow, WordWrap ? width : 0);
+    return TSize{size.X, size.Y};
+  }
+  TRect r = Rect(0, 0, width, 0);
+  const unsigned flags = DT_CALCRECT | DT_NOPREFIX | (WordWrap ? DT_WORDBREAK : 0);
+  if (kind == ctkUnicode)
+    Canvas().DrawTextW(WideFromCellText(text), r, flags);
+  else
+    Canvas().DrawText(text, r, flags);
   return TSize{r.Right - r.Left, r.Bottom - r.Top};
 }
 

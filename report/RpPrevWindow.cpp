@@ -406,17 +406,27 @@ void TRpStandardPreview::ThumbDraw(int, int row, const TRect& rect) {
   // Some screens of thumbnails are kept, not a picture of every page.
   constexpr size_t kKeptThumbs = 256;
   if (thumbs_.size() >= kKeptThumbs && thumbs_.find(row) == thumbs_.end()) thumbs_.clear();
-  std::unique_ptr<TBitmap>& picture = thumbs_[row];
+  // The page a busy run is still making may look blank now: it is drawn
+  // but not kept, so that its finished picture shows later.
+  const bool pageFinished = !Busy() || row + 1 < printer_->PageCount();
+  std::unique_ptr<TBitmap> unfinished;
+  auto kept = thumbs_.find(row);
+  TBitmap* picture = kept != thumbs_.end() ? kept->second.get() : nullptr;
   if (!picture && width > 0 && height > 0) {
-    picture = std::make_unique<TBitmap>(width, height);
-    TCanvas& b = *picture->Canvas();
+    auto drawn = std::make_unique<TBitmap>(width, height);
+    TCanvas& b = *drawn->Canvas();
     b.Brush->Style = bsSolid;
     b.Brush->Color = clBtnFace;
     b.FillRect(TRect{0, 0, width, height});
     std::unique_ptr<TMetafile> page = printer_->GetPage(row + 1);
     TRpPreviewImage::DrawPage(page.get(), b, place, true);
+    picture = drawn.get();
+    if (pageFinished)
+      thumbs_[row] = std::move(drawn);
+    else
+      unfinished = std::move(drawn);
   }
-  if (picture) c.Draw(rect.Left, rect.Top, picture.get());
+  if (picture) c.Draw(rect.Left, rect.Top, picture);
   c.Brush->Style = bsClear;
   c.Font->Color = clWindowText;
   c.TextOut(rect.Left + 1, rect.Top + 1, IntToStr(row + 1));

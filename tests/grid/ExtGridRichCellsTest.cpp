@@ -175,6 +175,32 @@ TEST_F(RichCellsTest, ACellPaintedAgainShowsWhatItHoldsNow) {
   }
 }
 
+TEST_F(RichCellsTest, RowsAndColumnsSizedToTheirContentShowIt) {
+  grid->SetCells(1, 1, kRuns);
+  grid->SetUnicodeCell(2, 1, u"Ωμέγα Жизнь");
+  grid->AutoSizeCol(1);
+  grid->AutoSizeCol(2);
+  grid->AutoSizeRow(1);
+  // Sized by what is drawn, not by the RTF source or the bytes of the
+  // wide text.
+  TRecordingCanvas probe;
+  probe.Font->Assign(grid->Font());
+  EXPECT_LT(grid->ColWidths(1), probe.TextWidth(kRuns) / 2);
+  EXPECT_LT(grid->ColWidths(2), probe.TextWidthW(u"Ωμέγα Жизнь") + 20);
+  EXPECT_GE(grid->ColWidths(2), probe.TextWidthW(u"Ωμέγα Жизнь"));
+  // The painted cell shows both paragraphs, unwrapped, and the whole wide
+  // text.
+  canvas = std::make_unique<TRecordingCanvas>(1000, 300);
+  grid->DrawCellContent(*canvas, 1, 1, grid->CellRect(1, 1), {});
+  ASSERT_NE(Run("Last"), nullptr);
+  ASSERT_NE(Run("Plain "), nullptr);
+  EXPECT_EQ(Run("Bold")->Args[1], Run("Plain ")->Args[1]);
+  canvas = std::make_unique<TRecordingCanvas>(1000, 300);
+  grid->DrawCellContent(*canvas, 2, 1, grid->CellRect(2, 1), {});
+  ASSERT_EQ(canvas->CallsOf("ExtTextOutW").size(), 1u);
+  EXPECT_EQ(canvas->CallsOf("ExtTextOutW")[0].WideText, u"Ωμέγα Жизнь");
+}
+
 TEST_F(RichCellsTest, DamagedRichTextDrawsAsTextOrNothing) {
   const char* const damaged[] = {
       "{\\rtf1 {\\b unclosed",
@@ -315,7 +341,8 @@ TEST_F(RichCellsPictureTest, RichAndWideCellsShowFormatted) {
   g.SetRowHeights(3, 60);
   const AnsiString greek = cp1253::FromUtf8(
       "{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0\\fcharset161 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
-      "\\f0\\fs20 {\\b \\'d0\\'f1\\'ef\\'f3\\'f6\\'ef\\'f1\\'dc} {\\i \\'ec\\'e5\\'e9\\'ef\\'e4\\'fc\\'f4\\'e7}"
+      "\\f0\\fs20 {\\b \\'d0\\'f1\\'ef\\'f3\\'f6\\'ef\\'f1\\'dc} {\\i "
+      "\\'ec\\'e5\\'e9\\'ef\\'e4\\'fc\\'f4\\'e7}"
       "\\par {\\cf1\\fs28 12,50%}}");
   g.SetCells(1, 1, greek);
   g.SetCells(1, 2, greek);
@@ -342,11 +369,12 @@ TEST_F(RichCellsPictureTest, RichAndWideCellsShowFormatted) {
     return Rect(cell.Left + origin.X, cell.Top + origin.Y, cell.Right + origin.X, cell.Bottom + origin.Y);
   };
   const TRect plain = at(1, 1), selected = at(1, 2);
-  EXPECT_GT(Count(image, plain, clRed), 10);     // the red run
+  EXPECT_GT(Count(image, plain, clRed), 10);  // the red run
   EXPECT_EQ(Count(image, plain, clYellow), 0);
   EXPECT_GT(Count(image, selected, clYellow), 30);  // every run in the selection's text colour
   EXPECT_EQ(Count(image, selected, clRed), 0);
-  EXPECT_GT(InkedRows(image, plain, paper), InkedRows(image, selected, clNavy) + 8);  // two lines, the cell below one
+  EXPECT_GT(InkedRows(image, plain, paper),
+            InkedRows(image, selected, clNavy) + 8);  // two lines, the cell below one
   // The wide text: one line cut short, and the wrapped one on several.
   const TRect cut = at(2, 1), wrapped = at(2, 3);
   EXPECT_GT(InkedRows(image, wrapped, paper), InkedRows(image, cut, paper) * 3 / 2);

@@ -37,16 +37,6 @@ void RunFor(int ms) {
   }
 }
 
-bool RunUntil(const std::function<bool()>& done, int ms = 8000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    Backend().WaitForInput(10);
-    Application->ProcessMessages();
-  }
-  return done();
-}
-
 bool Xdo(std::vector<std::string> args) {
   args.insert(args.begin(), "xdotool");
   return RunDisplayTool(args);

@@ -477,6 +477,18 @@ TEST_F(RpPrevTest, ThumbnailsKeptAsPicturesShowWhatTheirPagesDraw) {
 
       EXPECT_GT(inked, 0) << row;  // a page drawn, not an empty cell
     }
+    // The first page's thumbnail was first painted while its page was still
+    // being made: it shows the finished page, not the blank one of then.
+    {
+      const TRect r = place(0);
+      int dark = 0;
+      for (int y = r.Top + 4; y < r.Bottom - 4; ++y)
+        for (int x = r.Left + 4; x < r.Right - 4; ++x) {
+          const TColor c = kept->Pixel(x, y);
+          dark += GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128;
+        }
+      EXPECT_GT(dark, 0) << "pass " << pass << ": the first thumbnail is blank";
+    }
     // A second run into the same printer: other lines on the pages.
     if (pass == 0) {
       rep->OnNeedData() = [this](TObject*, bool& more) {

@@ -447,7 +447,9 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
           if (w->Width() != e.window.data1 || w->Height() != e.window.data2) WindowBoundsChanged(*w);
           break;
         case SDL_WINDOWEVENT_MOVED:
+          applyingDisplayMove_ = true;
           w->SetBounds(e.window.data1, e.window.data2, w->Width(), w->Height());
+          applyingDisplayMove_ = false;
           break;
         case SDL_WINDOWEVENT_CLOSE:
           PostMessage(w->Handle(), WM_CLOSE, 0, 0);
@@ -559,6 +561,7 @@ void TScreenBackend::WindowBoundsChanged(TWinControl& window) {
   SDL_GetWindowPosition(w, &x, &y);
   SDL_GetWindowSize(w, &width, &height);
   if (x != window.Left() || y != window.Top()) SDL_SetWindowPosition(w, window.Left(), window.Top());
+  if (applyingDisplayMove_) return;
   if (width != window.Width() || height != window.Height())
     SDL_SetWindowSize(w, std::max(window.Width(), 1), std::max(window.Height(), 1));
 }

@@ -87,4 +87,8 @@ class TScreenBackend : public TBackend {
   // With no window manager nobody hands the keyboard on: not when the
   // window that had it goes, not when the user clicks another window.
   bool refocus_ = false;
+  // Set while a move the display reported is applied: the window manager
+  // moves and sizes in one step (a maximise), and the size it gave arrives
+  // in an event of its own after the move.
+  bool applyingDisplayMove_ = false;
 };

@@ -9,3 +9,7 @@ struct SDL_Window;
 // last requests can be, through the display connection of Any, and waits
 // until the display has answered.
 void SendToMissingWindow(SDL_Window* any);
+
+// Asks the window manager, as its own maximise button does, to maximise
+// the window.
+void AskWindowManagerToMaximise(SDL_Window* window);

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -29,6 +30,17 @@
 #include "platform/ui/MessageLoop.h"
 
 extern char** environ;
+
+// Runs the program's loop until Done holds or Ms milliseconds passed.
+inline bool RunUntil(const std::function<bool()>& done, int ms = 8000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    if (done()) return true;
+    Backend().WaitForInput(10);
+    Application->ProcessMessages();
+  }
+  return done();
+}
 
 // A virtual X display of our own for the test, ended with the test.
 class XvfbDisplay {

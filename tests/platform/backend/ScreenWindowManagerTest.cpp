@@ -1,0 +1,53 @@
+// A sizeable form maximised by the window manager (its title bar's button
+// or a double click there) takes the size the window manager gave.
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "XRequests.h"
+#include "XvfbDisplay.h"
+#include "platform/backend/screen/Screen.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
+#include "tests/TestOutput.h"
+
+namespace {
+
+TEST(ScreenBackend, AFormMaximisedByTheWindowManagerTakesItsSize) {
+  ASSERT_TRUE(OpenboxSession::Installed()) << "openbox is missing: install the Debian package openbox";
+  std::unique_ptr<XvfbDisplay> display;
+  TScreenBackend* screen = OpenScreenForTest(display);
+  ASSERT_NE(screen, nullptr);
+  Application->Initialize();
+  constexpr int kPanel = 40;
+  OpenboxSession wm(display->Display(), TestOutputFolder() / "openbox-maximise", kPanel);
+  ASSERT_TRUE(wm.Started());
+  ASSERT_TRUE(RunUntil([] { return Screen->WorkAreaHeight() == Screen->Height() - kPanel; }))
+      << "openbox published no work area";
+
+  std::unique_ptr<TForm> form(NewForm<TForm>(nullptr));
+  form->SetBounds(60, 80, 400, 300);
+  form->Show();
+  SDL_Window* window = screen->WindowOf(*form);
+  ASSERT_NE(window, nullptr);
+  // Settled where the window manager placed it before the request.
+  RunUntil([] { return false; }, 300);
+  AskWindowManagerToMaximise(window);
+  // Moved and sized in one step: the move must not send the old size back
+  // to the display.
+  ASSERT_TRUE(RunUntil([&] { return form->Width() > 400 && form->Height() > 300; }))
+      << "the form stayed " << form->Width() << "x" << form->Height();
+  RunUntil([] { return false; }, 300);
+  int width = 0, height = 0;
+  SDL_GetWindowSize(window, &width, &height);
+  EXPECT_EQ(form->Width(), width);
+  EXPECT_EQ(form->Height(), height);
+  EXPECT_GT(width, Screen->WorkAreaWidth() - 20);
+  EXPECT_LE(height, Screen->WorkAreaHeight());
+  form.reset();
+  SetBackend(nullptr);
+  unsetenv("DIM_BACKEND");
+}
+
+}  // namespace

@@ -1,0 +1,16 @@
+#pragma once
+// The program around a demo form: the display backend, the form made as
+// the main form, and the message loop until it closes.
+
+#include "platform/backend/Backends.h"
+#include "platform/ui/Application.h"
+
+template <class Form>
+int RunDemoForm() {
+  InstallDefaultBackend();
+  Application->Initialize();
+  Form* form = nullptr;
+  Application->CreateForm(form);
+  Application->Run();
+  return 0;
+}
