@@ -575,16 +575,22 @@ const ResolvedFont& Resolve(const TFont& font) {
     std::unique_ptr<ResolvedFont> font;
     std::list<const Key*>::iterator use;
   };
-  static std::map<Key, Kept> cache;
-  static std::list<const Key*> uses;  // the most recently resolved first
+  static std::map<Key, Kept, std::less<>> cache;
+  static std::list<const Key*> uses;           // the most recently resolved first
+  static const ResolvedFont* front = nullptr;  // the font of uses.front()
   static std::mutex lock;
   std::lock_guard guard(lock);
-  int height = font.Height() == 0 ? -MulDiv(10, font.PixelsPerInch, 72) : font.Height();
-  Key key{font.Name, height, font.PixelsPerInch, font.Style};
+  const int height = font.Height() == 0 ? -MulDiv(10, font.PixelsPerInch, 72) : font.Height();
+  const unsigned style = font.Style;
+  const auto key = std::tie(font.Name, height, font.PixelsPerInch, style);
+  // Text is measured and drawn in one font many times over: the last one
+  // is found without a search.
+  if (front != nullptr && *uses.front() == key) return *front;
   auto it = cache.find(key);
   if (it != cache.end()) {
     uses.splice(uses.begin(), uses, it->second.use);
-    return *it->second.font;
+    front = it->second.font.get();
+    return *front;
   }
   // Callers hold the result only for the call they make it for, so the
   // least recently resolved font can go when metafiles ask for size after
@@ -593,10 +599,11 @@ const ResolvedFont& Resolve(const TFont& font) {
     cache.erase(*uses.back());
     uses.pop_back();
   }
-  it = cache.emplace(key, Kept{std::make_unique<ResolvedFont>(font), {}}).first;
+  it = cache.emplace(Key(key), Kept{std::make_unique<ResolvedFont>(font), {}}).first;
   uses.push_front(&it->first);
   it->second.use = uses.begin();
-  return *it->second.font;
+  front = it->second.font.get();
+  return *front;
 }
 
 }  // namespace gfx

@@ -432,7 +432,9 @@ struct FINDTEXTA {
 // The text must outlive the page.
 class TRichPage {
  public:
-  TRichPage(const TRichContent& Content, const FORMATRANGE& Range);
+  // Measures, when given, are kept by the caller for this content (the
+  // control keeps them from one format-range call to the next).
+  TRichPage(const TRichContent& Content, const FORMATRANGE& Range, TRichMeasures* Measures = nullptr);
   // The first character that did not fit.
   int Next() const { return lines_.back().Next; }
   // On Range.hdc in Range.rc, cut at the rectangle.
@@ -440,6 +442,7 @@ class TRichPage {
 
  private:
   const TRichContent& content_;
+  TRichMeasures* measures_;
   std::vector<TRichLine> lines_;
   mutable std::map<int, std::vector<int>> ends_;
 };
@@ -584,6 +587,8 @@ class TCustomRichEdit : public TCustomMemo {
   int InsertFormat() const;
   bool plainText_ = false;
   mutable TRichContent content_;
+  // Kept by format-range from call to call until released.
+  TRichMeasures printMeasures_;
   TRichContent undoContent_;
   TRichCharFormat fontFormat_;
   std::unique_ptr<TRichDocument> pendingDoc_;

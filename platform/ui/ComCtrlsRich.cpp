@@ -546,11 +546,13 @@ TSize TCustomRichEdit::RequiredSize() const {
 
 // ---- format-range ----
 
-TRichPage::TRichPage(const TRichContent& content, const FORMATRANGE& range) : content_(content) {
+TRichPage::TRichPage(const TRichContent& content, const FORMATRANGE& range, TRichMeasures* measures)
+    : content_(content), measures_(measures) {
   const int from = std::clamp(range.chrg.cpMin, 0, content.Length());
   // Laid out in twips, whatever the canvas: every device breaks alike.
-  lines_ = TRichLayout(content, 1440).Lay(from, range.rc.Right - range.rc.Left,
-                                          std::max(1, range.rc.Bottom - range.rc.Top));
+  TRichLayout layout(content, 1440);
+  layout.Measures = measures_;
+  lines_ = layout.Lay(from, range.rc.Right - range.rc.Left, std::max(1, range.rc.Bottom - range.rc.Top));
   if (range.chrg.cpMax >= 0 && range.chrg.cpMax > from) {
     while (lines_.size() > 1 && lines_.back().Start >= range.chrg.cpMax) lines_.pop_back();
   }
@@ -565,6 +567,7 @@ void TRichPage::Draw(const FORMATRANGE& range) const {
   // A line taller than the page is cut at its foot.
   c.IntersectClipRect(box);
   TRichLayout layout(content_, 1440);
+  layout.Measures = measures_;
   layout.EndsOf = [&](const TRichLine& line) {
     auto found = ends_.find(line.Start);
     if (found == ends_.end()) found = ends_.emplace(line.Start, layout.CharEnds(line)).first;
@@ -575,11 +578,15 @@ void TRichPage::Draw(const FORMATRANGE& range) const {
 }
 
 int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render) {
-  if (range == nullptr || range->hdc == nullptr) return 0;  // nothing is cached between calls
+  if (range == nullptr || range->hdc == nullptr) {
+    printMeasures_.Clear();
+    return 0;
+  }
   const TRichContent& content = Content();
   const int n = content.Length();
   if (std::clamp(range->chrg.cpMin, 0, n) >= n && n > 0) return n;
-  const TRichPage page(content, *range);
+  printMeasures_.Follow(content, 1440);
+  const TRichPage page(content, *range, &printMeasures_);
   if (render) page.Draw(*range);
   return page.Next();
 }

@@ -21,6 +21,11 @@ bool operator==(const TRichContent& a, const TRichContent& b) {
   return true;
 }
 
+bool TRichContent::Identical(const TRichContent& other) const {
+  return text_ == other.text_ && charFormats_ == other.charFormats_ && formats_ == other.formats_ &&
+         paras_ == other.paras_ && wide_ == other.wide_;
+}
+
 void TRichContent::SetDefault(const TRichCharFormat& format) {
   // Index 0 is the default: the characters that have it follow.
   const auto same = std::find(formats_.begin() + 1, formats_.end(), format);

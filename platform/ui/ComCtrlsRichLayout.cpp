@@ -61,13 +61,34 @@ std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) con
   return segs;
 }
 
-namespace {
-// The measures of one format, taken once per layout.
-struct TMeasurer {
+void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
+  // A text laid out from very many places keeps no more than a bound.
+  constexpr size_t kMaxKept = 1 << 16;
+  if (of_ && dpi_ == dotsPerInch && widths_.size() + ends_.size() < kMaxKept && of_->Identical(content))
+    return;
+  Clear();
+  of_ = std::make_unique<TRichContent>(content);
+  dpi_ = dotsPerInch;
+}
+
+void TRichMeasures::Clear() {
+  widths_.clear();
+  ends_.clear();
+  metrics_.clear();
+  of_.reset();
+  dpi_ = 0;
+}
+
+// The measures of one layout, taken once, or once for as long as the
+// user keeps them.
+struct TRichMeasurer {
   const TRichLayout& layout;
   const TRichContent& content;
-  std::map<int, TTextMetric> metrics;
+  TRichMeasures own;
+  TRichMeasures& kept;
   int current = -1;  // the format the canvas has now
+  TRichMeasurer(const TRichLayout& l, const TRichContent& c)
+      : layout(l), content(c), kept(l.Measures != nullptr ? *l.Measures : own) {}
   TCanvas& Use(int format) {
     TCanvas& c = MeasureCanvas();
     if (format == current) return c;
@@ -80,27 +101,38 @@ struct TMeasurer {
     return c;
   }
   const TTextMetric& Metrics(int format) {
-    auto it = metrics.find(format);
-    if (it == metrics.end()) it = metrics.emplace(format, Use(format).GetTextMetrics()).first;
+    auto it = kept.metrics_.find(format);
+    if (it == kept.metrics_.end()) it = kept.metrics_.emplace(format, Use(format).GetTextMetrics()).first;
     return it->second;
   }
   int Width(int format, int start, int end) {
+    const TRichMeasures::TKey key{format, start, end};
+    auto it = kept.widths_.find(key);
+    if (it != kept.widths_.end()) return it->second;
     TCanvas& c = Use(format);
-    if (content.HasWide(start, end)) return c.TextWidthW(content.WideText(start, end));
-    return c.TextWidth(content.Text().substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+    const int width = content.HasWide(start, end)
+                          ? c.TextWidthW(content.WideText(start, end))
+                          : c.TextWidth(content.Text().substr(static_cast<size_t>(start),
+                                                              static_cast<size_t>(end - start)));
+    kept.widths_.emplace(key, width);
+    return width;
   }
-  std::vector<int> Ends(int format, int start, int end) {
+  const std::vector<int>& Ends(int format, int start, int end) {
+    const TRichMeasures::TKey key{format, start, end};
+    auto it = kept.ends_.find(key);
+    if (it != kept.ends_.end()) return it->second;
     TCanvas& c = Use(format);
-    if (content.HasWide(start, end)) return c.CharacterEndsW(content.WideText(start, end));
-    return c.CharacterEnds(
-        content.Text().substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+    std::vector<int> ends = content.HasWide(start, end)
+                                ? c.CharacterEndsW(content.WideText(start, end))
+                                : c.CharacterEnds(content.Text().substr(static_cast<size_t>(start),
+                                                                        static_cast<size_t>(end - start)));
+    return kept.ends_.emplace(key, std::move(ends)).first->second;
   }
 };
-}  // namespace
 
 std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wrap, int lastPara) const {
   std::vector<TRichLine> lines;
-  TMeasurer m{*this, content_, {}};
+  TRichMeasurer m(*this, content_);
   const AnsiString& t = content_.Text();
   const int n = content_.Length();
   int pos = std::clamp(from, 0, n);
@@ -150,7 +182,7 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
           advances.assign(static_cast<size_t>(pend - pos), 0);
           for (const TSegment& s : segs) {
             if (IsSeparate(t[static_cast<size_t>(s.Start)])) continue;
-            const std::vector<int> ends = m.Ends(s.Format, s.Start, s.End);
+            const std::vector<int>& ends = m.Ends(s.Format, s.Start, s.End);
             for (int i = s.Start; i < s.End; ++i)
               advances[static_cast<size_t>(i - pos)] =
                   ends[static_cast<size_t>(i - s.Start)] -
@@ -229,7 +261,7 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
 }
 
 int TRichLayout::Measure(const TRichLine& line) const {
-  TMeasurer m{*this, content_, {}};
+  TRichMeasurer m(*this, content_);
   const TRichParaFormat& pf = content_.Para(line.Para);
   const int indent = std::max(0, Scale(pf.LeftIndent + (line.First ? pf.FirstIndent : 0), dpi_, 1440)) +
                      (pf.Bullet ? BulletIndent() : 0);
@@ -241,7 +273,7 @@ int TRichLayout::Measure(const TRichLine& line) const {
 }
 
 std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {
-  TMeasurer m{*this, content_, {}};
+  TRichMeasurer m(*this, content_);
   const AnsiString& t = content_.Text();
   const TRichParaFormat& pf = content_.Para(line.Para);
   int indent = Scale(content_.Para(line.Para).LeftIndent + (line.First ? pf.FirstIndent : 0), dpi_, 1440);
@@ -255,7 +287,7 @@ std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {
       ends.push_back(x);
       continue;
     }
-    const std::vector<int> e = m.Ends(s.Format, s.Start, s.End);
+    const std::vector<int>& e = m.Ends(s.Format, s.Start, s.End);
     for (int v : e) ends.push_back(x + v);
     x += e.empty() ? 0 : e.back();
   }

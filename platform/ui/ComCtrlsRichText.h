@@ -8,7 +8,9 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "platform/gfx/Graphics.h"
@@ -152,6 +154,9 @@ class TRichContent {
   int Find(const AnsiString& what, int start, int end, bool matchCase, bool wholeWord) const;
 
   friend bool operator==(const TRichContent& a, const TRichContent& b);
+  // Equal down to the numbering of the formats (what measures kept by
+  // format number need).
+  bool Identical(const TRichContent& other) const;
 
  private:
   const std::vector<int>& Starts() const;
@@ -184,6 +189,26 @@ struct TRichLine {
   int Stretch = 0;
 };
 
+// Measures of one content at one resolution, kept across its layouts:
+// format-range lays the same text out again for every rectangle it is
+// given, and measuring is most of what a layout costs.
+class TRichMeasures {
+ public:
+  // Forgets what was measured unless it was measured on this very content
+  // at this resolution.
+  void Follow(const TRichContent& content, int dotsPerInch);
+  void Clear();
+
+ private:
+  friend struct TRichMeasurer;
+  using TKey = std::tuple<int, int, int>;  // format, start, end
+  std::map<TKey, int> widths_;
+  std::map<TKey, std::vector<int>> ends_;
+  std::map<int, TTextMetric> metrics_;
+  std::unique_ptr<TRichContent> of_;
+  int dpi_ = 0;
+};
+
 // Lays the content out in units of DotsPerInch (96 for the screen, 1440 for
 // twips). Every measure is taken on one image canvas at that resolution,
 // whatever the text is drawn on later, so that the screen, metafiles and
@@ -203,6 +228,9 @@ class TRichLayout {
   int DrawDpi = 0;
   // When set, every run is drawn in this colour (a disabled control's).
   TColor TextColor = clNone;
+  // Measures kept by the user across layouts of one content (with no
+  // FontOf of its own); each layout measures afresh without.
+  TRichMeasures* Measures = nullptr;
 
   // Lines from character From (a line starts there even mid-paragraph)
   // within Width, wrapped unless Wrap is off (the width then only aligns);

@@ -119,6 +119,53 @@ TEST_F(RichEditFormatRangeTest, ALineTallerThanThePageStillAdvances) {
   EXPECT_EQ(Splits(edit, screen, Rect(0, 0, 7200, 720)), next);
 }
 
+// Measures are kept from call to call until the range is released; a text
+// or a format changed in between is measured afresh, never with what was
+// kept for the old one.
+TEST_F(RichEditFormatRangeTest, AChangeBetweenCallsIsMeasuredAfresh) {
+  TImageCanvas screen(800, 800);
+  const TRect page = Rect(0, 0, 4320, 2880);
+  FORMATRANGE range;
+  range.hdc = range.hdcTarget = &screen;
+  range.rc = range.rcPage = page;
+  range.chrg = {0, -1};
+  const auto first = [&](TRichEdit& e) {
+    return static_cast<int>(e.Perform(EM_FORMATRANGE, 0, reinterpret_cast<LPARAM>(&range)));
+  };
+  struct Change {
+    const char* name;
+    std::function<void(TRichEdit&)> apply;
+  };
+  const Change changes[] = {
+      {"larger font",
+       [](TRichEdit& e) {
+         e.SelectAll();
+         e.SelAttributes().SetSize(18);
+       }},
+      {"bold",
+       [](TRichEdit& e) {
+         e.SelectAll();
+         e.SelAttributes().SetStyle(fsBold);
+       }},
+      {"other text",
+       [](TRichEdit& e) { e.SetRichText("{\\rtf1\\fs48 W W W W W W W W W W W W W W W W W W\\par}"); }},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.name);
+    TRichEdit kept(Form.get());
+    kept.SetRichText(SampleRtf());
+    const int before = first(kept);
+    EXPECT_EQ(before, 297);
+    change.apply(kept);
+    TRichEdit fresh(Form.get());
+    fresh.SetRichText(kept.RichText());
+    const int after = first(fresh);
+    EXPECT_NE(after, before);
+    EXPECT_EQ(first(kept), after);
+    EXPECT_EQ(Splits(kept, screen, page), Splits(fresh, screen, page));
+  }
+}
+
 TEST_F(RichEditFormatRangeTest, AnEmptyTextIsOnePage) {
   TRichEdit edit(Form.get());
   TImageCanvas screen(100, 100);
