@@ -10,6 +10,7 @@
 #include "platform/gfx/FrameControls.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/ImgList.h"
+#include "platform/ui/ShellIcons.h"
 
 namespace esghtml {
 
@@ -18,37 +19,6 @@ namespace {
 // A BODY background is tiled at most this many times; a picture so small
 // that it needs more is tiled that far.
 constexpr int kMaxTiles = 4096;
-
-// The icons of a file or a folder, drawn to any size.
-void DrawSystemIcon(TCanvas& canvas, const TRect& r, bool folder) {
-  const TBrush brush = *canvas.Brush;
-  const TPen pen = *canvas.Pen;
-  const int w = r.Width(), h = r.Height();
-  canvas.Pen->Style = psSolid;
-  canvas.Pen->Width = 1;
-  canvas.Brush->Style = bsSolid;
-  if (folder) {
-    canvas.Pen->Color = 0x0080A0;
-    canvas.Brush->Color = 0x40D0F0;
-    canvas.Polygon({{r.Left, r.Top + h / 5},
-                    {r.Left + w * 2 / 5, r.Top + h / 5},
-                    {r.Left + w / 2, r.Top + h * 3 / 10},
-                    {r.Right - 1, r.Top + h * 3 / 10},
-                    {r.Right - 1, r.Bottom - h / 8},
-                    {r.Left, r.Bottom - h / 8}});
-  } else {
-    const int fold = std::max(2, w / 4);
-    canvas.Pen->Color = 0x606060;
-    canvas.Brush->Color = clWhite;
-    canvas.Polygon({{r.Left + w / 8, r.Top},
-                    {r.Right - 1 - w / 8 - fold, r.Top},
-                    {r.Right - 1 - w / 8, r.Top + fold},
-                    {r.Right - 1 - w / 8, r.Bottom - 1},
-                    {r.Left + w / 8, r.Bottom - 1}});
-  }
-  *canvas.Brush = brush;
-  *canvas.Pen = pen;
-}
 
 }  // namespace
 
@@ -138,19 +108,17 @@ void TRenderer::ImageTag(const AnsiString& upper, const TRect& rect, bool drawin
       c_.DrawPixels(Bounds(x, top, pw, ph), a_.ImageList->Image(index), false, clNone);
     }
   } else if (source.rfind("SSYS:", 0) == 0 || source.rfind("LSYS:", 0) == 0) {
-    const int side = source[0] == 'S' ? 16 : 32;
+    const int side = source[0] == 'S' ? shell::kSmallIconSide : shell::kLargeIconSide;
     const AnsiString what = source.substr(5);
     int index = 0;
-    const bool numbered = ValidNumber(what, index);
-    // The panel has no system image list whose numbers an index could name.
-    if (numbered && a_.PanelRules) return;
-    const bool folder = numbered ? (index == 3 || index == 4) : DirectoryExists(what);
+    if (!ValidNumber(what, index)) index = shell::SystemIconIndex(what);
     w = MulDiv(side, dpiX, 96);
     h = MulDiv(side, dpiY, 96);
     if (!Place(w, h, rect)) return;
     if (paint) {
-      const int scale = a_.Printing ? static_cast<int>(side * a_.PrintScale + 0.5) : 0;
-      DrawSystemIcon(c_, a_.Printing ? Bounds(x, top, scale, scale) : Bounds(x, top, w, h), folder);
+      const int printed = static_cast<int>(side * a_.PrintScale + 0.5);
+      const TRect at = a_.Printing ? Bounds(x, top, printed, printed) : Bounds(x, top, w, h);
+      c_.DrawPixels(at, shell::SystemIcon(index, std::max(at.Width(), at.Height())), false, clNone);
     }
   } else {
     THTMLPicture* picture = FindPicture(source);

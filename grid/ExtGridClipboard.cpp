@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "grid/EsgHTMLE.h"
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
 #include "platform/rtl/ClassesReader.h"
@@ -65,6 +66,9 @@ void TExtStringGrid::GetCopyText(int ACol, int ARow, AnsiString& S) {
   bool state = false;
   if (S.empty() && GetCheckBoxState(ACol, ARow, state))
     S = state ? GetCheckTrue(ACol, ARow) : GetCheckFalse(ACol, ARow);
+  // Whoever copies through here gets the text without its tags, unless the
+  // grid keeps them.
+  if (!navigation_->CopyHTMLTagsToClipboard && S.find("</") != AnsiString::npos) S = StripHTML(S);
 }
 
 void TExtStringGrid::CopyCellRTF(int ACol, int ARow) {
@@ -102,8 +106,6 @@ void TExtStringGrid::CopyRange(const TGridRect& R, bool SkipUnselected) {
       const int realCol = RealColIndex(c);
       AnsiString cell;
       GetCopyText(realCol, r, cell);
-      if (!navigation_->CopyHTMLTagsToClipboard && cell.find("</") != AnsiString::npos)
-        GetCellPlainText(realCol, r, cell);
       cell = CellPlainText(realCol, r, cell);
       if (LineCount(cell, Multilinecells) > 1 && ClipboardQuoteMultiLine) cell = QuoteMultiLine(cell);
       if (!first) text += '\t';

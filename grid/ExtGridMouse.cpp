@@ -37,6 +37,14 @@ void TExtStringGrid::Click() {
   if (mouse_.MouseDown && mouse_.Clicked) return;
   mouse_.Clicked = mouse_.MouseDown;
   TBaseGrid::Click();
+  // A click starts the choice of editor afresh, so the next edit asks for
+  // its kind again. While an editor shows, its mark stays: closing a
+  // special editor is what stores its value, and the text editor keeps the
+  // text that Escape restores.
+  const TWinControl* special = EditorControl();
+  const bool editorShows = (InplaceEditor() && InplaceEditor()->Visible()) ||
+                           (editorActive_ && !IsTextEditorType(editorType_) && special && special->Visible());
+  if (!editorShows) editorActive_ = false;
   SaveCellForEdit(Col(), Row());
 }
 
@@ -201,7 +209,8 @@ void TExtStringGrid::PressCell(TMessage& m, int C, int R, TShiftState Shift) {
     auto selectFromHeading = [&](const TGridRect& r, int anchor, TGridCursorKind mode) {
       const TGridRect old = Selection();
       if (CanFocus()) SetFocus();
-      if (!Options().Contains(goAlwaysShowEditor)) HideEditor();
+      // The grid's exit: OnExit, and editor mode left unless it always shows.
+      DoExit();
       SetSelection(r);
       mouse_.SelectAnchor = anchor;
       mouse_.DragMode = mode;

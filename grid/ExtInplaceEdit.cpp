@@ -85,6 +85,19 @@ void TExtInplaceEdit::UpdateContents() {
   SetFont(font);
   // A right-justified cell is typed into from the right.
   SetAlignment(hAlign == taRightJustify ? taRightJustify : taLeftJustify);
+  centred_ = vAlign == vtaCenter;
+  PlaceText();
+}
+
+void TExtInplaceEdit::PlaceText() {
+  Perform(EM_SETRECTNP, 0, 0);
+  if (!centred_ || MultiLine()) return;
+  TRect r;
+  Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+  const int room = r.Height() - LineHeight();
+  if (room <= 1) return;
+  r.Top += room / 2;
+  Perform(EM_SETRECT, 0, reinterpret_cast<LPARAM>(&r));
 }
 
 void TExtInplaceEdit::BoundsChanged() {
@@ -95,6 +108,7 @@ void TExtInplaceEdit::BoundsChanged() {
   if (r.IsEmpty() || !Visible()) return;
   if (Left() != r.Left || Top() != r.Top || Width() != r.Width() - 1 || Height() != r.Height() - 1)
     SetBounds(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
+  PlaceText();
 }
 
 bool TExtInplaceEdit::CommitOrReject() {

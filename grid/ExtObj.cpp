@@ -131,6 +131,12 @@ void TFilePicture::SetFilename(const AnsiString& v) {
   Height = picture.Height();
 }
 
+void TFilePicture::Restore(const AnsiString& Name, int KeptWidth, int KeptHeight) {
+  filename_ = Name;
+  Width = KeptWidth;
+  Height = KeptHeight;
+}
+
 void TFilePicture::Draw(TCanvas& Canvas, const TRect& Rect) const {
   if (filename_.empty()) return;
   try {

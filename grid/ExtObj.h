@@ -82,6 +82,9 @@ class TFilePicture : public TObject {
   // Raises the picture error of a missing or unreadable file, keeping the
   // name it was given.
   void SetFilename(const AnsiString& v);
+  // Takes a name and size kept elsewhere (a cell block) without reading the
+  // file: it may be gone, or a path that is no picture at all.
+  void Restore(const AnsiString& Name, int KeptWidth, int KeptHeight);
   int Width = 0;
   int Height = 0;
   // Stretched into Rect; a file that is gone or no longer reads draws

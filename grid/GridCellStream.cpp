@@ -14,11 +14,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <type_traits>
 #include <vector>
 
 #include "grid/ExtGrid.h"
+#include "grid/ExtObj.h"
 #include "platform/gfx/Jpeg.h"
 #include "platform/gfx/Metafile.h"
 #include "platform/rtl/ClassesReader.h"
@@ -223,7 +225,8 @@ struct PictureRecord {
 };
 const PictureRecord* PictureRecordOf(TCellType type) {
   static const PictureRecord bmp{"TGridBMPIO", "Bitmap.Data"}, icon{"TGridIconIO", "Icon.Data"},
-      strings{"TGridSLIO", "Strings.Strings"}, pic{"TGridPicIO", "Picture.Data"};
+      strings{"TGridSLIO", "Strings.Strings"}, pic{"TGridPicIO", "Picture.Data"},
+      file{"TGridFilePicIO", "Picture."};
   switch (type) {
     case ctBitmap:
     case ctBitButton:
@@ -235,18 +238,18 @@ const PictureRecord* PictureRecordOf(TCellType type) {
       return &strings;
     case ctPicture:
       return &pic;
+    case ctFilePicture:
+      return &file;
     default:
       return nullptr;
   }
 }
 
 // Whether a cell's graphic travels: its kind's object was made by the grid
-// (or the kind has none). File pictures and the shared virtual check box
-// stay behind.
+// (or the kind has none). The shared virtual check box stays behind.
 bool GraphicTravels(const TCellGraphic& g) {
   switch (g.CellType) {
     case ctEmpty:
-    case ctFilePicture:
     case ctVirtCheckBox:
       return false;
     case ctBitmap:
@@ -260,6 +263,8 @@ bool GraphicTravels(const TCellGraphic& g) {
       return g.CellCreated && dynamic_cast<TCellStrings*>(g.CellObject1);
     case ctImages:
       return dynamic_cast<TCellIntList*>(g.CellObject1) != nullptr;
+    case ctFilePicture:
+      return g.CellCreated && dynamic_cast<TFilePicture*>(g.CellObject1);
     default:
       return true;
   }
@@ -299,10 +304,44 @@ void WritePicture(TStream& stream, const TCellGraphic& g) {
       w.WriteBinary(rec->Property, data);
       break;
     }
+    case ctFilePicture: {
+      // The picture goes by reference, as it is kept: name and size.
+      const auto& file = static_cast<const TFilePicture&>(*g.CellObject1);
+      if (!file.Filename().empty()) w.WriteString("Picture.Filename", file.Filename());
+      w.WriteInteger("Picture.Width", file.Width);
+      w.WriteInteger("Picture.Height", file.Height);
+      break;
+    }
     default:
       break;
   }
   w.End();
+}
+
+// A file picture's reference from a block. The name is kept without reading
+// the file, so a picture whose file went away still pastes (and draws
+// nothing, as it would have in place); a name that is there but is no plain
+// file (a device, a pipe) is refused, since every paint would read it.
+TFilePicture* FilePictureOf(const TComponentImage& image) {
+  AnsiString name;
+  int width = 0, height = 0;
+  for (const auto& [property, v] : image.Properties) {
+    if (property == "Picture.Filename")
+      name = StrOf(v);
+    else if (property == "Picture.Width")
+      width = IntOf(v, 0, kAnyInt);
+    else if (property == "Picture.Height")
+      height = IntOf(v, 0, kAnyInt);
+    else
+      BadBlock();
+  }
+  std::error_code error;
+  const auto status = std::filesystem::status(std::filesystem::path(name.c_str()), error);
+  if (!name.empty() && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    BadBlock();
+  auto file = std::make_unique<TFilePicture>();
+  file->Restore(name, width, height);
+  return file.release();
 }
 
 // Reads the picture record of G's kind and attaches the object it makes.
@@ -310,6 +349,11 @@ void ReadPicture(TStream& stream, TCellGraphic& g) {
   const PictureRecord* rec = PictureRecordOf(g.CellType);
   if (!rec) return;
   const TComponentImage image = ReadRecord(stream, rec->ClassName);
+  if (g.CellType == ctFilePicture) {
+    g.CellObject1 = FilePictureOf(image);
+    g.CellCreated = true;
+    return;
+  }
   const TStreamValue* value = nullptr;
   for (const auto& [name, v] : image.Properties) {
     if (name != rec->Property) BadBlock();
@@ -556,8 +600,8 @@ TExtStringGrid::TCellBlockHeader TExtStringGrid::LoadCellBlock(TPoint Target, TS
             BadBlock();
           }
         }
-        // The kinds a block never carries: they would lack their object.
-        if (g.CellType == ctFilePicture || g.CellType == ctVirtCheckBox) BadBlock();
+        // The kind a block never carries: it would lack its object.
+        if (g.CellType == ctVirtCheckBox) BadBlock();
         ReadPicture(Stream, g);
       }
     }

@@ -90,13 +90,13 @@ void TESGCustomCombo::Paint() {
   TCanvas& c = Canvas();
   const bool active = ActiveLook();
   TRect r = ClientRect();
-  if (active && focusBorder_) {
+  if (active || focusBorder_) {
     DrawEdge(c, r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
     ui::paint::Frame(c, r, clBtnFace);
-    ui::paint::Frame(c, InflateRect(r, -1, -1), Color());
-  } else {
-    ui::paint::Frame(c, r, clBtnShadow);
     ui::paint::Frame(c, InflateRect(r, -1, -1), Enabled() ? Color() : clBtnFace);
+  } else {
+    // Idle, the border melts into the face around it.
+    for (int i = 0; i < 3; ++i) ui::paint::Frame(c, InflateRect(r, -i, -i), clBtnFace);
   }
   TRect button = Rect(ClientWidth() - buttonWidth_ - 2, 2, ClientWidth() - 2, ClientHeight() - 2);
   ui::paint::Fill(c, button, clBtnFace);

@@ -341,45 +341,12 @@ cairo_status_t ReadPng(void* closure, unsigned char* out, unsigned int length) {
   return CAIRO_STATUS_SUCCESS;
 }
 
-TPixelBlock DecodePng(std::string_view data) {
-  // The header's size is checked before the decoder allocates anything.
-  if (data.size() < 24) throw EInvalidGraphic(kBadIcon);
-  const auto big = [&](size_t at) { return be::Get32(data, at); };
-  if (big(16) > 65535 || big(20) > 65535 || static_cast<long long>(big(16)) * big(20) > gfx::kMaxPixels)
-    throw EInvalidGraphic(kBadIcon);
-  PngReader reader{data};
-  cairo_surface_t* s = cairo_image_surface_create_from_png_stream(ReadPng, &reader);
-  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(s);
-    throw EInvalidGraphic(kBadIcon);
-  }
-  int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
-  int stride = cairo_image_surface_get_stride(s) / 4;
-  const auto* d = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s));
-  TPixelBlock block{w, h, {}};
-  block.Pixels.resize(static_cast<size_t>(w) * h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      std::uint32_t p = d[y * stride + x];
-      std::uint32_t a = p >> 24;
-      if (a == 0) {
-        block.Pixels[static_cast<size_t>(y) * w + x] = 0;
-        continue;
-      }
-      // Cairo keeps colours premultiplied.
-      auto un = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
-      block.Pixels[static_cast<size_t>(y) * w + x] =
-          (a << 24) | (un((p >> 16) & 0xFF) << 16) | (un((p >> 8) & 0xFF) << 8) | un(p & 0xFF);
-    }
-  cairo_surface_destroy(s);
-  return block;
-}
-
 // An icon image: a bitmap of twice the height whose lower half in the file
 // is the AND mask that marks transparent pixels.
 TPixelBlock DecodeIconImage(std::string_view data) {
   static const char kPngSignature[] = "\x89PNG\r\n\x1a\n";
-  if (data.size() >= 8 && data.substr(0, 8) == std::string_view(kPngSignature, 8)) return DecodePng(data);
+  if (data.size() >= 8 && data.substr(0, 8) == std::string_view(kPngSignature, 8))
+    return gfx::DecodePng(data, kBadIcon);
   std::string info(data.substr(0, std::min<size_t>(data.size(), 1024 + 12 + 1024)));
   if (info.size() < 40) throw EInvalidGraphic(kBadIcon);
   std::int32_t doubled = static_cast<std::int32_t>(Get32(info, 8));
@@ -425,6 +392,44 @@ TPixelBlock DecodeIconImage(std::string_view data) {
 }
 
 }  // namespace
+
+namespace gfx {
+
+TPixelBlock DecodePng(std::string_view data, const char* message) {
+  // The header's size is checked before the decoder allocates anything.
+  if (data.size() < 24) throw EInvalidGraphic(message);
+  const auto big = [&](size_t at) { return be::Get32(data, at); };
+  if (big(16) > 65535 || big(20) > 65535 || static_cast<long long>(big(16)) * big(20) > gfx::kMaxPixels)
+    throw EInvalidGraphic(message);
+  PngReader reader{data};
+  cairo_surface_t* s = cairo_image_surface_create_from_png_stream(ReadPng, &reader);
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    throw EInvalidGraphic(message);
+  }
+  int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+  int stride = cairo_image_surface_get_stride(s) / 4;
+  const auto* d = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s));
+  TPixelBlock block{w, h, {}};
+  block.Pixels.resize(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::uint32_t p = d[y * stride + x];
+      std::uint32_t a = p >> 24;
+      if (a == 0) {
+        block.Pixels[static_cast<size_t>(y) * w + x] = 0;
+        continue;
+      }
+      // Cairo keeps colours premultiplied.
+      auto un = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
+      block.Pixels[static_cast<size_t>(y) * w + x] =
+          (a << 24) | (un((p >> 16) & 0xFF) << 16) | (un((p >> 8) & 0xFF) << 8) | un(p & 0xFF);
+    }
+  cairo_surface_destroy(s);
+  return block;
+}
+
+}  // namespace gfx
 
 void TIcon::LoadFromBytes(std::string_view bytes) {
   if (bytes.size() < 6 || Get16(bytes, 0) != 0 || (Get16(bytes, 2) != 1 && Get16(bytes, 2) != 2))

@@ -21,6 +21,9 @@ TPixelBlock DecodeDib(std::string_view info, std::string_view bits);
 // A BITMAPINFOHEADER and bottom-up rows of 24 or 32 bits per pixel.
 std::string EncodeDibInfo(int width, int height, int bitsPerPixel);
 std::string EncodeDibBits(const TPixelBlock& pixels, int bitsPerPixel);
+// A PNG file's pixels with their alpha; damaged or oversized data raises
+// EInvalidGraphic with Message.
+TPixelBlock DecodePng(std::string_view data, const char* message);
 // Pictures larger than this many pixels are refused as damaged.
 constexpr long long kMaxPixels = 1LL << 26;
 

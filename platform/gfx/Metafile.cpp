@@ -9,6 +9,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/TextEngine.h"
+#include "platform/gfx/WinMetafile.h"
 #include "platform/rtl/ByteOrder.h"
 
 namespace {
@@ -17,6 +18,9 @@ constexpr std::uint32_t kSignature = 0x464D4520;  // " EMF"
 constexpr std::uint32_t kStock = 0x80000000u;
 constexpr std::uint32_t WHITE_BRUSH = 0, NULL_BRUSH = 5, BLACK_PEN = 7, NULL_PEN = 8, SYSTEM_FONT = 13;
 constexpr int kHeaderSize = 108;
+// Enough of a file to tell a Windows metafile; no larger one is read.
+constexpr int kWinMetafileProbe = 40;
+constexpr Int64 kMaxWinMetafile = Int64{1} << 30;
 // The 96-dot reference screen: 1920 × 1440 pixels are exactly 508 × 381 mm.
 constexpr int kScreenWidth = 1920, kScreenHeight = 1440;
 
@@ -107,6 +111,20 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& rect) {
 }
 
 void TMetafile::LoadFromStream(TStream& stream) {
+  const Int64 start = stream.Position();
+  std::string head(kWinMetafileProbe, '\0');
+  head.resize(static_cast<size_t>(std::max(0, stream.Read(head.data(), kWinMetafileProbe))));
+  stream.SetPosition(start);
+  if (LooksLikeWinMetafile(head)) {
+    // The older format has no size of its own before its records: the rest
+    // of the stream is the file.
+    const Int64 left = stream.Size() - start;
+    if (left <= 0 || left > kMaxWinMetafile) throw EInvalidGraphic("Metafile is not valid");
+    std::string bytes(static_cast<size_t>(left), '\0');
+    stream.ReadBuffer(bytes.data(), static_cast<int>(left));
+    SetData(EnhMetafileFromWinMetafile(bytes));
+    return;
+  }
   std::string header(88, '\0');
   if (stream.Read(header.data(), 88) != 88 || Get32(header, 0) != emr::HEADER ||
       Get32(header, 40) != kSignature)

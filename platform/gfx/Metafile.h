@@ -47,7 +47,8 @@ class TMetafile : public TGraphic {
   void SetData(std::string bytes);
 
   void Draw(TCanvas& canvas, const TRect& rect) override;
-  // Exactly the header's byte count from the stream's position.
+  // Exactly the header's byte count from the stream's position; a Windows
+  // metafile is the rest of the stream, kept as its enhanced equivalent.
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) const override;
 

@@ -5,6 +5,7 @@
 #include "platform/gfx/Gif.h"
 #include "platform/gfx/Jpeg.h"
 #include "platform/gfx/Metafile.h"
+#include "platform/gfx/WinMetafile.h"
 #include "platform/rtl/FileUtils.h"
 
 TBitmap* TPicture::Bitmap() {
@@ -22,7 +23,7 @@ std::unique_ptr<TGraphic> TPicture::NewGraphicFor(const AnsiString& extension) {
   if (ext == ".ico") return std::make_unique<TIcon>();
   if (ext == ".gif") return std::make_unique<TGIFImage>();
   if (ext == ".jpg" || ext == ".jpeg") return std::make_unique<TJPEGImage>();
-  if (ext == ".emf") return std::make_unique<TMetafile>();
+  if (ext == ".emf" || ext == ".wmf") return std::make_unique<TMetafile>();
   return nullptr;
 }
 
@@ -48,7 +49,7 @@ std::unique_ptr<TGraphic> GraphicFromBytes(std::string_view bytes) {
     graphic = std::make_unique<TJPEGImage>();
   else if (starts("\0\0\1\0"sv))
     graphic = std::make_unique<TIcon>();
-  else if (starts("\1\0\0\0"sv) && starts(" EMF", 40))
+  else if ((starts("\1\0\0\0"sv) && starts(" EMF", 40)) || LooksLikeWinMetafile(bytes))
     graphic = std::make_unique<TMetafile>();
   else
     throw EInvalidGraphic("Unknown picture format");

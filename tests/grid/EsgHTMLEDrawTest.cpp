@@ -4,6 +4,7 @@
 
 #include "HTMLTestSupport.h"
 #include "platform/gfx/FrameControls.h"
+#include "platform/ui/ShellIcons.h"
 
 namespace {
 
@@ -363,9 +364,20 @@ TEST(EsgHTMLEDraw, ImagesFromListsIconsAndContainers) {
   EXPECT_EQ(First4(h.canvas.CallsOf("DrawPixels")[0].Args), (std::vector<int>{1, 0, 41, 40}));
   h.printing = false;
 
+  // System icons from the installed theme: a folder by its number, a text
+  // file by its type; printed, stretched by the print scale.
+  shell::SetIconThemes({"/usr/share/icons"}, "Adwaita");
   h.Draw(R"(<IMG SRC="SSYS:3"><IMG SRC="LSYS:file.txt">)");
   EXPECT_EQ(h.extentX, 48);
-  EXPECT_EQ(h.Count("Polygon"), 2);
+  ASSERT_EQ(h.Count("DrawPixels"), 2);
+  EXPECT_EQ(First4(h.canvas.CallsOf("DrawPixels")[0].Args), (std::vector<int>{1, 0, 17, 16}));
+  EXPECT_EQ(First4(h.canvas.CallsOf("DrawPixels")[1].Args), (std::vector<int>{17, 0, 49, 32}));
+  EXPECT_EQ(shell::SystemIcon(shell::siFolder, 16).Width, 16);
+  EXPECT_EQ(shell::SystemIcon(shell::SystemIconIndex("file.txt"), 32).Width, 32);
+  h.printing = true;
+  h.Draw(R"(<IMG SRC="SSYS:file.pdf">)");
+  EXPECT_EQ(First4(h.canvas.CallsOf("DrawPixels")[0].Args), (std::vector<int>{1, 0, 41, 40}));
+  h.printing = false;
 
   // Container pictures: upper-case names, WIDTH/HEIGHT scale, hits inside anchors.
   TPictureContainer container(nullptr);

@@ -8,6 +8,7 @@
 #include "grid/PictureContainer.h"
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/ui/ImgList.h"
+#include "platform/ui/ShellIcons.h"
 #include "tests/TestOutput.h"
 
 namespace {
@@ -55,6 +56,7 @@ TEST(EsgHTMLESamples, DrawnAsPictures) {
       {"rotation", R"(<R A="8">slightly rotated</R> level <R A="90">up</R>)"},
       {"body", R"(<BODY BGCOLOR="clInfoBk">background and a rule<HR>below it)"},
   };
+  shell::SetIconThemes({"/usr/share/icons"}, "Adwaita");
   for (const auto& sample : samples) {
     SCOPED_TRACE(sample.name);
     TImageCanvas canvas(320, 90);

@@ -73,6 +73,15 @@ TEST_F(ClipboardFormatsTest, CopyTextOfCheckBoxesHtmlAndRichText) {
   g.SetSelection(TGridRect{2, 1, 2, 1});
   g.CopySelection();
   EXPECT_EQ(Clipboard()->AsText(), "bold");
+  // The copy text itself, for whoever copies through it: tags stripped
+  // unless the grid keeps them.
+  AnsiString copied;
+  g.GetCopyText(2, 1, copied);
+  EXPECT_EQ(copied, "bold");
+  g.Navigation().CopyHTMLTagsToClipboard = true;
+  g.GetCopyText(2, 1, copied);
+  EXPECT_EQ(copied, "<b>bold</b>");
+  g.Navigation().CopyHTMLTagsToClipboard = false;
   EXPECT_FALSE(Clipboard()->HasFormat(rtf));  // a plain top-left cell offers none
   // A rich text on the clipboard lands in the cell whole.
   Clipboard()->SetAsText("plain");

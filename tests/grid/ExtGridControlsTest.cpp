@@ -391,6 +391,46 @@ TEST_F(FlatComboTest, ButtonWidthLimitsAndColourKeptWhileDisabled) {
   backend->SaveWindowPng(*form, TestOutput("grid_flat_combo.png"));
 }
 
+// Idle, the flat combo's border is three frames of the button face; with
+// the focus (or FocusBorder) a sunken edge, a face frame and the field's colour.
+TEST_F(FlatComboTest, TheIdleBorderIsThreeFaceFramesTheActiveOneSunken) {
+  auto& g = MakeGrid<TExtStringGrid>(2, 2);
+  auto* c = new TESGComboBox(form.get());
+  c->SetParent(form.get());
+  c->SetBounds(10, 280, 120, 22);
+  c->SetColor(clWhite);
+  form->Show();
+  g.SetFocus();
+  Application->ProcessMessages();
+  const TColor face = ColorToRGB(clBtnFace);
+  auto border = [&](int i) {
+    const TImageCanvas* image = backend->Render(*c->TopLevel());
+    const TPoint screen = c->ClientToScreen(Point(i, c->ClientHeight() / 2));
+    return image->Pixel(screen.X - c->TopLevel()->Left(), screen.Y - c->TopLevel()->Top());
+  };
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(border(i), face) << i;
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+  };
+  const Case active[] = {
+      {"focused", [&] { c->SetFocus(); }},
+      {"a focus border",
+       [&] {
+         g.SetFocus();
+         c->SetFocusBorder(true);
+       }},
+  };
+  for (const Case& k : active) {
+    SCOPED_TRACE(k.what);
+    k.make();
+    Application->ProcessMessages();
+    EXPECT_EQ(border(0), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(border(1), face);
+    EXPECT_EQ(border(2), clWhite);
+  }
+}
+
 }  // namespace
 
 namespace {
@@ -464,3 +504,38 @@ TEST_F(EditLinkTest, PopupLinkEndsTheEditWhenItsFormIsLeft) {
 }
 
 }  // namespace
+
+// A click on the grid starts the choice of editor afresh; an editor that
+// shows keeps its state, so a special one still stores its value on closing.
+TEST_F(ExtGridControlsTest, AClickAsksForTheEditorAgainButLeavesAnOpenOneAlone) {
+  TEditorType type = edNormal;
+  int asked = 0;
+  auto& g = Typed(edNormal);
+  g.OnGetEditorType = [&](TObject*, int, int, TEditorType& e) {
+    e = type;
+    ++asked;
+  };
+  const TRect cell = g.CellRect(2, 2);
+  Key(VK_F2);
+  ASSERT_TRUE(g.InplaceEditor() && g.InplaceEditor()->Visible());
+  EXPECT_EQ(asked, 1);
+  g.HideEditor();
+  ASSERT_TRUE(g.EditorActive());  // the kind chosen stays chosen ...
+  type = edSpinEdit;
+  backend->Click(g, cell.Left + 5, cell.Top + 5);  // ... until a click
+  g.SetCol(1);
+  g.SetRow(1);
+  Application->ProcessMessages();
+  EXPECT_FALSE(g.EditorActive());
+  Key(VK_F2);
+  EXPECT_EQ(asked, 2);
+  ASSERT_TRUE(g.Spin()->Visible());
+
+  // The spin shows: a click elsewhere in the grid closes it through its
+  // own exit, which stores the value typed before the click clears the mark.
+  g.Spin()->SetText("42");
+  backend->Click(g, g.CellRect(0, 0).Left + 5, g.CellRect(0, 0).Top + 5);  // the fixed corner
+  EXPECT_FALSE(g.Spin()->Visible());
+  EXPECT_FALSE(g.EditorActive());
+  EXPECT_EQ(g.GetCellText(1, 1), "42");
+}

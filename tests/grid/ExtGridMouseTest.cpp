@@ -482,6 +482,37 @@ TEST_F(ExtGridMouseTest, HeadingCursorsChooseWhatAPressSelects) {
   }
 }
 
+// A selection from a heading leaves the cell as the grid's exit does:
+// OnExit fires and the open editor's text is kept, the editor closed unless
+// it always shows.
+TEST_F(ExtGridMouseTest, SelectingFromAHeadingRunsTheExit) {
+  for (const bool alwaysShow : {false, true}) {
+    SCOPED_TRACE(alwaysShow);
+    auto& g = MakeGrid<TExtStringGrid>(5, 6);
+    g.SetOptions(g.Options() + TGridOptions{goRangeSelect, goEditing});
+    if (alwaysShow) g.SetOptions(g.Options() + TGridOptions{goAlwaysShowEditor});
+    g.MouseActions().RowSelect = true;
+    int exits = 0;
+    g.OnExit = [&](TObject*) { ++exits; };
+    g.SetFocus();
+    g.SetCol(2);
+    g.SetRow(2);
+    backend->PressKey(VK_F2);
+    backend->Type("x");
+    Application->ProcessMessages();
+    ASSERT_TRUE(g.InplaceEditor() && g.InplaceEditor()->Visible());
+    const TRect r = g.CellRect(0, 4);
+    backend->MoveMouse(g, r.Left + 10, r.Top + 8);
+    ASSERT_EQ(g.CursorKind(), ckRowSelect);
+    backend->Click(g, r.Left + 10, r.Top + 8);
+    backend->Advance(1000);
+    EXPECT_EQ(g.Selection(), (TGridRect{1, 4, 4, 4}));
+    EXPECT_EQ(exits, 1);
+    if (!alwaysShow) EXPECT_FALSE(g.InplaceEditor()->Visible());
+    EXPECT_EQ(g.GetCellText(2, 2), "x");
+  }
+}
+
 TEST_F(ExtGridMouseTest, ColumnSizingShowsItsWidthInTheHintWindow) {
   auto& g = MakeGrid<TExtStringGrid>(4, 4);
   g.SetOptions(g.Options() + TGridOptions{goColSizing});

@@ -6,6 +6,7 @@
 
 #include "../platform/gfx/GifWriter.h"
 #include "../platform/gfx/IcoWriter.h"
+#include "../platform/gfx/WmfWriter.h"
 #include "grid/ExtImage.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Jpeg.h"
@@ -25,6 +26,14 @@ std::string Emf(int width, int height) {
     canvas.Rectangle(1, 1, width - 1, height - 1);
   }
   return metafile.Data();
+}
+
+// A Windows metafile of one rectangle, its box Width × Height units at
+// 1440 to the inch.
+std::string Wmf(int width, int height) {
+  wmftest::WmfWriter w;
+  w.Record(0x041B, {height, width, 0, 0});
+  return w.Build(0, true, width, height);
 }
 
 std::string Jpeg(int width, int height) {
@@ -72,6 +81,8 @@ TEST(ExtImage, EveryKindShowsAtItsSize) {
       {"gif", Gif(12, 9), 12, 9},
       // 2540 hundredths of a millimetre are 96 pixels.
       {"emf", Emf(96, 48), 96, 48},
+      // 1440 units to the inch: an inch is 96 pixels.
+      {"wmf", Wmf(1440, 720), 96, 48},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);

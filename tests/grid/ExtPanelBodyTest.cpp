@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../platform/gfx/WmfWriter.h"
 #include "grid/PictureContainer.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/ui/ImgList.h"
@@ -53,6 +54,24 @@ TEST_F(PanelBodyTest, TheBackgroundTakesItsPlaceInTheBody) {
   panel->Background().Assign(nullptr);
   EXPECT_TRUE(PanelAreaDirty());
   EXPECT_TRUE(Pictures().empty());
+}
+
+TEST_F(PanelBodyTest, AWindowsMetafileBackgroundIsDrawn) {
+  // A red rectangle filling a box of one inch by half an inch.
+  wmftest::WmfWriter w;
+  w.Record(0x02FC, {0, 0x00FF, 0, 0}).Record(0x012D, {0}).Record(0x041B, {720, 1440, 0, 0});
+  TExtImage picture;
+  TStringStream wmf{w.Build(1)};
+  picture.LoadFromStream(wmf);
+  ASSERT_EQ(picture.Width(), 96);
+  panel->SetBackground(picture);
+  panel->SetBackgroundPosition(bpTopLeft);
+  ShowForm();
+  const auto rectangles = Record()->CallsOf("Rectangle");
+  ASSERT_FALSE(rectangles.empty());
+  const TDrawCall& drawn = rectangles.back();
+  EXPECT_EQ(drawn.Brush.Color, clRed);
+  EXPECT_EQ(drawn.Args, (std::vector<int>{1, 24, 97, 72}));
 }
 
 TEST_F(PanelBodyTest, TheBodyIsMiniHtmlWithLiveAnchors) {

@@ -225,8 +225,9 @@ TEST(PanelHTML, ThePanelsOwnRules) {
   EXPECT_EQ(p.Run("x")->Args[0], 10);
   p.Draw("<P>a</P>b");  // the line goes on after a closing paragraph
   EXPECT_EQ(p.Run("b")->Args[1], 0);
-  p.Draw(R"(a<IMG SRC="SSYS:3">b)");  // no system image list to number
-  EXPECT_EQ(p.Run("b")->Args[0], p.Run("a")->Args[0] + p.canvas.TextWidth("a"));
+  p.Draw(R"(a<IMG SRC="SSYS:3">b)");  // numbered icons of the system image list too
+  EXPECT_EQ(p.Run("b")->Args[0], p.Run("a")->Args[0] + p.canvas.TextWidth("a") + 16);
+  EXPECT_EQ(p.canvas.CallsOf("DrawPixels").size(), 1u);
   // Measuring lays out the whole text, whatever the rectangle's height.
   p.rect = Rect(0, 0, 400, 20);
   p.Measure("1<BR>2<BR>3<BR>4");

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "GridFixture.h"
 #include "grid/ExtGrid.h"
+#include "grid/ExtObj.h"
 #include "platform/rtl/ClassesReader.h"
 #include "platform/ui/Clipbrd.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -357,3 +361,106 @@ TEST_F(GridCellStreamTest, CellsPastAGridThatMayNotGrowAreDropped) {
 }
 
 }  // namespace
+
+TEST_F(GridCellStreamTest, AFilePictureTravelsByItsNameAndSize) {
+  const std::filesystem::path file = TestOutputFolder() / "cellblock_file_picture.bmp";
+  TBitmap red(6, 4);
+  red.Canvas()->Brush->Color = clRed;
+  red.Canvas()->FillRect(TRect{0, 0, 6, 4});
+  red.SaveToFile(file.string());
+  auto& a = MakeGrid<TExtStringGrid>(5, 5);
+  auto attach = [&](int col, int row, TFilePicture* picture, bool created) {
+    TCellGraphic* g = a.CreateCellGraphic(col, row);
+    g->CellType = ctFilePicture;
+    g->CellObject1 = picture;
+    g->CellCreated = created;
+    g->CellHAlign = haCenter;
+  };
+  auto* made = new TFilePicture;
+  made->SetFilename(file.string());
+  attach(1, 1, made, true);
+  auto* gone = new TFilePicture;
+  gone->Restore((TestOutputFolder() / "cellblock_gone.bmp").string(), 7, 9);
+  attach(2, 1, gone, true);
+  TFilePicture foreign;  // not the grid's: the cell travels without it
+  foreign.SetFilename(file.string());
+  attach(3, 1, &foreign, false);
+
+  TMemoryStream m;
+  a.SaveCellBlock(TGridRect{1, 1, 3, 1}, m);
+  a.RemoveCellGraphic(3, 1);
+  m.SetPosition(0);
+  auto& b = Second(4, 4);
+  b.LoadCellBlock(TPoint{0, 0}, m);
+
+  const TCellGraphic* g = b.GetCellGraphic(0, 0);
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->CellType, ctFilePicture);
+  EXPECT_EQ(g->CellHAlign, haCenter);
+  EXPECT_TRUE(g->CellCreated);
+  const auto* pasted = dynamic_cast<const TFilePicture*>(g->CellObject1);
+  ASSERT_NE(pasted, nullptr);
+  ASSERT_NE(pasted, made);
+  EXPECT_EQ(pasted->Filename(), file.string());
+  EXPECT_EQ(pasted->Width, 6);
+  EXPECT_EQ(pasted->Height, 4);
+  TBitmap drawn(6, 4);
+  pasted->Draw(*drawn.Canvas(), TRect{0, 0, 6, 4});
+  EXPECT_EQ(drawn.Pixel(3, 2), clRed);
+  // The file went away before the copy: the reference still lands.
+  const auto* kept = dynamic_cast<const TFilePicture*>(b.GetCellGraphic(1, 0)->CellObject1);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->Width, 7);
+  EXPECT_EQ(kept->Height, 9);
+  EXPECT_EQ(b.GetCellGraphic(2, 0), nullptr);
+}
+
+TEST_F(GridCellStreamTest, AFilePictureNamingNoPlainFileIsRefused) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  // A folder and a pipe of the test's own under picture names.
+  const std::filesystem::path folder = TestOutputFolder() / "cellblock_folder.bmp";
+  const std::filesystem::path pipe = TestOutputFolder() / "cellblock_pipe.bmp";
+  std::filesystem::create_directories(folder);
+  std::filesystem::remove(pipe);
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& name : {folder.string(), pipe.string()}) {
+    SCOPED_TRACE(name);
+    TMemoryStream m;
+    {
+      TComponentWriter w(m, "TGridPropIO");
+      w.WriteInteger("ColCount", 1);
+      w.WriteInteger("RowCount", 1);
+      w.WriteBoolean("FullGrid", false);
+      w.WriteInteger("ID", 0);
+      w.End();
+    }
+    {
+      TComponentWriter w(m, "TGridCellIO");
+      w.WriteInteger("Col", 0);
+      w.WriteInteger("Row", 0);
+      w.WriteBoolean("HasProp", true);
+      w.End();
+    }
+    {
+      TComponentWriter w(m, "TGridCellPropIO");
+      w.WriteBoolean("HasGraphic", true);
+      w.End();
+    }
+    {
+      TComponentWriter w(m, "TGridGraphicIO");
+      w.WriteInteger("CellGraphic.CellType", ctFilePicture);
+      w.End();
+    }
+    {
+      TComponentWriter w(m, "TGridFilePicIO");
+      w.WriteString("Picture.Filename", name);
+      w.WriteInteger("Picture.Width", 1);
+      w.WriteInteger("Picture.Height", 1);
+      w.End();
+    }
+    m.SetPosition(0);
+    auto& b = Second(3, 3);
+    EXPECT_THROW(b.LoadCellBlock(TPoint{0, 0}, m), EReadError);
+    EXPECT_EQ(b.GetCellGraphic(0, 0), nullptr);
+  }
+}
