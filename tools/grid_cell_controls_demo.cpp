@@ -51,6 +51,9 @@ class TDemoForm : public TForm {
     };
     for (int r = 0; r < 8; ++r)
       for (int c = 0; c < 3; ++c) grid_->SetCells(c, r, G(rows[r][c]));
+    // A cell is markup only when it holds a closing tag (or bold or italic
+    // ones): the control rows get a paragraph round them.
+    for (int r = 1; r <= 4; ++r) grid_->SetCells(1, r, "<P>" + grid_->Cells(1, r) + "</P>");
     grid_->SetCells(1, 0, G("Στοιχείο"));
     grid_->SetCells(2, 0, G("Σημείωση"));
     grid_->SetOptions(grid_->Options() + TGridOptions{goEditing});
