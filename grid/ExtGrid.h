@@ -556,6 +556,10 @@ class TExtStringGrid : public TBaseGrid {
 
   // ---- sizes ----
   void StretchColumn(int ACol);
+  // The owner form's resize: with SizeWithForm the grid grows and shrinks
+  // by the form's change, then the rest of the form's resize handling runs
+  // (FormHandler), then the stretch column takes the width left.
+  void OwnerFormResized(TObject* Sender, const std::function<void()>& FormHandler = {});
   void SaveColumnSizes();
   void LoadColumnSizes();
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -986,7 +990,6 @@ class TExtStringGrid : public TBaseGrid {
   int pendingSizeIndex_ = -1;
   bool inSizingEnd_ = false;
   TCustomForm* ownerForm_ = nullptr;
-  TNotifyEvent savedFormResize_;
   int formWidth_ = 0, formHeight_ = 0;
   std::vector<int> sizingWidths_;
   // painting

@@ -51,26 +51,32 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner)
   // The owner form's resize moves and stretches the grid with it.
   if (auto* form = dynamic_cast<TCustomForm*>(AOwner); form && !ComponentState().Contains(csDesigning)) {
     ownerForm_ = form;
-    savedFormResize_ = form->OnResize;
     formWidth_ = form->Width();
     formHeight_ = form->Height();
-    form->OnResize = [this](TObject* sender) {
-      if (SizeWithForm) {
-        const int newWidth = Width() + ownerForm_->Width() - formWidth_;
-        const int newHeight = Height() + ownerForm_->Height() - formHeight_;
-        if (newWidth > 0 && newHeight > 0) SetBounds(Left(), Top(), newWidth, newHeight);
-        formWidth_ = ownerForm_->Width();
-        formHeight_ = ownerForm_->Height();
-      }
-      if (savedFormResize_) savedFormResize_(sender);
-      StretchColumn(columnSize_->StretchColumn);
-    };
+    // A hook, not OnResize: the form's own handler, assigned before or
+    // after the grid was made, keeps running and never replaces this.
+    form->AddResizeHook(this, [this](TObject* sender, const std::function<void()>& formHandler) {
+      OwnerFormResized(sender, formHandler);
+    });
   }
+}
+
+void TExtStringGrid::OwnerFormResized(TObject*, const std::function<void()>& formHandler) {
+  if (ownerForm_ == nullptr) return;
+  if (SizeWithForm) {
+    const int newWidth = Width() + ownerForm_->Width() - formWidth_;
+    const int newHeight = Height() + ownerForm_->Height() - formHeight_;
+    if (newWidth > 0 && newHeight > 0) SetBounds(Left(), Top(), newWidth, newHeight);
+    formWidth_ = ownerForm_->Width();
+    formHeight_ = ownerForm_->Height();
+  }
+  if (formHandler) formHandler();
+  StretchColumn(columnSize_->StretchColumn);
 }
 
 TExtStringGrid::~TExtStringGrid() {
   Destroying();
-  if (ownerForm_) ownerForm_->OnResize = savedFormResize_;
+  if (ownerForm_) ownerForm_->RemoveResizeHook(this);
   // Losing the widths must not stop the grid from going.
   if (columnSize_->Save) {
     try {

@@ -73,6 +73,26 @@ TCustomForm::~TCustomForm() {
   if (Application) Application->FormGoing(this);
 }
 
+void TCustomForm::AddResizeHook(const void* key, TResizeHook hook) {
+  resizeHooks_.emplace_back(key, std::move(hook));
+}
+
+void TCustomForm::RemoveResizeHook(const void* key) {
+  std::erase_if(resizeHooks_, [key](const auto& hook) { return hook.first == key; });
+}
+
+void TCustomForm::Resize() { RunResizeChain(resizeHooks_.size()); }
+
+void TCustomForm::RunResizeChain(size_t hooksLeft) {
+  if (hooksLeft == 0) {
+    TCustomControl::Resize();
+    return;
+  }
+  // A copy: a hook may add or remove hooks while it runs.
+  const TResizeHook hook = resizeHooks_[hooksLeft - 1].second;
+  hook(this, [this, hooksLeft] { RunResizeChain(std::min(hooksLeft - 1, resizeHooks_.size())); });
+}
+
 void TCustomForm::AfterConstruction() {
   if (constructed_) return;
   constructed_ = true;

@@ -48,6 +48,14 @@ class TCustomForm : public TCustomControl {
 
   void Show();
   void Hide();
+  // Components that follow the form's size (a grid sized with its form)
+  // hook its resize here instead of taking OnResize, which the form's own
+  // code may assign at any time. A hook runs the rest of the chain (the
+  // hooks added before it, then OnResize) through FormHandler, when it
+  // chooses; the last hook added runs first.
+  using TResizeHook = std::function<void(TObject* Sender, const std::function<void()>& FormHandler)>;
+  void AddResizeHook(const void* key, TResizeHook hook);
+  void RemoveResizeHook(const void* key);
   // A form given a parent lives inside that control as one of its
   // children (no window of its own, no activation); otherwise it is a
   // top-level window.
@@ -133,6 +141,7 @@ class TCustomForm : public TCustomControl {
   virtual void Activate();
   virtual void Deactivate();
   void Paint() override;
+  void Resize() override;
   friend class TScreen;
   friend class TApplication;
 
@@ -143,6 +152,9 @@ class TCustomForm : public TCustomControl {
   void ActivateFormBelow();
   void CloseModal();
 
+  void RunResizeChain(size_t hooksLeft);
+
+  std::vector<std::pair<const void*, TResizeHook>> resizeHooks_;
   TModalResult modalResult_ = mrNone;
   TMainMenu* menu_ = nullptr;
   TWinControl* activeControl_ = nullptr;

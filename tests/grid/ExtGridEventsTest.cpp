@@ -188,3 +188,41 @@ TEST_F(ExtGridEventsTest, SettingTheFlatLookRepaints) {
 }
 
 }  // namespace
+
+namespace {
+
+// A grid sized with its form keeps following it whatever the form does with
+// its own resize handler, before or after the grids were made; the form's
+// handler runs once a resize, after the grids took their new size.
+TEST(ExtGridOwnerForm, AHandlerTheFormAssignsLaterKeepsTheGridsFollowing) {
+  InstallHeadlessBackend();
+  std::unique_ptr<TForm> form(NewForm<TForm>(nullptr));
+  form->SetBounds(0, 0, 600, 400);
+  int earlyCalls = 0;
+  form->OnResize = [&](TObject*) { ++earlyCalls; };
+  auto* first = new TExtStringGrid(form.get());
+  first->SetParent(form.get());
+  first->SetBounds(10, 10, 200, 150);
+  first->SizeWithForm = true;
+  auto* second = new TExtStringGrid(form.get());
+  second->SetParent(form.get());
+  second->SetBounds(220, 10, 100, 100);
+  second->SizeWithForm = true;
+  form->Show();
+  std::vector<int> seen;  // the first grid's width as the form's handler saw it
+  form->OnResize = [&](TObject*) { seen.push_back(first->Width()); };
+  form->SetBounds(0, 0, 650, 430);
+  EXPECT_EQ(first->Width(), 250);
+  EXPECT_EQ(first->Height(), 180);
+  EXPECT_EQ(second->Width(), 150);
+  EXPECT_EQ(second->Height(), 130);
+  EXPECT_EQ(seen, std::vector<int>{250});
+  EXPECT_EQ(earlyCalls, 0);  // replaced by the form, as it asked
+  // A grid that goes leaves the rest of the chain working.
+  delete second;
+  form->SetBounds(0, 0, 600, 400);
+  EXPECT_EQ(first->Width(), 200);
+  EXPECT_EQ(seen, (std::vector<int>{250, 200}));
+}
+
+}  // namespace
