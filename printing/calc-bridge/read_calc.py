@@ -2,6 +2,7 @@
 Calc listening on the pipe given as the first argument: one line a cell,
 "document<TAB>row<TAB>column<TAB>N or S<TAB>value", rows and columns from 1."""
 
+import os
 import sys
 import time
 
@@ -38,3 +39,8 @@ def main(pipe):
 
 if __name__ == "__main__":
     main(sys.argv[1])
+    sys.stdout.flush()
+    sys.stderr.flush()
+    # Out at once: the interpreter's teardown of the bridge can crash after
+    # every cell was read, which would put a crash after a complete answer.
+    os._exit(0)
