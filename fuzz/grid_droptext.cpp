@@ -8,35 +8,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "grid/ExtGridDragDrop.h"
-#include "platform/backend/headless/Headless.h"
-#include "platform/ui/Application.h"
-
-namespace {
-
-struct Stage {
-  Stage() {
-    InstallHeadlessBackend();
-    form = NewForm<TForm>(nullptr);
-    form->SetBounds(20, 20, 500, 360);
-    grid = new TExtStringGrid(form);
-    grid->SetParent(form);
-    grid->SetBounds(10, 10, 460, 300);
-    form->Show();
-    Application->ProcessMessages();
-    grid->DragDropSettings().SetOleDropTarget(true);
-    grid->Navigation().AllowClipboardAlways = true;
-  }
-  // Kept for the life of the process: the windows must not outlive the
-  // message queue at exit.
-  TForm* form = nullptr;
-  TExtStringGrid* grid = nullptr;
-};
-
-}  // namespace
+#include "GridDropStage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static Stage& stage = *new Stage;
+  static fuzz::GridDropStage& stage = *new fuzz::GridDropStage;
   if (size < 2 || size > 4096) return 0;
   TExtStringGrid& g = *stage.grid;
   const std::uint8_t mode = data[0], place = data[1];

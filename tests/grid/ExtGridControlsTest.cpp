@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "EditorGridFixture.h"
 #include "GridFixture.h"
 #include "grid/ExtGridEditors.h"
 #include "grid/ExtGridFooter.h"
@@ -16,32 +17,7 @@
 
 namespace {
 
-class ExtGridControlsTest : public GridFormTest {
- protected:
-  void SetUp() override {
-    GridFormTest::SetUp();
-    locale_.emplace(LocaleScope::Greek);
-  }
-  void TearDown() override {
-    locale_.reset();
-    GridFormTest::TearDown();
-  }
-  std::optional<LocaleScope> locale_;
-  TExtStringGrid& Typed(TEditorType type) {
-    auto& g = MakeGrid<TExtStringGrid>(4, 5);
-    g.SetOptions(g.Options() + TGridOptions{goEditing});
-    g.OnGetEditorType = [type](TObject*, int, int, TEditorType& e) { e = type; };
-    g.SetFocus();
-    g.SetCol(1);
-    g.SetRow(1);
-    Application->ProcessMessages();
-    return g;
-  }
-  void Key(Word vk, TShiftState shift = {}) {
-    backend->PressKey(vk, shift);
-    Application->ProcessMessages();
-  }
-};
+class ExtGridControlsTest : public GreekEditorGridTest {};
 
 TEST_F(ExtGridControlsTest, StartCharacterReachesTheSpinButNotTheDatePicker) {
   auto& spin = Typed(edSpinEdit);
