@@ -12,6 +12,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "tools/DemoMain.h"
 
 namespace {
 
@@ -93,11 +94,4 @@ class TDemoForm : public TForm {
 
 }  // namespace
 
-int main() {
-  InstallDefaultBackend();
-  Application->Initialize();
-  TDemoForm* form = nullptr;
-  Application->CreateForm(form);
-  Application->Run();
-  return 0;
-}
+int main() { return RunDemoForm<TDemoForm>(); }

@@ -14,6 +14,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "tools/DemoMain.h"
 
 namespace {
 
@@ -105,10 +106,5 @@ int main(int argc, char** argv) {
     for (const auto& l : looks)
       if (std::strcmp(argv[1], l.name) == 0) g_look = l.look;
   }
-  InstallDefaultBackend();
-  Application->Initialize();
-  TDemoForm* form = nullptr;
-  Application->CreateForm(form);
-  Application->Run();
-  return 0;
+  return RunDemoForm<TDemoForm>();
 }

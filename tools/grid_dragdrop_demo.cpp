@@ -11,6 +11,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "tools/DemoMain.h"
 
 namespace {
 
@@ -74,10 +75,5 @@ class TDemoForm : public TForm {
 
 int main(int argc, char** argv) {
   wholeRows = argc > 1 && std::strcmp(argv[1], "--rows") == 0;
-  InstallDefaultBackend();
-  Application->Initialize();
-  TDemoForm* form = nullptr;
-  Application->CreateForm(form);
-  Application->Run();
-  return 0;
+  return RunDemoForm<TDemoForm>();
 }

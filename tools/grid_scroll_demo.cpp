@@ -11,6 +11,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "tools/DemoMain.h"
 
 namespace {
 
@@ -62,11 +63,4 @@ class TDemoForm : public TForm {
 
 }  // namespace
 
-int main() {
-  InstallDefaultBackend();
-  Application->Initialize();
-  TDemoForm* form = nullptr;
-  Application->CreateForm(form);
-  Application->Run();
-  return 0;
-}
+int main() { return RunDemoForm<TDemoForm>(); }
