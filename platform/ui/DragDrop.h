@@ -150,6 +150,10 @@ std::vector<std::uint8_t> MakeDropFiles(const std::vector<AnsiString>& names, bo
 std::vector<AnsiString> ReadDropFiles(const std::vector<std::uint8_t>& block);
 
 namespace ui {
+// An enumerator of Formats (each on global memory, content aspect, index
+// -1), with one reference for the caller: for data objects that list what
+// they hold.
+IEnumFORMATETC* NewFormatList(std::vector<UINT> formats);
 // What a data object offers, under the names other programs know (the
 // clipboard's): what a drag leaving the program carries.
 std::shared_ptr<TClipboardOffer> OfferOfData(IDataObject* data);
