@@ -519,6 +519,19 @@ TEST_F(GridDragDropTest, ADragCarriesTheCellsWithTheirPropertiesWhereTheClipboar
   EXPECT_EQ(b->FindCellProperties(2, 6)->FontSize, 15);
 }
 
+// A click on the selection of a grid that drags waits to see whether a
+// drag starts, and still takes the keys.
+TEST_F(GridDragDropTest, AClickOnTheSelectionOfAnotherGridFocusesIt) {
+  MakeTwoGrids();
+  a->SetSelection({1, 2, 1, 2});
+  b->SetFocus();
+  ASSERT_TRUE(b->Focused());
+  backend->Click(*a, ClientPoint(*a, 1, 2).X, ClientPoint(*a, 1, 2).Y);
+  EXPECT_TRUE(a->Focused());
+  backend->PressKey(VK_DOWN);
+  EXPECT_EQ(a->Selection(), (TGridRect{1, 3, 1, 3}));
+}
+
 TEST_F(GridDragDropTest, ARefusedDragStartsARangeSelection) {
   MakeTwoGrids();
   a->SetSelection({1, 2, 1, 2});
