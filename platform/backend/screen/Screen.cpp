@@ -237,6 +237,13 @@ bool Spawn(const std::vector<std::string>& argv) {
 TScreenBackend::TScreenBackend() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // The windows are drawn in memory and copied to the screen whole, into
+  // the window's own shared-memory image. Behind a GL texture the same
+  // pixels would cost a software GL stack of some 90 MiB and half the
+  // start-up where the display has no GL of its own, and the display
+  // library would make each window anew on its first paint. The
+  // environment may still ask for the texture.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   DisplayLibraryAllocations connecting;
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     throw EInvalidOperation(AnsiString("The screen cannot be opened: ") + SDL_GetError());
