@@ -116,6 +116,9 @@ void TRpPreview::SetRpPrinter(TRpPrinter* printer) {
   image_->OnMouseUp = OnMouseUp;
   image_->OnClick = OnClick;
   image_->OnDblClick = OnDblClick;
+  image_->OnDragOver = OnDragOver;
+  image_->OnDragDrop = OnDragDrop;
+  image_->OnEndDrag = OnEndDrag;
   printer->SetOutline(outline_);
 }
 

@@ -55,7 +55,119 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
   ControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
 }
 
+namespace {
+
+// The one drag of controls under way: its source, whether the pointer has
+// gone far enough to start it, and the control under the pointer with its
+// answer.
+struct ControlDrag {
+  TControl* source = nullptr;
+  bool started = false;
+  TPoint from;  // screen point of the press
+  int threshold = 5;
+  TControl* target = nullptr;
+  bool accepted = false;
+};
+
+ControlDrag& TheDrag() {
+  static ControlDrag drag;
+  return drag;
+}
+
+// The deepest enabled, visible control at a screen point, in the topmost
+// shown window there that takes input.
+TControl* ControlAtScreen(TPoint screen) {
+  const auto& tops = ui::TopLevels();
+  for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+    TWinControl* top = *it;
+    if (!ui::IsShownTopLevel(top) || !top->Enabled() || !ui::InputAllowed(top)) continue;
+    if (!PtInRect(Bounds(top->Left(), top->Top(), top->Width(), top->Height()), screen)) continue;
+    TControl* at = top;
+    while (auto* window = dynamic_cast<TWinControl*>(at)) {
+      TControl* child = window->ControlAtPos(window->ScreenToClient(screen), false, true);
+      if (child == nullptr) break;
+      at = child;
+    }
+    return at;
+  }
+  return nullptr;
+}
+
+// Asks Target whether it takes the drag, as the class library does: no
+// handler, no.
+bool AskDragOver(TControl* target, TControl* source, TPoint screen, TDragState state) {
+  if (!target->OnDragOver) return false;
+  bool accept = true;
+  const TPoint at = target->ScreenToClient(screen);
+  target->OnDragOver(target, source, at.X, at.Y, state, accept);
+  return accept;
+}
+
+void MoveDrag(TPoint screen) {
+  ControlDrag& d = TheDrag();
+  if (!d.started) {
+    if (std::abs(screen.X - d.from.X) < d.threshold && std::abs(screen.Y - d.from.Y) < d.threshold) return;
+    d.started = true;
+  }
+  TControl* under = ControlAtScreen(screen);
+  if (under != d.target) {
+    if (TControl* left = d.target) {
+      d.target = nullptr;
+      AskDragOver(left, d.source, screen, dsDragLeave);
+    }
+    if (d.source == nullptr) return;  // a handler ended the drag
+    d.target = under;
+    d.accepted = under != nullptr && AskDragOver(under, d.source, screen, dsDragEnter);
+  } else if (under != nullptr) {
+    d.accepted = AskDragOver(under, d.source, screen, dsDragMove);
+  }
+  if (d.source != nullptr) Screen->SetCursor(d.accepted ? crDrag : crNoDrop);
+}
+
+}  // namespace
+
+void TControl::BeginDrag(bool Immediate, int Threshold) {
+  ControlDrag& d = TheDrag();
+  if (d.source != nullptr) return;
+  TPoint screen{};
+  GetCursorPos(&screen);
+  d = ControlDrag{this, Immediate, screen, Threshold < 0 ? 5 : Threshold, nullptr, false};
+  SetMouseCapture(true);
+  if (Immediate) MoveDrag(screen);
+}
+
+bool TControl::Dragging() const { return TheDrag().source == this; }
+
+void TControl::EndDrag(bool Drop) {
+  ControlDrag& d = TheDrag();
+  if (d.source != this) return;
+  TPoint screen{};
+  GetCursorPos(&screen);
+  TControl* target = d.started && Drop && d.accepted ? d.target : nullptr;
+  TControl* entered = d.target;
+  d = ControlDrag{};
+  SetMouseCapture(false);
+  Screen->SetCursor(crDefault);
+  if (entered != nullptr && entered != target) AskDragOver(entered, this, screen, dsDragLeave);
+  if (target != nullptr && target->OnDragDrop) {
+    const TPoint at = target->ScreenToClient(screen);
+    target->OnDragDrop(target, this, at.X, at.Y);
+  }
+  if (OnEndDrag) {
+    const TPoint at = target != nullptr ? target->ScreenToClient(screen) : Point(0, 0);
+    OnEndDrag(this, target, at.X, at.Y);
+  }
+}
+
 TControl::~TControl() {
+  // A drag this control takes part in ends without it.
+  if (ControlDrag& d = TheDrag(); d.source == this) {
+    d = ControlDrag{};
+    if (MouseCapture()) SetMouseCapture(false);
+  } else if (d.target == this) {
+    d.target = nullptr;
+    d.accepted = false;
+  }
   Destroying();
   if (ui::ControlGoing) ui::ControlGoing(this);
   ui::ForgetControl(this);
@@ -233,6 +345,16 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void TControl::WndProc(TMessage& Message) {
+  // While this control is dragged the mouse moves the drag and the release
+  // drops it; no other mouse message reaches it.
+  if (Dragging() && Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST) {
+    const TPoint screen = ClientToScreen(Point(MsgX(Message), MsgY(Message)));
+    if (Message.Msg == WM_MOUSEMOVE)
+      MoveDrag(screen);
+    else if (Message.Msg == WM_LBUTTONUP)
+      EndDrag(true);
+    return;
+  }
   if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST) {
     if (Message.Msg == WM_MOUSEMOVE && ui::MouseControlRef() != this) {
       TControl* old = ui::MouseControlRef();
@@ -249,6 +371,10 @@ void TControl::HandleMouseButton(TMessage& m, TMouseButton button, bool down, bo
   const int x = MsgX(m), y = MsgY(m);
   TShiftState shift = KeysToShiftState(MsgKeys(m));
   if (down) {
+    if (button == mbLeft && DragMode == dmAutomatic && !dbl) {
+      BeginDrag(false);
+      return;
+    }
     if (button == mbLeft && ControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
     if (button == mbLeft && ControlStyle.Contains(csClickEvents)) ControlState << csClicked;
     if (dbl) {

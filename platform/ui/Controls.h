@@ -62,6 +62,15 @@ using TMouseWheelEvent =
     std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
 using TMouseWheelUpDownEvent =
     std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
+// Dragging one control onto another inside the program: the control under
+// the pointer is asked whether it takes the source, takes the drop, and the
+// source hears where it ended (Target nullptr when nothing took it).
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
 using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 
@@ -205,6 +214,15 @@ class TControl : public TComponent {
   TWinControl* TopLevel() const;
   bool MouseCapture() const;
   void SetMouseCapture(bool capture);
+  // Starts dragging this control: at once, or once the pointer has moved
+  // Threshold pixels (the system's 5 when negative) with the button down.
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  // Ends the drag this control started: dropped on the control under the
+  // pointer when Drop and that control takes it.
+  void EndDrag(bool Drop);
+  bool Dragging() const;
+  // With dmAutomatic, a press of the left button starts a drag.
+  TDragMode DragMode = dmManual;
   void BringToFront();
   void SendToBack();
 
@@ -214,6 +232,9 @@ class TControl : public TComponent {
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
   TMouseWheelEvent OnMouseWheel;
   TMouseWheelUpDownEvent OnMouseWheelDown;
   TMouseWheelUpDownEvent OnMouseWheelUp;

@@ -172,6 +172,42 @@ TEST_F(RpPrevTest, LinksShowTheHandAndReportEnteringLeavingAndClicks) {
 
 // ---- the window ---------------------------------------------------------------
 
+// The page image answers the drags its preview's owner handles: a label
+// dragged from beside the preview drops on the page.
+TEST_F(RpPrevTest, ThePageImageTakesTheDragHandlersOfItsPreview) {
+  TRpPrinter printer;
+  TRpPreview* preview = Add<TRpPreview>(0, 0, 300, 300);
+  std::vector<std::pair<TObject*, TDragState>> asked;
+  std::vector<std::pair<TObject*, TPoint>> dropped;
+  std::vector<TObject*> ended;
+  preview->OnDragOver = [&](TObject* sender, TObject* source, int, int, TDragState state, bool& accept) {
+    asked.push_back({sender, state});
+    accept = dynamic_cast<TLabel*>(source) != nullptr;
+  };
+  preview->OnDragDrop = [&](TObject* sender, TObject*, int x, int y) {
+    dropped.push_back({sender, Point(x, y)});
+  };
+  preview->OnEndDrag = [&](TObject* sender, TObject*, int, int) { ended.push_back(sender); };
+  preview->SetRpPrinter(&printer);
+  TRpPreviewImage& image = *preview->Image();
+  image.SetBounds(0, 0, 200, 200);
+  TLabel* note = Add<TLabel>(320, 20, 80, 20);
+  note->SetCaption("Σημείωση"_a);
+  note->DragMode = dmAutomatic;
+  ShowForm();
+  backend->PressMouse(*note, 5, 5);
+  backend->MoveMouse(image, 40, 50);
+  backend->MoveMouse(image, 60, 70);
+  backend->ReleaseMouse(image, 60, 70);
+  const std::vector<std::pair<TObject*, TDragState>> expected = {{&image, dsDragEnter}, {&image, dsDragMove}};
+  EXPECT_EQ(asked, expected);
+  ASSERT_EQ(dropped.size(), 1u);
+  EXPECT_EQ(dropped[0].first, &image);
+  EXPECT_EQ(dropped[0].second, Point(60, 70));
+  EXPECT_TRUE(ended.empty());  // the image was no source
+  preview->SetRpPrinter(nullptr);
+}
+
 TEST_F(RpPrevTest, PagesAppearWhileTheRunIsBusyAndCommandsWaitForItsEnd) {
   bool checked = false;
   during = [&](int record) {
