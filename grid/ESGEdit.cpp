@@ -139,6 +139,8 @@ void TEsgEditBtn::BoundsChanged() {
 
 TRect TEsgEditBtn::TextArea() const {
   TRect r = TCustomEdit::TextArea();
+  // The value's line stands where the unit beside it is drawn.
+  r.Top = std::min(r.Bottom, r.Top + (BorderStyle() != bsNone ? 1 : 2));
   r.Right = std::max(r.Left, std::min(r.Right, ClientWidth() - button_->Width() - 3 - RightMargin()));
   return r;
 }

@@ -142,6 +142,29 @@ TEST_F(ExtGridEditorLookTest, EditButtonEditorsAlignAsAsked) {
   EXPECT_EQ(g.UnitEditBtn()->Alignment(), taRightJustify);
 }
 
+// The unit editor's value and its unit stand on one line: both drawn from
+// two pixels below the editor's top.
+TEST_F(ExtGridEditorLookTest, UnitEditorValueAndUnitShareTheirLine) {
+  auto& g = Typed(edUnitEditBtn);
+  g.SetColWidths(1, 120);
+  g.SetCellText(1, 1, "12.5 kg");
+  Key(VK_F2);
+  TGridUnitEditBtn& e = *g.UnitEditBtn();
+  ASSERT_TRUE(e.Visible());
+  Key(VK_END);
+  TRecordingCanvas canvas(e.Width(), e.Height());
+  e.PaintTo(canvas, 0, 0);
+  std::optional<int> valueTop, unitTop;
+  for (const TDrawCall& c : canvas.Calls) {
+    if (c.Op == "ExtTextOut" && c.Text == "12.5") valueTop = c.Args[1];
+    if (c.Op == "DrawText" && c.Text == " kg") unitTop = c.Args[1];
+  }
+  ASSERT_TRUE(valueTop.has_value());
+  ASSERT_TRUE(unitTop.has_value());
+  EXPECT_EQ(*unitTop, 2);
+  EXPECT_EQ(*valueTop, *unitTop);
+}
+
 TEST_F(ExtGridEditorLookTest, EditorsKeepTheirLeastHeight) {
   auto& g = Typed(edNormal);
   struct Case {
