@@ -7,15 +7,16 @@
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/ScrollBars.h"
 #include "platform/ui/Windows.h"
 
 namespace {
-// The system's scroll arrow width and the room around it.
-constexpr int kDefaultButtonWidth = 16 + 4;
+// The system's scroll arrow and the room around it.
+int DefaultButtonWidth() { return GetScrollBarMetric(SM_CXVSCROLL) + 4; }
 }  // namespace
 
 TESGCustomCombo::TESGCustomCombo(TComponent* AOwner)
-    : TCustomComboBox(AOwner), buttonWidth_(kDefaultButtonWidth) {
+    : TCustomComboBox(AOwner), buttonWidth_(DefaultButtonWidth()) {
   DropDownCount = 8;
 }
 
@@ -100,9 +101,10 @@ void TESGCustomCombo::Paint() {
   }
   TRect button = Rect(ClientWidth() - buttonWidth_ - 2, 2, ClientWidth() - 2, ClientHeight() - 2);
   ui::paint::Fill(c, button, clBtnFace);
-  if (active) {
+  if (active || focusBorder_) {
+    // The open list holds the button down.
     TRect edge = button;
-    DrawEdge(c, edge, etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT);
+    DrawEdge(c, edge, DroppedDown() ? EDGE_SUNKEN : etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT);
   }
   TRect arrow = InflateRect(button, -1, -1);
   const bool mouseDown = GetAsyncKeyState(VK_LBUTTON) < 0 || GetAsyncKeyState(VK_RBUTTON) < 0;
