@@ -155,6 +155,14 @@ void TESGCustomCombo::SetWideText(const WideString& Value) {
   }
 }
 
+void TESGCustomCombo::SelectionChanged(int Index) {
+  // Two items the code page cannot tell apart read the same 8-bit text:
+  // the edit takes the chosen item's own UTF-16 text before anyone hears
+  // of the choice.
+  if (!wideItems_ || Index < 0 || Index >= wideItems_->Count()) return;
+  if (TCustomEdit* edit = EditControl()) edit->SetWideText(wideItems_->Get(Index));
+}
+
 void TESGCustomCombo::DrawItem(TCanvas& c, int Index, const TRect& R, TOwnerDrawState State) {
   if (!wideItems_ || Index < 0 || Index >= wideItems_->Count() || Style() == csOwnerDrawFixed ||
       Style() == csOwnerDrawVariable) {
