@@ -10,13 +10,9 @@
 #include "platform/ui/ScrollBars.h"
 #include "platform/ui/Windows.h"
 
-namespace {
-// The system's scroll arrow and the room around it.
-int DefaultButtonWidth() { return GetScrollBarMetric(SM_CXVSCROLL) + 4; }
-}  // namespace
-
 TESGCustomCombo::TESGCustomCombo(TComponent* AOwner)
-    : TCustomComboBox(AOwner), buttonWidth_(DefaultButtonWidth()) {
+    // The system's scroll arrow width and the room around it.
+    : TCustomComboBox(AOwner), buttonWidth_(GetScrollBarMetric(SM_CXVSCROLL) + 4) {
   DropDownCount = 8;
 }
 
