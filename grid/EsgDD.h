@@ -19,7 +19,8 @@ void SetDropRTF(bool enabled);
 bool DropRTFEnabled();
 
 // Reads the formats of one dragged object. An object that gives no format
-// enumerator has no formats at all.
+// enumerator breaks what every dragged object promises: EAssertionFailed
+// "Cannot get the format enumerator" (a drop target refuses such a drag).
 class TEnumFormats {
  public:
   explicit TEnumFormats(IDataObject* dataObject);
