@@ -10,6 +10,9 @@
 
 #include "platform/ui/DragDrop.h"
 
+// A condition the code relies on does not hold.
+DIM_EXCEPTION(EAssertionFailed, Exception)
+
 // The ids of "Rich Text Format" and "Grid Column"; 0 until the first
 // TEnumFormats registered them.
 UINT RichTextFormatId();

@@ -32,8 +32,6 @@ class Exception : public std::exception {
   };
 
 DIM_EXCEPTION(EConvertError, Exception)
-// A condition the code relies on does not hold.
-DIM_EXCEPTION(EAssertionFailed, Exception)
 DIM_EXCEPTION(EInOutError, Exception)
 DIM_EXCEPTION(EStreamError, Exception)
 DIM_EXCEPTION(EFCreateError, EStreamError)
