@@ -46,7 +46,16 @@ double RoundDiscount(int decimals, double value) {
 
 TOfferSheet::~TOfferSheet() = default;
 
-AnsiString EntryNoText(int entryNo) { return Format("%3d", {entryNo}); }
+AnsiString EntryNoText(int entryNo) {
+  // Every clear of the offers grid numbers all its rows again.
+  static const std::vector<AnsiString> slots = [] {
+    std::vector<AnsiString> texts;
+    for (int n = 0; n <= LastOfferRow; ++n) texts.push_back(Format("%3d", {n}));
+    return texts;
+  }();
+  if (entryNo >= 0 && entryNo <= LastOfferRow) return slots[static_cast<std::size_t>(entryNo)];
+  return Format("%3d", {entryNo});
+}
 
 namespace {
 
