@@ -210,6 +210,16 @@ void TCairoCanvas::SetColor(TColor color) {
   cairo_set_source_rgb(cr_, Channel(GetRValue(rgb)), Channel(GetGValue(rgb)), Channel(GetBValue(rgb)));
 }
 
+void TCairoCanvas::SetColorOnce(TColor color) {
+  const TColor rgb = ColorToRGB(color);
+  const double r = Channel(GetRValue(rgb)), g = Channel(GetGValue(rgb)), b = Channel(GetBValue(rgb));
+  double r0, g0, b0, a0;
+  if (cairo_pattern_get_rgba(cairo_get_source(cr_), &r0, &g0, &b0, &a0) == CAIRO_STATUS_SUCCESS && r0 == r &&
+      g0 == g && b0 == b && a0 == 1)
+    return;
+  cairo_set_source_rgb(cr_, r, g, b);
+}
+
 bool TCairoCanvas::PenVisible() const { return Pen->Style != psClear && Pen->Color != clNone; }
 bool TCairoCanvas::BrushVisible() const { return Brush->Style != bsClear && Brush->Color != clNone; }
 
@@ -361,6 +371,26 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   else if (align & TA_BOTTOM)
     top = -tm.tmHeight;
 
+  const bool turned = Font->Orientation % 3600 != 0;
+  const bool boxed = rect != nullptr && (options & (ETO_OPAQUE | ETO_CLIPPED));
+  if (!turned && !boxed) {
+    // The common line of a page: no state to set aside and restore, no
+    // moved origin, and the text's colour given only when it changes, so a
+    // document keeps one text object for the lines that follow.
+    if (BrushVisible() && text.Count() > 0) {
+      cairo_rectangle(cr_, x + left, y + top, width, tm.tmHeight);
+      SetColor(Brush->Color);
+      cairo_fill(cr_);
+    }
+    SetColorOnce(Font->Color);
+    cairo_move_to(cr_, x + left, y + top + tm.tmAscent);
+    if (codePage != nullptr)
+      font.Show(cr_, *codePage, text, dx);
+    else
+      font.Show(cr_, text, dx);
+    cairo_new_path(cr_);
+    return;
+  }
   cairo_save(cr_);
   if (rect != nullptr && (options & ETO_OPAQUE)) {
     cairo_rectangle(cr_, rect->Left, rect->Top, rect->Width(), rect->Height());
@@ -372,8 +402,7 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
     cairo_clip(cr_);
   }
   cairo_translate(cr_, x, y);
-  if (Font->Orientation % 3600 != 0)
-    cairo_rotate(cr_, -(Font->Orientation % 3600) * std::numbers::pi / 1800.0);
+  if (turned) cairo_rotate(cr_, -(Font->Orientation % 3600) * std::numbers::pi / 1800.0);
   if (BrushVisible() && text.Count() > 0) {
     cairo_rectangle(cr_, left, top, width, tm.tmHeight);
     SetColor(Brush->Color);
