@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -82,75 +82,133 @@ void CalculateFiveHundredOffers(benchmark::State& state) {
 }
 BENCHMARK(CalculateFiveHundredOffers)->Unit(benchmark::kMillisecond);
 
-// The yardstick: the typed texts parsed with strtod, each discount
-// computed in extended precision and rounded to three decimals, the offers
-// ranked three times by a library sort and written each time into grid
-// cells and report lines with snprintf, on plain arrays and strings.
+// The yardstick: the typed texts parsed with std::from_chars, each
+// discount computed in extended precision and rounded to three decimals,
+// the offers ranked three times by the same exchange sort on plain key and
+// index arrays (strict comparisons, so equal offers change places as the
+// calculation's ranking has them) and written each time into grid cells and
+// report lines with std::to_chars, on plain arrays and strings.
+struct BareOffer {
+  double amount, discount;
+  int entry;
+  bool marked;
+  const std::string* name;
+};
+
+// Appends the number right-aligned in width characters.
+void AppendInt(std::string& out, int value, int width) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  const int length = static_cast<int>(end - digits);
+  if (length < width) out.append(static_cast<size_t>(width - length), ' ');
+  out.append(digits, end);
+}
+
+// Appends the value with fixed decimals right-aligned in width characters.
+void AppendFixed(std::string& out, double value, int decimals, int width) {
+  char digits[64];
+  const auto end =
+      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals).ptr;
+  const int length = static_cast<int>(end - digits);
+  if (length < width) out.append(static_cast<size_t>(width - length), ' ');
+  out.append(digits, end);
+}
+
+template <typename InOrder>
+void BareExchangeSort(std::vector<double>& keys, std::vector<int>& order, InOrder inOrder) {
+  const size_t n = keys.size();
+  for (size_t i = 0; i + 1 < n; ++i)
+    for (size_t j = i + 1; j < n; ++j)
+      if (!inOrder(keys[i], keys[j])) {
+        std::swap(keys[i], keys[j]);
+        std::swap(order[i], order[j]);
+      }
+}
+
 void BareCalculateFiveHundredOffers(benchmark::State& state) {
   TBenchSheet sheet(501);
   TypeOffers(sheet);
   std::vector<std::array<std::string, 5>> typed(501);
   for (int row = 1; row <= 500; ++row)
     for (int col = 0; col < 5; ++col) typed[row][col] = sheet.Cell(col, row);
-  struct Offer {
-    double amount, discount;
-    int entry;
-    bool marked;
-    const std::string* name;
-  };
   const long double divisor = 1000000;
-  std::vector<Offer> offers;
+  std::vector<BareOffer> offers;
+  std::vector<int> order;
+  std::vector<double> keys;
   std::vector<std::array<std::string, 5>> grid(501);
   std::vector<std::string> report;
-  char text[160];
-  auto show = [&] {
-    for (size_t i = 0; i < offers.size(); ++i) {
-      const Offer& o = offers[i];
+  const auto parse = [](const std::string& text, size_t from) {
+    double value = 0;
+    std::from_chars(text.data() + from, text.data() + text.size(), value);
+    return value;
+  };
+  // The order of offers after a sort on the key the function gives.
+  const auto rank = [&](auto key, auto inOrder) {
+    keys.clear();
+    for (int index : order) keys.push_back(key(offers[index]));
+    BareExchangeSort(keys, order, inOrder);
+  };
+  const auto show = [&] {
+    for (size_t i = 0; i < order.size(); ++i) {
+      const BareOffer& o = offers[order[i]];
       std::array<std::string, 5>& row = grid[i + 1];
-      std::snprintf(text, sizeof text, "%3d", o.entry);
-      row[0] = text;
+      row[0].clear();
+      AppendInt(row[0], o.entry, 3);
       row[1] = *o.name;
-      std::snprintf(text, sizeof text, "%.2f", o.amount);
-      row[2] = o.amount != 0 ? text : "";
-      std::snprintf(text, sizeof text, "%.3f", o.discount);
-      row[3] = text;
+      row[2].clear();
+      if (o.amount != 0) AppendFixed(row[2], o.amount, 2, 14);
+      row[3].clear();
+      AppendFixed(row[3], o.discount, 3, 8);
     }
   };
-  auto write = [&] {
-    for (const Offer& o : offers) {
-      std::snprintf(text, sizeof text, "%4d %-44.44s%15.2f%9.3f", o.entry, o.name->c_str(), o.amount,
-                    o.discount);
-      report.emplace_back(text);
+  const auto write = [&] {
+    for (int index : order) {
+      const BareOffer& o = offers[index];
+      std::string line;
+      line.reserve(80);
+      AppendInt(line, o.entry, 4);
+      line += ' ';
+      line.append(*o.name, 0, 44);
+      if (o.name->size() < 44) line.append(44 - o.name->size(), ' ');
+      AppendFixed(line, o.amount, 2, 15);
+      AppendFixed(line, o.discount, 3, 9);
+      report.push_back(std::move(line));
     }
   };
   for (auto _ : state) {
     offers.clear();
+    order.clear();
     report.clear();
     for (int row = 1; row <= 500; ++row) {
       const std::array<std::string, 5>& cells = typed[row];
-      const char* discount = cells[3].c_str();
-      const bool marked = *discount == '*';
-      Offer o{std::strtod(cells[2].c_str(), nullptr), std::strtod(discount + marked, nullptr),
-              std::atoi(cells[0].c_str()), marked, &cells[1]};
+      const bool marked = !cells[3].empty() && cells[3][0] == '*';
+      int entry = 0;
+      const char* number = cells[0].data();
+      while (*number == ' ') ++number;
+      std::from_chars(number, cells[0].data() + cells[0].size(), entry);
+      BareOffer o{parse(cells[2], 0), parse(cells[3], marked), entry, marked, &cells[1]};
       if (o.amount != 0) {
         long double d = (1 - o.amount / divisor) * 100;
         if (marked) d = std::nearbyint(d);
         o.discount = static_cast<double>(std::round(d * 1000) / 1000);
       }
+      order.push_back(static_cast<int>(offers.size()));
       offers.push_back(o);
     }
-    std::stable_sort(offers.begin(), offers.end(),
-                     [](const Offer& a, const Offer& b) { return a.discount < b.discount; });
+    const auto byDiscount = [](const BareOffer& o) { return o.discount; };
+    const auto byEntry = [](const BareOffer& o) { return static_cast<double>(o.entry); };
+    const auto less = [](double a, double b) { return a < b; };
+    const auto greater = [](double a, double b) { return a > b; };
+    rank(byDiscount, less);
     show();
-    std::stable_sort(offers.begin(), offers.end(),
-                     [](const Offer& a, const Offer& b) { return a.entry < b.entry; });
+    rank(byEntry, less);
     show();
     write();
-    std::stable_sort(offers.begin(), offers.end(),
-                     [](const Offer& a, const Offer& b) { return a.discount > b.discount; });
+    rank(byDiscount, greater);
     show();
     write();
     benchmark::DoNotOptimize(report.data());
+    benchmark::DoNotOptimize(grid.data());
   }
   state.counters["lines"] = static_cast<double>(report.size());
 }

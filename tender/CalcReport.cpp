@@ -28,8 +28,9 @@ constexpr int NameWidth = 44;
 
 bool IsVoid(const OfferRecord& offer) { return offer.RoundedDiscount == 0 && offer.Amount == 0; }
 
-AnsiString DiscountColumn(const OfferRecord& offer) {
-  return FormatNum(9, DiscountDecimals, NumberStyle, offer.RoundedDiscount);
+AnsiString DiscountColumn(const OfferRecord& offer, TOfferTexts* texts) {
+  return texts ? texts->Num(9, DiscountDecimals, offer.RoundedDiscount)
+               : FormatNum(9, DiscountDecimals, NumberStyle, offer.RoundedDiscount);
 }
 
 void AddTableHead(TStrings& lines) {
@@ -52,15 +53,18 @@ void AddReportLine(TStrings& lines, const AnsiString& line) {
   }
 }
 
-AnsiString ReportOfferRow(int slot) {
+AnsiString ReportOfferRow(int slot, TOfferTexts* texts) {
   const OfferRecord& offer = OfferTable[slot];
-  AnsiString row = Format("%4d", {static_cast<int>(offer.EntryNo)});
+  AnsiString row = RightAlignedInt(offer.EntryNo, 4);
+  row.reserve(96);
   row += ' ';
-  AnsiString name = offer.BidderName.Str();
-  name.resize(NameWidth, ' ');
+  const std::string_view name = offer.BidderName.View().substr(0, NameWidth);
   row += name;
+  row.append(NameWidth - name.size(), ' ');
   if (offer.Amount == 0)
     row.append(15, ' ');
+  else if (texts)
+    row += texts->Num(15, texts->AmountDecimals(offer.Amount), offer.Amount);
   else
     row += FormatNum(15, AmountDecimals(offer.Amount), NumberStyle, offer.Amount);
   return row;
@@ -82,27 +86,34 @@ void PrintHeader(TStrings& lines) {
   AddReportLine(lines, totals);
 }
 
-void printArxika(TStrings& lines) {
+void printArxika(TStrings& lines, TOfferTexts* texts) {
   AddReportLine(lines, InitialOrderTitle);
   AddTableHead(lines);
   for (int slot = 1; slot <= OfferCount; ++slot) {
     const OfferRecord& offer = OfferTable[slot];
     if (offer.EntryNo == 0) continue;
-    AnsiString row = ReportOfferRow(slot) + DiscountColumn(offer) + " " + offer.Remark.Str();
+    AnsiString row = ReportOfferRow(slot, texts);
+    row += DiscountColumn(offer, texts);
+    row += ' ';
+    row += offer.Remark.View();
     if (IsVoid(offer)) row += VoidWord;
     AddReportLine(lines, row);
   }
   AddReportLine(lines, FinalRankingTitle);
 }
 
-void PrintFooter(TStrings& lines, const AnsiString& guaranteeText) {
+void PrintFooter(TStrings& lines, const AnsiString& guaranteeText, TOfferTexts* texts) {
   AddReportLine(lines, "");
   AddTableHead(lines);
   for (int slot = 1; slot <= OfferCount; ++slot) {
     const OfferRecord& offer = OfferTable[slot];
     if (offer.EntryNo == 0) continue;
-    AddReportLine(lines, ReportOfferRow(slot) +
-                             (IsVoid(offer) ? AnsiString(13, ' ') + VoidWord : DiscountColumn(offer)));
+    AnsiString row = ReportOfferRow(slot, texts);
+    if (IsVoid(offer))
+      row.append(13, ' ').append(VoidWord);
+    else
+      row += DiscountColumn(offer, texts);
+    AddReportLine(lines, row);
   }
   AddReportLine(lines, "");
   AddReportLine(lines, ReportGuaranteeLine + guaranteeText + "\r\n");
@@ -110,13 +121,14 @@ void PrintFooter(TStrings& lines, const AnsiString& guaranteeText) {
 
 void RankAndReport(TOfferSheet& sheet, TStrings& report, bool initialOrder, int projectType,
                    const TGuaranteeHook& guarantee) {
-  sortitms(sheet, true, false, true, projectType);
+  TOfferTexts texts;
+  sortitms(sheet, true, false, true, projectType, &texts);
   PrintHeader(report);
   if (initialOrder) {
-    sortitms(sheet, true, true, true, projectType);
-    printArxika(report);
+    sortitms(sheet, true, true, true, projectType, &texts);
+    printArxika(report, &texts);
   }
-  sortitms(sheet, false, false, true, projectType);
+  sortitms(sheet, false, false, true, projectType, &texts);
   AnsiString guaranteeText;
   try {
     guaranteeText = guarantee ? guarantee(OfferTable[1].Discount) : AnsiString();
@@ -124,7 +136,7 @@ void RankAndReport(TOfferSheet& sheet, TStrings& report, bool initialOrder, int 
     report.Clear();
     throw;
   }
-  PrintFooter(report, guaranteeText);
+  PrintFooter(report, guaranteeText, &texts);
 }
 
 void AddClosingLine(TStrings& lines) {

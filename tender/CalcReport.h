@@ -11,6 +11,7 @@
 
 class TStrings;
 class TOfferSheet;
+class TOfferTexts;
 
 // The heading and the separator of both tables, 85 characters each.
 extern const AnsiString ReportTableHeading;
@@ -29,17 +30,18 @@ void AddReportLine(TStrings& lines, const AnsiString& line);
 
 // An offer's row up to its discount column: entry number in 4, a blank,
 // the name padded or cut to 44, the amount in 15 (blanks without amount).
-// The amount starts at character 50.
-AnsiString ReportOfferRow(int slot);
+// The amount starts at character 50. With texts given, the number texts
+// are taken from it (so are those of the two tables below).
+AnsiString ReportOfferRow(int slot, TOfferTexts* texts = nullptr);
 
 // The project and service texts, the date and the line of the indicative
 // total and the divisor (added even when empty).
 void PrintHeader(TStrings& lines);
 // The title and table of the offers in the current order of the slots,
 // then the title of the final ranking.
-void printArxika(TStrings& lines);
+void printArxika(TStrings& lines, TOfferTexts* texts = nullptr);
 // The final-ranking table and the guarantee line with its result text.
-void PrintFooter(TStrings& lines, const AnsiString& guaranteeText);
+void PrintFooter(TStrings& lines, const AnsiString& guaranteeText, TOfferTexts* texts = nullptr);
 
 // The guarantee's result text for the first-ranked discount (the window
 // writes the discount into its panel and computes there). It may throw.
@@ -47,7 +49,8 @@ using TGuaranteeHook = std::function<AnsiString(double firstDiscount)>;
 
 // The calculation after a scan that found offers: ranked ascending, the
 // header, the initial order when asked (sorted by entry number), the final
-// ranking (descending) with the guarantee line. When the guarantee throws,
+// ranking (descending) with the guarantee line; each number text is worked
+// out once for all of them. When the guarantee throws,
 // the report is cleared and the exception goes on: no partial report stays
 // to be printed as if complete.
 void RankAndReport(TOfferSheet& sheet, TStrings& report, bool initialOrder, int projectType,

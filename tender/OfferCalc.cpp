@@ -1,9 +1,11 @@
 #include "tender/OfferCalc.h"
 
 #include <algorithm>
+#include <bitset>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <set>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -46,7 +48,16 @@ double RoundDiscount(int decimals, double value) {
 
 TOfferSheet::~TOfferSheet() = default;
 
-AnsiString EntryNoText(int entryNo) { return Format("%3d", {entryNo}); }
+AnsiString RightAlignedInt(int value, int width) {
+  char digits[16];
+  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  const auto length = static_cast<int>(end - digits);
+  AnsiString text(length < width ? static_cast<size_t>(width - length) : 0, ' ');
+  text.append(digits, end);
+  return text;
+}
+
+AnsiString EntryNoText(int entryNo) { return RightAlignedInt(entryNo, 3); }
 
 namespace {
 
@@ -94,6 +105,42 @@ void ResetGridHeadings(TOfferSheet& sheet) {
   sheet.SetCell(ColName, 0, "ΠΡΟΣΦΕΡΟΥΣΑ ΕΤΑΙΡΕΙΑ"_a);
   sheet.SetCell(ColAmount, 0, "ΠΟΣΟ ΠΡΟΣΦΟΡΑΣ"_a);
   sheet.SetCell(ColDiscount, 0, "ΕΚΠΤΩΣΗ"_a);
+}
+
+namespace {
+std::uint64_t BitsOf(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+}  // namespace
+
+size_t TOfferTexts::KeyHash::operator()(const Key& key) const {
+  std::uint64_t h = key.Bits * 0x9E3779B97F4A7C15ull;
+  h ^= (static_cast<std::uint64_t>(key.Width) << 40) ^ (static_cast<std::uint64_t>(key.Decimals) << 20) ^
+       static_cast<std::uint64_t>(key.Style);
+  return static_cast<size_t>(h ^ (h >> 29));
+}
+
+const AnsiString& TOfferTexts::Num(int width, int decimals, double value) {
+  // Keyed by the value's bits: -0 and 0 or two NaNs may well write apart.
+  const Key key{BitsOf(value), width, decimals, NumberStyle};
+  auto found = texts_.find(key);
+  if (found == texts_.end())
+    found = texts_.emplace(key, FormatNum(width, decimals, NumberStyle, value)).first;
+  return found->second;
+}
+
+int TOfferTexts::AmountDecimals(double amount) {
+  // The count of the amount's own decimals is kept; the limits are applied
+  // each time, as the cost decimals are read.
+  const std::uint64_t bits = BitsOf(amount);
+  auto found = decimals_.find(bits);
+  if (found == decimals_.end()) found = decimals_.emplace(bits, CountDecimals(amount)).first;
+  int decimals = found->second;
+  if (decimals < CostDecimals) decimals = CostDecimals;
+  if (decimals > CostDecimals + 2) decimals = CostDecimals + 2;
+  return decimals;
 }
 
 // ---- records -------------------------------------------------------------------
@@ -297,7 +344,8 @@ namespace {
 // The exchange sort's very swaps, made on the keys alone (the entry number
 // or the rounded discount, compared as OfferInOrder compares them) with
 // each key's slot beside it, negative for an empty slot; the records move
-// once afterwards, so the order, equal keys included, is the same.
+// once afterwards, so the order, equal keys included, is the same. Taken
+// for keys that hold a NaN, which is in order with nothing.
 template <typename InOrder>
 void ExchangeSort(std::vector<double>& keys, std::vector<int>& slots, InOrder inOrder) {
   const size_t n = keys.size();
@@ -318,6 +366,35 @@ void ExchangeSort(std::vector<double>& keys, std::vector<int>& slots, InOrder in
   }
 }
 
+// The same swaps on one word a place: the key's rank in the upper half
+// (the order to reach is the ranks' rising order), the slot in the lower,
+// with EmptySlot set for an empty one. Ties and runs ranked in reverse make
+// a swap of nearly every second comparison, which a branch cannot foresee,
+// and a selection costs a chain of several steps a comparison. So the pass
+// keeps the held place as the smaller of two words in which, between rank
+// and slot, the later place ranks first among equal keys: a swap is then
+// exactly the held word growing smaller, one minimum a comparison.
+constexpr std::uint64_t EmptySlot = 0x8000;
+constexpr int RankShift = 32;
+constexpr int PlaceShift = 16;
+constexpr std::uint64_t PlaceBits = std::uint64_t{0xFFFF} << PlaceShift;
+
+void ExchangeSortRanked(std::vector<std::uint64_t>& places) {
+  const size_t n = places.size();
+  std::uint64_t* p = places.data();
+  for (size_t i = 0; i + 1 < n; ++i) {
+    if (p[i] & EmptySlot) continue;
+    std::uint64_t held = p[i] | (static_cast<std::uint64_t>(0xFFFF - i) << PlaceShift);
+    for (size_t j = i + 1; j < n; ++j) {
+      const std::uint64_t other = p[j] | (static_cast<std::uint64_t>(0xFFFF - j) << PlaceShift);
+      const std::uint64_t smaller = std::min(held, other);
+      p[j] = (held ^ other ^ smaller) & ~PlaceBits;
+      held = smaller;
+      if (held & EmptySlot) break;
+    }
+    p[i] = held & ~PlaceBits;
+  }
+}
 }  // namespace
 
 void SortOffers(bool ascending, bool byEntryNo) {
@@ -325,16 +402,39 @@ void SortOffers(bool ascending, bool byEntryNo) {
   if (n < 2) return;
   std::vector<double> keys(n);
   std::vector<int> slots(n);
+  bool anyNaN = false;
   for (int slot = 1; slot <= n; ++slot) {
     const OfferRecord& offer = OfferTable[slot];
     // An entry number is exact as a double.
     keys[slot - 1] = byEntryNo ? static_cast<double>(offer.EntryNo) : offer.RoundedDiscount;
+    anyNaN |= std::isnan(keys[slot - 1]);
     slots[slot - 1] = offer.EntryNo == 0 ? -slot : slot;
   }
-  if (byEntryNo || ascending)
-    ExchangeSort(keys, slots, [](double a, double b) { return a < b; });
-  else
-    ExchangeSort(keys, slots, [](double a, double b) { return a > b; });
+  const bool rising = byEntryNo || ascending;
+  if (anyNaN) {
+    // A NaN is in order with nothing; the doubles compare as they are.
+    if (rising)
+      ExchangeSort(keys, slots, [](double a, double b) { return a < b; });
+    else
+      ExchangeSort(keys, slots, [](double a, double b) { return a > b; });
+  } else {
+    // Equal keys (0 and -0 too) take one rank; a falling order is the
+    // rising order of the ranks counted from the top.
+    std::vector<double> distinct(keys);
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    const auto top = static_cast<std::uint64_t>(distinct.size() - 1);
+    std::vector<std::uint64_t> places(n);
+    for (int i = 0; i < n; ++i) {
+      auto rank = static_cast<std::uint64_t>(std::lower_bound(distinct.begin(), distinct.end(), keys[i]) -
+                                             distinct.begin());
+      if (!rising) rank = top - rank;
+      places[i] = rank << RankShift | (slots[i] < 0 ? EmptySlot | static_cast<std::uint64_t>(-slots[i])
+                                                    : static_cast<std::uint64_t>(slots[i]));
+    }
+    ExchangeSortRanked(places);
+    for (int i = 0; i < n; ++i) slots[i] = static_cast<int>(places[i] & (EmptySlot - 1));
+  }
   std::vector<OfferRecord> sorted(n);
   for (int i = 0; i < n; ++i) sorted[i] = OfferTable[std::abs(slots[i])];
   for (int i = 0; i < n; ++i) OfferTable[i + 1] = std::move(sorted[i]);
@@ -343,10 +443,11 @@ void SortOffers(bool ascending, bool byEntryNo) {
 namespace {
 
 // The discount as the grid shows it, with its marks.
-AnsiString DiscountCellText(const OfferRecord& offer, int projectType, double divisor) {
-  AnsiString text = offer.RoundedDiscount == 0 ? AnsiString("0")
-                                               : FormatNum(DiscountDecimals + 5, DiscountDecimals,
-                                                           NumberStyle, offer.RoundedDiscount);
+AnsiString DiscountCellText(const OfferRecord& offer, int projectType, double divisor, TOfferTexts* texts) {
+  AnsiString text =
+      offer.RoundedDiscount == 0 ? AnsiString("0")
+      : texts                    ? texts->Num(DiscountDecimals + 5, DiscountDecimals, offer.RoundedDiscount)
+              : FormatNum(DiscountDecimals + 5, DiscountDecimals, NumberStyle, offer.RoundedDiscount);
   if (offer.Amount == 0) return text;
   if (projectType == ProjectCategoryPercentages &&
       (CheckPosoPososto(CostDecimals + 2, divisor, offer.RoundedDiscount, offer.Amount) || offer.Marked)) {
@@ -365,7 +466,7 @@ bool RowHoldsText(const TOfferSheet& sheet, int row) {
 
 }  // namespace
 
-void DisplayItems(TOfferSheet& sheet, int projectType) {
+void DisplayItems(TOfferSheet& sheet, int projectType, TOfferTexts* texts) {
   const double divisor = ProjectHeader.Divisor;
   const int lastRow = sheet.RowCount() - 1;
   int row = 0;
@@ -378,11 +479,13 @@ void DisplayItems(TOfferSheet& sheet, int projectType) {
       offer.Remark = AnsiString(1, '!').append(offer.Remark.View());
     if (row > lastRow) continue;
     sheet.SetCell(ColEntryNo, row, EntryNoText(offer.EntryNo));
-    sheet.SetCell(ColDiscount, row, DiscountCellText(offer, projectType, divisor));
+    sheet.SetCell(ColDiscount, row, DiscountCellText(offer, projectType, divisor, texts));
     if (offer.Amount != 0) {
-      OfferCalcState.LastAmountDecimals = AmountDecimals(offer.Amount);
+      const int decimals = texts ? texts->AmountDecimals(offer.Amount) : AmountDecimals(offer.Amount);
+      OfferCalcState.LastAmountDecimals = decimals;
       sheet.SetCell(ColAmount, row,
-                    FormatNum(14, OfferCalcState.LastAmountDecimals, NumberStyle, offer.Amount));
+                    texts ? texts->Num(14, decimals, offer.Amount)
+                          : FormatNum(14, decimals, NumberStyle, offer.Amount));
     }
     sheet.SetCell(ColName, row, offer.BidderName.Str());
     const bool detailed = offer.Remark.Empty() && BidderDiscountTable.Has(offer.EntryNo);
@@ -397,30 +500,36 @@ void DisplayItems(TOfferSheet& sheet, int projectType) {
   int highest = 0;
   for (int slot = 1; slot <= MaxOffers; ++slot)
     if (OfferTable[slot].EntryNo > highest) highest = OfferTable[slot].EntryNo;
+  // Entry numbers are words, and RowEntryNo reads nothing larger.
+  using TNumberSet = std::bitset<0x10000>;
   std::vector<bool> keeps(lastRow + 1 > 0 ? lastRow + 1 : 0, false);
-  std::set<int> shownNumbers;
+  TNumberSet shownNumbers;
   for (int slot = 1; slot <= OfferCount; ++slot)
-    if (OfferTable[slot].EntryNo != 0) shownNumbers.insert(OfferTable[slot].EntryNo);
-  std::set<int> keptNumbers;
+    if (OfferTable[slot].EntryNo != 0) shownNumbers.set(OfferTable[slot].EntryNo);
+  TNumberSet keptNumbers;
   for (int r = shownRows + 1; r <= lastRow; ++r) {
     if (r <= OfferCalcState.OfferRowsInGrid) continue;
     // A number a ranked row already shows is never kept a second time.
     const int number = RowEntryNo(sheet, r);
-    if ((RowHoldsText(sheet, r) || RowHasDetailedOffer(sheet, r)) && !shownNumbers.count(number) &&
-        keptNumbers.insert(number).second)
+    if ((RowHoldsText(sheet, r) || RowHasDetailedOffer(sheet, r)) && !shownNumbers.test(number) &&
+        !keptNumbers.test(number)) {
+      keptNumbers.set(number);
       keeps[r] = true;
+    }
   }
+  const auto kept = [&](int number) { return number < 0x10000 && keptNumbers.test(number); };
   int next = highest;
   for (int r = shownRows + 1; r <= lastRow; ++r) {
     if (keeps[r]) continue;
     do ++next;
-    while (keptNumbers.count(next));
+    while (kept(next));
     sheet.SetCell(ColEntryNo, r, EntryNoText(next));
   }
   OfferCalcState.OfferRowsInGrid = shownRows;
 }
 
-void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, int projectType) {
+void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, int projectType,
+              TOfferTexts* texts) {
   // Only the rows that held the offers are cleared: rows typed below an
   // empty row were never read and keep their text.
   int shown = 0;
@@ -432,7 +541,7 @@ void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, 
   OfferCalcState.OfferRowsInGrid = clearRows;
   ResetGridHeadings(sheet);
   SortOffers(ascending, byEntryNo);
-  if (display) DisplayItems(sheet, projectType);
+  if (display) DisplayItems(sheet, projectType, texts);
 }
 
 void RefreshOffersFromGrid(TOfferSheet& sheet) {

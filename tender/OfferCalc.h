@@ -3,6 +3,8 @@
 // through TOfferSheet, the offers live in the tender state (Uglo). The main
 // window adapts its grid, shows the messages and moves the focus.
 
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/rtl/System.h"
@@ -36,6 +38,10 @@ enum : int {
   ColRemark = 4,    // remark, or "*" for a detailed offer; never read back
 };
 
+// An integer right-aligned in width characters at least, never cut: what
+// the format "%<width>d" writes.
+AnsiString RightAlignedInt(int value, int width);
+
 // An entry number as column 0 shows it: right-aligned in 3 characters at
 // least; a longer number is never cut, since it names its detailed offer.
 AnsiString EntryNoText(int entryNo);
@@ -52,6 +58,33 @@ int AmountDecimals(double amount);
 
 // Row 0 of columns 1 to 3.
 void ResetGridHeadings(TOfferSheet& sheet);
+
+// The number texts of one calculation. The grid shows every amount and
+// discount after each of its sorts and the report shows them twice more,
+// always in the same widths, so each text is worked out once and then
+// handed out again; every text is the one FormatNum gives in the current
+// number style, and every count the one AmountDecimals gives.
+class TOfferTexts {
+ public:
+  // FormatNum(width, decimals, NumberStyle, value).
+  const AnsiString& Num(int width, int decimals, double value);
+  // AmountDecimals(amount).
+  int AmountDecimals(double amount);
+
+ private:
+  struct Key {
+    std::uint64_t Bits;
+    int Width;
+    int Decimals;
+    int Style;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    size_t operator()(const Key& key) const;
+  };
+  std::unordered_map<Key, AnsiString, KeyHash> texts_;
+  std::unordered_map<std::uint64_t, int> decimals_;
+};
 
 // ---- working state -------------------------------------------------------------
 
@@ -138,13 +171,15 @@ void SortOffers(bool ascending, bool byEntryNo);
 // numbered on from the highest entry number; a row below the offers that
 // holds text, or whose number designates a detailed offer, keeps its
 // number. projectType is the offer check's project type.
-void DisplayItems(TOfferSheet& sheet, int projectType);
+// With texts given, the number texts are taken from it.
+void DisplayItems(TOfferSheet& sheet, int projectType, TOfferTexts* texts = nullptr);
 
 // The sort of the calculation and the sort buttons: columns 1 to 4 of the
 // rows that held the offers are cleared (rows below keep their text), the
 // headings are written, the slots are sorted and, with display, shown. The
 // current grid row is the window's.
-void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, int projectType);
+void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, int projectType,
+              TOfferTexts* texts = nullptr);
 
 // When the grid loses the focus after a change: the offer table is
 // rebuilt from the rows 1 on, up to the first row with no discount, amount

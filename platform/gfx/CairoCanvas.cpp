@@ -371,24 +371,29 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   else if (align & TA_BOTTOM)
     top = -tm.tmHeight;
 
-  const bool turned = Font->Orientation % 3600 != 0;
-  const bool boxed = rect != nullptr && (options & (ETO_OPAQUE | ETO_CLIPPED));
-  if (!turned && !boxed) {
-    // The common line of a page: no state to set aside and restore, no
-    // moved origin, and the text's colour given only when it changes, so a
-    // document keeps one text object for the lines that follow.
+  // Right-to-left reading, asked by the call or by the text alignment,
+  // orders the line as a paragraph read from the right.
+  const bool rightToLeft = (options & ETO_RTLREADING) || (align & TA_RTLREADING);
+  // The background and the text, from (X, Y) on the device.
+  const auto draw = [&](double x0, double y0) {
     if (BrushVisible() && text.Count() > 0) {
-      cairo_rectangle(cr_, x + left, y + top, width, tm.tmHeight);
+      cairo_rectangle(cr_, x0 + left, y0 + top, width, tm.tmHeight);
       SetColor(Brush->Color);
       cairo_fill(cr_);
     }
     SetColorOnce(Font->Color);
-    cairo_move_to(cr_, x + left, y + top + tm.tmAscent);
+    cairo_move_to(cr_, x0 + left, y0 + top + tm.tmAscent);
     if (codePage != nullptr)
-      font.Show(cr_, *codePage, text, dx);
+      font.Show(cr_, *codePage, text, dx, rightToLeft);
     else
-      font.Show(cr_, text, dx);
+      font.Show(cr_, text, dx, rightToLeft);
     cairo_new_path(cr_);
+  };
+  const bool turned = Font->Orientation % 3600 != 0;
+  if (!turned && (rect == nullptr || !(options & (ETO_OPAQUE | ETO_CLIPPED)))) {
+    // The common line of a page: no state to set aside and restore, no
+    // moved origin, and the text's colour given only when it changes.
+    draw(x, y);
     return;
   }
   cairo_save(cr_);
@@ -403,17 +408,7 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   }
   cairo_translate(cr_, x, y);
   if (turned) cairo_rotate(cr_, -(Font->Orientation % 3600) * std::numbers::pi / 1800.0);
-  if (BrushVisible() && text.Count() > 0) {
-    cairo_rectangle(cr_, left, top, width, tm.tmHeight);
-    SetColor(Brush->Color);
-    cairo_fill(cr_);
-  }
-  SetColor(Font->Color);
-  cairo_move_to(cr_, left, top + tm.tmAscent);
-  if (codePage != nullptr)
-    font.Show(cr_, *codePage, text, dx);
-  else
-    font.Show(cr_, text, dx);
+  draw(0, 0);
   cairo_restore(cr_);
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Metafile.h"
+#include "platform/gfx/TextEngine.h"
 #include "platform/rtl/ByteOrder.h"
 
 namespace {
@@ -680,13 +681,15 @@ class Player {
     }
     *canvas_.Brush = state_.bkMode == 2 ? TBrush{state_.bkColor, bsSolid} : TBrush{clWhite, bsClear};
     unsigned drawOptions = hasRect ? (options & ETO_CLIPPED) : 0;
+    if ((options & ETO_RTLREADING) || (state_.textAlign & TA_RTLREADING)) drawOptions |= ETO_RTLREADING;
     const int* advances = dx.empty() ? nullptr : dx.data();
     // Wide text keeps the characters the code page lacks; text the code
     // page holds whole goes as code page, which a document draws from the
     // font's table without laying it out.
     bool keepWide = false;
     if (type == emr::EXTTEXTOUTW && count > 0 && !SameText(state_.font.Name, "SYMBOL")) {
-      keepWide = text.size() != count;
+      // A font of another code page reads bytes otherwise: its text goes wide.
+      keepWide = text.size() != count || gfx::CodePageOfCharset(font.Charset) != 1253;
       for (std::uint32_t i = 0; !keepWide && i < count; ++i)
         keepWide = cp1253::ToUnicode(static_cast<unsigned char>(text[i])) != f.U16(stringAt + 2 * i);
     }

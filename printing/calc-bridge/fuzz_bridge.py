@@ -159,6 +159,10 @@ def check_session(items):
             ran = session.run(value)
             if not 0 <= ran <= len(value):
                 raise AssertionError("ran %d of %d commands" % (ran, len(value)))
+    # The cells gathered across the frames go in as rectangles too.
+    session.flush()
+    if session.has_pending():
+        raise AssertionError("cells left after the flush")
 
 
 def check_conversation(rng, data):

@@ -8,6 +8,7 @@ import socket
 import struct
 import tempfile
 import threading
+import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -94,6 +95,7 @@ class Sessions(unittest.TestCase):
                            b'[FORMULA("say \'yes\'")]', b'[SELECT("R3C1")]', b'[FORMULA("x")]',
                            b"[BAD]", b'[FORMULA("never")]'])
         self.assertEqual(ran, 6)
+        session.flush()
         self.assertEqual(backend.cells, {(2, 1): 1234.56, (2, 2): "say 'yes'", (3, 1): "x"})
         self.assertEqual(backend.calls, [(2, 1, 1, 2), (3, 1, 1, 1)])
 
@@ -113,8 +115,41 @@ class Sessions(unittest.TestCase):
                      b'[FORMULA("' + "Σύνολο".encode("cp1253") + b'")]', b'[SELECT("R5C9")]', b'[FORMULA("x")]']
         expected.update({(31, 3): 1000.25, (31, 4): "Σύνολο", (5, 9): "x"})
         self.assertEqual(session.run(commands), len(commands))
+        session.flush()
         self.assertEqual(backend.cells, expected)
         self.assertEqual(backend.calls, [(1, 1, 30, 4), (5, 9, 1, 1), (31, 3, 1, 2)])
+
+    def test_cells_gather_across_frames_until_a_command_that_is_no_cell_write(self):
+        backend = MemoryBackend()
+        order = []
+        backend.new_document = lambda: order.append(("new", dict(backend.cells)))
+        session = bridge.Session(backend, 1)
+        # 40 rows of 3 cells cut into frames of 7 commands wherever they fall.
+        stream, expected = [], {}
+        for row in range(1, 41):
+            for col in range(1, 4):
+                stream += [b'[SELECT("R%dC%d")]' % (row, col), b'[FORMULA("%d")]' % (row * col)]
+                expected[(row, col)] = float(row * col)
+        for first in range(0, len(stream), 7):
+            frame = stream[first:first + 7]
+            self.assertEqual(session.run(frame), len(frame))
+        self.assertEqual(backend.calls, [])
+        self.assertEqual(session.run([b"[NEW(1)]", b'[FORMULA("after")]']), 2)
+        # Everything before the new document went into the old one, at once.
+        self.assertEqual(order, [("new", expected)])
+        self.assertEqual(backend.calls, [(1, 1, 40, 3)])
+        session.flush()
+        self.assertEqual(backend.cells[(40, 3)], "after")
+        self.assertEqual(len(backend.calls), 2)
+
+    def test_a_sheet_that_refuses_loses_only_the_gathered_cells(self):
+        backend = MemoryBackend()
+        session = bridge.Session(backend, 1)
+        session.run([b'[FORMULA("lost")]'])
+        backend.write_block = lambda *_: (_ for _ in ()).throw(RuntimeError("Calc ended"))
+        with self.assertRaises(RuntimeError):
+            session.flush()
+        self.assertFalse(session.has_pending())
 
     def test_blocks_keep_every_cell_once(self):
         import random
@@ -132,7 +167,9 @@ class Sessions(unittest.TestCase):
 
     def test_a_number_too_large_goes_in_as_text(self):
         backend = MemoryBackend()
-        bridge.Session(backend, 1).run([b'[FORMULA("' + b"9" * 400 + b'")]'])
+        session = bridge.Session(backend, 1)
+        session.run([b'[FORMULA("' + b"9" * 400 + b'")]'])
+        session.flush()
         self.assertEqual(backend.cells, {(1, 1): "9" * 400})
 
     def test_over_a_socket(self):
@@ -153,6 +190,29 @@ class Sessions(unittest.TestCase):
         thread.join()
         server.close()
         self.assertEqual((backend.documents, backend.shown), (1, [False]))
+
+    def test_gathered_cells_go_in_when_the_frames_pause_and_when_the_conversation_ends(self):
+        backend = MemoryBackend()
+        server, client = socket.socketpair()
+        thread = threading.Thread(target=bridge.serve_connection, args=(server, bridge.Session(backend, 1)))
+        thread.start()
+        client.sendall(bridge.frame(b"OSystem"))
+        self.assertEqual(read_exactly(client, 5), bridge.frame(b"A"))
+        client.sendall(execute(b'[SELECT("R1C1")]', b'[FORMULA("1")]', b'[SELECT("R1C2")]'))
+        self.assertEqual(read_exactly(client, 7), bridge.frame(b"E\x03\x00"))
+        client.sendall(execute(b'[FORMULA("2")]'))
+        self.assertEqual(read_exactly(client, 7), bridge.frame(b"E\x01\x00"))
+        deadline = time.monotonic() + 10
+        while not backend.calls and time.monotonic() < deadline:
+            time.sleep(0.01)
+        self.assertEqual(backend.calls, [(1, 1, 1, 2)])
+        client.sendall(execute(b'[SELECT("R2C1")]', b'[FORMULA("3")]'))
+        self.assertEqual(read_exactly(client, 7), bridge.frame(b"E\x02\x00"))
+        client.close()
+        thread.join()
+        server.close()
+        self.assertEqual(backend.calls, [(1, 1, 1, 2), (2, 1, 1, 1)])
+        self.assertEqual(backend.cells, {(1, 1): 1.0, (1, 2): 2.0, (2, 1): 3.0})
 
 
 

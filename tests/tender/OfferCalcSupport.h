@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/SysUtils.h"
@@ -85,3 +86,23 @@ class TenderStateTest : public testing::Test {
   char savedThousands_ = ',';
   char savedDecimal_ = '.';
 };
+
+// The exchange sort as the tender rule has it, swap for swap, on the table
+// itself: what SortOffers must match.
+inline void LiteralExchangeSort(bool ascending, bool byEntryNo) {
+  for (int i = 1; i < OfferCount; ++i)
+    for (int j = i + 1; j <= OfferCount; ++j)
+      if (OfferTable[i].EntryNo != 0 && !OfferInOrder(i, j, ascending, byEntryNo))
+        std::swap(OfferTable[i], OfferTable[j]);
+}
+
+// The 500 slots as the literal sort leaves them; the table stays as it was.
+inline std::vector<OfferRecord> LiterallySorted(bool ascending, bool byEntryNo) {
+  std::vector<OfferRecord> before;
+  for (int slot = 1; slot <= MaxOffers; ++slot) before.push_back(OfferTable[slot]);
+  LiteralExchangeSort(ascending, byEntryNo);
+  std::vector<OfferRecord> literal;
+  for (int slot = 1; slot <= MaxOffers; ++slot) literal.push_back(OfferTable[slot]);
+  for (int slot = 1; slot <= MaxOffers; ++slot) OfferTable[slot] = before[slot - 1];
+  return literal;
+}

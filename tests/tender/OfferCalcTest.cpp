@@ -327,15 +327,6 @@ TEST_F(OfferCalc, EmptySlotDoesNotMoveItself) {
   EXPECT_EQ(OfferTable[3].EntryNo, 3);
 }
 
-// The exchange sort as the tender rule has it, swap for swap, on the table
-// itself: what SortOffers must match.
-void LiteralExchangeSort(bool ascending, bool byEntryNo) {
-  for (int i = 1; i < OfferCount; ++i)
-    for (int j = i + 1; j <= OfferCount; ++j)
-      if (OfferTable[i].EntryNo != 0 && !OfferInOrder(i, j, ascending, byEntryNo))
-        std::swap(OfferTable[i], OfferTable[j]);
-}
-
 // Random offer tables (amounts from a short list so that discounts tie,
 // discount-only, void, marked and blank offers, every discount rounding,
 // both number styles, empty slots among the offers), each sorted the three
@@ -375,12 +366,7 @@ TEST_F(OfferCalc, SortGivesTheExchangeSortsOrder) {
     for (int slot = 1; slot <= OfferCount; ++slot)
       if (random() % 12 == 0) OfferTable[slot].EntryNo = 0;  // a blank slot
     for (const SortCase& sort : sorts) {
-      std::vector<OfferRecord> before;
-      for (int slot = 1; slot <= MaxOffers; ++slot) before.push_back(OfferTable[slot]);
-      LiteralExchangeSort(sort.ascending, sort.byEntryNo);
-      std::vector<OfferRecord> literal;
-      for (int slot = 1; slot <= MaxOffers; ++slot) literal.push_back(OfferTable[slot]);
-      for (int slot = 1; slot <= MaxOffers; ++slot) OfferTable[slot] = before[slot - 1];
+      const std::vector<OfferRecord> literal = LiterallySorted(sort.ascending, sort.byEntryNo);
       SortOffers(sort.ascending, sort.byEntryNo);
       for (int slot = 1; slot <= MaxOffers; ++slot) {
         const OfferRecord& a = OfferTable[slot];

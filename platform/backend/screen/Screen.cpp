@@ -237,6 +237,13 @@ bool Spawn(const std::vector<std::string>& argv) {
 TScreenBackend::TScreenBackend() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // The windows are drawn in memory and copied to the screen whole, into
+  // the window's own shared-memory image. Behind a GL texture the same
+  // pixels would cost a software GL stack of some 90 MiB and half the
+  // start-up where the display has no GL of its own, and the display
+  // library would make each window anew on its first paint. The
+  // environment may still ask for the texture.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   DisplayLibraryAllocations connecting;
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     throw EInvalidOperation(AnsiString("The screen cannot be opened: ") + SDL_GetError());
@@ -250,7 +257,7 @@ TScreenBackend::TScreenBackend() {
   if (selection_) {
     // Drags from other programs are told on the display connection's own
     // thread; an event of our own wakes the program's to handle them.
-    desktopDropEvent_ = SDL_RegisterEvents(1);
+    desktopDropEvent_ = SDL_RegisterEvents(2);
     selection_->OnDropEvent([this](TDesktopDropEvent event) {
       {
         std::lock_guard lock(desktopDropsMutex_);
@@ -260,6 +267,12 @@ TScreenBackend::TScreenBackend() {
       wake.type = desktopDropEvent_;
       SDL_PushEvent(&wake);
     });
+    // So is another program's take of the clipboard.
+    selection_->OnOwnerChange([this] {
+      SDL_Event wake{};
+      wake.type = desktopDropEvent_ + 1;
+      SDL_PushEvent(&wake);
+    });
   }
 }
 
@@ -267,7 +280,10 @@ ui::TSystemClipboard* TScreenBackend::SystemClipboard() { return selection_.get(
 ui::TDesktopDrag* TScreenBackend::DesktopDrag() { return selection_.get(); }
 
 TScreenBackend::~TScreenBackend() {
-  if (selection_) selection_->OnDropEvent(nullptr);
+  if (selection_) {
+    selection_->OnDropEvent(nullptr);
+    selection_->OnOwnerChange(nullptr);
+  }
   selection_.reset();
   for (auto& [control, window] : windows_) SDL_DestroyWindow(window);
   windows_.clear();
@@ -581,6 +597,9 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
           drops.swap(desktopDrops_);
         }
         for (const TDesktopDropEvent& drop : drops) HandleDesktopDrop(drop);
+      } else if (desktopDropEvent_ != 0 && e.type == desktopDropEvent_ + 1) {
+        // Asked again here: the program may have taken it back meanwhile.
+        if (selection_ && !selection_->Owned()) ui::ClipboardChangedOutside();
       }
       return;
   }

@@ -54,4 +54,51 @@ TEST(ScreenBackend, AFormMaximisedByTheWindowManagerTakesItsSize) {
   unsetenv("DIM_BACKEND");
 }
 
+// A form maximised on the screen keeps the window manager's fit: bounds its
+// own layout gives it afterwards (the work area, as a maximised form takes
+// without a window manager) never send the window, frame and all, below
+// the work area, and the form keeps the window's size.
+TEST(ScreenBackend, AMaximisedFormKeepsTheWindowManagersFit) {
+  ASSERT_TRUE(OpenboxSession::Installed()) << "openbox is missing: install the Debian package openbox";
+  std::unique_ptr<XvfbDisplay> display;
+  TScreenBackend* screen = OpenScreenForTest(display);
+  ASSERT_NE(screen, nullptr);
+  Application->Initialize();
+  std::unique_ptr<TForm> form(NewForm<TForm>(nullptr));
+  form->WindowState = wsMaximized;
+  form->Show();
+  SDL_Window* window = screen->WindowOf(*form);
+  ASSERT_NE(window, nullptr);
+  OpenboxSession wm(display->Display(), TestOutputFolder() / "openbox-maximised-fit", 40);
+  ASSERT_TRUE(wm.Started());
+  int top = 0;
+  ASSERT_TRUE(RunUntil([&] {
+    return SDL_GetWindowBordersSize(window, &top, nullptr, nullptr, nullptr) == 0 && top > 0;
+  })) << "openbox did not take the window";
+  const auto fits = [&] {
+    int x = 0, y = 0, width = 0, height = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &width, &height);
+    const TRect area = Screen->WorkAreaRect();
+    return area.Bottom < Screen->Height() && y + height <= area.Bottom && y - top >= area.Top &&
+           form->Height() == height && form->Width() == width;
+  };
+  ASSERT_TRUE(RunUntil(fits)) << "openbox did not fit the maximised window to the work area";
+  for (int round = 0; round < 3; ++round) {
+    const TRect area = Screen->WorkAreaRect();
+    form->SetBounds(area.Left, area.Top, area.Width(), area.Height());
+    RunUntil([] { return false; }, 300);
+    int x = 0, y = 0, width = 0, height = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &width, &height);
+    EXPECT_LE(y + height, area.Bottom) << "round " << round;
+    EXPECT_EQ(form->Height(), height) << "round " << round;
+    EXPECT_EQ(form->Width(), width) << "round " << round;
+    EXPECT_EQ(form->Top(), y) << "round " << round;
+  }
+  form.reset();
+  SetBackend(nullptr);
+  unsetenv("DIM_BACKEND");
+}
+
 }  // namespace
