@@ -37,6 +37,28 @@ class TFooterPanel;
 class TExtRichEdit;
 class TGridDropTarget;
 class TDropMarkers;
+class TExtStringGrid;
+
+// An object that follows a grid's cells (a summary, a chart, a second view
+// of the same data): once linked it hears of every rectangle of cells that
+// changed, after the grid's own handler. Either side may go first: a link
+// freed leaves its grid, a grid freed lets go of its links.
+class TGridCellsLink {
+ public:
+  TGridCellsLink() = default;
+  TGridCellsLink(const TGridCellsLink&) = delete;
+  TGridCellsLink& operator=(const TGridCellsLink&) = delete;
+  virtual ~TGridCellsLink();
+  // Follows Grid (nullptr: none) instead of the grid followed before.
+  void SetGrid(TExtStringGrid* Grid);
+  TExtStringGrid* Grid() const { return grid_; }
+  // R: first and last real column and row that changed.
+  virtual void CellsChanged(TExtStringGrid& Grid, const TRect& R) = 0;
+
+ private:
+  friend class TExtStringGrid;
+  TExtStringGrid* grid_ = nullptr;
+};
 
 // ---- the grid ------------------------------------------------------------------------
 
@@ -62,6 +84,13 @@ class TExtStringGrid : public TBaseGrid {
   TFilter& Filter() { return *filter_; }
   TFont& FixedFont() { return fixedFont_; }
   void SetFixedFont(const TFont& v);
+  // The width of the fixed columns, read from the first; a form being
+  // designed gives every fixed column a width other than the default.
+  int FixedColWidth() const { return ColWidths(0); }
+  void SetFixedColWidth(int v);
+  // Kept as set; a form being designed gives it to every fixed row.
+  int FixedRowHeight() const { return fixedRowHeight_; }
+  void SetFixedRowHeight(int v);
   TFont& ActiveCellFont() { return activeCellFont_; }
   void SetActiveCellFont(const TFont& v);
   TStringList& ColumnHeaders() { return columnHeaders_; }
@@ -229,6 +258,9 @@ class TExtStringGrid : public TBaseGrid {
   virtual void IsFixedCell(int ACol, int ARow, bool& IsFixed);
   virtual bool CanEditCell(int ACol, int ARow);
   virtual bool IsPasswordCell(int ACol, int ARow);
+  bool IsPasswordCellAt(int ACol, int ARow) { return IsPasswordCell(ACol, ARow); }
+  // The cell under a point of the screen; -1, -1 off the cells.
+  void MouseToCellScreen(TPoint ScreenPoint, int& ACol, int& ARow) const;
   virtual AnsiString GetCheckTrue(int ACol, int ARow);
   virtual AnsiString GetCheckFalse(int ACol, int ARow);
   virtual TEditorType GetCellEditor(int ACol, int ARow);
@@ -245,7 +277,10 @@ class TExtStringGrid : public TBaseGrid {
   virtual void DoUpdateColumnSize(int ACol, int& AWidth);
   virtual void DoUpdateRowSize(int ARow, int& AHeight);
   virtual void DoEllipsClick(AnsiString& S);
+  // Tells OnCellsChanged, then each linked object, then recalculates the
+  // footers.
   virtual void CellsChanged(const TRect& R);
+  int CellsLinkCount() const { return static_cast<int>(cellsLinks_.size()); }
 
   // ---- base grid slots ----
   bool CellIsFixed(int ACol, int ARow) override;
@@ -388,7 +423,7 @@ class TExtStringGrid : public TBaseGrid {
   void HeadingClickSort(int ACol, bool Shift);
   TSortIndexList& SortIndexes() { return sortIndexes_; }
   // The style hook behind OnGetFormat.
-  virtual void GetFormat(int ACol, TSortStyle& AStyle, AnsiString& aPrefix, AnsiString& aSuffix);
+  virtual void GetColFormat(int ACol, TSortStyle& AStyle, AnsiString& aPrefix, AnsiString& aSuffix);
   // The image of ctBitmap, ctIcon and ctImageList cells, -1 for the others.
   int GetCellImageIdx(int ACol, int ARow);
   // Comparisons and row exchanges since the grid was made.
@@ -897,6 +932,9 @@ class TExtStringGrid : public TBaseGrid {
   void RowSizeNotify(int ARow);
   // The grid's size changed.
   void GridResized();
+  // Stretches the stretch column into the width when the other columns
+  // leave it room; false when they do not.
+  bool StretchToWidth();
   void ScrollBarsUpdated() override;
 
  private:
@@ -1002,6 +1040,7 @@ class TExtStringGrid : public TBaseGrid {
   TBitmap rowIndicator_;
   int maxEditLength_ = 0;
   bool themedLook_ = false;
+  int fixedRowHeight_ = 0;
   bool autoSize_ = false;
   std::unique_ptr<THTMLPictureCache> pictureCache_;
   int timerTicks_ = 0;
@@ -1140,6 +1179,9 @@ class TExtStringGrid : public TBaseGrid {
   TFooterPanel* footerPanel_ = nullptr;
   TExtRichEdit* richInplace_ = nullptr;
   std::vector<int> columnOrder_;
+  // Objects told of changed cells, in the order they were linked.
+  friend class TGridCellsLink;
+  std::vector<TGridCellsLink*> cellsLinks_;
   TCursor ownCursor_ = crDefault;
   bool settingCursor_ = false;
   // ---- drag and drop ----

@@ -428,9 +428,10 @@ void TExtStringGrid::OpenControlEditor(int C, int R, const TRect& ControlRect, c
                          dropCount);
     controlCombo_->SetStyle(edit ? csDropDown : csDropDownList);
     controlCombo_->DropDownCount = dropCount;
+    // The list below it shows DropCount lines; the box itself keeps the
+    // height of a closed combo instead of spreading over the rows below.
     controlCombo_->SetBounds(ControlRect.Left + 3, ControlRect.Top + 5,
-                             ControlRect.Right - ControlRect.Left - 4,
-                             controlCombo_->ItemHeight() * (dropCount + 2));
+                             ControlRect.Right - ControlRect.Left - 4, controlCombo_->Height());
     controlCombo_->SetItemIndex(controlCombo_->Items()->IndexOf(Value));
     if (edit) controlCombo_->SetText(Value);
     controlCombo_->SetVisible(true);

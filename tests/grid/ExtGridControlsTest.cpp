@@ -12,6 +12,7 @@
 #include "grid/ExtGridFooter.h"
 #include "platform/gfx/RecordingCanvas.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/ScrollBars.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/rtl/LocaleScope.h"
 
@@ -345,9 +346,12 @@ TEST_F(FlatComboTest, ButtonWidthLimitsAndColourKeptWhileDisabled) {
   auto* c = new TESGComboBox(form.get());
   c->SetParent(form.get());
   c->SetBounds(10, 280, 120, 22);
+  // The scroll arrow's width and four, until a width within 14..32 is set.
+  const int byDefault = GetScrollBarMetric(SM_CXVSCROLL) + 4;
+  EXPECT_EQ(byDefault, 20);
   for (int w : {13, 33}) {
     c->SetButtonWidth(w);
-    EXPECT_EQ(c->ButtonWidth(), 20);
+    EXPECT_EQ(c->ButtonWidth(), byDefault);
   }
   for (int w : {14, 32}) {
     c->SetButtonWidth(w);
@@ -405,6 +409,38 @@ TEST_F(FlatComboTest, TheIdleBorderIsThreeFaceFramesTheActiveOneSunken) {
     EXPECT_EQ(border(1), face);
     EXPECT_EQ(border(2), clWhite);
   }
+}
+
+// The button of the wide combo takes the system's scroll arrow with room
+// around it; its edge shows with the focus border even while idle, and an
+// open list holds it down.
+TEST_F(FlatComboTest, TheButtonEdgeFollowsTheFocusBorderAndTheOpenList) {
+  auto& g = MakeGrid<TExtStringGrid>(2, 2);
+  auto* c = new TESGUniComboBox(form.get());
+  c->SetParent(form.get());
+  c->SetBounds(10, 280, 120, 22);
+  c->WideItems().Add(u"\u03b1");
+  c->WideItems().Add(u"\u03b2");
+  EXPECT_EQ(c->ButtonWidth(), GetScrollBarMetric(SM_CXVSCROLL) + 4);
+  form->Show();
+  g.SetFocus();
+  Application->ProcessMessages();
+  // A pixel of the button's right edge, half way down.
+  auto rightEdge = [&] {
+    const TImageCanvas* image = backend->Render(*c->TopLevel());
+    const TPoint screen = c->ClientToScreen(Point(c->ClientWidth() - 3, c->ClientHeight() / 2));
+    return image->Pixel(screen.X - c->TopLevel()->Left(), screen.Y - c->TopLevel()->Top());
+  };
+  EXPECT_EQ(rightEdge(), ColorToRGB(clBtnFace));  // idle: no edge
+  c->SetFocusBorder(true);
+  EXPECT_EQ(rightEdge(), ColorToRGB(cl3DDkShadow));  // raised
+  c->SetDroppedDown(true);
+  Application->ProcessMessages();
+  EXPECT_EQ(rightEdge(), ColorToRGB(clBtnHighlight));  // sunken
+  backend->SaveWindowPng(*form, TestOutput("grid_uni_combo_dropped.png"));
+  c->SetDroppedDown(false);
+  Application->ProcessMessages();
+  EXPECT_EQ(rightEdge(), ColorToRGB(cl3DDkShadow));
 }
 
 }  // namespace
