@@ -205,9 +205,16 @@ bool TExtStringGrid::EditChar(TMessage& m) {
     // cell is taken as clicked and its editor opens for the character.
     const TRect cell = CellRect(Col(), Row());
     TMessage press{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell.Left + 2, cell.Top + 2), 0};
-    WMLButtonDown(press);
+    // A key never opens a link or works a cell's button.
+    mouse_.TypedPress = true;
+    try {
+      WMLButtonDown(press);
+    } catch (...) {
+      mouse_.TypedPress = mouse_.MouseDown = false;
+      throw;
+    }
     // No button is really down: nothing waits for its release.
-    mouse_.MouseDown = false;
+    mouse_.TypedPress = mouse_.MouseDown = false;
     if (MouseCapture()) SetMouseCapture(false);
     return false;
   }

@@ -166,7 +166,7 @@ bool TExtStringGrid::WMLButtonDown(TMessage& m) {
   if (dataCell && IsButton(realC, R)) {
     HideCellEditor();
     FocusCell(C, R, true);
-    if (PtInRect(GetButtonRect(realC, R), Point(X, Y))) {
+    if (!mouse_.TypedPress && PtInRect(GetButtonRect(realC, R), Point(X, Y))) {
       if (TCellGraphic* g = GetCellGraphic(realC, R)) g->CellBoolean = true;
       RepaintCellDispl(C, R);
       mouse_.ButtonCell = {C, R};
@@ -205,7 +205,7 @@ void TExtStringGrid::PressCell(TMessage& m, int C, int R, TShiftState Shift) {
       mouse_.ColUnmarkOnRelease = true;
   }
 
-  if (PressLinkOrControl(C, R, X, Y)) return;
+  if (!mouse_.TypedPress && PressLinkOrControl(C, R, X, Y)) return;
 
   // Whole rows, columns or the grid from the headings.
   if (Options().Contains(goRangeSelect)) {

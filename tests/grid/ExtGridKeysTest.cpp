@@ -289,6 +289,35 @@ TEST_F(ExtGridKeysTest, ARefusedValueEndsEditorModeBeforeTheCellIsWritten) {
   }
 }
 
+// A typed character is no click on what the cell holds: its link stays
+// closed and its button up.
+TEST_F(ExtGridKeysTest, TypingIntoALinkOrButtonCellOpensNothing) {
+  auto& g = MakeGrid<TExtStringGrid>(5, 6);
+  g.MouseActions().RangeSelectAndEdit = true;
+  g.URLShow = true;
+  g.SetCellText(1, 1, "https://example.org");
+  g.SetCellText(2, 1, R"(<A href="https://example.org">site</A> text)");
+  TCellGraphic* button = g.CreateCellGraphic(3, 1);
+  button->CellType = ctButton;
+  button->CellIndex = 40 | (16 << 16);
+  button->CellText = "ok";
+  backend->Render(*form);  // the painter places the button
+  ASSERT_TRUE(PtInRect(g.GetButtonRect(3, 1), Point(g.CellRect(3, 1).Left + 2, g.CellRect(3, 1).Top + 2)));
+  g.SetFocus();
+  Application->ProcessMessages();
+  for (int c = 1; c <= 3; ++c) {
+    SCOPED_TRACE(c);
+    g.SetOptions(g.Options() - TGridOptions{goEditing});
+    g.SetCol(c);
+    g.SetRow(1);
+    backend->Type("x");
+    Key(VK_ESCAPE);
+    EXPECT_TRUE(backend->ShellRequests.empty());
+    EXPECT_FALSE(g.MouseCapture());
+    EXPECT_FALSE(button->CellBoolean);  // not drawn pressed
+  }
+}
+
 // ---- the width ----
 
 TEST_F(ExtGridKeysTest, AStretchedGridKeepsItsOtherColumnsWhenItFollowsTheWidth) {
