@@ -248,9 +248,8 @@ HRESULT TSourceEnumFormatEtc::Clone(IEnumFORMATETC** out) {
 
 // ---- starting a drag ----
 
-namespace {
-
-HRESULT RunDrag(TESGDropSource* source, TSourceDataObject* object, DWORD allowedEffects, DWORD& effect) {
+HRESULT StartDataDrag(TESGDropSource* source, TSourceDataObject* object, DWORD allowedEffects,
+                      DWORD& effect) {
   const TComPtr<TSourceDataObject> data(object);
   effect = DROPEFFECT_NONE;
   if (!source) return E_INVALIDARG;
@@ -259,13 +258,11 @@ HRESULT RunDrag(TESGDropSource* source, TSourceDataObject* object, DWORD allowed
   return source->NoDrop() ? DRAGDROP_S_CANCEL : hr;
 }
 
-}  // namespace
-
 HRESULT StartTextDrag(TESGDropSource* source, const AnsiString& text, const AnsiString& rtf,
                       DWORD allowedEffects, DWORD& effect) {
-  return RunDrag(source, new TSourceDataObject(text, -1, rtf), allowedEffects, effect);
+  return StartDataDrag(source, new TSourceDataObject(text, -1, rtf), allowedEffects, effect);
 }
 
 HRESULT StartColumnDrag(TESGDropSource* source, std::int32_t colIndex, DWORD allowedEffects, DWORD& effect) {
-  return RunDrag(source, new TSourceDataObject("", colIndex, ""), allowedEffects, effect);
+  return StartDataDrag(source, new TSourceDataObject("", colIndex, ""), allowedEffects, effect);
 }

@@ -142,8 +142,11 @@ class TSourceEnumFormatEtc : public IEnumFORMATETC {
   std::int32_t Size() const { return WithColumn ? 4 : 3; }
 };
 
-// Drags Text (and its rich form) or a column out through the layer's loop;
-// a drag that ended where nothing would take it answers DRAGDROP_S_CANCEL.
+// Drags Object out through the layer's loop (the drag holds a reference
+// to it); a drag that ended where nothing would take it answers
+// DRAGDROP_S_CANCEL.
+HRESULT StartDataDrag(TESGDropSource* source, TSourceDataObject* object, DWORD allowedEffects, DWORD& effect);
+// Drags Text (and its rich form) or a column out, as StartDataDrag does.
 HRESULT StartTextDrag(TESGDropSource* source, const AnsiString& text, const AnsiString& rtf,
                       DWORD allowedEffects, DWORD& effect);
 HRESULT StartColumnDrag(TESGDropSource* source, std::int32_t colIndex, DWORD allowedEffects, DWORD& effect);

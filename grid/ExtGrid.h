@@ -347,6 +347,7 @@ class TExtStringGrid : public TBaseGrid {
   struct TCellBlockHeader {
     int ColCount = 0, RowCount = 0, Left = 0, Top = 0, ID = 0;
     bool FullGrid = false;
+    AnsiString Writer;  // the process that wrote it (BlockWriter)
   };
   // Writes the cells of R (displayed columns) with their properties and
   // graphics, as the grid's own clipboard format carries them.
@@ -359,6 +360,11 @@ class TExtStringGrid : public TBaseGrid {
   TCellBlockHeader LoadCellBlock(TPoint Target, TStream& Stream);
   // A number no other grid of the process has; a cell block carries it.
   int GridID();
+  // The process writing cell blocks: its machine, its number and a number
+  // drawn when it first wrote one. Another running copy numbers its grids
+  // from one too, so a block is this grid's own only when both its grid
+  // number and its writer match.
+  static AnsiString BlockWriter();
 
   // ---- sorting ----
   // -1, 0 or 1: row 1 before, equal to or after row 2 by the column's sort

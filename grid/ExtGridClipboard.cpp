@@ -161,7 +161,8 @@ int TExtStringGrid::PasteAt(int ACol, int ARow) {
     const TCellBlockHeader head = LoadCellBlock(TPoint{ACol, ARow}, stream);
     const TPoint at = head.FullGrid ? TPoint{0, 0} : TPoint{ACol, ARow};
     const TGridRect pasted{at.X, at.Y, at.X + head.ColCount - 1, at.Y + head.RowCount - 1};
-    PasteNotify(head.ID == GridID() ? copyOrigin_ : TPoint{-1, -1}, pasted, copiedByCopy_);
+    const bool ours = head.ID == GridID() && head.Writer == BlockWriter();
+    PasteNotify(ours ? copyOrigin_ : TPoint{-1, -1}, pasted, copiedByCopy_);
     CellsChanged(Rect(pasted.Left, pasted.Top, pasted.Right, pasted.Bottom));
     return 0;
   }
@@ -172,9 +173,7 @@ int TExtStringGrid::PasteAt(int ACol, int ARow) {
     return 0;
   }
   if (!Clipboard()->HasFormat(CF_TEXT)) return 0;
-  const AnsiString text = Clipboard()->AsText();
-  pastedBlock_ = TextDimensions(text);
-  return PasteText(ACol, ARow, text);
+  return PasteText(ACol, ARow, Clipboard()->AsText());
 }
 
 int TExtStringGrid::PasteText(int ACol, int ARow, const AnsiString& Text) {
@@ -236,6 +235,7 @@ int TExtStringGrid::PasteText(int ACol, int ARow, const AnsiString& Text) {
   }
   EndUpdate();
   const TGridRect pasted{ACol, ARow, maxCol - 1, ARow + std::max(written, 1) - 1};
+  pastedBlock_ = TPoint{pasted.Right - pasted.Left + 1, pasted.Bottom - pasted.Top + 1};
   PasteNotify(TPoint{-1, -1}, pasted, copiedByCopy_);
   CellsChanged(Rect(pasted.Left, pasted.Top, pasted.Right, pasted.Bottom));
   return count;
@@ -256,15 +256,16 @@ void TExtStringGrid::PasteAtSelection() {
   if (count >= 2) ExtendPastedSeries(sel, count);
 }
 
-void TExtStringGrid::ExtendPastedSeries(const TGridRect& Sel, int /*Count*/) {
+void TExtStringGrid::ExtendPastedSeries(const TGridRect& Sel, int Count) {
   const bool oneRow = Sel.Top == Sel.Bottom;
   const bool oneCol = Sel.Left == Sel.Right;
   if (!oneRow && !oneCol) return;
   // Only a selection that reaches past the pasted block along its axis is
-  // extended: a one-cell selection keeps what was pasted as it was.
-  const int period = oneRow ? pastedBlock_.X : pastedBlock_.Y;
+  // extended: a series or a repeat inside the block would write over cells
+  // just pasted, and a one-cell selection keeps what was pasted as it was.
+  const int block = oneRow ? pastedBlock_.X : pastedBlock_.Y;
   const int length = oneRow ? Sel.Right - Sel.Left + 1 : Sel.Bottom - Sel.Top + 1;
-  if (period < 1 || length <= period) return;
+  if (block < 1 || length <= block) return;
   const AnsiString first = GetCellText(RealColIndex(Sel.Left), Sel.Top);
   const AnsiString second = oneRow ? GetCellText(RealColIndex(Sel.Left + 1), Sel.Top)
                                    : GetCellText(RealColIndex(Sel.Left), Sel.Top + 1);
@@ -275,56 +276,62 @@ void TExtStringGrid::ExtendPastedSeries(const TGridRect& Sel, int /*Count*/) {
   auto has = [](const AnsiString& s, char c) { return s.find(c) != AnsiString::npos; };
   auto dateOrTime = [&](const AnsiString& s) { return has(s, DateSeparator) || has(s, TimeSeparator); };
   if (dateOrTime(first) && dateOrTime(second)) {
-    auto read = [](const AnsiString& s, TDateTime& v) {
-      return TryStrToDateTime(s, v) || TryStrToTime(s, v);
+    // Both look like dates or times: one that is not says so, and nothing
+    // past the pasted block changes.
+    auto read = [](const AnsiString& s) {
+      TDateTime v = 0;
+      if (!TryStrToDateTime(s, v) && !TryStrToTime(s, v))
+        throw EConvertError("'" + s + "' is not a valid date and time");
+      return v;
     };
-    TDateTime d1 = 0, d2 = 0;
-    if (read(first, d1) && read(second, d2)) {
-      Word y1, m1, day1, y2, m2, day2;
-      DecodeDate(d1, y1, m1, day1);
-      DecodeDate(d2, y2, m2, day2);
-      const int dY = y2 - y1, dM = m2 - m1, dD = day2 - day1;
-      const bool asDate = has(first, DateSeparator);
-      TDateTime value = d1;
-      eachCell([&](int c, int r, bool editable) {
-        if (editable) SetCellText(c, r, asDate ? DateToStr(value) : TimeToStr(value));
-        // By whole years, else months, else days, else the plain difference.
-        if (dY != 0)
-          value = DateIncrement(dY, 0, 0, 0, value);
-        else if (dM != 0)
-          value = DateIncrement(0, dM, 0, 0, value);
-        else if (dD != 0)
-          value = DateIncrement(0, 0, dD, 0, value);
-        else
-          value += d2 - d1;
-      });
-      return;
-    }
-  } else if (!has(first, DecimalSeparator) && !has(second, DecimalSeparator)) {
-    int i1 = 0, i2 = 0;
-    if (TryStrToInt(first, i1) && TryStrToInt(second, i2)) {
-      // In 64 bits: a step between two integers does not overflow.
-      const Int64 delta = static_cast<Int64>(i2) - i1;
-      Int64 value = i1;
-      eachCell([&](int c, int r, bool editable) {
-        if (editable) SetCellText(c, r, IntToStr(value));
-        value += delta;
-      });
-      return;
-    }
-  } else {
-    Extended f1 = 0, f2 = 0;
-    if (TryStrToFloat(first, f1) && TryStrToFloat(second, f2)) {
-      const Extended delta = f2 - f1;
-      Extended value = f1;
-      eachCell([&](int c, int r, bool editable) {
-        if (editable) SetCellText(c, r, Format(FloatFormat, {value}));
-        value += delta;
-      });
-      return;
-    }
+    const TDateTime d1 = read(first), d2 = read(second);
+    Word y1, m1, day1, y2, m2, day2;
+    DecodeDate(d1, y1, m1, day1);
+    DecodeDate(d2, y2, m2, day2);
+    const int dY = y2 - y1, dM = m2 - m1, dD = day2 - day1;
+    const bool asDate = has(first, DateSeparator);
+    TDateTime value = d1;
+    eachCell([&](int c, int r, bool editable) {
+      if (editable) SetCellText(c, r, asDate ? DateToStr(value) : TimeToStr(value));
+      // By whole years, else months, else days, else the plain difference.
+      if (dY != 0)
+        value = DateIncrement(dY, 0, 0, 0, value);
+      else if (dM != 0)
+        value = DateIncrement(0, dM, 0, 0, value);
+      else if (dD != 0)
+        value = DateIncrement(0, 0, dD, 0, value);
+      else
+        value += d2 - d1;
+    });
+    return;
   }
-  // No series: the pasted block repeats.
+  if (has(first, DecimalSeparator) || has(second, DecimalSeparator)) {
+    // A decimal series from something that is no number says so.
+    const Extended f1 = StrToFloat(first), f2 = StrToFloat(second);
+    const Extended delta = f2 - f1;
+    Extended value = f1;
+    eachCell([&](int c, int r, bool editable) {
+      if (editable) SetCellText(c, r, Format(FloatFormat, {value}));
+      value += delta;
+    });
+    return;
+  }
+  int i1 = 0, i2 = 0;
+  if (TryStrToInt(first, i1) && TryStrToInt(second, i2)) {
+    // In 64 bits: a step between two integers does not overflow.
+    const Int64 delta = static_cast<Int64>(i2) - i1;
+    Int64 value = i1;
+    eachCell([&](int c, int r, bool editable) {
+      if (editable) SetCellText(c, r, IntToStr(value));
+      value += delta;
+    });
+    return;
+  }
+  // No series: the pasted block repeats, its period told by the count of
+  // cells read (a column's text ends with a line break, so it read one
+  // more than its rows). A period that would write over the block's own
+  // cells (a column's text without its last line break) is the block's.
+  const int period = std::max(oneRow ? Count : Count - 1, block);
   if (oneRow) {
     for (int c = Sel.Left + period; c <= Sel.Right; ++c)
       if (CellEditable(RealColIndex(c), Sel.Top))

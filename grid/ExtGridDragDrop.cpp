@@ -6,6 +6,7 @@
 #include "grid/ExtGridDragDrop.h"
 
 #include <algorithm>
+#include <string>
 
 #include "grid/ExtGridEvents.h"
 #include "grid/ExtObj.h"
@@ -18,6 +19,41 @@ constexpr DWORD kCopyOrMove = DROPEFFECT_COPY | DROPEFFECT_MOVE;
 // The mouse must leave a square this far around the press before a drag
 // starts.
 constexpr int kDragThreshold = 3;
+
+// What a grid drags out of its selection: the text (and rich text) any
+// drag carries and, where the grid's clipboard carries its own cells, the
+// same cell block, so that a drag leaves the program with every format a
+// copy gives.
+class TGridDragData : public TSourceDataObject {
+ public:
+  TGridDragData(const AnsiString& text, const AnsiString& rtf, std::string cells)
+      : TSourceDataObject(text, -1, rtf), cells_(std::move(cells)) {}
+  HRESULT QueryGetData(const FORMATETC& f) override {
+    if (IsCells(f)) return S_OK;
+    return TSourceDataObject::QueryGetData(f);
+  }
+  HRESULT GetData(const FORMATETC& f, STGMEDIUM& medium) override {
+    if (!IsCells(f)) return TSourceDataObject::GetData(f, medium);
+    medium.tymed = TYMED_HGLOBAL;
+    medium.Block.assign(cells_.begin(), cells_.end());
+    return S_OK;
+  }
+  HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
+    if (cells_.empty()) return TSourceDataObject::EnumFormatEtc(direction, out);
+    if (!out) return E_INVALIDARG;
+    *out = nullptr;
+    if (direction != DATADIR_GET) return E_NOTIMPL;
+    *out = ui::NewFormatList({CF_TEXT, CF_UNICODETEXT, RichTextFormatId(), GridCellsClipboardFormat()});
+    return S_OK;
+  }
+
+ private:
+  bool IsCells(const FORMATETC& f) const {
+    return !cells_.empty() && f.cfFormat == GridCellsClipboardFormat() && (f.tymed & TYMED_HGLOBAL) &&
+           f.dwAspect == DVASPECT_CONTENT;
+  }
+  std::string cells_;
+};
 
 TSize ArrowSize(int direction) {
   int w = 0, h = 0;
@@ -485,10 +521,18 @@ bool TExtStringGrid::StartOleDrag(TShiftState Shift, int X, int Y) {
       label.SetBounds(label.Left(), label.Top(), ColWidths(s.Left), RowHeights(s.Top));
       source->DragFeedback();
       label.SetVisible(true);
-      result = StartTextDrag(source.Get(), text, rtf, kCopyOrMove, effect);
-      // The drop's own effect decides: a drop the target did not take
-      // reports none and the cells stay.
-      if (result == DRAGDROP_S_DROP && effect == DROPEFFECT_MOVE) FinishMove();
+      std::string cells;
+      if (navigation_->AllowFmtClipboard) {
+        TMemoryStream block;
+        SaveCellBlock(s, block);
+        cells.assign(static_cast<const char*>(block.Memory()), static_cast<size_t>(block.Size()));
+      }
+      result =
+          StartDataDrag(source.Get(), new TGridDragData(text, rtf, std::move(cells)), kCopyOrMove, effect);
+      // A move as the user last saw it, and as the target took it: a drop
+      // the target did not take, or took as a copy, keeps the cells.
+      if (result == DRAGDROP_S_DROP && effect == DROPEFFECT_MOVE && source->LastEffect() == DROPEFFECT_MOVE)
+        FinishMove();
     }
   } catch (...) {
     finished();

@@ -154,6 +154,9 @@ bool TExtStringGrid::WMLButtonDown(TMessage& m) {
   if ((inSelection || (R < FixedRows() && !EnhRowColMove)) && !Options().Contains(goEditing) &&
       dragDropSettings_->OleDropSource && !mouseActions_->ColSelect && !mouseActions_->AllSelect) {
     if (!(Options().Contains(goColSizing) && NearSideEdge(CellRect(C, R), X))) {
+      // A press that may start a drag is still a press in the grid: the
+      // keys go to it from now on, as after any other click.
+      if (CanFocus()) SetFocus();
       mouse_.DragPending = true;
       if (OnClickCell) OnClickCell(this, R, C);
       return true;

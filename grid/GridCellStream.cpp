@@ -12,10 +12,14 @@
 // A block is read whole and checked before the grid changes, because it
 // may come from another program's bytes on the clipboard.
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <type_traits>
 #include <vector>
 
@@ -444,6 +448,23 @@ int TExtStringGrid::GridID() {
   return gridId_;
 }
 
+AnsiString TExtStringGrid::BlockWriter() {
+  // Drawn again in a forked child: it is another process.
+  static pid_t drawnIn = 0;
+  static AnsiString writer;
+  if (drawnIn != getpid()) {
+    drawnIn = getpid();
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0) host[0] = 0;
+    std::random_device random;
+    const std::uint64_t nonce = (static_cast<std::uint64_t>(random()) << 32) ^ random();
+    char number[17];
+    std::snprintf(number, sizeof number, "%016llx", static_cast<unsigned long long>(nonce));
+    writer = AnsiString(host) + ":" + IntToStr(static_cast<int>(drawnIn)) + ":" + number;
+  }
+  return writer;
+}
+
 void TExtStringGrid::SaveCellBlock(const TGridRect& R, TStream& Stream) { SaveCellBlockOf(R, Stream, false); }
 
 void TExtStringGrid::SaveCellBlockOf(const TGridRect& R, TStream& Stream, bool SkipUnselected) {
@@ -476,6 +497,7 @@ void TExtStringGrid::SaveCellBlockOf(const TGridRect& R, TStream& Stream, bool S
     w.WriteInteger("ID", GridID());
     w.WriteInteger("Left", R.Left);
     w.WriteInteger("Top", R.Top);
+    w.WriteString("Writer", BlockWriter());
     w.End();
   }
   for (size_t i = 0; i < cols.size(); ++i) {
@@ -539,6 +561,8 @@ TExtStringGrid::TCellBlockHeader TExtStringGrid::LoadCellBlock(TPoint Target, TS
         head.Left = IntOf(v, 0, kMaxBlockCols);
       else if (name == "Top")
         head.Top = IntOf(v, 0, kMaxBlockRows);
+      else if (name == "Writer")
+        head.Writer = StrOf(v);
       else
         BadBlock();
     }

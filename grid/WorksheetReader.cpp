@@ -6,9 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 
 #include "grid/GridUtil.h"
 #include "platform/rtl/Cp1253.h"
@@ -19,7 +22,8 @@ namespace {
 
 // The bridge's side. Exit codes: 10 no office suite or bridge, 11 the
 // office suite did not start, 12 it could not read the file, 13 no such
-// sheet.
+// sheet, 14 the file is locked by a password (the office suite, asked
+// for none, only says it could not open it).
 constexpr const char* kReader = R"PY(
 import datetime, os, shutil, subprocess, sys, tempfile, time
 
@@ -36,6 +40,30 @@ def words(error):
     text = getattr(error, "Message", "") or str(error)
     return " ".join(text.split()) or type(error).__name__
 
+def locked(path):
+    try:
+        with open(path, "rb") as f:
+            data = f.read(64 << 20)
+        if data[:4] == b"PK\x03\x04":
+            import zipfile
+            with zipfile.ZipFile(path) as z:
+                return b"encryption-data" in z.read("META-INF/manifest.xml")
+        if data[:8] == b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1":
+            # A locked .xlsx travels inside a compound file with its key;
+            # a locked .xls has its password record right after the
+            # workbook's first record, which starts a sector of its own.
+            if "EncryptionInfo".encode("utf-16-le") in data:
+                return True
+            bof = b"\x09\x08\x10\x00\x00\x06\x05\x00"
+            at = data.find(bof)
+            while at >= 0:
+                if at % 64 == 0 and data[at + 20:at + 22] == b"\x2f\x00":
+                    return True
+                at = data.find(bof, at + 1)
+    except Exception:
+        pass
+    return False
+
 def read(desktop, path, filt, wanted, out):
     import uno
     props = [prop("Hidden", True), prop("ReadOnly", True), prop("MacroExecutionMode", 0),
@@ -46,8 +74,12 @@ def read(desktop, path, filt, wanted, out):
         doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(os.path.abspath(path)), "_blank", 0,
                                            tuple(props))
     except Exception as error:
+        if locked(path):
+            return 14
         sys.stderr.write(words(error))
         return 12
+    if doc is None and locked(path):
+        return 14
     if doc is None or not doc.supportsService("com.sun.star.sheet.SpreadsheetDocument"):
         sys.stderr.write("LibreOffice could not open the file as " + (filt or "a worksheet"))
         if doc is not None:
@@ -112,7 +144,7 @@ def read(desktop, path, filt, wanted, out):
     finally:
         doc.close(True)
 
-def main(path, filt, wanted):
+def main(path, filt, wanted, profile):
     try:
         import uno
     except ImportError:
@@ -120,7 +152,6 @@ def main(path, filt, wanted):
     office = shutil.which("soffice")
     if office is None:
         return 10
-    profile = tempfile.mkdtemp(prefix="sheet-profile-")
     pipe = "sheet-reader-%d" % os.getpid()
     process = subprocess.Popen([office, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
                                 "--nolockcheck", "-env:UserInstallation=" + uno.systemPathToFileUrl(profile),
@@ -156,20 +187,25 @@ def main(path, filt, wanted):
         except Exception:
             process.kill()
             process.wait()
-        shutil.rmtree(profile, ignore_errors=True)
 
-sys.exit(main(sys.argv[1], sys.argv[2], sys.argv[3]))
+sys.exit(main(sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]))
 )PY";
 
 // What a program printed and how it ended; Started is false when it could
-// not be run at all.
+// not be run at all, TimedOut when it was stopped at the bound.
 struct TRun {
   bool Started = false;
+  bool TimedOut = false;
   int Status = -1;
   std::string Out, Err;
 };
 
-TRun Run(const std::vector<std::string>& args) {
+std::chrono::milliseconds worksheetTimeout{240000};
+
+// Runs a program in a process group of its own, so that it and whatever it
+// started (the office suite) can be stopped together when it outlasts
+// Bound.
+TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound) {
   TRun run;
   int out[2], err[2];
   if (pipe2(out, O_CLOEXEC) != 0) return run;
@@ -183,12 +219,17 @@ TRun Run(const std::vector<std::string>& args) {
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
-  run.Started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+  run.Started = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ) == 0;
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
   close(out[1]);
   close(err[1]);
   if (run.Started) {
@@ -198,8 +239,15 @@ TRun Run(const std::vector<std::string>& args) {
     std::string* sinks[2] = {&run.Out, &run.Err};
     int open = 2;
     char buffer[65536];
+    const auto deadline = std::chrono::steady_clock::now() + bound;
     while (open > 0) {
-      if (poll(fds, 2, -1) < 0) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) {
+        run.TimedOut = true;
+        break;
+      }
+      if (poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 1000))) < 0) {
         if (errno == EINTR) continue;
         break;
       }
@@ -214,10 +262,13 @@ TRun Run(const std::vector<std::string>& args) {
         }
       }
     }
+    // At the bound the whole group goes, the office suite with it; the
+    // group is still ours, as its first process is not yet reaped.
+    if (run.TimedOut) kill(-pid, SIGKILL);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.Status = WIFEXITED(status) && !run.TimedOut ? WEXITSTATUS(status) : -1;
   }
   close(out[0]);
   close(err[0]);
@@ -318,13 +369,32 @@ TWorksheet ParseWorksheetAnswer(std::string_view answer) {
   return sheet;
 }
 
+std::chrono::milliseconds WorksheetTimeout() { return worksheetTimeout; }
+void SetWorksheetTimeout(std::chrono::milliseconds bound) { worksheetTimeout = bound; }
+
 TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName) {
   const std::string file = cp1253::ToUtf8(fileName);
-  const TRun run =
-      Run({PythonWithBridge(), "-c", kReader, file, WorksheetFilterOf(file), cp1253::ToUtf8(sheetName)});
+  // The office suite's profile is ours to remove, also when the reader
+  // was stopped before it could.
+  std::string profile = (std::filesystem::temp_directory_path() / "sheet-profile-XXXXXX").string();
+  if (!mkdtemp(profile.data())) throw EWorksheetError("No folder for LibreOffice's profile could be made");
+  const TRun run = Run(
+      {PythonWithBridge(), "-c", kReader, file, WorksheetFilterOf(file), cp1253::ToUtf8(sheetName), profile},
+      worksheetTimeout);
+  std::error_code ignored;
+  std::filesystem::remove_all(profile, ignored);
+  if (run.TimedOut) {
+    const long long ms = worksheetTimeout.count();
+    throw EWorksheetError(
+        fileName + ": LibreOffice did not finish reading the file within " +
+        (ms % 1000 == 0 ? std::to_string(ms / 1000) + " seconds" : std::to_string(ms) + " ms"));
+  }
   if (!run.Started || run.Status == 10 || run.Status == 127)
     throw EWorksheetUnavailable("LibreOffice Calc or its Python bridge (python3-uno) is not installed");
   if (run.Status == 13) throw EWorksheetSheetMissing(sheetName);
+  if (run.Status == 14)
+    throw EWorksheetError(fileName +
+                          ": the workbook is locked by a password; only one without a password can be read");
   if (run.Status != 0) {
     const std::string words = run.Err.empty() ? std::string("LibreOffice could not read the file") : run.Err;
     throw EWorksheetError(fileName + ": " + cp1253::FromUtf8(words.substr(0, 2000)));

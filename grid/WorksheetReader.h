@@ -6,6 +6,7 @@
 // written. The used range of the active or the named sheet comes back as
 // typed cells.
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,11 @@ struct TWorksheet {
 
 // The import filter of a file's extension, "" for others.
 std::string WorksheetFilterOf(std::string_view fileName);
+
+// How long reading one worksheet may take in all, the office suite's start
+// included; past it the office suite is stopped and EWorksheetError says so.
+std::chrono::milliseconds WorksheetTimeout();
+void SetWorksheetTimeout(std::chrono::milliseconds bound);
 
 // Reads the sheet; raises the exceptions above.
 TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName);

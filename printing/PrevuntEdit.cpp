@@ -224,7 +224,14 @@ void Tprevform::popselallClick(TObject*) { Prevmemo->SelectAll(); }
 
 void Tprevform::ClipboardChanged() {
   TClipboard& c = *Clipboard();
-  const bool can = c.HasFormat(CF_TEXT) || c.HasFormat(RichTextFormat());
+  // A program holding the clipboard that does not say what it holds
+  // offers nothing to paste; a paste tried anyway says why.
+  bool can = false;
+  try {
+    can = c.HasFormat(CF_TEXT) || c.HasFormat(RichTextFormat());
+  } catch (const EClipboardException&) {
+    can = false;
+  }
   PasteButton->SetEnabled(can);
   EditPasteItem->Enabled = can;
   poppaste->Enabled = can;

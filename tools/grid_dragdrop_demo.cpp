@@ -1,7 +1,10 @@
 // Two grids that drag and drop between each other, for trying drags by
 // hand or under a virtual display: the left grid is a source of rows and
 // cells, the right one takes text and columns; both take drops of their
-// own cells. grid_dragdrop_demo [--rows]: with --rows whole rows move.
+// own cells, and copy, cut and paste by Ctrl+C, Ctrl+X and Ctrl+V with
+// the cells' properties (the left grid's amounts are red), so that two
+// running copies exchange cells. grid_dragdrop_demo [--rows]: with --rows
+// whole rows move.
 #include <cstring>
 #include <string>
 
@@ -34,6 +37,8 @@ class TDemoForm : public TForm {
       (*g)->SetRowCount(9);
       (*g)->SetDefaultColWidth(78);
       (*g)->Navigation().AllowClipboardAlways = true;
+      (*g)->Navigation().AllowClipboardShortCuts = true;
+      (*g)->Navigation().AllowFmtClipboard = true;
       (*g)->DragDropSettings().OleDropSource = true;
       (*g)->DragDropSettings().SetOleDropTarget(true);
       (*g)->DragDropSettings().OleColumnDragDrop = true;
@@ -61,6 +66,7 @@ class TDemoForm : public TForm {
       left_->SetCells(0, r, std::to_string(r));
       left_->SetCells(1, r, cp1253::FromUtf8(names[r - 1]));
       left_->SetCells(2, r, std::to_string(1000 * r) + ",00");
+      left_->GetCellProperties(2, r)->FontColor = clRed;
       left_->SetCells(3, r, std::to_string(r * 3) + ",5");
     }
   }

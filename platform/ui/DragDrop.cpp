@@ -272,6 +272,12 @@ DWORD TrackOutside(TPoint screen, DWORD okEffects, DWORD keyState) {
 
 }  // namespace
 
+IEnumFORMATETC* ui::NewFormatList(std::vector<UINT> formats) {
+  IEnumFORMATETC* list = new TFormatList(std::move(formats), 0);
+  list->AddRef();
+  return list;
+}
+
 std::shared_ptr<ui::TClipboardOffer> ui::OfferOfData(IDataObject* data) {
   auto offer = std::make_shared<TClipboardOffer>();
   IEnumFORMATETC* formats = nullptr;

@@ -117,6 +117,18 @@ class IDataObject : public IUnknown {
   virtual HRESULT SetData(const FORMATETC& format, STGMEDIUM& medium, bool release) = 0;
   // A new enumerator with one reference for the caller, or E_NOTIMPL.
   virtual HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) = 0;
+  // Telling a sink when the data changes: the layer's data objects hold
+  // data that never changes while it is dragged, so none of them takes a
+  // sink (OLE_E_ADVISENOTSUPPORTED); the outputs are cleared.
+  virtual HRESULT DAdvise(const FORMATETC&, DWORD /*advf*/, IUnknown* /*sink*/, DWORD* connection) {
+    if (connection) *connection = 0;
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+  virtual HRESULT DUnadvise(DWORD /*connection*/) { return OLE_E_ADVISENOTSUPPORTED; }
+  virtual HRESULT EnumDAdvise(IUnknown** out) {
+    if (out) *out = nullptr;
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
 };
 
 class IDropTarget : public IUnknown {
@@ -150,6 +162,10 @@ std::vector<std::uint8_t> MakeDropFiles(const std::vector<AnsiString>& names, bo
 std::vector<AnsiString> ReadDropFiles(const std::vector<std::uint8_t>& block);
 
 namespace ui {
+// An enumerator of Formats (each on global memory, content aspect, index
+// -1), with one reference for the caller: for data objects that list what
+// they hold.
+IEnumFORMATETC* NewFormatList(std::vector<UINT> formats);
 // What a data object offers, under the names other programs know (the
 // clipboard's): what a drag leaving the program carries.
 std::shared_ptr<TClipboardOffer> OfferOfData(IDataObject* data);

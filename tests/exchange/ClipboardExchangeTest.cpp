@@ -22,6 +22,7 @@
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/SystemClipboard.h"
+#include "printing/Prevunt.h"
 #include "report/RpCtrls.h"
 #include "report/RpPrev.h"
 #include "tests/TestOutput.h"
@@ -328,6 +329,19 @@ TEST_F(ClipboardExchangeTest, CellsKeepTheirPropertiesBetweenTwoRunningCopies) {
   EXPECT_EQ(peer.Finish(), 0);
 }
 
+TEST_F(ClipboardExchangeTest, CellsFromAnotherRunningCopyAreNeverTakenForItsOwn) {
+  // Each copy numbers its grids from one: this grid and the other copy's
+  // are each the first of their process to copy.
+  TExtStringGrid& g = Grid();
+  g.Navigation().AllowFmtClipboard = true;
+  g.SetCellText(2, 2, "x");
+  g.SetSelection(TGridRect{2, 2, 2, 2});
+  g.CopySelection();
+  Peer peer("origin");
+  EXPECT_EQ(peer.Line(), "-1 -1");
+  EXPECT_EQ(peer.Finish(), 0);
+}
+
 TEST_F(ClipboardExchangeTest, AnOwnerThatAnswersBadlyGivesAClearErrorAndPastesNothing) {
   struct Case {
     FakeOwnerKind kind;
@@ -387,6 +401,36 @@ TEST_F(ClipboardExchangeTest, APasteByKeyFromAnOwnerThatNeverAnswersSaysWhyNothi
   EXPECT_EQ(shown[0], "The program holding the clipboard did not answer in time");
   EXPECT_EQ(g.GetCellText(1, 1), "kept");
   EXPECT_EQ(g.GetCellText(1, 2), "");
+}
+
+TEST_F(ClipboardExchangeTest, TheCalculationPreviewOffersNoPasteWhileTheClipboardsOwnerIsSilent) {
+  ui::TSystemClipboard& desktop = *screen->SystemClipboard();
+  desktop.Timeout = std::chrono::milliseconds(500);
+  std::unique_ptr<TForm> owner(NewForm<TForm>(nullptr));
+  auto* source = new TRichEdit(owner.get());
+  source->SetParent(owner.get());
+  source->Hide();
+  auto* prev = NewForm<Tprevform>(owner.get(), *source, "");
+  prev->Show();
+  Application->ProcessMessages();
+  Clipboard()->SetAsText(Greek("κείμενο"));
+  ASSERT_TRUE(prev->PasteButton->Enabled());
+  std::vector<std::string> shown;
+  Application->OnException = [&](TObject*, const std::exception& e) { shown.push_back(e.what()); };
+  {
+    FakeOwner silent(display->Display(), FakeOwnerKind::Silent);
+    ASSERT_TRUE(silent.Holding());
+    // The program hears that the clipboard went to the other program.
+    EXPECT_TRUE(RunUntil([&] { return !prev->PasteButton->Enabled(); }));
+    Application->ProcessMessages();
+    EXPECT_FALSE(prev->EditPasteItem->Enabled);
+    EXPECT_FALSE(prev->poppaste->Enabled);
+  }
+  Application->OnException = nullptr;
+  EXPECT_TRUE(shown.empty()) << shown.front();
+  // Text from a program that answers makes paste possible again.
+  XclipIn("σωστό");
+  EXPECT_TRUE(RunUntil([&] { return prev->PasteButton->Enabled(); }));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "DndClient.h"
 #include "grid/ExtGrid.h"
 #include "grid/ExtGridDragDrop.h"
+#include "grid/ExtGridEvents.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/DragDrop.h"
@@ -273,6 +274,27 @@ INSTANTIATE_TEST_SUITE_P(
                     DragOutCase{"MoveNeverFinished", DndClient::Answer::MoveSilently, false, "XdndActionMove",
                                 "", "Τιμή 1|Τιμή 2|Τιμή 3|||||", DROPEFFECT_NONE}),
     [](const testing::TestParamInfo<DragOutCase>& i) { return i.param.name; });
+
+TEST_F(DragDropExchangeTest, ADragOutOffersTheGridsOwnCellsWhereItsClipboardDoes) {
+  TExtStringGrid& g = Grid(false);
+  g.DragDropSettings().OleDropSource = true;
+  g.Navigation().AllowFmtClipboard = true;
+  g.SetCells(1, 1, Greek("Τιμή"));
+  g.GetCellProperties(1, 1)->FontSize = 13;
+  g.SetSelection({1, 1, 1, 1});
+  screen->SystemClipboard()->Timeout = std::chrono::milliseconds(600);
+  client->ShowTarget(600, 100, 200, 200, DndClient::Answer::Copy);
+  DragCell(g, 1, 1,
+           {[&] { ui::dragdrop::MouseMove(nullptr, Point(650, 150)); },
+            [&] { ui::dragdrop::MouseMove(nullptr, Point(700, 200)); }, [&] { ui::dragdrop::ButtonUp(); }});
+  const DndClient::DropResult target = client->Target();
+  const std::vector<std::string> names = ui::TargetsOfFormat(GridCellsClipboardFormat());
+  ASSERT_FALSE(names.empty());
+  for (const std::string& name : names)
+    EXPECT_NE(std::find(target.Offered.begin(), target.Offered.end(), name), target.Offered.end()) << name;
+  EXPECT_EQ(target.Text, "Τιμή");
+  EXPECT_EQ(g.Cells(1, 1), Greek("Τιμή"));
+}
 
 TEST_F(DragDropExchangeTest, TheUsersOwnPointerDragsCellsIntoTheOtherProgram) {
   ASSERT_TRUE(Installed("xdotool", "xdotool"));

@@ -3,6 +3,7 @@
 // named sheet, the errors, and the file never changed.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -119,6 +120,37 @@ TEST_F(WorksheetErrorsTest, AMissingSheetADamagedFileAndTextAreRefusedWithTheGri
   EXPECT_FALSE(
       ErrorOf<Exception>([&] { grid->LoadFromSpreadsheetFile(AnsiString(TestOutput("none.ods"))); }).empty());
   ExpectUnchanged();
+}
+
+TEST_F(WorksheetErrorsTest, AWorkbookLockedByAPasswordSaysSoAndStaysAsItWas) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  for (const char* name : {"locked.xls", "locked.ods"}) {
+    SCOPED_TRACE(name);
+    const std::string file = Book(name);
+    const std::string before = Bytes(file);
+    EXPECT_EQ(ErrorOf<Exception>([&] { grid->LoadFromSpreadsheetFile(AnsiString(file)); }),
+              file + ": the workbook is locked by a password; only one without a password can be read");
+    ExpectUnchanged();
+    EXPECT_TRUE(Bytes(file) == before);
+  }
+}
+
+TEST_F(WorksheetErrorsTest, AReadThatOutlastsItsBoundIsStoppedWithAClearError) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  // The office suite takes far longer than this to start.
+  const auto kept = WorksheetTimeout();
+  SetWorksheetTimeout(std::chrono::milliseconds(300));
+  const std::string file = Book("book.ods");
+  const auto start = std::chrono::steady_clock::now();
+  const std::string error = ErrorOf<Exception>([&] { grid->LoadFromSpreadsheetFile(AnsiString(file)); });
+  const auto took = std::chrono::steady_clock::now() - start;
+  SetWorksheetTimeout(kept);
+  EXPECT_EQ(error, file + ": LibreOffice did not finish reading the file within 300 ms");
+  EXPECT_LT(took, std::chrono::seconds(10));
+  ExpectUnchanged();
+  // The next read, with room, is whole.
+  grid->LoadFromSpreadsheetFile(AnsiString(file));
+  EXPECT_EQ(grid->Cells(0, 1), Greek("Αλφα ΑΤΕ"));
 }
 
 TEST_F(WorksheetErrorsTest, ADroppedWorkbookImports) {

@@ -234,6 +234,27 @@ TEST_F(EsgDDTest, BlocksHaveTheirExactSizes) {
   EXPECT_EQ(m.Block, (std::vector<std::uint8_t>{0xFE, 0xFF, 0xFF, 0xFF}));
 }
 
+// The dragged object answers the calls it serves nothing for, with its
+// outputs cleared.
+TEST_F(EsgDDTest, TheUnservedCallsAnswerAsTheyShould) {
+  TComPtr<TSourceDataObject> data(new TSourceDataObject("a", -1, ""));
+  FORMATETC f;
+  STGMEDIUM m;
+  EXPECT_EQ(data->GetDataHere(f, m), DV_E_FORMATETC);
+  EXPECT_EQ(data->SetData(f, m, true), DV_E_FORMATETC);
+  FORMATETC canonical;
+  canonical.ptd = &canonical;
+  EXPECT_EQ(data->GetCanonicalFormatEtc(f, canonical), E_NOTIMPL);
+  EXPECT_EQ(canonical.ptd, nullptr);
+  DWORD connection = 7;
+  EXPECT_EQ(data->DAdvise(f, 0, data.Get(), &connection), OLE_E_ADVISENOTSUPPORTED);
+  EXPECT_EQ(connection, 0u);
+  EXPECT_EQ(data->DUnadvise(1), OLE_E_ADVISENOTSUPPORTED);
+  IUnknown* advises = data.Get();
+  EXPECT_EQ(data->EnumDAdvise(&advises), OLE_E_ADVISENOTSUPPORTED);
+  EXPECT_EQ(advises, nullptr);
+}
+
 TEST_F(EsgDDTest, TheFormatListStepsSkipsAndClones) {
   TComPtr<TSourceEnumFormatEtc> e(new TSourceEnumFormatEtc(0, true));
   FORMATETC out[5];

@@ -104,10 +104,6 @@ TEST_F(ClipboardFormatsTest, SmartPasteVectors) {
        "ΑΛΦΑ ΑΤΕ\t1234.56\t12.5",
        {1, 1, 1, 1},
        {"ΑΛΦΑ ΑΤΕ", "1234.56", "12.5"}},
-      {"the offers row into a wider row: repeated",
-       "ΑΛΦΑ ΑΤΕ\t1234,56\t12,5",
-       {1, 1, 5, 1},
-       {"ΑΛΦΑ ΑΤΕ", "1234,56", "12,5", "ΑΛΦΑ ΑΤΕ", "1234,56"}},
       {"a block without last break repeats by its rows",
        "Α\r\nΒ",
        {1, 1, 1, 6},
@@ -126,21 +122,17 @@ TEST_F(ClipboardFormatsTest, SmartPasteVectors) {
        "10:00:00 πμ\r\n10:30:00 πμ\r\n",
        {1, 1, 1, 3},
        {"10:00:00 πμ", "10:30:00 πμ", "11:00:00 πμ"}},
-      {"no date after all: repeated",
-       "1/1/x\r\n2/1/x\r\n",
-       {1, 1, 1, 4},
-       {"1/1/x", "2/1/x", "1/1/x", "2/1/x"}},
       {"a row of numbers", "1\t4", {1, 1, 4, 1}, {"1", "4", "7", "10"}},
-      {"no float after all: repeated", "1,5\r\nx\r\n", {1, 1, 1, 5}, {"1,5", "x", "1,5", "x", "1,5"}},
-      {"no time after all: repeated",
-       "10:00:00 πμ\r\n99:99 πμ\r\n",
-       {1, 1, 1, 3},
-       {"10:00:00 πμ", "99:99 πμ", "10:00:00 πμ"}},
       {"integers past 32 bits are texts: repeated",
        "2147483647\r\n2147483648\r\n",
        {1, 1, 1, 3},
        {"2147483647", "2147483648", "2147483647"}},
       {"a falling integer series", "5\t-2", {1, 1, 4, 1}, {"5", "-2", "-9", "-16"}},
+      {"texts repeat by the cells read: a row's final line break leaves a gap",
+       "a\tb\r\n",
+       {1, 1, 6, 1},
+       {"a", "b", "", "a", "b", ""}},
+      {"a column's texts repeat by their rows", "a\r\nb\r\n", {1, 1, 1, 5}, {"a", "b", "a", "b", "a"}},
       {"a block of three rows keeps its period",
        "a\r\nb\r\nc",
        {1, 1, 1, 7},
@@ -158,6 +150,37 @@ TEST_F(ClipboardFormatsTest, SmartPasteVectors) {
       const int r = k.sel.Top + (across ? 0 : static_cast<int>(i));
       EXPECT_EQ(g.GetCellText(c, r), cp1253::FromUtf8(k.cells[i])) << i;
     }
+  }
+}
+
+// Two cells that look like dates, times or decimals but are none say so;
+// what was pasted stays, and nothing past it changes.
+TEST_F(ClipboardFormatsTest, ASeriesOfWhatIsNoDateOrNumberRaisesAndKeepsThePaste) {
+  struct Case {
+    const char* text;
+    TGridRect sel;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"1/1/x\r\n2/1/x\r\n", {1, 1, 1, 4}, "'1/1/x' is not a valid date and time"},
+      {"10:00:00 πμ\r\n99:99 πμ\r\n", {1, 1, 1, 3}, "'99:99 πμ' is not a valid date and time"},
+      {"1,5\r\nx\r\n", {1, 1, 1, 5}, "'x' is not a valid floating point value"},
+      {"ΑΛΦΑ ΑΤΕ\t1234,56\t12,5", {1, 1, 5, 1}, "'ΑΛΦΑ ΑΤΕ' is not a valid floating point value"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.text);
+    auto& g = Editable(7, 8);
+    for (int c = 0; c < 7; ++c)
+      for (int r = 0; r < 8; ++r) g.SetCellText(c, r, "old");
+    Clipboard()->SetAsText(cp1253::FromUtf8(k.text));
+    g.SetSelection(k.sel);
+    EXPECT_EQ(ErrorOf<EConvertError>([&] { g.PasteAtSelection(); }), k.error);
+    const AnsiString text = cp1253::FromUtf8(k.text);
+    const bool across = k.sel.Top == k.sel.Bottom;
+    const AnsiString firstCell = text.substr(0, text.find_first_of("\t\r"));
+    EXPECT_EQ(g.GetCellText(1, 1), firstCell);
+    const TPoint last = across ? TPoint{k.sel.Right, 1} : TPoint{1, k.sel.Bottom};
+    EXPECT_EQ(g.GetCellText(last.X, last.Y), "old");
   }
 }
 

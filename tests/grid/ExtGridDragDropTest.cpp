@@ -9,9 +9,11 @@
 
 #include "GridFixture.h"
 #include "grid/ExtGridDragDrop.h"
+#include "grid/ExtGridEvents.h"
 #include "grid/ExtGridFooter.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/DragDrop.h"
+#include "platform/ui/Panels.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/rtl/ScopedEnv.h"
@@ -436,6 +438,98 @@ TEST_F(GridDragDropTest, AMoveTheTargetRefusedKeepsTheSourceCells) {
   DragFrom(*a, 1, 2);
   EXPECT_EQ(a->Cells(1, 2), "1,2");
   EXPECT_EQ(b->Cells(2, 4), "");
+}
+
+// A window of another kind that shows a copy while the drag is over it,
+// yet reports a move when dropped on; it keeps what it was given.
+class TCopyShowingTarget : public IDropTarget {
+ public:
+  HRESULT DragEnter(IDataObject* data, DWORD, TPoint, DWORD& effect) override {
+    TEnumFormats formats(data);
+    while (formats.Next()) offered.push_back(formats.Format());
+    FORMATETC f;
+    f.cfFormat = GridCellsClipboardFormat();
+    STGMEDIUM m;
+    if (data->GetData(f, m) == S_OK) cells.assign(m.Block.begin(), m.Block.end());
+    effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT DragOver(DWORD, TPoint, DWORD& effect) override {
+    effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT DragLeave() override { return S_OK; }
+  HRESULT Drop(IDataObject*, DWORD, TPoint, DWORD& effect) override {
+    effect = DROPEFFECT_MOVE;
+    ++drops;
+    return S_OK;
+  }
+  std::vector<UINT> offered;
+  std::string cells;
+  int drops = 0;
+};
+
+// The source's last effect is the one the user saw: a drop shown as a copy
+// keeps the cells whatever the target reports afterwards.
+TEST_F(GridDragDropTest, ADropTheUserSawAsACopyKeepsTheSourceCells) {
+  MakeTwoGrids();
+  auto* other = new TPanel(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(360, 260, 200, 30);
+  form->SetBounds(40, 40, 720, 320);
+  Application->ProcessMessages();
+  const TComPtr<TCopyShowingTarget> target(new TCopyShowingTarget);
+  ASSERT_EQ(RegisterDragDrop(other->Handle(), target.Get()), S_OK);
+  a->SetSelection({1, 2, 1, 2});
+  int stop = -1;
+  a->OnOleDragStop = [&](TObject*, int e) { stop = e; };
+  Script({[&] { backend->MoveMouse(*other, 100, 15); }, [&] { backend->ReleaseMouse(*other, 100, 15); }});
+  DragFrom(*a, 1, 2);
+  EXPECT_EQ(target->drops, 1);
+  EXPECT_EQ(stop, DROPEFFECT_MOVE);
+  EXPECT_EQ(a->Cells(1, 2), "1,2");
+  // Without the grid's own clipboard format the drag carries none.
+  EXPECT_EQ(target->offered, (std::vector<UINT>{CF_TEXT, CF_UNICODETEXT, RichTextFormatId()}));
+  EXPECT_TRUE(target->cells.empty());
+}
+
+// Where the grid's clipboard carries its cells, so does a drag of them.
+TEST_F(GridDragDropTest, ADragCarriesTheCellsWithTheirPropertiesWhereTheClipboardDoes) {
+  MakeTwoGrids();
+  auto* other = new TPanel(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(360, 260, 200, 30);
+  form->SetBounds(40, 40, 720, 320);
+  Application->ProcessMessages();
+  const TComPtr<TCopyShowingTarget> target(new TCopyShowingTarget);
+  ASSERT_EQ(RegisterDragDrop(other->Handle(), target.Get()), S_OK);
+  a->Navigation().AllowFmtClipboard = true;
+  a->GetCellProperties(2, 3)->FontSize = 15;
+  a->SetSelection({1, 2, 2, 3});
+  Script({[&] { backend->MoveMouse(*other, 100, 15); }, [&] { backend->ReleaseMouse(*other, 100, 15); }});
+  DragFrom(*a, 1, 2);
+  EXPECT_EQ(target->offered,
+            (std::vector<UINT>{CF_TEXT, CF_UNICODETEXT, RichTextFormatId(), GridCellsClipboardFormat()}));
+  ASSERT_FALSE(target->cells.empty());
+  TStringStream block{AnsiString(target->cells)};
+  b->LoadCellBlock(TPoint{1, 5}, block);
+  EXPECT_EQ(b->Cells(1, 5), "1,2");
+  EXPECT_EQ(b->Cells(2, 6), "2,3");
+  ASSERT_NE(b->FindCellProperties(2, 6), nullptr);
+  EXPECT_EQ(b->FindCellProperties(2, 6)->FontSize, 15);
+}
+
+// A click on the selection of a grid that drags waits to see whether a
+// drag starts, and still takes the keys.
+TEST_F(GridDragDropTest, AClickOnTheSelectionOfAnotherGridFocusesIt) {
+  MakeTwoGrids();
+  a->SetSelection({1, 2, 1, 2});
+  b->SetFocus();
+  ASSERT_TRUE(b->Focused());
+  backend->Click(*a, ClientPoint(*a, 1, 2).X, ClientPoint(*a, 1, 2).Y);
+  EXPECT_TRUE(a->Focused());
+  backend->PressKey(VK_DOWN);
+  EXPECT_EQ(a->Selection(), (TGridRect{1, 3, 1, 3}));
 }
 
 TEST_F(GridDragDropTest, ARefusedDragStartsARangeSelection) {

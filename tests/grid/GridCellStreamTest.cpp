@@ -59,6 +59,9 @@ TEST_F(GridCellStreamTest, GoldenBytesOfTheRectangleAndACell) {
   // The grid number depends on how many grids copied before: its value
   // type follows its size.
   const int gridId = g.GridID();
+  // Who wrote it: this process, told apart from any other running copy.
+  const std::string writer = TExtStringGrid::BlockWriter();
+  ASSERT_LT(writer.size(), 256u);
   const std::string id =
       gridId < 128 ? std::string{'\x02', static_cast<char>(gridId)}
                    : std::string{'\x03', static_cast<char>(gridId & 0xFF), static_cast<char>(gridId >> 8)};
@@ -100,6 +103,7 @@ TEST_F(GridCellStreamTest, GoldenBytesOfTheRectangleAndACell) {
                                "\x03"
                                "Top\x02\x05",
                                6) +
+                           std::string("\x06Writer\x06", 8) + static_cast<char>(writer.size()) + writer +
                            std::string("\x00\x00", 2);
   const std::string cell = std::string("TPF0\x0BTGridCellIO\x00", 17) +
                            std::string(

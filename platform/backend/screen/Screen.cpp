@@ -257,7 +257,7 @@ TScreenBackend::TScreenBackend() {
   if (selection_) {
     // Drags from other programs are told on the display connection's own
     // thread; an event of our own wakes the program's to handle them.
-    desktopDropEvent_ = SDL_RegisterEvents(1);
+    desktopDropEvent_ = SDL_RegisterEvents(2);
     selection_->OnDropEvent([this](TDesktopDropEvent event) {
       {
         std::lock_guard lock(desktopDropsMutex_);
@@ -267,6 +267,12 @@ TScreenBackend::TScreenBackend() {
       wake.type = desktopDropEvent_;
       SDL_PushEvent(&wake);
     });
+    // So is another program's take of the clipboard.
+    selection_->OnOwnerChange([this] {
+      SDL_Event wake{};
+      wake.type = desktopDropEvent_ + 1;
+      SDL_PushEvent(&wake);
+    });
   }
 }
 
@@ -274,7 +280,10 @@ ui::TSystemClipboard* TScreenBackend::SystemClipboard() { return selection_.get(
 ui::TDesktopDrag* TScreenBackend::DesktopDrag() { return selection_.get(); }
 
 TScreenBackend::~TScreenBackend() {
-  if (selection_) selection_->OnDropEvent(nullptr);
+  if (selection_) {
+    selection_->OnDropEvent(nullptr);
+    selection_->OnOwnerChange(nullptr);
+  }
   selection_.reset();
   for (auto& [control, window] : windows_) SDL_DestroyWindow(window);
   windows_.clear();
@@ -588,6 +597,9 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
           drops.swap(desktopDrops_);
         }
         for (const TDesktopDropEvent& drop : drops) HandleDesktopDrop(drop);
+      } else if (desktopDropEvent_ != 0 && e.type == desktopDropEvent_ + 1) {
+        // Asked again here: the program may have taken it back meanwhile.
+        if (selection_ && !selection_->Owned()) ui::ClipboardChangedOutside();
       }
       return;
   }

@@ -129,6 +129,11 @@ class X11Clipboard final : public TX11Desktop {
     dropHandler_ = std::move(handler);
   }
 
+  void OnOwnerChange(std::function<void()> handler) override {
+    std::lock_guard lock(mutex_);
+    ownerHandler_ = std::move(handler);
+  }
+
   void AnswerPosition(DWORD effect) override {
     auto command = NewCommand(Command::AnswerPosition);
     command->Effect = effect;
@@ -294,6 +299,15 @@ class X11Clipboard final : public TX11Desktop {
   void Handle(const XEvent& event) {
     if (fixesEvent_ >= 0 && event.type == fixesEvent_ + XFixesSelectionNotify) {
       silentOwner_ = None;
+      // The program's own take it knows of already.
+      if (reinterpret_cast<const XFixesSelectionNotifyEvent&>(event).owner != window_) {
+        std::function<void()> handler;
+        {
+          std::lock_guard lock(mutex_);
+          handler = ownerHandler_;
+        }
+        if (handler) handler();
+      }
       return;
     }
     switch (event.type) {
@@ -923,6 +937,7 @@ class X11Clipboard final : public TX11Desktop {
   Incoming in_;
   Outgoing out_;
   std::function<void(TDesktopDropEvent)> dropHandler_;
+  std::function<void()> ownerHandler_;
   Atom clipboard_ = None, targets_ = None, timestamp_ = None, incr_ = None, utf8String_ = None, text_ = None,
        transferProperty_ = None, timeProperty_ = None;
   std::size_t chunk_ = 0;

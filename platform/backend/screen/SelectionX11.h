@@ -36,6 +36,10 @@ class TX11Desktop : public ui::TSystemClipboard, public ui::TDesktopDrag {
   // Where drop events go; called on the connection's own thread, so the
   // handler hands them on to the program's.
   virtual void OnDropEvent(std::function<void(TDesktopDropEvent)> handler) = 0;
+  // Told, on the connection's own thread, whenever another program takes
+  // the clipboard or its owner goes, so that the program's windows that
+  // watch the clipboard hear of it.
+  virtual void OnOwnerChange(std::function<void()> handler) = 0;
   // The answer to the last position of the drag: the effect the window
   // under the pointer would take (DROPEFFECT_NONE refuses).
   virtual void AnswerPosition(DWORD effect) = 0;

@@ -2,7 +2,9 @@
 // grid on the display named by DISPLAY and either copies cells with their
 // properties ("copy") and holds the clipboard until its input closes, or
 // pastes what the clipboard holds ("paste") and prints each cell as
-// "col row text fontsize", one a line, in UTF-8.
+// "col row text fontsize", one a line, in UTF-8; or pastes and prints only
+// the copy origin its grid was told of ("origin": "-1 -1" for cells that
+// came from another grid).
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,6 +18,17 @@
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Forms.h"
 
+namespace {
+
+class TNotedGrid : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  void PasteNotify(TPoint Origin, const TGridRect&, bool) override { origin = Origin; }
+  TPoint origin{-9, -9};
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string mode = argv[1];
@@ -24,7 +37,7 @@ int main(int argc, char** argv) {
   Application->Initialize();
   TForm* form = nullptr;
   Application->CreateForm(form);
-  auto* grid = new TExtStringGrid(form);
+  auto* grid = new TNotedGrid(form);
   grid->SetParent(form);
   grid->SetColCount(5);
   grid->SetRowCount(5);
@@ -46,6 +59,11 @@ int main(int argc, char** argv) {
     char buffer[64];
     while (read(0, buffer, sizeof buffer) > 0) {
     }
+    return 0;
+  }
+  if (mode == "origin") {
+    grid->PasteAt(0, 0);
+    std::printf("%d %d\n", grid->origin.X, grid->origin.Y);
     return 0;
   }
   if (mode == "paste") {

@@ -1,7 +1,8 @@
 """Writes the test workbooks book.xls, book.xlsx and book.ods with the
 office suite: a first sheet "Τιμές" with Greek text, numbers, dates, a
 formula, a text of two lines and an empty row, and a second sheet
-"Προσφορές". Run once with: python3 make_worksheets.py <folder>."""
+"Προσφορές"; and the .xls and .ods locked by the password "tender"
+(locked.xls, locked.ods: the office suite cannot lock an .xlsx it writes). Run once with: python3 make_worksheets.py <folder>."""
 
 import os
 import shutil
@@ -70,6 +71,9 @@ def main(folder):
     for name, filt in (("book.ods", "calc8"), ("book.xlsx", "Calc MS Excel 2007 XML"), ("book.xls", "MS Excel 97")):
         doc.storeToURL(uno.systemPathToFileUrl(os.path.abspath(os.path.join(folder, name))),
                        (prop("FilterName", filt),))
+        if name != "book.xlsx":
+            doc.storeToURL(uno.systemPathToFileUrl(os.path.abspath(os.path.join(folder, "locked" + name[4:]))),
+                           (prop("FilterName", filt), prop("Password", "tender")))
     doc.close(True)
     try:
         desktop.terminate()
