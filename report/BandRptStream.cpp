@@ -1,6 +1,7 @@
 // Stored report forms: a report with its bands, printables, groups and
 // variables written as the class library's component images, and read back
 // into a new report that prints the same pages.
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -54,6 +55,18 @@ Extended FloatOf(const TStreamValue& v, const AnsiString& prop) {
 
 // ---- writing -------------------------------------------------------------------
 
+// The character sets a form names rather than numbers.
+const std::pair<int, const char*> kCharsets[] = {
+    {ANSI_CHARSET, "ANSI_CHARSET"},     {DEFAULT_CHARSET, "DEFAULT_CHARSET"},
+    {SYMBOL_CHARSET, "SYMBOL_CHARSET"}, {GREEK_CHARSET, "GREEK_CHARSET"},
+    {HEBREW_CHARSET, "HEBREW_CHARSET"}, {ARABIC_CHARSET, "ARABIC_CHARSET"}};
+
+const char* CharsetName(int charset) {
+  for (const auto& [code, name] : kCharsets)
+    if (code == charset) return name;
+  return nullptr;
+}
+
 void WriteFont(TComponentWriter& w, const TFont& font, bool withSize) {
   w.WriteString("Font.Name", font.Name);
   if (withSize) w.WriteInteger("Font.Size", font.Size());
@@ -62,6 +75,12 @@ void WriteFont(TComponentWriter& w, const TFont& font, bool withSize) {
   for (unsigned i = 0; i < 4; ++i)
     if (font.Style & (1u << i)) styles.push_back(kFontStyles[i]);
   w.WriteSet("Font.Style", styles);
+  if (font.Charset != DEFAULT_CHARSET) {
+    if (const char* name = CharsetName(font.Charset))
+      w.WriteIdent("Font.Charset", name);
+    else
+      w.WriteInteger("Font.Charset", font.Charset);
+  }
 }
 
 void WriteFrame(TComponentWriter& w, const TRpFrame& f) {
@@ -252,6 +271,17 @@ bool ReadFont(TFont& font, const AnsiString& prop, const TStreamValue& v) {
       styles |= 1u << IdentIndex(kFontStyles, ident, prop);
     }
     font.Style = styles;
+  } else if (prop == "Font.Charset") {
+    if (v.Type == vaIdent) {
+      const auto known = std::find_if(std::begin(kCharsets), std::end(kCharsets),
+                                      [&](const auto& c) { return SameText(c.second, v.Str); });
+      if (known == std::end(kCharsets)) Bad(prop);
+      font.Charset = known->first;
+    } else {
+      const int charset = IntOf(v, prop);
+      if (charset < 0 || charset > 255) Bad(prop);
+      font.Charset = charset;
+    }
   } else {
     return false;
   }

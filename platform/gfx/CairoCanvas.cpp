@@ -381,10 +381,13 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   }
   SetColor(Font->Color);
   cairo_move_to(cr_, left, top + tm.tmAscent);
+  // Right-to-left reading, asked by the call or by the text alignment,
+  // orders the line as a paragraph read from the right.
+  const bool rightToLeft = (options & ETO_RTLREADING) || (align & TA_RTLREADING);
   if (codePage != nullptr)
-    font.Show(cr_, *codePage, text, dx);
+    font.Show(cr_, *codePage, text, dx, rightToLeft);
   else
-    font.Show(cr_, text, dx);
+    font.Show(cr_, text, dx, rightToLeft);
   cairo_restore(cr_);
 }
 

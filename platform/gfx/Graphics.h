@@ -58,7 +58,8 @@ inline TColor RGB(int r, int g, int b) { return (r & 0xFF) | ((g & 0xFF) << 8) |
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
-constexpr int ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2, GREEK_CHARSET = 161;
+constexpr int ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2, GREEK_CHARSET = 161,
+              HEBREW_CHARSET = 177, ARABIC_CHARSET = 178;
 
 class TFont {
  public:

@@ -380,7 +380,7 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* re
   if (IsSymbolFace(Font->Name))
     for (unsigned char c : text) wide += static_cast<char16_t>(0xF000 | c);
   else
-    wide = cp1253::ToWide(text);
+    wide = gfx::ToWideInCodePage(gfx::CodePageOfCharset(Font->Charset), text);
   WriteText(x, y, options, rect, wide,
             dx != nullptr ? std::vector<int>(dx, dx + text.size()) : Advances(CharacterEnds(text)));
 }

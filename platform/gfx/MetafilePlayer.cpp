@@ -10,6 +10,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Metafile.h"
+#include "platform/gfx/TextEngine.h"
 #include "platform/rtl/ByteOrder.h"
 
 namespace {
@@ -673,6 +674,7 @@ class Player {
     }
     *canvas_.Brush = state_.bkMode == 2 ? TBrush{state_.bkColor, bsSolid} : TBrush{clWhite, bsClear};
     unsigned drawOptions = hasRect ? (options & ETO_CLIPPED) : 0;
+    if ((options & ETO_RTLREADING) || (state_.textAlign & TA_RTLREADING)) drawOptions |= ETO_RTLREADING;
     const int* advances = dx.empty() ? nullptr : dx.data();
     WideString wide;
     if (type == emr::EXTTEXTOUTW && UpperCase(state_.font.Name) != "SYMBOL")
@@ -680,7 +682,8 @@ class Player {
     // Wide text keeps the characters the code page lacks; text the code
     // page holds whole goes as code page, which a document draws from the
     // font's table without laying it out.
-    if (!wide.empty() && cp1253::ToWide(text) != wide) {
+    // A font of another code page reads bytes otherwise: its text goes wide.
+    if (!wide.empty() && (cp1253::ToWide(text) != wide || gfx::CodePageOfCharset(font.Charset) != 1253)) {
       canvas_.ExtTextOutW(at.X, at.Y, drawOptions, hasRect ? &rect : nullptr, wide, advances);
     } else {
       canvas_.ExtTextOut(at.X, at.Y, drawOptions, hasRect ? &rect : nullptr, text, advances);

@@ -1,9 +1,11 @@
 #include "platform/gfx/TextEngine.h"
 
 #include <fontconfig/fontconfig.h>
+#include <iconv.h>
 #include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -26,6 +28,8 @@ struct Engine {
   FcConfig* config = nullptr;
   PangoFontMap* fontMap = nullptr;
   PangoContext* context = nullptr;
+  // The same, for paragraphs read right to left.
+  PangoContext* rightToLeft = nullptr;
 
   Engine() {
     config = FcConfigCreate();
@@ -49,6 +53,14 @@ struct Engine {
     cairo_font_options_destroy(options);
     pango_context_set_round_glyph_positions(context, TRUE);
     pango_context_set_language(context, pango_language_from_string("el"));
+    // A paragraph's direction is the one asked for, never guessed from its
+    // first letter.
+    pango_context_set_base_dir(context, PANGO_DIRECTION_LTR);
+    rightToLeft = pango_font_map_create_context(fontMap);
+    pango_cairo_context_set_font_options(rightToLeft, pango_cairo_context_get_font_options(context));
+    pango_context_set_round_glyph_positions(rightToLeft, TRUE);
+    pango_context_set_language(rightToLeft, pango_language_from_string("el"));
+    pango_context_set_base_dir(rightToLeft, PANGO_DIRECTION_RTL);
   }
 };
 
@@ -77,6 +89,40 @@ char32_t SymbolToUnicode(unsigned char byte) {
 
 using cp1253::AppendUtf8;
 
+// The characters of the code pages a font's character set may select,
+// read once from the system's converters.
+std::array<char16_t, 256> CodePageTable(const char* name) {
+  std::array<char16_t, 256> table{};
+  iconv_t cd = iconv_open("UTF-16LE", name);
+  for (int b = 0; b < 256; ++b) {
+    table[b] = b < 0x80 ? static_cast<char16_t>(b) : u'\uFFFD';
+    if (cd == reinterpret_cast<iconv_t>(-1) || b < 0x80) continue;
+    char in = static_cast<char>(b);
+    unsigned char out[8] = {};
+    char *from = &in, *to = reinterpret_cast<char*>(out);
+    size_t inLeft = 1, outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    // A letter may wait for a following mark: the flush gives it.
+    if (iconv(cd, &from, &inLeft, &to, &outLeft) != static_cast<size_t>(-1) &&
+        iconv(cd, nullptr, nullptr, &to, &outLeft) != static_cast<size_t>(-1) && sizeof out - outLeft == 2)
+      table[b] = static_cast<char16_t>(out[0] | out[1] << 8);
+  }
+  if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  return table;
+}
+
+char16_t InCodePage(int codePage, unsigned char byte) {
+  if (codePage == 1255) {
+    static const std::array<char16_t, 256> hebrew = CodePageTable("CP1255");
+    return hebrew[byte];
+  }
+  if (codePage == 1256) {
+    static const std::array<char16_t, 256> arabic = CodePageTable("CP1256");
+    return arabic[byte];
+  }
+  return cp1253::ToUnicode(byte);
+}
+
 int ToUnits(int pango) { return static_cast<int>(std::lround(static_cast<double>(pango) / PANGO_SCALE)); }
 
 PangoFontDescription* Describe(const TFont& font, double emSize) {
@@ -93,6 +139,7 @@ PangoFontDescription* Describe(const TFont& font, double emSize) {
 ResolvedFont::ResolvedFont(const TFont& font) {
   Engine& engine = TheEngine();
   symbol_ = IsSymbolFace(font.Name);
+  codePage_ = symbol_ ? 1253 : CodePageOfCharset(font.Charset);
   underline_ = font.Style & fsUnderline;
   strikeOut_ = font.Style & fsStrikeOut;
   int height = font.Height();
@@ -132,22 +179,22 @@ class LayoutCache {
   // The kept layout of Text in Font, made by Make when there is none.
   // Called with Lock held; the layout stays valid until the next call.
   template <typename Make>
-  PangoLayout* Find(const ResolvedFont* font, const std::string& text, Make make) {
-    auto it = index_.find(Key{font, text});
+  PangoLayout* Find(const ResolvedFont* font, bool rightToLeft, const std::string& text, Make make) {
+    auto it = index_.find(Key{font, rightToLeft, text});
     if (it != index_.end()) {
       order_.splice(order_.begin(), order_, it->second);
       return it->second->layout;
     }
     if (order_.size() >= kLimit) Evict(std::prev(order_.end()));
-    order_.push_front(Entry{font, text, make()});
-    index_.emplace(Key{font, order_.front().text}, order_.begin());
+    order_.push_front(Entry{font, rightToLeft, text, make()});
+    index_.emplace(Key{font, rightToLeft, order_.front().text}, order_.begin());
     ++counts_[font];
     return order_.front().layout;
   }
 
   bool Has(const ResolvedFont* font, const std::string& text) {
     std::lock_guard guard(Lock);
-    return index_.count(Key{font, text}) != 0;
+    return index_.count(Key{font, false, text}) != 0;
   }
 
   // Drops every layout of a font that goes.
@@ -168,23 +215,25 @@ class LayoutCache {
  private:
   struct Entry {
     const ResolvedFont* font;
+    bool rightToLeft;
     std::string text;
     PangoLayout* layout;
   };
   using Order = std::list<Entry>;
   struct Key {
     const ResolvedFont* font;
+    bool rightToLeft;
     std::string_view text;
     bool operator==(const Key&) const = default;
   };
   struct KeyHash {
     size_t operator()(const Key& k) const {
-      return std::hash<std::string_view>()(k.text) ^ (std::hash<const void*>()(k.font) * 31);
+      return std::hash<std::string_view>()(k.text) ^ (std::hash<const void*>()(k.font) * 31) ^ k.rightToLeft;
     }
   };
 
   void Evict(Order::iterator it) {
-    index_.erase(Key{it->font, it->text});
+    index_.erase(Key{it->font, it->rightToLeft, it->text});
     --counts_[it->font];
     g_object_unref(it->layout);
     order_.erase(it);
@@ -265,10 +314,10 @@ ResolvedFont::~ResolvedFont() {
 }
 
 template <typename Use>
-auto ResolvedFont::WithLayout(const Converted& text, Use use) const {
+auto ResolvedFont::WithLayout(const Converted& text, bool rightToLeft, Use use) const {
   LayoutCache& cache = Layouts();
   std::lock_guard guard(cache.Lock);
-  return use(cache.Find(this, text.utf8, [&] { return NewLayout(text); }));
+  return use(cache.Find(this, rightToLeft, text.utf8, [&] { return NewLayout(text, rightToLeft); }));
 }
 
 bool ResolvedFont::HasKeptLayout(const AnsiString& text) const {
@@ -344,7 +393,7 @@ ResolvedFont::Converted ResolvedFont::Convert(const AnsiString& text) const {
   out.offsets.reserve(text.size() + 1);
   for (unsigned char byte : text) {
     out.offsets.push_back(static_cast<int>(out.utf8.size()));
-    char32_t cp = symbol_ ? SymbolToUnicode(byte) : cp1253::ToUnicode(byte);
+    char32_t cp = symbol_ ? SymbolToUnicode(byte) : InCodePage(codePage_, byte);
     // A zero byte would end the string for pango: shown as a blank.
     if (cp == 0) cp = ' ';
     AppendUtf8(out.utf8, cp);
@@ -353,8 +402,9 @@ ResolvedFont::Converted ResolvedFont::Convert(const AnsiString& text) const {
   return out;
 }
 
-PangoLayout* ResolvedFont::NewLayout(const Converted& text) const {
-  PangoLayout* layout = pango_layout_new(TheEngine().context);
+PangoLayout* ResolvedFont::NewLayout(const Converted& text, bool rightToLeft) const {
+  PangoLayout* layout = pango_layout_new(rightToLeft ? TheEngine().rightToLeft : TheEngine().context);
+  pango_layout_set_auto_dir(layout, FALSE);
   pango_layout_set_single_paragraph_mode(layout, TRUE);
   pango_layout_set_font_description(layout, description_);
   pango_layout_set_text(layout, text.utf8.data(), static_cast<int>(text.utf8.size()));
@@ -371,7 +421,7 @@ PangoLayout* ResolvedFont::NewLayout(const Converted& text) const {
 
 int ResolvedFont::Width(const Converted& text) const {
   if (text.Count() == 0) return 0;
-  return WithLayout(text, [](PangoLayout* layout) {
+  return WithLayout(text, false, [](PangoLayout* layout) {
     PangoRectangle logical;
     pango_layout_get_extents(layout, nullptr, &logical);
     return ToUnits(logical.width);
@@ -418,26 +468,23 @@ std::vector<int> ResolvedFont::CharacterEnds(const Converted& converted) const {
   if (count == 0) return ends;
   PangoLayout* layout = NewLayout(converted);
   const std::vector<int> charAt = CharacterIndex(converted);
-  // One walk over the glyphs: each character ends where the glyphs of its
-  // cluster end.
-  std::vector<long long> end(count, -1);
-  long long x = 0;
+  // Each cluster's glyphs give their advance to the first character of the
+  // cluster; the ends add up in reading order, whatever order the runs of
+  // the other direction stand in on the line.
+  std::vector<long long> advance(count, 0);
   PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
   for (GSList* run = line ? line->runs : nullptr; run != nullptr; run = run->next) {
     auto* item = static_cast<PangoGlyphItem*>(run->data);
-    for (int g = 0; g < item->glyphs->num_glyphs; ++g) {
-      x += item->glyphs->glyphs[g].geometry.width;
-      int c = charAt[item->item->offset + item->glyphs->log_clusters[g]];
-      end[c] = std::max(end[c], x);
-    }
+    for (int g = 0; g < item->glyphs->num_glyphs; ++g)
+      advance[charAt[item->item->offset + item->glyphs->log_clusters[g]]] +=
+          item->glyphs->glyphs[g].geometry.width;
   }
   g_object_unref(layout);
   ends.reserve(count);
-  long long last = 0;
-  for (long long e : end) {
-    // Characters sharing a cluster end with it; never narrower than those before.
-    last = std::max(last, e);
-    ends.push_back(ToUnits(static_cast<int>(last)));
+  long long x = 0;
+  for (long long a : advance) {
+    x += a;
+    ends.push_back(ToUnits(static_cast<int>(std::max(0LL, x))));
   }
   return ends;
 }
@@ -455,18 +502,18 @@ std::vector<int> ResolvedFont::CharacterEnds(const AnsiString& text) const {
   return ends;
 }
 
-void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx) const {
+void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx, bool rightToLeft) const {
   const size_t count = converted.Count();
   if (count == 0) return;
   if (dx == nullptr) {
-    WithLayout(converted, [cr](PangoLayout* layout) {
+    WithLayout(converted, rightToLeft, [cr](PangoLayout* layout) {
       if (PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0))
         pango_cairo_show_layout_line(cr, line);
     });
     return;
   }
   // Advances of its own change the glyphs: a layout for this call alone.
-  PangoLayout* layout = NewLayout(converted);
+  PangoLayout* layout = NewLayout(converted, rightToLeft);
   PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
   if (line != nullptr) {
     // Character index of each UTF-8 offset, to give every cluster the sum
@@ -475,6 +522,11 @@ void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx) 
     for (GSList* run = line->runs; run != nullptr; run = run->next) {
       auto* item = static_cast<PangoGlyphItem*>(run->data);
       PangoGlyphString* glyphs = item->glyphs;
+      // A cluster's text ends where the next cluster in reading order
+      // starts; a right-to-left run holds its glyphs in the other order.
+      std::vector<int> starts(glyphs->log_clusters, glyphs->log_clusters + glyphs->num_glyphs);
+      std::sort(starts.begin(), starts.end());
+      starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
       for (int g = 0; g < glyphs->num_glyphs; ++g) {
         bool clusterStart = g == 0 || glyphs->log_clusters[g] != glyphs->log_clusters[g - 1];
         if (!clusterStart) {
@@ -482,12 +534,8 @@ void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx) 
           continue;
         }
         int startByte = item->item->offset + glyphs->log_clusters[g];
-        int endByte = item->item->offset + item->item->length;
-        for (int h = g + 1; h < glyphs->num_glyphs; ++h)
-          if (glyphs->log_clusters[h] != glyphs->log_clusters[g]) {
-            endByte = item->item->offset + glyphs->log_clusters[h];
-            break;
-          }
+        auto next = std::upper_bound(starts.begin(), starts.end(), glyphs->log_clusters[g]);
+        int endByte = item->item->offset + (next != starts.end() ? *next : item->item->length);
         long long advance = 0;
         for (int c = charAt[startByte]; c < charAt[endByte]; ++c) advance += dx[c];
         // Pango keeps positions in 1/1024 units of an int.
@@ -500,8 +548,8 @@ void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx) 
   g_object_unref(layout);
 }
 
-void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& converted,
-                        const int* dx) const {
+void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& converted, const int* dx,
+                        bool rightToLeft) const {
   const size_t count = converted.Count();
   if (count == 0) return;
   // On pixels, glyphs drawn in one call blend where they overlap unlike
@@ -511,10 +559,13 @@ void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& co
   const bool document =
       target == CAIRO_SURFACE_TYPE_PDF || target == CAIRO_SURFACE_TYPE_PS || target == CAIRO_SURFACE_TYPE_SVG;
   const Advances& table = Table();
-  bool direct = document && !underline_ && !strikeOut_ && count == text.size() && cairo_has_current_point(cr);
+  // The table's glyphs stand in reading order: only a left-to-right
+  // paragraph of the program's own code page may be drawn from it.
+  bool direct = document && !underline_ && !strikeOut_ && !rightToLeft && codePage_ == 1253 &&
+                count == text.size() && cairo_has_current_point(cr);
   for (size_t i = 0; direct && i < count; ++i) direct = table.drawable[static_cast<unsigned char>(text[i])];
   if (!direct) {
-    Show(cr, converted, dx);
+    Show(cr, converted, dx, rightToLeft);
     return;
   }
   double x0, y0;
@@ -549,6 +600,17 @@ void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& co
   }
 }
 
+int CodePageOfCharset(int charset) {
+  return charset == HEBREW_CHARSET ? 1255 : charset == ARABIC_CHARSET ? 1256 : 1253;
+}
+
+WideString ToWideInCodePage(int codePage, std::string_view text) {
+  WideString wide;
+  wide.reserve(text.size());
+  for (unsigned char byte : text) wide += InCodePage(codePage, byte);
+  return wide;
+}
+
 std::vector<AnsiString>& FontFaceNames() {
   static std::vector<AnsiString> names = {"Arial",  "Courier New", "MS Sans Serif",
                                           "Symbol", "Tahoma",      "Times New Roman"};
@@ -573,7 +635,7 @@ std::string MappedFamily(const AnsiString& faceName) {
 }
 
 const ResolvedFont& Resolve(const TFont& font) {
-  using Key = std::tuple<AnsiString, int, int, unsigned>;
+  using Key = std::tuple<AnsiString, int, int, unsigned, int>;
   struct Kept {
     std::unique_ptr<ResolvedFont> font;
     std::list<const Key*>::iterator use;
@@ -585,7 +647,8 @@ const ResolvedFont& Resolve(const TFont& font) {
   std::lock_guard guard(lock);
   const int height = font.Height() == 0 ? -MulDiv(10, font.PixelsPerInch, 72) : font.Height();
   const unsigned style = font.Style;
-  const auto key = std::tie(font.Name, height, font.PixelsPerInch, style);
+  const int codePage = CodePageOfCharset(font.Charset);
+  const auto key = std::tie(font.Name, height, font.PixelsPerInch, style, codePage);
   // Text is measured and drawn in one font many times over: the last one
   // is found without a search.
   if (front != nullptr && *uses.front() == key) return *front;

@@ -24,8 +24,11 @@ class ResolvedFont {
   ResolvedFont& operator=(const ResolvedFont&) = delete;
 
   const TTextMetric& Metrics() const { return metrics_; }
-  // The text converted for drawing: code page 1253 (or the symbol font's
-  // own encoding), or UTF-16, to UTF-8, with the UTF-8 offset of each
+  // The code page the font's character set reads its bytes in.
+  int CodePage() const { return codePage_; }
+  // The text converted for drawing: the font's code page (1253 unless its
+  // character set is Hebrew or Arabic, or the symbol font's own encoding),
+  // or UTF-16, to UTF-8, with the UTF-8 offset of each
   // character (each UTF-16 unit), plus the end.
   struct Converted {
     std::string utf8;
@@ -34,8 +37,10 @@ class ResolvedFont {
   };
   Converted Convert(const AnsiString& text) const;
   static Converted ConvertWide(std::u16string_view text);
-  // A one-line layout of the text (line breaks are drawn, not obeyed).
-  PangoLayout* NewLayout(const Converted& text) const;
+  // A one-line layout of the text (line breaks are drawn, not obeyed),
+  // in a paragraph read left to right or, with RightToLeft, right to left:
+  // the runs of the other direction stand in visual order within it.
+  PangoLayout* NewLayout(const Converted& text, bool rightToLeft = false) const;
   int Width(const Converted& text) const;
   // A code-page text is measured from the font's table of character
   // advances, without laying it out: with kerning and ligatures off and
@@ -46,16 +51,19 @@ class ResolvedFont {
   std::vector<int> CharacterEnds(const Converted& text) const;
   // From the advance table, as Width.
   std::vector<int> CharacterEnds(const AnsiString& text) const;
-  // Draws with the base line's start at the current point of Cr. Advances,
-  // when given, replace the natural ones character by character.
-  void Show(cairo_t* cr, const Converted& text, const int* dx) const;
+  // Draws with the base line's start (its left end) at the current point
+  // of Cr. Advances, when given, replace the natural ones character by
+  // character, in reading order.
+  void Show(cairo_t* cr, const Converted& text, const int* dx, bool rightToLeft = false) const;
   // Draws a code-page text (Converted is its conversion) with its natural
   // advances, or with Dx's when given. On a document (PDF, PostScript,
   // SVG), without underline or strike-out, and when every character has a
   // glyph of its own in the table, the glyphs go to cairo at their summed
   // advances with no layout made: a report of thousands of distinct lines,
   // or pages played from their metafiles, are not shaped at all.
-  void Show(cairo_t* cr, const AnsiString& text, const Converted& converted, const int* dx = nullptr) const;
+  // Right-to-left text, or a paragraph read right to left, is laid out.
+  void Show(cairo_t* cr, const AnsiString& text, const Converted& converted, const int* dx = nullptr,
+            bool rightToLeft = false) const;
   // Whether a layout of the text is kept.
   bool HasKeptLayout(const AnsiString& text) const;
   bool Underline() const { return underline_; }
@@ -66,7 +74,7 @@ class ResolvedFont {
   // grid draw the same texts paint after paint, and laying text out is
   // most of what drawing it costs.
   template <typename Use>
-  auto WithLayout(const Converted& text, Use use) const;
+  auto WithLayout(const Converted& text, bool rightToLeft, Use use) const;
 
   // The advance of each code-page character in pango units, and whether
   // it is the same beside any neighbour; and for those the glyph a layout
@@ -88,9 +96,17 @@ class ResolvedFont {
   mutable Advances advances_;
   TTextMetric metrics_;
   bool symbol_ = false;
+  int codePage_ = 1253;
   bool underline_ = false;
   bool strikeOut_ = false;
 };
+
+// The code page of a font's character set: 1255 for Hebrew, 1256 for
+// Arabic, else the program's 1253.
+int CodePageOfCharset(int charset);
+// A code page's text as UTF-16; a byte the code page leaves undefined
+// becomes U+FFFD.
+WideString ToWideInCodePage(int codePage, std::string_view text);
 
 // The faces offered to the user and written into font tables; tests and
 // the program may replace the list.

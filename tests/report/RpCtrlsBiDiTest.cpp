@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <regex>
 
 #include "tests/platform/db/TestDatabase.h"
 #include "tests/report/BandRptFixture.h"
@@ -14,6 +15,7 @@ using namespace bandrpt_test;
 // A line as a page records it: where, with which alignment and options.
 struct DrawnLine {
   AnsiString Text;
+  WideString Wide;  // as recorded
   int X;
   unsigned Align, Options;
 };
@@ -31,7 +33,13 @@ std::vector<DrawnLine> DrawnLines(TRpPrinter& p, int n) {
       std::uint32_t options;
       std::memcpy(&x, rec.data() + 36, 4);
       std::memcpy(&options, rec.data() + 52, 4);
-      out.push_back({s, x, align, options});
+      std::uint32_t count = 0, at = 0;
+      std::memcpy(&count, rec.data() + 44, 4);
+      std::memcpy(&at, rec.data() + 48, 4);
+      WideString wide(count, u'\0');
+      if (type == emr::EXTTEXTOUTW && at + 2 * count <= rec.size())
+        std::memcpy(wide.data(), rec.data() + at, 2 * count);
+      out.push_back({s, wide, x, align, options});
     }
     return true;
   });
@@ -157,6 +165,70 @@ TEST_F(RpCtrlsBiDiTest, NumbersAndDatesOfADataFieldKeepTheirAlignment) {
   EXPECT_TRUE(fields["MISSING"]->UseRightToLeftAlignment());
 }
 
+// A word of a PDF page as pdftotext finds it.
+struct PdfWord {
+  double XMin, XMax;
+  std::string Text;
+};
+
+std::vector<PdfWord> PdfWords(const std::string& file) {
+  std::vector<PdfWord> words;
+  const std::string html = RunCommand("pdftotext -bbox -enc UTF-8 -f 1 -l 1 '" + file + "' - 2>/dev/null");
+  static const std::regex word(
+      "<word xMin=\"([0-9.]+)\" yMin=\"[0-9.]+\" xMax=\"([0-9.]+)\"[^>]*>([^<]*)</word>");
+  for (std::sregex_iterator it(html.begin(), html.end(), word), end; it != end; ++it)
+    words.push_back({std::stod((*it)[1]), std::stod((*it)[2]), (*it)[3]});
+  return words;
+}
+
+// A Hebrew label read right to left: the printed sheet holds its words in
+// visual order, the first one on the right, against the mirrored edge.
+TEST_F(RpCtrlsBiDiTest, HebrewPrintsInVisualOrderAgainstTheRightEdge) {
+  TempFolder folder;
+  TPrinterProfile pdf = printers::PdfPrinterProfile();
+  pdf.OutputFolder = folder.path();
+  printers::UseProfiles({pdf}, 0);
+  Printer()->Refresh();
+  Printer()->SetPrinterIndex(0);
+  Printer()->ResetDeviceMode();
+  SysLocale.MiddleEast = true;
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 60);
+  TRpLabel* label = AddControl<TRpLabel>(band, 200, 0, 1000, 60);
+  label->AutoSize = false;
+  label->Font().Charset = HEBREW_CHARSET;
+  label->SetBiDiMode(bdRightToLeft);
+  // Alef-bet-gimel, then a longer word of shins, then a Latin word: the
+  // Latin run stands on the left of the Hebrew ones.
+  label->SetCaption("\xE0\xE1\xE2 \xF9\xF9\xF9\xF9\xF9 TOTAL");
+  rep->Print();
+  const std::string file = PrintedPdf(folder);
+  ASSERT_FALSE(file.empty());
+  const std::vector<PdfWord> words = PdfWords(file);
+  auto find = [&](const char* letter) -> const PdfWord* {
+    for (const PdfWord& w : words)
+      if (w.Text.find(letter) != std::string::npos) return &w;
+    return nullptr;
+  };
+  const PdfWord* first = find("\u05D0");
+  const PdfWord* second = find("\u05E9");
+  const PdfWord* latin = find("TOTAL");
+  ASSERT_TRUE(first && second && latin)
+      << RunCommand("pdftotext -bbox -enc UTF-8 '" + file + "' - 2>/dev/null");
+  EXPECT_GT(first->XMin, second->XMax);
+  EXPECT_GT(second->XMin, latin->XMax);
+  // Left alignment mirrored: the line ends at the label's right edge.
+  const double rightEdge = (100 + 200 + 1000) / 254.0 * 72;
+  EXPECT_NEAR(first->XMax, rightEdge, 2.0);
+  // The page records the text in reading order with the font's character
+  // set, asking for right-to-left reading: the preview and the print order
+  // it as they draw.
+  Run();
+  const auto lines = DrawnLines(*printer, 1);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].Wide, u"\u05D0\u05D1\u05D2 \u05E9\u05E9\u05E9\u05E9\u05E9 TOTAL");
+  EXPECT_NE(lines[0].Options & ETO_RTLREADING, 0u);
+}
+
 TEST_F(RpCtrlsBiDiTest, AStoredFormKeepsTheModes) {
   rep->SetName("Stored");
   TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
@@ -164,6 +236,7 @@ TEST_F(RpCtrlsBiDiTest, AStoredFormKeepsTheModes) {
   TRpLabel* own = AddLabel(band, "Δεξιά"_a);
   own->SetName("Own");
   own->SetBiDiMode(bdRightToLeftReadingOnly);
+  own->Font().Charset = HEBREW_CHARSET;
   TRpLabel* follows = AddLabel(band, "Ακολουθεί"_a, 100);
   follows->SetName("Follows");
   TMemoryStream stored;
@@ -178,6 +251,9 @@ TEST_F(RpCtrlsBiDiTest, AStoredFormKeepsTheModes) {
   EXPECT_FALSE(ownCopy->ParentBiDiMode());
   EXPECT_EQ(ownCopy->BiDiMode(), bdRightToLeftReadingOnly);
   EXPECT_TRUE(followsCopy->ParentBiDiMode());
+  // The character set that reads the caption's bytes goes with the form.
+  EXPECT_EQ(ownCopy->Font().Charset, HEBREW_CHARSET);
+  EXPECT_EQ(followsCopy->Font().Charset, DEFAULT_CHARSET);
 }
 
 }  // namespace
