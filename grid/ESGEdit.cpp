@@ -5,6 +5,9 @@
 #include <algorithm>
 
 #include "grid/GridUtil.h"
+#include "grid/ThemeApi.h"
+#include "platform/gfx/FrameControls.h"
+#include "platform/ui/ControlPaint.h"
 #include "platform/ui/Windows.h"
 
 void TExtSpeedButton::Dispatch(TMessage& m) {
@@ -13,6 +16,41 @@ void TExtSpeedButton::Dispatch(TMessage& m) {
     Invalidate();
   }
   TSpeedButton::Dispatch(m);
+}
+
+void TExtSpeedButton::Paint() {
+  TCanvas& c = Canvas();
+  const TRect r = ClientRect();
+  const TButtonState shown = !Enabled() ? bsDisabled : ButtonState();
+  const bool pushed = shown == bsDown || shown == bsExclusive;
+  if (IsWinXP) {
+    const int state = pushed ? 3 : hover_ ? 2 : 1;
+    if (!DrawThemedPart(nullptr, u"button", c, 1, state, r)) {
+      ui::paint::Fill(c, r, Color());
+      DrawOwnThemedButton(c, r, state, Enabled());
+    }
+  } else if (Flat()) {
+    ui::paint::Fill(c, r, Color());
+    if (hover_ || pushed) {
+      TRect edge = r;
+      DrawEdge(c, edge, pushed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE);
+    }
+  } else {
+    TRect face = r;
+    DrawFrameControl(c, face, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+  }
+  // The glyph and the caption centred over the face, the caption with no
+  // background of its own.
+  TButtonGlyph content;
+  content.NumGlyphs = NumGlyphs();
+  content.Layout = Layout();
+  content.Margin = Margin();
+  content.Spacing = Spacing();
+  c.Font->Assign(Font());
+  c.Brush->Style = bsClear;
+  TRect inner = InflateRect(r, -2, -2);
+  if (pushed) inner = OffsetRect(inner, 1, 1);
+  content.Draw(c, inner, &Glyph(), Caption(), shown, DT_LEFT);
 }
 
 TEsgEditButton::TEsgEditButton(TComponent* AOwner) : TWinControl(AOwner) {
@@ -101,6 +139,8 @@ void TEsgEditBtn::BoundsChanged() {
 
 TRect TEsgEditBtn::TextArea() const {
   TRect r = TCustomEdit::TextArea();
+  // The value's line stands where the unit beside it is drawn.
+  r.Top = std::min(r.Bottom, r.Top + (BorderStyle() != bsNone ? 1 : 2));
   r.Right = std::max(r.Left, std::min(r.Right, ClientWidth() - button_->Width() - 3 - RightMargin()));
   return r;
 }

@@ -13,6 +13,9 @@ class TExtSpeedButton : public TSpeedButton {
   bool Hover() const { return hover_; }
   void Dispatch(TMessage& Message) override;
 
+ protected:
+  void Paint() override;
+
  private:
   bool hover_ = false;
 };

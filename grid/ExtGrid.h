@@ -62,6 +62,13 @@ class TExtStringGrid : public TBaseGrid {
   TFilter& Filter() { return *filter_; }
   TFont& FixedFont() { return fixedFont_; }
   void SetFixedFont(const TFont& v);
+  // The width of the fixed columns, read from the first; a form being
+  // designed gives every fixed column a width other than the default.
+  int FixedColWidth() const { return ColWidths(0); }
+  void SetFixedColWidth(int v);
+  // Kept as set; a form being designed gives it to every fixed row.
+  int FixedRowHeight() const { return fixedRowHeight_; }
+  void SetFixedRowHeight(int v);
   TFont& ActiveCellFont() { return activeCellFont_; }
   void SetActiveCellFont(const TFont& v);
   TStringList& ColumnHeaders() { return columnHeaders_; }
@@ -229,6 +236,9 @@ class TExtStringGrid : public TBaseGrid {
   virtual void IsFixedCell(int ACol, int ARow, bool& IsFixed);
   virtual bool CanEditCell(int ACol, int ARow);
   virtual bool IsPasswordCell(int ACol, int ARow);
+  bool IsPasswordCellAt(int ACol, int ARow) { return IsPasswordCell(ACol, ARow); }
+  // The cell under a point of the screen; -1, -1 off the cells.
+  void MouseToCellScreen(TPoint ScreenPoint, int& ACol, int& ARow) const;
   virtual AnsiString GetCheckTrue(int ACol, int ARow);
   virtual AnsiString GetCheckFalse(int ACol, int ARow);
   virtual TEditorType GetCellEditor(int ACol, int ARow);
@@ -388,7 +398,7 @@ class TExtStringGrid : public TBaseGrid {
   void HeadingClickSort(int ACol, bool Shift);
   TSortIndexList& SortIndexes() { return sortIndexes_; }
   // The style hook behind OnGetFormat.
-  virtual void GetFormat(int ACol, TSortStyle& AStyle, AnsiString& aPrefix, AnsiString& aSuffix);
+  virtual void GetColFormat(int ACol, TSortStyle& AStyle, AnsiString& aPrefix, AnsiString& aSuffix);
   // The image of ctBitmap, ctIcon and ctImageList cells, -1 for the others.
   int GetCellImageIdx(int ACol, int ARow);
   // Comparisons and row exchanges since the grid was made.
@@ -1002,6 +1012,7 @@ class TExtStringGrid : public TBaseGrid {
   TBitmap rowIndicator_;
   int maxEditLength_ = 0;
   bool themedLook_ = false;
+  int fixedRowHeight_ = 0;
   bool autoSize_ = false;
   std::unique_ptr<THTMLPictureCache> pictureCache_;
   int timerTicks_ = 0;

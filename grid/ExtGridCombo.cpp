@@ -77,6 +77,19 @@ void TGridCombo::Dispatch(TMessage& m) {
     return;
   }
   TESGComboBox::Dispatch(m);
+  if (m.Msg == WM_SETFOCUS) PlacePendingCaret();
+}
+
+void TGridCombo::PlacePendingCaret() {
+  TCustomEdit* edit = EditControl();
+  if (!grid_->CaretPending() || !edit || Style() != csDropDown || !edit->Visible()) return;
+  const TPoint p = edit->ScreenToClient(grid_->ClientToScreen(grid_->CaretPoint()));
+  if (!PtInRect(edit->ClientRect(), p)) return;
+  const int at = edit->CharFromPos(p);
+  if (at < 0) return;
+  edit->SetSelStart(at);
+  edit->SetSelLength(0);
+  grid_->SetCaretPending(false);
 }
 
 void TGridCombo::KeyDown(Word& Key, TShiftState Shift) {

@@ -4,6 +4,7 @@
 
 #include "grid/ExtGridEditors.h"
 #include "grid/ExtInplaceEdit.h"
+#include "platform/ui/ControlPaint.h"
 #include "platform/ui/Windows.h"
 
 namespace {
@@ -154,6 +155,15 @@ void TGridDatePicker::Dispatch(TMessage& m) {
 void TGridDatePicker::DoExit() {
   if (GridAlive()) grid_->HideCellEditor();
   TDateTimePicker::DoExit();
+}
+
+void TGridDatePicker::Paint() {
+  TDateTimePicker::Paint();
+  TRect r = ClientRect();
+  for (int ring = 0; ring < 2; ++ring) {
+    ui::paint::Frame(Canvas(), r, clWindow);
+    r = InflateRect(r, -1, -1);
+  }
 }
 
 void TGridDatePicker::KeyDown(Word& Key, TShiftState Shift) {

@@ -298,6 +298,22 @@ void TExtStringGrid::SetFixedFont(const TFont& v) {
   Invalidate();
 }
 
+void TExtStringGrid::SetFixedColWidth(int v) {
+  if (!ComponentState().Contains(csDesigning) || v == DefaultColWidth()) return;
+  for (int c = 0; c < FixedCols(); ++c) SetColWidths(c, v);
+}
+
+void TExtStringGrid::SetFixedRowHeight(int v) {
+  fixedRowHeight_ = v;
+  if (!ComponentState().Contains(csDesigning)) return;
+  for (int r = 0; r < FixedRows(); ++r) SetRowHeights(r, v);
+}
+
+void TExtStringGrid::MouseToCellScreen(TPoint ScreenPoint, int& ACol, int& ARow) const {
+  const TPoint p = ScreenToClient(ScreenPoint);
+  MouseToCell(p.X, p.Y, ACol, ARow);
+}
+
 void TExtStringGrid::SetActiveCellFont(const TFont& v) {
   activeCellFont_.Assign(v);
   Invalidate();

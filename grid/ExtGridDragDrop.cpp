@@ -173,9 +173,8 @@ void TExtStringGrid::DestroyWnd() {
 // ---- the drop target --------------------------------------------------------------------------
 
 TGridCoord TGridDropTarget::CellAt(TPoint Pt) const {
-  const TPoint p = grid_->ScreenToClient(Pt);
   int c = -1, r = -1;
-  grid_->MouseToCell(p.X, p.Y, c, r);
+  grid_->MouseToCellScreen(Pt, c, r);
   if (c < 0 || r < 0) return {-1, -1};
   return {c, r};
 }

@@ -80,6 +80,8 @@ class TGridCombo : public TESGComboBox, private TEditorGridLink {
 
  private:
   void Complete();
+  // A click that opened the editor leaves the caret where it was made.
+  void PlacePendingCaret();
   bool completion_ = true;
   int completedIndex_ = -1;
   bool completed_ = false;
@@ -120,6 +122,9 @@ class TGridDatePicker : public TDateTimePicker, private TEditorGridLink {
  protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
   void DoExit() override;
+  // The picker's sunken border, painted over in the window colour: in a cell
+  // the value stands flat like the text editor's.
+  void Paint() override;
 };
 
 // The check-box editor (edCheckBox): its state is not stored in the cell.

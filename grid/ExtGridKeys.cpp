@@ -424,10 +424,9 @@ void TExtStringGrid::HoverTick() {
   if (MouseControl() != this) return;
   TPoint p;
   GetCursorPos(&p);
-  p = ScreenToClient(p);
-  if (!PtInRect(ClientRect(), p)) return;
+  if (!PtInRect(ClientRect(), ScreenToClient(p))) return;
   int c = -1, r = -1;
-  MouseToCell(p.X, p.Y, c, r);
+  MouseToCellScreen(p, c, r);
   if (c < FixedCols() || r < FixedRows() || c >= ColCount() || r >= RowCount()) return;
   if (CanFocus() && !Focused()) SetFocus();
   if (c != Col() || r != Row()) FocusCell(c, r, true);

@@ -199,7 +199,7 @@ void TSortIndexList::Remap(const std::function<int(int)>& NewColumn) {
 
 // ---- comparing ----------------------------------------------------------------------------
 
-void TExtStringGrid::GetFormat(int ACol, TSortStyle& AStyle, AnsiString& aPrefix, AnsiString& aSuffix) {
+void TExtStringGrid::GetColFormat(int ACol, TSortStyle& AStyle, AnsiString& aPrefix, AnsiString& aSuffix) {
   if (OnGetFormat) OnGetFormat(this, ACol, AStyle, aPrefix, aSuffix);
 }
 
@@ -220,7 +220,7 @@ int TExtStringGrid::CompareStyled(int ACol, int ARow1, int ARow2) {
   ++sortCompares_;
   TSortStyle style = sortSettings_->AutoFormat ? ssDetect : ssText;
   AnsiString prefix, suffix;
-  GetFormat(ACol, style, prefix, suffix);
+  GetColFormat(ACol, style, prefix, suffix);
   const AnsiString s1 = GetCellText(ACol, ARow1);
   if (style == ssDetect) {
     const TCellType type = GetCellType(ACol, ARow1);

@@ -145,7 +145,7 @@ class TExtStringGrid::SortKeys {
       c.col = col;
       c.ascending = ascending;
       c.style = g_.sortSettings_->AutoFormat ? ssDetect : ssText;
-      g_.GetFormat(col, c.style, c.prefix, c.suffix);
+      g_.GetColFormat(col, c.style, c.prefix, c.suffix);
       if (c.style == ssCustomEvent || c.style == ssRawEvent) return false;
       columns_.push_back(std::move(c));
       return true;

@@ -417,6 +417,9 @@ void TExtInplaceEdit::Dispatch(TMessage& m) {
     case WM_CHAR:
     case WM_SYSCHAR: {
       char key = static_cast<char>(m.WParam & 0xFF);
+      // Ctrl+Enter's line feed: with LineFeedOnEnter its key-down has put
+      // the line break in already, and one press makes one break.
+      if (key == '\n' && m.Msg == WM_CHAR && nav.LineFeedOnEnter) return;
       // The keypad's "." carries bit 22 in its key data.
       if (grid_->ExcelStyleDecimalSeparator && key == '.' && (m.LParam & (LPARAM{1} << 22)) != 0)
         key = DecimalSeparator;

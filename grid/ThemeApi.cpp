@@ -2,6 +2,7 @@
 
 #include "grid/ThemeApi.h"
 
+#include <algorithm>
 #include <iterator>
 
 HTHEME (*OpenThemeData)(HWND, LPCWSTR) = nullptr;
@@ -124,4 +125,35 @@ bool DrawThemedPart(HWND Window, LPCWSTR ClassName, TCanvas& Canvas, int Part, i
   DrawThemeBackground(theme, &Canvas, Part, State, &Rect, nullptr);
   CloseThemeData(theme);
   return true;
+}
+
+void DrawOwnThemedButton(TCanvas& Canvas, const TRect& Rect, int State, bool Enabled) {
+  if (Rect.Width() < 4 || Rect.Height() < 4) return;
+  const bool pressed = State == 3, hot = State == 2 && Enabled;
+  // The face shades from its top colour to its bottom one, row by row.
+  const TColor top = !Enabled ? RGB(245, 244, 234) : pressed ? RGB(209, 204, 193) : RGB(255, 255, 255);
+  const TColor bottom = !Enabled ? RGB(245, 244, 234) : pressed ? RGB(236, 235, 230) : RGB(214, 208, 197);
+  const TBrush savedBrush = *Canvas.Brush;
+  const TPen savedPen = *Canvas.Pen;
+  Canvas.Brush->Style = bsSolid;
+  const int rows = Rect.Height() - 2;
+  for (int y = 0; y < rows; ++y) {
+    auto mix = [&](int shift) {
+      const int a = (top >> shift) & 0xFF, b = (bottom >> shift) & 0xFF;
+      return a + (b - a) * y / std::max(1, rows - 1);
+    };
+    Canvas.Brush->Color = static_cast<TColor>(mix(0) | mix(8) << 8 | mix(16) << 16);
+    Canvas.FillRect({Rect.Left + 1, Rect.Top + 1 + y, Rect.Right - 1, Rect.Top + 2 + y});
+  }
+  if (hot) {
+    Canvas.Brush->Color = RGB(248, 179, 48);
+    Canvas.FrameRect(InflateRect(Rect, -1, -1));
+  }
+  Canvas.Brush->Style = bsClear;
+  Canvas.Pen->Style = psSolid;
+  Canvas.Pen->Width = 1;
+  Canvas.Pen->Color = Enabled ? RGB(0, 60, 116) : RGB(201, 199, 186);
+  Canvas.RoundRect(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom, 5, 5);
+  Canvas.Brush->Assign(savedBrush);
+  Canvas.Pen->Assign(savedPen);
 }

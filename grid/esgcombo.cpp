@@ -7,15 +7,12 @@
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/ScrollBars.h"
 #include "platform/ui/Windows.h"
 
-namespace {
-// The system's scroll arrow width and the room around it.
-constexpr int kDefaultButtonWidth = 16 + 4;
-}  // namespace
-
 TESGCustomCombo::TESGCustomCombo(TComponent* AOwner)
-    : TCustomComboBox(AOwner), buttonWidth_(kDefaultButtonWidth) {
+    // The system's scroll arrow width and the room around it.
+    : TCustomComboBox(AOwner), buttonWidth_(GetScrollBarMetric(SM_CXVSCROLL) + 4) {
   DropDownCount = 8;
 }
 

@@ -458,6 +458,7 @@ void TEsgSpinEdit::BoundsChanged() {
 
 TRect TEsgSpinEdit::TextArea() const {
   TRect r = TCustomMaskEdit::TextArea();
+  if (BorderStyle() == bsNone) r.Top = std::min(r.Bottom, r.Top + 1);
   r.Right = std::max(r.Left, std::min(r.Right, ClientWidth() - button_->Width() - 2));
   return r;
 }

@@ -2,7 +2,9 @@
 // or under a virtual display: rich-text cells, Unicode cells in scripts the
 // program's code page lacks, flat scroll bars, check boxes and radios in
 // the themed look, and a column of each special editor. Typing into the
-// text column widens it; Enter from a text cell into a check box ticks it.
+// text column widens it, Ctrl+Enter there starts a new line and heightens
+// the row; Enter from a text cell into a check box ticks it; a click into
+// the list column leaves the caret where it was made.
 //   grid_demo [classic|flat|winxp|theme]   (the check-box look; theme by default)
 #include <cstring>
 #include <string>
@@ -33,21 +35,24 @@ class TDemoForm : public TForm {
     auto* g = new TExtStringGrid(this);
     g->SetParent(this);
     g->SetBounds(10, 28, 950, 580);
-    g->SetColCount(9);
+    g->SetColCount(10);
     g->SetRowCount(60);
     g->SetDefaultRowHeight(24);
     g->SetOptions(g->Options() + TGridOptions{goEditing});
     g->Navigation().AdvanceOnEnter = true;
     g->SizeWhileTyping().Width = true;
+    g->SizeWhileTyping().Height = true;
+    g->Multilinecells = true;
+    g->MouseActions().CaretPositioning = true;
     g->ControlLook().SetControlStyle(g_look);
     // The pictured looks draw 15-pixel radios: the captions start after them.
     if (g_look != csClassic && g_look != csFlat) g->ControlLook().SetRadioSize(15);
     g->SetScrollType(ssFlat);
     g->SetScrollColor(0xF0D0B0);
     g->SetScrollWidth(14);
-    const char* headers[] = {"",        "Κείμενο", "Επιλογή", "Ραδιόφωνο", "RTF",
-                             "Unicode", "Μονάδα",  "Αριθμός", "Ημερομηνία"};
-    for (int c = 0; c < 9; ++c) g->SetCells(c, 0, cp1253::FromUtf8(headers[c]));
+    const char* headers[] = {"",        "Κείμενο", "Επιλογή", "Ραδιόφωνο",  "RTF",
+                             "Unicode", "Μονάδα",  "Αριθμός", "Ημερομηνία", "Λίστα"};
+    for (int c = 0; c < 10; ++c) g->SetCells(c, 0, cp1253::FromUtf8(headers[c]));
     g->SetColWidths(3, 130);
     g->SetColWidths(4, 150);
     g->SetColWidths(5, 140);
@@ -71,6 +76,15 @@ class TDemoForm : public TForm {
       g->SetCells(6, r, std::to_string(r) + ".5 kg");
       g->SetCells(7, r, std::to_string(r * 10));
       g->SetCells(8, r, std::to_string(1 + r % 28) + "/" + std::to_string(1 + r % 12) + "/2026");
+      g->SetCells(9, r, cp1253::FromUtf8(r % 2 ? "Αθήνα" : "Θεσσαλονίκη"));
+    }
+    g->SetColWidths(9, 110);
+    for (const char* city : {"Αθήνα", "Θεσσαλονίκη", "Πάτρα", "Ηράκλειο"})
+      g->Combo()->Items()->Add(cp1253::FromUtf8(city));
+    // The themed look reaches the editors that draw a button too.
+    if (g_look == csTheme) {
+      g->UnitEditBtn()->SetIsWinXP(true);
+      g->EditBtn()->SetIsWinXP(true);
     }
     g->UnitEditBtn()->Units().Add("kg");
     g->UnitEditBtn()->Units().Add("t");
@@ -87,6 +101,9 @@ class TDemoForm : public TForm {
           break;
         case 8:
           editor = edDateEdit;
+          break;
+        case 9:
+          editor = edComboEdit;
           break;
         default:
           editor = edNormal;

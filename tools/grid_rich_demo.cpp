@@ -35,6 +35,8 @@ class TDemoForm : public TForm {
     g->SetColWidths(2, 260);
     g->SetColWidths(3, 240);
     g->SetOptions(g->Options() + TGridOptions{goEditing});
+    // A line added while editing a rich cell (Ctrl+Enter) heightens its row.
+    g->SizeWhileTyping().Height = true;
     g->Navigation().AllowRTFClipboard = true;
     g->OnGetEditorType = [](TObject*, int ACol, int, TEditorType& AEditor) {
       if (ACol == 1) AEditor = edRichEdit;

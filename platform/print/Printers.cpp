@@ -1,6 +1,7 @@
 #include "platform/print/Printers.h"
 
 #include <cups/cups.h>
+#include <cups/pwg.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -64,9 +65,11 @@ std::vector<TPrinterProfile> CupsProfiles(int& defaultIndex) {
     p.Driver = "CUPS";
     p.Port = p.Name;
     p.PaperCodes = {DMPAPER_A4, DMPAPER_A3, DMPAPER_A5, DMPAPER_LETTER, DMPAPER_LEGAL};
-    p.Bins = {{7, "Automatically Select"}};
+    // The sources a queue may be asked for by their standard names; one
+    // the printer lacks is left to its own choice.
+    p.Bins = {{7, "Automatically Select"}, {1, "Upper"}, {2, "Lower"}, {4, "Manual Feed"}};
     p.Defaults.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_COPIES |
-                          DM_DUPLEX | DM_COLLATE | DM_DEFAULTSOURCE | DM_COLOR;
+                          DM_DUPLEX | DM_COLLATE | DM_DEFAULTSOURCE | DM_COLOR | DM_PRINTQUALITY;
     if (dests[i].is_default) defaultIndex = static_cast<int>(result.size());
     result.push_back(std::move(p));
   }
@@ -243,23 +246,32 @@ void TPrinter::SetOrientation(TPrinterOrientation orientation) {
 
 void TPrinter::SetCopies(int copies) { mode_.dmCopies = std::max(1, copies); }
 
+namespace {
+
+// The portrait sheet in millimetres: explicit length and width override
+// the paper code, as on the system; an unknown code gives A4.
+void SheetOf(const TDeviceMode& mode, double& widthMM, double& lengthMM) {
+  widthMM = 210, lengthMM = 297;
+  const std::uint32_t f = mode.dmFields;
+  if ((f & DM_PAPERLENGTH) && (f & DM_PAPERWIDTH) && mode.dmPaperLength > 0 && mode.dmPaperWidth > 0) {
+    widthMM = mode.dmPaperWidth / 10.0;
+    lengthMM = mode.dmPaperLength / 10.0;
+  } else if (std::optional<TPaperSize> size = PaperSizeOf(mode.dmPaperSize); (f & DM_PAPERSIZE) && size) {
+    widthMM = size->WidthMM;
+    lengthMM = size->LengthMM;
+  }
+}
+
+}  // namespace
+
 TDeviceCaps TPrinter::Caps() const {
   TDeviceCaps caps;
   const TPrinterProfile* p = Profile();
   if (p == nullptr) return caps;
   caps.LogPixelsX = p->DpiX;
   caps.LogPixelsY = p->DpiY;
-  // The sheet: explicit length and width override the paper code, as on
-  // the system; an unknown code gives A4.
-  double widthMM = 210, lengthMM = 297;
-  std::uint32_t f = mode_.dmFields;
-  if ((f & DM_PAPERLENGTH) && (f & DM_PAPERWIDTH) && mode_.dmPaperLength > 0 && mode_.dmPaperWidth > 0) {
-    widthMM = mode_.dmPaperWidth / 10.0;
-    lengthMM = mode_.dmPaperLength / 10.0;
-  } else if (std::optional<TPaperSize> size = PaperSizeOf(mode_.dmPaperSize); (f & DM_PAPERSIZE) && size) {
-    widthMM = size->WidthMM;
-    lengthMM = size->LengthMM;
-  }
+  double widthMM, lengthMM;
+  SheetOf(mode_, widthMM, lengthMM);
   int offsetX = p->OffsetX, offsetY = p->OffsetY;
   if (mode_.dmOrientation == DMORIENT_LANDSCAPE) {
     std::swap(widthMM, lengthMM);
@@ -380,6 +392,41 @@ AnsiString FileTitle(const AnsiString& title) {
   return name.empty() || name == "." || name == ".." ? AnsiString("document") : name;
 }
 
+// The sheet, its source, the resolution and the colour, as a queue of
+// Cups names them.
+std::vector<std::pair<const char*, std::string>> QueueOptions(const TDeviceMode& m) {
+  std::vector<std::pair<const char*, std::string>> out;
+  if (m.dmFields & (DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH)) {
+    double widthMM, lengthMM;
+    SheetOf(m, widthMM, lengthMM);
+    const int width = static_cast<int>(std::lround(widthMM * 100)),
+              length = static_cast<int>(std::lround(lengthMM * 100));
+    char name[64];
+    if (pwg_media_t* known = pwgMediaForSize(width, length))
+      out.emplace_back("media", known->pwg);
+    else if (pwgFormatSizeName(name, sizeof name, "custom", nullptr, width, length, nullptr))
+      out.emplace_back("media", name);
+  }
+  if (m.dmFields & DM_DEFAULTSOURCE) {
+    static const std::pair<int, const char*> kSources[] = {
+        {1, "top"},      {2, "bottom"}, {3, "middle"},         {4, "manual"},
+        {5, "envelope"}, {7, "auto"},   {11, "large-capacity"}};
+    for (const auto& [code, source] : kSources)
+      if (code == m.dmDefaultSource) out.emplace_back("media-source", source);
+  }
+  if ((m.dmFields & DM_PRINTQUALITY) && m.dmPrintQuality != 0) {
+    // Resolutions in dots per inch; the system's negative codes are draft
+    // to high quality.
+    if (m.dmPrintQuality > 0)
+      out.emplace_back("printer-resolution", std::to_string(m.dmPrintQuality) + "dpi");
+    else
+      out.emplace_back("print-quality", m.dmPrintQuality == -4 ? "5" : m.dmPrintQuality == -3 ? "4" : "3");
+  }
+  if (m.dmFields & DM_COLOR)
+    out.emplace_back("print-color-mode", m.dmColor == DMCOLOR_MONOCHROME ? "monochrome" : "color");
+  return out;
+}
+
 }  // namespace
 
 void TPrinter::Deliver(const std::string& pdf, TPrintJobRecord& record) {
@@ -411,6 +458,8 @@ void TPrinter::Deliver(const std::string& pdf, TPrintJobRecord& record) {
   if (mode_.dmDuplex == DMDUP_HORIZONTAL)
     count = cupsAddOption("sides", "two-sided-short-edge", count, &options);
   if (mode_.dmCollate) count = cupsAddOption("collate", "true", count, &options);
+  for (const auto& [name, value] : QueueOptions(mode_))
+    count = cupsAddOption(name, value.c_str(), count, &options);
   int job = written ? cupsPrintFile2(CUPS_HTTP_DEFAULT, cp1253::ToUtf8(p.Name).c_str(), spool,
                                      cp1253::ToUtf8(Title).c_str(), count, options)
                     : 0;

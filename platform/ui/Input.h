@@ -24,6 +24,9 @@ void KeyDown(Word vk, bool extended = false);
 void KeyUp(Word vk, bool extended = false);
 // A character (1253 byte) produced by key Vk (0: derived from the character).
 void Char(char ch, Word vk = 0);
+// The character Enter types: CR, or LF with Ctrl held (the line break of
+// an edit of several lines that does not take Enter for itself).
+inline char ReturnCharacter(bool ctrl) { return ctrl ? '\n' : '\r'; }
 // A character typed as UTF-16 (an input method's result): one that the code
 // page has goes as Char, others as WM_CHAR with the code unit (each half of
 // a surrogate pair in turn).

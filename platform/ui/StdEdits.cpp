@@ -692,6 +692,12 @@ bool TCustomEdit::EditChar(char ch) {
     case 0x1A:
       if (!readOnly_) Undo();
       return true;
+    case '\n':
+      // Ctrl+Enter: a line break in a control of several lines, whether or
+      // not it takes Enter itself.
+      if (!MultiLine()) return false;
+      UserReplace("\r\n");
+      return true;
     default:
       break;
   }

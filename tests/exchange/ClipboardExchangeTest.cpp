@@ -256,7 +256,7 @@ TEST_F(ClipboardExchangeTest, APreviewPageCopiedReadsBackAsAPictureOfThePage) {
 // open until Finish, its output is read line by line.
 class Peer {
  public:
-  explicit Peer(const char* mode) {
+  explicit Peer(const char* mode, const std::string& argument = "") {
     int in[2], out[2];
     if (pipe(in) != 0 || pipe(out) != 0) return;
     posix_spawn_file_actions_t actions;
@@ -265,7 +265,9 @@ class Peer {
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, in[1]);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    char* argv[] = {const_cast<char*>(DIM_EXCHANGE_PEER), const_cast<char*>(mode), nullptr};
+    std::string arg = argument;
+    char* argv[] = {const_cast<char*>(DIM_EXCHANGE_PEER), const_cast<char*>(mode),
+                    argument.empty() ? nullptr : arg.data(), nullptr};
     if (posix_spawn(&pid_, DIM_EXCHANGE_PEER, &actions, nullptr, argv, environ) != 0) pid_ = 0;
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);
@@ -330,14 +332,14 @@ TEST_F(ClipboardExchangeTest, CellsKeepTheirPropertiesBetweenTwoRunningCopies) {
 }
 
 TEST_F(ClipboardExchangeTest, CellsFromAnotherRunningCopyAreNeverTakenForItsOwn) {
-  // Each copy numbers its grids from one: this grid and the other copy's
-  // are each the first of their process to copy.
+  // Each copy numbers its grids from one: the other copy's grid that
+  // pastes has the same number as this one.
   TExtStringGrid& g = Grid();
   g.Navigation().AllowFmtClipboard = true;
   g.SetCellText(2, 2, "x");
   g.SetSelection(TGridRect{2, 2, 2, 2});
   g.CopySelection();
-  Peer peer("origin");
+  Peer peer("origin", std::to_string(g.GridID()));
   EXPECT_EQ(peer.Line(), "-1 -1");
   EXPECT_EQ(peer.Finish(), 0);
 }

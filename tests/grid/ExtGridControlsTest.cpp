@@ -12,6 +12,7 @@
 #include "grid/ExtGridFooter.h"
 #include "platform/gfx/RecordingCanvas.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/ScrollBars.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/rtl/LocaleScope.h"
 
@@ -345,9 +346,12 @@ TEST_F(FlatComboTest, ButtonWidthLimitsAndColourKeptWhileDisabled) {
   auto* c = new TESGComboBox(form.get());
   c->SetParent(form.get());
   c->SetBounds(10, 280, 120, 22);
+  // The scroll arrow's width and four, until a width within 14..32 is set.
+  const int byDefault = GetScrollBarMetric(SM_CXVSCROLL) + 4;
+  EXPECT_EQ(byDefault, 20);
   for (int w : {13, 33}) {
     c->SetButtonWidth(w);
-    EXPECT_EQ(c->ButtonWidth(), 20);
+    EXPECT_EQ(c->ButtonWidth(), byDefault);
   }
   for (int w : {14, 32}) {
     c->SetButtonWidth(w);

@@ -268,3 +268,56 @@ TEST_F(ExtGridCreateTest, GridsOfTheApplicationsShapesPaintWhatTheyHold) {
 }
 
 }  // namespace
+
+namespace {
+
+class ExtGridFixedSizesTest : public GridFormTest {};
+
+// A grid whose form is being designed when asked.
+struct DesignedGrid : TExtStringGrid {
+  using TComponent::SetDesigning;
+  using TExtStringGrid::TExtStringGrid;
+};
+
+// The fixed sizes act on the fixed rows and columns only while a form is
+// designed; at run time the width reads the first column and the height
+// is kept as set.
+TEST_F(ExtGridFixedSizesTest, FixedSizesShapeTheFixedCellsOnlyWhileDesigning) {
+  for (bool designing : {false, true}) {
+    SCOPED_TRACE(designing);
+    auto& g = MakeGrid<DesignedGrid>(4, 4);
+    g.SetFixedCols(2);
+    g.SetFixedRows(2);
+    g.SetDesigning(designing);
+    g.SetFixedColWidth(40);
+    g.SetFixedRowHeight(30);
+    g.SetDesigning(false);
+    EXPECT_EQ(g.FixedRowHeight(), 30);
+    const int fixedWidth = designing ? 40 : g.DefaultColWidth();
+    const int fixedHeight = designing ? 30 : g.DefaultRowHeight();
+    EXPECT_EQ(g.FixedColWidth(), fixedWidth);
+    EXPECT_EQ(g.ColWidths(1), fixedWidth);
+    EXPECT_EQ(g.RowHeights(1), fixedHeight);
+    EXPECT_EQ(g.ColWidths(2), g.DefaultColWidth());
+    EXPECT_EQ(g.RowHeights(2), g.DefaultRowHeight());
+  }
+}
+
+TEST_F(ExtGridFixedSizesTest, ScreenPointsAndPasswordCellsAreAskedByCell) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  const TRect cell = g.CellRect(2, 3);
+  int c = -9, r = -9;
+  g.MouseToCellScreen(g.ClientToScreen(Point(cell.Left + 3, cell.Top + 3)), c, r);
+  EXPECT_EQ(c, 2);
+  EXPECT_EQ(r, 3);
+  g.MouseToCellScreen(g.ClientToScreen(Point(g.ClientWidth() - 1, g.ClientHeight() - 1)), c, r);
+  EXPECT_EQ(c, -1);
+  EXPECT_EQ(r, -1);
+  g.OnIsPasswordCell = [](TObject*, int ARow, int ACol, bool& password) {
+    password = ACol == 1 && ARow == 2;
+  };
+  EXPECT_TRUE(g.IsPasswordCellAt(1, 2));
+  EXPECT_FALSE(g.IsPasswordCellAt(2, 1));
+}
+
+}  // namespace

@@ -74,4 +74,32 @@ TEST_F(ExtGridEditorSizingTest, CtrlEnterFitsATallerNeighbour) {
   EXPECT_GE(g.RowHeights(1), 4 * g.Canvas().TextHeight("gh"));
 }
 
+// The line break goes into the text typed so far, whether the row grows
+// with it or not, once for each press, and the cell keeps both lines.
+TEST_F(ExtGridEditorSizingTest, CtrlEnterKeepsTheTypedText) {
+  for (bool grow : {false, true})
+    for (bool lineFeedOnEnter : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << "grow " << grow << ", LineFeedOnEnter " << lineFeedOnEnter);
+      auto& g = Editing(false, grow);
+      g.Multilinecells = true;
+      g.Navigation().LineFeedOnEnter = lineFeedOnEnter;
+      const int before = g.RowHeights(1);
+      backend->Type("one");
+      backend->PressKey(VK_RETURN, TShiftState{ssCtrl});
+      Application->ProcessMessages();
+      ASSERT_NE(g.ExtInplaceEditor(), nullptr);
+      EXPECT_TRUE(g.ExtInplaceEditor()->Visible());
+      EXPECT_EQ(g.ExtInplaceEditor()->Text(), "one\r\n");
+      // The row grows for the break where the key reaches the editor's own
+      // key handling; with LineFeedOnEnter the break is typed at once.
+      EXPECT_EQ(g.RowHeights(1) > before, grow && !lineFeedOnEnter);
+      backend->Type("two");
+      EXPECT_EQ(g.ExtInplaceEditor()->Text(), "one\r\ntwo");
+      // Down from the last line leaves the cell with what was typed.
+      backend->PressKey(VK_DOWN);
+      Application->ProcessMessages();
+      EXPECT_EQ(g.Row(), 2);
+      EXPECT_EQ(g.GetCellText(1, 1), "one\r\ntwo");
+    }
+}
 }  // namespace

@@ -105,6 +105,85 @@ TEST_F(ExtGridThemedLookTest, ThemeRadiosShowWithoutATheme) {
   EXPECT_GT(Marked(*shot, g, 1, 1), 40);
 }
 
+// The edit-button editor open on a cell, its button's place on the form.
+struct OpenEditButton {
+  TExtSpeedButton* button;
+  TRect onForm;
+};
+
+OpenEditButton OpenEditButtonEditor(TExtStringGrid& g, TForm& form, THeadlessBackend& backend) {
+  g.SetOptions(g.Options() + TGridOptions{goEditing});
+  g.OnGetEditorType = [](TObject*, int, int, TEditorType& e) { e = edEditBtn; };
+  g.SetColWidths(1, 120);
+  g.SetRowHeights(1, 26);
+  g.SetFocus();
+  g.SetCol(1);
+  g.SetRow(1);
+  backend.PressKey(VK_F2);
+  Application->ProcessMessages();
+  TExtSpeedButton* button = g.EditBtn()->EditButton()->Button();
+  const TPoint at = form.ScreenToClient(button->ClientToScreen(Point(0, 0)));
+  return {button, Bounds(at.X, at.Y, button->Width(), button->Height())};
+}
+
+// Pixels of a rectangle of the shot darker than mid-grey.
+int DarkPixels(const TImageCanvas& shot, const TRect& r) {
+  int dark = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x) {
+      const TColor c = shot.Pixel(x, y);
+      if ((c & 0xFF) + (c >> 8 & 0xFF) + (c >> 16 & 0xFF) < 3 * 100) ++dark;
+    }
+  return dark;
+}
+
+// Asked to look themed where no theme draws, the edit button draws its
+// own themed face: a dark blue rounded frame round a face that shades from
+// white down to grey, with its "..." on it; unthemed it is the classic
+// raised button.
+TEST_F(ExtGridThemedLookTest, EditButtonDrawsItsThemedFaceWithoutATheme) {
+  for (bool themed : {false, true}) {
+    SCOPED_TRACE(themed);
+    auto& g = MakeGrid<TExtStringGrid>(4, 3);
+    g.EditBtn()->SetIsWinXP(themed);
+    g.UnitEditBtn()->SetIsWinXP(themed);
+    const OpenEditButton open = OpenEditButtonEditor(g, *form, *backend);
+    ASSERT_TRUE(g.EditBtn()->Visible());
+    EXPECT_EQ(open.button->Caption(), "...");
+    const TRect r = open.onForm;
+    ASSERT_GT(r.Width(), 10);
+    ASSERT_GT(r.Height(), 10);
+    const TImageCanvas* shot = backend->Render(*form);
+    ASSERT_NE(shot, nullptr);
+    backend->SaveWindowPng(
+        *form,
+        (TestOutputFolder() / (themed ? "edit_button_themed.png" : "edit_button_classic.png")).string());
+    const int midY = (r.Top + r.Bottom) / 2, midX = (r.Left + r.Right) / 2;
+    const TColor frame = RGB(0, 60, 116);
+    if (themed) {
+      // The frame down both sides and along top and bottom, the corners
+      // rounded off.
+      EXPECT_EQ(shot->Pixel(r.Left, midY), frame);
+      EXPECT_EQ(shot->Pixel(r.Right - 1, midY), frame);
+      EXPECT_EQ(shot->Pixel(midX, r.Top), frame);
+      EXPECT_EQ(shot->Pixel(midX, r.Bottom - 1), frame);
+      EXPECT_NE(shot->Pixel(r.Left, r.Top), frame);
+      // White at the top of the face, grey at its bottom.
+      EXPECT_EQ(shot->Pixel(r.Left + 2, r.Top + 1), clWhite);
+      const TColor low = shot->Pixel(r.Left + 2, r.Bottom - 2);
+      EXPECT_LT(low & 0xFF, 0xE0);
+      EXPECT_GT(low & 0xFF, 0xB0);
+    } else {
+      EXPECT_NE(shot->Pixel(r.Left, midY), frame);
+      EXPECT_NE(shot->Pixel(r.Right - 1, midY), frame);
+    }
+    // The three dots of the caption stand in the middle of the face.
+    const int dots = DarkPixels(*shot, InflateRect(r, -2, -2));
+    EXPECT_GE(dots, 3);
+    EXPECT_LT(dots, r.Width() * r.Height() / 4);
+  }
+}
+
 class ExtGridThemedLibraryTest : public ExtGridThemedLookTest {
  protected:
   void SetUp() override {
@@ -152,6 +231,41 @@ TEST_F(ExtGridThemedLibraryTest, SpinButtonsDrawTheThemesSpinParts) {
   for (const auto& d : RecordingTheme::drawn) parts.emplace_back(d.ThemeClass, d.Part);
   EXPECT_NE(std::find(parts.begin(), parts.end(), std::make_pair(std::u16string(u"spin"), 1)), parts.end());
   EXPECT_NE(std::find(parts.begin(), parts.end(), std::make_pair(std::u16string(u"spin"), 2)), parts.end());
+}
+
+// With a theme, the edit button's face is the theme's push button: normal,
+// hot under the mouse, pressed while held.
+TEST_F(ExtGridThemedLibraryTest, EditButtonIsTheThemesPushButton) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 3);
+  ASSERT_TRUE(g.ThemedLook());
+  const OpenEditButton open = OpenEditButtonEditor(g, *form, *backend);
+  TExtSpeedButton& button = *open.button;
+  ASSERT_TRUE(g.EditBtn()->Visible());
+  ASSERT_TRUE(button.IsWinXP);
+  auto statesDrawn = [&] {
+    RecordingTheme::drawn.clear();
+    button.Invalidate();
+    backend->Render(*form);
+    std::vector<int> states;
+    for (const auto& d : RecordingTheme::drawn)
+      if (d.ThemeClass == u"button" && d.Part == 1) {
+        EXPECT_EQ(d.Rect.Right - d.Rect.Left, button.Width());
+        EXPECT_EQ(d.Rect.Bottom - d.Rect.Top, button.Height());
+        states.push_back(d.State);
+      }
+    return states;
+  };
+  EXPECT_EQ(statesDrawn(), std::vector<int>{1});
+  backend->MoveMouse(button, 3, 3);
+  Application->ProcessMessages();
+  ASSERT_TRUE(button.Hover());
+  EXPECT_EQ(statesDrawn(), std::vector<int>{2});
+  backend->PressMouse(button, 3, 3);
+  Application->ProcessMessages();
+  EXPECT_EQ(statesDrawn(), std::vector<int>{3});
+  backend->ReleaseMouse(button, 3, 3);
+  Application->ProcessMessages();
+  EXPECT_EQ(statesDrawn(), std::vector<int>{2});
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "report/RpPrintDlg.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
+#include "tests/report/ChooseLine.h"
 
 namespace {
 
@@ -52,14 +53,6 @@ void UseOffice(const std::string& folder) {
   Printer()->Refresh();
   Printer()->SetPrinterIndex(0);
   Printer()->ResetDeviceMode();
-}
-
-// Chooses the line of Chooser that reads Text, as a click on it would.
-void Choose(TComboBox& chooser, const AnsiString& text) {
-  const int at = chooser.Items()->IndexOf(text);
-  ASSERT_GE(at, 0) << text;
-  chooser.SetItemIndex(at);
-  if (chooser.OnClick) chooser.OnClick(&chooser);
 }
 
 TEST(RpPrintDlgTest, ThePrintersOwnChoicesAreMadeInTheDialogAThirdDownTheScreen) {

@@ -25,6 +25,7 @@
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
+#include "tests/report/ChooseLine.h"
 
 extern char** environ;
 
@@ -67,6 +68,7 @@ class PrivateCups {
               "if [ $# -eq 0 ]; then echo 'direct capture \"Unknown\" \"Capture\"'; exit 0; fi\n"
               "out=\"${DEVICE_URI#capture:}\"\n"
               "echo \"$4\" > \"$out.copies\"\n"
+              "echo \"$5\" > \"$out.options\"\n"
               "if [ -n \"$6\" ]; then cat \"$6\" > \"$out.part\"; else cat > \"$out.part\"; fi\n"
               "mv \"$out.part\" \"$out\"\n",
               0700);
@@ -163,7 +165,8 @@ std::string ArrivedCopies(const std::string& out) {
 class RpPrintDialogCupsTest : public ControlsTest {};
 
 // The print dialog of a report whose pages are ready: another queue is
-// chosen with two copies, and the job that arrives there asks for two.
+// chosen with two copies and its own paper, source, resolution, sides and
+// colour, and the job that arrives there asks for all of them.
 TEST_F(RpPrintDialogCupsTest, AnotherPrinterKeepsTheCopiesChosen) {
   ASSERT_TRUE(Have("/usr/sbin/cupsd")) << "cupsd (cups-daemon) is needed";
   ASSERT_TRUE(Have("lpadmin")) << "lpadmin (cups-client) is needed";
@@ -196,9 +199,14 @@ TEST_F(RpPrintDialogCupsTest, AnotherPrinterKeepsTheCopiesChosen) {
     // The dialog of the preview: the report's printer is the one shown.
     rep->SetRpPrinter(&pages);
     backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
-      Found<TComboBox>(f, "PrinterList").SetItemIndex(secondIndex);
+      Choose(Found<TComboBox>(f, "PrinterList"), "rpsecond");
       Found<TEdit>(f, "Copies").SetText("2");
       Found<TCheckBox>(f, "Collate").SetChecked(true);
+      Choose(Found<TComboBox>(f, "PaperList"), "A5 (148 x 210 mm)");
+      Choose(Found<TComboBox>(f, "BinList"), "Lower");
+      Choose(Found<TComboBox>(f, "QualityList"), "300 dpi");
+      Choose(Found<TComboBox>(f, "DuplexList"), "Γύρισμα στη μεγάλη πλευρά"_a);
+      Choose(Found<TComboBox>(f, "ColorList"), "Ασπρόμαυρη"_a);
       backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
     });
     rep->PrinterSetupDialog();
@@ -208,9 +216,26 @@ TEST_F(RpPrintDialogCupsTest, AnotherPrinterKeepsTheCopiesChosen) {
     EXPECT_EQ(rep->DialogSettings.Collate, 1);
     EXPECT_EQ(pages.Settings()->Copies(), 2);
     EXPECT_EQ(pages.Settings()->Collate, 1);
+    EXPECT_EQ(rep->DialogSettings.CustomPaperCode, DMPAPER_A5);
+    EXPECT_EQ(rep->DialogSettings.CustomBinCode, 2);
+    EXPECT_EQ(rep->DialogSettings.PrintQuality, 300);
+    EXPECT_EQ(rep->DialogSettings.ExtendedDuplex, DMDUP_VERTICAL);
+    EXPECT_EQ(rep->DialogSettings.ColorOption, DMCOLOR_MONOCHROME);
+    printers::ClearJobLog();
     pages.Print();
+    // The paper code chosen goes with the job; the sheet's own length and
+    // width, those of the report's page, override it as on the system.
+    ASSERT_EQ(printers::JobLog().size(), 1u);
+    EXPECT_EQ(printers::JobLog()[0].Mode.dmPaperSize, DMPAPER_A5);
   }
   EXPECT_EQ(ArrivedCopies(second), "2") << RunCommand("cat '" + cups.folder.path() + "/log/error_log'");
+  std::ifstream in(second + ".options");
+  std::string options;
+  std::getline(in, options);
+  for (const char* asked : {"media=iso_a4_210x297mm", "media-source=bottom", "printer-resolution=300x300dpi",
+                            "sides=two-sided-long-edge", "print-color-mode=monochrome", "collate"})
+    EXPECT_NE((" " + options + " ").find(std::string(" ") + asked + " "), std::string::npos)
+        << asked << " in " << options;
   EXPECT_NE(access(first.c_str(), F_OK), 0);
   unsetenv("CUPS_SERVER");
   cupsSetServer(nullptr);

@@ -158,8 +158,10 @@ void THeadlessBackend::PressKey(Word vk, TShiftState shift, bool extended) {
   // The character a key types follows its key-down, as the system's
   // translation makes it.
   char ch = 0;
-  if (vk == VK_RETURN || vk == VK_TAB || vk == VK_BACK || vk == VK_ESCAPE)
-    ch = static_cast<char>(vk == VK_RETURN ? '\r' : vk == VK_TAB ? '\t' : vk == VK_BACK ? '\b' : '\x1b');
+  if (vk == VK_RETURN)
+    ch = ui::input::ReturnCharacter(shift.Contains(ssCtrl));
+  else if (vk == VK_TAB || vk == VK_BACK || vk == VK_ESCAPE)
+    ch = static_cast<char>(vk == VK_TAB ? '\t' : vk == VK_BACK ? '\b' : '\x1b');
   else if (shift.Contains(ssCtrl) && vk >= 'A' && vk <= 'Z')
     ch = static_cast<char>(vk - 'A' + 1);
   else if (vk == VK_DECIMAL)

@@ -173,7 +173,7 @@ Word VirtualKey(const SDL_Keysym& key, bool& extended) {
 char KeyCharacter(Word vk, bool ctrl) {
   switch (vk) {
     case VK_RETURN:
-      return '\r';
+      return ui::input::ReturnCharacter(ctrl);
     case VK_TAB:
       return ctrl ? 0 : '\t';
     case VK_BACK:

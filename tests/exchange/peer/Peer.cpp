@@ -3,11 +3,13 @@
 // properties ("copy") and holds the clipboard until its input closes, or
 // pastes what the clipboard holds ("paste") and prints each cell as
 // "col row text fontsize", one a line, in UTF-8; or pastes and prints only
-// the copy origin its grid was told of ("origin": "-1 -1" for cells that
-// came from another grid).
+// the copy origin its grid was told of ("origin N", its grid numbered N
+// among the grids of the process that copied: "-1 -1" for cells that came
+// from another grid).
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -62,6 +64,13 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (mode == "origin") {
+    const int number = argc > 2 ? std::atoi(argv[2]) : 1;
+    while (grid->GridID() < number) {
+      delete grid;
+      grid = new TNotedGrid(form);
+      grid->SetParent(form);
+      grid->Navigation().AllowFmtClipboard = true;
+    }
     grid->PasteAt(0, 0);
     std::printf("%d %d\n", grid->origin.X, grid->origin.Y);
     return 0;

@@ -304,6 +304,37 @@ TEST_F(EditTest, MemoArrowsMoveBetweenLinesAndReturnsWhenWanted) {
   EXPECT_EQ(memo->Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, 0);
 }
 
+// Ctrl+Enter types a line feed: a line break in a control of several
+// lines, whether or not it takes Enter itself, and nothing in a one-line
+// edit.
+TEST_F(EditTest, CtrlEnterBreaksTheLineOnlyWhereThereAreLines) {
+  struct Case {
+    const char* name;
+    bool memo, wantReturns;
+    const char* after;
+  };
+  const Case cases[] = {{"memo taking Enter", true, true, "ab\r\ncd"},
+                        {"memo leaving Enter", true, false, "ab\r\ncd"},
+                        {"one-line edit", false, false, "abcd"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TCustomEdit* edit = nullptr;
+    if (c.memo) {
+      auto* memo = Place<TMemo>(10, 80, 150, 80);
+      memo->WantReturns = c.wantReturns;
+      edit = memo;
+    } else {
+      edit = Place<TEdit>(10, 80, 150, 21);
+    }
+    edit->SetFocus();
+    backend->Type("ab");
+    backend->PressKey(VK_RETURN, {ssCtrl});
+    backend->Type("cd");
+    EXPECT_EQ(edit->Text(), c.after);
+    delete edit;
+  }
+}
+
 TEST_F(EditTest, MemoScrollBarScrollsLines) {
   auto* memo = Place<TMemo>(10, 80, 150, 80);
   memo->SetScrollBars(ssVertical);
