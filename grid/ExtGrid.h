@@ -37,6 +37,28 @@ class TFooterPanel;
 class TExtRichEdit;
 class TGridDropTarget;
 class TDropMarkers;
+class TExtStringGrid;
+
+// An object that follows a grid's cells (a summary, a chart, a second view
+// of the same data): once linked it hears of every rectangle of cells that
+// changed, after the grid's own handler. Either side may go first: a link
+// freed leaves its grid, a grid freed lets go of its links.
+class TGridCellsLink {
+ public:
+  TGridCellsLink() = default;
+  TGridCellsLink(const TGridCellsLink&) = delete;
+  TGridCellsLink& operator=(const TGridCellsLink&) = delete;
+  virtual ~TGridCellsLink();
+  // Follows Grid (nullptr: none) instead of the grid followed before.
+  void SetGrid(TExtStringGrid* Grid);
+  TExtStringGrid* Grid() const { return grid_; }
+  // R: first and last real column and row that changed.
+  virtual void CellsChanged(TExtStringGrid& Grid, const TRect& R) = 0;
+
+ private:
+  friend class TExtStringGrid;
+  TExtStringGrid* grid_ = nullptr;
+};
 
 // ---- the grid ------------------------------------------------------------------------
 
@@ -255,7 +277,10 @@ class TExtStringGrid : public TBaseGrid {
   virtual void DoUpdateColumnSize(int ACol, int& AWidth);
   virtual void DoUpdateRowSize(int ARow, int& AHeight);
   virtual void DoEllipsClick(AnsiString& S);
+  // Tells OnCellsChanged, then each linked object, then recalculates the
+  // footers.
   virtual void CellsChanged(const TRect& R);
+  int CellsLinkCount() const { return static_cast<int>(cellsLinks_.size()); }
 
   // ---- base grid slots ----
   bool CellIsFixed(int ACol, int ARow) override;
@@ -907,6 +932,9 @@ class TExtStringGrid : public TBaseGrid {
   void RowSizeNotify(int ARow);
   // The grid's size changed.
   void GridResized();
+  // Stretches the stretch column into the width when the other columns
+  // leave it room; false when they do not.
+  bool StretchToWidth();
   void ScrollBarsUpdated() override;
 
  private:
@@ -1151,6 +1179,9 @@ class TExtStringGrid : public TBaseGrid {
   TFooterPanel* footerPanel_ = nullptr;
   TExtRichEdit* richInplace_ = nullptr;
   std::vector<int> columnOrder_;
+  // Objects told of changed cells, in the order they were linked.
+  friend class TGridCellsLink;
+  std::vector<TGridCellsLink*> cellsLinks_;
   TCursor ownCursor_ = crDefault;
   bool settingCursor_ = false;
   // ---- drag and drop ----

@@ -3,6 +3,7 @@
 // an INI file or the registry, counts and sizes, and the slots that fire
 // the look and kind events.
 
+#include <algorithm>
 #include <cmath>
 
 #include "grid/ExtGrid.h"
@@ -76,6 +77,8 @@ void TExtStringGrid::OwnerFormResized(TObject*, const std::function<void()>& for
 
 TExtStringGrid::~TExtStringGrid() {
   Destroying();
+  for (TGridCellsLink* link : cellsLinks_) link->grid_ = nullptr;
+  cellsLinks_.clear();
   if (ownerForm_) ownerForm_->RemoveResizeHook(this);
   // Losing the widths must not stop the grid from going.
   if (columnSize_->Save) {
@@ -421,12 +424,28 @@ void TExtStringGrid::StretchColumn(int ACol) {
   if (floatingFooter_->Visible()) AlignFooterPanel();
 }
 
+bool TExtStringGrid::StretchToWidth() {
+  if (!columnSize_->Stretch() || ColCount() == 0) return false;
+  const int stretchCol = columnSize_->StretchColumn < 0 ? ColCount() - 1 : columnSize_->StretchColumn;
+  if (stretchCol >= ColCount()) return false;
+  int others = 0;
+  for (int c = 0; c < ColCount(); ++c)
+    if (c != stretchCol) others += ColWidths(c);
+  if (others >= ClientWidth()) return false;
+  StretchColumn(stretchCol);
+  return true;
+}
+
 void TExtStringGrid::GridResized() {
-  if (columnSize_->Stretch()) StretchColumn(columnSize_->StretchColumn);
-  // Without a stretch the footer strip still keeps to the bottom.
-  else if (floatingFooter_->Visible())
-    AlignFooterPanel();
-  ScaleColumnsWithWidth();
+  // A stretch takes the new width into its one column; the others keep
+  // theirs, so the width is not shared out again over all of them.
+  if (StretchToWidth()) {
+    lastWidth_ = ClientWidth() > 0 ? ClientWidth() : lastWidth_;
+  } else {
+    // Without a stretch the footer strip still keeps to the bottom.
+    if (floatingFooter_->Visible()) AlignFooterPanel();
+    ScaleColumnsWithWidth();
+  }
   UpdateFlatScrollBars();
   if (fixedFooters_ > 0 || fixedRightCols_ > 0) Invalidate();
 }
@@ -618,7 +637,24 @@ void TExtStringGrid::DoEllipsClick(AnsiString& S) {
 
 void TExtStringGrid::CellsChanged(const TRect& R) {
   if (OnCellsChanged) OnCellsChanged(this, R);
+  // A link may unlink itself (or another) while it is told: each is told
+  // once, and only while it is still linked.
+  const std::vector<TGridCellsLink*> links = cellsLinks_;
+  for (TGridCellsLink* link : links)
+    if (std::find(cellsLinks_.begin(), cellsLinks_.end(), link) != cellsLinks_.end())
+      link->CellsChanged(*this, R);
   RecalcAllFooters();
+}
+
+// ---- linked objects -------------------------------------------------------------------
+
+TGridCellsLink::~TGridCellsLink() { SetGrid(nullptr); }
+
+void TGridCellsLink::SetGrid(TExtStringGrid* Grid) {
+  if (grid_ == Grid) return;
+  if (grid_) std::erase(grid_->cellsLinks_, this);
+  grid_ = Grid;
+  if (grid_) grid_->cellsLinks_.push_back(this);
 }
 
 void TExtStringGrid::GetCellColor(int ACol, int ARow, TGridDrawState AState, TBrush& ABrush, TFont& AFont) {

@@ -21,7 +21,6 @@ bool TExtStringGrid::EditKeyDown(TMessage& m) {
   const Word key = MsgCharCode(m);
   const bool ctrl = KeyHeld(VK_CONTROL), shift = KeyHeld(VK_SHIFT), alt = KeyHeld(VK_MENU);
   const int realCol = RealColIndex(Col());
-  const TGridRect oldSelection = Selection();
   const int oldLeft = LeftCol();
   const bool editing = Options().Contains(goEditing) || mouseActions_->RangeSelectAndEdit;
   TNavigation& nav = *navigation_;
@@ -100,19 +99,26 @@ bool TExtStringGrid::EditKeyDown(TMessage& m) {
   }
   const bool moving = key == VK_PRIOR || key == VK_NEXT || key == VK_END || key == VK_HOME ||
                       key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
-  if (moving && (mouseActions_->DisjunctRowSelect() || mouseActions_->DisjunctColSelect())) {
-    const bool rows = mouseActions_->DisjunctRowSelect();
-    if (!shift && !ctrl) rows ? ClearRowSelect() : ClearColSelect();
-    if (!shift) {
-      rows ? SetRowSelect(Row(), true) : SetColSelect(Col(), true);
-    } else {
-      const TGridRect s = Selection();
-      const int count = rows ? RowCount() : ColCount();
-      for (int i = 0; i < count; ++i) {
-        const bool inside = rows ? i >= s.Top && i <= s.Bottom : i >= s.Left && i <= s.Right;
-        rows ? SetRowSelect(i, inside) : SetColSelect(i, inside);
-      }
-    }
+  if (moving) {
+    // Rows and columns keep their marks each by the same rule, together
+    // when both are on: a plain move marks only the current one, Ctrl adds
+    // it, Shift marks exactly those of the selected range.
+    const TGridRect s = Selection();
+    using Mark = void (TExtStringGrid::*)(int, bool);
+    auto follow = [&](Mark mark, void (TExtStringGrid::*clear)(), int current, int count, int first,
+                      int last) {
+      if (!shift && !ctrl) (this->*clear)();
+      if (!shift)
+        (this->*mark)(current, true);
+      else
+        for (int i = 0; i < count; ++i) (this->*mark)(i, i >= first && i <= last);
+    };
+    if (mouseActions_->DisjunctRowSelect())
+      follow(&TExtStringGrid::SetRowSelect, &TExtStringGrid::ClearRowSelect, Row(), RowCount(), s.Top,
+             s.Bottom);
+    if (mouseActions_->DisjunctColSelect())
+      follow(&TExtStringGrid::SetColSelect, &TExtStringGrid::ClearColSelect, Col(), ColCount(), s.Left,
+             s.Right);
   }
   if (key == VK_SPACE) {
     if (mouseActions_->DisjunctRowSelect()) SetRowSelect(Row(), !RowSelect(Row()));
@@ -128,7 +134,6 @@ bool TExtStringGrid::EditKeyDown(TMessage& m) {
     }
     return true;
   }
-  (void)oldSelection;
   return true;
 }
 
@@ -196,6 +201,21 @@ bool TExtStringGrid::EditChar(TMessage& m) {
   if (mouseActions_->RangeSelectAndEdit && !checkCell && CanEditCell(realCol, Row()) &&
       !Options().Contains(goEditing)) {
     SetOptions(Options() + TGridOptions{goEditing});
+    // Typing into a selected range acts as a press on the cell would: the
+    // cell is taken as clicked and its editor opens for the character.
+    const TRect cell = CellRect(Col(), Row());
+    TMessage press{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell.Left + 2, cell.Top + 2), 0};
+    // A key never opens a link or works a cell's button.
+    mouse_.TypedPress = true;
+    try {
+      WMLButtonDown(press);
+    } catch (...) {
+      mouse_.TypedPress = mouse_.MouseDown = false;
+      throw;
+    }
+    // No button is really down: nothing waits for its release.
+    mouse_.TypedPress = mouse_.MouseDown = false;
+    if (MouseCapture()) SetMouseCapture(false);
     return false;
   }
   if (ExcelStyleDecimalSeparator && key == '.' && (m.LParam & (LPARAM{1} << 22)) != 0) {
@@ -308,8 +328,11 @@ bool TExtStringGrid::CommitCellEdit(const AnsiString& NewText) {
         SetCellText(realCol, editRow_, value);
         CellsChanged(Rect(realCol, editRow_, realCol, editRow_));
       } else {
-        // Rejected: the old text, or the handler's own, and the editor open
-        // on the cell again.
+        // Rejected: editor mode ends first, so that the editor stores the
+        // refused text as it closes and what is written next is what stays;
+        // then the old text, or the handler's own, and the editor open on
+        // the cell again.
+        if (EditorMode()) HideEditor();
         SetCellText(realCol, editRow_, value != NewText ? value : oldCellText_);
         CellsChanged(Rect(realCol, editRow_, realCol, editRow_));
         if (Col() != editCol_ || Row() != editRow_) FocusCell(editCol_, editRow_, true);

@@ -166,7 +166,7 @@ bool TExtStringGrid::WMLButtonDown(TMessage& m) {
   if (dataCell && IsButton(realC, R)) {
     HideCellEditor();
     FocusCell(C, R, true);
-    if (PtInRect(GetButtonRect(realC, R), Point(X, Y))) {
+    if (!mouse_.TypedPress && PtInRect(GetButtonRect(realC, R), Point(X, Y))) {
       if (TCellGraphic* g = GetCellGraphic(realC, R)) g->CellBoolean = true;
       RepaintCellDispl(C, R);
       mouse_.ButtonCell = {C, R};
@@ -205,7 +205,7 @@ void TExtStringGrid::PressCell(TMessage& m, int C, int R, TShiftState Shift) {
       mouse_.ColUnmarkOnRelease = true;
   }
 
-  if (PressLinkOrControl(C, R, X, Y)) return;
+  if (!mouse_.TypedPress && PressLinkOrControl(C, R, X, Y)) return;
 
   // Whole rows, columns or the grid from the headings.
   if (Options().Contains(goRangeSelect)) {
@@ -428,9 +428,10 @@ void TExtStringGrid::OpenControlEditor(int C, int R, const TRect& ControlRect, c
                          dropCount);
     controlCombo_->SetStyle(edit ? csDropDown : csDropDownList);
     controlCombo_->DropDownCount = dropCount;
+    // The list below it shows DropCount lines; the box itself keeps the
+    // height of a closed combo instead of spreading over the rows below.
     controlCombo_->SetBounds(ControlRect.Left + 3, ControlRect.Top + 5,
-                             ControlRect.Right - ControlRect.Left - 4,
-                             controlCombo_->ItemHeight() * (dropCount + 2));
+                             ControlRect.Right - ControlRect.Left - 4, controlCombo_->Height());
     controlCombo_->SetItemIndex(controlCombo_->Items()->IndexOf(Value));
     if (edit) controlCombo_->SetText(Value);
     controlCombo_->SetVisible(true);

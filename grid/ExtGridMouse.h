@@ -92,6 +92,9 @@ struct TGridMouseState {
   // OnClick fired during this press and release.
   bool Clicked = false;
   bool RangePress = false;
+  // The press stands for a typed character: it follows no link and works
+  // no button or control of the cell.
+  bool TypedPress = false;
   // The cell hints were last prepared for.
   TGridCoord HintCell{-1, -1};
   // The anchor the mouse is over, for the enter and exit events.

@@ -97,9 +97,10 @@ void TESGCustomCombo::Paint() {
   }
   TRect button = Rect(ClientWidth() - buttonWidth_ - 2, 2, ClientWidth() - 2, ClientHeight() - 2);
   ui::paint::Fill(c, button, clBtnFace);
-  if (active) {
+  if (active || focusBorder_) {
+    // The open list holds the button down.
     TRect edge = button;
-    DrawEdge(c, edge, etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT);
+    DrawEdge(c, edge, DroppedDown() ? EDGE_SUNKEN : etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT);
   }
   TRect arrow = InflateRect(button, -1, -1);
   const bool mouseDown = GetAsyncKeyState(VK_LBUTTON) < 0 || GetAsyncKeyState(VK_RBUTTON) < 0;
@@ -148,6 +149,14 @@ void TESGCustomCombo::SetWideText(const WideString& Value) {
   } else {
     SetItemIndex(index);
   }
+}
+
+void TESGCustomCombo::SelectionChanged(int Index) {
+  // Two items the code page cannot tell apart read the same 8-bit text:
+  // the edit takes the chosen item's own UTF-16 text before anyone hears
+  // of the choice.
+  if (!wideItems_ || Index < 0 || Index >= wideItems_->Count()) return;
+  if (TCustomEdit* edit = EditControl()) edit->SetWideText(wideItems_->Get(Index));
 }
 
 void TESGCustomCombo::DrawItem(TCanvas& c, int Index, const TRect& R, TOwnerDrawState State) {

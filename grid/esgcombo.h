@@ -41,6 +41,7 @@ class TESGCustomCombo : public TCustomComboBox {
   int ButtonAreaWidth() const override { return buttonWidth_; }
   void Paint() override;
   void DrawItem(TCanvas& canvas, int Index, const TRect& Rect, TOwnerDrawState State) override;
+  void SelectionChanged(int Index) override;
 
  private:
   int buttonWidth_;

@@ -419,6 +419,9 @@ class TCustomComboBox : public TCustomControl {
   bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
   virtual void Change();
   virtual void Select();
+  // The user chose line Index: the text already follows it, the parent and
+  // the events are told after this.
+  virtual void SelectionChanged(int Index) { (void)Index; }
   virtual void DropDown();
   virtual void CloseUp();
   // Draws line Index in Rect (the list and the field of a list-style box).

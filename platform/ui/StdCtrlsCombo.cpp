@@ -268,6 +268,7 @@ void TCustomComboBox::ChooseByUser(int index) {
   if (index < 0 || index >= items_->Count()) return;
   const bool changed = index != itemIndex_ || Text() != items_->Get(index);
   SetItemIndex(index);
+  SelectionChanged(index);
   Notify(CBN_SELCHANGE);
   if (changed) Change();
   Select();

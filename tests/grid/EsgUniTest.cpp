@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "GridFixture.h"
 #include "grid/EsgUni.h"
 #include "grid/ExtGridEditors.h"
+#include "grid/esgcombo.h"
 #include "tests/TestOutput.h"
 
 namespace {
@@ -174,6 +179,41 @@ TEST_F(UniComboTest, WideListAndEditStoreCodeUnits) {
   EXPECT_EQ(c.WideText(), u"Ωα東");
   backend->PressKey(VK_RETURN);
   EXPECT_EQ(g.GetUnicodeCell(2, 1), u"Ωα東");
+}
+
+}  // namespace
+
+namespace {
+
+class UniComboBoxTest : public GridFormTest {};
+
+// Clearing the items keeps what the edit shows; choosing an item shows its
+// UTF-16 text and tells both the click and the change.
+TEST_F(UniComboBoxTest, ClearKeepsTheTextAndAChoiceTellsClickAndChange) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* c = new TESGUniComboBox(form.get());
+  c->SetParent(form.get());
+  c->SetBounds(10, 270, 140, 22);
+  for (const char16_t* item : {u"Αθήνα", u"東京", u"大阪"}) c->WideItems().Add(item);
+  c->SetWideText(u"京都");
+  c->WideItems().Clear();
+  EXPECT_EQ(c->WideText(), u"京都");
+  for (const char16_t* item : {u"Αθήνα", u"東京", u"大阪"}) c->WideItems().Add(item);
+  std::vector<std::string> log;
+  c->OnClick = [&](TObject*) { log.push_back("click"); };
+  c->OnChange = [&](TObject*) { log.push_back("change"); };
+  c->SetFocus();
+  Application->ProcessMessages();
+  c->SetDroppedDown(true);
+  // 大阪 after 東京: both read "??" through the code page.
+  for (int i = 0; i < 3; ++i) backend->PressKey(VK_DOWN);
+  backend->PressKey(VK_RETURN);
+  Application->ProcessMessages();
+  EXPECT_EQ(c->ItemIndex(), 2);
+  EXPECT_EQ(c->WideText(), u"大阪");
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_NE(std::find(log.begin(), log.end(), "click"), log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(), "change"), log.end());
 }
 
 }  // namespace

@@ -411,6 +411,38 @@ TEST_F(FlatComboTest, TheIdleBorderIsThreeFaceFramesTheActiveOneSunken) {
   }
 }
 
+// The button of the wide combo takes the system's scroll arrow with room
+// around it; its edge shows with the focus border even while idle, and an
+// open list holds it down.
+TEST_F(FlatComboTest, TheButtonEdgeFollowsTheFocusBorderAndTheOpenList) {
+  auto& g = MakeGrid<TExtStringGrid>(2, 2);
+  auto* c = new TESGUniComboBox(form.get());
+  c->SetParent(form.get());
+  c->SetBounds(10, 280, 120, 22);
+  c->WideItems().Add(u"\u03b1");
+  c->WideItems().Add(u"\u03b2");
+  EXPECT_EQ(c->ButtonWidth(), GetScrollBarMetric(SM_CXVSCROLL) + 4);
+  form->Show();
+  g.SetFocus();
+  Application->ProcessMessages();
+  // A pixel of the button's right edge, half way down.
+  auto rightEdge = [&] {
+    const TImageCanvas* image = backend->Render(*c->TopLevel());
+    const TPoint screen = c->ClientToScreen(Point(c->ClientWidth() - 3, c->ClientHeight() / 2));
+    return image->Pixel(screen.X - c->TopLevel()->Left(), screen.Y - c->TopLevel()->Top());
+  };
+  EXPECT_EQ(rightEdge(), ColorToRGB(clBtnFace));  // idle: no edge
+  c->SetFocusBorder(true);
+  EXPECT_EQ(rightEdge(), ColorToRGB(cl3DDkShadow));  // raised
+  c->SetDroppedDown(true);
+  Application->ProcessMessages();
+  EXPECT_EQ(rightEdge(), ColorToRGB(clBtnHighlight));  // sunken
+  backend->SaveWindowPng(*form, TestOutput("grid_uni_combo_dropped.png"));
+  c->SetDroppedDown(false);
+  Application->ProcessMessages();
+  EXPECT_EQ(rightEdge(), ColorToRGB(cl3DDkShadow));
+}
+
 }  // namespace
 
 namespace {

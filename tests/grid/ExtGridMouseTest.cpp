@@ -680,4 +680,27 @@ TEST_F(ExtGridMouseTest, CellControlsFollowTheScrolledCells) {
   EXPECT_EQ(g.GetCellBrushColor(2, 3), clNotSet);
 }
 
+// The combo put over a COMBO control keeps a closed combo's height inside
+// its row; the lines the handler asks for show in its open list.
+TEST_F(ExtGridMouseTest, ACellComboStaysInItsRowAndItsListShowsTheLinesAskedFor) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 4);
+  g.SetDefaultRowHeight(34);
+  g.SetCells(1, 1, R"(<P><CONTROL TYPE="COMBO" ID="c" VALUE="b" WIDTH="90"></P>)");
+  g.OnControlComboList = [](TObject*, int, int, const AnsiString&, const AnsiString&, const AnsiString&,
+                            TStrings& values, bool& edit, int& dropCount) {
+    for (const char* v : {"a", "b", "c", "d", "e"}) values.Add(v);
+    edit = false;
+    dropCount = 3;
+  };
+  const TRect cell = g.CellRect(1, 1);
+  backend->Click(g, cell.Left + 10, cell.Top + 10);
+  TComboBox* combo = g.ControlCombo();
+  ASSERT_NE(combo, nullptr);
+  ASSERT_TRUE(combo->Visible());
+  EXPECT_LE(combo->Top() + combo->Height(), cell.Bottom + 1);
+  EXPECT_EQ(combo->Text(), "b");
+  EXPECT_TRUE(combo->DroppedDown());
+  EXPECT_EQ(combo->DropDownCount, 3);
+}
+
 }  // namespace
