@@ -35,6 +35,7 @@ TEnumFormats::TEnumFormats(IDataObject* dataObject) : data_(dataObject) {
     enumerator_ = e;
     e->Release();  // the enumerator came with the caller's reference
   }
+  if (data_ && !enumerator_) throw EAssertionFailed("Cannot get the format enumerator");
   Reset();
 }
 
@@ -101,9 +102,14 @@ DWORD TESGDropTarget::EffectOf(DWORD keyState) {
 }
 
 HRESULT TESGDropTarget::DragEnter(IDataObject* data, DWORD keyState, TPoint, DWORD& effect) {
-  TEnumFormats formats(data);
-  const bool text = formats.HasText(), files = formats.HasFiles(), rtf = formats.HasRTF(),
-             col = formats.HasColumn();
+  bool text = false, files = false, rtf = false, col = false;
+  try {
+    TEnumFormats formats(data);
+    text = formats.HasText(), files = formats.HasFiles(), rtf = formats.HasRTF(), col = formats.HasColumn();
+  } catch (const EAssertionFailed&) {
+    // An object that cannot list its formats offers nothing to take; the
+    // drag goes on, refused here, instead of stopping the program.
+  }
   FDropAllowed = (text && AcceptText) || (files && AcceptFiles) || (rtf && DropRTFEnabled() && AcceptText) ||
                  (col && AcceptCols);
   FFormats =

@@ -10,6 +10,9 @@
 
 #include "platform/ui/DragDrop.h"
 
+// A condition the code relies on does not hold.
+DIM_EXCEPTION(EAssertionFailed, Exception)
+
 // The ids of "Rich Text Format" and "Grid Column"; 0 until the first
 // TEnumFormats registered them.
 UINT RichTextFormatId();
@@ -19,7 +22,8 @@ void SetDropRTF(bool enabled);
 bool DropRTFEnabled();
 
 // Reads the formats of one dragged object. An object that gives no format
-// enumerator has no formats at all.
+// enumerator breaks what every dragged object promises: EAssertionFailed
+// "Cannot get the format enumerator" (a drop target refuses such a drag).
 class TEnumFormats {
  public:
   explicit TEnumFormats(IDataObject* dataObject);

@@ -683,6 +683,11 @@ class TExtStringGrid : public TBaseGrid {
   void EllipsClick(AnsiString& S) { DoEllipsClick(S); }
   // Puts the text saved when editing began back into the current cell.
   virtual void RestoreEditCell();
+  // The file imports store each value here: the plain store, without
+  // merged-area redirection or repaint, which a descendant may take over.
+  virtual void SetCellTextDirect(int ACol, int ARow, const AnsiString& Value) {
+    SetCellDirect(ACol, ARow, Value);
+  }
   // Stores an editor's value into the cell at a real column.
   virtual void SetCellTextEdit(int ACol, int ARow, const AnsiString& Value);
   // Validates the text of the pending edit; false when it was rejected
@@ -899,7 +904,8 @@ class TExtStringGrid : public TBaseGrid {
   // natural size, or with Width > 0 its height wrapped to that width.
   TPoint RichCellSize(int ACol, int ARow, int Width);
   void DrawFixedLook(TCanvas& ACanvas, int ACol, int ARow, TRect R);
-  void DrawBackground(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect, bool Fixed);
+  void DrawBackgroundTiled(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect, bool Fixed);
+  void DrawBackgroundFixed(TCanvas& ACanvas, const TRect& ARect);
   void DrawSelectionFrame(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect);
   void DrawTreeLines(TCanvas& ACanvas, int ARow, const TRect& ARect);
   void DrawCellGraphic(TCanvas& ACanvas, int ACol, int ARow, TCellGraphic& G, TRect ARect, int TextWidth,

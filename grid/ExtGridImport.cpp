@@ -187,7 +187,7 @@ void TExtStringGrid::LoadFromCSVFile(const AnsiString& FileName, bool Append) {
     if (cols > ColCount()) SetColCount(cols);
     int Col = C0;
     for (const AnsiString& field : fields)
-      SetCellDirect(Col++, Row, TildeLineBreaks ? TildeToCRLF(field) : LFToCRLF(field));
+      SetCellTextDirect(Col++, Row, TildeLineBreaks ? TildeToCRLF(field) : LFToCRLF(field));
     ++Row;
     ++done;
     if (OnFileProgress && total > 0) {
@@ -265,7 +265,7 @@ void TExtStringGrid::LoadFromSpreadsheetFile(const AnsiString& FileName, const A
   for (const TWorksheetCell& cell : sheet.Cells) {
     const int r = cell.Row - sheet.FirstRow + 1, c = cell.Col - sheet.FirstCol + 1;
     if (r > RowCount() - R0 || c > ColCount() - C0) continue;
-    SetCellDirect(c - 1 + C0, r - 1 + R0, WorksheetText(cell));
+    SetCellTextDirect(c - 1 + C0, r - 1 + R0, WorksheetText(cell));
   }
   if (Screen) Screen->SetCursor(crDefault);
   CellsChanged(TRect{0, 0, ColCount(), RowCount()});

@@ -92,8 +92,13 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
   }
 
   const TBackGroundCells cells = backGround_->Cells();
-  if (!backGround_->Bitmap().Empty() && !inSelectionColour && (fixed ? cells != bcNormal : cells != bcFixed))
-    DrawBackground(ACanvas, ACol, ARow, ARect, fixed);
+  if (!backGround_->Bitmap().Empty() && !inSelectionColour &&
+      (fixed ? cells != bcNormal : cells != bcFixed)) {
+    if (backGround_->Display() == bdFixed)
+      DrawBackgroundFixed(ACanvas, ARect);
+    else
+      DrawBackgroundTiled(ACanvas, ACol, ARow, ARect, fixed);
+  }
   DrawSelectionFrame(ACanvas, ACol, ARow, ARect);
 
   if (!TextShown) return;
@@ -267,23 +272,30 @@ void TExtStringGrid::DrawSortGlyph(TCanvas& ACanvas, int ACol, int X, int Y) {
 
 // The tile phase is the cell's offset from where the pattern starts; the
 // axes keep prefix sums, so no walk over the columns or rows is needed.
-void TExtStringGrid::DrawBackground(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect, bool Fixed) {
+void TExtStringGrid::DrawBackgroundTiled(TCanvas& ACanvas, int ACol, int ARow, const TRect& ARect,
+                                         bool Fixed) {
   TBitmap& bitmap = backGround_->Bitmap();
   const int saved = ACanvas.SaveDC();
   ACanvas.IntersectClipRect(ARect);
   ACanvas.Brush->Style = bsClear;
-  if (backGround_->Display() == bdFixed) {
-    ACanvas.Draw(backGround_->Left(), backGround_->Top(), &bitmap);
-  } else {
-    const bool fromFirstData = backGround_->Cells() == bcNormal && !Fixed;
-    const long long startX = ColAxis().Start(ACol) - (fromFirstData ? ColAxis().Start(FixedCols()) : 0);
-    const long long startY = RowAxis().Start(ARow) - (fromFirstData ? RowAxis().Start(FixedRows()) : 0);
-    const int bw = bitmap.Width(), bh = bitmap.Height();
-    const int phaseX = static_cast<int>(((startX % bw) + bw) % bw);
-    const int phaseY = static_cast<int>(((startY % bh) + bh) % bh);
-    for (int y = ARect.Top - 1 - phaseY; y < ARect.Bottom; y += bh)
-      for (int x = ARect.Left - 1 - phaseX; x < ARect.Right; x += bw) ACanvas.Draw(x, y, &bitmap);
-  }
+  const bool fromFirstData = backGround_->Cells() == bcNormal && !Fixed;
+  const long long startX = ColAxis().Start(ACol) - (fromFirstData ? ColAxis().Start(FixedCols()) : 0);
+  const long long startY = RowAxis().Start(ARow) - (fromFirstData ? RowAxis().Start(FixedRows()) : 0);
+  const int bw = bitmap.Width(), bh = bitmap.Height();
+  const int phaseX = static_cast<int>(((startX % bw) + bw) % bw);
+  const int phaseY = static_cast<int>(((startY % bh) + bh) % bh);
+  for (int y = ARect.Top - 1 - phaseY; y < ARect.Bottom; y += bh)
+    for (int x = ARect.Left - 1 - phaseX; x < ARect.Right; x += bw) ACanvas.Draw(x, y, &bitmap);
+  ACanvas.RestoreDC(saved);
+}
+
+// The one picture stands where the grid's background places it; each cell
+// shows the part of it that falls inside.
+void TExtStringGrid::DrawBackgroundFixed(TCanvas& ACanvas, const TRect& ARect) {
+  const int saved = ACanvas.SaveDC();
+  ACanvas.IntersectClipRect(ARect);
+  ACanvas.Brush->Style = bsClear;
+  ACanvas.Draw(backGround_->Left(), backGround_->Top(), &backGround_->Bitmap());
   ACanvas.RestoreDC(saved);
 }
 

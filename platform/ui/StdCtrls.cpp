@@ -212,7 +212,10 @@ void TButtonControl::Dispatch(TMessage& m) {
       }
       return;
     case CM_DIALOGKEY:
-      if (ShowingAndEnabled(this) && DialogKey(MsgCharCode(m))) m.Result = 1;
+      // Only a plain Enter or Escape presses the default or cancel button:
+      // Ctrl+Enter stays a line break for the memo that has the focus.
+      if (ShowingAndEnabled(this) && KeyDataToShiftState(m.LParam).Empty() && DialogKey(MsgCharCode(m)))
+        m.Result = 1;
       return;
     case CM_ENABLEDCHANGED:
       if (!Enabled()) mouseDown_ = spaceDown_ = false;

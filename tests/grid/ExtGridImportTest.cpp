@@ -137,6 +137,26 @@ TEST_F(ExtGridImportTest, LineBreaksInFieldsBecomeCrLf) {
   }
 }
 
+// A grid that keeps its own record of every value an import stores, as a
+// descendant taking over the direct store would.
+class TRecordingImportGrid : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  std::vector<std::string> Stored;
+  void SetCellTextDirect(int ACol, int ARow, const AnsiString& Value) override {
+    Stored.push_back(std::to_string(ACol) + "," + std::to_string(ARow) + "=" + std::string(Value));
+    TExtStringGrid::SetCellTextDirect(ACol, ARow, "<" + Value + ">");
+  }
+};
+
+TEST_F(ExtGridImportTest, ImportedValuesGoThroughTheGridsDirectStore) {
+  auto& g = MakeGrid<TRecordingImportGrid>(2, 2);
+  g.LoadFromCSVFile(FileWith("direct.csv", "ab,c\nd,ef\n"));
+  EXPECT_EQ(g.Stored, (std::vector<std::string>{"0,0=ab", "1,0=c", "0,1=d", "1,1=ef"}));
+  EXPECT_EQ(RowTexts(g, 0), (Row{"<ab>", "<c>"}));
+  EXPECT_EQ(RowTexts(g, 1), (Row{"<d>", "<ef>"}));
+}
+
 TEST_F(ExtGridImportTest, GreekTextArrivesInTheProgramsCodePage) {
   // "Αθήνα;Ωμέγα" in code page 1253, and the same in Greek DOS text.
   const std::string ansi = "\xC1\xE8\xDE\xED\xE1;\xD9\xEC\xDD\xE3\xE1\r\n";

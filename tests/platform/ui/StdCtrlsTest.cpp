@@ -2,6 +2,7 @@
 
 #include "ControlsFixture.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/StdEdits.h"
 
 namespace {
 
@@ -180,6 +181,34 @@ TEST_F(StdCtrlsTest, TheActiveDefaultButtonDrawsTheThickFrame) {
   other->SetFocus();
   EXPECT_FALSE(framed(ok));
   EXPECT_TRUE(framed(other));
+}
+
+// Enter and Escape with a modifier press neither the default nor the
+// cancel button; Ctrl+Enter breaks the line of a memo that leaves Enter
+// to the form.
+TEST_F(StdCtrlsTest, OnlyPlainEnterAndEscapePressTheDialogButtons) {
+  auto* memo = Add<TMemo>(10, 10, 150, 60);
+  memo->WantReturns = false;
+  auto* ok = Add<TButton>(10, 140, 75, 25);
+  auto* cancel = Add<TButton>(100, 140, 75, 25);
+  ok->SetDefault(true);
+  cancel->Cancel = true;
+  int okClicks = 0, cancelClicks = 0;
+  ok->OnClick = [&](TObject*) { ++okClicks; };
+  cancel->OnClick = [&](TObject*) { ++cancelClicks; };
+  ShowForm();
+  memo->SetFocus();
+  backend->Type("ab");
+  backend->PressKey(VK_RETURN, {ssCtrl});
+  backend->PressKey(VK_ESCAPE, {ssShift});
+  backend->Type("cd");
+  EXPECT_EQ(okClicks, 0);
+  EXPECT_EQ(cancelClicks, 0);
+  EXPECT_EQ(memo->Text(), "ab\r\ncd");
+  backend->PressKey(VK_RETURN);
+  EXPECT_EQ(okClicks, 1);
+  backend->PressKey(VK_ESCAPE);
+  EXPECT_EQ(cancelClicks, 1);
 }
 
 TEST_F(StdCtrlsTest, MouseClickNeedsPressAndReleaseOverTheButton) {
