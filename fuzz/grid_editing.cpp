@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 
+#include "fuzz/DefaultFlags.h"
 #include "grid/EsgUni.h"
 #include "grid/ExtGridEditors.h"
 #include "platform/backend/headless/Headless.h"
@@ -48,6 +49,8 @@ TForm& FuzzForm() {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return fuzz::PlainSchedule(argc, argv); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2 || size > 2048) return 0;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "fuzz/DefaultFlags.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
@@ -47,6 +48,8 @@ Scene& TheScene() {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return fuzz::PlainSchedule(argc, argv); }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > kMaxBytes) return 0;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz/DefaultFlags.h"
 #include "platform/backend/headless/Headless.h"
 #include "report/RpCtrls.h"
 #include "tests/report/RpTestSupport.h"
@@ -36,6 +37,8 @@ class NullFilter : public TRpExportFilter {
 };
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return fuzz::PlainSchedule(argc, argv); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static THeadlessBackend& backend = InstallHeadlessBackend();

@@ -9,8 +9,11 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz/DefaultFlags.h"
 #include "fuzz/TenderWindows.h"
 #include "tender/ProjectFile.h"
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return fuzz::PlainSchedule(argc, argv); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2 || size > 65536) return 0;

@@ -72,6 +72,9 @@ class TRpCustomLabel : public TRpPrintable {
   int TextWidthOf(const AnsiString& text);
   void FormatSource(AnsiString text);
   void FormatParagraph(const AnsiString& text);
+  // The length of the longest prefix of Word whose measured width Fits.
+  template <class Fits>
+  std::size_t LongestPrefix(const AnsiString& word, Fits fits);
   void PrintLines(Extended x, Extended y, Extended w, Extended h, Extended lh, bool expand);
   // Blanks are spread between the words until the line fills Width.
   AnsiString Justify(const AnsiString& line, Extended width);

@@ -86,6 +86,20 @@ int TRpCustomLabel::TextLineHeight() {
   return Canvas().TextHeight("W");
 }
 
+template <class Fits>
+std::size_t TRpCustomLabel::LongestPrefix(const AnsiString& word, Fits fits) {
+  // The whole word is known not to fit, and a prefix is never narrower
+  // than a shorter one: the longest that fits is found by halving, in a
+  // few measures instead of one per character (a long run without blanks
+  // is common in the texts reports are made of).
+  std::size_t fit = 0, tooLong = word.size();
+  while (tooLong - fit > 1) {
+    const std::size_t mid = fit + (tooLong - fit) / 2;
+    (fits(TextWidthOf(word.substr(0, mid))) ? fit : tooLong) = mid;
+  }
+  return fit;
+}
+
 void TRpCustomLabel::FormatParagraph(const AnsiString& text) {
   if (AutoSize) {
     formattedLines_.Add(text);
@@ -111,14 +125,13 @@ void TRpCustomLabel::FormatParagraph(const AnsiString& text) {
       continue;
     }
     if (line.empty()) {
-      std::size_t k = 0;
-      while (k < word.size() && TextWidthOf(line + word[k]) < width) line += word[k++];
+      line = word.substr(0, LongestPrefix(word, [width](int w) { return w < width; }));
       word.clear();
     }
     formattedLines_.Add(line);
     line.clear();
     if (!word.empty() && TextWidthOf(word) > width) {
-      while (!word.empty() && (width == 0 || TextWidthOf(word) > width)) word.pop_back();
+      word.resize(width == 0 ? 0 : LongestPrefix(word, [width](int w) { return w <= width; }));
       formattedLines_.Add(word);
       word.clear();
     }

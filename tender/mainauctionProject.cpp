@@ -1,6 +1,7 @@
 // The commands that act on the project as a whole: open, save and save as,
 // new and clear, the project index, the study budget and a bidder's offer
 // budget, the deletion of an offer row, and the command-line project.
+#include <algorithm>
 #include <cmath>
 
 #include "platform/rtl/Cp1253.h"
@@ -235,7 +236,9 @@ void TFrmAXP::ClearProject() {
 
   StGrid->BeginUpdate();
   for (int row = 1; row < StGrid->RowCount(); ++row) {
-    for (int col = 1; col < StGrid->ColCount(); ++col) StGrid->SetCellText(col, row, "");
+    // Most rows never held an offer: only the cells written are cleared.
+    const int written = std::min(StGrid->ColCount(), StGrid->StoreColCount(row));
+    for (int col = 1; col < written; ++col) StGrid->SetCellText(col, row, "");
     StGrid->SetCellText(ColEntryNo, row, EntryNoText(row));
   }
   StGrid->EndUpdate();

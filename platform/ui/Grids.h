@@ -415,6 +415,8 @@ class TStringGrid : public TDrawGrid {
   TStrings& Cols(int ACol);
   // Rows with at least one cell written.
   int StoredRowCount() const;
+  // The columns stored in one row: the cells at and past it read as empty.
+  int StoreColCount(int ARow) const;
 
  protected:
   void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
@@ -431,7 +433,6 @@ class TStringGrid : public TDrawGrid {
   // Rows the store has room for, and the columns stored in one row: what a
   // descendant that owns the cells' objects walks before cells are dropped.
   int StoreRowCount() const { return cells_.Count(); }
-  int StoreColCount(int ARow) const;
   // No stored row holds more columns than this.
   int StoreColBound() const { return colBound_; }
   // Swaps the stored cells of two rows (all stored columns) without
@@ -451,6 +452,7 @@ class TStringGrid : public TDrawGrid {
   using RowCells = std::vector<Cell>;
   const Cell* Find(int ACol, int ARow) const;
   Cell& Ensure(int ACol, int ARow);
+  void CheckStoreIndex(int ACol, int ARow) const;
   // Rows as many as the store has room for: a row stays null until one of
   // its cells is written.
   TBlockList<std::unique_ptr<RowCells>> cells_;

@@ -121,10 +121,14 @@ const TStringGrid::Cell* TStringGrid::Find(int ACol, int ARow) const {
   return &(*row)[static_cast<size_t>(ACol)];
 }
 
-TStringGrid::Cell& TStringGrid::Ensure(int ACol, int ARow) {
+void TStringGrid::CheckStoreIndex(int ACol, int ARow) const {
   const TGridCoord limit = CellStoreLimit();
   if (ACol < 0 || ARow < 0 || ACol >= limit.X || ARow >= limit.Y)
     throw EInvalidGridOperation("Grid index out of range");
+}
+
+TStringGrid::Cell& TStringGrid::Ensure(int ACol, int ARow) {
+  CheckStoreIndex(ACol, ARow);
   if (ARow >= cells_.Count()) cells_.Resize(ARow + 1);
   auto& row = cells_.At(ARow);
   if (!row) row = std::make_unique<RowCells>();
@@ -141,6 +145,12 @@ AnsiString TStringGrid::Cells(int ACol, int ARow) const {
 }
 
 void TStringGrid::SetCells(int ACol, int ARow, const AnsiString& Value) {
+  // A cell never written already reads as empty: clearing it takes no room
+  // (a cleared sheet of hundreds of rows stays as small as its texts).
+  if (Value.empty() && Find(ACol, ARow) == nullptr) {
+    CheckStoreIndex(ACol, ARow);
+    return;
+  }
   Cell& cell = Ensure(ACol, ARow);
   if (cell.Text == Value) return;
   cell.Text = Value;

@@ -701,6 +701,37 @@ TEST_F(BandRptTest, WordsWrapToTheControlsWidth) {
   EXPECT_EQ(label->FormattedLines()->Text(), "α\r\nβ\r\nγ\r\n"_a);
 }
 
+TEST_F(BandRptTest, AWordWiderThanTheControlKeepsItsLongestPrefixThatFits) {
+  Standard(0);
+  TRpCustomBand* band = rep->Bands()->Band(TBandRepBands::iDetail);
+  auto* label = AddControl<TRpLabel>(band, 0, 0, 1000, 50);
+  label->AutoSize = false;
+  const AnsiString word = "Μακρύτατο1234567890ΑΒΓΔΕabcdefWWWiii.,;ΩΩ"_a;
+  // Each prefix measured in turn: the first line takes the prefixes
+  // narrower than the control, a word after a line the ones no wider.
+  const auto prefix = [&](int width, bool narrower) {
+    std::size_t k = 0;
+    while (k < word.size()) {
+      const int w = rep->TextWidth(label->Font(), word.substr(0, k + 1));
+      if (narrower ? w >= width : w > width) break;
+      ++k;
+    }
+    return word.substr(0, k);
+  };
+  const int lead = rep->TextWidth(label->Font(), "x "_a), full = rep->TextWidth(label->Font(), word);
+  for (int width = 1; width < full; width += 2) {
+    label->SetWidth(width);
+    label->SetCaption(word);
+    ASSERT_EQ(label->FormattedLines()->Count(), 2) << width;
+    EXPECT_EQ(label->FormattedLines()->Strings(0), prefix(width, true)) << width;
+    if (width < lead) continue;
+    label->SetCaption("x "_a + word);
+    ASSERT_EQ(label->FormattedLines()->Count(), 3) << width;
+    EXPECT_EQ(label->FormattedLines()->Strings(0), "x "_a) << width;
+    EXPECT_EQ(label->FormattedLines()->Strings(1), prefix(width, false)) << width;
+  }
+}
+
 // Text controls side by side on one detail band, each printing one of the
 // layout rules of a label (texts told apart by their left edge), with the
 // pinned fonts: an Arial 10 line is 15 pixels, about 40 tenths of a

@@ -415,6 +415,23 @@ TEST_F(GridTest, TypingOpensTheEditorAndEnterStoresTheText) {
   EXPECT_EQ(g.StoredRowCount(), 1);
 }
 
+TEST_F(GridTest, ClearingCellsNeverWrittenTakesNoRoom) {
+  TRecordingGrid& g = MakeGrid(5, 400);
+  for (int r = 0; r < g.RowCount(); ++r)
+    for (int c = 0; c < g.ColCount(); ++c) g.SetCells(c, r, "");
+  EXPECT_EQ(g.StoredRowCount(), 0);
+  g.SetCells(2, 7, "x");
+  g.SetCells(2, 7, "");
+  EXPECT_EQ(g.Cells(2, 7), "");
+  EXPECT_EQ(g.StoredRowCount(), 1);
+  EXPECT_EQ(g.StoreColCount(7), 3);
+  EXPECT_EQ(g.StoreColCount(8), 0);
+  // Outside the grid an empty text is refused as any other.
+  EXPECT_THROW(g.SetCells(5, 0, ""), EInvalidGridOperation);
+  EXPECT_THROW(g.SetCells(0, 400, ""), EInvalidGridOperation);
+  EXPECT_THROW(g.SetCells(-1, 0, ""), EInvalidGridOperation);
+}
+
 TEST_F(GridTest, TheGridSeesTheEditorsKeysFirst) {
   TRecordingGrid& g = MakeGrid(5, 5);
   g.SetOptions(g.Options() + TGridOptions{goEditing});
