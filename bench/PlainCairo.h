@@ -51,16 +51,18 @@ class PlainPdf {
 // The plainest way cairo draws the same text: each character's glyph and
 // advance come from a table made once from the font (no shaping), the
 // glyphs are shown with their text, as the program's are, so that the PDF
-// can be searched and copied, at positions summed from whole-dot advances.
+// can be searched and copied, at positions summed from whole-dot advances
+// (the font's own, or those given with the line).
 class PlainGlyphPdf {
  public:
-  explicit PlainGlyphPdf(const char* path)
+  // Size: the em in dots.
+  explicit PlainGlyphPdf(const char* path, double size = 10 * 600 / 72.0)
       : surface_(cairo_pdf_surface_create(path, 595.28, 841.89)), cr_(cairo_create(surface_)) {
     cairo_scale(cr_, 72.0 / 600, 72.0 / 600);
     PangoFontMap* map = pango_cairo_font_map_get_default();
     PangoContext* context = pango_font_map_create_context(map);
     PangoFontDescription* description = pango_font_description_from_string("Arial");
-    pango_font_description_set_absolute_size(description, 10 * 600 / 72.0 * PANGO_SCALE);
+    pango_font_description_set_absolute_size(description, size * PANGO_SCALE);
     PangoFont* font = pango_font_map_load_font(map, context, description);
     font_ = cairo_scaled_font_reference(pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(font)));
     g_object_unref(font);
@@ -68,7 +70,7 @@ class PlainGlyphPdf {
     g_object_unref(context);
     cairo_font_extents_t extents;
     cairo_scaled_font_extents(font_, &extents);
-    ascent_ = extents.ascent;
+    ascent_ = std::round(extents.ascent);
     for (int byte = 32; byte < 256; ++byte) {
       utf8_[byte] = cp1253::ToUtf8(AnsiString(1, static_cast<char>(byte)));
       cairo_glyph_t* glyphs = nullptr;
@@ -94,15 +96,23 @@ class PlainGlyphPdf {
   PlainGlyphPdf& operator=(const PlainGlyphPdf&) = delete;
 
   // At (X, Y) in 0.1 mm, the top of the line there.
-  void Text(int x, int y, const AnsiString& text) {
+  void Text(int x, int y, const AnsiString& text) { Glyphs(x * 600 / 254.0, y * 600 / 254.0, text, nullptr); }
+  // At (X, Y) in dots, with the advance of each character in Dx.
+  void Text(int x, int y, const AnsiString& text, const std::vector<int>& dx) {
+    Glyphs(x, y, text, dx.size() == text.size() ? dx.data() : nullptr);
+  }
+  void EndPage() { cairo_show_page(cr_); }
+
+ private:
+  void Glyphs(double at, double top, const AnsiString& text, const int* dx) {
     glyphs_.clear();
     clusters_.clear();
     text_.clear();
-    double at = x * 600 / 254.0;
-    const double base = y * 600 / 254.0 + ascent_;
-    for (unsigned char byte : text) {
+    const double base = top + ascent_;
+    for (size_t i = 0; i < text.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(text[i]);
       glyphs_.push_back({glyph_[byte], at, base});
-      at += advance_[byte];
+      at += dx ? dx[i] : advance_[byte];
       text_ += utf8_[byte];
       clusters_.push_back({static_cast<int>(utf8_[byte].size()), 1});
     }
@@ -110,9 +120,7 @@ class PlainGlyphPdf {
                            static_cast<int>(glyphs_.size()), clusters_.data(),
                            static_cast<int>(clusters_.size()), cairo_text_cluster_flags_t{});
   }
-  void EndPage() { cairo_show_page(cr_); }
 
- private:
   cairo_surface_t* surface_;
   cairo_t* cr_;
   cairo_scaled_font_t* font_ = nullptr;

@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
+#include "bench/PlacedText.h"
 #include "bench/PlainCairo.h"
 #include "platform/backend/headless/Headless.h"
 #include "report/RpPrntr.h"
@@ -54,6 +55,8 @@ std::string Encoded(const std::string& plain) {
 void BM_EncodeFast(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(Encoded(PageBytes()));
   state.SetBytesProcessed(state.iterations() * PageBytes().size());
+  state.counters["plain"] = static_cast<double>(PageBytes().size());
+  state.counters["coded"] = static_cast<double>(Encoded(PageBytes()).size());
 }
 BENCHMARK(BM_EncodeFast);
 
@@ -176,5 +179,31 @@ void BM_PlainGlyphs1000Pages(benchmark::State& state) {
   state.counters["bytes"] = FileBytes("/tmp/report_pages_glyphs.pdf");
 }
 BENCHMARK(BM_PlainGlyphs1000Pages)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+namespace {
+
+// The same glyphs where the printed pages put them, with their records'
+// advances: the yardstick of the stored pages' printing. The lines and
+// their places are read from the pages before the timed region, as the
+// plain program's input.
+void BM_PlainGlyphsAtRecordAdvances(benchmark::State& state) {
+  InstallHeadlessBackend();
+  printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
+  Printer()->Refresh();
+  auto run = StoredRun(1000);
+  const std::vector<std::vector<PlacedText>> pages = PlacedTexts(*run);
+  for (auto _ : state) {
+    PlainGlyphPdf pdf("/tmp/report_pages_placed.pdf", pages[0][0].size);
+    for (const std::vector<PlacedText>& page : pages) {
+      for (const PlacedText& t : page) pdf.Text(t.x, t.y, t.text, t.dx);
+      pdf.EndPage();
+    }
+  }
+  state.counters["bytes"] = FileBytes("/tmp/report_pages_placed.pdf");
+  printers::UseSystem();
+}
+BENCHMARK(BM_PlainGlyphsAtRecordAdvances)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

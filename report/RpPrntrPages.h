@@ -67,15 +67,44 @@ class TRpCompress {
   void Flush();
 
  private:
-  void PutBits(std::uint64_t bits, unsigned count);
   void Refill();
+  // One step of the splay from N, whose slot is NSlot, its parent's PSlot:
+  // P's sibling U takes N's place under P and N takes U's under the
+  // grandparent, which it returns.
+  unsigned Semisplay(unsigned n, unsigned nSlot, unsigned pSlot) {
+    const unsigned away = pSlot ^ 1;
+    const unsigned u = child_[away];
+    child_[away] = static_cast<std::uint16_t>(n);
+    slot_[n] = static_cast<std::uint16_t>(away);
+    child_[nSlot] = static_cast<std::uint16_t>(u);
+    slot_[u] = static_cast<std::uint16_t>(nSlot);
+    return pSlot >> 1;
+  }
+  // One step up from N (its slot NSlot): the turns to it join Code, one
+  // under the root and two elsewhere, and the tree splays; returns where
+  // the walk goes on, 0 past the root.
+  unsigned Climb(unsigned n, unsigned nSlot, std::uint64_t& code, unsigned& bits) {
+    const unsigned p = nSlot >> 1;
+    if (p == 0) {
+      code = (code << 1) | (nSlot & 1);
+      ++bits;
+      return 0;
+    }
+    const unsigned pSlot = slot_[p];
+    code = (code << 2) | ((nSlot & 1) << 1) | (pSlot & 1);
+    bits += 2;
+    return Semisplay(n, nSlot, pSlot);
+  }
+  void EncodeDeep(unsigned n, std::uint64_t code, unsigned bits);
+  void PutPart(std::uint64_t code, unsigned bits);
 
   TStream* stream_;
   bool encoding_;
   Int64 limit_;
-  // Children of inner node i at 2i (left) and 2i + 1 (right).
+  // Children of inner node i at 2i (left) and 2i + 1 (right); the slot of
+  // node n is where its parent holds it (2 x parent + side).
   std::uint16_t child_[512];
-  std::uint8_t up_[513];
+  std::uint16_t slot_[513];
   std::uint64_t acc_ = 0;
   unsigned accBits_ = 0;
   std::vector<std::uint8_t> buffer_;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/rtl/FileUtils.h"
@@ -85,17 +86,19 @@ void TRpStream::SaveToStream(TStream& target) {
 
 namespace {
 constexpr size_t kChunk = 4096;
-}
+// Room past a full chunk for a path of 256 turns in eight-byte stores.
+constexpr size_t kSlack = 64;
+}  // namespace
 
 TRpCompress::TRpCompress(TStream* stream, bool encoding, Int64 limit)
     : stream_(stream), encoding_(encoding), limit_(limit) {
-  for (unsigned j = 1; j <= 512; ++j) up_[j] = static_cast<std::uint8_t>((j - 1) / 2);
-  up_[0] = 0;
+  slot_[0] = 0;
+  for (unsigned j = 1; j <= 512; ++j) slot_[j] = static_cast<std::uint16_t>(j - 1);
   for (unsigned i = 0; i < 256; ++i) {
     child_[2 * i] = static_cast<std::uint16_t>(2 * i + 1);
     child_[2 * i + 1] = static_cast<std::uint16_t>(2 * i + 2);
   }
-  if (encoding_) buffer_.reserve(kChunk + 8);
+  if (encoding_) buffer_.resize(kChunk + kSlack);
 }
 
 TRpCompress::~TRpCompress() {
@@ -110,11 +113,11 @@ void TRpCompress::Flush() {
   if (flushed_) return;
   flushed_ = true;
   if (encoding_) {
-    if (accBits_ > 0) buffer_.push_back(static_cast<std::uint8_t>(acc_));
+    if (accBits_ > 0) buffer_[bufferPos_++] = static_cast<std::uint8_t>(acc_);
     acc_ = 0;
     accBits_ = 0;
-    if (!buffer_.empty()) stream_->WriteBuffer(buffer_.data(), static_cast<int>(buffer_.size()));
-    buffer_.clear();
+    if (bufferPos_ > 0) stream_->WriteBuffer(buffer_.data(), static_cast<int>(bufferPos_));
+    bufferPos_ = 0;
   } else if (bufferPos_ < buffer_.size() || accBits_ >= 8) {
     stream_->Seek(-static_cast<Int64>(buffer_.size() - bufferPos_ + accBits_ / 8), soFromCurrent);
     buffer_.clear();
@@ -123,73 +126,134 @@ void TRpCompress::Flush() {
   }
 }
 
-void TRpCompress::PutBits(std::uint64_t bits, unsigned count) {
-  if (count > 32) {
-    PutBits(bits & 0xFFFFFFFFu, 32);
-    PutBits(bits >> 32, count - 32);
-    return;
+void TRpCompress::Encode(std::uint8_t byte) { Encode(&byte, 1); }
+
+namespace {
+// A code part holds at most this many bits, so that with the seven that may
+// wait in the accumulator it fits one word.
+constexpr unsigned kPartBits = 56;
+
+// Pending bits and where whole bytes go: each part is ORed in above the
+// waiting bits and the whole bytes leave as one eight-byte store, so a code
+// is never split into single bits.
+struct BitSink {
+  std::uint64_t acc;
+  unsigned bits;
+  std::uint8_t* out;
+  void Put(std::uint64_t code, unsigned count) {
+    acc |= code << bits;
+    const unsigned total = bits + count;
+    std::memcpy(out, &acc, 8);
+    out += total >> 3;
+    acc >>= (total >> 3) * 8;
+    bits = total & 7;
   }
-  acc_ |= bits << accBits_;
-  accBits_ += count;
-  while (accBits_ >= 8) {
-    buffer_.push_back(static_cast<std::uint8_t>(acc_));
-    acc_ >>= 8;
-    accBits_ -= 8;
+};
+static_assert(std::endian::native == std::endian::little, "codes are stored as little-endian words");
+
+// How many of the first Count bytes equal the first (Count > 0).
+size_t RunLength(const std::uint8_t* bytes, size_t count) {
+  const std::uint64_t first = bytes[0] * 0x0101010101010101u;
+  size_t n = 1;
+  while (n + 8 <= count) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + n, 8);
+    if (const std::uint64_t differ = word ^ first; differ != 0)
+      return n + static_cast<size_t>(std::countr_zero(differ) >> 3);
+    n += 8;
   }
-  if (buffer_.size() >= kChunk) {
-    stream_->WriteBuffer(buffer_.data(), static_cast<int>(buffer_.size()));
-    buffer_.clear();
-  }
+  while (n < count && bytes[n] == bytes[0]) ++n;
+  return n;
+}
+}  // namespace
+
+void TRpCompress::PutPart(std::uint64_t code, unsigned bits) {
+  BitSink sink{acc_, accBits_, buffer_.data() + bufferPos_};
+  sink.Put(code, bits);
+  acc_ = sink.acc;
+  accBits_ = sink.bits;
+  bufferPos_ = static_cast<size_t>(sink.out - buffer_.data());
 }
 
-void TRpCompress::Encode(std::uint8_t byte) {
-  // Bits gather from the leaf upward, each new one below the others, so
-  // the root's bit ends up lowest: the order they go out in. Paths longer
-  // than a word keep their deeper parts on a stack.
+void TRpCompress::EncodeDeep(unsigned n, std::uint64_t code, unsigned bits) {
+  // The rare path longer than a part: the parts found so far wait on a
+  // stack, and go out root first.
   struct Part {
     std::uint64_t code;
     unsigned bits;
-  } deeper[5];
-  unsigned nDeeper = 0, bits = 0;
-  std::uint64_t code = 0;
-  unsigned n = byte + 256u;
-  for (;;) {
-    if (bits > 62) {
+  } deeper[6];
+  unsigned nDeeper = 0;
+  deeper[nDeeper++] = {code, bits};
+  code = 0;
+  bits = 0;
+  while (n != 0) {
+    if (bits > kPartBits - 2) {
       deeper[nDeeper++] = {code, bits};
       code = 0;
       bits = 0;
     }
-    const unsigned p = up_[n];
-    const unsigned nSide = child_[2 * p] == n ? 0 : 1;
-    if (p == 0) {
-      code = (code << 1) | nSide;
-      ++bits;
-      break;
-    }
-    const unsigned g = up_[p];
-    const unsigned pSide = child_[2 * g] == p ? 0 : 1;
-    code = (code << 2) | (nSide << 1) | pSide;
-    bits += 2;
-    // P's sibling U takes P's place under G's other side: N moves there,
-    // and U takes N's place under P.
-    const unsigned away = 1 - pSide;
-    const unsigned u = child_[2 * g + away];
-    child_[2 * g + away] = static_cast<std::uint16_t>(n);
-    child_[2 * p + nSide] = static_cast<std::uint16_t>(u);
-    up_[n] = static_cast<std::uint8_t>(g);
-    up_[u] = static_cast<std::uint8_t>(p);
-    n = g;
-    if (n == 0) break;
+    n = Climb(n, slot_[n], code, bits);
   }
-  PutBits(code, bits);
+  PutPart(code, bits);
   while (nDeeper > 0) {
     --nDeeper;
-    PutBits(deeper[nDeeper].code, deeper[nDeeper].bits);
+    PutPart(deeper[nDeeper].code, deeper[nDeeper].bits);
   }
 }
 
 void TRpCompress::Encode(const std::uint8_t* bytes, size_t count) {
-  for (size_t i = 0; i < count; ++i) Encode(bytes[i]);
+  // The hot loop of a stored run: the pending bits and the output stay in
+  // locals.
+  std::uint8_t* const base = buffer_.data();
+  BitSink sink{acc_, accBits_, base + bufferPos_};
+  const auto drainFull = [&] {
+    if (static_cast<size_t>(sink.out - base) >= kChunk) [[unlikely]] {
+      stream_->WriteBuffer(base, static_cast<int>(sink.out - base));
+      sink.out = base;
+    }
+  };
+  for (size_t i = 0; i < count; ++i) {
+    unsigned n = bytes[i] + 256u;
+    unsigned nSlot = slot_[n];
+    if ((nSlot >> 1) == 0) {
+      // A leaf under the root keeps its place when coded, so a run of its
+      // byte is that one turn repeated: runs of zeros fill most pages.
+      const size_t run = RunLength(bytes + i, count - i);
+      i += run - 1;
+      const std::uint64_t turns = (nSlot & 1) != 0 ? ~std::uint64_t{0} : 0;
+      for (size_t left = run; left > 0;) {
+        const unsigned part = static_cast<unsigned>(std::min<size_t>(left, kPartBits));
+        sink.Put(turns >> (64 - part), part);
+        left -= part;
+        drainFull();
+      }
+      continue;
+    }
+    // Bits gather from the leaf upward, each new one below the others, so
+    // the root's bit ends up lowest: the order they go out in.
+    unsigned bits = 0;
+    std::uint64_t code = 0;
+    for (;;) {
+      n = Climb(n, nSlot, code, bits);
+      if (n == 0) break;
+      nSlot = slot_[n];
+      if (bits > kPartBits - 2) [[unlikely]] {
+        acc_ = sink.acc;
+        accBits_ = sink.bits;
+        bufferPos_ = static_cast<size_t>(sink.out - base);
+        EncodeDeep(n, code, bits);
+        sink = {acc_, accBits_, base + bufferPos_};
+        code = 0;
+        bits = 0;
+        break;
+      }
+    }
+    sink.Put(code, bits);
+    drainFull();
+  }
+  acc_ = sink.acc;
+  accBits_ = sink.bits;
+  bufferPos_ = static_cast<size_t>(sink.out - base);
 }
 
 void TRpCompress::Refill() {

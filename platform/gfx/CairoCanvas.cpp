@@ -210,6 +210,16 @@ void TCairoCanvas::SetColor(TColor color) {
   cairo_set_source_rgb(cr_, Channel(GetRValue(rgb)), Channel(GetGValue(rgb)), Channel(GetBValue(rgb)));
 }
 
+void TCairoCanvas::SetColorOnce(TColor color) {
+  const TColor rgb = ColorToRGB(color);
+  const double r = Channel(GetRValue(rgb)), g = Channel(GetGValue(rgb)), b = Channel(GetBValue(rgb));
+  double r0, g0, b0, a0;
+  if (cairo_pattern_get_rgba(cairo_get_source(cr_), &r0, &g0, &b0, &a0) == CAIRO_STATUS_SUCCESS && r0 == r &&
+      g0 == g && b0 == b && a0 == 1)
+    return;
+  cairo_set_source_rgb(cr_, r, g, b);
+}
+
 bool TCairoCanvas::PenVisible() const { return Pen->Style != psClear && Pen->Color != clNone; }
 bool TCairoCanvas::BrushVisible() const { return Brush->Style != bsClear && Brush->Color != clNone; }
 
@@ -361,6 +371,31 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   else if (align & TA_BOTTOM)
     top = -tm.tmHeight;
 
+  // Right-to-left reading, asked by the call or by the text alignment,
+  // orders the line as a paragraph read from the right.
+  const bool rightToLeft = (options & ETO_RTLREADING) || (align & TA_RTLREADING);
+  // The background and the text, from (X, Y) on the device.
+  const auto draw = [&](double x0, double y0) {
+    if (BrushVisible() && text.Count() > 0) {
+      cairo_rectangle(cr_, x0 + left, y0 + top, width, tm.tmHeight);
+      SetColor(Brush->Color);
+      cairo_fill(cr_);
+    }
+    SetColorOnce(Font->Color);
+    cairo_move_to(cr_, x0 + left, y0 + top + tm.tmAscent);
+    if (codePage != nullptr)
+      font.Show(cr_, *codePage, text, dx, rightToLeft);
+    else
+      font.Show(cr_, text, dx, rightToLeft);
+    cairo_new_path(cr_);
+  };
+  const bool turned = Font->Orientation % 3600 != 0;
+  if (!turned && (rect == nullptr || !(options & (ETO_OPAQUE | ETO_CLIPPED)))) {
+    // The common line of a page: no state to set aside and restore, no
+    // moved origin, and the text's colour given only when it changes.
+    draw(x, y);
+    return;
+  }
   cairo_save(cr_);
   if (rect != nullptr && (options & ETO_OPAQUE)) {
     cairo_rectangle(cr_, rect->Left, rect->Top, rect->Width(), rect->Height());
@@ -372,22 +407,8 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
     cairo_clip(cr_);
   }
   cairo_translate(cr_, x, y);
-  if (Font->Orientation % 3600 != 0)
-    cairo_rotate(cr_, -(Font->Orientation % 3600) * std::numbers::pi / 1800.0);
-  if (BrushVisible() && text.Count() > 0) {
-    cairo_rectangle(cr_, left, top, width, tm.tmHeight);
-    SetColor(Brush->Color);
-    cairo_fill(cr_);
-  }
-  SetColor(Font->Color);
-  cairo_move_to(cr_, left, top + tm.tmAscent);
-  // Right-to-left reading, asked by the call or by the text alignment,
-  // orders the line as a paragraph read from the right.
-  const bool rightToLeft = (options & ETO_RTLREADING) || (align & TA_RTLREADING);
-  if (codePage != nullptr)
-    font.Show(cr_, *codePage, text, dx, rightToLeft);
-  else
-    font.Show(cr_, text, dx, rightToLeft);
+  if (turned) cairo_rotate(cr_, -(Font->Orientation % 3600) * std::numbers::pi / 1800.0);
+  draw(0, 0);
   cairo_restore(cr_);
 }
 

@@ -70,6 +70,8 @@ class TCairoCanvas : public TCanvas {
                 const gfx::ResolvedFont::Converted& text, const int* dx,
                 const AnsiString* codePage = nullptr);
   void SetColor(TColor color);
+  // The same, leaving a source of that colour in place.
+  void SetColorOnce(TColor color);
   void MapCorners(int& x1, int& y1, int& x2, int& y2) const {
     const TPoint a = LPtoDP(TPoint{x1, y1}), b = LPtoDP(TPoint{x2, y2});
     x1 = a.X, y1 = a.Y, x2 = b.X, y2 = b.Y;

@@ -182,7 +182,12 @@ class Player {
   }
   static int Clamp(double v) {
     if (!std::isfinite(v)) return 0;
-    return static_cast<int>(std::lround(std::clamp(v, -kCoordinateLimit, kCoordinateLimit)));
+    // Halves away from zero, without a library call for every character's
+    // advance: the whole part and the rest are both exact.
+    v = std::clamp(v, -kCoordinateLimit, kCoordinateLimit);
+    const auto whole = static_cast<long long>(v);
+    const double rest = v - static_cast<double>(whole);
+    return static_cast<int>(whole + (rest >= 0.5 ? 1 : rest <= -0.5 ? -1 : 0));
   }
   TPoint Point(double x, double y) const {
     auto [dx, dy] = ToDevice(x, y);
@@ -218,6 +223,8 @@ class Player {
   // ---- state onto the canvas -------------------------------------------------
 
   void ApplyClip() {
+    // Most records change no clipping: they cost a comparison, no copy.
+    if (!baseClip_ && applied_ && *applied_ == state_.clip) return;
     std::optional<TRegion> wanted = state_.clip;
     if (baseClip_) wanted = wanted ? IntersectRegions(*baseClip_, *wanted) : *baseClip_;
     if (applied_ && *applied_ == wanted) return;
@@ -676,14 +683,20 @@ class Player {
     unsigned drawOptions = hasRect ? (options & ETO_CLIPPED) : 0;
     if ((options & ETO_RTLREADING) || (state_.textAlign & TA_RTLREADING)) drawOptions |= ETO_RTLREADING;
     const int* advances = dx.empty() ? nullptr : dx.data();
-    WideString wide;
-    if (type == emr::EXTTEXTOUTW && UpperCase(state_.font.Name) != "SYMBOL")
-      for (std::uint32_t i = 0; i < count; ++i) wide += static_cast<char16_t>(f.U16(stringAt + 2 * i));
     // Wide text keeps the characters the code page lacks; text the code
     // page holds whole goes as code page, which a document draws from the
     // font's table without laying it out.
-    // A font of another code page reads bytes otherwise: its text goes wide.
-    if (!wide.empty() && (cp1253::ToWide(text) != wide || gfx::CodePageOfCharset(font.Charset) != 1253)) {
+    bool keepWide = false;
+    if (type == emr::EXTTEXTOUTW && count > 0 && !SameText(state_.font.Name, "SYMBOL")) {
+      // A font of another code page reads bytes otherwise: its text goes wide.
+      keepWide = text.size() != count || gfx::CodePageOfCharset(font.Charset) != 1253;
+      for (std::uint32_t i = 0; !keepWide && i < count; ++i)
+        keepWide = cp1253::ToUnicode(static_cast<unsigned char>(text[i])) != f.U16(stringAt + 2 * i);
+    }
+    if (keepWide) {
+      WideString wide;
+      wide.reserve(count);
+      for (std::uint32_t i = 0; i < count; ++i) wide += static_cast<char16_t>(f.U16(stringAt + 2 * i));
       canvas_.ExtTextOutW(at.X, at.Y, drawOptions, hasRect ? &rect : nullptr, wide, advances);
     } else {
       canvas_.ExtTextOut(at.X, at.Y, drawOptions, hasRect ? &rect : nullptr, text, advances);

@@ -388,12 +388,38 @@ void ResolvedFont::BuildAdvances() const {
   advances_.font[0] = advances_.font[' '];
 }
 
+namespace {
+// The UTF-8 of every byte of the code page and of the symbol font, made
+// once: pages convert every line they draw.
+struct Utf8Table {
+  std::string bytes[2][256];
+  Utf8Table() {
+    for (int b = 0; b < 256; ++b) {
+      const auto byte = static_cast<unsigned char>(b);
+      // A zero byte would end the string for pango: shown as a blank.
+      char32_t cp = cp1253::ToUnicode(byte);
+      AppendUtf8(bytes[0][b], cp == 0 ? U' ' : cp);
+      cp = SymbolToUnicode(byte);
+      AppendUtf8(bytes[1][b], cp == 0 ? U' ' : cp);
+    }
+  }
+};
+}  // namespace
+
 ResolvedFont::Converted ResolvedFont::Convert(const AnsiString& text) const {
+  static const Utf8Table table;
+  // Other code pages go character by character.
+  const std::string* utf8 = symbol_ ? table.bytes[1] : codePage_ == 1253 ? table.bytes[0] : nullptr;
   Converted out;
   out.offsets.reserve(text.size() + 1);
+  out.utf8.reserve(text.size() * 2);
   for (unsigned char byte : text) {
     out.offsets.push_back(static_cast<int>(out.utf8.size()));
-    char32_t cp = symbol_ ? SymbolToUnicode(byte) : InCodePage(codePage_, byte);
+    if (utf8 != nullptr) {
+      out.utf8 += utf8[byte];
+      continue;
+    }
+    char32_t cp = InCodePage(codePage_, byte);
     // A zero byte would end the string for pango: shown as a blank.
     if (cp == 0) cp = ' ';
     AppendUtf8(out.utf8, cp);
@@ -570,8 +596,11 @@ void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& co
   }
   double x0, y0;
   cairo_get_current_point(cr, &x0, &y0);
-  std::vector<cairo_glyph_t> glyphs(count);
-  std::vector<cairo_text_cluster_t> clusters(count);
+  // Kept from line to line: a page is thousands of short calls.
+  thread_local std::vector<cairo_glyph_t> glyphs;
+  thread_local std::vector<cairo_text_cluster_t> clusters;
+  glyphs.resize(count);
+  clusters.resize(count);
   long long x = 0;
   for (size_t i = 0; i < count; ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);

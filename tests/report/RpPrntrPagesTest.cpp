@@ -83,6 +83,14 @@ TEST(RpCompressTest, EqualsTheLiteralCoderAndRoundTrips) {
     for (char& c : s) c = static_cast<char>(random() % (size < 100 ? 256 : 7));
     inputs.push_back(s);
   }
+  // Sweeps up and down the byte range leave a leaf 99 levels down, whose
+  // code spans two words; then runs on either side of the root, longer
+  // than a word, across a chunk, and ending the input.
+  std::string deep;
+  for (int sweep = 0; sweep < 37; ++sweep)
+    for (int i = 0; i < 256; ++i) deep += static_cast<char>(sweep % 2 != 0 ? 255 - i : i);
+  inputs.push_back(deep + '\x01' + std::string(9000, '\0') + "ab" + std::string(57, 'b') + "\xFF\xFF" +
+                   std::string(300, '\xFF'));
   for (const std::string& plain : inputs) {
     ReferenceCoder reference, reference2;
     const std::string coded = Coded(plain);

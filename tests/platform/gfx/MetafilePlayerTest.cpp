@@ -153,6 +153,20 @@ TEST(MetafilePlayer, AnsiAndUnicodeTextWithFontsAndAdvances) {
   EXPECT_EQ(fills[0].Args, (std::vector<int>{10, 120, 100, 160}));
 }
 
+// Advances are summed at the picture's scale and each end rounded, halves
+// away from zero, whichever way the text runs.
+TEST(MetafilePlayer, AdvancesRoundTheirEndsHalvesAwayFromZero) {
+  std::string dx;
+  for (std::int32_t step : {1, 1, 1, 1, -1, -1, -1, -1, -3}) le::Put32(dx, static_cast<std::uint32_t>(step));
+  EmfBuilder b;
+  b.Record(emr::EXTTEXTOUTA, {0, 0, 0, 0, 1, 0, 0, 0, 0, 9, 76, 0, 0, 0, 0, 0, 88},
+           std::string("abcdefghi") + std::string(3, '\0') + dx);
+  // 2.5 times the picture: ends at 2.5, 5, 7.5, 10, 7.5, 5, 2.5, 0, -7.5.
+  std::vector<TDrawCall> texts = Only(Play(b.Build(), Rect(0, 0, 240, 240)), "ExtTextOut");
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].Args, (std::vector<int>{0, 0, 3, 2, 3, 2, -2, -3, -2, -3, -8}));
+}
+
 TEST(MetafilePlayer, PensBrushesAndStockObjects) {
   EmfBuilder b;
   b.Record(emr::EXTCREATEPEN, {1, 0, 0, 0, 0, 0x10000 | 1, 4, 0, 0x00FF00, 0, 0})

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
+#include <regex>
 
 #include "../OtherPrograms.h"
 #include "../rtl/TempFolder.h"
@@ -61,6 +63,21 @@ TEST_F(PdfCanvasTest, DotsAndTheUnprintableMargin) {
   cairo_surface_destroy(page);
 }
 
+// The words of two pdftotext -bbox readings: the same texts in boxes a
+// thousandth of a point apart at most.
+bool SameWords(const std::string& a, const std::string& b) {
+  static const std::regex word(
+      R"re(<word xMin="([-0-9.]+)" yMin="([-0-9.]+)" xMax="([-0-9.]+)" yMax="([-0-9.]+)">([^<]*)</word>)re");
+  std::sregex_iterator i(a.begin(), a.end(), word), j(b.begin(), b.end(), word), end;
+  int words = 0;
+  for (; i != end && j != end; ++i, ++j, ++words) {
+    if ((*i)[5] != (*j)[5]) return false;
+    for (int k = 1; k <= 4; ++k)
+      if (std::abs(std::stod((*i)[k]) - std::stod((*j)[k])) > 1e-3) return false;
+  }
+  return i == end && j == end && words > 0;
+}
+
 // Code-page text drawn on a document from the glyph table, with no layout
 // made, reads and looks as the same text drawn through a layout (the
 // UTF-16 calls always lay text out): an independent reader finds the same
@@ -82,8 +99,9 @@ TEST_F(PdfCanvasTest, TableDrawnTextIsLaidOutText) {
     lines.push_back(text);
   }
   const unsigned styles[] = {0, fsBold, fsItalic, fsBold | fsItalic};
-  std::string read[4], pixels[4];
-  for (int way = 0; way < 4; ++way) {
+  std::string read[6], pixels[6];
+  const TRect page{0, 0, caps.HorzRes, caps.VertRes};
+  for (int way = 0; way < 6; ++way) {
     TPdfCanvas pdf(caps);
     pdf.Brush->Style = bsClear;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -102,8 +120,12 @@ TEST_F(PdfCanvasTest, TableDrawnTextIsLaidOutText) {
         pdf.ExtTextOutW(200, y, 0, nullptr, cp1253::ToWide(lines[i]));
       else if (way == 2)
         pdf.ExtTextOut(200, y, 0, nullptr, lines[i], dx.data());
-      else
+      else if (way == 3)
         pdf.ExtTextOutW(200, y, 0, nullptr, cp1253::ToWide(lines[i]), dx.data());
+      else if (way == 4)  // clipped: the text keeps its state apart
+        pdf.ExtTextOut(200, y, ETO_CLIPPED, &page, lines[i]);
+      else
+        pdf.ExtTextOut(200, y, ETO_CLIPPED, &page, lines[i], dx.data());
     }
     const std::string page = folder.path() + "/text" + std::to_string(way);
     WriteBytes(page + ".pdf", pdf.Finish());
@@ -124,6 +146,12 @@ TEST_F(PdfCanvasTest, TableDrawnTextIsLaidOutText) {
   EXPECT_TRUE(pixels[0] == pixels[1]);
   EXPECT_TRUE(read[2] == read[3]);
   EXPECT_TRUE(pixels[2] == pixels[3]);
+  // Drawn in its own state, a text lands within float rounding of the same
+  // place.
+  EXPECT_TRUE(SameWords(read[0], read[4]));
+  EXPECT_TRUE(pixels[0] == pixels[4]);
+  EXPECT_TRUE(SameWords(read[2], read[5]));
+  EXPECT_TRUE(pixels[2] == pixels[5]);
   EXPECT_FALSE(read[0] == read[2]);
   for (const char* word : {"Γραμμή", "έκπτωση", "«Ωμέγα»", "1.234.567,89", "€"})
     EXPECT_NE(read[0].find(word), std::string::npos) << word;
