@@ -379,19 +379,69 @@ constexpr int RankShift = 32;
 constexpr int PlaceShift = 16;
 constexpr std::uint64_t PlaceBits = std::uint64_t{0xFFFF} << PlaceShift;
 
-void ExchangeSortRanked(std::vector<std::uint64_t>& places) {
-  const size_t n = places.size();
-  std::uint64_t* p = places.data();
+// The word of place j as a pass compares it: its place between rank and
+// slot, later places smaller.
+inline std::uint64_t Compared(const std::uint64_t* p, size_t j) {
+  return p[j] | (static_cast<std::uint64_t>(0xFFFF - j) << PlaceShift);
+}
+
+// One pass at a time, for places that hold empty slots.
+void ExchangeSortRankedWithEmptySlots(std::uint64_t* p, size_t n) {
   for (size_t i = 0; i + 1 < n; ++i) {
     if (p[i] & EmptySlot) continue;
-    std::uint64_t held = p[i] | (static_cast<std::uint64_t>(0xFFFF - i) << PlaceShift);
+    std::uint64_t held = Compared(p, i);
     for (size_t j = i + 1; j < n; ++j) {
-      const std::uint64_t other = p[j] | (static_cast<std::uint64_t>(0xFFFF - j) << PlaceShift);
+      const std::uint64_t other = Compared(p, j);
       const std::uint64_t smaller = std::min(held, other);
       p[j] = (held ^ other ^ smaller) & ~PlaceBits;
       held = smaller;
       if (held & EmptySlot) break;
     }
+    p[i] = held & ~PlaceBits;
+  }
+}
+
+// Without empty slots, passes i to i + 3 are made together: pass m meets
+// place j right after pass m - 1 left it, so each place meets the passes
+// in their order, as one after the other would, while the passes' chains
+// of minimums run side by side.
+void ExchangeSortRanked(std::vector<std::uint64_t>& places, bool emptySlots) {
+  const size_t n = places.size();
+  std::uint64_t* p = places.data();
+  if (emptySlots) return ExchangeSortRankedWithEmptySlots(p, n);
+  const auto meet = [p](std::uint64_t& held, size_t j) {
+    const std::uint64_t other = Compared(p, j);
+    const std::uint64_t smaller = std::min(held, other);
+    p[j] = (held ^ other ^ smaller) & ~PlaceBits;
+    held = smaller;
+  };
+  size_t i = 0;
+  for (; i + 4 < n; i += 4) {
+    // Each pass starts at its own place once the earlier ones passed it.
+    std::uint64_t held0 = Compared(p, i);
+    meet(held0, i + 1);
+    std::uint64_t held1 = Compared(p, i + 1);
+    meet(held0, i + 2);
+    meet(held1, i + 2);
+    std::uint64_t held2 = Compared(p, i + 2);
+    meet(held0, i + 3);
+    meet(held1, i + 3);
+    meet(held2, i + 3);
+    std::uint64_t held3 = Compared(p, i + 3);
+    for (size_t j = i + 4; j < n; ++j) {
+      meet(held0, j);
+      meet(held1, j);
+      meet(held2, j);
+      meet(held3, j);
+    }
+    p[i] = held0 & ~PlaceBits;
+    p[i + 1] = held1 & ~PlaceBits;
+    p[i + 2] = held2 & ~PlaceBits;
+    p[i + 3] = held3 & ~PlaceBits;
+  }
+  for (; i + 1 < n; ++i) {
+    std::uint64_t held = Compared(p, i);
+    for (size_t j = i + 1; j < n; ++j) meet(held, j);
     p[i] = held & ~PlaceBits;
   }
 }
@@ -420,19 +470,22 @@ void SortOffers(bool ascending, bool byEntryNo) {
   } else {
     // Equal keys (0 and -0 too) take one rank; a falling order is the
     // rising order of the ranks counted from the top.
-    std::vector<double> distinct(keys);
-    std::sort(distinct.begin(), distinct.end());
-    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-    const auto top = static_cast<std::uint64_t>(distinct.size() - 1);
+    std::vector<std::pair<double, int>> byKey(n);
+    for (int i = 0; i < n; ++i) byKey[i] = {keys[i], i};
+    std::sort(byKey.begin(), byKey.end());
+    std::vector<std::uint64_t> ranks(n);
+    std::uint64_t rank = 0;
+    for (int k = 0; k < n; ++k) {
+      if (k > 0 && byKey[k - 1].first < byKey[k].first) ++rank;
+      ranks[byKey[k].second] = rank;
+    }
     std::vector<std::uint64_t> places(n);
     for (int i = 0; i < n; ++i) {
-      auto rank = static_cast<std::uint64_t>(std::lower_bound(distinct.begin(), distinct.end(), keys[i]) -
-                                             distinct.begin());
-      if (!rising) rank = top - rank;
-      places[i] = rank << RankShift | (slots[i] < 0 ? EmptySlot | static_cast<std::uint64_t>(-slots[i])
-                                                    : static_cast<std::uint64_t>(slots[i]));
+      const std::uint64_t placeRank = rising ? ranks[i] : rank - ranks[i];
+      places[i] = placeRank << RankShift | (slots[i] < 0 ? EmptySlot | static_cast<std::uint64_t>(-slots[i])
+                                                         : static_cast<std::uint64_t>(slots[i]));
     }
-    ExchangeSortRanked(places);
+    ExchangeSortRanked(places, std::any_of(slots.begin(), slots.end(), [](int slot) { return slot < 0; }));
     for (int i = 0; i < n; ++i) slots[i] = static_cast<int>(places[i] & (EmptySlot - 1));
   }
   std::vector<OfferRecord> sorted(n);

@@ -176,6 +176,35 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// Tables of every length up to 40 and the longest ones, with many ties and
+// no empty slot (the passes then go four together) or with one.
+TEST_F(OfferTexts, EveryLengthSortsAsTheLiteralSort) {
+  std::mt19937 random(7);
+  const struct { bool ascending, byEntryNo; } sorts[] = {{true, false}, {false, false}, {true, true}};
+  std::vector<int> lengths;
+  for (int n = 1; n <= 40; ++n) lengths.push_back(n);
+  for (int n = 495; n <= MaxOffers; ++n) lengths.push_back(n);
+  for (int n : lengths)
+    for (bool withEmpty : {false, true}) {
+      OfferTable.Clear();
+      OfferCount = n;
+      for (int slot = 1; slot <= n; ++slot) {
+        OfferTable[slot].RoundedDiscount = 0.5 * static_cast<double>(random() % 9) - 1;
+        OfferTable[slot].EntryNo = static_cast<Word>(1 + random() % 600);
+        OfferTable[slot].BidderName = IntToStr(slot);
+      }
+      if (withEmpty) OfferTable[1 + static_cast<int>(random() % n)].EntryNo = 0;
+      for (const auto& sort : sorts) {
+        const std::vector<OfferRecord> literal = LiterallySorted(sort.ascending, sort.byEntryNo);
+        SortOffers(sort.ascending, sort.byEntryNo);
+        for (int slot = 1; slot <= n; ++slot)
+          ASSERT_TRUE(SameRecord(OfferTable[slot], literal[slot - 1]))
+              << n << " offers, empty " << withEmpty << ", slot " << slot << ", sort " << sort.ascending
+              << sort.byEntryNo;
+      }
+    }
+}
+
 // A number right-aligned as "%<width>d" writes it.
 TEST(RightAlignedInt, AsTheFormatWritesIt) {
   const int values[] = {0,
