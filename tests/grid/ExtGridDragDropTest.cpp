@@ -33,6 +33,17 @@ class GridDragDropTest : public GridFormTest {
     SetDropRTF(false);
     GridFormTest::TearDown();
   }
+  // The two grids and, below them, a panel that takes drops through Target.
+  TPanel* TwoGridsAndAPanelBelow(IDropTarget* Target) {
+    MakeTwoGrids();
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(360, 260, 200, 30);
+    form->SetBounds(40, 40, 720, 320);
+    Application->ProcessMessages();
+    EXPECT_EQ(RegisterDragDrop(panel->Handle(), Target), S_OK);
+    return panel;
+  }
   // Two grids side by side on one form: A at the left, B at the right.
   void MakeTwoGrids() {
     form.reset(NewForm<TForm>(nullptr));
@@ -472,14 +483,8 @@ class TCopyShowingTarget : public IDropTarget {
 // The source's last effect is the one the user saw: a drop shown as a copy
 // keeps the cells whatever the target reports afterwards.
 TEST_F(GridDragDropTest, ADropTheUserSawAsACopyKeepsTheSourceCells) {
-  MakeTwoGrids();
-  auto* other = new TPanel(form.get());
-  other->SetParent(form.get());
-  other->SetBounds(360, 260, 200, 30);
-  form->SetBounds(40, 40, 720, 320);
-  Application->ProcessMessages();
   const TComPtr<TCopyShowingTarget> target(new TCopyShowingTarget);
-  ASSERT_EQ(RegisterDragDrop(other->Handle(), target.Get()), S_OK);
+  TPanel* other = TwoGridsAndAPanelBelow(target.Get());
   a->SetSelection({1, 2, 1, 2});
   int stop = -1;
   a->OnOleDragStop = [&](TObject*, int e) { stop = e; };
@@ -495,14 +500,8 @@ TEST_F(GridDragDropTest, ADropTheUserSawAsACopyKeepsTheSourceCells) {
 
 // Where the grid's clipboard carries its cells, so does a drag of them.
 TEST_F(GridDragDropTest, ADragCarriesTheCellsWithTheirPropertiesWhereTheClipboardDoes) {
-  MakeTwoGrids();
-  auto* other = new TPanel(form.get());
-  other->SetParent(form.get());
-  other->SetBounds(360, 260, 200, 30);
-  form->SetBounds(40, 40, 720, 320);
-  Application->ProcessMessages();
   const TComPtr<TCopyShowingTarget> target(new TCopyShowingTarget);
-  ASSERT_EQ(RegisterDragDrop(other->Handle(), target.Get()), S_OK);
+  TPanel* other = TwoGridsAndAPanelBelow(target.Get());
   a->Navigation().AllowFmtClipboard = true;
   a->GetCellProperties(2, 3)->FontSize = 15;
   a->SetSelection({1, 2, 2, 3});

@@ -13,6 +13,7 @@
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
 #include "tests/report/BandRptFixture.h"
+#include "tests/report/RpTestSupport.h"
 
 namespace {
 
@@ -119,12 +120,7 @@ TEST_F(BandRptTest, LandscapeBreaksAtTheShortSide) {
 
 TEST_F(BandRptTest, PrintsToThePdfPrinter) {
   TempFolder folder;
-  TPrinterProfile pdf = printers::PdfPrinterProfile();
-  pdf.OutputFolder = folder.path();
-  printers::UseProfiles({pdf}, 0);
-  Printer()->Refresh();
-  Printer()->SetPrinterIndex(0);
-  Printer()->ResetDeviceMode();
+  UsePdfPrinterIn(folder.path());
   Standard(120);
   rep->ReportTitle = "Δοκιμή"_a;
   rep->ShowProgress_ = true;
@@ -864,12 +860,7 @@ class BandRptFormTest : public BandRptTest, public ::testing::WithParamInterface
 
 TEST_P(BandRptFormTest, PrintsToThePdfPrinter) {
   TempFolder folder;
-  TPrinterProfile pdf = printers::PdfPrinterProfile();
-  pdf.OutputFolder = folder.path();
-  printers::UseProfiles({pdf}, 0);
-  Printer()->Refresh();
-  Printer()->SetPrinterIndex(0);
-  Printer()->ResetDeviceMode();
+  UsePdfPrinterIn(folder.path());
   rep->Page()->SetOrientation(GetParam());
   rep->Frame()->SetDrawTop(true);
   rep->Frame()->SetDrawBottom(true);

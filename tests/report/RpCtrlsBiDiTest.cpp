@@ -7,6 +7,7 @@
 
 #include "tests/platform/db/TestDatabase.h"
 #include "tests/report/BandRptFixture.h"
+#include "tests/report/RpTestSupport.h"
 
 namespace {
 
@@ -185,12 +186,7 @@ std::vector<PdfWord> PdfWords(const std::string& file) {
 // visual order, the first one on the right, against the mirrored edge.
 TEST_F(RpCtrlsBiDiTest, HebrewPrintsInVisualOrderAgainstTheRightEdge) {
   TempFolder folder;
-  TPrinterProfile pdf = printers::PdfPrinterProfile();
-  pdf.OutputFolder = folder.path();
-  printers::UseProfiles({pdf}, 0);
-  Printer()->Refresh();
-  Printer()->SetPrinterIndex(0);
-  Printer()->ResetDeviceMode();
+  UsePdfPrinterIn(folder.path());
   SysLocale.MiddleEast = true;
   TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 60);
   TRpLabel* label = AddControl<TRpLabel>(band, 200, 0, 1000, 60);
