@@ -12,8 +12,17 @@
 #include <vector>
 
 #include "platform/rtl/Cp1253.h"
+#include "tests/platform/rtl/TempFolder.h"
 
 namespace {
+
+// The benchmark's files go into a folder of its own, gone when it ends, so
+// two runs at once never write over each other's.
+inline const std::string& BenchFolder() {
+  static TempFolder folder;
+  return folder.path();
+}
+inline std::string BenchFile(const std::string& name) { return BenchFolder() + "/" + name; }
 
 class PlainPdf {
  public:

@@ -73,7 +73,7 @@ BENCHMARK(BM_ReportIntoPageStream)->Unit(benchmark::kMillisecond)->Iterations(1)
 void BM_ReportToPdfPrinter(benchmark::State& state) {
   Report r;
   TPrinterProfile pdf = printers::PdfPrinterProfile();
-  pdf.OutputFolder = "/tmp";
+  pdf.OutputFolder = BenchFolder();
   printers::UseProfiles({pdf}, 0);
   Printer()->Refresh();
   Printer()->SetPrinterIndex(0);
@@ -86,7 +86,7 @@ BENCHMARK(BM_ReportToPdfPrinter)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_PlainCairoSameText(benchmark::State& state) {
   for (auto _ : state) {
-    PlainPdf pdf("/tmp/report_bands_cairo.pdf");
+    PlainPdf pdf(BenchFile("report_bands_cairo.pdf").c_str());
     int i = 0;
     for (int page = 1; i < kLines; ++page) {
       for (int row = 0; row < 53 && i < kLines; ++row) pdf.Text(100, 160 + 50 * row, LineText(++i));
@@ -101,7 +101,7 @@ BENCHMARK(BM_PlainCairoSameText)->Unit(benchmark::kMillisecond)->Iterations(1);
 // the yardstick of the report's printing.
 void BM_PlainGlyphsSameText(benchmark::State& state) {
   for (auto _ : state) {
-    PlainGlyphPdf pdf("/tmp/report_bands_glyphs.pdf");
+    PlainGlyphPdf pdf(BenchFile("report_bands_glyphs.pdf").c_str());
     int i = 0;
     for (int page = 1; i < kLines; ++page) {
       for (int row = 0; row < 53 && i < kLines; ++row) pdf.Text(100, 160 + 50 * row, LineText(++i));
@@ -109,7 +109,7 @@ void BM_PlainGlyphsSameText(benchmark::State& state) {
       pdf.EndPage();
     }
   }
-  state.counters["bytes"] = FileBytes("/tmp/report_bands_glyphs.pdf");
+  state.counters["bytes"] = FileBytes(BenchFile("report_bands_glyphs.pdf").c_str());
 }
 BENCHMARK(BM_PlainGlyphsSameText)->Unit(benchmark::kMillisecond)->Iterations(1);
 

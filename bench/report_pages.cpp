@@ -147,9 +147,9 @@ void BM_Print1000StoredPages(benchmark::State& state) {
   printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
   Printer()->Refresh();
   auto p = StoredRun(1000);
-  p->Printer()->FileName = "/tmp/report_pages_bench.pdf";
+  p->Printer()->FileName = BenchFile("report_pages_bench.pdf");
   for (auto _ : state) p->Print();
-  state.counters["bytes"] = FileBytes("/tmp/report_pages_bench.pdf");
+  state.counters["bytes"] = FileBytes(BenchFile("report_pages_bench.pdf").c_str());
   printers::UseSystem();
 }
 BENCHMARK(BM_Print1000StoredPages)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -157,7 +157,7 @@ BENCHMARK(BM_Print1000StoredPages)->Unit(benchmark::kMillisecond)->Iterations(1)
 // The same text straight through cairo and pango at 600 dots per inch.
 void BM_PlainCairo1000Pages(benchmark::State& state) {
   for (auto _ : state) {
-    PlainPdf pdf("/tmp/report_pages_cairo.pdf");
+    PlainPdf pdf(BenchFile("report_pages_cairo.pdf").c_str());
     for (int page = 1; page <= 1000; ++page) {
       for (int i = 0; i < kLines; ++i) pdf.Text(200, 200 + 45 * i, LineText(page, i));
       pdf.EndPage();
@@ -170,13 +170,13 @@ BENCHMARK(BM_PlainCairo1000Pages)->Unit(benchmark::kMillisecond)->Iterations(1);
 // the yardstick of the stored pages' printing.
 void BM_PlainGlyphs1000Pages(benchmark::State& state) {
   for (auto _ : state) {
-    PlainGlyphPdf pdf("/tmp/report_pages_glyphs.pdf");
+    PlainGlyphPdf pdf(BenchFile("report_pages_glyphs.pdf").c_str());
     for (int page = 1; page <= 1000; ++page) {
       for (int i = 0; i < kLines; ++i) pdf.Text(200, 200 + 45 * i, LineText(page, i));
       pdf.EndPage();
     }
   }
-  state.counters["bytes"] = FileBytes("/tmp/report_pages_glyphs.pdf");
+  state.counters["bytes"] = FileBytes(BenchFile("report_pages_glyphs.pdf").c_str());
 }
 BENCHMARK(BM_PlainGlyphs1000Pages)->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -195,13 +195,13 @@ void BM_PlainGlyphsAtRecordAdvances(benchmark::State& state) {
   auto run = StoredRun(1000);
   const std::vector<std::vector<PlacedText>> pages = PlacedTexts(*run);
   for (auto _ : state) {
-    PlainGlyphPdf pdf("/tmp/report_pages_placed.pdf", pages[0][0].size);
+    PlainGlyphPdf pdf(BenchFile("report_pages_placed.pdf").c_str(), pages[0][0].size);
     for (const std::vector<PlacedText>& page : pages) {
       for (const PlacedText& t : page) pdf.Text(t.x, t.y, t.text, t.dx);
       pdf.EndPage();
     }
   }
-  state.counters["bytes"] = FileBytes("/tmp/report_pages_placed.pdf");
+  state.counters["bytes"] = FileBytes(BenchFile("report_pages_placed.pdf").c_str());
   printers::UseSystem();
 }
 BENCHMARK(BM_PlainGlyphsAtRecordAdvances)->Unit(benchmark::kMillisecond)->Iterations(1);
