@@ -129,18 +129,7 @@ void TRichContent::Replace(int start, int end, const AnsiString& text, int forma
   const TRichParaFormat kept = paras_[static_cast<size_t>(p2)];
   paras_.erase(paras_.begin() + p1, paras_.begin() + p2);
   const int delta = static_cast<int>(text.size()) - (end - start);
-  // Characters beyond the code page in the removed range go; those after
-  // it move.
-  if (!wide_.empty()) {
-    std::map<int, char16_t> moved;
-    for (const auto& [pos, ch] : wide_) {
-      if (pos < start)
-        moved.emplace(pos, ch);
-      else if (pos >= end)
-        moved.emplace(pos + delta, ch);
-    }
-    wide_.swap(moved);
-  }
+  if (!wide_.empty()) wide_ = WideAround(start, end, delta);
   text_.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), text);
   // One move of what follows, not two: a keystroke in a long text.
   const size_t removed = static_cast<size_t>(end - start);
@@ -259,18 +248,23 @@ TRichContent::TParagraphs TRichContent::Joined(TParagraphs before, const TParagr
   return before;
 }
 
+std::map<int, char16_t> TRichContent::WideAround(int start, int end, int delta) const {
+  std::map<int, char16_t> kept;
+  for (const auto& [pos, ch] : wide_) {
+    if (pos < start)
+      kept.emplace_hint(kept.end(), pos, ch);
+    else if (pos >= end)
+      kept.emplace_hint(kept.end(), pos + delta, ch);
+  }
+  return kept;
+}
+
 void TRichContent::PutParagraphs(int first, int count, const TParagraphs& those) {
   const auto [start, end] = ParagraphsRange(first, count);
   const int inserted = static_cast<int>(those.Text.size());
   const int delta = inserted - (end - start);
   if (!wide_.empty() || !those.Wide.empty()) {
-    std::map<int, char16_t> moved;
-    for (const auto& [pos, ch] : wide_) {
-      if (pos < start)
-        moved.emplace(pos, ch);
-      else if (pos >= end)
-        moved.emplace(pos + delta, ch);
-    }
+    std::map<int, char16_t> moved = WideAround(start, end, delta);
     for (const auto& [pos, ch] : those.Wide) moved.emplace(pos + start, ch);
     wide_.swap(moved);
   }

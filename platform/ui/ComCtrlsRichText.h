@@ -183,6 +183,9 @@ class TRichContent {
   // Keeps the paragraph starts in step with a replacement of [Start, End)
   // by Inserted characters.
   void MoveStarts(int start, int end, int inserted);
+  // The characters beyond the code page kept for a replacement of
+  // [Start, End) that moves what follows by Delta: those inside go.
+  std::map<int, char16_t> WideAround(int start, int end, int delta) const;
   AnsiString text_;
   std::vector<int> charFormats_;
   std::vector<TRichCharFormat> formats_;
