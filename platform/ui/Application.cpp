@@ -175,6 +175,9 @@ bool TApplication::ProcessMessage(TMsg& msg) {
       HideHint();
       StopHintTimer();
     }
+    // Escape ends a drag of a control where it is, whichever window has
+    // the keyboard; the key goes no further.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && CancelDrag()) return true;
     if (!MenuKeyboardHook(msg) && !IsKeyMsg(msg)) ui::DispatchMessage(msg);
     // A modal form whose ModalResult was set closes now (if its close
     // query lets it), wherever the loop runs.

@@ -138,6 +138,13 @@ void TControl::BeginDrag(bool Immediate, int Threshold) {
 
 bool TControl::Dragging() const { return TheDrag().source == this; }
 
+bool CancelDrag() {
+  TControl* source = TheDrag().source;
+  if (source == nullptr) return false;
+  source->EndDrag(false);
+  return true;
+}
+
 void TControl::EndDrag(bool Drop) {
   ControlDrag& d = TheDrag();
   if (d.source != this) return;

@@ -472,5 +472,9 @@ class TGraphicControl : public TControl {
 
 // The control that last received the mouse (CM_MOUSEENTER went to it).
 TControl* MouseControl();
+// Ends the drag of a control under way without a drop, as Escape does:
+// the control under the pointer is left and the source hears of no
+// target. False when no control is being dragged.
+bool CancelDrag();
 // Where the mouse is, in screen coordinates.
 BOOL GetCursorPos(TPoint* point);

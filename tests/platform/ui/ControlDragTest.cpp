@@ -136,4 +136,36 @@ TEST_F(ControlDragTest, ATargetFreedDuringTheDragIsForgotten) {
   EXPECT_EQ(drops[0].Sender, taker);
 }
 
+TEST_F(ControlDragTest, EscapeEndsTheDragWhereItIsWithoutADrop) {
+  // A control with the keyboard that wants Escape for itself still does
+  // not see it while a drag runs.
+  TEdit* edit = Add<TEdit>(10, 300, 100, 20);
+  int editKeys = 0;
+  edit->OnKeyDown = [&](TObject*, Word&, TShiftState) { ++editKeys; };
+  edit->SetFocus();
+  backend->PressMouse(*source, 20, 20);
+  backend->MoveMouse(*taker, 30, 40);
+  ASSERT_TRUE(source->Dragging());
+  ASSERT_EQ(Screen->Cursor(), crDrag);
+  backend->PressKey(VK_ESCAPE);
+  EXPECT_FALSE(source->Dragging());
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  EXPECT_EQ(editKeys, 0);
+  ASSERT_FALSE(overs.empty());
+  EXPECT_EQ(overs.back().Sender, taker);
+  EXPECT_EQ(overs.back().State, dsDragLeave);
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_EQ(ends[0].Other, nullptr);
+  // The release that follows is a plain one: nothing is dropped.
+  const size_t asked = overs.size();
+  backend->ReleaseMouse(*taker, 30, 40);
+  EXPECT_TRUE(drops.empty());
+  EXPECT_EQ(overs.size(), asked);
+  EXPECT_EQ(ends.size(), 1u);
+  // Without a drag Escape is the control's again.
+  backend->PressKey(VK_ESCAPE);
+  EXPECT_EQ(editKeys, 1);
+  EXPECT_FALSE(CancelDrag());
+}
+
 }  // namespace
