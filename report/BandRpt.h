@@ -490,6 +490,8 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   bool PrevShowSearch = false;
   TRpZoomState PrevInitialZoom = rpZoomToFit;
   TPrevSaveType PreviewDefaultSaveType = stRPP;
+  // The preview's printer set-up, once confirmed, goes on to print.
+  bool PrintAfterSetup = false;
   TNotifyEvent OnPrevXEvent;
   TRpStandPrevEvent OnStandPrevEvent;
   std::function<void(TObject* sender)> AfterPreview;

@@ -219,6 +219,10 @@ class TRpStandardPreview : public TForm {
   void DoCopy();
   void DoPrintSetup();
   void DoPrint();
+  // The set-up dialog; true when it was confirmed.
+  bool RunPrintSetup();
+  // Prints as the window's switch says, without asking first.
+  void PrintNow();
   void DoSave();
   void DoLoad();
   void DoCancel();

@@ -113,16 +113,21 @@ void TRpStandardPreview::DoCopy() {
 }
 
 void TRpStandardPreview::DoPrintSetup() {
-  if (printer_ == nullptr) return;
+  // A report that asks for it prints as soon as its set-up is confirmed.
+  if (RunPrintSetup() && report_ != nullptr && report_->PrintAfterSetup) PrintNow();
+}
+
+bool TRpStandardPreview::RunPrintSetup() {
+  if (printer_ == nullptr) return false;
   ::Printer()->Refresh();
   if (report_ != nullptr) {
     report_->PrinterSetupDialog();
-    if (report_->Tag == 1) return;
+    if (report_->Tag == 1) return false;
     // The pages shown print with the choices, whichever printer ran them.
     if (report_->RpPrinter() != printer_) report_->ApplyDialogSettings(*printer_);
     // Printing runs the report again: it prints with the same choices.
     if (!RpPreviewPrintsPages) report_->TakeDialogSettings();
-    return;
+    return true;
   }
   TRpPrintDialog dialog(nullptr);
   dialog.MinPage = 1;
@@ -131,7 +136,7 @@ void TRpStandardPreview::DoPrintSetup() {
   dialog.ToPage = printer_->PageCount();
   if (!dialog.Execute()) {
     Tag = 1;
-    return;
+    return false;
   }
   Tag = 0;
   printer_->SetPrinterIndex(::Printer()->PrinterIndex());
@@ -139,15 +144,16 @@ void TRpStandardPreview::DoPrintSetup() {
   const bool range = dialog.PrintRange == prPageNums;
   printer_->FirstPage = range ? dialog.FromPage : 0;
   printer_->LastPage = range ? dialog.ToPage : 0;
+  return true;
 }
 
 void TRpStandardPreview::DoPrint() {
   if (printer_ == nullptr) return;
-  if (!PrintSetup->Visible()) {
-    DoPrintSetup();
-    const bool cancelled = report_ != nullptr ? report_->Tag == 1 : Tag == 1;
-    if (cancelled) return;
-  }
+  if (!PrintSetup->Visible() && !RunPrintSetup()) return;
+  PrintNow();
+}
+
+void TRpStandardPreview::PrintNow() {
   RpPreviewPrintsPages = chkMetafile->Checked();
   if (RaiseEvent(3, "Print")) return;
   if (!RpPreviewPrintsPages && report_ != nullptr && !printer_->LoadedFromFile()) {

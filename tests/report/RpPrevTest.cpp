@@ -440,6 +440,48 @@ TEST_F(RpPrevTest, PrintsThroughTheDialogToThePdfPrinter) {
   EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
+// The set-up button, once shown, only sets up; a report that asks for it
+// prints as soon as the set-up is confirmed, and a cancelled set-up prints
+// nothing either way.
+TEST_F(RpPrevTest, TheSetUpPrintsAfterwardsOnlyWhenTheReportAsks) {
+  TRpStandardPreview& w = Preview(120);
+  w.PrintSetup->SetVisible(true);
+  auto pdfs = [&] {
+    int n = 0;
+    for (const auto& f : std::filesystem::directory_iterator(folder.path()))
+      n += f.path().extension() == ".pdf";
+    return n;
+  };
+  auto confirm = [&](const char* button) {
+    backend->ExpectModal("Εκτύπωση"_a, [&, button](TCustomForm& f) {
+      Found<TEdit>(f, "Copies").SetText("2");
+      backend->Click(Found<TButton>(f, button), 3, 3);
+    });
+  };
+  struct Case {
+    bool asks;
+    const char* button;
+    int printed;
+  };
+  const Case cases[] = {{false, "OkButton", 0}, {true, "CancelButton", 0}, {true, "OkButton", 1}};
+  for (const Case& c : cases) {
+    rep->PrintAfterSetup = c.asks;
+    for (const auto& f : std::filesystem::directory_iterator(folder.path()))
+      std::filesystem::remove(f.path());
+    printers::ClearJobLog();
+    confirm(c.button);
+    w.PrintSetup->Click();
+    EXPECT_EQ(backend->PendingAnswers(), 0);
+    EXPECT_EQ(pdfs(), c.printed) << c.asks << " " << c.button;
+    EXPECT_EQ(rep->Tag, c.button == std::string("OkButton") ? 0 : 1);
+  }
+  // The job printed after the set-up carries what it chose, and the
+  // set-up ran once.
+  ASSERT_EQ(printers::JobLog().size(), 1u);
+  EXPECT_EQ(printers::JobLog()[0].Mode.dmCopies, 2);
+  for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
+}
+
 TEST_F(RpPrevTest, TheProgressWindowCancelsAPrintRun) {
   rep->ShowProgress_ = true;
   during = [&](int record) {
