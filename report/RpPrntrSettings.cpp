@@ -76,7 +76,15 @@ void TPrinterSettings::ApplySettings() {
   mode.dmFields |= DM_PAPERLENGTH | DM_PAPERWIDTH;
   mode.dmPaperLength = PaperLength();
   mode.dmPaperWidth = PaperWidth();
-  if (paper && paperSize_ != TRpPaperSize::Default) {
+  // A paper asked for by its code (the one picked in the print dialog)
+  // is the sheet: the length and width go with it, or the report's own
+  // sheet would override the choice.
+  const TRpPaperSize coded = UseCustomPaperCode ? RpPaperOfCode(CustomPaperCode) : TRpPaperSize::Default;
+  if (paper && coded != TRpPaperSize::Default && coded != TRpPaperSize::Custom) {
+    mode.dmPaperLength = static_cast<int>(Round(RpPaperInfo(coded).Length * 10));
+    mode.dmPaperWidth = static_cast<int>(Round(RpPaperInfo(coded).Width * 10));
+  }
+  if (paper && (paperSize_ != TRpPaperSize::Default || coded != TRpPaperSize::Default)) {
     mode.dmPaperSize = UseCustomPaperCode ? CustomPaperCode : RpPaperInfo(paperSize_).Code;
   }
   mode.dmFields |= DM_COPIES;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "report/RpPrntrSettings.h"
 #include "tests/platform/rtl/TempFolder.h"
 
@@ -117,6 +119,38 @@ TEST_F(RpPrntrSettingsTest, AppliedSettingsReachTheJob) {
   settings.OnApplyPrinterSettings = [](TPrinterSettings*, bool& cancel, TDeviceMode*) { cancel = true; };
   settings.ApplySettings();
   EXPECT_EQ(printer.DeviceMode().dmCopies, 2);
+}
+
+// A paper asked for by its code is the job's sheet, whatever the report's
+// own; a code of no known paper leaves the report's sheet.
+TEST_F(RpPrntrSettingsTest, APaperAskedForByItsCodeIsTheSheet) {
+  struct Case {
+    TRpPaperSize own;
+    bool byCode;
+    int code;
+    int paperCode, width, length;
+  } const cases[] = {
+      {TRpPaperSize::A4, false, DMPAPER_A5, DMPAPER_A4, 2100, 2970},
+      {TRpPaperSize::A4, true, DMPAPER_A5, DMPAPER_A5, 1480, 2100},
+      {TRpPaperSize::A4, true, DMPAPER_LETTER, DMPAPER_LETTER, 2159, 2794},
+      {TRpPaperSize::Default, true, DMPAPER_A3, DMPAPER_A3, 2970, 4200},
+      {TRpPaperSize::A4, true, 300, 300, 2100, 2970},
+  };
+  for (const Case& c : cases) {
+    TPrinter printer;
+    TPrinterSettings settings;
+    settings.SetPrinter(&printer);
+    settings.SetPaperSize(c.own);
+    settings.UseCustomPaperCode = c.byCode;
+    settings.CustomPaperCode = c.code;
+    settings.ApplySettings();
+    const TDeviceMode& mode = printer.DeviceMode();
+    EXPECT_EQ(mode.dmPaperSize, c.paperCode) << c.code;
+    EXPECT_EQ(mode.dmPaperWidth, c.width) << c.code;
+    EXPECT_EQ(mode.dmPaperLength, c.length) << c.code;
+    // The device measures the sheet the job goes out on.
+    EXPECT_EQ(printer.GetDeviceCaps(PHYSICALWIDTH), std::lround(c.width / 254.0 * 600)) << c.code;
+  }
 }
 
 TEST(RpPrinterSettingsDefaults, AsAReportStoresThem) {
