@@ -1,10 +1,12 @@
 #include "platform/print/Printers.h"
 
 #include <cups/cups.h>
+#include <cups/ppd.h>
 #include <cups/pwg.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
@@ -54,6 +56,77 @@ AnsiString HomeFolder() {
   return GetProgramFolder();
 }
 
+// The system's code of a tray the queue names: the standard trays by
+// their usual names, any other one a code of its own from DMBIN_USER on.
+int TrayCode(const std::string& name, int& nextOwn) {
+  std::string key;
+  for (char c : name)
+    if (std::isalnum(static_cast<unsigned char>(c)))
+      key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  static const std::pair<const char*, int> kStandard[] = {
+      {"auto", 7},     {"automatic", 7},      {"autoselect", 7}, {"upper", 1},  {"top", 1},
+      {"lower", 2},    {"bottom", 2},         {"middle", 3},     {"manual", 4}, {"manualfeed", 4},
+      {"envelope", 5}, {"largecapacity", 11}, {"cassette", 14}};
+  for (const auto& [standard, code] : kStandard)
+    if (key == standard) return code;
+  return nextOwn++;
+}
+
+// The trays and papers the queue's own description lists: the choices of
+// its PPD where it has one, else the sources its server reports.
+void ReadQueueTrays(cups_dest_t& dest, TPrinterProfile& p) {
+  int nextOwn = DMBIN_USER;
+  if (const char* file = cupsGetPPD2(CUPS_HTTP_DEFAULT, dest.name)) {
+    ppd_file_t* ppd = ppdOpenFile(file);
+    ::unlink(file);
+    if (ppd != nullptr) {
+      if (ppd_option_t* slots = ppdFindOption(ppd, "InputSlot")) {
+        for (int i = 0; i < slots->num_choices; ++i) {
+          const ppd_choice_t& c = slots->choices[i];
+          const int code = TrayCode(c.choice, nextOwn);
+          p.Bins.push_back({code, cp1253::FromUtf8(*c.text ? c.text : c.choice), "InputSlot", c.choice});
+          if (std::string(c.choice) == slots->defchoice) p.Defaults.dmDefaultSource = code;
+        }
+      }
+      std::vector<int> papers;
+      for (int i = 0; i < ppd->num_sizes; ++i) {
+        const ppd_size_t& size = ppd->sizes[i];
+        for (const TPaperSize& known : StandardPaperSizes())
+          if (std::abs(known.WidthMM - size.width * 25.4 / 72) < 1 &&
+              std::abs(known.LengthMM - size.length * 25.4 / 72) < 1) {
+            if (std::find(papers.begin(), papers.end(), known.Code) == papers.end())
+              papers.push_back(known.Code);
+            break;
+          }
+      }
+      if (!papers.empty()) p.PaperCodes = papers;
+      ppdClose(ppd);
+    }
+  }
+  if (!p.Bins.empty()) return;
+  if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, &dest)) {
+    ipp_attribute_t* sources = cupsFindDestSupported(CUPS_HTTP_DEFAULT, &dest, info, CUPS_MEDIA_SOURCE);
+    ipp_attribute_t* chosen = cupsFindDestDefault(CUPS_HTTP_DEFAULT, &dest, info, CUPS_MEDIA_SOURCE);
+    const char* standing = chosen != nullptr ? ippGetString(chosen, 0, nullptr) : nullptr;
+    for (int i = 0; sources != nullptr && i < ippGetCount(sources); ++i) {
+      const char* source = ippGetString(sources, i, nullptr);
+      if (source == nullptr) continue;
+      const int code = TrayCode(source, nextOwn);
+      const char* shown = cupsLocalizeDestValue(CUPS_HTTP_DEFAULT, &dest, info, CUPS_MEDIA_SOURCE, source);
+      p.Bins.push_back({code, cp1253::FromUtf8(shown != nullptr ? shown : source), "media-source", source});
+      if (standing != nullptr && std::string(standing) == source) p.Defaults.dmDefaultSource = code;
+    }
+    cupsFreeDestInfo(info);
+  }
+  if (!p.Bins.empty()) return;
+  // A queue that names no trays is asked for the standard ones; one the
+  // printer lacks is left to its own choice.
+  p.Bins = {{7, "Automatically Select", "media-source", "auto"},
+            {1, "Upper", "media-source", "top"},
+            {2, "Lower", "media-source", "bottom"},
+            {4, "Manual Feed", "media-source", "manual"}};
+}
+
 std::vector<TPrinterProfile> CupsProfiles(int& defaultIndex) {
   std::vector<TPrinterProfile> result;
   cups_dest_t* dests = nullptr;
@@ -65,11 +138,9 @@ std::vector<TPrinterProfile> CupsProfiles(int& defaultIndex) {
     p.Driver = "CUPS";
     p.Port = p.Name;
     p.PaperCodes = {DMPAPER_A4, DMPAPER_A3, DMPAPER_A5, DMPAPER_LETTER, DMPAPER_LEGAL};
-    // The sources a queue may be asked for by their standard names; one
-    // the printer lacks is left to its own choice.
-    p.Bins = {{7, "Automatically Select"}, {1, "Upper"}, {2, "Lower"}, {4, "Manual Feed"}};
     p.Defaults.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_COPIES |
                           DM_DUPLEX | DM_COLLATE | DM_DEFAULTSOURCE | DM_COLOR | DM_PRINTQUALITY;
+    ReadQueueTrays(dests[i], p);
     if (dests[i].is_default) defaultIndex = static_cast<int>(result.size());
     result.push_back(std::move(p));
   }
@@ -394,8 +465,9 @@ AnsiString FileTitle(const AnsiString& title) {
 
 // The sheet, its source, the resolution and the colour, as a queue of
 // Cups names them.
-std::vector<std::pair<const char*, std::string>> QueueOptions(const TDeviceMode& m) {
-  std::vector<std::pair<const char*, std::string>> out;
+std::vector<std::pair<std::string, std::string>> QueueOptions(const TDeviceMode& m,
+                                                              const std::vector<TPrinterBin>& bins) {
+  std::vector<std::pair<std::string, std::string>> out;
   if (m.dmFields & (DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH)) {
     double widthMM, lengthMM;
     SheetOf(m, widthMM, lengthMM);
@@ -407,7 +479,12 @@ std::vector<std::pair<const char*, std::string>> QueueOptions(const TDeviceMode&
     else if (pwgFormatSizeName(name, sizeof name, "custom", nullptr, width, length, nullptr))
       out.emplace_back("media", name);
   }
-  if (m.dmFields & DM_DEFAULTSOURCE) {
+  const auto tray = std::find_if(bins.begin(), bins.end(), [&](const TPrinterBin& bin) {
+    return bin.Code == m.dmDefaultSource && !bin.Option.empty();
+  });
+  if ((m.dmFields & DM_DEFAULTSOURCE) && tray != bins.end()) {
+    out.emplace_back(tray->Option, tray->Value);
+  } else if (m.dmFields & DM_DEFAULTSOURCE) {
     static const std::pair<int, const char*> kSources[] = {
         {1, "top"},      {2, "bottom"}, {3, "middle"},         {4, "manual"},
         {5, "envelope"}, {7, "auto"},   {11, "large-capacity"}};
@@ -458,8 +535,8 @@ void TPrinter::Deliver(const std::string& pdf, TPrintJobRecord& record) {
   if (mode_.dmDuplex == DMDUP_HORIZONTAL)
     count = cupsAddOption("sides", "two-sided-short-edge", count, &options);
   if (mode_.dmCollate) count = cupsAddOption("collate", "true", count, &options);
-  for (const auto& [name, value] : QueueOptions(mode_))
-    count = cupsAddOption(name, value.c_str(), count, &options);
+  for (const auto& [name, value] : QueueOptions(mode_, p.Bins))
+    count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
   int job = written ? cupsPrintFile2(CUPS_HTTP_DEFAULT, cp1253::ToUtf8(p.Name).c_str(), spool,
                                      cp1253::ToUtf8(Title).c_str(), count, options)
                     : 0;

@@ -29,6 +29,8 @@ constexpr std::uint32_t DM_ORIENTATION = 0x1, DM_PAPERSIZE = 0x2, DM_PAPERLENGTH
 constexpr int DMORIENT_PORTRAIT = 1, DMORIENT_LANDSCAPE = 2;
 constexpr int DMPAPER_LETTER = 1, DMPAPER_LEGAL = 5, DMPAPER_A3 = 8, DMPAPER_A4 = 9, DMPAPER_A5 = 11,
               DMPAPER_USER = 256;
+// Trays of its own a printer names have codes from here on.
+constexpr int DMBIN_USER = 256;
 constexpr int DMDUP_SIMPLEX = 1, DMDUP_VERTICAL = 2, DMDUP_HORIZONTAL = 3;
 constexpr int DMCOLOR_MONOCHROME = 1, DMCOLOR_COLOR = 2;
 
@@ -60,8 +62,13 @@ const std::vector<TPaperSize>& StandardPaperSizes();
 std::optional<TPaperSize> PaperSizeOf(int code);
 
 struct TPrinterBin {
+  TPrinterBin(int code, AnsiString name, std::string option = {}, std::string value = {})
+      : Code(code), Name(std::move(name)), Option(std::move(option)), Value(std::move(value)) {}
   int Code;
   AnsiString Name;
+  // How a print server is asked for it: the option and its value (the
+  // queue's own name for the tray); empty when it has none.
+  std::string Option, Value;
 };
 
 // How the machine describes one printer.

@@ -92,11 +92,13 @@ class PrivateCups {
   }
   std::string Server() const { return "127.0.0.1:" + std::to_string(port); }
   // Adds the queue once the scheduler answers.
-  bool AddQueue(const std::string& name, const std::string& output) {
+  // Model is how lpadmin is told the printer's description: a raw queue
+  // by default, or "-P file" for a PPD of its own.
+  bool AddQueue(const std::string& name, const std::string& output, const std::string& model = "-m raw") {
     for (int attempt = 0; attempt < 100; ++attempt) {
       int status = -1;
-      RunCommand("CUPS_SERVER=" + Server() + " lpadmin -p " + name + " -E -v capture:" + output +
-                     " -m raw >/dev/null 2>&1",
+      RunCommand("CUPS_SERVER=" + Server() + " lpadmin -p " + name + " -E -v capture:" + output + " " +
+                     model + " >/dev/null 2>&1",
                  &status);
       if (status == 0) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -223,20 +225,164 @@ TEST_F(RpPrintDialogCupsTest, AnotherPrinterKeepsTheCopiesChosen) {
     EXPECT_EQ(rep->DialogSettings.ColorOption, DMCOLOR_MONOCHROME);
     printers::ClearJobLog();
     pages.Print();
-    // The paper code chosen goes with the job; the sheet's own length and
-    // width, those of the report's page, override it as on the system.
+    // The paper chosen is the job's sheet, not the report's own A4.
     ASSERT_EQ(printers::JobLog().size(), 1u);
     EXPECT_EQ(printers::JobLog()[0].Mode.dmPaperSize, DMPAPER_A5);
+    EXPECT_EQ(printers::JobLog()[0].Mode.dmPaperWidth, 1480);
+    EXPECT_EQ(printers::JobLog()[0].Mode.dmPaperLength, 2100);
   }
   EXPECT_EQ(ArrivedCopies(second), "2") << RunCommand("cat '" + cups.folder.path() + "/log/error_log'");
   std::ifstream in(second + ".options");
   std::string options;
   std::getline(in, options);
-  for (const char* asked : {"media=iso_a4_210x297mm", "media-source=bottom", "printer-resolution=300x300dpi",
+  for (const char* asked : {"media=iso_a5_148x210mm", "media-source=bottom", "printer-resolution=300x300dpi",
                             "sides=two-sided-long-edge", "print-color-mode=monochrome", "collate"})
     EXPECT_NE((" " + options + " ").find(std::string(" ") + asked + " "), std::string::npos)
         << asked << " in " << options;
   EXPECT_NE(access(first.c_str(), F_OK), 0);
+  unsetenv("CUPS_SERVER");
+  cupsSetServer(nullptr);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+}  // namespace
+
+namespace {
+
+// A printer's description with trays and papers of its own; the PDF it is
+// sent goes to its device as it is.
+constexpr const char* kTraysPpd = R"ppd(*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "TRAYS.PPD"
+*Manufacturer: "Test"
+*Product: "(Trays)"
+*ModelName: "Test Trays"
+*ShortNickName: "Test Trays"
+*NickName: "Test Trays"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: False
+*DefaultColorSpace: Gray
+*FileSystem: False
+*Throughput: "1"
+*TTRasterizer: Type42
+*cupsFilter2: "application/pdf application/vnd.cups-pdf 0 -"
+*OpenUI *PageSize/Media Size: PickOne
+*OrderDependency: 10 AnySetup *PageSize
+*DefaultPageSize: A4
+*PageSize A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*PageSize A5/A5: "<</PageSize[420 595]>>setpagedevice"
+*PageSize Letter/US Letter: "<</PageSize[612 792]>>setpagedevice"
+*CloseUI: *PageSize
+*OpenUI *PageRegion: PickOne
+*OrderDependency: 10 AnySetup *PageRegion
+*DefaultPageRegion: A4
+*PageRegion A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*PageRegion A5/A5: "<</PageSize[420 595]>>setpagedevice"
+*PageRegion Letter/US Letter: "<</PageSize[612 792]>>setpagedevice"
+*CloseUI: *PageRegion
+*DefaultImageableArea: A4
+*ImageableArea A4/A4: "12 12 583 830"
+*ImageableArea A5/A5: "12 12 408 583"
+*ImageableArea Letter/US Letter: "12 12 600 780"
+*DefaultPaperDimension: A4
+*PaperDimension A4/A4: "595 842"
+*PaperDimension A5/A5: "420 595"
+*PaperDimension Letter/US Letter: "612 792"
+*OpenUI *InputSlot/Paper Source: PickOne
+*OrderDependency: 20 AnySetup *InputSlot
+*DefaultInputSlot: Tray2
+*InputSlot Tray2/Tray 2 (500 sheets): "<</MediaPosition 1>>setpagedevice"
+*InputSlot Tray3/Tray 3 (2000 sheets): "<</MediaPosition 2>>setpagedevice"
+*InputSlot Upper/Upper Tray: "<</MediaPosition 3>>setpagedevice"
+*CloseUI: *InputSlot
+*DefaultFont: Courier
+*Font Courier: Standard "(002.004S)" Standard ROM
+)ppd";
+
+// The trays a queue lists are the printer's: the dialog offers them by
+// their own names, and the one chosen is asked of the queue by its own
+// name; a raw queue that lists none offers the standard four.
+TEST_F(RpPrintDialogCupsTest, TheQueuesOwnTraysAndPapersAreOffered) {
+  ASSERT_TRUE(Have("/usr/sbin/cupsd")) << "cupsd (cups-daemon) is needed";
+  ASSERT_TRUE(Have("lpadmin")) << "lpadmin (cups-client) is needed";
+  PrivateCups cups;
+  ASSERT_GT(cups.pid, 0);
+  const std::string ppd = cups.folder.path() + "/trays.ppd", out = cups.folder.path() + "/out/trays.pdf";
+  WriteFile(ppd, kTraysPpd);
+  ASSERT_TRUE(cups.AddQueue("rptrays", out, "-P '" + ppd + "'"));
+  ASSERT_TRUE(cups.AddQueue("rpraw", cups.folder.path() + "/out/raw.pdf"));
+  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
+  cupsSetServer(nullptr);
+  printers::UseSystem();
+  Printer()->Refresh();
+  const int trays = Printer()->Printers()->IndexOf("rptrays"), raw = Printer()->Printers()->IndexOf("rpraw");
+  ASSERT_GE(trays, 0);
+  ASSERT_GE(raw, 0);
+  auto names = [](int index) {
+    std::vector<std::string> out;
+    for (const TPrinterBin& bin : printers::Profiles()[static_cast<size_t>(index)].Bins)
+      out.push_back(cp1253::ToUtf8(bin.Name));
+    return out;
+  };
+  EXPECT_EQ(names(trays),
+            (std::vector<std::string>{"Tray 2 (500 sheets)", "Tray 3 (2000 sheets)", "Upper Tray"}));
+  EXPECT_EQ(names(raw), (std::vector<std::string>{"Automatically Select", "Upper", "Lower", "Manual Feed"}));
+  const TPrinterProfile& profile = printers::Profiles()[static_cast<size_t>(trays)];
+  EXPECT_EQ(profile.PaperCodes, (std::vector<int>{DMPAPER_A4, DMPAPER_A5, DMPAPER_LETTER}));
+  // A tray of the printer's own takes a code of its own; the standard one
+  // keeps the system's; the printer's default tray is the one it starts on.
+  ASSERT_EQ(profile.Bins.size(), 3u);
+  EXPECT_EQ(profile.Bins[0].Code, DMBIN_USER);
+  EXPECT_EQ(profile.Bins[1].Code, DMBIN_USER + 1);
+  EXPECT_EQ(profile.Bins[2].Code, 1);
+  EXPECT_EQ(profile.Defaults.dmDefaultSource, DMBIN_USER);
+  Printer()->SetPrinterIndex(trays);
+  {
+    TBandRep* rep = new TBandRep(Form.get());
+    rep->SetParent(Form.get());
+    rep->PrinterSettings.PrinterIndex = trays;
+    rep->Bands()->SetHasDetail(true);
+    auto* label = new TRpLabel(Form.get());
+    label->SetParent(rep->Bands()->Band(TBandRepBands::iDetail));
+    label->SetCaption("Τρίτος δίσκος"_a);
+    TRpPrinter pages(rep);
+    rep->RunInto(&pages);
+    ASSERT_EQ(pages.Status(), rpsFinished);
+    rep->SetRpPrinter(&pages);
+    std::vector<std::string> offered;
+    backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
+      auto& bins = Found<TComboBox>(f, "BinList");
+      for (int i = 0; i < bins.Items()->Count(); ++i) offered.push_back(cp1253::ToUtf8(bins.Items()->Get(i)));
+      EXPECT_EQ(cp1253::ToUtf8(bins.Text()), "Tray 2 (500 sheets)");
+      Choose(bins, "Tray 3 (2000 sheets)");
+      Choose(Found<TComboBox>(f, "PaperList"), "A5 (148 x 210 mm)");
+      backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
+    });
+    rep->PrinterSetupDialog();
+    rep->SetRpPrinter(nullptr);
+    EXPECT_EQ(offered, names(trays));
+    EXPECT_EQ(rep->Tag, 0);
+    EXPECT_EQ(rep->DialogSettings.CustomBinCode, DMBIN_USER + 1);
+    printers::ClearJobLog();
+    pages.Print();
+    ASSERT_EQ(printers::JobLog().size(), 1u);
+    EXPECT_EQ(printers::JobLog()[0].Mode.dmDefaultSource, DMBIN_USER + 1);
+  }
+  EXPECT_EQ(ArrivedCopies(out), "1") << RunCommand("cat '" + cups.folder.path() + "/log/error_log'");
+  std::ifstream in(out + ".options");
+  std::string options;
+  std::getline(in, options);
+  for (const char* asked : {"InputSlot=Tray3", "media=iso_a5_148x210mm"})
+    EXPECT_NE((" " + options + " ").find(std::string(" ") + asked + " "), std::string::npos)
+        << asked << " in " << options;
+  std::string text;
+  ASSERT_TRUE(PdfText(out, text));
+  EXPECT_NE(text.find("Τρίτος δίσκος"), std::string::npos);
   unsetenv("CUPS_SERVER");
   cupsSetServer(nullptr);
   printers::UseSystem();
