@@ -12,6 +12,7 @@
 #include "platform/backend/Backends.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Panels.h"
 #include "report/RpCtrls.h"
 #include "report/RpEnvEd.h"
 #include "report/RpExprEd.h"
@@ -31,8 +32,14 @@ void ShowDesign(bool characters) {
   TForm form(nullptr);
   form.SetCaption("Σχέδιο εκτύπωσης"_a);
   form.SetBounds(0, 0, 860, 700);
+  // A page is larger than the window: the view scrolls over it.
+  auto* view = new TScrollBox(&form);
+  view->SetParent(&form);
+  view->SetAlign(alClient);
+  view->HorzScrollBar().Increment = 16;
+  view->VertScrollBar().Increment = 16;
   TBandRep* report = new TBandRep(&form);
-  report->SetParent(&form);
+  report->SetParent(view);
   report->SetUnits(TRpUnit::MM);
   report->Frame()->SetDrawLeft(true);
   report->Frame()->SetDrawRight(true);

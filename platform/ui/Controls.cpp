@@ -696,6 +696,7 @@ bool TWinControl::ContainsControl(const TControl* c) const {
 }
 
 TControl* TWinControl::ControlAtPos(TPoint pos, bool allowDisabled, bool allowWinControls) const {
+  if (const std::optional<TRect> area = ChildrenArea(); area && !PtInRect(*area, pos)) return nullptr;
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
     TControl* c = *it;
     if (c->IsWindowed() && !allowWinControls) continue;

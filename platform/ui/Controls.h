@@ -323,6 +323,9 @@ class TWinControl : public TControl, public TWindowTarget {
   // The visible, enabled child under a client point; graphic controls too
   // when AllowDisabled / windowed ones only as asked.
   TControl* ControlAtPos(TPoint pos, bool allowDisabled, bool allowWinControls = false) const;
+  // Where the children show and take the mouse, in client coordinates;
+  // none: anywhere in the window. A scroll box keeps its bars to itself.
+  virtual std::optional<TRect> ChildrenArea() const { return std::nullopt; }
   // The deepest control (of any kind) under a client point.
   TControl* DeepestControlAt(TPoint pos);
 

@@ -236,6 +236,8 @@ class TScrollingWinControl : public TCustomControl {
   void UpdateScrollBars();
   void AlignControls(TControl* AControl, TRect& Rect) override;
   void Dispatch(TMessage& Message) override;
+  // The view: children neither cover the bars nor take their clicks.
+  std::optional<TRect> ChildrenArea() const override { return ViewArea(); }
 
  protected:
   // The area inside the border (bars included).

@@ -115,10 +115,12 @@ class TPaintPass {
     const TRect own =
         IntersectRect(whole, Bounds(origin.X, origin.Y, w->Width() - offset.X, w->Height() - offset.Y));
     PaintOwn(w, origin, own);
+    const std::optional<TRect> area = w->ChildrenArea();
+    const TRect children = area ? IntersectRect(whole, OffsetRect(*area, origin.X, origin.Y)) : whole;
     for (int i = 0; i < w->ControlCount(); ++i) {
       TControl* c = w->Controls(i);
       if (!c->IsWindowed() || !c->Visible()) continue;
-      PaintTree(static_cast<TWinControl*>(c), Point(origin.X + c->Left(), origin.Y + c->Top()), whole);
+      PaintTree(static_cast<TWinControl*>(c), Point(origin.X + c->Left(), origin.Y + c->Top()), children);
     }
   }
 
@@ -153,13 +155,18 @@ class TPaintPass {
         for (const TRect& r : *shape) inClient.push_back(OffsetRect(r, -offset.X, -offset.Y));
         clip = IntersectRegions(clip, inClient);
       }
+      // Children show only within the window's area for them (a scroll
+      // box's view): beyond it, the window paints (its bars).
+      const std::optional<TRect> area = w->ChildrenArea();
+      const auto shown = [&](const TRect& r) { return area ? IntersectRect(r, *area) : r; };
       for (int i = 0; i < w->ControlCount(); ++i) {
         TControl* c = w->Controls(i);
         if (!c->IsWindowed() || !c->Visible()) continue;
         if (const TRegion* shape = static_cast<TWinControl*>(c)->WindowRgn()) {
-          for (const TRect& r : *shape) clip = ui::SubtractRect(clip, OffsetRect(r, c->Left(), c->Top()));
+          for (const TRect& r : *shape)
+            clip = ui::SubtractRect(clip, shown(OffsetRect(r, c->Left(), c->Top())));
         } else {
-          clip = ui::SubtractRect(clip, c->BoundsRect());
+          clip = ui::SubtractRect(clip, shown(c->BoundsRect()));
         }
       }
       canvas.SelectClipRgn(&clip);

@@ -195,4 +195,37 @@ TEST_F(PanelsTest, AScrollBoxsBarsStayVisibleOverALargerPicture) {
   EXPECT_NE(PixelOf(*box, 90, 150 - 2 - kScrollBarSize / 2), ColorToRGB(clRed));
 }
 
+// A box filling its form follows the form's size: narrower and shorter
+// than its contents it shows both bars whole, inside the form.
+TEST_F(PanelsTest, AScrollBoxFillingItsFormFollowsTheFormsSize) {
+  Form->SetBounds(0, 0, 860, 700);
+  auto* box = Add<TScrollBox>(0, 0, 10, 10);
+  box->SetAlign(alClient);
+  auto* page = Add<TPanel>(0, 0, 600, 900, box);
+  page->SetColor(clRed);
+  ShowForm();
+  EXPECT_FALSE(box->HorzScrollBar().IsScrollBarVisible());
+  EXPECT_TRUE(box->VertScrollBar().IsScrollBarVisible());
+  Form->SetBounds(0, 0, 450, 500);
+  Application->ProcessMessages();
+  EXPECT_EQ(box->BoundsRect(), Form->ClientRect());
+  EXPECT_TRUE(box->HorzScrollBar().IsScrollBarVisible());
+  EXPECT_TRUE(box->VertScrollBar().IsScrollBarVisible());
+  // Each bar is whole, at the form's edges.
+  const TRect client = Form->ClientRect();
+  ASSERT_EQ(PixelOf(*box, 60, 60), ColorToRGB(clRed));
+  EXPECT_EQ(PixelOf(*box, client.Width() - 2 - kScrollBarSize / 2, 60), ColorToRGB(clBtnFace));
+  EXPECT_EQ(PixelOf(*box, 90, client.Height() - 2 - kScrollBarSize / 2), ColorToRGB(clBtnFace));
+  box->VertScrollBar().SetPosition(10000);
+  EXPECT_EQ(page->Top() + page->Height(), client.Height() - 2 - kScrollBarSize);
+  // The bar takes its clicks, though the page lies under it.
+  box->VertScrollBar().SetPosition(0);
+  int pageClicks = 0;
+  page->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++pageClicks; };
+  backend->Click(*Form, client.Width() - 2 - kScrollBarSize / 2,
+                 client.Height() - 2 - kScrollBarSize - kScrollBarSize / 2);
+  EXPECT_EQ(box->VertScrollBar().Position(), box->VertScrollBar().Increment);
+  EXPECT_EQ(pageClicks, 0);
+}
+
 }  // namespace
