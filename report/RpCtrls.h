@@ -61,6 +61,9 @@ class TRpCustomLabel : public TRpPrintable {
 
  protected:
   void Paint() override;
+  // The zoomed font on Canvas, a pixel smaller at a time until the laid-out
+  // lines fit the control.
+  void FitZoomedFont(TCanvas& c);
   void SetPrintText(const AnsiString& text) { printText_ = text; }
   // Whether the alignment is mirrored: a right-to-left control on a Middle
   // East system.

@@ -379,13 +379,41 @@ TAlignment TRpCustomLabel::MirroredAlignment() const {
   }
 }
 
+// The lines were laid out with the font's widths scaled by the zoom; a
+// font of the zoomed size, rounded to whole pixels and hinted, can be a
+// little wider, and the control would cut the last letters off. The font
+// shrinks by a pixel at a time until every line fits.
+void TRpCustomLabel::FitZoomedFont(TCanvas& c) {
+  const int full = std::abs(Font().Height()), sign = Font().Height() < 0 ? -1 : 1;
+  int height = std::max(1, static_cast<int>(Round(full * GetZoom() / 100.0L)));
+  const int frame = RpNearest(Frame()->Width() * 96.0L / 72 * GetZoom() / 100);
+  const int room = Width() - (Frame()->DrawLeft() ? frame : 0) - (Frame()->DrawRight() ? frame : 0);
+  const auto widest = [&] {
+    c.Font->SetHeight(sign * height);
+    int most = 0;
+    for (int i = 0; i < formattedLines_.Count(); ++i) most = std::max(most, c.TextWidth(formattedLines_[i]));
+    return most;
+  };
+  int most = widest();
+  // Widths grow about as the height: the first guess is close, and a few
+  // steps finish it.
+  if (most > room && height > 1) {
+    height = std::max(1, static_cast<int>(static_cast<Int64>(height) * std::max(room, 0) / most));
+    most = widest();
+  }
+  while (most > room && height > 1) {
+    --height;
+    most = widest();
+  }
+}
+
 void TRpCustomLabel::Paint() {
   if (Printing()) return;
   TCanvas& c = Canvas();
   c.Font->Assign(Font());
-  c.Font->SetSize(static_cast<int>(Round(Font().Size() * GetZoom() / 100.0L)));
   TRpPrintable::Paint();
   FormatLines();
+  FitZoomedFont(c);
   if (!Transparent()) {
     c.Brush->Style = bsSolid;
     c.Brush->Color = Color();

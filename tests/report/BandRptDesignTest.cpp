@@ -305,3 +305,74 @@ TEST_F(BandRptDesignTest, TheSecondPrintEntryPrintsAsPrintDoes) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace bandrpt_test;
+
+// The design view in a scroll box filling its window: the page scrolls
+// under the box's bars and never covers them, whatever size the window
+// takes.
+// At any zoom a caption shows whole in its control: the zoomed font is
+// never wider than the widths the control was sized by.
+TEST_F(BandRptTest, ACaptionShowsWholeAtEveryZoom) {
+  rep->SetUnits(TRpUnit::MM);
+  Standard(1);
+  TRpCustomBand* summary = rep->Bands()->Band(TBandRepBands::iSummary);
+  auto* label = new TRpLabel(Form.get());
+  label->SetParent(summary);
+  label->SetCaption("Σύνολο προσφορών"_a);
+  ShowForm();
+  TImageCanvas measure(10, 10);
+  for (int zoom : {50, 75, 90, 100, 125, 150, 200}) {
+    rep->SetZoom(zoom);
+    Application->ProcessMessages();
+    const auto canvas = Record(*summary);
+    bool drawn = false;
+    for (const TDrawCall& call : canvas->Calls) {
+      if (call.Text != label->Caption()) continue;
+      drawn = true;
+      measure.Font->Assign(call.Font);
+      EXPECT_LE(measure.TextWidth(call.Text), label->Width()) << zoom;
+      // Not shrunk beyond a few pixels of the zoomed height.
+      EXPECT_GE(std::abs(call.Font.Height()), std::abs(label->Font().Height()) * zoom / 100 - 3) << zoom;
+    }
+    EXPECT_TRUE(drawn) << zoom;
+  }
+}
+
+TEST_F(BandRptTest, TheDesignViewScrollsUnderItsBars) {
+  Form->SetBounds(0, 0, 860, 700);
+  auto* view = new TScrollBox(Form.get());
+  view->SetParent(Form.get());
+  view->SetAlign(alClient);
+  rep->SetParent(view);
+  rep->SetUnits(TRpUnit::MM);
+  Standard(3);
+  rep->SetZoom(75);
+  ShowForm();
+  for (const TPoint size : {Point(860, 700), Point(450, 500), Point(300, 260)}) {
+    Form->SetBounds(0, 0, size.X, size.Y);
+    Application->ProcessMessages();
+    const TRect client = view->ClientRect();
+    EXPECT_EQ(view->BoundsRect(), Form->ClientRect());
+    const bool wide = rep->Width() > client.Width() - 4 - kScrollBarSize;
+    EXPECT_EQ(view->HorzScrollBar().IsScrollBarVisible(), wide) << size.X;
+    EXPECT_TRUE(view->VertScrollBar().IsScrollBarVisible()) << size.X;
+    // Half way down the vertical bar, and along the horizontal one: the
+    // bar's face, not the page's white.
+    const TColor face = ColorToRGB(clBtnFace);
+    EXPECT_EQ(PixelOf(*view, client.Width() - 2 - kScrollBarSize / 2, client.Height() / 2), face) << size.X;
+    if (wide)
+      EXPECT_EQ(PixelOf(*view, client.Width() / 2, client.Height() - 2 - kScrollBarSize / 2), face) << size.X;
+    // Scrolled to the end, the page's far corner shows at the view's.
+    view->HorzScrollBar().SetPosition(100000);
+    view->VertScrollBar().SetPosition(100000);
+    const TPoint corner = view->ScreenToClient(rep->ClientToScreen(Point(rep->Width(), rep->Height())));
+    EXPECT_EQ(corner.Y, client.Height() - 2 - (wide ? kScrollBarSize : 0)) << size.X;
+    view->HorzScrollBar().SetPosition(0);
+    view->VertScrollBar().SetPosition(0);
+  }
+}
+
+}  // namespace
