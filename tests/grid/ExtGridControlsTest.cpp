@@ -249,6 +249,34 @@ TEST_F(ExtGridControlsTest, CheckBoxHandsEnterBackAndStoresNothing) {
   EXPECT_EQ(g.Col(), 2);
 }
 
+// The box ticks as the button goes down and the release of that click does
+// not untick it again: the user sees one change a click, and the box's
+// click event runs once. Space toggles once as well; a press released off
+// the box keeps what the press set.
+TEST_F(ExtGridControlsTest, CheckBoxEditorTogglesOnceAClick) {
+  auto& g = Typed(edCheckBox);
+  Key(VK_F2);
+  TGridCheckBox& box = *g.CheckBoxEditor();
+  ASSERT_TRUE(box.Visible());
+  int clicks = 0;
+  box.OnClick = [&](TObject*) { ++clicks; };
+  backend->PressMouse(box, 3, 3);
+  EXPECT_TRUE(box.Checked());
+  backend->ReleaseMouse(box, 3, 3);
+  EXPECT_TRUE(box.Checked());
+  EXPECT_EQ(clicks, 1);
+  backend->Click(box, 3, 3);
+  EXPECT_FALSE(box.Checked());
+  EXPECT_EQ(clicks, 2);
+  backend->PressMouse(box, 3, 3);
+  backend->ReleaseMouse(box, box.Width() + 20, 3);
+  EXPECT_TRUE(box.Checked());
+  Key(VK_SPACE);
+  EXPECT_FALSE(box.Checked());
+  EXPECT_EQ(clicks, 4);
+  EXPECT_TRUE(box.Visible());
+}
+
 TEST_F(ExtGridControlsTest, UnitCellSplitsAndComesBack) {
   auto& g = Typed(edUnitEditBtn);
   g.SetCellText(1, 1, "12.5 kg");
