@@ -38,6 +38,12 @@ void TESGCustomCombo::SetFocusBorder(bool v) {
   Invalidate();
 }
 
+void TESGCustomCombo::SetIsWinXP(bool v) {
+  if (v == isWinXP_) return;
+  isWinXP_ = v;
+  Invalidate();
+}
+
 void TESGCustomCombo::SetDropWidth(int v) {
   dropWidth_ = v;
   if (v > 0) DropDownWidth = v;

@@ -158,7 +158,13 @@ void TEsgSpinButton::SetDirection(TSpinDirection v) {
   Layout();
 }
 
-void TEsgSpinButton::SetIsWinXP(bool v) { up_->IsWinXP = down_->IsWinXP = v; }
+void TEsgSpinButton::SetIsWinXP(bool v) {
+  for (TExtTimerSpeedButton* b : {up_, down_}) {
+    if (b->IsWinXP == v) continue;
+    b->IsWinXP = v;
+    b->Invalidate();
+  }
+}
 
 void TEsgSpinButton::SetFlat(bool v) {
   up_->SetFlat(v);

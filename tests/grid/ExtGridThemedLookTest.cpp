@@ -271,6 +271,24 @@ TEST_F(ExtGridThemedLookTest, SpinAndComboArrowsLookThemedWithoutATheme) {
   }
 }
 
+// Switching the look of shown editors repaints them at once, back and forth.
+TEST_F(ExtGridThemedLookTest, SwitchingTheLookRepaintsTheShownEditors) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  const SpinAndCombo shown = ShowSpinAndCombo(g, false);
+  ASSERT_NE(backend->Render(*form), nullptr);
+  const TRect spin = OnForm(*shown.spin->Button(), *form);
+  const TRect combo = OnForm(*shown.combo, *form);
+  for (bool themed : {true, false, true}) {
+    SCOPED_TRACE(themed);
+    shown.spin->SetIsWinXP(themed);
+    shown.combo->SetIsWinXP(themed);
+    const TImageCanvas* shot = backend->Render(*form);
+    ASSERT_NE(shot, nullptr);
+    EXPECT_EQ(PixelsOf(*shot, spin, kThemedArrow), themed ? 32 : 0);
+    EXPECT_EQ(PixelsOf(*shot, combo, kThemedArrow), themed ? 16 : 0);
+  }
+}
+
 // A picture given in place of the spin arrow is drawn on the themed face
 // instead of the themed arrow.
 TEST_F(ExtGridThemedLookTest, SpinPictureStaysOnTheThemedFace) {
