@@ -277,6 +277,43 @@ TEST_F(ExtGridControlsTest, CheckBoxEditorTogglesOnceAClick) {
   EXPECT_TRUE(box.Visible());
 }
 
+// A date spin on a cell that holds no date opens on today, not on the
+// spin's least date.
+TEST_F(ExtGridControlsTest, DateSpinOnTextThatIsNoDateOpensOnToday) {
+  for (const char* text : {"abc", "", "31/1/2003"}) {
+    SCOPED_TRACE(text);
+    auto& g = Typed(edDateSpinEdit);
+    g.SetCellText(1, 1, text);
+    Key(VK_F2);
+    ASSERT_TRUE(g.Spin()->Visible());
+    EXPECT_EQ(g.Spin()->Text(), std::string(text) == "31/1/2003" ? "31/1/2003" : DateToStr(Date()));
+    Key(VK_ESCAPE);
+  }
+}
+
+// The rich-text editor opens with its whole text selected, the selection
+// kept in view, and its text inset 2 pixels all round: a typed character
+// replaces the cell's text.
+TEST_F(ExtGridControlsTest, RichEditorOpensOnItsWholeTextInset) {
+  auto& g = Typed(edRichEdit);
+  g.SetColWidths(1, 120);
+  g.SetRowHeights(1, 30);
+  g.SetCellText(1, 1, "{\\rtf1\\ansi {\\b bold} text}");
+  Key(VK_F2);
+  TExtRichEdit& e = *g.RichInplaceEditor();
+  ASSERT_TRUE(e.Visible());
+  EXPECT_EQ(e.SelStart(), 0);
+  EXPECT_EQ(e.SelLength(), static_cast<int>(e.Text().size()));
+  EXPECT_EQ(e.SelText(), "bold text");
+  EXPECT_FALSE(e.HideSelection);
+  TRect format;
+  e.Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  const TRect cell = g.CellRect(1, 1);
+  EXPECT_EQ(format, Rect(2, 2, cell.Width() - 2, cell.Height() - 2));
+  backend->Type("x");
+  EXPECT_EQ(e.Text(), "x");
+}
+
 TEST_F(ExtGridControlsTest, UnitCellSplitsAndComesBack) {
   auto& g = Typed(edUnitEditBtn);
   g.SetCellText(1, 1, "12.5 kg");
