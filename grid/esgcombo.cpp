@@ -3,7 +3,7 @@
 
 #include "grid/esgcombo.h"
 
-#include "grid/ThemeApi.h"
+#include "grid/ExtXPVS.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/Forms.h"

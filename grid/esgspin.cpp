@@ -7,8 +7,8 @@
 #include <cmath>
 #include <mutex>
 
+#include "grid/ExtXPVS.h"
 #include "grid/GridUtil.h"
-#include "grid/ThemeApi.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/gfx/Picture.h"
 #include "platform/ui/Windows.h"

@@ -10,7 +10,7 @@
 #include "../TestOutput.h"
 #include "GridFixture.h"
 #include "grid/ExtGridEditors.h"
-#include "grid/ThemeApi.h"
+#include "grid/ExtXPVS.h"
 
 namespace {
 

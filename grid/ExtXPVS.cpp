@@ -1,6 +1,6 @@
 // Loading the theme library and binding its entry points by name.
 
-#include "grid/ThemeApi.h"
+#include "grid/ExtXPVS.h"
 
 #include <algorithm>
 #include <iterator>
