@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "GridFixture.h"
@@ -701,6 +702,82 @@ TEST_F(ExtGridMouseTest, ACellComboStaysInItsRowAndItsListShowsTheLinesAskedFor)
   EXPECT_EQ(combo->Text(), "b");
   EXPECT_TRUE(combo->DroppedDown());
   EXPECT_EQ(combo->DropDownCount, 3);
+}
+
+// A list-style cell combo ends with its list: what the user chose there,
+// by keys or by the mouse, is the control's value; Escape keeps the old.
+TEST_F(ExtGridMouseTest, AListStyleCellComboKeepsTheLineChosenInItsList) {
+  struct Case {
+    const char* what;
+    bool editable;
+    std::function<void(TComboBox&)> choose;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"down and enter", false,
+       [&](TComboBox&) {
+         backend->PressKey(VK_DOWN);
+         backend->PressKey(VK_DOWN);
+         backend->PressKey(VK_RETURN);
+       },
+       "d"},
+      {"up and enter", false,
+       [&](TComboBox&) {
+         backend->PressKey(VK_UP);
+         backend->PressKey(VK_RETURN);
+       },
+       "a"},
+      {"a click on a line", false,
+       [&](TComboBox& c) {
+         TComboListWindow* list = c.ListWindow();
+         backend->Click(*list, 10, list->ItemRect(4).Top + 2);
+       },
+       "e"},
+      {"down and escape", false,
+       [&](TComboBox&) {
+         backend->PressKey(VK_DOWN);
+         backend->PressKey(VK_ESCAPE);
+       },
+       "b"},
+      {"an editable one: down, enter and enter again", true,
+       [&](TComboBox&) {
+         backend->PressKey(VK_DOWN);
+         backend->PressKey(VK_RETURN);  // closes the list
+         backend->PressKey(VK_RETURN);  // ends the edit
+       },
+       "c"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto& g = MakeGrid<TExtStringGrid>(3, 4);
+    g.SetDefaultRowHeight(34);
+    g.SetCells(1, 1, R"(<P><CONTROL TYPE="COMBO" ID="c" VALUE="b" WIDTH="90"></P>)");
+    g.OnControlComboList = [&](TObject*, int, int, const AnsiString&, const AnsiString&, const AnsiString&,
+                               TStrings& values, bool& edit, int&) {
+      for (const char* v : {"a", "b", "c", "d", "e"}) values.Add(v);
+      edit = k.editable;
+    };
+    std::vector<AnsiString> done;
+    g.OnControlEditDone = [&](TObject*, int r, int c, const AnsiString& id, const AnsiString& type,
+                              const AnsiString& value) {
+      EXPECT_EQ(r, 1);
+      EXPECT_EQ(c, 1);
+      EXPECT_EQ(id, "c");
+      EXPECT_EQ(type, "COMBO");
+      done.push_back(value);
+    };
+    const TRect cell = g.CellRect(1, 1);
+    backend->Click(g, cell.Left + 10, cell.Top + 10);
+    TComboBox* combo = g.ControlCombo();
+    ASSERT_NE(combo, nullptr);
+    ASSERT_TRUE(combo->DroppedDown());
+    k.choose(*combo);
+    Application->ProcessMessages();
+    EXPECT_FALSE(combo->Visible());
+    EXPECT_EQ(done, std::vector<AnsiString>{k.value});
+    EXPECT_EQ(g.Cells(1, 1),
+              "<P><CONTROL ID=\"c\" VALUE=\""_a + k.value + "\" WIDTH=\"90\" TYPE=\"COMBO\"></P>");
+  }
 }
 
 }  // namespace
