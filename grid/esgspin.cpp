@@ -7,8 +7,8 @@
 #include <cmath>
 #include <mutex>
 
+#include "grid/ExtXPVS.h"
 #include "grid/GridUtil.h"
-#include "grid/ThemeApi.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/gfx/Picture.h"
 #include "platform/ui/Windows.h"
@@ -65,6 +65,21 @@ void TExtTimerSpeedButton::Paint() {
     static constexpr int kPart[] = {4, 3, 1, 2};
     const int themeState = ButtonState() == bsDown ? 3 : hover_ ? 2 : 1;
     if (DrawThemedPart(nullptr, u"spin", Canvas(), kPart[std::clamp(Kind, 0, 3)], themeState, r)) return;
+    // No theme draws it: the themed face by hand, and on it the themed
+    // arrow, or the picture the button was given in place of the arrow.
+    TCanvas& c = Canvas();
+    DrawOwnThemedButton(c, r, Enabled() ? themeState : 1, Enabled());
+    if (DefaultGlyph) {
+      DrawOwnThemedArrow(c, OffsetRect(r, 0, ButtonState() == bsDown ? 1 : 0), kArrow[std::clamp(Kind, 0, 3)],
+                         Enabled());
+    } else if (!Glyph().Empty()) {
+      TButtonGlyph picture;
+      picture.NumGlyphs = NumGlyphs();
+      c.Brush->Style = bsClear;
+      picture.Draw(c, InflateRect(r, -1, -1), &Glyph(), "", Enabled() ? ButtonState() : bsDisabled, DT_LEFT);
+    }
+    if (FocusRect) c.DrawFocusRect(InflateRect(r, -2, -2));
+    return;
   }
   if (!Glyph().Empty()) {
     // A picture of the arrow on a plain button face.
@@ -105,7 +120,8 @@ void RegisterSpinGlyphs() {
 }
 
 void SetGlyphOrDefault(TExtTimerSpeedButton& button, const TBitmap& glyph, const char* fallback) {
-  if (!glyph.Empty()) {
+  button.DefaultGlyph = glyph.Empty();
+  if (!button.DefaultGlyph) {
     button.SetGlyph(glyph);
     return;
   }
@@ -142,7 +158,13 @@ void TEsgSpinButton::SetDirection(TSpinDirection v) {
   Layout();
 }
 
-void TEsgSpinButton::SetIsWinXP(bool v) { up_->IsWinXP = down_->IsWinXP = v; }
+void TEsgSpinButton::SetIsWinXP(bool v) {
+  for (TExtTimerSpeedButton* b : {up_, down_}) {
+    if (b->IsWinXP == v) continue;
+    b->IsWinXP = v;
+    b->Invalidate();
+  }
+}
 
 void TEsgSpinButton::SetFlat(bool v) {
   up_->SetFlat(v);

@@ -21,6 +21,9 @@ class TExtTimerSpeedButton : public TSpeedButton {
   // 0 down-horizontal, 1 up-horizontal, 2 up, 3 down.
   int Kind = 2;
   bool IsWinXP = false;
+  // The arrow is the stock picture, not one the button was given; the
+  // themed look then draws its own arrow in its place.
+  bool DefaultGlyph = true;
   bool Hover() const { return hover_; }
   void Dispatch(TMessage& Message) override;
 
