@@ -483,6 +483,37 @@ TEST_F(ExtGridMouseTest, HeadingCursorsChooseWhatAPressSelects) {
   }
 }
 
+// A cursor the program gives the grid wins over the heading's selection
+// cursor; the next move over a heading chooses that cursor again, and the
+// hand over a link leaves the chosen kind alone.
+TEST_F(ExtGridMouseTest, ACursorSetByTheProgramEndsTheHeadingCursor) {
+  auto& g = MakeGrid<TExtStringGrid>(5, 6);
+  g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
+  g.MouseActions().ColSelect = true;
+  // The shape the window shows when it is asked for its cursor.
+  auto shown = [&] {
+    SendMessage(g.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(g.Handle()),
+                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return Screen->ShownCursor();
+  };
+  const TRect heading = g.CellRect(2, 0);
+  backend->MoveMouse(g, heading.Left + 10, heading.Top + 8);
+  ASSERT_EQ(g.CursorKind(), ckColumnSelect);
+  EXPECT_EQ(shown(), crGridColSelect);
+  g.SetCursor(crHourGlass);
+  EXPECT_EQ(g.CursorKind(), ckNone);
+  EXPECT_EQ(shown(), crHourGlass);
+  g.SetCursor(crDefault);
+  backend->MoveMouse(g, heading.Left + 12, heading.Top + 8);
+  EXPECT_EQ(g.CursorKind(), ckColumnSelect);
+  // The grid's own hand over a link in a heading keeps the kind.
+  g.SetCells(3, 0, R"(<A href="cell://1,1">go</A>)");
+  const TRect link = g.CellRect(3, 0);
+  backend->MoveMouse(g, link.Left + 6, link.Top + 8);
+  EXPECT_EQ(g.Cursor(), crHandPoint);
+  EXPECT_EQ(g.CursorKind(), ckColumnSelect);
+}
+
 // A selection from a heading leaves the cell as the grid's exit does:
 // OnExit fires and the open editor's text is kept, the editor closed unless
 // it always shows.
