@@ -139,6 +139,10 @@ void TESGCustomCombo::Paint() {
 
 void TESGCustomCombo::SetUniMode() {
   if (!wideItems_) {
+    // As the wide edit: its font says it carries no one code page, and is
+    // its own from then on.
+    Font().Charset = 255;
+    SetParentFont(false);
     wideItems_ = std::make_unique<TWideStrings>();
     wideItems_->Assign(*Items());
     wideItems_->OnChange = [this](TObject*) { wideItems_->AssignTo(*Items()); };
