@@ -45,7 +45,9 @@ void TExtImage::MakePicture() {
 void TExtImage::Assign(const TExtImage* Source) {
   empty_ = true;
   picture_.reset();
-  if (Source == nullptr) {
+  // An empty image copies as an empty one: it has no bytes that could fail
+  // to load, and clearing a background by one must not raise.
+  if (Source == nullptr || Source->Empty()) {
     bytes_.clear();
     Changed();
     return;
