@@ -23,6 +23,7 @@ constexpr Cardinal kRepeatMs = 100;
 TExtTimerSpeedButton::~TExtTimerSpeedButton() { delete timer_; }
 
 void TExtTimerSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && OnPress) OnPress(this);
   TSpeedButton::MouseDown(Button, Shift, X, Y);
   if (Button != mbLeft || !AllowTimer) return;
   if (!timer_) {
@@ -137,6 +138,7 @@ TEsgSpinButton::TEsgSpinButton(TComponent* AOwner) : TWinControl(AOwner) {
   for (TExtTimerSpeedButton* b : {up_, down_}) {
     b->SetParent(this);
     b->OnClick = [this, b](TObject*) { Clicked(b); };
+    b->OnPress = [this, b](TObject*) { Pressed(b); };
   }
   up_->Kind = 2;
   down_->Kind = 3;
@@ -201,10 +203,16 @@ void TEsgSpinButton::MoveFocusRect(TExtTimerSpeedButton* to) {
   down_->Invalidate();
 }
 
-void TEsgSpinButton::Clicked(TExtTimerSpeedButton* button) {
+void TEsgSpinButton::Pressed(TExtTimerSpeedButton* button) {
   MoveFocusRect(button);
   TWinControl* focus = FocusControl ? FocusControl : this;
   if (focus->CanFocus() && !focus->Focused()) focus->SetFocus();
+}
+
+void TEsgSpinButton::Clicked(TExtTimerSpeedButton* button) {
+  // A click by the mouse was pressed first; Space and the arrow keys come
+  // here straight.
+  Pressed(button);
   const TNotifyEvent& event = button == up_ ? OnUpClick : OnDownClick;
   if (event) event(this);
 }

@@ -219,6 +219,31 @@ TEST_F(ExtGridControlsTest, HeldSpinButtonRepeatsAfter400ThenEvery100) {
   EXPECT_EQ(sp->Value(), 5);
 }
 
+// The press itself takes the focus rectangle to the pressed arrow and the
+// focus to the edit; a press let go off the arrow steps nothing.
+TEST_F(ExtGridControlsTest, PressingASpinArrowMovesTheFocusMarkBeforeAnyClick) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* other = new TEdit(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(200, 280, 60, 22);
+  auto* sp = new TEsgSpinEdit(form.get());
+  sp->SetParent(form.get());
+  sp->SetBounds(10, 280, 120, 22);
+  sp->SetValue(3);
+  other->SetFocus();
+  Application->ProcessMessages();
+  TExtTimerSpeedButton& up = *sp->Button()->UpButton();
+  TExtTimerSpeedButton& down = *sp->Button()->DownButton();
+  ASSERT_TRUE(up.FocusRect);
+  backend->PressMouse(down, 3, 3);
+  EXPECT_TRUE(down.FocusRect);
+  EXPECT_FALSE(up.FocusRect);
+  EXPECT_TRUE(sp->Focused());
+  backend->ReleaseMouse(down, down.Width() + 30, 3);
+  EXPECT_EQ(sp->Value(), 3);
+  EXPECT_TRUE(down.FocusRect);
+}
+
 TEST_F(ExtGridControlsTest, ButtonReportsItsClickAndEscapeRestores) {
   auto& g = Typed(edButton);
   g.SetCellText(1, 1, "go");

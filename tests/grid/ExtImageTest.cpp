@@ -178,6 +178,12 @@ TEST(ExtImage, AssigningAnEmptyImageEmpties) {
   EXPECT_TRUE(copy.Data().empty());
   EXPECT_EQ(copy.Width(), 0);
   EXPECT_EQ(changes, 1);
+  // An image copied onto itself stays what it was.
+  TExtImage self;
+  Load(self, TBitmap(8, 3).SaveToBytes());
+  self.Assign(&self);
+  EXPECT_FALSE(self.Empty());
+  EXPECT_EQ(self.Width(), 8);
   // Bytes that are no picture still raise when copied, and stay.
   TExtImage damaged;
   EXPECT_NE(ErrorOf([&] { Load(damaged, "no picture"); }), "");

@@ -9,6 +9,7 @@
 #include "grid/PictureContainer.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/ui/StdCtrls.h"
+#include "tests/TestOutput.h"
 #include "tests/grid/PanelFixture.h"
 
 namespace {
@@ -128,6 +129,15 @@ TEST_F(PanelLookTest, AMetafileNamedInTheTextComesFromThePictureContainer) {
   EXPECT_EQ(rectangles.back().Brush.Color, clRed);
   // At the body's top left (1, 24), the picture's own size.
   EXPECT_EQ(rectangles.back().Args, (std::vector<int>{1, 24, 97, 72}));
+  // And on the screen: red inside the picture, the panel's face beside it.
+  backend->SaveWindowPng(*form, TestOutput("panel_metafile_in_text.png"));
+  const TImageCanvas* image = backend->Render(*form);
+  const auto pixel = [&](int x, int y) {
+    const TPoint at = form->ScreenToClient(panel->ClientToScreen(Point(x, y)));
+    return image->Pixel(at.X, at.Y);
+  };
+  EXPECT_EQ(pixel(50, 48), RGB(255, 0, 0));
+  EXPECT_EQ(pixel(150, 48), ColorToRGB(clBtnFace));
   panel->SetPictureContainer(nullptr);
 }
 
