@@ -94,6 +94,13 @@ void WriteFrame(TComponentWriter& w, const TRpFrame& f) {
   w.WriteInteger("Frame.Width", f.Width());
 }
 
+// Whether a control takes its parent's font. A font changed in place
+// keeps the flag set though it no longer is the parent's: such a control
+// is stored with a font of its own, or reading it back would lose it.
+bool FollowsParentFont(const TControl& c) {
+  return c.ParentFont() && c.Parent() != nullptr && c.Font() == c.Parent()->Font();
+}
+
 AnsiString NameOf(const TComponent* c) { return c != nullptr ? c->Name() : AnsiString(); }
 
 void WritePrintable(TStream& stream, TRpPrintable& p);
@@ -154,6 +161,7 @@ void WritePrintable(TStream& stream, TRpPrintable& p) {
     w.WriteBoolean("ParentBiDiMode", label->ParentBiDiMode());
     WriteFont(w, label->Font(), false);
     label->WriteFontSize(w);
+    w.WriteBoolean("ParentFont", FollowsParentFont(*label));
     if (auto* memo = dynamic_cast<TRpMemo*>(label)) {
       std::vector<AnsiString> lines;
       for (int i = 0; i < memo->Lines()->Count(); ++i) lines.push_back((*memo->Lines())[i]);
@@ -221,6 +229,9 @@ void WriteBand(TStream& stream, TRpCustomBand& b) {
   if (b.LinkBand() != nullptr) w.WriteIdent("LinkBand", b.LinkBand()->Name());
   w.WriteFloats("Size.Values", b.Size()->Values());
   WriteFrame(w, *b.Frame());
+  const bool parentFont = FollowsParentFont(b);
+  if (!parentFont) WriteFont(w, b.Font(), true);
+  w.WriteBoolean("ParentFont", parentFont);
   if (auto* child = dynamic_cast<TRpChildBand*>(&b)) {
     if (child->ParentBand() != nullptr) w.WriteIdent("ParentBand", child->ParentBand()->Name());
     w.WriteIdent("PrintOrder", kOrders[child->PrintOrder]);
@@ -366,6 +377,7 @@ void ReadPrintableProperty(TRpPrintable& p, const AnsiString& prop, const TStrea
       return label->SetBiDiMode(static_cast<TBiDiMode>(IdentIndex(kBiDiModes, v, prop)));
     if (prop == "ParentBiDiMode") return label->SetParentBiDiMode(BoolOf(v, prop));
     if (ReadFont(label->Font(), prop, v)) return;
+    if (prop == "ParentFont") return label->SetParentFont(BoolOf(v, prop));
     if (auto* memo = dynamic_cast<TRpMemo*>(label); memo != nullptr && prop == "Lines.Strings") {
       if (v.Type != vaList || !v.Floats.empty()) Bad(prop);
       TStringList lines;
@@ -440,6 +452,8 @@ void ReadBandProperty(TRpCustomBand& b, const AnsiString& prop, const TStreamVal
   if (prop == "PreCaluculateBandHeight") return void(b.PreCaluculateBandHeight = BoolOf(v, prop));
   if (prop == "Size.Values") return ReadSize(*b.Size(), prop, v);
   if (ReadFrame(*b.Frame(), prop, v)) return;
+  if (ReadFont(b.Font(), prop, v)) return;
+  if (prop == "ParentFont") return b.SetParentFont(BoolOf(v, prop));
   const bool reference = prop == "LinkBand" || prop == "ParentBand" || prop == "FooterBand" ||
                          prop == "Master" || prop == "HeaderBand";
   if (reference) return fixups.push_back({&b, prop, StrOf(v, prop)});

@@ -741,6 +741,55 @@ TEST_F(BandRptPartsTest, AStoredReportKeepsItsUnitsZoomAndPrinterChoices) {
   EXPECT_EQ(c.LastPage, 4);
 }
 
+TEST_F(BandRptPartsTest, AStoredReportKeepsWhichFontsFollowTheirBand) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 100);
+  band->SetName("Band1");
+  TRpLabel* own = AddLabel(band, "Δική"_a);
+  own->SetName("Own");
+  TFont bold;
+  bold.Assign(own->Font());
+  bold.Name = "DejaVu Serif";
+  bold.SetSize(14);
+  bold.Style = fsBold;
+  own->SetFont(bold);
+  TRpLabel* follower = AddLabel(band, "Της ζώνης"_a, 50);
+  follower->SetName("Follower");
+  TFont serif;
+  serif.Assign(band->Font());
+  serif.Name = "DejaVu Serif";
+  serif.SetSize(12);
+  band->SetFont(serif);
+  ASSERT_EQ(follower->Font().Name, "DejaVu Serif");
+  // Changed in place: stored with a font of its own.
+  TRpLabel* changed = AddLabel(band, "Αλλαγμένη"_a, 100);
+  changed->SetName("Changed");
+  changed->Font().Style = fsItalic;
+  TMemoryStream stored;
+  rep->WriteForm(stored);
+  stored.SetPosition(0);
+  std::unique_ptr<TForm> other(NewForm<TForm>(nullptr));
+  std::unique_ptr<TBandRep> copy(TCustomBandRep::ReadForm(stored, other.get()));
+  auto* readBand = dynamic_cast<TRpCustomBand*>(other->FindComponent("Band1"));
+  auto* readOwn = dynamic_cast<TRpLabel*>(other->FindComponent("Own"));
+  auto* readFollower = dynamic_cast<TRpLabel*>(other->FindComponent("Follower"));
+  auto* readChanged = dynamic_cast<TRpLabel*>(other->FindComponent("Changed"));
+  ASSERT_TRUE(readBand && readOwn && readFollower && readChanged);
+  EXPECT_EQ(readBand->Font(), band->Font());
+  EXPECT_FALSE(readBand->ParentFont());
+  EXPECT_EQ(readOwn->Font(), bold);
+  EXPECT_EQ(readFollower->Font(), serif);
+  EXPECT_EQ(readChanged->Font().Style, fsItalic);
+  // A new font on the band reaches only the label that follows it.
+  TFont mono;
+  mono.Assign(serif);
+  mono.Name = "DejaVu Sans Mono";
+  readBand->SetFont(mono);
+  EXPECT_EQ(readFollower->Font().Name, "DejaVu Sans Mono");
+  EXPECT_EQ(readOwn->Font(), bold);
+  EXPECT_EQ(readChanged->Font().Style, fsItalic);
+  EXPECT_NE(readChanged->Font().Name, "DejaVu Sans Mono");
+}
+
 TEST_F(BandRptPartsTest, ADamagedStoredReportLeavesNothingBehind) {
   TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
   AddLabel(band, "Κείμενο"_a)->SetName("Text1");
