@@ -7,13 +7,17 @@
 
 #include <filesystem>
 
+#include "bench/Brief.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/ui/Application.h"
 #include "report/RpCtrls.h"
+#include "tests/platform/rtl/TempFolder.h"
 
 namespace {
 
-constexpr int kPages = 1000, kLines = 55;
+// A few pages in the sanitizer test run.
+const int kPages = BenchSize(1000, 40);
+constexpr int kLines = 55;
 
 AnsiString LineText(int page, int i) {
   return "Σελίδα "_a + IntToStr(page) + " γραμμή "_a + IntToStr(i) + ": Προσφορά με έκπτωση 12,34%"_a;
@@ -42,8 +46,10 @@ TRpPrinter& Pages() {
 // Each turn goes to the page the order gives and paints the window with its
 // thumbnails.
 void TurnPages(benchmark::State& state, int (*pageOf)(std::size_t turn)) {
-  THeadlessBackend& backend = InstallHeadlessBackend();
+  // The pages first: making them installs a backend of their own, which
+  // would end the one this bench draws on.
   TRpPrinter& printer = Pages();
+  THeadlessBackend& backend = InstallHeadlessBackend();
   auto* window = NewForm<TRpStandardPreview>(nullptr, &printer);
   window->WindowState = wsNormal;
   window->SetBounds(0, 0, 1000, 900);
@@ -65,7 +71,7 @@ void TurnPages(benchmark::State& state, int (*pageOf)(std::size_t turn)) {
 // first round their thumbnails are pictures already.
 void BM_PreviewTurnPage(benchmark::State& state) {
   TurnPages(state, [](std::size_t turn) {
-    static const int order[] = {1, 1000, 1, 500, 2, 999, 250, 750, 3, 1000};
+    const int order[] = {1, kPages, 1, kPages / 2, 2, kPages - 1, kPages / 4, kPages * 3 / 4, 3, kPages};
     return order[turn % std::size(order)];
   });
 }
@@ -73,14 +79,17 @@ BENCHMARK(BM_PreviewTurnPage)->Unit(benchmark::kMillisecond);
 
 // Page after page, as a reader turns them: one new thumbnail a turn.
 void BM_PreviewTurnToNextPage(benchmark::State& state) {
-  TurnPages(state, [](std::size_t turn) { return static_cast<int>(turn % kPages) + 1; });
+  TurnPages(state,
+            [](std::size_t turn) { return static_cast<int>(turn % static_cast<std::size_t>(kPages)) + 1; });
 }
 BENCHMARK(BM_PreviewTurnToNextPage)->Unit(benchmark::kMillisecond);
 
 // Far jumps to pages not shown lately (a stride prime to the page count):
 // every thumbnail in sight is drawn from its page.
 void BM_PreviewJumpToUnseenPage(benchmark::State& state) {
-  TurnPages(state, [](std::size_t turn) { return static_cast<int>(turn * 397 % kPages) + 1; });
+  TurnPages(state, [](std::size_t turn) {
+    return static_cast<int>(turn * 397 % static_cast<std::size_t>(kPages)) + 1;
+  });
 }
 BENCHMARK(BM_PreviewJumpToUnseenPage)->Unit(benchmark::kMillisecond);
 
@@ -131,8 +140,10 @@ void Export(benchmark::State& state, bool spreadsheet) {
     text->SetCaption(LineText(fed / 55 + 1, fed % 55));
     amount->SetCaption(IntToStr(fed) + ".345,67");
   };
-  const std::string folder = std::filesystem::temp_directory_path() / "dim-bench-export";
-  std::filesystem::create_directories(folder);
+  // A folder of this run's own: two runs at once (the sanitizer tree's test
+  // run beside a measurement) must not remove each other's files.
+  TempFolder temp;
+  const std::string& folder = temp.path();
   for (auto _ : state) {
     fed = 0;
     if (spreadsheet) {
@@ -149,7 +160,6 @@ void Export(benchmark::State& state, bool spreadsheet) {
       static_cast<double>(std::filesystem::file_size(folder + (spreadsheet ? "/bench.xls" : "/bench.rtf")));
   state.counters["pages_per_second"] =
       benchmark::Counter(static_cast<double>(state.iterations()) * kPages, benchmark::Counter::kIsRate);
-  std::filesystem::remove_all(folder);
   delete form;
 }
 

@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "bench/Brief.h"
 #include "grid/ExtGrid.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/rtl/SysUtils.h"
@@ -92,13 +93,13 @@ BENCHMARK(BM_TableLookupLimit_N50_k6)->Unit(benchmark::kMillisecond);
 // 10^8 tries: in order over 50 categories, at random over 20.
 void BM_Search1e8_Ordered_N50(benchmark::State& state) {
   const TSearchInputs in = Categories(50, false);
-  for (auto _ : state) Search(true, in, 6, 100000000);
+  for (auto _ : state) Search(true, in, 6, BenchSize(100000000, 100000));
 }
 BENCHMARK(BM_Search1e8_Ordered_N50)->Unit(benchmark::kSecond)->Iterations(1);
 
 void BM_Search1e8_Random_N20(benchmark::State& state) {
   const TSearchInputs in = Categories(20, true);
-  for (auto _ : state) Search(true, in, 6, 100000000);
+  for (auto _ : state) Search(true, in, 6, BenchSize(100000000, 100000));
 }
 BENCHMARK(BM_Search1e8_Random_N20)->Unit(benchmark::kSecond)->Iterations(1);
 
@@ -133,7 +134,7 @@ BENCHMARK(BM_StoredSolutions)->Arg(25000)->Arg(100000)->Unit(benchmark::kMillise
 // hundred values as the solutions of one search often are, where equal keys
 // meet and must keep the exchange sort's order.
 std::vector<double> SolutionDifferences(int distinct) {
-  std::vector<double> differences(19998);
+  std::vector<double> differences(static_cast<size_t>(BenchSize(19998, 2000)));
   Cardinal seed = 7;
   for (double& d : differences) {
     seed = seed * 134775813u + 1u;
