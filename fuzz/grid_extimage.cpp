@@ -1,7 +1,8 @@
 // LIBS: grid_controls platform_backend
 // The panel's background picture: any bytes through LoadFromStream either
 // show as a picture no side of which passes the limit, or raise one of the
-// picture errors and show nothing; either way the bytes are kept.
+// picture errors and show nothing; either way the bytes are kept, and a
+// copy of the image does the same.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -32,5 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TRecordingCanvas canvas(64, 64);
   image.Draw(canvas, TRect{0, 0, 32, 32});
   if (failed && !canvas.Calls.empty()) std::abort();
+  // A copy takes the bytes and fails or shows as the original does.
+  TExtImage copy;
+  try {
+    copy.Assign(&image);
+    if (failed || copy.Width() != image.Width() || copy.Height() != image.Height()) std::abort();
+  } catch (const Exception&) {
+    if (!failed) std::abort();
+  }
+  if (copy.Data() != bytes || copy.Empty()) std::abort();
   return 0;
 }

@@ -5,7 +5,7 @@
 // Without the library (always, on this system) every pointer stays nil and
 // the panel draws its caption and buttons itself.
 
-#include "grid/ThemeApi.h"
+#include "grid/ExtXPVS.h"
 
 namespace APXPVS {
 

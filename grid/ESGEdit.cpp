@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "grid/ExtXPVS.h"
 #include "grid/GridUtil.h"
-#include "grid/ThemeApi.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/Windows.h"

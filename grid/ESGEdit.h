@@ -49,7 +49,10 @@ class TEsgEditBtn : public TCustomEdit {
   TBitmap& Glyph() { return button_->Glyph(); }
   void SetGlyph(const TBitmap& v) { button_->SetGlyph(v); }
   void SetButtonCaption(const AnsiString& v) { button_->SetButtonCaption(v); }
-  void SetIsWinXP(bool v) { button_->Button()->IsWinXP = v; }
+  void SetIsWinXP(bool v) {
+    button_->Button()->IsWinXP = v;
+    button_->Button()->Invalidate();
+  }
   bool RightAlign() const { return rightAlign_; }
   void SetRightAlign(bool v);
   // The least height that shows a line of the font: the font's height and

@@ -48,9 +48,9 @@ struct TCallArgs {
   TPictureContainer* PictureContainer;
   // The captioned panel's rules where they differ from the grid's: lines
   // start at the left edge, no control markers, a closing P keeps the line
-  // going, the anchor band of a hit sits on the subscript allowance, a
-  // numbered system icon draws nothing, and a call that draws nothing
-  // lays out the whole text (it measures and hit-tests at once).
+  // going, the anchor band of a hit sits on the subscript allowance, and a
+  // call that draws nothing lays out the whole text (it measures and
+  // hit-tests at once).
   bool PanelRules = false;
   // Where the focused anchor's rectangle goes, when wanted.
   TRect* FocusRect = nullptr;

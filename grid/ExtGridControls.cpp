@@ -211,6 +211,24 @@ void TGridCheckBox::DoExit() {
   TCheckBox::DoExit();
 }
 
+void TGridCheckBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && Enabled()) {
+    Toggle();
+    toggledByPress_ = true;
+  }
+  TCheckBox::MouseDown(Button, Shift, X, Y);
+}
+
+void TGridCheckBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCheckBox::MouseUp(Button, Shift, X, Y);
+  if (Button == mbLeft) toggledByPress_ = false;
+}
+
+void TGridCheckBox::Pressed() {
+  // The press of this click has toggled already; Space toggles here.
+  if (!toggledByPress_) TCheckBox::Pressed();
+}
+
 void TGridCheckBox::KeyDown(Word& Key, TShiftState Shift) {
   const Word key = Key;
   switch (key) {

@@ -9,9 +9,9 @@
 #include "grid/ExtGrid.h"
 #include "grid/ExtGridDragDrop.h"
 #include "grid/ExtInplaceEdit.h"
+#include "grid/ExtXPVS.h"
 #include "grid/GridUtil.h"
 #include "grid/PictureContainer.h"
-#include "grid/ThemeApi.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "platform/ui/Forms.h"
@@ -67,9 +67,14 @@ void TExtStringGrid::OwnerFormResized(TObject*, const std::function<void()>& for
   if (SizeWithForm) {
     const int newWidth = Width() + ownerForm_->Width() - formWidth_;
     const int newHeight = Height() + ownerForm_->Height() - formHeight_;
-    if (newWidth > 0 && newHeight > 0) SetBounds(Left(), Top(), newWidth, newHeight);
-    formWidth_ = ownerForm_->Width();
-    formHeight_ = ownerForm_->Height();
+    // A form made too small for the grid leaves it, and the size it is
+    // measured from, as they were: growing back then gives the grid its
+    // old size instead of one grown by the shrink that never reached it.
+    if (newWidth > 0 && newHeight > 0) {
+      SetBounds(Left(), Top(), newWidth, newHeight);
+      formWidth_ = ownerForm_->Width();
+      formHeight_ = ownerForm_->Height();
+    }
   }
   if (formHandler) formHandler();
   StretchColumn(columnSize_->StretchColumn);

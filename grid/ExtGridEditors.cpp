@@ -200,7 +200,9 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
         sp.SetText(editText);
         sp.SetSpinType(sptTime);
       } else {
-        sp.SetText(editText);
+        // Text that is no date opens on now.
+        TDateTime date = 0;
+        sp.SetDateValue(TryStrToDate(editText, date) ? date : Now());
         sp.SetSpinType(sptDate);
       }
       openedText_ = sp.Text();
@@ -292,9 +294,15 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       e.SetBounds(r.Left, r.Top, w, h);
       e.SetWordWrap(WordWrap() || Multilinecells);
       CellToRichEdit(realCol, ARow, e);
+      // The whole text selected, and kept so while the focus is elsewhere:
+      // typing replaces it, as a typed character does in the text editor.
+      e.HideSelection = false;
+      e.SelectAll();
       e.EndNoResize();
       e.SetVisible(true);
       e.SetEnabled(true);
+      TRect format = Rect(2, 2, r.Width() - 2, r.Height() - 2);
+      e.Perform(EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
       openedText_ = GetCellText(realCol, ARow);
       if (CanFocus()) e.SetFocus();
       postStart(&e);

@@ -136,6 +136,14 @@ class TGridCheckBox : public TCheckBox, private TEditorGridLink {
  protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
   void DoExit() override;
+  // A press ticks or unticks at once; the release that ends the same click
+  // leaves the box as the press set it, so that a click shows one change.
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void Pressed() override;
+
+ private:
+  bool toggledByPress_ = false;
 };
 
 // The button editor (edButton): a click reports the cell's ellipsis click.

@@ -10,8 +10,8 @@
 
 #include "grid/ExtGrid.h"
 #include "grid/ExtObj.h"
+#include "grid/ExtXPVS.h"
 #include "grid/GridUtil.h"
-#include "grid/ThemeApi.h"
 #include "platform/gfx/FrameControls.h"
 
 namespace {

@@ -43,9 +43,13 @@ void TExtImage::MakePicture() {
 }
 
 void TExtImage::Assign(const TExtImage* Source) {
+  // An empty image copies as an empty one: it has no bytes that could fail
+  // to load, and clearing a background by one must not raise. (Asked
+  // before this image changes: it may be its own source.)
+  const bool sourceEmpty = Source == nullptr || Source->Empty();
   empty_ = true;
   picture_.reset();
-  if (Source == nullptr) {
+  if (sourceEmpty) {
     bytes_.clear();
     Changed();
     return;

@@ -24,8 +24,8 @@ class TExtImage : public TGraphic {
   TExtImage(const TExtImage&) = delete;
   TExtImage& operator=(const TExtImage&) = delete;
 
-  // Null empties the image; another image's bytes are copied and shown.
-  // Either way the change is told.
+  // Null or an empty image empties the image; another image's bytes are
+  // copied and shown. Either way the change is told.
   void Assign(const TExtImage* Source);
   // The whole picture stretched into Rect; nothing while there is none.
   void Draw(TCanvas& Canvas, const TRect& Rect) override;

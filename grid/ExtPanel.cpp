@@ -546,7 +546,8 @@ void TExtPanel::PaintCaptionBackground(TCanvas& c, TRect r) {
   if (type == stBitmap || type == stBitmapRStretch || type == stBitmapLStretch) {
     const TBitmap& picture = caption_->Background();
     if (picture.Empty()) {
-      paint::Fill(c, r, caption_->Color());
+      // No picture: the bar as a plain one would be, collapsed or not.
+      paint::Fill(c, r, collaps_ ? caption_->CloseColor() : caption_->Color());
       return;
     }
     TBitmap& bmp = const_cast<TBitmap&>(picture);

@@ -378,6 +378,7 @@ class TExtPanel : public TCustomPanel {
   TRect ThemedButtonSquare(const TRect& r) const;
   void RepaintAnchor(const TRect& r);
   void DropHover(THover& hover);
+  bool CaptionMouseUp(TPoint p);
   int WMNCHitTest(TPoint screen);
   void WMMovingSizing(TMessage& m);
   void HintShow(THintInfo& info);

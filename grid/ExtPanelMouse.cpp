@@ -89,18 +89,31 @@ void TExtPanel::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TExtPanel::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomPanel::MouseUp(Button, Shift, X, Y);
-  if (ComponentState().Contains(csDesigning) || !caption_->Visible()) return;
+  if (ComponentState().Contains(csDesigning)) return;
   // While Collaps is being assigned its animation pumps messages: a close
   // now could free the panel under its own setter.
   if (collapsing_) return;
-  const TPoint p = Point(X, Y);
+  if (caption_->Visible() && CaptionMouseUp(Point(X, Y))) return;
+  // The anchors answer whether or not there is a caption bar: they show
+  // the hand either way.
+  const TPanelTextHit hit = AnchorAt(X, Y);
+  if (hit.Index < 0) return;
+  // A link the desktop may open goes there; any other anchor, a link of
+  // another scheme or one the desktop refused, is the form's to handle.
+  if (IsOpenableLink(hit.Anchor) && ShellExecute(nullptr, "open", hit.Anchor, "", "", SW_SHOWNORMAL) > 32)
+    return;
+  if (OnAnchorClick) OnAnchorClick(this, hit.Anchor);
+}
+
+// The caption's buttons and its click; true when the panel is gone.
+bool TExtPanel::CaptionMouseUp(TPoint p) {
   if (caption_->CloseButton() && PtInRect(CloseButtonRect(), p)) {
     Hide();
     if (OnClose) OnClose(this);
     ArrangeGroup();
     if (FreeOnClose) {
       delete this;
-      return;
+      return true;
     }
   }
   if (caption_->MinMaxButton() && PtInRect(MinMaxButtonRect(), p)) SetCollaps(!collaps_);
@@ -114,13 +127,7 @@ void TExtPanel::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   }
   strip.Right -= 2;
   if (PtInRect(strip, p) && OnCaptionClick) OnCaptionClick(this);
-  const TPanelTextHit hit = AnchorAt(X, Y);
-  if (hit.Index < 0) return;
-  // A link the desktop may open goes there; any other anchor, a link of
-  // another scheme or one the desktop refused, is the form's to handle.
-  if (IsOpenableLink(hit.Anchor) && ShellExecute(nullptr, "open", hit.Anchor, "", "", SW_SHOWNORMAL) > 32)
-    return;
-  if (OnAnchorClick) OnAnchorClick(this, hit.Anchor);
+  return false;
 }
 
 // ---- messages -------------------------------------------------------------------------------------

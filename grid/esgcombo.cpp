@@ -3,7 +3,7 @@
 
 #include "grid/esgcombo.h"
 
-#include "grid/ThemeApi.h"
+#include "grid/ExtXPVS.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/Forms.h"
@@ -35,6 +35,12 @@ void TESGCustomCombo::SetEtched(bool v) {
 
 void TESGCustomCombo::SetFocusBorder(bool v) {
   focusBorder_ = v;
+  Invalidate();
+}
+
+void TESGCustomCombo::SetIsWinXP(bool v) {
+  if (v == isWinXP_) return;
+  isWinXP_ = v;
   Invalidate();
 }
 
@@ -104,7 +110,15 @@ void TESGCustomCombo::Paint() {
   }
   TRect arrow = InflateRect(button, -1, -1);
   const bool mouseDown = GetAsyncKeyState(VK_LBUTTON) < 0 || GetAsyncKeyState(VK_RBUTTON) < 0;
-  if (isWinXP_ && DrawThemedPart(Handle(), u"combobox", c, 1, mouseDown ? 3 : 1, arrow)) return;
+  if (isWinXP_) {
+    if (DrawThemedPart(Handle(), u"combobox", c, 1, mouseDown ? 3 : 1, arrow)) return;
+    // No theme draws it: the themed button face and arrow by hand, held
+    // down while the list is open or a mouse button is down on it.
+    const int state = !Enabled() ? 1 : mouseDown || DroppedDown() ? 3 : active ? 2 : 1;
+    DrawOwnThemedButton(c, arrow, state, Enabled());
+    DrawOwnThemedArrow(c, OffsetRect(arrow, 0, state == 3 ? 1 : 0), DFCS_SCROLLDOWN, Enabled());
+    return;
+  }
   DrawFrameControl(
       c, arrow, DFC_SCROLL,
       DFCS_SCROLLCOMBOBOX | DFCS_FLAT | (DroppedDown() ? DFCS_PUSHED : 0) | (Enabled() ? 0 : DFCS_INACTIVE));

@@ -24,7 +24,7 @@ class TESGCustomCombo : public TCustomComboBox {
   int DropWidth() const { return dropWidth_; }
   void SetDropWidth(int v);
   bool IsWinXP() const { return isWinXP_; }
-  void SetIsWinXP(bool v) { isWinXP_ = v; }
+  void SetIsWinXP(bool v);
   // The mouse over it or the focus in it.
   bool ActiveLook() const;
   // UTF-16 items and text (the wide combo): the 8-bit Items follow

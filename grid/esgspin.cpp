@@ -7,8 +7,8 @@
 #include <cmath>
 #include <mutex>
 
+#include "grid/ExtXPVS.h"
 #include "grid/GridUtil.h"
-#include "grid/ThemeApi.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/gfx/Picture.h"
 #include "platform/ui/Windows.h"
@@ -23,6 +23,7 @@ constexpr Cardinal kRepeatMs = 100;
 TExtTimerSpeedButton::~TExtTimerSpeedButton() { delete timer_; }
 
 void TExtTimerSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && OnPress) OnPress(this);
   TSpeedButton::MouseDown(Button, Shift, X, Y);
   if (Button != mbLeft || !AllowTimer) return;
   if (!timer_) {
@@ -65,6 +66,21 @@ void TExtTimerSpeedButton::Paint() {
     static constexpr int kPart[] = {4, 3, 1, 2};
     const int themeState = ButtonState() == bsDown ? 3 : hover_ ? 2 : 1;
     if (DrawThemedPart(nullptr, u"spin", Canvas(), kPart[std::clamp(Kind, 0, 3)], themeState, r)) return;
+    // No theme draws it: the themed face by hand, and on it the themed
+    // arrow, or the picture the button was given in place of the arrow.
+    TCanvas& c = Canvas();
+    DrawOwnThemedButton(c, r, Enabled() ? themeState : 1, Enabled());
+    if (DefaultGlyph) {
+      DrawOwnThemedArrow(c, OffsetRect(r, 0, ButtonState() == bsDown ? 1 : 0), kArrow[std::clamp(Kind, 0, 3)],
+                         Enabled());
+    } else if (!Glyph().Empty()) {
+      TButtonGlyph picture;
+      picture.NumGlyphs = NumGlyphs();
+      c.Brush->Style = bsClear;
+      picture.Draw(c, InflateRect(r, -1, -1), &Glyph(), "", Enabled() ? ButtonState() : bsDisabled, DT_LEFT);
+    }
+    if (FocusRect) c.DrawFocusRect(InflateRect(r, -2, -2));
+    return;
   }
   if (!Glyph().Empty()) {
     // A picture of the arrow on a plain button face.
@@ -105,7 +121,8 @@ void RegisterSpinGlyphs() {
 }
 
 void SetGlyphOrDefault(TExtTimerSpeedButton& button, const TBitmap& glyph, const char* fallback) {
-  if (!glyph.Empty()) {
+  button.DefaultGlyph = glyph.Empty();
+  if (!button.DefaultGlyph) {
     button.SetGlyph(glyph);
     return;
   }
@@ -121,6 +138,7 @@ TEsgSpinButton::TEsgSpinButton(TComponent* AOwner) : TWinControl(AOwner) {
   for (TExtTimerSpeedButton* b : {up_, down_}) {
     b->SetParent(this);
     b->OnClick = [this, b](TObject*) { Clicked(b); };
+    b->OnPress = [this, b](TObject*) { Pressed(b); };
   }
   up_->Kind = 2;
   down_->Kind = 3;
@@ -142,7 +160,13 @@ void TEsgSpinButton::SetDirection(TSpinDirection v) {
   Layout();
 }
 
-void TEsgSpinButton::SetIsWinXP(bool v) { up_->IsWinXP = down_->IsWinXP = v; }
+void TEsgSpinButton::SetIsWinXP(bool v) {
+  for (TExtTimerSpeedButton* b : {up_, down_}) {
+    if (b->IsWinXP == v) continue;
+    b->IsWinXP = v;
+    b->Invalidate();
+  }
+}
 
 void TEsgSpinButton::SetFlat(bool v) {
   up_->SetFlat(v);
@@ -179,10 +203,16 @@ void TEsgSpinButton::MoveFocusRect(TExtTimerSpeedButton* to) {
   down_->Invalidate();
 }
 
-void TEsgSpinButton::Clicked(TExtTimerSpeedButton* button) {
+void TEsgSpinButton::Pressed(TExtTimerSpeedButton* button) {
   MoveFocusRect(button);
   TWinControl* focus = FocusControl ? FocusControl : this;
   if (focus->CanFocus() && !focus->Focused()) focus->SetFocus();
+}
+
+void TEsgSpinButton::Clicked(TExtTimerSpeedButton* button) {
+  // A click by the mouse was pressed first; Space and the arrow keys come
+  // here straight.
+  Pressed(button);
   const TNotifyEvent& event = button == up_ ? OnUpClick : OnDownClick;
   if (event) event(this);
 }

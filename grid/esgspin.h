@@ -21,6 +21,11 @@ class TExtTimerSpeedButton : public TSpeedButton {
   // 0 down-horizontal, 1 up-horizontal, 2 up, 3 down.
   int Kind = 2;
   bool IsWinXP = false;
+  // The arrow is the stock picture, not one the button was given; the
+  // themed look then draws its own arrow in its place.
+  bool DefaultGlyph = true;
+  // A left press on the button, before its click and its repeats.
+  TNotifyEvent OnPress;
   bool Hover() const { return hover_; }
   void Dispatch(TMessage& Message) override;
 
@@ -65,6 +70,7 @@ class TEsgSpinButton : public TWinControl {
 
  private:
   void Layout();
+  void Pressed(TExtTimerSpeedButton* button);
   void Clicked(TExtTimerSpeedButton* button);
   void MoveFocusRect(TExtTimerSpeedButton* to);
   TSpinDirection direction_ = spVertical;

@@ -81,10 +81,13 @@ class TDemoForm : public TForm {
     g->SetColWidths(9, 110);
     for (const char* city : {"Αθήνα", "Θεσσαλονίκη", "Πάτρα", "Ηράκλειο"})
       g->Combo()->Items()->Add(cp1253::FromUtf8(city));
-    // The themed look reaches the editors that draw a button too.
-    if (g_look == csTheme) {
+    // The themed look reaches the editors that draw a button or an arrow
+    // too.
+    if (g_look == csTheme || g_look == csWinXP) {
       g->UnitEditBtn()->SetIsWinXP(true);
       g->EditBtn()->SetIsWinXP(true);
+      g->Spin()->SetIsWinXP(true);
+      g->Combo()->SetIsWinXP(true);
     }
     g->UnitEditBtn()->Units().Add("kg");
     g->UnitEditBtn()->Units().Add("t");

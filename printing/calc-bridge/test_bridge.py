@@ -399,5 +399,69 @@ class Conversations(unittest.TestCase):
         client.close()
 
 
+class FakeUno:
+    """The office's interface as far as the start needs it: the pipe
+    answers once a started office has marked itself up."""
+
+    def __init__(self, marker):
+        self.marker = marker
+        self.ServiceManager = self
+
+    def getComponentContext(self):
+        return self
+
+    def createInstanceWithContext(self, name, context):
+        return self if name.endswith("UnoUrlResolver") else "desktop"
+
+    def resolve(self, url):
+        if not os.path.exists(self.marker):
+            raise RuntimeError("no office on the pipe")
+        return self
+
+
+class CalcStart(unittest.TestCase):
+    def start(self, refusals):
+        """Connects through an office that ends with 0 at once on its first
+        Refusals starts, as one that finds the display refusing clients
+        does; the starts made and the desktop reached."""
+        import subprocess
+        import sys
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder, True)
+        count, marker = os.path.join(folder, "count"), os.path.join(folder, "up")
+        office = ("import os, sys, time\n"
+                  "n = len(open(sys.argv[1]).read()) if os.path.exists(sys.argv[1]) else 0\n"
+                  "open(sys.argv[1], 'a').write('x')\n"
+                  "if n < int(sys.argv[3]): sys.exit(0)\n"
+                  "open(sys.argv[2], 'w').close()\n"
+                  "time.sleep(60)\n")
+        backend = bridge.CalcBackend.__new__(bridge.CalcBackend)
+        backend.args = [sys.executable, "-c", office, count, marker, str(refusals)]
+        saved = sys.modules.get("uno")
+        sys.modules["uno"] = FakeUno(marker)
+        try:
+            backend._start()
+            self.addCleanup(backend.process.wait)
+            self.addCleanup(backend.process.kill)
+            desktop = backend._connect("pipe")
+        finally:
+            if saved is None:
+                del sys.modules["uno"]
+            else:
+                sys.modules["uno"] = saved
+        return len(open(count).read()), desktop
+
+    def test_an_office_that_ends_at_once_is_started_again_after_growing_pauses(self):
+        started = time.monotonic()
+        starts, desktop = self.start(3)
+        self.assertEqual((starts, desktop), (4, "desktop"))
+        self.assertGreaterEqual(time.monotonic() - started, sum(bridge.RESTART_PAUSES[:3]))
+
+    def test_an_office_that_never_stays_is_given_up_naming_its_exit(self):
+        from unittest import mock
+        with mock.patch.object(bridge, "RESTART_PAUSES", (0.01,) * 5), self.assertRaisesRegex(RuntimeError, r"Calc did not start \(it ended with 0\)"):
+            self.start(6)
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -218,6 +218,31 @@ TEST_F(ExtGridControlsTest, HeldSpinButtonRepeatsAfter400ThenEvery100) {
   EXPECT_EQ(sp->Value(), 5);
 }
 
+// The press itself takes the focus rectangle to the pressed arrow and the
+// focus to the edit; a press let go off the arrow steps nothing.
+TEST_F(ExtGridControlsTest, PressingASpinArrowMovesTheFocusMarkBeforeAnyClick) {
+  MakeGrid<TExtStringGrid>(2, 2);
+  auto* other = new TEdit(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(200, 280, 60, 22);
+  auto* sp = new TEsgSpinEdit(form.get());
+  sp->SetParent(form.get());
+  sp->SetBounds(10, 280, 120, 22);
+  sp->SetValue(3);
+  other->SetFocus();
+  Application->ProcessMessages();
+  TExtTimerSpeedButton& up = *sp->Button()->UpButton();
+  TExtTimerSpeedButton& down = *sp->Button()->DownButton();
+  ASSERT_TRUE(up.FocusRect);
+  backend->PressMouse(down, 3, 3);
+  EXPECT_TRUE(down.FocusRect);
+  EXPECT_FALSE(up.FocusRect);
+  EXPECT_TRUE(sp->Focused());
+  backend->ReleaseMouse(down, down.Width() + 30, 3);
+  EXPECT_EQ(sp->Value(), 3);
+  EXPECT_TRUE(down.FocusRect);
+}
+
 TEST_F(ExtGridControlsTest, ButtonReportsItsClickAndEscapeRestores) {
   auto& g = Typed(edButton);
   g.SetCellText(1, 1, "go");
@@ -247,6 +272,71 @@ TEST_F(ExtGridControlsTest, CheckBoxHandsEnterBackAndStoresNothing) {
   EXPECT_FALSE(g.CheckBoxEditor()->Visible());
   EXPECT_EQ(g.GetCellText(1, 1), "label");
   EXPECT_EQ(g.Col(), 2);
+}
+
+// The box ticks as the button goes down and the release of that click does
+// not untick it again: the user sees one change a click, and the box's
+// click event runs once. Space toggles once as well; a press released off
+// the box keeps what the press set.
+TEST_F(ExtGridControlsTest, CheckBoxEditorTogglesOnceAClick) {
+  auto& g = Typed(edCheckBox);
+  Key(VK_F2);
+  TGridCheckBox& box = *g.CheckBoxEditor();
+  ASSERT_TRUE(box.Visible());
+  int clicks = 0;
+  box.OnClick = [&](TObject*) { ++clicks; };
+  backend->PressMouse(box, 3, 3);
+  EXPECT_TRUE(box.Checked());
+  backend->ReleaseMouse(box, 3, 3);
+  EXPECT_TRUE(box.Checked());
+  EXPECT_EQ(clicks, 1);
+  backend->Click(box, 3, 3);
+  EXPECT_FALSE(box.Checked());
+  EXPECT_EQ(clicks, 2);
+  backend->PressMouse(box, 3, 3);
+  backend->ReleaseMouse(box, box.Width() + 20, 3);
+  EXPECT_TRUE(box.Checked());
+  Key(VK_SPACE);
+  EXPECT_FALSE(box.Checked());
+  EXPECT_EQ(clicks, 4);
+  EXPECT_TRUE(box.Visible());
+}
+
+// A date spin on a cell that holds no date opens on today, not on the
+// spin's least date.
+TEST_F(ExtGridControlsTest, DateSpinOnTextThatIsNoDateOpensOnToday) {
+  for (const char* text : {"abc", "", "31/1/2003"}) {
+    SCOPED_TRACE(text);
+    auto& g = Typed(edDateSpinEdit);
+    g.SetCellText(1, 1, text);
+    Key(VK_F2);
+    ASSERT_TRUE(g.Spin()->Visible());
+    EXPECT_EQ(g.Spin()->Text(), std::string(text) == "31/1/2003" ? "31/1/2003" : DateToStr(Date()));
+    Key(VK_ESCAPE);
+  }
+}
+
+// The rich-text editor opens with its whole text selected, the selection
+// kept in view, and its text inset 2 pixels all round: a typed character
+// replaces the cell's text.
+TEST_F(ExtGridControlsTest, RichEditorOpensOnItsWholeTextInset) {
+  auto& g = Typed(edRichEdit);
+  g.SetColWidths(1, 120);
+  g.SetRowHeights(1, 30);
+  g.SetCellText(1, 1, "{\\rtf1\\ansi {\\b bold} text}");
+  Key(VK_F2);
+  TExtRichEdit& e = *g.RichInplaceEditor();
+  ASSERT_TRUE(e.Visible());
+  EXPECT_EQ(e.SelStart(), 0);
+  EXPECT_EQ(e.SelLength(), static_cast<int>(e.Text().size()));
+  EXPECT_EQ(e.SelText(), "bold text");
+  EXPECT_FALSE(e.HideSelection);
+  TRect format;
+  e.Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  const TRect cell = g.CellRect(1, 1);
+  EXPECT_EQ(format, Rect(2, 2, cell.Width() - 2, cell.Height() - 2));
+  backend->Type("x");
+  EXPECT_EQ(e.Text(), "x");
 }
 
 TEST_F(ExtGridControlsTest, UnitCellSplitsAndComesBack) {

@@ -225,4 +225,31 @@ TEST(ExtGridOwnerForm, AHandlerTheFormAssignsLaterKeepsTheGridsFollowing) {
   EXPECT_EQ(seen, (std::vector<int>{250, 200}));
 }
 
+// A form made too small for its grid leaves the grid as it was, and growing
+// back brings the grid back to its own size, not one grown by the shrink it
+// never took; the stretched column fills the grid after every resize.
+TEST(ExtGridOwnerForm, AFormTooSmallForTheGridLeavesItAndTheStretchedColumnFills) {
+  InstallHeadlessBackend();
+  std::unique_ptr<TForm> form(NewForm<TForm>(nullptr));
+  form->SetBounds(0, 0, 600, 400);
+  auto* grid = new TExtStringGrid(form.get());
+  grid->SetParent(form.get());
+  grid->SetBounds(10, 10, 200, 150);
+  grid->SetColCount(3);
+  grid->SizeWithForm = true;
+  grid->ColumnSize().StretchColumn = 1;
+  grid->ColumnSize().SetStretch(true);
+  form->Show();
+  const auto filled = [&] { return grid->ColWidths(0) + grid->ColWidths(1) + grid->ColWidths(2); };
+  const struct {
+    int formWidth, gridWidth;
+  } steps[] = {{650, 250}, {380, 250}, {650, 250}, {700, 300}, {600, 200}};
+  for (const auto& step : steps) {
+    form->SetBounds(0, 0, step.formWidth, 400);
+    EXPECT_EQ(grid->Width(), step.gridWidth) << step.formWidth;
+    EXPECT_EQ(grid->Height(), 150) << step.formWidth;
+    EXPECT_EQ(filled(), grid->ClientWidth() - 1) << step.formWidth;
+  }
+}
+
 }  // namespace

@@ -10,7 +10,7 @@
 #include "../TestOutput.h"
 #include "GridFixture.h"
 #include "grid/ExtGridEditors.h"
-#include "grid/ThemeApi.h"
+#include "grid/ExtXPVS.h"
 
 namespace {
 
@@ -184,6 +184,138 @@ TEST_F(ExtGridThemedLookTest, EditButtonDrawsItsThemedFaceWithoutATheme) {
   }
 }
 
+// The place of a control on the form.
+TRect OnForm(TControl& control, TForm& form) {
+  const TPoint at = form.ScreenToClient(control.ClientToScreen(Point(0, 0)));
+  return Bounds(at.X, at.Y, control.Width(), control.Height());
+}
+
+// Pixels of a rectangle of the shot in one colour.
+int PixelsOf(const TImageCanvas& shot, const TRect& r, TColor colour) {
+  int n = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x) n += shot.Pixel(x, y) == colour;
+  return n;
+}
+
+// The spin editor and the combo shown on a grid, in the themed look or not.
+struct SpinAndCombo {
+  TGridSpin* spin;
+  TGridCombo* combo;
+};
+
+SpinAndCombo ShowSpinAndCombo(TExtStringGrid& g, bool themed) {
+  g.SetColWidths(1, 120);
+  TGridSpin* spin = g.Spin();
+  TGridCombo* combo = g.Combo();
+  spin->SetIsWinXP(themed);
+  combo->SetIsWinXP(themed);
+  spin->SetBounds(4, 4, 80, 24);
+  combo->SetBounds(4, 40, 100, 22);
+  for (TWinControl* c : std::initializer_list<TWinControl*>{spin, combo}) {
+    c->SetEnabled(true);
+    c->SetVisible(true);
+  }
+  Application->ProcessMessages();
+  return {spin, combo};
+}
+
+const TColor kThemedFrame = RGB(0, 60, 116);
+const TColor kThemedArrow = RGB(77, 97, 133);
+
+// Asked to look themed where no theme draws, the spin editor's two buttons
+// and the combo's drop-down button take the themed face (the dark blue
+// rounded frame) with the themed arrow in it; unthemed they keep the
+// classic arrows in black.
+TEST_F(ExtGridThemedLookTest, SpinAndComboArrowsLookThemedWithoutATheme) {
+  for (bool themed : {false, true}) {
+    SCOPED_TRACE(themed);
+    auto& g = MakeGrid<TExtStringGrid>(4, 4);
+    ASSERT_FALSE(g.ThemedLook());
+    const SpinAndCombo shown = ShowSpinAndCombo(g, themed);
+    const TImageCanvas* shot = backend->Render(*form);
+    ASSERT_NE(shot, nullptr);
+    backend->SaveWindowPng(
+        *form, (TestOutputFolder() / (themed ? "spin_combo_themed.png" : "spin_combo_classic.png")).string());
+    const TRect up = OnForm(*shown.spin->Button()->UpButton(), *form);
+    const TRect down = OnForm(*shown.spin->Button()->DownButton(), *form);
+    const TRect combo = OnForm(*shown.combo, *form);
+    const TRect comboButton = {combo.Right - shown.combo->ButtonWidth() - 2, combo.Top, combo.Right,
+                               combo.Bottom};
+    for (const TRect& r : {up, down, comboButton}) {
+      ASSERT_GT(r.Width(), 6);
+      ASSERT_GT(r.Height(), 6);
+      if (themed) {
+        // The frame round the face and a whole arrow of 4 rows: 7+5+3+1.
+        EXPECT_GT(PixelsOf(*shot, r, kThemedFrame), r.Height());
+        EXPECT_EQ(PixelsOf(*shot, r, kThemedArrow), 16);
+        EXPECT_EQ(PixelsOf(*shot, r, clBlack), 0);
+      } else {
+        EXPECT_EQ(PixelsOf(*shot, r, kThemedFrame), 0);
+        EXPECT_EQ(PixelsOf(*shot, r, kThemedArrow), 0);
+        EXPECT_GT(PixelsOf(*shot, r, clBlack), 3);
+      }
+    }
+    if (themed) {
+      // The up arrow's point is above its base, the down arrow's below.
+      auto firstRowOf = [&](const TRect& r) {
+        for (int y = r.Top; y < r.Bottom; ++y)
+          if (PixelsOf(*shot, {r.Left, y, r.Right, y + 1}, kThemedArrow) > 0)
+            return PixelsOf(*shot, {r.Left, y, r.Right, y + 1}, kThemedArrow);
+        return 0;
+      };
+      EXPECT_EQ(firstRowOf(up), 1);
+      EXPECT_EQ(firstRowOf(down), 7);
+      EXPECT_EQ(firstRowOf(comboButton), 7);
+    }
+  }
+}
+
+// Switching the look of shown editors repaints them at once, back and forth.
+TEST_F(ExtGridThemedLookTest, SwitchingTheLookRepaintsTheShownEditors) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  const SpinAndCombo shown = ShowSpinAndCombo(g, false);
+  ASSERT_NE(backend->Render(*form), nullptr);
+  const TRect spin = OnForm(*shown.spin->Button(), *form);
+  const TRect combo = OnForm(*shown.combo, *form);
+  for (bool themed : {true, false, true}) {
+    SCOPED_TRACE(themed);
+    shown.spin->SetIsWinXP(themed);
+    shown.combo->SetIsWinXP(themed);
+    const TImageCanvas* shot = backend->Render(*form);
+    ASSERT_NE(shot, nullptr);
+    EXPECT_EQ(PixelsOf(*shot, spin, kThemedArrow), themed ? 32 : 0);
+    EXPECT_EQ(PixelsOf(*shot, combo, kThemedArrow), themed ? 16 : 0);
+  }
+}
+
+// A picture given in place of the spin arrow is drawn on the themed face
+// instead of the themed arrow.
+TEST_F(ExtGridThemedLookTest, SpinPictureStaysOnTheThemedFace) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  TBitmap picture;
+  picture.SetSize(5, 5);
+  // Red, with the key colour in the bottom-left corner.
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x) picture.SetPixel(x, y, x == 0 && y == 4 ? clWhite : clRed);
+  g.Spin()->Button()->SetUpGlyph(picture);
+  const SpinAndCombo shown = ShowSpinAndCombo(g, true);
+  const TImageCanvas* shot = backend->Render(*form);
+  ASSERT_NE(shot, nullptr);
+  const TRect up = OnForm(*shown.spin->Button()->UpButton(), *form);
+  const TRect down = OnForm(*shown.spin->Button()->DownButton(), *form);
+  EXPECT_GT(PixelsOf(*shot, up, clRed), 10);
+  EXPECT_EQ(PixelsOf(*shot, up, kThemedArrow), 0);
+  EXPECT_GT(PixelsOf(*shot, up, kThemedFrame), up.Height());
+  EXPECT_EQ(PixelsOf(*shot, down, kThemedArrow), 16);
+  // An empty picture puts the themed arrow back.
+  g.Spin()->Button()->SetUpGlyph(TBitmap());
+  shown.spin->Button()->UpButton()->Invalidate();
+  shot = backend->Render(*form);
+  EXPECT_EQ(PixelsOf(*shot, up, clRed), 0);
+  EXPECT_EQ(PixelsOf(*shot, up, kThemedArrow), 16);
+}
+
 class ExtGridThemedLibraryTest : public ExtGridThemedLookTest {
  protected:
   void SetUp() override {
@@ -231,6 +363,28 @@ TEST_F(ExtGridThemedLibraryTest, SpinButtonsDrawTheThemesSpinParts) {
   for (const auto& d : RecordingTheme::drawn) parts.emplace_back(d.ThemeClass, d.Part);
   EXPECT_NE(std::find(parts.begin(), parts.end(), std::make_pair(std::u16string(u"spin"), 1)), parts.end());
   EXPECT_NE(std::find(parts.begin(), parts.end(), std::make_pair(std::u16string(u"spin"), 2)), parts.end());
+}
+
+// With a theme, the spin's and the combo's buttons are the theme's parts
+// and nothing of the hand-drawn look is drawn over them.
+TEST_F(ExtGridThemedLibraryTest, SpinAndComboArrowsAreTheThemesParts) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  ASSERT_TRUE(g.ThemedLook());
+  const SpinAndCombo shown = ShowSpinAndCombo(g, true);
+  const TImageCanvas* shot = backend->Render(*form);
+  ASSERT_NE(shot, nullptr);
+  backend->SaveWindowPng(*form, (TestOutputFolder() / "spin_combo_theme_library.png").string());
+  std::vector<std::pair<std::u16string, int>> parts;
+  for (const auto& d : RecordingTheme::drawn) parts.emplace_back(d.ThemeClass, d.Part);
+  for (const auto& part :
+       {std::make_pair(std::u16string(u"spin"), 1), std::make_pair(std::u16string(u"spin"), 2),
+        std::make_pair(std::u16string(u"combobox"), 1)})
+    EXPECT_NE(std::find(parts.begin(), parts.end(), part), parts.end());
+  for (TControl* c : std::initializer_list<TControl*>{shown.spin->Button(), shown.combo}) {
+    const TRect r = OnForm(*c, *form);
+    EXPECT_EQ(PixelsOf(*shot, r, kThemedArrow), 0);
+    EXPECT_EQ(PixelsOf(*shot, r, kThemedFrame), 0);
+  }
 }
 
 // With a theme, the edit button's face is the theme's push button: normal,

@@ -165,6 +165,33 @@ TEST(ExtImage, AssignCopiesTheBytesOrEmpties) {
   EXPECT_EQ(changes, 2);
 }
 
+// An empty image has no bytes that could fail to load: copying it empties
+// the copy and tells the change, where loading its nothing would raise.
+TEST(ExtImage, AssigningAnEmptyImageEmpties) {
+  TExtImage copy;
+  Load(copy, TBitmap(8, 3).SaveToBytes());
+  int changes = 0;
+  copy.OnChange = [&](TObject*) { ++changes; };
+  const TExtImage none;
+  EXPECT_EQ(ErrorOf([&] { copy.Assign(&none); }), "");
+  EXPECT_TRUE(copy.Empty());
+  EXPECT_TRUE(copy.Data().empty());
+  EXPECT_EQ(copy.Width(), 0);
+  EXPECT_EQ(changes, 1);
+  // An image copied onto itself stays what it was.
+  TExtImage self;
+  Load(self, TBitmap(8, 3).SaveToBytes());
+  self.Assign(&self);
+  EXPECT_FALSE(self.Empty());
+  EXPECT_EQ(self.Width(), 8);
+  // Bytes that are no picture still raise when copied, and stay.
+  TExtImage damaged;
+  EXPECT_NE(ErrorOf([&] { Load(damaged, "no picture"); }), "");
+  EXPECT_EQ(ErrorOf([&] { copy.Assign(&damaged); }), "Could not load image. Invalid format");
+  EXPECT_FALSE(copy.Empty());
+  EXPECT_EQ(copy.Data(), "no picture");
+}
+
 TEST(ExtImage, FormLoadingTellsNoChangeAndFilesLoadWhole) {
   TExtImage image;
   int changes = 0;

@@ -257,6 +257,24 @@ TEST_F(PanelMouseTest, AnchorsLightUpAndOpenOrReport) {
   EXPECT_EQ(anchors.DrawnHover, std::vector<int>{-1});
 }
 
+// Without a caption bar the body's anchors still answer a click: they show
+// the hand, so a click that did nothing would be a dead link.
+TEST_F(PanelMouseTest, AnchorsAnswerWithoutACaptionBar) {
+  Log(*panel);
+  panel->Caption().SetVisible(false);
+  panel->OnCaptionClick = [this](TObject*) { events.push_back("caption"); };
+  // The body from y = 1 inside the bevel.
+  anchors.Anchors = {{"page2", Rect(10, 5, 60, 20)}, {"https://example.org/", Rect(70, 5, 120, 20)}};
+  ShowForm();
+  backend->Click(*panel, 20, 10);
+  backend->Click(*panel, 80, 10);
+  backend->Click(*panel, 200, 10);  // no anchor, and no caption to click
+  EXPECT_EQ(events, (std::vector<AnsiString>{"enter page2", "click page2", "enter https://example.org/",
+                                             "exit https://example.org/"}));
+  ASSERT_EQ(backend->ShellRequests.size(), 1u);
+  EXPECT_EQ(backend->ShellRequests[0].File, "https://example.org/");
+}
+
 TEST_F(PanelMouseTest, HitTestingFindsTheTextsWherePaintPutsThem) {
   // The body's 30 pixels centred in its 124 (26 to 149); the caption's
   // text narrowed by the buttons and not centred.

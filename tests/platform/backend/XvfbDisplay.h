@@ -57,10 +57,14 @@ class XvfbDisplay {
     int fds[2];
     if (pipe(fds) != 0) return;
     // Xvfb picks a free display and writes its number to the pipe once it
-    // accepts connections, so no waiting by the clock is needed.
+    // accepts connections, so no waiting by the clock is needed. Without
+    // -noreset the server starts over each time its last client leaves, and
+    // a client that connects meanwhile (a tool run just after another, Calc
+    // after its own first look at the display) is refused or cut off: on a
+    // loaded machine that window lasts long enough to hit.
     const std::string fd = std::to_string(fds[1]);
-    std::vector<std::string> args = {binary_, "-displayfd",  fd,          "-screen",
-                                     "0",     "1024x768x24", "-nolisten", "tcp"};
+    std::vector<std::string> args = {binary_,       "-displayfd", fd,    "-screen", "0",
+                                     "1024x768x24", "-nolisten",  "tcp", "-noreset"};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -94,8 +98,12 @@ class XvfbDisplay {
         number += ch;
       }
       while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
-      if (!number.empty()) display_ = std::string(":").append(number);
-      if (display_.empty()) {
+      // The number is the server's own only while the server lives: one
+      // that wrote it and ended at once (a socket taken from under it) is
+      // no display of ours.
+      if (waitpid(pid_, nullptr, WNOHANG) != 0) pid_ = 0;
+      if (!number.empty() && pid_ > 0) display_ = std::string(":").append(number);
+      if (display_.empty() && pid_ > 0) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
         pid_ = 0;

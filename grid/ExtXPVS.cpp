@@ -1,9 +1,11 @@
 // Loading the theme library and binding its entry points by name.
 
-#include "grid/ThemeApi.h"
+#include "grid/ExtXPVS.h"
 
 #include <algorithm>
 #include <iterator>
+
+#include "platform/gfx/FrameControls.h"
 
 HTHEME (*OpenThemeData)(HWND, LPCWSTR) = nullptr;
 HRESULT (*CloseThemeData)(HTHEME) = nullptr;
@@ -156,4 +158,25 @@ void DrawOwnThemedButton(TCanvas& Canvas, const TRect& Rect, int State, bool Ena
   Canvas.RoundRect(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom, 5, 5);
   Canvas.Brush->Assign(savedBrush);
   Canvas.Pen->Assign(savedPen);
+}
+
+void DrawOwnThemedArrow(TCanvas& Canvas, const TRect& Rect, unsigned Direction, bool Enabled) {
+  // Four rows of 7, 5, 3 and 1 pixels, laid along the way the arrow points.
+  constexpr int kDepth = 4;
+  const bool vertical = Direction == DFCS_SCROLLUP || Direction == DFCS_SCROLLDOWN;
+  const bool towardsStart = Direction == DFCS_SCROLLUP || Direction == DFCS_SCROLLLEFT;
+  const int across = 2 * kDepth - 1;
+  const int w = vertical ? across : kDepth, h = vertical ? kDepth : across;
+  const int left = Rect.Left + (Rect.Width() - w) / 2, top = Rect.Top + (Rect.Height() - h) / 2;
+  const TBrush savedBrush = *Canvas.Brush;
+  Canvas.Brush->Style = bsSolid;
+  Canvas.Brush->Color = Enabled ? RGB(77, 97, 133) : RGB(201, 199, 186);
+  for (int step = 0; step < kDepth; ++step) {
+    // Step 0 is the arrow's broad base, the last its point.
+    const int at = towardsStart ? kDepth - 1 - step : step;
+    const TRect line = vertical ? TRect{left + step, top + at, left + across - step, top + at + 1}
+                                : TRect{left + at, top + step, left + at + 1, top + across - step};
+    Canvas.FillRect(IntersectRect(line, Rect));
+  }
+  Canvas.Brush->Assign(savedBrush);
 }

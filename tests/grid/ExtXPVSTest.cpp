@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/ThemeApi.h"
+#include "grid/ExtXPVS.h"
 
 namespace {
 

@@ -233,3 +233,8 @@ bool DrawThemedPart(HWND Window, LPCWSTR ClassName, TCanvas& Canvas, int Part, i
 // where no theme draws it: a rounded frame round a light face that darkens
 // when pressed (State 3) and takes a warm rim under the mouse (State 2).
 void DrawOwnThemedButton(TCanvas& Canvas, const TRect& Rect, int State, bool Enabled);
+// The arrow of a themed drop-down or spin button drawn by hand: a small
+// solid triangle in the themed arrow colour, centred in Rect, pointing
+// Direction (DFCS_SCROLLUP, DFCS_SCROLLDOWN, DFCS_SCROLLLEFT or
+// DFCS_SCROLLRIGHT), pale when not Enabled.
+void DrawOwnThemedArrow(TCanvas& Canvas, const TRect& Rect, unsigned Direction, bool Enabled);
