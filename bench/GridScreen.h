@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "bench/Brief.h"
 #include "grid/ExtGrid.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/ui/Application.h"

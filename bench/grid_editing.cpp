@@ -50,7 +50,11 @@ void BM_OpenEditor(benchmark::State& state) {
   }
   state.SetLabel(combo ? "combo" : "text");
 }
-BENCHMARK(BM_OpenEditor)->Args({100, 0})->Args({100000, 0})->Args({100, 1})->Args({100000, 1});
+BENCHMARK(BM_OpenEditor)
+    ->Args({100, 0})
+    ->Args({BenchSize(100000, 2000), 0})
+    ->Args({100, 1})
+    ->Args({BenchSize(100000, 2000), 1});
 
 void BM_TypeCharacterAndRepaint(benchmark::State& state) {
   Screen& s = TheScreen();
@@ -69,7 +73,7 @@ void BM_TypeCharacterAndRepaint(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_TypeCharacterAndRepaint)->Arg(100)->Arg(100000);
+BENCHMARK(BM_TypeCharacterAndRepaint)->Arg(100)->Arg(BenchSize(100000, 2000));
 
 void BM_EnterCommitAndAdvance(benchmark::State& state) {
   Screen& s = TheScreen();
@@ -96,6 +100,10 @@ void BM_EnterCommitAndAdvance(benchmark::State& state) {
     Application->ProcessMessages();
   }
 }
-BENCHMARK(BM_EnterCommitAndAdvance)->Args({100, 1})->Args({100000, 1})->Args({100, 0})->Args({100000, 0});
+BENCHMARK(BM_EnterCommitAndAdvance)
+    ->Args({100, 1})
+    ->Args({BenchSize(100000, 2000), 1})
+    ->Args({100, 0})
+    ->Args({BenchSize(100000, 2000), 0});
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "bench/Brief.h"
 #include "grid/ExtGrid.h"
 #include "platform/backend/headless/Headless.h"
 
@@ -35,7 +36,7 @@ std::string MakeFile() {
           .string();
   std::mt19937 random(7);
   std::string text;
-  for (int line = 0; line < 100000; ++line) {
+  for (int line = 0; line < BenchSize(100000, 2000); ++line) {
     for (int f = 0; f < 10; ++f) {
       if (f) text += ';';
       if (f == 3)

@@ -27,6 +27,9 @@
 
 namespace {
 
+// The rows of the large grids (fewer in the sanitizer test run).
+const int kRows = BenchSize(100000, 2000);
+
 // Random amounts in column 1, random words in column 2, row numbers in 0;
 // with GreekNames, column 3 holds names of firms that share an 18-byte
 // prefix, as a tender's bidders often do, so that comparisons go past it.
@@ -53,7 +56,7 @@ void Fill(TExtStringGrid& g, unsigned seed, bool GreekNames = false) {
 // The grid filled, and sorted once by its column when SortedBefore: a list
 // sorted again after an edit, as a tender's usually is.
 TExtStringGrid& SortGrid(int col, bool SortedBefore) {
-  TExtStringGrid& g = TheScreen().Grid(10, 100001);
+  TExtStringGrid& g = TheScreen().Grid(10, kRows + 1);
   g.SortSettings().Column = col;
   g.SortSettings().Full = false;
   Fill(g, 5, true);
@@ -91,7 +94,7 @@ BENCHMARK(BM_QSortRowByRow100000x10)
 
 // Amounts with every tenth cell blank: a blank compares as a text there.
 void BM_QSortAmountsWithBlanks100000x10(benchmark::State& state) {
-  TExtStringGrid& g = TheScreen().Grid(10, 100001);
+  TExtStringGrid& g = TheScreen().Grid(10, kRows + 1);
   g.SortSettings().Column = 1;
   g.SortSettings().Full = false;
   for (auto _ : state) {
@@ -147,11 +150,11 @@ BENCHMARK(BM_LibrarySortReadKeys100000)
     ->Unit(benchmark::kMillisecond);
 
 void BM_LibrarySortSameComparison100000(benchmark::State& state) {
-  TExtStringGrid& g = TheScreen().Grid(10, 100001);
+  TExtStringGrid& g = TheScreen().Grid(10, kRows + 1);
   const int col = static_cast<int>(state.range(0));
   g.SortSettings().Full = false;
   Fill(g, 5);
-  std::vector<int> rows(100000);
+  std::vector<int> rows(kRows);
   for (auto _ : state) {
     std::iota(rows.begin(), rows.end(), 1);
     std::sort(rows.begin(), rows.end(), [&](int a, int b) { return g.CompareFull(col, a, b) < 0; });
@@ -173,9 +176,9 @@ void BM_HeadingClickSort2500(benchmark::State& state) {
 BENCHMARK(BM_HeadingClickSort2500)->Unit(benchmark::kMillisecond);
 
 void BM_ColumnSum100000(benchmark::State& state) {
-  TExtStringGrid& g = TheScreen().Grid(3, 100001);
+  TExtStringGrid& g = TheScreen().Grid(3, kRows + 1);
   Fill(g, 1);
-  for (auto _ : state) benchmark::DoNotOptimize(g.ColumnSum(1, 1, 100000));
+  for (auto _ : state) benchmark::DoNotOptimize(g.ColumnSum(1, 1, kRows));
 }
 BENCHMARK(BM_ColumnSum100000)->Unit(benchmark::kMillisecond);
 
@@ -221,6 +224,6 @@ void BM_MoveRow(benchmark::State& state) {
   TExtStringGrid& g = TheScreen().Grid(5, static_cast<int>(state.range(0)));
   for (auto _ : state) g.MoveRow(g.RowCount() - 1, 1);
 }
-BENCHMARK(BM_MoveRow)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MoveRow)->Arg(1000)->Arg(kRows)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "printing/Qprint.h"
 #include "tender/N_STR.h"
 #include "tender/Uproyp5CheckReport.h"
+#include "tests/platform/rtl/TempFolder.h"
 
 namespace {
 
@@ -85,15 +86,13 @@ BENCHMARK(BM_KindThreeIntoThePreview)->Unit(benchmark::kMillisecond);
 
 void BM_KindThreeOnThePdfPrinter(benchmark::State& state) {
   OfferBudgetScene scene;
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "bench-reportform";
-  std::filesystem::create_directories(folder);
+  TempFolder folder;  // this run's own, gone at the end
   TPrinterProfile pdf = printers::PdfPrinterProfile();
-  pdf.OutputFolder = folder.string();
+  pdf.OutputFolder = folder.path();
   printers::UseProfiles({pdf}, 0);
   Printer()->Refresh();
   Printer()->SetPrinterIndex(0);
   for (auto _ : state) scene.form->BandRep1->Print();
-  std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_KindThreeOnThePdfPrinter)->Unit(benchmark::kMillisecond);
 

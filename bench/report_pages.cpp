@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
+#include "bench/Brief.h"
 #include "bench/PlacedText.h"
 #include "bench/PlainCairo.h"
 #include "platform/backend/headless/Headless.h"
@@ -17,6 +18,8 @@
 namespace {
 
 constexpr int kLines = 60;
+// The pages of a run (a few in the sanitizer test run).
+const int kPages = BenchSize(1000, 10);
 
 AnsiString LineText(int page, int i) {
   return "Σελίδα "_a + IntToStr(page) + " γραμμή "_a + IntToStr(i) + ": Προσφορά με έκπτωση 12,34%"_a;
@@ -112,7 +115,7 @@ void BM_Run1000Pages(benchmark::State& state) {
     TRpPrinter p;
     p.SetCompression(state.range(0) != 0);
     p.BeginDoc();
-    for (int n = 1; n <= 1000; ++n) {
+    for (int n = 1; n <= kPages; ++n) {
       p.NewPage();
       DrawPage(*p.Canvas(), n, p.XFactor());
     }
@@ -134,10 +137,10 @@ std::unique_ptr<TRpPrinter> StoredRun(int pages) {
 
 void BM_SeekFirstToLast(benchmark::State& state) {
   InstallHeadlessBackend();
-  auto p = StoredRun(1000);
+  auto p = StoredRun(kPages);
   for (auto _ : state) {
     p->PageList()->SeekToPage(1);
-    p->PageList()->SeekToPage(1000);
+    p->PageList()->SeekToPage(kPages);
   }
 }
 BENCHMARK(BM_SeekFirstToLast)->Unit(benchmark::kMillisecond);
@@ -146,7 +149,7 @@ void BM_Print1000StoredPages(benchmark::State& state) {
   InstallHeadlessBackend();
   printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
   Printer()->Refresh();
-  auto p = StoredRun(1000);
+  auto p = StoredRun(kPages);
   p->Printer()->FileName = BenchFile("report_pages_bench.pdf");
   for (auto _ : state) p->Print();
   state.counters["bytes"] = FileBytes(BenchFile("report_pages_bench.pdf").c_str());
@@ -158,7 +161,7 @@ BENCHMARK(BM_Print1000StoredPages)->Unit(benchmark::kMillisecond)->Iterations(1)
 void BM_PlainCairo1000Pages(benchmark::State& state) {
   for (auto _ : state) {
     PlainPdf pdf(BenchFile("report_pages_cairo.pdf").c_str());
-    for (int page = 1; page <= 1000; ++page) {
+    for (int page = 1; page <= kPages; ++page) {
       for (int i = 0; i < kLines; ++i) pdf.Text(200, 200 + 45 * i, LineText(page, i));
       pdf.EndPage();
     }
@@ -171,7 +174,7 @@ BENCHMARK(BM_PlainCairo1000Pages)->Unit(benchmark::kMillisecond)->Iterations(1);
 void BM_PlainGlyphs1000Pages(benchmark::State& state) {
   for (auto _ : state) {
     PlainGlyphPdf pdf(BenchFile("report_pages_glyphs.pdf").c_str());
-    for (int page = 1; page <= 1000; ++page) {
+    for (int page = 1; page <= kPages; ++page) {
       for (int i = 0; i < kLines; ++i) pdf.Text(200, 200 + 45 * i, LineText(page, i));
       pdf.EndPage();
     }
@@ -192,7 +195,7 @@ void BM_PlainGlyphsAtRecordAdvances(benchmark::State& state) {
   InstallHeadlessBackend();
   printers::UseProfiles({printers::PdfPrinterProfile()}, 0);
   Printer()->Refresh();
-  auto run = StoredRun(1000);
+  auto run = StoredRun(kPages);
   const std::vector<std::vector<PlacedText>> pages = PlacedTexts(*run);
   for (auto _ : state) {
     PlainGlyphPdf pdf(BenchFile("report_pages_placed.pdf").c_str(), pages[0][0].size);

@@ -8,6 +8,7 @@
 
 #include "platform/backend/headless/Headless.h"
 #include "report/RpCtrls.h"
+#include "tests/platform/rtl/TempFolder.h"
 #include "tests/report/RpTestSupport.h"
 
 namespace {
@@ -55,9 +56,8 @@ BENCHMARK(BM_RichTextExpandedHeight)->Unit(benchmark::kMillisecond);
 
 void BM_RichTextToPdfPrinter(benchmark::State& state) {
   Report r;
-  const std::string folder = std::filesystem::temp_directory_path() / "bench_report_richtext";
-  std::filesystem::create_directories(folder);
-  UsePdfPrinterIn(folder);
+  TempFolder folder;  // this run's own, gone at the end
+  UsePdfPrinterIn(folder.path());
   int pages = 0;
   for (auto _ : state) {
     r.fed = 0;
@@ -68,7 +68,6 @@ void BM_RichTextToPdfPrinter(benchmark::State& state) {
     state.counters["pages"] = printer.PageCount();
   }
   state.counters["pages/s"] = benchmark::Counter(pages, benchmark::Counter::kIsRate);
-  std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_RichTextToPdfPrinter)->Unit(benchmark::kMillisecond);
 

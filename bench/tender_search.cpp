@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include "bench/Brief.h"
 #include "grid/ExtGrid.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/rtl/SysUtils.h"
@@ -90,13 +91,13 @@ BENCHMARK(BM_TableLookupLimit_N50_k6)->Unit(benchmark::kMillisecond);
 // 10^8 tries: in order over 50 categories, at random over 20.
 void BM_Search1e8_Ordered_N50(benchmark::State& state) {
   const TSearchInputs in = Categories(50, false);
-  for (auto _ : state) Search(true, in, 6, 100000000);
+  for (auto _ : state) Search(true, in, 6, BenchSize(100000000, 100000));
 }
 BENCHMARK(BM_Search1e8_Ordered_N50)->Unit(benchmark::kSecond)->Iterations(1);
 
 void BM_Search1e8_Random_N20(benchmark::State& state) {
   const TSearchInputs in = Categories(20, true);
-  for (auto _ : state) Search(true, in, 6, 100000000);
+  for (auto _ : state) Search(true, in, 6, BenchSize(100000000, 100000));
 }
 BENCHMARK(BM_Search1e8_Random_N20)->Unit(benchmark::kSecond)->Iterations(1);
 

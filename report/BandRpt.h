@@ -199,6 +199,9 @@ class TRpCustomBand : public TRpBasePanel {
   TRpCustomController* Controller = nullptr;
 
   void SetParent(TWinControl* parent) override;
+  // Sized by hand in the design view, the band takes the new height as its
+  // own; moved or sized, it goes back to its place in the stack.
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   // The band's size and every printable on it follow.
   void SetZoom(int zoom) override;
   // A band moved or resized drops the report's first-page picture.
@@ -219,6 +222,8 @@ class TRpCustomBand : public TRpBasePanel {
  private:
   TRpBandType bandType_ = rbDetail;
   TRpBandSize size_;
+  // Set while the size is being applied to the control.
+  bool applyingSize_ = false;
   TRpCustomBand* linkBand_ = nullptr;
 };
 
@@ -486,6 +491,9 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   int PreviewHeight() const { return previewHeight_ > 0 ? previewHeight_ : 500; }
   void SetPreviewWidth(int v) { previewWidth_ = v; }
   void SetPreviewHeight(int v) { previewHeight_ = v; }
+  // As set, before the reading rule above.
+  int StoredPreviewWidth() const { return previewWidth_; }
+  int StoredPreviewHeight() const { return previewHeight_; }
   bool PrevShowThumbs = false;
   bool PrevShowSearch = false;
   TRpZoomState PrevInitialZoom = rpZoomToFit;
@@ -572,6 +580,8 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   TRpCustomBand* FirstBand(TRpBandType type) const;
   // The column width in 0.1 mm.
   int ColumnWidth();
+  // Puts the bands back in their stack after one was moved or sized.
+  void RestackBands();
 
   // ---- the design view's first-page picture
   // Runs the report into a printer of its own that tells the report of its
@@ -650,6 +660,7 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   std::unique_ptr<TRpPrinter> designPrinter_;
   std::unique_ptr<TMetafile> firstPage_;
   int previewWidth_ = 0, previewHeight_ = 0;
+  bool layingOut_ = false;
 };
 
 class TBandRep : public TCustomBandRep {

@@ -120,7 +120,17 @@ void TCustomBandRep::RebuildBandList() {
   LayoutBands();
 }
 
+void TCustomBandRep::RestackBands() {
+  if (!layingOut_ && !ComponentState().Contains(csLoading)) LayoutBands();
+}
+
 void TCustomBandRep::LayoutBands() {
+  if (layingOut_) return;
+  layingOut_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{layingOut_};
   const auto native = [&](int index) { return page_.NativeValue(index); };
   const int printable =
       RpNearest(native(TRpPage::iWidth) - native(TRpPage::iLeftMargin) - native(TRpPage::iRightMargin));
@@ -174,7 +184,9 @@ TRpCustomBand::TRpCustomBand(TComponent* owner) : TRpBasePanel(owner) {
     const int w = RpNearest(size_.GetValue(TRpBandSize::iWidth)),
               h = RpNearest(size_.GetValue(TRpBandSize::iHeight));
     size_.Units = units;
+    applyingSize_ = true;
     SetBounds(Left(), Top(), w, h);
+    applyingSize_ = false;
   };
   SetHeight(40);
   const TRpUnit units = size_.Units;
@@ -207,6 +219,22 @@ void TRpCustomBand::SetParent(TWinControl* parent) {
     size_.CharFont = nullptr;
     RulerPage = nullptr;
   }
+}
+
+void TRpCustomBand::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const bool resized = AHeight != Height();
+  const bool moved = ALeft != Left() || ATop != Top();
+  TRpBasePanel::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (applyingSize_ || ParentReport == nullptr || ComponentState().Contains(csLoading) ||
+      ComponentState().Contains(csDestroying))
+    return;
+  if (resized) {
+    const TRpUnit units = size_.Units;
+    size_.Units = TRpUnit::Pixels;
+    size_.SetValue(TRpBandSize::iHeight, AHeight);
+    size_.Units = units;
+  }
+  if (resized || moved) ParentReport->RestackBands();
 }
 
 void TRpCustomBand::BoundsChanged() {

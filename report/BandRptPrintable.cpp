@@ -190,7 +190,7 @@ void TRpPrintable::Print(int ofsX, int ofsY) {
   if (!ParentReport->PrinterOutput || p.Canvas() == nullptr) return;
   const TRect r{p.DeviceX(at.Left), p.DeviceY(at.Top), p.DeviceX(at.Left + at.Width),
                 p.DeviceY(at.Top + at.Height)};
-  frame_.PaintFrame(*p.Canvas(), r, p.YFactor(), p.XFactor());
+  frame_.PaintFrame(*p.Canvas(), r, p.YFactor(), p.XFactor(), ParentReport->PrintableBottom);
 }
 
 namespace {

@@ -208,8 +208,13 @@ void TCustomBandRep::CopySettingsToPrinter() {
   p.SetPrinterIndex(s.PrinterIndex);
   p.SetPaperSize(page_.PaperSize());
   if (page_.PaperSize() == TRpPaperSize::Custom) {
-    p.SetPaperWidth(RpNearest(page_.NativeValue(TRpPage::iWidth)));
-    p.SetPaperLength(RpNearest(page_.NativeValue(TRpPage::iLength)));
+    // The page's sheet is as the report shows it; the printer keeps a
+    // sheet upright and turns it for landscape.
+    const int width = RpNearest(page_.NativeValue(TRpPage::iWidth)),
+              length = RpNearest(page_.NativeValue(TRpPage::iLength));
+    const bool landscape = page_.Orientation() == poLandscape;
+    p.SetPaperWidth(landscape ? length : width);
+    p.SetPaperLength(landscape ? width : length);
   }
   p.SetOrientation(page_.Orientation());
   p.ApplyJobSettings(s);
@@ -366,12 +371,14 @@ void TCustomBandRep::CreateReport(bool composite) {
       dataSets_.Clear();
       SetVisible(wasVisible);
       CurrentY = -1;
+      PrintableBottom = -1;
       Available = true;
       throw;
     }
   }
   dataSets_.Clear();
   SetVisible(wasVisible);
+  PrintableBottom = -1;
   // A composite carries the position on to its next report.
   if (!composite) CurrentY = -1;
   Available = true;
@@ -468,12 +475,17 @@ void TCustomBandRep::NewPage() {
 void TCustomBandRep::PrintOverlay() {
   for (TRpPrintable* p : OwnPrintables())
     if (p != backImage_ && p->Enabled()) p->Print(0, 0);
-  if ((PrinterOutput || Exporting) && Frame()->HasAnySide() && printer_->Canvas() != nullptr) {
-    const TRect r{printer_->DeviceX(page_.LeftMargin()), printer_->DeviceY(page_.TopMargin()),
-                  printer_->DeviceX(page_.Width() - page_.RightMargin()),
-                  printer_->DeviceY(page_.Length() - page_.BottomMargin())};
-    Frame()->PaintFrame(*printer_->Canvas(), r, printer_->YFactor(), printer_->XFactor());
+  if (!Frame()->HasAnySide()) return;
+  const Extended left = page_.LeftMargin(), top = page_.TopMargin(),
+                 right = page_.Width() - page_.RightMargin(), bottom = page_.Length() - page_.BottomMargin();
+  if ((PrinterOutput || Exporting) && printer_->Canvas() != nullptr) {
+    const TRect r{printer_->DeviceX(left), printer_->DeviceY(top), printer_->DeviceX(right),
+                  printer_->DeviceY(bottom)};
+    Frame()->PaintFrame(*printer_->Canvas(), r, printer_->YFactor(), printer_->XFactor(), PrintableBottom);
   }
+  // An exported document keeps the frame around its pages as well.
+  if (Exporting && ExportFilter != nullptr)
+    ExportFrame(*ExportFilter, *printer_, *Frame(), left, top, right - left, bottom - top, clNone);
 }
 
 void TCustomBandRep::EndPage() {

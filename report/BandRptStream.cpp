@@ -3,6 +3,7 @@
 // into a new report that prints the same pages.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 
 #include "platform/gfx/Bitmap.h"
@@ -93,6 +94,13 @@ void WriteFrame(TComponentWriter& w, const TRpFrame& f) {
   w.WriteInteger("Frame.Width", f.Width());
 }
 
+// Whether a control takes its parent's font. A font changed in place
+// keeps the flag set though it no longer is the parent's: such a control
+// is stored with a font of its own, or reading it back would lose it.
+bool FollowsParentFont(const TControl& c) {
+  return c.ParentFont() && c.Parent() != nullptr && c.Font() == c.Parent()->Font();
+}
+
 AnsiString NameOf(const TComponent* c) { return c != nullptr ? c->Name() : AnsiString(); }
 
 void WritePrintable(TStream& stream, TRpPrintable& p);
@@ -153,6 +161,7 @@ void WritePrintable(TStream& stream, TRpPrintable& p) {
     w.WriteBoolean("ParentBiDiMode", label->ParentBiDiMode());
     WriteFont(w, label->Font(), false);
     label->WriteFontSize(w);
+    w.WriteBoolean("ParentFont", FollowsParentFont(*label));
     if (auto* memo = dynamic_cast<TRpMemo*>(label)) {
       std::vector<AnsiString> lines;
       for (int i = 0; i < memo->Lines()->Count(); ++i) lines.push_back((*memo->Lines())[i]);
@@ -164,7 +173,7 @@ void WritePrintable(TStream& stream, TRpPrintable& p) {
       w.WriteString("Expression", expr->Expression());
       w.WriteString("Mask", expr->Mask());
       w.WriteBoolean("ResetAfterPrint", expr->ResetAfterPrint);
-      if (expr->Master != nullptr) w.WriteIdent("Master", expr->Master->Name());
+      if (expr->Master() != nullptr) w.WriteIdent("Master", expr->Master()->Name());
     } else if (auto* db = dynamic_cast<TRpDBText*>(label)) {
       WriteDataSet(w, db->DataSet());
       w.WriteString("DataField", db->DataField());
@@ -220,6 +229,9 @@ void WriteBand(TStream& stream, TRpCustomBand& b) {
   if (b.LinkBand() != nullptr) w.WriteIdent("LinkBand", b.LinkBand()->Name());
   w.WriteFloats("Size.Values", b.Size()->Values());
   WriteFrame(w, *b.Frame());
+  const bool parentFont = FollowsParentFont(b);
+  if (!parentFont) WriteFont(w, b.Font(), true);
+  w.WriteBoolean("ParentFont", parentFont);
   if (auto* child = dynamic_cast<TRpChildBand*>(&b)) {
     if (child->ParentBand() != nullptr) w.WriteIdent("ParentBand", child->ParentBand()->Name());
     w.WriteIdent("PrintOrder", kOrders[child->PrintOrder]);
@@ -365,6 +377,7 @@ void ReadPrintableProperty(TRpPrintable& p, const AnsiString& prop, const TStrea
       return label->SetBiDiMode(static_cast<TBiDiMode>(IdentIndex(kBiDiModes, v, prop)));
     if (prop == "ParentBiDiMode") return label->SetParentBiDiMode(BoolOf(v, prop));
     if (ReadFont(label->Font(), prop, v)) return;
+    if (prop == "ParentFont") return label->SetParentFont(BoolOf(v, prop));
     if (auto* memo = dynamic_cast<TRpMemo*>(label); memo != nullptr && prop == "Lines.Strings") {
       if (v.Type != vaList || !v.Floats.empty()) Bad(prop);
       TStringList lines;
@@ -396,10 +409,7 @@ void ReadPrintableProperty(TRpPrintable& p, const AnsiString& prop, const TStrea
     if (prop == "AutoSize") return image->SetAutoSize(BoolOf(v, prop));
     if (prop == "Stretch") return image->SetStretch(BoolOf(v, prop));
     if (prop == "Center") return image->SetCenter(BoolOf(v, prop));
-    if (prop == "Picture.Data") {
-      image->Picture()->SetGraphic(ReadPicture(v, prop));
-      return image->PictureChanged();
-    }
+    if (prop == "Picture.Data") return image->Picture()->SetGraphic(ReadPicture(v, prop));
   } else if (auto* dbImage = dynamic_cast<TRpDBImage*>(&p)) {
     if (prop == "DataSet") return fixups.push_back({dbImage, prop, StrOf(v, prop)});
     if (prop == "DataField") return void(dbImage->DataField = StrOf(v, prop));
@@ -442,6 +452,8 @@ void ReadBandProperty(TRpCustomBand& b, const AnsiString& prop, const TStreamVal
   if (prop == "PreCaluculateBandHeight") return void(b.PreCaluculateBandHeight = BoolOf(v, prop));
   if (prop == "Size.Values") return ReadSize(*b.Size(), prop, v);
   if (ReadFrame(*b.Frame(), prop, v)) return;
+  if (ReadFont(b.Font(), prop, v)) return;
+  if (prop == "ParentFont") return b.SetParentFont(BoolOf(v, prop));
   const bool reference = prop == "LinkBand" || prop == "ParentBand" || prop == "FooterBand" ||
                          prop == "Master" || prop == "HeaderBand";
   if (reference) return fixups.push_back({&b, prop, StrOf(v, prop)});
@@ -477,7 +489,7 @@ void Resolve(const Fixup& f, TComponent* owner, TCustomBandRep* report) {
   } else if (f.Property == "Master") {
     if (auto* g = dynamic_cast<TRpGroup*>(f.Component)) g->SetMaster(target);
     if (auto* s = dynamic_cast<TRpSubDetail*>(f.Component)) s->SetMaster(target);
-    if (auto* e = dynamic_cast<TRpExpr*>(f.Component)) e->Master = target;
+    if (auto* e = dynamic_cast<TRpExpr*>(f.Component)) e->SetMaster(target);
   } else if (f.Property == "DataSet") {
     auto* dataSet = dynamic_cast<TDataSet*>(target);
     if (dataSet == nullptr)
@@ -504,6 +516,53 @@ const std::map<AnsiString, Maker>& Classes() {
       {"TRpDBText", &Make<TRpDBText>},   {"TRpImage", &Make<TRpImage>},
       {"TRpDBImage", &Make<TRpDBImage>}};
   return classes;
+}
+
+// The report's settings a form keeps as plain numbers (enumerations by
+// their position, switches as 0 and 1), each with the range a sound form
+// holds.
+struct StoredNumber {
+  const char* Name;
+  int Min, Max;
+  std::function<int()> Get;
+  std::function<void(int)> Set;
+};
+
+template <class T>
+StoredNumber Number(const char* name, T& field, int min, int max) {
+  return {name, min, max, [&field] { return static_cast<int>(field); },
+          [&field](int v) { field = static_cast<T>(v); }};
+}
+
+std::vector<StoredNumber> StoredNumbers(TCustomBandRep& r) {
+  TBandRepPrinterSettings& s = r.PrinterSettings;
+  constexpr int kMost = INT32_MAX;
+  return {Number("PrinterSettings.Copies", s.Copies, 1, 9999),
+          Number("PrinterSettings.OutputBin", s.OutputBin, 0, kRpBinCount - 1),
+          Number("PrinterSettings.Duplex", s.Duplex, 0, 1),
+          Number("PrinterSettings.ExtendedDuplex", s.ExtendedDuplex, 0, 3),
+          Number("PrinterSettings.FirstPage", s.FirstPage, 0, kMost),
+          Number("PrinterSettings.LastPage", s.LastPage, 0, kMost),
+          Number("PrinterSettings.UseStandardprinter", s.UseStandardprinter, 0, 1),
+          Number("PrinterSettings.UseCustomBinCode", s.UseCustomBinCode, 0, 1),
+          Number("PrinterSettings.CustomBinCode", s.CustomBinCode, 0, kMost),
+          Number("PrinterSettings.UseCustomPaperCode", s.UseCustomPaperCode, 0, 1),
+          Number("PrinterSettings.CustomPaperCode", s.CustomPaperCode, 0, kMost),
+          Number("PrinterSettings.PrintMetaFile", s.PrintMetaFile, 0, 1),
+          Number("PrinterSettings.MemoryLimit", s.MemoryLimit, 0, kMost),
+          Number("PrinterSettings.PrintQuality", s.PrintQuality, -4, kMost),
+          Number("PrinterSettings.Collate", s.Collate, 0, 1),
+          Number("PrinterSettings.ColorOption", s.ColorOption, 0, 2),
+          {"PreviewWidth", INT32_MIN, kMost, [&r] { return r.StoredPreviewWidth(); },
+           [&r](int v) { r.SetPreviewWidth(v); }},
+          {"PreviewHeight", INT32_MIN, kMost, [&r] { return r.StoredPreviewHeight(); },
+           [&r](int v) { r.SetPreviewHeight(v); }},
+          Number("PrevFormStyle", r.PrevFormStyle, fsNormal, fsStayOnTop),
+          Number("PreviewInitialState", r.PreviewInitialState, wsNormal, wsMaximized),
+          Number("PrevShowThumbs", r.PrevShowThumbs, 0, 1),
+          Number("PrevShowSearch", r.PrevShowSearch, 0, 1),
+          Number("PrevInitialZoom", r.PrevInitialZoom, rpZoomToFit, rpZoom100),
+          Number("PreviewDefaultSaveType", r.PreviewDefaultSaveType, stRPP, stXML)};
 }
 
 }  // namespace
@@ -536,7 +595,9 @@ void TCustomBandRep::WriteForm(TStream& stream) {
   w.WriteFloats("Page.Values", page_.Values());
   w.WriteInteger("Page.Columns", page_.Columns());
   w.WriteBoolean("Page.Ruler", page_.Ruler());
-  w.WriteInteger("PrinterSettings.Copies", PrinterSettings.Copies);
+  w.WriteInteger("Units", static_cast<int>(Units()));
+  w.WriteInteger("Zoom", Zoom());
+  for (const StoredNumber& n : StoredNumbers(*this)) w.WriteInteger(n.Name, n.Get());
   std::vector<AnsiString> names, expressions;
   for (int i = 0; i < functions_.Count(); ++i) {
     names.push_back(functions_[i]);
@@ -597,7 +658,22 @@ void TCustomBandRep::ReadFormProperty(const AnsiString& prop, const TStreamValue
     return page_.SetColumns(columns);
   }
   if (prop == "Page.Ruler") return page_.SetRuler(BoolOf(v, prop));
-  if (prop == "PrinterSettings.Copies") return void(PrinterSettings.Copies = IntOf(v, prop));
+  if (prop == "Units") {
+    const int units = IntOf(v, prop);
+    if (units < static_cast<int>(TRpUnit::MM) || units > static_cast<int>(TRpUnit::Native)) Bad(prop);
+    return SetUnits(static_cast<TRpUnit>(units));
+  }
+  if (prop == "Zoom") {
+    const int zoom = IntOf(v, prop);
+    if (zoom < 1 || zoom > 300) Bad(prop);
+    return SetZoom(zoom);
+  }
+  for (const StoredNumber& n : StoredNumbers(*this))
+    if (prop == n.Name) {
+      const int value = IntOf(v, prop);
+      if (value < n.Min || value > n.Max) Bad(prop);
+      return n.Set(value);
+    }
   if (prop == "Functions.Strings" || prop == "Functions.DATA" || prop == "Description.Strings") {
     if (v.Type != vaList || !v.Floats.empty()) Bad(prop);
     if (prop == "Functions.Strings") storedNames_ = v.List;

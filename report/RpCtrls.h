@@ -61,6 +61,8 @@ class TRpCustomLabel : public TRpPrintable {
 
  protected:
   void Paint() override;
+  // A new font (its own or its parent's) formats the lines again.
+  void Dispatch(TMessage& message) override;
   void SetPrintText(const AnsiString& text) { printText_ = text; }
   // Whether the alignment is mirrored: a right-to-left control on a Middle
   // East system.
@@ -137,7 +139,10 @@ class TRpExpr : public TRpCustomLabel {
   void SetExpression(const AnsiString& expression);
   const AnsiString& Mask() const { return mask_; }
   void SetMask(const AnsiString& mask);
-  TComponent* Master = nullptr;
+  // The level whose records the expression counts: the report or a
+  // controller band. Its going clears it.
+  TComponent* Master() const { return master_; }
+  void SetMaster(TComponent* master);
   bool ResetAfterPrint = false;
   TRpEvaluator* Evaluator() { return &evaluator_; }
   // The "Expression settings" editor.
@@ -150,9 +155,13 @@ class TRpExpr : public TRpCustomLabel {
   // The text a value prints as under the mask.
   static AnsiString FormatValue(const TRpEvResult& value, const AnsiString& mask);
 
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
  private:
   AnsiString expression_, mask_;
   TRpEvaluator evaluator_;
+  TComponent* master_ = nullptr;
 };
 
 class TRpDBText : public TRpCustomLabel {

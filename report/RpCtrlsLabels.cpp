@@ -108,6 +108,17 @@ void TRpExpr::SetMask(const AnsiString& mask) {
   SetExpression(expression_);
 }
 
+void TRpExpr::SetMaster(TComponent* master) {
+  if (master_ != nullptr) master_->RemoveFreeNotification(this);
+  master_ = master;
+  if (master != nullptr) master->FreeNotification(this);
+}
+
+void TRpExpr::Notification(TComponent* component, TOperation operation) {
+  TRpCustomLabel::Notification(component, operation);
+  if (operation == opRemove && component == master_) master_ = nullptr;
+}
+
 void TRpExpr::Prepare() {
   TRpCustomLabel::Prepare();
   if (ParentReport != nullptr) {
@@ -115,11 +126,11 @@ void TRpExpr::Prepare() {
     evaluator_.Environment = ParentReport->Functions();
   }
   evaluator_.Prepare(expression_);
-  if (auto* master = dynamic_cast<TCustomBandRep*>(Master)) {
+  if (auto* master = dynamic_cast<TCustomBandRep*>(master_)) {
     master->AddNotifyClient(this);
-  } else if (auto* band = dynamic_cast<TRpControllerBand*>(Master)) {
+  } else if (auto* band = dynamic_cast<TRpControllerBand*>(master_)) {
     band->AddNotifyClient(this);
-  } else if (Master == nullptr && evaluator_.IsAggregate() && ParentReport != nullptr) {
+  } else if (master_ == nullptr && evaluator_.IsAggregate() && ParentReport != nullptr) {
     ParentReport->AddNotifyClient(this);
   }
   evaluator_.Reset();

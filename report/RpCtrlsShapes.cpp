@@ -151,7 +151,10 @@ void TRpShape::Paint() {
 
 // ---- pictures --------------------------------------------------------------------------
 
-TRpImage::TRpImage(TComponent* owner) : TRpPrintable(owner) { SetBounds(Left(), Top(), 105, 105); }
+TRpImage::TRpImage(TComponent* owner) : TRpPrintable(owner) {
+  SetBounds(Left(), Top(), 105, 105);
+  picture_.OnChange = [this] { PictureChanged(); };
+}
 
 void TRpImage::SetAutoSize(bool value) {
   autoSize_ = value;

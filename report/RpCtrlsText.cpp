@@ -35,6 +35,11 @@ void TRpCustomLabel::FontChanged() {
   FormatLines();
 }
 
+void TRpCustomLabel::Dispatch(TMessage& message) {
+  TRpPrintable::Dispatch(message);
+  if (message.Msg == CM_FONTCHANGED) FontChanged();
+}
+
 void TRpCustomLabel::SetName(const AnsiString& name) {
   if (caption_.empty() || caption_ == Name()) SetCaption(name);
   TComponent::SetName(name);
@@ -361,7 +366,7 @@ void TRpCustomLabel::PrintLines(Extended x, Extended y, Extended w, Extended h, 
   if (restore) printText_ = savedText;
   if ((printerOutput || exporting) && Frame()->HasAnySide()) {
     const TRect r{p.DeviceX(x - fw), p.DeviceY(y - fw), p.DeviceX(x + w), p.DeviceY(y + h + expanded)};
-    Frame()->PaintFrame(c, r, p.YFactor(), p.XFactor());
+    Frame()->PaintFrame(c, r, p.YFactor(), p.XFactor(), report != nullptr ? report->PrintableBottom : -1);
   }
   if (exporting && Frame()->HasAnySide())
     ExportFrame(*report->ExportFilter, p, *Frame(), x - fw, y - fw, w + fw, h + expanded + fw, clNone);

@@ -8,11 +8,17 @@
 #include "platform/gfx/WinMetafile.h"
 #include "platform/rtl/FileUtils.h"
 
+void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic) {
+  graphic_ = std::move(graphic);
+  Changed();
+}
+
 TBitmap* TPicture::Bitmap() {
   auto* bitmap = dynamic_cast<TBitmap*>(graphic_.get());
   if (bitmap == nullptr) {
     graphic_ = std::make_unique<TBitmap>();
     bitmap = static_cast<TBitmap*>(graphic_.get());
+    Changed();
   }
   return bitmap;
 }
@@ -33,6 +39,7 @@ void TPicture::LoadFromFile(const AnsiString& fileName) {
   if (!graphic) throw EInvalidGraphic("Unknown picture file extension (" + ext + ")");
   graphic->LoadFromFile(fileName);
   graphic_ = std::move(graphic);
+  Changed();
 }
 
 std::unique_ptr<TGraphic> GraphicFromBytes(std::string_view bytes) {

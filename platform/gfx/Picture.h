@@ -13,9 +13,15 @@
 class TPicture {
  public:
   TGraphic* Graphic() const { return graphic_.get(); }
-  void SetGraphic(std::unique_ptr<TGraphic> graphic) { graphic_ = std::move(graphic); }
-  // The bitmap held, or a new empty one replacing what was held.
+  void SetGraphic(std::unique_ptr<TGraphic> graphic);
+  // The bitmap held, or a new empty one replacing what was held. Drawing
+  // into it later tells nobody: the drawer calls Changed when done.
   TBitmap* Bitmap();
+  // Told whenever another graphic is held (set, loaded or replaced).
+  std::function<void()> OnChange;
+  void Changed() const {
+    if (OnChange) OnChange();
+  }
   int Width() const { return graphic_ ? graphic_->Width() : 0; }
   int Height() const { return graphic_ ? graphic_->Height() : 0; }
   // ".bmp", ".gif", ".ico", ".jpg", ".jpeg", ".emf" in any letter case; another

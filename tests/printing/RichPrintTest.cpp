@@ -14,6 +14,7 @@
 #include "printing/RichPrint.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/OtherPrograms.h"
+#include "tests/platform/PdfStrokes.h"
 #include "tests/platform/rtl/TempFolder.h"
 
 namespace {
@@ -315,33 +316,6 @@ TEST_F(RichPrintTest, ATextPrintsOnPagesWithHeaderFooterAndBorders) {
   EXPECT_EQ(lines, 150);
 }
 
-// The lines a PDF strokes, in points from the page's top left, with the
-// pen width they are stroked with, as qpdf uncompresses the page. A page
-// that turns its y axis down first gives them from the top already.
-struct TStroke {
-  double width, x1, y1, x2, y2;
-};
-std::vector<TStroke> Strokes(const std::string& pdf, double pageHeight) {
-  std::vector<TStroke> strokes;
-  if (!Installed("qpdf", "qpdf")) return strokes;
-  const std::string qdf = pdf + ".qdf";
-  RunCommand("qpdf --qdf --object-streams=disable '" + pdf + "' '" + qdf + "' 2>&1");
-  const std::string content = ReadWholeFile(cp1253::FromUtf8(qdf));
-  const std::regex op(R"(([\d.]+) w\b|([\d.]+) ([\d.]+) m ([\d.]+) ([\d.]+) l S)");
-  const bool down = std::regex_search(content, std::regex(R"(\n1 0 0 -1 0 [\d.]+ cm\n)"));
-  const auto y = [&](const std::string& v) { return down ? std::stod(v) : pageHeight - std::stod(v); };
-  double width = 1;
-  for (auto it = std::sregex_iterator(content.begin(), content.end(), op); it != std::sregex_iterator();
-       ++it) {
-    if ((*it)[1].matched) {
-      width = std::stod((*it)[1]);
-      continue;
-    }
-    strokes.push_back({width, std::stod((*it)[2]), y((*it)[3]), std::stod((*it)[4]), y((*it)[5])});
-  }
-  return strokes;
-}
-
 // The borders stand the offset off the text area, the bottom one twice
 // that below it, and the pen is two pixels wide at 600 dpi; below 600 dpi
 // it is the thinnest line, one pixel.
@@ -358,7 +332,7 @@ TEST_F(RichPrintTest, BordersStandOffTheTextAreaAndTheirPenFollowsTheResolution)
     Printer()->FileName = cp1253::FromUtf8(file);
     rp.PrintRichEdit(edit, 1);
     const double px = 72.0 / dpi;
-    const std::vector<TStroke> strokes = Strokes(file, 841.92);
+    const std::vector<TStroke> strokes = PdfStrokes(file, 841.92);
     ASSERT_EQ(strokes.size(), 4u);
     const TRect area = rp.TextArea();
     const int left = rp.LeftMarginPx(), top = rp.TopMarginPx();

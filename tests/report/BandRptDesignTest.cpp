@@ -7,6 +7,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/ui/Application.h"
+#include "tests/TestOutput.h"
 #include "tests/platform/db/TestDatabase.h"
 #include "tests/report/BandRptFixture.h"
 #include "tests/report/RpTestSupport.h"
@@ -302,6 +303,68 @@ TEST_F(BandRptDesignTest, TheSecondPrintEntryPrintsAsPrintDoes) {
   EXPECT_TRUE(rep->Available);
   printers::UseSystem();
   Printer()->Refresh();
+}
+
+TEST_F(BandRptDesignTest, ABandSizedByHandTakesItsNewHeightAndKeepsItsPlace) {
+  TRpCustomBand* title = AddBand(TBandRepBands::iTitle, 100);
+  TRpCustomBand* detailBand = AddBand(TBandRepBands::iDetail, 50);
+  const int top = title->Top(), left = title->Left();
+  // Drawn 80 pixels high and dropped lower and to the side.
+  title->SetBounds(left + 7, top + 30, title->Width(), 80);
+  EXPECT_NEAR(static_cast<double>(title->NativeHeight()), 80 * 254 / 96.0, 1e-9);
+  EXPECT_EQ(title->Height(), 80);
+  // Back in the stack, with the band below it moved down.
+  EXPECT_EQ(title->Top(), top);
+  EXPECT_EQ(title->Left(), left);
+  EXPECT_EQ(detailBand->Top(), top + 80);
+  // The run prints the band at its new height.
+  detail = AddLabel(detailBand, "");
+  Feed(1);
+  Run();
+  EXPECT_EQ(PageTexts(*printer, 1).at(0).Y, PxY(100 + 80 * 254 / 96.0L));
+  // At another zoom a hand-drawn height is taken at that zoom.
+  rep->SetZoom(50);
+  detailBand->SetBounds(detailBand->Left(), detailBand->Top(), detailBand->Width(), 40);
+  EXPECT_NEAR(static_cast<double>(detailBand->NativeHeight()), 80 * 254 / 96.0, 1e-9);
+}
+
+TEST_F(BandRptDesignTest, ANewFontSizesAnAutoSizedLabelToItsText) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 200);
+  auto* label = AddControl<TRpLabel>(band, 500, 0, 400, 50);
+  label->SetAlignment(taRightJustify);
+  label->SetCaption("Κείμενο"_a);
+  const int right = label->Left() + label->Width();
+  const int narrow = label->Width();
+  EXPECT_EQ(narrow, rep->TextWidth(label->Font(), "Κείμενο"_a));
+  TFont large;
+  large.Assign(label->Font());
+  large.SetSize(20);
+  label->SetFont(large);
+  EXPECT_EQ(label->Width(), rep->TextWidth(large, "Κείμενο"_a));
+  EXPECT_GT(label->Width(), narrow);
+  // Right-aligned: it grows to the left.
+  EXPECT_EQ(label->Left() + label->Width(), right);
+  EXPECT_GE(label->Height(), rep->TextHeight(large, "W") + 1);
+}
+
+TEST_F(BandRptDesignTest, ANewPictureSizesAnAutoSizedImage) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 300);
+  auto* image = AddControl<TRpImage>(band, 0, 0, 100, 100);
+  image->SetAutoSize(true);
+  ASSERT_EQ(image->Width(), PxY(100));
+  image->Picture()->SetGraphic(std::make_unique<TBitmap>(70, 45));
+  EXPECT_EQ(image->Width(), 70);
+  EXPECT_EQ(image->Height(), 45);
+  // A bitmap that covers the control makes it opaque.
+  EXPECT_FALSE(image->Transparent());
+  // Loaded from a file likewise.
+  TBitmap wide(120, 30);
+  const std::string file = TestOutput("wide.bmp");
+  wide.SaveToFile(cp1253::FromUtf8(file));
+  image->Picture()->LoadFromFile(cp1253::FromUtf8(file));
+  EXPECT_EQ(image->Width(), 120);
+  EXPECT_EQ(image->Height(), 30);
+  EXPECT_NEAR(static_cast<double>(image->NativeValue(TRpPrintableSize::iWidth)), 120 * 254 / 96.0, 1e-9);
 }
 
 }  // namespace

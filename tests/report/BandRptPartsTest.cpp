@@ -2,10 +2,12 @@
 // lines and rules, and the expanded height of stretching text.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "platform/ui/Application.h"
 #include "tests/TestOutput.h"
+#include "tests/platform/PdfStrokes.h"
 #include "tests/platform/db/TestDatabase.h"
 #include "tests/report/BandRptFixture.h"
 #include "tests/report/RpTestSupport.h"
@@ -28,6 +30,26 @@ class BandRptPartsTest : public BandRptTest {
     b->Size()->Units = TRpUnit::Native;
     b->Size()->SetValue(TRpBandSize::iHeight, height);
     return b;
+  }
+  // A 10 mm detail band that a six-line memo stretches, with a frame line
+  // at 95 mm and two 6 mm vertical rules at 142 and 162 mm, the first
+  // marked 1000; one record.
+  TRpCustomBand* RuledBand() {
+    TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 100);
+    auto* memo = AddControl<TRpMemo>(band, 0, 0, 400, 100);
+    memo->AutoSize = false;
+    memo->SetAutoStretch(true);
+    TStringList lines;
+    for (int i = 1; i <= 6; ++i) lines.Add("Γραμμή "_a + IntToStr(i));
+    memo->SetLines(lines);
+    AddControl<TRpFrameline>(band, 940, 0, 20, 100);
+    auto* rule = AddControl<TRpShape>(band, 1400, 0, 40, 60);
+    rule->SetShape(rpsVertLine);
+    rule->Tag = 1000;
+    auto* plain = AddControl<TRpShape>(band, 1600, 0, 40, 60);
+    plain->SetShape(rpsVertLine);
+    Records(1);
+    return band;
   }
   // N records with nothing to show of their own.
   void Records(int n) {
@@ -166,6 +188,39 @@ TEST_F(BandRptPartsTest, ZoomReachesBandsPrintablesAndThePage) {
   EXPECT_EQ(label->Width(), px(1000, 100));
 }
 
+TEST_F(BandRptPartsTest, ZoomHalvesEveryKindOfPrintable) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 800);
+  std::vector<std::pair<const char*, TRpPrintable*>> printables{
+      {"label", AddControl<TRpLabel>(band, 0, 0, 300, 200)},
+      {"memo", AddControl<TRpMemo>(band, 300, 0, 300, 200)},
+      {"system value", AddControl<TRpSysData>(band, 600, 0, 300, 200)},
+      {"expression", AddControl<TRpExpr>(band, 900, 0, 300, 200)},
+      {"data field", AddControl<TRpDBText>(band, 1200, 0, 300, 200)},
+      {"rich text", AddControl<TRpRichText>(band, 1500, 0, 300, 200)},
+      {"shape", AddControl<TRpShape>(band, 0, 400, 300, 200)},
+      {"picture", AddControl<TRpImage>(band, 300, 400, 300, 200)},
+      {"data picture", AddControl<TRpDBImage>(band, 600, 400, 300, 200)},
+      {"frame line", AddControl<TRpFrameline>(band, 900, 400, 300, 200)},
+      {"on the report", AddControl<TRpShape>(rep, 1200, 2000, 300, 200)}};
+  for (auto& [kind, p] : printables)
+    if (auto* text = dynamic_cast<TRpCustomLabel*>(p)) text->AutoSize = false;
+  const auto px = [](Extended tenths, int zoom) { return RpNearest(tenths * 96 / 254 * zoom / 100); };
+  for (int zoom : {50, 100, 200}) {
+    rep->SetZoom(zoom);
+    for (auto& [kind, p] : printables) {
+      SCOPED_TRACE(std::string(kind) + " at " + std::to_string(zoom));
+      EXPECT_EQ(p->GetZoom(), zoom);
+      EXPECT_EQ(p->Left(), px(p->NativeValue(TRpPrintableSize::iLeft), zoom));
+      EXPECT_EQ(p->Top(), px(p->NativeValue(TRpPrintableSize::iTop), zoom));
+      EXPECT_EQ(p->Width(), px(300, zoom));
+      EXPECT_EQ(p->Height(), px(200, zoom));
+      // The stored size is the same at every zoom.
+      EXPECT_EQ(p->NativeValue(TRpPrintableSize::iWidth), 300);
+      EXPECT_EQ(p->NativeValue(TRpPrintableSize::iHeight), 200);
+    }
+  }
+}
+
 TEST_F(BandRptPartsTest, PageChangesResizeTheReportAndLayItsBandsOut) {
   TRpCustomBand* title = AddBand(TBandRepBands::iTitle, 100);
   TRpCustomBand* detailBand = AddBand(TBandRepBands::iDetail, 50);
@@ -198,6 +253,28 @@ TEST_F(BandRptPartsTest, PageChangesResizeTheReportAndLayItsBandsOut) {
   EXPECT_EQ(page.NativeValue(TRpPage::iWidth), 2970);
 }
 
+TEST_F(BandRptPartsTest, ACustomSheetInLandscapePrintsAsItIsDrawn) {
+  // A custom sheet's width and length are the ones the report shows,
+  // whatever the orientation: landscape does not turn them again.
+  TRpPage& page = *rep->Page();
+  page.SetPaperSize(TRpPaperSize::Custom);
+  page.SetValue(TRpPage::iWidth, 2400);
+  page.SetValue(TRpPage::iLength, 1200);
+  page.SetOrientation(poLandscape);
+  ASSERT_EQ(page.NativeValue(TRpPage::iWidth), 2400);
+  detail = AddLabel(AddBand(TBandRepBands::iDetail, 100), "");
+  // Ten lines fill the 1000 between the margins.
+  Feed(20);
+  Run();
+  ASSERT_EQ(printer->PageCount(), 2);
+  EXPECT_EQ(PageTexts(*printer, 1).size(), 10u);
+  const auto sheet = printer->GetPage(1);
+  EXPECT_EQ(sheet->Width(), printer->DeviceWidth(2400));
+  EXPECT_EQ(sheet->Height(), printer->DeviceHeight(1200));
+  EXPECT_EQ(printer->PaperWidth(), 2400);
+  EXPECT_EQ(printer->PaperLength(), 1200);
+}
+
 // The two-point lines of a recorded page.
 struct Segment {
   int X1, Y1, X2, Y2;
@@ -218,21 +295,8 @@ std::vector<Segment> PageLines(TRpPrinter& p, int n) {
 }
 
 TEST_F(BandRptPartsTest, FrameLinesAndMarkedRulesRunOverTheGrownBand) {
-  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 100);
+  TRpCustomBand* band = RuledBand();
   band->Frame()->SetDrawTop(true);
-  auto* memo = AddControl<TRpMemo>(band, 0, 0, 400, 100);
-  memo->AutoSize = false;
-  memo->SetAutoStretch(true);
-  TStringList lines;
-  for (int i = 1; i <= 6; ++i) lines.Add("Γραμμή "_a + IntToStr(i));
-  memo->SetLines(lines);
-  AddControl<TRpFrameline>(band, 940, 0, 20, 100);
-  auto* rule = AddControl<TRpShape>(band, 1400, 0, 40, 60);
-  rule->SetShape(rpsVertLine);
-  rule->Tag = 1000;
-  auto* plain = AddControl<TRpShape>(band, 1600, 0, 40, 60);
-  plain->SetShape(rpsVertLine);
-  Records(1);
   Run();
   TRpPrinter& p = *printer;
   const int top = p.DeviceY(100);
@@ -276,6 +340,115 @@ TEST_F(BandRptPartsTest, FrameLinesAndMarkedRulesRunOverTheGrownBand) {
   EXPECT_EQ(frameLines, 1);
   // Each rule as itself, and the marked one again.
   EXPECT_EQ(wholeRules, 3);
+}
+
+// The same band printed to the PDF printer: the frame line and the marked
+// rule are stroked lines of the document, as far down as the band grew.
+TEST_F(BandRptPartsTest, FrameLinesAndMarkedRulesAreStrokedInThePdf) {
+  TempFolder folder;
+  UsePdfPrinterIn(folder.path());
+  TRpCustomBand* band = RuledBand();
+  rep->Print();
+  const std::string file = PrintedPdf(folder);
+  ASSERT_FALSE(file.empty());
+  ASSERT_TRUE(PdfIsSound(file));
+  ASSERT_GT(band->Expanded, 0);
+  const auto pt = [](Extended tenths) { return static_cast<double>(tenths) / 254 * 72; };
+  const double top = pt(100), grown = pt(100 + 100 + band->Expanded + 1);
+  const std::vector<TStroke> strokes = PdfStrokes(file, pt(2970));
+  const auto vertical = [&](double x) {
+    std::vector<TStroke> found;
+    for (const TStroke& s : strokes)
+      if (std::fabs(s.x1 - x) < 0.5 && std::fabs(s.x2 - x) < 0.5) found.push_back(s);
+    return found;
+  };
+  // The frame line at its centre in the band, from the band's top to its
+  // grown bottom.
+  const auto frameLine = vertical(pt(100 + 950));
+  ASSERT_EQ(frameLine.size(), 1u);
+  EXPECT_NEAR(frameLine[0].y1, top, 0.5);
+  EXPECT_NEAR(frameLine[0].y2, grown, 0.5);
+  // The marked rule as itself, then over the whole grown band.
+  const auto marked = vertical(pt(100 + 1420));
+  ASSERT_EQ(marked.size(), 2u);
+  EXPECT_NEAR(marked[0].y2, pt(160), 0.5);
+  EXPECT_NEAR(marked[1].y1, top, 0.5);
+  EXPECT_NEAR(marked[1].y2, grown, 0.5);
+  // The plain one keeps its own 6 mm.
+  const auto unmarked = vertical(pt(100 + 1620));
+  ASSERT_EQ(unmarked.size(), 1u);
+  EXPECT_NEAR(unmarked[0].y2, pt(160), 0.5);
+  std::string text;
+  ASSERT_TRUE(PdfText(file, text));
+  EXPECT_NE(text.find("Γραμμή 6"), std::string::npos);
+}
+
+TEST_F(BandRptPartsTest, TheReportsFrameReachesTheFilterAroundEachPage) {
+  detail = AddLabel(AddBand(TBandRepBands::iDetail, 50), "");
+  Feed(1);
+  TRpFrame& frame = *rep->Frame();
+  frame.SetDrawTop(true);
+  frame.SetDrawBottom(true);
+  frame.SetDrawLeft(true);
+  frame.SetDrawRight(true);
+  RecordingFilter all;
+  rep->ExportToFilter(&all);
+  // After the band's background: one rectangle around the margins.
+  EXPECT_EQ(all.shapes, (std::vector<std::string>{"0 solid nopen 1900", "0 clear pen 1900"}));
+  frame.SetDrawTop(false);
+  frame.SetDrawBottom(false);
+  fed = 0;
+  RecordingFilter sides;
+  rep->ExportToFilter(&sides);
+  ASSERT_EQ(sides.shapes.size(), 3u);
+  EXPECT_EQ(sides.shapes[1].rfind("2 solid pen", 0), 0u);
+  EXPECT_EQ(sides.shapes[2].rfind("2 solid pen", 0), 0u);
+  // The frame comes with the page's end, before the filter hears of it.
+  const auto endPage = std::find(sides.calls.begin(), sides.calls.end(), "EndPage");
+  EXPECT_NE(endPage, sides.calls.end());
+}
+
+// The filled rectangles of a page: x, y, width, height in device pixels.
+std::vector<std::array<int, 4>> PageFills(TRpPrinter& p, int n) {
+  std::vector<std::array<int, 4>> out;
+  EnumEnhMetafile(p.GetPage(n)->Data(), [&](std::uint32_t type, std::string_view rec) {
+    if (type != emr::BITBLT || rec.size() < 40) return true;
+    std::array<int, 4> f;
+    std::memcpy(f.data(), rec.data() + 24, 16);
+    out.push_back(f);
+    return true;
+  });
+  return out;
+}
+
+TEST_F(BandRptPartsTest, APrintablesFrameStopsAtTheBottomMargin) {
+  // A band taller than an empty page prints where it stands, past the
+  // bottom margin; the frames on it are cut at the margin.
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 3000);
+  TRpLabel* low = AddControl<TRpLabel>(band, 200, 2600, 500, 300);
+  low->AutoSize = false;
+  low->SetCaption("Κάτω"_a);
+  low->Frame()->SetDrawLeft(true);
+  auto* box = AddControl<TRpShape>(band, 900, 2600, 300, 300);
+  box->Frame()->SetDrawRight(true);
+  auto* picture = AddControl<TRpImage>(band, 1300, 2600, 300, 300);
+  picture->Frame()->SetDrawLeft(true);
+  Records(1);
+  Run();
+  TRpPrinter& p = *printer;
+  const int v = low->Frame()->VerticalThickness(p.XFactor());
+  const int bottom = p.DeviceY(2970 - 100);
+  const auto side = [&](int x) {
+    for (const auto& f : PageFills(p, 1))
+      if (f[0] == x && f[2] == v) return f;
+    return std::array<int, 4>{};
+  };
+  const auto label = side(p.DeviceX(100 + 200));
+  EXPECT_EQ(label[1] + label[3], bottom);
+  const auto image = side(p.DeviceX(100 + 1300));
+  EXPECT_EQ(image[1] + image[3], bottom);
+  // A shape prints no frame.
+  EXPECT_EQ(side(p.DeviceX(100 + 1200) - v)[2], 0);
 }
 
 TEST_F(BandRptPartsTest, StretchingTextGrowsByItsTextHeight) {
@@ -523,6 +696,98 @@ TEST_F(BandRptPartsTest, AStoredReportPrintsTheSamePages) {
   copy->WriteForm(second);
   EXPECT_EQ(second.Size(), stored.Size());
   EXPECT_EQ(std::memcmp(second.Memory(), stored.Memory(), static_cast<size_t>(stored.Size())), 0);
+}
+
+TEST_F(BandRptPartsTest, AStoredReportKeepsItsUnitsZoomAndPrinterChoices) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
+  AddLabel(band, "Κείμενο"_a)->SetName("Text1");
+  rep->SetUnits(TRpUnit::Inches);
+  rep->SetZoom(75);
+  rep->SetPreviewWidth(950);
+  rep->PrevShowThumbs = true;
+  rep->PreviewInitialState = wsNormal;
+  rep->PreviewDefaultSaveType = stPDF;
+  TBandRepPrinterSettings& s = rep->PrinterSettings;
+  s.Copies = 3;
+  s.Collate = 1;
+  s.Duplex = true;
+  s.OutputBin = TRpBin::Manual;
+  s.PrintQuality = 300;
+  s.LastPage = 4;
+  TMemoryStream stored;
+  rep->WriteForm(stored);
+  stored.SetPosition(0);
+  std::unique_ptr<TForm> other(NewForm<TForm>(nullptr));
+  std::unique_ptr<TBandRep> copy(TCustomBandRep::ReadForm(stored, other.get()));
+  EXPECT_EQ(copy->Units(), TRpUnit::Inches);
+  EXPECT_EQ(copy->Zoom(), 75);
+  TRpCustomBand* read = copy->Bands()->Band(TBandRepBands::iDetail);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->Size()->Units, TRpUnit::Inches);
+  EXPECT_EQ(read->Zoom(), 75);
+  EXPECT_EQ(read->Height(), RpNearest(50 * 96 / 254.0L * 75 / 100));
+  // A width of 950 comes back as 950, not as the 500 of an unset one.
+  EXPECT_EQ(copy->PreviewWidth(), 950);
+  EXPECT_EQ(copy->PreviewHeight(), 500);
+  EXPECT_TRUE(copy->PrevShowThumbs);
+  EXPECT_EQ(copy->PreviewInitialState, wsNormal);
+  EXPECT_EQ(copy->PreviewDefaultSaveType, stPDF);
+  const TBandRepPrinterSettings& c = copy->PrinterSettings;
+  EXPECT_EQ(c.Copies, 3);
+  EXPECT_EQ(c.Collate, 1);
+  EXPECT_TRUE(c.Duplex);
+  EXPECT_EQ(c.OutputBin, TRpBin::Manual);
+  EXPECT_EQ(c.PrintQuality, 300);
+  EXPECT_EQ(c.LastPage, 4);
+}
+
+TEST_F(BandRptPartsTest, AStoredReportKeepsWhichFontsFollowTheirBand) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 100);
+  band->SetName("Band1");
+  TRpLabel* own = AddLabel(band, "Δική"_a);
+  own->SetName("Own");
+  TFont bold;
+  bold.Assign(own->Font());
+  bold.Name = "DejaVu Serif";
+  bold.SetSize(14);
+  bold.Style = fsBold;
+  own->SetFont(bold);
+  TRpLabel* follower = AddLabel(band, "Της ζώνης"_a, 50);
+  follower->SetName("Follower");
+  TFont serif;
+  serif.Assign(band->Font());
+  serif.Name = "DejaVu Serif";
+  serif.SetSize(12);
+  band->SetFont(serif);
+  ASSERT_EQ(follower->Font().Name, "DejaVu Serif");
+  // Changed in place: stored with a font of its own.
+  TRpLabel* changed = AddLabel(band, "Αλλαγμένη"_a, 100);
+  changed->SetName("Changed");
+  changed->Font().Style = fsItalic;
+  TMemoryStream stored;
+  rep->WriteForm(stored);
+  stored.SetPosition(0);
+  std::unique_ptr<TForm> other(NewForm<TForm>(nullptr));
+  std::unique_ptr<TBandRep> copy(TCustomBandRep::ReadForm(stored, other.get()));
+  auto* readBand = dynamic_cast<TRpCustomBand*>(other->FindComponent("Band1"));
+  auto* readOwn = dynamic_cast<TRpLabel*>(other->FindComponent("Own"));
+  auto* readFollower = dynamic_cast<TRpLabel*>(other->FindComponent("Follower"));
+  auto* readChanged = dynamic_cast<TRpLabel*>(other->FindComponent("Changed"));
+  ASSERT_TRUE(readBand && readOwn && readFollower && readChanged);
+  EXPECT_EQ(readBand->Font(), band->Font());
+  EXPECT_FALSE(readBand->ParentFont());
+  EXPECT_EQ(readOwn->Font(), bold);
+  EXPECT_EQ(readFollower->Font(), serif);
+  EXPECT_EQ(readChanged->Font().Style, fsItalic);
+  // A new font on the band reaches only the label that follows it.
+  TFont mono;
+  mono.Assign(serif);
+  mono.Name = "DejaVu Sans Mono";
+  readBand->SetFont(mono);
+  EXPECT_EQ(readFollower->Font().Name, "DejaVu Sans Mono");
+  EXPECT_EQ(readOwn->Font(), bold);
+  EXPECT_EQ(readChanged->Font().Style, fsItalic);
+  EXPECT_NE(readChanged->Font().Name, "DejaVu Sans Mono");
 }
 
 TEST_F(BandRptPartsTest, ADamagedStoredReportLeavesNothingBehind) {

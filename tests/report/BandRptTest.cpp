@@ -436,7 +436,7 @@ TEST_F(BandRptTest, SubDetailsRunTheirLevelAfterOrBeforeEachRecord) {
   auto* count = AddControl<TRpExpr>(rep->Bands()->Band(TBandRepBands::iSummary), 1000, 0, 800, 50);
   count->AutoSize = false;
   count->SetExpression("COUNT");
-  count->Master = sub;
+  count->SetMaster(sub);
   Run();
   EXPECT_EQ(Strings(PageTexts(*printer, 1)),
             (std::vector<AnsiString>{"Κεφαλίδα"_a, "Τίτλος"_a, "Γραμμή 1"_a, "Υπο 1"_a, "Υπο 2"_a,
@@ -445,6 +445,12 @@ TEST_F(BandRptTest, SubDetailsRunTheirLevelAfterOrBeforeEachRecord) {
   n = 0;
   Run();
   EXPECT_EQ(Strings(PageTexts(*printer, 1))[2], "Υπο 1"_a);
+  // The level gone, the count is the report's own.
+  delete sub;
+  EXPECT_EQ(count->Master(), nullptr);
+  Run();
+  const auto texts = Strings(PageTexts(*printer, 1));
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "2"), texts.end());
 }
 
 TEST_F(BandRptTest, BandsShowTheirKindAndTakeTheirNames) {

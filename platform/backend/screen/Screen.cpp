@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "platform/backend/screen/ScreenX11.h"
@@ -227,8 +229,15 @@ bool Spawn(const std::vector<std::string>& argv) {
   args.push_back(nullptr);
   pid_t pid = 0;
   if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return false;
-  // Reaped when it ends, so that no zombie stays behind.
-  signal(SIGCHLD, SIG_IGN);
+  // Reaped by a thread of its own when it ends, so that no zombie stays
+  // behind. Ignoring SIGCHLD instead would reach every child of the program
+  // and theirs: a wait for any other (the spreadsheet service, the office
+  // suite's conversion, the office suite's own launcher) would find no
+  // child and take its end for a success.
+  std::thread([pid] {
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
   return true;
 }
 

@@ -1,0 +1,68 @@
+// A program the screen backend starts is reaped on its own, and the
+// program's other children still tell how they ended.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "XvfbDisplay.h"
+#include "platform/backend/screen/Screen.h"
+
+namespace {
+
+// Children of this process that ended and wait to be reaped.
+int Zombies() {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream in(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(in, line)) continue;
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    char state = 0;
+    int parent = 0;
+    if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) == 2 && parent == getpid() &&
+        state == 'Z')
+      ++count;
+  }
+  return count;
+}
+
+int ExitStatusOf(const char* script) {
+  std::string shell = "sh", option = "-c", text = script;
+  char* argv[] = {shell.data(), option.data(), text.data(), nullptr};
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, "sh", nullptr, nullptr, argv, environ) != 0) return -1;
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -2;  // no child to wait for: its end is lost
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
+}
+
+TEST(ScreenBackend, AStartedProgramIsReapedAndOtherChildrenKeepTheirExitStatus) {
+  std::unique_ptr<XvfbDisplay> display;
+  TScreenBackend* screen = OpenScreenForTest(display);
+  ASSERT_NE(screen, nullptr);
+  ASSERT_TRUE(screen->StartProcess("sh -c \"exit 0\""));
+  // The program's own children still report their ends (the spreadsheet
+  // service's, the office suite's conversion's).
+  EXPECT_EQ(ExitStatusOf("exit 3"), 3);
+  struct sigaction current {};
+  sigaction(SIGCHLD, nullptr, &current);
+  EXPECT_NE(current.sa_handler, SIG_IGN);
+  // And the one started leaves no zombie behind.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (Zombies() > 0 && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(Zombies(), 0);
+  SetBackend(nullptr);
+  unsetenv("DIM_BACKEND");
+}
+
+}  // namespace
