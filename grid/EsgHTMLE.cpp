@@ -279,7 +279,6 @@ bool HTMLDraw(TCanvas& Canvas, const AnsiString& Text, const TRect& Bounds, TCus
               int& MouseAnchorNumber, TRect& MouseAnchorRect, TRect& ControlRect, AnsiString& ControlID,
               AnsiString& ControlValue, AnsiString& ControlType, THTMLPictureCache* PictureCache,
               TPictureContainer* PictureContainer, HWND WindowHandle) {
-  (void)WindowHandle;  // controls are drawn without themes here
   HitAnchor.clear();
   PlainText.clear();
   FocusedHref.clear();
@@ -299,6 +298,7 @@ bool HTMLDraw(TCanvas& Canvas, const AnsiString& Text, const TRect& Bounds, TCus
                           ExtentX,      ExtentY,          MouseAnchorNumber, MouseAnchorRect,
                           ControlRect,  ControlID,        ControlValue,      ControlType,
                           PictureCache, PictureContainer};
+  args.WindowHandle = WindowHandle;
   esghtml::TRenderer renderer(args, Text);
   const bool result = renderer.Run();
   AnchorCount = renderer.AnchorCount();

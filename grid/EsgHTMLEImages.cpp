@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "grid/EsgHTMLERender.h"
+#include "grid/ExtXPVS.h"
 #include "grid/PictureContainer.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/rtl/FileUtils.h"
@@ -189,6 +190,11 @@ void TRenderer::ControlTag(const AnsiString& tag, const TRect& rect, bool drawin
   const TPen pen = *c_.Pen;
   const TBrush brush = *c_.Brush;
   const bool checked = UpperCase(control.Value) == "TRUE";
+  // With a theme active its parts draw the controls, else the classic look.
+  auto themed = [&](const char16_t* themeClass, int part, int state, const TRect& r) {
+    return DrawThemedPart(a_.WindowHandle, themeClass, c_, part, state, r);
+  };
+  const bool pressed = over && a_.MouseDown;
   if (control.Type == "EDIT" || control.Type == "COMBO") {
     c_.Pen->Color = clGray;
     c_.Pen->Style = psSolid;
@@ -199,17 +205,23 @@ void TRenderer::ControlTag(const AnsiString& tag, const TRect& rect, bool drawin
     c_.DrawText(control.Value, value, 0);
     if (combo) {
       TRect button{L + W - 19, B - H + 6, L + W - 3, B - 2};
-      DrawFrameControl(c_, button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX);
+      if (!themed(u"combobox", 1, over ? 2 : 1, button))
+        DrawFrameControl(c_, button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX);
     }
   } else if (control.Type == "CHECK") {
     TRect box{L + 2, B - 15, L + 15, B};
-    DrawFrameControl(c_, box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (checked ? DFCS_CHECKED : 0));
+    if (!themed(u"button", 3, checked ? 5 : 1, box))
+      DrawFrameControl(c_, box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (checked ? DFCS_CHECKED : 0));
   } else if (control.Type == "RADIO") {
     TRect box{L + 2, B - 14, L + 14, B};
-    DrawFrameControl(c_, box, DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_FLAT | (checked ? DFCS_CHECKED : 0));
+    // Normal, hot and pressed, each checked or not.
+    const int state = (pressed ? 3 : over ? 2 : 1) + (checked ? 4 : 0);
+    if (!themed(u"button", 2, state, box))
+      DrawFrameControl(c_, box, DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_FLAT | (checked ? DFCS_CHECKED : 0));
   } else if (control.Type == "BUTTON") {
     TRect face{L + 2, B - 20, L + W - 2, B};
-    DrawFrameControl(c_, face, DFC_BUTTON, DFCS_BUTTONPUSH | (over && a_.MouseDown ? DFCS_PUSHED : 0));
+    if (!themed(u"button", 1, a_.MouseDown ? 3 : over ? 2 : 1, face))
+      DrawFrameControl(c_, face, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
     c_.Brush->Style = bsClear;
     TRect caption = InflateRect(TRect{L + 2, B - 20, L + W - 2, B}, -2, -2);
     c_.DrawText(control.Value, caption, DT_CENTER);

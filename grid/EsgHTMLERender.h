@@ -54,6 +54,8 @@ struct TCallArgs {
   bool PanelRules = false;
   // Where the focused anchor's rectangle goes, when wanted.
   TRect* FocusRect = nullptr;
+  // The window the theme's control parts are drawn for.
+  HWND WindowHandle = nullptr;
 };
 
 // What tags switch on and off; carried from a line's measuring pass to its

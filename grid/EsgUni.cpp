@@ -205,6 +205,8 @@ void TWideStrings::AssignTo(TStrings& Dest) const {
 // ---- the edit ----
 
 TEsgUniEdit::TEsgUniEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
+  // A font of its own that carries no one code page.
   Font().Charset = 255;
+  SetParentFont(false);
   SetWideMode(true);
 }

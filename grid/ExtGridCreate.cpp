@@ -202,6 +202,12 @@ void TExtStringGrid::Dispatch(TMessage& Message) {
       TBaseGrid::Dispatch(Message);
       FocusReceived(reinterpret_cast<HWND>(Message.WParam));
       return;
+    case CM_CURSORCHANGED:
+      TBaseGrid::Dispatch(Message);
+      // A cursor the program gives the grid wins over the selection cursor
+      // the mouse last chose; the grid's own hand over links does not.
+      if (!settingCursor_) mouse_.CursorKind = ckNone;
+      return;
     case CM_DIALOGCHAR:
       // The form's accelerators stay quiet while the grid takes the typing.
       if (GetKeyState(VK_MENU) >= 0) {

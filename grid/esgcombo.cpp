@@ -92,18 +92,29 @@ void TESGCustomCombo::Paint() {
   if (!flat_) return;
   TCanvas& c = Canvas();
   const bool active = ActiveLook();
+  // The wide combo sinks with the focus, the mouse or FocusBorder alone and
+  // shows its button's edge with it; the 8-bit one sinks only when the
+  // focus border meets the active look, and its button stands out in the
+  // active look alone.
+  const bool sunken = UniMode() ? active || focusBorder_ : active && focusBorder_;
+  const bool buttonEdge = UniMode() ? sunken : active;
+  const TColor field = Enabled() ? Color() : clBtnFace;
   TRect r = ClientRect();
-  if (active || focusBorder_) {
+  if (sunken) {
     DrawEdge(c, r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
     ui::paint::Frame(c, r, clBtnFace);
-    ui::paint::Frame(c, InflateRect(r, -1, -1), Enabled() ? Color() : clBtnFace);
-  } else {
+    ui::paint::Frame(c, InflateRect(r, -1, -1), field);
+  } else if (UniMode()) {
     // Idle, the border melts into the face around it.
     for (int i = 0; i < 3; ++i) ui::paint::Frame(c, InflateRect(r, -i, -i), clBtnFace);
+  } else {
+    // A flat edit's look: the face around it, the field up to its edge.
+    ui::paint::Frame(c, r, clBtnFace);
+    ui::paint::Frame(c, InflateRect(r, -1, -1), field);
   }
   TRect button = Rect(ClientWidth() - buttonWidth_ - 2, 2, ClientWidth() - 2, ClientHeight() - 2);
   ui::paint::Fill(c, button, clBtnFace);
-  if (active || focusBorder_) {
+  if (buttonEdge) {
     // The open list holds the button down.
     TRect edge = button;
     DrawEdge(c, edge, DroppedDown() ? EDGE_SUNKEN : etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT);
@@ -128,6 +139,10 @@ void TESGCustomCombo::Paint() {
 
 void TESGCustomCombo::SetUniMode() {
   if (!wideItems_) {
+    // As the wide edit: its font says it carries no one code page, and is
+    // its own from then on.
+    Font().Charset = 255;
+    SetParentFont(false);
     wideItems_ = std::make_unique<TWideStrings>();
     wideItems_->Assign(*Items());
     wideItems_->OnChange = [this](TObject*) { wideItems_->AssignTo(*Items()); };

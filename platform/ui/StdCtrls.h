@@ -433,6 +433,12 @@ class TCustomComboBox : public TCustomControl {
   friend class TComboEdit;
   // The user's choice of a line: the text follows, OnChange and OnSelect run.
   void ChooseByUser(int index);
+  // The user's choice of a line from the open list (-1: none): the box
+  // holds it before the list closes, the choice is told after.
+  void CloseWithChoice(int index);
+  // The text and the line follow the choice; true when they changed.
+  bool TakeChoice(int index);
+  void AnnounceChoice(bool changed);
   // Keys the combo box handles for itself and its edit; true when used.
   bool ComboKey(Word key, TShiftState shift);
   // Tells the parent window what happened (WM_COMMAND with a CBN_ code),

@@ -55,9 +55,7 @@ void TComboListWindow::MouseUp(TMouseButton button, TShiftState shift, int X, in
   TPopupWindow::MouseUp(button, shift, X, Y);
   const int index = ItemAt(Point(X, Y));
   if (button != mbLeft || index < 0) return;
-  TCustomComboBox& combo = combo_;
-  combo.SetDroppedDown(false);  // frees this window: nothing of it after
-  combo.ChooseByUser(index);
+  combo_.CloseWithChoice(index);  // frees this window: nothing of it after
 }
 
 bool TComboListWindow::DoMouseWheelDown(TShiftState, TPoint) {
@@ -120,6 +118,9 @@ void TComboEdit::Dispatch(TMessage& m) {
   }
   if (m.Msg == CM_EXIT) combo_.SetDroppedDown(false);
   TEdit::Dispatch(m);
+  // The edit is part of the box: the mouse over it is over the box.
+  if ((m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE) && m.LParam == reinterpret_cast<LPARAM>(this))
+    combo_.Perform(m.Msg, 0, reinterpret_cast<LPARAM>(&combo_));
 }
 
 void TComboEdit::KeyDown(Word& key, TShiftState shift) {
@@ -266,9 +267,29 @@ void TCustomComboBox::EditTextChanged() {
 
 void TCustomComboBox::ChooseByUser(int index) {
   if (index < 0 || index >= items_->Count()) return;
+  AnnounceChoice(TakeChoice(index));
+}
+
+void TCustomComboBox::CloseWithChoice(int index) {
+  if (index < 0 || index >= items_->Count()) {
+    SetDroppedDown(false);
+    return;
+  }
+  // Whoever hears of the close-up reads the box: it already holds the line
+  // chosen, and the choice itself is told after the list has gone.
+  const bool changed = TakeChoice(index);
+  SetDroppedDown(false);
+  AnnounceChoice(changed);
+}
+
+bool TCustomComboBox::TakeChoice(int index) {
   const bool changed = index != itemIndex_ || Text() != items_->Get(index);
   SetItemIndex(index);
   SelectionChanged(index);
+  return changed;
+}
+
+void TCustomComboBox::AnnounceChoice(bool changed) {
   Notify(CBN_SELCHANGE);
   if (changed) Change();
   Select();
@@ -354,12 +375,9 @@ bool TCustomComboBox::ComboKey(Word key, TShiftState shift) {
     const int current = list_->Highlighted();
     const int page = std::max(1, list_->VisibleCount() - 1);
     switch (key) {
-      case VK_RETURN: {
-        const int chosen = current;
-        SetDroppedDown(false);
-        if (chosen >= 0) ChooseByUser(chosen);
+      case VK_RETURN:
+        CloseWithChoice(current);
         return true;
-      }
       case VK_ESCAPE:
         SetDroppedDown(false);
         return true;

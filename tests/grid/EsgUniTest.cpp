@@ -194,6 +194,13 @@ TEST_F(UniComboBoxTest, ClearKeepsTheTextAndAChoiceTellsClickAndChange) {
   auto* c = new TESGUniComboBox(form.get());
   c->SetParent(form.get());
   c->SetBounds(10, 270, 140, 22);
+  // Like the wide edit, its font carries no one code page; the 8-bit
+  // combo's keeps its own.
+  EXPECT_EQ(c->Font().Charset, 255);
+  auto* edit = new TEsgUniEdit(form.get());
+  edit->SetParent(form.get());
+  EXPECT_EQ(edit->Font().Charset, 255);
+  EXPECT_EQ((new TESGComboBox(form.get()))->Font().Charset, TFont().Charset);
   for (const char16_t* item : {u"Αθήνα", u"東京", u"大阪"}) c->WideItems().Add(item);
   c->SetWideText(u"京都");
   c->WideItems().Clear();

@@ -10,6 +10,7 @@
 #include "GridFixture.h"
 #include "grid/ExtGridEditors.h"
 #include "grid/ExtGridFooter.h"
+#include "platform/gfx/FrameControls.h"
 #include "platform/gfx/RecordingCanvas.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ScrollBars.h"
@@ -461,11 +462,12 @@ TEST_F(FlatComboTest, ButtonWidthLimitsAndColourKeptWhileDisabled) {
   backend->SaveWindowPng(*form, TestOutput("grid_flat_combo.png"));
 }
 
-// Idle, the flat combo's border is three frames of the button face; with
-// the focus (or FocusBorder) a sunken edge, a face frame and the field's colour.
+// Idle, the wide flat combo's border is three frames of the button face;
+// with the focus (or FocusBorder) a sunken edge, a face frame and the
+// field's colour.
 TEST_F(FlatComboTest, TheIdleBorderIsThreeFaceFramesTheActiveOneSunken) {
   auto& g = MakeGrid<TExtStringGrid>(2, 2);
-  auto* c = new TESGComboBox(form.get());
+  auto* c = new TESGUniComboBox(form.get());
   c->SetParent(form.get());
   c->SetBounds(10, 280, 120, 22);
   c->SetColor(clWhite);
@@ -498,6 +500,78 @@ TEST_F(FlatComboTest, TheIdleBorderIsThreeFaceFramesTheActiveOneSunken) {
     EXPECT_EQ(border(0), ColorToRGB(clBtnShadow));
     EXPECT_EQ(border(1), face);
     EXPECT_EQ(border(2), clWhite);
+  }
+}
+
+// The two flat combos draw their border by rules of their own: the 8-bit
+// one sinks only where the focus border meets the active look (the focus
+// or the mouse) and otherwise keeps a flat edit's look, its button standing
+// out in the active look alone; the wide one sinks with any of the three.
+TEST_F(FlatComboTest, EachComboDrawsItsBorderByItsOwnRule) {
+  enum State { idle, focused, mouseOver };
+  struct Case {
+    bool wide;
+    State state;
+    bool focusBorder;
+    bool sunken;
+    std::vector<TColor> rings;  // from the outside in, after a sunken edge
+    bool buttonEdge;
+  };
+  const TColor face = clBtnFace, field = clWhite;
+  const Case cases[] = {
+      {false, idle, false, false, {face, field}, false},
+      {false, idle, true, false, {face, field}, false},
+      {false, focused, false, false, {face, field}, true},
+      {false, focused, true, true, {face, field}, true},
+      {false, mouseOver, false, false, {face, field}, true},
+      {false, mouseOver, true, true, {face, field}, true},
+      {true, idle, false, false, {face, face, face}, false},
+      {true, idle, true, true, {face, field}, true},
+      {true, focused, false, true, {face, field}, true},
+      {true, mouseOver, false, true, {face, field}, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(k.wide ? "wide" : "8-bit") + " state " + std::to_string(k.state) +
+                 (k.focusBorder ? " with a focus border" : ""));
+    auto& g = MakeGrid<TExtStringGrid>(2, 2);
+    TESGCustomCombo* c = k.wide ? static_cast<TESGCustomCombo*>(new TESGUniComboBox(form.get()))
+                                : new TESGComboBox(form.get());
+    c->SetParent(form.get());
+    c->SetBounds(10, 280, 120, 22);
+    c->SetColor(field);
+    c->SetFocusBorder(k.focusBorder);
+    g.SetFocus();
+    backend->MoveMouse(g, 5, 5);
+    if (k.state == focused) c->SetFocus();
+    if (k.state == mouseOver) backend->MoveMouse(*c, 40, 10);
+    Application->ProcessMessages();
+    EXPECT_EQ(c->ActiveLook(), k.state != idle);
+    TRecordingCanvas canvas(c->Width(), c->Height());
+    c->PaintTo(canvas, 0, 0);
+    const TRect box = c->ClientRect();
+    bool sunken = false, buttonEdge = false;
+    for (const TDrawCall& edge : canvas.CallsOf("DrawEdge")) {
+      ASSERT_GE(edge.Args.size(), 6u);
+      const TRect at = Rect(edge.Args[0], edge.Args[1], edge.Args[2], edge.Args[3]);
+      if (at == box && edge.Args[4] == static_cast<int>(BDR_SUNKENOUTER)) sunken = true;
+      // The arrow's own frame control draws soft edges of its own.
+      if (at == Rect(box.Right - c->ButtonWidth() - 2, 2, box.Right - 2, box.Bottom - 2) &&
+          edge.Args[5] == static_cast<int>(BF_RECT))
+        buttonEdge = true;
+    }
+    EXPECT_EQ(sunken, k.sunken);
+    EXPECT_EQ(buttonEdge, k.buttonEdge);
+    // The colour of each ring is that of the last fill of its top line.
+    const int first = k.sunken ? 1 : 0;
+    for (int i = 0; i < static_cast<int>(k.rings.size()); ++i) {
+      const int inset = first + i;
+      std::optional<TColor> colour;
+      for (const TDrawCall& fill : canvas.CallsOf("FillRect"))
+        if (fill.Args == std::vector<int>{inset, inset, box.Right - inset, inset + 1})
+          colour = fill.Brush.Color;
+      ASSERT_TRUE(colour.has_value()) << "ring " << i;
+      EXPECT_EQ(ColorToRGB(*colour), ColorToRGB(k.rings[i])) << "ring " << i;
+    }
   }
 }
 

@@ -711,6 +711,36 @@ TEST_F(ComboNotifyEditingTest, MouseChoosesFromTheListOfAColumnBehindAHiddenOne)
                                            "change 2 2 -1 #"}));
 }
 
+// A close-up handler reads the editor: the line chosen in the list is
+// already there, by keys and by the mouse; the change is told after it.
+TEST_F(ComboNotifyEditingTest, TheCloseUpFindsTheChosenLineInTheEditor) {
+  for (bool byMouse : {false, true}) {
+    SCOPED_TRACE(byMouse ? "mouse" : "keys");
+    auto& g = Budget();
+    TGridCombo& c = OpenCombo(g, 1);
+    g.HideCellEditor();
+    Open(g, 2, 2);
+    Record(g);
+    g.OnComboCloseUp = [&](TObject*, int, int) {
+      log.push_back("closeup " + std::to_string(c.ItemIndex()) + " " + c.Text().c_str());
+    };
+    Key(VK_DOWN, {ssAlt});
+    ASSERT_TRUE(c.DroppedDown());
+    if (byMouse) {
+      TComboListWindow* list = c.ListWindow();
+      backend->Click(*list, 10, list->ItemRect(2).Top + 2);
+      Application->ProcessMessages();
+    } else {
+      Key(VK_DOWN);
+      Key(VK_DOWN);
+      Key(VK_RETURN);
+    }
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log[0], "closeup 2 -");
+    EXPECT_EQ(log[1], "change 2 2 2 -");
+  }
+}
+
 TEST_F(ComboEditingTest, OneChangeEventPerWheelNotch) {
   auto& g = Budget();
   OpenCombo(g, 1);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,62 @@ TEST_F(ExtGridKeysTest, LinkedObjectsHearTheCellTheCheckerCorrected) {
   EXPECT_EQ(first.heard[1].Cell, "handled");
   EXPECT_EQ(second.heard.size(), 1u);
   EXPECT_EQ(g.CellsLinkCount(), 1);
+}
+
+// Whatever the cell keeps after a commit (the checker's marked text, the
+// handler's value, the old text of a refusal) is in the cell when the
+// handler, the links and the footers hear of it.
+TEST_F(ExtGridKeysTest, TheChangeIsToldWithTheValueTheCellKeeps) {
+  struct Marker : TExtStringGridCheck {
+    using TExtStringGridCheck::TExtStringGridCheck;
+    AnsiString CheckMarkError(int, int, const AnsiString& t) override { return t + "5"; }
+  };
+  struct Case {
+    const char* what;
+    bool marker;
+    std::function<void(AnsiString&, bool&)> validate;
+    const char* kept;
+  };
+  const Case cases[] = {
+      {"the checker's mark", true, nullptr, "275"},
+      {"the handler's value", false, [](AnsiString& v, bool&) { v = "40"; }, "40"},
+      {"refused with a value of the handler's", false,
+       [](AnsiString& v, bool& valid) {
+         v = "30";
+         valid = false;
+       },
+       "30"},
+      {"refused as typed", false, [](AnsiString&, bool& valid) { valid = false; }, "2"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto& g = Editable();
+    g.FloatingFooter().SetVisible(true);
+    g.GetCellProperties(1, 4)->FooterCalc = 1;  // the sum of the column
+    g.SetCellText(1, 1, "2");
+    g.SetCellText(1, 2, "1");
+    g.RecalcAllFooters();
+    Marker marker(nullptr);
+    marker.AutoMarkError = true;
+    if (k.marker) g.SetCellChecker(&marker);
+    if (k.validate)
+      g.OnCellValidate = [&](TObject*, int, int, AnsiString& v, bool& valid) { k.validate(v, valid); };
+    RecordingLink link;
+    link.SetGrid(&g);
+    std::vector<AnsiString> told;
+    g.OnCellsChanged = [&](TObject*, const TRect&) { told.push_back(g.GetCellText(1, 1)); };
+    Open(g, 1, 1);
+    backend->Type("7");
+    Key(VK_RETURN);
+    if (g.EditorMode()) Key(VK_ESCAPE);  // a refusal opened the editor again
+    EXPECT_EQ(g.GetCellText(1, 1), k.kept);
+    ASSERT_EQ(told, std::vector<AnsiString>{k.kept});
+    ASSERT_EQ(link.heard.size(), 1u);
+    EXPECT_EQ(link.heard[0].Cell, k.kept);
+    EXPECT_EQ(StrToFloat(g.GetCellText(1, 4)), StrToFloat(k.kept) + 1);
+    g.SetCellChecker(nullptr);
+    link.SetGrid(nullptr);
+  }
 }
 
 TEST_F(ExtGridKeysTest, LinksHearPastesAndStructureAndSurviveEitherSideGoingFirst) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "GridFixture.h"
@@ -482,6 +483,37 @@ TEST_F(ExtGridMouseTest, HeadingCursorsChooseWhatAPressSelects) {
   }
 }
 
+// A cursor the program gives the grid wins over the heading's selection
+// cursor; the next move over a heading chooses that cursor again, and the
+// hand over a link leaves the chosen kind alone.
+TEST_F(ExtGridMouseTest, ACursorSetByTheProgramEndsTheHeadingCursor) {
+  auto& g = MakeGrid<TExtStringGrid>(5, 6);
+  g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
+  g.MouseActions().ColSelect = true;
+  // The shape the window shows when it is asked for its cursor.
+  auto shown = [&] {
+    SendMessage(g.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(g.Handle()),
+                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return Screen->ShownCursor();
+  };
+  const TRect heading = g.CellRect(2, 0);
+  backend->MoveMouse(g, heading.Left + 10, heading.Top + 8);
+  ASSERT_EQ(g.CursorKind(), ckColumnSelect);
+  EXPECT_EQ(shown(), crGridColSelect);
+  g.SetCursor(crHourGlass);
+  EXPECT_EQ(g.CursorKind(), ckNone);
+  EXPECT_EQ(shown(), crHourGlass);
+  g.SetCursor(crDefault);
+  backend->MoveMouse(g, heading.Left + 12, heading.Top + 8);
+  EXPECT_EQ(g.CursorKind(), ckColumnSelect);
+  // The grid's own hand over a link in a heading keeps the kind.
+  g.SetCells(3, 0, R"(<A href="cell://1,1">go</A>)");
+  const TRect link = g.CellRect(3, 0);
+  backend->MoveMouse(g, link.Left + 6, link.Top + 8);
+  EXPECT_EQ(g.Cursor(), crHandPoint);
+  EXPECT_EQ(g.CursorKind(), ckColumnSelect);
+}
+
 // A selection from a heading leaves the cell as the grid's exit does:
 // OnExit fires and the open editor's text is kept, the editor closed unless
 // it always shows.
@@ -701,6 +733,82 @@ TEST_F(ExtGridMouseTest, ACellComboStaysInItsRowAndItsListShowsTheLinesAskedFor)
   EXPECT_EQ(combo->Text(), "b");
   EXPECT_TRUE(combo->DroppedDown());
   EXPECT_EQ(combo->DropDownCount, 3);
+}
+
+// A list-style cell combo ends with its list: what the user chose there,
+// by keys or by the mouse, is the control's value; Escape keeps the old.
+TEST_F(ExtGridMouseTest, AListStyleCellComboKeepsTheLineChosenInItsList) {
+  struct Case {
+    const char* what;
+    bool editable;
+    std::function<void(TComboBox&)> choose;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"down and enter", false,
+       [&](TComboBox&) {
+         backend->PressKey(VK_DOWN);
+         backend->PressKey(VK_DOWN);
+         backend->PressKey(VK_RETURN);
+       },
+       "d"},
+      {"up and enter", false,
+       [&](TComboBox&) {
+         backend->PressKey(VK_UP);
+         backend->PressKey(VK_RETURN);
+       },
+       "a"},
+      {"a click on a line", false,
+       [&](TComboBox& c) {
+         TComboListWindow* list = c.ListWindow();
+         backend->Click(*list, 10, list->ItemRect(4).Top + 2);
+       },
+       "e"},
+      {"down and escape", false,
+       [&](TComboBox&) {
+         backend->PressKey(VK_DOWN);
+         backend->PressKey(VK_ESCAPE);
+       },
+       "b"},
+      {"an editable one: down, enter and enter again", true,
+       [&](TComboBox&) {
+         backend->PressKey(VK_DOWN);
+         backend->PressKey(VK_RETURN);  // closes the list
+         backend->PressKey(VK_RETURN);  // ends the edit
+       },
+       "c"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto& g = MakeGrid<TExtStringGrid>(3, 4);
+    g.SetDefaultRowHeight(34);
+    g.SetCells(1, 1, R"(<P><CONTROL TYPE="COMBO" ID="c" VALUE="b" WIDTH="90"></P>)");
+    g.OnControlComboList = [&](TObject*, int, int, const AnsiString&, const AnsiString&, const AnsiString&,
+                               TStrings& values, bool& edit, int&) {
+      for (const char* v : {"a", "b", "c", "d", "e"}) values.Add(v);
+      edit = k.editable;
+    };
+    std::vector<AnsiString> done;
+    g.OnControlEditDone = [&](TObject*, int r, int c, const AnsiString& id, const AnsiString& type,
+                              const AnsiString& value) {
+      EXPECT_EQ(r, 1);
+      EXPECT_EQ(c, 1);
+      EXPECT_EQ(id, "c");
+      EXPECT_EQ(type, "COMBO");
+      done.push_back(value);
+    };
+    const TRect cell = g.CellRect(1, 1);
+    backend->Click(g, cell.Left + 10, cell.Top + 10);
+    TComboBox* combo = g.ControlCombo();
+    ASSERT_NE(combo, nullptr);
+    ASSERT_TRUE(combo->DroppedDown());
+    k.choose(*combo);
+    Application->ProcessMessages();
+    EXPECT_FALSE(combo->Visible());
+    EXPECT_EQ(done, std::vector<AnsiString>{k.value});
+    EXPECT_EQ(g.Cells(1, 1),
+              "<P><CONTROL ID=\"c\" VALUE=\""_a + k.value + "\" WIDTH=\"90\" TYPE=\"COMBO\"></P>");
+  }
 }
 
 }  // namespace

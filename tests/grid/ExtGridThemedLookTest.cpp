@@ -9,6 +9,7 @@
 
 #include "../TestOutput.h"
 #include "GridFixture.h"
+#include "HTMLTestSupport.h"
 #include "grid/ExtGridEditors.h"
 #include "grid/ExtXPVS.h"
 
@@ -420,6 +421,47 @@ TEST_F(ExtGridThemedLibraryTest, EditButtonIsTheThemesPushButton) {
   backend->ReleaseMouse(button, 3, 3);
   Application->ProcessMessages();
   EXPECT_EQ(statesDrawn(), std::vector<int>{2});
+}
+
+// The control markers of mini-HTML text are the theme's parts while a theme
+// is active: the combo's button hot under the mouse, the check box and the
+// radio by their value, the radio and the button pressed by a held button.
+TEST_F(ExtGridThemedLibraryTest, CellControlMarkersAreTheThemesParts) {
+  struct Case {
+    const char* markup;
+    bool over, down;
+    const char16_t* themeClass;
+    int part, state;
+  };
+  const Case cases[] = {
+      {R"(<CONTROL TYPE="COMBO" ID="c" VALUE="v" WIDTH="80">)", false, false, u"combobox", 1, 1},
+      {R"(<CONTROL TYPE="COMBO" ID="c" VALUE="v" WIDTH="80">)", true, false, u"combobox", 1, 2},
+      {R"(<CONTROL TYPE="CHECK" ID="k" VALUE="true">)", false, false, u"button", 3, 5},
+      {R"(<CONTROL TYPE="CHECK" ID="k" VALUE="FALSE">)", true, true, u"button", 3, 1},
+      {R"(<CONTROL TYPE="RADIO" ID="r" VALUE="TRUE">)", false, false, u"button", 2, 5},
+      {R"(<CONTROL TYPE="RADIO" ID="r" VALUE="TRUE">)", true, false, u"button", 2, 6},
+      {R"(<CONTROL TYPE="RADIO" ID="r" VALUE="TRUE">)", true, true, u"button", 2, 7},
+      {R"(<CONTROL TYPE="RADIO" ID="r" VALUE="">)", false, false, u"button", 2, 1},
+      {R"(<CONTROL TYPE="RADIO" ID="r" VALUE="">)", true, false, u"button", 2, 2},
+      {R"(<CONTROL TYPE="RADIO" ID="r" VALUE="">)", true, true, u"button", 2, 3},
+      {R"(<CONTROL TYPE="BUTTON" ID="b" VALUE="Go" WIDTH="50">)", false, false, u"button", 1, 1},
+      {R"(<CONTROL TYPE="BUTTON" ID="b" VALUE="Go" WIDTH="50">)", true, false, u"button", 1, 2},
+      {R"(<CONTROL TYPE="BUTTON" ID="b" VALUE="Go" WIDTH="50">)", false, true, u"button", 1, 3},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(k.markup) + (k.over ? " over" : "") + (k.down ? " down" : ""));
+    HtmlCall h;
+    h.Measure(k.markup);
+    if (k.over) h.mouseX = 6, h.mouseY = h.extentY - 3;
+    h.mouseDown = k.down;
+    RecordingTheme::drawn.clear();
+    h.Draw(k.markup);
+    ASSERT_EQ(RecordingTheme::drawn.size(), 1u);
+    EXPECT_EQ(RecordingTheme::drawn[0].ThemeClass, k.themeClass);
+    EXPECT_EQ(RecordingTheme::drawn[0].Part, k.part);
+    EXPECT_EQ(RecordingTheme::drawn[0].State, k.state);
+    EXPECT_TRUE(h.canvas.CallsOf("DrawFrameControl").empty());
+  }
 }
 
 }  // namespace

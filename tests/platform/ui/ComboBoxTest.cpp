@@ -72,6 +72,72 @@ TEST_F(ComboBoxTest, KeyboardDropsTheListChoosesWithEnterAndEscapeKeepsTheOld) {
   EXPECT_EQ(events.back(), "ok");
 }
 
+// Whoever hears of the close-up reads the box: the line chosen from the
+// list is already there, by keys and by the mouse, in both styles; the
+// choice is told after the close-up.
+TEST_F(ComboBoxTest, TheCloseUpFindsTheLineChosenAlreadyInTheBox) {
+  struct Case {
+    const char* what;
+    TComboBoxStyle style;
+    bool byMouse;
+  };
+  for (const Case& k : {Case{"list, keys", csDropDownList, false}, Case{"list, mouse", csDropDownList, true},
+                        Case{"edit, keys", csDropDown, false}, Case{"edit, mouse", csDropDown, true}}) {
+    SCOPED_TRACE(k.what);
+    events.clear();
+    MakeCombo(k.style);
+    combo->SetItemIndex(2);
+    combo->OnCloseUp = [this](TObject*) {
+      events.push_back("close " + std::to_string(combo->ItemIndex()) + " " + combo->Text().c_str());
+    };
+    backend->PressKey(VK_DOWN, {ssAlt});
+    ASSERT_TRUE(combo->DroppedDown());
+    if (k.byMouse) {
+      TComboListWindow* list = combo->ListWindow();
+      backend->Click(*list, 20, list->ItemRect(4).Top + 2);
+    } else {
+      backend->PressKey(VK_DOWN);
+      backend->PressKey(VK_DOWN);
+      backend->PressKey(VK_RETURN);
+    }
+    EXPECT_EQ(events, (std::vector<std::string>{"drop", "close 4 " + std::string("Επιλογή 4"_a.c_str()),
+                                                "change", "select"}));
+    if (k.style == csDropDown) {
+      EXPECT_EQ(combo->EditControl()->Text(), "Επιλογή 4"_a);
+    }
+    // Escape and a press elsewhere close it on the line it had.
+    for (bool escape : {true, false}) {
+      SCOPED_TRACE(escape ? "escape" : "a press elsewhere");
+      events.clear();
+      backend->PressKey(VK_F4);
+      backend->PressKey(VK_UP);
+      if (escape)
+        backend->PressKey(VK_ESCAPE);
+      else
+        backend->Click(*Form, 300, 300);
+      EXPECT_EQ(events, (std::vector<std::string>{"drop", "close 4 " + std::string("Επιλογή 4"_a.c_str())}));
+      if (!combo->Focused()) combo->SetFocus();
+    }
+    Form.reset(NewForm<TForm>(nullptr));
+    Form->SetBounds(50, 40, 480, 360);
+    Application->ProcessMessages();
+  }
+}
+
+// The edit is part of the box: the mouse over it is over the box.
+TEST_F(ComboBoxTest, TheMouseOverTheEditPartIsOverTheBox) {
+  MakeCombo(csDropDown);
+  combo->OnMouseEnter = [this](TObject*) { events.push_back("enter"); };
+  combo->OnMouseLeave = [this](TObject*) { events.push_back("leave"); };
+  backend->MoveMouse(*Form, 300, 300);
+  events.clear();
+  const TPoint inEdit = combo->ScreenToClient(combo->EditControl()->ClientToScreen(Point(5, 5)));
+  backend->MoveMouse(*combo, inEdit.X, inEdit.Y);
+  EXPECT_EQ(events, std::vector<std::string>{"enter"});
+  backend->MoveMouse(*Form, 300, 300);
+  EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"}));
+}
+
 TEST_F(ComboBoxTest, TypingALetterFindsTheNextLine) {
   MakeCombo(csDropDownList, 0);
   for (const char* s : {"Άλφα", "Βήτα", "Βάση", "Γάμμα"}) combo->Items()->Add(cp1253::FromUtf8(s));
