@@ -43,7 +43,9 @@ TRpPrinter& Pages() {
   return *printer;
 }
 
-void BM_PreviewTurnPage(benchmark::State& state) {
+// Each turn goes to the page the order gives and paints the window with its
+// thumbnails.
+void TurnPages(benchmark::State& state, int (*pageOf)(std::size_t turn)) {
   // The pages first: making them installs a backend of their own, which
   // would end the one this bench draws on.
   TRpPrinter& printer = Pages();
@@ -54,11 +56,9 @@ void BM_PreviewTurnPage(benchmark::State& state) {
   window->Show();
   window->DoZoom100();
   Application->ProcessMessages();
-  // First to last and back, then pages far apart.
-  const int order[] = {1, kPages, 1, kPages / 2, 2, kPages - 1, kPages / 4, kPages * 3 / 4, 3, kPages};
-  std::size_t i = 0;
+  std::size_t turn = 0;
   for (auto _ : state) {
-    window->GoToPage(order[i++ % std::size(order)]);
+    window->GoToPage(pageOf(turn++));
     benchmark::DoNotOptimize(backend.Render(*window));
   }
   state.counters["ms_per_page"] = benchmark::Counter(
@@ -66,7 +66,32 @@ void BM_PreviewTurnPage(benchmark::State& state) {
   window->RpPreview->SetRpPrinter(nullptr);
   delete window;
 }
+
+// First to last and back, then pages far apart, over and over: after the
+// first round their thumbnails are pictures already.
+void BM_PreviewTurnPage(benchmark::State& state) {
+  TurnPages(state, [](std::size_t turn) {
+    const int order[] = {1, kPages, 1, kPages / 2, 2, kPages - 1, kPages / 4, kPages * 3 / 4, 3, kPages};
+    return order[turn % std::size(order)];
+  });
+}
 BENCHMARK(BM_PreviewTurnPage)->Unit(benchmark::kMillisecond);
+
+// Page after page, as a reader turns them: one new thumbnail a turn.
+void BM_PreviewTurnToNextPage(benchmark::State& state) {
+  TurnPages(state,
+            [](std::size_t turn) { return static_cast<int>(turn % static_cast<std::size_t>(kPages)) + 1; });
+}
+BENCHMARK(BM_PreviewTurnToNextPage)->Unit(benchmark::kMillisecond);
+
+// Far jumps to pages not shown lately (a stride prime to the page count):
+// every thumbnail in sight is drawn from its page.
+void BM_PreviewJumpToUnseenPage(benchmark::State& state) {
+  TurnPages(state, [](std::size_t turn) {
+    return static_cast<int>(turn * 397 % static_cast<std::size_t>(kPages)) + 1;
+  });
+}
+BENCHMARK(BM_PreviewJumpToUnseenPage)->Unit(benchmark::kMillisecond);
 
 void BM_SearchAllPages(benchmark::State& state) {
   TRpPrinter& printer = Pages();

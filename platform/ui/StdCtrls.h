@@ -409,6 +409,9 @@ class TCustomComboBox : public TCustomControl {
   void Dispatch(TMessage& Message) override;
   // The box or its edit has the focus.
   bool Focused() const;
+  // Focusing a box whose edit holds the focus leaves it there, unless Tab is
+  // down: the box takes its edit's focus only as the form moves over it.
+  void SetFocus() override;
 
  protected:
   void Paint() override;

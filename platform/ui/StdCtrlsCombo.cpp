@@ -489,6 +489,11 @@ bool TCustomComboBox::DoMouseWheelUp(TShiftState shift, TPoint) {
 
 bool TCustomComboBox::Focused() const { return TWinControl::Focused() || (edit_ && edit_->Focused()); }
 
+void TCustomComboBox::SetFocus() {
+  if (edit_ && edit_->HandleAllocated() && edit_->Focused() && GetKeyState(VK_TAB) >= 0) return;
+  TWinControl::SetFocus();
+}
+
 void TCustomComboBox::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case WM_GETDLGCODE:

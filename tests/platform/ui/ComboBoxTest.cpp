@@ -184,6 +184,17 @@ TEST_F(ComboBoxTest, DropDownWidthAndTheListOpeningUpwardsNearTheScreenBottom) {
   EXPECT_EQ(list->Top() + list->Height(), combo->ClientToScreen(Point(0, 0)).Y);
 }
 
+TEST_F(ComboBoxTest, FocusingTheBoxWhileItsEditHasTheFocusKeepsIt) {
+  MakeCombo(csDropDown);
+  ASSERT_TRUE(combo->EditControl()->Focused());
+  backend->Type("Ε"_a);
+  combo->SetFocus();  // a form that focuses the box it is already in
+  EXPECT_TRUE(combo->EditControl()->Focused());
+  EXPECT_FALSE(ok->Focused());
+  backend->Type("Λ"_a);
+  EXPECT_EQ(combo->Text(), "ΕΛ"_a);
+}
+
 TEST_F(ComboBoxTest, DropDownStyleTypesIntoItsEditAndMatchesLines) {
   MakeCombo(csDropDown);
   ASSERT_NE(combo->EditControl(), nullptr);
