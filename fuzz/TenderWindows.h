@@ -43,6 +43,10 @@ struct TenderWindows {
     ProgramFolderSource = [] { return programFolder; };
     InitNumericLibrary();
     main = NewForm<TFrmAXP>(nullptr);
+    // The offers grid grows with the window: at this height it shows its
+    // headings and three offers, which paint as every other row would,
+    // instead of twenty that made painting a third of each run.
+    main->SetHeight(330);
     main->Show();
     Application->ProcessMessages();
     budget = &EnsureBudgetForm();

@@ -56,8 +56,6 @@ bool TRenderer::Run() {
   const int saved = c_.SaveDC();
   if (!a_.MeasureOnly) c_.IntersectClipRect(a_.Bounds);
   c_.Brush->Style = bsClear;
-  style_.Font.Assign(*c_.Font);
-  style_.Brush = *c_.Brush;
 
   bool result = false;
   bool brokeAtEnd = false;
@@ -69,6 +67,10 @@ bool TRenderer::Run() {
   while (!rest.empty()) {
     line_ = TLine{};
     line_.Height = c_.TextHeight("gh");
+    // The line's drawing pass starts in the font and brush the previous
+    // line ended with, so bold, colours and backgrounds run on over breaks.
+    style_.Font.Assign(*c_.Font);
+    style_.Brush = *c_.Brush;
     const TStyle lineStart = style_;
     const size_t before = rest.size();
     const AnsiString markup = MeasureLine(rest, {lineRect.Left, top, lineRect.Right, a_.Bounds.Bottom});

@@ -220,7 +220,9 @@ void TRenderer::ControlTag(const AnsiString& tag, const TRect& rect, bool drawin
       DrawFrameControl(c_, box, DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_FLAT | (checked ? DFCS_CHECKED : 0));
   } else if (control.Type == "BUTTON") {
     TRect face{L + 2, B - 20, L + W - 2, B};
-    if (!themed(u"button", 1, a_.MouseDown ? 3 : over ? 2 : 1, face))
+    // Pressed only under the held button: a button held elsewhere (a drag
+    // over the grid's cells) leaves the other buttons up.
+    if (!themed(u"button", 1, pressed ? 3 : over ? 2 : 1, face))
       DrawFrameControl(c_, face, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
     c_.Brush->Style = bsClear;
     TRect caption = InflateRect(TRect{L + 2, B - 20, L + W - 2, B}, -2, -2);

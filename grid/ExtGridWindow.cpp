@@ -3,6 +3,7 @@
 // cursors and mark, the cursor of the heading selection, the grid's own
 // cursor, the combo editor's notifications and the version.
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 
@@ -296,10 +297,18 @@ void TExtStringGrid::PanTick() {
 
 void TExtStringGrid::DrawPanMark() {
   EnsureGridCursors();
-  const char* name = IntelliPan == ipVertical ? "INTLI3" : IntelliPan == ipHorizontal ? "INTLI2" : "INTLI1";
-  std::unique_ptr<TBitmap> mark = LoadBitmapResource(name);
-  DrawBitmapTransparent(Canvas(), *mark, clWhite,
-                        Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, mark->Width(), mark->Height()));
+  // Drawn at every tick of the pan timer: each of the three marks is
+  // painted once.
+  static const std::array<TPixelBlock, 3> marks = [] {
+    std::array<TPixelBlock, 3> made;
+    const char* names[] = {"INTLI1", "INTLI2", "INTLI3"};
+    for (size_t i = 0; i < made.size(); ++i)
+      made[i] = TransparentPixels(*LoadBitmapResource(names[i]), clWhite);
+    return made;
+  }();
+  const TPixelBlock& mark = marks[IntelliPan == ipVertical ? 2 : IntelliPan == ipHorizontal ? 1 : 0];
+  Canvas().DrawPixels(Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, mark.Width, mark.Height), mark, false,
+                      0);
 }
 
 // ---- the combo editor's notifications and the version --------------------------------------

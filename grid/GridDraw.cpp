@@ -19,13 +19,19 @@ std::uint32_t OpaquePixel(TColor color) {
 
 }  // namespace
 
-void DrawBitmapTransparent(TCanvas& Canvas, TBitmap& Bitmap, TColor Color, const TRect& Rect) {
-  if (Bitmap.Empty()) return;
+TPixelBlock TransparentPixels(TBitmap& Bitmap, TColor Color) {
   TPixelBlock pixels = Bitmap.Pixels();
+  if (pixels.Pixels.empty()) return pixels;
   const std::uint32_t key = pixels.At(0, 0) & 0x00FFFFFFu;
   const std::uint32_t replacement = OpaquePixel(Color);
   for (std::uint32_t& pixel : pixels.Pixels)
     if ((pixel & 0x00FFFFFFu) == key) pixel = replacement;
+  return pixels;
+}
+
+void DrawBitmapTransparent(TCanvas& Canvas, TBitmap& Bitmap, TColor Color, const TRect& Rect) {
+  if (Bitmap.Empty()) return;
+  const TPixelBlock pixels = TransparentPixels(Bitmap, Color);
   Canvas.DrawPixels(Bounds(Rect.Left, Rect.Top, pixels.Width, pixels.Height), pixels, false, 0);
 }
 

@@ -118,6 +118,9 @@ AnsiString CapitalizeWords(const AnsiString& S);
 // The bitmap at Rect's top left at its own size, its top-left pixel's colour
 // replaced by Color.
 void DrawBitmapTransparent(TCanvas& Canvas, TBitmap& Bitmap, TColor Color, const TRect& Rect);
+// The bitmap's pixels as DrawBitmapTransparent draws them, for a picture
+// drawn often enough to keep ready.
+TPixelBlock TransparentPixels(TBitmap& Bitmap, TColor Color);
 // The character height of Font, as the edit controls size themselves by it.
 int FontCharHeight(const TFont& Font);
 // The program's bitmap resource of that name, drawn as above; an unknown

@@ -218,9 +218,12 @@ void TFrmAXP::ClearProject() {
       DiscardTemporaryBudget();
       BudgetForm->BudgetFileName.clear();
       BudgetForm->ProypGrid->SetRow(1);
-      for (int col = 0; col <= 5 && col < BudgetForm->ProypGrid->ColCount(); ++col)
-        for (int row = 1; row < BudgetForm->ProypGrid->RowCount(); ++row)
-          BudgetForm->ProypGrid->SetCells(col, row, "");
+      // Only the cells ever written: the rest of the 2,499 rows read empty.
+      TExtStringGrid& rows = *BudgetForm->ProypGrid;
+      for (int row = 1; row < rows.RowCount(); ++row) {
+        const int written = std::min({6, rows.ColCount(), rows.StoreColCount(row)});
+        for (int col = 0; col < written; ++col) rows.SetCells(col, row, "");
+      }
     }
   }
   dopreview->SetEnabled(false);
@@ -239,7 +242,9 @@ void TFrmAXP::ClearProject() {
     // Most rows never held an offer: only the cells written are cleared.
     const int written = std::min(StGrid->ColCount(), StGrid->StoreColCount(row));
     for (int col = 1; col < written; ++col) StGrid->SetCellText(col, row, "");
-    StGrid->SetCellText(ColEntryNo, row, EntryNoText(row));
+    // A numbering a project changed is put back; the rest already reads so.
+    const AnsiString entry = EntryNoText(row);
+    if (StGrid->GetCellText(ColEntryNo, row) != entry) StGrid->SetCellText(ColEntryNo, row, entry);
   }
   StGrid->EndUpdate();
   ResetGridHeadings();
@@ -257,7 +262,8 @@ void TFrmAXP::ClearProject() {
   ProjectType = 0;
   ResetGuaranteeRates();
   ProjectModified = 0;
-  RememberStoredOffers();
+  // Every name, amount and discount was cleared above: nothing is stored.
+  storedOffers_.clear();
   if (BudgetForm)
     for (int row = 1; row <= 3; ++row) BudgetForm->SumaGrid->SetCells(4, row, "");
 }

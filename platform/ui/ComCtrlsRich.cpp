@@ -663,7 +663,7 @@ TRichPage::TRichPage(const TRichContent& content, const FORMATRANGE& range, TRic
   // Laid out in twips, whatever the canvas: every device breaks alike.
   TRichLayout layout(content, 1440);
   layout.Measures = measures_;
-  lines_ = layout.Lay(from, range.rc.Right - range.rc.Left, std::max(1, range.rc.Bottom - range.rc.Top));
+  lines_ = layout.LayPage(from, range.rc.Right - range.rc.Left, std::max(1, range.rc.Bottom - range.rc.Top));
   if (range.chrg.cpMax >= 0 && range.chrg.cpMax > from) {
     while (lines_.size() > 1 && lines_.back().Start >= range.chrg.cpMax) lines_.pop_back();
   }

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/ui/ComCtrlsRichText.h"
@@ -64,7 +65,8 @@ std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) con
 void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
   // A text laid out from very many places keeps no more than a bound.
   constexpr size_t kMaxKept = 1 << 16;
-  if (of_ && dpi_ == dotsPerInch && widths_.size() + ends_.size() < kMaxKept && of_->Identical(content))
+  if (of_ && dpi_ == dotsPerInch && widths_.size() + ends_.size() + laid_.size() < kMaxKept &&
+      of_->Identical(content))
     return;
   Clear();
   of_ = std::make_unique<TRichContent>(content);
@@ -74,6 +76,7 @@ void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
 void TRichMeasures::Clear() {
   widths_.clear();
   ends_.clear();
+  laid_.clear();
   metrics_.clear();
   of_.reset();
   dpi_ = 0;
@@ -256,6 +259,29 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
     } while (at < pend);
     if (para + 1 >= content_.ParagraphCount() || (lastPara >= 0 && para >= lastPara)) break;
     pos = next;
+  }
+  return lines;
+}
+
+std::vector<TRichLine> TRichLayout::LayPage(int from, int width, int height) const {
+  if (Measures == nullptr || FontOf) return Lay(from, width, height);
+  TRichMeasures::TLaid& laid = Measures->laid_[{from, width}];
+  if (!laid.Whole && (laid.Lines.empty() || laid.Height < height)) {
+    // Twice as far as last time: a band that grows 5 mm at a time lays
+    // its text out a few times, not once for every step.
+    const int reach = static_cast<int>(
+        std::min<long long>(std::max<long long>(height, 2LL * laid.Height), std::numeric_limits<int>::max()));
+    laid.Lines = Lay(from, width, reach);
+    laid.Height = reach;
+    const TRichLine& last = laid.Lines.back();
+    laid.Whole = last.Para + 1 >= content_.ParagraphCount() && last.Next >= content_.Length();
+  }
+  // A page takes at least one line; the next line that does not fit ends
+  // it, as Lay does.
+  std::vector<TRichLine> lines;
+  for (const TRichLine& line : laid.Lines) {
+    if (!lines.empty() && line.Top + line.Height > height) break;
+    lines.push_back(line);
   }
   return lines;
 }

@@ -223,8 +223,17 @@ class TRichMeasures {
 
  private:
   friend struct TRichMeasurer;
+  friend class TRichLayout;
   using TKey = std::tuple<int, int, int>;  // format, start, end
+  // The lines laid from a start at a width, down to Height (every line
+  // that ends above it), or all of them.
+  struct TLaid {
+    std::vector<TRichLine> Lines;
+    int Height = 0;
+    bool Whole = false;
+  };
   std::map<TKey, int> widths_;
+  std::map<std::pair<int, int>, TLaid> laid_;  // start, width
   std::map<TKey, std::vector<int>> ends_;
   std::map<int, TTextMetric> metrics_;
   std::unique_ptr<TRichContent> of_;
@@ -259,6 +268,11 @@ class TRichLayout {
   // with Height > 0 only as many as fit, and at least one; with LastPara
   // >= 0 up to the end of that paragraph.
   std::vector<TRichLine> Lay(int from, int width, int height = 0, bool wrap = true, int lastPara = -1) const;
+  // What Lay(From, Width, Height) gives, from lines the measures keep:
+  // format-range asks for the same start and width with a taller
+  // rectangle at every step a band grows, and the lines do not change
+  // with the height.
+  std::vector<TRichLine> LayPage(int from, int width, int height) const;
   // The right edge of each character of Line, from the line's Left.
   std::vector<int> CharEnds(const TRichLine& line) const;
   // The width of the line's characters (what CharEnds ends with), through

@@ -208,6 +208,58 @@ TEST(EsgHTMLEDraw, EachTagDrawsItsStyle) {
   }
 }
 
+// A style opened on one line is drawn on the lines after it, whether a
+// break or the wrapping ends the line: the measured and the drawn look agree.
+TEST(EsgHTMLEDraw, StylesRunOnOverLineBreaks) {
+  struct Case {
+    const char* markup;
+    std::function<void(const TDrawCall&)> check;
+  } cases[] = {
+      {"<B>one<BR>two</B>", [](const TDrawCall& c) { EXPECT_EQ(c.Font.Style, fsBold); }},
+      {"<I>one two</I>", [](const TDrawCall& c) { EXPECT_EQ(c.Font.Style, fsItalic); }},
+      {R"(<FONT COLOR="clRed" SIZE="4">one<BR>two</FONT>)",
+       [](const TDrawCall& c) {
+         EXPECT_EQ(c.Font.Color, clRed);
+         EXPECT_EQ(c.Font.Size(), 14);
+       }},
+      {R"(<FONT BGCOLOR="clYellow">one two</FONT>)",
+       [](const TDrawCall& c) {
+         EXPECT_EQ(c.Brush.Style, bsSolid);
+         EXPECT_EQ(c.Brush.Color, clYellow);
+       }},
+      {"<HI>one<BR>two</HI>",
+       [](const TDrawCall& c) {
+         EXPECT_EQ(c.Brush.Color, clHighlight);
+         EXPECT_EQ(c.Font.Color, clHighlightText);
+       }},
+      {R"(<A href="t">one<BR>two</A>)",
+       [](const TDrawCall& c) {
+         EXPECT_EQ(c.Font.Color, clBlue);
+         EXPECT_EQ(c.Font.Style, fsUnderline);
+       }},
+      {R"(<R A="90">one<BR>two</R>)", [](const TDrawCall& c) { EXPECT_EQ(c.Font.Orientation, 900); }},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.markup);
+    HtmlCall h;
+    h.bounds = {0, 0, 1 + h.canvas.TextWidth("one two") - 4, 200};
+    h.Draw(k.markup);
+    const TDrawCall* two = h.Run("two");
+    ASSERT_NE(two, nullptr);
+    EXPECT_GE(two->Args[1], h.Gh() - 1);  // on the second line
+    k.check(*two);
+  }
+  // The second line is drawn where it was measured: its last word ends at
+  // the extent.
+  HtmlCall h;
+  h.Draw(R"(x<BR><FONT SIZE="5"><B>wide words</B></FONT>)");
+  const TDrawCall* words = h.Run("words");
+  ASSERT_NE(words, nullptr);
+  EXPECT_EQ(words->Font.Size(), 16);
+  h.canvas.Font->Assign(words->Font);
+  EXPECT_EQ(words->Args[0] - 1 + h.canvas.TextWidth("words"), h.extentX);
+}
+
 TEST(EsgHTMLEDraw, ControlMarkersDrawAndHit) {
   struct Case {
     const char* markup;

@@ -55,6 +55,8 @@ TEST(EsgHTMLESamples, DrawnAsPictures) {
        R"(<CONTROL TYPE="EDIT" ID="e" VALUE="text" WIDTH="60"> <CONTROL TYPE="COMBO" ID="c" VALUE="pick" WIDTH="70"> <CONTROL TYPE="CHECK" ID="k" VALUE="TRUE"> <CONTROL TYPE="RADIO" ID="r" VALUE="TRUE"> <CONTROL TYPE="BUTTON" ID="b" VALUE="Go" WIDTH="40">)"},
       {"rotation", R"(<R A="8">slightly rotated</R> level <R A="90">up</R>)"},
       {"body", R"(<BODY BGCOLOR="clInfoBk">background and a rule<HR>below it)"},
+      {"wrapped_styles",
+       R"(<B><FONT COLOR="clRed" BGCOLOR="clYellow">bold red on yellow, long enough to wrap over onto the next line of the sample</FONT></B> plain <A href="x">a link<BR>broken</A>)"},
   };
   shell::SetIconThemes({"/usr/share/icons"}, "Adwaita");
   for (const auto& sample : samples) {

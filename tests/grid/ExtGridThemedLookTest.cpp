@@ -425,7 +425,8 @@ TEST_F(ExtGridThemedLibraryTest, EditButtonIsTheThemesPushButton) {
 
 // The control markers of mini-HTML text are the theme's parts while a theme
 // is active: the combo's button hot under the mouse, the check box and the
-// radio by their value, the radio and the button pressed by a held button.
+// radio by their value, the radio and the button pressed by a button held
+// over them.
 TEST_F(ExtGridThemedLibraryTest, CellControlMarkersAreTheThemesParts) {
   struct Case {
     const char* markup;
@@ -446,7 +447,9 @@ TEST_F(ExtGridThemedLibraryTest, CellControlMarkersAreTheThemesParts) {
       {R"(<CONTROL TYPE="RADIO" ID="r" VALUE="">)", true, true, u"button", 2, 3},
       {R"(<CONTROL TYPE="BUTTON" ID="b" VALUE="Go" WIDTH="50">)", false, false, u"button", 1, 1},
       {R"(<CONTROL TYPE="BUTTON" ID="b" VALUE="Go" WIDTH="50">)", true, false, u"button", 1, 2},
-      {R"(<CONTROL TYPE="BUTTON" ID="b" VALUE="Go" WIDTH="50">)", false, true, u"button", 1, 3},
+      {R"(<CONTROL TYPE="BUTTON" ID="b" VALUE="Go" WIDTH="50">)", true, true, u"button", 1, 3},
+      // A button held down elsewhere presses no button it is not over.
+      {R"(<CONTROL TYPE="BUTTON" ID="b" VALUE="Go" WIDTH="50">)", false, true, u"button", 1, 1},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(std::string(k.markup) + (k.over ? " over" : "") + (k.down ? " down" : ""));

@@ -40,6 +40,38 @@ TEST_F(ExtGridWindowTest, PanningHoldsTheMouseAndSilencesHintsUntilItEnds) {
   EXPECT_EQ(g.Col(), 3);
 }
 
+// The mark at the pressed point shows the ways the grid pans, on the
+// white the grid's key colour turns into, from the first tick on.
+TEST_F(ExtGridWindowTest, ThePanMarkShowsTheWaysOfItsKindAtEveryTick) {
+  struct Case {
+    TIntelliPan pan;
+    bool vertical, horizontal;
+  } cases[] = {{ipBoth, true, true}, {ipHorizontal, false, true}, {ipVertical, true, false}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.pan);
+    auto& g = PanGrid(k.pan);
+    backend->Click(g, 100, 100, 2);
+    ASSERT_TRUE(g.Panning());
+    for (int ticks : {1, 3, 20}) {
+      backend->Advance(10 * ticks);
+      const TImageCanvas* shot = backend->Render(*form);
+      ASSERT_NE(shot, nullptr);
+      const TPoint on = g.ClientToScreen(Point(100, 100)), origin = form->ClientToScreen(Point(0, 0));
+      const TPoint at = Point(on.X - origin.X, on.Y - origin.Y);
+      const auto pixel = [&](int x, int y) { return ColorToRGB(shot->Pixel(at.X + x, at.Y + y)); };
+      EXPECT_EQ(pixel(0, 0), clWhite) << ticks;    // the key colour
+      EXPECT_EQ(pixel(16, 16), clWhite) << ticks;  // the dot's middle
+      EXPECT_EQ(pixel(13, 16), clBlack) << ticks;  // its ring
+      EXPECT_EQ(pixel(16, 4) == clBlack, k.vertical) << ticks;
+      EXPECT_EQ(pixel(16, 27) == clBlack, k.vertical) << ticks;
+      EXPECT_EQ(pixel(4, 16) == clBlack, k.horizontal) << ticks;
+      EXPECT_EQ(pixel(27, 16) == clBlack, k.horizontal) << ticks;
+    }
+    backend->PressKey(VK_ESCAPE);
+    EXPECT_FALSE(g.Panning());
+  }
+}
+
 TEST_F(ExtGridWindowTest, NoPanningWhenItIsOff) {
   auto& g = PanGrid(ipNone);
   backend->Click(g, 100, 100, 2);

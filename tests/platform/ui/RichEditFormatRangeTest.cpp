@@ -3,7 +3,9 @@
 // that the PDF holds the text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <tuple>
 
 #include "../OtherPrograms.h"
 #include "ControlsFixture.h"
@@ -163,6 +165,53 @@ TEST_F(RichEditFormatRangeTest, AChangeBetweenCallsIsMeasuredAfresh) {
     EXPECT_NE(after, before);
     EXPECT_EQ(first(kept), after);
     EXPECT_EQ(Splits(kept, screen, page), Splits(fresh, screen, page));
+  }
+}
+
+// A band that grows asks for the same start and width at every height;
+// the lines kept from one height serve the next and are the lines a fresh
+// layout gives, whatever order the heights come in.
+TEST_F(RichEditFormatRangeTest, KeptLinesAreTheLinesOfAFreshLayoutAtEveryHeight) {
+  const auto fields = [](const TRichLine& l) {
+    return std::make_tuple(l.Start, l.End, l.Next, l.Para, l.Top, l.Height, l.Ascent, l.Left, l.Width,
+                           l.First, l.Stretch);
+  };
+  const auto same = [&](const std::vector<TRichLine>& a, const std::vector<TRichLine>& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [&](const auto& x, const auto& y) { return fields(x) == fields(y); });
+  };
+  struct Text {
+    const char* name;
+    std::string rtf;
+  };
+  const Text texts[] = {
+      {"sample", SampleRtf()},
+      {"empty last paragraph", "{\\rtf1 one two three four five six seven\\par\\par}"},
+      {"line break at the end", "{\\rtf1 one two\\line}"},
+      {"taller than the page", "{\\rtf1\\fs400 Huge\\par\\fs400 Again\\par\\fs20 small}"},
+      {"justified", "{\\rtf1\\qj words that wrap into a justified paragraph of a few lines\\par}"},
+  };
+  std::vector<int> heights;
+  for (int h = 1; h < 12000; h += 283) heights.push_back(h);  // 5 mm steps
+  const std::vector<int> mixed = {5000, 10, 283, 2880, 1 << 30, 700, 1};
+  heights.insert(heights.end(), mixed.begin(), mixed.end());
+  for (const Text& text : texts) {
+    SCOPED_TRACE(text.name);
+    TRichEdit edit(Form.get());
+    edit.SetRichText(text.rtf);
+    const TRichContent& content = edit.Content();
+    TRichMeasures kept;
+    kept.Follow(content, 1440);
+    TRichLayout keeping(content, 1440);
+    keeping.Measures = &kept;
+    for (int from : {0, 7, content.Length()})
+      for (int width : {2160, 4320, 100})
+        for (int height : heights) {
+          SCOPED_TRACE(testing::Message() << from << " " << width << " " << height);
+          const std::vector<TRichLine> fresh = TRichLayout(content, 1440).Lay(from, width, height);
+          ASSERT_TRUE(same(keeping.LayPage(from, width, height), fresh));
+        }
   }
 }
 
