@@ -79,10 +79,12 @@ void BM_ReportToPdfPrinter(benchmark::State& state) {
   printers::UseProfiles({pdf}, 0);
   Printer()->Refresh();
   Printer()->SetPrinterIndex(0);
+  r.rep->ReportTitle = "report_bands_report";
   for (auto _ : state) {
     r.fed = 0;
     r.rep->Print();
   }
+  state.counters["bytes"] = FileBytes(BenchFile("report_bands_report.pdf").c_str());
 }
 BENCHMARK(BM_ReportToPdfPrinter)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <vector>
 
 #include "platform/gfx/TextEngine.h"
@@ -188,6 +189,47 @@ void TCairoCanvas::ResetContext() {
   if (pixelExact_) cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
   cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
   ApplyClip(cr_);
+  inkEverywhere_ = false;
+  inked_.clear();
+}
+
+void TCairoCanvas::Inked(double x1, double y1, double x2, double y2) {
+  if (!tracksInk_ || inkEverywhere_) return;
+  const InkBox box{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+  if (inked_.empty())
+    inkUnion_ = box;
+  else
+    inkUnion_ = {std::min(inkUnion_.x1, box.x1), std::min(inkUnion_.y1, box.y1),
+                 std::max(inkUnion_.x2, box.x2), std::max(inkUnion_.y2, box.y2)};
+  if (inked_.size() >= 256) inked_.clear();
+  inked_.push_back(inked_.empty() ? inkUnion_ : box);
+}
+
+void TCairoCanvas::InkedByPen(double x1, double y1, double x2, double y2) {
+  // Round ends and joins reach half the pen's width beyond the points,
+  // the one-unit pen's ends half a unit.
+  const double reach = std::max(1, Pen->Width) + 1;
+  Inked(std::min(x1, x2) - reach, std::min(y1, y2) - reach, std::max(x1, x2) + reach,
+        std::max(y1, y2) + reach);
+}
+
+void TCairoCanvas::InkedByPoints(const std::vector<TPoint>& points) {
+  if (!tracksInk_ || points.empty()) return;
+  int x1 = points[0].X, y1 = points[0].Y, x2 = x1, y2 = y1;
+  for (const TPoint& p : points)
+    x1 = std::min(x1, p.X), y1 = std::min(y1, p.Y), x2 = std::max(x2, p.X), y2 = std::max(y2, p.Y);
+  InkedByPen(x1, y1, x2, y2);
+}
+
+bool TCairoCanvas::WhiteOnBlank(const TRect& r) const {
+  if (!tracksInk_ || inkEverywhere_ || Brush->Style != bsSolid || Brush->Color == clNone ||
+      ColorToRGB(Brush->Color) != clWhite)
+    return false;
+  const double x1 = std::min(r.Left, r.Right), y1 = std::min(r.Top, r.Bottom), x2 = std::max(r.Left, r.Right),
+               y2 = std::max(r.Top, r.Bottom);
+  const auto meets = [&](const InkBox& b) { return x1 < b.x2 && b.x1 < x2 && y1 < b.y2 && b.y1 < y2; };
+  if (inked_.empty() || !meets(inkUnion_)) return true;
+  return std::none_of(inked_.begin(), inked_.end(), meets);
 }
 
 void TCairoCanvas::ApplyClip(cairo_t* cr) const {
@@ -374,9 +416,25 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   // Right-to-left reading, asked by the call or by the text alignment,
   // orders the line as a paragraph read from the right.
   const bool rightToLeft = (options & ETO_RTLREADING) || (align & TA_RTLREADING);
+  const bool background = BrushVisible() && text.Count() > 0;
+  // Where the text leaves ink around (X, Y), when that is known without
+  // laying it out: the glyphs' own boxes, two units wider all round for
+  // the rounding of their outlines, and the background.
+  std::optional<gfx::ResolvedFont::Box> ink;
+  if (tracksInk_ && codePage != nullptr && !rightToLeft) ink = font.InkBox(*codePage, dx);
+  if (ink) {
+    const double baseX = left, baseY = top + tm.tmAscent, side = 2, above = 2;
+    ink = ink->Empty() ? gfx::ResolvedFont::Box{left, top, left, top}
+                       : gfx::ResolvedFont::Box{baseX + ink->left - side, baseY + ink->top - above,
+                                                baseX + ink->right + side, baseY + ink->bottom + above};
+    if (background)
+      ink = gfx::ResolvedFont::Box{std::min(ink->left, left), std::min(ink->top, top),
+                                   std::max(ink->right, left + width),
+                                   std::max(ink->bottom, top + tm.tmHeight)};
+  }
   // The background and the text, from (X, Y) on the device.
   const auto draw = [&](double x0, double y0) {
-    if (BrushVisible() && text.Count() > 0) {
+    if (background) {
       cairo_rectangle(cr_, x0 + left, y0 + top, width, tm.tmHeight);
       SetColor(Brush->Color);
       cairo_fill(cr_);
@@ -390,12 +448,31 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
     cairo_new_path(cr_);
   };
   const bool turned = Font->Orientation % 3600 != 0;
-  if (!turned && (rect == nullptr || !(options & (ETO_OPAQUE | ETO_CLIPPED)))) {
+  const bool clipped = rect != nullptr && (options & ETO_CLIPPED);
+  const bool opaque = rect != nullptr && (options & ETO_OPAQUE);
+  // A clip that cuts nothing from the ink changes nothing that shows.
+  const bool inkInside = tracksInk_ && clipped && !opaque && ink &&
+                         (ink->Empty() || (std::min(rect->Left, rect->Right) <= x + ink->left &&
+                                           std::min(rect->Top, rect->Bottom) <= y + ink->top &&
+                                           x + ink->right <= std::max(rect->Left, rect->Right) &&
+                                           y + ink->bottom <= std::max(rect->Top, rect->Bottom)));
+  if (!turned && ((!clipped && !opaque) || inkInside)) {
     // The common line of a page: no state to set aside and restore, no
     // moved origin, and the text's colour given only when it changes.
+    if (!ink)
+      InkedEverywhere();
+    else if (!ink->Empty())
+      Inked(x + ink->left, y + ink->top, x + ink->right, y + ink->bottom);
     draw(x, y);
     return;
   }
+  if (clipped)
+    Inked(rect->Left, rect->Top, rect->Right, rect->Bottom);
+  else if (ink && !turned)
+    Inked(x + ink->left, y + ink->top, x + ink->right, y + ink->bottom);
+  else
+    InkedEverywhere();
+  if (opaque) Inked(rect->Left, rect->Top, rect->Right, rect->Bottom);
   cairo_save(cr_);
   if (rect != nullptr && (options & ETO_OPAQUE)) {
     cairo_rectangle(cr_, rect->Left, rect->Top, rect->Width(), rect->Height());
@@ -415,6 +492,11 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
 void TCairoCanvas::FillRect(const TRect& logical) {
   const TRect r = LPtoDP(logical);
   if (r.IsEmpty()) return;
+  if (BrushVisible()) {
+    // A control's white background on a part of the page still blank.
+    if (WhiteOnBlank(r)) return;
+    Inked(r.Left, r.Top, r.Right, r.Bottom);
+  }
   cairo_rectangle(cr_, r.Left, r.Top, r.Width(), r.Height());
   FillWithBrush();
 }
@@ -424,6 +506,7 @@ void TCairoCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   if (x1 == x2 || y1 == y2) return;
+  InkedByPen(x1, y1, x2, y2);
   if (PenVisible()) {
     cairo_rectangle(cr_, x1, y1, x2 - x1, y2 - y1);
     FillWithBrush();
@@ -441,6 +524,7 @@ void TCairoCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
   x3 = LengthToDeviceX(x3), y3 = LengthToDeviceY(y3);
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
+  InkedByPen(x1, y1, x2, y2);
   double left = x1 + 0.5, top = y1 + 0.5, right = x2 - 0.5, bottom = y2 - 0.5;
   double rx = std::min(std::abs(x3) / 2.0, (right - left) / 2),
          ry = std::min(std::abs(y3) / 2.0, (bottom - top) / 2);
@@ -472,6 +556,7 @@ void TCairoCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   if (y1 > y2) std::swap(y1, y2);
   double rx = (x2 - x1 - 1) / 2.0, ry = (y2 - y1 - 1) / 2.0;
   if (rx <= 0 || ry <= 0) return;
+  InkedByPen(x1, y1, x2, y2);
   auto path = [&] {
     cairo_save(cr_);
     cairo_translate(cr_, x1 + 0.5 + rx, y1 + 0.5 + ry);
@@ -496,6 +581,7 @@ void TCairoCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, i
   if (y1 > y2) std::swap(y1, y2);
   double rx = (x2 - x1 - 1) / 2.0, ry = (y2 - y1 - 1) / 2.0;
   if (rx <= 0 || ry <= 0) return;
+  InkedByPen(x1, y1, x2, y2);
   double cx = x1 + 0.5 + rx, cy = y1 + 0.5 + ry;
   double from = std::atan2((y3 - cy) / ry, (x3 - cx) / rx), to = std::atan2((y4 - cy) / ry, (x4 - cx) / rx);
   cairo_save(cr_);
@@ -510,6 +596,7 @@ void TCairoCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, i
 void TCairoCanvas::Polygon(const std::vector<TPoint>& logical) {
   if (logical.size() < 2) return;
   const std::vector<TPoint> points = LPtoDP(logical);
+  InkedByPoints(points);
   auto path = [&] {
     cairo_move_to(cr_, points[0].X + 0.5, points[0].Y + 0.5);
     for (size_t i = 1; i < points.size(); ++i) cairo_line_to(cr_, points[i].X + 0.5, points[i].Y + 0.5);
@@ -524,6 +611,7 @@ void TCairoCanvas::Polygon(const std::vector<TPoint>& logical) {
 void TCairoCanvas::Polyline(const std::vector<TPoint>& logical) {
   if (logical.size() < 2) return;
   const std::vector<TPoint> points = LPtoDP(logical);
+  InkedByPoints(points);
   // One-unit lines cover the pixels from the first point up to, not
   // including, the last: the ends move half a unit back along the line.
   auto shifted = [&](TPoint p, TPoint towards) {
@@ -551,6 +639,7 @@ void TCairoCanvas::DrawFocusRect(const TRect& logical) {
   const TRect r = LPtoDP(logical);
   if (r.IsEmpty()) return;
   if (!pixelExact_) {
+    Inked(r.Left, r.Top, r.Right, r.Bottom);
     cairo_save(cr_);
     static const double kDots[] = {1, 1};
     cairo_set_dash(cr_, kDots, 2, 0);
@@ -602,6 +691,7 @@ void TCairoCanvas::DrawPixels(const TRect& logical, const TPixelBlock& pixels, b
       data[y * stride + x] = hidden ? 0 : (0xFF000000u | p);
     }
   cairo_surface_mark_dirty(image);
+  Inked(dest.Left, dest.Top, dest.Right, dest.Bottom);
   cairo_save(cr_);
   cairo_rectangle(cr_, std::min(dest.Left, dest.Right), std::min(dest.Top, dest.Bottom),
                   std::abs(dest.Width()), std::abs(dest.Height()));

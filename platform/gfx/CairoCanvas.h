@@ -54,8 +54,14 @@ class TCairoCanvas : public TCanvas {
                bool pixelExact);
   void ClipChanged() override;
   TSize SurfaceSize() const override { return {caps_.HorzRes, caps_.VertRes}; }
-  // Reinstates the transform and clipping after the surface starts a new page.
+  // Reinstates the transform and clipping after the surface starts a new
+  // page, a blank one.
   void ResetContext();
+  // For a surface whose pages start blank and are seen on white (a
+  // document): where the page has ink is noted, so that what changes
+  // nothing that can be seen is left out of the document: white laid where
+  // nothing was drawn yet, and a text's clip that cuts none of its ink.
+  void KeepTrackOfInk(bool on) { tracksInk_ = on; }
   // Where device point (0, 0) lies on the surface, in device units: the
   // printable area of a sheet starts at the physical offset.
   double originX_ = 0, originY_ = 0;
@@ -82,11 +88,29 @@ class TCairoCanvas : public TCanvas {
   void FillWithBrush();
   void StrokeWithPen();
   void ApplyClip(cairo_t* cr) const;
+  // The device box may have ink from now on (a path's points are widened
+  // by the pen).
+  void Inked(double x1, double y1, double x2, double y2);
+  void InkedByPen(double x1, double y1, double x2, double y2);
+  void InkedByPoints(const std::vector<TPoint>& points);
+  void InkedEverywhere() { inkEverywhere_ = tracksInk_; }
+  // Whether a white fill of the device box shows nothing new.
+  bool WhiteOnBlank(const TRect& box) const;
   void InvertUnderMask(cairo_path_t* path, bool fill);
 
   TDeviceCaps caps_;
   double scaleX_, scaleY_;
   bool pixelExact_;
+  // The page's inked boxes and their union; past a few hundred boxes they
+  // are folded into their union, so that a crowded page costs no more
+  // per fill.
+  struct InkBox {
+    double x1, y1, x2, y2;
+  };
+  bool tracksInk_ = false;
+  bool inkEverywhere_ = false;
+  std::vector<InkBox> inked_;
+  InkBox inkUnion_{0, 0, 0, 0};
 };
 
 // A white image of screen pixels.

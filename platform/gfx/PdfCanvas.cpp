@@ -47,6 +47,7 @@ TPdfCanvas::TPdfCanvas(const TDeviceCaps& caps, const AnsiString& title, int cop
   originX_ = caps.PhysicalOffsetX;
   originY_ = caps.PhysicalOffsetY;
   ResetContext();
+  KeepTrackOfInk(true);
 }
 
 TPdfCanvas::~TPdfCanvas() {

@@ -377,6 +377,12 @@ void ResolvedFont::BuildAdvances() const {
     }
     advances_.drawable[b] = true;
     advances_.glyph[b] = g.glyph;
+    cairo_text_extents_t e;
+    const cairo_glyph_t alone{g.glyph, 0, 0};
+    cairo_scaled_font_glyph_extents(pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(g.font)), &alone, 1,
+                                    &e);
+    if (e.width > 0 && e.height > 0)
+      advances_.ink[b] = {e.x_bearing, e.y_bearing, e.x_bearing + e.width, e.y_bearing + e.height};
     advances_.font[b] = static_cast<unsigned char>(font - advances_.fonts.begin());
   }
   for (PangoLayout* layout : layouts) g_object_unref(layout);
@@ -385,6 +391,7 @@ void ResolvedFont::BuildAdvances() const {
   advances_.units[0] = advances_.units[' '];
   advances_.drawable[0] = advances_.drawable[' '];
   advances_.glyph[0] = advances_.glyph[' '];
+  advances_.ink[0] = advances_.ink[' '];
   advances_.font[0] = advances_.font[' '];
 }
 
@@ -627,6 +634,30 @@ void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& co
       cairo_show_glyphs(cr, &glyphs[from], n);
     from = to;
   }
+}
+
+std::optional<ResolvedFont::Box> ResolvedFont::InkBox(const AnsiString& text, const int* dx) const {
+  // The conditions under which Show draws from the table, but for the
+  // surface.
+  if (underline_ || strikeOut_ || codePage_ != 1253) return std::nullopt;
+  const Advances& table = Table();
+  Box box{0, 0, 0, 0};
+  bool any = false;
+  long long x = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (!table.drawable[byte]) return std::nullopt;
+    const Box& ink = table.ink[byte];
+    if (!ink.Empty()) {
+      const double at = static_cast<double>(x) / PANGO_SCALE;
+      if (!any) box = {at + ink.left, ink.top, at + ink.right, ink.bottom};
+      box = {std::min(box.left, at + ink.left), std::min(box.top, ink.top),
+             std::max(box.right, at + ink.right), std::max(box.bottom, ink.bottom)};
+      any = true;
+    }
+    x += dx ? static_cast<long long>(std::clamp(dx[i], -1000000, 1000000)) * PANGO_SCALE : table.units[byte];
+  }
+  return box;
 }
 
 int CodePageOfCharset(int charset) {

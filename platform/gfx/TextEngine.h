@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,16 @@ class ResolvedFont {
   // Right-to-left text, or a paragraph read right to left, is laid out.
   void Show(cairo_t* cr, const AnsiString& text, const Converted& converted, const int* dx = nullptr,
             bool rightToLeft = false) const;
+  // The box the glyphs of a code-page text cover when drawn from the
+  // font's table as Show draws them (its base line's start at (0, 0), Dx
+  // as there), in device units; empty when no glyph leaves ink. Nothing
+  // when the text is not drawn from the table: its ink is then not known
+  // without laying it out.
+  struct Box {
+    double left, top, right, bottom;
+    bool Empty() const { return left >= right || top >= bottom; }
+  };
+  std::optional<Box> InkBox(const AnsiString& text, const int* dx = nullptr) const;
   // Whether a layout of the text is kept.
   bool HasKeptLayout(const AnsiString& text) const;
   bool Underline() const { return underline_; }
@@ -85,6 +96,9 @@ class ResolvedFont {
     bool exact[256] = {};
     bool drawable[256] = {};
     PangoGlyph glyph[256] = {};
+    // The ink of each drawable character's glyph around its pen position;
+    // empty for a blank.
+    Box ink[256] = {};
     unsigned char font[256] = {};
     std::vector<PangoFont*> fonts;
   };

@@ -140,6 +140,55 @@ TEST_F(BandRptTest, PrintsToThePdfPrinter) {
   EXPECT_NEAR(std::stod(m[1]), 26.0 / 25.4 * 72, 3);
 }
 
+// White labels on white bands print their lines alone: the backgrounds
+// lie on paper still blank and each line's clip cuts none of its ink, so
+// the PDF holds neither. A coloured band and the labels on it are filled.
+TEST_F(BandRptTest, PrintedLinesLeaveOutWhatShowsNothing) {
+  ASSERT_TRUE(Installed("qpdf", "qpdf"));
+  const auto print = [&](const char* name) {
+    TempFolder folder;
+    UsePdfPrinterIn(folder.path());
+    rep->ReportTitle = name;
+    fed = 0;
+    rep->Print();
+    const std::string file = PrintedPdf(folder);
+    std::string content, words;
+    if (file.empty()) return std::tuple{content, words};
+    RunCommand("qpdf --qdf --stream-data=uncompress '" + file + "' '" + folder.path() + "/qdf.pdf' 2>&1");
+    content = ReadBytes(folder.path() + "/qdf.pdf");
+    words = RunCommand("pdftotext -bbox -enc UTF-8 '" + file + "' - 2>/dev/null");
+    return std::tuple{content, words};
+  };
+  const auto count = [](const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  Standard(60);
+  const auto [plain, plainWords] = print("plain");
+  ASSERT_FALSE(plain.empty());
+  EXPECT_EQ(count(plain, " re f"), 0);
+  // Only a line whose accents reach above its top keeps its clip: the
+  // title's and the summary's.
+  EXPECT_LE(count(plain, " re W n"), 2);
+  for (int n : {1, 17, 38, 60})
+    EXPECT_NE(plainWords.find(">" + std::to_string(n) + "</word>"), std::string::npos) << n;
+
+  // A yellow detail band with a tall font beside each line: the bands
+  // are filled, and the white labels on them too.
+  TRpCustomBand* band = rep->Bands()->Band(TBandRepBands::iDetail);
+  band->SetColor(clYellow);
+  TRpLabel* tallLabel = AddControl<TRpLabel>(band, 1100, 0, 200, 30);
+  tallLabel->AutoSize = false;
+  tallLabel->Font().SetSize(40);
+  tallLabel->SetCaption("Ψηλά"_a);
+  const auto [tall, tallWords] = print("tall");
+  // Each line: its band, the line's label and the tall one.
+  EXPECT_GE(count(tall, " re f"), 3 * 60);
+  for (int n : {1, 17, 38, 60})
+    EXPECT_NE(tallWords.find(">" + std::to_string(n) + "</word>"), std::string::npos) << n;
+}
+
 TEST_F(BandRptTest, EmptySources) {
   Standard(0);
   Run();
