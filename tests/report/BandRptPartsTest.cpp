@@ -275,21 +275,28 @@ TEST_F(BandRptPartsTest, ACustomSheetInLandscapePrintsAsItIsDrawn) {
   EXPECT_EQ(printer->PaperLength(), 1200);
 }
 
+// Each record of one type and at least MinSize bytes on a recorded page.
+template <typename Read>
+void ForEachRecord(TRpPrinter& p, int n, std::uint32_t wanted, size_t minSize, Read read) {
+  EnumEnhMetafile(p.GetPage(n)->Data(), [&](std::uint32_t type, std::string_view rec) {
+    if (type == wanted && rec.size() >= minSize) read(rec);
+    return true;
+  });
+}
+
 // The two-point lines of a recorded page.
 struct Segment {
   int X1, Y1, X2, Y2;
 };
 std::vector<Segment> PageLines(TRpPrinter& p, int n) {
   std::vector<Segment> out;
-  EnumEnhMetafile(p.GetPage(n)->Data(), [&](std::uint32_t type, std::string_view rec) {
-    if (type != emr::POLYLINE16 || rec.size() < 36) return true;
+  ForEachRecord(p, n, emr::POLYLINE16, 36, [&](std::string_view rec) {
     std::uint32_t count;
     std::memcpy(&count, rec.data() + 24, 4);
-    if (count != 2) return true;
+    if (count != 2) return;
     std::int16_t v[4];
     std::memcpy(v, rec.data() + 28, 8);
     out.push_back({v[0], v[1], v[2], v[3]});
-    return true;
   });
   return out;
 }
@@ -411,12 +418,10 @@ TEST_F(BandRptPartsTest, TheReportsFrameReachesTheFilterAroundEachPage) {
 // The filled rectangles of a page: x, y, width, height in device pixels.
 std::vector<std::array<int, 4>> PageFills(TRpPrinter& p, int n) {
   std::vector<std::array<int, 4>> out;
-  EnumEnhMetafile(p.GetPage(n)->Data(), [&](std::uint32_t type, std::string_view rec) {
-    if (type != emr::BITBLT || rec.size() < 40) return true;
+  ForEachRecord(p, n, emr::BITBLT, 40, [&](std::string_view rec) {
     std::array<int, 4> f;
     std::memcpy(f.data(), rec.data() + 24, 16);
     out.push_back(f);
-    return true;
   });
   return out;
 }
@@ -544,15 +549,13 @@ struct Clip {
 };
 std::vector<Clip> TextClips(TRpPrinter& p, int n) {
   std::vector<Clip> out;
-  EnumEnhMetafile(p.GetPage(n)->Data(), [&](std::uint32_t type, std::string_view rec) {
-    if (type != emr::EXTTEXTOUTW || rec.size() < 72) return true;
+  ForEachRecord(p, n, emr::EXTTEXTOUTW, 72, [&](std::string_view rec) {
     Clip c{};
     std::int32_t r[4];
     std::memcpy(&c.Options, rec.data() + 52, 4);
     std::memcpy(r, rec.data() + 56, 16);
     c.Rect = {r[0], r[1], r[2], r[3]};
     out.push_back(c);
-    return true;
   });
   return out;
 }
