@@ -263,11 +263,16 @@ void TRpPrinter::Print() {
   const int from = std::max(FirstPage != 0 ? FirstPage : 1, 1);
   const int to = std::min(LastPage != 0 ? LastPage : pageCount_, pageCount_);
   if (from > to) return;
+  // A cancel belongs to the run or print it stopped: this print is asked
+  // for afresh and prints every page of its range.
+  Cancelled = false;
   printer_->BeginDoc();
   RunWithProgress(*this, showProgress, "", true, [&] {
     for (int i = from; i <= to; ++i) {
       RunMessages();
-      if (showProgress) SetProgress(static_cast<int>(Round(Extended(i) / (to - from + 1) * 100)));
+      // The share of the range printed, so a range late in the pages
+      // still runs from its first percent to 100.
+      if (showProgress) SetProgress(static_cast<int>(Round(Extended(i - from + 1) / (to - from + 1) * 100)));
       std::unique_ptr<TMetafile> page = GetPage(i);
       const Extended xRes = printer_->GetDeviceCaps(LOGPIXELSX) / 254.0L;
       const Extended yRes = printer_->GetDeviceCaps(LOGPIXELSY) / 254.0L;
@@ -410,6 +415,15 @@ int TRpPrinter::DefaultPrinterPaperIndex() {
   return static_cast<int>(RpPaperOfCode(mode.dmPaperSize));
 }
 
+void TRpPrinter::SetDuplex(bool v) {
+  settings_.SetDuplex(v);
+  // The device's own sides code, read with it, says the opposite of the
+  // choice just made: the choice holds. A two-sided code a caller gave
+  // that agrees stays and picks the edge.
+  const int sides = settings_.ExtendedDuplex;
+  if (settings_.Duplex() == v && sides != 0 && (sides == DMDUP_SIMPLEX) == v) settings_.ExtendedDuplex = 0;
+}
+
 void TRpPrinter::ApplyJobSettings(const TBandRepPrinterSettings& s) {
   SetCopies(s.Copies);
   SetOutputBin(s.OutputBin);
@@ -423,9 +437,11 @@ void TRpPrinter::ApplyJobSettings(const TBandRepPrinterSettings& s) {
   SetCustomBinCode(s.CustomBinCode);
   SetUseCustomPaperCode(s.UseCustomPaperCode);
   SetCustomPaperCode(s.CustomPaperCode);
-  SetPrintQuality(s.PrintQuality);
+  // A form that chose no resolution or colour (600 is what it stores as
+  // none) leaves the device's own, which the print dialog may have set.
+  if (s.PrintQualityStored()) SetPrintQuality(s.PrintQuality);
   SetCollate(s.Collate);
-  SetColorOption(s.ColorOption);
+  if (s.ColorOption != 0) SetColorOption(s.ColorOption);
 }
 
 int TRpPrinter::StringPos(const AnsiString& subStr, const AnsiString& s) {

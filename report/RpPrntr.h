@@ -114,7 +114,7 @@ class TRpPrinter {
   void SetPrinterIndex(int index);
   // The settings, each validated by the device as the settings do.
   void SetCopies(int v) { settings_.SetCopies(v); }
-  void SetDuplex(bool v) { settings_.SetDuplex(v); }
+  void SetDuplex(bool v);
   void SetExtendedDuplex(int v) { settings_.ExtendedDuplex = v; }
   void SetOutputBin(TRpBin v) { settings_.SetOutputBin(static_cast<int>(v)); }
   void SetUseCustomBinCode(bool v) { settings_.UseCustomBinCode = v; }
