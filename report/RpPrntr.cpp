@@ -45,14 +45,19 @@ void RegisterRpLinkHandler(const AnsiString& prefix, std::function<void(const An
 void ClearRpLinkHandlers() { LinkHandlers().clear(); }
 
 TRpPrinter::TRpPrinter(TRpPrinterMaster* master)
+    : TRpPrinter(master, master != nullptr ? &master->MasterPrinterSettings() : nullptr) {}
+
+TRpPrinter::TRpPrinter(const TBandRepPrinterSettings& ownerSettings) : TRpPrinter(nullptr, &ownerSettings) {}
+
+TRpPrinter::TRpPrinter(TRpPrinterMaster* master, const TBandRepPrinterSettings* ownerSettings)
     : master_(master), pageList_(std::make_unique<TRpPageList>()) {
   TPrinter* standard = ::Printer();
   standard->Refresh();
   printerOK_ = standard->Printers()->Count() > 0;
-  if (master_ != nullptr) {
-    settings_.UseStandardprinter = master_->MasterPrinterSettings().UseStandardprinter;
-    settings_.MemoryLimit = master_->MasterPrinterSettings().MemoryLimit;
-    settings_.PrintMetaFile = master_->MasterPrinterSettings().PrintMetaFile;
+  if (ownerSettings != nullptr) {
+    settings_.UseStandardprinter = ownerSettings->UseStandardprinter;
+    settings_.MemoryLimit = ownerSettings->MemoryLimit;
+    settings_.PrintMetaFile = ownerSettings->PrintMetaFile;
   }
   if (settings_.UseStandardprinter) {
     printer_ = standard;

@@ -39,6 +39,9 @@ constexpr UINT WM_RP_PROGRESS = WM_USER + 0, WM_RP_PAGES = WM_USER + 1, WM_RP_PR
 class TRpPrinter {
  public:
   explicit TRpPrinter(TRpPrinterMaster* master = nullptr);
+  // A printer a composite of reports owns: no report of its own, but the
+  // composite's choice of the program's printer and its memory limit.
+  explicit TRpPrinter(const TBandRepPrinterSettings& ownerSettings);
   ~TRpPrinter();
   TRpPrinter(const TRpPrinter&) = delete;
   TRpPrinter& operator=(const TRpPrinter&) = delete;
@@ -151,6 +154,7 @@ class TRpPrinter {
   std::function<void(const AnsiString&)> OnDamagedPage;
 
  private:
+  TRpPrinter(TRpPrinterMaster* master, const TBandRepPrinterSettings* ownerSettings);
   bool InRange() const;
   void ClosePage(bool keep);
   void OpenMetafilePage();
