@@ -128,9 +128,12 @@ void TRpPrinter::BeginDoc() {
   availablePages_ = 0;
   ++pagesGeneration_;
   Cancelled = false;
-  if (Destination == rpdPrinter) settings_.ApplySettings();
-  topOffset_ = Destination == rpdPrinter ? settings_.TopOffset : 0;
-  leftOffset_ = Destination == rpdPrinter ? settings_.LeftOffset : 0;
+  topOffset_ = leftOffset_ = 0;
+  if (Destination == rpdPrinter) {
+    settings_.ApplySettings();
+    // The margins of the sheet as it now lies: turned, its sides trade them.
+    DeviceOffsets(leftOffset_, topOffset_);
+  }
   pageNumber_ = 0;
   pageCount_ = 0;
   status_ = rpsBusy;
@@ -144,6 +147,14 @@ void TRpPrinter::BeginDoc() {
     if (xFactor_ < 0.1L) xFactor_ = kScreenFactor;
     if (yFactor_ < 0.1L) yFactor_ = kScreenFactor;
   }
+}
+
+void TRpPrinter::DeviceOffsets(int& left, int& top) const {
+  auto tenths = [](int dots, int ppi) {
+    return ppi > 0 ? static_cast<int>(Round(Extended(dots) / ppi * 254)) : 0;
+  };
+  left = tenths(printer_->GetDeviceCaps(PHYSICALOFFSETX), printer_->GetDeviceCaps(LOGPIXELSX));
+  top = tenths(printer_->GetDeviceCaps(PHYSICALOFFSETY), printer_->GetDeviceCaps(LOGPIXELSY));
 }
 
 void TRpPrinter::ClosePage(bool keep) {
@@ -259,11 +270,8 @@ void TRpPrinter::Print() {
   settings_.ApplySettings();
   // The sheet's corner lies the unprintable margin before the canvas's,
   // whatever the run that made the pages drew on.
-  auto tenths = [&](int dots, int ppi) {
-    return ppi > 0 ? static_cast<int>(Round(Extended(dots) / ppi * 254)) : 0;
-  };
-  const int left = tenths(printer_->GetDeviceCaps(PHYSICALOFFSETX), printer_->GetDeviceCaps(LOGPIXELSX));
-  const int top = tenths(printer_->GetDeviceCaps(PHYSICALOFFSETY), printer_->GetDeviceCaps(LOGPIXELSY));
+  int left = 0, top = 0;
+  DeviceOffsets(left, top);
   // A range reaching past the stored pages prints no blank sheets.
   const int from = std::max(FirstPage != 0 ? FirstPage : 1, 1);
   const int to = std::min(LastPage != 0 ? LastPage : pageCount_, pageCount_);

@@ -156,6 +156,8 @@ class TRpPrinter {
  private:
   TRpPrinter(TRpPrinterMaster* master, const TBandRepPrinterSettings* ownerSettings);
   bool InRange() const;
+  // The device's unprintable margins as it stands, in 0.1 mm.
+  void DeviceOffsets(int& left, int& top) const;
   void ClosePage(bool keep);
   void OpenMetafilePage();
   void RunMessages();

@@ -88,8 +88,9 @@ TEST_F(RpPrntrTest, GeometryFollowsTheOrientation) {
   EXPECT_EQ(p.Settings()->PaperWidth(), 2100);  // the settings' own stay unswapped
   p.Destination = rpdPrinter;
   p.BeginDoc();
-  EXPECT_EQ(p.LeftOffset(), 42);
-  EXPECT_EQ(p.DeviceX(142), 236);  // 10 mm past the margin at 600 per inch
+  // Turned, the sheet's left margin is the upright sheet's top one.
+  EXPECT_EQ(p.LeftOffset(), 21);
+  EXPECT_EQ(p.DeviceX(121), 236);  // 10 mm past the margin at 600 per inch
   EXPECT_EQ(p.DeviceWidth(254), 600);
   p.Cancel();
 }
@@ -148,6 +149,33 @@ TEST_F(RpPrntrTest, StoredPagesPrintAtTheirPlaceOnTheSheet) {
   EXPECT_NEAR(std::stod(m[2]), 40 / 25.4 * 72, 3);
   ASSERT_EQ(printers::JobLog().size(), 1u);
   EXPECT_EQ(printers::JobLog()[0].Title, "Αποθηκευμένες"_a);
+}
+
+// A run drawn straight on the printer puts its text where the report
+// asked, measured from the sheet's corner, however the sheet is turned:
+// the unprintable margins are the device's as it prints, not as it stood
+// when the printer was chosen.
+TEST_F(RpPrntrTest, APrinterRunPlacesItsTextOnTheSheetEitherWayRound) {
+  for (TPrinterOrientation orientation : {poPortrait, poLandscape}) {
+    SCOPED_TRACE(orientation);
+    TRpPrinter p;
+    p.SetPaperSize(TRpPaperSize::A4);
+    p.SetOrientation(orientation);
+    p.Destination = rpdPrinter;
+    const char* name = orientation == poPortrait ? "portrait.pdf" : "landscape.pdf";
+    p.Printer()->FileName = folder / name;
+    RunPages(p, 1);
+    EXPECT_EQ(p.LeftOffset(), orientation == poPortrait ? 42 : 21);
+    EXPECT_EQ(p.TopOffset(), orientation == poPortrait ? 21 : 42);
+    ASSERT_TRUE(Have("pdftotext")) << "pdftotext is needed";
+    const std::string html = RunCommand("pdftotext -bbox -enc UTF-8 '" + Pdf(name) + "' - 2>/dev/null");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(html, m, std::regex("page width=\"([0-9.]+)\"")));
+    EXPECT_NEAR(std::stod(m[1]), (orientation == poPortrait ? 210 : 297) / 25.4 * 72, 1);
+    ASSERT_TRUE(std::regex_search(html, m, std::regex("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Σελίδα")));
+    EXPECT_NEAR(std::stod(m[1]), 30 / 25.4 * 72, 1.5);
+    EXPECT_NEAR(std::stod(m[2]), 40 / 25.4 * 72, 3);
+  }
 }
 
 TEST_F(RpPrntrTest, SavedRunLoadsBackWithItsPaper) {
