@@ -271,6 +271,9 @@ class TRpStandardPreview : public TForm {
   unsigned thumbsGeneration_ = 0;
   TRect thumbsPlace_{};
   bool selecting_ = false;
+  // The report's set-up was confirmed in this window: running the report
+  // again takes its choices.
+  bool setUpConfirmed_ = false;
   bool searching_ = false;
   // A search asked for while one runs: its text and match-case choice.
   std::optional<std::pair<AnsiString, bool>> pendingSearch_;

@@ -202,6 +202,8 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
     ShowThumbs = ShowSearch = true;
     initialZoom_ = 100;
     zoomState_ = rpZoomToFit;
+    // Pages of no report keep the sheet they were made on.
+    Landscape = printer != nullptr && printer->Settings()->Orientation() == poLandscape;
   }
   if (printer != nullptr && !printer->Title.empty())
     SetCaption("Προεπισκόπιση εκτύπωσης : "_a + printer->Title);
