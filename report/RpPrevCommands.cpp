@@ -209,7 +209,7 @@ void TRpStandardPreview::DoSave() {
     dialog.Filter = "*.PDF|*PDF|" + filters;
     dialog.DefaultExt = "PDF";
   }
-  dialog.FileName = RpPreviewFileName;
+  dialog.FileName = FileName;
   // A report is a document of the user's: it goes where documents go,
   // not into the program's folder.
   dialog.InitialDir = printers::DocumentsFolder();
@@ -246,7 +246,7 @@ void TRpStandardPreview::DoSave() {
 }
 
 void TRpStandardPreview::PagesLoaded(const AnsiString& fileName) {
-  RpPreviewFileName = fileName;
+  FileName = fileName;
   RpPreview->SetRpPrinter(printer_);
   GoToPage(1);
   TPrinterSettings& settings = *printer_->Settings();

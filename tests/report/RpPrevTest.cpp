@@ -412,7 +412,8 @@ TEST_F(RpPrevTest, SaveReloadAndExportThroughTheDialog) {
   w.LoadReport->Click();
   EXPECT_TRUE(w.RpPrinter()->LoadedFromFile());
   EXPECT_EQ(w.RpPrinter()->PageCount(), 3);
-  EXPECT_EQ(RpPreviewFileName, folder / "pages.RPP");
+  EXPECT_EQ(w.FileName, folder / "pages.RPP");
+  EXPECT_EQ(w.StatusBar->Panels[2].Text, folder / "pages.RPP");
   EXPECT_FALSE(w.SaveReport->Visible());
   EXPECT_NE(w.RpPreview->Image()->PageMetafile(), nullptr);
   w.Search("Ασφαλτος γραμμή 120"_a, true);
@@ -610,6 +611,12 @@ TEST_F(RpPrevTest, ThePictureOfTheWindowAtFitAndAtOneHundred) {
   // The tick hides the tabs and the page takes their room.
   w.ThumbChk->SetChecked(false);
   EXPECT_FALSE(w.Tabs->Visible());
+  EXPECT_FALSE(w.Splitter2->Visible());
+  EXPECT_EQ(w.RpPreview->Left(), 0);
+  w.ThumbChk->SetChecked(true);
+  EXPECT_TRUE(w.Tabs->Visible());
+  EXPECT_TRUE(w.Splitter2->Visible());
+  EXPECT_GE(w.RpPreview->Left(), 157);
 }
 
 }  // namespace
@@ -944,6 +951,81 @@ TEST_F(RpPrevTest, PagesOfNoReportPrintWithEveryChoiceOfTheSetUp) {
   w->Close();
   Application->ProcessMessages();
   EXPECT_EQ(Window(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Two preview windows at once: each names its own pages in its status
+// line, and a file loaded in one leaves the other's name alone.
+TEST_F(RpPrevTest, EachWindowKeepsItsOwnFileName) {
+  rep->ReportTitle = "Πρώτη"_a;
+  TRpStandardPreview& first = Preview(120);
+  first.RpPrinter()->Save(folder / "saved.RPP");
+  TRpPrinter pages;
+  pages.Title = "Δεύτερη"_a;
+  pages.BeginDoc();
+  pages.NewPage();
+  pages.EndDoc();
+  RpShowPreview(&pages);
+  TRpStandardPreview* second = Window();
+  ASSERT_NE(second, &first);
+  EXPECT_EQ(second->StatusBar->Panels[2].Text, "Δεύτερη"_a);
+  first.GoToPage(2);
+  EXPECT_EQ(first.StatusBar->Panels[2].Text, "Πρώτη"_a);
+  backend->ExpectModal("Φόρτωμα εκτύπωσης"_a, [&](TCustomForm& f) {
+    Found<TEdit>(f, "FileNameEdit").SetText(folder / "saved.RPP");
+    Found<TEdit>(f, "FileNameEdit").SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  ASSERT_TRUE(FileExists(folder / "saved.RPP"));
+  second->LoadReport->Click();
+  EXPECT_EQ(second->RpPrinter()->PageCount(), 3);
+  EXPECT_EQ(second->StatusBar->Panels[2].Text, folder / "saved.RPP");
+  first.GoToPage(3);
+  EXPECT_EQ(first.StatusBar->Panels[2].Text, "Πρώτη"_a);
+  EXPECT_EQ(first.FileName, "Πρώτη"_a);
+  second->Close();
+  Application->ProcessMessages();
+  EXPECT_EQ(Window(), &first);
+}
+
+}  // namespace
+
+namespace {
+
+// The window's size is the report's unless that is below 700, and the
+// arrows turn pages in the middle of a report as at its start.
+TEST_F(RpPrevTest, TheReportsSizeBelowSevenHundredAndTheArrowsBetweenPages) {
+  rep->PreviewInitialState = wsNormal;
+  const struct {
+    int width, height, shownWidth, shownHeight;
+  } sizes[] = {{600, 600, 900, 950}, {699, 700, 900, 700}, {800, 760, 800, 760}};
+  for (const auto& c : sizes) {
+    rep->SetPreviewWidth(c.width);
+    rep->SetPreviewHeight(c.height);
+    TRpStandardPreview& w = Preview(60);
+    EXPECT_EQ(w.Width(), c.shownWidth) << c.width;
+    EXPECT_EQ(w.Height(), c.shownHeight) << c.height;
+    w.Close();
+    Application->ProcessMessages();
+  }
+  TRpStandardPreview& w = Preview(300);
+  w.RpPreview->SetZoom(200);
+  TControlScrollBar& bar = w.RpPreview->VertScrollBar();
+  w.GoToPage(3);
+  bar.SetPosition(w.RpPreview->VerticalEnd());
+  Word down = VK_DOWN;
+  w.PreviewKeyDown(down, {});
+  EXPECT_EQ(w.RpPreview->PageNumber(), 4);
+  EXPECT_EQ(bar.Position(), 0);
+  Word up = VK_UP;
+  w.PreviewKeyDown(up, {});
+  EXPECT_EQ(w.RpPreview->PageNumber(), 3);
+  EXPECT_EQ(bar.Position(), w.RpPreview->VerticalEnd() - bar.Increment);
+  EXPECT_EQ(w.ThumbGrid->Row(), 2);
+  EXPECT_EQ(w.StatusBar->Panels[1].Text, "Σελίδα 3 από 6"_a);
 }
 
 }  // namespace
