@@ -73,9 +73,14 @@ TEST_F(RpPrntrTest, StateErrors) {
   }
   EXPECT_EQ(p.Status(), rpsBusy);
   EXPECT_EQ(p.PageCount(), 1);
-  p.EndDoc();
-  EXPECT_EQ(p.GetPage(2), nullptr);
+  // While the run goes on, a closed page reads and the open one does not.
+  p.NewPage();
   EXPECT_NE(p.GetPage(1), nullptr);
+  EXPECT_EQ(p.GetPage(2), nullptr);
+  p.EndDoc();
+  EXPECT_NE(p.GetPage(2), nullptr);
+  EXPECT_EQ(p.GetPage(0), nullptr);
+  EXPECT_EQ(p.GetPage(3), nullptr);
 }
 
 TEST_F(RpPrntrTest, GeometryFollowsTheOrientation) {
@@ -110,6 +115,8 @@ TEST_F(RpPrntrTest, ADeviceWithoutResolutionStartsAtScreenFactors) {
   p.Printer()->FileName = folder / "blind.pdf";
   p.NewPage();
   EXPECT_EQ(p.YFactor(), 1);
+  EXPECT_EQ(p.XFactor(), 1);
+  EXPECT_EQ(p.DeviceX(300), 300);
   p.Cancel();
   EXPECT_EQ(p.Status(), rpsFinished);
 }
@@ -252,11 +259,13 @@ TEST_F(RpPrntrTest, RecordedPagesOpenInADrawingProgram) {
 
 class MessageLog : public TWindowTarget {
  public:
-  LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM) override {
+  LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
     log.push_back({msg - WM_USER, static_cast<int>(wParam)});
+    lParams.push_back(lParam);
     return 0;
   }
   std::vector<std::pair<UINT, int>> log;
+  std::vector<LPARAM> lParams;
 };
 
 TEST_F(RpPrntrTest, ProgressAndPageCountsArriveInOrder) {
@@ -291,6 +300,8 @@ TEST_F(RpPrntrTest, ClosingThePreviewStopsTheRunAndTellsItsWindow) {
   p.Print();
   Application->ProcessMessages();
   EXPECT_EQ(window.log, (std::vector<std::pair<UINT, int>>{{4, 0}, {2, 0}}));
+  // The closing notice names the printer whose preview closed.
+  EXPECT_EQ(window.lParams, (std::vector<LPARAM>{reinterpret_cast<LPARAM>(&p), 0}));
   EXPECT_EQ(p.DefaultPaperIndex(), static_cast<int>(TRpPaperSize::A4));
   ui::UnregisterWindow(p.PreviewWindow);
 }
@@ -520,6 +531,43 @@ TEST_F(RpPrntrTest, TwoSidedPrintingAskedForReachesTheJob) {
     RunPages(p, 1);
     ASSERT_EQ(printers::JobLog().size(), 1u);
     EXPECT_EQ(printers::JobLog()[0].Mode.dmDuplex, c.sides);
+  }
+}
+
+// The settings' events reach the caller through the printer: the device
+// mode is shown once when another printer is chosen, and before each job
+// it may be changed, or kept from the device altogether.
+TEST_F(RpPrntrTest, TheSettingsEventsSeeTheDeviceModeOfTheJob) {
+  TPrinterProfile second = printers::PdfPrinterProfile();
+  second.Name = "Δεύτερος"_a;
+  second.OutputFolder = folder.path();
+  second.Defaults.dmCopies = 4;
+  printers::UseProfiles({printers::Profiles()[0], second}, 0);
+  Printer()->Refresh();
+  for (bool keepFromDevice : {false, true}) {
+    SCOPED_TRACE(keepFromDevice);
+    printers::ClearJobLog();
+    TRpPrinter p;
+    std::vector<int> read;
+    p.SetOnGetPrinterSettings(
+        [&](TPrinterSettings*, bool&, TDeviceMode* mode) { read.push_back(mode->dmCopies); });
+    p.SetPrinterIndex(1);
+    p.SetPrinterIndex(1);  // the same printer is not read again
+    EXPECT_EQ(read, std::vector<int>{4});
+    EXPECT_EQ(p.Settings()->Copies(), 4);
+    p.SetCopies(2);
+    p.SetOnApplyPrinterSettings([&](TPrinterSettings*, bool& cancel, TDeviceMode* mode) {
+      EXPECT_EQ(mode->dmCopies, 2);
+      mode->dmCollate = 1;
+      cancel = keepFromDevice;
+    });
+    p.Destination = rpdPrinter;
+    p.Printer()->FileName = folder / "events.pdf";
+    RunPages(p, 1);
+    ASSERT_EQ(printers::JobLog().size(), 1u);
+    EXPECT_EQ(printers::JobLog()[0].Printer, "Δεύτερος"_a);
+    EXPECT_EQ(printers::JobLog()[0].Mode.dmCopies, keepFromDevice ? 4 : 2);
+    EXPECT_EQ(printers::JobLog()[0].Mode.dmCollate, keepFromDevice ? 0 : 1);
   }
 }
 
