@@ -6,6 +6,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageLoop.h"
+#include "report/RpPrev.h"
 #include "report/RpPrntr.h"
 #include "report/RpProgress.h"
 #include "tests/platform/OtherPrograms.h"
@@ -127,7 +128,14 @@ TEST_F(RpPrntrTest, PagesOutOfRangeGoToThrowAwayMetafiles) {
   p.FirstPage = 3;
   p.LastPage = 4;
   p.Printer()->FileName = folder / "range.pdf";
+  int afterPrint = 0;
+  p.AfterPrint = [&](TRpPrinter* sender) {
+    EXPECT_EQ(sender, &p);
+    EXPECT_FALSE(p.Printer()->Printing());  // the job is out
+    ++afterPrint;
+  };
   RunPages(p, 6);
+  EXPECT_EQ(afterPrint, 1);
   EXPECT_EQ(p.PageCount(), 6);
   ASSERT_EQ(PdfPages(Pdf("range.pdf")), 2);
   std::string text;
@@ -218,7 +226,15 @@ TEST_F(RpPrntrTest, SavedRunLoadsBackWithItsPaper) {
   EXPECT_EQ(q.PageCount(), 1);
   EXPECT_EQ(q.Settings()->PaperSize(), TRpPaperSize::A4Small);
   EXPECT_EQ(q.Settings()->Orientation(), poLandscape);
+  // Loading lets go of the run's handlers for the preview and has the
+  // preview print the loaded pages as they are.
+  q.PreviewSetup = [] {};
+  q.PreviewExport = [](TRpExportFilter*) {};
+  RpPreviewPrintsPages = false;
   q.Load(file);
+  EXPECT_FALSE(q.PreviewSetup);
+  EXPECT_FALSE(q.PreviewExport);
+  EXPECT_TRUE(RpPreviewPrintsPages);
   // A damaged page shows blank, reported once.
   std::string bytes = ReadWholeFile(file);
   bytes[128 + 8 + 40] = '_';  // the metafile signature
@@ -569,6 +585,37 @@ TEST_F(RpPrntrTest, TheSettingsEventsSeeTheDeviceModeOfTheJob) {
     EXPECT_EQ(printers::JobLog()[0].Mode.dmCopies, keepFromDevice ? 4 : 2);
     EXPECT_EQ(printers::JobLog()[0].Mode.dmCollate, keepFromDevice ? 0 : 1);
   }
+}
+
+// A preview goes to the handler that replaces the standard one, or else to
+// a window of the registered kind, whose maker lives only for the call.
+TEST_F(RpPrntrTest, APreviewGoesToItsHandlerOrToTheRegisteredKindOfWindow) {
+  struct Recorder : TRpPreviewInterface {
+    Recorder(std::vector<TRpPrinter*>& shown, int& alive)
+        : TRpPreviewInterface(nullptr), shown(shown), alive(alive) {
+      ++alive;
+    }
+    ~Recorder() override { --alive; }
+    TCustomForm* Show(TRpPrinter* printer) override {
+      shown.push_back(printer);
+      return nullptr;
+    }
+    std::vector<TRpPrinter*>& shown;
+    int& alive;
+  };
+  std::vector<TRpPrinter*> shown, handled;
+  int alive = 0;
+  const TRpPreviewInterfaceClass saved = RpPreviewInterfaceClass();
+  RpPreviewInterfaceClass() = [&](TComponent*) { return std::make_unique<Recorder>(shown, alive); };
+  TRpPrinter p;
+  RunPages(p, 1);
+  p.Preview();
+  p.OnPreview = [&](TRpPrinter* sender) { handled.push_back(sender); };
+  p.Preview();
+  RpPreviewInterfaceClass() = saved;
+  EXPECT_EQ(shown, std::vector<TRpPrinter*>{&p});
+  EXPECT_EQ(handled, std::vector<TRpPrinter*>{&p});
+  EXPECT_EQ(alive, 0);
 }
 
 // The printer's own drawing surface is the page of the job being printed.
