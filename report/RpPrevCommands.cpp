@@ -140,7 +140,7 @@ bool TRpStandardPreview::RunPrintSetup() {
   }
   Tag = 0;
   printer_->SetPrinterIndex(::Printer()->PrinterIndex());
-  printer_->SetCopies(dialog.Copies);
+  printer_->SetCopies(dialog.Copies());
   const bool range = dialog.PrintRange == prPageNums;
   printer_->FirstPage = range ? dialog.FromPage : 0;
   printer_->LastPage = range ? dialog.ToPage : 0;
