@@ -357,8 +357,7 @@ TEST_F(RpPrintDlgDialogTest, TheHelpButtonHasARoomOfItsOwn) {
     int ink = 0;
     const TPoint origin = f.ScreenToClient(help.ClientToScreen(Point(0, 0)));
     for (int y = 3; y < at.Height() - 3; ++y)
-      for (int x = 3; x < at.Width() - 3; ++x)
-        ink += DarkPixel(image->Pixel(origin.X + x, origin.Y + y));
+      for (int x = 3; x < at.Width() - 3; ++x) ink += DarkPixel(image->Pixel(origin.X + x, origin.Y + y));
     EXPECT_GT(ink, 20);
     backend->Click(Found<TButton>(f, "CancelButton"), 3, 3);
   });
@@ -414,6 +413,24 @@ TEST_F(RpPrintDlgDialogTest, TheOtherWindowsWaitAndTheActiveOneComesBack) {
   }
   backend->Click(*button, 5, 5);
   EXPECT_EQ(pressed, 1);
+  // A window the program had closed to input before stays closed after.
+  int disabledPressed = 0;
+  std::unique_ptr<TForm> closed(NewForm<TForm>(nullptr));
+  closed->SetBounds(600, 300, 200, 100);
+  auto* closedButton = new TButton(closed.get());
+  closedButton->SetBounds(10, 10, 80, 24);
+  closedButton->SetParent(closed.get());
+  closedButton->OnClick = [&](TObject*) { ++disabledPressed; };
+  closed->Show();
+  closed->SetEnabled(false);
+  ShowForm();
+  backend->ExpectModal("Εκτύπωση"_a, mrCancel);
+  EXPECT_FALSE(TRpPrintDialog(nullptr).Execute());
+  EXPECT_FALSE(closed->Enabled());
+  backend->Click(*closedButton, 5, 5);
+  EXPECT_EQ(disabledPressed, 0);
+  EXPECT_TRUE(Form->Active());
+  closed.reset();
   // A dialog that fails still gives the active window back.
   other->Show();
   ASSERT_TRUE(other->Active());
