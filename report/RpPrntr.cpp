@@ -199,6 +199,9 @@ void TRpPrinter::NewPage() {
     canvas_ = printer_->Canvas();
     xFactor_ = printer_->GetDeviceCaps(LOGPIXELSX) / 254.0L;
     yFactor_ = printer_->GetDeviceCaps(LOGPIXELSY) / 254.0L;
+    // A device that reports no resolution still gets a pixel a tenth of a
+    // millimetre each way, or every position across would fall on one.
+    if (xFactor_ < 0.1L) xFactor_ = 1;
     if (yFactor_ < 0.1L) yFactor_ = 1;
   }
 }

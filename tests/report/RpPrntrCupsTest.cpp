@@ -67,6 +67,7 @@ class PrivateCups {
               "#!/bin/sh\n"
               "if [ $# -eq 0 ]; then echo 'direct capture \"Unknown\" \"Capture\"'; exit 0; fi\n"
               "out=\"${DEVICE_URI#capture:}\"\n"
+              "echo \"$3\" > \"$out.title\"\n"
               "echo \"$4\" > \"$out.copies\"\n"
               "echo \"$5\" > \"$out.options\"\n"
               "if [ -n \"$6\" ]; then cat \"$6\" > \"$out.part\"; else cat > \"$out.part\"; fi\n"
@@ -221,6 +222,10 @@ TEST(RpPrntrCupsTest, ThePrintersChoicesArriveWithTheJob) {
           "sides=two-sided-short-edge", "media=iso_a5_148x210mm"})
       EXPECT_NE(options.find(std::string(" ") + asked + " "), std::string::npos)
           << asked << " in " << options;
+    std::ifstream title(out + ".title");
+    std::string line;
+    std::getline(title, line);
+    EXPECT_EQ(line, "Επιλογές");
     std::string text;
     ASSERT_TRUE(PdfText(out, text));
     EXPECT_NE(text.find("Σελίδα 2"), std::string::npos);

@@ -6,6 +6,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageLoop.h"
+#include "report/RpPrev.h"
 #include "report/RpPrntr.h"
 #include "report/RpProgress.h"
 #include "tests/platform/OtherPrograms.h"
@@ -73,9 +74,14 @@ TEST_F(RpPrntrTest, StateErrors) {
   }
   EXPECT_EQ(p.Status(), rpsBusy);
   EXPECT_EQ(p.PageCount(), 1);
-  p.EndDoc();
-  EXPECT_EQ(p.GetPage(2), nullptr);
+  // While the run goes on, a closed page reads and the open one does not.
+  p.NewPage();
   EXPECT_NE(p.GetPage(1), nullptr);
+  EXPECT_EQ(p.GetPage(2), nullptr);
+  p.EndDoc();
+  EXPECT_NE(p.GetPage(2), nullptr);
+  EXPECT_EQ(p.GetPage(0), nullptr);
+  EXPECT_EQ(p.GetPage(3), nullptr);
 }
 
 TEST_F(RpPrntrTest, GeometryFollowsTheOrientation) {
@@ -110,6 +116,8 @@ TEST_F(RpPrntrTest, ADeviceWithoutResolutionStartsAtScreenFactors) {
   p.Printer()->FileName = folder / "blind.pdf";
   p.NewPage();
   EXPECT_EQ(p.YFactor(), 1);
+  EXPECT_EQ(p.XFactor(), 1);
+  EXPECT_EQ(p.DeviceX(300), 300);
   p.Cancel();
   EXPECT_EQ(p.Status(), rpsFinished);
 }
@@ -120,7 +128,14 @@ TEST_F(RpPrntrTest, PagesOutOfRangeGoToThrowAwayMetafiles) {
   p.FirstPage = 3;
   p.LastPage = 4;
   p.Printer()->FileName = folder / "range.pdf";
+  int afterPrint = 0;
+  p.AfterPrint = [&](TRpPrinter* sender) {
+    EXPECT_EQ(sender, &p);
+    EXPECT_FALSE(p.Printer()->Printing());  // the job is out
+    ++afterPrint;
+  };
   RunPages(p, 6);
+  EXPECT_EQ(afterPrint, 1);
   EXPECT_EQ(p.PageCount(), 6);
   ASSERT_EQ(PdfPages(Pdf("range.pdf")), 2);
   std::string text;
@@ -211,7 +226,15 @@ TEST_F(RpPrntrTest, SavedRunLoadsBackWithItsPaper) {
   EXPECT_EQ(q.PageCount(), 1);
   EXPECT_EQ(q.Settings()->PaperSize(), TRpPaperSize::A4Small);
   EXPECT_EQ(q.Settings()->Orientation(), poLandscape);
+  // Loading lets go of the run's handlers for the preview and has the
+  // preview print the loaded pages as they are.
+  q.PreviewSetup = [] {};
+  q.PreviewExport = [](TRpExportFilter*) {};
+  RpPreviewPrintsPages = false;
   q.Load(file);
+  EXPECT_FALSE(q.PreviewSetup);
+  EXPECT_FALSE(q.PreviewExport);
+  EXPECT_TRUE(RpPreviewPrintsPages);
   // A damaged page shows blank, reported once.
   std::string bytes = ReadWholeFile(file);
   bytes[128 + 8 + 40] = '_';  // the metafile signature
@@ -252,11 +275,13 @@ TEST_F(RpPrntrTest, RecordedPagesOpenInADrawingProgram) {
 
 class MessageLog : public TWindowTarget {
  public:
-  LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM) override {
+  LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
     log.push_back({msg - WM_USER, static_cast<int>(wParam)});
+    lParams.push_back(lParam);
     return 0;
   }
   std::vector<std::pair<UINT, int>> log;
+  std::vector<LPARAM> lParams;
 };
 
 TEST_F(RpPrntrTest, ProgressAndPageCountsArriveInOrder) {
@@ -291,6 +316,8 @@ TEST_F(RpPrntrTest, ClosingThePreviewStopsTheRunAndTellsItsWindow) {
   p.Print();
   Application->ProcessMessages();
   EXPECT_EQ(window.log, (std::vector<std::pair<UINT, int>>{{4, 0}, {2, 0}}));
+  // The closing notice names the printer whose preview closed.
+  EXPECT_EQ(window.lParams, (std::vector<LPARAM>{reinterpret_cast<LPARAM>(&p), 0}));
   EXPECT_EQ(p.DefaultPaperIndex(), static_cast<int>(TRpPaperSize::A4));
   ui::UnregisterWindow(p.PreviewWindow);
 }
@@ -521,6 +548,74 @@ TEST_F(RpPrntrTest, TwoSidedPrintingAskedForReachesTheJob) {
     ASSERT_EQ(printers::JobLog().size(), 1u);
     EXPECT_EQ(printers::JobLog()[0].Mode.dmDuplex, c.sides);
   }
+}
+
+// The settings' events reach the caller through the printer: the device
+// mode is shown once when another printer is chosen, and before each job
+// it may be changed, or kept from the device altogether.
+TEST_F(RpPrntrTest, TheSettingsEventsSeeTheDeviceModeOfTheJob) {
+  TPrinterProfile second = printers::PdfPrinterProfile();
+  second.Name = "Δεύτερος"_a;
+  second.OutputFolder = folder.path();
+  second.Defaults.dmCopies = 4;
+  printers::UseProfiles({printers::Profiles()[0], second}, 0);
+  Printer()->Refresh();
+  for (bool keepFromDevice : {false, true}) {
+    SCOPED_TRACE(keepFromDevice);
+    printers::ClearJobLog();
+    TRpPrinter p;
+    std::vector<int> read;
+    p.SetOnGetPrinterSettings(
+        [&](TPrinterSettings*, bool&, TDeviceMode* mode) { read.push_back(mode->dmCopies); });
+    p.SetPrinterIndex(1);
+    p.SetPrinterIndex(1);  // the same printer is not read again
+    EXPECT_EQ(read, std::vector<int>{4});
+    EXPECT_EQ(p.Settings()->Copies(), 4);
+    p.SetCopies(2);
+    p.SetOnApplyPrinterSettings([&](TPrinterSettings*, bool& cancel, TDeviceMode* mode) {
+      EXPECT_EQ(mode->dmCopies, 2);
+      mode->dmCollate = 1;
+      cancel = keepFromDevice;
+    });
+    p.Destination = rpdPrinter;
+    p.Printer()->FileName = folder / "events.pdf";
+    RunPages(p, 1);
+    ASSERT_EQ(printers::JobLog().size(), 1u);
+    EXPECT_EQ(printers::JobLog()[0].Printer, "Δεύτερος"_a);
+    EXPECT_EQ(printers::JobLog()[0].Mode.dmCopies, keepFromDevice ? 4 : 2);
+    EXPECT_EQ(printers::JobLog()[0].Mode.dmCollate, keepFromDevice ? 0 : 1);
+  }
+}
+
+// A preview goes to the handler that replaces the standard one, or else to
+// a window of the registered kind, whose maker lives only for the call.
+TEST_F(RpPrntrTest, APreviewGoesToItsHandlerOrToTheRegisteredKindOfWindow) {
+  struct Recorder : TRpPreviewInterface {
+    Recorder(std::vector<TRpPrinter*>& shown, int& alive)
+        : TRpPreviewInterface(nullptr), shown(shown), alive(alive) {
+      ++alive;
+    }
+    ~Recorder() override { --alive; }
+    TCustomForm* Show(TRpPrinter* printer) override {
+      shown.push_back(printer);
+      return nullptr;
+    }
+    std::vector<TRpPrinter*>& shown;
+    int& alive;
+  };
+  std::vector<TRpPrinter*> shown, handled;
+  int alive = 0;
+  const TRpPreviewInterfaceClass saved = RpPreviewInterfaceClass();
+  RpPreviewInterfaceClass() = [&](TComponent*) { return std::make_unique<Recorder>(shown, alive); };
+  TRpPrinter p;
+  RunPages(p, 1);
+  p.Preview();
+  p.OnPreview = [&](TRpPrinter* sender) { handled.push_back(sender); };
+  p.Preview();
+  RpPreviewInterfaceClass() = saved;
+  EXPECT_EQ(shown, std::vector<TRpPrinter*>{&p});
+  EXPECT_EQ(handled, std::vector<TRpPrinter*>{&p});
+  EXPECT_EQ(alive, 0);
 }
 
 // The printer's own drawing surface is the page of the job being printed.
