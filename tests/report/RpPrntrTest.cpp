@@ -618,6 +618,40 @@ TEST_F(RpPrntrTest, APreviewGoesToItsHandlerOrToTheRegisteredKindOfWindow) {
   EXPECT_EQ(alive, 0);
 }
 
+// A preview bound to a run hears of each page as the run hands it over and
+// of the progress, shows its page once that page is closed, and lets go
+// of the printer when the printer goes.
+TEST_F(RpPrntrTest, APreviewFollowsTheRunPageByPage) {
+  TForm form(nullptr);
+  auto* preview = new TRpPreview(&form);
+  preview->SetParent(&form);
+  std::vector<int> available, progress;
+  preview->OnPageAvailable = [&](TObject*, int pages) { available.push_back(pages); };
+  preview->OnProgressUpdate = [&](TObject*, int percent) { progress.push_back(percent); };
+  std::vector<bool> shown;
+  {
+    TRpPrinter p;
+    preview->SetRpPrinter(&p);
+    EXPECT_EQ(p.Client, preview->Handle());
+    p.BeginDoc();
+    for (int n = 1; n <= 3; ++n) {
+      p.NewPage();
+      p.Canvas()->TextOut(p.DeviceX(300), p.DeviceY(400), "Σελίδα "_a + IntToStr(n));
+      p.SetProgress(n * 30);
+      Application->ProcessMessages();
+      shown.push_back(preview->Image()->PageMetafile() != nullptr);
+    }
+    p.EndDoc();
+    Application->ProcessMessages();
+    shown.push_back(preview->Image()->PageMetafile() != nullptr);
+  }
+  EXPECT_EQ(available, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(progress, (std::vector<int>{30, 60, 90}));
+  // The first page shows once the second has begun, which closed it.
+  EXPECT_EQ(shown, (std::vector<bool>{false, true, true, true}));
+  EXPECT_EQ(preview->RpPrinter(), nullptr);
+}
+
 // The printer's own drawing surface is the page of the job being printed.
 TEST_F(RpPrntrTest, ThePrinterHandleDrawsOnThePrintedPage) {
   TRpPrinter p;
