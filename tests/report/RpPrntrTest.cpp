@@ -339,6 +339,21 @@ TEST_F(RpPrntrTest, LinksGoToTheShellOrTheirHandler) {
   EXPECT_EQ(claimed, (std::vector<AnsiString>{"4", "5"}));
 }
 
+// Without a handler of the program's own, a link leaves through the
+// desktop's "open"; an internal one nobody claims goes nowhere.
+TEST_F(RpPrntrTest, ALinkLeavesThroughTheDesktopsOpen) {
+  THeadlessBackend& backend = InstallHeadlessBackend();
+  backend.ShellRequests.clear();
+  TRpPrinter p;
+  p.ProcessHyperlink("Ext:https://example.org/page");
+  p.ProcessHyperlink("INT:nobody");
+  p.ProcessHyperlink("mailto:epitropi@example.gr");
+  ASSERT_EQ(backend.ShellRequests.size(), 2u);
+  EXPECT_EQ(backend.ShellRequests[0].Verb, "open");
+  EXPECT_EQ(backend.ShellRequests[0].File, "https://example.org/page");
+  EXPECT_EQ(backend.ShellRequests[1].File, "mailto:epitropi@example.gr");
+}
+
 TEST_F(RpPrntrTest, ProgressWindowShowsEveryFifthPercentAndCancels) {
   TRpPrinter p;
   TRpProgressForm form(nullptr);
