@@ -25,8 +25,7 @@ void TRpPreviewImage::DrawPage(TMetafile* metafile, TCanvas& canvas, const TRect
   canvas.Brush->Style = bsSolid;
   canvas.Brush->Color = clWhite;
   canvas.FillRect(TRect{l + 1, t + 1, l + w - 3, t + h - 3});
-  if (metafile != nullptr && !metafile->Empty())
-    canvas.StretchDraw(TRect{l, t, l + w - 3, t + h - 3}, metafile);
+  if (metafile != nullptr && !metafile->Empty()) canvas.StretchDraw(rect, metafile);
   canvas.Pen->Color = clBlack;
   canvas.Pen->Width = 1;
   canvas.Pen->Style = psSolid;

@@ -44,6 +44,55 @@ TEST(RpPrevSearch, FindsGreekAndLatinWithAndWithoutMatchCase) {
   EXPECT_FALSE(FindTextInPageBytes("X", "", false));
 }
 
+// ---- the page picture -------------------------------------------------------------
+
+// The page fills the whole rectangle; its white ground, border and shadow
+// are drawn around it; nothing is drawn without a page or a frame.
+TEST(RpPrevPicture, ThePageFillsItsRectangleInsideItsBorderAndShadow) {
+  TMetafile page;
+  page.SetWidth(400);
+  page.SetHeight(560);
+  {
+    TMetafileCanvas c(&page);
+    c.Brush->Style = bsSolid;
+    c.Brush->Color = clRed;
+    c.FillRect(TRect{200, 280, 400, 560});  // the lower right quarter
+  }
+  const TRect r{10, 20, 410, 580};  // the page's own size: no scaling
+  const TColor ground = RGB(0x12, 0x34, 0x56);
+  auto drawn = [&](TMetafile* metafile, bool frame) {
+    auto image = std::make_unique<TImageCanvas>(440, 620);
+    image->Brush->Style = bsSolid;
+    image->Brush->Color = ground;
+    image->FillRect(TRect{0, 0, 440, 620});
+    TRpPreviewImage::DrawPage(metafile, *image, r, frame);
+    return image;
+  };
+  const auto pic = drawn(&page, false);
+  const struct {
+    int x, y;
+    TColor color;
+  } points[] = {
+      {10, 300, clBlack},                        // the border's left line
+      {300, 20, clBlack},                        // its top line
+      {407, 300, clBlack},                       // its right line, 3 in from the edge
+      {300, 577, clBlack},                       // its bottom line
+      {408, 300, clBlack}, {409, 22, clBlack},   // the shadow on the right
+      {300, 578, clBlack}, {12, 579, clBlack},   // and below
+      {409, 21, ground},   {11, 579, ground},    // the shadow's corners stay open
+      {11, 21, clWhite},   {209, 299, clWhite},  // the white page
+      {210, 300, clRed},   {406, 576, clRed},    // the quarter, where the page puts it
+  };
+  for (const auto& p : points) EXPECT_EQ(pic->Pixel(p.x, p.y), ColorToRGB(p.color)) << p.x << "," << p.y;
+  // A frame alone draws the white page with its border; nothing at all
+  // without either.
+  const auto empty = drawn(nullptr, true);
+  EXPECT_EQ(empty->Pixel(300, 300), ColorToRGB(clWhite));
+  EXPECT_EQ(empty->Pixel(10, 300), ColorToRGB(clBlack));
+  const auto none = drawn(nullptr, false);
+  for (const auto& p : points) EXPECT_EQ(none->Pixel(p.x, p.y), ColorToRGB(ground)) << p.x << "," << p.y;
+}
+
 // ---- the control ------------------------------------------------------------------
 
 class RpPrevTest : public ControlsTest {
