@@ -15,8 +15,12 @@ void TRpPreviewImage::SetPageNumber(int n) {
   page_.reset();
   pageNumber_ = n;
   if (RpPrinter != nullptr) page_ = RpPrinter->GetPage(n);
-  // The page shows now, not after whatever the caller does next.
-  Repaint();
+  // The page shows now, not after whatever the caller does next; a window
+  // on its way out paints nothing more.
+  Invalidate();
+  for (const TControl* c = this; c != nullptr; c = c->Parent())
+    if (c->ComponentState().Contains(csDestroying)) return;
+  Update();
 }
 
 void TRpPreviewImage::DrawPage(TMetafile* metafile, TCanvas& canvas, const TRect& rect, bool frame) {
