@@ -8,6 +8,7 @@
 #include "platform/ui/StdCtrls.h"
 #include "report/RpCtrls.h"
 #include "report/RpPrintDlg.h"
+#include "tests/TestOutput.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
 #include "tests/report/ChooseLine.h"
@@ -330,6 +331,39 @@ TEST_F(RpPrintDlgDialogTest, TheHelpMessageShowsTheHelpContext) {
   EXPECT_EQ(shown, (std::vector<std::intptr_t>{4711, 4711}));
 }
 
+// A pixel of text rather than of the button's face.
+bool DarkPixel(TColor rgb) {
+  const auto c = static_cast<std::uint32_t>(rgb);
+  return (c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF) < 3 * 100;
+}
+
+// The Help button stands in the bottom row between the print-to-file box
+// and OK, covering neither, and reads "Βοήθεια".
+TEST_F(RpPrintDlgDialogTest, TheHelpButtonHasARoomOfItsOwn) {
+  TRpPrintDialog dialog(nullptr);
+  dialog.Options = TPrintDialogOptions{poHelp, poPrintToFile};
+  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
+    const TButton& help = Found<TButton>(f, "HelpButton");
+    EXPECT_EQ(help.Caption(), "&Βοήθεια"_a);
+    const TRect box = Found<TCheckBox>(f, "PrintToFile").BoundsRect();
+    const TRect ok = Found<TButton>(f, "OkButton").BoundsRect();
+    const TRect at = help.BoundsRect();
+    EXPECT_GE(at.Left, box.Right);
+    EXPECT_LE(at.Right, ok.Left);
+    EXPECT_EQ(at.Top, ok.Top);
+    const TImageCanvas* image = backend->Render(f);
+    image->SaveToPng(TestOutput("print-dialog-help.png"));
+    // The caption's ink lies inside the button.
+    int ink = 0;
+    const TPoint origin = f.ScreenToClient(help.ClientToScreen(Point(0, 0)));
+    for (int y = 3; y < at.Height() - 3; ++y)
+      for (int x = 3; x < at.Width() - 3; ++x) ink += DarkPixel(image->Pixel(origin.X + x, origin.Y + y));
+    EXPECT_GT(ink, 20);
+    backend->Click(Found<TButton>(f, "CancelButton"), 3, 3);
+  });
+  EXPECT_FALSE(dialog.Execute());
+}
+
 // OnShow fires before the dialog takes input and OnClose after it ends,
 // confirmed or cancelled.
 TEST_F(RpPrintDlgDialogTest, OnShowAndOnCloseBracketTheDialog) {
@@ -379,6 +413,24 @@ TEST_F(RpPrintDlgDialogTest, TheOtherWindowsWaitAndTheActiveOneComesBack) {
   }
   backend->Click(*button, 5, 5);
   EXPECT_EQ(pressed, 1);
+  // A window the program had closed to input before stays closed after.
+  int disabledPressed = 0;
+  std::unique_ptr<TForm> closed(NewForm<TForm>(nullptr));
+  closed->SetBounds(600, 300, 200, 100);
+  auto* closedButton = new TButton(closed.get());
+  closedButton->SetBounds(10, 10, 80, 24);
+  closedButton->SetParent(closed.get());
+  closedButton->OnClick = [&](TObject*) { ++disabledPressed; };
+  closed->Show();
+  closed->SetEnabled(false);
+  ShowForm();
+  backend->ExpectModal("Εκτύπωση"_a, mrCancel);
+  EXPECT_FALSE(TRpPrintDialog(nullptr).Execute());
+  EXPECT_FALSE(closed->Enabled());
+  backend->Click(*closedButton, 5, 5);
+  EXPECT_EQ(disabledPressed, 0);
+  EXPECT_TRUE(Form->Active());
+  closed.reset();
   // A dialog that fails still gives the active window back.
   other->Show();
   ASSERT_TRUE(other->Active());
