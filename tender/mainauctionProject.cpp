@@ -251,11 +251,14 @@ void TFrmAXP::ClearProject() {
   // cells that change in view need it (headings and numbering mostly stay).
   for (int row = 1; row < StGrid->RowCount(); ++row) {
     // Most rows never held an offer: only the cells written are cleared.
+    // The offers grid merges no cells and shows its texts as stored: the
+    // stored text tells what is there.
     const int written = std::min(StGrid->ColCount(), StGrid->StoreColCount(row));
-    for (int col = 1; col < written; ++col) StGrid->SetCellText(col, row, "");
+    for (int col = 1; col < written; ++col)
+      if (!StGrid->GetCellDirect(col, row).empty()) StGrid->SetCellText(col, row, "");
     // A numbering a project changed is put back; the rest already reads so.
     const AnsiString entry = PlainEntryNoText(row);
-    if (StGrid->GetCellText(ColEntryNo, row) != entry) StGrid->SetCellText(ColEntryNo, row, entry);
+    if (StGrid->GetCellDirect(ColEntryNo, row) != entry) StGrid->SetCellText(ColEntryNo, row, entry);
   }
   ResetGridHeadings();
   StGrid->SetRow(1);

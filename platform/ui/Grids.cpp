@@ -218,6 +218,10 @@ TRect TCustomGrid::BoxRect(int ALeft, int ATop, int ARight, int ABottom) const {
   // Rows scrolled off above the view show nothing, and the rows are measured
   // before the columns: a cell written to a long sheet is mostly out of view.
   if (ATop >= fixedRows_ && ABottom < topLeft_.Y) return {};
+  // Nor do rows that start below the client area, wherever the scroll bars
+  // and border put the area inside it.
+  if (ATop >= topLeft_.Y && FixedHeight() + rows_.Start(ATop) - rows_.Start(topLeft_.Y) >= ClientHeight())
+    return {};
   const TRect area = GridArea();
   // Parts scrolled under the fixed cells or out of view are cut off.
   auto span = [](long long from, long long to, long long lowLimit, long long highLimit, int& a, int& b) {
