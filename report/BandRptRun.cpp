@@ -700,14 +700,6 @@ void ApplyDialogChoices(const TBandRepPrinterSettings& chosen, TRpPrinter& p) {
   // The paper chosen in the dialog is the job's.
   p.SetUseCustomPaperCode(chosen.CustomPaperCode > 0);
   p.SetDuplex(chosen.Duplex);
-  // Quality and colour are no settings of a run: they go to the device
-  // the pages print on, where the printer honours them.
-  if (TPrinter* device = p.Printer(); device != nullptr && device->PrinterIndex() >= 0) {
-    TDeviceMode& mode = device->DeviceMode();
-    if ((mode.dmFields & DM_PRINTQUALITY) && chosen.PrintQuality > 0)
-      mode.dmPrintQuality = chosen.PrintQuality;
-    if ((mode.dmFields & DM_COLOR) && chosen.ColorOption > 0) mode.dmColor = chosen.ColorOption;
-  }
 }
 
 void TCustomBandRep::TakeDialogSettings() {
