@@ -640,13 +640,13 @@ void TCustomBandRep::PrinterSetupDialog() {
     if (std::find(papers.begin(), papers.end(), code) != papers.end())
       device->DeviceMode().dmPaperSize = code;
   }
-  dialog.Copies = PrinterSettings.Copies;
+  dialog.SetCopies(PrinterSettings.Copies);
   if (!dialog.Execute()) {
     Tag = 1;
     return;
   }
   const TPrinterOrientation orientation = dialog.Orientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
-  PrinterSettings.Copies = dialog.Copies;
+  PrinterSettings.Copies = dialog.Copies();
   PrinterSettings.PrinterIndex = device->PrinterIndex();
   page_.SetOrientation(orientation);
   const bool range = dialog.PrintRange == prPageNums;
@@ -666,7 +666,7 @@ void TakeDialogChoices(const TRpPrintDialog& dialog, TBandRepPrinterSettings& ch
   chosen.PrintQuality = dialog.PrintQuality;
   chosen.Collate = dialog.Collate ? 1 : 0;
   chosen.ColorOption = dialog.ColorOption;
-  chosen.Copies = dialog.Copies;
+  chosen.Copies = dialog.Copies();
   chosen.Orientation = dialog.Orientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
   chosen.FirstPage = dialog.FromPage;
   chosen.LastPage = dialog.ToPage;

@@ -123,8 +123,6 @@ class TRpPreview : public TScrollBox {
   void SetOutlineTree(TTreeView* tree);
   TTreeView* OutlineTree() const;
   std::function<void(TObject* sender, void* node)> OnOutlineChange;
-  // The zoom a run asks for when its first page arrives.
-  TRpZoomState InitialZoom = rpZoomOther;
 
   TRpPageAvailableEvent OnPageAvailable;
   TRpProgressUpdateEvent OnProgressUpdate;

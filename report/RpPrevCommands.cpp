@@ -137,7 +137,7 @@ bool TRpStandardPreview::RunPrintSetup() {
   dialog.ToPage = printer_->PageCount();
   // The dialog starts from the pages' own sheet and copies.
   ::Printer()->SetOrientation(Landscape ? poLandscape : poPortrait);
-  dialog.Copies = printer_->Settings()->Copies();
+  dialog.SetCopies(printer_->Settings()->Copies());
   if (!dialog.Execute()) {
     Tag = 1;
     return false;

@@ -65,11 +65,11 @@ std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) con
 void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
   // A text laid out from very many places keeps no more than a bound.
   constexpr size_t kMaxKept = 1 << 16;
-  if (of_ && dpi_ == dotsPerInch && widths_.size() + ends_.size() + laid_.size() < kMaxKept &&
-      of_->Identical(content))
+  if (of_ == content.Revision() && dpi_ == dotsPerInch &&
+      widths_.size() + ends_.size() + laid_.size() < kMaxKept)
     return;
   Clear();
-  of_ = std::make_unique<TRichContent>(content);
+  of_ = content.Revision();
   dpi_ = dotsPerInch;
 }
 
@@ -78,7 +78,7 @@ void TRichMeasures::Clear() {
   ends_.clear();
   laid_.clear();
   metrics_.clear();
-  of_.reset();
+  of_ = 0;
   dpi_ = 0;
 }
 
@@ -146,9 +146,23 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
     const TRichParaFormat& pf = content_.Para(para);
     const int next = para + 1 < content_.ParagraphCount() ? content_.ParagraphStart(para + 1) : n;
     const std::vector<TSegment> segs = Segments(pos, pend);
-    // Per-character right edges of the rest of the paragraph, measured
-    // only when a line has to be broken.
+    // Per-character advances of the rest of the paragraph, measured a
+    // segment at a time and only as far as a line has to be broken: a page
+    // that starts in a long paragraph needs its first lines, not the rest.
     std::vector<int> advances;
+    size_t measuredSegs = 0;
+    const auto measureThrough = [&](int last) {
+      if (advances.empty()) advances.assign(static_cast<size_t>(pend - pos), 0);
+      for (; measuredSegs < segs.size() && segs[measuredSegs].Start <= last; ++measuredSegs) {
+        const TSegment& s = segs[measuredSegs];
+        if (IsSeparate(t[static_cast<size_t>(s.Start)])) continue;
+        const std::vector<int>& ends = m.Ends(s.Format, s.Start, s.End);
+        for (int i = s.Start; i < s.End; ++i)
+          advances[static_cast<size_t>(i - pos)] =
+              ends[static_cast<size_t>(i - s.Start)] -
+              (i > s.Start ? ends[static_cast<size_t>(i - s.Start - 1)] : 0);
+      }
+    };
     bool first = pos == content_.ParagraphStart(para);
     int at = pos;
     do {
@@ -181,20 +195,10 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
       }
       int end = lend;
       if (wrap && width > 0 && x > avail) {
-        if (advances.empty()) {
-          advances.assign(static_cast<size_t>(pend - pos), 0);
-          for (const TSegment& s : segs) {
-            if (IsSeparate(t[static_cast<size_t>(s.Start)])) continue;
-            const std::vector<int>& ends = m.Ends(s.Format, s.Start, s.End);
-            for (int i = s.Start; i < s.End; ++i)
-              advances[static_cast<size_t>(i - pos)] =
-                  ends[static_cast<size_t>(i - s.Start)] -
-                  (i > s.Start ? ends[static_cast<size_t>(i - s.Start - 1)] : 0);
-          }
-        }
         x = 0;
         int fit = at;
         while (fit < lend) {
+          measureThrough(fit);
           const int nx = t[static_cast<size_t>(fit)] == '\t' ? TabStop(pf, indent + x) - indent
                                                              : x + advances[static_cast<size_t>(fit - pos)];
           if (nx > avail && t[static_cast<size_t>(fit)] != ' ') break;
@@ -208,6 +212,7 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
         if (cut == at) cut = std::max(fit, at + 1);
         while (cut < lend && t[static_cast<size_t>(cut)] == ' ') ++cut;
         end = cut;
+        measureThrough(end - 1);
         x = 0;
         for (int i = at; i < end; ++i)
           x = t[static_cast<size_t>(i)] == '\t' ? TabStop(pf, indent + x) - indent
@@ -277,13 +282,13 @@ std::vector<TRichLine> TRichLayout::LayPage(int from, int width, int height) con
     laid.Whole = last.Para + 1 >= content_.ParagraphCount() && last.Next >= content_.Length();
   }
   // A page takes at least one line; the next line that does not fit ends
-  // it, as Lay does.
-  std::vector<TRichLine> lines;
-  for (const TRichLine& line : laid.Lines) {
-    if (!lines.empty() && line.Top + line.Height > height) break;
-    lines.push_back(line);
-  }
-  return lines;
+  // it, as Lay does. The lines' feet only go down, so the first one below
+  // the page is found by halving: a band growing 5 mm at a time asks for
+  // the same long page again at every step.
+  const auto below =
+      std::partition_point(laid.Lines.begin() + 1, laid.Lines.end(),
+                           [height](const TRichLine& line) { return line.Top + line.Height <= height; });
+  return std::vector<TRichLine>(laid.Lines.begin(), below);
 }
 
 int TRichLayout::Measure(const TRichLine& line) const {
@@ -360,7 +365,8 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
                      AnsiString(1, static_cast<char>(kBulletByte)));
     }
     if (line.End <= line.Start) continue;
-    const std::vector<int> ends = EndsOf ? EndsOf(line) : CharEnds(line);
+    std::vector<int> measured;
+    const std::vector<int>& ends = EndsOf ? EndsOf(line) : (measured = CharEnds(line));
     auto xAt = [&](int i) {
       return i <= line.Start ? 0 : Scale(ends[static_cast<size_t>(i - line.Start - 1)], devX, dpi_);
     };

@@ -6,11 +6,13 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageLoop.h"
+#include "report/RpCtrls.h"
 #include "report/RpPrev.h"
 #include "report/RpPrntr.h"
 #include "report/RpProgress.h"
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/rtl/TempFolder.h"
+#include "tests/report/RpTestSupport.h"
 
 namespace {
 
@@ -193,6 +195,59 @@ TEST_F(RpPrntrTest, APrinterRunPlacesItsTextOnTheSheetEitherWayRound) {
   }
 }
 
+// A report printed on its side lands on the sheet where it lands on a
+// printer with no unprintable margins, whatever margins the device keeps.
+TEST_F(RpPrntrTest, AReportOnItsSideLandsAsOnAPrinterWithoutMargins) {
+  ASSERT_TRUE(Have("pdftotext")) << "pdftotext is needed";
+  TForm form(nullptr);
+  for (TPrinterOrientation orientation : {poPortrait, poLandscape}) {
+    SCOPED_TRACE(orientation);
+    std::vector<std::pair<double, double>> places;
+    for (int offset : {0, 1}) {
+      const std::string out = folder.path() + "/side" + std::to_string(orientation) + std::to_string(offset);
+      ForceDirectories(out);
+      TPrinterProfile pdf = printers::PdfPrinterProfile();
+      pdf.OutputFolder = out;
+      pdf.OffsetX = offset * 100;
+      pdf.OffsetY = offset * 50;
+      printers::UseProfiles({pdf}, 0);
+      Printer()->Refresh();
+      TBandRep* rep = NewA4Report(&form);
+      rep->SetParent(&form);
+      rep->Page()->SetOrientation(orientation);
+      rep->Bands()->SetHasDetail(true);
+      TRpCustomBand* band = rep->Bands()->Band(TBandRepBands::iDetail);
+      band->Size()->Units = TRpUnit::Native;
+      band->Size()->SetValue(TRpBandSize::iHeight, 500);
+      auto* label = new TRpLabel(&form);
+      label->SetParent(band);
+      label->Size()->Units = TRpUnit::Native;
+      label->Size()->SetValue(TRpPrintableSize::iLeft, 300);
+      label->Size()->SetValue(TRpPrintableSize::iTop, 100);
+      label->Size()->SetValue(TRpPrintableSize::iWidth, 1000);
+      label->Size()->SetValue(TRpPrintableSize::iHeight, 60);
+      label->SetCaption("Θέση"_a);
+      bool fed = false;
+      rep->OnNeedData() = [&](TObject*, bool& more) {
+        more = !fed;
+        fed = true;
+      };
+      rep->Print();
+      const std::vector<std::string> pdfs = PdfsIn(out);
+      ASSERT_EQ(pdfs.size(), 1u);
+      const std::string html = RunCommand("pdftotext -bbox -enc UTF-8 '" + pdfs[0] + "' - 2>/dev/null");
+      std::smatch m;
+      ASSERT_TRUE(std::regex_search(html, m, std::regex("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Θέση")))
+          << html;
+      places.push_back({std::stod(m[1]), std::stod(m[2])});
+      delete rep;
+    }
+    // Within a printer dot (0.12 pt at 600 per inch) of each other.
+    EXPECT_NEAR(places[0].first, places[1].first, 0.25);
+    EXPECT_NEAR(places[0].second, places[1].second, 0.25);
+  }
+}
+
 TEST_F(RpPrntrTest, SavedRunLoadsBackWithItsPaper) {
   TRpPrinter p;
   p.Settings()->SetPaperSize(TRpPaperSize::A4);
@@ -337,6 +392,21 @@ TEST_F(RpPrntrTest, LinksGoToTheShellOrTheirHandler) {
   RpShellOpen = saved;
   EXPECT_EQ(opened, (std::vector<AnsiString>{"https://example.org", "mailto:a@b"}));
   EXPECT_EQ(claimed, (std::vector<AnsiString>{"4", "5"}));
+}
+
+// Without a handler of the program's own, a link leaves through the
+// desktop's "open"; an internal one nobody claims goes nowhere.
+TEST_F(RpPrntrTest, ALinkLeavesThroughTheDesktopsOpen) {
+  THeadlessBackend& backend = InstallHeadlessBackend();
+  backend.ShellRequests.clear();
+  TRpPrinter p;
+  p.ProcessHyperlink("Ext:https://example.org/page");
+  p.ProcessHyperlink("INT:nobody");
+  p.ProcessHyperlink("mailto:epitropi@example.gr");
+  ASSERT_EQ(backend.ShellRequests.size(), 2u);
+  EXPECT_EQ(backend.ShellRequests[0].Verb, "open");
+  EXPECT_EQ(backend.ShellRequests[0].File, "https://example.org/page");
+  EXPECT_EQ(backend.ShellRequests[1].File, "mailto:epitropi@example.gr");
 }
 
 TEST_F(RpPrntrTest, ProgressWindowShowsEveryFifthPercentAndCancels) {
@@ -616,6 +686,40 @@ TEST_F(RpPrntrTest, APreviewGoesToItsHandlerOrToTheRegisteredKindOfWindow) {
   EXPECT_EQ(shown, std::vector<TRpPrinter*>{&p});
   EXPECT_EQ(handled, std::vector<TRpPrinter*>{&p});
   EXPECT_EQ(alive, 0);
+}
+
+// A preview bound to a run hears of each page as the run hands it over and
+// of the progress, shows its page once that page is closed, and lets go
+// of the printer when the printer goes.
+TEST_F(RpPrntrTest, APreviewFollowsTheRunPageByPage) {
+  TForm form(nullptr);
+  auto* preview = new TRpPreview(&form);
+  preview->SetParent(&form);
+  std::vector<int> available, progress;
+  preview->OnPageAvailable = [&](TObject*, int pages) { available.push_back(pages); };
+  preview->OnProgressUpdate = [&](TObject*, int percent) { progress.push_back(percent); };
+  std::vector<bool> shown;
+  {
+    TRpPrinter p;
+    preview->SetRpPrinter(&p);
+    EXPECT_EQ(p.Client, preview->Handle());
+    p.BeginDoc();
+    for (int n = 1; n <= 3; ++n) {
+      p.NewPage();
+      p.Canvas()->TextOut(p.DeviceX(300), p.DeviceY(400), "Σελίδα "_a + IntToStr(n));
+      p.SetProgress(n * 30);
+      Application->ProcessMessages();
+      shown.push_back(preview->Image()->PageMetafile() != nullptr);
+    }
+    p.EndDoc();
+    Application->ProcessMessages();
+    shown.push_back(preview->Image()->PageMetafile() != nullptr);
+  }
+  EXPECT_EQ(available, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(progress, (std::vector<int>{30, 60, 90}));
+  // The first page shows once the second has begun, which closed it.
+  EXPECT_EQ(shown, (std::vector<bool>{false, true, true, true}));
+  EXPECT_EQ(preview->RpPrinter(), nullptr);
 }
 
 // The printer's own drawing surface is the page of the job being printed.
