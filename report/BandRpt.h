@@ -668,6 +668,13 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   bool layingOut_ = false;
 };
 
+class TRpPrintDialog;
+// The choices of a confirmed print dialog as job settings, the printer
+// being the one chosen now.
+void TakeDialogChoices(const TRpPrintDialog& dialog, TBandRepPrinterSettings& chosen);
+// Gives Printer those choices, the printer first.
+void ApplyDialogChoices(const TBandRepPrinterSettings& chosen, TRpPrinter& printer);
+
 class TBandRep : public TCustomBandRep {
  public:
   explicit TBandRep(TComponent* owner) : TCustomBandRep(owner) {}

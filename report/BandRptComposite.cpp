@@ -116,7 +116,7 @@ void TRpCompositeReport::Print() {
 void TRpCompositeReport::ExportToFilter(TRpExportFilter* filter) {
   if (printing_ || filter == nullptr) return;
   std::unique_ptr<TRpPrinter> saved = std::move(jobPrinter_);
-  jobPrinter_ = std::make_unique<TRpPrinter>();
+  jobPrinter_ = std::make_unique<TRpPrinter>(PrinterSettings);
   jobPrinter_->Destination = rpdPrinter;
   Reports.clear();
   ParentToOwner(winControl_, Owner());

@@ -646,19 +646,24 @@ void TCustomBandRep::PrinterSetupDialog() {
     if (std::find(papers.begin(), papers.end(), code) != papers.end())
       device->DeviceMode().dmPaperSize = code;
   }
-  dialog.Copies = PrinterSettings.Copies;
+  dialog.SetCopies(PrinterSettings.Copies);
   if (!dialog.Execute()) {
     Tag = 1;
     return;
   }
   const TPrinterOrientation orientation = dialog.Orientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
-  PrinterSettings.Copies = dialog.Copies;
+  PrinterSettings.Copies = dialog.Copies();
   PrinterSettings.PrinterIndex = device->PrinterIndex();
   page_.SetOrientation(orientation);
   const bool range = dialog.PrintRange == prPageNums;
   PrinterSettings.FirstPage = range ? dialog.FromPage : 0;
   PrinterSettings.LastPage = range ? dialog.ToPage : 0;
-  TBandRepPrinterSettings& chosen = DialogSettings;
+  TakeDialogChoices(dialog, DialogSettings);
+  if (printer_ != nullptr) ApplyDialogSettings(*printer_);
+  Tag = 0;
+}
+
+void TakeDialogChoices(const TRpPrintDialog& dialog, TBandRepPrinterSettings& chosen) {
   chosen.CustomBinCode = dialog.OutputBin;
   const int code = dialog.OutputBin > 255 ? dialog.OutputBin - 256 : dialog.OutputBin;
   for (int i = kRpBinCount - 1; i >= 0; --i)
@@ -667,19 +672,18 @@ void TCustomBandRep::PrinterSetupDialog() {
   chosen.PrintQuality = dialog.PrintQuality;
   chosen.Collate = dialog.Collate ? 1 : 0;
   chosen.ColorOption = dialog.ColorOption;
-  chosen.Copies = dialog.Copies;
-  chosen.Orientation = orientation;
+  chosen.Copies = dialog.Copies();
+  chosen.Orientation = dialog.Orientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
   chosen.FirstPage = dialog.FromPage;
   chosen.LastPage = dialog.ToPage;
   chosen.CustomPaperCode = dialog.PaperSize;
-  chosen.PrinterIndex = device->PrinterIndex();
+  chosen.PrinterIndex = ::Printer()->PrinterIndex();
   chosen.Duplex = dialog.Duplex;
-  if (printer_ != nullptr) ApplyDialogSettings(*printer_);
-  Tag = 0;
 }
 
-void TCustomBandRep::ApplyDialogSettings(TRpPrinter& p) const {
-  const TBandRepPrinterSettings& chosen = DialogSettings;
+void TCustomBandRep::ApplyDialogSettings(TRpPrinter& p) const { ApplyDialogChoices(DialogSettings, p); }
+
+void ApplyDialogChoices(const TBandRepPrinterSettings& chosen, TRpPrinter& p) {
   // Another printer starts from its own defaults: it is chosen before
   // anything else, or it would take back the copies and the rest.
   p.SetPrinterIndex(chosen.PrinterIndex);
@@ -702,14 +706,6 @@ void TCustomBandRep::ApplyDialogSettings(TRpPrinter& p) const {
   // The paper chosen in the dialog is the job's.
   p.SetUseCustomPaperCode(chosen.CustomPaperCode > 0);
   p.SetDuplex(chosen.Duplex);
-  // Quality and colour are no settings of a run: they go to the device
-  // the pages print on, where the printer honours them.
-  if (TPrinter* device = p.Printer(); device != nullptr && device->PrinterIndex() >= 0) {
-    TDeviceMode& mode = device->DeviceMode();
-    if ((mode.dmFields & DM_PRINTQUALITY) && chosen.PrintQuality > 0)
-      mode.dmPrintQuality = chosen.PrintQuality;
-    if ((mode.dmFields & DM_COLOR) && chosen.ColorOption > 0) mode.dmColor = chosen.ColorOption;
-  }
 }
 
 void TCustomBandRep::TakeDialogSettings() {

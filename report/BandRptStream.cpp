@@ -597,7 +597,12 @@ void TCustomBandRep::WriteForm(TStream& stream) {
   w.WriteBoolean("Page.Ruler", page_.Ruler());
   w.WriteInteger("Units", static_cast<int>(Units()));
   w.WriteInteger("Zoom", Zoom());
-  for (const StoredNumber& n : StoredNumbers(*this)) w.WriteInteger(n.Name, n.Get());
+  for (const StoredNumber& n : StoredNumbers(*this)) {
+    // The usual quality goes unwritten: a form read back takes it anyway.
+    if (std::string_view(n.Name) == "PrinterSettings.PrintQuality" && !PrinterSettings.PrintQualityStored())
+      continue;
+    w.WriteInteger(n.Name, n.Get());
+  }
   std::vector<AnsiString> names, expressions;
   for (int i = 0; i < functions_.Count(); ++i) {
     names.push_back(functions_[i]);

@@ -203,6 +203,10 @@ class TRpStandardPreview : public TForm {
   TRpPrinter* RpPrinter() const { return printer_; }
   // The report whose pages show; nil for a loaded file without one.
   TCustomBandRep* Report() const { return report_; }
+  // The file the pages show: the report's title until a page file is
+  // loaded. Each window keeps its own, so that another window's title or
+  // file never shows in its status line or as the name it saves under.
+  AnsiString FileName;
   bool ShowThumbs = true, ShowSearch = true;
   bool Landscape = false;
   int LastProgress() const { return lastProgress_; }
@@ -271,6 +275,9 @@ class TRpStandardPreview : public TForm {
   unsigned thumbsGeneration_ = 0;
   TRect thumbsPlace_{};
   bool selecting_ = false;
+  // The report's set-up was confirmed in this window: running the report
+  // again takes its choices.
+  bool setUpConfirmed_ = false;
   bool searching_ = false;
   // A search asked for while one runs: its text and match-case choice.
   std::optional<std::pair<AnsiString, bool>> pendingSearch_;
@@ -278,12 +285,6 @@ class TRpStandardPreview : public TForm {
   bool closeAfterSearch_ = false;
   std::unique_ptr<TImageList> glyphs_;
 };
-
-// The system-wide state of the preview windows: the current file name,
-// whether printing prints the preview's pages (RpPreviewPrintsPages), and
-// the report whose events the window raises.
-extern AnsiString RpPreviewFileName;
-extern TCustomBandRep* RpPreviewReport;
 
 // The toolbar's pictures, 16 x 16 each, left to right in button order.
 void RpDrawPreviewGlyphs(TBitmap& strip);

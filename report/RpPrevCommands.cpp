@@ -127,6 +127,7 @@ bool TRpStandardPreview::RunPrintSetup() {
     if (report_->RpPrinter() != printer_) report_->ApplyDialogSettings(*printer_);
     // Printing runs the report again: it prints with the same choices.
     if (!RpPreviewPrintsPages) report_->TakeDialogSettings();
+    setUpConfirmed_ = true;
     return true;
   }
   TRpPrintDialog dialog(nullptr);
@@ -134,13 +135,18 @@ bool TRpStandardPreview::RunPrintSetup() {
   dialog.MaxPage = printer_->PageCount();
   dialog.FromPage = 1;
   dialog.ToPage = printer_->PageCount();
+  // The dialog starts from the pages' own sheet and copies.
+  ::Printer()->SetOrientation(Landscape ? poLandscape : poPortrait);
+  dialog.SetCopies(printer_->Settings()->Copies());
   if (!dialog.Execute()) {
     Tag = 1;
     return false;
   }
   Tag = 0;
-  printer_->SetPrinterIndex(::Printer()->PrinterIndex());
-  printer_->SetCopies(dialog.Copies);
+  // Pages of no report take every choice as a report's printer does.
+  TBandRepPrinterSettings chosen;
+  TakeDialogChoices(dialog, chosen);
+  ApplyDialogChoices(chosen, *printer_);
   const bool range = dialog.PrintRange == prPageNums;
   printer_->FirstPage = range ? dialog.FromPage : 0;
   printer_->LastPage = range ? dialog.ToPage : 0;
@@ -157,6 +163,9 @@ void TRpStandardPreview::PrintNow() {
   RpPreviewPrintsPages = chkMetafile->Checked();
   if (RaiseEvent(3, "Print")) return;
   if (!RpPreviewPrintsPages && report_ != nullptr && !printer_->LoadedFromFile()) {
+    // The switch may have gone off after the set-up, or with it: the run
+    // prints with what was chosen there, sides and tray as well as copies.
+    if (setUpConfirmed_) report_->TakeDialogSettings();
     report_->Print();
   } else {
     printer_->SetPrintMetaFile(true);
@@ -200,7 +209,7 @@ void TRpStandardPreview::DoSave() {
     dialog.Filter = "*.PDF|*PDF|" + filters;
     dialog.DefaultExt = "PDF";
   }
-  dialog.FileName = RpPreviewFileName;
+  dialog.FileName = FileName;
   // A report is a document of the user's: it goes where documents go,
   // not into the program's folder.
   dialog.InitialDir = printers::DocumentsFolder();
@@ -237,7 +246,7 @@ void TRpStandardPreview::DoSave() {
 }
 
 void TRpStandardPreview::PagesLoaded(const AnsiString& fileName) {
-  RpPreviewFileName = fileName;
+  FileName = fileName;
   RpPreview->SetRpPrinter(printer_);
   GoToPage(1);
   TPrinterSettings& settings = *printer_->Settings();

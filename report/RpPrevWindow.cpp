@@ -7,9 +7,6 @@
 #include "report/BandRpt.h"
 #include "report/RpPrev.h"
 
-AnsiString RpPreviewFileName;
-TCustomBandRep* RpPreviewReport = nullptr;
-
 namespace {
 
 enum Glyph {
@@ -182,7 +179,6 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
 
   // ---- the settings of the report whose pages show
   report_ = printer != nullptr ? dynamic_cast<TCustomBandRep*>(printer->Master()) : nullptr;
-  RpPreviewReport = report_;
   if (report_ != nullptr) {
     FormStyle = report_->PrevFormStyle;
     SetBounds(Left(), Top(), report_->PreviewWidth() < 700 ? 900 : report_->PreviewWidth(),
@@ -191,7 +187,7 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
     ShowSearch = report_->PrevShowSearch;
     initialZoom_ = report_->Zoom();
     zoomState_ = report_->PrevInitialZoom;
-    RpPreviewFileName = report_->ReportTitle;
+    FileName = report_->ReportTitle;
     printer->Title = report_->ReportTitle;
     Landscape = report_->Page()->Orientation() == poLandscape;
     WindowState = report_->PreviewInitialState;
@@ -202,6 +198,9 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
     ShowThumbs = ShowSearch = true;
     initialZoom_ = 100;
     zoomState_ = rpZoomToFit;
+    if (printer != nullptr) FileName = printer->Title;
+    // Pages of no report keep the sheet they were made on.
+    Landscape = printer != nullptr && printer->Settings()->Orientation() == poLandscape;
   }
   if (printer != nullptr && !printer->Title.empty())
     SetCaption("Προεπισκόπιση εκτύπωσης : "_a + printer->Title);
@@ -261,7 +260,9 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
       ShowThumbs = true;
       ShowTabs();
     } else {
+      // The page takes the whole room, the splitter's too.
       Tabs->SetVisible(false);
+      Splitter2->SetVisible(false);
     }
     RpPreview->ZoomAgain();
   };
@@ -306,7 +307,6 @@ TRpStandardPreview::~TRpStandardPreview() {
   RpPreview->OnPrinterGone = nullptr;
   RpPreview->OnOutlineChange = nullptr;
   RpPreview->SetRpPrinter(nullptr);
-  if (RpPreviewReport == report_) RpPreviewReport = nullptr;
 }
 
 bool TRpStandardPreview::Busy() const { return printer_ != nullptr && printer_->Status() == rpsBusy; }
@@ -333,7 +333,7 @@ void TRpStandardPreview::UpdateStatus() {
   const int count = printer_ != nullptr ? printer_->PageCount() : 0;
   StatusBar->SetPanelText(
       1, "Σελίδα"_a + " " + IntToStr(RpPreview->PageNumber()) + " " + "από"_a + " " + IntToStr(count));
-  StatusBar->SetPanelText(2, RpPreviewFileName);
+  StatusBar->SetPanelText(2, FileName);
 }
 
 void TRpStandardPreview::GoToPage(int n) {

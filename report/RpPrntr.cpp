@@ -45,14 +45,19 @@ void RegisterRpLinkHandler(const AnsiString& prefix, std::function<void(const An
 void ClearRpLinkHandlers() { LinkHandlers().clear(); }
 
 TRpPrinter::TRpPrinter(TRpPrinterMaster* master)
+    : TRpPrinter(master, master != nullptr ? &master->MasterPrinterSettings() : nullptr) {}
+
+TRpPrinter::TRpPrinter(const TBandRepPrinterSettings& ownerSettings) : TRpPrinter(nullptr, &ownerSettings) {}
+
+TRpPrinter::TRpPrinter(TRpPrinterMaster* master, const TBandRepPrinterSettings* ownerSettings)
     : master_(master), pageList_(std::make_unique<TRpPageList>()) {
   TPrinter* standard = ::Printer();
   standard->Refresh();
   printerOK_ = standard->Printers()->Count() > 0;
-  if (master_ != nullptr) {
-    settings_.UseStandardprinter = master_->MasterPrinterSettings().UseStandardprinter;
-    settings_.MemoryLimit = master_->MasterPrinterSettings().MemoryLimit;
-    settings_.PrintMetaFile = master_->MasterPrinterSettings().PrintMetaFile;
+  if (ownerSettings != nullptr) {
+    settings_.UseStandardprinter = ownerSettings->UseStandardprinter;
+    settings_.MemoryLimit = ownerSettings->MemoryLimit;
+    settings_.PrintMetaFile = ownerSettings->PrintMetaFile;
   }
   if (settings_.UseStandardprinter) {
     printer_ = standard;
@@ -123,9 +128,12 @@ void TRpPrinter::BeginDoc() {
   availablePages_ = 0;
   ++pagesGeneration_;
   Cancelled = false;
-  if (Destination == rpdPrinter) settings_.ApplySettings();
-  topOffset_ = Destination == rpdPrinter ? settings_.TopOffset : 0;
-  leftOffset_ = Destination == rpdPrinter ? settings_.LeftOffset : 0;
+  topOffset_ = leftOffset_ = 0;
+  if (Destination == rpdPrinter) {
+    settings_.ApplySettings();
+    // The margins of the sheet as it now lies: turned, its sides trade them.
+    DeviceOffsets(leftOffset_, topOffset_);
+  }
   pageNumber_ = 0;
   pageCount_ = 0;
   status_ = rpsBusy;
@@ -139,6 +147,14 @@ void TRpPrinter::BeginDoc() {
     if (xFactor_ < 0.1L) xFactor_ = kScreenFactor;
     if (yFactor_ < 0.1L) yFactor_ = kScreenFactor;
   }
+}
+
+void TRpPrinter::DeviceOffsets(int& left, int& top) const {
+  auto tenths = [](int dots, int ppi) {
+    return ppi > 0 ? static_cast<int>(Round(Extended(dots) / ppi * 254)) : 0;
+  };
+  left = tenths(printer_->GetDeviceCaps(PHYSICALOFFSETX), printer_->GetDeviceCaps(LOGPIXELSX));
+  top = tenths(printer_->GetDeviceCaps(PHYSICALOFFSETY), printer_->GetDeviceCaps(LOGPIXELSY));
 }
 
 void TRpPrinter::ClosePage(bool keep) {
@@ -183,6 +199,9 @@ void TRpPrinter::NewPage() {
     canvas_ = printer_->Canvas();
     xFactor_ = printer_->GetDeviceCaps(LOGPIXELSX) / 254.0L;
     yFactor_ = printer_->GetDeviceCaps(LOGPIXELSY) / 254.0L;
+    // A device that reports no resolution still gets a pixel a tenth of a
+    // millimetre each way, or every position across would fall on one.
+    if (xFactor_ < 0.1L) xFactor_ = 1;
     if (yFactor_ < 0.1L) yFactor_ = 1;
   }
 }
@@ -254,20 +273,22 @@ void TRpPrinter::Print() {
   settings_.ApplySettings();
   // The sheet's corner lies the unprintable margin before the canvas's,
   // whatever the run that made the pages drew on.
-  auto tenths = [&](int dots, int ppi) {
-    return ppi > 0 ? static_cast<int>(Round(Extended(dots) / ppi * 254)) : 0;
-  };
-  const int left = tenths(printer_->GetDeviceCaps(PHYSICALOFFSETX), printer_->GetDeviceCaps(LOGPIXELSX));
-  const int top = tenths(printer_->GetDeviceCaps(PHYSICALOFFSETY), printer_->GetDeviceCaps(LOGPIXELSY));
+  int left = 0, top = 0;
+  DeviceOffsets(left, top);
   // A range reaching past the stored pages prints no blank sheets.
   const int from = std::max(FirstPage != 0 ? FirstPage : 1, 1);
   const int to = std::min(LastPage != 0 ? LastPage : pageCount_, pageCount_);
   if (from > to) return;
+  // A cancel belongs to the run or print it stopped: this print is asked
+  // for afresh and prints every page of its range.
+  Cancelled = false;
   printer_->BeginDoc();
   RunWithProgress(*this, showProgress, "", true, [&] {
     for (int i = from; i <= to; ++i) {
       RunMessages();
-      if (showProgress) SetProgress(static_cast<int>(Round(Extended(i) / (to - from + 1) * 100)));
+      // The share of the range printed, so a range late in the pages
+      // still runs from its first percent to 100.
+      if (showProgress) SetProgress(static_cast<int>(Round(Extended(i - from + 1) / (to - from + 1) * 100)));
       std::unique_ptr<TMetafile> page = GetPage(i);
       const Extended xRes = printer_->GetDeviceCaps(LOGPIXELSX) / 254.0L;
       const Extended yRes = printer_->GetDeviceCaps(LOGPIXELSY) / 254.0L;
@@ -410,6 +431,15 @@ int TRpPrinter::DefaultPrinterPaperIndex() {
   return static_cast<int>(RpPaperOfCode(mode.dmPaperSize));
 }
 
+void TRpPrinter::SetDuplex(bool v) {
+  settings_.SetDuplex(v);
+  // The device's own sides code, read with it, says the opposite of the
+  // choice just made: the choice holds. A two-sided code a caller gave
+  // that agrees stays and picks the edge.
+  const int sides = settings_.ExtendedDuplex;
+  if (settings_.Duplex() == v && sides != 0 && (sides == DMDUP_SIMPLEX) == v) settings_.ExtendedDuplex = 0;
+}
+
 void TRpPrinter::ApplyJobSettings(const TBandRepPrinterSettings& s) {
   SetCopies(s.Copies);
   SetOutputBin(s.OutputBin);
@@ -423,9 +453,11 @@ void TRpPrinter::ApplyJobSettings(const TBandRepPrinterSettings& s) {
   SetCustomBinCode(s.CustomBinCode);
   SetUseCustomPaperCode(s.UseCustomPaperCode);
   SetCustomPaperCode(s.CustomPaperCode);
-  SetPrintQuality(s.PrintQuality);
+  // A form that chose no resolution or colour (600 is what it stores as
+  // none) leaves the device's own, which the print dialog may have set.
+  if (s.PrintQualityStored()) SetPrintQuality(s.PrintQuality);
   SetCollate(s.Collate);
-  SetColorOption(s.ColorOption);
+  if (s.ColorOption != 0) SetColorOption(s.ColorOption);
 }
 
 int TRpPrinter::StringPos(const AnsiString& subStr, const AnsiString& s) {

@@ -39,6 +39,9 @@ constexpr UINT WM_RP_PROGRESS = WM_USER + 0, WM_RP_PAGES = WM_USER + 1, WM_RP_PR
 class TRpPrinter {
  public:
   explicit TRpPrinter(TRpPrinterMaster* master = nullptr);
+  // A printer a composite of reports owns: no report of its own, but the
+  // composite's choice of the program's printer and its memory limit.
+  explicit TRpPrinter(const TBandRepPrinterSettings& ownerSettings);
   ~TRpPrinter();
   TRpPrinter(const TRpPrinter&) = delete;
   TRpPrinter& operator=(const TRpPrinter&) = delete;
@@ -114,7 +117,7 @@ class TRpPrinter {
   void SetPrinterIndex(int index);
   // The settings, each validated by the device as the settings do.
   void SetCopies(int v) { settings_.SetCopies(v); }
-  void SetDuplex(bool v) { settings_.SetDuplex(v); }
+  void SetDuplex(bool v);
   void SetExtendedDuplex(int v) { settings_.ExtendedDuplex = v; }
   void SetOutputBin(TRpBin v) { settings_.SetOutputBin(static_cast<int>(v)); }
   void SetUseCustomBinCode(bool v) { settings_.UseCustomBinCode = v; }
@@ -151,7 +154,10 @@ class TRpPrinter {
   std::function<void(const AnsiString&)> OnDamagedPage;
 
  private:
+  TRpPrinter(TRpPrinterMaster* master, const TBandRepPrinterSettings* ownerSettings);
   bool InRange() const;
+  // The device's unprintable margins as it stands, in 0.1 mm.
+  void DeviceOffsets(int& left, int& top) const;
   void ClosePage(bool keep);
   void OpenMetafilePage();
   void RunMessages();

@@ -96,6 +96,11 @@ void TPrinterSettings::ApplySettings() {
   mode.dmFields |= DM_ORIENTATION;
   mode.dmOrientation = orientation_ == poLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
   if (collate) mode.dmCollate = Collate;
+  // The resolution and colour a caller chose go to the job as the rest do;
+  // they start as the device's own, so an untouched choice changes nothing.
+  if ((mode.dmFields & DM_PRINTQUALITY) && PrintQuality != 0) mode.dmPrintQuality = PrintQuality;
+  if ((mode.dmFields & DM_COLOR) && (ColorOption == DMCOLOR_MONOCHROME || ColorOption == DMCOLOR_COLOR))
+    mode.dmColor = ColorOption;
   if (OnApplyPrinterSettings) {
     bool cancel = false;
     OnApplyPrinterSettings(this, cancel, &mode);

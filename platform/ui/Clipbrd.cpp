@@ -128,6 +128,8 @@ UINT RegisterClipboardFormat(const AnsiString& name) {
   return id;
 }
 
+UINT RegisterWindowMessage(const AnsiString& name) { return RegisterClipboardFormat(name); }
+
 AnsiString GetClipboardFormatName(UINT format) {
   const Registry& r = Formats();
   if (format < kFirstRegisteredFormat || format - kFirstRegisteredFormat >= r.names.size()) return {};

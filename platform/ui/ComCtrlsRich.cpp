@@ -614,7 +614,7 @@ void TCustomRichEdit::PaintLines(TCanvas& c) {
   }
   const bool showSelection = SelLength() > 0 && (Focused() || !HideSelection);
   TRichLayout layout = ScreenLayout();
-  layout.EndsOf = [this](const TRichLine& line) { return CachedEnds(line); };
+  layout.EndsOf = [this](const TRichLine& line) -> const std::vector<int>& { return CachedEnds(line); };
   layout.DrawDpi = layout.DotsPerInch();
   if (!Enabled()) layout.TextColor = clGrayText;
   layout.Draw(c, shown, er.Left - scrollX_, er.Top, showSelection ? SelStart() : 0,
@@ -679,7 +679,7 @@ void TRichPage::Draw(const FORMATRANGE& range) const {
   c.IntersectClipRect(box);
   TRichLayout layout(content_, 1440);
   layout.Measures = measures_;
-  layout.EndsOf = [&](const TRichLine& line) {
+  layout.EndsOf = [&](const TRichLine& line) -> const std::vector<int>& {
     auto found = ends_.find(line.Start);
     if (found == ends_.end()) found = ends_.emplace(line.Start, layout.CharEnds(line)).first;
     return found->second;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 
 #include "platform/rtl/System.h"
 #include "platform/ui/ComCtrlsRichText.h"
@@ -12,7 +13,12 @@ bool IsWordByte(char c) {
 }
 }  // namespace
 
-TRichContent::TRichContent() : formats_{TRichCharFormat{}}, paras_{TRichParaFormat{}} {}
+TRichContent::TRichContent() : formats_{TRichCharFormat{}}, paras_{TRichParaFormat{}} { Changed(); }
+
+void TRichContent::Changed() {
+  static std::atomic<std::uint64_t> last{0};
+  revision_ = ++last;
+}
 
 bool operator==(const TRichContent& a, const TRichContent& b) {
   if (a.text_ != b.text_ || a.paras_ != b.paras_ || a.wide_ != b.wide_) return false;
@@ -21,12 +27,8 @@ bool operator==(const TRichContent& a, const TRichContent& b) {
   return true;
 }
 
-bool TRichContent::Identical(const TRichContent& other) const {
-  return text_ == other.text_ && charFormats_ == other.charFormats_ && formats_ == other.formats_ &&
-         paras_ == other.paras_ && wide_ == other.wide_;
-}
-
 void TRichContent::SetDefault(const TRichCharFormat& format) {
+  Changed();
   // Index 0 is the default: the characters that have it follow.
   const auto same = std::find(formats_.begin() + 1, formats_.end(), format);
   if (same != formats_.end()) {
@@ -40,6 +42,7 @@ void TRichContent::SetDefault(const TRichCharFormat& format) {
 int TRichContent::AddFormat(const TRichCharFormat& format) {
   const auto it = std::find(formats_.begin(), formats_.end(), format);
   if (it != formats_.end()) return static_cast<int>(it - formats_.begin());
+  Changed();
   formats_.push_back(format);
   return static_cast<int>(formats_.size()) - 1;
 }
@@ -123,6 +126,7 @@ WideString TRichContent::WideText(int start, int end) const {
 }
 
 void TRichContent::Replace(int start, int end, const AnsiString& text, int format) {
+  Changed();
   start = std::clamp(start, 0, Length());
   end = std::clamp(end, start, Length());
   const int p1 = ParagraphOf(start), p2 = ParagraphOf(end);
@@ -150,6 +154,7 @@ void TRichContent::Replace(int start, int end, const AnsiString& text, int forma
 }
 
 void TRichContent::Replace(int start, int end, const TRichDocument& doc) {
+  Changed();
   start = std::clamp(start, 0, Length());
   end = std::clamp(end, start, Length());
   AnsiString text;
@@ -260,6 +265,7 @@ std::map<int, char16_t> TRichContent::WideAround(int start, int end, int delta) 
 }
 
 void TRichContent::PutParagraphs(int first, int count, const TParagraphs& those) {
+  Changed();
   const auto [start, end] = ParagraphsRange(first, count);
   const int inserted = static_cast<int>(those.Text.size());
   const int delta = inserted - (end - start);
@@ -289,6 +295,7 @@ void TRichContent::PutParagraphs(int first, int count, const TParagraphs& those)
 }
 
 void TRichContent::ChangeFormat(int start, int end, const std::function<void(TRichCharFormat&)>& change) {
+  Changed();
   start = std::clamp(start, 0, Length());
   end = std::clamp(end, start, Length());
   std::map<int, int> mapped;  // old index to new, each computed once
@@ -305,6 +312,7 @@ void TRichContent::ChangeFormat(int start, int end, const std::function<void(TRi
 }
 
 void TRichContent::ChangePara(int start, int end, const std::function<void(TRichParaFormat&)>& change) {
+  Changed();
   const int p1 = ParagraphOf(std::clamp(start, 0, Length()));
   const int p2 = ParagraphOf(std::clamp(end, 0, Length()));
   for (int p = p1; p <= p2; ++p) change(paras_[static_cast<size_t>(p)]);

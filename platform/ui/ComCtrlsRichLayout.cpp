@@ -65,11 +65,11 @@ std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) con
 void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
   // A text laid out from very many places keeps no more than a bound.
   constexpr size_t kMaxKept = 1 << 16;
-  if (of_ && dpi_ == dotsPerInch && widths_.size() + ends_.size() + laid_.size() < kMaxKept &&
-      of_->Identical(content))
+  if (of_ == content.Revision() && dpi_ == dotsPerInch &&
+      widths_.size() + ends_.size() + laid_.size() < kMaxKept)
     return;
   Clear();
-  of_ = std::make_unique<TRichContent>(content);
+  of_ = content.Revision();
   dpi_ = dotsPerInch;
 }
 
@@ -78,7 +78,7 @@ void TRichMeasures::Clear() {
   ends_.clear();
   laid_.clear();
   metrics_.clear();
-  of_.reset();
+  of_ = 0;
   dpi_ = 0;
 }
 
@@ -277,13 +277,13 @@ std::vector<TRichLine> TRichLayout::LayPage(int from, int width, int height) con
     laid.Whole = last.Para + 1 >= content_.ParagraphCount() && last.Next >= content_.Length();
   }
   // A page takes at least one line; the next line that does not fit ends
-  // it, as Lay does.
-  std::vector<TRichLine> lines;
-  for (const TRichLine& line : laid.Lines) {
-    if (!lines.empty() && line.Top + line.Height > height) break;
-    lines.push_back(line);
-  }
-  return lines;
+  // it, as Lay does. The lines' feet only go down, so the first one below
+  // the page is found by halving: a band growing 5 mm at a time asks for
+  // the same long page again at every step.
+  const auto below =
+      std::partition_point(laid.Lines.begin() + 1, laid.Lines.end(),
+                           [height](const TRichLine& line) { return line.Top + line.Height <= height; });
+  return std::vector<TRichLine>(laid.Lines.begin(), below);
 }
 
 int TRichLayout::Measure(const TRichLine& line) const {
@@ -360,7 +360,8 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
                      AnsiString(1, static_cast<char>(kBulletByte)));
     }
     if (line.End <= line.Start) continue;
-    const std::vector<int> ends = EndsOf ? EndsOf(line) : CharEnds(line);
+    std::vector<int> measured;
+    const std::vector<int>& ends = EndsOf ? EndsOf(line) : (measured = CharEnds(line));
     auto xAt = [&](int i) {
       return i <= line.Start ? 0 : Scale(ends[static_cast<size_t>(i - line.Start - 1)], devX, dpi_);
     };

@@ -6,6 +6,7 @@
 // Lengths are in twips (1/20 point) as RTF keeps them, font sizes in half
 // points, so that what is read is written back unchanged.
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -170,9 +171,12 @@ class TRichContent {
   int Find(const AnsiString& what, int start, int end, bool matchCase, bool wholeWord) const;
 
   friend bool operator==(const TRichContent& a, const TRichContent& b);
-  // Equal down to the numbering of the formats (what measures kept by
-  // format number need).
-  bool Identical(const TRichContent& other) const;
+  // Changes with every change of the content and is never given twice in
+  // a process; a copy keeps its original's. Two contents of one revision
+  // are identical down to the numbering of their formats, which is what
+  // measures kept by format number need to know, without comparing a long
+  // text at every page a report prints.
+  std::uint64_t Revision() const { return revision_; }
 
  private:
   const std::vector<int>& Starts() const;
@@ -193,6 +197,9 @@ class TRichContent {
   std::map<int, char16_t> wide_;
   mutable std::vector<int> starts_;
   mutable bool startsValid_ = false;
+  // Every change calls this.
+  void Changed();
+  std::uint64_t revision_ = 0;
 };
 
 // ---- layout ----------------------------------------------------------------
@@ -236,7 +243,7 @@ class TRichMeasures {
   std::map<std::pair<int, int>, TLaid> laid_;  // start, width
   std::map<TKey, std::vector<int>> ends_;
   std::map<int, TTextMetric> metrics_;
-  std::unique_ptr<TRichContent> of_;
+  std::uint64_t of_ = 0;  // the revision measured; none at 0
   int dpi_ = 0;
 };
 
@@ -253,7 +260,7 @@ class TRichLayout {
   std::function<bool(const TRichCharFormat&, TFont&)> FontOf;
   // Where the characters of a line end, when the user keeps them (Draw
   // asks it instead of measuring again).
-  std::function<std::vector<int>(const TRichLine&)> EndsOf;
+  std::function<const std::vector<int>&(const TRichLine&)> EndsOf;
   // The resolution Draw scales to; 0 takes the canvas's. The control draws
   // itself in its own pixels on any canvas, as the other controls do.
   int DrawDpi = 0;

@@ -262,7 +262,7 @@ class TFontDialog : public TCommonDialog {
 // ---- printing ---------------------------------------------------------------
 
 enum TPrintRange { prAllPages, prSelection, prPageNums };
-enum TPrintDialogOption { poPrintToFile, poPageNums, poSelection, poWarning, poDisablePrintToFile };
+enum TPrintDialogOption { poPrintToFile, poPageNums, poSelection, poWarning, poHelp, poDisablePrintToFile };
 using TPrintDialogOptions = TSet<TPrintDialogOption>;
 
 // Choosing the printer, the pages and the copies for a print job. On OK
@@ -271,11 +271,10 @@ using TPrintDialogOptions = TSet<TPrintDialogOption>;
 // poPageNums (with MinPage below MaxPage) and poSelection offer those
 // ranges, page numbers checked against MinPage..MaxPage; poPrintToFile shows the
 // "print to file" box (greyed with poDisablePrintToFile). Without any
-// printer the dialog does not show (poWarning says so first).
-class TPrintDialog : public TCommonDialog {
- public:
-  explicit TPrintDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
-  bool Execute() override;
+// printer the dialog does not show (poWarning says so first). poHelp adds a
+// Help button that sends the registered "commdlg_help" message (wParam: the
+// dialog's window) to HelpWindow, as the system's dialog tells its owner.
+struct TPrintDialogChoices {
   bool Collate = false;
   int Copies = 1;
   int FromPage = 0;
@@ -285,9 +284,16 @@ class TPrintDialog : public TCommonDialog {
   TPrintDialogOptions Options;
   TPrintRange PrintRange = prAllPages;
   bool PrintToFile = false;
+};
+
+class TPrintDialog : public TCommonDialog, public TPrintDialogChoices {
+ public:
+  explicit TPrintDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+  bool Execute() override;
   // Shown across the middle a third of the way down the screen's free
   // area, rather than in its centre.
   bool ThirdOfScreen = false;
+  HWND HelpWindow = nullptr;
 };
 
 // From now on, each document the PDF printer writes to a file it names

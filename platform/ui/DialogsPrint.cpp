@@ -152,6 +152,15 @@ class TPrintForm : public TDialogForm {
     ok->ModalResult = mrNone;  // the numbers are checked first
     ok->OnClick = [this](TObject*) { OkPressed(); };
     CancelButton(206, 176);
+    if (dialog.Options.Contains(poHelp)) {
+      TButton* help = AddButton("&Βοήθεια", mrNone, 108, 176, 40);
+      help->SetName("HelpButton");
+      help->OnClick = [this](TObject*) {
+        if (dialog_.HelpWindow != nullptr)
+          SendMessage(dialog_.HelpWindow, RegisterWindowMessage("commdlg_help"),
+                      reinterpret_cast<WPARAM>(Handle()), 0);
+      };
+    }
 
     // As on the system, a range of one page offers no page numbers.
     const bool pageNums = dialog.Options.Contains(poPageNums) && dialog.MinPage < dialog.MaxPage;

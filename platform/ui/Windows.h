@@ -305,6 +305,10 @@ BOOL PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 BOOL IsWindow(HWND wnd);
+// The number of the message called Name, the same for every call with that
+// name, ignoring case; message and clipboard-format names share one table,
+// as on the system (numbers from 0xC000). 0 for an empty name.
+UINT RegisterWindowMessage(const AnsiString& name);
 
 // Window timers: one WM_TIMER per elapsed interval of the UI clock, posted
 // when the queue has nothing else; SetTimer with an id already running on

@@ -56,9 +56,13 @@ Cells ReadCalc(const std::string& pipe) {
 // ended either way.
 bool Running(pid_t pid) {
   if (::waitpid(pid, nullptr, WNOHANG) == pid) return false;
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
   std::string stat;
-  if (!std::getline(in, stat)) return false;
+  try {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    if (!std::getline(in, stat)) return false;
+  } catch (const std::ios_base::failure&) {
+    return false;  // it ended while its state was being read (ESRCH)
+  }
   const std::size_t close = stat.rfind(')');
   return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
 }

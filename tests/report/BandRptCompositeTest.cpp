@@ -355,4 +355,28 @@ TEST_F(CompositeTest, AnExportCancelledInTheSecondReportWritesNoFile) {
   }
 }
 
+// The printer the composite's export runs on holds to the composite's own
+// choices: the program's printer when it asks for it, and its memory limit
+// for the pages kept.
+TEST_F(CompositeTest, TheExportsPrinterTakesTheCompositesPrinterAndMemoryLimit) {
+  AddReport(1);
+  AddReport(1);
+  Listen();
+  for (bool standard : {false, true}) {
+    SCOPED_TRACE(standard);
+    composite->PrinterSettings.UseStandardprinter = standard;
+    composite->PrinterSettings.MemoryLimit = standard ? 4096 : 250000;
+    std::vector<std::pair<bool, int>> seen;
+    composite->OnStartReport = [&](TObject*, TObject* report, int) {
+      TRpPrinter* job = static_cast<TCustomBandRep*>(report)->RpPrinter();
+      ASSERT_NE(job, nullptr);
+      seen.push_back({job->Printer() == Printer(), job->Stream()->MemoryLimit()});
+    };
+    TRpXLSFilter filter(folder / (standard ? "standard.xls" : "own.xls"));
+    composite->ExportToFilter(&filter);
+    const std::pair<bool, int> expected{standard, standard ? 4096 : 250000};
+    EXPECT_EQ(seen, (std::vector<std::pair<bool, int>>{expected, expected}));
+  }
+}
+
 }  // namespace

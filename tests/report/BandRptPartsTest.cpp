@@ -744,6 +744,36 @@ TEST_F(BandRptPartsTest, AStoredReportKeepsItsUnitsZoomAndPrinterChoices) {
   EXPECT_EQ(c.LastPage, 4);
 }
 
+// The usual print quality, the printer index and the title are no part of
+// a stored form; a quality of its own is.
+TEST_F(BandRptPartsTest, AStoredReportWritesOnlyAQualityOfItsOwn) {
+  AddBand(TBandRepBands::iDetail, 50);
+  const auto written = [&] {
+    TMemoryStream stored;
+    rep->WriteForm(stored);
+    return std::string(static_cast<const char*>(stored.Memory()), static_cast<size_t>(stored.Size()));
+  };
+  const auto readBack = [&](const std::string& bytes) {
+    TMemoryStream stored;
+    stored.Write(bytes.data(), static_cast<int>(bytes.size()));
+    stored.SetPosition(0);
+    std::unique_ptr<TForm> other(NewForm<TForm>(nullptr));
+    std::unique_ptr<TBandRep> copy(TCustomBandRep::ReadForm(stored, other.get()));
+    return copy->PrinterSettings.PrintQuality;
+  };
+  rep->PrinterSettings.PrinterIndex = 1;
+  rep->PrinterSettings.Title = "Τίτλος εργασίας"_a;
+  const std::string usual = written();
+  EXPECT_EQ(usual.find("PrintQuality"), std::string::npos);
+  EXPECT_EQ(usual.find("PrinterIndex"), std::string::npos);
+  EXPECT_EQ(usual.find("Τίτλος εργασίας"_a), std::string::npos);
+  EXPECT_EQ(readBack(usual), 600);
+  rep->PrinterSettings.PrintQuality = -4;  // the driver's highest
+  const std::string own = written();
+  EXPECT_NE(own.find("PrinterSettings.PrintQuality"), std::string::npos);
+  EXPECT_EQ(readBack(own), -4);
+}
+
 TEST_F(BandRptPartsTest, AStoredReportKeepsWhichFontsFollowTheirBand) {
   TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 100);
   band->SetName("Band1");

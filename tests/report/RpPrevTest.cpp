@@ -12,6 +12,7 @@
 #include "tests/platform/rtl/ScopedEnv.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/platform/ui/ControlsFixture.h"
+#include "tests/report/ChooseLine.h"
 #include "tests/report/RpTestSupport.h"
 
 namespace {
@@ -77,6 +78,7 @@ class RpPrevTest : public ControlsTest {
   }
   void TearDown() override {
     if (TRpStandardPreview* w = Window()) w->Release();
+    RpPreviewPrintsPages = true;
     Application->ProcessMessages();
     printers::UseSystem();
     Printer()->Refresh();
@@ -410,7 +412,8 @@ TEST_F(RpPrevTest, SaveReloadAndExportThroughTheDialog) {
   w.LoadReport->Click();
   EXPECT_TRUE(w.RpPrinter()->LoadedFromFile());
   EXPECT_EQ(w.RpPrinter()->PageCount(), 3);
-  EXPECT_EQ(RpPreviewFileName, folder / "pages.RPP");
+  EXPECT_EQ(w.FileName, folder / "pages.RPP");
+  EXPECT_EQ(w.StatusBar->Panels[2].Text, folder / "pages.RPP");
   EXPECT_FALSE(w.SaveReport->Visible());
   EXPECT_NE(w.RpPreview->Image()->PageMetafile(), nullptr);
   w.Search("Ασφαλτος γραμμή 120"_a, true);
@@ -608,6 +611,12 @@ TEST_F(RpPrevTest, ThePictureOfTheWindowAtFitAndAtOneHundred) {
   // The tick hides the tabs and the page takes their room.
   w.ThumbChk->SetChecked(false);
   EXPECT_FALSE(w.Tabs->Visible());
+  EXPECT_FALSE(w.Splitter2->Visible());
+  EXPECT_EQ(w.RpPreview->Left(), 0);
+  w.ThumbChk->SetChecked(true);
+  EXPECT_TRUE(w.Tabs->Visible());
+  EXPECT_TRUE(w.Splitter2->Visible());
+  EXPECT_GE(w.RpPreview->Left(), 157);
 }
 
 }  // namespace
@@ -831,6 +840,192 @@ TEST_F(RpPrevTest, ASecondSearchWaitsForTheFirstAndThenRuns) {
   Application->ProcessMessages();
   EXPECT_EQ(Window(), nullptr);
   ui::UnregisterWindow(posterWindow);
+}
+
+}  // namespace
+
+namespace {
+
+// With the preview's pages switched off, printing runs the report again:
+// the job carries every choice of the set-up that came first, not only the
+// copies, and the same holds when the set-up button ran before the print.
+TEST_F(RpPrevTest, PrintingTheReportAgainKeepsEveryChoiceOfTheSetUp) {
+  TRpStandardPreview& w = Preview(120);
+  const auto choose = [&] {
+    backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
+      Found<TEdit>(f, "Copies").SetText("2");
+      Choose(Found<TComboBox>(f, "DuplexList"), "Γύρισμα στη μικρή πλευρά"_a);
+      Choose(Found<TComboBox>(f, "ColorList"), "Ασπρόμαυρη"_a);
+      backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
+    });
+  };
+  w.Show();
+  Application->ProcessMessages();
+  // The print button sets up first; the set-up button, once shown, only
+  // sets up, and the switch may go off between the set-up and the print.
+  const std::function<void()> ways[] = {[&] {
+                                          backend->Click(*w.chkMetafile, 3, 3);
+                                          ASSERT_FALSE(w.chkMetafile->Checked());
+                                          w.Print->Click();
+                                        },
+                                        [&] {
+                                          w.PrintSetup->SetVisible(true);
+                                          w.PrintSetup->Click();
+                                          backend->Click(*w.chkMetafile, 3, 3);
+                                          w.Print->Click();
+                                        }};
+  for (const auto& print : ways) {
+    // Each way starts from the report's and the printer's own settings.
+    rep->PrinterSettings = TBandRepPrinterSettings{};
+    RpPreviewPrintsPages = true;
+    w.chkMetafile->SetChecked(true);
+    Printer()->ResetDeviceMode();
+    printers::ClearJobLog();
+    fed = 0;
+    choose();
+    print();
+    EXPECT_EQ(backend->PendingAnswers(), 0);
+    ASSERT_EQ(printers::JobLog().size(), 1u);
+    const TPrintJobRecord& job = printers::JobLog()[0];
+    EXPECT_EQ(job.Mode.dmCopies, 2);
+    EXPECT_EQ(job.Mode.dmDuplex, DMDUP_HORIZONTAL);
+    EXPECT_EQ(job.Mode.dmColor, DMCOLOR_MONOCHROME);
+    EXPECT_EQ(fed, 120);  // the report ran again
+  }
+  for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
+}
+
+}  // namespace
+
+namespace {
+
+// Pages of no report (a caller's own printer): the window's set-up gives
+// the printer every choice of the dialog, and the stored pages print with
+// them.
+TEST_F(RpPrevTest, PagesOfNoReportPrintWithEveryChoiceOfTheSetUp) {
+  TRpPrinter printer;
+  printer.SetOrientation(poLandscape);
+  printer.BeginDoc();
+  for (int page = 1; page <= 3; ++page) {
+    printer.NewPage();
+    printer.Canvas()->Font->Name = "Arial";
+    printer.Canvas()->Font->SetSize(12);
+    printer.Canvas()->TextOut(printer.DeviceX(300), printer.DeviceY(400),
+                              "Σελίδα χωρίς έκθεση "_a + IntToStr(page));
+  }
+  printer.EndDoc();
+  RpShowPreview(&printer);
+  TRpStandardPreview* w = Window();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->Report(), nullptr);
+  EXPECT_EQ(w->WindowState, wsMaximized);
+  printers::ClearJobLog();
+  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
+    Found<TEdit>(f, "Copies").SetText("2");
+    Found<TCheckBox>(f, "Collate").SetChecked(true);
+    Found<TRadioButton>(f, "PageNums").SetChecked(true);
+    Found<TEdit>(f, "FromPage").SetText("2");
+    Found<TEdit>(f, "ToPage").SetText("3");
+    Choose(Found<TComboBox>(f, "DuplexList"), "Γύρισμα στη μικρή πλευρά"_a);
+    Choose(Found<TComboBox>(f, "ColorList"), "Ασπρόμαυρη"_a);
+    backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
+  });
+  w->Print->Click();
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+  ASSERT_EQ(printers::JobLog().size(), 1u);
+  const TPrintJobRecord& job = printers::JobLog()[0];
+  EXPECT_EQ(job.Mode.dmCopies, 2);
+  EXPECT_EQ(job.Mode.dmCollate, 1);
+  EXPECT_EQ(job.Mode.dmDuplex, DMDUP_HORIZONTAL);
+  EXPECT_EQ(job.Mode.dmColor, DMCOLOR_MONOCHROME);
+  // Landscape pages stay on a landscape sheet.
+  EXPECT_TRUE(w->Landscape);
+  EXPECT_EQ(job.Mode.dmOrientation, DMORIENT_LANDSCAPE);
+  const std::vector<std::string> pdfs = PdfsIn(folder.path());
+  ASSERT_EQ(pdfs.size(), 1u);
+  EXPECT_NE(RunCommand("pdfinfo '" + pdfs[0] + "' 2>&1").find("Pages:           4"), std::string::npos);
+  std::string text;
+  ASSERT_TRUE(PdfText(pdfs[0], text));
+  EXPECT_EQ(text.find("Σελίδα χωρίς έκθεση 1"), std::string::npos) << text;
+  EXPECT_NE(text.find("Σελίδα χωρίς έκθεση 3"), std::string::npos) << text;
+  w->Close();
+  Application->ProcessMessages();
+  EXPECT_EQ(Window(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Two preview windows at once: each names its own pages in its status
+// line, and a file loaded in one leaves the other's name alone.
+TEST_F(RpPrevTest, EachWindowKeepsItsOwnFileName) {
+  rep->ReportTitle = "Πρώτη"_a;
+  TRpStandardPreview& first = Preview(120);
+  first.RpPrinter()->Save(folder / "saved.RPP");
+  TRpPrinter pages;
+  pages.Title = "Δεύτερη"_a;
+  pages.BeginDoc();
+  pages.NewPage();
+  pages.EndDoc();
+  RpShowPreview(&pages);
+  TRpStandardPreview* second = Window();
+  ASSERT_NE(second, &first);
+  EXPECT_EQ(second->StatusBar->Panels[2].Text, "Δεύτερη"_a);
+  first.GoToPage(2);
+  EXPECT_EQ(first.StatusBar->Panels[2].Text, "Πρώτη"_a);
+  backend->ExpectModal("Φόρτωμα εκτύπωσης"_a, [&](TCustomForm& f) {
+    Found<TEdit>(f, "FileNameEdit").SetText(folder / "saved.RPP");
+    Found<TEdit>(f, "FileNameEdit").SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  ASSERT_TRUE(FileExists(folder / "saved.RPP"));
+  second->LoadReport->Click();
+  EXPECT_EQ(second->RpPrinter()->PageCount(), 3);
+  EXPECT_EQ(second->StatusBar->Panels[2].Text, folder / "saved.RPP");
+  first.GoToPage(3);
+  EXPECT_EQ(first.StatusBar->Panels[2].Text, "Πρώτη"_a);
+  EXPECT_EQ(first.FileName, "Πρώτη"_a);
+  second->Close();
+  Application->ProcessMessages();
+  EXPECT_EQ(Window(), &first);
+}
+
+}  // namespace
+
+namespace {
+
+// The window's size is the report's unless that is below 700, and the
+// arrows turn pages in the middle of a report as at its start.
+TEST_F(RpPrevTest, TheReportsSizeBelowSevenHundredAndTheArrowsBetweenPages) {
+  rep->PreviewInitialState = wsNormal;
+  const struct {
+    int width, height, shownWidth, shownHeight;
+  } sizes[] = {{600, 600, 900, 950}, {699, 700, 900, 700}, {800, 760, 800, 760}};
+  for (const auto& c : sizes) {
+    rep->SetPreviewWidth(c.width);
+    rep->SetPreviewHeight(c.height);
+    TRpStandardPreview& w = Preview(60);
+    EXPECT_EQ(w.Width(), c.shownWidth) << c.width;
+    EXPECT_EQ(w.Height(), c.shownHeight) << c.height;
+    w.Close();
+    Application->ProcessMessages();
+  }
+  TRpStandardPreview& w = Preview(300);
+  w.RpPreview->SetZoom(200);
+  TControlScrollBar& bar = w.RpPreview->VertScrollBar();
+  w.GoToPage(3);
+  bar.SetPosition(w.RpPreview->VerticalEnd());
+  Word down = VK_DOWN;
+  w.PreviewKeyDown(down, {});
+  EXPECT_EQ(w.RpPreview->PageNumber(), 4);
+  EXPECT_EQ(bar.Position(), 0);
+  Word up = VK_UP;
+  w.PreviewKeyDown(up, {});
+  EXPECT_EQ(w.RpPreview->PageNumber(), 3);
+  EXPECT_EQ(bar.Position(), w.RpPreview->VerticalEnd() - bar.Increment);
+  EXPECT_EQ(w.ThumbGrid->Row(), 2);
+  EXPECT_EQ(w.StatusBar->Panels[1].Text, "Σελίδα 3 από 6"_a);
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ class PrivateCups {
               "#!/bin/sh\n"
               "if [ $# -eq 0 ]; then echo 'direct capture \"Unknown\" \"Capture\"'; exit 0; fi\n"
               "out=\"${DEVICE_URI#capture:}\"\n"
+              "echo \"$3\" > \"$out.title\"\n"
               "echo \"$4\" > \"$out.copies\"\n"
               "echo \"$5\" > \"$out.options\"\n"
               "if [ -n \"$6\" ]; then cat \"$6\" > \"$out.part\"; else cat > \"$out.part\"; fi\n"
@@ -162,6 +163,77 @@ std::string ArrivedCopies(const std::string& out) {
   std::string line;
   std::getline(in, line);
   return line;
+}
+
+// The options a job to a queue of Cups arrived with, space-delimited.
+std::string ArrivedOptions(const std::string& out) {
+  std::ifstream in(out + ".options");
+  std::string options;
+  std::getline(in, options);
+  return " " + options + " ";
+}
+
+// Every choice made on the report printer itself, for a run drawn straight
+// on the printer and for stored pages printed afterwards, is asked of the
+// queue the job arrives at.
+TEST(RpPrntrCupsTest, ThePrintersChoicesArriveWithTheJob) {
+  ASSERT_TRUE(Have("/usr/sbin/cupsd")) << "cupsd (cups-daemon) is needed";
+  ASSERT_TRUE(Have("lpadmin")) << "lpadmin (cups-client) is needed";
+  InstallHeadlessBackend();
+  PrivateCups cups;
+  ASSERT_GT(cups.pid, 0);
+  const std::string direct = cups.folder.path() + "/out/direct.pdf",
+                    stored = cups.folder.path() + "/out/stored.pdf";
+  ASSERT_TRUE(cups.AddQueue("rpdirect", direct));
+  ASSERT_TRUE(cups.AddQueue("rpstored", stored));
+  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
+  cupsSetServer(nullptr);
+  printers::UseSystem();
+  Printer()->Refresh();
+  for (const std::string& queue : {std::string("rpdirect"), std::string("rpstored")}) {
+    SCOPED_TRACE(queue);
+    const int index = Printer()->Printers()->IndexOf(queue.c_str());
+    ASSERT_GE(index, 0);
+    TRpPrinter p;
+    p.SetPrinterIndex(index);
+    p.SetCopies(2);
+    p.SetCollate(1);
+    p.SetOutputBin(TRpBin::Lower);
+    p.SetPrintQuality(300);
+    p.SetColorOption(DMCOLOR_MONOCHROME);
+    p.SetDuplex(true);
+    p.SetPaperSize(TRpPaperSize::A5);
+    p.Title = "Επιλογές"_a;
+    p.Destination = queue == "rpdirect" ? rpdPrinter : rpdMetafile;
+    p.BeginDoc();
+    for (int n = 1; n <= 2; ++n) {
+      p.NewPage();
+      p.Canvas()->TextOut(p.DeviceX(300), p.DeviceY(300), "Σελίδα "_a + IntToStr(n));
+    }
+    p.EndDoc();
+    if (p.Destination == rpdMetafile) p.Print();
+  }
+  for (const std::string& out : {direct, stored}) {
+    SCOPED_TRACE(out);
+    EXPECT_EQ(ArrivedCopies(out), "2") << RunCommand("cat '" + cups.folder.path() + "/log/error_log'");
+    const std::string options = ArrivedOptions(out);
+    for (const char* asked :
+         {"collate", "media-source=bottom", "printer-resolution=300x300dpi", "print-color-mode=monochrome",
+          "sides=two-sided-short-edge", "media=iso_a5_148x210mm"})
+      EXPECT_NE(options.find(std::string(" ") + asked + " "), std::string::npos)
+          << asked << " in " << options;
+    std::ifstream title(out + ".title");
+    std::string line;
+    std::getline(title, line);
+    EXPECT_EQ(line, "Επιλογές");
+    std::string text;
+    ASSERT_TRUE(PdfText(out, text));
+    EXPECT_NE(text.find("Σελίδα 2"), std::string::npos);
+  }
+  unsetenv("CUPS_SERVER");
+  cupsSetServer(nullptr);
+  printers::UseSystem();
+  Printer()->Refresh();
 }
 
 class RpPrintDialogCupsTest : public ControlsTest {};

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "report/BandRpt.h"
 #include "report/RpPrntrSettings.h"
 #include "tests/platform/rtl/TempFolder.h"
 
@@ -162,6 +163,36 @@ TEST(RpPrinterSettingsDefaults, AsAReportStoresThem) {
   s.PrintQuality = 300;
   EXPECT_TRUE(s.PrintQualityStored());
   EXPECT_EQ(TPrinterSettings().PaperSize(), TRpPaperSize::A4);
+  EXPECT_EQ(TPrinterSettings().PrinterIndex(), -1);
+  EXPECT_EQ(TPrinterSettings().MemoryLimit, 250000);
+  // A composite report's set starts as a report's does, with no printer
+  // chosen and no title.
+  TRpCompositePrinterSettings composite;
+  EXPECT_EQ(composite.MemoryLimit, 250000);
+  EXPECT_EQ(composite.PrintQuality, 600);
+  EXPECT_EQ(composite.PrinterIndex, -1);
+  EXPECT_EQ(composite.Copies, 1);
+  EXPECT_EQ(composite.Orientation, poPortrait);
+  EXPECT_EQ(composite.PaperSize, TRpPaperSize::Letter);
+  EXPECT_TRUE(composite.Title.empty());
+  EXPECT_FALSE(composite.PrintMetaFile);
+}
+
+// The device, port and driver names come from the printer; the driver's is
+// cut to 63 characters.
+TEST_F(RpPrntrSettingsTest, TheNamesOfThePrinterAreRead) {
+  TPrinterProfile named = printers::PdfPrinterProfile();
+  named.Name = "Named";
+  named.Port = "lpt9:";
+  named.Driver = AnsiString(80, 'd');
+  printers::UseProfiles({named}, 0);
+  TPrinter printer;
+  TPrinterSettings settings;
+  settings.SetPrinter(&printer);
+  EXPECT_EQ(settings.Device(), "Named");
+  EXPECT_EQ(settings.Port(), "lpt9:");
+  EXPECT_EQ(settings.Driver(), AnsiString(63, 'd'));
+  EXPECT_EQ(settings.PrinterIndex(), 0);
 }
 
 }  // namespace

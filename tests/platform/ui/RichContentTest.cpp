@@ -4,7 +4,10 @@
 // stay with their characters.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <random>
+#include <set>
 
 #include "platform/ui/ComCtrlsRichText.h"
 
@@ -54,6 +57,54 @@ TEST(RichContent, FormatsAndParagraphsStayWithTheirText) {
   ASSERT_EQ(back.Paragraphs.size(), 2u);
   EXPECT_EQ(back.Paragraphs[0], doc.Paragraphs[0]);
   EXPECT_EQ(back.Paragraphs[1].Runs, doc.Paragraphs[1].Runs);
+}
+
+}  // namespace
+
+namespace {
+
+// Measures kept for a content are trusted while its revision stands, so
+// every change, however small, must give a revision never seen before,
+// and only a copy may share one.
+TEST(RichContent, EveryChangeGivesARevisionNeverSeenAndCopiesKeepTheirs) {
+  TRichContent content;
+  content.Replace(0, 0, "one\r\ntwo", 0);
+  TRichDocument doc;
+  doc.Paragraphs[0].Append(TRichCharFormat{}, u"\u03a9 x");
+  const TRichContent::TParagraphs firstParagraph = content.CopyParagraphs(0, 0);
+  TRichCharFormat bold;
+  bold.Style = fsBold;
+  struct Change {
+    const char* name;
+    std::function<void(TRichContent&)> apply;
+  };
+  const Change changes[] = {
+      {"replace", [](TRichContent& c) { c.Replace(1, 2, "N", 0); }},
+      {"replace by a document", [&](TRichContent& c) { c.Replace(0, 0, doc); }},
+      {"set the document", [&](TRichContent& c) { c.SetDocument(doc); }},
+      {"format",
+       [](TRichContent& c) { c.ChangeFormat(0, 1, [](TRichCharFormat& f) { f.HalfPoints = 30; }); }},
+      {"paragraph",
+       [](TRichContent& c) { c.ChangePara(0, 0, [](TRichParaFormat& p) { p.LeftIndent = 10; }); }},
+      {"default", [&](TRichContent& c) { c.SetDefault(bold); }},
+      {"new format", [](TRichContent& c) { c.AddFormat(TRichCharFormat{.Name = "Arial"}); }},
+      {"put paragraphs", [&](TRichContent& c) { c.PutParagraphs(0, 1, firstParagraph); }},
+      {"the same text again",
+       [](TRichContent& c) { c.Replace(0, 1, c.Text().substr(0, 1), c.FormatIndexAt(0)); }},
+  };
+  std::set<std::uint64_t> seen{content.Revision()};
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.name);
+    const TRichContent before = content;
+    EXPECT_EQ(before.Revision(), content.Revision());
+    change.apply(content);
+    EXPECT_TRUE(seen.insert(content.Revision()).second);
+    EXPECT_TRUE(seen.insert(TRichContent().Revision()).second);  // a fresh content too
+  }
+  // A format already in the table changes nothing, and keeps the revision.
+  const std::uint64_t now = content.Revision();
+  content.AddFormat(content.Format(0));
+  EXPECT_EQ(content.Revision(), now);
 }
 
 }  // namespace
