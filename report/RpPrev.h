@@ -101,8 +101,6 @@ class TRpPreview : public TScrollBox {
   // The outline's selection changes reach OnOutlineChange.
   void SetOutline(TRpOutlineView* view);
   std::function<void(TObject* sender, void* node)> OnOutlineChange;
-  // The zoom a run asks for when its first page arrives.
-  TRpZoomState InitialZoom = rpZoomOther;
 
   TRpPageAvailableEvent OnPageAvailable;
   TRpProgressUpdateEvent OnProgressUpdate;

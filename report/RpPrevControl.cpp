@@ -15,7 +15,12 @@ void TRpPreviewImage::SetPageNumber(int n) {
   page_.reset();
   pageNumber_ = n;
   if (RpPrinter != nullptr) page_ = RpPrinter->GetPage(n);
+  // The page shows now, not after whatever the caller does next; a window
+  // on its way out paints nothing more.
   Invalidate();
+  for (const TControl* c = this; c != nullptr; c = c->Parent())
+    if (c->ComponentState().Contains(csDestroying)) return;
+  Update();
 }
 
 void TRpPreviewImage::DrawPage(TMetafile* metafile, TCanvas& canvas, const TRect& rect, bool frame) {
@@ -24,8 +29,7 @@ void TRpPreviewImage::DrawPage(TMetafile* metafile, TCanvas& canvas, const TRect
   canvas.Brush->Style = bsSolid;
   canvas.Brush->Color = clWhite;
   canvas.FillRect(TRect{l + 1, t + 1, l + w - 3, t + h - 3});
-  if (metafile != nullptr && !metafile->Empty())
-    canvas.StretchDraw(TRect{l, t, l + w - 3, t + h - 3}, metafile);
+  if (metafile != nullptr && !metafile->Empty()) canvas.StretchDraw(rect, metafile);
   canvas.Pen->Color = clBlack;
   canvas.Pen->Width = 1;
   canvas.Pen->Style = psSolid;
@@ -65,16 +69,16 @@ void TRpPreviewImage::MouseMove(TShiftState shift, int x, int y) {
   if (!OnHyperlink) return;
   bool handled = false;
   if (over)
-    OnHyperlink(reinterpret_cast<TObject*>(RpPrinter), hlEnter, CurrentLink, handled);
+    OnHyperlink(RpPrinter, hlEnter, CurrentLink, handled);
   else
-    OnHyperlink(reinterpret_cast<TObject*>(RpPrinter), hlLeave, "", handled);
+    OnHyperlink(RpPrinter, hlLeave, "", handled);
 }
 
 void TRpPreviewImage::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   TGraphicControl::MouseDown(button, shift, x, y);
   if (!OverLink || !OnHyperlink) return;
   bool handled = false;
-  OnHyperlink(reinterpret_cast<TObject*>(RpPrinter), hlClick, CurrentLink, handled);
+  OnHyperlink(RpPrinter, hlClick, CurrentLink, handled);
   if (!handled && RpPrinter != nullptr) RpPrinter->ProcessHyperlink(CurrentLink);
 }
 
@@ -85,6 +89,8 @@ TRpPreview::TRpPreview(TComponent* owner) : TScrollBox(owner) {
   image_->SetParent(this);
   image_->SetBounds(0, 0, image_->Width(), image_->Height());
   SetBounds(Left(), Top(), 250, 250);
+  HorzScrollBar().Tracking = true;
+  VertScrollBar().Tracking = true;
   OnResize = [this](TObject*) { ZoomAgain(); };
   OnEnter = [this](TObject*) { ZoomAgain(); };
 }
@@ -167,9 +173,16 @@ void TRpPreview::UpdateZoom() {
   }
   HorzScrollBar().SetPosition(0);
   VertScrollBar().SetPosition(0);
+  // Centred in the view the bars leave (centring in the whole box would
+  // push a page a little narrower than the box under the vertical bar and
+  // ask for a horizontal one); the border is no part of the view, so a page
+  // larger than the view starts inside it with its edge line showing.
+  // The bars the new size needs come first: they take from the view.
+  image_->SetBounds(ViewArea().Left, ViewArea().Top, w, h);
+  UpdateScrollBars();
   const TRect view = ViewArea();
-  const int left = w < view.Width() ? (view.Width() - w) / 2 : 0;
-  const int top = h < view.Height() ? (view.Height() - h) / 2 : 0;
+  const int left = view.Left + (w < view.Width() ? (view.Width() - w) / 2 : 0);
+  const int top = view.Top + (h < view.Height() ? (view.Height() - h) / 2 : 0);
   image_->SetBounds(left, top, w, h);
   image_->Zoom = zoom_;
   UpdateScrollBars();
@@ -215,13 +228,17 @@ void TRpPreview::RefreshPage() {
   if (printer_ == nullptr || image_->PageMetafile() != nullptr ||
       image_->PageNumber() > printer_->AvailablePages())
     return;
-  if (InitialZoom == rpZoomToWidth) ZoomToWidth();
+  // The report a run shows asks for its width to fill the view as its
+  // first page arrives.
+  if (auto* report = dynamic_cast<TCustomBandRep*>(printer_->Master()))
+    if (report->PrevInitialZoom == rpZoomToWidth) ZoomToWidth();
   image_->SetPageNumber(image_->PageNumber());
 }
 
 int TRpPreview::VerticalEnd() {
-  const int view = ViewArea().Height();
-  return std::max(0, image_->Height() + std::max(0, image_->Top() + VertScrollBar().Position()) - view);
+  const TRect view = ViewArea();
+  return std::max(0, image_->Height() + std::max(0, image_->Top() - view.Top + VertScrollBar().Position()) -
+                         view.Height());
 }
 
 void TRpPreview::Dispatch(TMessage& message) {

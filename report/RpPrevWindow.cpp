@@ -171,6 +171,9 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
   RpPreview->SetAlign(alClient);
   RpPreview->HorzScrollBar().Increment = 52;
   RpPreview->VertScrollBar().Increment = 43;
+  // Set before the printer is bound, so the page image takes it over too:
+  // a click on the page focuses the preview.
+  RpPreview->OnClick = [this](TObject*) { RpPreview->SetFocus(); };
 
   ProgressBar = new TProgressBar(this);
   ProgressBar->SetParent(StatusBar);
@@ -191,7 +194,6 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
     printer->Title = report_->ReportTitle;
     Landscape = report_->Page()->Orientation() == poLandscape;
     WindowState = report_->PreviewInitialState;
-    RpPreview->InitialZoom = report_->PrevInitialZoom;
     RaiseEvent(0, "");
   } else {
     WindowState = wsMaximized;
@@ -276,7 +278,6 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
     ThumbDraw(col, row, rect);
   };
   ThumbGrid->OnResize = [this](TObject*) { ThumbGeometry(); };
-  RpPreview->OnClick = [this](TObject*) { RpPreview->SetFocus(); };
   RpPreview->OnPageAvailable = [this](TObject*, int pages) { PageAvailable(pages); };
   RpPreview->OnOutlineChange = [this](TObject*, void* node) { OutlineChange(node); };
   RpPreview->OnProgressUpdate = [this](TObject*, int progress) { ProgressUpdate(progress); };

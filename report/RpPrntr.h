@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/print/Printers.h"
+#include "platform/ui/Component.h"
 #include "platform/ui/Windows.h"
 #include "report/RpPrntrPages.h"
 #include "report/RpPrntrSettings.h"
@@ -36,15 +37,14 @@ enum : int { rpsReady = 0, rpsBusy = 1, rpsFinished = 2 };
 constexpr UINT WM_RP_PROGRESS = WM_USER + 0, WM_RP_PAGES = WM_USER + 1, WM_RP_PRINT = WM_USER + 2,
                WM_RP_PREVIEWCLOSED = WM_USER + 4;
 
-class TRpPrinter {
+// An object of its own: the preview's link events name it as their Sender.
+class TRpPrinter : public TObject {
  public:
   explicit TRpPrinter(TRpPrinterMaster* master = nullptr);
   // A printer a composite of reports owns: no report of its own, but the
   // composite's choice of the program's printer and its memory limit.
   explicit TRpPrinter(const TBandRepPrinterSettings& ownerSettings);
-  ~TRpPrinter();
-  TRpPrinter(const TRpPrinter&) = delete;
-  TRpPrinter& operator=(const TRpPrinter&) = delete;
+  ~TRpPrinter() override;
 
   TRpPrinterMaster* Master() const { return master_; }
   TPrinter* Printer() const { return printer_; }

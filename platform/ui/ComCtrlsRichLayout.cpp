@@ -146,9 +146,23 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
     const TRichParaFormat& pf = content_.Para(para);
     const int next = para + 1 < content_.ParagraphCount() ? content_.ParagraphStart(para + 1) : n;
     const std::vector<TSegment> segs = Segments(pos, pend);
-    // Per-character right edges of the rest of the paragraph, measured
-    // only when a line has to be broken.
+    // Per-character advances of the rest of the paragraph, measured a
+    // segment at a time and only as far as a line has to be broken: a page
+    // that starts in a long paragraph needs its first lines, not the rest.
     std::vector<int> advances;
+    size_t measuredSegs = 0;
+    const auto measureThrough = [&](int last) {
+      if (advances.empty()) advances.assign(static_cast<size_t>(pend - pos), 0);
+      for (; measuredSegs < segs.size() && segs[measuredSegs].Start <= last; ++measuredSegs) {
+        const TSegment& s = segs[measuredSegs];
+        if (IsSeparate(t[static_cast<size_t>(s.Start)])) continue;
+        const std::vector<int>& ends = m.Ends(s.Format, s.Start, s.End);
+        for (int i = s.Start; i < s.End; ++i)
+          advances[static_cast<size_t>(i - pos)] =
+              ends[static_cast<size_t>(i - s.Start)] -
+              (i > s.Start ? ends[static_cast<size_t>(i - s.Start - 1)] : 0);
+      }
+    };
     bool first = pos == content_.ParagraphStart(para);
     int at = pos;
     do {
@@ -181,20 +195,10 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
       }
       int end = lend;
       if (wrap && width > 0 && x > avail) {
-        if (advances.empty()) {
-          advances.assign(static_cast<size_t>(pend - pos), 0);
-          for (const TSegment& s : segs) {
-            if (IsSeparate(t[static_cast<size_t>(s.Start)])) continue;
-            const std::vector<int>& ends = m.Ends(s.Format, s.Start, s.End);
-            for (int i = s.Start; i < s.End; ++i)
-              advances[static_cast<size_t>(i - pos)] =
-                  ends[static_cast<size_t>(i - s.Start)] -
-                  (i > s.Start ? ends[static_cast<size_t>(i - s.Start - 1)] : 0);
-          }
-        }
         x = 0;
         int fit = at;
         while (fit < lend) {
+          measureThrough(fit);
           const int nx = t[static_cast<size_t>(fit)] == '\t' ? TabStop(pf, indent + x) - indent
                                                              : x + advances[static_cast<size_t>(fit - pos)];
           if (nx > avail && t[static_cast<size_t>(fit)] != ' ') break;
@@ -208,6 +212,7 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
         if (cut == at) cut = std::max(fit, at + 1);
         while (cut < lend && t[static_cast<size_t>(cut)] == ' ') ++cut;
         end = cut;
+        measureThrough(end - 1);
         x = 0;
         for (int i = at; i < end; ++i)
           x = t[static_cast<size_t>(i)] == '\t' ? TabStop(pf, indent + x) - indent

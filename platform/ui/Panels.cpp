@@ -622,6 +622,8 @@ void TScrollingWinControl::Dispatch(TMessage& m) {
           ScrollTo(bar, b.position_ + page);
           break;
         case SB_THUMBTRACK:
+          if (b.Tracking) ScrollTo(bar, pos);
+          break;
         case SB_THUMBPOSITION:
           ScrollTo(bar, pos);
           break;

@@ -208,6 +208,9 @@ class TControlScrollBar {
   int Range() const { return range_; }
   void SetRange(int v);
   int Increment = 8;
+  // The view follows the thumb while it is dragged; otherwise it moves
+  // when the thumb is let go.
+  bool Tracking = false;
   bool Visible() const { return visible_; }
   void SetVisible(bool v);
   // Whether the bar shows now (contents larger than the view).

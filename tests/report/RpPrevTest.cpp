@@ -45,6 +45,55 @@ TEST(RpPrevSearch, FindsGreekAndLatinWithAndWithoutMatchCase) {
   EXPECT_FALSE(FindTextInPageBytes("X", "", false));
 }
 
+// ---- the page picture -------------------------------------------------------------
+
+// The page fills the whole rectangle; its white ground, border and shadow
+// are drawn around it; nothing is drawn without a page or a frame.
+TEST(RpPrevPicture, ThePageFillsItsRectangleInsideItsBorderAndShadow) {
+  TMetafile page;
+  page.SetWidth(400);
+  page.SetHeight(560);
+  {
+    TMetafileCanvas c(&page);
+    c.Brush->Style = bsSolid;
+    c.Brush->Color = clRed;
+    c.FillRect(TRect{200, 280, 400, 560});  // the lower right quarter
+  }
+  const TRect r{10, 20, 410, 580};  // the page's own size: no scaling
+  const TColor ground = RGB(0x12, 0x34, 0x56);
+  auto drawn = [&](TMetafile* metafile, bool frame) {
+    auto image = std::make_unique<TImageCanvas>(440, 620);
+    image->Brush->Style = bsSolid;
+    image->Brush->Color = ground;
+    image->FillRect(TRect{0, 0, 440, 620});
+    TRpPreviewImage::DrawPage(metafile, *image, r, frame);
+    return image;
+  };
+  const auto pic = drawn(&page, false);
+  const struct {
+    int x, y;
+    TColor color;
+  } points[] = {
+      {10, 300, clBlack},                        // the border's left line
+      {300, 20, clBlack},                        // its top line
+      {407, 300, clBlack},                       // its right line, 3 in from the edge
+      {300, 577, clBlack},                       // its bottom line
+      {408, 300, clBlack}, {409, 22, clBlack},   // the shadow on the right
+      {300, 578, clBlack}, {12, 579, clBlack},   // and below
+      {409, 21, ground},   {11, 579, ground},    // the shadow's corners stay open
+      {11, 21, clWhite},   {209, 299, clWhite},  // the white page
+      {210, 300, clRed},   {406, 576, clRed},    // the quarter, where the page puts it
+  };
+  for (const auto& p : points) EXPECT_EQ(pic->Pixel(p.x, p.y), ColorToRGB(p.color)) << p.x << "," << p.y;
+  // A frame alone draws the white page with its border; nothing at all
+  // without either.
+  const auto empty = drawn(nullptr, true);
+  EXPECT_EQ(empty->Pixel(300, 300), ColorToRGB(clWhite));
+  EXPECT_EQ(empty->Pixel(10, 300), ColorToRGB(clBlack));
+  const auto none = drawn(nullptr, false);
+  for (const auto& p : points) EXPECT_EQ(none->Pixel(p.x, p.y), ColorToRGB(ground)) << p.x << "," << p.y;
+}
+
 // ---- the control ------------------------------------------------------------------
 
 class RpPrevTest : public ControlsTest {
@@ -172,6 +221,167 @@ TEST_F(RpPrevTest, LinksShowTheHandAndReportEnteringLeavingAndClicks) {
   preview->SetRpPrinter(nullptr);
 }
 
+// The printer a link event names is the printer itself, so a handler may
+// ask it what it is; without a handler the hand still shows, and nothing
+// is reported or opened.
+TEST_F(RpPrevTest, LinkEventsNameThePrinterAndWithoutAHandlerOnlyTheCursorChanges) {
+  TRpPrinter printer(rep);
+  TRpPreview* preview = Add<TRpPreview>(0, 0, 300, 300);
+  preview->SetRpPrinter(&printer);
+  TRpPreviewImage& image = *preview->Image();
+  image.SetBounds(0, 0, 200, 200);
+  image.HotLinks = {{TRect{10, 10, 20, 20}, "EXT:http://example.org"}, {TRect{20, 20, 40, 40}, "INT:second"}};
+  ShowForm();
+  backend->MoveMouse(image, 15, 15);
+  EXPECT_EQ(image.Cursor(), crHandPoint);
+  EXPECT_TRUE(image.OverLink);
+  backend->Click(image, 15, 15);
+  EXPECT_TRUE(backend->ShellRequests.empty());
+  backend->MoveMouse(image, 100, 100);
+  EXPECT_EQ(image.Cursor(), crDefault);
+  EXPECT_FALSE(image.OverLink);
+  // The first area holding the point wins where two share an edge.
+  EXPECT_EQ(image.LinkAt(20, 20), "EXT:http://example.org");
+  EXPECT_EQ(image.LinkAt(21, 21), "INT:second");
+  std::vector<TObject*> senders;
+  preview->OnHyperlink() = [&](TObject* sender, int, const AnsiString&, bool& handled) {
+    senders.push_back(sender);
+    handled = true;
+  };
+  backend->MoveMouse(image, 30, 30);
+  backend->Click(image, 30, 30);
+  backend->MoveMouse(image, 100, 100);
+  ASSERT_EQ(senders.size(), 3u);
+  for (TObject* sender : senders) EXPECT_EQ(dynamic_cast<TRpPrinter*>(sender), &printer);
+  preview->SetRpPrinter(nullptr);
+}
+
+// The page follows the thumb while it is dragged; a plain scroll box moves
+// its view only when the thumb is let go.
+TEST_F(RpPrevTest, ThePageFollowsTheThumbWhileItIsDragged) {
+  TRpPrinter printer(rep);
+  printer.SetPaperSize(TRpPaperSize::A4);
+  TRpPreview* preview = Add<TRpPreview>(0, 0, 300, 300);
+  preview->SetRpPrinter(&printer);
+  preview->SetZoom(100);
+  auto* box = Add<TScrollBox>(310, 0, 150, 300);
+  auto* tall = Add<TPanel>(0, 0, 100, 1200, box);
+  (void)tall;
+  ShowForm();
+  for (TScrollingWinControl* scroller : std::initializer_list<TScrollingWinControl*>{preview, box}) {
+    const bool tracks = scroller == preview;
+    TControlScrollBar& bar = scroller->VertScrollBar();
+    ASSERT_TRUE(bar.IsScrollBarVisible());
+    ASSERT_EQ(bar.Position(), 0);
+    // The thumb sits just below the upper arrow, inside the border.
+    const int x = scroller->Width() - 2 - kScrollBarSize / 2, y = 2 + kScrollBarSize + 4;
+    backend->PressMouse(*scroller, x, y);
+    backend->MoveMouse(*scroller, x, y + 60);
+    EXPECT_EQ(bar.Position() > 0, tracks);
+    const int during = bar.Position();
+    backend->ReleaseMouse(*scroller, x, y + 60);
+    EXPECT_GT(bar.Position(), 0) << tracks;
+    if (tracks) {
+      EXPECT_EQ(bar.Position(), during);
+    }
+  }
+  EXPECT_TRUE(preview->HorzScrollBar().Tracking);
+  EXPECT_FALSE(box->HorzScrollBar().Tracking);
+  preview->SetRpPrinter(nullptr);
+}
+
+// A page a little narrower than the box is centred in what the vertical bar
+// leaves, with no horizontal bar; a page larger than the view starts inside
+// the border, its edge line showing at the view's corner.
+TEST_F(RpPrevTest, ThePageIsCentredInTheViewAndItsEdgesShow) {
+  TRpPrinter printer(rep);
+  printer.SetPaperSize(TRpPaperSize::A4);
+  printer.BeginDoc();  // one blank page
+  printer.NewPage();
+  printer.EndDoc();
+  Form->SetBounds(0, 0, 800, 500);
+  TRpPreview* preview = Add<TRpPreview>(0, 0, 731, 400);
+  preview->SetRpPrinter(&printer);
+  ShowForm();
+  TRpPreviewImage& image = *preview->Image();
+  preview->SetZoom(88);  // A4 at 88 %: 702 pixels wide, far taller than the box
+  const TRect view = preview->ViewRect();
+  ASSERT_EQ(image.Width(), 702);
+  ASSERT_EQ(view.Width(), 731 - 4 - kScrollBarSize);
+  EXPECT_TRUE(preview->VertScrollBar().IsScrollBarVisible());
+  EXPECT_FALSE(preview->HorzScrollBar().IsScrollBarVisible());
+  EXPECT_EQ(image.Left() - view.Left, (view.Width() - image.Width()) / 2);
+  EXPECT_EQ(image.Top(), view.Top);
+  EXPECT_LE(image.Left() + image.Width(), view.Right);
+  // Wider and taller than the view: the page's border line runs along the
+  // view's first column and row; scrolled to the end, its shadow shows.
+  preview->SetZoom(150);
+  Application->ProcessMessages();
+  EXPECT_EQ(image.Left(), view.Left);
+  EXPECT_EQ(PixelOf(*preview, view.Left, view.Top + 40), clBlack);
+  EXPECT_EQ(PixelOf(*preview, view.Left + 40, view.Top), clBlack);
+  EXPECT_EQ(PixelOf(*preview, view.Left + 1, view.Top + 40), clWhite);
+  const TRect scrolledView = preview->ViewRect();
+  preview->VertScrollBar().SetPosition(preview->VerticalEnd());
+  preview->HorzScrollBar().SetPosition(100000);
+  Application->ProcessMessages();
+  EXPECT_EQ(image.Top() + image.Height(), scrolledView.Bottom);
+  EXPECT_EQ(image.Left() + image.Width(), scrolledView.Right);
+  EXPECT_EQ(PixelOf(*preview, scrolledView.Right - 1, scrolledView.Bottom - 40), clBlack);
+  preview->SetRpPrinter(nullptr);
+}
+
+// A preview of the report's own (its OnPreview) follows the run: the page
+// on show loads as it arrives, painted at once, and a report that asks for
+// its width gets it then.
+TEST_F(RpPrevTest, AReportsOwnPreviewLoadsItsPageAsItArrivesAtTheZoomTheReportAsks) {
+  for (TRpZoomState asked : {rpZoomToWidth, rpZoomToFit}) {
+    TRpPreview* preview = Add<TRpPreview>(0, 0, 600, 400);
+    ShowForm();
+    rep->PrevInitialZoom = asked;
+    std::vector<int> announced;
+    int zoomAtPageOne = 0, paintsBefore = 0, paintsAfter = 0;
+    bool pageOneShown = false, runFinished = false;
+    preview->OnPageAvailable = [&](TObject* sender, int pages) {
+      EXPECT_EQ(sender, preview);
+      announced.push_back(pages);
+      TRpPrinter* p = preview->RpPrinter();
+      ASSERT_NE(p, nullptr);
+      if (pages == 1) {
+        zoomAtPageOne = preview->Zoom();
+        pageOneShown = preview->Image()->PageMetafile() != nullptr;
+      }
+      if (p->Status() == rpsFinished && !runFinished) {
+        runFinished = true;
+        // Turning the page paints it before anything else runs.
+        paintsBefore = backend->PaintPasses;
+        preview->SetPageNumber(2);
+        paintsAfter = backend->PaintPasses;
+        preview->SetRpPrinter(nullptr);  // the report's Preview returns
+      }
+    };
+    std::vector<int> progress;
+    preview->OnProgressUpdate = [&](TObject*, int percent) { progress.push_back(percent); };
+    rep->OnPreview = [&](TObject*) {
+      preview->SetRpPrinter(rep->RpPrinter());
+      EXPECT_EQ(preview->Zoom(), 100);
+    };
+    lines = 120;
+    fed = 0;
+    rep->Preview();
+    EXPECT_TRUE(runFinished) << asked;
+    EXPECT_TRUE(pageOneShown) << asked;
+    EXPECT_EQ(zoomAtPageOne, asked == rpZoomToWidth ? static_cast<int>(Round(600.0L / 794 * 90)) : 100)
+        << asked;
+    ASSERT_FALSE(announced.empty());
+    EXPECT_EQ(announced.front(), 1);
+    EXPECT_EQ(announced.back(), 3);  // 120 lines: 53 a page
+    EXPECT_EQ(preview->PageNumber(), 2);
+    EXPECT_GT(paintsAfter, paintsBefore) << asked;
+    delete preview;
+  }
+}
+
 // ---- the window ---------------------------------------------------------------
 
 // The page image answers the drags its preview's owner handles: a label
@@ -208,6 +418,17 @@ TEST_F(RpPrevTest, ThePageImageTakesTheDragHandlersOfItsPreview) {
   EXPECT_EQ(dropped[0].second, Point(60, 70));
   EXPECT_TRUE(ended.empty());  // the image was no source
   preview->SetRpPrinter(nullptr);
+}
+
+// A click on the page focuses the preview, as a click beside it does.
+TEST_F(RpPrevTest, AClickOnThePageFocusesThePreview) {
+  TRpStandardPreview& w = Preview(60);
+  w.Show();
+  Application->ProcessMessages();
+  w.ThumbChk->SetFocus();
+  ASSERT_FALSE(w.RpPreview->Focused());
+  backend->Click(*w.RpPreview->Image(), 30, 30);
+  EXPECT_TRUE(w.RpPreview->Focused());
 }
 
 TEST_F(RpPrevTest, PagesAppearWhileTheRunIsBusyAndCommandsWaitForItsEnd) {
