@@ -13,11 +13,19 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <typeinfo>
+#include <unordered_set>
 
+#include "grid/ExtGrid.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/Panels.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/StdEdits.h"
+#include "platform/ui/WindowManager.h"
 #include "tender/N_STR.h"
 #include "tender/OfferCalc.h"
 #include "tender/Uglo.h"
@@ -31,6 +39,8 @@ struct TenderWindows {
   TFrmAXP* main = nullptr;
   TUproypFrm* budget = nullptr;
   AnsiString folder;
+  // The pictures of the main window painted so far (ShownState).
+  std::unordered_set<std::uint64_t> painted;
 
   TenderWindows() {
     backend = &InstallHeadlessBackend();
@@ -72,10 +82,62 @@ struct TenderWindows {
   }
   void Remove(const char* name) const { DeleteFile(folder + name); }
 
+  // What the main window shows, folded into one number: every control's
+  // kind, place, visibility, enabled state and text, the marks, dates and
+  // selections, and the texts of the grid's rows in view.
+  std::uint64_t ShownState() const {
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto mix = [&hash](std::string_view bytes) {
+      for (const char ch : bytes) hash = (hash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
+      hash = (hash ^ 0xff) * 1099511628211ull;
+    };
+    const auto mixNumber = [&mix](double value) {
+      mix(std::string_view(reinterpret_cast<const char*>(&value), sizeof value));
+    };
+    const auto walk = [&](const auto& self, TControl* control) -> void {
+      mix(typeid(*control).name());
+      mixNumber(control->Visible());
+      if (!control->Visible()) return;
+      const TRect r = control->BoundsRect();
+      for (const int v : {int(control->Enabled()), r.Left, r.Top, r.Right, r.Bottom}) mixNumber(v);
+      mix(control->Text());
+      if (auto* edit = dynamic_cast<TCustomEdit*>(control))
+        for (const int v : {edit->SelStart(), edit->SelLength(), edit->TopLine()}) mixNumber(v);
+      if (auto* memo = dynamic_cast<TCustomMemo*>(control)) mix(memo->Lines().Text());
+      if (auto* date = dynamic_cast<TDateTimePicker*>(control))
+        mixNumber(date->Date()), mixNumber(date->Checked());
+      if (auto* box = dynamic_cast<TCheckBox*>(control)) mixNumber(box->Checked());
+      if (auto* radio = dynamic_cast<TRadioButton*>(control)) mixNumber(radio->Checked());
+      if (auto* group = dynamic_cast<TCustomRadioGroup*>(control)) mixNumber(group->ItemIndex());
+      if (auto* grid = dynamic_cast<TExtStringGrid*>(control)) {
+        for (const int v :
+             {grid->TopRow(), grid->LeftCol(), grid->Row(), grid->Col(), grid->RowCount(), grid->ColCount()})
+          mixNumber(v);
+        const int lastRow = std::min(grid->RowCount() - 1, grid->TopRow() + grid->VisibleRowCount());
+        for (int col = 0; col < grid->ColCount(); ++col) {
+          mixNumber(grid->ColWidths(col));
+          for (int row = 0; row <= lastRow; ++row) mix(grid->GetCellText(col, row));
+        }
+      }
+      if (auto* parent = dynamic_cast<TWinControl*>(control)) {
+        mixNumber(parent->Focused());
+        for (int i = 0; i < parent->ControlCount(); ++i) self(self, parent->Controls(i));
+      }
+    };
+    walk(walk, main);
+    return hash;
+  }
+
   // Boxes a run may show are answered and forgotten. A damaged file is said
   // in the class library's error box, which must name the file; any other
   // exception that reached the error box is a fault.
-  void EndRun() const {
+  //
+  // The main window is painted when it shows what no run before showed:
+  // painting a picture already painted reaches nothing new, and the paint
+  // was half of each run.
+  void EndRun() {
+    if (!painted.insert(ShownState()).second)
+      if (ui::TWindowSurface* surface = ui::SurfaceOf(main)) surface->Dirty.clear();
     Application->ProcessMessages();
     for (const THeadlessBackend::ShownBox& box : backend->ErrorBoxes)
       if (box.Text.find(folder) == AnsiString::npos) {

@@ -201,6 +201,7 @@ class TExtStringGrid : public TBaseGrid {
   void EndUpdate();
   int UpdateCount() const { return updateCount_; }
   void Invalidate() override;
+  bool RepaintDeferred() const override { return updateCount_ > 0; }
 
   // ---- cell values ----
   int GetCellInteger(int ACol, int ARow);

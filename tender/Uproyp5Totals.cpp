@@ -37,8 +37,9 @@ void TUproypFrm::ParseRowRange(std::string_view text, int& a, int& b) {
 int TUproypFrm::LastBudgetRow() {
   const int x = TextCol();
   const int last = std::min(ProypGrid->RowCount() - 1, static_cast<int>(MaxBudgetRows));
+  // The budget grid merges no cells and shows its texts as stored.
   for (int row = last; row >= 1; --row)
-    if (!ProypGrid->Cells(4, row).empty() || !ProypGrid->Cells(x, row).empty()) return row;
+    if (!ProypGrid->GetCellDirect(4, row).empty() || !ProypGrid->GetCellDirect(x, row).empty()) return row;
   return 0;
 }
 

@@ -35,6 +35,16 @@ TUproypFrm& StudyBudgetForm() {
   return budget;
 }
 
+// The entry number a row shows when no project numbered it otherwise.
+AnsiString PlainEntryNoText(int row) {
+  static const std::vector<AnsiString> texts = [] {
+    std::vector<AnsiString> all(LastOfferRow + 1);
+    for (int r = 0; r <= LastOfferRow; ++r) all[static_cast<size_t>(r)] = EntryNoText(r);
+    return all;
+  }();
+  return row >= 0 && row <= LastOfferRow ? texts[static_cast<size_t>(row)] : EntryNoText(row);
+}
+
 }  // namespace
 
 void TFrmAXP::BuildProjectCommands() {
@@ -237,16 +247,19 @@ void TFrmAXP::ClearProject() {
   Doreset->SetEnabled(false);
   sortBtn->SetEnabled(false);
 
-  StGrid->BeginUpdate();
+  // No update bracket: its end repaints the whole grid, where only the
+  // cells that change in view need it (headings and numbering mostly stay).
   for (int row = 1; row < StGrid->RowCount(); ++row) {
     // Most rows never held an offer: only the cells written are cleared.
+    // The offers grid merges no cells and shows its texts as stored: the
+    // stored text tells what is there.
     const int written = std::min(StGrid->ColCount(), StGrid->StoreColCount(row));
-    for (int col = 1; col < written; ++col) StGrid->SetCellText(col, row, "");
+    for (int col = 1; col < written; ++col)
+      if (!StGrid->GetCellDirect(col, row).empty()) StGrid->SetCellText(col, row, "");
     // A numbering a project changed is put back; the rest already reads so.
-    const AnsiString entry = EntryNoText(row);
-    if (StGrid->GetCellText(ColEntryNo, row) != entry) StGrid->SetCellText(ColEntryNo, row, entry);
+    const AnsiString entry = PlainEntryNoText(row);
+    if (StGrid->GetCellDirect(ColEntryNo, row) != entry) StGrid->SetCellText(ColEntryNo, row, entry);
   }
-  StGrid->EndUpdate();
   ResetGridHeadings();
   StGrid->SetRow(1);
   OfferCalcState = TOfferCalcState();

@@ -9,7 +9,8 @@ class TGridSheet : public TOfferSheet {
   explicit TGridSheet(TExtStringGrid& grid) : grid_(grid) {}
   AnsiString Cell(int col, int row) const override {
     if (col < 0 || row < 0 || col >= grid_.ColCount() || row >= grid_.RowCount()) return {};
-    return grid_.GetCellText(col, row);
+    // The offers grid merges no cells and shows its texts as stored.
+    return grid_.GetCellDirect(col, row);
   }
   void SetCell(int col, int row, const AnsiString& text) override {
     if (col < 0 || row < 0 || col >= grid_.ColCount() || row >= grid_.RowCount()) return;

@@ -55,6 +55,7 @@ class Layout {
 
   // Width with tabs expanded to the tab stops when asked.
   int Width(const S& text) const {
+    if (text.empty()) return 0;
     if (!(format_ & DT_EXPANDTABS) || text.find('\t') == S::npos) return Measure(canvas_, text);
     int x = 0;
     size_t start = 0;
@@ -219,6 +220,13 @@ int LayOut(TCanvas& canvas, const S& text, TRect& rect, unsigned format) {
     y = rect.Top + (rect.Height() - lineHeight) / 2;
   else if (single && (format & DT_BOTTOM))
     y = rect.Bottom - lineHeight;
+
+  // Empty lines show nothing: a sheet's empty cells cost no clip or text.
+  const bool blank = std::all_of(lines.begin(), lines.end(), [](const Line<S>& l) { return l.text.empty(); });
+  if (blank) {
+    if (single && (format & (DT_VCENTER | DT_BOTTOM))) return y + lineHeight - rect.Top;
+    return textHeight;
+  }
 
   int saved = 0;
   if (!(format & DT_NOCLIP)) {

@@ -215,6 +215,13 @@ TRect TCustomGrid::BoxRect(int ALeft, int ATop, int ARight, int ABottom) const {
   if (ALeft > ARight) std::swap(ALeft, ARight);
   if (ATop > ABottom) std::swap(ATop, ABottom);
   if (ALeft < 0 || ATop < 0 || ARight >= ColCount() || ABottom >= RowCount()) return {};
+  // Rows scrolled off above the view show nothing, and the rows are measured
+  // before the columns: a cell written to a long sheet is mostly out of view.
+  if (ATop >= fixedRows_ && ABottom < topLeft_.Y) return {};
+  // Nor do rows that start below the client area, wherever the scroll bars
+  // and border put the area inside it.
+  if (ATop >= topLeft_.Y && FixedHeight() + rows_.Start(ATop) - rows_.Start(topLeft_.Y) >= ClientHeight())
+    return {};
   const TRect area = GridArea();
   // Parts scrolled under the fixed cells or out of view are cut off.
   auto span = [](long long from, long long to, long long lowLimit, long long highLimit, int& a, int& b) {
@@ -225,12 +232,24 @@ TRect TCustomGrid::BoxRect(int ALeft, int ATop, int ARight, int ABottom) const {
     b = static_cast<int>(to);
     return true;
   };
-  const long long leftLimit = ALeft < fixedCols_ ? area.Left : area.Left + FixedWidth();
-  const long long topLimit = ATop < fixedRows_ ? area.Top : area.Top + FixedHeight();
+  // Where an index starts in client coordinates (as RowTop and ColLeft),
+  // with the area and the fixed extent taken once.
+  auto edge = [](const TGridAxis& axis, int fixed, int first, long long origin) {
+    const long long fixedExtent = axis.Start(fixed);
+    const long long firstStart = axis.Start(first);
+    return [&axis, fixed, origin, fixedExtent, firstStart](int index) {
+      if (index < fixed) return origin + axis.Start(index);
+      return origin + fixedExtent + axis.Start(index) - firstStart;
+    };
+  };
   TRect r;
-  if (!span(ColLeft(ALeft), ColLeft(ARight) + cols_.Size(ARight), leftLimit, area.Right, r.Left, r.Right))
+  const auto rowTop = edge(rows_, fixedRows_, topLeft_.Y, area.Top);
+  const long long topLimit = ATop < fixedRows_ ? area.Top : area.Top + FixedHeight();
+  if (!span(rowTop(ATop), rowTop(ABottom) + rows_.Size(ABottom), topLimit, area.Bottom, r.Top, r.Bottom))
     return {};
-  if (!span(RowTop(ATop), RowTop(ABottom) + rows_.Size(ABottom), topLimit, area.Bottom, r.Top, r.Bottom))
+  const auto colLeft = edge(cols_, fixedCols_, topLeft_.X, area.Left);
+  const long long leftLimit = ALeft < fixedCols_ ? area.Left : area.Left + FixedWidth();
+  if (!span(colLeft(ALeft), colLeft(ARight) + cols_.Size(ARight), leftLimit, area.Right, r.Left, r.Right))
     return {};
   return r;
 }
@@ -378,6 +397,7 @@ void TCustomGrid::SelectionMoved(const TGridRect& oldSelection) {
 }
 
 void TCustomGrid::InvalidateRange(const TGridRect& r) {
+  if (RepaintDeferred()) return;
   TRect box = BoxRect(r.Left, r.Top, r.Right, r.Bottom);
   if (box.IsEmpty()) return;
   box.Right += gridLineWidth_;

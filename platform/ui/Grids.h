@@ -243,6 +243,10 @@ class TCustomGrid : public TCustomControl {
   TRect GridArea() const;
 
  protected:
+  // True while the grid holds its repaints back for a repaint of the whole
+  // grid at the end (an update bracket): a cell written meanwhile needs no
+  // repaint of its own.
+  virtual bool RepaintDeferred() const { return false; }
   // ---- the virtual methods descendants override ----
   virtual void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
   virtual bool SelectCell(int ACol, int ARow);

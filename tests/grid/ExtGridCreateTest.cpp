@@ -7,6 +7,7 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "platform/ui/Clipbrd.h"
+#include "platform/ui/WindowManager.h"
 #include "tests/TestOutput.h"
 
 namespace {
@@ -151,6 +152,29 @@ TEST_F(ExtGridCreateTest, UpdateBracketsNestAndNeverGoBelowZero) {
   g.EndUpdate();
   g.EndUpdate();
   EXPECT_EQ(g.UpdateCount(), 0);
+}
+
+// Cells written inside a bracket wait for the repaint of the whole grid
+// when the last bracket closes, instead of each adding its own.
+TEST_F(ExtGridCreateTest, CellsWrittenInAnUpdateBracketRepaintOnceAtItsEnd) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 50);
+  const auto& dirty = ui::SurfaceOf(form.get())->Dirty;
+  ASSERT_TRUE(dirty.empty());
+  g.BeginUpdate();
+  g.BeginUpdate();
+  for (int row = 1; row < 50; ++row) g.SetCellText(1, row, IntToStr(row));
+  g.EndUpdate();
+  EXPECT_TRUE(dirty.empty());
+  g.EndUpdate();
+  ASSERT_EQ(dirty.size(), 1u);
+  EXPECT_EQ(dirty[0].Width(), g.Width());
+  EXPECT_EQ(dirty[0].Height(), g.Height());
+  Application->ProcessMessages();
+  // Outside a bracket a cell in view repaints at once.
+  g.SetCellText(2, 1, "x");
+  ASSERT_EQ(dirty.size(), 1u);
+  EXPECT_EQ(dirty[0].Height(), g.CellRect(2, 1).Height());
+  EXPECT_EQ(dirty[0].Width(), g.CellRect(2, 1).Width());
 }
 
 TEST_F(ExtGridCreateTest, RowCountSetsTheDisplayTextLimit) {

@@ -11,6 +11,8 @@
 #include "grid/ExtGridEditors.h"
 #include "platform/backend/screen/Screen.h"
 #include "platform/rtl/ByteOrder.h"
+#include "platform/ui/WindowManager.h"
+#include "tender/OfferCalc.h"
 #include "tender/ProjectFile.h"
 #include "tender/Uindex.h"
 #include "tender/Uproyp5.h"
@@ -135,6 +137,37 @@ TEST_F(ProjectTest, LowGuaranteeProjectReadsItsBudgetBlocksBack) {
   EXPECT_TRUE(BidderDiscountTable.Has(2));
   EXPECT_EQ(AsphaltFlag, 1);
   EXPECT_EQ(BudgetForm->SumaGrid->Cells(3, 7), "500");
+}
+
+// Opening a project clears the window and fills it again; the cells that
+// hold or held an offer's text are painted again, never the whole offers
+// grid with its headings, numbering and empty rows.
+TEST_F(ProjectTest, OpeningRepaintsTheOfferCellsNotTheWholeGrid) {
+  TFrmAXP& w = EnterProject();
+  ASSERT_TRUE(w.saverec(Folder() + "t.ddn"));
+  w.StGrid->SetCellText(ColName, 1, "ΔΕΛΤΑ"_a);
+  ASSERT_TRUE(w.saverec(Folder() + "u.ddn"));
+  w.OpenProject(Folder() + "t.ddn");
+  Application->ProcessMessages();
+  const auto& dirty = ui::SurfaceOf(&w)->Dirty;
+  ASSERT_TRUE(dirty.empty());
+  const auto gridRepaints = [&] {
+    int rows = 0;
+    for (const TRect& r : dirty) {
+      EXPECT_FALSE(r.Width() >= w.StGrid->Width() && r.Height() >= w.StGrid->Height()) << "the whole grid";
+      if (r.Height() == w.StGrid->CellRect(ColName, 1).Height() &&
+          r.Width() == w.StGrid->CellRect(ColName, 1).Width())
+        ++rows;
+    }
+    return rows;
+  };
+  // The three names.
+  w.OpenProject(Folder() + "t.ddn");
+  EXPECT_EQ(gridRepaints(), 3);
+  Application->ProcessMessages();
+  w.OpenProject(Folder() + "u.ddn");
+  EXPECT_EQ(w.StGrid->GetCellText(ColName, 1), "ΔΕΛΤΑ"_a);
+  EXPECT_EQ(gridRepaints(), 3);
 }
 
 TEST_F(ProjectTest, OpenNumbersTheFreeRowsAfterTheHighestEntry) {

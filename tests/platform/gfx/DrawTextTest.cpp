@@ -205,6 +205,37 @@ TEST_F(DrawTextTest, ClipsToTheRectangleUnlessNoClip) {
   EXPECT_FALSE(Texts()[0].Clip.has_value());
 }
 
+// An empty cell or caption draws nothing at all, yet answers with the
+// height and offsets a line of text would.
+TEST_F(DrawTextTest, EmptyTextDrawsNothingAndMeasuresOneLine) {
+  const TRect box = Rect(10, 20, 210, 60);
+  struct Case {
+    const char* text;
+    unsigned format;
+    int height;
+  } cases[] = {
+      {"", DT_SINGLELINE, lineHeight},
+      {"", DT_SINGLELINE | DT_VCENTER, (40 - lineHeight) / 2 + lineHeight},
+      {"", DT_SINGLELINE | DT_BOTTOM, 40},
+      {"", DT_WORDBREAK, lineHeight},
+      {"\r\n", 0, 2 * lineHeight},
+      {"&", DT_SINGLELINE, lineHeight},
+  };
+  for (const Case& c : cases) {
+    canvas.Calls.clear();
+    TRect r = box;
+    EXPECT_EQ(canvas.DrawText(c.text, r, c.format), c.height) << c.format;
+    EXPECT_EQ(r, box);
+    // Only the call itself is on record: no text, fill or line.
+    ASSERT_EQ(canvas.Calls.size(), 1u) << c.format;
+    EXPECT_EQ(canvas.Calls[0].Op, "DrawText");
+    EXPECT_FALSE(canvas.HasClip());
+  }
+  TRect measured = box;
+  EXPECT_EQ(canvas.DrawText("", measured, DT_SINGLELINE | DT_CALCRECT), lineHeight);
+  EXPECT_EQ(measured, Rect(10, 20, 10, 20 + lineHeight));
+}
+
 }  // namespace
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "UiFixture.h"
 #include "platform/ui/Grids.h"
+#include "platform/ui/WindowManager.h"
 
 namespace {
 
@@ -430,6 +431,34 @@ TEST_F(GridTest, ClearingCellsNeverWrittenTakesNoRoom) {
   EXPECT_THROW(g.SetCells(5, 0, ""), EInvalidGridOperation);
   EXPECT_THROW(g.SetCells(0, 400, ""), EInvalidGridOperation);
   EXPECT_THROW(g.SetCells(-1, 0, ""), EInvalidGridOperation);
+}
+
+// A written cell repaints just its own rectangle when in view, and nothing
+// when scrolled off above or below: a long sheet's writes cost no repaint.
+TEST_F(GridTest, AWrittenCellRepaintsOnlyWhereItShows) {
+  TRecordingGrid& g = MakeGrid(5, 400);
+  const auto& dirty = ui::SurfaceOf(form.get())->Dirty;
+  struct Case {
+    int top, col, row;
+    bool shows;
+  } cases[] = {{1, 2, 3, true},     {1, 0, 2, true},   {1, 2, 300, false},  {100, 2, 50, false},
+               {100, 2, 101, true}, {100, 3, 0, true}, {100, 0, 399, false}};
+  for (const Case& c : cases) {
+    g.SetTopRow(c.top);
+    Application->ProcessMessages();
+    ASSERT_TRUE(dirty.empty());
+    g.SetCells(c.col, c.row, "x" + IntToStr(c.row));
+    if (!c.shows) {
+      EXPECT_TRUE(dirty.empty()) << c.top << " " << c.row;
+      continue;
+    }
+    const TRect cell = g.CellRect(c.col, c.row);
+    ASSERT_EQ(dirty.size(), 1u) << c.top << " " << c.row;
+    // The cell and the grid line after it.
+    EXPECT_EQ(dirty[0].Width(), cell.Width() + g.GridLineWidth());
+    EXPECT_EQ(dirty[0].Height(), cell.Height() + g.GridLineWidth());
+    Application->ProcessMessages();
+  }
 }
 
 TEST_F(GridTest, TheGridSeesTheEditorsKeysFirst) {
