@@ -12,8 +12,11 @@
 #include <memory>
 #include <string>
 
+#include "fuzz/DefaultFlags.h"
 #include "grid/ExtGrid.h"
 #include "platform/backend/headless/Headless.h"
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return fuzz::PlainSchedule(argc, argv); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static bool started = (InstallHeadlessBackend(), true);

@@ -343,6 +343,8 @@ void TExtStringGrid::PaintFlatBorder() {
   // The frame stands where the system draws the window's edge: a grey line
   // one pixel in, and the edge itself in the colour around the grid.
   TCanvas& canvas = Canvas();
+  const TRect clip = canvas.ClipRect(), inside = Rect(2, 2, Width() - 2, Height() - 2);
+  if (IntersectRect(clip, inside) == clip) return;
   const TPen saved = *canvas.Pen;
   const TBrushStyle style = canvas.Brush->Style;
   canvas.Brush->Style = bsClear;

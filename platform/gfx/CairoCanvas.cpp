@@ -612,6 +612,7 @@ void TCairoCanvas::Polyline(const std::vector<TPoint>& logical) {
   if (logical.size() < 2) return;
   const std::vector<TPoint> points = LPtoDP(logical);
   InkedByPoints(points);
+  if (points.size() == 2 && FillAxisLine(points[0], points[1])) return;
   // One-unit lines cover the pixels from the first point up to, not
   // including, the last: the ends move half a unit back along the line.
   auto shifted = [&](TPoint p, TPoint towards) {
@@ -633,6 +634,38 @@ void TCairoCanvas::Polyline(const std::vector<TPoint>& logical) {
   auto [ex, ey] = shifted(last, beyond);
   cairo_line_to(cr_, ex, ey);
   StrokeWithPen();
+}
+
+bool TCairoCanvas::FillAxisLine(TPoint from, TPoint to) {
+  // Grid lines and edges are such lines, many to a paint: filling their box
+  // costs a fraction of stroking them. The box has the stroke's pixels only
+  // on whole pixels of an image: no scale, no fraction in the offset, and
+  // no page surface, whose bytes would hold a fill instead of a line.
+  if ((from.X != to.X && from.Y != to.Y) || from == to || !PenVisible() || Pen->Style != psSolid ||
+      Pen->Width > 1 || Pen->Mode != pmCopy || cairo_surface_get_type(surface_) != CAIRO_SURFACE_TYPE_IMAGE)
+    return false;
+  constexpr int kNear = 1 << 20;  // far points take the stroke's own care
+  for (TPoint p : {from, to})
+    if (std::abs(p.X) > kNear || std::abs(p.Y) > kNear) return false;
+  cairo_matrix_t m;
+  cairo_get_matrix(cr_, &m);
+  if (m.xx != 1 || m.yy != 1 || m.xy != 0 || m.yx != 0 || m.x0 != std::floor(m.x0) ||
+      m.y0 != std::floor(m.y0))
+    return false;
+  // The line covers the pixels from its first point up to, not including,
+  // its last.
+  TRect box;
+  if (from.Y == to.Y)
+    box = from.X < to.X ? Rect(from.X, from.Y, to.X, from.Y + 1)
+                        : Rect(to.X + 1, from.Y, from.X + 1, from.Y + 1);
+  else
+    box = from.Y < to.Y ? Rect(from.X, from.Y, from.X + 1, to.Y)
+                        : Rect(from.X, to.Y + 1, from.X + 1, from.Y + 1);
+  cairo_new_path(cr_);
+  cairo_rectangle(cr_, box.Left, box.Top, box.Width(), box.Height());
+  SetColor(Pen->Color);
+  cairo_fill(cr_);
+  return true;
 }
 
 void TCairoCanvas::DrawFocusRect(const TRect& logical) {

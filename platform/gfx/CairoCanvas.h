@@ -87,6 +87,9 @@ class TCairoCanvas : public TCanvas {
   void ApplyPen();
   void FillWithBrush();
   void StrokeWithPen();
+  // A one-pixel solid line along an axis drawn as the box of pixels it
+  // covers; false where only the stroke gives the same pixels.
+  bool FillAxisLine(TPoint from, TPoint to);
   void ApplyClip(cairo_t* cr) const;
   // The device box may have ink from now on (a path's points are widened
   // by the pen).

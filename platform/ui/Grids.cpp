@@ -585,8 +585,19 @@ void TCustomGrid::DeleteRow(int ARow) {
 
 void TCustomGrid::Paint() {
   TCanvas& c = Canvas();
+  // A paint of a few cells (a move of the current cell, an editor closing)
+  // leaves the frame and the bars as they are: only what the clip lets
+  // through is drawn.
+  const TRect clipBox = c.ClipRect();
+  if (clipBox.IsEmpty()) return;
   TRect outer = ClientRect();
-  if (borderStyle_ != bsNone) DrawEdge(c, outer, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  if (borderStyle_ != bsNone) {
+    const TRect inner = InflateRect(outer, -2, -2);
+    if (IntersectRect(clipBox, inner) == clipBox)
+      outer = inner;
+    else
+      DrawEdge(c, outer, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  }
   scrollBars_.Paint(c, outer);
   const TRect area = GridArea();
   const TRect clip = IntersectRect(c.ClipRect(), area);

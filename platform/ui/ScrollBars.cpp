@@ -359,9 +359,11 @@ TRect TWindowScrollBars::BarRect(const TRect& inner, int bar) const {
 }
 
 void TWindowScrollBars::Paint(TCanvas& canvas, const TRect& inner) {
+  // A bar the clip leaves out is not drawn again.
+  const TRect clip = canvas.ClipRect();
   for (int bar : {SB_HORZ, SB_VERT}) {
     const TRect r = BarRect(inner, bar);
-    if (r.IsEmpty()) continue;
+    if (IntersectRect(r, clip).IsEmpty()) continue;
     TScrollBarGeometry g = Bar(bar).geometry;
     if (tracking_ == bar && pressed_ == TScrollPart::Thumb) g.Pos = Bar(bar).trackPos;
     const bool enabled = Bar(bar).enabled && owner_->Enabled();
@@ -372,11 +374,12 @@ void TWindowScrollBars::Paint(TCanvas& canvas, const TRect& inner) {
       PaintScrollBar(canvas, r, g, enabled, pressed);
   }
   // The corner where both bars meet.
-  if (!fillsOwner_ && Showing(SB_HORZ) && Showing(SB_VERT)) {
+  const TRect corner =
+      Rect(inner.Right - Thickness(SB_VERT), inner.Bottom - Thickness(SB_HORZ), inner.Right, inner.Bottom);
+  if (!fillsOwner_ && Showing(SB_HORZ) && Showing(SB_VERT) && !IntersectRect(corner, clip).IsEmpty()) {
     canvas.Brush->Style = bsSolid;
     canvas.Brush->Color = clBtnFace;
-    canvas.FillRect(
-        Rect(inner.Right - Thickness(SB_VERT), inner.Bottom - Thickness(SB_HORZ), inner.Right, inner.Bottom));
+    canvas.FillRect(corner);
   }
 }
 

@@ -73,6 +73,48 @@ TEST_F(ImageCanvasTest, LinesLeaveTheirEndPointOut) {
   EXPECT_EQ(canvas.Pixel(6, 10), clWhite);
 }
 
+TEST_F(ImageCanvasTest, AxisLinesCoverFromTheirFirstPointToBeforeTheirLastInEveryDirection) {
+  struct Case {
+    TPoint from, to;
+    TRect covered;
+  } cases[] = {{{3, 4}, {9, 4}, Rect(3, 4, 9, 5)},
+               {{9, 4}, {3, 4}, Rect(4, 4, 10, 5)},
+               {{5, 2}, {5, 8}, Rect(5, 2, 6, 8)},
+               {{5, 8}, {5, 2}, Rect(5, 3, 6, 9)},
+               {{-5, 20}, {100, 20}, Rect(0, 20, 40, 21)}};
+  for (const Case& c : cases) {
+    for (const bool clipped : {false, true}) {
+      TImageCanvas image(40, 30);
+      const TRect clip = Rect(0, 0, 6, 30);
+      if (clipped) image.SelectClipRect(clip);
+      image.Pen->Color = clRed;
+      image.MoveTo(c.from.X, c.from.Y);
+      image.LineTo(c.to.X, c.to.Y);
+      const TRect expected = clipped ? IntersectRect(c.covered, clip) : c.covered;
+      int red = 0, inside = 0;
+      for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+          if (image.Pixel(x, y) == clRed) {
+            ++red;
+            inside += PtInRect(expected, Point(x, y));
+          }
+      EXPECT_EQ(red, expected.Width() * expected.Height())
+          << c.from.X << "," << c.from.Y << " clipped " << clipped;
+      EXPECT_EQ(inside, red);
+    }
+  }
+  // A styled pen still draws its dots, and a point line draws nothing.
+  canvas.Pen->Style = psDot;
+  canvas.MoveTo(0, 3);
+  canvas.LineTo(30, 3);
+  EXPECT_GT(CountAll(clBlack), 5);
+  EXPECT_LT(CountAll(clBlack), 25);
+  canvas.Pen->Style = psSolid;
+  canvas.MoveTo(10, 10);
+  canvas.LineTo(10, 10);
+  EXPECT_EQ(canvas.Pixel(10, 10), clWhite);
+}
+
 TEST_F(ImageCanvasTest, XorPenDrawnTwiceLeavesNoTrace) {
   canvas.Brush->Color = clYellow;
   canvas.FillRect(Rect(0, 0, 20, 20));

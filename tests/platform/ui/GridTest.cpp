@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <random>
 
 #include "UiFixture.h"
+#include "platform/gfx/RecordingCanvas.h"
 #include "platform/ui/Grids.h"
 #include "platform/ui/WindowManager.h"
 
@@ -69,6 +71,7 @@ class TRecordingGrid : public TStringGrid {
   bool Veto = false;
   using TCustomGrid::CalcSizingState;
   using TCustomGrid::GridFocused;
+  using TStringGrid::PaintWindow;
 
  protected:
   void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override {
@@ -619,6 +622,41 @@ TEST_F(GridTest, PaintCallsDrawCellWithStateBitsForTheVisibleCellsOnly) {
   EXPECT_EQ(pixel(1, 2), ColorToRGB(clHighlight));
   EXPECT_EQ(pixel(0, 3), ColorToRGB(clBtnFace));
   EXPECT_EQ(pixel(3, 3), ColorToRGB(clWindow));
+}
+
+TEST_F(GridTest, APaintOfAFewCellsDrawsNeitherTheFrameNorTheBars) {
+  TRecordingGrid& g = MakeGrid(8, 30);
+  ASSERT_TRUE(g.HandleAllocated());
+  const auto paint = [&](const TRect& clip) {
+    auto canvas = std::make_unique<TRecordingCanvas>(g.Width(), g.Height());
+    canvas->SelectClipRect(clip);
+    g.Cells_.clear();
+    g.PaintWindow(*canvas);
+    return canvas;
+  };
+  const auto frames = [](const TRecordingCanvas& canvas) {
+    return canvas.CallsOf("DrawEdge").size() + canvas.CallsOf("DrawFrameControl").size();
+  };
+  // The whole window: the sunken frame and both bars' arrows.
+  EXPECT_GE(frames(*paint(g.ClientRect())), 5u);
+  // One cell: that cell and the lines it owns, nothing of the frame or bars.
+  const TRect cell = g.CellRect(2, 3);
+  auto one = paint(cell);
+  EXPECT_EQ(frames(*one), 0u);
+  ASSERT_FALSE(g.Cells_.empty());
+  for (const auto& drawn : g.Cells_) {
+    EXPECT_GE(drawn.Col, 1);
+    EXPECT_LE(drawn.Col, 2);
+    EXPECT_GE(drawn.Row, 2);
+    EXPECT_LE(drawn.Row, 3);
+  }
+  // A clip reaching the bottom bar draws it, and only it.
+  const TRect bottom = Rect(cell.Left, g.ClientHeight() - 3, cell.Right, g.ClientHeight());
+  EXPECT_GE(paint(bottom)->CallsOf("DrawFrameControl").size(), 1u);
+  // Nothing to paint: nothing drawn.
+  auto none = paint(Rect(0, 0, 0, 0));
+  EXPECT_TRUE(none->Calls.empty());
+  EXPECT_TRUE(g.Cells_.empty());
 }
 
 TEST_F(GridTest, RowsAndColsAreListsOverTheCells) {
