@@ -74,6 +74,21 @@ bool TrpForm::ShowForKind(std::int32_t Kind) {
   return true;
 }
 
+namespace {
+
+// A font set anew goes through every label on the control and lays each
+// caption out again: shown again in the font it has, the report keeps
+// them. What Assign would make of the font is compared, as the size in
+// points is kept across resolutions.
+void ChangeFont(TControl* control, const TFont& font) {
+  TFont assigned = control->Font();
+  assigned.Assign(font);
+  if (!control->ParentFont() && assigned == control->Font()) return;
+  control->SetFont(font);
+}
+
+}  // namespace
+
 void TrpForm::FormShow(TObject*) {
   // Only the button panel shows; the report itself is never on screen.
   SetBounds(Left(), Top(), 409, 105);
@@ -82,13 +97,13 @@ void TrpForm::FormShow(TObject*) {
   const bool portrait = ReportKind != 2;
   BandRep1->Page()->SetOrientation(portrait ? poPortrait : poLandscape);
   RadioGroup1->SetItemIndex(portrait ? 0 : 1);
-  if (ReportKind == 1 && Prevform != nullptr) BandRep1->SetFont(Prevform->Prevmemo->Font());
-  if (ReportKind == 2 && CheckReport != nullptr) BandRep1->SetFont(CheckReport->Font());
+  if (ReportKind == 1 && Prevform != nullptr) ChangeFont(BandRep1, Prevform->Prevmemo->Font());
+  if (ReportKind == 2 && CheckReport != nullptr) ChangeFont(BandRep1, CheckReport->Font());
   BtnFont->SetVisible(ReportKind == 3 || ReportKind == 4);
   RpBand4->SetEnabled(ReportKind == 4);
   ChildBand4->SetEnabled(ReportKind == 3);
   if (ReportKind == 3 || ReportKind == 4) {
-    BandRep1->SetFont(temp_font->Font());
+    ChangeFont(BandRep1, temp_font->Font());
     Fixbold();
   }
   OfferTotal = TotalsCell ? StrToNum(TotalsCell(6, 3)) : 0;
@@ -96,14 +111,20 @@ void TrpForm::FormShow(TObject*) {
                         AmountToWords(1, 1, " λεπτά"_a, OfferTotal));
 }
 
+std::vector<TRpLabel*> TrpForm::BoldLabels() {
+  if (boldLabels_.empty())
+    for (const char* name : {"RpLabel9", "RpLabel13", "RpLabel17", "RpLabel21", "RpLabel23", "RpLabel29",
+                             "RpLabel42", "RpLabel44", "RpLabel2", "RpLabel2a"})
+      boldLabels_.push_back(static_cast<TRpLabel*>(FindComponent(name)));
+  return boldLabels_;
+}
+
 void TrpForm::Fixbold() {
-  for (const char* name : {"RpLabel9", "RpLabel13", "RpLabel17", "RpLabel21", "RpLabel23", "RpLabel29",
-                           "RpLabel42", "RpLabel44", "RpLabel2", "RpLabel2a"}) {
-    auto* label = static_cast<TRpLabel*>(FindComponent(name));
+  for (TRpLabel* label : BoldLabels()) {
     TFont font = label->Font();
     font.Style = font.Style | fsBold;
     if (label == RpLabel2 || label == RpLabel2a) font.SetSize(13);
-    label->SetFont(font);
+    ChangeFont(label, font);
   }
 }
 
@@ -111,9 +132,7 @@ void TrpForm::BtnFontClick(TObject*) {
   FontDialog1->Font.Assign(BandRep1->Font());
   if (!FontDialog1->Execute()) return;
   // The bold captions take the new font too, then stand out again.
-  for (const char* name : {"RpLabel9", "RpLabel13", "RpLabel17", "RpLabel21", "RpLabel23", "RpLabel29",
-                           "RpLabel42", "RpLabel44", "RpLabel2", "RpLabel2a"})
-    static_cast<TRpLabel*>(FindComponent(name))->SetParentFont(true);
+  for (TRpLabel* label : BoldLabels()) label->SetParentFont(true);
   BandRep1->SetFont(FontDialog1->Font);
   temp_font->SetFont(FontDialog1->Font);
   Fixbold();

@@ -170,6 +170,9 @@ class TrpForm : public TForm {
   void ReadSummaryValues(const AnsiString& Trimmed);
   // The labels a run fills, with the captions the form gives them.
   std::vector<std::pair<TRpLabel*, AnsiString>> formCaptions_;
+  // The captions that stand out in bold, found by name once.
+  std::vector<TRpLabel*> BoldLabels();
+  std::vector<TRpLabel*> boldLabels_;
   // The column heads of form B by categories, which a table of work items
   // brings its own heading for.
   std::vector<TRpLabel*> categoryHeads_;

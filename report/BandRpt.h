@@ -567,6 +567,9 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   void NewPage();
   void EndPage();
   int TextWidth(const TFont& font, const AnsiString& text);
+  // Pieces of Text measured as TextWidth measures them alone (less the
+  // spare pixel), for as long as nothing else is measured here.
+  TTextRuler TextRuler(const TFont& font, const AnsiString& text);
   int TextHeight(const TFont& font, const AnsiString& text);
   int GetRecordNumber() const { return controller_->RecordNumber; }
   int GetRecordCount() const;

@@ -191,6 +191,12 @@ int TCustomBandRep::TextWidth(const TFont& font, const AnsiString& text) {
   }
 }
 
+TTextRuler TCustomBandRep::TextRuler(const TFont& font, const AnsiString& text) {
+  TCanvas* c = reference_->Canvas();
+  c->Font->Assign(font);
+  return c->Ruler(text);
+}
+
 int TCustomBandRep::TextHeight(const TFont& font, const AnsiString& text) {
   (void)text;
   TCanvas* c = reference_->Canvas();

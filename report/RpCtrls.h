@@ -3,6 +3,7 @@
 // data fields), shapes, pictures and the designer's frame lines.
 
 #include <memory>
+#include <optional>
 
 #include "platform/gfx/Picture.h"
 #include "platform/rtl/ClassesReader.h"
@@ -75,17 +76,37 @@ class TRpCustomLabel : public TRpPrintable {
 
  private:
   int TextWidthOf(const AnsiString& text);
+  // The pieces of one text, each measured as TextWidthOf measures it.
+  class Pieces;
   void FormatSource(AnsiString text);
-  void FormatParagraph(const AnsiString& text);
-  // The length of the longest prefix of Word whose measured width Fits.
+  // Characters From to To of the text Pieces measure.
+  void FormatParagraph(const AnsiString& text, std::size_t from, std::size_t to, const Pieces& pieces);
+  // The length of the longest prefix of the Length characters at From
+  // whose measured width Fits.
   template <class Fits>
-  std::size_t LongestPrefix(const AnsiString& word, Fits fits);
+  static std::size_t LongestPrefix(std::size_t from, std::size_t length, const Pieces& pieces, Fits fits);
   void PrintLines(Extended x, Extended y, Extended w, Extended h, Extended lh, bool expand);
   // Blanks are spread between the words until the line fills Width.
   AnsiString Justify(const AnsiString& line, Extended width);
   // The alignment as drawn: left and right change places when the text
   // runs right to left.
   TAlignment MirroredAlignment() const;
+
+  // What the lines were last broken for, with the line height of that
+  // font: the same text in the same box and font breaks the same way, and
+  // a report sets its font on every label each time it is shown.
+  struct Breaking {
+    AnsiString text;
+    int width = 0;
+    bool autoSize = false, wordWrap = false;
+    const TCustomBandRep* report = nullptr;
+    TFont font;
+    int zoom = 0;
+    int lineHeight = 0;
+    bool SameMeasure(const Breaking& other) const;
+    bool SameAs(const Breaking& other) const;
+  };
+  std::optional<Breaking> broken_;
 
   AnsiString caption_, printText_;
   bool formatted_ = false;

@@ -1,6 +1,7 @@
 // Text printables: breaking the text into lines that fit, and printing the
 // lines on the page, stretching the band line by line.
 #include <algorithm>
+#include <optional>
 
 #include "report/RpCtrls.h"
 
@@ -91,72 +92,138 @@ int TRpCustomLabel::TextLineHeight() {
   return Canvas().TextHeight("W");
 }
 
+// A paragraph is measured piece by piece as words are added to a line:
+// the text is summed once (one font look-up, no piece copied) and each
+// piece is then as wide as TextWidthOf finds it alone.
+class TRpCustomLabel::Pieces {
+ public:
+  Pieces(TRpCustomLabel& label, const AnsiString& text) : report_(label.ParentReport != nullptr) {
+    if (!report_) {
+      ruler_ = label.Canvas().Ruler(text);
+      return;
+    }
+    zoom_ = label.GetZoom();
+    try {
+      ruler_ = label.ParentReport->TextRuler(label.Font(), text);
+    } catch (const Exception&) {
+      unmeasured_ = true;
+    }
+  }
+
+  int Width(std::size_t from, std::size_t to) const {
+    if (!report_) return ruler_.Width(from, to);
+    // The report's measure: a spare pixel, none for a text the font
+    // cannot measure, then the zoom.
+    int width = 0;
+    if (!unmeasured_) try {
+        width = ruler_.Width(from, to) + 1;
+      } catch (const Exception&) {
+        width = 0;
+      }
+    return MulDiv(width, zoom_, 100);
+  }
+
+ private:
+  TTextRuler ruler_;
+  bool report_;
+  bool unmeasured_ = false;
+  int zoom_ = 100;
+};
+
 template <class Fits>
-std::size_t TRpCustomLabel::LongestPrefix(const AnsiString& word, Fits fits) {
+std::size_t TRpCustomLabel::LongestPrefix(std::size_t from, std::size_t length, const Pieces& pieces,
+                                          Fits fits) {
   // The whole word is known not to fit, and a prefix is never narrower
   // than a shorter one: the longest that fits is found by halving, in a
   // few measures instead of one per character (a long run without blanks
   // is common in the texts reports are made of).
-  std::size_t fit = 0, tooLong = word.size();
+  std::size_t fit = 0, tooLong = length;
   while (tooLong - fit > 1) {
     const std::size_t mid = fit + (tooLong - fit) / 2;
-    (fits(TextWidthOf(word.substr(0, mid))) ? fit : tooLong) = mid;
+    (fits(pieces.Width(from, from + mid)) ? fit : tooLong) = mid;
   }
   return fit;
 }
 
-void TRpCustomLabel::FormatParagraph(const AnsiString& text) {
-  if (AutoSize) {
-    formattedLines_.Add(text);
-    return;
-  }
+void TRpCustomLabel::FormatParagraph(const AnsiString& text, std::size_t from, std::size_t to,
+                                     const Pieces& pieces) {
   const int width = Width();
   // Widths only grow as words are added: a paragraph that fits whole is
   // its own line, measured once.
-  if (TextWidthOf(text) <= width) {
-    formattedLines_.Add(text);
+  if (pieces.Width(from, to) <= width) {
+    formattedLines_.Add(text.substr(from, to - from));
     return;
   }
-  AnsiString line;
+  // The line being filled is characters lineFrom to lineTo, and the word
+  // wordFrom to wordTo; a line that is not empty ends where the word
+  // begins.
+  std::size_t lineFrom = from, lineTo = from;
   bool emitAtEnd = true;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find_first_of(" -", at);
-    end = end == AnsiString::npos ? text.size() : end + 1;
-    AnsiString word = text.substr(at, end - at);
+  std::size_t at = from;
+  while (at < to) {
+    std::size_t end = at;
+    while (end < to && text[end] != ' ' && text[end] != '-') ++end;
+    end = end == to ? to : end + 1;
+    std::size_t wordFrom = at, wordTo = end;
     at = end;
-    if (TextWidthOf(line + word) <= width) {
-      line += word;
+    if (lineFrom == lineTo) lineFrom = lineTo = wordFrom;
+    if (pieces.Width(lineFrom, wordTo) <= width) {
+      lineTo = wordTo;
       continue;
     }
-    if (line.empty()) {
-      line = word.substr(0, LongestPrefix(word, [width](int w) { return w < width; }));
-      word.clear();
+    if (lineFrom == lineTo) {
+      lineTo =
+          lineFrom + LongestPrefix(wordFrom, wordTo - wordFrom, pieces, [width](int w) { return w < width; });
+      wordFrom = wordTo;
     }
-    formattedLines_.Add(line);
-    line.clear();
-    if (!word.empty() && TextWidthOf(word) > width) {
-      word.resize(width == 0 ? 0 : LongestPrefix(word, [width](int w) { return w <= width; }));
-      formattedLines_.Add(word);
-      word.clear();
+    formattedLines_.Add(text.substr(lineFrom, lineTo - lineFrom));
+    lineFrom = lineTo = wordFrom;
+    if (wordFrom != wordTo && pieces.Width(wordFrom, wordTo) > width) {
+      const std::size_t fit = width == 0 ? 0
+                                         : LongestPrefix(wordFrom, wordTo - wordFrom, pieces,
+                                                         [width](int w) { return w <= width; });
+      formattedLines_.Add(text.substr(wordFrom, fit));
+      wordFrom = wordTo;
     }
     if (!wordWrap_) {
-      word.clear();
+      wordFrom = wordTo;
       emitAtEnd = false;
     }
-    line += word;
+    lineFrom = wordFrom;
+    lineTo = wordTo;
+    if (lineFrom == lineTo) lineFrom = lineTo = at;
   }
-  if (emitAtEnd) formattedLines_.Add(line);
+  if (emitAtEnd) formattedLines_.Add(text.substr(lineFrom, lineTo - lineFrom));
 }
 
 void TRpCustomLabel::FormatSource(AnsiString text) {
   text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
-  std::size_t cr;
-  while ((cr = text.find('\r')) != AnsiString::npos) {
-    FormatParagraph(text.substr(0, cr));
-    text.erase(0, cr + 1);
+  // A label that sizes itself to its text keeps each paragraph whole;
+  // only one that wraps measures.
+  std::optional<Pieces> pieces;
+  if (!AutoSize) pieces.emplace(*this, text);
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t cr = text.find('\r', from), to = cr == AnsiString::npos ? text.size() : cr;
+    if (pieces)
+      FormatParagraph(text, from, to, *pieces);
+    else
+      formattedLines_.Add(text.substr(from, to - from));
+    if (cr == AnsiString::npos) break;
+    from = cr + 1;
   }
-  FormatParagraph(text);
+}
+
+bool TRpCustomLabel::Breaking::SameMeasure(const Breaking& other) const {
+  // The font's resolution counts too: it sizes the font a report measures
+  // in.
+  return report == other.report && font == other.font && font.PixelsPerInch == other.font.PixelsPerInch &&
+         zoom == other.zoom;
+}
+
+bool TRpCustomLabel::Breaking::SameAs(const Breaking& other) const {
+  return text == other.text && width == other.width && autoSize == other.autoSize &&
+         wordWrap == other.wordWrap && SameMeasure(other);
 }
 
 void TRpCustomLabel::FormatLines() {
@@ -164,23 +231,35 @@ void TRpCustomLabel::FormatLines() {
     formatted_ = true;
     return;
   }
-  formattedLines_.Clear();
-  if (IsCaptionBased()) {
-    FormatSource(printText_);
-    if (ParentReport != nullptr && !sizing_) {
-      const int lh = LineHeight();
-      if (Height() < lh) {
-        sizing_ = true;
-        SetHeight(lh);
-        sizing_ = false;
-      }
+  const bool ownText = IsCaptionBased() || (lines_.Count() == 0 && Designing(this));
+  // Only a report's measure is known to stay with the font: a control's
+  // canvas measures in whatever font it was last given.
+  std::optional<Breaking> now;
+  if (ownText && ParentReport != nullptr)
+    now = Breaking{printText_, Width(), AutoSize, wordWrap_, ParentReport, Font(), GetZoom()};
+  if (!(now && broken_ && now->SameAs(*broken_))) {
+    if (!now) broken_.reset();
+    formattedLines_.Clear();
+    if (ownText) {
+      FormatSource(printText_);
+    } else if (AutoSize) {
+      for (int i = 0; i < lines_.Count(); ++i) formattedLines_.Add(lines_[i]);
+    } else {
+      for (int i = 0; i < lines_.Count(); ++i) FormatSource(lines_[i]);
     }
-  } else if (lines_.Count() == 0 && Designing(this)) {
-    FormatSource(printText_);
-  } else if (AutoSize) {
-    for (int i = 0; i < lines_.Count(); ++i) formattedLines_.Add(lines_[i]);
-  } else {
-    for (int i = 0; i < lines_.Count(); ++i) FormatSource(lines_[i]);
+    if (now) {
+      // Another text in the same font keeps its line height.
+      now->lineHeight = broken_ && broken_->SameMeasure(*now) ? broken_->lineHeight : LineHeight();
+      broken_ = std::move(now);
+    }
+  }
+  if (IsCaptionBased() && ParentReport != nullptr && !sizing_) {
+    const int lh = broken_ ? broken_->lineHeight : LineHeight();
+    if (Height() < lh) {
+      sizing_ = true;
+      SetHeight(lh);
+      sizing_ = false;
+    }
   }
   if (AutoSize && !sizing_ && ParentReport != nullptr) {
     int widest = 0;

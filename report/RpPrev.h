@@ -37,6 +37,24 @@ struct TRpHotLink {
   AnsiString Link;
 };
 
+// The outline shown in a tree view of the class library: its nodes are the
+// tree's, its selection changes the tree's OnChange.
+class TRpTreeOutline : public TRpOutlineView {
+ public:
+  explicit TRpTreeOutline(TTreeView* tree);
+  ~TRpTreeOutline() override;
+  TTreeView* Tree() const { return tree_; }
+  // The tree is being freed: it is left alone from now on.
+  void Forget() { tree_ = nullptr; }
+  void BeginUpdate() override;
+  void EndUpdate() override;
+  void Clear() override;
+  void* AddChild(void* parent, const AnsiString& text) override;
+
+ private:
+  TTreeView* tree_;
+};
+
 // ---- the control --------------------------------------------------------------
 
 // Paints one page of its printer.
@@ -100,6 +118,10 @@ class TRpPreview : public TScrollBox {
   TRpOutlineView* Outline() const { return outline_; }
   // The outline's selection changes reach OnOutlineChange.
   void SetOutline(TRpOutlineView* view);
+  // A tree view of the class library as the outline (nil: none); the
+  // preview lets go of it when it is freed.
+  void SetOutlineTree(TTreeView* tree);
+  TTreeView* OutlineTree() const;
   std::function<void(TObject* sender, void* node)> OnOutlineChange;
 
   TRpPageAvailableEvent OnPageAvailable;
@@ -109,6 +131,7 @@ class TRpPreview : public TScrollBox {
   TRpPreviewHyperlinkEvent& OnHyperlink() { return image_->OnHyperlink; }
 
   void Dispatch(TMessage& message) override;
+  void Notification(TComponent* component, TOperation operation) override;
   // The lowest vertical position at which the page's end shows.
   int VerticalEnd();
   // Where the page shows: the box without its border and bars.
@@ -120,6 +143,7 @@ class TRpPreview : public TScrollBox {
   int pageNumber_ = 1;
   int zoom_ = 100;
   TRpOutlineView* outline_ = nullptr;
+  std::unique_ptr<TRpTreeOutline> treeOutline_;
 };
 
 // ---- how the printer opens its window -------------------------------------------

@@ -97,6 +97,7 @@ TRpPreview::TRpPreview(TComponent* owner) : TScrollBox(owner) {
 
 TRpPreview::~TRpPreview() {
   Destroying();
+  SetOutlineTree(nullptr);
   SetOutline(nullptr);
   SetRpPrinter(nullptr);
 }

@@ -93,6 +93,21 @@ TSize TCanvas::TextExtent(const AnsiString& text) {
   return {font.Width(text), font.Metrics().tmHeight};
 }
 
+TTextRuler TCanvas::Ruler(const AnsiString& text) {
+  TTextRuler ruler;
+  ruler.canvas_ = this;
+  gfx::Resolve(*Font).AdvanceSums(text, ruler.sums_, ruler.laidOut_);
+  ruler.summed_ = true;
+  if (!ruler.laidOut_.empty()) ruler.text_ = text;
+  return ruler;
+}
+
+int TTextRuler::Width(std::size_t from, std::size_t to) const {
+  if (summed_ && (laidOut_.empty() || laidOut_[to] == laidOut_[from]))
+    return gfx::ResolvedFont::WholeWidth(sums_[to] - sums_[from]);
+  return canvas_->TextWidth(text_.substr(from, to - from));
+}
+
 TTextMetric TCanvas::GetTextMetrics() { return gfx::Resolve(*Font).Metrics(); }
 
 std::vector<int> TCanvas::CharacterEnds(const AnsiString& text) {

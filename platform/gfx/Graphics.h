@@ -212,6 +212,30 @@ class TGraphic {
 
 // ---- canvas ----------------------------------------------------------------
 
+class TCanvas;
+
+// The widths of the pieces of one text at a canvas's font, each as the
+// canvas's TextWidth gives that piece alone, for as long as the font
+// stays. Breaking a paragraph into lines measures many pieces of it: the
+// text's advances are summed once, and a piece is then a subtraction.
+// Only a piece holding a character whose advance depends on its
+// neighbours (a tab, another control character) is measured on its own.
+class TTextRuler {
+ public:
+  // Characters From to To (0-based, To excluded).
+  int Width(std::size_t from, std::size_t to) const;
+
+ private:
+  friend class TCanvas;
+  TCanvas* canvas_ = nullptr;
+  AnsiString text_;
+  std::vector<long long> sums_;
+  // How many of the characters before each place are measured on their
+  // own; empty when none is.
+  std::vector<std::size_t> laidOut_;
+  bool summed_ = false;
+};
+
 class TCanvas {
  public:
   TCanvas();
@@ -237,6 +261,9 @@ class TCanvas {
   virtual TTextMetric GetTextMetrics();
   // X positions of each character's right edge, relative to the start.
   virtual std::vector<int> CharacterEnds(const AnsiString& text);
+  // Measures pieces of Text as TextWidth would; a canvas that measures
+  // through another rules there.
+  virtual TTextRuler Ruler(const AnsiString& text);
   // The reference point is the top of the cell unless TA_BOTTOM or
   // TA_BASELINE is set; TA_LEFT, TA_RIGHT, TA_CENTER place it horizontally.
   // Dx, when given, holds one advance per character.

@@ -461,6 +461,10 @@ int ResolvedFont::Width(const Converted& text) const {
   });
 }
 
+int ResolvedFont::WholeWidth(long long units) {
+  return static_cast<int>(std::min<long long>(WholeUnits(units), std::numeric_limits<int>::max()));
+}
+
 int ResolvedFont::Width(const AnsiString& text) const {
   if (text.empty()) return 0;
   const Advances& table = Table();
@@ -469,7 +473,21 @@ int ResolvedFont::Width(const AnsiString& text) const {
     if (!table.exact[byte]) return Width(Convert(text));
     sum += table.units[byte];
   }
-  return static_cast<int>(std::min<long long>(WholeUnits(sum), std::numeric_limits<int>::max()));
+  return WholeWidth(sum);
+}
+
+void ResolvedFont::AdvanceSums(const AnsiString& text, std::vector<long long>& sums,
+                               std::vector<std::size_t>& laidOut) const {
+  const Advances& table = Table();
+  sums.resize(text.size() + 1);
+  laidOut.clear();
+  sums[0] = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    sums[i + 1] = sums[i] + table.units[byte];
+    if (!table.exact[byte] && laidOut.empty()) laidOut.assign(i + 1, 0);
+    if (!laidOut.empty()) laidOut.push_back(laidOut.back() + (table.exact[byte] ? 0 : 1));
+  }
 }
 
 ResolvedFont::Converted ResolvedFont::ConvertWide(std::u16string_view text) {

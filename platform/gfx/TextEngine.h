@@ -49,6 +49,16 @@ class ResolvedFont {
   // characters. Characters whose advance depends on their neighbours (tabs
   // and the other control characters) send the text through a layout.
   int Width(const AnsiString& text) const;
+  // The running sums of a code-page text's advances in pango units, 0 for
+  // the start first, into Sums: the width of a piece of the text is then
+  // WholeWidth of a difference, as Width gives it. A character whose
+  // advance depends on its neighbours adds nothing; Width lays a piece
+  // holding one out. Such characters are counted the same way into
+  // LaidOut, left empty when the text has none.
+  void AdvanceSums(const AnsiString& text, std::vector<long long>& sums,
+                   std::vector<std::size_t>& laidOut) const;
+  // A sum of advances in whole device units, as Width gives it.
+  static int WholeWidth(long long units);
   std::vector<int> CharacterEnds(const Converted& text) const;
   // From the advance table, as Width.
   std::vector<int> CharacterEnds(const AnsiString& text) const;

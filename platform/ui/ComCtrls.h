@@ -645,3 +645,6 @@ class TRichEdit : public TCustomRichEdit {
  public:
   explicit TRichEdit(TComponent* AOwner) : TCustomRichEdit(AOwner) {}
 };
+
+// The tree view, a common control as the rest of this unit.
+#include "platform/ui/ComCtrlsTree.h"

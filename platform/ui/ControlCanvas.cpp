@@ -46,6 +46,11 @@ TSize TControlCanvas::TextExtent(const AnsiString& text) {
   return target_.TextExtent(text);
 }
 
+TTextRuler TControlCanvas::Ruler(const AnsiString& text) {
+  target_.Font->Assign(*Font);
+  return target_.Ruler(text);
+}
+
 TTextMetric TControlCanvas::GetTextMetrics() {
   target_.Font->Assign(*Font);
   return target_.GetTextMetrics();

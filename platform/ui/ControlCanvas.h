@@ -18,6 +18,7 @@ class TControlCanvas : public TCanvas {
   TSize TextExtent(const AnsiString& text) override;
   TTextMetric GetTextMetrics() override;
   std::vector<int> CharacterEnds(const AnsiString& text) override;
+  TTextRuler Ruler(const AnsiString& text) override;
   void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                   const int* dx = nullptr) override;
   void ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,

@@ -1250,3 +1250,63 @@ TEST_F(RpPrevTest, TheReportsSizeBelowSevenHundredAndTheArrowsBetweenPages) {
 }
 
 }  // namespace
+
+namespace {
+
+// A tree view beside the pages shows the outline; a click on an entry shows
+// its page, and a tree freed first leaves the preview working.
+TEST_F(RpPrevTest, AnOutlineTreeTurnsToThePageOfTheEntryClicked) {
+  TRpStandardPreview& w = Preview(300);
+  TRpOutline* outline = w.RpPrinter()->PageList()->Outline();
+  outline->AddEntry("Προσφορές"_a, 0, {}, 2);
+  outline->AddEntry("Ασφαλτος"_a, 1, {}, 4);
+  outline->AddEntry("Τέλος"_a, 0, {}, 6);
+  outline->AddEntry("Σημειώσεις"_a, 0, {}, 0);
+  auto* tree = new TTreeView(&w);
+  tree->SetParent(&w);
+  tree->SetAlign(alRight);
+  tree->SetWidth(150);
+  w.RpPreview->SetOutlineTree(tree);
+  EXPECT_EQ(w.RpPreview->OutlineTree(), tree);
+  ASSERT_EQ(tree->Items()->Count(), 4);
+  EXPECT_EQ(tree->Items()->Item(1)->Parent(), tree->Items()->Item(0));
+  w.Show();
+  Application->ProcessMessages();
+  const auto click = [&](int entry) {
+    TTreeNode* node = tree->Items()->Item(entry);
+    const TRect line = tree->NodeRect(node);
+    ASSERT_FALSE(line.IsEmpty()) << entry;
+    backend->Click(*tree, 4 + (node->Level() + 1) * tree->Indent + 10, (line.Top + line.Bottom) / 2);
+    EXPECT_EQ(tree->Selected(), node);
+  };
+  click(2);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 6);
+  EXPECT_EQ(w.StatusBar->Panels[1].Text, "Σελίδα 6 από 6"_a);
+  EXPECT_EQ(w.ThumbGrid->Row(), 5);
+  click(0);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 2);
+  // Right opens the entry; its child shows and takes the user to its page.
+  backend->PressKey(VK_RIGHT);
+  EXPECT_TRUE(tree->Items()->Item(0)->Expanded());
+  click(1);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 4);
+  // An entry of no page leaves the page as it is.
+  click(3);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 4);
+  delete tree;
+  EXPECT_EQ(w.RpPreview->OutlineTree(), nullptr);
+  EXPECT_EQ(w.RpPreview->Outline(), nullptr);
+  w.GoToPage(5);
+  EXPECT_EQ(w.RpPreview->PageNumber(), 5);
+  // A tree taken away in code lets go of the window too.
+  auto* again = new TTreeView(&w);
+  again->SetParent(&w);
+  w.RpPreview->SetOutlineTree(again);
+  EXPECT_EQ(again->Items()->Count(), 4);
+  w.RpPreview->SetOutlineTree(nullptr);
+  EXPECT_FALSE(again->OnChange);
+  again->SetSelected(again->Items()->Item(0));
+  EXPECT_EQ(w.RpPreview->PageNumber(), 5);
+}
+
+}  // namespace
