@@ -185,6 +185,9 @@ class TRpCustomBand : public TRpBasePanel {
   void SetHasChild(bool value);
   // The child band whose ParentBand is this band.
   class TRpChildBand* ChildBand() const;
+  // The band as a child band, or nil: each band that prints looks for its
+  // child among all the report's bands, before and after it prints.
+  virtual TRpChildBand* AsChildBand() { return nullptr; }
 
   // Prints once at the report's current position (through PrintBand).
   virtual void Print();
@@ -239,6 +242,7 @@ class TRpChildBand : public TRpCustomBand {
   void SetBandType(TRpBandType) override {}
   TRpCustomBand* ParentBand() const { return parentBand_; }
   void SetParentBand(TRpCustomBand* band);
+  TRpChildBand* AsChildBand() override { return this; }
   TCBPrintOrder PrintOrder = cboAfterParent;
   // A child of a page footer prints as part of the footer.
   void SetAsFooter(bool value) { asFooter_ = value; }
@@ -256,6 +260,7 @@ class TRpChildBand : public TRpCustomBand {
 class TRpGroup : public TRpCustomBand {
  public:
   explicit TRpGroup(TComponent* owner);
+  ~TRpGroup() override;
   TRpBandType BandType() const override { return rbGroupHeader; }
   void SetBandType(TRpBandType) override {}
 
@@ -296,6 +301,7 @@ using TRpOnNeedDataEvent = std::function<void(TObject* sender, bool& moreData)>;
 class TRpCustomController : public TComponent {
  public:
   explicit TRpCustomController(TComponent* owner);
+  ~TRpCustomController() override;
 
   TCustomBandRep* ParentReport = nullptr;
   TComponent* Master() const { return master_; }
@@ -364,6 +370,7 @@ class TRpController : public TRpCustomController {
 class TRpControllerBand : public TRpCustomBand {
  public:
   explicit TRpControllerBand(TComponent* owner);
+  ~TRpControllerBand() override;
   TRpController* OwnController() const { return controller_; }
   // The report or another controller band; a loop is refused.
   TComponent* Master() const { return master_; }

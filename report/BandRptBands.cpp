@@ -138,8 +138,8 @@ void TCustomBandRep::LayoutBands() {
   const int column = (printable - RpNearest(native(TRpPage::iColumnSpace)) * (columns - 1)) / columns;
   for (TRpCustomBand* band : allBands_) {
     TRpCustomBand* kind = band;
-    for (auto* child = dynamic_cast<TRpChildBand*>(kind); child != nullptr && child->ParentBand() != nullptr;
-         child = dynamic_cast<TRpChildBand*>(kind))
+    for (TRpChildBand* child = kind->AsChildBand(); child != nullptr && child->ParentBand() != nullptr;
+         child = kind->AsChildBand())
       kind = child->ParentBand();
     const TRpBandType t = kind->BandType();
     const bool wide =
@@ -298,7 +298,7 @@ void TRpCustomBand::Notification(TComponent* component, TOperation operation) {
 TRpChildBand* TRpCustomBand::ChildBand() const {
   if (ParentReport == nullptr) return nullptr;
   for (TRpCustomBand* band : ParentReport->BandList())
-    if (auto* child = dynamic_cast<TRpChildBand*>(band); child != nullptr && child->ParentBand() == this)
+    if (TRpChildBand* child = band->AsChildBand(); child != nullptr && child->ParentBand() == this)
       return child;
   return nullptr;
 }
