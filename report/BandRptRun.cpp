@@ -36,6 +36,7 @@ TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
   functions_.AddFunction("REPORTTITLE", "''");
   reference_ = std::make_unique<TBitmap>(1, 1);
   page_.OnChange = [this] { PageChanged(); };
+  page_.OnRulerChange = [this] { SetUnits(page_.Units); };
   PageChanged();
 }
 

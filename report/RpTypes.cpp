@@ -163,6 +163,7 @@ void TRpPage::SetColumns(int columns) {
 
 void TRpPage::SetRuler(bool ruler) {
   ruler_ = ruler;
+  if (OnRulerChange) OnRulerChange();
   Changed();
 }
 
