@@ -721,4 +721,6 @@ void TCustomBandRep::TakeDialogSettings() {
   PrinterSettings.Duplex = chosen.Duplex;
   PrinterSettings.ExtendedDuplex = chosen.ExtendedDuplex;
   PrinterSettings.CustomPaperCode = chosen.CustomPaperCode;
+  // The paper chosen is the job's, as it is for the pages already made.
+  PrinterSettings.UseCustomPaperCode = chosen.CustomPaperCode > 0;
 }
