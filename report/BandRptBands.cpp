@@ -340,7 +340,9 @@ bool TRpCustomBand::ExpandBy(Extended value, Extended& newExpanded, bool& used) 
 }
 
 Extended TRpCustomBand::StretchHeight() {
-  constexpr Extended kScreen = 96.0L / 254;
+  // The controls answer in screen pixels at the designer's zoom, as they
+  // are drawn; the band grows by the same tenths of a millimetre at any.
+  const Extended kScreen = 96.0L / 254 * Zoom() / 100;
   Extended h = NativeHeight(), gap = 0;
   for (int i = 0; i < ControlCount(); ++i) {
     auto* p = dynamic_cast<TRpPrintable*>(Controls(i));

@@ -39,6 +39,7 @@ TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
   functions_.AddFunction("REPORTTITLE", "''");
   reference_ = std::make_unique<TBitmap>(1, 1);
   page_.OnChange = [this] { PageChanged(); };
+  page_.OnRulerChange = [this] { SetUnits(page_.Units); };
   PageChanged();
 }
 
@@ -723,4 +724,6 @@ void TCustomBandRep::TakeDialogSettings() {
   PrinterSettings.Duplex = chosen.Duplex;
   PrinterSettings.ExtendedDuplex = chosen.ExtendedDuplex;
   PrinterSettings.CustomPaperCode = chosen.CustomPaperCode;
+  // The paper chosen is the job's, as it is for the pages already made.
+  PrinterSettings.UseCustomPaperCode = chosen.CustomPaperCode > 0;
 }

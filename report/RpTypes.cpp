@@ -183,6 +183,7 @@ void TRpPage::SetColumns(int columns) {
 
 void TRpPage::SetRuler(bool ruler) {
   ruler_ = ruler;
+  if (OnRulerChange) OnRulerChange();
   Changed();
 }
 

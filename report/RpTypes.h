@@ -206,6 +206,9 @@ class TRpPage : public TRpUnitBase {
   void SetColumns(int columns);
   bool Ruler() const { return ruler_; }
   void SetRuler(bool ruler);
+  // The report gives its units to its bands and printables again, so that
+  // the grid and the sizes shown speak the same units.
+  std::function<void()> OnRulerChange;
 
  private:
   TPrinterOrientation orientation_ = poPortrait;
