@@ -222,6 +222,30 @@ TEST_F(RpPrevTest, TheProgressWindowReadsWholeAtItsFullest) {
   }
 }
 
+// Down near the end of the last page shows the rest of it, where there is
+// no next page to turn to; on any other page it turns the page.
+TEST_F(RpPrevTest, DownAtTheEndOfTheLastPageShowsItsEnd) {
+  TRpStandardPreview& w = Preview(120);
+  w.RpPreview->SetZoom(200);
+  TControlScrollBar& bar = w.RpPreview->VertScrollBar();
+  const int count = w.RpPrinter()->PageCount();
+  for (int page : {count - 1, count}) {
+    w.GoToPage(page);
+    const int end = w.RpPreview->VerticalEnd();
+    ASSERT_GT(end, 43);
+    bar.SetPosition(end - 20);
+    Word key = VK_DOWN;
+    w.PreviewKeyDown(key, {});
+    if (page < count) {
+      EXPECT_EQ(w.RpPreview->PageNumber(), page + 1);
+      EXPECT_EQ(bar.Position(), 0);
+    } else {
+      EXPECT_EQ(w.RpPreview->PageNumber(), count);
+      EXPECT_EQ(bar.Position(), end);
+    }
+  }
+}
+
 // A laser printer with sources, both sides and colour beside the PDF
 // printer; both write into Folder.
 void UseTwoPrinters(const std::string& folder) {
