@@ -22,9 +22,12 @@ TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
   controller_->SetMaster(this);
   controller_->ParentReport = this;
   SetColor(clWhite);
-  Font().Name = "Arial";
-  Font().SetSize(10);
-  SetParentFont(false);
+  // Arial holds no Japanese: there the report keeps the panel's font.
+  if (!RpJapaneseSystem()) {
+    Font().Name = "Arial";
+    Font().SetSize(10);
+    SetParentFont(false);
+  }
   page_.Units = RpMeasureInInches() ? TRpUnit::Inches : TRpUnit::MM;
   page_.CharFont = &Font();
   // A new report takes the paper the default printer is set to.
@@ -36,6 +39,7 @@ TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
   functions_.AddFunction("REPORTTITLE", "''");
   reference_ = std::make_unique<TBitmap>(1, 1);
   page_.OnChange = [this] { PageChanged(); };
+  page_.OnRulerChange = [this] { SetUnits(page_.Units); };
   PageChanged();
 }
 

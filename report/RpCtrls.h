@@ -56,9 +56,10 @@ class TRpCustomLabel : public TRpPrintable {
   // The line height on the printer, in the report's native units; while
   // the label prints or its band is about to.
   Extended PrintLineHeight();
-  // A line's height in pixels when a band asks how tall the text grows:
-  // the text's own height, without the formatting's spare pixel.
-  int TextLineHeight();
+  // A line's height in pixels at the zoom when a band asks how tall the
+  // text grows: the text's own height, without the formatting's spare
+  // pixel.
+  Extended TextLineHeight();
 
  protected:
   void Paint() override;
@@ -129,6 +130,11 @@ class TRpMemo : public TRpCustomLabel {
   void SetLines(const TStrings& lines);
   void GetExpandedHeight(Extended& height) override;
   void Print(int ofsX, int ofsY) override;
+
+ protected:
+  // A memo with lines shows them, not its name: the name the caption took
+  // goes.
+  void Paint() override;
 };
 
 enum TRpSysDataType {

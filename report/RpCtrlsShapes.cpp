@@ -281,8 +281,10 @@ std::unique_ptr<TGraphic> TRpDBImage::FieldGraphic() const {
 }
 
 void TRpDBImage::GetExpandedHeight(Extended& height) {
+  // Screen pixels at the zoom, as the control is drawn.
   height = Height();
-  if (std::unique_ptr<TGraphic> graphic = FieldGraphic()) height = graphic->Height();
+  if (std::unique_ptr<TGraphic> graphic = FieldGraphic())
+    height = static_cast<Extended>(graphic->Height()) * GetZoom() / 100;
 }
 
 void TRpDBImage::Print(int ofsX, int ofsY) {

@@ -87,8 +87,10 @@ int TRpCustomLabel::LineHeight() {
   return Canvas().TextHeight("W") + 1;
 }
 
-int TRpCustomLabel::TextLineHeight() {
-  if (ParentReport != nullptr) return MulDiv(ParentReport->TextHeight(Font(), "W"), GetZoom(), 100);
+Extended TRpCustomLabel::TextLineHeight() {
+  // Not rounded: many lines of a zoomed text are as tall as the text.
+  if (ParentReport != nullptr)
+    return static_cast<Extended>(ParentReport->TextHeight(Font(), "W")) * GetZoom() / 100;
   return Canvas().TextHeight("W");
 }
 
