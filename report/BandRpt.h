@@ -524,6 +524,9 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   int ColumnNumber = 1;
   int CurrentX = 0, CurrentY = -1;
   int ColumnTop = 0;
+  // The lowest point any column of the page has reached: a summary spans
+  // the page and goes below them all.
+  int PageBottom = 0;
   Extended FooterSpace = 0;
   bool FinalPass = false;
   bool HeaderJustPrinted = false;

@@ -22,9 +22,12 @@ TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
   controller_->SetMaster(this);
   controller_->ParentReport = this;
   SetColor(clWhite);
-  Font().Name = "Arial";
-  Font().SetSize(10);
-  SetParentFont(false);
+  // Arial holds no Japanese: there the report keeps the panel's font.
+  if (!RpJapaneseSystem()) {
+    Font().Name = "Arial";
+    Font().SetSize(10);
+    SetParentFont(false);
+  }
   page_.Units = RpMeasureInInches() ? TRpUnit::Inches : TRpUnit::MM;
   page_.CharFont = &Font();
   // A new report takes the paper the default printer is set to.
@@ -472,7 +475,7 @@ void TCustomBandRep::NewPage() {
     if (exporting) ExportFilter->ControlOut(image, r.Left, r.Top);
   }
   if (PageNumber > 1 || Options.Contains(FirstPageHeader)) PrintBand(bands_.Band(TBandRepBands::iPageHeader));
-  ColumnTop = CurrentY;
+  ColumnTop = PageBottom = CurrentY;
   ColumnNumber = 1;
   if (PageNumber == 1)
     if (TRpCustomBand* title = bands_.Band(TBandRepBands::iTitle))

@@ -2,6 +2,8 @@
 
 #include "platform/print/Printers.h"
 #include "platform/rtl/Cp1253.h"
+#include "report/RpProgress.h"
+#include "tests/TestOutput.h"
 #include "tests/report/ChooseLine.h"
 #include "tests/report/RpPrevFixture.h"
 
@@ -188,6 +190,60 @@ TEST_F(RpPrevTest, TheSearchDialogTakesTypedTextEnterEscAndTheCaseBox) {
   EXPECT_EQ(w.RpPreview->PageNumber(), 2);
   EXPECT_EQ(w.StatusBar->Panels[1].Text, "Σελίδα 2 από 3"_a);
   for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
+}
+
+// The progress window reads whole at its fullest: the line of text, the
+// gauge and the button each within the window and none over another.
+TEST_F(RpPrevTest, TheProgressWindowReadsWholeAtItsFullest) {
+  TRpPrinter printer;
+  TRpProgressForm form(nullptr);
+  form.RpPrinter = &printer;
+  form.Show();
+  printer.Client = form.Handle();
+  printer.SetProgress(100);
+  Application->ProcessMessages();
+  EXPECT_EQ(form.Width(), 149);
+  EXPECT_EQ(form.Height(), 97);
+  EXPECT_EQ(form.Info->Caption(), "100%  Ολοκληρώθηκε"_a);
+  EXPECT_EQ(form.Gauge->Position(), 100);
+  backend->SaveWindowPng(form, TestOutput("progress-window.png"));
+  TBitmap measure(1, 1);
+  measure.Canvas()->Font->Assign(form.Info->Font());
+  EXPECT_LE(measure.Canvas()->TextWidth(form.Info->Caption()), form.Info->Width());
+  const TControl* parts[] = {form.Info, form.Gauge, form.CancelButton};
+  for (const TControl* a : parts) {
+    EXPECT_GE(a->Left(), 0) << a->Name();
+    EXPECT_LE(a->Left() + a->Width(), form.ClientWidth()) << a->Name();
+    EXPECT_LE(a->Top() + a->Height(), form.ClientHeight()) << a->Name();
+    for (const TControl* b : parts) {
+      if (a == b) continue;
+      EXPECT_TRUE(IntersectRect(a->BoundsRect(), b->BoundsRect()).IsEmpty()) << a->Name() << b->Name();
+    }
+  }
+}
+
+// Down near the end of the last page shows the rest of it, where there is
+// no next page to turn to; on any other page it turns the page.
+TEST_F(RpPrevTest, DownAtTheEndOfTheLastPageShowsItsEnd) {
+  TRpStandardPreview& w = Preview(120);
+  w.RpPreview->SetZoom(200);
+  TControlScrollBar& bar = w.RpPreview->VertScrollBar();
+  const int count = w.RpPrinter()->PageCount();
+  for (int page : {count - 1, count}) {
+    w.GoToPage(page);
+    const int end = w.RpPreview->VerticalEnd();
+    ASSERT_GT(end, 43);
+    bar.SetPosition(end - 20);
+    Word key = VK_DOWN;
+    w.PreviewKeyDown(key, {});
+    if (page < count) {
+      EXPECT_EQ(w.RpPreview->PageNumber(), page + 1);
+      EXPECT_EQ(bar.Position(), 0);
+    } else {
+      EXPECT_EQ(w.RpPreview->PageNumber(), count);
+      EXPECT_EQ(bar.Position(), end);
+    }
+  }
 }
 
 // A laser printer with sources, both sides and colour beside the PDF
