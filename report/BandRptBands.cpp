@@ -385,6 +385,15 @@ void TRpCustomBand::Print() {
   if (!printBand) {
     if (!Enabled()) NotifyController();
   } else {
+    // Begun in a later column, a summary would print across the columns
+    // before it: it goes below the lowest of them, or to a new page.
+    if (BandType() == rbSummary && r.ColumnNumber > 1 && r.PageNumber >= 1) {
+      r.CurrentY = std::max(r.CurrentY, r.PageBottom);
+      if (RpNearest(NativeHeight()) > r.AvailableSpace()) {
+        do r.NewColumn();
+        while (r.ColumnNumber != 1);
+      }
+    }
     PrintChild(true);
     const TRpBandType type = BandType();
     if (ForceNewPage && !r.Overflow && !IsPageFurniture(type) && r.PageNumber >= 1) {
@@ -462,6 +471,7 @@ void TRpCustomBand::Print() {
         Expanded = 0;
       }
       r.CurrentY += RpNearest(NativeHeight() + Expanded);
+      r.PageBottom = std::max(r.PageBottom, r.CurrentY);
     }
     if (r.Exporting && r.ExportFilter != nullptr) r.ExportFilter->BandOut(this, Expanded, bx, by);
   }

@@ -475,7 +475,7 @@ void TCustomBandRep::NewPage() {
     if (exporting) ExportFilter->ControlOut(image, r.Left, r.Top);
   }
   if (PageNumber > 1 || Options.Contains(FirstPageHeader)) PrintBand(bands_.Band(TBandRepBands::iPageHeader));
-  ColumnTop = CurrentY;
+  ColumnTop = PageBottom = CurrentY;
   ColumnNumber = 1;
   if (PageNumber == 1)
     if (TRpCustomBand* title = bands_.Band(TBandRepBands::iTitle))

@@ -260,7 +260,108 @@ TEST(BandRptMadeInCode, TakesTheUsualSettings) {
   }
 }
 
-}  // namespace
+// A group of a nested level that asks for it repeats its header at the top
+// of every page its level runs onto, once a page, under the page header.
+TEST_F(BandRptTest, ANestedLevelsGroupRepeatsItsHeaderOnEachPage) {
+  Standard(1);
+  rep->Functions()->AddFunction("KIND", "'α'"_a);
+  auto* sub = new TRpSubDetail(Form.get());
+  sub->SetParent(rep);
+  sub->Size()->Units = TRpUnit::Native;
+  sub->Size()->SetValue(TRpBandSize::iHeight, 50);
+  TRpLabel* item = AddLabel(sub, "");
+  int n = 0;
+  sub->OnNeedData() = [&](TObject*, bool& more) {
+    more = n < 120;
+    if (more) item->SetCaption("Είδος "_a + IntToStr(++n));
+  };
+  auto* group = new TRpGroup(Form.get());
+  group->SetParent(rep);
+  group->SetMaster(sub);
+  group->Expression = "KIND";
+  group->ReprintOnNewPage = true;
+  group->Size()->Units = TRpUnit::Native;
+  group->Size()->SetValue(TRpBandSize::iHeight, 50);
+  AddLabel(group, "Αρχή"_a);
+  auto* footer = new TRpBand(Form.get());
+  footer->SetParent(rep);
+  footer->Size()->Units = TRpUnit::Native;
+  footer->Size()->SetValue(TRpBandSize::iHeight, 50);
+  group->SetFooterBand(footer);
+  AddLabel(footer, "Κλείσιμο"_a);
+  Run();
+  ASSERT_GE(printer->PageCount(), 3);
+  int items = 0, closings = 0;
+  for (int p = 1; p <= printer->PageCount(); ++p) {
+    const auto texts = Strings(PageTexts(*printer, p));
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Αρχή"_a), 1) << p;
+    const auto at = std::find(texts.begin(), texts.end(), "Αρχή"_a) - texts.begin();
+    // Page 1: header, title, the record, then the level; later pages
+    // start with the page header and the group's header again.
+    EXPECT_EQ(at, p == 1 ? 3 : 1) << p;
+    for (const AnsiString& t : texts) {
+      if (t.rfind("Είδος "_a, 0) == 0) EXPECT_EQ(t, "Είδος "_a + IntToStr(++items));
+      closings += t == "Κλείσιμο"_a;
+    }
+  }
+  EXPECT_EQ(items, 120);
+  EXPECT_EQ(closings, 1);
+}
+
+// Cancelled while the first record is fetched, the run prints nothing of
+// the level, not even its title, and the job is dropped.
+TEST_F(BandRptTest, ARunCancelledBeforeItsFirstRecordPrintsNothing) {
+  Standard(0);
+  rep->OnNeedData() = [&](TObject*, bool& more) {
+    more = true;
+    rep->Cancel();
+  };
+  Run();
+  EXPECT_TRUE(rep->Cancelled);
+  EXPECT_TRUE(rep->Available);
+  EXPECT_EQ(rep->GetRecordNumber(), 0);
+  EXPECT_EQ(rep->PageNumber, 0);
+  EXPECT_EQ(printer->PageCount(), 0);
+}
+
+// A summary spans the page: begun in the second column it would print over
+// the first, so it goes below every column of the page, or to a new page
+// when they leave it no room.
+TEST_F(BandRptTest, ASummaryAfterTheFirstColumnPrintsBelowEveryColumn) {
+  Standard(60);
+  rep->Page()->SetColumns(2);
+  rep->Page()->SetValue(TRpPage::iColumnSpace, 100);
+  rep->RebuildBandList();
+  Run();
+  // Column 1 takes 51 lines down to the footer, column 2 the other nine.
+  ASSERT_EQ(printer->PageCount(), 2);
+  const auto first = PageTexts(*printer, 1);
+  EXPECT_EQ(std::count_if(first.begin(), first.end(), [](const Text& t) { return t.S == "Τέλος"_a; }), 0);
+  EXPECT_EQ(first.back().S, "Σελίδα 1"_a);
+  EXPECT_EQ(first.back().Y, PxY(2970 - 100 - 60));
+  const auto second = PageTexts(*printer, 2);
+  EXPECT_EQ(Strings(second), (std::vector<AnsiString>{"Κεφαλίδα"_a, "Τέλος"_a, "Σελίδα 2"_a}));
+  EXPECT_EQ(second[1].X, PxY(100));
+  EXPECT_EQ(second[1].Y, PxY(160));
+  // Lines 3 and 4 ask for a column of their own; the first such asking
+  // waits, so column 1 holds three lines and column 2 one: the summary goes
+  // below the third.
+  Feed(4);
+  TRpCustomBand* band = rep->Bands()->Band(TBandRepBands::iDetail);
+  band->BeforePrint = [&](TObject*, bool&) { band->ForceNewColumn = fed >= 3; };
+  Run();
+  ASSERT_EQ(printer->PageCount(), 1);
+  const auto only = PageTexts(*printer, 1);
+  const auto at = [&](const AnsiString& s) {
+    const auto found = std::find_if(only.begin(), only.end(), [&](const Text& t) { return t.S == s; });
+    return found == only.end() ? Text{s, -1, -1} : *found;
+  };
+  EXPECT_EQ(at("Γραμμή 3"_a).Y, PxY(360));
+  EXPECT_EQ(at("Γραμμή 4"_a).Y, PxY(260));
+  EXPECT_GT(at("Γραμμή 4"_a).X, PxY(100));
+  EXPECT_EQ(at("Τέλος"_a).X, PxY(100));
+  EXPECT_EQ(at("Τέλος"_a).Y, PxY(410));
+}
 
 // On a Japanese system the report keeps the font of the panel it stands
 // on; elsewhere it starts in Arial 10 of its own.
@@ -347,3 +448,5 @@ TEST_F(BandRptTest, ABandsKindIsWrittenOverTheBandWhateverItsFrame) {
     EXPECT_EQ(texts[0].Flags & ETO_OPAQUE, 0u) << framed;
   }
 }
+
+}  // namespace
