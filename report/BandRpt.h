@@ -120,6 +120,11 @@ class TRpPrintable : public TCustomControl {
   void Loaded() override;
   // The size in 0.1 mm, whatever the units.
   Extended NativeValue(int index) const;
+  // A size in screen pixels at full size, whatever the designer's zoom:
+  // what a text is laid out against, so that the zoom changes nothing
+  // printed. Setting stores only a value that differs.
+  int FullSizePixels(int index) const;
+  void SetFullSizePixels(int index, int pixels);
   // The control's place on the page in 0.1 mm, for its band's offsets.
   struct TPlace {
     Extended Left, Top, Width, Height;

@@ -51,7 +51,7 @@ class TRpCustomLabel : public TRpPrintable {
   void Print(int ofsX, int ofsY) override;
   void Loaded() override;
   void SetName(const AnsiString& name);
-  // The line height in pixels that formatting uses.
+  // The line height in pixels that formatting uses, at full size.
   int LineHeight();
   // The line height on the printer, in the report's native units; while
   // the label prints or its band is about to.
@@ -77,6 +77,8 @@ class TRpCustomLabel : public TRpPrintable {
 
  private:
   int TextWidthOf(const AnsiString& text);
+  // The width lines are broken to, in the pixels TextWidthOf measures.
+  int FormatWidth() const;
   // The pieces of one text, each measured as TextWidthOf measures it.
   class Pieces;
   void FormatSource(AnsiString text);
@@ -102,7 +104,6 @@ class TRpCustomLabel : public TRpPrintable {
     bool autoSize = false, wordWrap = false;
     const TCustomBandRep* report = nullptr;
     TFont font;
-    int zoom = 0;
     int lineHeight = 0;
     bool SameMeasure(const Breaking& other) const;
     bool SameAs(const Breaking& other) const;

@@ -355,4 +355,63 @@ TEST_F(RpPrintablesTest, OnlyAnAggregateWithoutMasterHearsOfTheRecords) {
   }
 }
 
+// Text is laid out at full size whatever the designer's zoom: the lines a
+// label breaks into, the sizes an automatically sized one takes and the
+// pages printed are those of full size, and zooming leaves the stored sizes
+// as they were.
+TEST_F(RpPrintablesTest, TheDesignersZoomChangesNoLineAndNoSize) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 2600);
+  const AnsiString text =
+      "Η επιτροπή διαγωνισμού εξέτασε τις προσφορές των διαγωνιζομένων και αποφάσισε ομόφωνα τα ακόλουθα"_a;
+  std::vector<TRpLabel*> wrapped, sized;
+  for (int i = 0; i < 20; ++i) {
+    auto* l = AddControl<TRpLabel>(band, 0, i * 90, 300 + 14 * i, 90);
+    l->AutoSize = false;
+    l->SetCaption(text);
+    wrapped.push_back(l);
+  }
+  for (int i = 0; i < 20; ++i) {
+    auto* l = AddControl<TRpLabel>(band, 1200, 1850 + i * 36, 300, 30);
+    l->SetAlignment(i % 3 == 0 ? taLeftJustify : i % 3 == 1 ? taRightJustify : taCenter);
+    l->SetCaption(text.substr(0, 5 + 3 * i));
+    sized.push_back(l);
+  }
+  const auto lines = [&] {
+    std::vector<AnsiString> out;
+    for (TRpLabel* l : wrapped) out.push_back(l->FormattedLines()->Text());
+    return out;
+  };
+  const auto sizes = [&] {
+    std::vector<Extended> out;
+    for (TRpLabel* l : sized)
+      for (int i : {TRpPrintableSize::iLeft, TRpPrintableSize::iWidth, TRpPrintableSize::iHeight})
+        out.push_back(l->NativeValue(i));
+    return out;
+  };
+  Records(1);
+  Run();
+  const auto pages = Pages();
+  ASSERT_EQ(pages.size(), 1u);
+  // Two lines of each wrapped label, and each sized one.
+  ASSERT_EQ(pages[0].size(), 60u);
+  const auto fullLines = lines();
+  const auto fullSizes = sizes();
+  for (int zoom : {50, 33, 75, 90, 150, 200, 100}) {
+    rep->SetZoom(zoom);
+    for (TRpLabel* l : wrapped) l->SetCaption(text);
+    for (size_t i = 0; i < sized.size(); ++i) sized[i]->SetCaption(text.substr(0, 5 + 3 * i));
+    EXPECT_EQ(lines(), fullLines) << zoom;
+    EXPECT_EQ(sizes(), fullSizes) << zoom;
+    Run();
+    const auto zoomed = Pages();
+    ASSERT_EQ(zoomed.size(), 1u);
+    ASSERT_EQ(zoomed[0].size(), pages[0].size()) << zoom;
+    for (size_t i = 0; i < pages[0].size(); ++i) {
+      EXPECT_EQ(zoomed[0][i].S, pages[0][i].S) << zoom;
+      EXPECT_EQ(zoomed[0][i].X, pages[0][i].X) << zoom;
+      EXPECT_EQ(zoomed[0][i].Y, pages[0][i].Y) << zoom;
+    }
+  }
+}
+
 }  // namespace
