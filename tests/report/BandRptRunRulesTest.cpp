@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
 #include "report/RpCtrls.h"
+#include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/TempFolder.h"
 #include "tests/report/BandRptFixture.h"
+#include "tests/report/RpTestSupport.h"
 
 namespace {
 
@@ -457,6 +461,31 @@ TEST_F(BandRptTest, ABandsKindIsWrittenOverTheBandWhateverItsFrame) {
     EXPECT_EQ(texts[0].Brush.Style, bsClear) << framed;
     EXPECT_EQ(texts[0].Flags & ETO_OPAQUE, 0u) << framed;
   }
+}
+
+// The same on paper: the PDF printer's page 2 holds the summary at the
+// left margin under the page header, and page 1 holds none of it.
+TEST_F(BandRptTest, ASummaryPushedOutOfTheColumnsIsPrintedOnTheNextSheet) {
+  TempFolder folder;
+  UsePdfPrinterIn(folder.path());
+  Standard(60);
+  rep->Page()->SetColumns(2);
+  rep->Page()->SetValue(TRpPage::iColumnSpace, 100);
+  rep->RebuildBandList();
+  rep->Print();
+  const std::string file = PrintedPdf(folder);
+  ASSERT_FALSE(file.empty());
+  const auto page = [&](int n) {
+    return RunCommand("pdftotext -bbox -enc UTF-8 -f " + std::to_string(n) + " -l " + std::to_string(n) +
+                      " '" + file + "' - 2>/dev/null");
+  };
+  EXPECT_EQ(page(1).find(">Τέλος<"), std::string::npos);
+  const std::string second = page(2);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(second, m, std::regex("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Τέλος<")))
+      << second;
+  EXPECT_NEAR(std::stod(m[1]), 10.0 / 25.4 * 72, 3);
+  EXPECT_NEAR(std::stod(m[2]), 16.0 / 25.4 * 72, 3);
 }
 
 }  // namespace
