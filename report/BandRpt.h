@@ -570,6 +570,9 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   void Cancel();
   void CreateReport(bool composite);
   void PrintBand(TRpCustomBand* band);
+  // A band aligned to the bottom goes just above the footer space, when it
+  // fits there.
+  void PlaceAtBottom(TRpCustomBand* band);
   int AvailableSpace();
   void NewColumn();
   void NewPage();

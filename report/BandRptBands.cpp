@@ -392,6 +392,7 @@ void TRpCustomBand::Print() {
       if (RpNearest(NativeHeight()) > r.AvailableSpace()) {
         do r.NewColumn();
         while (r.ColumnNumber != 1);
+        r.PlaceAtBottom(this);
       }
     }
     PrintChild(true);

@@ -396,6 +396,11 @@ void TCustomBandRep::CreateReport(bool composite) {
 
 void TCustomBandRep::PrintBand(TRpCustomBand* band) {
   if (band == nullptr) return;
+  PlaceAtBottom(band);
+  band->Print();
+}
+
+void TCustomBandRep::PlaceAtBottom(TRpCustomBand* band) {
   if (band->AlignToBottom) {
     if (band->BandType() == rbSummary && !Options.Contains(LastPageFooter)) FooterSpace = 0;
     const Extended bottom = page_.BottomMargin();
@@ -405,7 +410,6 @@ void TCustomBandRep::PrintBand(TRpCustomBand* band) {
     if (h <= paper - CurrentY)
       CurrentY = paper - RpNearest(band->NativeHeight()) - RpNearest(bottom + FooterSpace);
   }
-  band->Print();
 }
 
 int TCustomBandRep::AvailableSpace() {

@@ -361,6 +361,16 @@ TEST_F(BandRptTest, ASummaryAfterTheFirstColumnPrintsBelowEveryColumn) {
   EXPECT_GT(at("Γραμμή 4"_a).X, PxY(100));
   EXPECT_EQ(at("Τέλος"_a).X, PxY(100));
   EXPECT_EQ(at("Τέλος"_a).Y, PxY(410));
+  // Aligned to the bottom, on the new page it sits above the page footer.
+  Feed(60);
+  band->BeforePrint = nullptr;
+  band->ForceNewColumn = false;
+  rep->Bands()->Band(TBandRepBands::iSummary)->AlignToBottom = true;
+  Run();
+  ASSERT_EQ(printer->PageCount(), 2);
+  const auto last = PageTexts(*printer, 2);
+  ASSERT_EQ(Strings(last), (std::vector<AnsiString>{"Κεφαλίδα"_a, "Τέλος"_a, "Σελίδα 2"_a}));
+  EXPECT_EQ(last[1].Y, PxY(2970 - 100 - 60 - 80));
 }
 
 // On a Japanese system the report keeps the font of the panel it stands

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/print/Printers.h"
 #include "platform/rtl/Cp1253.h"
+#include "platform/ui/Clipbrd.h"
 #include "report/RpProgress.h"
 #include "tests/TestOutput.h"
 #include "tests/report/ChooseLine.h"
@@ -244,6 +247,87 @@ TEST_F(RpPrevTest, DownAtTheEndOfTheLastPageShowsItsEnd) {
       EXPECT_EQ(bar.Position(), end);
     }
   }
+}
+
+// The report hears each command of the window with its number and name
+// before it runs, and a handler that takes it over replaces it: no dialog
+// of the command's own, no job, no file, no stop.
+TEST_F(RpPrevTest, TheReportsHandlerHearsAndReplacesEachCommand) {
+  std::vector<std::pair<int, std::string>> events;
+  bool handle = true;
+  rep->OnStandPrevEvent = [&](TObject* sender, int type, const AnsiString& name, bool& handled) {
+    EXPECT_NE(dynamic_cast<TRpStandardPreview*>(sender), nullptr);
+    events.push_back({type, name});
+    handled = handle;
+  };
+  TRpStandardPreview& w = Preview(120);
+  EXPECT_EQ(events, (std::vector<std::pair<int, std::string>>{{0, ""}}));
+  Clipboard()->Clear();
+  printers::ClearJobLog();
+  const struct {
+    TToolButton* TRpStandardPreview::*button;
+    int type;
+    const char* name;
+  } commands[] = {{&TRpStandardPreview::copybutton, 2, "Copy"},
+                  {&TRpStandardPreview::Print, 3, "Print"},
+                  {&TRpStandardPreview::LoadReport, 5, "Load"},
+                  {&TRpStandardPreview::SaveReport, 6, "Save"},
+                  {&TRpStandardPreview::CancelButton, 7, "Cancel"}};
+  for (const auto& c : commands) {
+    SCOPED_TRACE(c.name);
+    events.clear();
+    // Printing sets up first, as the window is built with no set-up button.
+    if (c.type == 3) backend->ExpectModal("Εκτύπωση"_a, mrOk);
+    (w.*c.button)->Click();
+    EXPECT_EQ(events, (std::vector<std::pair<int, std::string>>{{c.type, c.name}}));
+    EXPECT_EQ(backend->PendingAnswers(), 0);
+  }
+  EXPECT_EQ(Clipboard()->GetAsHandle(CF_ENHMETAFILE), "");
+  EXPECT_TRUE(printers::JobLog().empty());
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+  EXPECT_FALSE(rep->StopRequested);
+  for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
+  // Left to the window, the commands run.
+  handle = false;
+  w.CancelButton->Click();
+  EXPECT_TRUE(rep->StopRequested);
+  w.copybutton->Click();
+  EXPECT_EQ(Clipboard()->GetAsHandle(CF_ENHMETAFILE), w.RpPreview->Image()->PageMetafile()->Data());
+  rep->StopRequested = false;
+}
+
+// The zoom buttons, the last-page button while pages still arrive, and the
+// exit button.
+TEST_F(RpPrevTest, ZoomButtonsTheLastPageWhileBusyAndExit) {
+  int shownWhileBusy = 0, countWhileBusy = 0;
+  during = [&](int record) {
+    if (record != 200) return;
+    TRpStandardPreview* w = Window();
+    w->LastPage->Click();
+    shownWhileBusy = w->RpPreview->PageNumber();
+    countWhileBusy = w->RpPrinter()->PageCount();
+  };
+  TRpStandardPreview& w = Preview(300);
+  // The page still being made is not offered as the last.
+  EXPECT_EQ(shownWhileBusy, countWhileBusy - 1);
+  w.Show();
+  Application->ProcessMessages();
+  const TRect view = w.RpPreview->ViewRect();
+  backend->Click(*w.ZoomToWidth, 3, 3);
+  EXPECT_TRUE(w.ZoomToWidth->Down());
+  EXPECT_FALSE(w.ZoomFit->Down());
+  EXPECT_LE(w.RpPreview->Image()->Width(), view.Width());
+  EXPECT_GT(w.RpPreview->Image()->Width(), view.Width() * 8 / 10);
+  backend->Click(*w.ZoomFit, 3, 3);
+  EXPECT_TRUE(w.ZoomFit->Down());
+  EXPECT_LE(w.RpPreview->Image()->Height(), w.RpPreview->ViewRect().Height());
+  // Zooming out stops above 40 %.
+  w.DoZoom100();
+  for (int i = 0; i < 10; ++i) w.ZoomOut->Click();
+  EXPECT_EQ(w.RpPreview->Zoom(), 40);
+  backend->Click(*w.ExitButton, 3, 3);
+  Application->ProcessMessages();
+  EXPECT_EQ(Window(), nullptr);
 }
 
 // A laser printer with sources, both sides and colour beside the PDF
