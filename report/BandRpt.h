@@ -120,6 +120,11 @@ class TRpPrintable : public TCustomControl {
   void Loaded() override;
   // The size in 0.1 mm, whatever the units.
   Extended NativeValue(int index) const;
+  // A size in screen pixels at full size, whatever the designer's zoom:
+  // what a text is laid out against, so that the zoom changes nothing
+  // printed. Setting stores only a value that differs.
+  int FullSizePixels(int index) const;
+  void SetFullSizePixels(int index, int pixels);
   // The control's place on the page in 0.1 mm, for its band's offsets.
   struct TPlace {
     Extended Left, Top, Width, Height;
@@ -526,6 +531,9 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   int ColumnNumber = 1;
   int CurrentX = 0, CurrentY = -1;
   int ColumnTop = 0;
+  // The lowest point any column of the page has reached: a summary spans
+  // the page and goes below them all.
+  int PageBottom = 0;
   Extended FooterSpace = 0;
   bool FinalPass = false;
   bool HeaderJustPrinted = false;
@@ -569,6 +577,9 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   void Cancel();
   void CreateReport(bool composite);
   void PrintBand(TRpCustomBand* band);
+  // A band aligned to the bottom goes just above the footer space, when it
+  // fits there.
+  void PlaceAtBottom(TRpCustomBand* band);
   int AvailableSpace();
   void NewColumn();
   void NewPage();

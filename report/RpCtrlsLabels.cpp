@@ -46,6 +46,11 @@ void TRpMemo::GetExpandedHeight(Extended& height) {
   height = FormattedLines()->Count() * TextLineHeight();
 }
 
+void TRpMemo::Paint() {
+  if (Lines()->Count() > 0 && !Caption().empty()) SetCaption("");
+  TRpCustomLabel::Paint();
+}
+
 void TRpMemo::Print(int ofsX, int ofsY) {
   SetCaption("");
   TRpCustomLabel::Print(ofsX, ofsY);

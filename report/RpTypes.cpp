@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 namespace {
 
@@ -40,6 +41,25 @@ int RpBinCode(TRpBin bin) {
 
 // The report unit's start-up notes the locale's measurement system.
 const bool measurementRead = (ReadRpMeasurementFlag(), true);
+
+bool IsJapaneseLocale(const AnsiString& name) { return name.substr(0, name.find_first_of("_.@")) == "ja"; }
+
+namespace {
+
+bool ReadJapaneseFlag() {
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0') return IsJapaneseLocale(value);
+  }
+  return false;
+}
+
+bool japaneseFlag = ReadJapaneseFlag();
+
+}  // namespace
+
+bool RpJapaneseSystem() { return japaneseFlag; }
+void SetRpJapaneseSystem(bool japanese) { japaneseFlag = japanese; }
 
 bool RpMeasureInInches() { return inchesFlag; }
 void SetRpMeasureInInches(bool inches) { inchesFlag = inches; }
@@ -172,6 +192,7 @@ void TRpPage::SetColumns(int columns) {
 
 void TRpPage::SetRuler(bool ruler) {
   ruler_ = ruler;
+  if (OnRulerChange) OnRulerChange();
   Changed();
 }
 

@@ -102,15 +102,15 @@ class RpCtrlsTextTest : public BandRptTest {
     for (const TFont& font : fonts) {
       label->SetFont(font);
       const int zoom = label->GetZoom();
-      const auto measure = [&](const AnsiString& piece) {
-        return MulDiv(rep->TextWidth(label->Font(), piece), zoom, 100);
-      };
+      // At full size whatever the zoom: the box as it prints.
+      const auto measure = [&](const AnsiString& piece) { return rep->TextWidth(label->Font(), piece); };
       for (int width : widths)
         for (bool wrap : {true, false}) {
           label->SetWidth(width);
           label->SetWordWrap(wrap);
           label->SetCaption(text);
-          EXPECT_EQ(LinesOf(*label), PlainLines(text, width, wrap, measure))
+          const int full = label->FullSizePixels(TRpPrintableSize::iWidth);
+          EXPECT_EQ(LinesOf(*label), PlainLines(text, full, wrap, measure))
               << what << ": " << font.Name << " " << font.Size() << " width " << width << " wrap " << wrap
               << " zoom " << zoom;
           ++cases;
@@ -158,12 +158,10 @@ TEST_F(RpCtrlsTextTest, LinesAreThePlainBreakersAtAnotherZoom) {
 // breaks them breaks them again.
 TEST_F(RpCtrlsTextTest, TheLinesFollowEveryChangeOfWhatBreaksThem) {
   const AnsiString text = "Δαπάνη ομάδας μετά την έκπτωση στρογγυλευμένη σε εκατοστά ευρώ"_a;
-  // At the label's width now, which the zoom scales.
+  // At the label's width now, at full size whatever the zoom.
   const auto plain = [&](bool wrap) {
-    const int zoom = label->GetZoom();
-    return PlainLines(text, label->Width(), wrap, [&](const AnsiString& piece) {
-      return MulDiv(rep->TextWidth(label->Font(), piece), zoom, 100);
-    });
+    return PlainLines(text, label->FullSizePixels(TRpPrintableSize::iWidth), wrap,
+                      [&](const AnsiString& piece) { return rep->TextWidth(label->Font(), piece); });
   };
   label->SetWidth(140);
   label->SetCaption(text);
@@ -187,7 +185,8 @@ TEST_F(RpCtrlsTextTest, TheLinesFollowEveryChangeOfWhatBreaksThem) {
   ASSERT_EQ(label->Font().Size(), 20);
   EXPECT_EQ(LinesOf(*label), plain(true));
   EXPECT_GT(LinesOf(*label).size(), wide.size());
-  // The zoom scales the box and the measures alike.
+  // The zoom changes neither the box nor the measures the lines are
+  // broken by.
   rep->SetZoom(50);
   label->FormatLines();
   EXPECT_EQ(LinesOf(*label), plain(true));
