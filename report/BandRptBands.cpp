@@ -23,6 +23,19 @@ const BandNames& Names() {
 
 bool Designing(const TComponent* c) { return c->ComponentState().Contains(csDesigning); }
 
+// The prefix followed by the first number that no component of Owner
+// bears, so that stored forms can refer to the band by name.
+void NameByPrefix(TComponent* band, TComponent* owner, const AnsiString& prefix) {
+  if (owner == nullptr) return;
+  for (int n = 1;; ++n) {
+    const AnsiString name = prefix + IntToStr(n);
+    if (owner->FindComponent(name) == nullptr) {
+      band->SetName(name);
+      return;
+    }
+  }
+}
+
 bool IsPageFurniture(TRpBandType t) {
   return t == rbTitle || t == rbPageHeader || t == rbPageFooter || t == rbOverlay;
 }
@@ -138,8 +151,8 @@ void TCustomBandRep::LayoutBands() {
   const int column = (printable - RpNearest(native(TRpPage::iColumnSpace)) * (columns - 1)) / columns;
   for (TRpCustomBand* band : allBands_) {
     TRpCustomBand* kind = band;
-    for (auto* child = dynamic_cast<TRpChildBand*>(kind); child != nullptr && child->ParentBand() != nullptr;
-         child = dynamic_cast<TRpChildBand*>(kind))
+    for (TRpChildBand* child = kind->AsChildBand(); child != nullptr && child->ParentBand() != nullptr;
+         child = kind->AsChildBand())
       kind = child->ParentBand();
     const TRpBandType t = kind->BandType();
     const bool wide =
@@ -158,16 +171,7 @@ TRpCustomBand* TCustomBandRep::CreateBand(TRpBandType type) {
   TComponent* owner = Owner() != nullptr ? Owner() : static_cast<TComponent*>(Parent());
   auto* band = new TRpBand(owner);
   band->SetBandType(type);
-  if (owner != nullptr) {
-    const AnsiString& prefix = RpBandNamePrefix(type);
-    for (int n = 1;; ++n) {
-      const AnsiString name = prefix + IntToStr(n);
-      if (owner->FindComponent(name) == nullptr) {
-        band->SetName(name);
-        break;
-      }
-    }
-  }
+  NameByPrefix(band, owner, RpBandNamePrefix(type));
   band->SetParent(this);
   return band;
 }
@@ -256,6 +260,8 @@ void TRpCustomBand::Paint() {
   c.Font->Name = "Small Fonts";
   c.Font->SetSize(6);
   c.Font->Color = palette.Outline;
+  // The frame leaves a solid brush behind: the name shows over the band.
+  c.Brush->Style = bsClear;
   c.SetTextAlign(TA_LEFT | TA_BOTTOM);
   c.ExtTextOut(2, Height() - 1, 0, nullptr, BandTypeName());
   c.SetTextAlign(TA_LEFT | TA_TOP);
@@ -298,7 +304,7 @@ void TRpCustomBand::Notification(TComponent* component, TOperation operation) {
 TRpChildBand* TRpCustomBand::ChildBand() const {
   if (ParentReport == nullptr) return nullptr;
   for (TRpCustomBand* band : ParentReport->BandList())
-    if (auto* child = dynamic_cast<TRpChildBand*>(band); child != nullptr && child->ParentBand() == this)
+    if (TRpChildBand* child = band->AsChildBand(); child != nullptr && child->ParentBand() == this)
       return child;
   return nullptr;
 }
@@ -308,6 +314,7 @@ void TRpCustomBand::SetHasChild(bool value) {
   if (value == (child != nullptr) || ParentReport == nullptr) return;
   if (value) {
     auto* made = new TRpChildBand(Owner());
+    NameByPrefix(made, Owner(), made->BandNamePrefix());
     made->SetParentBand(this);
     made->SetParent(ParentReport);
   } else {
@@ -333,7 +340,9 @@ bool TRpCustomBand::ExpandBy(Extended value, Extended& newExpanded, bool& used) 
 }
 
 Extended TRpCustomBand::StretchHeight() {
-  constexpr Extended kScreen = 96.0L / 254;
+  // The controls answer in screen pixels at the designer's zoom, as they
+  // are drawn; the band grows by the same tenths of a millimetre at any.
+  const Extended kScreen = 96.0L / 254 * Zoom() / 100;
   Extended h = NativeHeight(), gap = 0;
   for (int i = 0; i < ControlCount(); ++i) {
     auto* p = dynamic_cast<TRpPrintable*>(Controls(i));
@@ -376,6 +385,16 @@ void TRpCustomBand::Print() {
   if (!printBand) {
     if (!Enabled()) NotifyController();
   } else {
+    // Begun in a later column, a summary would print across the columns
+    // before it: it goes below the lowest of them, or to a new page.
+    if (BandType() == rbSummary && r.ColumnNumber > 1 && r.PageNumber >= 1) {
+      r.CurrentY = std::max(r.CurrentY, r.PageBottom);
+      if (RpNearest(NativeHeight()) > r.AvailableSpace()) {
+        do r.NewColumn();
+        while (r.ColumnNumber != 1);
+        r.PlaceAtBottom(this);
+      }
+    }
     PrintChild(true);
     const TRpBandType type = BandType();
     if (ForceNewPage && !r.Overflow && !IsPageFurniture(type) && r.PageNumber >= 1) {
@@ -453,6 +472,7 @@ void TRpCustomBand::Print() {
         Expanded = 0;
       }
       r.CurrentY += RpNearest(NativeHeight() + Expanded);
+      r.PageBottom = std::max(r.PageBottom, r.CurrentY);
     }
     if (r.Exporting && r.ExportFilter != nullptr) r.ExportFilter->BandOut(this, Expanded, bx, by);
   }

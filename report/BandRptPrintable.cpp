@@ -44,6 +44,15 @@ void TRpPrintable::SetAlignToBand(bool value) {
 
 Extended TRpPrintable::NativeValue(int index) const { return size_.NativeValue(index); }
 
+// As the pixel units convert at a zoom of 100.
+int TRpPrintable::FullSizePixels(int index) const {
+  return RpNearest(size_.NativeValue(index) / (254.0L / kScreenPpi) * 100 / 100);
+}
+
+void TRpPrintable::SetFullSizePixels(int index, int pixels) {
+  if (FullSizePixels(index) != pixels) size_.SetNativeValue(index, 254.0L / kScreenPpi * pixels / 100 * 100);
+}
+
 void TRpPrintable::ApplySize() {
   if (updating_) return;
   const TRpUnit u = size_.Units;

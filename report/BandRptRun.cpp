@@ -22,9 +22,12 @@ TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
   controller_->SetMaster(this);
   controller_->ParentReport = this;
   SetColor(clWhite);
-  Font().Name = "Arial";
-  Font().SetSize(10);
-  SetParentFont(false);
+  // Arial holds no Japanese: there the report keeps the panel's font.
+  if (!RpJapaneseSystem()) {
+    Font().Name = "Arial";
+    Font().SetSize(10);
+    SetParentFont(false);
+  }
   page_.Units = RpMeasureInInches() ? TRpUnit::Inches : TRpUnit::MM;
   page_.CharFont = &Font();
   // A new report takes the paper the default printer is set to.
@@ -36,6 +39,7 @@ TCustomBandRep::TCustomBandRep(TComponent* owner) : TRpBasePanel(owner) {
   functions_.AddFunction("REPORTTITLE", "''");
   reference_ = std::make_unique<TBitmap>(1, 1);
   page_.OnChange = [this] { PageChanged(); };
+  page_.OnRulerChange = [this] { SetUnits(page_.Units); };
   PageChanged();
 }
 
@@ -171,8 +175,12 @@ void TCustomBandRep::SetUnits(TRpUnit units) {
 
 std::vector<TRpPrintable*> TCustomBandRep::OwnPrintables() const {
   std::vector<TRpPrintable*> list;
-  for (int i = 0; i < ControlCount(); ++i)
-    if (auto* p = dynamic_cast<TRpPrintable*>(Controls(i))) list.push_back(p);
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    // The report's bands are most of its controls.
+    if (std::find(allBands_.begin(), allBands_.end(), c) != allBands_.end()) continue;
+    if (auto* p = dynamic_cast<TRpPrintable*>(c)) list.push_back(p);
+  }
   return list;
 }
 
@@ -231,10 +239,12 @@ void TCustomBandRep::CopySettingsToPrinter() {
 void TCustomBandRep::CollectDataSets(TComponent* owner) {
   for (int i = 0; i < owner->ComponentCount(); ++i) {
     TComponent* c = owner->Components(i);
-    if (auto* ds = dynamic_cast<TDataSet*>(c)) {
-      if (dataSets_.IndexOf(ds) < 0) dataSets_.Add(ds);
-    } else if (dynamic_cast<TWinControl*>(c) != nullptr) {
+    // Most of a form's components are its controls, told apart at fewer
+    // steps through their classes than a data set is.
+    if (dynamic_cast<TWinControl*>(c) != nullptr) {
       CollectDataSets(c);
+    } else if (auto* ds = dynamic_cast<TDataSet*>(c)) {
+      if (dataSets_.IndexOf(ds) < 0) dataSets_.Add(ds);
     }
   }
 }
@@ -392,6 +402,11 @@ void TCustomBandRep::CreateReport(bool composite) {
 
 void TCustomBandRep::PrintBand(TRpCustomBand* band) {
   if (band == nullptr) return;
+  PlaceAtBottom(band);
+  band->Print();
+}
+
+void TCustomBandRep::PlaceAtBottom(TRpCustomBand* band) {
   if (band->AlignToBottom) {
     if (band->BandType() == rbSummary && !Options.Contains(LastPageFooter)) FooterSpace = 0;
     const Extended bottom = page_.BottomMargin();
@@ -401,7 +416,6 @@ void TCustomBandRep::PrintBand(TRpCustomBand* band) {
     if (h <= paper - CurrentY)
       CurrentY = paper - RpNearest(band->NativeHeight()) - RpNearest(bottom + FooterSpace);
   }
-  band->Print();
 }
 
 int TCustomBandRep::AvailableSpace() {
@@ -471,7 +485,7 @@ void TCustomBandRep::NewPage() {
     if (exporting) ExportFilter->ControlOut(image, r.Left, r.Top);
   }
   if (PageNumber > 1 || Options.Contains(FirstPageHeader)) PrintBand(bands_.Band(TBandRepBands::iPageHeader));
-  ColumnTop = CurrentY;
+  ColumnTop = PageBottom = CurrentY;
   ColumnNumber = 1;
   if (PageNumber == 1)
     if (TRpCustomBand* title = bands_.Band(TBandRepBands::iTitle))
@@ -720,4 +734,6 @@ void TCustomBandRep::TakeDialogSettings() {
   PrinterSettings.Duplex = chosen.Duplex;
   PrinterSettings.ExtendedDuplex = chosen.ExtendedDuplex;
   PrinterSettings.CustomPaperCode = chosen.CustomPaperCode;
+  // The paper chosen is the job's, as it is for the pages already made.
+  PrinterSettings.UseCustomPaperCode = chosen.CustomPaperCode > 0;
 }

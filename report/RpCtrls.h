@@ -28,7 +28,11 @@ class TRpCustomLabel : public TRpPrintable {
   TExportType ExportAs = exptText;
   TRpLabelOnPrintEvent OnPrint;
   TStringList* Lines() { return &lines_; }
-  TStringList* FormattedLines() { return &formattedLines_; }
+  // The lines as broken for the text, box and font the label now has.
+  TStringList* FormattedLines() {
+    if (!formatted_) FormatLines();
+    return &formattedLines_;
+  }
   int LineIndex = 0;
   const AnsiString& PrintText() const { return printText_; }
   bool Formatted() const { return formatted_; }
@@ -51,14 +55,15 @@ class TRpCustomLabel : public TRpPrintable {
   void Print(int ofsX, int ofsY) override;
   void Loaded() override;
   void SetName(const AnsiString& name);
-  // The line height in pixels that formatting uses.
+  // The line height in pixels that formatting uses, at full size.
   int LineHeight();
   // The line height on the printer, in the report's native units; while
   // the label prints or its band is about to.
   Extended PrintLineHeight();
-  // A line's height in pixels when a band asks how tall the text grows:
-  // the text's own height, without the formatting's spare pixel.
-  int TextLineHeight();
+  // A line's height in pixels at the zoom when a band asks how tall the
+  // text grows: the text's own height, without the formatting's spare
+  // pixel.
+  Extended TextLineHeight();
 
  protected:
   void Paint() override;
@@ -75,7 +80,11 @@ class TRpCustomLabel : public TRpPrintable {
   bool captionBased_ = true;
 
  private:
+  // Whether a new text can be broken into lines only when they are needed.
+  bool CanBreakLater() const;
   int TextWidthOf(const AnsiString& text);
+  // The width lines are broken to, in the pixels TextWidthOf measures.
+  int FormatWidth() const;
   // The pieces of one text, each measured as TextWidthOf measures it.
   class Pieces;
   void FormatSource(AnsiString text);
@@ -101,7 +110,6 @@ class TRpCustomLabel : public TRpPrintable {
     bool autoSize = false, wordWrap = false;
     const TCustomBandRep* report = nullptr;
     TFont font;
-    int zoom = 0;
     int lineHeight = 0;
     bool SameMeasure(const Breaking& other) const;
     bool SameAs(const Breaking& other) const;
@@ -127,8 +135,16 @@ class TRpMemo : public TRpCustomLabel {
  public:
   explicit TRpMemo(TComponent* owner);
   void SetLines(const TStrings& lines);
+  // The memo's text as the one line Line: a report fed a line per record
+  // sets it that way for each.
+  void SetLine(const AnsiString& line);
   void GetExpandedHeight(Extended& height) override;
   void Print(int ofsX, int ofsY) override;
+
+ protected:
+  // A memo with lines shows them, not its name: the name the caption took
+  // goes.
+  void Paint() override;
 };
 
 enum TRpSysDataType {

@@ -29,9 +29,26 @@ void TRpMemo::SetLines(const TStrings& lines) {
   Invalidate();
 }
 
+void TRpMemo::SetLine(const AnsiString& line) {
+  TStringList& lines = *Lines();
+  if (lines.Count() == 1) {
+    lines.Put(0, line);
+  } else {
+    lines.Clear();
+    lines.Add(line);
+  }
+  Unformat();
+  Invalidate();
+}
+
 void TRpMemo::GetExpandedHeight(Extended& height) {
   FormatLines();
   height = FormattedLines()->Count() * TextLineHeight();
+}
+
+void TRpMemo::Paint() {
+  if (Lines()->Count() > 0 && !Caption().empty()) SetCaption("");
+  TRpCustomLabel::Paint();
 }
 
 void TRpMemo::Print(int ofsX, int ofsY) {

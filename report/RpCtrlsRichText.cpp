@@ -174,7 +174,7 @@ void TRpCustomRichText::GetExpandedHeight(Extended& height) {
     }
   }
   range.rc.Bottom = static_cast<int>(std::min<long long>(bottom + steps * step, kMaxTwips));
-  // Screen pixels, as the band compares them.
-  height = static_cast<Extended>(range.rc.Bottom - range.rc.Top) * 96 / 1440;
+  // Screen pixels at the zoom, as the band compares them.
+  height = static_cast<Extended>(range.rc.Bottom - range.rc.Top) * 96 / 1440 * GetZoom() / 100;
   richEdit_->FormatRange(nullptr, false);
 }

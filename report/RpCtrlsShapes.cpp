@@ -93,7 +93,10 @@ void TRpShape::Print(int ofsX, int ofsY) {
       line(l + w, t, l + w, t + h);
       break;
     case rpsRoundRect: {
-      const int corner = static_cast<int>(Width() * roundFactor_);
+      // The corners are the share of the width the design view rounds, on
+      // the page's pixels: the designer's zoom and the device's resolution
+      // leave them as drawn.
+      const int corner = static_cast<int>(p.DeviceWidth(w) * roundFactor_);
       c.RoundRect(x1, y1, x2, y2, corner, corner);
       break;
     }
@@ -281,8 +284,10 @@ std::unique_ptr<TGraphic> TRpDBImage::FieldGraphic() const {
 }
 
 void TRpDBImage::GetExpandedHeight(Extended& height) {
+  // Screen pixels at the zoom, as the control is drawn.
   height = Height();
-  if (std::unique_ptr<TGraphic> graphic = FieldGraphic()) height = graphic->Height();
+  if (std::unique_ptr<TGraphic> graphic = FieldGraphic())
+    height = static_cast<Extended>(graphic->Height()) * GetZoom() / 100;
 }
 
 void TRpDBImage::Print(int ofsX, int ofsY) {

@@ -14,11 +14,21 @@ bool Designing(const TComponent* c) { return c->ComponentState().Contains(csDesi
 TRpCustomLabel::TRpCustomLabel(TComponent* owner) : TRpPrintable(owner) { SetTransparent(false); }
 
 void TRpCustomLabel::SetCaption(const AnsiString& value) {
+  const bool unchanged = value == caption_ && value == printText_;
   caption_ = value;
   printText_ = value;
   formatted_ = false;
-  FormatLines();
-  Invalidate();
+  if (!CanBreakLater()) FormatLines();
+  if (!unchanged) Invalidate();
+}
+
+bool TRpCustomLabel::CanBreakLater() const {
+  // A label that keeps its box and is already as tall as a line of its
+  // font changes nothing else when it breaks its text: the lines can wait
+  // until it prints, is painted or they are asked for. A report's run
+  // gives many labels a text for each record and prints few of them.
+  return !AutoSize && ParentReport != nullptr && broken_ && broken_->report == ParentReport &&
+         Height() >= broken_->lineHeight;
 }
 
 void TRpCustomLabel::SetAutoStretch(bool value) {
@@ -77,18 +87,26 @@ void TRpCustomLabel::Prepare() {
   SetCaption(caption_);
 }
 
+// In a report a text is laid out at full size whatever the designer's
+// zoom: the lines, and the sizes a label takes from them, are those printed.
 int TRpCustomLabel::TextWidthOf(const AnsiString& text) {
-  if (ParentReport != nullptr) return MulDiv(ParentReport->TextWidth(Font(), text), GetZoom(), 100);
+  if (ParentReport != nullptr) return ParentReport->TextWidth(Font(), text);
   return Canvas().TextWidth(text);
 }
 
 int TRpCustomLabel::LineHeight() {
-  if (ParentReport != nullptr) return MulDiv(ParentReport->TextHeight(Font(), "W"), GetZoom(), 100) + 1;
+  if (ParentReport != nullptr) return ParentReport->TextHeight(Font(), "W") + 1;
   return Canvas().TextHeight("W") + 1;
 }
 
-int TRpCustomLabel::TextLineHeight() {
-  if (ParentReport != nullptr) return MulDiv(ParentReport->TextHeight(Font(), "W"), GetZoom(), 100);
+int TRpCustomLabel::FormatWidth() const {
+  return ParentReport != nullptr ? FullSizePixels(TRpPrintableSize::iWidth) : Width();
+}
+
+Extended TRpCustomLabel::TextLineHeight() {
+  // Not rounded: many lines of a zoomed text are as tall as the text.
+  if (ParentReport != nullptr)
+    return static_cast<Extended>(ParentReport->TextHeight(Font(), "W")) * GetZoom() / 100;
   return Canvas().TextHeight("W");
 }
 
@@ -102,7 +120,6 @@ class TRpCustomLabel::Pieces {
       ruler_ = label.Canvas().Ruler(text);
       return;
     }
-    zoom_ = label.GetZoom();
     try {
       ruler_ = label.ParentReport->TextRuler(label.Font(), text);
     } catch (const Exception&) {
@@ -113,21 +130,19 @@ class TRpCustomLabel::Pieces {
   int Width(std::size_t from, std::size_t to) const {
     if (!report_) return ruler_.Width(from, to);
     // The report's measure: a spare pixel, none for a text the font
-    // cannot measure, then the zoom.
-    int width = 0;
-    if (!unmeasured_) try {
-        width = ruler_.Width(from, to) + 1;
-      } catch (const Exception&) {
-        width = 0;
-      }
-    return MulDiv(width, zoom_, 100);
+    // cannot measure.
+    if (unmeasured_) return 0;
+    try {
+      return ruler_.Width(from, to) + 1;
+    } catch (const Exception&) {
+      return 0;
+    }
   }
 
  private:
   TTextRuler ruler_;
   bool report_;
   bool unmeasured_ = false;
-  int zoom_ = 100;
 };
 
 template <class Fits>
@@ -147,7 +162,7 @@ std::size_t TRpCustomLabel::LongestPrefix(std::size_t from, std::size_t length, 
 
 void TRpCustomLabel::FormatParagraph(const AnsiString& text, std::size_t from, std::size_t to,
                                      const Pieces& pieces) {
-  const int width = Width();
+  const int width = FormatWidth();
   // Widths only grow as words are added: a paragraph that fits whole is
   // its own line, measured once.
   if (pieces.Width(from, to) <= width) {
@@ -217,8 +232,7 @@ void TRpCustomLabel::FormatSource(AnsiString text) {
 bool TRpCustomLabel::Breaking::SameMeasure(const Breaking& other) const {
   // The font's resolution counts too: it sizes the font a report measures
   // in.
-  return report == other.report && font == other.font && font.PixelsPerInch == other.font.PixelsPerInch &&
-         zoom == other.zoom;
+  return report == other.report && font == other.font && font.PixelsPerInch == other.font.PixelsPerInch;
 }
 
 bool TRpCustomLabel::Breaking::SameAs(const Breaking& other) const {
@@ -236,7 +250,7 @@ void TRpCustomLabel::FormatLines() {
   // canvas measures in whatever font it was last given.
   std::optional<Breaking> now;
   if (ownText && ParentReport != nullptr)
-    now = Breaking{printText_, Width(), AutoSize, wordWrap_, ParentReport, Font(), GetZoom()};
+    now = Breaking{printText_, FormatWidth(), AutoSize, wordWrap_, ParentReport, Font()};
   if (!(now && broken_ && now->SameAs(*broken_))) {
     if (!now) broken_.reset();
     formattedLines_.Clear();
@@ -253,11 +267,12 @@ void TRpCustomLabel::FormatLines() {
       broken_ = std::move(now);
     }
   }
+  using S = TRpPrintableSize;
   if (IsCaptionBased() && ParentReport != nullptr && !sizing_) {
     const int lh = broken_ ? broken_->lineHeight : LineHeight();
-    if (Height() < lh) {
+    if (FullSizePixels(S::iHeight) < lh) {
       sizing_ = true;
-      SetHeight(lh);
+      SetFullSizePixels(S::iHeight, lh);
       sizing_ = false;
     }
   }
@@ -268,15 +283,15 @@ void TRpCustomLabel::FormatLines() {
     if (Frame()->DrawLeft()) widest += Frame()->Width();
     if (Frame()->DrawRight()) widest += Frame()->Width();
     sizing_ = true;
-    const int oldWidth = Width();
+    const int oldWidth = FullSizePixels(S::iWidth), left = FullSizePixels(S::iLeft);
     if (MirroredAlignment() == taRightJustify)
-      SetLeft(Left() + (oldWidth - widest));
+      SetFullSizePixels(S::iLeft, left + (oldWidth - widest));
     else if (MirroredAlignment() == taCenter)
-      SetLeft(Left() + (oldWidth - widest) / 2);
-    SetWidth(widest);
+      SetFullSizePixels(S::iLeft, left + (oldWidth - widest) / 2);
+    SetFullSizePixels(S::iWidth, widest);
     const int lh = LineHeight();
-    if (formattedLines_.Count() == 0 && Designing(this)) SetHeight(lh);
-    if (Height() < lh) SetHeight(lh);
+    if ((formattedLines_.Count() == 0 && Designing(this)) || FullSizePixels(S::iHeight) < lh)
+      SetFullSizePixels(S::iHeight, lh);
     sizing_ = false;
   }
   formatted_ = true;
@@ -463,8 +478,8 @@ TAlignment TRpCustomLabel::MirroredAlignment() const {
   }
 }
 
-// The lines were laid out with the font's widths scaled by the zoom; a
-// font of the zoomed size, rounded to whole pixels and hinted, can be a
+// The lines were laid out at full size and the control is drawn at the
+// zoom; a font of the zoomed size, rounded to whole pixels and hinted, can be a
 // little wider, and the control would cut the last letters off. The font
 // shrinks by a pixel at a time until every line fits.
 void TRpCustomLabel::FitZoomedFont(TCanvas& c) {

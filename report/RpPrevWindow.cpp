@@ -464,9 +464,12 @@ void TRpStandardPreview::PreviewKeyDown(Word& key, TShiftState shift) {
       }
       break;
     case VK_DOWN:
-      if (bar.Position() + bar.Increment >= RpPreview->VerticalEnd())
+      if (bar.Position() + bar.Increment >= RpPreview->VerticalEnd()) {
         GoToPage(page + 1);
-      else
+        // No page follows: the rest of this one comes into view, or the
+        // keys and the wheel could never show the end of the last page.
+        if (RpPreview->PageNumber() == page) bar.SetPosition(RpPreview->VerticalEnd());
+      } else
         bar.SetPosition(bar.Position() + bar.Increment);
       break;
     default:

@@ -121,6 +121,14 @@ bool RpMeasureInInches();
 void SetRpMeasureInInches(bool inches);
 void ReadRpMeasurementFlag();
 
+// Whether the system's language is Japanese, whose script the usual Latin
+// report font does not hold: read once at start-up from the first language
+// variable set (LC_ALL, LC_MESSAGES, LANG).
+bool RpJapaneseSystem();
+void SetRpJapaneseSystem(bool japanese);
+// Whether a locale name ("ja_JP.UTF-8", "ja") is of the Japanese language.
+bool IsJapaneseLocale(const AnsiString& name);
+
 // The lengths of a page, band or printable, kept in 0.1 mm and shown in
 // Units.
 class TRpUnitBase {
@@ -198,8 +206,13 @@ class TRpPage : public TRpUnitBase {
   void SetColumns(int columns);
   bool Ruler() const { return ruler_; }
   void SetRuler(bool ruler);
+  // The report gives its units to its bands and printables again, so that
+  // the grid and the sizes shown speak the same units.
+  std::function<void()> OnRulerChange;
 
  private:
+  // A listed paper's width and length as the page lies; no notice.
+  void ApplyPaper();
   TPrinterOrientation orientation_ = poPortrait;
   TRpPaperSize paperSize_ = TRpPaperSize::A4;
   int columns_ = 1;

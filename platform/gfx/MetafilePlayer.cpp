@@ -774,6 +774,10 @@ class Player {
         Box(xDest, yDest, static_cast<double>(xDest) + cxDest, static_cast<double>(yDest) + cyDest);
     ApplyClip();
     if (cbBmi == 0) {
+      // A page's thin lines are such fills: one scaled down below a pixel
+      // keeps a pixel's breadth instead of vanishing from a small picture.
+      if (cxDest != 0 && target.Width() == 0) target.Right = target.Left + 1;
+      if (cyDest != 0 && target.Height() == 0) target.Bottom = target.Top + 1;
       // No source: a fill with the brush, black or white.
       TBrush brush = state_.brush;
       if (rop == 0x00000042) brush = {clBlack, bsSolid};

@@ -49,12 +49,14 @@ bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 }  // namespace
 
-AnsiString Trim(std::string_view s) {
+std::string_view TrimView(std::string_view s) {
   std::size_t first = 0, last = s.size();
   while (first < last && isBlankOrControl(s[first])) ++first;
   while (last > first && isBlankOrControl(s[last - 1])) --last;
-  return AnsiString(s.substr(first, last - first));
+  return s.substr(first, last - first);
 }
+
+AnsiString Trim(std::string_view s) { return AnsiString(TrimView(s)); }
 
 AnsiString TrimLeft(std::string_view s) {
   std::size_t first = 0;

@@ -102,15 +102,15 @@ class RpCtrlsTextTest : public BandRptTest {
     for (const TFont& font : fonts) {
       label->SetFont(font);
       const int zoom = label->GetZoom();
-      const auto measure = [&](const AnsiString& piece) {
-        return MulDiv(rep->TextWidth(label->Font(), piece), zoom, 100);
-      };
+      // At full size whatever the zoom: the box as it prints.
+      const auto measure = [&](const AnsiString& piece) { return rep->TextWidth(label->Font(), piece); };
       for (int width : widths)
         for (bool wrap : {true, false}) {
           label->SetWidth(width);
           label->SetWordWrap(wrap);
           label->SetCaption(text);
-          EXPECT_EQ(LinesOf(*label), PlainLines(text, width, wrap, measure))
+          const int full = label->FullSizePixels(TRpPrintableSize::iWidth);
+          EXPECT_EQ(LinesOf(*label), PlainLines(text, full, wrap, measure))
               << what << ": " << font.Name << " " << font.Size() << " width " << width << " wrap " << wrap
               << " zoom " << zoom;
           ++cases;
@@ -158,12 +158,10 @@ TEST_F(RpCtrlsTextTest, LinesAreThePlainBreakersAtAnotherZoom) {
 // breaks them breaks them again.
 TEST_F(RpCtrlsTextTest, TheLinesFollowEveryChangeOfWhatBreaksThem) {
   const AnsiString text = "Δαπάνη ομάδας μετά την έκπτωση στρογγυλευμένη σε εκατοστά ευρώ"_a;
-  // At the label's width now, which the zoom scales.
+  // At the label's width now, at full size whatever the zoom.
   const auto plain = [&](bool wrap) {
-    const int zoom = label->GetZoom();
-    return PlainLines(text, label->Width(), wrap, [&](const AnsiString& piece) {
-      return MulDiv(rep->TextWidth(label->Font(), piece), zoom, 100);
-    });
+    return PlainLines(text, label->FullSizePixels(TRpPrintableSize::iWidth), wrap,
+                      [&](const AnsiString& piece) { return rep->TextWidth(label->Font(), piece); });
   };
   label->SetWidth(140);
   label->SetCaption(text);
@@ -187,7 +185,8 @@ TEST_F(RpCtrlsTextTest, TheLinesFollowEveryChangeOfWhatBreaksThem) {
   ASSERT_EQ(label->Font().Size(), 20);
   EXPECT_EQ(LinesOf(*label), plain(true));
   EXPECT_GT(LinesOf(*label).size(), wide.size());
-  // The zoom scales the box and the measures alike.
+  // The zoom changes neither the box nor the measures the lines are
+  // broken by.
   rep->SetZoom(50);
   label->FormatLines();
   EXPECT_EQ(LinesOf(*label), plain(true));
@@ -196,6 +195,40 @@ TEST_F(RpCtrlsTextTest, TheLinesFollowEveryChangeOfWhatBreaksThem) {
   EXPECT_EQ(LinesOf(*label), plain(true));
   label->SetCaption("α β"_a);
   EXPECT_EQ(LinesOf(*label), std::vector<AnsiString>{"α β"_a});
+}
+
+// A label that keeps its box and is a line tall breaks a new text only
+// when its lines are wanted; one that sizes itself, or is lower than a
+// line, takes its size at once.
+TEST_F(RpCtrlsTextTest, ALabelBreaksANewTextWhenItsLinesAreWanted) {
+  const AnsiString text = "Προσφερόμενη έκπτωση κατά ομάδα σε ακέραιες μονάδες (%) και ολογράφως"_a;
+  const auto plain = [&](const AnsiString& t) {
+    return PlainLines(t, label->Width(), true, [&](const AnsiString& piece) {
+      return MulDiv(rep->TextWidth(label->Font(), piece), label->GetZoom(), 100);
+    });
+  };
+  label->SetWidth(120);
+  label->SetCaption("α");
+  ASSERT_EQ(LinesOf(*label), std::vector<AnsiString>{"α"});
+  ASSERT_TRUE(label->Formatted());
+  const int height = label->Height();
+  label->SetCaption(text);
+  EXPECT_FALSE(label->Formatted());
+  EXPECT_EQ(label->Height(), height);
+  EXPECT_EQ(LinesOf(*label), plain(text));
+  EXPECT_TRUE(label->Formatted());
+  // Lower than a line: it grows to a line at once.
+  label->SetHeight(1);
+  label->SetCaption("β γ");
+  EXPECT_TRUE(label->Formatted());
+  EXPECT_EQ(label->Height(), label->LineHeight());
+  // Sizing itself: its width follows the text now.
+  label->AutoSize = true;
+  label->SetCaption("δ");
+  const int narrow = label->Width();
+  label->SetCaption(text);
+  EXPECT_TRUE(label->Formatted());
+  EXPECT_GT(label->Width(), narrow);
 }
 
 // The texts the report form's fuzz target keeps: every line as a caption

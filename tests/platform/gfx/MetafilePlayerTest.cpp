@@ -303,4 +303,33 @@ TEST(MetafilePlayer, BitmapsInStretchAndBlockTransferRecords) {
   EXPECT_EQ(fills[0].Brush.Color, clWhite);
 }
 
+// Fills one unit across, drawn at half size, keep a pixel's breadth: a
+// page's frame lines show whole in a small preview and its thumbnails.
+TEST(MetafilePlayer, ThinFillsKeepAPixelWhenScaledDown) {
+  EmfBuilder b;
+  auto fill = [&](int x, int y, int cx, int cy) {
+    b.Record(emr::BITBLT,
+             {0, 0, 95, 95, x, y, cx, cy, 0x00000042, 0, 0, F(1), 0, 0, F(1), 0, 0, 0, 0, 0, 0, 0, 0});
+  };
+  fill(11, 41, 60, 1);  // a line across
+  fill(41, 11, 1, 60);  // a line down
+  fill(80, 80, 0, 5);   // nothing across: stays nothing
+  TRecordingCanvas canvas(100, 100);
+  PlayEnhMetafile(canvas, b.Build(), Rect(0, 0, 48, 48));
+  std::vector<TDrawCall> fills = canvas.CallsOf("FillRect");
+  ASSERT_EQ(fills.size(), 3u);
+  for (const TDrawCall& c : fills) EXPECT_EQ(c.Brush.Color, clBlack);
+  const auto& across = fills[0].Args;
+  const auto& down = fills[1].Args;
+  EXPECT_EQ(across[3] - across[1], 1);
+  EXPECT_GT(across[2] - across[0], 20);
+  EXPECT_EQ(down[2] - down[0], 1);
+  EXPECT_GT(down[3] - down[1], 20);
+  EXPECT_EQ(fills[2].Args[2] - fills[2].Args[0], 0);
+  TImageCanvas image(48, 48);
+  EXPECT_TRUE(PlayEnhMetafile(image, b.Build(), Rect(0, 0, 48, 48)));
+  EXPECT_EQ(image.Pixel(20, across[1]), clBlack);
+  EXPECT_EQ(image.Pixel(down[0], 20), clBlack);
+}
+
 }  // namespace

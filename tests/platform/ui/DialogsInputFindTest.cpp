@@ -59,6 +59,24 @@ TEST_F(InputQueryTest, ALongPromptWidensTheBox) {
   EXPECT_GT(longWidth, shortWidth);
 }
 
+// The caption shows whole in a window manager's title bar beside its
+// buttons: a long one widens the box as a long prompt does.
+TEST_F(InputQueryTest, ALongCaptionWidensTheBoxToo) {
+  int shortWidth = 0, longWidth = 0;
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    shortWidth = f.ClientWidth();
+    f.SetModalResult(mrCancel);
+  });
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    longWidth = f.ClientWidth();
+    f.SetModalResult(mrCancel);
+  });
+  AnsiString v;
+  InputQuery("c", "p", v);
+  InputQuery(AnsiString(60, 'W'), "p", v);
+  EXPECT_GT(longWidth, shortWidth);
+}
+
 class FindDialogTest : public UiTest {
  protected:
   void SetUp() override {
