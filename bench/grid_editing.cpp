@@ -2,7 +2,8 @@
 // Editing in place at 100 and 100,000 rows: opening an editor (the text
 // editor and the combo of a list column), one typed character with its
 // repaint, and Enter committing the cell and moving down. The cost must not
-// grow with the rows.
+// grow with the rows. Also a tick of middle-button panning with the mouse
+// at rest, against the yardstick of a tick of the clock with no panning.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -105,5 +106,25 @@ BENCHMARK(BM_EnterCommitAndAdvance)
     ->Args({BenchSize(100000, 2000), 1})
     ->Args({100, 0})
     ->Args({BenchSize(100000, 2000), 0});
+
+// One pan interval of the clock while panning with the mouse still: the
+// mark is already showing, so the tick should cost little more than the
+// yardstick, the same interval with no panning at all.
+void BM_PanTickAtRest(benchmark::State& state) {
+  Screen& s = TheScreen();
+  TExtStringGrid& g = EditingGrid(100);
+  const bool panning = state.range(0) == 1;
+  g.IntelliPan = ipBoth;
+  if (panning) s.backend->Click(g, 300, 300, 2);
+  s.backend->Advance(TExtStringGrid::PanInterval);
+  Application->ProcessMessages();
+  for (auto _ : state) {
+    s.backend->Advance(TExtStringGrid::PanInterval);
+    Application->ProcessMessages();
+  }
+  if (panning) s.backend->PressKey(VK_ESCAPE);
+  state.SetLabel(panning ? "panning" : "yardstick: no panning");
+}
+BENCHMARK(BM_PanTickAtRest)->Arg(1)->Arg(0);
 
 }  // namespace

@@ -1,12 +1,16 @@
 // LIBS: printing_forms tender_windows platform_backend
 // The report form's offer budget (kind 3) over a check report of 200
 // categories that the budget window's writer wrote: the run into the
-// preview's pages, and the same run on the PDF printer.
+// preview's pages, and the same run on the PDF printer. Then the form's
+// reading of that report alone, kinds 3 and 4, as the engine feeds it a
+// line per record, beside the same lines cut into the same captions the
+// plain way.
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <memory>
+#include <string_view>
 
 #include "platform/backend/headless/Headless.h"
 #include "platform/print/Printers.h"
@@ -95,5 +99,79 @@ void BM_KindThreeOnThePdfPrinter(benchmark::State& state) {
   for (auto _ : state) scene.form->BandRep1->Print();
 }
 BENCHMARK(BM_KindThreeOnThePdfPrinter)->Unit(benchmark::kMillisecond);
+
+// What the engine asks of the form for each record, with no page laid
+// out: the report shown for the kind, its run begun, every line fed and
+// every band's print decided.
+void BM_KindsThreeAndFourFedLineByLine(benchmark::State& state) {
+  OfferBudgetScene scene;
+  TrpForm& f = *scene.form;
+  std::int64_t records = 0;
+  for (auto _ : state) {
+    for (int kind : {3, 4}) {
+      f.ReportKind = kind;
+      f.FormShow(&f);
+      bool print = true;
+      f.BandRep1BeforePrint(f.BandRep1, print);
+      for (bool more = true; more;) {
+        f.BandRep1NeedData(f.BandRep1, more);
+        bool band = false;
+        f.ChildBand1BeforePrint(f.ChildBand1, band);
+        f.ChildBand8BeforePrint(f.ChildBand8, band);
+        f.ChildBand2BeforePrint(f.ChildBand2, band);
+        f.ClosingBandBeforePrint(f.ChildBand6, band);
+        f.SumsBandAfterPrint(f.ChildBand6, band);
+        records += more ? 1 : 0;
+      }
+    }
+  }
+  state.SetItemsProcessed(records);
+}
+BENCHMARK(BM_KindsThreeAndFourFedLineByLine)->Unit(benchmark::kMicrosecond);
+
+// The yardstick: the same text split into lines, each trimmed, its row
+// number checked, its columns cut into the captions a category row gets
+// and its start compared with the summary lines' words.
+void BM_SameLinesCutPlainly(benchmark::State& state) {
+  OfferBudgetScene scene;
+  const AnsiString text = scene.form->CheckReport->Lines().Text();
+  static const AnsiString words[] = {
+      "Αθροισμα δαπανών εργασιών"_a, "Γ.Ε.& Ο.Ε."_a, "Συνολική Δαπάνη Εργου"_a,
+      "Μέση έκπωση Εμ="_a,           "ΑΠΡΟΒΛΕΠΤΑ"_a, "Σύνολο Δαπάνης του Έργου"_a};
+  const auto trim = [](std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    return s;
+  };
+  const auto cut = [](std::string_view line, std::size_t from, std::size_t to) {
+    return line.size() < from ? AnsiString() : AnsiString(line.substr(from - 1, to - from + 1));
+  };
+  std::int64_t records = 0;
+  for (auto _ : state) {
+    for (int kind = 3; kind <= 4; ++kind) {
+      int kinds = 0;
+      std::vector<AnsiString> captions;
+      for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+        const std::string_view line = std::string_view(text).substr(at, end - at);
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        ++records;
+        const std::string_view n = trim(line.substr(0, 3));
+        if (!n.empty() && n.find_first_not_of("0123456789") == n.npos) {
+          captions.push_back("\r" + AnsiString(n));
+          captions.push_back("\r" + AnsiString(trim(cut(line, 5, 44))));
+          for (auto [from, to] : {std::pair{46, 61}, {63, 70}, {72, 87}})
+            captions.push_back(cut(line, from, to));
+        }
+        const std::string_view t = trim(line);
+        for (const AnsiString& w : words) kinds += t.starts_with(w) ? 1 : 0;
+      }
+      benchmark::DoNotOptimize(captions.data());
+      benchmark::DoNotOptimize(kinds);
+    }
+  }
+  state.SetItemsProcessed(records);
+}
+BENCHMARK(BM_SameLinesCutPlainly)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

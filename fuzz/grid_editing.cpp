@@ -5,11 +5,12 @@
 // UTF-16 cell rule and the wide list's text. No input may crash, hang,
 // leak or let an exception out to the error box, and every cell must end
 // holding a text the grid knew: the old one or one an editor stored.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <set>
+#include <vector>
 
 #include "fuzz/DefaultFlags.h"
 #include "grid/EsgUni.h"
@@ -19,6 +20,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Input.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ THeadlessBackend& FuzzBackend() {
 }
 
 // One form for every run (its window and first paint are the slow part of
-// a run); each run puts a fresh grid on it.
+// a run).
 TForm& FuzzForm() {
   static TForm* form = [] {
     LoadGreekLocale();
@@ -48,6 +50,170 @@ TForm& FuzzForm() {
   return *form;
 }
 
+// What of a grid the runs can change that a new grid has its own way:
+// counts, sizes, view, selection, options, sorting, zoom, panning, editing
+// and the store's extras. A used grid set back must read as a new one here.
+std::vector<long long> Shape(TExtStringGrid& grid) {
+  const TGridRect sel = grid.Selection();
+  std::vector<long long> shape = {grid.ColCount(),
+                                  grid.RowCount(),
+                                  grid.FixedCols(),
+                                  grid.FixedRows(),
+                                  grid.TopRow(),
+                                  grid.LeftCol(),
+                                  grid.Col(),
+                                  grid.Row(),
+                                  sel.Left,
+                                  sel.Top,
+                                  sel.Right,
+                                  sel.Bottom,
+                                  static_cast<long long>(grid.Options().Bits()),
+                                  grid.GridState(),
+                                  grid.EditorMode(),
+                                  grid.EditorActive(),
+                                  grid.Panning(),
+                                  grid.UpdateCount(),
+                                  grid.ZoomStep(),
+                                  grid.HiddenRowCount(),
+                                  grid.HiddenColCount(),
+                                  grid.NodeCount(),
+                                  grid.FilterActive(),
+                                  static_cast<long long>(grid.MergeColumns().size()),
+                                  static_cast<long long>(grid.SelectedCells.size()),
+                                  grid.SortIndexes().Count(),
+                                  grid.SortSettings().Column,
+                                  grid.SortSettings().Direction,
+                                  grid.SortSettings().Show,
+                                  grid.SortSettings().Row(),
+                                  grid.Navigation().AdvanceOnEnter,
+                                  grid.Navigation().CursorWalkEditor,
+                                  grid.Lookup,
+                                  grid.MaxEditLength(),
+                                  grid.MouseActions().RowSelect,
+                                  grid.MouseActions().ColSelect,
+                                  grid.MouseActions().AllSelect,
+                                  grid.EnhRowColMove,
+                                  grid.Cursor(),
+                                  grid.Font().Size(),
+                                  static_cast<long long>(grid.LookupText().size())};
+  for (int c = 0; c < grid.ColCount(); ++c) shape.push_back(grid.ColWidths(c) * 2 + grid.ColSelect(c));
+  for (int r = 0; r < grid.RowCount(); ++r) shape.push_back(grid.RowHeights(r) * 2 + grid.RowSelect(r));
+  for (const int c : grid.ColumnOrder()) shape.push_back(c);
+  for (int c = 0; c < grid.ColCount(); ++c)
+    for (int r = 0; r < grid.RowCount(); ++r)
+      shape.push_back(grid.HasCellProperties(c, r) || grid.GetCellGraphic(c, r) != nullptr);
+  return shape;
+}
+
+// The grid the runs edit. Making one (its window and its nine editors) and
+// painting it whole took half of a run, so one grid serves run after run,
+// set back after each to what a new grid shows; where setting back falls
+// short (a state a run reached that it does not undo) the grid is freed and
+// the next run makes a new one. Setting back changes only what differs, so
+// that a run's first paint draws only what its own cells change.
+class EditingStage {
+ public:
+  TExtStringGrid& Ready() {
+    if (!grid_) Make();
+    return *grid_;
+  }
+
+  // After a run: the grid set back for the next, or freed when setting
+  // back falls short or Free asks for it (a grid freed after what a run did
+  // to it: its destruction is tested too).
+  void Finish(bool free) {
+    if (!free && SetBack()) return;
+    delete grid_;
+    grid_ = nullptr;
+    Application->ProcessMessages();
+  }
+
+ private:
+  void Make() {
+    grid_ = new TExtStringGrid(&FuzzForm());
+    grid_->SetBounds(5, 5, 200, 100);
+    grid_->SetParent(&FuzzForm());
+    grid_->SetColCount(kCols);
+    grid_->SetRowCount(kRows);
+    grid_->SetOptions(grid_->Options() + TGridOptions{goEditing});
+    if (!shape_.empty()) return;
+    TExtStringGrid& g = *grid_;
+    options_ = g.Options();
+    for (int c = 0; c < kCols; ++c) widths_.push_back(g.ColWidths(c));
+    for (int r = 0; r < kRows; ++r) heights_.push_back(g.RowHeights(r));
+    topLeft_ = {g.LeftCol(), g.TopRow()};
+    cell_ = {g.Col(), g.Row()};
+    sortColumn_ = g.SortSettings().Column;
+    sortDirection_ = g.SortSettings().Direction;
+    advanceOnEnter_ = g.Navigation().AdvanceOnEnter;
+    cursorWalk_ = g.Navigation().CursorWalkEditor;
+    actions_ = {g.MouseActions().RowSelect, g.MouseActions().ColSelect, g.MouseActions().AllSelect};
+    lookup_ = g.Lookup;
+    enhMove_ = g.EnhRowColMove;
+    sortShow_ = g.SortSettings().Show;
+    maxEditLength_ = g.MaxEditLength();
+    shape_ = Shape(g);
+  }
+
+  // Undoes what a script's steps can change; true when the grid then reads
+  // as new.
+  bool SetBack() {
+    TExtStringGrid& g = *grid_;
+    // A middle press ends panning, as it ends the user's.
+    if (g.Panning()) g.Perform(WM_MBUTTONDOWN, 0, 0);
+    // A click of the last run and one of the next are no double click.
+    FuzzBackend().Advance(ui::input::DoubleClickTime() + 1);
+    g.Navigation().AdvanceOnEnter = advanceOnEnter_;
+    g.Navigation().CursorWalkEditor = cursorWalk_;
+    g.Lookup = lookup_;
+    if (g.MaxEditLength() != maxEditLength_) g.SetMaxEditLength(maxEditLength_);
+    g.SortSettings().Show = sortShow_;
+    g.SortSettings().Column = sortColumn_;
+    g.SortSettings().Direction = sortDirection_;
+    g.MouseActions().RowSelect = actions_[0];
+    g.MouseActions().ColSelect = actions_[1];
+    g.MouseActions().AllSelect = actions_[2];
+    g.EnhRowColMove = enhMove_;
+    if (!(g.Options() == options_)) g.SetOptions(options_);
+    if (g.ColCount() != kCols) g.SetColCount(kCols);
+    if (g.RowCount() != kRows) g.SetRowCount(kRows);
+    for (int c = 0; c < kCols; ++c) {
+      if (g.ColSelect(c)) g.SetColSelect(c, false);
+      if (g.ColWidths(c) != widths_[static_cast<size_t>(c)])
+        g.SetColWidths(c, widths_[static_cast<size_t>(c)]);
+    }
+    for (int r = 0; r < kRows; ++r) {
+      if (g.RowSelect(r)) g.SetRowSelect(r, false);
+      if (g.RowHeights(r) != heights_[static_cast<size_t>(r)])
+        g.SetRowHeights(r, heights_[static_cast<size_t>(r)]);
+    }
+    g.SetLeftCol(topLeft_.X);
+    g.SetTopRow(topLeft_.Y);
+    g.SetCol(cell_.X);
+    g.SetRow(cell_.Y);
+    const TGridRect one{cell_.X, cell_.Y, cell_.X, cell_.Y};
+    if (!(g.Selection() == one)) g.SetSelection(one);
+    return Shape(g) == shape_;
+  }
+
+  TExtStringGrid* grid_ = nullptr;
+  // What a new grid has.
+  std::vector<long long> shape_;
+  TGridOptions options_;
+  std::vector<int> widths_, heights_;
+  TPoint topLeft_, cell_;
+  int sortColumn_ = 0;
+  TSortDirection sortDirection_ = sdAscending;
+  std::array<bool, 3> actions_{};
+  bool advanceOnEnter_ = false, cursorWalk_ = false, lookup_ = false, enhMove_ = false, sortShow_ = false;
+  int maxEditLength_ = 0;
+};
+
+EditingStage& Stage() {
+  static EditingStage* stage = new EditingStage;
+  return *stage;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return fuzz::HeavyRuns(argc, argv); }
@@ -55,7 +221,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return fuzz::Heav
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2 || size > 2048) return 0;
   THeadlessBackend& backend = FuzzBackend();
-  TForm& form = FuzzForm();
   ui::ResetClipboard();
   // The text part: after the first NUL.
   size_t script = 0;
@@ -68,12 +233,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   list.SetText(cp1253::ToWide(text));
   if (list.Text().size() < list.Count() * 2u) std::abort();
 
-  std::unique_ptr<TExtStringGrid> grid(new TExtStringGrid(&form));
-  grid->SetBounds(5, 5, 200, 100);
-  grid->SetParent(&form);
-  grid->SetColCount(kCols);
-  grid->SetRowCount(kRows);
-  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  TExtStringGrid* grid = &Stage().Ready();
   std::set<AnsiString> known = {""};
   for (int c = 0; c < kCols; ++c)
     for (int r = 0; r < kRows; ++r) {
@@ -187,8 +347,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           !TryStrToTime(cell, date))
         std::abort();
     }
-  grid.reset();
-  Application->ProcessMessages();
+  // The events hold this run's locals.
+  grid->OnGetEditorType = nullptr;
+  grid->OnSetEditText = nullptr;
+  // An eighth of the inputs, chosen by their first byte, end by freeing
+  // the grid.
+  Stage().Finish((data[0] & 0xE0) == 0xE0);
   if (!backend.ErrorBoxes.empty()) std::abort();
   return 0;
 }

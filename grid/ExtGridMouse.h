@@ -3,6 +3,7 @@
 // the press under way, the cell controls being edited, panning, the hint
 // cell; the events they fire; and the hint window of the sizing hints.
 
+#include <cstdint>
 #include <functional>
 
 #include "grid/BaseGrid.h"
@@ -111,6 +112,9 @@ struct TGridMouseState {
   TCursor PanSavedCursor = crDefault;
   bool PanSavedShowHint = false;
   TCursor PanCursor = crGridPan;
+  // The mark last drawn (0-2) and the window's draw serial right after.
+  int PanMarkShown = -1;
+  std::uint64_t PanMarkSerial = 0;
 };
 
 // ---- the hint window of the sizing hints ------------------------------------------------

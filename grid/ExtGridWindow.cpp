@@ -13,6 +13,7 @@
 #include "platform/gfx/Picture.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Input.h"
+#include "platform/ui/WindowManager.h"
 #include "platform/ui/Windows.h"
 
 namespace {
@@ -242,6 +243,7 @@ void TExtStringGrid::StartPanning(int X, int Y) {
   mouse_.Panning = true;
   SetTimer(Handle(), PanTimerId, PanInterval);
   mouse_.PanOrigin = Point(X, Y);
+  mouse_.PanMarkSerial = 0;
   SetCapture(Handle());
   mouse_.PanSavedShowHint = ShowHint();
   SetShowHint(false);
@@ -298,7 +300,8 @@ void TExtStringGrid::PanTick() {
 void TExtStringGrid::DrawPanMark() {
   EnsureGridCursors();
   // Drawn at every tick of the pan timer: each of the three marks is
-  // painted once.
+  // painted once, and drawn again only when something was drawn on the
+  // window since, which may have covered it.
   static const std::array<TPixelBlock, 3> marks = [] {
     std::array<TPixelBlock, 3> made;
     const char* names[] = {"INTLI1", "INTLI2", "INTLI3"};
@@ -306,9 +309,14 @@ void TExtStringGrid::DrawPanMark() {
       made[i] = TransparentPixels(*LoadBitmapResource(names[i]), clWhite);
     return made;
   }();
-  const TPixelBlock& mark = marks[IntelliPan == ipVertical ? 2 : IntelliPan == ipHorizontal ? 1 : 0];
+  const int shown = IntelliPan == ipVertical ? 2 : IntelliPan == ipHorizontal ? 1 : 0;
+  const std::uint64_t serial = ui::DrawSerialOf(this);
+  if (serial != 0 && serial == mouse_.PanMarkSerial && shown == mouse_.PanMarkShown) return;
+  const TPixelBlock& mark = marks[static_cast<size_t>(shown)];
   Canvas().DrawPixels(Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, mark.Width, mark.Height), mark, false,
                       0);
+  mouse_.PanMarkShown = shown;
+  mouse_.PanMarkSerial = ui::DrawSerialOf(this);
 }
 
 // ---- the combo editor's notifications and the version --------------------------------------

@@ -107,8 +107,10 @@ void TrpForm::FormShow(TObject*) {
     Fixbold();
   }
   OfferTotal = TotalsCell ? StrToNum(TotalsCell(6, 3)) : 0;
-  RpLabel21->SetCaption(" Συνολική Δαπάνη κατά την Προσφορά (ΣΔΕ) ολογράφως:\r Ευρώ: "_a +
-                        AmountToWords(1, 1, " λεπτά"_a, OfferTotal));
+  // In the report's code page, made once.
+  static const AnsiString words = " Συνολική Δαπάνη κατά την Προσφορά (ΣΔΕ) ολογράφως:\r Ευρώ: "_a,
+                          cents = " λεπτά"_a;
+  RpLabel21->SetCaption(words + AmountToWords(1, 1, cents, OfferTotal));
 }
 
 std::vector<TRpLabel*> TrpForm::BoldLabels() {

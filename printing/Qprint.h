@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -167,7 +168,7 @@ class TrpForm : public TForm {
   void ReadCategoryRow();
   void RecogniseSummaryLine();
   // The labels of the summary line recognised last.
-  void ReadSummaryValues(const AnsiString& Trimmed);
+  void ReadSummaryValues(std::string_view Trimmed);
   // The labels a run fills, with the captions the form gives them.
   std::vector<std::pair<TRpLabel*, AnsiString>> formCaptions_;
   // The captions that stand out in bold, found by name once.

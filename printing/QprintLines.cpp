@@ -16,14 +16,10 @@ AnsiString Columns(const AnsiString& line, std::size_t from, std::size_t to) {
   return line.substr(from - 1, to - from + 1);
 }
 
-bool Starts(const AnsiString& text, const AnsiString& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 }  // namespace
 
 void TrpForm::ReadCategoryRow() {
-  const AnsiString n = Trim(Columns(CurLine, 1, 3));
+  const std::string_view n = TrimView(std::string_view(CurLine).substr(0, 3));
   if (n.empty()) return;
   // The check report right-aligns its row numbers: a blank between digits
   // ("1 2") makes no row number, like any other character that is none.
@@ -32,8 +28,10 @@ void TrpForm::ReadCategoryRow() {
       GroupNo = 0;
       return;
     }
-  GroupNo = StrToInt(n);
-  RpOmadaNmr->SetCaption("\r" + n + "η"_a);
+  const AnsiString number(n);
+  GroupNo = StrToInt(number);
+  static const AnsiString th = "η"_a;
+  RpOmadaNmr->SetCaption("\r" + number + th);
   RpOmadaPer->SetCaption("\r" + Trim(Columns(CurLine, 5, 44)));
   RpOmadaPro->SetCaption(" " + Columns(CurLine, 46, 61) + "\r");
   RpOmadaEkpt->SetCaption("\r" + Columns(CurLine, 63, 70));
@@ -48,17 +46,19 @@ void TrpForm::ReadCategoryRow() {
   RpOmadaPro_olo->SetCaption("\r" + (std::fabs(d) < 99 ? NumToWords(3, 0, d) : AnsiString()));
 }
 
-void TrpForm::ReadSummaryValues(const AnsiString& Trimmed) {
-  const AnsiString study = Columns(CurLine, 46, 61), offer = Columns(CurLine, 72, 87);
+void TrpForm::ReadSummaryValues(std::string_view Trimmed) {
+  // Cut only from a line that is one of the sums: most lines are not.
+  const auto study = [&] { return Columns(CurLine, 46, 61); };
+  const auto offer = [&] { return Columns(CurLine, 72, 87); };
   const auto pair = [&](TRpLabel* s, TRpLabel* o) {
-    s->SetCaption(study + " ");
-    o->SetCaption(offer + " ");
+    s->SetCaption(study() + " ");
+    o->SetCaption(offer() + " ");
     LineKind = 0;
   };
   switch (LineKind) {
     case 3:
-      RpLabel10->SetCaption(" " + study + "\r");
-      RpLabel12->SetCaption(" " + offer + "\r");
+      RpLabel10->SetCaption(" " + study() + "\r");
+      RpLabel12->SetCaption(" " + offer() + "\r");
       LineKind = 0;
       break;
     case 4:
@@ -67,13 +67,13 @@ void TrpForm::ReadSummaryValues(const AnsiString& Trimmed) {
       pair(RpLabel14, RpLabel16);
       break;
     case 5:
-      RpLabel18->SetCaption(" " + study + "\r");
-      RpLabel20->SetCaption(" " + offer + "\r");
+      RpLabel18->SetCaption(" " + study() + "\r");
+      RpLabel20->SetCaption(" " + offer() + "\r");
       LineKind = 0;
       break;
   }
   static const AnsiString meanLine = "Μέση έκπωση Εμ="_a;
-  if (Starts(Trimmed, meanLine)) {
+  if (Trimmed.starts_with(meanLine)) {
     // 1-based positions as the check report's columns count them.
     const auto pos = [&](const char* what) {
       const std::size_t at = CurLine.find(what);
@@ -107,15 +107,15 @@ void TrpForm::ReadSummaryValues(const AnsiString& Trimmed) {
       pair(RpLabel63, RpLabel65);
       break;
     case 10:
-      RpLabel43->SetCaption(study + " ");
-      RpLabel45->SetCaption(offer + " ");
+      RpLabel43->SetCaption(study() + " ");
+      RpLabel45->SetCaption(offer() + " ");
       if (GroupNo > -2) GroupNo = -1;
       break;
   }
 }
 
 void TrpForm::RecogniseSummaryLine() {
-  const AnsiString t = Trim(CurLine);
+  const std::string_view t = TrimView(CurLine);
   // In this order: a later match overrides an earlier one.
   // The table heading of section B opens the category rows too: without
   // the discounts in words the report has no "B." line.
@@ -154,9 +154,11 @@ void TrpForm::RecogniseSummaryLine() {
     return out;
   }();
   for (const Test& test : kTests) {
+    // Most lines are rows and start like none of them.
+    if (t.empty() || t[0] != test.text[0]) continue;
     const bool match = test.match == Whole   ? t == test.text
-                       : test.match == Start ? Starts(t, test.text)
-                                             : Starts(t, test.text) && t.find(test.holds) != AnsiString::npos;
+                       : test.match == Start ? t.starts_with(test.text)
+                                             : t.starts_with(test.text) && t.find(test.holds) != t.npos;
     if (match) LineKind = test.kind;
   }
   if (LineKind == 9) ChildBand3a->SetEnabled(true);

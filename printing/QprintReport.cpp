@@ -303,9 +303,7 @@ void TrpForm::BandRep1NeedData(TObject*, bool& MoreData) {
   // Past the end the source gives an empty text, which ends the report.
   CurLine = LineIndex < count ? lines->Strings(LineIndex) : AnsiString();
   if (CurLine.empty()) CurLine = "  ";
-  TStringList line;
-  line.Add(CurLine);
-  RpMemo1->SetLines(line);
+  RpMemo1->SetLine(CurLine);
   ++LineIndex;
   MoreData = count >= LineIndex;
   if (ReportKind != 3 && ReportKind != 4) return;
@@ -321,14 +319,18 @@ void TrpForm::FindItemsTable() {
   // The lines that close the table: its sum, the general expenses and
   // benefit, and the offer's whole amount.
   static const AnsiString closing[] = {"ΣΥΝΟΛΟ "_a, "Γ.Ε.& Ο.Ε."_a, "ΣΥΝΟΛΙΚΟ ΠΟΣΟ ΠΡΟΣΦΟΡΑΣ"_a};
+  // A report by categories has no item codes anywhere: its lines are not
+  // read one by one for a heading it cannot hold.
+  if (lines->Text().find(code) == AnsiString::npos) return;
   for (int i = 0; i < lines->Count(); ++i) {
-    const AnsiString t = Trim(lines->Strings(i));
+    const AnsiString line = lines->Strings(i);
+    const std::string_view t = TrimView(line);
     if (itemsFirst_ < 0) {
-      if (t.compare(0, heading.size(), heading) == 0 && t.find(code) != AnsiString::npos) itemsFirst_ = i;
+      if (t.starts_with(heading) && t.find(code) != t.npos) itemsFirst_ = i;
       continue;
     }
     for (const AnsiString& word : closing)
-      if (t.compare(0, word.size(), word) == 0) itemsLast_ = i;
+      if (t.starts_with(word)) itemsLast_ = i;
   }
   if (itemsFirst_ >= 0 && itemsLast_ < 0) itemsLast_ = lines->Count() - 1;
 }

@@ -190,6 +190,9 @@ class TRpCustomBand : public TRpBasePanel {
   void SetHasChild(bool value);
   // The child band whose ParentBand is this band.
   class TRpChildBand* ChildBand() const;
+  // The band as a child band, or nil: each band that prints looks for its
+  // child among all the report's bands, before and after it prints.
+  virtual TRpChildBand* AsChildBand() { return nullptr; }
 
   // Prints once at the report's current position (through PrintBand).
   virtual void Print();
@@ -244,6 +247,7 @@ class TRpChildBand : public TRpCustomBand {
   void SetBandType(TRpBandType) override {}
   TRpCustomBand* ParentBand() const { return parentBand_; }
   void SetParentBand(TRpCustomBand* band);
+  TRpChildBand* AsChildBand() override { return this; }
   TCBPrintOrder PrintOrder = cboAfterParent;
   // A child of a page footer prints as part of the footer.
   void SetAsFooter(bool value) { asFooter_ = value; }
@@ -261,6 +265,7 @@ class TRpChildBand : public TRpCustomBand {
 class TRpGroup : public TRpCustomBand {
  public:
   explicit TRpGroup(TComponent* owner);
+  ~TRpGroup() override;
   TRpBandType BandType() const override { return rbGroupHeader; }
   void SetBandType(TRpBandType) override {}
 
@@ -301,6 +306,7 @@ using TRpOnNeedDataEvent = std::function<void(TObject* sender, bool& moreData)>;
 class TRpCustomController : public TComponent {
  public:
   explicit TRpCustomController(TComponent* owner);
+  ~TRpCustomController() override;
 
   TCustomBandRep* ParentReport = nullptr;
   TComponent* Master() const { return master_; }
@@ -369,6 +375,7 @@ class TRpController : public TRpCustomController {
 class TRpControllerBand : public TRpCustomBand {
  public:
   explicit TRpControllerBand(TComponent* owner);
+  ~TRpControllerBand() override;
   TRpController* OwnController() const { return controller_; }
   // The report or another controller band; a loop is refused.
   TComponent* Master() const { return master_; }
@@ -570,6 +577,9 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   void Cancel();
   void CreateReport(bool composite);
   void PrintBand(TRpCustomBand* band);
+  // A band aligned to the bottom goes just above the footer space, when it
+  // fits there.
+  void PlaceAtBottom(TRpCustomBand* band);
   int AvailableSpace();
   void NewColumn();
   void NewPage();

@@ -151,8 +151,8 @@ void TCustomBandRep::LayoutBands() {
   const int column = (printable - RpNearest(native(TRpPage::iColumnSpace)) * (columns - 1)) / columns;
   for (TRpCustomBand* band : allBands_) {
     TRpCustomBand* kind = band;
-    for (auto* child = dynamic_cast<TRpChildBand*>(kind); child != nullptr && child->ParentBand() != nullptr;
-         child = dynamic_cast<TRpChildBand*>(kind))
+    for (TRpChildBand* child = kind->AsChildBand(); child != nullptr && child->ParentBand() != nullptr;
+         child = kind->AsChildBand())
       kind = child->ParentBand();
     const TRpBandType t = kind->BandType();
     const bool wide =
@@ -304,7 +304,7 @@ void TRpCustomBand::Notification(TComponent* component, TOperation operation) {
 TRpChildBand* TRpCustomBand::ChildBand() const {
   if (ParentReport == nullptr) return nullptr;
   for (TRpCustomBand* band : ParentReport->BandList())
-    if (auto* child = dynamic_cast<TRpChildBand*>(band); child != nullptr && child->ParentBand() == this)
+    if (TRpChildBand* child = band->AsChildBand(); child != nullptr && child->ParentBand() == this)
       return child;
   return nullptr;
 }
@@ -392,6 +392,7 @@ void TRpCustomBand::Print() {
       if (RpNearest(NativeHeight()) > r.AvailableSpace()) {
         do r.NewColumn();
         while (r.ColumnNumber != 1);
+        r.PlaceAtBottom(this);
       }
     }
     PrintChild(true);

@@ -1,6 +1,7 @@
 // The detail controller: one level of records through groups, sub-levels
 // and the detail band, and the group bands with their change test.
 #include <algorithm>
+#include <unordered_set>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -26,11 +27,22 @@ bool SameValue(const TRpEvResult& a, const TRpEvResult& b) {
   }
 }
 
+// The controllers, groups and controller bands alive: a controller
+// building its lists finds them among all of a form's components by
+// address, where a type test of every component walked each one's classes.
+// Never freed: a component may outlive the program's statics.
+std::unordered_set<const TComponent*>& ControllerParts() {
+  static auto* parts = new std::unordered_set<const TComponent*>;
+  return *parts;
+}
+
 }  // namespace
 
 // ---- groups ------------------------------------------------------------------------
 
-TRpGroup::TRpGroup(TComponent* owner) : TRpCustomBand(owner) {}
+TRpGroup::TRpGroup(TComponent* owner) : TRpCustomBand(owner) { ControllerParts().insert(this); }
+
+TRpGroup::~TRpGroup() { ControllerParts().erase(this); }
 
 void TRpGroup::SetParent(TWinControl* parent) {
   TRpCustomBand::SetParent(parent);
@@ -98,7 +110,11 @@ void TRpGroup::CheckChange() {
 
 // ---- controllers -------------------------------------------------------------------
 
-TRpCustomController::TRpCustomController(TComponent* owner) : TComponent(owner) {}
+TRpCustomController::TRpCustomController(TComponent* owner) : TComponent(owner) {
+  ControllerParts().insert(this);
+}
+
+TRpCustomController::~TRpCustomController() { ControllerParts().erase(this); }
 
 void TRpCustomController::SetMaster(TComponent* master) {
   if (master != nullptr && dynamic_cast<TCustomBandRep*>(master) == nullptr &&
@@ -134,6 +150,7 @@ void TRpCustomController::BuildLists() {
     if (holder == nullptr) return;
     for (int i = 0; i < holder->ComponentCount(); ++i) {
       TComponent* c = holder->Components(i);
+      if (!ControllerParts().contains(c)) continue;
       if (auto* band = dynamic_cast<TRpControllerBand*>(c)) c = band->OwnController();
       if (auto* sub = dynamic_cast<TRpCustomController*>(c); sub != nullptr && sub != this) {
         if (sub->Master() != owner ||
@@ -242,9 +259,12 @@ void RpRefuseCircularLink(const TComponent* component) {
 // ---- controller bands ------------------------------------------------------------------
 
 TRpControllerBand::TRpControllerBand(TComponent* owner) : TRpCustomBand(owner) {
+  ControllerParts().insert(this);
   controller_ = new TRpController(this);
   controller_->DetailBand = this;
 }
+
+TRpControllerBand::~TRpControllerBand() { ControllerParts().erase(this); }
 
 void TRpControllerBand::SetMaster(TComponent* master) {
   if (master != nullptr && dynamic_cast<TCustomBandRep*>(master) == nullptr &&

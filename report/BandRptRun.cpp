@@ -175,8 +175,12 @@ void TCustomBandRep::SetUnits(TRpUnit units) {
 
 std::vector<TRpPrintable*> TCustomBandRep::OwnPrintables() const {
   std::vector<TRpPrintable*> list;
-  for (int i = 0; i < ControlCount(); ++i)
-    if (auto* p = dynamic_cast<TRpPrintable*>(Controls(i))) list.push_back(p);
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    // The report's bands are most of its controls.
+    if (std::find(allBands_.begin(), allBands_.end(), c) != allBands_.end()) continue;
+    if (auto* p = dynamic_cast<TRpPrintable*>(c)) list.push_back(p);
+  }
   return list;
 }
 
@@ -235,10 +239,12 @@ void TCustomBandRep::CopySettingsToPrinter() {
 void TCustomBandRep::CollectDataSets(TComponent* owner) {
   for (int i = 0; i < owner->ComponentCount(); ++i) {
     TComponent* c = owner->Components(i);
-    if (auto* ds = dynamic_cast<TDataSet*>(c)) {
-      if (dataSets_.IndexOf(ds) < 0) dataSets_.Add(ds);
-    } else if (dynamic_cast<TWinControl*>(c) != nullptr) {
+    // Most of a form's components are its controls, told apart at fewer
+    // steps through their classes than a data set is.
+    if (dynamic_cast<TWinControl*>(c) != nullptr) {
       CollectDataSets(c);
+    } else if (auto* ds = dynamic_cast<TDataSet*>(c)) {
+      if (dataSets_.IndexOf(ds) < 0) dataSets_.Add(ds);
     }
   }
 }
@@ -396,6 +402,11 @@ void TCustomBandRep::CreateReport(bool composite) {
 
 void TCustomBandRep::PrintBand(TRpCustomBand* band) {
   if (band == nullptr) return;
+  PlaceAtBottom(band);
+  band->Print();
+}
+
+void TCustomBandRep::PlaceAtBottom(TRpCustomBand* band) {
   if (band->AlignToBottom) {
     if (band->BandType() == rbSummary && !Options.Contains(LastPageFooter)) FooterSpace = 0;
     const Extended bottom = page_.BottomMargin();
@@ -405,7 +416,6 @@ void TCustomBandRep::PrintBand(TRpCustomBand* band) {
     if (h <= paper - CurrentY)
       CurrentY = paper - RpNearest(band->NativeHeight()) - RpNearest(bottom + FooterSpace);
   }
-  band->Print();
 }
 
 int TCustomBandRep::AvailableSpace() {

@@ -28,7 +28,11 @@ class TRpCustomLabel : public TRpPrintable {
   TExportType ExportAs = exptText;
   TRpLabelOnPrintEvent OnPrint;
   TStringList* Lines() { return &lines_; }
-  TStringList* FormattedLines() { return &formattedLines_; }
+  // The lines as broken for the text, box and font the label now has.
+  TStringList* FormattedLines() {
+    if (!formatted_) FormatLines();
+    return &formattedLines_;
+  }
   int LineIndex = 0;
   const AnsiString& PrintText() const { return printText_; }
   bool Formatted() const { return formatted_; }
@@ -76,6 +80,8 @@ class TRpCustomLabel : public TRpPrintable {
   bool captionBased_ = true;
 
  private:
+  // Whether a new text can be broken into lines only when they are needed.
+  bool CanBreakLater() const;
   int TextWidthOf(const AnsiString& text);
   // The width lines are broken to, in the pixels TextWidthOf measures.
   int FormatWidth() const;
@@ -129,6 +135,9 @@ class TRpMemo : public TRpCustomLabel {
  public:
   explicit TRpMemo(TComponent* owner);
   void SetLines(const TStrings& lines);
+  // The memo's text as the one line Line: a report fed a line per record
+  // sets it that way for each.
+  void SetLine(const AnsiString& line);
   void GetExpandedHeight(Extended& height) override;
   void Print(int ofsX, int ofsY) override;
 

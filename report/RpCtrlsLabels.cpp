@@ -29,6 +29,18 @@ void TRpMemo::SetLines(const TStrings& lines) {
   Invalidate();
 }
 
+void TRpMemo::SetLine(const AnsiString& line) {
+  TStringList& lines = *Lines();
+  if (lines.Count() == 1) {
+    lines.Put(0, line);
+  } else {
+    lines.Clear();
+    lines.Add(line);
+  }
+  Unformat();
+  Invalidate();
+}
+
 void TRpMemo::GetExpandedHeight(Extended& height) {
   FormatLines();
   height = FormattedLines()->Count() * TextLineHeight();

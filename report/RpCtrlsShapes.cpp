@@ -93,7 +93,10 @@ void TRpShape::Print(int ofsX, int ofsY) {
       line(l + w, t, l + w, t + h);
       break;
     case rpsRoundRect: {
-      const int corner = static_cast<int>(Width() * roundFactor_);
+      // The corners are the share of the width the design view rounds, on
+      // the page's pixels: the designer's zoom and the device's resolution
+      // leave them as drawn.
+      const int corner = static_cast<int>(p.DeviceWidth(w) * roundFactor_);
       c.RoundRect(x1, y1, x2, y2, corner, corner);
       break;
     }

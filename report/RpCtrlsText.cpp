@@ -14,11 +14,21 @@ bool Designing(const TComponent* c) { return c->ComponentState().Contains(csDesi
 TRpCustomLabel::TRpCustomLabel(TComponent* owner) : TRpPrintable(owner) { SetTransparent(false); }
 
 void TRpCustomLabel::SetCaption(const AnsiString& value) {
+  const bool unchanged = value == caption_ && value == printText_;
   caption_ = value;
   printText_ = value;
   formatted_ = false;
-  FormatLines();
-  Invalidate();
+  if (!CanBreakLater()) FormatLines();
+  if (!unchanged) Invalidate();
+}
+
+bool TRpCustomLabel::CanBreakLater() const {
+  // A label that keeps its box and is already as tall as a line of its
+  // font changes nothing else when it breaks its text: the lines can wait
+  // until it prints, is painted or they are asked for. A report's run
+  // gives many labels a text for each record and prints few of them.
+  return !AutoSize && ParentReport != nullptr && broken_ && broken_->report == ParentReport &&
+         Height() >= broken_->lineHeight;
 }
 
 void TRpCustomLabel::SetAutoStretch(bool value) {

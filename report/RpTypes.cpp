@@ -160,19 +160,28 @@ void TRpPage::SetNativeValue(int index, Extended value) {
 }
 
 void TRpPage::SetOrientation(TPrinterOrientation orientation) {
+  const bool turned = orientation != orientation_;
+  const Extended width = values_[iWidth], length = values_[iLength];
   orientation_ = orientation;
-  SetPaperSize(paperSize_);
+  ApplyPaper();
+  // Laid as it lies already, the page is the same: its report is not laid
+  // out again each time a dialog that sets it is shown.
+  if (!turned && values_[iWidth] == width && values_[iLength] == length) return;
+  Changed();
 }
 
 void TRpPage::SetPaperSize(TRpPaperSize size) {
-  if (size != TRpPaperSize::Default && size != TRpPaperSize::Custom) {
-    const TRpPaperInfo& info = RpPaperInfo(size);
-    const bool portrait = orientation_ == poPortrait;
-    values_[iWidth] = (portrait ? info.Width : info.Length) * 10;
-    values_[iLength] = (portrait ? info.Length : info.Width) * 10;
-  }
   paperSize_ = size;
+  ApplyPaper();
   Changed();
+}
+
+void TRpPage::ApplyPaper() {
+  if (paperSize_ == TRpPaperSize::Default || paperSize_ == TRpPaperSize::Custom) return;
+  const TRpPaperInfo& info = RpPaperInfo(paperSize_);
+  const bool portrait = orientation_ == poPortrait;
+  values_[iWidth] = (portrait ? info.Width : info.Length) * 10;
+  values_[iLength] = (portrait ? info.Length : info.Width) * 10;
 }
 
 void TRpPage::SetColumns(int columns) {

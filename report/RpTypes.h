@@ -211,6 +211,8 @@ class TRpPage : public TRpUnitBase {
   std::function<void()> OnRulerChange;
 
  private:
+  // A listed paper's width and length as the page lies; no notice.
+  void ApplyPaper();
   TPrinterOrientation orientation_ = poPortrait;
   TRpPaperSize paperSize_ = TRpPaperSize::A4;
   int columns_ = 1;

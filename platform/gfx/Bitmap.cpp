@@ -184,18 +184,23 @@ std::string EncodeDibInfo(int width, int height, int bitsPerPixel) {
 std::string EncodeDibBits(const TPixelBlock& pixels, int bitsPerPixel) {
   size_t stride = RowStride(pixels.Width, bitsPerPixel);
   std::string bits(stride * pixels.Height, '\0');
+  // A row at a time from its first pixel: a page that shows a picture
+  // writes it anew for every page.
+  const size_t width = static_cast<size_t>(pixels.Width);
   for (int row = 0; row < pixels.Height; ++row) {
-    int y = pixels.Height - 1 - row;
+    const std::uint32_t* in = pixels.Pixels.data() + static_cast<size_t>(pixels.Height - 1 - row) * width;
     char* out = bits.data() + stride * row;
-    for (int x = 0; x < pixels.Width; ++x) {
-      std::uint32_t p = pixels.At(x, y);
-      if (bitsPerPixel == 32) {
-        std::memcpy(out + 4 * x, &p, 4);
-        out[4 * x + 3] = 0;
-      } else {
-        out[3 * x] = static_cast<char>(p & 0xFF);
-        out[3 * x + 1] = static_cast<char>((p >> 8) & 0xFF);
-        out[3 * x + 2] = static_cast<char>((p >> 16) & 0xFF);
+    if (bitsPerPixel == 32) {
+      for (size_t x = 0; x < width; ++x, out += 4) {
+        std::memcpy(out, in + x, 4);
+        out[3] = 0;
+      }
+    } else {
+      for (size_t x = 0; x < width; ++x, out += 3) {
+        const std::uint32_t p = in[x];
+        out[0] = static_cast<char>(p & 0xFF);
+        out[1] = static_cast<char>((p >> 8) & 0xFF);
+        out[2] = static_cast<char>((p >> 16) & 0xFF);
       }
     }
   }

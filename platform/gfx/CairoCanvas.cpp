@@ -819,9 +819,11 @@ TPixelBlock TImageCanvas::Snapshot() const {
   block.Pixels.resize(static_cast<size_t>(width_) * height_);
   auto* d = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface_));
   int stride = cairo_image_surface_get_stride(surface_) / 4;
-  for (int y = 0; y < height_; ++y)
-    for (int x = 0; x < width_; ++x)
-      block.Pixels[static_cast<size_t>(y) * width_ + x] = d[y * stride + x] | 0xFF000000u;
+  for (int y = 0; y < height_; ++y) {
+    const std::uint32_t* from = d + static_cast<size_t>(y) * stride;
+    std::uint32_t* to = block.Pixels.data() + static_cast<size_t>(y) * width_;
+    for (int x = 0; x < width_; ++x) to[x] = from[x] | 0xFF000000u;
+  }
   return block;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/gfx/Graphics.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/gfx/TextEngine.h"
 #include "platform/rtl/FileUtils.h"
@@ -189,8 +190,14 @@ TRect TCanvas::ClipRect() {
   return RegionBox(*clip_);
 }
 
+// The clipping region is rewritten in its own storage wherever it can be:
+// painting sets and narrows it for every cell.
+
 void TCanvas::SelectClipRect(const TRect& rect) {
-  clip_ = TRegion{};
+  if (clip_)
+    clip_->clear();
+  else
+    clip_.emplace();
   if (!rect.IsEmpty()) clip_->push_back(rect);
   ClipChanged();
 }
@@ -201,15 +208,28 @@ void TCanvas::IntersectClipRect(const TRect& logical) {
     SelectClipRect(rect);
     return;
   }
-  clip_ = IntersectRegions(*clip_, TRegion{rect});
+  // Each rectangle of the region cut to Rect, in place, in the order
+  // IntersectRegions gives.
+  TRegion& region = *clip_;
+  size_t kept = 0;
+  for (size_t i = 0; i < region.size(); ++i) {
+    const TRect common = IntersectRect(region[i], rect);
+    if (!common.IsEmpty()) region[kept++] = common;
+  }
+  region.resize(kept);
   ClipChanged();
 }
 
 void TCanvas::SelectClipRgn(const TRegion* region) {
-  if (region == nullptr)
+  if (region == nullptr) {
     clip_.reset();
-  else {
-    clip_ = TRegion{};
+  } else if (clip_ && region == &*clip_) {
+    std::erase_if(*clip_, [](const TRect& r) { return r.IsEmpty(); });
+  } else {
+    if (clip_)
+      clip_->clear();
+    else
+      clip_.emplace();
     for (const TRect& r : *region)
       if (!r.IsEmpty()) clip_->push_back(r);
   }
@@ -338,21 +358,39 @@ int TCanvas::LengthToDeviceY(int length) const {
 }
 
 int TCanvas::SaveDC() {
-  saved_.push_back({*Font, *Pen, *Brush, PenPos, textAlign_, clip_, mapping_});
-  return static_cast<int>(saved_.size());
+  // Slots of states restored stay for the next save: their regions keep
+  // their storage, so a save and restore per cell of a paint costs no
+  // allocation.
+  if (savedCount_ == saved_.size()) saved_.emplace_back();
+  SavedState& slot = saved_[savedCount_++];
+  slot.font = *Font;
+  slot.pen = *Pen;
+  slot.brush = *Brush;
+  slot.penPos = PenPos;
+  slot.textAlign = textAlign_;
+  if (!clip_)
+    slot.clip.reset();
+  else if (slot.clip)
+    slot.clip->assign(clip_->begin(), clip_->end());
+  else
+    slot.clip = clip_;
+  slot.mapping = mapping_;
+  return static_cast<int>(savedCount_);
 }
 
 bool TCanvas::RestoreDC(int saved) {
-  int index = saved < 0 ? static_cast<int>(saved_.size()) + saved : saved - 1;
-  if (index < 0 || index >= static_cast<int>(saved_.size())) return false;
-  SavedState state = saved_[index];
-  saved_.resize(index);
+  const int count = static_cast<int>(savedCount_);
+  const int index = saved < 0 ? count + saved : saved - 1;
+  if (index < 0 || index >= count) return false;
+  SavedState& state = saved_[static_cast<size_t>(index)];
+  savedCount_ = static_cast<size_t>(index);
   *Font = state.font;
   *Pen = state.pen;
   *Brush = state.brush;
   PenPos = state.penPos;
   textAlign_ = state.textAlign;
-  clip_ = state.clip;
+  // The slot takes the region left behind, keeping its storage for reuse.
+  std::swap(clip_, state.clip);
   ClipChanged();
   SetMapping(state.mapping);
   return true;

@@ -393,7 +393,7 @@ class TCanvas {
     TPen pen;
     TBrush brush;
     TPoint penPos;
-    unsigned textAlign;
+    unsigned textAlign = 0;
     std::optional<TRegion> clip;
     struct Mapping mapping;
   };
@@ -403,7 +403,10 @@ class TCanvas {
   void SetMapping(const Mapping& mapping);
   std::optional<TRegion> clip_;
   Mapping mapping_;
+  // The saved states are the first savedCount_; the slots past them wait
+  // for reuse.
   std::vector<SavedState> saved_;
+  size_t savedCount_ = 0;
 };
 
 // Intersects two regions (each a union of rectangles).

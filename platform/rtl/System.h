@@ -35,6 +35,8 @@ AnsiString StringOfChar(char ch, int count);
 // Trim drops bytes up to and including blank (control characters too), as
 // the class library does.
 AnsiString Trim(std::string_view s);
+// What Trim keeps, as a view of S: for a text only looked at.
+std::string_view TrimView(std::string_view s);
 AnsiString TrimLeft(std::string_view s);
 AnsiString TrimRight(std::string_view s);
 // ASCII letters only.

@@ -22,13 +22,17 @@ void TControlCanvas::Sync() {
   // this canvas would, then moves them by the origin.
   target_.CopyMapping(*this, origin_);
   if (clipDirty_ || lastClipOwner != id_) {
-    TRegion region{limit_};
+    // The limit, cut by this canvas's own clipping moved by the origin.
+    targetClip_.clear();
     if (const TRegion* own = ClipRegion()) {
-      TRegion shifted;
-      for (const TRect& r : *own) shifted.push_back(Shift(r));
-      region = IntersectRegions(region, shifted);
+      for (const TRect& r : *own) {
+        const TRect common = IntersectRect(limit_, Shift(r));
+        if (!common.IsEmpty()) targetClip_.push_back(common);
+      }
+    } else {
+      targetClip_.push_back(limit_);
     }
-    target_.SelectClipRgn(&region);
+    target_.SelectClipRgn(&targetClip_);
     clipDirty_ = false;
     lastClipOwner = id_;
   }

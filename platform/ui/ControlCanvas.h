@@ -66,4 +66,6 @@ class TControlCanvas : public TCanvas {
   TSize size_;
   std::uint64_t id_;
   bool clipDirty_ = true;
+  // The region handed to the target, kept for its storage.
+  TRegion targetClip_;
 };

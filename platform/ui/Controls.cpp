@@ -568,6 +568,14 @@ void TControl::Resize() {
 }
 
 void TControl::InvalidateControl(const TRect& r) {
+  // Most controls that change are on no window shown (a report's, a form
+  // not yet opened): nothing to clip for them.
+  const TControl* shown = this;
+  for (; shown->parent_ != nullptr; shown = shown->parent_)
+    if (!shown->visible_) return;
+  if (!shown->visible_ || !shown->IsWindowed() ||
+      !ui::IsShownTopLevel(static_cast<const TWinControl*>(shown)))
+    return;
   TControl* c = this;
   TRect rect = r;
   // Clip to each parent on the way up, in that parent's coordinates (its

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 
 #include "platform/ui/Input.h"
 #include "platform/ui/StdEdits.h"
@@ -10,9 +11,21 @@ namespace {
 // 0 and one after every line break, so a text ending in a break has an
 // empty last line.
 void AddLineStarts(std::vector<size_t>& starts, const AnsiString& text, size_t from) {
-  for (size_t i = from; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    if (text[i] == '\r' || text[i] == '\n') starts.push_back(i + 1);
+  // The breaks are found by the C library's search for each kind rather
+  // than by a test of every character: a memo's lines are long.
+  const char* const s = text.data();
+  const size_t n = text.size();
+  const auto next = [&](char c, size_t at) -> size_t {
+    const void* p = at < n ? std::memchr(s + at, c, n - at) : nullptr;
+    return p != nullptr ? static_cast<size_t>(static_cast<const char*>(p) - s) : n;
+  };
+  size_t cr = next('\r', from), lf = next('\n', from);
+  while (cr < n || lf < n) {
+    size_t i = std::min(cr, lf);
+    if (i == cr && i + 1 < n && s[i + 1] == '\n') ++i;
+    starts.push_back(i + 1);
+    if (cr <= i) cr = next('\r', i + 1);
+    if (lf <= i) lf = next('\n', i + 1);
   }
 }
 
@@ -22,10 +35,6 @@ std::vector<size_t> LineStarts(const AnsiString& text) {
   return starts;
 }
 
-size_t LineEnd(const AnsiString& text, size_t start) {
-  const size_t br = text.find_first_of("\r\n", start);
-  return br == AnsiString::npos ? text.size() : br;
-}
 // Text split at CR, LF and CR LF, as the memo counts its lines: a text
 // ending in a break has no empty last line, an empty text has none.
 std::vector<AnsiString> SplitLines(const AnsiString& text) {
@@ -78,9 +87,15 @@ void TMemoStrings::Range(int index, size_t& start, size_t& end, size_t& next) co
   const AnsiString& text = memo_.TControl::Text();
   const auto& starts = Starts();
   start = starts[static_cast<size_t>(index)];
-  end = LineEnd(text, start);
-  next =
-      static_cast<size_t>(index) + 1 < starts.size() ? starts[static_cast<size_t>(index) + 1] : text.size();
+  if (static_cast<size_t>(index) + 1 < starts.size()) {
+    // The line ends at the break before the next line's start: a CR LF
+    // pair counts as one break.
+    next = starts[static_cast<size_t>(index) + 1];
+    end = next - 1;
+    if (end > start && text[end] == '\n' && text[end - 1] == '\r') --end;
+  } else {
+    next = end = text.size();
+  }
 }
 
 AnsiString TMemoStrings::Get(int index) const {

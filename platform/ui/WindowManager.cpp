@@ -55,11 +55,17 @@ void InstallPaintSource() {
   ui::SetPaintSource(NextWindowToPaint);
 }
 
+void Drawn(TWindowSurface& s) {
+  static std::uint64_t serial = 0;
+  s.DrawSerial = ++serial;
+}
+
 void FitSurface(TWinControl* window, TWindowSurface& s) {
   const int w = std::max(window->Width(), 1), h = std::max(window->Height(), 1);
   if (s.Image && s.Image->Width() == w && s.Image->Height() == h) return;
   s.Image = std::make_unique<TImageCanvas>(w, h);
   s.Dirty.assign(1, Rect(0, 0, w, h));
+  Drawn(s);
 }
 
 // Region minus a rectangle: each piece split into the parts outside it.
@@ -291,6 +297,7 @@ void PaintTopLevel(TWinControl* window) {
   if (!s || s->Dirty.empty()) return;
   const TRegion region = std::move(s->Dirty);
   s->Dirty.clear();
+  Drawn(*s);
   TPaintPass pass(*s->Image, region, true);
   pass.PaintTree(window, Point(0, 0), Rect(0, 0, window->Width(), window->Height()));
   s->Image->SelectClipRgn(nullptr);
@@ -317,11 +324,18 @@ std::unique_ptr<TCanvas> OutsideCanvas(TControl* control) {
     return std::make_unique<TImageCanvas>(std::max(control->Width(), 1), std::max(control->Height(), 1));
   }
   s->PresentPending = true;
+  Drawn(*s);
   const TPoint origin = OffsetInWindow(control);
   const TRect limit = IntersectRect(Bounds(origin.X, origin.Y, control->Width(), control->Height()),
                                     Rect(0, 0, top->Width(), top->Height()));
   return std::make_unique<TControlCanvas>(*s->Image, origin, limit,
                                           TSize{control->Width(), control->Height()});
+}
+
+std::uint64_t DrawSerialOf(TControl* control) {
+  TWinControl* top = control->TopLevel();
+  TWindowSurface* s = top && control->Showing() ? SurfaceOf(top) : nullptr;
+  return s ? s->DrawSerial : 0;
 }
 
 bool InputAllowed(TWinControl* window) {

@@ -5,6 +5,7 @@
 // hooks through which the application object hears of mouse moves and
 // escaping exceptions. Not for application code.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -20,6 +21,11 @@ struct TWindowSurface {
   std::vector<TRect> Dirty;
   // Pixels changed outside a paint pass; shown at the next idle moment.
   bool PresentPending = false;
+  // Moves on whenever the pixels may change: a paint pass, a canvas handed
+  // out for drawing outside one, a new image. No two surfaces ever share a
+  // value, so what was drawn on one is never taken for still showing on
+  // another.
+  std::uint64_t DrawSerial = 0;
 };
 
 // Showing top-level windows, bottom first.
@@ -51,6 +57,9 @@ void PresentPending();
 // A canvas on Control's pixels outside a paint pass (drawing shows at the
 // next idle moment); over a scratch image when the window is not showing.
 std::unique_ptr<TCanvas> OutsideCanvas(TControl* control);
+// The draw serial of the surface Control shows on; 0 while it is not
+// showing. Equal readings mean nothing was drawn on the window in between.
+std::uint64_t DrawSerialOf(TControl* control);
 
 TControl*& MouseControlRef();
 TControl*& CaptureControlRef();

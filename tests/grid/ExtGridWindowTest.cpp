@@ -72,6 +72,30 @@ TEST_F(ExtGridWindowTest, ThePanMarkShowsTheWaysOfItsKindAtEveryTick) {
   }
 }
 
+// Ticks that find the mark as it was drawn leave the window alone; a paint
+// over it brings it back at the next tick.
+TEST_F(ExtGridWindowTest, ThePanMarkIsDrawnAgainOnlyAfterTheWindowWasDrawnOver) {
+  auto& g = PanGrid(ipBoth);
+  backend->Click(g, 100, 100, 2);
+  ASSERT_TRUE(g.Panning());
+  backend->Advance(10);
+  Application->ProcessMessages();
+  const int shown = backend->PaintPasses;
+  backend->Advance(200);
+  EXPECT_EQ(backend->PaintPasses, shown);
+
+  const TPoint on = g.ClientToScreen(Point(100, 100)), origin = form->ClientToScreen(Point(0, 0));
+  const TPoint at = Point(on.X - origin.X, on.Y - origin.Y);
+  const auto arrowTip = [&] { return ColorToRGB(backend->Render(*form)->Pixel(at.X + 16, at.Y + 4)); };
+  ASSERT_EQ(arrowTip(), clBlack);
+  g.Invalidate();
+  EXPECT_NE(arrowTip(), clBlack);  // painted over
+  backend->Advance(10);
+  EXPECT_EQ(arrowTip(), clBlack);
+  EXPECT_GT(backend->PaintPasses, shown);
+  backend->PressKey(VK_ESCAPE);
+}
+
 TEST_F(ExtGridWindowTest, NoPanningWhenItIsOff) {
   auto& g = PanGrid(ipNone);
   backend->Click(g, 100, 100, 2);

@@ -456,6 +456,31 @@ TEST_F(BandRptPartsTest, APrintablesFrameStopsAtTheBottomMargin) {
   EXPECT_EQ(side(p.DeviceX(100 + 1200) - v)[2], 0);
 }
 
+// A memo fed one line per record holds that line alone, whatever it held.
+TEST_F(BandRptPartsTest, AMemoSetToOneLineHoldsItAlone) {
+  auto* memo = AddControl<TRpMemo>(AddBand(TBandRepBands::iDetail, 50), 0, 0, 1000, 50);
+  memo->AutoSize = false;
+  const auto lines = [&] {
+    std::vector<AnsiString> out;
+    for (int i = 0; i < memo->FormattedLines()->Count(); ++i)
+      out.push_back(memo->FormattedLines()->Strings(i));
+    return out;
+  };
+  struct Step {
+    std::vector<AnsiString> before;
+    AnsiString line;
+  } steps[] = {{{}, "πρώτη"_a}, {{"α", "β", "γ"}, "δεύτερη"_a}, {{"ένα"_a}, ""}, {{"x"}, "  "}};
+  for (const Step& s : steps) {
+    TStringList before;
+    for (const AnsiString& l : s.before) before.Add(l);
+    memo->SetLines(before);
+    memo->FormattedLines();
+    memo->SetLine(s.line);
+    EXPECT_EQ(memo->Lines()->Count(), 1);
+    EXPECT_EQ(lines(), std::vector<AnsiString>{s.line});
+  }
+}
+
 TEST_F(BandRptPartsTest, StretchingTextGrowsByItsTextHeight) {
   TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 50);
   auto* memo = AddControl<TRpMemo>(band, 0, 0, 1000, 50);

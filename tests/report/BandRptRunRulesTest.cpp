@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
 #include "report/RpCtrls.h"
+#include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/TempFolder.h"
 #include "tests/report/BandRptFixture.h"
+#include "tests/report/RpTestSupport.h"
 
 namespace {
 
@@ -361,6 +365,16 @@ TEST_F(BandRptTest, ASummaryAfterTheFirstColumnPrintsBelowEveryColumn) {
   EXPECT_GT(at("Γραμμή 4"_a).X, PxY(100));
   EXPECT_EQ(at("Τέλος"_a).X, PxY(100));
   EXPECT_EQ(at("Τέλος"_a).Y, PxY(410));
+  // Aligned to the bottom, on the new page it sits above the page footer.
+  Feed(60);
+  band->BeforePrint = nullptr;
+  band->ForceNewColumn = false;
+  rep->Bands()->Band(TBandRepBands::iSummary)->AlignToBottom = true;
+  Run();
+  ASSERT_EQ(printer->PageCount(), 2);
+  const auto last = PageTexts(*printer, 2);
+  ASSERT_EQ(Strings(last), (std::vector<AnsiString>{"Κεφαλίδα"_a, "Τέλος"_a, "Σελίδα 2"_a}));
+  EXPECT_EQ(last[1].Y, PxY(2970 - 100 - 60 - 80));
 }
 
 // On a Japanese system the report keeps the font of the panel it stands
@@ -447,6 +461,31 @@ TEST_F(BandRptTest, ABandsKindIsWrittenOverTheBandWhateverItsFrame) {
     EXPECT_EQ(texts[0].Brush.Style, bsClear) << framed;
     EXPECT_EQ(texts[0].Flags & ETO_OPAQUE, 0u) << framed;
   }
+}
+
+// The same on paper: the PDF printer's page 2 holds the summary at the
+// left margin under the page header, and page 1 holds none of it.
+TEST_F(BandRptTest, ASummaryPushedOutOfTheColumnsIsPrintedOnTheNextSheet) {
+  TempFolder folder;
+  UsePdfPrinterIn(folder.path());
+  Standard(60);
+  rep->Page()->SetColumns(2);
+  rep->Page()->SetValue(TRpPage::iColumnSpace, 100);
+  rep->RebuildBandList();
+  rep->Print();
+  const std::string file = PrintedPdf(folder);
+  ASSERT_FALSE(file.empty());
+  const auto page = [&](int n) {
+    return RunCommand("pdftotext -bbox -enc UTF-8 -f " + std::to_string(n) + " -l " + std::to_string(n) +
+                      " '" + file + "' - 2>/dev/null");
+  };
+  EXPECT_EQ(page(1).find(">Τέλος<"), std::string::npos);
+  const std::string second = page(2);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(second, m, std::regex("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Τέλος<")))
+      << second;
+  EXPECT_NEAR(std::stod(m[1]), 10.0 / 25.4 * 72, 3);
+  EXPECT_NEAR(std::stod(m[2]), 16.0 / 25.4 * 72, 3);
 }
 
 }  // namespace

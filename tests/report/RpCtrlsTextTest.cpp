@@ -197,6 +197,40 @@ TEST_F(RpCtrlsTextTest, TheLinesFollowEveryChangeOfWhatBreaksThem) {
   EXPECT_EQ(LinesOf(*label), std::vector<AnsiString>{"α β"_a});
 }
 
+// A label that keeps its box and is a line tall breaks a new text only
+// when its lines are wanted; one that sizes itself, or is lower than a
+// line, takes its size at once.
+TEST_F(RpCtrlsTextTest, ALabelBreaksANewTextWhenItsLinesAreWanted) {
+  const AnsiString text = "Προσφερόμενη έκπτωση κατά ομάδα σε ακέραιες μονάδες (%) και ολογράφως"_a;
+  const auto plain = [&](const AnsiString& t) {
+    return PlainLines(t, label->Width(), true, [&](const AnsiString& piece) {
+      return MulDiv(rep->TextWidth(label->Font(), piece), label->GetZoom(), 100);
+    });
+  };
+  label->SetWidth(120);
+  label->SetCaption("α");
+  ASSERT_EQ(LinesOf(*label), std::vector<AnsiString>{"α"});
+  ASSERT_TRUE(label->Formatted());
+  const int height = label->Height();
+  label->SetCaption(text);
+  EXPECT_FALSE(label->Formatted());
+  EXPECT_EQ(label->Height(), height);
+  EXPECT_EQ(LinesOf(*label), plain(text));
+  EXPECT_TRUE(label->Formatted());
+  // Lower than a line: it grows to a line at once.
+  label->SetHeight(1);
+  label->SetCaption("β γ");
+  EXPECT_TRUE(label->Formatted());
+  EXPECT_EQ(label->Height(), label->LineHeight());
+  // Sizing itself: its width follows the text now.
+  label->AutoSize = true;
+  label->SetCaption("δ");
+  const int narrow = label->Width();
+  label->SetCaption(text);
+  EXPECT_TRUE(label->Formatted());
+  EXPECT_GT(label->Width(), narrow);
+}
+
 // The texts the report form's fuzz target keeps: every line as a caption
 // and the whole text at once, at the widths of the form's labels.
 TEST_F(RpCtrlsTextTest, LinesAreThePlainBreakersForTheReportTextsTheFuzzTargetKeeps) {

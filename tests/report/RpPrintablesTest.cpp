@@ -201,8 +201,9 @@ TEST_F(RpPrintablesTest, BoundsSetWhileLoadingAreAppliedWhenLoaded) {
 }
 
 // The shapes on the page: a rule at half its height whatever its pen, a
-// rounded rectangle with no round factor has square corners, and a frame
-// line on the report itself draws nothing.
+// rounded rectangle with no round factor has square corners and with one
+// corners of that share of its width, and a frame line on the report
+// itself draws nothing.
 TEST_F(RpPrintablesTest, ShapesDrawTheirOwnGeometry) {
   TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 400);
   struct Row {
@@ -222,6 +223,8 @@ TEST_F(RpPrintablesTest, ShapesDrawTheirOwnGeometry) {
   round->SetRoundFactor(0.25f);
   AddControl<TRpFrameline>(rep, 500, 500, 20, 1000);
   Records(1);
+  // The corners are a share of the width on the page at any zoom.
+  rep->SetZoom(50);
   Run();
   TRpPrinter& p = *printer;
   std::vector<int> ys;
@@ -239,7 +242,8 @@ TEST_F(RpPrintablesTest, ShapesDrawTheirOwnGeometry) {
   // Bounds, then the corner's width and height.
   EXPECT_EQ(rects[0][4], 0);
   EXPECT_EQ(rects[0][5], 0);
-  EXPECT_EQ(rects[1][4], static_cast<int>(round->Width() * 0.25f));
+  EXPECT_EQ(rects[1][4], static_cast<int>(p.DeviceWidth(300) * 0.25f));
+  EXPECT_EQ(rects[1][5], rects[1][4]);
   EXPECT_EQ(rects[0][0], p.DeviceX(100 + 1200));
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/gfx/RecordingCanvas.h"
 #include "report/RpTypes.h"
 
@@ -62,6 +64,42 @@ TEST_F(RpTypesTest, LandscapeSwapsAListedPaper) {
   page.SetOrientation(poLandscape);
   EXPECT_EQ(page.Width(), 297);
   EXPECT_EQ(page.Length(), 210);
+}
+
+// A page set the way it lies already tells its report nothing, so the
+// report is not laid out again; a turn, a paper restored to its size and
+// every paper change are told.
+TEST_F(RpTypesTest, OnlyAnOrientationThatChangesThePageIsTold) {
+  TRpPage page;
+  int told = 0;
+  page.OnChange = [&] { ++told; };
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    int told;
+    double width, length;
+  } steps[] = {
+      {"portrait again", [&] { page.SetOrientation(poPortrait); }, 0, 210, 297},
+      {"turned", [&] { page.SetOrientation(poLandscape); }, 1, 297, 210},
+      {"landscape again", [&] { page.SetOrientation(poLandscape); }, 0, 297, 210},
+      {"stored sizes",
+       [&] {
+         page.ReadValues({100, 500, 100, 400, 100, 100, 0});
+       },
+       1, 40, 50},
+      {"restored by the paper", [&] { page.SetOrientation(poLandscape); }, 1, 297, 210},
+      {"same paper", [&] { page.SetPaperSize(TRpPaperSize::A4); }, 1, 297, 210},
+      {"custom", [&] { page.SetPaperSize(TRpPaperSize::Custom); }, 1, 297, 210},
+      {"custom turned", [&] { page.SetOrientation(poPortrait); }, 1, 297, 210},
+      {"custom again", [&] { page.SetOrientation(poPortrait); }, 0, 297, 210},
+  };
+  for (const Step& s : steps) {
+    told = 0;
+    s.act();
+    EXPECT_EQ(told, s.told) << s.what;
+    EXPECT_EQ(page.Width(), s.width) << s.what;
+    EXPECT_EQ(page.Length(), s.length) << s.what;
+  }
 }
 
 TEST_F(RpTypesTest, UnitConversionsBothWays) {

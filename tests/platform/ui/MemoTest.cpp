@@ -95,6 +95,32 @@ INSTANTIATE_TEST_SUITE_P(Layouts, MemoWrittenLineByLine,
                                   (info.param.focused ? "Focused" : "");
                          });
 
+// A memo's text read back line by line: CR, LF and CR LF each end a line,
+// a break at the end makes no empty last line, and a line holds no break.
+TEST_F(MemoTest, EveryKindOfBreakEndsALine) {
+  struct Case {
+    AnsiString text;
+    std::vector<AnsiString> lines;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"one", {"one"}},
+      {"one\r\ntwo", {"one", "two"}},
+      {"one\rtwo\nthree\r\n", {"one", "two", "three"}},
+      {"\n\r", {"", ""}},
+      {"\r\r\n\n", {"", "", ""}},
+      {"a\n\r\nb\r", {"a", "", "b"}},
+      {"\r\n", {""}},
+      {"x\r\n\r\ny", {"x", "", "y"}},
+      {AnsiString("nul\0inside\rz", 12), {AnsiString("nul\0inside", 10), "z"}},
+  };
+  auto* memo = Add<TMemo>(10, 10, 120, 120);
+  for (const Case& c : cases) {
+    memo->Lines().SetText(c.text);
+    EXPECT_EQ(LinesOf(memo->Lines()), c.lines) << ::testing::PrintToString(c.text);
+  }
+}
+
 // Lines added at the end keep the layout before them and lay out only
 // what follows; the lines, their starts and the widest line must be what
 // a memo given the whole text lays out.

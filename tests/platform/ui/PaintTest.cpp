@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-
 #include "UiFixture.h"
 #include "platform/gfx/RecordingCanvas.h"
+#include "platform/ui/WindowManager.h"
 
 namespace {
 
@@ -150,6 +150,27 @@ TEST_F(PaintTest, DrawingOutsidePaintShowsAtTheNextIdleMoment) {
   EXPECT_EQ(backend->PaintPasses, passes + 1);
   EXPECT_EQ(PixelOf(*f.Edit2, 1, 1), ColorToRGB(clBlack));
   EXPECT_EQ(PixelOf(*f.Edit1, 1, 1), ColorToRGB(clWindow));  // nothing beyond the control
+}
+
+// A control can tell whether anything was drawn on its window since it
+// last looked: the serial moves on with every paint pass and every canvas
+// handed out outside one, and stands still otherwise.
+TEST_F(PaintTest, TheDrawSerialMovesOnOnlyWhenTheWindowMayBeDrawnOn) {
+  TDemoForm& f = ShowDemo();
+  const std::uint64_t first = ui::DrawSerialOf(f.Edit1);
+  EXPECT_NE(first, 0u);
+  EXPECT_EQ(ui::DrawSerialOf(f.Edit2), first);  // one window, one serial
+  Application->ProcessMessages();
+  EXPECT_EQ(ui::DrawSerialOf(f.Edit1), first);  // nothing to paint
+  f.Swatch->Invalidate();
+  EXPECT_EQ(ui::DrawSerialOf(f.Edit1), first);  // not painted yet
+  Application->ProcessMessages();
+  const std::uint64_t painted = ui::DrawSerialOf(f.Edit1);
+  EXPECT_NE(painted, first);
+  f.Edit2->Canvas();
+  EXPECT_NE(ui::DrawSerialOf(f.Edit1), painted);
+  f.Edit1->SetVisible(false);
+  EXPECT_EQ(ui::DrawSerialOf(f.Edit1), 0u);
 }
 
 }  // namespace
