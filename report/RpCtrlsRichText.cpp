@@ -73,20 +73,26 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
   if (PrintFinished) nextChar_ = 0;
   range.chrg = {nextChar_, -1};
   const int length = richEdit_->Content().Length();
-  int next = richEdit_->FormatRange(&range, false);
+  int room = 0;
+  int next = richEdit_->FormatRange(&range, false, room);
   TRpCustomBand* band = Band();
   // A box that does not stretch shows what fits in it and is done, as a
   // memo is; one that stretches grows its band and goes on over the page.
   const bool stretching = next < length && AutoStretch && band != nullptr && length > 0;
   if (stretching) {
-    // Grow a step at a time and stop as soon as the rest fits.
+    // Grow a step at a time and stop as soon as the rest fits. Below the
+    // room the rest needs it does not, and the text is not laid out again
+    // until the band is that tall or the page ends it.
     Extended grown = 0;
     bool used = false;
+    bool asked = true;
     while (next < length && band->FitsOnPage(kRichStep)) {
       band->ExpandBy(kRichStep, grown, used);
       range.rc.Bottom = tw.Y(p.DeviceY(at.Top + at.Height + grown));
-      next = richEdit_->FormatRange(&range, false);
+      asked = range.rc.Bottom - range.rc.Top >= room;
+      if (asked) next = richEdit_->FormatRange(&range, false, room);
     }
+    if (!asked) next = richEdit_->FormatRange(&range, false);
   }
   if (ParentReport->PrinterOutput && p.Canvas() != nullptr) richEdit_->FormatRange(&range, true);
   PrintFinished = !stretching || next < 0 || next >= length;

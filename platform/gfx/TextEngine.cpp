@@ -377,12 +377,6 @@ void ResolvedFont::BuildAdvances() const {
     }
     advances_.drawable[b] = true;
     advances_.glyph[b] = g.glyph;
-    cairo_text_extents_t e;
-    const cairo_glyph_t alone{g.glyph, 0, 0};
-    cairo_scaled_font_glyph_extents(pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(g.font)), &alone, 1,
-                                    &e);
-    if (e.width > 0 && e.height > 0)
-      advances_.ink[b] = {e.x_bearing, e.y_bearing, e.x_bearing + e.width, e.y_bearing + e.height};
     advances_.font[b] = static_cast<unsigned char>(font - advances_.fonts.begin());
   }
   for (PangoLayout* layout : layouts) g_object_unref(layout);
@@ -391,8 +385,23 @@ void ResolvedFont::BuildAdvances() const {
   advances_.units[0] = advances_.units[' '];
   advances_.drawable[0] = advances_.drawable[' '];
   advances_.glyph[0] = advances_.glyph[' '];
-  advances_.ink[0] = advances_.ink[' '];
   advances_.font[0] = advances_.font[' '];
+}
+
+const ResolvedFont::Box* ResolvedFont::Inks() const {
+  const Advances& table = Table();
+  std::call_once(inksOnce_, [&] {
+    for (int b = 0; b < 256; ++b) {
+      if (!table.drawable[b]) continue;
+      cairo_text_extents_t e;
+      const cairo_glyph_t alone{table.glyph[b], 0, 0};
+      cairo_scaled_font_glyph_extents(
+          pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(table.fonts[table.font[b]])), &alone, 1, &e);
+      if (e.width > 0 && e.height > 0)
+        inks_[b] = {e.x_bearing, e.y_bearing, e.x_bearing + e.width, e.y_bearing + e.height};
+    }
+  });
+  return inks_;
 }
 
 namespace {
@@ -659,13 +668,14 @@ std::optional<ResolvedFont::Box> ResolvedFont::InkBox(const AnsiString& text, co
   // surface.
   if (underline_ || strikeOut_ || codePage_ != 1253) return std::nullopt;
   const Advances& table = Table();
+  const Box* inks = Inks();
   Box box{0, 0, 0, 0};
   bool any = false;
   long long x = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
     if (!table.drawable[byte]) return std::nullopt;
-    const Box& ink = table.ink[byte];
+    const Box& ink = inks[byte];
     if (!ink.Empty()) {
       const double at = static_cast<double>(x) / PANGO_SCALE;
       if (!any) box = {at + ink.left, ink.top, at + ink.right, ink.bottom};
@@ -738,8 +748,12 @@ const ResolvedFont& Resolve(const TFont& font) {
   }
   // Callers hold the result only for the call they make it for, so the
   // least recently resolved font can go when metafiles ask for size after
-  // size.
-  if (cache.size() >= 512) {
+  // size. Resolving one at a new size takes the font library's matching
+  // and laying out its characters, far more than a page of text costs, so
+  // the bound is wide: a text of a few sizes, measured in twips and drawn
+  // at two resolutions, needs a dozen or so fonts, and a long run of
+  // reports many of those texts.
+  if (cache.size() >= 4096) {
     cache.erase(*uses.back());
     uses.pop_back();
   }

@@ -106,18 +106,22 @@ class ResolvedFont {
     bool exact[256] = {};
     bool drawable[256] = {};
     PangoGlyph glyph[256] = {};
-    // The ink of each drawable character's glyph around its pen position;
-    // empty for a blank.
-    Box ink[256] = {};
     unsigned char font[256] = {};
     std::vector<PangoFont*> fonts;
   };
   const Advances& Table() const;
   void BuildAdvances() const;
+  // The ink of each drawable character's glyph around its pen position;
+  // empty for a blank. Found on the first use apart from the table:
+  // loading every glyph costs more than all the rest of the table, and a
+  // font that only measures never needs it.
+  const Box* Inks() const;
 
   PangoFontDescription* description_ = nullptr;
   mutable std::once_flag advancesOnce_;
   mutable Advances advances_;
+  mutable std::once_flag inksOnce_;
+  mutable Box inks_[256] = {};
   TTextMetric metrics_;
   bool symbol_ = false;
   int codePage_ = 1253;

@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <limits>
 
 #include "platform/rtl/SysUtils.h"
 
@@ -244,18 +245,19 @@ void checkIntegral(Extended x) {
 
 Int64 Round(Extended x) {
   checkIntegral(x);
-  const Extended below = std::floor(x);
-  // x - floor(x) is exact in binary floating point, so the halfway test is
-  // made on the exact value.
-  const Extended fraction = x - below;
-  Extended result = below;
-  if (fraction > 0.5L) {
-    result = below + 1;
-  } else if (fraction == 0.5L) {
-    result = std::fmod(below, 2.0L) == 0 ? below : below + 1;
+  // Cut towards zero by the processor, not the library's floor: reports
+  // round every coordinate they place. x - whole is exact (the two lie
+  // within a factor of two of each other, or whole is 0), so the halfway
+  // test is made on the exact value; halves go to the even neighbour.
+  const Int64 whole = static_cast<Int64>(x);
+  const Extended fraction = x - static_cast<Extended>(whole);
+  const bool odd = (whole & 1) != 0;
+  if (fraction > 0.5L || (fraction == 0.5L && odd)) {
+    if (whole == std::numeric_limits<Int64>::max()) throw EInvalidOp("Invalid floating point operation");
+    return whole + 1;
   }
-  checkIntegral(result);
-  return static_cast<Int64>(result);
+  if (fraction < -0.5L || (fraction == -0.5L && odd)) return whole - 1;
+  return whole;
 }
 
 Int64 Trunc(Extended x) {

@@ -437,6 +437,9 @@ class TRichPage {
   TRichPage(const TRichContent& Content, const FORMATRANGE& Range, TRichMeasures* Measures = nullptr);
   // The first character that did not fit.
   int Next() const { return lines_.back().Next; }
+  // The least height that may hold the rest of the text from the page's
+  // start (see TRichLayout::LayPage).
+  int Room() const { return room_; }
   // On Range.hdc in Range.rc, cut at the rectangle.
   void Draw(const FORMATRANGE& Range) const;
 
@@ -444,6 +447,7 @@ class TRichPage {
   const TRichContent& content_;
   TRichMeasures* measures_;
   std::vector<TRichLine> lines_;
+  int room_ = 0;
   mutable std::map<int, std::vector<int>> ends_;
 };
 
@@ -530,8 +534,14 @@ class TCustomRichEdit : public TCustomMemo {
   int FindText(const AnsiString& SearchStr, int StartPos, int Length, TSearchTypes Options) const;
   // Renders (or only measures) from Range->chrg.cpMin into Range->rc on
   // Range->hdc and gives the first character that did not fit; each call
-  // takes at least one line. A null range releases the cached layout.
+  // takes at least one line. A null range ends a job; what was measured
+  // is kept while the text stays as it is, since a report that prints a
+  // text lays it out again for its export.
   int FormatRange(const FORMATRANGE* Range, bool Render);
+  // The same, and into Room the least height (in twips) of Range->rc that
+  // may hold the whole rest of the text: a rectangle less tall does not,
+  // so a band growing a step at a time need not ask again below it.
+  int FormatRange(const FORMATRANGE* Range, bool Render, int& Room);
   // The size the formatted text needs at the formatting rectangle's width
   // (wrapped when WordWrap is on): the widest line with its indent, and the
   // lines' heights, in pixels (what the class library's resize request

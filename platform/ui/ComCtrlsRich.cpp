@@ -663,7 +663,8 @@ TRichPage::TRichPage(const TRichContent& content, const FORMATRANGE& range, TRic
   // Laid out in twips, whatever the canvas: every device breaks alike.
   TRichLayout layout(content, 1440);
   layout.Measures = measures_;
-  lines_ = layout.LayPage(from, range.rc.Right - range.rc.Left, std::max(1, range.rc.Bottom - range.rc.Top));
+  lines_ = layout.LayPage(from, range.rc.Right - range.rc.Left, std::max(1, range.rc.Bottom - range.rc.Top),
+                          &room_);
   if (range.chrg.cpMax >= 0 && range.chrg.cpMax > from) {
     while (lines_.size() > 1 && lines_.back().Start >= range.chrg.cpMax) lines_.pop_back();
   }
@@ -689,16 +690,20 @@ void TRichPage::Draw(const FORMATRANGE& range) const {
 }
 
 int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render) {
-  if (range == nullptr || range->hdc == nullptr) {
-    printMeasures_.Clear();
-    return 0;
-  }
+  int room = 0;
+  return FormatRange(range, render, room);
+}
+
+int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render, int& room) {
+  room = 0;
+  if (range == nullptr || range->hdc == nullptr) return 0;
   const TRichContent& content = Content();
   const int n = content.Length();
   if (std::clamp(range->chrg.cpMin, 0, n) >= n && n > 0) return n;
   printMeasures_.Follow(content, 1440);
   const TRichPage page(content, *range, &printMeasures_);
   if (render) page.Draw(*range);
+  room = page.Room();
   return page.Next();
 }
 

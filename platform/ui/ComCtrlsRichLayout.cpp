@@ -268,8 +268,28 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
   return lines;
 }
 
-std::vector<TRichLine> TRichLayout::LayPage(int from, int width, int height) const {
-  if (Measures == nullptr || FontOf) return Lay(from, width, height);
+namespace {
+
+// The least height that holds every one of Lines when they run to the end
+// of the text; one more than Height (which they overran) when they do not.
+int RoomOfAll(const std::vector<TRichLine>& lines, bool whole, int height) {
+  if (!whole) return height == std::numeric_limits<int>::max() ? height : height + 1;
+  // A page takes at least one line.
+  return lines.size() < 2 ? 0 : lines.back().Top + lines.back().Height;
+}
+
+bool RunsToEnd(const TRichContent& content, const std::vector<TRichLine>& lines) {
+  return lines.back().Para + 1 >= content.ParagraphCount() && lines.back().Next >= content.Length();
+}
+
+}  // namespace
+
+std::vector<TRichLine> TRichLayout::LayPage(int from, int width, int height, int* room) const {
+  if (Measures == nullptr || FontOf) {
+    std::vector<TRichLine> lines = Lay(from, width, height);
+    if (room != nullptr) *room = RoomOfAll(lines, RunsToEnd(content_, lines), height);
+    return lines;
+  }
   TRichMeasures::TLaid& laid = Measures->laid_[{from, width}];
   if (!laid.Whole && (laid.Lines.empty() || laid.Height < height)) {
     // Twice as far as last time: a band that grows 5 mm at a time lays
@@ -278,9 +298,9 @@ std::vector<TRichLine> TRichLayout::LayPage(int from, int width, int height) con
         std::min<long long>(std::max<long long>(height, 2LL * laid.Height), std::numeric_limits<int>::max()));
     laid.Lines = Lay(from, width, reach);
     laid.Height = reach;
-    const TRichLine& last = laid.Lines.back();
-    laid.Whole = last.Para + 1 >= content_.ParagraphCount() && last.Next >= content_.Length();
+    laid.Whole = RunsToEnd(content_, laid.Lines);
   }
+  if (room != nullptr) *room = RoomOfAll(laid.Lines, laid.Whole, laid.Height);
   // A page takes at least one line; the next line that does not fit ends
   // it, as Lay does. The lines' feet only go down, so the first one below
   // the page is found by halving: a band growing 5 mm at a time asks for

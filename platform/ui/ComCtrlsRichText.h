@@ -278,8 +278,10 @@ class TRichLayout {
   // What Lay(From, Width, Height) gives, from lines the measures keep:
   // format-range asks for the same start and width with a taller
   // rectangle at every step a band grows, and the lines do not change
-  // with the height.
-  std::vector<TRichLine> LayPage(int from, int width, int height) const;
+  // with the height. Into Room, when given, the least height that may hold
+  // every line from From to the end of the text (a lower bound where the
+  // lines below Height are not laid out yet): no lower page holds them.
+  std::vector<TRichLine> LayPage(int from, int width, int height, int* room = nullptr) const;
   // The right edge of each character of Line, from the line's Left.
   std::vector<int> CharEnds(const TRichLine& line) const;
   // The width of the line's characters (what CharEnds ends with), through

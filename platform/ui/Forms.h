@@ -12,6 +12,10 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 // The border of edits, list boxes, panels and scroll boxes: none or single.
 using TBorderStyle = TFormBorderStyle;
+// The buttons of a form's title bar; a dialog's border never has minimise
+// or maximise, nor a tool window's.
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = TSet<TBorderIcon>;
 enum TPosition {
   poDesigned,
   poDefault,
@@ -84,6 +88,7 @@ class TCustomForm : public TCustomControl {
   TFormState FormState;
   bool KeyPreview = false;
   TFormBorderStyle BorderStyle = bsSizeable;
+  TBorderIcons BorderIcons{biSystemMenu, biMinimize, biMaximize};
   TPosition Position = poDesigned;
   TFormStyle FormStyle = fsNormal;
   TWindowState WindowState = wsNormal;

@@ -10,12 +10,14 @@
 #include <thread>
 #include <vector>
 
+#include "platform/backend/screen/FormFrame.h"
 #include "platform/backend/screen/ScreenX11.h"
 #include "platform/backend/screen/SelectionX11.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/Picture.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/Forms.h"
@@ -695,7 +697,9 @@ void TScreenBackend::MarkDropWindow(TWinControl& window) {
 void TScreenBackend::ShowWindowOnScreen(TWinControl& window) {
   if (windows_.count(&window)) return;
   const bool popup = dynamic_cast<TPopupWindow*>(&window) != nullptr;
-  Uint32 flags = SDL_WINDOW_SHOWN;
+  // Made hidden and shown once its frame hints are in place: a window
+  // manager reads them when it first takes the window.
+  Uint32 flags = SDL_WINDOW_HIDDEN;
   if (popup)
     flags |=
         SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
@@ -711,7 +715,25 @@ void TScreenBackend::ShowWindowOnScreen(TWinControl& window) {
                                    std::max(window.Width(), 1), std::max(window.Height(), 1), flags);
   if (!w) throw EInvalidOperation(AnsiString("A window cannot be created: ") + SDL_GetError());
   windows_[&window] = w;
+  if (form && !form->Parent()) {
+    TWinControl* owner = OwnerWindowOf(*form);
+    ApplyFrameHints(w, FrameHintsFor(*form), owner ? WindowOf(*owner) : nullptr);
+  }
+  SDL_ShowWindow(w);
   if (popup) KeepKeyboard();
+}
+
+TWinControl* TScreenBackend::OwnerWindowOf(TCustomForm& form) const {
+  const auto usable = [&](TCustomForm* candidate) {
+    return candidate && candidate != &form && !candidate->Parent() && windows_.count(candidate);
+  };
+  if (auto* owner = dynamic_cast<TCustomForm*>(form.Owner()); usable(owner)) return owner;
+  if (Screen && usable(Screen->ActiveForm())) return Screen->ActiveForm();
+  if (Application && usable(Application->MainForm())) return Application->MainForm();
+  const auto& showing = ui::TopLevels();
+  for (auto it = showing.rbegin(); it != showing.rend(); ++it)
+    if (auto* other = dynamic_cast<TCustomForm*>(*it); usable(other)) return other;
+  return nullptr;
 }
 
 void TScreenBackend::WindowHidden(TWinControl& window) {

@@ -66,6 +66,9 @@ class TScreenBackend : public TBackend {
  private:
   TWinControl* FindByWindowId(unsigned id) const;
   void ShowWindowOnScreen(TWinControl& window);
+  // The showing form a dialog or modal form belongs above: its owner, else
+  // the active form, the main form or the topmost form.
+  TWinControl* OwnerWindowOf(TCustomForm& form) const;
   // While a drag runs: the pointer's moves and the left button's release,
   // as the display has them, handed to the drag.
   void FollowDragPointer();

@@ -5,9 +5,13 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <cstdio>
+
+#include "platform/backend/screen/FrameHints.h"
 
 namespace {
 
@@ -80,3 +84,43 @@ void GiveKeyboard(SDL_Window* window) {
 }
 
 void SurviveDisplayErrors() { XSetErrorHandler(&ReportDisplayError); }
+
+void ApplyFrameHints(SDL_Window* window, const TFrameHints& hints, SDL_Window* owner) {
+  Window own = 0;
+  Display* display = DisplayOf(window, &own);
+  if (!display) return;
+  if (hints.Restricted) {
+    const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    // Flags, functions, decorations, input mode, status.
+    long value[5] = {static_cast<long>(mwm::HintsFunctions | mwm::HintsDecorations),
+                     static_cast<long>(hints.Functions), static_cast<long>(hints.Decorations), 0, 0};
+    XChangeProperty(display, own, motif, motif, 32, PropModeReplace, reinterpret_cast<unsigned char*>(value),
+                    5);
+  }
+  if (hints.Dialog) {
+    const Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+    Atom dialog = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    XChangeProperty(display, own, type, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&dialog), 1);
+  }
+  if (hints.FixedSize) {
+    // The display library fixes a window it made without resizing; said
+    // again here so that no manager offers a size the form never takes.
+    XSizeHints* size = XAllocSizeHints();
+    long supplied = 0;
+    if (size) {
+      XGetWMNormalHints(display, own, size, &supplied);
+      int width = 0, height = 0;
+      SDL_GetWindowSize(window, &width, &height);
+      size->flags |= PMinSize | PMaxSize;
+      size->min_width = size->max_width = width;
+      size->min_height = size->max_height = height;
+      XSetWMNormalHints(display, own, size);
+      XFree(size);
+    }
+  }
+  Window ownerWindow = 0;
+  if (hints.Transient && owner && DisplayOf(owner, &ownerWindow) == display && ownerWindow != own)
+    XSetTransientForHint(display, own, ownerWindow);
+  XFlush(display);
+}

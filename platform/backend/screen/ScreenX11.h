@@ -2,6 +2,7 @@
 // Questions the screen backend asks the X display directly.
 
 struct SDL_Window;
+struct TFrameHints;
 
 // The Ctrl and Shift keys held now, whichever window has the keyboard;
 // false when the display cannot say (not X).
@@ -20,3 +21,6 @@ void GiveKeyboard(SDL_Window* window);
 // closed before a request for it arrived); Xlib's own handler would end the
 // program with the user's work. A lost connection still ends it.
 void SurviveDisplayErrors();
+// Tells the window manager, before Window is first mapped, what its frame
+// offers and which window it belongs above (Owner, may be null).
+void ApplyFrameHints(SDL_Window* window, const TFrameHints& hints, SDL_Window* owner);

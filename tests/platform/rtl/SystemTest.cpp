@@ -198,6 +198,9 @@ TEST(System, RoundHalvesToEven) {
       {-2.6L, -3},
       {0.49999999999999994L, 0},
       {4503599627370497.5L, 4503599627370498},
+      {4611686018427387903.5L, 4611686018427387904},
+      {-4611686018427387902.5L, -4611686018427387902},
+      {-9223372036854775807.5L, std::numeric_limits<Int64>::min()},
   };
   for (const auto& [x, expected] : cases) EXPECT_EQ(Round(x), expected) << static_cast<double>(x);
 }
@@ -208,6 +211,8 @@ TEST(System, RoundAndTruncRaiseOutsideTheIntegerRange) {
   EXPECT_THROW(Round(std::numeric_limits<Extended>::quiet_NaN()), EInvalidOp);
   EXPECT_THROW(Trunc(std::numeric_limits<Extended>::infinity()), EInvalidOp);
   EXPECT_EQ(Round(-9223372036854775808.0L), std::numeric_limits<Int64>::min());
+  // Below the limit, but its even neighbour is not.
+  EXPECT_THROW(Round(9223372036854775807.5L), EInvalidOp);
 }
 
 TEST(System, TruncFracIntGoTowardsZero) {
