@@ -12,8 +12,8 @@
 #include "grid/GridUtil.h"
 #include "platform/gfx/Picture.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ControlPaint.h"
 #include "platform/ui/Input.h"
-#include "platform/ui/WindowManager.h"
 #include "platform/ui/Windows.h"
 
 namespace {
@@ -310,13 +310,13 @@ void TExtStringGrid::DrawPanMark() {
     return made;
   }();
   const int shown = IntelliPan == ipVertical ? 2 : IntelliPan == ipHorizontal ? 1 : 0;
-  const std::uint64_t serial = ui::DrawSerialOf(this);
+  const std::uint64_t serial = ui::paint::DrawSerialOf(this);
   if (serial != 0 && serial == mouse_.PanMarkSerial && shown == mouse_.PanMarkShown) return;
   const TPixelBlock& mark = marks[static_cast<size_t>(shown)];
   Canvas().DrawPixels(Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, mark.Width, mark.Height), mark, false,
                       0);
   mouse_.PanMarkShown = shown;
-  mouse_.PanMarkSerial = ui::DrawSerialOf(this);
+  mouse_.PanMarkSerial = ui::paint::DrawSerialOf(this);
 }
 
 // ---- the combo editor's notifications and the version --------------------------------------

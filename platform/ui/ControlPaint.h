@@ -4,11 +4,21 @@
 // glyphs cut from a strip of images, focus rectangles. Every standard
 // control draws through these, so the look changes in one place.
 
+#include <cstdint>
+
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/gfx/Graphics.h"
 
+class TControl;
+
 namespace ui::paint {
+
+// The draw serial of the window Control shows on; 0 while it is not
+// showing. Equal readings mean nothing was drawn on the window in between,
+// so what a control drew outside its paint (a mark over its pixels) still
+// shows.
+std::uint64_t DrawSerialOf(TControl* control);
 
 // Draws Text with DrawText's Format in the canvas's font; a disabled
 // caption is embossed (highlight one pixel down-right, shadow on top).

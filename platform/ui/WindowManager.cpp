@@ -6,6 +6,7 @@
 #include "platform/ui/Backend.h"
 #include "platform/ui/Caret.h"
 #include "platform/ui/ControlCanvas.h"
+#include "platform/ui/ControlPaint.h"
 #include "platform/ui/Forms.h"
 
 namespace ui {
@@ -332,7 +333,7 @@ std::unique_ptr<TCanvas> OutsideCanvas(TControl* control) {
                                           TSize{control->Width(), control->Height()});
 }
 
-std::uint64_t DrawSerialOf(TControl* control) {
+std::uint64_t paint::DrawSerialOf(TControl* control) {
   TWinControl* top = control->TopLevel();
   TWindowSurface* s = top && control->Showing() ? SurfaceOf(top) : nullptr;
   return s ? s->DrawSerial : 0;

@@ -57,9 +57,6 @@ void PresentPending();
 // A canvas on Control's pixels outside a paint pass (drawing shows at the
 // next idle moment); over a scratch image when the window is not showing.
 std::unique_ptr<TCanvas> OutsideCanvas(TControl* control);
-// The draw serial of the surface Control shows on; 0 while it is not
-// showing. Equal readings mean nothing was drawn on the window in between.
-std::uint64_t DrawSerialOf(TControl* control);
 
 TControl*& MouseControlRef();
 TControl*& CaptureControlRef();

@@ -2,6 +2,7 @@
 
 #include "UiFixture.h"
 #include "platform/gfx/RecordingCanvas.h"
+#include "platform/ui/ControlPaint.h"
 #include "platform/ui/WindowManager.h"
 
 namespace {
@@ -157,20 +158,20 @@ TEST_F(PaintTest, DrawingOutsidePaintShowsAtTheNextIdleMoment) {
 // handed out outside one, and stands still otherwise.
 TEST_F(PaintTest, TheDrawSerialMovesOnOnlyWhenTheWindowMayBeDrawnOn) {
   TDemoForm& f = ShowDemo();
-  const std::uint64_t first = ui::DrawSerialOf(f.Edit1);
+  const std::uint64_t first = ui::paint::DrawSerialOf(f.Edit1);
   EXPECT_NE(first, 0u);
-  EXPECT_EQ(ui::DrawSerialOf(f.Edit2), first);  // one window, one serial
+  EXPECT_EQ(ui::paint::DrawSerialOf(f.Edit2), first);  // one window, one serial
   Application->ProcessMessages();
-  EXPECT_EQ(ui::DrawSerialOf(f.Edit1), first);  // nothing to paint
+  EXPECT_EQ(ui::paint::DrawSerialOf(f.Edit1), first);  // nothing to paint
   f.Swatch->Invalidate();
-  EXPECT_EQ(ui::DrawSerialOf(f.Edit1), first);  // not painted yet
+  EXPECT_EQ(ui::paint::DrawSerialOf(f.Edit1), first);  // not painted yet
   Application->ProcessMessages();
-  const std::uint64_t painted = ui::DrawSerialOf(f.Edit1);
+  const std::uint64_t painted = ui::paint::DrawSerialOf(f.Edit1);
   EXPECT_NE(painted, first);
   f.Edit2->Canvas();
-  EXPECT_NE(ui::DrawSerialOf(f.Edit1), painted);
+  EXPECT_NE(ui::paint::DrawSerialOf(f.Edit1), painted);
   f.Edit1->SetVisible(false);
-  EXPECT_EQ(ui::DrawSerialOf(f.Edit1), 0u);
+  EXPECT_EQ(ui::paint::DrawSerialOf(f.Edit1), 0u);
 }
 
 }  // namespace
