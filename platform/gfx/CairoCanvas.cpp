@@ -595,7 +595,9 @@ void TCairoCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, i
 
 void TCairoCanvas::Polygon(const std::vector<TPoint>& logical) {
   if (logical.size() < 2) return;
-  const std::vector<TPoint> points = LPtoDP(logical);
+  // Unmapped points are the device's as they are: no copy.
+  std::vector<TPoint> mapped;
+  const std::vector<TPoint>& points = Maps() ? (mapped = LPtoDP(logical)) : logical;
   InkedByPoints(points);
   auto path = [&] {
     cairo_move_to(cr_, points[0].X + 0.5, points[0].Y + 0.5);
@@ -610,7 +612,8 @@ void TCairoCanvas::Polygon(const std::vector<TPoint>& logical) {
 
 void TCairoCanvas::Polyline(const std::vector<TPoint>& logical) {
   if (logical.size() < 2) return;
-  const std::vector<TPoint> points = LPtoDP(logical);
+  std::vector<TPoint> mapped;
+  const std::vector<TPoint>& points = Maps() ? (mapped = LPtoDP(logical)) : logical;
   InkedByPoints(points);
   if (points.size() == 2 && FillAxisLine(points[0], points[1])) return;
   // One-unit lines cover the pixels from the first point up to, not

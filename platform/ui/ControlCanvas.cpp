@@ -38,11 +38,10 @@ void TControlCanvas::Sync() {
   }
 }
 
-std::vector<TPoint> TControlCanvas::Shift(const std::vector<TPoint>& points) const {
-  std::vector<TPoint> out;
-  out.reserve(points.size());
-  for (TPoint p : points) out.push_back(Point(p.X + origin_.X, p.Y + origin_.Y));
-  return out;
+const std::vector<TPoint>& TControlCanvas::Shift(const std::vector<TPoint>& points) {
+  shiftedPoints_.clear();
+  for (TPoint p : points) shiftedPoints_.push_back(Point(p.X + origin_.X, p.Y + origin_.Y));
+  return shiftedPoints_;
 }
 
 TSize TControlCanvas::TextExtent(const AnsiString& text) {

@@ -58,7 +58,9 @@ class TControlCanvas : public TCanvas {
   // with this canvas before a call.
   void Sync();
   TRect Shift(const TRect& r) const { return OffsetRect(r, origin_.X, origin_.Y); }
-  std::vector<TPoint> Shift(const std::vector<TPoint>& points) const;
+  // Points moved by the origin, into storage the canvas keeps: edges and
+  // frames draw many short lines.
+  const std::vector<TPoint>& Shift(const std::vector<TPoint>& points);
 
   TCanvas& target_;
   TPoint origin_;
@@ -68,4 +70,5 @@ class TControlCanvas : public TCanvas {
   bool clipDirty_ = true;
   // The region handed to the target, kept for its storage.
   TRegion targetClip_;
+  std::vector<TPoint> shiftedPoints_;
 };
