@@ -350,22 +350,14 @@ bool TCustomTreeView::DoMouseWheelUp(TShiftState, TPoint) {
 }
 
 void TCustomTreeView::Dispatch(TMessage& m) {
-  if (lines_.Message(m)) return;
+  if (lines_.ListMessage(m)) return;
   switch (m.Msg) {
     case WM_GETDLGCODE:
       m.Result = DLGC_WANTARROWS;
       return;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      Invalidate();
-      break;
     case WM_LBUTTONDBLCLK:
       Toggle(GetNodeAt(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
       DblClick();
-      break;
-    case WM_SIZE:
-    case CM_FONTCHANGED:
-      lines_.Update();
       break;
     default:
       break;
@@ -374,48 +366,43 @@ void TCustomTreeView::Dispatch(TMessage& m) {
 }
 
 void TCustomTreeView::Paint() {
-  TCanvas& c = Canvas();
-  TRect client = ClientRect();
-  if (borderStyle_ != bsNone) DrawEdge(c, client, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-  paint::Fill(c, client, Color());
-  c.SaveDC();
-  c.IntersectClipRect(lines_.Area());
-  const auto& rows = Rows();
-  const int last = std::min(static_cast<int>(rows.size()), lines_.Top() + lines_.VisibleCount() + 1);
-  for (int row = lines_.Top(); row < last; ++row) {
-    const TTreeNode* node = rows[static_cast<size_t>(row)];
-    const TRect line = lines_.LineRect(row);
-    const int left = ButtonLeft(node);
-    c.Font->Assign(Font());
-    if (ShowButtons && node->HasChildren()) {
-      // A small box with a minus when open, a plus when closed.
-      const int cx = left + Indent / 2, cy = (line.Top + line.Bottom) / 2;
-      c.Pen->Color = clGrayText;
-      c.Brush->Style = bsSolid;
-      c.Brush->Color = Color();
-      c.Rectangle(cx - 4, cy - 4, cx + 5, cy + 5);
-      c.Pen->Color = clWindowText;
-      c.MoveTo(cx - 2, cy);
-      c.LineTo(cx + 3, cy);
-      if (!node->Expanded()) {
-        c.MoveTo(cx, cy - 2);
-        c.LineTo(cx, cy + 3);
+  lines_.PaintList(Canvas(), borderStyle_ == bsNone, Color(), [this] {
+    TCanvas& c = Canvas();
+    const auto& rows = Rows();
+    const int last = std::min(static_cast<int>(rows.size()), lines_.Top() + lines_.VisibleCount() + 1);
+    for (int row = lines_.Top(); row < last; ++row) {
+      const TTreeNode* node = rows[static_cast<size_t>(row)];
+      const TRect line = lines_.LineRect(row);
+      const int left = ButtonLeft(node);
+      c.Font->Assign(Font());
+      if (ShowButtons && node->HasChildren()) {
+        // A small box with a minus when open, a plus when closed.
+        const int cx = left + Indent / 2, cy = (line.Top + line.Bottom) / 2;
+        c.Pen->Color = clGrayText;
+        c.Brush->Style = bsSolid;
+        c.Brush->Color = Color();
+        c.Rectangle(cx - 4, cy - 4, cx + 5, cy + 5);
+        c.Pen->Color = clWindowText;
+        c.MoveTo(cx - 2, cy);
+        c.LineTo(cx + 3, cy);
+        if (!node->Expanded()) {
+          c.MoveTo(cx, cy - 2);
+          c.LineTo(cx, cy + 3);
+        }
       }
+      const int textLeft = left + Indent;
+      const int textWidth = c.TextWidth(node->Text()) + 4;
+      const TRect text{textLeft, line.Top, std::min(textLeft + textWidth, line.Right), line.Bottom};
+      const bool marked = node == selected_ && (Focused() || !HideSelection);
+      c.Brush->Style = bsSolid;
+      c.Brush->Color = marked ? (Focused() ? clHighlight : clBtnFace) : Color();
+      c.Font->Color = marked && Focused() ? clHighlightText : Font().Color;
+      c.FillRect(text);
+      TRect inner = text;
+      inner.Left += 2;
+      c.Brush->Style = bsClear;
+      c.DrawText(node->Text(), inner, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+      if (node == selected_ && Focused()) paint::FocusRect(c, text);
     }
-    const int textLeft = left + Indent;
-    const int textWidth = c.TextWidth(node->Text()) + 4;
-    const TRect text{textLeft, line.Top, std::min(textLeft + textWidth, line.Right), line.Bottom};
-    const bool marked = node == selected_ && (Focused() || !HideSelection);
-    c.Brush->Style = bsSolid;
-    c.Brush->Color = marked ? (Focused() ? clHighlight : clBtnFace) : Color();
-    c.Font->Color = marked && Focused() ? clHighlightText : Font().Color;
-    c.FillRect(text);
-    TRect inner = text;
-    inner.Left += 2;
-    c.Brush->Style = bsClear;
-    c.DrawText(node->Text(), inner, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
-    if (node == selected_ && Focused()) paint::FocusRect(c, text);
-  }
-  c.RestoreDC(-1);
-  lines_.PaintBar(c);
+  });
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/gfx/FrameControls.h"
+#include "platform/ui/ControlPaint.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Input.h"
 
@@ -109,6 +111,35 @@ void TLineScroller::Wheel(int notches) {
 }
 
 void TLineScroller::PaintBar(TCanvas& canvas) { bars_.Paint(canvas, outer_()); }
+
+bool TLineScroller::ListMessage(TMessage& m) {
+  if (Message(m)) return true;
+  switch (m.Msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      owner_->Invalidate();
+      break;
+    case WM_SIZE:
+    case CM_FONTCHANGED:
+      Update();
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+void TLineScroller::PaintList(TCanvas& canvas, bool borderless, TColor color,
+                              const std::function<void()>& lines) {
+  TRect client = owner_->ClientRect();
+  if (!borderless) DrawEdge(canvas, client, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  ui::paint::Fill(canvas, client, color);
+  canvas.SaveDC();
+  canvas.IntersectClipRect(Area());
+  lines();
+  canvas.RestoreDC(-1);
+  PaintBar(canvas);
+}
 
 int FindByFirstChar(const TStrings& items, int from, char ch) {
   const int count = items.Count();

@@ -1,7 +1,8 @@
 #pragma once
 // Lines of one height under a vertical scroll bar, scrolled a line at a
-// time: the list box and the combo box's dropped list share the scrolling,
-// the hit-testing and the bar through this.
+// time: the list box, the tree view and the combo box's dropped list share
+// the scrolling, the hit-testing and the bar through this, and the list box
+// and the tree view their frame.
 
 #include <functional>
 
@@ -34,6 +35,15 @@ class TLineScroller {
   // Wheel notches: the system's lines a notch, positive towards the end.
   void Wheel(int notches);
   void PaintBar(TCanvas& canvas);
+  // What a framed list's window procedure shares: the bar's messages (true
+  // when taken); otherwise the lines fitted anew to a new size or font, and
+  // the owner repainted when the focus comes or goes (its marked line shows
+  // it), the message then going on to the owner's own handling.
+  bool ListMessage(TMessage& message);
+  // A framed list's painting: the sunken edge unless Borderless, the
+  // background in Color, Lines drawn clipped to where the lines lie, then
+  // the bar.
+  void PaintList(TCanvas& canvas, bool borderless, TColor color, const std::function<void()>& lines);
 
  private:
   void Scroll(int code, int pos);

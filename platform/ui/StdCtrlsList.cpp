@@ -264,26 +264,16 @@ bool TCustomListBox::DoMouseWheelUp(TShiftState, TPoint) {
 }
 
 void TCustomListBox::Dispatch(TMessage& m) {
-  if (lines_.Message(m)) return;
+  if (lines_.ListMessage(m)) return;
   switch (m.Msg) {
     case WM_GETDLGCODE:
       m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
       return;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      Invalidate();
-      break;
     case WM_LBUTTONUP:
       dragging_ = false;
       break;
     case WM_LBUTTONDBLCLK:
       DblClick();
-      break;
-    case WM_SIZE:
-      lines_.Update();
-      break;
-    case CM_FONTCHANGED:
-      lines_.Update();
       break;
     default:
       break;
@@ -292,36 +282,31 @@ void TCustomListBox::Dispatch(TMessage& m) {
 }
 
 void TCustomListBox::Paint() {
-  TCanvas& c = Canvas();
-  TRect client = ClientRect();
-  if (borderStyle_ != bsNone) DrawEdge(c, client, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-  paint::Fill(c, client, Color());
-  c.SaveDC();
-  c.IntersectClipRect(client);
-  const int last = std::min(items_->Count(), lines_.Top() + VisibleCount() + 1);
-  for (int i = lines_.Top(); i < last; ++i) {
-    TOwnerDrawState state;
-    if (Selected(i)) state << odSelected;
-    if (!Enabled()) state << odDisabled;
-    if (i == itemIndex_ && Focused()) state << odFocused;
-    const TRect r = ItemRect(i);
-    c.Font->Assign(Font());
-    c.Brush->Style = bsSolid;
-    if (state.Contains(odSelected)) {
-      c.Brush->Color = clHighlight;
-      c.Font->Color = clHighlightText;
-    } else {
-      c.Brush->Color = Color();
+  lines_.PaintList(Canvas(), borderStyle_ == bsNone, Color(), [this] {
+    TCanvas& c = Canvas();
+    const int last = std::min(items_->Count(), lines_.Top() + VisibleCount() + 1);
+    for (int i = lines_.Top(); i < last; ++i) {
+      TOwnerDrawState state;
+      if (Selected(i)) state << odSelected;
+      if (!Enabled()) state << odDisabled;
+      if (i == itemIndex_ && Focused()) state << odFocused;
+      const TRect r = ItemRect(i);
+      c.Font->Assign(Font());
+      c.Brush->Style = bsSolid;
+      if (state.Contains(odSelected)) {
+        c.Brush->Color = clHighlight;
+        c.Font->Color = clHighlightText;
+      } else {
+        c.Brush->Color = Color();
+      }
+      DrawItem(i, r, state);
+      if (state.Contains(odFocused)) paint::FocusRect(c, r);
     }
-    DrawItem(i, r, state);
-    if (state.Contains(odFocused)) paint::FocusRect(c, r);
-  }
-  if (itemIndex_ < 0 && Focused() && items_->Count() == 0) {
-    c.Brush->Color = Color();
-    paint::FocusRect(c, ItemRect(0));
-  }
-  c.RestoreDC(-1);
-  lines_.PaintBar(c);
+    if (itemIndex_ < 0 && Focused() && items_->Count() == 0) {
+      c.Brush->Color = Color();
+      paint::FocusRect(c, ItemRect(0));
+    }
+  });
 }
 
 void TCustomListBox::DrawItem(int index, const TRect& r, TOwnerDrawState state) {
