@@ -75,6 +75,17 @@ void Glyph(TCanvas& canvas, const TPixelBlock& image, TColor key, TPoint at, boo
   canvas.DrawPixels(dest, Silhouette(image, keyPixel, clBtnShadow), false, clNone);
 }
 
+void ItemColours(TCanvas& canvas, const TFont& font, TColor color, bool selected) {
+  canvas.Font->Assign(font);
+  canvas.Brush->Style = bsSolid;
+  if (selected) {
+    canvas.Brush->Color = clHighlight;
+    canvas.Font->Color = clHighlightText;
+  } else {
+    canvas.Brush->Color = color;
+  }
+}
+
 void FocusRect(TCanvas& canvas, const TRect& rect) { canvas.DrawFocusRect(rect); }
 
 void Fill(TCanvas& canvas, const TRect& rect, TColor color) {

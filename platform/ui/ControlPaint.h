@@ -36,6 +36,10 @@ TPixelBlock GlyphImage(const TBitmap& strip, int count, int index);
 // shadow colours.
 void Glyph(TCanvas& canvas, const TPixelBlock& image, TColor key, TPoint at, bool enabled);
 
+// Readies the canvas for a line of a list: the control's Font with a solid
+// brush of its Color, or in the highlight colours when the line is selected.
+void ItemColours(TCanvas& canvas, const TFont& font, TColor color, bool selected);
+
 // The dotted focus rectangle, drawn with the canvas's current colours.
 void FocusRect(TCanvas& canvas, const TRect& rect);
 // A solid rectangle in Color, keeping the canvas's brush.

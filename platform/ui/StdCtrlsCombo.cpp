@@ -533,14 +533,7 @@ void TCustomComboBox::Dispatch(TMessage& m) {
 }
 
 void TCustomComboBox::DrawItem(TCanvas& c, int index, const TRect& r, TOwnerDrawState state) {
-  c.Font->Assign(Font());
-  c.Brush->Style = bsSolid;
-  if (state.Contains(odSelected)) {
-    c.Brush->Color = clHighlight;
-    c.Font->Color = clHighlightText;
-  } else {
-    c.Brush->Color = Color();
-  }
+  paint::ItemColours(c, Font(), Color(), state.Contains(odSelected));
   if ((style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable) && OnDrawItem) {
     OnDrawItem(this, index, r, state);
     return;

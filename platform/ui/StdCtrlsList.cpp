@@ -291,14 +291,7 @@ void TCustomListBox::Paint() {
       if (!Enabled()) state << odDisabled;
       if (i == itemIndex_ && Focused()) state << odFocused;
       const TRect r = ItemRect(i);
-      c.Font->Assign(Font());
-      c.Brush->Style = bsSolid;
-      if (state.Contains(odSelected)) {
-        c.Brush->Color = clHighlight;
-        c.Font->Color = clHighlightText;
-      } else {
-        c.Brush->Color = Color();
-      }
+      paint::ItemColours(c, Font(), Color(), state.Contains(odSelected));
       DrawItem(i, r, state);
       if (state.Contains(odFocused)) paint::FocusRect(c, r);
     }
