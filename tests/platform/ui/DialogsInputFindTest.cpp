@@ -43,38 +43,28 @@ TEST_F(InputQueryTest, CancelKeepsTheValue) {
   EXPECT_EQ(InputBox("c", "p", "default"), "Νέο"_a);
 }
 
-TEST_F(InputQueryTest, ALongPromptWidensTheBox) {
-  int shortWidth = 0, longWidth = 0;
-  backend->ExpectModal("", [&](TCustomForm& f) {
-    shortWidth = f.ClientWidth();
-    f.SetModalResult(mrCancel);
-  });
-  backend->ExpectModal("", [&](TCustomForm& f) {
-    longWidth = f.ClientWidth();
-    f.SetModalResult(mrCancel);
-  });
-  AnsiString v;
-  InputQuery("c", "p", v);
-  InputQuery("c", AnsiString(120, 'W'), v);
-  EXPECT_GT(longWidth, shortWidth);
-}
-
-// The caption shows whole in a window manager's title bar beside its
-// buttons: a long one widens the box as a long prompt does.
-TEST_F(InputQueryTest, ALongCaptionWidensTheBoxToo) {
-  int shortWidth = 0, longWidth = 0;
-  backend->ExpectModal("", [&](TCustomForm& f) {
-    shortWidth = f.ClientWidth();
-    f.SetModalResult(mrCancel);
-  });
-  backend->ExpectModal("", [&](TCustomForm& f) {
-    longWidth = f.ClientWidth();
-    f.SetModalResult(mrCancel);
-  });
-  AnsiString v;
-  InputQuery("c", "p", v);
-  InputQuery(AnsiString(60, 'W'), "p", v);
-  EXPECT_GT(longWidth, shortWidth);
+// A long prompt widens the box, and so does a long caption, which must show
+// whole in a window manager's title bar beside its buttons.
+TEST_F(InputQueryTest, ALongPromptOrCaptionWidensTheBox) {
+  const struct {
+    const char* what;
+    AnsiString caption, prompt;
+  } cases[] = {{"prompt", "c", AnsiString(120, 'W')}, {"caption", AnsiString(60, 'W'), "p"}};
+  for (const auto& k : cases) {
+    int shortWidth = 0, longWidth = 0;
+    backend->ExpectModal("", [&](TCustomForm& f) {
+      shortWidth = f.ClientWidth();
+      f.SetModalResult(mrCancel);
+    });
+    backend->ExpectModal("", [&](TCustomForm& f) {
+      longWidth = f.ClientWidth();
+      f.SetModalResult(mrCancel);
+    });
+    AnsiString v;
+    InputQuery("c", "p", v);
+    InputQuery(k.caption, k.prompt, v);
+    EXPECT_GT(longWidth, shortWidth) << k.what;
+  }
 }
 
 class FindDialogTest : public UiTest {
