@@ -169,6 +169,8 @@ class TrpForm : public TForm {
   void RecogniseSummaryLine();
   // The labels of the summary line recognised last.
   void ReadSummaryValues(std::string_view Trimmed);
+  // Where a caption is put together before a label takes it.
+  AnsiString caption_;
   // The labels a run fills, with the captions the form gives them.
   std::vector<std::pair<TRpLabel*, AnsiString>> formCaptions_;
   // The captions that stand out in bold, found by name once.

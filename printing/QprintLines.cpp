@@ -2,6 +2,8 @@
 // leading words of its summary lines.
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <string_view>
 #include <vector>
 
 #include "platform/rtl/Cp1253.h"
@@ -11,15 +13,24 @@
 namespace {
 
 // Characters From to To (1-based) of Line, as many as it has.
-AnsiString Columns(const AnsiString& line, std::size_t from, std::size_t to) {
+std::string_view Columns(std::string_view line, std::size_t from, std::size_t to) {
   if (line.size() < from) return {};
   return line.substr(from - 1, to - from + 1);
+}
+
+// The pieces joined in Into, whose storage is kept from caption to
+// caption: the rows of a long report make no new string for each caption.
+const AnsiString& Join(AnsiString& into, std::initializer_list<std::string_view> pieces) {
+  into.clear();
+  for (std::string_view piece : pieces) into += piece;
+  return into;
 }
 
 }  // namespace
 
 void TrpForm::ReadCategoryRow() {
-  const std::string_view n = TrimView(std::string_view(CurLine).substr(0, 3));
+  const std::string_view line = CurLine;
+  const std::string_view n = TrimView(line.substr(0, 3));
   if (n.empty()) return;
   // The check report right-aligns its row numbers: a blank between digits
   // ("1 2") makes no row number, like any other character that is none.
@@ -31,11 +42,11 @@ void TrpForm::ReadCategoryRow() {
   const AnsiString number(n);
   GroupNo = StrToInt(number);
   static const AnsiString th = "η"_a;
-  RpOmadaNmr->SetCaption("\r" + number + th);
-  RpOmadaPer->SetCaption("\r" + Trim(Columns(CurLine, 5, 44)));
-  RpOmadaPro->SetCaption(" " + Columns(CurLine, 46, 61) + "\r");
-  RpOmadaEkpt->SetCaption("\r" + Columns(CurLine, 63, 70));
-  RpOmadaPoso->SetCaption(" " + Columns(CurLine, 72, 87) + "\r");
+  RpOmadaNmr->SetCaption(Join(caption_, {"\r", number, th}));
+  RpOmadaPer->SetCaption(Join(caption_, {"\r", TrimView(Columns(line, 5, 44))}));
+  RpOmadaPro->SetCaption(Join(caption_, {" ", Columns(line, 46, 61), "\r"}));
+  RpOmadaEkpt->SetCaption(Join(caption_, {"\r", Columns(line, 63, 70)}));
+  RpOmadaPoso->SetCaption(Join(caption_, {" ", Columns(line, 72, 87), "\r"}));
   RpOmadaNmr_P->SetCaption(RpOmadaNmr->Caption());
   RpOmadaPer_p->SetCaption(RpOmadaPer->Caption());
   RpOmadaEkpt_P->SetCaption(RpOmadaEkpt->Caption());
@@ -43,13 +54,13 @@ void TrpForm::ReadCategoryRow() {
   // A discount of 99 or more marks a partial sum, which offers nothing:
   // no words for it, as in the check report's own list of discounts.
   const double d = StrToNum(discount);
-  RpOmadaPro_olo->SetCaption("\r" + (std::fabs(d) < 99 ? NumToWords(3, 0, d) : AnsiString()));
+  RpOmadaPro_olo->SetCaption(Join(caption_, {"\r", std::fabs(d) < 99 ? NumToWords(3, 0, d) : AnsiString()}));
 }
 
 void TrpForm::ReadSummaryValues(std::string_view Trimmed) {
   // Cut only from a line that is one of the sums: most lines are not.
-  const auto study = [&] { return Columns(CurLine, 46, 61); };
-  const auto offer = [&] { return Columns(CurLine, 72, 87); };
+  const auto study = [&] { return AnsiString(Columns(CurLine, 46, 61)); };
+  const auto offer = [&] { return AnsiString(Columns(CurLine, 72, 87)); };
   const auto pair = [&](TRpLabel* s, TRpLabel* o) {
     s->SetCaption(study() + " ");
     o->SetCaption(offer() + " ");
@@ -80,8 +91,8 @@ void TrpForm::ReadSummaryValues(std::string_view Trimmed) {
       return at == AnsiString::npos ? std::size_t{0} : at + 1;
     };
     const std::size_t p1 = pos(" / "), p2 = pos(" - "), p3 = pos(")  =");
-    RpLabel27->SetCaption(p1 >= 31 ? Columns(CurLine, 31, p1) : AnsiString());
-    RpLabel28->SetCaption(p2 >= 31 ? Columns(CurLine, 31, p2) : AnsiString());
+    RpLabel27->SetCaption(AnsiString(p1 >= 31 ? Columns(CurLine, 31, p1) : std::string_view()));
+    RpLabel28->SetCaption(AnsiString(p2 >= 31 ? Columns(CurLine, 31, p2) : std::string_view()));
     // All of the result: a cut would drop discount decimals.
     RpLabel29->SetCaption(TrimRight(CurLine.substr(std::min(CurLine.size(), p3 + 1))));
     if (GroupNo > -2) GroupNo = -1;

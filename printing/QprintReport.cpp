@@ -303,7 +303,9 @@ void TrpForm::BandRep1NeedData(TObject*, bool& MoreData) {
   // Past the end the source gives an empty text, which ends the report.
   CurLine = LineIndex < count ? lines->Strings(LineIndex) : AnsiString();
   if (CurLine.empty()) CurLine = "  ";
-  RpMemo1->SetLine(CurLine);
+  // A disabled memo prints nothing (kinds 3 and 4 but for their table of
+  // work items): it is given its line only when it will print it.
+  if (RpMemo1->Enabled()) RpMemo1->SetLine(CurLine);
   ++LineIndex;
   MoreData = count >= LineIndex;
   if (ReportKind != 3 && ReportKind != 4) return;

@@ -3,6 +3,7 @@
 // up its pages, the controllers that drive one level of detail each, and
 // the base of every control printed inside a band.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <typeinfo>
@@ -79,9 +80,12 @@ void ExportFrame(TRpExportFilter& filter, TRpPrinter& printer, const TRpFrame& f
                  Extended Top, Extended Width, Extended Height, TColor Background,
                  const std::vector<Extended>& Framelines = {});
 
+class TRpFrameline;
+
 class TRpPrintable : public TCustomControl {
  public:
   explicit TRpPrintable(TComponent* owner);
+  ~TRpPrintable() override;
 
   TRpFrame* Frame() { return &frame_; }
   // Copies the settings: the control keeps its own frame.
@@ -114,6 +118,9 @@ class TRpPrintable : public TCustomControl {
   virtual void Unprepare();
   virtual void GetExpandedHeight(Extended& height);
   virtual void FetchContent(AnsiString& text);
+  // The control as a designer's guide line, or nil: a band that prints
+  // looks for its guide lines among all its controls.
+  virtual TRpFrameline* AsFrameline() { return nullptr; }
 
   void SetParent(TWinControl* parent) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -153,6 +160,16 @@ class TRpPrintable : public TCustomControl {
 };
 
 inline const std::type_info& TRpPrintableEditor::GetControlClass() { return typeid(TRpPrintable); }
+
+// Moves on whenever a report's list of bands or a child band's parent
+// changes: a band keeps the child it found until then, as each band that
+// prints asks for its child before and after, at every record.
+std::uint64_t& RpBandLinks();
+
+// The component as a printable, or nil. Told by its address among the
+// printables alive: every run and every band printed goes through all
+// their controls, and a type test walked each one's classes.
+TRpPrintable* AsPrintable(TComponent* component);
 
 // ---- bands ---------------------------------------------------------------------
 
@@ -233,6 +250,10 @@ class TRpCustomBand : public TRpBasePanel {
   // Set while the size is being applied to the control.
   bool applyingSize_ = false;
   TRpCustomBand* linkBand_ = nullptr;
+  // The child band found last, in which report and at which links.
+  mutable TRpChildBand* child_ = nullptr;
+  mutable const TCustomBandRep* childIn_ = nullptr;
+  mutable std::uint64_t childLinks_ = 0;
 };
 
 class TRpBand : public TRpCustomBand {

@@ -82,6 +82,7 @@ void TCustomBandRep::AddBand(TRpCustomBand* band) {
 void TCustomBandRep::RemoveBand(TRpCustomBand* band) {
   allBands_.erase(std::remove(allBands_.begin(), allBands_.end(), band), allBands_.end());
   bandList_.erase(std::remove(bandList_.begin(), bandList_.end(), band), bandList_.end());
+  ++RpBandLinks();
   for (TRpCustomBand* b : allBands_)
     if (b->LinkBand() == band) b->SetLinkBand(nullptr);
   if (controller_->DetailBand == band) controller_->DetailBand = nullptr;
@@ -130,6 +131,7 @@ void TCustomBandRep::RebuildBandList() {
   for (TRpCustomBand* band : allBands_)
     if (std::find(order.begin(), order.end(), band) == order.end()) addWithChildren(band);
   bandList_ = std::move(order);
+  ++RpBandLinks();
   LayoutBands();
 }
 
@@ -277,7 +279,7 @@ void TRpCustomBand::SetZoom(int zoom) {
   size_.Zoom = zoom;
   if (size_.OnChange) size_.OnChange();
   for (int i = 0; i < ControlCount(); ++i)
-    if (auto* p = dynamic_cast<TRpPrintable*>(Controls(i))) p->SetZoom(zoom);
+    if (auto* p = AsPrintable(Controls(i))) p->SetZoom(zoom);
 }
 
 Extended TRpCustomBand::NativeHeight() const { return size_.NativeValue(TRpBandSize::iHeight); }
@@ -301,12 +303,23 @@ void TRpCustomBand::Notification(TComponent* component, TOperation operation) {
   if (operation == opRemove && component == ParentReport) ParentReport = nullptr;
 }
 
+std::uint64_t& RpBandLinks() {
+  static std::uint64_t links = 1;
+  return links;
+}
+
 TRpChildBand* TRpCustomBand::ChildBand() const {
   if (ParentReport == nullptr) return nullptr;
+  if (childLinks_ == RpBandLinks() && childIn_ == ParentReport) return child_;
+  child_ = nullptr;
   for (TRpCustomBand* band : ParentReport->BandList())
-    if (TRpChildBand* child = band->AsChildBand(); child != nullptr && child->ParentBand() == this)
-      return child;
-  return nullptr;
+    if (TRpChildBand* child = band->AsChildBand(); child != nullptr && child->ParentBand() == this) {
+      child_ = child;
+      break;
+    }
+  childIn_ = ParentReport;
+  childLinks_ = RpBandLinks();
+  return child_;
 }
 
 void TRpCustomBand::SetHasChild(bool value) {
@@ -345,7 +358,7 @@ Extended TRpCustomBand::StretchHeight() {
   const Extended kScreen = 96.0L / 254 * Zoom() / 100;
   Extended h = NativeHeight(), gap = 0;
   for (int i = 0; i < ControlCount(); ++i) {
-    auto* p = dynamic_cast<TRpPrintable*>(Controls(i));
+    auto* p = AsPrintable(Controls(i));
     if (p == nullptr || !p->Enabled()) continue;
     Extended expanded = 0;
     p->GetExpandedHeight(expanded);
@@ -455,7 +468,7 @@ void TRpCustomBand::Print() {
         bool allFinished = true;
         const int ox = r.CurrentX, oy = r.CurrentY;
         for (int i = 0; i < ControlCount(); ++i) {
-          auto* c = dynamic_cast<TRpPrintable*>(Controls(i));
+          auto* c = AsPrintable(Controls(i));
           if (c == nullptr || !c->Enabled()) continue;
           Expanded = 0;
           if (first || !c->PrintFinished) c->Print(ox, oy);
@@ -486,7 +499,8 @@ std::vector<Extended> TRpCustomBand::FramelineCentres() const {
   const Extended width = NativeWidth();
   if (width <= 0) return centres;
   for (int i = 0; i < ControlCount(); ++i)
-    if (auto* line = dynamic_cast<TRpFrameline*>(Controls(i)))
+    if (TRpPrintable* p = AsPrintable(Controls(i));
+        TRpFrameline* line = p != nullptr ? p->AsFrameline() : nullptr)
       centres.push_back(
           (line->NativeValue(TRpPrintableSize::iLeft) + line->NativeValue(TRpPrintableSize::iWidth) / 2) /
           width);
@@ -507,8 +521,10 @@ void TRpCustomBand::PrintRules(int ox, int oy, Extended width) {
     ExportFrame(*r.ExportFilter, p, *Frame(), ox, oy, width, height, clNone, centres);
   // Vertical rules marked 1000 run down the band as far as it grew.
   for (int i = 0; i < ControlCount(); ++i) {
+    // The mark first: most controls are no shapes.
+    if (Controls(i)->Tag != 1000) continue;
     auto* rule = dynamic_cast<TRpShape*>(Controls(i));
-    if (rule == nullptr || rule->Tag != 1000 || rule->Shape() != rpsVertLine || !rule->Enabled()) continue;
+    if (rule == nullptr || rule->Shape() != rpsVertLine || !rule->Enabled()) continue;
     const Extended left = ox + rule->NativeValue(TRpPrintableSize::iLeft),
                    ruleWidth = rule->NativeValue(TRpPrintableSize::iWidth);
     if (r.PrinterOutput && p.Canvas() != nullptr) {
@@ -545,11 +561,15 @@ void TRpChildBand::SetParentBand(TRpCustomBand* band) {
   }
   if (parentBand_ != nullptr) parentBand_->RemoveFreeNotification(this);
   parentBand_ = band;
+  ++RpBandLinks();
   if (band != nullptr) band->FreeNotification(this);
   if (ParentReport != nullptr) ParentReport->RebuildBandList();
 }
 
 void TRpChildBand::Notification(TComponent* component, TOperation operation) {
   TRpCustomBand::Notification(component, operation);
-  if (operation == opRemove && component == parentBand_) parentBand_ = nullptr;
+  if (operation == opRemove && component == parentBand_) {
+    parentBand_ = nullptr;
+    ++RpBandLinks();
+  }
 }

@@ -1,5 +1,7 @@
 // The base of every control printed inside a band: its size in report
 // units, its frame, and its place among band and report.
+#include <unordered_set>
+
 #include "report/BandRpt.h"
 #include "report/RpCtrls.h"
 #include "report/RpExport.h"
@@ -7,15 +9,28 @@
 
 namespace {
 constexpr int kScreenPpi = 96;
+
+// Never freed: a control may outlive the program's statics.
+std::unordered_set<const TComponent*>& Printables() {
+  static auto* printables = new std::unordered_set<const TComponent*>;
+  return *printables;
+}
+}  // namespace
+
+TRpPrintable* AsPrintable(TComponent* component) {
+  return Printables().contains(component) ? static_cast<TRpPrintable*>(component) : nullptr;
 }
 
 TRpPrintable::TRpPrintable(TComponent* owner) : TCustomControl(owner) {
+  Printables().insert(this);
   SetColor(clWhite);
   size_.Units = RpMeasureInInches() ? TRpUnit::Inches : TRpUnit::MM;
   size_.OnChange = [this] { ApplySize(); };
   frame_.OnChange = [this] { Invalidate(); };
   SetBounds(Left(), Top(), 10, 10);
 }
+
+TRpPrintable::~TRpPrintable() { Printables().erase(this); }
 
 void TRpPrintable::SetFrame(const TRpFrame& frame) {
   auto onChange = std::move(frame_.OnChange);

@@ -146,6 +146,7 @@ TCustomBandRep::~TCustomBandRep() {
   for (TRpCustomBand* band : allBands_) band->ParentReport = nullptr;
   allBands_.clear();
   bandList_.clear();
+  ++RpBandLinks();
 }
 
 void TCustomBandRep::Notification(TComponent* component, TOperation operation) {
@@ -168,19 +169,16 @@ void TCustomBandRep::SetUnits(TRpUnit units) {
   for (TRpCustomBand* band : allBands_) {
     band->Size()->Units = units;
     for (int i = 0; i < band->ControlCount(); ++i)
-      if (auto* p = dynamic_cast<TRpPrintable*>(band->Controls(i))) p->Size()->Units = units;
+      if (auto* p = AsPrintable(band->Controls(i))) p->Size()->Units = units;
   }
   for (TRpPrintable* p : OwnPrintables()) p->Size()->Units = units;
 }
 
 std::vector<TRpPrintable*> TCustomBandRep::OwnPrintables() const {
   std::vector<TRpPrintable*> list;
-  for (int i = 0; i < ControlCount(); ++i) {
-    TControl* c = Controls(i);
-    // The report's bands are most of its controls.
-    if (std::find(allBands_.begin(), allBands_.end(), c) != allBands_.end()) continue;
-    if (auto* p = dynamic_cast<TRpPrintable*>(c)) list.push_back(p);
-  }
+  // The report's bands, most of its controls, are none.
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* p = AsPrintable(Controls(i))) list.push_back(p);
   return list;
 }
 
@@ -240,8 +238,9 @@ void TCustomBandRep::CollectDataSets(TComponent* owner) {
   for (int i = 0; i < owner->ComponentCount(); ++i) {
     TComponent* c = owner->Components(i);
     // Most of a form's components are its controls, told apart at fewer
-    // steps through their classes than a data set is.
-    if (dynamic_cast<TWinControl*>(c) != nullptr) {
+    // steps through their classes than a data set is; most of a report
+    // form's are printables, windowed controls told by address.
+    if (AsPrintable(c) != nullptr || dynamic_cast<TWinControl*>(c) != nullptr) {
       CollectDataSets(c);
     } else if (auto* ds = dynamic_cast<TDataSet*>(c)) {
       if (dataSets_.IndexOf(ds) < 0) dataSets_.Add(ds);
@@ -275,14 +274,14 @@ void TCustomBandRep::PrepareRun() {
   controller_->Prepare();
   for (TRpCustomBand* band : allBands_)
     for (int i = 0; i < band->ControlCount(); ++i)
-      if (auto* p = dynamic_cast<TRpPrintable*>(band->Controls(i))) p->Prepare();
+      if (auto* p = AsPrintable(band->Controls(i))) p->Prepare();
   for (TRpPrintable* p : OwnPrintables()) p->Prepare();
 }
 
 void TCustomBandRep::UnprepareRun() {
   for (TRpCustomBand* band : allBands_)
     for (int i = 0; i < band->ControlCount(); ++i)
-      if (auto* p = dynamic_cast<TRpPrintable*>(band->Controls(i))) p->Unprepare();
+      if (auto* p = AsPrintable(band->Controls(i))) p->Unprepare();
   for (TRpPrintable* p : OwnPrintables()) p->Unprepare();
   controller_->Unprepare();
   if (functions_.Prepared()) functions_.Unprepare();

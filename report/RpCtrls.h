@@ -330,6 +330,7 @@ class TRpFrameline : public TRpPrintable {
  public:
   explicit TRpFrameline(TComponent* owner) : TRpPrintable(owner) {}
   void Print(int, int) override {}
+  TRpFrameline* AsFrameline() override { return this; }
 
  protected:
   void Paint() override;

@@ -1,9 +1,18 @@
 #include "report/RpPrntrSettings.h"
 
+#include <unordered_map>
+
 TRpPaperSize RpPaperOfCode(int code) {
-  for (int i = 0; i < kRpPaperCount; ++i)
-    if (RpPaperInfo(static_cast<TRpPaperSize>(i)).Code == code) return static_cast<TRpPaperSize>(i);
-  return TRpPaperSize::Default;
+  // Made once: every run reads each of its printer's papers by code.
+  static const auto* const byCode = [] {
+    auto* sizes = new std::unordered_map<int, TRpPaperSize>;
+    // The first size of a code is the one it stands for.
+    for (int i = 0; i < kRpPaperCount; ++i)
+      sizes->emplace(RpPaperInfo(static_cast<TRpPaperSize>(i)).Code, static_cast<TRpPaperSize>(i));
+    return sizes;
+  }();
+  const auto found = byCode->find(code);
+  return found != byCode->end() ? found->second : TRpPaperSize::Default;
 }
 
 TPrinterSettings::TPrinterSettings() { SupportedPapers[kRpPaperCount - 1] = true; }
@@ -56,11 +65,8 @@ void TPrinterSettings::ReadDevice() {
   paperLength_ = tenths(printer_->GetDeviceCaps(PHYSICALHEIGHT), PixelsPerInchY);
   SupportedPapers.fill(false);
   for (int code : printer_->PaperCodes())
-    for (int i = 1; i < kRpPaperCount; ++i)
-      if (RpPaperInfo(static_cast<TRpPaperSize>(i)).Code == code) {
-        SupportedPapers[i] = true;
-        break;
-      }
+    if (const TRpPaperSize paper = RpPaperOfCode(code); paper != TRpPaperSize::Default)
+      SupportedPapers[static_cast<int>(paper)] = true;
   SupportedPapers[kRpPaperCount - 1] = true;
   PrintQuality = mode.dmPrintQuality;
   Collate = mode.dmCollate;

@@ -301,6 +301,48 @@ std::vector<Segment> PageLines(TRpPrinter& p, int n) {
   return out;
 }
 
+// The printables are told among a band's controls, and the guide lines
+// among the printables.
+TEST_F(BandRptPartsTest, PrintablesAndGuideLinesAreToldAmongABandsControls) {
+  TRpBand* band = AddFreeBand(100);
+  auto* label = AddControl<TRpLabel>(band, 0, 0, 100, 50);
+  auto* line = AddControl<TRpFrameline>(band, 200, 0, 10, 50);
+  EXPECT_EQ(AsPrintable(label), static_cast<TRpPrintable*>(label));
+  EXPECT_EQ(AsPrintable(line), static_cast<TRpPrintable*>(line));
+  EXPECT_EQ(AsPrintable(band), nullptr);
+  EXPECT_EQ(AsPrintable(rep), nullptr);
+  EXPECT_EQ(AsPrintable(Form.get()), nullptr);
+  EXPECT_EQ(label->AsFrameline(), nullptr);
+  EXPECT_EQ(line->AsFrameline(), line);
+  // One that is gone leaves the others as they were.
+  delete label;
+  EXPECT_EQ(AsPrintable(band->Controls(0)), static_cast<TRpPrintable*>(line));
+}
+
+// A band's child follows the links as they change: a child given to
+// another band, freed, or made anew.
+TEST_F(BandRptPartsTest, ABandsChildFollowsItsLinks) {
+  TRpBand* first = AddFreeBand(100);
+  TRpBand* second = AddFreeBand(100);
+  EXPECT_EQ(first->ChildBand(), nullptr);
+  auto* child = new TRpChildBand(Form.get());
+  child->SetParent(rep);
+  child->SetParentBand(first);
+  EXPECT_EQ(first->ChildBand(), child);
+  EXPECT_EQ(second->ChildBand(), nullptr);
+  child->SetParentBand(second);
+  EXPECT_EQ(first->ChildBand(), nullptr);
+  EXPECT_EQ(second->ChildBand(), child);
+  delete child;
+  EXPECT_EQ(second->ChildBand(), nullptr);
+  first->SetHasChild(true);
+  ASSERT_NE(first->ChildBand(), nullptr);
+  EXPECT_EQ(first->ChildBand()->ParentBand(), first);
+  EXPECT_EQ(second->ChildBand(), nullptr);
+  delete first;
+  EXPECT_EQ(second->ChildBand(), nullptr);
+}
+
 TEST_F(BandRptPartsTest, FrameLinesAndMarkedRulesRunOverTheGrownBand) {
   TRpCustomBand* band = RuledBand();
   band->Frame()->SetDrawTop(true);
