@@ -117,11 +117,11 @@ std::vector<int> TCanvas::CharacterEnds(const AnsiString& text) {
 
 TSize TCanvas::TextExtentW(const WideString& text) {
   const gfx::ResolvedFont& font = gfx::Resolve(*Font);
-  return {font.Width(gfx::ResolvedFont::ConvertWide(text)), font.Metrics().tmHeight};
+  return {font.Width(std::u16string_view(text)), font.Metrics().tmHeight};
 }
 
 std::vector<int> TCanvas::CharacterEndsW(const WideString& text) {
-  return gfx::Resolve(*Font).CharacterEnds(gfx::ResolvedFont::ConvertWide(text));
+  return gfx::Resolve(*Font).CharacterEnds(std::u16string_view(text));
 }
 
 void TCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,

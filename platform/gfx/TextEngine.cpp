@@ -305,6 +305,86 @@ std::vector<CharacterGlyph> CharacterGlyphs(PangoLayout* layout, const ResolvedF
   return out;
 }
 
+// Whether a line is as wide as its characters' advances: when it is not,
+// no text can be measured from them.
+bool AsWideAsItsCharacters(PangoLayout* layout, const std::vector<CharacterGlyph>& glyphs) {
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  long long sum = 0;
+  for (const CharacterGlyph& g : glyphs) sum += g.advance;
+  return sum == logical.width;
+}
+
+// The glyphs of a line, with no advance at all when it is not as wide as
+// its characters.
+std::vector<CharacterGlyph> SummedGlyphs(PangoLayout* layout, const ResolvedFont::Converted& text) {
+  std::vector<CharacterGlyph> glyphs = CharacterGlyphs(layout, text);
+  if (!AsWideAsItsCharacters(layout, glyphs))
+    for (CharacterGlyph& g : glyphs) g.advance = -1;
+  return glyphs;
+}
+
+// A character laid out alone in a line of its fellows (G), and twice over
+// in a line of them backwards (G2, G3), keeps its advance beside any
+// neighbour when the three agree.
+bool SameAdvance(const CharacterGlyph& g, const CharacterGlyph& g2, const CharacterGlyph& g3) {
+  return g.advance >= 0 && g.advance < (1 << 24) && g2.advance == g.advance && g3.advance == g.advance;
+}
+
+// And it can be drawn by its glyph alone when that is one glyph in its
+// place, the same in all three.
+bool SameGlyph(const CharacterGlyph& g, const CharacterGlyph& g2, const CharacterGlyph& g3) {
+  return g.glyphs == 1 && !g.moved && g.font != nullptr && g.glyph != PANGO_GLYPH_EMPTY &&
+         (g.glyph & PANGO_GLYPH_UNKNOWN_FLAG) == 0 && g2.glyph == g.glyph && g3.glyph == g.glyph &&
+         g2.font == g.font && g3.font == g.font;
+}
+
+// The wide characters that may be measured from the table, when the face
+// draws them alone in their cluster: letters, digits, punctuation and
+// symbols of the scripts read left to right that no shaping joins or
+// reorders. Marks lean on their neighbours, format and control characters
+// change them, and blanks other than the plain one take their neighbours'
+// face.
+bool MayStandAlone(char16_t c) {
+  if (c == u' ') return true;
+  const bool inRange = (c > u' ' && c < 0x0590) || (c >= 0x1D00 && c < 0x2C00) ||
+                       (c >= 0x2C60 && c < 0x2C80) || (c >= 0xA720 && c < 0xA800);
+  if (!inRange) return false;
+  switch (g_unichar_type(c)) {
+    case G_UNICODE_LOWERCASE_LETTER:
+    case G_UNICODE_UPPERCASE_LETTER:
+    case G_UNICODE_TITLECASE_LETTER:
+    case G_UNICODE_MODIFIER_LETTER:
+    case G_UNICODE_OTHER_LETTER:
+    case G_UNICODE_DECIMAL_NUMBER:
+    case G_UNICODE_LETTER_NUMBER:
+    case G_UNICODE_OTHER_NUMBER:
+    case G_UNICODE_CONNECT_PUNCTUATION:
+    case G_UNICODE_DASH_PUNCTUATION:
+    case G_UNICODE_OPEN_PUNCTUATION:
+    case G_UNICODE_CLOSE_PUNCTUATION:
+    case G_UNICODE_INITIAL_PUNCTUATION:
+    case G_UNICODE_FINAL_PUNCTUATION:
+    case G_UNICODE_OTHER_PUNCTUATION:
+    case G_UNICODE_MATH_SYMBOL:
+    case G_UNICODE_CURRENCY_SYMBOL:
+    case G_UNICODE_MODIFIER_SYMBOL:
+    case G_UNICODE_OTHER_SYMBOL:
+      break;
+    default:
+      return false;
+  }
+  switch (g_unichar_get_script(c)) {
+    case G_UNICODE_SCRIPT_COMMON:
+    case G_UNICODE_SCRIPT_LATIN:
+    case G_UNICODE_SCRIPT_GREEK:
+    case G_UNICODE_SCRIPT_CYRILLIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 ResolvedFont::~ResolvedFont() {
@@ -343,15 +423,7 @@ void ResolvedFont::BuildAdvances() const {
   auto glyphsOf = [&](const AnsiString& bytes) {
     const Converted text = Convert(bytes);
     layouts.push_back(NewLayout(text));
-    std::vector<CharacterGlyph> glyphs = CharacterGlyphs(layouts.back(), text);
-    PangoRectangle logical;
-    pango_layout_get_extents(layouts.back(), nullptr, &logical);
-    long long sum = 0;
-    for (const CharacterGlyph& g : glyphs) sum += g.advance;
-    // A line not as wide as its characters leaves every text to layouts.
-    if (sum != logical.width)
-      for (CharacterGlyph& g : glyphs) g.advance = -1;
-    return glyphs;
+    return SummedGlyphs(layouts.back(), text);
   };
   const std::vector<CharacterGlyph> once = glyphsOf(forward);
   const std::vector<CharacterGlyph> twice = glyphsOf(backward);
@@ -360,14 +432,10 @@ void ResolvedFont::BuildAdvances() const {
     const auto b = static_cast<unsigned char>(forward[i]);
     const CharacterGlyph& g = once[i];
     const CharacterGlyph &g2 = twice[2 * (n - 1 - i)], &g3 = twice[2 * (n - 1 - i) + 1];
-    const bool exact =
-        g.advance >= 0 && g.advance < (1 << 24) && g2.advance == g.advance && g3.advance == g.advance;
+    const bool exact = SameAdvance(g, g2, g3);
     advances_.exact[b] = exact;
     advances_.units[b] = exact ? static_cast<int>(g.advance) : 0;
-    const bool drawable = exact && g.glyphs == 1 && !g.moved && g.font != nullptr &&
-                          g.glyph != PANGO_GLYPH_EMPTY && (g.glyph & PANGO_GLYPH_UNKNOWN_FLAG) == 0 &&
-                          g2.glyph == g.glyph && g3.glyph == g.glyph && g2.font == g.font &&
-                          g3.font == g.font;
+    const bool drawable = exact && SameGlyph(g, g2, g3);
     if (!drawable) continue;
     auto font = std::find(advances_.fonts.begin(), advances_.fonts.end(), g.font);
     if (font == advances_.fonts.end()) {
@@ -558,6 +626,111 @@ std::vector<int> ResolvedFont::CharacterEnds(const AnsiString& text) const {
     if (!table.exact[byte]) return CharacterEnds(Convert(text));
     x += table.units[byte];
     ends.push_back(static_cast<int>(std::min<long long>(WholeUnits(x), std::numeric_limits<int>::max())));
+  }
+  return ends;
+}
+
+void ResolvedFont::TestWideBlock(std::array<int, 64>& block, char16_t first) const {
+  const Advances& table = Table();
+  // The face the plain blank is drawn in: a text all of whose characters
+  // are drawn in it has its blanks there too.
+  const PangoFont* own = table.drawable[' '] ? table.fonts[table.font[' ']] : nullptr;
+  std::u16string forward;
+  for (int i = 0; i < 64; ++i) {
+    if (block[i] != kUntested) continue;
+    const auto c = static_cast<char16_t>(first + i);
+    if (own != nullptr && MayStandAlone(c))
+      forward += c;
+    else
+      block[i] = kNotInTable;
+  }
+  // As the code page's table is tested: in order, and backwards doubled.
+  // A character that shares its cluster or is drawn in another face leaves
+  // the line too wide or too narrow for the others: it goes, and the rest
+  // are tested again.
+  for (int round = 0; round < 3 && !forward.empty(); ++round) {
+    std::u16string backward;
+    for (auto it = forward.rbegin(); it != forward.rend(); ++it) backward.append(2, *it);
+    const Converted once = ConvertWide(forward), twice = ConvertWide(backward);
+    PangoLayout* onceLaid = NewLayout(once);
+    PangoLayout* twiceLaid = NewLayout(twice);
+    const std::vector<CharacterGlyph> g1 = CharacterGlyphs(onceLaid, once),
+                                      g2 = CharacterGlyphs(twiceLaid, twice);
+    const bool whole = AsWideAsItsCharacters(onceLaid, g1) && AsWideAsItsCharacters(twiceLaid, g2);
+    g_object_unref(onceLaid);
+    g_object_unref(twiceLaid);
+    const size_t n = forward.size();
+    std::u16string rest;
+    for (size_t i = 0; i < n; ++i) {
+      const CharacterGlyph &g = g1[i], &b2 = g2[2 * (n - 1 - i)], &b3 = g2[2 * (n - 1 - i) + 1];
+      const bool alone = SameAdvance(g, b2, b3) && SameGlyph(g, b2, b3) && g.font == own;
+      if (whole || !alone)
+        block[forward[i] - first] = whole && alone ? static_cast<int>(g.advance) : kNotInTable;
+      else
+        rest += forward[i];
+    }
+    if (whole || rest.size() == n) break;
+    forward = std::move(rest);
+  }
+  for (char16_t c : forward)
+    if (block[c - first] == kUntested) block[c - first] = kNotInTable;
+}
+
+bool ResolvedFont::WideAdvances(std::u16string_view text, std::vector<int>& units) const {
+  const Advances& table = Table();
+  std::lock_guard guard(wideLock_);
+  units.resize(text.size());
+  std::array<int, 64>* block = nullptr;
+  unsigned blockAt = ~0u;
+  for (size_t i = 0; i < text.size(); ++i) {
+    // A zero is shown as a blank.
+    const char16_t c = text[i] == 0 ? u' ' : text[i];
+    if (c >> 6 != blockAt) {
+      blockAt = c >> 6;
+      auto [it, made] = wide_.try_emplace(blockAt);
+      block = &it->second;
+      if (made) {
+        block->fill(kUntested);
+        // The code page's characters keep what its table found for them,
+        // so that a text measures the same in either form.
+        if (codePage_ == 1253 && !symbol_) {
+          const PangoFont* own = table.drawable[' '] ? table.fonts[table.font[' ']] : nullptr;
+          for (int b = 0x20; b < 256; ++b) {
+            const char16_t u = cp1253::ToUnicode(static_cast<unsigned char>(b));
+            if (u >> 6 != blockAt || b == 0x7F || b == 0xAD) continue;
+            (*block)[u & 63] = table.exact[b] && table.drawable[b] && table.fonts[table.font[b]] == own
+                                   ? table.units[b]
+                                   : kNotInTable;
+          }
+        }
+      }
+    }
+    int& advance = (*block)[c & 63];
+    if (advance == kUntested) TestWideBlock(*block, static_cast<char16_t>(blockAt << 6));
+    if (advance < 0) return false;
+    units[i] = advance;
+  }
+  return true;
+}
+
+int ResolvedFont::Width(std::u16string_view text) const {
+  if (text.empty()) return 0;
+  thread_local std::vector<int> units;
+  if (!WideAdvances(text, units)) return Width(ConvertWide(text));
+  long long sum = 0;
+  for (int advance : units) sum += advance;
+  return WholeWidth(sum);
+}
+
+std::vector<int> ResolvedFont::CharacterEnds(std::u16string_view text) const {
+  thread_local std::vector<int> units;
+  if (!WideAdvances(text, units)) return CharacterEnds(ConvertWide(text));
+  std::vector<int> ends;
+  ends.reserve(text.size());
+  long long x = 0;
+  for (int advance : units) {
+    x += advance;
+    ends.push_back(WholeWidth(x));
   }
   return ends;
 }

@@ -6,10 +6,13 @@
 
 #include <pango/pangocairo.h>
 
+#include <array>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gfx/Graphics.h"
@@ -62,6 +65,16 @@ class ResolvedFont {
   std::vector<int> CharacterEnds(const Converted& text) const;
   // From the advance table, as Width.
   std::vector<int> CharacterEnds(const AnsiString& text) const;
+  // A UTF-16 text measured as its conversion would be, from a table of
+  // the advances of its characters when every one of them is a letter,
+  // digit, mark of punctuation or symbol of a left-to-right script that
+  // stands alone in its cluster in the font's own face, with the same
+  // advance and glyph beside any neighbour; otherwise through a layout.
+  // The table grows a block of 64 characters at a time as texts bring
+  // them: rich text of any language is measured line by line, and laying
+  // each piece out was most of what printing it cost.
+  int Width(std::u16string_view text) const;
+  std::vector<int> CharacterEnds(std::u16string_view text) const;
   // Draws with the base line's start (its left end) at the current point
   // of Cr. Advances, when given, replace the natural ones character by
   // character, in reading order.
@@ -111,6 +124,11 @@ class ResolvedFont {
   };
   const Advances& Table() const;
   void BuildAdvances() const;
+  // The advance in pango units of each character of Text into Units, when
+  // every one is in the table of wide characters; false when one is not.
+  bool WideAdvances(std::u16string_view text, std::vector<int>& units) const;
+  // Tests the characters of a block that the table does not know yet.
+  void TestWideBlock(std::array<int, 64>& block, char16_t first) const;
   // The ink of each drawable character's glyph around its pen position;
   // empty for a blank. Found on the first use apart from the table:
   // loading every glyph costs more than all the rest of the table, and a
@@ -122,6 +140,12 @@ class ResolvedFont {
   mutable Advances advances_;
   mutable std::once_flag inksOnce_;
   mutable Box inks_[256] = {};
+  // Blocks of 64 wide characters by their first character's index over
+  // 64: each character's advance in pango units, kNotInTable or
+  // kUntested.
+  static constexpr int kNotInTable = -1, kUntested = -2;
+  mutable std::mutex wideLock_;
+  mutable std::unordered_map<unsigned, std::array<int, 64>> wide_;
   TTextMetric metrics_;
   bool symbol_ = false;
   int codePage_ = 1253;

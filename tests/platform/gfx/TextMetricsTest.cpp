@@ -171,6 +171,59 @@ TEST(TextMetrics, AdvanceTableMeasuresAsTheLayout) {
       }
 }
 
+// Wide texts are measured from a table of the advances of the characters
+// that stand alone in the face, and through a layout when any other is in
+// them: either way as a layout of the whole text measures it, for letters
+// of any script, marks, joiners, blanks, controls and halves of pairs.
+TEST(TextMetrics, WideAdvanceTableMeasuresAsTheLayout) {
+  std::mt19937 random(17);
+  const int heights[] = {-13, -16, -83, 20};
+  const unsigned styles[] = {0, fsBold, fsItalic, fsUnderline | fsStrikeOut};
+  std::vector<AnsiString> faces = gfx::FontFaceNames();
+  faces.push_back("Courier New Greek");
+  const std::u16string others = {0x0301, 0x0308, 0x05D0, 0x05D1, 0x0627, 0x0644, 0x4E2D,
+                                 0xE000, 0xF041, 0x200D, 0x200F, 0x202E, 0x00A0, 0x2003,
+                                 u'\t',  0xD83D, 0xDE00, 0xFB01, 0x0000, 0x2028, 0x0E01};
+  for (const AnsiString& face : faces)
+    for (int height : heights)
+      for (unsigned style : styles)
+        for (int charset : {GREEK_CHARSET, HEBREW_CHARSET}) {
+          TFont font;
+          font.Name = face;
+          font.SetHeight(height);
+          font.Style = style;
+          font.Charset = charset;
+          const gfx::ResolvedFont& resolved = gfx::Resolve(font);
+          SCOPED_TRACE(face + " " + std::to_string(height) + " " + std::to_string(style));
+          for (int i = 0; i < 32; ++i) {
+            std::u16string text(random() % 40, u' ');
+            // Latin, Greek and Cyrillic letters, punctuation and symbols;
+            // every fourth text from anywhere in the first blocks, and now
+            // and then anything.
+            for (char16_t& ch : text) {
+              const unsigned r = random() % 64;
+              const char16_t usual[] = {static_cast<char16_t>(0x20 + random() % 0x160),
+                                        static_cast<char16_t>(0x384 + random() % 0x4B),
+                                        static_cast<char16_t>(0x400 + random() % 0x60),
+                                        static_cast<char16_t>(0x2010 + random() % 0x30),
+                                        0x20AC,
+                                        0x2122};
+              ch = i % 4 == 3 && r == 0 ? others[random() % others.size()]
+                   : i % 4 == 2         ? static_cast<char16_t>(0x20 + random() % 0x470)
+                   : r < 48             ? usual[random() % std::size(usual)]
+                   : r < 56             ? static_cast<char16_t>(u'a' + random() % 26)
+                                        : u' ';
+            }
+            ASSERT_EQ(resolved.Width(std::u16string_view(text)),
+                      resolved.Width(gfx::ResolvedFont::ConvertWide(text)))
+                << i;
+            ASSERT_EQ(resolved.CharacterEnds(std::u16string_view(text)),
+                      resolved.CharacterEnds(gfx::ResolvedFont::ConvertWide(text)))
+                << i;
+          }
+        }
+}
+
 // The kept layouts are bounded for all fonts together and the least
 // recently used go first: a text drawn over and over stays kept while
 // thousands of others pass, and every one draws as a fresh layout would.
