@@ -1,5 +1,7 @@
 #include "platform/gfx/CairoCanvas.h"
 
+#include <pixman.h>
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -172,6 +174,11 @@ TCairoCanvas::TCairoCanvas(cairo_surface_t* surface, const TDeviceCaps& caps, do
       scaleX_(scaleX),
       scaleY_(scaleY),
       pixelExact_(pixelExact) {
+  if (pixelExact && scaleX == 1 && scaleY == 1 &&
+      cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE) {
+    const cairo_format_t format = cairo_image_surface_get_format(surface);
+    directPixels_ = format == CAIRO_FORMAT_RGB24 || format == CAIRO_FORMAT_ARGB32;
+  }
   Font->PixelsPerInch = caps.LogPixelsY;
   Font->SetSize(8);
   ResetContext();
@@ -188,7 +195,7 @@ void TCairoCanvas::ResetContext() {
   cairo_translate(cr_, originX_, originY_);
   if (pixelExact_) cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
   cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
-  ApplyClip(cr_);
+  GiveCairoTheClip();
   inkEverywhere_ = false;
   inked_.clear();
 }
@@ -245,7 +252,51 @@ void TCairoCanvas::ApplyClip(cairo_t* cr) const {
   cairo_set_fill_rule(cr, rule);
 }
 
-void TCairoCanvas::ClipChanged() { ApplyClip(cr_); }
+void TCairoCanvas::ClipChanged() { clipStale_ = true; }
+
+void TCairoCanvas::UseClip() {
+  if (!clipStale_) return;
+  // A cell's clip restored is the clip cairo already has.
+  const TRegion* region = ClipRegion();
+  if (region ? !hasAppliedClip_ || *region != appliedClip_ : hasAppliedClip_) GiveCairoTheClip();
+  clipStale_ = false;
+}
+
+void TCairoCanvas::GiveCairoTheClip() {
+  ApplyClip(cr_);
+  const TRegion* region = ClipRegion();
+  hasAppliedClip_ = region != nullptr;
+  if (region)
+    appliedClip_.assign(region->begin(), region->end());
+  else
+    appliedClip_.clear();
+  clipStale_ = false;
+}
+
+bool TCairoCanvas::FillPixels(const TRect& box, TColor color) {
+  if (!directPixels_ || originX_ != 0 || originY_ != 0) return false;
+  const int width = cairo_image_surface_get_width(surface_),
+            height = cairo_image_surface_get_height(surface_);
+  const TRect target = IntersectRect(box, Rect(0, 0, width, height));
+  if (target.IsEmpty()) return true;
+  cairo_surface_flush(surface_);
+  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
+  if (!data) return false;
+  const int stride = cairo_image_surface_get_stride(surface_) / 4;
+  const std::uint32_t pixel = 0xFF000000u | ColorToPixel(color);
+  // The pixel library fills as cairo would have had it fill.
+  const auto fill = [&](const TRect& part) {
+    if (part.IsEmpty()) return;
+    pixman_fill(data, stride, 32, part.Left, part.Top, part.Width(), part.Height(), pixel);
+    cairo_surface_mark_dirty_rectangle(surface_, part.Left, part.Top, part.Width(), part.Height());
+  };
+  // The clip's rectangles may overlap: the colour is the same either way.
+  if (const TRegion* region = ClipRegion())
+    for (const TRect& r : *region) fill(IntersectRect(r, target));
+  else
+    fill(target);
+  return true;
+}
 
 void TCairoCanvas::SetColor(TColor color) {
   TColor rgb = ColorToRGB(color);
@@ -391,6 +442,7 @@ void TCairoCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect
 void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options,
                             const TRect* logicalRect, const gfx::ResolvedFont::Converted& text, const int* dx,
                             const AnsiString* codePage) {
+  UseClip();
   const TPoint at = LPtoDP(TPoint{x, y});
   x = at.X, y = at.Y;
   const TRect mappedRect = logicalRect ? LPtoDP(*logicalRect) : TRect{};
@@ -496,7 +548,9 @@ void TCairoCanvas::FillRect(const TRect& logical) {
     // A control's white background on a part of the page still blank.
     if (WhiteOnBlank(r)) return;
     Inked(r.Left, r.Top, r.Right, r.Bottom);
+    if (Brush->Style == bsSolid && FillPixels(r, Brush->Color)) return;
   }
+  UseClip();
   cairo_rectangle(cr_, r.Left, r.Top, r.Width(), r.Height());
   FillWithBrush();
 }
@@ -507,6 +561,7 @@ void TCairoCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   if (y1 > y2) std::swap(y1, y2);
   if (x1 == x2 || y1 == y2) return;
   InkedByPen(x1, y1, x2, y2);
+  UseClip();
   if (PenVisible()) {
     cairo_rectangle(cr_, x1, y1, x2 - x1, y2 - y1);
     FillWithBrush();
@@ -525,6 +580,7 @@ void TCairoCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   InkedByPen(x1, y1, x2, y2);
+  UseClip();
   double left = x1 + 0.5, top = y1 + 0.5, right = x2 - 0.5, bottom = y2 - 0.5;
   double rx = std::min(std::abs(x3) / 2.0, (right - left) / 2),
          ry = std::min(std::abs(y3) / 2.0, (bottom - top) / 2);
@@ -557,6 +613,7 @@ void TCairoCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   double rx = (x2 - x1 - 1) / 2.0, ry = (y2 - y1 - 1) / 2.0;
   if (rx <= 0 || ry <= 0) return;
   InkedByPen(x1, y1, x2, y2);
+  UseClip();
   auto path = [&] {
     cairo_save(cr_);
     cairo_translate(cr_, x1 + 0.5 + rx, y1 + 0.5 + ry);
@@ -582,6 +639,7 @@ void TCairoCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, i
   double rx = (x2 - x1 - 1) / 2.0, ry = (y2 - y1 - 1) / 2.0;
   if (rx <= 0 || ry <= 0) return;
   InkedByPen(x1, y1, x2, y2);
+  UseClip();
   double cx = x1 + 0.5 + rx, cy = y1 + 0.5 + ry;
   double from = std::atan2((y3 - cy) / ry, (x3 - cx) / rx), to = std::atan2((y4 - cy) / ry, (x4 - cx) / rx);
   cairo_save(cr_);
@@ -599,6 +657,7 @@ void TCairoCanvas::Polygon(const std::vector<TPoint>& logical) {
   std::vector<TPoint> mapped;
   const std::vector<TPoint>& points = Maps() ? (mapped = LPtoDP(logical)) : logical;
   InkedByPoints(points);
+  UseClip();
   auto path = [&] {
     cairo_move_to(cr_, points[0].X + 0.5, points[0].Y + 0.5);
     for (size_t i = 1; i < points.size(); ++i) cairo_line_to(cr_, points[i].X + 0.5, points[i].Y + 0.5);
@@ -616,6 +675,7 @@ void TCairoCanvas::Polyline(const std::vector<TPoint>& logical) {
   const std::vector<TPoint>& points = Maps() ? (mapped = LPtoDP(logical)) : logical;
   InkedByPoints(points);
   if (points.size() == 2 && FillAxisLine(points[0], points[1])) return;
+  UseClip();
   // One-unit lines cover the pixels from the first point up to, not
   // including, the last: the ends move half a unit back along the line.
   auto shifted = [&](TPoint p, TPoint towards) {
@@ -664,6 +724,8 @@ bool TCairoCanvas::FillAxisLine(TPoint from, TPoint to) {
   else
     box = from.Y < to.Y ? Rect(from.X, from.Y, from.X + 1, to.Y)
                         : Rect(from.X, to.Y + 1, from.X + 1, from.Y + 1);
+  if (FillPixels(box, Pen->Color)) return true;
+  UseClip();
   cairo_new_path(cr_);
   cairo_rectangle(cr_, box.Left, box.Top, box.Width(), box.Height());
   SetColor(Pen->Color);
@@ -676,6 +738,7 @@ void TCairoCanvas::DrawFocusRect(const TRect& logical) {
   if (r.IsEmpty()) return;
   if (!pixelExact_) {
     Inked(r.Left, r.Top, r.Right, r.Bottom);
+    UseClip();
     cairo_save(cr_);
     static const double kDots[] = {1, 1};
     cairo_set_dash(cr_, kDots, 2, 0);
@@ -728,6 +791,7 @@ void TCairoCanvas::DrawPixels(const TRect& logical, const TPixelBlock& pixels, b
     }
   cairo_surface_mark_dirty(image);
   Inked(dest.Left, dest.Top, dest.Right, dest.Bottom);
+  UseClip();
   cairo_save(cr_);
   cairo_rectangle(cr_, std::min(dest.Left, dest.Right), std::min(dest.Top, dest.Bottom),
                   std::abs(dest.Width()), std::abs(dest.Height()));

@@ -91,6 +91,16 @@ class TCairoCanvas : public TCanvas {
   // covers; false where only the stroke gives the same pixels.
   bool FillAxisLine(TPoint from, TPoint to);
   void ApplyClip(cairo_t* cr) const;
+  // Cairo's clip follows the canvas's only before cairo draws: a paint sets
+  // and restores the clipping for every cell, and most of those clips see
+  // only fills, which reach the pixels without cairo. Called before a call
+  // starts a path.
+  void UseClip();
+  void GiveCairoTheClip();
+  // An opaque box of a colour straight onto an image's pixels, cut by the
+  // clipping; false where only cairo gives the same pixels (a page, a
+  // scale).
+  bool FillPixels(const TRect& box, TColor color);
   // The device box may have ink from now on (a path's points are widened
   // by the pen).
   void Inked(double x1, double y1, double x2, double y2);
@@ -104,6 +114,13 @@ class TCairoCanvas : public TCanvas {
   TDeviceCaps caps_;
   double scaleX_, scaleY_;
   bool pixelExact_;
+  // Whole device pixels of an image, unscaled: FillPixels may write them.
+  bool directPixels_ = false;
+  // The clipping may have changed since cairo was last given it, which was
+  // AppliedClip (none when HasAppliedClip is false).
+  bool clipStale_ = false;
+  bool hasAppliedClip_ = false;
+  TRegion appliedClip_;
   // The page's inked boxes and their union; past a few hundred boxes they
   // are folded into their union, so that a crowded page costs no more
   // per fill.

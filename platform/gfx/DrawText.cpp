@@ -148,9 +148,65 @@ std::vector<S> SplitParagraphs(const S& text) {
   return result;
 }
 
+// Where the drawing of lines starts from the top of the box.
+int FirstLineTop(const TRect& rect, unsigned format, int lineHeight) {
+  if (!(format & DT_SINGLELINE)) return rect.Top;
+  if (format & DT_VCENTER) return rect.Top + (rect.Height() - lineHeight) / 2;
+  if (format & DT_BOTTOM) return rect.Bottom - lineHeight;
+  return rect.Top;
+}
+
+// The start of a line of the given width in the box.
+int LineLeft(const TRect& rect, unsigned format, int lineWidth) {
+  if (format & DT_CENTER) return rect.Left + (rect.Width() - lineWidth) / 2;
+  if (format & DT_RIGHT) return rect.Right - lineWidth;
+  return rect.Left;
+}
+
+// The drawn height returned for lines ending at Bottom.
+int DrawnHeight(const TRect& rect, unsigned format, int bottom, int textHeight) {
+  if ((format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM))) return bottom - rect.Top;
+  return textHeight;
+}
+
+// A text shown as one line as it stands (a cell, a caption): no prefix to
+// take out, no tab to expand, no ellipsis to add. It is measured once and
+// drawn without copies; false for any other text.
+template <class S>
+bool LayOutPlainLine(TCanvas& canvas, const Layout<S>& layout, const S& text, TRect& rect, unsigned format,
+                     int& height) {
+  if (!(format & DT_SINGLELINE)) return false;
+  if (!(format & DT_NOPREFIX) && text.find('&') != S::npos) return false;
+  if ((format & DT_EXPANDTABS) && text.find('\t') != S::npos) return false;
+  const int lineHeight = layout.LineHeight();
+  const int lineWidth = layout.Width(text);
+  if ((format & DT_END_ELLIPSIS) && lineWidth > rect.Width()) return false;
+  if (format & DT_CALCRECT) {
+    rect.Right = rect.Left + lineWidth;
+    rect.Bottom = rect.Top + lineHeight;
+    height = lineHeight;
+    return true;
+  }
+  const int y = FirstLineTop(rect, format, lineHeight);
+  height = DrawnHeight(rect, format, y + lineHeight, lineHeight);
+  if (text.empty()) return true;
+  int saved = 0;
+  if (!(format & DT_NOCLIP)) {
+    saved = canvas.SaveDC();
+    canvas.IntersectClipRect(rect);
+  }
+  const unsigned oldAlign = canvas.GetTextAlign();
+  canvas.SetTextAlign(TA_LEFT | TA_TOP);
+  Out(canvas, LineLeft(rect, format, lineWidth), y, text);
+  canvas.SetTextAlign(oldAlign);
+  if (saved) canvas.RestoreDC(saved);
+  return true;
+}
+
 template <class S>
 int LayOut(TCanvas& canvas, const S& text, TRect& rect, unsigned format) {
   Layout<S> layout(canvas, format);
+  if (int height = 0; LayOutPlainLine(canvas, layout, text, rect, format, height)) return height;
   const int width = rect.Width();
   const bool single = format & DT_SINGLELINE;
 
@@ -215,18 +271,11 @@ int LayOut(TCanvas& canvas, const S& text, TRect& rect, unsigned format) {
     return textHeight;
   }
 
-  int y = rect.Top;
-  if (single && (format & DT_VCENTER))
-    y = rect.Top + (rect.Height() - lineHeight) / 2;
-  else if (single && (format & DT_BOTTOM))
-    y = rect.Bottom - lineHeight;
+  int y = FirstLineTop(rect, format, lineHeight);
 
   // Empty lines show nothing: a sheet's empty cells cost no clip or text.
   const bool blank = std::all_of(lines.begin(), lines.end(), [](const Line<S>& l) { return l.text.empty(); });
-  if (blank) {
-    if (single && (format & (DT_VCENTER | DT_BOTTOM))) return y + lineHeight - rect.Top;
-    return textHeight;
-  }
+  if (blank) return DrawnHeight(rect, format, y + lineHeight, textHeight);
 
   int saved = 0;
   if (!(format & DT_NOCLIP)) {
@@ -237,12 +286,7 @@ int LayOut(TCanvas& canvas, const S& text, TRect& rect, unsigned format) {
   canvas.SetTextAlign(TA_LEFT | TA_TOP);
   int ascent = canvas.GetTextMetrics().tmAscent;
   for (const Line<S>& line : lines) {
-    int lineWidth = layout.Width(line.text);
-    int x = rect.Left;
-    if (format & DT_CENTER)
-      x = rect.Left + (width - lineWidth) / 2;
-    else if (format & DT_RIGHT)
-      x = rect.Right - lineWidth;
+    const int x = LineLeft(rect, format, layout.Width(line.text));
     if ((format & DT_EXPANDTABS) && line.text.find('\t') != S::npos) {
       size_t start = 0;
       int cx = x;
@@ -273,9 +317,7 @@ int LayOut(TCanvas& canvas, const S& text, TRect& rect, unsigned format) {
   }
   canvas.SetTextAlign(oldAlign);
   if (saved) canvas.RestoreDC(saved);
-
-  if (single && (format & (DT_VCENTER | DT_BOTTOM))) return y - rect.Top;
-  return textHeight;
+  return DrawnHeight(rect, format, y, textHeight);
 }
 
 }  // namespace

@@ -13,11 +13,11 @@ TControlCanvas::TControlCanvas(TCanvas& target, TPoint origin, const TRect& limi
   // the window's canvas was last used with.
 }
 
-void TControlCanvas::Sync() {
-  target_.Font->Assign(*Font);
-  target_.Pen->Assign(*Pen);
-  target_.Brush->Assign(*Brush);
-  target_.SetTextAlign(GetTextAlign());
+void TControlCanvas::Sync(unsigned what) {
+  if (what & kFont) target_.Font->Assign(*Font);
+  if (what & kPen) target_.Pen->Assign(*Pen);
+  if (what & kBrush) target_.Brush->Assign(*Brush);
+  if (what & kAlign) target_.SetTextAlign(GetTextAlign());
   // Calls reach the target shifted by the origin; the target maps them as
   // this canvas would, then moves them by the origin.
   target_.CopyMapping(*this, origin_);
@@ -66,7 +66,7 @@ std::vector<int> TControlCanvas::CharacterEnds(const AnsiString& text) {
 
 void TControlCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                                 const int* dx) {
-  Sync();
+  Sync(kAll);
   TRect shifted;
   if (rect) shifted = Shift(*rect);
   target_.ExtTextOut(x + origin_.X, y + origin_.Y, options, rect ? &shifted : nullptr, text, dx);
@@ -74,14 +74,14 @@ void TControlCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rec
 
 void TControlCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
                                  const int* dx) {
-  Sync();
+  Sync(kAll);
   TRect shifted;
   if (rect) shifted = Shift(*rect);
   target_.ExtTextOutW(x + origin_.X, y + origin_.Y, options, rect ? &shifted : nullptr, text, dx);
 }
 
 int TControlCanvas::DrawText(const AnsiString& text, TRect& rect, unsigned format) {
-  Sync();
+  Sync(kAll);
   TRect shifted = Shift(rect);
   const int result = target_.DrawText(text, shifted, format);
   rect = OffsetRect(shifted, -origin_.X, -origin_.Y);
@@ -89,48 +89,48 @@ int TControlCanvas::DrawText(const AnsiString& text, TRect& rect, unsigned forma
 }
 
 void TControlCanvas::FillRect(const TRect& rect) {
-  Sync();
+  Sync(kBrush);
   target_.FillRect(Shift(rect));
 }
 
 void TControlCanvas::Rectangle(int x1, int y1, int x2, int y2) {
-  Sync();
+  Sync(kPen | kBrush);
   target_.Rectangle(x1 + origin_.X, y1 + origin_.Y, x2 + origin_.X, y2 + origin_.Y);
 }
 
 void TControlCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
-  Sync();
+  Sync(kPen | kBrush);
   target_.RoundRect(x1 + origin_.X, y1 + origin_.Y, x2 + origin_.X, y2 + origin_.Y, x3, y3);
 }
 
 void TControlCanvas::Ellipse(int x1, int y1, int x2, int y2) {
-  Sync();
+  Sync(kPen | kBrush);
   target_.Ellipse(x1 + origin_.X, y1 + origin_.Y, x2 + origin_.X, y2 + origin_.Y);
 }
 
 void TControlCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  Sync();
+  Sync(kPen);
   const int ox = origin_.X, oy = origin_.Y;
   target_.Arc(x1 + ox, y1 + oy, x2 + ox, y2 + oy, x3 + ox, y3 + oy, x4 + ox, y4 + oy);
 }
 
 void TControlCanvas::Polygon(const std::vector<TPoint>& points) {
-  Sync();
+  Sync(kPen | kBrush);
   target_.Polygon(Shift(points));
 }
 
 void TControlCanvas::Polyline(const std::vector<TPoint>& points) {
-  Sync();
+  Sync(kPen);
   target_.Polyline(Shift(points));
 }
 
 void TControlCanvas::DrawFocusRect(const TRect& rect) {
-  Sync();
+  Sync(0);
   target_.DrawFocusRect(Shift(rect));
 }
 
 void TControlCanvas::DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) {
-  Sync();
+  Sync(0);
   target_.DrawPixels(Shift(dest), pixels, transparent, key);
 }
 

@@ -54,9 +54,13 @@ class TControlCanvas : public TCanvas {
   TSize SurfaceSize() const override { return size_; }
 
  private:
-  // Brings the target's font, pen, brush, alignment and clipping in line
-  // with this canvas before a call.
-  void Sync();
+  // What of this canvas a call of the target reads besides the mapping and
+  // the clipping: a fill needs no font, a line no font nor brush.
+  enum : unsigned { kFont = 1, kPen = 2, kBrush = 4, kAlign = 8, kAll = 15 };
+  // Brings the target's mapping, clipping and the parts named in What in
+  // line with this canvas before a call; the target's other parts are left
+  // as the last call found them, for every call brings in what it reads.
+  void Sync(unsigned what);
   TRect Shift(const TRect& r) const { return OffsetRect(r, origin_.X, origin_.Y); }
   // Points moved by the origin, into storage the canvas keeps: edges and
   // frames draw many short lines.

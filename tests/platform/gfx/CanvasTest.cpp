@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/TextEngine.h"
 #include "platform/rtl/SysUtils.h"
@@ -156,6 +159,80 @@ TEST_F(ImageCanvasTest, ClippingSelectsIntersectsAndIsRemoved) {
   canvas.Brush->Color = clLime;
   canvas.FillRect(Rect(0, 0, 40, 30));
   EXPECT_EQ(CountAll(clLime), 40 * 30);
+}
+
+// Fills reach the pixels without cairo, which is given the clip only when
+// it draws: whichever goes first, each call keeps to the clip of its time.
+TEST(ImageCanvasClip, FillsAndShapesKeepToTheClipOfTheirTime) {
+  const auto everywhere = [](TCanvas& c) {
+    c.Pen->Style = psClear;
+    c.Polygon({{-10, -10}, {100, -10}, {100, 100}, {-10, 100}});
+  };
+  struct Case {
+    const char* name;
+    std::function<void(TCanvas&)> draw;
+    std::vector<TRect> red;
+  } cases[] = {
+      {"a fill under two rectangles",
+       [](TCanvas& c) {
+         const TRegion two{Rect(2, 2, 10, 10), Rect(20, 5, 30, 25)};
+         c.SelectClipRgn(&two);
+         c.FillRect(Rect(0, 0, 40, 30));
+       },
+       {Rect(2, 2, 10, 10), Rect(20, 5, 30, 25)}},
+      {"a fill beyond the image",
+       [](TCanvas& c) { c.FillRect(Rect(-5, -5, 100, 100)); },
+       {Rect(0, 0, 40, 30)}},
+      {"a fill under an empty region",
+       [](TCanvas& c) {
+         const TRegion none;
+         c.SelectClipRgn(&none);
+         c.FillRect(Rect(0, 0, 40, 30));
+       },
+       {}},
+      {"a shape after a narrowed clip is restored",
+       [&](TCanvas& c) {
+         c.SelectClipRect(Rect(5, 5, 30, 20));
+         const int saved = c.SaveDC();
+         c.IntersectClipRect(Rect(0, 0, 10, 10));
+         c.FillRect(Rect(0, 0, 40, 30));
+         c.RestoreDC(saved);
+         everywhere(c);
+       },
+       {Rect(5, 5, 30, 20)}},
+      {"a shape under a clip set after a fill",
+       [&](TCanvas& c) {
+         c.SelectClipRect(Rect(0, 0, 40, 30));
+         c.Brush->Color = clBlue;
+         everywhere(c);
+         c.SelectClipRect(Rect(30, 0, 40, 5));
+         c.FillRect(Rect(0, 0, 40, 30));
+         c.SelectClipRect(Rect(2, 2, 12, 12));
+         c.Brush->Color = clRed;
+         everywhere(c);
+       },
+       {Rect(2, 2, 12, 12)}},
+      {"a line along an axis under a region",
+       [](TCanvas& c) {
+         const TRegion two{Rect(0, 0, 5, 30), Rect(10, 0, 15, 30)};
+         c.SelectClipRgn(&two);
+         c.Pen->Color = clRed;
+         c.MoveTo(0, 3);
+         c.LineTo(40, 3);
+       },
+       {Rect(0, 3, 5, 4), Rect(10, 3, 15, 4)}},
+  };
+  for (const Case& k : cases) {
+    TImageCanvas canvas(40, 30);
+    canvas.Brush->Color = clRed;
+    k.draw(canvas);
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 40; ++x) {
+        bool inside = false;
+        for (const TRect& r : k.red) inside = inside || PtInRect(r, Point(x, y));
+        if ((canvas.Pixel(x, y) == clRed) != inside) ADD_FAILURE() << k.name << " at " << x << ", " << y;
+      }
+  }
 }
 
 TEST_F(ImageCanvasTest, RestoreBringsBackClipAndObjects) {
