@@ -1,6 +1,7 @@
 // Kinds 3 and 4 read the check report back by its fixed columns and by the
 // leading words of its summary lines.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <initializer_list>
 #include <string_view>
@@ -138,7 +139,13 @@ void TrpForm::RecogniseSummaryLine() {
     AnsiString holds;
   };
   // In the report's code page, made once: every line of every run meets them.
-  static const std::vector<Test> kTests = [] {
+  struct Tests {
+    std::vector<Test> list;
+    // The bytes a test's text starts with: most lines are rows and start
+    // like none of them.
+    std::array<bool, 256> starts{};
+  };
+  static const Tests kTests = [] {
     const struct {
       const char* text;
       Match match;
@@ -159,19 +166,21 @@ void TrpForm::RecogniseSummaryLine() {
         {"ΓΕ & ΟΕ ΑΣΦΑΛΤΟΥ", Start, 13},
         {"Σύνολο Δαπάνης του Έργου", Start, 10},
     };
-    std::vector<Test> out;
-    for (const auto& t : tests)
-      out.push_back({cp1253::FromUtf8(t.text), t.match, t.kind, cp1253::FromUtf8(t.holds)});
+    Tests out;
+    for (const auto& t : tests) {
+      out.list.push_back({cp1253::FromUtf8(t.text), t.match, t.kind, cp1253::FromUtf8(t.holds)});
+      out.starts[static_cast<unsigned char>(out.list.back().text[0])] = true;
+    }
     return out;
   }();
-  for (const Test& test : kTests) {
-    // Most lines are rows and start like none of them.
-    if (t.empty() || t[0] != test.text[0]) continue;
-    const bool match = test.match == Whole   ? t == test.text
-                       : test.match == Start ? t.starts_with(test.text)
-                                             : t.starts_with(test.text) && t.find(test.holds) != t.npos;
-    if (match) LineKind = test.kind;
-  }
+  if (!t.empty() && kTests.starts[static_cast<unsigned char>(t[0])])
+    for (const Test& test : kTests.list) {
+      if (t[0] != test.text[0]) continue;
+      const bool match = test.match == Whole   ? t == test.text
+                         : test.match == Start ? t.starts_with(test.text)
+                                               : t.starts_with(test.text) && t.find(test.holds) != t.npos;
+      if (match) LineKind = test.kind;
+    }
   if (LineKind == 9) ChildBand3a->SetEnabled(true);
   if (LineKind == 12) ChildBand5->SetEnabled(true);
   ReadSummaryValues(t);

@@ -154,6 +154,7 @@ ResolvedFont::ResolvedFont(const TFont& font) {
     pango_font_description_free(probe);
     em = cell > 0 ? height * 1000.0 * PANGO_SCALE / cell : height;
   }
+  em_ = em;
   description_ = Describe(font, em);
   PangoFontMetrics* m = pango_context_get_metrics(engine.context, description_, nullptr);
   metrics_.tmAscent = ToUnits(pango_font_metrics_get_ascent(m));
@@ -315,13 +316,29 @@ bool AsWideAsItsCharacters(PangoLayout* layout, const std::vector<CharacterGlyph
   return sum == logical.width;
 }
 
-// The glyphs of a line, with no advance at all when it is not as wide as
-// its characters.
-std::vector<CharacterGlyph> SummedGlyphs(PangoLayout* layout, const ResolvedFont::Converted& text) {
-  std::vector<CharacterGlyph> glyphs = CharacterGlyphs(layout, text);
-  if (!AsWideAsItsCharacters(layout, glyphs))
-    for (CharacterGlyph& g : glyphs) g.advance = -1;
-  return glyphs;
+// The glyphs of the characters of a test line, laid out Piece characters
+// at a time, and whether every piece was as wide as its characters. Pango
+// keeps a line's positions in ints: the hundreds of characters of a test
+// at a huge size go in pieces that stay well within them, those at the
+// sizes text is read at in one. The layouts are added to Layouts, to be
+// freed when the fonts the glyphs name are no longer needed.
+struct TestGlyphs {
+  std::vector<CharacterGlyph> glyphs;
+  bool whole = true;
+};
+
+template <typename Text, typename Convert>
+TestGlyphs LayInPieces(const ResolvedFont& font, const Text& text, size_t piece, Convert convert,
+                       std::vector<PangoLayout*>& layouts) {
+  TestGlyphs out;
+  for (size_t at = 0; at < text.size(); at += piece) {
+    const ResolvedFont::Converted converted = convert(text.substr(at, piece));
+    layouts.push_back(font.NewLayout(converted));
+    const std::vector<CharacterGlyph> glyphs = CharacterGlyphs(layouts.back(), converted);
+    out.whole = out.whole && AsWideAsItsCharacters(layouts.back(), glyphs);
+    out.glyphs.insert(out.glyphs.end(), glyphs.begin(), glyphs.end());
+  }
+  return out;
 }
 
 // A character laid out alone in a line of its fellows (G), and twice over
@@ -420,10 +437,13 @@ void ResolvedFont::BuildAdvances() const {
     if (b != 0x7F && b != 0xAD) forward += static_cast<char>(b);
   for (auto it = forward.rbegin(); it != forward.rend(); ++it) backward.append(2, *it);
   std::vector<PangoLayout*> layouts;
+  // A line not as wide as its characters leaves every text to layouts.
   auto glyphsOf = [&](const AnsiString& bytes) {
-    const Converted text = Convert(bytes);
-    layouts.push_back(NewLayout(text));
-    return SummedGlyphs(layouts.back(), text);
+    TestGlyphs laid = LayInPieces(
+        *this, bytes, TestPiece(), [this](const AnsiString& piece) { return Convert(piece); }, layouts);
+    if (!laid.whole)
+      for (CharacterGlyph& g : laid.glyphs) g.advance = -1;
+    return laid.glyphs;
   };
   const std::vector<CharacterGlyph> once = glyphsOf(forward);
   const std::vector<CharacterGlyph> twice = glyphsOf(backward);
@@ -651,14 +671,13 @@ void ResolvedFont::TestWideBlock(std::array<int, 64>& block, char16_t first) con
   for (int round = 0; round < 3 && !forward.empty(); ++round) {
     std::u16string backward;
     for (auto it = forward.rbegin(); it != forward.rend(); ++it) backward.append(2, *it);
-    const Converted once = ConvertWide(forward), twice = ConvertWide(backward);
-    PangoLayout* onceLaid = NewLayout(once);
-    PangoLayout* twiceLaid = NewLayout(twice);
-    const std::vector<CharacterGlyph> g1 = CharacterGlyphs(onceLaid, once),
-                                      g2 = CharacterGlyphs(twiceLaid, twice);
-    const bool whole = AsWideAsItsCharacters(onceLaid, g1) && AsWideAsItsCharacters(twiceLaid, g2);
-    g_object_unref(onceLaid);
-    g_object_unref(twiceLaid);
+    std::vector<PangoLayout*> layouts;
+    const auto convert = [](const std::u16string& piece) { return ConvertWide(piece); };
+    const TestGlyphs once = LayInPieces(*this, forward, TestPiece(), convert, layouts);
+    const TestGlyphs twice = LayInPieces(*this, backward, TestPiece(), convert, layouts);
+    for (PangoLayout* layout : layouts) g_object_unref(layout);
+    const std::vector<CharacterGlyph>&g1 = once.glyphs, &g2 = twice.glyphs;
+    const bool whole = once.whole && twice.whole;
     const size_t n = forward.size();
     std::u16string rest;
     for (size_t i = 0; i < n; ++i) {
@@ -674,6 +693,13 @@ void ResolvedFont::TestWideBlock(std::array<int, 64>& block, char16_t first) con
   }
   for (char16_t c : forward)
     if (block[c - first] == kUntested) block[c - first] = kNotInTable;
+}
+
+size_t ResolvedFont::TestPiece() const {
+  // Two ems a character at the most, in half of an int: an even count,
+  // so that a character doubled stays with its double.
+  const double fit = (1u << 30) / (std::max(1.0, em_) * PANGO_SCALE);
+  return std::max<size_t>(2, static_cast<size_t>(std::min(fit, 1e6)) & ~size_t{1});
 }
 
 bool ResolvedFont::WideAdvances(std::u16string_view text, std::vector<int>& units) const {

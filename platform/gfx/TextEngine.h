@@ -129,6 +129,8 @@ class ResolvedFont {
   bool WideAdvances(std::u16string_view text, std::vector<int>& units) const;
   // Tests the characters of a block that the table does not know yet.
   void TestWideBlock(std::array<int, 64>& block, char16_t first) const;
+  // How many characters a line of a test lays out at once.
+  size_t TestPiece() const;
   // The ink of each drawable character's glyph around its pen position;
   // empty for a blank. Found on the first use apart from the table:
   // loading every glyph costs more than all the rest of the table, and a
@@ -136,6 +138,7 @@ class ResolvedFont {
   const Box* Inks() const;
 
   PangoFontDescription* description_ = nullptr;
+  double em_ = 0;  // the em size in device units
   mutable std::once_flag advancesOnce_;
   mutable Advances advances_;
   mutable std::once_flag inksOnce_;

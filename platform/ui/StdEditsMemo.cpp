@@ -50,6 +50,22 @@ std::vector<AnsiString> SplitLines(const AnsiString& text) {
   return lines;
 }
 
+// Byte range of line Index of Text (without its break), whose lines start
+// at Starts, and where the next line starts.
+void LineRange(const std::vector<size_t>& starts, const AnsiString& text, size_t index, size_t& start,
+               size_t& end, size_t& next) {
+  start = starts[index];
+  if (index + 1 < starts.size()) {
+    // The line ends at the break before the next line's start: a CR LF
+    // pair counts as one break.
+    next = starts[index + 1];
+    end = next - 1;
+    if (end > start && text[end] == '\n' && text[end - 1] == '\r') --end;
+  } else {
+    next = end = text.size();
+  }
+}
+
 AnsiString JoinLines(const std::vector<AnsiString>& lines) {
   size_t size = 0;
   for (const auto& line : lines) size += line.size() + 2;
@@ -84,26 +100,22 @@ void TMemoStrings::CheckIndex(int index, bool allowEnd) const {
 }
 
 void TMemoStrings::Range(int index, size_t& start, size_t& end, size_t& next) const {
-  const AnsiString& text = memo_.TControl::Text();
-  const auto& starts = Starts();
-  start = starts[static_cast<size_t>(index)];
-  if (static_cast<size_t>(index) + 1 < starts.size()) {
-    // The line ends at the break before the next line's start: a CR LF
-    // pair counts as one break.
-    next = starts[static_cast<size_t>(index) + 1];
-    end = next - 1;
-    if (end > start && text[end] == '\n' && text[end - 1] == '\r') --end;
-  } else {
-    next = end = text.size();
-  }
+  LineRange(Starts(), memo_.TControl::Text(), static_cast<size_t>(index), start, end, next);
 }
 
 AnsiString TMemoStrings::Get(int index) const {
-  CheckIndex(index, false);
-  if (batching_) return batch_[static_cast<size_t>(index)];
+  if (batching_) {
+    CheckIndex(index, false);
+    return batch_[static_cast<size_t>(index)];
+  }
+  // The starts looked up once: a report reads a memo line by line.
+  const AnsiString& text = memo_.TControl::Text();
+  const auto& starts = Starts();
+  const size_t count = starts.size() - (starts.back() == text.size() ? 1 : 0);
+  if (index < 0 || static_cast<size_t>(index) >= count) Error("List index out of bounds (%d)", index);
   size_t start, end, next;
-  Range(index, start, end, next);
-  return memo_.TControl::Text().substr(start, end - start);
+  LineRange(starts, text, static_cast<size_t>(index), start, end, next);
+  return text.substr(start, end - start);
 }
 
 void TMemoStrings::Put(int index, const AnsiString& s) {

@@ -143,7 +143,7 @@ TEST(TextMetrics, SizeAndHeightFollowThePixelsPerInch) {
 // controls and blanks included.
 TEST(TextMetrics, AdvanceTableMeasuresAsTheLayout) {
   std::mt19937 random(16);
-  const int heights[] = {-13, -16, -83, 20};
+  const int heights[] = {-13, -16, -83, 20, -4000, -12000};
   const unsigned styles[] = {0, fsBold, fsItalic, fsUnderline | fsStrikeOut};
   std::vector<AnsiString> faces = gfx::FontFaceNames();
   faces.push_back("Courier New Greek");
@@ -177,7 +177,7 @@ TEST(TextMetrics, AdvanceTableMeasuresAsTheLayout) {
 // of any script, marks, joiners, blanks, controls and halves of pairs.
 TEST(TextMetrics, WideAdvanceTableMeasuresAsTheLayout) {
   std::mt19937 random(17);
-  const int heights[] = {-13, -16, -83, 20};
+  const int heights[] = {-13, -16, -83, 20, -12000};
   const unsigned styles[] = {0, fsBold, fsItalic, fsUnderline | fsStrikeOut};
   std::vector<AnsiString> faces = gfx::FontFaceNames();
   faces.push_back("Courier New Greek");
@@ -222,6 +222,24 @@ TEST(TextMetrics, WideAdvanceTableMeasuresAsTheLayout) {
                 << i;
           }
         }
+}
+
+// The characters of a huge font are tested in lines short enough for
+// pango's positions: their texts are measured from the table, not laid
+// out, as at any size.
+TEST(TextMetrics, HugeFontsMeasureFromTheTable) {
+  for (int height : {-13, -4000, -12000}) {
+    TFont font;
+    font.Name = "Arial";
+    font.SetHeight(height);
+    const gfx::ResolvedFont& resolved = gfx::Resolve(font);
+    const AnsiString text = "Προσφορά "_a + std::to_string(height);
+    EXPECT_GT(resolved.Width(text), 0) << height;
+    EXPECT_FALSE(resolved.HasKeptLayout(text)) << height;
+    EXPECT_EQ(resolved.Width(std::u16string_view(u"Ÿ€ \u00E9t\u00E9")),
+              resolved.Width(gfx::ResolvedFont::ConvertWide(u"Ÿ€ \u00E9t\u00E9")))
+        << height;
+  }
 }
 
 // The kept layouts are bounded for all fonts together and the least
