@@ -144,7 +144,11 @@ void TCanvas::FrameRect(const TRect& r) {
 }
 
 void TCanvas::LineTo(int x, int y) {
-  Polyline({PenPos, {x, y}});
+  // The two points in storage kept for the next line: edges and frames draw
+  // many short lines. No canvas draws a line while it draws a polyline.
+  static thread_local std::vector<TPoint> segment;
+  segment.assign({PenPos, TPoint{x, y}});
+  Polyline(segment);
   PenPos = {x, y};
 }
 

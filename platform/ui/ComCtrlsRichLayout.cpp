@@ -165,7 +165,17 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
     };
     bool first = pos == content_.ParagraphStart(para);
     int at = pos;
+    // A line that neither wraps nor aligns nor tabs needs no measure to be
+    // placed: its width waits until someone asks (-1).
+    const bool unmeasured = !wrap && pf.Alignment == taLeftJustify &&
+                            std::none_of(segs.begin(), segs.end(), [&](const TSegment& g) {
+                              return t[static_cast<size_t>(g.Start)] == '\t';
+                            });
+    // The first segment not wholly before the line: lines only go on, and
+    // a long paragraph has as many segments as lines.
+    size_t firstSeg = 0;
     do {
+      while (firstSeg < segs.size() && segs[firstSeg].End <= at) ++firstSeg;
       // A line break inside the paragraph ends the line at it.
       int lend = at;
       while (lend < pend && t[static_cast<size_t>(lend)] != static_cast<char>(kLineBreak)) ++lend;
@@ -177,17 +187,11 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
       if (pf.Bullet) indent += BulletIndent();
       indent = std::max(0, indent);
       const int avail = width > 0 ? std::max(1, width - indent - Scale(pf.RightIndent, dpi_, 1440)) : 0;
-      // The rest of the paragraph as one line, when it fits. A line that
-      // neither wraps nor aligns nor tabs needs no measure to be placed:
-      // its width waits until someone asks (-1).
-      const bool unmeasured = !wrap && pf.Alignment == taLeftJustify &&
-                              std::none_of(segs.begin(), segs.end(), [&](const TSegment& g) {
-                                return t[static_cast<size_t>(g.Start)] == '\t';
-                              });
+      // The rest of the paragraph as one line, when it fits.
       int x = unmeasured ? -1 : 0;
-      for (const TSegment& s : segs) {
+      for (size_t k = firstSeg; k < segs.size(); ++k) {
+        const TSegment& s = segs[k];
         if (unmeasured || s.Start >= lend) break;
-        if (s.End <= at) continue;
         const int a = std::max(s.Start, at);
         x = t[static_cast<size_t>(a)] == '\t' ? TabStop(pf, indent + x) - indent
                                               : x + m.Width(s.Format, a, s.End);
@@ -244,8 +248,8 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
         ascent = tm.tmAscent;
         descent = tm.tmHeight - tm.tmAscent;
       }
-      for (const TSegment& s : segs) {
-        if (s.End <= at || s.Start >= end) continue;
+      for (size_t k = firstSeg; k < segs.size() && segs[k].Start < end; ++k) {
+        const TSegment& s = segs[k];
         if (t[static_cast<size_t>(s.Start)] == static_cast<char>(kLineBreak)) continue;
         const TTextMetric& tm = m.Metrics(s.Format);
         ascent = std::max(ascent, tm.tmAscent);

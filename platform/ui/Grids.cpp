@@ -144,6 +144,11 @@ void TCustomGrid::SetGridLineWidth(int v) {
 void TCustomGrid::SetOptions(TGridOptions v) {
   if (v == options_) return;
   if (v.Contains(goRowSelect)) v >> goAlwaysShowEditor;
+  // These tell only what the mouse and the keys do: the cells look the same
+  // after a change of them alone, and are not painted again for it.
+  const TGridOptions actingOnly{goRangeSelect, goRowSizing, goColSizing,    goRowMoving,
+                                goColMoving,   goTabs,      goThumbTracking};
+  const bool sameLook = v - actingOnly == options_ - actingOnly;
   options_ = v;
   if (options_.Contains(goAlwaysShowEditor) && options_.Contains(goEditing))
     editorMode_ = true;
@@ -157,7 +162,7 @@ void TCustomGrid::SetOptions(TGridOptions v) {
     SelectionMoved(old);
   }
   if (editorMode_) UpdateEdit();
-  Invalidate();
+  if (!sameLook) Invalidate();
 }
 
 void TCustomGrid::SetScrollBars(TScrollStyle v) {

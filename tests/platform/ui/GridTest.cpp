@@ -464,6 +464,30 @@ TEST_F(GridTest, AWrittenCellRepaintsOnlyWhereItShows) {
   }
 }
 
+// Options that tell only what the mouse and keys do leave the cells as
+// drawn; the lines and the look of the focus and selection repaint.
+TEST_F(GridTest, OnlyOptionsThatChangeTheLookRepaint) {
+  TRecordingGrid& g = MakeGrid(5, 5);
+  const auto& dirty = ui::SurfaceOf(form.get())->Dirty;
+  struct Case {
+    TGridOption option;
+    bool repaints;
+  } cases[] = {{goRangeSelect, false},   {goRowSizing, false},        {goColSizing, false},
+               {goRowMoving, false},     {goColMoving, false},        {goTabs, false},
+               {goThumbTracking, false}, {goVertLine, true},          {goHorzLine, true},
+               {goFixedVertLine, true},  {goDrawFocusSelected, true}, {goRowSelect, true}};
+  // Each option is set and cleared, or cleared and set.
+  for (const Case& c : cases)
+    for (int turn = 0; turn < 2; ++turn) {
+      Application->ProcessMessages();
+      ASSERT_TRUE(dirty.empty());
+      const TGridOptions before = g.Options();
+      g.SetOptions(before.Contains(c.option) ? before - TGridOptions{c.option}
+                                             : before + TGridOptions{c.option});
+      EXPECT_EQ(!dirty.empty(), c.repaints) << c.option << " " << turn;
+    }
+}
+
 TEST_F(GridTest, TheGridSeesTheEditorsKeysFirst) {
   TRecordingGrid& g = MakeGrid(5, 5);
   g.SetOptions(g.Options() + TGridOptions{goEditing});
