@@ -4,10 +4,13 @@
 // preview's pages, and the same run on the PDF printer. Then the form's
 // reading of that report alone, kinds 3 and 4, as the engine feeds it a
 // line per record, beside the same lines cut into the same captions the
-// plain way.
+// plain way; the printables and child bands the run looks for among its
+// bands at each record, beside the same answers by type tests; and a short
+// report's run into the preview.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -173,5 +176,68 @@ void BM_SameLinesCutPlainly(benchmark::State& state) {
   state.SetItemsProcessed(records);
 }
 BENCHMARK(BM_SameLinesCutPlainly)->Unit(benchmark::kMicrosecond);
+
+// What a run asks of a band each time it prints one, at every record:
+// which of its controls are printables, and which band is its child; over
+// the report form's bands.
+void BM_BandsPrintablesAndChildren(benchmark::State& state) {
+  OfferBudgetScene scene;
+  TBandRep& report = *scene.form->BandRep1;
+  report.RebuildBandList();
+  std::int64_t answers = 0, found = 0;
+  for (auto _ : state)
+    for (TRpCustomBand* band : report.BandList()) {
+      for (int i = 0; i < band->ControlCount(); ++i) found += AsPrintable(band->Controls(i)) != nullptr;
+      found += band->ChildBand() != nullptr;
+      answers += band->ControlCount() + 1;
+    }
+  benchmark::DoNotOptimize(found);
+  state.SetItemsProcessed(answers);
+}
+BENCHMARK(BM_BandsPrintablesAndChildren)->Unit(benchmark::kMicrosecond);
+
+// The yardstick: the same answers the plain way, a type test of each
+// control and a search of all the bands for the one whose child it is.
+void BM_SameAnswersByTypeTests(benchmark::State& state) {
+  OfferBudgetScene scene;
+  TBandRep& report = *scene.form->BandRep1;
+  report.RebuildBandList();
+  std::int64_t answers = 0, found = 0;
+  for (auto _ : state)
+    for (TRpCustomBand* band : report.BandList()) {
+      for (int i = 0; i < band->ControlCount(); ++i)
+        found += dynamic_cast<TRpPrintable*>(band->Controls(i)) != nullptr;
+      for (TRpCustomBand* other : report.BandList())
+        if (auto* child = dynamic_cast<TRpChildBand*>(other);
+            child != nullptr && child->ParentBand() == band) {
+          ++found;
+          break;
+        }
+      answers += band->ControlCount() + 1;
+    }
+  benchmark::DoNotOptimize(found);
+  state.SetItemsProcessed(answers);
+}
+BENCHMARK(BM_SameAnswersByTypeTests)->Unit(benchmark::kMicrosecond);
+
+// A short check report, as the report form gets for a small budget,
+// previewed as the offer of category discounts: most of such a run is the
+// report's fixed work, its bands and labels set up and printed once.
+void BM_ShortReportIntoThePreview(benchmark::State& state) {
+  OfferBudgetScene scene;
+  TCustomMemo& memo = *scene.form->CheckReport;
+  const AnsiString text = memo.Lines().Text();
+  AnsiString shortText;
+  for (std::size_t at = 0, lines = 0; at < text.size() && lines < 12; ++lines) {
+    const std::size_t end = std::min(text.find("\r\n", at), text.size());
+    shortText += text.substr(at, end - at) + "\r\n";
+    at = end + 2;
+  }
+  memo.Lines().SetText(shortText);
+  scene.form->ReportKind = 4;
+  scene.form->FormShow(scene.form.get());
+  for (auto _ : state) scene.form->BandRep1->Preview();
+}
+BENCHMARK(BM_ShortReportIntoThePreview)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

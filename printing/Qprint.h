@@ -171,6 +171,8 @@ class TrpForm : public TForm {
   void ReadSummaryValues(std::string_view Trimmed);
   // Where a caption is put together before a label takes it.
   AnsiString caption_;
+  // The discount of the category row read last, and its caption in words.
+  AnsiString discount_, discountWords_;
   // The labels a run fills, with the captions the form gives them.
   std::vector<std::pair<TRpLabel*, AnsiString>> formCaptions_;
   // The captions that stand out in bold, found by name once.

@@ -51,11 +51,17 @@ void TrpForm::ReadCategoryRow() {
   RpOmadaNmr_P->SetCaption(RpOmadaNmr->Caption());
   RpOmadaPer_p->SetCaption(RpOmadaPer->Caption());
   RpOmadaEkpt_P->SetCaption(RpOmadaEkpt->Caption());
-  const AnsiString discount = BudgetCell ? BudgetCell(5, GroupNo) : AnsiString();
-  // A discount of 99 or more marks a partial sum, which offers nothing:
-  // no words for it, as in the check report's own list of discounts.
-  const double d = StrToNum(discount);
-  RpOmadaPro_olo->SetCaption(Join(caption_, {"\r", std::fabs(d) < 99 ? NumToWords(3, 0, d) : AnsiString()}));
+  AnsiString discount = BudgetCell ? BudgetCell(5, GroupNo) : AnsiString();
+  // Rows often offer the discount of the row before: the words are
+  // written again only for another.
+  if (discount != discount_ || discountWords_.empty()) {
+    // A discount of 99 or more marks a partial sum, which offers nothing:
+    // no words for it, as in the check report's own list of discounts.
+    const double d = StrToNum(discount);
+    discountWords_ = "\r" + (std::fabs(d) < 99 ? NumToWords(3, 0, d) : AnsiString());
+    discount_ = std::move(discount);
+  }
+  RpOmadaPro_olo->SetCaption(discountWords_);
 }
 
 void TrpForm::ReadSummaryValues(std::string_view Trimmed) {

@@ -284,7 +284,8 @@ void TrpForm::BandRep1BeforePrint(TObject*, bool&) {
   // The table's columns line up in the check report's own font.
   if (items && CheckReport != nullptr)
     RpMemo1->SetFont(CheckReport->Font());
-  else
+  else if (!RpMemo1->ParentFont())
+    // Set again, the parent's font would lay the memo's lines out anew.
     RpMemo1->SetParentFont(true);
   for (TRpLabel* head : categoryHeads_) head->SetEnabled(!items);
   // Without general expenses and benefit their line stays empty, the
@@ -324,7 +325,8 @@ void TrpForm::FindItemsTable() {
   // A report by categories has no item codes anywhere: its lines are not
   // read one by one for a heading it cannot hold.
   if (lines->Text().find(code) == AnsiString::npos) return;
-  for (int i = 0; i < lines->Count(); ++i) {
+  const int count = lines->Count();
+  for (int i = 0; i < count; ++i) {
     const AnsiString line = lines->Strings(i);
     const std::string_view t = TrimView(line);
     if (itemsFirst_ < 0) {
@@ -334,7 +336,7 @@ void TrpForm::FindItemsTable() {
     for (const AnsiString& word : closing)
       if (t.starts_with(word)) itemsLast_ = i;
   }
-  if (itemsFirst_ >= 0 && itemsLast_ < 0) itemsLast_ = lines->Count() - 1;
+  if (itemsFirst_ >= 0 && itemsLast_ < 0) itemsLast_ = count - 1;
 }
 
 void TrpForm::RpBand1BeforePrint(TObject*, bool& PrintBand) {
