@@ -702,10 +702,11 @@ size_t ResolvedFont::TestPiece() const {
   return std::max<size_t>(2, static_cast<size_t>(std::min(fit, 1e6)) & ~size_t{1});
 }
 
-bool ResolvedFont::WideAdvances(std::u16string_view text, std::vector<int>& units) const {
+bool ResolvedFont::WideAdvances(std::u16string_view text, std::vector<int>& units, bool whole) const {
   const Advances& table = Table();
   std::lock_guard guard(wideLock_);
   units.resize(text.size());
+  bool found = true;
   std::array<int, 64>* block = nullptr;
   unsigned blockAt = ~0u;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -733,10 +734,11 @@ bool ResolvedFont::WideAdvances(std::u16string_view text, std::vector<int>& unit
     }
     int& advance = (*block)[c & 63];
     if (advance == kUntested) TestWideBlock(*block, static_cast<char16_t>(blockAt << 6));
-    if (advance < 0) return false;
+    if (advance < 0 && whole) return false;
     units[i] = advance;
+    found = found && advance >= 0;
   }
-  return true;
+  return found;
 }
 
 int ResolvedFont::Width(std::u16string_view text) const {
@@ -746,6 +748,20 @@ int ResolvedFont::Width(std::u16string_view text) const {
   long long sum = 0;
   for (int advance : units) sum += advance;
   return WholeWidth(sum);
+}
+
+void ResolvedFont::AdvanceSums(std::u16string_view text, std::vector<long long>& sums,
+                               std::vector<std::size_t>& laidOut) const {
+  thread_local std::vector<int> units;
+  const bool found = WideAdvances(text, units, false);
+  sums.resize(text.size() + 1);
+  laidOut.clear();
+  if (!found) laidOut.assign(1, 0);
+  sums[0] = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    sums[i + 1] = sums[i] + std::max(0, units[i]);
+    if (!found) laidOut.push_back(laidOut.back() + (units[i] < 0 ? 1 : 0));
+  }
 }
 
 std::vector<int> ResolvedFont::CharacterEnds(std::u16string_view text) const {

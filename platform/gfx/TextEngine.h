@@ -75,6 +75,10 @@ class ResolvedFont {
   // each piece out was most of what printing it cost.
   int Width(std::u16string_view text) const;
   std::vector<int> CharacterEnds(std::u16string_view text) const;
+  // As the code page's AdvanceSums: a piece with no character outside the
+  // wide table measures as Width measures it alone.
+  void AdvanceSums(std::u16string_view text, std::vector<long long>& sums,
+                   std::vector<std::size_t>& laidOut) const;
   // Draws with the base line's start (its left end) at the current point
   // of Cr. Advances, when given, replace the natural ones character by
   // character, in reading order.
@@ -125,8 +129,10 @@ class ResolvedFont {
   const Advances& Table() const;
   void BuildAdvances() const;
   // The advance in pango units of each character of Text into Units, when
-  // every one is in the table of wide characters; false when one is not.
-  bool WideAdvances(std::u16string_view text, std::vector<int>& units) const;
+  // every one is in the table of wide characters; false when one is not,
+  // at once unless Whole is off (the others are then all given, and those
+  // not in the table as kNotInTable).
+  bool WideAdvances(std::u16string_view text, std::vector<int>& units, bool whole = true) const;
   // Tests the characters of a block that the table does not know yet.
   void TestWideBlock(std::array<int, 64>& block, char16_t first) const;
   // How many characters a line of a test lays out at once.

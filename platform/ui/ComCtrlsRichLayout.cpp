@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "platform/gfx/CairoCanvas.h"
+#include "platform/gfx/TextEngine.h"
 #include "platform/ui/ComCtrlsRichText.h"
 
 namespace {
@@ -66,7 +67,7 @@ void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
   // A text laid out from very many places keeps no more than a bound.
   constexpr size_t kMaxKept = 1 << 16;
   if (of_ == content.Revision() && dpi_ == dotsPerInch &&
-      widths_.size() + ends_.size() + laid_.size() < kMaxKept)
+      widths_.size() + ends_.size() + laid_.size() + sums_.size() < kMaxKept)
     return;
   Clear();
   of_ = content.Revision();
@@ -75,6 +76,7 @@ void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
 
 void TRichMeasures::Clear() {
   widths_.clear();
+  sums_.clear();
   ends_.clear();
   laid_.clear();
   metrics_.clear();
@@ -119,6 +121,28 @@ struct TRichMeasurer {
                                                               static_cast<size_t>(end - start)));
     kept.widths_.emplace(key, width);
     return width;
+  }
+  // The width of characters From to End of the segment Start to End, as
+  // Width gives it.
+  int RestWidth(int format, int start, int end, int from) {
+    const TRichMeasures::TKey key{format, start, end};
+    auto it = kept.sums_.find(key);
+    if (it == kept.sums_.end()) {
+      TRichMeasures::TSums sums;
+      const gfx::ResolvedFont& font = gfx::Resolve(*Use(format).Font);
+      font.AdvanceSums(content.Text().substr(static_cast<size_t>(start), static_cast<size_t>(end - start)),
+                       sums.Bytes, sums.BytesLaidOut);
+      if (content.HasWide(start, end))
+        font.AdvanceSums(std::u16string_view(content.WideText(start, end)), sums.Wide, sums.WideLaidOut);
+      it = kept.sums_.emplace(key, std::move(sums)).first;
+    }
+    const TRichMeasures::TSums& sums = it->second;
+    const bool wide = content.HasWide(from, end);
+    const std::vector<long long>& sum = wide ? sums.Wide : sums.Bytes;
+    const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
+    const auto a = static_cast<size_t>(from - start), b = static_cast<size_t>(end - start);
+    if (laidOut.empty() || laidOut[a] == laidOut[b]) return gfx::ResolvedFont::WholeWidth(sum[b] - sum[a]);
+    return Width(format, from, end);
   }
   const std::vector<int>& Ends(int format, int start, int end) {
     const TRichMeasures::TKey key{format, start, end};
@@ -194,7 +218,7 @@ std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wr
         if (unmeasured || s.Start >= lend) break;
         const int a = std::max(s.Start, at);
         x = t[static_cast<size_t>(a)] == '\t' ? TabStop(pf, indent + x) - indent
-                                              : x + m.Width(s.Format, a, s.End);
+                                              : x + m.RestWidth(s.Format, s.Start, s.End, a);
         if (wrap && width > 0 && x > avail) break;
       }
       int end = lend;

@@ -239,7 +239,16 @@ class TRichMeasures {
     int Height = 0;
     bool Whole = false;
   };
+  // The running sums of a segment's advances, as the text engine gives
+  // them for its code-page text and, when it has other characters, for
+  // its wide text: the pieces of a long segment that lines start in are
+  // then measured by a subtraction.
+  struct TSums {
+    std::vector<long long> Bytes, Wide;
+    std::vector<std::size_t> BytesLaidOut, WideLaidOut;
+  };
   std::map<TKey, int> widths_;
+  std::map<TKey, TSums> sums_;
   std::map<std::pair<int, int>, TLaid> laid_;  // start, width
   std::map<TKey, std::vector<int>> ends_;
   std::map<int, TTextMetric> metrics_;

@@ -220,6 +220,18 @@ TEST(TextMetrics, WideAdvanceTableMeasuresAsTheLayout) {
             ASSERT_EQ(resolved.CharacterEnds(std::u16string_view(text)),
                       resolved.CharacterEnds(gfx::ResolvedFont::ConvertWide(text)))
                 << i;
+            // A piece with no character outside the table measures from the
+            // running sums as alone.
+            std::vector<long long> sums;
+            std::vector<std::size_t> laidOut;
+            resolved.AdvanceSums(std::u16string_view(text), sums, laidOut);
+            for (size_t from = 0; from < text.size(); from += 1 + random() % 5) {
+              const size_t to = from + random() % (text.size() - from + 1);
+              if (!laidOut.empty() && laidOut[to] != laidOut[from]) continue;
+              ASSERT_EQ(gfx::ResolvedFont::WholeWidth(sums[to] - sums[from]),
+                        resolved.Width(gfx::ResolvedFont::ConvertWide(text.substr(from, to - from))))
+                  << i << " " << from << " " << to;
+            }
           }
         }
 }
