@@ -256,6 +256,11 @@ TScreenBackend::TScreenBackend() {
   // environment may still ask for the texture.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   DisplayLibraryAllocations connecting;
+  // The display library puts back at its end the handler it found at its
+  // start; found as Xlib's own, that one ended the program when a request
+  // of the library's last moments (a wake-up sent to a window just gone)
+  // was refused while it closed.
+  SurviveDisplayErrors();
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     throw EInvalidOperation(AnsiString("The screen cannot be opened: ") + SDL_GetError());
   // After the video driver's start, which puts its own handler in place.

@@ -30,4 +30,20 @@ TEST(ScreenBackend, ARequestForAWindowGoneDoesNotEndTheProgram) {
   unsetenv("DIM_BACKEND");
 }
 
+// The display library's last requests are refused while it closes (a
+// wake-up sent to a window just gone): the program goes on to its own end.
+TEST(ScreenBackend, ARequestRefusedAfterTheScreenClosedDoesNotEndTheProgram) {
+  std::unique_ptr<XvfbDisplay> display;
+  TScreenBackend* screen = OpenScreenForTest(display);
+  ASSERT_NE(screen, nullptr);
+  Application->Initialize();
+  std::unique_ptr<TForm> form(NewForm<TForm>(nullptr));
+  form->Show();
+  form.reset();
+  SetBackend(nullptr);
+  unsetenv("DIM_BACKEND");
+  SendToMissingWindowOn(display->Display().c_str());
+  SUCCEED() << "still running";
+}
+
 }  // namespace

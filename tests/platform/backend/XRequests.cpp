@@ -16,13 +16,7 @@ Display* DisplayOf(SDL_Window* window, Window& own) {
   return info.info.x11.display;
 }
 
-}  // namespace
-
-void SendToMissingWindow(SDL_Window* any) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(any, &info) || info.subsystem != SDL_SYSWM_X11) return;
-  Display* x = info.info.x11.display;
+void SendToMissingWindowThrough(Display* x) {
   const Window gone = 0x7ffffff0;
   XEvent event{};
   event.xclient.type = ClientMessage;
@@ -31,6 +25,22 @@ void SendToMissingWindow(SDL_Window* any) {
   event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
   XSendEvent(x, gone, False, NoEventMask, &event);
   XSync(x, False);
+}
+
+}  // namespace
+
+void SendToMissingWindow(SDL_Window* any) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(any, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  SendToMissingWindowThrough(info.info.x11.display);
+}
+
+void SendToMissingWindowOn(const char* display) {
+  Display* x = XOpenDisplay(display);
+  if (!x) return;
+  SendToMissingWindowThrough(x);
+  XCloseDisplay(x);
 }
 
 void AskWindowManagerToMaximise(SDL_Window* window) {

@@ -12,6 +12,8 @@ struct SDL_Window;
 // last requests can be, through the display connection of Any, and waits
 // until the display has answered.
 void SendToMissingWindow(SDL_Window* any);
+// The same through a connection of its own to the named display.
+void SendToMissingWindowOn(const char* display);
 
 // Asks the window manager, as its own maximise button does, to maximise
 // the window.
