@@ -86,10 +86,7 @@ TEST(ScreenBackend, DialogFramesAskForCloseAlone) {
   ASSERT_NE(mainWindow, nullptr);
   OpenboxSession wm(display->Display(), TestOutputFolder() / "openbox-dialog-frames", 0);
   ASSERT_TRUE(wm.Started());
-  ASSERT_TRUE(RunUntil([&] {
-    int top = 0;
-    return SDL_GetWindowBordersSize(mainWindow, &top, nullptr, nullptr, nullptr) == 0 && top > 0;
-  })) << "openbox did not take the main form";
+  ASSERT_TRUE(RunUntilFramed(mainWindow)) << "openbox did not take the main form";
 
   // The sizeable main form is left as the manager has it.
   EXPECT_EQ(Functions(mainWindow), ~0ul);
@@ -106,20 +103,25 @@ TEST(ScreenBackend, DialogFramesAskForCloseAlone) {
   ExpectFixedDialog(*screen, *dialog, *main, "modeless dialog");
   // Sized by the program after it showed, it keeps its new size fixed.
   dialog->SetBounds(dialog->Left(), dialog->Top(), 340, 220);
-  RunUntil([] { return false; }, 200);
+  RunUntil([] {
+    return false; }, 200);
   ExpectFixedDialog(*screen, *dialog, *main, "modeless dialog resized");
   // Minimised from its title bar, the dialog takes its owner along and
   // comes back with it: never a disabled owner showing without it.
   SDL_Window* dialogWindow = screen->WindowOf(*dialog);
-  ASSERT_TRUE(RunUntil([&] { return ManagedState(dialogWindow) == 1 && ManagedState(mainWindow) == 1; }));
+  ASSERT_TRUE(RunUntil([&] {
+    return ManagedState(dialogWindow) == 1 && ManagedState(mainWindow) == 1; }));
   SDL_MinimizeWindow(dialogWindow);
-  EXPECT_TRUE(RunUntil([&] { return ManagedState(dialogWindow) == 3 && ManagedState(mainWindow) == 3; }))
+  EXPECT_TRUE(RunUntil([&] {
+    return ManagedState(dialogWindow) == 3 && ManagedState(mainWindow) == 3; }))
       << "dialog " << ManagedState(dialogWindow) << ", main form " << ManagedState(mainWindow);
   // The display library restores only a window it has heard is minimised:
   // on a loaded machine its event comes after the manager's state.
-  EXPECT_TRUE(RunUntil([&] { return (SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_MINIMIZED) != 0; }));
+  EXPECT_TRUE(RunUntil([&] {
+    return (SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_MINIMIZED) != 0; }));
   SDL_RestoreWindow(mainWindow);
-  EXPECT_TRUE(RunUntil([&] { return ManagedState(dialogWindow) == 1 && ManagedState(mainWindow) == 1; }))
+  EXPECT_TRUE(RunUntil([&] {
+    return ManagedState(dialogWindow) == 1 && ManagedState(mainWindow) == 1; }))
       << "dialog " << ManagedState(dialogWindow) << ", main form " << ManagedState(mainWindow);
   dialog->Hide();
 

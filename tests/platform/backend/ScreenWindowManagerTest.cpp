@@ -31,18 +31,18 @@ TEST(ScreenBackend, AFormMaximisedByTheWindowManagerTakesItsSize) {
   OpenboxSession wm(display->Display(), TestOutputFolder() / "openbox-maximise", 40);
   ASSERT_TRUE(wm.Started());
   // Managed once the window manager put its frame round the window.
-  ASSERT_TRUE(RunUntil([&] {
-    int top = 0;
-    return SDL_GetWindowBordersSize(window, &top, nullptr, nullptr, nullptr) == 0 && top > 0;
-  })) << "openbox did not take the window";
+  ASSERT_TRUE(RunUntilFramed(window)) << "openbox did not take the window";
   // Settled where the window manager placed it before the request.
-  RunUntil([] { return false; }, 300);
+  RunUntil([] {
+    return false; }, 300);
   AskWindowManagerToMaximise(window);
   // Moved and sized in one step: the move must not send the old size back
   // to the display.
-  ASSERT_TRUE(RunUntil([&] { return form->Width() > 400 && form->Height() > 300; }))
+  ASSERT_TRUE(RunUntil([&] {
+    return form->Width() > 400 && form->Height() > 300; }))
       << "the form stayed " << form->Width() << "x" << form->Height();
-  RunUntil([] { return false; }, 300);
+  RunUntil([] {
+    return false; }, 300);
   int width = 0, height = 0;
   SDL_GetWindowSize(window, &width, &height);
   EXPECT_EQ(form->Width(), width);

@@ -2,6 +2,7 @@
 // A virtual X display of the test's own (Xvfb), ended with the test, and
 // the screen backend opened on it.
 
+#include <SDL2/SDL.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -192,6 +193,15 @@ inline bool ProgramInstalled(const char* name) {
   for (const char* folder : {"/usr/bin/", "/usr/local/bin/", "/bin/"})
     if (access((std::string(folder) + name).c_str(), X_OK) == 0) return true;
   return false;
+}
+
+// Waits until a window manager has put its frame round the window: from
+// then on it manages the window.
+inline bool RunUntilFramed(SDL_Window* window) {
+  return RunUntil([window] {
+    int top = 0;
+    return SDL_GetWindowBordersSize(window, &top, nullptr, nullptr, nullptr) == 0 && top > 0;
+  });
 }
 
 // A window manager (openbox) on a display of the test's, reading its
