@@ -125,6 +125,10 @@ char16_t InCodePage(int codePage, unsigned char byte) {
 
 int ToUnits(int pango) { return static_cast<int>(std::lround(static_cast<double>(pango) / PANGO_SCALE)); }
 
+// No kerning and no ligatures: every character keeps its own advance, so
+// a text is as wide as the sum of its characters.
+constexpr const char* kOwnAdvances = "kern 0, liga 0, clig 0";
+
 PangoFontDescription* Describe(const TFont& font, double emSize) {
   PangoFontDescription* d = pango_font_description_new();
   pango_font_description_set_family(d, font.Name.empty() ? "Arial" : cp1253::ToUtf8(font.Name).c_str());
@@ -276,20 +280,68 @@ struct CharacterGlyph {
   bool moved = false;
 };
 
-std::vector<CharacterGlyph> CharacterGlyphs(PangoLayout* layout, const ResolvedFont::Converted& text) {
+// The runs of a text's one-line layout, shaped as the layout shapes them
+// but without laying the line out: a layout's extents load every glyph of
+// its line from the font file, and for the hundreds of characters a
+// font's tables test that was most of what a new size cost.
+class ShapedLine {
+ public:
+  struct Run {
+    PangoItem* item;
+    PangoGlyphString* glyphs;
+  };
+  ShapedLine(const PangoFontDescription* description, const ResolvedFont::Converted& text) {
+    PangoContext* context = TheEngine().context;
+    const char* utf8 = text.utf8.data();
+    const int length = static_cast<int>(text.utf8.size());
+    PangoAttrList* attrs = pango_attr_list_new();
+    pango_attr_list_insert(attrs, pango_attr_font_desc_new(description));
+    pango_attr_list_insert(attrs, pango_attr_font_features_new(kOwnAdvances));
+    items_ = pango_itemize_with_base_dir(context, PANGO_DIRECTION_LTR, utf8, 0, length, attrs, nullptr);
+    pango_attr_list_unref(attrs);
+    const auto flags =
+        pango_context_get_round_glyph_positions(context) ? PANGO_SHAPE_ROUND_POSITIONS : PANGO_SHAPE_NONE;
+    for (GList* it = items_; it != nullptr; it = it->next) {
+      auto* item = static_cast<PangoItem*>(it->data);
+      runs_.push_back({item, pango_glyph_string_new()});
+      pango_shape_with_flags(utf8 + item->offset, item->length, utf8, length, &item->analysis,
+                             runs_.back().glyphs, flags);
+    }
+  }
+  ~ShapedLine() {
+    for (const Run& run : runs_) pango_glyph_string_free(run.glyphs);
+    g_list_free_full(items_, reinterpret_cast<GDestroyNotify>(pango_item_free));
+  }
+  ShapedLine(const ShapedLine&) = delete;
+  ShapedLine& operator=(const ShapedLine&) = delete;
+
+  const std::vector<Run>& Runs() const { return runs_; }
+  // The line's width as the layout gives it: its positions are ints.
+  std::optional<int> Width() const {
+    long long width = 0;
+    for (const Run& run : runs_)
+      for (int g = 0; g < run.glyphs->num_glyphs; ++g) width += run.glyphs->glyphs[g].geometry.width;
+    if (width > std::numeric_limits<int>::max() || width < std::numeric_limits<int>::min())
+      return std::nullopt;
+    return static_cast<int>(width);
+  }
+
+ private:
+  GList* items_ = nullptr;
+  std::vector<Run> runs_;
+};
+
+std::vector<CharacterGlyph> CharacterGlyphs(const ShapedLine& line, const ResolvedFont::Converted& text) {
   const size_t count = text.Count();
   const std::vector<int> charAt = CharacterIndex(text);
   std::vector<CharacterGlyph> out(count);
-  std::vector<bool> starts(count, false);
-  PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
-  for (GSList* run = line ? line->runs : nullptr; run != nullptr; run = run->next) {
-    auto* item = static_cast<PangoGlyphItem*>(run->data);
-    for (int g = 0; g < item->glyphs->num_glyphs; ++g) {
-      const PangoGlyphInfo& info = item->glyphs->glyphs[g];
-      CharacterGlyph& c = out[charAt[item->item->offset + item->glyphs->log_clusters[g]]];
+  for (const ShapedLine::Run& run : line.Runs()) {
+    for (int g = 0; g < run.glyphs->num_glyphs; ++g) {
+      const PangoGlyphInfo& info = run.glyphs->glyphs[g];
+      CharacterGlyph& c = out[charAt[run.item->offset + run.glyphs->log_clusters[g]]];
       c.advance += info.geometry.width;
       c.glyph = info.glyph;
-      c.font = item->item->analysis.font;
+      c.font = run.item->analysis.font;
       c.moved = c.moved || info.geometry.x_offset != 0 || info.geometry.y_offset != 0;
       ++c.glyphs;
     }
@@ -308,34 +360,33 @@ std::vector<CharacterGlyph> CharacterGlyphs(PangoLayout* layout, const ResolvedF
 
 // Whether a line is as wide as its characters' advances: when it is not,
 // no text can be measured from them.
-bool AsWideAsItsCharacters(PangoLayout* layout, const std::vector<CharacterGlyph>& glyphs) {
-  PangoRectangle logical;
-  pango_layout_get_extents(layout, nullptr, &logical);
+bool AsWideAsItsCharacters(const ShapedLine& line, const std::vector<CharacterGlyph>& glyphs) {
   long long sum = 0;
   for (const CharacterGlyph& g : glyphs) sum += g.advance;
-  return sum == logical.width;
+  const std::optional<int> width = line.Width();
+  return width && sum == *width;
 }
 
-// The glyphs of the characters of a test line, laid out Piece characters
+// The glyphs of the characters of a test line, shaped Piece characters
 // at a time, and whether every piece was as wide as its characters. Pango
 // keeps a line's positions in ints: the hundreds of characters of a test
 // at a huge size go in pieces that stay well within them, those at the
-// sizes text is read at in one. The layouts are added to Layouts, to be
-// freed when the fonts the glyphs name are no longer needed.
+// sizes text is read at in one. The lines are added to Lines, to be freed
+// when the fonts the glyphs name are no longer needed.
 struct TestGlyphs {
   std::vector<CharacterGlyph> glyphs;
   bool whole = true;
 };
 
 template <typename Text, typename Convert>
-TestGlyphs LayInPieces(const ResolvedFont& font, const Text& text, size_t piece, Convert convert,
-                       std::vector<PangoLayout*>& layouts) {
+TestGlyphs LayInPieces(const PangoFontDescription* description, const Text& text, size_t piece,
+                       Convert convert, std::vector<std::unique_ptr<ShapedLine>>& lines) {
   TestGlyphs out;
   for (size_t at = 0; at < text.size(); at += piece) {
     const ResolvedFont::Converted converted = convert(text.substr(at, piece));
-    layouts.push_back(font.NewLayout(converted));
-    const std::vector<CharacterGlyph> glyphs = CharacterGlyphs(layouts.back(), converted);
-    out.whole = out.whole && AsWideAsItsCharacters(layouts.back(), glyphs);
+    lines.push_back(std::make_unique<ShapedLine>(description, converted));
+    const std::vector<CharacterGlyph> glyphs = CharacterGlyphs(*lines.back(), converted);
+    out.whole = out.whole && AsWideAsItsCharacters(*lines.back(), glyphs);
     out.glyphs.insert(out.glyphs.end(), glyphs.begin(), glyphs.end());
   }
   return out;
@@ -436,11 +487,11 @@ void ResolvedFont::BuildAdvances() const {
   for (int b = 0x20; b < 256; ++b)
     if (b != 0x7F && b != 0xAD) forward += static_cast<char>(b);
   for (auto it = forward.rbegin(); it != forward.rend(); ++it) backward.append(2, *it);
-  std::vector<PangoLayout*> layouts;
+  std::vector<std::unique_ptr<ShapedLine>> lines;
   // A line not as wide as its characters leaves every text to layouts.
   auto glyphsOf = [&](const AnsiString& bytes) {
     TestGlyphs laid = LayInPieces(
-        *this, bytes, TestPiece(), [this](const AnsiString& piece) { return Convert(piece); }, layouts);
+        description_, bytes, TestPiece(), [this](const AnsiString& piece) { return Convert(piece); }, lines);
     if (!laid.whole)
       for (CharacterGlyph& g : laid.glyphs) g.advance = -1;
     return laid.glyphs;
@@ -467,7 +518,7 @@ void ResolvedFont::BuildAdvances() const {
     advances_.glyph[b] = g.glyph;
     advances_.font[b] = static_cast<unsigned char>(font - advances_.fonts.begin());
   }
-  for (PangoLayout* layout : layouts) g_object_unref(layout);
+  lines.clear();
   // Character 0 is drawn as a blank.
   advances_.exact[0] = advances_.exact[' '];
   advances_.units[0] = advances_.units[' '];
@@ -538,10 +589,8 @@ PangoLayout* ResolvedFont::NewLayout(const Converted& text, bool rightToLeft) co
   pango_layout_set_single_paragraph_mode(layout, TRUE);
   pango_layout_set_font_description(layout, description_);
   pango_layout_set_text(layout, text.utf8.data(), static_cast<int>(text.utf8.size()));
-  // No kerning and no ligatures: every character keeps its own advance,
-  // so a text is as wide as the sum of its characters.
   PangoAttrList* attrs = pango_attr_list_new();
-  pango_attr_list_insert(attrs, pango_attr_font_features_new("kern 0, liga 0, clig 0"));
+  pango_attr_list_insert(attrs, pango_attr_font_features_new(kOwnAdvances));
   if (underline_) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
   if (strikeOut_) pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
   pango_layout_set_attributes(layout, attrs);
@@ -671,11 +720,11 @@ void ResolvedFont::TestWideBlock(std::array<int, 64>& block, char16_t first) con
   for (int round = 0; round < 3 && !forward.empty(); ++round) {
     std::u16string backward;
     for (auto it = forward.rbegin(); it != forward.rend(); ++it) backward.append(2, *it);
-    std::vector<PangoLayout*> layouts;
+    std::vector<std::unique_ptr<ShapedLine>> lines;
     const auto convert = [](const std::u16string& piece) { return ConvertWide(piece); };
-    const TestGlyphs once = LayInPieces(*this, forward, TestPiece(), convert, layouts);
-    const TestGlyphs twice = LayInPieces(*this, backward, TestPiece(), convert, layouts);
-    for (PangoLayout* layout : layouts) g_object_unref(layout);
+    const TestGlyphs once = LayInPieces(description_, forward, TestPiece(), convert, lines);
+    const TestGlyphs twice = LayInPieces(description_, backward, TestPiece(), convert, lines);
+    lines.clear();
     const std::vector<CharacterGlyph>&g1 = once.glyphs, &g2 = twice.glyphs;
     const bool whole = once.whole && twice.whole;
     const size_t n = forward.size();
