@@ -394,17 +394,24 @@ TestGlyphs LayInPieces(const PangoFontDescription* description, const Text& text
 
 // A character laid out alone in a line of its fellows (G), and twice over
 // in a line of them backwards (G2, G3), keeps its advance beside any
-// neighbour when the three agree.
+// neighbour when the three agree. Any advance well inside pango's int will do:
+// the largest sizes rich text asks for have letters wider than 16,384
+// units, and each text of such a font was laid out.
 bool SameAdvance(const CharacterGlyph& g, const CharacterGlyph& g2, const CharacterGlyph& g3) {
-  return g.advance >= 0 && g.advance < (1 << 24) && g2.advance == g.advance && g3.advance == g.advance;
+  return g.advance >= 0 && g.advance < (1 << 30) && g2.advance == g.advance && g3.advance == g.advance;
 }
 
-// And it can be drawn by its glyph alone when that is one glyph in its
-// place, the same in all three.
-bool SameGlyph(const CharacterGlyph& g, const CharacterGlyph& g2, const CharacterGlyph& g3) {
+// It stands alone in its cluster when that is one glyph in its place, the
+// same in all three, a glyph of the face or the box pango draws for a
+// character the face has none for.
+bool SameCluster(const CharacterGlyph& g, const CharacterGlyph& g2, const CharacterGlyph& g3) {
   return g.glyphs == 1 && !g.moved && g.font != nullptr && g.glyph != PANGO_GLYPH_EMPTY &&
-         (g.glyph & PANGO_GLYPH_UNKNOWN_FLAG) == 0 && g2.glyph == g.glyph && g3.glyph == g.glyph &&
-         g2.font == g.font && g3.font == g.font;
+         g2.glyph == g.glyph && g3.glyph == g.glyph && g2.font == g.font && g3.font == g.font;
+}
+
+// And it can be drawn by its glyph alone when that is a glyph of the face.
+bool SameGlyph(const CharacterGlyph& g, const CharacterGlyph& g2, const CharacterGlyph& g3) {
+  return SameCluster(g, g2, g3) && (g.glyph & PANGO_GLYPH_UNKNOWN_FLAG) == 0;
 }
 
 // The wide characters that may be measured from the table, when the face
@@ -412,9 +419,10 @@ bool SameGlyph(const CharacterGlyph& g, const CharacterGlyph& g2, const Characte
 // symbols of the scripts read left to right that no shaping joins or
 // reorders. Marks lean on their neighbours, format and control characters
 // change them, and blanks other than the plain one take their neighbours'
-// face.
+// face. The replacement character stands for the code page's undefined
+// bytes: rich text holds it wherever one was read.
 bool MayStandAlone(char16_t c) {
-  if (c == u' ') return true;
+  if (c == u' ' || c == 0xFFFD) return true;
   const bool inRange = (c > u' ' && c < 0x0590) || (c >= 0x1D00 && c < 0x2C00) ||
                        (c >= 0x2C60 && c < 0x2C80) || (c >= 0xA720 && c < 0xA800);
   if (!inRange) return false;
@@ -731,7 +739,12 @@ void ResolvedFont::TestWideBlock(std::array<int, 64>& block, char16_t first) con
     std::u16string rest;
     for (size_t i = 0; i < n; ++i) {
       const CharacterGlyph &g = g1[i], &b2 = g2[2 * (n - 1 - i)], &b3 = g2[2 * (n - 1 - i) + 1];
-      const bool alone = SameAdvance(g, b2, b3) && SameGlyph(g, b2, b3) && g.font == own;
+      // Wide text is drawn through layouts, never from the table: the
+      // replacement character may be measured from it when the face has
+      // no glyph for it and pango draws its box. (Other characters the
+      // face lacks may be shaped otherwise beside other neighbours.)
+      const bool box = forward[i] == 0xFFFD && SameCluster(g, b2, b3);
+      const bool alone = SameAdvance(g, b2, b3) && (SameGlyph(g, b2, b3) || box) && g.font == own;
       if (whole || !alone)
         block[forward[i] - first] = whole && alone ? static_cast<int>(g.advance) : kNotInTable;
       else
@@ -768,12 +781,14 @@ bool ResolvedFont::WideAdvances(std::u16string_view text, std::vector<int>& unit
       if (made) {
         block->fill(kUntested);
         // The code page's characters keep what its table found for them,
-        // so that a text measures the same in either form.
+        // so that a text measures the same in either form; the bytes it
+        // leaves undefined read as the replacement character, which is
+        // tested as a character of its own.
         if (codePage_ == 1253 && !symbol_) {
           const PangoFont* own = table.drawable[' '] ? table.fonts[table.font[' ']] : nullptr;
           for (int b = 0x20; b < 256; ++b) {
             const char16_t u = cp1253::ToUnicode(static_cast<unsigned char>(b));
-            if (u >> 6 != blockAt || b == 0x7F || b == 0xAD) continue;
+            if (u >> 6 != blockAt || b == 0x7F || b == 0xAD || u == 0xFFFD) continue;
             (*block)[u & 63] = table.exact[b] && table.drawable[b] && table.fonts[table.font[b]] == own
                                    ? table.units[b]
                                    : kNotInTable;

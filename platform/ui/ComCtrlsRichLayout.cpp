@@ -148,14 +148,20 @@ struct TRichMeasurer {
     if (laidOut.empty() || laidOut[a] == laidOut[b]) return gfx::ResolvedFont::WholeWidth(sum[b] - sum[a]);
     return Width(format, from, end);
   }
-  // Whether the code-page characters of the segment Start to End, from
-  // From on, have the same advances as Ends gives them measured from From
-  // as measured from Start: they do when every one is from the font's
-  // table and those before From add up to whole units, so that rounding
-  // the running sums to whole units cuts them alike.
+  // Whether the characters of the segment Start to End, from From on,
+  // have the same advances as Ends gives them measured from From as
+  // measured from Start: they do when both pieces are measured the same
+  // way (from code-page bytes, or as characters beyond it), every
+  // character is from the font's tables and those before From add up to
+  // whole units, so that rounding the running sums to whole units cuts
+  // them alike.
   bool ShiftsTo(int format, int start, int end, int from) {
+    const bool wide = content.HasWide(start, end);
+    if (content.HasWide(from, end) != wide) return false;
     const TRichMeasures::TSums& sums = Sums(format, start, end);
-    return sums.BytesLaidOut.empty() && sums.Bytes[static_cast<size_t>(from - start)] % PANGO_SCALE == 0;
+    const std::vector<long long>& sum = wide ? sums.Wide : sums.Bytes;
+    const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
+    return laidOut.empty() && sum[static_cast<size_t>(from - start)] % PANGO_SCALE == 0;
   }
   const std::vector<int>& Ends(int format, int start, int end) {
     const TRichMeasures::TKey key{format, start, end};
@@ -181,6 +187,7 @@ void TRichLayout::BeginParagraph(TRichLaying& laying, int pos, bool wrap) const 
   laying.Advances.clear();
   laying.MeasuredSegs = 0;
   laying.FirstSeg = 0;
+  laying.Break = -1;
   laying.First = pos == content_.ParagraphStart(laying.Para);
   laying.At = pos;
   // A line that neither wraps nor aligns nor tabs needs no measure to be
@@ -214,9 +221,15 @@ TRichLine TRichLayout::NextLine(TRichLaying& laying, TRichMeasurer& m, int width
   // Lines only go on, and a long paragraph has as many segments as lines.
   size_t& firstSeg = laying.FirstSeg;
   while (firstSeg < segs.size() && segs[firstSeg].End <= at) ++firstSeg;
-  // A line break inside the paragraph ends the line at it.
-  int lend = at;
-  while (lend < pend && t[static_cast<size_t>(lend)] != static_cast<char>(kLineBreak)) ++lend;
+  // A line break inside the paragraph ends the line at it; it is looked
+  // for again only past the one the last line ended at, not at every line
+  // of a long paragraph.
+  if (laying.Break < at) {
+    laying.Break = at;
+    while (laying.Break < pend && t[static_cast<size_t>(laying.Break)] != static_cast<char>(kLineBreak))
+      ++laying.Break;
+  }
+  const int lend = laying.Break;
   TRichLine line;
   line.Start = at;
   line.Para = laying.Para;
@@ -341,7 +354,7 @@ bool TRichLayout::ContinuesAt(int origin, int from, TRichMeasurer& m) const {
   int start = from, end = from + 1;
   while (start > pos && !IsSeparate(at(start - 1)) && content_.FormatIndexAt(start - 1) == format) --start;
   while (end < pend && !IsSeparate(at(end)) && content_.FormatIndexAt(end) == format) ++end;
-  return !content_.HasWide(start, end) && m.ShiftsTo(format, start, end, from);
+  return m.ShiftsTo(format, start, end, from);
 }
 
 namespace {

@@ -239,6 +239,7 @@ struct TRichLaying {
   std::vector<int> Advances;
   std::size_t MeasuredSegs = 0;
   std::size_t FirstSeg = 0;  // the first segment not wholly before At
+  int Break = -1;            // the first line break from At on, or End
   bool Unmeasured = false;   // lines need no measure (see TRichLayout::Lay)
   bool First = false;        // the line at At is the paragraph's first
   int At = 0;                // where the next line starts

@@ -253,6 +253,13 @@ TEST_F(RichEditFormatRangeTest, PagesGoOnFromTheLinesOfThePagesBeforeAsFreshLayo
       {"indented with bullets",
        "\\li720\\fi-360 " + words + "\\par{\\pntext\\'95\\tab}\\pn\\pnlvlblt " + words},
       {"no blanks", std::string(300, 'W') + "\\'e1\\'e2" + std::string(100, 'i')},
+      {"cyrillic",
+       [] {
+         std::string cyrillic;
+         for (int i = 0; i < 200; ++i)
+           cyrillic += "\\u" + std::to_string(1040 + i % 64) + (i % 9 == 8 ? "? " : "?");
+         return cyrillic;
+       }()},
       {"beyond the code page", "\\u1488? \\u1489?\\u1490? " + words + "\\u1576?\\u1578?\\u1579? " + words},
       {"sizes", "\\fs20 " + words + "\\fs400 Huge \\fs16 " + words + "\\fs200 " + words},
   };
