@@ -376,6 +376,8 @@ void TBaseGrid::DrawCellContent(TCanvas& ACanvas, int ACol, int ARow, const TRec
 // ---- painting ------------------------------------------------------------------------
 
 void TBaseGrid::Paint() {
+  const TRegion* region = Canvas().ClipRegion();
+  paintRegion_ = region ? std::optional<TRegion>(*region) : std::nullopt;
   TStringGrid::Paint();
   ++paintCount_;
 }
@@ -412,12 +414,15 @@ void TBaseGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState 
   const int saved = canvas.SaveDC();
   if (r != ARect) {
     // A merged area reaches beyond the cell the plain grid clipped to; it
-    // must still not paint over the fixed cells when scrolled under them.
-    canvas.SelectClipRgn(nullptr);
+    // must still not paint over the fixed cells when scrolled under them,
+    // nor over the cells around it (as no cell does: what a paint shows
+    // must not hang on the order the cells are drawn in), nor beyond what
+    // this paint repaints.
+    canvas.SelectClipRgn(paintRegion_ ? &*paintRegion_ : nullptr);
     TRect clip = GridArea();
     if (ACol >= FixedCols()) clip.Left = std::max(clip.Left, clip.Left + FixedColsWidth());
     if (ARow >= FixedRows()) clip.Top = std::max(clip.Top, clip.Top + FixedRowsHeight());
-    canvas.IntersectClipRect(clip);
+    canvas.IntersectClipRect(IntersectRect(clip, r));
   }
 
   canvas.Pen->Width = 1;

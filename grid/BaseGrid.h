@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "platform/ui/Grids.h"
 
@@ -241,6 +242,8 @@ class TBaseGrid : public TStringGrid {
   int gridLineWidth_ = 1;
   TColor gridLineColor_ = 0xC0C0C0;
   std::uint32_t paintCount_ = 0;
+  // What the paint under way repaints (none: everything).
+  std::optional<TRegion> paintRegion_;
   bool footerRowFlag_ = false;
   int displTextRowLimit_ = 0;
   friend class TCellProperties;

@@ -183,18 +183,12 @@ bool TExtStringGrid::WheelMessage(TMessage& m) {
   if (Col() < FixedCols()) SetCol(std::min(FixedCols(), ColCount() - 1));
   if (Col() > ColCount() - 1) SetCol(ColCount() - 1);
   if (target >= 0 && target < RowCount() && target != Row()) {
+    // The move repaints what it changes, as a key's does: a scroll moves
+    // the pixels of the view and paints what it uncovers.
     const int oldLeft = LeftCol();
-    BeginUpdate();
-    try {
-      SetRow(target);
-      if (Options().Contains(goRowSelect) && navigation_->KeepHorizScroll) SetLeftCol(oldLeft);
-    } catch (...) {
-      ResetUpdate();
-      throw;
-    }
-    ResetUpdate();
+    SetRow(target);
+    if (Options().Contains(goRowSelect) && navigation_->KeepHorizScroll) SetLeftCol(oldLeft);
     SelectBaseCell();
-    Invalidate();
   }
   // The inherited handling follows for OnMouseWheel and the Down/Up events,
   // with the row already moved.
@@ -317,6 +311,27 @@ void TExtStringGrid::DrawPanMark() {
                       0);
   mouse_.PanMarkShown = shown;
   mouse_.PanMarkSerial = ui::paint::DrawSerialOf(this);
+}
+
+// ---- scrolling ----------------------------------------------------------------------------
+
+bool TExtStringGrid::ScrollAnchoredAreas(std::vector<TRect>& Areas) {
+  if (!TBaseGrid::ScrollAnchoredAreas(Areas)) return false;
+  // A picture fixed to the window stays while the cells move over it, and
+  // the sizing line of a fixed column is drawn where the mouse is.
+  if (!backGround_->Bitmap().Empty() && backGround_->Display() == bdFixed) return false;
+  if (mouse_.SizingFixedCol) return false;
+  // The outline of an open editor follows the cell's visible part.
+  const TWinControl* special = editorActive_ ? EditorControl() : nullptr;
+  if (EditorMode() || (special && special->Visible())) Areas.push_back(CellRect(Col(), Row()));
+  // The focus rectangle of a merged current cell goes round the area.
+  if (GridFocused() && IsMergedCell(Col(), Row()))
+    Areas.push_back(InflateRect(MergedCellRect(Col(), Row()), 1, 1));
+  if (mouse_.Panning)
+    Areas.push_back(Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, kPanMarkSize, kPanMarkSize));
+  // A fixed cell shown pressed until the release.
+  if (mouse_.FixedPressed) Areas.push_back(mouse_.FixedPressedRect);
+  return true;
 }
 
 // ---- the combo editor's notifications and the version --------------------------------------

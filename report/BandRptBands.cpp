@@ -336,8 +336,10 @@ void TRpCustomBand::SetHasChild(bool value) {
   }
 }
 
-bool TRpCustomBand::FitsOnPage(Extended extra) {
-  return RpNearest(NativeHeight() + Expanded + extra) <= ParentReport->AvailableSpace();
+bool TRpCustomBand::FitsOnPage(Extended extra) { return FitsIn(ParentReport->AvailableSpace(), extra); }
+
+bool TRpCustomBand::FitsIn(int space, Extended extra) const {
+  return RpNearest(NativeHeight() + Expanded + extra) <= space;
 }
 
 bool TRpCustomBand::ExpandBy(Extended value, Extended& newExpanded, bool& used) {

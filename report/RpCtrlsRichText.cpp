@@ -86,7 +86,8 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
     Extended grown = 0;
     bool used = false;
     bool asked = true;
-    while (next < length && band->FitsOnPage(kRichStep)) {
+    const int space = band->ParentReport->AvailableSpace();
+    while (next < length && band->FitsIn(space, kRichStep)) {
       band->ExpandBy(kRichStep, grown, used);
       range.rc.Bottom = tw.Y(p.DeviceY(at.Top + at.Height + grown));
       asked = range.rc.Bottom - range.rc.Top >= room;

@@ -950,6 +950,27 @@ void TImageCanvas::PutPixels(const TPixelBlock& pixels) {
   cairo_surface_mark_dirty(surface_);
 }
 
+void TImageCanvas::MovePixels(const TRect& area, int dx, int dy) {
+  const TRect within = IntersectRect(area, Rect(0, 0, width_, height_));
+  const TRect to = IntersectRect(OffsetRect(within, dx, dy), within);
+  if (to.IsEmpty() || (dx == 0 && dy == 0)) return;
+  cairo_surface_flush(surface_);
+  auto* d = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
+  const int stride = cairo_image_surface_get_stride(surface_) / 4;
+  const size_t count = static_cast<size_t>(to.Width());
+  auto row = [&](int y) {
+    std::memmove(d + static_cast<size_t>(y) * stride + to.Left,
+                 d + static_cast<size_t>(y - dy) * stride + (to.Left - dx), count * sizeof(std::uint32_t));
+  };
+  // Rows moving down are copied from the bottom up, so that none is read
+  // after it was written.
+  if (dy > 0)
+    for (int y = to.Bottom - 1; y >= to.Top; --y) row(y);
+  else
+    for (int y = to.Top; y < to.Bottom; ++y) row(y);
+  cairo_surface_mark_dirty(surface_);
+}
+
 std::vector<std::uint8_t> TImageCanvas::PngBytes() const {
   std::vector<std::uint8_t> bytes;
   cairo_surface_flush(surface_);

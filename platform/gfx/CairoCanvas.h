@@ -148,6 +148,10 @@ class TImageCanvas : public TCairoCanvas {
   TPixelBlock Snapshot() const;
   // Copies a block of the same size onto the image (alpha is dropped).
   void PutPixels(const TPixelBlock& pixels);
+  // Moves the pixels of Area (cut to the image) by DX, DY: what would land
+  // outside Area is dropped, and the part of Area the move uncovers keeps
+  // the pixels it had.
+  void MovePixels(const TRect& area, int dx, int dy);
   std::vector<std::uint8_t> PngBytes() const;
   void SaveToPng(const std::string& fileName) const;  // EInOutError when it cannot be written
 

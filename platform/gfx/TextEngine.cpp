@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <limits>
 #include <list>
-#include <map>
 #include <mutex>
 #include <stdexcept>
 #include <string_view>
@@ -125,6 +124,10 @@ char16_t InCodePage(int codePage, unsigned char byte) {
 
 int ToUnits(int pango) { return static_cast<int>(std::lround(static_cast<double>(pango) / PANGO_SCALE)); }
 
+// No kerning and no ligatures: every character keeps its own advance, so
+// a text is as wide as the sum of its characters.
+constexpr const char* kOwnAdvances = "kern 0, liga 0, clig 0";
+
 PangoFontDescription* Describe(const TFont& font, double emSize) {
   PangoFontDescription* d = pango_font_description_new();
   pango_font_description_set_family(d, font.Name.empty() ? "Arial" : cp1253::ToUtf8(font.Name).c_str());
@@ -133,6 +136,57 @@ PangoFontDescription* Describe(const TFont& font, double emSize) {
   pango_font_description_set_absolute_size(d, emSize * PANGO_SCALE);
   return d;
 }
+
+// The runs of a text's one-line layout, shaped as the layout shapes them
+// but without laying the line out: a layout's extents load every glyph of
+// its line from the font file, and for the hundreds of characters a
+// font's tables test that was most of what a new size cost.
+class ShapedLine {
+ public:
+  struct Run {
+    PangoItem* item;
+    PangoGlyphString* glyphs;
+  };
+  ShapedLine(const PangoFontDescription* description, const ResolvedFont::Converted& text) {
+    PangoContext* context = TheEngine().context;
+    const char* utf8 = text.utf8.data();
+    const int length = static_cast<int>(text.utf8.size());
+    PangoAttrList* attrs = pango_attr_list_new();
+    pango_attr_list_insert(attrs, pango_attr_font_desc_new(description));
+    pango_attr_list_insert(attrs, pango_attr_font_features_new(kOwnAdvances));
+    items_ = pango_itemize_with_base_dir(context, PANGO_DIRECTION_LTR, utf8, 0, length, attrs, nullptr);
+    pango_attr_list_unref(attrs);
+    const auto flags =
+        pango_context_get_round_glyph_positions(context) ? PANGO_SHAPE_ROUND_POSITIONS : PANGO_SHAPE_NONE;
+    for (GList* it = items_; it != nullptr; it = it->next) {
+      auto* item = static_cast<PangoItem*>(it->data);
+      runs_.push_back({item, pango_glyph_string_new()});
+      pango_shape_with_flags(utf8 + item->offset, item->length, utf8, length, &item->analysis,
+                             runs_.back().glyphs, flags);
+    }
+  }
+  ~ShapedLine() {
+    for (const Run& run : runs_) pango_glyph_string_free(run.glyphs);
+    g_list_free_full(items_, reinterpret_cast<GDestroyNotify>(pango_item_free));
+  }
+  ShapedLine(const ShapedLine&) = delete;
+  ShapedLine& operator=(const ShapedLine&) = delete;
+
+  const std::vector<Run>& Runs() const { return runs_; }
+  // The line's width as the layout gives it: its positions are ints.
+  std::optional<int> Width() const {
+    long long width = 0;
+    for (const Run& run : runs_)
+      for (int g = 0; g < run.glyphs->num_glyphs; ++g) width += run.glyphs->glyphs[g].geometry.width;
+    if (width > std::numeric_limits<int>::max() || width < std::numeric_limits<int>::min())
+      return std::nullopt;
+    return static_cast<int>(width);
+  }
+
+ private:
+  GList* items_ = nullptr;
+  std::vector<Run> runs_;
+};
 
 }  // namespace
 
@@ -164,7 +218,10 @@ ResolvedFont::ResolvedFont(const TFont& font) {
   metrics_.tmExternalLeading = std::max(0, ToUnits(pango_font_metrics_get_height(m)) - metrics_.tmHeight);
   metrics_.tmAveCharWidth = ToUnits(pango_font_metrics_get_approximate_char_width(m));
   pango_font_metrics_unref(m);
-  metrics_.tmMaxCharWidth = Width(Convert("W"));
+  // From the line shaped alone: laying it out would load the glyph from
+  // the font file, and a font resolved for its metrics alone (a metafile's
+  // text records need its ascent and height) never draws or measures.
+  metrics_.tmMaxCharWidth = ToUnits(ShapedLine(description_, Convert("W")).Width().value_or(0));
 }
 
 namespace {
@@ -276,20 +333,17 @@ struct CharacterGlyph {
   bool moved = false;
 };
 
-std::vector<CharacterGlyph> CharacterGlyphs(PangoLayout* layout, const ResolvedFont::Converted& text) {
+std::vector<CharacterGlyph> CharacterGlyphs(const ShapedLine& line, const ResolvedFont::Converted& text) {
   const size_t count = text.Count();
   const std::vector<int> charAt = CharacterIndex(text);
   std::vector<CharacterGlyph> out(count);
-  std::vector<bool> starts(count, false);
-  PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
-  for (GSList* run = line ? line->runs : nullptr; run != nullptr; run = run->next) {
-    auto* item = static_cast<PangoGlyphItem*>(run->data);
-    for (int g = 0; g < item->glyphs->num_glyphs; ++g) {
-      const PangoGlyphInfo& info = item->glyphs->glyphs[g];
-      CharacterGlyph& c = out[charAt[item->item->offset + item->glyphs->log_clusters[g]]];
+  for (const ShapedLine::Run& run : line.Runs()) {
+    for (int g = 0; g < run.glyphs->num_glyphs; ++g) {
+      const PangoGlyphInfo& info = run.glyphs->glyphs[g];
+      CharacterGlyph& c = out[charAt[run.item->offset + run.glyphs->log_clusters[g]]];
       c.advance += info.geometry.width;
       c.glyph = info.glyph;
-      c.font = item->item->analysis.font;
+      c.font = run.item->analysis.font;
       c.moved = c.moved || info.geometry.x_offset != 0 || info.geometry.y_offset != 0;
       ++c.glyphs;
     }
@@ -308,34 +362,33 @@ std::vector<CharacterGlyph> CharacterGlyphs(PangoLayout* layout, const ResolvedF
 
 // Whether a line is as wide as its characters' advances: when it is not,
 // no text can be measured from them.
-bool AsWideAsItsCharacters(PangoLayout* layout, const std::vector<CharacterGlyph>& glyphs) {
-  PangoRectangle logical;
-  pango_layout_get_extents(layout, nullptr, &logical);
+bool AsWideAsItsCharacters(const ShapedLine& line, const std::vector<CharacterGlyph>& glyphs) {
   long long sum = 0;
   for (const CharacterGlyph& g : glyphs) sum += g.advance;
-  return sum == logical.width;
+  const std::optional<int> width = line.Width();
+  return width && sum == *width;
 }
 
-// The glyphs of the characters of a test line, laid out Piece characters
+// The glyphs of the characters of a test line, shaped Piece characters
 // at a time, and whether every piece was as wide as its characters. Pango
 // keeps a line's positions in ints: the hundreds of characters of a test
 // at a huge size go in pieces that stay well within them, those at the
-// sizes text is read at in one. The layouts are added to Layouts, to be
-// freed when the fonts the glyphs name are no longer needed.
+// sizes text is read at in one. The lines are added to Lines, to be freed
+// when the fonts the glyphs name are no longer needed.
 struct TestGlyphs {
   std::vector<CharacterGlyph> glyphs;
   bool whole = true;
 };
 
 template <typename Text, typename Convert>
-TestGlyphs LayInPieces(const ResolvedFont& font, const Text& text, size_t piece, Convert convert,
-                       std::vector<PangoLayout*>& layouts) {
+TestGlyphs LayInPieces(const PangoFontDescription* description, const Text& text, size_t piece,
+                       Convert convert, std::vector<std::unique_ptr<ShapedLine>>& lines) {
   TestGlyphs out;
   for (size_t at = 0; at < text.size(); at += piece) {
     const ResolvedFont::Converted converted = convert(text.substr(at, piece));
-    layouts.push_back(font.NewLayout(converted));
-    const std::vector<CharacterGlyph> glyphs = CharacterGlyphs(layouts.back(), converted);
-    out.whole = out.whole && AsWideAsItsCharacters(layouts.back(), glyphs);
+    lines.push_back(std::make_unique<ShapedLine>(description, converted));
+    const std::vector<CharacterGlyph> glyphs = CharacterGlyphs(*lines.back(), converted);
+    out.whole = out.whole && AsWideAsItsCharacters(*lines.back(), glyphs);
     out.glyphs.insert(out.glyphs.end(), glyphs.begin(), glyphs.end());
   }
   return out;
@@ -343,17 +396,24 @@ TestGlyphs LayInPieces(const ResolvedFont& font, const Text& text, size_t piece,
 
 // A character laid out alone in a line of its fellows (G), and twice over
 // in a line of them backwards (G2, G3), keeps its advance beside any
-// neighbour when the three agree.
+// neighbour when the three agree. Any advance well inside pango's int will do:
+// the largest sizes rich text asks for have letters wider than 16,384
+// units, and each text of such a font was laid out.
 bool SameAdvance(const CharacterGlyph& g, const CharacterGlyph& g2, const CharacterGlyph& g3) {
-  return g.advance >= 0 && g.advance < (1 << 24) && g2.advance == g.advance && g3.advance == g.advance;
+  return g.advance >= 0 && g.advance < (1 << 30) && g2.advance == g.advance && g3.advance == g.advance;
 }
 
-// And it can be drawn by its glyph alone when that is one glyph in its
-// place, the same in all three.
-bool SameGlyph(const CharacterGlyph& g, const CharacterGlyph& g2, const CharacterGlyph& g3) {
+// It stands alone in its cluster when that is one glyph in its place, the
+// same in all three, a glyph of the face or the box pango draws for a
+// character the face has none for.
+bool SameCluster(const CharacterGlyph& g, const CharacterGlyph& g2, const CharacterGlyph& g3) {
   return g.glyphs == 1 && !g.moved && g.font != nullptr && g.glyph != PANGO_GLYPH_EMPTY &&
-         (g.glyph & PANGO_GLYPH_UNKNOWN_FLAG) == 0 && g2.glyph == g.glyph && g3.glyph == g.glyph &&
-         g2.font == g.font && g3.font == g.font;
+         g2.glyph == g.glyph && g3.glyph == g.glyph && g2.font == g.font && g3.font == g.font;
+}
+
+// And it can be drawn by its glyph alone when that is a glyph of the face.
+bool SameGlyph(const CharacterGlyph& g, const CharacterGlyph& g2, const CharacterGlyph& g3) {
+  return SameCluster(g, g2, g3) && (g.glyph & PANGO_GLYPH_UNKNOWN_FLAG) == 0;
 }
 
 // The wide characters that may be measured from the table, when the face
@@ -361,9 +421,10 @@ bool SameGlyph(const CharacterGlyph& g, const CharacterGlyph& g2, const Characte
 // symbols of the scripts read left to right that no shaping joins or
 // reorders. Marks lean on their neighbours, format and control characters
 // change them, and blanks other than the plain one take their neighbours'
-// face.
+// face. The replacement character stands for the code page's undefined
+// bytes: rich text holds it wherever one was read.
 bool MayStandAlone(char16_t c) {
-  if (c == u' ') return true;
+  if (c == u' ' || c == 0xFFFD) return true;
   const bool inRange = (c > u' ' && c < 0x0590) || (c >= 0x1D00 && c < 0x2C00) ||
                        (c >= 0x2C60 && c < 0x2C80) || (c >= 0xA720 && c < 0xA800);
   if (!inRange) return false;
@@ -436,11 +497,11 @@ void ResolvedFont::BuildAdvances() const {
   for (int b = 0x20; b < 256; ++b)
     if (b != 0x7F && b != 0xAD) forward += static_cast<char>(b);
   for (auto it = forward.rbegin(); it != forward.rend(); ++it) backward.append(2, *it);
-  std::vector<PangoLayout*> layouts;
+  std::vector<std::unique_ptr<ShapedLine>> lines;
   // A line not as wide as its characters leaves every text to layouts.
   auto glyphsOf = [&](const AnsiString& bytes) {
     TestGlyphs laid = LayInPieces(
-        *this, bytes, TestPiece(), [this](const AnsiString& piece) { return Convert(piece); }, layouts);
+        description_, bytes, TestPiece(), [this](const AnsiString& piece) { return Convert(piece); }, lines);
     if (!laid.whole)
       for (CharacterGlyph& g : laid.glyphs) g.advance = -1;
     return laid.glyphs;
@@ -467,7 +528,7 @@ void ResolvedFont::BuildAdvances() const {
     advances_.glyph[b] = g.glyph;
     advances_.font[b] = static_cast<unsigned char>(font - advances_.fonts.begin());
   }
-  for (PangoLayout* layout : layouts) g_object_unref(layout);
+  lines.clear();
   // Character 0 is drawn as a blank.
   advances_.exact[0] = advances_.exact[' '];
   advances_.units[0] = advances_.units[' '];
@@ -538,10 +599,8 @@ PangoLayout* ResolvedFont::NewLayout(const Converted& text, bool rightToLeft) co
   pango_layout_set_single_paragraph_mode(layout, TRUE);
   pango_layout_set_font_description(layout, description_);
   pango_layout_set_text(layout, text.utf8.data(), static_cast<int>(text.utf8.size()));
-  // No kerning and no ligatures: every character keeps its own advance,
-  // so a text is as wide as the sum of its characters.
   PangoAttrList* attrs = pango_attr_list_new();
-  pango_attr_list_insert(attrs, pango_attr_font_features_new("kern 0, liga 0, clig 0"));
+  pango_attr_list_insert(attrs, pango_attr_font_features_new(kOwnAdvances));
   if (underline_) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
   if (strikeOut_) pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
   pango_layout_set_attributes(layout, attrs);
@@ -671,18 +730,23 @@ void ResolvedFont::TestWideBlock(std::array<int, 64>& block, char16_t first) con
   for (int round = 0; round < 3 && !forward.empty(); ++round) {
     std::u16string backward;
     for (auto it = forward.rbegin(); it != forward.rend(); ++it) backward.append(2, *it);
-    std::vector<PangoLayout*> layouts;
+    std::vector<std::unique_ptr<ShapedLine>> lines;
     const auto convert = [](const std::u16string& piece) { return ConvertWide(piece); };
-    const TestGlyphs once = LayInPieces(*this, forward, TestPiece(), convert, layouts);
-    const TestGlyphs twice = LayInPieces(*this, backward, TestPiece(), convert, layouts);
-    for (PangoLayout* layout : layouts) g_object_unref(layout);
+    const TestGlyphs once = LayInPieces(description_, forward, TestPiece(), convert, lines);
+    const TestGlyphs twice = LayInPieces(description_, backward, TestPiece(), convert, lines);
+    lines.clear();
     const std::vector<CharacterGlyph>&g1 = once.glyphs, &g2 = twice.glyphs;
     const bool whole = once.whole && twice.whole;
     const size_t n = forward.size();
     std::u16string rest;
     for (size_t i = 0; i < n; ++i) {
       const CharacterGlyph &g = g1[i], &b2 = g2[2 * (n - 1 - i)], &b3 = g2[2 * (n - 1 - i) + 1];
-      const bool alone = SameAdvance(g, b2, b3) && SameGlyph(g, b2, b3) && g.font == own;
+      // Wide text is drawn through layouts, never from the table: the
+      // replacement character may be measured from it when the face has
+      // no glyph for it and pango draws its box. (Other characters the
+      // face lacks may be shaped otherwise beside other neighbours.)
+      const bool box = forward[i] == 0xFFFD && SameCluster(g, b2, b3);
+      const bool alone = SameAdvance(g, b2, b3) && (SameGlyph(g, b2, b3) || box) && g.font == own;
       if (whole || !alone)
         block[forward[i] - first] = whole && alone ? static_cast<int>(g.advance) : kNotInTable;
       else
@@ -719,12 +783,14 @@ bool ResolvedFont::WideAdvances(std::u16string_view text, std::vector<int>& unit
       if (made) {
         block->fill(kUntested);
         // The code page's characters keep what its table found for them,
-        // so that a text measures the same in either form.
+        // so that a text measures the same in either form; the bytes it
+        // leaves undefined read as the replacement character, which is
+        // tested as a character of its own.
         if (codePage_ == 1253 && !symbol_) {
           const PangoFont* own = table.drawable[' '] ? table.fonts[table.font[' ']] : nullptr;
           for (int b = 0x20; b < 256; ++b) {
             const char16_t u = cp1253::ToUnicode(static_cast<unsigned char>(b));
-            if (u >> 6 != blockAt || b == 0x7F || b == 0xAD) continue;
+            if (u >> 6 != blockAt || b == 0x7F || b == 0xAD || u == 0xFFFD) continue;
             (*block)[u & 63] = table.exact[b] && table.drawable[b] && table.fonts[table.font[b]] == own
                                    ? table.units[b]
                                    : kNotInTable;
@@ -937,13 +1003,33 @@ std::string MappedFamily(const AnsiString& faceName) {
   return family;
 }
 
+namespace {
+// A resolved font's key (face name, height, pixels per inch, style, code
+// page), or a tuple of references to the same, hashed alike.
+struct FontKeyHash {
+  using is_transparent = void;
+  template <typename K>
+  std::size_t operator()(const K& k) const {
+    std::size_t h = std::hash<std::string_view>()(std::get<0>(k));
+    for (const std::size_t v :
+         {static_cast<std::size_t>(std::get<1>(k)), static_cast<std::size_t>(std::get<2>(k)),
+          static_cast<std::size_t>(std::get<3>(k)), static_cast<std::size_t>(std::get<4>(k))})
+      h = (h ^ v) * 0x100000001B3ull;
+    return h;
+  }
+};
+}  // namespace
+
 const ResolvedFont& Resolve(const TFont& font) {
   using Key = std::tuple<AnsiString, int, int, unsigned, int>;
   struct Kept {
     std::unique_ptr<ResolvedFont> font;
     std::list<const Key*>::iterator use;
   };
-  static std::map<Key, Kept, std::less<>> cache;
+  // Hashed: a page's text records and its measuring switch fonts at every
+  // line, and a search of a tree of thousands compared names a dozen
+  // times over.
+  static std::unordered_map<Key, Kept, FontKeyHash, std::equal_to<>> cache;
   static std::list<const Key*> uses;           // the most recently resolved first
   static const ResolvedFont* front = nullptr;  // the font of uses.front()
   static std::mutex lock;

@@ -156,6 +156,13 @@ void PaintCaret(HWND wnd, TCanvas& canvas) {
   canvas.Pen->Width = width;
 }
 
+TRect ShownCaretRect(HWND wnd) {
+  if (wnd == nullptr || !Owns(wnd)) return {};
+  const CaretState& c = C();
+  if (c.hideCount > 0 || !c.on) return {};
+  return Rect(c.x, c.y, c.x + c.width, c.y + c.height);
+}
+
 void ResetCaret() { C() = CaretState{}; }
 
 }  // namespace ui

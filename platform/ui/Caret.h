@@ -10,6 +10,9 @@ namespace ui {
 // Inverts the caret's rectangle on Canvas (the window's own coordinates)
 // when Wnd owns the caret and it is in the on phase of its blink.
 void PaintCaret(HWND wnd, TCanvas& canvas);
+// The caret's rectangle in Wnd's client coordinates while Wnd owns it and
+// it shows (in the on phase of its blink); empty otherwise.
+TRect ShownCaretRect(HWND wnd);
 // No caret, the blink time back to its default (between test cases).
 void ResetCaret();
 

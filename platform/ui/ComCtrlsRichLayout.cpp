@@ -67,7 +67,7 @@ void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
   // A text laid out from very many places keeps no more than a bound.
   constexpr size_t kMaxKept = 1 << 16;
   if (of_ == content.Revision() && dpi_ == dotsPerInch &&
-      widths_.size() + ends_.size() + laid_.size() + sums_.size() < kMaxKept)
+      widths_.size() + ends_.size() + laid_.size() + pages_.size() + sums_.size() < kMaxKept)
     return;
   Clear();
   of_ = content.Revision();
@@ -79,6 +79,7 @@ void TRichMeasures::Clear() {
   sums_.clear();
   ends_.clear();
   laid_.clear();
+  pages_.clear();
   metrics_.clear();
   of_ = 0;
   dpi_ = 0;
@@ -124,7 +125,7 @@ struct TRichMeasurer {
   }
   // The width of characters From to End of the segment Start to End, as
   // Width gives it.
-  int RestWidth(int format, int start, int end, int from) {
+  const TRichMeasures::TSums& Sums(int format, int start, int end) {
     const TRichMeasures::TKey key{format, start, end};
     auto it = kept.sums_.find(key);
     if (it == kept.sums_.end()) {
@@ -136,13 +137,31 @@ struct TRichMeasurer {
         font.AdvanceSums(std::u16string_view(content.WideText(start, end)), sums.Wide, sums.WideLaidOut);
       it = kept.sums_.emplace(key, std::move(sums)).first;
     }
-    const TRichMeasures::TSums& sums = it->second;
+    return it->second;
+  }
+  int RestWidth(int format, int start, int end, int from) {
+    const TRichMeasures::TSums& sums = Sums(format, start, end);
     const bool wide = content.HasWide(from, end);
     const std::vector<long long>& sum = wide ? sums.Wide : sums.Bytes;
     const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
     const auto a = static_cast<size_t>(from - start), b = static_cast<size_t>(end - start);
     if (laidOut.empty() || laidOut[a] == laidOut[b]) return gfx::ResolvedFont::WholeWidth(sum[b] - sum[a]);
     return Width(format, from, end);
+  }
+  // Whether the characters of the segment Start to End, from From on,
+  // have the same advances as Ends gives them measured from From as
+  // measured from Start: they do when both pieces are measured the same
+  // way (from code-page bytes, or as characters beyond it), every
+  // character is from the font's tables and those before From add up to
+  // whole units, so that rounding the running sums to whole units cuts
+  // them alike.
+  bool ShiftsTo(int format, int start, int end, int from) {
+    const bool wide = content.HasWide(start, end);
+    if (content.HasWide(from, end) != wide) return false;
+    const TRichMeasures::TSums& sums = Sums(format, start, end);
+    const std::vector<long long>& sum = wide ? sums.Wide : sums.Bytes;
+    const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
+    return laidOut.empty() && sum[static_cast<size_t>(from - start)] % PANGO_SCALE == 0;
   }
   const std::vector<int>& Ends(int format, int start, int end) {
     const TRichMeasures::TKey key{format, start, end};
@@ -157,143 +176,185 @@ struct TRichMeasurer {
   }
 };
 
+void TRichLayout::BeginParagraph(TRichLaying& laying, int pos, bool wrap) const {
+  const AnsiString& t = content_.Text();
+  laying.Pos = pos;
+  laying.Para = content_.ParagraphOf(pos);
+  laying.End = content_.ParagraphEnd(laying.Para);
+  laying.After = laying.Para + 1 < content_.ParagraphCount() ? content_.ParagraphStart(laying.Para + 1)
+                                                             : content_.Length();
+  laying.Segs = Segments(pos, laying.End);
+  laying.Advances.clear();
+  laying.MeasuredSegs = 0;
+  laying.FirstSeg = 0;
+  laying.Break = -1;
+  laying.First = pos == content_.ParagraphStart(laying.Para);
+  laying.At = pos;
+  // A line that neither wraps nor aligns nor tabs needs no measure to be
+  // placed: its width waits until someone asks (-1).
+  laying.Unmeasured = !wrap && content_.Para(laying.Para).Alignment == taLeftJustify &&
+                      std::none_of(laying.Segs.begin(), laying.Segs.end(), [&](const TSegment& g) {
+                        return t[static_cast<size_t>(g.Start)] == '\t';
+                      });
+}
+
+TRichLine TRichLayout::NextLine(TRichLaying& laying, TRichMeasurer& m, int width, bool wrap) const {
+  const AnsiString& t = content_.Text();
+  const int pos = laying.Pos, pend = laying.End, at = laying.At;
+  const TRichParaFormat& pf = content_.Para(laying.Para);
+  const std::vector<TSegment>& segs = laying.Segs;
+  std::vector<int>& advances = laying.Advances;
+  const auto measureThrough = [&](int last) {
+    if (advances.empty()) advances.assign(static_cast<size_t>(pend - pos), 0);
+    for (; laying.MeasuredSegs < segs.size() && segs[laying.MeasuredSegs].Start <= last;
+         ++laying.MeasuredSegs) {
+      const TSegment& s = segs[laying.MeasuredSegs];
+      if (IsSeparate(t[static_cast<size_t>(s.Start)])) continue;
+      const std::vector<int>& ends = m.Ends(s.Format, s.Start, s.End);
+      for (int i = s.Start; i < s.End; ++i)
+        advances[static_cast<size_t>(i - pos)] =
+            ends[static_cast<size_t>(i - s.Start)] -
+            (i > s.Start ? ends[static_cast<size_t>(i - s.Start - 1)] : 0);
+    }
+  };
+  const bool unmeasured = laying.Unmeasured;
+  // Lines only go on, and a long paragraph has as many segments as lines.
+  size_t& firstSeg = laying.FirstSeg;
+  while (firstSeg < segs.size() && segs[firstSeg].End <= at) ++firstSeg;
+  // A line break inside the paragraph ends the line at it; it is looked
+  // for again only past the one the last line ended at, not at every line
+  // of a long paragraph.
+  if (laying.Break < at) {
+    laying.Break = at;
+    while (laying.Break < pend && t[static_cast<size_t>(laying.Break)] != static_cast<char>(kLineBreak))
+      ++laying.Break;
+  }
+  const int lend = laying.Break;
+  TRichLine line;
+  line.Start = at;
+  line.Para = laying.Para;
+  line.First = laying.First;
+  int indent = Scale(pf.LeftIndent + (laying.First ? pf.FirstIndent : 0), dpi_, 1440);
+  if (pf.Bullet) indent += BulletIndent();
+  indent = std::max(0, indent);
+  const int avail = width > 0 ? std::max(1, width - indent - Scale(pf.RightIndent, dpi_, 1440)) : 0;
+  // The rest of the paragraph as one line, when it fits.
+  int x = unmeasured ? -1 : 0;
+  for (size_t k = firstSeg; k < segs.size(); ++k) {
+    const TSegment& s = segs[k];
+    if (unmeasured || s.Start >= lend) break;
+    const int a = std::max(s.Start, at);
+    x = t[static_cast<size_t>(a)] == '\t' ? TabStop(pf, indent + x) - indent
+                                          : x + m.RestWidth(s.Format, s.Start, s.End, a);
+    if (wrap && width > 0 && x > avail) break;
+  }
+  int end = lend;
+  if (wrap && width > 0 && x > avail) {
+    x = 0;
+    int fit = at;
+    while (fit < lend) {
+      measureThrough(fit);
+      const int nx = t[static_cast<size_t>(fit)] == '\t' ? TabStop(pf, indent + x) - indent
+                                                         : x + advances[static_cast<size_t>(fit - pos)];
+      if (nx > avail && t[static_cast<size_t>(fit)] != ' ') break;
+      x = nx;
+      ++fit;
+    }
+    // Break after the last blank that fits; a word longer than the line is
+    // cut where the line ends.
+    int cut = fit;
+    while (cut > at && t[static_cast<size_t>(cut - 1)] != ' ') --cut;
+    if (cut == at) cut = std::max(fit, at + 1);
+    while (cut < lend && t[static_cast<size_t>(cut)] == ' ') ++cut;
+    end = cut;
+    measureThrough(end - 1);
+    x = 0;
+    for (int i = at; i < end; ++i)
+      x = t[static_cast<size_t>(i)] == '\t' ? TabStop(pf, indent + x) - indent
+                                            : x + advances[static_cast<size_t>(i - pos)];
+  }
+  line.End = end;
+  line.Next = end < lend ? end : lend < pend ? lend + 1 : laying.After;
+  // Blanks at the end do not count for alignment.
+  int shown = x;
+  if (pf.Alignment != taLeftJustify) {
+    int e = end;
+    while (e > at && t[static_cast<size_t>(e - 1)] == ' ') --e;
+    if (e < end) shown = x - m.Width(content_.FormatIndexAt(e), e, end);
+  }
+  line.Width = x;
+  line.Left = indent;
+  if (width > 0 && pf.Alignment == taRightJustify) line.Left = indent + std::max(0, avail - shown);
+  if (width > 0 && pf.Alignment == taCenter) line.Left = indent + std::max(0, (avail - shown) / 2);
+  // A justified line that wrapped fills the width; the paragraph's last
+  // line and a line ended by a break stay as they are.
+  if (wrap && width > 0 && pf.Alignment == taJustify && end < lend && shown < avail) {
+    line.Stretch = avail - shown;
+    line.Width = x + line.Stretch;
+  }
+  // The tallest font of the line gives its height and base line.
+  int ascent = 0, descent = 0;
+  if (end == at) {
+    const TTextMetric& tm = m.Metrics(content_.InsertFormatAt(at));
+    ascent = tm.tmAscent;
+    descent = tm.tmHeight - tm.tmAscent;
+  }
+  for (size_t k = firstSeg; k < segs.size() && segs[k].Start < end; ++k) {
+    const TSegment& s = segs[k];
+    if (t[static_cast<size_t>(s.Start)] == static_cast<char>(kLineBreak)) continue;
+    const TTextMetric& tm = m.Metrics(s.Format);
+    ascent = std::max(ascent, tm.tmAscent);
+    descent = std::max(descent, tm.tmHeight - tm.tmAscent);
+  }
+  line.Ascent = ascent;
+  line.Height = std::max(1, ascent + descent);
+  line.Top = laying.Top;
+  return line;
+}
+
+void TRichLayout::PassLine(TRichLaying& laying, const TRichLine& line, bool wrap, int lastPara) const {
+  laying.Top = static_cast<int>(
+      std::min<long long>(static_cast<long long>(laying.Top) + line.Height, std::numeric_limits<int>::max()));
+  laying.At = line.Next;
+  laying.First = false;
+  if (laying.At < laying.End) return;
+  if (laying.Para + 1 >= content_.ParagraphCount() || (lastPara >= 0 && laying.Para >= lastPara))
+    laying.Done = true;
+  else
+    BeginParagraph(laying, laying.After, wrap);
+}
+
 std::vector<TRichLine> TRichLayout::Lay(int from, int width, int height, bool wrap, int lastPara) const {
   std::vector<TRichLine> lines;
   TRichMeasurer m(*this, content_);
-  const AnsiString& t = content_.Text();
-  const int n = content_.Length();
-  int pos = std::clamp(from, 0, n);
-  int top = 0;
-  while (true) {
-    const int para = content_.ParagraphOf(pos);
-    const int pend = content_.ParagraphEnd(para);
-    const TRichParaFormat& pf = content_.Para(para);
-    const int next = para + 1 < content_.ParagraphCount() ? content_.ParagraphStart(para + 1) : n;
-    const std::vector<TSegment> segs = Segments(pos, pend);
-    // Per-character advances of the rest of the paragraph, measured a
-    // segment at a time and only as far as a line has to be broken: a page
-    // that starts in a long paragraph needs its first lines, not the rest.
-    std::vector<int> advances;
-    size_t measuredSegs = 0;
-    const auto measureThrough = [&](int last) {
-      if (advances.empty()) advances.assign(static_cast<size_t>(pend - pos), 0);
-      for (; measuredSegs < segs.size() && segs[measuredSegs].Start <= last; ++measuredSegs) {
-        const TSegment& s = segs[measuredSegs];
-        if (IsSeparate(t[static_cast<size_t>(s.Start)])) continue;
-        const std::vector<int>& ends = m.Ends(s.Format, s.Start, s.End);
-        for (int i = s.Start; i < s.End; ++i)
-          advances[static_cast<size_t>(i - pos)] =
-              ends[static_cast<size_t>(i - s.Start)] -
-              (i > s.Start ? ends[static_cast<size_t>(i - s.Start - 1)] : 0);
-      }
-    };
-    bool first = pos == content_.ParagraphStart(para);
-    int at = pos;
-    // A line that neither wraps nor aligns nor tabs needs no measure to be
-    // placed: its width waits until someone asks (-1).
-    const bool unmeasured = !wrap && pf.Alignment == taLeftJustify &&
-                            std::none_of(segs.begin(), segs.end(), [&](const TSegment& g) {
-                              return t[static_cast<size_t>(g.Start)] == '\t';
-                            });
-    // The first segment not wholly before the line: lines only go on, and
-    // a long paragraph has as many segments as lines.
-    size_t firstSeg = 0;
-    do {
-      while (firstSeg < segs.size() && segs[firstSeg].End <= at) ++firstSeg;
-      // A line break inside the paragraph ends the line at it.
-      int lend = at;
-      while (lend < pend && t[static_cast<size_t>(lend)] != static_cast<char>(kLineBreak)) ++lend;
-      TRichLine line;
-      line.Start = at;
-      line.Para = para;
-      line.First = first;
-      int indent = Scale(pf.LeftIndent + (first ? pf.FirstIndent : 0), dpi_, 1440);
-      if (pf.Bullet) indent += BulletIndent();
-      indent = std::max(0, indent);
-      const int avail = width > 0 ? std::max(1, width - indent - Scale(pf.RightIndent, dpi_, 1440)) : 0;
-      // The rest of the paragraph as one line, when it fits.
-      int x = unmeasured ? -1 : 0;
-      for (size_t k = firstSeg; k < segs.size(); ++k) {
-        const TSegment& s = segs[k];
-        if (unmeasured || s.Start >= lend) break;
-        const int a = std::max(s.Start, at);
-        x = t[static_cast<size_t>(a)] == '\t' ? TabStop(pf, indent + x) - indent
-                                              : x + m.RestWidth(s.Format, s.Start, s.End, a);
-        if (wrap && width > 0 && x > avail) break;
-      }
-      int end = lend;
-      if (wrap && width > 0 && x > avail) {
-        x = 0;
-        int fit = at;
-        while (fit < lend) {
-          measureThrough(fit);
-          const int nx = t[static_cast<size_t>(fit)] == '\t' ? TabStop(pf, indent + x) - indent
-                                                             : x + advances[static_cast<size_t>(fit - pos)];
-          if (nx > avail && t[static_cast<size_t>(fit)] != ' ') break;
-          x = nx;
-          ++fit;
-        }
-        // Break after the last blank that fits; a word longer than the
-        // line is cut where the line ends.
-        int cut = fit;
-        while (cut > at && t[static_cast<size_t>(cut - 1)] != ' ') --cut;
-        if (cut == at) cut = std::max(fit, at + 1);
-        while (cut < lend && t[static_cast<size_t>(cut)] == ' ') ++cut;
-        end = cut;
-        measureThrough(end - 1);
-        x = 0;
-        for (int i = at; i < end; ++i)
-          x = t[static_cast<size_t>(i)] == '\t' ? TabStop(pf, indent + x) - indent
-                                                : x + advances[static_cast<size_t>(i - pos)];
-      }
-      line.End = end;
-      line.Next = end < lend ? end : lend < pend ? lend + 1 : next;
-      // Blanks at the end do not count for alignment.
-      int shown = x;
-      if (pf.Alignment != taLeftJustify) {
-        int e = end;
-        while (e > at && t[static_cast<size_t>(e - 1)] == ' ') --e;
-        if (e < end) shown = x - m.Width(content_.FormatIndexAt(e), e, end);
-      }
-      line.Width = x;
-      line.Left = indent;
-      if (width > 0 && pf.Alignment == taRightJustify) line.Left = indent + std::max(0, avail - shown);
-      if (width > 0 && pf.Alignment == taCenter) line.Left = indent + std::max(0, (avail - shown) / 2);
-      // A justified line that wrapped fills the width; the paragraph's last
-      // line and a line ended by a break stay as they are.
-      if (wrap && width > 0 && pf.Alignment == taJustify && end < lend && shown < avail) {
-        line.Stretch = avail - shown;
-        line.Width = x + line.Stretch;
-      }
-      // The tallest font of the line gives its height and base line.
-      int ascent = 0, descent = 0;
-      if (end == at) {
-        const TTextMetric& tm = m.Metrics(content_.InsertFormatAt(at));
-        ascent = tm.tmAscent;
-        descent = tm.tmHeight - tm.tmAscent;
-      }
-      for (size_t k = firstSeg; k < segs.size() && segs[k].Start < end; ++k) {
-        const TSegment& s = segs[k];
-        if (t[static_cast<size_t>(s.Start)] == static_cast<char>(kLineBreak)) continue;
-        const TTextMetric& tm = m.Metrics(s.Format);
-        ascent = std::max(ascent, tm.tmAscent);
-        descent = std::max(descent, tm.tmHeight - tm.tmAscent);
-      }
-      line.Ascent = ascent;
-      line.Height = std::max(1, ascent + descent);
-      line.Top = top;
-      // A page takes at least one line; the next line that does not fit
-      // ends it.
-      if (height > 0 && !lines.empty() && top + line.Height > height) return lines;
-      top += line.Height;
-      lines.push_back(line);
-      at = line.Next;
-      first = false;
-    } while (at < pend);
-    if (para + 1 >= content_.ParagraphCount() || (lastPara >= 0 && para >= lastPara)) break;
-    pos = next;
+  TRichLaying laying;
+  BeginParagraph(laying, std::clamp(from, 0, content_.Length()), wrap);
+  while (!laying.Done) {
+    const TRichLine line = NextLine(laying, m, width, wrap);
+    // A page takes at least one line; the next line that does not fit
+    // ends it.
+    if (height > 0 && !lines.empty() && line.Top + line.Height > height) break;
+    PassLine(laying, line, wrap, lastPara);
+    lines.push_back(line);
   }
   return lines;
+}
+
+bool TRichLayout::ContinuesAt(int origin, int from, TRichMeasurer& m) const {
+  const AnsiString& t = content_.Text();
+  const int para = content_.ParagraphOf(from);
+  const int pos = std::max(origin, content_.ParagraphStart(para));
+  const int pend = content_.ParagraphEnd(para);
+  const auto at = [&](int i) { return t[static_cast<size_t>(i)]; };
+  // Where a segment starts, a layout from there has the same segments.
+  if (from <= pos || from >= pend || IsSeparate(at(from)) || IsSeparate(at(from - 1)) ||
+      content_.FormatIndexAt(from - 1) != content_.FormatIndexAt(from))
+    return true;
+  const int format = content_.FormatIndexAt(from);
+  int start = from, end = from + 1;
+  while (start > pos && !IsSeparate(at(start - 1)) && content_.FormatIndexAt(start - 1) == format) --start;
+  while (end < pend && !IsSeparate(at(end)) && content_.FormatIndexAt(end) == format) ++end;
+  return m.ShiftsTo(format, start, end, from);
 }
 
 namespace {
@@ -310,6 +371,9 @@ bool RunsToEnd(const TRichContent& content, const std::vector<TRichLine>& lines)
   return lines.back().Para + 1 >= content.ParagraphCount() && lines.back().Next >= content.Length();
 }
 
+// A quarter of the int range in twips (over 370 m).
+constexpr int kFarDown = 1 << 29;
+
 }  // namespace
 
 std::vector<TRichLine> TRichLayout::LayPage(int from, int width, int height, int* room) const {
@@ -318,25 +382,75 @@ std::vector<TRichLine> TRichLayout::LayPage(int from, int width, int height, int
     if (room != nullptr) *room = RoomOfAll(lines, RunsToEnd(content_, lines), height);
     return lines;
   }
-  TRichMeasures::TLaid& laid = Measures->laid_[{from, width}];
-  if (!laid.Whole && (laid.Lines.empty() || laid.Height < height)) {
-    // Twice as far as last time: a band that grows 5 mm at a time lays
-    // its text out a few times, not once for every step.
-    const int reach = static_cast<int>(
-        std::min<long long>(std::max<long long>(height, 2LL * laid.Height), std::numeric_limits<int>::max()));
-    laid.Lines = Lay(from, width, reach);
-    laid.Height = reach;
-    laid.Whole = RunsToEnd(content_, laid.Lines);
+  TRichMeasurer m(*this, content_);
+  from = std::clamp(from, 0, content_.Length());
+  // The page goes on from lines laid for an earlier page of the same
+  // width when one of them starts where it does: a long text is laid out
+  // once, not again from each page's start.
+  TRichMeasures::TLaid* laid = nullptr;
+  size_t first = 0;
+  const std::pair<int, int> asked{from, width};
+  if (const auto known = Measures->pages_.find(asked); known != Measures->pages_.end()) {
+    laid = &Measures->laid_[known->second.first];
+    first = known->second.second;
+  } else {
+    std::pair<int, int> chosen = asked;
+    for (auto& [key, kept] : Measures->laid_) {
+      if (key.second != width || key.first > from) continue;
+      const std::vector<TRichLine>& lines = kept.Lines;
+      const auto it = std::partition_point(lines.begin(), lines.end(),
+                                           [from](const TRichLine& line) { return line.Start < from; });
+      const bool starts = it != lines.end() ? it->Start == from : !kept.Laying.Done && kept.Laying.At == from;
+      // Lines far down a text taller than a few kilometres start afresh,
+      // so that their tops stay within an int however far they are laid.
+      const int top = it != lines.end() ? it->Top : kept.Laying.Top;
+      if (starts && top <= kFarDown && (key.first == from || ContinuesAt(key.first, from, m))) {
+        laid = &kept;
+        chosen = key;
+        first = static_cast<size_t>(it - lines.begin());
+        break;
+      }
+    }
+    if (laid == nullptr) {
+      laid = &Measures->laid_[asked];
+      BeginParagraph(laid->Laying, from, true);
+    }
+    Measures->pages_[asked] = {chosen, first};
   }
-  if (room != nullptr) *room = RoomOfAll(laid.Lines, laid.Whole, laid.Height);
+  std::vector<TRichLine>& lines = laid->Lines;
+  TRichLaying& laying = laid->Laying;
+  const auto top = [&] { return first < lines.size() ? lines[first].Top : laying.Top; };
+  // Lines go on being laid twice as far down as the page asks: a band that
+  // grows 5 mm at a time asks again at every step, and the pages after it
+  // take the lines laid ahead.
+  const long long reach = std::max<long long>(height, std::min<long long>(2LL * height, kFarDown));
+  while (!laying.Done && (lines.size() <= first ||
+                          static_cast<long long>(lines.back().Top) + lines.back().Height - top() <= reach)) {
+    const TRichLine line = NextLine(laying, m, width, true);
+    PassLine(laying, line, true, -1);
+    lines.push_back(line);
+  }
+  const int origin = top();
   // A page takes at least one line; the next line that does not fit ends
   // it, as Lay does. The lines' feet only go down, so the first one below
-  // the page is found by halving: a band growing 5 mm at a time asks for
-  // the same long page again at every step.
-  const auto below =
-      std::partition_point(laid.Lines.begin() + 1, laid.Lines.end(),
-                           [height](const TRichLine& line) { return line.Top + line.Height <= height; });
-  return std::vector<TRichLine>(laid.Lines.begin(), below);
+  // the page is found by halving.
+  const auto begin = lines.begin() + static_cast<std::ptrdiff_t>(first);
+  const auto below = std::partition_point(begin + 1, lines.end(), [height, origin](const TRichLine& line) {
+    return static_cast<long long>(line.Top) - origin + line.Height <= height;
+  });
+  std::vector<TRichLine> page(begin, below);
+  for (TRichLine& line : page) line.Top -= origin;
+  if (room != nullptr) {
+    // Every line from the page's start to the end of the text when the
+    // laying is done; else a lower bound: the lines laid and one more.
+    const TRichLine& last = lines.back();
+    const long long foot = static_cast<long long>(last.Top) - origin + last.Height;
+    if (laying.Done)
+      *room = lines.end() - begin < 2 ? 0 : static_cast<int>(foot);
+    else
+      *room = static_cast<int>(std::min<long long>(foot + 1, std::numeric_limits<int>::max()));
+  }
+  return page;
 }
 
 int TRichLayout::Measure(const TRichLine& line) const {

@@ -218,9 +218,40 @@ struct TRichLine {
   int Stretch = 0;
 };
 
+// A piece of a paragraph in one format; a tab or a line break is one of
+// its own.
+struct TRichSegment {
+  int Start, End;  // characters
+  int Format;
+};
+
+// A layout under way: where its next line starts and what the paragraph
+// that line lies in has measured so far. Lines laid from it follow on
+// from the last one, as the layout laid in one go would have them.
+struct TRichLaying {
+  int Pos = 0;                     // where the paragraph's laying began (its start or the layout's)
+  int Para = 0;                    // the paragraph
+  int End = 0;                     // where its text ends
+  int After = 0;                   // where the next paragraph starts
+  std::vector<TRichSegment> Segs;  // from Pos to End
+  // The characters' advances from Pos, measured a segment at a time and
+  // only as far as a line has to be broken.
+  std::vector<int> Advances;
+  std::size_t MeasuredSegs = 0;
+  std::size_t FirstSeg = 0;  // the first segment not wholly before At
+  int Break = -1;            // the first line break from At on, or End
+  bool Unmeasured = false;   // lines need no measure (see TRichLayout::Lay)
+  bool First = false;        // the line at At is the paragraph's first
+  int At = 0;                // where the next line starts
+  int Top = 0;               // and its top
+  bool Done = false;         // no line is left
+};
+
 // Measures of one content at one resolution, kept across its layouts:
 // format-range lays the same text out again for every rectangle it is
 // given, and measuring is most of what a layout costs.
+struct TRichMeasurer;
+
 class TRichMeasures {
  public:
   // Forgets what was measured unless it was measured on this very content
@@ -232,12 +263,12 @@ class TRichMeasures {
   friend struct TRichMeasurer;
   friend class TRichLayout;
   using TKey = std::tuple<int, int, int>;  // format, start, end
-  // The lines laid from a start at a width, down to Height (every line
-  // that ends above it), or all of them.
+  // The lines laid from a start at a width so far, and the laying that
+  // lays the next ones: the pages of a long text take their lines from the
+  // laying that the first page began, each page on from the last.
   struct TLaid {
     std::vector<TRichLine> Lines;
-    int Height = 0;
-    bool Whole = false;
+    TRichLaying Laying;
   };
   // The running sums of a segment's advances, as the text engine gives
   // them for its code-page text and, when it has other characters, for
@@ -250,6 +281,9 @@ class TRichMeasures {
   std::map<TKey, int> widths_;
   std::map<TKey, TSums> sums_;
   std::map<std::pair<int, int>, TLaid> laid_;  // start, width
+  // The lines a page from a start at a width takes: those of the laying
+  // of that key, from the line of that index on.
+  std::map<std::pair<int, int>, std::pair<std::pair<int, int>, std::size_t>> pages_;
   std::map<TKey, std::vector<int>> ends_;
   std::map<int, TTextMetric> metrics_;
   std::uint64_t of_ = 0;  // the revision measured; none at 0
@@ -305,11 +339,20 @@ class TRichLayout {
   int DotsPerInch() const { return dpi_; }
 
  private:
-  struct TSegment {
-    int Start, End;  // characters; a tab is a segment of its own
-    int Format;
-  };
+  using TSegment = TRichSegment;
   std::vector<TSegment> Segments(int start, int end) const;
+  // Starts laying the paragraph that holds Pos from Pos on.
+  void BeginParagraph(TRichLaying& laying, int pos, bool wrap) const;
+  // The line at the laying's At, its top at the laying's Top; the laying
+  // keeps what it measured for it but stays at the line.
+  TRichLine NextLine(TRichLaying& laying, TRichMeasurer& m, int width, bool wrap) const;
+  // Moves the laying past Line, to the next paragraph when Line ends its
+  // own; with LastPara >= 0 it is done after that paragraph.
+  void PassLine(TRichLaying& laying, const TRichLine& line, bool wrap, int lastPara) const;
+  // Whether the lines laid from Origin, from the one that starts at From
+  // on, are the lines laid from From: they are unless From cuts a segment
+  // whose characters measure otherwise from From than from its start.
+  bool ContinuesAt(int origin, int from, TRichMeasurer& m) const;
   int TabStop(const TRichParaFormat& para, int x) const;
   // Moves the character ends of a justified line by its stretch.
   void Spread(const TRichLine& line, std::vector<int>& ends) const;

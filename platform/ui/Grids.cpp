@@ -1,8 +1,10 @@
 #include "platform/ui/Grids.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/gfx/FrameControls.h"
+#include "platform/ui/WindowManager.h"
 
 // The grid's own look: the lines between cells and the edges of fixed cells.
 namespace {
@@ -390,10 +392,60 @@ void TCustomGrid::MoveTopLeft(int ALeft, int ATop) {
   ALeft = std::clamp(ALeft, fixedCols_, std::max(fixedCols_, maxTL.X));
   ATop = std::clamp(ATop, fixedRows_, std::max(fixedRows_, maxTL.Y));
   if (ALeft == topLeft_.X && ATop == topLeft_.Y) return;
+  const TGridCoord old = topLeft_;
+  std::vector<TRect> anchored;
+  const bool movePixels = !RepaintDeferred() && ScrollAnchoredAreas(anchored);
   topLeft_ = {ALeft, ATop};
   UpdateScrollBars();
-  Invalidate();
+  if (movePixels)
+    ScrollCells(old, anchored);
+  else
+    Invalidate();
   TopLeftChanged();
+}
+
+bool TCustomGrid::ScrollAnchoredAreas(std::vector<TRect>& Areas) {
+  // The sizing line and the moving mark stand where the mouse put them.
+  if (gridState_ != gsNormal && gridState_ != gsSelecting) return false;
+  // The dots of the focus rectangle keep to the window's pixel grid: moved
+  // by an odd distance they would not fall where a paint puts them.
+  if (GridFocused()) Areas.push_back(CellRect(current_.X, current_.Y));
+  return true;
+}
+
+void TCustomGrid::ScrollCells(TGridCoord Old, const std::vector<TRect>& Anchored) {
+  const TRect area = GridArea();
+  // Too far for an int, or for anything to stay in view.
+  auto distance = [](long long d, int room) {
+    return static_cast<int>(std::clamp<long long>(d, -room, room));
+  };
+  const int dy = distance(rows_.Start(Old.Y) - rows_.Start(topLeft_.Y), area.Height());
+  const int dx = distance(cols_.Start(Old.X) - cols_.Start(topLeft_.X), area.Width());
+  // Rows move with their fixed columns, columns with their fixed rows.
+  const TRect rowsPart = Rect(area.Left, area.Top + FixedHeight(), area.Right, area.Bottom);
+  const TRect colsPart = Rect(area.Left + FixedWidth(), area.Top, area.Right, area.Bottom);
+  if (dy != 0) ui::ScrollArea(this, rowsPart, 0, dy);
+  if (dx != 0) ui::ScrollArea(this, colsPart, dx, 0);
+  // The thumbs moved. The bars lie inside the border, beyond the reach of
+  // their own repaint (which the whole grid's used to cover): one piece
+  // takes in both.
+  const TRect inner = InnerClient(), client = ClientRect();
+  if (dy != 0 && area.Right < inner.Right)
+    InvalidateRect(Rect(area.Right, client.Top, client.Right, inner.Bottom));
+  if (dx != 0 && area.Bottom < inner.Bottom)
+    InvalidateRect(Rect(client.Left, area.Bottom, inner.Right, client.Bottom));
+  // Where the anchored pixels went (a cell's with both moves, a fixed
+  // part's with one), and where they belong now.
+  for (const TRect& r : Anchored) {
+    InvalidateRect(OffsetRect(r, dx, dy));
+    if (dx != 0 && dy != 0) {
+      InvalidateRect(OffsetRect(r, dx, 0));
+      InvalidateRect(OffsetRect(r, 0, dy));
+    }
+  }
+  std::vector<TRect> now;
+  ScrollAnchoredAreas(now);
+  for (const TRect& r : now) InvalidateRect(r);
 }
 
 void TCustomGrid::SelectionMoved(const TGridRect& oldSelection) {
@@ -633,6 +685,16 @@ void TCustomGrid::Paint() {
   };
   const auto colList = visible(cols_, fixedCols_, topLeft_.X, area.Left, clip.Right);
   const auto rowList = visible(rows_, fixedRows_, topLeft_.Y, area.Top, clip.Bottom);
+  // A paint of scattered pieces (a scroll's strip, the focus cell's old and
+  // new place) draws the cells they touch, not all of the box round them.
+  const std::optional<TRegion> region =
+      c.ClipRegion() && c.ClipRegion()->size() > 1 ? std::optional<TRegion>(*c.ClipRegion()) : std::nullopt;
+  auto touched = [&](const TRect& r) {
+    if (!region) return true;
+    const TRect device = c.LPtoDP(r);
+    return std::any_of(region->begin(), region->end(),
+                       [&](const TRect& piece) { return !IntersectRect(piece, device).IsEmpty(); });
+  };
 
   for (const auto& [row, top] : rowList) {
     const int height = rows_.Size(row);
@@ -653,11 +715,13 @@ void TCustomGrid::Paint() {
         if (col >= sel.Left && col <= sel.Right && row >= sel.Top && row <= sel.Bottom) state << gdSelected;
       }
       // Cells scrolled partly under the fixed area are cut at its edge.
-      const int saved = c.SaveDC();
       TRect cellClip = Rect(where.Left, where.Top, where.Right + lw, where.Bottom + lw);
       if (col >= fixedCols_) cellClip.Left = std::max(cellClip.Left, area.Left + FixedWidth());
       if (row >= fixedRows_) cellClip.Top = std::max(cellClip.Top, area.Top + FixedHeight());
-      c.IntersectClipRect(IntersectRect(cellClip, area));
+      cellClip = IntersectRect(cellClip, area);
+      if (!touched(cellClip)) continue;
+      const int saved = c.SaveDC();
+      c.IntersectClipRect(cellClip);
       c.Font->Assign(Font());
       c.Brush->Style = bsSolid;
       c.Pen->Width = 1;

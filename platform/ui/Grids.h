@@ -247,6 +247,12 @@ class TCustomGrid : public TCustomControl {
   // grid at the end (an update bracket): a cell written meanwhile needs no
   // repaint of its own.
   virtual bool RepaintDeferred() const { return false; }
+  // A scroll moves the pixels of the cells already drawn and paints only
+  // what the move uncovers. A descendant adds (client coordinates) what it
+  // draws at places that do not move with the cells, painted again where
+  // the move took their pixels and where they are after it; false when
+  // its picture cannot move at all, and the grid is painted whole.
+  virtual bool ScrollAnchoredAreas(std::vector<TRect>& Areas);
   // ---- the virtual methods descendants override ----
   virtual void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
   virtual bool SelectCell(int ACol, int ARow);
@@ -292,6 +298,9 @@ class TCustomGrid : public TCustomControl {
   void FocusCell(int ACol, int ARow, bool MoveAnchor);
   void MoveColRow(int ACol, int ARow, bool MoveAnchor, bool Show);
   void MoveTopLeft(int ALeft, int ATop);
+  // The cells' pixels follow a move of the view from Old to the present
+  // top-left cell; the fixed rows and columns stay.
+  void ScrollCells(TGridCoord Old, const std::vector<TRect>& Anchored);
   void ClampInView(TGridCoord cell);
   // The highest TopRow / LeftCol that still fills the view.
   TGridCoord MaxTopLeft() const;

@@ -1,6 +1,7 @@
 #include "platform/ui/WindowManager.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 #include "platform/ui/Backend.h"
@@ -281,7 +282,25 @@ void AddDirty(TWinControl* window, const TRect& r) {
   for (const TRect& d : s->Dirty)
     if (IntersectRect(d, r) == r) return;
   std::erase_if(s->Dirty, [&](const TRect& d) { return IntersectRect(r, d) == d; });
-  s->Dirty.push_back(r);
+  // Pieces that overlap so much that their box is no larger than the two
+  // together are painted as one: every drawing call is cut by each piece.
+  // Pieces that only touch stay apart.
+  TRect piece = r;
+  for (bool merged = true; merged;) {
+    merged = false;
+    for (auto it = s->Dirty.begin(); it != s->Dirty.end(); ++it) {
+      const TRect box = Rect(std::min(it->Left, piece.Left), std::min(it->Top, piece.Top),
+                             std::max(it->Right, piece.Right), std::max(it->Bottom, piece.Bottom));
+      auto area = [](const TRect& a) { return static_cast<long long>(a.Width()) * a.Height(); };
+      if (!IntersectRect(*it, piece).IsEmpty() && area(box) <= area(*it) + area(piece)) {
+        piece = box;
+        s->Dirty.erase(it);
+        merged = true;
+        break;
+      }
+    }
+  }
+  s->Dirty.push_back(piece);
 }
 
 void TopLevelBoundsChanged(TWinControl* window) {
@@ -315,6 +334,47 @@ void PresentPending() {
     if (HasBackend()) Backend().WindowPainted(*w, *it->second.Image);
   }
 }
+
+namespace {
+
+// Where Area (client coordinates of Window) shows in its top-level window,
+// and the rectangles of that window whose pixels are not Window's own:
+// its children and the windows above it and above its parents. False when
+// the pixels shown cannot be told apart (a shaped window on the way up) or
+// Window does not show.
+bool ShownArea(TWinControl* window, const TRect& area, TRect& shown, std::vector<TRect>& foreign) {
+  shown = area;
+  foreign.clear();
+  for (int i = 0; i < window->ControlCount(); ++i)
+    if (TControl* child = window->Controls(i); child->Visible()) foreign.push_back(child->BoundsRect());
+  TControl* c = window;
+  while (true) {
+    if (!c->Visible()) return false;
+    if (c->IsWindowed() && static_cast<TWinControl*>(c)->WindowRgn()) return false;
+    const TPoint offset = c->ClientOffset();
+    const TRect own = Rect(0, 0, c->Width(), c->Height());
+    shown = IntersectRect(OffsetRect(shown, offset.X, offset.Y), own);
+    for (TRect& r : foreign) r = OffsetRect(r, offset.X, offset.Y);
+    TWinControl* parent = c->Parent();
+    if (!parent) break;
+    shown = OffsetRect(shown, c->Left(), c->Top());
+    for (TRect& r : foreign) r = OffsetRect(r, c->Left(), c->Top());
+    if (const std::optional<TRect> room = parent->ChildrenArea()) shown = IntersectRect(shown, *room);
+    // Windows later in the parent's list are painted after, over this one.
+    bool above = false;
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+      TControl* sibling = parent->Controls(i);
+      if (above && sibling->IsWindowed() && sibling->Visible()) foreign.push_back(sibling->BoundsRect());
+      above = above || sibling == c;
+    }
+    c = parent;
+  }
+  if (!c->IsWindowed() || !IsShownTopLevel(static_cast<TWinControl*>(c))) return false;
+  std::erase_if(foreign, [&](TRect& r) { return (r = IntersectRect(r, shown)).IsEmpty(); });
+  return true;
+}
+
+}  // namespace
 
 std::unique_ptr<TCanvas> OutsideCanvas(TControl* control) {
   TWinControl* top = control->TopLevel();
@@ -377,3 +437,53 @@ void ForgetControl(TControl* control) {
 }
 
 }  // namespace ui
+
+void ui::ScrollArea(TWinControl* window, TRect area, int dx, int dy) {
+  area = IntersectRect(area, window->ClientRect());
+  if (area.IsEmpty() || (dx == 0 && dy == 0)) return;
+  TRect shown;
+  std::vector<TRect> foreign;
+  TWinControl* top = window->TopLevel();
+  ui::TWindowSurface* s = top ? ui::SurfaceOf(top) : nullptr;
+  if (!s || !ui::ShownArea(window, area, shown, foreign)) {
+    window->InvalidateRect(area);
+    return;
+  }
+  if (shown.IsEmpty()) return;
+  if (std::abs(dx) >= shown.Width() || std::abs(dy) >= shown.Height()) {
+    ui::AddDirty(top, shown);
+    return;
+  }
+  s->Image->MovePixels(shown, dx, dy);
+  auto dirtyMoved = [&](const TRect& r) {
+    const TRect part = IntersectRect(r, shown);
+    if (part.IsEmpty()) return;
+    ui::AddDirty(top, part);
+    ui::AddDirty(top, IntersectRect(OffsetRect(part, dx, dy), shown));
+  };
+  // What waited for painting waits where its pixels went, and where it was.
+  const std::vector<TRect> waiting = s->Dirty;
+  for (const TRect& r : waiting) dirtyMoved(r);
+  for (const TRect& piece : ui::SubtractRect({shown}, OffsetRect(shown, dx, dy))) ui::AddDirty(top, piece);
+  // Other windows' pixels came along; the windows themselves stayed.
+  for (const TRect& r : foreign) dirtyMoved(r);
+  // So did the caret's inverted pixels.
+  if (TRect caret = window->HandleAllocated() ? ui::ShownCaretRect(window->Handle()) : TRect{};
+      !caret.IsEmpty()) {
+    const TPoint corner = ui::OffsetInWindow(window), offset = window->ClientOffset();
+    const TPoint origin = Point(corner.X + offset.X, corner.Y + offset.Y);
+    dirtyMoved(OffsetRect(caret, origin.X, origin.Y));
+  }
+  s->PresentPending = true;
+  ui::Drawn(*s);
+}
+
+BOOL ScrollWindow(HWND wnd, int XAmount, int YAmount, const TRect* Rect, const TRect* ClipRect) {
+  auto* window = dynamic_cast<TWinControl*>(ui::FindWindow(wnd));
+  if (!window) return FALSE;
+  TRect area = window->ClientRect();
+  if (Rect) area = IntersectRect(area, *Rect);
+  if (ClipRect) area = IntersectRect(area, *ClipRect);
+  ui::ScrollArea(window, area, XAmount, YAmount);
+  return TRUE;
+}

@@ -39,6 +39,9 @@ bool IsShownTopLevel(const TWinControl* window);
 TWindowSurface* SurfaceOf(TWinControl* window);
 // Adds R (window coordinates) to the window's update region.
 void AddDirty(TWinControl* window, const TRect& r);
+// Moves the pixels Window shows inside Area (its client coordinates) by DX,
+// DY, as ScrollWindow does (which see), without needing its handle.
+void ScrollArea(TWinControl* window, TRect area, int dx, int dy);
 // A showing top-level window moved or changed size.
 void TopLevelBoundsChanged(TWinControl* window);
 // A showing top-level window got a new caption.

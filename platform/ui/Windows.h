@@ -355,6 +355,15 @@ BOOL GetCaretPos(struct TPoint* point);
 UINT GetCaretBlinkTime();
 BOOL SetCaretBlinkTime(UINT ms);
 
+// Moves the pixels a window shows inside Rect (client coordinates; null:
+// the client area), cut by ClipRect, by XAmount, YAmount, and adds to the
+// window's update region what the move cannot bring: the strip it
+// uncovered, the parts of the update region that moved with their pixels,
+// and the places of child windows and of windows above it, which do not
+// move. Child windows stay where they are. A shaped window is painted
+// again instead. False for a handle that names no live window.
+BOOL ScrollWindow(HWND wnd, int XAmount, int YAmount, const struct TRect* Rect, const struct TRect* ClipRect);
+
 // Files dropped on a window (WM_DROPFILES carries the HDROP in wParam).
 // Only windows that called DragAcceptFiles get them; the receiver reads the
 // names and frees the drop with DragFinish.

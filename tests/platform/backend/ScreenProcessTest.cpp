@@ -11,28 +11,31 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "XvfbDisplay.h"
 #include "platform/backend/screen/Screen.h"
 
 namespace {
 
-// Children of this process that ended and wait to be reaped.
-int Zombies() {
-  int count = 0;
+// Commands of the children of this process that ended and wait to be
+// reaped; named, so that a failure tells whose end was lost (the program
+// started, or the display server itself).
+std::vector<std::string> Zombies() {
+  std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
     std::ifstream in(entry.path() / "stat");
     std::string line;
     if (!std::getline(in, line)) continue;
-    const size_t close = line.rfind(')');
-    if (close == std::string::npos) continue;
+    const size_t open = line.find('('), close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close < open) continue;
     char state = 0;
     int parent = 0;
     if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) == 2 && parent == getpid() &&
         state == 'Z')
-      ++count;
+      names.push_back(line.substr(open + 1, close - open - 1));
   }
-  return count;
+  return names;
 }
 
 int ExitStatusOf(const char* script) {
@@ -58,9 +61,9 @@ TEST(ScreenBackend, AStartedProgramIsReapedAndOtherChildrenKeepTheirExitStatus) 
   EXPECT_NE(current.sa_handler, SIG_IGN);
   // And the one started leaves no zombie behind.
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (Zombies() > 0 && std::chrono::steady_clock::now() < end)
+  while (!Zombies().empty() && std::chrono::steady_clock::now() < end)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(Zombies(), 0);
+  EXPECT_EQ(Zombies(), std::vector<std::string>{});
   SetBackend(nullptr);
   unsetenv("DIM_BACKEND");
 }

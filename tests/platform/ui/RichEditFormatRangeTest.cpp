@@ -224,6 +224,75 @@ TEST_F(RichEditFormatRangeTest, KeptLinesAreTheLinesOfAFreshLayoutAtEveryHeight)
   }
 }
 
+// The pages of a long text take their lines from those laid for the pages
+// before them; each page has the lines a layout from its own start gives,
+// as when every page was laid out afresh, with the band asking at growing
+// heights first as a stretching one does.
+TEST_F(RichEditFormatRangeTest, PagesGoOnFromTheLinesOfThePagesBeforeAsFreshLayoutsOfEachLayThem) {
+  const auto fields = [](const TRichLine& l) {
+    return std::make_tuple(l.Start, l.End, l.Next, l.Para, l.Top, l.Height, l.Ascent, l.Left, l.Width,
+                           l.First, l.Stretch);
+  };
+  const auto same = [&](const std::vector<TRichLine>& a, const std::vector<TRichLine>& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [&](const auto& x, const auto& y) { return fields(x) == fields(y); });
+  };
+  std::string words;
+  for (int i = 0; i < 40; ++i) words += "word" + std::to_string(i) + (i % 7 == 6 ? "  " : " ");
+  struct Text {
+    const char* name;
+    std::string body;  // after the size
+  };
+  const Text texts[] = {
+      {"one paragraph", words},
+      {"paragraphs", words + "\\par " + words + "\\par\\par " + words},
+      {"formats", "\\b " + words + "\\b0\\i " + words + "\\f1 " + words},
+      {"tabs and breaks", "one\\tab two\\tab three\\line " + words + "\\line\\tab " + words},
+      {"aligned", "\\qc " + words + "\\par\\qr " + words + "\\par\\qj " + words},
+      {"indented with bullets",
+       "\\li720\\fi-360 " + words + "\\par{\\pntext\\'95\\tab}\\pn\\pnlvlblt " + words},
+      {"no blanks", std::string(300, 'W') + "\\'e1\\'e2" + std::string(100, 'i')},
+      {"cyrillic",
+       [] {
+         std::string cyrillic;
+         for (int i = 0; i < 200; ++i)
+           cyrillic += "\\u" + std::to_string(1040 + i % 64) + (i % 9 == 8 ? "? " : "?");
+         return cyrillic;
+       }()},
+      {"beyond the code page", "\\u1488? \\u1489?\\u1490? " + words + "\\u1576?\\u1578?\\u1579? " + words},
+      {"sizes", "\\fs20 " + words + "\\fs400 Huge \\fs16 " + words + "\\fs200 " + words},
+  };
+  for (const Text& text : texts)
+    for (int size : {16, 24, 100, 400, 3276}) {
+      TRichEdit edit(Form.get());
+      edit.SetRichText(
+          "{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0\\fnil\\fcharset161 Arial;}{\\f1\\fnil\\fcharset161 "
+          "Courier New;}}\\f0\\fs" +
+          std::to_string(size) + " " + text.body + "}");
+      const TRichContent& content = edit.Content();
+      TRichMeasures kept;
+      kept.Follow(content, 1440);
+      TRichLayout keeping(content, 1440);
+      keeping.Measures = &kept;
+      for (int width : {100, 2160, 4320})
+        for (int page : {283, 2880, 16000}) {
+          SCOPED_TRACE(testing::Message() << text.name << " at " << size << ", " << width << " by " << page);
+          int from = 0, pages = 0;
+          while (from < content.Length() && pages++ < 1000) {
+            SCOPED_TRACE(testing::Message() << "page " << pages << " from " << from);
+            for (int grown = page / 4; grown < page; grown += 283) keeping.LayPage(from, width, grown);
+            int room = -1;
+            const std::vector<TRichLine> lines = keeping.LayPage(from, width, page, &room);
+            const std::vector<TRichLine> fresh = TRichLayout(content, 1440).Lay(from, width, page);
+            ASSERT_TRUE(same(lines, fresh));
+            if (lines.back().Next >= content.Length()) break;
+            from = lines.back().Next;
+          }
+        }
+    }
+}
+
 TEST_F(RichEditFormatRangeTest, AnEmptyTextIsOnePage) {
   TRichEdit edit(Form.get());
   TImageCanvas screen(100, 100);
