@@ -427,16 +427,22 @@ void TCustomGrid::ScrollCells(TGridCoord Old, const std::vector<TRect>& Anchored
   if (dy != 0) ui::ScrollArea(this, rowsPart, 0, dy);
   if (dx != 0) ui::ScrollArea(this, colsPart, dx, 0);
   // The thumbs moved. The bars lie inside the border, beyond the reach of
-  // their own repaint, which the whole grid's used to cover.
-  const TRect inner = InnerClient();
+  // their own repaint (which the whole grid's used to cover): one piece
+  // takes in both.
+  const TRect inner = InnerClient(), client = ClientRect();
   if (dy != 0 && area.Right < inner.Right)
-    InvalidateRect(Rect(area.Right, inner.Top, inner.Right, inner.Bottom));
+    InvalidateRect(Rect(area.Right, client.Top, client.Right, inner.Bottom));
   if (dx != 0 && area.Bottom < inner.Bottom)
-    InvalidateRect(Rect(inner.Left, area.Bottom, inner.Right, inner.Bottom));
-  // Where the anchored pixels went, and where they belong now.
-  for (const TRect& r : Anchored)
-    for (const TPoint d : {Point(0, 0), Point(0, dy), Point(dx, 0), Point(dx, dy)})
-      InvalidateRect(OffsetRect(r, d.X, d.Y));
+    InvalidateRect(Rect(client.Left, area.Bottom, inner.Right, client.Bottom));
+  // Where the anchored pixels went (a cell's with both moves, a fixed
+  // part's with one), and where they belong now.
+  for (const TRect& r : Anchored) {
+    InvalidateRect(OffsetRect(r, dx, dy));
+    if (dx != 0 && dy != 0) {
+      InvalidateRect(OffsetRect(r, dx, 0));
+      InvalidateRect(OffsetRect(r, 0, dy));
+    }
+  }
   std::vector<TRect> now;
   ScrollAnchoredAreas(now);
   for (const TRect& r : now) InvalidateRect(r);

@@ -282,7 +282,25 @@ void AddDirty(TWinControl* window, const TRect& r) {
   for (const TRect& d : s->Dirty)
     if (IntersectRect(d, r) == r) return;
   std::erase_if(s->Dirty, [&](const TRect& d) { return IntersectRect(r, d) == d; });
-  s->Dirty.push_back(r);
+  // Pieces that overlap so much that their box is no larger than the two
+  // together are painted as one: every drawing call is cut by each piece.
+  // Pieces that only touch stay apart.
+  TRect piece = r;
+  for (bool merged = true; merged;) {
+    merged = false;
+    for (auto it = s->Dirty.begin(); it != s->Dirty.end(); ++it) {
+      const TRect box = Rect(std::min(it->Left, piece.Left), std::min(it->Top, piece.Top),
+                             std::max(it->Right, piece.Right), std::max(it->Bottom, piece.Bottom));
+      auto area = [](const TRect& a) { return static_cast<long long>(a.Width()) * a.Height(); };
+      if (!IntersectRect(*it, piece).IsEmpty() && area(box) <= area(*it) + area(piece)) {
+        piece = box;
+        s->Dirty.erase(it);
+        merged = true;
+        break;
+      }
+    }
+  }
+  s->Dirty.push_back(piece);
 }
 
 void TopLevelBoundsChanged(TWinControl* window) {

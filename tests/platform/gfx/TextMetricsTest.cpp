@@ -143,7 +143,7 @@ TEST(TextMetrics, SizeAndHeightFollowThePixelsPerInch) {
 // controls and blanks included.
 TEST(TextMetrics, AdvanceTableMeasuresAsTheLayout) {
   std::mt19937 random(16);
-  const int heights[] = {-13, -16, -83, 20, -4000, -12000};
+  const int heights[] = {-13, -16, -83, 20, -4000, -12000, -32110};
   const unsigned styles[] = {0, fsBold, fsItalic, fsUnderline | fsStrikeOut};
   std::vector<AnsiString> faces = gfx::FontFaceNames();
   faces.push_back("Courier New Greek");
@@ -177,7 +177,7 @@ TEST(TextMetrics, AdvanceTableMeasuresAsTheLayout) {
 // of any script, marks, joiners, blanks, controls and halves of pairs.
 TEST(TextMetrics, WideAdvanceTableMeasuresAsTheLayout) {
   std::mt19937 random(17);
-  const int heights[] = {-13, -16, -83, 20, -12000};
+  const int heights[] = {-13, -16, -83, 20, -12000, -32110};
   const unsigned styles[] = {0, fsBold, fsItalic, fsUnderline | fsStrikeOut};
   std::vector<AnsiString> faces = gfx::FontFaceNames();
   faces.push_back("Courier New Greek");
@@ -208,7 +208,8 @@ TEST(TextMetrics, WideAdvanceTableMeasuresAsTheLayout) {
                                         static_cast<char16_t>(0x2010 + random() % 0x30),
                                         0x20AC,
                                         0x2122,
-                                        0xFFFD};
+                                        0xFFFD,
+                                        0x007F};
               ch = i % 4 == 3 && r == 0 ? others[random() % others.size()]
                    : i % 4 == 2         ? static_cast<char16_t>(0x20 + random() % 0x470)
                    : r < 48             ? usual[random() % std::size(usual)]
@@ -241,7 +242,7 @@ TEST(TextMetrics, WideAdvanceTableMeasuresAsTheLayout) {
 // pango's positions: their texts are measured from the table, not laid
 // out, as at any size.
 TEST(TextMetrics, HugeFontsMeasureFromTheTable) {
-  for (int height : {-13, -4000, -12000}) {
+  for (int height : {-13, -4000, -12000, -32110}) {
     TFont font;
     font.Name = "Arial";
     font.SetHeight(height);
