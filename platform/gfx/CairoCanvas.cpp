@@ -299,6 +299,47 @@ bool TCairoCanvas::FillPixels(const TRect& box, TColor color) {
   return true;
 }
 
+bool TCairoCanvas::CopyPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) {
+  if (!directPixels_ || originX_ != 0 || originY_ != 0 || dest.Width() != pixels.Width ||
+      dest.Height() != pixels.Height ||
+      pixels.Pixels.size() < static_cast<size_t>(pixels.Width) * pixels.Height)
+    return false;
+  const int width = cairo_image_surface_get_width(surface_),
+            height = cairo_image_surface_get_height(surface_);
+  const TRect target = IntersectRect(dest, Rect(0, 0, width, height));
+  if (target.IsEmpty()) return true;
+  cairo_surface_flush(surface_);
+  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
+  if (!data) return false;
+  const int stride = cairo_image_surface_get_stride(surface_) / 4;
+  const std::uint32_t keyPixel = ColorToPixel(key);
+  // What cairo's painting of the picture at one to one leaves: the shown
+  // pixels opaque, the hidden ones untouched.
+  const bool whole = pixels.Opaque && !transparent;
+  const auto copy = [&](const TRect& part) {
+    if (part.IsEmpty()) return;
+    for (int y = part.Top; y < part.Bottom; ++y) {
+      const std::uint32_t* from = pixels.Pixels.data() + static_cast<size_t>(y - dest.Top) * pixels.Width;
+      std::uint32_t* to = data + static_cast<size_t>(y) * stride;
+      if (whole) {
+        std::memcpy(to + part.Left, from + (part.Left - dest.Left), sizeof(std::uint32_t) * part.Width());
+        continue;
+      }
+      for (int x = part.Left; x < part.Right; ++x) {
+        const std::uint32_t p = from[x - dest.Left];
+        if ((p >> 24) < 0x80 || (transparent && (p & 0xFFFFFF) == keyPixel)) continue;
+        to[x] = 0xFF000000u | p;
+      }
+    }
+    cairo_surface_mark_dirty_rectangle(surface_, part.Left, part.Top, part.Width(), part.Height());
+  };
+  if (const TRegion* region = ClipRegion())
+    for (const TRect& r : *region) copy(IntersectRect(r, target));
+  else
+    copy(target);
+  return true;
+}
+
 void TCairoCanvas::SetColor(TColor color) {
   TColor rgb = ColorToRGB(color);
   cairo_set_source_rgb(cr_, Channel(GetRValue(rgb)), Channel(GetGValue(rgb)), Channel(GetBValue(rgb)));
@@ -776,6 +817,10 @@ void TCairoCanvas::DrawPixels(const TRect& logical, const TPixelBlock& pixels, b
   const TPoint b = LPtoDP(TPoint{logical.Right, logical.Bottom});
   const TRect dest{a.X, a.Y, b.X, b.Y};
   if (pixels.Width <= 0 || pixels.Height <= 0 || dest.Width() == 0 || dest.Height() == 0) return;
+  if (CopyPixels(dest, pixels, transparent, key)) {
+    Inked(dest.Left, dest.Top, dest.Right, dest.Bottom);
+    return;
+  }
   cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels.Width, pixels.Height);
   if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(image);

@@ -101,6 +101,9 @@ class TCairoCanvas : public TCanvas {
   // clipping; false where only cairo gives the same pixels (a page, a
   // scale).
   bool FillPixels(const TRect& box, TColor color);
+  // A picture at its own size straight onto an image's pixels, cut by the
+  // clipping; false where only cairo gives the same pixels.
+  bool CopyPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key);
   // The device box may have ink from now on (a path's points are widened
   // by the pen).
   void Inked(double x1, double y1, double x2, double y2);

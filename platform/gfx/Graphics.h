@@ -170,6 +170,9 @@ struct TPixelBlock {
   int Width = 0;
   int Height = 0;
   std::vector<std::uint32_t> Pixels;
+  // Every pixel is opaque (alpha 0xFF): a promise of whoever filled the
+  // block so, for as long as it holds, which lets the rows be copied whole.
+  bool Opaque = false;
   std::uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
 };
 

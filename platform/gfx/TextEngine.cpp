@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <limits>
 #include <list>
-#include <map>
 #include <mutex>
 #include <stdexcept>
 #include <string_view>
@@ -138,6 +137,57 @@ PangoFontDescription* Describe(const TFont& font, double emSize) {
   return d;
 }
 
+// The runs of a text's one-line layout, shaped as the layout shapes them
+// but without laying the line out: a layout's extents load every glyph of
+// its line from the font file, and for the hundreds of characters a
+// font's tables test that was most of what a new size cost.
+class ShapedLine {
+ public:
+  struct Run {
+    PangoItem* item;
+    PangoGlyphString* glyphs;
+  };
+  ShapedLine(const PangoFontDescription* description, const ResolvedFont::Converted& text) {
+    PangoContext* context = TheEngine().context;
+    const char* utf8 = text.utf8.data();
+    const int length = static_cast<int>(text.utf8.size());
+    PangoAttrList* attrs = pango_attr_list_new();
+    pango_attr_list_insert(attrs, pango_attr_font_desc_new(description));
+    pango_attr_list_insert(attrs, pango_attr_font_features_new(kOwnAdvances));
+    items_ = pango_itemize_with_base_dir(context, PANGO_DIRECTION_LTR, utf8, 0, length, attrs, nullptr);
+    pango_attr_list_unref(attrs);
+    const auto flags =
+        pango_context_get_round_glyph_positions(context) ? PANGO_SHAPE_ROUND_POSITIONS : PANGO_SHAPE_NONE;
+    for (GList* it = items_; it != nullptr; it = it->next) {
+      auto* item = static_cast<PangoItem*>(it->data);
+      runs_.push_back({item, pango_glyph_string_new()});
+      pango_shape_with_flags(utf8 + item->offset, item->length, utf8, length, &item->analysis,
+                             runs_.back().glyphs, flags);
+    }
+  }
+  ~ShapedLine() {
+    for (const Run& run : runs_) pango_glyph_string_free(run.glyphs);
+    g_list_free_full(items_, reinterpret_cast<GDestroyNotify>(pango_item_free));
+  }
+  ShapedLine(const ShapedLine&) = delete;
+  ShapedLine& operator=(const ShapedLine&) = delete;
+
+  const std::vector<Run>& Runs() const { return runs_; }
+  // The line's width as the layout gives it: its positions are ints.
+  std::optional<int> Width() const {
+    long long width = 0;
+    for (const Run& run : runs_)
+      for (int g = 0; g < run.glyphs->num_glyphs; ++g) width += run.glyphs->glyphs[g].geometry.width;
+    if (width > std::numeric_limits<int>::max() || width < std::numeric_limits<int>::min())
+      return std::nullopt;
+    return static_cast<int>(width);
+  }
+
+ private:
+  GList* items_ = nullptr;
+  std::vector<Run> runs_;
+};
+
 }  // namespace
 
 ResolvedFont::ResolvedFont(const TFont& font) {
@@ -168,7 +218,10 @@ ResolvedFont::ResolvedFont(const TFont& font) {
   metrics_.tmExternalLeading = std::max(0, ToUnits(pango_font_metrics_get_height(m)) - metrics_.tmHeight);
   metrics_.tmAveCharWidth = ToUnits(pango_font_metrics_get_approximate_char_width(m));
   pango_font_metrics_unref(m);
-  metrics_.tmMaxCharWidth = Width(Convert("W"));
+  // From the line shaped alone: laying it out would load the glyph from
+  // the font file, and a font resolved for its metrics alone (a metafile's
+  // text records need its ascent and height) never draws or measures.
+  metrics_.tmMaxCharWidth = ToUnits(ShapedLine(description_, Convert("W")).Width().value_or(0));
 }
 
 namespace {
@@ -280,57 +333,6 @@ struct CharacterGlyph {
   bool moved = false;
 };
 
-// The runs of a text's one-line layout, shaped as the layout shapes them
-// but without laying the line out: a layout's extents load every glyph of
-// its line from the font file, and for the hundreds of characters a
-// font's tables test that was most of what a new size cost.
-class ShapedLine {
- public:
-  struct Run {
-    PangoItem* item;
-    PangoGlyphString* glyphs;
-  };
-  ShapedLine(const PangoFontDescription* description, const ResolvedFont::Converted& text) {
-    PangoContext* context = TheEngine().context;
-    const char* utf8 = text.utf8.data();
-    const int length = static_cast<int>(text.utf8.size());
-    PangoAttrList* attrs = pango_attr_list_new();
-    pango_attr_list_insert(attrs, pango_attr_font_desc_new(description));
-    pango_attr_list_insert(attrs, pango_attr_font_features_new(kOwnAdvances));
-    items_ = pango_itemize_with_base_dir(context, PANGO_DIRECTION_LTR, utf8, 0, length, attrs, nullptr);
-    pango_attr_list_unref(attrs);
-    const auto flags =
-        pango_context_get_round_glyph_positions(context) ? PANGO_SHAPE_ROUND_POSITIONS : PANGO_SHAPE_NONE;
-    for (GList* it = items_; it != nullptr; it = it->next) {
-      auto* item = static_cast<PangoItem*>(it->data);
-      runs_.push_back({item, pango_glyph_string_new()});
-      pango_shape_with_flags(utf8 + item->offset, item->length, utf8, length, &item->analysis,
-                             runs_.back().glyphs, flags);
-    }
-  }
-  ~ShapedLine() {
-    for (const Run& run : runs_) pango_glyph_string_free(run.glyphs);
-    g_list_free_full(items_, reinterpret_cast<GDestroyNotify>(pango_item_free));
-  }
-  ShapedLine(const ShapedLine&) = delete;
-  ShapedLine& operator=(const ShapedLine&) = delete;
-
-  const std::vector<Run>& Runs() const { return runs_; }
-  // The line's width as the layout gives it: its positions are ints.
-  std::optional<int> Width() const {
-    long long width = 0;
-    for (const Run& run : runs_)
-      for (int g = 0; g < run.glyphs->num_glyphs; ++g) width += run.glyphs->glyphs[g].geometry.width;
-    if (width > std::numeric_limits<int>::max() || width < std::numeric_limits<int>::min())
-      return std::nullopt;
-    return static_cast<int>(width);
-  }
-
- private:
-  GList* items_ = nullptr;
-  std::vector<Run> runs_;
-};
-
 std::vector<CharacterGlyph> CharacterGlyphs(const ShapedLine& line, const ResolvedFont::Converted& text) {
   const size_t count = text.Count();
   const std::vector<int> charAt = CharacterIndex(text);
@@ -420,9 +422,12 @@ bool SameGlyph(const CharacterGlyph& g, const CharacterGlyph& g2, const Characte
 // reorders. Marks lean on their neighbours, format and control characters
 // change them, and blanks other than the plain one take their neighbours'
 // face. The replacement character stands for the code page's undefined
-// bytes: rich text holds it wherever one was read.
+// bytes, and rich text holds it wherever one was read; it and the delete
+// character, which damaged text is full of, are drawn as boxes.
+bool IsShownAsBox(char16_t c) { return c == 0x7F || c == 0xFFFD; }
+
 bool MayStandAlone(char16_t c) {
-  if (c == u' ' || c == 0xFFFD) return true;
+  if (c == u' ' || IsShownAsBox(c)) return true;
   const bool inRange = (c > u' ' && c < 0x0590) || (c >= 0x1D00 && c < 0x2C00) ||
                        (c >= 0x2C60 && c < 0x2C80) || (c >= 0xA720 && c < 0xA800);
   if (!inRange) return false;
@@ -739,11 +744,11 @@ void ResolvedFont::TestWideBlock(std::array<int, 64>& block, char16_t first) con
     std::u16string rest;
     for (size_t i = 0; i < n; ++i) {
       const CharacterGlyph &g = g1[i], &b2 = g2[2 * (n - 1 - i)], &b3 = g2[2 * (n - 1 - i) + 1];
-      // Wide text is drawn through layouts, never from the table: the
-      // replacement character may be measured from it when the face has
-      // no glyph for it and pango draws its box. (Other characters the
-      // face lacks may be shaped otherwise beside other neighbours.)
-      const bool box = forward[i] == 0xFFFD && SameCluster(g, b2, b3);
+      // Wide text is drawn through layouts, never from the table: a
+      // character shown as a box may be measured from it when the face
+      // has no glyph for it and pango draws the box. (Other characters
+      // the face lacks may be shaped otherwise beside other neighbours.)
+      const bool box = IsShownAsBox(forward[i]) && SameCluster(g, b2, b3);
       const bool alone = SameAdvance(g, b2, b3) && (SameGlyph(g, b2, b3) || box) && g.font == own;
       if (whole || !alone)
         block[forward[i] - first] = whole && alone ? static_cast<int>(g.advance) : kNotInTable;
@@ -1001,13 +1006,33 @@ std::string MappedFamily(const AnsiString& faceName) {
   return family;
 }
 
+namespace {
+// A resolved font's key (face name, height, pixels per inch, style, code
+// page), or a tuple of references to the same, hashed alike.
+struct FontKeyHash {
+  using is_transparent = void;
+  template <typename K>
+  std::size_t operator()(const K& k) const {
+    std::size_t h = std::hash<std::string_view>()(std::get<0>(k));
+    for (const std::size_t v :
+         {static_cast<std::size_t>(std::get<1>(k)), static_cast<std::size_t>(std::get<2>(k)),
+          static_cast<std::size_t>(std::get<3>(k)), static_cast<std::size_t>(std::get<4>(k))})
+      h = (h ^ v) * 0x100000001B3ull;
+    return h;
+  }
+};
+}  // namespace
+
 const ResolvedFont& Resolve(const TFont& font) {
   using Key = std::tuple<AnsiString, int, int, unsigned, int>;
   struct Kept {
     std::unique_ptr<ResolvedFont> font;
     std::list<const Key*>::iterator use;
   };
-  static std::map<Key, Kept, std::less<>> cache;
+  // Hashed: a page's text records and its measuring switch fonts at every
+  // line, and a search of a tree of thousands compared names a dozen
+  // times over.
+  static std::unordered_map<Key, Kept, FontKeyHash, std::equal_to<>> cache;
   static std::list<const Key*> uses;           // the most recently resolved first
   static const ResolvedFont* front = nullptr;  // the font of uses.front()
   static std::mutex lock;

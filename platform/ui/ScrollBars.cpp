@@ -1,8 +1,11 @@
 #include "platform/ui/ScrollBars.h"
 
 #include <algorithm>
+#include <vector>
 
+#include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/FrameControls.h"
+#include "platform/ui/ControlCanvas.h"
 
 int GetScrollBarMetric(int index) {
   if (index == SM_CXHSCROLL) return kScrollArrowSize;
@@ -135,6 +138,74 @@ void PaintBar(TCanvas& canvas, const TRect& bar, const TScrollBarGeometry& g, bo
   canvas.FillRect(thumbRect);
   canvas.Brush->Color = inverted ? clBtnText : clBtnShadow;
   canvas.FrameRect(thumbRect);
+}
+
+// A bar is drawn with some forty fills (edges, arrows, track and thumb),
+// and a window's bars are painted again with every paint that reaches
+// them, mostly looking as they did. On a window's pixels a bar is drawn
+// once per look into a picture of its own, and the picture is copied in
+// after that: the same pixels, as a bar's drawing depends only on its
+// size and its look, not on where it lies.
+struct BarLook {
+  int width = 0, height = 0;
+  TScrollBarGeometry geometry;
+  bool enabled = false;
+  TScrollPart pressed = TScrollPart::None, hot = TScrollPart::None;
+  int style = FSB_REGULAR_MODE;
+  TColor track = clScrollBar;
+  friend bool operator==(const BarLook&, const BarLook&) = default;
+};
+
+struct BarPicture {
+  BarLook look;
+  TPixelBlock pixels;
+  // What drawing the bar leaves the canvas's brush set to (the pen it
+  // leaves as it found it).
+  TBrush brush;
+};
+
+// The looks last drawn, the latest first; never destroyed, as bars may be
+// painted while statics go.
+std::vector<BarPicture>& BarPictures() {
+  static auto* pictures = new std::vector<BarPicture>;
+  return *pictures;
+}
+constexpr size_t kBarPicturesKept = 16;
+
+// A canvas whose calls land on an image's pixels unscaled: a window's
+// paint. Recording canvases, pages and mapped canvases get the drawing
+// itself.
+bool DrawsOnScreenPixels(TCanvas& canvas) {
+  if (canvas.Maps()) return false;
+  auto* control = dynamic_cast<TControlCanvas*>(&canvas);
+  return dynamic_cast<TImageCanvas*>(control ? &control->Target() : &canvas) != nullptr;
+}
+
+void PaintBarPicture(TCanvas& canvas, const TRect& bar, const TScrollBarGeometry& g, bool enabled,
+                     TScrollPart pressed, TScrollPart hot, int style, TColor trackColor) {
+  if (bar.IsEmpty()) return;
+  if (!DrawsOnScreenPixels(canvas)) {
+    PaintBar(canvas, bar, g, enabled, pressed, hot, style, trackColor);
+    return;
+  }
+  const BarLook look{bar.Width(), bar.Height(), g, enabled, pressed, hot, style, trackColor};
+  std::vector<BarPicture>& pictures = BarPictures();
+  auto found =
+      std::find_if(pictures.begin(), pictures.end(), [&](const BarPicture& p) { return p.look == look; });
+  if (found == pictures.end()) {
+    TImageCanvas image(look.width, look.height);
+    PaintBar(image, Rect(0, 0, look.width, look.height), g, enabled, pressed, hot, style, trackColor);
+    if (pictures.size() >= kBarPicturesKept) pictures.pop_back();
+    TPixelBlock pixels = image.Snapshot();
+    pixels.Opaque = true;  // a snapshot's pixels all are
+    pictures.insert(pictures.begin(), BarPicture{look, std::move(pixels), *image.Brush});
+    found = pictures.begin();
+  } else if (found != pictures.begin()) {
+    std::rotate(pictures.begin(), found, found + 1);
+    found = pictures.begin();
+  }
+  canvas.DrawPixels(bar, found->pixels, false, 0);
+  *canvas.Brush = found->brush;
 }
 }  // namespace
 
@@ -369,9 +440,9 @@ void TWindowScrollBars::Paint(TCanvas& canvas, const TRect& inner) {
     const bool enabled = Bar(bar).enabled && owner_->Enabled();
     const TScrollPart pressed = tracking_ == bar ? pressed_ : TScrollPart::None;
     if (flat_)
-      PaintFlatScrollBar(canvas, r, g, enabled, pressed, HotPart(bar), Bar(bar).style, Bar(bar).track);
+      PaintBarPicture(canvas, r, g, enabled, pressed, HotPart(bar), Bar(bar).style, Bar(bar).track);
     else
-      PaintScrollBar(canvas, r, g, enabled, pressed);
+      PaintBarPicture(canvas, r, g, enabled, pressed, TScrollPart::None, FSB_REGULAR_MODE, clScrollBar);
   }
   // The corner where both bars meet.
   const TRect corner =

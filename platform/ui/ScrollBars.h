@@ -64,6 +64,7 @@ struct TScrollBarGeometry {
   // The position a thumb whose leading edge lies Offset pixels from the
   // start of the track stands for.
   int PosFromThumbOffset(const TRect& bar, int offset) const;
+  friend bool operator==(const TScrollBarGeometry&, const TScrollBarGeometry&) = default;
 };
 
 // Draws a bar in the classic look; Pressed is the part held down. Track

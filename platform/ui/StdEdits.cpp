@@ -225,14 +225,30 @@ int TCustomEdit::LineIndex(int line) const {
 
 std::vector<int> TCustomEdit::LineEnds(int line) const {
   const TEditLine& l = Lines()[static_cast<size_t>(line)];
-  if (wideMode_)
-    return MeasureCanvas(Font()).CharacterEndsW(
-        Drawable(wide_.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length))));
-  // A line of a long text is measured without copying the whole text.
-  if (passwordChar_ != 0 && !MultiLine())
-    return MeasureCanvas(Font()).CharacterEnds(AnsiString(static_cast<size_t>(l.Length), passwordChar_));
-  return MeasureCanvas(Font()).CharacterEnds(
-      Text().substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)));
+  const auto start = static_cast<size_t>(l.Start), length = static_cast<size_t>(l.Length);
+  TMeasuredLine& m = measured_;
+  // The measuring canvas takes the font at its own resolution.
+  const bool sameFont = m.Valid && m.Font == Font() && m.Font.PixelsPerInch == Font().PixelsPerInch;
+  if (wideMode_) {
+    if (sameFont && m.Wide && wide_.compare(start, length, m.WideText) == 0) return m.Ends;
+    m.WideText = wide_.substr(start, length);
+    m.Ends = MeasureCanvas(Font()).CharacterEndsW(Drawable(m.WideText));
+  } else if (passwordChar_ != 0 && !MultiLine()) {
+    if (sameFont && !m.Wide && m.Text.size() == length &&
+        std::all_of(m.Text.begin(), m.Text.end(), [&](char c) { return c == passwordChar_; }))
+      return m.Ends;
+    m.Text.assign(length, passwordChar_);
+    m.Ends = MeasureCanvas(Font()).CharacterEnds(m.Text);
+  } else {
+    // A line of a long text is measured without copying the whole text.
+    if (sameFont && !m.Wide && Text().compare(start, length, m.Text) == 0) return m.Ends;
+    m.Text = Text().substr(start, length);
+    m.Ends = MeasureCanvas(Font()).CharacterEnds(m.Text);
+  }
+  m.Wide = wideMode_;
+  m.Font = Font();
+  m.Valid = true;
+  return m.Ends;
 }
 
 int TCustomEdit::XOfChar(int line, int index) const {

@@ -282,6 +282,18 @@ class TCustomEdit : public TCustomControl {
   // Set while the lines before it are still good (text only added after it).
   mutable int layoutTailFrom_ = -1;
   int caretHeight_ = 0;
+  // The line LineEnds measured last and what it gave: keeping the caret in
+  // view, placing a click and moving or sizing the control measure the
+  // same line again and again.
+  struct TMeasuredLine {
+    bool Valid = false;
+    bool Wide = false;
+    AnsiString Text;
+    WideString WideText;
+    TFont Font;
+    std::vector<int> Ends;
+  };
+  mutable TMeasuredLine measured_;
 };
 
 class TEdit : public TCustomEdit {

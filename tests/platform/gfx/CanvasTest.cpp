@@ -235,6 +235,70 @@ TEST(ImageCanvasClip, FillsAndShapesKeepToTheClipOfTheirTime) {
   }
 }
 
+// Text reaches cairo without a clip when the clip of its time leaves it
+// whole: whatever clip cairo had from before, a text inside the clip shows
+// whole, one reaching out of it is cut, and the shapes after it keep to
+// their own clip.
+TEST(ImageCanvasClip, TextKeepsToTheClipOfItsTime) {
+  const TRect shape = Rect(0, 0, 6, 6);
+  const auto prepare = [&](TCanvas& c, bool background) {
+    c.Font->Name = "Arial";
+    c.Font->SetSize(10);
+    // Cairo is given a clip elsewhere first.
+    c.SelectClipRect(shape);
+    c.Pen->Style = psClear;
+    c.Brush->Color = clRed;
+    c.Polygon({{-10, -10}, {100, -10}, {100, 100}, {-10, 100}});
+    c.Brush->Style = background ? bsSolid : bsClear;
+    c.Brush->Color = clYellow;
+  };
+  struct Case {
+    const char* name;
+    TRect clip;          // where the text may show
+    bool clippedOption;  // the clip given as ETO_CLIPPED instead
+    bool background;
+  } cases[] = {
+      {"inside the clip", Rect(10, 8, 90, 30), false, false},
+      {"inside the clip, with its background", Rect(10, 8, 90, 30), false, true},
+      {"cut by the clip", Rect(10, 8, 30, 30), false, false},
+      {"cut at its top", Rect(10, 16, 90, 30), false, true},
+      {"inside its own rectangle", Rect(10, 8, 90, 30), true, false},
+      {"cut by its own rectangle", Rect(10, 8, 28, 30), true, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    // The text drawn alone, no clip anywhere.
+    TImageCanvas alone(100, 40);
+    prepare(alone, k.background);
+    alone.SelectClipRgn(nullptr);
+    alone.TextOut(14, 12, "Ax gj 12,5");
+    TImageCanvas canvas(100, 40);
+    prepare(canvas, k.background);
+    if (k.clippedOption) {
+      canvas.SelectClipRgn(nullptr);
+      canvas.ExtTextOut(14, 12, ETO_CLIPPED, &k.clip, "Ax gj 12,5");
+    } else {
+      canvas.SelectClipRect(k.clip);
+      canvas.TextOut(14, 12, "Ax gj 12,5");
+    }
+    // A shape after the text keeps to its clip.
+    canvas.SelectClipRect(Rect(94, 34, 100, 40));
+    canvas.Brush->Style = bsSolid;
+    canvas.Brush->Color = clBlue;
+    canvas.Polygon({{-10, -10}, {200, -10}, {200, 200}, {-10, 200}});
+    int wrong = 0;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 100; ++x) {
+        const TPoint p = Point(x, y);
+        const TColor want = PtInRect(Rect(94, 34, 100, 40), p)          ? clBlue
+                            : PtInRect(k.clip, p) || PtInRect(shape, p) ? alone.Pixel(x, y)
+                                                                        : clWhite;
+        wrong += canvas.Pixel(x, y) != want;
+      }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
 TEST_F(ImageCanvasTest, RestoreBringsBackClipAndObjects) {
   canvas.Font->Name = "Arial";
   canvas.Brush->Color = clRed;

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "UiFixture.h"
+#include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/gfx/RecordingCanvas.h"
+#include "platform/ui/ControlCanvas.h"
 #include "platform/ui/ScrollBars.h"
 
 namespace {
@@ -148,6 +150,114 @@ TEST_F(ScrollBarTest, FlatPropertiesTakeEffectOnlyWhileFlatBarsAreOn) {
   FlatSB_GetScrollProp(wnd, WSB_PROP_VBKGCOLOR, &value);
   EXPECT_EQ(value, static_cast<int>(clScrollBar));
   UninitializeFlatSB(wnd);
+}
+
+// A window's bars painted on its pixels, again and again, through a
+// window's canvas or onto the image itself, whole or cut by a clip, look
+// exactly as the bars drawn in place.
+TEST_F(ScrollBarTest, BarsPaintedAgainOnAWindowsPixelsLookAsDrawnInPlace) {
+  struct Case {
+    const char* what;
+    TRect inner;
+    int style;  // -1: the standard bars
+    TColor track;
+    int pos;
+    bool enabled;
+  };
+  const Case cases[] = {
+      {"standard", Rect(3, 4, 203, 124), -1, clScrollBar, 0, true},
+      {"standard, moved on", Rect(3, 4, 203, 124), -1, clScrollBar, 37, true},
+      {"standard, disabled", Rect(3, 4, 203, 124), -1, clScrollBar, 37, false},
+      {"standard, short", Rect(0, 0, 40, 30), -1, clScrollBar, 5, true},
+      {"flat", Rect(7, 2, 150, 260), FSB_FLAT_MODE, clAqua, 60, true},
+      {"encarta", Rect(7, 2, 150, 260), FSB_ENCARTA_MODE, clRed, 90, true},
+  };
+  TDemoForm& f = ShowDemo();
+  auto* owner = f.Add<TButton>("Owner", 10, 10, 50, 50);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TWindowScrollBars bars(owner);
+    bars.SetStyle(ssBoth);
+    if (c.style >= 0) {
+      bars.InitFlat();
+      bars.SetFlatProp(WSB_PROP_VSTYLE, c.style, false);
+      bars.SetFlatProp(WSB_PROP_HSTYLE, c.style, false);
+      bars.SetFlatProp(WSB_PROP_VBKGCOLOR, c.track, false);
+      bars.SetFlatProp(WSB_PROP_HBKGCOLOR, c.track, false);
+    }
+    for (int bar : {SB_HORZ, SB_VERT}) {
+      SCROLLINFO info;
+      info.fMask = SIF_ALL;
+      info.nMin = 0;
+      info.nMax = 99;
+      info.nPage = bar == SB_VERT ? 10 : 0;
+      info.nPos = c.pos;
+      bars.SetInfo(bar, info, false);
+      bars.Enable(bar, c.enabled);
+    }
+    const int width = c.inner.Right + 9, height = c.inner.Bottom + 6;
+    // In place: each bar drawn where it lies, and the corner.
+    // Each on a ground of its own colour: a bar covers every pixel of its
+    // rectangle, and no more.
+    const auto ground = [](TImageCanvas& image) {
+      image.Brush->Color = clFuchsia;
+      image.FillRect(Rect(0, 0, image.Width(), image.Height()));
+    };
+    TImageCanvas expected(width, height);
+    ground(expected);
+    for (int bar : {SB_HORZ, SB_VERT}) {
+      SCROLLINFO info;
+      info.fMask = SIF_ALL;
+      bars.GetInfo(bar, info);
+      TScrollBarGeometry g;
+      g.Min = info.nMin;
+      g.Max = info.nMax;
+      g.Page = static_cast<int>(info.nPage);
+      g.Pos = info.nPos;
+      g.Horizontal = bar == SB_HORZ;
+      PaintFlatScrollBar(expected, bars.BarRect(c.inner, bar), g, c.enabled, TScrollPart::None,
+                         TScrollPart::None, c.style < 0 ? FSB_REGULAR_MODE : c.style, c.track);
+    }
+    expected.Brush->Color = clBtnFace;
+    expected.FillRect(Rect(c.inner.Right - bars.Thickness(SB_VERT), c.inner.Bottom - bars.Thickness(SB_HORZ),
+                           c.inner.Right, c.inner.Bottom));
+    const TPixelBlock want = expected.Snapshot();
+    for (int round = 0; round < 2; ++round) {
+      SCOPED_TRACE(round);
+      TImageCanvas direct(width, height);
+      ground(direct);
+      bars.Paint(direct, c.inner);
+      EXPECT_TRUE(direct.Snapshot().Pixels == want.Pixels);
+      // Through a window's canvas set off on the image.
+      TImageCanvas window(width + 20, height + 30);
+      ground(window);
+      {
+        TControlCanvas canvas(window, Point(20, 30), Rect(20, 30, width + 20, height + 30),
+                              TSize{width, height});
+        bars.Paint(canvas, c.inner);
+      }
+      TPixelBlock shown = window.Snapshot();
+      bool same = true;
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) same = same && shown.At(x + 20, y + 30) == want.At(x, y);
+      EXPECT_TRUE(same);
+      // Cut by a clip: the bars' pixels inside it, the ground outside.
+      TImageCanvas clipped(width, height);
+      ground(clipped);
+      const TRect cut = Rect(c.inner.Left + 5, c.inner.Top + 6, c.inner.Right - 4, c.inner.Bottom - 3);
+      clipped.SelectClipRect(cut);
+      bars.Paint(clipped, c.inner);
+      const TPixelBlock part = clipped.Snapshot();
+      TImageCanvas bare(width, height);
+      ground(bare);
+      const TPixelBlock ground0 = bare.Snapshot();
+      same = true;
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+          same = same && part.At(x, y) == (PtInRect(cut, Point(x, y)) ? want : ground0).At(x, y);
+      EXPECT_TRUE(same);
+    }
+  }
 }
 
 TEST(ScrollBarPaint, FlatLooksDrawTheirPartsFlatAndMarkThePartUnderTheMouse) {
