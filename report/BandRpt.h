@@ -214,11 +214,14 @@ class TRpCustomBand : public TRpBasePanel {
   // Prints once at the report's current position (through PrintBand).
   virtual void Print();
   bool FitsOnPage(Extended extra);
-  // Whether the band, Extra taller, fits in Space (what the report's
-  // AvailableSpace gave): a control that grows its band a step at a time
-  // asks for the room left on the page once.
-  bool FitsIn(int space, Extended extra) const;
+  // Whether the band, grown to Expanded and Extra taller, fits in Space
+  // (what the report's AvailableSpace gave): a control that grows its band
+  // a step at a time asks for the room left on the page once, and may ask
+  // about steps it has not taken yet.
+  bool FitsIn(int space, Extended expanded, Extended extra) const;
   bool ExpandBy(Extended value, Extended& newExpanded, bool& used);
+  // What ExpandBy makes of Expanded, growing it by Value with Used as given.
+  static Extended ExpandedBy(Extended expanded, Extended value, bool used);
   // The height the stretching controls need, with the space below them.
   Extended StretchHeight();
 

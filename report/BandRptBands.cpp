@@ -336,22 +336,26 @@ void TRpCustomBand::SetHasChild(bool value) {
   }
 }
 
-bool TRpCustomBand::FitsOnPage(Extended extra) { return FitsIn(ParentReport->AvailableSpace(), extra); }
+bool TRpCustomBand::FitsOnPage(Extended extra) {
+  return FitsIn(ParentReport->AvailableSpace(), Expanded, extra);
+}
 
-bool TRpCustomBand::FitsIn(int space, Extended extra) const {
-  return RpNearest(NativeHeight() + Expanded + extra) <= space;
+bool TRpCustomBand::FitsIn(int space, Extended expanded, Extended extra) const {
+  return RpNearest(NativeHeight() + expanded + extra) <= space;
+}
+
+Extended TRpCustomBand::ExpandedBy(Extended expanded, Extended value, bool used) {
+  // The first growth smaller than what the band grew by already is taken
+  // as done.
+  return !used && value < expanded ? expanded : expanded + value;
 }
 
 bool TRpCustomBand::ExpandBy(Extended value, Extended& newExpanded, bool& used) {
-  if (!used && value < Expanded) {
-    newExpanded = Expanded;
-    used = true;
-    return true;
-  }
-  Expanded += value;
+  const bool kept = !used && value < Expanded;
+  Expanded = ExpandedBy(Expanded, value, used);
   newExpanded = Expanded;
   used = true;
-  return false;
+  return kept;
 }
 
 Extended TRpCustomBand::StretchHeight() {

@@ -87,9 +87,44 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
     bool used = false;
     bool asked = true;
     const int space = band->ParentReport->AvailableSpace();
-    while (next < length && band->FitsIn(space, kRichStep)) {
+    const auto bottomAt = [&](Extended expanded) { return tw.Y(p.DeviceY(at.Top + at.Height + expanded)); };
+    // The band after Steps more steps, as ExpandBy grows it.
+    const auto expandedAfter = [&](long long steps) {
+      Extended expanded = band->Expanded;
+      for (long long i = 0; i < steps; ++i)
+        expanded = TRpCustomBand::ExpandedBy(expanded, kRichStep, used || i > 0);
+      return expanded;
+    };
+    // Whether the step Steps from here fits on the page and leaves the
+    // band still lower than the room the rest needs: such steps only grow
+    // the band. Steps that fit come first, and steps lower than the room.
+    const auto onlyGrows = [&](long long steps) {
+      return band->FitsIn(space, expandedAfter(steps - 1), kRichStep) &&
+             bottomAt(expandedAfter(steps)) - range.rc.Top < room;
+    };
+    // The page's device rounds the band's foot in order only when its
+    // scale is positive.
+    const bool ordered = p.YFactor() > 0;
+    while (next < length) {
+      // The steps that only grow the band are taken together, found by
+      // doubling and halving, instead of asking the page and the device
+      // about every 5 mm of a long page.
+      long long steps = 0;
+      if (ordered && onlyGrows(1)) {
+        long long over = 2;
+        while (onlyGrows(over)) over *= 2;
+        steps = over / 2;
+        while (over - steps > 1) {
+          const long long mid = steps + (over - steps) / 2;
+          (onlyGrows(mid) ? steps : over) = mid;
+        }
+        for (long long i = 0; i < steps; ++i) band->ExpandBy(kRichStep, grown, used);
+        range.rc.Bottom = bottomAt(grown);
+        asked = false;
+      }
+      if (!band->FitsIn(space, band->Expanded, kRichStep)) break;
       band->ExpandBy(kRichStep, grown, used);
-      range.rc.Bottom = tw.Y(p.DeviceY(at.Top + at.Height + grown));
+      range.rc.Bottom = bottomAt(grown);
       asked = range.rc.Bottom - range.rc.Top >= room;
       if (asked) next = richEdit_->FormatRange(&range, false, room);
     }

@@ -422,9 +422,12 @@ bool SameGlyph(const CharacterGlyph& g, const CharacterGlyph& g2, const Characte
 // reorders. Marks lean on their neighbours, format and control characters
 // change them, and blanks other than the plain one take their neighbours'
 // face. The replacement character stands for the code page's undefined
-// bytes: rich text holds it wherever one was read.
+// bytes, and rich text holds it wherever one was read; it and the delete
+// character, which damaged text is full of, are drawn as boxes.
+bool IsShownAsBox(char16_t c) { return c == 0x7F || c == 0xFFFD; }
+
 bool MayStandAlone(char16_t c) {
-  if (c == u' ' || c == 0xFFFD) return true;
+  if (c == u' ' || IsShownAsBox(c)) return true;
   const bool inRange = (c > u' ' && c < 0x0590) || (c >= 0x1D00 && c < 0x2C00) ||
                        (c >= 0x2C60 && c < 0x2C80) || (c >= 0xA720 && c < 0xA800);
   if (!inRange) return false;
@@ -741,11 +744,11 @@ void ResolvedFont::TestWideBlock(std::array<int, 64>& block, char16_t first) con
     std::u16string rest;
     for (size_t i = 0; i < n; ++i) {
       const CharacterGlyph &g = g1[i], &b2 = g2[2 * (n - 1 - i)], &b3 = g2[2 * (n - 1 - i) + 1];
-      // Wide text is drawn through layouts, never from the table: the
-      // replacement character may be measured from it when the face has
-      // no glyph for it and pango draws its box. (Other characters the
-      // face lacks may be shaped otherwise beside other neighbours.)
-      const bool box = forward[i] == 0xFFFD && SameCluster(g, b2, b3);
+      // Wide text is drawn through layouts, never from the table: a
+      // character shown as a box may be measured from it when the face
+      // has no glyph for it and pango draws the box. (Other characters
+      // the face lacks may be shaped otherwise beside other neighbours.)
+      const bool box = IsShownAsBox(forward[i]) && SameCluster(g, b2, b3);
       const bool alone = SameAdvance(g, b2, b3) && (SameGlyph(g, b2, b3) || box) && g.font == own;
       if (whole || !alone)
         block[forward[i] - first] = whole && alone ? static_cast<int>(g.advance) : kNotInTable;

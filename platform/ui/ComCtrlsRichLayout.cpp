@@ -184,6 +184,13 @@ void TRichLayout::BeginParagraph(TRichLaying& laying, int pos, bool wrap) const 
   laying.After = laying.Para + 1 < content_.ParagraphCount() ? content_.ParagraphStart(laying.Para + 1)
                                                              : content_.Length();
   laying.Segs = Segments(pos, laying.End);
+  laying.RunStart = pos;
+  if (!laying.Segs.empty() && !IsSeparate(t[static_cast<size_t>(pos)])) {
+    const int start = content_.ParagraphStart(laying.Para), format = laying.Segs.front().Format;
+    while (laying.RunStart > start && !IsSeparate(t[static_cast<size_t>(laying.RunStart - 1)]) &&
+           content_.FormatIndexAt(laying.RunStart - 1) == format)
+      --laying.RunStart;
+  }
   laying.Advances.clear();
   laying.MeasuredSegs = 0;
   laying.FirstSeg = 0;
@@ -244,8 +251,11 @@ TRichLine TRichLayout::NextLine(TRichLaying& laying, TRichMeasurer& m, int width
     const TSegment& s = segs[k];
     if (unmeasured || s.Start >= lend) break;
     const int a = std::max(s.Start, at);
-    x = t[static_cast<size_t>(a)] == '\t' ? TabStop(pf, indent + x) - indent
-                                          : x + m.RestWidth(s.Format, s.Start, s.End, a);
+    // The width of the rest of a segment does not depend on where it is
+    // measured from: the first one's is taken from its whole run's sums.
+    x = t[static_cast<size_t>(a)] == '\t'
+            ? TabStop(pf, indent + x) - indent
+            : x + m.RestWidth(s.Format, k == 0 ? laying.RunStart : s.Start, s.End, a);
     if (wrap && width > 0 && x > avail) break;
   }
   int end = lend;

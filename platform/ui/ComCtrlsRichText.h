@@ -234,6 +234,10 @@ struct TRichLaying {
   int End = 0;                     // where its text ends
   int After = 0;                   // where the next paragraph starts
   std::vector<TRichSegment> Segs;  // from Pos to End
+  // Where the characters of the first segment's format start before it:
+  // the running sums of their advances serve every page that starts among
+  // them.
+  int RunStart = 0;
   // The characters' advances from Pos, measured a segment at a time and
   // only as far as a line has to be broken.
   std::vector<int> Advances;

@@ -208,7 +208,8 @@ TEST(TextMetrics, WideAdvanceTableMeasuresAsTheLayout) {
                                         static_cast<char16_t>(0x2010 + random() % 0x30),
                                         0x20AC,
                                         0x2122,
-                                        0xFFFD};
+                                        0xFFFD,
+                                        0x007F};
               ch = i % 4 == 3 && r == 0 ? others[random() % others.size()]
                    : i % 4 == 2         ? static_cast<char16_t>(0x20 + random() % 0x470)
                    : r < 48             ? usual[random() % std::size(usual)]
