@@ -202,7 +202,7 @@ class TExtStringGrid : public TBaseGrid {
   int UpdateCount() const { return updateCount_; }
   void Invalidate() override;
   bool RepaintDeferred() const override { return updateCount_ > 0; }
-  bool ScrollAnchoredAreas(std::vector<TRect>& Areas) override;
+  bool ScrollAnchoredAreas(std::vector<TRect>& Areas, bool OddMove) override;
 
   // ---- cell values ----
   int GetCellInteger(int ACol, int ARow);

@@ -315,8 +315,8 @@ void TExtStringGrid::DrawPanMark() {
 
 // ---- scrolling ----------------------------------------------------------------------------
 
-bool TExtStringGrid::ScrollAnchoredAreas(std::vector<TRect>& Areas) {
-  if (!TBaseGrid::ScrollAnchoredAreas(Areas)) return false;
+bool TExtStringGrid::ScrollAnchoredAreas(std::vector<TRect>& Areas, bool OddMove) {
+  if (!TBaseGrid::ScrollAnchoredAreas(Areas, OddMove)) return false;
   // A picture fixed to the window stays while the cells move over it, and
   // the sizing line of a fixed column is drawn where the mouse is.
   if (!backGround_->Bitmap().Empty() && backGround_->Display() == bdFixed) return false;
@@ -325,7 +325,7 @@ bool TExtStringGrid::ScrollAnchoredAreas(std::vector<TRect>& Areas) {
   const TWinControl* special = editorActive_ ? EditorControl() : nullptr;
   if (EditorMode() || (special && special->Visible())) Areas.push_back(CellRect(Col(), Row()));
   // The focus rectangle of a merged current cell goes round the area.
-  if (GridFocused() && IsMergedCell(Col(), Row()))
+  if (OddMove && GridFocused() && IsMergedCell(Col(), Row()))
     Areas.push_back(InflateRect(MergedCellRect(Col(), Row()), 1, 1));
   if (mouse_.Panning)
     Areas.push_back(Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, kPanMarkSize, kPanMarkSize));

@@ -393,27 +393,27 @@ void TCustomGrid::MoveTopLeft(int ALeft, int ATop) {
   ATop = std::clamp(ATop, fixedRows_, std::max(fixedRows_, maxTL.Y));
   if (ALeft == topLeft_.X && ATop == topLeft_.Y) return;
   const TGridCoord old = topLeft_;
+  const bool oddMove =
+      ((rows_.Start(old.Y) - rows_.Start(ATop) + cols_.Start(old.X) - cols_.Start(ALeft)) & 1) != 0;
   std::vector<TRect> anchored;
-  const bool movePixels = !RepaintDeferred() && ScrollAnchoredAreas(anchored);
+  const bool movePixels = !RepaintDeferred() && ScrollAnchoredAreas(anchored, oddMove);
   topLeft_ = {ALeft, ATop};
   UpdateScrollBars();
   if (movePixels)
-    ScrollCells(old, anchored);
+    ScrollCells(old, anchored, oddMove);
   else
     Invalidate();
   TopLeftChanged();
 }
 
-bool TCustomGrid::ScrollAnchoredAreas(std::vector<TRect>& Areas) {
+bool TCustomGrid::ScrollAnchoredAreas(std::vector<TRect>& Areas, bool OddMove) {
   // The sizing line and the moving mark stand where the mouse put them.
   if (gridState_ != gsNormal && gridState_ != gsSelecting) return false;
-  // The dots of the focus rectangle keep to the window's pixel grid: moved
-  // by an odd distance they would not fall where a paint puts them.
-  if (GridFocused()) Areas.push_back(CellRect(current_.X, current_.Y));
+  if (OddMove && GridFocused()) Areas.push_back(CellRect(current_.X, current_.Y));
   return true;
 }
 
-void TCustomGrid::ScrollCells(TGridCoord Old, const std::vector<TRect>& Anchored) {
+void TCustomGrid::ScrollCells(TGridCoord Old, const std::vector<TRect>& Anchored, bool OddMove) {
   const TRect area = GridArea();
   // Too far for an int, or for anything to stay in view.
   auto distance = [](long long d, int room) {
@@ -444,7 +444,7 @@ void TCustomGrid::ScrollCells(TGridCoord Old, const std::vector<TRect>& Anchored
     }
   }
   std::vector<TRect> now;
-  ScrollAnchoredAreas(now);
+  ScrollAnchoredAreas(now, OddMove);
   for (const TRect& r : now) InvalidateRect(r);
 }
 

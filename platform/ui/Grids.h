@@ -252,7 +252,9 @@ class TCustomGrid : public TCustomControl {
   // draws at places that do not move with the cells, painted again where
   // the move took their pixels and where they are after it; false when
   // its picture cannot move at all, and the grid is painted whole.
-  virtual bool ScrollAnchoredAreas(std::vector<TRect>& Areas);
+  // OddMove: the move is by an odd number of pixels, which puts the dots
+  // of a focus rectangle (laid on the window's pixel grid) out of step.
+  virtual bool ScrollAnchoredAreas(std::vector<TRect>& Areas, bool OddMove);
   // ---- the virtual methods descendants override ----
   virtual void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
   virtual bool SelectCell(int ACol, int ARow);
@@ -300,7 +302,7 @@ class TCustomGrid : public TCustomControl {
   void MoveTopLeft(int ALeft, int ATop);
   // The cells' pixels follow a move of the view from Old to the present
   // top-left cell; the fixed rows and columns stay.
-  void ScrollCells(TGridCoord Old, const std::vector<TRect>& Anchored);
+  void ScrollCells(TGridCoord Old, const std::vector<TRect>& Anchored, bool OddMove);
   void ClampInView(TGridCoord cell);
   // The highest TopRow / LeftCol that still fills the view.
   TGridCoord MaxTopLeft() const;

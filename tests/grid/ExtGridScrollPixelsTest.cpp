@@ -138,6 +138,14 @@ const GridKind kGrids[] = {
        g.MergeCells(5, 0, 2, 1);
      },
      Nothing},
+    {"merged current cell, odd sizes",
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.SetDefaultColWidth(75);
+       g.SetDefaultRowHeight(23);
+       g.MergeCells(5, 7, 1, 1);
+       g.SetFocus();
+     },
+     Nothing},
     {"pending updates", Nothing,
      [](TExtStringGrid& g, THeadlessBackend&) {
        g.SetCells(4, 6, "new text");

@@ -385,6 +385,43 @@ TEST_F(ImageCanvasTest, TransparentPixelsKeepTheBackground) {
   EXPECT_EQ(CountAll(clWhite), 40 * 30 - 8);
 }
 
+// A picture at its own size reaches the pixels without cairo: each pixel
+// shows when its alpha is 0x80 or more and, with a key, when it is not the
+// key's colour, whole rows or not, and only inside the clip.
+TEST(ImageCanvasPictures, APictureAtItsOwnSizeShowsThePixelsCairoWouldShow) {
+  const std::uint32_t mixed[] = {0xFFFF0000, 0x00FF0000, 0x7F00FF00, 0x8000FF00, 0xFF00FF00, 0x800000FF};
+  struct Case {
+    const char* name;
+    bool transparent;
+    bool opaque;
+  } cases[] = {
+      {"alpha alone", false, false}, {"alpha and the key", true, false}, {"whole rows", false, true}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    TPixelBlock block{6, 3, {}};
+    for (int y = 0; y < 3; ++y)
+      for (std::uint32_t p : mixed) block.Pixels.push_back(k.opaque ? (p | 0xFF000000u) : p);
+    block.Opaque = k.opaque;
+    TImageCanvas canvas(20, 10);
+    canvas.Brush->Color = clSilver;
+    canvas.FillRect(Rect(0, 0, 20, 10));
+    const TRegion clip{Rect(0, 0, 20, 5), Rect(5, 5, 8, 10)};
+    canvas.SelectClipRgn(&clip);
+    canvas.DrawPixels(Bounds(4, 3, 6, 3), block, k.transparent, clLime);
+    for (int y = 0; y < 10; ++y)
+      for (int x = 0; x < 20; ++x) {
+        TColor want = clSilver;
+        const bool inside = x >= 4 && x < 10 && y >= 3 && y < 6 && PtInRegion(clip, x, y);
+        if (inside) {
+          const std::uint32_t p = block.At(x - 4, y - 3);
+          const TColor colour = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+          if ((p >> 24) >= 0x80 && !(k.transparent && colour == clLime)) want = colour;
+        }
+        EXPECT_EQ(canvas.Pixel(x, y), want) << x << ", " << y;
+      }
+  }
+}
+
 TEST_F(ImageCanvasTest, ShapesStayInTheirBoundingBox) {
   canvas.Brush->Color = clRed;
   canvas.Ellipse(5, 5, 25, 20);

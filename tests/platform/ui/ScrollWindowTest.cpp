@@ -35,7 +35,9 @@ class TBands : public TCustomControl {
     for (int y = -(OffsetY % 7) - 7; y < Height(); y += 7)
       for (int x = -(OffsetX % 9) - 9; x < Width(); x += 9) {
         const int index = (y + OffsetY) / 7 * 31 + (x + OffsetX) / 9;
-        c.Brush->Color = index == Marked ? clRed : static_cast<TColor>((index * 0x2F1B3D) & 0xFFFFFF);
+        c.Brush->Color = index == Marked
+                             ? clRed
+                             : static_cast<TColor>((static_cast<unsigned>(index) * 0x2F1B3Du) & 0xFFFFFFu);
         c.FillRect(Bounds(x, y, 9, 7));
       }
   }
