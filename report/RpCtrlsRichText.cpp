@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 
 #include "platform/gfx/Metafile.h"
 #include "report/RpCtrls.h"
@@ -88,13 +89,15 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
     bool asked = true;
     const int space = band->ParentReport->AvailableSpace();
     const auto bottomAt = [&](Extended expanded) { return tw.Y(p.DeviceY(at.Top + at.Height + expanded)); };
-    // The band after Steps more steps, as ExpandBy grows it.
+    // The band after Steps more steps, as ExpandBy grows it: from a whole
+    // number of tenths of a millimetre each step after the first adds a
+    // whole 5 mm, so their sum is exact, as the steps one by one are.
     const auto expandedAfter = [&](long long steps) {
-      Extended expanded = band->Expanded;
-      for (long long i = 0; i < steps; ++i)
-        expanded = TRpCustomBand::ExpandedBy(expanded, kRichStep, used || i > 0);
-      return expanded;
+      if (steps == 0) return band->Expanded;
+      return TRpCustomBand::ExpandedBy(band->Expanded, kRichStep, used) +
+             static_cast<Extended>(steps - 1) * kRichStep;
     };
+    const auto whole = [](Extended v) { return v == std::trunc(v) && std::fabs(v) < 1e15L; };
     // Whether the step Steps from here fits on the page and leaves the
     // band still lower than the room the rest needs: such steps only grow
     // the band. Steps that fit come first, and steps lower than the room.
@@ -110,7 +113,7 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
       // doubling and halving, instead of asking the page and the device
       // about every 5 mm of a long page.
       long long steps = 0;
-      if (ordered && onlyGrows(1)) {
+      if (ordered && whole(band->Expanded) && onlyGrows(1)) {
         long long over = 2;
         while (onlyGrows(over)) over *= 2;
         steps = over / 2;
