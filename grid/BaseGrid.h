@@ -134,7 +134,12 @@ class TBaseGrid : public TStringGrid {
     TStringGrid::SetCells(ACol, ARow, Value);
   }
   TObject* GetCellObjectDirect(int ACol, int ARow) const { return TStringGrid::Objects(ACol, ARow); }
-  void SetCellObjectDirect(int ACol, int ARow, TObject* Obj) { TStringGrid::SetObjects(ACol, ARow, Obj); }
+  void SetCellObjectDirect(int ACol, int ARow, TObject* Obj) {
+    // A cell's object repaints nothing of itself; a bracket that swaps
+    // objects about repaints all at its end.
+    if (RepaintDeferred()) Invalidate();
+    TStringGrid::SetObjects(ACol, ARow, Obj);
+  }
 
   // ---- properties and merges ----
   // Made with its defaults and stored on first use.

@@ -19,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "grid/BaseGrid.h"
@@ -202,6 +203,8 @@ class TExtStringGrid : public TBaseGrid {
   int UpdateCount() const { return updateCount_; }
   void Invalidate() override;
   bool RepaintDeferred() const override { return updateCount_ > 0; }
+  void RangeDeferred(const TGridRect& R) override;
+  bool SizeChangeRepaintsAll(int OldColCount, int OldRowCount) const override;
   bool ScrollAnchoredAreas(std::vector<TRect>& Areas, bool OddMove) override;
 
   // ---- cell values ----
@@ -703,7 +706,11 @@ class TExtStringGrid : public TBaseGrid {
   // The first data row whose lookup-column cell begins with Text (compared
   // upper-cased); -1 when none.
   int FindRowByPrefix(const AnsiString& Text);
-  void ResetUpdate() { updateCount_ = 0; }
+  void ResetUpdate() {
+    updateCount_ = 0;
+    owedWhole_ = false;
+    owedRange_.reset();
+  }
   void DoEditingDone() {
     if (OnEditingDone) OnEditingDone(this);
   }
@@ -1017,6 +1024,10 @@ class TExtStringGrid : public TBaseGrid {
   bool wordWrap_ = false;
   int updateCount_ = 0;
   bool suppressInvalidate_ = false;
+  // What the open update bracket owes the window at its end: all of it, or
+  // the cells of one range (those of all the ranges asked for meanwhile).
+  bool owedWhole_ = false;
+  std::optional<TGridRect> owedRange_;
 
   std::vector<bool> rowSelect_, colSelect_;
   bool selectionHidden_ = false;

@@ -231,7 +231,19 @@ void TExtStringGrid::Resize() {
 void TExtStringGrid::EndUpdate() {
   if (updateCount_ == 0) return;
   if (--updateCount_ == 0) {
-    Invalidate();
+    // A bracket that changed nothing drawn, or only some cells, repaints
+    // no more than that.
+    const bool whole = owedWhole_;
+    const std::optional<TGridRect> range = owedRange_;
+    owedWhole_ = false;
+    owedRange_.reset();
+    if (whole) {
+      Invalidate();
+    } else if (range) {
+      const TGridRect kept{range->Left, range->Top, std::min(range->Right, ColCount() - 1),
+                           std::min(range->Bottom, RowCount() - 1)};
+      if (kept.Left <= kept.Right && kept.Top <= kept.Bottom) InvalidateRange(kept);
+    }
     UpdateFooter();
   }
 }
@@ -241,8 +253,31 @@ void TExtStringGrid::Invalidate() {
     suppressInvalidate_ = false;
     return;
   }
-  if (updateCount_ > 0) return;
+  if (updateCount_ > 0) {
+    owedWhole_ = true;
+    return;
+  }
   TBaseGrid::Invalidate();
+}
+
+void TExtStringGrid::RangeDeferred(const TGridRect& R) {
+  if (owedWhole_) return;
+  if (!owedRange_) {
+    owedRange_ = R;
+    return;
+  }
+  owedRange_->Left = std::min(owedRange_->Left, std::min(R.Left, R.Right));
+  owedRange_->Top = std::min(owedRange_->Top, std::min(R.Top, R.Bottom));
+  owedRange_->Right = std::max(owedRange_->Right, std::max(R.Left, R.Right));
+  owedRange_->Bottom = std::max(owedRange_->Bottom, std::max(R.Top, R.Bottom));
+}
+
+bool TExtStringGrid::SizeChangeRepaintsAll(int, int OldRowCount) const {
+  // Footer rows and right fixed columns are counted from the end, merged
+  // cells may reach across the old edge, and the sort mark shows only from
+  // three rows on.
+  return fixedFooters_ > 0 || fixedRightCols_ > 0 || FooterRowFlag() || MadeCellProperties() ||
+         (sortSettings_->Show && std::min(OldRowCount, RowCount()) <= 2);
 }
 
 void TExtStringGrid::RepaintCellDispl(int ACol, int ARow) {
@@ -345,7 +380,7 @@ void TExtStringGrid::SetActiveCellColor(TColor v) {
 
 void TExtStringGrid::SetVAlignment(TVAlignment v) {
   vAlignment_ = v;
-  if (updateCount_ == 0) Invalidate();
+  Invalidate();
 }
 
 void TExtStringGrid::SetLook(TGridLook v) {
@@ -380,7 +415,7 @@ void TExtStringGrid::SetShowSelection(bool v) {
 
 void TExtStringGrid::SetWordWrap(bool v) {
   wordWrap_ = v;
-  if (updateCount_ == 0) Invalidate();
+  Invalidate();
 }
 
 void TExtStringGrid::SetMaxEditLength(int v) {

@@ -43,6 +43,10 @@ void TCustomGrid::ChangeSize(int newCols, int newRows) {
   const int oldCols = ColCount(), oldRows = RowCount();
   if (newCols == oldCols && newRows == oldRows) return;
   HideEditor();
+  const TRect oldArea = GridArea();
+  const TGridCoord oldTopLeft = topLeft_, oldCurrent = current_;
+  const TGridRect oldSelection = Selection();
+  const int oldFixedCols = fixedCols_, oldFixedRows = fixedRows_;
   cols_.SetCount(newCols, defaultColWidth_);
   rows_.SetCount(newRows, defaultRowHeight_);
   tabStops_.resize(static_cast<size_t>(newCols), true);
@@ -61,7 +65,42 @@ void TCustomGrid::ChangeSize(int newCols, int newRows) {
   topLeft_.Y = std::min(topLeft_.Y, maxTL.Y);
   SizeChanged(oldCols, oldRows);
   UpdateScrollBars();
-  Invalidate();
+  // Rows and columns both counts have stay where they were unless the view
+  // moved, a bar came or went, or the fixed cells changed.
+  if (RepaintDeferred() || topLeft_ != oldTopLeft || GridArea() != oldArea || fixedCols_ != oldFixedCols ||
+      fixedRows_ != oldFixedRows || SizeChangeRepaintsAll(oldCols, oldRows))
+    Invalidate();
+  else
+    InvalidateSizeChange(oldCols, oldRows, oldSelection, oldCurrent);
+}
+
+void TCustomGrid::InvalidateSizeChange(int oldCols, int oldRows, const TGridRect& oldSelection,
+                                       TGridCoord oldCurrent) {
+  // What the change can alter: the columns and rows that came or went
+  // (what lay past the old last cell or lies past the new one among them),
+  // the thumbs, and the selection and current cell the new edges pushed in.
+  const TRect area = GridArea();
+  auto clip = [](long long v) { return static_cast<int>(std::clamp<long long>(v, -(1LL << 30), 1LL << 30)); };
+  const int firstCol = std::min(oldCols, ColCount()), firstRow = std::min(oldRows, RowCount());
+  const long long x = area.Left + FixedWidth() + cols_.Start(firstCol) - cols_.Start(topLeft_.X);
+  const long long y = area.Top + FixedHeight() + rows_.Start(firstRow) - rows_.Start(topLeft_.Y);
+  if (x < area.Right)
+    InvalidateRect(Rect(clip(std::max<long long>(x, area.Left)), area.Top, area.Right, area.Bottom));
+  if (y < area.Bottom)
+    InvalidateRect(Rect(area.Left, clip(std::max<long long>(y, area.Top)), area.Right, area.Bottom));
+  const TRect inner = InnerClient(), client = ClientRect();
+  if (area.Right < inner.Right) InvalidateRect(Rect(area.Right, client.Top, client.Right, inner.Bottom));
+  if (area.Bottom < inner.Bottom) InvalidateRect(Rect(client.Left, area.Bottom, inner.Right, client.Bottom));
+  if (Selection() != oldSelection) {
+    const TGridRect kept{oldSelection.Left, oldSelection.Top, std::min(oldSelection.Right, ColCount() - 1),
+                         std::min(oldSelection.Bottom, RowCount() - 1)};
+    if (kept.Left <= kept.Right && kept.Top <= kept.Bottom) InvalidateRange(kept);
+    InvalidateRange(Selection());
+  }
+  if (current_ != oldCurrent) {
+    if (oldCurrent.X < ColCount() && oldCurrent.Y < RowCount()) InvalidateCell(oldCurrent.X, oldCurrent.Y);
+    InvalidateCell(current_.X, current_.Y);
+  }
 }
 
 void TCustomGrid::SetColCount(int v) {
@@ -454,7 +493,10 @@ void TCustomGrid::SelectionMoved(const TGridRect& oldSelection) {
 }
 
 void TCustomGrid::InvalidateRange(const TGridRect& r) {
-  if (RepaintDeferred()) return;
+  if (RepaintDeferred()) {
+    RangeDeferred(r);
+    return;
+  }
   TRect box = BoxRect(r.Left, r.Top, r.Right, r.Bottom);
   if (box.IsEmpty()) return;
   box.Right += gridLineWidth_;

@@ -243,10 +243,16 @@ class TCustomGrid : public TCustomControl {
   TRect GridArea() const;
 
  protected:
-  // True while the grid holds its repaints back for a repaint of the whole
-  // grid at the end (an update bracket): a cell written meanwhile needs no
-  // repaint of its own.
+  // True while the grid holds its repaints back until the end of an update
+  // bracket: a range of cells to repaint meanwhile goes to RangeDeferred,
+  // which keeps it for then.
   virtual bool RepaintDeferred() const { return false; }
+  virtual void RangeDeferred(const TGridRect&) {}
+  void InvalidateRange(const TGridRect& r);
+  // True when a change of the column or row count alters what the grid
+  // shows of the rows and columns both counts have (the descendant draws
+  // some of them by the count): the grid is then painted whole.
+  virtual bool SizeChangeRepaintsAll(int, int) const { return false; }
   // A scroll moves the pixels of the cells already drawn and paints only
   // what the move uncovers. A descendant adds (client coordinates) what it
   // draws at places that do not move with the cells, painted again where
@@ -334,7 +340,6 @@ class TCustomGrid : public TCustomControl {
   void ValidateEditor();
   void ScrollMessage(int bar, int code);
   void SelectionMoved(const TGridRect& oldSelection);
-  void InvalidateRange(const TGridRect& r);
   void UpdateEdit();
   void ShowEditorChar(char ch);
   void PaintLines(TCanvas& canvas, const TRect& area, int firstCol, int lastCol, int firstRow, int lastRow);
@@ -347,6 +352,7 @@ class TCustomGrid : public TCustomControl {
   void EndMoving(int X, int Y);
   int VisibleCount(const TGridAxis& axis, int fixed, int first, int room) const;
   void ChangeSize(int newCols, int newRows);
+  void InvalidateSizeChange(int oldCols, int oldRows, const TGridRect& oldSelection, TGridCoord oldCurrent);
 
   TGridAxis cols_, rows_;
   int fixedCols_ = 1, fixedRows_ = 1;

@@ -292,4 +292,135 @@ TEST_F(ExtGridScrollPixelsTest, AScrollByOneRowPaintsLittleMoreThanTheRowUncover
   EXPECT_LE(painted, static_cast<long long>(area.Width()) * (g.RowHeights(1) + 1) * 2);
 }
 
+// A change of the column or row count, or an update bracket, repaints only
+// what it can alter; the window still shows what a whole paint shows.
+struct ReshapeKind {
+  const char* name;
+  TGridStep reshape;
+  // Before the grid is first shown.
+  TGridStep setup = Nothing;
+};
+
+const ReshapeKind kReshapes[] = {
+    {"rows added", [](TExtStringGrid& g, THeadlessBackend&) { g.SetRowCount(g.RowCount() + 3); }},
+    {"rows removed past the view",
+     [](TExtStringGrid& g, THeadlessBackend&) { g.SetRowCount(g.RowCount() - 5); }},
+    {"rows removed into the view",
+     [](TExtStringGrid& g, THeadlessBackend&) { g.SetRowCount(g.TopRow() + 3); }},
+    {"columns added", [](TExtStringGrid& g, THeadlessBackend&) { g.SetColCount(g.ColCount() + 2); }},
+    {"rows added to a short grid",
+     [](TExtStringGrid& g, THeadlessBackend&) { g.SetRowCount(g.RowCount() + 2); },
+     [](TExtStringGrid& g, THeadlessBackend&) { g.SetRowCount(5); }},
+    {"columns added to a narrow grid",
+     [](TExtStringGrid& g, THeadlessBackend&) { g.SetColCount(g.ColCount() + 1); },
+     [](TExtStringGrid& g, THeadlessBackend&) { g.SetColCount(3); }},
+    {"rows and columns cut in a small grid",
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.SetColCount(g.ColCount() - 1);
+       g.SetRowCount(g.RowCount() - 1);
+     },
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.SetColCount(4);
+       g.SetRowCount(6);
+     }},
+    {"columns removed into the view", [](TExtStringGrid& g, THeadlessBackend&) { g.SetColCount(3); }},
+    {"current cell cut off",
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.SetColCount(g.Col());
+       g.SetRowCount(g.Row());
+     }},
+    {"paste growing the grid",
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.SetOptions(g.Options() + TGridOptions{goEditing});
+       g.Navigation().AllowClipboardColGrow = true;
+       g.Navigation().AllowClipboardRowGrow = true;
+       g.PasteText(g.ColCount() - 1, g.RowCount() - 2, "a\tb\tc\r\nd\te\r\nf\r\ng");
+     }},
+    {"empty update",
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.BeginUpdate();
+       g.EndUpdate();
+     }},
+    {"cells written in an update",
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.BeginUpdate();
+       g.SetCells(g.LeftCol() + 1, g.TopRow() + 1, "first");
+       g.BeginUpdate();
+       g.SetCells(g.LeftCol() + 2, g.TopRow() + 3, "second");
+       g.EndUpdate();
+       g.SetCells(0, 0, "corner");
+       g.EndUpdate();
+     }},
+    {"widths and counts in an update",
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.BeginUpdate();
+       g.SetColWidths(g.LeftCol(), 30);
+       g.SetRowCount(g.RowCount() + 1);
+       g.SetWordWrap(true);
+       g.EndUpdate();
+     }},
+};
+
+TEST_F(ExtGridScrollPixelsTest, EveryReshapeShowsWhatAWholePaintShows) {
+  for (const GridKind& kind : kGrids)
+    for (const ReshapeKind& reshape : kReshapes) {
+      const std::string what = std::string(kind.name) + " / " + reshape.name;
+      SCOPED_TRACE(what);
+      auto& g = MakeGrid<TExtStringGrid>(14, 40, 300, 200);
+      for (int c = 0; c < g.ColCount(); ++c)
+        for (int r = 0; r < g.RowCount(); ++r) g.SetCells(c, r, IntToStr(c) + "," + IntToStr(r) + " kg");
+      kind.prepare(g, *backend);
+      if (g.Selection().Top == g.Selection().Bottom) {
+        if (g.Selection().Left == g.Selection().Right) g.SetCol(g.FixedCols() + 4);
+        g.SetRow(g.FixedRows() + 6);
+      }
+      g.SetTopRow(g.FixedRows() + 4);
+      g.SetLeftCol(g.FixedCols() + 3);
+      reshape.setup(g, *backend);
+      if (g.EditorMode() || g.EditorActive()) g.ShowInplaceEditor();
+      Pixels();
+      // The pending writes need the cells they write.
+      if (g.ColCount() > 7 && g.RowCount() > 9) kind.pending(g, *backend);
+      reshape.reshape(g, *backend);
+      const TPixelBlock changed = Pixels();
+      form->Invalidate();
+      ExpectSame(changed, Pixels(), what);
+    }
+}
+
+// The grid's part of the update region: for rows added, the rows that came
+// (none in view here) and the bar; for an update bracket that changed
+// nothing, nothing.
+TEST_F(ExtGridScrollPixelsTest, ReshapesPaintLittleOfTheGrid) {
+  auto& g = MakeGrid<TExtStringGrid>(14, 40, 300, 200);
+  Pixels();
+  const auto& dirty = ui::SurfaceOf(form.get())->Dirty;
+  auto painted = [&] {
+    const TRect area = OffsetRect(g.GridArea(), g.Left(), g.Top());
+    long long sum = 0;
+    for (const TRect& r : dirty) {
+      const TRect inGrid = IntersectRect(r, area);
+      sum += static_cast<long long>(inGrid.Width()) * inGrid.Height();
+    }
+    return sum;
+  };
+  ASSERT_TRUE(dirty.empty());
+  g.SetRowCount(g.RowCount() + 5);
+  EXPECT_EQ(painted(), 0);
+  Pixels();
+  g.BeginUpdate();
+  g.SetCells(2, 2, "");
+  g.SetCells(3, 3, g.Cells(3, 3));
+  g.EndUpdate();
+  EXPECT_EQ(painted(), 0);
+  g.SetColCount(g.ColCount() - 1);
+  EXPECT_EQ(painted(), 0);
+  Pixels();
+  g.BeginUpdate();
+  g.SetCells(2, 2, "text");
+  g.EndUpdate();
+  EXPECT_GT(painted(), 0);
+  EXPECT_LE(painted(), static_cast<long long>(g.ColWidths(2) + 1) * (g.RowHeights(2) + 1));
+}
+
 }  // namespace
