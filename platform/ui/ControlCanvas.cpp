@@ -5,6 +5,9 @@ namespace {
 // before drawing. Numbers, not addresses: a new canvas may reuse an address.
 std::uint64_t nextCanvasId = 1;
 std::uint64_t lastClipOwner = 0;
+// Likewise for the mapping: a paint draws a cell in some ten calls, each
+// of which handed the target the same mapping again.
+std::uint64_t lastMappingOwner = 0;
 }  // namespace
 
 TControlCanvas::TControlCanvas(TCanvas& target, TPoint origin, const TRect& limit, TSize size)
@@ -20,7 +23,11 @@ void TControlCanvas::Sync(unsigned what) {
   if (what & kAlign) target_.SetTextAlign(GetTextAlign());
   // Calls reach the target shifted by the origin; the target maps them as
   // this canvas would, then moves them by the origin.
-  target_.CopyMapping(*this, origin_);
+  if (mappingDirty_ || lastMappingOwner != id_) {
+    target_.CopyMapping(*this, origin_);
+    mappingDirty_ = false;
+    lastMappingOwner = id_;
+  }
   if (clipDirty_ || lastClipOwner != id_) {
     // The limit, cut by this canvas's own clipping moved by the origin.
     targetClip_.clear();

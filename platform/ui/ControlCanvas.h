@@ -51,6 +51,7 @@ class TControlCanvas : public TCanvas {
 
  protected:
   void ClipChanged() override { clipDirty_ = true; }
+  void MappingChanged() override { mappingDirty_ = true; }
   TSize SurfaceSize() const override { return size_; }
 
  private:
@@ -72,6 +73,7 @@ class TControlCanvas : public TCanvas {
   TSize size_;
   std::uint64_t id_;
   bool clipDirty_ = true;
+  bool mappingDirty_ = true;
   // The region handed to the target, kept for its storage.
   TRegion targetClip_;
   std::vector<TPoint> shiftedPoints_;
