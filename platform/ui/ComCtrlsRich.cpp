@@ -680,11 +680,14 @@ void TRichPage::Draw(const FORMATRANGE& range) const {
   c.IntersectClipRect(box);
   TRichLayout layout(content_, 1440);
   layout.Measures = measures_;
-  layout.EndsOf = [&](const TRichLine& line) -> const std::vector<int>& {
-    auto found = ends_.find(line.Start);
-    if (found == ends_.end()) found = ends_.emplace(line.Start, layout.CharEnds(line)).first;
-    return found->second;
-  };
+  // The measures keep the lines' ends from page to page when there are
+  // any; a page of its own keeps them for as long as it is drawn again.
+  if (measures_ == nullptr)
+    layout.EndsOf = [&](const TRichLine& line) -> const std::vector<int>& {
+      auto found = ends_.find(line.Start);
+      if (found == ends_.end()) found = ends_.emplace(line.Start, layout.CharEnds(line)).first;
+      return found->second;
+    };
   layout.Draw(c, lines_, box.Left, box.Top);
   c.RestoreDC(saved);
 }

@@ -67,7 +67,8 @@ void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
   // A text laid out from very many places keeps no more than a bound.
   constexpr size_t kMaxKept = 1 << 16;
   if (of_ == content.Revision() && dpi_ == dotsPerInch &&
-      widths_.size() + ends_.size() + laid_.size() + pages_.size() + sums_.size() < kMaxKept)
+      widths_.size() + ends_.size() + lineEnds_.size() + laid_.size() + pages_.size() + sums_.size() <
+          kMaxKept)
     return;
   Clear();
   of_ = content.Revision();
@@ -78,6 +79,7 @@ void TRichMeasures::Clear() {
   widths_.clear();
   sums_.clear();
   ends_.clear();
+  lineEnds_.clear();
   laid_.clear();
   pages_.clear();
   metrics_.clear();
@@ -538,7 +540,17 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
     }
     if (line.End <= line.Start) continue;
     std::vector<int> measured;
-    const std::vector<int>& ends = EndsOf ? EndsOf(line) : (measured = CharEnds(line));
+    const std::vector<int>* kept = nullptr;
+    if (EndsOf)
+      kept = &EndsOf(line);
+    else if (Measures != nullptr && !FontOf) {
+      auto& lineEnds = Measures->lineEnds_;
+      const auto key = std::make_tuple(line.Start, line.End, line.Para, line.First, line.Stretch);
+      auto found = lineEnds.find(key);
+      if (found == lineEnds.end()) found = lineEnds.emplace(key, CharEnds(line)).first;
+      kept = &found->second;
+    }
+    const std::vector<int>& ends = kept != nullptr ? *kept : (measured = CharEnds(line));
     auto xAt = [&](int i) {
       return i <= line.Start ? 0 : Scale(ends[static_cast<size_t>(i - line.Start - 1)], devX, dpi_);
     };

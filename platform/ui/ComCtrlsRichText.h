@@ -289,6 +289,10 @@ class TRichMeasures {
   // of that key, from the line of that index on.
   std::map<std::pair<int, int>, std::pair<std::pair<int, int>, std::size_t>> pages_;
   std::map<TKey, std::vector<int>> ends_;
+  // Where the characters of a line end, by its start, end, paragraph,
+  // whether it is the paragraph's first and its stretch: a page is drawn
+  // on the printer's page and again into its exported picture.
+  std::map<std::tuple<int, int, int, bool, int>, std::vector<int>> lineEnds_;
   std::map<int, TTextMetric> metrics_;
   std::uint64_t of_ = 0;  // the revision measured; none at 0
   int dpi_ = 0;

@@ -172,6 +172,14 @@ std::vector<BarPicture>& BarPictures() {
 }
 constexpr size_t kBarPicturesKept = 16;
 
+// Looks drawn once, in place: a picture is made only for a look that comes
+// again, as a bar whose thumb moves at every paint (a long scroll) shows
+// each look once, and making its picture cost more than drawing it.
+std::vector<BarLook>& BarLooksSeen() {
+  static auto* seen = new std::vector<BarLook>;
+  return *seen;
+}
+
 // A canvas whose calls land on an image's pixels unscaled: a window's
 // paint. Recording canvases, pages and mapped canvases get the drawing
 // itself.
@@ -193,6 +201,15 @@ void PaintBarPicture(TCanvas& canvas, const TRect& bar, const TScrollBarGeometry
   auto found =
       std::find_if(pictures.begin(), pictures.end(), [&](const BarPicture& p) { return p.look == look; });
   if (found == pictures.end()) {
+    std::vector<BarLook>& seen = BarLooksSeen();
+    if (const auto at = std::find(seen.begin(), seen.end(), look); at != seen.end()) {
+      seen.erase(at);
+    } else {
+      if (seen.size() >= kBarPicturesKept) seen.pop_back();
+      seen.insert(seen.begin(), look);
+      PaintBar(canvas, bar, g, enabled, pressed, hot, style, trackColor);
+      return;
+    }
     TImageCanvas image(look.width, look.height);
     PaintBar(image, Rect(0, 0, look.width, look.height), g, enabled, pressed, hot, style, trackColor);
     if (pictures.size() >= kBarPicturesKept) pictures.pop_back();
