@@ -158,11 +158,10 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
       richEdit_->FormatRange(&inner, true);
     }
     image.Picture()->SetGraphic(std::move(picture));
+    // The box's own place and size, set at once: the picture is placed
+    // once a page instead of once for each of them.
     image.Size()->Units = TRpUnit::Native;
-    image.Size()->SetValue(TRpPrintableSize::iLeft, NativeValue(TRpPrintableSize::iLeft));
-    image.Size()->SetValue(TRpPrintableSize::iTop, NativeValue(TRpPrintableSize::iTop));
-    image.Size()->SetValue(TRpPrintableSize::iWidth, NativeValue(TRpPrintableSize::iWidth));
-    image.Size()->SetValue(TRpPrintableSize::iHeight, NativeValue(TRpPrintableSize::iHeight));
+    image.Size()->ReadValues(Size()->Values());
     ParentReport->ExportFilter->ControlOut(&image, p.DeviceX(at.Left), p.DeviceY(at.Top));
   }
   richEdit_->FormatRange(nullptr, false);
