@@ -272,12 +272,21 @@ void TExtStringGrid::RangeDeferred(const TGridRect& R) {
   owedRange_->Bottom = std::max(owedRange_->Bottom, std::max(R.Top, R.Bottom));
 }
 
-bool TExtStringGrid::SizeChangeRepaintsAll(int, int OldRowCount) const {
-  // Footer rows and right fixed columns are counted from the end, merged
-  // cells may reach across the old edge, and the sort mark shows only from
-  // three rows on.
-  return fixedFooters_ > 0 || fixedRightCols_ > 0 || FooterRowFlag() || MadeCellProperties() ||
-         (sortSettings_->Show && std::min(OldRowCount, RowCount()) <= 2);
+bool TExtStringGrid::SizeChangeRepaintsAll(int OldColCount, int OldRowCount) const {
+  // Footer rows and right fixed columns are counted from the end, and the
+  // sort mark shows only from three rows on.
+  const int keptCols = std::min(OldColCount, ColCount()), keptRows = std::min(OldRowCount, RowCount());
+  if (fixedFooters_ > 0 || fixedRightCols_ > 0 || FooterRowFlag() || (sortSettings_->Show && keptRows <= 2))
+    return true;
+  if (!MadeCellProperties()) return false;
+  // A merged area reaching across the old edge is drawn anew as a whole; it
+  // holds a cell of the last column or row kept.
+  auto merged = [this](int c, int r) { return CellSpan(c, r) != TPoint{0, 0}; };
+  for (int r = 0; r < keptRows; ++r)
+    if (merged(keptCols - 1, r)) return true;
+  for (int c = 0; c < keptCols; ++c)
+    if (merged(c, keptRows - 1)) return true;
+  return false;
 }
 
 void TExtStringGrid::RepaintCellDispl(int ACol, int ARow) {

@@ -329,6 +329,15 @@ const ReshapeKind kReshapes[] = {
        g.SetColCount(g.Col());
        g.SetRowCount(g.Row());
      }},
+    {"merged area cut",
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.SetColCount(g.ColCount() - 1);
+       g.SetRowCount(g.RowCount() - 1);
+     },
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.SetColCount(6);
+       g.SetRowCount(7);
+     }},
     {"paste growing the grid",
      [](TExtStringGrid& g, THeadlessBackend&) {
        g.SetOptions(g.Options() + TGridOptions{goEditing});
