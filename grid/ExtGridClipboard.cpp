@@ -204,9 +204,16 @@ int TExtStringGrid::PasteText(int ACol, int ARow, const AnsiString& Text) {
   }
   const bool remainder = lines.back().Length == 0 && lines.size() > 1;
   const int written = static_cast<int>(lines.size()) - (remainder ? 1 : 0);
+  // Grown before the bracket, the grid repaints only the rows and columns
+  // it gained; within it, all of it. A grid of integral height keeps its
+  // height while it grows, as the bracket holds its bounds.
+  auto grow = [&] {
+    if (navigation_->AllowClipboardColGrow && ACol + widest > ColCount()) SetColCount(ACol + widest);
+    if (navigation_->AllowClipboardRowGrow && ARow + written > RowCount()) SetRowCount(ARow + written);
+  };
+  if (!integralHeight_) grow();
   BeginUpdate();
-  if (navigation_->AllowClipboardColGrow && ACol + widest > ColCount()) SetColCount(ACol + widest);
-  if (navigation_->AllowClipboardRowGrow && ARow + written > RowCount()) SetRowCount(ARow + written);
+  if (integralHeight_) grow();
   int count = 0;
   int maxCol = ACol;
   for (size_t k = 0; k < lines.size(); ++k) {
