@@ -67,9 +67,11 @@ void Count(benchmark::State& state, int pages) {
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
 }
 
-// As printing lays its pages out: each goes on from the lines the ones
-// before it laid, with the measures kept from page to page.
-void GoingOn(benchmark::State& state, const Pages& p) {
+// As printing lays its pages out (GoingOn): each goes on from the lines the
+// ones before it laid, with the measures kept from page to page. Afresh,
+// each page is laid out from its own start with the same kept measures:
+// what every page cost before pages went on from the last.
+void LaidPages(benchmark::State& state, const Pages& p, bool goingOn) {
   const TRichContent content = ContentOf(p);
   int pages = 0;
   for (auto _ : state) {
@@ -77,25 +79,14 @@ void GoingOn(benchmark::State& state, const Pages& p) {
     kept.Follow(content, 1440);
     TRichLayout layout(content, 1440);
     layout.Measures = &kept;
-    pages = PrintPages(content, [&](int from) { return layout.LayPage(from, p.width, p.height); });
+    pages = PrintPages(content, [&](int from) {
+      return goingOn ? layout.LayPage(from, p.width, p.height) : layout.Lay(from, p.width, p.height);
+    });
   }
   Count(state, pages);
 }
-
-// Each page laid out from its own start, with the measures kept from page
-// to page: what every page cost before pages went on from the last.
-void Afresh(benchmark::State& state, const Pages& p) {
-  const TRichContent content = ContentOf(p);
-  int pages = 0;
-  for (auto _ : state) {
-    TRichMeasures kept;
-    kept.Follow(content, 1440);
-    TRichLayout layout(content, 1440);
-    layout.Measures = &kept;
-    pages = PrintPages(content, [&](int from) { return layout.Lay(from, p.width, p.height); });
-  }
-  Count(state, pages);
-}
+void GoingOn(benchmark::State& state, const Pages& p) { LaidPages(state, p, true); }
+void Afresh(benchmark::State& state, const Pages& p) { LaidPages(state, p, false); }
 
 // Pango the plain way: the rest of the text laid out at every page, in
 // twips, its lines taken down to the page's foot (at least one).

@@ -18,9 +18,26 @@
 
 namespace {
 
+struct GridKind;
+
 class ExtGridScrollPixelsTest : public GridFormTest {
  protected:
   TPixelBlock Pixels() { return backend->Render(*form)->Snapshot(); }
+
+  // A grid of the kind, its view able to move every way, with the current
+  // cell in it, where the wheel and the keys start.
+  TExtStringGrid& GridInView(const GridKind& kind);
+
+  // How much of the grid the window's update region covers now.
+  long long PaintedInGrid(const TExtStringGrid& g) {
+    const TRect area = OffsetRect(g.GridArea(), g.Left(), g.Top());
+    long long sum = 0;
+    for (const TRect& r : ui::SurfaceOf(form.get())->Dirty) {
+      const TRect inGrid = IntersectRect(r, area);
+      sum += static_cast<long long>(inGrid.Width()) * inGrid.Height();
+    }
+    return sum;
+  }
 
   // Fails with where the two pictures differ, and keeps both.
   void ExpectSame(const TPixelBlock& moved, const TPixelBlock& whole, const std::string& what) {
@@ -63,6 +80,20 @@ struct GridKind {
   // Just before the scroll, without painting.
   TGridStep pending;
 };
+
+TExtStringGrid& ExtGridScrollPixelsTest::GridInView(const GridKind& kind) {
+  auto& g = MakeGrid<TExtStringGrid>(14, 40, 300, 200);
+  for (int c = 0; c < g.ColCount(); ++c)
+    for (int r = 0; r < g.RowCount(); ++r) g.SetCells(c, r, IntToStr(c) + "," + IntToStr(r) + " kg");
+  kind.prepare(g, *backend);
+  if (g.Selection().Top == g.Selection().Bottom) {
+    if (g.Selection().Left == g.Selection().Right) g.SetCol(g.FixedCols() + 4);
+    g.SetRow(g.FixedRows() + 6);
+  }
+  g.SetTopRow(g.FixedRows() + 4);
+  g.SetLeftCol(g.FixedCols() + 3);
+  return g;
+}
 
 struct ScrollKind {
   const char* name;
@@ -242,18 +273,7 @@ TEST_F(ExtGridScrollPixelsTest, EveryScrollShowsWhatAWholePaintShows) {
     for (const ScrollKind& scroll : kScrolls) {
       const std::string what = std::string(kind.name) + " / " + scroll.name;
       SCOPED_TRACE(what);
-      auto& g = MakeGrid<TExtStringGrid>(14, 40, 300, 200);
-      for (int c = 0; c < g.ColCount(); ++c)
-        for (int r = 0; r < g.RowCount(); ++r) g.SetCells(c, r, IntToStr(c) + "," + IntToStr(r) + " kg");
-      kind.prepare(g, *backend);
-      // A view that can move every way, with the current cell in it, where
-      // the wheel and the keys start.
-      if (g.Selection().Top == g.Selection().Bottom) {
-        if (g.Selection().Left == g.Selection().Right) g.SetCol(g.FixedCols() + 4);
-        g.SetRow(g.FixedRows() + 6);
-      }
-      g.SetTopRow(g.FixedRows() + 4);
-      g.SetLeftCol(g.FixedCols() + 3);
+      auto& g = GridInView(kind);
       if (g.EditorMode() || g.EditorActive()) g.ShowInplaceEditor();
       Pixels();
       const TGridCoord before{g.LeftCol(), g.TopRow()};
@@ -283,11 +303,7 @@ TEST_F(ExtGridScrollPixelsTest, AScrollByOneRowPaintsLittleMoreThanTheRowUncover
   ASSERT_TRUE(dirty.empty());
   g.SetTopRow(g.TopRow() + 1);
   const TRect area = g.GridArea();
-  long long painted = 0;
-  for (const TRect& r : dirty) {
-    const TRect inGrid = IntersectRect(r, OffsetRect(area, g.Left(), g.Top()));
-    painted += static_cast<long long>(inGrid.Width()) * inGrid.Height();
-  }
+  const long long painted = PaintedInGrid(g);
   EXPECT_GT(painted, 0);
   EXPECT_LE(painted, static_cast<long long>(area.Width()) * (g.RowHeights(1) + 1) * 2);
 }
@@ -375,16 +391,7 @@ TEST_F(ExtGridScrollPixelsTest, EveryReshapeShowsWhatAWholePaintShows) {
     for (const ReshapeKind& reshape : kReshapes) {
       const std::string what = std::string(kind.name) + " / " + reshape.name;
       SCOPED_TRACE(what);
-      auto& g = MakeGrid<TExtStringGrid>(14, 40, 300, 200);
-      for (int c = 0; c < g.ColCount(); ++c)
-        for (int r = 0; r < g.RowCount(); ++r) g.SetCells(c, r, IntToStr(c) + "," + IntToStr(r) + " kg");
-      kind.prepare(g, *backend);
-      if (g.Selection().Top == g.Selection().Bottom) {
-        if (g.Selection().Left == g.Selection().Right) g.SetCol(g.FixedCols() + 4);
-        g.SetRow(g.FixedRows() + 6);
-      }
-      g.SetTopRow(g.FixedRows() + 4);
-      g.SetLeftCol(g.FixedCols() + 3);
+      auto& g = GridInView(kind);
       reshape.setup(g, *backend);
       if (g.EditorMode() || g.EditorActive()) g.ShowInplaceEditor();
       Pixels();
@@ -404,15 +411,7 @@ TEST_F(ExtGridScrollPixelsTest, ReshapesPaintLittleOfTheGrid) {
   auto& g = MakeGrid<TExtStringGrid>(14, 40, 300, 200);
   Pixels();
   const auto& dirty = ui::SurfaceOf(form.get())->Dirty;
-  auto painted = [&] {
-    const TRect area = OffsetRect(g.GridArea(), g.Left(), g.Top());
-    long long sum = 0;
-    for (const TRect& r : dirty) {
-      const TRect inGrid = IntersectRect(r, area);
-      sum += static_cast<long long>(inGrid.Width()) * inGrid.Height();
-    }
-    return sum;
-  };
+  auto painted = [&] { return PaintedInGrid(g); };
   ASSERT_TRUE(dirty.empty());
   g.SetRowCount(g.RowCount() + 5);
   EXPECT_EQ(painted(), 0);

@@ -43,7 +43,19 @@ class TBands : public TCustomControl {
   }
 };
 
-class ScrollWindowTest : public UiTest {};
+class ScrollWindowTest : public UiTest {
+ protected:
+  // A shown form with the bands set in from its edges.
+  std::unique_ptr<TForm> FormWithBands(TBands*& bands) {
+    auto form = std::unique_ptr<TForm>(NewForm<TForm>(nullptr));
+    form->SetBounds(0, 0, 260, 200);
+    bands = new TBands(form.get());
+    bands->SetParent(form.get());
+    bands->SetBounds(10, 10, 200, 150);
+    form->Show();
+    return form;
+  }
+};
 
 struct Case {
   const char* name;
@@ -93,12 +105,8 @@ TEST_F(ScrollWindowTest, AScrolledWindowShowsWhatAWholePaintShows) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto form = std::unique_ptr<TForm>(NewForm<TForm>(nullptr));
-    form->SetBounds(0, 0, 260, 200);
-    auto* bands = new TBands(form.get());
-    bands->SetParent(form.get());
-    bands->SetBounds(10, 10, 200, 150);
-    form->Show();
+    TBands* bands = nullptr;
+    auto form = FormWithBands(bands);
     c.prepare(*form, *bands);
     backend->Render(*form);
     c.pending(*bands);
@@ -114,12 +122,8 @@ TEST_F(ScrollWindowTest, AScrolledWindowShowsWhatAWholePaintShows) {
 }
 
 TEST_F(ScrollWindowTest, OnlyTheUncoveredStripWaitsForPainting) {
-  auto form = std::unique_ptr<TForm>(NewForm<TForm>(nullptr));
-  form->SetBounds(0, 0, 260, 200);
-  auto* bands = new TBands(form.get());
-  bands->SetParent(form.get());
-  bands->SetBounds(10, 10, 200, 150);
-  form->Show();
+  TBands* bands = nullptr;
+  auto form = FormWithBands(bands);
   backend->Render(*form);
   bands->ScrollBy(0, 9);
   const auto& dirty = ui::SurfaceOf(form.get())->Dirty;
