@@ -165,6 +165,35 @@ cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned in
   return CAIRO_STATUS_SUCCESS;
 }
 
+// Where a write straight to an image surface's pixels lands: the part of
+// Box on the surface, and the pixels flushed for writing; Pixels null when
+// the surface keeps none of its own.
+struct TSurfaceSpan {
+  TRect Target{};
+  std::uint32_t* Pixels = nullptr;
+  int Stride = 0;
+};
+
+TSurfaceSpan SurfaceSpan(cairo_surface_t* surface, const TRect& box) {
+  TSurfaceSpan span;
+  span.Target = IntersectRect(
+      box, Rect(0, 0, cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface)));
+  if (span.Target.IsEmpty()) return span;
+  cairo_surface_flush(surface);
+  span.Pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface));
+  span.Stride = cairo_image_surface_get_stride(surface) / 4;
+  return span;
+}
+
+// Each part of Target the clip keeps (the clip's rectangles may overlap).
+template <typename Write>
+void EachClippedPart(const TRegion* clip, const TRect& target, Write&& write) {
+  if (clip)
+    for (const TRect& r : *clip) write(IntersectRect(r, target));
+  else
+    write(target);
+}
+
 }  // namespace
 
 TCairoCanvas::TCairoCanvas(cairo_surface_t* surface, const TDeviceCaps& caps, double scaleX, double scaleY,
@@ -276,26 +305,18 @@ void TCairoCanvas::GiveCairoTheClip() {
 
 bool TCairoCanvas::FillPixels(const TRect& box, TColor color) {
   if (!directPixels_ || originX_ != 0 || originY_ != 0) return false;
-  const int width = cairo_image_surface_get_width(surface_),
-            height = cairo_image_surface_get_height(surface_);
-  const TRect target = IntersectRect(box, Rect(0, 0, width, height));
-  if (target.IsEmpty()) return true;
-  cairo_surface_flush(surface_);
-  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
-  if (!data) return false;
-  const int stride = cairo_image_surface_get_stride(surface_) / 4;
+  const TSurfaceSpan span = SurfaceSpan(surface_, box);
+  if (span.Target.IsEmpty()) return true;
+  if (!span.Pixels) return false;
   const std::uint32_t pixel = 0xFF000000u | ColorToPixel(color);
   // The pixel library fills as cairo would have had it fill.
   const auto fill = [&](const TRect& part) {
     if (part.IsEmpty()) return;
-    pixman_fill(data, stride, 32, part.Left, part.Top, part.Width(), part.Height(), pixel);
+    pixman_fill(span.Pixels, span.Stride, 32, part.Left, part.Top, part.Width(), part.Height(), pixel);
     cairo_surface_mark_dirty_rectangle(surface_, part.Left, part.Top, part.Width(), part.Height());
   };
-  // The clip's rectangles may overlap: the colour is the same either way.
-  if (const TRegion* region = ClipRegion())
-    for (const TRect& r : *region) fill(IntersectRect(r, target));
-  else
-    fill(target);
+  // Overlapping parts of the clip fill the same colour twice.
+  EachClippedPart(ClipRegion(), span.Target, fill);
   return true;
 }
 
@@ -304,14 +325,9 @@ bool TCairoCanvas::CopyPixels(const TRect& dest, const TPixelBlock& pixels, bool
       dest.Height() != pixels.Height ||
       pixels.Pixels.size() < static_cast<size_t>(pixels.Width) * pixels.Height)
     return false;
-  const int width = cairo_image_surface_get_width(surface_),
-            height = cairo_image_surface_get_height(surface_);
-  const TRect target = IntersectRect(dest, Rect(0, 0, width, height));
-  if (target.IsEmpty()) return true;
-  cairo_surface_flush(surface_);
-  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
-  if (!data) return false;
-  const int stride = cairo_image_surface_get_stride(surface_) / 4;
+  const TSurfaceSpan span = SurfaceSpan(surface_, dest);
+  if (span.Target.IsEmpty()) return true;
+  if (!span.Pixels) return false;
   const std::uint32_t keyPixel = ColorToPixel(key), keyOff = transparent ? 0u : 1u;
   // What cairo's painting of the picture at one to one leaves: the shown
   // pixels opaque, the hidden ones untouched.
@@ -320,7 +336,7 @@ bool TCairoCanvas::CopyPixels(const TRect& dest, const TPixelBlock& pixels, bool
     if (part.IsEmpty()) return;
     for (int y = part.Top; y < part.Bottom; ++y) {
       const std::uint32_t* from = pixels.Pixels.data() + static_cast<size_t>(y - dest.Top) * pixels.Width;
-      std::uint32_t* to = data + static_cast<size_t>(y) * stride;
+      std::uint32_t* to = span.Pixels + static_cast<size_t>(y) * span.Stride;
       if (whole) {
         std::memcpy(to + part.Left, from + (part.Left - dest.Left), sizeof(std::uint32_t) * part.Width());
         continue;
@@ -340,10 +356,7 @@ bool TCairoCanvas::CopyPixels(const TRect& dest, const TPixelBlock& pixels, bool
     }
     cairo_surface_mark_dirty_rectangle(surface_, part.Left, part.Top, part.Width(), part.Height());
   };
-  if (const TRegion* region = ClipRegion())
-    for (const TRect& r : *region) copy(IntersectRect(r, target));
-  else
-    copy(target);
+  EachClippedPart(ClipRegion(), span.Target, copy);
   return true;
 }
 
