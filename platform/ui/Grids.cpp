@@ -78,7 +78,7 @@ void TCustomGrid::InvalidateSizeChange(int oldCols, int oldRows, const TGridRect
                                        TGridCoord oldCurrent) {
   // What the change can alter: the columns and rows that came or went
   // (what lay past the old last cell or lies past the new one among them),
-  // the thumbs, and the selection and current cell the new edges pushed in.
+  // and the selection and current cell the new edges pushed in.
   const TRect area = GridArea();
   auto clip = [](long long v) { return static_cast<int>(std::clamp<long long>(v, -(1LL << 30), 1LL << 30)); };
   const int firstCol = std::min(oldCols, ColCount()), firstRow = std::min(oldRows, RowCount());
@@ -88,9 +88,6 @@ void TCustomGrid::InvalidateSizeChange(int oldCols, int oldRows, const TGridRect
     InvalidateRect(Rect(clip(std::max<long long>(x, area.Left)), area.Top, area.Right, area.Bottom));
   if (y < area.Bottom)
     InvalidateRect(Rect(area.Left, clip(std::max<long long>(y, area.Top)), area.Right, area.Bottom));
-  const TRect inner = InnerClient(), client = ClientRect();
-  if (area.Right < inner.Right) InvalidateRect(Rect(area.Right, client.Top, client.Right, inner.Bottom));
-  if (area.Bottom < inner.Bottom) InvalidateRect(Rect(client.Left, area.Bottom, inner.Right, client.Bottom));
   if (Selection() != oldSelection) {
     const TGridRect kept{oldSelection.Left, oldSelection.Top, std::min(oldSelection.Right, ColCount() - 1),
                          std::min(oldSelection.Bottom, RowCount() - 1)};
@@ -465,14 +462,6 @@ void TCustomGrid::ScrollCells(TGridCoord Old, const std::vector<TRect>& Anchored
   const TRect colsPart = Rect(area.Left + FixedWidth(), area.Top, area.Right, area.Bottom);
   if (dy != 0) ui::ScrollArea(this, rowsPart, 0, dy);
   if (dx != 0) ui::ScrollArea(this, colsPart, dx, 0);
-  // The thumbs moved. The bars lie inside the border, beyond the reach of
-  // their own repaint (which the whole grid's used to cover): one piece
-  // takes in both.
-  const TRect inner = InnerClient(), client = ClientRect();
-  if (dy != 0 && area.Right < inner.Right)
-    InvalidateRect(Rect(area.Right, client.Top, client.Right, inner.Bottom));
-  if (dx != 0 && area.Bottom < inner.Bottom)
-    InvalidateRect(Rect(client.Left, area.Bottom, inner.Right, client.Bottom));
   // Where the anchored pixels went (a cell's with both moves, a fixed
   // part's with one), and where they belong now.
   for (const TRect& r : Anchored) {

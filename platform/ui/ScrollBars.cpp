@@ -447,6 +447,7 @@ TRect TWindowScrollBars::BarRect(const TRect& inner, int bar) const {
 }
 
 void TWindowScrollBars::Paint(TCanvas& canvas, const TRect& inner) {
+  inner_ = inner;
   // A bar the clip leaves out is not drawn again.
   const TRect clip = canvas.ClipRect();
   for (int bar : {SB_HORZ, SB_VERT}) {
@@ -472,9 +473,10 @@ void TWindowScrollBars::Paint(TCanvas& canvas, const TRect& inner) {
 }
 
 void TWindowScrollBars::InvalidateBar(int bar) {
-  // Bars are drawn inside the owner; its paint redraws them. A bar that
+  // Bars are drawn inside the owner, where it last put them; its paint
+  // redraws them. A bar that
   // does not show draws nothing (showing it repaints the owner).
-  const TRect r = BarRect(owner_->ClientRect(), bar);
+  const TRect r = BarRect(inner_.value_or(owner_->ClientRect()), bar);
   if (!r.IsEmpty()) owner_->InvalidateRect(r);
 }
 
@@ -508,6 +510,7 @@ void TWindowScrollBars::RepeatPart(const TRect& inner) {
 }
 
 bool TWindowScrollBars::MouseMessage(TMessage& m, const TRect& inner) {
+  inner_ = inner;
   const TPoint p = Point(MsgX(m), MsgY(m));
   if (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) {
     for (int bar : {SB_HORZ, SB_VERT}) {

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "platform/ui/Controls.h"
 
@@ -165,6 +166,9 @@ class TWindowScrollBars {
   void InvalidateBar(int bar);
 
   TWinControl* owner_;
+  // Where the owner last put the bars (inside its border, say); its client
+  // area until it first paints them.
+  std::optional<TRect> inner_;
   TScrollStyle style_ = ssNone;
   bool fillsOwner_ = false;
   BarState bars_[2];
