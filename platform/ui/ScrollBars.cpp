@@ -474,8 +474,8 @@ void TWindowScrollBars::Paint(TCanvas& canvas, const TRect& inner) {
 
 void TWindowScrollBars::InvalidateBar(int bar) {
   // Bars are drawn inside the owner, where it last put them; its paint
-  // redraws them. A bar that
-  // does not show draws nothing (showing it repaints the owner).
+  // redraws them. A bar that does not show draws nothing (showing it
+  // repaints the owner).
   const TRect r = BarRect(inner_.value_or(owner_->ClientRect()), bar);
   if (!r.IsEmpty()) owner_->InvalidateRect(r);
 }
