@@ -170,6 +170,33 @@ struct TRichMeasurer {
     const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
     return laidOut.empty() && sum[static_cast<size_t>(from - start)] % PANGO_SCALE == 0;
   }
+  // Appends to Out where each character of Start to End ends, from X, as
+  // Ends gives them. Pieces a line cuts out of a segment are measured for
+  // that line alone: the line's ends are kept whole, so the piece is not.
+  void AppendEnds(int format, int start, int end, int x, std::vector<int>& out) {
+    const auto append = [&](const std::vector<int>& ends) {
+      for (int v : ends) out.push_back(x + v);
+    };
+    if (const auto it = kept.ends_.find({format, start, end}); it != kept.ends_.end())
+      return append(it->second);
+    const gfx::ResolvedFont& font = gfx::Resolve(*Use(format).Font);
+    // From the running sums of the font's table when it measures every
+    // character, as CharacterEnds does; a piece laid out goes through it.
+    if (content.HasWide(start, end)) {
+      const WideString wide = content.WideText(start, end);
+      font.AdvanceSums(std::u16string_view(wide), scratchSums, scratchLaidOut);
+      if (!scratchLaidOut.empty()) return append(Use(format).CharacterEndsW(wide));
+    } else {
+      scratchText.assign(content.Text(), static_cast<size_t>(start), static_cast<size_t>(end - start));
+      font.AdvanceSums(scratchText, scratchSums, scratchLaidOut);
+      if (!scratchLaidOut.empty()) return append(Use(format).CharacterEnds(scratchText));
+    }
+    for (size_t i = 1; i < scratchSums.size(); ++i)
+      out.push_back(x + gfx::ResolvedFont::WholeWidth(scratchSums[i]));
+  }
+  AnsiString scratchText;
+  std::vector<long long> scratchSums;
+  std::vector<std::size_t> scratchLaidOut;
   const std::vector<int>& Ends(int format, int start, int end) {
     const TRichMeasures::TKey key{format, start, end};
     auto it = kept.ends_.find(key);
@@ -497,9 +524,9 @@ std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {
       ends.push_back(x);
       continue;
     }
-    const std::vector<int>& e = m.Ends(s.Format, s.Start, s.End);
-    for (int v : e) ends.push_back(x + v);
-    x += e.empty() ? 0 : e.back();
+    const size_t before = ends.size();
+    m.AppendEnds(s.Format, s.Start, s.End, x, ends);
+    if (ends.size() > before) x = ends.back();
   }
   if (line.Stretch > 0) Spread(line, ends);
   return ends;
