@@ -56,14 +56,9 @@ std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) con
 
 void TRichLayout::Segments(int start, int end, std::vector<TSegment>& segs) const {
   segs.clear();
-  const AnsiString& t = content_.Text();
-  int i = start;
-  while (i < end) {
-    const int f = content_.FormatIndexAt(i);
-    int j = i + 1;
-    if (!IsSeparate(t[static_cast<size_t>(i)]))
-      while (j < end && !IsSeparate(t[static_cast<size_t>(j)]) && content_.FormatIndexAt(j) == f) ++j;
-    segs.push_back({i, j, f});
+  for (int i = start; i < end;) {
+    const int j = std::min(end, content_.PieceEnd(i));
+    segs.push_back({i, j, content_.FormatIndexAt(i)});
     i = j;
   }
 }
@@ -219,12 +214,8 @@ void TRichLayout::BeginParagraph(TRichLaying& laying, int pos, bool wrap) const 
                                                              : content_.Length();
   laying.Segs = Segments(pos, laying.End);
   laying.RunStart = pos;
-  if (!laying.Segs.empty() && !IsSeparate(t[static_cast<size_t>(pos)])) {
-    const int start = content_.ParagraphStart(laying.Para), format = laying.Segs.front().Format;
-    while (laying.RunStart > start && !IsSeparate(t[static_cast<size_t>(laying.RunStart - 1)]) &&
-           content_.FormatIndexAt(laying.RunStart - 1) == format)
-      --laying.RunStart;
-  }
+  if (!laying.Segs.empty() && !IsSeparate(t[static_cast<size_t>(pos)]))
+    laying.RunStart = std::max(content_.ParagraphStart(laying.Para), content_.PieceStart(pos));
   laying.Advances.clear();
   laying.MeasuredSegs = 0;
   laying.FirstSeg = 0;
@@ -394,11 +385,8 @@ bool TRichLayout::ContinuesAt(int origin, int from, TRichMeasurer& m) const {
   if (from <= pos || from >= pend || IsSeparate(at(from)) || IsSeparate(at(from - 1)) ||
       content_.FormatIndexAt(from - 1) != content_.FormatIndexAt(from))
     return true;
-  const int format = content_.FormatIndexAt(from);
-  int start = from, end = from + 1;
-  while (start > pos && !IsSeparate(at(start - 1)) && content_.FormatIndexAt(start - 1) == format) --start;
-  while (end < pend && !IsSeparate(at(end)) && content_.FormatIndexAt(end) == format) ++end;
-  return m.ShiftsTo(format, start, end, from);
+  const int start = std::max(pos, content_.PieceStart(from)), end = std::min(pend, content_.PieceEnd(from));
+  return m.ShiftsTo(content_.FormatIndexAt(from), start, end, from);
 }
 
 namespace {
