@@ -374,6 +374,10 @@ class TCanvas {
   }
 
  protected:
+  // Back to a new canvas's font, pen, brush, alignment, pen position,
+  // clipping and mapping, keeping the storage of its saved states: a
+  // canvas kept from paint to paint starts each as a new one.
+  void Reset();
   virtual void ClipChanged() = 0;
   // Canvases that keep the mapping themselves (metafiles) hear of changes.
   virtual void MappingChanged() {}
@@ -405,6 +409,8 @@ class TCanvas {
   int MapY(int y) const;
   void SetMapping(const Mapping& mapping);
   std::optional<TRegion> clip_;
+  // The storage of a clipping removed, for the next one.
+  TRegion spareClip_;
   Mapping mapping_;
   // The saved states are the first savedCount_; the slots past them wait
   // for reuse.
