@@ -50,6 +50,12 @@ int TRichLayout::TabStop(const TRichParaFormat& para, int x) const {
 
 std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) const {
   std::vector<TSegment> segs;
+  Segments(start, end, segs);
+  return segs;
+}
+
+void TRichLayout::Segments(int start, int end, std::vector<TSegment>& segs) const {
+  segs.clear();
   const AnsiString& t = content_.Text();
   int i = start;
   while (i < end) {
@@ -60,7 +66,6 @@ std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) con
     segs.push_back({i, j, f});
     i = j;
   }
-  return segs;
 }
 
 void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
@@ -526,6 +531,15 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
   const unsigned align = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
   canvas.Brush->Style = bsClear;
+  // Kept from line to line and piece to piece: a page is drawn piece by
+  // piece, twice when it is also exported.
+  std::vector<TSegment> segs;
+  std::vector<int> xs, dx;
+  AnsiString piece;
+  // The canvas's font is set again only when a piece's format or colour
+  // differs from the piece's before it.
+  int fontFormat = -1;
+  bool fontSelected = false;
   for (const TRichLine& line : lines) {
     const int base = y0 + Scale(line.Top + line.Ascent, devY, dpi_);
     const int left = x0 + Scale(line.Left, devX, dpi_);
@@ -535,6 +549,7 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
       font.SetHeight(Scale(font.Height(), devY, dpi_));
       font.PixelsPerInch = canvas.Font->PixelsPerInch;
       canvas.Font->Assign(font);
+      fontFormat = -1;
       canvas.TextOut(left - Scale(BulletIndent(), devX, dpi_), base,
                      AnsiString(1, static_cast<char>(kBulletByte)));
     }
@@ -551,11 +566,20 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
       kept = &found->second;
     }
     const std::vector<int>& ends = kept != nullptr ? *kept : (measured = CharEnds(line));
-    auto xAt = [&](int i) {
-      return i <= line.Start ? 0 : Scale(ends[static_cast<size_t>(i - line.Start - 1)], devX, dpi_);
-    };
+    // Where each character starts at the canvas's resolution, from the
+    // line's left, and its advance there.
+    const auto count = static_cast<size_t>(line.End - line.Start);
+    xs.resize(count + 1);
+    dx.resize(count);
+    xs[0] = 0;
+    for (size_t i = 0; i < count; ++i) {
+      xs[i + 1] = Scale(ends[i], devX, dpi_);
+      dx[i] = xs[i + 1] - xs[i];
+    }
+    const auto xAt = [&](int i) { return xs[static_cast<size_t>(i - line.Start)]; };
     // Pieces of one format, cut where the selection starts and ends.
-    for (const TSegment& s : Segments(line.Start, line.End)) {
+    Segments(line.Start, line.End, segs);
+    for (const TSegment& s : segs) {
       int cuts[4] = {s.Start, std::clamp(selStart, s.Start, s.End), std::clamp(selEnd, s.Start, s.End),
                      s.End};
       for (int k = 0; k < 3; ++k) {
@@ -570,21 +594,24 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
           canvas.Brush->Style = bsClear;
         }
         if (t[static_cast<size_t>(a)] == '\t') continue;
-        TFont font;
-        MakeFont(content_.Format(s.Format), font);
-        font.SetHeight(Scale(font.Height(), devY, dpi_));
-        font.PixelsPerInch = canvas.Font->PixelsPerInch;
-        if (TextColor != clNone) font.Color = TextColor;
-        if (selected) font.Color = highlightText;
-        canvas.Font->Assign(font);
-        std::vector<int> dx;
-        dx.reserve(static_cast<size_t>(b - a));
-        for (int i = a; i < b; ++i) dx.push_back(xAt(i + 1) - xAt(i));
-        if (content_.HasWide(a, b))
-          canvas.ExtTextOutW(left + xAt(a), base, 0, nullptr, content_.WideText(a, b), dx.data());
-        else
-          canvas.ExtTextOut(left + xAt(a), base, 0, nullptr,
-                            t.substr(static_cast<size_t>(a), static_cast<size_t>(b - a)), dx.data());
+        if (s.Format != fontFormat || selected != fontSelected) {
+          TFont font;
+          MakeFont(content_.Format(s.Format), font);
+          font.SetHeight(Scale(font.Height(), devY, dpi_));
+          font.PixelsPerInch = canvas.Font->PixelsPerInch;
+          if (TextColor != clNone) font.Color = TextColor;
+          if (selected) font.Color = highlightText;
+          canvas.Font->Assign(font);
+          fontFormat = s.Format;
+          fontSelected = selected;
+        }
+        const int* advances = dx.data() + (a - line.Start);
+        if (content_.HasWide(a, b)) {
+          canvas.ExtTextOutW(left + xAt(a), base, 0, nullptr, content_.WideText(a, b), advances);
+        } else {
+          piece.assign(t, static_cast<size_t>(a), static_cast<size_t>(b - a));
+          canvas.ExtTextOut(left + xAt(a), base, 0, nullptr, piece, advances);
+        }
       }
     }
   }

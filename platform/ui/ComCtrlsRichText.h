@@ -349,6 +349,8 @@ class TRichLayout {
  private:
   using TSegment = TRichSegment;
   std::vector<TSegment> Segments(int start, int end) const;
+  // The same into a vector kept by the caller.
+  void Segments(int start, int end, std::vector<TSegment>& into) const;
   // Starts laying the paragraph that holds Pos from Pos on.
   void BeginParagraph(TRichLaying& laying, int pos, bool wrap) const;
   // The line at the laying's At, its top at the laying's Top; the laying
