@@ -510,6 +510,29 @@ void TCairoCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect
   ShowText(font, x, y, options, rect, gfx::ResolvedFont::ConvertWide(text), dx);
 }
 
+bool TCairoCanvas::TextInkWithin(const AnsiString& text, int x, int y, const TRect& logical) {
+  if (!directPixels_ || GetMapMode() != MM_TEXT || Font->Orientation % 3600 != 0 || !gfx::PixelsFromTables())
+    return false;
+  const gfx::ResolvedFont& font = gfx::Resolve(*Font);
+  const std::optional<gfx::ResolvedFont::Box> ink = font.InkBox(text);
+  if (!ink) return false;
+  const TPoint at = LPtoDP(TPoint{x, y});
+  const TRect box = LPtoDP(logical);
+  const TTextMetric& tm = font.Metrics();
+  // The glyphs' boxes two units wider all round for the rounding of their
+  // outlines, as on a page, and the background.
+  bool within = true;
+  if (!ink->Empty()) {
+    const double baseY = at.Y + tm.tmAscent, side = 2;
+    within = box.Left <= at.X + ink->left - side && box.Top <= baseY + ink->top - side &&
+             at.X + ink->right + side <= box.Right && baseY + ink->bottom + side <= box.Bottom;
+  }
+  if (within && BrushVisible())
+    within = box.Left <= at.X && box.Top <= at.Y && at.X + font.Width(text) <= box.Right &&
+             at.Y + tm.tmHeight <= box.Bottom;
+  return within;
+}
+
 void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options,
                             const TRect* logicalRect, const gfx::ResolvedFont::Converted& text, const int* dx,
                             const AnsiString* codePage) {

@@ -275,6 +275,14 @@ class TCanvas {
   // Returns the height of the text; with DT_VCENTER or DT_BOTTOM the offset
   // from the rectangle's top to the bottom of the text.
   virtual int DrawText(const AnsiString& text, TRect& rect, unsigned format);
+  // Whether all a text drawn at (X, Y) as its top-left corner would leave
+  // on the canvas (its glyphs, its background) falls within Rect, so that
+  // a clip to Rect changes nothing; false where that is not known without
+  // drawing it.
+  virtual bool TextInkWithin(const AnsiString& text, int x, int y, const TRect& rect) {
+    (void)text, (void)x, (void)y, (void)rect;
+    return false;
+  }
   // Wide (UTF-16) text, for characters beyond the code page; the same
   // rules as the calls above.
   TSize TextExtentW(const WideString& text);

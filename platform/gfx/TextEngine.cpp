@@ -944,6 +944,7 @@ std::atomic<bool> pixelsFromTables{true};
 }  // namespace
 
 void DrawPixelsFromTables(bool on) { pixelsFromTables = on; }
+bool PixelsFromTables() { return pixelsFromTables; }
 
 bool ResolvedFont::ShowsFromTable(cairo_t* cr, const AnsiString& text, const int* dx,
                                   bool rightToLeft) const {

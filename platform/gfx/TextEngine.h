@@ -180,9 +180,11 @@ class ResolvedFont {
   bool strikeOut_ = false;
 };
 
-// Whether code-page text on pixels may be drawn from the fonts' tables
-// (on unless turned off): tests draw through layouts to compare.
+// Whether code-page text on pixels may be drawn from the fonts' tables,
+// and clipped only where its ink reaches past its box (on unless turned
+// off): tests draw through layouts and clips to compare.
 void DrawPixelsFromTables(bool on);
+bool PixelsFromTables();
 
 // The code page of a font's character set: 1255 for Hebrew, 1256 for
 // Arabic, else the program's 1253.
