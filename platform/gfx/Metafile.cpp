@@ -5,6 +5,7 @@
 #include "platform/gfx/Metafile.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/gfx/Bitmap.h"
@@ -40,6 +41,51 @@ void PutFloat(std::string& s, float f) {
   std::uint32_t v;
   std::memcpy(&v, &f, 4);
   Put32(s, v);
+}
+// The same fields written into a record's storage, already sized for them:
+// a field at a time on a little-endian machine, as the file stores them.
+constexpr bool kLittle = std::endian::native == std::endian::little;
+void Store16(char*& p, std::uint16_t v) {
+  if constexpr (kLittle) {
+    std::memcpy(p, &v, 2);
+  } else {
+    p[0] = static_cast<char>(v);
+    p[1] = static_cast<char>(v >> 8);
+  }
+  p += 2;
+}
+void Store32(char*& p, std::uint32_t v) {
+  if constexpr (kLittle) {
+    std::memcpy(p, &v, 4);
+  } else {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(v >> (8 * i));
+  }
+  p += 4;
+}
+// Runs of characters and advances, whole.
+void StoreAll(char*& p, std::u16string_view wide) {
+  if constexpr (kLittle) {
+    if (!wide.empty()) std::memcpy(p, wide.data(), wide.size() * 2);
+    p += wide.size() * 2;
+  } else {
+    for (char16_t c : wide) Store16(p, c);
+  }
+}
+void StoreAll(char*& p, std::span<const int> values) {
+  if constexpr (kLittle) {
+    if (!values.empty()) std::memcpy(p, values.data(), values.size() * 4);
+    p += values.size() * 4;
+  } else {
+    for (int v : values) Store32(p, static_cast<std::uint32_t>(v));
+  }
+}
+void StoreRect(char*& p, const TRect& r) {
+  for (int v : {r.Left, r.Top, r.Right, r.Bottom}) Store32(p, static_cast<std::uint32_t>(v));
+}
+void StoreFloat(char*& p, float f) {
+  std::uint32_t v;
+  std::memcpy(&v, &f, 4);
+  Store32(p, v);
 }
 // Inclusive bounds of a shape, as the header's rclBounds counts them.
 TRect Inclusive(int x1, int y1, int x2, int y2) {
@@ -78,7 +124,14 @@ int Rop2Code(TPenMode mode) {
   }
 }
 
-bool IsSymbolFace(const AnsiString& name) { return UpperCase(name) == "SYMBOL"; }
+// Compared letter by letter: every text record asks.
+bool IsSymbolFace(const AnsiString& name) {
+  constexpr std::string_view kSymbol = "SYMBOL";
+  if (name.size() != kSymbol.size()) return false;
+  for (size_t i = 0; i < kSymbol.size(); ++i)
+    if (UpCase(name[i]) != kSymbol[i]) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -260,15 +313,11 @@ int AllocateHandle(std::vector<bool>& handles) {
 
 // Every object change is a select record and, for the object it replaces,
 // a delete record that frees its handle for reuse.
-void TMetafileCanvas::SelectObjectRecord(std::uint32_t handle) {
-  Writer w(*this, emr::SELECTOBJECT);
-  Put32(w.Out(), handle);
-}
+void TMetafileCanvas::SelectObjectRecord(std::uint32_t handle) { WriteValue(emr::SELECTOBJECT, handle); }
 
 void TMetafileCanvas::ReleaseObject(int handle) {
   if (handle == 0) return;
-  Writer w(*this, emr::DELETEOBJECT);
-  PutInt(w.Out(), handle);
+  WriteValue(emr::DELETEOBJECT, static_cast<std::uint32_t>(handle));
   handles_[handle] = false;
 }
 
@@ -327,87 +376,118 @@ void TMetafileCanvas::SyncFont() {
   int old = fontHandle_;
   fontHandle_ = AllocateHandle(handles_);
   {
-    Writer w(*this, emr::EXTCREATEFONTINDIRECTW);
-    std::string& o = w.Out();
-    PutInt(o, fontHandle_);
-    PutInt(o, Font->Height());
-    PutInt(o, 0);  // width
-    PutInt(o, Font->Orientation);
-    PutInt(o, Font->Orientation);
-    PutInt(o, (Font->Style & fsBold) ? 700 : 400);
-    o += static_cast<char>((Font->Style & fsItalic) ? 1 : 0);
-    o += static_cast<char>((Font->Style & fsUnderline) ? 1 : 0);
-    o += static_cast<char>((Font->Style & fsStrikeOut) ? 1 : 0);
-    o += static_cast<char>(Font->Charset);
-    o += '\0';  // out precision
-    o += '\0';  // clip precision
-    o += '\0';  // quality
-    o += static_cast<char>(Font->Pitch == fpFixed ? 1 : Font->Pitch == fpVariable ? 2 : 0);
-    WideString face = cp1253::ToWide(Font->Name.substr(0, 31));
-    face.resize(32, u'\0');
-    for (char16_t c : face) Put16(o, c);
+    // The handle and a LOGFONTW: five integers, eight bytes and a face of
+    // 32 characters.
+    char* p = NewRecord(emr::EXTCREATEFONTINDIRECTW, 8 + 4 + 20 + 8 + 64);
+    Store32(p, static_cast<std::uint32_t>(fontHandle_));
+    Store32(p, static_cast<std::uint32_t>(Font->Height()));
+    Store32(p, 0);  // width
+    Store32(p, static_cast<std::uint32_t>(Font->Orientation));
+    Store32(p, static_cast<std::uint32_t>(Font->Orientation));
+    Store32(p, (Font->Style & fsBold) ? 700 : 400);
+    *p++ = static_cast<char>((Font->Style & fsItalic) ? 1 : 0);
+    *p++ = static_cast<char>((Font->Style & fsUnderline) ? 1 : 0);
+    *p++ = static_cast<char>((Font->Style & fsStrikeOut) ? 1 : 0);
+    *p++ = static_cast<char>(Font->Charset);
+    p += 3;  // out and clip precision, quality
+    *p++ = static_cast<char>(Font->Pitch == fpFixed ? 1 : Font->Pitch == fpVariable ? 2 : 0);
+    // At most 31 characters and a terminating zero; the rest stays zero.
+    const size_t length = std::min<size_t>(Font->Name.size(), 31);
+    for (size_t i = 0; i < length; ++i)
+      Store16(p, cp1253::ToUnicode(static_cast<unsigned char>(Font->Name[i])));
   }
   SelectObjectRecord(static_cast<std::uint32_t>(fontHandle_));
   ReleaseObject(old);
   emittedFont_ = *Font;
+  fontMetrics_.reset();
 }
 
 void TMetafileCanvas::SyncTextState() {
   SyncFont();
   const unsigned align = DeviceTextAlign();
   if (emittedAlign_ != align) {
-    Writer w(*this, emr::SETTEXTALIGN);
-    Put32(w.Out(), align);
+    WriteValue(emr::SETTEXTALIGN, align);
     emittedAlign_ = align;
   }
-  if (textColor_ != ColorToRGB(Font->Color)) {
-    Writer w(*this, emr::SETTEXTCOLOR);
-    Put32(w.Out(), static_cast<std::uint32_t>(ColorToRGB(Font->Color)));
-    textColor_ = ColorToRGB(Font->Color);
+  const TColor textColor = ColorToRGB(Font->Color);
+  if (textColor_ != textColor) {
+    WriteValue(emr::SETTEXTCOLOR, static_cast<std::uint32_t>(textColor));
+    textColor_ = textColor;
   }
   // The background mode follows the brush, as on the screen.
   unsigned mode = (Brush->Style == bsClear || Brush->Color == clNone) ? 1 : 2;
   if (bkMode_ != mode) {
-    Writer w(*this, emr::SETBKMODE);
-    Put32(w.Out(), mode);
+    WriteValue(emr::SETBKMODE, mode);
     bkMode_ = mode;
   }
   if (mode == 2 && bkColor_ != ColorToRGB(Brush->Color)) {
-    Writer w(*this, emr::SETBKCOLOR);
-    Put32(w.Out(), static_cast<std::uint32_t>(ColorToRGB(Brush->Color)));
+    WriteValue(emr::SETBKCOLOR, static_cast<std::uint32_t>(ColorToRGB(Brush->Color)));
     bkColor_ = ColorToRGB(Brush->Color);
   }
 }
 
 void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                                  const int* dx) {
-  WideString wide;
+  wide_.resize(text.size());
   // The symbol font's characters go in the private-use page, as the
   // system writes them; readers take the low byte back.
-  if (IsSymbolFace(Font->Name))
-    for (unsigned char c : text) wide += static_cast<char16_t>(0xF000 | c);
-  else
-    wide = gfx::ToWideInCodePage(gfx::CodePageOfCharset(Font->Charset), text);
-  WriteText(x, y, options, rect, wide,
-            dx != nullptr ? std::vector<int>(dx, dx + text.size()) : Advances(CharacterEnds(text)));
+  if (IsSymbolFace(Font->Name)) {
+    for (size_t i = 0; i < text.size(); ++i)
+      wide_[i] = static_cast<char16_t>(0xF000 | static_cast<unsigned char>(text[i]));
+  } else {
+    gfx::ToWideInCodePage(gfx::CodePageOfCharset(Font->Charset), text, wide_);
+  }
+  if (dx != nullptr) {
+    WriteText(x, y, options, rect, wide_, {dx, text.size()});
+  } else {
+    Advances(CharacterEnds(text));
+    WriteText(x, y, options, rect, wide_, advances_);
+  }
 }
 
 void TMetafileCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
                                   const int* dx) {
-  WriteText(x, y, options, rect, text,
-            dx != nullptr ? std::vector<int>(dx, dx + text.size()) : Advances(CharacterEndsW(text)));
+  if (dx != nullptr) {
+    WriteText(x, y, options, rect, text, {dx, text.size()});
+  } else {
+    Advances(CharacterEndsW(text));
+    WriteText(x, y, options, rect, text, advances_);
+  }
 }
 
-std::vector<int> TMetafileCanvas::Advances(const std::vector<int>& ends) {
-  std::vector<int> advances;
-  for (size_t i = 0; i < ends.size(); ++i) advances.push_back(ends[i] - (i ? ends[i - 1] : 0));
-  return advances;
+void TMetafileCanvas::Advances(const std::vector<int>& ends) {
+  advances_.resize(ends.size());
+  for (size_t i = 0; i < ends.size(); ++i) advances_[i] = ends[i] - (i ? ends[i - 1] : 0);
+}
+
+const TTextMetric& TMetafileCanvas::FontMetrics() {
+  // SyncFont forgets them whenever the font it selects changes.
+  if (!fontMetrics_ || fontMetricsPpi_ != Font->PixelsPerInch) {
+    fontMetrics_ = GetTextMetrics();
+    fontMetricsPpi_ = Font->PixelsPerInch;
+  }
+  return *fontMetrics_;
+}
+
+void TMetafileCanvas::WriteValue(std::uint32_t type, std::uint32_t value) {
+  char* p = NewRecord(type, 12);
+  Store32(p, value);
+}
+
+char* TMetafileCanvas::NewRecord(std::uint32_t type, std::size_t size) {
+  const size_t start = records_.size();
+  records_.resize(start + size);
+  char* p = records_.data() + start;
+  Store32(p, type);
+  Store32(p, static_cast<std::uint32_t>(size));
+  ++recordCount_;
+  return p;
 }
 
 // The advances are always recorded, so that a reader with other fonts
 // places every character where ours did.
 void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* logicalRect,
-                                const WideString& wide, const std::vector<int>& advances) {
+                                std::u16string_view wide, std::span<const int> advances) {
   SyncTextState();
   const unsigned textAlign = DeviceTextAlign();
   const TPoint at = LPtoDP(TPoint{x, y});
@@ -417,7 +497,7 @@ void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* log
   long long sum = 0;
   for (int a : advances) sum += a;
   int width = static_cast<int>(std::clamp(sum, -(1LL << 30), 1LL << 30));
-  const TTextMetric& tm = GetTextMetrics();
+  const TTextMetric& tm = FontMetrics();
   int left = x;
   if ((textAlign & TA_CENTER) == TA_CENTER)
     left = x - width / 2;
@@ -433,24 +513,26 @@ void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* log
     cell = Inclusive(rect->Left, rect->Top, rect->Right, rect->Bottom);
   Include(cell);
 
-  Writer w(*this, emr::EXTTEXTOUTW);
-  std::string& o = w.Out();
-  PutRect(o, cell);
-  Put32(o, 1);  // GM_COMPATIBLE
-  PutFloat(o, static_cast<float>(2540.0 / dpiX_));
-  PutFloat(o, static_cast<float>(2540.0 / dpiY_));
-  PutInt(o, x);
-  PutInt(o, y);
-  Put32(o, static_cast<std::uint32_t>(wide.size()));
+  // The record's size is known before it is written: it is written in
+  // place, not grown field by field.
   const std::uint32_t stringAt = 76;
-  std::uint32_t dxAt = stringAt + static_cast<std::uint32_t>((wide.size() * 2 + 3) / 4 * 4);
-  Put32(o, stringAt);
-  Put32(o, options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING));
-  PutRect(o, rect != nullptr ? *rect : TRect{});
-  Put32(o, dxAt);
-  for (char16_t c : wide) Put16(o, c);
-  while (w.Offset() % 4) o += '\0';
-  for (int a : advances) PutInt(o, a);
+  const std::uint32_t dxAt = stringAt + static_cast<std::uint32_t>((wide.size() * 2 + 3) / 4 * 4);
+  char* p = NewRecord(emr::EXTTEXTOUTW, dxAt + 4 * advances.size());
+  StoreRect(p, cell);
+  Store32(p, 1);  // GM_COMPATIBLE
+  StoreFloat(p, static_cast<float>(2540.0 / dpiX_));
+  StoreFloat(p, static_cast<float>(2540.0 / dpiY_));
+  Store32(p, static_cast<std::uint32_t>(x));
+  Store32(p, static_cast<std::uint32_t>(y));
+  Store32(p, static_cast<std::uint32_t>(wide.size()));
+  Store32(p, stringAt);
+  Store32(p, options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING));
+  StoreRect(p, rect != nullptr ? *rect : TRect{});
+  Store32(p, dxAt);
+  StoreAll(p, wide);
+  // The padding after the string is the zeros the record was made of.
+  p += dxAt - stringAt - wide.size() * 2;
+  StoreAll(p, advances);
 }
 
 // Records hold device units: the mapping is applied here, as the screen
@@ -673,19 +755,20 @@ int TMetafileCanvas::GetDeviceCaps(int index) const {
 
 void TMetafileCanvas::ClipChanged() {
   const TRegion* region = ClipRegion();
-  Writer w(*this, emr::EXTSELECTCLIPRGN);
-  std::string& o = w.Out();
   if (region == nullptr) {
-    Put32(o, 0);
-    Put32(o, 5);  // RGN_COPY with no region: clipping removed
+    char* p = NewRecord(emr::EXTSELECTCLIPRGN, 16);
+    Store32(p, 0);
+    Store32(p, 5);  // RGN_COPY with no region: clipping removed
     return;
   }
-  Put32(o, static_cast<std::uint32_t>(32 + 16 * region->size()));
-  Put32(o, 5);
-  Put32(o, 32);  // RGNDATAHEADER
-  Put32(o, 1);   // RDH_RECTANGLES
-  Put32(o, static_cast<std::uint32_t>(region->size()));
-  Put32(o, static_cast<std::uint32_t>(16 * region->size()));
-  PutRect(o, ClipRect());
-  for (const TRect& r : *region) PutRect(o, r);
+  const auto data = static_cast<std::uint32_t>(32 + 16 * region->size());
+  char* p = NewRecord(emr::EXTSELECTCLIPRGN, 16 + data);
+  Store32(p, data);
+  Store32(p, 5);
+  Store32(p, 32);  // RGNDATAHEADER
+  Store32(p, 1);   // RDH_RECTANGLES
+  Store32(p, static_cast<std::uint32_t>(region->size()));
+  Store32(p, static_cast<std::uint32_t>(16 * region->size()));
+  StoreRect(p, ClipRect());
+  for (const TRect& r : *region) StoreRect(p, r);
 }

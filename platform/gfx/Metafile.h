@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -96,9 +97,17 @@ class TMetafileCanvas : public TCanvas {
   void SyncBrush();
   void SyncFont();
   void SyncTextState();
-  static std::vector<int> Advances(const std::vector<int>& ends);
-  void WriteText(int x, int y, unsigned options, const TRect* rect, const WideString& wide,
-                 const std::vector<int>& advances);
+  // Into advances_.
+  void Advances(const std::vector<int>& ends);
+  void WriteText(int x, int y, unsigned options, const TRect* rect, std::u16string_view wide,
+                 std::span<const int> advances);
+  // The metrics of the font in force, kept while it stays.
+  const TTextMetric& FontMetrics();
+  // Appends a record of Size bytes (a multiple of four, zeros past its
+  // type and size) and gives where its fields start.
+  char* NewRecord(std::uint32_t type, std::size_t size);
+  // A record of one 32-bit field.
+  void WriteValue(std::uint32_t type, std::uint32_t value);
   void Include(const TRect& bounds);
   void MapCorners(int& x1, int& y1, int& x2, int& y2) const {
     const TPoint a = LPtoDP(TPoint{x1, y1}), b = LPtoDP(TPoint{x2, y2});
@@ -121,6 +130,12 @@ class TMetafileCanvas : public TCanvas {
   std::optional<unsigned> emittedAlign_, bkMode_;
   std::optional<TColor> textColor_, bkColor_;
   std::optional<int> rop2_;
+  // Kept from one text record to the next: a page of text writes one for
+  // every piece of it.
+  WideString wide_;
+  std::vector<int> advances_;
+  std::optional<TTextMetric> fontMetrics_;
+  int fontMetricsPpi_ = 0;
   TRect bounds_{0, 0, -1, -1};
   bool hasBounds_ = false;
 };

@@ -978,9 +978,14 @@ int CodePageOfCharset(int charset) {
 
 WideString ToWideInCodePage(int codePage, std::string_view text) {
   WideString wide;
-  wide.reserve(text.size());
-  for (unsigned char byte : text) wide += InCodePage(codePage, byte);
+  ToWideInCodePage(codePage, text, wide);
   return wide;
+}
+
+void ToWideInCodePage(int codePage, std::string_view text, WideString& into) {
+  into.resize(text.size());
+  for (size_t i = 0; i < text.size(); ++i)
+    into[i] = InCodePage(codePage, static_cast<unsigned char>(text[i]));
 }
 
 std::vector<AnsiString>& FontFaceNames() {

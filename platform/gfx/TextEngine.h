@@ -168,6 +168,8 @@ int CodePageOfCharset(int charset);
 // A code page's text as UTF-16; a byte the code page leaves undefined
 // becomes U+FFFD.
 WideString ToWideInCodePage(int codePage, std::string_view text);
+// The same into a string kept by the caller, whose storage is reused.
+void ToWideInCodePage(int codePage, std::string_view text, WideString& into);
 
 // The faces offered to the user and written into font tables; tests and
 // the program may replace the list.

@@ -50,17 +50,17 @@ int TRichLayout::TabStop(const TRichParaFormat& para, int x) const {
 
 std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) const {
   std::vector<TSegment> segs;
-  const AnsiString& t = content_.Text();
-  int i = start;
-  while (i < end) {
-    const int f = content_.FormatIndexAt(i);
-    int j = i + 1;
-    if (!IsSeparate(t[static_cast<size_t>(i)]))
-      while (j < end && !IsSeparate(t[static_cast<size_t>(j)]) && content_.FormatIndexAt(j) == f) ++j;
-    segs.push_back({i, j, f});
+  Segments(start, end, segs);
+  return segs;
+}
+
+void TRichLayout::Segments(int start, int end, std::vector<TSegment>& segs) const {
+  segs.clear();
+  for (int i = start; i < end;) {
+    const int j = std::min(end, content_.PieceEnd(i));
+    segs.push_back({i, j, content_.FormatIndexAt(i)});
     i = j;
   }
-  return segs;
 }
 
 void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
@@ -165,6 +165,33 @@ struct TRichMeasurer {
     const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
     return laidOut.empty() && sum[static_cast<size_t>(from - start)] % PANGO_SCALE == 0;
   }
+  // Appends to Out where each character of Start to End ends, from X, as
+  // Ends gives them. Pieces a line cuts out of a segment are measured for
+  // that line alone: the line's ends are kept whole, so the piece is not.
+  void AppendEnds(int format, int start, int end, int x, std::vector<int>& out) {
+    const auto append = [&](const std::vector<int>& ends) {
+      for (int v : ends) out.push_back(x + v);
+    };
+    if (const auto it = kept.ends_.find({format, start, end}); it != kept.ends_.end())
+      return append(it->second);
+    const gfx::ResolvedFont& font = gfx::Resolve(*Use(format).Font);
+    // From the running sums of the font's table when it measures every
+    // character, as CharacterEnds does; a piece laid out goes through it.
+    if (content.HasWide(start, end)) {
+      const WideString wide = content.WideText(start, end);
+      font.AdvanceSums(std::u16string_view(wide), scratchSums, scratchLaidOut);
+      if (!scratchLaidOut.empty()) return append(Use(format).CharacterEndsW(wide));
+    } else {
+      scratchText.assign(content.Text(), static_cast<size_t>(start), static_cast<size_t>(end - start));
+      font.AdvanceSums(scratchText, scratchSums, scratchLaidOut);
+      if (!scratchLaidOut.empty()) return append(Use(format).CharacterEnds(scratchText));
+    }
+    for (size_t i = 1; i < scratchSums.size(); ++i)
+      out.push_back(x + gfx::ResolvedFont::WholeWidth(scratchSums[i]));
+  }
+  AnsiString scratchText;
+  std::vector<long long> scratchSums;
+  std::vector<std::size_t> scratchLaidOut;
   const std::vector<int>& Ends(int format, int start, int end) {
     const TRichMeasures::TKey key{format, start, end};
     auto it = kept.ends_.find(key);
@@ -187,12 +214,8 @@ void TRichLayout::BeginParagraph(TRichLaying& laying, int pos, bool wrap) const 
                                                              : content_.Length();
   laying.Segs = Segments(pos, laying.End);
   laying.RunStart = pos;
-  if (!laying.Segs.empty() && !IsSeparate(t[static_cast<size_t>(pos)])) {
-    const int start = content_.ParagraphStart(laying.Para), format = laying.Segs.front().Format;
-    while (laying.RunStart > start && !IsSeparate(t[static_cast<size_t>(laying.RunStart - 1)]) &&
-           content_.FormatIndexAt(laying.RunStart - 1) == format)
-      --laying.RunStart;
-  }
+  if (!laying.Segs.empty() && !IsSeparate(t[static_cast<size_t>(pos)]))
+    laying.RunStart = std::max(content_.ParagraphStart(laying.Para), content_.PieceStart(pos));
   laying.Advances.clear();
   laying.MeasuredSegs = 0;
   laying.FirstSeg = 0;
@@ -362,11 +385,8 @@ bool TRichLayout::ContinuesAt(int origin, int from, TRichMeasurer& m) const {
   if (from <= pos || from >= pend || IsSeparate(at(from)) || IsSeparate(at(from - 1)) ||
       content_.FormatIndexAt(from - 1) != content_.FormatIndexAt(from))
     return true;
-  const int format = content_.FormatIndexAt(from);
-  int start = from, end = from + 1;
-  while (start > pos && !IsSeparate(at(start - 1)) && content_.FormatIndexAt(start - 1) == format) --start;
-  while (end < pend && !IsSeparate(at(end)) && content_.FormatIndexAt(end) == format) ++end;
-  return m.ShiftsTo(format, start, end, from);
+  const int start = std::max(pos, content_.PieceStart(from)), end = std::min(pend, content_.PieceEnd(from));
+  return m.ShiftsTo(content_.FormatIndexAt(from), start, end, from);
 }
 
 namespace {
@@ -492,9 +512,9 @@ std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {
       ends.push_back(x);
       continue;
     }
-    const std::vector<int>& e = m.Ends(s.Format, s.Start, s.End);
-    for (int v : e) ends.push_back(x + v);
-    x += e.empty() ? 0 : e.back();
+    const size_t before = ends.size();
+    m.AppendEnds(s.Format, s.Start, s.End, x, ends);
+    if (ends.size() > before) x = ends.back();
   }
   if (line.Stretch > 0) Spread(line, ends);
   return ends;
@@ -526,6 +546,15 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
   const unsigned align = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
   canvas.Brush->Style = bsClear;
+  // Kept from line to line and piece to piece: a page is drawn piece by
+  // piece, twice when it is also exported.
+  std::vector<TSegment> segs;
+  std::vector<int> xs, dx;
+  AnsiString piece;
+  // The canvas's font is set again only when a piece's format or colour
+  // differs from the piece's before it.
+  int fontFormat = -1;
+  bool fontSelected = false;
   for (const TRichLine& line : lines) {
     const int base = y0 + Scale(line.Top + line.Ascent, devY, dpi_);
     const int left = x0 + Scale(line.Left, devX, dpi_);
@@ -535,6 +564,7 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
       font.SetHeight(Scale(font.Height(), devY, dpi_));
       font.PixelsPerInch = canvas.Font->PixelsPerInch;
       canvas.Font->Assign(font);
+      fontFormat = -1;
       canvas.TextOut(left - Scale(BulletIndent(), devX, dpi_), base,
                      AnsiString(1, static_cast<char>(kBulletByte)));
     }
@@ -551,11 +581,20 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
       kept = &found->second;
     }
     const std::vector<int>& ends = kept != nullptr ? *kept : (measured = CharEnds(line));
-    auto xAt = [&](int i) {
-      return i <= line.Start ? 0 : Scale(ends[static_cast<size_t>(i - line.Start - 1)], devX, dpi_);
-    };
+    // Where each character starts at the canvas's resolution, from the
+    // line's left, and its advance there.
+    const auto count = static_cast<size_t>(line.End - line.Start);
+    xs.resize(count + 1);
+    dx.resize(count);
+    xs[0] = 0;
+    for (size_t i = 0; i < count; ++i) {
+      xs[i + 1] = Scale(ends[i], devX, dpi_);
+      dx[i] = xs[i + 1] - xs[i];
+    }
+    const auto xAt = [&](int i) { return xs[static_cast<size_t>(i - line.Start)]; };
     // Pieces of one format, cut where the selection starts and ends.
-    for (const TSegment& s : Segments(line.Start, line.End)) {
+    Segments(line.Start, line.End, segs);
+    for (const TSegment& s : segs) {
       int cuts[4] = {s.Start, std::clamp(selStart, s.Start, s.End), std::clamp(selEnd, s.Start, s.End),
                      s.End};
       for (int k = 0; k < 3; ++k) {
@@ -570,21 +609,24 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
           canvas.Brush->Style = bsClear;
         }
         if (t[static_cast<size_t>(a)] == '\t') continue;
-        TFont font;
-        MakeFont(content_.Format(s.Format), font);
-        font.SetHeight(Scale(font.Height(), devY, dpi_));
-        font.PixelsPerInch = canvas.Font->PixelsPerInch;
-        if (TextColor != clNone) font.Color = TextColor;
-        if (selected) font.Color = highlightText;
-        canvas.Font->Assign(font);
-        std::vector<int> dx;
-        dx.reserve(static_cast<size_t>(b - a));
-        for (int i = a; i < b; ++i) dx.push_back(xAt(i + 1) - xAt(i));
-        if (content_.HasWide(a, b))
-          canvas.ExtTextOutW(left + xAt(a), base, 0, nullptr, content_.WideText(a, b), dx.data());
-        else
-          canvas.ExtTextOut(left + xAt(a), base, 0, nullptr,
-                            t.substr(static_cast<size_t>(a), static_cast<size_t>(b - a)), dx.data());
+        if (s.Format != fontFormat || selected != fontSelected) {
+          TFont font;
+          MakeFont(content_.Format(s.Format), font);
+          font.SetHeight(Scale(font.Height(), devY, dpi_));
+          font.PixelsPerInch = canvas.Font->PixelsPerInch;
+          if (TextColor != clNone) font.Color = TextColor;
+          if (selected) font.Color = highlightText;
+          canvas.Font->Assign(font);
+          fontFormat = s.Format;
+          fontSelected = selected;
+        }
+        const int* advances = dx.data() + (a - line.Start);
+        if (content_.HasWide(a, b)) {
+          canvas.ExtTextOutW(left + xAt(a), base, 0, nullptr, content_.WideText(a, b), advances);
+        } else {
+          piece.assign(t, static_cast<size_t>(a), static_cast<size_t>(b - a));
+          canvas.ExtTextOut(left + xAt(a), base, 0, nullptr, piece, advances);
+        }
       }
     }
   }

@@ -256,6 +256,30 @@ TEST(TextMetrics, HugeFontsMeasureFromTheTable) {
   }
 }
 
+// A line of the largest letters rich text asks for runs past pango's int
+// within a hundred letters, where a layout's positions wrap round; the
+// table's sums do not, so such a line measures as its letters together.
+TEST(TextMetrics, HugeLetterLinesPastPangosIntMeasureAsTheirLetters) {
+  TFont font;
+  font.Name = "Arial";
+  font.SetHeight(-32110);
+  font.Style = fsBold;
+  const gfx::ResolvedFont& resolved = gfx::Resolve(font);
+  const AnsiString letter = "\xD9";  // capital omega
+  const AnsiString line(240, letter[0]);
+  std::vector<long long> sums;
+  std::vector<std::size_t> laidOut;
+  resolved.AdvanceSums(line, sums, laidOut);
+  ASSERT_TRUE(laidOut.empty());
+  ASSERT_GT(sums.back(), static_cast<long long>(INT32_MAX));
+  EXPECT_EQ(sums.back(), 240 * sums[1]);
+  EXPECT_EQ(resolved.Width(line), gfx::ResolvedFont::WholeWidth(sums.back()));
+  const std::vector<int> ends = resolved.CharacterEnds(line);
+  ASSERT_EQ(ends.size(), line.size());
+  for (size_t i = 0; i < ends.size(); ++i)
+    ASSERT_EQ(ends[i], gfx::ResolvedFont::WholeWidth(sums[i + 1])) << i;
+}
+
 // The kept layouts are bounded for all fonts together and the least
 // recently used go first: a text drawn over and over stays kept while
 // thousands of others pass, and every one draws as a fresh layout would.
