@@ -137,7 +137,7 @@ class TBaseGrid : public TStringGrid {
   void SetCellObjectDirect(int ACol, int ARow, TObject* Obj) {
     // A cell's object repaints nothing of itself; a bracket that swaps
     // objects about repaints all at its end.
-    if (RepaintDeferred()) Invalidate();
+    if (RepaintDeferred() && Obj != GetCellObjectDirect(ACol, ARow)) Invalidate();
     TStringGrid::SetObjects(ACol, ARow, Obj);
   }
 

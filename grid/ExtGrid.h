@@ -204,6 +204,7 @@ class TExtStringGrid : public TBaseGrid {
   void Invalidate() override;
   bool RepaintDeferred() const override { return updateCount_ > 0; }
   void RangeDeferred(const TGridRect& R) override;
+  void SizeChangeDeferred(const TGridShape& Old) override;
   bool SizeChangeRepaintsAll(int OldColCount, int OldRowCount) const override;
   bool ScrollAnchoredAreas(std::vector<TRect>& Areas, bool OddMove) override;
 
@@ -710,6 +711,7 @@ class TExtStringGrid : public TBaseGrid {
     updateCount_ = 0;
     owedWhole_ = false;
     owedRange_.reset();
+    sizedFrom_.reset();
   }
   void DoEditingDone() {
     if (OnEditingDone) OnEditingDone(this);
@@ -1028,6 +1030,11 @@ class TExtStringGrid : public TBaseGrid {
   // the cells of one range (those of all the ranges asked for meanwhile).
   bool owedWhole_ = false;
   std::optional<TGridRect> owedRange_;
+  // The shape before the open bracket first changed the counts, and the
+  // fewest columns and rows it has had since: a bracket that grows the grid
+  // for scratch rows and takes them off again owes nothing for it.
+  std::optional<TGridShape> sizedFrom_;
+  int fewestCols_ = 0, fewestRows_ = 0;
 
   std::vector<bool> rowSelect_, colSelect_;
   bool selectionHidden_ = false;

@@ -192,8 +192,10 @@ void TExtStringGrid::Dispatch(TMessage& Message) {
       if (EditChar(Message)) return;
       break;
     case WM_PAINT:
-      // Bulk changes paint once, when the last update bracket closes.
+      // Bulk changes paint once, when the last update bracket closes; what
+      // the window asked for meanwhile is painted then too.
       if (updateCount_ > 0) {
+        owedWhole_ = true;
         Message.Result = 0;
         return;
       }
@@ -233,10 +235,15 @@ void TExtStringGrid::EndUpdate() {
   if (--updateCount_ == 0) {
     // A bracket that changed nothing drawn, or only some cells, repaints
     // no more than that.
-    const bool whole = owedWhole_;
+    // Counts that came back to where they started, never below it, left
+    // every cell both had where it was.
+    const bool resized = sizedFrom_ && (Shape() != *sizedFrom_ || fewestCols_ < sizedFrom_->Cols ||
+                                        fewestRows_ < sizedFrom_->Rows);
+    const bool whole = owedWhole_ || resized;
     const std::optional<TGridRect> range = owedRange_;
     owedWhole_ = false;
     owedRange_.reset();
+    sizedFrom_.reset();
     if (whole) {
       Invalidate();
     } else if (range) {
@@ -270,6 +277,16 @@ void TExtStringGrid::RangeDeferred(const TGridRect& R) {
   owedRange_->Top = std::min(owedRange_->Top, std::min(R.Top, R.Bottom));
   owedRange_->Right = std::max(owedRange_->Right, std::max(R.Left, R.Right));
   owedRange_->Bottom = std::max(owedRange_->Bottom, std::max(R.Top, R.Bottom));
+}
+
+void TExtStringGrid::SizeChangeDeferred(const TGridShape& Old) {
+  if (!sizedFrom_) {
+    sizedFrom_ = Old;
+    fewestCols_ = Old.Cols;
+    fewestRows_ = Old.Rows;
+  }
+  fewestCols_ = std::min(fewestCols_, ColCount());
+  fewestRows_ = std::min(fewestRows_, RowCount());
 }
 
 bool TExtStringGrid::SizeChangeRepaintsAll(int OldColCount, int OldRowCount) const {

@@ -443,6 +443,9 @@ void TExtStringGrid::SortFrame(bool Groups, const std::function<void(int OldRowC
   sortLogging_ = false;
   sortLog_.clear();
   dropScratch();
+  // The heading shows the sort's column and direction.
+  InvalidateRange(
+      {0, 0, ColCount() - 1, std::min(RowCount() - 1, std::max(FixedRows() - 1, sortSettings_->Row()))});
   const int target = moveRow || Groups ? sortRow_ : before;
   if (Row() != target) SetRow(target);
   SetRowCount(oldRows);

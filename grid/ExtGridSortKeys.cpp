@@ -665,7 +665,16 @@ class TExtStringGrid::SortKeys {
         if (auto* props = dynamic_cast<TCellProperties*>(object)) props->OwnerRow = row;
       };
     g_.PermuteStoredRows(lo_, order, tellRow);
-    g_.InvalidateGrid();
+    // The rows that moved, unless a merged area may reach into or out of
+    // them.
+    if (g_.MadeCellProperties()) {
+      g_.InvalidateGrid();
+    } else {
+      int first = 0, last = n_ - 1;
+      while (order[static_cast<size_t>(first)] == first) ++first;
+      while (order[static_cast<size_t>(last)] == last) --last;
+      g_.InvalidateRange({0, lo_ + first, g_.ColCount() - 1, lo_ + last});
+    }
     const size_t end = static_cast<size_t>(lo_) + n;
     if (replayIntegers_) {
       // A row past the end of the integer list keeps no integer, so the

@@ -43,10 +43,9 @@ void TCustomGrid::ChangeSize(int newCols, int newRows) {
   const int oldCols = ColCount(), oldRows = RowCount();
   if (newCols == oldCols && newRows == oldRows) return;
   HideEditor();
-  const TRect oldArea = GridArea();
-  const TGridCoord oldTopLeft = topLeft_, oldCurrent = current_;
+  const TGridShape old = Shape();
+  const TGridCoord oldCurrent = current_;
   const TGridRect oldSelection = Selection();
-  const int oldFixedCols = fixedCols_, oldFixedRows = fixedRows_;
   cols_.SetCount(newCols, defaultColWidth_);
   rows_.SetCount(newRows, defaultRowHeight_);
   tabStops_.resize(static_cast<size_t>(newCols), true);
@@ -67,11 +66,18 @@ void TCustomGrid::ChangeSize(int newCols, int newRows) {
   UpdateScrollBars();
   // Rows and columns both counts have stay where they were unless the view
   // moved, a bar came or went, or the fixed cells changed.
-  if (RepaintDeferred() || topLeft_ != oldTopLeft || GridArea() != oldArea || fixedCols_ != oldFixedCols ||
-      fixedRows_ != oldFixedRows || SizeChangeRepaintsAll(oldCols, oldRows))
+  const TGridShape now = Shape();
+  if (RepaintDeferred())
+    SizeChangeDeferred(old);
+  else if (now.TopLeft != old.TopLeft || now.Area != old.Area || now.FixedCols != old.FixedCols ||
+           now.FixedRows != old.FixedRows || SizeChangeRepaintsAll(oldCols, oldRows))
     Invalidate();
   else
     InvalidateSizeChange(oldCols, oldRows, oldSelection, oldCurrent);
+}
+
+TGridShape TCustomGrid::Shape() const {
+  return {ColCount(), RowCount(), fixedCols_, fixedRows_, topLeft_, GridArea()};
 }
 
 void TCustomGrid::InvalidateSizeChange(int oldCols, int oldRows, const TGridRect& oldSelection,

@@ -54,6 +54,18 @@ struct TGridCoord {
   bool operator==(const TGridCoord&) const = default;
 };
 
+// What a change of the column or row count can move: the counts, the
+// fixed ones, the view and the area the cells take.
+struct TGridShape {
+  int Cols = 0;
+  int Rows = 0;
+  int FixedCols = 0;
+  int FixedRows = 0;
+  TGridCoord TopLeft;
+  TRect Area;
+  bool operator==(const TGridShape&) const = default;
+};
+
 struct TGridRect {
   int Left = 0;
   int Top = 0;
@@ -253,6 +265,10 @@ class TCustomGrid : public TCustomControl {
   // shows of the rows and columns both counts have (the descendant draws
   // some of them by the count): the grid is then painted whole.
   virtual bool SizeChangeRepaintsAll(int, int) const { return false; }
+  // A change of the column or row count while repaints are held back, from
+  // the shape the grid had before it: here all of the grid is repainted.
+  virtual void SizeChangeDeferred(const TGridShape&) { Invalidate(); }
+  TGridShape Shape() const;
   // A scroll moves the pixels of the cells already drawn and paints only
   // what the move uncovers. A descendant adds (client coordinates) what it
   // draws at places that do not move with the cells, painted again where

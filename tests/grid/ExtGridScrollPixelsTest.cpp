@@ -376,6 +376,43 @@ const ReshapeKind kReshapes[] = {
        g.SetCells(0, 0, "corner");
        g.EndUpdate();
      }},
+    {"sort by a heading click",
+     [](TExtStringGrid& g, THeadlessBackend& b) {
+       g.SortSettings().Show = true;
+       const TRect r = g.CellRect(g.LeftCol() + 1, 0);
+       b.Click(g, r.Left + r.Width() / 2, r.Top + 2);
+     }},
+    {"sorts both ways by a double click",
+     [](TExtStringGrid& g, THeadlessBackend& b) {
+       g.SortSettings().Show = true;
+       const TRect r = g.CellRect(g.LeftCol() + 2, 0);
+       b.DoubleClick(g, r.Left + r.Width() / 2, r.Top + 2);
+     }},
+    {"sort of rows in order",
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.SortSettings().Column = g.LeftCol();
+       g.QSort();
+     },
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.SortSettings().Show = true;
+       for (int r = 0; r < g.RowCount(); ++r) g.SetCells(g.LeftCol(), r, Format("%03d", {r}));
+     }},
+    {"rows grown and taken off in an update",
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       g.BeginUpdate();
+       g.SetRowCount(g.RowCount() + 3);
+       g.SetCells(g.LeftCol(), g.RowCount() - 1, "scratch");
+       g.SetRowCount(g.RowCount() - 3);
+       g.EndUpdate();
+     }},
+    {"rows cut and grown back in an update",
+     [](TExtStringGrid& g, THeadlessBackend&) {
+       const int rows = g.RowCount();
+       g.BeginUpdate();
+       g.SetRowCount(g.TopRow() + 2);
+       g.SetRowCount(rows);
+       g.EndUpdate();
+     }},
     {"widths and counts in an update",
      [](TExtStringGrid& g, THeadlessBackend&) {
        g.BeginUpdate();
@@ -423,6 +460,20 @@ TEST_F(ExtGridScrollPixelsTest, ReshapesPaintLittleOfTheGrid) {
   EXPECT_EQ(painted(), 0);
   g.SetColCount(g.ColCount() - 1);
   EXPECT_EQ(painted(), 0);
+  Pixels();
+  // Scratch rows a bracket adds and takes off again.
+  g.BeginUpdate();
+  g.SetRowCount(g.RowCount() + 3);
+  g.SetRowCount(g.RowCount() - 3);
+  g.EndUpdate();
+  EXPECT_EQ(painted(), 0);
+  // A sort that moves no row repaints the heading.
+  for (int r = 0; r < g.RowCount(); ++r) g.SetCells(1, r, Format("%03d", {r}));
+  Pixels();
+  g.SortSettings().Column = 1;
+  g.QSort();
+  EXPECT_GT(painted(), 0);
+  EXPECT_LE(painted(), static_cast<long long>(g.GridArea().Width()) * (g.RowHeights(0) + 1));
   Pixels();
   g.BeginUpdate();
   g.SetCells(2, 2, "text");
