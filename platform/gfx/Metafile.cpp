@@ -5,6 +5,7 @@
 #include "platform/gfx/Metafile.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/gfx/Bitmap.h"
@@ -41,18 +42,42 @@ void PutFloat(std::string& s, float f) {
   std::memcpy(&v, &f, 4);
   Put32(s, v);
 }
-// The same fields written into a record's storage, already sized for them.
+// The same fields written into a record's storage, already sized for them:
+// a field at a time on a little-endian machine, as the file stores them.
+constexpr bool kLittle = std::endian::native == std::endian::little;
 void Store16(char*& p, std::uint16_t v) {
-  p[0] = static_cast<char>(v);
-  p[1] = static_cast<char>(v >> 8);
+  if constexpr (kLittle) {
+    std::memcpy(p, &v, 2);
+  } else {
+    p[0] = static_cast<char>(v);
+    p[1] = static_cast<char>(v >> 8);
+  }
   p += 2;
 }
 void Store32(char*& p, std::uint32_t v) {
-  p[0] = static_cast<char>(v);
-  p[1] = static_cast<char>(v >> 8);
-  p[2] = static_cast<char>(v >> 16);
-  p[3] = static_cast<char>(v >> 24);
+  if constexpr (kLittle) {
+    std::memcpy(p, &v, 4);
+  } else {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(v >> (8 * i));
+  }
   p += 4;
+}
+// Runs of characters and advances, whole.
+void StoreAll(char*& p, std::u16string_view wide) {
+  if constexpr (kLittle) {
+    if (!wide.empty()) std::memcpy(p, wide.data(), wide.size() * 2);
+    p += wide.size() * 2;
+  } else {
+    for (char16_t c : wide) Store16(p, c);
+  }
+}
+void StoreAll(char*& p, std::span<const int> values) {
+  if constexpr (kLittle) {
+    if (!values.empty()) std::memcpy(p, values.data(), values.size() * 4);
+    p += values.size() * 4;
+  } else {
+    for (int v : values) Store32(p, static_cast<std::uint32_t>(v));
+  }
 }
 void StoreRect(char*& p, const TRect& r) {
   for (int v : {r.Left, r.Top, r.Right, r.Bottom}) Store32(p, static_cast<std::uint32_t>(v));
@@ -99,7 +124,14 @@ int Rop2Code(TPenMode mode) {
   }
 }
 
-bool IsSymbolFace(const AnsiString& name) { return UpperCase(name) == "SYMBOL"; }
+// Compared letter by letter: every text record asks.
+bool IsSymbolFace(const AnsiString& name) {
+  constexpr std::string_view kSymbol = "SYMBOL";
+  if (name.size() != kSymbol.size()) return false;
+  for (size_t i = 0; i < kSymbol.size(); ++i)
+    if (UpCase(name[i]) != kSymbol[i]) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -192,6 +224,10 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDe
   }
   Font->PixelsPerInch = dpiY_;
   Font->SetSize(8);
+  // The header goes in front of the records when they are complete: its
+  // room is kept from the start, so that the file is the records' own
+  // bytes instead of a copy of them behind the header.
+  records_.assign(kHeaderSize, '\0');
   // The stock objects go in first, so that a reader starts from a known
   // state whatever its defaults.
   for (std::uint32_t stock : {WHITE_BRUSH, BLACK_PEN, SYSTEM_FONT}) {
@@ -221,13 +257,14 @@ void TMetafileCanvas::Finish() {
   long long micronsW = static_cast<long long>(deviceW) * 25400 / dpiX_;
   long long micronsH = static_cast<long long>(deviceH) * 25400 / dpiY_;
   std::string header;
+  header.reserve(kHeaderSize);
   Put32(header, emr::HEADER);
   Put32(header, kHeaderSize);
   PutRect(header, hasBounds_ ? bounds_ : TRect{0, 0, -1, -1});
   PutRect(header, frame);
   Put32(header, kSignature);
   Put32(header, 0x10000);
-  Put32(header, static_cast<std::uint32_t>(kHeaderSize + records_.size()));
+  Put32(header, static_cast<std::uint32_t>(records_.size()));
   Put32(header, recordCount_ + 1);
   Put16(header, static_cast<std::uint16_t>(handles_.size()));
   Put16(header, 0);
@@ -243,7 +280,9 @@ void TMetafileCanvas::Finish() {
   Put32(header, 0);  // no OpenGL
   PutInt(header, static_cast<int>(micronsW));
   PutInt(header, static_cast<int>(micronsH));
-  metafile_->data_ = header + records_;
+  records_.replace(0, kHeaderSize, header);
+  metafile_->data_ = std::move(records_);
+  records_.clear();
   metafile_->mmWidth_ = frame.Right;
   metafile_->mmHeight_ = frame.Bottom;
 }
@@ -490,10 +529,10 @@ void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* log
   Store32(p, options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING));
   StoreRect(p, rect != nullptr ? *rect : TRect{});
   Store32(p, dxAt);
-  for (char16_t c : wide) Store16(p, c);
+  StoreAll(p, wide);
   // The padding after the string is the zeros the record was made of.
   p += dxAt - stringAt - wide.size() * 2;
-  for (int a : advances) Store32(p, static_cast<std::uint32_t>(a));
+  StoreAll(p, advances);
 }
 
 // Records hold device units: the mapping is applied here, as the screen

@@ -69,6 +69,31 @@ const std::vector<int>& TRichContent::Starts() const {
   return starts_;
 }
 
+const std::vector<int>& TRichContent::Pieces() const {
+  if (piecesOf_ == revision_) return pieces_;
+  const auto separate = [&](size_t i) {
+    return text_[i] == '\t' || text_[i] == static_cast<char>(kLineBreak);
+  };
+  pieces_.assign(1, 0);
+  for (size_t i = 1; i < text_.size(); ++i)
+    if (charFormats_[i] != charFormats_[i - 1] || separate(i) || separate(i - 1))
+      pieces_.push_back(static_cast<int>(i));
+  pieces_.push_back(Length());
+  piecesOf_ = revision_;
+  return pieces_;
+}
+
+int TRichContent::PieceStart(int pos) const {
+  const std::vector<int>& p = Pieces();
+  return *(std::upper_bound(p.begin(), p.end(), pos) - 1);
+}
+
+int TRichContent::PieceEnd(int pos) const {
+  const std::vector<int>& p = Pieces();
+  const auto next = std::upper_bound(p.begin(), p.end(), pos);
+  return next != p.end() ? *next : Length();
+}
+
 bool TRichContent::StartsAt(int pos) const {
   if (pos <= 0 || pos > Length()) return false;
   const char before = text_[static_cast<size_t>(pos) - 1];

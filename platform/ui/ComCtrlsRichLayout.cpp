@@ -56,14 +56,9 @@ std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) con
 
 void TRichLayout::Segments(int start, int end, std::vector<TSegment>& segs) const {
   segs.clear();
-  const AnsiString& t = content_.Text();
-  int i = start;
-  while (i < end) {
-    const int f = content_.FormatIndexAt(i);
-    int j = i + 1;
-    if (!IsSeparate(t[static_cast<size_t>(i)]))
-      while (j < end && !IsSeparate(t[static_cast<size_t>(j)]) && content_.FormatIndexAt(j) == f) ++j;
-    segs.push_back({i, j, f});
+  for (int i = start; i < end;) {
+    const int j = std::min(end, content_.PieceEnd(i));
+    segs.push_back({i, j, content_.FormatIndexAt(i)});
     i = j;
   }
 }
@@ -170,6 +165,33 @@ struct TRichMeasurer {
     const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
     return laidOut.empty() && sum[static_cast<size_t>(from - start)] % PANGO_SCALE == 0;
   }
+  // Appends to Out where each character of Start to End ends, from X, as
+  // Ends gives them. Pieces a line cuts out of a segment are measured for
+  // that line alone: the line's ends are kept whole, so the piece is not.
+  void AppendEnds(int format, int start, int end, int x, std::vector<int>& out) {
+    const auto append = [&](const std::vector<int>& ends) {
+      for (int v : ends) out.push_back(x + v);
+    };
+    if (const auto it = kept.ends_.find({format, start, end}); it != kept.ends_.end())
+      return append(it->second);
+    const gfx::ResolvedFont& font = gfx::Resolve(*Use(format).Font);
+    // From the running sums of the font's table when it measures every
+    // character, as CharacterEnds does; a piece laid out goes through it.
+    if (content.HasWide(start, end)) {
+      const WideString wide = content.WideText(start, end);
+      font.AdvanceSums(std::u16string_view(wide), scratchSums, scratchLaidOut);
+      if (!scratchLaidOut.empty()) return append(Use(format).CharacterEndsW(wide));
+    } else {
+      scratchText.assign(content.Text(), static_cast<size_t>(start), static_cast<size_t>(end - start));
+      font.AdvanceSums(scratchText, scratchSums, scratchLaidOut);
+      if (!scratchLaidOut.empty()) return append(Use(format).CharacterEnds(scratchText));
+    }
+    for (size_t i = 1; i < scratchSums.size(); ++i)
+      out.push_back(x + gfx::ResolvedFont::WholeWidth(scratchSums[i]));
+  }
+  AnsiString scratchText;
+  std::vector<long long> scratchSums;
+  std::vector<std::size_t> scratchLaidOut;
   const std::vector<int>& Ends(int format, int start, int end) {
     const TRichMeasures::TKey key{format, start, end};
     auto it = kept.ends_.find(key);
@@ -192,12 +214,8 @@ void TRichLayout::BeginParagraph(TRichLaying& laying, int pos, bool wrap) const 
                                                              : content_.Length();
   laying.Segs = Segments(pos, laying.End);
   laying.RunStart = pos;
-  if (!laying.Segs.empty() && !IsSeparate(t[static_cast<size_t>(pos)])) {
-    const int start = content_.ParagraphStart(laying.Para), format = laying.Segs.front().Format;
-    while (laying.RunStart > start && !IsSeparate(t[static_cast<size_t>(laying.RunStart - 1)]) &&
-           content_.FormatIndexAt(laying.RunStart - 1) == format)
-      --laying.RunStart;
-  }
+  if (!laying.Segs.empty() && !IsSeparate(t[static_cast<size_t>(pos)]))
+    laying.RunStart = std::max(content_.ParagraphStart(laying.Para), content_.PieceStart(pos));
   laying.Advances.clear();
   laying.MeasuredSegs = 0;
   laying.FirstSeg = 0;
@@ -367,11 +385,8 @@ bool TRichLayout::ContinuesAt(int origin, int from, TRichMeasurer& m) const {
   if (from <= pos || from >= pend || IsSeparate(at(from)) || IsSeparate(at(from - 1)) ||
       content_.FormatIndexAt(from - 1) != content_.FormatIndexAt(from))
     return true;
-  const int format = content_.FormatIndexAt(from);
-  int start = from, end = from + 1;
-  while (start > pos && !IsSeparate(at(start - 1)) && content_.FormatIndexAt(start - 1) == format) --start;
-  while (end < pend && !IsSeparate(at(end)) && content_.FormatIndexAt(end) == format) ++end;
-  return m.ShiftsTo(format, start, end, from);
+  const int start = std::max(pos, content_.PieceStart(from)), end = std::min(pend, content_.PieceEnd(from));
+  return m.ShiftsTo(content_.FormatIndexAt(from), start, end, from);
 }
 
 namespace {
@@ -497,9 +512,9 @@ std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {
       ends.push_back(x);
       continue;
     }
-    const std::vector<int>& e = m.Ends(s.Format, s.Start, s.End);
-    for (int v : e) ends.push_back(x + v);
-    x += e.empty() ? 0 : e.back();
+    const size_t before = ends.size();
+    m.AppendEnds(s.Format, s.Start, s.End, x, ends);
+    if (ends.size() > before) x = ends.back();
   }
   if (line.Stretch > 0) Spread(line, ends);
   return ends;

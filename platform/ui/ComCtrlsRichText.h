@@ -131,6 +131,12 @@ class TRichContent {
   int ParagraphEnd(int para) const;
   const TRichParaFormat& Para(int para) const { return paras_[static_cast<size_t>(para)]; }
 
+  // The start of the piece of one format that Pos lies in, and the end of
+  // it: tabs and line breaks (kLineBreak) are pieces of their own.
+  // Paragraph breaks are not looked at: callers keep within a paragraph.
+  int PieceStart(int pos) const;
+  int PieceEnd(int pos) const;
+
   // The character at Pos in UTF-16, the text's own beyond the code page.
   char16_t CharAt(int pos) const;
   WideString WideText(int start, int end) const;
@@ -197,6 +203,12 @@ class TRichContent {
   std::map<int, char16_t> wide_;
   mutable std::vector<int> starts_;
   mutable bool startsValid_ = false;
+  // Where each piece of one format starts, found once for each revision:
+  // a line's pieces and the run a page starts in are found by halving
+  // instead of character by character.
+  const std::vector<int>& Pieces() const;
+  mutable std::vector<int> pieces_;
+  mutable std::uint64_t piecesOf_ = 0;
   // Every change calls this.
   void Changed();
   std::uint64_t revision_ = 0;

@@ -107,4 +107,39 @@ TEST(RichContent, EveryChangeGivesARevisionNeverSeenAndCopiesKeepTheirs) {
   EXPECT_EQ(content.Revision(), now);
 }
 
+// The piece a character lies in, found by halving the starts kept for the
+// revision, is the run found character by character, through random edits
+// of text and formats.
+TEST(RichContent, PiecesAreTheRunsOfOneFormatBetweenTabsAndLineBreaks) {
+  std::mt19937 random(1253);
+  const char* texts[] = {"a", "bc", "\t", "\v", "\r\n", "d\te", "", "Ω \vx"};
+  TRichContent content;
+  TRichCharFormat bold;
+  bold.Style = fsBold;
+  const int formats[] = {0, content.AddFormat(bold)};
+  const auto separate = [&](int i) {
+    const char c = content.Text()[static_cast<size_t>(i)];
+    return c == '\t' || c == static_cast<char>(kLineBreak);
+  };
+  const auto joined = [&](int i) {
+    return !separate(i) && !separate(i - 1) && content.FormatIndexAt(i) == content.FormatIndexAt(i - 1);
+  };
+  for (int step = 0; step < 600; ++step) {
+    const int n = content.Length();
+    const int start = n == 0 ? 0 : static_cast<int>(random() % static_cast<unsigned>(n + 1));
+    const int end = std::min(n, start + static_cast<int>(random() % 3));
+    if (random() % 3 == 0)
+      content.ChangeFormat(start, end, [&](TRichCharFormat& f) { f.Style ^= fsBold; });
+    else
+      content.Replace(start, end, texts[random() % std::size(texts)], formats[random() % 2]);
+    for (int pos = 0; pos < content.Length(); ++pos) {
+      int first = pos, last = pos + 1;
+      while (first > 0 && joined(first)) --first;
+      while (last < content.Length() && joined(last)) ++last;
+      ASSERT_EQ(content.PieceStart(pos), first) << step << " " << pos;
+      ASSERT_EQ(content.PieceEnd(pos), last) << step << " " << pos;
+    }
+  }
+}
+
 }  // namespace
