@@ -366,6 +366,9 @@ class TRpCustomRichText : public TRpPrintable {
  private:
   int nextChar_ = 0;
   TRpRichEdit* richEdit_;
+  // The picture control each page's text goes out to an export filter as:
+  // made once, it takes each page's name, picture and size in turn.
+  std::unique_ptr<TRpImage> exportImage_;
 };
 
 class TRpRichText : public TRpCustomRichText {

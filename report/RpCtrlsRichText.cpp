@@ -121,7 +121,11 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
           const long long mid = steps + (over - steps) / 2;
           (onlyGrows(mid) ? steps : over) = mid;
         }
-        for (long long i = 0; i < steps; ++i) band->ExpandBy(kRichStep, grown, used);
+        // Every step after the first adds a whole 5 mm to a whole number
+        // of tenths: added at once they make what the steps one by one do.
+        band->ExpandBy(kRichStep, grown, used);
+        band->Expanded += static_cast<Extended>(steps - 1) * kRichStep;
+        grown = band->Expanded;
         range.rc.Bottom = bottomAt(grown);
         asked = false;
       }
@@ -140,8 +144,11 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
   // cut across its text.
   if (!stretching) TRpPrintable::Print(ofsX, ofsY);
   if (ParentReport->Exporting && ParentReport->ExportFilter != nullptr) {
-    TRpImage image(nullptr);
-    image.SetAutoSize(true);
+    if (!exportImage_) {
+      exportImage_ = std::make_unique<TRpImage>(nullptr);
+      exportImage_->SetAutoSize(true);
+    }
+    TRpImage& image = *exportImage_;
     image.SetName(Name() + "_" + IntToStr(richPictureNumber++));
     const int w = RpNearest(static_cast<Extended>(range.rc.Right - range.rc.Left) * tw.LPX / 1440);
     const int h = RpNearest(static_cast<Extended>(range.rc.Bottom - range.rc.Top) * tw.LPY / 1440);

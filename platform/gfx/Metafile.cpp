@@ -224,6 +224,10 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDe
   }
   Font->PixelsPerInch = dpiY_;
   Font->SetSize(8);
+  // The header goes in front of the records when they are complete: its
+  // room is kept from the start, so that the file is the records' own
+  // bytes instead of a copy of them behind the header.
+  records_.assign(kHeaderSize, '\0');
   // The stock objects go in first, so that a reader starts from a known
   // state whatever its defaults.
   for (std::uint32_t stock : {WHITE_BRUSH, BLACK_PEN, SYSTEM_FONT}) {
@@ -253,13 +257,14 @@ void TMetafileCanvas::Finish() {
   long long micronsW = static_cast<long long>(deviceW) * 25400 / dpiX_;
   long long micronsH = static_cast<long long>(deviceH) * 25400 / dpiY_;
   std::string header;
+  header.reserve(kHeaderSize);
   Put32(header, emr::HEADER);
   Put32(header, kHeaderSize);
   PutRect(header, hasBounds_ ? bounds_ : TRect{0, 0, -1, -1});
   PutRect(header, frame);
   Put32(header, kSignature);
   Put32(header, 0x10000);
-  Put32(header, static_cast<std::uint32_t>(kHeaderSize + records_.size()));
+  Put32(header, static_cast<std::uint32_t>(records_.size()));
   Put32(header, recordCount_ + 1);
   Put16(header, static_cast<std::uint16_t>(handles_.size()));
   Put16(header, 0);
@@ -275,7 +280,9 @@ void TMetafileCanvas::Finish() {
   Put32(header, 0);  // no OpenGL
   PutInt(header, static_cast<int>(micronsW));
   PutInt(header, static_cast<int>(micronsH));
-  metafile_->data_ = header + records_;
+  records_.replace(0, kHeaderSize, header);
+  metafile_->data_ = std::move(records_);
+  records_.clear();
   metafile_->mmWidth_ = frame.Right;
   metafile_->mmHeight_ = frame.Bottom;
 }

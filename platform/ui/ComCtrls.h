@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/ui/ComCtrlsRichText.h"
@@ -618,6 +619,17 @@ class TCustomRichEdit : public TCustomMemo {
   bool editInStep_ = false;
   // Kept by format-range from call to call until released.
   TRichMeasures printMeasures_;
+  // The page the last format-range laid out and what it was asked for: a
+  // report measures a page and then draws that same page, on the printer's
+  // page and again into its exported picture. Dropped when a job ends.
+  struct TPageAsked {
+    std::uint64_t Revision;
+    int From, Width, Height, Last;
+    friend bool operator==(const TPageAsked&, const TPageAsked&) = default;
+  };
+  TPageAsked lastAsked_{};
+  std::optional<TRichPage> lastPage_;
+  int FormatRange(const FORMATRANGE* range, bool render, int* room);
   TRichCharFormat fontFormat_;
   std::unique_ptr<TRichDocument> pendingDoc_;
   int insertFormat_ = -1;  // set by SelAttributes with nothing selected

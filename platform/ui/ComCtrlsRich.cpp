@@ -693,21 +693,36 @@ void TRichPage::Draw(const FORMATRANGE& range) const {
 }
 
 int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render) {
-  int room = 0;
-  return FormatRange(range, render, room);
+  return FormatRange(range, render, nullptr);
 }
 
 int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render, int& room) {
-  room = 0;
-  if (range == nullptr || range->hdc == nullptr) return 0;
+  return FormatRange(range, render, &room);
+}
+
+int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render, int* room) {
+  if (room != nullptr) *room = 0;
+  if (range == nullptr || range->hdc == nullptr) {
+    lastPage_.reset();
+    return 0;
+  }
   const TRichContent& content = Content();
   const int n = content.Length();
-  if (std::clamp(range->chrg.cpMin, 0, n) >= n && n > 0) return n;
+  const int from = std::clamp(range->chrg.cpMin, 0, n);
+  if (from >= n && n > 0) return n;
   printMeasures_.Follow(content, 1440);
-  const TRichPage page(content, *range, &printMeasures_);
-  if (render) page.Draw(*range);
-  room = page.Room();
-  return page.Next();
+  const TPageAsked asked{content.Revision(), from, range->rc.Right - range->rc.Left,
+                         std::max(1, range->rc.Bottom - range->rc.Top), range->chrg.cpMax};
+  // The room is a bound that tightens as the text is laid further down,
+  // so only a call that does not ask for it takes the page kept.
+  if (!lastPage_ || room != nullptr || !(lastAsked_ == asked)) {
+    lastPage_.reset();
+    lastPage_.emplace(content, *range, &printMeasures_);
+    lastAsked_ = asked;
+  }
+  if (render) lastPage_->Draw(*range);
+  if (room != nullptr) *room = lastPage_->Room();
+  return lastPage_->Next();
 }
 
 // ---- messages ----

@@ -4,6 +4,8 @@
 #include <map>
 #include <numeric>
 #include <regex>
+#include <set>
+#include <tuple>
 
 #include "platform/gfx/Metafile.h"
 #include "report/RpCtrls.h"
@@ -266,6 +268,64 @@ TEST_F(RichTextTest, ExportedTextReachesTheFilterAsAPictureNamedAfterTheControl)
   EXPECT_EQ(first.height, 300);
   EXPECT_EQ(first.x, RpNearest(100 * 96 / 254.0L));
   EXPECT_EQ(first.y, RpNearest(100 * 96 / 254.0L));
+}
+
+// One picture control carries every page's picture to the filter: what
+// reaches the filter is what a picture control made afresh for the page
+// would be, in name, place, size and picture, with or without stretching.
+class FreshPictureFilter : public TRpExportFilter {
+ public:
+  explicit FreshPictureFilter(TRpPrintable* box) : TRpExportFilter("out"), box_(box) {}
+  void ControlOut(TRpPrintable* control, Extended, Extended) override {
+    auto* image = dynamic_cast<TRpImage*>(control);
+    if (image == nullptr) return;
+    auto* picture = dynamic_cast<TMetafile*>(image->Picture()->Graphic());
+    ASSERT_NE(picture, nullptr);
+    TRpImage fresh(nullptr);
+    fresh.SetAutoSize(true);
+    fresh.SetName(image->Name());
+    auto copy = std::make_unique<TMetafile>();
+    copy->SetData(picture->Data());
+    copy->SetWidth(picture->Width());
+    copy->SetHeight(picture->Height());
+    fresh.Picture()->SetGraphic(std::move(copy));
+    fresh.Size()->Units = TRpUnit::Native;
+    fresh.Size()->ReadValues(box_->Size()->Values());
+    const auto state = [](TRpImage& i) {
+      return std::make_tuple(i.Left(), i.Top(), i.Width(), i.Height(), i.NativeValue(TRpPrintableSize::iLeft),
+                             i.NativeValue(TRpPrintableSize::iTop), i.NativeValue(TRpPrintableSize::iWidth),
+                             i.NativeValue(TRpPrintableSize::iHeight), i.Transparent(), i.AutoSize(),
+                             i.Stretch(), i.Center(), i.Picture()->Width(), i.Picture()->Height());
+    };
+    EXPECT_EQ(state(*image), state(fresh)) << image->Name();
+    names.push_back(image->Name());
+    heights.insert(picture->Height());
+  }
+  std::vector<AnsiString> names;
+  std::set<int> heights;
+
+ private:
+  TRpPrintable* box_;
+};
+
+TEST_F(RichTextTest, EveryPagesPictureReachesTheFilterAsAFreshPictureControlWould) {
+  for (bool stretch : {true, false}) {
+    SCOPED_TRACE(stretch);
+    TComponent owner(nullptr);
+    TBandRep* report = NewA4Report(&owner);
+    TRpRichText* rich = AddRichTextBand(report, &owner, "Notes", 2970 - 200 - 100 - 200, 100);
+    rich->RichEdit()->SetRichText(Lines(90));
+    rich->AutoStretch = stretch;
+    int fed = 0;
+    report->OnNeedData() = [&fed](TObject*, bool& more) { more = fed++ < 1; };
+    FreshPictureFilter filter(rich);
+    report->ExportToFilter(&filter);
+    ASSERT_EQ(filter.names.size(), stretch ? 3u : 1u);
+    for (size_t i = 1; i < filter.names.size(); ++i)
+      EXPECT_EQ(filter.names[i], "Notes_"_a + IntToStr(StrToInt(filter.names[0].substr(6)) + int(i)));
+    // The grown boxes of the middle pages and the last one's differ.
+    EXPECT_EQ(filter.heights.size(), stretch ? 3u : 1u);
+  }
 }
 
 TEST_F(RichTextTest, OnlyABoxOfItsOwnSizeIsFramedAndShowsWhatFitsInIt) {

@@ -293,6 +293,99 @@ TEST_F(RichEditFormatRangeTest, PagesGoOnFromTheLinesOfThePagesBeforeAsFreshLayo
     }
 }
 
+// A page drawn right after it was measured, or drawn again elsewhere at
+// its size (a report draws each page on the printer's page and into its
+// exported picture), draws what a control that measured nothing draws; a
+// page asked for otherwise, or of a text changed since, is laid anew.
+TEST_F(RichEditFormatRangeTest, APageDrawnAfterItWasMeasuredDrawsAsOneDrawnAfresh) {
+  const auto drawn = [](TRichEdit& edit, const FORMATRANGE& asked, const TRect& at) {
+    TMetafile picture;
+    picture.SetWidth(800);
+    picture.SetHeight(800);
+    int next = 0;
+    {
+      TMetafileCanvas canvas(&picture);
+      FORMATRANGE range = asked;
+      range.hdc = range.hdcTarget = &canvas;
+      range.rc = at;
+      next = edit.FormatRange(&range, true);
+    }
+    return std::make_pair(next, picture.Data());
+  };
+  // The same characters at a larger size: the same page breaks elsewhere.
+  std::string other = SampleRtf();
+  for (size_t at = other.find("\\fs24"); at != std::string::npos; at = other.find("\\fs24", at))
+    other.replace(at, 5, "\\fs32");
+  struct Before {
+    const char* name;
+    std::function<void(TRichEdit&, FORMATRANGE&)> call;
+    std::string rtf;  // the text drawn; the sample when empty
+  };
+  const Before befores[] = {
+      {"measured", [](TRichEdit& e, FORMATRANGE& r) { e.FormatRange(&r, false); }, {}},
+      {"measured with its room",
+       [](TRichEdit& e, FORMATRANGE& r) {
+         int room = 0;
+         e.FormatRange(&r, false, room);
+       },
+       {}},
+      {"drawn", [](TRichEdit& e, FORMATRANGE& r) { e.FormatRange(&r, true); }, {}},
+      {"measured lower",
+       [](TRichEdit& e, FORMATRANGE& r) {
+         FORMATRANGE lower = r;
+         lower.rc.Bottom -= 1000;
+         e.FormatRange(&lower, false);
+       },
+       {}},
+      {"measured narrower",
+       [](TRichEdit& e, FORMATRANGE& r) {
+         FORMATRANGE narrower = r;
+         narrower.rc.Right -= 700;
+         e.FormatRange(&narrower, false);
+       },
+       {}},
+      {"measured up to a character",
+       [](TRichEdit& e, FORMATRANGE& r) {
+         FORMATRANGE shorter = r;
+         shorter.chrg.cpMax = r.chrg.cpMin + 40;
+         e.FormatRange(&shorter, false);
+       },
+       {}},
+      {"measured, then the job ended",
+       [](TRichEdit& e, FORMATRANGE& r) {
+         e.FormatRange(&r, false);
+         e.FormatRange(nullptr, false);
+       },
+       {}},
+      {"measured, then the text changed",
+       [other](TRichEdit& e, FORMATRANGE& r) {
+         e.FormatRange(&r, false);
+         e.SetRichText(other);
+       },
+       other},
+  };
+  TImageCanvas screen(800, 800);
+  for (const Before& before : befores)
+    for (int from : {0, 120, 500}) {
+      SCOPED_TRACE(testing::Message() << before.name << " from " << from);
+      FORMATRANGE range;
+      range.hdc = range.hdcTarget = &screen;
+      range.rc = range.rcPage = Rect(720, 1440, 5040, 4320);
+      range.chrg = {from, -1};
+      TRichEdit kept(Form.get());
+      kept.SetRichText(SampleRtf());
+      before.call(kept, range);
+      // On its place and at the corner of a picture of its size.
+      for (const TRect& at : {range.rc, Rect(0, 0, 4320, 2880)}) {
+        TRichEdit fresh(Form.get());
+        fresh.SetRichText(before.rtf.empty() ? SampleRtf() : before.rtf);
+        const auto expected = drawn(fresh, range, at);
+        EXPECT_GT(expected.second.size(), 200u);
+        EXPECT_EQ(drawn(kept, range, at), expected);
+      }
+    }
+}
+
 TEST_F(RichEditFormatRangeTest, AnEmptyTextIsOnePage) {
   TRichEdit edit(Form.get());
   TImageCanvas screen(100, 100);
