@@ -577,7 +577,7 @@ class TCustomRichEdit : public TCustomMemo {
   void LayoutChanged() override;
   void LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const override;
   bool LaysOutHardLines() const override { return false; }
-  std::vector<int> LineEnds(int line) const override;
+  const std::vector<int>& LineEnds(int line) const override;
   int LineWidth(int line) const override;
   int LineLeft(int line) const override;
   void SaveUndo() override;

@@ -532,7 +532,7 @@ const std::vector<int>& TCustomRichEdit::CachedEnds(const TRichLine& line) const
   return endsCache_.emplace(line.Start, ScreenLayout().CharEnds(line)).first->second;
 }
 
-std::vector<int> TCustomRichEdit::LineEnds(int line) const {
+const std::vector<int>& TCustomRichEdit::LineEnds(int line) const {
   TCustomEdit::Lines();  // the layout is current
   return CachedEnds(screenLines_[static_cast<size_t>(line)]);
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/ui/ListSnapshot.h"
+
 namespace {
 
 // Component names are ASCII identifiers; their comparison ignores ASCII case.
@@ -123,7 +125,7 @@ void TComponent::Loaded() { state_ >> csLoading; }
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
   // Copy: a handler may free or add components.
-  const auto owned = components_;
+  const TListSnapshot<TComponent> owned(components_);
   for (TComponent* c : owned)
     if (std::find(components_.begin(), components_.end(), c) != components_.end())
       c->Notification(AComponent, Operation);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/ui/Forms.h"
+#include "platform/ui/ListSnapshot.h"
 #include "platform/ui/WindowManager.h"
 
 // ---- helpers ------------------------------------------------------------------
@@ -831,7 +832,7 @@ bool TWinControl::IsControlMouseMsg(TMessage& m) {
 }
 
 void TWinControl::Broadcast(TMessage& Message) {
-  const auto children = controls_;
+  const TListSnapshot<TControl> children(controls_);
   for (TControl* c : children) {
     if (std::find(controls_.begin(), controls_.end(), c) == controls_.end()) continue;
     c->WndProc(Message);
@@ -884,7 +885,7 @@ void TWinControl::Dispatch(TMessage& m) {
     case CM_COLORCHANGED: {
       Invalidate();
       const UINT notice = m.Msg == CM_FONTCHANGED ? CM_PARENTFONTCHANGED : CM_PARENTCOLORCHANGED;
-      const auto children = controls_;
+      const TListSnapshot<TControl> children(controls_);
       for (TControl* c : children) c->Perform(notice, 0, 0);
       return;
     }

@@ -386,14 +386,15 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     // An OnExit that moved the focus elsewhere wins.
     if (!Control->HandleAllocated() || GetFocus() != Control->Handle()) return false;
   }
-  std::vector<TWinControl*> entered;
-  for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old)); c = c->Parent())
-    entered.push_back(c);
-  for (auto it = entered.rbegin(); it != entered.rend(); ++it) {
-    (*it)->Perform(CM_ENTER, 0, 0);
-    if (GetFocus() != Control->Handle()) return false;
-  }
-  return true;
+  // The chain is found to its top before the first is told, as the
+  // recursion climbs before it enters; a focus move costs no list of it.
+  const auto enter = [&](const auto& self, TWinControl* c) -> bool {
+    if (!c || c == this || (old && c->ContainsControl(old))) return true;
+    if (!self(self, c->Parent())) return false;
+    c->Perform(CM_ENTER, 0, 0);
+    return GetFocus() == Control->Handle();
+  };
+  return enter(enter, Control);
 }
 
 void TCustomForm::ControlGoing(TControl* c) {

@@ -223,7 +223,7 @@ int TCustomEdit::LineIndex(int line) const {
   return lines[static_cast<size_t>(line)].Start;
 }
 
-std::vector<int> TCustomEdit::LineEnds(int line) const {
+const std::vector<int>& TCustomEdit::LineEnds(int line) const {
   const TEditLine& l = Lines()[static_cast<size_t>(line)];
   const auto start = static_cast<size_t>(l.Start), length = static_cast<size_t>(l.Length);
   TMeasuredLine& m = measured_;
@@ -231,7 +231,7 @@ std::vector<int> TCustomEdit::LineEnds(int line) const {
   const bool sameFont = m.Valid && m.Font == Font() && m.Font.PixelsPerInch == Font().PixelsPerInch;
   if (wideMode_) {
     if (sameFont && m.Wide && wide_.compare(start, length, m.WideText) == 0) return m.Ends;
-    m.WideText = wide_.substr(start, length);
+    m.WideText.assign(wide_, start, length);
     m.Ends = MeasureCanvas(Font()).CharacterEndsW(Drawable(m.WideText));
   } else if (passwordChar_ != 0 && !MultiLine()) {
     if (sameFont && !m.Wide && m.Text.size() == length &&
@@ -242,7 +242,7 @@ std::vector<int> TCustomEdit::LineEnds(int line) const {
   } else {
     // A line of a long text is measured without copying the whole text.
     if (sameFont && !m.Wide && Text().compare(start, length, m.Text) == 0) return m.Ends;
-    m.Text = Text().substr(start, length);
+    m.Text.assign(Text(), start, length);
     m.Ends = MeasureCanvas(Font()).CharacterEnds(m.Text);
   }
   m.Wide = wideMode_;
@@ -277,8 +277,8 @@ int TCustomEdit::CharFromPos(TPoint p) const {
   const int line =
       std::clamp(p.Y < r.Top ? topLine_ - 1 : LineAtY(p.Y - r.Top + LineTop(topLine_)), 0, count - 1);
   const TEditLine& l = Lines()[static_cast<size_t>(line)];
-  const std::vector<int> ends = LineEnds(line);
   const int x = p.X - r.Left + scrollX_ - LineLeft(line);
+  const std::vector<int>& ends = LineEnds(line);
   // The boundary nearest X.
   int prev = 0;
   for (int i = 0; i < l.Length; ++i) {

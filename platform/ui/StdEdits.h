@@ -187,7 +187,9 @@ class TCustomEdit : public TCustomControl {
   virtual void LayoutLines(std::vector<TEditLine>& lines, int& lineHeight) const;
   // The right edge of each character of Line from the line's start, and
   // where the line starts right of the formatting rectangle's left edge.
-  virtual std::vector<int> LineEnds(int line) const;
+  // The ends are the control's own measure, good until another line is
+  // measured: the caret is placed several times for each key.
+  virtual const std::vector<int>& LineEnds(int line) const;
   // A one-line edit puts a text shorter than the rectangle where its
   // alignment says.
   virtual int LineLeft(int line) const;

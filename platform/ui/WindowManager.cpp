@@ -28,6 +28,10 @@ struct Windows {
   std::vector<TWinControl*> tops;
   std::map<TWinControl*, TWindowSurface> surfaces;
   std::vector<ModalLevel> modal;
+  // Storage of update regions kept from paint to paint: every key and
+  // click leaves areas to paint, and each list of them grew anew.
+  TRegion spareRegion;
+  TRegion scrollWaiting;
   TControl* mouseControl = nullptr;
   TControl* captureControl = nullptr;
   bool paintSourceInstalled = false;
@@ -351,11 +355,17 @@ void TopLevelCaptionChanged(TWinControl* window) {
 void PaintTopLevel(TWinControl* window) {
   TWindowSurface* s = SurfaceOf(window);
   if (!s || s->Dirty.empty()) return;
-  const TRegion region = std::move(s->Dirty);
+  TRegion region;
+  region.swap(s->Dirty);
+  s->Dirty.swap(W().spareRegion);
   s->Dirty.clear();
   Drawn(*s);
-  TPaintPass pass(*s->Image, region, true);
-  pass.PaintTree(window, Point(0, 0), Rect(0, 0, window->Width(), window->Height()));
+  {
+    TPaintPass pass(*s->Image, region, true);
+    pass.PaintTree(window, Point(0, 0), Rect(0, 0, window->Width(), window->Height()));
+  }
+  region.clear();
+  if (region.capacity() > W().spareRegion.capacity()) W().spareRegion.swap(region);
   s->Image->SelectClipRgn(nullptr);
   s->PresentPending = false;
   if (HasBackend()) Backend().WindowPainted(*window, *s->Image);
@@ -508,7 +518,10 @@ void ui::ScrollArea(TWinControl* window, TRect area, int dx, int dy) {
     ui::AddDirty(top, IntersectRect(OffsetRect(part, dx, dy), shown));
   };
   // What waited for painting waits where its pixels went, and where it was.
-  const std::vector<TRect> waiting = s->Dirty;
+  // Walked from a copy, as marking them adds to them; the copy's storage is
+  // kept, since every scroll of a key or wheel turn walks them.
+  TRegion& waiting = ui::W().scrollWaiting;
+  waiting.assign(s->Dirty.begin(), s->Dirty.end());
   for (const TRect& r : waiting) dirtyMoved(r);
   for (const TRect& piece : ui::SubtractRect({shown}, OffsetRect(shown, dx, dy))) ui::AddDirty(top, piece);
   // Other windows' pixels came along; the windows themselves stayed.

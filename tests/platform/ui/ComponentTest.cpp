@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/Component.h"
@@ -96,6 +98,47 @@ TEST_F(ComponentTest, NamesAreUniquePerOwnerIgnoringCase) {
   b->SetName("_Edit3");
   EXPECT_EQ(owner.FindComponent("_edit3"), b);
   EXPECT_EQ(owner.FindComponent(""), nullptr);
+}
+
+// Frees a sibling and makes a new one when it hears of the next insertion.
+class Meddler : public Probe {
+ public:
+  using Probe::Probe;
+  Probe* victim = nullptr;
+  TComponent* made = nullptr;
+
+ protected:
+  void Notification(TComponent* c, TOperation op) override {
+    Probe::Notification(c, op);
+    if (op != opInsert || !victim) return;
+    delete std::exchange(victim, nullptr);
+    made = new Probe(Owner(), "late");
+  }
+};
+
+// An insertion is told to the components owned when it began that are still
+// there, whether the owner's list is short or long, while a handler frees
+// one and adds another.
+TEST_F(ComponentTest, NoticesReachTheOwnedOfTheirStartThatRemain) {
+  for (const int count : {1, 3, 23, 24, 25, 40}) {
+    SCOPED_TRACE(count);
+    Probe owner(nullptr, "owner");
+    auto* meddler = new Meddler(&owner, "meddler");
+    std::vector<Probe*> others;
+    for (int i = 1; i < count; ++i) others.push_back(new Probe(&owner, "p"));
+    for (Probe* p : others) p->heard.clear();
+    meddler->victim = others.empty() ? nullptr : others.back();
+    if (!others.empty()) others.pop_back();
+    auto* inserted = new Probe(&owner, "x");
+    const std::pair<TComponent*, TOperation> told{inserted, opInsert};
+    for (Probe* p : others) EXPECT_EQ(std::count(p->heard.begin(), p->heard.end(), told), 1);
+    if (count > 1) {
+      auto* late = static_cast<Probe*>(meddler->made);
+      ASSERT_NE(late, nullptr);
+      EXPECT_EQ(std::count(late->heard.begin(), late->heard.end(), told), 0);
+      EXPECT_EQ(owner.ComponentCount(), count + 1);
+    }
+  }
 }
 
 TEST(TSetTest, IncludeExcludeContains) {
