@@ -23,6 +23,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <span>
 #include <type_traits>
 #include <vector>
 
@@ -240,19 +241,24 @@ class TExtStringGrid::SortKeys {
     const size_t n = static_cast<size_t>(n_);
     // The cells first, in a loop that does nothing else, so that the reads
     // of many rows are under way at once. Without cell properties no cell is
-    // merged or has a graphic, whatever objects the cells hold.
-    std::vector<unsigned char> objects(n);
+    // merged or has a graphic, whatever objects the cells hold. What each
+    // cell tells goes in one list, not one for each fact: a sort of a few
+    // rows, whose lists cost more than their reading, is the common one.
+    struct Facts {
+      unsigned char object = 0;
+      signed char style = 0;
+      unsigned char empty = 0;  // before a style changes the text
+    };
+    std::vector<Facts> facts(n);
     const bool properties = g_.MadeCellProperties();
     c.texts.reserve(n);
     for (size_t k = 0; k < n; ++k) {
       const int row = lo_ + static_cast<int>(k);
-      if (properties) objects[k] = g_.GetCellObjectDirect(c.col, row) != nullptr;
+      if (properties) facts[k].object = g_.GetCellObjectDirect(c.col, row) != nullptr;
       c.texts.push_back(g_.GetCellDirect(c.col, row));
     }
     // Each cell's style, and what the column's style makes of its text.
-    std::vector<signed char> styles(n);
-    std::vector<unsigned char> empties(n);  // before a style changes the text
-    std::vector<int> aux;                   // the image index or the check state
+    std::vector<int> aux;  // the image index or the check state
     std::vector<TDateTime> dates;
     bool anyNumber = c.style == ssNumber || c.style == ssNumberGrouped;
     bool anyDate = c.style == ssDateTime;
@@ -261,15 +267,15 @@ class TExtStringGrid::SortKeys {
     for (size_t k = 0; k < n; ++k) {
       const int row = lo_ + static_cast<int>(k);
       AnsiString& text = c.texts[k];
-      empties[k] = text.empty();
+      facts[k].empty = text.empty();
       // A cell without an object is neither merged nor a check box.
-      if (objects[k]) {
+      if (facts[k].object) {
         const TPoint base = g_.BaseCell(c.col, row);
         if (base.X != c.col || base.Y != row) throw MergedCell();
       }
       TSortStyle style = c.style;
       if (style == ssDetect) {
-        const TCellType type = objects[k] ? g_.GetCellType(c.col, row) : ctEmpty;
+        const TCellType type = facts[k].object ? g_.GetCellType(c.col, row) : ctEmpty;
         if (type == ctCheckBox || type == ctDataCheckBox || type == ctVirtCheckBox)
           style = ssCheckState, anyCheck = true;
         else if (ClassifyNumberText(text) != 2)
@@ -279,12 +285,12 @@ class TExtStringGrid::SortKeys {
         else
           style = ssText;
       }
-      styles[k] = static_cast<signed char>(style);
+      facts[k].style = static_cast<signed char>(style);
       allText = allText &&
                 (style == ssText || style == ssTextExact || style == ssTextUpper || style == ssPlainText);
       allNumber = allNumber && (style == ssNumber || style == ssNumberGrouped);
-      allNumberOrBlank = allNumberOrBlank &&
-                         (style == ssNumber || style == ssNumberGrouped || (style == ssText && empties[k]));
+      allNumberOrBlank = allNumberOrBlank && (style == ssNumber || style == ssNumberGrouped ||
+                                              (style == ssText && facts[k].empty));
       switch (c.style) {
         case ssTextUpper:
           text = UpperCase(text);
@@ -323,8 +329,8 @@ class TExtStringGrid::SortKeys {
         Extended value = 0;
         e.ok = gridsort::ReadSortNumber(c.texts[k], c.prefix, c.suffix, grouped, value);
         NumberImage(value, e);
-        e.empty = empties[k];
-        e.blankText = styles[k] == ssText;
+        e.empty = facts[k].empty;
+        e.blankText = facts[k].style == ssText;
         e.row = static_cast<int>(k);
         allOk = allOk && e.ok;
       }
@@ -341,7 +347,7 @@ class TExtStringGrid::SortKeys {
         const AnsiString& text = c.texts[k];
         e.prefix = TextPrefix(text);
         e.size = static_cast<std::uint32_t>(text.size());
-        e.empty = empties[k];
+        e.empty = facts[k].empty;
         e.row = static_cast<int>(k);
       }
     } else {
@@ -351,8 +357,8 @@ class TExtStringGrid::SortKeys {
         TSortCellKey& key = c.keys[k];
         const int row = lo_ + static_cast<int>(k);
         key.text = &c.texts[k];
-        key.empty = empties[k];
-        key.style = styles[k];
+        key.empty = facts[k].empty;
+        key.style = facts[k].style;
         if (!c.wides.empty()) key.wide = &c.wides[k];
         if (anyNumber) {
           key.numberOk = gridsort::ReadSortNumber(c.texts[k], c.prefix, c.suffix, grouped, key.number);
@@ -632,17 +638,18 @@ class TExtStringGrid::SortKeys {
   void MoveRows(const std::vector<int>& order) {
     g_.sortExchanges_ += exchanges_;
     const size_t n = static_cast<size_t>(n_);
-    std::vector<int> at(n), where(n);
     bool moved = false;
+    for (size_t k = 0; k < n && !moved; ++k) moved = order[k] != static_cast<int>(k);
+    if (!moved) return;
+    // Which row is at each place, where each row is, and the heights read in
+    // order, so that only rows of different heights reach the grid's
+    // extents: one list for the three.
+    std::vector<int> places(3 * n);
+    const std::span<int> at(places.data(), n), where(places.data() + n, n), heights(places.data() + 2 * n, n);
     for (size_t k = 0; k < n; ++k) {
       at[k] = where[k] = static_cast<int>(k);
-      moved = moved || order[k] != static_cast<int>(k);
+      heights[k] = g_.RowHeights(lo_ + static_cast<int>(k));
     }
-    if (!moved) return;
-    // The heights read in order, so that only rows of different heights
-    // reach the grid's extents.
-    std::vector<int> heights(n);
-    for (size_t k = 0; k < n; ++k) heights[k] = g_.RowHeights(lo_ + static_cast<int>(k));
     if (g_.sortLogging_) g_.sortLog_.reserve(g_.sortLog_.size() + n);
     for (size_t p = 0; p < n; ++p) {
       const int wanted = order[p];
