@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
-#include <deque>
 #include <unordered_map>
 #include <vector>
 
@@ -22,10 +22,44 @@ struct Timer {
   std::uint64_t order;  // creation order breaks ties between equal due ticks
 };
 
+// Posted messages, taken first in first out. A deque made and freed a block
+// of storage every dozen messages that went through it; this list keeps its
+// storage, and moves what waits to its front when the messages taken fill
+// half of it.
+class TPostedQueue {
+ public:
+  bool empty() const { return head_ == items_.size(); }
+  const TMsg& front() const { return items_[head_]; }
+  void pop_front() {
+    if (++head_ < items_.size()) return;
+    items_.clear();
+    head_ = 0;
+  }
+  void push_back(const TMsg& m) {
+    if (head_ > 0 && head_ * 2 >= items_.size()) {
+      items_.erase(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(head_));
+      head_ = 0;
+    }
+    items_.push_back(m);
+  }
+  template <typename Pred>
+  void erase_if(Pred pred) {
+    items_.erase(std::remove_if(items_.begin() + static_cast<std::ptrdiff_t>(head_), items_.end(), pred),
+                 items_.end());
+    if (!empty()) return;
+    items_.clear();
+    head_ = 0;
+  }
+
+ private:
+  std::vector<TMsg> items_;
+  size_t head_ = 0;
+};
+
 struct ThreadQueue {
   std::uintptr_t nextHandle = 0x10000;
   std::unordered_map<HWND, TWindowTarget*> windows;
-  std::deque<TMsg> posted;
+  TPostedQueue posted;
   std::vector<Timer> timers;
   std::uint64_t timerOrder = 0;
   UINT_PTR nextThreadTimerId = 1;
@@ -101,7 +135,7 @@ HWND RegisterWindow(TWindowTarget* target) {
 void UnregisterWindow(HWND wnd) {
   auto& q = Q();
   q.windows.erase(wnd);
-  std::erase_if(q.posted, [wnd](const TMsg& m) { return m.hwnd == wnd; });
+  q.posted.erase_if([wnd](const TMsg& m) { return m.hwnd == wnd; });
   std::erase_if(q.timers, [wnd](const Timer& t) { return t.wnd == wnd; });
   if (q.focus == wnd) q.focus = nullptr;
   if (q.capture == wnd) q.capture = nullptr;
