@@ -492,6 +492,15 @@ void TCairoCanvas::InvertUnderMask(cairo_path_t* path, bool fill) {
 void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                               const int* dx) {
   const gfx::ResolvedFont& font = gfx::Resolve(*Font);
+  // Pixels drawn from the font's table need no conversion of the text:
+  // they keep no text with the glyphs.
+  const bool rightToLeft = (options & ETO_RTLREADING) || (DeviceTextAlign() & TA_RTLREADING);
+  if (cairo_surface_get_type(surface_) == CAIRO_SURFACE_TYPE_IMAGE &&
+      font.ShowsFromTable(cr_, text, dx, rightToLeft)) {
+    static const gfx::ResolvedFont::Converted unconverted;
+    ShowText(font, x, y, options, rect, unconverted, dx, &text);
+    return;
+  }
   ShowText(font, x, y, options, rect, font.Convert(text), dx, &text);
 }
 
@@ -499,6 +508,29 @@ void TCairoCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect
                                const int* dx) {
   const gfx::ResolvedFont& font = gfx::Resolve(*Font);
   ShowText(font, x, y, options, rect, gfx::ResolvedFont::ConvertWide(text), dx);
+}
+
+bool TCairoCanvas::TextInkWithin(const AnsiString& text, int x, int y, const TRect& logical) {
+  if (!directPixels_ || GetMapMode() != MM_TEXT || Font->Orientation % 3600 != 0 || !gfx::PixelsFromTables())
+    return false;
+  const gfx::ResolvedFont& font = gfx::Resolve(*Font);
+  const std::optional<gfx::ResolvedFont::Box> ink = font.InkBox(text);
+  if (!ink) return false;
+  const TPoint at = LPtoDP(TPoint{x, y});
+  const TRect box = LPtoDP(logical);
+  const TTextMetric& tm = font.Metrics();
+  // The glyphs' boxes two units wider all round for the rounding of their
+  // outlines, as on a page, and the background.
+  bool within = true;
+  if (!ink->Empty()) {
+    const double baseY = at.Y + tm.tmAscent, side = 2;
+    within = box.Left <= at.X + ink->left - side && box.Top <= baseY + ink->top - side &&
+             at.X + ink->right + side <= box.Right && baseY + ink->bottom + side <= box.Bottom;
+  }
+  if (within && BrushVisible())
+    within = box.Left <= at.X && box.Top <= at.Y && at.X + font.Width(text) <= box.Right &&
+             at.Y + tm.tmHeight <= box.Bottom;
+  return within;
 }
 
 void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options,
@@ -510,9 +542,11 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   const TRect mappedRect = logicalRect ? LPtoDP(*logicalRect) : TRect{};
   const TRect* rect = logicalRect ? &mappedRect : nullptr;
   const TTextMetric& tm = font.Metrics();
+  // A code-page text has a character for each byte.
+  const size_t count = codePage != nullptr ? codePage->size() : text.Count();
   long long sum = 0;
   if (dx != nullptr)
-    for (size_t i = 0; i < text.Count(); ++i) sum += dx[i];
+    for (size_t i = 0; i < count; ++i) sum += dx[i];
   else
     sum = codePage != nullptr ? font.Width(*codePage) : font.Width(text);
   int width = static_cast<int>(std::clamp(sum, -(1LL << 30), 1LL << 30));
@@ -530,7 +564,7 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   // Right-to-left reading, asked by the call or by the text alignment,
   // orders the line as a paragraph read from the right.
   const bool rightToLeft = (options & ETO_RTLREADING) || (align & TA_RTLREADING);
-  const bool background = BrushVisible() && text.Count() > 0;
+  const bool background = BrushVisible() && count > 0;
   // Where the text leaves ink around (X, Y), when that is known without
   // laying it out: the glyphs' own boxes, two units wider all round for
   // the rounding of their outlines, and the background.

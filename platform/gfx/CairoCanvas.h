@@ -33,6 +33,9 @@ class TCairoCanvas : public TCanvas {
                   const int* dx = nullptr) override;
   void ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
                    const int* dx = nullptr) override;
+  // Known on whole pixels, for upright code-page text the font's table
+  // draws.
+  bool TextInkWithin(const AnsiString& text, int x, int y, const TRect& rect) override;
   void FillRect(const TRect& rect) override;
   void Rectangle(int x1, int y1, int x2, int y2) override;
   using TCanvas::Rectangle;

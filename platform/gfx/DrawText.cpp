@@ -17,6 +17,10 @@ void Out(TCanvas& c, int x, int y, const AnsiString& s) { c.ExtTextOut(x, y, 0, 
 void Out(TCanvas& c, int x, int y, const WideString& s) { c.ExtTextOutW(x, y, 0, nullptr, s); }
 std::vector<int> Ends(TCanvas& c, const AnsiString& s) { return c.CharacterEnds(s); }
 std::vector<int> Ends(TCanvas& c, const WideString& s) { return c.CharacterEndsW(s); }
+bool InkWithin(TCanvas& c, const AnsiString& s, int x, int y, const TRect& r) {
+  return c.TextInkWithin(s, x, y, r);
+}
+bool InkWithin(TCanvas&, const WideString&, int, int, const TRect&) { return false; }
 
 // One line to show: its text and, for each character, whether the "&"
 // prefix asked for it to be underlined.
@@ -190,14 +194,17 @@ bool LayOutPlainLine(TCanvas& canvas, const Layout<S>& layout, const S& text, TR
   const int y = FirstLineTop(rect, format, lineHeight);
   height = DrawnHeight(rect, format, y + lineHeight, lineHeight);
   if (text.empty()) return true;
+  const int x = LineLeft(rect, format, lineWidth);
+  // A text that falls within its box (a cell's, mostly) is drawn without
+  // narrowing the clip to it.
   int saved = 0;
-  if (!(format & DT_NOCLIP)) {
+  if (!(format & DT_NOCLIP) && !InkWithin(canvas, text, x, y, rect)) {
     saved = canvas.SaveDC();
     canvas.IntersectClipRect(rect);
   }
   const unsigned oldAlign = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_TOP);
-  Out(canvas, LineLeft(rect, format, lineWidth), y, text);
+  Out(canvas, x, y, text);
   canvas.SetTextAlign(oldAlign);
   if (saved) canvas.RestoreDC(saved);
   return true;

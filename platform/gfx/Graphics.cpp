@@ -197,11 +197,29 @@ TRect TCanvas::ClipRect() {
 // The clipping region is rewritten in its own storage wherever it can be:
 // painting sets and narrows it for every cell.
 
+void TCanvas::Reset() {
+  *Font = TFont();
+  *Pen = TPen();
+  *Brush = TBrush();
+  PenPos = {};
+  textAlign_ = TA_LEFT | TA_TOP;
+  savedCount_ = 0;
+  SelectClipRgn(nullptr);
+  mapping_ = Mapping{};
+  MappingChanged();
+}
+
+namespace {
+// A clipping set where there was none takes the storage of the last one
+// removed.
+void Engage(std::optional<TRegion>& clip, TRegion& spare) {
+  if (!clip) clip.emplace(std::move(spare));
+  clip->clear();
+}
+}  // namespace
+
 void TCanvas::SelectClipRect(const TRect& rect) {
-  if (clip_)
-    clip_->clear();
-  else
-    clip_.emplace();
+  Engage(clip_, spareClip_);
   if (!rect.IsEmpty()) clip_->push_back(rect);
   ClipChanged();
 }
@@ -226,14 +244,12 @@ void TCanvas::IntersectClipRect(const TRect& logical) {
 
 void TCanvas::SelectClipRgn(const TRegion* region) {
   if (region == nullptr) {
+    if (clip_) spareClip_ = std::move(*clip_);
     clip_.reset();
   } else if (clip_ && region == &*clip_) {
     std::erase_if(*clip_, [](const TRect& r) { return r.IsEmpty(); });
   } else {
-    if (clip_)
-      clip_->clear();
-    else
-      clip_.emplace();
+    Engage(clip_, spareClip_);
     for (const TRect& r : *region)
       if (!r.IsEmpty()) clip_->push_back(r);
   }

@@ -275,6 +275,14 @@ class TCanvas {
   // Returns the height of the text; with DT_VCENTER or DT_BOTTOM the offset
   // from the rectangle's top to the bottom of the text.
   virtual int DrawText(const AnsiString& text, TRect& rect, unsigned format);
+  // Whether all a text drawn at (X, Y) as its top-left corner would leave
+  // on the canvas (its glyphs, its background) falls within Rect, so that
+  // a clip to Rect changes nothing; false where that is not known without
+  // drawing it.
+  virtual bool TextInkWithin(const AnsiString& text, int x, int y, const TRect& rect) {
+    (void)text, (void)x, (void)y, (void)rect;
+    return false;
+  }
   // Wide (UTF-16) text, for characters beyond the code page; the same
   // rules as the calls above.
   TSize TextExtentW(const WideString& text);
@@ -374,6 +382,10 @@ class TCanvas {
   }
 
  protected:
+  // Back to a new canvas's font, pen, brush, alignment, pen position,
+  // clipping and mapping, keeping the storage of its saved states: a
+  // canvas kept from paint to paint starts each as a new one.
+  void Reset();
   virtual void ClipChanged() = 0;
   // Canvases that keep the mapping themselves (metafiles) hear of changes.
   virtual void MappingChanged() {}
@@ -405,6 +417,8 @@ class TCanvas {
   int MapY(int y) const;
   void SetMapping(const Mapping& mapping);
   std::optional<TRegion> clip_;
+  // The storage of a clipping removed, for the next one.
+  TRegion spareClip_;
   Mapping mapping_;
   // The saved states are the first savedCount_; the slots past them wait
   // for reuse.

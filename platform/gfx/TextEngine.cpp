@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -137,6 +138,20 @@ PangoFontDescription* Describe(const TFont& font, double emSize) {
   return d;
 }
 
+// The items a one-line layout of a text in a left-to-right paragraph
+// makes of it, as its runs: the caller frees them.
+GList* Itemize(const PangoFontDescription* description, const std::string& utf8) {
+  PangoAttrList* attrs = pango_attr_list_new();
+  pango_attr_list_insert(attrs, pango_attr_font_desc_new(description));
+  pango_attr_list_insert(attrs, pango_attr_font_features_new(kOwnAdvances));
+  GList* items = pango_itemize_with_base_dir(TheEngine().context, PANGO_DIRECTION_LTR, utf8.data(), 0,
+                                             static_cast<int>(utf8.size()), attrs, nullptr);
+  pango_attr_list_unref(attrs);
+  return items;
+}
+
+void FreeItems(GList* items) { g_list_free_full(items, reinterpret_cast<GDestroyNotify>(pango_item_free)); }
+
 // The runs of a text's one-line layout, shaped as the layout shapes them
 // but without laying the line out: a layout's extents load every glyph of
 // its line from the font file, and for the hundreds of characters a
@@ -151,11 +166,7 @@ class ShapedLine {
     PangoContext* context = TheEngine().context;
     const char* utf8 = text.utf8.data();
     const int length = static_cast<int>(text.utf8.size());
-    PangoAttrList* attrs = pango_attr_list_new();
-    pango_attr_list_insert(attrs, pango_attr_font_desc_new(description));
-    pango_attr_list_insert(attrs, pango_attr_font_features_new(kOwnAdvances));
-    items_ = pango_itemize_with_base_dir(context, PANGO_DIRECTION_LTR, utf8, 0, length, attrs, nullptr);
-    pango_attr_list_unref(attrs);
+    items_ = Itemize(description, text.utf8);
     const auto flags =
         pango_context_get_round_glyph_positions(context) ? PANGO_SHAPE_ROUND_POSITIONS : PANGO_SHAPE_NONE;
     for (GList* it = items_; it != nullptr; it = it->next) {
@@ -167,7 +178,7 @@ class ShapedLine {
   }
   ~ShapedLine() {
     for (const Run& run : runs_) pango_glyph_string_free(run.glyphs);
-    g_list_free_full(items_, reinterpret_cast<GDestroyNotify>(pango_item_free));
+    FreeItems(items_);
   }
   ShapedLine(const ShapedLine&) = delete;
   ShapedLine& operator=(const ShapedLine&) = delete;
@@ -556,6 +567,42 @@ const ResolvedFont::Box* ResolvedFont::Inks() const {
   return inks_;
 }
 
+const unsigned char* ResolvedFont::RunClasses() const {
+  const Advances& table = Table();
+  std::call_once(runsOnce_, [&] {
+    // Each drawable character stands between two of a reference letter,
+    // one line per reference: it joins the letter's run when no run starts
+    // at either of its edges. The script of a character that has none of
+    // its own, a font of its own, an upright or emoji look: all start runs.
+    const unsigned char references[2] = {'a', 0xE1};
+    for (unsigned bit = 0; bit < 2; ++bit) {
+      const char reference = static_cast<char>(references[bit]);
+      AnsiString line(1, reference);
+      std::vector<unsigned char> tested;
+      for (int b = 1; b < 256; ++b) {
+        if (!table.drawable[b]) continue;
+        line += static_cast<char>(b);
+        line += reference;
+        tested.push_back(static_cast<unsigned char>(b));
+      }
+      const Converted converted = Convert(line);
+      std::vector<bool> starts(converted.utf8.size() + 1, false);
+      GList* items = Itemize(description_, converted.utf8);
+      for (GList* it = items; it != nullptr; it = it->next)
+        starts[static_cast<PangoItem*>(it->data)->offset] = true;
+      FreeItems(items);
+      for (size_t i = 0; i < tested.size(); ++i) {
+        const size_t at = 2 * i + 1;
+        if (!starts[converted.offsets[at]] && !starts[converted.offsets[at + 1]])
+          runClasses_[tested[i]] |= static_cast<unsigned char>(1u << bit);
+      }
+    }
+    // Character 0 is drawn as a blank.
+    runClasses_[0] = runClasses_[static_cast<unsigned char>(' ')];
+  });
+  return runClasses_;
+}
+
 namespace {
 // The UTF-8 of every byte of the code page and of the symbol font, made
 // once: pages convert every line they draw.
@@ -892,33 +939,57 @@ void ResolvedFont::Show(cairo_t* cr, const Converted& converted, const int* dx, 
   g_object_unref(layout);
 }
 
-void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& converted, const int* dx,
-                        bool rightToLeft) const {
-  const size_t count = converted.Count();
-  if (count == 0) return;
-  // On pixels, glyphs drawn in one call blend where they overlap unlike
-  // glyphs drawn run by run as a layout draws them; documents keep each
-  // glyph as it is.
+namespace {
+std::atomic<bool> pixelsFromTables{true};
+}  // namespace
+
+void DrawPixelsFromTables(bool on) { pixelsFromTables = on; }
+bool PixelsFromTables() { return pixelsFromTables; }
+
+bool ResolvedFont::ShowsFromTable(cairo_t* cr, const AnsiString& text, const int* dx,
+                                  bool rightToLeft) const {
+  // The table's glyphs stand in reading order: only a left-to-right
+  // paragraph of the program's own code page may be drawn from it.
+  if (text.empty() || underline_ || strikeOut_ || rightToLeft || codePage_ != 1253) return false;
+  // Documents keep each glyph as it is; on pixels glyphs drawn in one call
+  // blend where they overlap unlike glyphs drawn run by run as a layout
+  // draws them.
   const cairo_surface_type_t target = cairo_surface_get_type(cairo_get_target(cr));
   const bool document =
       target == CAIRO_SURFACE_TYPE_PDF || target == CAIRO_SURFACE_TYPE_PS || target == CAIRO_SURFACE_TYPE_SVG;
+  const bool pixels = target == CAIRO_SURFACE_TYPE_IMAGE && dx == nullptr && pixelsFromTables;
+  if (!document && !pixels) return false;
+  if (document && !cairo_has_current_point(cr)) return false;
   const Advances& table = Table();
-  // The table's glyphs stand in reading order: only a left-to-right
-  // paragraph of the program's own code page may be drawn from it.
-  bool direct = document && !underline_ && !strikeOut_ && !rightToLeft && codePage_ == 1253 &&
-                count == text.size() && cairo_has_current_point(cr);
-  for (size_t i = 0; direct && i < count; ++i) direct = table.drawable[static_cast<unsigned char>(text[i])];
-  if (!direct) {
+  for (const char c : text)
+    if (!table.drawable[static_cast<unsigned char>(c)]) return false;
+  if (document) return true;
+  const unsigned char* classes = RunClasses();
+  unsigned shared = 3;
+  for (const char c : text) shared &= classes[static_cast<unsigned char>(c)];
+  return shared != 0;
+}
+
+void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& converted, const int* dx,
+                        bool rightToLeft) const {
+  if (text.empty()) return;
+  if (!ShowsFromTable(cr, text, dx, rightToLeft)) {
     Show(cr, converted, dx, rightToLeft);
     return;
   }
+  const size_t count = text.size();
+  const Advances& table = Table();
   double x0, y0;
   cairo_get_current_point(cr, &x0, &y0);
   // Kept from line to line: a page is thousands of short calls.
   thread_local std::vector<cairo_glyph_t> glyphs;
   thread_local std::vector<cairo_text_cluster_t> clusters;
+  // The document keeps the characters of its glyphs, so that its text can
+  // be found and copied, as with a layout.
+  const bool withText =
+      cairo_surface_has_show_text_glyphs(cairo_get_target(cr)) && converted.Count() == count;
   glyphs.resize(count);
-  clusters.resize(count);
+  if (withText) clusters.resize(count);
   long long x = 0;
   for (size_t i = 0; i < count; ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
@@ -926,11 +997,8 @@ void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& co
     // Given advances stand for the character's, in whole units, as a
     // layout given them places its clusters.
     x += dx ? static_cast<long long>(std::clamp(dx[i], -1000000, 1000000)) * PANGO_SCALE : table.units[byte];
-    clusters[i] = {converted.offsets[i + 1] - converted.offsets[i], 1};
+    if (withText) clusters[i] = {converted.offsets[i + 1] - converted.offsets[i], 1};
   }
-  // The document keeps the characters of its glyphs, so that its text can
-  // be found and copied, as with a layout.
-  const bool withText = cairo_surface_has_show_text_glyphs(cairo_get_target(cr));
   for (size_t from = 0; from < count;) {
     const unsigned char font = table.font[static_cast<unsigned char>(text[from])];
     size_t to = from + 1;

@@ -90,8 +90,18 @@ class ResolvedFont {
   // advances with no layout made: a report of thousands of distinct lines,
   // or pages played from their metafiles, are not shaped at all.
   // Right-to-left text, or a paragraph read right to left, is laid out.
+  // On pixels the same when the text's layout would be one run (a layout
+  // draws its glyphs run by run, and glyphs drawn in one call blend where
+  // they overlap unlike glyphs drawn in two) and there are no Dx: a grid's
+  // cells are drawn paint after paint, and finding their layouts cost more
+  // than drawing them.
   void Show(cairo_t* cr, const AnsiString& text, const Converted& converted, const int* dx = nullptr,
             bool rightToLeft = false) const;
+  // Whether Show draws the code-page text on Cr from the table. Where the
+  // surface keeps no text with its glyphs (pixels) the conversion Show is
+  // given is then not read, and may be left empty.
+  bool ShowsFromTable(cairo_t* cr, const AnsiString& text, const int* dx = nullptr,
+                      bool rightToLeft = false) const;
   // The box the glyphs of a code-page text cover when drawn from the
   // font's table as Show draws them (its base line's start at (0, 0), Dx
   // as there), in device units; empty when no glyph leaves ink. Nothing
@@ -128,6 +138,12 @@ class ResolvedFont {
   };
   const Advances& Table() const;
   void BuildAdvances() const;
+  // For each drawable code-page character, the runs it joins without
+  // starting one of its own: bit 0 a run of Latin letters, bit 1 one of
+  // Greek letters. A text whose characters all share a bit is laid out as
+  // one run. Found on the first use apart from the table, from two lines
+  // itemized: only texts drawn on pixels ask.
+  const unsigned char* RunClasses() const;
   // The advance in pango units of each character of Text into Units, when
   // every one is in the table of wide characters; false when one is not,
   // at once unless Whole is off (the others are then all given, and those
@@ -149,6 +165,8 @@ class ResolvedFont {
   mutable Advances advances_;
   mutable std::once_flag inksOnce_;
   mutable Box inks_[256] = {};
+  mutable std::once_flag runsOnce_;
+  mutable unsigned char runClasses_[256] = {};
   // Blocks of 64 wide characters by their first character's index over
   // 64: each character's advance in pango units, kNotInTable or
   // kUntested.
@@ -161,6 +179,12 @@ class ResolvedFont {
   bool underline_ = false;
   bool strikeOut_ = false;
 };
+
+// Whether code-page text on pixels may be drawn from the fonts' tables,
+// and clipped only where its ink reaches past its box (on unless turned
+// off): tests draw through layouts and clips to compare.
+void DrawPixelsFromTables(bool on);
+bool PixelsFromTables();
 
 // The code page of a font's character set: 1255 for Hebrew, 1256 for
 // Arabic, else the program's 1253.

@@ -14,6 +14,8 @@ class TControlCanvas : public TCanvas {
   // Target. Limit: the area of Target this canvas may touch (Target's
   // coordinates); Size: the control's size.
   TControlCanvas(TCanvas& target, TPoint origin, const TRect& limit, TSize size);
+  // As a new canvas of these, keeping this one's storage.
+  void Reset(TCanvas& target, TPoint origin, const TRect& limit, TSize size);
 
   TSize TextExtent(const AnsiString& text) override;
   TTextMetric GetTextMetrics() override;
@@ -38,10 +40,10 @@ class TControlCanvas : public TCanvas {
   int GetDeviceCaps(int index) const override;
   // The helpers' notes reach a recording target, where the control lies.
   void Note(const char* op, const TRect& rect, unsigned flags1, unsigned flags2) override {
-    target_.Note(op, Shift(rect), flags1, flags2);
+    target_->Note(op, Shift(rect), flags1, flags2);
   }
 
-  TCanvas& Target() const { return target_; }
+  TCanvas& Target() const { return *target_; }
   // Where this canvas's (0, 0) lies on Target.
   TPoint Origin() const { return origin_; }
   // The area of Target this canvas may touch, in Target's coordinates.
@@ -67,7 +69,7 @@ class TControlCanvas : public TCanvas {
   // frames draw many short lines.
   const std::vector<TPoint>& Shift(const std::vector<TPoint>& points);
 
-  TCanvas& target_;
+  TCanvas* target_;
   TPoint origin_;
   TRect limit_;
   TSize size_;

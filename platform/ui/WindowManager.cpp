@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <memory>
 
 #include "platform/ui/Backend.h"
 #include "platform/ui/Caret.h"
@@ -103,6 +104,39 @@ TPoint OffsetInWindow(const TControl* c) {
 
 }  // namespace ui
 
+namespace {
+
+// A canvas for a control a paint draws, taken from those kept from paint to
+// paint and given back at its end: a new one (its font, pen and brush, the
+// states it saves, its clipping) cost more than the cells a paint draws
+// on it. A paint inside a paint takes another.
+class TPaintCanvas {
+ public:
+  TPaintCanvas(TCanvas& target, TPoint origin, const TRect& limit, TSize size) {
+    std::vector<std::unique_ptr<TControlCanvas>>& kept = Kept();
+    if (kept.empty()) {
+      canvas_ = std::make_unique<TControlCanvas>(target, origin, limit, size);
+    } else {
+      canvas_ = std::move(kept.back());
+      kept.pop_back();
+      canvas_->Reset(target, origin, limit, size);
+    }
+  }
+  ~TPaintCanvas() { Kept().push_back(std::move(canvas_)); }
+  TPaintCanvas(const TPaintCanvas&) = delete;
+  TPaintCanvas& operator=(const TPaintCanvas&) = delete;
+  TControlCanvas& operator*() const { return *canvas_; }
+
+ private:
+  static std::vector<std::unique_ptr<TControlCanvas>>& Kept() {
+    static auto* kept = new std::vector<std::unique_ptr<TControlCanvas>>;
+    return *kept;
+  }
+  std::unique_ptr<TControlCanvas> canvas_;
+};
+
+}  // namespace
+
 // Paints one windowed control and then its windowed children, each clipped
 // to its part of the region. A control that swallows WM_PAINT (an update
 // lock) keeps the pixels it had.
@@ -148,7 +182,8 @@ class TPaintPass {
     if (!touched) return;
     {
       const TPoint offset = w->ClientOffset();
-      TControlCanvas canvas(target_, origin, own, TSize{w->Width() - offset.X, w->Height() - offset.Y});
+      const TPaintCanvas kept(target_, origin, own, TSize{w->Width() - offset.X, w->Height() - offset.Y});
+      TControlCanvas& canvas = *kept;
       TRegion clip;
       for (const TRect& r : region_) {
         const TRect part = IntersectRect(r, own);
@@ -208,8 +243,9 @@ void TWinControl::PaintControls(TCanvas& canvas, const TRect& clip) {
     TRect limit = OffsetRect(area, base.X, base.Y);
     if (parentCanvas) limit = IntersectRect(limit, parentCanvas->TargetLimit());
     if (limit.IsEmpty()) continue;
-    TControlCanvas childCanvas(target, Point(base.X + c->Left(), base.Y + c->Top()), limit,
-                               TSize{c->Width(), c->Height()});
+    const TPaintCanvas kept(target, Point(base.X + c->Left(), base.Y + c->Top()), limit,
+                            TSize{c->Width(), c->Height()});
+    TControlCanvas& childCanvas = *kept;
     TRegion childClip{Rect(0, 0, c->Width(), c->Height())};
     if (const TRegion* region = canvas.ClipRegion()) {
       TRegion shifted;
@@ -397,6 +433,16 @@ std::uint64_t paint::DrawSerialOf(TControl* control) {
   TWinControl* top = control->TopLevel();
   TWindowSurface* s = top && control->Showing() ? SurfaceOf(top) : nullptr;
   return s ? s->DrawSerial : 0;
+}
+
+bool paint::PaintPendingOver(TControl* control, const TRect& area) {
+  TWinControl* top = control->TopLevel();
+  TWindowSurface* s = top && control->Showing() ? SurfaceOf(top) : nullptr;
+  if (!s || area.IsEmpty()) return false;
+  const TPoint origin = OffsetInWindow(control);
+  const TRect r = OffsetRect(area, origin.X, origin.Y);
+  return std::any_of(s->Dirty.begin(), s->Dirty.end(),
+                     [&](const TRect& d) { return IntersectRect(d, r) == r; });
 }
 
 bool InputAllowed(TWinControl* window) {

@@ -7,6 +7,7 @@
 
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/TextEngine.h"
+#include "platform/rtl/Cp1253.h"
 
 namespace {
 
@@ -308,4 +309,62 @@ TEST(TextDrawing, RecentlyUsedLayoutsOutliveAPassingReport) {
   }
   EXPECT_FALSE(arial.HasKeptLayout("Γραμμή 2"_a));
   EXPECT_TRUE(arial.HasKeptLayout("Γραμμή 5999"_a));
+}
+
+// Code-page text on pixels is drawn from the font's table when its layout
+// would be one run: every face, size and style draws exactly the pixels a
+// layout draws, for letters of both scripts, digits, blanks, any byte now
+// and then, over a background, clipped and turned.
+TEST(TextDrawing, PixelsFromTheTableAsTheLayoutDraws) {
+  std::mt19937 random(18);
+  const int heights[] = {-11, -13, -16, -27, 20};
+  const unsigned styles[] = {0, fsBold, fsItalic, fsBold | fsItalic};
+  const char* const pieces[] = {"Σύνολο", "kg", "1.234,56", " ", "ΑΒΓ", "abc",
+                                "(α)",    "§",  "×",        "©", "€",   "-"};
+  int fromTable = 0;
+  for (const AnsiString& face : gfx::FontFaceNames())
+    for (int height : heights)
+      for (unsigned style : styles) {
+        SCOPED_TRACE(face + " " + std::to_string(height) + " " + std::to_string(style));
+        for (int i = 0; i < 12; ++i) {
+          AnsiString text;
+          if (i % 3 == 0) {
+            for (int n = random() % 16; n > 0; --n)
+              text += static_cast<char>(random() % 8 == 0 ? random() % 256 : 0x20 + random() % 224);
+          } else {
+            for (int n = 1 + random() % 4; n > 0; --n)
+              text += cp1253::FromUtf8(pieces[random() % std::size(pieces)]);
+          }
+          const int orientation = i == 11 ? 900 : 0;
+          auto draw = [&](bool fromTables) {
+            gfx::DrawPixelsFromTables(fromTables);
+            TImageCanvas canvas(220, 60);
+            canvas.Font->Name = face;
+            canvas.Font->SetHeight(height);
+            canvas.Font->Style = style;
+            canvas.Font->Color = clNavy;
+            canvas.Font->Orientation = orientation;
+            canvas.Brush->Style = i % 2 ? bsClear : bsSolid;
+            canvas.Brush->Color = clYellow;
+            canvas.TextOut(3, 4 + (i % 4 == 1 ? 30 : 0), text);
+            TRect box = Rect(5, 30, 5 + 7 * (i % 5) + 20, 50);
+            canvas.DrawText(text, box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_RIGHT);
+            gfx::DrawPixelsFromTables(true);
+            return canvas.Snapshot().Pixels;
+          };
+          TImageCanvas probe(1, 1);
+          probe.Font->Name = face;
+          probe.Font->SetHeight(height);
+          probe.Font->Style = style;
+          const gfx::ResolvedFont& resolved = gfx::Resolve(*probe.Font);
+          cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+          cairo_t* cr = cairo_create(surface);
+          fromTable += resolved.ShowsFromTable(cr, text) ? 1 : 0;
+          cairo_destroy(cr);
+          cairo_surface_destroy(surface);
+          ASSERT_TRUE(draw(true) == draw(false)) << i << " " << cp1253::ToUtf8(text);
+        }
+      }
+  // Most of the texts were drawn from the table.
+  EXPECT_GT(fromTable, 6 * 5 * 4 * 12 / 3);
 }

@@ -54,4 +54,48 @@ TEST(ControlCanvas, EachCallLandsWhereItsCanvasMapsItAtTheTime) {
   }
 }
 
+// A canvas kept from paint to paint and set anew for another control draws
+// as a new canvas for that control: none of its font, pen, brush,
+// alignment, clipping, mapping or saved states carries over.
+TEST(ControlCanvas, ACanvasSetAnewDrawsAsANewOne) {
+  auto draw = [](TControlCanvas& c) {
+    c.SelectClipRect(Rect(2, 2, 40, 30));
+    c.Brush->Color = clTeal;
+    c.FillRect(Rect(0, 0, 50, 50));
+    c.Pen->Color = clRed;
+    c.MoveTo(1, 5);
+    c.LineTo(45, 5);
+    c.Brush->Style = bsClear;
+    c.TextOut(3, 8, "Ab 12");
+    TRect box = Rect(0, 10, 44, 30);
+    c.DrawText("kg", box, DT_SINGLELINE | DT_RIGHT | DT_VCENTER);
+  };
+  TImageCanvas fresh(80, 60), reused(80, 60);
+  TControlCanvas a(fresh, Point(10, 5), Rect(10, 5, 60, 45), TSize{50, 40});
+  draw(a);
+  TImageCanvas other(80, 60);
+  TControlCanvas b(other, Point(0, 0), Rect(0, 0, 80, 60), TSize{80, 60});
+  b.Font->Name = "Times New Roman";
+  b.Font->SetSize(14);
+  b.Font->Style = fsBold;
+  b.Font->Color = clBlue;
+  b.Pen->Width = 3;
+  b.Brush->Color = clYellow;
+  b.SetTextAlign(TA_RIGHT | TA_BOTTOM);
+  b.SaveDC();
+  b.IntersectClipRect(Rect(1, 1, 5, 5));
+  b.SaveDC();
+  b.SetMapMode(MM_ANISOTROPIC);
+  b.SetWindowExtEx(-80, 60);
+  b.SetViewportExtEx(80, 60);
+  b.FillRect(Rect(0, 0, 3, 3));
+  b.Reset(reused, Point(10, 5), Rect(10, 5, 60, 45), TSize{50, 40});
+  EXPECT_FALSE(b.HasClip());
+  EXPECT_FALSE(b.RestoreDC(-1));
+  EXPECT_EQ(b.GetMapMode(), MM_TEXT);
+  EXPECT_EQ(&b.Target(), &reused);
+  draw(b);
+  EXPECT_TRUE(fresh.Snapshot().Pixels == reused.Snapshot().Pixels);
+}
+
 }  // namespace
