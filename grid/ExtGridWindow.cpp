@@ -307,6 +307,10 @@ void TExtStringGrid::DrawPanMark() {
   const std::uint64_t serial = ui::paint::DrawSerialOf(this);
   if (serial != 0 && serial == mouse_.PanMarkSerial && shown == mouse_.PanMarkShown) return;
   const TPixelBlock& mark = marks[static_cast<size_t>(shown)];
+  // A scroll that moved the cells under the mark repaints its place: drawn
+  // now it would be painted over, so it is drawn at the next tick.
+  const TRect place = Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, mark.Width, mark.Height);
+  if (updateCount_ == 0 && ui::paint::PaintPendingOver(this, place)) return;
   Canvas().DrawPixels(Bounds(mouse_.PanOrigin.X, mouse_.PanOrigin.Y, mark.Width, mark.Height), mark, false,
                       0);
   mouse_.PanMarkShown = shown;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/TextEngine.h"
@@ -67,7 +68,8 @@ void TRichMeasures::Follow(const TRichContent& content, int dotsPerInch) {
   // A text laid out from very many places keeps no more than a bound.
   constexpr size_t kMaxKept = 1 << 16;
   if (of_ == content.Revision() && dpi_ == dotsPerInch &&
-      widths_.size() + ends_.size() + lineEnds_.size() + laid_.size() + pages_.size() + sums_.size() <
+      widths_.size() + ends_.size() + lineEnds_.size() + laid_.size() + pages_.size() + sums_.size() +
+              drawn_.size() <
           kMaxKept)
     return;
   Clear();
@@ -83,6 +85,7 @@ void TRichMeasures::Clear() {
   laid_.clear();
   pages_.clear();
   metrics_.clear();
+  drawn_.clear();
   of_ = 0;
   dpi_ = 0;
 }
@@ -499,14 +502,23 @@ int TRichLayout::Measure(const TRichLine& line) const {
 
 std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {
   TRichMeasurer m(*this, content_);
+  std::vector<TSegment> segs;
+  std::vector<int> ends;
+  CharEnds(line, m, segs, ends);
+  return ends;
+}
+
+void TRichLayout::CharEnds(const TRichLine& line, TRichMeasurer& m, std::vector<TSegment>& segs,
+                           std::vector<int>& ends) const {
   const AnsiString& t = content_.Text();
   const TRichParaFormat& pf = content_.Para(line.Para);
   int indent = Scale(content_.Para(line.Para).LeftIndent + (line.First ? pf.FirstIndent : 0), dpi_, 1440);
   if (pf.Bullet) indent += BulletIndent();
-  std::vector<int> ends;
+  ends.clear();
   ends.reserve(static_cast<size_t>(line.End - line.Start));
   int x = 0;
-  for (const TSegment& s : Segments(line.Start, line.End)) {
+  Segments(line.Start, line.End, segs);
+  for (const TSegment& s : segs) {
     if (t[static_cast<size_t>(s.Start)] == '\t') {
       x = TabStop(pf, std::max(0, indent) + x) - std::max(0, indent);
       ends.push_back(x);
@@ -517,7 +529,6 @@ std::vector<int> TRichLayout::CharEnds(const TRichLine& line) const {
     if (ends.size() > before) x = ends.back();
   }
   if (line.Stretch > 0) Spread(line, ends);
-  return ends;
 }
 
 void TRichLayout::Spread(const TRichLine& line, std::vector<int>& ends) const {
@@ -543,13 +554,53 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
   const int devX = DrawDpi > 0 ? DrawDpi : canvas.GetDeviceCaps(LOGPIXELSX);
   const int devY = DrawDpi > 0 ? DrawDpi : canvas.GetDeviceCaps(LOGPIXELSY);
   const AnsiString& t = content_.Text();
+  // A page drawn plainly a second time at the same resolution makes the
+  // calls it made the first time, moved: they are kept and made again.
+  TRichMeasures::TDrawn* record = nullptr;
+  bool fontChanged = false;  // since the last call noted
+  if (Measures != nullptr && !FontOf && !EndsOf && TextColor == clNone && selStart >= selEnd &&
+      !lines.empty()) {
+    const int ppi = canvas.Font->PixelsPerInch;
+    auto [first, last] = Measures->drawn_.equal_range(lines.front().Start);
+    for (; first != last; ++first) {
+      const TRichMeasures::TDrawn& d = first->second;
+      if (d.DevX == devX && d.DevY == devY && d.PixelsPerInch == ppi && d.Lines == lines)
+        return Replay(canvas, d, x0, y0);
+    }
+    record = &Measures->drawn_.emplace(lines.front().Start, TRichMeasures::TDrawn{})->second;
+    record->Lines = lines;
+    record->DevX = devX;
+    record->DevY = devY;
+    record->PixelsPerInch = ppi;
+  }
+  const auto note = [&](int x, int y, bool bullet, std::u16string_view wide, std::string_view bytes,
+                        const int* advances) {
+    if (record == nullptr) return;
+    TRichMeasures::TDrawn::TCall call{-1, x - x0, y - y0, bullet, !wide.empty(), 0, 0, 0};
+    if (fontChanged) {
+      call.Font = static_cast<int>(record->Fonts.size());
+      record->Fonts.push_back(*canvas.Font);
+      fontChanged = false;
+    }
+    call.Text = static_cast<int>(call.Wide ? record->Wide.size() : record->Bytes.size());
+    call.Length = static_cast<int>(call.Wide ? wide.size() : bytes.size());
+    if (call.Wide)
+      record->Wide += wide;
+    else
+      record->Bytes += bytes;
+    call.Dx = static_cast<int>(record->Advances.size());
+    if (advances != nullptr)
+      record->Advances.insert(record->Advances.end(), advances, advances + call.Length);
+    record->Calls.push_back(call);
+  };
   const unsigned align = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
   canvas.Brush->Style = bsClear;
   // Kept from line to line and piece to piece: a page is drawn piece by
   // piece, twice when it is also exported.
-  std::vector<TSegment> segs;
-  std::vector<int> xs, dx;
+  std::vector<TSegment> segs, measuring;
+  std::vector<int> xs, dx, measured;
+  std::optional<TRichMeasurer> measurer;
   AnsiString piece;
   // The canvas's font is set again only when a piece's format or colour
   // differs from the piece's before it.
@@ -565,22 +616,32 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
       font.PixelsPerInch = canvas.Font->PixelsPerInch;
       canvas.Font->Assign(font);
       fontFormat = -1;
-      canvas.TextOut(left - Scale(BulletIndent(), devX, dpi_), base,
-                     AnsiString(1, static_cast<char>(kBulletByte)));
+      fontChanged = true;
+      const AnsiString bullet(1, static_cast<char>(kBulletByte));
+      note(left - Scale(BulletIndent(), devX, dpi_), base, true, {}, bullet, nullptr);
+      canvas.TextOut(left - Scale(BulletIndent(), devX, dpi_), base, bullet);
     }
     if (line.End <= line.Start) continue;
-    std::vector<int> measured;
+    // Measured with one measurer for the whole drawing; the user's own
+    // ends, when it keeps them, are all it measures with.
+    const auto measure = [&] {
+      if (!measurer) measurer.emplace(*this, content_);
+      CharEnds(line, *measurer, measuring, measured);
+      return &measured;
+    };
     const std::vector<int>* kept = nullptr;
-    if (EndsOf)
+    if (EndsOf) {
       kept = &EndsOf(line);
-    else if (Measures != nullptr && !FontOf) {
+    } else if (Measures != nullptr && !FontOf && record == nullptr) {
       auto& lineEnds = Measures->lineEnds_;
       const auto key = std::make_tuple(line.Start, line.End, line.Para, line.First, line.Stretch);
       auto found = lineEnds.find(key);
-      if (found == lineEnds.end()) found = lineEnds.emplace(key, CharEnds(line)).first;
+      if (found == lineEnds.end()) found = lineEnds.emplace(key, *measure()).first;
       kept = &found->second;
+    } else {
+      kept = measure();
     }
-    const std::vector<int>& ends = kept != nullptr ? *kept : (measured = CharEnds(line));
+    const std::vector<int>& ends = *kept;
     // Where each character starts at the canvas's resolution, from the
     // line's left, and its advance there.
     const auto count = static_cast<size_t>(line.End - line.Start);
@@ -619,16 +680,43 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
           canvas.Font->Assign(font);
           fontFormat = s.Format;
           fontSelected = selected;
+          fontChanged = true;
         }
         const int* advances = dx.data() + (a - line.Start);
         if (content_.HasWide(a, b)) {
-          canvas.ExtTextOutW(left + xAt(a), base, 0, nullptr, content_.WideText(a, b), advances);
+          const WideString wide = content_.WideText(a, b);
+          note(left + xAt(a), base, false, wide, {}, advances);
+          canvas.ExtTextOutW(left + xAt(a), base, 0, nullptr, wide, advances);
         } else {
           piece.assign(t, static_cast<size_t>(a), static_cast<size_t>(b - a));
+          note(left + xAt(a), base, false, {}, piece, advances);
           canvas.ExtTextOut(left + xAt(a), base, 0, nullptr, piece, advances);
         }
       }
     }
+  }
+  canvas.SetTextAlign(align);
+}
+
+void TRichLayout::Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y) {
+  const unsigned align = canvas.GetTextAlign();
+  canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
+  canvas.Brush->Style = bsClear;
+  AnsiString bytes;
+  WideString wide;
+  for (const TRichMeasures::TDrawn::TCall& call : drawn.Calls) {
+    if (call.Font >= 0) canvas.Font->Assign(drawn.Fonts[static_cast<size_t>(call.Font)]);
+    const int* advances = drawn.Advances.data() + call.Dx;
+    if (call.Wide) {
+      wide.assign(drawn.Wide, static_cast<size_t>(call.Text), static_cast<size_t>(call.Length));
+      canvas.ExtTextOutW(x + call.X, y + call.Y, 0, nullptr, wide, advances);
+      continue;
+    }
+    bytes.assign(drawn.Bytes, static_cast<size_t>(call.Text), static_cast<size_t>(call.Length));
+    if (call.Bullet)
+      canvas.TextOut(x + call.X, y + call.Y, bytes);
+    else
+      canvas.ExtTextOut(x + call.X, y + call.Y, 0, nullptr, bytes, advances);
   }
   canvas.SetTextAlign(align);
 }

@@ -228,6 +228,7 @@ struct TRichLine {
   bool First = false;  // the paragraph's first line (it draws the bullet)
   // Room a justified line spreads over its blanks (trailing ones apart).
   int Stretch = 0;
+  friend bool operator==(const TRichLine&, const TRichLine&) = default;
 };
 
 // A piece of a paragraph in one format; a tab or a line break is one of
@@ -306,7 +307,27 @@ class TRichMeasures {
   // on the printer's page and again into its exported picture.
   std::map<std::tuple<int, int, int, bool, int>, std::vector<int>> lineEnds_;
   std::map<int, TTextMetric> metrics_;
-  std::uint64_t of_ = 0;  // the revision measured; none at 0
+  // The calls a page's lines were drawn with at a resolution, from the
+  // page's corner: a report draws every page on the printer's page and
+  // again into its exported picture, where the same calls land moved.
+  struct TDrawn {
+    std::vector<TRichLine> Lines;
+    int DevX = 0, DevY = 0, PixelsPerInch = 0;
+    struct TCall {
+      int Font;  // the font the canvas takes first, or -1
+      int X, Y;
+      bool Bullet, Wide;
+      int Text, Length;  // in Bytes or Wide
+      int Dx;            // in Advances
+    };
+    std::vector<TFont> Fonts;
+    std::vector<TCall> Calls;
+    AnsiString Bytes;
+    WideString Wide;
+    std::vector<int> Advances;
+  };
+  std::multimap<int, TDrawn> drawn_;  // by the first line's start
+  std::uint64_t of_ = 0;              // the revision measured; none at 0
   int dpi_ = 0;
 };
 
@@ -359,6 +380,8 @@ class TRichLayout {
   int DotsPerInch() const { return dpi_; }
 
  private:
+  // Draws again what Drawn holds, from (X, Y).
+  static void Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y);
   using TSegment = TRichSegment;
   std::vector<TSegment> Segments(int start, int end) const;
   // The same into a vector kept by the caller.
@@ -376,6 +399,9 @@ class TRichLayout {
   // whose characters measure otherwise from From than from its start.
   bool ContinuesAt(int origin, int from, TRichMeasurer& m) const;
   int TabStop(const TRichParaFormat& para, int x) const;
+  // CharEnds into Ends with the measurer and segment storage given.
+  void CharEnds(const TRichLine& line, TRichMeasurer& m, std::vector<TSegment>& segs,
+                std::vector<int>& ends) const;
   // Moves the character ends of a justified line by its stretch.
   void Spread(const TRichLine& line, std::vector<int>& ends) const;
   int BulletIndent() const;

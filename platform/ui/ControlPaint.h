@@ -19,6 +19,10 @@ namespace ui::paint {
 // so what a control drew outside its paint (a mark over its pixels) still
 // shows.
 std::uint64_t DrawSerialOf(TControl* control);
+// Whether the window's pending paint takes in all of Area (the control's
+// client coordinates): what is drawn there now is painted over before the
+// window is next shown.
+bool PaintPendingOver(TControl* control, const TRect& area);
 
 // Draws Text with DrawText's Format in the canvas's font; a disabled
 // caption is embossed (highlight one pixel down-right, shadow on top).

@@ -435,6 +435,16 @@ std::uint64_t paint::DrawSerialOf(TControl* control) {
   return s ? s->DrawSerial : 0;
 }
 
+bool paint::PaintPendingOver(TControl* control, const TRect& area) {
+  TWinControl* top = control->TopLevel();
+  TWindowSurface* s = top && control->Showing() ? SurfaceOf(top) : nullptr;
+  if (!s || area.IsEmpty()) return false;
+  const TPoint origin = OffsetInWindow(control);
+  const TRect r = OffsetRect(area, origin.X, origin.Y);
+  return std::any_of(s->Dirty.begin(), s->Dirty.end(),
+                     [&](const TRect& d) { return IntersectRect(d, r) == r; });
+}
+
 bool InputAllowed(TWinControl* window) {
   const auto& modal = W().modal;
   if (modal.empty()) return true;

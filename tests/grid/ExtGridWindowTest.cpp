@@ -3,6 +3,7 @@
 #include "GridFixture.h"
 #include "grid/ExtGrid.h"
 #include "grid/ExtGridMouse.h"
+#include "platform/ui/ControlPaint.h"
 #include "platform/ui/Windows.h"
 
 namespace {
@@ -93,6 +94,36 @@ TEST_F(ExtGridWindowTest, ThePanMarkIsDrawnAgainOnlyAfterTheWindowWasDrawnOver) 
   backend->Advance(10);
   EXPECT_EQ(arrowTip(), clBlack);
   EXPECT_GT(backend->PaintPasses, shown);
+  backend->PressKey(VK_ESCAPE);
+}
+
+// A tick that scrolls the cells under the mark leaves the mark to the next
+// tick, as the paint after the scroll covers its place: the window shows
+// what a whole paint shows, and the mark again once the cells stay.
+TEST_F(ExtGridWindowTest, AScrollUnderTheMarkLeavesItToTheNextTick) {
+  auto& g = PanGrid(ipVertical);
+  g.SetRow(g.TopRow() + g.VisibleRowCount() - 1);
+  backend->Click(g, 100, 100, 2);
+  ASSERT_TRUE(g.Panning());
+  backend->Advance(TExtStringGrid::PanInterval);
+  const TPoint on = g.ClientToScreen(Point(100, 100)), origin = form->ClientToScreen(Point(0, 0));
+  const TPoint at = Point(on.X - origin.X, on.Y - origin.Y);
+  const auto arrowTip = [&] { return ColorToRGB(backend->Render(*form)->Pixel(at.X + 16, at.Y + 4)); };
+  ASSERT_EQ(arrowTip(), clBlack);
+
+  backend->MoveMouse(g, 100, 140);
+  const int top = g.TopRow();
+  g.Perform(WM_TIMER, TExtStringGrid::PanTimerId, 0);
+  ASSERT_GT(g.TopRow(), top);
+  EXPECT_TRUE(ui::paint::PaintPendingOver(&g, Bounds(100, 100, 32, 32)));
+  const TPixelBlock scrolled = backend->Render(*form)->Snapshot();
+  form->Invalidate();
+  const TPixelBlock whole = backend->Render(*form)->Snapshot();
+  EXPECT_TRUE(scrolled.Pixels == whole.Pixels);
+
+  backend->MoveMouse(g, 100, 100);
+  backend->Advance(TExtStringGrid::PanInterval);
+  EXPECT_EQ(arrowTip(), clBlack);
   backend->PressKey(VK_ESCAPE);
 }
 

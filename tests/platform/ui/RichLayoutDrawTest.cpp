@@ -143,25 +143,31 @@ TEST(RichLayoutDraw, DrawsWhatEveryPieceDrawnOnItsOwnDraws) {
     if (k.kept) layout.Measures = &measures;
     layout.DrawDpi = k.drawDpi;
     layout.TextColor = k.textColor;
-    const std::vector<TRichLine> lines = layout.Lay(0, Scale(300, k.dpi, 96));
-    ASSERT_GT(lines.size(), 10u);
-    TRecordingCanvas plain(1000, 4000), drawn(1000, 4000);
-    for (TRecordingCanvas* c : {&plain, &drawn}) {
-      c->Font->Name = "Tahoma";
-      c->SetTextAlign(TA_RIGHT);
-    }
-    PlainDraw(content, layout, plain, lines, 7, 11, k.selStart, k.selEnd, clHighlight, clHighlightText);
-    // The sample reaches wide text and a bullet.
-    EXPECT_FALSE(plain.CallsOf("ExtTextOutW").empty());
-    const std::vector<TDrawCall> texts = plain.CallsOf("ExtTextOut");
-    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const TDrawCall& c) { return c.Text == "\x95"; }));
-    // Twice, as a page is drawn on the printer's page and then into its
-    // exported picture.
-    for (int pass = 0; pass < 2; ++pass) {
+    const std::vector<TRichLine> wider = layout.Lay(0, Scale(300, k.dpi, 96));
+    ASSERT_GT(wider.size(), 10u);
+    // Twice, as a page is drawn on the printer's page and then, from
+    // another corner, into its exported picture; then on a canvas of
+    // another resolution, and lines from the same start laid narrower.
+    const std::vector<TRichLine> narrower = layout.Lay(0, Scale(200, k.dpi, 96));
+    const TPoint corners[] = {{7, 11}, {300, -40}, {5, 5}, {7, 11}};
+    for (int pass = 0; pass < 4; ++pass) {
       SCOPED_TRACE(pass);
-      drawn.Calls.clear();
-      *drawn.Brush = TBrush{};
-      layout.Draw(drawn, lines, 7, 11, k.selStart, k.selEnd);
+      const int dpi = pass == 2 ? 200 : 96;
+      const std::vector<TRichLine>& lines = pass == 3 ? narrower : wider;
+      TRecordingCanvas plain(1000, 4000, dpi), drawn(1000, 4000, dpi);
+      for (TRecordingCanvas* c : {&plain, &drawn}) {
+        c->Font->Name = "Tahoma";
+        c->SetTextAlign(TA_RIGHT);
+      }
+      const TPoint at = corners[pass];
+      PlainDraw(content, layout, plain, lines, at.X, at.Y, k.selStart, k.selEnd, clHighlight,
+                clHighlightText);
+      // The sample reaches wide text and a bullet.
+      EXPECT_FALSE(plain.CallsOf("ExtTextOutW").empty());
+      const std::vector<TDrawCall> texts = plain.CallsOf("ExtTextOut");
+      EXPECT_TRUE(
+          std::any_of(texts.begin(), texts.end(), [](const TDrawCall& c) { return c.Text == "\x95"; }));
+      layout.Draw(drawn, lines, at.X, at.Y, k.selStart, k.selEnd);
       ExpectSameCalls(plain, drawn);
       EXPECT_EQ(drawn.GetTextAlign(), TA_RIGHT);
     }
