@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <functional>
+#include <utility>
 
 #include "platform/gfx/Metafile.h"
 #include "report/RpCtrls.h"
@@ -164,11 +166,21 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
       inner.rcPage = Rect(0, 0, pt.X(w), pt.Y(2 * h));
       richEdit_->FormatRange(&inner, true);
     }
-    image.Picture()->SetGraphic(std::move(picture));
-    // The box's own place and size, set at once: the picture is placed
-    // once a page instead of once for each of them.
-    image.Size()->Units = TRpUnit::Native;
-    image.Size()->ReadValues(Size()->Values());
+    // The picture sizes the control, and the box's own place and size, set
+    // at once, put it back where the box is: a control the page before
+    // left there as it is now only takes the new picture.
+    const std::vector<Extended> box = Size()->Values();
+    if (exportPlace_ == image.BoundsRect() && image.Size()->Units == TRpUnit::Native &&
+        image.Size()->Values() == box && image.AutoSize() && image.Transparent()) {
+      std::function<void()> told = std::exchange(image.Picture()->OnChange, nullptr);
+      image.Picture()->SetGraphic(std::move(picture));
+      image.Picture()->OnChange = std::move(told);
+    } else {
+      image.Picture()->SetGraphic(std::move(picture));
+      image.Size()->Units = TRpUnit::Native;
+      image.Size()->ReadValues(box);
+      exportPlace_ = image.BoundsRect();
+    }
     ParentReport->ExportFilter->ControlOut(&image, p.DeviceX(at.Left), p.DeviceY(at.Top));
   }
   richEdit_->FormatRange(nullptr, false);
