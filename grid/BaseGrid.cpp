@@ -376,8 +376,13 @@ void TBaseGrid::DrawCellContent(TCanvas& ACanvas, int ACol, int ARow, const TRec
 // ---- painting ------------------------------------------------------------------------
 
 void TBaseGrid::Paint() {
-  const TRegion* region = Canvas().ClipRegion();
-  paintRegion_ = region ? std::optional<TRegion>(*region) : std::nullopt;
+  // Into the storage of the last paint's region.
+  if (const TRegion* region = Canvas().ClipRegion()) {
+    if (!paintRegion_) paintRegion_.emplace();
+    paintRegion_->assign(region->begin(), region->end());
+  } else {
+    paintRegion_.reset();
+  }
   TStringGrid::Paint();
   ++paintCount_;
 }
