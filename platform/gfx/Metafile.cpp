@@ -480,6 +480,10 @@ void TMetafileCanvas::WriteValue(std::uint32_t type, std::uint32_t value) {
 
 char* TMetafileCanvas::NewRecord(std::uint32_t type, std::size_t size) {
   const size_t start = records_.size();
+  // A page's records take a few kilobytes: room for them is made once
+  // rather than doubled from a few dozen bytes.
+  if (records_.capacity() < start + size)
+    records_.reserve(std::max<size_t>({start + size, 2 * records_.capacity(), 4096}));
   records_.resize(start + size);
   char* p = records_.data() + start;
   Store32(p, type);
