@@ -376,8 +376,13 @@ void TBaseGrid::DrawCellContent(TCanvas& ACanvas, int ACol, int ARow, const TRec
 // ---- painting ------------------------------------------------------------------------
 
 void TBaseGrid::Paint() {
-  const TRegion* region = Canvas().ClipRegion();
-  paintRegion_ = region ? std::optional<TRegion>(*region) : std::nullopt;
+  // Into the storage of the last paint's region.
+  if (const TRegion* region = Canvas().ClipRegion()) {
+    if (!paintRegion_) paintRegion_.emplace();
+    paintRegion_->assign(region->begin(), region->end());
+  } else {
+    paintRegion_.reset();
+  }
   TStringGrid::Paint();
   ++paintCount_;
 }
@@ -392,8 +397,11 @@ void TBaseGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState 
     canvas.FillRect(ARect);
     return;
   }
+  // A cell without properties is merged with no other: most are, and
+  // each look for them costs a search of the store.
+  TCellProperties* own = FindCellProperties(ACol, ARow);
   int baseCol = ACol, baseRow = ARow;
-  if (!CheckBaseCell(ACol, ARow, baseCol, baseRow)) {
+  if (own && !CheckBaseCell(ACol, ARow, baseCol, baseRow)) {
     // A merged area is drawn once per paint, whole, through its base cell.
     TCellProperties* baseProps = FindCellProperties(baseCol, baseRow);
     if (baseProps && baseProps->PaintStamp != paintCount_) {
@@ -403,13 +411,16 @@ void TBaseGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState 
     return;
   }
   // Drawn whole now: covered cells later in this paint need not draw it again.
-  if (TCellProperties* props = FindCellProperties(ACol, ARow)) {
-    if (props->CellSpanX > 0 || props->CellSpanY > 0) props->PaintStamp = paintCount_;
-  }
+  if (own && (own->CellSpanX > 0 || own->CellSpanY > 0)) own->PaintStamp = paintCount_;
   const bool fixedByGrid = CellIsFixed(ACol, ARow);
   const bool fixed = fixedByGrid || AState.Contains(gdFixed);
   if (fixedByGrid) AState = (AState - TGridDrawState{gdSelected}) + TGridDrawState{gdFixed};
-  TRect r = MergedCellRect(ACol, ARow);
+  // The paint gives a cell merged with none the rectangle CellRectEx gives
+  // it, but where that cuts its edges at the bounds of an int's reach.
+  constexpr int kReach = 1 << 30;
+  const bool inReach =
+      ARect.Left > -kReach && ARect.Top > -kReach && ARect.Right < kReach && ARect.Bottom < kReach;
+  TRect r = !own && inReach && FindCellProperties(ACol, ARow) == nullptr ? ARect : MergedCellRect(ACol, ARow);
 
   const int saved = canvas.SaveDC();
   if (r != ARect) {

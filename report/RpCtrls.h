@@ -369,6 +369,8 @@ class TRpCustomRichText : public TRpPrintable {
   // The picture control each page's text goes out to an export filter as:
   // made once, it takes each page's name, picture and size in turn.
   std::unique_ptr<TRpImage> exportImage_;
+  // Where the box's place and size last put it.
+  std::optional<TRect> exportPlace_;
 };
 
 class TRpRichText : public TRpCustomRichText {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <functional>
+#include <utility>
 
 #include "platform/gfx/Metafile.h"
 #include "report/RpCtrls.h"
@@ -14,6 +16,8 @@ namespace {
 constexpr Extended kRichStep = 50.0;
 // No text is measured taller than this (in twips: over 20 km).
 constexpr long long kMaxTwips = 1LL << 30;
+// The most steps a band is guessed to grow by at once.
+constexpr long long kMaxGuess = 1LL << 40;
 // The running number of exported pictures' names.
 std::atomic<int> richPictureNumber{0};
 
@@ -108,19 +112,42 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
     // The page's device rounds the band's foot in order only when its
     // scale is positive.
     const bool ordered = p.YFactor() > 0;
+    // About how many steps only grow the band: those that keep its foot on
+    // the page and below the room, were nothing rounded.
+    const auto guessedSteps = [&]() -> long long {
+      const Extended first = TRpCustomBand::ExpandedBy(band->Expanded, kRichStep, used);
+      const Extended byPage = (space - band->NativeHeight() - first) / kRichStep + 1;
+      const Extended roomFoot =
+          static_cast<Extended>(range.rc.Top) * tw.LPY / 1440 + static_cast<Extended>(room) * tw.LPY / 1440;
+      const Extended byRoom =
+          (roomFoot - p.DeviceY(at.Top + at.Height + first)) / (p.YFactor() * kRichStep) + 1;
+      const Extended guess = std::floor(std::min(byPage, byRoom));
+      return !(guess >= 1) ? 1 : guess > kMaxGuess ? kMaxGuess : static_cast<long long>(guess);
+    };
     while (next < length) {
       // The steps that only grow the band are taken together, found by
       // doubling and halving, instead of asking the page and the device
       // about every 5 mm of a long page.
       long long steps = 0;
       if (ordered && whole(band->Expanded) && onlyGrows(1)) {
-        long long over = 2;
-        while (onlyGrows(over)) over *= 2;
-        steps = over / 2;
-        while (over - steps > 1) {
-          const long long mid = steps + (over - steps) / 2;
-          (onlyGrows(mid) ? steps : over) = mid;
+        // The last of them lies between one that does (Low) and one that
+        // does not (High, none at 0). The arithmetic of the page's foot
+        // and of the room puts it within a step or so of where it is, and
+        // the step beyond tells; a guess further off is narrowed down.
+        long long low = 1, high = 0;
+        const long long guess = guessedSteps();
+        if (guess > 1) (onlyGrows(guess) ? low : high) = guess;
+        if (high == 0)
+          (onlyGrows(low + 1) ? low : high) = low + 1;
+        else if (high - low > 1)
+          (onlyGrows(high - 1) ? low : high) = high - 1;
+        if (high == 0)
+          for (high = 2 * low; onlyGrows(high); high *= 2) low = high;
+        while (high - low > 1) {
+          const long long mid = low + (high - low) / 2;
+          (onlyGrows(mid) ? low : high) = mid;
         }
+        steps = low;
         // Every step after the first adds a whole 5 mm to a whole number
         // of tenths: added at once they make what the steps one by one do.
         band->ExpandBy(kRichStep, grown, used);
@@ -164,11 +191,21 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
       inner.rcPage = Rect(0, 0, pt.X(w), pt.Y(2 * h));
       richEdit_->FormatRange(&inner, true);
     }
-    image.Picture()->SetGraphic(std::move(picture));
-    // The box's own place and size, set at once: the picture is placed
-    // once a page instead of once for each of them.
-    image.Size()->Units = TRpUnit::Native;
-    image.Size()->ReadValues(Size()->Values());
+    // The picture sizes the control, and the box's own place and size, set
+    // at once, put it back where the box is: a control the page before
+    // left there as it is now only takes the new picture.
+    const std::vector<Extended> box = Size()->Values();
+    if (exportPlace_ == image.BoundsRect() && image.Size()->Units == TRpUnit::Native &&
+        image.Size()->Values() == box && image.AutoSize() && image.Transparent()) {
+      std::function<void()> told = std::exchange(image.Picture()->OnChange, nullptr);
+      image.Picture()->SetGraphic(std::move(picture));
+      image.Picture()->OnChange = std::move(told);
+    } else {
+      image.Picture()->SetGraphic(std::move(picture));
+      image.Size()->Units = TRpUnit::Native;
+      image.Size()->ReadValues(box);
+      exportPlace_ = image.BoundsRect();
+    }
     ParentReport->ExportFilter->ControlOut(&image, p.DeviceX(at.Left), p.DeviceY(at.Top));
   }
   richEdit_->FormatRange(nullptr, false);

@@ -292,6 +292,23 @@ void TCairoCanvas::UseClip() {
   clipStale_ = false;
 }
 
+bool TCairoCanvas::WithinClip(double x1, double y1, double x2, double y2) const {
+  const TRegion* region = ClipRegion();
+  if (region == nullptr) return true;
+  return std::any_of(region->begin(), region->end(), [&](const TRect& r) {
+    return r.Left <= x1 && r.Top <= y1 && x2 <= r.Right && y2 <= r.Bottom;
+  });
+}
+
+void TCairoCanvas::LeaveCairoUnclipped() {
+  if (hasAppliedClip_) {
+    cairo_reset_clip(cr_);
+    hasAppliedClip_ = false;
+    appliedClip_.clear();
+  }
+  clipStale_ = ClipRegion() != nullptr;
+}
+
 void TCairoCanvas::GiveCairoTheClip() {
   ApplyClip(cr_);
   const TRegion* region = ClipRegion();
@@ -536,7 +553,6 @@ bool TCairoCanvas::TextInkWithin(const AnsiString& text, int x, int y, const TRe
 void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options,
                             const TRect* logicalRect, const gfx::ResolvedFont::Converted& text, const int* dx,
                             const AnsiString* codePage) {
-  UseClip();
   const TPoint at = LPtoDP(TPoint{x, y});
   x = at.X, y = at.Y;
   const TRect mappedRect = logicalRect ? LPtoDP(*logicalRect) : TRect{};
@@ -544,14 +560,20 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   const TTextMetric& tm = font.Metrics();
   // A code-page text has a character for each byte.
   const size_t count = codePage != nullptr ? codePage->size() : text.Count();
-  long long sum = 0;
-  if (dx != nullptr)
-    for (size_t i = 0; i < count; ++i) sum += dx[i];
-  else
-    sum = codePage != nullptr ? font.Width(*codePage) : font.Width(text);
-  int width = static_cast<int>(std::clamp(sum, -(1LL << 30), 1LL << 30));
-  double left = 0, top = 0;
   const unsigned align = DeviceTextAlign();
+  const bool background = BrushVisible() && count > 0;
+  // The width places a text aligned at its middle or right, and bounds its
+  // background; a text drawn from its left over nothing needs none.
+  int width = 0;
+  if ((align & TA_RIGHT) || background) {
+    long long sum = 0;
+    if (dx != nullptr)
+      for (size_t i = 0; i < count; ++i) sum += dx[i];
+    else
+      sum = codePage != nullptr ? font.Width(*codePage) : font.Width(text);
+    width = static_cast<int>(std::clamp(sum, -(1LL << 30), 1LL << 30));
+  }
+  double left = 0, top = 0;
   if ((align & TA_CENTER) == TA_CENTER)
     left = -(width / 2);
   else if (align & TA_RIGHT)
@@ -564,12 +586,11 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   // Right-to-left reading, asked by the call or by the text alignment,
   // orders the line as a paragraph read from the right.
   const bool rightToLeft = (options & ETO_RTLREADING) || (align & TA_RTLREADING);
-  const bool background = BrushVisible() && count > 0;
   // Where the text leaves ink around (X, Y), when that is known without
   // laying it out: the glyphs' own boxes, two units wider all round for
   // the rounding of their outlines, and the background.
   std::optional<gfx::ResolvedFont::Box> ink;
-  if (tracksInk_ && codePage != nullptr && !rightToLeft) ink = font.InkBox(*codePage, dx);
+  if ((tracksInk_ || directPixels_) && codePage != nullptr && !rightToLeft) ink = font.InkBox(*codePage, dx);
   if (ink) {
     const double baseX = left, baseY = top + tm.tmAscent, side = 2, above = 2;
     ink = ink->Empty() ? gfx::ResolvedFont::Box{left, top, left, top}
@@ -611,9 +632,17 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
       InkedEverywhere();
     else if (!ink->Empty())
       Inked(x + ink->left, y + ink->top, x + ink->right, y + ink->bottom);
+    // On pixels a text whose ink lies within the clipping needs none from
+    // cairo: a paint clips every cell's text to the cell.
+    if (directPixels_ && ink && gfx::PixelsFromTables() &&
+        WithinClip(x + ink->left, y + ink->top, x + ink->right, y + ink->bottom))
+      LeaveCairoUnclipped();
+    else
+      UseClip();
     draw(x, y);
     return;
   }
+  UseClip();
   if (clipped)
     Inked(rect->Left, rect->Top, rect->Right, rect->Bottom);
   else if (ink && !turned)

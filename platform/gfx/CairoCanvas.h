@@ -100,6 +100,10 @@ class TCairoCanvas : public TCanvas {
   // starts a path.
   void UseClip();
   void GiveCairoTheClip();
+  // Whether the device box lies within a piece of the clipping, and cairo
+  // may draw it with no clip at all.
+  bool WithinClip(double x1, double y1, double x2, double y2) const;
+  void LeaveCairoUnclipped();
   // An opaque box of a colour straight onto an image's pixels, cut by the
   // clipping; false where only cairo gives the same pixels (a page, a
   // scale).

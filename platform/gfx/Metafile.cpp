@@ -19,6 +19,9 @@ constexpr std::uint32_t kSignature = 0x464D4520;  // " EMF"
 constexpr std::uint32_t kStock = 0x80000000u;
 constexpr std::uint32_t WHITE_BRUSH = 0, NULL_BRUSH = 5, BLACK_PEN = 7, NULL_PEN = 8, SYSTEM_FONT = 13;
 constexpr int kHeaderSize = 108;
+// Room for the records of most pages a report prints (a few lines of text):
+// the file grows once instead of doubling over and over from its header.
+constexpr std::size_t kFirstRecords = 1024;
 // Enough of a file to tell a Windows metafile; no larger one is read.
 constexpr int kWinMetafileProbe = 40;
 constexpr Int64 kMaxWinMetafile = Int64{1} << 30;
@@ -227,6 +230,7 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDe
   // The header goes in front of the records when they are complete: its
   // room is kept from the start, so that the file is the records' own
   // bytes instead of a copy of them behind the header.
+  records_.reserve(kFirstRecords);
   records_.assign(kHeaderSize, '\0');
   // The stock objects go in first, so that a reader starts from a known
   // state whatever its defaults.
@@ -245,10 +249,10 @@ TMetafileCanvas::~TMetafileCanvas() {
 
 void TMetafileCanvas::Finish() {
   {
-    Writer w(*this, emr::EOF_);
-    Put32(w.Out(), 0);   // nPalEntries
-    Put32(w.Out(), 16);  // offPalEntries
-    Put32(w.Out(), 20);  // nSizeLast
+    char* p = NewRecord(emr::EOF_, 20);
+    Store32(p, 0);   // nPalEntries
+    Store32(p, 16);  // offPalEntries
+    Store32(p, 20);  // nSizeLast
   }
   int width = metafile_->width_, height = metafile_->height_;
   TRect frame{0, 0, MulDiv(width, 2540, dpiX_), MulDiv(height, 2540, dpiY_)};
@@ -256,31 +260,31 @@ void TMetafileCanvas::Finish() {
   int deviceH = dpiY_ == 96 ? kScreenHeight : std::max(1, height);
   long long micronsW = static_cast<long long>(deviceW) * 25400 / dpiX_;
   long long micronsH = static_cast<long long>(deviceH) * 25400 / dpiY_;
-  std::string header;
-  header.reserve(kHeaderSize);
-  Put32(header, emr::HEADER);
-  Put32(header, kHeaderSize);
-  PutRect(header, hasBounds_ ? bounds_ : TRect{0, 0, -1, -1});
-  PutRect(header, frame);
-  Put32(header, kSignature);
-  Put32(header, 0x10000);
-  Put32(header, static_cast<std::uint32_t>(records_.size()));
-  Put32(header, recordCount_ + 1);
-  Put16(header, static_cast<std::uint16_t>(handles_.size()));
-  Put16(header, 0);
-  Put32(header, 0);  // no description
-  Put32(header, 0);
-  Put32(header, 0);  // no palette
-  PutInt(header, deviceW);
-  PutInt(header, deviceH);
-  PutInt(header, static_cast<int>(micronsW / 1000));
-  PutInt(header, static_cast<int>(micronsH / 1000));
-  Put32(header, 0);  // no pixel format
-  Put32(header, 0);
-  Put32(header, 0);  // no OpenGL
-  PutInt(header, static_cast<int>(micronsW));
-  PutInt(header, static_cast<int>(micronsH));
-  records_.replace(0, kHeaderSize, header);
+  const auto in = [](long long v) { return static_cast<std::uint32_t>(static_cast<int>(v)); };
+  // Into the room kept in front of the records.
+  char* h = records_.data();
+  Store32(h, emr::HEADER);
+  Store32(h, kHeaderSize);
+  StoreRect(h, hasBounds_ ? bounds_ : TRect{0, 0, -1, -1});
+  StoreRect(h, frame);
+  Store32(h, kSignature);
+  Store32(h, 0x10000);
+  Store32(h, static_cast<std::uint32_t>(records_.size()));
+  Store32(h, recordCount_ + 1);
+  Store16(h, static_cast<std::uint16_t>(handles_.size()));
+  Store16(h, 0);
+  Store32(h, 0);  // no description
+  Store32(h, 0);
+  Store32(h, 0);  // no palette
+  Store32(h, in(deviceW));
+  Store32(h, in(deviceH));
+  Store32(h, in(micronsW / 1000));
+  Store32(h, in(micronsH / 1000));
+  Store32(h, 0);  // no pixel format
+  Store32(h, 0);
+  Store32(h, 0);  // no OpenGL
+  Store32(h, in(micronsW));
+  Store32(h, in(micronsH));
   metafile_->data_ = std::move(records_);
   records_.clear();
   metafile_->mmWidth_ = frame.Right;
@@ -476,6 +480,10 @@ void TMetafileCanvas::WriteValue(std::uint32_t type, std::uint32_t value) {
 
 char* TMetafileCanvas::NewRecord(std::uint32_t type, std::size_t size) {
   const size_t start = records_.size();
+  // A page's records take a few kilobytes: room for them is made once
+  // rather than doubled from a few dozen bytes.
+  if (records_.capacity() < start + size)
+    records_.reserve(std::max<size_t>({start + size, 2 * records_.capacity(), 4096}));
   records_.resize(start + size);
   char* p = records_.data() + start;
   Store32(p, type);

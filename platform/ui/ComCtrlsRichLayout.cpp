@@ -57,10 +57,13 @@ std::vector<TRichLayout::TSegment> TRichLayout::Segments(int start, int end) con
 
 void TRichLayout::Segments(int start, int end, std::vector<TSegment>& segs) const {
   segs.clear();
-  for (int i = start; i < end;) {
-    const int j = std::min(end, content_.PieceEnd(i));
-    segs.push_back({i, j, content_.FormatIndexAt(i)});
-    i = j;
+  if (start >= end) return;
+  // The pieces from the one Start lies in on, in order.
+  const std::vector<int>& pieces = content_.PieceStarts();
+  for (auto next = std::upper_bound(pieces.begin(), pieces.end(), start); start < end; ++next) {
+    const int stop = std::min(end, next != pieces.end() ? *next : content_.Length());
+    segs.push_back({start, stop, content_.FormatIndexAt(start)});
+    start = stop;
   }
 }
 

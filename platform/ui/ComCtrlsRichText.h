@@ -136,6 +136,8 @@ class TRichContent {
   // Paragraph breaks are not looked at: callers keep within a paragraph.
   int PieceStart(int pos) const;
   int PieceEnd(int pos) const;
+  // Where every piece starts, ascending, the text's length last.
+  const std::vector<int>& PieceStarts() const { return Pieces(); }
 
   // The character at Pos in UTF-16, the text's own beyond the code page.
   char16_t CharAt(int pos) const;

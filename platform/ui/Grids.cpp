@@ -1,6 +1,7 @@
 #include "platform/ui/Grids.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 #include "platform/gfx/FrameControls.h"
@@ -677,6 +678,39 @@ void TCustomGrid::DeleteRow(int ARow) {
 
 // ---- painting -------------------------------------------------------------------------
 
+namespace {
+
+// The visible columns and rows of a paint, in storage kept from paint to
+// paint: a paint of a few cells made and freed them every time. A paint
+// inside a paint takes others.
+class TPaintLists {
+ public:
+  using List = std::vector<std::pair<int, long long>>;
+  TPaintLists() {
+    std::vector<std::unique_ptr<List[]>>& kept = Kept();
+    if (kept.empty()) {
+      lists_ = std::make_unique<List[]>(2);
+    } else {
+      lists_ = std::move(kept.back());
+      kept.pop_back();
+    }
+  }
+  ~TPaintLists() { Kept().push_back(std::move(lists_)); }
+  TPaintLists(const TPaintLists&) = delete;
+  TPaintLists& operator=(const TPaintLists&) = delete;
+  List& Cols() const { return lists_[0]; }
+  List& Rows() const { return lists_[1]; }
+
+ private:
+  static std::vector<std::unique_ptr<List[]>>& Kept() {
+    static auto* kept = new std::vector<std::unique_ptr<List[]>>;
+    return *kept;
+  }
+  std::unique_ptr<List[]> lists_;
+};
+
+}  // namespace
+
 void TCustomGrid::Paint() {
   TCanvas& c = Canvas();
   // A paint of a few cells (a move of the current cell, an editor closing)
@@ -704,12 +738,13 @@ void TCustomGrid::Paint() {
 
   // The visible indexes of one axis: the fixed ones, then the scrollable
   // ones from the first, hidden ones skipped, until the view ends.
-  auto visible = [](const TGridAxis& axis, int fixed, int first, int origin, int limit) {
-    std::vector<std::pair<int, long long>> out;  // index, start in client coordinates
+  auto visible = [](std::vector<std::pair<int, long long>>& out, const TGridAxis& axis, int fixed, int first,
+                    int origin, int limit) {
+    out.clear();  // index, start in client coordinates
     const long long fixedExtent = axis.Start(fixed);
     for (int i = axis.IndexAt(0); i < fixed; i = axis.IndexAt(axis.Start(i + 1))) {
       const long long at = origin + axis.Start(i);
-      if (at >= limit) return out;
+      if (at >= limit) return;
       out.emplace_back(i, at);
     }
     const long long base = axis.Start(first);
@@ -718,10 +753,12 @@ void TCustomGrid::Paint() {
       if (at >= limit) break;
       out.emplace_back(i, at);
     }
-    return out;
   };
-  const auto colList = visible(cols_, fixedCols_, topLeft_.X, area.Left, clip.Right);
-  const auto rowList = visible(rows_, fixedRows_, topLeft_.Y, area.Top, clip.Bottom);
+  const TPaintLists lists;
+  auto& colList = lists.Cols();
+  auto& rowList = lists.Rows();
+  visible(colList, cols_, fixedCols_, topLeft_.X, area.Left, clip.Right);
+  visible(rowList, rows_, fixedRows_, topLeft_.Y, area.Top, clip.Bottom);
   // A paint of scattered pieces (a scroll's strip, the focus cell's old and
   // new place) draws the cells they touch, not all of the box round them.
   const std::optional<TRegion> region =
