@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -100,6 +101,16 @@ TEST_F(ComponentTest, NamesAreUniquePerOwnerIgnoringCase) {
   EXPECT_EQ(owner.FindComponent(""), nullptr);
 }
 
+// Made while a notice goes round; larger than a probe, so that it never
+// takes the place of one freed meanwhile, which a walk could not tell apart.
+class LateProbe : public Probe {
+ public:
+  using Probe::Probe;
+
+ private:
+  std::array<char, 512> room_{};
+};
+
 // Frees a sibling and makes a new one when it hears of the next insertion.
 class Meddler : public Probe {
  public:
@@ -112,7 +123,7 @@ class Meddler : public Probe {
     Probe::Notification(c, op);
     if (op != opInsert || !victim) return;
     delete std::exchange(victim, nullptr);
-    made = new Probe(Owner(), "late");
+    made = new LateProbe(Owner(), "late");
   }
 };
 
