@@ -75,22 +75,26 @@ void FitSurface(TWinControl* window, TWindowSurface& s) {
   Drawn(s);
 }
 
+// The parts of R outside Hole, each given to Take.
+template <typename F>
+void ForEachPartOutside(const TRect& r, const TRect& hole, F&& take) {
+  const TRect common = IntersectRect(r, hole);
+  if (common.IsEmpty()) {
+    take(r);
+    return;
+  }
+  const TRect parts[] = {Rect(r.Left, r.Top, r.Right, common.Top),
+                         Rect(r.Left, common.Bottom, r.Right, r.Bottom),
+                         Rect(r.Left, common.Top, common.Left, common.Bottom),
+                         Rect(common.Right, common.Top, r.Right, common.Bottom)};
+  for (const TRect& p : parts)
+    if (!p.IsEmpty()) take(p);
+}
+
 // Region minus a rectangle: each piece split into the parts outside it.
 TRegion SubtractRect(const TRegion& region, const TRect& hole) {
   TRegion out;
-  for (const TRect& r : region) {
-    const TRect common = IntersectRect(r, hole);
-    if (common.IsEmpty()) {
-      out.push_back(r);
-      continue;
-    }
-    const TRect parts[] = {Rect(r.Left, r.Top, r.Right, common.Top),
-                           Rect(r.Left, common.Bottom, r.Right, r.Bottom),
-                           Rect(r.Left, common.Top, common.Left, common.Bottom),
-                           Rect(common.Right, common.Top, r.Right, common.Bottom)};
-    for (const TRect& p : parts)
-      if (!p.IsEmpty()) out.push_back(p);
-  }
+  for (const TRect& r : region) ForEachPartOutside(r, hole, [&](const TRect& p) { out.push_back(p); });
   return out;
 }
 
@@ -523,7 +527,8 @@ void ui::ScrollArea(TWinControl* window, TRect area, int dx, int dy) {
   TRegion& waiting = ui::W().scrollWaiting;
   waiting.assign(s->Dirty.begin(), s->Dirty.end());
   for (const TRect& r : waiting) dirtyMoved(r);
-  for (const TRect& piece : ui::SubtractRect({shown}, OffsetRect(shown, dx, dy))) ui::AddDirty(top, piece);
+  ui::ForEachPartOutside(shown, OffsetRect(shown, dx, dy),
+                         [&](const TRect& piece) { ui::AddDirty(top, piece); });
   // Other windows' pixels came along; the windows themselves stayed.
   for (const TRect& r : foreign) dirtyMoved(r);
   // So did the caret's inverted pixels.
