@@ -527,6 +527,25 @@ void TCairoCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect
   ShowText(font, x, y, options, rect, gfx::ResolvedFont::ConvertWide(text), dx);
 }
 
+namespace {
+// Where a text leaves ink about its top-left corner (Left, Top): its
+// glyphs' boxes (Glyphs, from the start of its base line) two units wider
+// all round for the rounding of their outlines, as on a page, and its
+// background, Width wide, when it has one.
+gfx::ResolvedFont::Box InkAbout(const gfx::ResolvedFont::Box& glyphs, double left, double top,
+                                const TTextMetric& tm, bool background, int width) {
+  const double baseY = top + tm.tmAscent, side = 2;
+  gfx::ResolvedFont::Box ink =
+      glyphs.Empty() ? gfx::ResolvedFont::Box{left, top, left, top}
+                     : gfx::ResolvedFont::Box{left + glyphs.left - side, baseY + glyphs.top - side,
+                                              left + glyphs.right + side, baseY + glyphs.bottom + side};
+  if (background)
+    ink = gfx::ResolvedFont::Box{std::min(ink.left, left), std::min(ink.top, top),
+                                 std::max(ink.right, left + width), std::max(ink.bottom, top + tm.tmHeight)};
+  return ink;
+}
+}  // namespace
+
 bool TCairoCanvas::TextInkWithin(const AnsiString& text, int x, int y, const TRect& logical) {
   if (!directPixels_ || GetMapMode() != MM_TEXT || Font->Orientation % 3600 != 0 || !gfx::PixelsFromTables())
     return false;
@@ -535,19 +554,11 @@ bool TCairoCanvas::TextInkWithin(const AnsiString& text, int x, int y, const TRe
   if (!ink) return false;
   const TPoint at = LPtoDP(TPoint{x, y});
   const TRect box = LPtoDP(logical);
-  const TTextMetric& tm = font.Metrics();
-  // The glyphs' boxes two units wider all round for the rounding of their
-  // outlines, as on a page, and the background.
-  bool within = true;
-  if (!ink->Empty()) {
-    const double baseY = at.Y + tm.tmAscent, side = 2;
-    within = box.Left <= at.X + ink->left - side && box.Top <= baseY + ink->top - side &&
-             at.X + ink->right + side <= box.Right && baseY + ink->bottom + side <= box.Bottom;
-  }
-  if (within && BrushVisible())
-    within = box.Left <= at.X && box.Top <= at.Y && at.X + font.Width(text) <= box.Right &&
-             at.Y + tm.tmHeight <= box.Bottom;
-  return within;
+  const bool background = BrushVisible();
+  const gfx::ResolvedFont::Box inked =
+      InkAbout(*ink, at.X, at.Y, font.Metrics(), background, background ? font.Width(text) : 0);
+  return box.Left <= inked.left && box.Top <= inked.top && inked.right <= box.Right &&
+         inked.bottom <= box.Bottom;
 }
 
 void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigned options,
@@ -587,20 +598,10 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   // orders the line as a paragraph read from the right.
   const bool rightToLeft = (options & ETO_RTLREADING) || (align & TA_RTLREADING);
   // Where the text leaves ink around (X, Y), when that is known without
-  // laying it out: the glyphs' own boxes, two units wider all round for
-  // the rounding of their outlines, and the background.
+  // laying it out.
   std::optional<gfx::ResolvedFont::Box> ink;
   if ((tracksInk_ || directPixels_) && codePage != nullptr && !rightToLeft) ink = font.InkBox(*codePage, dx);
-  if (ink) {
-    const double baseX = left, baseY = top + tm.tmAscent, side = 2, above = 2;
-    ink = ink->Empty() ? gfx::ResolvedFont::Box{left, top, left, top}
-                       : gfx::ResolvedFont::Box{baseX + ink->left - side, baseY + ink->top - above,
-                                                baseX + ink->right + side, baseY + ink->bottom + above};
-    if (background)
-      ink = gfx::ResolvedFont::Box{std::min(ink->left, left), std::min(ink->top, top),
-                                   std::max(ink->right, left + width),
-                                   std::max(ink->bottom, top + tm.tmHeight)};
-  }
+  if (ink) ink = InkAbout(*ink, left, top, tm, background, width);
   // The background and the text, from (X, Y) on the device.
   const auto draw = [&](double x0, double y0) {
     if (background) {
