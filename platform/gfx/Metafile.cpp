@@ -225,6 +225,10 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDe
     dpiX_ = std::max(1, referenceDevice->GetDeviceCaps(LOGPIXELSX));
     dpiY_ = std::max(1, referenceDevice->GetDeviceCaps(LOGPIXELSY));
   }
+  Begin();
+}
+
+void TMetafileCanvas::Begin() {
   Font->PixelsPerInch = dpiY_;
   Font->SetSize(8);
   // The header goes in front of the records when they are complete: its
@@ -232,6 +236,7 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDe
   // bytes instead of a copy of them behind the header.
   records_.reserve(kFirstRecords);
   records_.assign(kHeaderSize, '\0');
+  recordCount_ = 0;
   // The stock objects go in first, so that a reader starts from a known
   // state whatever its defaults.
   for (std::uint32_t stock : {WHITE_BRUSH, BLACK_PEN, SYSTEM_FONT}) {
@@ -240,11 +245,43 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDe
 }
 
 TMetafileCanvas::~TMetafileCanvas() {
+  if (!open_) return;
   try {
     Finish();
   } catch (...) {
     // Out of memory while completing: the metafile stays as it was.
   }
+}
+
+void TMetafileCanvas::Close() {
+  if (!open_) return;
+  open_ = false;
+  Finish();
+}
+
+void TMetafileCanvas::Open(TMetafile* metafile) {
+  Close();
+  // Back to a new canvas's state, recording nothing while closed.
+  Reset();
+  metafile_ = metafile;
+  open_ = true;
+  records_ = std::move(metafile->data_);
+  metafile->data_.clear();
+  handles_.assign(1, true);
+  penHandle_ = brushHandle_ = fontHandle_ = 0;
+  emittedPen_.reset();
+  emittedBrush_.reset();
+  emittedFont_.reset();
+  emittedAlign_.reset();
+  bkMode_.reset();
+  textColor_.reset();
+  bkColor_.reset();
+  rop2_.reset();
+  fontMetrics_.reset();
+  fontMetricsPpi_ = 0;
+  bounds_ = TRect{0, 0, -1, -1};
+  hasBounds_ = false;
+  Begin();
 }
 
 void TMetafileCanvas::Finish() {
@@ -762,6 +799,7 @@ int TMetafileCanvas::GetDeviceCaps(int index) const {
 }
 
 void TMetafileCanvas::ClipChanged() {
+  if (!open_) return;
   const TRegion* region = ClipRegion();
   if (region == nullptr) {
     char* p = NewRecord(emr::EXTSELECTCLIPRGN, 16);
