@@ -179,29 +179,44 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
     image.SetName(Name() + "_" + IntToStr(richPictureNumber++));
     const int w = RpNearest(static_cast<Extended>(range.rc.Right - range.rc.Left) * tw.LPX / 1440);
     const int h = RpNearest(static_cast<Extended>(range.rc.Bottom - range.rc.Top) * tw.LPY / 1440);
-    auto picture = std::make_unique<TMetafile>();
+    // The picture the page before went out as is recorded again, as a
+    // new one would be, on a canvas kept for it: the filter is done with it.
+    auto* picture = dynamic_cast<TMetafile*>(image.Picture()->Graphic());
+    std::unique_ptr<TMetafile> made;
+    if (picture == nullptr) {
+      made = std::make_unique<TMetafile>();
+      picture = made.get();
+    }
     picture->SetWidth(w);
     picture->SetHeight(h);
+    if (exportCanvas_)
+      exportCanvas_->Open(picture);
+    else
+      exportCanvas_ = std::make_unique<TMetafileCanvas>(picture);
     {
-      TMetafileCanvas pictureCanvas(picture.get());
       FORMATRANGE inner = range;
-      inner.hdc = inner.hdcTarget = &pictureCanvas;
-      const TTwips pt = TwipsOf(pictureCanvas);
+      inner.hdc = inner.hdcTarget = exportCanvas_.get();
+      const TTwips pt = TwipsOf(*exportCanvas_);
       inner.rc = Rect(0, 0, pt.X(w), pt.Y(h));
       inner.rcPage = Rect(0, 0, pt.X(w), pt.Y(2 * h));
-      richEdit_->FormatRange(&inner, true);
+      try {
+        richEdit_->FormatRange(&inner, true);
+      } catch (...) {
+        exportCanvas_->Close();
+        throw;
+      }
     }
-    // The picture sizes the control, and the box's own place and size, set
-    // at once, put it back where the box is: a control the page before
-    // left there as it is now only takes the new picture.
-    const std::vector<Extended> box = Size()->Values();
-    if (exportPlace_ == image.BoundsRect() && image.Size()->Units == TRpUnit::Native &&
-        image.Size()->Values() == box && image.AutoSize() && image.Transparent()) {
-      std::function<void()> told = std::exchange(image.Picture()->OnChange, nullptr);
-      image.Picture()->SetGraphic(std::move(picture));
-      image.Picture()->OnChange = std::move(told);
-    } else {
-      image.Picture()->SetGraphic(std::move(picture));
+    exportCanvas_->Close();
+    if (made)
+      image.Picture()->SetGraphic(std::move(made));
+    else
+      image.Picture()->Changed();
+    // A picture of a new size sizes the control, and the box's own place
+    // and size, set at once, put it back where the box is.
+    const std::span<const Extended> box = Size()->ValueSpan();
+    const std::span<const Extended> held = image.Size()->ValueSpan();
+    if (!(exportPlace_ == image.BoundsRect() && image.Size()->Units == TRpUnit::Native &&
+          std::equal(box.begin(), box.end(), held.begin(), held.end()))) {
       image.Size()->Units = TRpUnit::Native;
       image.Size()->ReadValues(box);
       exportPlace_ = image.BoundsRect();
