@@ -277,8 +277,7 @@ void TMetafileCanvas::Open(TMetafile* metafile) {
   textColor_.reset();
   bkColor_.reset();
   rop2_.reset();
-  fontMetrics_.reset();
-  fontMetricsPpi_ = 0;
+  fontMetrics_ = -1;
   bounds_ = TRect{0, 0, -1, -1};
   hasBounds_ = false;
   Begin();
@@ -440,7 +439,7 @@ void TMetafileCanvas::SyncFont() {
   SelectObjectRecord(static_cast<std::uint32_t>(fontHandle_));
   ReleaseObject(old);
   emittedFont_ = *Font;
-  fontMetrics_.reset();
+  fontMetrics_ = -1;
 }
 
 void TMetafileCanvas::SyncTextState() {
@@ -502,12 +501,30 @@ void TMetafileCanvas::Advances(const std::vector<int>& ends) {
 }
 
 const TTextMetric& TMetafileCanvas::FontMetrics() {
-  // SyncFont forgets them whenever the font it selects changes.
-  if (!fontMetrics_ || fontMetricsPpi_ != Font->PixelsPerInch) {
-    fontMetrics_ = GetTextMetrics();
-    fontMetricsPpi_ = Font->PixelsPerInch;
+  // SyncFont forgets which is in force whenever the font it selects
+  // changes. The colour aside, the font's fields the metrics come from.
+  const auto sameFace = [](const TFont& a, const TFont& b) {
+    return a.Height() == b.Height() && a.PixelsPerInch == b.PixelsPerInch && a.Style == b.Style &&
+           a.Charset == b.Charset && a.Pitch == b.Pitch && a.Orientation == b.Orientation && a.Name == b.Name;
+  };
+  if (fontMetrics_ >= 0 && sameFace(keptMetrics_[static_cast<size_t>(fontMetrics_)].Font, *Font))
+    return keptMetrics_[static_cast<size_t>(fontMetrics_)].Metrics;
+  for (size_t i = 0; i < keptMetrics_.size(); ++i)
+    if (sameFace(keptMetrics_[i].Font, *Font)) {
+      fontMetrics_ = static_cast<int>(i);
+      return keptMetrics_[i].Metrics;
+    }
+  constexpr size_t kKept = 8;
+  KeptMetrics fresh{*Font, GetTextMetrics()};
+  if (keptMetrics_.size() < kKept) {
+    keptMetrics_.push_back(std::move(fresh));
+    fontMetrics_ = static_cast<int>(keptMetrics_.size() - 1);
+  } else {
+    keptMetrics_[nextKept_] = std::move(fresh);
+    fontMetrics_ = static_cast<int>(nextKept_);
+    nextKept_ = (nextKept_ + 1) % kKept;
   }
-  return *fontMetrics_;
+  return keptMetrics_[static_cast<size_t>(fontMetrics_)].Metrics;
 }
 
 void TMetafileCanvas::WriteValue(std::uint32_t type, std::uint32_t value) {

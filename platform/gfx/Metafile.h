@@ -147,8 +147,16 @@ class TMetafileCanvas : public TCanvas {
   // every piece of it.
   WideString wide_;
   std::vector<int> advances_;
-  std::optional<TTextMetric> fontMetrics_;
-  int fontMetricsPpi_ = 0;
+  // The metrics of the last few fonts selected, from page to page: rich
+  // text goes back and forth between a handful of formats. The one in
+  // force is at fontMetrics_, -1 until it is asked for.
+  struct KeptMetrics {
+    TFont Font;
+    TTextMetric Metrics;
+  };
+  std::vector<KeptMetrics> keptMetrics_;
+  int fontMetrics_ = -1;
+  size_t nextKept_ = 0;
   TRect bounds_{0, 0, -1, -1};
   bool hasBounds_ = false;
 };

@@ -396,7 +396,9 @@ TEST_F(BandRptDesignTest, APictureOfTheSizeAnImageTookLeavesItWhereItWasPut) {
     step.change();
     EXPECT_EQ(image->Width(), step.width);
     EXPECT_EQ(image->Height(), step.height);
-    if (step.width == 90) EXPECT_EQ(image->Size()->Values(), placed);
+    if (step.width == 90) {
+      EXPECT_EQ(image->Size()->Values(), placed);
+    }
   }
 }
 
