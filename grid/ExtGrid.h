@@ -513,8 +513,10 @@ class TExtStringGrid : public TBaseGrid {
   // repainting it.
   void AlignFooterPanel();
   TFooterPanel* FooterPanel() const { return footerPanel_; }
-  // The rich-text cell editor while one has been made.
-  TExtRichEdit* RichInplaceEditor() const { return richInplace_; }
+  // The rich-text cell editor, made when first asked for.
+  TExtRichEdit* RichInplaceEditor() const { return EditorControlMade(richInplace_); }
+  // Whether Edit is the rich text editor, without making one to compare.
+  bool IsRichInplaceEditor(const TExtRichEdit* Edit) const { return Edit && Edit == richInplace_; }
   // While set, the rich-text editor losing the focus to the grid does not
   // end the edit.
   bool FocusLock = false;
@@ -726,19 +728,19 @@ class TExtStringGrid : public TBaseGrid {
   void SetWideCell(int ACol, int ARow, const WideString& Value) { SetUnicodeCell(ACol, ARow, Value); }
   // Blinking text shows in one phase of the window timer only.
   bool BlinkPhase() const { return blinkPhase_; }
-  TGridCombo* Combo() const { return combo_; }
+  TGridCombo* Combo() const { return EditorControlMade(combo_); }
   // The item list of the combo editor, filled by the application before
   // its combo cells are edited.
   void ClearEditorComboItems();
   void AddEditorComboItem(const AnsiString& S);
-  TGridSpin* Spin() const { return spin_; }
-  TGridDatePicker* DatePicker() const { return datePicker_; }
-  TGridCheckBox* CheckBoxEditor() const { return checkBox_; }
-  TGridButton* ButtonEditor() const { return button_; }
-  TGridEditBtn* EditBtn() const { return editBtn_; }
-  TGridUnitEditBtn* UnitEditBtn() const { return unitEditBtn_; }
-  TGridUniEdit* UniEdit() const { return uniEdit_; }
-  TGridUniCombo* UniCombo() const { return uniCombo_; }
+  TGridSpin* Spin() const { return EditorControlMade(spin_); }
+  TGridDatePicker* DatePicker() const { return EditorControlMade(datePicker_); }
+  TGridCheckBox* CheckBoxEditor() const { return EditorControlMade(checkBox_); }
+  TGridButton* ButtonEditor() const { return EditorControlMade(button_); }
+  TGridEditBtn* EditBtn() const { return EditorControlMade(editBtn_); }
+  TGridUnitEditBtn* UnitEditBtn() const { return EditorControlMade(unitEditBtn_); }
+  TGridUniEdit* UniEdit() const { return EditorControlMade(uniEdit_); }
+  TGridUniCombo* UniCombo() const { return EditorControlMade(uniCombo_); }
   // Whether an editor control's text differs from what it showed on
   // opening: a value passed through unchanged keeps the cell's own text.
   bool EditorValueChanged(const AnsiString& Text) const { return Text != openedText_; }
@@ -1066,6 +1068,9 @@ class TExtStringGrid : public TBaseGrid {
   TBitmap rowIndicator_;
   int maxEditLength_ = 0;
   bool themedLook_ = false;
+  // The grid's font when it was made: the wide combo editor keeps the one
+  // it took then.
+  TFont madeFont_;
   int fixedRowHeight_ = 0;
   bool autoSize_ = false;
   std::unique_ptr<THTMLPictureCache> pictureCache_;
@@ -1115,7 +1120,12 @@ class TExtStringGrid : public TBaseGrid {
   bool EditKeyDown(TMessage& Message);
   bool EditChar(TMessage& Message);
   bool IsTextEditorType(TEditorType t) const;
-  void CreateEditorControls();
+  // The editor controls are made when first asked for: most grids show
+  // one or two of them, or none.
+  template <class T>
+  T* EditorControlMade(T*& Slot) const;
+  void SetUpEditorControl(TWinControl& Control);
+  void OrderEditorControls();
   void BlinkTick();
   // Whether a move from the current cell may go on (the pending edit is
   // validated first).
@@ -1132,15 +1142,15 @@ class TExtStringGrid : public TBaseGrid {
   bool blinkPhase_ = false;
   bool caretPending_ = false;
   TPoint caretPoint_{0, 0};
-  TGridCombo* combo_ = nullptr;
-  TGridSpin* spin_ = nullptr;
-  TGridDatePicker* datePicker_ = nullptr;
-  TGridCheckBox* checkBox_ = nullptr;
-  TGridButton* button_ = nullptr;
-  TGridEditBtn* editBtn_ = nullptr;
-  TGridUnitEditBtn* unitEditBtn_ = nullptr;
-  TGridUniEdit* uniEdit_ = nullptr;
-  TGridUniCombo* uniCombo_ = nullptr;
+  mutable TGridCombo* combo_ = nullptr;
+  mutable TGridSpin* spin_ = nullptr;
+  mutable TGridDatePicker* datePicker_ = nullptr;
+  mutable TGridCheckBox* checkBox_ = nullptr;
+  mutable TGridButton* button_ = nullptr;
+  mutable TGridEditBtn* editBtn_ = nullptr;
+  mutable TGridUnitEditBtn* unitEditBtn_ = nullptr;
+  mutable TGridUniEdit* uniEdit_ = nullptr;
+  mutable TGridUniCombo* uniCombo_ = nullptr;
   AnsiString openedText_;  // the editor control's text on opening
   int lastWidth_ = 0;      // client width at the last resize, 0 before the first
   void HoverTick();
@@ -1203,7 +1213,7 @@ class TExtStringGrid : public TBaseGrid {
   struct TRichCellPage;
   std::map<std::pair<int, int>, std::shared_ptr<TRichCellPage>> richPages_;
   TFooterPanel* footerPanel_ = nullptr;
-  TExtRichEdit* richInplace_ = nullptr;
+  mutable TExtRichEdit* richInplace_ = nullptr;
   std::vector<int> columnOrder_;
   // Objects told of changed cells, in the order they were linked.
   friend class TGridCellsLink;

@@ -47,7 +47,7 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner)
   rowHeaders_.OnChange = [this](TStrings*) { WriteRowHeaders(); };
   SetDefaultRowHeight(21);
   themedLook_ = ThemedLookActive();
-  CreateEditorControls();
+  madeFont_.Assign(Font());
 
   // The owner form's resize moves and stretches the grid with it.
   if (auto* form = dynamic_cast<TCustomForm*>(AOwner); form && !ComponentState().Contains(csDesigning)) {

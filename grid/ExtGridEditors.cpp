@@ -3,6 +3,9 @@
 
 #include "grid/ExtGridEditors.h"
 
+#include <type_traits>
+#include <vector>
+
 #include "grid/EsgHTMLE.h"
 #include "grid/EsgUni.h"
 #include "grid/ExtGridFooter.h"
@@ -94,7 +97,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
     case edUniComboList: {
       const bool wide = editorType_ == edUniComboEdit || editorType_ == edUniComboList;
       const bool list = editorType_ == edComboList || editorType_ == edUniComboList;
-      TGridCombo& c = wide ? *uniCombo_ : *combo_;
+      TGridCombo& c = wide ? *UniCombo() : *Combo();
       c.SetDroppedDown(false);
       c.SetStyle(list ? csDropDownList : csDropDown);
       if (wide) c.SetUniMode();
@@ -182,7 +185,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
     case edFloatSpinEdit:
     case edTimeSpinEdit:
     case edDateSpinEdit: {
-      TGridSpin& sp = *spin_;
+      TGridSpin& sp = *Spin();
       sp.SetBounds(r.Left, r.Top, w, h);
       sp.SetVisible(true);
       sp.SetEnabled(true);
@@ -213,7 +216,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
     case edDateEdit:
     case edDateEditUpDown:
     case edTimeEdit: {
-      if (!datePicker_) break;
+      if (!DatePicker()) break;
       TGridDatePicker& dp = *datePicker_;
       TDateTime value = 0;
       if (editorType_ == edTimeEdit) {
@@ -235,7 +238,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       break;
     }
     case edCheckBox: {
-      TGridCheckBox& cb = *checkBox_;
+      TGridCheckBox& cb = *CheckBoxEditor();
       cb.SetBounds(r.Left, r.Top, w, h);
       cb.SetCaption(editText);
       cb.SetEnabled(true);
@@ -247,7 +250,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
     case edEditBtn:
     case edNumericEditBtn:
     case edFloatEditBtn: {
-      TGridEditBtn& e = *editBtn_;
+      TGridEditBtn& e = *EditBtn();
       e.SetBounds(r.Left, r.Top, w, h);
       e.SetText(editText);
       e.SetMaxLength(GetEditLimit());
@@ -260,7 +263,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       break;
     }
     case edUnitEditBtn: {
-      TGridUnitEditBtn& e = *unitEditBtn_;
+      TGridUnitEditBtn& e = *UnitEditBtn();
       e.SetBounds(r.Left, r.Top, w, h);
       e.SetMaxLength(GetEditLimit());
       e.SetValueAndUnit(editText);
@@ -273,7 +276,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       break;
     }
     case edUniEdit: {
-      TGridUniEdit& e = *uniEdit_;
+      TGridUniEdit& e = *UniEdit();
       constexpr int margin = 2;
       e.SetBounds(r.Left + 2 + margin, r.Top + 2 + margin, w - 2 - 2 * margin, h - 2 - 2 * margin);
       e.SetVisible(true);
@@ -288,7 +291,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       break;
     }
     case edRichEdit: {
-      TExtRichEdit& e = *richInplace_;
+      TExtRichEdit& e = *RichInplaceEditor();
       // Loading the cell is no typing: the row keeps its height.
       e.BeginNoResize();
       e.SetBounds(r.Left, r.Top, w, h);
@@ -309,7 +312,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       break;
     }
     case edButton: {
-      TGridButton& b = *button_;
+      TGridButton& b = *ButtonEditor();
       b.SetBounds(r.Left - 1, r.Top - 1, w + 2, h + 2);
       b.SetCaption(editText);
       b.SetVisible(true);
@@ -496,30 +499,75 @@ AnsiString TExtStringGrid::DatePickerValue() const {
   return datePicker_->Checked() ? DateToStr(datePicker_->Date()) : AnsiString();
 }
 
-void TExtStringGrid::CreateEditorControls() {
-  // Made with the grid, hidden and disabled, so that a form can set them up
-  // (a spin's limits, the combo's items, the units) before the first edit.
-  combo_ = new TGridCombo(this);
-  uniCombo_ = new TGridUniCombo(this);
-  spin_ = new TGridSpin(this);
-  if (HasNewCommonControls) datePicker_ = new TGridDatePicker(this);
-  checkBox_ = new TGridCheckBox(this);
-  editBtn_ = new TGridEditBtn(this);
-  unitEditBtn_ = new TGridUnitEditBtn(this);
-  uniEdit_ = new TGridUniEdit(this);
-  button_ = new TGridButton(this);
-  for (TGridCombo* combo : {combo_, static_cast<TGridCombo*>(uniCombo_)}) combo->SetIsWinXP(themedLook_);
-  spin_->SetIsWinXP(themedLook_);
-  editBtn_->SetIsWinXP(themedLook_);
-  unitEditBtn_->SetIsWinXP(themedLook_);
-  richInplace_ = new TExtRichEdit(this);
-  richInplace_->OnSelectionChange = [this](TObject*) {
-    if (OnRichEditSelectionChange) OnRichEditSelectionChange(this);
-  };
-  richInplace_->SetVisible(false);
-  richInplace_->SetParent(this);
+template <class T>
+T* TExtStringGrid::EditorControlMade(T*& Slot) const {
+  if (Slot || ComponentState().Contains(csDestroying)) return Slot;
+  if constexpr (std::is_same_v<T, TGridDatePicker>)
+    if (!HasNewCommonControls) return nullptr;
+  auto* self = const_cast<TExtStringGrid*>(this);
+  Slot = new T(self);
+  self->SetUpEditorControl(*Slot);
+  self->OrderEditorControls();
+  return Slot;
 }
 
-void TExtStringGrid::ClearEditorComboItems() { combo_->Items()->Clear(); }
+template TGridCombo* TExtStringGrid::EditorControlMade(TGridCombo*&) const;
+template TGridUniCombo* TExtStringGrid::EditorControlMade(TGridUniCombo*&) const;
+template TGridSpin* TExtStringGrid::EditorControlMade(TGridSpin*&) const;
+template TGridDatePicker* TExtStringGrid::EditorControlMade(TGridDatePicker*&) const;
+template TGridCheckBox* TExtStringGrid::EditorControlMade(TGridCheckBox*&) const;
+template TGridEditBtn* TExtStringGrid::EditorControlMade(TGridEditBtn*&) const;
+template TGridUnitEditBtn* TExtStringGrid::EditorControlMade(TGridUnitEditBtn*&) const;
+template TGridUniEdit* TExtStringGrid::EditorControlMade(TGridUniEdit*&) const;
+template TGridButton* TExtStringGrid::EditorControlMade(TGridButton*&) const;
+template TExtRichEdit* TExtStringGrid::EditorControlMade(TExtRichEdit*&) const;
 
-void TExtStringGrid::AddEditorComboItem(const AnsiString& S) { combo_->Items()->Add(S); }
+void TExtStringGrid::SetUpEditorControl(TWinControl& Control) {
+  // Hidden and disabled until an edit shows it; a form may set it up (a
+  // spin's limits, the combo's items, the units) before the first edit.
+  if (auto* combo = dynamic_cast<TGridCombo*>(&Control)) {
+    combo->SetIsWinXP(themedLook_);
+    if (combo == uniCombo_ && !(Font() == madeFont_)) {
+      // The wide combo took the grid's font as it was placed and made it
+      // its own: the one the grid was made with, as it would have had,
+      // with its children told of it before the character set changed.
+      combo->Font().Assign(madeFont_);
+      combo->Perform(CM_FONTCHANGED, 0, 0);
+      combo->Font().Charset = 255;
+    }
+  } else if (auto* spin = dynamic_cast<TGridSpin*>(&Control)) {
+    spin->SetIsWinXP(themedLook_);
+  } else if (auto* editBtn = dynamic_cast<TGridEditBtn*>(&Control)) {
+    editBtn->SetIsWinXP(themedLook_);
+  } else if (auto* unitEditBtn = dynamic_cast<TGridUnitEditBtn*>(&Control)) {
+    unitEditBtn->SetIsWinXP(themedLook_);
+  } else if (&Control == richInplace_) {
+    richInplace_->OnSelectionChange = [this](TObject*) {
+      if (OnRichEditSelectionChange) OnRichEditSelectionChange(this);
+    };
+    richInplace_->SetVisible(false);
+    richInplace_->SetParent(this);
+  }
+}
+
+void TExtStringGrid::OrderEditorControls() {
+  // Each stands where it would had they all been made with the grid: in
+  // this order, behind the grid's other children and first of its tab
+  // order.
+  TWinControl* const all[] = {combo_,   uniCombo_,    spin_,    datePicker_, checkBox_,
+                              editBtn_, unitEditBtn_, uniEdit_, button_,     richInplace_};
+  std::vector<TWinControl*> made;
+  for (TWinControl* control : all)
+    if (control && control->Parent() == this) made.push_back(control);
+  bool inPlace = true;
+  for (size_t i = 0; i < made.size(); ++i) {
+    made[i]->SetTabOrder(static_cast<int>(i));
+    inPlace = inPlace && Controls(static_cast<int>(i)) == made[i];
+  }
+  if (inPlace) return;
+  for (auto it = made.rbegin(); it != made.rend(); ++it) (*it)->SendToBack();
+}
+
+void TExtStringGrid::ClearEditorComboItems() { Combo()->Items()->Clear(); }
+
+void TExtStringGrid::AddEditorComboItem(const AnsiString& S) { Combo()->Items()->Add(S); }

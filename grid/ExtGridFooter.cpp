@@ -210,7 +210,7 @@ TExtRichEdit::TExtRichEdit(TComponent* AOwner)
 
 void TExtRichEdit::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_KILLFOCUS && !grid_->FocusLock && grid_->HandleAllocated() &&
-      reinterpret_cast<HWND>(Message.WParam) == grid_->Handle() && grid_->RichInplaceEditor() == this)
+      reinterpret_cast<HWND>(Message.WParam) == grid_->Handle() && grid_->IsRichInplaceEditor(this))
     grid_->HideInplaceEditor();
   TRichEdit::Dispatch(Message);
 }
@@ -224,7 +224,7 @@ void TExtRichEdit::LayoutChanged() {
 void TExtRichEdit::RequestResize(int W, int H) {
   reqWidth_ = W;
   reqHeight_ = H;
-  if (grid_->RichInplaceEditor() != this || !grid_->SizeWhileTyping().Height || noResize_) return;
+  if (!grid_->IsRichInplaceEditor(this) || !grid_->SizeWhileTyping().Height || noResize_) return;
   const int row = grid_->Row();
   const TRect cell = grid_->CellRect(grid_->Col(), row);
   if (H > grid_->RowHeights(row) && cell.Top + H < grid_->Height()) {

@@ -291,6 +291,8 @@ class TRpImage : public TRpPrintable {
  private:
   TPicture picture_;
   bool autoSize_ = false, stretch_ = false, center_ = false;
+  // The picture size auto-size last gave the control.
+  TSize autoSized_{};
 };
 
 // A picture read from a data set's blob field on each print.
@@ -369,6 +371,8 @@ class TRpCustomRichText : public TRpPrintable {
   // The picture control each page's text goes out to an export filter as:
   // made once, it takes each page's name, picture and size in turn.
   std::unique_ptr<TRpImage> exportImage_;
+  // Records each page's picture, its storage kept from page to page.
+  std::unique_ptr<TMetafileCanvas> exportCanvas_;
   // Where the box's place and size last put it.
   std::optional<TRect> exportPlace_;
 };

@@ -179,29 +179,44 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
     image.SetName(Name() + "_" + IntToStr(richPictureNumber++));
     const int w = RpNearest(static_cast<Extended>(range.rc.Right - range.rc.Left) * tw.LPX / 1440);
     const int h = RpNearest(static_cast<Extended>(range.rc.Bottom - range.rc.Top) * tw.LPY / 1440);
-    auto picture = std::make_unique<TMetafile>();
+    // The picture the page before went out as is recorded again, as a
+    // new one would be, on a canvas kept for it: the filter is done with it.
+    auto* picture = dynamic_cast<TMetafile*>(image.Picture()->Graphic());
+    std::unique_ptr<TMetafile> made;
+    if (picture == nullptr) {
+      made = std::make_unique<TMetafile>();
+      picture = made.get();
+    }
     picture->SetWidth(w);
     picture->SetHeight(h);
+    if (exportCanvas_)
+      exportCanvas_->Open(picture);
+    else
+      exportCanvas_ = std::make_unique<TMetafileCanvas>(picture);
     {
-      TMetafileCanvas pictureCanvas(picture.get());
       FORMATRANGE inner = range;
-      inner.hdc = inner.hdcTarget = &pictureCanvas;
-      const TTwips pt = TwipsOf(pictureCanvas);
+      inner.hdc = inner.hdcTarget = exportCanvas_.get();
+      const TTwips pt = TwipsOf(*exportCanvas_);
       inner.rc = Rect(0, 0, pt.X(w), pt.Y(h));
       inner.rcPage = Rect(0, 0, pt.X(w), pt.Y(2 * h));
-      richEdit_->FormatRange(&inner, true);
+      try {
+        richEdit_->FormatRange(&inner, true);
+      } catch (...) {
+        exportCanvas_->Close();
+        throw;
+      }
     }
-    // The picture sizes the control, and the box's own place and size, set
-    // at once, put it back where the box is: a control the page before
-    // left there as it is now only takes the new picture.
-    const std::vector<Extended> box = Size()->Values();
-    if (exportPlace_ == image.BoundsRect() && image.Size()->Units == TRpUnit::Native &&
-        image.Size()->Values() == box && image.AutoSize() && image.Transparent()) {
-      std::function<void()> told = std::exchange(image.Picture()->OnChange, nullptr);
-      image.Picture()->SetGraphic(std::move(picture));
-      image.Picture()->OnChange = std::move(told);
-    } else {
-      image.Picture()->SetGraphic(std::move(picture));
+    exportCanvas_->Close();
+    if (made)
+      image.Picture()->SetGraphic(std::move(made));
+    else
+      image.Picture()->Changed();
+    // A picture of a new size sizes the control, and the box's own place
+    // and size, set at once, put it back where the box is.
+    const std::span<const Extended> box = Size()->ValueSpan();
+    const std::span<const Extended> held = image.Size()->ValueSpan();
+    if (!(exportPlace_ == image.BoundsRect() && image.Size()->Units == TRpUnit::Native &&
+          std::equal(box.begin(), box.end(), held.begin(), held.end()))) {
       image.Size()->Units = TRpUnit::Native;
       image.Size()->ReadValues(box);
       exportPlace_ = image.BoundsRect();
@@ -233,26 +248,33 @@ void TRpCustomRichText::GetExpandedHeight(Extended& height) {
   const int length = richEdit_->Content().Length();
   const int step = std::max(1, RpNearest(kRichStep * factor * 1440 / tw.LPY));
   const int bottom = range.rc.Bottom;
-  // The fewest steps of growth that hold the whole text. A taller
-  // rectangle never holds less, so the steps are found by doubling and
-  // halving instead of one measure per step: a long text is measured a few
-  // dozen times instead of once for every 5 mm of it.
   const auto holds = [&](long long steps) {
     range.rc.Bottom = static_cast<int>(std::min<long long>(bottom + steps * step, kMaxTwips));
     const int next = richEdit_->FormatRange(&range, false);
     return next < 0 || next >= length || range.rc.Bottom == kMaxTwips;
   };
+  // The fewest steps of growth that hold the whole text. The text is laid
+  // out once, as far down as any text is measured, and the room its lines
+  // need gives the steps: those that hold every line. Fewer hold it only
+  // when its last lines show nothing (empty paragraphs at its end); those
+  // are found by halving, as a taller rectangle never holds less.
   long long steps = 0;
   if (length > 0 && !holds(0)) {
-    long long tooFew = 0;
-    steps = 1;
-    while (!holds(steps)) {
-      tooFew = steps;
-      steps *= 2;
-    }
-    while (steps - tooFew > 1) {
-      const long long mid = tooFew + (steps - tooFew) / 2;
-      (holds(mid) ? steps : tooFew) = mid;
+    int room = 0;
+    range.rc.Bottom = static_cast<int>(kMaxTwips);
+    const int next = richEdit_->FormatRange(&range, false, room);
+    const long long toMost = (kMaxTwips - bottom + step - 1) / step;
+    steps = next >= 0 && next < length
+                ? toMost
+                : std::clamp((static_cast<long long>(room) + range.rc.Top - bottom + step - 1) / step, 1LL,
+                             toMost);
+    if (steps > 1 && holds(steps - 1)) {
+      long long tooFew = 0;
+      --steps;
+      while (steps - tooFew > 1) {
+        const long long mid = tooFew + (steps - tooFew) / 2;
+        (holds(mid) ? steps : tooFew) = mid;
+      }
     }
   }
   range.rc.Bottom = static_cast<int>(std::min<long long>(bottom + steps * step, kMaxTwips));

@@ -159,17 +159,25 @@ void TRpPrinter::DeviceOffsets(int& left, int& top) const {
 
 void TRpPrinter::ClosePage(bool keep) {
   canvas_ = nullptr;
-  metafileCanvas_.reset();
-  if (keep && pageMetafile_) pageList_->AddPage(*pageMetafile_);
-  pageMetafile_.reset();
+  if (pageOpen_) {
+    pageOpen_ = false;
+    metafileCanvas_->Close();
+    if (keep) pageList_->AddPage(*pageMetafile_);
+  }
   PendingObjects.clear();
 }
 
 void TRpPrinter::OpenMetafilePage() {
-  pageMetafile_ = std::make_unique<TMetafile>();
+  // One metafile and canvas record every page, their storage kept from
+  // page to page: a page's bytes go to the page list when it closes.
+  if (!pageMetafile_) pageMetafile_ = std::make_unique<TMetafile>();
   pageMetafile_->SetWidth(DeviceWidth(PaperWidth()));
   pageMetafile_->SetHeight(DeviceHeight(PaperLength()));
-  metafileCanvas_ = std::make_unique<TMetafileCanvas>(pageMetafile_.get());
+  if (metafileCanvas_)
+    metafileCanvas_->Open(pageMetafile_.get());
+  else
+    metafileCanvas_ = std::make_unique<TMetafileCanvas>(pageMetafile_.get());
+  pageOpen_ = true;
   canvas_ = metafileCanvas_.get();
   xFactor_ = yFactor_ = kScreenFactor;
   PendingObjects.clear();
@@ -226,7 +234,7 @@ void TRpPrinter::EndDoc() {
 
 void TRpPrinter::Cancel() {
   if (Destination == rpdMetafile) {
-    if (metafileCanvas_) ClosePage(!DiscardPartialPage);
+    if (pageOpen_) ClosePage(!DiscardPartialPage);
     // The header counts the pages kept, so a saved cancelled run reads back.
     if (status_ == rpsBusy && pageList_->Stream() != nullptr && pageList_->PageCount() > 0)
       pageList_->Finish();

@@ -170,6 +170,8 @@ class TRpPrinter : public TObject {
   TCanvas* canvas_ = nullptr;
   std::unique_ptr<TMetafile> pageMetafile_;
   std::unique_ptr<TMetafileCanvas> metafileCanvas_;
+  // The canvas records a page now.
+  bool pageOpen_ = false;
   int status_ = rpsReady;
   int pageCount_ = 0, pageNumber_ = 0, availablePages_ = 0, progress_ = 0;
   unsigned pagesGeneration_ = 0;

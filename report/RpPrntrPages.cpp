@@ -94,6 +94,7 @@ std::int32_t TRpPageList::ReadInt(TStream& s) {
 void TRpPageList::WriteFileHeader() {
   std::lock_guard guard(lock_);
   std::string h;
+  h.reserve(kHeaderSize);
   le::Put16(h, kFormat);
   le::Put16(h, kFormat2);
   h.append(4, '\0');

@@ -140,7 +140,7 @@ void TRpUnitBase::SetNativeValue(int index, Extended value) {
 
 std::vector<Extended> TRpUnitBase::Values() const { return {values_.begin(), values_.begin() + count_}; }
 
-void TRpUnitBase::ReadValues(const std::vector<Extended>& values) {
+void TRpUnitBase::ReadValues(std::span<const Extended> values) {
   for (size_t i = 0; i < static_cast<size_t>(count_) && i < values.size(); ++i) values_[i] = values[i];
   Changed();
 }

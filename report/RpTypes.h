@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "platform/gfx/Graphics.h"
@@ -161,8 +162,11 @@ class TRpUnitBase {
   virtual void SetNativeValue(int index, Extended value);
   // The streamed "Values": every length in 0.1 mm, in a fixed order.
   std::vector<Extended> Values() const;
+  // The same, in place.
+  std::span<const Extended> ValueSpan() const { return {values_.data(), static_cast<size_t>(count_)}; }
   // Short or damaged lists leave the missing values as they are.
-  void ReadValues(const std::vector<Extended>& values);
+  void ReadValues(std::span<const Extended> values);
+  void ReadValues(const std::vector<Extended>& values) { ReadValues(std::span<const Extended>(values)); }
   // The character constant K for the parent's font: 0.1 mm per character
   // width (horizontal) or line height, over ten.
   Extended CharFactor(bool horizontal) const;

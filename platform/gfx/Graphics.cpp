@@ -388,9 +388,12 @@ int TCanvas::SaveDC() {
   slot.brush = *Brush;
   slot.penPos = PenPos;
   slot.textAlign = textAlign_;
-  if (!clip_)
+  if (!clip_) {
+    // The region the slot kept waits for the next clipping instead of
+    // going: a page drawn as save, clip and restore costs no allocation.
+    if (slot.clip && spareClip_.capacity() < slot.clip->capacity()) spareClip_ = std::move(*slot.clip);
     slot.clip.reset();
-  else if (slot.clip)
+  } else if (slot.clip)
     slot.clip->assign(clip_->begin(), clip_->end());
   else
     slot.clip = clip_;

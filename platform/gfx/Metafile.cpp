@@ -225,6 +225,10 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDe
     dpiX_ = std::max(1, referenceDevice->GetDeviceCaps(LOGPIXELSX));
     dpiY_ = std::max(1, referenceDevice->GetDeviceCaps(LOGPIXELSY));
   }
+  Begin();
+}
+
+void TMetafileCanvas::Begin() {
   Font->PixelsPerInch = dpiY_;
   Font->SetSize(8);
   // The header goes in front of the records when they are complete: its
@@ -232,6 +236,7 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDe
   // bytes instead of a copy of them behind the header.
   records_.reserve(kFirstRecords);
   records_.assign(kHeaderSize, '\0');
+  recordCount_ = 0;
   // The stock objects go in first, so that a reader starts from a known
   // state whatever its defaults.
   for (std::uint32_t stock : {WHITE_BRUSH, BLACK_PEN, SYSTEM_FONT}) {
@@ -240,11 +245,42 @@ TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDe
 }
 
 TMetafileCanvas::~TMetafileCanvas() {
+  if (!open_) return;
   try {
     Finish();
   } catch (...) {
     // Out of memory while completing: the metafile stays as it was.
   }
+}
+
+void TMetafileCanvas::Close() {
+  if (!open_) return;
+  open_ = false;
+  Finish();
+}
+
+void TMetafileCanvas::Open(TMetafile* metafile) {
+  Close();
+  // Back to a new canvas's state, recording nothing while closed.
+  Reset();
+  metafile_ = metafile;
+  open_ = true;
+  records_ = std::move(metafile->data_);
+  metafile->data_.clear();
+  handles_.assign(1, true);
+  penHandle_ = brushHandle_ = fontHandle_ = 0;
+  emittedPen_.reset();
+  emittedBrush_.reset();
+  emittedFont_.reset();
+  emittedAlign_.reset();
+  bkMode_.reset();
+  textColor_.reset();
+  bkColor_.reset();
+  rop2_.reset();
+  fontMetrics_ = -1;
+  bounds_ = TRect{0, 0, -1, -1};
+  hasBounds_ = false;
+  Begin();
 }
 
 void TMetafileCanvas::Finish() {
@@ -403,7 +439,7 @@ void TMetafileCanvas::SyncFont() {
   SelectObjectRecord(static_cast<std::uint32_t>(fontHandle_));
   ReleaseObject(old);
   emittedFont_ = *Font;
-  fontMetrics_.reset();
+  fontMetrics_ = -1;
 }
 
 void TMetafileCanvas::SyncTextState() {
@@ -465,12 +501,30 @@ void TMetafileCanvas::Advances(const std::vector<int>& ends) {
 }
 
 const TTextMetric& TMetafileCanvas::FontMetrics() {
-  // SyncFont forgets them whenever the font it selects changes.
-  if (!fontMetrics_ || fontMetricsPpi_ != Font->PixelsPerInch) {
-    fontMetrics_ = GetTextMetrics();
-    fontMetricsPpi_ = Font->PixelsPerInch;
+  // SyncFont forgets which is in force whenever the font it selects
+  // changes. The colour aside, the font's fields the metrics come from.
+  const auto sameFace = [](const TFont& a, const TFont& b) {
+    return a.Height() == b.Height() && a.PixelsPerInch == b.PixelsPerInch && a.Style == b.Style &&
+           a.Charset == b.Charset && a.Pitch == b.Pitch && a.Orientation == b.Orientation && a.Name == b.Name;
+  };
+  if (fontMetrics_ >= 0 && sameFace(keptMetrics_[static_cast<size_t>(fontMetrics_)].Font, *Font))
+    return keptMetrics_[static_cast<size_t>(fontMetrics_)].Metrics;
+  for (size_t i = 0; i < keptMetrics_.size(); ++i)
+    if (sameFace(keptMetrics_[i].Font, *Font)) {
+      fontMetrics_ = static_cast<int>(i);
+      return keptMetrics_[i].Metrics;
+    }
+  constexpr size_t kKept = 8;
+  KeptMetrics fresh{*Font, GetTextMetrics()};
+  if (keptMetrics_.size() < kKept) {
+    keptMetrics_.push_back(std::move(fresh));
+    fontMetrics_ = static_cast<int>(keptMetrics_.size() - 1);
+  } else {
+    keptMetrics_[nextKept_] = std::move(fresh);
+    fontMetrics_ = static_cast<int>(nextKept_);
+    nextKept_ = (nextKept_ + 1) % kKept;
   }
-  return *fontMetrics_;
+  return keptMetrics_[static_cast<size_t>(fontMetrics_)].Metrics;
 }
 
 void TMetafileCanvas::WriteValue(std::uint32_t type, std::uint32_t value) {
@@ -762,6 +816,7 @@ int TMetafileCanvas::GetDeviceCaps(int index) const {
 }
 
 void TMetafileCanvas::ClipChanged() {
+  if (!open_) return;
   const TRegion* region = ClipRegion();
   if (region == nullptr) {
     char* p = NewRecord(emr::EXTSELECTCLIPRGN, 16);

@@ -68,6 +68,15 @@ class TMetafileCanvas : public TCanvas {
   explicit TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDevice = nullptr);
   ~TMetafileCanvas() override;
 
+  // Completes the metafile now, as destroying the canvas would; nothing is
+  // drawn on the canvas until it opens another.
+  void Close();
+  // Records on Metafile from here as a new canvas for it would, with the
+  // reference device it was made with. Metafile's old bytes are dropped
+  // and their storage, like the canvas's own, serves the new records: one
+  // canvas records page after page without making its storage anew.
+  void Open(TMetafile* metafile);
+
   void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                   const int* dx = nullptr) override;
   void ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,
@@ -116,8 +125,12 @@ class TMetafileCanvas : public TCanvas {
   // A polygon or polyline record, in 16-bit points when they all fit.
   void WritePoints(std::uint32_t type16, std::uint32_t type32, const std::vector<TPoint>& points);
   void Finish();
+  // The records' storage, the header's room and the stock objects, as a
+  // new canvas starts.
+  void Begin();
 
   TMetafile* metafile_;
+  bool open_ = true;
   int dpiX_ = 96, dpiY_ = 96;
   std::string records_;
   std::uint32_t recordCount_ = 0;
@@ -134,8 +147,16 @@ class TMetafileCanvas : public TCanvas {
   // every piece of it.
   WideString wide_;
   std::vector<int> advances_;
-  std::optional<TTextMetric> fontMetrics_;
-  int fontMetricsPpi_ = 0;
+  // The metrics of the last few fonts selected, from page to page: rich
+  // text goes back and forth between a handful of formats. The one in
+  // force is at fontMetrics_, -1 until it is asked for.
+  struct KeptMetrics {
+    TFont Font;
+    TTextMetric Metrics;
+  };
+  std::vector<KeptMetrics> keptMetrics_;
+  int fontMetrics_ = -1;
+  size_t nextKept_ = 0;
   TRect bounds_{0, 0, -1, -1};
   bool hasBounds_ = false;
 };

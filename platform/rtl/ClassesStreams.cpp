@@ -53,6 +53,13 @@ int readHeld(const std::string& data, Int64& position, void* buffer, int count) 
 int writeHeld(std::string& data, Int64& position, const void* buffer, int count) {
   if (position < 0 || count <= 0 || position > kMaxMemoryStreamSize - count) return 0;
   const Int64 end = position + count;
+  if (position == static_cast<Int64>(data.size())) {
+    // Written at the end, as a page list writes page after page: the bytes
+    // go on without zeros first.
+    data.append(static_cast<const char*>(buffer), static_cast<size_t>(count));
+    position = end;
+    return count;
+  }
   if (end > static_cast<Int64>(data.size())) data.resize(static_cast<size_t>(end), '\0');
   std::memcpy(data.data() + position, buffer, static_cast<size_t>(count));
   position = end;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -72,6 +73,72 @@ TEST_F(ExtGridControlsTest, EditorsExistWithTheGridAndKeepTheirSetUp) {
   Key(VK_PRIOR);
   EXPECT_EQ(g.Spin()->Text(), "7");
   EXPECT_EQ(g.Combo()->Items()->Count(), 1);
+}
+
+// The editor controls are made when first asked for, yet whatever the
+// order of asking each stands where it would had all come with the grid:
+// in one order among themselves, behind the program's own children of the
+// grid and first in its tab order, with the font and colour the grid gave
+// them since.
+TEST_F(ExtGridControlsTest, EditorsMadeWhenAskedStandAsIfMadeWithTheGrid) {
+  struct TPlace {
+    int Z, Tab, Size, Charset;
+    TColor Color;
+    bool Visible, Enabled;
+    bool operator==(const TPlace&) const = default;
+  };
+  auto editors = [](TExtStringGrid& g) -> std::vector<std::function<TWinControl*()>> {
+    return {[&] { return g.Combo(); },          [&] { return g.UniCombo(); },
+            [&] { return g.Spin(); },           [&] { return g.DatePicker(); },
+            [&] { return g.CheckBoxEditor(); }, [&] { return g.EditBtn(); },
+            [&] { return g.UnitEditBtn(); },    [&] { return g.UniEdit(); },
+            [&] { return g.ButtonEditor(); },   [&] { return g.RichInplaceEditor(); }};
+  };
+  // The grid's font and colour changed and a child of the program's added.
+  auto change = [](TExtStringGrid& g) {
+    TFont font;
+    font.Assign(g.Font());
+    font.SetSize(13);
+    g.SetFont(font);
+    g.SetColor(clYellow);
+    auto* own = new TEdit(&g);
+    own->SetParent(&g);
+    return own;
+  };
+  auto places = [](TExtStringGrid& g, const std::vector<TWinControl*>& made) {
+    std::vector<TPlace> out;
+    for (TWinControl* editor : made) {
+      int z = -1;
+      for (int i = 0; i < g.ControlCount(); ++i)
+        if (g.Controls(i) == editor) z = i;
+      out.push_back({z, editor->TabOrder(), editor->Font().Size(), editor->Font().Charset, editor->Color(),
+                     editor->Visible(), editor->Enabled()});
+    }
+    return out;
+  };
+  // All made at once before the changes, as with the grid.
+  auto& first = MakeGrid<TExtStringGrid>(4, 5);
+  std::vector<TWinControl*> all;
+  for (const auto& editor : editors(first)) all.push_back(editor());
+  TEdit* firstOwn = change(first);
+  const std::vector<TPlace> withTheGrid = places(first, all);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(withTheGrid[static_cast<size_t>(i)].Z, i);
+  EXPECT_EQ(first.Controls(first.ControlCount() - 1), firstOwn);
+  const int ownTab = firstOwn->TabOrder();
+  const TFont wideComboEditFont = first.UniCombo()->EditControl()->Font();
+
+  for (const std::vector<int>& asked :
+       {std::vector<int>{9, 3, 0, 7, 1, 8, 2, 6, 4, 5}, std::vector<int>{5, 4, 6, 2, 8, 1, 7, 0, 3, 9}}) {
+    auto& g = MakeGrid<TExtStringGrid>(4, 5);
+    TEdit* own = change(g);
+    const auto made = editors(g);
+    std::vector<TWinControl*> inOrder(10);
+    for (const int i : asked) inOrder[static_cast<size_t>(i)] = made[static_cast<size_t>(i)]();
+    EXPECT_EQ(places(g, inOrder), withTheGrid);
+    EXPECT_EQ(g.Controls(g.ControlCount() - 1), own);
+    EXPECT_EQ(own->TabOrder(), ownTab);
+    EXPECT_TRUE(g.UniCombo()->EditControl()->Font() == wideComboEditFont);
+  }
 }
 
 // The outline stays while the editor does: the rich-text editor stays

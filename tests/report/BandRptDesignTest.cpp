@@ -367,6 +367,41 @@ TEST_F(BandRptDesignTest, ANewPictureSizesAnAutoSizedImage) {
   EXPECT_NEAR(static_cast<double>(image->NativeValue(TRpPrintableSize::iWidth)), 120 * 254 / 96.0, 1e-9);
 }
 
+// Auto-size follows the picture's size: a picture of the size the image
+// last took, set or drawn again, leaves it where it was put since; another
+// size, or auto-size asked for again, sizes it.
+TEST_F(BandRptDesignTest, APictureOfTheSizeAnImageTookLeavesItWhereItWasPut) {
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 300);
+  auto* image = AddControl<TRpImage>(band, 0, 0, 100, 100);
+  image->SetAutoSize(true);
+  image->Picture()->SetGraphic(std::make_unique<TBitmap>(70, 45));
+  ASSERT_EQ(image->Width(), 70);
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    int width, height;
+  };
+  const std::vector<Step> steps = {
+      {"a new picture of the same size",
+       [&] { image->Picture()->SetGraphic(std::make_unique<TBitmap>(70, 45)); }, 90, 60},
+      {"the picture drawn again", [&] { image->Picture()->Changed(); }, 90, 60},
+      {"a picture of another size", [&] { image->Picture()->SetGraphic(std::make_unique<TBitmap>(71, 45)); },
+       71, 45},
+      {"auto-size asked for again", [&] { image->SetAutoSize(true); }, 71, 45},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    image->SetBounds(image->Left(), image->Top(), 90, 60);
+    const std::vector<Extended> placed = image->Size()->Values();
+    step.change();
+    EXPECT_EQ(image->Width(), step.width);
+    EXPECT_EQ(image->Height(), step.height);
+    if (step.width == 90) {
+      EXPECT_EQ(image->Size()->Values(), placed);
+    }
+  }
+}
+
 }  // namespace
 
 namespace {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/gfx/CairoCanvas.h"
@@ -341,6 +342,44 @@ TEST_F(ImageCanvasTest, RestoreBringsBackClipAndObjects) {
   EXPECT_EQ(canvas.Brush->Color, clRed);
   EXPECT_FALSE(canvas.RestoreDC(saved));
   EXPECT_FALSE(canvas.RestoreDC(-1));
+}
+
+// Saves with and without a clipping, clippings set inside them and the
+// states restored, over and over: each restore brings back the clipping of
+// its save, whatever storage the regions moved through.
+TEST_F(ImageCanvasTest, SavedClippingsComeBackThroughEveryCycle) {
+  struct Step {
+    std::optional<TRect> before;  // the clipping at the save, if any
+    std::vector<TRect> inside;    // intersected after it
+  };
+  const std::vector<Step> steps = {
+      {std::nullopt, {Rect(1, 1, 20, 20)}},     {std::nullopt, {Rect(2, 2, 30, 30), Rect(5, 5, 10, 10)}},
+      {Rect(0, 0, 40, 40), {Rect(3, 3, 9, 9)}}, {std::nullopt, {}},
+      {std::nullopt, {Rect(4, 4, 6, 6)}},       {Rect(1, 2, 3, 4), {}},
+      {std::nullopt, {Rect(0, 0, 50, 50)}},
+  };
+  for (int round = 0; round < 3; ++round)
+    for (size_t n = 0; n < steps.size(); ++n) {
+      SCOPED_TRACE(testing::Message() << round << " " << n);
+      const Step& step = steps[n];
+      if (step.before)
+        canvas.SelectClipRect(*step.before);
+      else
+        canvas.SelectClipRgn(nullptr);
+      const int saved = canvas.SaveDC();
+      std::optional<TRect> expected = step.before;
+      for (const TRect& r : step.inside) {
+        canvas.IntersectClipRect(r);
+        expected = expected ? IntersectRect(*expected, r) : r;
+        ASSERT_TRUE(canvas.HasClip());
+        EXPECT_EQ(canvas.ClipRect(), *expected);
+      }
+      ASSERT_TRUE(canvas.RestoreDC(saved));
+      ASSERT_EQ(canvas.HasClip(), step.before.has_value());
+      if (step.before) {
+        EXPECT_EQ(canvas.ClipRect(), *step.before);
+      }
+    }
 }
 
 TEST_F(ImageCanvasTest, TextLandsInsideItsCellBelowTheReferencePoint) {

@@ -227,6 +227,32 @@ TEST(MetafileTextRecords, AreTheRecordsTheirFieldsMakeByteForByte) {
          const TRect box{0, 0, 2880, 720};
          d.Text(1440, 360, ETO_CLIPPED, &box, "Mirrored");
        }},
+      // The metrics that place the text's cell are kept for a few fonts:
+      // here more fonts than are kept come back in turn, and fonts that
+      // differ in their colour alone or in one field each.
+      {"fonts back and forth",
+       [](Drawing& d) {
+         d.c.SetTextAlign(TA_LEFT | TA_BOTTOM);
+         for (int round = 0; round < 3; ++round)
+           for (int size = 6; size <= 26; size += 2) {
+             d.c.Font->Name = size % 4 ? "Arial" : "Courier New";
+             d.c.Font->SetSize(size);
+             d.c.Font->Color = round % 2 ? clRed : clBlack;
+             d.Text(10, 10 + size * 10, 0, nullptr, "Ab");
+           }
+         const auto each = [&](const std::function<void()>& change) {
+           change();
+           d.Text(30, 300, 0, nullptr, "Ab");
+         };
+         each([&] { d.c.Font->Style = fsBold; });
+         each([&] { d.c.Font->Charset = GREEK_CHARSET; });
+         each([&] { d.c.Font->Pitch = fpFixed; });
+         each([&] { d.c.Font->Orientation = 900; });
+         each([&] { d.c.Font->PixelsPerInch = 300; });
+         each([&] { d.c.Font->SetHeight(-40); });
+         each([&] { d.c.Font->Name = "Times New Roman"; });
+         each([&] { d.c.Font->Style = 0; });
+       }},
       {"clipping",
        [](Drawing& d) {
          d.Clip([&] { d.c.IntersectClipRect(TRect{10, 10, 200, 100}); });

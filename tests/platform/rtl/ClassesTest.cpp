@@ -418,6 +418,37 @@ TEST(TMemoryStream, ReadWriteSeekBoundaries) {
   EXPECT_EQ(stream.Position(), 0);
 }
 
+// Writes at the end, inside, across the end and past it, each compared with
+// the bytes laid over a plain copy of the stream.
+TEST(TMemoryStream, WritesLandWhereverThePositionIs) {
+  struct Write {
+    Int64 at;
+    std::string bytes;
+  };
+  const std::vector<std::vector<Write>> cases = {
+      {{0, "abc"}, {3, "def"}, {6, std::string(5000, 'x')}, {5006, "end"}},
+      {{0, "abcdef"}, {2, "XY"}, {6, "gh"}},
+      {{0, "abcdef"}, {4, "WXYZ"}, {8, "!"}},
+      {{0, "ab"}, {5, "cd"}, {2, "ZZZ"}, {7, ""}, {7, "e"}},
+      {{3, "late"}, {0, "ear"}, {7, "r"}},
+  };
+  for (size_t n = 0; n < cases.size(); ++n) {
+    SCOPED_TRACE(n);
+    TMemoryStream stream;
+    std::string model;
+    for (const Write& w : cases[n]) {
+      stream.SetPosition(w.at);
+      stream.WriteBuffer(w.bytes.data(), static_cast<int>(w.bytes.size()));
+      const size_t end = static_cast<size_t>(w.at) + w.bytes.size();
+      if (!w.bytes.empty() && model.size() < end) model.resize(end, '\0');
+      model.replace(static_cast<size_t>(w.at), w.bytes.size(), w.bytes);
+      EXPECT_EQ(stream.Position(), static_cast<Int64>(w.at + w.bytes.size()));
+    }
+    ASSERT_EQ(stream.Size(), static_cast<Int64>(model.size()));
+    EXPECT_EQ(std::string(static_cast<const char*>(stream.Memory()), model.size()), model);
+  }
+}
+
 TEST(TMemoryStream, WriteFarPastTheEndFailsInsteadOfAllocating) {
   TMemoryStream stream;
   stream.Seek(Int64{1} << 40, soFromBeginning);
