@@ -248,26 +248,33 @@ void TRpCustomRichText::GetExpandedHeight(Extended& height) {
   const int length = richEdit_->Content().Length();
   const int step = std::max(1, RpNearest(kRichStep * factor * 1440 / tw.LPY));
   const int bottom = range.rc.Bottom;
-  // The fewest steps of growth that hold the whole text. A taller
-  // rectangle never holds less, so the steps are found by doubling and
-  // halving instead of one measure per step: a long text is measured a few
-  // dozen times instead of once for every 5 mm of it.
   const auto holds = [&](long long steps) {
     range.rc.Bottom = static_cast<int>(std::min<long long>(bottom + steps * step, kMaxTwips));
     const int next = richEdit_->FormatRange(&range, false);
     return next < 0 || next >= length || range.rc.Bottom == kMaxTwips;
   };
+  // The fewest steps of growth that hold the whole text. The text is laid
+  // out once, as far down as any text is measured, and the room its lines
+  // need gives the steps: those that hold every line. Fewer hold it only
+  // when its last lines show nothing (empty paragraphs at its end); those
+  // are found by halving, as a taller rectangle never holds less.
   long long steps = 0;
   if (length > 0 && !holds(0)) {
-    long long tooFew = 0;
-    steps = 1;
-    while (!holds(steps)) {
-      tooFew = steps;
-      steps *= 2;
-    }
-    while (steps - tooFew > 1) {
-      const long long mid = tooFew + (steps - tooFew) / 2;
-      (holds(mid) ? steps : tooFew) = mid;
+    int room = 0;
+    range.rc.Bottom = static_cast<int>(kMaxTwips);
+    const int next = richEdit_->FormatRange(&range, false, room);
+    const long long toMost = (kMaxTwips - bottom + step - 1) / step;
+    steps = next >= 0 && next < length
+                ? toMost
+                : std::clamp((static_cast<long long>(room) + range.rc.Top - bottom + step - 1) / step, 1LL,
+                             toMost);
+    if (steps > 1 && holds(steps - 1)) {
+      long long tooFew = 0;
+      --steps;
+      while (steps - tooFew > 1) {
+        const long long mid = tooFew + (steps - tooFew) / 2;
+        (holds(mid) ? steps : tooFew) = mid;
+      }
     }
   }
   range.rc.Bottom = static_cast<int>(std::min<long long>(bottom + steps * step, kMaxTwips));

@@ -436,6 +436,9 @@ class TRichPage {
   // Measures, when given, are kept by the caller for this content (the
   // control keeps them from one format-range call to the next).
   TRichPage(const TRichContent& Content, const FORMATRANGE& Range, TRichMeasures* Measures = nullptr);
+  // Lays the page Range describes instead, in the storage of this one: a
+  // report asks for a page or more at every band it prints.
+  void Lay(const FORMATRANGE& Range);
   // The first character that did not fit.
   int Next() const { return lines_.back().Next; }
   // The least height that may hold the rest of the text from the page's
@@ -621,7 +624,8 @@ class TCustomRichEdit : public TCustomMemo {
   TRichMeasures printMeasures_;
   // The page the last format-range laid out and what it was asked for: a
   // report measures a page and then draws that same page, on the printer's
-  // page and again into its exported picture. Dropped when a job ends.
+  // page and again into its exported picture. Dropped when a job ends;
+  // its storage stays for the next page laid.
   struct TPageAsked {
     std::uint64_t Revision;
     int From, Width, Height, Last;
@@ -629,6 +633,7 @@ class TCustomRichEdit : public TCustomMemo {
   };
   TPageAsked lastAsked_{};
   std::optional<TRichPage> lastPage_;
+  bool pageKept_ = false;
   int FormatRange(const FORMATRANGE* range, bool render, int* room);
   TRichCharFormat fontFormat_;
   std::unique_ptr<TRichDocument> pendingDoc_;

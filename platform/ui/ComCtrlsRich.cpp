@@ -659,12 +659,17 @@ TSize TCustomRichEdit::RequiredSize() const {
 
 TRichPage::TRichPage(const TRichContent& content, const FORMATRANGE& range, TRichMeasures* measures)
     : content_(content), measures_(measures) {
-  const int from = std::clamp(range.chrg.cpMin, 0, content.Length());
+  Lay(range);
+}
+
+void TRichPage::Lay(const FORMATRANGE& range) {
+  ends_.clear();
+  const int from = std::clamp(range.chrg.cpMin, 0, content_.Length());
   // Laid out in twips, whatever the canvas: every device breaks alike.
-  TRichLayout layout(content, 1440);
+  TRichLayout layout(content_, 1440);
   layout.Measures = measures_;
-  lines_ = layout.LayPage(from, range.rc.Right - range.rc.Left, std::max(1, range.rc.Bottom - range.rc.Top),
-                          &room_);
+  layout.LayPage(from, range.rc.Right - range.rc.Left, std::max(1, range.rc.Bottom - range.rc.Top), &room_,
+                 lines_);
   if (range.chrg.cpMax >= 0 && range.chrg.cpMax > from) {
     while (lines_.size() > 1 && lines_.back().Start >= range.chrg.cpMax) lines_.pop_back();
   }
@@ -703,7 +708,7 @@ int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render, int& roo
 int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render, int* room) {
   if (room != nullptr) *room = 0;
   if (range == nullptr || range->hdc == nullptr) {
-    lastPage_.reset();
+    pageKept_ = false;
     return 0;
   }
   const TRichContent& content = Content();
@@ -715,10 +720,13 @@ int TCustomRichEdit::FormatRange(const FORMATRANGE* range, bool render, int* roo
                          std::max(1, range->rc.Bottom - range->rc.Top), range->chrg.cpMax};
   // The room is a bound that tightens as the text is laid further down,
   // so only a call that does not ask for it takes the page kept.
-  if (!lastPage_ || room != nullptr || !(lastAsked_ == asked)) {
-    lastPage_.reset();
-    lastPage_.emplace(content, *range, &printMeasures_);
+  if (!pageKept_ || room != nullptr || !(lastAsked_ == asked)) {
+    if (lastPage_)
+      lastPage_->Lay(*range);
+    else
+      lastPage_.emplace(content, *range, &printMeasures_);
     lastAsked_ = asked;
+    pageKept_ = true;
   }
   if (render) lastPage_->Draw(*range);
   if (room != nullptr) *room = lastPage_->Room();

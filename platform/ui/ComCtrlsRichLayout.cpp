@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
 
 #include "platform/gfx/CairoCanvas.h"
@@ -98,11 +99,16 @@ void TRichMeasures::Clear() {
 struct TRichMeasurer {
   const TRichLayout& layout;
   const TRichContent& content;
-  TRichMeasures own;
+  // Made only for a layout whose user keeps no measures: a page laid from
+  // those kept makes a measurer at every format-range call.
+  std::unique_ptr<TRichMeasures> own;
   TRichMeasures& kept;
   int current = -1;  // the format the canvas has now
   TRichMeasurer(const TRichLayout& l, const TRichContent& c)
-      : layout(l), content(c), kept(l.Measures != nullptr ? *l.Measures : own) {}
+      : layout(l),
+        content(c),
+        own(l.Measures != nullptr ? nullptr : std::make_unique<TRichMeasures>()),
+        kept(l.Measures != nullptr ? *l.Measures : *own) {}
   TCanvas& Use(int format) {
     TCanvas& c = MeasureCanvas();
     if (format == current) return c;
@@ -147,14 +153,40 @@ struct TRichMeasurer {
     }
     return it->second;
   }
-  int RestWidth(int format, int start, int end, int from) {
+  // The running sums of the piece A to B of the segment Start to End, from
+  // A's (the piece's own sums moved by the first): every character the
+  // font's tables measure has its advance beside any neighbour. Null when
+  // a character of the piece is laid out, which measures it otherwise.
+  const long long* PieceSums(int format, int start, int end, int a, int b) {
     const TRichMeasures::TSums& sums = Sums(format, start, end);
-    const bool wide = content.HasWide(from, end);
+    const bool wide = content.HasWide(a, b);
     const std::vector<long long>& sum = wide ? sums.Wide : sums.Bytes;
     const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
-    const auto a = static_cast<size_t>(from - start), b = static_cast<size_t>(end - start);
-    if (laidOut.empty() || laidOut[a] == laidOut[b]) return gfx::ResolvedFont::WholeWidth(sum[b] - sum[a]);
+    const auto i = static_cast<size_t>(a - start), j = static_cast<size_t>(b - start);
+    if (!laidOut.empty() && laidOut[i] != laidOut[j]) return nullptr;
+    return sum.data() + i;
+  }
+  int RestWidth(int format, int start, int end, int from) {
+    if (const long long* sum = PieceSums(format, start, end, from, end))
+      return gfx::ResolvedFont::WholeWidth(sum[end - from] - sum[0]);
     return Width(format, from, end);
+  }
+  // Where the segment that Pos lies in starts and ends within its
+  // paragraph, Start to End: the span a layout keeps the sums of.
+  std::pair<int, int> SpanOf(int pos, int start, int end) const {
+    return {std::max(start, content.PieceStart(pos)), std::min(end, content.PieceEnd(pos))};
+  }
+  // Width of A to B, all in one format in the paragraph Start to End, from
+  // the sums of its segment when the measures are kept and it measures
+  // from them.
+  int PieceWidth(int format, int a, int b, int start, int end) {
+    if (layout.Measures != nullptr) {
+      const auto [from, to] = SpanOf(a, start, end);
+      if (b <= to)
+        if (const long long* sum = PieceSums(format, from, to, a, b))
+          return gfx::ResolvedFont::WholeWidth(sum[b - a] - sum[0]);
+    }
+    return Width(format, a, b);
   }
   // Whether the characters of the segment Start to End, from From on,
   // have the same advances as Ends gives them measured from From as
@@ -174,12 +206,24 @@ struct TRichMeasurer {
   // Appends to Out where each character of Start to End ends, from X, as
   // Ends gives them. Pieces a line cuts out of a segment are measured for
   // that line alone: the line's ends are kept whole, so the piece is not.
-  void AppendEnds(int format, int start, int end, int x, std::vector<int>& out) {
+  // With measures kept, a piece of a segment is measured from the sums of
+  // the segment within its paragraph (ParaStart to ParaEnd), taken once
+  // for every line that cuts a piece out of it.
+  void AppendEnds(int format, int start, int end, int x, std::vector<int>& out, int paraStart, int paraEnd) {
     const auto append = [&](const std::vector<int>& ends) {
       for (int v : ends) out.push_back(x + v);
     };
     if (const auto it = kept.ends_.find({format, start, end}); it != kept.ends_.end())
       return append(it->second);
+    if (layout.Measures != nullptr) {
+      const auto [from, to] = SpanOf(start, paraStart, paraEnd);
+      if (end <= to)
+        if (const long long* sum = PieceSums(format, from, to, start, end)) {
+          for (int i = 1; i <= end - start; ++i)
+            out.push_back(x + gfx::ResolvedFont::WholeWidth(sum[i] - sum[0]));
+          return;
+        }
+    }
     const gfx::ResolvedFont& font = gfx::Resolve(*Use(format).Font);
     // From the running sums of the font's table when it measures every
     // character, as CharacterEnds does; a piece laid out goes through it.
@@ -321,7 +365,8 @@ TRichLine TRichLayout::NextLine(TRichLaying& laying, TRichMeasurer& m, int width
   if (pf.Alignment != taLeftJustify) {
     int e = end;
     while (e > at && t[static_cast<size_t>(e - 1)] == ' ') --e;
-    if (e < end) shown = x - m.Width(content_.FormatIndexAt(e), e, end);
+    if (e < end)
+      shown = x - m.PieceWidth(content_.FormatIndexAt(e), e, end, content_.ParagraphStart(laying.Para), pend);
   }
   line.Width = x;
   line.Left = indent;
@@ -415,10 +460,16 @@ constexpr int kFarDown = 1 << 29;
 }  // namespace
 
 std::vector<TRichLine> TRichLayout::LayPage(int from, int width, int height, int* room) const {
+  std::vector<TRichLine> page;
+  LayPage(from, width, height, room, page);
+  return page;
+}
+
+void TRichLayout::LayPage(int from, int width, int height, int* room, std::vector<TRichLine>& page) const {
   if (Measures == nullptr || FontOf) {
-    std::vector<TRichLine> lines = Lay(from, width, height);
-    if (room != nullptr) *room = RoomOfAll(lines, RunsToEnd(content_, lines), height);
-    return lines;
+    page = Lay(from, width, height);
+    if (room != nullptr) *room = RoomOfAll(page, RunsToEnd(content_, page), height);
+    return;
   }
   TRichMeasurer m(*this, content_);
   from = std::clamp(from, 0, content_.Length());
@@ -476,7 +527,7 @@ std::vector<TRichLine> TRichLayout::LayPage(int from, int width, int height, int
   const auto below = std::partition_point(begin + 1, lines.end(), [height, origin](const TRichLine& line) {
     return static_cast<long long>(line.Top) - origin + line.Height <= height;
   });
-  std::vector<TRichLine> page(begin, below);
+  page.assign(begin, below);
   for (TRichLine& line : page) line.Top -= origin;
   if (room != nullptr) {
     // Every line from the page's start to the end of the text when the
@@ -488,7 +539,6 @@ std::vector<TRichLine> TRichLayout::LayPage(int from, int width, int height, int
     else
       *room = static_cast<int>(std::min<long long>(foot + 1, std::numeric_limits<int>::max()));
   }
-  return page;
 }
 
 int TRichLayout::Measure(const TRichLine& line) const {
@@ -528,7 +578,8 @@ void TRichLayout::CharEnds(const TRichLine& line, TRichMeasurer& m, std::vector<
       continue;
     }
     const size_t before = ends.size();
-    m.AppendEnds(s.Format, s.Start, s.End, x, ends);
+    m.AppendEnds(s.Format, s.Start, s.End, x, ends, content_.ParagraphStart(line.Para),
+                 content_.ParagraphEnd(line.Para));
     if (ends.size() > before) x = ends.back();
   }
   if (line.Stretch > 0) Spread(line, ends);

@@ -368,6 +368,9 @@ class TRichLayout {
   // every line from From to the end of the text (a lower bound where the
   // lines below Height are not laid out yet): no lower page holds them.
   std::vector<TRichLine> LayPage(int from, int width, int height, int* room = nullptr) const;
+  // The same into Lines, whose storage a user that lays page after page
+  // keeps.
+  void LayPage(int from, int width, int height, int* room, std::vector<TRichLine>& lines) const;
   // The right edge of each character of Line, from the line's Left.
   std::vector<int> CharEnds(const TRichLine& line) const;
   // The width of the line's characters (what CharEnds ends with), through

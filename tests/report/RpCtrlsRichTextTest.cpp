@@ -147,6 +147,28 @@ TEST_F(RichTextTest, TheExpandedHeightIsTheFewestStepsThatHoldTheText) {
   }
 }
 
+TEST_F(RichTextTest, AnEmptyParagraphEndingTheTextTakesNoStep) {
+  // The text is held once the line before its last break fits: the empty
+  // paragraph after the break needs no room, though its line is laid and
+  // mostly takes a step more; two such need the line of the first, as tall
+  // as a line of text.
+  TRpRichText* rich = AddRich(0, 100, 1);
+  for (const int lines : {1, 3, 9, 40, 250}) {
+    const auto expanded = [&](const std::string& tail) {
+      std::string rtf = Lines(lines);
+      rtf.insert(rtf.size() - 1, tail);
+      rich->RichEdit()->SetRichText(rtf);
+      Extended height = 0;
+      rich->GetExpandedHeight(height);
+      return height;
+    };
+    const Extended plain = expanded("");
+    // The reader takes a break right before the end as none.
+    EXPECT_EQ(expanded("\\par \\par "), plain) << lines;
+    EXPECT_EQ(expanded("\\par \\par \\par "), expanded("\\par Line\\par \\par ")) << lines;
+  }
+}
+
 TEST_F(RichTextTest, TheBandGrowsByTheStepsTheTextNeedsAndNoMore) {
   // Nine lines need 45 mm: the 10 mm band grows seven steps of 5 mm.
   TRpRichText* rich = AddRich(0, 100, 9);

@@ -1,7 +1,8 @@
 // Drawing laid-out rich text keeps its storage and the canvas's font from
 // piece to piece; what reaches the canvas is compared, call by call, with
 // the plain way of drawing every piece on its own: a font made afresh,
-// its text cut out and its advances measured for it alone.
+// its text cut out and its advances measured for it alone, by a layout
+// that keeps no measures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,6 +29,10 @@ void PlainDraw(const TRichContent& content, const TRichLayout& layout, TCanvas& 
   const auto separate = [&](int i) {
     return t[static_cast<size_t>(i)] == '\t' || t[static_cast<size_t>(i)] == '\v';
   };
+  // The ends of each line's characters as a layout that keeps no
+  // measures takes them: each piece of the line measured on its own.
+  TRichLayout alone(content, dpi);
+  alone.FontOf = layout.FontOf;
   const unsigned align = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
   canvas.Brush->Style = bsClear;
@@ -43,7 +48,7 @@ void PlainDraw(const TRichContent& content, const TRichLayout& layout, TCanvas& 
       canvas.TextOut(left - Scale(Scale(360, dpi, 1440), devX, dpi), base, "\x95");
     }
     if (line.End <= line.Start) continue;
-    const std::vector<int> ends = layout.CharEnds(line);
+    const std::vector<int> ends = alone.CharEnds(line);
     const auto xAt = [&](int i) {
       return i <= line.Start ? 0 : Scale(ends[static_cast<size_t>(i - line.Start - 1)], devX, dpi);
     };
