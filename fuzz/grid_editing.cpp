@@ -5,11 +5,11 @@
 // UTF-16 cell rule and the wide list's text. No input may crash, hang,
 // leak or let an exception out to the error box, and every cell must end
 // holding a text the grid knew: the old one or one an editor stored.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <set>
 #include <vector>
 
 #include "fuzz/DefaultFlags.h"
@@ -53,56 +53,55 @@ TForm& FuzzForm() {
 // What of a grid the runs can change that a new grid has its own way:
 // counts, sizes, view, selection, options, sorting, zoom, panning, editing
 // and the store's extras. A used grid set back must read as a new one here.
-std::vector<long long> Shape(TExtStringGrid& grid) {
+void ReadShape(TExtStringGrid& grid, std::vector<long long>& shape) {
   const TGridRect sel = grid.Selection();
-  std::vector<long long> shape = {grid.ColCount(),
-                                  grid.RowCount(),
-                                  grid.FixedCols(),
-                                  grid.FixedRows(),
-                                  grid.TopRow(),
-                                  grid.LeftCol(),
-                                  grid.Col(),
-                                  grid.Row(),
-                                  sel.Left,
-                                  sel.Top,
-                                  sel.Right,
-                                  sel.Bottom,
-                                  static_cast<long long>(grid.Options().Bits()),
-                                  grid.GridState(),
-                                  grid.EditorMode(),
-                                  grid.EditorActive(),
-                                  grid.Panning(),
-                                  grid.UpdateCount(),
-                                  grid.ZoomStep(),
-                                  grid.HiddenRowCount(),
-                                  grid.HiddenColCount(),
-                                  grid.NodeCount(),
-                                  grid.FilterActive(),
-                                  static_cast<long long>(grid.MergeColumns().size()),
-                                  static_cast<long long>(grid.SelectedCells.size()),
-                                  grid.SortIndexes().Count(),
-                                  grid.SortSettings().Column,
-                                  grid.SortSettings().Direction,
-                                  grid.SortSettings().Show,
-                                  grid.SortSettings().Row(),
-                                  grid.Navigation().AdvanceOnEnter,
-                                  grid.Navigation().CursorWalkEditor,
-                                  grid.Lookup,
-                                  grid.MaxEditLength(),
-                                  grid.MouseActions().RowSelect,
-                                  grid.MouseActions().ColSelect,
-                                  grid.MouseActions().AllSelect,
-                                  grid.EnhRowColMove,
-                                  grid.Cursor(),
-                                  grid.Font().Size(),
-                                  static_cast<long long>(grid.LookupText().size())};
+  shape = {grid.ColCount(),
+           grid.RowCount(),
+           grid.FixedCols(),
+           grid.FixedRows(),
+           grid.TopRow(),
+           grid.LeftCol(),
+           grid.Col(),
+           grid.Row(),
+           sel.Left,
+           sel.Top,
+           sel.Right,
+           sel.Bottom,
+           static_cast<long long>(grid.Options().Bits()),
+           grid.GridState(),
+           grid.EditorMode(),
+           grid.EditorActive(),
+           grid.Panning(),
+           grid.UpdateCount(),
+           grid.ZoomStep(),
+           grid.HiddenRowCount(),
+           grid.HiddenColCount(),
+           grid.NodeCount(),
+           grid.FilterActive(),
+           static_cast<long long>(grid.MergeColumns().size()),
+           static_cast<long long>(grid.SelectedCells.size()),
+           grid.SortIndexes().Count(),
+           grid.SortSettings().Column,
+           grid.SortSettings().Direction,
+           grid.SortSettings().Show,
+           grid.SortSettings().Row(),
+           grid.Navigation().AdvanceOnEnter,
+           grid.Navigation().CursorWalkEditor,
+           grid.Lookup,
+           grid.MaxEditLength(),
+           grid.MouseActions().RowSelect,
+           grid.MouseActions().ColSelect,
+           grid.MouseActions().AllSelect,
+           grid.EnhRowColMove,
+           grid.Cursor(),
+           grid.Font().Size(),
+           static_cast<long long>(grid.LookupText().size())};
   for (int c = 0; c < grid.ColCount(); ++c) shape.push_back(grid.ColWidths(c) * 2 + grid.ColSelect(c));
   for (int r = 0; r < grid.RowCount(); ++r) shape.push_back(grid.RowHeights(r) * 2 + grid.RowSelect(r));
   for (const int c : grid.ColumnOrder()) shape.push_back(c);
   for (int c = 0; c < grid.ColCount(); ++c)
     for (int r = 0; r < grid.RowCount(); ++r)
       shape.push_back(grid.HasCellProperties(c, r) || grid.GetCellGraphic(c, r) != nullptr);
-  return shape;
 }
 
 // The grid the runs edit. Making one (its window and its nine editors) and
@@ -152,7 +151,7 @@ class EditingStage {
     enhMove_ = g.EnhRowColMove;
     sortShow_ = g.SortSettings().Show;
     maxEditLength_ = g.MaxEditLength();
-    shape_ = Shape(g);
+    ReadShape(g, shape_);
   }
 
   // Undoes what a script's steps can change; true when the grid then reads
@@ -193,12 +192,14 @@ class EditingStage {
     g.SetRow(cell_.Y);
     const TGridRect one{cell_.X, cell_.Y, cell_.X, cell_.Y};
     if (!(g.Selection() == one)) g.SetSelection(one);
-    return Shape(g) == shape_;
+    // Read into storage kept from run to run.
+    ReadShape(g, read_);
+    return read_ == shape_;
   }
 
   TExtStringGrid* grid_ = nullptr;
   // What a new grid has.
-  std::vector<long long> shape_;
+  std::vector<long long> shape_, read_;
   TGridOptions options_;
   std::vector<int> widths_, heights_;
   TPoint topLeft_, cell_;
@@ -213,6 +214,51 @@ EditingStage& Stage() {
   static EditingStage* stage = new EditingStage;
   return *stage;
 }
+
+// The texts every run starts its cells with, column by column.
+const std::vector<AnsiString>& StartTexts() {
+  static const std::vector<AnsiString>* texts = [] {
+    auto* made = new std::vector<AnsiString>;
+    for (int c = 0; c < kCols; ++c)
+      for (int r = 0; r < kRows; ++r) made->push_back(IntToStr(c * 10 + r) + (r % 2 ? " kg" : ""));
+    return made;
+  }();
+  return *texts;
+}
+
+// The texts a run's cells may end with: the empty one, those it started
+// with, its own text and those pasted or stored by an editor. The ones
+// learned during a run are kept in storage kept from run to run: a set
+// made for each run cost a node for every text.
+class KnownTexts {
+ public:
+  explicit KnownTexts(const AnsiString& text) : text_(text), sorted_(Sorted()) { Learned().clear(); }
+  void Add(const AnsiString& value) {
+    if (!Contains(value)) Learned().push_back(value);
+  }
+  bool Contains(const AnsiString& value) const {
+    if (value.empty() || value == text_ || std::binary_search(sorted_.begin(), sorted_.end(), value))
+      return true;
+    const std::vector<AnsiString>& learned = Learned();
+    return std::find(learned.begin(), learned.end(), value) != learned.end();
+  }
+
+ private:
+  static const std::vector<AnsiString>& Sorted() {
+    static const std::vector<AnsiString>* sorted = [] {
+      auto* texts = new std::vector<AnsiString>(StartTexts());
+      std::sort(texts->begin(), texts->end());
+      return texts;
+    }();
+    return *sorted;
+  }
+  static std::vector<AnsiString>& Learned() {
+    static auto* learned = new std::vector<AnsiString>;
+    return *learned;
+  }
+  const AnsiString& text_;
+  const std::vector<AnsiString>& sorted_;
+};
 
 }  // namespace
 
@@ -234,21 +280,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (list.Text().size() < list.Count() * 2u) std::abort();
 
   TExtStringGrid* grid = &Stage().Ready();
-  std::set<AnsiString> known = {""};
+  KnownTexts known(text);
+  const std::vector<AnsiString>& start = StartTexts();
   for (int c = 0; c < kCols; ++c)
-    for (int r = 0; r < kRows; ++r) {
-      const AnsiString cell = IntToStr(c * 10 + r) + (r % 2 ? " kg" : "");
-      grid->SetCellText(c, r, cell);
-      known.insert(cell);
-    }
+    for (int r = 0; r < kRows; ++r) grid->SetCellText(c, r, start[static_cast<size_t>(c * kRows + r)]);
   grid->SetCellText(1, 1, text);
-  known.insert(text);
   int typeBase = data[0];
   grid->OnGetEditorType = [&typeBase](TObject*, int c, int r, TEditorType& e) {
     const int t = (typeBase + c + r) % 30;
     e = t == edRichEdit ? edNormal : static_cast<TEditorType>(t);
   };
-  grid->OnSetEditText = [&known](TObject*, int, int, const AnsiString& v) { known.insert(v); };
+  grid->OnSetEditText = [&known](TObject*, int, int, const AnsiString& v) { known.Add(v); };
   grid->SetFocus();
   Application->ProcessMessages();
 
@@ -273,7 +315,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const size_t n = std::min<size_t>(arg % 12, script - (i + 2));
         const AnsiString piece(reinterpret_cast<const char*>(data) + i + 2, n);
         Clipboard()->SetAsText(piece);
-        known.insert(piece);
+        known.Add(piece);
         if (HWND focus = GetFocus()) SendMessage(focus, WM_PASTE, 0, 0);
         i += n;
         break;
@@ -343,7 +385,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const AnsiString cell = grid->GetCellText(c, r);
       Extended number = 0;
       TDateTime date = 0;
-      if (!known.count(cell) && !TryStrToFloat(cell, number) && !TryStrToDate(cell, date) &&
+      if (!known.Contains(cell) && !TryStrToFloat(cell, number) && !TryStrToDate(cell, date) &&
           !TryStrToTime(cell, date))
         std::abort();
     }

@@ -881,17 +881,27 @@ void TCairoCanvas::DrawFocusRect(const TRect& logical) {
   TRect visible = IntersectRect(r, ClipRect());
   visible = IntersectRect(
       visible, {0, 0, cairo_image_surface_get_width(surface_), cairo_image_surface_get_height(surface_)});
-  auto invert = [&](int x, int y) {
-    if (PtInRect(visible, {x, y}) && ((x + y) & 1) == 0) d[y * stride + x] ^= 0xFFFFFF;
+  // Every other pixel of each edge, those where x + y is even, visited
+  // alone: a paint draws the focus frame round its cell every time.
+  const auto row = [&](int y) {
+    if (y < visible.Top || y >= visible.Bottom) return;
+    int x = std::max(r.Left, visible.Left);
+    const int end = std::min(r.Right, visible.Right);
+    x += (x + y) & 1;
+    for (std::uint32_t* line = d + static_cast<std::ptrdiff_t>(y) * stride; x < end; x += 2)
+      line[x] ^= 0xFFFFFF;
   };
-  for (int x = r.Left; x < r.Right; ++x) {
-    invert(x, r.Top);
-    if (r.Bottom - 1 != r.Top) invert(x, r.Bottom - 1);
-  }
-  for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
-    invert(r.Left, y);
-    if (r.Right - 1 != r.Left) invert(r.Right - 1, y);
-  }
+  const auto column = [&](int x) {
+    if (x < visible.Left || x >= visible.Right) return;
+    int y = std::max(r.Top + 1, visible.Top);
+    const int end = std::min(r.Bottom - 1, visible.Bottom);
+    y += (x + y) & 1;
+    for (; y < end; y += 2) d[static_cast<std::ptrdiff_t>(y) * stride + x] ^= 0xFFFFFF;
+  };
+  row(r.Top);
+  if (r.Bottom - 1 != r.Top) row(r.Bottom - 1);
+  column(r.Left);
+  if (r.Right - 1 != r.Left) column(r.Right - 1);
   cairo_surface_mark_dirty(surface_);
 }
 

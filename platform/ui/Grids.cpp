@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/gfx/FrameControls.h"
+#include "platform/rtl/KeptStorage.h"
 #include "platform/ui/WindowManager.h"
 
 // The grid's own look: the lines between cells and the edges of fixed cells.
@@ -678,39 +679,6 @@ void TCustomGrid::DeleteRow(int ARow) {
 
 // ---- painting -------------------------------------------------------------------------
 
-namespace {
-
-// The visible columns and rows of a paint, in storage kept from paint to
-// paint: a paint of a few cells made and freed them every time. A paint
-// inside a paint takes others.
-class TPaintLists {
- public:
-  using List = std::vector<std::pair<int, long long>>;
-  TPaintLists() {
-    std::vector<std::unique_ptr<List[]>>& kept = Kept();
-    if (kept.empty()) {
-      lists_ = std::make_unique<List[]>(2);
-    } else {
-      lists_ = std::move(kept.back());
-      kept.pop_back();
-    }
-  }
-  ~TPaintLists() { Kept().push_back(std::move(lists_)); }
-  TPaintLists(const TPaintLists&) = delete;
-  TPaintLists& operator=(const TPaintLists&) = delete;
-  List& Cols() const { return lists_[0]; }
-  List& Rows() const { return lists_[1]; }
-
- private:
-  static std::vector<std::unique_ptr<List[]>>& Kept() {
-    static auto* kept = new std::vector<std::unique_ptr<List[]>>;
-    return *kept;
-  }
-  std::unique_ptr<List[]> lists_;
-};
-
-}  // namespace
-
 void TCustomGrid::Paint() {
   TCanvas& c = Canvas();
   // A paint of a few cells (a move of the current cell, an editor closing)
@@ -754,15 +722,21 @@ void TCustomGrid::Paint() {
       out.emplace_back(i, at);
     }
   };
-  const TPaintLists lists;
-  auto& colList = lists.Cols();
-  auto& rowList = lists.Rows();
+  // In storage kept from paint to paint: a paint of a few cells made and
+  // freed them every time.
+  const TKeptStorage<std::vector<std::pair<int, long long>>> keptCols, keptRows;
+  auto& colList = *keptCols;
+  auto& rowList = *keptRows;
   visible(colList, cols_, fixedCols_, topLeft_.X, area.Left, clip.Right);
   visible(rowList, rows_, fixedRows_, topLeft_.Y, area.Top, clip.Bottom);
   // A paint of scattered pieces (a scroll's strip, the focus cell's old and
   // new place) draws the cells they touch, not all of the box round them.
-  const std::optional<TRegion> region =
-      c.ClipRegion() && c.ClipRegion()->size() > 1 ? std::optional<TRegion>(*c.ClipRegion()) : std::nullopt;
+  const TKeptStorage<TRegion> keptRegion;
+  const TRegion* region = nullptr;
+  if (c.ClipRegion() && c.ClipRegion()->size() > 1) {
+    keptRegion->assign(c.ClipRegion()->begin(), c.ClipRegion()->end());
+    region = &*keptRegion;
+  }
   auto touched = [&](const TRect& r) {
     if (!region) return true;
     const TRect device = c.LPtoDP(r);

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/rtl/KeptStorage.h"
 #include "platform/ui/Backend.h"
 #include "platform/ui/Caret.h"
 #include "platform/ui/ControlCanvas.h"
@@ -91,11 +92,16 @@ void ForEachPartOutside(const TRect& r, const TRect& hole, F&& take) {
     if (!p.IsEmpty()) take(p);
 }
 
-// Region minus a rectangle: each piece split into the parts outside it.
-TRegion SubtractRect(const TRegion& region, const TRect& hole) {
-  TRegion out;
-  for (const TRect& r : region) ForEachPartOutside(r, hole, [&](const TRect& p) { out.push_back(p); });
-  return out;
+// Region minus a rectangle, in place: each piece split into the parts
+// outside it, in order. Spare: storage for the work, left holding nothing
+// of use.
+void SubtractRect(TRegion& region, const TRect& hole, TRegion& spare) {
+  if (std::none_of(region.begin(), region.end(),
+                   [&](const TRect& r) { return !IntersectRect(r, hole).IsEmpty(); }))
+    return;
+  spare.clear();
+  for (const TRect& r : region) ForEachPartOutside(r, hole, [&](const TRect& p) { spare.push_back(p); });
+  region.swap(spare);
 }
 
 // Where a control's top-left corner lies in its top-level window.
@@ -192,7 +198,9 @@ class TPaintPass {
       const TPoint offset = w->ClientOffset();
       const TPaintCanvas kept(target_, origin, own, TSize{w->Width() - offset.X, w->Height() - offset.Y});
       TControlCanvas& canvas = *kept;
-      TRegion clip;
+      const TKeptStorage<TRegion> keptClip, keptSpare;
+      TRegion& clip = *keptClip;
+      clip.clear();
       for (const TRect& r : region_) {
         const TRect part = IntersectRect(r, own);
         if (!part.IsEmpty()) clip.push_back(OffsetRect(part, -origin.X, -origin.Y));
@@ -215,9 +223,9 @@ class TPaintPass {
         if (!c->IsWindowed() || !c->Visible()) continue;
         if (const TRegion* shape = static_cast<TWinControl*>(c)->WindowRgn()) {
           for (const TRect& r : *shape)
-            clip = ui::SubtractRect(clip, shown(OffsetRect(r, c->Left(), c->Top())));
+            ui::SubtractRect(clip, shown(OffsetRect(r, c->Left(), c->Top())), *keptSpare);
         } else {
-          clip = ui::SubtractRect(clip, shown(c->BoundsRect()));
+          ui::SubtractRect(clip, shown(c->BoundsRect()), *keptSpare);
         }
       }
       canvas.SelectClipRgn(&clip);

@@ -141,6 +141,35 @@ TEST_F(ImageCanvasTest, FocusRectangleIsDottedAndUndoesItself) {
   EXPECT_EQ(CountAll(clBlack), 0);
 }
 
+// The frame inverts the pixels of its edges where x + y is even, inside the
+// box of the clipping and the surface: checked pixel by pixel against
+// frames of every shape, at odd and even corners, cut by clips and edges.
+TEST_F(ImageCanvasTest, FocusRectangleInvertsEveryOtherEdgePixelInsideTheClipBox) {
+  const TRect frames[] = {Rect(2, 2, 12, 10), Rect(3, 1, 4, 9),    Rect(1, 4, 9, 5),   Rect(5, 5, 6, 6),
+                          Rect(3, 3, 9, 5),   Rect(4, 3, 5, 11),   Rect(-3, -2, 7, 6), Rect(33, 25, 45, 37),
+                          Rect(7, 8, 30, 27), Rect(-5, 12, 50, 13)};
+  const std::vector<TRegion> clips = {{}, {Rect(5, 4, 20, 9)}, {Rect(0, 0, 6, 6), Rect(20, 20, 25, 26)}};
+  for (const TRect& frame : frames)
+    for (size_t c = 0; c < clips.size(); ++c) {
+      canvas.SelectClipRgn(nullptr);
+      for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x) canvas.SetPixel(x, y, RGB(x * 6, y * 8, (x + y) * 3));
+      if (!clips[c].empty()) canvas.SelectClipRgn(&clips[c]);
+      canvas.DrawFocusRect(frame);
+      const TRect box = IntersectRect(clips[c].empty() ? Rect(0, 0, 40, 30) : RegionBox(clips[c]),
+                                      Rect(0, 0, canvas.Width(), canvas.Height()));
+      for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x) {
+          const bool edge = PtInRect(frame, {x, y}) && (x == frame.Left || x == frame.Right - 1 ||
+                                                        y == frame.Top || y == frame.Bottom - 1);
+          const bool inverted = edge && PtInRect(box, {x, y}) && (x + y) % 2 == 0;
+          const TColor plain = RGB(x * 6, y * 8, (x + y) * 3);
+          ASSERT_EQ(canvas.Pixel(x, y), inverted ? (plain ^ 0xFFFFFF) : plain)
+              << x << "," << y << " frame " << frame.Left << "," << frame.Top << " clip " << c;
+        }
+    }
+}
+
 TEST_F(ImageCanvasTest, ClippingSelectsIntersectsAndIsRemoved) {
   canvas.Brush->Color = clRed;
   canvas.SelectClipRect(Rect(0, 0, 10, 10));
