@@ -71,9 +71,10 @@ void TFont::Assign(const TFont& other) {
     SetSize(other.Size());
 }
 
+// The name last: fonts that differ mostly differ in size, style or colour.
 bool operator==(const TFont& a, const TFont& b) {
-  return a.Name == b.Name && a.Color == b.Color && a.Style == b.Style && a.Charset == b.Charset &&
-         a.Pitch == b.Pitch && a.Orientation == b.Orientation && a.height_ == b.height_;
+  return a.height_ == b.height_ && a.Style == b.Style && a.Color == b.Color && a.Charset == b.Charset &&
+         a.Pitch == b.Pitch && a.Orientation == b.Orientation && a.Name == b.Name;
 }
 
 TCanvas::TCanvas() : Font(new TFont), Pen(new TPen), Brush(new TBrush) {}

@@ -29,7 +29,6 @@ constexpr Int64 kMaxWinMetafile = Int64{1} << 30;
 constexpr int kScreenWidth = 1920, kScreenHeight = 1440;
 
 using le::Get32;
-using le::Patch32;
 using le::Put16;
 using le::Put32;
 
@@ -199,25 +198,23 @@ void TMetafile::SaveToStream(TStream& stream) const {
 
 // ---- TMetafileCanvas ------------------------------------------------------------
 
-// Builds one record: type, a size patched when it ends, then the fields.
+// Builds one record of fields grown one by one, in the canvas's scratch
+// storage, and writes it when it ends, padded to four bytes.
 class TMetafileCanvas::Writer {
  public:
-  Writer(TMetafileCanvas& canvas, std::uint32_t type) : canvas_(canvas), start_(canvas.records_.size()) {
-    Put32(canvas.records_, type);
-    Put32(canvas.records_, 0);
+  Writer(TMetafileCanvas& canvas, std::uint32_t type) : canvas_(canvas), type_(type) {
+    canvas.fields_.clear();
   }
   ~Writer() {
-    std::string& r = canvas_.records_;
-    while ((r.size() - start_) % 4) r += '\0';
-    Patch32(r, start_ + 4, static_cast<std::uint32_t>(r.size() - start_));
-    ++canvas_.recordCount_;
+    const std::string& f = canvas_.fields_;
+    char* p = canvas_.NewRecord(type_, 8 + (f.size() + 3) / 4 * 4);
+    if (!f.empty()) std::memcpy(p, f.data(), f.size());
   }
-  std::string& Out() { return canvas_.records_; }
-  size_t Offset() const { return canvas_.records_.size() - start_; }
+  std::string& Out() { return canvas_.fields_; }
 
  private:
   TMetafileCanvas& canvas_;
-  size_t start_;
+  std::uint32_t type_;
 };
 
 TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, const TCanvas* referenceDevice) : metafile_(metafile) {
@@ -234,8 +231,9 @@ void TMetafileCanvas::Begin() {
   // The header goes in front of the records when they are complete: its
   // room is kept from the start, so that the file is the records' own
   // bytes instead of a copy of them behind the header.
-  records_.reserve(kFirstRecords);
-  records_.assign(kHeaderSize, '\0');
+  if (records_.size() < kFirstRecords) records_.resize(kFirstRecords);
+  std::memset(records_.data(), 0, kHeaderSize);
+  used_ = kHeaderSize;
   recordCount_ = 0;
   // The stock objects go in first, so that a reader starts from a known
   // state whatever its defaults.
@@ -305,7 +303,7 @@ void TMetafileCanvas::Finish() {
   StoreRect(h, frame);
   Store32(h, kSignature);
   Store32(h, 0x10000);
-  Store32(h, static_cast<std::uint32_t>(records_.size()));
+  Store32(h, static_cast<std::uint32_t>(used_));
   Store32(h, recordCount_ + 1);
   Store16(h, static_cast<std::uint16_t>(handles_.size()));
   Store16(h, 0);
@@ -321,6 +319,7 @@ void TMetafileCanvas::Finish() {
   Store32(h, 0);  // no OpenGL
   Store32(h, in(micronsW));
   Store32(h, in(micronsH));
+  records_.resize(used_);
   metafile_->data_ = std::move(records_);
   records_.clear();
   metafile_->mmWidth_ = frame.Right;
@@ -507,7 +506,9 @@ const TTextMetric& TMetafileCanvas::FontMetrics() {
     return a.Height() == b.Height() && a.PixelsPerInch == b.PixelsPerInch && a.Style == b.Style &&
            a.Charset == b.Charset && a.Pitch == b.Pitch && a.Orientation == b.Orientation && a.Name == b.Name;
   };
-  if (fontMetrics_ >= 0 && sameFace(keptMetrics_[static_cast<size_t>(fontMetrics_)].Font, *Font))
+  // The font in force is the one selected, but for its resolution.
+  if (fontMetrics_ >= 0 &&
+      keptMetrics_[static_cast<size_t>(fontMetrics_)].Font.PixelsPerInch == Font->PixelsPerInch)
     return keptMetrics_[static_cast<size_t>(fontMetrics_)].Metrics;
   for (size_t i = 0; i < keptMetrics_.size(); ++i)
     if (sameFace(keptMetrics_[i].Font, *Font)) {
@@ -517,6 +518,7 @@ const TTextMetric& TMetafileCanvas::FontMetrics() {
   constexpr size_t kKept = 8;
   KeptMetrics fresh{*Font, GetTextMetrics()};
   if (keptMetrics_.size() < kKept) {
+    keptMetrics_.reserve(kKept);
     keptMetrics_.push_back(std::move(fresh));
     fontMetrics_ = static_cast<int>(keptMetrics_.size() - 1);
   } else {
@@ -533,13 +535,16 @@ void TMetafileCanvas::WriteValue(std::uint32_t type, std::uint32_t value) {
 }
 
 char* TMetafileCanvas::NewRecord(std::uint32_t type, std::size_t size) {
-  const size_t start = records_.size();
+  const size_t start = used_;
   // A page's records take a few kilobytes: room for them is made once
-  // rather than doubled from a few dozen bytes.
-  if (records_.capacity() < start + size)
-    records_.reserve(std::max<size_t>({start + size, 2 * records_.capacity(), 4096}));
-  records_.resize(start + size);
+  // rather than doubled from a few dozen bytes, and kept from page to page.
+  if (records_.size() < start + size)
+    records_.resize(std::max<size_t>({start + size, 2 * records_.size(), 4096}));
+  used_ = start + size;
   char* p = records_.data() + start;
+  // The room may hold an earlier page's records: the record starts as
+  // zeros, whatever its fields leave alone.
+  std::memset(p + 8, 0, size - 8);
   Store32(p, type);
   Store32(p, static_cast<std::uint32_t>(size));
   ++recordCount_;

@@ -132,8 +132,13 @@ class TMetafileCanvas : public TCanvas {
   TMetafile* metafile_;
   bool open_ = true;
   int dpiX_ = 96, dpiY_ = 96;
+  // The header's room and the records so far are the first used_ bytes;
+  // the rest is room for more.
   std::string records_;
+  size_t used_ = 0;
   std::uint32_t recordCount_ = 0;
+  // The fields of a record written field by field.
+  std::string fields_;
   // Handle slots in use; slot 0 is the metafile itself.
   std::vector<bool> handles_{true};
   int penHandle_ = 0, brushHandle_ = 0, fontHandle_ = 0;
