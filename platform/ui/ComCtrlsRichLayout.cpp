@@ -120,9 +120,18 @@ struct TRichMeasurer {
     c.Font->Assign(font);
     return c;
   }
+  // The measures asked for last, as a line asks for those of its
+  // segments again and again.
+  int lastMetricsFormat = -1;
+  const TTextMetric* lastMetrics = nullptr;
+  TRichMeasures::TKey lastSumsKey{};
+  const TRichMeasures::TSums* lastSums = nullptr;
   const TTextMetric& Metrics(int format) {
+    if (lastMetrics != nullptr && format == lastMetricsFormat) return *lastMetrics;
     auto it = kept.metrics_.find(format);
     if (it == kept.metrics_.end()) it = kept.metrics_.emplace(format, Use(format).GetTextMetrics()).first;
+    lastMetricsFormat = format;
+    lastMetrics = &it->second;
     return it->second;
   }
   int Width(int format, int start, int end) {
@@ -141,6 +150,7 @@ struct TRichMeasurer {
   // Width gives it.
   const TRichMeasures::TSums& Sums(int format, int start, int end) {
     const TRichMeasures::TKey key{format, start, end};
+    if (lastSums != nullptr && key == lastSumsKey) return *lastSums;
     auto it = kept.sums_.find(key);
     if (it == kept.sums_.end()) {
       TRichMeasures::TSums sums;
@@ -151,6 +161,8 @@ struct TRichMeasurer {
         font.AdvanceSums(std::u16string_view(content.WideText(start, end)), sums.Wide, sums.WideLaidOut);
       it = kept.sums_.emplace(key, std::move(sums)).first;
     }
+    lastSumsKey = key;
+    lastSums = &it->second;
     return it->second;
   }
   // The running sums of the piece A to B of the segment Start to End, from
@@ -213,8 +225,6 @@ struct TRichMeasurer {
     const auto append = [&](const std::vector<int>& ends) {
       for (int v : ends) out.push_back(x + v);
     };
-    if (const auto it = kept.ends_.find({format, start, end}); it != kept.ends_.end())
-      return append(it->second);
     if (layout.Measures != nullptr) {
       const auto [from, to] = SpanOf(start, paraStart, paraEnd);
       if (end <= to)
@@ -224,6 +234,8 @@ struct TRichMeasurer {
           return;
         }
     }
+    if (const auto it = kept.ends_.find({format, start, end}); it != kept.ends_.end())
+      return append(it->second);
     const gfx::ResolvedFont& font = gfx::Resolve(*Use(format).Font);
     // From the running sums of the font's table when it measures every
     // character, as CharacterEnds does; a piece laid out goes through it.
@@ -454,6 +466,19 @@ bool RunsToEnd(const TRichContent& content, const std::vector<TRichLine>& lines)
   return lines.back().Para + 1 >= content.ParagraphCount() && lines.back().Next >= content.Length();
 }
 
+// The first of First to Last that Pred is false for, Pred being true of
+// those before it: looked for a step from First, then twice as far and so
+// on, and only then by halving, as a page holds a few of a text's lines.
+template <typename It, typename Pred>
+It PartitionNear(It first, It last, Pred pred) {
+  std::ptrdiff_t step = 1;
+  while (last - first > step && pred(first[step - 1])) {
+    first += step;
+    step *= 2;
+  }
+  return std::partition_point(first, last - first > step ? first + step : last, pred);
+}
+
 // A quarter of the int range in twips (over 370 m).
 constexpr int kFarDown = 1 << 29;
 
@@ -480,10 +505,9 @@ void TRichLayout::LayPage(int from, int width, int height, int* room, std::vecto
   size_t first = 0;
   const std::pair<int, int> asked{from, width};
   if (const auto known = Measures->pages_.find(asked); known != Measures->pages_.end()) {
-    laid = &Measures->laid_[known->second.first];
+    laid = known->second.first;
     first = known->second.second;
   } else {
-    std::pair<int, int> chosen = asked;
     for (auto& [key, kept] : Measures->laid_) {
       if (key.second != width || key.first > from) continue;
       const std::vector<TRichLine>& lines = kept.Lines;
@@ -495,7 +519,6 @@ void TRichLayout::LayPage(int from, int width, int height, int* room, std::vecto
       const int top = it != lines.end() ? it->Top : kept.Laying.Top;
       if (starts && top <= kFarDown && (key.first == from || ContinuesAt(key.first, from, m))) {
         laid = &kept;
-        chosen = key;
         first = static_cast<size_t>(it - lines.begin());
         break;
       }
@@ -504,7 +527,7 @@ void TRichLayout::LayPage(int from, int width, int height, int* room, std::vecto
       laid = &Measures->laid_[asked];
       BeginParagraph(laid->Laying, from, true);
     }
-    Measures->pages_[asked] = {chosen, first};
+    Measures->pages_[asked] = {laid, first};
   }
   std::vector<TRichLine>& lines = laid->Lines;
   TRichLaying& laying = laid->Laying;
@@ -522,9 +545,9 @@ void TRichLayout::LayPage(int from, int width, int height, int* room, std::vecto
   const int origin = top();
   // A page takes at least one line; the next line that does not fit ends
   // it, as Lay does. The lines' feet only go down, so the first one below
-  // the page is found by halving.
+  // the page is found from the page's first line on.
   const auto begin = lines.begin() + static_cast<std::ptrdiff_t>(first);
-  const auto below = std::partition_point(begin + 1, lines.end(), [height, origin](const TRichLine& line) {
+  const auto below = PartitionNear(begin + 1, lines.end(), [height, origin](const TRichLine& line) {
     return static_cast<long long>(line.Top) - origin + line.Height <= height;
   });
   page.assign(begin, below);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gfx/Graphics.h"
@@ -300,9 +301,17 @@ class TRichMeasures {
   std::map<TKey, int> widths_;
   std::map<TKey, TSums> sums_;
   std::map<std::pair<int, int>, TLaid> laid_;  // start, width
-  // The lines a page from a start at a width takes: those of the laying
-  // of that key, from the line of that index on.
-  std::map<std::pair<int, int>, std::pair<std::pair<int, int>, std::size_t>> pages_;
+  // The lines a page from a start at a width takes: those of that laying
+  // (one of laid_, which never moves them), from the line of that index on.
+  struct THashPair {
+    std::size_t operator()(const std::pair<int, int>& p) const {
+      return std::hash<std::uint64_t>{}(static_cast<std::uint64_t>(static_cast<std::uint32_t>(p.first))
+                                            << 32 |
+                                        static_cast<std::uint32_t>(p.second));
+    }
+  };
+  // Found by hashing: a report asks for its pages some four times each.
+  std::unordered_map<std::pair<int, int>, std::pair<TLaid*, std::size_t>, THashPair> pages_;
   std::map<TKey, std::vector<int>> ends_;
   // Where the characters of a line end, by its start, end, paragraph,
   // whether it is the paragraph's first and its stretch: a page is drawn
@@ -328,8 +337,8 @@ class TRichMeasures {
     WideString Wide;
     std::vector<int> Advances;
   };
-  std::multimap<int, TDrawn> drawn_;  // by the first line's start
-  std::uint64_t of_ = 0;              // the revision measured; none at 0
+  std::unordered_multimap<int, TDrawn> drawn_;  // by the first line's start
+  std::uint64_t of_ = 0;                        // the revision measured; none at 0
   int dpi_ = 0;
 };
 

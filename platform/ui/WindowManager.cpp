@@ -196,8 +196,6 @@ class TPaintPass {
     if (!touched) return;
     {
       const TPoint offset = w->ClientOffset();
-      const TPaintCanvas kept(target_, origin, own, TSize{w->Width() - offset.X, w->Height() - offset.Y});
-      TControlCanvas& canvas = *kept;
       const TKeptStorage<TRegion> keptClip, keptSpare;
       TRegion& clip = *keptClip;
       clip.clear();
@@ -228,6 +226,12 @@ class TPaintPass {
           ui::SubtractRect(clip, shown(c->BoundsRect()), *keptSpare);
         }
       }
+      // What its child windows cover whole leaves a window nothing to
+      // paint, and it is not asked to, as the system asks none: typing in
+      // an editor repainted its grid and form, clipped to nothing.
+      if (clip.empty()) return;
+      const TPaintCanvas kept(target_, origin, own, TSize{w->Width() - offset.X, w->Height() - offset.Y});
+      TControlCanvas& canvas = *kept;
       canvas.SelectClipRgn(&clip);
       w->paintCanvas_ = &canvas;
       w->paintClip_ = OffsetRect(bound, -origin.X, -origin.Y);
