@@ -129,23 +129,29 @@ int TRichContent::ParagraphEnd(int para) const {
   return end;
 }
 
+TRichContent::TWideChars::const_iterator TRichContent::WideFrom(int pos) const {
+  return std::lower_bound(wide_.begin(), wide_.end(), pos,
+                          [](const std::pair<int, char16_t>& w, int p) { return w.first < p; });
+}
+
 char16_t TRichContent::CharAt(int pos) const {
   if (!wide_.empty()) {
-    const auto it = wide_.find(pos);
-    if (it != wide_.end()) return it->second;
+    const auto it = WideFrom(pos);
+    if (it != wide_.end() && it->first == pos) return it->second;
   }
   return cp1253::ToUnicode(static_cast<unsigned char>(text_[static_cast<size_t>(pos)]));
 }
 
 bool TRichContent::HasWide(int start, int end) const {
-  const auto it = wide_.lower_bound(start);
+  if (wide_.empty()) return false;
+  const auto it = WideFrom(start);
   return it != wide_.end() && it->first < end;
 }
 
 WideString TRichContent::WideText(int start, int end) const {
   WideString s = cp1253::ToWide(
       std::string_view(text_).substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
-  for (auto it = wide_.lower_bound(start); it != wide_.end() && it->first < end; ++it)
+  for (auto it = WideFrom(start); it != wide_.end() && it->first < end; ++it)
     s[static_cast<size_t>(it->first - start)] = it->second;
   return s;
 }
@@ -158,7 +164,7 @@ void TRichContent::Replace(int start, int end, const AnsiString& text, int forma
   const TRichParaFormat kept = paras_[static_cast<size_t>(p2)];
   paras_.erase(paras_.begin() + p1, paras_.begin() + p2);
   const int delta = static_cast<int>(text.size()) - (end - start);
-  if (!wide_.empty()) wide_ = WideAround(start, end, delta);
+  if (!wide_.empty()) MoveWide(start, end, delta);
   text_.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), text);
   // One move of what follows, not two: a keystroke in a long text.
   const size_t removed = static_cast<size_t>(end - start);
@@ -184,7 +190,7 @@ void TRichContent::Replace(int start, int end, const TRichDocument& doc) {
   end = std::clamp(end, start, Length());
   AnsiString text;
   std::vector<int> formats;
-  std::map<int, char16_t> wide;
+  TWideChars wide;
   for (size_t p = 0; p < doc.Paragraphs.size(); ++p) {
     if (p > 0) {
       text += "\r\n";
@@ -195,7 +201,7 @@ void TRichContent::Replace(int start, int end, const TRichDocument& doc) {
       const int f = AddFormat(run.Format);
       for (char16_t ch : run.Text) {
         const int byte = ch < 0x80 ? ch : cp1253::FromUnicode(ch);
-        if (byte < 0) wide.emplace(start + static_cast<int>(text.size()), ch);
+        if (byte < 0) wide.emplace_back(start + static_cast<int>(text.size()), ch);
         text += static_cast<char>(byte < 0 ? '?' : byte);
         formats.push_back(f);
       }
@@ -204,16 +210,48 @@ void TRichContent::Replace(int start, int end, const TRichDocument& doc) {
   const int p1 = ParagraphOf(start);
   Replace(start, end, text, 0);
   std::copy(formats.begin(), formats.end(), charFormats_.begin() + start);
-  wide_.insert(wide.begin(), wide.end());
+  // What was there went with the replaced text: these fall between.
+  wide_.insert(wide_.begin() + (WideFrom(start) - wide_.begin()), wide.begin(), wide.end());
   for (size_t p = 0; p + 1 < doc.Paragraphs.size(); ++p)
     paras_[static_cast<size_t>(p1) + p] = doc.Paragraphs[p].Format;
 }
 
 void TRichContent::SetDocument(const TRichDocument& doc) {
-  const TRichCharFormat def = Default();
-  *this = TRichContent();
-  formats_[0] = def;
-  Replace(0, 0, doc);
+  // The text and its formats are written at once into the storage the
+  // content had, rather than as a replacement of an empty text: a report
+  // puts each rich text's whole document in so, for every run.
+  Changed();
+  formats_.resize(1);
+  text_.clear();
+  charFormats_.clear();
+  wide_.clear();
+  startsValid_ = false;
+  piecesOf_ = 0;
+  size_t length = 0;
+  for (const TRichParagraph& para : doc.Paragraphs)
+    for (const TRichRun& run : para.Runs) length += run.Text.size();
+  length += 2 * (doc.Paragraphs.size() - 1);
+  text_.reserve(length);
+  charFormats_.reserve(length);
+  for (size_t p = 0; p < doc.Paragraphs.size(); ++p) {
+    if (p > 0) {
+      text_ += "\r\n";
+      charFormats_.insert(charFormats_.end(), 2, charFormats_.empty() ? 0 : charFormats_.back());
+    }
+    for (const TRichRun& run : doc.Paragraphs[p].Runs) {
+      const int f = AddFormat(run.Format);
+      for (char16_t ch : run.Text) {
+        const int byte = ch < 0x80 ? ch : cp1253::FromUnicode(ch);
+        if (byte < 0) wide_.emplace_back(Length(), ch);
+        text_ += static_cast<char>(byte < 0 ? '?' : byte);
+      }
+      charFormats_.insert(charFormats_.end(), run.Text.size(), f);
+    }
+  }
+  // A break inside a run (a document not read from RTF) starts a
+  // paragraph of its own, as a replacement by the text would.
+  paras_.assign(Starts().size(), TRichParaFormat{});
+  for (size_t p = 0; p + 1 < doc.Paragraphs.size(); ++p) paras_[p] = doc.Paragraphs[p].Format;
   paras_.back() = doc.Paragraphs.back().Format;
 }
 
@@ -252,8 +290,8 @@ TRichContent::TParagraphs TRichContent::CopyParagraphs(int first, int last) cons
   out.CharFormats.assign(charFormats_.begin() + start, charFormats_.begin() + end);
   out.Formats = formats_;
   out.Paras.assign(paras_.begin() + first, paras_.begin() + last + 1);
-  for (auto it = wide_.lower_bound(start); it != wide_.end() && it->first < end; ++it)
-    out.Wide.emplace(it->first - start, it->second);
+  for (auto it = WideFrom(start); it != wide_.end() && it->first < end; ++it)
+    out.Wide.emplace_hint(out.Wide.end(), it->first - start, it->second);
   return out;
 }
 
@@ -278,15 +316,11 @@ TRichContent::TParagraphs TRichContent::Joined(TParagraphs before, const TParagr
   return before;
 }
 
-std::map<int, char16_t> TRichContent::WideAround(int start, int end, int delta) const {
-  std::map<int, char16_t> kept;
-  for (const auto& [pos, ch] : wide_) {
-    if (pos < start)
-      kept.emplace_hint(kept.end(), pos, ch);
-    else if (pos >= end)
-      kept.emplace_hint(kept.end(), pos + delta, ch);
-  }
-  return kept;
+void TRichContent::MoveWide(int start, int end, int delta) {
+  const auto first = wide_.begin() + (WideFrom(start) - wide_.begin());
+  const auto last = wide_.begin() + (WideFrom(std::max(start, end)) - wide_.begin());
+  for (auto it = last; it != wide_.end(); ++it) it->first += delta;
+  wide_.erase(first, last);
 }
 
 void TRichContent::PutParagraphs(int first, int count, const TParagraphs& those) {
@@ -295,9 +329,13 @@ void TRichContent::PutParagraphs(int first, int count, const TParagraphs& those)
   const int inserted = static_cast<int>(those.Text.size());
   const int delta = inserted - (end - start);
   if (!wide_.empty() || !those.Wide.empty()) {
-    std::map<int, char16_t> moved = WideAround(start, end, delta);
-    for (const auto& [pos, ch] : those.Wide) moved.emplace(pos + start, ch);
-    wide_.swap(moved);
+    MoveWide(start, end, delta);
+    // A character already kept at a place keeps it.
+    for (const auto& [pos, ch] : those.Wide) {
+      const auto at = WideFrom(pos + start);
+      if (at == wide_.end() || at->first != pos + start)
+        wide_.insert(wide_.begin() + (at - wide_.begin()), {pos + start, ch});
+    }
   }
   std::vector<int> formats(those.CharFormats.size());
   std::map<int, int> mapped;

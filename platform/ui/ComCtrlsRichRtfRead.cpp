@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <utility>
 
 #include "platform/ui/ComCtrlsRichText.h"
 
@@ -66,6 +67,8 @@ class TRtfReader {
   TRichDocument Run() {
     if (!IsRtf(in_)) Fail("the text does not start with {\\rtf");
     state_.Char = base_;
+    // Texts seldom nest deeper: the stack is not grown group by group.
+    stack_.reserve(16);
     while (pos_ < in_.size()) {
       const char ch = in_[pos_];
       if (ch == '{') {
@@ -111,8 +114,8 @@ class TRtfReader {
   }
 
   void PopGroup() {
-    const TGroupState inner = state_;
-    state_ = stack_.back();
+    const TGroupState inner = std::move(state_);
+    state_ = std::move(stack_.back());
     stack_.pop_back();
     if (inner.Dest == TDest::FontTable && state_.Dest != TDest::FontTable) {
       EndFontEntry();

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/gfx/Graphics.h"
@@ -196,14 +197,19 @@ class TRichContent {
   // Keeps the paragraph starts in step with a replacement of [Start, End)
   // by Inserted characters.
   void MoveStarts(int start, int end, int inserted);
-  // The characters beyond the code page kept for a replacement of
-  // [Start, End) that moves what follows by Delta: those inside go.
-  std::map<int, char16_t> WideAround(int start, int end, int delta) const;
+  // Keeps the characters beyond the code page in step with a replacement
+  // of [Start, End) that moves what follows by Delta: those inside go.
+  void MoveWide(int start, int end, int delta);
+  // The characters beyond the code page by position, ascending, in one
+  // block: a layout asks about them at every piece it measures.
+  using TWideChars = std::vector<std::pair<int, char16_t>>;
+  // The first of them at Pos or after.
+  TWideChars::const_iterator WideFrom(int pos) const;
   AnsiString text_;
   std::vector<int> charFormats_;
   std::vector<TRichCharFormat> formats_;
   std::vector<TRichParaFormat> paras_;
-  std::map<int, char16_t> wide_;
+  TWideChars wide_;
   mutable std::vector<int> starts_;
   mutable bool startsValid_ = false;
   // Where each piece of one format starts, found once for each revision:

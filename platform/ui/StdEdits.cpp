@@ -320,7 +320,24 @@ void TCustomEdit::SetTopLine(int line) {
   Invalidate();
 }
 
+bool TCustomEdit::CaretShowsUnscrolled() const {
+  if (caret_ != 0 || topLine_ != 0 || scrollX_ != 0) return false;
+  // The first line starts the text at the top; wrapped, it starts at the
+  // left edge; an empty one-line text on the left starts there too, inside
+  // any room there is.
+  if (WrapLines()) return true;
+  return !MultiLine() && alignment_ == taLeftJustify && Text().empty() && EditRect().Width() > 0;
+}
+
 void TCustomEdit::ScrollCaretIntoView() {
+  // A control made and sized before its text is put in, as every editor
+  // and a report's hidden rich text are, has nothing to scroll and lays
+  // nothing out for it.
+  if (CaretShowsUnscrolled()) return LayoutMoved();
+  PlaceCaretInView();
+}
+
+void TCustomEdit::PlaceCaretInView() {
   const int line = LineFromChar(caret_);
   const int height = EditRect().Height();
   int top = topLine_;

@@ -162,6 +162,11 @@ class TCustomEdit : public TCustomControl {
   void SetSelection(int anchor, int caret);
   void MoveCaret(int pos, bool extend);
   void ScrollCaretIntoView();
+  // The caret stands at the start of a text not scrolled, where scrolling
+  // it into view leaves the view as it is.
+  bool CaretShowsUnscrolled() const;
+  // Scrolls the caret into view from the lines laid out, wherever it is.
+  void PlaceCaretInView();
   void SetTopLine(int line);
   int VisibleLineCount() const;
   const std::vector<TEditLine>& Lines() const;

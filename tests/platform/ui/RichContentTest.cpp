@@ -142,4 +142,104 @@ TEST(RichContent, PiecesAreTheRunsOfOneFormatBetweenTabsAndLineBreaks) {
   }
 }
 
+// A document put in whole is the content a replacement of an empty text by
+// it gives, its last paragraph's format set after: text, paragraphs,
+// characters beyond the code page, and the numbering of the formats.
+TEST(RichContent, ADocumentPutInWholeIsItsReplacementOfNothing) {
+  TRichCharFormat base;
+  base.Name = "Arial";
+  base.HalfPoints = 20;
+  TRichDocument wide = richtext::FromPlainText("one\r\ntwo", base);
+  wide.Paragraphs[0].Append(base, u"\u4e2d\u0398x");
+  TRichCharFormat bold = base;
+  bold.Style = fsBold;
+  wide.Paragraphs[1].Append(bold, u"\t\u2022 b\vc\r\nd\re");  // breaks inside a run
+  wide.Paragraphs[1].Format.Alignment = taCenter;
+  wide.Paragraphs[0].Format.Tabs = {720, 1440};
+  const std::vector<TRichDocument> docs = {
+      TRichDocument{},
+      richtext::ReadRtf("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}\\qc a\\b b\\par\\pard\\f1 "
+                        "c\\u937?\\plain d\\par\\par}"),
+      richtext::ReadRtf("{\\rtf1 \\li200\\fi-100 x\\line y\\tab z\\par\\qr\\ul w\\ulnone}"),
+      richtext::FromPlainText("\r\n\r\nα\rβ\nγ", bold),
+      wide,
+  };
+  TRichContent reused;
+  reused.Replace(0, 0, "text before\r\nwith\x01 two", 0);
+  reused.AddFormat(bold);
+  for (size_t i = 0; i < docs.size(); ++i) {
+    SCOPED_TRACE(i);
+    const TRichDocument& doc = docs[i];
+    TRichContent whole;
+    whole.SetDefault(base);
+    whole.SetDocument(doc);
+    TRichContent replaced;
+    replaced.SetDefault(base);
+    replaced.Replace(0, 0, doc);
+    replaced.ChangePara(replaced.Length(), replaced.Length(),
+                        [&](TRichParaFormat& p) { p = doc.Paragraphs.back().Format; });
+    EXPECT_TRUE(whole == replaced);
+    ASSERT_EQ(whole.Text(), replaced.Text());
+    EXPECT_EQ(StartsOf(whole), StartsOf(replaced));
+    for (int pos = 0; pos < whole.Length(); ++pos) {
+      EXPECT_EQ(whole.FormatIndexAt(pos), replaced.FormatIndexAt(pos)) << pos;
+      EXPECT_EQ(whole.CharAt(pos), replaced.CharAt(pos)) << pos;
+    }
+    EXPECT_EQ(whole.PieceStarts(), replaced.PieceStarts());
+    EXPECT_EQ(whole.Document(), replaced.Document());
+    // Put into a content that held another text and more formats.
+    reused.SetDefault(base);
+    reused.SetDocument(doc);
+    EXPECT_TRUE(reused == replaced);
+    EXPECT_EQ(StartsOf(reused), StartsOf(replaced));
+    EXPECT_EQ(reused.PieceStarts(), replaced.PieceStarts());
+    for (int pos = 0; pos < reused.Length(); ++pos)
+      EXPECT_EQ(reused.FormatIndexAt(pos), replaced.FormatIndexAt(pos));
+  }
+}
+
+// Characters beyond the code page stay with their places through
+// replacements by text and by documents and through paragraphs put back,
+// as a text kept in UTF-16 beside the content says.
+TEST(RichContent, CharactersBeyondTheCodePageFollowEveryEdit) {
+  std::mt19937 random(161);
+  const std::u16string pieces[] = {u"a", u"\u4e2d", u"\u03a9\u4e2dz", u"", u"\u2603\u2603", u"\t\u0416"};
+  TRichContent content;
+  std::u16string model;
+  for (int step = 0; step < 2000; ++step) {
+    const int n = content.Length();
+    const int start = n == 0 ? 0 : static_cast<int>(random() % static_cast<unsigned>(n + 1));
+    const int end = std::min(n, start + static_cast<int>(random() % 4));
+    const unsigned op = random() % 4;
+    if (op == 0) {
+      content.Replace(start, end, "b\r\n", 0);
+      model.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), u"b\r\n");
+    } else if (op == 3 && content.ParagraphCount() > 0) {
+      // A paragraph taken out and put back, as an undo does.
+      const int p1 = content.ParagraphOf(start), p2 = content.ParagraphOf(end);
+      const TRichContent::TParagraphs kept = content.CopyParagraphs(p1, p2);
+      content.PutParagraphs(p1, p2 - p1 + 1, kept);
+    } else {
+      TRichDocument doc;
+      doc.Paragraphs[0].Append(TRichCharFormat{}, pieces[random() % std::size(pieces)]);
+      if (op == 2) {
+        doc.Paragraphs.emplace_back();
+        doc.Paragraphs[1].Append(TRichCharFormat{}, pieces[random() % std::size(pieces)]);
+      }
+      content.Replace(start, end, doc);
+      model.replace(static_cast<size_t>(start), static_cast<size_t>(end - start), doc.Text());
+    }
+    ASSERT_EQ(content.WideText(0, content.Length()), model) << "step " << step;
+    const int m = content.Length();
+    const int from = m == 0 ? 0 : static_cast<int>(random() % static_cast<unsigned>(m + 1));
+    const int to = std::min(m, from + static_cast<int>(random() % 6));
+    bool wide = false;
+    for (int i = from; i < to; ++i) wide = wide || cp1253::FromUnicode(model[static_cast<size_t>(i)]) < 0;
+    ASSERT_EQ(content.HasWide(from, to), wide) << "step " << step;
+    if (from < m) {
+      ASSERT_EQ(content.CharAt(from), model[static_cast<size_t>(from)]);
+    }
+  }
+}
+
 }  // namespace
