@@ -1,17 +1,26 @@
 #include "grid/BaseGrid.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "platform/ui/Windows.h"
 
 // ---- TCellProperties -------------------------------------------------------
 
+namespace {
+// The properties that exist, in any grid: while there are none, no cell
+// holds any, and a paint looked for each cell's a dozen times.
+std::size_t liveCellProperties = 0;
+}  // namespace
+
 TCellProperties::TCellProperties(TBaseGrid* grid, int col, int row)
     : OwnerCol(col), OwnerRow(row), grid_(grid) {
+  ++liveCellProperties;
   if (grid) grid->madeCellProperties_ = true;
 }
 
 TCellProperties::~TCellProperties() {
+  --liveCellProperties;
   if (graphic_ && !graphic_->SharedByCells()) delete graphic_;
 }
 
@@ -111,6 +120,7 @@ void TBaseGrid::GetDisplText(int ACol, int ARow, AnsiString& Value) {
 // ---- properties ------------------------------------------------------------------
 
 TCellProperties* TBaseGrid::FindCellProperties(int ACol, int ARow) const {
+  if (liveCellProperties == 0) return nullptr;
   return dynamic_cast<TCellProperties*>(GetCellObjectDirect(ACol, ARow));
 }
 
@@ -420,9 +430,11 @@ void TBaseGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState 
   constexpr int kReach = 1 << 30;
   const bool inReach =
       ARect.Left > -kReach && ARect.Top > -kReach && ARect.Right < kReach && ARect.Bottom < kReach;
-  TRect r = !own && inReach && FindCellProperties(ACol, ARow) == nullptr ? ARect : MergedCellRect(ACol, ARow);
+  TRect r = !own && inReach ? ARect : MergedCellRect(ACol, ARow);
 
-  const int saved = canvas.SaveDC();
+  // The grid's paint sets the canvas back after each cell it draws, unless
+  // it draws the default look on top afterwards.
+  const int saved = TCustomGrid::DefaultDrawing ? canvas.SaveDC() : 0;
   if (r != ARect) {
     // A merged area reaches beyond the cell the plain grid clipped to; it
     // must still not paint over the fixed cells when scrolled under them,
@@ -479,10 +491,10 @@ void TBaseGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState 
   try {
     DrawCellContent(canvas, ACol, ARow, r, AState);
   } catch (...) {
-    canvas.RestoreDC(saved);
+    if (saved) canvas.RestoreDC(saved);
     throw;
   }
-  canvas.RestoreDC(saved);
+  if (saved) canvas.RestoreDC(saved);
 }
 
 // ---- moving about --------------------------------------------------------------------

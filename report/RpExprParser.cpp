@@ -256,9 +256,11 @@ void TRpEvaluator::NumericConstant(std::string_view whole) {
     isFloat = true;
     ++i;
   }
-  const AnsiString illegal = Format(rpmsg::IllegalNumeric, {text});
+  // Only a number that is no number says so: every report run prepares
+  // its expressions' constants.
+  const auto illegal = [&text] { return Format(rpmsg::IllegalNumeric, {text}); };
   if (i < text.size()) {
-    EmitError(illegal);
+    EmitError(illegal());
     return;
   }
   if (!isFloat) {
@@ -277,7 +279,7 @@ void TRpEvaluator::NumericConstant(std::string_view whole) {
   if (TryStrToFloat(local, value) && std::isfinite(static_cast<double>(value))) {
     Emit(new TRpEvElementConstant(TRpEvResult::OfFloat(static_cast<double>(value))));
   } else {
-    EmitError(illegal);
+    EmitError(illegal());
   }
 }
 

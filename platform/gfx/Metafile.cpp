@@ -22,13 +22,9 @@ constexpr int kHeaderSize = 108;
 // Room for the records of most pages a report prints (a few lines of text):
 // the file grows once instead of doubling over and over from its header.
 constexpr std::size_t kFirstRecords = 1024;
-// Enough of a file to tell a Windows metafile; no larger one is read.
-constexpr int kWinMetafileProbe = 40;
-constexpr Int64 kMaxWinMetafile = Int64{1} << 30;
 // The 96-dot reference screen: 1920 × 1440 pixels are exactly 508 × 381 mm.
 constexpr int kScreenWidth = 1920, kScreenHeight = 1440;
 
-using le::Get32;
 using le::Put16;
 using le::Put32;
 
@@ -136,65 +132,6 @@ bool IsSymbolFace(const AnsiString& name) {
 }
 
 }  // namespace
-
-// ---- TMetafile ----------------------------------------------------------------
-
-void TMetafile::Clear() {
-  data_.clear();
-  width_ = height_ = mmWidth_ = mmHeight_ = 0;
-}
-
-void TMetafile::SetData(std::string bytes) {
-  bool ok = bytes.size() >= 88 && Get32(bytes, 0) == emr::HEADER && Get32(bytes, 40) == kSignature;
-  if (ok) {
-    std::uint32_t headerSize = Get32(bytes, 4), total = Get32(bytes, 48);
-    ok = headerSize >= 88 && headerSize <= total && total == bytes.size() && headerSize % 4 == 0;
-  }
-  if (!ok) throw EInvalidGraphic("Metafile is not valid");
-  auto frame = [&](size_t at) { return static_cast<std::int32_t>(Get32(bytes, at)); };
-  long long mmw = static_cast<long long>(frame(32)) - frame(24),
-            mmh = static_cast<long long>(frame(36)) - frame(28);
-  mmWidth_ = static_cast<int>(std::clamp<long long>(mmw, 0, 1 << 30));
-  mmHeight_ = static_cast<int>(std::clamp<long long>(mmh, 0, 1 << 30));
-  width_ = MulDiv(mmWidth_, 96, 2540);
-  height_ = MulDiv(mmHeight_, 96, 2540);
-  data_ = std::move(bytes);
-}
-
-void TMetafile::Draw(TCanvas& canvas, const TRect& rect) {
-  if (!data_.empty()) PlayEnhMetafile(canvas, data_, rect);
-}
-
-void TMetafile::LoadFromStream(TStream& stream) {
-  const Int64 start = stream.Position();
-  std::string head(kWinMetafileProbe, '\0');
-  head.resize(static_cast<size_t>(std::max(0, stream.Read(head.data(), kWinMetafileProbe))));
-  stream.SetPosition(start);
-  if (LooksLikeWinMetafile(head)) {
-    // The older format has no size of its own before its records: the rest
-    // of the stream is the file.
-    const Int64 left = stream.Size() - start;
-    if (left <= 0 || left > kMaxWinMetafile) throw EInvalidGraphic("Metafile is not valid");
-    std::string bytes(static_cast<size_t>(left), '\0');
-    stream.ReadBuffer(bytes.data(), static_cast<int>(left));
-    SetData(EnhMetafileFromWinMetafile(bytes));
-    return;
-  }
-  std::string header(88, '\0');
-  if (stream.Read(header.data(), 88) != 88 || Get32(header, 0) != emr::HEADER ||
-      Get32(header, 40) != kSignature)
-    throw EInvalidGraphic("Metafile is not valid");
-  std::uint32_t total = Get32(header, 48);
-  Int64 left = stream.Size() - stream.Position();
-  if (total < 88 || total - 88 > left) throw EInvalidGraphic("Metafile is not valid");
-  header.resize(total);
-  stream.ReadBuffer(header.data() + 88, static_cast<int>(total - 88));
-  SetData(std::move(header));
-}
-
-void TMetafile::SaveToStream(TStream& stream) const {
-  stream.WriteBuffer(data_.data(), static_cast<int>(data_.size()));
-}
 
 // ---- TMetafileCanvas ------------------------------------------------------------
 
