@@ -157,8 +157,10 @@ struct TRichMeasurer {
       const gfx::ResolvedFont& font = gfx::Resolve(*Use(format).Font);
       font.AdvanceSums(content.Text().substr(static_cast<size_t>(start), static_cast<size_t>(end - start)),
                        sums.Bytes, sums.BytesLaidOut);
-      if (content.HasWide(start, end))
+      if (content.HasWide(start, end)) {
         font.AdvanceSums(std::u16string_view(content.WideText(start, end)), sums.Wide, sums.WideLaidOut);
+        content.WideCounts(start, end, sums.WideBefore);
+      }
       it = kept.sums_.emplace(key, std::move(sums)).first;
     }
     lastSumsKey = key;
@@ -171,10 +173,10 @@ struct TRichMeasurer {
   // a character of the piece is laid out, which measures it otherwise.
   const long long* PieceSums(int format, int start, int end, int a, int b) {
     const TRichMeasures::TSums& sums = Sums(format, start, end);
-    const bool wide = content.HasWide(a, b);
+    const auto i = static_cast<size_t>(a - start), j = static_cast<size_t>(b - start);
+    const bool wide = !sums.WideBefore.empty() && sums.WideBefore[i] != sums.WideBefore[j];
     const std::vector<long long>& sum = wide ? sums.Wide : sums.Bytes;
     const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
-    const auto i = static_cast<size_t>(a - start), j = static_cast<size_t>(b - start);
     if (!laidOut.empty() && laidOut[i] != laidOut[j]) return nullptr;
     return sum.data() + i;
   }
@@ -208,9 +210,10 @@ struct TRichMeasurer {
   // whole units, so that rounding the running sums to whole units cuts
   // them alike.
   bool ShiftsTo(int format, int start, int end, int from) {
-    const bool wide = content.HasWide(start, end);
-    if (content.HasWide(from, end) != wide) return false;
     const TRichMeasures::TSums& sums = Sums(format, start, end);
+    const std::vector<int>& before = sums.WideBefore;
+    const bool wide = !before.empty();
+    if (wide && before.back() == before[static_cast<size_t>(from - start)]) return false;
     const std::vector<long long>& sum = wide ? sums.Wide : sums.Bytes;
     const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
     return laidOut.empty() && sum[static_cast<size_t>(from - start)] % PANGO_SCALE == 0;

@@ -144,6 +144,9 @@ class TRichContent {
   char16_t CharAt(int pos) const;
   WideString WideText(int start, int end) const;
   bool HasWide(int start, int end) const;
+  // How many characters beyond the code page stand in [Start, Start + I)
+  // for each I from 0 to End - Start, into Counts.
+  void WideCounts(int start, int end, std::vector<int>& counts) const;
 
   // Replaces [Start, End) by plain text in the format of index Format; a
   // break in Text starts a paragraph formatted as the one it splits.
@@ -297,6 +300,9 @@ class TRichMeasures {
   struct TSums {
     std::vector<long long> Bytes, Wide;
     std::vector<std::size_t> BytesLaidOut, WideLaidOut;
+    // As TRichContent::WideCounts gives them; empty when the segment has
+    // none: whether a piece has any is asked at every line.
+    std::vector<int> WideBefore;
   };
   std::map<TKey, int> widths_;
   std::map<TKey, TSums> sums_;
