@@ -642,7 +642,7 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
     for (; first != last; ++first) {
       const TRichMeasures::TDrawn& d = first->second;
       if (d.DevX == devX && d.DevY == devY && d.PixelsPerInch == ppi && d.Lines == lines)
-        return Replay(canvas, d, x0, y0);
+        return Replay(canvas, d, x0, y0, Measures->scratch_);
     }
     record = &Measures->drawn_.emplace(lines.front().Start, TRichMeasures::TDrawn{})->second;
     record->Lines = lines;
@@ -673,12 +673,18 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
   const unsigned align = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
   canvas.Brush->Style = bsClear;
-  // Kept from line to line and piece to piece: a page is drawn piece by
-  // piece, twice when it is also exported.
-  std::vector<TSegment> segs, measuring;
-  std::vector<int> xs, dx, measured;
+  // Kept from line to line and piece to piece, and with the measures from
+  // page to page: a page is drawn piece by piece, twice when it is also
+  // exported.
+  TRichMeasures::TScratch own;
+  TRichMeasures::TScratch& work = Measures != nullptr ? Measures->scratch_ : own;
+  std::vector<TSegment>& segs = work.Segs;
+  std::vector<TSegment>& measuring = work.Measuring;
+  std::vector<int>& xs = work.Xs;
+  std::vector<int>& dx = work.Dx;
+  std::vector<int>& measured = work.Measured;
   std::optional<TRichMeasurer> measurer;
-  AnsiString piece;
+  AnsiString& piece = work.Bytes;
   // The canvas's font is set again only when a piece's format or colour
   // differs from the piece's before it.
   int fontFormat = -1;
@@ -775,12 +781,13 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
   canvas.SetTextAlign(align);
 }
 
-void TRichLayout::Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y) {
+void TRichLayout::Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y,
+                         TRichMeasures::TScratch& scratch) {
   const unsigned align = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
   canvas.Brush->Style = bsClear;
-  AnsiString bytes;
-  WideString wide;
+  AnsiString& bytes = scratch.Bytes;
+  WideString& wide = scratch.Wide;
   for (const TRichMeasures::TDrawn::TCall& call : drawn.Calls) {
     if (call.Font >= 0) canvas.Font->Assign(drawn.Fonts[static_cast<size_t>(call.Font)]);
     const int* advances = drawn.Advances.data() + call.Dx;

@@ -340,6 +340,15 @@ class TRichMeasures {
   std::unordered_multimap<int, TDrawn> drawn_;  // by the first line's start
   std::uint64_t of_ = 0;                        // the revision measured; none at 0
   int dpi_ = 0;
+  // The storage a drawing works in, kept from page to page: a report
+  // draws a page or two at every band it prints.
+  struct TScratch {
+    std::vector<TRichSegment> Segs, Measuring;
+    std::vector<int> Xs, Dx, Measured;
+    AnsiString Bytes;
+    WideString Wide;
+  };
+  TScratch scratch_;
 };
 
 // Lays the content out in units of DotsPerInch (96 for the screen, 1440 for
@@ -395,7 +404,8 @@ class TRichLayout {
 
  private:
   // Draws again what Drawn holds, from (X, Y).
-  static void Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y);
+  static void Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y,
+                     TRichMeasures::TScratch& scratch);
   using TSegment = TRichSegment;
   std::vector<TSegment> Segments(int start, int end) const;
   // The same into a vector kept by the caller.
