@@ -432,7 +432,9 @@ void TBaseGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState 
       ARect.Left > -kReach && ARect.Top > -kReach && ARect.Right < kReach && ARect.Bottom < kReach;
   TRect r = !own && inReach ? ARect : MergedCellRect(ACol, ARow);
 
-  const int saved = canvas.SaveDC();
+  // The grid's paint sets the canvas back after each cell it draws, unless
+  // it draws the default look on top afterwards.
+  const int saved = TCustomGrid::DefaultDrawing ? canvas.SaveDC() : 0;
   if (r != ARect) {
     // A merged area reaches beyond the cell the plain grid clipped to; it
     // must still not paint over the fixed cells when scrolled under them,
@@ -489,10 +491,10 @@ void TBaseGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState 
   try {
     DrawCellContent(canvas, ACol, ARow, r, AState);
   } catch (...) {
-    canvas.RestoreDC(saved);
+    if (saved) canvas.RestoreDC(saved);
     throw;
   }
-  canvas.RestoreDC(saved);
+  if (saved) canvas.RestoreDC(saved);
 }
 
 // ---- moving about --------------------------------------------------------------------

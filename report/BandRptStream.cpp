@@ -101,8 +101,6 @@ bool FollowsParentFont(const TControl& c) {
   return c.ParentFont() && c.Parent() != nullptr && c.Font() == c.Parent()->Font();
 }
 
-AnsiString NameOf(const TComponent* c) { return c != nullptr ? c->Name() : AnsiString(); }
-
 void WritePrintable(TStream& stream, TRpPrintable& p);
 
 const char* PrintableClass(TRpPrintable& p) {

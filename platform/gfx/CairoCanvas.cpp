@@ -825,6 +825,14 @@ void TCairoCanvas::Polyline(const std::vector<TPoint>& logical) {
   StrokeWithPen();
 }
 
+bool TCairoCanvas::LineAlongAxis(TPoint from, TPoint to) {
+  // As Polyline draws the two points, without their list.
+  const TPoint a = LPtoDP(from), b = LPtoDP(to);
+  if (!FillAxisLine(a, b)) return false;
+  InkedByPen(std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y));
+  return true;
+}
+
 bool TCairoCanvas::FillAxisLine(TPoint from, TPoint to) {
   // Grid lines and edges are such lines, many to a paint: filling their box
   // costs a fraction of stroking them. The box has the stroke's pixels only

@@ -45,6 +45,7 @@ class TCairoCanvas : public TCanvas {
   void Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) override;
   void Polygon(const std::vector<TPoint>& points) override;
   void Polyline(const std::vector<TPoint>& points) override;
+  bool LineAlongAxis(TPoint from, TPoint to) override;
   void DrawFocusRect(const TRect& rect) override;
   void DrawPixels(const TRect& dest, const TPixelBlock& pixels, bool transparent, TColor key) override;
   int GetDeviceCaps(int index) const override;

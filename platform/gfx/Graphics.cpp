@@ -148,8 +148,10 @@ void TCanvas::LineTo(int x, int y) {
   // The two points in storage kept for the next line: edges and frames draw
   // many short lines. No canvas draws a line while it draws a polyline.
   static thread_local std::vector<TPoint> segment;
-  segment.assign({PenPos, TPoint{x, y}});
-  Polyline(segment);
+  if (!LineAlongAxis(PenPos, TPoint{x, y})) {
+    segment.assign({PenPos, TPoint{x, y}});
+    Polyline(segment);
+  }
   PenPos = {x, y};
 }
 

@@ -312,6 +312,13 @@ class TCanvas {
   void MoveTo(int x, int y) { PenPos = {x, y}; }
   // The end point itself is not drawn.
   void LineTo(int x, int y);
+  // A line from From up to To along an axis, drawn as Polyline draws it
+  // where the canvas has a cheaper way (a window's pixels): edges and
+  // frames are drawn line by line. False, drawing nothing, elsewhere.
+  virtual bool LineAlongAxis(TPoint from, TPoint to) {
+    (void)from, (void)to;
+    return false;
+  }
   // A dotted frame drawn by inverting, so drawing it twice removes it.
   virtual void DrawFocusRect(const TRect& rect) = 0;
 

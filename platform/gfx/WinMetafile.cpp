@@ -24,7 +24,6 @@ using le::Put32;
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
-constexpr std::uint32_t kNullPen = 0x80000008u;
 constexpr int kPlaceableSize = 22, kHeaderSize = 18;
 
 // Windows metafile record functions.

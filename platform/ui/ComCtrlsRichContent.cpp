@@ -148,6 +148,13 @@ bool TRichContent::HasWide(int start, int end) const {
   return it != wide_.end() && it->first < end;
 }
 
+void TRichContent::WideCounts(int start, int end, std::vector<int>& counts) const {
+  counts.assign(static_cast<size_t>(end - start) + 1, 0);
+  for (auto it = WideFrom(start); it != wide_.end() && it->first < end; ++it)
+    ++counts[static_cast<size_t>(it->first - start) + 1];
+  for (size_t i = 1; i < counts.size(); ++i) counts[i] += counts[i - 1];
+}
+
 WideString TRichContent::WideText(int start, int end) const {
   WideString s = cp1253::ToWide(
       std::string_view(text_).substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));

@@ -157,8 +157,10 @@ struct TRichMeasurer {
       const gfx::ResolvedFont& font = gfx::Resolve(*Use(format).Font);
       font.AdvanceSums(content.Text().substr(static_cast<size_t>(start), static_cast<size_t>(end - start)),
                        sums.Bytes, sums.BytesLaidOut);
-      if (content.HasWide(start, end))
+      if (content.HasWide(start, end)) {
         font.AdvanceSums(std::u16string_view(content.WideText(start, end)), sums.Wide, sums.WideLaidOut);
+        content.WideCounts(start, end, sums.WideBefore);
+      }
       it = kept.sums_.emplace(key, std::move(sums)).first;
     }
     lastSumsKey = key;
@@ -171,10 +173,10 @@ struct TRichMeasurer {
   // a character of the piece is laid out, which measures it otherwise.
   const long long* PieceSums(int format, int start, int end, int a, int b) {
     const TRichMeasures::TSums& sums = Sums(format, start, end);
-    const bool wide = content.HasWide(a, b);
+    const auto i = static_cast<size_t>(a - start), j = static_cast<size_t>(b - start);
+    const bool wide = !sums.WideBefore.empty() && sums.WideBefore[i] != sums.WideBefore[j];
     const std::vector<long long>& sum = wide ? sums.Wide : sums.Bytes;
     const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
-    const auto i = static_cast<size_t>(a - start), j = static_cast<size_t>(b - start);
     if (!laidOut.empty() && laidOut[i] != laidOut[j]) return nullptr;
     return sum.data() + i;
   }
@@ -208,9 +210,10 @@ struct TRichMeasurer {
   // whole units, so that rounding the running sums to whole units cuts
   // them alike.
   bool ShiftsTo(int format, int start, int end, int from) {
-    const bool wide = content.HasWide(start, end);
-    if (content.HasWide(from, end) != wide) return false;
     const TRichMeasures::TSums& sums = Sums(format, start, end);
+    const std::vector<int>& before = sums.WideBefore;
+    const bool wide = !before.empty();
+    if (wide && before.back() == before[static_cast<size_t>(from - start)]) return false;
     const std::vector<long long>& sum = wide ? sums.Wide : sums.Bytes;
     const std::vector<std::size_t>& laidOut = wide ? sums.WideLaidOut : sums.BytesLaidOut;
     return laidOut.empty() && sum[static_cast<size_t>(from - start)] % PANGO_SCALE == 0;
@@ -642,7 +645,7 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
     for (; first != last; ++first) {
       const TRichMeasures::TDrawn& d = first->second;
       if (d.DevX == devX && d.DevY == devY && d.PixelsPerInch == ppi && d.Lines == lines)
-        return Replay(canvas, d, x0, y0);
+        return Replay(canvas, d, x0, y0, Measures->scratch_);
     }
     record = &Measures->drawn_.emplace(lines.front().Start, TRichMeasures::TDrawn{})->second;
     record->Lines = lines;
@@ -673,12 +676,18 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
   const unsigned align = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
   canvas.Brush->Style = bsClear;
-  // Kept from line to line and piece to piece: a page is drawn piece by
-  // piece, twice when it is also exported.
-  std::vector<TSegment> segs, measuring;
-  std::vector<int> xs, dx, measured;
+  // Kept from line to line and piece to piece, and with the measures from
+  // page to page: a page is drawn piece by piece, twice when it is also
+  // exported.
+  TRichMeasures::TScratch own;
+  TRichMeasures::TScratch& work = Measures != nullptr ? Measures->scratch_ : own;
+  std::vector<TSegment>& segs = work.Segs;
+  std::vector<TSegment>& measuring = work.Measuring;
+  std::vector<int>& xs = work.Xs;
+  std::vector<int>& dx = work.Dx;
+  std::vector<int>& measured = work.Measured;
   std::optional<TRichMeasurer> measurer;
-  AnsiString piece;
+  AnsiString& piece = work.Bytes;
   // The canvas's font is set again only when a piece's format or colour
   // differs from the piece's before it.
   int fontFormat = -1;
@@ -775,12 +784,13 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
   canvas.SetTextAlign(align);
 }
 
-void TRichLayout::Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y) {
+void TRichLayout::Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y,
+                         TRichMeasures::TScratch& scratch) {
   const unsigned align = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
   canvas.Brush->Style = bsClear;
-  AnsiString bytes;
-  WideString wide;
+  AnsiString& bytes = scratch.Bytes;
+  WideString& wide = scratch.Wide;
   for (const TRichMeasures::TDrawn::TCall& call : drawn.Calls) {
     if (call.Font >= 0) canvas.Font->Assign(drawn.Fonts[static_cast<size_t>(call.Font)]);
     const int* advances = drawn.Advances.data() + call.Dx;

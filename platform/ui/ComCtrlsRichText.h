@@ -145,6 +145,9 @@ class TRichContent {
   char16_t CharAt(int pos) const;
   WideString WideText(int start, int end) const;
   bool HasWide(int start, int end) const;
+  // How many characters beyond the code page stand in [Start, Start + I)
+  // for each I from 0 to End - Start, into Counts.
+  void WideCounts(int start, int end, std::vector<int>& counts) const;
 
   // Replaces [Start, End) by plain text in the format of index Format; a
   // break in Text starts a paragraph formatted as the one it splits.
@@ -303,6 +306,9 @@ class TRichMeasures {
   struct TSums {
     std::vector<long long> Bytes, Wide;
     std::vector<std::size_t> BytesLaidOut, WideLaidOut;
+    // As TRichContent::WideCounts gives them; empty when the segment has
+    // none: whether a piece has any is asked at every line.
+    std::vector<int> WideBefore;
   };
   std::map<TKey, int> widths_;
   std::map<TKey, TSums> sums_;
@@ -346,6 +352,15 @@ class TRichMeasures {
   std::unordered_multimap<int, TDrawn> drawn_;  // by the first line's start
   std::uint64_t of_ = 0;                        // the revision measured; none at 0
   int dpi_ = 0;
+  // The storage a drawing works in, kept from page to page: a report
+  // draws a page or two at every band it prints.
+  struct TScratch {
+    std::vector<TRichSegment> Segs, Measuring;
+    std::vector<int> Xs, Dx, Measured;
+    AnsiString Bytes;
+    WideString Wide;
+  };
+  TScratch scratch_;
 };
 
 // Lays the content out in units of DotsPerInch (96 for the screen, 1440 for
@@ -401,7 +416,8 @@ class TRichLayout {
 
  private:
   // Draws again what Drawn holds, from (X, Y).
-  static void Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y);
+  static void Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y,
+                     TRichMeasures::TScratch& scratch);
   using TSegment = TRichSegment;
   std::vector<TSegment> Segments(int start, int end) const;
   // The same into a vector kept by the caller.

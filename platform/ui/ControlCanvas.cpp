@@ -144,6 +144,12 @@ void TControlCanvas::Polyline(const std::vector<TPoint>& points) {
   target_->Polyline(Shift(points));
 }
 
+bool TControlCanvas::LineAlongAxis(TPoint from, TPoint to) {
+  Sync(kPen);
+  return target_->LineAlongAxis(Point(from.X + origin_.X, from.Y + origin_.Y),
+                                Point(to.X + origin_.X, to.Y + origin_.Y));
+}
+
 void TControlCanvas::DrawFocusRect(const TRect& rect) {
   Sync(0);
   target_->DrawFocusRect(Shift(rect));

@@ -266,11 +266,19 @@ void TWinControl::PaintControls(TCanvas& canvas, const TRect& clip) {
     const TPaintCanvas kept(target, Point(base.X + c->Left(), base.Y + c->Top()), limit,
                             TSize{c->Width(), c->Height()});
     TControlCanvas& childCanvas = *kept;
-    TRegion childClip{Rect(0, 0, c->Width(), c->Height())};
+    // The control's area cut by each piece of the parent's clipping, in
+    // storage kept from paint to paint.
+    const TKeptStorage<TRegion> keptClip;
+    TRegion& childClip = *keptClip;
+    childClip.clear();
+    const TRect whole = Rect(0, 0, c->Width(), c->Height());
     if (const TRegion* region = canvas.ClipRegion()) {
-      TRegion shifted;
-      for (const TRect& r : *region) shifted.push_back(OffsetRect(r, -c->Left(), -c->Top()));
-      childClip = IntersectRegions(childClip, shifted);
+      for (const TRect& r : *region) {
+        const TRect common = IntersectRect(whole, OffsetRect(r, -c->Left(), -c->Top()));
+        if (!common.IsEmpty()) childClip.push_back(common);
+      }
+    } else {
+      childClip.push_back(whole);
     }
     childCanvas.SelectClipRgn(&childClip);
     try {

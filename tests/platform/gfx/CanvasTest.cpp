@@ -170,6 +170,49 @@ TEST_F(ImageCanvasTest, FocusRectangleInvertsEveryOtherEdgePixelInsideTheClipBox
     }
 }
 
+// A line drawn point to point shows what the same two points drawn as a
+// polyline show, whatever the pen, the mapping and the clipping: along an
+// axis it takes a shorter way to the pixels.
+TEST(CanvasLines, ALineToShowsWhatAPolylineOfItsTwoPointsShows) {
+  struct Pen {
+    int width;
+    TPenStyle style;
+    TPenMode mode;
+  } pens[] = {{1, psSolid, pmCopy}, {0, psSolid, pmCopy}, {2, psSolid, pmCopy},
+              {1, psDot, pmCopy},   {1, psSolid, pmXor},  {1, psClear, pmCopy}};
+  const std::pair<TPoint, TPoint> lines[] = {{{3, 4}, {30, 4}},  {{30, 6}, {3, 6}},   {{5, 2}, {5, 25}},
+                                             {{7, 25}, {7, 2}},  {{2, 2}, {20, 17}},  {{9, 9}, {9, 9}},
+                                             {{-5, 3}, {50, 3}}, {{38, -4}, {38, 40}}};
+  const TRegion clip{Rect(4, 0, 18, 12), Rect(20, 14, 36, 28)};
+  for (const Pen& pen : pens)
+    for (const auto& [from, to] : lines)
+      for (const bool clipped : {false, true})
+        for (const bool scaled : {false, true}) {
+          TImageCanvas byLine(40, 30), byPolyline(40, 30);
+          for (TImageCanvas* c : {&byLine, &byPolyline}) {
+            c->Brush->Color = clSilver;
+            c->FillRect(Rect(0, 0, 40, 30));
+            c->Pen->Color = clMaroon;
+            c->Pen->Width = pen.width;
+            c->Pen->Style = pen.style;
+            c->Pen->Mode = pen.mode;
+            if (clipped) c->SelectClipRgn(&clip);
+            if (scaled) {
+              c->SetMapMode(MM_ANISOTROPIC);
+              c->SetWindowExtEx(2, 2);
+              c->SetViewportExtEx(3, 3);
+              c->SetWindowOrgEx(1, 0);
+            }
+          }
+          byLine.MoveTo(from.X, from.Y);
+          byLine.LineTo(to.X, to.Y);
+          byPolyline.Polyline({from, to});
+          const TPixelBlock a = byLine.Snapshot(), b = byPolyline.Snapshot();
+          ASSERT_EQ(a.Pixels, b.Pixels) << from.X << "," << from.Y << " to " << to.X << "," << to.Y << " pen "
+                                        << pen.width << " clipped " << clipped << " scaled " << scaled;
+        }
+}
+
 TEST_F(ImageCanvasTest, ClippingSelectsIntersectsAndIsRemoved) {
   canvas.Brush->Color = clRed;
   canvas.SelectClipRect(Rect(0, 0, 10, 10));

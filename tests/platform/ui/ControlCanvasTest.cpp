@@ -99,3 +99,31 @@ TEST(ControlCanvas, ACanvasSetAnewDrawsAsANewOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// A control's line point to point lands on the window's pixels as the same
+// two points drawn as a polyline do, moved to the control's corner and cut
+// to its area and clip.
+TEST(ControlCanvas, ALineToLandsAsAPolylineOfItsTwoPointsDoes) {
+  const std::pair<TPoint, TPoint> lines[] = {{{1, 2}, {25, 2}}, {{25, 4}, {1, 4}},  {{3, 1}, {3, 30}},
+                                             {{6, 30}, {6, 0}}, {{2, 3}, {20, 19}}, {{-4, 8}, {40, 8}}};
+  const TRegion clip{Rect(2, 0, 12, 40), Rect(14, 10, 28, 20)};
+  for (const auto& [from, to] : lines)
+    for (const bool clipped : {false, true}) {
+      TImageCanvas byLine(60, 40), byPolyline(60, 40);
+      TControlCanvas lineCanvas(byLine, Point(20, 5), Rect(20, 5, 50, 35), TSize{30, 30});
+      TControlCanvas polylineCanvas(byPolyline, Point(20, 5), Rect(20, 5, 50, 35), TSize{30, 30});
+      for (TControlCanvas* c : {&lineCanvas, &polylineCanvas}) {
+        c->Pen->Color = clTeal;
+        if (clipped) c->SelectClipRgn(&clip);
+      }
+      lineCanvas.MoveTo(from.X, from.Y);
+      lineCanvas.LineTo(to.X, to.Y);
+      polylineCanvas.Polyline({from, to});
+      ASSERT_EQ(byLine.Snapshot().Pixels, byPolyline.Snapshot().Pixels)
+          << from.X << "," << from.Y << " to " << to.X << "," << to.Y << " clipped " << clipped;
+    }
+}
+
+}  // namespace

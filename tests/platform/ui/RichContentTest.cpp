@@ -242,4 +242,24 @@ TEST(RichContent, CharactersBeyondTheCodePageFollowEveryEdit) {
   }
 }
 
+TEST(RichContent, WideCountsAreTheCharactersBeyondTheCodePageBeforeEachPlace) {
+  TRichDocument doc;
+  doc.Paragraphs[0].Append(TRichCharFormat{}, u"a\u0416b\u05d0\u05d1 c");
+  doc.Paragraphs.push_back(TRichParagraph{});
+  doc.Paragraphs[1].Append(TRichCharFormat{}, u"\u0416");
+  TRichContent content;
+  content.SetDocument(doc);
+  std::vector<int> counts;
+  for (int start = 0; start <= content.Length(); ++start)
+    for (int end = start; end <= content.Length(); ++end) {
+      content.WideCounts(start, end, counts);
+      ASSERT_EQ(counts.size(), static_cast<size_t>(end - start + 1));
+      for (int i = start; i <= end; ++i) {
+        int wide = 0;
+        for (int k = start; k < i; ++k) wide += content.HasWide(k, k + 1);
+        EXPECT_EQ(counts[static_cast<size_t>(i - start)], wide) << start << " " << end << " " << i;
+      }
+    }
+}
+
 }  // namespace
