@@ -86,6 +86,8 @@ class TRtfReader {
       } else if (ch == '\\') {
         ++pos_;
         ControlWord();
+      } else if (state_.Dest == TDest::Text && skipPending_ == 0) {
+        PlainText();
       } else {
         ++pos_;
         if (ch == '\r' || ch == '\n' || ch == '\0') continue;
@@ -413,6 +415,23 @@ class TRtfReader {
     }
   }
 
+  // A stretch of text without groups or control words goes into its run at
+  // once, as its characters one by one would.
+  void PlainText() {
+    plain_.clear();
+    while (pos_ < in_.size()) {
+      const char ch = in_[pos_];
+      if (ch == '{' || ch == '}' || ch == '\\') break;
+      ++pos_;
+      if (ch == '\r' || ch == '\n' || ch == '\0') continue;
+      const char16_t c = Decode(static_cast<unsigned char>(ch));
+      if (c >= 0x20 || c == u'\t') plain_.push_back(c);
+    }
+    if (plain_.empty()) return;
+    doc_.Paragraphs.back().Append(state_.Char, plain_);
+    lastWasBreak_ = false;
+  }
+
   // A line break inside the paragraph.
   void LineBreak() {
     if (state_.Dest != TDest::Text) return;
@@ -456,6 +475,7 @@ class TRtfReader {
   std::map<int, TFontEntry> fonts_;
   int fontNo_ = 0, fontCharset_ = 1;
   WideString fontName_;
+  WideString plain_;
   bool inFont_ = false;
   std::vector<TColor> colors_;
   std::uint32_t color_ = 0;

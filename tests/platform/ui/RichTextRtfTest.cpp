@@ -3,6 +3,7 @@
 // and that other programs read what we write and we read what they write.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "../OtherPrograms.h"
@@ -262,6 +263,70 @@ TEST(RichTextRtf, ReadsWhatTheWordProcessorWrites) {
   EXPECT_TRUE(red);
   EXPECT_NE(doc.Text().find(u"Προσφορά μειοδότη κόκκινο"), WideString::npos)
       << ::testing::PrintToString(doc.Text());
+}
+
+// Text read a stretch at a time is the text its bytes give one by one, as
+// they do written as \'xx: runs, formats and paragraphs alike.
+TEST(RichTextRtf, PlainTextReadsAsItsBytesOneByOne) {
+  // Pieces of RTF: control words and groups as they are, text twice.
+  struct TPiece {
+    const char* Rtf;
+    bool Text;
+  };
+  const std::vector<std::vector<TPiece>> cases = {
+      {{"{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0\\fcharset161 Arial;}{\\f1\\fcharset0 Times;}"
+        "{\\f2\\fcharset2 Symbol;}}\\f0 ",
+        false},
+       {"\xc1\xeb\xf6\xe1 one\ttwo\x01\x1f", true},
+       {"\\b ", false},
+       {"bold \x80\x9f", true},
+       {"\\b0\\f1 ", false},
+       {"latin \x80\x93\xe9", true},
+       {"\\par\\f2 ", false},
+       {"sym \xb7\xd6", true},
+       {"\\plain\\u937 ", false},
+       {"?after", true},
+       {"\\line ", false},
+       {"x\r\ny\n\rz", true},
+       {"}", false}},
+      {{"{\\rtf1 ", false},
+       {"a", true},
+       {"{\\i ", false},
+       {"b c", true},
+       {"}", false},
+       {"d", true},
+       {"\\par}", false}},
+      {{"{\\rtf1\\uc2 ", false},
+       {"x", true},
+       {"\\u8364 ", false},
+       {"??y", true},
+       {"\\tab ", false},
+       {"z", true},
+       {"}", false}},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(i);
+    std::string plain, bytes;
+    for (const TPiece& piece : cases[i]) {
+      plain += piece.Rtf;
+      if (!piece.Text) {
+        bytes += piece.Rtf;
+        continue;
+      }
+      for (const char ch : std::string(piece.Rtf)) {
+        // Breaks and the nul stand outside any escape; every other byte is
+        // written as \'xx.
+        if (ch == '\r' || ch == '\n') {
+          bytes += ch;
+          continue;
+        }
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\'%02x", static_cast<unsigned char>(ch));
+        bytes += hex;
+      }
+    }
+    EXPECT_EQ(ReadRtf(plain), ReadRtf(bytes));
+  }
 }
 
 }  // namespace
