@@ -4,35 +4,29 @@
 
 #include <gtest/gtest.h>
 
+#include "DemoControls.h"
 #include "UiFixture.h"
 #include "platform/ui/WindowManager.h"
 
 namespace {
 
 // A window of one colour that counts its paints.
-class TCounted : public TCustomControl {
- public:
-  TCounted(TComponent* owner, TColor color) : TCustomControl(owner) { SetColor(color); }
-  int Paints = 0;
-
- protected:
-  void Paint() override {
-    ++Paints;
-    Canvas().Brush->Color = Color();
-    Canvas().FillRect(ClientRect());
-  }
-};
+TDemoLockable* Counted(TComponent* owner, TColor color) {
+  auto* control = new TDemoLockable(owner);
+  control->SetColor(color);
+  return control;
+}
 
 class PaintCoveredTest : public UiTest {
  protected:
   // A shown form holding Outer, which holds Inner.
-  std::unique_ptr<TForm> Shown(TCounted*& outer, TCounted*& inner) {
+  std::unique_ptr<TForm> Shown(TDemoLockable*& outer, TDemoLockable*& inner) {
     auto shown = std::unique_ptr<TForm>(NewForm<TForm>(nullptr));
     shown->SetBounds(0, 0, 200, 150);
-    outer = new TCounted(shown.get(), clYellow);
+    outer = Counted(shown.get(), clYellow);
     outer->SetParent(shown.get());
     outer->SetBounds(10, 10, 150, 100);
-    inner = new TCounted(shown.get(), clBlue);
+    inner = Counted(shown.get(), clBlue);
     inner->SetParent(outer);
     inner->SetBounds(20, 30, 60, 40);
     shown->Show();
@@ -55,13 +49,13 @@ TEST_F(PaintCoveredTest, OnlyTheWindowsWithSomethingToPaintArePainted) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TCounted *outer = nullptr, *inner = nullptr;
+    TDemoLockable *outer = nullptr, *inner = nullptr;
     auto shown = Shown(outer, inner);
-    outer->Paints = inner->Paints = 0;
+    outer->PaintCount = inner->PaintCount = 0;
     outer->InvalidateRect(c.repainted);
     const TPixelBlock partial = backend->Render(*shown)->Snapshot();
-    EXPECT_EQ(outer->Paints, c.outerPaints);
-    EXPECT_EQ(inner->Paints, c.innerPaints);
+    EXPECT_EQ(outer->PaintCount, c.outerPaints);
+    EXPECT_EQ(inner->PaintCount, c.innerPaints);
     shown->Invalidate();
     inner->Invalidate();
     const TPixelBlock whole = backend->Render(*shown)->Snapshot();
