@@ -271,8 +271,12 @@ void TEsgSpinEdit::SetValue(int v) {
 }
 
 double TEsgSpinEdit::FloatValue() const {
+  // A number past a double's range is no value the editor can hold: taken as
+  // the infinity it rounds to, it would go into the cell as "INF", which no
+  // later reading takes for a number.
   Extended v = 0;
-  return TryStrToFloat(Text(), v) ? static_cast<double>(v) : MinValue;
+  if (!TryStrToFloat(Text(), v) || !std::isfinite(static_cast<double>(v))) return MinValue;
+  return static_cast<double>(v);
 }
 
 void TEsgSpinEdit::SetFloatValue(double v) {

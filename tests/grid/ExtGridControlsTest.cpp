@@ -265,6 +265,23 @@ TEST_F(ExtGridControlsTest, SpinEditReadsWritesAndSteps) {
   (void)g;
 }
 
+// A float spin reads a number past a double's range as it reads a text that
+// is no number, never as an infinity that the cell would store as "INF".
+TEST_F(ExtGridControlsTest, FloatSpinTakesNumbersPastADoubleAsNoNumber) {
+  auto* sp = new TEsgSpinEdit(form.get());
+  sp->SetParent(form.get());
+  sp->MinValue = 7;
+  sp->SetSpinType(sptFloat);
+  const struct {
+    const char* text;
+    double value;
+  } cases[] = {{"1e311", 7}, {"-1e311", 7}, {"1e308", 1e308}, {"-1e308", -1e308}, {"1e-400", 0}, {"abc", 7}};
+  for (const auto& c : cases) {
+    sp->SetText(c.text);
+    EXPECT_EQ(sp->FloatValue(), c.value) << c.text;
+  }
+}
+
 TEST_F(ExtGridControlsTest, HeldSpinButtonRepeatsAfter400ThenEvery100) {
   MakeGrid<TExtStringGrid>(2, 2);
   auto* sp = new TEsgSpinEdit(form.get());
