@@ -268,6 +268,7 @@ TEST_F(ExtGridControlsTest, SpinEditReadsWritesAndSteps) {
 // A float spin reads a number past a double's range as it reads a text that
 // is no number, never as an infinity that the cell would store as "INF".
 TEST_F(ExtGridControlsTest, FloatSpinTakesNumbersPastADoubleAsNoNumber) {
+  MakeGrid<TExtStringGrid>(2, 2);  // the form that owns the editor
   auto* sp = new TEsgSpinEdit(form.get());
   sp->SetParent(form.get());
   sp->MinValue = 7;
