@@ -52,9 +52,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int alignment = data[3] % 3;
   const std::string_view rtf(reinterpret_cast<const char*>(data + 4), size - 4);
 
-  TComponent owner(nullptr);
-  TBandRep* rep = NewA4Report(&owner);
-  TRpRichText* rich = AddRichTextBand(rep, &owner, "Fuzz", above, height, width);
+  // One report for every run, as a user prints the same report again with
+  // another text: making and freeing a report, its bands and its hidden
+  // editor took a tenth of a run, and each run sets all the input decides.
+  static TComponent owner(nullptr);
+  static TBandRep* const rep = NewA4Report(&owner);
+  static TRpRichText* const rich = AddRichTextBand(rep, &owner, "Fuzz", 0, height, width);
+  rep->Bands()->Set(TBandRepBands::iTitle, above > 0);
+  if (above > 0) {
+    TRpCustomBand* title = rep->Bands()->Band(TBandRepBands::iTitle);
+    title->Size()->Units = TRpUnit::Native;
+    title->Size()->SetValue(TRpBandSize::iHeight, above);
+  }
+  rep->Bands()->Band(TBandRepBands::iDetail)->Size()->SetValue(TRpBandSize::iHeight, height);
+  rich->Size()->SetValue(TRpPrintableSize::iWidth, width);
+  rich->Size()->SetValue(TRpPrintableSize::iHeight, height);
   rich->AutoStretch = stretch;
   rich->SetAlignment(static_cast<TAlignment>(alignment));
   try {

@@ -705,7 +705,7 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   TRpPrinter* printer_ = nullptr;
   TList dataSets_;
   TRpPrintable* backImage_ = nullptr;
-  TRpEvElement *pageNumberEntry_ = nullptr, *columnNumberEntry_ = nullptr;
+  TRpEvElementConstant *pageNumberEntry_ = nullptr, *columnNumberEntry_ = nullptr;
   std::unique_ptr<TBitmap> reference_;
   std::unique_ptr<TRpPrinter> previewPrinter_;
   std::unique_ptr<TRpPrinter> designPrinter_;

@@ -267,8 +267,10 @@ void TCustomBandRep::PrepareRun() {
   RpGlobalEnvironment->Prepare();
   functions_.SetDataSets(&dataSets_);
   functions_.Prepare();
-  pageNumberEntry_ = functions_.GetConstant("PAGENUMBER");
-  columnNumberEntry_ = functions_.GetConstant("COLUMNNUMBER");
+  // Told from the other elements once, as their numbers are set at every
+  // page; an entry that is no constant takes no number.
+  pageNumberEntry_ = dynamic_cast<TRpEvElementConstant*>(functions_.GetConstant("PAGENUMBER"));
+  columnNumberEntry_ = dynamic_cast<TRpEvElementConstant*>(functions_.GetConstant("COLUMNNUMBER"));
   if (TRpEvElement* title = functions_.GetConstant("REPORTTITLE"))
     functions_.SetStringConstant(title, ReportTitle);
   controller_->Prepare();

@@ -108,8 +108,18 @@ TRpEvElement* TRpEvEnvironment::GetConstant(const AnsiString& name) {
 }
 
 void TRpEvEnvironment::SetIntegerConstant(TRpEvElement* element, Integer value) {
-  if (auto* constant = dynamic_cast<TRpEvElementConstant*>(element))
-    constant->Result = TRpEvResult::OfInteger(value);
+  if (auto* constant = dynamic_cast<TRpEvElementConstant*>(element)) SetIntegerConstant(constant, value);
+}
+
+void TRpEvEnvironment::SetIntegerConstant(TRpEvElementConstant* constant, Integer value) {
+  // Field by field: the page and column numbers are set at every page, and
+  // a whole result made and moved in cost more than the number.
+  TRpEvResult& r = constant->Result;
+  r.Kind = rpvInteger;
+  r.IntValue = value;
+  r.FloatValue = 0;
+  r.StrValue.clear();
+  r.BoolValue = false;
 }
 
 void TRpEvEnvironment::SetStringConstant(TRpEvElement* element, const AnsiString& value) {

@@ -82,6 +82,8 @@ class TRpEvEnvironment : public TStringList {
   // or nullptr.
   TRpEvElement* GetConstant(const AnsiString& name);
   void SetIntegerConstant(TRpEvElement* element, Integer value);
+  // A constant already told from the other elements.
+  static void SetIntegerConstant(TRpEvElementConstant* constant, Integer value);
   void SetStringConstant(TRpEvElement* element, const AnsiString& value);
   void SetConstant(TRpEvElement* element, const TRpEvResult& value);
 

@@ -139,6 +139,8 @@ void TRpPrinter::BeginDoc() {
   status_ = rpsBusy;
   if (Destination == rpdMetafile) {
     pageList_->Clear();
+    // The old pages go first, so that the new stream takes their room.
+    pageList_->SetStream(nullptr);
     pageList_->SetStream(std::make_unique<TRpStream>(settings_.MemoryLimit));
     xFactor_ = yFactor_ = kScreenFactor;
   } else {

@@ -282,14 +282,17 @@ void TRpPageList::AddPage(const TMetafile& metafile) {
 
 void TRpPageList::WriteRecord(const TMetafile& metafile, Int64 start) {
   TRpStream& s = *stream_;
+  const std::string& bytes = metafile.Data();
   std::string head;
   le::Put32(head, static_cast<std::uint32_t>(pageCount_));
-  le::Put32(head, 0);
+  // A page stored plain is as long as its bytes: its head links to the
+  // next record at once instead of being sought back to and patched.
+  le::Put32(head,
+            Compression ? 0 : static_cast<std::uint32_t>(start + 8 + static_cast<Int64>(bytes.size()) + 4));
   s.WriteBuffer(head.data(), 8);
   if (!Compression) {
     metafile.SaveToStream(s);
   } else {
-    const std::string& bytes = metafile.Data();
     std::string plain;
     le::Put32(plain, static_cast<std::uint32_t>(bytes.size()));
     s.WriteBuffer(plain.data(), 4);
@@ -300,6 +303,7 @@ void TRpPageList::WriteRecord(const TMetafile& metafile, Int64 start) {
   std::string trailer;
   le::Put32(trailer, static_cast<std::uint32_t>(start));
   s.WriteBuffer(trailer.data(), 4);
+  if (!Compression) return;
   const Int64 end = s.Position();
   s.Seek(start + 4, soFromBeginning);
   std::string next;

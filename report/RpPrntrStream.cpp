@@ -1,14 +1,45 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <mutex>
+#include <string>
 
 #include "platform/rtl/FileUtils.h"
 #include "report/RpPrntrPages.h"
 
 // ---- page stream -----------------------------------------------------------
 
+namespace {
+
+// The room the last page stream in memory grew, kept for the next: a report
+// run again writes its pages into room it already has instead of growing a
+// new stream from nothing, copying its pages at every doubling.
+constexpr size_t kMaxSpareBytes = size_t{16} << 20;
+std::mutex spareLock;
+std::string& SpareStorage() {
+  // Never freed: a stream may go while other statics do.
+  static auto* spare = new std::string;
+  return *spare;
+}
+
+std::string TakeSpareStorage() {
+  std::lock_guard guard(spareLock);
+  return std::move(SpareStorage());
+}
+
+void KeepSpareStorage(std::string storage) {
+  if (storage.capacity() > kMaxSpareBytes) return;
+  std::lock_guard guard(spareLock);
+  std::string& spare = SpareStorage();
+  if (storage.capacity() > spare.capacity()) spare = std::move(storage);
+}
+
+}  // namespace
+
 TRpStream::TRpStream(int memoryLimit)
-    : memory_(std::make_unique<TMemoryStream>()), memoryLimit_(memoryLimit) {}
+    : memory_(std::make_unique<TMemoryStream>()), memoryLimit_(memoryLimit) {
+  memory_->Adopt(TakeSpareStorage());
+}
 
 std::unique_ptr<TRpStream> TRpStream::CreateFromFile(const AnsiString& fileName) {
   std::unique_ptr<TRpStream> stream(new TRpStream());
@@ -19,6 +50,7 @@ std::unique_ptr<TRpStream> TRpStream::CreateFromFile(const AnsiString& fileName)
 TRpStream::~TRpStream() {
   std::lock_guard guard(lock_);
   file_.reset();
+  if (memory_) KeepSpareStorage(memory_->Release());
   memory_.reset();
   if (!fileName_.empty() && FileExists(fileName_)) DeleteFile(fileName_);
 }

@@ -249,6 +249,11 @@ class TMemoryStream : public TStream {
   void* Memory() { return data_.data(); }
   const void* Memory() const { return data_.data(); }
   void Clear();
+  // The storage of the bytes handed in, emptied, and taken out with the
+  // bytes, leaving the stream empty: a stream made again and again starts
+  // with the room an earlier one grew instead of growing it anew.
+  void Adopt(std::string&& storage);
+  std::string Release();
   void LoadFromStream(TStream& stream);
   void SaveToStream(TStream& stream) const;
   void LoadFromFile(const AnsiString& fileName);

@@ -130,6 +130,19 @@ void TMemoryStream::Clear() {
   position_ = 0;
 }
 
+void TMemoryStream::Adopt(std::string&& storage) {
+  storage.clear();
+  data_ = std::move(storage);
+  position_ = 0;
+}
+
+std::string TMemoryStream::Release() {
+  std::string out = std::move(data_);
+  data_ = std::string();
+  position_ = 0;
+  return out;
+}
+
 void TMemoryStream::LoadFromStream(TStream& stream) {
   stream.SetPosition(0);
   Int64 count = stream.Size();

@@ -234,31 +234,16 @@ int LastDelimiter(std::string_view delimiters, std::string_view s) {
 
 namespace {
 
-// The integer range of Round and Trunc; beyond it (and for NaN) the class
-// library raises the processor's invalid-operation error.
+// The integer range of Trunc; beyond it (and for NaN) the class library
+// raises the processor's invalid-operation error.
 void checkIntegral(Extended x) {
   constexpr Extended kLimit = 9223372036854775808.0L;  // 2^63
-  if (!(x > -kLimit - 1 && x < kLimit)) throw EInvalidOp("Invalid floating point operation");
+  if (!(x > -kLimit - 1 && x < kLimit)) RaiseInvalidOp();
 }
 
 }  // namespace
 
-Int64 Round(Extended x) {
-  checkIntegral(x);
-  // Cut towards zero by the processor, not the library's floor: reports
-  // round every coordinate they place. x - whole is exact (the two lie
-  // within a factor of two of each other, or whole is 0), so the halfway
-  // test is made on the exact value; halves go to the even neighbour.
-  const Int64 whole = static_cast<Int64>(x);
-  const Extended fraction = x - static_cast<Extended>(whole);
-  const bool odd = (whole & 1) != 0;
-  if (fraction > 0.5L || (fraction == 0.5L && odd)) {
-    if (whole == std::numeric_limits<Int64>::max()) throw EInvalidOp("Invalid floating point operation");
-    return whole + 1;
-  }
-  if (fraction < -0.5L || (fraction == -0.5L && odd)) return whole - 1;
-  return whole;
-}
+void RaiseInvalidOp() { throw EInvalidOp("Invalid floating point operation"); }
 
 Int64 Trunc(Extended x) {
   checkIntegral(x);

@@ -56,8 +56,32 @@ int AnsiCompareStr(std::string_view a, std::string_view b);
 AnsiString QuotedStr(std::string_view s);
 int LastDelimiter(std::string_view delimiters, std::string_view s);
 
-// Banker's rounding (halves to even), as the class library's Round.
-Int64 Round(Extended x);
+// Raises the processor's invalid-operation error, as Round and Trunc do
+// beyond the integer range.
+[[noreturn]] void RaiseInvalidOp();
+
+// Banker's rounding (halves to even), as the class library's Round. Inline:
+// reports round every coordinate they place, and a call for each cost more
+// than the rounding.
+inline Int64 Round(Extended x) {
+  // The integer range; beyond it (and for NaN) the class library raises
+  // the processor's invalid-operation error.
+  constexpr Extended kLimit = 9223372036854775808.0L;  // 2^63
+  if (!(x > -kLimit - 1 && x < kLimit)) RaiseInvalidOp();
+  // Cut towards zero by the processor, not the library's floor. x - whole
+  // is exact (the two lie within a factor of two of each other, or whole
+  // is 0), so the halfway test is made on the exact value; halves go to
+  // the even neighbour.
+  const Int64 whole = static_cast<Int64>(x);
+  const Extended fraction = x - static_cast<Extended>(whole);
+  const bool odd = (whole & 1) != 0;
+  if (fraction > 0.5L || (fraction == 0.5L && odd)) {
+    if (whole == INT64_MAX) RaiseInvalidOp();
+    return whole + 1;
+  }
+  if (fraction < -0.5L || (fraction == -0.5L && odd)) return whole - 1;
+  return whole;
+}
 Int64 Trunc(Extended x);
 Extended Frac(Extended x);
 Extended Int(Extended x);
