@@ -90,6 +90,13 @@ void TRichMeasures::Clear() {
   pages_.clear();
   metrics_.clear();
   drawn_.clear();
+  drawnAt_.clear();
+  drawnLines_.clear();
+  drawnCalls_.clear();
+  drawnFonts_.clear();
+  drawnBytes_.clear();
+  drawnWide_.clear();
+  drawnAdvances_.clear();
   of_ = 0;
   dpi_ = 0;
 }
@@ -507,9 +514,15 @@ void TRichLayout::LayPage(int from, int width, int height, int* room, std::vecto
   TRichMeasures::TLaid* laid = nullptr;
   size_t first = 0;
   const std::pair<int, int> asked{from, width};
-  if (const auto known = Measures->pages_.find(asked); known != Measures->pages_.end()) {
-    laid = known->second.first;
-    first = known->second.second;
+  std::vector<TRichMeasures::TPageKept>& pages = Measures->pages_;
+  const auto known =
+      !pages.empty() && pages.back().Asked < asked
+          ? pages.end()
+          : std::partition_point(pages.begin(), pages.end(),
+                                 [&asked](const TRichMeasures::TPageKept& p) { return p.Asked < asked; });
+  if (known != pages.end() && known->Asked == asked) {
+    laid = known->Laid;
+    first = known->First;
   } else {
     for (auto& [key, kept] : Measures->laid_) {
       if (key.second != width || key.first > from) continue;
@@ -530,7 +543,7 @@ void TRichLayout::LayPage(int from, int width, int height, int* room, std::vecto
       laid = &Measures->laid_[asked];
       BeginParagraph(laid->Laying, from, true);
     }
-    Measures->pages_[asked] = {laid, first};
+    pages.insert(known, {asked, laid, first});
   }
   std::vector<TRichLine>& lines = laid->Lines;
   TRichLaying& laying = laid->Laying;
@@ -640,38 +653,66 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
   bool fontChanged = false;  // since the last call noted
   if (Measures != nullptr && !FontOf && !EndsOf && TextColor == clNone && selStart >= selEnd &&
       !lines.empty()) {
+    TRichMeasures& kept = *Measures;
     const int ppi = canvas.Font->PixelsPerInch;
-    auto [first, last] = Measures->drawn_.equal_range(lines.front().Start);
-    for (; first != last; ++first) {
-      const TRichMeasures::TDrawn& d = first->second;
-      if (d.DevX == devX && d.DevY == devY && d.PixelsPerInch == ppi && d.Lines == lines)
-        return Replay(canvas, d, x0, y0, Measures->scratch_);
+    const int start = lines.front().Start;
+    auto& at = kept.drawnAt_;
+    auto first = std::lower_bound(at.begin(), at.end(), std::pair<int, std::size_t>{start, 0});
+    for (auto it = first; it != at.end() && it->first == start; ++it) {
+      const TRichMeasures::TDrawn& d = kept.drawn_[it->second];
+      const auto held = kept.drawnLines_.begin() + static_cast<std::ptrdiff_t>(d.LinesAt);
+      if (d.DevX == devX && d.DevY == devY && d.PixelsPerInch == ppi &&
+          std::equal(held, held + static_cast<std::ptrdiff_t>(d.LineCount), lines.begin(), lines.end()))
+        return Replay(canvas, kept, d, x0, y0);
     }
-    record = &Measures->drawn_.emplace(lines.front().Start, TRichMeasures::TDrawn{})->second;
-    record->Lines = lines;
+    // After the pages of the same start, as a page of a new start is after
+    // all those drawn before it.
+    while (first != at.end() && first->first == start) ++first;
+    at.insert(first, {start, kept.drawn_.size()});
+    record = &kept.drawn_.emplace_back();
+    record->Start = start;
+    record->LinesAt = kept.drawnLines_.size();
+    record->LineCount = lines.size();
+    kept.drawnLines_.insert(kept.drawnLines_.end(), lines.begin(), lines.end());
     record->DevX = devX;
     record->DevY = devY;
     record->PixelsPerInch = ppi;
+    record->CallsAt = kept.drawnCalls_.size();
   }
   const auto note = [&](int x, int y, bool bullet, std::u16string_view wide, std::string_view bytes,
                         const int* advances) {
     if (record == nullptr) return;
+    TRichMeasures& kept = *Measures;
     TRichMeasures::TDrawn::TCall call{-1, x - x0, y - y0, bullet, !wide.empty(), 0, 0, 0};
     if (fontChanged) {
-      call.Font = static_cast<int>(record->Fonts.size());
-      record->Fonts.push_back(*canvas.Font);
+      // Pages take the same few fonts again and again: one kept lately is
+      // taken again.
+      const TFont& font = *canvas.Font;
+      std::vector<TFont>& fonts = kept.drawnFonts_;
+      const size_t look = std::min<size_t>(fonts.size(), 8);
+      call.Font = -1;
+      for (size_t i = fonts.size(); i > fonts.size() - look; --i)
+        if (fonts[i - 1] == font && fonts[i - 1].PixelsPerInch == font.PixelsPerInch) {
+          call.Font = static_cast<int>(i - 1);
+          break;
+        }
+      if (call.Font < 0) {
+        call.Font = static_cast<int>(fonts.size());
+        fonts.push_back(font);
+      }
       fontChanged = false;
     }
-    call.Text = static_cast<int>(call.Wide ? record->Wide.size() : record->Bytes.size());
+    call.Text = call.Wide ? kept.drawnWide_.size() : kept.drawnBytes_.size();
     call.Length = static_cast<int>(call.Wide ? wide.size() : bytes.size());
     if (call.Wide)
-      record->Wide += wide;
+      kept.drawnWide_ += wide;
     else
-      record->Bytes += bytes;
-    call.Dx = static_cast<int>(record->Advances.size());
+      kept.drawnBytes_ += bytes;
+    call.Dx = kept.drawnAdvances_.size();
     if (advances != nullptr)
-      record->Advances.insert(record->Advances.end(), advances, advances + call.Length);
-    record->Calls.push_back(call);
+      kept.drawnAdvances_.insert(kept.drawnAdvances_.end(), advances, advances + call.Length);
+    kept.drawnCalls_.push_back(call);
+    ++record->CallCount;
   };
   const unsigned align = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
@@ -784,22 +825,24 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
   canvas.SetTextAlign(align);
 }
 
-void TRichLayout::Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y,
-                         TRichMeasures::TScratch& scratch) {
+void TRichLayout::Replay(TCanvas& canvas, TRichMeasures& measures, const TRichMeasures::TDrawn& drawn, int x,
+                         int y) {
   const unsigned align = canvas.GetTextAlign();
   canvas.SetTextAlign(TA_LEFT | TA_BASELINE);
   canvas.Brush->Style = bsClear;
-  AnsiString& bytes = scratch.Bytes;
-  WideString& wide = scratch.Wide;
-  for (const TRichMeasures::TDrawn::TCall& call : drawn.Calls) {
-    if (call.Font >= 0) canvas.Font->Assign(drawn.Fonts[static_cast<size_t>(call.Font)]);
-    const int* advances = drawn.Advances.data() + call.Dx;
+  AnsiString& bytes = measures.scratch_.Bytes;
+  WideString& wide = measures.scratch_.Wide;
+  const auto calls = measures.drawnCalls_.begin() + static_cast<std::ptrdiff_t>(drawn.CallsAt);
+  for (auto it = calls; it != calls + static_cast<std::ptrdiff_t>(drawn.CallCount); ++it) {
+    const TRichMeasures::TDrawn::TCall& call = *it;
+    if (call.Font >= 0) canvas.Font->Assign(measures.drawnFonts_[static_cast<size_t>(call.Font)]);
+    const int* advances = measures.drawnAdvances_.data() + call.Dx;
     if (call.Wide) {
-      wide.assign(drawn.Wide, static_cast<size_t>(call.Text), static_cast<size_t>(call.Length));
+      wide.assign(measures.drawnWide_, call.Text, static_cast<size_t>(call.Length));
       canvas.ExtTextOutW(x + call.X, y + call.Y, 0, nullptr, wide, advances);
       continue;
     }
-    bytes.assign(drawn.Bytes, static_cast<size_t>(call.Text), static_cast<size_t>(call.Length));
+    bytes.assign(measures.drawnBytes_, call.Text, static_cast<size_t>(call.Length));
     if (call.Bullet)
       canvas.TextOut(x + call.X, y + call.Y, bytes);
     else

@@ -315,15 +315,14 @@ class TRichMeasures {
   std::map<std::pair<int, int>, TLaid> laid_;  // start, width
   // The lines a page from a start at a width takes: those of that laying
   // (one of laid_, which never moves them), from the line of that index on.
-  struct THashPair {
-    std::size_t operator()(const std::pair<int, int>& p) const {
-      return std::hash<std::uint64_t>{}(static_cast<std::uint64_t>(static_cast<std::uint32_t>(p.first))
-                                            << 32 |
-                                        static_cast<std::uint32_t>(p.second));
-    }
+  // Kept in order of start and width: a report asks for its pages in order,
+  // some four times each, so a page new to it goes at the end.
+  struct TPageKept {
+    std::pair<int, int> Asked;  // start, width
+    TLaid* Laid;
+    std::size_t First;
   };
-  // Found by hashing: a report asks for its pages some four times each.
-  std::unordered_map<std::pair<int, int>, std::pair<TLaid*, std::size_t>, THashPair> pages_;
+  std::vector<TPageKept> pages_;
   std::map<TKey, std::vector<int>> ends_;
   // Where the characters of a line end, by its start, end, paragraph,
   // whether it is the paragraph's first and its stretch: a page is drawn
@@ -333,24 +332,34 @@ class TRichMeasures {
   // The calls a page's lines were drawn with at a resolution, from the
   // page's corner: a report draws every page on the printer's page and
   // again into its exported picture, where the same calls land moved.
+  // Every page's lines, calls, fonts, texts and advances lie in storage
+  // shared by all pages, a page holding where its own begin: a page drawn
+  // costs no storage of its own.
   struct TDrawn {
-    std::vector<TRichLine> Lines;
+    int Start = 0;  // the first line's
+    std::size_t LinesAt = 0, LineCount = 0;
     int DevX = 0, DevY = 0, PixelsPerInch = 0;
+    std::size_t CallsAt = 0, CallCount = 0;
     struct TCall {
-      int Font;  // the font the canvas takes first, or -1
+      int Font;  // the font the canvas takes first (in DrawnFonts), or -1
       int X, Y;
       bool Bullet, Wide;
-      int Text, Length;  // in Bytes or Wide
-      int Dx;            // in Advances
+      std::size_t Text;  // in DrawnBytes or DrawnWide
+      int Length;
+      std::size_t Dx;  // in DrawnAdvances
     };
-    std::vector<TFont> Fonts;
-    std::vector<TCall> Calls;
-    AnsiString Bytes;
-    WideString Wide;
-    std::vector<int> Advances;
   };
-  std::unordered_multimap<int, TDrawn> drawn_;  // by the first line's start
-  std::uint64_t of_ = 0;                        // the revision measured; none at 0
+  std::vector<TDrawn> drawn_;
+  // The pages drawn by their first line's start, in order: (start, index
+  // in drawn_). A report draws its pages in order, so most are appended.
+  std::vector<std::pair<int, std::size_t>> drawnAt_;
+  std::vector<TRichLine> drawnLines_;
+  std::vector<TDrawn::TCall> drawnCalls_;
+  std::vector<TFont> drawnFonts_;
+  AnsiString drawnBytes_;
+  WideString drawnWide_;
+  std::vector<int> drawnAdvances_;
+  std::uint64_t of_ = 0;  // the revision measured; none at 0
   int dpi_ = 0;
   // The storage a drawing works in, kept from page to page: a report
   // draws a page or two at every band it prints.
@@ -416,8 +425,8 @@ class TRichLayout {
 
  private:
   // Draws again what Drawn holds, from (X, Y).
-  static void Replay(TCanvas& canvas, const TRichMeasures::TDrawn& drawn, int x, int y,
-                     TRichMeasures::TScratch& scratch);
+  static void Replay(TCanvas& canvas, TRichMeasures& measures, const TRichMeasures::TDrawn& drawn, int x,
+                     int y);
   using TSegment = TRichSegment;
   std::vector<TSegment> Segments(int start, int end) const;
   // The same into a vector kept by the caller.
