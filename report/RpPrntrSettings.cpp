@@ -1,18 +1,27 @@
 #include "report/RpPrntrSettings.h"
 
-#include <unordered_map>
+#include <array>
 
 TRpPaperSize RpPaperOfCode(int code) {
-  // Made once: every run reads each of its printer's papers by code.
-  static const auto* const byCode = [] {
-    auto* sizes = new std::unordered_map<int, TRpPaperSize>;
-    // The first size of a code is the one it stands for.
-    for (int i = 0; i < kRpPaperCount; ++i)
-      sizes->emplace(RpPaperInfo(static_cast<TRpPaperSize>(i)).Code, static_cast<TRpPaperSize>(i));
-    return sizes;
+  // Made once, a slot for every code up to the user's: every run reads
+  // each of its printer's papers by code. The first size of a code is the
+  // one it stands for; a code of none is the default paper.
+  struct ByCode {
+    std::array<TRpPaperSize, DMPAPER_USER + 1> sizes{};
+    std::array<bool, DMPAPER_USER + 1> taken{};
+  };
+  static const ByCode byCode = [] {
+    ByCode made;
+    made.sizes.fill(TRpPaperSize::Default);
+    for (int i = 0; i < kRpPaperCount; ++i) {
+      const int c = RpPaperInfo(static_cast<TRpPaperSize>(i)).Code;
+      if (c < 0 || c > DMPAPER_USER || made.taken[static_cast<size_t>(c)]) continue;
+      made.taken[static_cast<size_t>(c)] = true;
+      made.sizes[static_cast<size_t>(c)] = static_cast<TRpPaperSize>(i);
+    }
+    return made;
   }();
-  const auto found = byCode->find(code);
-  return found != byCode->end() ? found->second : TRpPaperSize::Default;
+  return code >= 0 && code <= DMPAPER_USER ? byCode.sizes[static_cast<size_t>(code)] : TRpPaperSize::Default;
 }
 
 TPrinterSettings::TPrinterSettings() { SupportedPapers[kRpPaperCount - 1] = true; }

@@ -216,10 +216,12 @@ int TRpFrame::HorizontalThickness(Extended yFactor) const { return Thickness(yFa
 
 void TRpFrame::PaintFrame(TCanvas& canvas, TRect r, Extended yFactor, Extended xFactor, int printableBottom,
                           const std::vector<Extended>& framelines) const {
-  const int v = VerticalThickness(xFactor), h = HorizontalThickness(yFactor);
   if (printableBottom >= 0 && r.Bottom >= printableBottom) r.Bottom = printableBottom;
   canvas.Brush->Style = bsSolid;
   canvas.Brush->Color = color_;
+  // Most bands have no frame, and are asked to paint it at every page.
+  if (!HasAnySide() && framelines.empty()) return;
+  const int v = VerticalThickness(xFactor), h = HorizontalThickness(yFactor);
   if (top_) canvas.FillRect({r.Left, r.Top, r.Right, r.Top + h});
   if (bottom_) canvas.FillRect({r.Left, r.Bottom - h - 1, r.Right, r.Bottom - 1});
   if (left_) canvas.FillRect({r.Left, r.Top, r.Left + v, r.Bottom});
