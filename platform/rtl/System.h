@@ -68,11 +68,16 @@ inline Int64 Round(Extended x) {
   // the processor's invalid-operation error.
   constexpr Extended kLimit = 9223372036854775808.0L;  // 2^63
   if (!(x > -kLimit - 1 && x < kLimit)) RaiseInvalidOp();
-  // Cut towards zero by the processor, not the library's floor. x - whole
-  // is exact (the two lie within a factor of two of each other, or whole
-  // is 0), so the halfway test is made on the exact value; halves go to
-  // the even neighbour.
-  const Int64 whole = static_cast<Int64>(x);
+  // An integer less than one away from x: below 2^52 the nearest double's,
+  // cut by the SSE unit, as a long double cut by the x87 unit changes its
+  // control word twice, which stalls it longer than the rest of the
+  // rounding takes; beyond, the long double cut. x - whole is exact (the
+  // two lie within a factor of two of each other, or whole is 0), so the
+  // halfway test is made on the exact value; halves go to the even
+  // neighbour, whichever side of x whole lies on.
+  constexpr Extended kExactDouble = 4503599627370496.0L;  // 2^52
+  const Int64 whole = x > -kExactDouble && x < kExactDouble ? static_cast<Int64>(static_cast<double>(x))
+                                                            : static_cast<Int64>(x);
   const Extended fraction = x - static_cast<Extended>(whole);
   const bool odd = (whole & 1) != 0;
   if (fraction > 0.5L || (fraction == 0.5L && odd)) {

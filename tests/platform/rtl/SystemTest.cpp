@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iomanip>
 #include <limits>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/System.h"
@@ -203,6 +205,33 @@ TEST(System, RoundHalvesToEven) {
       {-9223372036854775807.5L, std::numeric_limits<Int64>::min()},
   };
   for (const auto& [x, expected] : cases) EXPECT_EQ(Round(x), expected) << static_cast<double>(x);
+}
+
+// The nearest integer, halves to even, at every scale a long double holds
+// below 2^63: at integers, halves and the values either side of them, by
+// the processor's own rounding to nearest.
+TEST(System, RoundIsTheNearestIntegerHalvesToEvenAtEveryScale) {
+  std::vector<Extended> xs;
+  for (int e = 0; e < 63; ++e) {
+    const Extended base = std::ldexp(1.0L, e);
+    for (Extended at : {base - 1, base - 0.5L, base, base + 0.5L, base + 1, base * 1.5L, base * 1.5L + 0.5L,
+                        base + 0.25L, base + 0.75L, base / 3})
+      for (Extended x : {at, std::nextafter(at, -1e30L), std::nextafter(at, 1e30L)}) {
+        xs.push_back(x);
+        xs.push_back(-x);
+      }
+  }
+  for (int i = 0; i < 20000; ++i) {
+    const Extended x = (i - 10000) / 8.0L + i * 1e-7L;
+    xs.push_back(x);
+    xs.push_back(x * 96 / 254);
+  }
+  for (Extended x : xs) {
+    if (!(x > -9223372036854775808.0L - 1 && x < 9223372036854775807.0L)) continue;
+    const Extended nearest = std::nearbyint(x);
+    if (nearest >= 9223372036854775807.0L) continue;
+    ASSERT_EQ(Round(x), static_cast<Int64>(nearest)) << std::setprecision(21) << static_cast<long double>(x);
+  }
 }
 
 TEST(System, RoundAndTruncRaiseOutsideTheIntegerRange) {
