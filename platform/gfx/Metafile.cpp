@@ -202,7 +202,7 @@ void TMetafileCanvas::Open(TMetafile* metafile) {
   open_ = true;
   records_ = std::move(metafile->data_);
   metafile->data_.clear();
-  handles_.assign(1, true);
+  handles_.assign(1, 1);
   penHandle_ = brushHandle_ = fontHandle_ = 0;
   emittedPen_.reset();
   emittedBrush_.reset();
@@ -276,13 +276,13 @@ void TMetafileCanvas::Include(const TRect& r) {
 }
 
 namespace {
-int AllocateHandle(std::vector<bool>& handles) {
-  for (size_t i = 1; i < handles.size(); ++i)
-    if (!handles[i]) {
-      handles[i] = true;
-      return static_cast<int>(i);
-    }
-  handles.push_back(true);
+int AllocateHandle(std::vector<unsigned char>& handles) {
+  const auto free = std::find(handles.begin() + 1, handles.end(), 0);
+  if (free != handles.end()) {
+    *free = 1;
+    return static_cast<int>(free - handles.begin());
+  }
+  handles.push_back(1);
   return static_cast<int>(handles.size() - 1);
 }
 }  // namespace
@@ -294,7 +294,7 @@ void TMetafileCanvas::SelectObjectRecord(std::uint32_t handle) { WriteValue(emr:
 void TMetafileCanvas::ReleaseObject(int handle) {
   if (handle == 0) return;
   WriteValue(emr::DELETEOBJECT, static_cast<std::uint32_t>(handle));
-  handles_[handle] = false;
+  handles_[static_cast<size_t>(handle)] = 0;
 }
 
 void TMetafileCanvas::SyncPen() {

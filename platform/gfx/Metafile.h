@@ -139,8 +139,9 @@ class TMetafileCanvas : public TCanvas {
   std::uint32_t recordCount_ = 0;
   // The fields of a record written field by field.
   std::string fields_;
-  // Handle slots in use; slot 0 is the metafile itself.
-  std::vector<bool> handles_{true};
+  // Handle slots in use; slot 0 is the metafile itself. Bytes rather than
+  // bits: a page takes and frees one at every change of font.
+  std::vector<unsigned char> handles_{1};
   int penHandle_ = 0, brushHandle_ = 0, fontHandle_ = 0;
   std::optional<TPen> emittedPen_;
   std::optional<TBrush> emittedBrush_;

@@ -657,7 +657,10 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
     const int ppi = canvas.Font->PixelsPerInch;
     const int start = lines.front().Start;
     auto& at = kept.drawnAt_;
-    auto first = std::lower_bound(at.begin(), at.end(), std::pair<int, std::size_t>{start, 0});
+    // A page new to the drawing starts after those before it.
+    auto first = !at.empty() && at.back().first < start
+                     ? at.end()
+                     : std::lower_bound(at.begin(), at.end(), std::pair<int, std::size_t>{start, 0});
     for (auto it = first; it != at.end() && it->first == start; ++it) {
       const TRichMeasures::TDrawn& d = kept.drawn_[it->second];
       const auto held = kept.drawnLines_.begin() + static_cast<std::ptrdiff_t>(d.LinesAt);
@@ -720,8 +723,8 @@ void TRichLayout::Draw(TCanvas& canvas, const std::vector<TRichLine>& lines, int
   // Kept from line to line and piece to piece, and with the measures from
   // page to page: a page is drawn piece by piece, twice when it is also
   // exported.
-  TRichMeasures::TScratch own;
-  TRichMeasures::TScratch& work = Measures != nullptr ? Measures->scratch_ : own;
+  std::optional<TRichMeasures::TScratch> own;
+  TRichMeasures::TScratch& work = Measures != nullptr ? Measures->scratch_ : own.emplace();
   std::vector<TSegment>& segs = work.Segs;
   std::vector<TSegment>& measuring = work.Measuring;
   std::vector<int>& xs = work.Xs;
