@@ -237,7 +237,7 @@ void TRichContent::SetDocument(const TRichDocument& doc) {
   size_t length = 0;
   for (const TRichParagraph& para : doc.Paragraphs)
     for (const TRichRun& run : para.Runs) length += run.Text.size();
-  length += 2 * (doc.Paragraphs.size() - 1);
+  if (!doc.Paragraphs.empty()) length += 2 * (doc.Paragraphs.size() - 1);
   text_.reserve(length);
   charFormats_.reserve(length);
   for (size_t p = 0; p < doc.Paragraphs.size(); ++p) {
@@ -259,7 +259,8 @@ void TRichContent::SetDocument(const TRichDocument& doc) {
   // paragraph of its own, as a replacement by the text would.
   paras_.assign(Starts().size(), TRichParaFormat{});
   for (size_t p = 0; p + 1 < doc.Paragraphs.size(); ++p) paras_[p] = doc.Paragraphs[p].Format;
-  paras_.back() = doc.Paragraphs.back().Format;
+  // A document of no paragraphs at all is an empty one.
+  paras_.back() = doc.Paragraphs.empty() ? TRichParaFormat{} : doc.Paragraphs.back().Format;
 }
 
 TRichDocument TRichContent::Document(int start, int end) const {

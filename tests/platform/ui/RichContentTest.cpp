@@ -145,6 +145,22 @@ TEST(RichContent, PiecesAreTheRunsOfOneFormatBetweenTabsAndLineBreaks) {
 // A document put in whole is the content a replacement of an empty text by
 // it gives, its last paragraph's format set after: text, paragraphs,
 // characters beyond the code page, and the numbering of the formats.
+// A document stripped of even its one paragraph is put in as an empty one,
+// whatever the content held.
+TEST(RichContent, ADocumentOfNoParagraphsIsAnEmptyOne) {
+  TRichDocument none;
+  none.Paragraphs.clear();
+  TRichContent held;
+  held.Replace(0, 0, "text before\r\nwith two", 0);
+  held.ChangePara(0, 0, [](TRichParaFormat& p) { p.Alignment = taCenter; });
+  held.SetDocument(none);
+  TRichContent empty;
+  EXPECT_TRUE(held == empty);
+  EXPECT_EQ(held.Length(), 0);
+  EXPECT_EQ(held.ParagraphCount(), 1);
+  EXPECT_EQ(held.Document(), TRichDocument{});
+}
+
 TEST(RichContent, ADocumentPutInWholeIsItsReplacementOfNothing) {
   TRichCharFormat base;
   base.Name = "Arial";
