@@ -291,8 +291,6 @@ class TRpImage : public TRpPrintable {
  private:
   TPicture picture_;
   bool autoSize_ = false, stretch_ = false, center_ = false;
-  // The picture size auto-size last gave the control.
-  TSize autoSized_{};
 };
 
 // A picture read from a data set's blob field on each print.

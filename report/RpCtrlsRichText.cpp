@@ -211,16 +211,22 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
       }
     }
     exportCanvas_->Close();
-    if (made)
-      image.Picture()->SetGraphic(std::move(made));
-    else
-      image.Picture()->Changed();
-    // A picture of a new size sizes the control, and the box's own place
-    // and size, set at once, put it back where the box is.
+    // The picture sizes the control, and the box's own place and size, set
+    // at once, put it back where the box is. A control the page before
+    // left there as it is now only takes the new picture: its notice,
+    // which would size it and leave it transparent as it is, is not given.
     const std::span<const Extended> box = Size()->ValueSpan();
-    const std::span<const Extended> held = image.Size()->ValueSpan();
-    if (!(exportPlace_ == image.BoundsRect() && image.Size()->Units == TRpUnit::Native &&
-          std::equal(box.begin(), box.end(), held.begin(), held.end()))) {
+    const auto inPlace = [&] {
+      const std::span<const Extended> held = image.Size()->ValueSpan();
+      return exportPlace_ == image.BoundsRect() && image.Size()->Units == TRpUnit::Native &&
+             std::equal(box.begin(), box.end(), held.begin(), held.end());
+    };
+    if (made) {
+      image.Picture()->SetGraphic(std::move(made));
+    } else if (!(inPlace() && image.AutoSize() && image.Transparent())) {
+      image.Picture()->Changed();
+    }
+    if (!inPlace()) {
       image.Size()->Units = TRpUnit::Native;
       image.Size()->ReadValues(box);
       exportPlace_ = image.BoundsRect();

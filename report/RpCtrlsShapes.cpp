@@ -161,7 +161,6 @@ TRpImage::TRpImage(TComponent* owner) : TRpPrintable(owner) {
 
 void TRpImage::SetAutoSize(bool value) {
   autoSize_ = value;
-  autoSized_ = {};
   PictureChanged();
 }
 
@@ -178,13 +177,8 @@ void TRpImage::SetCenter(bool value) {
 }
 
 void TRpImage::PictureChanged() {
-  // The control takes the size of a picture of another size than the one
-  // it last took; one of the same size leaves it where it was put since.
-  const TSize size{picture_.Width(), picture_.Height()};
-  if (autoSize_ && size.cx > 0 && size.cy > 0 && size != autoSized_) {
-    SetBounds(Left(), Top(), size.cx, size.cy);
-    autoSized_ = size;
-  }
+  if (autoSize_ && picture_.Width() > 0 && picture_.Height() > 0)
+    SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
   const bool covers = dynamic_cast<TBitmap*>(picture_.Graphic()) != nullptr && picture_.Width() >= Width() &&
                       picture_.Height() >= Height();
   SetTransparent(!covers);

@@ -1,5 +1,7 @@
 #include "report/RpPrntrPages.h"
 
+#include <array>
+#include <bit>
 #include <cstring>
 
 #include "platform/rtl/ByteOrder.h"
@@ -93,23 +95,23 @@ std::int32_t TRpPageList::ReadInt(TStream& s) {
 
 void TRpPageList::WriteFileHeader() {
   std::lock_guard guard(lock_);
-  std::string h;
-  h.reserve(kHeaderSize);
-  le::Put16(h, kFormat);
-  le::Put16(h, kFormat2);
-  h.append(4, '\0');
-  le::Put32(h, static_cast<std::uint32_t>(pageCount_));
-  h.append(4, '\0');
+  // Built in place: the format words, the page count, the time, the
+  // compression flag and the padding, at their offsets.
+  std::array<char, kHeaderSize> h{};
+  const auto put = [&h](size_t at, const void* bytes, size_t count) {
+    std::memcpy(h.data() + at, bytes, count);
+  };
+  const std::uint16_t format[2] = {std::uint16_t(kFormat), std::uint16_t(kFormat2)};
+  const std::uint32_t count = static_cast<std::uint32_t>(pageCount_);
   const double now = Clock ? Clock() : Now();
-  char time[8];
-  std::memcpy(time, &now, 8);
-  h.append(time, 8);
-  h += '\0';
-  h += static_cast<char>(Compression ? 1 : 0);
-  h.append(100, 'H');
-  h.append(2, '\0');
+  static_assert(std::endian::native == std::endian::little, "the header's fields are little-endian");
+  put(0, format, 4);
+  put(8, &count, 4);
+  put(16, &now, 8);
+  h[25] = static_cast<char>(Compression ? 1 : 0);
+  std::memset(h.data() + 26, 'H', 100);
   stream_->Seek(0, soFromBeginning);
-  stream_->WriteBuffer(h.data(), static_cast<int>(h.size()));
+  stream_->WriteBuffer(h.data(), kHeaderSize);
 }
 
 void TRpPageList::ReadFileHeader() {

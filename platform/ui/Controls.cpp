@@ -592,7 +592,12 @@ void TControl::InvalidateControl(const TRect& r) {
   }
   if (!c->IsWindowed()) return;
   auto* top = static_cast<TWinControl*>(c);
-  if (ui::IsShownTopLevel(top)) ui::AddDirty(top, rect);
+  if (!ui::IsShownTopLevel(top)) return;
+  ui::AddDirty(top, rect);
+  // The update region grows for the window this control draws in.
+  const TControl* window = this;
+  while (!window->IsWindowed()) window = window->parent_;
+  ui::AskPaint(top, static_cast<const TWinControl*>(window));
 }
 
 void TControl::Invalidate() { InvalidateControl(Rect(0, 0, width_, height_)); }

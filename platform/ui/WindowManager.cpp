@@ -32,6 +32,7 @@ struct Windows {
   // Storage of update regions kept from paint to paint: every key and
   // click leaves areas to paint, and each list of them grew anew.
   TRegion spareRegion;
+  std::vector<const TWinControl*> askedInPass;
   TRegion scrollWaiting;
   TControl* mouseControl = nullptr;
   TControl* captureControl = nullptr;
@@ -73,6 +74,7 @@ void FitSurface(TWinControl* window, TWindowSurface& s) {
   if (s.Image && s.Image->Width() == w && s.Image->Height() == h) return;
   s.Image = std::make_unique<TImageCanvas>(w, h);
   s.Dirty.assign(1, Rect(0, 0, w, h));
+  s.AllAsked = true;
   Drawn(s);
 }
 
@@ -157,9 +159,11 @@ class TPaintCanvas {
 class TPaintPass {
  public:
   // WithCaret: the window's caret shows as on the screen (not in an image
-  // of the window made by PaintTo).
-  TPaintPass(TCanvas& target, const TRegion& region, bool withCaret)
-      : target_(target), region_(region), withCaret_(withCaret) {}
+  // of the window made by PaintTo). Asked: the windows invalidated
+  // themselves (every window when null).
+  TPaintPass(TCanvas& target, const TRegion& region, bool withCaret,
+             const std::vector<const TWinControl*>* asked = nullptr)
+      : target_(target), region_(region), withCaret_(withCaret), asked_(asked) {}
 
   void PaintTree(TWinControl* w, TPoint window, const TRect& visible) {
     const TRect whole = IntersectRect(visible, Bounds(window.X, window.Y, w->Width(), w->Height()));
@@ -227,9 +231,11 @@ class TPaintPass {
         }
       }
       // What its child windows cover whole leaves a window nothing to
-      // paint, and it is not asked to, as the system asks none: typing in
-      // an editor repainted its grid and form, clipped to nothing.
-      if (clip.empty()) return;
+      // paint, and unless it was invalidated itself it is not asked to, as
+      // the system asks none: typing in an editor repainted its grid and
+      // form, clipped to nothing.
+      if (clip.empty() && asked_ != nullptr && std::find(asked_->begin(), asked_->end(), w) == asked_->end())
+        return;
       const TPaintCanvas kept(target_, origin, own, TSize{w->Width() - offset.X, w->Height() - offset.Y});
       TControlCanvas& canvas = *kept;
       canvas.SelectClipRgn(&clip);
@@ -248,6 +254,7 @@ class TPaintPass {
   TCanvas& target_;
   const TRegion& region_;
   bool withCaret_;
+  const std::vector<const TWinControl*>* asked_;
 };
 
 void TWinControl::PaintControls(TCanvas& canvas, const TRect& clip) {
@@ -367,6 +374,12 @@ void AddDirty(TWinControl* window, const TRect& r) {
   s->Dirty.push_back(piece);
 }
 
+void AskPaint(TWinControl* top, const TWinControl* window) {
+  TWindowSurface* s = SurfaceOf(top);
+  if (!s || s->AllAsked || std::find(s->Asked.begin(), s->Asked.end(), window) != s->Asked.end()) return;
+  s->Asked.push_back(window);
+}
+
 void TopLevelBoundsChanged(TWinControl* window) {
   SurfaceOf(window);  // refits the pixels: a new size leaves them all to paint
   if (HasBackend()) Backend().WindowBoundsChanged(*window);
@@ -384,10 +397,16 @@ void PaintTopLevel(TWinControl* window) {
   s->Dirty.swap(W().spareRegion);
   s->Dirty.clear();
   Drawn(*s);
+  std::vector<const TWinControl*>& asked = W().askedInPass;
+  asked.swap(s->Asked);
+  const bool allAsked = std::exchange(s->AllAsked, false);
   {
-    TPaintPass pass(*s->Image, region, true);
+    TPaintPass pass(*s->Image, region, true, allAsked ? nullptr : &asked);
     pass.PaintTree(window, Point(0, 0), Rect(0, 0, window->Width(), window->Height()));
   }
+  // Its storage kept for the next pass, as the region's is; windows that
+  // asked during the pass stay asked.
+  asked.clear();
   region.clear();
   if (region.capacity() > W().spareRegion.capacity()) W().spareRegion.swap(region);
   s->Image->SelectClipRgn(nullptr);
@@ -530,6 +549,8 @@ void ui::ScrollArea(TWinControl* window, TRect area, int dx, int dy) {
     return;
   }
   if (shown.IsEmpty()) return;
+  // What the move uncovers is the window's own to paint again.
+  ui::AskPaint(top, window);
   if (std::abs(dx) >= shown.Width() || std::abs(dy) >= shown.Height()) {
     ui::AddDirty(top, shown);
     return;

@@ -19,6 +19,12 @@ struct TWindowSurface {
   std::unique_ptr<TImageCanvas> Image;
   // Areas waiting for WM_PAINT, in window coordinates.
   std::vector<TRect> Dirty;
+  // The windows invalidated themselves since the last paint (all of them
+  // when AllAsked): each is sent WM_PAINT even where its child windows
+  // cover all it would repaint, as the system sends it to any window with
+  // an update region of its own, and its handler may do more than draw.
+  std::vector<const TWinControl*> Asked;
+  bool AllAsked = false;
   // Pixels changed outside a paint pass; shown at the next idle moment.
   bool PresentPending = false;
   // Moves on whenever the pixels may change: a paint pass, a canvas handed
@@ -39,6 +45,9 @@ bool IsShownTopLevel(const TWinControl* window);
 TWindowSurface* SurfaceOf(TWinControl* window);
 // Adds R (window coordinates) to the window's update region.
 void AddDirty(TWinControl* window, const TRect& r);
+// Notes that Window, shown in the top-level window Top, has an update
+// region of its own.
+void AskPaint(TWinControl* top, const TWinControl* window);
 // Moves the pixels Window shows inside Area (its client coordinates) by DX,
 // DY, as ScrollWindow does (which see), without needing its handle.
 void ScrollArea(TWinControl* window, TRect area, int dx, int dy);

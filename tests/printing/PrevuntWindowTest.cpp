@@ -59,6 +59,15 @@ class PrevuntWindowTest : public ::testing::Test {
   Tprevform* form = nullptr;
 };
 
+// The window's own paint sets the editor's margins, though the editor and
+// the bars cover all of the window: the system asks a shown window to paint.
+TEST_F(PrevuntWindowTest, TheTextKeepsItsMarginsFromTheFirstPaint) {
+  backend->Render(*form);
+  const TRect client = form->Prevmemo->ClientRect();
+  EXPECT_EQ(form->Prevmemo->EditRect().Left, client.Left + 6);
+  EXPECT_EQ(form->Prevmemo->EditRect().Right, client.Right - 16 - 6);
+}
+
 TEST_F(PrevuntWindowTest, SavesTextOrRtfByTheNameAndOpensBoth) {
   TRichEdit& memo = *form->Prevmemo;
   memo.SetSelStart(0);
