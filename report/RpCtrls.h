@@ -365,6 +365,8 @@ class TRpCustomRichText : public TRpPrintable {
 
  private:
   int nextChar_ = 0;
+  // The sheet in twips, as the text's first page took it.
+  TRect sheet_{};
   TRpRichEdit* richEdit_;
   // The picture control each page's text goes out to an export filter as:
   // made once, it takes each page's name, picture and size in turn.

@@ -74,7 +74,11 @@ void TRpCustomRichText::Print(int ofsX, int ofsY) {
   range.hdcTarget = canvas;
   range.rc = Rect(tw.X(p.DeviceX(at.Left)), tw.Y(p.DeviceY(at.Top)), tw.X(p.DeviceX(at.Left + at.Width)),
                   tw.Y(p.DeviceY(at.Top + at.Height)));
-  range.rcPage = Rect(0, 0, tw.X(p.DeviceWidth(p.PaperWidth())), tw.Y(p.DeviceHeight(p.PaperLength())));
+  // The sheet's size tells format-range nothing it lays out by: a text
+  // going on over pages keeps the one its first page took.
+  if (PrintFinished)
+    sheet_ = Rect(0, 0, tw.X(p.DeviceWidth(p.PaperWidth())), tw.Y(p.DeviceHeight(p.PaperLength())));
+  range.rcPage = sheet_;
   if (PrintFinished) nextChar_ = 0;
   range.chrg = {nextChar_, -1};
   const int length = richEdit_->Content().Length();
