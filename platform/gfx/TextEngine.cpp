@@ -22,6 +22,9 @@
 namespace gfx {
 namespace {
 
+// The blank's byte, as the font's tables index it.
+constexpr unsigned char kBlank = ' ';
+
 // The font map and a measuring context shared by every canvas. Glyph
 // positions and metrics are rounded to whole device units.
 struct Engine {
@@ -544,11 +547,11 @@ void ResolvedFont::BuildAdvances() const {
   }
   lines.clear();
   // Character 0 is drawn as a blank.
-  advances_.exact[0] = advances_.exact[' '];
-  advances_.units[0] = advances_.units[' '];
-  advances_.drawable[0] = advances_.drawable[' '];
-  advances_.glyph[0] = advances_.glyph[' '];
-  advances_.font[0] = advances_.font[' '];
+  advances_.exact[0] = advances_.exact[kBlank];
+  advances_.units[0] = advances_.units[kBlank];
+  advances_.drawable[0] = advances_.drawable[kBlank];
+  advances_.glyph[0] = advances_.glyph[kBlank];
+  advances_.font[0] = advances_.font[kBlank];
 }
 
 const ResolvedFont::Box* ResolvedFont::Inks() const {
@@ -763,7 +766,7 @@ void ResolvedFont::TestWideBlock(std::array<int, 64>& block, char16_t first) con
   const Advances& table = Table();
   // The face the plain blank is drawn in: a text all of whose characters
   // are drawn in it has its blanks there too.
-  const PangoFont* own = table.drawable[' '] ? table.fonts[table.font[' ']] : nullptr;
+  const PangoFont* own = table.drawable[kBlank] ? table.fonts[table.font[kBlank]] : nullptr;
   std::u16string forward;
   for (int i = 0; i < 64; ++i) {
     if (block[i] != kUntested) continue;
@@ -837,7 +840,7 @@ bool ResolvedFont::WideAdvances(std::u16string_view text, std::vector<int>& unit
         // leaves undefined read as the replacement character, which is
         // tested as a character of its own.
         if (codePage_ == 1253 && !symbol_) {
-          const PangoFont* own = table.drawable[' '] ? table.fonts[table.font[' ']] : nullptr;
+          const PangoFont* own = table.drawable[kBlank] ? table.fonts[table.font[kBlank]] : nullptr;
           for (int b = 0x20; b < 256; ++b) {
             const char16_t u = cp1253::ToUnicode(static_cast<unsigned char>(b));
             if (u >> 6 != blockAt || b == 0x7F || b == 0xAD || u == 0xFFFD) continue;

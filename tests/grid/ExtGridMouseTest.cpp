@@ -540,7 +540,9 @@ TEST_F(ExtGridMouseTest, SelectingFromAHeadingRunsTheExit) {
     backend->Advance(1000);
     EXPECT_EQ(g.Selection(), (TGridRect{1, 4, 4, 4}));
     EXPECT_EQ(exits, 1);
-    if (!alwaysShow) EXPECT_FALSE(g.InplaceEditor()->Visible());
+    if (!alwaysShow) {
+      EXPECT_FALSE(g.InplaceEditor()->Visible());
+    }
     EXPECT_EQ(g.GetCellText(2, 2), "x");
   }
 }

@@ -257,7 +257,9 @@ TEST_F(RichCellsTest, WideTextWrapsOrEndsInAnEllipsisAsPlainTextDoes) {
   WideString drawn;
   for (size_t i = 0; i < lines.size(); ++i) {
     drawn += lines[i].WideText;
-    if (i > 0) EXPECT_GT(lines[i].Args[1], lines[i - 1].Args[1]);
+    if (i > 0) {
+      EXPECT_GT(lines[i].Args[1], lines[i - 1].Args[1]);
+    }
   }
   drawn.erase(std::remove(drawn.begin(), drawn.end(), u' '), drawn.end());
   WideString expected = words;

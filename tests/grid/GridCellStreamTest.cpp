@@ -359,8 +359,12 @@ TEST_F(GridCellStreamTest, CellsPastAGridThatMayNotGrowAreDropped) {
     EXPECT_EQ(b.RowCount(), k.rows);
     EXPECT_EQ(b.GetCellText(1, 1), "11");
     EXPECT_EQ(b.GetCellText(2, 2), "22");
-    if (k.colGrow) EXPECT_EQ(b.GetCellText(3, 2), "32");
-    if (k.rowGrow) EXPECT_EQ(b.GetCellText(2, 3), "23");
+    if (k.colGrow) {
+      EXPECT_EQ(b.GetCellText(3, 2), "32");
+    }
+    if (k.rowGrow) {
+      EXPECT_EQ(b.GetCellText(2, 3), "23");
+    }
   }
 }
 

@@ -165,8 +165,9 @@ class QprintPreviewScreen : public ::testing::TestWithParam<bool> {};
 TEST_P(QprintPreviewScreen, ThePreviewOpenedFromTheReportFormTakesClicksAndKeys) {
   const bool withWindowManager = GetParam();
   ASSERT_TRUE(ProgramInstalled("xdotool")) << "xdotool is missing: install the Debian package xdotool";
-  if (withWindowManager)
+  if (withWindowManager) {
     ASSERT_TRUE(OpenboxSession::Installed()) << "openbox is missing: install the Debian package openbox";
+  }
   std::unique_ptr<XvfbDisplay> display;
   TScreenBackend* screen = OpenScreenForTest(display);
   ASSERT_NE(screen, nullptr);

@@ -357,7 +357,9 @@ void CloseAndQuitBetweenTransfers(bool onDisplay) {
 
   // On the screen the sheets are the user's: closed by the user, they take
   // Calc along when the program ends.
-  if (onDisplay) EXPECT_EQ(user("close"), "");
+  if (onDisplay) {
+    EXPECT_EQ(user("close"), "");
+  }
   excel.Conversation().CloseLink();
   const std::vector<pid_t> calcs = CalcsOn(calc.Pipe());
   EndStartedServices(30000);

@@ -459,8 +459,9 @@ TEST_F(BandRptTest, TheDesignViewScrollsUnderItsBars) {
     // bar's face, not the page's white.
     const TColor face = ColorToRGB(clBtnFace);
     EXPECT_EQ(PixelOf(*view, client.Width() - 2 - kScrollBarSize / 2, client.Height() / 2), face) << size.X;
-    if (wide)
+    if (wide) {
       EXPECT_EQ(PixelOf(*view, client.Width() / 2, client.Height() - 2 - kScrollBarSize / 2), face) << size.X;
+    }
     // Scrolled to the end, the page's far corner shows at the view's.
     view->HorzScrollBar().SetPosition(100000);
     view->VertScrollBar().SetPosition(100000);

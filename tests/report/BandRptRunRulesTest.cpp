@@ -304,7 +304,9 @@ TEST_F(BandRptTest, ANestedLevelsGroupRepeatsItsHeaderOnEachPage) {
     // start with the page header and the group's header again.
     EXPECT_EQ(at, p == 1 ? 3 : 1) << p;
     for (const AnsiString& t : texts) {
-      if (t.rfind("Είδος "_a, 0) == 0) EXPECT_EQ(t, "Είδος "_a + IntToStr(++items));
+      if (t.rfind("Είδος "_a, 0) == 0) {
+        EXPECT_EQ(t, "Είδος "_a + IntToStr(++items));
+      }
       closings += t == "Κλείσιμο"_a;
     }
   }

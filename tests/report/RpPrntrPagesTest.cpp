@@ -306,7 +306,9 @@ TEST(RpPageListTest, TheFormatWordsMeanTheCurrentHeaderWhateverThePagesHold) {
     }
     run.Finish();
     const std::string bytes = Bytes(*run.Stream());
-    if (!compressed) ASSERT_EQ(bytes.substr(120 + 49, 4), std::string("EMF\0", 4));
+    if (!compressed) {
+      ASSERT_EQ(bytes.substr(120 + 49, 4), std::string("EMF\0", 4));
+    }
     TStringStream probe(bytes);
     EXPECT_EQ(TRpPageList::GetPageFileHeaderSize(probe), 128);
     SafeWriteFile(Scratch("emf_frame.rpp"), bytes);

@@ -565,8 +565,12 @@ TEST_F(RpPrntrTest, ARefusedBeginDocLeavesTheRunAsItWas) {
         p.Canvas()->TextOut(p.DeviceX(300), p.DeviceY(400), "Μετά"_a);
         p.EndDoc();
       }
-      if (destination == rpdMetafile) EXPECT_EQ(p.PageList()->PageCount(), 2);
-      if (destination == rpdPrinter) EXPECT_EQ(PdfPages(Pdf("refused.pdf")), 2);
+      if (destination == rpdMetafile) {
+        EXPECT_EQ(p.PageList()->PageCount(), 2);
+      }
+      if (destination == rpdPrinter) {
+        EXPECT_EQ(PdfPages(Pdf("refused.pdf")), 2);
+      }
     }
   }
 }

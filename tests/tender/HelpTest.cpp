@@ -107,9 +107,10 @@ TEST(HelpPages, LinksLeadToPagesAndPlacesThatExist) {
       ASSERT_EQ(file.find(':'), std::string::npos) << page.filename() << " links outside: " << file;
       const fs::path target = file.empty() ? page : Sources / file;
       ASSERT_TRUE(fs::exists(target)) << page.filename() << " -> " << file;
-      if (!anchor.empty())
+      if (!anchor.empty()) {
         EXPECT_NE(Read(target).find("id=\"" + anchor + "\""), std::string::npos)
             << page.filename() << " -> " << file << "#" << anchor;
+      }
       ++links;
     }
   }

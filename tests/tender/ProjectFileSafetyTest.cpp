@@ -81,7 +81,9 @@ TEST_F(ProjectSafetyTest, AnUnreadableProjectIsNeverTheSaveTarget) {
     TypeCell(3, 1, "5");
     backend->ExpectMessageBox(c.message, IDOK);
     EXPECT_FALSE(w.saverec(Name(c.file)));
-    if (!before.empty()) EXPECT_EQ(ReadBytes(Path(c.file)), before);
+    if (!before.empty()) {
+      EXPECT_EQ(ReadBytes(Path(c.file)), before);
+    }
   }
   EXPECT_TRUE(fs::is_fifo(Path("pipe.ddn")));
   EXPECT_TRUE(fs::is_symlink(Path("loop1.ddn")));

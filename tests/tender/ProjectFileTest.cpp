@@ -176,7 +176,9 @@ TEST(ProjectFile, CutFilesKeepTheirWholeRecordsAndCountWhatWasPromised) {
     const TProjectFileData data = DecodeProjectFile(std::string_view(full).substr(0, c.size), false);
     EXPECT_EQ(data.Status, c.status);
     EXPECT_EQ(data.Offers.size(), c.offers);
-    if (c.status == TProjectReadStatus::Cut) EXPECT_EQ(data.PromisedOffers, 500);
+    if (c.status == TProjectReadStatus::Cut) {
+      EXPECT_EQ(data.PromisedOffers, 500);
+    }
   }
   TProjectFileData data = DecodeProjectFile(std::string_view(full).substr(0, 1000), false);
   EXPECT_EQ(ProjectReadMessage("e.ddn", data),

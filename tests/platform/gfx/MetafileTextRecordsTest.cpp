@@ -62,11 +62,12 @@ std::string PlainTextRecord(TCanvas& c, const TextCall& call) {
   const int top = (align & TA_BASELINE) == TA_BASELINE ? at.Y - tm.tmAscent
                   : (align & TA_BOTTOM)                ? at.Y - tm.tmHeight
                                                        : at.Y;
-  const std::optional<TRect> rect = call.Rect ? std::optional<TRect>(c.LPtoDP(*call.Rect)) : std::nullopt;
+  // The call's rectangle in device units; all zero for none.
+  const TRect rect = call.Rect ? c.LPtoDP(*call.Rect) : TRect{};
   TRect cell{left, top, left + std::max(1, width) - 1, top + tm.tmHeight - 1};
-  if (rect && (call.Options & ETO_CLIPPED))
-    cell = {std::min(rect->Left, rect->Right), std::min(rect->Top, rect->Bottom),
-            std::max(rect->Left, rect->Right) - 1, std::max(rect->Top, rect->Bottom) - 1};
+  if (call.Rect && (call.Options & ETO_CLIPPED))
+    cell = {std::min(rect.Left, rect.Right), std::min(rect.Top, rect.Bottom),
+            std::max(rect.Left, rect.Right) - 1, std::max(rect.Top, rect.Bottom) - 1};
   std::string f;
   PutRect(f, cell);
   Put32(f, 1);
@@ -77,7 +78,7 @@ std::string PlainTextRecord(TCanvas& c, const TextCall& call) {
   Put32(f, static_cast<std::uint32_t>(call.Wide.size()));
   Put32(f, 76);
   Put32(f, call.Options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING));
-  PutRect(f, rect ? *rect : TRect{});
+  PutRect(f, rect);
   Put32(f, static_cast<std::uint32_t>(76 + (call.Wide.size() * 2 + 3) / 4 * 4));
   for (char16_t ch : call.Wide) Put16(f, ch);
   while ((f.size() + 8) % 4) f += '\0';

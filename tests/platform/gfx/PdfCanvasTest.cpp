@@ -350,7 +350,7 @@ TEST_F(PdfCanvasTest, LeavingOutWhatShowsNothingKeepsThePage) {
           default: {
             c.Font->Name = pick(2) ? "Arial" : "Times New Roman";
             c.Font->SetSize(6 + pick(30));
-            c.Font->Style = pick(3) == 0 ? fsItalic : 0;
+            c.Font->Style = pick(3) == 0 ? TFontStyles{fsItalic} : TFontStyles{0};
             c.Font->Orientation = pick(12) == 0 ? 900 : 0;
             c.Font->Color = pick(2) ? clBlack : clMaroon;
             c.Brush->Style = pick(4) == 0 ? bsSolid : bsClear;

@@ -175,7 +175,9 @@ TEST(PdfPrinterFiles, FilesGoToTheDocumentsFolderUnderTheTitleAndReplaceNothing)
   const std::string folder = home.path() + "/Έγγραφα/";
   EXPECT_EQ(told, (std::vector<std::string>{folder + "Πίνακας_ 1_2.pdf", folder + "Πίνακας_ 1_2 (2).pdf"}));
   std::string first;
-  if (PdfText(folder + "Πίνακας_ 1_2.pdf", first)) EXPECT_NE(first.find("first"), std::string::npos);
+  if (PdfText(folder + "Πίνακας_ 1_2.pdf", first)) {
+    EXPECT_NE(first.find("first"), std::string::npos);
+  }
   // A file the caller named is the caller's: no notice.
   printer.FileName = cp1253::FromUtf8(home.path() + "/chosen.pdf");
   printer.BeginDoc();

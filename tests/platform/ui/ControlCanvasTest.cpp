@@ -46,7 +46,9 @@ TEST(ControlCanvas, EachCallLandsWhereItsCanvasMapsItAtTheTime) {
     c.FillRect(s.fill);
     for (int y = 0; y < 40; ++y)
       for (int x = 0; x < 60; ++x)
-        if (PtInRect(s.expected, Point(x, y))) EXPECT_EQ(window.Pixel(x, y), colour) << x << ", " << y;
+        if (PtInRect(s.expected, Point(x, y))) {
+          EXPECT_EQ(window.Pixel(x, y), colour) << x << ", " << y;
+        }
     int painted = 0;
     for (int y = 0; y < 40; ++y)
       for (int x = 0; x < 60; ++x) painted += window.Pixel(x, y) == colour;

@@ -217,9 +217,12 @@ TEST_F(RichEditFormatRangeTest, KeptLinesAreTheLinesOfAFreshLayoutAtEveryHeight)
           ASSERT_TRUE(same(keeping.LayPage(from, width, height, &room), fresh));
           // The room the rest needs: a page that holds it is at least that
           // tall, and one a twip lower does not hold it.
-          if (holdsRest(content, fresh)) EXPECT_LE(room, height);
-          if (room > 1)
+          if (holdsRest(content, fresh)) {
+            EXPECT_LE(room, height);
+          }
+          if (room > 1) {
             EXPECT_FALSE(holdsRest(content, TRichLayout(content, 1440).Lay(from, width, room - 1)));
+          }
         }
   }
 }

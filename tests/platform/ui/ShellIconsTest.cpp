@@ -47,7 +47,9 @@ TEST_F(ShellIconsTest, FilesAreNumberedByTheirType) {
     const int n = shell::SystemIconIndex(k.name);
     EXPECT_GT(n, shell::siPrinter);  // after the stock icons
     EXPECT_LT(n, shell::SystemIconCount());
-    if (k.same >= 0) EXPECT_EQ(n, numbers[static_cast<size_t>(k.same)]);
+    if (k.same >= 0) {
+      EXPECT_EQ(n, numbers[static_cast<size_t>(k.same)]);
+    }
     for (size_t i = 0; k.same < 0 && i < numbers.size(); ++i) EXPECT_NE(n, numbers[i]) << cases[i].name;
     numbers.push_back(n);
   }
