@@ -24,6 +24,9 @@ struct TRpEvResult {
   bool BoolValue = false;
 
   static TRpEvResult OfInteger(Integer v);
+  // Becomes OfInteger(V) in place, its string's storage kept: the page and
+  // column numbers are set so at every page.
+  void SetInteger(Integer v);
   static TRpEvResult OfFloat(double v);
   // Cut to 255 characters.
   static TRpEvResult OfString(std::string_view v);

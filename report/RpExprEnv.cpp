@@ -112,14 +112,7 @@ void TRpEvEnvironment::SetIntegerConstant(TRpEvElement* element, Integer value) 
 }
 
 void TRpEvEnvironment::SetIntegerConstant(TRpEvElementConstant* constant, Integer value) {
-  // Field by field: the page and column numbers are set at every page, and
-  // a whole result made and moved in cost more than the number.
-  TRpEvResult& r = constant->Result;
-  r.Kind = rpvInteger;
-  r.IntValue = value;
-  r.FloatValue = 0;
-  r.StrValue.clear();
-  r.BoolValue = false;
+  constant->Result.SetInteger(value);
 }
 
 void TRpEvEnvironment::SetStringConstant(TRpEvElement* element, const AnsiString& value) {

@@ -6,9 +6,16 @@
 
 TRpEvResult TRpEvResult::OfInteger(Integer v) {
   TRpEvResult r;
-  r.Kind = rpvInteger;
-  r.IntValue = v;
+  r.SetInteger(v);
   return r;
+}
+
+void TRpEvResult::SetInteger(Integer v) {
+  Kind = rpvInteger;
+  IntValue = v;
+  FloatValue = 0;
+  StrValue.clear();
+  BoolValue = false;
 }
 
 TRpEvResult TRpEvResult::OfFloat(double v) {

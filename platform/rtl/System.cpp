@@ -232,21 +232,10 @@ int LastDelimiter(std::string_view delimiters, std::string_view s) {
 
 // ---- arithmetic ------------------------------------------------------------
 
-namespace {
-
-// The integer range of Trunc; beyond it (and for NaN) the class library
-// raises the processor's invalid-operation error.
-void checkIntegral(Extended x) {
-  constexpr Extended kLimit = 9223372036854775808.0L;  // 2^63
-  if (!(x > -kLimit - 1 && x < kLimit)) RaiseInvalidOp();
-}
-
-}  // namespace
-
 void RaiseInvalidOp() { throw EInvalidOp("Invalid floating point operation"); }
 
 Int64 Trunc(Extended x) {
-  checkIntegral(x);
+  CheckIntegral(x);
   return static_cast<Int64>(std::trunc(x));
 }
 

@@ -60,14 +60,18 @@ int LastDelimiter(std::string_view delimiters, std::string_view s);
 // beyond the integer range.
 [[noreturn]] void RaiseInvalidOp();
 
+// The integer range of Round and Trunc; beyond it (and for NaN) the class
+// library raises the processor's invalid-operation error.
+inline void CheckIntegral(Extended x) {
+  constexpr Extended kLimit = 9223372036854775808.0L;  // 2^63
+  if (!(x > -kLimit - 1 && x < kLimit)) RaiseInvalidOp();
+}
+
 // Banker's rounding (halves to even), as the class library's Round. Inline:
 // reports round every coordinate they place, and a call for each cost more
 // than the rounding.
 inline Int64 Round(Extended x) {
-  // The integer range; beyond it (and for NaN) the class library raises
-  // the processor's invalid-operation error.
-  constexpr Extended kLimit = 9223372036854775808.0L;  // 2^63
-  if (!(x > -kLimit - 1 && x < kLimit)) RaiseInvalidOp();
+  CheckIntegral(x);
   // An integer less than one away from x: below 2^52 the nearest double's,
   // cut by the SSE unit, as a long double cut by the x87 unit changes its
   // control word twice, which stalls it longer than the rest of the
