@@ -700,25 +700,31 @@ void ResolvedFont::AdvanceSums(const AnsiString& text, std::vector<long long>& s
 }
 
 ResolvedFont::Converted ResolvedFont::ConvertWide(std::u16string_view text) {
+  // Sized for the longest form once (three bytes a unit hold a pair's
+  // four) and cut to what was written: every piece of wide rich text is
+  // converted as it is measured.
   Converted out;
-  out.offsets.reserve(text.size() + 1);
+  out.utf8.resize(text.size() * 3);
+  out.offsets.resize(text.size() + 1);
+  char* const utf8 = out.utf8.data();
+  int at = 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    out.offsets.push_back(static_cast<int>(out.utf8.size()));
+    out.offsets[i] = at;
     char32_t cp = text[i];
     if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
       // A surrogate pair: the first unit carries the character, the second
       // none.
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      AppendUtf8(out.utf8, cp);
-      out.offsets.push_back(static_cast<int>(out.utf8.size()));
-      ++i;
+      at += cp1253::EncodeUtf8(cp, utf8 + at);
+      out.offsets[++i] = at;
       continue;
     }
     if (cp == 0) cp = ' ';
     if (cp >= 0xD800 && cp < 0xE000) cp = 0xFFFD;  // a lone surrogate
-    AppendUtf8(out.utf8, cp);
+    at += cp1253::EncodeUtf8(cp, utf8 + at);
   }
-  out.offsets.push_back(static_cast<int>(out.utf8.size()));
+  out.offsets[text.size()] = at;
+  out.utf8.resize(static_cast<size_t>(at));
   return out;
 }
 
@@ -726,20 +732,21 @@ std::vector<int> ResolvedFont::CharacterEnds(const Converted& converted) const {
   std::vector<int> ends;
   const size_t count = converted.Count();
   if (count == 0) return ends;
-  PangoLayout* layout = NewLayout(converted);
   const std::vector<int> charAt = CharacterIndex(converted);
   // Each cluster's glyphs give their advance to the first character of the
   // cluster; the ends add up in reading order, whatever order the runs of
-  // the other direction stand in on the line.
+  // the other direction stand in on the line. The layout is the kept one:
+  // a line is measured whole before its characters' ends are asked for.
   std::vector<long long> advance(count, 0);
-  PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
-  for (GSList* run = line ? line->runs : nullptr; run != nullptr; run = run->next) {
-    auto* item = static_cast<PangoGlyphItem*>(run->data);
-    for (int g = 0; g < item->glyphs->num_glyphs; ++g)
-      advance[charAt[item->item->offset + item->glyphs->log_clusters[g]]] +=
-          item->glyphs->glyphs[g].geometry.width;
-  }
-  g_object_unref(layout);
+  WithLayout(converted, false, [&](PangoLayout* layout) {
+    PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
+    for (GSList* run = line ? line->runs : nullptr; run != nullptr; run = run->next) {
+      auto* item = static_cast<PangoGlyphItem*>(run->data);
+      for (int g = 0; g < item->glyphs->num_glyphs; ++g)
+        advance[charAt[item->item->offset + item->glyphs->log_clusters[g]]] +=
+            item->glyphs->glyphs[g].geometry.width;
+    }
+  });
   ends.reserve(count);
   long long x = 0;
   for (long long a : advance) {

@@ -83,22 +83,8 @@ char32_t decodeUtf8(std::string_view s, std::size_t& i) {
 }  // namespace
 
 void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    // Beyond the basic plane (a surrogate pair's character): four bytes.
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  char bytes[4];
+  out.append(bytes, static_cast<std::size_t>(EncodeUtf8(cp, bytes)));
 }
 
 char16_t ToUnicode(unsigned char byte) { return byte < 0x80 ? byte : kHigh[byte - 0x80]; }
@@ -213,9 +199,10 @@ std::string WideToUtf8(std::u16string_view wide) {
 }
 
 WideString ToWide(std::string_view ansi) {
-  WideString out;
-  out.reserve(ansi.size());
-  for (char c : ansi) out += ToUnicode(static_cast<unsigned char>(c));
+  // Rich text is measured and drawn as wide text piece by piece: sized
+  // once and filled by index rather than grown a character at a time.
+  WideString out(ansi.size(), u'\0');
+  for (std::size_t i = 0; i < ansi.size(); ++i) out[i] = ToUnicode(static_cast<unsigned char>(ansi[i]));
   return out;
 }
 

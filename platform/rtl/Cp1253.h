@@ -34,6 +34,31 @@ AnsiString FromWide(std::u16string_view wide);
 std::string WideToUtf8(std::u16string_view wide);
 // One code point as UTF-8 (four bytes beyond the basic plane).
 void AppendUtf8(std::string& out, char32_t cp);
+// The same written at Out, which has room for four bytes: the count
+// written. Texts converted a character at a time are sized once and
+// filled through it.
+inline int EncodeUtf8(char32_t cp, char* out) {
+  if (cp < 0x80) {
+    out[0] = static_cast<char>(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    out[0] = static_cast<char>(0xC0 | (cp >> 6));
+    out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    out[0] = static_cast<char>(0xE0 | (cp >> 12));
+    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<char>(0xF0 | (cp >> 18));
+  out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+  return 4;
+}
 WideString ToWide(std::string_view ansi);
 
 }  // namespace cp1253

@@ -187,10 +187,15 @@ struct TRichMeasurer {
     if (!laidOut.empty() && laidOut[i] != laidOut[j]) return nullptr;
     return sum.data() + i;
   }
-  int RestWidth(int format, int start, int end, int from) {
+  // The width of the segment Seg to End from From on, its sums kept for
+  // Start to End. A piece that is laid out measures as the wrapping of its
+  // line measures it, from the ends of its whole segment: laid out once
+  // for the paragraph, not again from the start of each of its lines.
+  int RestWidth(int format, int start, int end, int from, int seg) {
     if (const long long* sum = PieceSums(format, start, end, from, end))
       return gfx::ResolvedFont::WholeWidth(sum[end - from] - sum[0]);
-    return Width(format, from, end);
+    const std::vector<int>& ends = Ends(format, seg, end);
+    return ends.back() - (from > seg ? ends[static_cast<size_t>(from - seg - 1)] : 0);
   }
   // Where the segment that Pos lies in starts and ends within its
   // paragraph, Start to End: the span a layout keeps the sums of.
@@ -352,7 +357,7 @@ TRichLine TRichLayout::NextLine(TRichLaying& laying, TRichMeasurer& m, int width
     // measured from: the first one's is taken from its whole run's sums.
     x = t[static_cast<size_t>(a)] == '\t'
             ? TabStop(pf, indent + x) - indent
-            : x + m.RestWidth(s.Format, k == 0 ? laying.RunStart : s.Start, s.End, a);
+            : x + m.RestWidth(s.Format, k == 0 ? laying.RunStart : s.Start, s.End, a, s.Start);
     if (wrap && width > 0 && x > avail) break;
   }
   int end = lend;

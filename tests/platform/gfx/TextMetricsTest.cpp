@@ -239,6 +239,54 @@ TEST(TextMetrics, WideAdvanceTableMeasuresAsTheLayout) {
         }
 }
 
+// Wide text goes to pango as UTF-8 with the offset each unit starts at: a
+// surrogate pair's second unit starts where the character ends, a zero is
+// a blank and half a pair the replacement character.
+TEST(TextMetrics, WideTextConvertsToUtf8WithEachUnitsOffset) {
+  const std::u16string high(1, char16_t(0xD83D)), low(1, char16_t(0xDE00));
+  const struct {
+    std::u16string text;
+    std::string utf8;
+    std::vector<int> offsets;
+  } cases[] = {
+      {u"", "", {0}},
+      {std::u16string(u"a\0b", 3), "a b", {0, 1, 2, 3}},
+      {u"Ωx€", "Ωx€", {0, 2, 3, 6}},
+      {u"\U0001F600z", "\xF0\x9F\x98\x80z", {0, 4, 4, 5}},
+      {high + u"x", "\xEF\xBF\xBDx", {0, 3, 4}},
+      {low + high, "\xEF\xBF\xBD\xEF\xBF\xBD", {0, 3, 6}},
+      {u"x" + high, "x\xEF\xBF\xBD", {0, 1, 4}},
+  };
+  for (const auto& c : cases) {
+    const gfx::ResolvedFont::Converted converted = gfx::ResolvedFont::ConvertWide(c.text);
+    EXPECT_EQ(converted.utf8, c.utf8) << c.utf8;
+    EXPECT_EQ(converted.offsets, c.offsets) << c.utf8;
+  }
+  // Any text converts as the code page's own conversion does, each unit's
+  // offset where the text before it ends.
+  std::mt19937 random(5);
+  for (int i = 0; i < 2000; ++i) {
+    std::u16string text(random() % 12, u' ');
+    for (char16_t& ch : text) {
+      const unsigned r = random() % 4;
+      ch = static_cast<char16_t>(r == 0   ? 1 + random() % 0x7F
+                                 : r == 1 ? 0xD800 + random() % 0x800
+                                          : random());
+      if (ch == 0) ch = u' ';
+    }
+    const gfx::ResolvedFont::Converted converted = gfx::ResolvedFont::ConvertWide(text);
+    ASSERT_EQ(converted.utf8, cp1253::WideToUtf8(text)) << i;
+    ASSERT_EQ(converted.Count(), text.size()) << i;
+    for (size_t k = 0; k <= text.size(); ++k) {
+      const bool inPair = k > 0 && k < text.size() && text[k - 1] >= 0xD800 && text[k - 1] < 0xDC00 &&
+                          text[k] >= 0xDC00 && text[k] < 0xE000;
+      const size_t end = inPair ? k + 1 : k;
+      ASSERT_EQ(converted.offsets[k], static_cast<int>(cp1253::WideToUtf8(text.substr(0, end)).size()))
+          << i << " " << k;
+    }
+  }
+}
+
 // The characters of a huge font are tested in lines short enough for
 // pango's positions: their texts are measured from the table, not laid
 // out, as at any size.

@@ -46,6 +46,16 @@ TEST(Cp1253, EveryByteMatchesIconvBothWays) {
   EXPECT_EQ(undefined, 17);
 }
 
+TEST(Cp1253, EveryByteOfATextWidensInPlace) {
+  std::string all;
+  for (int b = 255; b >= 0; --b) all += static_cast<char>(b);
+  const WideString wide = cp1253::ToWide(all);
+  ASSERT_EQ(wide.size(), all.size());
+  for (size_t i = 0; i < all.size(); ++i)
+    EXPECT_EQ(wide[i], cp1253::ToUnicode(static_cast<unsigned char>(all[i]))) << i;
+  EXPECT_EQ(cp1253::ToWide(""), WideString());
+}
+
 TEST(Cp1253, CharactersOutsideTheCodePageBecomeQuestionMarks) {
   struct Case {
     const char* utf8;

@@ -67,6 +67,41 @@ TEST(RichLayoutLines, ALineBreakEndsTheLineInsideItsParagraph) {
   EXPECT_EQ(richtext::ReadRtf(rtf), c.Document());
 }
 
+// Text the font's tables do not measure (a letter and its combining mark
+// share a cluster) is laid out once for its paragraph: every line, the
+// last that the rest fits in too, is as wide as its characters measure in
+// that layout, whatever width wraps it.
+TEST(RichLayoutLines, LaidOutTextMeasuresEveryLineFromItsParagraph) {
+  for (int size : {17, 22, 29}) {
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0\\fnil\\fcharset161 Arial;}}\\f0\\fs" +
+                      std::to_string(size) + " ";
+    for (int i = 0; i < 40; ++i)
+      rtf += i % 3 == 0 ? "o\\u776?\\u771?" + std::to_string(i) + "\\u8205? "
+                        : "word" + std::to_string(i * 7) + " ";
+    rtf += "}";
+    TRichContent c;
+    c.Replace(0, 0, richtext::ReadRtf(rtf));
+    ASSERT_TRUE(c.HasWide(0, c.Length()));
+    const TRichLayout layout(c, 96);
+    const std::vector<TRichLine> whole = layout.Lay(0, 0, 0, false);
+    ASSERT_EQ(whole.size(), 1u);
+    const std::vector<int> ends = layout.CharEnds(whole[0]);
+    const auto endAt = [&](int i) { return i <= whole[0].Start ? 0 : ends[static_cast<size_t>(i - 1)]; };
+    for (int width = 40; width <= 700; width += 3) {
+      SCOPED_TRACE(testing::Message() << size << " " << width);
+      const std::vector<TRichLine> lines = layout.Lay(0, width, 0, true);
+      ASSERT_GE(lines.size(), 1u);
+      int at = 0;
+      for (const TRichLine& line : lines) {
+        ASSERT_EQ(line.Start, at);
+        EXPECT_EQ(line.Width, endAt(line.End) - endAt(line.Start)) << line.Start;
+        at = line.Next;
+      }
+      EXPECT_EQ(at, c.Length());
+    }
+  }
+}
+
 TEST_F(RichEditLinesTest, EachLineIsAsHighAsItsOwnFont) {
   auto* edit = Add<TRichEdit>(10, 10, 400, 300);
   edit->SetWordWrap(false);
