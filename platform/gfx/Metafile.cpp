@@ -5,7 +5,9 @@
 #include "platform/gfx/Metafile.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <concepts>
 #include <cstring>
 
 #include "platform/gfx/Bitmap.h"
@@ -40,50 +42,32 @@ void PutFloat(std::string& s, float f) {
   std::memcpy(&v, &f, 4);
   Put32(s, v);
 }
-// The same fields written into a record's storage, already sized for them:
-// a field at a time on a little-endian machine, as the file stores them.
+// The same fields written into a record's storage, already sized for them,
+// as the file stores them: little-endian, so that on a little-endian
+// machine a run of them is copied whole.
 constexpr bool kLittle = std::endian::native == std::endian::little;
-void Store16(char*& p, std::uint16_t v) {
+template <std::unsigned_integral T>
+void StoreEach(char*& p, std::span<const T> values) {
   if constexpr (kLittle) {
-    std::memcpy(p, &v, 2);
+    if (!values.empty()) std::memcpy(p, values.data(), values.size_bytes());
+    p += values.size_bytes();
   } else {
-    p[0] = static_cast<char>(v);
-    p[1] = static_cast<char>(v >> 8);
-  }
-  p += 2;
-}
-void Store32(char*& p, std::uint32_t v) {
-  if constexpr (kLittle) {
-    std::memcpy(p, &v, 4);
-  } else {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(v >> (8 * i));
-  }
-  p += 4;
-}
-// Runs of characters and advances, whole.
-void StoreAll(char*& p, std::u16string_view wide) {
-  if constexpr (kLittle) {
-    if (!wide.empty()) std::memcpy(p, wide.data(), wide.size() * 2);
-    p += wide.size() * 2;
-  } else {
-    for (char16_t c : wide) Store16(p, c);
+    for (T v : values)
+      for (size_t i = 0; i < sizeof v; ++i) *p++ = static_cast<char>(v >> (8 * i));
   }
 }
+// Runs of characters and advances.
+void StoreAll(char*& p, std::u16string_view wide) { StoreEach(p, std::span(wide.data(), wide.size())); }
 void StoreAll(char*& p, std::span<const int> values) {
-  if constexpr (kLittle) {
-    if (!values.empty()) std::memcpy(p, values.data(), values.size() * 4);
-    p += values.size() * 4;
-  } else {
-    for (int v : values) Store32(p, static_cast<std::uint32_t>(v));
-  }
+  StoreEach(p, std::span(reinterpret_cast<const unsigned*>(values.data()), values.size()));
 }
-void StoreRect(char*& p, const TRect& r) {
-  for (int v : {r.Left, r.Top, r.Right, r.Bottom}) Store32(p, static_cast<std::uint32_t>(v));
-}
-void StoreFloat(char*& p, float f) {
-  std::uint32_t v;
-  std::memcpy(&v, &f, 4);
-  Store32(p, v);
+// A record's fixed fields, 32 bits each, gathered on the stack and copied
+// into place at once: under the sanitizers every store through a pointer
+// into the records is checked on its own, and a text record has seventeen.
+template <std::integral... T>
+void StoreWords(char*& p, T... values) {
+  const std::array<std::uint32_t, sizeof...(T)> words{static_cast<std::uint32_t>(values)...};
+  StoreEach(p, std::span<const std::uint32_t>(words));
 }
 // Inclusive bounds of a shape, as the header's rclBounds counts them.
 TRect Inclusive(int x1, int y1, int x2, int y2) {
@@ -144,8 +128,10 @@ class TMetafileCanvas::Writer {
   }
   ~Writer() {
     const std::string& f = canvas_.fields_;
-    char* p = canvas_.NewRecord(type_, 8 + (f.size() + 3) / 4 * 4);
+    const size_t padded = (f.size() + 3) / 4 * 4;
+    char* p = canvas_.NewRecord(type_, 8 + padded);
     if (!f.empty()) std::memcpy(p, f.data(), f.size());
+    std::memset(p + f.size(), 0, padded - f.size());
   }
   std::string& Out() { return canvas_.fields_; }
 
@@ -168,10 +154,11 @@ void TMetafileCanvas::Begin() {
   // The header goes in front of the records when they are complete: its
   // room is kept from the start, so that the file is the records' own
   // bytes instead of a copy of them behind the header.
-  if (records_.size() < kFirstRecords) records_.resize(kFirstRecords);
-  std::memset(records_.data(), 0, kHeaderSize);
-  used_ = kHeaderSize;
-  recordCount_ = 0;
+  if (records_.Bytes.size() < kFirstRecords) records_.Bytes.resize(kFirstRecords);
+  records_.Used = kHeaderSize;
+  records_.Count = 0;
+  records_.Bounds = TRect{0, 0, -1, -1};
+  records_.HasBounds = false;
   // The stock objects go in first, so that a reader starts from a known
   // state whatever its defaults.
   for (std::uint32_t stock : {WHITE_BRUSH, BLACK_PEN, SYSTEM_FONT}) {
@@ -200,7 +187,7 @@ void TMetafileCanvas::Open(TMetafile* metafile) {
   Reset();
   metafile_ = metafile;
   open_ = true;
-  records_ = std::move(metafile->data_);
+  records_.Bytes = std::move(metafile->data_);
   metafile->data_.clear();
   handles_.assign(1, 1);
   penHandle_ = brushHandle_ = fontHandle_ = 0;
@@ -212,18 +199,14 @@ void TMetafileCanvas::Open(TMetafile* metafile) {
   textColor_.reset();
   bkColor_.reset();
   rop2_.reset();
-  fontMetrics_ = -1;
-  bounds_ = TRect{0, 0, -1, -1};
-  hasBounds_ = false;
+  keptMetrics_.Forget();
   Begin();
 }
 
 void TMetafileCanvas::Finish() {
   {
     char* p = NewRecord(emr::EOF_, 20);
-    Store32(p, 0);   // nPalEntries
-    Store32(p, 16);  // offPalEntries
-    Store32(p, 20);  // nSizeLast
+    StoreWords(p, 0, 16, 20);  // no palette entries, where they would be, the record's size
   }
   int width = metafile_->width_, height = metafile_->height_;
   TRect frame{0, 0, MulDiv(width, 2540, dpiX_), MulDiv(height, 2540, dpiY_)};
@@ -231,48 +214,35 @@ void TMetafileCanvas::Finish() {
   int deviceH = dpiY_ == 96 ? kScreenHeight : std::max(1, height);
   long long micronsW = static_cast<long long>(deviceW) * 25400 / dpiX_;
   long long micronsH = static_cast<long long>(deviceH) * 25400 / dpiY_;
-  const auto in = [](long long v) { return static_cast<std::uint32_t>(static_cast<int>(v)); };
-  // Into the room kept in front of the records.
-  char* h = records_.data();
-  Store32(h, emr::HEADER);
-  Store32(h, kHeaderSize);
-  StoreRect(h, hasBounds_ ? bounds_ : TRect{0, 0, -1, -1});
-  StoreRect(h, frame);
-  Store32(h, kSignature);
-  Store32(h, 0x10000);
-  Store32(h, static_cast<std::uint32_t>(used_));
-  Store32(h, recordCount_ + 1);
-  Store16(h, static_cast<std::uint16_t>(handles_.size()));
-  Store16(h, 0);
-  Store32(h, 0);  // no description
-  Store32(h, 0);
-  Store32(h, 0);  // no palette
-  Store32(h, in(deviceW));
-  Store32(h, in(deviceH));
-  Store32(h, in(micronsW / 1000));
-  Store32(h, in(micronsH / 1000));
-  Store32(h, 0);  // no pixel format
-  Store32(h, 0);
-  Store32(h, 0);  // no OpenGL
-  Store32(h, in(micronsW));
-  Store32(h, in(micronsH));
-  records_.resize(used_);
-  metafile_->data_ = std::move(records_);
-  records_.clear();
+  const auto in = [](long long v) { return static_cast<int>(v); };
+  const TRect bounds = records_.HasBounds ? records_.Bounds : TRect{0, 0, -1, -1};
+  // Into the room kept in front of the records. The handle count is the
+  // low half of its word, the reserved half above it zero.
+  char* h = records_.Bytes.data();
+  StoreWords(h, emr::HEADER, kHeaderSize, bounds.Left, bounds.Top, bounds.Right, bounds.Bottom, frame.Left,
+             frame.Top, frame.Right, frame.Bottom, kSignature, 0x10000, records_.Used, records_.Count + 1,
+             static_cast<std::uint16_t>(handles_.size()), 0, 0,                         // no description
+             0,                                                                         // no palette
+             in(deviceW), in(deviceH), in(micronsW / 1000), in(micronsH / 1000), 0, 0,  // no pixel format
+             0,                                                                         // no OpenGL
+             in(micronsW), in(micronsH));
+  records_.Bytes.resize(records_.Used);
+  metafile_->data_ = std::move(records_.Bytes);
+  records_.Bytes.clear();
   metafile_->mmWidth_ = frame.Right;
   metafile_->mmHeight_ = frame.Bottom;
 }
 
-void TMetafileCanvas::Include(const TRect& r) {
-  if (!hasBounds_) {
-    bounds_ = r;
-    hasBounds_ = true;
+void TMetafileCanvas::TRecords::Include(const TRect& r) {
+  if (!HasBounds) {
+    Bounds = r;
+    HasBounds = true;
     return;
   }
-  bounds_.Left = std::min(bounds_.Left, r.Left);
-  bounds_.Top = std::min(bounds_.Top, r.Top);
-  bounds_.Right = std::max(bounds_.Right, r.Right);
-  bounds_.Bottom = std::max(bounds_.Bottom, r.Bottom);
+  Bounds.Left = std::min(Bounds.Left, r.Left);
+  Bounds.Top = std::min(Bounds.Top, r.Top);
+  Bounds.Right = std::max(Bounds.Right, r.Right);
+  Bounds.Bottom = std::max(Bounds.Bottom, r.Bottom);
 }
 
 namespace {
@@ -347,71 +317,79 @@ void TMetafileCanvas::SyncBrush() {
   emittedBrush_ = *Brush;
 }
 
+// The canvas's font and brush are read through references of their own:
+// the sanitizer builds check the canvas's dynamic type at every touch of
+// its members, and a page sets its font and writes its text piece by piece.
 void TMetafileCanvas::SyncFont() {
-  if (emittedFont_ && *emittedFont_ == *Font) return;
+  const TFont& font = *Font;
+  if (emittedFont_ && *emittedFont_ == font) return;
   int old = fontHandle_;
   fontHandle_ = AllocateHandle(handles_);
   {
     // The handle and a LOGFONTW: five integers, eight bytes and a face of
     // 32 characters.
     char* p = NewRecord(emr::EXTCREATEFONTINDIRECTW, 8 + 4 + 20 + 8 + 64);
-    Store32(p, static_cast<std::uint32_t>(fontHandle_));
-    Store32(p, static_cast<std::uint32_t>(Font->Height()));
-    Store32(p, 0);  // width
-    Store32(p, static_cast<std::uint32_t>(Font->Orientation));
-    Store32(p, static_cast<std::uint32_t>(Font->Orientation));
-    Store32(p, (Font->Style & fsBold) ? 700 : 400);
-    *p++ = static_cast<char>((Font->Style & fsItalic) ? 1 : 0);
-    *p++ = static_cast<char>((Font->Style & fsUnderline) ? 1 : 0);
-    *p++ = static_cast<char>((Font->Style & fsStrikeOut) ? 1 : 0);
-    *p++ = static_cast<char>(Font->Charset);
-    p += 3;  // out and clip precision, quality
-    *p++ = static_cast<char>(Font->Pitch == fpFixed ? 1 : Font->Pitch == fpVariable ? 2 : 0);
-    // At most 31 characters and a terminating zero; the rest stays zero.
-    const size_t length = std::min<size_t>(Font->Name.size(), 31);
-    for (size_t i = 0; i < length; ++i)
-      Store16(p, cp1253::ToUnicode(static_cast<unsigned char>(Font->Name[i])));
+    // Italic, underline, strike-out and charset; out and clip precision,
+    // quality (zeros) and pitch: a byte each, lowest first.
+    const auto flag = [&](TFontStyle style) { return (font.Style & style) ? 1u : 0u; };
+    const unsigned pitch = font.Pitch == fpFixed ? 1 : font.Pitch == fpVariable ? 2 : 0;
+    StoreWords(p, fontHandle_, font.Height(), 0 /* width */, font.Orientation, font.Orientation,
+               (font.Style & fsBold) ? 700 : 400,
+               flag(fsItalic) | flag(fsUnderline) << 8 | flag(fsStrikeOut) << 16 |
+                   static_cast<unsigned>(static_cast<unsigned char>(font.Charset)) << 24,
+               pitch << 24);
+    // At most 31 characters and a terminating zero; the rest is zero too.
+    std::array<char16_t, 32> face{};
+    const size_t length = std::min<size_t>(font.Name.size(), 31);
+    for (size_t i = 0; i < length; ++i) face[i] = cp1253::ToUnicode(static_cast<unsigned char>(font.Name[i]));
+    StoreAll(p, std::u16string_view(face.data(), face.size()));
   }
   SelectObjectRecord(static_cast<std::uint32_t>(fontHandle_));
   ReleaseObject(old);
-  emittedFont_ = *Font;
-  fontMetrics_ = -1;
+  emittedFont_ = font;
+  keptMetrics_.Forget();
 }
 
-void TMetafileCanvas::SyncTextState() {
+void TMetafileCanvas::SyncTextState(unsigned align) {
   SyncFont();
-  const unsigned align = DeviceTextAlign();
+  const TFont& font = *Font;
+  const TBrush& brush = *Brush;
   if (emittedAlign_ != align) {
     WriteValue(emr::SETTEXTALIGN, align);
     emittedAlign_ = align;
   }
-  const TColor textColor = ColorToRGB(Font->Color);
+  const TColor textColor = ColorToRGB(font.Color);
   if (textColor_ != textColor) {
     WriteValue(emr::SETTEXTCOLOR, static_cast<std::uint32_t>(textColor));
     textColor_ = textColor;
   }
   // The background mode follows the brush, as on the screen.
-  unsigned mode = (Brush->Style == bsClear || Brush->Color == clNone) ? 1 : 2;
+  unsigned mode = (brush.Style == bsClear || brush.Color == clNone) ? 1 : 2;
   if (bkMode_ != mode) {
     WriteValue(emr::SETBKMODE, mode);
     bkMode_ = mode;
   }
-  if (mode == 2 && bkColor_ != ColorToRGB(Brush->Color)) {
-    WriteValue(emr::SETBKCOLOR, static_cast<std::uint32_t>(ColorToRGB(Brush->Color)));
-    bkColor_ = ColorToRGB(Brush->Color);
+  if (mode == 2) {
+    const TColor bkColor = ColorToRGB(brush.Color);
+    if (bkColor_ != bkColor) {
+      WriteValue(emr::SETBKCOLOR, static_cast<std::uint32_t>(bkColor));
+      bkColor_ = bkColor;
+    }
   }
 }
 
 void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const AnsiString& text,
                                  const int* dx) {
-  wide_.resize(text.size());
+  const TFont& font = *Font;
+  WideString& wide = wide_;
+  wide.resize(text.size());
   // The symbol font's characters go in the private-use page, as the
   // system writes them; readers take the low byte back.
-  if (IsSymbolFace(Font->Name)) {
+  if (IsSymbolFace(font.Name)) {
     for (size_t i = 0; i < text.size(); ++i)
-      wide_[i] = static_cast<char16_t>(0xF000 | static_cast<unsigned char>(text[i]));
+      wide[i] = static_cast<char16_t>(0xF000 | static_cast<unsigned char>(text[i]));
   } else {
-    gfx::ToWideInCodePage(gfx::CodePageOfCharset(Font->Charset), text, wide_);
+    gfx::ToWideInCodePage(gfx::CodePageOfCharset(font.Charset), text, wide);
   }
   if (dx != nullptr) {
     WriteText(x, y, options, rect, wide_, {dx, text.size()});
@@ -437,54 +415,57 @@ void TMetafileCanvas::Advances(const std::vector<int>& ends) {
 }
 
 const TTextMetric& TMetafileCanvas::FontMetrics() {
-  // SyncFont forgets which is in force whenever the font it selects
-  // changes. The colour aside, the font's fields the metrics come from.
+  const TFont& font = *Font;
+  if (const TTextMetric* kept = keptMetrics_.Find(font)) return *kept;
+  return keptMetrics_.Keep(font, GetTextMetrics());
+}
+
+const TTextMetric* TMetafileCanvas::TKeptMetrics::Find(const TFont& font) {
+  // The font in force is the one selected, but for its resolution: SyncFont
+  // forgets it whenever the font it selects changes.
+  if (current_ >= 0 && kept_[static_cast<size_t>(current_)].Font.PixelsPerInch == font.PixelsPerInch)
+    return &kept_[static_cast<size_t>(current_)].Metrics;
+  // The colour aside, the font's fields the metrics come from.
   const auto sameFace = [](const TFont& a, const TFont& b) {
     return a.Height() == b.Height() && a.PixelsPerInch == b.PixelsPerInch && a.Style == b.Style &&
            a.Charset == b.Charset && a.Pitch == b.Pitch && a.Orientation == b.Orientation && a.Name == b.Name;
   };
-  // The font in force is the one selected, but for its resolution.
-  if (fontMetrics_ >= 0 &&
-      keptMetrics_[static_cast<size_t>(fontMetrics_)].Font.PixelsPerInch == Font->PixelsPerInch)
-    return keptMetrics_[static_cast<size_t>(fontMetrics_)].Metrics;
-  for (size_t i = 0; i < keptMetrics_.size(); ++i)
-    if (sameFace(keptMetrics_[i].Font, *Font)) {
-      fontMetrics_ = static_cast<int>(i);
-      return keptMetrics_[i].Metrics;
+  for (size_t i = 0; i < kept_.size(); ++i)
+    if (sameFace(kept_[i].Font, font)) {
+      current_ = static_cast<int>(i);
+      return &kept_[i].Metrics;
     }
+  return nullptr;
+}
+
+const TTextMetric& TMetafileCanvas::TKeptMetrics::Keep(const TFont& font, const TTextMetric& metrics) {
   constexpr size_t kKept = 8;
-  KeptMetrics fresh{*Font, GetTextMetrics()};
-  if (keptMetrics_.size() < kKept) {
-    keptMetrics_.reserve(kKept);
-    keptMetrics_.push_back(std::move(fresh));
-    fontMetrics_ = static_cast<int>(keptMetrics_.size() - 1);
+  if (kept_.size() < kKept) {
+    kept_.reserve(kKept);
+    kept_.push_back({font, metrics});
+    current_ = static_cast<int>(kept_.size() - 1);
   } else {
-    keptMetrics_[nextKept_] = std::move(fresh);
-    fontMetrics_ = static_cast<int>(nextKept_);
-    nextKept_ = (nextKept_ + 1) % kKept;
+    kept_[next_] = {font, metrics};
+    current_ = static_cast<int>(next_);
+    next_ = (next_ + 1) % kKept;
   }
-  return keptMetrics_[static_cast<size_t>(fontMetrics_)].Metrics;
+  return kept_[static_cast<size_t>(current_)].Metrics;
 }
 
 void TMetafileCanvas::WriteValue(std::uint32_t type, std::uint32_t value) {
   char* p = NewRecord(type, 12);
-  Store32(p, value);
+  StoreWords(p, value);
 }
 
-char* TMetafileCanvas::NewRecord(std::uint32_t type, std::size_t size) {
-  const size_t start = used_;
+char* TMetafileCanvas::TRecords::Add(std::uint32_t type, std::size_t size) {
+  const size_t start = Used;
   // A page's records take a few kilobytes: room for them is made once
   // rather than doubled from a few dozen bytes, and kept from page to page.
-  if (records_.size() < start + size)
-    records_.resize(std::max<size_t>({start + size, 2 * records_.size(), 4096}));
-  used_ = start + size;
-  char* p = records_.data() + start;
-  // The room may hold an earlier page's records: the record starts as
-  // zeros, whatever its fields leave alone.
-  std::memset(p + 8, 0, size - 8);
-  Store32(p, type);
-  Store32(p, static_cast<std::uint32_t>(size));
-  ++recordCount_;
+  if (Bytes.size() < start + size) Bytes.resize(std::max<size_t>({start + size, 2 * Bytes.size(), 4096}));
+  Used = start + size;
+  char* p = Bytes.data() + start;
+  StoreWords(p, type, size);
+  ++Count;
   return p;
 }
 
@@ -492,8 +473,8 @@ char* TMetafileCanvas::NewRecord(std::uint32_t type, std::size_t size) {
 // places every character where ours did.
 void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* logicalRect,
                                 std::u16string_view wide, std::span<const int> advances) {
-  SyncTextState();
   const unsigned textAlign = DeviceTextAlign();
+  SyncTextState(textAlign);
   const TPoint at = LPtoDP(TPoint{x, y});
   x = at.X, y = at.Y;
   const TRect mappedRect = logicalRect ? LPtoDP(*logicalRect) : TRect{};
@@ -522,20 +503,17 @@ void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* log
   const std::uint32_t stringAt = 76;
   const std::uint32_t dxAt = stringAt + static_cast<std::uint32_t>((wide.size() * 2 + 3) / 4 * 4);
   char* p = NewRecord(emr::EXTTEXTOUTW, dxAt + 4 * advances.size());
-  StoreRect(p, cell);
-  Store32(p, 1);  // GM_COMPATIBLE
-  StoreFloat(p, static_cast<float>(2540.0 / dpiX_));
-  StoreFloat(p, static_cast<float>(2540.0 / dpiY_));
-  Store32(p, static_cast<std::uint32_t>(x));
-  Store32(p, static_cast<std::uint32_t>(y));
-  Store32(p, static_cast<std::uint32_t>(wide.size()));
-  Store32(p, stringAt);
-  Store32(p, options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING));
-  StoreRect(p, rect != nullptr ? *rect : TRect{});
-  Store32(p, dxAt);
+  const TRect clip = rect != nullptr ? *rect : TRect{};
+  StoreWords(p, cell.Left, cell.Top, cell.Right, cell.Bottom, 1 /* GM_COMPATIBLE */,
+             std::bit_cast<std::uint32_t>(static_cast<float>(2540.0 / dpiX_)),
+             std::bit_cast<std::uint32_t>(static_cast<float>(2540.0 / dpiY_)), x, y, wide.size(), stringAt,
+             options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING), clip.Left, clip.Top, clip.Right,
+             clip.Bottom, dxAt);
   StoreAll(p, wide);
-  // The padding after the string is the zeros the record was made of.
-  p += dxAt - stringAt - wide.size() * 2;
+  // The string is padded with zeros to four bytes.
+  const size_t padding = dxAt - stringAt - wide.size() * 2;
+  std::memset(p, 0, padding);
+  p += padding;
   StoreAll(p, advances);
 }
 
@@ -762,18 +740,14 @@ void TMetafileCanvas::ClipChanged() {
   const TRegion* region = ClipRegion();
   if (region == nullptr) {
     char* p = NewRecord(emr::EXTSELECTCLIPRGN, 16);
-    Store32(p, 0);
-    Store32(p, 5);  // RGN_COPY with no region: clipping removed
+    StoreWords(p, 0, 5);  // RGN_COPY with no region: clipping removed
     return;
   }
   const auto data = static_cast<std::uint32_t>(32 + 16 * region->size());
   char* p = NewRecord(emr::EXTSELECTCLIPRGN, 16 + data);
-  Store32(p, data);
-  Store32(p, 5);
-  Store32(p, 32);  // RGNDATAHEADER
-  Store32(p, 1);   // RDH_RECTANGLES
-  Store32(p, static_cast<std::uint32_t>(region->size()));
-  Store32(p, static_cast<std::uint32_t>(16 * region->size()));
-  StoreRect(p, ClipRect());
-  for (const TRect& r : *region) StoreRect(p, r);
+  // RGN_COPY of an RGNDATAHEADER of RDH_RECTANGLES and the rectangles.
+  const TRect box = ClipRect();
+  StoreWords(p, data, 5, 32, 1, region->size(), 16 * region->size(), box.Left, box.Top, box.Right,
+             box.Bottom);
+  for (const TRect& r : *region) StoreWords(p, r.Left, r.Top, r.Right, r.Bottom);
 }

@@ -105,19 +105,18 @@ class TMetafileCanvas : public TCanvas {
   void SyncPen();
   void SyncBrush();
   void SyncFont();
-  void SyncTextState();
+  // Align is the device's text alignment.
+  void SyncTextState(unsigned align);
   // Into advances_.
   void Advances(const std::vector<int>& ends);
   void WriteText(int x, int y, unsigned options, const TRect* rect, std::u16string_view wide,
                  std::span<const int> advances);
   // The metrics of the font in force, kept while it stays.
   const TTextMetric& FontMetrics();
-  // Appends a record of Size bytes (a multiple of four, zeros past its
-  // type and size) and gives where its fields start.
-  char* NewRecord(std::uint32_t type, std::size_t size);
+  char* NewRecord(std::uint32_t type, std::size_t size) { return records_.Add(type, size); }
   // A record of one 32-bit field.
   void WriteValue(std::uint32_t type, std::uint32_t value);
-  void Include(const TRect& bounds);
+  void Include(const TRect& bounds) { records_.Include(bounds); }
   void MapCorners(int& x1, int& y1, int& x2, int& y2) const {
     const TPoint a = LPtoDP(TPoint{x1, y1}), b = LPtoDP(TPoint{x2, y2});
     x1 = a.X, y1 = a.Y, x2 = b.X, y2 = b.Y;
@@ -132,11 +131,25 @@ class TMetafileCanvas : public TCanvas {
   TMetafile* metafile_;
   bool open_ = true;
   int dpiX_ = 96, dpiY_ = 96;
-  // The header's room and the records so far are the first used_ bytes;
-  // the rest is room for more.
-  std::string records_;
-  size_t used_ = 0;
-  std::uint32_t recordCount_ = 0;
+  // The records written so far and what they cover, and below the metrics
+  // kept, apart from the canvas: the sanitizer builds check the dynamic
+  // type of a class with virtual functions at every member touched, and a
+  // page writes hundreds of records.
+  struct TRecords {
+    // The header's room and the records so far are the first Used bytes;
+    // the rest is room for more.
+    std::string Bytes;
+    size_t Used = 0;
+    std::uint32_t Count = 0;
+    TRect Bounds{0, 0, -1, -1};
+    bool HasBounds = false;
+    // Appends a record of Size bytes (a multiple of four) and gives where
+    // its fields start: the caller writes every byte of them, padding
+    // too, as the room may hold an earlier page's records.
+    char* Add(std::uint32_t type, std::size_t size);
+    void Include(const TRect& bounds);
+  };
+  TRecords records_;
   // The fields of a record written field by field.
   std::string fields_;
   // Handle slots in use; slot 0 is the metafile itself. Bytes rather than
@@ -154,17 +167,26 @@ class TMetafileCanvas : public TCanvas {
   WideString wide_;
   std::vector<int> advances_;
   // The metrics of the last few fonts selected, from page to page: rich
-  // text goes back and forth between a handful of formats. The one in
-  // force is at fontMetrics_, -1 until it is asked for.
-  struct KeptMetrics {
-    TFont Font;
-    TTextMetric Metrics;
+  // text goes back and forth between a handful of formats.
+  class TKeptMetrics {
+   public:
+    // Those of Font, the font in force, when kept; null otherwise.
+    const TTextMetric* Find(const TFont& font);
+    const TTextMetric& Keep(const TFont& font, const TTextMetric& metrics);
+    // The font in force changed: the next Find searches for it.
+    void Forget() { current_ = -1; }
+
+   private:
+    struct Kept {
+      TFont Font;
+      TTextMetric Metrics;
+    };
+    std::vector<Kept> kept_;
+    // The font in force, -1 until it is asked for.
+    int current_ = -1;
+    size_t next_ = 0;
   };
-  std::vector<KeptMetrics> keptMetrics_;
-  int fontMetrics_ = -1;
-  size_t nextKept_ = 0;
-  TRect bounds_{0, 0, -1, -1};
-  bool hasBounds_ = false;
+  TKeptMetrics keptMetrics_;
 };
 
 // Plays a metafile with its frame stretched into Dest. Records before a
