@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <limits>
 #include <list>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string_view>
@@ -1090,6 +1092,67 @@ std::string MappedFamily(const AnsiString& faceName) {
 }
 
 namespace {
+
+// The families a pattern asking for Families has once the configuration
+// has worked on it.
+std::vector<std::string> SubstitutedFamilies(const std::vector<std::string>& families) {
+  FcPattern* pattern = FcPatternCreate();
+  for (const std::string& family : families)
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcConfigSubstitute(TheEngine().config, pattern, FcMatchPattern);
+  std::vector<std::string> out;
+  FcChar8* value = nullptr;
+  for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &value) == FcResultMatch; ++i)
+    out.emplace_back(reinterpret_cast<const char*>(value));
+  FcPatternDestroy(pattern);
+  return out;
+}
+
+bool FallsBackUncached(const AnsiString& faceName) {
+  // As a font's description names them: the empty name is Arial, and a
+  // comma parts the families of a list.
+  if (faceName.empty() || IsSymbolFace(faceName)) return false;
+  std::vector<std::string> families;
+  const std::string utf8 = cp1253::ToUtf8(faceName);
+  for (size_t at = 0;;) {
+    const size_t comma = utf8.find(',', at);
+    families.push_back(utf8.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+    if (comma == std::string::npos) break;
+    at = comma + 1;
+  }
+  // No alias fired: the configuration only appended what it appends to a
+  // pattern that names no family at all.
+  static const std::vector<std::string> appended = SubstitutedFamilies({});
+  std::vector<std::string> expected = families;
+  expected.insert(expected.end(), appended.begin(), appended.end());
+  if (SubstitutedFamilies(families) != expected) return false;
+  // And no installed face has any of the names.
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+  bool known = false;
+  for (const std::string& family : families) {
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcFontSet* found = FcFontList(TheEngine().config, pattern, objects);
+    known = known || (found != nullptr && found->nfont > 0);
+    if (found != nullptr) FcFontSetDestroy(found);
+    FcPatternDestroy(pattern);
+  }
+  FcObjectSetDestroy(objects);
+  return !known;
+}
+
+}  // namespace
+
+bool FallsBack(const AnsiString& faceName) {
+  static std::unordered_map<AnsiString, bool> known;
+  static std::mutex lock;
+  std::lock_guard guard(lock);
+  if (const auto it = known.find(faceName); it != known.end()) return it->second;
+  if (known.size() >= 4096) known.clear();
+  return known.emplace(faceName, FallsBackUncached(faceName)).first->second;
+}
+
+namespace {
 // A resolved font's key (face name, height, pixels per inch, style, code
 // page), or a tuple of references to the same, hashed alike.
 struct FontKeyHash {
@@ -1109,7 +1172,7 @@ struct FontKeyHash {
 const ResolvedFont& Resolve(const TFont& font) {
   using Key = std::tuple<AnsiString, int, int, unsigned, int>;
   struct Kept {
-    std::unique_ptr<ResolvedFont> font;
+    std::shared_ptr<ResolvedFont> font;
     std::list<const Key*>::iterator use;
   };
   // Hashed: a page's text records and its measuring switch fonts at every
@@ -1144,7 +1207,24 @@ const ResolvedFont& Resolve(const TFont& font) {
     cache.erase(*uses.back());
     uses.pop_back();
   }
-  it = cache.emplace(Key(key), Kept{std::make_unique<ResolvedFont>(font), {}}).first;
+  // A name nothing answers to lays out as the fallback face whatever it
+  // is: text from other programs names faces this system lacks, and each
+  // would otherwise match, measure and lay out that one face again.
+  using Size = std::tuple<int, int, unsigned, int>;
+  static std::map<Size, std::weak_ptr<ResolvedFont>> fallbacks;
+  std::shared_ptr<ResolvedFont> made;
+  if (FallsBack(font.Name)) {
+    std::weak_ptr<ResolvedFont>& shared = fallbacks[Size(height, font.PixelsPerInch, style, codePage)];
+    made = shared.lock();
+    if (made == nullptr) {
+      made = std::make_shared<ResolvedFont>(font);
+      shared = made;
+    }
+    if (fallbacks.size() >= 4096) std::erase_if(fallbacks, [](const auto& f) { return f.second.expired(); });
+  } else {
+    made = std::make_shared<ResolvedFont>(font);
+  }
+  it = cache.emplace(Key(key), Kept{std::move(made), {}}).first;
   uses.push_front(&it->first);
   it->second.use = uses.begin();
   front = it->second.font.get();

@@ -203,7 +203,13 @@ std::vector<AnsiString>& FontFaceNames();
 // "Liberation Sans").
 std::string MappedFamily(const AnsiString& faceName);
 
-// A cache of resolved fonts keyed on everything that changes the metrics.
+// Whether nothing in the font configuration answers to the face name (no
+// alias and no installed face), so that it resolves to the fallback face
+// as every other such name does.
+bool FallsBack(const AnsiString& faceName);
+
+// A cache of resolved fonts keyed on everything that changes the metrics:
+// names that fall back share one font for each size and style.
 const ResolvedFont& Resolve(const TFont& font);
 
 }  // namespace gfx

@@ -32,6 +32,64 @@ TEST(FontMapping, WindowsFacesMapToLiberation) {
   for (const Case& c : cases) EXPECT_EQ(gfx::MappedFamily(c.face), c.family) << c.face;
 }
 
+// A face nothing in the configuration answers to is the fallback face
+// under any name: the names share one resolved font at each size, which
+// measures every text as a font resolved for the other name on its own.
+TEST(FontMapping, NamesNothingAnswersToShareTheFallbackFont) {
+  const struct {
+    const char* face;
+    bool fallsBack;
+  } names[] = {
+      {"No Such Face", true},
+      {")Arial", true},
+      {"Ar'al", true},
+      {"x,y", true},
+      {"DejaVu Sans", true},
+      {"Arial", false},
+      {"arial", false},
+      {"Courier New", false},
+      {"Times New Roman", false},
+      {"Liberation Sans", false},
+      {"liberation mono", false},
+      {"Symbol", false},
+      {"symbol", false},
+      {"", false},
+      {"x,Courier New", false},
+      {"Liberation Serif,x", false},
+      {"sans-serif", false},
+      {"monospace", false},
+  };
+  for (const auto& n : names) EXPECT_EQ(gfx::FallsBack(n.face), n.fallsBack) << n.face;
+
+  const std::u16string wide = u"Λ\u0301\u0434 \u4E2D text \u05D0\u05D1 \u00E9t\u00E9";
+  const AnsiString bytes = "Προσφορά 1.234,56 € \x81\xAA"_a;
+  for (int height : {-13, -27, 20})
+    for (unsigned style : {0u, unsigned(fsBold), unsigned(fsItalic | fsUnderline)}) {
+      SCOPED_TRACE(testing::Message() << height << " " << style);
+      TFont first, other, arial;
+      first.Name = "Qwxz Unknown";
+      other.Name = "Ar'al";
+      arial.Name = "Arial";
+      for (TFont* f : {&first, &other, &arial}) {
+        f->SetHeight(height);
+        f->Style = style;
+      }
+      const gfx::ResolvedFont& shared = gfx::Resolve(first);
+      EXPECT_EQ(&gfx::Resolve(other), &shared);
+      EXPECT_NE(&gfx::Resolve(arial), &shared);
+      const gfx::ResolvedFont alone(other);
+      EXPECT_EQ(shared.Metrics().tmAscent, alone.Metrics().tmAscent);
+      EXPECT_EQ(shared.Metrics().tmHeight, alone.Metrics().tmHeight);
+      EXPECT_EQ(shared.Metrics().tmAveCharWidth, alone.Metrics().tmAveCharWidth);
+      EXPECT_EQ(shared.Metrics().tmMaxCharWidth, alone.Metrics().tmMaxCharWidth);
+      EXPECT_EQ(shared.Width(bytes), alone.Width(bytes));
+      EXPECT_EQ(shared.CharacterEnds(bytes), alone.CharacterEnds(bytes));
+      EXPECT_EQ(shared.Width(std::u16string_view(wide)), alone.Width(std::u16string_view(wide)));
+      EXPECT_EQ(shared.CharacterEnds(std::u16string_view(wide)),
+                alone.CharacterEnds(std::u16string_view(wide)));
+    }
+}
+
 struct Pinned {
   const char* face;
   int height;
