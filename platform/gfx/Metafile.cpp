@@ -194,10 +194,7 @@ void TMetafileCanvas::Open(TMetafile* metafile) {
   emittedPen_.reset();
   emittedBrush_.reset();
   emittedFont_.reset();
-  emittedAlign_.reset();
-  bkMode_.reset();
-  textColor_.reset();
-  bkColor_.reset();
+  textState_ = {};
   rop2_.reset();
   keptMetrics_.Forget();
   Begin();
@@ -322,23 +319,27 @@ void TMetafileCanvas::SyncBrush() {
   emittedBrush_ = *Brush;
 }
 
-// The canvas's font and brush are read through references of their own:
-// the sanitizer builds check the canvas's dynamic type at every touch of
-// its members, and a page sets its font and writes its text piece by piece.
+// The canvas's members are read through references of their own where a
+// text record is written: the sanitizer builds check the canvas's dynamic
+// type at every touch of a member, and a page sets its font and writes its
+// text piece by piece.
 void TMetafileCanvas::SyncFont() {
   const TFont& font = *Font;
-  if (emittedFont_ && *emittedFont_ == font) return;
-  int old = fontHandle_;
-  fontHandle_ = AllocateHandle(handles_);
+  std::optional<TFont>& emitted = emittedFont_;
+  if (emitted && *emitted == font) return;
+  TRecords& records = records_;
+  const int old = fontHandle_;
+  const int handle = AllocateHandle(handles_);
+  fontHandle_ = handle;
   {
     // The handle and a LOGFONTW: five integers, eight bytes and a face of
     // 32 characters.
-    char* p = NewRecord(emr::EXTCREATEFONTINDIRECTW, 8 + 4 + 20 + 8 + 64);
+    char* p = records.Add(emr::EXTCREATEFONTINDIRECTW, 8 + 4 + 20 + 8 + 64);
     // Italic, underline, strike-out and charset; out and clip precision,
     // quality (zeros) and pitch: a byte each, lowest first.
     const auto flag = [&](TFontStyle style) { return (font.Style & style) ? 1u : 0u; };
     const unsigned pitch = font.Pitch == fpFixed ? 1 : font.Pitch == fpVariable ? 2 : 0;
-    StoreWords(p, fontHandle_, font.Height(), 0 /* width */, font.Orientation, font.Orientation,
+    StoreWords(p, handle, font.Height(), 0 /* width */, font.Orientation, font.Orientation,
                (font.Style & fsBold) ? 700 : 400,
                flag(fsItalic) | flag(fsUnderline) << 8 | flag(fsStrikeOut) << 16 |
                    static_cast<unsigned>(static_cast<unsigned char>(font.Charset)) << 24,
@@ -349,9 +350,9 @@ void TMetafileCanvas::SyncFont() {
     for (size_t i = 0; i < length; ++i) face[i] = cp1253::ToUnicode(static_cast<unsigned char>(font.Name[i]));
     StoreAll(p, std::u16string_view(face.data(), face.size()));
   }
-  SelectObjectRecord(static_cast<std::uint32_t>(fontHandle_));
+  records.AddValue(emr::SELECTOBJECT, static_cast<std::uint32_t>(handle));
   ReleaseObject(old);
-  emittedFont_ = font;
+  emitted = font;
   keptMetrics_.Forget();
 }
 
@@ -359,26 +360,28 @@ void TMetafileCanvas::SyncTextState(unsigned align) {
   SyncFont();
   const TFont& font = *Font;
   const TBrush& brush = *Brush;
-  if (emittedAlign_ != align) {
-    WriteValue(emr::SETTEXTALIGN, align);
-    emittedAlign_ = align;
+  TTextState& state = textState_;
+  TRecords& records = records_;
+  if (state.Align != align) {
+    records.AddValue(emr::SETTEXTALIGN, align);
+    state.Align = align;
   }
   const TColor textColor = ColorToRGB(font.Color);
-  if (textColor_ != textColor) {
-    WriteValue(emr::SETTEXTCOLOR, static_cast<std::uint32_t>(textColor));
-    textColor_ = textColor;
+  if (state.Color != textColor) {
+    records.AddValue(emr::SETTEXTCOLOR, static_cast<std::uint32_t>(textColor));
+    state.Color = textColor;
   }
   // The background mode follows the brush, as on the screen.
-  unsigned mode = (brush.Style == bsClear || brush.Color == clNone) ? 1 : 2;
-  if (bkMode_ != mode) {
-    WriteValue(emr::SETBKMODE, mode);
-    bkMode_ = mode;
+  const unsigned mode = (brush.Style == bsClear || brush.Color == clNone) ? 1 : 2;
+  if (state.BkMode != mode) {
+    records.AddValue(emr::SETBKMODE, mode);
+    state.BkMode = mode;
   }
   if (mode == 2) {
     const TColor bkColor = ColorToRGB(brush.Color);
-    if (bkColor_ != bkColor) {
-      WriteValue(emr::SETBKCOLOR, static_cast<std::uint32_t>(bkColor));
-      bkColor_ = bkColor;
+    if (state.BkColor != bkColor) {
+      records.AddValue(emr::SETBKCOLOR, static_cast<std::uint32_t>(bkColor));
+      state.BkColor = bkColor;
     }
   }
 }
@@ -501,13 +504,14 @@ void TMetafileCanvas::WriteText(int x, int y, unsigned options, const TRect* log
   TRect cell = Inclusive(left, top, left + std::max(1, width), top + tm.tmHeight);
   if (rect != nullptr && (options & ETO_CLIPPED))
     cell = Inclusive(rect->Left, rect->Top, rect->Right, rect->Bottom);
-  Include(cell);
+  TRecords& records = records_;
+  records.Include(cell);
 
   // The record's size is known before it is written: it is written in
   // place, not grown field by field.
   const std::uint32_t stringAt = 76;
   const std::uint32_t dxAt = stringAt + static_cast<std::uint32_t>((wide.size() * 2 + 3) / 4 * 4);
-  char* p = NewRecord(emr::EXTTEXTOUTW, dxAt + 4 * advances.size());
+  char* p = records.Add(emr::EXTTEXTOUTW, dxAt + 4 * advances.size());
   const TRect clip = rect != nullptr ? *rect : TRect{};
   StoreWords(p, cell.Left, cell.Top, cell.Right, cell.Bottom, 1 /* GM_COMPATIBLE */,
              std::bit_cast<std::uint32_t>(static_cast<float>(2540.0 / dpiX_)),

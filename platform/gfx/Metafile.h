@@ -163,8 +163,13 @@ class TMetafileCanvas : public TCanvas {
   std::optional<TPen> emittedPen_;
   std::optional<TBrush> emittedBrush_;
   std::optional<TFont> emittedFont_;
-  std::optional<unsigned> emittedAlign_, bkMode_;
-  std::optional<TColor> textColor_, bkColor_;
+  // The text state the records have set; each is written again only when
+  // the canvas's differs.
+  struct TTextState {
+    std::optional<unsigned> Align, BkMode;
+    std::optional<TColor> Color, BkColor;
+  };
+  TTextState textState_;
   std::optional<int> rop2_;
   // Kept from one text record to the next: a page of text writes one for
   // every piece of it.
