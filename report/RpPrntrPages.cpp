@@ -285,32 +285,30 @@ void TRpPageList::AddPage(const TMetafile& metafile) {
 void TRpPageList::WriteRecord(const TMetafile& metafile, Int64 start) {
   TRpStream& s = *stream_;
   const std::string& bytes = metafile.Data();
-  std::string head;
-  le::Put32(head, static_cast<std::uint32_t>(pageCount_));
+  // The fields are little-endian words, as the file header's are, written
+  // from the stack: a report writes a record for every page.
+  static_assert(std::endian::native == std::endian::little, "the record's fields are little-endian");
+  const auto word = [](Int64 value) { return static_cast<std::uint32_t>(value); };
   // A page stored plain is as long as its bytes: its head links to the
   // next record at once instead of being sought back to and patched.
-  le::Put32(head,
-            Compression ? 0 : static_cast<std::uint32_t>(start + 8 + static_cast<Int64>(bytes.size()) + 4));
-  s.WriteBuffer(head.data(), 8);
+  const std::uint32_t head[2] = {word(pageCount_),
+                                 Compression ? 0 : word(start + 8 + static_cast<Int64>(bytes.size()) + 4)};
+  s.WriteBuffer(head, 8);
   if (!Compression) {
     metafile.SaveToStream(s);
   } else {
-    std::string plain;
-    le::Put32(plain, static_cast<std::uint32_t>(bytes.size()));
-    s.WriteBuffer(plain.data(), 4);
+    const std::uint32_t plain = word(static_cast<Int64>(bytes.size()));
+    s.WriteBuffer(&plain, 4);
     TRpCompress coder(&s, true);
     coder.Encode(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     coder.Flush();
   }
-  std::string trailer;
-  le::Put32(trailer, static_cast<std::uint32_t>(start));
-  s.WriteBuffer(trailer.data(), 4);
+  const std::uint32_t trailer = word(start);
+  s.WriteBuffer(&trailer, 4);
   if (!Compression) return;
-  const Int64 end = s.Position();
+  const std::uint32_t next = word(s.Position());
   s.Seek(start + 4, soFromBeginning);
-  std::string next;
-  le::Put32(next, static_cast<std::uint32_t>(end));
-  s.WriteBuffer(next.data(), 4);
+  s.WriteBuffer(&next, 4);
   s.Seek(0, soFromEnd);
 }
 

@@ -380,28 +380,37 @@ int TCanvas::LengthToDeviceY(int length) const {
   return Scaled() ? std::abs(ScaleRounded(length, mapping_.viewportExt.cy, mapping_.windowExt.cy)) : length;
 }
 
+// A save and a restore read each member of the canvas once, into a
+// reference: the sanitizer builds check the canvas's dynamic type at every
+// touch of a member, and a cell of a grid or a page of rich text is drawn
+// between the two.
 int TCanvas::SaveDC() {
   // Slots of states restored stay for the next save: their regions keep
   // their storage, so a save and restore per cell of a paint costs no
   // allocation.
-  if (savedCount_ == saved_.size()) saved_.emplace_back();
-  SavedState& slot = saved_[savedCount_++];
+  std::vector<SavedState>& saved = saved_;
+  const size_t count = savedCount_ + 1;
+  if (count > saved.size()) saved.emplace_back();
+  savedCount_ = count;
+  SavedState& slot = saved[count - 1];
   slot.font = *Font;
   slot.pen = *Pen;
   slot.brush = *Brush;
   slot.penPos = PenPos;
   slot.textAlign = textAlign_;
-  if (!clip_) {
+  const std::optional<TRegion>& clip = clip_;
+  if (!clip) {
     // The region the slot kept waits for the next clipping instead of
     // going: a page drawn as save, clip and restore costs no allocation.
-    if (slot.clip && spareClip_.capacity() < slot.clip->capacity()) spareClip_ = std::move(*slot.clip);
+    TRegion& spare = spareClip_;
+    if (slot.clip && spare.capacity() < slot.clip->capacity()) spare = std::move(*slot.clip);
     slot.clip.reset();
   } else if (slot.clip)
-    slot.clip->assign(clip_->begin(), clip_->end());
+    slot.clip->assign(clip->begin(), clip->end());
   else
-    slot.clip = clip_;
+    slot.clip = clip;
   slot.mapping = mapping_;
-  return static_cast<int>(savedCount_);
+  return static_cast<int>(count);
 }
 
 bool TCanvas::RestoreDC(int saved) {

@@ -154,16 +154,16 @@ void TMetafileCanvas::Begin() {
   // The header goes in front of the records when they are complete: its
   // room is kept from the start, so that the file is the records' own
   // bytes instead of a copy of them behind the header.
-  if (records_.Bytes.size() < kFirstRecords) records_.Bytes.resize(kFirstRecords);
-  records_.Used = kHeaderSize;
-  records_.Count = 0;
-  records_.Bounds = TRect{0, 0, -1, -1};
-  records_.HasBounds = false;
+  TRecords& records = records_;
+  if (records.Bytes.size() < kFirstRecords) records.Bytes.resize(kFirstRecords);
+  records.Used = kHeaderSize;
+  records.Count = 0;
+  records.Bounds = TRect{0, 0, -1, -1};
+  records.HasBounds = false;
   // The stock objects go in first, so that a reader starts from a known
   // state whatever its defaults.
-  for (std::uint32_t stock : {WHITE_BRUSH, BLACK_PEN, SYSTEM_FONT}) {
-    SelectObjectRecord(kStock | stock);
-  }
+  for (std::uint32_t stock : {WHITE_BRUSH, BLACK_PEN, SYSTEM_FONT})
+    records.AddValue(emr::SELECTOBJECT, kStock | stock);
 }
 
 TMetafileCanvas::~TMetafileCanvas() {
@@ -204,33 +204,38 @@ void TMetafileCanvas::Open(TMetafile* metafile) {
 }
 
 void TMetafileCanvas::Finish() {
+  records_.Complete(*metafile_, dpiX_, dpiY_, static_cast<std::uint16_t>(handles_.size()));
+}
+
+void TMetafileCanvas::TRecords::Complete(TMetafile& metafile, int dpiX, int dpiY, std::uint16_t handles) {
   {
-    char* p = NewRecord(emr::EOF_, 20);
+    char* p = Add(emr::EOF_, 20);
     StoreWords(p, 0, 16, 20);  // no palette entries, where they would be, the record's size
   }
-  int width = metafile_->width_, height = metafile_->height_;
-  TRect frame{0, 0, MulDiv(width, 2540, dpiX_), MulDiv(height, 2540, dpiY_)};
-  int deviceW = dpiX_ == 96 ? kScreenWidth : std::max(1, width);
-  int deviceH = dpiY_ == 96 ? kScreenHeight : std::max(1, height);
-  long long micronsW = static_cast<long long>(deviceW) * 25400 / dpiX_;
-  long long micronsH = static_cast<long long>(deviceH) * 25400 / dpiY_;
+  const int width = metafile.width_, height = metafile.height_;
+  const TRect frame{0, 0, MulDiv(width, 2540, dpiX), MulDiv(height, 2540, dpiY)};
+  const int deviceW = dpiX == 96 ? kScreenWidth : std::max(1, width);
+  const int deviceH = dpiY == 96 ? kScreenHeight : std::max(1, height);
+  const long long micronsW = static_cast<long long>(deviceW) * 25400 / dpiX;
+  const long long micronsH = static_cast<long long>(deviceH) * 25400 / dpiY;
   const auto in = [](long long v) { return static_cast<int>(v); };
-  const TRect bounds = records_.HasBounds ? records_.Bounds : TRect{0, 0, -1, -1};
+  const TRect bounds = HasBounds ? Bounds : TRect{0, 0, -1, -1};
   // Into the room kept in front of the records. The handle count is the
   // low half of its word, the reserved half above it zero.
-  char* h = records_.Bytes.data();
+  char* h = Bytes.data();
   StoreWords(h, emr::HEADER, kHeaderSize, bounds.Left, bounds.Top, bounds.Right, bounds.Bottom, frame.Left,
-             frame.Top, frame.Right, frame.Bottom, kSignature, 0x10000, records_.Used, records_.Count + 1,
-             static_cast<std::uint16_t>(handles_.size()), 0, 0,                         // no description
-             0,                                                                         // no palette
-             in(deviceW), in(deviceH), in(micronsW / 1000), in(micronsH / 1000), 0, 0,  // no pixel format
-             0,                                                                         // no OpenGL
+             frame.Top, frame.Right, frame.Bottom, kSignature, 0x10000, Used, Count + 1, handles, 0,
+             0,  // no description
+             0,  // no palette
+             in(deviceW), in(deviceH), in(micronsW / 1000), in(micronsH / 1000), 0,
+             0,  // no pixel format
+             0,  // no OpenGL
              in(micronsW), in(micronsH));
-  records_.Bytes.resize(records_.Used);
-  metafile_->data_ = std::move(records_.Bytes);
-  records_.Bytes.clear();
-  metafile_->mmWidth_ = frame.Right;
-  metafile_->mmHeight_ = frame.Bottom;
+  Bytes.resize(Used);
+  metafile.data_ = std::move(Bytes);
+  Bytes.clear();
+  metafile.mmWidth_ = frame.Right;
+  metafile.mmHeight_ = frame.Bottom;
 }
 
 void TMetafileCanvas::TRecords::Include(const TRect& r) {
@@ -452,8 +457,8 @@ const TTextMetric& TMetafileCanvas::TKeptMetrics::Keep(const TFont& font, const 
   return kept_[static_cast<size_t>(current_)].Metrics;
 }
 
-void TMetafileCanvas::WriteValue(std::uint32_t type, std::uint32_t value) {
-  char* p = NewRecord(type, 12);
+void TMetafileCanvas::TRecords::AddValue(std::uint32_t type, std::uint32_t value) {
+  char* p = Add(type, 12);
   StoreWords(p, value);
 }
 

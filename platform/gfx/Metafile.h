@@ -115,7 +115,7 @@ class TMetafileCanvas : public TCanvas {
   const TTextMetric& FontMetrics();
   char* NewRecord(std::uint32_t type, std::size_t size) { return records_.Add(type, size); }
   // A record of one 32-bit field.
-  void WriteValue(std::uint32_t type, std::uint32_t value);
+  void WriteValue(std::uint32_t type, std::uint32_t value) { records_.AddValue(type, value); }
   void Include(const TRect& bounds) { records_.Include(bounds); }
   void MapCorners(int& x1, int& y1, int& x2, int& y2) const {
     const TPoint a = LPtoDP(TPoint{x1, y1}), b = LPtoDP(TPoint{x2, y2});
@@ -147,7 +147,11 @@ class TMetafileCanvas : public TCanvas {
     // its fields start: the caller writes every byte of them, padding
     // too, as the room may hold an earlier page's records.
     char* Add(std::uint32_t type, std::size_t size);
+    void AddValue(std::uint32_t type, std::uint32_t value);
     void Include(const TRect& bounds);
+    // The end of file record and the header for a device of DpiX by DpiY
+    // dots per inch, and the whole file handed to Metafile.
+    void Complete(TMetafile& metafile, int dpiX, int dpiY, std::uint16_t handles);
   };
   TRecords records_;
   // The fields of a record written field by field.
