@@ -299,7 +299,7 @@ TRichContent::TParagraphs TRichContent::CopyParagraphs(int first, int last) cons
   out.Formats = formats_;
   out.Paras.assign(paras_.begin() + first, paras_.begin() + last + 1);
   for (auto it = WideFrom(start); it != wide_.end() && it->first < end; ++it)
-    out.Wide.emplace_hint(out.Wide.end(), it->first - start, it->second);
+    out.Wide.emplace_back(it->first - start, it->second);
   return out;
 }
 
@@ -320,7 +320,7 @@ TRichContent::TParagraphs TRichContent::Joined(TParagraphs before, const TParagr
     before.CharFormats.push_back(it->second);
   }
   before.Paras.insert(before.Paras.end(), after.Paras.begin(), after.Paras.end());
-  for (const auto& [pos, ch] : after.Wide) before.Wide.emplace(pos + offset, ch);
+  for (const auto& [pos, ch] : after.Wide) before.Wide.emplace_back(pos + offset, ch);
   return before;
 }
 

@@ -166,7 +166,9 @@ class TRichContent {
     std::vector<int> CharFormats;          // indexes into Formats
     std::vector<TRichCharFormat> Formats;  // the table as it was
     std::vector<TRichParaFormat> Paras;
-    std::map<int, char16_t> Wide;  // from the first character
+    // From the first character, ascending: an undo copies the paragraphs a
+    // change touches before every change.
+    std::vector<std::pair<int, char16_t>> Wide;
   };
   // Paragraphs [First, Last].
   TParagraphs CopyParagraphs(int first, int last) const;
