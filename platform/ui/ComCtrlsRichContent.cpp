@@ -298,8 +298,9 @@ TRichContent::TParagraphs TRichContent::CopyParagraphs(int first, int last) cons
   out.CharFormats.assign(charFormats_.begin() + start, charFormats_.begin() + end);
   out.Formats = formats_;
   out.Paras.assign(paras_.begin() + first, paras_.begin() + last + 1);
-  for (auto it = WideFrom(start); it != wide_.end() && it->first < end; ++it)
-    out.Wide.emplace_back(it->first - start, it->second);
+  const auto wideFrom = WideFrom(start), wideTo = WideFrom(end);
+  out.Wide.reserve(static_cast<size_t>(wideTo - wideFrom));
+  for (auto it = wideFrom; it != wideTo; ++it) out.Wide.emplace_back(it->first - start, it->second);
   return out;
 }
 

@@ -86,7 +86,6 @@ void TRichMeasures::Clear() {
   sums_.clear();
   ends_.clear();
   lineEnds_.clear();
-  laid_.clear();
   pages_.clear();
   metrics_.clear();
   drawn_.clear();
@@ -97,6 +96,10 @@ void TRichMeasures::Clear() {
   drawnBytes_.clear();
   drawnWide_.clear();
   drawnAdvances_.clear();
+  for (auto& [asked, laid] : laid_)
+    if (laid.Lines.capacity() > spareLines_.capacity()) spareLines_ = std::move(laid.Lines);
+  spareLines_.clear();
+  laid_.clear();
   of_ = 0;
   dpi_ = 0;
 }
@@ -546,6 +549,8 @@ void TRichLayout::LayPage(int from, int width, int height, int* room, std::vecto
     }
     if (laid == nullptr) {
       laid = &Measures->laid_[asked];
+      laid->Lines = std::move(Measures->spareLines_);
+      laid->Lines.clear();
       BeginParagraph(laid->Laying, from, true);
     }
     pages.insert(known, {asked, laid, first});

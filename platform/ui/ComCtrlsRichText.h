@@ -372,6 +372,9 @@ class TRichMeasures {
     WideString Wide;
   };
   TScratch scratch_;
+  // The lines a text was laid in, emptied, for the next text's laying: a
+  // report lays a new text in as many lines at every run.
+  std::vector<TRichLine> spareLines_;
 };
 
 // Lays the content out in units of DotsPerInch (96 for the screen, 1440 for

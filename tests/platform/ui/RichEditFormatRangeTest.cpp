@@ -199,12 +199,15 @@ TEST_F(RichEditFormatRangeTest, KeptLinesAreTheLinesOfAFreshLayoutAtEveryHeight)
   for (int h = 1; h < 12000; h += 283) heights.push_back(h);  // 5 mm steps
   const std::vector<int> mixed = {5000, 10, 283, 2880, 1 << 30, 700, 1};
   heights.insert(heights.end(), mixed.begin(), mixed.end());
+  // One set of measures for every text in turn, as a control keeps its
+  // own while its text changes: each text is laid in the lines the one
+  // before was laid in.
+  TRichMeasures kept;
   for (const Text& text : texts) {
     SCOPED_TRACE(text.name);
     TRichEdit edit(Form.get());
     edit.SetRichText(text.rtf);
     const TRichContent& content = edit.Content();
-    TRichMeasures kept;
     kept.Follow(content, 1440);
     TRichLayout keeping(content, 1440);
     keeping.Measures = &kept;
