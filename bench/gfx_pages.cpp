@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <optional>
+
 #include "platform/gfx/Metafile.h"
 #include "platform/gfx/PdfCanvas.h"
 
@@ -34,6 +36,13 @@ TMetafile RecordPage() {
   return mf;
 }
 
+// Pages a second, and the size of the last page made when there is one.
+void CountPages(benchmark::State& state, std::optional<size_t> bytes = std::nullopt) {
+  state.counters["pages/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  if (bytes) state.counters["bytes"] = static_cast<double>(*bytes);
+}
+
 void BM_PageToPdf(benchmark::State& state) {
   TDeviceCaps a4;
   a4.LogPixelsX = a4.LogPixelsY = 600;
@@ -46,9 +55,7 @@ void BM_PageToPdf(benchmark::State& state) {
     bytes = pdf.Finish().size();
     benchmark::DoNotOptimize(bytes);
   }
-  state.counters["pages/s"] =
-      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  state.counters["bytes"] = static_cast<double>(bytes);
+  CountPages(state, bytes);
 }
 BENCHMARK(BM_PageToPdf)->Unit(benchmark::kMillisecond);
 
@@ -59,9 +66,7 @@ void BM_PageToEmf(benchmark::State& state) {
     bytes = mf.Data().size();
     benchmark::DoNotOptimize(bytes);
   }
-  state.counters["pages/s"] =
-      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  state.counters["bytes"] = static_cast<double>(bytes);
+  CountPages(state, bytes);
 }
 BENCHMARK(BM_PageToEmf)->Unit(benchmark::kMillisecond);
 
@@ -106,9 +111,7 @@ void BM_RichPagesToEmf(benchmark::State& state) {
     bytes = mf.Data().size();
     benchmark::DoNotOptimize(bytes);
   }
-  state.counters["pages/s"] =
-      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  state.counters["bytes"] = static_cast<double>(bytes);
+  CountPages(state, bytes);
 }
 BENCHMARK(BM_RichPagesToEmf)->Unit(benchmark::kMicrosecond);
 
@@ -118,8 +121,7 @@ void BM_EmfPlayedToImage(benchmark::State& state) {
     TImageCanvas image(794, 1123);
     benchmark::DoNotOptimize(PlayEnhMetafile(image, mf.Data(), Rect(0, 0, 794, 1123)));
   }
-  state.counters["pages/s"] =
-      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  CountPages(state);
 }
 BENCHMARK(BM_EmfPlayedToImage)->Unit(benchmark::kMillisecond);
 

@@ -1074,11 +1074,23 @@ std::vector<AnsiString>& FontFaceNames() {
   return names;
 }
 
+namespace {
+
+// A pattern asking for Families once the configuration has worked on it;
+// the caller destroys it.
+FcPattern* SubstitutedPattern(const std::vector<std::string>& families) {
+  FcPattern* pattern = FcPatternCreate();
+  for (const std::string& family : families)
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcConfigSubstitute(TheEngine().config, pattern, FcMatchPattern);
+  return pattern;
+}
+
+}  // namespace
+
 std::string MappedFamily(const AnsiString& faceName) {
   Engine& engine = TheEngine();
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(cp1253::ToUtf8(faceName).c_str()));
-  FcConfigSubstitute(engine.config, pattern, FcMatchPattern);
+  FcPattern* pattern = SubstitutedPattern({cp1253::ToUtf8(faceName)});
   FcDefaultSubstitute(pattern);
   FcResult result;
   FcPattern* match = FcFontMatch(engine.config, pattern, &result);
@@ -1096,10 +1108,7 @@ namespace {
 // The families a pattern asking for Families has once the configuration
 // has worked on it.
 std::vector<std::string> SubstitutedFamilies(const std::vector<std::string>& families) {
-  FcPattern* pattern = FcPatternCreate();
-  for (const std::string& family : families)
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcConfigSubstitute(TheEngine().config, pattern, FcMatchPattern);
+  FcPattern* pattern = SubstitutedPattern(families);
   std::vector<std::string> out;
   FcChar8* value = nullptr;
   for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &value) == FcResultMatch; ++i)
