@@ -26,6 +26,7 @@ namespace {
 
 // The blank's byte, as the font's tables index it.
 constexpr unsigned char kBlank = ' ';
+constexpr unsigned char kSoftHyphen = 0xAD;
 
 // The font map and a measuring context shared by every canvas. Glyph
 // positions and metrics are rounded to whole device units.
@@ -338,6 +339,22 @@ std::vector<int> CharacterIndex(const ResolvedFont::Converted& text) {
   return charAt;
 }
 
+// The advance of each character of a one-line layout in pango units:
+// each cluster's glyphs give theirs to the first character of the
+// cluster, in reading order, whatever order the runs of the other
+// direction stand in on the line.
+std::vector<long long> LaidAdvances(PangoLayout* layout, const ResolvedFont::Converted& text) {
+  const std::vector<int> charAt = CharacterIndex(text);
+  std::vector<long long> advance(text.Count(), 0);
+  PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
+  for (GSList* run = line ? line->runs : nullptr; run != nullptr; run = run->next) {
+    auto* item = static_cast<PangoGlyphItem*>(run->data);
+    for (int g = 0; g < item->glyphs->num_glyphs; ++g)
+      advance[charAt[item->item->offset + item->glyphs->log_clusters[g]]] += item->glyphs->glyphs[g].geometry.width;
+  }
+  return advance;
+}
+
 // Each character of a layout's single line: its advance in pango units
 // (-1 when it shares a cluster, so the advance is not its own), and the
 // glyph and font of a cluster of one glyph drawn where it stands.
@@ -508,13 +525,14 @@ const ResolvedFont::Advances& ResolvedFont::Table() const {
 
 void ResolvedFont::BuildAdvances() const {
   // Every character that may stand in a text (the control characters,
-  // tabs among them, and the soft hyphen are shaped by their place), laid
+  // tabs among them, are shaped by their place; the soft hyphen is tested
+  // apart), laid
   // out in order and again backwards with each doubled: a character whose
   // advance and glyph are the same in all three places has them beside
   // any neighbour.
   AnsiString forward, backward;
   for (int b = 0x20; b < 256; ++b)
-    if (b != 0x7F && b != 0xAD) forward += static_cast<char>(b);
+    if (b != 0x7F && b != kSoftHyphen) forward += static_cast<char>(b);
   for (auto it = forward.rbegin(); it != forward.rend(); ++it) backward.append(2, *it);
   std::vector<std::unique_ptr<ShapedLine>> lines;
   // A line not as wide as its characters leaves every text to layouts.
@@ -548,12 +566,36 @@ void ResolvedFont::BuildAdvances() const {
     advances_.font[b] = static_cast<unsigned char>(font - advances_.fonts.begin());
   }
   lines.clear();
+  TestSoftHyphen();
   // Character 0 is drawn as a blank.
   advances_.exact[0] = advances_.exact[kBlank];
   advances_.units[0] = advances_.units[kBlank];
   advances_.drawable[0] = advances_.drawable[kBlank];
   advances_.glyph[0] = advances_.glyph[kBlank];
   advances_.font[0] = advances_.font[kBlank];
+}
+
+void ResolvedFont::TestSoftHyphen() const {
+  // The soft hyphen shows only where a line breaks at it, and the lines
+  // measured here never break: when it is empty at a line's start, doubled
+  // between letters of two scripts and at the line's end, and leaves the
+  // letters their own advances, it measures nothing beside any neighbour.
+  // Documents hold one at every place a word may break, and each line
+  // holding one was laid out to be measured.
+  const AnsiString line("\xAD" "a\xAD\xAD\xE1\xAD");
+  for (unsigned char b : line)
+    if (b != kSoftHyphen && !advances_.exact[b]) return;
+  const Converted converted = Convert(line);
+  PangoLayout* layout = NewLayout(converted);
+  const std::vector<long long> advance = LaidAdvances(layout, converted);
+  g_object_unref(layout);
+  for (size_t i = 0; i < line.size(); ++i) {
+    const auto b = static_cast<unsigned char>(line[i]);
+    if (advance[i] != (b == kSoftHyphen ? 0 : advances_.units[b])) return;
+  }
+  // Measured, never drawn from the table: it has no glyph.
+  advances_.exact[kSoftHyphen] = true;
+  advances_.units[kSoftHyphen] = 0;
 }
 
 const ResolvedFont::Box* ResolvedFont::Inks() const {
@@ -734,21 +776,10 @@ std::vector<int> ResolvedFont::CharacterEnds(const Converted& converted) const {
   std::vector<int> ends;
   const size_t count = converted.Count();
   if (count == 0) return ends;
-  const std::vector<int> charAt = CharacterIndex(converted);
-  // Each cluster's glyphs give their advance to the first character of the
-  // cluster; the ends add up in reading order, whatever order the runs of
-  // the other direction stand in on the line. The layout is the kept one:
-  // a line is measured whole before its characters' ends are asked for.
-  std::vector<long long> advance(count, 0);
-  WithLayout(converted, false, [&](PangoLayout* layout) {
-    PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
-    for (GSList* run = line ? line->runs : nullptr; run != nullptr; run = run->next) {
-      auto* item = static_cast<PangoGlyphItem*>(run->data);
-      for (int g = 0; g < item->glyphs->num_glyphs; ++g)
-        advance[charAt[item->item->offset + item->glyphs->log_clusters[g]]] +=
-            item->glyphs->glyphs[g].geometry.width;
-    }
-  });
+  // The layout is the kept one: a line is measured whole before its
+  // characters' ends are asked for.
+  std::vector<long long> advance;
+  WithLayout(converted, false, [&](PangoLayout* layout) { advance = LaidAdvances(layout, converted); });
   ends.reserve(count);
   long long x = 0;
   for (long long a : advance) {
@@ -852,10 +883,11 @@ bool ResolvedFont::WideAdvances(std::u16string_view text, std::vector<int>& unit
           const PangoFont* own = table.drawable[kBlank] ? table.fonts[table.font[kBlank]] : nullptr;
           for (int b = 0x20; b < 256; ++b) {
             const char16_t u = cp1253::ToUnicode(static_cast<unsigned char>(b));
-            if (u >> 6 != blockAt || b == 0x7F || b == 0xAD || u == 0xFFFD) continue;
-            (*block)[u & 63] = table.exact[b] && table.drawable[b] && table.fonts[table.font[b]] == own
-                                   ? table.units[b]
-                                   : kNotInTable;
+            if (u >> 6 != blockAt || b == 0x7F || u == 0xFFFD) continue;
+            // The soft hyphen has no glyph to be drawn in any face.
+            const bool measured = b == kSoftHyphen ? table.exact[b]
+                                                   : table.exact[b] && table.drawable[b] && table.fonts[table.font[b]] == own;
+            (*block)[u & 63] = measured ? table.units[b] : kNotInTable;
           }
         }
       }

@@ -138,6 +138,9 @@ class ResolvedFont {
   };
   const Advances& Table() const;
   void BuildAdvances() const;
+  // Makes the soft hyphen a character of the table, of no advance, when
+  // layouts show it so.
+  void TestSoftHyphen() const;
   // For each drawable code-page character, the runs it joins without
   // starting one of its own: bit 0 a run of Latin letters, bit 1 one of
   // Greek letters. A text whose characters all share a bit is laid out as

@@ -363,6 +363,41 @@ TEST(TextMetrics, HugeFontsMeasureFromTheTable) {
   }
 }
 
+// Soft hyphens mark every place a word may break in a document, and a
+// line measured never breaks at one: texts holding them, at either end,
+// doubled and beside blanks, letters and digits, measure from the table as
+// their layouts measure them, code-page and wide alike.
+TEST(TextMetrics, SoftHyphensMeasureFromTheTableAsTheLayout) {
+  const char* const texts[] = {"\xAD", "\xAD\xAD", "\xAD" "a", "a\xAD", "\xE1\xAD\xAD\xE2",
+                               "\xD0\xF1\xEF\xF3\xAD\xF6\xEF\xF1\xDC", "12\xAD" "34 \xAD", " \xAD ",
+                               "W\xAD" "A\xAD" "V", "\xAD\xC1\xAD\xC2\xAD"};
+  for (const char* face : {"Arial", "Times New Roman", "Courier New", "Tahoma"})
+    for (int height : {-11, -16, -83, -4000})
+      for (unsigned style : {0u, unsigned{fsBold}, unsigned{fsItalic}, unsigned{fsUnderline}}) {
+        TFont font;
+        font.Name = face;
+        font.SetHeight(height);
+        font.Style = style;
+        const gfx::ResolvedFont& resolved = gfx::Resolve(font);
+        for (const char* bytes : texts) {
+          const AnsiString text(bytes);
+          SCOPED_TRACE(std::string(face) + " " + std::to_string(height) + " " + std::to_string(style) + " " +
+                       std::to_string(text.size()));
+          const int width = resolved.Width(text);
+          const std::vector<int> ends = resolved.CharacterEnds(text);
+          const WideString wide = cp1253::ToWide(text);
+          const int wideWidth = resolved.Width(std::u16string_view(wide));
+          const std::vector<int> wideEnds = resolved.CharacterEnds(std::u16string_view(wide));
+          ASSERT_FALSE(resolved.HasKeptLayout(text));
+          const gfx::ResolvedFont::Converted converted = resolved.Convert(text);
+          EXPECT_EQ(width, resolved.Width(converted));
+          EXPECT_EQ(ends, resolved.CharacterEnds(converted));
+          EXPECT_EQ(wideWidth, width);
+          EXPECT_EQ(wideEnds, ends);
+        }
+      }
+}
+
 // A line of the largest letters rich text asks for runs past pango's int
 // within a hundred letters, where a layout's positions wrap round; the
 // table's sums do not, so such a line measures as its letters together.
