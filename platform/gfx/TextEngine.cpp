@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <numeric>
 #include <stdexcept>
 #include <string_view>
 #include <tuple>
@@ -524,12 +525,11 @@ const ResolvedFont::Advances& ResolvedFont::Table() const {
 }
 
 void ResolvedFont::BuildAdvances() const {
-  // Every character that may stand in a text (the control characters,
-  // tabs among them, are shaped by their place; the soft hyphen is tested
-  // apart), laid
-  // out in order and again backwards with each doubled: a character whose
-  // advance and glyph are the same in all three places has them beside
-  // any neighbour.
+  // Every character that may stand in a text but those shown by a rule
+  // of their own (the control characters and the soft hyphen, tested
+  // apart), laid out in order and again backwards with each doubled: a
+  // character whose advance and glyph are the same in all three places
+  // has them beside any neighbour.
   AnsiString forward, backward;
   for (int b = 0x20; b < 256; ++b)
     if (b != 0x7F && b != kSoftHyphen) forward += static_cast<char>(b);
@@ -566,7 +566,7 @@ void ResolvedFont::BuildAdvances() const {
     advances_.font[b] = static_cast<unsigned char>(font - advances_.fonts.begin());
   }
   lines.clear();
-  TestSoftHyphen();
+  TestShownByRule();
   // Character 0 is drawn as a blank.
   advances_.exact[0] = advances_.exact[kBlank];
   advances_.units[0] = advances_.units[kBlank];
@@ -575,27 +575,51 @@ void ResolvedFont::BuildAdvances() const {
   advances_.font[0] = advances_.font[kBlank];
 }
 
-void ResolvedFont::TestSoftHyphen() const {
-  // The soft hyphen shows only where a line breaks at it, and the lines
-  // measured here never break: when it is empty at a line's start, doubled
-  // between letters of two scripts and at the line's end, and leaves the
-  // letters their own advances, it measures nothing beside any neighbour.
-  // Documents hold one at every place a word may break, and each line
-  // holding one was laid out to be measured.
-  const AnsiString line("\xAD" "a\xAD\xAD\xE1\xAD");
-  for (unsigned char b : line)
-    if (b != kSoftHyphen && !advances_.exact[b]) return;
-  const Converted converted = Convert(line);
-  PangoLayout* layout = NewLayout(converted);
-  const std::vector<long long> advance = LaidAdvances(layout, converted);
-  g_object_unref(layout);
-  for (size_t i = 0; i < line.size(); ++i) {
-    const auto b = static_cast<unsigned char>(line[i]);
-    if (advance[i] != (b == kSoftHyphen ? 0 : advances_.units[b])) return;
+bool ResolvedFont::LaidInPieces(const AnsiString& text, std::vector<long long>& advances) const {
+  const size_t piece = TestPiece();
+  for (size_t at = 0; at < text.size(); at += piece) {
+    const Converted converted = Convert(text.substr(at, piece));
+    PangoLayout* layout = NewLayout(converted);
+    const std::vector<long long> laid = LaidAdvances(layout, converted);
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    g_object_unref(layout);
+    if (std::accumulate(laid.begin(), laid.end(), 0LL) != logical.width) return false;
+    advances.insert(advances.end(), laid.begin(), laid.end());
   }
-  // Measured, never drawn from the table: it has no glyph.
-  advances_.exact[kSoftHyphen] = true;
-  advances_.units[kSoftHyphen] = 0;
+  return true;
+}
+
+void ResolvedFont::TestShownByRule() const {
+  // The control characters other than the tab and the line ends are shown
+  // as boxes of their code, and the soft hyphen only where a line breaks
+  // at it, which the lines measured here never do. Each is laid out as
+  // texts are measured, at a line's start and beside a letter that keeps
+  // its advance, then doubled and at the line's end: one the three give
+  // the same advance has it beside any neighbour. Pasted and damaged texts
+  // are full of controls, documents hold a soft hyphen at every place a
+  // word may break, and each line holding one was laid out to be measured.
+  if (!advances_.exact[static_cast<unsigned char>('a')]) return;
+  AnsiString shown(1, static_cast<char>(kSoftHyphen));
+  for (int b = 1; b < 0x20; ++b)
+    if (b != '\t' && b != '\n' && b != '\r') shown += static_cast<char>(b);
+  shown += '\x7F';
+  AnsiString backward;
+  for (auto it = shown.rbegin(); it != shown.rend(); ++it) backward.append(2, *it);
+  std::vector<long long> once, twice;
+  if (!LaidInPieces(shown + 'a', once) || !LaidInPieces(backward, twice)) return;
+  if (once.back() != advances_.units[static_cast<unsigned char>('a')]) return;
+  const size_t n = shown.size();
+  for (size_t i = 0; i < n; ++i) {
+    const long long advance = once[i];
+    if (advance < 0 || advance >= (1 << 30) || twice[2 * (n - 1 - i)] != advance ||
+        twice[2 * (n - 1 - i) + 1] != advance)
+      continue;
+    // Measured, never drawn from the table: none has a glyph of the face.
+    const auto b = static_cast<unsigned char>(shown[i]);
+    advances_.exact[b] = true;
+    advances_.units[b] = static_cast<int>(advance);
+  }
 }
 
 const ResolvedFont::Box* ResolvedFont::Inks() const {
@@ -884,8 +908,8 @@ bool ResolvedFont::WideAdvances(std::u16string_view text, std::vector<int>& unit
           for (int b = 0x20; b < 256; ++b) {
             const char16_t u = cp1253::ToUnicode(static_cast<unsigned char>(b));
             if (u >> 6 != blockAt || b == 0x7F || u == 0xFFFD) continue;
-            // The soft hyphen has no glyph to be drawn in any face.
-            const bool measured = b == kSoftHyphen ? table.exact[b]
+            // An empty soft hyphen is empty in any face.
+            const bool measured = b == kSoftHyphen ? table.exact[b] && table.units[b] == 0
                                                    : table.exact[b] && table.drawable[b] && table.fonts[table.font[b]] == own;
             (*block)[u & 63] = measured ? table.units[b] : kNotInTable;
           }

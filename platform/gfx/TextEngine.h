@@ -138,9 +138,14 @@ class ResolvedFont {
   };
   const Advances& Table() const;
   void BuildAdvances() const;
-  // Makes the soft hyphen a character of the table, of no advance, when
-  // layouts show it so.
-  void TestSoftHyphen() const;
+  // Makes the control characters but the tab and line ends, and the soft
+  // hyphen, characters of the table when layouts show each the same
+  // wherever it stands.
+  void TestShownByRule() const;
+  // The advance of each character of Text, laid out as texts are measured
+  // in lines short enough for pango's positions; false when a line is not
+  // as wide as its characters.
+  bool LaidInPieces(const AnsiString& text, std::vector<long long>& advances) const;
   // For each drawable code-page character, the runs it joins without
   // starting one of its own: bit 0 a run of Latin letters, bit 1 one of
   // Greek letters. A text whose characters all share a bit is laid out as

@@ -364,36 +364,56 @@ TEST(TextMetrics, HugeFontsMeasureFromTheTable) {
 }
 
 // Soft hyphens mark every place a word may break in a document, and a
-// line measured never breaks at one: texts holding them, at either end,
-// doubled and beside blanks, letters and digits, measure from the table as
-// their layouts measure them, code-page and wide alike.
-TEST(TextMetrics, SoftHyphensMeasureFromTheTableAsTheLayout) {
-  const char* const texts[] = {"\xAD", "\xAD\xAD", "\xAD" "a", "a\xAD", "\xE1\xAD\xAD\xE2",
-                               "\xD0\xF1\xEF\xF3\xAD\xF6\xEF\xF1\xDC", "12\xAD" "34 \xAD", " \xAD ",
-                               "W\xAD" "A\xAD" "V", "\xAD\xC1\xAD\xC2\xAD"};
+// line measured never breaks at one; controls are shown as boxes of their
+// code, and pasted or damaged texts are full of them. Texts holding
+// either, at each end, doubled and beside blanks, letters and digits,
+// measure from the table as their layouts measure them, code-page and
+// wide alike; tabs and line ends, shown by their place, are laid out.
+TEST(TextMetrics, CharactersShownByARuleMeasureFromTheTableAsTheLayout) {
+  struct Case {
+    const char* bytes;
+    bool fromTable;
+  };
+  const Case cases[] = {{"\xAD", true},
+                        {"\xAD\xAD", true},
+                        {"\xAD" "a", true},
+                        {"a\xAD", true},
+                        {"\xE1\xAD\xAD\xE2", true},
+                        {"\xD0\xF1\xEF\xF3\xAD\xF6\xEF\xF1\xDC", true},
+                        {"12\xAD" "34 \xAD", true},
+                        {" \xAD ", true},
+                        {"W\xAD" "A\xAD" "V", true},
+                        {"\x01", true},
+                        {"\x07\x07", true},
+                        {"a\x1F", true},
+                        {"\x0B\xC1\x0C\xC2\x7F", true},
+                        {"12\x03\x04 34\x1B", true},
+                        {"\x1C\x1D\x1E\x1F\xAD\x01\x02", true},
+                        {"\x08W\x0EA\x0F", true},
+                        {"a\tb", false},
+                        {"\x01\r\n\x02", false},
+                        {"\n\x1F", false}};
   for (const char* face : {"Arial", "Times New Roman", "Courier New", "Tahoma"})
-    for (int height : {-11, -16, -83, -4000})
+    for (int height : {-11, -16, -83, -4000, -32110})
       for (unsigned style : {0u, unsigned{fsBold}, unsigned{fsItalic}, unsigned{fsUnderline}}) {
         TFont font;
         font.Name = face;
         font.SetHeight(height);
         font.Style = style;
         const gfx::ResolvedFont& resolved = gfx::Resolve(font);
-        for (const char* bytes : texts) {
-          const AnsiString text(bytes);
+        for (const Case& c : cases) {
+          const AnsiString text(c.bytes);
           SCOPED_TRACE(std::string(face) + " " + std::to_string(height) + " " + std::to_string(style) + " " +
-                       std::to_string(text.size()));
+                       std::to_string(&c - cases));
           const int width = resolved.Width(text);
           const std::vector<int> ends = resolved.CharacterEnds(text);
+          ASSERT_EQ(resolved.HasKeptLayout(text), !c.fromTable);
           const WideString wide = cp1253::ToWide(text);
-          const int wideWidth = resolved.Width(std::u16string_view(wide));
-          const std::vector<int> wideEnds = resolved.CharacterEnds(std::u16string_view(wide));
-          ASSERT_FALSE(resolved.HasKeptLayout(text));
+          EXPECT_EQ(resolved.Width(std::u16string_view(wide)), width);
+          EXPECT_EQ(resolved.CharacterEnds(std::u16string_view(wide)), ends);
           const gfx::ResolvedFont::Converted converted = resolved.Convert(text);
           EXPECT_EQ(width, resolved.Width(converted));
           EXPECT_EQ(ends, resolved.CharacterEnds(converted));
-          EXPECT_EQ(wideWidth, width);
-          EXPECT_EQ(wideEnds, ends);
         }
       }
 }
