@@ -351,7 +351,8 @@ std::vector<long long> LaidAdvances(PangoLayout* layout, const ResolvedFont::Con
   for (GSList* run = line ? line->runs : nullptr; run != nullptr; run = run->next) {
     auto* item = static_cast<PangoGlyphItem*>(run->data);
     for (int g = 0; g < item->glyphs->num_glyphs; ++g)
-      advance[charAt[item->item->offset + item->glyphs->log_clusters[g]]] += item->glyphs->glyphs[g].geometry.width;
+      advance[charAt[item->item->offset + item->glyphs->log_clusters[g]]] +=
+          item->glyphs->glyphs[g].geometry.width;
   }
   return advance;
 }
@@ -909,8 +910,9 @@ bool ResolvedFont::WideAdvances(std::u16string_view text, std::vector<int>& unit
             const char16_t u = cp1253::ToUnicode(static_cast<unsigned char>(b));
             if (u >> 6 != blockAt || b == 0x7F || u == 0xFFFD) continue;
             // An empty soft hyphen is empty in any face.
-            const bool measured = b == kSoftHyphen ? table.exact[b] && table.units[b] == 0
-                                                   : table.exact[b] && table.drawable[b] && table.fonts[table.font[b]] == own;
+            const bool measured =
+                b == kSoftHyphen ? table.exact[b] && table.units[b] == 0
+                                 : table.exact[b] && table.drawable[b] && table.fonts[table.font[b]] == own;
             (*block)[u & 63] = measured ? table.units[b] : kNotInTable;
           }
         }
