@@ -576,7 +576,7 @@ void ResolvedFont::BuildAdvances() const {
   advances_.font[0] = advances_.font[kBlank];
 }
 
-bool ResolvedFont::LaidInPieces(const AnsiString& text, std::vector<long long>& advances) const {
+bool ResolvedFont::AdvancesInLayouts(const AnsiString& text, std::vector<long long>& advances) const {
   const size_t piece = TestPiece();
   for (size_t at = 0; at < text.size(); at += piece) {
     const Converted converted = Convert(text.substr(at, piece));
@@ -608,7 +608,7 @@ void ResolvedFont::TestShownByRule() const {
   AnsiString backward;
   for (auto it = shown.rbegin(); it != shown.rend(); ++it) backward.append(2, *it);
   std::vector<long long> once, twice;
-  if (!LaidInPieces(shown + 'a', once) || !LaidInPieces(backward, twice)) return;
+  if (!AdvancesInLayouts(shown + 'a', once) || !AdvancesInLayouts(backward, twice)) return;
   if (once.back() != advances_.units[static_cast<unsigned char>('a')]) return;
   const size_t n = shown.size();
   for (size_t i = 0; i < n; ++i) {

@@ -142,10 +142,11 @@ class ResolvedFont {
   // hyphen, characters of the table when layouts show each the same
   // wherever it stands.
   void TestShownByRule() const;
-  // The advance of each character of Text, laid out as texts are measured
-  // in lines short enough for pango's positions; false when a line is not
-  // as wide as its characters.
-  bool LaidInPieces(const AnsiString& text, std::vector<long long>& advances) const;
+  // The advance of each character of Text through layouts, as texts are
+  // measured (the table's other tests shape lines without one), in lines
+  // short enough for pango's positions; false when a line is not as wide
+  // as its characters.
+  bool AdvancesInLayouts(const AnsiString& text, std::vector<long long>& advances) const;
   // For each drawable code-page character, the runs it joins without
   // starting one of its own: bit 0 a run of Latin letters, bit 1 one of
   // Greek letters. A text whose characters all share a bit is laid out as

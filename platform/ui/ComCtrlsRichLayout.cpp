@@ -98,7 +98,6 @@ void TRichMeasures::Clear() {
   drawnAdvances_.clear();
   for (auto& [asked, laid] : laid_)
     if (laid.Lines.capacity() > spareLines_.capacity()) spareLines_ = std::move(laid.Lines);
-  spareLines_.clear();
   laid_.clear();
   of_ = 0;
   dpi_ = 0;

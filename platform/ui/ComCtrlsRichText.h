@@ -372,8 +372,8 @@ class TRichMeasures {
     WideString Wide;
   };
   TScratch scratch_;
-  // The lines a text was laid in, emptied, for the next text's laying: a
-  // report lays a new text in as many lines at every run.
+  // The lines a text was laid in, emptied when taken, for the next
+  // text's laying: a report lays a new text in as many lines at every run.
   std::vector<TRichLine> spareLines_;
 };
 
