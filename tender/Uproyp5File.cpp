@@ -324,8 +324,7 @@ bool TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
   doProPreview->Hide();
   doProPreview->SetEnabled(false);
   BtnFont->Hide();
-  main.doprint->SetEnabled(false);
-  main.doprintq->SetEnabled(false);
+  main.EnableResultCommands(main.dopreview->Enabled(), false);
 
   const AnsiString budgetName = ChangeFileExt(ChangeFileExt(fileName, ".ddn"), ".pry");
   if (FileExists(budgetName)) {

@@ -514,6 +514,8 @@ void TUproypFrm::getbtnClick(TObject*) {
       main->StGrid->SetCells(ColAmount, row, "");
       main->StGrid->SetCells(ColDiscount, row, "0");
     }
+    // The bidder's new amount and discount, as if typed.
+    main->ForgetResults();
   }
   ProjectModified = 1;
   Close();

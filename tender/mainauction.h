@@ -217,12 +217,28 @@ class TFrmAXP : public TForm {
   // moved row) marks the project changed, as typing does; one that touches
   // the amounts or discounts makes the results stale as typing does.
   void OffersChanged(const TRect& area);
+  // The preview command, and the print and quick-print commands, buttons
+  // and menu items alike: on only while the results are the offers'.
+  void EnableResultCommands(bool preview, bool print);
+  // What typing into the amount or discount column makes stale; the
+  // commands that show or print the results go off with them.
+  void ForgetResults();
   // Marks the project changed when the grid's offers are no longer those
   // last read, written or cleared: a calculation that dropped or
   // renumbered rows changed what a save would write.
   void NoteOffersDifferFromStored();
   // The grid's offers are now those of the stored (or empty) project.
   void RememberStoredOffers();
+
+  // The least window size that keeps every command whole in view: the tool
+  // bar, the fields and buttons beside the grid, and the grid's headings
+  // with a few offers above the status line.
+  TPoint LeastSize() const;
+
+ protected:
+  // Tells the least size to whoever sizes the window (the user's drag, the
+  // window manager).
+  void Dispatch(TMessage& Message) override;
 
  private:
   void BuildMenus();
@@ -232,6 +248,7 @@ class TFrmAXP : public TForm {
   void BuildGuaranteePanel();
   void BuildReportText();
   void BuildProjectCommands();
+  void MeasureLeastSize();
   // The header's two guarantee percentages from the panel's fields.
   void StoreGuaranteePercents();
   void CreatePreview();
@@ -239,8 +256,6 @@ class TFrmAXP : public TForm {
   void CalculateAndReport();
   // Moves the grid's current cell one row down (Enter in the grid).
   void NextGridRow();
-  // What typing into the amount or discount column makes stale.
-  void ForgetResults();
   // Whether a typed character may stay in a number field.
   static bool IsNumberChar(char Key);
 
@@ -258,6 +273,9 @@ class TFrmAXP : public TForm {
 
   int gridWidth_ = 0;
   bool applyingGuaranteeRule_ = false;
+  // The client area LeastSize keeps, taken from the layout as built:
+  // controls that follow the window must not raise it as they move.
+  TPoint leastClient_;
   // The offers grid's rows when the project was last read, written or
   // cleared (OfferRowsSnapshot).
   std::vector<AnsiString> storedOffers_;

@@ -43,8 +43,7 @@ void TFrmAXP::BtnCalcKlick() {
     // A guarantee field that is no number stops the calculation with the
     // conversion error and leaves no report; no old one may be printed as
     // if it were this calculation's.
-    doprint->SetEnabled(false);
-    doprintq->SetEnabled(false);
+    EnableResultCommands(dopreview->Enabled(), false);
     throw;
   }
 }
@@ -56,8 +55,7 @@ void TFrmAXP::CalculateAndReport() {
   if (result.Outcome != TCalcOutcome::Done) {
     // A refused calculation leaves no report; the one before it is not this
     // grid's and may not be printed as if it were.
-    doprint->SetEnabled(false);
-    doprintq->SetEnabled(false);
+    EnableResultCommands(dopreview->Enabled(), false);
   }
   switch (result.Outcome) {
     case TCalcOutcome::MissingDivisor:
@@ -91,9 +89,7 @@ void TFrmAXP::CalculateAndReport() {
     });
   }
   CopyReportToPreview();
-  dopreview->SetEnabled(true);
-  doprint->SetEnabled(true);
-  doprintq->SetEnabled(doprint->Enabled());
+  EnableResultCommands(true, true);
 }
 
 void TFrmAXP::sortitms(bool ascending, bool byEntryNo, bool display) {
@@ -145,6 +141,18 @@ void TFrmAXP::ForgetResults() {
   const TWritingOffers writing(*this);
   if (PreviewForm) PreviewForm->Prevmemo->Clear();
   StGrid->ClearColumns(ColRemark, StGrid->ColCount() - ColRemark);
+  // The report in PrMemo is of offers that are no longer these: printed, it
+  // would rank without the bidder just added.
+  EnableResultCommands(false, false);
+}
+
+void TFrmAXP::EnableResultCommands(bool preview, bool print) {
+  dopreview->SetEnabled(preview);
+  N5->Enabled = preview;
+  doprint->SetEnabled(print);
+  doprintq->SetEnabled(print);
+  N6->Enabled = print;
+  N7->Enabled = print;
 }
 
 // ---- showing and printing -----------------------------------------------------------
@@ -157,7 +165,9 @@ void TFrmAXP::dopreviewClick(TObject*) {
   PrMemo->SetFont(PreviewForm->Prevmemo->Font());
 }
 
-void TFrmAXP::N5Click(TObject* Sender) { dopreviewClick(Sender); }
+void TFrmAXP::N5Click(TObject* Sender) {
+  if (dopreview->Enabled()) dopreviewClick(Sender);
+}
 
 void TFrmAXP::N6Click(TObject*) {
   CommitPendingEdit();

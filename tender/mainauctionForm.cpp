@@ -58,6 +58,7 @@ TFrmAXP::TFrmAXP(TComponent* AOwner) : TForm(AOwner) {
   BuildGuaranteePanel();
   BuildReportText();
   BuildProjectCommands();
+  MeasureLeastSize();
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
   Screen->OnActiveControlChange = [this](TObject*) { TrackFocus(); };
@@ -68,6 +69,42 @@ TFrmAXP::~TFrmAXP() {
   if (MainForm == this) MainForm = nullptr;
   // The preview is the main window's and goes with it.
   PreviewForm = nullptr;
+}
+
+TPoint TFrmAXP::LeastSize() const {
+  return {leastClient_.X + Width() - ClientWidth(), leastClient_.Y + Height() - ClientHeight()};
+}
+
+void TFrmAXP::MeasureLeastSize() {
+  int right = 0, bottom = 0;
+  for (int i = 0; i < ToolPanel->ControlCount(); ++i) {
+    const TControl* c = ToolPanel->Controls(i);
+    right = std::max(right, ToolPanel->Left() + c->Left() + c->Width() + 4);
+  }
+  // The grid and the bars follow the window; the report text is never shown.
+  for (int i = 0; i < ControlCount(); ++i) {
+    const TControl* c = Controls(i);
+    if (c == StGrid || c == PrMemo || c->Align() != alNone) continue;
+    right = std::max(right, c->Left() + c->Width() + 8);
+    if (c != ExtraKe) bottom = std::max(bottom, c->Top() + c->Height());
+  }
+  // The headings and four offers, with what lies below the grid (the
+  // status line) as the layout has it.
+  const int belowGrid = ClientHeight() - StGrid->Top() - StGrid->Height();
+  bottom = std::max(bottom, StGrid->Top() + 5 * StGrid->DefaultRowHeight() + 4 + belowGrid);
+  leastClient_ = {right, bottom};
+  const TPoint least = LeastSize();
+  if (Width() < least.X || Height() < least.Y)
+    SetBounds(Left(), Top(), std::max(Width(), least.X), std::max(Height(), least.Y));
+}
+
+void TFrmAXP::Dispatch(TMessage& Message) {
+  TForm::Dispatch(Message);
+  if (Message.Msg != WM_GETMINMAXINFO) return;
+  auto* limits = reinterpret_cast<MINMAXINFO*>(Message.LParam);
+  const TPoint least = LeastSize();
+  limits->ptMinTrackSizeX = std::max(limits->ptMinTrackSizeX, least.X);
+  limits->ptMinTrackSizeY = std::max(limits->ptMinTrackSizeY, least.Y);
 }
 
 void TFrmAXP::BuildMenus() {
@@ -146,9 +183,7 @@ void TFrmAXP::BuildToolBar() {
   // The sorts and the outputs need a calculation first.
   Doreset->SetEnabled(false);
   sortBtn->SetEnabled(false);
-  doprintq->SetEnabled(false);
-  doprint->SetEnabled(false);
-  dopreview->SetEnabled(false);
+  EnableResultCommands(false, false);
 
   auto bitButton = [&](const char* name, const AnsiString& caption, const AnsiString& hint, int) {
     const int width = fit(caption) + 4;

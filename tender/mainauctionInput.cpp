@@ -18,7 +18,16 @@ bool TFrmAXP::IsNumberChar(char Key) {
   return code == 8 || code == 9 || code == 13 || code == 27 || (code >= 40 && code <= 57);
 }
 
-void TFrmAXP::StGridKeyDown(TObject*, Word& Key, TShiftState) { LastKeyDown = Key; }
+void TFrmAXP::StGridKeyDown(TObject*, Word& Key, TShiftState Shift) {
+  LastKeyDown = Key;
+  // Delete types no character, yet in the cell's editor it changes the
+  // amount or discount as Backspace does.
+  const int col = StGrid->Col();
+  if (Key == VK_DELETE && Shift.Empty() && StGrid->EditorMode() && (col == ColAmount || col == ColDiscount)) {
+    ProjectModified = 1;
+    ForgetResults();
+  }
+}
 
 void TFrmAXP::EditDiairKeyDown(TObject*, Word& Key, TShiftState) { LastKeyDown = Key; }
 

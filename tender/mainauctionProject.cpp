@@ -236,9 +236,7 @@ void TFrmAXP::ClearProject() {
       }
     }
   }
-  dopreview->SetEnabled(false);
-  doprint->SetEnabled(false);
-  doprintq->SetEnabled(false);
+  EnableResultCommands(false, false);
   RadioGroupZephType->SetEnabled(true);
   ProjectHeader.Clear();
   BidderDiscountTable.FreeAll();
@@ -382,6 +380,12 @@ void TFrmAXP::Button2Click(TObject*) {
   const TWritingOffers writing(*this);
   SetOfferCount(OfferCount - 1);
   const int current = StGrid->Row();
+  // The ranking shown and printed still holds the bidder of the row.
+  for (int col : {ColName, ColAmount, ColDiscount})
+    if (!StGrid->GetCellText(col, current).empty()) {
+      ForgetResults();
+      break;
+    }
   const long double number =
       std::fabs(static_cast<long double>(StrToNum(StGrid->GetCellText(ColEntryNo, current))));
   BidderDiscountTable.Free(static_cast<int>(std::nearbyint(number)));

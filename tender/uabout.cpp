@@ -130,6 +130,8 @@ TFrmAbout::TFrmAbout(TComponent* AOwner) : TForm(AOwner) {
   OKButton->SetBounds(162, 268, 75, 25);
   OKButton->SetCaption("OK");
   OKButton->ModalResult = mrOk;
+  // Escape closes the box as it closes every other dialog.
+  OKButton->Cancel = true;
   OKButton->SetParent(this);
   Label2->OnClick = [this](TObject* s) { Label2Click(s); };
   Label6->OnClick = [this](TObject* s) { Label6Click(s); };

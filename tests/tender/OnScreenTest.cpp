@@ -161,6 +161,19 @@ TEST_F(OnScreenTest, AboutBoxSpeaksOfTheSystemsMemory) {
   EXPECT_EQ(labels, 2);
 }
 
+TEST_F(OnScreenTest, EscapeClosesTheAboutBoxAsEveryOtherDialog) {
+  Start();
+  bool closed = false;
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    backend->PressKey(VK_ESCAPE);
+    closed = f.ModalResult() != mrNone;
+    // Closed here either way, so that a box Escape leaves open ends.
+    if (!closed) f.SetModalResult(mrOk);
+  });
+  form->N16->Click();
+  EXPECT_TRUE(closed);
+}
+
 TEST_F(OnScreenTest, GuaranteeCaptionIsWhiteInTheMiddleOfItsBar) {
   TFrmAXP& w = Start();
   w.BitBtn1Click(nullptr);

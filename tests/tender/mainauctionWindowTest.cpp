@@ -3,15 +3,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "MainWindowFixture.h"
 #include "platform/backend/screen/Screen.h"
 #include "platform/print/Printers.h"
 #include "platform/rtl/Cp1253.h"
+#include "platform/ui/Clipbrd.h"
 #include "printing/Prevunt.h"
 #include "printing/Qprint.h"
 #include "tender/CalcReport.h"
+#include "tender/OfferCalc.h"
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/backend/XvfbDisplay.h"
 #include "tests/platform/rtl/LocaleScope.h"
@@ -240,6 +243,99 @@ TEST_F(CalculationTest, PreviewHoldsTheReportAndTypingEmptiesIt) {
   backend->ActivateWindow(*form);
   TypeCell(2, 6, "5");
   EXPECT_EQ(PreviewForm->Prevmemo->Lines().Count(), 0);
+}
+
+// Whatever forgets the results takes back the commands that would show or
+// print them, until the next calculation gives them back: a quick print
+// would otherwise rank without the bidder just added.
+TEST_F(CalculationTest, ForgottenResultsCannotBePreviewedOrPrinted) {
+  EnterTender();
+  TFrmAXP& w = *form;
+  const auto commandsOn = [&] {
+    const bool buttons[] = {w.dopreview->Enabled(), w.doprint->Enabled(), w.doprintq->Enabled()};
+    const bool items[] = {w.N5->Enabled, w.N6->Enabled, w.N7->Enabled};
+    int on = 0;
+    for (bool b : buttons) on += b;
+    for (bool b : items) on += b;
+    return on;
+  };
+  const auto select = [&](int col, int row) {
+    w.StGrid->SetFocus();
+    w.StGrid->SetCol(col);
+    w.StGrid->SetRow(row);
+  };
+  // The calculation ranks the rows: each action finds its row anew.
+  const auto rowWhere = [&](const std::function<bool(int)>& wanted) {
+    for (int row = 1; row <= LastOfferRow; ++row)
+      if (wanted(row)) return row;
+    return 0;
+  };
+  const auto rowOf = [&](const AnsiString& name) {
+    return rowWhere([&](int row) { return w.StGrid->GetCellText(ColName, row) == name; });
+  };
+  const auto freeRow = [&] {
+    return rowWhere([&](int row) { return w.StGrid->GetCellText(ColName, row).empty(); });
+  };
+  const auto amountRow = [&] {
+    return rowWhere([&](int row) { return !w.StGrid->GetCellText(ColAmount, row).empty(); });
+  };
+  const struct {
+    const char* what;
+    std::function<void()> act;
+  } forgetting[] = {
+      {"an amount typed for a bidder added",
+       [&] {
+         const int row = freeRow();
+         TypeCell(ColName, row, "ΖΗΤΑ ΕΠΕ"_a);
+         TypeCell(ColAmount, row, "91000");
+       }},
+      {"a discount typed", [&] { TypeCell(ColDiscount, rowOf("ΕΨΙΛΟΝ ΑΤΕ"_a), "18"); }},
+      {"a bidder pasted",
+       [&] {
+         Clipboard()->SetAsText("ΗΤΑ ΑΕ\t92000"_a);
+         select(ColName, freeRow());
+         backend->PressKey('V', {ssCtrl});
+       }},
+      {"Delete in the amount's editor",
+       [&] {
+         const int row = amountRow();
+         const AnsiString before = w.StGrid->GetCellText(ColAmount, row);
+         select(ColAmount, row);
+         // F2 leaves the caret at the end: the last digit goes.
+         backend->PressKey(VK_F2);
+         backend->PressKey(VK_LEFT);
+         backend->PressKey(VK_DELETE);
+         backend->PressKey(VK_RETURN);
+         ASSERT_NE(w.StGrid->GetCellText(ColAmount, row), before);
+       }},
+      {"an amount cut",
+       [&] {
+         const int row = amountRow();
+         w.StGrid->SetFocus();
+         w.StGrid->SetSelection(TGridRect{ColAmount, row, ColAmount, row});
+         backend->PressKey('X', {ssCtrl});
+       }},
+      {"a bidder's row deleted",
+       [&] {
+         select(ColName, rowOf("ΗΤΑ ΑΕ"_a));
+         backend->ExpectMessageBox("Να διαγραφεί η γραμμή;"_a, IDYES);
+         Press(*w.Button2);
+       }},
+  };
+  for (const auto& f : forgetting) {
+    SCOPED_TRACE(f.what);
+    Press(*w.docalc);
+    ASSERT_EQ(commandsOn(), 6);
+    backend->ActivateWindow(w);
+    f.act();
+    EXPECT_EQ(commandsOn(), 0);
+    // The menu's preview given all the same does nothing.
+    w.N5->Click();
+    EXPECT_TRUE(PreviewForm == nullptr || !PreviewForm->Visible());
+  }
+  Press(*w.docalc);
+  EXPECT_EQ(commandsOn(), 6);
+  EXPECT_NE(ReportText().find("ΖΗΤΑ ΕΠΕ"_a), AnsiString::npos);
 }
 
 TEST_F(CalculationTest, PrintShowsTheReportFormForTheCalculation) {
