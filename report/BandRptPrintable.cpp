@@ -249,14 +249,14 @@ void ShapeOut(TRpExportFilter& filter, TRpPrinter& p, TRpShapeType type, Extende
 void ExportFrame(TRpExportFilter& filter, TRpPrinter& p, const TRpFrame& frame, Extended l, Extended t,
                  Extended w, Extended h, TColor background, const std::vector<Extended>& framelines) {
   if (background != clNone) ShapeOut(filter, p, rpsRectangle, l, t, w, h, background, clNone, 1);
-  if (!frame.HasAnySide() && framelines.empty()) return;
+  if (!frame.DrawsSides() && framelines.empty()) return;
   // The sides' thicknesses as the page draws them, back in 0.1 mm.
   const int V = frame.VerticalThickness(p.XFactor()), H = frame.HorizontalThickness(p.YFactor());
   const Extended v = p.XFactor() > 0 ? V / p.XFactor() : 0, hh = p.YFactor() > 0 ? H / p.YFactor() : 0;
   const bool all = frame.DrawTop() && frame.DrawBottom() && frame.DrawLeft() && frame.DrawRight();
-  if (all) {
+  if (frame.DrawsSides() && all) {
     ShapeOut(filter, p, rpsRectangle, l, t, w, h, clNone, frame.Color(), V);
-  } else {
+  } else if (frame.DrawsSides()) {
     if (frame.DrawTop()) ShapeOut(filter, p, rpsHorLine, l, t, w, hh, frame.Color(), frame.Color(), H);
     if (frame.DrawBottom())
       ShapeOut(filter, p, rpsHorLine, l, t + h - hh, w, hh, frame.Color(), frame.Color(), H);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <regex>
 
@@ -356,6 +357,53 @@ TEST_F(QprintReportTest, ThePreviewButtonRunsTheReportIntoThePreview) {
   EXPECT_EQ(form->BandRep1->Frame()->Width(), 1);
   EXPECT_FALSE(form->BitBtn2->Enabled());
   EXPECT_EQ(form->ShowGuard, 0);
+}
+
+// "Εκτύπωση πλαισίου" as the dialog leaves it for the print: unticked, the
+// page holds no side of the report's frame; ticked, the frame runs down
+// both sides of the printed area. Read from the PDF as a reader renders it.
+TEST_F(QprintReportTest, TheFrameBoxDecidesWhetherThePageIsFramed) {
+  ASSERT_TRUE(Installed("pdftoppm", "poppler-utils"));
+  Lines(3);
+  form->BandRep1->OnPreview = [](TObject*) {};
+  for (const bool ticked : {false, true}) {
+    SCOPED_TRACE(ticked ? "ticked" : "unticked");
+    backend->ExpectModal("", [&](TCustomForm&) {
+      form->CheckBox1->SetChecked(ticked);
+      backend->Click(*form->BitBtn2, 10, 10);
+    });
+    form->ShowForKind(1);
+    for (const auto& f : std::filesystem::directory_iterator(TestOutputFolder()))
+      if (f.path().extension() == ".pdf" || f.path().extension() == ".pgm") std::filesystem::remove(f.path());
+    std::string file, text;
+    ASSERT_TRUE(PrintToPdf(file, text));
+    const std::string page = (TestOutputFolder() / (ticked ? "framed" : "unframed")).string();
+    int status = -1;
+    RunCommand("pdftoppm -r 72 -gray -singlefile '" + file + "' '" + page + "' 2>/dev/null", &status);
+    ASSERT_EQ(status, 0);
+    // The grey map: "P5", width, height, 255, then a byte a pixel.
+    std::ifstream in(page + ".pgm", std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, most = 0;
+    in >> magic >> width >> height >> most;
+    in.get();
+    ASSERT_EQ(magic, "P5");
+    std::vector<unsigned char> grey(static_cast<size_t>(width) * height);
+    in.read(reinterpret_cast<char*>(grey.data()), static_cast<std::streamsize>(grey.size()));
+    // Columns inked over more than half the page's height: only a frame's
+    // sides run so far down a page of three lines.
+    int sides = 0;
+    for (int x = 0; x < width; ++x) {
+      int inked = 0;
+      for (int y = 0; y < height; ++y) inked += grey[static_cast<size_t>(y) * width + x] < 200;
+      sides += inked > height / 2;
+    }
+    if (ticked)
+      EXPECT_GE(sides, 2);
+    else
+      EXPECT_EQ(sides, 0);
+    EXPECT_NE(text.find("Γραμμή 1"), std::string::npos);
+  }
 }
 
 }  // namespace

@@ -173,6 +173,26 @@ TEST_F(RpTypesTest, FrameThicknessAndSides) {
   EXPECT_EQ(lines[0].Pen.Width, 4);
 }
 
+// A frame of width 0 is switched off: its sides are neither drawn nor
+// exported, while a band's frame lines stand as before.
+TEST_F(RpTypesTest, FrameOfNoWidthDrawsNoSide) {
+  TRpFrame frame;
+  frame.SetDrawTop(true);
+  frame.SetDrawBottom(true);
+  frame.SetDrawLeft(true);
+  frame.SetDrawRight(true);
+  frame.SetWidth(0);
+  EXPECT_FALSE(frame.DrawsSides());
+  const Extended f600 = 600.0L / 254;
+  TRecordingCanvas canvas;
+  frame.PaintFrame(canvas, {10, 20, 110, 500}, f600, f600, 300);
+  EXPECT_TRUE(canvas.CallsOf("FillRect").empty());
+  frame.PaintFrame(canvas, {10, 20, 110, 200}, f600, f600, -1, {0.25L});
+  EXPECT_TRUE(canvas.CallsOf("FillRect").empty());
+  ASSERT_EQ(canvas.CallsOf("Polyline").size(), 1u);
+  EXPECT_EQ(canvas.CallsOf("Polyline")[0].Pen.Width, 1);
+}
+
 // Native values are read and set in 0.1 mm whatever the units, and the units
 // stay as they were: a size shared with its control is never switched.
 TEST_F(RpTypesTest, NativeValuesLeaveTheUnitsAlone) {
