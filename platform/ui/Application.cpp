@@ -1,5 +1,8 @@
 #include "platform/ui/Application.h"
 
+#include <cstdio>
+#include <string>
+
 #include "platform/ui/Backend.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
@@ -35,6 +38,12 @@ AnsiString InheritedHint(const TControl* c) {
   for (; c; c = c->Parent())
     if (!c->Hint().empty()) return c->Hint();
   return {};
+}
+
+// An exception's text in UTF-8, for the error stream.
+std::string ExceptionText(const std::exception& E) {
+  if (const auto* ex = dynamic_cast<const Exception*>(&E)) return cp1253::ToUtf8(ex->Message);
+  return E.what();
 }
 
 bool IsMouseButtonDown(UINT msg) {
@@ -229,12 +238,24 @@ void TApplication::HandleException(TObject*) {
   } catch (const EAbort&) {
     // Silent by design: EAbort only unwinds.
   } catch (const std::exception& e) {
-    if (OnException)
-      FireEvent(OnException, this, e);
-    else
-      ShowException(e);
+    ReportException(e);
   } catch (...) {
-    ShowException(Exception("Unknown exception"));
+    ReportException(Exception("Unknown exception"));
+  }
+}
+
+void TApplication::ReportException(const std::exception& E) {
+  try {
+    if (OnException)
+      FireEvent(OnException, this, E);
+    else
+      ShowException(E);
+  } catch (const std::exception& failure) {
+    // The report itself failed (its box could not be shown): both go to
+    // the error stream, and the program goes on.
+    std::fprintf(stderr, "%s\n%s\n", ExceptionText(E).c_str(), ExceptionText(failure).c_str());
+  } catch (...) {
+    std::fprintf(stderr, "%s\n", ExceptionText(E).c_str());
   }
 }
 

@@ -97,6 +97,9 @@ class TApplication : public TComponent, private TWindowTarget {
   void ResetState();
 
  private:
+  // OnException or the default error box; a report that itself fails goes
+  // to the error stream rather than end the program.
+  void ReportException(const std::exception& E);
   void AdoptForm(TCustomForm* form);
   bool ProcessMessage(TMsg& msg);
   bool IsKeyMsg(TMsg& msg);

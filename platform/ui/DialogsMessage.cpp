@@ -138,7 +138,7 @@ class TMessageForm : public dialogs::TDialogForm {
     c.Font->Assign(Font());
     c.Brush->Style = bsClear;
     TRect r = textRect_;
-    c.DrawText(text_, r, DT_WORDBREAK | DT_NOPREFIX);
+    c.DrawText(shown_, r, kTextFormat);
   }
 
  private:
@@ -149,9 +149,48 @@ class TMessageForm : public dialogs::TDialogForm {
     const int margin = DX(8), vMargin = DY(8), spacing = DX(10), vSpacing = DY(10);
     const int buttonW = DX(50), buttonH = DY(14), buttonGap = DX(4);
 
-    const int screenW = Screen ? Screen->Width() : 1024;
-    TRect text = Rect(0, 0, std::max(100, screenW / 2), 0);
-    c.DrawText(text_.empty() ? AnsiString(" ") : text_, text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    // The box never grows past the work area: a display refuses a window
+    // larger than it can hold, and the message would be lost.
+    const TRect work = Screen ? Screen->WorkAreaRect() : Rect(0, 0, 1024, 768);
+    const int textLeast = 100;
+    const int frameH = Height() - ClientHeight();
+    const int textMostH = std::max(DY(8), work.Height() - frameH - (vMargin + vSpacing + buttonH + vMargin));
+    shown_ = text_.empty() ? AnsiString(" ") : text_;
+    TRect text = Rect(0, 0, std::max(textLeast, work.Width() / 2), 0);
+    const auto measure = [&](const AnsiString& s) {
+      TRect r = Rect(0, 0, text.Right, 0);
+      c.DrawText(s, r, DT_CALCRECT | kTextFormat);
+      return r;
+    };
+    // No more characters than the box could show were each the narrowest:
+    // laying out a huge text would take long for what is cut anyway.
+    bool cut = false;
+    if (shown_.size() > kShortText) {
+      int narrowest = text.Right;
+      for (int ch = '!'; ch <= 0xFF; ++ch)
+        if (const int w = c.TextWidth(AnsiString(1, static_cast<char>(ch))); w > 0)
+          narrowest = std::min(narrowest, w);
+      const size_t lines = static_cast<size_t>(textMostH / std::max(1, c.TextHeight("Ag")) + 1);
+      const size_t most = lines * static_cast<size_t>(text.Right / std::max(1, narrowest) + 1);
+      cut = shown_.size() > most;
+      if (cut) shown_.resize(most);
+    }
+    TRect measured = measure(shown_);
+    if (cut || measured.Height() > textMostH) {
+      // The longest start that fits with the ellipsis, found by halving.
+      const AnsiString ellipsis = "\x85";
+      size_t fits = 0, over = shown_.size() + 1;
+      while (over - fits > 1) {
+        const size_t mid = fits + (over - fits) / 2;
+        if (measure(shown_.substr(0, mid) + ellipsis).Height() > textMostH)
+          over = mid;
+        else
+          fits = mid;
+      }
+      shown_ = shown_.substr(0, fits) + ellipsis;
+      measured = measure(shown_);
+    }
+    text = measured;
     const int iconW = icon_ != 0 ? 32 + spacing : 0;
     const int iconH = icon_ != 0 ? 32 : 0;
     const int count = static_cast<int>(buttons.size());
@@ -182,7 +221,14 @@ class TMessageForm : public dialogs::TDialogForm {
     }
   }
 
+  // Words longer than a line are broken where the line ends.
+  static constexpr UINT kTextFormat = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
+  // A text this long is laid out at once, whatever it holds.
+  static constexpr size_t kShortText = 2000;
   AnsiString text_;
+  // The text as the box shows it: cut with an ellipsis where the whole
+  // would not fit on the screen.
+  AnsiString shown_;
   UINT icon_;
   int cancelResult_ = IDCANCEL;
   TPoint iconAt_;

@@ -317,16 +317,28 @@ bool TScreenBackend::WaitForInput(DWORD timeoutMs) {
     DisplayLibraryAllocations reading;
     return waitMs != 0 ? SDL_WaitEventTimeout(&event, waitMs) : SDL_PollEvent(&event);
   };
+  // The handlers of what the user did run here, outside the message
+  // loop's guard: an exception one raises goes to the application's handler
+  // as it would from the loop, never on to end the program.
+  const auto guarded = [](auto&& step) {
+    try {
+      step();
+    } catch (...) {
+      if (ui::HandleException) ui::HandleException(nullptr);
+    }
+  };
+  const auto follow = [this] { FollowDragPointer(); };
+  const auto handle = [this, &event] { HandleEvent(event); };
   if (refocus_) Refocus();
-  FollowDragPointer();
+  guarded(follow);
   if (next(wait) == 0) {
-    FollowDragPointer();
+    guarded(follow);
     return true;  // the time passed: timers are due
   }
-  HandleEvent(event);
-  while (next(0)) HandleEvent(event);
+  guarded(handle);
+  while (next(0)) guarded(handle);
   if (refocus_) Refocus();
-  FollowDragPointer();
+  guarded(follow);
   return true;
 }
 
@@ -720,6 +732,14 @@ void TScreenBackend::ShowWindowOnScreen(TWinControl& window) {
                                    std::max(window.Width(), 1), std::max(window.Height(), 1), flags);
   if (!w) throw EInvalidOperation(AnsiString("A window cannot be created: ") + SDL_GetError());
   windows_[&window] = w;
+  if (flags & SDL_WINDOW_RESIZABLE) {
+    // The least size the form allows goes into the size hints, so that a
+    // window manager never makes it smaller than its commands need.
+    MINMAXINFO limits;
+    window.Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    if (limits.ptMinTrackSizeX > 0 || limits.ptMinTrackSizeY > 0)
+      SDL_SetWindowMinimumSize(w, std::max(limits.ptMinTrackSizeX, 1), std::max(limits.ptMinTrackSizeY, 1));
+  }
   if (form && !form->Parent()) {
     TWinControl* owner = OwnerWindowOf(*form);
     ApplyFrameHints(w, FrameHintsFor(*form), owner ? WindowOf(*owner) : nullptr);

@@ -12,6 +12,7 @@
 #include "platform/print/Printers.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/DragDrop.h"
 #include "platform/ui/MessageLoop.h"
 #include "tests/TestOutput.h"
 
@@ -93,6 +94,88 @@ TEST_F(DialogsOnScreen, MessageBoxes) {
   }
   Application->Title.clear();
   EXPECT_EQ(captured, 2);
+}
+
+// A message of a word longer than the screen is still shown, within the
+// screen: the display refuses a window larger than it can hold.
+TEST_F(DialogsOnScreen, AMessageOfAVeryLongWordIsShown) {
+  int width = 0, height = 0;
+  CaptureWhenShown("Σφάλμα"_a, "long_word", [&](TCustomForm& f) {
+    SDL_GetWindowSize(screen->WindowOf(f), &width, &height);
+    f.SetModalResult(mrOk);
+  });
+  EXPECT_EQ(MessageDlg(AnsiString(3000, '\xc1'), mtError, {mbOK}, 0), mrOk);
+  EXPECT_EQ(captured, 1);
+  EXPECT_GT(width, 0);
+  EXPECT_LE(width, Screen->WorkAreaWidth());
+  EXPECT_LE(height, Screen->WorkAreaHeight());
+}
+
+// A drop target whose drop raises, as a grid does when a dropped file
+// cannot be read.
+class TRaisingDropTarget : public IDropTarget {
+ public:
+  explicit TRaisingDropTarget(AnsiString message) : message_(std::move(message)) {}
+  HRESULT DragEnter(IDataObject*, DWORD, TPoint, DWORD& effect) override {
+    effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT DragOver(DWORD, TPoint, DWORD& effect) override {
+    effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT DragLeave() override { return S_OK; }
+  HRESULT Drop(IDataObject*, DWORD, TPoint, DWORD&) override { throw Exception(message_); }
+
+ private:
+  AnsiString message_;
+};
+
+// Files dropped on Window as the display library tells of a drop.
+void DropFileOn(SDL_Window* window, const char* name) {
+  const Uint32 id = SDL_GetWindowID(window);
+  SDL_Event e{};
+  e.type = SDL_DROPBEGIN;
+  e.drop.windowID = id;
+  SDL_PushEvent(&e);
+  e.type = SDL_DROPFILE;
+  e.drop.file = SDL_strdup(name);
+  SDL_PushEvent(&e);
+  e.type = SDL_DROPCOMPLETE;
+  e.drop.file = nullptr;
+  SDL_PushEvent(&e);
+}
+
+// What a drop handler raises, outside the message loop (the display's
+// events are handled while the loop waits for them), reaches the
+// application: its handler when it has one, else the default error box,
+// here with a message of a 3,000-character name. The program goes on.
+TEST_F(DialogsOnScreen, AnExceptionOfADropHandlerReachesTheApplication) {
+  std::unique_ptr<TForm> form(NewForm<TForm>(nullptr));
+  form->SetBounds(40, 40, 300, 200);
+  form->SetCaption("Στόχος"_a);
+  form->Show();
+  SDL_Window* window = screen->WindowOf(*form);
+  ASSERT_NE(window, nullptr);
+  const AnsiString name(3000, 'n');
+  ASSERT_EQ(RegisterDragDrop(form->Handle(), new TRaisingDropTarget("Δεν διαβάζεται το "_a + name)), S_OK);
+
+  AnsiString handled;
+  Application->OnException = [&](TObject*, const std::exception& e) {
+    handled = static_cast<const Exception&>(e).Message;
+  };
+  DropFileOn(window, "/nowhere/a.txt");
+  EXPECT_TRUE(RunUntil([&] { return !handled.empty(); })) << "the application's handler was not told";
+  EXPECT_EQ(handled, "Δεν διαβάζεται το "_a + name);
+
+  Application->OnException = nullptr;
+  Application->Title = "Dim";
+  CaptureWhenShown("Dim", "drop_error", Ok);
+  DropFileOn(window, "/nowhere/b.txt");
+  EXPECT_TRUE(RunUntil([&] { return captured == 1; })) << "no error box";
+  Application->Title.clear();
+  EXPECT_TRUE(form->Visible());
+  RevokeDragDrop(form->Handle());
 }
 
 TEST_F(DialogsOnScreen, InputOpenSaveFontPrintSetupAndFind) {

@@ -189,6 +189,43 @@ TEST_F(MessageFormTest, LongTextWrapsWithinHalfTheScreenAndLinesGrowTheForm) {
   EXPECT_GT(lines->ClientHeight(), line->ClientHeight());
 }
 
+// A word longer than the screen is broken at the lines' ends, and a text
+// taller than the work area is cut with an ellipsis: the box, buttons and
+// all, stays within the work area, which a display never refuses.
+TEST_F(MessageFormTest, ABoxKeepsWithinTheWorkAreaWhateverItsText) {
+  const struct {
+    const char* what;
+    AnsiString text;
+  } texts[] = {
+      {"a word of 3,000 characters", AnsiString(3000, '\xc1')},
+      {"a name of 3,000 characters in a sentence",
+       "Το αρχείο "_a + AnsiString(3000, 'x') + " δεν βρέθηκε."_a},
+      {"a word of 300,000 characters", AnsiString(300000, 'W')},
+      {"ten thousand lines",
+       [] {
+         AnsiString many;
+         for (int i = 0; i < 10000; ++i) many += "Γραμμή\r\n"_a;
+         return many;
+       }()},
+  };
+  const TRect work = Screen->WorkAreaRect();
+  for (const auto& t : texts) {
+    SCOPED_TRACE(t.what);
+    std::unique_ptr<TForm> box(CreateMessageDialog(t.text, "c", MB_OK | MB_ICONERROR));
+    EXPECT_LE(box->ClientWidth(), work.Width() / 2 + 100);
+    EXPECT_LE(box->Width(), work.Width());
+    EXPECT_LE(box->Height(), work.Height());
+    TButton* ok = ButtonNamed(*box, "OK");
+    ASSERT_NE(ok, nullptr);
+    EXPECT_LE(ok->Top() + ok->Height(), box->ClientHeight());
+  }
+  // A text that fits is shown whole: the box of the 3,000 characters grew
+  // by lines, not past the screen's half.
+  std::unique_ptr<TForm> word(CreateMessageDialog(texts[0].text, "c", MB_OK));
+  std::unique_ptr<TForm> line(CreateMessageDialog("x", "c", MB_OK));
+  EXPECT_GT(word->ClientHeight(), 10 * line->ClientHeight() / 2);
+}
+
 // The screen's path: a backend that shows the program's own form for
 // message boxes and error boxes, answered here through the form.
 class TFormShowingBackend : public THeadlessBackend {
