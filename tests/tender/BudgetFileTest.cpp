@@ -204,6 +204,79 @@ INSTANTIATE_TEST_SUITE_P(
                     StaleHeaderCase{"stale_asphalt_flag_three_rows.pry", {false, true, false}, 155, 9, 18},
                     StaleHeaderCase{"stale_asphalt_flag_three_rows.pry", {false, false, false}, 155, 9, 18}));
 
+// Files read to their last byte by a layout holding parts 5 and 6 while the
+// header says otherwise: that split wins over the header's layout with a
+// cut end (the GE&OE made an expression after the project was saved) and
+// over a layout without parts 5 and 6 that reads them as a block above
+// 2,400 (the GE&OE made a percentage again).
+struct SavedLayoutCase {
+  const char* file;
+  TBudgetLayout header;
+  TBudgetLayout layout;
+  double contingency;
+  double asphalt;
+};
+
+class SavedLayouts : public testing::TestWithParam<SavedLayoutCase> {};
+
+TEST_P(SavedLayouts, ComeFirstWhateverTheHeaderSays) {
+  const SavedLayoutCase& c = GetParam();
+  const std::string bytes = BudgetBytes(c.file);
+  const TBudgetFileContents read = DecodeBudgetFile(bytes, TBudgetKind::WorkItems, c.header);
+  ASSERT_EQ(read.Status, TBudgetReadStatus::Ok);
+  EXPECT_EQ(read.Layout, c.layout);
+  EXPECT_EQ(read.BudgetEnd, bytes.size());
+  EXPECT_EQ(read.Budget.ContingencyPercent, c.contingency);
+  EXPECT_EQ(read.Budget.AsphaltAmount, c.asphalt);
+  EXPECT_TRUE(read.Blocks.empty());
+  EXPECT_TRUE(read.CutBlocks.empty());
+  EXPECT_EQ(EncodeBudgetFile(read.Budget, read.Layout, {}), bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BudgetFile, SavedLayouts,
+    testing::Values(
+        SavedLayoutCase{"stale_expression_flag.pry", {false, true, true}, {true, true, true}, 0, 0},
+        SavedLayoutCase{"stale_expression_flag.pry", {false, true, false}, {true, true, true}, 0, 0},
+        SavedLayoutCase{"parts_5_6_read_as_a_block.pry", {true, true, true}, Full, 15, 5000},
+        SavedLayoutCase{"parts_5_6_read_as_a_block.pry", {true, false, false}, Full, 15, 5000}));
+
+// Short by whole optional parts, without bidder blocks: a smaller layout
+// reads such a file to its end, but not one a save writes. The file lost
+// its end; read under the smaller layout, the next save would write the
+// parts it lost as zeros.
+struct ShortFileCase {
+  const char* what;
+  TBudgetLayout written;
+  TBudgetLayout header;
+  size_t cut;
+};
+
+class ShortFiles : public testing::TestWithParam<ShortFileCase> {};
+
+TEST_P(ShortFiles, AreDamaged) {
+  const ShortFileCase& c = GetParam();
+  std::string bytes = EncodeBudgetFile(WorkItems(), c.written, {});
+  bytes.resize(bytes.size() - c.cut);
+  EXPECT_EQ(DecodeBudgetFile(bytes, TBudgetKind::WorkItems, c.header).Status, TBudgetReadStatus::Damaged)
+      << c.what;
+  // Whole, the same bytes read.
+  EXPECT_EQ(
+      DecodeBudgetFile(EncodeBudgetFile(WorkItems(), c.written, {}), TBudgetKind::WorkItems, c.header).Status,
+      TBudgetReadStatus::Ok)
+      << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BudgetFile, ShortFiles,
+    testing::Values(
+        ShortFileCase{"the asphalt part", Full, Full, 16},
+        ShortFileCase{"both optional parts", Full, Full, 32},
+        ShortFileCase{"the asphalt part after an expression", {true, true, true}, {true, true, true}, 16},
+        ShortFileCase{
+            "the contingencies, no asphalt in the header", {false, true, false}, {false, true, false}, 16},
+        ShortFileCase{"the expression and no asphalt", {true, true, false}, {true, true, false}, 33}));
+
 // A layout without parts 5 and 6 chosen after the header's, which has them:
 // the parts it lacks stay empty, so that encoding what was read writes no
 // bytes of the other candidate.
