@@ -209,7 +209,14 @@ void TUproypFrm::BtnOpen2Click(TObject*) {
   ProypGrid->ClearAllCells();
   for (int col = 0; col < ProypGrid->ColCount(); ++col) ProypGrid->SetCells(col, 0, headings[col]);
   BudgetFileName = OpenDialog1->FileName;
-  ReadProyp();
+  try {
+    ReadProyp();
+  } catch (...) {
+    // The window's next save goes to a file of its own, never over the
+    // file that could not be read.
+    BudgetFileName.clear();
+    throw;
+  }
   if (BudgetRows != 0 && !PendingBlocks.empty() &&
       MessageDlg("Να φορτωθούν και προσφορές ; "_a, mtConfirmation, {mbYes, mbNo}) == mrYes) {
     BidderDiscountTable.FreeAll();

@@ -171,6 +171,30 @@ TEST_P(SaveBesideUnreadableBudget, KeepsItAndPutsATypedBudgetUnderAGivenName) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, SaveBesideUnreadableBudget, testing::ValuesIn(UnreadableBudgets));
 
+// Opened by the budget window's own button, a file it cannot read is not
+// written over when the window closes and saves its budget.
+TEST_F(FaultsTest, BudgetWindowDoesNotSaveOverAFileItCouldNotOpen) {
+  const AnsiString cut = Folder() + "cut.pry";
+  SafeWriteFile(cut, ExampleBudget().substr(0, 4 + 5 * 37 + 8 + 16));
+  TFrmAXP& w = Start();
+  w.ProjectType = 1;
+  TUproypFrm& budget = EnsureBudgetForm();
+  budget.SetStudyLayout();
+  budget.Show();
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+    edit->SetText(cut);
+    edit->SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  backend->ExpectMessageBox("cut.pry", IDOK);
+  backend->Click(*budget.BtnOpen2, 4, 4);
+  ASSERT_EQ(backend->ErrorBoxes.size(), 1u);
+  budget.Close();
+  EXPECT_EQ(ReadWholeFile(cut), ExampleBudget().substr(0, 4 + 5 * 37 + 8 + 16));
+  EXPECT_NE(budget.BudgetFileName, cut);
+}
+
 // An exception of a form's creation is shown by the application and the
 // form lives on.
 TEST_F(FaultsTest, ExceptionOfAFormsCreationIsShownByTheApplication) {
