@@ -385,7 +385,7 @@ bool TUproypFrm::ChooseBudgetSaveName(AnsiString& name) {
     return true;
   }
   const AnsiString kept = "Το αρχείο προϋπολογισμού «"_a + name + "» δεν διαβάστηκε και μένει όπως είναι."_a;
-  if (BudgetRows == 0 && BidderDiscountTable.AllocatedCount() == 0) {
+  if (LastBudgetRow() == 0 && BidderDiscountTable.AllocatedCount() == 0) {
     MessageDlg(kept + "\rΤο έργο αποθηκεύεται χωρίς προϋπολογισμό."_a, mtWarning, {mbOK});
     name.clear();
     return true;
