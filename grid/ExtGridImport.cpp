@@ -251,6 +251,12 @@ void TExtStringGrid::LoadFromSpreadsheetFile(const AnsiString& FileName, const A
     if (Screen) Screen->SetCursor(crDefault);
     throw;
   }
+  // An empty sheet, or a workbook whose sheet is missing, would cut the
+  // grid down to one cell and say nothing.
+  if (sheet.Cells.empty()) {
+    if (Screen) Screen->SetCursor(crDefault);
+    throw EExtGridError(FileName + ": the worksheet holds no cells to import; the grid is left as it was");
+  }
   if (sheet.FirstRow > 0) {
     const int firstCol = ColumnOfAddress(sheet.FirstCol), lastCol = ColumnOfAddress(sheet.LastCol);
     if (firstCol > 0 && lastCol > 0) {

@@ -279,6 +279,17 @@ TEST_F(WorksheetBoundsTest, WorkbooksPastTheOfficeSuitesMemoryAreRefusedByName) 
   }
 }
 
+TEST_F(WorksheetBoundsTest, AnEmptyWorkbookOrOneWithoutItsSheetLeavesTheGridAsItWas) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  for (const char* name : {"empty.xls", "nosheet.xlsx"}) {
+    SCOPED_TRACE(name);
+    const std::string file = LargeBook(name);
+    EXPECT_EQ(ErrorOf<EExtGridError>([&] { grid->LoadFromSpreadsheetFile(AnsiString(file)); }),
+              file + ": the worksheet holds no cells to import; the grid is left as it was");
+    ExpectUnchanged();
+  }
+}
+
 TEST(WorksheetAnswer, FiltersByExtension) {
   const struct {
     const char* name;
