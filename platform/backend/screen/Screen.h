@@ -48,8 +48,12 @@ class TScreenBackend : public TBackend {
   void SetClipboardText(const AnsiString& text) override;
   ui::TSystemClipboard* SystemClipboard() override;
   ui::TDesktopDrag* DesktopDrag() override;
+  // Hands the file to the desktop's opener and waits up to HandlerWaitMs
+  // for it to fail: an opener that ends in failure is no handler, one still
+  // running after that has taken the file.
   bool ShellOpen(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters) override;
   bool StartProcess(const AnsiString& commandLine) override;
+  int HandlerWaitMs = 3000;
 
   // Hands one SDL event to the ui (what WaitForInput does with each event).
   void HandleEvent(const SDL_Event& event);
