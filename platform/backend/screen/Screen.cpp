@@ -620,7 +620,7 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
       return;
     case SDL_DROPFILE:
       if (e.drop.file) {
-        dropped_.push_back(cp1253::FromUtf8(e.drop.file));
+        dropped_.emplace_back(e.drop.file);
         SDL_free(e.drop.file);
       }
       dropWindow_ = e.drop.windowID;
@@ -629,7 +629,9 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
       TWinControl* w = FindByWindowId(e.drop.windowID ? e.drop.windowID : dropWindow_);
       int x = 0, y = 0;
       SDL_GetMouseState(&x, &y);
-      if (w && !dropped_.empty()) ui::input::DropFiles(w, x, y, dropped_);
+      std::vector<AnsiString> names;
+      if (w && !dropped_.empty() && ui::input::HeldDroppedNames(dropped_, names))
+        ui::input::DropFiles(w, x, y, names);
       if (w && !droppedText_.empty()) {
         std::string text;
         for (const std::string& line : droppedText_) text += (text.empty() ? "" : "\n") + line;
@@ -694,9 +696,7 @@ void TScreenBackend::HandleDesktopDrop(const TDesktopDropEvent& event) {
         ui::dragdrop::OutsideLeave();
         const ui::TClipboardRead list = selection_->ReadDropped("text/uri-list");
         std::vector<AnsiString> names;
-        if (list.Ok)
-          for (const std::string& path : ui::ReadUriList(list.Bytes)) names.push_back(cp1253::FromUtf8(path));
-        if (!names.empty()) {
+        if (list.Ok && ui::input::HeldDroppedNames(ui::ReadUriList(list.Bytes), names) && !names.empty()) {
           ui::input::DropFiles(top, event.X - top->Left(), event.Y - top->Top(), names);
           effect = DROPEFFECT_COPY;
         }

@@ -100,7 +100,7 @@ class TScreenBackend : public TBackend {
   void HandleDesktopDrop(const TDesktopDropEvent& event);
   // Files of a drop in progress (SDL gives one event per file), and the
   // lines of a dropped text (one event per line).
-  std::vector<AnsiString> dropped_;
+  std::vector<std::string> dropped_;  // UTF-8, as the display gives them
   std::vector<std::string> droppedText_;
   std::mutex desktopDropsMutex_;
   std::deque<TDesktopDropEvent> desktopDrops_;
