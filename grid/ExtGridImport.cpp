@@ -116,8 +116,8 @@ void TExtStringGrid::LoadFromCSVFile(const AnsiString& FileName, bool Append) {
   TMemoryStream file;
   try {
     file.LoadFromFile(FileName);
-  } catch (const Exception& error) {
-    throw EExtGridError(error.Message);
+  } catch (const Exception&) {
+    throw EExtGridError("Cannot open file " + FileName);
   }
   const std::string_view data(static_cast<const char*>(file.Memory()), static_cast<size_t>(file.Size()));
 
