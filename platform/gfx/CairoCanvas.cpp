@@ -518,7 +518,10 @@ void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect,
     ShowText(font, x, y, options, rect, unconverted, dx, &text);
     return;
   }
-  ShowText(font, x, y, options, rect, font.Convert(text), dx, &text);
+  // Kept from line to line: a page is thousands of short calls.
+  thread_local gfx::ResolvedFont::Converted converted;
+  font.ConvertInto(text, converted);
+  ShowText(font, x, y, options, rect, converted, dx, &text);
 }
 
 void TCairoCanvas::ExtTextOutW(int x, int y, unsigned options, const TRect* rect, const WideString& text,

@@ -651,10 +651,14 @@ class Player {
     std::uint32_t count = f.U32(44), stringAt = f.U32(48), options = f.U32(52), dxAt = f.U32(72);
     size_t unit = type == emr::EXTTEXTOUTW ? 2 : 1;
     if (count > f.Size() || !f.Has(stringAt, static_cast<size_t>(count) * unit)) return false;
-    AnsiString text;
-    if (!TextOfRecord(f.Bytes(0, f.Size()), text)) return false;
+    // A line of wide text whose every character the code page holds (a
+    // page's usual line) reads in one pass; any other goes the long way.
+    AnsiString& text = text_;
+    const bool held = type == emr::EXTTEXTOUTW && HeldInCodePage(f, stringAt, count, text);
+    if (!held && !TextOfRecord(f.Bytes(0, f.Size()), text)) return false;
     bool pairs = options & 0x2000;  // ETO_PDY: x and y advance per character
-    std::vector<int> dx;
+    std::vector<int>& dx = dx_;
+    dx.clear();
     if (dxAt != 0 && count > 0 && f.Has(dxAt, static_cast<size_t>(count) * (pairs ? 8 : 4))) {
       double scale = ScaleX(), position = 0;
       int placed = 0;
@@ -695,7 +699,7 @@ class Player {
     if (type == emr::EXTTEXTOUTW && count > 0 && !SameText(state_.font.Name, "SYMBOL")) {
       // A font of another code page reads bytes otherwise: its text goes wide.
       keepWide = text.size() != count || gfx::CodePageOfCharset(font.Charset) != 1253;
-      for (std::uint32_t i = 0; !keepWide && i < count; ++i)
+      for (std::uint32_t i = 0; !keepWide && !held && i < count; ++i)
         keepWide = cp1253::ToUnicode(static_cast<unsigned char>(text[i])) != f.U16(stringAt + 2 * i);
     }
     if (keepWide) {
@@ -710,6 +714,19 @@ class Player {
       double advance = 0;
       for (std::uint32_t i = 0; dxAt != 0 && i < dx.size(); ++i) advance += f.I32(dxAt + i * (pairs ? 8 : 4));
       state_.curX += advance;
+    }
+    return true;
+  }
+
+  // The code-page bytes of the Count UTF-16 units at At, when the code
+  // page holds every one of them.
+  static bool HeldInCodePage(const Fields& f, std::uint32_t at, std::uint32_t count, AnsiString& text) {
+    text.resize(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const char16_t unit = f.U16(at + 2 * i);
+      const int byte = cp1253::FromUnicode(unit);
+      if (byte < 0 || cp1253::ToUnicode(static_cast<unsigned char>(byte)) != unit) return false;
+      text[i] = static_cast<char>(byte);
     }
     return true;
   }
@@ -825,6 +842,10 @@ class Player {
   std::vector<Object> objects_;
   std::optional<TRegion> baseClip_;
   std::optional<std::optional<TRegion>> applied_;
+  // A text record's characters and advances, their storage kept from
+  // record to record.
+  AnsiString text_;
+  std::vector<int> dx_;
 };
 
 }  // namespace

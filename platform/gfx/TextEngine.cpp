@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <list>
 #include <map>
@@ -677,42 +678,66 @@ const unsigned char* ResolvedFont::RunClasses() const {
 
 namespace {
 // The UTF-8 of every byte of the code page and of the symbol font, made
-// once: pages convert every line they draw.
+// once and packed, at most three bytes each: pages convert every line they
+// draw.
 struct Utf8Table {
-  std::string bytes[2][256];
+  struct Bytes {
+    char utf8[3];
+    unsigned char size;
+  };
+  Bytes bytes[2][256];
   Utf8Table() {
     for (int b = 0; b < 256; ++b) {
       const auto byte = static_cast<unsigned char>(b);
       // A zero byte would end the string for pango: shown as a blank.
       char32_t cp = cp1253::ToUnicode(byte);
-      AppendUtf8(bytes[0][b], cp == 0 ? U' ' : cp);
+      Pack(bytes[0][b], cp == 0 ? U' ' : cp);
       cp = SymbolToUnicode(byte);
-      AppendUtf8(bytes[1][b], cp == 0 ? U' ' : cp);
+      Pack(bytes[1][b], cp == 0 ? U' ' : cp);
     }
+  }
+  static void Pack(Bytes& into, char32_t cp) {
+    std::string utf8;
+    AppendUtf8(utf8, cp);
+    into.size = static_cast<unsigned char>(std::min<size_t>(utf8.size(), 3));
+    std::copy_n(utf8.begin(), into.size, into.utf8);
   }
 };
 }  // namespace
 
 ResolvedFont::Converted ResolvedFont::Convert(const AnsiString& text) const {
-  static const Utf8Table table;
-  // Other code pages go character by character.
-  const std::string* utf8 = symbol_ ? table.bytes[1] : codePage_ == 1253 ? table.bytes[0] : nullptr;
   Converted out;
-  out.offsets.reserve(text.size() + 1);
-  out.utf8.reserve(text.size() * 2);
-  for (unsigned char byte : text) {
-    out.offsets.push_back(static_cast<int>(out.utf8.size()));
-    if (utf8 != nullptr) {
-      out.utf8 += utf8[byte];
-      continue;
-    }
-    char32_t cp = InCodePage(codePage_, byte);
-    // A zero byte would end the string for pango: shown as a blank.
-    if (cp == 0) cp = ' ';
-    AppendUtf8(out.utf8, cp);
-  }
-  out.offsets.push_back(static_cast<int>(out.utf8.size()));
+  ConvertInto(text, out);
   return out;
+}
+
+void ResolvedFont::ConvertInto(const AnsiString& text, Converted& out) const {
+  static const Utf8Table table;
+  out.offsets.resize(text.size() + 1);
+  // Other code pages go character by character.
+  if (!symbol_ && codePage_ != 1253) {
+    out.utf8.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+      out.offsets[i] = static_cast<int>(out.utf8.size());
+      char32_t cp = InCodePage(codePage_, static_cast<unsigned char>(text[i]));
+      if (cp == 0) cp = ' ';
+      AppendUtf8(out.utf8, cp);
+    }
+    out.offsets[text.size()] = static_cast<int>(out.utf8.size());
+    return;
+  }
+  const Utf8Table::Bytes* bytes = table.bytes[symbol_ ? 1 : 0];
+  out.utf8.resize(text.size() * 3);
+  char* const utf8 = out.utf8.data();
+  int at = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const Utf8Table::Bytes& b = bytes[static_cast<unsigned char>(text[i])];
+    out.offsets[i] = at;
+    std::memcpy(utf8 + at, b.utf8, 3);
+    at += b.size;
+  }
+  out.offsets[text.size()] = at;
+  out.utf8.resize(static_cast<size_t>(at));
 }
 
 PangoLayout* ResolvedFont::NewLayout(const Converted& text, bool rightToLeft) const {

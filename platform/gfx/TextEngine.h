@@ -40,6 +40,8 @@ class ResolvedFont {
     size_t Count() const { return offsets.empty() ? 0 : offsets.size() - 1; }
   };
   Converted Convert(const AnsiString& text) const;
+  // The same into Out, whose storage is kept: a page draws line after line.
+  void ConvertInto(const AnsiString& text, Converted& out) const;
   static Converted ConvertWide(std::u16string_view text);
   // A one-line layout of the text (line breaks are drawn, not obeyed),
   // in a paragraph read left to right or, with RightToLeft, right to left:

@@ -72,9 +72,9 @@ int TrayCode(const std::string& name, int& nextOwn) {
   return nextOwn++;
 }
 
-// The trays and papers the queue's own description lists: the choices of
-// its PPD where it has one, else the sources its server reports.
-void ReadQueueTrays(cups_dest_t& dest, TPrinterProfile& p) {
+// The trays the queue's own description lists: the choices of its PPD
+// where it has one, else the sources its server reports.
+void ReadQueueTrays(cups_dest_t& dest, cups_dinfo_t* info, TPrinterProfile& p) {
   int nextOwn = DMBIN_USER;
   if (const char* file = cupsGetPPD2(CUPS_HTTP_DEFAULT, dest.name)) {
     ppd_file_t* ppd = ppdOpenFile(file);
@@ -88,23 +88,11 @@ void ReadQueueTrays(cups_dest_t& dest, TPrinterProfile& p) {
           if (std::string(c.choice) == slots->defchoice) p.Defaults.dmDefaultSource = code;
         }
       }
-      std::vector<int> papers;
-      for (int i = 0; i < ppd->num_sizes; ++i) {
-        const ppd_size_t& size = ppd->sizes[i];
-        for (const TPaperSize& known : StandardPaperSizes())
-          if (std::abs(known.WidthMM - size.width * 25.4 / 72) < 1 &&
-              std::abs(known.LengthMM - size.length * 25.4 / 72) < 1) {
-            if (std::find(papers.begin(), papers.end(), known.Code) == papers.end())
-              papers.push_back(known.Code);
-            break;
-          }
-      }
-      if (!papers.empty()) p.PaperCodes = papers;
       ppdClose(ppd);
     }
   }
   if (!p.Bins.empty()) return;
-  if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, &dest)) {
+  if (info != nullptr) {
     ipp_attribute_t* sources = cupsFindDestSupported(CUPS_HTTP_DEFAULT, &dest, info, CUPS_MEDIA_SOURCE);
     ipp_attribute_t* chosen = cupsFindDestDefault(CUPS_HTTP_DEFAULT, &dest, info, CUPS_MEDIA_SOURCE);
     const char* standing = chosen != nullptr ? ippGetString(chosen, 0, nullptr) : nullptr;
@@ -116,7 +104,6 @@ void ReadQueueTrays(cups_dest_t& dest, TPrinterProfile& p) {
       p.Bins.push_back({code, cp1253::FromUtf8(shown != nullptr ? shown : source), "media-source", source});
       if (standing != nullptr && std::string(standing) == source) p.Defaults.dmDefaultSource = code;
     }
-    cupsFreeDestInfo(info);
   }
   if (!p.Bins.empty()) return;
   // A queue that names no trays is asked for the standard ones; one the
@@ -125,6 +112,110 @@ void ReadQueueTrays(cups_dest_t& dest, TPrinterProfile& p) {
             {1, "Upper", "media-source", "top"},
             {2, "Lower", "media-source", "bottom"},
             {4, "Manual Feed", "media-source", "manual"}};
+}
+
+// The system's code of a sheet given in hundredths of a millimetre: the
+// first standard size within a millimetre of it; 0 for none.
+int PaperCodeOfSize(int width, int length) {
+  for (const TPaperSize& known : StandardPaperSizes())
+    if (std::abs(known.WidthMM * 100 - width) < 100 && std::abs(known.LengthMM * 100 - length) < 100)
+      return known.Code;
+  return 0;
+}
+
+bool Lists(ipp_attribute_t* values, std::string_view wanted) {
+  for (int i = 0; values != nullptr && i < ippGetCount(values); ++i)
+    if (const char* value = ippGetString(values, i, nullptr); value != nullptr && value == wanted)
+      return true;
+  return false;
+}
+
+// Dots per inch of a resolution value of the queue.
+void DotsPerInch(ipp_attribute_t* resolution, int index, int& x, int& y) {
+  ipp_res_t units = IPP_RES_PER_INCH;
+  x = ippGetResolution(resolution, index, &y, &units);
+  if (units == IPP_RES_PER_CM) {
+    x = static_cast<int>(std::lround(x * 2.54));
+    y = static_cast<int>(std::lround(y * 2.54));
+  }
+}
+
+// What the queue says of itself: its papers and the one it starts on with
+// that sheet's unprintable margin, its resolutions, whether it prints on
+// two sides and in colour. What it does not claim it is not asked for;
+// a queue that lists no papers (a raw one) takes the common ones.
+void ReadQueueCapabilities(cups_dest_t& dest, cups_dinfo_t* info, TPrinterProfile& p) {
+  TDeviceMode& d = p.Defaults;
+  d.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_COPIES | DM_COLLATE |
+               DM_DEFAULTSOURCE;
+  p.PaperCodes = {DMPAPER_A4, DMPAPER_A3, DMPAPER_A5, DMPAPER_LETTER, DMPAPER_LEGAL};
+  if (info == nullptr) return;
+  auto supported = [&](const char* option) {
+    return cupsFindDestSupported(CUPS_HTTP_DEFAULT, &dest, info, option);
+  };
+  auto standing = [&](const char* option) {
+    return cupsFindDestDefault(CUPS_HTTP_DEFAULT, &dest, info, option);
+  };
+
+  std::vector<int> papers;
+  ipp_attribute_t* media = supported(CUPS_MEDIA);
+  for (int i = 0; media != nullptr && i < ippGetCount(media); ++i) {
+    const char* name = ippGetString(media, i, nullptr);
+    const pwg_media_t* size = name != nullptr ? pwgMediaForPWG(name) : nullptr;
+    const int code = size != nullptr ? PaperCodeOfSize(size->width, size->length) : 0;
+    if (code != 0 && std::find(papers.begin(), papers.end(), code) == papers.end()) papers.push_back(code);
+  }
+  if (!papers.empty()) p.PaperCodes = std::move(papers);
+
+  ipp_attribute_t* resolutions = supported("printer-resolution");
+  for (int i = 0; resolutions != nullptr && i < ippGetCount(resolutions); ++i) {
+    int x = 0, y = 0;
+    DotsPerInch(resolutions, i, x, y);
+    if (x > 0 && std::find(p.Resolutions.begin(), p.Resolutions.end(), x) == p.Resolutions.end())
+      p.Resolutions.push_back(x);
+  }
+  if (ipp_attribute_t* resolution = standing("printer-resolution")) {
+    int x = 0, y = 0;
+    DotsPerInch(resolution, 0, x, y);
+    if (x > 0 && y > 0) p.DpiX = x, p.DpiY = y;
+  } else if (!p.Resolutions.empty()) {
+    p.DpiX = p.DpiY = p.Resolutions.front();
+  }
+  d.dmPrintQuality = p.DpiX;
+  d.dmYResolution = p.DpiY;
+  if (!p.Resolutions.empty()) d.dmFields |= DM_PRINTQUALITY | DM_YRESOLUTION;
+
+  // The sheet it starts on: its default paper, with that paper's margins.
+  cups_size_t sheet{};
+  ipp_attribute_t* paper = standing(CUPS_MEDIA);
+  const char* paperName = paper != nullptr ? ippGetString(paper, 0, nullptr) : nullptr;
+  if ((paperName != nullptr &&
+       cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, &dest, info, paperName, 0, &sheet)) ||
+      cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, &dest, info, 0, &sheet)) {
+    if (const int code = PaperCodeOfSize(sheet.width, sheet.length); code != 0) d.dmPaperSize = code;
+    p.OffsetX = static_cast<int>(std::lround(sheet.left / 2540.0 * p.DpiX));
+    p.OffsetY = static_cast<int>(std::lround(sheet.top / 2540.0 * p.DpiY));
+  }
+
+  ipp_attribute_t* sides = supported(CUPS_SIDES);
+  if (Lists(sides, CUPS_SIDES_TWO_SIDED_PORTRAIT) || Lists(sides, CUPS_SIDES_TWO_SIDED_LANDSCAPE)) {
+    d.dmFields |= DM_DUPLEX;
+    ipp_attribute_t* side = standing(CUPS_SIDES);
+    d.dmDuplex = Lists(side, CUPS_SIDES_TWO_SIDED_PORTRAIT)    ? DMDUP_VERTICAL
+                 : Lists(side, CUPS_SIDES_TWO_SIDED_LANDSCAPE) ? DMDUP_HORIZONTAL
+                                                               : DMDUP_SIMPLEX;
+  }
+
+  // A queue that prints only grey starts so; one that says nothing of
+  // colour has its pages sent as they are drawn.
+  ipp_attribute_t* colours = supported(CUPS_PRINT_COLOR_MODE);
+  if (Lists(colours, CUPS_PRINT_COLOR_MODE_COLOR)) {
+    d.dmFields |= DM_COLOR;
+    d.dmColor = Lists(standing(CUPS_PRINT_COLOR_MODE), CUPS_PRINT_COLOR_MODE_MONOCHROME) ? DMCOLOR_MONOCHROME
+                                                                                         : DMCOLOR_COLOR;
+  } else if (colours != nullptr && ippGetCount(colours) > 0) {
+    d.dmColor = DMCOLOR_MONOCHROME;
+  }
 }
 
 std::vector<TPrinterProfile> CupsProfiles(int& defaultIndex) {
@@ -137,10 +228,10 @@ std::vector<TPrinterProfile> CupsProfiles(int& defaultIndex) {
     p.Name = cp1253::FromUtf8(dests[i].name);
     p.Driver = "CUPS";
     p.Port = p.Name;
-    p.PaperCodes = {DMPAPER_A4, DMPAPER_A3, DMPAPER_A5, DMPAPER_LETTER, DMPAPER_LEGAL};
-    p.Defaults.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_COPIES |
-                          DM_DUPLEX | DM_COLLATE | DM_DEFAULTSOURCE | DM_COLOR | DM_PRINTQUALITY;
-    ReadQueueTrays(dests[i], p);
+    cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, &dests[i]);
+    ReadQueueCapabilities(dests[i], info, p);
+    ReadQueueTrays(dests[i], info, p);
+    if (info != nullptr) cupsFreeDestInfo(info);
     if (dests[i].is_default) defaultIndex = static_cast<int>(result.size());
     result.push_back(std::move(p));
   }
@@ -435,14 +526,19 @@ void TPrinter::NewPage() {
 
 namespace {
 
+// A printer that prints on one side only is never asked for two, whatever
+// a caller put into its settings.
+bool TwoSided(const TPrinterProfile& p) { return (p.Defaults.dmFields & DM_DUPLEX) != 0; }
+
 // What a PDF page cannot carry, as "Name=value". A file printer's copies
 // are its repeated pages.
-std::vector<AnsiString> Unshown(const TDeviceMode& m, bool file) {
+std::vector<AnsiString> Unshown(const TDeviceMode& m, const TPrinterProfile& p) {
+  const bool file = p.Kind == TPrinterProfile::pkPdfFile;
   std::vector<AnsiString> out;
   if (!file && (m.dmFields & DM_COPIES) && m.dmCopies != 1) out.push_back("Copies=" + IntToStr(m.dmCopies));
   if (!file && (m.dmFields & DM_COLLATE) && m.dmCollate != 0)
     out.push_back("Collate=" + IntToStr(m.dmCollate));
-  if ((m.dmFields & DM_DUPLEX) && m.dmDuplex != DMDUP_SIMPLEX)
+  if ((m.dmFields & DM_DUPLEX) && TwoSided(p) && m.dmDuplex != DMDUP_SIMPLEX)
     out.push_back("Duplex=" + IntToStr(m.dmDuplex));
   if ((m.dmFields & DM_DEFAULTSOURCE) && m.dmDefaultSource != 7)
     out.push_back("Bin=" + IntToStr(m.dmDefaultSource));
@@ -530,10 +626,14 @@ void TPrinter::Deliver(const std::string& pdf, TPrintJobRecord& record) {
   cups_option_t* options = nullptr;
   int count = 0;
   count = cupsAddOption("copies", std::to_string(std::max(1, mode_.dmCopies)).c_str(), count, &options);
-  if (mode_.dmDuplex == DMDUP_VERTICAL)
-    count = cupsAddOption("sides", "two-sided-long-edge", count, &options);
-  if (mode_.dmDuplex == DMDUP_HORIZONTAL)
-    count = cupsAddOption("sides", "two-sided-short-edge", count, &options);
+  // A queue that prints on two sides is told the sides every time: it may
+  // start on two where one was chosen.
+  if (TwoSided(p))
+    count = cupsAddOption("sides",
+                          mode_.dmDuplex == DMDUP_VERTICAL     ? "two-sided-long-edge"
+                          : mode_.dmDuplex == DMDUP_HORIZONTAL ? "two-sided-short-edge"
+                                                               : "one-sided",
+                          count, &options);
   if (mode_.dmCollate) count = cupsAddOption("collate", "true", count, &options);
   for (const auto& [name, value] : QueueOptions(mode_, p.Bins))
     count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
@@ -559,9 +659,7 @@ void TPrinter::Reset() {
 
 void TPrinter::EndDoc() {
   if (!Printing()) throw EPrinter("Printer is not currently printing");
-  TPrintJobRecord record{DeviceName(), Title,
-                         {},           pdf_->PageCount(),
-                         mode_,        Unshown(mode_, Profile()->Kind == TPrinterProfile::pkPdfFile),
+  TPrintJobRecord record{DeviceName(), Title, {}, pdf_->PageCount(), mode_, Unshown(mode_, *Profile()),
                          false};
   std::string bytes = pdf_->Finish();
   Reset();
@@ -575,10 +673,7 @@ void TPrinter::EndDoc() {
 
 void TPrinter::Abort() {
   if (!Printing()) return;
-  TPrintJobRecord record{DeviceName(), Title,
-                         {},           pdf_->PageCount(),
-                         mode_,        Unshown(mode_, Profile()->Kind == TPrinterProfile::pkPdfFile),
-                         true};
+  TPrintJobRecord record{DeviceName(), Title, {}, pdf_->PageCount(), mode_, Unshown(mode_, *Profile()), true};
   Reset();
   aborted_ = true;
   printers::Log(std::move(record));

@@ -82,6 +82,9 @@ struct TPrinterProfile {
   // The unprintable margin at the left and top of a portrait sheet, in dots.
   int OffsetX = 0, OffsetY = 0;
   std::vector<int> PaperCodes;  // the papers it takes
+  // The resolutions (dots per inch across) it offers; empty: the usual
+  // steps up to its own.
+  std::vector<int> Resolutions;
   std::vector<TPrinterBin> Bins;
   TDeviceMode Defaults;  // its own settings; dmFields says what it supports
   // Where a PDF printer writes when the job names no file.

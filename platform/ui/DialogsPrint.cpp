@@ -202,8 +202,10 @@ class TPrintForm : public TDialogForm {
     ShowPapersAndBins(profile, m, Papers, PaperCodes, Bins, BinCodes);
     QualityCodes.clear();
     std::vector<AnsiString> names;
-    for (int dpi : {150, 300, 600, 1200})
-      if (dpi <= std::max(profile.DpiX, profile.DpiY) || dpi == m.dmPrintQuality) QualityCodes.push_back(dpi);
+    for (int dpi : profile.Resolutions.empty() ? std::vector<int>{150, 300, 600, 1200} : profile.Resolutions)
+      if (!profile.Resolutions.empty() || dpi <= std::max(profile.DpiX, profile.DpiY) ||
+          dpi == m.dmPrintQuality)
+        QualityCodes.push_back(dpi);
     if (std::find(QualityCodes.begin(), QualityCodes.end(), m.dmPrintQuality) == QualityCodes.end())
       QualityCodes.push_back(m.dmPrintQuality);
     for (int dpi : QualityCodes) names.push_back(IntToStr(dpi) + " dpi");

@@ -111,6 +111,9 @@ class PrivateCups {
   int port = 0;
 };
 
+// How lpadmin is told of a queue that prints on two sides and in colour.
+std::string DuplexColour() { return std::string("-P '") + DIM_TEST_DATA + "/queues/duplex-colour.ppd'"; }
+
 TEST(RpPrntrCupsTest, ThreePagesReachAPrivateQueue) {
   ASSERT_TRUE(Have("/usr/sbin/cupsd")) << "cupsd (cups-daemon) is needed";
   ASSERT_TRUE(Have("lpadmin")) << "lpadmin (cups-client) is needed";
@@ -184,8 +187,10 @@ TEST(RpPrntrCupsTest, ThePrintersChoicesArriveWithTheJob) {
   ASSERT_GT(cups.pid, 0);
   const std::string direct = cups.folder.path() + "/out/direct.pdf",
                     stored = cups.folder.path() + "/out/stored.pdf";
-  ASSERT_TRUE(cups.AddQueue("rpdirect", direct));
-  ASSERT_TRUE(cups.AddQueue("rpstored", stored));
+  // Queues that print on two sides, in colour and at more than one
+  // resolution: a raw queue claims none of it.
+  ASSERT_TRUE(cups.AddQueue("rpdirect", direct, DuplexColour()));
+  ASSERT_TRUE(cups.AddQueue("rpstored", stored, DuplexColour()));
   setenv("CUPS_SERVER", cups.Server().c_str(), 1);
   cupsSetServer(nullptr);
   printers::UseSystem();
@@ -249,7 +254,7 @@ TEST_F(RpPrintDialogCupsTest, AnotherPrinterKeepsTheCopiesChosen) {
   const std::string first = cups.folder.path() + "/out/first.pdf",
                     second = cups.folder.path() + "/out/second.pdf";
   ASSERT_TRUE(cups.AddQueue("rpfirst", first));
-  ASSERT_TRUE(cups.AddQueue("rpsecond", second));
+  ASSERT_TRUE(cups.AddQueue("rpsecond", second, DuplexColour()));
   setenv("CUPS_SERVER", cups.Server().c_str(), 1);
   cupsSetServer(nullptr);
   printers::UseSystem();
@@ -455,6 +460,123 @@ TEST_F(RpPrintDialogCupsTest, TheQueuesOwnTraysAndPapersAreOffered) {
   std::string text;
   ASSERT_TRUE(PdfText(out, text));
   EXPECT_NE(text.find("Τρίτος δίσκος"), std::string::npos);
+  unsetenv("CUPS_SERVER");
+  cupsSetServer(nullptr);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+}  // namespace
+
+namespace {
+
+// Two queues that differ in all a device reports: what each says of itself
+// is what the settings read, what the setters allow and what its jobs ask.
+TEST(RpPrntrCupsTest, EachQueueAnswersForItself) {
+  ASSERT_TRUE(Have("/usr/sbin/cupsd")) << "cupsd (cups-daemon) is needed";
+  ASSERT_TRUE(Have("lpadmin")) << "lpadmin (cups-client) is needed";
+  InstallHeadlessBackend();
+  PrivateCups cups;
+  ASSERT_GT(cups.pid, 0);
+  struct Queue {
+    const char* name;
+    int dpi;
+    int leftOffset, topOffset;  // 0.1 mm
+    TRpPaperSize paper;
+    std::vector<int> papers;
+    std::vector<int> resolutions;
+    bool duplex;
+    int extendedDuplex, colour;
+    std::uint32_t fields;
+    const char* sides;  // what a job asking the short edge arrives with
+    const char* own;    // the queue's own defaults
+  };
+  const std::uint32_t kAlways = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_COPIES |
+                                DM_COLLATE | DM_DEFAULTSOURCE;
+  const Queue queues[] = {
+      // Margins 6.35 mm across and 12.7 mm down at 300 dots per inch.
+      {"simplex-grey",
+       300,
+       64,
+       127,
+       TRpPaperSize::Letter,
+       {DMPAPER_LETTER, DMPAPER_LEGAL, DMPAPER_A4},
+       {300},
+       false,
+       0,
+       DMCOLOR_MONOCHROME,
+       kAlways | DM_PRINTQUALITY | DM_YRESOLUTION,
+       nullptr,
+       ""},
+      // 4.23 mm all round at 600.
+      {"duplex-colour",
+       600,
+       42,
+       42,
+       TRpPaperSize::A4,
+       {DMPAPER_A4, DMPAPER_A3, DMPAPER_A5},
+       {300, 600, 1200},
+       true,
+       DMDUP_VERTICAL,
+       DMCOLOR_COLOR,
+       kAlways | DM_PRINTQUALITY | DM_YRESOLUTION | DM_DUPLEX | DM_COLOR,
+       "sides=two-sided-short-edge",
+       " -o sides-default=two-sided-long-edge"},
+  };
+  for (const Queue& q : queues)
+    ASSERT_TRUE(cups.AddQueue(q.name, cups.folder.path() + "/out/" + q.name + ".pdf",
+                              std::string("-P '") + DIM_TEST_DATA + "/queues/" + q.name + ".ppd'" + q.own));
+  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
+  cupsSetServer(nullptr);
+  printers::UseSystem();
+  Printer()->Refresh();
+  for (const Queue& q : queues) {
+    SCOPED_TRACE(q.name);
+    const int index = Printer()->Printers()->IndexOf(q.name);
+    ASSERT_GE(index, 0);
+    const TPrinterProfile& profile = printers::Profiles()[static_cast<size_t>(index)];
+    EXPECT_EQ(profile.Defaults.dmFields, q.fields);
+    EXPECT_EQ(profile.PaperCodes, q.papers);
+    EXPECT_EQ(profile.Resolutions, q.resolutions);
+    // The program's printer starts on the queue's own settings.
+    Printer()->SetPrinterIndex(index);
+    TRpPrinter p;
+    p.SetPrinterIndex(index);
+    TPrinterSettings& s = *p.Settings();
+    EXPECT_EQ(s.PixelsPerInchX, q.dpi);
+    EXPECT_EQ(s.PixelsPerInchY, q.dpi);
+    EXPECT_EQ(s.PrintQuality, q.dpi);
+    EXPECT_EQ(s.LeftOffset, q.leftOffset);
+    EXPECT_EQ(s.TopOffset, q.topOffset);
+    EXPECT_EQ(s.PaperSize(), q.paper);
+    EXPECT_EQ(s.Supports(DM_DUPLEX), q.duplex);
+    EXPECT_EQ(s.Duplex(), q.duplex);
+    if (q.duplex) EXPECT_EQ(s.ExtendedDuplex, q.extendedDuplex);
+    EXPECT_EQ(s.ColorOption, q.colour);
+    EXPECT_EQ(s.SupportedPapers[static_cast<int>(TRpPaperSize::A3)], q.name == std::string("duplex-colour"));
+    p.SetDuplex(false);
+    EXPECT_FALSE(s.Duplex());
+    p.SetDuplex(true);
+    EXPECT_EQ(s.Duplex(), q.duplex);  // refused by a queue of one side
+    // The short edge asked plainly reaches only a queue that turns sheets.
+    p.SetExtendedDuplex(DMDUP_HORIZONTAL);
+    p.Title = "Όψεις"_a;
+    p.Destination = rpdPrinter;
+    p.BeginDoc();
+    p.NewPage();
+    p.Canvas()->TextOut(p.DeviceX(300), p.DeviceY(300), "Σελίδα 1"_a);
+    p.EndDoc();
+  }
+  for (const Queue& q : queues) {
+    SCOPED_TRACE(q.name);
+    const std::string out = cups.folder.path() + "/out/" + q.name + ".pdf";
+    EXPECT_EQ(ArrivedCopies(out), "1") << RunCommand("cat '" + cups.folder.path() + "/log/error_log'");
+    const std::string options = ArrivedOptions(out);
+    if (q.sides != nullptr)
+      EXPECT_NE(options.find(std::string(" ") + q.sides + " "), std::string::npos) << options;
+    else
+      EXPECT_EQ(options.find("sides=two-sided"), std::string::npos) << options;
+  }
   unsetenv("CUPS_SERVER");
   cupsSetServer(nullptr);
   printers::UseSystem();
