@@ -39,6 +39,9 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner)
   colVisible_.fill(true);
   fixedFont_.Name = "Tahoma";
   activeCellFont_.Style = fsBold;
+  // The fonts are handed out to be changed in place; each change shows.
+  fixedFont_.OnChange = [this](TFont*) { Invalidate(); };
+  activeCellFont_.OnChange = [this](TFont*) { Invalidate(); };
   TFont font;
   font.Assign(Font());
   font.Name = "Tahoma";
@@ -441,7 +444,33 @@ void TExtStringGrid::SetShowSelection(bool v) {
 
 void TExtStringGrid::SetWordWrap(bool v) {
   wordWrap_ = v;
+  if (auto* editor = dynamic_cast<TExtInplaceEdit*>(InplaceEditor())) editor->SetWordWrap(v);
   Invalidate();
+}
+
+void TExtStringGrid::SetSelectionRectangle(bool v) {
+  selectionRectangle_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetSelectionResizer(bool v) {
+  selectionResizer_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetURLShow(bool v) {
+  urlShow_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetURLColor(TColor v) {
+  urlColor_ = v;
+  if (urlShow_) Invalidate();
+}
+
+void TExtStringGrid::SetURLFull(bool v) {
+  urlFull_ = v;
+  if (urlShow_) Invalidate();
 }
 
 void TExtStringGrid::SetMaxEditLength(int v) {

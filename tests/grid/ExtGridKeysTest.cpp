@@ -196,7 +196,7 @@ TEST_F(ExtGridKeysTest, LinksHearPastesAndStructureAndSurviveEitherSideGoingFirs
 TEST_F(ExtGridKeysTest, KeysRedrawTheSelectionFramesTheyMove) {
   auto& g = MakeGrid<TExtStringGrid>(6, 8);
   g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
-  g.SelectionRectangle = true;
+  g.SetSelectionRectangle(true);
   g.SelectionRectangleColor = clRed;
   g.SetFocus();
   Application->ProcessMessages();
@@ -351,7 +351,7 @@ TEST_F(ExtGridKeysTest, ARefusedValueEndsEditorModeBeforeTheCellIsWritten) {
 TEST_F(ExtGridKeysTest, TypingIntoALinkOrButtonCellOpensNothing) {
   auto& g = MakeGrid<TExtStringGrid>(5, 6);
   g.MouseActions().RangeSelectAndEdit = true;
-  g.URLShow = true;
+  g.SetURLShow(true);
   g.SetCellText(1, 1, "https://example.org");
   g.SetCellText(2, 1, R"(<A href="https://example.org">site</A> text)");
   TCellGraphic* button = g.CreateCellGraphic(3, 1);
