@@ -960,9 +960,8 @@ class TExtStringGrid : public TBaseGrid {
   void RowSizeNotify(int ARow);
   // The grid's size changed.
   void GridResized();
-  // Stretches the stretch column into the width when the other columns
-  // leave it room; false when they do not.
-  bool StretchToWidth();
+  // Stretching is on and the other columns leave the stretch column room.
+  bool StretchHasRoom() const;
   void ScrollBarsUpdated() override;
 
  private:

@@ -506,9 +506,9 @@ void TExtStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 
 void TExtStringGrid::StretchColumn(int ACol) {
   if (ComponentState().Contains(csLoading)) return;
-  // Stretching off is no error, whatever the index.
-  if (!columnSize_->Stretch() || ColCount() == 0) return;
+  // The index is checked even while stretching is off.
   if (ACol >= ColCount()) throw Exception("Stretch column index out of range");
+  if (!columnSize_->Stretch() || ColCount() == 0) return;
   if (ACol < 0) ACol = ColCount() - 1;
   const int clientWidth = ClientWidth();
   if (ColCount() == 1) {
@@ -525,28 +525,29 @@ void TExtStringGrid::StretchColumn(int ACol) {
   if (floatingFooter_->Visible()) AlignFooterPanel();
 }
 
-bool TExtStringGrid::StretchToWidth() {
+bool TExtStringGrid::StretchHasRoom() const {
   if (!columnSize_->Stretch() || ColCount() == 0) return false;
   const int stretchCol = columnSize_->StretchColumn < 0 ? ColCount() - 1 : columnSize_->StretchColumn;
   if (stretchCol >= ColCount()) return false;
   int others = 0;
   for (int c = 0; c < ColCount(); ++c)
     if (c != stretchCol) others += ColWidths(c);
-  if (others >= ClientWidth()) return false;
-  StretchColumn(stretchCol);
-  return true;
+  return others < ClientWidth();
 }
 
 void TExtStringGrid::GridResized() {
   // A stretch takes the new width into its one column; the others keep
   // theirs, so the width is not shared out again over all of them.
-  if (StretchToWidth()) {
+  if (StretchHasRoom()) {
     lastWidth_ = ClientWidth() > 0 ? ClientWidth() : lastWidth_;
   } else {
     // Without a stretch the footer strip still keeps to the bottom.
     if (floatingFooter_->Visible()) AlignFooterPanel();
     ScaleColumnsWithWidth();
   }
+  // Stretched also when the others fill the width: the stretch column then
+  // goes back to the default width.
+  if (columnSize_->Stretch()) StretchColumn(columnSize_->StretchColumn);
   UpdateFlatScrollBars();
   if (fixedFooters_ > 0 || fixedRightCols_ > 0) Invalidate();
 }

@@ -153,7 +153,9 @@ void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
         X >= corner.Right - 4 && X < corner.Right && Y >= corner.Bottom - 4 && Y < corner.Bottom) {
       kind = ckSelectionResizer;
     } else if (c >= 0 && r >= 0) {
-      const TRect cell = CellRect(c, r);
+      // A heading merged over several columns has its edges where the
+      // merged area ends, not between the columns under it.
+      const TRect cell = MergedCellRect(c, r);
       const bool onColEdge =
           Options().Contains(goColSizing) && r < FixedRows() && (X - cell.Left < 4 || cell.Right - X < 4);
       const bool onRowEdge =
