@@ -350,8 +350,12 @@ void TExtStringGrid::SetRowCount(int v) {
 }
 
 void TExtStringGrid::SetColCount(int v) {
+  // As with rows: the selection hidden while only the fixed column was
+  // left comes back once there are columns to stand on.
+  const bool onlyFixedCols = ColCount() <= FixedCols() && FixedColAlways;
   TBaseGrid::SetColCount(v);
   if (ColCount() >= 2 && FixedColAlways) SetFixedCols(1);
+  if (onlyFixedCols && ColCount() > FixedCols()) UnHideSelection();
   UpdateFooter();
   SetBounds(Left(), Top(), Width(), Height());
 }
