@@ -645,13 +645,14 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   void ControlBoundsChanged();
 
   // ---- stored forms
-  // The report with its bands, printables, groups and variables as a
-  // component image. A printable of a kind a form cannot hold raises
-  // EWriteError.
+  // The report with its bands, printables, groups, variables and the data
+  // sets it owns as a component image. A component of a kind a form cannot
+  // hold raises EWriteError.
   void WriteForm(TStream& stream);
   // A new report read from a stored form, its components owned by Owner (by
-  // the report when none). A damaged form raises EReadError and leaves
-  // nothing behind.
+  // the report when none; its own data sets by the report). A damaged form
+  // raises EReadError, an open data set of its own that no longer opens
+  // EDatabaseError; either leaves nothing behind.
   static class TBandRep* ReadForm(TStream& stream, TComponent* owner);
   // The band list is rebuilt and the bands laid out once loaded.
   void Loaded() override;

@@ -1,11 +1,16 @@
 // Stored report forms: a report with its bands, printables, groups and
 // variables written as the class library's component images, and read back
 // into a new report that prints the same pages.
+#include <cxxabi.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <map>
+#include <memory>
 
+#include "platform/db/Db.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Metafile.h"
 #include "platform/gfx/Picture.h"
@@ -104,6 +109,8 @@ bool FollowsParentFont(const TControl& c) {
 void WritePrintable(TStream& stream, TRpPrintable& p);
 
 const char* PrintableClass(TRpPrintable& p) {
+  if (dynamic_cast<TRpRichText*>(&p)) return "TRpRichText";
+  if (dynamic_cast<TRpCustomRichText*>(&p)) return "TRpCustomRichText";
   if (dynamic_cast<TRpMemo*>(&p)) return "TRpMemo";
   if (dynamic_cast<TRpSysData*>(&p)) return "TRpSysData";
   if (dynamic_cast<TRpExpr*>(&p)) return "TRpExpr";
@@ -138,10 +145,25 @@ void WriteDataSet(TComponentWriter& w, const TDataSet* dataSet) {
   if (dataSet != nullptr && !dataSet->Name().empty()) w.WriteIdent("DataSet", dataSet->Name());
 }
 
+// A component's kind as its class is called in the source, for a message.
+AnsiString KindName(const TComponent& c) {
+  const char* mangled = typeid(c).name();
+  int status = 0;
+  std::unique_ptr<char, decltype(&std::free)> plain(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
+                                                    &std::free);
+  AnsiString name = status == 0 && plain ? AnsiString(plain.get()) : AnsiString(mangled);
+  if (const size_t scope = name.rfind("::"); scope != AnsiString::npos) name.erase(0, scope + 2);
+  return name;
+}
+
+[[noreturn]] void CannotStore(const TComponent& c) {
+  const AnsiString named = c.Name().empty() ? AnsiString() : " (" + c.Name() + ")";
+  throw EWriteError("Cannot store a " + KindName(c) + named + " in a report form");
+}
+
 void WritePrintable(TStream& stream, TRpPrintable& p) {
   const char* cls = PrintableClass(p);
-  if (cls == nullptr)
-    throw EWriteError("Cannot store a " + AnsiString(typeid(p).name()) + " in a report form");
+  if (cls == nullptr) CannotStore(p);
   TComponentWriter w(TComponentWriter::Child{}, stream, cls, p.Name());
   if (p.Tag != 0) w.WriteInteger("Tag", p.Tag);
   w.WriteBoolean("Enabled", p.Enabled());
@@ -193,14 +215,44 @@ void WritePrintable(TStream& stream, TRpPrintable& p) {
     w.WriteBoolean("Stretch", image->Stretch());
     w.WriteBoolean("Center", image->Center());
     WritePicture(w, *image->Picture());
+    // Shown is the usual state: only a hidden picture says so.
+    if (!image->Visible()) w.WriteBoolean("Visible", false);
   } else if (auto* dbImage = dynamic_cast<TRpDBImage*>(&p)) {
     WriteDataSet(w, dbImage->DataSet());
     w.WriteString("DataField", dbImage->DataField);
     w.WriteBoolean("Stretch", dbImage->Stretch());
     w.WriteBoolean("Center", dbImage->Center());
+  } else if (auto* rich = dynamic_cast<TRpCustomRichText*>(&p)) {
+    // The text itself is the program's to load: a form keeps how it shows.
+    w.WriteIdent("Alignment", kAlignments[rich->Alignment()]);
+    w.WriteBoolean("AutoStretch", rich->AutoStretch);
+    w.WriteInteger("Color", static_cast<int>(rich->Color()));
+    WriteFont(w, rich->Font(), true);
   }
   // Last: the size stands, whatever the text above made of it.
   w.WriteFloats("Size.Values", p.Size()->Values());
+  w.EndProperties();
+  w.EndChildren();
+}
+
+// A data set the report owns is stored whole: where its rows come from and
+// whether it is open. An open one opens again once the form is read.
+void WriteOwnedDataSet(TStream& stream, TDataSet& dataSet) {
+  auto* table = dynamic_cast<TTable*>(&dataSet);
+  auto* query = dynamic_cast<TQuery*>(&dataSet);
+  if (table == nullptr && query == nullptr) CannotStore(dataSet);
+  TComponentWriter w(TComponentWriter::Child{}, stream, table != nullptr ? "TTable" : "TQuery",
+                     dataSet.Name());
+  if (dataSet.Tag != 0) w.WriteInteger("Tag", dataSet.Tag);
+  if (dataSet.Active()) w.WriteBoolean("Active", true);
+  w.WriteString("DatabaseName", static_cast<TDBDataSet&>(dataSet).DatabaseName());
+  if (table != nullptr) {
+    w.WriteString("TableName", table->TableName());
+  } else {
+    std::vector<AnsiString> lines;
+    for (int i = 0; i < query->SQL().Count(); ++i) lines.push_back(query->SQL()[i]);
+    w.WriteStrings("SQL.Strings", lines);
+  }
   w.EndProperties();
   w.EndChildren();
 }
@@ -408,6 +460,13 @@ void ReadPrintableProperty(TRpPrintable& p, const AnsiString& prop, const TStrea
     if (prop == "Stretch") return image->SetStretch(BoolOf(v, prop));
     if (prop == "Center") return image->SetCenter(BoolOf(v, prop));
     if (prop == "Picture.Data") return image->Picture()->SetGraphic(ReadPicture(v, prop));
+    if (prop == "Visible") return image->SetVisible(BoolOf(v, prop));
+  } else if (auto* rich = dynamic_cast<TRpCustomRichText*>(&p)) {
+    if (prop == "Alignment")
+      return rich->SetAlignment(static_cast<TAlignment>(IdentIndex(kAlignments, v, prop)));
+    if (prop == "AutoStretch") return void(rich->AutoStretch = BoolOf(v, prop));
+    if (prop == "Color") return rich->SetColor(static_cast<TColor>(IntOf(v, prop)));
+    if (ReadFont(rich->Font(), prop, v)) return;
   } else if (auto* dbImage = dynamic_cast<TRpDBImage*>(&p)) {
     if (prop == "DataSet") return fixups.push_back({dbImage, prop, StrOf(v, prop)});
     if (prop == "DataField") return void(dbImage->DataField = StrOf(v, prop));
@@ -430,6 +489,25 @@ void ReadPrintableProperty(TRpPrintable& p, const AnsiString& prop, const TStrea
     if (prop == "VertAdjust") return void(shape->VertAdjust = IntOf(v, prop));
   }
   Unknown(&p, prop);
+}
+
+void ReadDataSetProperty(TDataSet& d, const AnsiString& prop, const TStreamValue& v,
+                         std::vector<TDataSet*>& toOpen) {
+  if (prop == "Tag") return void(d.Tag = IntOf(v, prop));
+  if (prop == "Active") {
+    if (BoolOf(v, prop)) toOpen.push_back(&d);
+    return;
+  }
+  if (prop == "DatabaseName") return static_cast<TDBDataSet&>(d).SetDatabaseName(StrOf(v, prop));
+  if (auto* table = dynamic_cast<TTable*>(&d); table != nullptr && prop == "TableName")
+    return table->SetTableName(StrOf(v, prop));
+  if (auto* query = dynamic_cast<TQuery*>(&d); query != nullptr && prop == "SQL.Strings") {
+    if (v.Type != vaList || !v.Floats.empty()) Bad(prop);
+    query->SQL().Clear();
+    for (const AnsiString& line : v.List) query->SQL().Add(line);
+    return;
+  }
+  Unknown(&d, prop);
 }
 
 void ReadBandProperty(TRpCustomBand& b, const AnsiString& prop, const TStreamValue& v,
@@ -471,7 +549,12 @@ void ReadBandProperty(TRpCustomBand& b, const AnsiString& prop, const TStreamVal
 
 // A reference without a name is the report, which may have none.
 void Resolve(const Fixup& f, TComponent* owner, TCustomBandRep* report) {
-  TComponent* target = f.Name.empty() || f.Name == report->Name() ? report : owner->FindComponent(f.Name);
+  // The report's own components first: a data set it holds is nearest.
+  TComponent* target = nullptr;
+  if (f.Name.empty() || f.Name == report->Name())
+    target = report;
+  else if ((target = report->FindComponent(f.Name)) == nullptr)
+    target = owner->FindComponent(f.Name);
   if (target == nullptr)
     throw EReadError("Error reading " + f.Component->Name() + "." + f.Property + ": Invalid property value");
   auto* band = dynamic_cast<TRpCustomBand*>(target);
@@ -505,14 +588,23 @@ TComponent* Make(TComponent* owner) {
   return new C(owner);
 }
 const std::map<AnsiString, Maker>& Classes() {
-  static const std::map<AnsiString, Maker> classes{
-      {"TRpBand", &Make<TRpBand>},       {"TRpChildBand", &Make<TRpChildBand>},
-      {"TRpGroup", &Make<TRpGroup>},     {"TRpSubDetail", &Make<TRpSubDetail>},
-      {"TRpLabel", &Make<TRpLabel>},     {"TRpMemo", &Make<TRpMemo>},
-      {"TRpSysData", &Make<TRpSysData>}, {"TRpExpr", &Make<TRpExpr>},
-      {"TRpShape", &Make<TRpShape>},     {"TRpFrameline", &Make<TRpFrameline>},
-      {"TRpDBText", &Make<TRpDBText>},   {"TRpImage", &Make<TRpImage>},
-      {"TRpDBImage", &Make<TRpDBImage>}};
+  static const std::map<AnsiString, Maker> classes{{"TRpBand", &Make<TRpBand>},
+                                                   {"TRpChildBand", &Make<TRpChildBand>},
+                                                   {"TRpGroup", &Make<TRpGroup>},
+                                                   {"TRpSubDetail", &Make<TRpSubDetail>},
+                                                   {"TRpLabel", &Make<TRpLabel>},
+                                                   {"TRpMemo", &Make<TRpMemo>},
+                                                   {"TRpSysData", &Make<TRpSysData>},
+                                                   {"TRpExpr", &Make<TRpExpr>},
+                                                   {"TRpShape", &Make<TRpShape>},
+                                                   {"TRpFrameline", &Make<TRpFrameline>},
+                                                   {"TRpDBText", &Make<TRpDBText>},
+                                                   {"TRpImage", &Make<TRpImage>},
+                                                   {"TRpDBImage", &Make<TRpDBImage>},
+                                                   {"TRpCustomRichText", &Make<TRpCustomRichText>},
+                                                   {"TRpRichText", &Make<TRpRichText>},
+                                                   {"TTable", &Make<TTable>},
+                                                   {"TQuery", &Make<TQuery>}};
   return classes;
 }
 
@@ -616,6 +708,18 @@ void TCustomBandRep::WriteForm(TStream& stream) {
     if (auto* band = dynamic_cast<TRpCustomBand*>(Controls(i))) WriteBand(stream, *band);
     if (auto* p = dynamic_cast<TRpPrintable*>(Controls(i))) WritePrintable(stream, *p);
   }
+  // Then what the report holds that stands on nothing: its data sets. The
+  // controller is made with every report and is no part of its form.
+  for (int i = 0; i < ComponentCount(); ++i) {
+    TComponent* c = Components(i);
+    if (c == controller_) continue;
+    if (auto* control = dynamic_cast<TControl*>(c); control != nullptr && control->Parent() != nullptr)
+      continue;
+    if (auto* dataSet = dynamic_cast<TDataSet*>(c))
+      WriteOwnedDataSet(stream, *dataSet);
+    else
+      CannotStore(*c);
+  }
   w.EndChildren();
 }
 
@@ -701,10 +805,14 @@ TBandRep* TCustomBandRep::ReadForm(TStream& stream, TComponent* owner) {
     if (!image.Name.empty()) report->SetName(image.Name);
     for (const auto& [prop, value] : image.Properties) report->ReadFormProperty(prop, value);
     std::vector<Fixup> fixups;
+    std::vector<TDataSet*> toOpen;
     const auto makeChild = [&](const TComponentImage& child, TWinControl* parent) -> TComponent* {
       const auto found = Classes().find(child.ClassName);
       if (found == Classes().end()) throw EReadError("Class " + child.ClassName + " not found");
-      TComponent* c = found->second(holder);
+      // A data set stands on nothing and belongs to the report, as it did.
+      const bool dataSet = child.ClassName == "TTable" || child.ClassName == "TQuery";
+      if (dataSet && parent != report) throw EReadError("Invalid stream format");
+      TComponent* c = found->second(dataSet ? report : holder);
       made.push_back(c);
       if (!child.Name.empty()) c->SetName(child.Name);
       if (auto* control = dynamic_cast<TControl*>(c)) control->SetParent(parent);
@@ -723,6 +831,9 @@ TBandRep* TCustomBandRep::ReadForm(TStream& stream, TComponent* owner) {
       } else if (auto* p = dynamic_cast<TRpPrintable*>(c)) {
         if (!child.Children.empty()) throw EReadError("Invalid stream format");
         for (const auto& [prop, value] : child.Properties) ReadPrintableProperty(*p, prop, value, fixups);
+      } else if (auto* d = dynamic_cast<TDataSet*>(c)) {
+        if (!child.Children.empty()) throw EReadError("Invalid stream format");
+        for (const auto& [prop, value] : child.Properties) ReadDataSetProperty(*d, prop, value, toOpen);
       }
     }
     if (!report->storedDataSet_.empty()) fixups.push_back({report, "DataSet", report->storedDataSet_});
@@ -738,6 +849,7 @@ TBandRep* TCustomBandRep::ReadForm(TStream& stream, TComponent* owner) {
     report->storedExpressions_.clear();
     for (TComponent* c : made) c->Loaded();
     report->Loaded();
+    for (TDataSet* d : toOpen) d->Open();
   } catch (...) {
     for (auto it = made.rbegin(); it != made.rend(); ++it)
       if (*it != nullptr) delete *it;

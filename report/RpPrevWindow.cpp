@@ -188,8 +188,10 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
               report_->PreviewHeight() < 700 ? 950 : report_->PreviewHeight());
     ShowThumbs = report_->PrevShowThumbs;
     ShowSearch = report_->PrevShowSearch;
+    // A report's pages open at its own zoom, whatever zoom its preview
+    // control is to take once the first page is there.
     initialZoom_ = report_->Zoom();
-    zoomState_ = report_->PrevInitialZoom;
+    zoomState_ = rpZoomOther;
     FileName = report_->ReportTitle;
     printer->Title = report_->ReportTitle;
     Landscape = report_->Page()->Orientation() == poLandscape;

@@ -1,7 +1,9 @@
 #include "report/RpPrntrPages.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <climits>
 #include <cstring>
 
 #include "platform/rtl/ByteOrder.h"
@@ -9,6 +11,11 @@
 #include "platform/rtl/FileUtils.h"
 
 AnsiString RpDamagedFileText() { return "Το αρχείο σελίδων είναι κατεστραμμένο"_a; }
+
+AnsiString RpDamagedFileText(const AnsiString& fileName) {
+  if (fileName.empty()) return RpDamagedFileText();
+  return "Το αρχείο σελίδων «"_a + fileName + "» είναι κατεστραμμένο"_a;
+}
 
 namespace {
 
@@ -77,6 +84,7 @@ TRpPageList::~TRpPageList() = default;
 void TRpPageList::SetStream(std::unique_ptr<TRpStream> stream) {
   std::lock_guard guard(lock_);
   stream_ = std::move(stream);
+  fileName_.clear();
   headerSize_ = kHeaderSize;
 }
 
@@ -85,7 +93,7 @@ std::unique_ptr<TRpStream> TRpPageList::ReleaseStream() {
   return std::move(stream_);
 }
 
-void TRpPageList::Damaged() const { throw ERpError(RpDamagedFileText()); }
+void TRpPageList::Damaged() const { throw ERpError(RpDamagedFileText(fileName_)); }
 
 std::int32_t TRpPageList::ReadInt(TStream& s) {
   char b[4];
@@ -119,9 +127,12 @@ void TRpPageList::ReadFileHeader() {
   stream_->Seek(0, soFromBeginning);
   const int size = GetPageFileHeaderSize(*stream_);
   if (size == 0) Damaged();
-  std::string h(static_cast<size_t>(size), '\0');
+  // Only the fields of the known layouts are read: the bytes of a larger
+  // header are skipped, however many there are.
+  const int fields = std::min(size, kHeaderSize);
+  std::string h(static_cast<size_t>(fields), '\0');
   stream_->Seek(0, soFromBeginning);
-  if (stream_->Read(h.data(), size) != size) Damaged();
+  if (stream_->Read(h.data(), fields) != fields) Damaged();
   if (size == 124) {
     // The earlier layout, field by field into the current one.
     std::string c = h.substr(0, 5);
@@ -176,16 +187,24 @@ int TRpPageList::GetPageFileHeaderSize(TStream& stream) {
     if (stream.Read(four, 4) == 4 && IsSignature(four)) return h;
   }
   // Signatures further on: the header is what lies before the first one.
+  // No record of the format starts beyond what its 32-bit offsets reach.
   constexpr Int64 kFirst = 57;
+  const Int64 end = std::min<Int64>(size, Int64{INT32_MAX});
   std::string buffer;
-  for (Int64 at = kFirst; at + 4 <= size;) {
-    const int want = static_cast<int>(std::min<Int64>(size - at, 65536));
+  for (Int64 at = kFirst; at + 4 <= end;) {
+    const int want = static_cast<int>(std::min<Int64>(end - at, 65536));
     buffer.resize(static_cast<size_t>(want));
     stream.Seek(at, soFromBeginning);
     const int got = stream.Read(buffer.data(), want);
     if (got < 4) break;
-    for (int i = 0; i + 4 <= got; ++i)
-      if (IsSignature(buffer.data() + i)) return static_cast<int>(at + i - kSignatureAt);
+    // Only where an "E" stands can a signature begin.
+    for (int i = 0; i + 4 <= got; ++i) {
+      const auto* e =
+          static_cast<const char*>(std::memchr(buffer.data() + i, 'E', static_cast<size_t>(got - 3 - i)));
+      if (e == nullptr) break;
+      i = static_cast<int>(e - buffer.data());
+      if (IsSignature(e)) return static_cast<int>(at + i - kSignatureAt);
+    }
     at += got - 3;
   }
   return 0;
@@ -314,6 +333,15 @@ void TRpPageList::WriteRecord(const TMetafile& metafile, Int64 start) {
 
 std::unique_ptr<TMetafile> TRpPageList::GetPage(int n) {
   std::lock_guard guard(lock_);
+  try {
+    return ReadPage(n);
+  } catch (const ERpError&) {
+    if (fileName_.empty()) throw;
+    throw ERpError(RpDamagedFileText(fileName_));
+  }
+}
+
+std::unique_ptr<TMetafile> TRpPageList::ReadPage(int n) {
   if (n < 1 || n > pageCount_ || !stream_) return nullptr;
   SeekToPage(n);
   TRpStream& s = *stream_;
@@ -349,7 +377,18 @@ std::unique_ptr<TMetafile> TRpPageList::GetPage(int n) {
 }
 
 void TRpPageList::LoadFromFile(const AnsiString& fileName) {
-  LoadFromStream(TRpStream::CreateFromFile(fileName));
+  std::unique_ptr<TRpStream> stream = TRpStream::CreateFromFile(fileName);
+  // Bounded as every file the program reads is, before a byte is looked at:
+  // the probe for the first page would otherwise walk the whole of it.
+  if (stream->Size() > MaxPageFileSize)
+    throw ERpError(FileReadErrorText(fileName, FileTooLarge, MaxPageFileSize));
+  try {
+    LoadFromStream(std::move(stream));
+  } catch (const ERpError&) {
+    throw ERpError(RpDamagedFileText(fileName));
+  }
+  std::lock_guard guard(lock_);
+  fileName_ = fileName;
 }
 
 void TRpPageList::LoadFromStream(std::unique_ptr<TRpStream> stream) {
@@ -359,6 +398,7 @@ void TRpPageList::LoadFromStream(std::unique_ptr<TRpStream> stream) {
   CheckChain(*probe.stream_, probe.headerSize_, probe.pageCount_);
   std::lock_guard guard(lock_);
   stream_ = std::move(probe.stream_);
+  fileName_.clear();
   headerSize_ = probe.headerSize_;
   pageCount_ = probe.pageCount_;
   Compression = probe.Compression;

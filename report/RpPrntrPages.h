@@ -13,7 +13,11 @@
 
 #include "platform/gfx/Metafile.h"
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/FileUtils.h"
 #include "report/RpTypes.h"
+
+// The largest page file loaded: the bound of any file the program reads.
+constexpr Int64 MaxPageFileSize = MaxReadFileSize;
 
 class TRpStream : public TStream {
  public:
@@ -177,7 +181,8 @@ class TRpPageList {
   void SeekToFirst();
   void SeekToLast();
   void SeekToPage(int n);
-  // A damaged file raises ERpError and leaves the pages as they were.
+  // A damaged file, or one larger than MaxPageFileSize, raises ERpError
+  // naming it and leaves the pages as they were.
   void LoadFromFile(const AnsiString& fileName);
   // The same for a page file already in a stream.
   void LoadFromStream(std::unique_ptr<TRpStream> stream);
@@ -195,14 +200,18 @@ class TRpPageList {
   // Whether a first record starts at HeaderSize and its trailer points back.
   static bool FirstRecordAt(TStream& stream, int headerSize);
   void WriteRecord(const TMetafile& metafile, Int64 start);
+  std::unique_ptr<TMetafile> ReadPage(int n);
   void Damaged() const;
 
   std::recursive_mutex lock_;
   std::unique_ptr<TRpStream> stream_;
+  // The page file the pages were loaded from, named when one is damaged.
+  AnsiString fileName_;
   int pageCount_ = 0;
   int headerSize_ = kHeaderSize;
   TRpOutline outline_;
 };
 
-// The text of damage found in a page file.
+// The text of damage found in a page file, the file named when it has a name.
 AnsiString RpDamagedFileText();
+AnsiString RpDamagedFileText(const AnsiString& fileName);

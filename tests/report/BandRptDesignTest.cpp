@@ -285,6 +285,82 @@ TEST_F(BandRptDesignTest, AStoredReportKeepsItsPicturesAndDataFields) {
   }
 }
 
+// A report holding its own table, a rich text and a hidden picture is
+// stored whole: read back on a form that has none of them, it prints the
+// same page once the program has loaded the text again.
+TEST_F(BandRptDesignTest, AStoredReportHoldsItsOwnDataSetRichTextAndHiddenPicture) {
+  rep->SetName("Whole");
+  rep->SetDataSet(Cities(rep, "Owned", "Λάρισα"));
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 400);
+  auto* name = AddControl<TRpDBText>(band, 0, 0, 800, 50);
+  name->SetName("CityName");
+  name->AutoSize = false;
+  name->SetDataSet(rep->DataSet());
+  name->SetDataField("NAME");
+  const std::string rtf =
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24\\qc Notes\\par\\b Second\\b0\\par}";
+  auto* notes = AddControl<TRpRichText>(band, 0, 100, 1200, 150);
+  notes->SetName("Notes");
+  notes->AutoStretch = true;
+  notes->Font().Name = "DejaVu Serif";
+  notes->RichEdit()->SetRichText(rtf);
+  ASSERT_EQ(notes->Alignment(), taCenter);
+  // Hidden, a picture still prints: only the design view leaves it out.
+  auto* flag = AddControl<TRpImage>(band, 1300, 0, 400, 200);
+  flag->SetName("Flag");
+  flag->SetStretch(true);
+  flag->Picture()->SetGraphic(Flag());
+  flag->PictureChanged();
+  flag->SetVisible(false);
+  rep->OnNeedData() = nullptr;
+  Run();
+  ASSERT_EQ(printer->PageCount(), 1);
+  const std::string before = PageBytes(*printer, 1);
+
+  TMemoryStream stored;
+  ASSERT_NO_THROW(rep->WriteForm(stored));
+  stored.SaveToFile(TestOutput("whole.form"));
+  const std::string bytes(static_cast<const char*>(stored.Memory()), static_cast<size_t>(stored.Size()));
+  std::unique_ptr<TForm> other(NewForm<TForm>(nullptr));
+  stored.SetPosition(0);
+  TBandRep* copy = TCustomBandRep::ReadForm(stored, other.get());
+  copy->SetParent(other.get());
+  auto* owned = dynamic_cast<TTable*>(copy->FindComponent("Owned"));
+  ASSERT_NE(owned, nullptr);
+  EXPECT_EQ(owned->TableName(), "cities");
+  EXPECT_TRUE(owned->Active());
+  EXPECT_EQ(copy->DataSet(), owned);
+  auto* copiedName = dynamic_cast<TRpDBText*>(other->FindComponent("CityName"));
+  auto* copiedNotes = dynamic_cast<TRpRichText*>(other->FindComponent("Notes"));
+  auto* copiedFlag = dynamic_cast<TRpImage*>(other->FindComponent("Flag"));
+  ASSERT_TRUE(copiedName && copiedNotes && copiedFlag);
+  EXPECT_EQ(copiedName->DataSet(), owned);
+  EXPECT_EQ(copiedNotes->Alignment(), taCenter);
+  EXPECT_TRUE(copiedNotes->AutoStretch);
+  EXPECT_EQ(copiedNotes->Font().Name, "DejaVu Serif");
+  EXPECT_FALSE(copiedFlag->Visible());
+  copiedNotes->RichEdit()->SetRichText(rtf);
+  TRpPrinter again(copy);
+  copy->RunInto(&again);
+  ASSERT_EQ(again.PageCount(), 1);
+  EXPECT_EQ(PageBytes(again, 1), before);
+  TMemoryStream second;
+  copy->WriteForm(second);
+  EXPECT_EQ(std::string(static_cast<const char*>(second.Memory()), static_cast<size_t>(second.Size())),
+            bytes);
+
+  // What a form cannot hold is named as the source calls it.
+  auto* stray = new TComponent(copy);
+  stray->SetName("Stray");
+  TMemoryStream refused;
+  try {
+    copy->WriteForm(refused);
+    ADD_FAILURE() << "a stray component was stored";
+  } catch (const EWriteError& e) {
+    EXPECT_EQ(e.Message, "Cannot store a TComponent (Stray) in a report form");
+  }
+}
+
 TEST_F(BandRptDesignTest, TheSecondPrintEntryPrintsAsPrintDoes) {
   TempFolder folder;
   UsePdfPrinterIn(folder.path());

@@ -750,6 +750,10 @@ TEST_F(RpPrevTest, ThePictureOfTheWindowAtFitAndAtOneHundred) {
   rep->PrevShowSearch = true;
   rep->PreviewInitialState = wsNormal;
   rep->ReportTitle = "Αποτελέσματα"_a;
+  // The window opens at the report's own zoom, fit to the page though the
+  // report asks its preview to start.
+  rep->SetZoom(75);
+  rep->PrevInitialZoom = rpZoomToFit;
   TRpStandardPreview& w = Preview(120);
   w.Show();
   Application->ProcessMessages();
@@ -757,7 +761,13 @@ TEST_F(RpPrevTest, ThePictureOfTheWindowAtFitAndAtOneHundred) {
   EXPECT_TRUE(w.ThumbChk->Checked());
   EXPECT_EQ(w.Caption(), "Προεπισκόπιση εκτύπωσης : Αποτελέσματα"_a);
   EXPECT_EQ(w.Width(), 900);  // the report's 500 is below 700
+  EXPECT_TRUE(w.Zoom100->Down());
+  EXPECT_FALSE(w.ZoomFit->Down());
+  EXPECT_EQ(w.RpPreview->Zoom(), 75);
+  backend->SaveWindowPng(w, TestOutput("preview-75.png"));
+  backend->Click(*w.ZoomFit, 3, 3);
   EXPECT_TRUE(w.ZoomFit->Down());
+  EXPECT_LE(w.RpPreview->Image()->Height(), w.RpPreview->ViewRect().Height());
   backend->SaveWindowPng(w, TestOutput("preview-fit.png"));
   backend->Click(*w.Zoom100, 3, 3);
   EXPECT_TRUE(w.Zoom100->Down());

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/print/Printers.h"
 #include "platform/rtl/Cp1253.h"
@@ -395,6 +397,56 @@ TEST_F(RpPrevTest, AnotherPrinterChosenInTheSetUpKeepsEveryChoice) {
     EXPECT_EQ(job.Mode.dmDuplex, DMDUP_HORIZONTAL);
     EXPECT_EQ(job.Mode.dmColor, DMCOLOR_MONOCHROME);
     EXPECT_EQ(fed, c.pagesShown ? 0 : 120);  // the report ran again only with the switch off
+  }
+  for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
+}
+
+// A page file past the bound, or damaged, is refused by the load command
+// with a message naming it, at once, and the pages shown stay. The large
+// ones are sparse: they cost the disk nothing.
+TEST_F(RpPrevTest, APageFileTooLargeOrDamagedIsRefusedByName) {
+  TRpStandardPreview& w = Preview(60);
+  w.Show();
+  Application->ProcessMessages();
+  ASSERT_EQ(w.RpPrinter()->PageCount(), 2);
+  struct Case {
+    const char* name;
+    Int64 size;
+    Int64 signatureAt;  // where "EMF" and a zero stand, -1 for nowhere
+    bool tooLarge;
+  };
+  const Case cases[] = {
+      {"past_2_gib.RPP", Int64{3} << 30, Int64{5} << 29, true},
+      {"sparse_20_gb.RPP", Int64{20} << 30, -1, true},
+      {"zeros.RPP", 300, -1, false},
+  };
+  for (const Case& c : cases) {
+    const AnsiString name = folder / c.name;
+    const std::string disk = cp1253::ToUtf8(name);
+    {
+      std::ofstream file(disk, std::ios::binary);
+      if (c.signatureAt >= 0) {
+        file.seekp(c.signatureAt);
+        file.write("EMF", 4);
+      }
+    }
+    ASSERT_EQ(::truncate(disk.c_str(), c.size), 0) << c.name;
+    const AnsiString want =
+        c.tooLarge ? FileReadErrorText(name, FileTooLarge, MaxPageFileSize) : RpDamagedFileText(name);
+    backend->ExpectModal("Φόρτωμα εκτύπωσης"_a, [&](TCustomForm& f) {
+      Found<TEdit>(f, "FileNameEdit").SetText(name);
+      Found<TEdit>(f, "FileNameEdit").SetFocus();
+      backend->PressKey(VK_RETURN);
+    });
+    backend->ExpectMessageBox(want, IDOK);
+    const size_t shown = backend->MessageBoxes.size();
+    w.LoadReport->Click();
+    EXPECT_EQ(backend->PendingAnswers(), 0) << c.name;
+    ASSERT_EQ(backend->MessageBoxes.size(), shown + 1) << c.name;
+    EXPECT_EQ(backend->MessageBoxes.back().Text, want) << c.name;
+    EXPECT_FALSE(w.RpPrinter()->LoadedFromFile()) << c.name;
+    EXPECT_EQ(w.RpPrinter()->PageCount(), 2) << c.name;
+    std::filesystem::remove(disk);
   }
   for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
 }
