@@ -1204,6 +1204,7 @@ class TExtStringGrid : public TBaseGrid {
   void PlaceCellControls();
   // Window procedure pieces: true when the message is swallowed.
   bool WheelMessage(TMessage& Message);
+  void PassWheelOn(TMessage& Message);
   // The inherited wheel handling; a row-select grid keeps its LeftCol.
   bool WheelKeepingLeftCol(const std::function<bool()>& Inherited);
   void StartPanning(int X, int Y);
@@ -1213,8 +1214,8 @@ class TExtStringGrid : public TBaseGrid {
   void ComboNotify(TMessage& Message);
   bool InheritedPress(TMessage& Message);
   TGridMouseState mouse_;
-  bool wheelRowMoved_ = false;
-  bool integralHeight_ = false;  // a wheel notch's row move is done; the events remain
+  bool wheelRowMoved_ = false;  // a wheel notch's move or zoom is done; the events remain
+  bool integralHeight_ = false;
   TEdit* controlEdit_ = nullptr;
   TComboBox* controlCombo_ = nullptr;
   THTMLHintWindow* hintWindow_ = nullptr;

@@ -172,6 +172,13 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
         link.CreateEditor(this);
         link.SetRect(r);
       }
+      // Leaving the control stores the value (and ends the edit, unless
+      // the link keeps editing); an edit the grid ended first is left alone.
+      if (TWinControl* control = link.GetEditControl())
+        control->OnExit = [this](TObject* Sender) {
+          if (editorActive_ && editorType_ == edCustom && EditLink && EditLink->GetEditControl() == Sender)
+            EditLink->EditLinkExit(Sender);
+        };
       link.SetVisible(true);
       link.SetCellProps(brush.Color, font);
       link.SetProperties();
@@ -430,6 +437,9 @@ void TExtStringGrid::CloseCellEditor(int ACol, int ARow) {
       }
       break;
     case edCustom:
+      // Hiding the control takes its focus: its exit handler must find the
+      // edit over.
+      editorActive_ = false;
       if (EditLink) {
         SetCellTextEdit(realCol, ARow, EditLink->GetEditorValue());
         if (EditLink->EditStyle != TEditLink::esPopup) EditLink->SetVisible(false);

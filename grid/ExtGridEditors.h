@@ -40,11 +40,12 @@ class TEditLink : public TComponent {
   bool PassValueOnDeactivate = true;
   // Leaving the control only writes the value, and the edit goes on.
   bool KeepEditingOnExit = false;
-  // The link made its control and frees it when the edit ends.
+  // The link made its control itself, anew for every edit: the grid frees
+  // it once the edit has ended.
   bool OwnsControl = false;
-  // The exit handler of the link's control; ending, storing and writing
-  // the value to the current cell at the real column of the grid's
-  // current column.
+  // The exit handler of the link's control (the grid sets it when it shows
+  // the control); ending, storing and writing the value to the current cell
+  // at the real column of the grid's current column.
   void EditLinkExit(TObject* Sender);
   void EditLinkEnd();
   void EditLinkStore();

@@ -4,14 +4,48 @@
 #include "grid/ExtGridFooter.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "grid/EsgHTMLE.h"
 #include "grid/ExtGridEditors.h"
+#include "platform/ui/MessageLoop.h"
 #include "platform/ui/Messages.h"
 
 namespace {
 
 constexpr TColor kEdgeGray = 0x808080;
+
+// Frees a control once the messages in hand are through: an edit ends in
+// its control's own exit handler, and the focus change that called it
+// still walks up from the control after the handler returns. A control its
+// owner frees first is forgotten.
+class TFreeAfterMessages : public TComponent, public TWindowTarget {
+ public:
+  explicit TFreeAfterMessages(TControl* control)
+      : TComponent(nullptr), control_(control), handle_(ui::RegisterWindow(this)) {
+    FreeNotification(control);
+    PostMessage(handle_, CM_RELEASE, 0, 0);
+  }
+  ~TFreeAfterMessages() override { ui::UnregisterWindow(handle_); }
+  LRESULT WindowMessage(UINT msg, WPARAM, LPARAM) override {
+    if (msg == CM_RELEASE) {
+      TControl* control = std::exchange(control_, nullptr);
+      delete this;
+      delete control;
+    }
+    return 0;
+  }
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == control_) control_ = nullptr;
+  }
+
+ private:
+  TControl* control_;
+  HWND handle_;
+};
 
 void Line(TCanvas& C, int X1, int Y1, int X2, int Y2) {
   C.MoveTo(X1, Y1);
@@ -263,7 +297,10 @@ void TEditLink::EditLinkExit(TObject* /*Sender*/) {
 void TEditLink::EditLinkEnd() {
   EditLinkStore();
   if (OwnsControl)
-    if (TWinControl* control = GetEditControl()) delete control;
+    if (TWinControl* control = GetEditControl()) {
+      control->OnExit = nullptr;
+      new TFreeAfterMessages(control);
+    }
 }
 
 void TEditLink::EditLinkStore() {

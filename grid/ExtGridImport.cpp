@@ -116,8 +116,8 @@ void TExtStringGrid::LoadFromCSVFile(const AnsiString& FileName, bool Append) {
   TMemoryStream file;
   try {
     file.LoadFromFile(FileName);
-  } catch (const Exception& error) {
-    throw EExtGridError(error.Message);
+  } catch (const Exception&) {
+    throw EExtGridError("Cannot open file " + FileName);
   }
   const std::string_view data(static_cast<const char*>(file.Memory()), static_cast<size_t>(file.Size()));
 
@@ -213,7 +213,8 @@ namespace {
 
 // A column of an A1 address as the import reads it back: one or two
 // letters; a wider column is not known (-1).
-int ColumnOfAddress(int col) { return col >= 1 && col <= 26 * 27 ? col : -1; }
+constexpr int kLastKnownColumn = 26 * 27;
+int ColumnOfAddress(int col) { return col >= 1 && col <= kLastKnownColumn ? col : -1; }
 
 // A cell's value as text, as a variant turns into a string.
 AnsiString WorksheetText(const TWorksheetCell& cell) {
@@ -237,7 +238,9 @@ void TExtStringGrid::LoadFromSpreadsheetFile(const AnsiString& FileName, const A
   if (Screen) Screen->SetCursor(crHourGlass);
   TWorksheet sheet;
   try {
-    sheet = ReadWorksheet(FileName, SheetName);
+    // Of a range wider than the address names, the grid keeps its width:
+    // no column past the wider of the two is read.
+    sheet = ReadWorksheet(FileName, SheetName, std::max(kLastKnownColumn, ColCount()));
   } catch (const EWorksheetUnavailable&) {
     if (Screen) Screen->SetCursor(crDefault);
     throw EExtGridError("Excel OLE server not found");
@@ -247,6 +250,12 @@ void TExtStringGrid::LoadFromSpreadsheetFile(const AnsiString& FileName, const A
   } catch (...) {
     if (Screen) Screen->SetCursor(crDefault);
     throw;
+  }
+  // An empty sheet, or a workbook whose sheet is missing, would cut the
+  // grid down to one cell and say nothing.
+  if (sheet.Cells.empty()) {
+    if (Screen) Screen->SetCursor(crDefault);
+    throw EExtGridError(FileName + ": the worksheet holds no cells to import; the grid is left as it was");
   }
   if (sheet.FirstRow > 0) {
     const int firstCol = ColumnOfAddress(sheet.FirstCol), lastCol = ColumnOfAddress(sheet.LastCol);

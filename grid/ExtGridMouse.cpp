@@ -374,8 +374,10 @@ bool TExtStringGrid::PressLinkOrControl(int C, int R, int X, int Y) {
   if (OnAnchorClick) OnAnchorClick(this, R, C, link, autoHandle);
   if (!autoHandle) return true;
   if (UpperCase(link).find("CELL://") == AnsiString::npos) {
-    // Only links the desktop may open safely leave the program.
-    if (IsOpenableLink(link)) ShellExecute(Handle(), "open", link, "", "", SW_SHOWNORMAL);
+    // Only links the desktop may open safely leave the program; a
+    // document's path goes as its file:// link would.
+    if (IsOpenableLink(link) || IsOpenableDocumentName(link))
+      ShellExecute(Handle(), "open", link, "", "", SW_SHOWNORMAL);
     return true;
   }
   const TGridCoord target = ParseRowColRef(UpperCase(link.substr(link.size() >= 7 ? 7 : link.size())));

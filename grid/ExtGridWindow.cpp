@@ -167,7 +167,8 @@ bool TExtStringGrid::WheelMessage(TMessage& m) {
   const bool towardsUser = delta < 0;
   if ((GetKeyState(VK_CONTROL) & 0x8000) != 0 && IntelliZoom) {
     Zoom(towardsUser ? lines : -lines);
-    m.Result = 1;
+    // The turn was the zoom's: the handlers hear of it, the row stays.
+    PassWheelOn(m);
     return true;
   }
   if (!EnableWheel) return false;
@@ -190,6 +191,11 @@ bool TExtStringGrid::WheelMessage(TMessage& m) {
     if (Options().Contains(goRowSelect) && navigation_->KeepHorizScroll) SetLeftCol(oldLeft);
     SelectBaseCell();
   }
+  PassWheelOn(m);
+  return true;
+}
+
+void TExtStringGrid::PassWheelOn(TMessage& m) {
   // The inherited handling follows for OnMouseWheel and the Down/Up events,
   // with the row already moved.
   wheelRowMoved_ = true;
@@ -201,7 +207,6 @@ bool TExtStringGrid::WheelMessage(TMessage& m) {
   }
   wheelRowMoved_ = false;
   m.Result = 1;
-  return true;
 }
 
 bool TExtStringGrid::WheelKeepingLeftCol(const std::function<bool()>& Inherited) {

@@ -5,6 +5,7 @@
 
 #include "grid/APXPVS.h"
 #include "grid/ComponentLink.h"
+#include "grid/ExtPanelGroup.h"
 #include "grid/ExtPanelHTML.h"
 #include "grid/PictureContainer.h"
 #include "platform/gfx/FrameControls.h"
@@ -218,6 +219,9 @@ void TExtPanel::CreateWnd() {
   TCustomPanel::CreateWnd();
   savedOnDestroy_ = false;
   EnsureLoadState();
+  // A panel dropped on a group while designing takes its place there.
+  if (ComponentState().Contains(csDesigning))
+    if (auto* group = dynamic_cast<TExtPanelGroup*>(Parent())) group->PlaceDesignedPanel(*this);
 }
 
 void TExtPanel::EnsureLoadState() {
@@ -238,6 +242,8 @@ void TExtPanel::RecordLoadState() {
 void TExtPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   TCustomPanel::SetBounds(ALeft, ATop, AWidth, AHeight);
   if (!collaps_ && !collapsing_) fullHeight_ = Height();
+  // While designing, a panel moved or sized in a group has the stack follow.
+  if (ComponentState().Contains(csDesigning)) ArrangeGroup();
 }
 
 void TExtPanel::SetText(const AnsiString& v) {

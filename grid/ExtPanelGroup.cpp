@@ -41,8 +41,19 @@ void TExtPanelGroup::SetVertPadding(int v) {
 }
 
 void TExtPanelGroup::Rearrange() {
+  // The members' moves while the group places them ask for nothing more.
+  if (busy_) return;
   UpdateScrollBar();
   ArrangeControls();
+}
+
+void TExtPanelGroup::PlaceDesignedPanel(TExtPanel& Panel) {
+  if (groupStyle_ == gsVertical)
+    Panel.SetBounds(horzPadding_, std::max(vertPadding_, Panel.Top()), Width() - 2 * horzPadding_,
+                    Panel.Height());
+  else
+    Panel.SetBounds(std::max(horzPadding_, Panel.Left()), vertPadding_, Panel.Width(),
+                    Height() - 2 * vertPadding_);
 }
 
 void TExtPanelGroup::Loaded() {

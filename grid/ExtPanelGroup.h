@@ -26,6 +26,10 @@ class TExtPanelGroup : public TExtPanel {
   void Rearrange();
   void ArrangeControls();
   void UpdateScrollBar();
+  // Where a panel whose window is made inside the group while designing
+  // goes: across the group within the padding, and no nearer its start
+  // than the padding.
+  void PlaceDesignedPanel(TExtPanel& Panel);
 
   void Loaded() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;

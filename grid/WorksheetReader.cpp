@@ -15,187 +15,30 @@
 
 #include "grid/GridUtil.h"
 #include "platform/rtl/Cp1253.h"
+#include "platform/rtl/FileUtils.h"
 
 extern char** environ;
 
 namespace {
 
-// The bridge's side. Exit codes: 10 no office suite or bridge, 11 the
-// office suite did not start, 12 it could not read the file, 13 no such
-// sheet, 14 the file is locked by a password (the office suite, asked
-// for none, only says it could not open it).
-constexpr const char* kReader = R"PY(
-import datetime, os, shutil, subprocess, sys, tempfile, time
+// The reading's exit codes (printing/calc-bridge's read mode): 10 no office
+// suite or bridge, 11 the office suite did not start, 12 it could not read
+// the file, 13 no such sheet, 14 the file is locked by a password, 15 the
+// file needs more memory than the office suite may take; the words of 12
+// and 15 come on stderr.
+constexpr int kUnavailable = 10, kNoSheet = 13, kLocked = 14;
 
-def esc(text):
-    return text.replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r").replace("\n", "\\n")
-
-def prop(name, value):
-    import uno
-    p = uno.createUnoStruct("com.sun.star.beans.PropertyValue")
-    p.Name, p.Value = name, value
-    return p
-
-def words(error):
-    text = getattr(error, "Message", "") or str(error)
-    return " ".join(text.split()) or type(error).__name__
-
-def locked(path):
-    try:
-        with open(path, "rb") as f:
-            data = f.read(64 << 20)
-        if data[:4] == b"PK\x03\x04":
-            import zipfile
-            with zipfile.ZipFile(path) as z:
-                return b"encryption-data" in z.read("META-INF/manifest.xml")
-        if data[:8] == b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1":
-            # A locked .xlsx travels inside a compound file with its key;
-            # a locked .xls has its password record right after the
-            # workbook's first record, which starts a sector of its own.
-            if "EncryptionInfo".encode("utf-16-le") in data:
-                return True
-            bof = b"\x09\x08\x10\x00\x00\x06\x05\x00"
-            at = data.find(bof)
-            while at >= 0:
-                if at % 64 == 0 and data[at + 20:at + 22] == b"\x2f\x00":
-                    return True
-                at = data.find(bof, at + 1)
-    except Exception:
-        pass
-    return False
-
-def read(desktop, path, filt, wanted, out):
-    import uno
-    props = [prop("Hidden", True), prop("ReadOnly", True), prop("MacroExecutionMode", 0),
-             prop("UpdateDocMode", 0)]
-    if filt:
-        props.append(prop("FilterName", filt))
-    try:
-        doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(os.path.abspath(path)), "_blank", 0,
-                                           tuple(props))
-    except Exception as error:
-        if locked(path):
-            return 14
-        sys.stderr.write(words(error))
-        return 12
-    if doc is None and locked(path):
-        return 14
-    if doc is None or not doc.supportsService("com.sun.star.sheet.SpreadsheetDocument"):
-        sys.stderr.write("LibreOffice could not open the file as " + (filt or "a worksheet"))
-        if doc is not None:
-            doc.close(True)
-        return 12
-    try:
-        sheets = doc.getSheets()
-        sheet = None
-        if wanted:
-            for i in range(sheets.getCount()):
-                if sheets.getByIndex(i).getName() == wanted:
-                    sheet = sheets.getByIndex(i)
-                    break
-            if sheet is None:
-                return 13
-        else:
-            try:
-                sheet = doc.getCurrentController().getActiveSheet()
-            except Exception:
-                sheet = None
-            if sheet is None:
-                sheet = sheets.getByIndex(0)
-        cursor = sheet.createCursor()
-        cursor.gotoStartOfUsedArea(False)
-        cursor.gotoEndOfUsedArea(True)
-        a = cursor.getRangeAddress()
-        out.append("R\t%d\t%d\t%d\t%d" % (a.StartRow + 1, a.StartColumn + 1, a.EndRow + 1, a.EndColumn + 1))
-        formats = doc.getNumberFormats()
-        null = doc.NullDate
-        shift = (datetime.date(null.Year, null.Month, null.Day) - datetime.date(1899, 12, 30)).days
-        for row in range(a.StartRow, a.EndRow + 1):
-            for col in range(a.StartColumn, a.EndColumn + 1):
-                cell = sheet.getCellByPosition(col, row)
-                kind = cell.getType().value
-                if kind == "EMPTY":
-                    continue
-                text = kind == "TEXT"
-                if kind == "FORMULA":
-                    if cell.getError() != 0:
-                        continue
-                    result = cell.FormulaResultType2
-                    if result == 2:
-                        text = True
-                    elif result != 1:
-                        continue
-                where = "%d\t%d\t" % (row + 1, col + 1)
-                if text:
-                    out.append(where + "S\t" + esc(cell.getString()))
-                    continue
-                value = cell.getValue()
-                try:
-                    type_ = formats.getByKey(cell.NumberFormat).Type
-                except Exception:
-                    type_ = 0
-                if type_ & 1024:
-                    out.append(where + "B\t" + ("1" if value else "0"))
-                elif type_ & 6:
-                    out.append(where + "D\t" + repr(value + shift))
-                else:
-                    out.append(where + "N\t" + repr(value))
-        return 0
-    finally:
-        doc.close(True)
-
-def main(path, filt, wanted, profile):
-    try:
-        import uno
-    except ImportError:
-        return 10
-    office = shutil.which("soffice")
-    if office is None:
-        return 10
-    pipe = "sheet-reader-%d" % os.getpid()
-    process = subprocess.Popen([office, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
-                                "--nolockcheck", "-env:UserInstallation=" + uno.systemPathToFileUrl(profile),
-                                "--accept=pipe,name=%s;urp;" % pipe],
-                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    desktop = None
-    try:
-        local = uno.getComponentContext()
-        resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
-        deadline = time.monotonic() + 120
-        while desktop is None:
-            try:
-                ctx = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
-                desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
-            except Exception:
-                if process.poll() is not None or time.monotonic() > deadline:
-                    sys.stderr.write("LibreOffice did not start")
-                    return 11
-                time.sleep(0.1)
-        out = []
-        code = read(desktop, path, filt, wanted, out)
-        if code == 0:
-            sys.stdout.buffer.write(("\n".join(out) + "\n").encode("utf-8", "replace"))
-        return code
-    finally:
-        if desktop is not None:
-            try:
-                desktop.terminate()
-            except Exception:
-                pass
-        try:
-            process.wait(timeout=30)
-        except Exception:
-            process.kill()
-            process.wait()
-
-sys.exit(main(sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]))
-)PY";
+// What the program keeps of the reader's answer: past it the sheet holds
+// more cells than a grid is fit to take, and reading stops.
+constexpr size_t kMaxAnswer = size_t{256} << 20;
 
 // What a program printed and how it ended; Started is false when it could
-// not be run at all, TimedOut when it was stopped at the bound.
+// not be run at all, TimedOut when it was stopped at the time bound,
+// Overflowed when at the bound of what it may print.
 struct TRun {
   bool Started = false;
   bool TimedOut = false;
+  bool Overflowed = false;
   int Status = -1;
   std::string Out, Err;
 };
@@ -204,8 +47,8 @@ std::chrono::milliseconds worksheetTimeout{240000};
 
 // Runs a program in a process group of its own, so that it and whatever it
 // started (the office suite) can be stopped together when it outlasts
-// Bound.
-TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound) {
+// Bound or prints more than MaxOut bytes.
+TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound, size_t maxOut) {
   TRun run;
   int out[2], err[2];
   if (pipe2(out, O_CLOEXEC) != 0) return run;
@@ -240,7 +83,7 @@ TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound) 
     int open = 2;
     char buffer[65536];
     const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (open > 0) {
+    while (open > 0 && !run.Overflowed) {
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) {
@@ -256,6 +99,7 @@ TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound) 
         const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
         if (n > 0) {
           sinks[i]->append(buffer, static_cast<size_t>(n));
+          if (sinks[i]->size() > maxOut) run.Overflowed = true;
         } else if (n == 0 || errno != EINTR) {
           fds[i].fd = -1;
           --open;
@@ -264,11 +108,11 @@ TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound) 
     }
     // At the bound the whole group goes, the office suite with it; the
     // group is still ours, as its first process is not yet reaped.
-    if (run.TimedOut) kill(-pid, SIGKILL);
+    if (run.TimedOut || run.Overflowed) kill(-pid, SIGKILL);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    run.Status = WIFEXITED(status) && !run.TimedOut ? WEXITSTATUS(status) : -1;
+    run.Status = WIFEXITED(status) && !run.TimedOut && !run.Overflowed ? WEXITSTATUS(status) : -1;
   }
   close(out[0]);
   close(err[0]);
@@ -279,6 +123,17 @@ TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound) 
 // Python of the user's own on the path usually lacks it.
 std::string PythonWithBridge() {
   return access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3";
+}
+
+// The spreadsheet service that drives the office suite: the one named by
+// DIM_CALC_BRIDGE, else the one beside the executable; "" when neither is
+// there.
+std::string CalcBridge() {
+  const char* named = std::getenv("DIM_CALC_BRIDGE");
+  std::string bridge = named != nullptr && *named != '\0'
+                           ? std::string(named)
+                           : cp1253::ToUtf8(ExtractFilePath(ParamStr(0))) + "Excel";
+  return access(bridge.c_str(), R_OK) == 0 ? bridge : std::string();
 }
 
 std::string Unescape(std::string_view text) {
@@ -372,15 +227,18 @@ TWorksheet ParseWorksheetAnswer(std::string_view answer) {
 std::chrono::milliseconds WorksheetTimeout() { return worksheetTimeout; }
 void SetWorksheetTimeout(std::chrono::milliseconds bound) { worksheetTimeout = bound; }
 
-TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName) {
+TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName, int maxColumns) {
+  const std::string bridge = CalcBridge();
+  if (bridge.empty())
+    throw EWorksheetUnavailable("The spreadsheet service that drives LibreOffice is not beside the program");
   const std::string file = cp1253::ToUtf8(fileName);
   // The office suite's profile is ours to remove, also when the reader
   // was stopped before it could.
   std::string profile = (std::filesystem::temp_directory_path() / "sheet-profile-XXXXXX").string();
   if (!mkdtemp(profile.data())) throw EWorksheetError("No folder for LibreOffice's profile could be made");
-  const TRun run = Run(
-      {PythonWithBridge(), "-c", kReader, file, WorksheetFilterOf(file), cp1253::ToUtf8(sheetName), profile},
-      worksheetTimeout);
+  const TRun run = Run({PythonWithBridge(), bridge, "--read", file, WorksheetFilterOf(file),
+                        cp1253::ToUtf8(sheetName), profile, std::to_string(std::max(1, maxColumns))},
+                       worksheetTimeout, kMaxAnswer);
   std::error_code ignored;
   std::filesystem::remove_all(profile, ignored);
   if (run.TimedOut) {
@@ -389,10 +247,13 @@ TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName
         fileName + ": LibreOffice did not finish reading the file within " +
         (ms % 1000 == 0 ? std::to_string(ms / 1000) + " seconds" : std::to_string(ms) + " ms"));
   }
-  if (!run.Started || run.Status == 10 || run.Status == 127)
+  if (run.Overflowed)
+    throw EWorksheetError(fileName + ": the worksheet holds more cells than the grid can take (over " +
+                          std::to_string(kMaxAnswer >> 20) + " MiB of cell text)");
+  if (!run.Started || run.Status == kUnavailable || run.Status == 127)
     throw EWorksheetUnavailable("LibreOffice Calc or its Python bridge (python3-uno) is not installed");
-  if (run.Status == 13) throw EWorksheetSheetMissing(sheetName);
-  if (run.Status == 14)
+  if (run.Status == kNoSheet) throw EWorksheetSheetMissing(sheetName);
+  if (run.Status == kLocked)
     throw EWorksheetError(fileName +
                           ": the workbook is locked by a password; only one without a password can be read");
   if (run.Status != 0) {

@@ -1,10 +1,11 @@
 #pragma once
-// Worksheets (.xls, .xlsx, .ods) read through the office suite, which a
-// small Python program drives over its bridge: the file opened hidden and
-// read-only with the import filter its extension names (so that a damaged
-// file is never taken as plain text), on a private profile, and never
-// written. The used range of the active or the named sheet comes back as
-// typed cells.
+// Worksheets (.xls, .xlsx, .ods) read through the office suite, which the
+// program's spreadsheet service (printing/calc-bridge) drives: the file
+// opened hidden and read-only with the import filter its extension names
+// (so that a damaged file is never taken as plain text), on a private
+// profile, in an office suite bounded in memory, and never written. The
+// used range of the active or the named sheet comes back as typed cells,
+// read from the office suite a block of rows at a time.
 
 #include <chrono>
 #include <string>
@@ -42,8 +43,9 @@ std::string WorksheetFilterOf(std::string_view fileName);
 std::chrono::milliseconds WorksheetTimeout();
 void SetWorksheetTimeout(std::chrono::milliseconds bound);
 
-// Reads the sheet; raises the exceptions above.
-TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName);
+// Reads the sheet, of its used range no more than the first MaxColumns
+// columns; raises the exceptions above.
+TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName, int maxColumns);
 
 // The reader's answer as it comes over the pipe: a range line
 // "R<TAB>first row<TAB>first col<TAB>last row<TAB>last col" and a line a

@@ -220,37 +220,15 @@ void TMoneyEdit::KeyDown(Word& Key, TShiftState Shift) {
     case VK_TAB:
       CloseUp();
       break;
+    case VK_DELETE:
+      if (Dropped()) Key = 0;  // the keypad has no such key
+      break;
     default:
       break;
   }
 }
 
-void TMoneyEdit::KeyPress(char& Key) {
-  TCustomEdit::KeyPress(Key);
-  const char ch = Key;
-  if (ch == 0 || ch == '\b' || ch == 0x03) return;  // deleting and copying stay the edit's
-  Key = 0;
-  if (ReadOnly()) return;
-  Sync();
-  if (ch >= '0' && ch <= '9') {
-    // A digit that starts a number replaces the display; others are typed.
-    if (calc_.Text == "0" || calc_.NewNumber) {
-      calc_.Key(ch - '0');
-      Show(true);
-    } else {
-      Key = ch;
-    }
-    return;
-  }
-  // The decimal separator is the user's (the comma under Greek settings);
-  // the numeric keypad's decimal key types it whatever its character, and
-  // the thousands separator is dropped.
-  const bool decimalKey = decimalKeyDown_;
-  decimalKeyDown_ = false;
-  if (ch == DecimalSeparator || (decimalKey && (ch == '.' || ch == ','))) {
-    if (calc_.Text.find(DecimalSeparator) == AnsiString::npos) Key = DecimalSeparator;
-    return;
-  }
+bool TMoneyEdit::OperationKey(char ch) {
   switch (ch) {
     case '+':
       calc_.Key(ckAdd);
@@ -270,14 +248,60 @@ void TMoneyEdit::KeyPress(char& Key) {
     case '=':
     case '\r':
       calc_.Key(ckEquals);
-      if (ch == '\r') CloseUp();
       break;
     case 'C':
     case 'c':
       calc_.TypedClear();
       break;
     default:
-      return;  // every other character is dropped
+      return false;
   }
+  return true;
+}
+
+void TMoneyEdit::KeyPress(char& Key) {
+  TCustomEdit::KeyPress(Key);
+  const char ch = Key;
+  // The decimal separator is the user's (the comma under Greek settings);
+  // the numeric keypad's decimal key types it whatever its character, and
+  // the thousands separator is dropped.
+  const bool decimalKey = decimalKeyDown_;
+  decimalKeyDown_ = false;
+  const bool point = ch == DecimalSeparator || (decimalKey && (ch == '.' || ch == ','));
+  if (ch == 0 || ch == 0x03) return;  // copying stays the edit's
+  // While the keypad is down the keys are its own, Backspace included.
+  const bool keypad = Dropped();
+  if (ch == '\b' && !keypad) return;  // deleting stays the edit's
+  Key = 0;
+  if (ReadOnly()) return;
+  Sync();
+  if (keypad) {
+    if (ch >= '0' && ch <= '9')
+      calc_.Key(ch - '0');
+    else if (ch == '\b')
+      calc_.KeypadBackspace();
+    else if (point)
+      calc_.Key(ckPoint);
+    else if (!OperationKey(ch))
+      return;
+    Show(true);
+    if (ch == '\r') CloseUp();
+    return;
+  }
+  if (ch >= '0' && ch <= '9') {
+    // A digit that starts a number replaces the display; others are typed.
+    if (calc_.Text == "0" || calc_.NewNumber) {
+      calc_.Key(ch - '0');
+      Show(true);
+    } else {
+      Key = ch;
+    }
+    return;
+  }
+  if (point) {
+    if (calc_.Text.find(DecimalSeparator) == AnsiString::npos) Key = DecimalSeparator;
+    return;
+  }
+  if (!OperationKey(ch)) return;  // every other character is dropped
   Show(true);
 }

@@ -106,6 +106,9 @@ class TMoneyEdit : public TCustomEdit {
  private:
   void Sync();
   void Show(bool caretAtEnd);
+  // The operation, "=", Enter or C that a typed character is, applied;
+  // false for any other character.
+  bool OperationKey(char ch);
   void PlaceButton();
 
   TMoneyCalculator calc_;

@@ -549,11 +549,11 @@ void ReadBandProperty(TRpCustomBand& b, const AnsiString& prop, const TStreamVal
 
 // A reference without a name is the report, which may have none.
 void Resolve(const Fixup& f, TComponent* owner, TCustomBandRep* report) {
-  // The report's own components first: a data set it holds is nearest.
+  // A data set the report holds itself is nearer than one of its form.
   TComponent* target = nullptr;
   if (f.Name.empty() || f.Name == report->Name())
     target = report;
-  else if ((target = report->FindComponent(f.Name)) == nullptr)
+  else if (f.Property != "DataSet" || (target = report->FindComponent(f.Name)) == nullptr)
     target = owner->FindComponent(f.Name);
   if (target == nullptr)
     throw EReadError("Error reading " + f.Component->Name() + "." + f.Property + ": Invalid property value");

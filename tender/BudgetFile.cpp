@@ -178,6 +178,7 @@ bool ReadBudgetPart(std::string_view bytes, size_t rowsEnd, const TBudgetLayout&
 struct TSplit {
   int Blocks = 0;        // blocks read whole
   int OutOfRange = 0;    // of them, blocks of entry numbers no save writes (above 2,400)
+  int Empty = 0;         // entry numbers 0, which no save writes either
   bool LastCut = false;  // the end of the file cuts the last block short
 };
 TSplit SplitIntoBlocks(std::string_view bytes, size_t at, int rows) {
@@ -186,7 +187,10 @@ TSplit SplitIntoBlocks(std::string_view bytes, size_t at, int rows) {
   while (at + 2 <= bytes.size()) {
     const int entry = le::Get16(bytes, at);
     at += 2;
-    if (entry == 0) continue;
+    if (entry == 0) {
+      ++split.Empty;
+      continue;
+    }
     if (at + values > bytes.size()) {
       split.LastCut = true;
       return split;
@@ -199,24 +203,31 @@ TSplit SplitIntoBlocks(std::string_view bytes, size_t at, int rows) {
   return split;
 }
 
-// How well a layout explains the file, best first: blocks of entry numbers
-// a save writes to the last byte, or the header's own layout to the last
-// byte (without blocks too: another layout can read blocks out of a budget
-// that has none, so the header wins the tie), or parts 5 and 6 to the last
-// byte when the header lacks one of them (every save writes both, so such a
-// header is stale: a guarantee below 2.56 % leaves the asphalt flag off); a
-// block above 2,400 read past (a wrong layout reads large numbers out of
-// the floats); the header's layout with its end cut short; another layout
-// without blocks; another with a cut end. A header holding both parts is
-// trusted over another layout's accidental exact split without blocks, so
-// that a file cut inside its first block keeps the header's layout.
+// How well a layout explains the file, best first:
+// 0. a layout holding parts 5 and 6, which every save writes, whose rest is
+//    nothing but blocks of entry numbers a save writes, to the last byte,
+//    whatever the header says (a header's flags go stale: a guarantee below
+//    2.56 % leaves the asphalt flag off, and a budget saved by its window
+//    after the GE&OE became an expression is not told to the project file);
+// 1. another layout with such blocks, or the header's own layout to the
+//    last byte (without blocks too: another layout can read blocks out of
+//    a budget that has none, so the header wins the tie), or parts 5 and 6
+//    to the last byte, empty entries read past, when the header lacks one;
+// 2. a block above 2,400 read past (a wrong layout reads large numbers out
+//    of the floats);
+// 3. the header's layout with its end cut short;
+// 4. another layout without blocks; 5. another with a cut end.
+// Empty entries keep a layout out of rank 0: a file cut inside its first
+// block, whose values are zeros, splits into them under a layout that
+// reads a part more, and keeps the header's layout.
 int SplitRank(const TSplit& split, const TBudgetLayout& layout, const TBudgetLayout& preferred) {
   const bool inRange = split.OutOfRange == 0;
   const bool whole = !split.LastCut;
   const bool isPreferred = layout == preferred;
   const bool saved = layout.Contingency && layout.Asphalt;
   const bool staleHeader = !(preferred.Contingency && preferred.Asphalt);
-  if (inRange && whole && (split.Blocks > 0 || isPreferred || (saved && staleHeader))) return 0;
+  if (saved && inRange && whole && split.Empty == 0) return 0;
+  if (inRange && whole && (split.Blocks > 0 || isPreferred || (saved && staleHeader))) return 1;
   if (whole && split.Blocks > 0) return 2;
   if (inRange && isPreferred) return 3;
   if (inRange && whole) return 4;
@@ -277,7 +288,7 @@ TBudgetFileContents DecodeBudgetFile(std::string_view bytes, TBudgetKind kind,
   // trial starts from the rows alone, so that the parts the chosen layout
   // lacks stay empty rather than keep another candidate's bytes.
   const TBudgetData rowsAlone = budget;
-  bool found = false, headerFits = false, bestCut = false;
+  bool found = false, headerFits = false;
   std::tuple<int, int, bool> best;
   for (const TBudgetLayout& layout : CandidateLayouts(preferred)) {
     TBudgetData trial = rowsAlone;
@@ -289,16 +300,16 @@ TBudgetFileContents DecodeBudgetFile(std::string_view bytes, TBudgetKind kind,
     const std::tuple<int, int, bool> key{SplitRank(split, layout, preferred), split.OutOfRange, !isPreferred};
     if (found && !(key < best)) continue;
     best = key;
-    bestCut = split.LastCut;
     budget = std::move(trial);
     contents.Layout = layout;
     contents.BudgetEnd = end;
     found = true;
   }
   // Too short for the parts of any layout; or too short for the header's,
-  // and no other explains the end either: the file lost bytes, and a
-  // smaller layout would drop parts the file held.
-  if (!found || (bestCut && !headerFits)) return contents;
+  // and no layout a save writes reads it to its end: the file lost bytes
+  // (a whole optional part, or a part of one), and a smaller layout would
+  // drop parts the file held.
+  if (!found || (!headerFits && std::get<0>(best) != 0)) return contents;
   contents.Status = TBudgetReadStatus::Ok;
 
   size_t at = contents.BudgetEnd;

@@ -6,10 +6,11 @@
 //
 // The file does not say which of its optional parts it holds (the GE&OE
 // expression in place of the percentage, contingencies with revision,
-// asphalt); the project header's flags tell. Headers written by older
-// saves do not always tell right, so a reader takes the layout whose rest
-// splits exactly into bidder blocks of entry numbers up to 2,400, the
-// header's first. A block naming an entry above 2,400 is read past.
+// asphalt); the project header's flags tell. Headers do not always tell
+// right, so a reader takes the layout whose rest splits exactly into bidder
+// blocks of entry numbers up to 2,400: one holding parts 5 and 6, as every
+// save writes, first, then the header's. A block naming an entry above
+// 2,400 is read past.
 
 #include <string>
 #include <string_view>
@@ -80,7 +81,8 @@ enum class TBudgetReadStatus {
   Ok,
   WrongType,  // the text field size belongs to the other kind of budget
   // Too short, a row count beyond 2,499, or too short for the header's
-  // layout when no other layout reads the file to its last byte.
+  // layout when no layout holding parts 5 and 6 reads the file exactly to
+  // its last byte.
   Damaged,
 };
 

@@ -314,11 +314,11 @@ TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
     OfferRecord& offer = OfferTable[k];
     ReadOfferRow(sheet, row, offer);
     offer.Amount = RoundDec(decimals + 2, StrToNum(sheet.Cell(ColAmount, row)));
-    if (offer.Amount == 0 && offer.RoundedDiscount == 1e-9 && sheet.Cell(ColDiscount, row) != "0") {
-      // The calculation's stand-in for a zero discount is not stored.
-      offer.RoundedDiscount = StrToNum(sheet.Cell(ColDiscount, row));
-      offer.Discount = offer.RoundedDiscount;
-    }
+    // A zero typed as a discount without an amount ("0.00") is an offer of
+    // 0 %, held as the calculation holds it: stored as 0 it would read back
+    // as "0", a void offer.
+    if (offer.Amount == 0 && offer.RoundedDiscount == 0 && sheet.Cell(ColDiscount, row) != "0")
+      offer.RoundedDiscount = offer.Discount = 1e-9;
   }
 
   const double divisor = ProjectHeader.Divisor;

@@ -150,9 +150,10 @@ TCalcResult ScanOffers(TOfferSheet& sheet);
 // discount "0", a void offer) and stops at the first row without discount,
 // amount, name and detailed offer; amounts are rounded with the amount
 // decimals last worked out; a discount of an amount offer is computed
-// without the zero stand-in, its unrounded value kept as Discount. Slots
-// keep the remark they held. Errors as ScanOffers; on success OfferCount
-// is the number of slots taken.
+// without the zero stand-in, its unrounded value kept as Discount; a zero
+// discount typed without an amount keeps the stand-in, as it is no void
+// offer. Slots keep the remark they held. Errors as ScanOffers; on success
+// OfferCount is the number of slots taken.
 TCalcResult ScanOffersForSave(TOfferSheet& sheet);
 
 // ---- ranking ---------------------------------------------------------------------

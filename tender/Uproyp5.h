@@ -65,12 +65,18 @@ class TUproypFrm : public TForm {
   TEnhStringGrid* SumaGrid;
   TMemo* Memo1;  // the check report
   TOpenDialog* OpenDialog1;
+  // A name for a budget that cannot be saved beside its project (below).
+  TSaveDialog* BudgetSaveDialog;
 
   // ---- state ----
   int Mode = 0;  // 0 study, 1 bidder
   DetailedOffer* CurrentOffer = nullptr;
   int BidderNo = 0;
   AnsiString BudgetFileName;
+  // The budget file beside the project last opened when it could not be
+  // read (unreadable, too large, cut short, of the other kind of budget):
+  // a project save never writes over it.
+  AnsiString UnreadBudgetName;
   Word TextFieldSize = 0;
   Integer BudgetReadPos = 0;
   double StudySum = 0;
@@ -144,6 +150,16 @@ class TUproypFrm : public TForm {
   void BtnOpen2Click(TObject* Sender);
   // False, with a message, when the file could not be read at all.
   bool ReadDdnFile(TFrmAXP& main, const AnsiString& fileName);
+  // Whether a budget file there must not be written over: it could not be
+  // read when its project was opened, cannot be read now, or is damaged
+  // and is not the budget this window read.
+  bool BudgetFileUnreadable(const AnsiString& fileName);
+  // The name a project save writes the budget under, Name being the
+  // project's ".pry". When a file there must not be written over, the user
+  // is told; a budget typed since goes under a name the user gives, and
+  // with nothing typed Name becomes empty (no budget is written). False
+  // when the user gives no name: the project is not saved.
+  bool ChooseBudgetSaveName(AnsiString& name);
   // The budget kind of the project type.
   static TBudgetKind Kind();
   // Column of a row's text: 1 by work items, 3 by categories.

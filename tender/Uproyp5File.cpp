@@ -209,7 +209,14 @@ void TUproypFrm::BtnOpen2Click(TObject*) {
   ProypGrid->ClearAllCells();
   for (int col = 0; col < ProypGrid->ColCount(); ++col) ProypGrid->SetCells(col, 0, headings[col]);
   BudgetFileName = OpenDialog1->FileName;
-  ReadProyp();
+  try {
+    ReadProyp();
+  } catch (...) {
+    // The window's next save goes to a file of its own, never over the
+    // file that could not be read.
+    BudgetFileName.clear();
+    throw;
+  }
   if (BudgetRows != 0 && !PendingBlocks.empty() &&
       MessageDlg("Να φορτωθούν και προσφορές ; "_a, mtConfirmation, {mbYes, mbNo}) == mrYes) {
     BidderDiscountTable.FreeAll();
@@ -244,6 +251,7 @@ void SetMemoText(TMemo& memo, std::string_view text) {
 }  // namespace
 
 bool TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
+  UnreadBudgetName.clear();
   std::string bytes;
   try {
     bytes = ReadWholeFile(fileName, MaxProjectFileSize);
@@ -332,14 +340,17 @@ bool TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
     BudgetFileName = budgetName;
     try {
       ReadProyp();
+      // A budget of the other kind was refused, and its name forgotten.
+      if (BudgetFileName.empty()) UnreadBudgetName = budgetName;
       if (BudgetRows > 0) main.RadioGroupZephType->SetEnabled(false);
       StoreBidderBlocks(PendingBlocks, TUnmarkedRows::ClearMark);
       ReportCutBlocks(budgetName);
     } catch (const Exception& error) {
-      // The offers stay; the budget stays empty, and its next save goes to
-      // a file of its own rather than over the one that could not be read.
+      // The offers stay; the budget stays empty, and its saves go to a file
+      // of its own rather than over the one that could not be read.
       BudgetRows = 0;
       BudgetFileName.clear();
+      UnreadBudgetName = budgetName;
       ReportUnreadableBudget(budgetName, error);
     }
     PendingBlocks.clear();
@@ -348,4 +359,47 @@ bool TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
   main.CheckOmalbtn->SetEnabled(BudgetRows > 0);
   getbtn->SetEnabled(main.CheckOmalbtn->Enabled());
   return true;
+}
+
+bool TUproypFrm::BudgetFileUnreadable(const AnsiString& fileName) {
+  if (!FileEntryExists(fileName)) return false;
+  if (!UnreadBudgetName.empty() && fileName == UnreadBudgetName) return true;
+  std::string bytes;
+  try {
+    bytes = ReadWholeFile(fileName, MaxBudgetFileSize);
+  } catch (const EStreamError&) {
+    return true;
+  }
+  // The budget this window read is written over as ever, even where the
+  // flags have changed since: they are what the save writes.
+  if (!BudgetFileName.empty() && fileName == BudgetFileName) return false;
+  return DecodeBudgetFile(bytes, Kind(), HeaderLayout()).Status == TBudgetReadStatus::Damaged;
+}
+
+bool TUproypFrm::ChooseBudgetSaveName(AnsiString& name) {
+  if (!BudgetFileUnreadable(name)) return true;
+  // A name given at an earlier save of this project is taken again.
+  const AnsiString given = BudgetSaveDialog->FileName;
+  if (!given.empty() && BudgetFileName == given && !BudgetFileUnreadable(given)) {
+    name = given;
+    return true;
+  }
+  const AnsiString kept = "Το αρχείο προϋπολογισμού «"_a + name + "» δεν διαβάστηκε και μένει όπως είναι."_a;
+  if (LastBudgetRow() == 0 && BidderDiscountTable.AllocatedCount() == 0) {
+    MessageDlg(kept + "\rΤο έργο αποθηκεύεται χωρίς προϋπολογισμό."_a, mtWarning, {mbOK});
+    name.clear();
+    return true;
+  }
+  AnsiString message = kept + "\rΔώστε όνομα για τον προϋπολογισμό που καταχωρίστηκε."_a;
+  for (;;) {
+    MessageDlg(message, mtWarning, {mbOK});
+    if (!BudgetSaveDialog->Execute()) return false;
+    const AnsiString chosen = ChangeFileExt(BudgetSaveDialog->FileName, ".pry");
+    if (!BudgetFileUnreadable(chosen)) {
+      BudgetSaveDialog->FileName = chosen;
+      name = chosen;
+      return true;
+    }
+    message = "Το αρχείο «"_a + chosen + "» δεν διαβάζεται και δεν γράφεται από πάνω· δώστε άλλο όνομα."_a;
+  }
 }

@@ -158,6 +158,11 @@ void TUproypFrm::BuildToolBar() {
   OpenDialog1 = new TOpenDialog(this);
   OpenDialog1->SetName("OpenDialog1");
   OpenDialog1->Filter = "ΠΡΟΠΟΛΟΓΙΣΜΟΥ *.pry|*.pry|ΠΡΟΣΩΡΙΝΑ  *.TMP|*.TMP"_a;
+  BudgetSaveDialog = new TSaveDialog(this);
+  BudgetSaveDialog->SetName("BudgetSaveDialog");
+  BudgetSaveDialog->Filter = "ΠΡΟΠΟΛΟΓΙΣΜΟΥ *.pry|*.pry"_a;
+  BudgetSaveDialog->DefaultExt = "pry";
+  BudgetSaveDialog->Options << ofOverwritePrompt;
 
   ExitButton->OnClick = [this](TObject* s) { ExitButtonClick(s); };
   BtnOpen2->OnClick = [this](TObject* s) { BtnOpen2Click(s); };
@@ -200,7 +205,9 @@ void TUproypFrm::BuildGrids() {
   ProypGrid->SetRowCount(2500);
   ProypGrid->SetFixedRows(1);
   ProypGrid->SetFixedCols(1);
+  // Headings wider than their column ("Ποσοστό δαπάνης") take two lines.
   ProypGrid->SetRowHeights(0, 32);
+  ProypGrid->SetWordWrap(true);
   ProypGrid->SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goColSizing,
                          goRowMoving, goEditing});
   ProypGrid->SetColWidths(0, 34);

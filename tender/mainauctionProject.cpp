@@ -176,13 +176,17 @@ bool TFrmAXP::saverec(const AnsiString& fileName) {
       return false;
     }
   }
+  // Nor is a budget file that could not be read.
+  TUproypFrm* budget = ProjectType != 0 ? &EnsureBudgetForm() : nullptr;
+  AnsiString budgetName = budget ? ChangeFileExt(fileName, ".pry") : AnsiString();
+  if (budget && !budget->ChooseBudgetSaveName(budgetName)) return false;
+  if (budgetName.empty()) budget = nullptr;
   RemoveProjectLeftovers(fileName);
   // The project and its budget are saved together or not at all.
   std::vector<TFileToWrite> files{{fileName, EncodeProjectFile(ProjectHeader, offers)}};
-  TUproypFrm* budget = ProjectType != 0 ? &EnsureBudgetForm() : nullptr;
   const AnsiString previous = budget ? budget->BudgetFileName : AnsiString();
   if (budget) {
-    budget->BudgetFileName = ChangeFileExt(fileName, ".pry");
+    budget->BudgetFileName = budgetName;
     for (TFileToWrite& file : budget->BudgetFilesToWrite()) files.push_back(std::move(file));
   }
   try {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <charconv>
 #include <optional>
 
@@ -73,6 +74,24 @@ bool IsOpenableDocument(const AnsiString& path) {
          (st.st_mode & 0111) == 0;
 }
 
+// Letters, then letters, digits, "+", "-" or "." up to a colon.
+bool StartsWithScheme(const AnsiString& s) {
+  const size_t colon = s.find(':');
+  if (colon == AnsiString::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(s[0])))
+    return false;
+  for (size_t i = 1; i < colon; ++i) {
+    const unsigned char ch = static_cast<unsigned char>(s[i]);
+    if (!std::isalnum(ch) && ch != '+' && ch != '-' && ch != '.') return false;
+  }
+  return true;
+}
+
+bool HasControlCharacter(const AnsiString& s) {
+  for (char ch : s)
+    if (static_cast<unsigned char>(ch) < ' ' || ch == '\x7f') return true;
+  return false;
+}
+
 bool IsTextEditor(const AnsiString& program) {
   const AnsiString name = ExtractFileName(program);
   return SameText(name, "write.exe") || SameText(name, "notepad.exe") || SameText(name, "write") ||
@@ -82,11 +101,15 @@ bool IsTextEditor(const AnsiString& program) {
 }  // namespace
 
 bool IsOpenableLink(const AnsiString& link) {
-  for (char ch : link)
-    if (static_cast<unsigned char>(ch) < ' ' || ch == '\x7f') return false;
+  if (HasControlCharacter(link)) return false;
   for (std::string_view scheme : {"http://", "https://", "ftp://", "mailto:"})
     if (StartsWithNoCase(link, scheme)) return link.size() > scheme.size();
   return IsOpenableDocument(FileLinkPath(link));
+}
+
+bool IsOpenableDocumentName(const AnsiString& name) {
+  if (HasControlCharacter(name) || StartsWithScheme(name)) return false;
+  return IsOpenableDocument(ExistingFile(name, {}));
 }
 
 std::intptr_t ShellExecute(HWND, const AnsiString& operation, const AnsiString& file, const AnsiString&,

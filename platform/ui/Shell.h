@@ -53,6 +53,10 @@ std::vector<AnsiString> SplitCommandLine(const AnsiString& cmdLine);
 // desktop (no control characters, something after the scheme), and for a
 // file:// link to an existing regular file that nobody may execute.
 bool IsOpenableLink(const AnsiString& link);
+// True for a document named by its path (absolute, or taken in the current
+// folder) that IsOpenableLink accepts as a file:// link; a name that starts
+// with a scheme ("gopher:", "javascript:") names no document.
+bool IsOpenableDocumentName(const AnsiString& name);
 
 // ---- help -----------------------------------------------------------------
 // Help commands of TApplication::HelpCommand.

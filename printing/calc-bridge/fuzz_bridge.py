@@ -3,7 +3,10 @@ conversations, without Calc: frames built from well-formed seeds, mutated
 (bytes flipped, inserted, dropped, lengths bent, seeds spliced) and fed
 whole or in pieces. Every input must end in a frame, a request for more
 bytes or Malformed; a command in a tuple of a known form or a refusal; a
-conversation in well-formed replies or a close.
+conversation in well-formed replies or a close. Workbooks (zips and
+compound files) are mutated too: what the reading looks at before the
+office has the file (its unpacked size, a password lock) must give an
+answer for any bytes, never raise.
 
     python3 fuzz_bridge.py [--runs N] [--seconds S] [--seed K]
 
@@ -165,6 +168,35 @@ def check_session(items):
         raise AssertionError("cells left after the flush")
 
 
+def workbook_seeds():
+    import io
+    import zipfile
+    seeds = []
+    for names in ((("[Content_Types].xml", b"<Types/>"), ("xl/workbook.xml", b"<workbook/>"),
+                   ("xl/worksheets/sheet1.xml", b"<worksheet>" + b" " * 2000 + b"</worksheet>")),
+                  (("mimetype", b"application/vnd.oasis.opendocument.spreadsheet"),
+                   ("META-INF/manifest.xml", b"<manifest:encryption-data/>"), ("content.xml", b"<x/>"))):
+        buffer = io.BytesIO()
+        with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as z:
+            for name, data in names:
+                z.writestr(name, data)
+        seeds.append(buffer.getvalue())
+    compound = bytearray(b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1".ljust(512, b"\0"))
+    compound += b"\x09\x08\x10\x00\x00\x06\x05\x00".ljust(20, b"\0") + b"\x2f\x00"
+    seeds.append(bytes(compound.ljust(1024, b"\0")))
+    return seeds
+
+
+def check_workbook(data, path):
+    with open(path, "wb") as f:
+        f.write(data)
+    size = bridge.unpacked_size(path)
+    if not isinstance(size, int) or size < 0:
+        raise AssertionError("an unpacked size of %r" % (size,))
+    if bridge.locked(path) not in (True, False):
+        raise AssertionError("a lock that is neither")
+
+
 def check_conversation(rng, data):
     """The bytes fed in pieces into a conversation: the replies are whole
     frames of the service's kinds, and the conversation ends."""
@@ -224,13 +256,18 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--conversations", type=int, default=50,
                         help="one run in this many goes through a conversation too")
+    parser.add_argument("--workbooks", type=int, default=20,
+                        help="one run in this many checks a mutated workbook too")
     args = parser.parse_args()
     rng = random.Random(args.seed)
     pool = seeds(rng)
+    books = workbook_seeds()
+    book_path = "fuzz-workbook-%d" % os.getpid()
     started = time.monotonic()
     runs = 0
     while runs < args.runs and time.monotonic() - started < args.seconds:
         data = mutate(rng, rng.choice(pool), pool)
+        failing = data
         try:
             items, _ = check_decode(data)
             check_session(items)
@@ -238,15 +275,21 @@ def main():
                 check_parse(command)
             if runs % args.conversations == 0:
                 check_conversation(rng, data)
+            if runs % args.workbooks == 0:
+                book = mutate(rng, rng.choice(books), books)
+                failing = book
+                check_workbook(book, book_path)
         except AssertionError:
             name = "crash-%d-%d.bin" % (args.seed, runs)
             with open(name, "wb") as out:
-                out.write(data)
+                out.write(failing)
             sys.stderr.write("run %d: %s\ninput written to %s\n" % (runs, traceback.format_exc(), name))
             return 1
         if items and len(pool) < 256 and rng.random() < 0.05:
             pool.append(data)
         runs += 1
+    if os.path.exists(book_path):
+        os.unlink(book_path)
     elapsed = time.monotonic() - started
     print("%d runs in %.1f s (%.0f a second), seed %d" % (runs, elapsed, runs / max(elapsed, 1e-9), args.seed))
     return 0

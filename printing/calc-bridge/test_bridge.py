@@ -462,6 +462,45 @@ class CalcStart(unittest.TestCase):
         with mock.patch.object(bridge, "RESTART_PAUSES", (0.01,) * 5), self.assertRaisesRegex(RuntimeError, r"Calc did not start \(it ended with 0\)"):
             self.start(6)
 
+    def test_a_bounded_office_starts_under_its_bound_and_passes_it_on(self):
+        import subprocess
+        import sys
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder, True)
+        seen = os.path.join(folder, "seen")
+        backend = bridge.CalcBackend.__new__(bridge.CalcBackend)
+        backend.memory = 1 << 30
+        # The office's own start runs the program that does the work.
+        backend.args = ["sh", "-c", '"$0" -c "import resource; print(*resource.getrlimit(resource.RLIMIT_AS))" > "$1"',
+                        sys.executable, seen]
+        backend._start()
+        backend.process.wait()
+        self.assertEqual(open(seen).read().split(), [str(1 << 30)] * 2)
+
+
+class Reading(unittest.TestCase):
+    def test_the_memory_bound_is_asked_for_or_a_sixteenth_of_the_machine(self):
+        from unittest import mock
+        total = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES")
+        for asked, bound in (("", max(1 << 30, total // 16)), ("1536", 1536 << 20), ("0", max(1 << 30, total // 16)),
+                             ("lots", max(1 << 30, total // 16))):
+            with mock.patch.dict(os.environ, {"DIM_CALC_MEMORY_MB": asked}):
+                self.assertEqual(bridge.read_memory_limit(), bound, asked)
+
+    def test_what_a_zipped_workbook_unpacks_to(self):
+        import zipfile
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder, True)
+        packed, plain = os.path.join(folder, "a.xlsx"), os.path.join(folder, "b.xls")
+        with zipfile.ZipFile(packed, "w", zipfile.ZIP_DEFLATED) as z:
+            z.writestr("one", " " * 100000)
+            z.writestr("two", "x" * 5)
+        with open(plain, "wb") as f:
+            f.write(b"PK\x03\x04 cut short")
+        self.assertEqual(bridge.unpacked_size(packed), 100005)
+        self.assertEqual(bridge.unpacked_size(plain), 0)
+        self.assertEqual(bridge.unpacked_size(os.path.join(folder, "none")), 0)
+
 
 if __name__ == "__main__":
     unittest.main()

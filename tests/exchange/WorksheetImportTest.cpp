@@ -1,7 +1,9 @@
 // Worksheets made by the office suite (worksheets/make_worksheets.py) read
 // into a grid through it: the same cells from .xls, .xlsx and .ods, the
-// named sheet, the errors, and the file never changed.
+// named sheet, the errors, and the file never changed. Workbooks too large
+// to commit are made by worksheets/make_large_worksheets.py at the run.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <filesystem>
@@ -21,6 +23,15 @@
 #include "tests/grid/GridFixture.h"
 #include "tests/platform/OtherPrograms.h"
 #include "tests/platform/rtl/LocaleScope.h"
+#include "tests/platform/rtl/ScopedEnv.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define WORKSHEET_TEST_ASAN 1
+#endif
+#elif defined(__SANITIZE_ADDRESS__)
+#define WORKSHEET_TEST_ASAN 1
+#endif
 
 namespace {
 
@@ -56,6 +67,7 @@ class WorksheetImportTest : public ::testing::TestWithParam<const char*> {
     EXPECT_EQ(Screen->Cursor(), crDefault);
   }
   LocaleScope greek{LocaleScope::Greek};
+  ScopedEnv bridge{"DIM_CALC_BRIDGE", DIM_CALC_BRIDGE};
   THeadlessBackend* backend = nullptr;
   std::unique_ptr<TForm> form;
   TExtStringGrid* grid = nullptr;
@@ -176,6 +188,106 @@ TEST_F(WorksheetErrorsTest, ADroppedWorkbookImports) {
   EXPECT_EQ(grid->Cells(0, 1), Greek("Αλφα ΑΤΕ"));
   EXPECT_EQ(grid->Cells(1, 1), "1234,5");
   EXPECT_TRUE(backend->ErrorBoxes.empty());
+}
+
+// A workbook of make_large_worksheets.py, made in the test's own folder:
+// tests run side by side as programs of their own.
+std::string LargeBook(const std::string& name) {
+  int status = -1;
+  RunCommand("python3 -B '" + std::string(DIM_TEST_DATA) + "/worksheets/make_large_worksheets.py' '" +
+                 TestOutputFolder().string() + "' " + name + " 2>&1",
+             &status);
+  EXPECT_EQ(status, 0) << name;
+  return TestOutput(name);
+}
+
+// Holds this program, and all it starts, to an address space of its own
+// for the life of the object, so that an office suite that escaped its own
+// bound still could not take the machine's memory. Only the soft limit
+// moves, so that it can be put back. A sanitizer build reserves more
+// address space than any such bound at its start: there the bridge is held
+// instead, by a stand-in that bounds itself and then runs it.
+class ScopedAddressSpace {
+ public:
+  explicit ScopedAddressSpace(rlim_t bytes) {
+#ifndef WORKSHEET_TEST_ASAN
+    EXPECT_EQ(::getrlimit(RLIMIT_AS, &saved_), 0);
+    rlimit bound = saved_;
+    bound.rlim_cur = std::min(bytes, saved_.rlim_max);
+    EXPECT_EQ(::setrlimit(RLIMIT_AS, &bound), 0);
+#endif
+    const std::string standIn = TestOutput("bounded-bridge");
+    std::ofstream(standIn) << "import os, resource, sys\n"
+                           << "resource.setrlimit(resource.RLIMIT_AS, (" << bytes << ", " << bytes << "))\n"
+                           << "os.execv(sys.executable, [sys.executable, '" << DIM_CALC_BRIDGE
+                           << "'] + sys.argv[1:])\n";
+    bridge_.emplace("DIM_CALC_BRIDGE", standIn);
+  }
+  ~ScopedAddressSpace() {
+#ifndef WORKSHEET_TEST_ASAN
+    ::setrlimit(RLIMIT_AS, &saved_);
+#endif
+  }
+
+ private:
+  rlimit saved_{};
+  std::optional<ScopedEnv> bridge_;
+};
+
+class WorksheetBoundsTest : public WorksheetImportTest {};
+
+TEST_F(WorksheetBoundsTest, FiveThousandRowsArriveWhole) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  const std::string file = LargeBook("rows-5000.xlsx");
+  grid->LoadFromSpreadsheetFile(AnsiString(file));
+  ASSERT_EQ(grid->RowCount(), 5000);
+  ASSERT_EQ(grid->ColCount(), 5);
+  // The rows of make_large_worksheets.py's row_cells, in the Greek style.
+  for (int r : {1, 2, 2048, 2049, 4999, 5000}) {
+    SCOPED_TRACE(r);
+    EXPECT_EQ(grid->Cells(0, r - 1), Greek("Προσφέρων ") + IntToStr(r));
+    EXPECT_EQ(grid->Cells(1, r - 1), IntToStr(r));
+    EXPECT_EQ(grid->Cells(2, r - 1), FloatToStr(r * 1.25));
+    EXPECT_EQ(grid->Cells(3, r - 1), IntToStr(-r));
+    EXPECT_EQ(grid->Cells(4, r - 1), Greek("τέλος ") + IntToStr(r));
+  }
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+TEST_F(WorksheetBoundsTest, WorkbooksPastTheOfficeSuitesMemoryAreRefusedByName) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  // The office suite may take a gibibyte; the test and all it starts two.
+  ScopedEnv memory("DIM_CALC_MEMORY_MB", "1024");
+  ScopedAddressSpace held(rlim_t{2} << 30);
+  const struct {
+    const char* name;
+    const char* words;
+  } cases[] = {
+      // A few kilobytes on disk, one cell over the whole sheet once read:
+      // the office suite stops at its bound.
+      {"repeat.ods", ": LibreOffice needs more than the 1024 MiB of memory it may take to read the file"},
+      // A gigabyte of blanks between two cells is never handed to it.
+      {"blanks.xlsx",
+       ": the file unpacks to 1024 MiB, more than LibreOffice can read within the 1024 MiB of memory it may "
+       "take"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = LargeBook(c.name);
+    EXPECT_EQ(ErrorOf<Exception>([&] { grid->LoadFromSpreadsheetFile(AnsiString(file)); }), file + c.words);
+    ExpectUnchanged();
+  }
+}
+
+TEST_F(WorksheetBoundsTest, AnEmptyWorkbookOrOneWithoutItsSheetLeavesTheGridAsItWas) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  for (const char* name : {"empty.xls", "nosheet.xlsx"}) {
+    SCOPED_TRACE(name);
+    const std::string file = LargeBook(name);
+    EXPECT_EQ(ErrorOf<EExtGridError>([&] { grid->LoadFromSpreadsheetFile(AnsiString(file)); }),
+              file + ": the worksheet holds no cells to import; the grid is left as it was");
+    ExpectUnchanged();
+  }
 }
 
 TEST(WorksheetAnswer, FiltersByExtension) {

@@ -696,14 +696,26 @@ TEST_F(FlatComboTest, TheButtonEdgeFollowsTheFocusBorderAndTheOpenList) {
 
 namespace {
 
-// An application's editor: a plain edit.
+// An edit that counts its frees.
+struct CountedEdit : TEdit {
+  CountedEdit(TComponent* owner, int& frees) : TEdit(owner), frees_(frees) {}
+  ~CountedEdit() override { ++frees_; }
+  int& frees_;
+};
+
+// An application's editor: a plain edit, made anew for every edit when the
+// link owns it.
 struct EditLink : TEditLink {
   using TEditLink::TEditLink;
   TEdit* edit = nullptr;
+  int frees = 0;
   std::vector<std::string> calls;
   TWinControl* GetEditControl() override { return edit; }
   void CreateEditor(TWinControl* parent) override {
-    if (!edit) edit = new TEdit(parent);
+    if (OwnsControl)
+      edit = new CountedEdit(parent, frees);
+    else if (!edit)
+      edit = new TEdit(parent);
     edit->SetParent(parent);
     calls.push_back("create");
   }
@@ -741,6 +753,44 @@ TEST_F(EditLinkTest, InplaceLinkEditsTheCellAndTheEventSeesIt) {
   EXPECT_FALSE(link.edit->Visible());
   g.EditLink = nullptr;
   link.edit = nullptr;  // the grid's form frees it
+}
+
+// The focus leaving the application's control stores its value: the edit
+// ends (and a control the link made is freed), or goes on when the link
+// keeps editing.
+TEST_F(EditLinkTest, FocusLeavingTheControlStoresTheValue) {
+  const struct {
+    const char* what;
+    bool keep, owns;
+  } cases[] = {{"ends", false, false}, {"keeps editing", true, false}, {"frees its control", false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto& g = Typed(edCustom);
+    auto* other = new TEdit(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(0, 0, 30, 10);
+    EditLink link(nullptr);
+    link.KeepEditingOnExit = c.keep;
+    link.OwnsControl = c.owns;
+    g.EditLink = &link;
+    int done = 0;
+    g.OnEditingDone = [&](TObject*) { ++done; };
+    g.SetCellText(1, 1, "old");
+    Key(VK_F2);
+    ASSERT_TRUE(link.edit && link.edit->Focused());
+    backend->Type("new");
+    backend->Click(*other, 5, 5);
+    Application->ProcessMessages();
+    EXPECT_TRUE(other->Focused());
+    EXPECT_EQ(g.GetCellText(1, 1), "new");
+    EXPECT_EQ(g.EditorActive(), c.keep);
+    EXPECT_EQ(done, c.keep ? 0 : 1);
+    EXPECT_EQ(link.frees, c.owns ? 1 : 0);
+    if (!c.owns) EXPECT_EQ(link.edit->Visible(), c.keep);
+    if (c.keep) g.HideCellEditor();
+    g.EditLink = nullptr;
+    link.edit = nullptr;  // the grid's form frees it, or the grid did
+  }
 }
 
 TEST_F(EditLinkTest, PopupLinkEndsTheEditWhenItsFormIsLeft) {

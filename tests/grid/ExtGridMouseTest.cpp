@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <vector>
 
@@ -8,11 +10,14 @@
 #include "grid/ExtGrid.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/gfx/RecordingCanvas.h"
+#include "platform/rtl/Cp1253.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/Windows.h"
+#include "tests/TestOutput.h"
 
 namespace {
 
@@ -167,6 +172,52 @@ TEST_F(ExtGridMouseTest, LinksGoToTheirCellOrToTheDesktop) {
   g.OnAnchorClick = [](TObject*, int, int, const AnsiString&, bool& autoHandle) { autoHandle = false; };
   clickText(2, 1);
   EXPECT_EQ(backend->ShellRequests.size(), 2u);
+}
+
+// A document named by its path leaves as its file:// link does: as its
+// full name. Programs, folders, missing files and other schemes stay.
+TEST_F(ExtGridMouseTest, LinksNamingADocumentByItsPathGoToTheDesktop) {
+  const std::filesystem::path folder = TestOutputFolder();
+  for (const char* sub : {"sub", "see:"}) std::filesystem::create_directories(folder / sub);
+  for (const char* name : {"Προσφορά 1.pdf", "sub/b.txt", "see:/b.txt", "run.sh"})
+    std::ofstream(folder / name) << "x";
+  ::chmod((folder / "run.sh").c_str(), 0755);
+  const AnsiString here = cp1253::FromUtf8(folder.string());
+  const AnsiString document = here + "/" + "Προσφορά 1.pdf"_a;
+  const AnsiString previous = GetCurrentDir();
+  ASSERT_TRUE(SetCurrentDir(here));
+  const struct {
+    AnsiString link;
+    AnsiString handed;  // "" when nothing leaves
+  } cases[] = {
+      {"file://" + document, document},
+      {document, document},
+      {"Προσφορά 1.pdf"_a, document},
+      {"sub/b.txt", here + "/sub/b.txt"},
+      {"./sub/../sub/b.txt", here + "/sub/b.txt"},
+      {here + "/run.sh", ""},
+      {"run.sh", ""},
+      {"sub", ""},
+      {"missing.pdf", ""},
+      {"see:/b.txt", ""},  // a scheme of no use, though a folder bears its name
+      {"javascript:alert(1)", ""},
+  };
+  auto& g = MakeGrid<TExtStringGrid>(2, 2);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(cp1253::ToUtf8(c.link));
+    g.SetCellText(1, 1, "<A HREF=\"" + c.link + "\">link</A>");
+    backend->ShellRequests.clear();
+    const TRect cell = g.CellRect(1, 1);
+    backend->Click(g, cell.Left + 6, cell.Top + 8);
+    backend->Advance(1000);
+    if (c.handed.empty()) {
+      EXPECT_TRUE(backend->ShellRequests.empty());
+    } else {
+      ASSERT_EQ(backend->ShellRequests.size(), 1u);
+      EXPECT_EQ(backend->ShellRequests[0].File, c.handed);
+    }
+  }
+  SetCurrentDir(previous);
 }
 
 TEST_F(ExtGridMouseTest, CheckBoxRadioButtonAndNodeCellsAnswerAPress) {
@@ -380,6 +431,25 @@ TEST_F(ExtGridMouseTest, CtrlWheelZoomsAndTheFourthNotchDoesNothing) {
   backend->KeyUp(VK_CONTROL);
   EXPECT_EQ(g.ColWidths(1), width + 9);
   EXPECT_EQ(g.Row(), 1);
+}
+
+TEST_F(ExtGridMouseTest, CtrlWheelZoomFiresTheWheelEventsWithCtrlHeld) {
+  ui::input::SetWheelScrollLines(3);
+  auto& g = MakeGrid<TExtStringGrid>(3, 10);
+  std::vector<AnsiString> log;
+  auto ctrl = [](TShiftState s) { return s.Contains(ssCtrl) ? AnsiString(" ctrl") : AnsiString(); };
+  g.OnMouseWheel = [&](TObject*, TShiftState s, int delta, TPoint, bool&) {
+    log.push_back("wheel " + IntToStr(delta) + ctrl(s));
+  };
+  g.OnMouseWheelDown = [&](TObject*, TShiftState s, TPoint, bool&) { log.push_back("down" + ctrl(s)); };
+  g.OnMouseWheelUp = [&](TObject*, TShiftState s, TPoint, bool&) { log.push_back("up" + ctrl(s)); };
+  backend->KeyDown(VK_CONTROL);
+  backend->Wheel(g, -1, 50, 50);
+  backend->Wheel(g, 1, 50, 50);
+  backend->KeyUp(VK_CONTROL);
+  EXPECT_EQ(log, (std::vector<AnsiString>{"wheel -120 ctrl", "down ctrl", "wheel 120 ctrl", "up ctrl"}));
+  EXPECT_EQ(g.ZoomStep(), 0);
+  EXPECT_EQ(g.Row(), 1);  // the zoom's turn moves no row
 }
 
 TEST_F(ExtGridMouseTest, AOneRowGridWithFixedRowAlwaysSwallowsTheWheel) {

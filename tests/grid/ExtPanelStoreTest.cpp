@@ -206,4 +206,71 @@ TEST_F(PanelGroupTest, CollapsingAMemberRearrangesAfterEveryStep) {
   EXPECT_EQ(members[0]->Top(), 28);
 }
 
+// A panel and a group as the designer holds them.
+class DesignedPanel : public TExtPanel {
+ public:
+  using TComponent::SetDesigning;
+  using TExtPanel::TExtPanel;
+};
+class DesignedGroup : public TExtPanelGroup {
+ public:
+  using TComponent::SetDesigning;
+  using TComponent::SetLoading;
+  using TExtPanelGroup::TExtPanelGroup;
+};
+
+// While designing, moving or sizing a member re-stacks the group; at run
+// time the member stays where it is put.
+TEST_F(PanelGroupTest, MovingAMemberWhileDesigningRearrangesTheGroup) {
+  group->SetBounds(0, 0, 300, 300);  // room for one more without the bar
+  for (bool designing : {false, true}) {
+    SCOPED_TRACE(designing ? "designing" : "running");
+    auto* p = new DesignedPanel(form.get());
+    p->SetDesigning(designing);
+    p->SetBounds(0, 0, 100, 30);
+    p->SetParent(group);
+    // Dropped between the first two of the stack: it goes in there.
+    p->SetBounds(7, 50, 120, 30);
+    EXPECT_EQ(p->BoundsRect(), designing ? Rect(0, 58, 300, 88) : Rect(7, 50, 127, 80));
+    EXPECT_EQ(members[0]->Top(), designing ? 92 : 58);
+    delete p;
+    group->Rearrange();
+  }
+}
+
+// A panel whose window is made inside a designed group spans the group
+// within the padding and stays off its start by the padding; the group,
+// still loading, stacks nothing yet.
+TEST_F(PanelGroupTest, APanelMadeInAGroupWhileDesigningTakesItsPlace) {
+  const struct {
+    TGroupStyle style;
+    TRect dropped, placed;
+  } cases[] = {
+      {gsVertical, Rect(0, 2, 100, 42), Rect(5, 8, 295, 48)},
+      {gsVertical, Rect(30, 20, 130, 60), Rect(5, 20, 295, 60)},
+      {gsHorizontal, Rect(2, 0, 102, 40), Rect(5, 8, 105, 192)},
+      {gsHorizontal, Rect(20, 30, 120, 70), Rect(20, 8, 120, 192)},
+  };
+  for (const auto& c : cases) {
+    auto* g = new DesignedGroup(form.get());
+    g->SetBounds(0, 0, 300, 200);
+    g->SetParent(form.get());
+    g->SetGroupStyle(c.style);
+    g->SetHorzPadding(5);
+    g->SetVertPadding(8);
+    g->SetDesigning(true);
+    g->SetLoading(true);
+    g->HandleNeeded();
+    for (bool designing : {false, true}) {
+      auto* p = new DesignedPanel(form.get());
+      p->SetDesigning(designing);
+      p->SetBounds(c.dropped.Left, c.dropped.Top, c.dropped.Width(), c.dropped.Height());
+      p->SetParent(g);
+      p->HandleNeeded();
+      EXPECT_EQ(p->BoundsRect(), designing ? c.placed : c.dropped) << c.style << designing;
+    }
+    delete g;
+  }
+}
+
 }  // namespace

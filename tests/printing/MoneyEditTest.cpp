@@ -79,6 +79,34 @@ TEST_F(MoneyEditTest, TheKeypadDropsByF4OrTheButtonAndItsKeysCalculate) {
   EXPECT_FALSE(edit->Dropped());
 }
 
+// While the keypad is down the keys are its own: Backspace takes the last
+// character and digits append, whatever the edit has selected; Enter
+// closes it, Delete and other characters do nothing.
+TEST_F(MoneyEditTest, KeysTypedWhileTheKeypadIsDownGoToTheKeypad) {
+  const struct {
+    const char* typed;
+    const char* shown;
+    bool stays;  // the keypad is still down
+  } cases[] = {
+      {"\b", "12", true},     {"7", "1257", true},   {"\b\b\b", "0", true},
+      {"\b\b\b4", "4", true}, {".5", "125.5", true}, {"+5=", "130", true},
+      {"+5\r", "130", false}, {"x", "125", true},    {"c9", "9", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    edit->PressKey(ckClear);
+    backend->Type("125");
+    edit->SelectAll();
+    backend->PressKey(VK_F4);
+    ASSERT_TRUE(edit->Dropped());
+    backend->PressKey(VK_DELETE);
+    backend->Type(c.typed);
+    EXPECT_EQ(edit->Text(), c.shown);
+    EXPECT_EQ(edit->Dropped(), c.stays);
+    edit->CloseUp();
+  }
+}
+
 TEST_F(MoneyEditTest, ExtraKeysWidenTheKeypadAndNearTheBottomItOpensAbove) {
   edit->ExtraButtons().Extra2 = "ΦΠΑ"_a;
   edit->OnExtraButtonClick = [](TObject*, int index, long double& v) {

@@ -166,15 +166,20 @@ std::string BudgetBytes(const char* name) {
   return bytes.str();
 }
 
-// Files whose header leaves the asphalt flag off (a guarantee below 2.56 %)
-// though the save wrote the asphalt part, without detailed offers: the
-// exact split of parts 5 and 6 wins over the header's layout with a cut end
-// and over a block above 2,400 read out of the contingencies.
+// Files read to their last byte by a layout holding parts 5 and 6, the
+// layout every save writes, while the header says otherwise; none holds
+// detailed offers. That split wins over the header's layout with a cut end
+// and over a layout without parts 5 and 6 that reads them as a block above
+// 2,400. Headers leave the asphalt flag off for a guarantee below 2.56 %,
+// and lose the GE&OE's change to an expression, or back, made after the
+// project was saved.
 struct StaleHeaderCase {
   const char* file;
   TBudgetLayout header;
+  TBudgetLayout layout;
   size_t end;
   double contingency;
+  double asphalt;
   double asphaltOverhead;
 };
 
@@ -185,24 +190,66 @@ TEST_P(StaleHeaders, TheLayoutEverySaveWritesIsRead) {
   const std::string bytes = BudgetBytes(c.file);
   const TBudgetFileContents read = DecodeBudgetFile(bytes, TBudgetKind::WorkItems, c.header);
   ASSERT_EQ(read.Status, TBudgetReadStatus::Ok);
-  EXPECT_EQ(read.Layout, Full);
+  EXPECT_EQ(read.Layout, c.layout);
   EXPECT_EQ(read.BudgetEnd, c.end);
   EXPECT_EQ(read.BudgetEnd, bytes.size());
-  EXPECT_EQ(read.Budget.OverheadPercent, 18);
   EXPECT_EQ(read.Budget.ContingencyPercent, c.contingency);
-  EXPECT_EQ(read.Budget.AsphaltAmount, 0);
+  EXPECT_EQ(read.Budget.AsphaltAmount, c.asphalt);
   EXPECT_EQ(read.Budget.AsphaltOverheadPercent, c.asphaltOverhead);
   EXPECT_TRUE(read.Blocks.empty());
   EXPECT_TRUE(read.CutBlocks.empty());
   // The next save writes what was read.
-  EXPECT_EQ(EncodeBudgetFile(read.Budget, Full, {}), bytes);
+  EXPECT_EQ(EncodeBudgetFile(read.Budget, c.layout, {}), bytes);
 }
+
+const TBudgetLayout Expression{true, true, true};
 
 INSTANTIATE_TEST_SUITE_P(
     BudgetFile, StaleHeaders,
-    testing::Values(StaleHeaderCase{"stale_asphalt_flag.pry", {false, true, false}, 81, 15, 18},
-                    StaleHeaderCase{"stale_asphalt_flag_three_rows.pry", {false, true, false}, 155, 9, 18},
-                    StaleHeaderCase{"stale_asphalt_flag_three_rows.pry", {false, false, false}, 155, 9, 18}));
+    testing::Values(
+        StaleHeaderCase{"stale_asphalt_flag.pry", {false, true, false}, Full, 81, 15, 0, 18},
+        StaleHeaderCase{"stale_asphalt_flag_three_rows.pry", {false, true, false}, Full, 155, 9, 0, 18},
+        StaleHeaderCase{"stale_asphalt_flag_three_rows.pry", {false, false, false}, Full, 155, 9, 0, 18},
+        StaleHeaderCase{"stale_expression_flag.pry", Full, Expression, 114, 0, 0, 0},
+        StaleHeaderCase{"stale_expression_flag.pry", {false, true, false}, Expression, 114, 0, 0, 0},
+        StaleHeaderCase{"parts_5_6_read_as_a_block.pry", Expression, Full, 155, 15, 5000, 18},
+        StaleHeaderCase{"parts_5_6_read_as_a_block.pry", {true, false, false}, Full, 155, 15, 5000, 18}));
+
+// Short by whole optional parts, without bidder blocks: a smaller layout
+// reads such a file to its end, but not one a save writes. The file lost
+// its end; read under the smaller layout, the next save would write the
+// parts it lost as zeros.
+struct ShortFileCase {
+  const char* what;
+  TBudgetLayout written;
+  TBudgetLayout header;
+  size_t cut;
+};
+
+class ShortFiles : public testing::TestWithParam<ShortFileCase> {};
+
+TEST_P(ShortFiles, AreDamaged) {
+  const ShortFileCase& c = GetParam();
+  std::string bytes = EncodeBudgetFile(WorkItems(), c.written, {});
+  bytes.resize(bytes.size() - c.cut);
+  EXPECT_EQ(DecodeBudgetFile(bytes, TBudgetKind::WorkItems, c.header).Status, TBudgetReadStatus::Damaged)
+      << c.what;
+  // Whole, the same bytes read.
+  EXPECT_EQ(
+      DecodeBudgetFile(EncodeBudgetFile(WorkItems(), c.written, {}), TBudgetKind::WorkItems, c.header).Status,
+      TBudgetReadStatus::Ok)
+      << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BudgetFile, ShortFiles,
+    testing::Values(
+        ShortFileCase{"the asphalt part", Full, Full, 16},
+        ShortFileCase{"both optional parts", Full, Full, 32},
+        ShortFileCase{"the asphalt part after an expression", Expression, Expression, 16},
+        ShortFileCase{
+            "the contingencies, no asphalt in the header", {false, true, false}, {false, true, false}, 16},
+        ShortFileCase{"the expression and no asphalt", {true, true, false}, {true, true, false}, 33}));
 
 // A layout without parts 5 and 6 chosen after the header's, which has them:
 // the parts it lacks stay empty, so that encoding what was read writes no

@@ -5,6 +5,7 @@
 // columns.
 #include <cmath>
 
+#include "platform/gfx/RecordingCanvas.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Windows.h"
 #include "tender/OfferCalc.h"
@@ -176,6 +177,37 @@ TEST_F(SearchWindow, PricesFilledThenSpreadByTheDeviationTable) {
   Press(*b.ApoklBtn);
   EXPECT_EQ(b.ProypGrid->ColWidths(12), 0);
   EXPECT_EQ(b.OfferCostCol, 6);
+}
+
+// The heading row wraps its headings: those of the deviation table's
+// narrow columns are drawn on two lines within the row's 32 pixels.
+TEST_F(SearchWindow, DeviationHeadingsWrapInTheHeadingRow) {
+  TUproypFrm& b = Bidder(1, {"10000", "1000"});
+  Press(*b.ApoklBtn);
+  TExtStringGrid& grid = *b.ProypGrid;
+  ASSERT_EQ(grid.RowHeights(0), 32);
+  backend->SaveWindowPng(b, (TestOutputFolder() / "deviation_headings.png").string());
+  TRecordingCanvas canvas(grid.Width(), grid.Height());
+  grid.PaintTo(canvas, 0, 0);
+  for (int col : {8, 10}) {
+    const AnsiString heading = grid.Cells(col, 0);
+    SCOPED_TRACE(cp1253::ToUtf8(heading));
+    const TRect cell = grid.CellRect(col, 0);
+    ASSERT_GT(canvas.TextWidth(heading), cell.Width());
+    const TDrawCall* drawn = nullptr;
+    for (const TDrawCall& call : canvas.Calls)
+      if ((call.Op == "DrawText" || call.Op == "DrawTextW") && call.Text == heading) drawn = &call;
+    ASSERT_NE(drawn, nullptr);
+    EXPECT_TRUE(drawn->Flags & DT_WORDBREAK);
+    // Laid out in the width drawn, the heading takes two lines, which the
+    // row holds.
+    TRect r{drawn->Args[0], drawn->Args[1], drawn->Args[2], drawn->Args[3]};
+    canvas.Font->Assign(drawn->Font);
+    const int line = canvas.TextHeight(heading);
+    canvas.DrawText(heading, r, drawn->Flags | DT_CALCRECT);
+    EXPECT_EQ(r.Height(), 2 * line);
+    EXPECT_LE(2 * line, cell.Height());
+  }
 }
 
 TEST_F(SearchWindow, WithoutAStudyTotalNothingFollowsAndNothingIsSearched) {

@@ -7,6 +7,7 @@
 
 #include "MainWindowFixture.h"
 #include "platform/ui/Clipbrd.h"
+#include "tender/BudgetFile.h"
 #include "tender/OfferCalc.h"
 #include "tender/ProjectFile.h"
 
@@ -78,23 +79,121 @@ TEST_P(StartUpOnUnreadableBudget, ShowsTheErrorWithTheNameAndKeepsTheOffers) {
   EXPECT_TRUE(BudgetForm->BudgetFileName.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, StartUpOnUnreadableBudget,
-    testing::Values(UnreadableBudget{"the first 100 bytes",
-                                     [](const std::string& path) {
-                                       SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget().substr(0, 100));
-                                     }},
-                    // Too short for the parts the header names, and read
-                    // to its end by no other layout.
-                    UnreadableBudget{"cut inside the asphalt part",
-                                     [](const std::string& path) {
-                                       SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget().substr(0, 220));
-                                     }},
-                    UnreadableBudget{"a pipe", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }},
-                    UnreadableBudget{"beyond the size bound", [](const std::string& path) {
-                                       SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget());
-                                       ASSERT_EQ(::truncate(path.c_str(), MaxBudgetFileSize + 1), 0);
-                                     }}));
+const UnreadableBudget UnreadableBudgets[] = {
+    {"the first 100 bytes",
+     [](const std::string& path) { SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget().substr(0, 100)); }},
+    // Too short for the parts the header names, and read to its end by no
+    // other layout.
+    {"cut inside the asphalt part",
+     [](const std::string& path) { SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget().substr(0, 220)); }},
+    // Read to its end only by a layout without the part.
+    {"short by its asphalt part",
+     [](const std::string& path) {
+       SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget().substr(0, 4 + 5 * 37 + 8 + 16));
+     }},
+    {"a pipe", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }},
+    // A sparse file: its size costs no disk.
+    {"beyond the size bound", [](const std::string& path) {
+       SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget());
+       ASSERT_EQ(::truncate(path.c_str(), MaxBudgetFileSize + 1), 0);
+     }}};
+
+INSTANTIATE_TEST_SUITE_P(Faults, StartUpOnUnreadableBudget, testing::ValuesIn(UnreadableBudgets));
+
+// ---- and never written over by a save ------------------------------------------------------
+
+// What a file is, without reading a pipe or the whole of a large file.
+std::string Fingerprint(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return "missing";
+  if (!S_ISREG(st.st_mode)) return "mode " + std::to_string(st.st_mode);
+  std::string head = ReadFileHead(cp1253::FromUtf8(path), 4096);
+  return std::to_string(st.st_size) + ":" + head;
+}
+
+class SaveBesideUnreadableBudget : public FaultsTest, public testing::WithParamInterface<UnreadableBudget> {
+ protected:
+  void SetUp() override {
+    FaultsTest::SetUp();
+    GetParam().make(FolderPath() + "/EXAMPLE.pry");
+    bad = Fingerprint(FolderPath() + "/EXAMPLE.pry");
+    backend->ExpectMessageBox("EXAMPLE.pry", IDOK);
+    StartOn(CopyExampleProject());
+  }
+  std::string bad;
+};
+
+TEST_P(SaveBesideUnreadableBudget, KeepsItAndPutsATypedBudgetUnderAGivenName) {
+  TFrmAXP& w = *form;
+  const std::string pry = FolderPath() + "/EXAMPLE.pry";
+  // Nothing typed: the project is saved alone.
+  backend->ExpectMessageBox("χωρίς προϋπολογισμό"_a, IDOK);
+  ASSERT_TRUE(w.saverec(Folder() + "EXAMPLE.ddn")) << GetParam().what;
+  EXPECT_EQ(Fingerprint(pry), bad) << GetParam().what;
+
+  // A budget typed since goes where the user says, through the save command.
+  TUproypFrm& budget = *BudgetForm;
+  budget.ProypGrid->SetCells(1, 1, "Α.1"_a);
+  budget.ProypGrid->SetCells(2, 1, "2");
+  budget.ProypGrid->SetCells(3, 1, "3");
+  budget.RecalcClick(nullptr);
+  ASSERT_EQ(BudgetRows, 1);
+  const auto give = [&](const AnsiString& name) {
+    return [&, name](TCustomForm& f) {
+      auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+      edit->SetText(name);
+      edit->SetFocus();
+      backend->PressKey(VK_RETURN);
+    };
+  };
+  backend->ExpectModal("", give(Folder() + "EXAMPLE.ddn"));
+  backend->ExpectMessageBox("Δώστε όνομα"_a, IDOK);
+  backend->ExpectModal("", give(Folder() + "typed"));
+  w.SaveAs->Click();
+  EXPECT_EQ(Fingerprint(pry), bad) << GetParam().what;
+  const TBudgetFileContents typed =
+      DecodeBudgetFile(ReadWholeFile(Folder() + "typed.pry"), TBudgetKind::WorkItems, {false, true, true});
+  ASSERT_EQ(typed.Status, TBudgetReadStatus::Ok);
+  EXPECT_EQ(typed.Budget.Rows.size(), 1u);
+  EXPECT_TRUE(FileExists(Folder() + "typed.csv"));
+  EXPECT_EQ(ProjectModified, 0);
+
+  // The next save writes there again without asking.
+  budget.ProypGrid->SetCells(1, 2, "Α.2"_a);
+  budget.RecalcClick(nullptr);
+  ASSERT_TRUE(w.saverec(Folder() + "EXAMPLE.ddn"));
+  EXPECT_EQ(Fingerprint(pry), bad) << GetParam().what;
+  EXPECT_EQ(
+      DecodeBudgetFile(ReadWholeFile(Folder() + "typed.pry"), TBudgetKind::WorkItems, {false, true, true})
+          .Budget.Rows.size(),
+      2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, SaveBesideUnreadableBudget, testing::ValuesIn(UnreadableBudgets));
+
+// Opened by the budget window's own button, a file it cannot read is not
+// written over when the window closes and saves its budget.
+TEST_F(FaultsTest, BudgetWindowDoesNotSaveOverAFileItCouldNotOpen) {
+  const AnsiString cut = Folder() + "cut.pry";
+  SafeWriteFile(cut, ExampleBudget().substr(0, 100));
+  TFrmAXP& w = Start();
+  w.ProjectType = 1;
+  TUproypFrm& budget = EnsureBudgetForm();
+  budget.SetStudyLayout();
+  budget.Show();
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+    edit->SetText(cut);
+    edit->SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  backend->ExpectMessageBox("cut.pry", IDOK);
+  backend->Click(*budget.BtnOpen2, 4, 4);
+  ASSERT_EQ(backend->ErrorBoxes.size(), 1u);
+  budget.Close();
+  EXPECT_EQ(ReadWholeFile(cut), ExampleBudget().substr(0, 100));
+  EXPECT_NE(budget.BudgetFileName, cut);
+}
 
 // An exception of a form's creation is shown by the application and the
 // form lives on.

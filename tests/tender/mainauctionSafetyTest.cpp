@@ -221,6 +221,46 @@ TEST_F(SafetyTest, TemporaryBudgetOutlivesASaveThatDidNotWriteIt) {
   std::filesystem::remove(cp1253::ToUtf8(BudgetCsvName(temporary)));
 }
 
+// ---- a zero discount without an amount ------------------------------------------------------
+
+// An offer of 0 % typed without an amount is no void offer, before the
+// save and after the project is opened again.
+class ZeroDiscountOffer : public SafetyTest, public testing::WithParamInterface<const char*> {
+ protected:
+  std::vector<AnsiString> Ranking(TFrmAXP& w) {
+    std::vector<AnsiString> ranking;
+    for (int row = 1; row <= 3; ++row)
+      ranking.push_back(w.StGrid->GetCellText(ColName, row) + "|" + w.StGrid->GetCellText(ColDiscount, row));
+    return ranking;
+  }
+  static bool ReportHasVoid(TFrmAXP& w) { return w.PrMemo->Text().find("ΑΚΥΡΗ"_a) != AnsiString::npos; }
+};
+
+TEST_P(ZeroDiscountOffer, KeepsItsRankAfterSaveAndOpen) {
+  TFrmAXP& w = Start();
+  TypeCell(ColName, 1, "ΑΛΦΑ"_a);
+  TypeCell(ColDiscount, 1, "10");
+  TypeCell(ColName, 2, "ΒΗΤΑ"_a);
+  TypeCell(ColDiscount, 2, GetParam());
+  TypeCell(ColName, 3, "ΓΑΜΜΑ"_a);
+  TypeCell(ColDiscount, 3, "5");
+  Press(*w.docalc);
+  const std::vector<AnsiString> ranking = Ranking(w);
+  ASSERT_EQ(ranking[2].substr(0, ranking[2].find('|')), "ΒΗΤΑ"_a);
+  ASSERT_FALSE(ReportHasVoid(w));
+
+  ASSERT_TRUE(w.saverec(Folder() + "zero.ddn"));
+  w.ClearProject();
+  ASSERT_TRUE(w.OpenProject(Folder() + "zero.ddn"));
+  ASSERT_EQ(OfferTable[3].BidderName.Str(), "ΒΗΤΑ"_a);  // stored in the ranking's order
+  EXPECT_NE(OfferTable[3].RoundedDiscount, 0);
+  Press(*w.docalc);
+  EXPECT_EQ(Ranking(w), ranking);
+  EXPECT_FALSE(ReportHasVoid(w));
+}
+
+INSTANTIATE_TEST_SUITE_P(Safety, ZeroDiscountOffer, testing::Values("0.00", "0,00", "00"));
+
 // ---- printing after a refused calculation --------------------------------------------------
 
 struct Refusal {
