@@ -24,6 +24,7 @@ TFrmAXP& Main() {
     InitNumericLibrary();
     static AnsiString folder = GetTempDir();
     ProgramFolderSource = [] { return folder; };
+    ShippedFolderSource = [] { return folder; };
     TFrmAXP* f = NewForm<TFrmAXP>(nullptr);
     f->ProjectType = 1;
     return f;

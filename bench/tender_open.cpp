@@ -34,6 +34,7 @@ struct Projects {
     static AnsiString programFolder;
     programFolder = folder.string() + "/";
     ProgramFolderSource = [] { return programFolder; };
+    ShippedFolderSource = [] { return programFolder; };
     main = NewForm<TFrmAXP>(nullptr);
     main->Show();
     for (int project = 0; project < 2; ++project) {

@@ -5,7 +5,11 @@ function(dim_add_test_program name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE DIM_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}"
                                              DIM_TEST_OUTPUT="${CMAKE_BINARY_DIR}/test-output")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  # What the program writes into the user's data folder stays in the build
+  # tree, never in the home of whoever runs the tests; tests that look at
+  # that folder set one of their own.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300
+                       ENVIRONMENT "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-home/data")
 endfunction()
 
 # A libFuzzer target; CTest runs it over its committed corpus and a bounded
@@ -23,4 +27,5 @@ function(dim_add_fuzzer name)
   file(MAKE_DIRECTORY ${work})
   add_test(NAME ${name}
            COMMAND ${name} -runs=${F_RUNS} -max_total_time=120 -timeout=10 -rss_limit_mb=2048 ${work} ${corpus})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/home/${name}")
 endfunction()

@@ -51,6 +51,7 @@ struct TenderWindows {
     static AnsiString programFolder;
     programFolder = folder;
     ProgramFolderSource = [] { return programFolder; };
+    ShippedFolderSource = [] { return programFolder; };
     InitNumericLibrary();
     main = NewForm<TFrmAXP>(nullptr);
     // The offers grid grows with the window: at this height it shows its

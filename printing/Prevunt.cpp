@@ -368,7 +368,9 @@ void Tprevform::FormCreate(TObject*) {
   };
   OpenDialog->InitialDir = GetProgramFolder();
   SaveDialog->InitialDir = OpenDialog->InitialDir;
-  SetFileName("Προεπισκόπηση υπολογισμών"_a);
+  // Named in full: "Save" writes into the program's folder wherever a file
+  // dialog has since moved the current folder.
+  SetFileName(OpenDialog->InitialDir + "Προεπισκόπηση υπολογισμών"_a);
   if (source_) {
     Prevmemo->Lines().Assign(source_->Lines());
     AddClosingLine();

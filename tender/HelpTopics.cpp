@@ -24,6 +24,12 @@ AnsiString HelpPageFor(int context) {
   return "index.html";
 }
 
+AnsiString HelpWithoutViewerText(const AnsiString& page) {
+  return "Δεν είναι εγκατεστημένο πρόγραμμα που να δείχνει τη βοήθεια (φυλλομετρητής ιστοσελίδων)."
+         "\r\nΗ σελίδα της βοήθειας είναι:\r\n"_a +
+         page;
+}
+
 void InstallHelp() {
   Application->HelpFile = HelpContentsFile;
   Application->OnHelp = [](Word command, std::intptr_t data, bool& callHelp) {
@@ -37,10 +43,8 @@ void InstallHelp() {
     const std::intptr_t opened = ShellExecute(0, "open", page, "", "", SW_SHOWNORMAL);
     if (opened > 32 || opened == ERROR_FILE_NOT_FOUND) return opened > 32;
     // The help is there but the desktop has nothing to show it with: say
-    // where it is rather than that there is none.
-    MessageDlg(cp1253::FromUtf8("Η βοήθεια είναι στη σελίδα ") + page +
-                   cp1253::FromUtf8(", αλλά η επιφάνεια εργασίας δεν έχει πρόγραμμα για να την ανοίξει."),
-               mtInformation, {mbOK});
+    // so, and where it is, rather than that there is none.
+    MessageDlg(HelpWithoutViewerText(page), mtInformation, {mbOK});
     return true;
   };
 }

@@ -22,6 +22,8 @@ extern const char* const HelpContentsFile;
 // The page of a help context, a file name in the help folder; the contents
 // page for a context that has none.
 AnsiString HelpPageFor(int context);
+// What the user is told when the desktop has no program to show Page.
+AnsiString HelpWithoutViewerText(const AnsiString& page);
 // Names the help file and makes every help request open its context's page
 // (the contents for other commands); a missing page is no help, as a
 // missing file is.

@@ -91,12 +91,15 @@ void TUproypFrm::DoPrintProyp() {
   in.RoundDiscount = &RoundDiscountOfTender;
   const TBudgetGridSheet grid(*ProypGrid);
   const TBudgetGridSheet totals(*SumaGrid);
-  // A failure to write reaches the user and nothing is shown.
-  SafeWriteFile(CheckReportFileName, CheckReportText(CheckReportLines(in, grid, totals)));
+  // A failure to write reaches the user and nothing is shown. Named in
+  // full, the report stays in the program's folder when a file dialog has
+  // moved the current folder into the user's own.
+  const AnsiString report = ProgramFolderSource() + CheckReportFileName;
+  SafeWriteFile(report, CheckReportText(CheckReportLines(in, grid, totals)));
   try {
-    Memo1->Lines().LoadFromFile(CheckReportFileName);
+    Memo1->Lines().LoadFromFile(report);
   } catch (const Exception&) {
-    WinExec(AnsiString("write.exe ") + CheckReportFileName, SW_SHOWNORMAL);
+    WinExec("write.exe \"" + report + "\"", SW_SHOWNORMAL);
     throw;
   }
 }

@@ -15,10 +15,12 @@
 #include "platform/ui/StdCtrls.h"
 #include "tender/DefKnd.h"
 
-// Where the window finds the program's folder; tests point it at a folder
-// of their own.
+// Where the window finds the program's folder (what the program writes) and
+// the folder of what ships with it (the default settings); tests point
+// them at folders of their own.
 using TProgramFolderSource = AnsiString (*)();
 extern TProgramFolderSource ProgramFolderSource;
+extern TProgramFolderSource ShippedFolderSource;
 
 class TFrmAXP : public TForm {
  public:

@@ -44,6 +44,7 @@ TMenuItem* AddLine(TComponent* owner, TMenuItem* parent) {
 }  // namespace
 
 TProgramFolderSource ProgramFolderSource = &GetProgramFolder;
+TProgramFolderSource ShippedFolderSource = &GetExecutableFolder;
 
 TFrmAXP::TFrmAXP(TComponent* AOwner) : TForm(AOwner) {
   SetName("FrmAXP");

@@ -87,9 +87,11 @@ void TFrmAXP::ResetGridHeadings() {
 }
 
 // A missing or unreadable file leaves every setting as it is; a damaged
-// line leaves its own setting.
+// line leaves its own setting. A user who has no settings yet starts from
+// those that ship beside the executable, when there are any.
 void TFrmAXP::ReadDefKind() {
-  const AnsiString fileName = ProgramFolder + SettingsFileName;
+  AnsiString fileName = ProgramFolder + SettingsFileName;
+  if (!FileExists(fileName)) fileName = ShippedFolderSource() + SettingsFileName;
   if (!FileExists(fileName)) return;
   std::string text;
   try {

@@ -124,6 +124,7 @@ int main(int argc, char** argv) {
   InstallHeadlessBackend();
   Application->Initialize();
   ProgramFolderSource = [] { return Folder; };
+  ShippedFolderSource = [] { return Folder; };
   int failures = 0;
   try {
     TFrmAXP* w = NewForm<TFrmAXP>(nullptr);

@@ -648,15 +648,14 @@ AnsiString UnheldNameMessage(std::string_view utf8) {
          "\r\nΔώστε όνομα φακέλου και αρχείου με ελληνικούς ή λατινικούς χαρακτήρες."_a;
 }
 
-AnsiString GetProgramFolder() { return ProgramFolderFor(ExtractFilePath(ParamStr(0))); }
-
-AnsiString ProgramFolderFor(const AnsiString& exeFolder) {
-  if (!exeFolder.empty() && ::access(cp1253::ToUtf8(exeFolder).c_str(), W_OK) == 0) return exeFolder;
-  AnsiString data =
+AnsiString GetProgramFolder() {
+  const AnsiString data =
       IncludeTrailingPathDelimiter(environmentFolder("XDG_DATA_HOME", ".local/share")) + kFolderName;
   ForceDirectories(data);
   return IncludeTrailingPathDelimiter(data);
 }
+
+AnsiString GetExecutableFolder() { return ExtractFilePath(ParamStr(0)); }
 
 AnsiString GetUserConfigFolder() {
   return IncludeTrailingPathDelimiter(

@@ -171,12 +171,15 @@ bool ExpandHeldFileName(const std::string& utf8, AnsiString& fileName, std::stri
 // page lacks as code points.
 AnsiString UnheldNameMessage(std::string_view utf8);
 
-// The folder of the executable when it is writable, else the per-user data
-// folder ($XDG_DATA_HOME, default ~/.local/share, then "dimoprasia"),
-// created when missing. With a trailing "/".
+// The program's own folder for what it writes (settings, reports, saved
+// previews): the user's data folder ($XDG_DATA_HOME, default
+// ~/.local/share, then "dimoprasia"), created when missing. The folder of
+// an installed program is shared by every user and is no one's to write.
+// With a trailing "/".
 AnsiString GetProgramFolder();
-// The same choice for a given executable folder.
-AnsiString ProgramFolderFor(const AnsiString& exeFolder);
+// The folder of the executable, where what ships with the program lies
+// (help pages, service programs, default settings). With a trailing "/".
+AnsiString GetExecutableFolder();
 // The per-user settings folder ($XDG_CONFIG_HOME, default ~/.config, then
 // "dimoprasia"); not created here. With a trailing "/".
 AnsiString GetUserConfigFolder();

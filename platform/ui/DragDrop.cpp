@@ -7,6 +7,7 @@
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Backend.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Input.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/SystemClipboard.h"
 
@@ -192,8 +193,10 @@ class TOutsideData : public IDataObject {
     const ui::TClipboardRead& read = answer->second;
     if (!read.Ok) return false;
     if (format == CF_HDROP) {
+      // A refused list stays refused: the user hears of it once.
+      if (filesRefused_) return false;
       std::vector<AnsiString> files;
-      for (const std::string& path : ui::ReadUriList(read.Bytes)) files.push_back(cp1253::FromUtf8(path));
+      filesRefused_ = !ui::input::HeldDroppedNames(ui::ReadUriList(read.Bytes), files);
       if (files.empty()) return false;
       block = MakeDropFiles(files, true);
       return true;
@@ -223,6 +226,7 @@ class TOutsideData : public IDataObject {
   std::vector<UINT> formats_;
   std::map<UINT, std::vector<std::uint8_t>> fetched_;
   std::map<std::string, ui::TClipboardRead> answers_;
+  bool filesRefused_ = false;
 };
 
 HRESULT TOutsideData::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {

@@ -58,6 +58,12 @@ void MouseLeave(TWinControl* window);
 // goes to the window under the point that accepts files, or the nearest
 // parent that does; nothing when none does.
 void DropFiles(TWinControl* window, int x, int y, const std::vector<AnsiString>& files);
+// Names of files dropped from another program (UTF-8, as the desktop gives
+// them) in 1253. A name the code page cannot hold refuses the whole drop:
+// Names is left empty and the user is told, from the message loop once the
+// drop has ended, which name it was. Taken with "?" for what the code page
+// lacks, such a name would open or write another file.
+bool HeldDroppedNames(const std::vector<std::string>& utf8, std::vector<AnsiString>& names);
 // Whether files dropped there would reach a window that takes WM_DROPFILES
 // (one with a drop target takes drags instead).
 bool AcceptsFiles(TWinControl* window, int x, int y);

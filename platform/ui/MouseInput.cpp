@@ -1,11 +1,16 @@
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
 
 #include "platform/gfx/Types.h"
+#include "platform/rtl/Cp1253.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Input.h"
+#include "platform/ui/MessageLoop.h"
 #include "platform/ui/WindowManager.h"
 
 namespace {
@@ -33,6 +38,35 @@ std::map<HDROP, std::unique_ptr<Drop>>& Drops() {
 MouseState& M() {
   static auto* m = new MouseState;  // past the last control, as the windows
   return *m;
+}
+
+// Dropped names the code page cannot hold, told to the user from the
+// message loop: a box shown while the drop is handled would keep the
+// dragging program waiting for the drop's end.
+class TRefusedDrops : public TWindowTarget {
+ public:
+  void Tell(std::string name) {
+    pending_.push_back(std::move(name));
+    if (ui::FindWindow(handle_) != this) handle_ = ui::RegisterWindow(this);
+    PostMessage(handle_, kTell, 0, 0);
+  }
+  LRESULT WindowMessage(UINT msg, WPARAM, LPARAM) override {
+    if (msg != kTell || pending_.empty()) return 0;
+    const std::string name = std::move(pending_.front());
+    pending_.pop_front();
+    MessageDlg(UnheldNameMessage(name), mtWarning, {mbOK});
+    return 0;
+  }
+
+ private:
+  static constexpr UINT kTell = WM_USER + 1;
+  HWND handle_ = nullptr;
+  std::deque<std::string> pending_;
+};
+
+TRefusedDrops& RefusedDrops() {
+  static auto* refused = new TRefusedDrops;  // past the last window
+  return *refused;
 }
 
 constexpr Word kButtonVk[3] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
@@ -277,6 +311,20 @@ void DropFiles(TWinControl* window, int x, int y, const std::vector<AnsiString>&
     PostMessage(w->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(handle), 0);
     return;
   }
+}
+
+bool HeldDroppedNames(const std::vector<std::string>& utf8, std::vector<AnsiString>& names) {
+  names.clear();
+  for (const std::string& name : utf8) {
+    AnsiString held;
+    if (!cp1253::TryFromUtf8(name, held)) {
+      names.clear();
+      RefusedDrops().Tell(name);
+      return false;
+    }
+    names.push_back(std::move(held));
+  }
+  return true;
 }
 
 bool AcceptsFiles(TWinControl* window, int x, int y) {

@@ -55,3 +55,17 @@ class DndClient {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// A file URI of a UTF-8 path as a file manager offers it, every byte beyond
+// printable ASCII (and "%") escaped.
+inline std::string FileUri(const std::string& path) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string uri = "file://";
+  for (unsigned char ch : path) {
+    if (ch > ' ' && ch < 0x80 && ch != '%')
+      uri += static_cast<char>(ch);
+    else
+      uri += std::string("%") + hex[ch >> 4] + hex[ch & 15];
+  }
+  return uri;
+}

@@ -146,14 +146,7 @@ TEST_F(DragDropExchangeTest, FilesDroppedLoadAsTheyDidFromTheFileManager) {
   g.DragDropSettings().SetOleDropTarget(true);
   const std::string file = TestOutput("τιμές 1.csv");
   std::ofstream(file, std::ios::binary) << "a;b\r\n1;2\r\n";
-  std::string uri = "file://";
-  for (unsigned char ch : file) {
-    static const char* hex = "0123456789ABCDEF";
-    if (ch > ' ' && ch < 0x80 && ch != '%')
-      uri += static_cast<char>(ch);
-    else
-      uri += std::string("%") + hex[ch >> 4] + hex[ch & 15];
-  }
+  const std::string uri = FileUri(file);
   g.DragDropSettings().OleAcceptFiles = true;
   const TPoint at = CellPoint(g, 1, 1);
   client->StartDrag(at.X, at.Y,
@@ -173,25 +166,8 @@ TEST_F(DragDropExchangeTest, TextTheDisplayLibraryGivesLineByLineArrivesWhole) {
   SDL_Window* window = screen->WindowOf(*form);
   ASSERT_NE(window, nullptr);
   const TPoint at = CellPoint(g, 2, 3);
-  const int x = at.X - form->Left(), y = at.Y - form->Top();
-  SDL_WarpMouseInWindow(window, x, y);
-  ASSERT_TRUE(PumpUntil([&] {
-    int mx = -1, my = -1;
-    SDL_GetMouseState(&mx, &my);
-    return mx == x && my == y;
-  }));
-  SDL_Event e{};
-  e.drop.windowID = SDL_GetWindowID(window);
-  e.type = SDL_DROPBEGIN;
-  screen->HandleEvent(e);
-  for (const char* line : {"Τιμή\t12,5", "Έκπτωση\t3"}) {
-    e.type = SDL_DROPTEXT;
-    e.drop.file = SDL_strdup(line);
-    screen->HandleEvent(e);
-  }
-  e.type = SDL_DROPCOMPLETE;
-  e.drop.file = nullptr;
-  screen->HandleEvent(e);
+  ASSERT_TRUE(DropThroughDisplayLibrary(*screen, window, at.X - form->Left(), at.Y - form->Top(),
+                                        SDL_DROPTEXT, {"Τιμή\t12,5", "Έκπτωση\t3"}));
   EXPECT_EQ(Column(g, 2), "||Τιμή|Έκπτωση||||");
   EXPECT_EQ(Column(g, 3), "||12,5|3||||");
 }

@@ -5,6 +5,7 @@
 #include "platform/backend/headless/Headless.h"
 #include "platform/gfx/CairoCanvas.h"
 #include "platform/gfx/RecordingCanvas.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "printing/Prevunt.h"
 
@@ -56,7 +57,9 @@ TEST_F(PrevuntTest, CreationCopiesTheReportItsFontAndAddsTheClosingLine) {
   EXPECT_EQ(LinesOf(preview->Prevmemo->Lines()), Expected());
   EXPECT_EQ(preview->Prevmemo->Font(), report->Font());
   EXPECT_FALSE(preview->Prevmemo->Modified);
-  EXPECT_EQ(preview->FileName, "Προεπισκόπηση υπολογισμών"_a);
+  // Named in the program's folder, the user's.
+  EXPECT_EQ(ExtractFileName(preview->FileName), "Προεπισκόπηση υπολογισμών"_a);
+  EXPECT_EQ(ExtractFilePath(preview->FileName), GetProgramFolder());
   EXPECT_EQ(preview->Caption(), "Προεπισκόπηση υπολογισμών - Δημοπρασία"_a);
   EXPECT_FALSE(preview->Visible());
 }

@@ -17,6 +17,7 @@
 #include "printing/Prevunt.h"
 #include "tests/TestOutput.h"
 #include "tests/platform/OtherPrograms.h"
+#include "tests/platform/rtl/ScopedEnv.h"
 #include "tests/platform/rtl/TempFolder.h"
 #include "tests/printing/PrintScene.h"
 
@@ -52,6 +53,9 @@ class PrevuntWindowTest : public ::testing::Test {
     backend->Type("Χ"_a);
   }
   TempFolder store;
+  // The program's folder, in the test's own; set before the window names
+  // its document there.
+  ScopedEnv data{"XDG_DATA_HOME", store.path() + "/data"};
   std::optional<PrintScene> scene;
   THeadlessBackend* backend = nullptr;
   TForm* owner = nullptr;
@@ -331,13 +335,16 @@ TEST_F(PrevuntWindowTest, ADropAsksToSaveFirstAndCancelKeepsTheText) {
 }
 
 // "Save" right after creation writes the file of the window's own name in
-// the current folder; "Save as" over a file asks, and only Yes writes.
+// the program's folder, wherever the current folder is; "Save as" over a
+// file asks, and only Yes writes.
 TEST_F(PrevuntWindowTest, SaveKeepsTheCreationNameAndSaveAsAsksBeforeOverwriting) {
   const std::filesystem::path before = std::filesystem::current_path();
-  std::filesystem::current_path(store.path());
+  std::filesystem::create_directory(store.path() + "/elsewhere");
+  std::filesystem::current_path(store.path() + "/elsewhere");
   form->FileSave(form);
   std::filesystem::current_path(before);
-  const AnsiString saved = File("") + "Προεπισκόπηση υπολογισμών"_a;
+  EXPECT_TRUE(std::filesystem::is_empty(store.path() + "/elsewhere"));
+  const AnsiString saved = File("data/dimoprasia/") + "Προεπισκόπηση υπολογισμών"_a;
   ASSERT_TRUE(FileExists(saved));
   EXPECT_EQ(ReadWholeFile(saved).substr(0, 6), "Γραμμή"_a);
   const AnsiString target = File("old.txt");

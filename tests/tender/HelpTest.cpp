@@ -1,8 +1,12 @@
 // The program's help: the pages the build puts beside the executable,
 // their form and language, the page each window's F1 and the help menu
-// hand to the desktop, and the about box's pictures.
+// hand to the desktop (and what the user is told when nothing can show
+// them), and the about box's pictures.
+#include <SDL2/SDL.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <set>
 
@@ -12,6 +16,8 @@
 #include "tender/HelpTopics.h"
 #include "tender/Uindex.h"
 #include "tender/uabout.h"
+#include "tests/platform/backend/XvfbDisplay.h"
+#include "tests/platform/rtl/ScopedEnv.h"
 
 namespace {
 
@@ -209,10 +215,59 @@ TEST_F(HelpWindows, WithoutTheHelpFolderTheWindowSaysThereIsNone) {
 TEST_F(HelpWindows, ADesktopWithoutAHandlerIsToldWhereTheHelpIs) {
   TFrmAXP& w = Start();
   backend->ShellAccepts = false;
-  backend->ExpectMessageBox(cp1253::FromUtf8((Installed / "index.html").string()), IDOK);
+  const AnsiString page = cp1253::FromUtf8((Installed / "index.html").string());
+  backend->ExpectMessageBox(page, IDOK);
   w.N8->Click();
   ASSERT_EQ(backend->MessageBoxes.size(), 1u);
+  EXPECT_EQ(backend->MessageBoxes[0].Text, HelpWithoutViewerText(page));
   EXPECT_EQ(backend->MessageBoxes[0].Text.find(HelpNotAvailableText()), AnsiString::npos);
+}
+
+// F1 on a display whose desktop has no browser: the desktop's opener ends
+// with 3, and the user is told in Greek that no program to show the help is
+// installed, and where the page is.
+TEST_F(HelpWindows, F1OnAScreenWithoutABrowserSaysSoAndWhereThePageIs) {
+  ASSERT_TRUE(XvfbDisplay::Installed()) << "Xvfb is not installed (Debian package xvfb)";
+  const std::string bin = FolderPath() + "/bin", asked = FolderPath() + "/asked";
+  fs::create_directories(bin);
+  std::ofstream(bin + "/xdg-open") << "#!/bin/sh\necho \"$1\" >> '" << asked << "'\nexit 3\n";
+  fs::permissions(bin + "/xdg-open", fs::perms::owner_all);
+  ScopedEnv path("PATH", bin + ":" + std::getenv("PATH"));
+  std::unique_ptr<XvfbDisplay> display;
+  // Whatever happens below, the test ends on the headless backend again,
+  // before the display goes.
+  struct BackToHeadless {
+    THeadlessBackend*& backend;
+    ~BackToHeadless() {
+      SetBackend(nullptr);
+      unsetenv("DIM_BACKEND");
+      backend = &InstallHeadlessBackend();
+    }
+  } back{backend};
+  TScreenKeepingBoxes* boxes = OpenScreenKeepingBoxes(display);
+  ASSERT_NE(boxes, nullptr);
+  TScreenKeepingBoxes& screen = *boxes;
+  screen.Shown = [&](TCustomForm& box) {
+    screen.SaveScreenshot(box, (TestOutputFolder() / "help_without_viewer.png").string());
+  };
+  TFrmAXP& w = Start();
+  w.StGrid->SetFocus();
+  ASSERT_TRUE(RunUntil([&] { return screen.WindowOf(w) != nullptr; }));
+  SDL_Event e{};
+  e.key.windowID = SDL_GetWindowID(screen.WindowOf(w));
+  e.key.keysym.sym = SDLK_F1;
+  e.key.keysym.scancode = SDL_SCANCODE_F1;
+  for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+    e.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    screen.HandleEvent(e);
+    Application->ProcessMessages();
+  }
+  ASSERT_TRUE(RunUntil([&] { return !screen.Texts.empty(); }));
+  const fs::path page = Installed / "index.html";
+  EXPECT_EQ(screen.Texts, std::vector<AnsiString>{HelpWithoutViewerText(cp1253::FromUtf8(page.string()))});
+  EXPECT_EQ(ReadBytes(asked), page.string() + "\n");
+  Stop();
 }
 
 // ---- the about box's pictures ----------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
-// The main window on the headless backend, with its program folder in a
-// fresh temporary folder and the tender state back at its start-up values.
+// The main window on the headless backend, with its program folder (and
+// the folder of its shipped settings) in a fresh temporary folder and the
+// tender state back at its start-up values.
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,8 @@ class MainWindowTest : public ::testing::Test {
     folder_ = std::make_unique<TempFolder>();
     Folder() = cp1253::FromUtf8(folder_->path()) + "/";
     ProgramFolderSource = [] { return Folder(); };
+    // No settings ship with the tests: a test that wants some puts them here.
+    ShippedFolderSource = [] { return Folder() + "shipped/"; };
     ResetState();
   }
   void TearDown() override {
@@ -34,6 +37,7 @@ class MainWindowTest : public ::testing::Test {
     EXPECT_EQ(backend->PendingAnswers(), 0) << "scripted answers left over";
     Stop();
     ProgramFolderSource = &GetProgramFolder;
+    ShippedFolderSource = &GetExecutableFolder;
     SetCurrentDir(savedDir_);
     folder_.reset();
   }

@@ -1,13 +1,17 @@
 // The normality check in the budget window: the buttons, the messages
 // answered from a script, the update button, the report file loaded into
 // the memo and shown by the preview button, and the update's questions.
+#include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
+#include "printing/Prevunt.h"
 #include "printing/Qprint.h"
 #include "tender/OfferCalc.h"
 #include "tender/Uproyp5CheckReport.h"
+#include "tests/platform/rtl/ScopedEnv.h"
 #include "tests/tender/MainWindowFixture.h"
 
 namespace {
@@ -160,6 +164,71 @@ TEST_F(CheckWindow, ThePrintButtonShowsTheReportFormForTheCheckReport) {
   EXPECT_EQ(ReportForm->ReportKind, 0);
   delete ReportForm;
   ReportForm = nullptr;
+}
+
+// A run started from a folder of its own writes its settings, its check
+// report and the calculation preview's "Save" into the program's folder in
+// the user's data folder, made at its first start; nothing beside the
+// executable, nothing where it was started, and nothing where a file
+// dialog has since moved the current folder.
+TEST_F(CheckWindow, TheProgramsFilesGoToTheUsersDataFolderWhereverADialogLeftTheCurrentFolder) {
+  namespace fs = std::filesystem;
+  const std::string top = FolderPath();
+  ScopedEnv home("HOME", top + "/home");
+  ScopedEnv data("XDG_DATA_HOME", top + "/data");
+  ProgramFolderSource = &GetProgramFolder;
+  ShippedFolderSource = &GetExecutableFolder;
+  const auto listing = [](const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
+  };
+  const std::string exe = cp1253::ToUtf8(GetExecutableFolder());
+  const std::set<std::string> besideExe = listing(exe);
+  for (const char* sub : {"/start", "/documents"}) fs::create_directories(top + sub);
+  SetCurrentDir(cp1253::FromUtf8(top + "/start"));
+  ASSERT_FALSE(fs::exists(top + "/data/dimoprasia"));
+
+  TUproypFrm& b = Offer("20");
+  const std::string program = top + "/data/dimoprasia/";
+  ASSERT_TRUE(fs::is_directory(program));
+  b.Show();
+  backend->ExpectMessageBox("ΟΜΑΛΗ ΠΡΟΣΦΟΡΑ"_a, IDOK);
+  b.DoCheckBtn->Click();
+  EXPECT_TRUE(fs::exists(program + "TEMP.@@@"));
+  b.Hide();
+
+  // The project saved into the user's documents: the dialog leaves the
+  // current folder there.
+  TypeCell(1, 1, "ΑΛΦΑ"_a);
+  TypeCell(3, 1, "10");
+  Press(*form->docalc);
+  ASSERT_NE(PreviewForm, nullptr);
+  const AnsiString project = cp1253::FromUtf8(top + "/documents/έργο.ddn");
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+    edit->SetText(project);
+    edit->SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  form->SaveAs->Click();
+  ASSERT_TRUE(FileExists(project));
+  ASSERT_EQ(GetCurrentDir(), cp1253::FromUtf8(top + "/documents"));
+
+  fs::remove(program + "TEMP.@@@");
+  b.Show();
+  backend->ExpectMessageBox("ΟΜΑΛΗ ΠΡΟΣΦΟΡΑ"_a, IDOK);
+  b.DoCheckBtn->Click();
+  EXPECT_GT(b.Memo1->Lines().Count(), 20);
+  b.Hide();
+  PreviewForm->FileSave(PreviewForm);
+  form->Close();
+  EXPECT_FALSE(form->Visible());
+
+  EXPECT_EQ(listing(program), (std::set<std::string>{"TEMP.@@@", "def.knd", "Προεπισκόπηση υπολογισμών"}));
+  EXPECT_EQ(listing(top + "/documents"), (std::set<std::string>{"έργο.ddn", "έργο.pry", "έργο.csv"}));
+  EXPECT_EQ(listing(top + "/start"), std::set<std::string>{});
+  EXPECT_EQ(listing(exe), besideExe);
 }
 
 }  // namespace

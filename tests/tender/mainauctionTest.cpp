@@ -451,6 +451,28 @@ TEST_F(MainWindowTest, SettingsComeBackAfterARestart) {
   EXPECT_EQ(HalfDownSwitch, 1);
 }
 
+// A user without settings of his own starts from those shipped beside the
+// executable; the program writes the user's own and reads them from then
+// on, leaving the shipped ones as they were.
+TEST_F(MainWindowTest, ShippedSettingsServeUntilTheUserHasHisOwn) {
+  ForceDirectories(Folder() + "shipped");
+  const AnsiString shipped = "0\r\n2\r\n5\r\n4\r\n4\r\n0\r\n1\r\n0\r\n";
+  WriteFile(Folder() + "shipped/def.knd", shipped);
+  TFrmAXP& w = Start();
+  EXPECT_EQ(DiscountDecimals, 5);
+  EXPECT_EQ(w.EkptDgEd->Value(), 5);
+  EXPECT_EQ(CostDecimals, 2);
+  EXPECT_EQ(HalfDownSwitch, 1);
+  w.EkptDgEd->SetValue(1);
+  w.Close();
+  EXPECT_EQ(ReadFile(Folder() + "def.knd"), "0\r\n2\r\n1\r\n4\r\n4\r\n0\r\n1\r\n0\r\n");
+  EXPECT_EQ(ReadFile(Folder() + "shipped/def.knd"), shipped);
+  Stop();
+  ResetState();
+  Start();
+  EXPECT_EQ(DiscountDecimals, 1);
+}
+
 TEST_F(MainWindowTest, DamagedSettingsKeepTheirDefaultsAndStartUpGoesOn) {
   WriteFile(Folder() + "def.knd", "x\n9\nabc\n\n1\n");
   TFrmAXP& w = Start();

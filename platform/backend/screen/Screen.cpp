@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -223,24 +224,57 @@ SDL_SystemCursor SystemCursorOf(int cursor) {
   }
 }
 
-// Runs Argv without a shell and does not wait for it.
-bool Spawn(const std::vector<std::string>& argv) {
-  if (argv.empty() || argv[0].empty()) return false;
+// Starts Argv without a shell: its process, or 0 when it cannot start.
+pid_t StartChild(const std::vector<std::string>& argv) {
+  if (argv.empty() || argv[0].empty()) return 0;
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   pid_t pid = 0;
-  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return false;
-  // Reaped by a thread of its own when it ends, so that no zombie stays
-  // behind. Ignoring SIGCHLD instead would reach every child of the program
-  // and theirs: a wait for any other (the spreadsheet service, the office
-  // suite's conversion, the office suite's own launcher) would find no
-  // child and take its end for a success.
+  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return 0;
+  return pid;
+}
+
+// Reaped by a thread of its own when it ends, so that no zombie stays
+// behind. Ignoring SIGCHLD instead would reach every child of the program
+// and theirs: a wait for any other (the spreadsheet service, the office
+// suite's conversion, the office suite's own launcher) would find no child
+// and take its end for a success.
+void ReapWhenEnded(pid_t pid) {
   std::thread([pid] {
     while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
   }).detach();
+}
+
+// Runs Argv without a shell and does not wait for it.
+bool Spawn(const std::vector<std::string>& argv) {
+  const pid_t pid = StartChild(argv);
+  if (pid == 0) return false;
+  ReapWhenEnded(pid);
   return true;
+}
+
+// Runs a desktop handler and waits for its verdict, up to BoundMs: true
+// when it ended well or still runs (it has taken the request), false when
+// it did not start or ended in failure. The desktop's opener starts at once
+// whether or not anything can show the file, and only its exit status says
+// that nothing could (3 when no program is installed for it).
+bool RunHandler(const std::vector<std::string>& argv, int boundMs) {
+  const pid_t pid = StartChild(argv);
+  if (pid == 0) return false;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+  for (;;) {
+    int status = 0;
+    const pid_t ended = waitpid(pid, &status, WNOHANG);
+    if (ended == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (ended < 0 && errno != EINTR) return false;
+    if (std::chrono::steady_clock::now() >= end) {
+      ReapWhenEnded(pid);
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 }  // namespace
@@ -586,7 +620,7 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
       return;
     case SDL_DROPFILE:
       if (e.drop.file) {
-        dropped_.push_back(cp1253::FromUtf8(e.drop.file));
+        dropped_.emplace_back(e.drop.file);
         SDL_free(e.drop.file);
       }
       dropWindow_ = e.drop.windowID;
@@ -595,7 +629,9 @@ void TScreenBackend::HandleEvent(const SDL_Event& e) {
       TWinControl* w = FindByWindowId(e.drop.windowID ? e.drop.windowID : dropWindow_);
       int x = 0, y = 0;
       SDL_GetMouseState(&x, &y);
-      if (w && !dropped_.empty()) ui::input::DropFiles(w, x, y, dropped_);
+      std::vector<AnsiString> names;
+      if (w && !dropped_.empty() && ui::input::HeldDroppedNames(dropped_, names))
+        ui::input::DropFiles(w, x, y, names);
       if (w && !droppedText_.empty()) {
         std::string text;
         for (const std::string& line : droppedText_) text += (text.empty() ? "" : "\n") + line;
@@ -660,9 +696,7 @@ void TScreenBackend::HandleDesktopDrop(const TDesktopDropEvent& event) {
         ui::dragdrop::OutsideLeave();
         const ui::TClipboardRead list = selection_->ReadDropped("text/uri-list");
         std::vector<AnsiString> names;
-        if (list.Ok)
-          for (const std::string& path : ui::ReadUriList(list.Bytes)) names.push_back(cp1253::FromUtf8(path));
-        if (!names.empty()) {
+        if (list.Ok && ui::input::HeldDroppedNames(ui::ReadUriList(list.Bytes), names) && !names.empty()) {
           ui::input::DropFiles(top, event.X - top->Left(), event.Y - top->Top(), names);
           effect = DROPEFFECT_COPY;
         }
@@ -884,7 +918,7 @@ void TScreenBackend::SetClipboardText(const AnsiString& text) {
 }
 
 bool TScreenBackend::ShellOpen(const AnsiString&, const AnsiString& file, const AnsiString&) {
-  return Spawn({"xdg-open", Utf8(file)});
+  return RunHandler({"xdg-open", Utf8(file)}, HandlerWaitMs);
 }
 
 bool TScreenBackend::StartProcess(const AnsiString& commandLine) {

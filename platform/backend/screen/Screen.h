@@ -48,8 +48,12 @@ class TScreenBackend : public TBackend {
   void SetClipboardText(const AnsiString& text) override;
   ui::TSystemClipboard* SystemClipboard() override;
   ui::TDesktopDrag* DesktopDrag() override;
+  // Hands the file to the desktop's opener and waits up to HandlerWaitMs
+  // for it to fail: an opener that ends in failure is no handler, one still
+  // running after that has taken the file.
   bool ShellOpen(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters) override;
   bool StartProcess(const AnsiString& commandLine) override;
+  int HandlerWaitMs = 3000;
 
   // Hands one SDL event to the ui (what WaitForInput does with each event).
   void HandleEvent(const SDL_Event& event);
@@ -96,7 +100,7 @@ class TScreenBackend : public TBackend {
   void HandleDesktopDrop(const TDesktopDropEvent& event);
   // Files of a drop in progress (SDL gives one event per file), and the
   // lines of a dropped text (one event per line).
-  std::vector<AnsiString> dropped_;
+  std::vector<std::string> dropped_;  // UTF-8, as the display gives them
   std::vector<std::string> droppedText_;
   std::mutex desktopDropsMutex_;
   std::deque<TDesktopDropEvent> desktopDrops_;

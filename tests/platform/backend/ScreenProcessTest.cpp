@@ -68,4 +68,50 @@ TEST(ScreenBackend, AStartedProgramIsReapedAndOtherChildrenKeepTheirExitStatus) 
   unsetenv("DIM_BACKEND");
 }
 
+// The desktop's opener ends with 3 when no program can show the file: the
+// screen says it could not hand the file over. One that ends well, or is
+// still running after the wait (its handler has taken the file), took it.
+TEST(ScreenBackend, HandingAFileToTheDesktopWaitsForTheOpenersVerdict) {
+  std::unique_ptr<XvfbDisplay> display;
+  TScreenBackend* screen = OpenScreenForTest(display);
+  ASSERT_NE(screen, nullptr);
+  const std::filesystem::path bin =
+      std::filesystem::path(testing::TempDir()) / ("opener-" + std::to_string(getpid()));
+  std::filesystem::create_directories(bin);
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+  struct Case {
+    const char* name;
+    const char* script;  // "" for no opener on the PATH at all
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"no program for the file", "exit 3", false},
+      {"the file is not there", "exit 2", false},
+      {"killed", "kill -9 $$", false},
+      {"shown", "exit 0", true},
+      {"handler still running", "sleep 5", true},
+      {"no opener installed", "", false},
+  };
+  screen->HandlerWaitMs = 500;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(bin / "xdg-open");
+    if (*c.script) {
+      std::ofstream(bin / "xdg-open") << "#!/bin/sh\n" << c.script << "\n";
+      std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    }
+    // Only the stand-in: the machine's own opener is never reached.
+    setenv("PATH", (bin.string() + (*c.script ? ":" + path : std::string())).c_str(), 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(screen->ShellOpen("open", "/tmp/page.html", ""), c.accepted);
+    setenv("PATH", path.c_str(), 1);
+    // A verdict the opener gives is taken at once; one still running is
+    // waited for no longer than the bound.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  }
+  std::filesystem::remove_all(bin);
+  SetBackend(nullptr);
+  unsetenv("DIM_BACKEND");
+}
+
 }  // namespace

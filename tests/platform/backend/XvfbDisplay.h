@@ -27,8 +27,10 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Backend.h"
+#include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/WindowManager.h"
 
 extern char** environ;
 
@@ -172,6 +174,72 @@ inline TScreenBackend* OpenScreenForTest(std::unique_ptr<XvfbDisplay>& display) 
   ui::ResetThreadState();
   Application->ResetState();
   return screen;
+}
+
+// The screen backend whose message boxes are shown as the user sees them
+// and closed a moment later as by their default button, their texts kept
+// for the test; Shown (when set) sees each box first.
+class TScreenKeepingBoxes : public TScreenBackend {
+ public:
+  std::vector<AnsiString> Texts;
+  std::function<void(TCustomForm&)> Shown;
+  int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) override {
+    Texts.push_back(text);
+    TTimer closer(nullptr);
+    closer.SetInterval(300);
+    closer.OnTimer = [this](TObject*) {
+      auto* box = dynamic_cast<TCustomForm*>(ui::TopModal());
+      if (box == nullptr) return;
+      if (Shown) Shown(*box);
+      box->SetModalResult(mrOk);
+    };
+    return TScreenBackend::MessageBox(text, caption, flags);
+  }
+};
+
+// Opens the screen for a test as OpenScreenForTest does, with its boxes
+// kept; null, the reason recorded as a failure, when there is none.
+inline TScreenKeepingBoxes* OpenScreenKeepingBoxes(std::unique_ptr<XvfbDisplay>& display) {
+  if (OpenScreenForTest(display) == nullptr) return nullptr;
+  SetBackend(nullptr);
+  try {
+    SetBackend(std::make_unique<TScreenKeepingBoxes>());
+  } catch (const Exception& e) {
+    ADD_FAILURE() << "the screen did not open again: " << e.Message;
+    return nullptr;
+  }
+  ui::ResetThreadState();
+  Application->ResetState();
+  return static_cast<TScreenKeepingBoxes*>(&Backend());
+}
+
+// What the display library hands over when a program drops on a window
+// itself rather than by the drop protocol: the pointer put at X, Y of the
+// window, then the drop's begin, one event of Type (SDL_DROPFILE,
+// SDL_DROPTEXT) for each item, and its end. False when the pointer never
+// got there.
+inline bool DropThroughDisplayLibrary(TScreenBackend& screen, SDL_Window* window, int x, int y, Uint32 type,
+                                      const std::vector<std::string>& items) {
+  SDL_WarpMouseInWindow(window, x, y);
+  const bool there = RunUntil([&] {
+    int mx = -1, my = -1;
+    SDL_GetMouseState(&mx, &my);
+    return mx == x && my == y;
+  });
+  if (!there) return false;
+  SDL_Event e{};
+  e.drop.windowID = SDL_GetWindowID(window);
+  e.type = SDL_DROPBEGIN;
+  screen.HandleEvent(e);
+  for (const std::string& item : items) {
+    e.type = type;
+    e.drop.file = SDL_strdup(item.c_str());
+    screen.HandleEvent(e);
+  }
+  e.type = SDL_DROPCOMPLETE;
+  e.drop.file = nullptr;
+  screen.HandleEvent(e);
+  return true;
 }
 
 // Runs a program of the display's tools (xdotool) to its end, without a

@@ -253,13 +253,22 @@ TEST(Folders, FileSizeAndTemporaryNames) {
   EXPECT_EQ(GetTempDir(), folder / "");
 }
 
-TEST(Folders, ProgramFolderIsTheExecutablesWhenWritableElseTheUserDataFolder) {
+TEST(Folders, ProgramFolderIsTheUsersDataFolderEvenBesideAWritableExecutable) {
   TempFolder folder;
   ScopedEnv data("XDG_DATA_HOME", folder.path() + "/data");
-  AnsiString exeFolder = ExtractFilePath(ParamStr(0));
-  EXPECT_EQ(ProgramFolderFor(exeFolder), exeFolder);
-  EXPECT_EQ(ProgramFolderFor(folder / "no-such-folder/"), folder / "data/dimoprasia/");
+  // The executable's folder is writable here, and still not the program's.
+  const AnsiString exeFolder = GetExecutableFolder();
+  ASSERT_EQ(::access(cp1253::ToUtf8(exeFolder).c_str(), W_OK), 0);
+  EXPECT_EQ(exeFolder, ExtractFilePath(ParamStr(0)));
+  EXPECT_EQ(GetProgramFolder(), folder / "data/dimoprasia/");
   EXPECT_TRUE(fs::is_directory(folder.path() + "/data/dimoprasia"));
+  {
+    // Without XDG_DATA_HOME (or with a relative one) the home's.
+    ScopedEnv relativeData("XDG_DATA_HOME", "relative/ignored");
+    ScopedEnv home("HOME", folder.path() + "/home");
+    EXPECT_EQ(GetProgramFolder(), folder / "home/.local/share/dimoprasia/");
+    EXPECT_TRUE(fs::is_directory(folder.path() + "/home/.local/share/dimoprasia"));
+  }
   ScopedEnv config("XDG_CONFIG_HOME", folder.path() + "/cfg");
   EXPECT_EQ(GetUserConfigFolder(), folder / "cfg/dimoprasia/");
   ScopedEnv relative("XDG_CONFIG_HOME", "relative/ignored");
