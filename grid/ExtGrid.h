@@ -83,6 +83,7 @@ class TExtStringGrid : public TBaseGrid {
   TFloatingFooter& FloatingFooter() { return *floatingFooter_; }
   TDragDropSettings& DragDropSettings() { return *dragDropSettings_; }
   TFilter& Filter() { return *filter_; }
+  // A change made to either font repaints the grid.
   TFont& FixedFont() { return fixedFont_; }
   void SetFixedFont(const TFont& v);
   // The width of the fixed columns, read from the first; a form being
@@ -136,8 +137,14 @@ class TExtStringGrid : public TBaseGrid {
   void SetAutoSize(bool v);
   TIntelliPan IntelliPan = ipVertical;
   bool IntelliZoom = true;
-  TColor URLColor = 0xFF0000;
-  bool URLShow = false;
+  // Links in plain text: shown underlined in URLColor, with their scheme
+  // unless URLFull; the colour and the scheme repaint only while shown.
+  TColor URLColor() const { return urlColor_; }
+  void SetURLColor(TColor v);
+  bool URLShow() const { return urlShow_; }
+  void SetURLShow(bool v);
+  bool URLFull() const { return urlFull_; }
+  void SetURLFull(bool v);
   // ---- scroll bars ----
   // The look of the bars: ssFlat and ssEncarta start the flat bars,
   // ssNormal ends them.
@@ -825,11 +832,13 @@ class TExtStringGrid : public TBaseGrid {
   void PaintFlatBorder();
   TBitmap& RowIndicator() { return rowIndicator_; }
   void SetRowIndicator(const TBitmap& v);
-  bool SelectionRectangle = false;
-  bool SelectionResizer = false;
+  // A frame round the selection, and a handle at its bottom-right corner.
+  bool SelectionRectangle() const { return selectionRectangle_; }
+  void SetSelectionRectangle(bool v);
+  bool SelectionResizer() const { return selectionResizer_; }
+  void SetSelectionResizer(bool v);
   bool SelectionRTFKeep = false;
   bool EnhTextSize = false;
-  bool URLFull = false;
   // HTML tags stay in the display text.
   bool KeepHTMLTags = true;
   TColor GradientFrom = 0xC0C0C0, GradientTo = 0xFFFFFF;
@@ -951,9 +960,8 @@ class TExtStringGrid : public TBaseGrid {
   void RowSizeNotify(int ARow);
   // The grid's size changed.
   void GridResized();
-  // Stretches the stretch column into the width when the other columns
-  // leave it room; false when they do not.
-  bool StretchToWidth();
+  // Stretching is on and the other columns leave the stretch column room.
+  bool StretchHasRoom() const;
   void ScrollBarsUpdated() override;
 
  private:
@@ -1026,6 +1034,9 @@ class TExtStringGrid : public TBaseGrid {
   bool showSelection_ = true;
   int fixedFooters_ = 0, fixedRightCols_ = 0;
   bool wordWrap_ = false;
+  TColor urlColor_ = 0xFF0000;
+  bool urlShow_ = false, urlFull_ = false;
+  bool selectionRectangle_ = false, selectionResizer_ = false;
   int updateCount_ = 0;
   bool suppressInvalidate_ = false;
   // What the open update bracket owes the window at its end: all of it, or

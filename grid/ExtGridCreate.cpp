@@ -39,6 +39,9 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner)
   colVisible_.fill(true);
   fixedFont_.Name = "Tahoma";
   activeCellFont_.Style = fsBold;
+  // The fonts are handed out to be changed in place; each change shows.
+  fixedFont_.OnChange = [this](TFont*) { Invalidate(); };
+  activeCellFont_.OnChange = [this](TFont*) { Invalidate(); };
   TFont font;
   font.Assign(Font());
   font.Name = "Tahoma";
@@ -347,8 +350,12 @@ void TExtStringGrid::SetRowCount(int v) {
 }
 
 void TExtStringGrid::SetColCount(int v) {
+  // As with rows: the selection hidden while only the fixed column was
+  // left comes back once there are columns to stand on.
+  const bool onlyFixedCols = ColCount() <= FixedCols() && FixedColAlways;
   TBaseGrid::SetColCount(v);
   if (ColCount() >= 2 && FixedColAlways) SetFixedCols(1);
+  if (onlyFixedCols && ColCount() > FixedCols()) UnHideSelection();
   UpdateFooter();
   SetBounds(Left(), Top(), Width(), Height());
 }
@@ -441,7 +448,33 @@ void TExtStringGrid::SetShowSelection(bool v) {
 
 void TExtStringGrid::SetWordWrap(bool v) {
   wordWrap_ = v;
+  if (auto* editor = dynamic_cast<TExtInplaceEdit*>(InplaceEditor())) editor->SetWordWrap(v);
   Invalidate();
+}
+
+void TExtStringGrid::SetSelectionRectangle(bool v) {
+  selectionRectangle_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetSelectionResizer(bool v) {
+  selectionResizer_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetURLShow(bool v) {
+  urlShow_ = v;
+  Invalidate();
+}
+
+void TExtStringGrid::SetURLColor(TColor v) {
+  urlColor_ = v;
+  if (urlShow_) Invalidate();
+}
+
+void TExtStringGrid::SetURLFull(bool v) {
+  urlFull_ = v;
+  if (urlShow_) Invalidate();
 }
 
 void TExtStringGrid::SetMaxEditLength(int v) {
@@ -477,9 +510,9 @@ void TExtStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 
 void TExtStringGrid::StretchColumn(int ACol) {
   if (ComponentState().Contains(csLoading)) return;
-  // Stretching off is no error, whatever the index.
-  if (!columnSize_->Stretch() || ColCount() == 0) return;
+  // The index is checked even while stretching is off.
   if (ACol >= ColCount()) throw Exception("Stretch column index out of range");
+  if (!columnSize_->Stretch() || ColCount() == 0) return;
   if (ACol < 0) ACol = ColCount() - 1;
   const int clientWidth = ClientWidth();
   if (ColCount() == 1) {
@@ -496,28 +529,29 @@ void TExtStringGrid::StretchColumn(int ACol) {
   if (floatingFooter_->Visible()) AlignFooterPanel();
 }
 
-bool TExtStringGrid::StretchToWidth() {
+bool TExtStringGrid::StretchHasRoom() const {
   if (!columnSize_->Stretch() || ColCount() == 0) return false;
   const int stretchCol = columnSize_->StretchColumn < 0 ? ColCount() - 1 : columnSize_->StretchColumn;
   if (stretchCol >= ColCount()) return false;
   int others = 0;
   for (int c = 0; c < ColCount(); ++c)
     if (c != stretchCol) others += ColWidths(c);
-  if (others >= ClientWidth()) return false;
-  StretchColumn(stretchCol);
-  return true;
+  return others < ClientWidth();
 }
 
 void TExtStringGrid::GridResized() {
   // A stretch takes the new width into its one column; the others keep
   // theirs, so the width is not shared out again over all of them.
-  if (StretchToWidth()) {
+  if (StretchHasRoom()) {
     lastWidth_ = ClientWidth() > 0 ? ClientWidth() : lastWidth_;
   } else {
     // Without a stretch the footer strip still keeps to the bottom.
     if (floatingFooter_->Visible()) AlignFooterPanel();
     ScaleColumnsWithWidth();
   }
+  // Stretched also when the others fill the width: the stretch column then
+  // goes back to the default width.
+  if (columnSize_->Stretch()) StretchColumn(columnSize_->StretchColumn);
   UpdateFlatScrollBars();
   if (fixedFooters_ > 0 || fixedRightCols_ > 0) Invalidate();
 }

@@ -183,10 +183,10 @@ void TFooterPanel::PaintCustomPreview() {
     int ex = 0, ey = 0, anchors = 0, mouseAnchor = 0;
     TRect anchorRect{}, controlRect{};
     HTMLDraw(C, FooterTemplateExpand(grid_->FloatingFooter().CustomTemplate()), strip, grid_->GridImages(), 0,
-             0, -1, -1, 1, false, false, false, false, true, false, true, false, 1.0, grid_->URLColor, clNone,
-             clNone, kEdgeGray, anchor, plain, focused, ex, ey, anchors, mouseAnchor, anchorRect, controlRect,
-             controlID, controlValue, controlType, &grid_->PictureCache(), grid_->PictureContainer(),
-             nullptr);
+             0, -1, -1, 1, false, false, false, false, true, false, true, false, 1.0, grid_->URLColor(),
+             clNone, clNone, kEdgeGray, anchor, plain, focused, ex, ey, anchors, mouseAnchor, anchorRect,
+             controlRect, controlID, controlValue, controlType, &grid_->PictureCache(),
+             grid_->PictureContainer(), nullptr);
   }
   C.Brush->Style = bsSolid;
   grid_->selectionTextColor_ = saved;

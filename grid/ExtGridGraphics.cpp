@@ -424,11 +424,16 @@ void TExtStringGrid::DrawCellGraphic(TCanvas& ACanvas, int ACol, int ARow, TCell
       G.CellValue = static_cast<double>((static_cast<unsigned>(y - cell.Top) << 16) |
                                         (static_cast<unsigned>(x - cell.Left) & 0xFFFF));
       TRect button = Bounds(x, y, w, h);
-      unsigned state = DFCS_BUTTONPUSH;
-      if (controlLook_->FlatButton()) state |= DFCS_FLAT;
-      if (G.CellBoolean) state |= DFCS_PUSHED;
-      TRect frame = button;
-      DrawFrameControl(ACanvas, frame, DFC_BUTTON, state);
+      // The theme's push button, normal or pressed; the frame control
+      // without a theme, or when the theme draws nothing.
+      const HWND themed = ThemedWindow();
+      if (!themed || !DrawThemedPart(themed, u"button", ACanvas, 1, G.CellBoolean ? 3 : 1, button)) {
+        unsigned state = DFCS_BUTTONPUSH;
+        if (controlLook_->FlatButton()) state |= DFCS_FLAT;
+        if (G.CellBoolean) state |= DFCS_PUSHED;
+        TRect frame = button;
+        DrawFrameControl(ACanvas, frame, DFC_BUTTON, state);
+      }
       const int inset = G.CellBoolean ? 3 : 2;
       TRect content =
           Rect(button.Left + inset, button.Top + inset, button.Right - inset, button.Bottom - inset);

@@ -149,11 +149,13 @@ void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
     TGridCursorKind kind = ckNone;
     const TGridRect s = Selection();
     const TRect corner = BoxRect(s.Left, s.Top, s.Right, s.Bottom);
-    if (navigation_->AllowSmartClipboard && SelectionResizer && SelectionRectangle && !corner.IsEmpty() &&
+    if (navigation_->AllowSmartClipboard && SelectionResizer() && SelectionRectangle() && !corner.IsEmpty() &&
         X >= corner.Right - 4 && X < corner.Right && Y >= corner.Bottom - 4 && Y < corner.Bottom) {
       kind = ckSelectionResizer;
     } else if (c >= 0 && r >= 0) {
-      const TRect cell = CellRect(c, r);
+      // A heading merged over several columns has its edges where the
+      // merged area ends, not between the columns under it.
+      const TRect cell = MergedCellRect(c, r);
       const bool onColEdge =
           Options().Contains(goColSizing) && r < FixedRows() && (X - cell.Left < 4 || cell.Right - X < 4);
       const bool onRowEdge =
@@ -179,7 +181,7 @@ void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
       textRect.Top += XYOffset.Y;
       anchor =
           AnchorAt(Canvas(), text, textRect, X, Y, gridImages_, &PictureCache(), pictureContainer_, Handle());
-    } else if (kind != ctkHTML && URLShow && IsURL(text)) {
+    } else if (kind != ctkHTML && URLShow() && IsURL(text)) {
       anchor = text;
     }
   }
@@ -191,7 +193,7 @@ void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
     mouse_.HintCell = {c, r};
   }
 
-  if (SelectionRectangle && mouse_.MouseDown) {
+  if (SelectionRectangle() && mouse_.MouseDown) {
     const TGridRect s = Selection();
     if (!(s == mouse_.LastSelection)) {
       const TGridRect& o = mouse_.LastSelection;

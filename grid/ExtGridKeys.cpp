@@ -198,11 +198,24 @@ bool TExtStringGrid::EditChar(TMessage& m) {
   char key = static_cast<char>(m.WParam & 0xFF);
   const int realCol = RealColIndex(Col());
   const bool checkCell = HasCheckBoxOrRadio(realCol, Row());
-  if (mouseActions_->RangeSelectAndEdit && !checkCell && CanEditCell(realCol, Row()) &&
-      !Options().Contains(goEditing)) {
+  // The plain grid opens the text editor with the character; a special
+  // editor had it posted when it showed.
+  auto startEditing = [&] {
+    if (static_cast<unsigned char>(key) < ' ' && key != '\b') return false;
+    editStartKey_ = key;
+    TBaseGrid::Dispatch(m);
+    editStartKey_ = 0;
+    return true;
+  };
+  if (mouseActions_->RangeSelectAndEdit && !checkCell && CanEditCell(realCol, Row())) {
     SetOptions(Options() + TGridOptions{goEditing});
-    // Typing into a selected range acts as a press on the cell would: the
-    // cell is taken as clicked and its editor opens for the character.
+    // Typing into a selected range acts as a press on the cell would, with
+    // editing on or off: the cell is taken as clicked, the range shrinks to
+    // it and its editor opens for the character.
+    // A press on the current cell of a range opens its editor and leaves
+    // the range; a press anywhere else selects the cell alone.
+    const TGridRect lone{Col(), Row(), Col(), Row()};
+    if (!Options().Contains(goRowSelect) && !(Selection() == lone)) SetSelection(lone);
     const TRect cell = CellRect(Col(), Row());
     TMessage press{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell.Left + 2, cell.Top + 2), 0};
     // A key never opens a link or works a cell's button.
@@ -216,7 +229,7 @@ bool TExtStringGrid::EditChar(TMessage& m) {
     // No button is really down: nothing waits for its release.
     mouse_.TypedPress = mouse_.MouseDown = false;
     if (MouseCapture()) SetMouseCapture(false);
-    return false;
+    return startEditing();
   }
   if (ExcelStyleDecimalSeparator && key == '.' && (m.LParam & (LPARAM{1} << 22)) != 0) {
     key = DecimalSeparator;
@@ -224,13 +237,7 @@ bool TExtStringGrid::EditChar(TMessage& m) {
   }
   if (checkCell && key != '\r') return true;
   if (!Options().Contains(goEditing)) return false;
-  if (static_cast<unsigned char>(key) < ' ' && key != '\b') return false;
-  editStartKey_ = key;
-  // The text editor gets the character from the plain grid; a special
-  // editor had it posted when it showed.
-  TBaseGrid::Dispatch(m);
-  editStartKey_ = 0;
-  return true;
+  return startEditing();
 }
 
 void TExtStringGrid::KeyPress(char& Key) {
@@ -390,8 +397,12 @@ void TExtStringGrid::FocusReceived(HWND From) {
   if (HasCheckBoxOrRadio(RealColIndex(Col()), Row())) return;
   const bool fromEditor =
       InplaceEditor() && InplaceEditor()->HandleAllocated() && From == InplaceEditor()->Handle();
-  if (fromEditor || !navigation_->AlwaysEdit || GridState() != gsNormal || handingKey_) return;
-  if (Options().Contains(goEditing) && CellEditable(RealColIndex(Col()), Row())) ShowEditor();
+  if (!fromEditor && navigation_->AlwaysEdit && GridState() == gsNormal && !handingKey_ &&
+      Options().Contains(goEditing) && CellEditable(RealColIndex(Col()), Row()))
+    ShowEditor();
+  // A grid that is only its heading has no cell to show as current: the
+  // focus would otherwise be drawn on the heading.
+  if ((RowCount() == 1 && FixedRowAlways) || (ColCount() == 1 && FixedColAlways)) HideSelection();
 }
 
 void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {

@@ -43,9 +43,10 @@ void TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool FitToColumn, TPoin
     int extentX = 0, extentY = 0, anchorCount = 0, mouseAnchor = 0;
     TRect anchorRect, controlRect;
     HTMLDraw(canvas, text, bounds, gridImages_, 0, 0, -1, 0, 1, false, true, false, true, true, false,
-             !EnhTextSize, false, 0, URLColor, clNotSet, clNotSet, clGray, hitAnchor, plainText, focusedHref,
-             extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect, controlID, controlValue,
-             controlType, &PictureCache(), pictureContainer_, HandleAllocated() ? Handle() : nullptr);
+             !EnhTextSize, false, 0, URLColor(), clNotSet, clNotSet, clGray, hitAnchor, plainText,
+             focusedHref, extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect, controlID,
+             controlValue, controlType, &PictureCache(), pictureContainer_,
+             HandleAllocated() ? Handle() : nullptr);
     Size = {extentX + 2 + 2 * h, extentY + 2 + 2 * v};
     return;
   }
@@ -86,7 +87,7 @@ void TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool FitToColumn, TPoin
     do {
       last = rest.find('\r') == AnsiString::npos;
       ExtractFirstLine(rest, Multilinecells, line);
-      if (URLShow && !URLFull) StripURLScheme(line);
+      if (URLShow() && !URLFull()) StripURLScheme(line);
       widest = std::max(widest, canvas.TextWidth(line) + 2 * h);
       ++lines;
     } while (Multilinecells && !last && !rest.empty());

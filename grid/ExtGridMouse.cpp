@@ -326,7 +326,7 @@ bool TExtStringGrid::PressLinkOrControl(int C, int R, int X, int Y) {
   const int realC = RealColIndex(C);
   const AnsiString text = GetCellText(realC, R);
   const int kind = ClassifyCellText(text, EnableHTML);
-  if (kind != ctkHTML && !URLShow) return false;
+  if (kind != ctkHTML && !URLShow()) return false;
   AnsiString link, controlID, controlValue, controlType;
   TRect controlRect{};
   if (kind != ctkHTML) {
@@ -341,7 +341,7 @@ bool TExtStringGrid::PressLinkOrControl(int C, int R, int X, int Y) {
     int extentX = 0, extentY = 0, anchorCount = 0, mouseAnchor = 0;
     TRect anchorRect;
     HTMLDraw(Canvas(), text, r, gridImages_, X, Y, -1, 0, 1, true, false, false, false, true, false,
-             !EnhTextSize, false, 0, URLColor, clNotSet, clNotSet, clGray, link, plainText, focusedHref,
+             !EnhTextSize, false, 0, URLColor(), clNotSet, clNotSet, clGray, link, plainText, focusedHref,
              extentX, extentY, anchorCount, mouseAnchor, anchorRect, controlRect, controlID, controlValue,
              controlType, &PictureCache(), pictureContainer_, Handle());
     if (link.empty() && controlID.empty()) return false;
@@ -674,7 +674,7 @@ void TExtStringGrid::WMRButtonDown(TMessage& m) {
   int C = -1, R = -1;
   MouseToCell(X, Y, C, R);
   if (OnRightClickCell) OnRightClickCell(this, R, C);
-  if (URLShow && URLEdit && C >= FixedCols() && R >= FixedRows()) {
+  if (URLShow() && URLEdit && C >= FixedCols() && R >= FixedRows()) {
     const AnsiString text = GetCellText(RealColIndex(C), R);
     if (ClassifyCellText(text, EnableHTML) != ctkHTML && IsURL(text)) {
       FocusCell(C, R, true);

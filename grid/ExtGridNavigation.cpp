@@ -164,9 +164,11 @@ void TExtStringGrid::DoInsertRow(int ARow) {
 }
 
 void TExtStringGrid::DoDeleteRow(int ARow) {
-  // The only data row stays.
-  if (RowCount() - FixedRows() - fixedFooters_ <= 1) return;
-  RemoveRows(ARow, 1);
+  // The only data row stays, emptied.
+  if (RowCount() - FixedRows() - fixedFooters_ <= 1)
+    ClearRows(ARow, 1);
+  else
+    RemoveRows(ARow, 1);
   if (OnAutoDeleteRow) OnAutoDeleteRow(this, ARow);
 }
 

@@ -36,7 +36,7 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
   const int realCol = RealColIndex(ACol);
   const bool fixed = AState.Contains(gdFixed);
   const TGridOptions options = Options();
-  TColor link = URLColor;
+  TColor link = URLColor();
 
   bool inSelectionColour = false;
   bool selectionText = false;  // the text takes the selection's text colour
@@ -52,7 +52,7 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
     } else if (!GridFocused() || IsCheckKind(GetCellType(realCol, ARow))) {
       ACanvas.Brush->Color = SavedBrush;
       ACanvas.Font->Color = SavedFont;
-      link = URLColor;
+      link = URLColor();
     }
   } else if (selectedLook && showSelection_ && !fixed && selectionColor_ != clNotSet &&
              selectionTextColor_ != clNotSet) {
@@ -85,7 +85,7 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
        (mouseActions_->DisjunctColSelect() && !ColSelect(ACol)))) {
     ACanvas.Brush->Color = SavedBrush;
     ACanvas.Font->Color = SavedFont;
-    link = URLColor;
+    link = URLColor();
     inSelectionColour = false;
     selectionText = false;
     GetCellColor(realCol, ARow, AState, *ACanvas.Brush, *ACanvas.Font);
@@ -173,8 +173,8 @@ void TExtStringGrid::DrawCellText(TCanvas& ACanvas, int ACol, int ARow, TRect AR
       else
         r.Left += 14;
     }
-    if (URLShow && IsURL(text)) {
-      if (!URLFull) StripURLScheme(text);
+    if (URLShow() && IsURL(text)) {
+      if (!URLFull()) StripURLScheme(text);
       ACanvas.Font->Style = ACanvas.Font->Style | fsUnderline;
       ACanvas.Font->Color = link;
     }
@@ -306,7 +306,7 @@ void TExtStringGrid::DrawSelectionFrame(TCanvas& ACanvas, int ACol, int ARow, co
   if (!inside) return;
   const TPen savedPen = *ACanvas.Pen;
   const TBrush savedBrush = *ACanvas.Brush;
-  if (SelectionRectangle) {
+  if (SelectionRectangle()) {
     ACanvas.Pen->Color = SelectionRectangleColor;
     ACanvas.Pen->Width = 2;
     auto line = [&](int x1, int y1, int x2, int y2) {
@@ -318,7 +318,7 @@ void TExtStringGrid::DrawSelectionFrame(TCanvas& ACanvas, int ACol, int ARow, co
     if (ARow == sel.Top) line(R.Left, R.Top, R.Right, R.Top);
     if (ARow == sel.Bottom) line(R.Left, R.Bottom - 1, R.Right, R.Bottom - 1);
   }
-  if (SelectionResizer && ACol == sel.Right && ARow == sel.Bottom) {
+  if (SelectionResizer() && ACol == sel.Right && ARow == sel.Bottom) {
     ACanvas.Brush->Style = bsSolid;
     ACanvas.Brush->Color = SelectionRectangleColor;
     ACanvas.FillRect(Rect(R.Right - 4, R.Bottom - 4, R.Right, R.Bottom));

@@ -56,19 +56,59 @@ TColor ColorToRGB(TColor color) {
   return color & 0xFFFFFF;
 }
 
+void TFont::CopyValues(const TFont& other) {
+  Name.value_ = other.Name.value_;
+  Color.value_ = other.Color.value_;
+  Style.value_ = other.Style.value_;
+  Charset.value_ = other.Charset.value_;
+  Pitch.value_ = other.Pitch.value_;
+  Orientation.value_ = other.Orientation.value_;
+  PixelsPerInch = other.PixelsPerInch;
+  height_ = other.height_;
+}
+
+TFont& TFont::operator=(const TFont& other) {
+  if (this == &other) return *this;
+  const bool same = *this == other && PixelsPerInch == other.PixelsPerInch;
+  CopyValues(other);
+  if (!same) Changed();
+  return *this;
+}
+
+void TFont::SetHeight(int height) {
+  if (height_ == height) return;
+  height_ = height;
+  Changed();
+}
+
+void TFont::Changed() {
+  if (changing_ > 0) {
+    changedWhileChanging_ = true;
+    return;
+  }
+  if (OnChange) OnChange(this);
+}
+
 void TFont::Assign(const TFont& other) {
-  Name = other.Name;
-  Color = other.Color;
-  Style = other.Style;
-  Charset = other.Charset;
-  Pitch = other.Pitch;
-  Orientation = other.Orientation;
+  // One change for the whole assignment, as the class library's fonts do.
+  ++changing_;
+  Name = other.Name.Value();
+  Color = other.Color.Value();
+  Style = other.Style.Value();
+  Charset = other.Charset.Value();
+  Pitch = other.Pitch.Value();
+  Orientation = other.Orientation.Value();
   // The size in points is kept across resolutions, as a font assigned from
   // the screen to a printer keeps its size (a cell height scales likewise).
   if (PixelsPerInch == other.PixelsPerInch)
-    height_ = other.height_;
+    SetHeight(other.height_);
   else
     SetSize(other.Size());
+  --changing_;
+  if (changing_ == 0 && changedWhileChanging_) {
+    changedWhileChanging_ = false;
+    Changed();
+  }
 }
 
 // The name last: fonts that differ mostly differ in size, style or colour.

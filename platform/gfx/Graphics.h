@@ -5,9 +5,12 @@
 // and "&" prefix), implemented over images, PDF pages, metafiles and a
 // recorder for tests.
 
+#include <concepts>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/gfx/Types.h"
@@ -61,31 +64,107 @@ enum TFontPitch { fpDefault, fpVariable, fpFixed };
 constexpr int ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2, GREEK_CHARSET = 161,
               HEBREW_CHARSET = 177, ARABIC_CHARSET = 178;
 
+class TFont;
+
+// A property of a font: it reads as its value, and a write that changes the
+// value tells the font, which calls its OnChange.
+template <typename T>
+class TFontProperty {
+ public:
+  TFontProperty(TFont* owner, T value) : owner_(owner), value_(std::move(value)) {}
+  TFontProperty(const TFontProperty&) = delete;
+  operator const T&() const { return value_; }
+  const T& Value() const { return value_; }
+  // A name reads as the text it holds.
+  operator std::string_view() const requires std::same_as<T, AnsiString> { return value_; }
+  bool empty() const requires std::same_as<T, AnsiString> { return value_.empty(); }
+  size_t size() const requires std::same_as<T, AnsiString> { return value_.size(); }
+  size_t length() const requires std::same_as<T, AnsiString> { return value_.size(); }
+  const char* c_str() const requires std::same_as<T, AnsiString> { return value_.c_str(); }
+  char operator[](size_t i) const requires std::same_as<T, AnsiString> { return value_[i]; }
+  TFontProperty& operator=(const T& value);
+  TFontProperty& operator=(const TFontProperty& other) { return *this = other.value_; }
+  template <typename U>
+  TFontProperty& operator|=(const U& v) {
+    return *this = static_cast<T>(value_ | v);
+  }
+  template <typename U>
+  TFontProperty& operator&=(const U& v) {
+    return *this = static_cast<T>(value_ & v);
+  }
+  template <typename U>
+  TFontProperty& operator^=(const U& v) {
+    return *this = static_cast<T>(value_ ^ v);
+  }
+  template <typename U>
+  TFontProperty& operator+=(const U& v) {
+    return *this = static_cast<T>(value_ + v);
+  }
+  template <typename U>
+  TFontProperty& operator-=(const U& v) {
+    return *this = static_cast<T>(value_ - v);
+  }
+  friend bool operator==(const TFontProperty& a, const TFontProperty& b) { return a.value_ == b.value_; }
+  template <typename U>
+  friend bool operator==(const TFontProperty& a, const U& b) {
+    return a.value_ == b;
+  }
+
+ private:
+  friend class TFont;
+  TFont* owner_;
+  T value_;
+};
+
+// A font, with the change event of the class library: a write to a
+// property that changes it, a new size and Assign call OnChange once.
 class TFont {
  public:
-  AnsiString Name = "MS Sans Serif";
-  TColor Color = clWindowText;
-  TFontStyles Style = 0;
-  int Charset = DEFAULT_CHARSET;
-  TFontPitch Pitch = fpDefault;
+  TFont() = default;
+  // A copy has the values and no change handler of its own.
+  TFont(const TFont& other) { CopyValues(other); }
+  // Takes every value as it stands; OnChange, when anything changed.
+  TFont& operator=(const TFont& other);
+
+  TFontProperty<AnsiString> Name{this, "MS Sans Serif"};
+  TFontProperty<TColor> Color{this, clWindowText};
+  TFontProperty<TFontStyles> Style{this, 0};
+  TFontProperty<int> Charset{this, DEFAULT_CHARSET};
+  TFontProperty<TFontPitch> Pitch{this, fpDefault};
   // Angle of the text's base line in tenths of a degree, counter-clockwise.
-  int Orientation = 0;
+  TFontProperty<int> Orientation{this, 0};
   // The resolution that converts between Size and Height.
   int PixelsPerInch = 96;
+  // Called after a change, with the font.
+  std::function<void(TFont*)> OnChange;
 
   // Negative: the character height in pixels; positive: the cell height
   // (character plus internal leading).
   int Height() const { return height_; }
-  void SetHeight(int height) { height_ = height; }
+  void SetHeight(int height);
   // Points, at PixelsPerInch.
   int Size() const { return -MulDiv(height_, 72, PixelsPerInch); }
-  void SetSize(int points) { height_ = -MulDiv(points, PixelsPerInch, 72); }
+  void SetSize(int points) { SetHeight(-MulDiv(points, PixelsPerInch, 72)); }
   void Assign(const TFont& other);
   friend bool operator==(const TFont& a, const TFont& b);
+  // Calls OnChange, unless an Assign is under way (it calls it once at its end).
+  void Changed();
 
  private:
+  // The values of other, without calling OnChange.
+  void CopyValues(const TFont& other);
   int height_ = -11;
+  int changing_ = 0;
+  bool changedWhileChanging_ = false;
 };
+
+template <typename T>
+TFontProperty<T>& TFontProperty<T>::operator=(const T& value) {
+  if (value_ == value) return *this;
+  value_ = value;
+  owner_->Changed();
+  return *this;
+}
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TPenMode { pmCopy, pmXor, pmNotXor, pmNot };

@@ -339,7 +339,7 @@ void TMetafileCanvas::SyncFont() {
     // quality (zeros) and pitch: a byte each, lowest first.
     const auto flag = [&](TFontStyle style) { return (font.Style & style) ? 1u : 0u; };
     const unsigned pitch = font.Pitch == fpFixed ? 1 : font.Pitch == fpVariable ? 2 : 0;
-    StoreWords(p, handle, font.Height(), 0 /* width */, font.Orientation, font.Orientation,
+    StoreWords(p, handle, font.Height(), 0 /* width */, font.Orientation.Value(), font.Orientation.Value(),
                (font.Style & fsBold) ? 700 : 400,
                flag(fsItalic) | flag(fsUnderline) << 8 | flag(fsStrikeOut) << 16 |
                    static_cast<unsigned>(static_cast<unsigned char>(font.Charset)) << 24,

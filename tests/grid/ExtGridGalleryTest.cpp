@@ -110,8 +110,8 @@ TEST_F(GridGalleryTest, GalleryOfEveryLook) {
   bitmap->CellCreated = true;
   bitmap->CellHAlign = haCenter;
   bitmap->CellVAlign = vaCenter;
-  g.SelectionRectangle = true;
-  g.SelectionResizer = true;
+  g.SetSelectionRectangle(true);
+  g.SetSelectionResizer(true);
   g.SetSelection({4, 8, 6, 11});
   SavePng(g, "grid_gallery.png");
   g.SetGridImages(nullptr);

@@ -245,7 +245,7 @@ TEST_F(GridGraphicsTest, NaturalSizes) {
   EXPECT_EQ(SizeOf(1, 1), (TPoint{c.TextWidth("a") + 2 * h, gh + 2 * v}));
   grid->Multilinecells = true;
   EXPECT_EQ(SizeOf(1, 1), (TPoint{c.TextWidth("bb") + 2 * h, 2 * gh + 2 * v}));
-  grid->URLShow = true;
+  grid->SetURLShow(true);
   grid->SetCells(2, 1, "http://x.gr");
   EXPECT_EQ(SizeOf(2, 1).X, c.TextWidth("x.gr") + 2 * h);
 }

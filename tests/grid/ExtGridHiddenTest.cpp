@@ -165,15 +165,67 @@ TEST_F(ExtGridHiddenTest, InsertingColumnsKeepsHiddenColumnsHidden) {
 TEST_F(ExtGridHiddenTest, StretchColumnFillsTheClientWidth) {
   auto& g = MakeGrid<TExtStringGrid>(4, 3, 400);
   for (int c = 0; c < 4; ++c) g.SetColWidths(c, 50);
-  g.StretchColumn(-1);  // stretching off: nothing, whatever the index
+  g.StretchColumn(-1);  // stretching off: nothing
   EXPECT_EQ(g.ColWidths(3), 50);
-  g.StretchColumn(99);
-  g.ColumnSize().SetStretch(true);
+  // The index is checked before stretching is, and changes nothing.
+  for (bool stretch : {false, true}) {
+    g.ColumnSize().SetStretch(stretch);
+    for (int c = 0; c < 4; ++c) g.SetColWidths(c, 50);
+    EXPECT_EQ(ErrorOf<Exception>([&] { g.StretchColumn(4); }), "Stretch column index out of range")
+        << stretch;
+    EXPECT_EQ(g.ColWidths(3), 50);
+  }
+  g.StretchColumn(-1);
   EXPECT_EQ(g.ColWidths(3), g.ClientWidth() - 150 - 1);
-  EXPECT_THROW(g.StretchColumn(4), Exception);
   for (int c = 0; c < 3; ++c) g.SetColWidths(c, 300);
   g.StretchColumn(-1);
   EXPECT_EQ(g.ColWidths(3), g.DefaultColWidth());
+}
+
+// A resize stretches whenever stretching is on: with no room left by the
+// other columns the stretch column goes back to the default width.
+TEST_F(ExtGridHiddenTest, AResizedGridStretchesAlsoWhenTheOthersFillTheWidth) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 3, 400);
+  g.SetColWidths(0, 150);
+  g.SetColWidths(1, 150);
+  g.SetColWidths(2, 30);
+  g.ColumnSize().SetStretch(true);
+  const int border = g.Width() - g.ClientWidth();
+  struct Case {
+    int clientWidth, stretched;
+  };
+  const Case cases[] = {{250, g.DefaultColWidth()}, {500, 500 - 300 - 1}, {300, g.DefaultColWidth()}};
+  for (const Case& c : cases) {
+    g.SetBounds(g.Left(), g.Top(), c.clientWidth + border, g.Height());
+    ASSERT_EQ(g.ClientWidth(), c.clientWidth);
+    EXPECT_EQ(g.ColWidths(0), 150) << c.clientWidth;
+    EXPECT_EQ(g.ColWidths(2), c.stretched) << c.clientWidth;
+  }
+}
+
+// The edges of a heading merged over two columns are its own: between the
+// columns under it the mouse selects the column instead of sizing.
+TEST_F(ExtGridHiddenTest, AMergedHeadingHasItsSizingEdgesWhereItEnds) {
+  auto& g = MakeGrid<TExtStringGrid>(5, 4);
+  g.SetOptions(g.Options() + TGridOptions{goRangeSelect, goColSizing});
+  g.MouseActions().ColSelect = true;
+  g.MergeCells(1, 0, 2, 1);
+  const TRect first = g.CellRect(1, 0), merged = g.MergedCellRect(1, 0), plain = g.CellRect(3, 0);
+  ASSERT_EQ(merged.Right, g.CellRect(2, 0).Right);
+  struct Case {
+    int x;
+    TGridCursorKind kind;
+  };
+  const Case cases[] = {
+      {first.Right - 2, ckColumnSelect},  {first.Right + 2, ckColumnSelect},
+      {merged.Left + 20, ckColumnSelect}, {merged.Left + 2, ckNone},
+      {merged.Right - 2, ckNone},         {plain.Right - 2, ckNone},
+      {plain.Left + 20, ckColumnSelect},
+  };
+  for (const Case& c : cases) {
+    backend->MoveMouse(g, c.x, first.Top + 8);
+    EXPECT_EQ(g.CursorKind(), c.kind) << c.x;
+  }
 }
 
 }  // namespace

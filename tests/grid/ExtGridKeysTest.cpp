@@ -196,7 +196,7 @@ TEST_F(ExtGridKeysTest, LinksHearPastesAndStructureAndSurviveEitherSideGoingFirs
 TEST_F(ExtGridKeysTest, KeysRedrawTheSelectionFramesTheyMove) {
   auto& g = MakeGrid<TExtStringGrid>(6, 8);
   g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
-  g.SelectionRectangle = true;
+  g.SetSelectionRectangle(true);
   g.SelectionRectangleColor = clRed;
   g.SetFocus();
   Application->ProcessMessages();
@@ -268,45 +268,115 @@ TEST_F(ExtGridKeysTest, RowAndColumnMarksFollowTheKeysTogether) {
 
 // ---- typing into a range ----
 
+// With editing on or off, the character is the press: its click events
+// fire once, the range shrinks to the cell and the editor opens with it.
 TEST_F(ExtGridKeysTest, TypingIntoARangeActsAsAPressOnTheCell) {
-  auto& g = MakeGrid<TExtStringGrid>(5, 6);
-  g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
-  g.MouseActions().RangeSelectAndEdit = true;
-  g.SetFocus();
-  Application->ProcessMessages();
-  int clicks = 0;
-  std::vector<TGridCoord> cellClicks;
-  g.OnClick = [&](TObject*) { ++clicks; };
-  g.OnClickCell = [&](TObject*, int r, int c) { cellClicks.push_back({c, r}); };
-  Key(VK_RIGHT, {ssShift});
-  Key(VK_DOWN, {ssShift});
-  const int clicksBefore = clicks;
-  backend->Type("x");
-  EXPECT_TRUE(g.Options().Contains(goEditing));
-  EXPECT_EQ(clicks, clicksBefore + 1);
-  ASSERT_EQ(cellClicks.size(), 1u);
-  EXPECT_EQ(cellClicks[0].X, 2);
-  EXPECT_EQ(cellClicks[0].Y, 2);
-  ASSERT_NE(g.InplaceEditor(), nullptr);
-  EXPECT_TRUE(g.InplaceEditor()->Visible());
-  EXPECT_EQ(g.InplaceEditor()->Text(), "x");
-  // No button is held after it: the mouse moving over the grid selects
-  // nothing and holds no capture.
-  EXPECT_FALSE(g.MouseCapture());
-  const TGridRect sel = g.Selection();
-  const TRect far = g.CellRect(4, 5);
-  backend->MoveMouse(g, far.Left + 3, far.Top + 3);
-  EXPECT_EQ(g.Selection().Bottom, sel.Bottom);
-  EXPECT_EQ(g.Selection().Right, sel.Right);
-  // The next characters go on into the editor, with no press of their own.
-  backend->Type("y");
-  EXPECT_EQ(clicks, clicksBefore + 1);
-  Key(VK_RETURN);
-  EXPECT_EQ(g.GetCellText(2, 2), "xy");
-  // The arrows still move, the grid's click counting each move.
-  Key(VK_DOWN);
-  EXPECT_EQ(g.Row(), 3);
-  EXPECT_EQ(clicks, clicksBefore + 2);
+  for (bool editing : {false, true}) {
+    SCOPED_TRACE(editing ? "editing on" : "editing off");
+    auto& g = MakeGrid<TExtStringGrid>(5, 6);
+    g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
+    if (editing) g.SetOptions(g.Options() + TGridOptions{goEditing});
+    g.MouseActions().RangeSelectAndEdit = true;
+    g.SetFocus();
+    Application->ProcessMessages();
+    int clicks = 0;
+    std::vector<TGridCoord> cellClicks;
+    g.OnClick = [&](TObject*) { ++clicks; };
+    g.OnClickCell = [&](TObject*, int r, int c) { cellClicks.push_back({c, r}); };
+    Key(VK_RIGHT, {ssShift});
+    Key(VK_DOWN, {ssShift});
+    ASSERT_EQ(g.Selection(), (TGridRect{1, 1, 2, 2}));
+    const int clicksBefore = clicks;
+    backend->Type("x");
+    EXPECT_TRUE(g.Options().Contains(goEditing));
+    EXPECT_EQ(clicks, clicksBefore + 1);
+    ASSERT_EQ(cellClicks.size(), 1u);
+    EXPECT_EQ(cellClicks[0].X, 2);
+    EXPECT_EQ(cellClicks[0].Y, 2);
+    EXPECT_EQ(g.Selection(), (TGridRect{2, 2, 2, 2}));
+    ASSERT_NE(g.InplaceEditor(), nullptr);
+    EXPECT_TRUE(g.InplaceEditor()->Visible());
+    EXPECT_EQ(g.InplaceEditor()->Text(), "x");
+    // No button is held after it: the mouse moving over the grid selects
+    // nothing and holds no capture.
+    EXPECT_FALSE(g.MouseCapture());
+    const TGridRect sel = g.Selection();
+    const TRect far = g.CellRect(4, 5);
+    backend->MoveMouse(g, far.Left + 3, far.Top + 3);
+    EXPECT_EQ(g.Selection().Bottom, sel.Bottom);
+    EXPECT_EQ(g.Selection().Right, sel.Right);
+    // The next characters go on into the editor, with no press of their own.
+    backend->Type("y");
+    EXPECT_EQ(clicks, clicksBefore + 1);
+    Key(VK_RETURN);
+    EXPECT_EQ(g.GetCellText(2, 2), "xy");
+    // The arrows still move, the grid's click counting each move.
+    Key(VK_DOWN);
+    EXPECT_EQ(g.Row(), 3);
+    EXPECT_EQ(clicks, clicksBefore + 2);
+  }
+}
+
+// A grid that is only its heading row or column shows no current cell on
+// it when it takes the focus: no focus frame, no selection.
+TEST_F(ExtGridKeysTest, AGridOfOnlyItsHeadingShowsNoCurrentCellWhenFocused) {
+  struct Case {
+    const char* name;
+    int cols, rows;
+    bool rowAlways;
+  };
+  const Case cases[] = {{"one heading row", 4, 1, true}, {"one heading column", 1, 4, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto& g = MakeGrid<TExtStringGrid>(c.cols, c.rows);
+    auto* other = new TEdit(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(0, 0, 8, 8);
+    other->SetFocus();
+    g.SetFixedRows(0);
+    g.SetFixedCols(0);
+    g.FixedRowAlways = c.rowAlways;
+    g.FixedColAlways = !c.rowAlways;
+    for (int i = 0; i < 4; ++i) g.SetCellText(c.rowAlways ? i : 0, c.rowAlways ? 0 : i, "Head");
+    Application->ProcessMessages();
+    // The grid's pixels on the form, painted whole.
+    auto gridPixels = [&] {
+      form->Invalidate();
+      const TImageCanvas* shot = backend->Render(*form);
+      std::vector<TColor> pixels;
+      for (int y = 0; y < g.Height(); ++y)
+        for (int x = 0; x < g.Width(); ++x) pixels.push_back(shot->Pixel(g.Left() + x, g.Top() + y));
+      return pixels;
+    };
+    // What the grid shows, focused, with nothing of it current.
+    g.SetFocus();
+    Application->ProcessMessages();
+    ASSERT_TRUE(g.Focused());
+    g.HideSelection();
+    const std::vector<TColor> nothingCurrent = gridPixels();
+    // Focused afresh it shows the same.
+    other->SetFocus();
+    g.UnHideSelection();
+    Application->ProcessMessages();
+    ASSERT_LT(g.Row(), g.RowCount());
+    ASSERT_LT(g.Col(), g.ColCount());
+    g.SetFocus();
+    Application->ProcessMessages();
+    EXPECT_TRUE(c.rowAlways ? g.Row() >= g.RowCount() : g.Col() >= g.ColCount());
+    EXPECT_EQ(gridPixels(), nothingCurrent);
+    backend->SaveWindowPng(*form, (TestOutputFolder() / (std::string("grid_heading_only_") +
+                                                         (c.rowAlways ? "row" : "column") + ".png"))
+                                      .string());
+    // Grown, the grid has a current cell again, among its data cells.
+    if (c.rowAlways)
+      g.SetRowCount(3);
+    else
+      g.SetColCount(3);
+    EXPECT_GE(g.Col(), g.FixedCols());
+    EXPECT_LT(g.Col(), g.ColCount());
+    EXPECT_GE(g.Row(), g.FixedRows());
+    EXPECT_LT(g.Row(), g.RowCount());
+  }
 }
 
 // ---- a refused value ----
@@ -351,7 +421,7 @@ TEST_F(ExtGridKeysTest, ARefusedValueEndsEditorModeBeforeTheCellIsWritten) {
 TEST_F(ExtGridKeysTest, TypingIntoALinkOrButtonCellOpensNothing) {
   auto& g = MakeGrid<TExtStringGrid>(5, 6);
   g.MouseActions().RangeSelectAndEdit = true;
-  g.URLShow = true;
+  g.SetURLShow(true);
   g.SetCellText(1, 1, "https://example.org");
   g.SetCellText(2, 1, R"(<A href="https://example.org">site</A> text)");
   TCellGraphic* button = g.CreateCellGraphic(3, 1);

@@ -151,7 +151,7 @@ TEST_F(ExtGridMouseTest, LinksGoToTheirCellOrToTheDesktop) {
   g.SetCellText(1, 1, "<A HREF=\"cell://R4C3\">go</A>");
   g.SetCellText(2, 1, "<A HREF=\"https://example.org/\">web</A>");
   g.SetCellText(3, 1, "<A HREF=\"javascript:alert(1)\">bad</A>");
-  g.URLShow = true;
+  g.SetURLShow(true);
   g.SetCellText(1, 2, "https://example.org/plain");
   auto clickText = [&](int c, int r) {
     const TRect cell = g.CellRect(c, r);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "GridFixture.h"
 #include "grid/ExtGrid.h"
 
@@ -110,21 +113,40 @@ TEST_F(ExtGridNavigationTest, FooterRowCalculatesItsColumns) {
   ThousandSeparator = savedThousand;
 }
 
-TEST_F(ExtGridNavigationTest, KeyboardRowsKeepTheLastDataRow) {
-  auto& g = MakeGrid<TExtStringGrid>(3, 3);
-  int inserted = -1, deleted = -1;
-  g.OnAutoInsertRow = [&](TObject*, int r) { inserted = r; };
-  g.OnAutoDeleteRow = [&](TObject*, int r) { deleted = r; };
-  g.DoInsertRow(1);
-  EXPECT_EQ(inserted, 1);
-  EXPECT_EQ(g.RowCount(), 4);
-  g.DoDeleteRow(1);
-  g.DoDeleteRow(1);
-  EXPECT_EQ(g.RowCount(), 2);
-  deleted = -1;
-  g.DoDeleteRow(1);  // the only data row stays
-  EXPECT_EQ(g.RowCount(), 2);
-  EXPECT_EQ(deleted, -1);
+// Delete removes the current row; the only data row (fixed rows and
+// footers apart) stays, emptied, and the deletion is told either way.
+TEST_F(ExtGridNavigationTest, KeyboardRowsKeepTheLastDataRowEmptied) {
+  struct Case {
+    const char* name;
+    int rows, footers;
+  };
+  const Case cases[] = {{"no footer", 3, 0}, {"a footer row", 4, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto& g = MakeGrid<TExtStringGrid>(3, c.rows);
+    g.SetFixedFooters(c.footers);
+    g.Navigation().AllowDeleteRow = true;
+    g.Navigation().AllowInsertRow = true;
+    std::vector<int> inserted, deleted;
+    g.OnAutoInsertRow = [&](TObject*, int r) { inserted.push_back(r); };
+    g.OnAutoDeleteRow = [&](TObject*, int r) { deleted.push_back(r); };
+    for (int r = 1; r < c.rows; ++r)
+      for (int col = 0; col < 3; ++col) g.SetCellText(col, r, "r" + std::to_string(r));
+    g.SetFocus();
+    g.SetRow(1);
+    backend->PressKey(VK_INSERT);
+    EXPECT_EQ(inserted, std::vector<int>{1});
+    EXPECT_EQ(g.RowCount(), c.rows + 1);
+    backend->PressKey(VK_DELETE);
+    backend->PressKey(VK_DELETE);
+    EXPECT_EQ(g.RowCount(), 2 + c.footers);
+    EXPECT_EQ(g.GetCellText(1, 1), "r2");
+    backend->PressKey(VK_DELETE);
+    EXPECT_EQ(g.RowCount(), 2 + c.footers);
+    EXPECT_EQ(deleted, (std::vector<int>{1, 1, 1}));
+    for (int col = 0; col < 3; ++col) EXPECT_EQ(g.GetCellText(col, 1), "") << col;
+    if (c.footers) EXPECT_EQ(g.GetCellText(1, 2), "r3");
+  }
 }
 
 }  // namespace

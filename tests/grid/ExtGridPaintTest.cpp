@@ -287,8 +287,8 @@ TEST_F(GridPaintTest, TilesRunOnAcrossCells) {
 }
 
 TEST_F(GridPaintTest, SelectionRectangleAndResizer) {
-  grid->SelectionRectangle = true;
-  grid->SelectionResizer = true;
+  grid->SetSelectionRectangle(true);
+  grid->SetSelectionResizer(true);
   grid->SelectionRectangleColor = clMaroon;
   grid->SetSelection({1, 1, 2, 2});
   Paint(2, 2);
@@ -322,12 +322,12 @@ TEST_F(GridPaintTest, TextTransformations) {
       {"password",
        [](TExtStringGrid& g) { g.OnIsPasswordCell = [](TObject*, int, int, bool& p) { p = true; }; }, "abc",
        "***", clWindowText, false},
-      {"link without its scheme", [](TExtStringGrid& g) { g.URLShow = true; }, "http://a.gr", "a.gr",
+      {"link without its scheme", [](TExtStringGrid& g) { g.SetURLShow(true); }, "http://a.gr", "a.gr",
        0xFF0000, true},
       {"full link",
        [](TExtStringGrid& g) {
-         g.URLShow = true;
-         g.URLFull = true;
+         g.SetURLShow(true);
+         g.SetURLFull(true);
        },
        "http://a.gr", "http://a.gr", 0xFF0000, true},
       {"formula shows its text", [](TExtStringGrid&) {}, "=1+2", "=1+2", clWindowText, false},

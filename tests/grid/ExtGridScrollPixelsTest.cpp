@@ -200,7 +200,7 @@ const GridKind kGrids[] = {
      Nothing},
     {"range selected in a frame",
      [](TExtStringGrid& g, THeadlessBackend&) {
-       g.SelectionRectangle = true;
+       g.SetSelectionRectangle(true);
        g.SetSelectionColor(clNotSet);
        g.SetSelection({4, 5, 6, 9});
      },

@@ -354,6 +354,44 @@ TEST_F(ExtGridThemedLibraryTest, ChecksAreDrawnByTheThemeAndEditorsTakeTheLook) 
   EXPECT_EQ(parts, (std::vector<std::pair<int, int>>{{3, 5}, {3, 1}}));
 }
 
+// With a theme, button cells are the theme's push button, pressed while the
+// mouse holds them down.
+TEST_F(ExtGridThemedLibraryTest, ButtonCellsAreTheThemesPushButton) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 4);
+  ASSERT_TRUE(g.ThemedLook());
+  g.SetRowHeights(1, 24);
+  g.SetRowHeights(2, 24);
+  const TCellType kinds[] = {ctButton, ctBitButton};
+  for (int i = 0; i < 2; ++i) {
+    TCellGraphic* button = g.CreateCellGraphic(1, 1 + i);
+    button->CellType = kinds[i];
+    button->CellIndex = 50 | (18 << 16);
+    button->CellText = "Go";
+  }
+  auto drawn = [&] {
+    RecordingTheme::drawn.clear();
+    g.Invalidate();
+    const TImageCanvas* shot = backend->Render(*form);
+    std::vector<std::pair<int, int>> parts;
+    for (const auto& d : RecordingTheme::drawn) {
+      EXPECT_EQ(d.ThemeClass, u"button");
+      EXPECT_EQ(d.Rect.Right - d.Rect.Left, 50);
+      EXPECT_EQ(d.Rect.Bottom - d.Rect.Top, 18);
+      // The stand-in theme fills what it draws black.
+      EXPECT_EQ(shot->Pixel(g.Left() + d.Rect.Left + 1, g.Top() + d.Rect.Top + 1), clBlack);
+      parts.emplace_back(d.Part, d.State);
+    }
+    return parts;
+  };
+  EXPECT_EQ(drawn(), (std::vector<std::pair<int, int>>{{1, 1}, {1, 1}}));
+  const TRect place = g.GetButtonRect(1, 2);
+  ASSERT_FALSE(place.IsEmpty());
+  backend->PressMouse(g, place.Left + 3, place.Top + 3);
+  EXPECT_EQ(drawn(), (std::vector<std::pair<int, int>>{{1, 1}, {1, 3}}));
+  backend->ReleaseMouse(g, place.Left + 3, place.Top + 3);
+  EXPECT_EQ(drawn(), (std::vector<std::pair<int, int>>{{1, 1}, {1, 1}}));
+}
+
 TEST_F(ExtGridThemedLibraryTest, SpinButtonsDrawTheThemesSpinParts) {
   auto& g = MakeGrid<TExtStringGrid>(3, 3);
   g.Spin()->SetBounds(0, 0, 80, 22);

@@ -111,7 +111,7 @@ class RpCtrlsTextTest : public BandRptTest {
           label->SetCaption(text);
           const int full = label->FullSizePixels(TRpPrintableSize::iWidth);
           EXPECT_EQ(LinesOf(*label), PlainLines(text, full, wrap, measure))
-              << what << ": " << font.Name << " " << font.Size() << " width " << width << " wrap " << wrap
+              << what << ": " << font.Name.Value() << " " << font.Size() << " width " << width << " wrap " << wrap
               << " zoom " << zoom;
           ++cases;
         }

@@ -100,7 +100,7 @@ std::string PlainFontRecord(std::uint32_t handle, const TFont& font) {
   f += static_cast<char>(font.Charset);
   f += std::string(3, '\0');
   f += static_cast<char>(font.Pitch == fpFixed ? 1 : font.Pitch == fpVariable ? 2 : 0);
-  WideString face = cp1253::ToWide(font.Name.substr(0, 31));
+  WideString face = cp1253::ToWide(font.Name.Value().substr(0, 31));
   face.resize(32, u'\0');
   for (char16_t ch : face) Put16(f, ch);
   return Record(emr::EXTCREATEFONTINDIRECTW, f);
