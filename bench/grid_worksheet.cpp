@@ -19,7 +19,14 @@
 
 namespace {
 
-const std::filesystem::path kSource = std::filesystem::path(__FILE__).parent_path().parent_path();
+// The source tree: this file's name is relative to the build tree, the
+// folder above the bench's own, when the build names sources so.
+std::filesystem::path SourceTree() {
+  std::filesystem::path self = __FILE__;
+  if (self.is_relative())
+    self = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / self;
+  return self.lexically_normal().parent_path().parent_path();
+}
 
 // The bench's own folder for the workbook and the office suite's profile,
 // removed when the bench ends.
@@ -42,9 +49,9 @@ std::string Workbook(int rows) {
   const std::string name = "rows-" + std::to_string(rows) + ".xlsx";
   const std::filesystem::path path = Scratch() / name;
   if (!std::filesystem::exists(path)) {
-    const std::string command = "python3 -B '" +
-                                (kSource / "tests/exchange/worksheets/make_large_worksheets.py").string() +
-                                "' '" + Scratch().string() + "' " + name;
+    const std::string command =
+        "python3 -B '" + (SourceTree() / "tests/exchange/worksheets/make_large_worksheets.py").string() +
+        "' '" + Scratch().string() + "' " + name;
     if (std::system(command.c_str()) != 0) return {};
   }
   return path.string();

@@ -230,7 +230,9 @@ class ScopedAddressSpace {
   }
 
  private:
+#ifndef WORKSHEET_TEST_ASAN
   rlimit saved_{};
+#endif
   std::optional<ScopedEnv> bridge_;
 };
 
