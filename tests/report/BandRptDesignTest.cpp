@@ -205,6 +205,17 @@ std::string PageBytes(TRpPrinter& p, int n) {
   return page ? std::string(page->Data()) : std::string();
 }
 
+// A report read back from its form prints the page it printed before and writes the same form.
+void ExpectSamePageAndForm(TBandRep* copy, const std::string& page, const std::string& form) {
+  TRpPrinter again(copy);
+  copy->RunInto(&again);
+  ASSERT_EQ(again.PageCount(), 1);
+  EXPECT_EQ(PageBytes(again, 1), page);
+  TMemoryStream second;
+  copy->WriteForm(second);
+  EXPECT_EQ(std::string(static_cast<const char*>(second.Memory()), static_cast<size_t>(second.Size())), form);
+}
+
 TEST_F(BandRptDesignTest, AStoredReportKeepsItsPicturesAndDataFields) {
   rep->SetName("Stored");
   rep->SnapToGrid = false;
@@ -258,14 +269,7 @@ TEST_F(BandRptDesignTest, AStoredReportKeepsItsPicturesAndDataFields) {
   EXPECT_EQ(picture->Width(), 20);
   EXPECT_EQ(picture->Pixel(3, 5), clWhite);
   EXPECT_EQ(picture->Pixel(3, 1), clBlue);
-  TRpPrinter again(copy);
-  copy->RunInto(&again);
-  ASSERT_EQ(again.PageCount(), 1);
-  EXPECT_EQ(PageBytes(again, 1), before);
-  TMemoryStream second;
-  copy->WriteForm(second);
-  EXPECT_EQ(std::string(static_cast<const char*>(second.Memory()), static_cast<size_t>(second.Size())),
-            bytes);
+  ExpectSamePageAndForm(copy, before, bytes);
 
   // Without the data set, or with a picture that is none, the form is
   // refused and nothing of it stays.
@@ -340,14 +344,7 @@ TEST_F(BandRptDesignTest, AStoredReportHoldsItsOwnDataSetRichTextAndHiddenPictur
   EXPECT_EQ(copiedNotes->Font().Name, "DejaVu Serif");
   EXPECT_FALSE(copiedFlag->Visible());
   copiedNotes->RichEdit()->SetRichText(rtf);
-  TRpPrinter again(copy);
-  copy->RunInto(&again);
-  ASSERT_EQ(again.PageCount(), 1);
-  EXPECT_EQ(PageBytes(again, 1), before);
-  TMemoryStream second;
-  copy->WriteForm(second);
-  EXPECT_EQ(std::string(static_cast<const char*>(second.Memory()), static_cast<size_t>(second.Size())),
-            bytes);
+  ExpectSamePageAndForm(copy, before, bytes);
 
   // What a form cannot hold is named as the source calls it.
   auto* stray = new TComponent(copy);
