@@ -226,11 +226,15 @@ TEST(RichTextRtf, TheWordProcessorConvertsOurGreekToText) {
   if (!Have(kOffice)) FAIL() << "LibreOffice (libreoffice-writer-nogui) is missing (scripts/packages.txt)";
   const std::string file = WriteFile("richtext_office.rtf", WriteRtf(GreekSample()));
   const std::string out = TestOutputFolder().string();
-  RunCommand(std::string(kOffice) + " -env:UserInstallation=file://" + out +
-             "/profile --headless --convert-to \"txt:Text (encoded):UTF8\" --outdir '" + out +
-             "/converted' '" + file + "' >/dev/null 2>&1");
+  int status = 0;
+  const std::string said =
+      RunCommand(std::string(kOffice) + " -env:UserInstallation=file://" + out +
+                     "/profile --headless --convert-to \"txt:Text (encoded):UTF8\" --outdir '" + out +
+                     "/converted' '" + file + "' 2>&1",
+                 &status);
   std::ifstream in(out + "/converted/richtext_office.txt", std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(text.empty()) << "the word processor wrote no text (status " << status << "): " << said;
   EXPECT_NE(text.find("Προσφορά μειοδότη"), std::string::npos) << text;
   EXPECT_NE(text.find("Έκπτωση 12,50%"), std::string::npos) << text;
 }
@@ -244,12 +248,15 @@ TEST(RichTextRtf, ReadsWhatTheWordProcessorWrites) {
                 "<html><head><meta charset=\"utf-8\"></head><body><p><b>Προσφορά</b> <i>μειοδότη</i> "
                 "<font color=\"#ff0000\">κόκκινο</font></p></body></html>");
   const std::string out = TestOutputFolder().string();
-  RunCommand(std::string(kOffice) + " -env:UserInstallation=file://" + out +
-             "/profile --headless --convert-to \"rtf:Rich Text Format\" --outdir '" + out + "/converted' '" +
-             source + "' >/dev/null 2>&1");
+  int status = 0;
+  const std::string said =
+      RunCommand(std::string(kOffice) + " -env:UserInstallation=file://" + out +
+                     "/profile --headless --convert-to \"rtf:Rich Text Format\" --outdir '" + out +
+                     "/converted' '" + source + "' 2>&1",
+                 &status);
   std::ifstream in(out + "/converted/richtext_source.rtf", std::ios::binary);
   const std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_FALSE(rtf.empty()) << "the word processor wrote no RTF";
+  ASSERT_FALSE(rtf.empty()) << "the word processor wrote no RTF (status " << status << "): " << said;
   const TRichDocument doc = ReadRtf(rtf);
   bool bold = false, italic = false, red = false;
   for (const TRichParagraph& p : doc.Paragraphs)
