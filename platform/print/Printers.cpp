@@ -306,9 +306,10 @@ std::string DocumentsFolderSetting(std::string_view settings, const std::string&
 
 void DrawingResolution(const TDeviceMode& mode, const TPrinterProfile& p, int& x, int& y) {
   x = p.DpiX, y = p.DpiY;
-  // A device that tells no resolution of its own is not given one.
+  // The quality the printer starts on is its own resolution, whatever
+  // number it holds; a device that tells no resolution is not given one.
   if (x > 0 && y > 0 && (mode.dmFields & DM_PRINTQUALITY) && mode.dmPrintQuality > 0 &&
-      mode.dmPrintQuality != x)
+      mode.dmPrintQuality != p.Defaults.dmPrintQuality)
     x = y = mode.dmPrintQuality;
 }
 

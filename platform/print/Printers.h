@@ -131,8 +131,8 @@ std::string DocumentsFolderSetting(std::string_view settings, const std::string&
 // The most of the settings file read: it holds a handful of short lines.
 constexpr Int64 MaxUserDirsSize = 64 * 1024;
 // The dots per inch across and down a page is drawn at: a resolution
-// chosen in the settings (the quality, in dots per inch, asked the same
-// both ways), else the printer's own.
+// chosen in the settings (a quality in dots per inch other than the one
+// the printer starts on, asked the same both ways), else the printer's own.
 void DrawingResolution(const TDeviceMode& mode, const TPrinterProfile& profile, int& x, int& y);
 // What stands for the file name of a queue's driver: the name its PPD
 // gives the driver on a PC, else the queue's make and model, else the kind
