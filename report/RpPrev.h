@@ -128,6 +128,9 @@ class TRpPreview : public TScrollBox {
   TRpProgressUpdateEvent OnProgressUpdate;
   // The printer shown went away (its run was cancelled or its report freed).
   TNotifyEvent OnPrinterGone;
+  // A page of the printer was found damaged: the text says so and names
+  // the page file the pages came from.
+  std::function<void(TObject* sender, const AnsiString& text)> OnDamagedPage;
   TRpPreviewHyperlinkEvent& OnHyperlink() { return image_->OnHyperlink; }
 
   void Dispatch(TMessage& message) override;

@@ -253,5 +253,9 @@ void TRpPreview::Dispatch(TMessage& message) {
     if (OnProgressUpdate) OnProgressUpdate(this, static_cast<int>(message.WParam));
     return;
   }
+  if (message.Msg == WM_RP_DAMAGEDPAGE) {
+    if (printer_ != nullptr && OnDamagedPage) OnDamagedPage(this, printer_->DamagedPageText());
+    return;
+  }
   TScrollBox::Dispatch(message);
 }

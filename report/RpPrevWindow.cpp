@@ -4,6 +4,7 @@
 
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
 #include "report/BandRpt.h"
 #include "report/RpPrev.h"
 
@@ -283,6 +284,8 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
   RpPreview->OnPageAvailable = [this](TObject*, int pages) { PageAvailable(pages); };
   RpPreview->OnOutlineChange = [this](TObject*, void* node) { OutlineChange(node); };
   RpPreview->OnProgressUpdate = [this](TObject*, int progress) { ProgressUpdate(progress); };
+  // A damaged page shows blank: the user is told why.
+  RpPreview->OnDamagedPage = [](TObject*, const AnsiString& text) { MessageDlg(text, mtError, {mbOK}); };
   // Pages whose printer is gone can be neither shown nor printed.
   RpPreview->OnPrinterGone = [this](TObject*) {
     printer_ = nullptr;

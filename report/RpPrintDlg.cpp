@@ -10,6 +10,10 @@ namespace {
 // them to be before any of them shows.
 const UINT helpMessage = RegisterWindowMessage("commdlg_help");
 const UINT findReplaceMessage = RegisterWindowMessage("commdlg_FindReplace");
+// The class library also names a global atom after the module and thread,
+// under which a dialog window's object is kept as a window property. Here
+// the window table (ui::RegisterWindow) leads from a window to its object
+// and nothing reads atoms or window properties, so none is made.
 
 // Whether Form is still one of the program's forms.
 bool StillThere(const TCustomForm* form) {

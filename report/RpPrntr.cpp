@@ -136,6 +136,8 @@ void TRpPrinter::BeginDoc() {
   }
   pageNumber_ = 0;
   pageCount_ = 0;
+  // New pages: damage found in them is news.
+  damageReported_ = false;
   status_ = rpsBusy;
   if (Destination == rpdMetafile) {
     pageList_->Clear();
@@ -261,8 +263,14 @@ std::unique_ptr<TMetafile> TRpPrinter::GetPage(int n) {
   try {
     return pageList_->GetPage(n);
   } catch (const ERpError& e) {
-    if (!damageReported_ && OnDamagedPage) OnDamagedPage(e.Message);
-    damageReported_ = true;
+    if (!damageReported_) {
+      damageReported_ = true;
+      damageText_ = e.Message;
+      // The window that shows the pages tells the user once the page in
+      // hand is drawn: the page may be wanted while it paints.
+      if (Client != nullptr) PostMessage(Client, WM_RP_DAMAGEDPAGE, 0, 0);
+      if (OnDamagedPage) OnDamagedPage(e.Message);
+    }
     auto blank = std::make_unique<TMetafile>();
     blank->SetWidth(DeviceWidth(PaperWidth()));
     blank->SetHeight(DeviceHeight(PaperLength()));

@@ -36,6 +36,9 @@ enum : int { rpsReady = 0, rpsBusy = 1, rpsFinished = 2 };
 // Messages to the windows that follow a run.
 constexpr UINT WM_RP_PROGRESS = WM_USER + 0, WM_RP_PAGES = WM_USER + 1, WM_RP_PRINT = WM_USER + 2,
                WM_RP_PREVIEWCLOSED = WM_USER + 4;
+// A page was found damaged (posted to the client once, as OnDamagedPage is
+// called); the printer's DamagedPageText says what and where.
+constexpr UINT WM_RP_DAMAGEDPAGE = WM_USER + 5;
 
 // An object of its own: the preview's link events name it as their Sender.
 class TRpPrinter : public TObject {
@@ -152,6 +155,8 @@ class TRpPrinter : public TObject {
   static int StringPos(const AnsiString& subStr, const AnsiString& s);
   // Called once with the text of the first damaged page met.
   std::function<void(const AnsiString&)> OnDamagedPage;
+  // That text, which names the page file when the pages came from one.
+  const AnsiString& DamagedPageText() const { return damageText_; }
 
  private:
   TRpPrinter(TRpPrinterMaster* master, const TBandRepPrinterSettings* ownerSettings);
@@ -181,6 +186,7 @@ class TRpPrinter : public TObject {
   bool showingPreview_ = false;
   bool loadedFromFile_ = false;
   bool damageReported_ = false;
+  AnsiString damageText_;
 };
 
 // Hyperlinks the program claims itself: the first handler whose prefix

@@ -380,8 +380,7 @@ void TRpPageList::LoadFromFile(const AnsiString& fileName) {
   std::unique_ptr<TRpStream> stream = TRpStream::CreateFromFile(fileName);
   // Bounded as every file the program reads is, before a byte is looked at:
   // the probe for the first page would otherwise walk the whole of it.
-  if (stream->Size() > MaxPageFileSize)
-    throw ERpError(FileReadErrorText(fileName, FileTooLarge, MaxPageFileSize));
+  if (stream->Size() > MaxFileSize) throw ERpError(FileReadErrorText(fileName, FileTooLarge, MaxFileSize));
   try {
     LoadFromStream(std::move(stream));
   } catch (const ERpError&) {
@@ -413,6 +412,9 @@ void TRpPageList::LoadFromStream(std::unique_ptr<TRpStream> stream) {
 
 void TRpPageList::SaveToFile(const AnsiString& fileName) {
   std::lock_guard guard(lock_);
+  // A file the program would refuse to load is not written.
+  if (stream_ && stream_->Size() > MaxFileSize)
+    throw ERpError(FileWriteErrorText(fileName, FileTooLarge, MaxFileSize));
   TStringStream bytes;
   stream_->SaveToStream(bytes);
   SafeWriteFile(fileName, bytes.DataString());

@@ -167,6 +167,9 @@ class TRpPageList {
   std::unique_ptr<TRpStream> ReleaseStream();
   int PageCount() const { return pageCount_; }
   bool Compression = false;
+  // The largest page file loaded or saved: a saved file is always one
+  // that loads again.
+  Int64 MaxFileSize = MaxPageFileSize;
   TRpOutline* Outline() { return &outline_; }
   // The creation time written into the header; the clock by default.
   std::function<TDateTime()> Clock;
@@ -181,11 +184,13 @@ class TRpPageList {
   void SeekToFirst();
   void SeekToLast();
   void SeekToPage(int n);
-  // A damaged file, or one larger than MaxPageFileSize, raises ERpError
+  // A damaged file, or one larger than MaxFileSize, raises ERpError
   // naming it and leaves the pages as they were.
   void LoadFromFile(const AnsiString& fileName);
   // The same for a page file already in a stream.
   void LoadFromStream(std::unique_ptr<TRpStream> stream);
+  // Pages past MaxFileSize are refused with ERpError naming the file; the
+  // file is written whole or not at all, an existing one kept until then.
   void SaveToFile(const AnsiString& fileName);
 
   // The header's size: 128 when the format words say so, else from where

@@ -122,6 +122,9 @@ void TPrinterSettings::ApplySettings() {
     if (cancel) return;
   }
   printer_->SetDeviceMode(mode);
+  // A resolution chosen is the one the pages are drawn at.
+  PixelsPerInchX = printer_->GetDeviceCaps(LOGPIXELSX);
+  PixelsPerInchY = printer_->GetDeviceCaps(LOGPIXELSY);
 }
 
 void TPrinterSettings::SetCopies(int copies) {

@@ -23,6 +23,7 @@ struct TDeviceCaps {
   int PhysicalHeight = 0;
   int PhysicalOffsetX = 0;  // unprintable margin
   int PhysicalOffsetY = 0;
+  friend bool operator==(const TDeviceCaps&, const TDeviceCaps&) = default;
 };
 
 class TCairoCanvas : public TCanvas {

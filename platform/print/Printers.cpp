@@ -73,13 +73,16 @@ int TrayCode(const std::string& name, int& nextOwn) {
 }
 
 // The trays the queue's own description lists: the choices of its PPD
-// where it has one, else the sources its server reports.
-void ReadQueueTrays(cups_dest_t& dest, cups_dinfo_t* info, TPrinterProfile& p) {
+// where it has one, else the sources its server reports. Returns the file
+// name the PPD gives its driver on a PC, empty when it has none.
+std::string ReadQueueTrays(cups_dest_t& dest, cups_dinfo_t* info, TPrinterProfile& p) {
   int nextOwn = DMBIN_USER;
+  std::string pcFileName;
   if (const char* file = cupsGetPPD2(CUPS_HTTP_DEFAULT, dest.name)) {
     ppd_file_t* ppd = ppdOpenFile(file);
     ::unlink(file);
     if (ppd != nullptr) {
+      if (ppd->pcfilename != nullptr) pcFileName = ppd->pcfilename;
       if (ppd_option_t* slots = ppdFindOption(ppd, "InputSlot")) {
         for (int i = 0; i < slots->num_choices; ++i) {
           const ppd_choice_t& c = slots->choices[i];
@@ -91,7 +94,7 @@ void ReadQueueTrays(cups_dest_t& dest, cups_dinfo_t* info, TPrinterProfile& p) {
       ppdClose(ppd);
     }
   }
-  if (!p.Bins.empty()) return;
+  if (!p.Bins.empty()) return pcFileName;
   if (info != nullptr) {
     ipp_attribute_t* sources = cupsFindDestSupported(CUPS_HTTP_DEFAULT, &dest, info, CUPS_MEDIA_SOURCE);
     ipp_attribute_t* chosen = cupsFindDestDefault(CUPS_HTTP_DEFAULT, &dest, info, CUPS_MEDIA_SOURCE);
@@ -105,13 +108,14 @@ void ReadQueueTrays(cups_dest_t& dest, cups_dinfo_t* info, TPrinterProfile& p) {
       if (standing != nullptr && std::string(standing) == source) p.Defaults.dmDefaultSource = code;
     }
   }
-  if (!p.Bins.empty()) return;
+  if (!p.Bins.empty()) return pcFileName;
   // A queue that names no trays is asked for the standard ones; one the
   // printer lacks is left to its own choice.
   p.Bins = {{7, "Automatically Select", "media-source", "auto"},
             {1, "Upper", "media-source", "top"},
             {2, "Lower", "media-source", "bottom"},
             {4, "Manual Feed", "media-source", "manual"}};
+  return pcFileName;
 }
 
 // The system's code of a sheet given in hundredths of a millimetre: the
@@ -193,8 +197,13 @@ void ReadQueueCapabilities(cups_dest_t& dest, cups_dinfo_t* info, TPrinterProfil
        cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, &dest, info, paperName, 0, &sheet)) ||
       cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, &dest, info, 0, &sheet)) {
     if (const int code = PaperCodeOfSize(sheet.width, sheet.length); code != 0) d.dmPaperSize = code;
-    p.OffsetX = static_cast<int>(std::lround(sheet.left / 2540.0 * p.DpiX));
-    p.OffsetY = static_cast<int>(std::lround(sheet.top / 2540.0 * p.DpiY));
+    const auto dots = [](int hundredths, int dpi) {
+      return static_cast<int>(std::lround(hundredths / 2540.0 * dpi));
+    };
+    p.OffsetX = dots(sheet.left, p.DpiX);
+    p.OffsetY = dots(sheet.top, p.DpiY);
+    p.OffsetRight = dots(sheet.right, p.DpiX);
+    p.OffsetBottom = dots(sheet.bottom, p.DpiY);
   }
 
   ipp_attribute_t* sides = supported(CUPS_SIDES);
@@ -226,11 +235,13 @@ std::vector<TPrinterProfile> CupsProfiles(int& defaultIndex) {
     TPrinterProfile p;
     p.Kind = TPrinterProfile::pkCups;
     p.Name = cp1253::FromUtf8(dests[i].name);
-    p.Driver = "CUPS";
     p.Port = p.Name;
     cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, &dests[i]);
     ReadQueueCapabilities(dests[i], info, p);
-    ReadQueueTrays(dests[i], info, p);
+    const std::string pcFileName = ReadQueueTrays(dests[i], info, p);
+    p.Driver = cp1253::FromUtf8(QueueDriverName(
+        pcFileName, cupsGetOption("printer-make-and-model", dests[i].num_options, dests[i].options),
+        cupsGetOption("device-uri", dests[i].num_options, dests[i].options)));
     if (info != nullptr) cupsFreeDestInfo(info);
     if (dests[i].is_default) defaultIndex = static_cast<int>(result.size());
     result.push_back(std::move(p));
@@ -291,6 +302,24 @@ std::string DocumentsFolderSetting(std::string_view settings, const std::string&
     return folder;
   }
   return {};
+}
+
+void DrawingResolution(const TDeviceMode& mode, const TPrinterProfile& p, int& x, int& y) {
+  x = p.DpiX, y = p.DpiY;
+  // The quality the printer starts on is its own resolution, whatever
+  // number it holds; a device that tells no resolution is not given one.
+  if (x > 0 && y > 0 && (mode.dmFields & DM_PRINTQUALITY) && mode.dmPrintQuality > 0 &&
+      mode.dmPrintQuality != p.Defaults.dmPrintQuality)
+    x = y = mode.dmPrintQuality;
+}
+
+std::string QueueDriverName(const std::string& pcFileName, const char* makeAndModel, const char* deviceUri) {
+  if (!pcFileName.empty()) return pcFileName;
+  if (makeAndModel != nullptr && *makeAndModel != 0) return makeAndModel;
+  const std::string uri = deviceUri != nullptr ? deviceUri : "";
+  if (const size_t colon = uri.find(':'); colon != std::string::npos && colon > 0)
+    return uri.substr(0, colon);
+  return "CUPS";
 }
 
 TPrinterProfile PdfPrinterProfile() {
@@ -430,21 +459,37 @@ TDeviceCaps TPrinter::Caps() const {
   TDeviceCaps caps;
   const TPrinterProfile* p = Profile();
   if (p == nullptr) return caps;
-  caps.LogPixelsX = p->DpiX;
-  caps.LogPixelsY = p->DpiY;
+  int dpiX = 0, dpiY = 0;
+  printers::DrawingResolution(mode_, *p, dpiX, dpiY);
+  caps.LogPixelsX = dpiX;
+  caps.LogPixelsY = dpiY;
   double widthMM, lengthMM;
   SheetOf(mode_, widthMM, lengthMM);
-  int offsetX = p->OffsetX, offsetY = p->OffsetY;
+  // The margins are the printer's dots; the page may be drawn at another
+  // resolution.
+  const auto at = [](int dots, int from, int to) {
+    return from > 0 ? static_cast<int>(std::lround(static_cast<double>(dots) * to / from)) : dots;
+  };
+  int left = at(p->OffsetX, p->DpiX, dpiX), top = at(p->OffsetY, p->DpiY, dpiY),
+      right = at(p->OffsetRight.value_or(p->OffsetX), p->DpiX, dpiX),
+      bottom = at(p->OffsetBottom.value_or(p->OffsetY), p->DpiY, dpiY);
   if (mode_.dmOrientation == DMORIENT_LANDSCAPE) {
+    // The page lies turned a quarter counter-clockwise on the sheet: its
+    // top is the sheet's left edge, its left the sheet's bottom. Dots per
+    // inch across and down are the sheet's as it feeds.
     std::swap(widthMM, lengthMM);
-    std::swap(offsetX, offsetY);
+    const int sheetLeft = left, sheetTop = top, sheetRight = right, sheetBottom = bottom;
+    left = at(sheetBottom, dpiY, dpiX);
+    top = at(sheetLeft, dpiX, dpiY);
+    right = at(sheetTop, dpiY, dpiX);
+    bottom = at(sheetRight, dpiX, dpiY);
   }
-  caps.PhysicalWidth = static_cast<int>(std::lround(widthMM / 25.4 * p->DpiX));
-  caps.PhysicalHeight = static_cast<int>(std::lround(lengthMM / 25.4 * p->DpiY));
-  caps.PhysicalOffsetX = offsetX;
-  caps.PhysicalOffsetY = offsetY;
-  caps.HorzRes = std::max(1, caps.PhysicalWidth - 2 * offsetX);
-  caps.VertRes = std::max(1, caps.PhysicalHeight - 2 * offsetY);
+  caps.PhysicalWidth = static_cast<int>(std::lround(widthMM / 25.4 * dpiX));
+  caps.PhysicalHeight = static_cast<int>(std::lround(lengthMM / 25.4 * dpiY));
+  caps.PhysicalOffsetX = left;
+  caps.PhysicalOffsetY = top;
+  caps.HorzRes = std::max(1, caps.PhysicalWidth - left - right);
+  caps.VertRes = std::max(1, caps.PhysicalHeight - top - bottom);
   return caps;
 }
 
@@ -490,8 +535,16 @@ void TPrinter::RefreshMeasure() {
   measure_->Font->Assign(before);
 }
 
+void TPrinter::SetDeviceMode(const TDeviceMode& mode) {
+  mode_ = mode;
+  RefreshMeasure();
+}
+
 TCanvas* TPrinter::Canvas() {
   if (pdf_) return pdf_.get();
+  // The settings may have been changed in place: the canvas measures for
+  // the device they make.
+  if (measure_ && !(measure_->Caps == Caps())) RefreshMeasure();
   if (!measure_) {
     TDeviceCaps caps = Caps();
     measure_ = std::make_unique<TRecordingCanvas>(caps.HorzRes, caps.VertRes, caps.LogPixelsY);
@@ -562,7 +615,8 @@ AnsiString FileTitle(const AnsiString& title) {
 // The sheet, its source, the resolution and the colour, as a queue of
 // Cups names them.
 std::vector<std::pair<std::string, std::string>> QueueOptions(const TDeviceMode& m,
-                                                              const std::vector<TPrinterBin>& bins) {
+                                                              const TPrinterProfile& profile) {
+  const std::vector<TPrinterBin>& bins = profile.Bins;
   std::vector<std::pair<std::string, std::string>> out;
   if (m.dmFields & (DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH)) {
     double widthMM, lengthMM;
@@ -588,11 +642,14 @@ std::vector<std::pair<std::string, std::string>> QueueOptions(const TDeviceMode&
       if (code == m.dmDefaultSource) out.emplace_back("media-source", source);
   }
   if ((m.dmFields & DM_PRINTQUALITY) && m.dmPrintQuality != 0) {
-    // Resolutions in dots per inch; the system's negative codes are draft
-    // to high quality.
-    if (m.dmPrintQuality > 0)
-      out.emplace_back("printer-resolution", std::to_string(m.dmPrintQuality) + "dpi");
-    else
+    // Resolutions in dots per inch, the one the pages are drawn at; the
+    // system's negative codes are draft to high quality.
+    if (m.dmPrintQuality > 0) {
+      int x = 0, y = 0;
+      printers::DrawingResolution(m, profile, x, y);
+      out.emplace_back("printer-resolution",
+                       (x == y ? std::to_string(x) : std::to_string(x) + "x" + std::to_string(y)) + "dpi");
+    } else
       out.emplace_back("print-quality", m.dmPrintQuality == -4 ? "5" : m.dmPrintQuality == -3 ? "4" : "3");
   }
   if (m.dmFields & DM_COLOR)
@@ -635,7 +692,7 @@ void TPrinter::Deliver(const std::string& pdf, TPrintJobRecord& record) {
                                                                : "one-sided",
                           count, &options);
   if (mode_.dmCollate) count = cupsAddOption("collate", "true", count, &options);
-  for (const auto& [name, value] : QueueOptions(mode_, p.Bins))
+  for (const auto& [name, value] : QueueOptions(mode_, p))
     count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
   int job = written ? cupsPrintFile2(CUPS_HTTP_DEFAULT, cp1253::ToUtf8(p.Name).c_str(), spool,
                                      cp1253::ToUtf8(Title).c_str(), count, options)

@@ -79,8 +79,10 @@ struct TPrinterProfile {
   AnsiString Port;
   TKind Kind = pkPdfFile;
   int DpiX = 600, DpiY = 600;
-  // The unprintable margin at the left and top of a portrait sheet, in dots.
+  // The unprintable margins of a portrait sheet, in dots: at the left and
+  // top, and at the right and bottom where they differ from those.
   int OffsetX = 0, OffsetY = 0;
+  std::optional<int> OffsetRight, OffsetBottom;
   std::vector<int> PaperCodes;  // the papers it takes
   // The resolutions (dots per inch across) it offers; empty: the usual
   // steps up to its own.
@@ -128,6 +130,14 @@ extern std::function<void(const TPrintJobRecord&)> OnFileWritten;
 std::string DocumentsFolderSetting(std::string_view settings, const std::string& home);
 // The most of the settings file read: it holds a handful of short lines.
 constexpr Int64 MaxUserDirsSize = 64 * 1024;
+// The dots per inch across and down a page is drawn at: a resolution
+// chosen in the settings (a quality in dots per inch other than the one
+// the printer starts on, asked the same both ways), else the printer's own.
+void DrawingResolution(const TDeviceMode& mode, const TPrinterProfile& profile, int& x, int& y);
+// What stands for the file name of a queue's driver: the name its PPD
+// gives the driver on a PC, else the queue's make and model, else the kind
+// of its device (its address's scheme), else "CUPS". Nil for none given.
+std::string QueueDriverName(const std::string& pcFileName, const char* makeAndModel, const char* deviceUri);
 }  // namespace printers
 
 class TPdfCanvas;
@@ -178,7 +188,7 @@ class TPrinter {
   AnsiString DriverName() const;
   AnsiString PortName() const;
   TDeviceMode& DeviceMode() { return mode_; }
-  void SetDeviceMode(const TDeviceMode& mode) { mode_ = mode; }
+  void SetDeviceMode(const TDeviceMode& mode);
   void ResetDeviceMode();
   std::vector<int> PaperCodes() const;
   std::vector<TPrinterBin> Bins() const;

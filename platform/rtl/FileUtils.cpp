@@ -305,8 +305,11 @@ AnsiString FileReadErrorText(const AnsiString& fileName, int error, Int64 limit)
   return "Το αρχείο «"_a + fileName + "» δεν διαβάζεται: "_a + reason + ".";
 }
 
-AnsiString FileWriteErrorText(const AnsiString& fileName, int error) {
-  return "Το αρχείο «"_a + fileName + "» δεν γράφεται: "_a + FileErrorReason(error) + ".";
+AnsiString FileWriteErrorText(const AnsiString& fileName, int error, Int64 limit) {
+  AnsiString reason = FileErrorReason(error);
+  if (error == FileTooLarge && limit > 0)
+    reason = "θα ήταν μεγαλύτερο από "_a + IntToStr(limit) + " byte, όσα το πολύ ξαναδιαβάζει το πρόγραμμα"_a;
+  return "Το αρχείο «"_a + fileName + "» δεν γράφεται: "_a + reason + ".";
 }
 
 // ---- the safe write --------------------------------------------------------

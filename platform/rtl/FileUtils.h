@@ -69,7 +69,7 @@ AnsiString FileErrorReason(int error);
 // "Το αρχείο «name» δεν διαβάζεται: cause." and its counterpart for writing;
 // Limit is the bound of FileTooLarge.
 AnsiString FileReadErrorText(const AnsiString& fileName, int error, Int64 limit = 0);
-AnsiString FileWriteErrorText(const AnsiString& fileName, int error);
+AnsiString FileWriteErrorText(const AnsiString& fileName, int error, Int64 limit = 0);
 
 // ---- the safe write --------------------------------------------------------
 

@@ -160,9 +160,13 @@ class TPageSetupForm : public TDialogForm {
     const auto units = [&](int dots, int dpi) {
       return static_cast<int>(std::lround(dots * (inches_ ? 1000.0 : 2540.0) / std::max(1, dpi)));
     };
-    int x = units(p.OffsetX, p.DpiX), y = units(p.OffsetY, p.DpiY);
-    if (mode_.dmOrientation == DMORIENT_LANDSCAPE) std::swap(x, y);
-    return Rect(x, y, x, y);
+    const int left = units(p.OffsetX, p.DpiX), top = units(p.OffsetY, p.DpiY),
+              right = units(p.OffsetRight.value_or(p.OffsetX), p.DpiX),
+              bottom = units(p.OffsetBottom.value_or(p.OffsetY), p.DpiY);
+    // Turned, the page's top is the sheet's left edge and its left the
+    // sheet's bottom, as the printer lays a landscape page.
+    if (mode_.dmOrientation == DMORIENT_LANDSCAPE) return Rect(bottom, left, top, right);
+    return Rect(left, top, right, bottom);
   }
 
   TChooser* Printers;

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "platform/print/Printers.h"
+#include "platform/rtl/ByteOrder.h"
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Clipbrd.h"
 #include "report/RpProgress.h"
@@ -448,6 +449,45 @@ TEST_F(RpPrevTest, APageFileTooLargeOrDamagedIsRefusedByName) {
     EXPECT_EQ(w.RpPrinter()->PageCount(), 2) << c.name;
     std::filesystem::remove(disk);
   }
+  for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
+}
+
+// A page of a loaded file found damaged while the user turns to it shows
+// blank, and the user is told once, by the file's name.
+TEST_F(RpPrevTest, ADamagedPageIsToldByTheFilesName) {
+  TRpStandardPreview& w = Preview(60);
+  w.Show();
+  Application->ProcessMessages();
+  ASSERT_EQ(w.RpPrinter()->PageCount(), 2);
+  const AnsiString name = folder / "damaged.RPP";
+  w.RpPrinter()->Save(name);
+  std::string bytes = ReadWholeFile(name);
+  // The second page's metafile signature: its record follows the first.
+  const std::uint32_t second = le::Get32(bytes, 128 + 4);
+  bytes[second + 8 + 40] = '_';
+  SafeWriteFile(name, bytes);
+  backend->ExpectModal("Φόρτωμα εκτύπωσης"_a, [&](TCustomForm& f) {
+    Found<TEdit>(f, "FileNameEdit").SetText(name);
+    Found<TEdit>(f, "FileNameEdit").SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  const size_t before = backend->MessageBoxes.size();
+  w.LoadReport->Click();
+  Application->ProcessMessages();
+  ASSERT_TRUE(w.RpPrinter()->LoadedFromFile());
+  EXPECT_EQ(backend->MessageBoxes.size(), before);  // the first page is sound
+  backend->ExpectMessageBox(RpDamagedFileText(name), IDOK);
+  w.nextPage->Click();
+  Application->ProcessMessages();
+  EXPECT_EQ(w.RpPreview->PageNumber(), 2);
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+  ASSERT_EQ(backend->MessageBoxes.size(), before + 1);
+  EXPECT_EQ(backend->MessageBoxes.back().Text, RpDamagedFileText(name));
+  // Turning back and forth again says nothing more.
+  w.FirstPage->Click();
+  w.nextPage->Click();
+  Application->ProcessMessages();
+  EXPECT_EQ(backend->MessageBoxes.size(), before + 1);
   for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
 }
 

@@ -584,3 +584,71 @@ TEST(RpPrntrCupsTest, EachQueueAnswersForItself) {
 }
 
 }  // namespace
+
+namespace {
+
+// A queue whose sheet has a margin of its own on each side: each is the
+// printer's, the page and the printable area are made of all four, and the
+// driver is named by the file its description gives; a raw queue, which has
+// no description, by its make and model.
+TEST(RpPrntrCupsTest, EachSideKeepsItsOwnMarginAndTheDriverIsNamed) {
+  ASSERT_TRUE(Have("/usr/sbin/cupsd")) << "cupsd (cups-daemon) is needed";
+  ASSERT_TRUE(Have("lpadmin")) << "lpadmin (cups-client) is needed";
+  InstallHeadlessBackend();
+  PrivateCups cups;
+  ASSERT_GT(cups.pid, 0);
+  ASSERT_TRUE(cups.AddQueue("uneven", cups.folder.path() + "/out/uneven.pdf",
+                            std::string("-P '") + DIM_TEST_DATA + "/queues/uneven-margins.ppd'"));
+  ASSERT_TRUE(cups.AddQueue("plain", cups.folder.path() + "/out/plain.pdf"));
+  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
+  cupsSetServer(nullptr);
+  printers::UseSystem();
+  Printer()->Refresh();
+  const int uneven = Printer()->Printers()->IndexOf("uneven"),
+            plain = Printer()->Printers()->IndexOf("plain");
+  ASSERT_GE(uneven, 0);
+  ASSERT_GE(plain, 0);
+  // A4 at 300 dots per inch, its imageable area 12, 24, 36 and 48 points
+  // in from the left, bottom, right and top.
+  const TPrinterProfile& profile = printers::Profiles()[static_cast<size_t>(uneven)];
+  EXPECT_EQ(profile.OffsetX, 50);
+  EXPECT_EQ(profile.OffsetY, 200);
+  EXPECT_EQ(profile.OffsetRight, 150);
+  EXPECT_EQ(profile.OffsetBottom, 100);
+  struct Lying {
+    TPrinterOrientation orientation;
+    int offsetX, offsetY, horzRes, vertRes, leftOffset, topOffset;  // dots, then 0.1 mm
+  };
+  const Lying lyings[] = {
+      {poPortrait, 50, 200, 2480 - 50 - 150, 3508 - 200 - 100, 42, 169},
+      // Turned: the page's left is the sheet's bottom, its top the sheet's left.
+      {poLandscape, 100, 50, 3508 - 100 - 200, 2480 - 50 - 150, 85, 42},
+  };
+  for (const Lying& l : lyings) {
+    SCOPED_TRACE(l.orientation);
+    TPrinter printer;
+    printer.SetPrinterIndex(uneven);
+    printer.SetOrientation(l.orientation);
+    EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETX), l.offsetX);
+    EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETY), l.offsetY);
+    EXPECT_EQ(printer.GetDeviceCaps(HORZRES), l.horzRes);
+    EXPECT_EQ(printer.GetDeviceCaps(VERTRES), l.vertRes);
+    EXPECT_EQ(printer.PageWidth(), l.horzRes);
+    EXPECT_EQ(printer.PageHeight(), l.vertRes);
+    TPrinterSettings settings;
+    settings.SetPrinter(&printer);
+    EXPECT_EQ(settings.LeftOffset, l.leftOffset);
+    EXPECT_EQ(settings.TopOffset, l.topOffset);
+  }
+  TRpPrinter p;
+  p.SetPrinterIndex(uneven);
+  EXPECT_EQ(p.Settings()->Driver(), "UNEVEN.PPD");
+  p.SetPrinterIndex(plain);
+  EXPECT_EQ(p.Settings()->Driver(), "Local Raw Printer");
+  unsetenv("CUPS_SERVER");
+  cupsSetServer(nullptr);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+}  // namespace

@@ -376,6 +376,43 @@ TEST(RpPageListTest, DamagedFilesAreRefusedAndThePagesStay) {
   EXPECT_EQ(FirstText(*list.GetPage(3)), "Σελίδα 3"_a);
 }
 
+// Saving and loading hold to one bound: pages that fill it exactly are
+// saved and load again; a page more is refused by the file's name before a
+// byte is written, the file saved before staying whole and no temporary
+// file left behind.
+TEST(RpPageListTest, PagesPastTheLoadBoundAreNotSaved) {
+  std::unique_ptr<TRpPageList> run = PageRun(2, false);
+  const Int64 bound = run->Stream()->Size();
+  run->MaxFileSize = bound;
+  const AnsiString good = cp1253::FromUtf8(Scratch("bound.rpp")),
+                   fresh = cp1253::FromUtf8(Scratch("fresh.rpp"));
+  run->SaveToFile(good);
+  const std::string saved = ReadWholeFile(good);
+  TRpPageList loaded;
+  loaded.MaxFileSize = bound;
+  loaded.LoadFromFile(good);
+  EXPECT_EQ(loaded.PageCount(), 2);
+  run->AddPage(*MakePage({"Σελίδα 3"_a}));
+  run->Finish();
+  for (const AnsiString& name : {good, fresh}) {
+    try {
+      run->SaveToFile(name);
+      ADD_FAILURE() << "saved past the bound";
+    } catch (const ERpError& e) {
+      EXPECT_EQ(e.Message, FileWriteErrorText(name, FileTooLarge, bound));
+    }
+    EXPECT_FALSE(FileExists(SafeWriteTempName(name)));
+  }
+  EXPECT_EQ(ReadWholeFile(good), saved);
+  EXPECT_FALSE(FileExists(fresh));
+  // The same pages under the program's own bound are saved and load again.
+  run->MaxFileSize = MaxPageFileSize;
+  run->SaveToFile(fresh);
+  TRpPageList again;
+  again.LoadFromFile(fresh);
+  EXPECT_EQ(FirstText(*again.GetPage(3)), "Σελίδα 3"_a);
+}
+
 TEST(RpOutlineTest, EntriesHangUnderTheLastOfTheLevelAbove) {
   struct View : TRpOutlineView {
     std::vector<std::pair<int, AnsiString>> nodes;  // parent index, text

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <regex>
 
 #include "platform/backend/headless/Headless.h"
@@ -122,6 +123,52 @@ TEST_F(RpPrntrTest, ADeviceWithoutResolutionStartsAtScreenFactors) {
   EXPECT_EQ(p.DeviceX(300), 300);
   p.Cancel();
   EXPECT_EQ(p.Status(), rpsFinished);
+}
+
+// A resolution chosen for the job is the one the page is drawn at: the
+// canvas, the page in pixels and the factors of the run follow it, and the
+// text lands where it does at the printer's own resolution.
+TEST_F(RpPrntrTest, AChosenResolutionIsTheResolutionDrawnAt) {
+  ASSERT_TRUE(Have("pdftotext")) << "pdftotext is needed";
+  std::vector<std::string> places;
+  for (int dpi : {600, 300, 1200}) {
+    SCOPED_TRACE(dpi);
+    TRpPrinter p;
+    p.SetPrintQuality(dpi);
+    p.Destination = rpdPrinter;
+    p.Printer()->FileName = folder / ("dpi" + std::to_string(dpi) + ".pdf").c_str();
+    p.BeginDoc();
+    p.NewPage();
+    TCanvas& c = *p.Canvas();
+    EXPECT_EQ(c.GetDeviceCaps(LOGPIXELSX), dpi);
+    EXPECT_EQ(c.GetDeviceCaps(LOGPIXELSY), dpi);
+    // A4 less the margins, 100 and 50 dots at 600 on each side.
+    const int width = static_cast<int>(std::lround(210 / 25.4 * dpi)),
+              height = static_cast<int>(std::lround(297 / 25.4 * dpi));
+    EXPECT_EQ(c.GetDeviceCaps(PHYSICALWIDTH), width);
+    EXPECT_EQ(p.Printer()->PageWidth(), width - 2 * (100 * dpi / 600));
+    EXPECT_EQ(p.Printer()->PageHeight(), height - 2 * (50 * dpi / 600));
+    EXPECT_EQ(p.Settings()->PixelsPerInchX, dpi);
+    EXPECT_EQ(p.Settings()->PixelsPerInchY, dpi);
+    EXPECT_EQ(p.XFactor(), dpi / 254.0L);
+    EXPECT_EQ(p.DeviceX(p.LeftOffset() + 254), dpi);
+    c.Font->Name = "Arial";
+    c.Font->SetSize(12);
+    c.TextOut(p.DeviceX(300), p.DeviceY(400), "Ανάλυση"_a);
+    p.EndDoc();
+    const std::string html =
+        RunCommand("pdftotext -bbox -enc UTF-8 '" + Pdf(("dpi" + std::to_string(dpi) + ".pdf").c_str()) +
+                   "' - 2>/dev/null");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(
+        html, m, std::regex("xMin=\"([0-9]+)[0-9.]*\" yMin=\"([0-9]+)[0-9.]*\"[^>]*>Ανάλυση")))
+        << html;
+    places.push_back(m[1].str() + "," + m[2].str());
+  }
+  EXPECT_EQ(places[1], places[0]);
+  EXPECT_EQ(places[2], places[0]);
+  ASSERT_EQ(printers::JobLog().size(), 3u);
+  EXPECT_EQ(printers::JobLog()[1].Mode.dmPrintQuality, 300);
 }
 
 TEST_F(RpPrntrTest, PagesOutOfRangeGoToThrowAwayMetafiles) {

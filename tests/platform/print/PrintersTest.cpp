@@ -507,4 +507,48 @@ TEST(DocumentsFolderSettings, APipeOrAnEndlessFileIsNotWaitedFor) {
   printers::UseSystem();
 }
 
+// A queue's driver goes by the file its description names, else its make
+// and model, else the kind of its device, else the print system's name.
+TEST_F(PrintersTest, AQueuesDriverIsNamedByWhatItTells) {
+  struct Case {
+    std::string pcFileName;
+    const char* makeAndModel;
+    const char* deviceUri;
+    std::string driver;
+  };
+  const Case cases[] = {
+      {"LASER.PPD", "Office Laser", "ipp://printer/ipp", "LASER.PPD"},
+      {"", "Office Laser", "ipp://printer/ipp", "Office Laser"},
+      {"", "", "socket://10.0.0.5:9100", "socket"},
+      {"", nullptr, "usb://Maker/Model", "usb"},
+      {"", nullptr, ":no-scheme", "CUPS"},
+      {"", nullptr, nullptr, "CUPS"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(printers::QueueDriverName(c.pcFileName, c.makeAndModel, c.deviceUri), c.driver) << c.driver;
+}
+
+// The sheet's right and bottom margins are the printer's own when it has
+// them: the printable area is what all four leave, and a page turned on its
+// side takes the sheet's bottom for its left and the sheet's left for its top.
+TEST_F(PrintersTest, EachMarginOfTheSheetBoundsThePrintableArea) {
+  TPrinterProfile office = printers::PdfPrinterProfile();
+  office.OffsetX = 10;
+  office.OffsetY = 20;
+  office.OffsetRight = 30;
+  office.OffsetBottom = 40;
+  printers::UseProfiles({office}, 0);
+  TPrinter printer;
+  const int width = 4961, height = 7016;  // A4 at 600 dots per inch
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETX), 10);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETY), 20);
+  EXPECT_EQ(printer.PageWidth(), width - 10 - 30);
+  EXPECT_EQ(printer.PageHeight(), height - 20 - 40);
+  printer.SetOrientation(poLandscape);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETX), 40);
+  EXPECT_EQ(printer.GetDeviceCaps(PHYSICALOFFSETY), 10);
+  EXPECT_EQ(printer.PageWidth(), height - 40 - 20);
+  EXPECT_EQ(printer.PageHeight(), width - 10 - 30);
+}
+
 }  // namespace

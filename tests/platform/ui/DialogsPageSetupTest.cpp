@@ -82,6 +82,32 @@ TEST_F(PageSetupTest, MillimetresOrientationAndPrinterComeBack) {
   EXPECT_EQ(Printer()->PrinterIndex(), 0);
 }
 
+// A printer whose edges differ raises each margin to its own edge; a page
+// on its side has the sheet's bottom edge at its left and its left at its top.
+TEST_F(PageSetupTest, EachMarginRisesToItsOwnEdge) {
+  TPrinterProfile uneven = printers::PdfPrinterProfile();
+  uneven.Name = "Uneven";
+  uneven.OffsetX = 100;  // dots at 600 dpi: 4.23 mm
+  uneven.OffsetY = 100;
+  uneven.OffsetRight = 200;   // 8.47 mm
+  uneven.OffsetBottom = 300;  // 12.7 mm
+  printers::UseProfiles({uneven}, 0);
+  Printer()->Refresh();
+  for (const bool landscape : {false, true}) {
+    SCOPED_TRACE(landscape);
+    PAGESETUPDLG psd;
+    psd.Flags = PSD_MARGINS | PSD_INHUNDREDTHSOFMILLIMETERS;
+    psd.rtMargin = Rect(2500, 2500, 2500, 2500);
+    backend->ExpectModal("", [&](TCustomForm& f) {
+      for (const char* name : {"MarginLeft", "MarginTop", "MarginRight", "MarginBottom"}) Field(f, name, "1");
+      if (landscape) backend->Click(Found<TRadioButton>(f, "Landscape"), 3, 3);
+      backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
+    });
+    ASSERT_TRUE(PageSetupDlg(psd));
+    EXPECT_EQ(psd.rtMargin, landscape ? Rect(1270, 423, 423, 847) : Rect(423, 423, 847, 1270));
+  }
+}
+
 TEST_F(PageSetupTest, InchesRefusalsAndCancelKeepTheRecord) {
   PAGESETUPDLG psd;
   psd.Flags = PSD_MARGINS | PSD_INTHOUSANDTHSOFINCHES;
