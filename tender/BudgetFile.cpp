@@ -142,17 +142,27 @@ std::string EncodeBudgetCsv(const TBudgetData& budget, const TBudgetLayout& layo
   return out;
 }
 
-AnsiString BudgetCsvName(const AnsiString& budgetFileName) { return ChangeFileExt(budgetFileName, ".csv"); }
+AnsiString BudgetCsvName(const AnsiString& budgetFileName) {
+  // The first "." of the file's own name: a dot in a folder's name is no
+  // extension, and cutting there would put the copy in another folder.
+  const size_t nameStart = budgetFileName.rfind(PathDelim) + 1;
+  const size_t dot = budgetFileName.find('.', nameStart);
+  if (dot == AnsiString::npos) return budgetFileName + ".csv";
+  return budgetFileName.substr(0, dot + 1) + "csv";
+}
 
 namespace {
+
+// Bytes of the parts after the rows.
+size_t PartsSize(const TBudgetLayout& layout) {
+  return (layout.OverheadExpression ? 41 : 8) + (layout.Contingency ? 16 : 0) + (layout.Asphalt ? 16 : 0);
+}
 
 // The budget part under one layout; false when the file is too short for it.
 bool ReadBudgetPart(std::string_view bytes, size_t rowsEnd, const TBudgetLayout& layout, TBudgetData& budget,
                     size_t& end) {
   size_t at = rowsEnd;
-  const size_t partsSize =
-      (layout.OverheadExpression ? 41 : 8) + (layout.Contingency ? 16 : 0) + (layout.Asphalt ? 16 : 0);
-  if (bytes.size() < at + partsSize) return false;
+  if (bytes.size() < at + PartsSize(layout)) return false;
   if (layout.OverheadExpression) {
     budget.OverheadExpression = GetField(bytes, at, 41);
     at += 41;
@@ -201,6 +211,31 @@ TSplit SplitIntoBlocks(std::string_view bytes, size_t at, int rows) {
   }
   split.LastCut = at != bytes.size();
   return split;
+}
+
+// The bidder blocks from At to the end of the file: entry 0 and entries
+// above 2,400 are read past, a block the end cuts short is named in Cut.
+void ReadBlocks(std::string_view bytes, size_t at, int rows, std::vector<TBidderBlock>& blocks,
+                std::vector<int>& cut) {
+  const size_t blockValues = 8 * static_cast<size_t>(rows);
+  while (rows > 0 && at + 2 <= bytes.size()) {
+    const int entry = le::Get16(bytes, at);
+    at += 2;
+    if (entry == 0) continue;
+    if (at + blockValues > bytes.size()) {
+      if (entry <= MaxBidders) cut.push_back(entry);
+      break;
+    }
+    if (entry <= MaxBidders) {
+      TBidderBlock block;
+      block.EntryNo = entry;
+      const int kept = std::min(rows, MaxDetailRows);
+      block.Values.resize(kept);
+      for (int r = 0; r < kept; ++r) block.Values[r] = UnfoldMark(le::GetDouble(bytes, at + 8 * r));
+      blocks.push_back(std::move(block));
+    }
+    at += blockValues;
+  }
 }
 
 // How well a layout explains the file, best first:
@@ -311,28 +346,23 @@ TBudgetFileContents DecodeBudgetFile(std::string_view bytes, TBudgetKind kind,
   // drop parts the file held.
   if (!found || (!headerFits && std::get<0>(best) != 0)) return contents;
   contents.Status = TBudgetReadStatus::Ok;
-
-  size_t at = contents.BudgetEnd;
-  const size_t blockValues = 8 * static_cast<size_t>(rows);
-  while (rows > 0 && at + 2 <= bytes.size()) {
-    const int entry = le::Get16(bytes, at);
-    at += 2;
-    if (entry == 0) continue;
-    if (at + blockValues > bytes.size()) {
-      if (entry <= MaxBidders) contents.CutBlocks.push_back(entry);
-      break;
-    }
-    if (entry <= MaxBidders) {
-      TBidderBlock block;
-      block.EntryNo = entry;
-      const int kept = std::min(rows, MaxDetailRows);
-      block.Values.resize(kept);
-      for (int r = 0; r < kept; ++r) block.Values[r] = UnfoldMark(le::GetDouble(bytes, at + 8 * r));
-      contents.Blocks.push_back(std::move(block));
-    }
-    at += blockValues;
-  }
+  ReadBlocks(bytes, contents.BudgetEnd, rows, contents.Blocks, contents.CutBlocks);
   return contents;
+}
+
+size_t ComputedBlocksStart(int rows, TBudgetKind kind, const TBudgetLayout& layout) {
+  const int textFieldSize = kind == TBudgetKind::WorkItems ? WorkItemsTextSize : CategoriesTextSize;
+  return 4 + static_cast<size_t>(rows) * (textFieldSize + ValueSize(kind)) + PartsSize(layout);
+}
+
+std::optional<std::vector<TBidderBlock>> BidderBlocksAt(std::string_view bytes, size_t start, int rows) {
+  if (bytes.size() < 4 || le::Get16(bytes, 0) != rows || start > bytes.size()) return std::nullopt;
+  const TSplit split = SplitIntoBlocks(bytes, start, rows);
+  if (split.LastCut || split.OutOfRange != 0) return std::nullopt;
+  std::vector<TBidderBlock> blocks;
+  std::vector<int> cut;
+  ReadBlocks(bytes, start, rows, blocks, cut);
+  return blocks;
 }
 
 std::vector<TBidderBlock> BidderBlocksToSave(int rows) {

@@ -12,6 +12,7 @@
 // save writes, first, then the header's. A block naming an entry above
 // 2,400 is read past.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,8 +74,8 @@ std::string EncodeBudgetFile(const TBudgetData& budget, const TBudgetLayout& lay
                              const std::vector<TBidderBlock>& blocks);
 std::string EncodeBudgetCsv(const TBudgetData& budget, const TBudgetLayout& layout,
                             const std::vector<TBidderBlock>& blocks, Byte numberStyle);
-// The text copy's name: the extension after the last "." of the name part
-// becomes "csv".
+// The text copy's name: the budget file's name up to the first "." of its
+// name part, then "csv"; a name without a "." takes ".csv".
 AnsiString BudgetCsvName(const AnsiString& budgetFileName);
 
 enum class TBudgetReadStatus {
@@ -103,6 +104,16 @@ struct TBudgetFileContents {
 // Reads the whole file; Preferred is the layout the project header gives.
 TBudgetFileContents DecodeBudgetFile(std::string_view bytes, TBudgetKind kind,
                                      const TBudgetLayout& preferred);
+
+// Where the first bidder block begins by the budget's size alone: the two
+// counts, Rows records of the kind's size, the GE&OE part and the optional
+// parts the layout holds.
+size_t ComputedBlocksStart(int rows, TBudgetKind kind, const TBudgetLayout& layout);
+// The bidder blocks from Start, read as DecodeBudgetFile reads them, when
+// the file holds Rows rows and its bytes from Start split into whole blocks
+// of entry numbers up to 2,400 (entries 0 read past) to its last byte;
+// nothing when Start is no such boundary.
+std::optional<std::vector<TBidderBlock>> BidderBlocksAt(std::string_view bytes, size_t start, int rows);
 
 // The message of a budget file of the other kind.
 extern const AnsiString BudgetWrongTypeMessage;  // "Το αρχείο είναι διαφορετικού τύπου !!"

@@ -112,8 +112,12 @@ class TUproypFrm : public TForm {
   static void ParseRowRange(std::string_view text, int& a, int& b);
   void CalcFirstRowOfferCost();
   // The last budget row holding text in its cost or text column; empty
-  // rows above it stay rows of the budget.
+  // rows above it stay rows of the budget file, so that a save loses none
+  // of the rows below them.
   int LastBudgetRow();
+  // The rows the totals count: those before the first row whose cost and
+  // text columns are both empty.
+  int CountedBudgetRows();
 
   // ---- editing ----
   void ProypGridCanEditCell(TObject* Sender, int ARow, int ACol, bool& CanEdit);
@@ -248,8 +252,8 @@ class TUproypFrm : public TForm {
   bool warnedDecimals_ = false;
 };
 
-// "~", seven digits and ".TMP": a new budget file, created empty in the
-// current folder; a name that exists is drawn again.
+// The full name of a new budget file, "~", seven digits and ".TMP" in the
+// program's folder, created empty; a name that exists is drawn again.
 AnsiString MakeTempBudgetName();
 
 // Creates the budget window on first need.

@@ -51,15 +51,22 @@ void ReportUnreadableBudget(const AnsiString& fileName, const Exception& error) 
 }  // namespace
 
 AnsiString MakeTempBudgetName() {
-  static std::mt19937_64 generator(std::chrono::steady_clock::now().time_since_epoch().count());
-  std::uniform_real_distribution<double> draw(0.0, 1.0);
+  // The generator starts again from the clock before each draw.
+  const auto draw = [] {
+    std::mt19937_64 generator(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    return std::uniform_real_distribution<double>(0.0, 1.0)(generator);
+  };
+  // The program's own folder, not whatever folder a dialog left current:
+  // a temporary budget is found again by its full name.
+  const AnsiString folder = ProgramFolderSource();
   for (;;) {
-    const AnsiString fixed = FixedNotation(static_cast<long double>(draw(generator)) * draw(generator), 8);
-    AnsiString name(1, '~');
+    const long double first = draw();
+    const AnsiString fixed = FixedNotation(first * draw(), 8);
+    AnsiString name = folder + "~";
     name += fixed.substr(fixed.find('.') + 1, 7);
     name += ".TMP";
     // A name in use is drawn again: the old budget is never overwritten.
-    if (FileExists(name)) continue;
+    if (FileEntryExists(name)) continue;
     SafeWriteFile(name, "");
     return name;
   }
@@ -192,9 +199,16 @@ void TUproypFrm::ReadAAline(int bidderNo) {
   const TBudgetFileContents contents = DecodeBudgetFile(bytes, Kind(), HeaderLayout());
   if (ProypGrid->ColCount() > 9) ProypGrid->ClearColumns(9, 1);
   if (contents.Status != TBudgetReadStatus::Ok) return;
-  for (int entry : StoreBidderBlocks(contents.Blocks, TUnmarkedRows::KeepMark))
+  // The blocks start where the budget's size and the flags put them, when
+  // the file has its blocks there. A file whose flags went stale, or that
+  // holds more rows than the totals count, has them elsewhere: there the
+  // blocks are those the budget's reading found.
+  const std::optional<std::vector<TBidderBlock>> computed =
+      BidderBlocksAt(bytes, ComputedBlocksStart(BudgetRows, Kind(), HeaderLayout()), BudgetRows);
+  const std::vector<TBidderBlock>& blocks = computed ? *computed : contents.Blocks;
+  for (int entry : StoreBidderBlocks(blocks, TUnmarkedRows::KeepMark))
     if (MayTakeOfferSlot(entry)) OfferTable[entry].EntryNo = static_cast<Word>(entry);
-  for (const TBidderBlock& block : contents.Blocks) {
+  for (const TBidderBlock& block : blocks) {
     if (block.EntryNo != bidderNo) continue;
     for (size_t r = 0; r < block.Values.size(); ++r)
       if (block.Values[r].Mark != 0)
@@ -341,7 +355,7 @@ bool TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
       ReadProyp();
       // A budget of the other kind was refused, and its name forgotten.
       if (BudgetFileName.empty()) UnreadBudgetName = budgetName;
-      if (BudgetRows > 0) main.RadioGroupZephType->SetEnabled(false);
+      if (main.BudgetHasRows()) main.RadioGroupZephType->SetEnabled(false);
       StoreBidderBlocks(PendingBlocks, TUnmarkedRows::ClearMark);
       ReportCutBlocks(budgetName);
     } catch (const Exception& error) {

@@ -43,6 +43,14 @@ int TUproypFrm::LastBudgetRow() {
   return 0;
 }
 
+int TUproypFrm::CountedBudgetRows() {
+  const int x = TextCol();
+  const int last = std::min(ProypGrid->RowCount() - 1, static_cast<int>(MaxBudgetRows));
+  for (int row = 1; row <= last; ++row)
+    if (ProypGrid->GetCellDirect(4, row).empty() && ProypGrid->GetCellDirect(x, row).empty()) return row - 1;
+  return last;
+}
+
 void TUproypFrm::ParseGeoeStr(double& amount, AnsiString& display) {
   AnsiString expression = OverheadExpression.Str();
   // By work items "$n" reads the column before the cost, where a partial
@@ -92,7 +100,7 @@ void TUproypFrm::resum(bool full) {
   const int k = Mode == 0 ? 4 : OfferCostCol;
   const int r = Mode == 0 ? 4 : 6;
   const int x = TextCol();
-  const int last = LastBudgetRow();
+  const int last = CountedBudgetRows();
   ProypGrid->BeginUpdate();
   // Partial totals.
   for (int row = 1; row <= last; ++row) {

@@ -198,6 +198,9 @@ class TFrmAXP : public TForm {
   void BitBtn2Click(TObject* Sender);
   void IndexfrmClick(TObject* Sender);
   void ProInputBtnClick(TObject* Sender);
+  // Whether the study budget holds rows, counted or not: rows below an
+  // empty one are not totalled, yet they are the user's and are asked for.
+  bool BudgetHasRows() const;
   void CheckOmalbtnClick(TObject* Sender);
   void Button2Click(TObject* Sender);
   void N16Click(TObject* Sender);
@@ -286,7 +289,12 @@ class TFrmAXP : public TForm {
   int writingOffers_ = 0;
   struct TWritingOffers {
     explicit TWritingOffers(TFrmAXP& w) : window(w) { ++window.writingOffers_; }
-    ~TWritingOffers() { --window.writingOffers_; }
+    ~TWritingOffers() {
+      if (--window.writingOffers_ == 0) window.OffersWritten();
+    }
     TFrmAXP& window;
   };
+  // What the window wrote into the current cell is no edit of the user's:
+  // leaving the cell must not take it for one.
+  void OffersWritten();
 };

@@ -129,6 +129,11 @@ void TFrmAXP::PasteFromCipBoardClick(TObject*) { StGrid->PasteAtSelection(); }
 
 // ---- changes of the offers ---------------------------------------------------------------
 
+void TFrmAXP::OffersWritten() {
+  // An open editor holds the user's typing, which stays an edit.
+  if (!StGrid->EditorMode()) StGrid->SaveCellForEdit(StGrid->Col(), StGrid->Row());
+}
+
 void TFrmAXP::OffersChanged(const TRect& area) {
   if (writingOffers_ > 0) return;
   ProjectModified = 1;

@@ -68,7 +68,7 @@ void TFrmAXP::BuildProjectCommands() {
 void TFrmAXP::BtnOpenClick(TObject*) {
   if (ProjectModified && MessageDlg(cp1253::FromUtf8(DiscardChanges), mtWarning, {mbYes, mbCancel}) != mrYes)
     return;
-  if (BudgetChanged && BudgetRows > 0 &&
+  if (BudgetChanged && BudgetHasRows() &&
       MessageDlg(cp1253::FromUtf8(DiscardBudget), mtWarning, {mbOK, mbCancel}) != mrOk)
     return;
   AnsiString name = CommandLineProject;
@@ -214,7 +214,7 @@ void TFrmAXP::ClearButtonClick(TObject*) {
   if (ProjectModified &&
       MessageDlg("Nα μηδενιστούν όλα τα στοιχεία ;"_a, mtWarning, {mbYes, mbCancel}) != mrYes)
     return;
-  if (BudgetChanged && BudgetRows > 0 &&
+  if (BudgetChanged && BudgetHasRows() &&
       MessageDlg("Nα μηδενιστούν τα στοιχεία προϋπολογισμού μελέτης;"_a, mtWarning, {mbYes, mbCancel}) !=
           mrYes)
     return;
@@ -224,7 +224,7 @@ void TFrmAXP::ClearButtonClick(TObject*) {
 void TFrmAXP::ClearProject() {
   const TWritingOffers writing(*this);
   if (PreviewForm) PreviewForm->Prevmemo->Lines().Clear();
-  if (BudgetRows > 0) {
+  if (BudgetHasRows()) {
     BudgetRows = 0;
     RadioGroupZephType->SetEnabled(true);
     BudgetChanged = 0;
@@ -307,8 +307,12 @@ void TFrmAXP::ProInputBtnClick(TObject*) {
   budget.ProypGrid->SetRow(1);
   if (budget.ProypGrid->Col() > 4) budget.ProypGrid->SetCol(3);
   budget.ShowModal();
-  if (BudgetRows > 0) RadioGroupZephType->SetEnabled(false);
+  if (BudgetHasRows()) RadioGroupZephType->SetEnabled(false);
   CheckOmalbtn->SetEnabled(BudgetRows > 0);
+}
+
+bool TFrmAXP::BudgetHasRows() const {
+  return BudgetRows > 0 || (BudgetForm != nullptr && BudgetForm->LastBudgetRow() > 0);
 }
 
 void TFrmAXP::CheckOmalbtnClick(TObject*) {

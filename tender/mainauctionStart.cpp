@@ -150,7 +150,7 @@ bool TFrmAXP::ToSave() {
   // Cancel keeps the budget by saving the project with it; a save the user
   // cancels keeps the window open, so nothing is lost either way.
   bool keepBudget = false;
-  if (BudgetChanged && BudgetRows > 0 &&
+  if (BudgetChanged && BudgetHasRows() &&
       MessageDlg("Nα αγνοηθούν τα στοιχεία προϋπολογισμού μελέτης;"_a, mtWarning, {mbYes, mbCancel}) !=
           mrYes) {
     if (!DoSave(this)) return false;

@@ -200,6 +200,23 @@ TEST_P(StaleHeaders, TheLayoutEverySaveWritesIsRead) {
   EXPECT_TRUE(read.CutBlocks.empty());
   // The next save writes what was read.
   EXPECT_EQ(EncodeBudgetFile(read.Budget, c.layout, {}), bytes);
+
+  // With a bidder's block after it, the start computed from the layout
+  // read is that block's; the one computed from the stale header is no
+  // block's, and the layout search still finds it.
+  const int rows = static_cast<int>(read.Budget.Rows.size());
+  const std::string withBlock =
+      EncodeBudgetFile(read.Budget, c.layout, {{2, "", std::vector<DetailEntry>(rows, {7, '+'})}});
+  EXPECT_EQ(ComputedBlocksStart(rows, TBudgetKind::WorkItems, c.layout), c.end);
+  const auto blocks = BidderBlocksAt(withBlock, c.end, rows);
+  ASSERT_TRUE(blocks.has_value());
+  ASSERT_EQ(blocks->size(), 1u);
+  EXPECT_EQ((*blocks)[0].EntryNo, 2);
+  EXPECT_EQ((*blocks)[0].Values[rows - 1].Value, 7);
+  EXPECT_EQ((*blocks)[0].Values[rows - 1].Mark, '+');
+  EXPECT_FALSE(BidderBlocksAt(withBlock, ComputedBlocksStart(rows, TBudgetKind::WorkItems, c.header), rows)
+                   .has_value());
+  EXPECT_EQ(DecodeBudgetFile(withBlock, TBudgetKind::WorkItems, c.header).Blocks.size(), 1u);
 }
 
 const TBudgetLayout Expression{true, true, true};
@@ -289,6 +306,49 @@ TEST(BudgetFile, FirstBlockOf2000WorkItemsAt74044) {
   const TBudgetFileContents read = DecodeBudgetFile(bytes, TBudgetKind::WorkItems, Full);
   EXPECT_EQ(read.BudgetEnd, 74044u);
   EXPECT_EQ(le::Get16(bytes, 74044), 5);
+  EXPECT_EQ(ComputedBlocksStart(2000, TBudgetKind::WorkItems, Full), 74044u);
+}
+
+// 12 bytes of counts and GE&OE percentage, the rows, 33 more for an
+// expression, 16 for each optional part.
+TEST(BudgetFile, ComputedStartOfTheBlocks) {
+  const struct {
+    int rows;
+    TBudgetKind kind;
+    TBudgetLayout layout;
+    size_t start;
+  } cases[] = {
+      {0, TBudgetKind::WorkItems, {false, false, false}, 12},
+      {3, TBudgetKind::WorkItems, {false, false, false}, 12 + 3 * 37},
+      {3, TBudgetKind::WorkItems, Full, 12 + 3 * 37 + 32},
+      {1, TBudgetKind::Categories, {false, true, false}, 12 + 49 + 16},
+      {3, TBudgetKind::Categories, {true, true, true}, 12 + 3 * 49 + 33 + 32},
+  };
+  for (const auto& c : cases) {
+    TBudgetData budget = c.kind == TBudgetKind::WorkItems ? WorkItems() : Categories();
+    budget.Rows.resize(c.rows);
+    EXPECT_EQ(ComputedBlocksStart(c.rows, c.kind, c.layout), c.start) << c.rows;
+    EXPECT_EQ(EncodeBudgetFile(budget, c.layout, {}).size(), c.start) << c.rows;
+  }
+}
+
+// A start that is no block boundary gives nothing: inside the budget, past
+// the end, a block cut short, an entry above 2,400, or a file of other rows.
+TEST(BudgetFile, BlocksAtAStartThatIsNoBoundary) {
+  const std::string bytes = EncodeBudgetFile(WorkItems(), Full, Bidders());
+  const size_t start = ComputedBlocksStart(3, TBudgetKind::WorkItems, Full);
+  ASSERT_TRUE(BidderBlocksAt(bytes, start, 3).has_value());
+  EXPECT_EQ(BidderBlocksAt(bytes, start, 3)->size(), 2u);
+  EXPECT_FALSE(BidderBlocksAt(bytes, start - 16, 3).has_value());
+  EXPECT_FALSE(BidderBlocksAt(bytes, bytes.size() + 2, 3).has_value());
+  EXPECT_FALSE(BidderBlocksAt(bytes.substr(0, bytes.size() - 1), start, 3).has_value());
+  EXPECT_FALSE(BidderBlocksAt(bytes, start, 2).has_value());
+  std::string far = bytes;
+  le::Put16(far, 2401);
+  far.append(24, '\0');
+  EXPECT_FALSE(BidderBlocksAt(far, start, 3).has_value());
+  // Nothing after the budget is a boundary with no blocks.
+  EXPECT_EQ(BidderBlocksAt(bytes.substr(0, start), start, 3)->size(), 0u);
 }
 
 TEST(BudgetFile, MarksFoldAndUnfold) {
@@ -320,7 +380,23 @@ TEST(BudgetFile, TextCopyByHand) {
       "ΠΡΟΣΦΟΡΑ      1-ΑΛΦΑ\r\n"
       "    1 ;                2.50\r\n"_a;
   EXPECT_EQ(csv, expected);
-  EXPECT_EQ(BudgetCsvName("/a.b/proj.x.pry"), "/a.b/proj.x.csv");
+}
+
+// The copy's name is cut at the first "." of the file's own name, never
+// inside a folder's name.
+TEST(BudgetFile, TextCopyNameEndsAtTheFirstDotOfTheFileName) {
+  const struct {
+    const char* budget;
+    const char* copy;
+  } cases[] = {
+      {"/a.b/proj.x.pry", "/a.b/proj.csv"},
+      {"/home/u/my.projects/A.pry", "/home/u/my.projects/A.csv"},
+      {"/home/u/my.projects/A.2024.pry", "/home/u/my.projects/A.csv"},
+      {"A.B.pry", "A.csv"},
+      {"/tmp/~1234567.TMP", "/tmp/~1234567.csv"},
+      {"/my.dir/budget", "/my.dir/budget.csv"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(BudgetCsvName(c.budget), c.copy) << c.budget;
 }
 
 }  // namespace

@@ -149,6 +149,40 @@ TEST_F(CheckWindow, ANonWholeDiscountStopsWithoutAReport) {
   EXPECT_FALSE(b.PrintProyp->Enabled());
 }
 
+// An offer taken into the offers grid from its budget changes a ranking
+// already calculated: its preview and printing wait for the next
+// calculation.
+TEST_F(CheckWindow, AnOfferTakenFromItsBudgetForgetsTheResults) {
+  TUproypFrm& b = Offer("20");
+  TFrmAXP& w = *form;
+  TypeField(*w.EditDiair, "10000");
+  TypeCell(ColName, 1, "ΑΛΦΑ"_a);
+  TypeCell(ColAmount, 1, "9500");
+  TypeCell(ColName, 2, "ΒΗΤΑ"_a);
+  TypeCell(ColAmount, 2, "9000");
+  Press(*w.docalc);
+  ASSERT_TRUE(w.dopreview->Enabled());
+  ASSERT_TRUE(w.doprint->Enabled());
+  const int row = w.StGrid->GetCellText(ColName, 1) == "ΑΛΦΑ"_a ? 1 : 2;
+  w.StGrid->SetRow(row);
+  b.BudgetFileName.clear();
+  b.Show();
+  Application->ProcessMessages();
+  backend->ExpectMessageBox("ΟΜΑΛΗ ΠΡΟΣΦΟΡΑ"_a, IDOK);
+  b.DoCheckBtn->Click();
+  ASSERT_TRUE(b.getbtn->Enabled());
+  ASSERT_TRUE(w.doprint->Enabled());  // moving to the bidder's row forgot nothing
+  Press(*b.getbtn);
+  EXPECT_FALSE(b.Visible());
+  EXPECT_NE(Trim(w.StGrid->GetCellText(ColAmount, row)), "9500");
+  EXPECT_FALSE(w.dopreview->Enabled());
+  EXPECT_FALSE(w.doprint->Enabled());
+  EXPECT_FALSE(w.doprintq->Enabled());
+  EXPECT_FALSE(w.N5->Enabled || w.N6->Enabled || w.N7->Enabled);
+  Press(*w.docalc);
+  EXPECT_TRUE(w.doprint->Enabled());
+}
+
 TEST_F(CheckWindow, ThePrintButtonShowsTheReportFormForTheCheckReport) {
   TUproypFrm& b = Offer("20");
   ReportForm = NewForm<TrpForm>(nullptr);

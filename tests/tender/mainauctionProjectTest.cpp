@@ -6,12 +6,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 
 #include "MainWindowFixture.h"
 #include "grid/ExtGridEditors.h"
 #include "platform/backend/screen/Screen.h"
 #include "platform/rtl/ByteOrder.h"
 #include "platform/ui/WindowManager.h"
+#include "tender/BudgetFile.h"
 #include "tender/OfferCalc.h"
 #include "tender/ProjectFile.h"
 #include "tender/Uindex.h"
@@ -19,6 +22,7 @@
 #include "tender/uabout.h"
 #include "tests/platform/backend/XvfbDisplay.h"
 #include "tests/platform/rtl/LocaleScope.h"
+#include "tests/platform/rtl/ScopedEnv.h"
 
 namespace {
 
@@ -228,24 +232,29 @@ TEST_F(BudgetTest, HalfDownRounding) {
   EXPECT_EQ(b.CheckB54(12.3451), 12.35);
 }
 
+// The budget file as a save by work items writes it.
+TBudgetFileContents SavedBudget(const AnsiString& name) {
+  return DecodeBudgetFile(ReadWholeFile(name), TBudgetKind::WorkItems, {false, true, true});
+}
+
 TEST_F(BudgetTest, TotalsWithEmptyRowsInsideAndPartialTotals) {
   TUproypFrm& b = Budget(1);
   Row(b, 1, "Α", "1", "100");
   Row(b, 2, "Β", "2", "50");
   Row(b, 3, "Γ", "1", "10");
   Row(b, 4, "=1:3", "", "");
-  Row(b, 6, "Ε", "1", "40");  // row 5 is empty and stays a row
+  Row(b, 6, "Ε", "1", "40");  // row 5 is empty: the totals end above it
   b.RecalcClick(nullptr);
   b.SumaGrid->SetCells(3, 2, "100");
   b.SumaGrid->SetCells(3, 4, "15");
   b.resum(true);
-  EXPECT_EQ(BudgetRows, 6);
+  EXPECT_EQ(BudgetRows, 4);
   EXPECT_EQ(b.ProypGrid->Cells(2, 4), "ΜΕΡΙΚΟ ΣΥΝΟΛΟ"_a);
   EXPECT_EQ(b.ProypGrid->Cells(3, 4), "(210)");
-  EXPECT_EQ(b.SumaGrid->Cells(4, 1), "250.00");
-  EXPECT_EQ(b.SumaGrid->Cells(4, 2), "250.00");  // 100 % is used
-  EXPECT_EQ(b.SumaGrid->Cells(4, 3), "500.00");
-  EXPECT_EQ(b.SumaGrid->Cells(4, 5), "575.00");
+  EXPECT_EQ(b.SumaGrid->Cells(4, 1), "210.00");
+  EXPECT_EQ(b.SumaGrid->Cells(4, 2), "210.00");  // 100 % is used
+  EXPECT_EQ(b.SumaGrid->Cells(4, 3), "420.00");
+  EXPECT_EQ(b.SumaGrid->Cells(4, 5), "483.00");
   b.SumaGrid->SetCells(3, 2, "100.5");
   b.resum(true);
   EXPECT_EQ(b.SumaGrid->Cells(4, 2), "0.00");
@@ -253,8 +262,148 @@ TEST_F(BudgetTest, TotalsWithEmptyRowsInsideAndPartialTotals) {
   b.ProypGrid->SetCells(3, 4, "");
   b.resum(true);
   EXPECT_TRUE(b.ProypGrid->Cells(3, 4).empty());
-  EXPECT_EQ(b.StudyTotal, 250);
+  EXPECT_EQ(b.StudyTotal, 210);
+
+  // The rows below the empty one are the user's all the same: saved and
+  // read back, and still not counted.
+  b.BudgetFileName = Folder() + "gap.pry";
+  b.SaveProyp();
+  const TBudgetFileContents saved = SavedBudget(b.BudgetFileName);
+  ASSERT_EQ(saved.Status, TBudgetReadStatus::Ok);
+  ASSERT_EQ(saved.Budget.Rows.size(), 6u);
+  EXPECT_TRUE(saved.Budget.Rows[4].Text.empty());
+  EXPECT_EQ(saved.Budget.Rows[5].Text, "Ε"_a);
+  EXPECT_EQ(saved.Budget.Rows[5].Price, 40);
+  for (int row = 1; row <= 6; ++row)
+    for (int col = 0; col <= 4; ++col) b.ProypGrid->SetCells(col, row, "");
+  b.ReadProyp();
+  EXPECT_EQ(b.ProypGrid->Cells(1, 6), "Ε"_a);
+  EXPECT_EQ(BudgetRows, 4);
+  EXPECT_EQ(b.StudyTotal, 210);
 }
+
+// Rows below an empty first row count for nothing, yet clearing still asks
+// before it throws them away.
+TEST_F(BudgetTest, RowsBelowAnEmptyFirstRowAreAskedForBeforeClearing) {
+  TUproypFrm& b = Budget(1);
+  Row(b, 2, "Β", "2", "50");
+  b.RecalcClick(nullptr);
+  EXPECT_EQ(BudgetRows, 0);
+  BudgetChanged = 1;
+  backend->ExpectMessageBox("Nα μηδενιστούν τα στοιχεία προϋπολογισμού μελέτης;"_a, IDCANCEL);
+  form->ClearButton->Click();
+  EXPECT_EQ(b.ProypGrid->Cells(1, 2), "Β"_a);
+  backend->ExpectMessageBox("Nα μηδενιστούν τα στοιχεία προϋπολογισμού μελέτης;"_a, IDYES);
+  form->ClearButton->Click();
+  EXPECT_TRUE(b.ProypGrid->Cells(1, 2).empty());
+}
+
+// A bidder's detailed offer is saved whoever stands in the first row of
+// the offers grid: an offer entered for the bidder of row 2 while row 1 is
+// empty would otherwise be lost at the next save.
+TEST_F(BudgetTest, BidderBlocksAreWrittenWhenTheFirstOfferRowIsEmpty) {
+  TUproypFrm& b = Budget(1);
+  Row(b, 1, "Α", "1", "100");
+  Row(b, 2, "Β", "2", "50");
+  b.RecalcClick(nullptr);
+  form->StGrid->SetCellText(ColName, 2, "ΒΗΤΑ"_a);
+  ASSERT_TRUE(form->StGrid->GetCellText(ColName, 1).empty());
+  DetailedOffer& offer = BidderDiscountTable.Ensure(2);
+  offer[0] = {90, '+'};
+  offer[1] = {45, 0};
+  b.BudgetFileName = Folder() + "first.pry";
+  b.SaveProyp();
+  const TBudgetFileContents saved = SavedBudget(b.BudgetFileName);
+  ASSERT_EQ(saved.Status, TBudgetReadStatus::Ok);
+  ASSERT_EQ(saved.Blocks.size(), 1u);
+  EXPECT_EQ(saved.Blocks[0].EntryNo, 2);
+  EXPECT_EQ(saved.Blocks[0].Values[0].Value, 90);
+  EXPECT_EQ(saved.Blocks[0].Values[0].Mark, '+');
+  EXPECT_EQ(saved.Blocks[0].Values[1].Value, 45);
+}
+
+// A budget saved before it has a name goes to a temporary file in the
+// program's folder of the user's data folder, wherever the current folder
+// is.
+TEST_F(BudgetTest, ABudgetWithoutANameGoesToTheProgramsFolder) {
+  namespace fs = std::filesystem;
+  const std::string top = FolderPath();
+  ScopedEnv data("XDG_DATA_HOME", top + "/data");
+  ProgramFolderSource = &GetProgramFolder;
+  TUproypFrm& b = Budget(1);
+  fs::create_directories(top + "/current");
+  SetCurrentDir(Folder() + "current");
+  Row(b, 1, "Α", "1", "100");
+  b.RecalcClick(nullptr);
+  b.BudgetFileName.clear();
+  b.Show();
+  b.Close();
+  const AnsiString program = Folder() + "data/dimoprasia/";
+  EXPECT_EQ(ExtractFilePath(b.BudgetFileName), program);
+  const std::string name = cp1253::ToUtf8(ExtractFileName(b.BudgetFileName));
+  EXPECT_TRUE(std::regex_match(name, std::regex("~[0-9]{7}\\.TMP"))) << name;
+  EXPECT_TRUE(FileExists(b.BudgetFileName));
+  EXPECT_TRUE(FileExists(BudgetCsvName(b.BudgetFileName)));
+  EXPECT_EQ(SavedBudget(b.BudgetFileName).Budget.Rows.size(), 1u);
+  EXPECT_TRUE(fs::is_empty(top + "/current"));
+  // A name taken is never given again while its file is there.
+  std::set<AnsiString> names{b.BudgetFileName};
+  for (int i = 0; i < 20; ++i) EXPECT_TRUE(names.insert(MakeTempBudgetName()).second);
+  EXPECT_TRUE(fs::is_empty(top + "/current"));
+}
+
+// ---- the detailed offers by the computed start -------------------------------------------------------
+
+// The blocks are read where the budget's size and the flags put them when
+// they are there; with flags gone stale, from where the budget's reading
+// found them.
+struct ComputedStartCase {
+  const char* what;
+  TBudgetLayout flags;
+  bool computedLands;
+};
+
+class ComputedStart : public BudgetTest, public testing::WithParamInterface<ComputedStartCase> {};
+
+TEST_P(ComputedStart, ShowingTheOfferReadsEveryBidderBlock) {
+  const ComputedStartCase& c = GetParam();
+  TUproypFrm& b = Budget(1);
+  Row(b, 1, "Α", "1", "100");
+  Row(b, 2, "Β", "2", "50");
+  Row(b, 3, "Γ", "4", "10");
+  b.SumaGrid->SetCells(3, 7, "5000");  // the asphalt part is not zeros
+  b.RecalcClick(nullptr);
+  DetailedOffer& first = BidderDiscountTable.Ensure(1);
+  first[0] = {95, '#'};
+  first[2] = {9, '-'};
+  BidderDiscountTable.Ensure(3)[1] = {44, '+'};
+  b.BudgetFileName = Folder() + "blocks.pry";
+  b.SaveProyp();
+  const std::string bytes = ReadWholeFile(b.BudgetFileName);
+  EXPECT_EQ(BidderBlocksAt(bytes, ComputedBlocksStart(3, TBudgetKind::WorkItems, c.flags), 3).has_value(),
+            c.computedLands);
+
+  BidderDiscountTable.FreeAll();
+  OverheadIsExpression = c.flags.OverheadExpression;
+  ContingencyFlag = c.flags.Contingency;
+  AsphaltFlag = c.flags.Asphalt;
+  b.SetBidderLayout();
+  b.ReadAAline(1);
+  ASSERT_TRUE(BidderDiscountTable.Has(1));
+  ASSERT_TRUE(BidderDiscountTable.Has(3));
+  EXPECT_EQ((*BidderDiscountTable.Get(1))[0].Value, 95);
+  EXPECT_EQ((*BidderDiscountTable.Get(1))[2].Mark, '-');
+  EXPECT_EQ((*BidderDiscountTable.Get(3))[1].Value, 44);
+  EXPECT_EQ(b.ProypGrid->Cells(9, 1), "#");
+  EXPECT_EQ(b.ProypGrid->Cells(9, 2), "");
+  EXPECT_EQ(b.ProypGrid->Cells(9, 3), "-");
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, ComputedStart,
+                         testing::Values(ComputedStartCase{"as saved", {false, true, true}, true},
+                                         ComputedStartCase{"asphalt flag stale", {false, true, false}, false},
+                                         ComputedStartCase{
+                                             "expression flag stale", {true, true, true}, false}));
 
 TEST_F(BudgetTest, OverheadExpressionOfPartialTotals) {
   TUproypFrm& b = Budget(1);

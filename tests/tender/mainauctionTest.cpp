@@ -473,6 +473,31 @@ TEST_F(MainWindowTest, ShippedSettingsServeUntilTheUserHasHisOwn) {
   EXPECT_EQ(DiscountDecimals, 1);
 }
 
+// The settings shipped beside the program are what it writes from its
+// start-up defaults, and a user without settings reads them back as those.
+TEST_F(MainWindowTest, TheShippedSettingsAreTheDefaults) {
+  Start();
+  const TDefKndSettings defaults{CalcMode,       CostDecimals,   DiscountDecimals,
+                                 ExtraDecimalsA, ExtraDecimalsB, HalfDownSwitch};
+  const AnsiString program = AnsiString(DIM_PROGRAM_DIR) + "/";
+  ASSERT_TRUE(FileExists(program + "def.knd"));
+  EXPECT_EQ(ReadWholeFile(program + "def.knd"), DefKndText(defaults));
+  Stop();
+  ResetState();
+  // Settings that only the file's reading puts back.
+  CostDecimals = 5;
+  HalfDownSwitch = 1;
+  ShippedFolderSource = [] { return AnsiString(DIM_PROGRAM_DIR) + "/"; };
+  Start();
+  EXPECT_EQ(CalcMode, defaults.CalcMode);
+  EXPECT_EQ(CostDecimals, defaults.CostDecimals);
+  EXPECT_EQ(DiscountDecimals, defaults.DiscountDecimals);
+  EXPECT_EQ(ExtraDecimalsA, defaults.ExtraDecimalsA);
+  EXPECT_EQ(ExtraDecimalsB, defaults.ExtraDecimalsB);
+  EXPECT_EQ(HalfDownSwitch, defaults.HalfDown);
+  EXPECT_FALSE(FileExists(Folder() + "def.knd"));
+}
+
 TEST_F(MainWindowTest, DamagedSettingsKeepTheirDefaultsAndStartUpGoesOn) {
   WriteFile(Folder() + "def.knd", "x\n9\nabc\n\n1\n");
   TFrmAXP& w = Start();

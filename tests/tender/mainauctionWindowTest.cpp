@@ -321,6 +321,16 @@ TEST_F(CalculationTest, ForgottenResultsCannotBePreviewedOrPrinted) {
          backend->ExpectMessageBox("Να διαγραφεί η γραμμή;"_a, IDYES);
          Press(*w.Button2);
        }},
+      {"a bidder's row dragged by its number",
+       [&] {
+         const int from = rowOf("ΕΨΙΛΟΝ ΑΤΕ"_a), to = from == 1 ? 3 : 1;
+         const TRect a = w.StGrid->CellRect(ColEntryNo, from), b = w.StGrid->CellRect(ColEntryNo, to);
+         const int x = (a.Left + a.Right) / 2;
+         backend->PressMouse(*w.StGrid, x, (a.Top + a.Bottom) / 2);
+         backend->MoveMouse(*w.StGrid, x, (b.Top + b.Bottom) / 2);
+         backend->ReleaseMouse(*w.StGrid, x, (b.Top + b.Bottom) / 2);
+         ASSERT_EQ(w.StGrid->GetCellText(ColName, to), "ΕΨΙΛΟΝ ΑΤΕ"_a);
+       }},
   };
   for (const auto& f : forgetting) {
     SCOPED_TRACE(f.what);
@@ -336,6 +346,37 @@ TEST_F(CalculationTest, ForgottenResultsCannotBePreviewedOrPrinted) {
   Press(*w.docalc);
   EXPECT_EQ(commandsOn(), 6);
   EXPECT_NE(ReportText().find("ΖΗΤΑ ΕΠΕ"_a), AnsiString::npos);
+}
+
+// The ranking rewrites the cell the selection stands on; leaving it is no
+// edit of the user's and forgets nothing.
+TEST_F(CalculationTest, MovingAboutTheRankedOffersKeepsTheResults) {
+  EnterTender();
+  TFrmAXP& w = *form;
+  w.StGrid->SetFocus();
+  w.StGrid->SetCol(ColAmount);
+  w.StGrid->SetRow(1);
+  Press(*w.docalc);
+  ASSERT_TRUE(w.doprint->Enabled());
+  const std::vector<AnsiString> ranked = [&] {
+    std::vector<AnsiString> cells;
+    for (int row = 1; row <= 6; ++row)
+      for (int col = ColName; col <= ColDiscount; ++col) cells.push_back(w.StGrid->GetCellText(col, row));
+    return cells;
+  }();
+  backend->ActivateWindow(w);
+  w.StGrid->SetFocus();
+  backend->PressKey(VK_DOWN);
+  const TRect cell = w.StGrid->CellRect(ColName, 4);
+  backend->Click(*w.StGrid, (cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2);
+  w.StGrid->SetRow(5);
+  EXPECT_TRUE(w.dopreview->Enabled());
+  EXPECT_TRUE(w.doprint->Enabled());
+  EXPECT_TRUE(w.doprintq->Enabled());
+  std::vector<AnsiString> after;
+  for (int row = 1; row <= 6; ++row)
+    for (int col = ColName; col <= ColDiscount; ++col) after.push_back(w.StGrid->GetCellText(col, row));
+  EXPECT_EQ(after, ranked);
 }
 
 TEST_F(CalculationTest, PrintShowsTheReportFormForTheCalculation) {
