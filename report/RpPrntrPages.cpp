@@ -293,6 +293,9 @@ void TRpPageList::AddPage(const TMetafile& metafile) {
     if (pageCount_ == 1) WriteFileHeader();
     start = s.Seek(0, soFromEnd);
     WriteRecord(metafile, start);
+    if (s.Size() > MaxRecordEnd)
+      throw ERpError("Οι σελίδες της εκτύπωσης δεν χωρούν στο αρχείο σελίδων: ξεπερνούν τα "_a +
+                     IntToStr(MaxRecordEnd) + " byte.");
   } catch (...) {
     // A page that could not be written whole leaves no part behind.
     --pageCount_;

@@ -170,6 +170,9 @@ class TRpPageList {
   // The largest page file loaded or saved: a saved file is always one
   // that loads again.
   Int64 MaxFileSize = MaxPageFileSize;
+  // Where records may reach: their links are 32-bit words, so a page
+  // past it would link to the wrong place and is refused instead.
+  Int64 MaxRecordEnd = 0xFFFFFFFFLL;
   TRpOutline* Outline() { return &outline_; }
   // The creation time written into the header; the clock by default.
   std::function<TDateTime()> Clock;

@@ -413,6 +413,25 @@ TEST(RpPageListTest, PagesPastTheLoadBoundAreNotSaved) {
   EXPECT_EQ(FirstText(*again.GetPage(3)), "Σελίδα 3"_a);
 }
 
+// A record's links are 32-bit words: a page that would reach past what they
+// address is refused whole, plain or compressed, and the pages before it
+// stay as they were.
+TEST(RpPageListTest, APagePastWhatTheLinksAddressIsRefusedWhole) {
+  for (const bool compressed : {false, true}) {
+    std::unique_ptr<TRpPageList> run = PageRun(2, compressed);
+    const Int64 size = run->Stream()->Size();
+    run->MaxRecordEnd = size + 8;
+    EXPECT_THROW(run->AddPage(*MakePage({"Σελίδα 3"_a})), ERpError);
+    EXPECT_EQ(run->PageCount(), 2);
+    EXPECT_EQ(run->Stream()->Size(), size);
+    run->MaxRecordEnd = 0xFFFFFFFFLL;
+    run->AddPage(*MakePage({"Σελίδα 3"_a}));
+    run->Finish();
+    EXPECT_EQ(FirstText(*run->GetPage(3)), "Σελίδα 3"_a);
+    EXPECT_EQ(FirstText(*run->GetPage(2)), "Σελίδα 2"_a);
+  }
+}
+
 TEST(RpOutlineTest, EntriesHangUnderTheLastOfTheLevelAbove) {
   struct View : TRpOutlineView {
     std::vector<std::pair<int, AnsiString>> nodes;  // parent index, text
