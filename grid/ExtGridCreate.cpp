@@ -363,6 +363,8 @@ void TExtStringGrid::SetColCount(int v) {
 void TExtStringGrid::SetDefaultRowHeight(int v) {
   TBaseGrid::SetDefaultRowHeight(v);
   floatingFooter_->FooterHeight = v;
+  // The strip shown keeps to the row height it was given.
+  if (floatingFooter_->Visible() && footerPanel_) AlignFooterPanel();
 }
 
 void TExtStringGrid::SetFixedFooters(int v) {
