@@ -362,7 +362,11 @@ void TExtStringGrid::SetColCount(int v) {
 
 void TExtStringGrid::SetDefaultRowHeight(int v) {
   TBaseGrid::SetDefaultRowHeight(v);
+  // On a form being designed the heading rows follow the new height.
+  if (ComponentState().Contains(csDesigning)) SetFixedRowHeight(v);
   floatingFooter_->FooterHeight = v;
+  // The strip shown keeps to the row height it was given.
+  if (floatingFooter_->Visible() && footerPanel_) AlignFooterPanel();
 }
 
 void TExtStringGrid::SetFixedFooters(int v) {

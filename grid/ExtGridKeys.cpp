@@ -251,17 +251,24 @@ void TExtStringGrid::KeyPress(char& Key) {
       return;
     }
   }
-  if (!Options().Contains(goEditing) && navigation_->AutoGotoWhenSorted &&
-      static_cast<unsigned char>(Key) >= ' ') {
-    if (navigation_->AutoGotoIncremental)
-      lookupText_ += Key;
-    else
-      lookupText_ = AnsiString(1, Key);
-    const int row = FindRowByPrefix(AnsiUpperCase(lookupText_));
-    if (row >= 0) SetRow(row);
-  } else if (!Options().Contains(goEditing) && navigation_->AutoGotoWhenSorted && Key == '\b' &&
-             !lookupText_.empty()) {
-    lookupText_.pop_back();
+  if (!Options().Contains(goEditing) && navigation_->AutoGotoWhenSorted) {
+    bool search = false;
+    if (static_cast<unsigned char>(Key) >= ' ') {
+      if (navigation_->AutoGotoIncremental)
+        lookupText_ += Key;
+      else
+        lookupText_ = AnsiString(1, Key);
+      search = true;
+    } else if (Key == '\b' && !lookupText_.empty()) {
+      // The shorter text finds its first row again; nothing typed is left
+      // to look for once the last character goes.
+      lookupText_.pop_back();
+      search = !lookupText_.empty();
+    }
+    if (search) {
+      const int row = FindRowByPrefix(AnsiUpperCase(lookupText_));
+      if (row >= 0) SetRow(row);
+    }
   }
   TBaseGrid::KeyPress(Key);
 }

@@ -330,6 +330,23 @@ TEST_F(ExtGridFixedSizesTest, FixedSizesShapeTheFixedCellsOnlyWhileDesigning) {
   }
 }
 
+// A new default row height reaches the heading rows only on a form being
+// designed; at run time they keep the height they were given.
+TEST_F(ExtGridFixedSizesTest, ADefaultRowHeightSetWhileDesigningIsTheHeadingsToo) {
+  for (bool designing : {false, true}) {
+    SCOPED_TRACE(designing);
+    auto& g = MakeGrid<DesignedGrid>(4, 4);
+    g.SetFixedRows(2);
+    g.SetRowHeights(0, 30);
+    g.SetDesigning(designing);
+    g.SetDefaultRowHeight(25);
+    g.SetDesigning(false);
+    EXPECT_EQ(g.FixedRowHeight(), designing ? 25 : 0);
+    EXPECT_EQ(g.RowHeights(2), 25);
+    if (designing) EXPECT_EQ(g.RowHeights(0), 25);
+  }
+}
+
 TEST_F(ExtGridFixedSizesTest, ScreenPointsAndPasswordCellsAreAskedByCell) {
   auto& g = MakeGrid<TExtStringGrid>(4, 4);
   const TRect cell = g.CellRect(2, 3);

@@ -541,6 +541,28 @@ TEST_F(ExtGridEditingTest, TypingFindsARowWhenNotEditing) {
   EXPECT_EQ(g.FindRowByPrefix("Q"), -1);
 }
 
+// Backspace takes the last typed character back and goes to the first row
+// the shorter text finds.
+TEST_F(ExtGridEditingTest, BackspaceGoesBackToTheRowTheShorterTextFinds) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 5);
+  const char* names[] = {"", "Arta", "Athens", "Athos", "Patra"};
+  for (int r = 1; r < 5; ++r) g.SetCellText(1, r, names[r]);
+  g.Navigation().AutoGotoWhenSorted = true;
+  g.Navigation().AutoGotoIncremental = true;
+  g.SetFocus();
+  backend->Type("atho");
+  EXPECT_EQ(g.Row(), 3);
+  backend->PressKey(VK_BACK);
+  EXPECT_EQ(g.LookupText(), "ath");
+  EXPECT_EQ(g.Row(), 2);
+  backend->PressKey(VK_BACK);
+  backend->PressKey(VK_BACK);
+  EXPECT_EQ(g.Row(), 1);  // "a"
+  backend->PressKey(VK_BACK);
+  EXPECT_EQ(g.LookupText(), "");
+  EXPECT_EQ(g.Row(), 1);
+}
+
 TEST_F(ExtGridEditingTest, SortColumnFollowsAMovedColumn) {
   struct Case {
     int sorted, from, to, after;

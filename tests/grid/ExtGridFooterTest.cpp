@@ -52,6 +52,15 @@ TEST_F(ExtGridFooterTest, TheStripLiesOverTheGridsBottomAsHighAsTheFooter) {
   EXPECT_FALSE(panel->Visible());
 }
 
+// A new default row height is the strip's height too, at once.
+TEST_F(ExtGridFooterTest, TheStripTakesANewDefaultRowHeight) {
+  auto& g = FooterGrid(fsFixedLastRow);
+  g.SetDefaultRowHeight(30);
+  TFooterPanel* panel = g.FooterPanel();
+  EXPECT_EQ(panel->Height(), 30);
+  EXPECT_EQ(panel->Top() + panel->Height(), g.ClientHeight());
+}
+
 TEST_F(ExtGridFooterTest, EachStyleDrawsItsOwnContent) {
   struct Case {
     const char* what;
