@@ -445,7 +445,7 @@ void TDateTimePicker::SetDroppedDown(bool v) {
   if (v == DroppedDown()) return;
   if (v) {
     if (kind_ == dtkTime || dateMode_ == dmUpDown) return;
-    if (OnDropDown) OnDropDown(this);
+    DropDown();
     calendar_ = new TCalendarWindow(*this);
     calendar_->SetMarked(value_);
     const TSize size = TCalendarWindow::PreferredSize();
@@ -462,6 +462,14 @@ void TDateTimePicker::SetDroppedDown(bool v) {
   calendar->SetVisible(false);
   PostMessage(calendar->Handle(), CM_RELEASE, 0, 0);
   Invalidate();
+  CloseUp();
+}
+
+void TDateTimePicker::DropDown() {
+  if (OnDropDown) OnDropDown(this);
+}
+
+void TDateTimePicker::CloseUp() {
   if (OnCloseUp) OnCloseUp(this);
 }
 
