@@ -226,7 +226,12 @@ void TRenderer::ControlTag(const AnsiString& tag, const TRect& rect, bool drawin
       DrawFrameControl(c_, face, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
     c_.Brush->Style = bsClear;
     TRect caption = InflateRect(TRect{L + 2, B - 20, L + W - 2, B}, -2, -2);
+    // The face is the button's own whatever the cell's colours: a selected
+    // cell's text colour would leave the caption unreadable on it.
+    const TColor text = c_.Font->Color;
+    c_.Font->Color = clBtnText;
     c_.DrawText(control.Value, caption, DT_CENTER);
+    c_.Font->Color = text;
   }
   *c_.Pen = pen;
   *c_.Brush = brush;

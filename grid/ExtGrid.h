@@ -479,7 +479,9 @@ class TExtStringGrid : public TBaseGrid {
   // the column's width when WordWrap.
   TSize CellTextExtent(int ACol, int ARow, bool WordWrap);
   void AutoSizeColumns(bool DoFixedCols, int Extra);
-  void AutoSizeCol(int ACol);
+  // The column's width to the widest content of its cells; OnlyWider never
+  // narrows it (growth while typing keeps a width the program gave).
+  void AutoSizeCol(int ACol, bool OnlyWider = false);
   void AutoSizeRow(int ARow);
   void SetRowHeightByLines(int ARow, int Lines, int Extra);
   int MaxLinesInRow(int ARow);

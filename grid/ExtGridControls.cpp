@@ -157,6 +157,16 @@ void TGridDatePicker::DoExit() {
   TDateTimePicker::DoExit();
 }
 
+void TGridDatePicker::DropDown() {
+  dropped_ = true;
+  TDateTimePicker::DropDown();
+}
+
+void TGridDatePicker::CloseUp() {
+  dropped_ = false;
+  TDateTimePicker::CloseUp();
+}
+
 void TGridDatePicker::Paint() {
   TDateTimePicker::Paint();
   TRect r = ClientRect();

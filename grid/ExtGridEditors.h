@@ -119,13 +119,21 @@ class TGridDatePicker : public TDateTimePicker, private TEditorGridLink {
  public:
   explicit TGridDatePicker(TExtStringGrid* AGrid);
   void Dispatch(TMessage& Message) override;
+  // The calendar is dropped down, as its notifications told: the grid
+  // taking the focus meanwhile leaves the edit open.
+  bool Dropped() const { return dropped_; }
 
  protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
   void DoExit() override;
+  void DropDown() override;
+  void CloseUp() override;
   // The picker's sunken border, painted over in the window colour: in a cell
   // the value stands flat like the text editor's.
   void Paint() override;
+
+ private:
+  bool dropped_ = false;
 };
 
 // The check-box editor (edCheckBox): its state is not stored in the cell.

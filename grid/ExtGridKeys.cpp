@@ -402,6 +402,13 @@ void TExtStringGrid::SwitchEditingFor(int ACol, int ARow) {
 
 void TExtStringGrid::FocusReceived(HWND From) {
   if (HasCheckBoxOrRadio(RealColIndex(Col()), Row())) return;
+  // An editor control that stayed open while the focus was away (an
+  // application's editor that keeps editing when left) is closed now that
+  // the grid has it, its value stored; not while the date picker's calendar
+  // is down, whose coming and going moves the focus under the edit. The
+  // text editor's kind stays chosen: it ends with its own storing.
+  if (editorActive_ && !IsTextEditorType(editorType_) && !(datePicker_ && datePicker_->Dropped()))
+    HideCellEditor();
   const bool fromEditor =
       InplaceEditor() && InplaceEditor()->HandleAllocated() && From == InplaceEditor()->Handle();
   if (!fromEditor && navigation_->AlwaysEdit && GridState() == gsNormal && !handingKey_ &&

@@ -11,6 +11,7 @@
 #include "grid/PictureContainer.h"
 #include "platform/gfx/FrameControls.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/Shell.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/Windows.h"
@@ -26,6 +27,10 @@ bool NearSideEdge(const TRect& cell, int X) {
 }
 
 }  // namespace
+
+AnsiString LinkNotOpenedText(const AnsiString& Link) {
+  return "Δεν ήταν δυνατό να ανοιχτεί ο σύνδεσμος:\r\n"_a + Link;
+}
 
 bool TExtStringGrid::InheritedPress(TMessage& m) {
   TBaseGrid::Dispatch(m);
@@ -376,8 +381,12 @@ bool TExtStringGrid::PressLinkOrControl(int C, int R, int X, int Y) {
   if (UpperCase(link).find("CELL://") == AnsiString::npos) {
     // Only links the desktop may open safely leave the program; a
     // document's path goes as its file:// link would.
-    if (IsOpenableLink(link) || IsOpenableDocumentName(link))
-      ShellExecute(Handle(), "open", link, "", "", SW_SHOWNORMAL);
+    // The desktop's handler is waited for a moment: one that fails, or
+    // none at all, is told to the user rather than leaving the click
+    // unanswered.
+    if ((IsOpenableLink(link) || IsOpenableDocumentName(link)) &&
+        ShellExecute(Handle(), "open", link, "", "", SW_SHOWNORMAL) <= 32)
+      MessageDlg(LinkNotOpenedText(link), mtWarning, {mbOK});
     return true;
   }
   const TGridCoord target = ParseRowColRef(UpperCase(link.substr(link.size() >= 7 ? 7 : link.size())));

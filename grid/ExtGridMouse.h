@@ -15,6 +15,10 @@ class TComboBox;
 class TRichEdit;
 class TCustomRichEdit;
 
+// What the user is told when the desktop could not open a link clicked in
+// a cell: that it could not be opened, and which it was.
+AnsiString LinkNotOpenedText(const AnsiString& Link);
+
 // ---- mouse events ----------------------------------------------------------------------
 
 using TButtonClickEvent = std::function<void(TObject* Sender, int ACol, int ARow)>;

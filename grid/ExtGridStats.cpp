@@ -111,7 +111,7 @@ void MeasureFont(TExtStringGrid& g, int ACol, int ARow) {
 }
 }  // namespace
 
-void TExtStringGrid::AutoSizeCol(int ACol) {
+void TExtStringGrid::AutoSizeCol(int ACol, bool OnlyWider) {
   const int frame = 2 * (GridLineWidth() + 1);
   int need = 0;
   for (int r = 0; r < RowCount(); ++r) {
@@ -125,7 +125,9 @@ void TExtStringGrid::AutoSizeCol(int ACol) {
   }
   int width = frame + need + XYOffset.X;
   DoUpdateColumnSize(ACol, width);
-  SetColWidths(ACol, LimitValue(width, MinColWidth, MaxColWidth));
+  width = LimitValue(width, MinColWidth, MaxColWidth);
+  if (OnlyWider && width <= ColWidths(ACol)) return;
+  SetColWidths(ACol, width);
 }
 
 void TExtStringGrid::AutoSizeRow(int ARow) {

@@ -236,8 +236,9 @@ void TExtInplaceEdit::KeyUp(Word& Key, TShiftState Shift) {
   TInplaceEdit::KeyUp(Key, Shift);
   if (Key != VK_LEFT && Key != VK_RIGHT) {
     Complete();
-    // The cell holds what was typed so far: the cell grows to it.
-    if (grid_->SizeWhileTyping().Width) grid_->AutoSizeCol(grid_->Col());
+    // The cell holds what was typed so far: the cell grows to it, and a
+    // column wider than its content stays as wide.
+    if (grid_->SizeWhileTyping().Width) grid_->AutoSizeCol(grid_->Col(), true);
     if (grid_->SizeWhileTyping().Height && grid_->WordWrap()) {
       grid_->AutoSizeRow(grid_->Row());
       grid_->RowSizeNotify(grid_->Row());

@@ -6,6 +6,7 @@
 // anchor is handed to the demo.
 #include <string>
 
+#include "grid/EsgHTMLE.h"
 #include "grid/ExtGrid.h"
 #include "platform/backend/Backends.h"
 #include "platform/rtl/Cp1253.h"
@@ -43,7 +44,7 @@ class TDemoForm : public TForm {
          R"(<CONTROL TYPE="CHECK" ID="ok" VALUE="TRUE"> Έγκυρη <CONTROL TYPE="RADIO" ID="a" VALUE="TRUE"> Α <CONTROL TYPE="RADIO" ID="b" VALUE="FALSE"> Β)",
          "κλικ για αλλαγή"},
         {"Σύνδεσμοι",
-         R"(<A href="https://example.org">ιστότοπος</A>, <A href="mailto:epitropi@example.org">email</A>, <A href="cell://2,2">κελί</A>, <A href="tender://offer/7">προσφορά 7</A>)",
+         R"(<A href="https://example.org">ιστότοπος</A>, <A href="mailto:epitropi@example.org">email</A>, <A href="cell://R2C2">κελί</A>, <A href="tender://offer/7">προσφορά 7</A>)",
          "κάθε σύνδεσμος στην ετικέτα"},
         {"Εικονίδια",
          R"(<IMG SRC="SSYS:3"> <IMG SRC="SSYS:offer.pdf"> <IMG SRC="SSYS:budget.xls"> <IMG SRC="LSYS:letter.doc"> <IMG SRC="LSYS:15">)",
@@ -65,8 +66,15 @@ class TDemoForm : public TForm {
     status_->SetCaption(G("Κανένα συμβάν ακόμη"));
 
     auto tell = [this](const std::string& what) { status_->SetCaption(G(what.c_str())); };
-    grid_->OnControlClick = [tell](TObject*, int row, int col, const AnsiString& id, const AnsiString& type,
-                                   const AnsiString& value) {
+    grid_->OnControlClick = [this, tell](TObject*, int row, int col, const AnsiString& id,
+                                         const AnsiString& type, const AnsiString& value) {
+      // The grid leaves radios to the program: the one clicked goes on,
+      // its neighbours in the cell off.
+      if (type == "RADIO") {
+        AnsiString text = grid_->Cells(col, row);
+        for (const char* radio : {"a", "b"}) SetHTMLControlValue(text, radio, id == radio ? "TRUE" : "FALSE");
+        grid_->SetCells(col, row, text);
+      }
       tell("Κλικ: " + type + " " + id + " = " + cp1253::ToUtf8(value) + " (" + std::to_string(col) + "," +
            std::to_string(row) + ")");
     };

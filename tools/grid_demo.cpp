@@ -13,6 +13,7 @@
 #include "grid/ExtGridEditors.h"
 #include "platform/backend/Backends.h"
 #include "platform/rtl/Cp1253.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
@@ -75,7 +76,9 @@ class TDemoForm : public TForm {
       g->SetUnicodeCell(5, r, unicode[r % 5]);
       g->SetCells(6, r, std::to_string(r) + ".5 kg");
       g->SetCells(7, r, std::to_string(r * 10));
-      g->SetCells(8, r, std::to_string(1 + r % 28) + "/" + std::to_string(1 + r % 12) + "/2026");
+      // In the locale's own date form, which the date editor reads.
+      g->SetCells(8, r,
+                  DateToStr(EncodeDate(2026, static_cast<Word>(1 + r % 12), static_cast<Word>(1 + r % 28))));
       g->SetCells(9, r, cp1253::FromUtf8(r % 2 ? "Αθήνα" : "Θεσσαλονίκη"));
     }
     g->SetColWidths(9, 110);

@@ -51,7 +51,10 @@ class TDemoForm : public TForm {
     // behind it.
     container_ = new TPictureContainer(this);
     TExtPanel* full = Shaded(stLMetal, 24, 32, Rect(10, 190, 800, 500));
-    full->Caption().SetText(G("Πλήρες πάνελ <A HREF=\"caption\">σύνδεσμος λεζάντας</A>"));
+    // The caption's link in a light colour of its own: the anchor colour of
+    // the body would not stand out on the dark bar.
+    full->Caption().SetText(
+        G("Πλήρες πάνελ <A HREF=\"caption\"><FONT COLOR=\"#FFFF80\">σύνδεσμος λεζάντας</FONT></A>"));
     full->Caption().SetShape(csRounded);
     full->Caption().SetCloseButton(true);
     full->Caption().SetMinMaxButton(true);
@@ -59,8 +62,10 @@ class TDemoForm : public TForm {
     full->CollapsSteps = 8;
     full->SetPictureContainer(container_);
     full->SetText(
-        G("<P ALIGN=\"CENTER\"><FONT SIZE=\"4\">Σώμα με <B>mini-HTML</B></FONT></P>"
-          "<UL><LI>πρώτο <LI>δεύτερο <A HREF=\"item2\">άγκυρα</A></UL>"
+        // Neither a paragraph's end nor a list item breaks the line in the
+        // panel's text: the breaks are written out.
+        G("<P ALIGN=\"CENTER\"><FONT SIZE=\"4\">Σώμα με <B>mini-HTML</B></FONT></P><BR>"
+          "<UL><LI>πρώτο<BR><LI>δεύτερο <A HREF=\"item2\">άγκυρα</A></UL><BR>"
           "<SH>σκιά</SH> <U>υπογράμμιση</U> <S>διαγραφή</S> x<SUP>2</SUP> H<SUB>2</SUB>O<BR>"
           "<IMG SRC=\"PICTURE\"> <IMG SRC=\"SSYS:3\"> <IMG SRC=\"LSYS:offer.pdf\">"));
     full->OnClose = [this](TObject*) { Tell(G("κλείσιμο")); };

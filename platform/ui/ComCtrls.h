@@ -226,6 +226,10 @@ class TDateTimePicker : public TCustomControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void DoExit() override;
   virtual void Change();
+  // The calendar's drop-down and close-up notifications: OnDropDown and
+  // OnCloseUp.
+  virtual void DropDown();
+  virtual void CloseUp();
   void BoundsChanged() override;
 
  private:

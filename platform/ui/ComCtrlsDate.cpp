@@ -445,7 +445,7 @@ void TDateTimePicker::SetDroppedDown(bool v) {
   if (v == DroppedDown()) return;
   if (v) {
     if (kind_ == dtkTime || dateMode_ == dmUpDown) return;
-    if (OnDropDown) OnDropDown(this);
+    DropDown();
     calendar_ = new TCalendarWindow(*this);
     calendar_->SetMarked(value_);
     const TSize size = TCalendarWindow::PreferredSize();
@@ -462,6 +462,14 @@ void TDateTimePicker::SetDroppedDown(bool v) {
   calendar->SetVisible(false);
   PostMessage(calendar->Handle(), CM_RELEASE, 0, 0);
   Invalidate();
+  CloseUp();
+}
+
+void TDateTimePicker::DropDown() {
+  if (OnDropDown) OnDropDown(this);
+}
+
+void TDateTimePicker::CloseUp() {
   if (OnCloseUp) OnCloseUp(this);
 }
 
@@ -668,14 +676,19 @@ void TDateTimePicker::Paint() {
   const bool active = Enabled() && checked_;
   const auto rects = FieldRects();
   const AnsiString text = Text();
+  // A value wider than the field stops at the button, as the common
+  // control's does, rather than running under it.
+  const int textRight = TextArea().Right;
   size_t at = 0;
   for (int i = 0; i < FieldCount(); ++i) {
     const Field& f = fields_[static_cast<size_t>(i)];
-    const TRect fr = rects[static_cast<size_t>(i)];
+    TRect fr = rects[static_cast<size_t>(i)];
+    fr.Right = std::min(fr.Right, textRight);
     size_t length = f.part == Part::Literal ? f.literal.size() : 0;
     if (f.part != Part::Literal)
       while (at + length < text.size() && std::isdigit(static_cast<unsigned char>(text[at + length])))
         ++length;
+    if (fr.Right <= fr.Left) break;
     const bool selected = i == selected_ && Focused() && active && !DroppedDown();
     if (selected) paint::Fill(c, fr, clHighlight);
     c.Font->Color = selected ? clHighlightText : active ? clWindowText : clGrayText;

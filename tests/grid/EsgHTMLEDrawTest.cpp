@@ -305,6 +305,22 @@ TEST(EsgHTMLEDraw, ControlMarkersDrawAndHit) {
   EXPECT_NE(h.Run("Go"), nullptr);
 }
 
+// A button's caption stands on the button's face in the button's text
+// colour, also in a selected cell whose text is white; the text after it
+// keeps the cell's colour.
+TEST(EsgHTMLEDraw, AButtonCaptionKeepsTheButtonTextColour) {
+  for (TColor cell : {clBlack, clHighlightText}) {
+    SCOPED_TRACE(cell);
+    HtmlCall h;
+    h.canvas.Font->Color = cell;
+    h.Draw(R"(<CONTROL TYPE="BUTTON" ID="b" VALUE="Go" WIDTH="50"> after)");
+    ASSERT_NE(h.Run("Go"), nullptr);
+    EXPECT_EQ(h.Run("Go")->Font.Color, clBtnText);
+    ASSERT_NE(h.Run("after"), nullptr);
+    EXPECT_EQ(h.Run("after")->Font.Color, cell);
+  }
+}
+
 TEST(EsgHTMLEDraw, AnchorsHitHoverAndFocus) {
   const AnsiString text = R"(ab <A href="one">xx</A> <A href="two">yy</A>)";
   HtmlCall h;

@@ -793,6 +793,51 @@ TEST_F(EditLinkTest, FocusLeavingTheControlStoresTheValue) {
   }
 }
 
+// An application's editor that keeps editing when left stays open while
+// the focus is away; the grid taking the focus closes it and stores its
+// value, unless the date picker's calendar is down at that moment.
+TEST_F(EditLinkTest, TheGridTakingTheFocusClosesAnEditorLeftOpen) {
+  const struct {
+    const char* what;
+    bool drop, closeUp;
+  } cases[] = {{"calendar never down", false, false},
+               {"calendar down and up again", true, true},
+               {"calendar down", true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto& g = Typed(edCustom);
+    EditLink link(nullptr);
+    link.KeepEditingOnExit = true;
+    g.EditLink = &link;
+    int done = 0;
+    g.OnEditingDone = [&](TObject*) { ++done; };
+    g.SetCellText(1, 1, "old");
+    Key(VK_F2);
+    ASSERT_TRUE(link.edit && link.edit->Focused());
+    backend->Type("new");
+    TGridDatePicker* picker = g.DatePicker();
+    ASSERT_NE(picker, nullptr);
+    if (c.drop) picker->SetDroppedDown(true);
+    if (c.closeUp) picker->SetDroppedDown(false);
+    const bool down = c.drop && !c.closeUp;
+    EXPECT_EQ(picker->Dropped(), down);
+    g.SetFocus();
+    Application->ProcessMessages();
+    EXPECT_TRUE(g.Focused());
+    EXPECT_EQ(g.GetCellText(1, 1), "new");
+    EXPECT_EQ(g.EditorActive(), down);
+    EXPECT_EQ(done, down ? 0 : 1);
+    EXPECT_EQ(link.edit->Visible(), down);
+    if (down) {
+      picker->SetDroppedDown(false);
+      EXPECT_FALSE(picker->Dropped());
+      g.HideCellEditor();
+    }
+    g.EditLink = nullptr;
+    link.edit = nullptr;  // the grid's form frees it
+  }
+}
+
 TEST_F(EditLinkTest, PopupLinkEndsTheEditWhenItsFormIsLeft) {
   auto& g = Typed(edCustom);
   EditLink link(nullptr);

@@ -38,6 +38,36 @@ TEST_F(ExtGridEditorSizingTest, TypedLongTextWidensTheColumn) {
   }
 }
 
+// Keys in the editor never narrow a column wider than its content: the
+// width the program gave it stays, and typing past it still widens it.
+TEST_F(ExtGridEditorSizingTest, KeysInTheEditorNeverNarrowAWideColumn) {
+  const struct {
+    const char* what;
+    const char* typed;
+    bool wider;
+  } cases[] = {{"opened only", "", false},
+               {"a short word", "ab", false},
+               {"past the width", "a text far longer than the two hundred pixels of the column", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto& g = MakeGrid<TExtStringGrid>(4, 4, 500, 300);
+    g.SetOptions(g.Options() + TGridOptions{goEditing});
+    g.SizeWhileTyping().Width = true;
+    g.SetColWidths(1, 200);
+    g.SetCellText(1, 1, "x");
+    g.SetCellText(1, 2, "y");
+    g.SetFocus();
+    g.SetCol(1);
+    g.SetRow(1);
+    backend->PressKey(VK_F2);
+    Application->ProcessMessages();
+    backend->Type(c.typed);
+    Application->ProcessMessages();
+    EXPECT_EQ(g.ColWidths(1) > 200, c.wider) << g.ColWidths(1);
+    EXPECT_GE(g.ColWidths(1), 200);
+  }
+}
+
 TEST_F(ExtGridEditorSizingTest, WrappedTextHeightensTheRow) {
   for (bool on : {false, true}) {
     auto& g = Editing(false, on);

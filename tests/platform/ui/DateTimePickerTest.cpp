@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ControlsFixture.h"
+#include "platform/gfx/RecordingCanvas.h"
 #include "platform/ui/ComCtrls.h"
 
 namespace {
@@ -161,6 +162,30 @@ TEST_F(DateTimePickerTest, DropDownCalendarChoosesByKeyboardAndMouse) {
   backend->PressKey(VK_ESCAPE);
   EXPECT_FALSE(picker->DroppedDown());
   EXPECT_EQ(picker->Date(), EncodeDate(2026, 3, 20));
+}
+
+// In a picker narrower than its value (a grid's cell) the value stops at
+// the drop-down button: none of it is drawn over the button.
+TEST_F(DateTimePickerTest, ANarrowPickerKeepsItsValueLeftOfTheButton) {
+  for (int width : {160, 64, 40}) {
+    SCOPED_TRACE(width);
+    MakePicker();
+    picker->SetBounds(10, 10, width, 21);
+    picker->SetFocus();
+    TRecordingCanvas canvas(picker->Width(), picker->Height());
+    picker->PaintTo(canvas, 0, 0);
+    AnsiString drawn;
+    for (const TDrawCall& call : canvas.CallsOf("DrawText")) {
+      if (call.Text.empty()) continue;
+      EXPECT_LE(call.Args[2], picker->ButtonRect().Left) << call.Text;
+      drawn += call.Text;
+    }
+    // What room there is shows the value from its start.
+    EXPECT_EQ(drawn, picker->Text().substr(0, drawn.size()));
+    if (width == 160) EXPECT_EQ(drawn, picker->Text());
+    if (width == 40) EXPECT_LT(drawn.size(), picker->Text().size());
+    EXPECT_FALSE(drawn.empty());
+  }
 }
 
 TEST_F(DateTimePickerTest, UpDownModeHasNoCalendar) {
