@@ -3,9 +3,11 @@
 
 #include <algorithm>
 
+#include "grid/ExtGridMouse.h"
 #include "grid/ExtPanel.h"
 #include "grid/ExtPanelGroup.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/ScrollBars.h"
 #include "platform/ui/Shell.h"
@@ -98,10 +100,14 @@ void TExtPanel::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   // the hand either way.
   const TPanelTextHit hit = AnchorAt(X, Y);
   if (hit.Index < 0) return;
-  // A link the desktop may open goes there; any other anchor, a link of
-  // another scheme or one the desktop refused, is the form's to handle.
-  if (IsOpenableLink(hit.Anchor) && ShellExecute(nullptr, "open", hit.Anchor, "", "", SW_SHOWNORMAL) > 32)
+  // A link the desktop may open goes there, and when the desktop cannot
+  // open it the user is told rather than left with a dead link; any other
+  // anchor, a link of a scheme never handed out among them, is the form's.
+  if (IsOpenableLink(hit.Anchor)) {
+    if (ShellExecute(nullptr, "open", hit.Anchor, "", "", SW_SHOWNORMAL) <= 32)
+      MessageDlg(LinkNotOpenedText(hit.Anchor), mtWarning, {mbOK});
     return;
+  }
   if (OnAnchorClick) OnAnchorClick(this, hit.Anchor);
 }
 

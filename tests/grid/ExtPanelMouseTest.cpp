@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "grid/ExtGridMouse.h"
 #include "platform/ui/StdEdits.h"
 #include "tests/grid/PanelFixture.h"
 
@@ -273,6 +274,22 @@ TEST_F(PanelMouseTest, AnchorsAnswerWithoutACaptionBar) {
                                              "exit https://example.org/"}));
   ASSERT_EQ(backend->ShellRequests.size(), 1u);
   EXPECT_EQ(backend->ShellRequests[0].File, "https://example.org/");
+}
+
+// A web link the desktop cannot open is told to the user, naming it, and
+// is not passed to the form as if it were one of its own anchors.
+TEST_F(PanelMouseTest, ALinkTheDesktopRefusesIsToldToTheUser) {
+  Log(*panel);
+  anchors.Anchors = {{"https://example.org/", Rect(10, 10, 60, 25)}};
+  ShowForm();
+  backend->ShellAccepts = false;
+  backend->ExpectMessageBox(LinkNotOpenedText("https://example.org/"), IDOK);
+  events.clear();
+  backend->Click(*panel, 20, 24 + 15);
+  ASSERT_EQ(backend->MessageBoxes.size(), 1u);
+  EXPECT_EQ(backend->MessageBoxes[0].Text, LinkNotOpenedText("https://example.org/"));
+  EXPECT_EQ(backend->ShellRequests.size(), 1u);
+  for (const AnsiString& e : events) EXPECT_NE(e.substr(0, 6), "click ");
 }
 
 TEST_F(PanelMouseTest, HitTestingFindsTheTextsWherePaintPutsThem) {
