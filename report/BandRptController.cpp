@@ -242,6 +242,9 @@ void TRpCustomController::ReprintGroupHeaders() {
       reprint.push_back(g);
     } else if (g->ReprintOnNewPage && g->InGroup && g->HeaderPage != ParentReport->PageNumber) {
       g->HeaderPage = ParentReport->PageNumber;
+      // Marked as changed, so that the new page a header too tall for
+      // this one starts does not reprint it once more, and again.
+      g->Changed = true;
       marked = true;
       reprint.push_back(g);
     }

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
+#include <limits>
 #include <map>
 #include <memory>
 
@@ -28,6 +30,13 @@ const char* const kOptions[] = {"FirstPageHeader", "LastPageFooter", "Compressio
 const char* const kOrders[] = {"cboAfterParent", "cboBeforeParent", "cboBeforeAndAfter"};
 const char* const kBiDiModes[] = {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign",
                                   "bdRightToLeftReadingOnly"};
+// In the order of TFieldType.
+const char* const kFieldTypes[] = {"ftUnknown", "ftString",   "ftSmallint", "ftInteger", "ftWord",
+                                   "ftBoolean", "ftFloat",    "ftCurrency", "ftBCD",     "ftDate",
+                                   "ftTime",    "ftDateTime", "ftLargeint", "ftBlob",    "ftMemo"};
+static_assert(std::size(kFieldTypes) == ftMemo + 1);
+// A query's parameters only ever pass values in.
+const char* const kParamTypes[] = {"ptUnknown", "ptInput"};
 
 [[noreturn]] void Bad(const AnsiString& what) { throw EReadError("Invalid property value: " + what); }
 
@@ -235,8 +244,40 @@ void WritePrintable(TStream& stream, TRpPrintable& p) {
   w.EndChildren();
 }
 
-// A data set the report owns is stored whole: where its rows come from and
-// whether it is open. An open one opens again once the form is read.
+// A query's parameters as the class library keeps them: after the text
+// that names them, one item each with its type and, once it has one, its
+// value. The type counts even without a value: a report variable of the
+// parameter's name fills it only when its kind suits the type.
+void WriteParams(TComponentWriter& w, TParams& params) {
+  w.BeginCollection("ParamData");
+  for (int i = 0; i < params.Count(); ++i) {
+    const TParam& param = params.Items(i);
+    w.BeginItem();
+    w.WriteIdent("DataType", kFieldTypes[param.DataType]);
+    w.WriteString("Name", param.Name);
+    const TDbValue& value = param.Value();
+    const bool day = param.DataType == ftDate || param.DataType == ftTime || param.DataType == ftDateTime;
+    if (const auto* text = std::get_if<AnsiString>(&value)) {
+      w.WriteString("Value", *text);
+    } else if (const auto* number = std::get_if<Int64>(&value)) {
+      // The setters take no more than 32 bits.
+      if (param.DataType == ftBoolean)
+        w.WriteBoolean("Value", *number != 0);
+      else
+        w.WriteInteger("Value", static_cast<int>(*number));
+    } else if (const auto* real = std::get_if<double>(&value)) {
+      if (day)
+        w.WriteDate("Value", *real);
+      else
+        w.WriteFloat("Value", *real);
+    }
+    w.EndItem();
+  }
+  w.EndCollection();
+}
+
+// A data set the report owns is stored whole: where its rows come from,
+// with a query's parameters, and whether it is open. An open one opens again once the form is read.
 void WriteOwnedDataSet(TStream& stream, TDataSet& dataSet) {
   auto* table = dynamic_cast<TTable*>(&dataSet);
   auto* query = dynamic_cast<TQuery*>(&dataSet);
@@ -252,6 +293,7 @@ void WriteOwnedDataSet(TStream& stream, TDataSet& dataSet) {
     std::vector<AnsiString> lines;
     for (int i = 0; i < query->SQL().Count(); ++i) lines.push_back(query->SQL()[i]);
     w.WriteStrings("SQL.Strings", lines);
+    if (query->ParamCount() > 0) WriteParams(w, query->Params());
   }
   w.EndProperties();
   w.EndChildren();
@@ -491,9 +533,61 @@ void ReadPrintableProperty(TRpPrintable& p, const AnsiString& prop, const TStrea
   Unknown(&p, prop);
 }
 
+// One stored parameter onto the query's parameter of its name. The names
+// come from the query's text, read before: a stored one the text does not
+// name, or one named twice, is no form this program wrote.
+void ReadParam(TQuery& query, const TStreamItem& item, std::vector<TParam*>& done) {
+  const AnsiString prop = query.Name() + ".ParamData";
+  const auto valueOf = [&item, &prop](const char* name) -> const TStreamValue* {
+    const TStreamValue* found = nullptr;
+    for (const auto& [key, value] : item) {
+      if (key != name && key != "DataType" && key != "Name" && key != "ParamType" && key != "Value")
+        throw EReadError("Error reading " + prop + ": Property " + key + " does not exist");
+      if (key == name) found = &value;
+    }
+    return found;
+  };
+  const TStreamValue* name = valueOf("Name");
+  TParam* param = name != nullptr ? query.Params().FindParam(StrOf(*name, prop)) : nullptr;
+  if (param == nullptr || std::find(done.begin(), done.end(), param) != done.end()) Bad(prop);
+  done.push_back(param);
+  if (const TStreamValue* type = valueOf("ParamType")) IdentIndex(kParamTypes, *type, prop);
+  if (const TStreamValue* type = valueOf("DataType"))
+    param->DataType = static_cast<TFieldType>(IdentIndex(kFieldTypes, *type, prop));
+  // The type is set first, so the value keeps it whatever kind it is.
+  const TStreamValue* value = valueOf("Value");
+  if (value == nullptr) return param->Clear();
+  switch (value->Type) {
+    case vaString:
+    case vaLString:
+      return param->SetAsString(value->Str);
+    case vaTrue:
+    case vaFalse:
+      return param->SetAsBoolean(value->Type == vaTrue);
+    case vaDate:
+      return param->SetAsDateTime(value->Float);
+    case vaExtended:
+    case vaCurrency:
+      // Beyond a double's range is no value a parameter held.
+      if (std::isfinite(value->Float) && std::fabs(value->Float) > std::numeric_limits<double>::max())
+        Bad(prop);
+      return param->SetAsFloat(value->Float);
+    default:
+      return param->SetAsInteger(IntOf(*value, prop));
+  }
+}
+
+void ReadParams(TQuery& query, const TStreamValue& v) {
+  if (v.Type != vaCollection) Bad(query.Name() + ".ParamData");
+  std::vector<TParam*> done;
+  for (const TStreamItem& item : v.Items) ReadParam(query, item, done);
+}
+
+// The parameters wait for the rest: only the query's text names them.
 void ReadDataSetProperty(TDataSet& d, const AnsiString& prop, const TStreamValue& v,
-                         std::vector<TDataSet*>& toOpen) {
+                         std::vector<TDataSet*>& toOpen, const TStreamValue*& paramData) {
   if (prop == "Tag") return void(d.Tag = IntOf(v, prop));
+  if (dynamic_cast<TQuery*>(&d) != nullptr && prop == "ParamData") return void(paramData = &v);
   if (prop == "Active") {
     if (BoolOf(v, prop)) toOpen.push_back(&d);
     return;
@@ -833,7 +927,10 @@ TBandRep* TCustomBandRep::ReadForm(TStream& stream, TComponent* owner) {
         for (const auto& [prop, value] : child.Properties) ReadPrintableProperty(*p, prop, value, fixups);
       } else if (auto* d = dynamic_cast<TDataSet*>(c)) {
         if (!child.Children.empty()) throw EReadError("Invalid stream format");
-        for (const auto& [prop, value] : child.Properties) ReadDataSetProperty(*d, prop, value, toOpen);
+        const TStreamValue* paramData = nullptr;
+        for (const auto& [prop, value] : child.Properties)
+          ReadDataSetProperty(*d, prop, value, toOpen, paramData);
+        if (paramData != nullptr) ReadParams(static_cast<TQuery&>(*d), *paramData);
       }
     }
     if (!report->storedDataSet_.empty()) fixups.push_back({report, "DataSet", report->storedDataSet_});

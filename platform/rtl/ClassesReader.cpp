@@ -64,8 +64,9 @@ class ImageReader {
     }
     return image;
   }
+  // A tree's values: lists of numbers, collections, dates and currency.
   bool numbers_ = false;
-  TStreamValue Value(bool inList) {
+  TStreamValue Value(bool inList, bool inItem = false) {
     TStreamValue v;
     v.Type = static_cast<TValueType>(Byte_());
     switch (v.Type) {
@@ -119,6 +120,33 @@ class ImageReader {
           }
         }
         break;
+      case vaCollection:
+        // An item holds no collection, so the nesting stays one deep.
+        if (!numbers_ || inList || inItem) BadImage();
+        for (unsigned char next = Byte_(); next != vaNull; next = Byte_()) {
+          // An item may say its position first; the order read is the order.
+          if (next == vaInt8 || next == vaInt16 || next == vaInt32) {
+            Int(next == vaInt8 ? 1 : next == vaInt16 ? 2 : 4);
+            next = Byte_();
+          }
+          if (next != vaList) BadImage();
+          TStreamItem& item = v.Items.emplace_back();
+          for (AnsiString prop = Name(); !prop.empty(); prop = Name())
+            item.push_back(TStreamItemProperty{prop, Value(false, true)});
+        }
+        break;
+      case vaDate: {
+        if (!numbers_) BadImage();
+        double day = 0;
+        Bytes(&day, 8);
+        v.Float = day;
+        break;
+      }
+      case vaCurrency:
+        if (!numbers_) BadImage();
+        v.Int = Int(8);
+        v.Float = static_cast<Extended>(v.Int) / 10000;
+        break;
       case vaNull:
         if (!inList) BadImage();
         break;
@@ -169,6 +197,20 @@ void TComponentWriter::WriteSet(const AnsiString& prop, const std::vector<AnsiSt
   Byte_(vaSet);
   for (const AnsiString& m : members) Name(m);
   Byte_(0);
+}
+
+void TComponentWriter::WriteDate(const AnsiString& prop, TDateTime value) {
+  Name(prop);
+  Byte_(vaDate);
+  const double day = value;
+  unsigned char b[8];
+  std::memcpy(b, &day, 8);
+  stream_.WriteBuffer(b, 8);
+}
+
+void TComponentWriter::BeginCollection(const AnsiString& prop) {
+  Name(prop);
+  Byte_(vaCollection);
 }
 
 void TComponentWriter::Name(const AnsiString& s) {

@@ -62,6 +62,14 @@ class TComponentWriter {
   void WriteIdent(const AnsiString& prop, const AnsiString& value);
   // A set by the names of its members.
   void WriteSet(const AnsiString& prop, const std::vector<AnsiString>& members);
+  // A date and time as its day number, unrounded.
+  void WriteDate(const AnsiString& prop, TDateTime value);
+  // A collection: each item's properties, written with the calls above,
+  // stand between BeginItem and EndItem; EndCollection closes the list.
+  void BeginCollection(const AnsiString& prop);
+  void BeginItem() { Byte_(vaList); }
+  void EndItem() { Byte_(vaNull); }
+  void EndCollection() { Byte_(vaNull); }
   void End();
   // Split End: the properties end, the children follow, then they end.
   void EndProperties() { Byte_(vaNull); }
@@ -78,6 +86,12 @@ class TComponentWriter {
   TStream& stream_;
 };
 
+struct TStreamValue;
+// One property of a collection's item.
+struct TStreamItemProperty;
+// A collection's item: its properties in the order read.
+using TStreamItem = std::vector<TStreamItemProperty>;
+
 // A value read: integers in Int (and Bool for vaTrue/vaFalse), strings
 // and identifiers in Str, binary data in Str, lists of strings in List.
 struct TStreamValue {
@@ -88,9 +102,17 @@ struct TStreamValue {
   std::vector<AnsiString> List;
   // A list of numbers.
   std::vector<Extended> Floats;
+  // A collection's items (vaCollection). Dates (vaDate) and currency
+  // amounts (vaCurrency) come in Float.
+  std::vector<TStreamItem> Items;
   bool IsInteger() const { return Type == vaInt8 || Type == vaInt16 || Type == vaInt32 || Type == vaInt64; }
   bool IsBoolean() const { return Type == vaFalse || Type == vaTrue; }
   bool IsString() const { return Type == vaString || Type == vaLString; }
+};
+
+struct TStreamItemProperty {
+  AnsiString Name;
+  TStreamValue Value;
 };
 
 struct TComponentImage {
@@ -106,7 +128,8 @@ struct TComponentImage {
 TComponentImage ReadComponentImage(TStream& stream);
 
 // A whole tree of images: the component with its child components, which
-// may hold lists of numbers as well as of strings. Children deeper than
+// may hold lists of numbers as well as of strings, collections (whose items
+// hold no collection), dates and currency amounts. Children deeper than
 // MaxDepth, or a damaged image anywhere, raise EReadError "Invalid stream
 // format".
 TComponentImage ReadComponentTree(TStream& stream, int maxDepth = 32);

@@ -205,6 +205,14 @@ std::string PageBytes(TRpPrinter& p, int n) {
   return page ? std::string(page->Data()) : std::string();
 }
 
+// The report's form, kept beside the test's other output as File.
+std::string StoredForm(TBandRep& report, const char* file) {
+  TMemoryStream stored;
+  report.WriteForm(stored);
+  stored.SaveToFile(TestOutput(file));
+  return std::string(static_cast<const char*>(stored.Memory()), static_cast<size_t>(stored.Size()));
+}
+
 // A report read back from its form prints the page it printed before and writes the same form.
 void ExpectSamePageAndForm(TBandRep* copy, const std::string& page, const std::string& form) {
   TRpPrinter again(copy);
@@ -242,14 +250,11 @@ TEST_F(BandRptDesignTest, AStoredReportKeepsItsPicturesAndDataFields) {
   EXPECT_EQ(Strings(PageTexts(*printer, 1)), std::vector<AnsiString>{"Πάτρα"_a});
   const std::string before = PageBytes(*printer, 1);
 
-  TMemoryStream stored;
-  rep->WriteForm(stored);
-  stored.SaveToFile(TestOutput("pictures.form"));
-  const std::string bytes(static_cast<const char*>(stored.Memory()), static_cast<size_t>(stored.Size()));
+  const std::string bytes = StoredForm(*rep, "pictures.form");
+  TStringStream stored(bytes);
   // The data sets are found again by name among the new owner's components.
   std::unique_ptr<TForm> other(NewForm<TForm>(nullptr));
   TTable* places = Cities(other.get(), "Places", "Πάτρα");
-  stored.SetPosition(0);
   TBandRep* copy = TCustomBandRep::ReadForm(stored, other.get());
   copy->SetParent(other.get());
   EXPECT_FALSE(copy->SnapToGrid);
@@ -325,6 +330,8 @@ TEST_F(BandRptDesignTest, AStoredReportHoldsItsOwnDataSetRichTextAndHiddenPictur
   ASSERT_NO_THROW(rep->WriteForm(stored));
   stored.SaveToFile(TestOutput("whole.form"));
   const std::string bytes(static_cast<const char*>(stored.Memory()), static_cast<size_t>(stored.Size()));
+  // The rich text's content is the program's to load, not the form's.
+  EXPECT_EQ(bytes.find("Second"), std::string::npos);
   std::unique_ptr<TForm> other(NewForm<TForm>(nullptr));
   stored.SetPosition(0);
   TBandRep* copy = TCustomBandRep::ReadForm(stored, other.get());
@@ -355,6 +362,110 @@ TEST_F(BandRptDesignTest, AStoredReportHoldsItsOwnDataSetRichTextAndHiddenPictur
     ADD_FAILURE() << "a stray component was stored";
   } catch (const EWriteError& e) {
     EXPECT_EQ(e.Message, "Cannot store a TComponent (Stray) in a report form");
+  }
+}
+
+// A report on a query of its own keeps the query's parameters: their
+// types, the values given them, and none where none was given, so that the
+// form read back asks for the same rows. One parameter takes its value from
+// a report variable, which fills it only when its type is kept.
+TEST_F(BandRptDesignTest, AStoredQueryKeepsItsParameters) {
+  rep->SetName("Asked");
+  auto* query = new TQuery(rep);
+  query->SetName("Towns");
+  query->SetDatabaseName(MakeTestDatabase(
+      "design_towns",
+      "CREATE TABLE towns(name TEXT, region TEXT, people INTEGER, coastal BOOLEAN, founded REAL,"
+      " area REAL);"
+      "INSERT INTO towns VALUES('Πρέβεζα', 'Ήπειρος', 20000, 1, 100, 30.5);"
+      "INSERT INTO towns VALUES('Πάτρα', 'Αχαΐα', 170000, 1, 100, 30.5);"
+      "INSERT INTO towns VALUES('Κόνιτσα', 'Ήπειρος', 3000, 1, 100, 30.5);"
+      "INSERT INTO towns VALUES('Ιωάννινα', 'Ήπειρος', 65000, 0, 100, 30.5);"
+      "INSERT INTO towns VALUES('Πάργα', 'Ήπειρος', 4000, 1, 3000, 30.5);"
+      "INSERT INTO towns VALUES('Άρτα', 'Ήπειρος', 20000, 1, 100, 2.5);"
+      "INSERT INTO towns VALUES('Ηγουμενίτσα', 'Ήπειρος', 9000, 1, 100, 12.5);"));
+  query->SQL().Add("SELECT name FROM towns WHERE region = :Region AND people > :Least");
+  query->SQL().Add("AND coastal = :Coastal AND founded < :Before AND area > :Area AND :Nothing IS NULL");
+  query->ParamByName("Region").DataType = ftString;
+  query->ParamByName("Least").SetAsInteger(5000);
+  query->ParamByName("Coastal").SetAsBoolean(true);
+  query->ParamByName("Before").SetAsDate(1000.75);
+  query->ParamByName("Area").SetAsFloat(12.5);
+  query->ParamByName("Nothing").DataType = ftInteger;
+  query->Open();
+  rep->Functions()->AddFunction("REGION", "'" + "Ήπειρος"_a + "'");
+  rep->SetDataSet(query);
+  TRpCustomBand* band = AddBand(TBandRepBands::iDetail, 60);
+  auto* name = AddControl<TRpDBText>(band, 0, 0, 800, 50);
+  name->SetName("TownName");
+  name->AutoSize = false;
+  name->SetDataSet(query);
+  name->SetDataField("name");
+  rep->OnNeedData() = nullptr;
+  Run();
+  ASSERT_EQ(printer->PageCount(), 1);
+  ASSERT_EQ(Strings(PageTexts(*printer, 1)), std::vector<AnsiString>{"Πρέβεζα"_a});
+  const std::string before = PageBytes(*printer, 1);
+
+  const std::string bytes = StoredForm(*rep, "query.form");
+  TStringStream stored(bytes);
+  std::unique_ptr<TForm> other(NewForm<TForm>(nullptr));
+  TBandRep* copy = TCustomBandRep::ReadForm(stored, other.get());
+  copy->SetParent(other.get());
+  auto* towns = dynamic_cast<TQuery*>(copy->FindComponent("Towns"));
+  ASSERT_NE(towns, nullptr);
+  ASSERT_EQ(towns->ParamCount(), 6);
+  const struct {
+    const char* Name;
+    TFieldType Type;
+    TDbValue Value;
+  } expected[] = {{"Region", ftString, "Ήπειρος"_a}, {"Least", ftInteger, Int64{5000}},
+                  {"Coastal", ftBoolean, Int64{1}},  {"Before", ftDate, 1000.75},
+                  {"Area", ftFloat, 12.5},           {"Nothing", ftInteger, {}}};
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(expected[i].Name);
+    EXPECT_EQ(towns->Params().Items(i).Name, expected[i].Name);
+    EXPECT_EQ(towns->Params().Items(i).DataType, expected[i].Type);
+    EXPECT_EQ(towns->Params().Items(i).Value(), expected[i].Value);
+  }
+  // Without its value the region comes again from the variable, by its type.
+  towns->ParamByName("Region").Clear();
+  ExpectSamePageAndForm(copy, before, bytes);
+
+  // A parameter that says it passes a value in, as the class library
+  // writes each one, reads as one that does not say.
+  const std::string input = "\x09ParamType\x07\x07ptInput";
+  std::string said = bytes;
+  said.insert(said.find("\x04Name"), input);
+  {
+    std::unique_ptr<TForm> bare(NewForm<TForm>(nullptr));
+    TStringStream in(said);
+    std::unique_ptr<TBandRep> read(TCustomBandRep::ReadForm(in, bare.get()));
+    auto* asked = dynamic_cast<TQuery*>(read->FindComponent("Towns"));
+    ASSERT_NE(asked, nullptr);
+    EXPECT_EQ(asked->ParamByName("Region").DataType, ftString);
+  }
+
+  // A stored parameter the text does not name, one of no known type, one
+  // that would pass a value out, or with a property no parameter has,
+  // refuses the form whole.
+  const std::pair<std::string, std::string> damages[] = {
+      {"\x05Least", "\x05Lxast"},
+      {"ftInteger", "ftIntegex"},
+      {"\x05Value", "\x05Valux"},
+      {"\x04Name", "\x09ParamType\x07\x08ptOutput\x04Name"}};
+  for (const auto& [from, to] : damages) {
+    SCOPED_TRACE(to);
+    std::string damaged = bytes;
+    const size_t at = damaged.find(from);
+    ASSERT_NE(at, std::string::npos);
+    damaged.replace(at, from.size(), to);
+    std::unique_ptr<TForm> bare(NewForm<TForm>(nullptr));
+    TMemoryStream in;
+    in.WriteBuffer(damaged.data(), static_cast<int>(damaged.size()));
+    in.SetPosition(0);
+    EXPECT_THROW(TCustomBandRep::ReadForm(in, bare.get()), EReadError);
+    EXPECT_EQ(bare->ComponentCount(), 0);
   }
 }
 

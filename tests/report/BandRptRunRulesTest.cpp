@@ -314,6 +314,34 @@ TEST_F(BandRptTest, ANestedLevelsGroupRepeatsItsHeaderOnEachPage) {
   EXPECT_EQ(closings, 1);
 }
 
+// A group header that fits an empty page but not below the page header is
+// reprinted on the next page and prints there, where it stands: its own
+// new page does not reprint it again and again.
+TEST_F(BandRptTest, AReprintedGroupHeaderTooTallForItsPageEndsOnTheNext) {
+  Standard(55);
+  auto* group = new TRpGroup(Form.get());
+  group->SetParent(rep);
+  group->Expression = "1";
+  group->ReprintOnNewPage = true;
+  group->Size()->Units = TRpUnit::Native;
+  group->Size()->SetValue(TRpBandSize::iHeight, 2700);
+  AddLabel(group, "Ομάδα"_a);
+  Run();
+  EXPECT_TRUE(rep->Available);
+  // Page 1 has no room below the title, page 4 none below its header.
+  std::vector<int> groupPages;
+  int lines = 0;
+  for (int p = 1; p <= printer->PageCount(); ++p) {
+    const auto texts = Strings(PageTexts(*printer, p));
+    for (const AnsiString& t : texts) {
+      if (t == "Ομάδα"_a) groupPages.push_back(p);
+      lines += t.rfind("Γραμμή "_a, 0) == 0;
+    }
+  }
+  EXPECT_EQ(groupPages, (std::vector<int>{2, 5, 7}));
+  EXPECT_EQ(lines, 55);
+}
+
 // Cancelled while the first record is fetched, the run prints nothing of
 // the level, not even its title, and the job is dropped.
 TEST_F(BandRptTest, ARunCancelledBeforeItsFirstRecordPrintsNothing) {
