@@ -293,7 +293,16 @@ void TMoneyEdit::KeyPress(char& Key) {
   if (ch == 0 || ch == 0x03) return;  // copying stays the edit's
   // While the keypad is down the keys are its own, Backspace included.
   const bool keypad = Dropped();
-  if (ch == '\b' && !keypad) return;  // deleting stays the edit's
+  if (ch == '\b' && !keypad) {
+    // Deleting stays the edit's, but the last character leaves "0",
+    // wherever the caret stands in it.
+    if (Text().size() == 1 && !ReadOnly()) {
+      Key = 0;
+      calc_.Text = "0";
+      Show(true);
+    }
+    return;
+  }
   Key = 0;
   if (ReadOnly()) return;
   Sync();

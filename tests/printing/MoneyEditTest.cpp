@@ -62,6 +62,19 @@ TEST_F(MoneyEditTest, DeletingEverythingLeavesZero) {
   edit->SelectAll();
   backend->PressKey(VK_DELETE);
   EXPECT_EQ(edit->Text(), "0");
+  // Backspace on a one-character text leaves "0" with the caret before it
+  // too; on a longer one it deletes as usual.
+  const struct {
+    const char* text;
+    int caret;
+    const char* shown;
+  } cases[] = {{"7", 0, "0"}, {"7", 1, "0"}, {"-", 1, "0"}, {"75", 1, "5"}, {"75", 0, "75"}};
+  for (const auto& c : cases) {
+    edit->SetText(c.text);
+    edit->SetSelStart(c.caret);
+    backend->Type("\b");
+    EXPECT_EQ(edit->Text(), c.shown) << c.text << " " << c.caret;
+  }
 }
 
 TEST_F(MoneyEditTest, TheKeypadDropsByF4OrTheButtonAndItsKeysCalculate) {
