@@ -74,6 +74,13 @@ int TTabForm::KeyAt(int X, int Y) const {
   return -1;
 }
 
+void TTabForm::Dispatch(TMessage& Message) {
+  // A press on the drop button closes the keypad through the button; were
+  // it closed here first, the same press would drop it down again.
+  if (Message.Msg == CM_CANCELMODE && edit_->PointerOnButton()) return;
+  TPopupWindow::Dispatch(Message);
+}
+
 void TTabForm::Paint() {
   TCalculatorLook& look = edit_->CalculatorLook();
   TCanvas& c = Canvas();
@@ -134,15 +141,30 @@ void TMoneyEdit::PlaceButton() {
   Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&format));
 }
 
-void TMoneyEdit::BoundsChanged() {
-  TCustomEdit::BoundsChanged();
+bool TMoneyEdit::KeepLeastHeight() {
   const int fontHeight = LineHeight();
   const int least = fontHeight + std::min(kSystemFontHeight, fontHeight) / 4;
-  if (ClientHeight() < least + (ClientHeight() - InnerRect().Height())) {
-    SetHeight(Height() + least + (ClientHeight() - InnerRect().Height()) - ClientHeight());
-    return;
-  }
-  PlaceButton();
+  const int inner = InnerRect().Height();
+  if (inner >= least) return false;
+  SetHeight(Height() + least - inner);  // places the button again
+  return true;
+}
+
+void TMoneyEdit::BoundsChanged() {
+  TCustomEdit::BoundsChanged();
+  if (!KeepLeastHeight()) PlaceButton();
+}
+
+void TMoneyEdit::Dispatch(TMessage& Message) {
+  TCustomEdit::Dispatch(Message);
+  // A larger font would otherwise be cut by the edit's old height.
+  if (Message.Msg == CM_FONTCHANGED && !KeepLeastHeight()) PlaceButton();
+}
+
+bool TMoneyEdit::PointerOnButton() const {
+  TPoint at;
+  if (!button_->Visible() || !GetCursorPos(&at)) return false;
+  return PtInRect(button_->ClientRect(), button_->ScreenToClient(at));
 }
 
 void TMoneyEdit::DoEnter() {
@@ -271,7 +293,16 @@ void TMoneyEdit::KeyPress(char& Key) {
   if (ch == 0 || ch == 0x03) return;  // copying stays the edit's
   // While the keypad is down the keys are its own, Backspace included.
   const bool keypad = Dropped();
-  if (ch == '\b' && !keypad) return;  // deleting stays the edit's
+  if (ch == '\b' && !keypad) {
+    // Deleting stays the edit's, but the last character leaves "0",
+    // wherever the caret stands in it.
+    if (Text().size() == 1 && !ReadOnly()) {
+      Key = 0;
+      calc_.Text = "0";
+      Show(true);
+    }
+    return;
+  }
   Key = 0;
   if (ReadOnly()) return;
   Sync();

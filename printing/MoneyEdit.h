@@ -58,6 +58,7 @@ class TTabForm : public TPopupWindow {
   const TCalcKeypadLayout& Layout() const { return layout_; }
   // The key at a client point, or -1.
   int KeyAt(int X, int Y) const;
+  void Dispatch(TMessage& Message) override;
 
  protected:
   void Paint() override;
@@ -93,6 +94,9 @@ class TMoneyEdit : public TCustomEdit {
   // keys 19..22), as a press on it does.
   void PressKey(int tag);
   const TMoneyCalculator& Calculator() const { return calc_; }
+  // The mouse pointer is over the drop button.
+  bool PointerOnButton() const;
+  void Dispatch(TMessage& Message) override;
 
  protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
@@ -110,6 +114,8 @@ class TMoneyEdit : public TCustomEdit {
   // false for any other character.
   bool OperationKey(char ch);
   void PlaceButton();
+  // Makes the edit tall enough for its font; true when it had to grow.
+  bool KeepLeastHeight();
 
   TMoneyCalculator calc_;
   TCalculatorLook look_;

@@ -231,7 +231,7 @@ constexpr TDiscountRule CalculationRule{15, true, false, true};
 constexpr TDiscountRule SaveRule{12, false, true, false};
 
 // The discount of slot j against the divisor; false with the outcome set
-// when the slot cannot be computed or is out of range.
+// when the slot has an amount and there is no divisor.
 bool ComputeDiscount(int slot, double divisor, const TDiscountRule& rule, TCalcResult& result) {
   OfferRecord& offer = OfferTable[slot];
   if (offer.Amount == 0) {
@@ -257,7 +257,12 @@ bool ComputeDiscount(int slot, double divisor, const TDiscountRule& rule, TCalcR
       offer.RoundedDiscount = offer.Amount > divisor ? -1e-9 : 1e-9;
     offer.Discount = rule.DiscountIsExact ? offer.ExactDiscount : offer.RoundedDiscount;
   }
-  if (offer.Discount > 100) {
+  return true;
+}
+
+// False with the outcome set when slot j's discount is above 100 %.
+bool DiscountInRange(int slot, TCalcResult& result) {
+  if (OfferTable[slot].Discount > 100) {
     result.Outcome = TCalcOutcome::OverHundred;
     result.Slot = slot;
     result.Message = OverHundredMessage + IntToStr(slot);
@@ -289,7 +294,8 @@ TCalcResult ScanOffers(TOfferSheet& sheet) {
 
   const double divisor = ProjectHeader.Divisor;
   for (int slot = 1; slot <= k; ++slot)
-    if (!ComputeDiscount(slot, divisor, CalculationRule, result)) return result;
+    if (!ComputeDiscount(slot, divisor, CalculationRule, result) || !DiscountInRange(slot, result))
+      return result;
 
   SetOfferCount(k);
   result.Outcome = k == 0 ? TCalcOutcome::NoOffers : TCalcOutcome::Done;
@@ -322,8 +328,12 @@ TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
   }
 
   const double divisor = ProjectHeader.Divisor;
+  // Every discount is worked out before any is checked: a missing divisor
+  // is told first, wherever its offer stands.
   for (int slot = 1; slot <= k; ++slot)
     if (!ComputeDiscount(slot, divisor, SaveRule, result)) return result;
+  for (int slot = 1; slot <= k; ++slot)
+    if (!DiscountInRange(slot, result)) return result;
   SetOfferCount(k);
   result.Outcome = k == 0 ? TCalcOutcome::NoOffers : TCalcOutcome::Done;
   return result;

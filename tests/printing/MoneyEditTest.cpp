@@ -62,6 +62,19 @@ TEST_F(MoneyEditTest, DeletingEverythingLeavesZero) {
   edit->SelectAll();
   backend->PressKey(VK_DELETE);
   EXPECT_EQ(edit->Text(), "0");
+  // Backspace on a one-character text leaves "0" with the caret before it
+  // too; on a longer one it deletes as usual.
+  const struct {
+    const char* text;
+    int caret;
+    const char* shown;
+  } cases[] = {{"7", 0, "0"}, {"7", 1, "0"}, {"-", 1, "0"}, {"75", 1, "5"}, {"75", 0, "75"}};
+  for (const auto& c : cases) {
+    edit->SetText(c.text);
+    edit->SetSelStart(c.caret);
+    backend->Type("\b");
+    EXPECT_EQ(edit->Text(), c.shown) << c.text << " " << c.caret;
+  }
 }
 
 TEST_F(MoneyEditTest, TheKeypadDropsByF4OrTheButtonAndItsKeysCalculate) {
@@ -105,6 +118,36 @@ TEST_F(MoneyEditTest, KeysTypedWhileTheKeypadIsDownGoToTheKeypad) {
     EXPECT_EQ(edit->Dropped(), c.stays);
     edit->CloseUp();
   }
+}
+
+// Each press of the drop button drops the keypad or, when it is down,
+// closes it; a press anywhere else closes it too.
+TEST_F(MoneyEditTest, TheDropButtonClosesTheKeypadItDropped) {
+  for (int round = 0; round < 2; ++round) {
+    backend->Click(*edit->Button(), 5, 5);
+    EXPECT_TRUE(edit->Dropped()) << round;
+    backend->Click(*edit->Button(), 5, 5);
+    EXPECT_FALSE(edit->Dropped()) << round;
+  }
+  backend->Click(*edit->Button(), 5, 5);
+  ASSERT_TRUE(edit->Dropped());
+  backend->Click(*form, 250, 150);
+  EXPECT_FALSE(edit->Dropped());
+}
+
+// A larger font makes the edit tall enough for it, the button staying
+// inside its right edge and the text clear of it.
+TEST_F(MoneyEditTest, ALargerFontMakesTheEditTallEnough) {
+  TFont font = edit->Font();
+  font.SetSize(30);
+  edit->SetFont(font);
+  const int line = edit->LineHeight();
+  TRect format{};
+  edit->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  EXPECT_GE(format.Height(), line + std::min(16, line) / 4);
+  EXPECT_GE(edit->Height(), format.Height());
+  EXPECT_EQ(format.Right, edit->Button()->Left() - 3);
+  EXPECT_LE(edit->Button()->Left() + edit->Button()->Width(), edit->Width());
 }
 
 TEST_F(MoneyEditTest, ExtraKeysWidenTheKeypadAndNearTheBottomItOpensAbove) {

@@ -210,6 +210,25 @@ TEST_F(OfferCalc, MissingDivisorStopsWithItsMessage) {
   EXPECT_EQ(OfferCount, 7);
 }
 
+// The calculation checks each offer as it computes it; the save computes
+// every offer first, so a missing divisor is told before a typed discount
+// above 100 % that stands before it.
+TEST_F(OfferCalc, TheSaveTellsAMissingDivisorBeforeADiscountAboveAHundred) {
+  ProjectHeader.Divisor = 0;
+  sheet.Row(1, 1, "Typed", "", "150");
+  sheet.Row(2, 2, "Priced", "5000", "");
+  TCalcResult result = ScanOffersForSave(sheet);
+  EXPECT_EQ(result.Outcome, TCalcOutcome::MissingDivisor);
+  EXPECT_EQ(result.Slot, 2);
+  result = Calculate();
+  EXPECT_EQ(result.Outcome, TCalcOutcome::OverHundred);
+  EXPECT_EQ(result.Slot, 1);
+  ProjectHeader.Divisor = 10000;
+  result = ScanOffersForSave(sheet);
+  EXPECT_EQ(result.Outcome, TCalcOutcome::OverHundred);
+  EXPECT_EQ(result.Message, "Έχει Εισαχθεί Έκπτωση Μεγαλύτερη του 100%. A/A=1"_a);
+}
+
 TEST_F(OfferCalc, DiscountOnlyOffersNeedNoDivisor) {
   ProjectHeader.Divisor = 0;
   sheet.Row(1, 1, "Typed", "", "10");
