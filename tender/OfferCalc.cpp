@@ -310,8 +310,10 @@ TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
   for (int row = 1; row <= lastRow && k < MaxOffers; ++row) {
     const bool detailed = RowHasDetailedOffer(sheet, row);
     const bool named = !sheet.Cell(ColName, row).empty();
+    // A row emptied in the middle, or left empty above the bidders typed
+    // below it, takes no slot; the rows below it are still the project's.
     if (sheet.Cell(ColDiscount, row).empty() && sheet.Cell(ColAmount, row).empty() && !named && !detailed)
-      break;
+      continue;
     // A named bidder without amount or discount is stored as a void offer.
     if (named && sheet.Cell(ColDiscount, row).empty() && sheet.Cell(ColAmount, row).empty())
       sheet.SetCell(ColDiscount, row, "0");

@@ -147,8 +147,9 @@ TCalcResult ScanOffers(TOfferSheet& sheet);
 
 // The save's reading of the grid into the slots: the scan also takes rows
 // that hold only a name (a named row without amount or discount gets the
-// discount "0", a void offer) and stops at the first row without discount,
-// amount, name and detailed offer; amounts are rounded with the amount
+// discount "0", a void offer) and passes over rows without discount,
+// amount, name and detailed offer, which take no slot, to the last row
+// that holds any of them; amounts are rounded with the amount
 // decimals last worked out; a discount of an amount offer is computed
 // without the zero stand-in, its unrounded value kept as Discount; a zero
 // discount typed without an amount keeps the stand-in, as it is no void

@@ -740,3 +740,46 @@ TEST_F(OfferCalc, SaveKeepsTheExactDiscountAndNoZeroStandIn) {
 }
 
 }  // namespace
+
+namespace {
+
+// The save passes over wholly empty rows, wherever they stand, to the last
+// row that holds anything; they take no slot and every slot keeps the
+// number of its row.
+struct SaveGapCase {
+  const char* what;
+  int emptyRow;
+};
+void PrintTo(const SaveGapCase& c, std::ostream* out) { *out << c.what; }
+
+class SaveOverEmptyRows : public OfferCalc, public testing::WithParamInterface<SaveGapCase> {};
+
+TEST_P(SaveOverEmptyRows, KeepsEveryRowBelow) {
+  const int empty = GetParam().emptyRow;
+  const char* bidders[][3] = {{"Priced", "90000", ""}, {"Typed", "", "7"}, {"Named", "", ""}};
+  int row = 1;
+  for (const auto& b : bidders) {
+    if (row == empty) ++row;
+    sheet.Row(row, row, b[0], b[1], b[2]);
+    ++row;
+  }
+  sheet.Row(9, 9, "", "", "");
+  ASSERT_EQ(ScanOffersForSave(sheet).Outcome, TCalcOutcome::Done) << GetParam().what;
+  ASSERT_EQ(OfferCount, 3) << GetParam().what;
+  const int entries[] = {empty == 1 ? 2 : 1, empty <= 2 ? 3 : 2, 4};
+  for (int slot = 1; slot <= 3; ++slot) {
+    EXPECT_EQ(OfferTable[slot].BidderName.Str(), bidders[slot - 1][0]) << GetParam().what;
+    EXPECT_EQ(OfferTable[slot].EntryNo, entries[slot - 1]) << GetParam().what;
+  }
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 10);
+  EXPECT_EQ(OfferTable[2].RoundedDiscount, 7);
+  EXPECT_EQ(OfferTable[3].RoundedDiscount, 0);  // a name alone is a void offer
+  EXPECT_EQ(sheet.Cell(ColDiscount, entries[2]), "0");
+  EXPECT_EQ(sheet.Cell(ColDiscount, empty), "") << "an empty row stays empty";
+}
+
+INSTANTIATE_TEST_SUITE_P(OfferCalc, SaveOverEmptyRows,
+                         testing::Values(SaveGapCase{"first row empty", 1},
+                                         SaveGapCase{"middle row empty", 3}));
+
+}  // namespace

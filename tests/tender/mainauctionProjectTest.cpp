@@ -183,6 +183,68 @@ TEST_F(ProjectTest, OpenNumbersTheFreeRowsAfterTheHighestEntry) {
   EXPECT_EQ(OfferCount, 5);
 }
 
+// A row emptied in the middle of the offers, or left empty above them,
+// loses none of the bidders below it at the save: the three bidders come
+// back with their offers, their numbers and their detailed offers, and the
+// budget's text copy names them.
+class SaveOverAnEmptyRow : public ProjectTest, public testing::WithParamInterface<int> {};
+
+TEST_P(SaveOverAnEmptyRow, KeepsTheBiddersBelowIt) {
+  TFrmAXP& w = EnterProject();
+  const int empty = GetParam();
+  for (int row = 1; row <= 4; ++row)
+    for (int col = ColName; col <= ColDiscount; ++col) w.StGrid->SetCellText(col, row, "");
+  BidderDiscountTable.FreeAll();
+  struct Bidder {
+    const char* name;
+    const char* amount;
+    const char* discount;
+    double saved;
+    int row;
+  };
+  Bidder bidders[] = {{"ΑΛΦΑ", "900", "", 10, 0}, {"ΒΗΤΑ", "", "12.5", 12.5, 0}, {"ΓΑΜΜΑ", "", "", 0, 0}};
+  int row = 1;
+  for (Bidder& b : bidders) {
+    if (row == empty) ++row;
+    b.row = row++;
+    w.StGrid->SetCellText(ColName, b.row, cp1253::FromUtf8(b.name));
+    w.StGrid->SetCellText(ColAmount, b.row, b.amount);
+    w.StGrid->SetCellText(ColDiscount, b.row, b.discount);
+  }
+  BidderDiscountTable.Ensure(bidders[0].row)[0] = {2.5, '#'};
+  BidderDiscountTable.Ensure(bidders[2].row)[1] = {4, '+'};
+
+  ASSERT_TRUE(w.saverec(Folder() + "gap.ddn"));
+  EXPECT_EQ(Bytes(Folder() + "gap.ddn").size(), 756u + 3 * 84);
+  const std::string csv = Bytes(Folder() + "gap.csv");
+  for (const int b : {0, 2})
+    EXPECT_NE(csv.find("ΠΡΟΣΦΟΡΑ "_a + RightAlignedInt(bidders[b].row, 6) + "-" +
+                       cp1253::FromUtf8(bidders[b].name)),
+              std::string::npos)
+        << bidders[b].name;
+
+  w.ClearProject();
+  ASSERT_TRUE(w.OpenProject(Folder() + "gap.ddn"));
+  ASSERT_EQ(OfferCount, 3);
+  for (int slot = 1; slot <= 3; ++slot) {
+    const Bidder& b = bidders[slot - 1];
+    EXPECT_EQ(w.StGrid->GetCellText(ColName, slot), cp1253::FromUtf8(b.name)) << slot;
+    EXPECT_EQ(w.StGrid->GetCellText(ColEntryNo, slot), EntryNoText(b.row)) << slot;
+    EXPECT_EQ(StrToNum(w.StGrid->GetCellText(ColDiscount, slot)), b.saved) << slot;
+    EXPECT_EQ(w.StGrid->GetCellText(ColAmount, slot), b.amount) << slot;
+  }
+  EXPECT_EQ(w.StGrid->GetCellText(ColDiscount, 3), "0");  // a name alone is a void offer
+  ASSERT_TRUE(BidderDiscountTable.Has(bidders[0].row));
+  EXPECT_EQ((*BidderDiscountTable.Get(bidders[0].row))[0].Value, 2.5);
+  EXPECT_EQ((*BidderDiscountTable.Get(bidders[0].row))[0].Mark, '#');
+  ASSERT_TRUE(BidderDiscountTable.Has(bidders[2].row));
+  EXPECT_EQ((*BidderDiscountTable.Get(bidders[2].row))[1].Value, 4);
+  EXPECT_EQ(w.StGrid->GetCellText(ColRemark, 1), "*");
+  EXPECT_EQ(w.StGrid->GetCellText(ColRemark, 3), "*");
+}
+
+INSTANTIATE_TEST_SUITE_P(Project, SaveOverAnEmptyRow, testing::Values(1, 3));
+
 TEST_F(ProjectTest, BudgetQuestionCancelSavesAndCloses) {
   TFrmAXP& w = EnterProject();
   ProjectModified = 0;
