@@ -191,6 +191,11 @@ bool CheckPosoPososto(int decimals, double divisor, double discount, double amou
 const AnsiString MissingDivisorMessage = "Δεν έχει εισαχθεί Διαιρέτης"_a;
 const AnsiString OverHundredMessage = "Έχει Εισαχθεί Έκπτωση Μεγαλύτερη του 100%. A/A="_a;
 
+AnsiString GapInOffersMessage(int row) {
+  return "Η γραμμή "_a + IntToStr(row) +
+         " δεν έχει ποσό ή έκπτωση, ενώ γραμμές κάτω από αυτή έχουν: συμπληρώστε ή διαγράψτε τη γραμμή."_a;
+}
+
 namespace {
 
 // Reads grid row r into the next slot.
@@ -271,6 +276,16 @@ bool DiscountInRange(int slot, TCalcResult& result) {
   return true;
 }
 
+// Whether the calculation's scan, had it reached row r, would take an
+// amount or a discount from it: a lone "0" without name or detailed offer
+// takes no slot.
+bool RowHoldsOfferValue(const TOfferSheet& sheet, int row) {
+  if (!sheet.Cell(ColAmount, row).empty()) return true;
+  const AnsiString discountCell = sheet.Cell(ColDiscount, row);
+  if (discountCell.empty()) return false;
+  return discountCell != "0" || !sheet.Cell(ColName, row).empty() || RowHasDetailedOffer(sheet, row);
+}
+
 }  // namespace
 
 TCalcResult ScanOffers(TOfferSheet& sheet) {
@@ -279,11 +294,15 @@ TCalcResult ScanOffers(TOfferSheet& sheet) {
   state.CurrentRow = 0;
   const int lastRow = LastScannableRow(sheet);
   int k = 0;
+  int endRow = 0;
   while (state.CurrentRow < lastRow && k < MaxOffers) {
     const int row = state.CurrentRow + 1;
     const AnsiString discountCell = sheet.Cell(ColDiscount, row);
     const bool detailed = RowHasDetailedOffer(sheet, row);
-    if (discountCell.empty() && sheet.Cell(ColAmount, row).empty() && !detailed) break;
+    if (discountCell.empty() && sheet.Cell(ColAmount, row).empty() && !detailed) {
+      endRow = row;
+      break;
+    }
     state.CurrentRow = row;
     if (discountCell == "0" && sheet.Cell(ColName, row).empty() && !detailed) continue;
     ++k;
@@ -291,6 +310,17 @@ TCalcResult ScanOffers(TOfferSheet& sheet) {
   }
   state.SlotCount = k;
   state.OfferRowsInGrid = state.CurrentRow;
+
+  // Offers typed below the row that ended the scan would be left out of the
+  // ranking without a word: a committee could sign a ranking without them.
+  if (endRow != 0)
+    for (int row = endRow + 1; row <= lastRow; ++row)
+      if (RowHoldsOfferValue(sheet, row)) {
+        result.Outcome = TCalcOutcome::GapInOffers;
+        result.Row = endRow;
+        result.Message = GapInOffersMessage(endRow);
+        return result;
+      }
 
   const double divisor = ProjectHeader.Divisor;
   for (int slot = 1; slot <= k; ++slot)

@@ -126,21 +126,31 @@ enum class TCalcOutcome {
   NoOffers,        // no row took a slot: nothing more to do
   MissingDivisor,  // an amount offer but no divisor: show Message, focus the divisor field
   OverHundred,     // a discount above 100 %: show Message (it names the slot)
+  GapInOffers,     // a row without amount or discount above rows that hold one: show Message
 };
 struct TCalcResult {
   TCalcOutcome Outcome = TCalcOutcome::NoOffers;
   int Slot = 0;        // the slot at fault
+  int Row = 0;         // the grid row at fault (GapInOffers)
   AnsiString Message;  // empty unless the window must show it
 };
 
 extern const AnsiString MissingDivisorMessage;  // "Δεν έχει εισαχθεί Διαιρέτης"
 extern const AnsiString OverHundredMessage;     // followed by the slot number
 
+// Why a calculation is refused when row `row` has neither amount nor
+// discount while a row below it has one: ranked without those rows, the
+// report would leave bidders out.
+AnsiString GapInOffersMessage(int row);
+
 // The calculation's row scan and discount computation on the offers grid:
 // rows become slots 1..k (rows 1 to 500 at most), amounts and discounts are
 // read and rounded, each discount is computed against the header's divisor
 // and rounded by RoundDiscountProc, and OfferCount becomes k. The grid gets
 // "*;;" as the name and "0" as the discount of an unnamed detailed offer.
+// The scan ends at the first row without amount, discount and detailed
+// offer; when a row below it still holds an amount or a discount that
+// would take a slot, nothing is computed and the outcome is GapInOffers.
 // Call after ResetCalculation and the header's rebuild. On an error
 // OfferCount keeps its previous value.
 TCalcResult ScanOffers(TOfferSheet& sheet);

@@ -65,6 +65,11 @@ void TFrmAXP::CalculateAndReport() {
     case TCalcOutcome::OverHundred:
       MessageDlg(result.Message, mtInformation, {mbOK});
       return;
+    case TCalcOutcome::GapInOffers:
+      MessageDlg(result.Message, mtInformation, {mbOK});
+      // The user is taken to the row that wants an offer or deleting.
+      if (result.Row < StGrid->RowCount()) StGrid->SetRow(result.Row);
+      return;
     case TCalcOutcome::NoOffers:
       return;
     case TCalcOutcome::Done:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -190,12 +192,66 @@ TEST_F(OfferCalc, DetailedOfferWithoutDiscountOrAmountTakesASlot) {
 }
 
 TEST_F(OfferCalc, EmptyFirstRowMeansNoOffers) {
-  sheet.Row(2, 2, "A", "90000", "");
+  sheet.Row(2, 2, "A", "", "");  // a name alone is no offer left out
   OfferCount = 4;
   const TCalcResult result = Calculate();
   EXPECT_EQ(result.Outcome, TCalcOutcome::NoOffers);
   EXPECT_TRUE(result.Message.empty());
   EXPECT_EQ(OfferCount, 0);
+}
+
+// ---- offers below a row without one ---------------------------------------------
+
+// Rows 1 and 3 of the case hold offers or not; the calculation is refused,
+// naming the row that ends the scan, exactly when a row below it holds an
+// amount or a discount that would take a slot.
+struct GapCase {
+  const char* what;
+  std::vector<std::array<const char*, 4>> rows;  // row, name, amount, discount
+  int refusedRow;                                // 0: not refused
+  int offers;                                    // OfferCount when not refused
+};
+void PrintTo(const GapCase& c, std::ostream* out) { *out << c.what; }
+
+class GapInOffers : public OfferCalc, public testing::WithParamInterface<GapCase> {};
+
+TEST_P(GapInOffers, RefusedOnlyWhenAnOfferWouldBeLeftOut) {
+  const GapCase& c = GetParam();
+  for (const auto& r : c.rows) {
+    const int row = std::atoi(r[0]);
+    sheet.Row(row, row, r[1], r[2], r[3]);
+  }
+  OfferCount = 7;
+  const TCalcResult result = Calculate();
+  if (c.refusedRow != 0) {
+    EXPECT_EQ(result.Outcome, TCalcOutcome::GapInOffers) << c.what;
+    EXPECT_EQ(result.Row, c.refusedRow) << c.what;
+    EXPECT_EQ(result.Message, GapInOffersMessage(c.refusedRow)) << c.what;
+    EXPECT_EQ(OfferCount, 7) << c.what;
+  } else {
+    EXPECT_NE(result.Outcome, TCalcOutcome::GapInOffers) << c.what;
+    EXPECT_EQ(OfferCount, c.offers) << c.what;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OfferCalc, GapInOffers,
+    testing::Values(
+        GapCase{"a name-only row above a discount",
+                {{"1", "A", "", "10"}, {"2", "B", "", ""}, {"3", "C", "", "5"}},
+                2,
+                0},
+        GapCase{"an empty first row above an amount", {{"2", "A", "90000", ""}}, 1, 0},
+        GapCase{"an empty row far above a discount", {{"1", "A", "", "10"}, {"9", "", "", "3"}}, 2, 0},
+        GapCase{"names alone below", {{"1", "A", "", "10"}, {"3", "C", "", ""}}, 0, 1},
+        GapCase{"a lone zero below takes no slot", {{"1", "A", "", "10"}, {"3", "", "", "0"}}, 0, 1},
+        GapCase{"a named void offer below", {{"1", "A", "", "10"}, {"3", "C", "", "0"}}, 2, 0},
+        GapCase{"no gap", {{"1", "A", "", "10"}, {"2", "B", "90000", ""}}, 0, 2}));
+
+TEST(GapInOffersText, NamesTheRow) {
+  EXPECT_EQ(GapInOffersMessage(12),
+            "Η γραμμή 12 δεν έχει ποσό ή έκπτωση, ενώ γραμμές κάτω από αυτή έχουν: "
+            "συμπληρώστε ή διαγράψτε τη γραμμή."_a);
 }
 
 TEST_F(OfferCalc, MissingDivisorStopsWithItsMessage) {
@@ -423,7 +479,7 @@ TEST_F(OfferCalc, RowsBelowAnEmptyRowKeepTheirText) {
   sheet.Row(1, 1, "A", "90000", "");
   sheet.Row(2, 2, "B", "80000", "");
   sheet.Row(3, 3, "Note only", "", "");  // ends the scan
-  sheet.Row(4, 4, "Late", "85000", "");
+  sheet.Row(4, 4, "Late", "", "");       // with an offer the calculation is refused
   sheet.SetCell(ColRemark, 4, "r");
   ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
   EXPECT_EQ(OfferCount, 2);
@@ -431,7 +487,6 @@ TEST_F(OfferCalc, RowsBelowAnEmptyRowKeepTheirText) {
   EXPECT_EQ(sheet.Cell(ColName, 3), "Note only");
   EXPECT_EQ(sheet.Cell(ColEntryNo, 3), "  3");
   EXPECT_EQ(sheet.Cell(ColName, 4), "Late");
-  EXPECT_EQ(sheet.Cell(ColAmount, 4), "85000");
   EXPECT_EQ(sheet.Cell(ColRemark, 4), "r");
   EXPECT_EQ(sheet.Cell(ColEntryNo, 4), "  4");
   EXPECT_EQ(sheet.Cell(ColEntryNo, 5), "  5");

@@ -293,4 +293,35 @@ INSTANTIATE_TEST_SUITE_P(Safety, RefusedCalculation,
                                          Refusal{"discount over 100", "", "150",
                                                  "Έχει Εισαχθεί Έκπτωση Μεγαλύτερη του 100%"}));
 
+// An offer typed below a row without one is never left out of a ranking:
+// the calculation is refused, naming the row, until the row has an offer.
+TEST_F(SafetyTest, AnOfferBelowARowWithoutOneIsNotLeftOut) {
+  TFrmAXP& w = Start();
+  TypeCell(ColName, 1, "ΑΛΦΑ"_a);
+  TypeCell(ColDiscount, 1, "10");
+  TypeCell(ColName, 2, "ΒΗΤΑ"_a);
+  TypeCell(ColName, 3, "ΓΑΜΜΑ"_a);
+  TypeCell(ColDiscount, 3, "5");
+  w.StGrid->SetRow(5);
+  backend->ExpectMessageBox(GapInOffersMessage(2), IDOK);
+  Press(*w.docalc);
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+  EXPECT_FALSE(w.doprint->Enabled());
+  EXPECT_FALSE(w.doprintq->Enabled());
+  EXPECT_FALSE(w.dopreview->Enabled());
+  EXPECT_EQ(w.PrMemo->Lines().Count(), 0);
+  EXPECT_EQ(w.StGrid->Row(), 2);  // the row to complete or delete
+
+  TypeCell(ColDiscount, 2, "7");
+  Press(*w.docalc);
+  ASSERT_TRUE(w.doprint->Enabled());
+  EXPECT_TRUE(w.doprintq->Enabled());
+  EXPECT_EQ(OfferCount, 3);
+  const char* ranked[] = {"ΑΛΦΑ", "ΒΗΤΑ", "ΓΑΜΜΑ"};
+  for (int row = 1; row <= 3; ++row)
+    EXPECT_EQ(w.StGrid->GetCellText(ColName, row), cp1253::FromUtf8(ranked[row - 1])) << row;
+  for (const char* name : ranked)
+    EXPECT_NE(w.PrMemo->Text().find(cp1253::FromUtf8(name)), AnsiString::npos) << name;
+}
+
 }  // namespace
