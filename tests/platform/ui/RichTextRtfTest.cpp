@@ -222,19 +222,29 @@ TEST(RichTextRtf, UnrtfReadsOurGreek) {
   EXPECT_NE(html.find("<b>"), std::string::npos) << html;
 }
 
+// The word processor's conversion of File by Filter into the test's folder,
+// with a profile of the test's own: the converted bytes, or a failure that
+// says what the office printed and how it ended.
+::testing::AssertionResult OfficeConverts(const std::string& file, const std::string& filter,
+                                          const std::string& convertedName, std::string& converted) {
+  const std::string out = TestOutputFolder().string();
+  int status = 0;
+  const std::string said = RunCommand(std::string(kOffice) + " -env:UserInstallation=file://" + out +
+                                          "/profile --headless --convert-to \"" + filter + "\" --outdir '" +
+                                          out + "/converted' '" + file + "' 2>&1",
+                                      &status);
+  std::ifstream in(out + "/converted/" + convertedName, std::ios::binary);
+  converted.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!converted.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "the word processor wrote no " << convertedName << " (status " << status << "): " << said;
+}
+
 TEST(RichTextRtf, TheWordProcessorConvertsOurGreekToText) {
   if (!Have(kOffice)) FAIL() << "LibreOffice (libreoffice-writer-nogui) is missing (scripts/packages.txt)";
   const std::string file = WriteFile("richtext_office.rtf", WriteRtf(GreekSample()));
-  const std::string out = TestOutputFolder().string();
-  int status = 0;
-  const std::string said =
-      RunCommand(std::string(kOffice) + " -env:UserInstallation=file://" + out +
-                     "/profile --headless --convert-to \"txt:Text (encoded):UTF8\" --outdir '" + out +
-                     "/converted' '" + file + "' 2>&1",
-                 &status);
-  std::ifstream in(out + "/converted/richtext_office.txt", std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_FALSE(text.empty()) << "the word processor wrote no text (status " << status << "): " << said;
+  std::string text;
+  ASSERT_TRUE(OfficeConverts(file, "txt:Text (encoded):UTF8", "richtext_office.txt", text));
   EXPECT_NE(text.find("Προσφορά μειοδότη"), std::string::npos) << text;
   EXPECT_NE(text.find("Έκπτωση 12,50%"), std::string::npos) << text;
 }
@@ -247,16 +257,8 @@ TEST(RichTextRtf, ReadsWhatTheWordProcessorWrites) {
       WriteFile("richtext_source.html",
                 "<html><head><meta charset=\"utf-8\"></head><body><p><b>Προσφορά</b> <i>μειοδότη</i> "
                 "<font color=\"#ff0000\">κόκκινο</font></p></body></html>");
-  const std::string out = TestOutputFolder().string();
-  int status = 0;
-  const std::string said =
-      RunCommand(std::string(kOffice) + " -env:UserInstallation=file://" + out +
-                     "/profile --headless --convert-to \"rtf:Rich Text Format\" --outdir '" + out +
-                     "/converted' '" + source + "' 2>&1",
-                 &status);
-  std::ifstream in(out + "/converted/richtext_source.rtf", std::ios::binary);
-  const std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_FALSE(rtf.empty()) << "the word processor wrote no RTF (status " << status << "): " << said;
+  std::string rtf;
+  ASSERT_TRUE(OfficeConverts(source, "rtf:Rich Text Format", "richtext_source.rtf", rtf));
   const TRichDocument doc = ReadRtf(rtf);
   bool bold = false, italic = false, red = false;
   for (const TRichParagraph& p : doc.Paragraphs)
