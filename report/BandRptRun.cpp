@@ -544,6 +544,7 @@ void TCustomBandRep::Print() {
   TRpPrinter printer(this);
   if (!printer.PrinterOK()) return;
   printer.Destination = rpdPrinter;
+  printer.AfterPrint = [this](TRpPrinter*) { MasterAfterPrint(); };
   RunWithProgress(printer, ShowProgress_, "", true, [&] { RunInto(&printer); });
 }
 

@@ -519,3 +519,57 @@ TEST_F(BandRptTest, ASummaryPushedOutOfTheColumnsIsPrintedOnTheNextSheet) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace bandrpt_test;
+
+// The report hears that its job went to the printer, once the job is
+// written; a run that only fills the preview is no print job.
+TEST_F(BandRptTest, APrintedReportHearsItsJobFinish) {
+  TempFolder folder;
+  UsePdfPrinterIn(folder.path());
+  Standard(60);
+  int heard = 0;
+  size_t written = 0;
+  rep->AfterPrint = [&](TObject* sender) {
+    EXPECT_EQ(sender, rep);
+    written = PdfsIn(folder.path()).size();
+    ++heard;
+  };
+  rep->Print();
+  EXPECT_EQ(heard, 1);
+  EXPECT_EQ(written, 1u);
+  fed = 0;
+  Run();
+  EXPECT_EQ(heard, 1);
+  rep->BeforePrint = [](TObject*, bool& print) { print = false; };
+  rep->Print();
+  EXPECT_EQ(heard, 1);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+// A printer chosen earlier that is no longer installed leaves the run on
+// the printer there is, in a report of its own and in a composite.
+TEST_F(BandRptTest, APrinterNoLongerThereLeavesTheRunOnTheCurrentOne) {
+  TempFolder folder;
+  UsePdfPrinterIn(folder.path());
+  Standard(60);
+  rep->PrinterSettings.PrinterIndex = 3;
+  EXPECT_NO_THROW(Run());
+  EXPECT_EQ(printer->PageCount(), 2);
+  fed = 0;
+  EXPECT_NO_THROW(rep->Print());
+  EXPECT_EQ(PdfsIn(folder.path()).size(), 1u);
+  TRpCompositeReport composite(nullptr);
+  composite.PrinterSettings.PrinterIndex = 5;
+  composite.OnAddReports = [&](TObject*) { composite.Reports.push_back(rep); };
+  fed = 0;
+  EXPECT_NO_THROW(composite.Print());
+  EXPECT_EQ(PdfsIn(folder.path()).size(), 2u);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+}  // namespace
