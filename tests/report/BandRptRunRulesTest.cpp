@@ -572,4 +572,23 @@ TEST_F(BandRptTest, APrinterNoLongerThereLeavesTheRunOnTheCurrentOne) {
   Printer()->Refresh();
 }
 
+// Without any printer installed printing does nothing at all, while the
+// pages for the preview are made as ever.
+TEST_F(BandRptTest, WithoutAPrinterPrintingDoesNothingAndThePreviewsPagesAreMade) {
+  printers::UseProfiles({}, -1);
+  Printer()->Refresh();
+  Standard(60);
+  int asked = 0;
+  rep->BeforePrint = [&](TObject*, bool&) { ++asked; };
+  rep->Print();
+  EXPECT_EQ(asked, 0);
+  EXPECT_TRUE(rep->Available);
+  Run();
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(printer->PageCount(), 2);
+  EXPECT_EQ(Strings(PageTexts(*printer, 2)).back(), "Σελίδα 2"_a);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
 }  // namespace
