@@ -591,4 +591,42 @@ TEST_F(BandRptTest, WithoutAPrinterPrintingDoesNothingAndThePreviewsPagesAreMade
   Printer()->Refresh();
 }
 
+// The print dialog offers a range of pages; the range chosen is the one
+// the report prints, and all pages again once the range is left.
+TEST_F(BandRptTest, ThePrintDialogOffersARangeOfPagesAndTheReportPrintsIt) {
+  TempFolder folder;
+  UsePdfPrinterIn(folder.path());
+  Standard(120);
+  bool offered = false;
+  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
+    offered = Found<TRadioButton>(f, "PageNums").Enabled();
+    Found<TRadioButton>(f, "PageNums").SetChecked(true);
+    Found<TEdit>(f, "FromPage").SetText("2");
+    Found<TEdit>(f, "ToPage").SetText("3");
+    backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
+  });
+  rep->PrinterSetupDialog();
+  EXPECT_TRUE(offered);
+  EXPECT_EQ(rep->Tag, 0);
+  EXPECT_EQ(rep->PrinterSettings.FirstPage, 2);
+  EXPECT_EQ(rep->PrinterSettings.LastPage, 3);
+  rep->Print();
+  const std::string file = PrintedPdf(folder);
+  ASSERT_FALSE(file.empty());
+  const std::string text = RunCommand("pdftotext -layout -enc UTF-8 '" + file + "' - 2>/dev/null");
+  EXPECT_EQ(text.find("Σελίδα 1"), std::string::npos);
+  EXPECT_NE(text.find("Σελίδα 2"), std::string::npos);
+  EXPECT_NE(text.find("Σελίδα 3"), std::string::npos);
+  UsePdfPrinterIn(folder.path());
+  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
+    Found<TRadioButton>(f, "AllPages").SetChecked(true);
+    backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
+  });
+  rep->PrinterSetupDialog();
+  EXPECT_EQ(rep->PrinterSettings.FirstPage, 0);
+  EXPECT_EQ(rep->PrinterSettings.LastPage, 0);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
 }  // namespace
