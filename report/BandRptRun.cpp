@@ -544,6 +544,7 @@ void TCustomBandRep::Print() {
   TRpPrinter printer(this);
   if (!printer.PrinterOK()) return;
   printer.Destination = rpdPrinter;
+  printer.AfterPrint = [this](TRpPrinter*) { MasterAfterPrint(); };
   RunWithProgress(printer, ShowProgress_, "", true, [&] { RunInto(&printer); });
 }
 
@@ -647,6 +648,8 @@ void TCustomBandRep::PrinterSetupDialog() {
   if (PrinterSettings.PrinterIndex >= 0 && PrinterSettings.PrinterIndex < device->Printers()->Count())
     device->SetPrinterIndex(PrinterSettings.PrinterIndex);
   TRpPrintDialog dialog(nullptr);
+  // A range of pages chosen here is the one printed.
+  dialog.Options = {poPageNums};
   const bool finished = printer_ != nullptr && printer_->Status() == rpsFinished;
   dialog.MinPage = finished ? 1 : 0;
   dialog.MaxPage = finished ? printer_->PageCount() : 9999;

@@ -414,6 +414,9 @@ void TRpPrinter::ClosePreview() {
 void TRpPrinter::SetPrinterIndex(int index) {
   printer_->Refresh();
   printerOK_ = printer_->Printers()->Count() > 0;
+  // A printer chosen before that has since gone leaves the current one:
+  // the run goes on there rather than failing.
+  if (index >= printer_->Printers()->Count()) return;
   if (printerOK_ && !settings_.UseStandardprinter && index != -1 && index != printer_->PrinterIndex()) {
     printer_->SetPrinterIndex(index);
     printer_->ResetDeviceMode();

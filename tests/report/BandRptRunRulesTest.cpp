@@ -519,3 +519,114 @@ TEST_F(BandRptTest, ASummaryPushedOutOfTheColumnsIsPrintedOnTheNextSheet) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace bandrpt_test;
+
+// The report hears that its job went to the printer, once the job is
+// written; a run that only fills the preview is no print job.
+TEST_F(BandRptTest, APrintedReportHearsItsJobFinish) {
+  TempFolder folder;
+  UsePdfPrinterIn(folder.path());
+  Standard(60);
+  int heard = 0;
+  size_t written = 0;
+  rep->AfterPrint = [&](TObject* sender) {
+    EXPECT_EQ(sender, rep);
+    written = PdfsIn(folder.path()).size();
+    ++heard;
+  };
+  rep->Print();
+  EXPECT_EQ(heard, 1);
+  EXPECT_EQ(written, 1u);
+  fed = 0;
+  Run();
+  EXPECT_EQ(heard, 1);
+  rep->BeforePrint = [](TObject*, bool& print) { print = false; };
+  rep->Print();
+  EXPECT_EQ(heard, 1);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+// A printer chosen earlier that is no longer installed leaves the run on
+// the printer there is, in a report of its own and in a composite.
+TEST_F(BandRptTest, APrinterNoLongerThereLeavesTheRunOnTheCurrentOne) {
+  TempFolder folder;
+  UsePdfPrinterIn(folder.path());
+  Standard(60);
+  rep->PrinterSettings.PrinterIndex = 3;
+  EXPECT_NO_THROW(Run());
+  EXPECT_EQ(printer->PageCount(), 2);
+  fed = 0;
+  EXPECT_NO_THROW(rep->Print());
+  EXPECT_EQ(PdfsIn(folder.path()).size(), 1u);
+  TRpCompositeReport composite(nullptr);
+  composite.PrinterSettings.PrinterIndex = 5;
+  composite.OnAddReports = [&](TObject*) { composite.Reports.push_back(rep); };
+  fed = 0;
+  EXPECT_NO_THROW(composite.Print());
+  EXPECT_EQ(PdfsIn(folder.path()).size(), 2u);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+// Without any printer installed printing does nothing at all, while the
+// pages for the preview are made as ever.
+TEST_F(BandRptTest, WithoutAPrinterPrintingDoesNothingAndThePreviewsPagesAreMade) {
+  printers::UseProfiles({}, -1);
+  Printer()->Refresh();
+  Standard(60);
+  int asked = 0;
+  rep->BeforePrint = [&](TObject*, bool&) { ++asked; };
+  rep->Print();
+  EXPECT_EQ(asked, 0);
+  EXPECT_TRUE(rep->Available);
+  Run();
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(printer->PageCount(), 2);
+  EXPECT_EQ(Strings(PageTexts(*printer, 2)).back(), "Σελίδα 2"_a);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+// The print dialog offers a range of pages; the range chosen is the one
+// the report prints, and all pages again once the range is left.
+TEST_F(BandRptTest, ThePrintDialogOffersARangeOfPagesAndTheReportPrintsIt) {
+  TempFolder folder;
+  UsePdfPrinterIn(folder.path());
+  Standard(120);
+  bool offered = false;
+  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
+    offered = Found<TRadioButton>(f, "PageNums").Enabled();
+    Found<TRadioButton>(f, "PageNums").SetChecked(true);
+    Found<TEdit>(f, "FromPage").SetText("2");
+    Found<TEdit>(f, "ToPage").SetText("3");
+    backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
+  });
+  rep->PrinterSetupDialog();
+  EXPECT_TRUE(offered);
+  EXPECT_EQ(rep->Tag, 0);
+  EXPECT_EQ(rep->PrinterSettings.FirstPage, 2);
+  EXPECT_EQ(rep->PrinterSettings.LastPage, 3);
+  rep->Print();
+  const std::string file = PrintedPdf(folder);
+  ASSERT_FALSE(file.empty());
+  const std::string text = RunCommand("pdftotext -layout -enc UTF-8 '" + file + "' - 2>/dev/null");
+  EXPECT_EQ(text.find("Σελίδα 1"), std::string::npos);
+  EXPECT_NE(text.find("Σελίδα 2"), std::string::npos);
+  EXPECT_NE(text.find("Σελίδα 3"), std::string::npos);
+  UsePdfPrinterIn(folder.path());
+  backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
+    Found<TRadioButton>(f, "AllPages").SetChecked(true);
+    backend->Click(Found<TButton>(f, "OkButton"), 3, 3);
+  });
+  rep->PrinterSetupDialog();
+  EXPECT_EQ(rep->PrinterSettings.FirstPage, 0);
+  EXPECT_EQ(rep->PrinterSettings.LastPage, 0);
+  printers::UseSystem();
+  Printer()->Refresh();
+}
+
+}  // namespace
