@@ -131,6 +131,8 @@ bool TRpStandardPreview::RunPrintSetup() {
     return true;
   }
   TRpPrintDialog dialog(nullptr);
+  // A range of pages chosen here is the one printed.
+  dialog.Options = {poPageNums};
   dialog.MinPage = 1;
   dialog.MaxPage = printer_->PageCount();
   dialog.FromPage = 1;

@@ -1094,6 +1094,7 @@ TEST_F(RpPrevTest, PagesOfNoReportPrintWithEveryChoiceOfTheSetUp) {
   backend->ExpectModal("Εκτύπωση"_a, [&](TCustomForm& f) {
     Found<TEdit>(f, "Copies").SetText("2");
     Found<TCheckBox>(f, "Collate").SetChecked(true);
+    EXPECT_TRUE(Found<TRadioButton>(f, "PageNums").Enabled());  // the range is offered
     Found<TRadioButton>(f, "PageNums").SetChecked(true);
     Found<TEdit>(f, "FromPage").SetText("2");
     Found<TEdit>(f, "ToPage").SetText("3");
