@@ -1,0 +1,197 @@
+// The budget window driven as the user drives it: its totals grid's input,
+// the subtotal button, the update button, the preview toggle, closing with
+// a temporary budget, and a budget read back with a row of no quantity.
+#include "MainWindowFixture.h"
+#include "platform/rtl/Cp1253.h"
+#include "tender/BudgetFile.h"
+#include "tender/OfferCalc.h"
+
+namespace {
+
+class BudgetWindow : public MainWindowTest {
+ protected:
+  void TearDown() override {
+    delete BudgetForm;
+    BidderDiscountTable.FreeAll();
+    MainWindowTest::TearDown();
+  }
+  void Press(TControl& control) { backend->Click(control, 4, 4); }
+  // A study budget by work items of two rows costing 20 and 5.
+  TUproypFrm& TwoRows() {
+    TUproypFrm& b = StudyBudget(1);
+    const char* rows[][3] = {{"Α", "2", "10"}, {"Β", "1", "5"}};
+    for (int r = 0; r < 2; ++r)
+      for (int c = 0; c < 3; ++c) b.ProypGrid->SetCells(c + 1, r + 1, cp1253::FromUtf8(rows[r][c]));
+    b.BudgetFileName = Folder() + "p.pry";
+    return b;
+  }
+  // Types Text into a cell of the totals grid and ends it with Enter.
+  void TypeTotal(TUproypFrm& b, int col, int row, const AnsiString& text) {
+    b.SumaGrid->SetFocus();
+    b.SumaGrid->SetCol(col);
+    b.SumaGrid->SetRow(row);
+    backend->Type(text);
+    backend->PressKey(VK_RETURN);
+  }
+};
+
+// Keys reach only the parameters of the totals grid, and there only those
+// of numbers and expressions.
+TEST_F(BudgetWindow, TotalsGridTakesOnlyParameterKeys) {
+  TUproypFrm& b = TwoRows();
+  const struct {
+    int col, row;
+    const char* typed;
+    const char* kept;
+  } cases[] = {
+      {3, 2, "2x0", "20"},
+      {3, 2, "$1*18%", "$1*18%"},
+      {3, 4, "9a", "9"},
+      {3, 6, "(1+2)/3", "(1+2)/3"},
+      {3, 7, "1.000,5", "1.000,5"},
+      {3, 8, "1:2", "1:2"},
+      {3, 3, "7", ""},
+      {3, 5, "7", ""},
+      {3, 9, "7", ""},
+  };
+  backend->ExpectModal("", [&](TCustomForm&) {
+    for (const auto& c : cases) {
+      b.SumaGrid->SetCells(c.col, c.row, "");
+      TypeTotal(b, c.col, c.row, c.typed);
+      EXPECT_EQ(b.SumaGrid->Cells(c.col, c.row).substr(0, std::string(c.kept).size()), c.kept)
+          << c.row << " " << c.typed;
+      if (std::string(c.kept).empty()) {
+        EXPECT_TRUE(b.SumaGrid->Cells(c.col, c.row).empty()) << c.row;
+      }
+    }
+    b.SumaGrid->SetCells(3, 2, "");
+    b.SumaGrid->SetCells(3, 7, "");
+    b.SumaGrid->SetCells(3, 8, "");
+    TypeTotal(b, 3, 2, "2x0");
+    b.ProypGrid->SetFocus();
+    EXPECT_EQ(b.SumaGrid->Cells(4, 1), "25.00");
+    EXPECT_EQ(b.SumaGrid->Cells(4, 2), "5.00");
+    b.SetModalResult(mrCancel);
+  });
+  b.ShowModal();
+}
+
+// The subtotal runs from the current row up to the first empty cost, in the
+// study's cost column or the offer's; a click in the grid empties it.
+TEST_F(BudgetWindow, SubtotalUpToTheCurrentRow) {
+  TUproypFrm& b = TwoRows();
+  b.ProypGrid->SetCells(1, 4, "Δ"_a);
+  b.ProypGrid->SetCells(2, 4, "1");
+  b.ProypGrid->SetCells(3, 4, "7");
+  const struct {
+    int row;
+    const char* label;
+  } study[] = {{1, "20.00"}, {2, "25.00"}, {3, "0.00"}, {4, "7.00"}};
+  backend->ExpectModal("", [&](TCustomForm&) {
+    for (const auto& c : study) {
+      b.ProypGrid->SetRow(c.row);
+      Press(*b.SigmaBtn);
+      EXPECT_EQ(Trim(b.LabelQ->Caption()), c.label) << c.row;
+    }
+    EXPECT_EQ(b.LabelQ->Caption().size(), 17u);
+    backend->Click(*b.ProypGrid, 60, 60);
+    EXPECT_TRUE(b.LabelQ->Caption().empty());
+    b.SetModalResult(mrCancel);
+  });
+  b.ShowModal();
+  // In an offer the subtotal sums the offer's costs.
+  b.Mode = 1;
+  b.ProypGrid->SetColCount(8);
+  b.ProypGrid->SetCells(6, 1, "18");
+  b.ProypGrid->SetCells(6, 2, "4.5");
+  b.ProypGrid->SetRow(2);
+  b.SigmaBtnClick(nullptr);
+  EXPECT_EQ(Trim(b.LabelQ->Caption()), "22.50");
+}
+
+// The update button of the study budget makes its total the divisor.
+TEST_F(BudgetWindow, UpdateButtonMakesTheStudyTotalTheDivisor) {
+  TUproypFrm& b = TwoRows();
+  ProjectModified = 0;
+  backend->ExpectModal("", [&](TCustomForm&) {
+    EXPECT_TRUE(b.getbtn->Enabled());
+    EXPECT_EQ(b.getbtn->Hint(), "Ενημέρωση ποσού-διαιρέτη"_a);
+    EXPECT_EQ(b.SumaGrid->Cells(3, 2), "18");  // the defaults, in empty cells
+    EXPECT_EQ(b.SumaGrid->Cells(3, 4), "15");
+    Press(*b.getbtn);
+  });
+  b.ShowModal();
+  EXPECT_EQ(b.StudyTotal, 29.5);
+  EXPECT_EQ(ProjectHeader.Divisor, 29.5);
+  EXPECT_EQ(form->EditDiair->Text(), "            29.50");
+  EXPECT_EQ(ProjectModified, 1);
+  // Closing saved the budget under its name.
+  EXPECT_TRUE(FileExists(b.BudgetFileName));
+  EXPECT_EQ(BudgetChanged, 0);
+}
+
+// A budget closed under a temporary name is one the exit asks about.
+TEST_F(BudgetWindow, ClosingUnderATemporaryNameMarksTheBudgetChanged) {
+  TUproypFrm& b = TwoRows();
+  b.BudgetFileName.clear();
+  backend->ExpectModal("", [&](TCustomForm&) { Press(*b.ExitButton); });
+  b.ShowModal();
+  EXPECT_EQ(ExtractFileExt(b.BudgetFileName), ".TMP");
+  EXPECT_EQ(BudgetChanged, 1);
+  EXPECT_EQ(DecodeBudgetFile(ReadWholeFile(b.BudgetFileName), TBudgetKind::WorkItems, {false, true, true})
+                .Budget.Rows.size(),
+            2u);
+}
+
+// The preview button shows the check report while down; leaving by the
+// exit button releases it.
+TEST_F(BudgetWindow, PreviewToggleShowsTheCheckReportUntilExit) {
+  TUproypFrm& b = TwoRows();
+  b.RecalcClick(nullptr);
+  form->StGrid->SetCellText(ColName, 1, "ΑΛΦΑ"_a);
+  form->StGrid->SetRow(1);
+  form->CheckOmalbtn->SetEnabled(true);
+  backend->ExpectModal("", [&](TCustomForm&) {
+    EXPECT_FALSE(b.getbtn->Enabled());
+    EXPECT_EQ(b.CheckEnabled, 1);
+    b.ProypGrid->SetCells(5, 1, "9");
+    b.ProypGrid->SetCells(5, 2, "4.5");
+    Press(*b.BitBtn3);  // the calculation without the check
+    Press(*b.doProPreview);
+    EXPECT_TRUE(b.doProPreview->Down());
+    EXPECT_TRUE(b.Memo1->Visible());
+    Press(*b.doProPreview);
+    EXPECT_FALSE(b.Memo1->Visible());
+    Press(*b.doProPreview);
+    Press(*b.ExitButton);
+    EXPECT_FALSE(b.doProPreview->Down());
+    EXPECT_FALSE(b.Memo1->Visible());
+  });
+  form->CheckOmalbtnClick(nullptr);
+  ASSERT_TRUE(BidderDiscountTable.Has(1));
+  EXPECT_EQ((*BidderDiscountTable.Get(1))[0].Value, 9);
+  EXPECT_EQ((*BidderDiscountTable.Get(1))[1].Value, 4.5);
+}
+
+// A row of no quantity is stored with quantity 0 and read back with an
+// empty quantity, its cost cell left as it was.
+TEST_F(BudgetWindow, RowWithoutQuantityKeepsItsCostCellWhenRead) {
+  TUproypFrm& b = TwoRows();
+  b.ProypGrid->SetCells(2, 2, "");
+  b.ProypGrid->SetCells(4, 2, "");
+  b.SaveProyp();
+  const TBudgetFileContents saved =
+      DecodeBudgetFile(ReadWholeFile(b.BudgetFileName), TBudgetKind::WorkItems, {false, true, true});
+  ASSERT_EQ(saved.Budget.Rows.size(), 2u);
+  EXPECT_EQ(saved.Budget.Rows[1].Quantity, 0);
+  EXPECT_EQ(saved.Budget.Rows[1].Price, 5);
+  b.ProypGrid->SetCells(2, 2, "3");
+  b.ProypGrid->SetCells(4, 2, "kept");
+  b.ReadProyp();
+  EXPECT_TRUE(b.ProypGrid->Cells(2, 2).empty());
+  EXPECT_EQ(b.ProypGrid->Cells(3, 2), "5.00");
+  EXPECT_EQ(b.ProypGrid->Cells(4, 2), "kept");
+  EXPECT_EQ(b.ProypGrid->Cells(4, 1), "20.00");
+}
+
+}  // namespace
