@@ -194,4 +194,57 @@ TEST_F(BudgetWindow, RowWithoutQuantityKeepsItsCostCellWhenRead) {
   EXPECT_EQ(b.ProypGrid->Cells(4, 1), "20.00");
 }
 
+// ---- the open button ------------------------------------------------------------
+
+// The open button asks for the detailed offers whenever bytes follow the
+// budget: a budget whose first row is empty still has its bidders, and a
+// file whose only bidder is cut short says so.
+struct OpenCase {
+  const char* what;
+  bool firstRowEmpty;
+  bool cut;
+  friend void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class OpenButton : public BudgetWindow, public testing::WithParamInterface<OpenCase> {};
+
+TEST_P(OpenButton, AsksForTheOffersWhenBytesFollowTheBudget) {
+  const OpenCase& c = GetParam();
+  TUproypFrm& b = StudyBudget(1);
+  TBudgetData budget;
+  budget.Rows = {{"", 0, 0, 0}, {"Β"_a, 2, 10, 0}};
+  if (!c.firstRowEmpty) budget.Rows[0] = {"Α"_a, 1, 5, 0};
+  std::string bytes = EncodeBudgetFile(budget, {false, true, true}, {{3, "", {{7, '#'}, {9, 0}}}});
+  if (c.cut) bytes.resize(bytes.size() - 4);
+  const AnsiString name = Folder() + "open.pry";
+  SafeWriteFile(name, bytes);
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+    edit->SetText(name);
+    edit->SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  backend->ExpectMessageBox("Να φορτωθούν και προσφορές ; "_a, IDYES);
+  if (c.cut) backend->ExpectMessageBox("Α/Α: 3"_a, IDOK);
+  b.BtnOpen2Click(nullptr);
+  EXPECT_EQ(b.ProypGrid->Cells(1, 2), "Β"_a);
+  EXPECT_EQ(BidderDiscountTable.Has(3), !c.cut);
+  if (!c.cut && BidderDiscountTable.Has(3)) {
+    EXPECT_EQ((*BidderDiscountTable.Get(3))[0].Value, 7);
+    EXPECT_EQ((*BidderDiscountTable.Get(3))[0].Mark, '#');
+    EXPECT_EQ((*BidderDiscountTable.Get(3))[1].Value, 9);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Budget, OpenButton,
+                         testing::Values(OpenCase{"first row empty", true, false},
+                                         OpenCase{"only block cut", false, true},
+                                         OpenCase{"first row empty, block cut", true, true}),
+                         [](const testing::TestParamInfo<OpenCase>& info) {
+                           std::string name = info.param.what;
+                           for (char& ch : name)
+                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return name;
+                         });
+
 }  // namespace
