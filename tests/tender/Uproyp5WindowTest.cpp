@@ -248,3 +248,35 @@ INSTANTIATE_TEST_SUITE_P(Budget, OpenButton,
                          });
 
 }  // namespace
+
+namespace {
+
+// A bidder's offer starts from none of the marks of the offer shown before
+// it, even when the budget file is not there to read them again.
+TEST_F(BudgetWindow, AnOfferStartsWithoutThePreviousBiddersMarks) {
+  TUproypFrm& b = TwoRows();
+  b.RecalcClick(nullptr);
+  for (int row : {1, 2}) form->StGrid->SetCellText(ColName, row, row == 1 ? "ΑΛΦΑ"_a : "ΒΗΤΑ"_a);
+  BidderDiscountTable.Ensure(1)[0] = {9, '#'};
+  BidderDiscountTable.Ensure(2)[0] = {8, 0};
+  form->CheckOmalbtn->SetEnabled(true);
+  form->StGrid->SetRow(1);
+  backend->ExpectModal("", [&](TCustomForm&) {
+    EXPECT_EQ(b.ProypGrid->Cells(9, 1), "#");
+    Press(*b.ExitButton);
+  });
+  form->CheckOmalbtnClick(nullptr);
+  ASSERT_TRUE(DeleteFile(b.BudgetFileName));
+  form->StGrid->SetRow(2);
+  backend->ExpectModal("", [&](TCustomForm&) {
+    EXPECT_TRUE(b.ProypGrid->Cells(9, 1).empty());
+    Press(*b.ExitButton);
+  });
+  form->CheckOmalbtnClick(nullptr);
+  ASSERT_TRUE(BidderDiscountTable.Has(2));
+  EXPECT_EQ((*BidderDiscountTable.Get(2))[0].Value, 8);
+  EXPECT_EQ((*BidderDiscountTable.Get(2))[0].Mark, 0);
+  EXPECT_EQ((*BidderDiscountTable.Get(1))[0].Mark, '#');
+}
+
+}  // namespace
