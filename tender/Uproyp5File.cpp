@@ -214,7 +214,10 @@ void TUproypFrm::ReadAAline(int bidderNo) {
   // blocks are those the budget's reading found.
   const std::optional<std::vector<TBidderBlock>> computed =
       BidderBlocksAt(bytes, ComputedBlocksStart(BudgetRows, Kind(), HeaderLayout()), BudgetRows);
-  const std::vector<TBidderBlock>& blocks = computed ? *computed : contents.Blocks;
+  // A bidder whose offer was dropped since the file was written keeps none.
+  std::vector<TBidderBlock> blocks;
+  for (const TBidderBlock& block : computed ? *computed : contents.Blocks)
+    if (!BidderDiscountTable.Dropped(block.EntryNo)) blocks.push_back(block);
   for (int entry : StoreBidderBlocks(blocks, TUnmarkedRows::KeepMark))
     if (MayTakeOfferSlot(entry)) OfferTable[entry].EntryNo = static_cast<Word>(entry);
   for (const TBidderBlock& block : blocks) {

@@ -25,6 +25,18 @@ class BudgetWindow : public MainWindowTest {
     b.BudgetFileName = Folder() + "p.pry";
     return b;
   }
+  // The two rows costed, with bidders ΑΛΦΑ (a price of 9 marked "#" on
+  // row 1) and ΒΗΤΑ (8, unmarked) in the first two offer rows.
+  TUproypFrm& TwoBidders() {
+    TUproypFrm& b = TwoRows();
+    b.RecalcClick(nullptr);
+    form->StGrid->SetCellText(ColName, 1, "ΑΛΦΑ"_a);
+    form->StGrid->SetCellText(ColName, 2, "ΒΗΤΑ"_a);
+    BidderDiscountTable.Ensure(1)[0] = {9, '#'};
+    BidderDiscountTable.Ensure(2)[0] = {8, 0};
+    form->CheckOmalbtn->SetEnabled(true);
+    return b;
+  }
   // Types Text into a cell of the totals grid and ends it with Enter.
   void TypeTotal(TUproypFrm& b, int col, int row, const AnsiString& text) {
     b.SumaGrid->SetFocus();
@@ -247,19 +259,10 @@ INSTANTIATE_TEST_SUITE_P(Budget, OpenButton,
                            return name;
                          });
 
-}  // namespace
-
-namespace {
-
 // A bidder's offer starts from none of the marks of the offer shown before
 // it, even when the budget file is not there to read them again.
 TEST_F(BudgetWindow, AnOfferStartsWithoutThePreviousBiddersMarks) {
-  TUproypFrm& b = TwoRows();
-  b.RecalcClick(nullptr);
-  for (int row : {1, 2}) form->StGrid->SetCellText(ColName, row, row == 1 ? "ΑΛΦΑ"_a : "ΒΗΤΑ"_a);
-  BidderDiscountTable.Ensure(1)[0] = {9, '#'};
-  BidderDiscountTable.Ensure(2)[0] = {8, 0};
-  form->CheckOmalbtn->SetEnabled(true);
+  TUproypFrm& b = TwoBidders();
   form->StGrid->SetRow(1);
   backend->ExpectModal("", [&](TCustomForm&) {
     EXPECT_EQ(b.ProypGrid->Cells(9, 1), "#");
@@ -277,6 +280,38 @@ TEST_F(BudgetWindow, AnOfferStartsWithoutThePreviousBiddersMarks) {
   EXPECT_EQ((*BidderDiscountTable.Get(2))[0].Value, 8);
   EXPECT_EQ((*BidderDiscountTable.Get(2))[0].Mark, 0);
   EXPECT_EQ((*BidderDiscountTable.Get(1))[0].Mark, '#');
+}
+
+// The offer of a bidder whose row was deleted stays deleted: showing
+// another bidder's offer reads the budget file again, which still holds it
+// until the next save, and must not bring it back.
+TEST_F(BudgetWindow, ADeletedBiddersOfferDoesNotComeBackFromTheFile) {
+  TUproypFrm& b = TwoBidders();
+  b.SaveProyp();
+  form->StGrid->SetFocus();
+  form->StGrid->SetRow(1);
+  backend->ExpectMessageBox("Να διαγραφεί η γραμμή;"_a, IDYES);
+  form->Button2->Click();
+  ASSERT_FALSE(BidderDiscountTable.Has(1));
+  ASSERT_EQ(form->StGrid->GetCellText(ColName, 1), "ΒΗΤΑ"_a);
+  form->StGrid->SetRow(1);
+  backend->ExpectModal("", [&](TCustomForm&) {
+    EXPECT_EQ(b.ProypGrid->Cells(5, 1), "8.00");
+    Press(*b.ExitButton);
+  });
+  form->CheckOmalbtnClick(nullptr);
+  EXPECT_FALSE(BidderDiscountTable.Has(1));
+  ASSERT_TRUE(BidderDiscountTable.Has(2));
+  const TBudgetFileContents saved =
+      DecodeBudgetFile(ReadWholeFile(b.BudgetFileName), TBudgetKind::WorkItems, {false, true, true});
+  ASSERT_EQ(saved.Blocks.size(), 1u);
+  EXPECT_EQ(saved.Blocks[0].EntryNo, 2);
+  // A bidder given an offer again has it read as any other.
+  BidderDiscountTable.Ensure(1)[1] = {4, '+'};
+  b.SaveProyp();
+  BidderDiscountTable.Ensure(1)[1] = {0, 0};
+  b.ReadAAline(2);
+  EXPECT_EQ((*BidderDiscountTable.Get(1))[1].Value, 4);
 }
 
 }  // namespace
