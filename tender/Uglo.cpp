@@ -180,15 +180,23 @@ DetailedOffer& TBidderDiscountTable::Ensure(int entryNo) {
   if (entryNo < 1 || entryNo > MaxBidders) throw std::out_of_range("entry number has no detailed offer");
   auto& slot = offers_[entryNo - 1];
   if (!slot) slot = std::make_unique<DetailedOffer>();
+  dropped_.reset(static_cast<size_t>(entryNo - 1));
   return *slot;
 }
 
 void TBidderDiscountTable::Free(int entryNo) {
-  if (entryNo >= 1 && entryNo <= MaxBidders) offers_[entryNo - 1].reset();
+  if (entryNo < 1 || entryNo > MaxBidders) return;
+  offers_[entryNo - 1].reset();
+  dropped_.set(static_cast<size_t>(entryNo - 1));
 }
 
 void TBidderDiscountTable::FreeAll() {
   for (auto& offer : offers_) offer.reset();
+  dropped_.reset();
+}
+
+bool TBidderDiscountTable::Dropped(int entryNo) const {
+  return entryNo >= 1 && entryNo <= MaxBidders && dropped_.test(static_cast<size_t>(entryNo - 1));
 }
 
 int TBidderDiscountTable::AllocatedCount() const {

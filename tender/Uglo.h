@@ -6,6 +6,7 @@
 // start-up values; the main window's creation sets the rest.
 
 #include <array>
+#include <bitset>
 #include <cstring>
 #include <memory>
 #include <span>
@@ -199,9 +200,14 @@ class TBidderDiscountTable {
   void Free(int entryNo);
   void FreeAll();
   int AllocatedCount() const;
+  // Whether the bidder's detailed offer was freed on its own (its row
+  // deleted, or nothing left in it) and not given again since: a budget
+  // file written before still holds it, and must not bring it back.
+  bool Dropped(int entryNo) const;
 
  private:
   std::array<std::unique_ptr<DetailedOffer>, MaxBidders> offers_;
+  std::bitset<MaxBidders> dropped_;
 };
 
 extern TBidderDiscountTable BidderDiscountTable;

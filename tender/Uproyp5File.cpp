@@ -26,6 +26,11 @@ AnsiString Own(int width, double value) {
 // the entry numbers of blocks the end of the file cut short.
 std::vector<TBidderBlock> PendingBlocks;
 std::vector<int> PendingCutBlocks;
+// The rows the file holds, empty rows among them, and whether bytes follow
+// its budget part: the detailed offers are asked for by these, not by the
+// rows the totals count.
+size_t PendingFileRows = 0;
+bool PendingBytesAfterBudget = false;
 
 // One message for the bidders whose detailed offers the file lost.
 void ReportCutBlocks(const AnsiString& fileName) {
@@ -186,11 +191,15 @@ bool TUproypFrm::LoadBudget(const TBudgetFileContents& contents) {
 void TUproypFrm::ReadProyp() {
   PendingBlocks.clear();
   PendingCutBlocks.clear();
+  PendingFileRows = 0;
+  PendingBytesAfterBudget = false;
   const std::string bytes = ReadWholeFile(BudgetFileName, MaxBudgetFileSize);
   TBudgetFileContents contents = DecodeBudgetFile(bytes, Kind(), HeaderLayout());
   if (!LoadBudget(contents)) return;
   PendingBlocks = std::move(contents.Blocks);
   PendingCutBlocks = std::move(contents.CutBlocks);
+  PendingFileRows = contents.Budget.Rows.size();
+  PendingBytesAfterBudget = bytes.size() > static_cast<size_t>(BudgetReadPos);
   if (BudgetRows != 0) resum(false);
 }
 
@@ -205,7 +214,10 @@ void TUproypFrm::ReadAAline(int bidderNo) {
   // blocks are those the budget's reading found.
   const std::optional<std::vector<TBidderBlock>> computed =
       BidderBlocksAt(bytes, ComputedBlocksStart(BudgetRows, Kind(), HeaderLayout()), BudgetRows);
-  const std::vector<TBidderBlock>& blocks = computed ? *computed : contents.Blocks;
+  // A bidder whose offer was dropped since the file was written keeps none.
+  std::vector<TBidderBlock> blocks;
+  for (const TBidderBlock& block : computed ? *computed : contents.Blocks)
+    if (!BidderDiscountTable.Dropped(block.EntryNo)) blocks.push_back(block);
   for (int entry : StoreBidderBlocks(blocks, TUnmarkedRows::KeepMark))
     if (MayTakeOfferSlot(entry)) OfferTable[entry].EntryNo = static_cast<Word>(entry);
   for (const TBidderBlock& block : blocks) {
@@ -231,7 +243,7 @@ void TUproypFrm::BtnOpen2Click(TObject*) {
     BudgetFileName.clear();
     throw;
   }
-  if (BudgetRows != 0 && !PendingBlocks.empty() &&
+  if (PendingFileRows != 0 && PendingBytesAfterBudget &&
       MessageDlg("Να φορτωθούν και προσφορές ; "_a, mtConfirmation, {mbYes, mbNo}) == mrYes) {
     BidderDiscountTable.FreeAll();
     for (int entry : StoreBidderBlocks(PendingBlocks, TUnmarkedRows::ClearMark)) {
@@ -244,6 +256,8 @@ void TUproypFrm::BtnOpen2Click(TObject*) {
   }
   PendingBlocks.clear();
   PendingCutBlocks.clear();
+  PendingFileRows = 0;
+  PendingBytesAfterBudget = false;
   // The next save goes to a new file, never over the one opened.
   BudgetFileName = MakeTempBudgetName();
 }

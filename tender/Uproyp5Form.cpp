@@ -316,6 +316,9 @@ void TUproypFrm::SetBidderLayout() {
   const bool byWorkItems = Kind() == TBudgetKind::WorkItems;
   ProypGrid->SetColCount(byWorkItems ? 14 : 8);
   ProypGrid->SetFixedCols(5);
+  // The marks and deviations of the offer shown before are not this
+  // bidder's: left in place, closing would store them into this offer.
+  if (byWorkItems) ProypGrid->ClearColumns(9, ProypGrid->ColCount() - 8);
   SumaGrid->SetColCount(7);
   SumaGrid->SetColWidths(5, 90);
   SumaGrid->SetColWidths(6, 100);
