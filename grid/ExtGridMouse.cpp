@@ -614,15 +614,14 @@ void TExtStringGrid::ReleaseSort(int C, int R, int X, TShiftState Shift) {
   if (C < FixedCols() && !sortSettings_->FixedCols) return;
   if (C >= ColCount() || R >= RowCount()) return;
   const int realC = RealColIndex(C);
-  if (C >= FixedCols() && R >= FixedRows()) {
-    bool state = false;
-    if (HasCheckBox(realC, R) && GetCheckBoxState(realC, R, state)) {
-      if (OnCheckBoxMouseUp) OnCheckBoxMouseUp(this, C, R, state);
-    } else if (IsRadio(realC, R)) {
-      int index = -1;
-      GetRadioIdx(realC, R, index);
-      if (OnRadioMouseUp) OnRadioMouseUp(this, C, R, index);
-    }
+  // Heading cells too: the program answers a check box there itself.
+  bool state = false;
+  if (HasCheckBox(realC, R) && GetCheckBoxState(realC, R, state)) {
+    if (OnCheckBoxMouseUp) OnCheckBoxMouseUp(this, C, R, state);
+  } else if (IsRadio(realC, R)) {
+    int index = -1;
+    GetRadioIdx(realC, R, index);
+    if (OnRadioMouseUp) OnRadioMouseUp(this, C, R, index);
   }
   if (mouse_.NoSortClick) {
     mouse_.NoSortClick = false;

@@ -265,6 +265,32 @@ TEST_F(ExtGridMouseTest, CheckBoxRadioButtonAndNodeCellsAnswerAPress) {
   EXPECT_EQ(log, (std::vector<AnsiString>{"check 1 1 1", "checkup 1 1 1", "radio 2 2 1", "button 3 3"}));
 }
 
+TEST_F(ExtGridMouseTest, ACheckBoxInTheHeadingTellsItsReleaseAndStaysAsItIs) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 6);
+  g.SetOptions(g.Options() + TGridOptions{goEditing});
+  g.AddCheckBox(2, 0, true, false);
+  g.AddCheckBox(0, 3, false, false);
+  std::vector<AnsiString> log;
+  g.OnCheckBoxMouseUp = [&](TObject*, int c, int r, bool s) {
+    log.push_back(Format("checkup %d %d %d", {c, r, s ? 1 : 0}));
+  };
+  // The program answers a heading's check box itself, say by ticking the
+  // whole column; the grid leaves the box as it is.
+  const TRect heading = g.CellRect(2, 0);
+  backend->Click(g, heading.Left + 8, heading.Top + 5);
+  bool state = false;
+  g.GetCheckBoxState(2, 0, state);
+  EXPECT_TRUE(state);
+  backend->Advance(1000);
+  // A fixed column's only when its releases count.
+  const TRect side = g.CellRect(0, 3);
+  backend->Click(g, side.Left + 8, side.Top + 5);
+  backend->Advance(1000);
+  g.SortSettings().FixedCols = true;
+  backend->Click(g, side.Left + 8, side.Top + 5);
+  EXPECT_EQ(log, (std::vector<AnsiString>{"checkup 2 0 1", "checkup 0 3 0"}));
+}
+
 TEST_F(ExtGridMouseTest, OneClickAndOneDoubleClickEventEach) {
   auto& g = MakeGrid<TExtStringGrid>(4, 6);
   int clicks = 0, doubles = 0, cellDoubles = 0;
