@@ -30,10 +30,8 @@ bool TExtStringGrid::EditKeyDown(TMessage& m) {
     if (OnCanEditCell) OnCanEditCell(this, Row(), realCol, allow);
     if (allow) {
       if (IsRadio(realCol, Row())) {
-        ToggleRadio(realCol, Row(), false);
-        int index = -1;
-        GetRadioIdx(realCol, Row(), index);
-        if (OnRadioClick) OnRadioClick(this, Col(), Row(), index);
+        const int index = NextRadioItem(realCol, Row());
+        if (index >= 0 && OnRadioClick) OnRadioClick(this, Col(), Row(), index);
       } else if (ToggleCheckBox(realCol, Row(), false)) {
         bool state = false;
         GetCheckBoxState(realCol, Row(), state);
@@ -135,6 +133,21 @@ bool TExtStringGrid::EditKeyDown(TMessage& m) {
     return true;
   }
   return true;
+}
+
+int TExtStringGrid::NextRadioItem(int ACol, int ARow) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  const TStrings* choices = GetRadioChoices(ACol, ARow);
+  if (!g || !choices || choices->Count() == 0) return -1;
+  const int current = g->CellIndex >= 0 ? g->CellIndex : choices->IndexOf(GetCellText(ACol, ARow));
+  const int next = current + 1 >= choices->Count() || current < 0 ? 0 : current + 1;
+  // As a click on an item: a group with an index of its own keeps the
+  // cell's text, the others hold the item in it.
+  if (g->CellIndex >= 0)
+    g->CellIndex = next;
+  else
+    SetCellText(ACol, ARow, (*choices)[next]);
+  return next;
 }
 
 void TExtStringGrid::TabAdvance(bool Backwards) {

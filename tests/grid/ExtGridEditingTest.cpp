@@ -591,6 +591,31 @@ TEST_F(ExtGridEditingTest, SpaceTogglesACheckBox) {
   EXPECT_FALSE(g.ExtInplaceEditor() && g.ExtInplaceEditor()->Visible());
 }
 
+TEST_F(ExtGridEditingTest, SpaceMovesARadioGroupToItsNextItemAndWrapsAround) {
+  auto& g = Editable();
+  TStringList choices;
+  for (const char* item : {"one", "two", "three"}) choices.Add(item);
+  // One holds its choice in an index of its own, one in the cell's text.
+  g.SetCellText(1, 1, "kept");
+  g.AddRadio(1, 1, true, choices, 1);
+  g.SetCellText(2, 1, "two");
+  g.AddRadio(2, 1, true, choices, -1);
+  std::vector<int> heard;
+  g.OnRadioClick = [&](TObject*, int, int, int index) { heard.push_back(index); };
+  g.SetRow(1);
+  for (int c = 1; c <= 2; ++c) {
+    g.SetCol(c);
+    Key(VK_SPACE);
+    Key(VK_SPACE);
+  }
+  int index = -5;
+  ASSERT_TRUE(g.GetRadioIdx(1, 1, index));
+  EXPECT_EQ(index, 0);
+  EXPECT_EQ(g.GetCellText(1, 1), "kept");
+  EXPECT_EQ(g.GetCellText(2, 1), "one");
+  EXPECT_EQ(heard, (std::vector<int>{2, 0, 2, 0}));
+}
+
 // ---- the combo editor ----
 
 class ComboEditingTest : public ExtGridEditingTest {
