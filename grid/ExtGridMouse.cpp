@@ -74,6 +74,12 @@ bool TExtStringGrid::WMLButtonDown(TMessage& m) {
     const TGridRect selection = Selection();
     if (!Options().Contains(goEditing)) TBaseGrid::Dispatch(m);
     SetSelection(selection);
+    // The handle is the bottom-right corner, and the drag moves that
+    // corner: it becomes the selection's moving end, the top-left cell the
+    // current one, so the selection grows from where it starts.
+    std::swap(anchor_, current_);
+    RepaintCellDispl(selection.Left, selection.Top);
+    RepaintCellDispl(selection.Right, selection.Bottom);
     MouseMove(shift, X, Y);
     return true;
   }

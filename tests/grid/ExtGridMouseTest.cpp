@@ -291,6 +291,46 @@ TEST_F(ExtGridMouseTest, ACheckBoxInTheHeadingTellsItsReleaseAndStaysAsItIs) {
   EXPECT_EQ(log, (std::vector<AnsiString>{"checkup 2 0 1", "checkup 0 3 0"}));
 }
 
+TEST_F(ExtGridMouseTest, TheSelectionResizerGrowsTheSelectionFromItsTopLeftAndFillsTheSeries) {
+  struct Case {
+    TGridRect selection;  // two cells holding 1 and 2
+    TGridCoord dragTo;
+    V filled;
+  };
+  const Case cases[] = {{{1, 1, 1, 2}, {1, 5}, {"1", "2", "3", "4", "5"}},
+                        {{1, 1, 2, 1}, {4, 1}, {"1", "2", "3", "4"}}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.dragTo.X);
+    auto& g = MakeGrid<TExtStringGrid>(6, 8);
+    g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
+    g.MouseActions().RangeSelectAndEdit = true;
+    g.Navigation().AllowSmartClipboard = true;
+    g.SetSelectionResizer(true);
+    g.SetSelectionRectangle(true);
+    g.SetCellText(k.selection.Left, k.selection.Top, "1");
+    g.SetCellText(k.selection.Right, k.selection.Bottom, "2");
+    g.SetSelection(k.selection);
+    g.SetFocus();
+    Application->ProcessMessages();
+    const TRect handle = g.CellRect(k.selection.Right, k.selection.Bottom);
+    backend->MoveMouse(g, handle.Right - 2, handle.Bottom - 2);
+    backend->PressMouse(g, handle.Right - 2, handle.Bottom - 2);
+    const TRect to = g.CellRect(k.dragTo.X, k.dragTo.Y);
+    backend->MoveMouse(g, to.Left + 5, to.Top + 5);
+    backend->ReleaseMouse(g, to.Left + 5, to.Top + 5);
+    const TGridRect grown = g.Selection();
+    EXPECT_EQ(grown.Left, 1);
+    EXPECT_EQ(grown.Top, 1);
+    EXPECT_EQ(grown.Right, k.dragTo.X);
+    EXPECT_EQ(grown.Bottom, k.dragTo.Y);
+    // The cells grabbed keep their values and the series goes on from them.
+    V filled;
+    for (int c = 1; c <= k.dragTo.X; ++c)
+      for (int r = 1; r <= k.dragTo.Y; ++r) filled.push_back(g.GetCellText(c, r));
+    EXPECT_EQ(filled, k.filled);
+  }
+}
+
 TEST_F(ExtGridMouseTest, OneClickAndOneDoubleClickEventEach) {
   auto& g = MakeGrid<TExtStringGrid>(4, 6);
   int clicks = 0, doubles = 0, cellDoubles = 0;
