@@ -235,7 +235,9 @@ void TExtStringGrid::PressCell(TMessage& m, int C, int R, TShiftState Shift) {
         }
       }
     };
-    const int lastCol = ColCount() - 1, lastRow = RowCount() - 1;
+    // The footers and the right fixed columns are headings too: never part
+    // of what a heading selects.
+    const int lastCol = ColCount() - fixedRightCols_ - 1, lastRow = RowCount() - fixedFooters_ - 1;
     if (C < FixedCols() && R < FixedRows() && mouseActions_->AllSelect && mouse_.CursorKind == ckSelectAll &&
         lastCol >= FixedCols() && lastRow >= FixedRows()) {
       selectFromHeading({FixedCols(), FixedRows(), lastCol, lastRow}, -1, ckSelectAll);

@@ -619,6 +619,36 @@ TEST_F(ExtGridMouseTest, HeadingCursorsChooseWhatAPressSelects) {
   }
 }
 
+TEST_F(ExtGridMouseTest, SelectingFromAHeadingLeavesOutTheFootersAndTheRightFixedColumns) {
+  auto& g = MakeGrid<TExtStringGrid>(6, 8);
+  g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
+  g.MouseActions().RowSelect = true;
+  g.MouseActions().ColSelect = true;
+  g.MouseActions().AllSelect = true;
+  g.SetFixedFooters(1);
+  g.SetFixedRightCols(1);
+  struct Case {
+    TGridCoord press, dragTo;
+    TGridRect selected;
+  };
+  // Data columns 1 to 4 and rows 1 to 6; a drag onto the fixed end stops
+  // at the last data row or column.
+  const Case cases[] = {
+      {{0, 0}, {0, 0}, {1, 1, 4, 6}}, {{0, 2}, {0, 2}, {1, 2, 4, 2}}, {{2, 0}, {2, 0}, {2, 1, 2, 6}},
+      {{0, 5}, {0, 7}, {1, 5, 4, 6}}, {{3, 0}, {5, 0}, {3, 1, 4, 6}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.press.X * 10 + k.press.Y);
+    const TRect from = g.CellRect(k.press.X, k.press.Y), to = g.CellRect(k.dragTo.X, k.dragTo.Y);
+    backend->MoveMouse(g, from.Left + 10, from.Top + 8);
+    backend->PressMouse(g, from.Left + 10, from.Top + 8);
+    backend->MoveMouse(g, to.Left + 10, to.Top + 8);
+    backend->ReleaseMouse(g, to.Left + 10, to.Top + 8);
+    backend->Advance(1000);
+    EXPECT_EQ(g.Selection(), k.selected);
+  }
+}
+
 // A cursor the program gives the grid wins over the heading's selection
 // cursor; the next move over a heading chooses that cursor again, and the
 // hand over a link leaves the chosen kind alone.
