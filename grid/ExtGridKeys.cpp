@@ -220,6 +220,12 @@ bool TExtStringGrid::EditChar(TMessage& m) {
     editStartKey_ = 0;
     return true;
   };
+  // The keypad's point is the locale's separator however the editor opens,
+  // as it is in an open one.
+  if (ExcelStyleDecimalSeparator && key == '.' && (m.LParam & (LPARAM{1} << 22)) != 0) {
+    key = DecimalSeparator;
+    m.WParam = static_cast<unsigned char>(key);
+  }
   if (mouseActions_->RangeSelectAndEdit && !checkCell && CanEditCell(realCol, Row())) {
     SetOptions(Options() + TGridOptions{goEditing});
     // Typing into a selected range acts as a press on the cell would, with
@@ -243,10 +249,6 @@ bool TExtStringGrid::EditChar(TMessage& m) {
     mouse_.TypedPress = mouse_.MouseDown = false;
     if (MouseCapture()) SetMouseCapture(false);
     return startEditing();
-  }
-  if (ExcelStyleDecimalSeparator && key == '.' && (m.LParam & (LPARAM{1} << 22)) != 0) {
-    key = DecimalSeparator;
-    m.WParam = static_cast<unsigned char>(key);
   }
   if (checkCell && key != '\r') return true;
   if (!Options().Contains(goEditing)) return false;

@@ -400,6 +400,26 @@ TEST_F(ExtGridEditingTest, KeypadPointTypesTheLocaleSeparator) {
   DecimalSeparator = saved;
 }
 
+TEST_F(ExtGridEditingTest, KeypadPointOpeningTheEditorTypesTheLocaleSeparatorToo) {
+  const char saved = DecimalSeparator;
+  DecimalSeparator = ',';
+  for (bool range : {false, true}) {
+    SCOPED_TRACE(range);
+    auto& g = Editable();
+    g.ExcelStyleDecimalSeparator = true;
+    if (range) {
+      g.SetOptions(g.Options() - TGridOptions{goEditing});
+      g.MouseActions().RangeSelectAndEdit = true;
+    }
+    g.SetCol(1);
+    g.SetRow(1);
+    Key(VK_DECIMAL);
+    backend->Type("5");
+    EXPECT_EQ(g.GetCellText(1, 1), ",5");
+  }
+  DecimalSeparator = saved;
+}
+
 TEST_F(ExtGridEditingTest, CellsTheApplicationRefusesAreNotEdited) {
   auto& g = Editable();
   g.OnCanEditCell = [](TObject*, int, int col, bool& can) { can = col != 2; };
