@@ -296,14 +296,20 @@ TEST_F(ExtGridMouseTest, TheSelectionResizerGrowsTheSelectionFromItsTopLeftAndFi
     TGridRect selection;  // two cells holding 1 and 2
     TGridCoord dragTo;
     V filled;
+    bool editing;  // goEditing, else editing a range
   };
-  const Case cases[] = {{{1, 1, 1, 2}, {1, 5}, {"1", "2", "3", "4", "5"}},
-                        {{1, 1, 2, 1}, {4, 1}, {"1", "2", "3", "4"}}};
+  const Case cases[] = {{{1, 1, 1, 2}, {1, 5}, {"1", "2", "3", "4", "5"}, false},
+                        {{1, 1, 2, 1}, {4, 1}, {"1", "2", "3", "4"}, false},
+                        {{1, 1, 1, 2}, {1, 5}, {"1", "2", "3", "4", "5"}, true},
+                        {{1, 1, 2, 1}, {4, 1}, {"1", "2", "3", "4"}, true}};
   for (const Case& k : cases) {
-    SCOPED_TRACE(k.dragTo.X);
+    SCOPED_TRACE(k.dragTo.X + (k.editing ? 10 : 0));
     auto& g = MakeGrid<TExtStringGrid>(6, 8);
     g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
-    g.MouseActions().RangeSelectAndEdit = true;
+    if (k.editing)
+      g.SetOptions(g.Options() + TGridOptions{goEditing});
+    else
+      g.MouseActions().RangeSelectAndEdit = true;
     g.Navigation().AllowSmartClipboard = true;
     g.SetSelectionResizer(true);
     g.SetSelectionRectangle(true);
