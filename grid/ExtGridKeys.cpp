@@ -490,7 +490,10 @@ void TExtStringGrid::HoverTick() {
   if (!PtInRect(ClientRect(), ScreenToClient(p))) return;
   int c = -1, r = -1;
   MouseToCellScreen(p, c, r);
-  if (c < FixedCols() || r < FixedRows() || c >= ColCount() || r >= RowCount()) return;
+  // The footers and the right fixed columns are fixed cells as well.
+  if (c < FixedCols() || r < FixedRows() || c >= ColCount() - fixedRightCols_ ||
+      r >= RowCount() - fixedFooters_)
+    return;
   if (CanFocus() && !Focused()) SetFocus();
   if (c != Col() || r != Row()) FocusCell(c, r, true);
 }

@@ -900,6 +900,22 @@ TEST_F(GridTimerTest, HoveringMovesToTheCellUnderTheMouse) {
   EXPECT_TRUE(g.Focused());
 }
 
+TEST_F(GridTimerTest, HoveringLeavesTheFootersAndTheRightFixedColumnsAlone) {
+  auto& g = MakeGrid<TExtStringGrid>(5, 6);
+  g.SetFixedFooters(1);
+  g.SetFixedRightCols(1);
+  g.Hovering = true;
+  g.SetCol(1);
+  g.SetRow(1);
+  for (const TGridCoord at : {TGridCoord{2, 5}, TGridCoord{4, 3}}) {
+    const TRect r = g.CellRect(at.X, at.Y);
+    backend->MoveMouse(g, r.Left + 3, r.Top + 3);
+    backend->Advance(500);
+    EXPECT_EQ(g.Col(), 1);
+    EXPECT_EQ(g.Row(), 1);
+  }
+}
+
 TEST_F(GridTimerTest, ColumnsFollowTheWidthButNotDownToNothing) {
   auto& g = MakeGrid<TExtStringGrid>(3, 3, 300);
   for (int c = 0; c < 3; ++c) g.SetColWidths(c, 90);
