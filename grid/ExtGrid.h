@@ -1132,6 +1132,9 @@ class TExtStringGrid : public TBaseGrid {
   // The grid's own key-down and character messages; true when handled.
   bool EditKeyDown(TMessage& Message);
   bool EditChar(TMessage& Message);
+  // Space on a radio group: its next item, wrapping to the first; -1 when
+  // it has no items.
+  int NextRadioItem(int ACol, int ARow);
   bool IsTextEditorType(TEditorType t) const;
   // The editor controls are made when first asked for: most grids show
   // one or two of them, or none.

@@ -214,12 +214,19 @@ void TExtStringGrid::Dispatch(TMessage& Message) {
       if (!settingCursor_) mouse_.CursorKind = ckNone;
       return;
     case CM_DIALOGCHAR:
-      // The form's accelerators stay quiet while the grid takes the typing.
+      // The form's accelerators stay quiet while the grid takes the typing:
+      // the character is cleared for the controls the form asks after the
+      // grid, and the grid still gets it as typed.
       if (GetKeyState(VK_MENU) >= 0) {
+        Message.WParam = 0;
         Message.Result = 0;
         return;
       }
       break;
+    case WM_ERASEBKGND:
+      // The painter fills every pixel; erasing first would only flicker.
+      Message.Result = 0;
+      return;
     default:
       break;
   }

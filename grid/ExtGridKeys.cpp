@@ -30,10 +30,8 @@ bool TExtStringGrid::EditKeyDown(TMessage& m) {
     if (OnCanEditCell) OnCanEditCell(this, Row(), realCol, allow);
     if (allow) {
       if (IsRadio(realCol, Row())) {
-        ToggleRadio(realCol, Row(), false);
-        int index = -1;
-        GetRadioIdx(realCol, Row(), index);
-        if (OnRadioClick) OnRadioClick(this, Col(), Row(), index);
+        const int index = NextRadioItem(realCol, Row());
+        if (index >= 0 && OnRadioClick) OnRadioClick(this, Col(), Row(), index);
       } else if (ToggleCheckBox(realCol, Row(), false)) {
         bool state = false;
         GetCheckBoxState(realCol, Row(), state);
@@ -137,6 +135,21 @@ bool TExtStringGrid::EditKeyDown(TMessage& m) {
   return true;
 }
 
+int TExtStringGrid::NextRadioItem(int ACol, int ARow) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  const TStrings* choices = GetRadioChoices(ACol, ARow);
+  if (!g || !choices || choices->Count() == 0) return -1;
+  const int current = g->CellIndex >= 0 ? g->CellIndex : choices->IndexOf(GetCellText(ACol, ARow));
+  const int next = current + 1 >= choices->Count() || current < 0 ? 0 : current + 1;
+  // As a click on an item: a group with an index of its own keeps the
+  // cell's text, the others hold the item in it.
+  if (g->CellIndex >= 0)
+    g->CellIndex = next;
+  else
+    SetCellText(ACol, ARow, (*choices)[next]);
+  return next;
+}
+
 void TExtStringGrid::TabAdvance(bool Backwards) {
   const TPoint span = CellSpan(RealColIndex(Col()), Row());
   const int spanX = std::max(0, span.X), spanY = std::max(0, span.Y);
@@ -207,6 +220,12 @@ bool TExtStringGrid::EditChar(TMessage& m) {
     editStartKey_ = 0;
     return true;
   };
+  // The keypad's point is the locale's separator however the editor opens,
+  // as it is in an open one.
+  if (ExcelStyleDecimalSeparator && key == '.' && (m.LParam & (LPARAM{1} << 22)) != 0) {
+    key = DecimalSeparator;
+    m.WParam = static_cast<unsigned char>(key);
+  }
   if (mouseActions_->RangeSelectAndEdit && !checkCell && CanEditCell(realCol, Row())) {
     SetOptions(Options() + TGridOptions{goEditing});
     // Typing into a selected range acts as a press on the cell would, with
@@ -230,10 +249,6 @@ bool TExtStringGrid::EditChar(TMessage& m) {
     mouse_.TypedPress = mouse_.MouseDown = false;
     if (MouseCapture()) SetMouseCapture(false);
     return startEditing();
-  }
-  if (ExcelStyleDecimalSeparator && key == '.' && (m.LParam & (LPARAM{1} << 22)) != 0) {
-    key = DecimalSeparator;
-    m.WParam = static_cast<unsigned char>(key);
   }
   if (checkCell && key != '\r') return true;
   if (!Options().Contains(goEditing)) return false;
@@ -475,7 +490,10 @@ void TExtStringGrid::HoverTick() {
   if (!PtInRect(ClientRect(), ScreenToClient(p))) return;
   int c = -1, r = -1;
   MouseToCellScreen(p, c, r);
-  if (c < FixedCols() || r < FixedRows() || c >= ColCount() || r >= RowCount()) return;
+  // The footers and the right fixed columns are fixed cells as well.
+  if (c < FixedCols() || r < FixedRows() || c >= ColCount() - fixedRightCols_ ||
+      r >= RowCount() - fixedFooters_)
+    return;
   if (CanFocus() && !Focused()) SetFocus();
   if (c != Col() || r != Row()) FocusCell(c, r, true);
 }

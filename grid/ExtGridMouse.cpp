@@ -74,6 +74,12 @@ bool TExtStringGrid::WMLButtonDown(TMessage& m) {
     const TGridRect selection = Selection();
     if (!Options().Contains(goEditing)) TBaseGrid::Dispatch(m);
     SetSelection(selection);
+    // The handle is the bottom-right corner, and the drag moves that
+    // corner: it becomes the selection's moving end, the top-left cell the
+    // current one, so the selection grows from where it starts.
+    std::swap(anchor_, current_);
+    RepaintCellDispl(selection.Left, selection.Top);
+    RepaintCellDispl(selection.Right, selection.Bottom);
     MouseMove(shift, X, Y);
     return true;
   }
@@ -229,7 +235,9 @@ void TExtStringGrid::PressCell(TMessage& m, int C, int R, TShiftState Shift) {
         }
       }
     };
-    const int lastCol = ColCount() - 1, lastRow = RowCount() - 1;
+    // The footers and the right fixed columns are headings too: never part
+    // of what a heading selects.
+    const int lastCol = ColCount() - fixedRightCols_ - 1, lastRow = RowCount() - fixedFooters_ - 1;
     if (C < FixedCols() && R < FixedRows() && mouseActions_->AllSelect && mouse_.CursorKind == ckSelectAll &&
         lastCol >= FixedCols() && lastRow >= FixedRows()) {
       selectFromHeading({FixedCols(), FixedRows(), lastCol, lastRow}, -1, ckSelectAll);
@@ -614,15 +622,14 @@ void TExtStringGrid::ReleaseSort(int C, int R, int X, TShiftState Shift) {
   if (C < FixedCols() && !sortSettings_->FixedCols) return;
   if (C >= ColCount() || R >= RowCount()) return;
   const int realC = RealColIndex(C);
-  if (C >= FixedCols() && R >= FixedRows()) {
-    bool state = false;
-    if (HasCheckBox(realC, R) && GetCheckBoxState(realC, R, state)) {
-      if (OnCheckBoxMouseUp) OnCheckBoxMouseUp(this, C, R, state);
-    } else if (IsRadio(realC, R)) {
-      int index = -1;
-      GetRadioIdx(realC, R, index);
-      if (OnRadioMouseUp) OnRadioMouseUp(this, C, R, index);
-    }
+  // Heading cells too: the program answers a check box there itself.
+  bool state = false;
+  if (HasCheckBox(realC, R) && GetCheckBoxState(realC, R, state)) {
+    if (OnCheckBoxMouseUp) OnCheckBoxMouseUp(this, C, R, state);
+  } else if (IsRadio(realC, R)) {
+    int index = -1;
+    GetRadioIdx(realC, R, index);
+    if (OnRadioMouseUp) OnRadioMouseUp(this, C, R, index);
   }
   if (mouse_.NoSortClick) {
     mouse_.NoSortClick = false;

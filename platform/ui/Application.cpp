@@ -164,8 +164,9 @@ bool TApplication::IsKeyMsg(TMsg& msg) {
   if (form && (m == WM_SYSCHAR || (control->Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) == 0)) {
     TMessage dialogChar{CM_DIALOGCHAR, msg.wParam, msg.lParam, 0};
     form->WndProc(dialogChar);
+    // A handler that clears the character keeps it only from the controls
+    // asked after it; the focused control still gets it as typed.
     if (dialogChar.Result != 0) return true;
-    msg.wParam = dialogChar.WParam;  // a handler may have cleared the character
   }
   return false;
 }

@@ -400,6 +400,26 @@ TEST_F(ExtGridEditingTest, KeypadPointTypesTheLocaleSeparator) {
   DecimalSeparator = saved;
 }
 
+TEST_F(ExtGridEditingTest, KeypadPointOpeningTheEditorTypesTheLocaleSeparatorToo) {
+  const char saved = DecimalSeparator;
+  DecimalSeparator = ',';
+  for (bool range : {false, true}) {
+    SCOPED_TRACE(range);
+    auto& g = Editable();
+    g.ExcelStyleDecimalSeparator = true;
+    if (range) {
+      g.SetOptions(g.Options() - TGridOptions{goEditing});
+      g.MouseActions().RangeSelectAndEdit = true;
+    }
+    g.SetCol(1);
+    g.SetRow(1);
+    Key(VK_DECIMAL);
+    backend->Type("5");
+    EXPECT_EQ(g.GetCellText(1, 1), ",5");
+  }
+  DecimalSeparator = saved;
+}
+
 TEST_F(ExtGridEditingTest, CellsTheApplicationRefusesAreNotEdited) {
   auto& g = Editable();
   g.OnCanEditCell = [](TObject*, int, int col, bool& can) { can = col != 2; };
@@ -589,6 +609,31 @@ TEST_F(ExtGridEditingTest, SpaceTogglesACheckBox) {
   EXPECT_TRUE(state);
   EXPECT_EQ(clicks, 1);
   EXPECT_FALSE(g.ExtInplaceEditor() && g.ExtInplaceEditor()->Visible());
+}
+
+TEST_F(ExtGridEditingTest, SpaceMovesARadioGroupToItsNextItemAndWrapsAround) {
+  auto& g = Editable();
+  TStringList choices;
+  for (const char* item : {"one", "two", "three"}) choices.Add(item);
+  // One holds its choice in an index of its own, one in the cell's text.
+  g.SetCellText(1, 1, "kept");
+  g.AddRadio(1, 1, true, choices, 1);
+  g.SetCellText(2, 1, "two");
+  g.AddRadio(2, 1, true, choices, -1);
+  std::vector<int> heard;
+  g.OnRadioClick = [&](TObject*, int, int, int index) { heard.push_back(index); };
+  g.SetRow(1);
+  for (int c = 1; c <= 2; ++c) {
+    g.SetCol(c);
+    Key(VK_SPACE);
+    Key(VK_SPACE);
+  }
+  int index = -5;
+  ASSERT_TRUE(g.GetRadioIdx(1, 1, index));
+  EXPECT_EQ(index, 0);
+  EXPECT_EQ(g.GetCellText(1, 1), "kept");
+  EXPECT_EQ(g.GetCellText(2, 1), "one");
+  EXPECT_EQ(heard, (std::vector<int>{2, 0, 2, 0}));
 }
 
 // ---- the combo editor ----
@@ -853,6 +898,22 @@ TEST_F(GridTimerTest, HoveringMovesToTheCellUnderTheMouse) {
   EXPECT_EQ(g.Col(), 3);
   EXPECT_EQ(g.Row(), 2);
   EXPECT_TRUE(g.Focused());
+}
+
+TEST_F(GridTimerTest, HoveringLeavesTheFootersAndTheRightFixedColumnsAlone) {
+  auto& g = MakeGrid<TExtStringGrid>(5, 6);
+  g.SetFixedFooters(1);
+  g.SetFixedRightCols(1);
+  g.Hovering = true;
+  g.SetCol(1);
+  g.SetRow(1);
+  for (const TGridCoord at : {TGridCoord{2, 5}, TGridCoord{4, 3}}) {
+    const TRect r = g.CellRect(at.X, at.Y);
+    backend->MoveMouse(g, r.Left + 3, r.Top + 3);
+    backend->Advance(500);
+    EXPECT_EQ(g.Col(), 1);
+    EXPECT_EQ(g.Row(), 1);
+  }
 }
 
 TEST_F(GridTimerTest, ColumnsFollowTheWidthButNotDownToNothing) {

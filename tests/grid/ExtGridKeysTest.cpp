@@ -445,6 +445,31 @@ TEST_F(ExtGridKeysTest, TypingIntoALinkOrButtonCellOpensNothing) {
   }
 }
 
+// ---- the form's accelerators ----
+
+TEST_F(ExtGridKeysTest, TypingIntoTheGridFiresNoAcceleratorOfTheForm) {
+  auto& g = MakeGrid<TExtStringGrid>(3, 6);
+  for (int r = 1; r < 6; ++r) g.SetCellText(1, r, r == 4 ? "Sam" : "abc");
+  g.Navigation().AutoGotoWhenSorted = true;
+  auto* save = new TButton(form.get());
+  save->SetParent(form.get());
+  save->SetBounds(0, 0, 40, 10);
+  save->SetCaption("&Save");
+  int clicks = 0;
+  save->OnClick = [&](TObject*) { ++clicks; };
+  g.SetFocus();
+  Application->ProcessMessages();
+  // The character finds its row and stays from the button.
+  backend->Type("s");
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(g.Row(), 4);
+  // With Alt it is the form's.
+  Key('S', {ssAlt});
+  EXPECT_EQ(clicks, 1);
+  // The painter fills every pixel: the background is never erased first.
+  EXPECT_EQ(g.Perform(WM_ERASEBKGND, 0, 0), 0);
+}
+
 // ---- the width ----
 
 TEST_F(ExtGridKeysTest, AStretchedGridKeepsItsOtherColumnsWhenItFollowsTheWidth) {

@@ -265,6 +265,78 @@ TEST_F(ExtGridMouseTest, CheckBoxRadioButtonAndNodeCellsAnswerAPress) {
   EXPECT_EQ(log, (std::vector<AnsiString>{"check 1 1 1", "checkup 1 1 1", "radio 2 2 1", "button 3 3"}));
 }
 
+TEST_F(ExtGridMouseTest, ACheckBoxInTheHeadingTellsItsReleaseAndStaysAsItIs) {
+  auto& g = MakeGrid<TExtStringGrid>(4, 6);
+  g.SetOptions(g.Options() + TGridOptions{goEditing});
+  g.AddCheckBox(2, 0, true, false);
+  g.AddCheckBox(0, 3, false, false);
+  std::vector<AnsiString> log;
+  g.OnCheckBoxMouseUp = [&](TObject*, int c, int r, bool s) {
+    log.push_back(Format("checkup %d %d %d", {c, r, s ? 1 : 0}));
+  };
+  // The program answers a heading's check box itself, say by ticking the
+  // whole column; the grid leaves the box as it is.
+  const TRect heading = g.CellRect(2, 0);
+  backend->Click(g, heading.Left + 8, heading.Top + 5);
+  bool state = false;
+  g.GetCheckBoxState(2, 0, state);
+  EXPECT_TRUE(state);
+  backend->Advance(1000);
+  // A fixed column's only when its releases count.
+  const TRect side = g.CellRect(0, 3);
+  backend->Click(g, side.Left + 8, side.Top + 5);
+  backend->Advance(1000);
+  g.SortSettings().FixedCols = true;
+  backend->Click(g, side.Left + 8, side.Top + 5);
+  EXPECT_EQ(log, (std::vector<AnsiString>{"checkup 2 0 1", "checkup 0 3 0"}));
+}
+
+TEST_F(ExtGridMouseTest, TheSelectionResizerGrowsTheSelectionFromItsTopLeftAndFillsTheSeries) {
+  struct Case {
+    TGridRect selection;  // two cells holding 1 and 2
+    TGridCoord dragTo;
+    V filled;
+    bool editing;  // goEditing, else editing a range
+  };
+  const Case cases[] = {{{1, 1, 1, 2}, {1, 5}, {"1", "2", "3", "4", "5"}, false},
+                        {{1, 1, 2, 1}, {4, 1}, {"1", "2", "3", "4"}, false},
+                        {{1, 1, 1, 2}, {1, 5}, {"1", "2", "3", "4", "5"}, true},
+                        {{1, 1, 2, 1}, {4, 1}, {"1", "2", "3", "4"}, true}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.dragTo.X + (k.editing ? 10 : 0));
+    auto& g = MakeGrid<TExtStringGrid>(6, 8);
+    g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
+    if (k.editing)
+      g.SetOptions(g.Options() + TGridOptions{goEditing});
+    else
+      g.MouseActions().RangeSelectAndEdit = true;
+    g.Navigation().AllowSmartClipboard = true;
+    g.SetSelectionResizer(true);
+    g.SetSelectionRectangle(true);
+    g.SetCellText(k.selection.Left, k.selection.Top, "1");
+    g.SetCellText(k.selection.Right, k.selection.Bottom, "2");
+    g.SetSelection(k.selection);
+    g.SetFocus();
+    Application->ProcessMessages();
+    const TRect handle = g.CellRect(k.selection.Right, k.selection.Bottom);
+    backend->MoveMouse(g, handle.Right - 2, handle.Bottom - 2);
+    backend->PressMouse(g, handle.Right - 2, handle.Bottom - 2);
+    const TRect to = g.CellRect(k.dragTo.X, k.dragTo.Y);
+    backend->MoveMouse(g, to.Left + 5, to.Top + 5);
+    backend->ReleaseMouse(g, to.Left + 5, to.Top + 5);
+    const TGridRect grown = g.Selection();
+    EXPECT_EQ(grown.Left, 1);
+    EXPECT_EQ(grown.Top, 1);
+    EXPECT_EQ(grown.Right, k.dragTo.X);
+    EXPECT_EQ(grown.Bottom, k.dragTo.Y);
+    // The cells grabbed keep their values and the series goes on from them.
+    V filled;
+    for (int c = 1; c <= k.dragTo.X; ++c)
+      for (int r = 1; r <= k.dragTo.Y; ++r) filled.push_back(g.GetCellText(c, r));
+    EXPECT_EQ(filled, k.filled);
+  }
+}
+
 TEST_F(ExtGridMouseTest, OneClickAndOneDoubleClickEventEach) {
   auto& g = MakeGrid<TExtStringGrid>(4, 6);
   int clicks = 0, doubles = 0, cellDoubles = 0;
@@ -550,6 +622,36 @@ TEST_F(ExtGridMouseTest, HeadingCursorsChooseWhatAPressSelects) {
     backend->Click(g, r.Left + 10, r.Top + 8);
     backend->Advance(1000);
     EXPECT_EQ(g.Selection(), c.selected);
+  }
+}
+
+TEST_F(ExtGridMouseTest, SelectingFromAHeadingLeavesOutTheFootersAndTheRightFixedColumns) {
+  auto& g = MakeGrid<TExtStringGrid>(6, 8);
+  g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
+  g.MouseActions().RowSelect = true;
+  g.MouseActions().ColSelect = true;
+  g.MouseActions().AllSelect = true;
+  g.SetFixedFooters(1);
+  g.SetFixedRightCols(1);
+  struct Case {
+    TGridCoord press, dragTo;
+    TGridRect selected;
+  };
+  // Data columns 1 to 4 and rows 1 to 6; a drag onto the fixed end stops
+  // at the last data row or column.
+  const Case cases[] = {
+      {{0, 0}, {0, 0}, {1, 1, 4, 6}}, {{0, 2}, {0, 2}, {1, 2, 4, 2}}, {{2, 0}, {2, 0}, {2, 1, 2, 6}},
+      {{0, 5}, {0, 7}, {1, 5, 4, 6}}, {{3, 0}, {5, 0}, {3, 1, 4, 6}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.press.X * 10 + k.press.Y);
+    const TRect from = g.CellRect(k.press.X, k.press.Y), to = g.CellRect(k.dragTo.X, k.dragTo.Y);
+    backend->MoveMouse(g, from.Left + 10, from.Top + 8);
+    backend->PressMouse(g, from.Left + 10, from.Top + 8);
+    backend->MoveMouse(g, to.Left + 10, to.Top + 8);
+    backend->ReleaseMouse(g, to.Left + 10, to.Top + 8);
+    backend->Advance(1000);
+    EXPECT_EQ(g.Selection(), k.selected);
   }
 }
 
