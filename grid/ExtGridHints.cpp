@@ -92,22 +92,6 @@ void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
   int c = -1, r = -1;
   MouseToCell(X, Y, c, r);
 
-  // With editing on the class library selects nothing by the mouse: the
-  // grabbed selection handle is dragged here, the current cell (the
-  // selection's top-left since the grab) staying where it is.
-  if (mouse_.MouseDown && mouse_.PasteOnRelease && Options().Contains(goEditing)) {
-    int row = -1, col = -1;
-    MouseToCell(std::clamp(X, 0, std::max(0, ClientWidth() - 1)),
-                std::clamp(Y, 0, std::max(0, ClientHeight() - 1)), col, row);
-    if (col >= FixedCols() && row >= FixedRows() && !(TGridCoord{col, row} == anchor_)) {
-      const TGridCoord origin = current_;
-      SetSelection({std::min(col, origin.X), std::min(row, origin.Y), std::max(col, origin.X),
-                    std::max(row, origin.Y)});
-      current_ = origin;
-      anchor_ = {col, row};
-    }
-  }
-
   // Whole rows or columns follow a drag over the headings.
   if (mouse_.MouseDown && mouse_.SelectAnchor >= 0) {
     const int lastCol = ColCount() - fixedRightCols_ - 1, lastRow = RowCount() - fixedFooters_ - 1;

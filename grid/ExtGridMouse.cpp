@@ -80,6 +80,14 @@ bool TExtStringGrid::WMLButtonDown(TMessage& m) {
     std::swap(anchor_, current_);
     RepaintCellDispl(selection.Left, selection.Top);
     RepaintCellDispl(selection.Right, selection.Bottom);
+    // With editing on the class library press would open the editor rather
+    // than select, so the corner's drag starts here, holding the mouse as
+    // that press does: past the visible edge it scrolls and grows the
+    // selection as it does with editing off.
+    if (Options().Contains(goEditing)) {
+      SetMouseCapture(true);
+      BeginSelecting();
+    }
     MouseMove(shift, X, Y);
     return true;
   }

@@ -326,6 +326,10 @@ class TCustomGrid : public TCustomControl {
   // top-left cell; the fixed rows and columns stay.
   void ScrollCells(TGridCoord Old, const std::vector<TRect>& Anchored, bool OddMove);
   void ClampInView(TGridCoord cell);
+  // Drags the selection on from where it is, as a press on a cell starts
+  // it: its moving end follows the mouse, and past the edge the auto-scroll
+  // timer scrolls and carries it on until the release.
+  void BeginSelecting();
   // The highest TopRow / LeftCol that still fills the view.
   TGridCoord MaxTopLeft() const;
   // True while the grid or its editor has the focus.

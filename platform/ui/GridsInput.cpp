@@ -300,8 +300,7 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
         }
         Click();
       } else {
-        gridState_ = gsSelecting;
-        SetTimer(Handle(), kAutoScrollTimer, kAutoScrollMs);
+        BeginSelecting();
         if (Shift.Contains(ssShift))
           MoveAnchor(cell);
         else
@@ -320,6 +319,11 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     }
   }
   TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TCustomGrid::BeginSelecting() {
+  gridState_ = gsSelecting;
+  SetTimer(Handle(), kAutoScrollTimer, kAutoScrollMs);
 }
 
 void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {

@@ -44,6 +44,28 @@ class ExtGridMouseTest : public GridFormTest {
     const TRect r = g.CellRect(c, 0);
     backend->Click(g, r.Left + fromLeft, r.Top + 5);
   }
+  // A grid whose selection (two cells holding 1 and 2) has its corner
+  // handle grabbed: open for editing, else editing a range.
+  TExtStringGrid& GrabResizer(int cols, int rows, bool editing, const TGridRect& selection) {
+    auto& g = MakeGrid<TExtStringGrid>(cols, rows);
+    g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
+    if (editing)
+      g.SetOptions(g.Options() + TGridOptions{goEditing});
+    else
+      g.MouseActions().RangeSelectAndEdit = true;
+    g.Navigation().AllowSmartClipboard = true;
+    g.SetSelectionResizer(true);
+    g.SetSelectionRectangle(true);
+    g.SetCellText(selection.Left, selection.Top, "1");
+    g.SetCellText(selection.Right, selection.Bottom, "2");
+    g.SetSelection(selection);
+    g.SetFocus();
+    Application->ProcessMessages();
+    const TRect handle = g.CellRect(selection.Right, selection.Bottom);
+    backend->MoveMouse(g, handle.Right - 2, handle.Bottom - 2);
+    backend->PressMouse(g, handle.Right - 2, handle.Bottom - 2);
+    return g;
+  }
   THintInfo HintAt(TExtStringGrid& g, int c, int r) {
     const TRect cell = g.CellRect(c, r);
     THintInfo info;
@@ -304,23 +326,7 @@ TEST_F(ExtGridMouseTest, TheSelectionResizerGrowsTheSelectionFromItsTopLeftAndFi
                         {{1, 1, 2, 1}, {4, 1}, {"1", "2", "3", "4"}, true}};
   for (const Case& k : cases) {
     SCOPED_TRACE(k.dragTo.X + (k.editing ? 10 : 0));
-    auto& g = MakeGrid<TExtStringGrid>(6, 8);
-    g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
-    if (k.editing)
-      g.SetOptions(g.Options() + TGridOptions{goEditing});
-    else
-      g.MouseActions().RangeSelectAndEdit = true;
-    g.Navigation().AllowSmartClipboard = true;
-    g.SetSelectionResizer(true);
-    g.SetSelectionRectangle(true);
-    g.SetCellText(k.selection.Left, k.selection.Top, "1");
-    g.SetCellText(k.selection.Right, k.selection.Bottom, "2");
-    g.SetSelection(k.selection);
-    g.SetFocus();
-    Application->ProcessMessages();
-    const TRect handle = g.CellRect(k.selection.Right, k.selection.Bottom);
-    backend->MoveMouse(g, handle.Right - 2, handle.Bottom - 2);
-    backend->PressMouse(g, handle.Right - 2, handle.Bottom - 2);
+    auto& g = GrabResizer(6, 8, k.editing, k.selection);
     const TRect to = g.CellRect(k.dragTo.X, k.dragTo.Y);
     backend->MoveMouse(g, to.Left + 5, to.Top + 5);
     backend->ReleaseMouse(g, to.Left + 5, to.Top + 5);
@@ -334,6 +340,47 @@ TEST_F(ExtGridMouseTest, TheSelectionResizerGrowsTheSelectionFromItsTopLeftAndFi
     for (int c = 1; c <= k.dragTo.X; ++c)
       for (int r = 1; r <= k.dragTo.Y; ++r) filled.push_back(g.GetCellText(c, r));
     EXPECT_EQ(filled, k.filled);
+  }
+}
+
+TEST_F(ExtGridMouseTest, TheSelectionResizerDraggedPastTheEdgeScrollsAndGrowsTheSelection) {
+  struct Case {
+    bool editing;  // goEditing, else editing a range
+    bool down;     // past the bottom edge, else past the right one
+  };
+  const Case cases[] = {{false, true}, {true, true}, {false, false}, {true, false}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << "editing " << k.editing << " down " << k.down);
+    const TGridRect grabbed = k.down ? TGridRect{1, 1, 1, 2} : TGridRect{1, 1, 2, 1};
+    auto& g = k.down ? GrabResizer(4, 60, k.editing, grabbed) : GrabResizer(40, 4, k.editing, grabbed);
+    const int lastShown =
+        k.down ? g.TopRow() + g.VisibleRowCount() - 1 : g.LeftCol() + g.VisibleColCount() - 1;
+    const TRect handle = g.CellRect(grabbed.Right, grabbed.Bottom);
+    const TPoint past =
+        k.down ? Point(handle.Left + 5, g.Height() + 20) : Point(g.Width() + 20, handle.Top + 5);
+    backend->MoveMouse(g, past.X, past.Y);
+    const int first = k.down ? g.TopRow() : g.LeftCol();
+    backend->Advance(60 * 5);
+    const int scrolled = k.down ? g.TopRow() : g.LeftCol();
+    EXPECT_EQ(scrolled, first + 5);
+    // The release shows at most the cell the edge cuts, and the scrolling
+    // stops with it.
+    backend->ReleaseMouse(g, past.X, past.Y);
+    const int settled = k.down ? g.TopRow() : g.LeftCol();
+    EXPECT_LE(settled - scrolled, 1);
+    EXPECT_EQ(GetCapture(), nullptr);
+    backend->Advance(600);
+    EXPECT_EQ(k.down ? g.TopRow() : g.LeftCol(), settled);
+    // The selection reaches the last cell now shown, which was off screen,
+    // and the series fills it from the grabbed cells.
+    const TGridRect grown = g.Selection();
+    const int reached = k.down ? g.TopRow() + g.VisibleRowCount() - 1 : g.LeftCol() + g.VisibleColCount() - 1;
+    EXPECT_GT(reached, lastShown + 4);
+    EXPECT_EQ(grown.Left, 1);
+    EXPECT_EQ(grown.Top, 1);
+    EXPECT_EQ(k.down ? grown.Bottom : grown.Right, reached);
+    EXPECT_EQ(k.down ? grown.Right : grown.Bottom, 1);
+    EXPECT_EQ(k.down ? g.GetCellText(1, reached) : g.GetCellText(reached, 1), IntToStr(reached));
   }
 }
 
