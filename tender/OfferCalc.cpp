@@ -646,9 +646,12 @@ void RefreshOffersFromGrid(TOfferSheet& sheet) {
   int rowsRead = 0;
   for (int row = 1; row <= lastRow; ++row) {
     const AnsiString discountCell = sheet.Cell(ColDiscount, row);
+    // An empty row above bidders typed below it leaves its slot empty: the
+    // bidders below are still the project's, and their slots stay those of
+    // their rows, where the marks of their detailed offers go.
     if (discountCell.empty() && sheet.Cell(ColAmount, row).empty() && sheet.Cell(ColName, row).empty() &&
         !RowHasDetailedOffer(sheet, row))
-      break;
+      continue;
     OfferRecord& offer = OfferTable[row];
     offer.RoundedDiscount = StrToNum(discountCell);
     offer.Discount = offer.RoundedDiscount;
@@ -661,6 +664,20 @@ void RefreshOffersFromGrid(TOfferSheet& sheet) {
   }
   OfferCalcState.OfferRowsInGrid = rowsRead;
   if (rowsRead > OfferCount) SetOfferCount(rowsRead);
+}
+
+void MarkDetailedOfferRows(TOfferSheet& sheet) {
+  // The slots follow the rows only until a save passes over an empty row
+  // or a row is deleted: the bidder's row is the one showing its number.
+  std::bitset<0x10000> detailed;
+  for (int slot = 1; slot <= OfferCount; ++slot) {
+    const Word entryNo = OfferTable[slot].EntryNo;
+    if (entryNo != 0 && BidderDiscountTable.Has(entryNo)) detailed.set(entryNo);
+  }
+  const int lastRow = LastScannableRow(sheet);
+  for (int row = 1; row <= lastRow; ++row)
+    if (detailed.test(RowEntryNo(sheet, row)) && sheet.Cell(ColRemark, row).empty())
+      sheet.SetCell(ColRemark, row, "*");
 }
 
 std::vector<AnsiString> OfferRowsSnapshot(const TOfferSheet& sheet) {

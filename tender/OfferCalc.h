@@ -194,11 +194,15 @@ void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, 
               TOfferTexts* texts = nullptr);
 
 // When the grid loses the focus after a change: the offer table is
-// rebuilt from the rows 1 on, up to the first row with no discount, amount
-// and name and no detailed offer (at most 500). OfferCount is raised to the
-// number of rows read, never lowered. The window calls it only when
-// ProjectModified is set.
+// rebuilt from the rows 1 to 500, row r into slot r; a row with no
+// discount, amount and name and no detailed offer leaves its slot empty.
+// OfferCount is raised to the last row read, never lowered. The window
+// calls it only when ProjectModified is set.
 void RefreshOffersFromGrid(TOfferSheet& sheet);
+
+// The bidders of slots 1 to OfferCount that have a detailed offer: "*" in
+// column 4 of each row that shows such a bidder's number, where empty.
+void MarkDetailedOfferRows(TOfferSheet& sheet);
 
 // The offers the grid shows, as a project file would keep them: one text
 // per row that holds a name, an amount or a discount, made of its entry

@@ -95,12 +95,13 @@ bool TFrmAXP::OpenProject(AnsiString name) {
     ProjectModified = 0;
     return false;
   }
-  DisplayProypdata();
   if (MaxEntryNo > OfferCount) {
     int next = MaxEntryNo;
     for (int row = OfferCount + 1; row <= LastOfferRow; ++row)
       StGrid->SetCellText(ColEntryNo, row, EntryNoText(++next));
   }
+  // Marked once the free rows no longer repeat the numbers of the offers.
+  DisplayProypdata();
   SaveDialog1->FileName = ChangeFileExt(name, ".ddn");
   // Reading set the fields: the project is as stored.
   ProjectModified = 0;
@@ -109,11 +110,8 @@ bool TFrmAXP::OpenProject(AnsiString name) {
 }
 
 void TFrmAXP::DisplayProypdata() {
-  for (int slot = 1; slot <= OfferCount; ++slot) {
-    const OfferRecord& offer = OfferTable[slot];
-    if (BidderDiscountTable.Has(offer.EntryNo) && StGrid->GetCellText(ColRemark, slot).empty())
-      StGrid->SetCellText(ColRemark, slot, "*");
-  }
+  TGridSheet sheet(*StGrid);
+  MarkDetailedOfferRows(sheet);
 }
 
 // ---- save ---------------------------------------------------------------------------

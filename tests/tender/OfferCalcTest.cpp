@@ -627,7 +627,9 @@ TEST_F(OfferCalc, ResetKeepsExactDiscountAndMark) {
 
 // ---- refresh from the grid -------------------------------------------------------
 
-TEST_F(OfferCalc, RefreshReadsRowsUpToAnEmptyOne) {
+// An empty row leaves its slot empty and the rows below it are read on,
+// each into the slot of its row.
+TEST_F(OfferCalc, RefreshReadsRowsPastAnEmptyOne) {
   OfferTable[9].EntryNo = 9;
   OfferCalcState.LastAmountDecimals = 1;
   sheet.Row(1, 1, "A", "99.1256", "*12");
@@ -635,7 +637,8 @@ TEST_F(OfferCalc, RefreshReadsRowsUpToAnEmptyOne) {
   sheet.Row(3, 3, "C", "", "7.5");
   sheet.Row(5, 5, "Below", "", "3");
   RefreshOffersFromGrid(sheet);
-  EXPECT_EQ(OfferCount, 3);
+  EXPECT_EQ(OfferCount, 5);
+  EXPECT_EQ(OfferCalcState.OfferRowsInGrid, 5);
   EXPECT_EQ(OfferTable[9].EntryNo, 0);
   EXPECT_EQ(OfferTable[1].Amount, 99.126);
   EXPECT_EQ(OfferTable[1].RoundedDiscount, 0);  // the "*" is not read past
@@ -644,7 +647,11 @@ TEST_F(OfferCalc, RefreshReadsRowsUpToAnEmptyOne) {
   EXPECT_EQ(OfferTable[3].RoundedDiscount, 7.5);
   EXPECT_EQ(OfferTable[3].Discount, 7.5);
   EXPECT_EQ(OfferTable[3].EntryNo, 3);
-  EXPECT_EQ(OfferTable[5].EntryNo, 0);
+  EXPECT_EQ(OfferTable[4].EntryNo, 0);
+  EXPECT_TRUE(OfferTable[4].BidderName.Empty());
+  EXPECT_EQ(OfferTable[5].EntryNo, 5);
+  EXPECT_EQ(OfferTable[5].BidderName, "Below");
+  EXPECT_EQ(OfferTable[5].RoundedDiscount, 3);
 }
 
 TEST_F(OfferCalc, RefreshUsesTheAmountDecimalsOfTheLastDisplay) {
@@ -674,6 +681,28 @@ TEST_F(OfferCalc, RefreshNamesUnnamedDetailedOffers) {
   EXPECT_EQ(sheet.Cell(ColName, 1), "*;;");
   EXPECT_EQ(sheet.Cell(ColDiscount, 1), "0");
   EXPECT_EQ(OfferTable[1].BidderName, "*;;");
+}
+
+// The mark of a detailed offer goes to the row that shows the bidder's
+// number, wherever its slot is, and never over a remark.
+TEST_F(OfferCalc, DetailedOfferMarksTheRowOfTheNumber) {
+  sheet.NumberRows();
+  sheet.Row(1, 1, "A", "", "4");
+  sheet.Row(3, 3, "C", "", "5");
+  sheet.Row(4, 4, "D", "", "6");
+  sheet.SetCell(ColRemark, 4, "!");
+  OfferTable[1].EntryNo = 3;
+  OfferTable[2].EntryNo = 4;
+  OfferTable[3].EntryNo = 1;
+  OfferCount = 2;
+  BidderDiscountTable.Ensure(1);
+  BidderDiscountTable.Ensure(3);
+  BidderDiscountTable.Ensure(4);
+  MarkDetailedOfferRows(sheet);
+  EXPECT_TRUE(sheet.Cell(ColRemark, 1).empty());  // slot 3 lies beyond the count
+  EXPECT_TRUE(sheet.Cell(ColRemark, 2).empty());
+  EXPECT_EQ(sheet.Cell(ColRemark, 3), "*");
+  EXPECT_EQ(sheet.Cell(ColRemark, 4), "!");
 }
 
 TEST_F(OfferCalc, RefreshStopsAtRowFiveHundred) {

@@ -39,6 +39,15 @@ class OfferTools : public MainWindowTest {
     });
     Press(*w.CheckOmalbtn);
   }
+  // Types a new bidder, with Discount when given, into the row after the
+  // first empty row of the offers grid; returns that empty row.
+  int TypeBidderBelowAnEmptyRow(TFrmAXP& w, const AnsiString& discount) {
+    int empty = 1;
+    while (!w.StGrid->GetCellText(ColName, empty).empty()) ++empty;
+    TypeCell(ColName, empty + 1, "ΝΕΟΣ ΑΝΑΔΟΧΟΣ"_a);
+    if (!discount.empty()) TypeCell(ColDiscount, empty + 1, discount);
+    return empty;
+  }
   // Types Text over a cell of the budget grid, as typing on a cell does,
   // and ends with Enter; an empty text empties the cell.
   void TypeBudgetCell(TUproypFrm& b, int col, int row, const AnsiString& text) {
@@ -54,6 +63,56 @@ class OfferTools : public MainWindowTest {
     backend->PressKey(VK_RETURN);
   }
 };
+
+// ---- a bidder typed below an empty row ---------------------------------------------------
+
+// The grid is left for the offer command: the bidder typed below an empty
+// row is still a bidder of the project, so its offer marks its row and its
+// block in the budget's text copy carries its name.
+TEST_F(OfferTools, BidderBelowAnEmptyRowKeepsItsMarkAndName) {
+  TFrmAXP& w = OpenExample("EXAMPLE.DDN");
+  const int empty = TypeBidderBelowAnEmptyRow(w, "");
+  const int row = empty + 1;
+  ASSERT_NE(ProjectModified, 0);
+  const AnsiString number = Trim(w.StGrid->GetCellText(ColEntryNo, row));
+  OpenOffer(w, row, [&](TUproypFrm& b) { TypeBudgetCell(b, 5, 1, "7"); });
+  EXPECT_EQ(w.StGrid->GetCellText(ColRemark, row), "*");
+  EXPECT_TRUE(w.StGrid->GetCellText(ColRemark, empty).empty());
+  const std::string copy = ReadWholeFile(Folder() + "EXAMPLE.csv");
+  const AnsiString heading = "ΠΡΟΣΦΟΡΑ "_a + RightAlignedInt(StrToInt(number), 6) + "-ΝΕΟΣ ΑΝΑΔΟΧΟΣ"_a;
+  EXPECT_NE(copy.find(heading), std::string::npos) << cp1253::ToUtf8(copy);
+}
+
+// Saved over the empty row, the project keeps its slots one place off the
+// rows below it: the offer made after the save still marks the bidder's
+// own row, not the empty one.
+TEST_F(OfferTools, OfferAfterASaveOverAnEmptyRowMarksTheBiddersRow) {
+  TFrmAXP& w = OpenExample("EXAMPLE.DDN");
+  const int empty = TypeBidderBelowAnEmptyRow(w, "5");
+  const int row = empty + 1;
+  ASSERT_TRUE(w.saverec(Folder() + "EXAMPLE.DDN"));
+  ASSERT_EQ(ProjectModified, 0);
+  OpenOffer(w, row, [&](TUproypFrm& b) { TypeBudgetCell(b, 5, 1, "7"); });
+  EXPECT_EQ(w.StGrid->GetCellText(ColRemark, row), "*");
+  EXPECT_TRUE(w.StGrid->GetCellText(ColRemark, empty).empty());
+}
+
+// Ranked again after the grid was left, the bidder typed below an empty
+// row takes its place among the others and the empty row goes.
+TEST_F(OfferTools, SortTakesInTheBidderBelowAnEmptyRow) {
+  TFrmAXP& w = OpenExample("EXAMPLE.DDN");
+  Press(*w.docalc);
+  ASSERT_TRUE(w.sortBtn->Enabled());
+  const int empty = TypeBidderBelowAnEmptyRow(w, "99");
+  // The user leaves the grid for a field, then ranks from the tool bar.
+  w.StGrid->SetFocus();
+  w.EditDiair->SetFocus();
+  Press(*w.sortBtn);  // by descending discount
+  EXPECT_EQ(w.StGrid->GetCellText(ColName, 1), "ΝΕΟΣ ΑΝΑΔΟΧΟΣ"_a);
+  for (int row = 1; row <= empty; ++row) EXPECT_FALSE(w.StGrid->GetCellText(ColName, row).empty()) << row;
+  for (int row = empty + 1; row <= empty + 2; ++row)
+    EXPECT_TRUE(w.StGrid->GetCellText(ColName, row).empty()) << row;
+}
 
 // ---- price filling: the button comes up when the panel is done -------------------------------
 

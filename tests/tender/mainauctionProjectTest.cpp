@@ -183,6 +183,23 @@ TEST_F(ProjectTest, OpenNumbersTheFreeRowsAfterTheHighestEntry) {
   EXPECT_EQ(OfferCount, 5);
 }
 
+// A detailed offer of a number beyond the count of offers marks its
+// bidder's row only, not the free row that showed that number before the
+// opening numbered the free rows on.
+TEST_F(ProjectTest, OpenMarksOnlyTheRowOfANumberBeyondTheCount) {
+  TFrmAXP& w = EnterProject();
+  w.StGrid->SetCellText(ColEntryNo, 3, EntryNoText(7));
+  BidderDiscountTable.Ensure(7)[0] = {5, 0};
+  ASSERT_TRUE(w.saverec(Folder() + "seven.ddn"));
+  w.ClearProject();
+  ASSERT_TRUE(w.OpenProject(Folder() + "seven.ddn"));
+  ASSERT_TRUE(BidderDiscountTable.Has(7));
+  EXPECT_EQ(w.StGrid->GetCellText(ColEntryNo, 3), EntryNoText(7));
+  EXPECT_EQ(w.StGrid->GetCellText(ColRemark, 3), "*");
+  EXPECT_NE(w.StGrid->GetCellText(ColEntryNo, 7), EntryNoText(7));
+  EXPECT_TRUE(w.StGrid->GetCellText(ColRemark, 7).empty());
+}
+
 // A row emptied in the middle of the offers, or left empty above them,
 // loses none of the bidders below it at the save: the three bidders come
 // back with their offers, their numbers and their detailed offers, and the
