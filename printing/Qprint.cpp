@@ -94,7 +94,7 @@ void TrpForm::FormShow(TObject*) {
   SetBounds(Left(), Top(), 409, 105);
   BitBtn2->SetEnabled(true);
   ShowGuard = 10;
-  const bool portrait = ReportKind != 2;
+  const bool portrait = ReportKind == 1 || ReportKind == 3 || ReportKind == 4;
   BandRep1->Page()->SetOrientation(portrait ? poPortrait : poLandscape);
   RadioGroup1->SetItemIndex(portrait ? 0 : 1);
   if (ReportKind == 1 && Prevform != nullptr) ChangeFont(BandRep1, Prevform->Prevmemo->Font());

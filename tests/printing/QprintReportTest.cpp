@@ -114,10 +114,11 @@ TEST_F(QprintReportTest, NeedDataFeedsOneLinePerCall) {
 }
 
 TEST_F(QprintReportTest, OrientationFollowsTheKindAndTheChoice) {
-  for (int kind : {1, 2, 3, 4}) {
+  // Only kinds 1, 3 and 4 open portrait; any other kind opens landscape.
+  for (int kind : {1, 2, 3, 4, 0, 5}) {
     form->ReportKind = kind;
     backend->ExpectModal("", [&](TCustomForm&) {
-      const bool landscape = kind == 2;
+      const bool landscape = kind != 1 && kind != 3 && kind != 4;
       EXPECT_EQ(form->BandRep1->Page()->Orientation(), landscape ? poLandscape : poPortrait) << kind;
       EXPECT_EQ(form->RadioGroup1->ItemIndex(), landscape ? 1 : 0) << kind;
       EXPECT_TRUE(form->BitBtn2->Enabled());
