@@ -271,7 +271,8 @@ TTextAttributes& Tprevform::CurrText() {
 }
 
 void Tprevform::SelectFont(TObject*) {
-  CurrText().AssignTo(FontDialog1->Font);
+  // The dialog opens on the font where the caret stands, selected or not.
+  Prevmemo->SelAttributes().AssignTo(FontDialog1->Font);
   if (FontDialog1->Execute()) CurrText().Assign(FontDialog1->Font);
   if (Prevmemo->CanFocus()) Prevmemo->SetFocus();
 }

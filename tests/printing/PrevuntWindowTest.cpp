@@ -424,6 +424,29 @@ TEST_F(PrevuntWindowTest, PageNumberCalculatorTableAndFormattingBoxes) {
   EXPECT_EQ(memo.SelAttributes().Style(), static_cast<TFontStyles>(fsUnderline));
 }
 
+// The font command's dialog opens on the font where the caret stands, also
+// with nothing selected; what is chosen then goes to the text typed next.
+TEST_F(PrevuntWindowTest, TheFontDialogStartsWithTheFontAtTheCaret) {
+  TRichEdit& memo = *form->Prevmemo;
+  memo.SetSelStart(0);
+  memo.SetSelLength(6);
+  memo.SelAttributes().SetSize(20);
+  memo.SelAttributes().SetStyle(fsBold);
+  memo.SetSelStart(3);
+  memo.SetSelLength(0);
+  ASSERT_EQ(memo.SelAttributes().Size(), 20);
+  int startSize = 0;
+  TFontStyles startStyle{};
+  backend->ExpectModal("", [&](TCustomForm& dialog) {
+    startSize = form->FontDialog1->Font.Size();
+    startStyle = form->FontDialog1->Font.Style;
+    dialog.SetModalResult(mrCancel);
+  });
+  form->EditFontItem->Click();
+  EXPECT_EQ(startSize, 20);
+  EXPECT_EQ(startStyle, static_cast<TFontStyles>(fsBold));
+}
+
 }  // namespace
 
 namespace {
