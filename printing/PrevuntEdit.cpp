@@ -84,8 +84,10 @@ bool Tprevform::CheckFileSave() {
   switch (MessageDlg(Format("Αποθήκευση αλλαγών στο %s;"_a, {FileName}), mtConfirmation,
                      {mbYes, mbNo, mbCancel})) {
     case mrYes:
+      // A save given up in its dialog leaves the text unsaved: whatever
+      // asked must not replace it.
       FileSave(this);
-      return true;
+      return !Prevmemo->Modified;
     case mrNo:
       return true;
     default:

@@ -124,6 +124,52 @@ TEST_F(PrevuntWindowTest, AskingToSaveYesNoAndCancel) {
   EXPECT_EQ(backend->PendingAnswers(), 0);
 }
 
+// Yes to saving an untitled text whose save is then given up (the save
+// dialog cancelled, or an existing file not overwritten) keeps the text:
+// the new text, the opened file or the dropped one does not replace it.
+TEST_F(PrevuntWindowTest, ASaveGivenUpAfterYesKeepsTheText) {
+  // The file dialog makes the chosen folder current: the test's own folder
+  // goes at its end, so the folder it started in is current again.
+  struct KeepFolder {
+    std::filesystem::path at = std::filesystem::current_path();
+    ~KeepFolder() { std::filesystem::current_path(at); }
+  } keep;
+  TRichEdit& memo = *form->Prevmemo;
+  form->FileNew(form);
+  backend->Type("ΚΕΙΜΕΝΟ"_a);
+  ASSERT_TRUE(memo.Modified);
+  const AnsiString typed = memo.Text();
+  const AnsiString other = File("other.txt");
+  SafeWriteFile(other, "ΑΛΛΟ"_a);
+  const auto cancelDialog = [&](TCustomForm& f) { f.SetModalResult(mrCancel); };
+  // New, then the save dialog cancelled.
+  backend->ExpectMessageBox("Αποθήκευση αλλαγών στο Ανώνυμο;"_a, IDYES);
+  backend->ExpectModal("", cancelDialog);
+  form->FileNew(form);
+  EXPECT_EQ(memo.Text(), typed);
+  EXPECT_TRUE(memo.Modified);
+  // Open: the save dialog cancelled, no open dialog follows.
+  backend->ExpectMessageBox("Αποθήκευση αλλαγών στο Ανώνυμο;"_a, IDYES);
+  backend->ExpectModal("", cancelDialog);
+  form->FileOpen(form);
+  EXPECT_EQ(memo.Text(), typed);
+  // A drop: an existing file chosen and not overwritten.
+  backend->ExpectMessageBox("Αποθήκευση αλλαγών στο Ανώνυμο;"_a, IDYES);
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+    edit->SetText(other);
+    edit->SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  backend->ExpectMessageBox("υπάρχει ήδη"_a, IDYES);
+  backend->ExpectMessageBox("ΟΚ για εγγραφή πάνω στο υπάρχον  "_a + other, IDNO);
+  backend->DropFiles(memo, 20, 20, {other});
+  EXPECT_EQ(memo.Text(), typed);
+  EXPECT_EQ(form->FileName, "Ανώνυμο"_a);
+  EXPECT_EQ(ReadWholeFile(other), "ΑΛΛΟ"_a);
+  EXPECT_EQ(backend->PendingAnswers(), 0);
+}
+
 TEST_F(PrevuntWindowTest, TheStatusBarRulerAndButtonsFollowTheSelection) {
   TRichEdit& memo = *form->Prevmemo;
   memo.SetSelStart(memo.LineIndex(1) + 4);
