@@ -32,12 +32,7 @@ TRpPrintable::TRpPrintable(TComponent* owner) : TCustomControl(owner) {
 
 TRpPrintable::~TRpPrintable() { Printables().erase(this); }
 
-void TRpPrintable::SetFrame(const TRpFrame& frame) {
-  auto onChange = std::move(frame_.OnChange);
-  frame_ = frame;
-  frame_.OnChange = std::move(onChange);
-  Invalidate();
-}
+void TRpPrintable::SetFrame(const TRpFrame& frame) { frame_.Assign(frame); }
 
 void TRpPrintable::SetTransparent(bool value) {
   if (value)

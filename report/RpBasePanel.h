@@ -32,6 +32,8 @@ class TRpBasePanel : public TCustomPanel {
   explicit TRpBasePanel(TComponent* owner);
 
   TRpFrame* Frame() { return &frame_; }
+  // The panel keeps its own frame and repaints with the sides given.
+  void SetFrame(const TRpFrame& frame) { frame_.Assign(frame); }
   int Zoom() const { return zoom_; }
   // Every nested panel takes the zoom too.
   virtual void SetZoom(int zoom);

@@ -211,6 +211,18 @@ int Thickness(Extended factor, int width) {
 }
 }  // namespace
 
+void TRpFrame::Assign(const TRpFrame& Source) {
+  if (&Source == this) return;
+  color_ = Source.color_;
+  top_ = Source.top_;
+  bottom_ = Source.bottom_;
+  left_ = Source.left_;
+  right_ = Source.right_;
+  style_ = Source.style_;
+  width_ = Source.width_;
+  if (OnChange) OnChange();
+}
+
 int TRpFrame::VerticalThickness(Extended xFactor) const { return Thickness(xFactor, width_); }
 int TRpFrame::HorizontalThickness(Extended yFactor) const { return Thickness(yFactor, width_); }
 

@@ -254,6 +254,9 @@ class TRpFrame {
   void SetWidth(int v) { Set(width_, v); }
   // The parent repaints after each change.
   std::function<void()> OnChange;
+  // Takes Source's colour, sides, style and width; the parent told once
+  // stays this frame's own.
+  void Assign(const TRpFrame& Source);
 
   bool HasAnySide() const { return top_ || bottom_ || left_ || right_; }
   // Whether the sides set are drawn at all: a frame of width 0 is switched

@@ -47,6 +47,33 @@ TEST_F(RpBasePanelTest, RulerGridFollowsUnitsAndZoom) {
   EXPECT_TRUE(texts(*report).empty());
 }
 
+// A frame given to a report or band takes every side, colour, style and
+// width of the one given, while later changes still repaint the panel and
+// not the frame it was taken from.
+TEST_F(RpBasePanelTest, AGivenFrameIsTakenWholeAndStaysThePanelsOwn) {
+  auto* panel = Add<TRpBasePanel>(0, 0, 200, 100);
+  int sourceChanges = 0, panelChanges = 0;
+  panel->Frame()->OnChange = [&] { ++panelChanges; };
+  TRpFrame source;
+  source.SetColor(clRed);
+  source.SetDrawTop(true);
+  source.SetDrawRight(true);
+  source.SetStyle(psDash);
+  source.SetWidth(3);
+  source.OnChange = [&] { ++sourceChanges; };
+  panel->SetFrame(source);
+  const TRpFrame& f = *panel->Frame();
+  EXPECT_EQ(f.Color(), clRed);
+  EXPECT_TRUE(f.DrawTop() && f.DrawRight());
+  EXPECT_FALSE(f.DrawBottom() || f.DrawLeft());
+  EXPECT_EQ(f.Style(), psDash);
+  EXPECT_EQ(f.Width(), 3);
+  EXPECT_EQ(panelChanges, 1);
+  panel->Frame()->SetWidth(1);
+  EXPECT_EQ(panelChanges, 2);
+  EXPECT_EQ(sourceChanges, 0);
+}
+
 TEST(RpDesignPaletteTest, TheScreenTakesTheFullPaletteAndFewColoursTheReducedOne) {
   // As the unit's start-up left it: every screen here shows more colours.
   EXPECT_EQ(RpDesignPalette().MarginStyle, psDot);
