@@ -52,6 +52,15 @@ class PrevuntWindowTest : public ::testing::Test {
     form->Prevmemo->SetSelStart(0);
     backend->Type("Χ"_a);
   }
+  // The next file dialog: Name typed and confirmed with Enter.
+  void ExpectFileChosen(const AnsiString& name) {
+    backend->ExpectModal("", [this, name](TCustomForm& f) {
+      auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+      edit->SetText(name);
+      edit->SetFocus();
+      backend->PressKey(VK_RETURN);
+    });
+  }
   TempFolder store;
   // The program's folder, in the test's own; set before the window names
   // its document there.
@@ -155,12 +164,7 @@ TEST_F(PrevuntWindowTest, ASaveGivenUpAfterYesKeepsTheText) {
   EXPECT_EQ(memo.Text(), typed);
   // A drop: an existing file chosen and not overwritten.
   backend->ExpectMessageBox("Αποθήκευση αλλαγών στο Ανώνυμο;"_a, IDYES);
-  backend->ExpectModal("", [&](TCustomForm& f) {
-    auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
-    edit->SetText(other);
-    edit->SetFocus();
-    backend->PressKey(VK_RETURN);
-  });
+  ExpectFileChosen(other);
   backend->ExpectMessageBox("υπάρχει ήδη"_a, IDYES);
   backend->ExpectMessageBox("ΟΚ για εγγραφή πάνω στο υπάρχον  "_a + other, IDNO);
   backend->DropFiles(memo, 20, 20, {other});
@@ -397,12 +401,7 @@ TEST_F(PrevuntWindowTest, SaveKeepsTheCreationNameAndSaveAsAsksBeforeOverwriting
   for (const int answer : {IDNO, IDCANCEL, IDYES}) {
     SCOPED_TRACE(answer);
     SafeWriteFile(target, "ΠΑΛΙΟ"_a);
-    backend->ExpectModal("", [&](TCustomForm& f) {
-      auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
-      edit->SetText(target);
-      edit->SetFocus();
-      backend->PressKey(VK_RETURN);
-    });
+    ExpectFileChosen(target);
     backend->ExpectMessageBox("υπάρχει ήδη"_a, IDYES);  // the dialog's own question
     backend->ExpectMessageBox("ΟΚ για εγγραφή πάνω στο υπάρχον  "_a + target, answer);
     form->FileSaveAs(form);
