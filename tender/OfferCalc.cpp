@@ -183,7 +183,10 @@ void ResetCalculation(TStrings* report) {
 bool CheckPosoPososto(int decimals, double divisor, double discount, double amount) {
   if (amount == 0 || divisor == 0 || discount == 100) return false;
   if (discount != std::trunc(discount)) return false;
-  return std::fabs(amount / ((100 - discount) / 100) - divisor) < 2 * Pow10(-decimals);
+  // Evaluated in extended precision: an amount a hair from the limit must
+  // pass or fail as it always did, which a double quotient can turn.
+  const long double quotient = amount / ((100 - static_cast<long double>(discount)) / 100);
+  return std::fabs(quotient - divisor) < 2 * Pow10L(-decimals);
 }
 
 // ---- the calculation ------------------------------------------------------------
@@ -549,7 +552,10 @@ AnsiString DiscountCellText(const OfferRecord& offer, int projectType, double di
     return offer.RoundedDiscount == 0 ? AnsiString("*0.00") : text;
   }
   // A discount that only rounding kept from zero.
-  if (std::fabs(offer.ExactDiscount) < Pow10(-(DiscountDecimals + 1))) return AnsiString(1, '~').append(text);
+  // The limit is the extended power of ten: rounded to a double it can
+  // fall below an exact discount of that very size.
+  if (std::fabs(offer.ExactDiscount) < Pow10L(-(DiscountDecimals + 1)))
+    return AnsiString(1, '~').append(text);
   return text;
 }
 

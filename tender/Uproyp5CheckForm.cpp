@@ -95,7 +95,17 @@ void TUproypFrm::DoPrintProyp() {
   // full, the report stays in the program's folder when a file dialog has
   // moved the current folder into the user's own.
   const AnsiString report = ProgramFolderSource() + CheckReportFileName;
-  SafeWriteFile(report, CheckReportText(CheckReportLines(in, grid, totals)));
+  try {
+    SafeWriteFile(report, CheckReportText(CheckReportLines(in, grid, totals)));
+  } catch (...) {
+    // The memo still holds the report of the check before; printed now it
+    // would pass for this one's.
+    Memo1->Lines().Clear();
+    PrintProyp->SetEnabled(false);
+    PrintProypq->SetEnabled(false);
+    doProPreview->SetEnabled(false);
+    throw;
+  }
   try {
     Memo1->Lines().LoadFromFile(report);
   } catch (const Exception&) {

@@ -85,6 +85,18 @@ TEST_F(OfferCalc, OfferEqualToDivisorGetsTildeButNoExclamation) {
   EXPECT_EQ(sheet.Cell(ColAmount, 1), "       100,000");
 }
 
+// An exact discount of 0.000001 with five discount decimals is below the
+// extended 10^-6, though not below that power rounded to a double.
+TEST_F(OfferCalc, TildeLimitIsTheExtendedPowerOfTen) {
+  DiscountDecimals = 5;
+  ProjectHeader.Divisor = 40000.0001;
+  sheet.Row(1, 1, "Hair", "39999.9997", "");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  ASSERT_EQ(OfferTable[1].ExactDiscount, 1e-6);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 1e-9);
+  EXPECT_EQ(sheet.Cell(ColDiscount, 1).substr(0, 1), "~");
+}
+
 TEST_F(OfferCalc, StarredOfferIsMarkedAndRoundedToWholePercentHalfToEven) {
   sheet.Row(1, 1, "A", "87400", "*1");  // 12.6
   sheet.Row(2, 2, "B", "87500", "*");   // 12.5
@@ -565,7 +577,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(PosoCase{2, 100000, 12, 88000, true}, PosoCase{2, 100000, 12, 0, false},
                     PosoCase{2, 0, 12, 88000, false}, PosoCase{2, 100000, 100, 88000, false},
                     PosoCase{2, 100000, 12.5, 87500, false}, PosoCase{2, 100000, 12, 88000.01, true},
-                    PosoCase{2, 100000, 12, 88000.02, false}, PosoCase{0, 100000, 12, 88000.5, true}));
+                    PosoCase{2, 100000, 12, 88000.02, false}, PosoCase{0, 100000, 12, 88000.5, true},
+                    // A hair from the limit, where only the extended quotient
+                    // and power of ten tell which side the amount lies.
+                    PosoCase{2, 100, 25, 75.015, false}, PosoCase{2, 100000, 25, 75000.015, true},
+                    PosoCase{3, 1000, 3, 970.00194, true}));
 
 // ---- records -------------------------------------------------------------------
 

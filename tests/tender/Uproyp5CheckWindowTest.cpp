@@ -200,6 +200,30 @@ TEST_F(CheckWindow, ThePrintButtonShowsTheReportFormForTheCheckReport) {
   ReportForm = nullptr;
 }
 
+// A report that cannot be written leaves nothing of the check before to
+// preview or print as if it were this one.
+TEST_F(CheckWindow, AReportThatCannotBeWrittenLeavesNoOldOneToPrint) {
+  namespace fs = std::filesystem;
+  TUproypFrm& b = Offer("20");
+  b.Show();
+  backend->ExpectMessageBox("ΟΜΑΛΗ ΠΡΟΣΦΟΡΑ"_a, IDOK);
+  b.DoCheckBtn->Click();
+  ASSERT_GT(b.Memo1->Lines().Count(), 20);
+  ASSERT_TRUE(b.PrintProyp->Enabled());
+  // A folder in the file's place: the write fails.
+  const std::string report = cp1253::ToUtf8(ProgramFolderSource() + CheckReportFileName);
+  fs::remove(report);
+  fs::create_directory(report);
+  backend->ExpectMessageBox("ΟΜΑΛΗ ΠΡΟΣΦΟΡΑ"_a, IDOK);
+  EXPECT_ANY_THROW(b.DoCheckBtn->Click());
+  EXPECT_EQ(b.Memo1->Lines().Count(), 0);
+  EXPECT_FALSE(b.PrintProyp->Enabled());
+  EXPECT_FALSE(b.PrintProypq->Enabled());
+  EXPECT_FALSE(b.doProPreview->Enabled());
+  b.Hide();
+  fs::remove(report);
+}
+
 // A run started from a folder of its own writes its settings, its check
 // report and the calculation preview's "Save" into the program's folder in
 // the user's data folder, made at its first start; nothing beside the
