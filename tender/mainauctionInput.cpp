@@ -78,13 +78,25 @@ void TFrmAXP::NextGridRow() {
 void TFrmAXP::EditDiairExit(TObject*) {
   if (EditDiair->Text().empty()) return;
   ProjectHeader.Divisor = StrToNum(EditDiair->Text());
-  EditDiair->SetText(FormatNum(14, CostDecimals, static_cast<Byte>(NumberStyle), ProjectHeader.Divisor));
+  RewriteField(*EditDiair,
+               FormatNum(14, CostDecimals, static_cast<Byte>(NumberStyle), ProjectHeader.Divisor));
 }
 
 void TFrmAXP::Edit1Exit(TObject*) {
   if (!Edit1->Text().empty())
-    Edit1->SetText(FormatNum(14, CostDecimals, static_cast<Byte>(NumberStyle), StrToNum(Edit1->Text())));
+    RewriteField(*Edit1,
+                 FormatNum(14, CostDecimals, static_cast<Byte>(NumberStyle), StrToNum(Edit1->Text())));
   ProjectHeader.IndicativeTotal = Edit1->Text();
+}
+
+void TFrmAXP::FieldChanged(TObject*) {
+  if (!rewritingField_) ProjectModified = 1;
+}
+
+void TFrmAXP::RewriteField(TEdit& field, const AnsiString& text) {
+  rewritingField_ = true;
+  field.SetText(text);
+  rewritingField_ = false;
 }
 
 void TFrmAXP::CommitPendingEdit() {

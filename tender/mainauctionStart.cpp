@@ -67,6 +67,9 @@ void TFrmAXP::FormCreate(TObject*) {
   Application->Title = Title;
   // Only the user's changes of the date count as changes of the project.
   EditDate->OnChange = [this](TObject* s) { EditDateChange(s); };
+  for (TCustomEdit* field : {static_cast<TCustomEdit*>(Memo1), static_cast<TCustomEdit*>(Memo2),
+                             static_cast<TCustomEdit*>(Edit1), static_cast<TCustomEdit*>(EditDiair)})
+    field->OnChange = [this](TObject* s) { FieldChanged(s); };
   if (!commandLineName.empty()) {
     CommandLineProject = commandLineName;
     if (OpenProject(commandLineName)) SaveDialog1->FileName = ChangeFileExt(commandLineName, ".ddn");

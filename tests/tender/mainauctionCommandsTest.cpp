@@ -1,5 +1,8 @@
 // The main window's commands on a bidder's offer budget and on the printed
 // report, driven as the user gives them.
+#include <cstdio>
+
+#include "platform/ui/Clipbrd.h"
 #include "printing/Qprint.h"
 #include "tender/OfferCalc.h"
 #include "tests/tender/MainWindowFixture.h"
@@ -86,6 +89,73 @@ TEST_F(CommandsTest, OfferHeadingKeepsTheRowNumberAsShown) {
   EXPECT_EQ(CurrentBidderNo, 7);
   EXPECT_EQ(CurrentBidderLabel.Str(), "  7:ΑΛΦΑ ΤΕΧΝΙΚΗ ΚΑΤΑΣΚΕΥΑΣΤΙΚ"_a);
   EXPECT_EQ(caption, "Προϋπολογισμός προσφοράς   7:ΑΛΦΑ ΤΕΧΝΙΚΗ ΚΑΤΑΣΚΕΥΑΣΤΙΚ"_a);
+}
+
+}  // namespace
+
+namespace {
+
+// Keys that change a field's text without typing a character: a paste, a
+// deletion and a cut mark the project changed as typing does, so that the
+// exit asks before they are lost.
+struct FieldEdit {
+  const char* what;
+  Word key;
+  TShiftState shift;
+  bool selectAll;
+  const char* left;  // the text the edit leaves of "45" and a clipboard of "123"
+  friend void PrintTo(const FieldEdit& e, std::ostream* os) { *os << e.what; }
+};
+
+class FieldEditTest : public MainWindowTest, public testing::WithParamInterface<FieldEdit> {};
+
+TEST_P(FieldEditTest, MarksTheProjectChanged) {
+  const FieldEdit& e = GetParam();
+  TFrmAXP& w = Start();
+  for (TCustomEdit* field : {static_cast<TCustomEdit*>(w.Memo1), static_cast<TCustomEdit*>(w.Memo2),
+                             static_cast<TCustomEdit*>(w.Edit1), static_cast<TCustomEdit*>(w.EditDiair)}) {
+    SCOPED_TRACE(field->Name());
+    Clipboard()->SetAsText("123");
+    field->SetFocus();
+    backend->Type("45");
+    ProjectModified = 0;
+    backend->PressKey(e.key == VK_INSERT ? VK_END : VK_HOME);
+    if (e.selectAll) backend->PressKey(VK_END, TShiftState{ssShift});
+    backend->PressKey(e.key, e.shift);
+    EXPECT_EQ(field->Text(), e.left);
+    EXPECT_EQ(ProjectModified, 1);
+    field->SetText("");
+  }
+  // The exit asks, and Cancel keeps what was edited.
+  backend->ExpectMessageBox("Να αγνοηθούν οι αλλαγές;"_a, IDCANCEL);
+  w.Close();
+  EXPECT_TRUE(w.Visible());
+  ProjectModified = 0;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, FieldEditTest,
+                         testing::Values(FieldEdit{"paste", VK_INSERT, TShiftState{ssShift}, false, "45123"},
+                                         FieldEdit{"delete", VK_DELETE, TShiftState{}, false, "5"},
+                                         FieldEdit{"cut", VK_DELETE, TShiftState{ssShift}, true, ""}),
+                         [](const testing::TestParamInfo<FieldEdit>& info) { return info.param.what; });
+
+// What the window writes into its fields is no change of the user's: an
+// opened project stays unchanged when its divisor is left reformatted.
+TEST_F(MainWindowTest, LeavingAReadDivisorLeavesTheProjectUnchanged) {
+  TFrmAXP& w = Start();
+  const AnsiString name = Folder() + "div.ddn";
+  TProjectHeader header;
+  header.Date = DateToStr(Date());
+  header.ResetOptions();
+  header.Divisor = 1234.5;
+  header.IndicativeTotal = "2000";
+  SafeWriteFile(name, EncodeProjectFile(header, {}));
+  ASSERT_TRUE(w.OpenProject(name));
+  EXPECT_EQ(ProjectModified, 0);
+  TypeField(*w.EditDiair, "");
+  TypeField(*w.Edit1, "");
+  EXPECT_NE(Trim(w.Edit1->Text()), "2000");
+  EXPECT_EQ(ProjectModified, 0);
 }
 
 }  // namespace
