@@ -76,7 +76,12 @@ void TFrmAXP::NextGridRow() {
 // ---- fields ---------------------------------------------------------------------------
 
 void TFrmAXP::EditDiairExit(TObject*) {
-  if (EditDiair->Text().empty()) return;
+  // An emptied field leaves no divisor behind that the user no longer sees:
+  // the calculation would rank by it and the save would keep it.
+  if (EditDiair->Text().empty()) {
+    ProjectHeader.Divisor = 0;
+    return;
+  }
   ProjectHeader.Divisor = StrToNum(EditDiair->Text());
   RewriteField(*EditDiair,
                FormatNum(14, CostDecimals, static_cast<Byte>(NumberStyle), ProjectHeader.Divisor));

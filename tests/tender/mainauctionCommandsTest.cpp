@@ -159,3 +159,28 @@ TEST_F(MainWindowTest, LeavingAReadDivisorLeavesTheProjectUnchanged) {
 }
 
 }  // namespace
+
+namespace {
+
+// A divisor the user empties is gone: the calculation asks for one rather
+// than rank by the one removed, and the save does not keep it.
+TEST_F(MainWindowTest, AnEmptiedDivisorIsNoLongerUsed) {
+  TFrmAXP& w = Start();
+  TypeField(*w.EditDiair, "1000");
+  ASSERT_EQ(ProjectHeader.Divisor, 1000);
+  TypeCell(ColName, 1, "ΑΛΦΑ"_a);
+  TypeCell(ColAmount, 1, "900");
+  w.EditDiair->SetFocus();
+  backend->PressKey(VK_HOME);
+  backend->PressKey(VK_END, TShiftState{ssShift});
+  backend->PressKey(VK_DELETE);
+  w.StGrid->SetFocus();
+  ASSERT_TRUE(w.EditDiair->Text().empty());
+  EXPECT_EQ(ProjectHeader.Divisor, 0);
+  backend->ExpectMessageBox("Δεν έχει εισαχθεί Διαιρέτης"_a, IDOK);
+  Press(*w.docalc);
+  EXPECT_FALSE(w.doprint->Enabled());
+  ProjectModified = 0;
+}
+
+}  // namespace
