@@ -282,7 +282,6 @@ class TFrmAXP : public TForm {
   bool gridFocusedNow_ = false;
   bool gridFocusedBefore_ = false;
 
-  int gridWidth_ = 0;
   bool applyingGuaranteeRule_ = false;
   // The client area LeastSize keeps, taken from the layout as built:
   // controls that follow the window must not raise it as they move.

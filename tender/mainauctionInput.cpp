@@ -172,7 +172,8 @@ void TFrmAXP::StGridColumnSize(TObject*, int, bool&) {
   int others = 0;
   for (int col = 0; col < StGrid->ColCount(); ++col)
     if (col != ColName) others += StGrid->ColWidths(col);
-  StGrid->SetColWidths(ColName, std::max(50, gridWidth_ - others - 28));
+  // The grid's width now, not at the start: it grows with the window.
+  StGrid->SetColWidths(ColName, std::max(50, StGrid->Width() - others - 28));
 }
 
 // ---- switches and simple commands -----------------------------------------------------------

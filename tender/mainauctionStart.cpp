@@ -31,7 +31,6 @@ void TFrmAXP::FormCreate(TObject*) {
   OfferTable.Clear();
   OfferCount = 0;
   for (int row = 1; row <= MaxOffers; ++row) StGrid->SetCellText(0, row, EntryNoText(row));
-  gridWidth_ = StGrid->Width();
   ResetGridHeadings();
 
   DiscountDecimals = 3;

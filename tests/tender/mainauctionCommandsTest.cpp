@@ -184,3 +184,19 @@ TEST_F(MainWindowTest, AnEmptiedDivisorIsNoLongerUsed) {
 }
 
 }  // namespace
+
+namespace {
+
+// In a window made larger the name column still takes the room the other
+// columns leave, instead of the room the grid had at the start.
+TEST_F(MainWindowTest, NameColumnFillsAGridMadeWider) {
+  TFrmAXP& w = Start();
+  w.SetBounds(w.Left(), w.Top(), w.Width() + 200, w.Height());
+  Application->ProcessMessages();
+  w.StGrid->SetColWidths(2, 150);
+  bool allow = true;
+  w.StGridColumnSize(w.StGrid, 2, allow);
+  EXPECT_EQ(w.StGrid->ColWidths(1), w.StGrid->Width() - (24 + 150 + 70 + 42) - 28);
+}
+
+}  // namespace
