@@ -174,6 +174,9 @@ class TFrmAXP : public TForm {
   void EditDateKeyPress(TObject* Sender, char& Key);
   void MemoKeyPress(TObject* Sender, char& Key);
   void EditDateChange(TObject* Sender);
+  // A paste, a deletion or a cut in the project's texts and amounts types
+  // no character, yet it changes the project as typing does.
+  void FieldChanged(TObject* Sender);
   void EditDiairExit(TObject* Sender);
   void Edit1Exit(TObject* Sender);
   void StGridColumnSize(TObject* Sender, int ACol, bool& Allow);
@@ -261,6 +264,9 @@ class TFrmAXP : public TForm {
   void CalculateAndReport();
   // Moves the grid's current cell one row down (Enter in the grid).
   void NextGridRow();
+  // The field's value in the window's own layout: no change of the user's.
+  void RewriteField(TEdit& field, const AnsiString& text);
+  bool rewritingField_ = false;
   // Whether a typed character may stay in a number field.
   static bool IsNumberChar(char Key);
 
@@ -276,7 +282,6 @@ class TFrmAXP : public TForm {
   bool gridFocusedNow_ = false;
   bool gridFocusedBefore_ = false;
 
-  int gridWidth_ = 0;
   bool applyingGuaranteeRule_ = false;
   // The client area LeastSize keeps, taken from the layout as built:
   // controls that follow the window must not raise it as they move.

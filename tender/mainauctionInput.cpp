@@ -76,15 +76,32 @@ void TFrmAXP::NextGridRow() {
 // ---- fields ---------------------------------------------------------------------------
 
 void TFrmAXP::EditDiairExit(TObject*) {
-  if (EditDiair->Text().empty()) return;
+  // An emptied field leaves no divisor behind that the user no longer sees:
+  // the calculation would rank by it and the save would keep it.
+  if (EditDiair->Text().empty()) {
+    ProjectHeader.Divisor = 0;
+    return;
+  }
   ProjectHeader.Divisor = StrToNum(EditDiair->Text());
-  EditDiair->SetText(FormatNum(14, CostDecimals, static_cast<Byte>(NumberStyle), ProjectHeader.Divisor));
+  RewriteField(*EditDiair,
+               FormatNum(14, CostDecimals, static_cast<Byte>(NumberStyle), ProjectHeader.Divisor));
 }
 
 void TFrmAXP::Edit1Exit(TObject*) {
   if (!Edit1->Text().empty())
-    Edit1->SetText(FormatNum(14, CostDecimals, static_cast<Byte>(NumberStyle), StrToNum(Edit1->Text())));
+    RewriteField(*Edit1,
+                 FormatNum(14, CostDecimals, static_cast<Byte>(NumberStyle), StrToNum(Edit1->Text())));
   ProjectHeader.IndicativeTotal = Edit1->Text();
+}
+
+void TFrmAXP::FieldChanged(TObject*) {
+  if (!rewritingField_) ProjectModified = 1;
+}
+
+void TFrmAXP::RewriteField(TEdit& field, const AnsiString& text) {
+  rewritingField_ = true;
+  field.SetText(text);
+  rewritingField_ = false;
 }
 
 void TFrmAXP::CommitPendingEdit() {
@@ -155,7 +172,8 @@ void TFrmAXP::StGridColumnSize(TObject*, int, bool&) {
   int others = 0;
   for (int col = 0; col < StGrid->ColCount(); ++col)
     if (col != ColName) others += StGrid->ColWidths(col);
-  StGrid->SetColWidths(ColName, std::max(50, gridWidth_ - others - 28));
+  // The grid's width now, not at the start: it grows with the window.
+  StGrid->SetColWidths(ColName, std::max(50, StGrid->Width() - others - 28));
 }
 
 // ---- switches and simple commands -----------------------------------------------------------

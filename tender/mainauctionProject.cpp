@@ -325,9 +325,11 @@ void TFrmAXP::CheckOmalbtnClick(TObject*) {
     if (StGrid->CanFocus()) StGrid->SetFocus();
     return;
   }
-  const AnsiString number = Trim(StGrid->GetCellText(ColEntryNo, row));
+  // The heading keeps the number as the grid shows it, right-aligned: the
+  // check report lines its bidders up by it.
+  const AnsiString number = StGrid->GetCellText(ColEntryNo, row);
   CurrentBidderLabel = number + ":" + StGrid->GetCellText(ColName, row);
-  CurrentBidderNo = StrToInt(number);
+  CurrentBidderNo = StrToInt(Trim(number));
   TUproypFrm& budget = *BudgetForm;
   budget.SetCaption("Προϋπολογισμός προσφοράς "_a + CurrentBidderLabel.Str().substr(0, 55));
   DetailedOffer& offer = BidderDiscountTable.Ensure(CurrentBidderNo);

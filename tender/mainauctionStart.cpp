@@ -31,7 +31,6 @@ void TFrmAXP::FormCreate(TObject*) {
   OfferTable.Clear();
   OfferCount = 0;
   for (int row = 1; row <= MaxOffers; ++row) StGrid->SetCellText(0, row, EntryNoText(row));
-  gridWidth_ = StGrid->Width();
   ResetGridHeadings();
 
   DiscountDecimals = 3;
@@ -67,6 +66,9 @@ void TFrmAXP::FormCreate(TObject*) {
   Application->Title = Title;
   // Only the user's changes of the date count as changes of the project.
   EditDate->OnChange = [this](TObject* s) { EditDateChange(s); };
+  for (TCustomEdit* field : {static_cast<TCustomEdit*>(Memo1), static_cast<TCustomEdit*>(Memo2),
+                             static_cast<TCustomEdit*>(Edit1), static_cast<TCustomEdit*>(EditDiair)})
+    field->OnChange = [this](TObject* s) { FieldChanged(s); };
   if (!commandLineName.empty()) {
     CommandLineProject = commandLineName;
     if (OpenProject(commandLineName)) SaveDialog1->FileName = ChangeFileExt(commandLineName, ".ddn");
