@@ -86,12 +86,28 @@ class PrivateCups {
     if (posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid = -1;
   }
   ~PrivateCups() {
+    // The printers go back to the machine's before the scheduler goes,
+    // however the test ended.
+    if (used_) {
+      unsetenv("CUPS_SERVER");
+      cupsSetServer(nullptr);
+      printers::UseSystem();
+      Printer()->Refresh();
+    }
     if (pid > 0) {
       kill(pid, SIGTERM);
       waitpid(pid, nullptr, 0);
     }
   }
   std::string Server() const { return "127.0.0.1:" + std::to_string(port); }
+  // The program's printers from now on are this scheduler's queues.
+  void UseForPrinters() {
+    setenv("CUPS_SERVER", Server().c_str(), 1);
+    cupsSetServer(nullptr);
+    used_ = true;
+    printers::UseSystem();
+    Printer()->Refresh();
+  }
   // Adds the queue once the scheduler answers.
   // Model is how lpadmin is told the printer's description: a raw queue
   // by default, or "-P file" for a PPD of its own.
@@ -109,6 +125,9 @@ class PrivateCups {
   TempFolder folder;
   pid_t pid = -1;
   int port = 0;
+
+ private:
+  bool used_ = false;
 };
 
 // How lpadmin is told of a queue that prints on two sides and in colour.
@@ -122,10 +141,7 @@ TEST(RpPrntrCupsTest, ThreePagesReachAPrivateQueue) {
   ASSERT_GT(cups.pid, 0);
   const std::string out = cups.folder.path() + "/out/job.pdf";
   ASSERT_TRUE(cups.AddQueue("rptest", out));
-  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
-  cupsSetServer(nullptr);  // forget a server asked before
-  printers::UseSystem();
-  Printer()->Refresh();
+  cups.UseForPrinters();
   const int index = Printer()->Printers()->IndexOf("rptest");
   ASSERT_GE(index, 0);
   EXPECT_EQ(printers::Profiles()[static_cast<size_t>(index)].Kind, TPrinterProfile::pkCups);
@@ -151,10 +167,6 @@ TEST(RpPrntrCupsTest, ThreePagesReachAPrivateQueue) {
   std::string text;
   ASSERT_TRUE(PdfText(out, text));
   EXPECT_NE(text.find("Σελίδα 3"), std::string::npos);
-  unsetenv("CUPS_SERVER");
-  cupsSetServer(nullptr);
-  printers::UseSystem();
-  Printer()->Refresh();
 }
 
 // The copies a job to a queue of Cups asked for, once it has arrived.
@@ -191,10 +203,7 @@ TEST(RpPrntrCupsTest, ThePrintersChoicesArriveWithTheJob) {
   // resolution: a raw queue claims none of it.
   ASSERT_TRUE(cups.AddQueue("rpdirect", direct, DuplexColour()));
   ASSERT_TRUE(cups.AddQueue("rpstored", stored, DuplexColour()));
-  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
-  cupsSetServer(nullptr);
-  printers::UseSystem();
-  Printer()->Refresh();
+  cups.UseForPrinters();
   for (const std::string& queue : {std::string("rpdirect"), std::string("rpstored")}) {
     SCOPED_TRACE(queue);
     const int index = Printer()->Printers()->IndexOf(queue.c_str());
@@ -235,10 +244,6 @@ TEST(RpPrntrCupsTest, ThePrintersChoicesArriveWithTheJob) {
     ASSERT_TRUE(PdfText(out, text));
     EXPECT_NE(text.find("Σελίδα 2"), std::string::npos);
   }
-  unsetenv("CUPS_SERVER");
-  cupsSetServer(nullptr);
-  printers::UseSystem();
-  Printer()->Refresh();
 }
 
 class RpPrintDialogCupsTest : public ControlsTest {};
@@ -255,10 +260,7 @@ TEST_F(RpPrintDialogCupsTest, AnotherPrinterKeepsTheCopiesChosen) {
                     second = cups.folder.path() + "/out/second.pdf";
   ASSERT_TRUE(cups.AddQueue("rpfirst", first));
   ASSERT_TRUE(cups.AddQueue("rpsecond", second, DuplexColour()));
-  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
-  cupsSetServer(nullptr);
-  printers::UseSystem();
-  Printer()->Refresh();
+  cups.UseForPrinters();
   const int firstIndex = Printer()->Printers()->IndexOf("rpfirst"),
             secondIndex = Printer()->Printers()->IndexOf("rpsecond");
   ASSERT_GE(firstIndex, 0);
@@ -317,10 +319,6 @@ TEST_F(RpPrintDialogCupsTest, AnotherPrinterKeepsTheCopiesChosen) {
     EXPECT_NE((" " + options + " ").find(std::string(" ") + asked + " "), std::string::npos)
         << asked << " in " << options;
   EXPECT_NE(access(first.c_str(), F_OK), 0);
-  unsetenv("CUPS_SERVER");
-  cupsSetServer(nullptr);
-  printers::UseSystem();
-  Printer()->Refresh();
 }
 
 }  // namespace
@@ -393,10 +391,7 @@ TEST_F(RpPrintDialogCupsTest, TheQueuesOwnTraysAndPapersAreOffered) {
   WriteFile(ppd, kTraysPpd);
   ASSERT_TRUE(cups.AddQueue("rptrays", out, "-P '" + ppd + "'"));
   ASSERT_TRUE(cups.AddQueue("rpraw", cups.folder.path() + "/out/raw.pdf"));
-  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
-  cupsSetServer(nullptr);
-  printers::UseSystem();
-  Printer()->Refresh();
+  cups.UseForPrinters();
   const int trays = Printer()->Printers()->IndexOf("rptrays"), raw = Printer()->Printers()->IndexOf("rpraw");
   ASSERT_GE(trays, 0);
   ASSERT_GE(raw, 0);
@@ -460,10 +455,6 @@ TEST_F(RpPrintDialogCupsTest, TheQueuesOwnTraysAndPapersAreOffered) {
   std::string text;
   ASSERT_TRUE(PdfText(out, text));
   EXPECT_NE(text.find("Τρίτος δίσκος"), std::string::npos);
-  unsetenv("CUPS_SERVER");
-  cupsSetServer(nullptr);
-  printers::UseSystem();
-  Printer()->Refresh();
 }
 
 }  // namespace
@@ -526,10 +517,7 @@ TEST(RpPrntrCupsTest, EachQueueAnswersForItself) {
   for (const Queue& q : queues)
     ASSERT_TRUE(cups.AddQueue(q.name, cups.folder.path() + "/out/" + q.name + ".pdf",
                               std::string("-P '") + DIM_TEST_DATA + "/queues/" + q.name + ".ppd'" + q.own));
-  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
-  cupsSetServer(nullptr);
-  printers::UseSystem();
-  Printer()->Refresh();
+  cups.UseForPrinters();
   for (const Queue& q : queues) {
     SCOPED_TRACE(q.name);
     const int index = Printer()->Printers()->IndexOf(q.name);
@@ -577,10 +565,6 @@ TEST(RpPrntrCupsTest, EachQueueAnswersForItself) {
     else
       EXPECT_EQ(options.find("sides=two-sided"), std::string::npos) << options;
   }
-  unsetenv("CUPS_SERVER");
-  cupsSetServer(nullptr);
-  printers::UseSystem();
-  Printer()->Refresh();
 }
 
 }  // namespace
@@ -600,10 +584,7 @@ TEST(RpPrntrCupsTest, EachSideKeepsItsOwnMarginAndTheDriverIsNamed) {
   ASSERT_TRUE(cups.AddQueue("uneven", cups.folder.path() + "/out/uneven.pdf",
                             std::string("-P '") + DIM_TEST_DATA + "/queues/uneven-margins.ppd'"));
   ASSERT_TRUE(cups.AddQueue("plain", cups.folder.path() + "/out/plain.pdf"));
-  setenv("CUPS_SERVER", cups.Server().c_str(), 1);
-  cupsSetServer(nullptr);
-  printers::UseSystem();
-  Printer()->Refresh();
+  cups.UseForPrinters();
   const int uneven = Printer()->Printers()->IndexOf("uneven"),
             plain = Printer()->Printers()->IndexOf("plain");
   ASSERT_GE(uneven, 0);
@@ -645,10 +626,6 @@ TEST(RpPrntrCupsTest, EachSideKeepsItsOwnMarginAndTheDriverIsNamed) {
   EXPECT_EQ(p.Settings()->Driver(), "UNEVEN.PPD");
   p.SetPrinterIndex(plain);
   EXPECT_EQ(p.Settings()->Driver(), "Local Raw Printer");
-  unsetenv("CUPS_SERVER");
-  cupsSetServer(nullptr);
-  printers::UseSystem();
-  Printer()->Refresh();
 }
 
 }  // namespace
