@@ -538,13 +538,14 @@ void ReadPrintableProperty(TRpPrintable& p, const AnsiString& prop, const TStrea
 // name, or one named twice, is no form this program wrote.
 void ReadParam(TQuery& query, const TStreamItem& item, std::vector<TParam*>& done) {
   const AnsiString prop = query.Name() + ".ParamData";
-  const auto valueOf = [&item, &prop](const char* name) -> const TStreamValue* {
+  for (const auto& [key, value] : item)
+    if (key != "DataType" && key != "Name" && key != "ParamType" && key != "Value")
+      throw EReadError("Error reading " + prop + ": Property " + key + " does not exist");
+  // The last of a name stands, as a later write of a property does.
+  const auto valueOf = [&item](const char* name) -> const TStreamValue* {
     const TStreamValue* found = nullptr;
-    for (const auto& [key, value] : item) {
-      if (key != name && key != "DataType" && key != "Name" && key != "ParamType" && key != "Value")
-        throw EReadError("Error reading " + prop + ": Property " + key + " does not exist");
+    for (const auto& [key, value] : item)
       if (key == name) found = &value;
-    }
     return found;
   };
   const TStreamValue* name = valueOf("Name");

@@ -467,9 +467,7 @@ TDeviceCaps TPrinter::Caps() const {
   SheetOf(mode_, widthMM, lengthMM);
   // The margins are the printer's dots; the page may be drawn at another
   // resolution.
-  const auto at = [](int dots, int from, int to) {
-    return from > 0 ? static_cast<int>(std::lround(static_cast<double>(dots) * to / from)) : dots;
-  };
+  const auto at = [](int dots, int from, int to) { return from > 0 ? MulDiv(dots, to, from) : dots; };
   int left = at(p->OffsetX, p->DpiX, dpiX), top = at(p->OffsetY, p->DpiY, dpiY),
       right = at(p->OffsetRight.value_or(p->OffsetX), p->DpiX, dpiX),
       bottom = at(p->OffsetBottom.value_or(p->OffsetY), p->DpiY, dpiY);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <optional>
@@ -29,6 +30,8 @@ AnsiString ExistingFile(const AnsiString& name, const AnsiString& directory) {
   if (!FileExists(full)) return {};
   return ResolveFileName(full);
 }
+
+bool IsControlCharacter(char ch) { return static_cast<unsigned char>(ch) < ' ' || ch == '\x7f'; }
 
 int HexDigit(char ch) {
   if (ch >= '0' && ch <= '9') return ch - '0';
@@ -58,7 +61,7 @@ AnsiString FileLinkPath(const AnsiString& link) {
       ch = static_cast<char>(high * 16 + low);
       i += 2;
     }
-    if (static_cast<unsigned char>(ch) < ' ' || ch == '\x7f') return {};
+    if (IsControlCharacter(ch)) return {};
     utf8 += escaped ? std::string(1, ch) : cp1253::ToUtf8(std::string_view(&ch, 1));
   }
   AnsiString path;
@@ -86,11 +89,7 @@ bool StartsWithScheme(const AnsiString& s) {
   return true;
 }
 
-bool HasControlCharacter(const AnsiString& s) {
-  for (char ch : s)
-    if (static_cast<unsigned char>(ch) < ' ' || ch == '\x7f') return true;
-  return false;
-}
+bool HasControlCharacter(const AnsiString& s) { return std::any_of(s.begin(), s.end(), IsControlCharacter); }
 
 bool IsTextEditor(const AnsiString& program) {
   const AnsiString name = ExtractFileName(program);
