@@ -1135,6 +1135,8 @@ class TExtStringGrid : public TBaseGrid {
   // Space on a radio group: its next item, wrapping to the first; -1 when
   // it has no items.
   int NextRadioItem(int ACol, int ARow);
+  // Makes Index the radio group's item, as a click on it does.
+  void ChooseRadioItem(TCellGraphic& g, int ACol, int ARow, const TStrings& choices, int Index);
   bool IsTextEditorType(TEditorType t) const;
   // The editor controls are made when first asked for: most grids show
   // one or two of them, or none.

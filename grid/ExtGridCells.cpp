@@ -25,6 +25,13 @@ bool ParsePlainNumber(const AnsiString& text, double& value) {
   return error == std::errc() && end == last && std::isfinite(value);
 }
 
+// The item of a radio group after its current one, wrapping to the first;
+// a group without an index of its own is at the item its text names.
+int RadioItemAfter(const TCellGraphic& g, const TStrings& choices, const AnsiString& text) {
+  const int current = g.CellIndex >= 0 ? g.CellIndex : choices.IndexOf(text);
+  return current + 1 >= choices.Count() || current < 0 ? 0 : current + 1;
+}
+
 }  // namespace
 
 // ---- values -----------------------------------------------------------------------------
@@ -207,14 +214,30 @@ bool TExtStringGrid::ToggleRadio(int ACol, int ARow, bool AskEdit) {
   if (AskEdit && !CanEditCell(ACol, ARow)) return false;
   TStrings* choices = GetRadioChoices(ACol, ARow);
   if (!choices || choices->Count() == 0) return false;
-  int current = g->CellIndex;
-  if (current < 0) current = choices->IndexOf(GetCellText(ACol, ARow));
-  int next = current + 1;
-  if (next >= choices->Count() || next < 0) next = 0;
+  const int next = RadioItemAfter(*g, *choices, GetCellText(ACol, ARow));
   if (g->CellIndex >= 0) g->CellIndex = next;
   SetCellText(ACol, ARow, choices->Strings(next));
   RepaintCell(ACol, ARow);
   return true;
+}
+
+int TExtStringGrid::NextRadioItem(int ACol, int ARow) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  const TStrings* choices = GetRadioChoices(ACol, ARow);
+  if (!g || !choices || choices->Count() == 0) return -1;
+  const int next = RadioItemAfter(*g, *choices, GetCellText(ACol, ARow));
+  ChooseRadioItem(*g, ACol, ARow, *choices, next);
+  return next;
+}
+
+void TExtStringGrid::ChooseRadioItem(TCellGraphic& g, int ACol, int ARow, const TStrings& choices,
+                                     int Index) {
+  // As a click on an item: a group with an index of its own keeps the
+  // cell's text, the others hold the item in it.
+  if (g.CellIndex >= 0)
+    g.CellIndex = Index;
+  else
+    SetCellText(ACol, ARow, choices[Index]);
 }
 
 bool TExtStringGrid::GetRotated(int ACol, int ARow, int& Angle) {

@@ -135,21 +135,6 @@ bool TExtStringGrid::EditKeyDown(TMessage& m) {
   return true;
 }
 
-int TExtStringGrid::NextRadioItem(int ACol, int ARow) {
-  TCellGraphic* g = GetCellGraphic(ACol, ARow);
-  const TStrings* choices = GetRadioChoices(ACol, ARow);
-  if (!g || !choices || choices->Count() == 0) return -1;
-  const int current = g->CellIndex >= 0 ? g->CellIndex : choices->IndexOf(GetCellText(ACol, ARow));
-  const int next = current + 1 >= choices->Count() || current < 0 ? 0 : current + 1;
-  // As a click on an item: a group with an index of its own keeps the
-  // cell's text, the others hold the item in it.
-  if (g->CellIndex >= 0)
-    g->CellIndex = next;
-  else
-    SetCellText(ACol, ARow, (*choices)[next]);
-  return next;
-}
-
 void TExtStringGrid::TabAdvance(bool Backwards) {
   const TPoint span = CellSpan(RealColIndex(Col()), Row());
   const int spanX = std::max(0, span.X), spanY = std::max(0, span.Y);

@@ -516,11 +516,7 @@ void TExtStringGrid::SelectRadioAt(int ACol, int ARow, int DX, int /*DY*/) {
     left += width;
   }
   if (chosen < 0) return;
-  // A radio with an index of its own keeps it; the others hold the text.
-  if (g->CellIndex >= 0)
-    g->CellIndex = chosen;
-  else
-    SetCellText(realC, ARow, (*choices)[chosen]);
+  ChooseRadioItem(*g, realC, ARow, *choices, chosen);
   RepaintCellDispl(ACol, ARow);
   if (OnRadioClick) OnRadioClick(this, ACol, ARow, chosen);
 }

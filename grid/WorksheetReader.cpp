@@ -130,9 +130,8 @@ std::string PythonWithBridge() {
 // there.
 std::string CalcBridge() {
   const char* named = std::getenv("DIM_CALC_BRIDGE");
-  std::string bridge = named != nullptr && *named != '\0'
-                           ? std::string(named)
-                           : cp1253::ToUtf8(ExtractFilePath(ParamStr(0))) + "Excel";
+  std::string bridge = named != nullptr && *named != '\0' ? std::string(named)
+                                                          : cp1253::ToUtf8(GetExecutableFolder()) + "Excel";
   return access(bridge.c_str(), R_OK) == 0 ? bridge : std::string();
 }
 
