@@ -190,8 +190,13 @@ struct TSplit {
   int OutOfRange = 0;    // of them, blocks of entry numbers no save writes (above 2,400)
   int Empty = 0;         // entry numbers 0, which no save writes either
   bool LastCut = false;  // the end of the file cuts the last block short
+  int CutEntry = 0;      // the entry number of the block the end cuts short
 };
-TSplit SplitIntoBlocks(std::string_view bytes, size_t at, int rows) {
+// Walks the bidder blocks from At to the end of the file; OnBlock is given
+// the entry number of each whole block up to 2,400 and where its values
+// begin.
+template <class TOnBlock>
+TSplit WalkBlocks(std::string_view bytes, size_t at, int rows, TOnBlock&& onBlock) {
   TSplit split;
   const size_t values = 8 * static_cast<size_t>(rows);
   while (at + 2 <= bytes.size()) {
@@ -203,39 +208,40 @@ TSplit SplitIntoBlocks(std::string_view bytes, size_t at, int rows) {
     }
     if (at + values > bytes.size()) {
       split.LastCut = true;
+      split.CutEntry = entry;
       return split;
     }
     ++split.Blocks;
-    if (entry > MaxBidders) ++split.OutOfRange;
+    if (entry > MaxBidders)
+      ++split.OutOfRange;
+    else
+      onBlock(entry, at);
     at += values;
   }
   split.LastCut = at != bytes.size();
   return split;
 }
 
+TSplit SplitIntoBlocks(std::string_view bytes, size_t at, int rows) {
+  return WalkBlocks(bytes, at, rows, [](int, size_t) {});
+}
+
 // The bidder blocks from At to the end of the file: entry 0 and entries
 // above 2,400 are read past, a block the end cuts short is named in Cut.
-void ReadBlocks(std::string_view bytes, size_t at, int rows, std::vector<TBidderBlock>& blocks,
-                std::vector<int>& cut) {
-  const size_t blockValues = 8 * static_cast<size_t>(rows);
-  while (rows > 0 && at + 2 <= bytes.size()) {
-    const int entry = le::Get16(bytes, at);
-    at += 2;
-    if (entry == 0) continue;
-    if (at + blockValues > bytes.size()) {
-      if (entry <= MaxBidders) cut.push_back(entry);
-      break;
-    }
-    if (entry <= MaxBidders) {
-      TBidderBlock block;
-      block.EntryNo = entry;
-      const int kept = std::min(rows, MaxDetailRows);
-      block.Values.resize(kept);
-      for (int r = 0; r < kept; ++r) block.Values[r] = UnfoldMark(le::GetDouble(bytes, at + 8 * r));
-      blocks.push_back(std::move(block));
-    }
-    at += blockValues;
-  }
+// A budget without rows has no blocks.
+TSplit ReadBlocks(std::string_view bytes, size_t at, int rows, std::vector<TBidderBlock>& blocks,
+                  std::vector<int>& cut) {
+  const int kept = std::min(rows, MaxDetailRows);
+  const TSplit split = WalkBlocks(bytes, at, rows, [&](int entry, size_t values) {
+    if (rows <= 0) return;
+    TBidderBlock block;
+    block.EntryNo = entry;
+    block.Values.resize(kept);
+    for (int r = 0; r < kept; ++r) block.Values[r] = UnfoldMark(le::GetDouble(bytes, values + 8 * r));
+    blocks.push_back(std::move(block));
+  });
+  if (rows > 0 && split.CutEntry != 0 && split.CutEntry <= MaxBidders) cut.push_back(split.CutEntry);
+  return split;
 }
 
 // How well a layout explains the file, best first:
@@ -357,11 +363,10 @@ size_t ComputedBlocksStart(int rows, TBudgetKind kind, const TBudgetLayout& layo
 
 std::optional<std::vector<TBidderBlock>> BidderBlocksAt(std::string_view bytes, size_t start, int rows) {
   if (bytes.size() < 4 || le::Get16(bytes, 0) != rows || start > bytes.size()) return std::nullopt;
-  const TSplit split = SplitIntoBlocks(bytes, start, rows);
-  if (split.LastCut || split.OutOfRange != 0) return std::nullopt;
   std::vector<TBidderBlock> blocks;
   std::vector<int> cut;
-  ReadBlocks(bytes, start, rows, blocks, cut);
+  const TSplit split = ReadBlocks(bytes, start, rows, blocks, cut);
+  if (split.LastCut || split.OutOfRange != 0) return std::nullopt;
   return blocks;
 }
 

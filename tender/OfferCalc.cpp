@@ -73,6 +73,25 @@ bool RowHasDetailedOffer(const TOfferSheet& sheet, int row) {
   return BidderDiscountTable.Has(RowEntryNo(sheet, row));
 }
 
+// What the row scans ask of a row of the offers grid.
+struct TOfferRowCells {
+  AnsiString Amount;
+  AnsiString Discount;
+  bool Named = false;
+  bool Detailed = false;  // its entry number designates a detailed offer
+
+  bool NoValues() const { return Amount.empty() && Discount.empty(); }
+  // Nothing of the project: no amount, discount or name, no detailed offer.
+  bool WhollyEmpty() const { return NoValues() && !Named && !Detailed; }
+  // A discount "0" without name or detailed offer takes no slot.
+  bool UnnamedVoid() const { return Discount == "0" && !Named && !Detailed; }
+};
+
+TOfferRowCells ReadRowCells(const TOfferSheet& sheet, int row) {
+  return {sheet.Cell(ColAmount, row), sheet.Cell(ColDiscount, row), !sheet.Cell(ColName, row).empty(),
+          RowHasDetailedOffer(sheet, row)};
+}
+
 // The last row a scan may read: the grid's, and never beyond one row per slot.
 int LastScannableRow(const TOfferSheet& sheet) {
   const int last = sheet.RowCount() - 1;
@@ -283,10 +302,8 @@ bool DiscountInRange(int slot, TCalcResult& result) {
 // amount or a discount from it: a lone "0" without name or detailed offer
 // takes no slot.
 bool RowHoldsOfferValue(const TOfferSheet& sheet, int row) {
-  if (!sheet.Cell(ColAmount, row).empty()) return true;
-  const AnsiString discountCell = sheet.Cell(ColDiscount, row);
-  if (discountCell.empty()) return false;
-  return discountCell != "0" || !sheet.Cell(ColName, row).empty() || RowHasDetailedOffer(sheet, row);
+  const TOfferRowCells cells = ReadRowCells(sheet, row);
+  return !cells.Amount.empty() || (!cells.Discount.empty() && !cells.UnnamedVoid());
 }
 
 }  // namespace
@@ -300,14 +317,13 @@ TCalcResult ScanOffers(TOfferSheet& sheet) {
   int endRow = 0;
   while (state.CurrentRow < lastRow && k < MaxOffers) {
     const int row = state.CurrentRow + 1;
-    const AnsiString discountCell = sheet.Cell(ColDiscount, row);
-    const bool detailed = RowHasDetailedOffer(sheet, row);
-    if (discountCell.empty() && sheet.Cell(ColAmount, row).empty() && !detailed) {
+    const TOfferRowCells cells = ReadRowCells(sheet, row);
+    if (cells.NoValues() && !cells.Detailed) {
       endRow = row;
       break;
     }
     state.CurrentRow = row;
-    if (discountCell == "0" && sheet.Cell(ColName, row).empty() && !detailed) continue;
+    if (cells.UnnamedVoid()) continue;
     ++k;
     ReadOfferRow(sheet, row, OfferTable[k]);
   }
@@ -341,16 +357,13 @@ TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
   const int decimals = OfferCalcState.LastAmountDecimals;
   int k = 0;
   for (int row = 1; row <= lastRow && k < MaxOffers; ++row) {
-    const bool detailed = RowHasDetailedOffer(sheet, row);
-    const bool named = !sheet.Cell(ColName, row).empty();
+    const TOfferRowCells cells = ReadRowCells(sheet, row);
     // A row emptied in the middle, or left empty above the bidders typed
     // below it, takes no slot; the rows below it are still the project's.
-    if (sheet.Cell(ColDiscount, row).empty() && sheet.Cell(ColAmount, row).empty() && !named && !detailed)
-      continue;
+    if (cells.WhollyEmpty()) continue;
     // A named bidder without amount or discount is stored as a void offer.
-    if (named && sheet.Cell(ColDiscount, row).empty() && sheet.Cell(ColAmount, row).empty())
-      sheet.SetCell(ColDiscount, row, "0");
-    if (sheet.Cell(ColDiscount, row) == "0" && !named && !detailed) continue;
+    if (cells.Named && cells.NoValues()) sheet.SetCell(ColDiscount, row, "0");
+    if (cells.UnnamedVoid()) continue;
     ++k;
     OfferRecord& offer = OfferTable[k];
     ReadOfferRow(sheet, row, offer);
@@ -651,19 +664,17 @@ void RefreshOffersFromGrid(TOfferSheet& sheet) {
   const int decimals = OfferCalcState.LastAmountDecimals;
   int rowsRead = 0;
   for (int row = 1; row <= lastRow; ++row) {
-    const AnsiString discountCell = sheet.Cell(ColDiscount, row);
+    const TOfferRowCells cells = ReadRowCells(sheet, row);
     // An empty row above bidders typed below it leaves its slot empty: the
     // bidders below are still the project's, and their slots stay those of
     // their rows, where the marks of their detailed offers go.
-    if (discountCell.empty() && sheet.Cell(ColAmount, row).empty() && sheet.Cell(ColName, row).empty() &&
-        !RowHasDetailedOffer(sheet, row))
-      continue;
+    if (cells.WhollyEmpty()) continue;
     OfferRecord& offer = OfferTable[row];
-    offer.RoundedDiscount = StrToNum(discountCell);
+    offer.RoundedDiscount = StrToNum(cells.Discount);
     offer.Discount = offer.RoundedDiscount;
-    offer.Marked = discountCell.starts_with('*') ? 1 : 0;
+    offer.Marked = cells.Discount.starts_with('*') ? 1 : 0;
     offer.EntryNo = static_cast<Word>(RowEntryNo(sheet, row));
-    offer.Amount = RoundDec(decimals + 2, StrToNum(sheet.Cell(ColAmount, row)));
+    offer.Amount = RoundDec(decimals + 2, StrToNum(cells.Amount));
     MarkDetailedOfferRow(sheet, row, offer.EntryNo, offer.RoundedDiscount);
     offer.BidderName = sheet.Cell(ColName, row);
     rowsRead = row;

@@ -16,6 +16,17 @@ Byte Style() { return static_cast<Byte>(NumberStyle); }
 
 AnsiString Result(double value) { return FormatNumNoBlanks(17, CostDecimals, Style(), value); }
 
+// The budget rows the grid holds.
+int GridBudgetRows(const TStringGrid& grid) {
+  return std::min(grid.RowCount() - 1, static_cast<int>(MaxBudgetRows));
+}
+
+// Whether a budget row has nothing in its cost and text columns. The budget
+// grid merges no cells and shows its texts as stored.
+bool BudgetRowEmpty(const TBaseGrid& grid, int textCol, int row) {
+  return grid.GetCellDirect(4, row).empty() && grid.GetCellDirect(textCol, row).empty();
+}
+
 }  // namespace
 
 double TUproypFrm::CheckB54(double value) { return CheckB54Value(value, CostDecimals, B54->Down()); }
@@ -36,18 +47,16 @@ void TUproypFrm::ParseRowRange(std::string_view text, int& a, int& b) {
 
 int TUproypFrm::LastBudgetRow() {
   const int x = TextCol();
-  const int last = std::min(ProypGrid->RowCount() - 1, static_cast<int>(MaxBudgetRows));
-  // The budget grid merges no cells and shows its texts as stored.
-  for (int row = last; row >= 1; --row)
-    if (!ProypGrid->GetCellDirect(4, row).empty() || !ProypGrid->GetCellDirect(x, row).empty()) return row;
+  for (int row = GridBudgetRows(*ProypGrid); row >= 1; --row)
+    if (!BudgetRowEmpty(*ProypGrid, x, row)) return row;
   return 0;
 }
 
 int TUproypFrm::CountedBudgetRows() {
   const int x = TextCol();
-  const int last = std::min(ProypGrid->RowCount() - 1, static_cast<int>(MaxBudgetRows));
+  const int last = GridBudgetRows(*ProypGrid);
   for (int row = 1; row <= last; ++row)
-    if (ProypGrid->GetCellDirect(4, row).empty() && ProypGrid->GetCellDirect(x, row).empty()) return row - 1;
+    if (BudgetRowEmpty(*ProypGrid, x, row)) return row - 1;
   return last;
 }
 
