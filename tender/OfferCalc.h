@@ -149,8 +149,9 @@ AnsiString GapInOffersMessage(int row);
 // and rounded by RoundDiscountProc, and OfferCount becomes k. The grid gets
 // "*;;" as the name and "0" as the discount of an unnamed detailed offer.
 // The scan ends at the first row without amount, discount and detailed
-// offer; when a row below it still holds an amount or a discount that
-// would take a slot, nothing is computed and the outcome is GapInOffers.
+// offer; when a row below it still holds an amount, a discount or a
+// detailed offer that would take a slot, nothing is computed and the
+// outcome is GapInOffers.
 // Call after ResetCalculation and the header's rebuild. On an error
 // OfferCount keeps its previous value.
 TCalcResult ScanOffers(TOfferSheet& sheet);
@@ -163,9 +164,15 @@ TCalcResult ScanOffers(TOfferSheet& sheet);
 // decimals last worked out; a discount of an amount offer is computed
 // without the zero stand-in, its unrounded value kept as Discount; a zero
 // discount typed without an amount keeps the stand-in, as it is no void
-// offer. Slots keep the remark they held. Errors as ScanOffers; on success
-// OfferCount is the number of slots taken.
+// offer. Slots keep the remark they held, and a row without "*" keeps the
+// mark of its offer (the ranking writes the discount without it) while it
+// shows the offer's bidder number and amount. Errors as ScanOffers; on
+// success OfferCount is the number of slots taken.
 TCalcResult ScanOffersForSave(TOfferSheet& sheet);
+
+// Whether a row holds an amount, a discount or a detailed offer: a
+// calculation reports its bidder.
+bool RowHoldsOffer(const TOfferSheet& sheet, int row);
 
 // ---- ranking ---------------------------------------------------------------------
 
@@ -196,6 +203,7 @@ void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, 
 // When the grid loses the focus after a change: the offer table is
 // rebuilt from the rows 1 to 500, row r into slot r; a row with no
 // discount, amount and name and no detailed offer leaves its slot empty.
+// Marks are kept as the save keeps them.
 // OfferCount is raised to the last row read, never lowered. The window
 // calls it only when ProjectModified is set.
 void RefreshOffersFromGrid(TOfferSheet& sheet);
