@@ -166,6 +166,41 @@ int TOfferTexts::AmountDecimals(double amount) {
 
 TOfferCalcState OfferCalcState;
 
+namespace {
+
+// The marked offers the slots hold.
+std::vector<TKeptMark> TakeMarks() {
+  std::vector<TKeptMark> marks;
+  for (int slot = 1; slot <= MaxOffers; ++slot) {
+    const OfferRecord& offer = OfferTable[slot];
+    if (offer.EntryNo != 0 && offer.Marked != 0) marks.push_back({offer.EntryNo, offer.Amount});
+  }
+  return marks;
+}
+
+// Equal as the ranking writes the kept amount.
+bool SameShownAmount(double kept, double read) {
+  if (kept == 0 || read == 0) return kept == read;
+  const int decimals = AmountDecimals(kept);
+  return FormatNum(14, decimals, NumberStyle, kept) == FormatNum(14, decimals, NumberStyle, read);
+}
+
+// The row just read into the offer is read as marked when it shows a kept
+// mark's number and amount. A slot that another row's offer fills (a row
+// deleted, moved or retyped) passes no mark on.
+void RestoreMark(const std::vector<TKeptMark>& marks, const TOfferSheet& sheet, int row, OfferRecord& offer) {
+  if (marks.empty() || sheet.Cell(ColDiscount, row).starts_with('*')) return;
+  const double amount = StrToNum(sheet.Cell(ColAmount, row));
+  for (const TKeptMark& kept : marks)
+    if (kept.EntryNo == offer.EntryNo && SameShownAmount(kept.Amount, amount)) {
+      offer.Marked = 1;
+      offer.TypedFlag = 1;
+      return;
+    }
+}
+
+}  // namespace
+
 void SetOfferCount(int n) { OfferCount = n < 0 ? 0 : n > MaxOffers ? MaxOffers : n; }
 
 void CompactOffers() {
@@ -189,6 +224,7 @@ void ResetCalculation(TStrings* report) {
   OfferCalcState.CurrentRow = 0;
   OfferCalcState.SlotCount = 0;
   CompactOffers();
+  OfferCalcState.KeptMarks = TakeMarks();
   for (int slot = 1; slot <= MaxOffers; ++slot) {
     OfferRecord& offer = OfferTable[slot];
     const double exact = offer.ExactDiscount;
@@ -312,41 +348,6 @@ bool RowLeftOut(const TOfferSheet& sheet, int row, int k) {
   return true;
 }
 
-// The marks the slots hold, by bidder number and amount. The ranking
-// writes a marked offer's discount without its "*", so a row read again
-// after it shows no mark; the row keeps its offer's mark while it shows
-// that offer's number and amount. A slot that another row's offer fills
-// (a row deleted, moved or retyped) does not pass its mark on.
-class TKeptMarks {
- public:
-  TKeptMarks() {
-    for (int slot = 1; slot <= MaxOffers; ++slot) {
-      const OfferRecord& offer = OfferTable[slot];
-      if (offer.EntryNo != 0 && (offer.Marked != 0 || offer.TypedFlag != 0)) marks_.push_back(offer);
-    }
-  }
-  // Called with the row just read into the offer.
-  void Restore(const TOfferSheet& sheet, int row, OfferRecord& offer) const {
-    if (marks_.empty() || sheet.Cell(ColDiscount, row).starts_with('*')) return;
-    const double amount = StrToNum(sheet.Cell(ColAmount, row));
-    for (const OfferRecord& kept : marks_) {
-      if (kept.EntryNo != offer.EntryNo || !SameShownAmount(kept.Amount, amount)) continue;
-      offer.Marked = kept.Marked;
-      offer.TypedFlag = kept.TypedFlag;
-      return;
-    }
-  }
-
- private:
-  // Equal as the ranking writes the kept amount.
-  static bool SameShownAmount(double kept, double read) {
-    if (kept == 0 || read == 0) return kept == read;
-    const int decimals = AmountDecimals(kept);
-    return FormatNum(14, decimals, NumberStyle, kept) == FormatNum(14, decimals, NumberStyle, read);
-  }
-  std::vector<OfferRecord> marks_;
-};
-
 }  // namespace
 
 bool RowHoldsOffer(const TOfferSheet& sheet, int row) {
@@ -372,6 +373,7 @@ TCalcResult ScanOffers(TOfferSheet& sheet) {
     if (cells.UnnamedVoid()) continue;
     ++k;
     ReadOfferRow(sheet, row, OfferTable[k]);
+    RestoreMark(state.KeptMarks, sheet, row, OfferTable[k]);
   }
   state.SlotCount = k;
   state.OfferRowsInGrid = state.CurrentRow;
@@ -401,7 +403,7 @@ TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
   TCalcResult result;
   const int lastRow = LastScannableRow(sheet);
   const int decimals = OfferCalcState.LastAmountDecimals;
-  const TKeptMarks marks;
+  const std::vector<TKeptMark> marks = TakeMarks();
   int k = 0;
   for (int row = 1; row <= lastRow && k < MaxOffers; ++row) {
     const TOfferRowCells cells = ReadRowCells(sheet, row);
@@ -414,7 +416,7 @@ TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
     ++k;
     OfferRecord& offer = OfferTable[k];
     ReadOfferRow(sheet, row, offer);
-    marks.Restore(sheet, row, offer);
+    RestoreMark(marks, sheet, row, offer);
     offer.Amount = RoundDec(decimals + 2, StrToNum(sheet.Cell(ColAmount, row)));
     // A zero typed as a discount without an amount ("0.00") is an offer of
     // 0 %, held as the calculation holds it: stored as 0 it would read back
@@ -707,7 +709,7 @@ void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, 
 }
 
 void RefreshOffersFromGrid(TOfferSheet& sheet) {
-  const TKeptMarks marks;
+  const std::vector<TKeptMark> marks = TakeMarks();
   OfferTable.Clear();
   const int lastRow = LastScannableRow(sheet);
   const int decimals = OfferCalcState.LastAmountDecimals;
@@ -724,7 +726,7 @@ void RefreshOffersFromGrid(TOfferSheet& sheet) {
     offer.Marked = cells.Discount.starts_with('*') ? 1 : 0;
     offer.EntryNo = static_cast<Word>(RowEntryNo(sheet, row));
     offer.Amount = RoundDec(decimals + 2, StrToNum(cells.Amount));
-    marks.Restore(sheet, row, offer);
+    RestoreMark(marks, sheet, row, offer);
     MarkDetailedOfferRow(sheet, row, offer.EntryNo, offer.RoundedDiscount);
     offer.BidderName = sheet.Cell(ColName, row);
     rowsRead = row;

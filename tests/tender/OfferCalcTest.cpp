@@ -124,15 +124,20 @@ TEST_F(OfferCalc, MarkFollowsTheRowNotTheSlot) {
   EXPECT_EQ(OfferTable[1].Marked, 0);
 }
 
-// The ranking writes the marked discount without its "*": the save and the
-// refresh keep the mark while the row shows the offer's number and amount.
-TEST_F(OfferCalc, SaveKeepsTheMarkOfTheOfferItsRowStillShows) {
+// The ranking writes the marked discount without its "*": the calculation,
+// the save and the refresh keep the mark while the row shows the offer's
+// number and amount, and round its discount to a whole percent again.
+TEST_F(OfferCalc, MarkStaysWithTheOfferItsRowStillShows) {
   sheet.Row(1, 1, "A", "87400", "*");
   sheet.Row(2, 2, "B", "87300", "");
   ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
   ASSERT_EQ(sheet.Cell(ColDiscount, 1), "  13.00");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(sheet.Cell(ColDiscount, 1), "  13.00");
+  EXPECT_EQ(OfferTable[1].Marked, 1);
   ASSERT_EQ(ScanOffersForSave(sheet).Outcome, TCalcOutcome::Done);
   EXPECT_EQ(OfferTable[1].Marked, 1);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 13);
   RefreshOffersFromGrid(sheet);
   EXPECT_EQ(OfferTable[1].Marked, 1);
   EXPECT_EQ(OfferTable[2].Marked, 0);

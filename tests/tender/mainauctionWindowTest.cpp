@@ -512,9 +512,10 @@ TEST_F(CalculationTest, LeavingTheGridRefreshesTheOffers) {
   EXPECT_EQ(OfferTable[1].BidderName.Str(), "ΑΛΦΑ"_a);
 }
 
-// The ranking writes a marked offer's discount without its "*"; a save made
-// after it keeps the mark all the same, and the project reopened ranks as
-// it did: the marked offer at its whole percent, above a better amount.
+// The ranking writes a marked offer's discount without its "*"; calculating
+// again, and a save made after it, keep the mark all the same, and the
+// project reopened ranks as it did: the marked offer at its whole percent,
+// above a better amount.
 TEST_F(CalculationTest, MarkedOfferKeepsItsRankThroughASaveAndAnOpen) {
   TFrmAXP& w = Start();
   TypeField(*w.EditDiair, "100000");
@@ -541,6 +542,8 @@ TEST_F(CalculationTest, MarkedOfferKeepsItsRankThroughASaveAndAnOpen) {
   const std::vector<AnsiString> first = ranking();
   ASSERT_EQ(first[0], "ΑΛΦΑ"_a);
   ASSERT_EQ(OfferTable[1].RoundedDiscount, 13);
+  Press(*w.docalc);
+  EXPECT_EQ(ranking(), first);
   chooseFile(Folder() + "marked.ddn");
   w.SaveAs->Click();
   ASSERT_TRUE(FileExists(Folder() + "marked.ddn"));
