@@ -259,8 +259,9 @@ void SetWorksheetTimeout(std::chrono::milliseconds bound) { worksheetTimeout = b
 
 TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName, int maxColumns) {
   // A pipe would hold the office suite until the time bound and a device
-  // feed it without end: neither reaches the spreadsheet service.
-  RequireRegularFile(fileName);
+  // feed it without end: neither reaches the spreadsheet service. A name
+  // that is not there is told as the office suite's absence is, first.
+  if (FileEntryExists(fileName)) RequireRegularFile(fileName);
   const std::string bridge = CalcBridge();
   if (bridge.empty())
     throw EWorksheetUnavailable("The spreadsheet service that drives LibreOffice is not beside the program");
