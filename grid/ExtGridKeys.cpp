@@ -405,9 +405,11 @@ void TExtStringGrid::FocusReceived(HWND From) {
   // An editor control that stayed open while the focus was away (an
   // application's editor that keeps editing when left) is closed now that
   // the grid has it, its value stored; not while the date picker's calendar
-  // is down, whose coming and going moves the focus under the edit. The
-  // text editor's kind stays chosen: it ends with its own storing.
-  if (editorActive_ && !IsTextEditorType(editorType_) && !(datePicker_ && datePicker_->Dropped()))
+  // is down, whose coming and going moves the focus under the edit, nor
+  // the rich-text editor while the focus lock holds it open. The text
+  // editor's kind stays chosen: it ends with its own storing.
+  if (editorActive_ && !IsTextEditorType(editorType_) && !(datePicker_ && datePicker_->Dropped()) &&
+      !(FocusLock && editorType_ == edRichEdit))
     HideCellEditor();
   const bool fromEditor =
       InplaceEditor() && InplaceEditor()->HandleAllocated() && From == InplaceEditor()->Handle();
