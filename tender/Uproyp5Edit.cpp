@@ -267,6 +267,8 @@ void TUproypFrm::RecalcClick(TObject*) {
 
 void TUproypFrm::gindecEdChange(TObject*) {
   if (gindecEd->Value() == CostDecimals && !fromB54_) return;
+  // The tender's amounts are rounded and printed with the cost decimals.
+  if (gindecEd->Value() != CostDecimals && MainForm) MainForm->ForgetReport();
   CostDecimals = static_cast<Word>(gindecEd->Value());
   const int p = Mode == 0 ? 3 : (ApoklBtn->Down() ? 11 : 5);
   if (Mode == 1 && ApoklBtn->Down()) OfferCostCol = 12;

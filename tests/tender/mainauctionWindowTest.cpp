@@ -362,6 +362,7 @@ TEST_F(CalculationTest, ForgottenResultsCannotBePrinted) {
        }},
       {"the discount decimals changed", [&] { w.EkptDgEd->SetValue(w.EkptDgEd->Value() + 1); }},
       {"the initial order switched off", [&] { Press(*w.PrintInitaa); }},
+      {"the cost decimals changed", [&] { EnsureBudgetForm().gindecEd->SetValue(CostDecimals + 1); }},
       {"the initial guarantee typed",
        [&] {
          Press(*w.BitBtn1);
