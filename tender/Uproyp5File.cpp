@@ -146,8 +146,13 @@ bool TUproypFrm::LoadBudget(const TBudgetFileContents& contents) {
     const TBudgetRowData& data = budget.Rows[row - 1];
     if (budget.Kind == TBudgetKind::Categories) {
       ProypGrid->SetCells(3, row, data.Text);
+      // An empty row the save kept among the others stays empty: a cost of
+      // 0 written into it would make the totals count the rows below it.
       const int d = std::min(CountDecimals(data.Cost), 2);
-      ProypGrid->SetCells(4, row, FormatNumNoBlanks(16, n, Style(), RoundDec(d, data.Cost)));
+      ProypGrid->SetCells(4, row,
+                          data.Text.empty() && data.Cost == 0
+                              ? AnsiString()
+                              : FormatNumNoBlanks(16, n, Style(), RoundDec(d, data.Cost)));
     } else {
       ProypGrid->SetCells(1, row, data.Text);
       ProypGrid->SetCells(2, row, data.Quantity != 0 ? Own(15, data.Quantity) : AnsiString());

@@ -139,12 +139,16 @@ void TUproypFrm::BuildToolBar() {
   doedit = Place<TCheckBox>(this, "doedit", ToolPanel, 0, 0, 10, 10);
   doedit->SetHint("Δηνατότητα επεξεργασίας"_a);
   doedit->Hide();
+  // The check boxes stand below the totals grid and follow it as it follows
+  // the window's bottom.
   CheckBox2 = Place<TCheckBox>(this, "CheckBox2", this, 8, 514, 160, 18);
+  CheckBox2->Anchors = {akLeft, akBottom};
   CheckBox2->SetCaption("Πραγματική μέση έκπτωση"_a);
   CheckBox2->SetHint("Ελεγχος Ομαλότητας με την\rπραγματική μέση έκπτωση"_a);
   CheckBox2->SetChecked(true);
   CheckBox2->Hide();
   checkOlog = Place<TCheckBox>(this, "checkOlog", this, 170, 514, 160, 18);
+  checkOlog->Anchors = {akLeft, akBottom};
   checkOlog->SetCaption("Ολογράφως"_a);
   checkOlog->SetHint("Εκτύπωση και ΟΛΟΓΡΑΦΩΣ \rτων ποσοτών προσφοράς"_a);
   checkOlog->SetChecked(true);
@@ -247,7 +251,12 @@ void TUproypFrm::BuildGrids() {
   font.Name = "Courier New Greek";
   SumaGrid->SetFont(font);
   SumaGrid->SetParentFont(false);
-  SumaGrid->SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goEditing, goTabs});
+  SumaGrid->SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected,
+                        goColSizing, goRowMoving, goEditing});
+  // Its current cell looks the same with the focus and without: reached by
+  // Tab from the budget grid, a number typed for the next budget cell would
+  // replace a parameter unseen. The user clicks the parameter to change.
+  SumaGrid->SetTabStop(false);
   SumaGrid->SetColWidths(0, 1);
   SumaGrid->SetColWidths(1, 1);
   SumaGrid->SetColWidths(2, 135);
