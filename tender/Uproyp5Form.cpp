@@ -67,7 +67,7 @@ TUproypFrm::TUproypFrm(TComponent* AOwner) : TForm(AOwner) {
   SetName("UproypFrm");
   SetCaption("Προϋπολογισμός Μελέτης"_a);
   HelpContext = HelpBudgetWindow;
-  SetBounds(60, 40, 442, 590);
+  SetBounds(60, 40, 442, 610);
   Position = poScreenCenter;
   SetShowHint(true);
   BuildToolBar();
@@ -141,13 +141,13 @@ void TUproypFrm::BuildToolBar() {
   doedit->Hide();
   // The check boxes stand below the totals grid and follow it as it follows
   // the window's bottom.
-  CheckBox2 = Place<TCheckBox>(this, "CheckBox2", this, 8, 514, 160, 18);
+  CheckBox2 = Place<TCheckBox>(this, "CheckBox2", this, 8, 534, 160, 18);
   CheckBox2->Anchors = {akLeft, akBottom};
   CheckBox2->SetCaption("Πραγματική μέση έκπτωση"_a);
   CheckBox2->SetHint("Ελεγχος Ομαλότητας με την\rπραγματική μέση έκπτωση"_a);
   CheckBox2->SetChecked(true);
   CheckBox2->Hide();
-  checkOlog = Place<TCheckBox>(this, "checkOlog", this, 170, 514, 160, 18);
+  checkOlog = Place<TCheckBox>(this, "checkOlog", this, 170, 534, 160, 18);
   checkOlog->Anchors = {akLeft, akBottom};
   checkOlog->SetCaption("Ολογράφως"_a);
   checkOlog->SetHint("Εκτύπωση και ΟΛΟΓΡΑΦΩΣ \rτων ποσοτών προσφοράς"_a);
@@ -240,13 +240,16 @@ void TUproypFrm::BuildGrids() {
     if (c == 5) getbtn->SetEnabled(false);
   };
 
-  SumaGrid = Place<TEnhStringGrid>(this, "SumaGrid", this, 4, 356, 430, 154);
+  // Ten rows of 15 pixels between lines of 2, without a scroll bar.
+  SumaGrid = Place<TEnhStringGrid>(this, "SumaGrid", this, 4, 356, 430, 174);
   SumaGrid->Anchors = {akLeft, akRight, akBottom};
   SumaGrid->SetColCount(5);
   SumaGrid->SetRowCount(10);
   SumaGrid->SetFixedRows(2);
   SumaGrid->SetFixedCols(3);
-  SumaGrid->SetDefaultRowHeight(13);
+  SumaGrid->SetGridLineWidth(2);
+  SumaGrid->SetDefaultColWidth(33);
+  SumaGrid->SetDefaultRowHeight(15);
   TFont font = SumaGrid->Font();
   font.Name = "Courier New Greek";
   SumaGrid->SetFont(font);

@@ -96,6 +96,8 @@ TEST_F(BudgetWindow, TabTakesNoTypedNumberIntoTheTotals) {
   TUproypFrm& b = TwoRows();
   EXPECT_EQ(b.SumaGrid->Options(), (TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine,
                                                  goDrawFocusSelected, goColSizing, goRowMoving, goEditing}));
+  EXPECT_EQ(b.SumaGrid->GridLineWidth(), 2);
+  EXPECT_EQ(b.SumaGrid->RowHeights(9), 15);
   backend->ExpectModal("", [&](TCustomForm& f) {
     b.ProypGrid->SetFocus();
     b.ProypGrid->SetCol(3);
@@ -350,6 +352,8 @@ TEST_F(BudgetWindow, TheCheckBoxesFollowTheTotalsGridDown) {
   backend->ExpectModal("", [&](TCustomForm&) {
     backend->ResizeWindow(b, backend->ScreenW, backend->ScreenH);
     ASSERT_GT(b.SumaGrid->Top(), 400);
+    EXPECT_GT(b.SumaGrid->CellRect(4, 9).Bottom, 0);  // every row shows
+    EXPECT_LE(b.SumaGrid->CellRect(4, 9).Bottom, b.SumaGrid->ClientHeight());
     EXPECT_TRUE(b.CheckBox2->Visible());
     for (TControl* box : {static_cast<TControl*>(b.CheckBox2), static_cast<TControl*>(b.checkOlog)}) {
       EXPECT_GE(box->Top(), b.SumaGrid->Top() + b.SumaGrid->Height()) << box->Name();
