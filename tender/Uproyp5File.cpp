@@ -119,8 +119,10 @@ std::vector<TFileToWrite> TUproypFrm::BudgetFilesToWrite() {
   AsphaltFlag = 1;
   const TBudgetLayout layout{OverheadIsExpression != 0, true, true};
   const std::vector<TBidderBlock> blocks = BidderBlocksToSave(static_cast<int>(budget.Rows.size()));
-  return {{BudgetCsvName(BudgetFileName), EncodeBudgetCsv(budget, layout, blocks, Style())},
-          {BudgetFileName, EncodeBudgetFile(budget, layout, blocks)}};
+  // Another project's budget whose name differs only in case stays as it is.
+  const bool exact = BudgetOfAnotherProject(BudgetFileName);
+  return {{BudgetCsvName(BudgetFileName), EncodeBudgetCsv(budget, layout, blocks, Style()), exact},
+          {BudgetFileName, EncodeBudgetFile(budget, layout, blocks), exact}};
 }
 
 void TUproypFrm::SaveProyp() { SafeWriteFiles(BudgetFilesToWrite()); }
@@ -368,7 +370,7 @@ bool TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
   main.EnableResultCommands(main.dopreview->Enabled(), false);
 
   const AnsiString budgetName = ChangeFileExt(ChangeFileExt(fileName, ".ddn"), ".pry");
-  if (FileExists(budgetName)) {
+  if (FileExists(budgetName) && !BudgetOfAnotherProject(budgetName)) {
     BudgetFileName = budgetName;
     try {
       ReadProyp();
@@ -394,7 +396,8 @@ bool TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
 }
 
 bool TUproypFrm::BudgetFileUnreadable(const AnsiString& fileName) {
-  if (!FileEntryExists(fileName)) return false;
+  // Another project's budget is not read, nor written over.
+  if (!FileEntryExists(fileName) || BudgetOfAnotherProject(fileName)) return false;
   if (!UnreadBudgetName.empty() && fileName == UnreadBudgetName) return true;
   std::string bytes;
   try {

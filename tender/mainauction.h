@@ -297,6 +297,9 @@ class TFrmAXP : public TForm {
   // The offers grid's rows when the project was last read, written or
   // cleared (OfferRowsSnapshot).
   std::vector<AnsiString> storedOffers_;
+  // The file the project was opened from or last saved to, as on disk;
+  // empty for a cleared project. Only this one is written over unasked.
+  AnsiString projectFile_;
   // Above 0 while the window itself rewrites the offers grid: those are
   // not the user's changes.
   int writingOffers_ = 0;
