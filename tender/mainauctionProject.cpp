@@ -46,16 +46,16 @@ AnsiString PlainEntryNoText(int row) {
 }
 
 // The files that exist and that a save of the project under ProjectFile
-// would write over: the project file and, for a project with a budget, its
-// budget file and text copy. A budget file that cannot be read is never
-// written over (the save asks for another name), nor is another project's
-// whose name differs only in case.
-std::vector<AnsiString> FilesToReplace(const AnsiString& projectFile, TUproypFrm* budget) {
+// replaces: the project file, and the budget file and text copy of that
+// name, which a project without a budget leaves out (they would be read as
+// its own). A budget file that cannot be read is never written over (the
+// save asks for another name), nor is another project's whose name differs
+// only in case.
+std::vector<AnsiString> FilesToReplace(const AnsiString& projectFile, TUproypFrm& budget) {
   std::vector<AnsiString> names;
   if (FileEntryExists(projectFile)) names.push_back(ResolveFileName(projectFile));
-  if (budget == nullptr) return names;
   const AnsiString budgetName = ChangeFileExt(projectFile, ".pry");
-  if (budget->BudgetFileUnreadable(budgetName) || BudgetOfAnotherProject(budgetName)) return names;
+  if (budget.BudgetFileUnreadable(budgetName) || BudgetOfAnotherProject(budgetName)) return names;
   for (const AnsiString& name : {budgetName, BudgetCsvName(budgetName)})
     if (FileEntryExists(name)) names.push_back(ResolveFileName(name));
   return names;
@@ -148,20 +148,25 @@ bool TFrmAXP::DoSave(TObject*) {
   if (!CommandLineProject.empty() && SaveDialog1->FileName.empty())
     SaveDialog1->FileName = CommandLineProject;
   AnsiString name;
+  std::vector<AnsiString> replaced;
   for (;;) {
     if (!SaveDialog1->Execute()) return false;
     name = ExpandFileName(ResolveFileName(ChangeFileExt(SaveDialog1->FileName, ".ddn")));
     // The project's own file is written over as ever; any other file that
     // is there only when the user says so, and No goes back to the dialog.
     if (name == projectFile_) break;
-    const std::vector<AnsiString> existing =
-        FilesToReplace(name, ProjectType != 0 ? &EnsureBudgetForm() : nullptr);
-    if (existing.empty() || MessageDlg(dialogs::ReplaceQuestion(existing), mtWarning, {mbYes, mbNo}) == mrYes)
+    replaced = FilesToReplace(name, EnsureBudgetForm());
+    if (replaced.empty() || MessageDlg(dialogs::ReplaceQuestion(replaced), mtWarning, {mbYes, mbNo}) == mrYes)
       break;
   }
   Doreset->SetEnabled(false);
   sortBtn->SetEnabled(false);
-  return saverec(name);
+  if (!saverec(name)) return false;
+  // A project without a budget replaced one with: the budget replaced goes.
+  if (ProjectType == 0)
+    for (const AnsiString& file : replaced)
+      if (UpperCase(ExtractFileExt(file)) != ".DDN") DeleteFile(file);
+  return true;
 }
 
 bool TFrmAXP::saverec(const AnsiString& givenName) {

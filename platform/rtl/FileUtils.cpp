@@ -391,25 +391,35 @@ void syncFolder(const std::string& target) {
   }
 }
 
-// A regular file (not through a link) of Size bytes with the check sum.
-bool holds(const std::string& name, std::uint64_t size, std::uint64_t sum) {
+// Reads a regular file of at most Limit bytes, not through a link, handing
+// Take its bytes part by part; false when it is none or cannot be read whole.
+template <class Take>
+bool readPlainFile(const std::string& name, std::uint64_t limit, Take take) {
   struct stat st;
   if (::lstat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      static_cast<std::uint64_t>(st.st_size) != size)
+      static_cast<std::uint64_t>(st.st_size) > limit)
     return false;
   const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) return false;
-  std::uint64_t read = 0, got = SaveJournalSumStart;
+  std::uint64_t read = 0;
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    read += static_cast<std::uint64_t>(n);
-    got = SaveJournalSum(std::string_view(buffer, static_cast<size_t>(n)), got);
+    if (n <= 0 || (read += static_cast<std::uint64_t>(n)) > limit) break;
+    take(std::string_view(buffer, static_cast<size_t>(n)));
   }
   ::close(fd);
-  return read == size && got == sum;
+  return read == static_cast<std::uint64_t>(st.st_size);
+}
+
+// A regular file (not through a link) of Size bytes with the check sum.
+bool holds(const std::string& name, std::uint64_t size, std::uint64_t sum) {
+  struct stat st;
+  if (::lstat(name.c_str(), &st) != 0 || static_cast<std::uint64_t>(st.st_size) != size) return false;
+  std::uint64_t got = SaveJournalSumStart;
+  return readPlainFile(name, size, [&got](std::string_view part) { got = SaveJournalSum(part, got); }) &&
+         got == sum;
 }
 
 // One file of a save: its temporary written and flushed, waiting for the
@@ -493,7 +503,10 @@ void SafeWriteFiles(const std::vector<TFileToWrite>& files) {
     if (entries.size() == written.size()) {
       journal = journalNameOf(written[0].Target);
       const std::string bytes = EncodeSaveJournal(entries);
-      const int fd = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+      // Whatever lies under the name (an older journal of these files, whose
+      // temporaries were just replaced) gives way.
+      ::unlink(journal.c_str());
+      const int fd = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
       const bool whole = fd >= 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
       if (fd >= 0) ::close(fd);
       if (!whole) {
@@ -532,13 +545,10 @@ TStoppedSave FinishStoppedSave(const AnsiString& fileName, std::vector<AnsiStrin
   const std::string journal = journalNameOf(first);
   struct stat st;
   if (::lstat(journal.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return TStoppedSave::None;
+  std::string bytes;
   std::optional<std::vector<TSaveJournalEntry>> entries;
-  if (static_cast<std::uint64_t>(st.st_size) <= MaxSaveJournalSize) {
-    try {
-      entries = DecodeSaveJournal(ReadWholeFile(cp1253::FromUtf8(journal), MaxSaveJournalSize));
-    } catch (const EStreamError&) {
-    }
-  }
+  if (readPlainFile(journal, MaxSaveJournalSize, [&bytes](std::string_view part) { bytes += part; }))
+    entries = DecodeSaveJournal(bytes);
   const std::string folder = folderPartOf(first);
   // A journal that is not whole was being written when the save stopped:
   // no file had been renamed yet.

@@ -163,17 +163,20 @@ TEST_F(ProjectSafetyTest, ABudgetTypedAfterNewOrAnotherOpenNeverGoesIntoTheOldPr
 
 // Saving under a new name asks before the budget file and its text copy of
 // another project are written over, naming every file that is there; No
-// leaves them as they were.
+// leaves them as they were. A project without a budget that replaces one
+// with leaves no budget behind to be read as its own.
 TEST_F(ProjectSafetyTest, SavingUnderANewNameAsksBeforeAnotherProjectsBudget) {
   struct Case {
     const char* what;
     std::vector<const char*> removed;  // of the other project's files
     std::vector<const char*> asked;
+    bool withBudget;
   };
   const Case cases[] = {
-      {"a whole project", {}, {"other.ddn", "other.pry", "other.csv"}},
-      {"its budget alone", {"other.ddn"}, {"other.pry", "other.csv"}},
-      {"its budget without text copy", {"other.ddn", "other.csv"}, {"other.pry"}},
+      {"a whole project", {}, {"other.ddn", "other.pry", "other.csv"}, true},
+      {"its budget alone", {"other.ddn"}, {"other.pry", "other.csv"}, true},
+      {"its budget without text copy", {"other.ddn", "other.csv"}, {"other.pry"}, true},
+      {"by a project without a budget", {}, {"other.ddn", "other.pry", "other.csv"}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -182,6 +185,7 @@ TEST_F(ProjectSafetyTest, SavingUnderANewNameAsksBeforeAnotherProjectsBudget) {
     for (const char* name : c.removed) std::filesystem::remove(Path(name));
     const std::vector<std::string> before = Contents(c.asked);
     SaveWithBudget(w, "mine.ddn", "ΔΙΚΟΣ", "40");
+    if (!c.withBudget) ChooseType(w, 0);
     TypeCell(3, 1, "7");
     std::vector<AnsiString> asked;
     for (const char* name : c.asked) asked.push_back(Name(name));
@@ -193,8 +197,13 @@ TEST_F(ProjectSafetyTest, SavingUnderANewNameAsksBeforeAnotherProjectsBudget) {
     backend->ExpectModal("", Choose("other.ddn"));
     backend->ExpectMessageBox(dialogs::ReplaceQuestion(asked), IDYES);
     w.SaveAs->Click();
-    EXPECT_EQ(ReadBytes(Path("other.pry")), ReadBytes(Path("mine.pry")));
-    EXPECT_EQ(BudgetForm->BudgetFileName, Name("other.pry"));
+    if (c.withBudget) {
+      EXPECT_EQ(ReadBytes(Path("other.pry")), ReadBytes(Path("mine.pry")));
+      EXPECT_EQ(BudgetForm->BudgetFileName, Name("other.pry"));
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(Path("other.pry")));
+      EXPECT_FALSE(std::filesystem::exists(Path("other.csv")));
+    }
     w.ClearProject();
     delete BudgetForm;
     Stop();
