@@ -56,6 +56,8 @@ int InBoundedChild(long long room, F check) {
     bound.rlim_cur =
         std::min<rlim_t>(static_cast<rlim_t>(pages * ::sysconf(_SC_PAGESIZE) + room), bound.rlim_max);
     ::setrlimit(RLIMIT_AS, &bound);
+#else
+    (void)room;
 #endif
     bool held = false;
     try {
