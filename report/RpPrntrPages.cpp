@@ -373,9 +373,16 @@ std::unique_ptr<TMetafile> TRpPageList::ReadPage(int n) {
   s.Seek(next - 4, soFromBeginning);
   if (ReadInt(s) != start) Damaged();
   auto metafile = std::make_unique<TMetafile>();
-  TStringStream source(std::move(bytes));
   try {
-    metafile->LoadFromStream(source);
+    // A page as a run stores it, an enhanced metafile of exactly the bytes
+    // its header counts, is kept as read: printing reads every page, and
+    // a copy through a stream was a second pass over each.
+    if (bytes.size() >= 88 && le::Get32(bytes, 0) == emr::HEADER && le::Get32(bytes, 48) == bytes.size()) {
+      metafile->SetData(std::move(bytes));
+    } else {
+      TStringStream source(std::move(bytes));
+      metafile->LoadFromStream(source);
+    }
   } catch (const EInvalidGraphic&) {
     Damaged();
   } catch (const EReadError&) {
