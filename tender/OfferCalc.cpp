@@ -166,6 +166,41 @@ int TOfferTexts::AmountDecimals(double amount) {
 
 TOfferCalcState OfferCalcState;
 
+namespace {
+
+// The marked offers the slots hold.
+std::vector<TKeptMark> TakeMarks() {
+  std::vector<TKeptMark> marks;
+  for (int slot = 1; slot <= MaxOffers; ++slot) {
+    const OfferRecord& offer = OfferTable[slot];
+    if (offer.EntryNo != 0 && offer.Marked != 0) marks.push_back({offer.EntryNo, offer.Amount});
+  }
+  return marks;
+}
+
+// Equal as the ranking writes the kept amount.
+bool SameShownAmount(double kept, double read) {
+  if (kept == 0 || read == 0) return kept == read;
+  const int decimals = AmountDecimals(kept);
+  return FormatNum(14, decimals, NumberStyle, kept) == FormatNum(14, decimals, NumberStyle, read);
+}
+
+// The row just read into the offer is read as marked when it shows a kept
+// mark's number and amount. A slot that another row's offer fills (a row
+// deleted, moved or retyped) passes no mark on.
+void RestoreMark(const std::vector<TKeptMark>& marks, const TOfferSheet& sheet, int row, OfferRecord& offer) {
+  if (marks.empty() || sheet.Cell(ColDiscount, row).starts_with('*')) return;
+  const double amount = StrToNum(sheet.Cell(ColAmount, row));
+  for (const TKeptMark& kept : marks)
+    if (kept.EntryNo == offer.EntryNo && SameShownAmount(kept.Amount, amount)) {
+      offer.Marked = 1;
+      offer.TypedFlag = 1;
+      return;
+    }
+}
+
+}  // namespace
+
 void SetOfferCount(int n) { OfferCount = n < 0 ? 0 : n > MaxOffers ? MaxOffers : n; }
 
 void CompactOffers() {
@@ -189,6 +224,7 @@ void ResetCalculation(TStrings* report) {
   OfferCalcState.CurrentRow = 0;
   OfferCalcState.SlotCount = 0;
   CompactOffers();
+  OfferCalcState.KeptMarks = TakeMarks();
   for (int slot = 1; slot <= MaxOffers; ++slot) {
     OfferRecord& offer = OfferTable[slot];
     const double exact = offer.ExactDiscount;
@@ -215,7 +251,7 @@ const AnsiString OverHundredMessage = "Έχει Εισαχθεί Έκπτωση 
 
 AnsiString GapInOffersMessage(int row) {
   return "Η γραμμή "_a + IntToStr(row) +
-         " δεν έχει ποσό ή έκπτωση, ενώ γραμμές κάτω από αυτή έχουν: συμπληρώστε ή διαγράψτε τη γραμμή."_a;
+         " δεν έχει ποσό ή έκπτωση, ενώ γραμμές κάτω από αυτή έχουν προσφορά: συμπληρώστε ή διαγράψτε τη γραμμή."_a;
 }
 
 namespace {
@@ -298,15 +334,26 @@ bool DiscountInRange(int slot, TCalcResult& result) {
   return true;
 }
 
-// Whether the calculation's scan, had it reached row r, would take an
-// amount or a discount from it: a lone "0" without name or detailed offer
-// takes no slot.
-bool RowHoldsOfferValue(const TOfferSheet& sheet, int row) {
+// Whether the calculation's scan, had it reached row r, would take a slot
+// for a bidder that slots 1 to k do not hold: an amount, a discount or a
+// detailed offer; a lone "0" without name or detailed offer takes none,
+// nor does a number whose detailed offer a ranked row shows already.
+bool RowLeftOut(const TOfferSheet& sheet, int row, int k) {
   const TOfferRowCells cells = ReadRowCells(sheet, row);
-  return !cells.Amount.empty() || (!cells.Discount.empty() && !cells.UnnamedVoid());
+  if (!cells.Amount.empty() || (!cells.Discount.empty() && !cells.UnnamedVoid())) return true;
+  if (!cells.Detailed) return false;
+  const int number = RowEntryNo(sheet, row);
+  for (int slot = 1; slot <= k; ++slot)
+    if (OfferTable[slot].EntryNo == number) return false;
+  return true;
 }
 
 }  // namespace
+
+bool RowHoldsOffer(const TOfferSheet& sheet, int row) {
+  const TOfferRowCells cells = ReadRowCells(sheet, row);
+  return !cells.NoValues() || cells.Detailed;
+}
 
 TCalcResult ScanOffers(TOfferSheet& sheet) {
   TCalcResult result;
@@ -326,6 +373,7 @@ TCalcResult ScanOffers(TOfferSheet& sheet) {
     if (cells.UnnamedVoid()) continue;
     ++k;
     ReadOfferRow(sheet, row, OfferTable[k]);
+    RestoreMark(state.KeptMarks, sheet, row, OfferTable[k]);
   }
   state.SlotCount = k;
   state.OfferRowsInGrid = state.CurrentRow;
@@ -334,7 +382,7 @@ TCalcResult ScanOffers(TOfferSheet& sheet) {
   // ranking without a word: a committee could sign a ranking without them.
   if (endRow != 0)
     for (int row = endRow + 1; row <= lastRow; ++row)
-      if (RowHoldsOfferValue(sheet, row)) {
+      if (RowLeftOut(sheet, row, k)) {
         result.Outcome = TCalcOutcome::GapInOffers;
         result.Row = endRow;
         result.Message = GapInOffersMessage(endRow);
@@ -355,6 +403,7 @@ TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
   TCalcResult result;
   const int lastRow = LastScannableRow(sheet);
   const int decimals = OfferCalcState.LastAmountDecimals;
+  const std::vector<TKeptMark> marks = TakeMarks();
   int k = 0;
   for (int row = 1; row <= lastRow && k < MaxOffers; ++row) {
     const TOfferRowCells cells = ReadRowCells(sheet, row);
@@ -367,6 +416,7 @@ TCalcResult ScanOffersForSave(TOfferSheet& sheet) {
     ++k;
     OfferRecord& offer = OfferTable[k];
     ReadOfferRow(sheet, row, offer);
+    RestoreMark(marks, sheet, row, offer);
     offer.Amount = RoundDec(decimals + 2, StrToNum(sheet.Cell(ColAmount, row)));
     // A zero typed as a discount without an amount ("0.00") is an offer of
     // 0 %, held as the calculation holds it: stored as 0 it would read back
@@ -659,6 +709,7 @@ void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, 
 }
 
 void RefreshOffersFromGrid(TOfferSheet& sheet) {
+  const std::vector<TKeptMark> marks = TakeMarks();
   OfferTable.Clear();
   const int lastRow = LastScannableRow(sheet);
   const int decimals = OfferCalcState.LastAmountDecimals;
@@ -675,6 +726,7 @@ void RefreshOffersFromGrid(TOfferSheet& sheet) {
     offer.Marked = cells.Discount.starts_with('*') ? 1 : 0;
     offer.EntryNo = static_cast<Word>(RowEntryNo(sheet, row));
     offer.Amount = RoundDec(decimals + 2, StrToNum(cells.Amount));
+    RestoreMark(marks, sheet, row, offer);
     MarkDetailedOfferRow(sheet, row, offer.EntryNo, offer.RoundedDiscount);
     offer.BidderName = sheet.Cell(ColName, row);
     rowsRead = row;

@@ -88,6 +88,16 @@ class TOfferTexts {
 
 // ---- working state -------------------------------------------------------------
 
+// A marked offer as a slot held it. The ranking writes a marked offer's
+// discount without its "*": the row that still shows the offer's bidder
+// number and amount is read as if it showed the "*" (marked, its discount
+// a whole percent), so that calculating again, saving and opening rank it
+// as the first calculation did.
+struct TKeptMark {
+  Word EntryNo = 0;
+  double Amount = 0;
+};
+
 struct TOfferCalcState {
   int CurrentRow = 0;  // the row scan's current row
   int SlotCount = 0;   // slots filled by the row scan
@@ -97,6 +107,8 @@ struct TOfferCalcState {
   // The amount decimals last worked out for the grid (CostDecimals to
   // CostDecimals + 2); the refresh from the grid rounds amounts with it.
   int LastAmountDecimals = 0;
+  // The marked offers of the slots before ResetCalculation zeroed them.
+  std::vector<TKeptMark> KeptMarks;
 };
 extern TOfferCalcState OfferCalcState;
 
@@ -110,10 +122,10 @@ void SetOfferCount(int n);
 // removable slot is left below the ones already moved.
 void CompactOffers();
 
-// Before a calculation: counters back to 0, CompactOffers, then the stored
-// part and the typed flag of all 500 slots zeroed (the exact discount and the
-// mark stay until the calculation rewrites them). The report text, when
-// given, is cleared first.
+// Before a calculation: counters back to 0, CompactOffers, the marked
+// offers kept (TKeptMark), then the stored part and the typed flag of all
+// 500 slots zeroed (the exact discount and the mark stay until the
+// calculation rewrites them). The report text, when given, is cleared first.
 void ResetCalculation(TStrings* report = nullptr);
 
 // Whether an amount and a whole-percent discount give back the divisor
@@ -148,9 +160,11 @@ AnsiString GapInOffersMessage(int row);
 // read and rounded, each discount is computed against the header's divisor
 // and rounded by RoundDiscountProc, and OfferCount becomes k. The grid gets
 // "*;;" as the name and "0" as the discount of an unnamed detailed offer.
+// A row keeps the mark of its offer as TKeptMark tells.
 // The scan ends at the first row without amount, discount and detailed
-// offer; when a row below it still holds an amount or a discount that
-// would take a slot, nothing is computed and the outcome is GapInOffers.
+// offer; when a row below it still holds an amount, a discount or a
+// detailed offer that would take a slot, nothing is computed and the
+// outcome is GapInOffers.
 // Call after ResetCalculation and the header's rebuild. On an error
 // OfferCount keeps its previous value.
 TCalcResult ScanOffers(TOfferSheet& sheet);
@@ -163,9 +177,14 @@ TCalcResult ScanOffers(TOfferSheet& sheet);
 // decimals last worked out; a discount of an amount offer is computed
 // without the zero stand-in, its unrounded value kept as Discount; a zero
 // discount typed without an amount keeps the stand-in, as it is no void
-// offer. Slots keep the remark they held. Errors as ScanOffers; on success
-// OfferCount is the number of slots taken.
+// offer. Slots keep the remark they held, and a row keeps the mark of its
+// offer as TKeptMark tells. Errors as ScanOffers; on success OfferCount is
+// the number of slots taken.
 TCalcResult ScanOffersForSave(TOfferSheet& sheet);
+
+// Whether a row holds an amount, a discount or a detailed offer: a
+// calculation reports its bidder.
+bool RowHoldsOffer(const TOfferSheet& sheet, int row);
 
 // ---- ranking ---------------------------------------------------------------------
 
@@ -196,6 +215,7 @@ void sortitms(TOfferSheet& sheet, bool ascending, bool byEntryNo, bool display, 
 // When the grid loses the focus after a change: the offer table is
 // rebuilt from the rows 1 to 500, row r into slot r; a row with no
 // discount, amount and name and no detailed offer leaves its slot empty.
+// Marks are kept as the save keeps them.
 // OfferCount is raised to the last row read, never lowered. The window
 // calls it only when ProjectModified is set.
 void RefreshOffersFromGrid(TOfferSheet& sheet);

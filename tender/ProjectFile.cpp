@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "platform/rtl/ByteOrder.h"
 #include "platform/rtl/FileUtils.h"
@@ -32,10 +34,39 @@ std::string EncodeProjectFile(const TProjectHeader& header, std::span<const Offe
   return bytes;
 }
 
-void RemoveProjectLeftovers(const AnsiString& projectFileName) {
+AnsiString RemoveProjectLeftovers(const AnsiString& projectFileName) {
   const AnsiString budget = ChangeFileExt(projectFileName, ".pry");
-  for (const AnsiString& name : {ChangeFileExt(projectFileName, ".ddn"), budget, BudgetCsvName(budget)})
-    RemoveSafeWriteLeftover(name);
+  // Another project's budget in another case is not this one's to tidy.
+  const bool exact = BudgetOfAnotherProject(budget);
+  const std::pair<AnsiString, bool> files[] = {
+      {ChangeFileExt(projectFileName, ".ddn"), false}, {budget, exact}, {BudgetCsvName(budget), exact}};
+  std::vector<AnsiString> mixed;
+  for (const auto& [name, exactName] : files) FinishStoppedSave(name, &mixed, exactName);
+  for (const auto& [name, exactName] : files) RemoveSafeWriteLeftover(name, exactName);
+  if (mixed.empty()) return AnsiString();
+  AnsiString names;
+  for (const AnsiString& name : mixed) names += "\r«"_a + name + "»"_a;
+  return "Η αποθήκευση του έργου «"_a + projectFileName +
+         "» διακόπηκε πριν τελειώσει και δεν μπόρεσε να ολοκληρωθεί. "
+         "Τα αρχεία της μπορεί να είναι από διαφορετικές αποθηκεύσεις:"_a +
+         names;
+}
+
+bool BudgetOfAnotherProject(const AnsiString& budgetFileName) {
+  const AnsiString found = ExtractFileName(ResolveFileName(budgetFileName));
+  const AnsiString base = ChangeFileExt(found, "");
+  if (found == ExtractFileName(budgetFileName) || base == ChangeFileExt(ExtractFileName(budgetFileName), ""))
+    return false;
+  TSearchRec entry;
+  bool owned = false;
+  for (int at = FindFirst(ExtractFilePath(ResolveFileName(budgetFileName)) + base + ".*", faAnyFile, entry);
+       at == 0 && !owned; at = FindNext(entry)) {
+    const AnsiString extension = UpperCase(ExtractFileExt(entry.Name));
+    owned = (entry.Attr & faDirectory) == 0 && ChangeFileExt(entry.Name, "") == base &&
+            (extension == ".DDN" || extension == ".DDT");
+  }
+  FindClose(entry);
+  return owned;
 }
 
 namespace {

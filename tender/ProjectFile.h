@@ -25,10 +25,19 @@ bool IsOldProjectFileName(const AnsiString& fileName);
 // records in the order given; the header alone when there are no records.
 std::string EncodeProjectFile(const TProjectHeader& header, std::span<const OfferRecord> offers);
 
-// A save killed half way leaves its temporary file beside the target; the
-// project's own (of its ".ddn", ".pry" and ".csv") go when the project is
-// opened or saved.
-void RemoveProjectLeftovers(const AnsiString& projectFileName);
+// A save killed half way leaves its temporary files beside the targets,
+// and one stopped between its renames its journal too: when the project is
+// opened or saved such a save of its ".ddn", ".pry" and ".csv" is completed
+// and the temporaries go. The text is what the user is told of a save that
+// could not be completed, naming its files; empty otherwise.
+AnsiString RemoveProjectLeftovers(const AnsiString& projectFileName);
+
+// Whether the file a project's budget name finds ignoring case is another
+// project's: its name differs from BudgetFileName in more than the
+// extension's case, and a project file of the folder (".ddn", ".ddt") bears
+// its name exactly. Such a budget is neither read as this project's nor
+// written over: this project's budget is a file of its own name.
+bool BudgetOfAnotherProject(const AnsiString& budgetFileName);
 
 enum class TProjectReadStatus {
   Ok,

@@ -135,6 +135,8 @@ class TUproypFrm : public TForm {
   void ProypGridCellValidate(TObject* Sender, int ACol, int ARow, AnsiString& Value, bool& Valid);
   void celplusClick(TObject* Sender);
   void celMinusClick(TObject* Sender);
+  // Closes the budget grid's editor, its text stored and validated.
+  void EndCellEdit();
   void RecalcClick(TObject* Sender);
   void gindecEdChange(TObject* Sender);
   void B54Click(TObject* Sender);

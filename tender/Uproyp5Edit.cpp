@@ -195,7 +195,17 @@ void TUproypFrm::ValidateEdit(int c, int r, AnsiString& t, bool warnDecimals) {
   doProPreview->SetEnabled(false);
 }
 
+// An edit under way ends before cells move: the editor keeps the text it
+// opened with and would show it over the moved cell, and write it back
+// there when it closes.
+void TUproypFrm::EndCellEdit() {
+  if (!ProypGrid->EditorMode()) return;
+  ProypGrid->HideCellEditor();
+  ProypGrid->CommitCellEdit(ProypGrid->Cells(ProypGrid->Col(), ProypGrid->Row()));
+}
+
 void TUproypFrm::celplusClick(TObject*) {
+  EndCellEdit();
   const int c = ProypGrid->Col(), r = ProypGrid->Row();
   const int n = std::max<int>(BudgetRows, r);
   for (int row = std::min(n, ProypGrid->RowCount() - 2); row >= r; --row)
@@ -204,6 +214,7 @@ void TUproypFrm::celplusClick(TObject*) {
 }
 
 void TUproypFrm::celMinusClick(TObject*) {
+  EndCellEdit();
   const int c = ProypGrid->Col(), r = ProypGrid->Row();
   const int n = std::max<int>(BudgetRows, r);
   for (int row = r; row < n && row + 1 < ProypGrid->RowCount(); ++row)
@@ -267,6 +278,8 @@ void TUproypFrm::RecalcClick(TObject*) {
 
 void TUproypFrm::gindecEdChange(TObject*) {
   if (gindecEd->Value() == CostDecimals && !fromB54_) return;
+  // The tender's amounts are rounded and printed with the cost decimals.
+  if (gindecEd->Value() != CostDecimals && MainForm) MainForm->ForgetReport();
   CostDecimals = static_cast<Word>(gindecEd->Value());
   const int p = Mode == 0 ? 3 : (ApoklBtn->Down() ? 11 : 5);
   if (Mode == 1 && ApoklBtn->Down()) OfferCostCol = 12;

@@ -119,8 +119,10 @@ std::vector<TFileToWrite> TUproypFrm::BudgetFilesToWrite() {
   AsphaltFlag = 1;
   const TBudgetLayout layout{OverheadIsExpression != 0, true, true};
   const std::vector<TBidderBlock> blocks = BidderBlocksToSave(static_cast<int>(budget.Rows.size()));
-  return {{BudgetCsvName(BudgetFileName), EncodeBudgetCsv(budget, layout, blocks, Style())},
-          {BudgetFileName, EncodeBudgetFile(budget, layout, blocks)}};
+  // Another project's budget whose name differs only in case stays as it is.
+  const bool exact = BudgetOfAnotherProject(BudgetFileName);
+  return {{BudgetCsvName(BudgetFileName), EncodeBudgetCsv(budget, layout, blocks, Style()), exact},
+          {BudgetFileName, EncodeBudgetFile(budget, layout, blocks), exact}};
 }
 
 void TUproypFrm::SaveProyp() { SafeWriteFiles(BudgetFilesToWrite()); }
@@ -146,8 +148,13 @@ bool TUproypFrm::LoadBudget(const TBudgetFileContents& contents) {
     const TBudgetRowData& data = budget.Rows[row - 1];
     if (budget.Kind == TBudgetKind::Categories) {
       ProypGrid->SetCells(3, row, data.Text);
+      // An empty row the save kept among the others stays empty: a cost of
+      // 0 written into it would make the totals count the rows below it.
       const int d = std::min(CountDecimals(data.Cost), 2);
-      ProypGrid->SetCells(4, row, FormatNumNoBlanks(16, n, Style(), RoundDec(d, data.Cost)));
+      ProypGrid->SetCells(4, row,
+                          data.Text.empty() && data.Cost == 0
+                              ? AnsiString()
+                              : FormatNumNoBlanks(16, n, Style(), RoundDec(d, data.Cost)));
     } else {
       ProypGrid->SetCells(1, row, data.Text);
       ProypGrid->SetCells(2, row, data.Quantity != 0 ? Own(15, data.Quantity) : AnsiString());
@@ -363,7 +370,7 @@ bool TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
   main.EnableResultCommands(main.dopreview->Enabled(), false);
 
   const AnsiString budgetName = ChangeFileExt(ChangeFileExt(fileName, ".ddn"), ".pry");
-  if (FileExists(budgetName)) {
+  if (FileExists(budgetName) && !BudgetOfAnotherProject(budgetName)) {
     BudgetFileName = budgetName;
     try {
       ReadProyp();
@@ -389,7 +396,8 @@ bool TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
 }
 
 bool TUproypFrm::BudgetFileUnreadable(const AnsiString& fileName) {
-  if (!FileEntryExists(fileName)) return false;
+  // Another project's budget is not read, nor written over.
+  if (!FileEntryExists(fileName) || BudgetOfAnotherProject(fileName)) return false;
   if (!UnreadBudgetName.empty() && fileName == UnreadBudgetName) return true;
   std::string bytes;
   try {

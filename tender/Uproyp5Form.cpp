@@ -67,7 +67,7 @@ TUproypFrm::TUproypFrm(TComponent* AOwner) : TForm(AOwner) {
   SetName("UproypFrm");
   SetCaption("Προϋπολογισμός Μελέτης"_a);
   HelpContext = HelpBudgetWindow;
-  SetBounds(60, 40, 442, 590);
+  SetBounds(60, 40, 442, 610);
   Position = poScreenCenter;
   SetShowHint(true);
   BuildToolBar();
@@ -139,12 +139,16 @@ void TUproypFrm::BuildToolBar() {
   doedit = Place<TCheckBox>(this, "doedit", ToolPanel, 0, 0, 10, 10);
   doedit->SetHint("Δηνατότητα επεξεργασίας"_a);
   doedit->Hide();
-  CheckBox2 = Place<TCheckBox>(this, "CheckBox2", this, 8, 514, 160, 18);
+  // The check boxes stand below the totals grid and follow it as it follows
+  // the window's bottom.
+  CheckBox2 = Place<TCheckBox>(this, "CheckBox2", this, 8, 534, 160, 18);
+  CheckBox2->Anchors = {akLeft, akBottom};
   CheckBox2->SetCaption("Πραγματική μέση έκπτωση"_a);
   CheckBox2->SetHint("Ελεγχος Ομαλότητας με την\rπραγματική μέση έκπτωση"_a);
   CheckBox2->SetChecked(true);
   CheckBox2->Hide();
-  checkOlog = Place<TCheckBox>(this, "checkOlog", this, 170, 514, 160, 18);
+  checkOlog = Place<TCheckBox>(this, "checkOlog", this, 170, 534, 160, 18);
+  checkOlog->Anchors = {akLeft, akBottom};
   checkOlog->SetCaption("Ολογράφως"_a);
   checkOlog->SetHint("Εκτύπωση και ΟΛΟΓΡΑΦΩΣ \rτων ποσοτών προσφοράς"_a);
   checkOlog->SetChecked(true);
@@ -236,18 +240,26 @@ void TUproypFrm::BuildGrids() {
     if (c == 5) getbtn->SetEnabled(false);
   };
 
-  SumaGrid = Place<TEnhStringGrid>(this, "SumaGrid", this, 4, 356, 430, 154);
+  // Ten rows of 15 pixels between lines of 2, without a scroll bar.
+  SumaGrid = Place<TEnhStringGrid>(this, "SumaGrid", this, 4, 356, 430, 174);
   SumaGrid->Anchors = {akLeft, akRight, akBottom};
   SumaGrid->SetColCount(5);
   SumaGrid->SetRowCount(10);
   SumaGrid->SetFixedRows(2);
   SumaGrid->SetFixedCols(3);
-  SumaGrid->SetDefaultRowHeight(13);
+  SumaGrid->SetGridLineWidth(2);
+  SumaGrid->SetDefaultColWidth(33);
+  SumaGrid->SetDefaultRowHeight(15);
   TFont font = SumaGrid->Font();
   font.Name = "Courier New Greek";
   SumaGrid->SetFont(font);
   SumaGrid->SetParentFont(false);
-  SumaGrid->SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goEditing, goTabs});
+  SumaGrid->SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected,
+                        goColSizing, goRowMoving, goEditing});
+  // Its current cell looks the same with the focus and without: reached by
+  // Tab from the budget grid, a number typed for the next budget cell would
+  // replace a parameter unseen. The user clicks the parameter to change.
+  SumaGrid->SetTabStop(false);
   SumaGrid->SetColWidths(0, 1);
   SumaGrid->SetColWidths(1, 1);
   SumaGrid->SetColWidths(2, 135);

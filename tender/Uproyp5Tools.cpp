@@ -9,7 +9,7 @@ void TUproypFrm::BuildAnalysisTools() {
   LabelQ->SetLeft(580);
   Label5 = new TLabel(this);
   Label5->SetName("Label5");
-  Label5->SetBounds(8, 514, 420, 13);
+  Label5->SetBounds(8, 534, 420, 13);
   Label5->SetParent(this);
   Label5->SetCaption("");
   Label5->SetHint("Ισχύει εφόσον η συνολική δαπάνη τους δεν υπερβαίνει το 5% του προϋπολογισμού μελέτης"_a);

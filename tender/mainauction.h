@@ -225,12 +225,20 @@ class TFrmAXP : public TForm {
   // moved row) marks the project changed, as typing does; one that touches
   // the amounts or discounts makes the results stale as typing does.
   void OffersChanged(const TRect& area);
-  // The preview command, and the print and quick-print commands, buttons
-  // and menu items alike: on only while the results are the offers'.
+  // The preview button, and the print and quick-print commands, buttons
+  // and menu items alike: print only while the results are the tender's.
+  // The preview's menu item shows the preview at any time.
   void EnableResultCommands(bool preview, bool print);
-  // What typing into the amount or discount column makes stale; the
-  // commands that show or print the results go off with them.
+  // What typing into the amount or discount column makes stale: the marks
+  // beside the offers, and the report (ForgetReport).
   void ForgetResults();
+  // Whatever changes what the report would print empties the preview's
+  // copy and takes back print and quick print until the next calculation.
+  void ForgetReport();
+  // A change of a bidder's name in the given row: the report names the
+  // bidders of the rows that hold an offer; a name alone in a new row is in
+  // no report.
+  void NameChanged(int row);
   // Marks the project changed when the grid's offers are no longer those
   // last read, written or cleared: a calculation that dropped or
   // renumbered rows changed what a save would write.
@@ -289,6 +297,9 @@ class TFrmAXP : public TForm {
   // The offers grid's rows when the project was last read, written or
   // cleared (OfferRowsSnapshot).
   std::vector<AnsiString> storedOffers_;
+  // The file the project was opened from or last saved to, as on disk;
+  // empty for a cleared project. Only this one is written over unasked.
+  AnsiString projectFile_;
   // Above 0 while the window itself rewrites the offers grid: those are
   // not the user's changes.
   int writingOffers_ = 0;

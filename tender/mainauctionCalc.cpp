@@ -143,17 +143,23 @@ void TFrmAXP::CreatePreview() {
 }
 
 void TFrmAXP::ForgetResults() {
-  const TWritingOffers writing(*this);
+  {
+    const TWritingOffers writing(*this);
+    StGrid->ClearColumns(ColRemark, StGrid->ColCount() - ColRemark);
+  }
+  ForgetReport();
+}
+
+void TFrmAXP::ForgetReport() {
   if (PreviewForm) PreviewForm->Prevmemo->Clear();
-  StGrid->ClearColumns(ColRemark, StGrid->ColCount() - ColRemark);
-  // The report in PrMemo is of offers that are no longer these: printed, it
-  // would rank without the bidder just added.
-  EnableResultCommands(false, false);
+  // The report in PrMemo is of a tender that is no longer this one: printed,
+  // it would rank without the bidder just added, under an old name or on
+  // the old divisor.
+  EnableResultCommands(dopreview->Enabled(), false);
 }
 
 void TFrmAXP::EnableResultCommands(bool preview, bool print) {
   dopreview->SetEnabled(preview);
-  N5->Enabled = preview;
   doprint->SetEnabled(print);
   doprintq->SetEnabled(print);
   N6->Enabled = print;
@@ -170,9 +176,7 @@ void TFrmAXP::dopreviewClick(TObject*) {
   PrMemo->SetFont(PreviewForm->Prevmemo->Font());
 }
 
-void TFrmAXP::N5Click(TObject* Sender) {
-  if (dopreview->Enabled()) dopreviewClick(Sender);
-}
+void TFrmAXP::N5Click(TObject* Sender) { dopreviewClick(Sender); }
 
 void TFrmAXP::N6Click(TObject*) {
   CommitPendingEdit();

@@ -76,8 +76,12 @@ void TFrmAXP::BuildGuaranteePanel() {
   SpeedButton1->OnClick = [this](TObject* s) { SpeedButton1Click(s); };
   Button1->OnClick = [this](TObject* s) { Button1Click(s); };
   CheckBox1->OnClick = [this](TObject*) {
-    if (!applyingGuaranteeRule_) GuaranteeRatesByUser = true;
+    if (applyingGuaranteeRule_) return;
+    GuaranteeRatesByUser = true;
+    ForgetReport();
   };
+  // The percentages give the guarantee line the report ends with.
+  for (TEdit* percent : {Edit2, Edit4}) percent->OnChange = [this](TObject*) { ForgetReport(); };
 }
 
 void TFrmAXP::BitBtn1Click(TObject*) {

@@ -1,5 +1,7 @@
 // The main window's typing rules, the fields' exits, the grid's events and
 // the commands that only switch or show something.
+#include <algorithm>
+
 #include "platform/rtl/Cp1253.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Shell.h"
@@ -23,9 +25,12 @@ void TFrmAXP::StGridKeyDown(TObject*, Word& Key, TShiftState Shift) {
   // Delete types no character, yet in the cell's editor it changes the
   // amount or discount as Backspace does.
   const int col = StGrid->Col();
-  if (Key == VK_DELETE && Shift.Empty() && StGrid->EditorMode() && (col == ColAmount || col == ColDiscount)) {
+  if (Key != VK_DELETE || !Shift.Empty() || !StGrid->EditorMode()) return;
+  if (col == ColAmount || col == ColDiscount) {
     ProjectModified = 1;
     ForgetResults();
+  } else if (col == ColName) {
+    NameChanged(StGrid->Row());
   }
 }
 
@@ -44,8 +49,15 @@ void TFrmAXP::StGridKeyPress(TObject*, char& Key) {
     ForgetResults();
     return;
   }
-  if (col == ColName && static_cast<unsigned char>(Key) >= ' ') ProjectModified = 1;
+  // Backspace changes the name as a printable character does.
+  if (col == ColName && (static_cast<unsigned char>(Key) >= ' ' || Key == '\b')) NameChanged(StGrid->Row());
   if (Key == '\r') NextGridRow();
+}
+
+void TFrmAXP::NameChanged(int row) {
+  ProjectModified = 1;
+  TGridSheet sheet(*StGrid);
+  if (RowHoldsOffer(sheet, row)) ForgetReport();
 }
 
 void TFrmAXP::Edit2NKeyPress(TObject*, char& Key) {
@@ -67,7 +79,10 @@ void TFrmAXP::EditDateKeyPress(TObject*, char& Key) {
 
 void TFrmAXP::MemoKeyPress(TObject*, char&) { ProjectModified = 1; }
 
-void TFrmAXP::EditDateChange(TObject*) { ProjectModified = 1; }
+void TFrmAXP::EditDateChange(TObject*) {
+  ProjectModified = 1;
+  ForgetReport();
+}
 
 void TFrmAXP::NextGridRow() {
   if (StGrid->Row() < StGrid->RowCount() - 1) StGrid->SetRow(StGrid->Row() + 1);
@@ -95,7 +110,11 @@ void TFrmAXP::Edit1Exit(TObject*) {
 }
 
 void TFrmAXP::FieldChanged(TObject*) {
-  if (!rewritingField_) ProjectModified = 1;
+  if (rewritingField_) return;
+  ProjectModified = 1;
+  // The project's texts, the indicative total and the divisor head the
+  // report, and the divisor ranks it.
+  ForgetReport();
 }
 
 void TFrmAXP::RewriteField(TEdit& field, const AnsiString& text) {
@@ -154,7 +173,16 @@ void TFrmAXP::OffersWritten() {
 void TFrmAXP::OffersChanged(const TRect& area) {
   if (writingOffers_ > 0) return;
   ProjectModified = 1;
-  if (area.Left <= ColDiscount && area.Right >= ColAmount) ForgetResults();
+  if (area.Left <= ColDiscount && area.Right >= ColAmount) {
+    ForgetResults();
+  } else if (area.Left <= ColName && area.Right >= ColName) {
+    TGridSheet sheet(*StGrid);
+    for (int row = std::max(area.Top, 1); row <= area.Bottom && row < StGrid->RowCount(); ++row)
+      if (RowHoldsOffer(sheet, row)) {
+        ForgetReport();
+        break;
+      }
+  }
 }
 
 void TFrmAXP::NoteOffersDifferFromStored() {
@@ -183,9 +211,17 @@ void TFrmAXP::E10Click(TObject*) {
   PrintInitaa->SetChecked(E10->Checked);
 }
 
-void TFrmAXP::PrintInitaaClick(TObject*) { E10->Checked = PrintInitaa->Checked(); }
+void TFrmAXP::PrintInitaaClick(TObject*) {
+  E10->Checked = PrintInitaa->Checked();
+  // The report holds the initial order or not as the switch stood.
+  ForgetReport();
+}
 
-void TFrmAXP::EkptDgEdChange(TObject*) { DiscountDecimals = static_cast<Byte>(EkptDgEd->Value()); }
+void TFrmAXP::EkptDgEdChange(TObject*) {
+  DiscountDecimals = static_cast<Byte>(EkptDgEd->Value());
+  // The discounts were rounded and written with the decimals before.
+  ForgetReport();
+}
 
 void TFrmAXP::RadioGroupZephTypeClick(TObject*) {
   ProjectType = RadioGroupZephType->ItemIndex();

@@ -45,6 +45,22 @@ AnsiString PlainEntryNoText(int row) {
   return row >= 0 && row <= LastOfferRow ? texts[static_cast<size_t>(row)] : EntryNoText(row);
 }
 
+// The files that exist and that a save of the project under ProjectFile
+// replaces: the project file, and the budget file and text copy of that
+// name, which a project without a budget leaves out (they would be read as
+// its own). A budget file that cannot be read is never written over (the
+// save asks for another name), nor is another project's whose name differs
+// only in case.
+std::vector<AnsiString> FilesToReplace(const AnsiString& projectFile, TUproypFrm& budget) {
+  std::vector<AnsiString> names;
+  if (FileEntryExists(projectFile)) names.push_back(ResolveFileName(projectFile));
+  const AnsiString budgetName = ChangeFileExt(projectFile, ".pry");
+  if (budget.BudgetFileUnreadable(budgetName) || BudgetOfAnotherProject(budgetName)) return names;
+  for (const AnsiString& name : {budgetName, BudgetCsvName(budgetName)})
+    if (FileEntryExists(name)) names.push_back(ResolveFileName(name));
+  return names;
+}
+
 }  // namespace
 
 void TFrmAXP::BuildProjectCommands() {
@@ -82,12 +98,15 @@ void TFrmAXP::BtnOpenClick(TObject*) {
 bool TFrmAXP::OpenProject(AnsiString name) {
   const TWritingOffers writing(*this);
   if (ExtractFileExt(name).empty()) name += ".ddn";
+  // As on disk, so that its budget is found by the name it really has.
+  name = ExpandFileName(ResolveFileName(name));
   ProjectModified = 0;
   ClearProject();
   SaveDialog1->FileName = name;
   TUproypFrm& budget = StudyBudgetForm();
   ProjectHeader.Clear();
-  RemoveProjectLeftovers(name);
+  const AnsiString stopped = RemoveProjectLeftovers(name);
+  if (!stopped.empty()) MessageDlg(stopped, mtWarning, {mbOK});
   if (!budget.ReadDdnFile(*this, name)) {
     // The save asks for a name, rather than offer the file that could not
     // be read.
@@ -103,6 +122,7 @@ bool TFrmAXP::OpenProject(AnsiString name) {
   // Marked once the free rows no longer repeat the numbers of the offers.
   DisplayProypdata();
   SaveDialog1->FileName = ChangeFileExt(name, ".ddn");
+  projectFile_ = name;
   // Reading set the fields: the project is as stored.
   ProjectModified = 0;
   RememberStoredOffers();
@@ -127,15 +147,31 @@ bool TFrmAXP::DoSave(TObject*) {
   if (EditDate->Date() == 0) EditDate->SetDate(Date());
   if (!CommandLineProject.empty() && SaveDialog1->FileName.empty())
     SaveDialog1->FileName = CommandLineProject;
-  if (!SaveDialog1->Execute()) return false;
+  AnsiString name;
+  std::vector<AnsiString> replaced;
+  for (;;) {
+    if (!SaveDialog1->Execute()) return false;
+    name = ExpandFileName(ResolveFileName(ChangeFileExt(SaveDialog1->FileName, ".ddn")));
+    // The project's own file is written over as ever; any other file that
+    // is there only when the user says so, and No goes back to the dialog.
+    if (name == projectFile_) break;
+    replaced = FilesToReplace(name, EnsureBudgetForm());
+    if (replaced.empty() || MessageDlg(dialogs::ReplaceQuestion(replaced), mtWarning, {mbYes, mbNo}) == mrYes)
+      break;
+  }
   Doreset->SetEnabled(false);
   sortBtn->SetEnabled(false);
-  AnsiString name = SaveDialog1->FileName;
-  name = ChangeFileExt(name, ".ddn");
-  return saverec(name);
+  if (!saverec(name)) return false;
+  // A project without a budget replaced one with: the budget replaced goes.
+  if (ProjectType == 0)
+    for (const AnsiString& file : replaced)
+      if (UpperCase(ExtractFileExt(file)) != ".DDN") DeleteFile(file);
+  return true;
 }
 
-bool TFrmAXP::saverec(const AnsiString& fileName) {
+bool TFrmAXP::saverec(const AnsiString& givenName) {
+  // As on disk, so that its budget is found by the name it really has.
+  const AnsiString fileName = ExpandFileName(ResolveFileName(givenName));
   CompactOffers();
   if (ProjectType != 0) {
     ContingencyFlag = 1;
@@ -179,6 +215,8 @@ bool TFrmAXP::saverec(const AnsiString& fileName) {
   AnsiString budgetName = budget ? ChangeFileExt(fileName, ".pry") : AnsiString();
   if (budget && !budget->ChooseBudgetSaveName(budgetName)) return false;
   if (budgetName.empty()) budget = nullptr;
+  // A save of these files that was stopped is completed first: this one's
+  // temporaries take the same names.
   RemoveProjectLeftovers(fileName);
   // The project and its budget are saved together or not at all.
   std::vector<TFileToWrite> files{{fileName, EncodeProjectFile(ProjectHeader, offers)}};
@@ -194,6 +232,7 @@ bool TFrmAXP::saverec(const AnsiString& fileName) {
     throw;
   }
   Label24->SetCaption(fileName);
+  projectFile_ = fileName;
   if (budget) {
     // A temporary budget has found its project: it is not needed any more.
     if (previous != budget->BudgetFileName && previous.size() > 3 &&
@@ -222,13 +261,19 @@ void TFrmAXP::ClearButtonClick(TObject*) {
 void TFrmAXP::ClearProject() {
   const TWritingOffers writing(*this);
   if (PreviewForm) PreviewForm->Prevmemo->Lines().Clear();
+  // A cleared project has no files: a save asks for a name, and the budget
+  // typed next, empty before or not, never goes into the old project's.
+  SaveDialog1->FileName.clear();
+  projectFile_.clear();
+  if (BudgetForm) {
+    DiscardTemporaryBudget();
+    BudgetForm->BudgetFileName.clear();
+  }
   if (BudgetHasRows()) {
     BudgetRows = 0;
     RadioGroupZephType->SetEnabled(true);
     BudgetChanged = 0;
     if (BudgetForm) {
-      DiscardTemporaryBudget();
-      BudgetForm->BudgetFileName.clear();
       BudgetForm->ProypGrid->SetRow(1);
       // Only the cells ever written: the rest of the 2,499 rows read empty.
       TExtStringGrid& rows = *BudgetForm->ProypGrid;

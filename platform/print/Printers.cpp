@@ -12,6 +12,7 @@
 
 #include "platform/gfx/PdfCanvas.h"
 #include "platform/gfx/RecordingCanvas.h"
+#include "platform/rtl/Cp1253.h"
 #include "platform/rtl/FileUtils.h"
 
 // ---- paper sizes ------------------------------------------------------------
@@ -49,6 +50,10 @@ namespace {
 constexpr std::uint32_t kPdfFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH |
                                      DM_COPIES | DM_DEFAULTSOURCE | DM_PRINTQUALITY | DM_COLOR | DM_DUPLEX |
                                      DM_COLLATE;
+
+// The trays the program names itself, where the queue names none, are
+// named in the user's language; those a queue names keep its own names.
+AnsiString AutoSelectBinName() { return "Αυτόματη επιλογή"_a; }
 
 AnsiString HomeFolder() {
   const char* home = std::getenv("HOME");
@@ -111,10 +116,10 @@ std::string ReadQueueTrays(cups_dest_t& dest, cups_dinfo_t* info, TPrinterProfil
   if (!p.Bins.empty()) return pcFileName;
   // A queue that names no trays is asked for the standard ones; one the
   // printer lacks is left to its own choice.
-  p.Bins = {{7, "Automatically Select", "media-source", "auto"},
-            {1, "Upper", "media-source", "top"},
-            {2, "Lower", "media-source", "bottom"},
-            {4, "Manual Feed", "media-source", "manual"}};
+  p.Bins = {{7, AutoSelectBinName(), "media-source", "auto"},
+            {1, "Επάνω"_a, "media-source", "top"},
+            {2, "Κάτω"_a, "media-source", "bottom"},
+            {4, "Χειροκίνητη τροφοδοσία"_a, "media-source", "manual"}};
   return pcFileName;
 }
 
@@ -329,7 +334,7 @@ TPrinterProfile PdfPrinterProfile() {
   p.Port = "FILE:";
   p.Kind = TPrinterProfile::pkPdfFile;
   for (const TPaperSize& size : StandardPaperSizes()) p.PaperCodes.push_back(size.Code);
-  p.Bins = {{7, "Automatically Select"}};
+  p.Bins = {{7, AutoSelectBinName()}};
   p.Defaults.dmFields = kPdfFields;
   // A page prints inside the margins of a typical laser printer, 4.2 mm, as
   // a program drawing at the printable area's corner expects.

@@ -16,6 +16,8 @@
 #include <random>
 #include <vector>
 
+#include "platform/rtl/SaveJournal.h"
+
 namespace {
 
 const char* const kFolderName = "dimoprasia";
@@ -319,8 +321,13 @@ namespace {
 // The file a save of FileName replaces: through symbolic links, the file
 // they lead to, which need not exist yet. Empty with Error set when the
 // links go round or too deep, or the name names no file.
-std::string saveTarget(const AnsiString& fileName, int& error) {
+std::string saveTarget(const AnsiString& fileName, int& error, bool exactName = false) {
   std::string target = DiskFileName(fileName);
+  if (exactName && !target.empty()) {
+    const AnsiString folder = ExtractFilePath(fileName);
+    target =
+        (folder.empty() ? std::string() : DiskFileName(folder)) + cp1253::ToUtf8(ExtractFileName(fileName));
+  }
   error = ENOENT;
   if (target.empty()) return target;
   for (int hops = 0;; ++hops) {
@@ -345,9 +352,9 @@ std::string saveTarget(const AnsiString& fileName, int& error) {
   return target;
 }
 
-std::string saveTarget(const AnsiString& fileName) {
+std::string saveTarget(const AnsiString& fileName, bool exactName) {
   int error = 0;
-  return saveTarget(fileName, error);
+  return saveTarget(fileName, error, exactName);
 }
 
 // Beside the target, so the rename stays on one file system; hidden and
@@ -363,15 +370,67 @@ std::string folderOf(const std::string& target) {
   return slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
 }
 
+// Up to and including the last "/": "" for a name in the current folder.
+std::string folderPartOf(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  return slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+}
+
+// The journal of a save whose first file is Target, beside it.
+std::string journalNameOf(const std::string& target) {
+  return folderPartOf(target) + ".~" +
+         tempSuffix(target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1)) +
+         ".jnl";
+}
+
+void syncFolder(const std::string& target) {
+  const int dirFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    (void)::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
+// Reads a regular file of at most Limit bytes, not through a link, handing
+// Take its bytes part by part; false when it is none or cannot be read whole.
+template <class Take>
+bool readPlainFile(const std::string& name, std::uint64_t limit, Take take) {
+  struct stat st;
+  if (::lstat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<std::uint64_t>(st.st_size) > limit)
+    return false;
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return false;
+  std::uint64_t read = 0;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || (read += static_cast<std::uint64_t>(n)) > limit) break;
+    take(std::string_view(buffer, static_cast<size_t>(n)));
+  }
+  ::close(fd);
+  return read == static_cast<std::uint64_t>(st.st_size);
+}
+
+// A regular file (not through a link) of Size bytes with the check sum.
+bool holds(const std::string& name, std::uint64_t size, std::uint64_t sum) {
+  struct stat st;
+  if (::lstat(name.c_str(), &st) != 0 || static_cast<std::uint64_t>(st.st_size) != size) return false;
+  std::uint64_t got = SaveJournalSumStart;
+  return readPlainFile(name, size, [&got](std::string_view part) { got = SaveJournalSum(part, got); }) &&
+         got == sum;
+}
+
 // One file of a save: its temporary written and flushed, waiting for the
 // rename.
 struct TWrittenTemp {
   std::string Target, Temp;
 };
 
-TWrittenTemp writeTemporary(const AnsiString& fileName, std::string_view bytes) {
+TWrittenTemp writeTemporary(const AnsiString& fileName, std::string_view bytes, bool exactName) {
   int error = 0;
-  const std::string target = saveTarget(fileName, error);
+  const std::string target = saveTarget(fileName, error, exactName);
   if (target.empty()) throw EFCreateError(FileWriteErrorText(fileName, error));
   struct stat st;
   const bool targetExists = ::stat(target.c_str(), &st) == 0;
@@ -402,13 +461,15 @@ TWrittenTemp writeTemporary(const AnsiString& fileName, std::string_view bytes) 
 
 }  // namespace
 
-AnsiString SafeWriteTempName(const AnsiString& fileName) {
-  const std::string target = saveTarget(fileName);
+void (*SafeWriteRenamed)(size_t renamed) = nullptr;
+
+AnsiString SafeWriteTempName(const AnsiString& fileName, bool exactName) {
+  const std::string target = saveTarget(fileName, exactName);
   return target.empty() ? AnsiString() : cp1253::FromUtf8(tempNameOf(target));
 }
 
-bool RemoveSafeWriteLeftover(const AnsiString& fileName) {
-  const std::string target = saveTarget(fileName);
+bool RemoveSafeWriteLeftover(const AnsiString& fileName, bool exactName) {
+  const std::string target = saveTarget(fileName, exactName);
   if (target.empty()) return false;
   const std::string temp = tempNameOf(target);
   // Only a plain file of the safe write's own name: never a link or a folder.
@@ -422,26 +483,101 @@ void SafeWriteFiles(const std::vector<TFileToWrite>& files) {
     for (size_t i = from; i < written.size(); ++i) ::unlink(written[i].Temp.c_str());
   };
   try {
-    for (const TFileToWrite& file : files) written.push_back(writeTemporary(file.Name, file.Bytes));
+    for (const TFileToWrite& file : files)
+      written.push_back(writeTemporary(file.Name, file.Bytes, file.ExactName));
   } catch (...) {
     dropTemporaries(0);
     throw;
   }
+  // Files of one folder get a journal, whole on disk before the first
+  // rename: the next look at the first file completes a save stopped
+  // between two renames.
+  std::string journal;
+  if (written.size() > 1) {
+    std::vector<TSaveJournalEntry> entries;
+    const std::string folder = folderPartOf(written[0].Target);
+    for (size_t i = 0; i < written.size(); ++i)
+      if (folderPartOf(written[i].Target) == folder)
+        entries.push_back(
+            {written[i].Target.substr(folder.size()), files[i].Bytes.size(), SaveJournalSum(files[i].Bytes)});
+    if (entries.size() == written.size()) {
+      journal = journalNameOf(written[0].Target);
+      const std::string bytes = EncodeSaveJournal(entries);
+      // Whatever lies under the name (an older journal of these files, whose
+      // temporaries were just replaced) gives way.
+      ::unlink(journal.c_str());
+      const int fd = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+      const bool whole = fd >= 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+      if (fd >= 0) ::close(fd);
+      if (!whole) {
+        const int error = errno != 0 ? errno : EIO;
+        if (fd >= 0) ::unlink(journal.c_str());
+        dropTemporaries(0);
+        throw EWriteError(FileWriteErrorText(files[0].Name, error));
+      }
+      syncFolder(journal);
+    }
+  }
   for (size_t i = 0; i < written.size(); ++i) {
     if (::rename(written[i].Temp.c_str(), written[i].Target.c_str()) != 0) {
       const int error = errno;
-      dropTemporaries(i);
+      // Before the first rename the old files stand together; after it the
+      // journal and the temporaries stay for the next look to complete.
+      if (i == 0 || journal.empty()) {
+        dropTemporaries(i);
+        if (!journal.empty()) ::unlink(journal.c_str());
+      }
       throw EFCreateError(FileWriteErrorText(files[i].Name, error));
     }
+    if (SafeWriteRenamed != nullptr && written.size() > 1) SafeWriteRenamed(i + 1);
   }
-  // The renames themselves must reach the disk too.
-  for (const TWrittenTemp& file : written) {
-    int dirFd = ::open(folderOf(file.Target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-      (void)::fsync(dirFd);
-      ::close(dirFd);
+  // The renames themselves must reach the disk too, before the journal goes.
+  for (const TWrittenTemp& file : written) syncFolder(file.Target);
+  if (!journal.empty()) {
+    ::unlink(journal.c_str());
+    syncFolder(journal);
+  }
+}
+
+TStoppedSave FinishStoppedSave(const AnsiString& fileName, std::vector<AnsiString>* names, bool exactName) {
+  const std::string first = saveTarget(fileName, exactName);
+  if (first.empty()) return TStoppedSave::None;
+  const std::string journal = journalNameOf(first);
+  struct stat st;
+  if (::lstat(journal.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return TStoppedSave::None;
+  std::string bytes;
+  std::optional<std::vector<TSaveJournalEntry>> entries;
+  if (readPlainFile(journal, MaxSaveJournalSize, [&bytes](std::string_view part) { bytes += part; }))
+    entries = DecodeSaveJournal(bytes);
+  const std::string folder = folderPartOf(first);
+  // A journal that is not whole was being written when the save stopped:
+  // no file had been renamed yet.
+  TStoppedSave outcome = entries ? TStoppedSave::Finished : TStoppedSave::None;
+  std::vector<bool> pending;
+  if (entries) {
+    for (const TSaveJournalEntry& entry : *entries) {
+      const std::string target = folder + entry.Name;
+      pending.push_back(holds(tempNameOf(target), entry.Size, entry.Sum));
+      if (!pending.back() && !holds(target, entry.Size, entry.Sum)) outcome = TStoppedSave::Mixed;
     }
+    for (size_t i = 0; i < entries->size(); ++i) {
+      const std::string target = folder + (*entries)[i].Name;
+      if (outcome == TStoppedSave::Finished && pending[i] &&
+          ::rename(tempNameOf(target).c_str(), target.c_str()) != 0)
+        outcome = TStoppedSave::Mixed;
+    }
+    for (const TSaveJournalEntry& entry : *entries) {
+      const std::string temp = tempNameOf(folder + entry.Name);
+      struct stat tempStat;
+      if (::lstat(temp.c_str(), &tempStat) == 0 && S_ISREG(tempStat.st_mode)) ::unlink(temp.c_str());
+      if (names != nullptr && outcome == TStoppedSave::Mixed)
+        names->push_back(cp1253::FromUtf8(folder + entry.Name));
+    }
+    syncFolder(first);
   }
+  ::unlink(journal.c_str());
+  syncFolder(journal);
+  return outcome;
 }
 
 void SafeWriteFile(const AnsiString& fileName, std::string_view bytes) {

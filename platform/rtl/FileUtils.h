@@ -86,16 +86,35 @@ void SafeWriteFile(const AnsiString& fileName, std::string_view bytes);
 struct TFileToWrite {
   AnsiString Name;
   std::string Bytes;
+  // The last part of Name as written: a file whose name differs from it
+  // only in case is another file, left alone.
+  bool ExactName = false;
 };
 // The files of one save, all or none: every temporary file is written and
 // flushed before the first rename, so a failure while writing leaves every
-// old file as it was.
+// old file as it was. Files of one folder are listed, with what each
+// holds, in a journal beside the first before the renames begin, and the
+// journal goes once they are done: a save stopped between two renames (a
+// kill, a power cut) is completed or told by FinishStoppedSave.
 void SafeWriteFiles(const std::vector<TFileToWrite>& files);
+// Called after each rename of a safe write of several files, with the number
+// done; a test stops the process there as a kill would.
+extern void (*SafeWriteRenamed)(size_t renamed);
 // The temporary file a safe write of FileName uses ("" for no name).
-AnsiString SafeWriteTempName(const AnsiString& fileName);
+AnsiString SafeWriteTempName(const AnsiString& fileName, bool exactName = false);
 // Removes the temporary file a killed safe write of FileName left, when
 // there is one; true when one was removed. Nothing else is touched.
-bool RemoveSafeWriteLeftover(const AnsiString& fileName);
+bool RemoveSafeWriteLeftover(const AnsiString& fileName, bool exactName = false);
+// A safe write of several files whose first was FileName, stopped between
+// its renames, left its journal: when every file it lists is either still
+// its temporary or already renamed, both with the bytes that save wrote,
+// the remaining renames are done and the save stands whole (Finished).
+// Otherwise (Mixed) some file changed since, and the files of that save may
+// be of two saves: Names then holds every file it listed. The journal and
+// the temporaries it lists go in both cases. None when there is no journal.
+enum class TStoppedSave { None, Finished, Mixed };
+TStoppedSave FinishStoppedSave(const AnsiString& fileName, std::vector<AnsiString>* names = nullptr,
+                               bool exactName = false);
 
 // ---- reading ---------------------------------------------------------------
 

@@ -129,6 +129,10 @@ struct TFilterEntry {
   AnsiString Description;
   std::vector<AnsiString> Masks;
 };
+// The question before files that exist are written over: "<name> υπάρχει
+// ήδη." for one, the names one a line for several.
+AnsiString ReplaceQuestion(const std::vector<AnsiString>& fileNames);
+
 // The pairs of a filter string; a description without masks is dropped,
 // and an empty filter gives one entry showing every file.
 std::vector<TFilterEntry> ParseFilter(const AnsiString& filter);

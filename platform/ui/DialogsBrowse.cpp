@@ -102,6 +102,13 @@ void TFileBrowser::Refresh() {
   if (folder_ != "/") folders_.insert(folders_.begin(), "..");
 }
 
+AnsiString ReplaceQuestion(const std::vector<AnsiString>& fileNames) {
+  if (fileNames.size() == 1) return fileNames[0] + " υπάρχει ήδη.\r\nΝα αντικατασταθεί;"_a;
+  AnsiString names;
+  for (const AnsiString& name : fileNames) names += name + "\r\n";
+  return names + "υπάρχουν ήδη.\r\nΝα αντικατασταθούν;"_a;
+}
+
 TFileBrowser::TAccept TFileBrowser::Accept(const AnsiString& typed) {
   TAccept result;
   const AnsiString text = Trim(typed);
@@ -147,7 +154,7 @@ TFileBrowser::TAccept TFileBrowser::Accept(const AnsiString& typed) {
   }
   if (save_ && options_.Contains(ofOverwritePrompt) && exists) {
     result.Verdict = TVerdict::Confirm;
-    result.Message = path + " υπάρχει ήδη.\r\nΝα αντικατασταθεί;"_a;
+    result.Message = ReplaceQuestion({path});
     return result;
   }
   result.Verdict = TVerdict::Chosen;

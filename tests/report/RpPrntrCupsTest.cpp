@@ -284,7 +284,7 @@ TEST_F(RpPrintDialogCupsTest, AnotherPrinterKeepsTheCopiesChosen) {
       Found<TEdit>(f, "Copies").SetText("2");
       Found<TCheckBox>(f, "Collate").SetChecked(true);
       Choose(Found<TComboBox>(f, "PaperList"), "A5 (148 x 210 mm)");
-      Choose(Found<TComboBox>(f, "BinList"), "Lower");
+      Choose(Found<TComboBox>(f, "BinList"), "Κάτω"_a);
       Choose(Found<TComboBox>(f, "QualityList"), "300 dpi");
       Choose(Found<TComboBox>(f, "DuplexList"), "Γύρισμα στη μεγάλη πλευρά"_a);
       Choose(Found<TComboBox>(f, "ColorList"), "Ασπρόμαυρη"_a);
@@ -403,7 +403,8 @@ TEST_F(RpPrintDialogCupsTest, TheQueuesOwnTraysAndPapersAreOffered) {
   };
   EXPECT_EQ(names(trays),
             (std::vector<std::string>{"Tray 2 (500 sheets)", "Tray 3 (2000 sheets)", "Upper Tray"}));
-  EXPECT_EQ(names(raw), (std::vector<std::string>{"Automatically Select", "Upper", "Lower", "Manual Feed"}));
+  EXPECT_EQ(names(raw),
+            (std::vector<std::string>{"Αυτόματη επιλογή", "Επάνω", "Κάτω", "Χειροκίνητη τροφοδοσία"}));
   const TPrinterProfile& profile = printers::Profiles()[static_cast<size_t>(trays)];
   EXPECT_EQ(profile.PaperCodes, (std::vector<int>{DMPAPER_A4, DMPAPER_A5, DMPAPER_LETTER}));
   // A tray of the printer's own takes a code of its own; the standard one

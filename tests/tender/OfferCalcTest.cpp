@@ -124,6 +124,29 @@ TEST_F(OfferCalc, MarkFollowsTheRowNotTheSlot) {
   EXPECT_EQ(OfferTable[1].Marked, 0);
 }
 
+// The ranking writes the marked discount without its "*": the calculation,
+// the save and the refresh keep the mark while the row shows the offer's
+// number and amount, and round its discount to a whole percent again.
+TEST_F(OfferCalc, MarkStaysWithTheOfferItsRowStillShows) {
+  sheet.Row(1, 1, "A", "87400", "*");
+  sheet.Row(2, 2, "B", "87300", "");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  ASSERT_EQ(sheet.Cell(ColDiscount, 1), "  13.00");
+  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(sheet.Cell(ColDiscount, 1), "  13.00");
+  EXPECT_EQ(OfferTable[1].Marked, 1);
+  ASSERT_EQ(ScanOffersForSave(sheet).Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferTable[1].Marked, 1);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 13);
+  RefreshOffersFromGrid(sheet);
+  EXPECT_EQ(OfferTable[1].Marked, 1);
+  EXPECT_EQ(OfferTable[2].Marked, 0);
+  // Another amount is another offer.
+  sheet.SetCell(ColAmount, 1, "87000");
+  ASSERT_EQ(ScanOffersForSave(sheet).Outcome, TCalcOutcome::Done);
+  EXPECT_EQ(OfferTable[1].Marked, 0);
+}
+
 TEST_F(OfferCalc, DiscountOnlyOfferKeepsItsTypedDiscount) {
   sheet.Row(1, 1, "Delta", "", "12.3456");
   ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done);
@@ -216,12 +239,13 @@ TEST_F(OfferCalc, EmptyFirstRowMeansNoOffers) {
 
 // Rows 1 and 3 of the case hold offers or not; the calculation is refused,
 // naming the row that ends the scan, exactly when a row below it holds an
-// amount or a discount that would take a slot.
+// amount, a discount or a detailed offer that would take a slot.
 struct GapCase {
   const char* what;
   std::vector<std::array<const char*, 4>> rows;  // row, name, amount, discount
   int refusedRow;                                // 0: not refused
   int offers;                                    // OfferCount when not refused
+  int detailedEntry = 0;                         // a bidder with a detailed offer
 };
 void PrintTo(const GapCase& c, std::ostream* out) { *out << c.what; }
 
@@ -233,6 +257,7 @@ TEST_P(GapInOffers, RefusedOnlyWhenAnOfferWouldBeLeftOut) {
     const int row = std::atoi(r[0]);
     sheet.Row(row, row, r[1], r[2], r[3]);
   }
+  if (c.detailedEntry != 0) BidderDiscountTable.Ensure(c.detailedEntry);
   OfferCount = 7;
   const TCalcResult result = Calculate();
   if (c.refusedRow != 0) {
@@ -258,11 +283,13 @@ INSTANTIATE_TEST_SUITE_P(
         GapCase{"names alone below", {{"1", "A", "", "10"}, {"3", "C", "", ""}}, 0, 1},
         GapCase{"a lone zero below takes no slot", {{"1", "A", "", "10"}, {"3", "", "", "0"}}, 0, 1},
         GapCase{"a named void offer below", {{"1", "A", "", "10"}, {"3", "C", "", "0"}}, 2, 0},
+        GapCase{"a detailed offer alone below", {{"1", "A", "", "10"}, {"3", "C", "", ""}}, 2, 0, 3},
+        GapCase{"an unnamed detailed offer below", {{"1", "A", "", "10"}}, 2, 0, 4},
         GapCase{"no gap", {{"1", "A", "", "10"}, {"2", "B", "90000", ""}}, 0, 2}));
 
 TEST(GapInOffersText, NamesTheRow) {
   EXPECT_EQ(GapInOffersMessage(12),
-            "Η γραμμή 12 δεν έχει ποσό ή έκπτωση, ενώ γραμμές κάτω από αυτή έχουν: "
+            "Η γραμμή 12 δεν έχει ποσό ή έκπτωση, ενώ γραμμές κάτω από αυτή έχουν προσφορά: "
             "συμπληρώστε ή διαγράψτε τη γραμμή."_a);
 }
 
@@ -784,12 +811,24 @@ TEST_P(Renumbering, FollowsItsRule) {
   const RenumberCase& c = GetParam();
   sheet.Row(1, 1, "A", "90000", "");
   sheet.Row(2, 2, "B", "80000", "");
+  bool detailed = false;
   for (const BelowRow& r : c.below) {
     sheet.SetCell(ColEntryNo, r.row, EntryNoText(r.typedNumber));
     sheet.SetCell(ColName, r.row, r.name);
     if (r.detailed) BidderDiscountTable.Ensure(r.typedNumber);
+    detailed |= r.detailed;
   }
-  ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done) << c.rule;
+  if (detailed) {
+    // The calculation refuses to leave a detailed offer out below a gap;
+    // the sort buttons show the ranking as it stands.
+    OfferTable[1].EntryNo = 1;
+    OfferTable[2].EntryNo = 2;
+    SetOfferCount(2);
+    OfferCalcState.OfferRowsInGrid = 2;
+    sortitms(sheet, false, false, true, ProjectNoCheck);
+  } else {
+    ASSERT_EQ(Calculate().Outcome, TCalcOutcome::Done) << c.rule;
+  }
   for (const auto& [row, number] : c.expected)
     EXPECT_EQ(sheet.Cell(ColEntryNo, row), EntryNoText(number)) << c.rule << ", row " << row;
 }

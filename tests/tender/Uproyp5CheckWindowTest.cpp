@@ -175,10 +175,10 @@ TEST_F(CheckWindow, AnOfferTakenFromItsBudgetForgetsTheResults) {
   Press(*b.getbtn);
   EXPECT_FALSE(b.Visible());
   EXPECT_NE(Trim(w.StGrid->GetCellText(ColAmount, row)), "9500");
-  EXPECT_FALSE(w.dopreview->Enabled());
+  EXPECT_TRUE(w.dopreview->Enabled());
   EXPECT_FALSE(w.doprint->Enabled());
   EXPECT_FALSE(w.doprintq->Enabled());
-  EXPECT_FALSE(w.N5->Enabled || w.N6->Enabled || w.N7->Enabled);
+  EXPECT_FALSE(w.N6->Enabled || w.N7->Enabled);
   Press(*w.docalc);
   EXPECT_TRUE(w.doprint->Enabled());
 }

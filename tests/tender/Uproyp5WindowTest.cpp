@@ -2,6 +2,7 @@
 // the subtotal button, the update button, the preview toggle, closing with
 // a temporary budget, and a budget read back with a row of no quantity.
 #include "MainWindowFixture.h"
+#include "NumericTestSupport.h"
 #include "platform/rtl/Cp1253.h"
 #include "tender/BudgetFile.h"
 #include "tender/OfferCalc.h"
@@ -83,6 +84,35 @@ TEST_F(BudgetWindow, TotalsGridTakesOnlyParameterKeys) {
     b.ProypGrid->SetFocus();
     EXPECT_EQ(b.SumaGrid->Cells(4, 1), "25.00");
     EXPECT_EQ(b.SumaGrid->Cells(4, 2), "5.00");
+    b.SetModalResult(mrCancel);
+  });
+  b.ShowModal();
+}
+
+// Tab in the budget grid does not take a typed number into a parameter of
+// the totals grid; that grid, reached by a click, lets Tab go on to the
+// window's next control instead of walking its own cells.
+TEST_F(BudgetWindow, TabTakesNoTypedNumberIntoTheTotals) {
+  TUproypFrm& b = TwoRows();
+  EXPECT_EQ(b.SumaGrid->Options(), (TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine,
+                                                 goDrawFocusSelected, goColSizing, goRowMoving, goEditing}));
+  EXPECT_EQ(b.SumaGrid->GridLineWidth(), 2);
+  EXPECT_EQ(b.SumaGrid->RowHeights(9), 15);
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    b.ProypGrid->SetFocus();
+    b.ProypGrid->SetCol(3);
+    b.ProypGrid->SetRow(1);
+    backend->PressKey(VK_TAB);
+    EXPECT_NE(f.ActiveControl(), b.SumaGrid);
+    backend->Type("30");
+    backend->PressKey(VK_RETURN);
+    EXPECT_EQ(b.SumaGrid->Cells(3, 2), "18");
+    const TRect cell = b.SumaGrid->CellRect(3, 4);
+    backend->Click(*b.SumaGrid, cell.Left + 3, cell.Top + 3);
+    ASSERT_EQ(f.ActiveControl(), b.SumaGrid);
+    backend->PressKey(VK_TAB);
+    EXPECT_NE(f.ActiveControl(), b.SumaGrid);
+    EXPECT_EQ(b.SumaGrid->Cells(3, 4), "15");
     b.SetModalResult(mrCancel);
   });
   b.ShowModal();
@@ -313,5 +343,167 @@ TEST_F(BudgetWindow, ADeletedBiddersOfferDoesNotComeBackFromTheFile) {
   b.ReadAAline(2);
   EXPECT_EQ((*BidderDiscountTable.Get(1))[1].Value, 4);
 }
+
+// Made as large as the screen, the window keeps its check boxes below the
+// totals grid, which follows its bottom.
+TEST_F(BudgetWindow, TheCheckBoxesFollowTheTotalsGridDown) {
+  TUproypFrm& b = TwoBidders();
+  form->StGrid->SetRow(1);
+  backend->ExpectModal("", [&](TCustomForm&) {
+    backend->ResizeWindow(b, backend->ScreenW, backend->ScreenH);
+    ASSERT_GT(b.SumaGrid->Top(), 400);
+    EXPECT_GT(b.SumaGrid->CellRect(4, 9).Bottom, 0);  // every row shows
+    EXPECT_LE(b.SumaGrid->CellRect(4, 9).Bottom, b.SumaGrid->ClientHeight());
+    EXPECT_TRUE(b.CheckBox2->Visible());
+    for (TControl* box : {static_cast<TControl*>(b.CheckBox2), static_cast<TControl*>(b.checkOlog)}) {
+      EXPECT_GE(box->Top(), b.SumaGrid->Top() + b.SumaGrid->Height()) << box->Name();
+      EXPECT_LE(box->Top() + box->Height(), b.ClientHeight()) << box->Name();
+    }
+    Press(*b.ExitButton);
+  });
+  form->CheckOmalbtnClick(nullptr);
+}
+
+// ---- cells inserted and deleted -------------------------------------------------
+
+// Inserting or deleting a cell while its editor is open ends the edit
+// first: the moved cells show, and the text the editor opened with is not
+// written back over them.
+TEST_F(BudgetWindow, CellInsertAndDeleteEndTheEditFirst) {
+  TUproypFrm& b = TwoRows();
+  const struct {
+    const char* button;
+    const char* typed;
+    const char* column[3];
+  } cases[] = {
+      {"celplus", "", {"", "Α", "Β"}},
+      {"celMinus", "", {"Β", "", ""}},
+      {"celplus", "Γ", {"", "Γ", "Β"}},
+  };
+  backend->ExpectModal("", [&](TCustomForm&) {
+    for (const auto& c : cases) {
+      b.ProypGrid->SetCells(1, 1, "Α"_a);
+      b.ProypGrid->SetCells(1, 2, "Β"_a);
+      b.ProypGrid->SetCells(1, 3, "");
+      b.ProypGrid->SetFocus();
+      b.ProypGrid->SetCol(1);
+      b.ProypGrid->SetRow(1);
+      backend->PressKey(VK_F2);
+      if (*c.typed) {
+        backend->PressKey(VK_BACK);
+        backend->Type(cp1253::FromUtf8(c.typed));
+      }
+      ASSERT_TRUE(b.ProypGrid->EditorMode());
+      Press(*static_cast<TControl*>(b.FindComponent(c.button)));
+      const TInplaceEdit* editor = b.ProypGrid->InplaceEditor();
+      if (b.ProypGrid->EditorMode() && editor != nullptr && editor->Visible()) {
+        EXPECT_EQ(editor->Text(), b.ProypGrid->Cells(1, 1)) << c.button;
+      }
+      backend->PressKey(VK_DOWN);
+      backend->PressKey(VK_UP);
+      for (int row = 1; row <= 3; ++row)
+        EXPECT_EQ(b.ProypGrid->Cells(1, row), cp1253::FromUtf8(c.column[row - 1])) << c.button << " " << row;
+    }
+    b.SetModalResult(mrCancel);
+  });
+  b.ShowModal();
+}
+
+// ---- an empty row inside the budget ----------------------------------------------
+
+// A budget whose second row was emptied counts and totals its first row
+// only; saved by closing the window and opened again by its open button, it
+// reads back with that count and those totals, the rows below kept and the
+// emptied row still empty.
+struct EmptyRowCase {
+  const char* what;
+  int projectType;
+  std::vector<int> cols;  // the text column first
+  std::vector<std::vector<const char*>> rows;
+  size_t fileSize;
+  friend void PrintTo(const EmptyRowCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class EmptyRowInside : public BudgetWindow, public testing::WithParamInterface<EmptyRowCase> {
+ protected:
+  void SetUp() override {
+    BudgetWindow::SetUp();
+    style_ = std::make_unique<ScopedStyle2>();
+    NumberStyle = 2;
+  }
+  void TearDown() override {
+    NumberStyle = 1;
+    style_.reset();
+    BudgetWindow::TearDown();
+  }
+  // Types Text into a budget cell, or empties it when Text is empty.
+  void TypeBudget(TUproypFrm& b, int col, int row, const AnsiString& text) {
+    b.ProypGrid->SetFocus();
+    b.ProypGrid->SetCol(col);
+    b.ProypGrid->SetRow(row);
+    if (text.empty()) {
+      backend->PressKey(VK_F2);
+      for (int i = 0; i < 8; ++i) backend->PressKey(VK_BACK);
+    } else {
+      backend->Type(text);
+    }
+    backend->PressKey(VK_RETURN);
+  }
+  void ExpectTotals(TUproypFrm& b) {
+    EXPECT_EQ(b.SumaGrid->Cells(4, 1), "100,00");
+    EXPECT_EQ(b.SumaGrid->Cells(4, 2), "18,00");
+    EXPECT_EQ(b.SumaGrid->Cells(4, 3), "118,00");
+    EXPECT_EQ(BudgetRows, 1);
+  }
+
+ private:
+  std::unique_ptr<ScopedStyle2> style_;
+};
+
+TEST_P(EmptyRowInside, ReadsBackWithTheCountAndTotalsItWasSavedWith) {
+  const EmptyRowCase& c = GetParam();
+  TUproypFrm& b = StudyBudget(c.projectType);
+  backend->ExpectModal("", [&](TCustomForm&) {
+    for (size_t r = 0; r < c.rows.size(); ++r)
+      for (size_t i = 0; i < c.cols.size(); ++i)
+        TypeBudget(b, c.cols[i], static_cast<int>(r) + 1, cp1253::FromUtf8(c.rows[r][i]));
+    TypeTotal(b, 3, 2, "18");
+    TypeTotal(b, 3, 4, "15");
+    for (int col : c.cols) TypeBudget(b, col, 2, "");
+    ExpectTotals(b);
+    Press(*b.ExitButton);
+  });
+  b.ShowModal();
+  const AnsiString saved = b.BudgetFileName;
+  ASSERT_EQ(ReadWholeFile(saved).size(), c.fileSize);
+  backend->ExpectModal("", [&](TCustomForm&) {
+    backend->ExpectModal("", [&](TCustomForm& f) {
+      auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+      edit->SetText(saved);
+      edit->SetFocus();
+      backend->PressKey(VK_RETURN);
+    });
+    Press(*b.BtnOpen2);
+    ExpectTotals(b);
+    for (int col : c.cols) EXPECT_TRUE(b.ProypGrid->Cells(col, 2).empty()) << col;
+    EXPECT_EQ(b.ProypGrid->Cells(c.cols[0], 3), "Β"_a);
+    EXPECT_EQ(b.ProypGrid->Cells(4, 3), "50,00");
+    b.SetModalResult(mrCancel);
+  });
+  b.ShowModal();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Budget, EmptyRowInside,
+    testing::Values(
+        EmptyRowCase{"by categories", 2, {3, 4}, {{"Α", "100"}, {"Χ", "20"}, {"Β", "50"}}, 191},
+        EmptyRowCase{
+            "by work items", 1, {1, 2, 3}, {{"Α", "1", "100"}, {"Χ", "1", "20"}, {"Β", "1", "50"}}, 155}),
+    [](const testing::TestParamInfo<EmptyRowCase>& info) {
+      std::string name = info.param.what;
+      for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+      return name;
+    });
 
 }  // namespace

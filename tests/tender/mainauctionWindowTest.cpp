@@ -245,18 +245,23 @@ TEST_F(CalculationTest, PreviewHoldsTheReportAndTypingEmptiesIt) {
   EXPECT_EQ(PreviewForm->Prevmemo->Lines().Count(), 0);
 }
 
-// Whatever forgets the results takes back the commands that would show or
-// print them, until the next calculation gives them back: a quick print
-// would otherwise rank without the bidder just added.
-TEST_F(CalculationTest, ForgottenResultsCannotBePreviewedOrPrinted) {
+// Whatever changes what the report would print empties the preview and
+// takes back print and quick print, until the next calculation gives them
+// back: a quick print would otherwise rank without the bidder just added,
+// on the old divisor or under an old name. The preview command stays.
+TEST_F(CalculationTest, ForgottenResultsCannotBePrinted) {
   EnterTender();
   TFrmAXP& w = *form;
-  const auto commandsOn = [&] {
-    const bool buttons[] = {w.dopreview->Enabled(), w.doprint->Enabled(), w.doprintq->Enabled()};
-    const bool items[] = {w.N5->Enabled, w.N6->Enabled, w.N7->Enabled};
+  // The preview button waits for a calculation; the menu's preview shows
+  // the preview at any time.
+  EXPECT_FALSE(w.dopreview->Enabled());
+  w.N5->Click();
+  ASSERT_TRUE(PreviewForm && PreviewForm->Visible());
+  PreviewForm->Hide();
+  const auto printOn = [&] {
+    const bool commands[] = {w.doprint->Enabled(), w.doprintq->Enabled(), w.N6->Enabled, w.N7->Enabled};
     int on = 0;
-    for (bool b : buttons) on += b;
-    for (bool b : items) on += b;
+    for (bool b : commands) on += b;
     return on;
   };
   const auto select = [&](int col, int row) {
@@ -331,21 +336,73 @@ TEST_F(CalculationTest, ForgottenResultsCannotBePreviewedOrPrinted) {
          backend->ReleaseMouse(*w.StGrid, x, (b.Top + b.Bottom) / 2);
          ASSERT_EQ(w.StGrid->GetCellText(ColName, to), "ΕΨΙΛΟΝ ΑΤΕ"_a);
        }},
+      {"a bidder renamed", [&] { TypeCell(ColName, rowOf("ΒΗΤΑ ΕΠΕ"_a), "ΒΗΤΑ ΑΕ"_a); }},
+      {"a bidder's name shortened",
+       [&] {
+         select(ColName, rowOf("ΒΗΤΑ ΑΕ"_a));
+         backend->PressKey(VK_F2);
+         backend->PressKey(VK_BACK);
+         backend->PressKey(VK_RETURN);
+       }},
+      {"a name pasted over a bidder's",
+       [&] {
+         Clipboard()->SetAsText("ΘΗΤΑ ΑΕ"_a);
+         select(ColName, rowOf("ΕΨΙΛΟΝ ΑΤΕ"_a));
+         backend->PressKey('V', {ssCtrl});
+       }},
+      {"the divisor changed",
+       [&] {
+         // 100.000 becomes 100.001.
+         w.EditDiair->SetFocus();
+         backend->PressKey(VK_END);
+         backend->PressKey(VK_BACK);
+         backend->Type("1");
+         w.StGrid->SetFocus();
+       }},
+      {"the project text typed", [&] { TypeField(*w.Memo1, " Β ΦΑΣΗ"_a); }},
+      {"the date changed",
+       [&] {
+         w.EditDate->SetFocus();
+         backend->PressKey(VK_UP);
+         w.StGrid->SetFocus();
+       }},
+      {"the discount decimals changed", [&] { w.EkptDgEd->SetValue(w.EkptDgEd->Value() + 1); }},
+      {"the initial order switched off", [&] { Press(*w.PrintInitaa); }},
+      {"the cost decimals changed", [&] { EnsureBudgetForm().gindecEd->SetValue(CostDecimals + 1); }},
+      {"the initial guarantee typed",
+       [&] {
+         Press(*w.BitBtn1);
+         TypeField(*w.Edit2, "1");
+         Press(*w.Button1);
+       }},
   };
   for (const auto& f : forgetting) {
     SCOPED_TRACE(f.what);
     Press(*w.docalc);
-    ASSERT_EQ(commandsOn(), 6);
+    ASSERT_EQ(printOn(), 4);
+    ASSERT_GT(PreviewForm->Prevmemo->Lines().Count(), 0);
     backend->ActivateWindow(w);
     f.act();
-    EXPECT_EQ(commandsOn(), 0);
-    // The menu's preview given all the same does nothing.
+    EXPECT_EQ(printOn(), 0);
+    EXPECT_EQ(PreviewForm->Prevmemo->Lines().Count(), 0);
+    // The preview command stays: it shows the emptied preview.
+    EXPECT_TRUE(w.dopreview->Enabled());
     w.N5->Click();
-    EXPECT_TRUE(PreviewForm == nullptr || !PreviewForm->Visible());
+    EXPECT_TRUE(PreviewForm->Visible());
+    PreviewForm->Hide();
   }
   Press(*w.docalc);
-  EXPECT_EQ(commandsOn(), 6);
+  EXPECT_EQ(printOn(), 4);
   EXPECT_NE(ReportText().find("ΖΗΤΑ ΕΠΕ"_a), AnsiString::npos);
+  EXPECT_NE(ReportText().find("ΘΗΤΑ ΑΕ"_a), AnsiString::npos);
+
+  // A name typed in a new row is in no report.
+  TypeCell(ColName, freeRow(), "ΙΩΤΑ"_a);
+  EXPECT_EQ(printOn(), 4);
+  // Clearing takes the preview button back too.
+  backend->ExpectMessageBox("Nα μηδενιστούν όλα τα στοιχεία ;"_a, IDYES);
+  Press(*w.ClearButton);
+  EXPECT_FALSE(w.dopreview->Enabled());
 }
 
 // The ranking rewrites the cell the selection stands on; leaving it is no
@@ -445,6 +502,50 @@ TEST_F(CalculationTest, LeavingTheGridRefreshesTheOffers) {
   EXPECT_EQ(OfferCount, 2);
   EXPECT_DOUBLE_EQ(OfferTable[2].RoundedDiscount, 9);
   EXPECT_EQ(OfferTable[1].BidderName.Str(), "ΑΛΦΑ"_a);
+}
+
+// The ranking writes a marked offer's discount without its "*"; calculating
+// again, and a save made after it, keep the mark all the same, and the
+// project reopened ranks as it did: the marked offer at its whole percent,
+// above a better amount.
+TEST_F(CalculationTest, MarkedOfferKeepsItsRankThroughASaveAndAnOpen) {
+  TFrmAXP& w = Start();
+  TypeField(*w.EditDiair, "100000");
+  TypeCell(ColName, 1, "ΑΛΦΑ"_a);
+  TypeCell(ColAmount, 1, "87400");  // 12.6 %, marked: 13 %
+  TypeCell(ColDiscount, 1, "*");
+  TypeCell(ColName, 2, "ΒΗΤΑ"_a);
+  TypeCell(ColAmount, 2, "87300");  // 12.7 %
+  const auto ranking = [&] {
+    std::vector<AnsiString> cells;
+    for (int row = 1; row <= 2; ++row)
+      for (int col = ColName; col <= ColDiscount; ++col) cells.push_back(w.StGrid->GetCellText(col, row));
+    return cells;
+  };
+  const auto chooseFile = [&](const AnsiString& name) {
+    backend->ExpectModal("", [name, this](TCustomForm& f) {
+      auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
+      edit->SetText(name);
+      edit->SetFocus();
+      backend->PressKey(VK_RETURN);
+    });
+  };
+  Press(*w.docalc);
+  const std::vector<AnsiString> first = ranking();
+  ASSERT_EQ(first[0], "ΑΛΦΑ"_a);
+  ASSERT_EQ(OfferTable[1].RoundedDiscount, 13);
+  Press(*w.docalc);
+  EXPECT_EQ(ranking(), first);
+  chooseFile(Folder() + "marked.ddn");
+  w.SaveAs->Click();
+  ASSERT_TRUE(FileExists(Folder() + "marked.ddn"));
+  chooseFile(Folder() + "marked.ddn");
+  Press(*w.BtnOpen);
+  EXPECT_EQ(w.StGrid->GetCellText(ColDiscount, 1).substr(0, 1), "*");
+  Press(*w.docalc);
+  EXPECT_EQ(ranking(), first);
+  EXPECT_EQ(OfferTable[1].RoundedDiscount, 13);
+  EXPECT_EQ(OfferTable[1].Marked, 1);
 }
 
 // ---- pictures for the review ---------------------------------------------------------------------------

@@ -574,6 +574,88 @@ TEST(SafeWrite, SeveralFilesAllOrNothing) {
   EXPECT_EQ(ReadBytes(dir + "/p.pry"), "new too");
 }
 
+// A save of several files stopped after a rename, as a kill there would
+// stop it: in a child process, so that the stop is a real one.
+static void StopSaveAfter(size_t renames, const std::vector<TFileToWrite>& files) {
+  static size_t stopAt = 0;
+  stopAt = renames;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    SafeWriteRenamed = [](size_t renamed) {
+      if (renamed == stopAt) ::_exit(0);
+    };
+    SafeWriteFiles(files);
+    ::_exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0) << "the save was not stopped";
+}
+
+// A save of several files stopped between its renames is completed at the
+// next look when its files are as that save left them; when one changed
+// since, that is told, naming every file of the save; a journal cut short
+// renamed nothing. The journal and the temporaries go every time.
+TEST(SafeWrite, AStoppedSaveIsCompletedOrTold) {
+  struct Case {
+    const char* what;
+    size_t stopAfter;
+    const char* changedSince;  // written anew after the stop
+    bool cutJournal;
+    TStoppedSave outcome;
+  };
+  const Case cases[] = {
+      {"after the first file", 1, nullptr, false, TStoppedSave::Finished},
+      {"after the second file", 2, nullptr, false, TStoppedSave::Finished},
+      {"a file it had not renamed changed since", 1, "p.pry", false, TStoppedSave::Mixed},
+      {"a file it had renamed changed since", 2, "p.csv", false, TStoppedSave::Mixed},
+      {"a journal cut short", 1, nullptr, true, TStoppedSave::None},
+  };
+  const char* const names[] = {"p.ddn", "p.csv", "p.pry"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    const std::string dir = folder.path();
+    std::vector<TFileToWrite> files;
+    for (const char* name : names) {
+      WriteBytes(dir + "/" + name, std::string("old ") + name);
+      files.push_back({folder / name, std::string("new ") + name});
+    }
+    StopSaveAfter(c.stopAfter, files);
+    EXPECT_EQ(ReadBytes(dir + "/p.ddn"), "new p.ddn");
+    EXPECT_EQ(ReadBytes(dir + "/p.pry"), "old p.pry");
+    // Saved again, without a journal, by another run.
+    if (c.changedSince != nullptr) SafeWriteFile(folder / c.changedSince, "changed");
+    std::string journal;
+    for (const std::string& entry : entries(dir))
+      if (entry.size() > 4 && entry.substr(entry.size() - 4) == ".jnl") journal = dir + "/" + entry;
+    ASSERT_FALSE(journal.empty());
+    if (c.cutJournal) fs::resize_file(journal, fs::file_size(journal) - 3);
+
+    std::vector<AnsiString> told;
+    EXPECT_EQ(FinishStoppedSave(folder / "p.pry"), TStoppedSave::None);  // not the save's first file
+    EXPECT_EQ(FinishStoppedSave(folder / "p.ddn", &told), c.outcome);
+    EXPECT_EQ(FinishStoppedSave(folder / "p.ddn"), TStoppedSave::None);
+    for (const char* name : names) {
+      const std::string expected = c.outcome == TStoppedSave::Finished ? std::string("new ") + name
+                                   : c.changedSince != nullptr && std::string(name) == c.changedSince
+                                       ? std::string("changed")
+                                       : ReadBytes(dir + "/" + name);
+      EXPECT_EQ(ReadBytes(dir + "/" + name), expected) << name;
+      if (c.outcome != TStoppedSave::Mixed) continue;
+      EXPECT_FALSE(FileExists(SafeWriteTempName(folder / name))) << name;
+    }
+    if (c.outcome == TStoppedSave::Mixed) {
+      EXPECT_EQ(told, (std::vector<AnsiString>{folder / "p.ddn", folder / "p.csv", folder / "p.pry"}));
+      EXPECT_EQ(entries(dir), (std::set<std::string>{"p.ddn", "p.csv", "p.pry"}));
+    } else {
+      EXPECT_TRUE(told.empty());
+    }
+    EXPECT_FALSE(fs::exists(journal));
+  }
+}
+
 // The causes a user is told, in Greek, with the file's name.
 TEST(FileErrors, MessagesNameTheFileAndTheCause) {
   const AnsiString name = "/έργα/α.ddn"_a;

@@ -147,6 +147,7 @@ TEST_F(PrintDialogTest, SetupFollowsTheChosenPrinterAndCancelKeepsAll) {
   TPrinterSetupDialog setup(nullptr);
   backend->ExpectModal("", [&](TCustomForm& f) {
     EXPECT_GT(Found<TComboBox>(f, "PaperList").Items()->Count(), 3);  // the PDF printer's
+    EXPECT_EQ(Found<TComboBox>(f, "BinList").Items()->Strings(0), "Αυτόματη επιλογή"_a);
     Choose(Found<TComboBox>(f, "PrinterList"), 1);
     EXPECT_EQ(Found<TComboBox>(f, "PaperList").Items()->Count(), 3);
     EXPECT_EQ(Found<TComboBox>(f, "BinList").Items()->Strings(1), "Επάνω"_a);
