@@ -120,7 +120,7 @@ void TExtStringGrid::CreateWnd() {
   TBaseGrid::CreateWnd();
   if (columnSize_->Save) LoadColumnSizes();
   SetTimer(Handle(), TimerId, TimerInterval);
-  if (dragDropSettings_->OleDropTarget()) RegisterDropTarget(true);
+  if (dragDropSettings_->OleDropTarget() && !ComponentState().Contains(csDesigning)) RegisterDropTarget(true);
   // Flat bars belong to a window: a new one starts them again.
   if (scrollType_ != ssNormal || scrollProportional_) {
     InitFlatScrollBars();

@@ -144,7 +144,8 @@ TDropMarkers& TExtStringGrid::DropMarkers() {
 void TDragDropSettings::SetOleDropTarget(bool v) {
   if (v == oleDropTarget_) return;
   oleDropTarget_ = v;
-  grid_->RegisterDropTarget(v);
+  // A form being designed takes no drops: the value is only kept.
+  if (!grid_->ComponentState().Contains(csDesigning)) grid_->RegisterDropTarget(v);
 }
 
 void TDragDropSettings::SetOleDropRTF(bool v) {

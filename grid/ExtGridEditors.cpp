@@ -301,8 +301,9 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       TExtRichEdit& e = *RichInplaceEditor();
       // Loading the cell is no typing: the row keeps its height.
       e.BeginNoResize();
+      // Drawn as part of the cell: no edge of its own, the cell's colour.
+      e.SetBorderStyle(bsNone);
       e.SetBounds(r.Left, r.Top, w, h);
-      e.SetWordWrap(WordWrap() || Multilinecells);
       CellToRichEdit(realCol, ARow, e);
       // The whole text selected, and kept so while the focus is elsewhere:
       // typing replaces it, as a typed character does in the text editor.
@@ -313,6 +314,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
       e.SetEnabled(true);
       TRect format = Rect(2, 2, r.Width() - 2, r.Height() - 2);
       e.Perform(EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
+      e.SetColor(brush.Color);
       openedText_ = GetCellText(realCol, ARow);
       if (CanFocus()) e.SetFocus();
       postStart(&e);

@@ -79,8 +79,10 @@ bool TExtStringGrid::EditKeyDown(TMessage& m) {
     bool canInsert = true;
     if (OnCanInsertRow) OnCanInsertRow(this, Row(), canInsert);
     if (canInsert) {
-      if (nav.InsertPosition == pInsertBefore) {
-        DoInsertRow(Row());
+      // A grid that is only its heading has no current row to go after:
+      // the row is added at its end.
+      if (nav.InsertPosition == pInsertBefore || selectionHidden_) {
+        DoInsertRow(std::min(Row(), RowCount()));
       } else {
         DoInsertRow(Row() + 1);
         SetRow(Row() + 1);
@@ -213,13 +215,9 @@ bool TExtStringGrid::EditChar(TMessage& m) {
   }
   if (mouseActions_->RangeSelectAndEdit && !checkCell && CanEditCell(realCol, Row())) {
     SetOptions(Options() + TGridOptions{goEditing});
-    // Typing into a selected range acts as a press on the cell would, with
-    // editing on or off: the cell is taken as clicked, the range shrinks to
-    // it and its editor opens for the character.
-    // A press on the current cell of a range opens its editor and leaves
-    // the range; a press anywhere else selects the cell alone.
-    const TGridRect lone{Col(), Row(), Col(), Row()};
-    if (!Options().Contains(goRowSelect) && !(Selection() == lone)) SetSelection(lone);
+    // Typing into a selected range acts as a press on the current cell
+    // would, with editing on or off: its editor opens for the character and
+    // the range stays selected.
     const TRect cell = CellRect(Col(), Row());
     TMessage press{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell.Left + 2, cell.Top + 2), 0};
     // A key never opens a link or works a cell's button.
@@ -405,9 +403,11 @@ void TExtStringGrid::FocusReceived(HWND From) {
   // An editor control that stayed open while the focus was away (an
   // application's editor that keeps editing when left) is closed now that
   // the grid has it, its value stored; not while the date picker's calendar
-  // is down, whose coming and going moves the focus under the edit. The
-  // text editor's kind stays chosen: it ends with its own storing.
-  if (editorActive_ && !IsTextEditorType(editorType_) && !(datePicker_ && datePicker_->Dropped()))
+  // is down, whose coming and going moves the focus under the edit, nor
+  // the rich-text editor while the focus lock holds it open. The text
+  // editor's kind stays chosen: it ends with its own storing.
+  if (editorActive_ && !IsTextEditorType(editorType_) && !(datePicker_ && datePicker_->Dropped()) &&
+      !(FocusLock && editorType_ == edRichEdit))
     HideCellEditor();
   const bool fromEditor =
       InplaceEditor() && InplaceEditor()->HandleAllocated() && From == InplaceEditor()->Handle();

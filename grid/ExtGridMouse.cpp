@@ -395,8 +395,8 @@ bool TExtStringGrid::PressLinkOrControl(int C, int R, int X, int Y) {
   if (OnAnchorClick) OnAnchorClick(this, R, C, link, autoHandle);
   if (!autoHandle) return true;
   if (UpperCase(link).find("CELL://") == AnsiString::npos) {
-    // Only links the desktop may open safely leave the program; a
-    // document's path goes as its file:// link would.
+    // Only links the desktop may open safely leave the program; the path
+    // of a document or a folder goes as its file:// link would.
     // The desktop's handler is waited for a moment: one that fails, or
     // none at all, is told to the user rather than leaving the click
     // unanswered.

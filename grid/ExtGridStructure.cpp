@@ -58,7 +58,9 @@ void TExtStringGrid::InsertRows(int RowIndex, int RCount) {
   const int top = TopRow();
   if (RowIndex < RowCount()) SplitAreasAcrossRow(RowIndex);
   BeginUpdate();
+  const bool wasHidden = selectionHidden_;
   SetRowCount(RowCount() + RCount);
+  const bool selectionShown = wasHidden && !selectionHidden_;
   for (int i = 0; i < RCount; ++i) MoveStoredRow(RowCount() - 1, RowIndex);
   for (int r = RowIndex; r < RowIndex + RCount; ++r) {
     SetRowHeights(r, DefaultRowHeight());
@@ -68,8 +70,12 @@ void TExtStringGrid::InsertRows(int RowIndex, int RCount) {
   // The disjunct selection moves with its rows.
   if (static_cast<int>(rowSelect_.size()) > RowIndex)
     rowSelect_.insert(rowSelect_.begin() + RowIndex, static_cast<size_t>(RCount), false);
-  current_ = current;
-  anchor_ = anchor;
+  // A grid that was only its heading has its selection back on the new
+  // rows; any other keeps the one it had.
+  if (!selectionShown) {
+    current_ = current;
+    anchor_ = anchor;
+  }
   SetTopRow(top);
   EndUpdate();
 }

@@ -2,6 +2,7 @@
 
 #include "grid/ExtInplaceEdit.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "grid/GridUtil.h"
@@ -85,19 +86,6 @@ void TExtInplaceEdit::UpdateContents() {
   SetFont(font);
   // A right-justified cell is typed into from the right.
   SetAlignment(hAlign == taRightJustify ? taRightJustify : taLeftJustify);
-  centred_ = vAlign == vtaCenter;
-  PlaceText();
-}
-
-void TExtInplaceEdit::PlaceText() {
-  Perform(EM_SETRECTNP, 0, 0);
-  if (!centred_ || MultiLine()) return;
-  TRect r;
-  Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
-  const int room = r.Height() - LineHeight();
-  if (room <= 1) return;
-  r.Top += room / 2;
-  Perform(EM_SETRECT, 0, reinterpret_cast<LPARAM>(&r));
 }
 
 void TExtInplaceEdit::BoundsChanged() {
@@ -108,7 +96,9 @@ void TExtInplaceEdit::BoundsChanged() {
   if (r.IsEmpty() || !Visible()) return;
   if (Left() != r.Left || Top() != r.Top || Width() != r.Width() - 1 || Height() != r.Height() - 1)
     SetBounds(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
-  PlaceText();
+  // The text stands where the cell shows it, at the cell's margins.
+  TRect format = Rect(2, 2, std::max(2, Width() - 2), Height());
+  Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&format));
 }
 
 bool TExtInplaceEdit::CommitOrReject() {

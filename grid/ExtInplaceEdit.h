@@ -52,12 +52,8 @@ class TExtInplaceEdit : public TInplaceEdit, private TEditorGridLink {
   void GrowRowForNewLine();
   void KillFocus(HWND NewFocus);
   void SetFocusCaret();
-  // A single line of text sits in the middle of a cell aligned to its
-  // centre, at the top otherwise.
-  void PlaceText();
   using TEditorGridLink::grid_;
   bool wordWrap_ = false;
-  bool centred_ = false;
   bool completion_ = true;
 };
 

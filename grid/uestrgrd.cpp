@@ -80,11 +80,13 @@ bool TEnhStringGrid::IsBlankMaskText(int ACol, int ARow, const AnsiString& Value
 
 void TEnhStringGrid::CheckText(const AnsiString& text, TGridFieldType type) const {
   switch (type) {
+    // The text is first an integer of the class library's 32 bits; only
+    // then does the type's range apply.
     case gftSmallInt:
-      RangeError(StrToInt64(text), -32768, 32767);
+      RangeError(StrToInt(text), -32768, 32767);
       break;
     case gftWord:
-      RangeError(StrToInt64(text), 0, 65535);
+      RangeError(StrToInt(text), 0, 65535);
       break;
     case gftInteger:
       RangeError(StrToInt(text), -2147483648.0L, 2147483647.0L);

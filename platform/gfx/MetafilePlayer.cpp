@@ -5,6 +5,8 @@
 // playback, a record of an unknown kind is passed over.
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <variant>
@@ -28,9 +30,21 @@ class Fields {
  public:
   explicit Fields(std::string_view record) : r_(record) {}
   bool Has(size_t at, size_t length) const { return at <= r_.size() && length <= r_.size() - at; }
-  std::uint32_t U32(size_t at) const { return le::Get32(r_, at); }
+  // A page's text records are read a field per character: on a
+  // little-endian processor a field is one load.
+  std::uint32_t U32(size_t at) const {
+    if constexpr (std::endian::native != std::endian::little) return le::Get32(r_, at);
+    std::uint32_t v;
+    std::memcpy(&v, r_.data() + at, sizeof v);
+    return v;
+  }
   std::int32_t I32(size_t at) const { return static_cast<std::int32_t>(U32(at)); }
-  std::uint16_t U16(size_t at) const { return le::Get16(r_, at); }
+  std::uint16_t U16(size_t at) const {
+    if constexpr (std::endian::native != std::endian::little) return le::Get16(r_, at);
+    std::uint16_t v;
+    std::memcpy(&v, r_.data() + at, sizeof v);
+    return v;
+  }
   std::int16_t I16(size_t at) const { return static_cast<std::int16_t>(U16(at)); }
   float F32(size_t at) const {
     std::uint32_t v = U32(at);
@@ -660,12 +674,16 @@ class Player {
     std::vector<int>& dx = dx_;
     dx.clear();
     if (dxAt != 0 && count > 0 && f.Has(dxAt, static_cast<size_t>(count) * (pairs ? 8 : 4))) {
-      double scale = ScaleX(), position = 0;
+      const double scale = ScaleX();
+      const size_t stride = pairs ? 8 : 4;
+      double position = 0;
       int placed = 0;
+      dx.resize(count);
+      int* out = dx.data();
       for (std::uint32_t i = 0; i < count; ++i) {
-        position += f.I32(dxAt + i * (pairs ? 8 : 4)) * scale;
-        int at = Clamp(position);
-        dx.push_back(at - placed);
+        position += f.I32(dxAt + i * stride) * scale;
+        const int at = Clamp(position);
+        out[i] = at - placed;
         placed = at;
       }
     }
@@ -721,11 +739,24 @@ class Player {
   // The code-page bytes of the Count UTF-16 units at At, when the code
   // page holds every one of them.
   static bool HeldInCodePage(const Fields& f, std::uint32_t at, std::uint32_t count, AnsiString& text) {
+    // The byte of each unit below U+0400, the Latin and Greek letters a
+    // line is mostly made of, or -1: one look-up a character.
+    static const std::array<short, 0x400> low = [] {
+      std::array<short, 0x400> bytes{};
+      for (char16_t unit = 0; unit < bytes.size(); ++unit) {
+        const int byte = cp1253::FromUnicode(unit);
+        bytes[unit] = byte >= 0 && cp1253::ToUnicode(static_cast<unsigned char>(byte)) == unit
+                          ? static_cast<short>(byte)
+                          : -1;
+      }
+      return bytes;
+    }();
     text.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
       const char16_t unit = f.U16(at + 2 * i);
-      const int byte = cp1253::FromUnicode(unit);
-      if (byte < 0 || cp1253::ToUnicode(static_cast<unsigned char>(byte)) != unit) return false;
+      const int byte = unit < low.size() ? low[unit] : cp1253::FromUnicode(unit);
+      if (byte < 0 || (unit >= low.size() && cp1253::ToUnicode(static_cast<unsigned char>(byte)) != unit))
+        return false;
       text[i] = static_cast<char>(byte);
     }
     return true;

@@ -1084,15 +1084,20 @@ void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& co
   const bool withText =
       cairo_surface_has_show_text_glyphs(cairo_get_target(cr)) && converted.Count() == count;
   glyphs.resize(count);
-  if (withText) clusters.resize(count);
+  cairo_glyph_t* const glyph = glyphs.data();
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
   long long x = 0;
   for (size_t i = 0; i < count; ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    glyphs[i] = {table.glyph[byte], x0 + static_cast<double>(x) / PANGO_SCALE, y0};
+    const unsigned char byte = bytes[i];
+    glyph[i] = {table.glyph[byte], x0 + static_cast<double>(x) * (1.0 / PANGO_SCALE), y0};
     // Given advances stand for the character's, in whole units, as a
     // layout given them places its clusters.
     x += dx ? static_cast<long long>(std::clamp(dx[i], -1000000, 1000000)) * PANGO_SCALE : table.units[byte];
-    if (withText) clusters[i] = {converted.offsets[i + 1] - converted.offsets[i], 1};
+  }
+  if (withText) {
+    clusters.resize(count);
+    const int* const offsets = converted.offsets.data();
+    for (size_t i = 0; i < count; ++i) clusters[i] = {offsets[i + 1] - offsets[i], 1};
   }
   for (size_t from = 0; from < count;) {
     const unsigned char font = table.font[static_cast<unsigned char>(text[from])];
@@ -1116,23 +1121,28 @@ std::optional<ResolvedFont::Box> ResolvedFont::InkBox(const AnsiString& text, co
   if (underline_ || strikeOut_ || codePage_ != 1253) return std::nullopt;
   const Advances& table = Table();
   const Box* inks = Inks();
-  Box box{0, 0, 0, 0};
-  bool any = false;
+  // Every line of a printed page is measured here: one pass, no branch
+  // but for the glyphs that leave no ink.
+  constexpr double kNone = std::numeric_limits<double>::infinity();
+  double left = kNone, top = kNone, right = -kNone, bottom = -kNone;
+  const size_t count = text.size();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   long long x = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
+  for (size_t i = 0; i < count; ++i) {
+    const unsigned char byte = bytes[i];
     if (!table.drawable[byte]) return std::nullopt;
     const Box& ink = inks[byte];
-    if (!ink.Empty()) {
-      const double at = static_cast<double>(x) / PANGO_SCALE;
-      if (!any) box = {at + ink.left, ink.top, at + ink.right, ink.bottom};
-      box = {std::min(box.left, at + ink.left), std::min(box.top, ink.top),
-             std::max(box.right, at + ink.right), std::max(box.bottom, ink.bottom)};
-      any = true;
+    if (ink.left < ink.right && ink.top < ink.bottom) {
+      const double at = static_cast<double>(x) * (1.0 / PANGO_SCALE);
+      left = std::min(left, at + ink.left);
+      top = std::min(top, ink.top);
+      right = std::max(right, at + ink.right);
+      bottom = std::max(bottom, ink.bottom);
     }
     x += dx ? static_cast<long long>(std::clamp(dx[i], -1000000, 1000000)) * PANGO_SCALE : table.units[byte];
   }
-  return box;
+  if (left == kNone) return Box{0, 0, 0, 0};
+  return Box{left, top, right, bottom};
 }
 
 int CodePageOfCharset(int charset) {

@@ -20,14 +20,14 @@ bool StartsWithNoCase(const AnsiString& s, std::string_view prefix) {
   return s.size() >= prefix.size() && SameText(std::string_view(s).substr(0, prefix.size()), prefix);
 }
 
-// The existing file Name designates (taken in Directory when relative), or
-// "" when there is none.
-AnsiString ExistingFile(const AnsiString& name, const AnsiString& directory) {
+// The existing file (or, with OrFolder, file or folder) Name designates
+// (taken in Directory when relative), or "" when there is none.
+AnsiString ExistingFile(const AnsiString& name, const AnsiString& directory, bool orFolder = false) {
   if (name.empty() || name.find('\0') != AnsiString::npos) return {};
   AnsiString full = name;
   if (full[0] != PathDelim && !directory.empty()) full = IncludeTrailingPathDelimiter(directory) + name;
   full = ExpandFileName(full);
-  if (!FileExists(full)) return {};
+  if (!FileExists(full) && !(orFolder && DirectoryExists(full))) return {};
   return ResolveFileName(full);
 }
 
@@ -69,12 +69,13 @@ AnsiString FileLinkPath(const AnsiString& link) {
   return path;
 }
 
-// A document the desktop may open: a regular file that exists and that
-// nobody may execute, so that a link never starts a program.
+// What the desktop may open: a folder (its file manager shows it), or a
+// regular file that nobody may execute, so that a link never starts a
+// program.
 bool IsOpenableDocument(const AnsiString& path) {
   struct stat st {};
-  return !path.empty() && ::stat(cp1253::ToUtf8(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-         (st.st_mode & 0111) == 0;
+  if (path.empty() || ::stat(cp1253::ToUtf8(path).c_str(), &st) != 0) return false;
+  return S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && (st.st_mode & 0111) == 0);
 }
 
 // Letters, then letters, digits, "+", "-" or "." up to a colon.
@@ -108,7 +109,7 @@ bool IsOpenableLink(const AnsiString& link) {
 
 bool IsOpenableDocumentName(const AnsiString& name) {
   if (HasControlCharacter(name) || StartsWithScheme(name)) return false;
-  return IsOpenableDocument(ExistingFile(name, {}));
+  return IsOpenableDocument(ExistingFile(name, {}, true));
 }
 
 std::intptr_t ShellExecute(HWND, const AnsiString& operation, const AnsiString& file, const AnsiString&,
@@ -122,7 +123,7 @@ std::intptr_t ShellExecute(HWND, const AnsiString& operation, const AnsiString& 
   } else if (target.find("://") != AnsiString::npos || StartsWithNoCase(target, "mailto:")) {
     return SE_ERR_NOASSOC;
   } else {
-    handed = ExistingFile(target, directory);
+    handed = ExistingFile(target, directory, true);
     if (handed.empty()) return ERROR_FILE_NOT_FOUND;
   }
   if (!HasBackend() || !Backend().ShellOpen("open", handed, {})) return SE_ERR_NOASSOC;

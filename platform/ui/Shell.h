@@ -33,8 +33,8 @@ constexpr std::intptr_t kShellSuccess = 42;
 
 // Opens File with the desktop's handler. Operation "" or "open" (any case);
 // File is a link IsOpenableLink accepts, or the name of an existing file
-// (relative names are taken in Directory when given, else in the current
-// folder). Parameters go nowhere: documents take none. Answers
+// or folder (relative names are taken in Directory when given, else in the
+// current folder). Parameters go nowhere: documents take none. Answers
 // ERROR_FILE_NOT_FOUND for a file that does not exist, SE_ERR_NOASSOC for
 // another verb, another kind of link, or when the desktop refused.
 std::intptr_t ShellExecute(HWND parent, const AnsiString& operation, const AnsiString& file,
@@ -51,11 +51,12 @@ UINT WinExec(const AnsiString& cmdLine, UINT showCmd);
 std::vector<AnsiString> SplitCommandLine(const AnsiString& cmdLine);
 // True for an http, https, ftp or mailto link that may be handed to the
 // desktop (no control characters, something after the scheme), and for a
-// file:// link to an existing regular file that nobody may execute.
+// file:// link to an existing folder or to an existing regular file that
+// nobody may execute.
 bool IsOpenableLink(const AnsiString& link);
-// True for a document named by its path (absolute, or taken in the current
-// folder) that IsOpenableLink accepts as a file:// link; a name that starts
-// with a scheme ("gopher:", "javascript:") names no document.
+// True for a document or folder named by its path (absolute, or taken in
+// the current folder) that IsOpenableLink accepts as a file:// link; a name
+// that starts with a scheme ("gopher:", "javascript:") names nothing.
 bool IsOpenableDocumentName(const AnsiString& name);
 
 // ---- help -----------------------------------------------------------------

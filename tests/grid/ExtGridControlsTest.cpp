@@ -404,15 +404,26 @@ TEST_F(ExtGridControlsTest, DateSpinOnTextThatIsNoDateOpensOnToday) {
 
 // The rich-text editor opens with its whole text selected, the selection
 // kept in view, and its text inset 2 pixels all round: a typed character
-// replaces the cell's text.
+// replaces the cell's text. It has no edge of its own and takes the cell's
+// colour, to its very corner.
 TEST_F(ExtGridControlsTest, RichEditorOpensOnItsWholeTextInset) {
   auto& g = Typed(edRichEdit);
   g.SetColWidths(1, 120);
   g.SetRowHeights(1, 30);
   g.SetCellText(1, 1, "{\\rtf1\\ansi {\\b bold} text}");
+  g.OnGetCellColor = [](TObject*, int, int, TGridDrawState, TBrush& brush, TFont&) {
+    brush.Color = clYellow;
+  };
   Key(VK_F2);
   TExtRichEdit& e = *g.RichInplaceEditor();
   ASSERT_TRUE(e.Visible());
+  EXPECT_EQ(e.BorderStyle(), bsNone);
+  EXPECT_EQ(e.Color(), clYellow);
+  EXPECT_TRUE(e.WordWrap()) << "its own wrapping, whatever the grid's";
+  const TImageCanvas* shot = backend->Render(*form);
+  ASSERT_NE(shot, nullptr);
+  const TPoint corner = form->ScreenToClient(e.ClientToScreen(Point(0, 0)));
+  EXPECT_EQ(shot->Pixel(corner.X, corner.Y), ColorToRGB(clYellow));
   EXPECT_EQ(e.SelStart(), 0);
   EXPECT_EQ(e.SelLength(), static_cast<int>(e.Text().size()));
   EXPECT_EQ(e.SelText(), "bold text");

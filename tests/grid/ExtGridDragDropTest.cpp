@@ -675,6 +675,29 @@ TEST_F(GridDragDropTest, SwitchingTheTargetOffRevokesIt) {
   EXPECT_FALSE(ui::dragdrop::DeliverFiles(h, Point(0, 0), {"x.txt"}));
 }
 
+// A grid whose form is being designed when asked.
+struct DesignedGrid : TExtStringGrid {
+  using TComponent::SetDesigning;
+  using TExtStringGrid::TExtStringGrid;
+};
+
+// On a form being designed the setting is only kept: no drop reaches the
+// grid, even once its window is made again.
+TEST_F(GridDragDropTest, WhileDesigningTheTargetSettingIsOnlyKept) {
+  for (bool designing : {true, false}) {
+    SCOPED_TRACE(designing ? "designing" : "running");
+    auto& g = MakeGrid<DesignedGrid>(3, 3);
+    g.SetDesigning(designing);
+    g.DragDropSettings().SetOleDropTarget(true);
+    EXPECT_TRUE(g.DragDropSettings().OleDropTarget());
+    EXPECT_EQ(ui::dragdrop::DeliverFiles(g.Handle(), CellPoint(g, 1, 1), {"x.txt"}), !designing);
+    g.RecreateWnd();
+    Application->ProcessMessages();
+    EXPECT_EQ(ui::dragdrop::DeliverFiles(g.Handle(), CellPoint(g, 1, 1), {"x.txt"}), !designing);
+    g.SetDesigning(false);
+  }
+}
+
 TEST_F(GridDragDropTest, EnterInACellComboEndsItsEdit) {
   auto& g = MakeGrid<TExtStringGrid>(3, 3);
   g.SetCells(1, 1, R"(<CONTROL TYPE="COMBO" ID="c" VALUE="one" WIDTH="70"><B></B>)");

@@ -187,32 +187,33 @@ TEST_F(ExtGridEditingTest, ARightJustifiedCellIsTypedIntoFromTheRight) {
   EXPECT_EQ(Editor(g).Alignment(), taLeftJustify);
 }
 
-// In a tall row the text being typed stays where the cell shows it: in the
-// middle for a cell aligned to its centre, at the top otherwise.
-TEST_F(ExtGridEditingTest, TheEditorCentresTheLineAsTheCellIsAligned) {
-  auto& g = Editable();
-  g.SetRowHeights(1, 60);
-  g.SetRowHeights(2, 60);
-  g.OnGetAlignment = [](TObject*, int r, int, TAlignment&, TVAlignment& v) {
-    if (r == 1) v = vtaCenter;
-  };
-  g.SetCellText(1, 1, "μέση");
-  g.SetCellText(1, 2, "πάνω");
-  Open(g, 1, 1);
-  const TExtInplaceEdit& centred = Editor(g);
-  // The editor has no border: its client is the text's room.
-  const int lh = centred.LineHeight(), room = centred.ClientHeight();
-  EXPECT_GT(room, 2 * lh);
-  EXPECT_NEAR(centred.PosFromChar(0).Y, (room - lh) / 2, 1);
-  EXPECT_EQ(centred.EditRect().Bottom, room);
-  g.HideCellEditor();
-  Open(g, 1, 2);
-  EXPECT_EQ(Editor(g).PosFromChar(0).Y, 0);
-  g.HideCellEditor();
-  // A row too low for a margin: the line keeps the top.
-  g.SetRowHeights(1, lh + 4);
-  Open(g, 1, 1);
-  EXPECT_LE(Editor(g).PosFromChar(0).Y, 1);
+// The text being typed stands 2 pixels in from the cell's left and top
+// edges, as the cell shows it, however the cell is aligned: from the
+// moment the editor opens and after the cell changes size under it.
+TEST_F(ExtGridEditingTest, TheEditorsTextStandsAtTheCellsMargins) {
+  const struct {
+    const char* what;
+    TVAlignment align;
+  } cases[] = {{"top", vtaTop}, {"centre", vtaCenter}, {"bottom", vtaBottom}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto& g = Editable();
+    g.SetRowHeights(1, 60);
+    g.OnGetAlignment = [&](TObject*, int, int, TAlignment&, TVAlignment& v) { v = k.align; };
+    g.SetCellText(1, 1, "ab");
+    Open(g, 1, 1);
+    const TExtInplaceEdit& e = Editor(g);
+    auto atMargins = [&] {
+      EXPECT_EQ(e.EditRect(), Rect(2, 2, e.Width() - 2, e.Height()));
+      EXPECT_EQ(e.PosFromChar(0).Y, 2);
+      EXPECT_EQ(e.PosFromChar(0).X, 2);
+    };
+    atMargins();
+    g.SetColWidths(1, g.ColWidths(1) + 30);
+    ASSERT_EQ(e.Width(), g.ColWidths(1) - 1);
+    atMargins();
+    g.HideCellEditor();
+  }
 }
 
 TEST_F(ExtGridEditingTest, ValidationRejectsRestoresOrReplacesAndKeepsTheEditorOpen) {

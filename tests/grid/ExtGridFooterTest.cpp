@@ -162,6 +162,28 @@ TEST_F(ExtRichEditTest, TheEditorOpensWithTheCellsRichTextAndStoresItBack) {
   EXPECT_TRUE(ShowsBoldRun(g, "bold"));  // shown formatted
 }
 
+// The focus going to the grid ends the edit and stores it, unless the
+// grid's focus lock holds the editor open.
+TEST_F(ExtRichEditTest, TheFocusLockKeepsTheEditorOpenWhenTheGridTakesTheFocus) {
+  for (bool lock : {false, true}) {
+    SCOPED_TRACE(lock ? "locked" : "not locked");
+    auto& g = RichGrid();
+    g.FocusLock = lock;
+    TExtRichEdit* e = g.RichInplaceEditor();
+    ASSERT_TRUE(e->Focused());
+    e->SetSelStart(static_cast<int>(e->Text().size()));
+    backend->Type("!");
+    g.SetFocus();
+    Application->ProcessMessages();
+    EXPECT_TRUE(g.Focused());
+    EXPECT_EQ(e->Visible(), lock);
+    EXPECT_EQ(g.EditorActive(), lock);
+    EXPECT_EQ(g.CellPlainText(1, 1, g.Cells(1, 1)), lock ? "bold text" : "bold text!");
+    g.FocusLock = false;
+    g.HideInplaceEditor();
+  }
+}
+
 TEST_F(ExtRichEditTest, TypingLinesGrowsTheEditorAndTheRowWhileAskedTo) {
   for (bool grow : {false, true}) {
     SCOPED_TRACE(grow ? "SizeWhileTyping.Height on" : "off");

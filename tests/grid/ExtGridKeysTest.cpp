@@ -15,6 +15,7 @@
 #include "grid/ExtInplaceEdit.h"
 #include "grid/esgcheck.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Clipbrd.h"
 #include "platform/ui/StdCtrls.h"
 
 namespace {
@@ -268,15 +269,20 @@ TEST_F(ExtGridKeysTest, RowAndColumnMarksFollowTheKeysTogether) {
 
 // ---- typing into a range ----
 
-// With editing on or off, the character is the press: its click events
-// fire once, the range shrinks to the cell and the editor opens with it.
+// With editing on or off, the character is a press on the current cell:
+// its click events fire once, the editor opens with it and the range stays
+// selected, to be copied whole once the edit is let go.
 TEST_F(ExtGridKeysTest, TypingIntoARangeActsAsAPressOnTheCell) {
   for (bool editing : {false, true}) {
     SCOPED_TRACE(editing ? "editing on" : "editing off");
+    ui::ResetClipboard();
     auto& g = MakeGrid<TExtStringGrid>(5, 6);
+    for (int c = 1; c < 3; ++c)
+      for (int r = 1; r < 3; ++r) g.SetCellText(c, r, Format("c%d%d", {c, r}));
     g.SetOptions(g.Options() + TGridOptions{goRangeSelect});
     if (editing) g.SetOptions(g.Options() + TGridOptions{goEditing});
     g.MouseActions().RangeSelectAndEdit = true;
+    g.Navigation().AllowClipboardShortCuts = true;
     g.SetFocus();
     Application->ProcessMessages();
     int clicks = 0;
@@ -293,10 +299,16 @@ TEST_F(ExtGridKeysTest, TypingIntoARangeActsAsAPressOnTheCell) {
     ASSERT_EQ(cellClicks.size(), 1u);
     EXPECT_EQ(cellClicks[0].X, 2);
     EXPECT_EQ(cellClicks[0].Y, 2);
-    EXPECT_EQ(g.Selection(), (TGridRect{2, 2, 2, 2}));
+    EXPECT_EQ(g.Selection(), (TGridRect{1, 1, 2, 2}));
     ASSERT_NE(g.InplaceEditor(), nullptr);
     EXPECT_TRUE(g.InplaceEditor()->Visible());
     EXPECT_EQ(g.InplaceEditor()->Text(), "x");
+    Key(VK_ESCAPE);
+    Key('C', {ssCtrl});
+    EXPECT_EQ(Clipboard()->AsText(), "c11\tc21\r\nc12\tc22\r\n");
+    EXPECT_EQ(g.GetCellText(2, 2), "c22");
+    backend->Type("x");
+    EXPECT_EQ(clicks, clicksBefore + 2);
     // No button is held after it: the mouse moving over the grid selects
     // nothing and holds no capture.
     EXPECT_FALSE(g.MouseCapture());
@@ -307,13 +319,13 @@ TEST_F(ExtGridKeysTest, TypingIntoARangeActsAsAPressOnTheCell) {
     EXPECT_EQ(g.Selection().Right, sel.Right);
     // The next characters go on into the editor, with no press of their own.
     backend->Type("y");
-    EXPECT_EQ(clicks, clicksBefore + 1);
+    EXPECT_EQ(clicks, clicksBefore + 2);
     Key(VK_RETURN);
     EXPECT_EQ(g.GetCellText(2, 2), "xy");
     // The arrows still move, the grid's click counting each move.
     Key(VK_DOWN);
     EXPECT_EQ(g.Row(), 3);
-    EXPECT_EQ(clicks, clicksBefore + 2);
+    EXPECT_EQ(clicks, clicksBefore + 3);
   }
 }
 
@@ -376,6 +388,33 @@ TEST_F(ExtGridKeysTest, AGridOfOnlyItsHeadingShowsNoCurrentCellWhenFocused) {
     EXPECT_LT(g.Col(), g.ColCount());
     EXPECT_GE(g.Row(), g.FixedRows());
     EXPECT_LT(g.Row(), g.RowCount());
+  }
+}
+
+// Grown by the Insert key, a grid that was only its heading has a current
+// cell on its new row: what is typed goes into it at once.
+TEST_F(ExtGridKeysTest, AHeadingOnlyGridGrownByInsertTakesTypingAtOnce) {
+  for (TInsertPosition at : {pInsertBefore, pInsertAfter}) {
+    SCOPED_TRACE(at == pInsertBefore ? "before" : "after");
+    auto& g = MakeGrid<TExtStringGrid>(4, 1);
+    auto* other = new TEdit(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(0, 0, 8, 8);
+    other->SetFocus();
+    g.FixedRowAlways = true;
+    g.SetOptions(g.Options() + TGridOptions{goEditing});
+    g.Navigation().AllowInsertRow = true;
+    g.Navigation().InsertPosition = at;
+    g.SetFocus();
+    Application->ProcessMessages();
+    ASSERT_GE(g.Row(), g.RowCount());
+    Key(VK_INSERT);
+    ASSERT_EQ(g.RowCount(), 2);
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.Col(), g.FixedCols());
+    backend->Type("x");
+    Key(VK_RETURN);
+    EXPECT_EQ(g.GetCellText(g.FixedCols(), 1), "x");
   }
 }
 

@@ -196,9 +196,9 @@ TEST_F(ExtGridMouseTest, LinksGoToTheirCellOrToTheDesktop) {
   EXPECT_EQ(backend->ShellRequests.size(), 2u);
 }
 
-// A document named by its path leaves as its file:// link does: as its
-// full name. Programs, folders, missing files and other schemes stay.
-TEST_F(ExtGridMouseTest, LinksNamingADocumentByItsPathGoToTheDesktop) {
+// A document or a folder named by its path leaves as its file:// link
+// does: as its full name. Programs, missing files and other schemes stay.
+TEST_F(ExtGridMouseTest, LinksNamingADocumentOrFolderByItsPathGoToTheDesktop) {
   const std::filesystem::path folder = TestOutputFolder();
   for (const char* sub : {"sub", "see:"}) std::filesystem::create_directories(folder / sub);
   for (const char* name : {"Προσφορά 1.pdf", "sub/b.txt", "see:/b.txt", "run.sh"})
@@ -219,7 +219,10 @@ TEST_F(ExtGridMouseTest, LinksNamingADocumentByItsPathGoToTheDesktop) {
       {"./sub/../sub/b.txt", here + "/sub/b.txt"},
       {here + "/run.sh", ""},
       {"run.sh", ""},
-      {"sub", ""},
+      {"sub", here + "/sub"},
+      {"./sub/../sub", here + "/sub"},
+      {here + "/sub", here + "/sub"},
+      {"file://" + here + "/sub", here + "/sub"},
       {"missing.pdf", ""},
       {"see:/b.txt", ""},  // a scheme of no use, though a folder bears its name
       {"javascript:alert(1)", ""},

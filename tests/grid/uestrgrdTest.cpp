@@ -109,6 +109,8 @@ TEST_F(EnhGridTest, IntegerTypesCheckTheirRanges) {
        "Το 40000 δεν είναι έγκυρη τιμή για το πεδίο ''. Το επιτρεπτό όριο τιμών είναι από -32768 μέχρι "
        "32767"},
       {gftSmallInt, "32767", ""},
+      {gftSmallInt, "99999999999", "'99999999999' is not a valid integer value"},
+      {gftWord, "4294967296", "'4294967296' is not a valid integer value"},
       {gftSmallInt, "-32768", ""},
       {gftWord, "-1",
        "Το -1 δεν είναι έγκυρη τιμή για το πεδίο ''. Το επιτρεπτό όριο τιμών είναι από 0 μέχρι 65535"},

@@ -70,7 +70,7 @@ TEST_F(ShellTest, OtherLinksAndVerbsNeverLeaveTheProgram) {
   EXPECT_TRUE(backend->ShellRequests.empty());
 }
 
-TEST_F(ShellTest, FtpLinksAndFileLinksToDocumentsGoToTheDesktop) {
+TEST_F(ShellTest, FtpLinksAndFileLinksToDocumentsAndFoldersGoToTheDesktop) {
   const AnsiString document = MakeFile("Αναφορά 1.pdf"_a);
   const AnsiString program = MakeFile("run.sh");
   ::chmod(cp1253::ToUtf8(program).c_str(), 0744);
@@ -86,11 +86,11 @@ TEST_F(ShellTest, FtpLinksAndFileLinksToDocumentsGoToTheDesktop) {
       {cp1253::FromUtf8(base + "/%CE%91%CE%BD%CE%B1%CF%86%CE%BF%CF%81%CE%AC%201.pdf"), kShellSuccess,
        document},
       {cp1253::FromUtf8("file://localhost" + folder.path() + "/Αναφορά%201.pdf"), kShellSuccess, document},
-      {cp1253::FromUtf8(base + "/run.sh"), SE_ERR_NOASSOC, ""},       // a program is never started
-      {cp1253::FromUtf8(base + "/dir"), SE_ERR_NOASSOC, ""},          // nor a folder opened
-      {cp1253::FromUtf8(base + "/missing.pdf"), SE_ERR_NOASSOC, ""},  // nor a name made up
-      {cp1253::FromUtf8(base + "/%ZZ.pdf"), SE_ERR_NOASSOC, ""},      // a broken escape
-      {cp1253::FromUtf8(base + "/a%00.pdf"), SE_ERR_NOASSOC, ""},     // an escaped zero
+      {cp1253::FromUtf8(base + "/run.sh"), SE_ERR_NOASSOC, ""},          // a program is never started
+      {cp1253::FromUtf8(base + "/dir"), kShellSuccess, folder / "dir"},  // shown in the file manager
+      {cp1253::FromUtf8(base + "/missing.pdf"), SE_ERR_NOASSOC, ""},     // nor a name made up
+      {cp1253::FromUtf8(base + "/%ZZ.pdf"), SE_ERR_NOASSOC, ""},         // a broken escape
+      {cp1253::FromUtf8(base + "/a%00.pdf"), SE_ERR_NOASSOC, ""},        // an escaped zero
       {cp1253::FromUtf8("file://host" + folder.path() + "/Αναφορά 1.pdf"), SE_ERR_NOASSOC, ""},
   };
   for (const auto& c : cases) {
@@ -106,7 +106,7 @@ TEST_F(ShellTest, FtpLinksAndFileLinksToDocumentsGoToTheDesktop) {
   }
 }
 
-TEST_F(ShellTest, ExistingFilesOpenByTheirFullNameIgnoringCase) {
+TEST_F(ShellTest, ExistingFilesAndFoldersOpenByTheirFullNameIgnoringCase) {
   const AnsiString report = MakeFile("Αναφορά.txt"_a);
   EXPECT_EQ(Open("αναφορά.TXT"_a), kShellSuccess);
   ASSERT_EQ(backend->ShellRequests.size(), 1u);
@@ -118,8 +118,10 @@ TEST_F(ShellTest, ExistingFilesOpenByTheirFullNameIgnoringCase) {
   EXPECT_EQ(backend->ShellRequests.back().File, inner);
 
   EXPECT_EQ(Open("missing.pdf"), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Open("sub"), ERROR_FILE_NOT_FOUND);  // folders are not documents
   EXPECT_EQ(backend->ShellRequests.size(), 2u);
+  EXPECT_EQ(Open("SUB"), kShellSuccess);  // a folder, for the file manager
+  ASSERT_EQ(backend->ShellRequests.size(), 3u);
+  EXPECT_EQ(backend->ShellRequests.back().File, folder / "sub");
 }
 
 TEST_F(ShellTest, ARefusingDesktopIsAFailure) {
