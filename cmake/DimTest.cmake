@@ -1,3 +1,15 @@
+# What the programs under test write into the user's folders (the data
+# folder, the settings, the documents folder and the projects' folder made
+# in it) stays in the build tree, never in the home of whoever runs the
+# tests: the home, the settings and the documents folder are the tree's.
+# Tests that look at those folders set ones of their own.
+function(dim_test_environment out home)
+  file(MAKE_DIRECTORY ${home}/home ${home}/config ${home}/documents)
+  set(${out}
+      "HOME=${home}/home;XDG_DATA_HOME=${home}/data;XDG_CONFIG_HOME=${home}/config;XDG_DOCUMENTS_DIR=${home}/documents"
+      PARENT_SCOPE)
+endfunction()
+
 # One GoogleTest program per source folder, registered with CTest.
 function(dim_add_test_program name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
@@ -5,11 +17,11 @@ function(dim_add_test_program name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE DIM_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}"
                                              DIM_TEST_OUTPUT="${CMAKE_BINARY_DIR}/test-output")
-  # What the program writes into the user's data folder stays in the build
-  # tree, never in the home of whoever runs the tests; tests that look at
-  # that folder set one of their own.
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300
-                       ENVIRONMENT "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-home/data")
+  # The program runs, for its listing as for its tests, through env with
+  # the folders: the discovered tests' properties would take one variable.
+  dim_test_environment(environment ${CMAKE_BINARY_DIR}/test-home)
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "env;${environment}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
 
 # A libFuzzer target; CTest runs it over its committed corpus and a bounded
@@ -27,5 +39,6 @@ function(dim_add_fuzzer name)
   file(MAKE_DIRECTORY ${work})
   add_test(NAME ${name}
            COMMAND ${name} -runs=${F_RUNS} -max_total_time=120 -timeout=10 -rss_limit_mb=2048 ${work} ${corpus})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/home/${name}")
+  dim_test_environment(environment ${CMAKE_CURRENT_BINARY_DIR}/home/${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}")
 endfunction()

@@ -9,6 +9,7 @@
 #include "grid/ExtGrid.h"
 #include "grid/GridUtil.h"
 #include "grid/WorksheetReader.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/ui/Forms.h"
 
 namespace {
@@ -115,7 +116,7 @@ void TExtStringGrid::LoadFromCSVFile(const AnsiString& FileName, bool Append) {
 
   TMemoryStream file;
   try {
-    file.LoadFromFile(FileName);
+    ReadingFile(FileName, [&] { file.LoadFromFile(FileName); });
   } catch (const Exception&) {
     throw EExtGridError("Cannot open file " + FileName);
   }
@@ -240,7 +241,8 @@ void TExtStringGrid::LoadFromSpreadsheetFile(const AnsiString& FileName, const A
   try {
     // Of a range wider than the address names, the grid keeps its width:
     // no column past the wider of the two is read.
-    sheet = ReadWorksheet(FileName, SheetName, std::max(kLastKnownColumn, ColCount()));
+    sheet = ReadingFile(
+        FileName, [&] { return ReadWorksheet(FileName, SheetName, std::max(kLastKnownColumn, ColCount())); });
   } catch (const EWorksheetUnavailable&) {
     if (Screen) Screen->SetCursor(crDefault);
     throw EExtGridError("Excel OLE server not found");

@@ -103,7 +103,7 @@ void Tprevform::FileNew(TObject*) {
 }
 
 void Tprevform::PerformFileOpen(const AnsiString& AFileName) {
-  Prevmemo->Lines().LoadFromFile(AFileName);
+  ReadingFile(AFileName, [&] { Prevmemo->Lines().LoadFromFile(AFileName); });
   SetFileName(AFileName);
   if (Prevmemo->CanFocus()) Prevmemo->SetFocus();
   SetModified(false);

@@ -206,7 +206,7 @@ void TRpStandardPreview::DoSave() {
   dialog.FileName = FileName;
   // A report is a document of the user's: it goes where documents go,
   // not into the program's folder.
-  dialog.InitialDir = printers::DocumentsFolder();
+  dialog.InitialDir = GetDocumentsFolder();
   if (!dialog.Execute()) return;
   const AnsiString ext = SaveExtension(dialog.FilterIndex, dialog.DefaultExt);
   AnsiString fileName = dialog.FileName;

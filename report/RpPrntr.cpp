@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/Cp1253.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/Shell.h"
@@ -350,7 +351,7 @@ void TRpPrinter::Preview() {
 void TRpPrinter::Load(const AnsiString& fileName) {
   // A damaged file is refused before anything of the pages shown goes.
   auto loaded = std::make_unique<TRpPageList>();
-  loaded->LoadFromFile(fileName);
+  ReadingFile(fileName, [&] { loaded->LoadFromFile(fileName); });
   if (status_ != rpsReady) FreePages();
   loaded->Outline()->SetTreeView(pageList_->Outline()->TreeView());
   pageList_ = std::move(loaded);

@@ -69,6 +69,8 @@ TindexForm::TindexForm(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void TindexForm::formCreate(TObject*) {
+  // The projects' folder, whatever folder a dialog has made current since.
+  Folder = ProjectsFolderSource();
   IndexGrid->SetRowCount(1000);
   ReadFiles();
   MarkedCount = 0;
@@ -84,7 +86,7 @@ void TindexForm::ReadFiles() {
   IndexGrid->SetRowCount(MaxIndexFiles + 1);
   int r = 1;
   TSearchRec found;
-  for (int status = FindFirst("*" + Extension, faReadOnly | faHidden | faSysFile | faArchive, found);
+  for (int status = FindFirst(Folder + "*" + Extension, faReadOnly | faHidden | faSysFile | faArchive, found);
        status == 0 && r <= MaxIndexFiles; status = FindNext(found)) {
     IndexGrid->SetCells(0, r, PadLeft(IntToStr(r), 4));
     const AnsiString& name = found.Name;
@@ -99,7 +101,7 @@ void TindexForm::ReadFiles() {
     // columns empty; the listing goes on.
     std::string bytes;
     try {
-      bytes = ReadFileHead(IndexGrid->Cells(1, row) + Extension, TProjectHeader::Size);
+      bytes = ReadFileHead(Folder + IndexGrid->Cells(1, row) + Extension, TProjectHeader::Size);
     } catch (const EStreamError&) {
       continue;
     }
@@ -121,7 +123,7 @@ void TindexForm::CheckBox1Click(TObject*) {
 void TindexForm::IndexGridDblClick(TObject*) {
   const int row = IndexGrid->Row();
   if (row == 0 || row > FileCount) return;
-  if (MainForm) MainForm->CommandLineProject = IndexGrid->Cells(1, row) + Extension;
+  if (MainForm) MainForm->CommandLineProject = Folder + IndexGrid->Cells(1, row) + Extension;
   Close();
 }
 
@@ -149,7 +151,7 @@ void TindexForm::FormClose(TObject*, TCloseAction&) {
   if (MessageDlg("Nα διαγραφούν τα σημειωμένα αρχεία;"_a, mtConfirmation, {mbYes, mbNo}) != mrYes) return;
   for (int row = 1; row <= FileCount; ++row) {
     if (!IndexGrid->Cells(0, row).starts_with('-')) continue;
-    const AnsiString base = IndexGrid->Cells(1, row);
+    const AnsiString base = Folder + IndexGrid->Cells(1, row);
     for (const char* extension : {"", ".pry", ".csv"}) {
       const AnsiString name = base + (*extension ? AnsiString(extension) : Extension);
       if (FileExists(name)) DeleteFile(name);

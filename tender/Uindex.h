@@ -1,5 +1,5 @@
 #pragma once
-// The project index: the project files of the current folder with the
+// The project index: the project files of the projects' folder with the
 // description their headers hold; the user opens one, or marks projects
 // whose files go when the window closes.
 
@@ -24,6 +24,8 @@ class TindexForm : public TForm {
   TExtStringGrid* IndexGrid;
 
   AnsiString Extension = ".ddn";
+  // The folder listed, with a trailing "/".
+  AnsiString Folder;
   Word FileCount = 0;
   Integer MarkedCount = 0;
 

@@ -199,7 +199,7 @@ void TUproypFrm::ValidateEdit(int c, int r, AnsiString& t, bool warnDecimals) {
 // opened with and would show it over the moved cell, and write it back
 // there when it closes.
 void TUproypFrm::EndCellEdit() {
-  if (!ProypGrid->EditorMode()) return;
+  if (!ProypGrid->EditorMode() && !ProypGrid->EditorActive()) return;
   ProypGrid->HideCellEditor();
   ProypGrid->CommitCellEdit(ProypGrid->Cells(ProypGrid->Col(), ProypGrid->Row()));
 }

@@ -200,8 +200,11 @@ void TUproypFrm::ReadProyp() {
   PendingCutBlocks.clear();
   PendingFileRows = 0;
   PendingBytesAfterBudget = false;
-  const std::string bytes = ReadWholeFile(BudgetFileName, MaxBudgetFileSize);
-  TBudgetFileContents contents = DecodeBudgetFile(bytes, Kind(), HeaderLayout());
+  std::string bytes;
+  TBudgetFileContents contents = ReadingFile(BudgetFileName, [&] {
+    bytes = ReadWholeFile(BudgetFileName, MaxBudgetFileSize);
+    return DecodeBudgetFile(bytes, Kind(), HeaderLayout());
+  });
   if (!LoadBudget(contents)) return;
   PendingBlocks = std::move(contents.Blocks);
   PendingCutBlocks = std::move(contents.CutBlocks);
@@ -211,8 +214,11 @@ void TUproypFrm::ReadProyp() {
 }
 
 void TUproypFrm::ReadAAline(int bidderNo) {
-  const std::string bytes = ReadWholeFile(BudgetFileName, MaxBudgetFileSize);
-  const TBudgetFileContents contents = DecodeBudgetFile(bytes, Kind(), HeaderLayout());
+  std::string bytes;
+  const TBudgetFileContents contents = ReadingFile(BudgetFileName, [&] {
+    bytes = ReadWholeFile(BudgetFileName, MaxBudgetFileSize);
+    return DecodeBudgetFile(bytes, Kind(), HeaderLayout());
+  });
   if (ProypGrid->ColCount() > 9) ProypGrid->ClearColumns(9, 1);
   if (contents.Status != TBudgetReadStatus::Ok) return;
   // The blocks start where the budget's size and the flags put them, when
@@ -287,16 +293,17 @@ void SetMemoText(TMemo& memo, std::string_view text) {
 
 bool TUproypFrm::ReadDdnFile(TFrmAXP& main, const AnsiString& fileName) {
   UnreadBudgetName.clear();
-  std::string bytes;
+  TProjectFileData data;
   try {
-    bytes = ReadWholeFile(fileName, MaxProjectFileSize);
+    data = ReadingFile(fileName, [&] {
+      return DecodeProjectFile(ReadWholeFile(fileName, MaxProjectFileSize), IsOldProjectFileName(fileName));
+    });
   } catch (const EStreamError& error) {
     // Nothing is read, and the user is told which file and why: an empty
     // project in its place would be saved over it.
     MessageDlg(error.Message, mtError, {mbOK});
     return false;
   }
-  TProjectFileData data = DecodeProjectFile(bytes, IsOldProjectFileName(fileName));
   if (data.Status == TProjectReadStatus::Damaged) {
     MessageDlg(ProjectReadMessage(fileName, data), mtError, {mbOK});
     return false;

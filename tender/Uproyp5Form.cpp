@@ -167,6 +167,9 @@ void TUproypFrm::BuildToolBar() {
   BudgetSaveDialog->Filter = "ΠΡΟΠΟΛΟΓΙΣΜΟΥ *.pry|*.pry"_a;
   BudgetSaveDialog->DefaultExt = "pry";
   BudgetSaveDialog->Options << ofOverwritePrompt;
+  // A budget lives beside its project.
+  OpenDialog1->InitialDir = ProjectsFolderSource();
+  BudgetSaveDialog->InitialDir = OpenDialog1->InitialDir;
 
   ExitButton->OnClick = [this](TObject* s) { ExitButtonClick(s); };
   BtnOpen2->OnClick = [this](TObject* s) { BtnOpen2Click(s); };

@@ -15,12 +15,14 @@
 #include "platform/ui/StdCtrls.h"
 #include "tender/DefKnd.h"
 
-// Where the window finds the program's folder (what the program writes) and
-// the folder of what ships with it (the default settings); tests point
-// them at folders of their own.
+// Where the window finds the program's folder (what the program keeps for
+// itself), the folder of what ships with it (the default settings) and the
+// folder where the user's projects live; tests point them at folders of
+// their own.
 using TProgramFolderSource = AnsiString (*)();
 extern TProgramFolderSource ProgramFolderSource;
 extern TProgramFolderSource ShippedFolderSource;
+extern TProgramFolderSource ProjectsFolderSource;
 
 class TFrmAXP : public TForm {
  public:
@@ -107,6 +109,7 @@ class TFrmAXP : public TForm {
   // ---- window state ----
   int ProjectType = 0;
   AnsiString ProgramFolder;
+  AnsiString ProjectsFolder;
   AnsiString Title;
   AnsiString VersionDate;
   AnsiString CommandLineProject;
@@ -261,6 +264,8 @@ class TFrmAXP : public TForm {
   void BuildToolBar();
   void BuildFields();
   void BuildGrid();
+  // Lays the project's file name beside the status bar's title.
+  void PlaceProjectName();
   void BuildGuaranteePanel();
   void BuildReportText();
   void BuildProjectCommands();

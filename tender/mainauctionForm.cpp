@@ -45,6 +45,7 @@ TMenuItem* AddLine(TComponent* owner, TMenuItem* parent) {
 
 TProgramFolderSource ProgramFolderSource = &GetProgramFolder;
 TProgramFolderSource ShippedFolderSource = &GetExecutableFolder;
+TProgramFolderSource ProjectsFolderSource = &GetProjectsFolder;
 
 TFrmAXP::TFrmAXP(TComponent* AOwner) : TForm(AOwner) {
   SetName("FrmAXP");
@@ -251,15 +252,16 @@ void TFrmAXP::BuildFields() {
   CheckOmalbtn = Place<TButton>(this, "CheckOmalbtn", this, 716, 174, 170, 25);
   CheckOmalbtn->SetCaption(" Προσφορά"_a);
   CheckOmalbtn->SetEnabled(false);
-  Label24 = PlaceLabel(this, "Label24", this, 590, 158, "");
-  // A long path stays beside the date, clear of the budget buttons.
-  Label24->SetAutoSize(false);
-  Label24->SetBounds(590, 158, ProInputBtn->Left() - 4 - 590, 13);
-  Label24->SetEllipsisPosition(epPathEllipsis);
-
   Panel4 = Place<TPanel>(this, "Panel4", this, 0, 550, 900, 22);
   Panel4->SetAlign(alBottom);
   Panel4->SetBevelOuter(bvLowered);
+  // The project's file name has the status bar beside the title, as wide
+  // as the window lets it be: the whole name in sight, only its folder
+  // shortened.
+  Label24 = PlaceLabel(this, "Label24", Panel4, 0, 4, "");
+  Label24->SetAutoSize(false);
+  Label24->SetEllipsisPosition(epPathEllipsis);
+  Panel4->OnResize = [this](TObject*) { PlaceProjectName(); };
 
   OpenDialog1 = new TOpenDialog(this);
   OpenDialog1->SetName("OpenDialog1");
@@ -282,6 +284,15 @@ void TFrmAXP::BuildFields() {
   EkptDgEd->OnChange = [this](TObject* s) { EkptDgEdChange(s); };
   RadioGroupZephType->OnClick = [this](TObject* s) { RadioGroupZephTypeClick(s); };
   RadioGroupZephType->OnExit = [this](TObject* s) { RadioGroupZephTypeClick(s); };
+}
+
+void TFrmAXP::PlaceProjectName() {
+  TBitmap measure(1, 1);
+  measure.Canvas()->Font->Assign(Panel4->Font());
+  const int title = measure.Canvas()->TextWidth(Panel4->Caption());
+  const int left = (Panel4->ClientWidth() + title) / 2 + 16;
+  Label24->SetBounds(left, (Panel4->ClientHeight() - Label24->Height()) / 2, Panel4->ClientWidth() - 6 - left,
+                     Label24->Height());
 }
 
 void TFrmAXP::BuildGrid() {

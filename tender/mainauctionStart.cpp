@@ -52,7 +52,13 @@ void TFrmAXP::FormCreate(TObject*) {
       MessageDlg(UnheldNameMessage(full), mtError, {mbOK});
   }
   ProgramFolder = ProgramFolderSource();
-  SetCurrentDir(ProgramFolder);
+  // The folder the user works in is the projects' folder, in sight among
+  // the documents: the dialogs start there, wherever another dialog has
+  // left the current folder since.
+  ProjectsFolder = ProjectsFolderSource();
+  SetCurrentDir(ProjectsFolder);
+  OpenDialog1->InitialDir = ProjectsFolder;
+  SaveDialog1->InitialDir = ProjectsFolder;
 
   ReadDefKind();
   EkptDgEd->SetValue(DiscountDecimals);
@@ -61,6 +67,7 @@ void TFrmAXP::FormCreate(TObject*) {
   VersionDate = "9-5-2014";
   EditDate->SetDate(Date());
   Panel4->SetCaption(Title);
+  PlaceProjectName();
   // Message and error boxes, and windows named after a document, carry the
   // program's name.
   Application->Title = Title;

@@ -55,12 +55,6 @@ constexpr std::uint32_t kPdfFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLEN
 // named in the user's language; those a queue names keep its own names.
 AnsiString AutoSelectBinName() { return "Αυτόματη επιλογή"_a; }
 
-AnsiString HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != 0 && DirectoryExists(cp1253::FromUtf8(home))) return cp1253::FromUtf8(home);
-  return GetProgramFolder();
-}
-
 // The system's code of a tray the queue names: the standard trays by
 // their usual names, any other one a code of its own from DMBIN_USER on.
 int TrayCode(const std::string& name, int& nextOwn) {
@@ -267,48 +261,6 @@ Machine& TheMachine() {
 
 }  // namespace
 
-// The user's documents folder: XDG_DOCUMENTS_DIR from the environment or
-// from the user's folder settings (user-dirs.dirs), when it exists; else
-// the home folder. The settings are read as a regular file of a bounded
-// size only, so that a pipe or a device under the name holds nothing up.
-AnsiString DocumentsFolder() {
-  const std::string home = cp1253::ToUtf8(HomeFolder());
-  auto existing = [](const std::string& folder) {
-    return !folder.empty() && folder[0] == '/' && DirectoryExists(cp1253::FromUtf8(folder));
-  };
-  if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env && existing(env)) return cp1253::FromUtf8(env);
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  const std::string dirs =
-      (config && *config == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
-  std::string settings;
-  try {
-    settings = ReadFileHead(cp1253::FromUtf8(dirs), MaxUserDirsSize);
-  } catch (const Exception&) {
-    return HomeFolder();
-  }
-  const std::string folder = DocumentsFolderSetting(settings, home);
-  // The home folder itself means the user keeps no documents folder.
-  if (existing(folder) && folder != home && folder != home + "/") return cp1253::FromUtf8(folder);
-  return HomeFolder();
-}
-
-std::string DocumentsFolderSetting(std::string_view settings, const std::string& home) {
-  // XDG_DOCUMENTS_DIR="$HOME/Documents"
-  constexpr std::string_view key = "XDG_DOCUMENTS_DIR=\"";
-  while (!settings.empty()) {
-    const size_t end = settings.find('\n');
-    const std::string_view line = settings.substr(0, end);
-    settings = end == std::string_view::npos ? std::string_view() : settings.substr(end + 1);
-    if (line.substr(0, key.size()) != key) continue;
-    const size_t close = line.find('"', key.size());
-    if (close == std::string_view::npos) return {};
-    std::string folder(line.substr(key.size(), close - key.size()));
-    if (folder.compare(0, 5, "$HOME") == 0) folder = home + folder.substr(5);
-    return folder;
-  }
-  return {};
-}
-
 void DrawingResolution(const TDeviceMode& mode, const TPrinterProfile& p, int& x, int& y) {
   x = p.DpiX, y = p.DpiY;
   // The quality the printer starts on is its own resolution, whatever
@@ -339,7 +291,7 @@ TPrinterProfile PdfPrinterProfile() {
   // A page prints inside the margins of a typical laser printer, 4.2 mm, as
   // a program drawing at the printable area's corner expects.
   p.OffsetX = p.OffsetY = static_cast<int>(std::lround(4.2 / 25.4 * p.DpiX));
-  p.OutputFolder = DocumentsFolder();
+  p.OutputFolder = GetDocumentsFolder();
   return p;
 }
 

@@ -107,9 +107,6 @@ struct TPrintJobRecord {
 };
 
 namespace printers {
-// The user's documents folder: XDG_DOCUMENTS_DIR from the environment or
-// the user's folder settings, when it exists; else the home folder.
-AnsiString DocumentsFolder();
 // The always-present PDF printer: 600 dots per inch, A4, the standard papers.
 TPrinterProfile PdfPrinterProfile();
 // The printers the program sees: the PDF printer and the CUPS destinations
@@ -125,11 +122,6 @@ void ClearJobLog();
 // Told of each job the PDF printer wrote to a file it named itself (the job
 // named none), after the file is written: the program says where it went.
 extern std::function<void(const TPrintJobRecord&)> OnFileWritten;
-// The documents folder that the user's folder settings (the text of
-// user-dirs.dirs) name, "$HOME" taken as Home; empty when they name none.
-std::string DocumentsFolderSetting(std::string_view settings, const std::string& home);
-// The most of the settings file read: it holds a handful of short lines.
-constexpr Int64 MaxUserDirsSize = 64 * 1024;
 // The dots per inch across and down a page is drawn at: a resolution
 // chosen in the settings (a quality in dots per inch other than the one
 // the printer starts on, asked the same both ways), else the printer's own.

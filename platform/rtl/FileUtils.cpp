@@ -269,6 +269,8 @@ AnsiString FileErrorReason(int error) {
       return "δεν είναι κανονικό αρχείο (είναι συσκευή, σωλήνας, υποδοχή ή φάκελος)"_a;
     case FileTooLarge:
       return "είναι μεγαλύτερο από όσο δέχεται το πρόγραμμα"_a;
+    case FileTooLargeForMemory:
+      return "είναι πολύ μεγάλο για τη μνήμη του υπολογιστή"_a;
     case ENOENT:
       return "δεν υπάρχει"_a;
     case EACCES:
@@ -625,7 +627,13 @@ std::string ReadRegularFile(const AnsiString& fileName, Int64 limit, bool headOn
       throw EReadError(FileReadErrorText(fileName, FileTooLarge, limit));
     }
     if (n == 0) break;
-    bytes.append(buffer, static_cast<size_t>(n));
+    try {
+      bytes.append(buffer, static_cast<size_t>(n));
+    } catch (...) {
+      // Out of memory: the file is not left open.
+      ::close(fd);
+      throw;
+    }
   }
   ::close(fd);
   return bytes;
@@ -795,6 +803,70 @@ AnsiString GetProgramFolder() {
 }
 
 AnsiString GetExecutableFolder() { return ExtractFilePath(ParamStr(0)); }
+
+namespace {
+
+AnsiString homeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != 0 && DirectoryExists(cp1253::FromUtf8(home))) return cp1253::FromUtf8(home);
+  return ExcludeTrailingPathDelimiter(GetProgramFolder());
+}
+
+}  // namespace
+
+// As the desktop's own lookup does: XDG_DOCUMENTS_DIR from the environment
+// or from the user's folder settings (user-dirs.dirs), when it exists;
+// else the home folder. The settings are read as a regular file of a
+// bounded size only, so that a pipe or a device under the name holds
+// nothing up.
+AnsiString GetDocumentsFolder() {
+  const std::string home = cp1253::ToUtf8(homeFolder());
+  auto existing = [](const std::string& folder) {
+    return !folder.empty() && folder[0] == '/' && DirectoryExists(cp1253::FromUtf8(folder));
+  };
+  if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env && existing(env)) return cp1253::FromUtf8(env);
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const std::string dirs =
+      (config && *config == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+  std::string settings;
+  try {
+    settings = ReadFileHead(cp1253::FromUtf8(dirs), MaxUserDirsSize);
+  } catch (const Exception&) {
+    return homeFolder();
+  }
+  const std::string folder = DocumentsFolderSetting(settings, home);
+  // The home folder itself means the user keeps no documents folder.
+  if (existing(folder) && folder != home && folder != home + "/") return cp1253::FromUtf8(folder);
+  return homeFolder();
+}
+
+std::string DocumentsFolderSetting(std::string_view settings, const std::string& home) {
+  // XDG_DOCUMENTS_DIR="$HOME/Documents"
+  constexpr std::string_view key = "XDG_DOCUMENTS_DIR=\"";
+  constexpr std::string_view homeVariable = "$HOME";
+  while (!settings.empty()) {
+    const size_t end = settings.find('\n');
+    const std::string_view line = settings.substr(0, end);
+    settings = end == std::string_view::npos ? std::string_view() : settings.substr(end + 1);
+    if (line.substr(0, key.size()) != key) continue;
+    const size_t close = line.find('"', key.size());
+    if (close == std::string_view::npos) return {};
+    std::string folder(line.substr(key.size(), close - key.size()));
+    // "$HOME" alone or before a "/"; "$HOMEX" is another variable.
+    if (folder.starts_with(homeVariable) &&
+        (folder.size() == homeVariable.size() || folder[homeVariable.size()] == '/'))
+      folder = home + folder.substr(homeVariable.size());
+    return folder;
+  }
+  return {};
+}
+
+AnsiString GetProjectsFolder() {
+  const AnsiString folder = IncludeTrailingPathDelimiter(GetDocumentsFolder()) + "Δημοπρασία"_a;
+  // A documents folder that takes no new folder leaves the program's own.
+  if (!ForceDirectories(folder)) return GetProgramFolder();
+  return IncludeTrailingPathDelimiter(folder);
+}
 
 AnsiString GetUserConfigFolder() {
   return IncludeTrailingPathDelimiter(

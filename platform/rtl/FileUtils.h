@@ -5,6 +5,7 @@
 // existing file is found case-insensitively when no exact match exists.
 
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,8 +63,9 @@ Int64 FileSize(const AnsiString& fileName);
 // ---- why a file could not be used ------------------------------------------
 
 // Causes without an error number of their own.
-constexpr int FileNotRegular = -1;  // a device, pipe, socket or folder
-constexpr int FileTooLarge = -2;    // beyond what its reader takes in
+constexpr int FileNotRegular = -1;         // a device, pipe, socket or folder
+constexpr int FileTooLarge = -2;           // beyond what its reader takes in
+constexpr int FileTooLargeForMemory = -3;  // what it holds does not fit in the memory left
 // The cause in Greek, from an error number or one of the above.
 AnsiString FileErrorReason(int error);
 // "Το αρχείο «name» δεν διαβάζεται: cause." and its counterpart for writing;
@@ -129,6 +131,18 @@ std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize);
 // The first Count bytes of a regular file, fewer when it is shorter; the
 // errors of ReadWholeFile.
 std::string ReadFileHead(const AnsiString& fileName, Int64 count);
+// Runs Read, the reading of FileName and the taking in of what it holds.
+// Running out of memory on the way is told as the file being too large,
+// naming it (EReadError), where the reader's errors are reported; never
+// as the bare failure of an allocation.
+template <typename Read>
+decltype(auto) ReadingFile(const AnsiString& fileName, Read&& read) {
+  try {
+    return read();
+  } catch (const std::bad_alloc&) {
+    throw EReadError(FileReadErrorText(fileName, FileTooLargeForMemory));
+  }
+}
 
 // ---- searching -------------------------------------------------------------
 
@@ -199,6 +213,20 @@ AnsiString GetProgramFolder();
 // The folder of the executable, where what ships with the program lies
 // (help pages, service programs, default settings). With a trailing "/".
 AnsiString GetExecutableFolder();
+// The user's documents folder, as the desktop's lookup of DOCUMENTS gives
+// it: XDG_DOCUMENTS_DIR from the environment or from the user's folder
+// settings ($XDG_CONFIG_HOME, default ~/.config, then "user-dirs.dirs"),
+// when it exists; else the home folder. Without a trailing "/".
+AnsiString GetDocumentsFolder();
+// The documents folder that the user's folder settings (the text of
+// user-dirs.dirs) name, "$HOME" taken as Home; empty when they name none.
+std::string DocumentsFolderSetting(std::string_view settings, const std::string& home);
+// The most of the settings file read: it holds a handful of short lines.
+constexpr Int64 MaxUserDirsSize = 64 * 1024;
+// Where the user's projects live, in sight among the user's documents:
+// "Δημοπρασία" in the documents folder, made when missing (the program's
+// own folder when it cannot be made). With a trailing "/".
+AnsiString GetProjectsFolder();
 // The per-user settings folder ($XDG_CONFIG_HOME, default ~/.config, then
 // "dimoprasia"); not created here. With a trailing "/".
 AnsiString GetUserConfigFolder();

@@ -1,6 +1,7 @@
 #include "platform/ui/Application.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "platform/ui/Backend.h"
@@ -262,10 +263,16 @@ void TApplication::ReportException(const std::exception& E) {
 
 void TApplication::ShowException(const std::exception& E) {
   AnsiString text;
-  if (const auto* ex = dynamic_cast<const Exception*>(&E))
+  // The system's own failures carry English words meant for a programmer:
+  // the user is told what happened, the error stream keeps the words.
+  if (const auto* ex = dynamic_cast<const Exception*>(&E)) {
     text = ex->Message;
-  else
-    text = cp1253::FromUtf8(E.what());
+  } else {
+    std::fprintf(stderr, "%s\n", E.what());
+    text = dynamic_cast<const std::bad_alloc*>(&E)
+               ? "Η μνήμη του υπολογιστή δεν φτάνει για αυτή την εργασία, που σταμάτησε"_a
+               : "Η εργασία σταμάτησε από ένα εσωτερικό σφάλμα του προγράμματος"_a;
+  }
   // As the class library does: a message that does not end in a full stop
   // (or other punctuation below ".") gets one.
   if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';

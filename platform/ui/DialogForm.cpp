@@ -52,4 +52,21 @@ TButton* TDialogForm::CancelButton(int x, int y, int w) {
 
 int TDialogForm::TextWidth(const AnsiString& s) const { return Measure(Font(), s).cx; }
 
+int TDialogForm::CaptionClientWidth() const {
+  // A window manager draws the title in a bolder, larger face than the
+  // form's and shares its bar with an icon and three buttons.
+  const int wanted = TextWidth(Caption()) * 3 / 2 + 110;
+  const int frame = Width() - ClientWidth();
+  const int most = (Screen ? Screen->WorkAreaRect().Width() : 1024) - frame;
+  return std::min(wanted, most);
+}
+
+void TDialogForm::SetVisible(bool v) {
+  if (v && !Visible()) {
+    const int least = CaptionClientWidth();
+    if (ClientWidth() < least) SetClientWidth(least);
+  }
+  TForm::SetVisible(v);
+}
+
 }  // namespace dialogs

@@ -53,6 +53,11 @@ class TDialogForm : public TForm {
 
   // The text width of S in the form's font, in pixels.
   int TextWidth(const AnsiString& s) const;
+  // The least client width that leaves the whole caption in sight in the
+  // window manager's title bar, beside its buttons; never past the work
+  // area. A dialog shows at least this wide.
+  int CaptionClientWidth() const;
+  void SetVisible(bool v) override;
 
  private:
   int unitX_ = 6, unitY_ = 13;

@@ -9,13 +9,10 @@
 bool InputQuery(const AnsiString& ACaption, const AnsiString& APrompt, AnsiString& Value) {
   auto form = std::make_unique<dialogs::TDialogForm>(nullptr, ACaption);
   form->AfterConstruction();
-  // Wide enough for the prompt and for the caption in the title bar, never
-  // narrower than the system's box. A window manager's title is drawn in a
-  // bolder, larger face than the form's and shares its bar with an icon and
-  // three buttons: a box sized to the prompt alone would cut its caption
-  // (the range of a page choice) short.
+  // Wide enough for the prompt and for the caption in the title bar (the
+  // range of a page choice), never narrower than the system's box.
   const auto units = [&](int pixels) { return (pixels * 4 + form->DX(4) - 1) / form->DX(4); };
-  const int titleRoom = units(form->TextWidth(ACaption) * 3 / 2 + 110);
+  const int titleRoom = units(form->CaptionClientWidth());
   const int width = std::max({180, units(form->TextWidth(APrompt)) + 16, titleRoom});
   form->SetClientSizeDU(width, 63);
   auto* prompt = form->Add<TLabel>(8, 8, width - 16, 10);

@@ -195,7 +195,8 @@ class TMessageForm : public dialogs::TDialogForm {
     const int iconH = icon_ != 0 ? 32 : 0;
     const int count = static_cast<int>(buttons.size());
     const int buttonsW = count * buttonW + (count - 1) * buttonGap;
-    const int contentW = std::max(iconW + text.Width(), buttonsW);
+    // As wide as the caption needs, the buttons centred in that width.
+    const int contentW = std::max({iconW + text.Width(), buttonsW, CaptionClientWidth() - 2 * margin});
     const int contentH = std::max(iconH, text.Height());
     iconAt_ = Point(margin, vMargin);
     textRect_ = Bounds(margin + iconW, vMargin + std::max(0, (iconH - text.Height()) / 2), text.Width(),

@@ -27,6 +27,7 @@ class MainWindowTest : public ::testing::Test {
     folder_ = std::make_unique<TempFolder>();
     Folder() = cp1253::FromUtf8(folder_->path()) + "/";
     ProgramFolderSource = [] { return Folder(); };
+    ProjectsFolderSource = [] { return Folder(); };
     // No settings ship with the tests: a test that wants some puts them here.
     ShippedFolderSource = [] { return Folder() + "shipped/"; };
     ResetState();
@@ -38,6 +39,7 @@ class MainWindowTest : public ::testing::Test {
     Stop();
     ProgramFolderSource = &GetProgramFolder;
     ShippedFolderSource = &GetExecutableFolder;
+    ProjectsFolderSource = &GetProjectsFolder;
     SetCurrentDir(savedDir_);
     folder_.reset();
   }

@@ -198,12 +198,26 @@ TEST_F(OnScreenTest, GuaranteeCaptionIsWhiteInTheMiddleOfItsBar) {
   EXPECT_GE(contrast, 4.5);
 }
 
-TEST_F(OnScreenTest, PathOfTheProjectStaysClearOfTheBudgetButtons) {
+// The project's file name shows whole, only its folder shortened, clear of
+// the title, at the window's first size and larger.
+TEST_F(OnScreenTest, TheProjectsFileNameShowsWhole) {
   TFrmAXP& w = Start();
-  w.Label24->SetCaption("/home/ΕΠΙΤΡΟΠΗ/ΔΙΑΓΩΝΙΣΜΟΙ/2026/ΑΝΑΠΛΑΣΗ ΚΕΝΤΡΙΚΗΣ ΠΛΑΤΕΙΑΣ.DDN"_a);
-  Application->ProcessMessages();
-  EXPECT_LT(w.Label24->Left() + w.Label24->Width(), w.ProInputBtn->Left());
   EXPECT_EQ(w.Label24->EllipsisPosition(), epPathEllipsis);
+  TBitmap measure(1, 1);
+  measure.Canvas()->Font->Assign(w.Label24->Font());
+  const int title = measure.Canvas()->TextWidth(w.Panel4->Caption());
+  for (int width : {0, 1280}) {
+    if (width != 0) backend->ResizeWindow(w, width, w.Height());
+    Application->ProcessMessages();
+    SCOPED_TRACE(w.Width());
+    EXPECT_EQ(w.Label24->Parent(), w.Panel4);
+    EXPECT_GE(w.Label24->Left(), (w.Panel4->ClientWidth() + title) / 2);
+    EXPECT_LE(w.Label24->Left() + w.Label24->Width(), w.Panel4->ClientWidth());
+    for (const char* name : {"Οδοποιία Ζωγράφου.ddn", "ΑΝΑΠΛΑΣΗ ΚΕΝΤΡΙΚΗΣ ΠΛΑΤΕΙΑΣ ΔΗΜΟΥ ΖΩΓΡΑΦΟΥ.DDN"})
+      EXPECT_LE(measure.Canvas()->TextWidth(".../"_a + cp1253::FromUtf8(name)), w.Label24->Width()) << name;
+  }
+  w.Label24->SetCaption("/home/ΕΠΙΤΡΟΠΗ/Έγγραφα/Δημοπρασία/Οδοποιία Ζωγράφου.ddn"_a);
+  backend->SaveWindowPng(w, TestOutput("project_file_name.png"));
 }
 
 // ---- commands given with the mouse ------------------------------------------------------

@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "MainWindowFixture.h"
 #include "platform/ui/Clipbrd.h"
 #include "tender/BudgetFile.h"
 #include "tender/OfferCalc.h"
 #include "tender/ProjectFile.h"
+#include "tests/platform/rtl/ScopedMemoryLimit.h"
 
 namespace {
 
@@ -42,8 +44,17 @@ class FaultsTest : public MainWindowTest {
     std::filesystem::copy_file(std::string(DIM_EXAMPLES) + "/EXAMPLE.DDN", project);
     return project;
   }
-  // Starts the program as `dimoprasia <project>` does.
-  TFrmAXP& StartOn(const std::string& project) {
+  // Starts the program as `dimoprasia <project>` does, with only
+  // MemoryRoom bytes of memory left when it is not 0.
+  TFrmAXP& StartOn(const std::string& project, rlim_t memoryRoom = 0) {
+    std::optional<ScopedMemoryLimit> memory;
+    if (memoryRoom != 0) {
+      // What any start takes (the fonts, the window) is taken before the
+      // bound: only the project's reading runs short.
+      Start();
+      Stop();
+      memory.emplace(memoryRoom);
+    }
     const char* argv[] = {"dimoprasia", project.c_str()};
     SetCommandLine(2, argv);
     return Start();
@@ -55,15 +66,18 @@ class FaultsTest : public MainWindowTest {
 struct UnreadableBudget {
   const char* what;
   void (*make)(const std::string& path);
+  // The start runs with this much memory left, when not 0.
+  rlim_t memoryRoom = 0;
 };
 
 class StartUpOnUnreadableBudget : public FaultsTest, public testing::WithParamInterface<UnreadableBudget> {};
 
 TEST_P(StartUpOnUnreadableBudget, ShowsTheErrorWithTheNameAndKeepsTheOffers) {
+  if (GetParam().memoryRoom != 0 && !ScopedMemoryLimit::Bounds()) GTEST_SKIP() << "no memory bound here";
   const std::string project = CopyExampleProject();
   GetParam().make(FolderPath() + "/EXAMPLE.pry");
   backend->ExpectMessageBox("EXAMPLE.pry", IDOK);
-  TFrmAXP& w = StartOn(project);
+  TFrmAXP& w = StartOn(project, GetParam().memoryRoom);
   ASSERT_EQ(backend->ErrorBoxes.size(), 1u) << GetParam().what;
   EXPECT_NE(backend->ErrorBoxes[0].Text.find("EXAMPLE.pry"), AnsiString::npos)
       << cp1253::ToUtf8(backend->ErrorBoxes[0].Text);
@@ -93,10 +107,19 @@ const UnreadableBudget UnreadableBudgets[] = {
      }},
     {"a pipe", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }},
     // A sparse file: its size costs no disk.
-    {"beyond the size bound", [](const std::string& path) {
+    {"beyond the size bound",
+     [](const std::string& path) {
        SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget());
        ASSERT_EQ(::truncate(path.c_str(), MaxBudgetFileSize + 1), 0);
-     }}};
+     }},
+    // Within the bound, and more than the memory left: told as too large,
+    // in words, never as the failed allocation.
+    {"larger than the memory left",
+     [](const std::string& path) {
+       SafeWriteFile(cp1253::FromUtf8(path), ExampleBudget());
+       ASSERT_EQ(::truncate(path.c_str(), MaxBudgetFileSize), 0);
+     },
+     rlim_t{24} << 20}};
 
 INSTANTIATE_TEST_SUITE_P(Faults, StartUpOnUnreadableBudget, testing::ValuesIn(UnreadableBudgets));
 
@@ -115,10 +138,11 @@ class SaveBesideUnreadableBudget : public FaultsTest, public testing::WithParamI
  protected:
   void SetUp() override {
     FaultsTest::SetUp();
+    if (GetParam().memoryRoom != 0 && !ScopedMemoryLimit::Bounds()) GTEST_SKIP() << "no memory bound here";
     GetParam().make(FolderPath() + "/EXAMPLE.pry");
     bad = Fingerprint(FolderPath() + "/EXAMPLE.pry");
     backend->ExpectMessageBox("EXAMPLE.pry", IDOK);
-    StartOn(CopyExampleProject());
+    StartOn(CopyExampleProject(), GetParam().memoryRoom);
   }
   std::string bad;
 };
@@ -350,6 +374,8 @@ TEST_F(FaultsTest, SaveDialogInAFolderOutsideTheCodePageRefusesInFull) {
   const std::string folder = FolderPath() + "/" + Papka;
   std::filesystem::create_directory(folder);
   ASSERT_EQ(::chdir(folder.c_str()), 0);
+  // A dialog that starts in the current folder.
+  w.SaveDialog1->InitialDir.clear();
   backend->ExpectModal("", [&](TCustomForm& f) {
     auto* edit = static_cast<TEdit*>(f.FindComponent("FileNameEdit"));
     edit->SetText("x");

@@ -648,6 +648,53 @@ TEST_F(ProjectTest, IndexListsMarksAndDeletes) {
   EXPECT_TRUE(FileExists(Folder() + "short.ddn"));
 }
 
+// The projects live in sight, in "Δημοπρασία" of the documents folder that
+// the user's folder settings name, made at the first start; the index and
+// the dialogs find it wherever another dialog has left the current folder.
+TEST_F(ProjectTest, ProjectsLiveInTheDocumentsFolderWhateverFolderIsCurrent) {
+  const std::string home = FolderPath() + "/home";
+  std::filesystem::create_directories(home + "/config");
+  std::filesystem::create_directories(home + "/Έγγραφα");
+  std::ofstream(home + "/config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n";
+  ScopedEnv homeEnv("HOME", home);
+  ScopedEnv config("XDG_CONFIG_HOME", home + "/config");
+  ScopedEnv documents("XDG_DOCUMENTS_DIR", nullptr);
+  ProjectsFolderSource = &GetProjectsFolder;
+  const AnsiString projects = Folder() + "home/Έγγραφα/Δημοπρασία/"_a;
+  TFrmAXP& w = Start();
+  EXPECT_TRUE(DirectoryExists(projects));
+  EXPECT_EQ(w.ProjectsFolder, projects);
+  EXPECT_EQ(GetCurrentDir() + "/", projects);
+  // The program's own files stay in its own folder.
+  EXPECT_EQ(w.ProgramFolder, Folder());
+  WriteOffersProject(projects + "Οδοποιία Ζωγράφου.ddn"_a, {1});
+  // An export to the home folder moved the current folder.
+  SetCurrentDir(cp1253::FromUtf8(home));
+  const auto choose = [&](TCustomForm& f) {
+    auto& index = static_cast<TindexForm&>(f);
+    ASSERT_EQ(index.FileCount, 1);
+    EXPECT_EQ(index.IndexGrid->Cells(1, 1), "Οδοποιία Ζωγράφου"_a);
+    index.IndexGrid->SetRow(1);
+    index.BitBtn2->Click();
+  };
+  backend->ExpectModal("Ευρετήριο"_a, choose);
+  w.BitBtn2->Click();
+  EXPECT_EQ(w.StGrid->GetCellText(ColName, 1), "x");
+  EXPECT_EQ(w.SaveDialog1->FileName, projects + "Οδοποιία Ζωγράφου.ddn"_a);
+  // The open dialog of a new project starts there too, and so do the
+  // budget's.
+  w.OpenDialog1->FileName.clear();
+  AnsiString shown;
+  backend->ExpectModal("", [&](TCustomForm& f) {
+    shown = static_cast<TLabel*>(f.FindComponent("FolderName"))->Caption();
+    f.SetModalResult(mrCancel);
+  });
+  w.BtnOpenClick(nullptr);
+  EXPECT_EQ(shown + "/", projects);
+  EXPECT_EQ(EnsureBudgetForm().OpenDialog1->InitialDir, projects);
+  EXPECT_EQ(EnsureBudgetForm().BudgetSaveDialog->InitialDir, projects);
+}
+
 TEST(AboutBox, MemoryInKilobytesWithThousands) {
   LocaleScope greek(LocaleScope::Greek);
   EXPECT_EQ(MemoryText(2097152), "2.097.152 KB");

@@ -457,22 +457,6 @@ TEST_F(PrintersTest, TextFileErrorsAreInputOutputErrors) {
 
 namespace {
 
-TEST(DocumentsFolderSettings, TheDocumentsLineIsRead) {
-  const struct {
-    const char* settings;
-    const char* expected;
-  } cases[] = {
-      {"XDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n", "/h/Έγγραφα"},
-      {"# comment\nXDG_DESKTOP_DIR=\"$HOME/D\"\r\nXDG_DOCUMENTS_DIR=\"/srv/docs\"", "/srv/docs"},
-      {"XDG_DOCUMENTS_DIR=\"$HOME/open", ""},
-      {"XDG_DOCUMENTS_DIR=\"/a\"\nXDG_DOCUMENTS_DIR=\"/b\"\n", "/a"},
-      {" XDG_DOCUMENTS_DIR=\"/indented\"\n", ""},
-      {"", ""},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(printers::DocumentsFolderSetting(c.settings, "/h"), c.expected) << c.settings;
-}
-
 // A pipe under the settings' name holds nothing up, and a settings file
 // past its bound is read no further: the home folder is taken.
 TEST(DocumentsFolderSettings, APipeOrAnEndlessFileIsNotWaitedFor) {
@@ -495,13 +479,11 @@ TEST(DocumentsFolderSettings, APipeOrAnEndlessFileIsNotWaitedFor) {
   }
   EXPECT_EQ(folder.get(), home.path());
   std::filesystem::remove(settings);
-  std::ofstream(settings) << std::string(printers::MaxUserDirsSize, '#')
-                          << "\nXDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n";
+  std::ofstream(settings) << std::string(MaxUserDirsSize, '#') << "\nXDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n";
   printers::UseSystem();
   EXPECT_EQ(cp1253::ToUtf8(printers::PdfPrinterProfile().OutputFolder), home.path());
   std::filesystem::remove(settings);
-  std::ofstream(settings) << "XDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n"
-                          << std::string(printers::MaxUserDirsSize, '#');
+  std::ofstream(settings) << "XDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n" << std::string(MaxUserDirsSize, '#');
   printers::UseSystem();
   EXPECT_EQ(cp1253::ToUtf8(printers::PdfPrinterProfile().OutputFolder), home.path() + "/Έγγραφα");
   printers::UseSystem();

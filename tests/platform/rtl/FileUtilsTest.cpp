@@ -276,6 +276,73 @@ TEST(Folders, ProgramFolderIsTheUsersDataFolderEvenBesideAWritableExecutable) {
   EXPECT_EQ(GetUserConfigFolder(), folder / ".config/dimoprasia/");
 }
 
+// Running out of memory while a file is taken in is told as the file
+// being too large, naming it; the reader's own errors and results pass.
+TEST(Reading, RunningOutOfMemoryIsToldAsTheFileBeingTooLarge) {
+  const AnsiString name = "/δ/Οδοποιία Ζωγράφου.pry"_a;
+  try {
+    ReadingFile(name, []() -> int { throw std::bad_alloc(); });
+    ADD_FAILURE() << "nothing thrown";
+  } catch (const EReadError& e) {
+    EXPECT_EQ(
+        e.Message,
+        "Το αρχείο «/δ/Οδοποιία Ζωγράφου.pry» δεν διαβάζεται: είναι πολύ μεγάλο για τη μνήμη του υπολογιστή."_a);
+  }
+  EXPECT_THROW(ReadingFile(name, [&] { return ReadWholeFile(name); }), EFOpenError);
+  EXPECT_EQ(ReadingFile(name, [] { return 7; }), 7);
+}
+
+TEST(Folders, TheDocumentsLineIsRead) {
+  const struct {
+    const char* settings;
+    const char* expected;
+  } cases[] = {
+      {"XDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n", "/h/Έγγραφα"},
+      {"# comment\nXDG_DESKTOP_DIR=\"$HOME/D\"\r\nXDG_DOCUMENTS_DIR=\"/srv/docs\"", "/srv/docs"},
+      {"XDG_DOCUMENTS_DIR=\"$HOME/open", ""},
+      {"XDG_DOCUMENTS_DIR=\"/a\"\nXDG_DOCUMENTS_DIR=\"/b\"\n", "/a"},
+      {" XDG_DOCUMENTS_DIR=\"/indented\"\n", ""},
+      {"XDG_DOCUMENTS_DIR=\"$HOME\"\n", "/h"},
+      // Another variable, not the home folder: no folder the program takes.
+      {"XDG_DOCUMENTS_DIR=\"$HOMEWORK/a\"\n", "$HOMEWORK/a"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DocumentsFolderSetting(c.settings, "/h"), c.expected) << c.settings;
+}
+
+// The projects' folder is made at the first start in the documents folder
+// that the user's folder settings name, and found again there; without a
+// documents folder, in the home folder.
+TEST(Folders, ProjectsLiveInSightInTheDocumentsFolder) {
+  TempFolder folder;
+  const std::string home = folder.path() + "/home";
+  fs::create_directories(home + "/config");
+  fs::create_directories(home + "/Έγγραφα");
+  ScopedEnv homeEnv("HOME", home);
+  ScopedEnv config("XDG_CONFIG_HOME", home + "/config");
+  ScopedEnv documents("XDG_DOCUMENTS_DIR", nullptr);
+  ScopedEnv data("XDG_DATA_HOME", folder.path() + "/data");
+  std::ofstream(home + "/config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/Έγγραφα\"\n";
+  EXPECT_EQ(GetDocumentsFolder(), folder / "home/Έγγραφα"_a);
+  EXPECT_EQ(GetProjectsFolder(), folder / "home/Έγγραφα/Δημοπρασία/"_a);
+  EXPECT_TRUE(fs::is_directory(home + "/Έγγραφα/Δημοπρασία"));
+  EXPECT_EQ(GetProjectsFolder(), folder / "home/Έγγραφα/Δημοπρασία/"_a);
+  // The program's own files stay apart, out of the user's sight.
+  EXPECT_EQ(GetProgramFolder(), folder / "data/dimoprasia/");
+  // A documents folder that is not there, or none named: the home folder.
+  std::ofstream(home + "/config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/Λείπει\"\n";
+  EXPECT_EQ(GetProjectsFolder(), folder / "home/Δημοπρασία/"_a);
+  fs::remove(home + "/config/user-dirs.dirs");
+  EXPECT_EQ(GetProjectsFolder(), folder / "home/Δημοπρασία/"_a);
+  EXPECT_FALSE(fs::exists(home + "/Λείπει"));
+  // A documents folder that takes no new folder: the program's own.
+  std::ofstream(home + "/config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/ro\"\n";
+  fs::create_directories(home + "/ro");
+  fs::permissions(home + "/ro", fs::perms::owner_read | fs::perms::owner_exec);
+  if (::access((home + "/ro").c_str(), W_OK) != 0) EXPECT_EQ(GetProjectsFolder(), GetProgramFolder());
+  fs::permissions(home + "/ro", fs::perms::owner_all);
+}
+
 TEST(Folders, CommandLineInCodePage1253) {
   const char* argv[] = {"prog", "Έργο.DDN", "-x"};
   SetCommandLine(3, argv);

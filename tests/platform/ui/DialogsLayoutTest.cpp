@@ -2,16 +2,30 @@
 // parent's edge, none covering another.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "LayoutCheck.h"
 #include "UiFixture.h"
+#include "platform/gfx/CairoCanvas.h"
 #include "platform/print/Printers.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {
+
+// What a window manager's title bar needs to show a form's caption whole:
+// the caption in a bold face, and beside it at least three buttons (menu,
+// minimise, close), each about as wide as the bar is tall.
+int TitleRoom(const TCustomForm& f) {
+  TImageCanvas c(1, 1);
+  c.Font->Assign(f.Font());
+  c.Font->Style = fsBold;
+  const TSize caption = c.TextExtent(f.Caption());
+  return caption.cx + 3 * (caption.cy + 4);
+}
 
 class DialogsLayoutTest : public UiTest {
  protected:
@@ -79,6 +93,7 @@ TEST_F(DialogsLayoutTest, NoControlIsCutOrCovered) {
     backend->ExpectModal("", [&](TCustomForm& f) {
       seen = true;
       for (const std::string& fault : LayoutFaults(f)) ADD_FAILURE() << fault;
+      EXPECT_GE(f.ClientWidth(), TitleRoom(f)) << cp1253::ToUtf8(f.Caption());
       f.SetModalResult(mrCancel);
     });
     show();
@@ -89,6 +104,29 @@ TEST_F(DialogsLayoutTest, NoControlIsCutOrCovered) {
       "Nα αγνοηθούν τα στοιχεία προϋπολογισμού μελέτης; Τα στοιχεία δεν έχουν αποθηκευτεί"_a, "Προσοχή"_a,
       MB_YESNOCANCEL | MB_ICONWARNING));
   for (const std::string& fault : LayoutFaults(*box)) ADD_FAILURE() << fault;
+}
+
+// A short question keeps its caption whole in the title bar, with the
+// buttons still centred below.
+TEST_F(DialogsLayoutTest, MessageBoxesAreAsWideAsTheirTitles) {
+  const std::pair<TMsgDlgType, UINT> kinds[] = {{mtConfirmation, MB_YESNO | MB_ICONQUESTION},
+                                                {mtWarning, MB_OK | MB_ICONWARNING},
+                                                {mtInformation, MB_OK | MB_ICONINFORMATION},
+                                                {mtError, MB_OK | MB_ICONERROR}};
+  for (const auto& [kind, type] : kinds) {
+    backend->ExpectMessageBox("", IDOK);
+    MessageDlg("x", kind, {mbOK});
+    const AnsiString caption = backend->MessageBoxes.back().Caption;
+    std::unique_ptr<TForm> box(CreateMessageDialog("x", caption, type));
+    EXPECT_GE(box->ClientWidth(), TitleRoom(*box)) << cp1253::ToUtf8(caption);
+    for (const std::string& fault : LayoutFaults(*box)) ADD_FAILURE() << fault;
+    int left = box->ClientWidth(), right = 0;
+    for (int i = 0; i < box->ControlCount(); ++i) {
+      left = std::min(left, box->Controls(i)->Left());
+      right = std::max(right, box->Controls(i)->Left() + box->Controls(i)->Width());
+    }
+    EXPECT_LE(std::abs(left - (box->ClientWidth() - right)), 1) << cp1253::ToUtf8(caption);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
 #include "UiFixture.h"
 #include "platform/ui/Input.h"
@@ -457,6 +461,26 @@ TEST_F(UiTest, EventExceptionsGoToTheErrorBoxAndTheLoopGoesOn) {
   backend->Click(*f.OkButton, 3, 3);
   EXPECT_EQ(seen, "Λάθος");
   Application->OnException = nullptr;
+}
+
+// The system's own failures reach the user in words, never as a
+// programmer's English ("std::bad_alloc").
+TEST_F(UiTest, TheSystemsOwnFailuresAreToldInWords) {
+  TDemoForm& f = ShowDemo();
+  const std::pair<std::function<void()>, const char*> failures[] = {
+      {[] { throw std::bad_alloc(); }, "Η μνήμη του υπολογιστή δεν φτάνει"},
+      {[] { throw std::out_of_range("vector::_M_range_check"); }, "εσωτερικό σφάλμα"},
+  };
+  for (const auto& [fail, words] : failures) {
+    f.OkButton->OnClick = [fail](TObject*) { fail(); };
+    backend->ExpectMessageBox("", IDOK);
+    backend->Click(*f.OkButton, 3, 3);
+    ASSERT_FALSE(backend->ErrorBoxes.empty());
+    const AnsiString text = backend->ErrorBoxes.back().Text;
+    EXPECT_NE(text.find(cp1253::FromUtf8(words)), AnsiString::npos) << cp1253::ToUtf8(text);
+    EXPECT_EQ(text.find("std::"), AnsiString::npos);
+    EXPECT_EQ(text.find("_M_"), AnsiString::npos);
+  }
 }
 
 TEST_F(UiTest, OwnerFreesTheFormsControlsAndTimers) {
