@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "grid/GridUtil.h"
 #include "platform/rtl/Cp1253.h"
@@ -34,11 +35,13 @@ constexpr size_t kMaxAnswer = size_t{256} << 20;
 
 // What a program printed and how it ended; Started is false when it could
 // not be run at all, TimedOut when it was stopped at the time bound,
-// Overflowed when at the bound of what it may print.
+// Overflowed when at the bound of what it may print, Stopped when what it
+// printed asked for it.
 struct TRun {
   bool Started = false;
   bool TimedOut = false;
   bool Overflowed = false;
+  bool Stopped = false;
   int Status = -1;
   std::string Out, Err;
 };
@@ -47,8 +50,12 @@ std::chrono::milliseconds worksheetTimeout{240000};
 
 // Runs a program in a process group of its own, so that it and whatever it
 // started (the office suite) can be stopped together when it outlasts
-// Bound or prints more than MaxOut bytes.
-TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound, size_t maxOut) {
+// Bound, prints more than MaxOut bytes, or Stop says so of what it has
+// printed. Env holds "NAME=value" entries the program gets in place of the
+// program's own.
+TRun Run(const std::vector<std::string>& args, const std::vector<std::string>& env,
+         std::chrono::milliseconds bound, size_t maxOut,
+         const std::function<bool(const std::string&)>& stop) {
   TRun run;
   int out[2], err[2];
   if (pipe2(out, O_CLOEXEC) != 0) return run;
@@ -69,8 +76,18 @@ TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound, 
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string_view entry(*e);
+    const auto named = [&](const std::string& own) {
+      return entry.starts_with(own.substr(0, own.find('=') + 1));
+    };
+    if (std::none_of(env.begin(), env.end(), named)) envp.push_back(*e);
+  }
+  envp.push_back(nullptr);
   pid_t pid = 0;
-  run.Started = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ) == 0;
+  run.Started = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data()) == 0;
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   close(out[1]);
@@ -83,7 +100,7 @@ TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound, 
     int open = 2;
     char buffer[65536];
     const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (open > 0 && !run.Overflowed) {
+    while (open > 0 && !run.Overflowed && !run.Stopped) {
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) {
@@ -100,6 +117,7 @@ TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound, 
         if (n > 0) {
           sinks[i]->append(buffer, static_cast<size_t>(n));
           if (sinks[i]->size() > maxOut) run.Overflowed = true;
+          if (i == 0 && stop && stop(run.Out)) run.Stopped = true;
         } else if (n == 0 || errno != EINTR) {
           fds[i].fd = -1;
           --open;
@@ -108,11 +126,12 @@ TRun Run(const std::vector<std::string>& args, std::chrono::milliseconds bound, 
     }
     // At the bound the whole group goes, the office suite with it; the
     // group is still ours, as its first process is not yet reaped.
-    if (run.TimedOut || run.Overflowed) kill(-pid, SIGKILL);
+    const bool cut = run.TimedOut || run.Overflowed || run.Stopped;
+    if (cut) kill(-pid, SIGKILL);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    run.Status = WIFEXITED(status) && !run.TimedOut && !run.Overflowed ? WEXITSTATUS(status) : -1;
+    run.Status = WIFEXITED(status) && !cut ? WEXITSTATUS(status) : -1;
   }
   close(out[0]);
   close(err[0]);
@@ -172,6 +191,22 @@ bool ToDouble(std::string_view s, double& value) {
   return ec == std::errc() && end == s.data() + s.size();
 }
 
+// The used range of the answer's range line into Sheet; false for a line
+// that is no sound one.
+bool ReadRangeLine(std::string_view line, TWorksheet& sheet) {
+  const auto f = Fields(line, 5);
+  return f.size() == 5 && f[0] == "R" && ToInt(f[1], sheet.FirstRow) && ToInt(f[2], sheet.FirstCol) &&
+         ToInt(f[3], sheet.LastRow) && ToInt(f[4], sheet.LastCol) && sheet.FirstRow >= 1 &&
+         sheet.FirstCol >= 1 && sheet.LastRow >= sheet.FirstRow && sheet.LastCol >= sheet.FirstCol;
+}
+
+// The cells of the used range a grid would take, of no more than MaxColumns
+// columns.
+Int64 RangeCells(const TWorksheet& sheet, int maxColumns) {
+  return (Int64{sheet.LastRow} - sheet.FirstRow + 1) *
+         std::min<Int64>(Int64{sheet.LastCol} - sheet.FirstCol + 1, std::max(1, maxColumns));
+}
+
 }  // namespace
 
 std::string WorksheetFilterOf(std::string_view fileName) {
@@ -195,11 +230,7 @@ TWorksheet ParseWorksheetAnswer(std::string_view answer) {
     const std::string_view line = answer.substr(start, end - start);
     start = end + 1;
     if (!haveRange) {
-      const auto f = Fields(line, 5);
-      haveRange = f.size() == 5 && f[0] == "R" && ToInt(f[1], sheet.FirstRow) &&
-                  ToInt(f[2], sheet.FirstCol) && ToInt(f[3], sheet.LastRow) && ToInt(f[4], sheet.LastCol) &&
-                  sheet.FirstRow >= 1 && sheet.FirstCol >= 1 && sheet.LastRow >= sheet.FirstRow &&
-                  sheet.LastCol >= sheet.FirstCol;
+      haveRange = ReadRangeLine(line, sheet);
       if (!haveRange) break;
       continue;
     }
@@ -227,19 +258,40 @@ std::chrono::milliseconds WorksheetTimeout() { return worksheetTimeout; }
 void SetWorksheetTimeout(std::chrono::milliseconds bound) { worksheetTimeout = bound; }
 
 TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName, int maxColumns) {
+  // A pipe would hold the office suite until the time bound and a device
+  // feed it without end: neither reaches the spreadsheet service. A name
+  // that is not there is told as the office suite's absence is, first.
+  if (FileEntryExists(fileName)) RequireRegularFile(fileName);
   const std::string bridge = CalcBridge();
   if (bridge.empty())
     throw EWorksheetUnavailable("The spreadsheet service that drives LibreOffice is not beside the program");
-  const std::string file = cp1253::ToUtf8(fileName);
-  // The office suite's profile is ours to remove, also when the reader
-  // was stopped before it could.
-  std::string profile = (std::filesystem::temp_directory_path() / "sheet-profile-XXXXXX").string();
-  if (!mkdtemp(profile.data())) throw EWorksheetError("No folder for LibreOffice's profile could be made");
+  const std::string file = DiskFileName(fileName);
+  // The office suite's profile and its temporary files are ours to remove,
+  // also when the reader was stopped before it could.
+  std::error_code ignored;
+  std::string work = (std::filesystem::temp_directory_path(ignored) / "sheet-read-XXXXXX").string();
+  if (!mkdtemp(work.data())) throw EWorksheetError("No folder for LibreOffice's profile could be made");
+  const std::string profile = work + "/profile", temp = work + "/temp";
+  std::filesystem::create_directory(temp, ignored);
+  // The used range comes first: one past what a grid holds stops the
+  // reading before the office suite hands over a cell of it.
+  TWorksheet range;
+  const auto pastBound = [&, looked = false](const std::string& out) mutable {
+    const size_t end = out.find('\n');
+    if (looked || end == std::string::npos) return false;
+    looked = true;
+    return ReadRangeLine(std::string_view(out).substr(0, end), range) &&
+           RangeCells(range, maxColumns) > MaxWorksheetCells;
+  };
   const TRun run = Run({PythonWithBridge(), bridge, "--read", file, WorksheetFilterOf(file),
                         cp1253::ToUtf8(sheetName), profile, std::to_string(std::max(1, maxColumns))},
-                       worksheetTimeout, kMaxAnswer);
-  std::error_code ignored;
-  std::filesystem::remove_all(profile, ignored);
+                       {"TMPDIR=" + temp}, worksheetTimeout, kMaxAnswer, pastBound);
+  std::filesystem::remove_all(work, ignored);
+  if (run.Stopped)
+    throw EWorksheetError(fileName + ": the worksheet's used range, " +
+                          IntToStr(Int64{range.LastRow} - range.FirstRow + 1) + " rows by " +
+                          IntToStr(Int64{range.LastCol} - range.FirstCol + 1) + " columns, is past the " +
+                          IntToStr(MaxWorksheetCells) + " cells a grid holds");
   if (run.TimedOut) {
     const long long ms = worksheetTimeout.count();
     throw EWorksheetError(

@@ -43,8 +43,15 @@ std::string WorksheetFilterOf(std::string_view fileName);
 std::chrono::milliseconds WorksheetTimeout();
 void SetWorksheetTimeout(std::chrono::milliseconds bound);
 
+// The cells a grid is fit to hold from one worksheet: those of a used range
+// of a hundred thousand rows by twenty columns, and of the program's widest
+// grid. A used range past it (its rows times the columns read) is refused
+// before a cell is read: a sheet of a few hundred bytes can name millions.
+constexpr Int64 MaxWorksheetCells = Int64{1} << 21;
+
 // Reads the sheet, of its used range no more than the first MaxColumns
-// columns; raises the exceptions above.
+// columns; raises the exceptions above, and EFOpenError for a name that is
+// no regular file.
 TWorksheet ReadWorksheet(const AnsiString& fileName, const AnsiString& sheetName, int maxColumns);
 
 // The reader's answer as it comes over the pipe: a range line

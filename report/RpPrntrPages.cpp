@@ -152,6 +152,11 @@ void TRpPageList::ReadFileHeader() {
     Compression = h[25] != 0;
   } else if (size == 120) {
     pageCount_ = 1;
+  } else {
+    // A header of no layout the program knows (a signature found only
+    // further on) keeps no count of pages: the file would show none and
+    // say nothing, whatever its size.
+    Damaged();
   }
   if (pageCount_ < 0) Damaged();
 }

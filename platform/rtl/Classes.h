@@ -122,7 +122,7 @@ class TStrings {
   int UpdateCount() const { return updateCount_; }
 
   // 1253 bytes, CR LF line ends. Saving goes through the safe write.
-  // A regular file of at most MaxStringsFileSize bytes.
+  // A regular file of at most MaxLoadSize() bytes.
   virtual void LoadFromFile(const AnsiString& fileName);
   virtual void SaveToFile(const AnsiString& fileName) const;
   // The stream from its position to its end.
@@ -130,6 +130,9 @@ class TStrings {
   virtual void SaveToStream(TStream& stream) const;
 
  protected:
+  // The largest file LoadFromFile takes: a list that holds more per line
+  // than its text bounds its files lower.
+  virtual Int64 MaxLoadSize() const { return MaxStringsFileSize; }
   // Called when BeginUpdate starts and EndUpdate ends a batch of changes.
   virtual void SetUpdateState(bool updating);
   virtual int CompareStrings(const AnsiString& s1, const AnsiString& s2) const;

@@ -272,8 +272,8 @@ void TStrings::LoadFromFile(const AnsiString& fileName) {
   TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
   // A text held whole in memory, several times over while it is split into
   // lines: a larger file is refused before any of it is read.
-  if (stream.Size() > MaxStringsFileSize)
-    throw EReadError(FileReadErrorText(fileName, FileTooLarge, MaxStringsFileSize));
+  if (stream.Size() > MaxLoadSize())
+    throw EReadError(FileReadErrorText(fileName, FileTooLarge, MaxLoadSize()));
   LoadFromStream(stream);
 }
 

@@ -592,18 +592,25 @@ std::string ReadWholeFile(const AnsiString& fileName) { return ReadWholeFile(fil
 
 namespace {
 
-// Reads a regular file (never a pipe or device): the whole of it, refused
-// beyond Limit bytes, or only its first Limit bytes.
-std::string ReadRegularFile(const AnsiString& fileName, Int64 limit, bool headOnly) {
-  // Not blocking, so that a pipe under the name cannot hold the open; only
-  // a regular file is read.
+// The file opened for reading when it is a regular file (never a pipe or
+// device, nor a link to one), with its status.
+int OpenRegularFile(const AnsiString& fileName, struct stat& st) {
+  // Not blocking, so that a pipe under the name cannot hold the open.
   int fd = ::open(DiskFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw EFOpenError(FileReadErrorText(fileName, errno));
-  struct stat st {};
+  st = {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     throw EFOpenError(FileReadErrorText(fileName, S_ISDIR(st.st_mode) ? EISDIR : FileNotRegular));
   }
+  return fd;
+}
+
+// Reads a regular file: the whole of it, refused beyond Limit bytes, or
+// only its first Limit bytes.
+std::string ReadRegularFile(const AnsiString& fileName, Int64 limit, bool headOnly) {
+  struct stat st {};
+  int fd = OpenRegularFile(fileName, st);
   if (!headOnly && st.st_size > limit) {
     ::close(fd);
     throw EReadError(FileReadErrorText(fileName, FileTooLarge, limit));
@@ -647,6 +654,11 @@ std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize) {
 
 std::string ReadFileHead(const AnsiString& fileName, Int64 count) {
   return ReadRegularFile(fileName, count, true);
+}
+
+void RequireRegularFile(const AnsiString& fileName) {
+  struct stat st {};
+  ::close(OpenRegularFile(fileName, st));
 }
 
 // ---- searching -------------------------------------------------------------

@@ -131,6 +131,10 @@ std::string ReadWholeFile(const AnsiString& fileName, Int64 maxSize);
 // The first Count bytes of a regular file, fewer when it is shorter; the
 // errors of ReadWholeFile.
 std::string ReadFileHead(const AnsiString& fileName, Int64 count);
+// Refuses, as the readers above do, a name that is no regular file (a
+// pipe, a device, a socket, a folder or a link to one) or cannot be opened
+// for reading: for a file that another program is to read.
+void RequireRegularFile(const AnsiString& fileName);
 // Runs Read, the reading of FileName and the taking in of what it holds.
 // Running out of memory on the way is told as the file being too large,
 // naming it (EReadError), where the reader's errors are reported; never

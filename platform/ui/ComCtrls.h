@@ -522,6 +522,14 @@ class TParaAttributes {
   TCustomRichEdit& edit_;
 };
 
+// The largest file the rich-text control's lines load. A line break costs
+// the control some hundred and ten bytes (its paragraph's format, its place
+// in the layout, the formats of its two characters), and so does each
+// character of a line as long as the file while it is measured; ordinary
+// text takes some nine times its size. The bound keeps the worst of them
+// within about half a gigabyte.
+constexpr Int64 MaxRichEditFileSize = Int64{4} << 20;
+
 // The rich-text control: runs of fonts and colours in paragraphs with
 // alignment, indents, bullets and tab stops, over the memo's editing,
 // scroll bars and batched lines. Positions count a line break as two

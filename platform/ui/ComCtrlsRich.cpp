@@ -40,6 +40,9 @@ class TRichEditStrings : public TMemoStrings {
       SafeWriteFile(fileName, edit_.RichText());
   }
 
+ protected:
+  Int64 MaxLoadSize() const override { return MaxRichEditFileSize; }
+
  private:
   TCustomRichEdit& edit_;
 };

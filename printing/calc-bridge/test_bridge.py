@@ -487,6 +487,24 @@ class Reading(unittest.TestCase):
             with mock.patch.dict(os.environ, {"DIM_CALC_MEMORY_MB": asked}):
                 self.assertEqual(bridge.read_memory_limit(), bound, asked)
 
+    def test_the_reading_service_is_held_to_the_offices_bound_before_it_looks_at_the_file(self):
+        import subprocess
+        import sys
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder, True)
+        # The office's bridge as the service first meets it: it tells the
+        # bound the service runs under and is not there.
+        seen = os.path.join(folder, "seen")
+        with open(os.path.join(folder, "uno.py"), "w") as f:
+            f.write("import resource\n"
+                    "open(%r, 'w').write('%%d %%d' %% resource.getrlimit(resource.RLIMIT_AS))\n"
+                    "raise ImportError('no bridge')\n" % seen)
+        env = dict(os.environ, PYTHONPATH=folder, DIM_CALC_MEMORY_MB="1536")
+        done = subprocess.run([sys.executable, os.path.join(HERE, "Excel"), "--read", os.path.join(folder, "a.ods"),
+                               "calc8", "", os.path.join(folder, "profile"), "702"], env=env)
+        self.assertEqual(done.returncode, bridge.READ_UNAVAILABLE)
+        self.assertEqual(open(seen).read(), "%d %d" % (1536 << 20, 1536 << 20))
+
     def test_what_a_zipped_workbook_unpacks_to(self):
         import zipfile
         folder = tempfile.mkdtemp()

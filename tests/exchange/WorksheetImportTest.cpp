@@ -4,6 +4,8 @@
 // to commit are made by worksheets/make_large_worksheets.py at the run.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <chrono>
 #include <filesystem>
@@ -16,6 +18,7 @@
 #include "grid/WorksheetReader.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/rtl/Cp1253.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/Forms.h"
@@ -281,6 +284,61 @@ TEST_F(WorksheetBoundsTest, WorkbooksPastTheOfficeSuitesMemoryAreRefusedByName) 
   }
 }
 
+// A sheet of a few hundred bytes that names millions of cells is refused
+// as soon as the office suite has found its used range, naming the bound,
+// and the office suite stopped then leaves none of its temporary files.
+TEST_F(WorksheetBoundsTest, AUsedRangePastWhatAGridHoldsIsRefusedBeforeACellIsRead) {
+  ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
+  ScopedEnv memory("DIM_CALC_MEMORY_MB", "1024");
+  ScopedAddressSpace held(rlim_t{2} << 30);
+  const std::filesystem::path temp = TestOutputFolder() / "temp";
+  std::filesystem::create_directories(temp);
+  ScopedEnv tmpdir("TMPDIR", temp.string());
+  // Far less than the cells would take to be read.
+  const auto kept = WorksheetTimeout();
+  SetWorksheetTimeout(std::chrono::seconds(120));
+  const struct {
+    const char* name;
+    const char* range;
+  } cases[] = {
+      {"expand.ods", "1000000 rows by 13 columns"},
+      // Two cells, in the first row and the last.
+      {"apart.ods", "1048576 rows by 3 columns"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = LargeBook(c.name);
+    EXPECT_EQ(ErrorOf<Exception>([&] { grid->LoadFromSpreadsheetFile(AnsiString(file)); }),
+              file + ": the worksheet's used range, " + c.range + ", is past the 2097152 cells a grid holds");
+    ExpectUnchanged();
+    EXPECT_TRUE(std::filesystem::is_empty(temp));
+  }
+  SetWorksheetTimeout(kept);
+}
+
+// A reading stopped at the time bound takes along the temporary files the
+// office suite had made: here a stand-in that makes them as the office
+// suite does, where the temporary folder it is given says, and waits.
+TEST_F(WorksheetErrorsTest, AReadStoppedAtItsTimeBoundLeavesNoTemporaryFiles) {
+  const std::filesystem::path temp = TestOutputFolder() / "temp-stopped";
+  std::filesystem::remove_all(temp);
+  std::filesystem::create_directories(temp);
+  ScopedEnv tmpdir("TMPDIR", temp.string());
+  const std::string standIn = TestOutput("office-stand-in");
+  std::ofstream(standIn) << "import tempfile, time\n"
+                         << "open(tempfile.mkdtemp(prefix='lu') + '/part', 'w').close()\n"
+                         << "time.sleep(60)\n";
+  ScopedEnv bridgeNamed("DIM_CALC_BRIDGE", standIn);
+  const auto kept = WorksheetTimeout();
+  SetWorksheetTimeout(std::chrono::seconds(3));
+  const std::string file = Book("book.ods");
+  EXPECT_EQ(ErrorOf<Exception>([&] { grid->LoadFromSpreadsheetFile(AnsiString(file)); }),
+            file + ": LibreOffice did not finish reading the file within 3 seconds");
+  SetWorksheetTimeout(kept);
+  ExpectUnchanged();
+  EXPECT_TRUE(std::filesystem::is_empty(temp));
+}
+
 TEST_F(WorksheetBoundsTest, AnEmptyWorkbookOrOneWithoutItsSheetLeavesTheGridAsItWas) {
   ASSERT_TRUE(Installed("soffice", "libreoffice-calc"));
   for (const char* name : {"empty.xls", "nosheet.xlsx"}) {
@@ -290,6 +348,42 @@ TEST_F(WorksheetBoundsTest, AnEmptyWorkbookOrOneWithoutItsSheetLeavesTheGridAsIt
               file + ": the worksheet holds no cells to import; the grid is left as it was");
     ExpectUnchanged();
   }
+}
+
+// What is no regular file never reaches the spreadsheet service: a pipe
+// would hold it until the time bound, a device feed it without end.
+TEST_F(WorksheetErrorsTest, PipesDevicesAndLinksToThemAreRefusedBeforeTheServiceStarts) {
+  const std::filesystem::path folder = TestOutputFolder() / "not-regular";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const std::string started = (folder / "started").string();
+  const std::string standIn = (folder / "bridge").string();
+  std::ofstream(standIn) << "open('" << started << "', 'w').close()\n";
+  ScopedEnv bridgeNamed("DIM_CALC_BRIDGE", standIn);
+  ASSERT_EQ(::mkfifo((folder / "pipe.xlsx").c_str(), 0600), 0);
+  std::filesystem::create_symlink("pipe.xlsx", folder / "to-pipe.ods");
+  std::vector<std::string> nodes = {"pipe.xlsx", "to-pipe.ods"};
+  // The endless device, made in the test's own folder where that is allowed.
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::mknod((folder / "zero").c_str(), S_IFCHR | 0666, ::makedev(1, 5)), 0);
+    std::filesystem::create_symlink("zero", folder / "zero.xlsx");
+    nodes.push_back("zero.xlsx");
+  }
+  std::filesystem::create_directory(folder / "folder.ods");
+  const auto kept = WorksheetTimeout();
+  SetWorksheetTimeout(std::chrono::seconds(20));
+  for (const std::string& name : nodes) {
+    SCOPED_TRACE(name);
+    const AnsiString file((folder / name).string());
+    EXPECT_EQ(ErrorOf<Exception>([&] { grid->LoadFromSpreadsheetFile(file); }),
+              cp1253::ToUtf8(FileReadErrorText(file, FileNotRegular)));
+    ExpectUnchanged();
+  }
+  const AnsiString inFolder((folder / "folder.ods").string());
+  EXPECT_EQ(ErrorOf<Exception>([&] { grid->LoadFromSpreadsheetFile(inFolder); }),
+            cp1253::ToUtf8(FileReadErrorText(inFolder, EISDIR)));
+  SetWorksheetTimeout(kept);
+  EXPECT_FALSE(std::filesystem::exists(started));
 }
 
 TEST(WorksheetAnswer, FiltersByExtension) {

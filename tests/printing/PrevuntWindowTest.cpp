@@ -2,9 +2,14 @@
 // bar and ruler following the selection, the clipboard, dropped files,
 // search, the refusals during a page preview and printing a range.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <regex>
@@ -22,6 +27,49 @@
 #include "tests/printing/PrintScene.h"
 
 namespace {
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PREVUNT_TEST_ASAN 1
+#endif
+#elif defined(__SANITIZE_ADDRESS__)
+#define PREVUNT_TEST_ASAN 1
+#endif
+
+// Runs Check in a child process whose address space may grow by no more
+// than Room (a sanitizer build reserves more than any such bound at its
+// start, and runs it unbounded); 0 when Check held, else its exit status
+// or its signal past 128.
+template <class F>
+int InBoundedChild(long long room, F check) {
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+#ifndef PREVUNT_TEST_ASAN
+    long long pages = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+      if (std::fscanf(statm, "%lld", &pages) != 1) pages = 0;
+      std::fclose(statm);
+    }
+    rlimit bound{};
+    ::getrlimit(RLIMIT_AS, &bound);
+    bound.rlim_cur =
+        std::min<rlim_t>(static_cast<rlim_t>(pages * ::sysconf(_SC_PAGESIZE) + room), bound.rlim_max);
+    ::setrlimit(RLIMIT_AS, &bound);
+#else
+    (void)room;
+#endif
+    bool held = false;
+    try {
+      held = check();
+    } catch (...) {
+    }
+    ::_exit(held ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
 
 class PrevuntWindowTest : public ::testing::Test {
  protected:
@@ -518,6 +566,25 @@ TEST_F(PrevuntWindowTest, ADropTakesTheWholeNameAndRefusesAPipe) {
   EXPECT_EQ(form->Prevmemo->Text(), "ΒΑΘΙΑ"_a);
   EXPECT_EQ(form->FileName, dropped);
   EXPECT_EQ(backend->PendingAnswers(), 0);
+}
+
+// A file of line breaks costs the editor over a hundred times its size:
+// one past the editor's bound, dropped on it, is refused by name before
+// a byte of it is read, and the text stays. Made in the test's folder and
+// tried in a child process held to a quarter of a gigabyte more than it
+// has, which an editor that took the file would pass.
+TEST_F(PrevuntWindowTest, AFileLargerThanTheEditorHoldsIsRefusedByNameAndTheTextStays) {
+  const AnsiString big = File("breaks.txt");
+  std::ofstream(cp1253::ToUtf8(big), std::ios::binary)
+      << std::string(static_cast<size_t>(MaxRichEditFileSize) + 1, '\n');
+  const AnsiString before = form->Prevmemo->Text(), name = form->FileName;
+  const int status = InBoundedChild(256LL << 20, [&] {
+    backend->ExpectMessageBox(FileReadErrorText(big, FileTooLarge, MaxRichEditFileSize), IDOK);
+    backend->DropFiles(*form->Prevmemo, 20, 20, {big});
+    return form->Prevmemo->Text() == before && form->FileName == name && backend->PendingAnswers() == 0 &&
+           backend->UnexpectedDialogs.empty();
+  });
+  EXPECT_EQ(status, 0);
 }
 
 }  // namespace

@@ -420,6 +420,9 @@ TEST_F(RpPrevTest, APageFileTooLargeOrDamagedIsRefusedByName) {
       {"past_2_gib.RPP", Int64{3} << 30, Int64{5} << 29, true},
       {"sparse_20_gb.RPP", Int64{20} << 30, -1, true},
       {"zeros.RPP", 300, -1, false},
+      // A signature where no header of the program's puts it: no pages.
+      {"signature_at_the_bound.RPP", MaxPageFileSize, Int64{1} << 29, false},
+      {"signature_only.RPP", 300, 200, false},
   };
   for (const Case& c : cases) {
     const AnsiString name = folder / c.name;

@@ -5,11 +5,15 @@ tried on, into the folder given first:
   repeat.ods      one cell repeated over the whole sheet (1,048,576 rows of
                   16,384 columns), a few kilobytes on disk
   blanks.xlsx     two cells with a gigabyte of blanks between them
+  expand.ods      one number over a million rows of thirteen columns, under
+                  a kilobyte on disk
+  apart.ods       two numbers, in A1 and in C of the sheet's last row
   nosheet.xlsx    a workbook naming a sheet whose part is not there
   empty.xls       a file of no bytes
 
 Usage: python3 make_large_worksheets.py <folder> [name ...], each name one
-of rows-<N>.xlsx, repeat.ods, blanks.xlsx, nosheet.xlsx, empty.xls; all of
+of rows-<N>.xlsx, repeat.ods, blanks.xlsx, expand.ods, apart.ods,
+nosheet.xlsx, empty.xls; all of
 them (with 5,000 rows) when none is named."""
 
 import os
@@ -106,17 +110,36 @@ def blanks_xlsx(path, blank_bytes):
     workbook(path, parts)
 
 
+def number_cells(value, columns=1):
+    return ('<table:table-cell table:number-columns-repeated="%d" office:value-type="float" office:value="%d">'
+            '<text:p>%d</text:p></table:table-cell>' % (columns, value, value))
+
+
 def repeat_ods(path):
+    ods(path, '<table:table-column table:number-columns-repeated="16384"/>'
+              '<table:table-row table:number-rows-repeated="1048576">' + number_cells(1, 16384) +
+              '</table:table-row>')
+
+
+def expand_ods(path):
+    ods(path, '<table:table-row table:number-rows-repeated="1000000">' + number_cells(1, 13) +
+              '</table:table-row>')
+
+
+def apart_ods(path):
+    ods(path, '<table:table-row>' + number_cells(1) + '</table:table-row>'
+              '<table:table-row table:number-rows-repeated="1048574"><table:table-cell/></table:table-row>'
+              '<table:table-row><table:table-cell table:number-columns-repeated="2"/>' + number_cells(2) +
+              '</table:table-row>')
+
+
+def ods(path, table):
     content = (
         '<?xml version="1.0" encoding="UTF-8"?>\n'
         '<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
         'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
         'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2">'
-        '<office:body><office:spreadsheet><table:table table:name="Sheet1">'
-        '<table:table-column table:number-columns-repeated="16384"/>'
-        '<table:table-row table:number-rows-repeated="1048576">'
-        '<table:table-cell table:number-columns-repeated="16384" office:value-type="float" office:value="1">'
-        '<text:p>1</text:p></table:table-cell></table:table-row>'
+        '<office:body><office:spreadsheet><table:table table:name="Sheet1">' + table +
         '</table:table></office:spreadsheet></office:body></office:document-content>')
     manifest = (
         '<?xml version="1.0" encoding="UTF-8"?>\n'
@@ -136,6 +159,8 @@ def repeat_ods(path):
 def main(folder, names):
     os.makedirs(folder, exist_ok=True)
     makers = {"repeat.ods": repeat_ods,
+              "expand.ods": expand_ods,
+              "apart.ods": apart_ods,
               "blanks.xlsx": lambda path: blanks_xlsx(path, 1 << 30),
               "nosheet.xlsx": lambda path: workbook(path, None, with_sheet=False),
               "empty.xls": lambda path: open(path, "wb").close()}

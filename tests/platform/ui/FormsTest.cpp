@@ -471,8 +471,8 @@ TEST_F(UiTest, TheSystemsOwnFailuresAreToldInWords) {
       {[] { throw std::bad_alloc(); }, "Η μνήμη του υπολογιστή δεν φτάνει"},
       {[] { throw std::out_of_range("vector::_M_range_check"); }, "εσωτερικό σφάλμα"},
   };
-  for (const auto& [fail, words] : failures) {
-    f.OkButton->OnClick = [fail](TObject*) { fail(); };
+  for (const auto& [failure, words] : failures) {
+    f.OkButton->OnClick = [fail = failure](TObject*) { fail(); };
     backend->ExpectMessageBox("", IDOK);
     backend->Click(*f.OkButton, 3, 3);
     ASSERT_FALSE(backend->ErrorBoxes.empty());
