@@ -511,9 +511,12 @@ void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect,
   const gfx::ResolvedFont& font = gfx::Resolve(*Font);
   // Pixels drawn from the font's table need no conversion of the text:
   // they keep no text with the glyphs.
+  // A document's text drawn from the table takes its characters from the
+  // table with its glyphs.
   const bool rightToLeft = (options & ETO_RTLREADING) || (DeviceTextAlign() & TA_RTLREADING);
-  if (cairo_surface_get_type(surface_) == CAIRO_SURFACE_TYPE_IMAGE &&
-      font.ShowsFromTable(cr_, text, dx, rightToLeft)) {
+  const cairo_surface_type_t target = cairo_surface_get_type(surface_);
+  if ((target == CAIRO_SURFACE_TYPE_IMAGE && font.ShowsFromTable(cr_, text, dx, rightToLeft)) ||
+      (target != CAIRO_SURFACE_TYPE_IMAGE && font.ShowsFromTableOn(target, text, dx, rightToLeft))) {
     static const gfx::ResolvedFont::Converted unconverted;
     ShowText(font, x, y, options, rect, unconverted, dx, &text);
     return;
@@ -600,13 +603,24 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
   // Right-to-left reading, asked by the call or by the text alignment,
   // orders the line as a paragraph read from the right.
   const bool rightToLeft = (options & ETO_RTLREADING) || (align & TA_RTLREADING);
+  const bool turned = Font->Orientation % 3600 != 0;
+  const bool clipped = rect != nullptr && (options & ETO_CLIPPED);
+  const bool opaque = rect != nullptr && (options & ETO_OPAQUE);
+  // A document's plain line, a printed page's every line, has its ink
+  // found as its glyphs are placed: nothing before the drawing asks.
+  const cairo_surface_type_t target = cairo_surface_get_type(surface_);
+  const bool document =
+      target == CAIRO_SURFACE_TYPE_PDF || target == CAIRO_SURFACE_TYPE_PS || target == CAIRO_SURFACE_TYPE_SVG;
+  const bool inkWhileDrawn = document && tracksInk_ && !directPixels_ && codePage != nullptr &&
+                             !rightToLeft && !turned && !clipped && !opaque;
   // Where the text leaves ink around (X, Y), when that is known without
   // laying it out.
   std::optional<gfx::ResolvedFont::Box> ink;
-  if ((tracksInk_ || directPixels_) && codePage != nullptr && !rightToLeft) ink = font.InkBox(*codePage, dx);
+  if ((tracksInk_ || directPixels_) && codePage != nullptr && !rightToLeft && !inkWhileDrawn)
+    ink = font.InkBox(*codePage, dx);
   if (ink) ink = InkAbout(*ink, left, top, tm, background, width);
   // The background and the text, from (X, Y) on the device.
-  const auto draw = [&](double x0, double y0) {
+  const auto draw = [&](double x0, double y0, std::optional<gfx::ResolvedFont::Box>* glyphInk = nullptr) {
     if (background) {
       cairo_rectangle(cr_, x0 + left, y0 + top, width, tm.tmHeight);
       SetColor(Brush->Color);
@@ -615,14 +629,21 @@ void TCairoCanvas::ShowText(const gfx::ResolvedFont& font, int x, int y, unsigne
     SetColorOnce(Font->Color);
     cairo_move_to(cr_, x0 + left, y0 + top + tm.tmAscent);
     if (codePage != nullptr)
-      font.Show(cr_, *codePage, text, dx, rightToLeft);
+      font.Show(cr_, *codePage, text, dx, rightToLeft, glyphInk);
     else
       font.Show(cr_, text, dx, rightToLeft);
     cairo_new_path(cr_);
   };
-  const bool turned = Font->Orientation % 3600 != 0;
-  const bool clipped = rect != nullptr && (options & ETO_CLIPPED);
-  const bool opaque = rect != nullptr && (options & ETO_OPAQUE);
+  if (inkWhileDrawn) {
+    UseClip();
+    draw(x, y, &ink);
+    if (ink) ink = InkAbout(*ink, left, top, tm, background, width);
+    if (!ink)
+      InkedEverywhere();
+    else if (!ink->Empty())
+      Inked(x + ink->left, y + ink->top, x + ink->right, y + ink->bottom);
+    return;
+  }
   // A clip that cuts nothing from the ink changes nothing that shows.
   const bool inkInside = tracksInk_ && clipped && !opaque && ink &&
                          (ink->Empty() || (std::min(rect->Left, rect->Right) <= x + ink->left &&

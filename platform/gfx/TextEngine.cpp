@@ -703,6 +703,11 @@ struct Utf8Table {
     std::copy_n(utf8.begin(), into.size, into.utf8);
   }
 };
+
+const Utf8Table& TheUtf8Table() {
+  static const Utf8Table table;
+  return table;
+}
 }  // namespace
 
 ResolvedFont::Converted ResolvedFont::Convert(const AnsiString& text) const {
@@ -712,7 +717,7 @@ ResolvedFont::Converted ResolvedFont::Convert(const AnsiString& text) const {
 }
 
 void ResolvedFont::ConvertInto(const AnsiString& text, Converted& out) const {
-  static const Utf8Table table;
+  const Utf8Table& table = TheUtf8Table();
   out.offsets.resize(text.size() + 1);
   // Other code pages go character by character.
   if (!symbol_ && codePage_ != 1253) {
@@ -1041,23 +1046,36 @@ std::atomic<bool> pixelsFromTables{true};
 void DrawPixelsFromTables(bool on) { pixelsFromTables = on; }
 bool PixelsFromTables() { return pixelsFromTables; }
 
+namespace {
+bool IsDocument(cairo_surface_type_t target) {
+  return target == CAIRO_SURFACE_TYPE_PDF || target == CAIRO_SURFACE_TYPE_PS ||
+         target == CAIRO_SURFACE_TYPE_SVG;
+}
+}  // namespace
+
 bool ResolvedFont::ShowsFromTable(cairo_t* cr, const AnsiString& text, const int* dx,
                                   bool rightToLeft) const {
+  const cairo_surface_type_t target = cairo_surface_get_type(cairo_get_target(cr));
+  if (IsDocument(target) && !cairo_has_current_point(cr)) return false;
+  return ShowsFromTableOn(target, text, dx, rightToLeft);
+}
+
+bool ResolvedFont::ShowsFromTableOn(cairo_surface_type_t target, const AnsiString& text, const int* dx,
+                                    bool rightToLeft) const {
   // The table's glyphs stand in reading order: only a left-to-right
   // paragraph of the program's own code page may be drawn from it.
   if (text.empty() || underline_ || strikeOut_ || rightToLeft || codePage_ != 1253) return false;
   // Documents keep each glyph as it is; on pixels glyphs drawn in one call
   // blend where they overlap unlike glyphs drawn run by run as a layout
   // draws them.
-  const cairo_surface_type_t target = cairo_surface_get_type(cairo_get_target(cr));
-  const bool document =
-      target == CAIRO_SURFACE_TYPE_PDF || target == CAIRO_SURFACE_TYPE_PS || target == CAIRO_SURFACE_TYPE_SVG;
+  const bool document = IsDocument(target);
   const bool pixels = target == CAIRO_SURFACE_TYPE_IMAGE && dx == nullptr && pixelsFromTables;
   if (!document && !pixels) return false;
-  if (document && !cairo_has_current_point(cr)) return false;
   const Advances& table = Table();
-  for (const char c : text)
-    if (!table.drawable[static_cast<unsigned char>(c)]) return false;
+  // Asked before each line a page draws: the whole line at once.
+  bool drawable = true;
+  for (const char c : text) drawable &= table.drawable[static_cast<unsigned char>(c)];
+  if (!drawable) return false;
   if (document) return true;
   const unsigned char* classes = RunClasses();
   unsigned shared = 3;
@@ -1066,8 +1084,12 @@ bool ResolvedFont::ShowsFromTable(cairo_t* cr, const AnsiString& text, const int
 }
 
 void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& converted, const int* dx,
-                        bool rightToLeft) const {
-  if (text.empty()) return;
+                        bool rightToLeft, std::optional<Box>* ink) const {
+  if (text.empty()) {
+    // No glyph, no ink, as InkBox has it.
+    if (ink != nullptr) *ink = Box{0, 0, 0, 0};
+    return;
+  }
   if (!ShowsFromTable(cr, text, dx, rightToLeft)) {
     Show(cr, converted, dx, rightToLeft);
     return;
@@ -1079,38 +1101,81 @@ void ResolvedFont::Show(cairo_t* cr, const AnsiString& text, const Converted& co
   // Kept from line to line: a page is thousands of short calls.
   thread_local std::vector<cairo_glyph_t> glyphs;
   thread_local std::vector<cairo_text_cluster_t> clusters;
-  // The document keeps the characters of its glyphs, so that its text can
-  // be found and copied, as with a layout.
-  const bool withText =
-      cairo_surface_has_show_text_glyphs(cairo_get_target(cr)) && converted.Count() == count;
+  thread_local std::string utf8;
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
   glyphs.resize(count);
   cairo_glyph_t* const glyph = glyphs.data();
-  const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+  // The glyphs at their summed advances, and their ink as InkBox finds it.
+  constexpr double kNone = std::numeric_limits<double>::infinity();
+  double left = kNone, top = kNone, right = -kNone, bottom = -kNone;
+  const Box* const inks = ink != nullptr ? Inks() : nullptr;
   long long x = 0;
   for (size_t i = 0; i < count; ++i) {
     const unsigned char byte = bytes[i];
-    glyph[i] = {table.glyph[byte], x0 + static_cast<double>(x) * (1.0 / PANGO_SCALE), y0};
+    const double at = static_cast<double>(x) * (1.0 / PANGO_SCALE);
+    glyph[i] = {table.glyph[byte], x0 + at, y0};
+    if (inks != nullptr) {
+      const Box& glyphInk = inks[byte];
+      if (glyphInk.left < glyphInk.right && glyphInk.top < glyphInk.bottom) {
+        left = std::min(left, at + glyphInk.left);
+        top = std::min(top, glyphInk.top);
+        right = std::max(right, at + glyphInk.right);
+        bottom = std::max(bottom, glyphInk.bottom);
+      }
+    }
     // Given advances stand for the character's, in whole units, as a
     // layout given them places its clusters.
     x += dx ? static_cast<long long>(std::clamp(dx[i], -1000000, 1000000)) * PANGO_SCALE : table.units[byte];
   }
+  if (ink != nullptr) *ink = left == kNone ? Box{0, 0, 0, 0} : Box{left, top, right, bottom};
+  // The document keeps the characters of its glyphs, so that its text can
+  // be found and copied, as with a layout: their UTF-8 is the conversion's,
+  // from the same table.
+  const bool withText = cairo_surface_has_show_text_glyphs(cairo_get_target(cr));
+  const unsigned char firstFont = table.font[bytes[0]];
+  bool oneFont = true;
+  char* text8 = nullptr;
   if (withText) {
+    const Utf8Table::Bytes* const characters = TheUtf8Table().bytes[symbol_ ? 1 : 0];
     clusters.resize(count);
-    const int* const offsets = converted.offsets.data();
-    for (size_t i = 0; i < count; ++i) clusters[i] = {offsets[i + 1] - offsets[i], 1};
+    // Each character's three bytes are copied whole: one spare at the end.
+    utf8.resize(count * 3 + 1);
+    text8 = utf8.data();
+    cairo_text_cluster_t* const cluster = clusters.data();
+    int at8 = 0;
+    for (size_t i = 0; i < count; ++i) {
+      const unsigned char byte = bytes[i];
+      const Utf8Table::Bytes& character = characters[byte];
+      static_assert(sizeof character == 4);
+      std::memcpy(text8 + at8, &character, sizeof character);
+      cluster[i] = {character.size, 1};
+      at8 += character.size;
+      oneFont &= table.font[byte] == firstFont;
+    }
+    if (oneFont) {
+      cairo_set_scaled_font(cr, pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(table.fonts[firstFont])));
+      cairo_show_text_glyphs(cr, text8, at8, glyph, static_cast<int>(count), cluster, static_cast<int>(count),
+                             cairo_text_cluster_flags_t{});
+      return;
+    }
   }
+  // Glyphs from more than one font go run by run.
+  int from8 = 0;
   for (size_t from = 0; from < count;) {
-    const unsigned char font = table.font[static_cast<unsigned char>(text[from])];
+    const unsigned char font = table.font[bytes[from]];
     size_t to = from + 1;
-    while (to < count && table.font[static_cast<unsigned char>(text[to])] == font) ++to;
+    while (to < count && table.font[bytes[to]] == font) ++to;
     cairo_set_scaled_font(cr, pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(table.fonts[font])));
     const int n = static_cast<int>(to - from);
-    if (withText)
-      cairo_show_text_glyphs(cr, converted.utf8.data() + converted.offsets[from],
-                             converted.offsets[to] - converted.offsets[from], &glyphs[from], n,
-                             &clusters[from], n, cairo_text_cluster_flags_t{});
-    else
-      cairo_show_glyphs(cr, &glyphs[from], n);
+    if (withText) {
+      int to8 = from8;
+      for (size_t i = from; i < to; ++i) to8 += clusters[i].num_bytes;
+      cairo_show_text_glyphs(cr, text8 + from8, to8 - from8, &glyph[from], n, &clusters[from], n,
+                             cairo_text_cluster_flags_t{});
+      from8 = to8;
+    } else {
+      cairo_show_glyphs(cr, &glyph[from], n);
+    }
     from = to;
   }
 }

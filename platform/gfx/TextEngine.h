@@ -81,6 +81,11 @@ class ResolvedFont {
   // wide table measures as Width measures it alone.
   void AdvanceSums(std::u16string_view text, std::vector<long long>& sums,
                    std::vector<std::size_t>& laidOut) const;
+  // A box in device units, as InkBox gives it.
+  struct Box {
+    double left, top, right, bottom;
+    bool Empty() const { return left >= right || top >= bottom; }
+  };
   // Draws with the base line's start (its left end) at the current point
   // of Cr. Advances, when given, replace the natural ones character by
   // character, in reading order.
@@ -96,23 +101,26 @@ class ResolvedFont {
   // draws its glyphs run by run, and glyphs drawn in one call blend where
   // they overlap unlike glyphs drawn in two) and there are no Dx: a grid's
   // cells are drawn paint after paint, and finding their layouts cost more
-  // than drawing them.
+  // than drawing them. Ink, when given, gets the text's InkBox when it is
+  // drawn from the table, found as its glyphs are placed, and is left as
+  // it is otherwise: a printed page's every line is both drawn and
+  // measured for its ink.
   void Show(cairo_t* cr, const AnsiString& text, const Converted& converted, const int* dx = nullptr,
-            bool rightToLeft = false) const;
-  // Whether Show draws the code-page text on Cr from the table. Where the
-  // surface keeps no text with its glyphs (pixels) the conversion Show is
-  // given is then not read, and may be left empty.
+            bool rightToLeft = false, std::optional<Box>* ink = nullptr) const;
+  // Whether Show draws the code-page text on Cr from the table. The
+  // conversion Show is given is then not read (a document's text comes
+  // from the table with its glyphs), and may be left empty.
   bool ShowsFromTable(cairo_t* cr, const AnsiString& text, const int* dx = nullptr,
                       bool rightToLeft = false) const;
+  // The same on a surface of the kind Target once the current point is
+  // set, as Show sets it: whether the text needs its conversion at all.
+  bool ShowsFromTableOn(cairo_surface_type_t target, const AnsiString& text, const int* dx = nullptr,
+                        bool rightToLeft = false) const;
   // The box the glyphs of a code-page text cover when drawn from the
   // font's table as Show draws them (its base line's start at (0, 0), Dx
   // as there), in device units; empty when no glyph leaves ink. Nothing
   // when the text is not drawn from the table: its ink is then not known
   // without laying it out.
-  struct Box {
-    double left, top, right, bottom;
-    bool Empty() const { return left >= right || top >= bottom; }
-  };
   std::optional<Box> InkBox(const AnsiString& text, const int* dx = nullptr) const;
   // Whether a layout of the text is kept.
   bool HasKeptLayout(const AnsiString& text) const;
