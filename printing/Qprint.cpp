@@ -2,10 +2,12 @@
 
 #include "platform/rtl/Cp1253.h"
 #include "printing/Prevunt.h"
+#include "tender/HelpTopics.h"
 #include "tender/N_STR.h"
 
 TrpForm::TrpForm(TComponent* AOwner) : TForm(AOwner) {
   SetCaption("Εκτυπώσεις"_a);
+  HelpContext = HelpPrinting;
   BorderStyle = bsDialog;
   Position = poScreenCenter;
   SetBounds(Left(), Top(), 409, 105);
@@ -25,6 +27,8 @@ TrpForm::TrpForm(TComponent* AOwner) : TForm(AOwner) {
   BitBtn2->SetParent(Panel1);
   BitBtn2->SetBounds(184, 24, 105, 33);
   BitBtn2->SetCaption("ΠΡΟΕΠΙΣΚΟΠΙΣΗ"_a);
+  // Enter previews: what the dialog is opened for.
+  BitBtn2->SetDefault(true);
   BitBtn2->OnClick = [this](TObject* s) { BitBtn2Click(s); };
 
   RadioGroup1 = new TRadioGroup(this);
@@ -155,7 +159,10 @@ void TrpForm::BitBtn2Click(TObject*) {
   LineIndex = 0;
   BitBtn2->SetEnabled(false);
   Close();
+  // A frame of width 0 still draws a pixel: unticked, the report has no
+  // side to draw on screen, on paper or in a file.
   BandRep1->Frame()->SetWidth(CheckBox1->Checked() ? 1 : 0);
+  DrawSides(*BandRep1->Frame(), CheckBox1->Checked());
   // The bands take the width of the page as it now lies, not as it lay at
   // the last run: a landscape check report keeps its long lines whole.
   BandRep1->RebuildBandList();

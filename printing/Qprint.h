@@ -163,6 +163,8 @@ class TrpForm : public TForm {
   void SetOrientationForKind();
   // BandRep1 with its bands and labels.
   void CreateReport();
+  // All four sides of a frame drawn, or none.
+  static void DrawSides(TRpFrame& Frame, bool Drawn);
   // Kinds 3 and 4: the row of a category, and which summary line CurLine
   // is, with the bidder's name from the heading.
   void ReadCategoryRow();

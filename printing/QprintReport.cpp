@@ -84,6 +84,13 @@ void PaintCreditPicture(TBitmap& b) {
 
 }  // namespace
 
+void TrpForm::DrawSides(TRpFrame& Frame, bool Drawn) {
+  Frame.SetDrawTop(Drawn);
+  Frame.SetDrawBottom(Drawn);
+  Frame.SetDrawLeft(Drawn);
+  Frame.SetDrawRight(Drawn);
+}
+
 void TrpForm::CreateReport() {
   BandRep1 = new TBandRep(this);
   BandRep1->SetName("BandRep1");
@@ -98,20 +105,12 @@ void TrpForm::CreateReport() {
   BandRep1->SetPrintIfEmpty(false);
   BandRep1->PrevInitialZoom = rpZoomToFit;
   BandRep1->PreviewDefaultSaveType = stRPP;
-  // The committee looks for a bidder or an amount in reports of many
-  // pages: the preview offers its search and its page thumbnails.
-  BandRep1->PrevShowSearch = true;
-  BandRep1->PrevShowThumbs = true;
   TFont font = BandRep1->Font();
   font.Name = "Arial";
   font.SetHeight(-13);
   BandRep1->SetFont(font);
-  TRpFrame& frame = *BandRep1->Frame();
-  frame.SetDrawTop(true);
-  frame.SetDrawBottom(true);
-  frame.SetDrawLeft(true);
-  frame.SetDrawRight(true);
-  frame.SetWidth(0);
+  DrawSides(*BandRep1->Frame(), true);
+  BandRep1->Frame()->SetWidth(0);
 
   RpBand2 = NewBand(this, BandRep1, rbPageHeader, "RpBand2", 20);
   RpSysData1 = NewControl<TRpSysData>(this, RpBand2, "RpSysData1", 640, 2, 60, 14);
@@ -124,12 +123,16 @@ void TrpForm::CreateReport() {
   RpBand4 = NewBand(this, BandRep1, rbTitle, "RpBand4", 90);
   RpBand4->SetEnabled(false);
   RpLabel2a = NewLabel(this, RpBand4, "RpLabel2a", "Α. ΠΡΟΣΦΟΡΑ ΠΟΣΟΣΤΩΝ ΕΚΠΤΩΣΗΣ"_a, 150, 4, 400, 20);
-  NewLabel(this, RpBand4, "RpLabel3a", "      Ομάδα"_a, 0, 40, 80, 40);
-  NewLabel(this, RpBand4, "RpLabel4a", "Εργασίες"_a, 82, 40, 210, 40);
-  NewLabel(this, RpBand4, "RpLabel5a",
-           "         Προσφερόμενη έκπτωση κατά ομάδα σε         ακέραιες μονάδες (%)"_a, 294, 28, 370, 30);
-  NewLabel(this, RpBand4, "RpLabel6a", "Ολογράφως"_a, 294, 60, 280, 20);
-  NewLabel(this, RpBand4, "RpLabel7a", "Αριθμ."_a, 576, 60, 90, 20);
+  for (TRpLabel* head :
+       {NewLabel(this, RpBand4, "RpLabel3a", "      Ομάδα"_a, 0, 40, 80, 40),
+        NewLabel(this, RpBand4, "RpLabel4a", "Εργασίες"_a, 82, 40, 210, 40),
+        NewLabel(this, RpBand4, "RpLabel5a",
+                 "         Προσφερόμενη έκπτωση κατά ομάδα σε         ακέραιες μονάδες (%)"_a, 294, 28, 370,
+                 30),
+        NewLabel(this, RpBand4, "RpLabel6a", "Ολογράφως"_a, 294, 60, 280, 20),
+        NewLabel(this, RpBand4, "RpLabel7a", "Αριθμ."_a, 576, 60, 90, 20)}) {
+    DrawSides(*head->Frame(), true);
+  }
   ChildBand4 = NewChild(this, BandRep1, RpBand4, "ChildBand4", 130);
   ChildBand4->SetEnabled(false);
   RpLabel2 = NewLabel(this, ChildBand4, "RpLabel2", "Β. ΠΡΟΥΠΟΛΟΓΙΣΜΟΣ ΠΡΟΣΦΟΡΑΣ"_a, 170, 4, 400, 20);

@@ -503,7 +503,7 @@ class TCustomBandRep : public TRpBasePanel, public TRpPrinterMaster {
   AnsiString ReportTitle;
   bool ShowProgress_ = false;
   AnsiString BackImageControl;
-  // Printables moved or sized in the design view keep to the ruler grid.
+  // Kept and stored with the report; nothing is placed by it.
   bool SnapToGrid = true;
   TColor BackgroundColor = clWhite;
   int PagesInPreview = 0;

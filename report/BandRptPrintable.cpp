@@ -86,17 +86,6 @@ void TRpPrintable::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
     if (moved && ParentReport != nullptr) ParentReport->ControlBoundsChanged();
   } else if (!ComponentState().Contains(csLoading)) {
-    // Placed by hand in the design view: its edges go to the grid lines.
-    auto* panel = dynamic_cast<TRpBasePanel*>(Parent());
-    if (panel != nullptr && ParentReport != nullptr && ParentReport->SnapToGrid &&
-        ComponentState().Contains(csDesigning)) {
-      const int right = panel->SnapToGrid(ALeft + AWidth, true),
-                bottom = panel->SnapToGrid(ATop + AHeight, false);
-      ALeft = panel->SnapToGrid(ALeft, true);
-      ATop = panel->SnapToGrid(ATop, false);
-      if (right > ALeft) AWidth = right - ALeft;
-      if (bottom > ATop) AHeight = bottom - ATop;
-    }
     const TRpUnit u = size_.Units;
     size_.Units = TRpUnit::Pixels;
     const int values[4] = {AHeight, AWidth, ATop, ALeft};
@@ -244,14 +233,14 @@ void ShapeOut(TRpExportFilter& filter, TRpPrinter& p, TRpShapeType type, Extende
 void ExportFrame(TRpExportFilter& filter, TRpPrinter& p, const TRpFrame& frame, Extended l, Extended t,
                  Extended w, Extended h, TColor background, const std::vector<Extended>& framelines) {
   if (background != clNone) ShapeOut(filter, p, rpsRectangle, l, t, w, h, background, clNone, 1);
-  if (!frame.DrawsSides() && framelines.empty()) return;
+  if (!frame.HasAnySide() && framelines.empty()) return;
   // The sides' thicknesses as the page draws them, back in 0.1 mm.
   const int V = frame.VerticalThickness(p.XFactor()), H = frame.HorizontalThickness(p.YFactor());
   const Extended v = p.XFactor() > 0 ? V / p.XFactor() : 0, hh = p.YFactor() > 0 ? H / p.YFactor() : 0;
   const bool all = frame.DrawTop() && frame.DrawBottom() && frame.DrawLeft() && frame.DrawRight();
-  if (frame.DrawsSides() && all) {
+  if (all) {
     ShapeOut(filter, p, rpsRectangle, l, t, w, h, clNone, frame.Color(), V);
-  } else if (frame.DrawsSides()) {
+  } else {
     if (frame.DrawTop()) ShapeOut(filter, p, rpsHorLine, l, t, w, hh, frame.Color(), frame.Color(), H);
     if (frame.DrawBottom())
       ShapeOut(filter, p, rpsHorLine, l, t + h - hh, w, hh, frame.Color(), frame.Color(), H);

@@ -494,8 +494,9 @@ void TCustomBandRep::NewPage() {
 }
 
 void TCustomBandRep::PrintOverlay() {
+  // Each decides for itself: a hidden control prints whatever its switch.
   for (TRpPrintable* p : OwnPrintables())
-    if (p != backImage_ && p->Enabled()) p->Print(0, 0);
+    if (p != backImage_ && p->CanPrint()) p->Print(0, 0);
   if (!Frame()->HasAnySide()) return;
   const Extended left = page_.LeftMargin(), top = page_.TopMargin(),
                  right = page_.Width() - page_.RightMargin(), bottom = page_.Length() - page_.BottomMargin();

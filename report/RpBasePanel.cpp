@@ -88,12 +88,6 @@ Extended TRpBasePanel::GridStep(TRpUnit units, bool horizontal) const {
   return 0;
 }
 
-int TRpBasePanel::SnapToGrid(int pixels, bool horizontal) const {
-  const Extended step = RulerPage != nullptr ? GridStep(RulerPage->Units, horizontal) : 0;
-  if (step < 1) return pixels;
-  return static_cast<int>(std::lround(static_cast<double>(std::round(pixels / step) * step)));
-}
-
 void TRpBasePanel::PaintRuler(TRpUnit units) {
   // Each axis: the spacing in pixels, which lines are major, when the
   // minor lines and the numbers show, and a major line's number.

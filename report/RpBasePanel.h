@@ -41,8 +41,6 @@ class TRpBasePanel : public TCustomPanel {
   // The distance between the grid's finest lines across (Horizontal) or
   // down, in pixels at the zoom; 0 where the units draw no grid.
   Extended GridStep(TRpUnit units, bool horizontal) const;
-  // A place in pixels moved to the nearest line of the page's grid.
-  int SnapToGrid(int pixels, bool horizontal) const;
   // The report's page: its Ruler and Units say what grid shows.
   TRpPage* RulerPage = nullptr;
   // The report numbers its grid; bands do not.

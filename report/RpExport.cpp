@@ -12,6 +12,11 @@
 #include "platform/rtl/FileUtils.h"
 
 AnsiString RpPageFileDescription() { return "Σελίδες αναφοράς "_a; }
+
+AnsiString ExportedFileMessage(const AnsiString& fileName) {
+  return "Η εκτύπωση εξήχθη στο αρχείο:"_a + "\r\n" + fileName;
+}
+
 AnsiString RpVendorName() { return "Μηχανή αναφορών του προγράμματος"_a; }
 
 AnsiString TRpExportFilter::VendorName() { return RpVendorName(); }

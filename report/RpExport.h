@@ -100,6 +100,8 @@ AnsiString SaveTypeExtension(TPrevSaveType type);
 // The page file's description in the save dialog and the filters' maker.
 AnsiString RpPageFileDescription();
 AnsiString RpVendorName();
+// What the user is told once an export has written its file.
+AnsiString ExportedFileMessage(const AnsiString& fileName);
 
 // ---- the file an export writes ------------------------------------------------
 

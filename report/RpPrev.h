@@ -283,8 +283,6 @@ class TRpStandardPreview : public TForm {
   void PagesLoaded(const AnsiString& fileName);
   // The filter the save dialog's choice stands for: its extension.
   AnsiString SaveExtension(int filterIndex, const AnsiString& defaultExt) const;
-  // The first choice of the save dialog: what the default type is.
-  static AnsiString SaveTypeDescription(const AnsiString& extension);
 
   TRpPrinter* printer_;
   TCustomBandRep* report_ = nullptr;
@@ -308,6 +306,8 @@ class TRpStandardPreview : public TForm {
   std::optional<std::pair<AnsiString, bool>> pendingSearch_;
   // The window was closed while a search ran: it goes once the search ends.
   bool closeAfterSearch_ = false;
+  // Set while the window lets go of its printer on the way out.
+  bool closing_ = false;
   std::unique_ptr<TImageList> glyphs_;
 };
 

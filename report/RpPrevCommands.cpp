@@ -190,14 +190,6 @@ AnsiString TRpStandardPreview::SaveExtension(int filterIndex, const AnsiString& 
   return ext.substr(0, 3);
 }
 
-AnsiString TRpStandardPreview::SaveTypeDescription(const AnsiString& extension) {
-  const AnsiString bare = extension.size() > 1 ? extension.substr(1) : extension;
-  if (SameText(bare, "RPP")) return RpPageFileDescription() + "(*" + extension + ")";
-  if (TRpExportFilterLibraryEntry* entry = RpExportFilterLibrary().FindByExtension(bare))
-    return entry->FilterName + " (*" + extension + ")";
-  return bare + " (*" + extension + ")";
-}
-
 void TRpStandardPreview::DoSave() {
   if (printer_ == nullptr || RaiseEvent(6, "Save")) return;
   TSaveDialog dialog(nullptr);
@@ -206,7 +198,7 @@ void TRpStandardPreview::DoSave() {
   const AnsiString filters = RpExportFilterLibrary().SaveDialogFilterString();
   if (UpperCase(filters).find("PDF") == AnsiString::npos) {
     const AnsiString e = SaveTypeExtension(report_ != nullptr ? report_->PreviewDefaultSaveType : stRPP);
-    dialog.Filter = SaveTypeDescription(e) + "|*" + e + "|" + filters;
+    dialog.Filter = e + "|*" + e + "|" + filters;
   } else {
     dialog.Filter = "*.PDF|*PDF|" + filters;
     dialog.DefaultExt = "PDF";
@@ -241,7 +233,7 @@ void TRpStandardPreview::DoSave() {
     filter.reset();
     // A run the user stopped leaves no finished file to point to.
     if (!report_->Cancelled && FileExists(fileName))
-      MessageDlg(PrintedFileMessage(fileName), mtInformation, {mbOK});
+      MessageDlg(ExportedFileMessage(fileName), mtInformation, {mbOK});
   } catch (const Exception& e) {
     MessageDlg(e.Message, mtError, {mbOK});
   }

@@ -197,6 +197,8 @@ TRpStandardPreview::TRpStandardPreview(TComponent* owner, TRpPrinter* printer)
     printer->Title = report_->ReportTitle;
     Landscape = report_->Page()->Orientation() == poLandscape;
     WindowState = report_->PreviewInitialState;
+    // F1 opens the help of the window the report belongs to.
+    if (TCustomForm* form = report_->GetParentForm()) HelpContext = form->HelpContext;
     RaiseEvent(0, "");
   } else {
     WindowState = wsMaximized;
@@ -484,6 +486,12 @@ void TRpStandardPreview::PreviewKeyDown(Word& key, TShiftState shift) {
 }
 
 void TRpStandardPreview::DoClose(TCloseAction& action) {
+  // A second close heard while the first lets messages run would free the
+  // window under it.
+  if (closing_) {
+    action = caNone;
+    return;
+  }
   TForm::DoClose(action);
   if (action == caNone) return;
   // The search runs under this window: it closes when the search ends.
@@ -492,6 +500,7 @@ void TRpStandardPreview::DoClose(TCloseAction& action) {
     action = caNone;
     return;
   }
+  closing_ = true;
   if (printer_ != nullptr) {
     // The window goes anyway: a printer freed meanwhile only lets go of it.
     RpPreview->OnPrinterGone = [this](TObject*) { printer_ = nullptr; };

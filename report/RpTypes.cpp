@@ -232,14 +232,12 @@ void TRpFrame::PaintFrame(TCanvas& canvas, TRect r, Extended yFactor, Extended x
   canvas.Brush->Style = bsSolid;
   canvas.Brush->Color = color_;
   // Most bands have no frame, and are asked to paint it at every page.
-  if (!DrawsSides() && framelines.empty()) return;
+  if (!HasAnySide() && framelines.empty()) return;
   const int v = VerticalThickness(xFactor), h = HorizontalThickness(yFactor);
-  if (DrawsSides()) {
-    if (top_) canvas.FillRect({r.Left, r.Top, r.Right, r.Top + h});
-    if (bottom_) canvas.FillRect({r.Left, r.Bottom - h - 1, r.Right, r.Bottom - 1});
-    if (left_) canvas.FillRect({r.Left, r.Top, r.Left + v, r.Bottom});
-    if (right_) canvas.FillRect({r.Right - v, r.Top, r.Right, r.Bottom});
-  }
+  if (top_) canvas.FillRect({r.Left, r.Top, r.Right, r.Top + h});
+  if (bottom_) canvas.FillRect({r.Left, r.Bottom - h - 1, r.Right, r.Bottom - 1});
+  if (left_) canvas.FillRect({r.Left, r.Top, r.Left + v, r.Bottom});
+  if (right_) canvas.FillRect({r.Right - v, r.Top, r.Right, r.Bottom});
   if (framelines.empty()) return;
   canvas.Pen->Style = psSolid;
   canvas.Pen->Color = color_;

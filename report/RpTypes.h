@@ -259,9 +259,6 @@ class TRpFrame {
   void Assign(const TRpFrame& Source);
 
   bool HasAnySide() const { return top_ || bottom_ || left_ || right_; }
-  // Whether the sides set are drawn at all: a frame of width 0 is switched
-  // off, where any other width draws at least a pixel.
-  bool DrawsSides() const { return width_ > 0 && HasAnySide(); }
   // The side thicknesses in device pixels for factors in pixels per 0.1 mm:
   // V of the left and right sides, H of the top and bottom.
   int VerticalThickness(Extended xFactor) const;

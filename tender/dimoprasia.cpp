@@ -30,10 +30,8 @@ int main(int argc, char** argv) {
     Application->CreateForm(ReportForm);
     Application->HintPause = 500;
     Application->HintHidePause = 8000;
-    // The help pages beside the executable; the report form's page is the
-    // printing one.
+    // The help pages beside the executable.
     InstallHelp();
-    ReportForm->HelpContext = HelpPrinting;
     Application->Run();
   } catch (const std::exception& error) {
     // What a form's creation or the loop did not handle ends the program,

@@ -13,6 +13,7 @@
 #include "platform/ui/StdEdits.h"
 #include "printing/Prevunt.h"
 #include "printing/Qprint.h"
+#include "report/RpPrev.h"
 #include "tender/CalcReport.h"
 #include "tender/N_STR.h"
 #include "tests/TestOutput.h"
@@ -85,6 +86,36 @@ TEST_F(QprintReportTest, TheDialogHoldsItsControls) {
   EXPECT_EQ(form->RpLabel53->Caption(), "--------------"_a);
   EXPECT_EQ(form->RpSysData1->Data(), rpsPageNumber);
   EXPECT_EQ(form->BandRep1->Page()->PaperSize(), TRpPaperSize::A4);
+  // Kind 4's column heads are boxed.
+  for (const char* name : {"RpLabel3a", "RpLabel4a", "RpLabel5a", "RpLabel6a", "RpLabel7a"}) {
+    const TRpFrame& box = *static_cast<TRpLabel*>(form->FindComponent(name))->Frame();
+    EXPECT_TRUE(box.DrawTop() && box.DrawBottom() && box.DrawLeft() && box.DrawRight()) << name;
+  }
+}
+
+// Enter in the dialog previews, into a window that shows the page alone:
+// no thumbnails, no search.
+TEST_F(QprintReportTest, EnterPreviewsIntoAWindowOfThePageAlone) {
+  Lines(3);
+  int previews = 0;
+  // Heard once the run ends and again once the window closes.
+  form->BandRep1->AfterPreview = [&](TObject*) {
+    if (previews++ > 0) return;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (auto* preview = dynamic_cast<TRpStandardPreview*>(Screen->Forms(i))) {
+        EXPECT_FALSE(preview->Tabs->Visible());
+        EXPECT_FALSE(preview->ThumbChk->Checked());
+        EXPECT_FALSE(preview->FindButton->Visible());
+        PostMessage(preview->Handle(), WM_CLOSE, 0, 0);
+      }
+  };
+  backend->ExpectModal("", [&](TCustomForm&) {
+    form->CheckBox1->SetFocus();
+    backend->PressKey(VK_RETURN);
+  });
+  form->ShowForKind(1);
+  EXPECT_GE(previews, 1);
+  EXPECT_EQ(form->ShowGuard, 0);
 }
 
 // n source lines make n records; the call after the last ends the report.
@@ -374,6 +405,7 @@ TEST_F(QprintReportTest, TheFrameBoxDecidesWhetherThePageIsFramed) {
       backend->Click(*form->BitBtn2, 10, 10);
     });
     form->ShowForKind(1);
+    EXPECT_EQ(form->BandRep1->Frame()->HasAnySide(), ticked);
     for (const auto& f : std::filesystem::directory_iterator(TestOutputFolder()))
       if (f.path().extension() == ".pdf" || f.path().extension() == ".pgm") std::filesystem::remove(f.path());
     std::string file, text;

@@ -455,12 +455,6 @@ TEST_F(BandRptPartsTest, TheReportsFrameReachesTheFilterAroundEachPage) {
   // The frame comes with the page's end, before the filter hears of it.
   const auto endPage = std::find(sides.calls.begin(), sides.calls.end(), "EndPage");
   EXPECT_NE(endPage, sides.calls.end());
-  // Width 0 switches the frame off: the band's background alone.
-  frame.SetWidth(0);
-  fed = 0;
-  RecordingFilter none;
-  rep->ExportToFilter(&none);
-  EXPECT_EQ(none.shapes, (std::vector<std::string>{"0 solid nopen 1900"}));
 }
 
 // The filled rectangles of a page: x, y, width, height in device pixels.

@@ -498,6 +498,20 @@ TEST_F(BandRptTest, PrintablesPrintWhenEnabledAndAlignInTheirBand) {
   label->Size()->SetValue(TRpPrintableSize::iWidth, 25);
   EXPECT_EQ(label->NativeValue(TRpPrintableSize::iWidth), 250);
   EXPECT_EQ(label->Width(), static_cast<int>(Round(250 * 96 / 254.0L)));
+  // Placed on the report itself, each prints on every page by the same rule.
+  Standard(1);
+  std::vector<std::pair<TRpLabel*, bool>> overlay;
+  for (const Row& r : {Row{true, true, true}, Row{false, true, false}, Row{false, false, true}}) {
+    TRpLabel* l = AddLabel(rep, "Επικάλυψη "_a + IntToStr(static_cast<int>(overlay.size())), 1500);
+    l->SetEnabled(r.enabled);
+    l->SetVisible(r.visible);
+    overlay.emplace_back(l, r.prints);
+  }
+  Run();
+  const std::vector<AnsiString> texts = Strings(PageTexts(*printer, 1));
+  for (std::size_t i = 0; i < overlay.size(); ++i)
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), overlay[i].first->Caption()), overlay[i].second ? 1 : 0)
+        << i;
 }
 
 TEST_F(BandRptTest, AForcedColumnBreakWaitsOnceInTheFirstColumn) {

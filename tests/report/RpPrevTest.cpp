@@ -527,10 +527,10 @@ TEST_F(RpPrevTest, SaveReloadAndExportThroughTheDialog) {
                 AnsiString::npos);
       auto& filters = Found<TComboBox>(f, "FilterList");
       EXPECT_EQ(filters.Items()->Count(), 4);  // default, page file, spreadsheet, RTF
-      // The default type says what it is.
-      const AnsiString first = filters.Items()->Get(0);
-      EXPECT_NE(first.find("(*."), AnsiString::npos) << cp1253::ToUtf8(first);
-      EXPECT_GT(first.find("(*."), 1u) << cp1253::ToUtf8(first);
+      // The default type is named by its extension, the page file by its
+      // description.
+      EXPECT_EQ(filters.Items()->Get(0), SaveTypeExtension(rep->PreviewDefaultSaveType));
+      EXPECT_EQ(filters.Items()->Get(1), RpPageFileDescription() + "(*.RPP)");
       filters.SetFocus();
       for (int i = 1; i < filter; ++i) backend->PressKey(VK_DOWN);
       auto& edit = Found<TEdit>(f, "FileNameEdit");
@@ -546,11 +546,12 @@ TEST_F(RpPrevTest, SaveReloadAndExportThroughTheDialog) {
   // file written is named when it is done.
   save(folder / "pages.txt", 2, folder / "pages.RPP");
   EXPECT_TRUE(FileExists(folder / "pages.RPP"));
-  save(folder / "sheet", 3, folder / "sheet.XLS");
+  // An export says it exported.
+  save(folder / "sheet", 3, ExportedFileMessage(folder / "sheet.XLS"));
   for (const auto& m : backend->UnexpectedDialogs) ADD_FAILURE() << cp1253::ToUtf8(m);
   ASSERT_TRUE(FileExists(folder / "sheet.XLS"));
   EXPECT_EQ(ReadWholeFile(folder / "sheet.XLS").substr(0, 2), std::string("\x09\x08", 2));
-  save(folder / "text.rtf", 4, folder / "text.rtf");
+  save(folder / "text.rtf", 4, ExportedFileMessage(folder / "text.rtf"));
   ASSERT_TRUE(FileExists(folder / "text.rtf"));
   EXPECT_EQ(ReadWholeFile(folder / "text.rtf").substr(0, 6), "{\\rtf1");
   // A type nothing writes is said so, and no file appears.
@@ -809,8 +810,11 @@ TEST_F(RpPrevTest, PreviewWaitsForTheWindowToCloseAndTheReportHearsItsCommands) 
     refused = Window()->Visible();
   };
   int afterPreview = 0;
+  // A second close while the first goes on is no second close.
   rep->AfterPreview = [&](TObject*) {
-    if (afterPreview++ == 0) PostMessage(Window()->Handle(), WM_CLOSE, 0, 0);
+    if (afterPreview++ > 0) return;
+    PostMessage(Window()->Handle(), WM_CLOSE, 0, 0);
+    PostMessage(Window()->Handle(), WM_CLOSE, 0, 0);
   };
   lines = 120;
   Clipboard()->Clear();

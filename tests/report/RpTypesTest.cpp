@@ -173,22 +173,26 @@ TEST_F(RpTypesTest, FrameThicknessAndSides) {
   EXPECT_EQ(lines[0].Pen.Width, 4);
 }
 
-// A frame of width 0 is switched off: its sides are neither drawn nor
-// exported, while a band's frame lines stand as before.
-TEST_F(RpTypesTest, FrameOfNoWidthDrawsNoSide) {
+// A frame of width 0 still draws each of its sides a pixel thick, and a
+// band's frame lines a pixel wide.
+TEST_F(RpTypesTest, FrameOfNoWidthDrawsAPixel) {
   TRpFrame frame;
   frame.SetDrawTop(true);
   frame.SetDrawBottom(true);
   frame.SetDrawLeft(true);
   frame.SetDrawRight(true);
   frame.SetWidth(0);
-  EXPECT_FALSE(frame.DrawsSides());
   const Extended f600 = 600.0L / 254;
   TRecordingCanvas canvas;
   frame.PaintFrame(canvas, {10, 20, 110, 500}, f600, f600, 300);
-  EXPECT_TRUE(canvas.CallsOf("FillRect").empty());
+  const auto fills = canvas.CallsOf("FillRect");
+  ASSERT_EQ(fills.size(), 4u);
+  EXPECT_EQ(fills[0].Args, (std::vector<int>{10, 20, 110, 21}));
+  EXPECT_EQ(fills[1].Args, (std::vector<int>{10, 298, 110, 299}));
+  EXPECT_EQ(fills[2].Args, (std::vector<int>{10, 20, 11, 300}));
+  EXPECT_EQ(fills[3].Args, (std::vector<int>{109, 20, 110, 300}));
+  canvas.Calls.clear();
   frame.PaintFrame(canvas, {10, 20, 110, 200}, f600, f600, -1, {0.25L});
-  EXPECT_TRUE(canvas.CallsOf("FillRect").empty());
   ASSERT_EQ(canvas.CallsOf("Polyline").size(), 1u);
   EXPECT_EQ(canvas.CallsOf("Polyline")[0].Pen.Width, 1);
 }

@@ -13,6 +13,8 @@
 #include "MainWindowFixture.h"
 #include "platform/ui/Shell.h"
 #include "printing/Prevunt.h"
+#include "printing/Qprint.h"
+#include "report/RpPrev.h"
 #include "tender/HelpTopics.h"
 #include "tender/Uindex.h"
 #include "tender/uabout.h"
@@ -181,6 +183,27 @@ TEST_F(HelpWindows, MenuAndF1OpenEachWindowsPage) {
   PreviewForm->Show();
   EXPECT_EQ(F1On(*PreviewForm->Prevmemo), "printing.html");
   PreviewForm->Hide();
+
+  // The report form, and the preview it opens.
+  std::unique_ptr<TrpForm> report(NewForm<TrpForm>(nullptr));
+  report->Prevform = PreviewForm;
+  AnsiString inPreview;
+  // Heard once the run ends and again once the window closes.
+  report->BandRep1->AfterPreview = [&](TObject*) {
+    for (int i = 0; i < Screen->FormCount() && inPreview.empty(); ++i)
+      if (auto* preview = dynamic_cast<TRpStandardPreview*>(Screen->Forms(i))) {
+        inPreview = F1On(*preview->RpPreview);
+        PostMessage(preview->Handle(), WM_CLOSE, 0, 0);
+      }
+  };
+  backend->ExpectModal("", [&](TCustomForm&) {
+    EXPECT_EQ(F1On(*report->BitBtn2), "printing.html");
+    report->BitBtn2->Click();
+  });
+  report->ShowForKind(1);
+  EXPECT_EQ(inPreview, "printing.html");
+  report.reset();
+  Application->ProcessMessages();
 
   w.RadioGroupZephType->SetItemIndex(2);
   TUproypFrm& b = EnsureBudgetForm();
