@@ -74,6 +74,9 @@ TrpForm::TrpForm(TComponent* AOwner) : TForm(AOwner) {
 bool TrpForm::ShowForKind(std::int32_t Kind) {
   if (ShowGuard > 5) return false;
   ReportKind = Kind;
+  // The dialog opens on ΠΡΟΕΠΙΣΚΟΠΙΣΗ, whatever was left focused the last
+  // time: a focused button takes Enter before the default one does.
+  SetActiveControl(BitBtn2);
   ShowModal();
   return true;
 }

@@ -109,10 +109,14 @@ TEST_F(QprintReportTest, EnterPreviewsIntoAWindowOfThePageAlone) {
         PostMessage(preview->Handle(), WM_CLOSE, 0, 0);
       }
   };
-  backend->ExpectModal("", [&](TCustomForm&) {
-    form->CheckBox1->SetFocus();
-    backend->PressKey(VK_RETURN);
-  });
+  // As a person meets it: Enter as the dialog opens, and again after
+  // leaving it last on ΕΞΟΔΟΣ.
+  backend->ExpectModal("", [&](TCustomForm&) { backend->PressKey(VK_RETURN); });
+  form->ShowForKind(1);
+  EXPECT_GE(previews, 1);
+  previews = 0;
+  form->SetActiveControl(form->BitBtn1);
+  backend->ExpectModal("", [&](TCustomForm&) { backend->PressKey(VK_RETURN); });
   form->ShowForKind(1);
   EXPECT_GE(previews, 1);
   EXPECT_EQ(form->ShowGuard, 0);
