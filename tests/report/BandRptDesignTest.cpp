@@ -166,7 +166,7 @@ TEST_F(BandRptDesignTest, ControlsPlacedInTheDesignViewStayWhereTheyArePut) {
     label->SetBounds(25, 40, 50, 20);
     const TRect at{label->Left(), label->Top(), label->Left() + label->Width(),
                    label->Top() + label->Height()};
-    EXPECT_EQ(at, TRect(25, 40, 75, 60))
+    EXPECT_EQ(at, (TRect{25, 40, 75, 60}))
         << c.designing << c.snap << static_cast<int>(c.units) << " zoom " << c.zoom;
     // The size in the report's units says the same.
     EXPECT_EQ(RpNearest(label->NativeValue(TRpPrintableSize::iLeft) * 96 / 254 * c.zoom / 100), at.Left);
